@@ -1,0 +1,30 @@
+#pragma once
+
+// Whole-file reads and crash-safe whole-file writes.
+//
+// A write goes to a fresh temporary file in the target's folder, is flushed to
+// disk and then renamed over the target, so a reader (or the next launch after
+// a crash or power loss) sees either the old contents or the new, never a mix.
+
+#include <string>
+#include <string_view>
+
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Value.h"
+
+namespace foundation {
+
+// Replaces the file at `path` with `data` atomically. On failure the target is
+// untouched, the temporary is removed and the Error's description names the
+// path. A full device (ENOSPC or EDQUOT) is reported in kPOSIXErrorDomain with
+// code ENOSPC so callers can tell "storage full" from other failures; other
+// failures carry their errno as code in the same domain. An existing target's
+// permission bits are kept.
+Status writeFileAtomically(const std::string& path, const Bytes& data);
+Status writeFileAtomically(const std::string& path, std::string_view data);
+
+// Reads a whole file. Errors are in kPOSIXErrorDomain with errno as code
+// (ENOENT for a missing file, EISDIR for a folder) and name the path.
+Result<Bytes> readFile(const std::string& path);
+
+}  // namespace foundation

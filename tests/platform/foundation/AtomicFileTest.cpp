@@ -1,0 +1,122 @@
+#include "platform/foundation/AtomicFile.h"
+
+#include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+
+using namespace foundation;
+namespace fs = std::filesystem;
+
+namespace {
+
+class AtomicFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/atomicfile-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::vector<std::string> entries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+        return names;
+    }
+
+    std::string dir;
+};
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace
+
+TEST_F(AtomicFileTest, WritesNewAndReplacesExistingLeavingNoTemporary) {
+    std::string path = dir + "/a.plist";
+    ASSERT_TRUE(writeFileAtomically(path, std::string_view("first")).ok());
+    EXPECT_EQ(slurp(path), "first");
+    Bytes binary{0, 1, 2, 0xff, 0};
+    ASSERT_TRUE(writeFileAtomically(path, binary).ok());
+    auto back = readFile(path);
+    ASSERT_TRUE(back.ok());
+    EXPECT_EQ(*back, binary);
+    ASSERT_TRUE(writeFileAtomically(path, std::string_view()).ok());
+    EXPECT_EQ(fs::file_size(path), 0u);
+    EXPECT_EQ(entries(), std::vector<std::string>{"a.plist"});
+}
+
+TEST_F(AtomicFileTest, KeepsPermissionsOfReplacedFile) {
+    std::string path = dir + "/secret";
+    ASSERT_TRUE(writeFileAtomically(path, std::string_view("x")).ok());
+    ASSERT_EQ(chmod(path.c_str(), 0600), 0);
+    ASSERT_TRUE(writeFileAtomically(path, std::string_view("y")).ok());
+    struct stat info;
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+TEST_F(AtomicFileTest, FailuresNameThePathAndCarryErrno) {
+    std::string missingFolder = dir + "/no/such/file";
+    auto status = writeFileAtomically(missingFolder, std::string_view("x"));
+    ASSERT_FALSE(status.ok());
+    EXPECT_EQ(status.error().domain, kPOSIXErrorDomain);
+    EXPECT_EQ(status.error().code, ENOENT);
+    EXPECT_NE(status.error().description.find(missingFolder), std::string::npos);
+
+    // A folder in the way is never replaced by a file.
+    fs::create_directory(dir + "/folder");
+    status = writeFileAtomically(dir + "/folder", std::string_view("x"));
+    ASSERT_FALSE(status.ok());
+    EXPECT_EQ(status.error().code, EISDIR);
+    EXPECT_TRUE(fs::is_directory(dir + "/folder"));
+    EXPECT_EQ(entries(), std::vector<std::string>{"folder"});
+
+    auto read = readFile(dir + "/absent");
+    ASSERT_FALSE(read.ok());
+    EXPECT_EQ(read.error().domain, kPOSIXErrorDomain);
+    EXPECT_EQ(read.error().code, ENOENT);
+    EXPECT_NE(read.error().description.find(dir + "/absent"), std::string::npos);
+    EXPECT_EQ(readFile(dir + "/folder").error().code, EISDIR);
+}
+
+// A full device must be told apart from other failures, and must neither
+// damage the old file nor leave a half-written temporary behind. The child
+// mounts a tiny file system of its own, so nothing outside it is affected.
+TEST_F(AtomicFileTest, FullDeviceReportsENOSPCAndKeepsOldFile) {
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        if (unshare(CLONE_NEWNS) != 0) _exit(77);
+        if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) _exit(77);
+        if (mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=64k") != 0) _exit(77);
+        std::string path = dir + "/project.plist";
+        if (!writeFileAtomically(path, std::string_view("old contents")).ok()) _exit(10);
+        std::string big(256 * 1024, 'x');
+        auto status = writeFileAtomically(path, big);
+        if (status.ok()) _exit(11);
+        if (status.error().domain != kPOSIXErrorDomain || status.error().code != ENOSPC) _exit(12);
+        if (status.error().description.find(path) == std::string::npos) _exit(13);
+        if (slurp(path) != "old contents") _exit(14);
+        int count = 0;
+        for (const auto& entry : fs::directory_iterator(dir)) {
+            (void)entry;
+            ++count;
+        }
+        _exit(count == 1 ? 0 : 15);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "cannot mount a private file system here";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "child check failed with code " << WEXITSTATUS(status);
+}
