@@ -1,0 +1,108 @@
+#pragma once
+
+// File and folder operations with the semantics the application was written
+// against: copy and move refuse to replace an existing target, removal takes
+// folders with their contents, and failures come back as errors in the file
+// system's error domain (kCocoaErrorDomain) with the platform's codes, the
+// operating system's error wrapped as the underlying error.
+//
+// Whole-file writes that must be atomic go through writeFileAtomically
+// (AtomicFile.h); this class does not write file contents.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Value.h"
+
+namespace foundation {
+
+// Codes of kCocoaErrorDomain that file operations report.
+inline constexpr int64_t kFileNoSuchFileError = 4;
+inline constexpr int64_t kFileReadUnknownError = 256;
+inline constexpr int64_t kFileReadNoPermissionError = 257;
+inline constexpr int64_t kFileReadNoSuchFileError = 260;
+inline constexpr int64_t kFileWriteUnknownError = 512;
+inline constexpr int64_t kFileWriteNoPermissionError = 513;
+inline constexpr int64_t kFileWriteFileExistsError = 516;
+inline constexpr int64_t kFileWriteUnsupportedSchemeError = 518;
+inline constexpr int64_t kFileWriteOutOfSpaceError = 640;
+inline constexpr int64_t kFileWriteVolumeReadOnlyError = 642;
+
+// The file-system error for a failed operation on `path`, from the errno the
+// operating system gave. `writing` picks between the read and the write codes
+// where the platform distinguishes them (a missing file is 260 when reading,
+// 4 otherwise; a full device is always 640).
+Error fileSystemError(int errnoValue, const std::string& path, bool writing);
+
+// True when the error means the device is full: code 640 of the file-system
+// domain, or ENOSPC/EDQUOT of the POSIX domain (as writeFileAtomically reports),
+// also when wrapped as the underlying error.
+bool isOutOfSpaceError(const Error& error);
+
+// True when the error means the target already exists: code 516 of the
+// file-system domain or EEXIST of the POSIX domain.
+bool isFileExistsError(const Error& error);
+
+enum class FileType { Regular, Directory, SymbolicLink, Other };
+
+struct FileAttributes {
+    FileType type = FileType::Other;
+    uint64_t size = 0;  // bytes; for a symbolic link the length of its target text
+    Date modificationDate;
+    uint32_t permissions = 0;  // the mode's permission bits
+};
+
+class FileManager {
+public:
+    static FileManager& defaultManager();
+
+    // Whether something exists at the path; symbolic links are followed, so a
+    // dangling link does not exist. `isDirectory` (optional) tells whether it
+    // is a folder.
+    bool fileExists(const std::string& path, bool* isDirectory = nullptr) const;
+
+    // Creates a folder. With intermediates, missing parents are created too and
+    // an existing folder counts as success; without, the parent must exist and
+    // an existing item is a 516 error.
+    Status createDirectory(const std::string& path, bool withIntermediates) const;
+
+    // Names of the entries of a folder ("." and ".." left out), sorted by byte
+    // order so that callers and files built from a listing are deterministic.
+    Result<std::vector<std::string>> contentsOfDirectory(const std::string& path) const;
+
+    // Paths relative to `path` of every entry below it at any depth, folders
+    // before their contents, sorted per folder. Symbolic links to folders are
+    // listed but not entered.
+    Result<std::vector<std::string>> subpathsOfDirectory(const std::string& path) const;
+
+    // Copies a file, a symbolic link (as a link, never its target) or a folder
+    // with everything in it. Fails with 516 when anything exists at `to`,
+    // including a dangling symbolic link; nothing is replaced. A folder copy
+    // that fails half-way removes what it copied.
+    Status copyItem(const std::string& from, const std::string& to) const;
+
+    // Moves an item; fails with 516 when anything exists at `to`. Across file
+    // systems it copies and then removes the source.
+    Status moveItem(const std::string& from, const std::string& to) const;
+
+    // Removes a file, a symbolic link (not its target) or a folder with its
+    // contents. A missing path is an error (4), as on the platform.
+    Status removeItem(const std::string& path) const;
+
+    // Attributes of the item itself; a symbolic link is not followed.
+    Result<FileAttributes> attributesOfItem(const std::string& path) const;
+
+    Status setModificationDate(const std::string& path, Date date) const;
+
+    Status createSymbolicLink(const std::string& path, const std::string& destination) const;
+
+    // Bytes available to this user on the file system that holds the path.
+    Result<uint64_t> freeSpace(const std::string& path) const;
+
+private:
+    FileManager() = default;
+};
+
+}  // namespace foundation

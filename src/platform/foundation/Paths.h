@@ -1,0 +1,53 @@
+#pragma once
+
+// The application's folders and the path-text operations the application
+// uses on them.
+//
+// Folders follow the XDG base directories:
+//   documents  $XDG_DATA_HOME/tollivar/Documents   (~/.local/share/tollivar/Documents)
+//   caches     $XDG_CACHE_HOME/tollivar            (~/.cache/tollivar)
+//   config     $XDG_CONFIG_HOME/tollivar           (~/.config/tollivar; user defaults)
+//   temporary  $TMPDIR/tollivar-<uid>              (/tmp/tollivar-<uid>)
+// Each is created when asked for. Tests point all of them below one fresh
+// folder with setRootOverride (see testsupport::TempAppFolders).
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace foundation {
+
+class Paths {
+public:
+    static std::string documentsDirectory();
+    static std::string cachesDirectory();
+    static std::string configDirectory();
+    static std::string temporaryDirectory();
+
+    // With a root, the folders become <root>/Documents, <root>/Caches,
+    // <root>/Config and <root>/tmp; nullopt returns to the environment's.
+    static void setRootOverride(std::optional<std::string> root);
+    static std::optional<std::string> rootOverride();
+};
+
+// Path texts, with the platform's rules: "/" separates components, a trailing
+// "/" is not a component, and the extension is the text after the last "." of
+// the last component (none when the component starts with its only ".").
+namespace path {
+
+// "a" + "b" → "a/b"; no doubled separators; an empty side gives the other.
+std::string appending(std::string_view base, std::string_view component);
+// "/a/b.jpg" → "b.jpg"; "/a/b/" → "b"; "/" → "/".
+std::string lastComponent(std::string_view path);
+// "/a/b.jpg" → "/a"; "b" → ""; "/a" → "/".
+std::string deletingLastComponent(std::string_view path);
+// "/a/b.jpg" → "jpg"; "/a/.hidden" → "".
+std::string extension(std::string_view path);
+// "/a/b.jpg" → "/a/b".
+std::string deletingExtension(std::string_view path);
+// "/a/b" + "jpg" → "/a/b.jpg"; an empty extension leaves the path alone.
+std::string appendingExtension(std::string_view path, std::string_view extension);
+
+}  // namespace path
+
+}  // namespace foundation

@@ -1,0 +1,39 @@
+#pragma once
+
+// Points the application's folders (documents, caches, config, temporary) at
+// a fresh temporary root for the lifetime of the object, and removes the root
+// afterwards. The shared user defaults are reset on entry and exit so no test
+// sees another's values. XDG_DATA_HOME, XDG_CACHE_HOME and XDG_CONFIG_HOME
+// are set too, for child processes, and restored at the end.
+
+#include <optional>
+#include <string>
+
+namespace testsupport {
+
+class TempAppFolders {
+public:
+    TempAppFolders();
+    ~TempAppFolders();
+
+    TempAppFolders(const TempAppFolders&) = delete;
+    TempAppFolders& operator=(const TempAppFolders&) = delete;
+
+    const std::string& root() const { return root_; }
+    std::string documents() const;
+    std::string caches() const;
+    std::string config() const;
+    std::string temporary() const;
+
+private:
+    struct SavedVariable {
+        std::string name;
+        std::optional<std::string> value;
+    };
+
+    std::string root_;
+    std::optional<std::string> previousOverride_;
+    SavedVariable saved_[3];
+};
+
+}  // namespace testsupport
