@@ -1,0 +1,68 @@
+#pragma once
+
+// Queues of work: the main queue (the main run loop), global concurrent
+// queues on a shared thread pool, and serial queues with labels.
+//
+// A DispatchQueue is a handle; copies refer to the same queue. A serial
+// queue lives as long as a handle or a queued task refers to it, so
+// dropping the last handle while work is queued is safe. Every queued task
+// counts as background activity until it has finished (BackgroundActivity.h).
+//
+// `sync` never deadlocks on the queue it is called from: on its own queue,
+// or on a queue that is waiting in `sync` for the caller, it runs inline.
+// Uncaught exceptions in background tasks end the process, as a crash would.
+
+#include <functional>
+#include <limits>
+#include <memory>
+#include <string>
+
+namespace foundation {
+
+inline constexpr double kWaitForever = std::numeric_limits<double>::infinity();
+
+enum class QueuePriority { High, Default, Low, Background };
+
+namespace detail {
+struct QueueCore;
+}
+
+class DispatchQueue {
+public:
+    using Block = std::function<void()>;
+
+    // Runs its tasks on the main run loop.
+    static DispatchQueue& main();
+    // Concurrent queues over one pool of threads sized to the processor
+    // count; higher priorities are served first.
+    static DispatchQueue& global(QueuePriority priority = QueuePriority::Default);
+
+    // A new serial queue: its tasks run one at a time, in order.
+    explicit DispatchQueue(std::string label);
+
+    const std::string& label() const;
+    bool isMain() const;
+    bool isSerial() const;  // main and labelled queues
+
+    void async(Block block) const;
+    // Runs `block` on the queue and returns when it has finished.
+    void sync(const Block& block) const;
+    // Runs `block` on the queue after `seconds` on the main run loop's clock
+    // (through a main-loop timer for every queue).
+    void after(double seconds, Block block) const;
+
+    // True when the calling code runs on this queue (or on a queue whose
+    // task is waiting in `sync` for it).
+    bool isCurrent() const;
+    // The label of the queue the calling code runs on; empty on a thread of
+    // no queue.
+    static std::string currentLabel();
+
+    bool operator==(const DispatchQueue& other) const { return core_ == other.core_; }
+
+private:
+    explicit DispatchQueue(std::shared_ptr<detail::QueueCore> core) : core_(std::move(core)) {}
+    std::shared_ptr<detail::QueueCore> core_;
+};
+
+}  // namespace foundation
