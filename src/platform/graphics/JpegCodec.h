@@ -1,0 +1,45 @@
+#pragma once
+
+// JPEG through libjpeg-turbo, straight from and into 32-bit pixel buffers.
+
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Value.h"
+#include "platform/graphics/Image.h"
+
+#include <cstdint>
+
+namespace graphics::jpeg {
+
+struct HeaderInfo {
+    int width = 0;   // stored pixels, before orientation
+    int height = 0;
+    ImageOrientation orientation = ImageOrientation::Up;
+};
+
+// True when the bytes begin like a JPEG file.
+bool looksLikeJpeg(const uint8_t* data, size_t length);
+
+// Size and orientation from the headers alone, without decoding pixels.
+foundation::Result<HeaderInfo> readHeader(const uint8_t* data, size_t length);
+
+// Decodes the picture. `scaleDenominator` 1, 2, 4 or 8 decodes at 1/n of the
+// size (rounded up) directly in the decoder, which is how thumbnails are made
+// without a full-size bitmap. Truncated or corrupt data is an error.
+foundation::Result<Image> decode(const uint8_t* data, size_t length, int scaleDenominator = 1);
+
+// Decodes at the smallest decoder scale whose result still covers
+// maxPixelWidth x maxPixelHeight (of the stored bitmap); for thumbnails.
+foundation::Result<Image> decodeForMaximumSize(const uint8_t* data, size_t length, int maxPixelWidth,
+                                               int maxPixelHeight);
+
+// Encodes the stored bitmap (orientation not applied) with quality 0.0-1.0
+// mapped onto 0-100; 4:2:0 subsampling, as cameras write. Alpha is dropped.
+foundation::Result<foundation::Bytes> encode(const QImage& bitmap, double quality);
+
+// The EXIF orientation of a JPEG stream (APP1 "Exif" TIFF data, IFD0 tag
+// 0x0112); Up when absent, unknown or unreadable.
+ImageOrientation exifOrientation(const uint8_t* data, size_t length);
+// EXIF values 1-8 in the platform's orientation; Up for anything else.
+ImageOrientation orientationFromExif(int exifValue);
+
+}  // namespace graphics::jpeg
