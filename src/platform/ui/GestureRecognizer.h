@@ -1,0 +1,104 @@
+#pragma once
+
+// Gesture recognisers: state machines fed with the touches of their view.
+//
+// The window delivers every touch to the recognisers of the hit view and of
+// its ancestors (innermost first) before the view sees it. A recogniser that
+// recognises its gesture cancels the touches in its view (when
+// `cancelsTouchesInView`) and makes the other recognisers of those touches
+// fail, unless the delegates allow simultaneous recognition. A recogniser
+// that requires another to fail waits in Possible until that one fails (a
+// single tap waiting for a double tap), or fails when it recognises.
+
+#include "platform/graphics/Geometry.h"
+#include "platform/ui/Responder.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace ui {
+
+class View;
+class GestureRecognizer;
+
+enum class GestureState {
+    Possible,
+    Began,
+    Changed,
+    Ended,  // = Recognized for discrete gestures
+    Cancelled,
+    Failed,
+};
+inline constexpr GestureState GestureStateRecognized = GestureState::Ended;
+
+class GestureRecognizerDelegate {
+public:
+    virtual ~GestureRecognizerDelegate() = default;
+    virtual bool gestureRecognizerShouldBegin(GestureRecognizer&) { return true; }
+    virtual bool shouldRecognizeSimultaneously(GestureRecognizer&, GestureRecognizer&) { return false; }
+    virtual bool shouldReceiveTouch(GestureRecognizer&, const Touch&) { return true; }
+};
+
+class GestureRecognizer : public std::enable_shared_from_this<GestureRecognizer> {
+public:
+    using Action = std::function<void(GestureRecognizer&)>;
+
+    GestureRecognizer() = default;
+    explicit GestureRecognizer(Action action) { addTarget(std::move(action)); }
+    virtual ~GestureRecognizer() = default;
+
+    // Target-action: every action runs at each state change to Began,
+    // Changed, Ended (Recognized) and Cancelled.
+    void addTarget(Action action) { actions_.push_back(std::move(action)); }
+    void removeAllTargets() { actions_.clear(); }
+
+    GestureState state() const { return state_; }
+    View* view() const { return view_; }
+    bool isEnabled() const { return enabled_; }
+    void setEnabled(bool enabled);
+    bool cancelsTouchesInView = true;
+    bool delaysTouchesBegan = false;
+    bool delaysTouchesEnded = true;
+    GestureRecognizerDelegate* delegate = nullptr;
+
+    // This recogniser waits until `other` has failed before it recognises.
+    void requireGestureRecognizerToFail(std::shared_ptr<GestureRecognizer> other);
+
+    // The centroid of the gesture's touches in a view's coordinates.
+    virtual graphics::Point locationInView(const View* view) const;
+    size_t numberOfTouches() const { return touches_.size(); }
+    graphics::Point locationOfTouch(size_t index, const View* view) const;
+
+    // Fed by the window's touch delivery.
+    virtual void touchesBegan(const TouchSet& touches, const Event& event);
+    virtual void touchesMoved(const TouchSet& touches, const Event& event);
+    virtual void touchesEnded(const TouchSet& touches, const Event& event);
+    virtual void touchesCancelled(const TouchSet& touches, const Event& event);
+
+    // Back to Possible with no touches; subclasses clear their own state too.
+    virtual void reset();
+
+    // Internal: called by View when attached or detached.
+    void setView(View* view) { view_ = view; }
+
+protected:
+    // Subclasses move the state machine through this; it runs the actions
+    // and tells the window so it can cancel touches and fail other recognisers.
+    void setState(GestureState state);
+    const TouchSet& touches() const { return touches_; }
+    TouchSet touches_;
+
+private:
+    friend class Window;
+    friend class GestureArena;
+    std::vector<Action> actions_;
+    std::vector<std::weak_ptr<GestureRecognizer>> failureRequirements_;
+    View* view_ = nullptr;
+    GestureState state_ = GestureState::Possible;
+    bool enabled_ = true;
+    // A recognised state held back until the required recognisers fail.
+    bool pendingRecognition_ = false;
+};
+
+}  // namespace ui

@@ -1,0 +1,214 @@
+#include "platform/ui/Layer.h"
+
+#include <cmath>
+
+namespace ui {
+
+using graphics::Color;
+using graphics::Point;
+using graphics::Rect;
+using graphics::Size;
+using graphics::Transform3D;
+
+namespace {
+
+// The parts of a 2D transform that the "transform.*" key paths address.
+struct Decomposed {
+    double scaleX = 1, scaleY = 1, rotation = 0, translateX = 0, translateY = 0;
+};
+
+Decomposed decompose(const Transform3D& t) {
+    Decomposed d;
+    d.scaleX = std::hypot(t.m11, t.m12);
+    d.scaleY = std::hypot(t.m21, t.m22);
+    d.rotation = std::atan2(t.m12, t.m11);
+    d.translateX = t.m41;
+    d.translateY = t.m42;
+    return d;
+}
+
+Transform3D recompose(const Transform3D& original, const Decomposed& d) {
+    Transform3D t = Transform3D::makeScale(d.scaleX, d.scaleY, 1);
+    t = graphics::concat(t, Transform3D::makeRotation(d.rotation, 0, 0, 1));
+    t = graphics::concat(t, Transform3D::makeTranslation(d.translateX, d.translateY, 0));
+    // Keep the perspective and depth terms that the key paths do not address.
+    t.m34 = original.m34;
+    t.m43 = original.m43;
+    t.m33 = original.m33;
+    return t;
+}
+
+template <class T>
+const T* as(const AnimatableValue& value) {
+    return std::get_if<T>(&value);
+}
+
+}  // namespace
+
+std::optional<AnimatableValue> LayerState::valueForKeyPath(const std::string& keyPath) const {
+    if (keyPath == "bounds") return bounds;
+    if (keyPath == "bounds.size") return bounds.size;
+    if (keyPath == "bounds.origin") return bounds.origin;
+    if (keyPath == "position") return position;
+    if (keyPath == "position.x") return position.x;
+    if (keyPath == "position.y") return position.y;
+    if (keyPath == "transform") return transform;
+    if (keyPath.rfind("transform.", 0) == 0) {
+        Decomposed d = decompose(transform);
+        if (keyPath == "transform.scale") return (d.scaleX + d.scaleY) / 2;
+        if (keyPath == "transform.scale.x") return d.scaleX;
+        if (keyPath == "transform.scale.y") return d.scaleY;
+        if (keyPath == "transform.rotation" || keyPath == "transform.rotation.z") return d.rotation;
+        if (keyPath == "transform.translation.x") return d.translateX;
+        if (keyPath == "transform.translation.y") return d.translateY;
+        return std::nullopt;
+    }
+    if (keyPath == "opacity") return opacity;
+    if (keyPath == "backgroundColor") {
+        if (backgroundColor) return *backgroundColor;
+        return Color::clear();
+    }
+    if (keyPath == "cornerRadius") return cornerRadius;
+    if (keyPath == "borderWidth") return borderWidth;
+    if (keyPath == "borderColor") return borderColor;
+    if (keyPath == "shadowOpacity") return shadowOpacity;
+    if (keyPath == "shadowRadius") return shadowRadius;
+    if (keyPath == "shadowOffset") return shadowOffset;
+    if (keyPath == "shadowColor") return shadowColor;
+    return std::nullopt;
+}
+
+void LayerState::setValueForKeyPath(const std::string& keyPath, const AnimatableValue& value) {
+    if (const auto* r = as<Rect>(value); r && keyPath == "bounds") bounds = *r;
+    else if (const auto* s = as<Size>(value); s && keyPath == "bounds.size") bounds.size = *s;
+    else if (const auto* p = as<Point>(value); p && keyPath == "bounds.origin") bounds.origin = *p;
+    else if (const auto* p2 = as<Point>(value); p2 && keyPath == "position") position = *p2;
+    else if (const auto* t = as<Transform3D>(value); t && keyPath == "transform") transform = *t;
+    else if (const auto* c = as<Color>(value); c && keyPath == "backgroundColor") backgroundColor = *c;
+    else if (const auto* c2 = as<Color>(value); c2 && keyPath == "borderColor") borderColor = *c2;
+    else if (const auto* c3 = as<Color>(value); c3 && keyPath == "shadowColor") shadowColor = *c3;
+    else if (const auto* o = as<Size>(value); o && keyPath == "shadowOffset") shadowOffset = *o;
+    else if (const auto* d = as<double>(value)) {
+        if (keyPath == "position.x") position.x = *d;
+        else if (keyPath == "position.y") position.y = *d;
+        else if (keyPath == "opacity") opacity = *d;
+        else if (keyPath == "cornerRadius") cornerRadius = *d;
+        else if (keyPath == "borderWidth") borderWidth = *d;
+        else if (keyPath == "shadowOpacity") shadowOpacity = *d;
+        else if (keyPath == "shadowRadius") shadowRadius = *d;
+        else if (keyPath.rfind("transform.", 0) == 0) {
+            Decomposed parts = decompose(transform);
+            if (keyPath == "transform.scale") parts.scaleX = parts.scaleY = *d;
+            else if (keyPath == "transform.scale.x") parts.scaleX = *d;
+            else if (keyPath == "transform.scale.y") parts.scaleY = *d;
+            else if (keyPath == "transform.rotation" || keyPath == "transform.rotation.z") parts.rotation = *d;
+            else if (keyPath == "transform.translation.x") parts.translateX = *d;
+            else if (keyPath == "transform.translation.y") parts.translateY = *d;
+            else return;
+            transform = recompose(transform, parts);
+        }
+    }
+}
+
+// ---- model setters ------------------------------------------------------------
+// Each records the change so that an animation block can animate it.
+
+void Layer::setBounds(const Rect& bounds) {
+    if (model_.bounds == bounds) return;
+    Rect old = model_.bounds;
+    model_.bounds = bounds;
+    changed("bounds", old, bounds);
+}
+
+void Layer::setPosition(Point position) {
+    if (model_.position == position) return;
+    Point old = model_.position;
+    model_.position = position;
+    changed("position", old, position);
+}
+
+void Layer::setAnchorPoint(Point anchorPoint) { model_.anchorPoint = anchorPoint; }
+
+void Layer::setTransform(const Transform3D& transform) {
+    if (model_.transform == transform) return;
+    Transform3D old = model_.transform;
+    model_.transform = transform;
+    changed("transform", old, transform);
+}
+
+void Layer::setSublayerTransform(const Transform3D& transform) { model_.sublayerTransform = transform; }
+
+void Layer::setOpacity(double opacity) {
+    if (model_.opacity == opacity) return;
+    double old = model_.opacity;
+    model_.opacity = opacity;
+    changed("opacity", old, opacity);
+}
+
+void Layer::setHidden(bool hidden) { model_.hidden = hidden; }
+
+void Layer::setBackgroundColor(std::optional<Color> color) {
+    Color old = model_.backgroundColor.value_or(Color::clear());
+    model_.backgroundColor = std::move(color);
+    changed("backgroundColor", old, model_.backgroundColor.value_or(Color::clear()));
+}
+
+void Layer::setCornerRadius(double radius) {
+    double old = model_.cornerRadius;
+    model_.cornerRadius = radius;
+    changed("cornerRadius", old, radius);
+}
+
+void Layer::setBorderWidth(double width) {
+    double old = model_.borderWidth;
+    model_.borderWidth = width;
+    changed("borderWidth", old, width);
+}
+
+void Layer::setBorderColor(Color color) {
+    Color old = model_.borderColor;
+    model_.borderColor = color;
+    changed("borderColor", old, color);
+}
+
+void Layer::setShadowColor(Color color) {
+    Color old = model_.shadowColor;
+    model_.shadowColor = color;
+    changed("shadowColor", old, color);
+}
+
+void Layer::setShadowOpacity(double opacity) {
+    double old = model_.shadowOpacity;
+    model_.shadowOpacity = opacity;
+    changed("shadowOpacity", old, opacity);
+}
+
+void Layer::setShadowOffset(Size offset) {
+    Size old = model_.shadowOffset;
+    model_.shadowOffset = offset;
+    changed("shadowOffset", old, offset);
+}
+
+void Layer::setShadowRadius(double radius) {
+    double old = model_.shadowRadius;
+    model_.shadowRadius = radius;
+    changed("shadowRadius", old, radius);
+}
+
+void Layer::setMasksToBounds(bool masks) { model_.masksToBounds = masks; }
+
+std::optional<AnimatableValue> Layer::valueForKeyPath(const std::string& keyPath) const {
+    return model_.valueForKeyPath(keyPath);
+}
+
+void Layer::setValueForKeyPath(const std::string& keyPath, const AnimatableValue& value) {
+    auto old = model_.valueForKeyPath(keyPath);
+    if (!old) return;
+    model_.setValueForKeyPath(keyPath, value);
+    auto now = model_.valueForKeyPath(keyPath);
+    changed(keyPath, *old, *now);
+}
+
+void Layer::setContents(std::optional<graphics::Image> contents) { contents_ = std::move(contents); }
+
+}  // namespace ui

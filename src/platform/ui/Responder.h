@@ -1,0 +1,82 @@
+#pragma once
+
+// Touches, events and the responder chain.
+//
+// Touch events reach the view under the first finger (hit testing), then its
+// gesture recognisers, then travel up the responder chain (view, its view
+// controller, the superview, ..., the window, the application) until a
+// responder handles them. Key input goes to the first responder.
+
+#include "platform/graphics/Geometry.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+class View;
+class Window;
+
+enum class TouchPhase { Began, Moved, Stationary, Ended, Cancelled };
+
+// One finger on the screen. The same Touch object follows a finger from its
+// beginning to its end; `view` is the view it began on.
+class Touch {
+public:
+    TouchPhase phase = TouchPhase::Began;
+    double timestamp = 0;           // seconds on the main run loop's clock
+    int tapCount = 1;               // taps in quick succession at about one place
+    graphics::Point windowLocation; // in the window's coordinates
+    graphics::Point previousWindowLocation;
+    View* view = nullptr;
+    Window* window = nullptr;
+
+    // The location in a view's coordinates (the window's when null).
+    graphics::Point locationInView(const View* view) const;
+    graphics::Point previousLocationInView(const View* view) const;
+};
+
+using TouchPtr = std::shared_ptr<Touch>;
+using TouchSet = std::vector<TouchPtr>;
+
+struct Event {
+    double timestamp = 0;
+    TouchSet allTouches;
+};
+
+// Keys that reach the first responder as keys rather than text.
+enum class Key { Return, Backspace, Delete, Escape, Tab, Left, Right, Up, Down, Home, End, Other };
+
+class Responder {
+public:
+    virtual ~Responder() = default;
+
+    // The next responder in the chain; null at its end.
+    virtual Responder* nextResponder() const { return nullptr; }
+
+    // Touch handling. The default passes the touches on to the next responder.
+    virtual void touchesBegan(const TouchSet& touches, const Event& event);
+    virtual void touchesMoved(const TouchSet& touches, const Event& event);
+    virtual void touchesEnded(const TouchSet& touches, const Event& event);
+    virtual void touchesCancelled(const TouchSet& touches, const Event& event);
+
+    // First responder. The window keeps track of its first responder.
+    virtual bool canBecomeFirstResponder() const { return false; }
+    virtual bool canResignFirstResponder() const { return true; }
+    virtual bool becomeFirstResponder();
+    virtual bool resignFirstResponder();
+    bool isFirstResponder() const;
+
+    // Key input for the first responder (text fields and views). Returns true
+    // when handled; the default passes it on along the chain.
+    virtual bool insertText(const std::string& text);
+    virtual bool keyPressed(Key key);
+
+protected:
+    // The window whose first responder this can be (views answer theirs).
+    virtual Window* responderWindow() const { return nullptr; }
+};
+
+}  // namespace ui
