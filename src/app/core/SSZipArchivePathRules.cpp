@@ -1,0 +1,59 @@
+#include "app/core/SSZipArchivePathRules.h"
+
+#include <algorithm>
+
+namespace ssziparchive {
+
+namespace {
+
+std::vector<std::string> splitComponents(std::string_view path) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t slash = path.find('/', start);
+        if (slash == std::string_view::npos) slash = path.size();
+        parts.emplace_back(path.substr(start, slash - start));
+        start = slash + 1;
+    }
+    return parts;
+}
+
+}  // namespace
+
+std::optional<EntryPath> parseEntryName(std::string_view rawName) {
+    if (rawName.empty() || rawName.find('\0') != std::string_view::npos) return std::nullopt;
+    EntryPath entry;
+    char last = rawName.back();
+    entry.isDirectory = last == '/' || last == '\\';
+    std::string name(rawName);
+    std::replace(name.begin(), name.end(), '\\', '/');
+    if (name.front() == '/') return std::nullopt;
+    for (std::string& part : splitComponents(name)) {
+        if (part.empty() || part == ".") continue;
+        if (part == "..") return std::nullopt;
+        entry.components.push_back(std::move(part));
+    }
+    if (entry.components.empty()) return std::nullopt;
+    return entry;
+}
+
+bool linkStaysInside(const std::vector<std::string>& linkComponents, std::string_view target) {
+    if (target.empty() || target.front() == '/' || target.find('\0') != std::string_view::npos) {
+        return false;
+    }
+    size_t depth = linkComponents.empty() ? 0 : linkComponents.size() - 1;
+    size_t climbs = 0;
+    bool descended = false;
+    for (const std::string& part : splitComponents(target)) {
+        if (part.empty() || part == ".") continue;
+        if (part == "..") {
+            if (descended) return false;
+            ++climbs;
+        } else {
+            descended = true;
+        }
+    }
+    return climbs <= depth;
+}
+
+}  // namespace ssziparchive
