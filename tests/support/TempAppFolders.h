@@ -4,7 +4,8 @@
 // a fresh temporary root for the lifetime of the object, and removes the root
 // afterwards. The shared user defaults are reset on entry and exit so no test
 // sees another's values. XDG_DATA_HOME, XDG_CACHE_HOME and XDG_CONFIG_HOME
-// are set too, for child processes, and restored at the end.
+// are set too (to <root>/data, <root>/cache, <root>/config), so a child
+// process finds the same folders; they are restored at the end.
 
 #include <optional>
 #include <string>

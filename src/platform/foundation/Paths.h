@@ -24,8 +24,10 @@ public:
     static std::string configDirectory();
     static std::string temporaryDirectory();
 
-    // With a root, the folders become <root>/Documents, <root>/Caches,
-    // <root>/Config and <root>/tmp; nullopt returns to the environment's.
+    // With a root, the folders are laid out as if XDG_DATA_HOME, XDG_CACHE_HOME
+    // and XDG_CONFIG_HOME were <root>/data, <root>/cache and <root>/config
+    // (so a child process given those variables finds the same folders), and
+    // the temporary folder is <root>/tmp. nullopt returns to the environment's.
     static void setRootOverride(std::optional<std::string> root);
     static std::optional<std::string> rootOverride();
 };

@@ -40,7 +40,8 @@ public:
 
     // The stored value, else the registered default, else null.
     Value objectForKey(std::string_view key) const;
-    // Storing null removes the key.
+    // Storing null removes the key. A value that a property list cannot hold
+    // (a native object, a null inside a container) throws std::invalid_argument.
     void setObject(Value value, std::string_view forKey);
     void removeObjectForKey(std::string_view key);
 

@@ -1,0 +1,357 @@
+#include "platform/foundation/FileManager.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace foundation {
+
+namespace {
+
+std::string displayName(const std::string& path) {
+    size_t end = path.find_last_not_of('/');
+    if (end == std::string::npos) return path;
+    size_t start = path.find_last_of('/', end);
+    return path.substr(start == std::string::npos ? 0 : start + 1,
+                       end - (start == std::string::npos ? 0 : start + 1) + 1);
+}
+
+std::string joined(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+Error existsError(const std::string& path) {
+    return fileSystemError(EEXIST, path, true);
+}
+
+Date dateOf(const struct timespec& time) {
+    return Date::fromUnixTime(static_cast<double>(time.tv_sec) + time.tv_nsec / 1e9);
+}
+
+FileType typeOf(mode_t mode) {
+    if (S_ISREG(mode)) return FileType::Regular;
+    if (S_ISDIR(mode)) return FileType::Directory;
+    if (S_ISLNK(mode)) return FileType::SymbolicLink;
+    return FileType::Other;
+}
+
+// Closes a descriptor on every way out.
+struct Descriptor {
+    int fd = -1;
+    explicit Descriptor(int value) : fd(value) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+    int release() {
+        int value = fd;
+        fd = -1;
+        return value;
+    }
+};
+
+Result<std::vector<std::string>> listFolder(const std::string& path) {
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(path.c_str()), ::closedir);
+    if (!dir) return fileSystemError(errno, path, false);
+    std::vector<std::string> names;
+    errno = 0;
+    while (struct dirent* entry = ::readdir(dir.get())) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(std::move(name));
+        errno = 0;
+    }
+    if (errno != 0) return fileSystemError(errno, path, false);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+Status copyFileContents(const std::string& from, const std::string& to, const struct stat& info) {
+    Descriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.fd < 0) return fileSystemError(errno, from, false);
+    // O_EXCL keeps the promise not to replace anything, even against a racing writer.
+    Descriptor out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 07777));
+    if (out.fd < 0) return fileSystemError(errno, to, true);
+
+    auto fail = [&](int errnoValue, const std::string& path, bool writing) -> Status {
+        ::close(out.release());
+        ::unlink(to.c_str());
+        return fileSystemError(errnoValue, path, writing);
+    };
+
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        ssize_t got = ::read(in.fd, buffer.data(), buffer.size());
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return fail(errno, from, false);
+        }
+        if (got == 0) break;
+        ssize_t done = 0;
+        while (done < got) {
+            ssize_t put = ::write(out.fd, buffer.data() + done, static_cast<size_t>(got - done));
+            if (put < 0) {
+                if (errno == EINTR) continue;
+                return fail(errno, to, true);
+            }
+            done += put;
+        }
+    }
+    // A copy keeps its modification date, as the platform's copy does.
+    struct timespec times[2] = {info.st_atim, info.st_mtim};
+    ::futimens(out.fd, times);
+    int descriptor = out.release();
+    if (::close(descriptor) != 0) {
+        int closeError = errno;
+        ::unlink(to.c_str());
+        return fileSystemError(closeError, to, true);
+    }
+    return {};
+}
+
+Status removeTree(const std::string& path) {
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0) return fileSystemError(errno, path, true);
+    if (S_ISDIR(info.st_mode)) {
+        auto names = listFolder(path);
+        if (!names) return names.error();
+        for (const std::string& name : *names) {
+            Status removed = removeTree(joined(path, name));
+            if (!removed) return removed;
+        }
+        if (::rmdir(path.c_str()) != 0) return fileSystemError(errno, path, true);
+        return {};
+    }
+    if (::unlink(path.c_str()) != 0) return fileSystemError(errno, path, true);
+    return {};
+}
+
+// Copies `from` (already lstat'ed) to `to`, which does not exist yet.
+Status copyTree(const std::string& from, const std::string& to, const struct stat& info) {
+    if (S_ISLNK(info.st_mode)) {
+        std::vector<char> target(static_cast<size_t>(info.st_size > 0 ? info.st_size : 255) + 1);
+        ssize_t length = ::readlink(from.c_str(), target.data(), target.size());
+        if (length < 0) return fileSystemError(errno, from, false);
+        if (::symlink(std::string(target.data(), static_cast<size_t>(length)).c_str(), to.c_str()) != 0)
+            return fileSystemError(errno, to, true);
+        return {};
+    }
+    if (S_ISREG(info.st_mode)) return copyFileContents(from, to, info);
+    if (!S_ISDIR(info.st_mode)) return fileSystemError(ENOTSUP, from, false);
+
+    auto names = listFolder(from);
+    if (!names) return names.error();
+    // Owner access while filling, the source's mode once complete.
+    if (::mkdir(to.c_str(), (info.st_mode & 07777) | S_IRWXU) != 0) return fileSystemError(errno, to, true);
+    for (const std::string& name : *names) {
+        std::string source = joined(from, name);
+        struct stat child;
+        Status copied = ::lstat(source.c_str(), &child) == 0 ? copyTree(source, joined(to, name), child)
+                                                             : Status(fileSystemError(errno, source, false));
+        if (!copied) {
+            removeTree(to);
+            return copied;
+        }
+    }
+    ::chmod(to.c_str(), info.st_mode & 07777);
+    struct timespec times[2] = {info.st_atim, info.st_mtim};
+    ::utimensat(AT_FDCWD, to.c_str(), times, 0);
+    return {};
+}
+
+void collectSubpaths(const std::string& root, const std::string& relative, std::vector<std::string>& out) {
+    auto names = listFolder(relative.empty() ? root : joined(root, relative));
+    if (!names) return;
+    for (const std::string& name : *names) {
+        std::string child = relative.empty() ? name : relative + "/" + name;
+        out.push_back(child);
+        struct stat info;
+        if (::lstat(joined(root, child).c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+            collectSubpaths(root, child, out);
+    }
+}
+
+}  // namespace
+
+Error fileSystemError(int errnoValue, const std::string& path, bool writing) {
+    const std::string name = "\u201C" + displayName(path) + "\u201D";
+    auto underlying = std::make_shared<const Error>(Error::posix(errnoValue, path));
+    int64_t code;
+    std::string description;
+    switch (errnoValue) {
+    case ENOENT:
+    case ENOTDIR:
+        code = writing ? kFileNoSuchFileError : kFileReadNoSuchFileError;
+        description = "The file " + name + " doesn\u2019t exist.";
+        break;
+    case EEXIST:
+    case ENOTEMPTY:
+        code = kFileWriteFileExistsError;
+        description = "The file " + name + " couldn\u2019t be saved because a file with the same name already exists.";
+        break;
+    case ENOSPC:
+    case EDQUOT:
+        code = kFileWriteOutOfSpaceError;
+        description = "The file " + name + " couldn\u2019t be saved because there isn\u2019t enough space.";
+        break;
+    case EROFS:
+        code = kFileWriteVolumeReadOnlyError;
+        description = "The file " + name + " couldn\u2019t be saved because the volume is read only.";
+        break;
+    case EACCES:
+    case EPERM:
+        code = writing ? kFileWriteNoPermissionError : kFileReadNoPermissionError;
+        description = "You don\u2019t have permission to access " + name + ".";
+        break;
+    default:
+        code = writing ? kFileWriteUnknownError : kFileReadUnknownError;
+        description = "The operation on " + name + " couldn\u2019t be completed. (" + std::strerror(errnoValue) + ")";
+        break;
+    }
+    return Error(kCocoaErrorDomain, code, description, underlying);
+}
+
+bool isOutOfSpaceError(const Error& error) {
+    for (const Error* e = &error; e; e = e->underlying.get()) {
+        if (e->domain == kCocoaErrorDomain && e->code == kFileWriteOutOfSpaceError) return true;
+        if (e->domain == kPOSIXErrorDomain && (e->code == ENOSPC || e->code == EDQUOT)) return true;
+    }
+    return false;
+}
+
+bool isFileExistsError(const Error& error) {
+    return (error.domain == kCocoaErrorDomain && error.code == kFileWriteFileExistsError) ||
+           (error.domain == kPOSIXErrorDomain && error.code == EEXIST);
+}
+
+FileManager& FileManager::defaultManager() {
+    static FileManager manager;
+    return manager;
+}
+
+bool FileManager::fileExists(const std::string& path, bool* isDirectory) const {
+    struct stat info;
+    bool exists = !path.empty() && ::stat(path.c_str(), &info) == 0;
+    if (isDirectory) *isDirectory = exists && S_ISDIR(info.st_mode);
+    return exists;
+}
+
+Status FileManager::createDirectory(const std::string& path, bool withIntermediates) const {
+    if (path.empty()) return fileSystemError(ENOENT, path, true);
+    if (!withIntermediates) {
+        if (::mkdir(path.c_str(), 0777) != 0) return fileSystemError(errno, path, true);
+        return {};
+    }
+    bool isDirectory = false;
+    if (fileExists(path, &isDirectory)) return isDirectory ? Status() : existsError(path);
+
+    // Create each missing folder from the top down.
+    for (size_t position = path.find('/', 1);; position = path.find('/', position + 1)) {
+        std::string prefix = position == std::string::npos ? path : path.substr(0, position);
+        if (!prefix.empty() && prefix.back() != '/' && ::mkdir(prefix.c_str(), 0777) != 0) {
+            int failure = errno;
+            if (failure != EEXIST) return fileSystemError(failure, prefix, true);
+            if (!fileExists(prefix, &isDirectory) || !isDirectory) return existsError(prefix);
+        }
+        if (position == std::string::npos) break;
+    }
+    return {};
+}
+
+Result<std::vector<std::string>> FileManager::contentsOfDirectory(const std::string& path) const {
+    return listFolder(path);
+}
+
+Result<std::vector<std::string>> FileManager::subpathsOfDirectory(const std::string& path) const {
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0) return fileSystemError(errno, path, false);
+    if (!S_ISDIR(info.st_mode)) return fileSystemError(ENOTDIR, path, false);
+    std::vector<std::string> out;
+    collectSubpaths(path, "", out);
+    return out;
+}
+
+Status FileManager::copyItem(const std::string& from, const std::string& to) const {
+    struct stat info;
+    if (::lstat(from.c_str(), &info) != 0) return fileSystemError(errno, from, false);
+    struct stat existing;
+    if (::lstat(to.c_str(), &existing) == 0) return existsError(to);
+    return copyTree(from, to, info);
+}
+
+Status FileManager::moveItem(const std::string& from, const std::string& to) const {
+    struct stat info;
+    if (::lstat(from.c_str(), &info) != 0) return fileSystemError(errno, from, false);
+    struct stat existing;
+    if (::lstat(to.c_str(), &existing) == 0) return existsError(to);
+
+    // RENAME_NOREPLACE closes the gap between the check above and the rename.
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
+    int failure = errno;
+    if (failure == EINVAL || failure == ENOSYS) {
+        // A file system without the flag: the check above has to do.
+        if (::rename(from.c_str(), to.c_str()) == 0) return {};
+        failure = errno;
+    }
+    if (failure != EXDEV) return fileSystemError(failure, to, true);
+
+    Status copied = copyTree(from, to, info);
+    if (!copied) return copied;
+    Status removed = removeTree(from);
+    if (!removed) {
+        removeTree(to);  // keep one copy only, the original
+        return removed;
+    }
+    return {};
+}
+
+Status FileManager::removeItem(const std::string& path) const {
+    if (path.empty()) return fileSystemError(ENOENT, path, true);
+    return removeTree(path);
+}
+
+Result<FileAttributes> FileManager::attributesOfItem(const std::string& path) const {
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0) return fileSystemError(errno, path, false);
+    FileAttributes attributes;
+    attributes.type = typeOf(info.st_mode);
+    attributes.size = static_cast<uint64_t>(info.st_size);
+    attributes.modificationDate = dateOf(info.st_mtim);
+    attributes.permissions = info.st_mode & 07777;
+    return attributes;
+}
+
+Status FileManager::setModificationDate(const std::string& path, Date date) const {
+    double unix = date.unixTime();
+    double seconds = std::floor(unix);
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = static_cast<time_t>(seconds);
+    times[1].tv_nsec = static_cast<long>((unix - seconds) * 1e9);
+    if (::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) return fileSystemError(errno, path, true);
+    return {};
+}
+
+Status FileManager::createSymbolicLink(const std::string& path, const std::string& destination) const {
+    if (::symlink(destination.c_str(), path.c_str()) != 0) return fileSystemError(errno, path, true);
+    return {};
+}
+
+Result<uint64_t> FileManager::freeSpace(const std::string& path) const {
+    struct statvfs info;
+    if (::statvfs(path.c_str(), &info) != 0) return fileSystemError(errno, path, false);
+    return static_cast<uint64_t>(info.f_bavail) * static_cast<uint64_t>(info.f_frsize);
+}
+
+}  // namespace foundation

@@ -1,0 +1,157 @@
+#include "platform/foundation/Paths.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+
+#include "platform/foundation/FileManager.h"
+
+namespace foundation {
+
+namespace {
+
+constexpr const char* kApplicationFolder = "tollivar";
+
+std::mutex& overrideMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::optional<std::string>& overrideRoot() {
+    static std::optional<std::string> root;
+    return root;
+}
+
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+}
+
+std::string homeDirectory() {
+    std::string home = environment("HOME");
+    if (!home.empty()) return home;
+    if (const struct passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir) return entry->pw_dir;
+    return "/tmp";
+}
+
+// An XDG base folder: <root>/<belowOverride> under a test root, else the
+// variable when it holds an absolute path (relative ones are to be ignored,
+// as the XDG rules say), else the default below the home folder.
+std::string xdgFolder(const char* variable, const char* defaultBelowHome, const char* belowOverride) {
+    if (std::optional<std::string> root = Paths::rootOverride()) return path::appending(*root, belowOverride);
+    std::string value = environment(variable);
+    if (!value.empty() && value.front() == '/') return value;
+    return path::appending(homeDirectory(), defaultBelowHome);
+}
+
+std::string ensured(std::string folder) {
+    FileManager::defaultManager().createDirectory(folder, true);
+    return folder;
+}
+
+}  // namespace
+
+std::string Paths::documentsDirectory() {
+    std::string data = xdgFolder("XDG_DATA_HOME", ".local/share", "data");
+    return ensured(path::appending(path::appending(data, kApplicationFolder), "Documents"));
+}
+
+std::string Paths::cachesDirectory() {
+    return ensured(path::appending(xdgFolder("XDG_CACHE_HOME", ".cache", "cache"), kApplicationFolder));
+}
+
+std::string Paths::configDirectory() {
+    return ensured(path::appending(xdgFolder("XDG_CONFIG_HOME", ".config", "config"), kApplicationFolder));
+}
+
+std::string Paths::temporaryDirectory() {
+    if (std::optional<std::string> root = Paths::rootOverride()) return ensured(path::appending(*root, "tmp"));
+    std::string base = environment("TMPDIR");
+    if (base.empty() || base.front() != '/') base = "/tmp";
+    // One folder per user: a shared /tmp must not mix users' files.
+    return ensured(path::appending(base, std::string(kApplicationFolder) + "-" + std::to_string(::getuid())));
+}
+
+void Paths::setRootOverride(std::optional<std::string> root) {
+    std::lock_guard lock(overrideMutex());
+    overrideRoot() = std::move(root);
+}
+
+std::optional<std::string> Paths::rootOverride() {
+    std::lock_guard lock(overrideMutex());
+    return overrideRoot();
+}
+
+namespace path {
+
+namespace {
+
+// The path without trailing separators, but "/" stays "/".
+std::string_view trimmed(std::string_view path) {
+    while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+    return path;
+}
+
+// Where the extension's "." sits in the last component, or npos.
+size_t extensionDot(std::string_view path) {
+    path = trimmed(path);
+    size_t slash = path.rfind('/');
+    size_t start = slash == std::string_view::npos ? 0 : slash + 1;
+    size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos || dot <= start) return std::string_view::npos;
+    if (dot + 1 == path.size()) return std::string_view::npos;
+    return dot;
+}
+
+}  // namespace
+
+std::string appending(std::string_view base, std::string_view component) {
+    while (!component.empty() && component.front() == '/') component.remove_prefix(1);
+    if (base.empty()) return std::string(component);
+    if (component.empty()) return std::string(trimmed(base));
+    std::string result(trimmed(base));
+    if (result.back() != '/') result += '/';
+    result += component;
+    return result;
+}
+
+std::string lastComponent(std::string_view path) {
+    path = trimmed(path);
+    if (path == "/") return "/";
+    size_t slash = path.rfind('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string deletingLastComponent(std::string_view path) {
+    path = trimmed(path);
+    if (path == "/") return "/";
+    size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos) return "";
+    if (slash == 0) return "/";
+    return std::string(trimmed(path.substr(0, slash)));
+}
+
+std::string extension(std::string_view path) {
+    size_t dot = extensionDot(path);
+    return dot == std::string_view::npos ? std::string() : std::string(trimmed(path).substr(dot + 1));
+}
+
+std::string deletingExtension(std::string_view path) {
+    size_t dot = extensionDot(path);
+    return std::string(dot == std::string_view::npos ? trimmed(path) : trimmed(path).substr(0, dot));
+}
+
+std::string appendingExtension(std::string_view path, std::string_view extension) {
+    if (extension.empty()) return std::string(path);
+    std::string result(trimmed(path));
+    result += '.';
+    result += extension;
+    return result;
+}
+
+}  // namespace path
+
+}  // namespace foundation

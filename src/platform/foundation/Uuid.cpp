@@ -1,0 +1,15 @@
+#include "platform/foundation/Uuid.h"
+
+#include <uuid/uuid.h>
+
+namespace foundation {
+
+std::string makeUuidString() {
+    uuid_t uuid;
+    uuid_generate_random(uuid);
+    char text[37];
+    uuid_unparse_upper(uuid, text);
+    return std::string(text, 36);
+}
+
+}  // namespace foundation

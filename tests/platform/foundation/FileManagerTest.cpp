@@ -1,0 +1,220 @@
+#include "platform/foundation/FileManager.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+
+#include "platform/foundation/AtomicFile.h"
+#include "support/TempAppFolders.h"
+
+using namespace foundation;
+
+namespace {
+
+class FileManagerTest : public ::testing::Test {
+protected:
+    std::string at(const std::string& name) const { return folders.root() + "/" + name; }
+
+    void write(const std::string& name, const std::string& text) const {
+        std::ofstream(at(name), std::ios::binary) << text;
+    }
+    std::string read(const std::string& name) const {
+        auto bytes = readFile(at(name));
+        return bytes ? std::string(bytes->begin(), bytes->end()) : "<missing>";
+    }
+    std::string linkTarget(const std::string& name) const {
+        char buffer[512];
+        ssize_t length = ::readlink(at(name).c_str(), buffer, sizeof buffer);
+        return length < 0 ? "<not a link>" : std::string(buffer, static_cast<size_t>(length));
+    }
+
+    testsupport::TempAppFolders folders;
+    const FileManager& files = FileManager::defaultManager();
+};
+
+void expectFileExistsError(const Status& status) {
+    ASSERT_FALSE(status.ok());
+    EXPECT_EQ(status.error().domain, kCocoaErrorDomain);
+    EXPECT_EQ(status.error().code, kFileWriteFileExistsError);
+    EXPECT_TRUE(isFileExistsError(status.error()));
+}
+
+}  // namespace
+
+TEST_F(FileManagerTest, CopyRefusesEveryKindOfExistingTarget) {
+    write("a.txt", "new");
+    write("b.txt", "old");
+    expectFileExistsError(files.copyItem(at("a.txt"), at("b.txt")));
+    EXPECT_EQ(read("b.txt"), "old");
+
+    ASSERT_TRUE(files.createDirectory(at("folder"), false));
+    expectFileExistsError(files.copyItem(at("a.txt"), at("folder")));
+
+    // A dangling link is something too: it must not be written through.
+    ASSERT_TRUE(files.createSymbolicLink(at("dangling"), at("nowhere")));
+    expectFileExistsError(files.copyItem(at("a.txt"), at("dangling")));
+    EXPECT_FALSE(files.fileExists(at("nowhere")));
+    EXPECT_EQ(read("a.txt"), "new");
+}
+
+TEST_F(FileManagerTest, MoveRefusesAnExistingTargetAndLeavesBothAlone) {
+    write("a.txt", "A");
+    write("b.txt", "B");
+    expectFileExistsError(files.moveItem(at("a.txt"), at("b.txt")));
+    EXPECT_EQ(read("a.txt"), "A");
+    EXPECT_EQ(read("b.txt"), "B");
+
+    ASSERT_TRUE(files.moveItem(at("a.txt"), at("c.txt")));
+    EXPECT_FALSE(files.fileExists(at("a.txt")));
+    EXPECT_EQ(read("c.txt"), "A");
+
+    Status missing = files.moveItem(at("a.txt"), at("d.txt"));
+    ASSERT_FALSE(missing.ok());
+    EXPECT_EQ(missing.error().code, kFileReadNoSuchFileError);
+}
+
+TEST_F(FileManagerTest, CopyOfAFolderIsDeepAndKeepsLinksAsLinks) {
+    ASSERT_TRUE(files.createDirectory(at("src/inner/deeper"), true));
+    write("src/top.jpg", "top");
+    write("src/inner/deeper/leaf.bin", std::string("a\0b", 3));
+    ASSERT_TRUE(files.createSymbolicLink(at("src/link"), "inner/deeper/leaf.bin"));
+    ASSERT_TRUE(files.createSymbolicLink(at("src/outside"), "/etc/hostname"));
+    ::chmod(at("src/top.jpg").c_str(), 0640);
+    ASSERT_TRUE(files.setModificationDate(at("src/top.jpg"), Date{1000.0}));
+
+    ASSERT_TRUE(files.copyItem(at("src"), at("dst")));
+    EXPECT_EQ(read("dst/top.jpg"), "top");
+    EXPECT_EQ(read("dst/inner/deeper/leaf.bin"), std::string("a\0b", 3));
+    EXPECT_EQ(linkTarget("dst/link"), "inner/deeper/leaf.bin");
+    EXPECT_EQ(linkTarget("dst/outside"), "/etc/hostname");
+    auto attributes = files.attributesOfItem(at("dst/top.jpg"));
+    ASSERT_TRUE(attributes);
+    EXPECT_EQ(attributes->permissions, 0640u);
+    EXPECT_DOUBLE_EQ(attributes->modificationDate.sinceReferenceDate, 1000.0);
+    // The source is untouched.
+    EXPECT_EQ(read("src/top.jpg"), "top");
+}
+
+TEST_F(FileManagerTest, FailedFolderCopyLeavesNoHalfCopy) {
+    ASSERT_TRUE(files.createDirectory(at("src"), false));
+    write("src/a", "a");
+    // A pipe cannot be copied; it comes after "a" in the listing, so "a" is
+    // already copied when the copy fails.
+    ASSERT_EQ(::mkfifo(at("src/pipe").c_str(), 0600), 0);
+    Status copied = files.copyItem(at("src"), at("dst"));
+    ASSERT_FALSE(copied.ok());
+    EXPECT_EQ(copied.error().domain, kCocoaErrorDomain);
+    EXPECT_FALSE(files.fileExists(at("dst")));
+}
+
+TEST_F(FileManagerTest, CopyOfALinkDoesNotFollowIt) {
+    write("target.txt", "content");
+    ASSERT_TRUE(files.createSymbolicLink(at("link"), "target.txt"));
+    ASSERT_TRUE(files.copyItem(at("link"), at("copy")));
+    EXPECT_EQ(linkTarget("copy"), "target.txt");
+    auto attributes = files.attributesOfItem(at("copy"));
+    ASSERT_TRUE(attributes);
+    EXPECT_EQ(attributes->type, FileType::SymbolicLink);
+}
+
+TEST_F(FileManagerTest, RemoveTakesFoldersWithContentsAndReportsMissingPaths) {
+    ASSERT_TRUE(files.createDirectory(at("tree/a/b"), true));
+    write("tree/a/b/file", "x");
+    write("keep.txt", "keep");
+    ASSERT_TRUE(files.createSymbolicLink(at("tree/link"), at("keep.txt")));
+    ASSERT_TRUE(files.removeItem(at("tree")));
+    EXPECT_FALSE(files.fileExists(at("tree")));
+    EXPECT_EQ(read("keep.txt"), "keep");  // a link's target survives
+
+    Status missing = files.removeItem(at("tree"));
+    ASSERT_FALSE(missing.ok());
+    EXPECT_EQ(missing.error().domain, kCocoaErrorDomain);
+    EXPECT_EQ(missing.error().code, kFileNoSuchFileError);
+    ASSERT_TRUE(missing.error().underlying);
+    EXPECT_EQ(missing.error().underlying->code, ENOENT);
+}
+
+TEST_F(FileManagerTest, CreateDirectoryRules) {
+    EXPECT_TRUE(files.createDirectory(at("x/y/z"), true));
+    EXPECT_TRUE(files.createDirectory(at("x/y/z"), true));  // already there: fine
+    bool isDirectory = false;
+    EXPECT_TRUE(files.fileExists(at("x/y/z"), &isDirectory));
+    EXPECT_TRUE(isDirectory);
+
+    expectFileExistsError(files.createDirectory(at("x/y/z"), false));
+    Status noParent = files.createDirectory(at("p/q"), false);
+    ASSERT_FALSE(noParent.ok());
+    EXPECT_EQ(noParent.error().code, kFileNoSuchFileError);
+
+    write("plain", "");
+    expectFileExistsError(files.createDirectory(at("plain"), true));
+    EXPECT_FALSE(files.createDirectory(at("plain/below"), true).ok());
+    EXPECT_TRUE(files.fileExists(at("plain"), &isDirectory));
+    EXPECT_FALSE(isDirectory);
+}
+
+TEST_F(FileManagerTest, ListingsAreSortedAndComplete) {
+    ASSERT_TRUE(files.createDirectory(at("d/sub"), true));
+    write("d/b", "");
+    write("d/a", "");
+    write("d/.hidden", "");
+    write("d/sub/c", "");
+    auto names = files.contentsOfDirectory(at("d"));
+    ASSERT_TRUE(names);
+    EXPECT_EQ(*names, (std::vector<std::string>{".hidden", "a", "b", "sub"}));
+    auto subpaths = files.subpathsOfDirectory(at("d"));
+    ASSERT_TRUE(subpaths);
+    EXPECT_EQ(*subpaths, (std::vector<std::string>{".hidden", "a", "b", "sub", "sub/c"}));
+
+    auto missing = files.contentsOfDirectory(at("none"));
+    ASSERT_FALSE(missing.ok());
+    EXPECT_EQ(missing.error().code, kFileReadNoSuchFileError);
+    EXPECT_FALSE(files.contentsOfDirectory(at("d/a")).ok());
+}
+
+TEST_F(FileManagerTest, AttributesDescribeTheItemItself) {
+    write("five", "12345");
+    ASSERT_TRUE(files.createSymbolicLink(at("link"), "five"));
+    auto file = files.attributesOfItem(at("five"));
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->type, FileType::Regular);
+    EXPECT_EQ(file->size, 5u);
+    EXPECT_NEAR(file->modificationDate.sinceReferenceDate, Date::now().sinceReferenceDate, 60.0);
+    auto link = files.attributesOfItem(at("link"));
+    ASSERT_TRUE(link);
+    EXPECT_EQ(link->type, FileType::SymbolicLink);
+    EXPECT_EQ(link->size, 4u);  // the length of "five"
+    EXPECT_FALSE(files.attributesOfItem(at("none")).ok());
+    // fileExists follows links, so a dangling one does not count.
+    ASSERT_TRUE(files.createSymbolicLink(at("dangling"), "none"));
+    EXPECT_FALSE(files.fileExists(at("dangling")));
+}
+
+TEST_F(FileManagerTest, FreeSpaceOfAnExistingFolder) {
+    auto space = files.freeSpace(folders.root());
+    ASSERT_TRUE(space);
+    EXPECT_GT(*space, 0u);
+    EXPECT_FALSE(files.freeSpace(at("none")).ok());
+}
+
+TEST(FileSystemError, FullDeviceIsToldApartFromOtherFailures) {
+    Error full = fileSystemError(ENOSPC, "/x/frame-1.jpg", true);
+    EXPECT_EQ(full.code, kFileWriteOutOfSpaceError);
+    EXPECT_NE(full.description.find("frame-1.jpg"), std::string::npos);
+    EXPECT_TRUE(isOutOfSpaceError(full));
+    EXPECT_EQ(fileSystemError(EDQUOT, "/x", true).code, kFileWriteOutOfSpaceError);
+    EXPECT_TRUE(isOutOfSpaceError(Error::posix(ENOSPC, "write")));
+    // Wrapped, as callers that add their own domain do.
+    Error wrapped("CaptureViewController", 1, "failed", std::make_shared<const Error>(full));
+    EXPECT_TRUE(isOutOfSpaceError(wrapped));
+
+    EXPECT_FALSE(isOutOfSpaceError(fileSystemError(EACCES, "/x", true)));
+    EXPECT_EQ(fileSystemError(EACCES, "/x", true).code, kFileWriteNoPermissionError);
+    EXPECT_EQ(fileSystemError(EACCES, "/x", false).code, kFileReadNoPermissionError);
+    EXPECT_EQ(fileSystemError(EROFS, "/x", true).code, kFileWriteVolumeReadOnlyError);
+    EXPECT_EQ(fileSystemError(EIO, "/x", true).code, kFileWriteUnknownError);
+    EXPECT_TRUE(isFileExistsError(Error::posix(EEXIST, "")));
+}

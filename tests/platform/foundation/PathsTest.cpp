@@ -1,0 +1,72 @@
+#include "platform/foundation/Paths.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/foundation/FileManager.h"
+#include "support/TempAppFolders.h"
+
+using namespace foundation;
+
+TEST(Paths, TestRootHoldsEveryFolderAndCreatesThemOnDemand) {
+    std::string root;
+    {
+        testsupport::TempAppFolders folders;
+        root = folders.root();
+        EXPECT_EQ(Paths::documentsDirectory(), root + "/data/tollivar/Documents");
+        EXPECT_EQ(Paths::cachesDirectory(), root + "/cache/tollivar");
+        EXPECT_EQ(Paths::configDirectory(), root + "/config/tollivar");
+        EXPECT_EQ(Paths::temporaryDirectory(), root + "/tmp");
+        bool isDirectory = false;
+        EXPECT_TRUE(FileManager::defaultManager().fileExists(Paths::documentsDirectory(), &isDirectory));
+        EXPECT_TRUE(isDirectory);
+        // Child processes get the same layout through the XDG variables.
+        EXPECT_EQ(std::string(std::getenv("XDG_DATA_HOME")), root + "/data");
+    }
+    EXPECT_FALSE(FileManager::defaultManager().fileExists(root));
+    EXPECT_FALSE(Paths::rootOverride().has_value());
+}
+
+TEST(Paths, EnvironmentDecidesWithoutATestRoot) {
+    testsupport::TempAppFolders folders;  // restores the variables afterwards
+    Paths::setRootOverride(std::nullopt);
+    ::setenv("XDG_CACHE_HOME", (folders.root() + "/elsewhere").c_str(), 1);
+    EXPECT_EQ(Paths::cachesDirectory(), folders.root() + "/elsewhere/tollivar");
+    // A relative value is not a valid XDG folder: the home default applies.
+    ::setenv("XDG_CONFIG_HOME", "relative/path", 1);
+    const char* home = std::getenv("HOME");
+    std::string savedHome = home ? home : "";
+    ::setenv("HOME", folders.root().c_str(), 1);
+    std::string config = Paths::configDirectory();
+    if (home) ::setenv("HOME", savedHome.c_str(), 1); else ::unsetenv("HOME");
+    EXPECT_EQ(config, folders.root() + "/.config/tollivar");
+    Paths::setRootOverride(folders.root());
+}
+
+TEST(PathText, ComponentsAndExtensions) {
+    EXPECT_EQ(path::appending("/a", "b"), "/a/b");
+    EXPECT_EQ(path::appending("/a/", "/b"), "/a/b");
+    EXPECT_EQ(path::appending("", "b"), "b");
+    EXPECT_EQ(path::appending("/a//", ""), "/a");
+    EXPECT_EQ(path::appending("/", "b"), "/b");
+
+    EXPECT_EQ(path::lastComponent("/a/b.jpg"), "b.jpg");
+    EXPECT_EQ(path::lastComponent("/a/b/"), "b");
+    EXPECT_EQ(path::lastComponent("/"), "/");
+    EXPECT_EQ(path::lastComponent("name"), "name");
+
+    EXPECT_EQ(path::deletingLastComponent("/a/b.jpg"), "/a");
+    EXPECT_EQ(path::deletingLastComponent("/a"), "/");
+    EXPECT_EQ(path::deletingLastComponent("b"), "");
+    EXPECT_EQ(path::deletingLastComponent("/a/b/"), "/a");
+
+    EXPECT_EQ(path::extension("/a/b.tar.gz"), "gz");
+    EXPECT_EQ(path::extension("/a.d/b"), "");
+    EXPECT_EQ(path::extension("/a/.settings"), "");
+    EXPECT_EQ(path::extension("archive.tollivarmobile"), "tollivarmobile");
+    EXPECT_EQ(path::deletingExtension("/a/audio-1.m4a"), "/a/audio-1");
+    EXPECT_EQ(path::deletingExtension("/a/.hidden"), "/a/.hidden");
+    EXPECT_EQ(path::appendingExtension("/a/b", "jpg"), "/a/b.jpg");
+    EXPECT_EQ(path::appendingExtension("/a/b", ""), "/a/b");
+}
