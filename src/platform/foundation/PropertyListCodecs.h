@@ -1,0 +1,30 @@
+#pragma once
+
+// The two property-list codecs behind PropertyList.h, and what they share.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/foundation/PropertyList.h"
+
+namespace foundation::plist::codec {
+
+Result<Value> parseXml(const uint8_t* data, size_t size);
+Result<Bytes> serializeXml(const Value& value);
+
+bool isBinary(const uint8_t* data, size_t size);
+Result<Value> parseBinary(const uint8_t* data, size_t size);
+Result<Bytes> serializeBinary(const Value& value);
+
+Error readError(const std::string& detail);
+Error writeError(const std::string& detail);
+
+// True when the text is well-formed UTF-8 (no overlongs, no surrogates).
+bool isValidUtf8(std::string_view text);
+
+// The dictionary form that XML gives an archive UID.
+inline constexpr const char* kUidKey = "CF$UID";
+
+}  // namespace foundation::plist::codec
