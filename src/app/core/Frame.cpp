@@ -1,0 +1,83 @@
+#include "app/core/Frame.h"
+
+#include "app/core/FileUtil.h"
+#include "app/core/FrameKeys.h"
+
+using foundation::Dictionary;
+using foundation::Value;
+
+Frame::Frame(Passkey, int32_t type, std::string frameID, std::string uid)
+    : type_(type), frameID_(std::move(frameID)), uid_(std::move(uid)) {}
+
+std::shared_ptr<Frame> Frame::create(int32_t type) {
+    std::string uuid = FileUtil::createUUID();
+    return std::make_shared<Frame>(Passkey{}, type, uuid, uuid);
+}
+
+std::shared_ptr<Frame> Frame::create(int32_t type, std::string frameID) {
+    return std::make_shared<Frame>(Passkey{}, type, std::move(frameID), FileUtil::createUUID());
+}
+
+std::shared_ptr<Frame> Frame::createWithDictionary(const Dictionary& dictionary) {
+    std::string uid = dictionary.get("UID").stringValue().value_or(FileUtil::createUUID());
+    std::string frameID = dictionary.get("FRAME_ID").stringValue().value_or(uid);
+    int32_t type = framekeys::int32Or(dictionary, "FRAME_TYPE", kTypePicture);
+    auto frame = std::make_shared<Frame>(Passkey{}, type, std::move(frameID), std::move(uid));
+    frame->duration_ = framekeys::int32Or(dictionary, "DURATION", 1);
+    if (const Value& audio = dictionary.get("AUDIO"); audio.isDictionary())
+        frame->audio_ = std::make_shared<KWAudioClip>(audio.asDictionary());
+    if (const Value& theme = dictionary.get("THEME"); theme.isDictionary())
+        frame->theme_ = std::make_shared<KWThemeItem>(theme.asDictionary());
+    frame->pausedForAudio_ = dictionary.get("IS_FRAME_PAUSED_FOR_AUDIO").asBool(false);
+    return frame;
+}
+
+std::shared_ptr<Frame> Frame::createWithCoder(const Dictionary& archivedObject) {
+    const Value& data = archivedObject.get(kArchiveKey);
+    if (!data.isDictionary()) return nullptr;
+    return createWithDictionary(data.asDictionary());
+}
+
+Dictionary Frame::encode() const {
+    Dictionary dictionary;
+    dictionary.set("UID", uid_);
+    dictionary.set("FRAME_ID", frameID_);
+    if (type_ != kTypePicture) dictionary.set("FRAME_TYPE", Value::integer(type_, Value::kTypeInt32));
+    dictionary.set("DURATION", Value::integer(duration_));
+    if (auto audio = getAudio()) dictionary.set("AUDIO", audio->encode());
+    if (auto theme = getTheme()) dictionary.set("THEME", theme->encode());
+    dictionary.set("IS_FRAME_PAUSED_FOR_AUDIO", pausedForAudio_);
+    return dictionary;
+}
+
+Dictionary Frame::encodeWithCoder() const {
+    return Dictionary{{kArchiveKey, encode()}};
+}
+
+std::shared_ptr<Frame> Frame::copy() const {
+    Dictionary dictionary = encode();
+    std::string uuid = FileUtil::createUUID();
+    dictionary.set("UID", uuid);
+    dictionary.set("FRAME_ID", uuid);
+    return createWithDictionary(dictionary);
+}
+
+std::shared_ptr<KWAudioClip> Frame::getAudio() const {
+    std::lock_guard guard(lock_);
+    return audio_;
+}
+
+void Frame::setAudio(std::shared_ptr<KWAudioClip> audio) {
+    std::lock_guard guard(lock_);
+    audio_ = std::move(audio);
+}
+
+std::shared_ptr<KWThemeItem> Frame::getTheme() const {
+    std::lock_guard guard(lock_);
+    return theme_;
+}
+
+void Frame::setTheme(std::shared_ptr<KWThemeItem> theme) {
+    std::lock_guard guard(lock_);
+    theme_ = std::move(theme);
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+// One entry of a project's frame list. Frames are shared by reference between
+// the list, the expanded list, selections and screens, and compare by
+// identity; a frame's pictures live in the project directory, named after
+// its frameID.
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "app/core/KWAudioClip.h"
+#include "app/core/KWThemeItem.h"
+#include "platform/foundation/Value.h"
+
+class Frame {
+    struct Passkey {};
+
+public:
+    static constexpr int32_t kTypePicture = 0;
+    static constexpr int32_t kTypeCaptureSlot = 1;
+    static constexpr int32_t kTypeTitleCard = 2;
+    static constexpr int32_t kTypeCreditsCard = 3;
+    static constexpr int32_t kTypeThemeTextCard = 4;
+
+    // The key under which a frame's keyed-archive form holds its dictionary form.
+    static constexpr const char* kArchiveKey = "FRAME_DATA";
+
+    // A new frame whose UID and frameID are one fresh UUID, hold 1.
+    static std::shared_ptr<Frame> create(int32_t type);
+    // A new frame with the given frameID and a fresh UID.
+    static std::shared_ptr<Frame> create(int32_t type, std::string frameID);
+    // From the dictionary form; missing keys take their documented defaults.
+    static std::shared_ptr<Frame> createWithDictionary(const foundation::Dictionary& dictionary);
+    // From the keyed-archive form: the dictionary form under kArchiveKey.
+    // None when the archive holds no such dictionary.
+    static std::shared_ptr<Frame> createWithCoder(const foundation::Dictionary& archivedObject);
+
+    Frame(Passkey, int32_t type, std::string frameID, std::string uid);
+
+    // The dictionary form written into "frames.meta" (a new dictionary).
+    foundation::Dictionary encode() const;
+    // The keyed-archive form: { kArchiveKey: encode() }.
+    foundation::Dictionary encodeWithCoder() const;
+
+    // A new frame with one fresh UUID as UID and frameID carrying type, hold,
+    // pause flag and new copies of clip and theme item. It refers to no files:
+    // whoever copies a frame also copies its files under the new identifier.
+    std::shared_ptr<Frame> copy() const;
+
+    int32_t type() const { return type_; }
+    const std::string& frameID() const { return frameID_; }
+    const std::string& UID() const { return uid_; }
+
+    int64_t getDuration() const { return duration_; }
+    void setDuration(int64_t duration) { duration_ = duration; }
+    std::shared_ptr<KWAudioClip> getAudio() const;
+    void setAudio(std::shared_ptr<KWAudioClip> audio);
+    std::shared_ptr<KWThemeItem> getTheme() const;
+    void setTheme(std::shared_ptr<KWThemeItem> theme);
+    bool isFramePausedForDurationOfAudio() const { return pausedForAudio_; }
+    void setIsFramePausedForDurationOfAudio(bool paused) { pausedForAudio_ = paused; }
+
+    // Everything but the capture slot can be copied, held, deleted, selected
+    // and captured at; anything, the slot included, can be pasted at.
+    bool canCopy() const { return !isCaptureSlot(); }
+    bool canHold() const { return !isCaptureSlot(); }
+    bool canDelete() const { return !isCaptureSlot(); }
+    bool canSelect() const { return !isCaptureSlot(); }
+    bool canCapture() const { return !isCaptureSlot(); }
+    bool canPaste() const { return true; }
+
+private:
+    bool isCaptureSlot() const { return type_ == kTypeCaptureSlot; }
+
+    const int32_t type_;
+    const std::string frameID_;
+    const std::string uid_;
+    int64_t duration_ = 1;
+    std::shared_ptr<KWAudioClip> audio_;
+    std::shared_ptr<KWThemeItem> theme_;
+    bool pausedForAudio_ = false;
+    mutable std::mutex lock_;  // guards audio_ and theme_
+};
+
+using FramePtr = std::shared_ptr<Frame>;

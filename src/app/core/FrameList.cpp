@@ -1,0 +1,115 @@
+#include "app/core/FrameList.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+using foundation::Array;
+using foundation::Dictionary;
+using foundation::Value;
+
+namespace {
+constexpr double kFrameListVersion = 4.0;
+constexpr const char* kFrameListInfo = "Tollivar frame list";
+}  // namespace
+
+FrameList::FrameList() {
+    frames_.reserve(20);
+    frames_.push_back(Frame::create(Frame::kTypeCaptureSlot));
+    frameAtPlayhead_ = frames_.front();
+}
+
+FrameList::FrameList(const Dictionary& dictionary) {
+    frames_.reserve(20);
+    for (const Value& entry : dictionary.get("FRAMELIST_DATA").asArray()) {
+        // An entry that is not a dictionary cannot be a frame; reading it as
+        // an empty one would invent a picture frame with no files.
+        if (entry.isDictionary()) frames_.push_back(Frame::createWithDictionary(entry.asDictionary()));
+    }
+    if (getCaptureIndex() == kNotFound) frames_.push_back(Frame::create(Frame::kTypeCaptureSlot));
+    frameAtPlayhead_ = frames_.front();
+}
+
+Dictionary FrameList::encode() const {
+    Array frames;
+    for (const FramePtr& frame : frames_) frames.push_back(frame->encode());
+    Dictionary dictionary;
+    dictionary.set("FRAMELIST_VERSION", Value::real(kFrameListVersion));
+    dictionary.set("FRAMELIST_INFO", kFrameListInfo);
+    dictionary.set("FRAMELIST_DATA", frames);
+    return dictionary;
+}
+
+int64_t FrameList::getCaptureIndex() const {
+    for (size_t i = 0; i < frames_.size(); ++i)
+        if (frames_[i]->type() == Frame::kTypeCaptureSlot) return static_cast<int64_t>(i);
+    return kNotFound;
+}
+
+FramePtr FrameList::findFirstOccurrenceOfFrameWithType(int32_t type) const {
+    auto it = std::find_if(frames_.begin(), frames_.end(), [type](const FramePtr& f) { return f->type() == type; });
+    return it == frames_.end() ? nullptr : *it;
+}
+
+bool FrameList::containsFrameWithFrameID(const std::string& frameID) const {
+    return std::any_of(frames_.begin(), frames_.end(), [&](const FramePtr& f) { return f->frameID() == frameID; });
+}
+
+FramePtr FrameList::getFrameAtIndex(int64_t index) const {
+    if (index < 0 || index >= count()) return nullptr;
+    return frames_[static_cast<size_t>(index)];
+}
+
+int64_t FrameList::getIndexForFrame(const FramePtr& frame) const {
+    auto it = std::find(frames_.begin(), frames_.end(), frame);
+    return it == frames_.end() || !frame ? kNotFound : static_cast<int64_t>(it - frames_.begin());
+}
+
+std::vector<FramePtr> FrameList::subarrayWithRange(int64_t location, int64_t length) const {
+    if (location < 0 || length < 0 || location > count() || length > count() - location)
+        throw std::out_of_range("FrameList::subarrayWithRange: range outside the list");
+    auto first = frames_.begin() + location;
+    return {first, first + length};
+}
+
+void FrameList::addFrame(FramePtr frame) {
+    if (frame) frames_.push_back(std::move(frame));
+}
+
+void FrameList::insertFrame(FramePtr frame, int64_t atIndex) {
+    if (!frame || atIndex < 0 || getIndexForFrame(frame) != kNotFound) return;
+    if (atIndex >= count())
+        frames_.push_back(std::move(frame));
+    else
+        frames_.insert(frames_.begin() + atIndex, std::move(frame));
+}
+
+void FrameList::removeFrame(const FramePtr& frame) {
+    std::erase(frames_, frame);
+}
+
+void FrameList::removeFrameAtIndex(int64_t index) {
+    if (index >= 0 && index < count()) frames_.erase(frames_.begin() + index);
+}
+
+void FrameList::removeFrameWithFrameType(int32_t type) {
+    std::erase_if(frames_, [type](const FramePtr& f) { return f->type() == type; });
+}
+
+std::vector<FramePtr> FrameList::getExpandedFrameList() const {
+    std::vector<FramePtr> expanded;
+    for (const FramePtr& frame : frames_) {
+        if (frame->type() == Frame::kTypeCaptureSlot) continue;
+        for (int64_t i = 0; i < frame->getDuration(); ++i) expanded.push_back(frame);
+    }
+    return expanded;
+}
+
+FramePtr FrameList::frameAtPlayhead() const {
+    std::lock_guard guard(playheadLock_);
+    return frameAtPlayhead_;
+}
+
+void FrameList::setFrameAtPlayhead(FramePtr frame) {
+    std::lock_guard guard(playheadLock_);
+    frameAtPlayhead_ = std::move(frame);
+}

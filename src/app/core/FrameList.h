@@ -1,0 +1,73 @@
+#pragma once
+
+// The ordered frames of a project: pictures, theme cards and the capture slot
+// (a frame of type 1) in front of which the next captured picture goes. It
+// also remembers the frame under the playhead (a frame, not an index, so
+// inserting or removing other frames leaves it on its frame) and derives the
+// expanded list that playback and rendering walk.
+//
+// Main thread only, except for the playhead accessors, which are locked.
+
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "app/core/Frame.h"
+#include "platform/foundation/Value.h"
+
+class FrameList {
+public:
+    // Returned for "no such index", as the platform's not-found index.
+    static constexpr int64_t kNotFound = std::numeric_limits<int64_t>::max();
+
+    // A list holding one new capture slot, with the playhead on it.
+    FrameList();
+    // From the "frames.meta" dictionary form. A capture slot is appended when
+    // none was stored; the playhead goes to entry 0.
+    explicit FrameList(const foundation::Dictionary& dictionary);
+
+    // The "frames.meta" dictionary form: version, banner and frames in order.
+    foundation::Dictionary encode() const;
+
+    int64_t count() const { return static_cast<int64_t>(frames_.size()); }
+    // Index of the first capture slot, or kNotFound.
+    int64_t getCaptureIndex() const;
+    FramePtr findFirstOccurrenceOfFrameWithType(int32_t type) const;
+    bool containsFrameWithFrameID(const std::string& frameID) const;
+    // None for an index outside the list.
+    FramePtr getFrameAtIndex(int64_t index) const;
+    // Index of that very object, or kNotFound.
+    int64_t getIndexForFrame(const FramePtr& frame) const;
+    // The entries of [location, location + length); throws std::out_of_range
+    // when the range does not lie inside the list.
+    std::vector<FramePtr> subarrayWithRange(int64_t location, int64_t length) const;
+
+    // Appends without checking whether the frame is already present.
+    void addFrame(FramePtr frame);
+    // Inserts in front of the entry at index, appends for index ≥ count, and
+    // ignores a negative index or a frame already in the list.
+    void insertFrame(FramePtr frame, int64_t atIndex);
+    // Removes every occurrence of that object.
+    void removeFrame(const FramePtr& frame);
+    void removeFrameAtIndex(int64_t index);
+    void removeFrameWithFrameType(int32_t type);
+
+    // Each entry that is not a capture slot, repeated by its hold count
+    // (entries with a hold below 1 are left out).
+    std::vector<FramePtr> getExpandedFrameList() const;
+
+    // Not checked against the list: removing the playhead frame leaves the
+    // reference on the removed object until a caller moves it.
+    FramePtr frameAtPlayhead() const;
+    void setFrameAtPlayhead(FramePtr frame);
+
+    std::vector<FramePtr>::const_iterator begin() const { return frames_.begin(); }
+    std::vector<FramePtr>::const_iterator end() const { return frames_.end(); }
+
+private:
+    std::vector<FramePtr> frames_;
+    FramePtr frameAtPlayhead_;
+    mutable std::mutex playheadLock_;
+};

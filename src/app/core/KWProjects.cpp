@@ -1,0 +1,173 @@
+#include "app/core/KWProjects.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "app/core/FileUtil.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/FileManager.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/RunLoop.h"
+
+using foundation::Array;
+using foundation::DispatchQueue;
+using foundation::Error;
+using foundation::FileManager;
+using foundation::Status;
+using foundation::Value;
+namespace path = foundation::path;
+
+namespace {
+
+constexpr int64_t kDuplicateFailedCode = 1;
+constexpr int64_t kDeleteFailedCode = 2;
+
+// List changes belong to the main thread; from anywhere else they are queued there.
+void onMain(std::function<void()> block) {
+    if (foundation::RunLoop::isMainThread())
+        block();
+    else
+        DispatchQueue::main().async(std::move(block));
+}
+
+// A listed name must be a folder directly inside the documents (or caches)
+// folder: anything else could make delete remove a folder elsewhere.
+bool isPlainFolderName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+           name.find('\0') == std::string::npos;
+}
+
+std::string projectListPath() {
+    return path::appending(foundation::Paths::documentsDirectory(), KWProjects::kProjectListFile);
+}
+
+Error wrapped(int64_t code, const char* text, const Error& underlying) {
+    return Error(KWProjects::kErrorDomain, code, foundation::localized(text), std::make_shared<Error>(underlying));
+}
+
+// Copies the entries of one folder into another, existing, empty folder.
+Status copyFolderContents(const std::string& from, const std::string& to) {
+    const FileManager& files = FileManager::defaultManager();
+    auto entries = files.contentsOfDirectory(from);
+    if (!entries) return entries.error();
+    for (const std::string& entry : *entries) {
+        Status copied = files.copyItem(path::appending(from, entry), path::appending(to, entry));
+        if (!copied) return copied;
+    }
+    return Status::success();
+}
+
+}  // namespace
+
+KWProjects& KWProjects::getInstance() {
+    static KWProjects instance;
+    return instance;
+}
+
+std::vector<ProjectModelPtr>& KWProjects::getProjects() {
+    if (!projects_) loadFromDisk();
+    return *projects_;
+}
+
+std::string KWProjects::introductionProjectName() {
+    return foundation::format("%@-introduction", {".kelbrin"});
+}
+
+std::string KWProjects::pathForListedName(const std::string& name) {
+    const std::string folder =
+        name == introductionProjectName() ? foundation::Paths::cachesDirectory() : foundation::Paths::documentsDirectory();
+    return path::appending(folder, name);
+}
+
+void KWProjects::loadFromDisk() {
+    std::vector<ProjectModelPtr> projects{ProjectModel::create()};
+    if (auto stored = foundation::plist::readFile(projectListPath()); stored && stored->isArray()) {
+        for (const Value& entry : stored->asArray()) {
+            auto name = entry.stringValue();
+            if (name && isPlainFolderName(*name)) projects.push_back(ProjectModel::create(pathForListedName(*name)));
+        }
+    }
+    projects_ = std::move(projects);
+}
+
+void KWProjects::insertProject(const ProjectModelPtr& project, size_t position) {
+    std::vector<ProjectModelPtr>& projects = getProjects();
+    projects.insert(projects.begin() + static_cast<std::ptrdiff_t>(std::min(position, projects.size())), project);
+}
+
+void KWProjects::addProject(const ProjectModelPtr& project) {
+    if (!project) return;
+    onMain([this, project] {
+        std::vector<ProjectModelPtr>& projects = getProjects();
+        if (std::find(projects.begin(), projects.end(), project) != projects.end()) return;
+        insertProject(project, 1);
+        (void)saveToDisk();
+    });
+}
+
+Status KWProjects::saveToDisk() {
+    Array names;
+    for (const ProjectModelPtr& project : getProjects())
+        if (auto folder = project->getProjectPath()) names.push_back(path::lastComponent(*folder));
+    return foundation::plist::writeFile(Value(names), projectListPath(), foundation::plist::Format::Xml);
+}
+
+void KWProjects::deleteProject(const ProjectModelPtr& project, Completion completion) {
+    onMain([this, project, completion = std::move(completion)]() mutable {
+        std::optional<std::string> folder;
+        if (project) {
+            folder = project->getProjectPath();
+            std::erase(getProjects(), project);
+            (void)saveToDisk();
+        }
+        DispatchQueue::global().async([folder, completion = std::move(completion)] {
+            std::optional<Error> failure;
+            Error error;
+            if (folder && FileManager::defaultManager().fileExists(*folder) &&
+                !FileUtil::removeFolderAtPath(*folder, &error))
+                failure = wrapped(kDeleteFailedCode, "The project could not be deleted.", error);
+            if (completion) completion(failure);
+        });
+    });
+}
+
+void KWProjects::duplicateProject(const ProjectModelPtr& project, Completion completion) {
+    DispatchQueue::global().async([this, project, completion = std::move(completion)] {
+        auto report = [&](std::optional<Error> failure) {
+            if (completion) completion(failure);
+        };
+        std::optional<std::string> source = project ? project->getProjectPath() : std::nullopt;
+        if (!source) {
+            report(wrapped(kDuplicateFailedCode, "The project could not be duplicated.",
+                           Error(foundation::kCocoaErrorDomain, foundation::kFileReadNoSuchFileError,
+                                 "The project has not been saved yet.")));
+            return;
+        }
+        auto folder = ProjectDataWrapper::createUniqueProjectDirectory(foundation::Paths::documentsDirectory());
+        if (!folder) {
+            report(wrapped(kDuplicateFailedCode, "The project could not be duplicated.", folder.error()));
+            return;
+        }
+        if (Status copied = copyFolderContents(*source, *folder); !copied) {
+            (void)FileManager::defaultManager().removeItem(*folder);
+            report(wrapped(kDuplicateFailedCode, "The project could not be duplicated.", copied.error()));
+            return;
+        }
+        ProjectModelPtr copy = ProjectModel::create(*folder);
+        onMain([this, project, copy] {
+            std::vector<ProjectModelPtr>& projects = getProjects();
+            auto source = std::find(projects.begin(), projects.end(), project);
+            // A source no longer listed puts the copy where new projects go.
+            size_t position = source == projects.end() ? 1 : static_cast<size_t>(source - projects.begin());
+            insertProject(copy, position);
+            (void)saveToDisk();
+        });
+        report(std::nullopt);
+    });
+}
+
+void KWProjects::resetForTesting() {
+    projects_.reset();
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+// The process-wide list of the user's projects, in the order the project
+// browser shows them, persisted as the folder names in the documents folder's
+// ".projects.plist". Entry 0 is always a new, unsaved project standing for
+// the browser's new-project cell.
+//
+// The list lives on the main thread: every change and every save of
+// ".projects.plist" happens there. Deleting and duplicating do their disk work
+// on a global queue and hand the list change back to the main queue.
+
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/core/ProjectModel.h"
+#include "platform/foundation/Error.h"
+
+class KWProjects {
+public:
+    // Called on the global queue that did the work, after the list change has
+    // been queued to the main queue; an error when the operation failed.
+    using Completion = std::function<void(const std::optional<foundation::Error>& error)>;
+
+    static inline const char* kProjectListFile = ".projects.plist";
+    // Domain of the errors reported by duplicate and delete.
+    static inline const char* kErrorDomain = "KWProjects";
+
+    // The single instance; safe from any thread.
+    static KWProjects& getInstance();
+
+    KWProjects(const KWProjects&) = delete;
+    KWProjects& operator=(const KWProjects&) = delete;
+
+    // The live list (loaded on first use). Do not keep indexes across changes.
+    std::vector<ProjectModelPtr>& getProjects();
+    // Rebuilds the list from ".projects.plist": a new unsaved project, then one
+    // project per stored name (the introduction project's in the caches folder).
+    void loadFromDisk();
+    // Inserts the project at position 1 and saves, unless it is listed already.
+    // From another thread the change is queued to the main queue.
+    void addProject(const ProjectModelPtr& project);
+    // Writes ".projects.plist" from the projects that have a folder.
+    foundation::Status saveToDisk();
+
+    // Takes the project out of the list and saves the list at once, then
+    // removes its folder on a global queue. The completion reports a folder
+    // that could not be removed.
+    void deleteProject(const ProjectModelPtr& project, Completion completion);
+    // Copies the project's folder to a new folder on a global queue; then, on
+    // the main queue, lists the copy in front of its source and saves. A copy
+    // that fails removes what it copied, lists nothing and reports the error.
+    void duplicateProject(const ProjectModelPtr& project, Completion completion);
+
+    // Name under which ".projects.plist" lists the introduction project, whose
+    // folder is in the caches folder.
+    static std::string introductionProjectName();
+    // Folder of a name listed in ".projects.plist".
+    static std::string pathForListedName(const std::string& name);
+
+    // Forgets the loaded list (tests that switch the application folders).
+    void resetForTesting();
+
+private:
+    KWProjects() = default;
+    void insertProject(const ProjectModelPtr& project, size_t position);
+
+    std::optional<std::vector<ProjectModelPtr>> projects_;
+};

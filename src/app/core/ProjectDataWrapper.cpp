@@ -1,0 +1,376 @@
+#include "app/core/ProjectDataWrapper.h"
+
+#include <cerrno>
+
+#include "app/core/FileUtil.h"
+#include "app/core/KWProjects.h"
+#include "app/core/ProjectModel.h"
+#include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/DateFormat.h"
+#include "platform/foundation/FileManager.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/PropertyList.h"
+
+using foundation::Bytes;
+using foundation::Date;
+using foundation::Dictionary;
+using foundation::Error;
+using foundation::FileManager;
+using foundation::Result;
+using foundation::Status;
+using foundation::Value;
+namespace path = foundation::path;
+namespace keys = projectkeys;
+
+namespace {
+
+constexpr const char* kDirectoryPrefix = ".kelbrin";
+constexpr const char* kDirectoryDateFormat = "yyyy-MM-dd-HH-mm-ss";
+constexpr const char* kDefaultName = "My Stop Ziruru Movie";
+constexpr const char* kPlaceholderImage = "explorer_placeholder.png";
+constexpr int64_t kDefaultFPS = 5;
+// How many following seconds' names a new folder may take when its own is taken.
+constexpr int kDirectoryNameAttempts = 3600;
+
+std::string directoryNameForDate(Date date) {
+    return foundation::format("%@-%@", {kDirectoryPrefix, foundation::formatDate(date, kDirectoryDateFormat)});
+}
+
+// A file name handed to the file operations must name an entry of the
+// project folder itself, never a path that leads out of it.
+bool isPlainFileName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+           name.find('\0') == std::string::npos;
+}
+
+Error invalidNameError(const std::string& name) {
+    return Error(foundation::kPOSIXErrorDomain, EINVAL, "Not a file name of the project folder: " + name);
+}
+
+Error noFolderError() {
+    return Error(foundation::kPOSIXErrorDomain, ENOENT, "The project has no folder.");
+}
+
+Status statusOf(bool ok, const Error& error) {
+    return ok ? Status::success() : Status(error);
+}
+
+// The path of a "file:" URL (percent escapes decoded) or of an absolute path;
+// none for anything else.
+std::optional<std::string> filePathOfURL(const std::string& url) {
+    if (url.starts_with("/")) return url;
+    constexpr std::string_view scheme = "file://";
+    if (!url.starts_with(scheme)) return std::nullopt;
+    std::string encoded = url.substr(scheme.size());
+    if (!encoded.starts_with("/")) {
+        // "file://localhost/path": only the local host is a file of ours.
+        size_t slash = encoded.find('/');
+        if (slash == std::string::npos || encoded.substr(0, slash) != "localhost") return std::nullopt;
+        encoded = encoded.substr(slash);
+    }
+    std::string decoded;
+    for (size_t i = 0; i < encoded.size(); ++i) {
+        if (encoded[i] == '%' && i + 2 < encoded.size() && std::isxdigit(static_cast<unsigned char>(encoded[i + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(encoded[i + 2]))) {
+            decoded.push_back(static_cast<char>(std::stoi(encoded.substr(i + 1, 2), nullptr, 16)));
+            i += 2;
+        } else {
+            decoded.push_back(encoded[i]);
+        }
+    }
+    if (decoded.find('\0') != std::string::npos) return std::nullopt;
+    return decoded;
+}
+
+Dictionary newProjectMetaData() {
+    Dictionary meta;
+    meta.set(keys::kProductVersion, Value::real(6.0));
+    meta.set(keys::kName, foundation::localized(kDefaultName));
+    meta.set(keys::kDateCreated, Value::real(Date::now().unixTime()));
+    meta.set(keys::kFPS, Value::integer(kDefaultFPS));
+    meta.set(keys::kPlayAsLoop, true);
+    meta.set(keys::kCaptureTimerValue, Value::integer(30));
+    return meta;
+}
+
+}  // namespace
+
+ProjectDataWrapper::ProjectDataWrapper(std::optional<std::string> projectPath)
+    : projectPath_(std::move(projectPath)), projectID_(FileUtil::createUUID()) {}
+
+std::optional<std::string> ProjectDataWrapper::getProjectPath() const {
+    std::lock_guard guard(pathLock_);
+    return projectPath_;
+}
+
+std::optional<std::string> ProjectDataWrapper::pathForFile(const std::string& preferredFilename) const {
+    auto folder = getProjectPath();
+    if (!folder) return std::nullopt;
+    return path::appending(*folder, preferredFilename);
+}
+
+std::optional<Dictionary> ProjectDataWrapper::getMetaData() {
+    if (metaData_) return metaData_;
+    if (auto file = pathForFile(keys::kMetaDataFile)) {
+        Result<Bytes> data = foundation::readFile(*file);
+        if (data) {
+            Result<Value> parsed = foundation::plist::parse(*data);
+            if (parsed && parsed->isDictionary()) metaData_ = parsed->asDictionary();
+            return metaData_;
+        }
+        // Only a file that is not there means a project without metadata; a
+        // file that cannot be read now must not be replaced by defaults.
+        if (data.error().code != ENOENT) return std::nullopt;
+    }
+    metaData_ = newProjectMetaData();
+    return metaData_;
+}
+
+std::shared_ptr<FrameList> ProjectDataWrapper::getFrameList() {
+    if (frameList_) return frameList_;
+    if (auto file = pathForFile(keys::kFrameListFile)) {
+        Result<Bytes> data = foundation::readFile(*file);
+        if (data) {
+            Result<Value> parsed = foundation::plist::parse(*data);
+            if (!parsed || !parsed->isDictionary()) return nullptr;
+            frameList_ = std::make_shared<FrameList>(parsed->asDictionary());
+        } else if (data.error().code != ENOENT) {
+            return nullptr;
+        }
+    }
+    if (!frameList_) frameList_ = std::make_shared<FrameList>();
+
+    if (auto meta = getMetaData(); meta && meta->contains(keys::kCurrentFrameIndex)) {
+        auto index = static_cast<int32_t>(meta->get(keys::kCurrentFrameIndex).asInt());
+        if (FramePtr frame = frameList_->getFrameAtIndex(index)) frameList_->setFrameAtPlayhead(frame);
+    }
+    return frameList_;
+}
+
+bool ProjectDataWrapper::ensureFolderForSave() {
+    if (hasProjectPath()) return true;
+    std::shared_ptr<FrameList> list = getFrameList();
+    if (!list || list->count() < 2) return false;
+    createFilePathForProject();
+    return hasProjectPath();
+}
+
+void ProjectDataWrapper::saveFramelistToDisk() {
+    std::shared_ptr<FrameList> list = getFrameList();
+    if (!list || !ensureFolderForSave()) return;
+
+    if (Result<Bytes> xml = foundation::plist::serialize(Value(list->encode()), foundation::plist::Format::Xml))
+        (void)foundation::writeFileAtomically(*pathForFile(keys::kFrameListFile), *xml);
+
+    if (auto meta = getMetaData()) {
+        FramePtr playhead = list->frameAtPlayhead();
+        int64_t index = list->getIndexForFrame(playhead);
+        meta->set(keys::kCurrentFrameIndex, Value::integer(index));
+        // The project's picture in the browser: the playhead frame, or the
+        // picture in front of it while the playhead rests on the capture slot.
+        FramePtr thumbFrame = playhead;
+        if (playhead && playhead->type() == Frame::kTypeCaptureSlot && index != FrameList::kNotFound && index >= 1)
+            thumbFrame = list->getFrameAtIndex(index - 1);
+        if (thumbFrame) meta->set(keys::kThumbFrameID, thumbFrame->frameID());
+    }
+    saveMetaDataToDisk();
+}
+
+void ProjectDataWrapper::saveMetaDataToDisk() {
+    if (!ensureFolderForSave()) return;
+    auto meta = getMetaData();
+    if (!meta) return;
+    if (frameList_ && frameList_->count() >= 3) {
+        meta->set(keys::kNumberOfFrames, Value::integer(frameList_->count()));
+        meta->set(keys::kDateModified, Value::real(Date::now().unixTime()));
+    }
+    if (Result<Bytes> xml = foundation::plist::serialize(Value(*meta), foundation::plist::Format::Xml))
+        (void)foundation::writeFileAtomically(*pathForFile(keys::kMetaDataFile), *xml);
+}
+
+void ProjectDataWrapper::saveAllDataToDisk() {
+    saveFramelistToDisk();
+}
+
+void ProjectDataWrapper::createFilePathForProject() {
+    std::lock_guard guard(createLock_);
+    if (hasProjectPath()) return;
+    Result<std::string> folder = createUniqueProjectDirectory(foundation::Paths::documentsDirectory());
+    if (!folder) return;
+    {
+        std::lock_guard pathGuard(pathLock_);
+        projectPath_ = *folder;
+    }
+    saveAllDataToDisk();
+    registerWithProjectList();
+}
+
+void ProjectDataWrapper::registerWithProjectList() {
+    // The list holds project models; a bare wrapper has no place in it.
+    if (auto model = std::dynamic_pointer_cast<ProjectModel>(weak_from_this().lock()))
+        KWProjects::getInstance().addProject(model);
+}
+
+std::string ProjectDataWrapper::createProjectDirName() {
+    return directoryNameForDate(Date::now());
+}
+
+Result<std::string> ProjectDataWrapper::createUniqueProjectDirectory(const std::string& parentDirectory) {
+    const FileManager& files = FileManager::defaultManager();
+    if (Status made = files.createDirectory(parentDirectory, true); !made) return made.error();
+    Date now = Date::now();
+    for (int attempt = 0; attempt < kDirectoryNameAttempts; ++attempt) {
+        std::string folder = path::appending(parentDirectory, directoryNameForDate(Date{now.sinceReferenceDate + attempt}));
+        Status made = files.createDirectory(folder, false);
+        if (made) return folder;
+        if (!foundation::isFileExistsError(made.error())) return made.error();
+    }
+    return Error(foundation::kPOSIXErrorDomain, EEXIST, "No free name for a new project folder in " + parentDirectory);
+}
+
+Status ProjectDataWrapper::updateRegularFileWithContents(const Bytes& contents, const std::string& preferredFilename) {
+    if (!isPlainFileName(preferredFilename)) return invalidNameError(preferredFilename);
+    if (!hasProjectPath()) createFilePathForProject();
+    auto file = pathForFile(preferredFilename);
+    if (!file) return noFolderError();
+    return foundation::writeFileAtomically(*file, contents);
+}
+
+std::optional<Bytes> ProjectDataWrapper::fileDataForFileWithPreferredFilename(const std::string& preferredFilename) const {
+    if (!isPlainFileName(preferredFilename)) return std::nullopt;
+    auto file = pathForFile(preferredFilename);
+    if (!file) return std::nullopt;
+    Result<Bytes> data = foundation::readFile(*file);
+    if (!data) return std::nullopt;
+    return std::move(*data);
+}
+
+Status ProjectDataWrapper::removeRegularFileWithPreferredFilename(const std::string& preferredFilename) {
+    if (!isPlainFileName(preferredFilename)) return invalidNameError(preferredFilename);
+    auto file = pathForFile(preferredFilename);
+    if (!file) return Status::success();  // nothing can exist in a folder that does not
+    Error error;
+    bool removed = FileUtil::removeItemAtPath(*file, &error);
+    return statusOf(removed, error);
+}
+
+Status ProjectDataWrapper::cloneFileWithPreferredFilename(const std::string& preferredFilename,
+                                                          const std::string& toFileWithPreferredFilename) {
+    if (!isPlainFileName(preferredFilename)) return invalidNameError(preferredFilename);
+    if (!isPlainFileName(toFileWithPreferredFilename)) return invalidNameError(toFileWithPreferredFilename);
+    auto from = pathForFile(preferredFilename);
+    if (!from) return noFolderError();
+    return FileManager::defaultManager().copyItem(*from, *pathForFile(toFileWithPreferredFilename));
+}
+
+Status ProjectDataWrapper::copyFromExternal(const std::string& fileURL, const std::string& name, std::string* sourcePath) {
+    auto source = filePathOfURL(fileURL);
+    if (!source) return Error(foundation::kCocoaErrorDomain, foundation::kFileWriteUnsupportedSchemeError,
+                              "Not a file URL: " + fileURL);
+    if (!isPlainFileName(name)) return invalidNameError(name);
+    if (!hasProjectPath()) createFilePathForProject();
+    auto target = pathForFile(name);
+    if (!target) return noFolderError();
+    *sourcePath = *source;
+    return FileManager::defaultManager().copyItem(*source, *target);
+}
+
+Status ProjectDataWrapper::copyFileFromExternal(const std::string& fileURL, const std::string& toFileWithPreferredFilename) {
+    std::string source;
+    Status copied = copyFromExternal(fileURL, toFileWithPreferredFilename, &source);
+    if (!copied) {
+        std::lock_guard guard(errorLock_);
+        error_ = copied.error();
+    }
+    return copied;
+}
+
+Status ProjectDataWrapper::moveFileFromExternal(const std::string& fileURL, const std::string& toFileWithPreferredFilename) {
+    std::string source;
+    Status copied = copyFromExternal(fileURL, toFileWithPreferredFilename, &source);
+    if (!copied) {
+        std::lock_guard guard(errorLock_);
+        error_ = copied.error();
+        return copied;
+    }
+    (void)FileManager::defaultManager().removeItem(source);
+    return copied;
+}
+
+std::optional<Error> ProjectDataWrapper::error() const {
+    std::lock_guard guard(errorLock_);
+    return error_;
+}
+
+int64_t ProjectDataWrapper::getUsedStorageSpace() {
+    auto folder = getProjectPath();
+    projectSizesCache_ = folder ? static_cast<int64_t>(FileUtil::folderSize(*folder)) : 0;
+    return projectSizesCache_;
+}
+
+int64_t ProjectDataWrapper::getFPS() {
+    auto meta = getMetaData();
+    if (!meta) return kDefaultFPS;
+    const Value& fps = meta->get(keys::kFPS);
+    int64_t value = fps.isNumber() ? fps.asInt() : kDefaultFPS;
+    return value >= 1 ? value : kDefaultFPS;
+}
+
+void ProjectDataWrapper::setFPS(int64_t fps) {
+    if (auto meta = getMetaData()) meta->set(keys::kFPS, Value::real(static_cast<double>(fps)));
+}
+
+std::string ProjectDataWrapper::getDefaultName() {
+    return foundation::localized(kDefaultName);
+}
+
+std::string ProjectDataWrapper::getName() {
+    if (auto meta = getMetaData())
+        if (auto name = meta->get(keys::kName).stringValue()) return *name;
+    return getDefaultName();
+}
+
+void ProjectDataWrapper::setName(const std::string& name) {
+    auto meta = getMetaData();
+    if (name.empty() || !meta || !meta->contains(keys::kName)) return;
+    meta->set(keys::kName, name);
+}
+
+Date ProjectDataWrapper::getCreationDate() {
+    if (auto meta = getMetaData())
+        if (const Value& created = meta->get(keys::kDateCreated); created.isNumber())
+            return Date::fromUnixTime(created.asDouble());
+    return Date::now();
+}
+
+std::optional<Date> ProjectDataWrapper::getModifiedDate() {
+    if (auto meta = getMetaData())
+        if (const Value& modified = meta->get(keys::kDateModified); modified.isNumber())
+            return Date::fromUnixTime(modified.asDouble());
+    return std::nullopt;
+}
+
+int64_t ProjectDataWrapper::getNumberOfFrames() {
+    if (auto meta = getMetaData())
+        if (const Value& count = meta->get(keys::kNumberOfFrames); count.isNumber()) return count.asInt();
+    std::shared_ptr<FrameList> list = getFrameList();
+    return list ? list->count() : 0;
+}
+
+graphics::Image ProjectDataWrapper::getThumbImageForProject() {
+    auto decode = [](const std::optional<Bytes>& data) -> std::optional<graphics::Image> {
+        if (!data) return std::nullopt;
+        auto image = graphics::Image::decode(*data);
+        if (!image) return std::nullopt;
+        return *image;
+    };
+    if (auto image = decode(fileDataForFileWithPreferredFilename(keys::kProjectThumbFile))) return *image;
+    if (auto meta = getMetaData())
+        if (auto frameID = meta->get(keys::kThumbFrameID).stringValue())
+            if (auto image = decode(fileDataForFileWithPreferredFilename("preview-" + *frameID + ".jpg"))) return *image;
+    if (auto placeholder = foundation::Bundle::main().pathForResource(kPlaceholderImage))
+        if (auto image = graphics::Image::load(*placeholder)) return *image;
+    return {};
+}

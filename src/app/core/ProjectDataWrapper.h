@@ -1,0 +1,154 @@
+#pragma once
+
+// One project on disk: a folder in the documents folder holding the metadata
+// ("kelbrin.meta"), the frame list ("frames.meta") and the per-frame files.
+// Metadata and frame list load on first use. A new project has no folder;
+// the folder appears at the first save with content (at least one entry
+// besides the capture slot) or at the first file written into the project,
+// and the project then joins KWProjects at position 1.
+//
+// Everything else in the application reads and writes the project's files by
+// name through the file operations here.
+//
+// Main thread, except that the paste worker and the conversion use a project
+// from a global queue while nothing else touches it. The project path is
+// locked because a background store may create the folder.
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "app/core/FrameList.h"
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Value.h"
+#include "platform/graphics/Image.h"
+
+class ProjectDataWrapper : public std::enable_shared_from_this<ProjectDataWrapper> {
+public:
+    virtual ~ProjectDataWrapper() = default;
+
+    ProjectDataWrapper(const ProjectDataWrapper&) = delete;
+    ProjectDataWrapper& operator=(const ProjectDataWrapper&) = delete;
+
+    // Absolute path of the project folder; none while the project is new.
+    std::optional<std::string> getProjectPath() const;
+    // A fresh UUID per project object, never stored.
+    const std::string& projectID() const { return projectID_; }
+
+    // The metadata dictionary itself (shared: change keys in place, then save).
+    // None while "kelbrin.meta" exists but does not parse; the next call tries
+    // again and nothing overwrites the damaged file meanwhile.
+    std::optional<foundation::Dictionary> getMetaData();
+    // The frame list; nullptr while "frames.meta" exists but does not parse.
+    std::shared_ptr<FrameList> getFrameList();
+
+    // Writes "frames.meta", records the playhead and the thumbnail frame in
+    // the metadata, then saves the metadata. Nothing happens for a new project
+    // whose list holds only the capture slot.
+    void saveFramelistToDisk();
+    // Writes "kelbrin.meta" (with the same rule for new projects).
+    virtual void saveMetaDataToDisk();
+    void saveAllDataToDisk();
+
+    // Creates the project folder under a fresh name, saves both files into it
+    // and registers the project with KWProjects at position 1. Does nothing
+    // when the project already has its folder.
+    void createFilePathForProject();
+
+    // ".kelbrin-yyyy-MM-dd-HH-mm-ss" of the current local time.
+    static std::string createProjectDirName();
+    // Creates a new, empty project folder in `parentDirectory` with a name of
+    // createProjectDirName's form. Two projects created within the same second
+    // never share a folder: the folder is created exclusively, and on a
+    // collision the following seconds' names are tried.
+    static foundation::Result<std::string> createUniqueProjectDirectory(const std::string& parentDirectory);
+
+    // File operations by name inside the project folder.
+    // Writes atomically; creates the folder first when the project has none.
+    foundation::Status updateRegularFileWithContents(const foundation::Bytes& contents,
+                                                     const std::string& preferredFilename);
+    std::optional<foundation::Bytes> fileDataForFileWithPreferredFilename(const std::string& preferredFilename) const;
+    // A missing file counts as success; a folder is not removed.
+    foundation::Status removeRegularFileWithPreferredFilename(const std::string& preferredFilename);
+    // Copies a file inside the folder; fails when the target exists.
+    foundation::Status cloneFileWithPreferredFilename(const std::string& preferredFilename,
+                                                      const std::string& toFileWithPreferredFilename);
+    // Copies a file given by a "file:" URL (or an absolute path) into the
+    // folder, creating the folder when needed. The failure is also kept in error().
+    foundation::Status copyFileFromExternal(const std::string& fileURL, const std::string& toFileWithPreferredFilename);
+    // The copy above; when it succeeded the source is removed (that outcome is ignored).
+    foundation::Status moveFileFromExternal(const std::string& fileURL, const std::string& toFileWithPreferredFilename);
+    // The failure of the last copy from outside.
+    std::optional<foundation::Error> error() const;
+
+    // Size of the folder in bytes, also kept as the last measured size.
+    int64_t getUsedStorageSpace();
+    int64_t projectSizesCache() const { return projectSizesCache_; }
+
+    // "RecordFPS" as an integer; 5 when the metadata or the key is missing,
+    // and also when the stored rate is 0 or negative, since every reader
+    // divides by it.
+    int64_t getFPS();
+    // Stored as a real; ignored without metadata.
+    void setFPS(int64_t fps);
+    std::string getName();
+    static std::string getDefaultName();
+    // Replaces "RecordName" only with a non-empty name and only when the
+    // metadata holds a name already.
+    void setName(const std::string& name);
+    foundation::Date getCreationDate();
+    std::optional<foundation::Date> getModifiedDate();
+    int64_t getNumberOfFrames();
+    // "thumb.jpg", else the preview of the thumbnail frame, else the
+    // application's placeholder picture.
+    graphics::Image getThumbImageForProject();
+
+    // Path of a named file in the project folder; none while the project is new.
+    std::optional<std::string> pathForFile(const std::string& preferredFilename) const;
+
+protected:
+    // With a folder path, a stored project; with none, a new project.
+    explicit ProjectDataWrapper(std::optional<std::string> projectPath);
+
+private:
+    bool hasProjectPath() const { return getProjectPath().has_value(); }
+    // The first save's rule: a new project gets its folder once its list holds
+    // more than the capture slot; false when nothing may be written.
+    bool ensureFolderForSave();
+    void registerWithProjectList();
+    foundation::Status copyFromExternal(const std::string& fileURL, const std::string& name, std::string* sourcePath);
+
+    mutable std::mutex pathLock_;
+    std::optional<std::string> projectPath_;
+    std::optional<foundation::Dictionary> metaData_;
+    std::shared_ptr<FrameList> frameList_;
+    int64_t projectSizesCache_ = 0;
+    mutable std::mutex errorLock_;
+    std::optional<foundation::Error> error_;
+    const std::string projectID_;
+    std::recursive_mutex createLock_;  // one folder per project even when two threads store at once
+};
+
+// Metadata keys that the store itself reads or writes.
+namespace projectkeys {
+inline constexpr const char* kProductVersion = "ProductVersion";
+inline constexpr const char* kName = "RecordName";
+inline constexpr const char* kDateCreated = "RecordDateCreated";
+inline constexpr const char* kDateModified = "RecordDateModified";
+inline constexpr const char* kNumberOfFrames = "RecordNumberOfFrames";
+inline constexpr const char* kFPS = "RecordFPS";
+inline constexpr const char* kPlayAsLoop = "PlayAsLoop";
+inline constexpr const char* kCaptureTimerValue = "CaptureTimerValue";
+inline constexpr const char* kCurrentFrameIndex = "CurrentFrameIndex";
+inline constexpr const char* kThumbFrameID = "META_RECORD_THUMB_FRAME_ID";
+inline constexpr const char* kNeedsRendering = "RecordNeedsRendering";
+inline constexpr const char* kMovieFilter = "RecordMovieFilter";
+inline constexpr const char* kTracks = "Tracks";
+inline constexpr const char* kMetaAudio = "RecordMetaAudio";
+
+inline constexpr const char* kMetaDataFile = "kelbrin.meta";
+inline constexpr const char* kFrameListFile = "frames.meta";
+inline constexpr const char* kProjectThumbFile = "thumb.jpg";
+}  // namespace projectkeys

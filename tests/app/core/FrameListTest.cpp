@@ -1,0 +1,210 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "app/core/FrameList.h"
+
+using foundation::Array;
+using foundation::Dictionary;
+using foundation::Value;
+
+namespace {
+
+FramePtr picture() { return Frame::create(Frame::kTypePicture); }
+
+// Puts n pictures in front of the capture slot, as capture does.
+void addPictures(FrameList& list, int n) {
+    for (int i = 0; i < n; ++i) list.insertFrame(picture(), list.getCaptureIndex());
+}
+
+TEST(FrameListCreation, NewListHoldsOnlyTheCaptureSlotUnderThePlayhead) {
+    FrameList list;
+    ASSERT_EQ(list.count(), 1);
+    EXPECT_EQ(list.getFrameAtIndex(0)->type(), Frame::kTypeCaptureSlot);
+    EXPECT_EQ(list.frameAtPlayhead(), list.getFrameAtIndex(0));
+    EXPECT_EQ(list.getCaptureIndex(), 0);
+    EXPECT_TRUE(list.getExpandedFrameList().empty());
+}
+
+TEST(FrameListCreation, EmptyOrMissingStoredFramesGiveOnlyACaptureSlot) {
+    for (const Dictionary& stored : {Dictionary{}, Dictionary{{"FRAMELIST_DATA", Array{}}}}) {
+        FrameList list(stored);
+        ASSERT_EQ(list.count(), 1);
+        EXPECT_EQ(list.getCaptureIndex(), 0);
+        EXPECT_EQ(list.frameAtPlayhead(), list.getFrameAtIndex(0));
+        EXPECT_TRUE(list.getExpandedFrameList().empty());
+    }
+}
+
+TEST(FrameListCreation, StoredListWithoutSlotGainsOneAtTheEnd) {
+    Array frames{picture()->encode(), picture()->encode()};
+    FrameList list(Dictionary{{"FRAMELIST_DATA", frames}});
+    ASSERT_EQ(list.count(), 3);
+    EXPECT_EQ(list.getCaptureIndex(), 2);
+    EXPECT_EQ(list.frameAtPlayhead(), list.getFrameAtIndex(0));
+}
+
+TEST(FrameListCreation, TwoStoredSlotsAreKeptAndTheFirstIsReported) {
+    Array frames{picture()->encode(), Frame::create(Frame::kTypeCaptureSlot)->encode(), picture()->encode(),
+                 Frame::create(Frame::kTypeCaptureSlot)->encode()};
+    FrameList list(Dictionary{{"FRAMELIST_DATA", frames}});
+    EXPECT_EQ(list.count(), 4);
+    EXPECT_EQ(list.getCaptureIndex(), 1);
+}
+
+TEST(FrameListCreation, NonDictionaryEntriesAreSkipped) {
+    Array frames{Value("garbage"), picture()->encode(), Value(12)};
+    FrameList list(Dictionary{{"FRAMELIST_DATA", frames}});
+    EXPECT_EQ(list.count(), 2);
+    EXPECT_EQ(list.getCaptureIndex(), 1);
+}
+
+TEST(FrameListEncoding, RoundTripKeepsEntriesAndMovesPlayheadToFirst) {
+    FrameList list;
+    addPictures(list, 2);
+    FramePtr card = Frame::create(Frame::kTypeTitleCard);
+    card->setDuration(20);
+    card->setTheme(std::make_shared<KWThemeItem>());
+    list.insertFrame(card, 0);
+    list.getFrameAtIndex(1)->setAudio(std::make_shared<KWAudioClip>("a", "a.m4a"));
+    list.getFrameAtIndex(2)->setIsFramePausedForDurationOfAudio(true);
+    list.setFrameAtPlayhead(list.getFrameAtIndex(2));
+
+    Dictionary stored = list.encode();
+    EXPECT_DOUBLE_EQ(stored.get("FRAMELIST_VERSION").asDouble(), 4.0);
+    EXPECT_TRUE(stored.get("FRAMELIST_VERSION").isReal());
+    EXPECT_TRUE(stored.get("FRAMELIST_INFO").isString());
+    EXPECT_EQ(stored.get("FRAMELIST_DATA").asArray().size(), 4u);
+
+    FrameList back(stored);
+    ASSERT_EQ(back.count(), list.count());
+    for (int64_t i = 0; i < list.count(); ++i) {
+        EXPECT_EQ(back.getFrameAtIndex(i)->UID(), list.getFrameAtIndex(i)->UID());
+        EXPECT_EQ(back.getFrameAtIndex(i)->frameID(), list.getFrameAtIndex(i)->frameID());
+        EXPECT_EQ(back.getFrameAtIndex(i)->type(), list.getFrameAtIndex(i)->type());
+        EXPECT_EQ(back.getFrameAtIndex(i)->getDuration(), list.getFrameAtIndex(i)->getDuration());
+    }
+    EXPECT_NE(back.getFrameAtIndex(0)->getTheme(), nullptr);
+    EXPECT_EQ(back.getFrameAtIndex(1)->getAudio()->fileName(), "a.m4a");
+    EXPECT_TRUE(back.getFrameAtIndex(2)->isFramePausedForDurationOfAudio());
+    EXPECT_EQ(back.frameAtPlayhead(), back.getFrameAtIndex(0));
+}
+
+TEST(FrameListInsertion, InsertingAtTheCaptureIndexMovesTheSlotOn) {
+    FrameList list;
+    for (int i = 1; i <= 3; ++i) {
+        list.insertFrame(picture(), list.getCaptureIndex());
+        EXPECT_EQ(list.getCaptureIndex(), i);
+    }
+    list.insertFrame(picture(), list.count());  // behind the slot
+    EXPECT_EQ(list.getCaptureIndex(), 3);
+    EXPECT_EQ(list.getFrameAtIndex(4)->type(), Frame::kTypePicture);
+    list.removeFrameAtIndex(0);
+    EXPECT_EQ(list.getCaptureIndex(), 2);
+}
+
+TEST(FrameListInsertion, SameObjectTwiceOrNegativeIndexChangesNothing) {
+    FrameList list;
+    FramePtr frame = picture();
+    list.insertFrame(frame, 0);
+    list.insertFrame(frame, 1);
+    list.insertFrame(picture(), -1);
+    list.insertFrame(nullptr, 0);
+    EXPECT_EQ(list.count(), 2);
+    EXPECT_EQ(list.getIndexForFrame(frame), 0);
+}
+
+TEST(FrameListInsertion, IndexAtOrBeyondCountAppends) {
+    FrameList list;
+    addPictures(list, 1);
+    FramePtr last = picture();
+    list.insertFrame(last, 99);
+    EXPECT_EQ(list.getIndexForFrame(last), 2);
+    EXPECT_EQ(list.getCaptureIndex(), 1);
+}
+
+TEST(FrameListInsertion, AddFrameDoesNotCheckForDuplicates) {
+    FrameList list;
+    FramePtr frame = picture();
+    list.addFrame(frame);
+    list.addFrame(frame);
+    EXPECT_EQ(list.count(), 3);
+    list.removeFrame(frame);
+    EXPECT_EQ(list.count(), 1);
+}
+
+TEST(FrameListLookup, OutOfRangeIndicesGiveNothingAndChangeNothing) {
+    FrameList list;
+    addPictures(list, 2);
+    EXPECT_EQ(list.getFrameAtIndex(-1), nullptr);
+    EXPECT_EQ(list.getFrameAtIndex(list.count()), nullptr);
+    list.removeFrameAtIndex(-1);
+    list.removeFrameAtIndex(list.count());
+    EXPECT_EQ(list.count(), 3);
+    EXPECT_EQ(list.getIndexForFrame(picture()), FrameList::kNotFound);
+    EXPECT_EQ(list.getIndexForFrame(nullptr), FrameList::kNotFound);
+}
+
+TEST(FrameListLookup, CaptureIndexIsNotFoundWithoutSlot) {
+    FrameList list;
+    list.removeFrameWithFrameType(Frame::kTypeCaptureSlot);
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(list.getCaptureIndex(), FrameList::kNotFound);
+    EXPECT_EQ(list.findFirstOccurrenceOfFrameWithType(Frame::kTypeCaptureSlot), nullptr);
+}
+
+TEST(FrameListLookup, FindByTypeAndFrameID) {
+    FrameList list;
+    addPictures(list, 2);
+    FramePtr card = Frame::create(Frame::kTypeCreditsCard, "CREDITS");
+    list.addFrame(card);
+    EXPECT_EQ(list.findFirstOccurrenceOfFrameWithType(Frame::kTypeCreditsCard), card);
+    EXPECT_EQ(list.findFirstOccurrenceOfFrameWithType(Frame::kTypePicture), list.getFrameAtIndex(0));
+    EXPECT_TRUE(list.containsFrameWithFrameID("CREDITS"));
+    EXPECT_FALSE(list.containsFrameWithFrameID("credits"));
+}
+
+TEST(FrameListLookup, SubarrayMustLieInsideTheList) {
+    FrameList list;
+    addPictures(list, 3);
+    auto middle = list.subarrayWithRange(1, 2);
+    ASSERT_EQ(middle.size(), 2u);
+    EXPECT_EQ(middle[0], list.getFrameAtIndex(1));
+    EXPECT_TRUE(list.subarrayWithRange(4, 0).empty());
+    EXPECT_THROW(list.subarrayWithRange(3, 2), std::out_of_range);
+    EXPECT_THROW(list.subarrayWithRange(-1, 1), std::out_of_range);
+}
+
+TEST(FrameListExpanded, RepeatsByHoldSkipsSlotAndEmptyHolds) {
+    FrameList list;
+    addPictures(list, 3);
+    FramePtr a = list.getFrameAtIndex(0), b = list.getFrameAtIndex(1), c = list.getFrameAtIndex(2);
+    a->setDuration(3);
+    b->setDuration(0);
+    FramePtr card = Frame::create(Frame::kTypeCreditsCard);
+    card->setDuration(2);
+    list.addFrame(card);  // behind the slot: still part of the movie
+    EXPECT_EQ(list.getExpandedFrameList(), (std::vector<FramePtr>{a, a, a, c, card, card}));
+}
+
+TEST(FrameListPlayhead, RemovingThePlayheadFrameLeavesTheReference) {
+    FrameList list;
+    addPictures(list, 2);
+    FramePtr head = list.getFrameAtIndex(1);
+    list.setFrameAtPlayhead(head);
+    list.removeFrameAtIndex(0);
+    EXPECT_EQ(list.frameAtPlayhead(), head);
+    list.removeFrame(head);
+    EXPECT_EQ(list.frameAtPlayhead(), head);
+    EXPECT_EQ(list.getIndexForFrame(head), FrameList::kNotFound);
+}
+
+TEST(FrameListEnumeration, IteratesInOrder) {
+    FrameList list;
+    addPictures(list, 2);
+    int64_t index = 0;
+    for (const FramePtr& frame : list) EXPECT_EQ(frame, list.getFrameAtIndex(index++));
+    EXPECT_EQ(index, 3);
+}
+
+}  // namespace

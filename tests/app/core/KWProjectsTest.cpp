@@ -1,0 +1,175 @@
+#include <sys/stat.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "ProjectModelFixture.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/PropertyList.h"
+
+using foundation::Array;
+using foundation::Value;
+namespace fs = std::filesystem;
+
+namespace {
+
+class ProjectListTest : public ProjectModelFixture {
+protected:
+    ProjectModelPtr savedProject(int pictures = 1) {
+        auto project = ProjectModel::create();
+        addPictures(project, pictures);
+        project->saveAllDataToDisk();
+        return project;
+    }
+
+    std::vector<std::string> listedNames() const {
+        std::vector<std::string> names;
+        auto stored = foundation::plist::readFile(folders_.documents() + "/.projects.plist");
+        if (stored && stored->isArray())
+            for (const Value& name : stored->asArray()) names.push_back(name.asString());
+        return names;
+    }
+
+    static std::string nameOf(const ProjectModelPtr& project) {
+        return fs::path(*project->getProjectPath()).filename().string();
+    }
+};
+
+TEST_F(ProjectListTest, WithoutListFileOnlyTheUnsavedEntryExists) {
+    auto& projects = KWProjects::getInstance().getProjects();
+    ASSERT_EQ(projects.size(), 1u);
+    EXPECT_FALSE(projects[0]->getProjectPath());
+    EXPECT_EQ(&KWProjects::getInstance(), &KWProjects::getInstance());
+}
+
+TEST_F(ProjectListTest, ListedNamesMapToFoldersAndTheIntroductionLivesInCaches) {
+    Array names{Value(".kelbrin-introduction"), Value(".kelbrin-2024-01-02-03-04-05"), Value("kelbrin-old"),
+                Value("../outside"), Value(7)};
+    fs::create_directories(folders_.documents());
+    ASSERT_TRUE(foundation::plist::writeFile(Value(names), folders_.documents() + "/.projects.plist"));
+
+    auto& projects = KWProjects::getInstance().getProjects();
+    ASSERT_EQ(projects.size(), 4u);
+    EXPECT_EQ(fs::path(*projects[1]->getProjectPath()), fs::path(folders_.caches()) / ".kelbrin-introduction");
+    EXPECT_EQ(fs::path(*projects[2]->getProjectPath()), fs::path(folders_.documents()) / ".kelbrin-2024-01-02-03-04-05");
+    EXPECT_EQ(fs::path(*projects[3]->getProjectPath()), fs::path(folders_.documents()) / "kelbrin-old");
+}
+
+TEST_F(ProjectListTest, RegisteringPutsAProjectAtOneOnce) {
+    auto first = savedProject();
+    auto second = savedProject();
+    KWProjects::getInstance().addProject(second);
+    auto& projects = KWProjects::getInstance().getProjects();
+    ASSERT_EQ(projects.size(), 3u);
+    EXPECT_EQ(projects[1], second);
+    EXPECT_EQ(projects[2], first);
+    EXPECT_EQ(listedNames(), (std::vector<std::string>{nameOf(second), nameOf(first)}));
+}
+
+TEST_F(ProjectListTest, RegisteringFromAnotherThreadWaitsForTheMainQueue) {
+    auto project = ProjectModel::create();
+    std::atomic<bool> stored = false;
+    foundation::DispatchQueue::global().async([&] {
+        // A picture stored by a background import creates the folder there.
+        bool ok = project->updateRegularFileWithContents(foundation::Bytes{1, 2, 3}, "frame-A.jpg").ok();
+        foundation::DispatchQueue::main().async([&stored, ok] { stored = ok; });
+    });
+    ASSERT_TRUE(runMainUntil([&] { return stored.load(); }));
+    EXPECT_EQ(KWProjects::getInstance().getProjects()[1], project);
+    EXPECT_EQ(listedNames(), std::vector<std::string>{nameOf(project)});
+}
+
+TEST_F(ProjectListTest, DuplicateGoesInFrontOfItsSource) {
+    auto third = savedProject(1);
+    auto second = savedProject(2);
+    auto first = savedProject(3);
+    auto& projects = KWProjects::getInstance().getProjects();
+    ASSERT_EQ(projects[3], third);
+    first->setName("Renamed");
+    first->saveMetaDataToDisk();
+
+    std::atomic<bool> done = false;
+    std::optional<foundation::Error> reported;
+    KWProjects::getInstance().duplicateProject(third, [&](const std::optional<foundation::Error>& error) {
+        reported = error;
+        foundation::DispatchQueue::main().async([&] { done = true; });
+    });
+    ASSERT_TRUE(runMainUntil([&] { return done.load(); }));
+    EXPECT_FALSE(reported);
+    ASSERT_EQ(projects.size(), 5u);
+    ProjectModelPtr copy = projects[3];
+    EXPECT_EQ(projects[4], third);
+    EXPECT_NE(copy->getProjectPath(), third->getProjectPath());
+    EXPECT_EQ(copy->getFrameList()->count(), 2);
+    EXPECT_EQ(copy->getFrameList()->getFrameAtIndex(0)->frameID(), third->getFrameList()->getFrameAtIndex(0)->frameID());
+    EXPECT_EQ(listedNames(), (std::vector<std::string>{nameOf(first), nameOf(second), nameOf(copy), nameOf(third)}));
+}
+
+TEST_F(ProjectListTest, FailedDuplicateInsertsNothingAndLeavesNoCopy) {
+    auto project = savedProject();
+    fs::path folder = *project->getProjectPath();
+    // An entry that cannot be copied, listed after the files that can, makes
+    // the copy fail half-way.
+    ASSERT_EQ(::mkfifo((folder / "zz-pipe").c_str(), 0600), 0);
+
+    std::atomic<bool> done = false;
+    std::optional<foundation::Error> reported;
+    KWProjects::getInstance().duplicateProject(project, [&](const std::optional<foundation::Error>& error) {
+        reported = error;
+        done = true;
+    });
+    ASSERT_TRUE(runMainUntil([&] { return done.load(); }));
+    foundation::RunLoop::main().runUntilIdle();
+
+    ASSERT_TRUE(reported);
+    EXPECT_EQ(reported->domain, "KWProjects");
+    EXPECT_EQ(KWProjects::getInstance().getProjects().size(), 2u);
+    EXPECT_EQ(projectFolders().size(), 1u);
+    EXPECT_EQ(listedNames().size(), 1u);
+}
+
+TEST_F(ProjectListTest, DuplicateOfAnUnsavedProjectReportsAnError) {
+    std::atomic<bool> done = false;
+    std::optional<foundation::Error> reported;
+    KWProjects::getInstance().duplicateProject(KWProjects::getInstance().getProjects()[0],
+                                               [&](const std::optional<foundation::Error>& error) {
+                                                   reported = error;
+                                                   done = true;
+                                               });
+    ASSERT_TRUE(runMainUntil([&] { return done.load(); }));
+    EXPECT_TRUE(reported);
+    EXPECT_EQ(KWProjects::getInstance().getProjects().size(), 1u);
+    EXPECT_TRUE(projectFolders().empty());
+}
+
+TEST_F(ProjectListTest, DeletingTheOnlySavedProjectLeavesAnEmptyList) {
+    auto project = savedProject();
+    std::string folder = *project->getProjectPath();
+    std::atomic<bool> done = false;
+    KWProjects::getInstance().deleteProject(project, [&](const std::optional<foundation::Error>& error) {
+        EXPECT_FALSE(error);
+        done = true;
+    });
+    // The entry leaves the list at once, on the main thread.
+    EXPECT_EQ(KWProjects::getInstance().getProjects().size(), 1u);
+    ASSERT_TRUE(runMainUntil([&] { return done.load(); }));
+    EXPECT_FALSE(fs::exists(folder));
+    auto stored = foundation::plist::readFile(folders_.documents() + "/.projects.plist");
+    ASSERT_TRUE(stored && stored->isArray());
+    EXPECT_TRUE(stored->asArray().empty());
+}
+
+TEST_F(ProjectListTest, ReloadKeepsTheSavedOrder) {
+    auto older = savedProject();
+    auto newer = savedProject();
+    KWProjects::getInstance().loadFromDisk();
+    auto& projects = KWProjects::getInstance().getProjects();
+    ASSERT_EQ(projects.size(), 3u);
+    EXPECT_FALSE(projects[0]->getProjectPath());
+    EXPECT_EQ(projects[1]->getProjectPath(), newer->getProjectPath());
+    EXPECT_EQ(projects[2]->getProjectPath(), older->getProjectPath());
+}
+
+}  // namespace

@@ -1,0 +1,345 @@
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+#include "ProjectModelFixture.h"
+#include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/PropertyList.h"
+#include "support/Process.h"
+
+using foundation::Bytes;
+using foundation::Dictionary;
+using foundation::Value;
+namespace fs = std::filesystem;
+
+namespace {
+
+Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+Dictionary readPlist(const std::string& path) {
+    auto value = foundation::plist::readFile(path);
+    return value && value->isDictionary() ? value->asDictionary() : Dictionary{};
+}
+
+class ProjectStoreTest : public ProjectModelFixture {};
+
+TEST_F(ProjectStoreTest, NewProjectWithOnlyTheCaptureSlotWritesNothing) {
+    auto project = ProjectModel::create();
+    project->saveAllDataToDisk();
+    project->saveMetaDataToDisk();
+    EXPECT_FALSE(project->getProjectPath());
+    EXPECT_TRUE(projectFolders().empty());
+    EXPECT_EQ(KWProjects::getInstance().getProjects().size(), 1u);
+}
+
+TEST_F(ProjectStoreTest, NewMetadataHoldsExactlyTheSixDefaults) {
+    auto project = ProjectModel::create();
+    Dictionary meta = *project->getMetaData();
+    EXPECT_EQ(meta.keys(), (std::vector<std::string>{"ProductVersion", "RecordName", "RecordDateCreated", "RecordFPS",
+                                                     "PlayAsLoop", "CaptureTimerValue"}));
+    EXPECT_DOUBLE_EQ(meta.get("ProductVersion").asDouble(), 6.0);
+    EXPECT_EQ(meta.get("RecordName").asString(), "My Stop Ziruru Movie");
+    EXPECT_EQ(meta.get("RecordFPS").asInt(), 5);
+    EXPECT_TRUE(meta.get("PlayAsLoop").asBool());
+    EXPECT_EQ(meta.get("CaptureTimerValue").asInt(), 30);
+    EXPECT_NEAR(meta.get("RecordDateCreated").asDouble(), foundation::Date::now().unixTime(), 60);
+}
+
+TEST_F(ProjectStoreTest, FirstSaveCreatesFolderRegistersAtOneAndCountsFromThreeEntries) {
+    auto older = ProjectModel::create();
+    addPictures(older, 1);
+    older->saveAllDataToDisk();
+
+    auto project = ProjectModel::create();
+    addPictures(project, 1);
+    project->saveAllDataToDisk();
+    ASSERT_TRUE(project->getProjectPath());
+    std::string folder = *project->getProjectPath();
+    EXPECT_TRUE(fs::exists(folder + "/kelbrin.meta"));
+    EXPECT_TRUE(fs::exists(folder + "/frames.meta"));
+    EXPECT_TRUE(std::regex_match(fs::path(folder).filename().string(),
+                                 std::regex(R"(\.kelbrin-\d{4}-\d\d-\d\d-\d\d-\d\d-\d\d)")));
+    EXPECT_EQ(fs::path(folder).parent_path(), fs::path(folders_.documents()));
+
+    auto& projects = KWProjects::getInstance().getProjects();
+    ASSERT_EQ(projects.size(), 3u);
+    EXPECT_EQ(projects[1], project);
+    EXPECT_EQ(projects[2], older);
+    EXPECT_FALSE(readPlist(folder + "/kelbrin.meta").contains("RecordNumberOfFrames"));
+    EXPECT_FALSE(readPlist(folder + "/kelbrin.meta").contains("RecordDateModified"));
+
+    auto listed = foundation::plist::readFile(folders_.documents() + "/.projects.plist");
+    ASSERT_TRUE(listed && listed->isArray());
+    ASSERT_EQ(listed->asArray().size(), 2u);
+    EXPECT_EQ(listed->asArray()[0].asString(), fs::path(folder).filename().string());
+
+    addPictures(project, 1);
+    project->saveAllDataToDisk();
+    Dictionary meta = readPlist(folder + "/kelbrin.meta");
+    EXPECT_EQ(meta.get("RecordNumberOfFrames").asInt(), 3);
+    EXPECT_TRUE(meta.get("RecordDateModified").isReal());
+    EXPECT_EQ(project->getModifiedDate().has_value(), true);
+}
+
+TEST_F(ProjectStoreTest, FoldersMadeWithinOneSecondNeverCollide) {
+    // The folder of this very second exists already.
+    fs::create_directories(folders_.documents() + "/" + ProjectDataWrapper::createProjectDirName());
+    std::vector<std::string> paths;
+    for (int i = 0; i < 4; ++i) {
+        auto project = ProjectModel::create();
+        addPictures(project, 1);
+        project->saveAllDataToDisk();
+        ASSERT_TRUE(project->getProjectPath());
+        paths.push_back(*project->getProjectPath());
+        EXPECT_TRUE(fs::exists(paths.back() + "/frames.meta"));
+    }
+    std::sort(paths.begin(), paths.end());
+    EXPECT_EQ(std::unique(paths.begin(), paths.end()), paths.end());
+    EXPECT_EQ(projectFolders().size(), 5u);
+}
+
+TEST_F(ProjectStoreTest, PlayheadOnTheSlotNamesThePictureInFrontAsThumbnail) {
+    auto project = ProjectModel::create();
+    addPictures(project, 4);
+    auto list = project->getFrameList();
+    list->setFrameAtPlayhead(list->getFrameAtIndex(4));
+    project->saveAllDataToDisk();
+    Dictionary meta = readPlist(*project->getProjectPath() + "/kelbrin.meta");
+    EXPECT_EQ(meta.get("CurrentFrameIndex").asInt(), 4);
+    EXPECT_EQ(meta.get("META_RECORD_THUMB_FRAME_ID").asString(), list->getFrameAtIndex(3)->frameID());
+
+    list->setFrameAtPlayhead(list->getFrameAtIndex(1));
+    project->saveFramelistToDisk();
+    meta = readPlist(*project->getProjectPath() + "/kelbrin.meta");
+    EXPECT_EQ(meta.get("CurrentFrameIndex").asInt(), 1);
+    EXPECT_EQ(meta.get("META_RECORD_THUMB_FRAME_ID").asString(), list->getFrameAtIndex(1)->frameID());
+}
+
+TEST_F(ProjectStoreTest, SlotAtIndexZeroIsItsOwnThumbnailFrame) {
+    auto project = ProjectModel::create();
+    auto list = project->getFrameList();
+    list->addFrame(Frame::create(Frame::kTypePicture));  // behind the slot
+    list->setFrameAtPlayhead(list->getFrameAtIndex(0));
+    project->saveAllDataToDisk();
+    Dictionary meta = readPlist(*project->getProjectPath() + "/kelbrin.meta");
+    EXPECT_EQ(meta.get("CurrentFrameIndex").asInt(), 0);
+    EXPECT_EQ(meta.get("META_RECORD_THUMB_FRAME_ID").asString(), list->getFrameAtIndex(0)->frameID());
+}
+
+TEST_F(ProjectStoreTest, ReloadRestoresListAndPlayheadIndex) {
+    auto project = ProjectModel::create();
+    addPictures(project, 3);
+    auto list = project->getFrameList();
+    list->setFrameAtPlayhead(list->getFrameAtIndex(2));
+    project->saveAllDataToDisk();
+
+    auto reopened = ProjectModel::create(project->getProjectPath());
+    auto back = reopened->getFrameList();
+    ASSERT_EQ(back->count(), 4);
+    EXPECT_EQ(back->frameAtPlayhead(), back->getFrameAtIndex(2));
+    EXPECT_EQ(back->getFrameAtIndex(2)->frameID(), list->getFrameAtIndex(2)->frameID());
+}
+
+TEST_F(ProjectStoreTest, PlayheadIndexBeyondTheListLeavesItOnTheFirstEntry) {
+    auto project = ProjectModel::create();
+    addPictures(project, 2);
+    project->saveAllDataToDisk();
+    project->getMetaData()->set("CurrentFrameIndex", Value(40));
+    project->saveMetaDataToDisk();
+
+    auto reopened = ProjectModel::create(project->getProjectPath());
+    auto list = reopened->getFrameList();
+    EXPECT_EQ(list->frameAtPlayhead(), list->getFrameAtIndex(0));
+}
+
+TEST_F(ProjectStoreTest, DamagedMetadataIsNeverOverwritten) {
+    auto project = ProjectModel::create();
+    addPictures(project, 2);
+    project->saveAllDataToDisk();
+    std::string metaFile = *project->getProjectPath() + "/kelbrin.meta";
+    ASSERT_TRUE(foundation::writeFileAtomically(metaFile, std::string_view("<plist>broken")));
+
+    auto reopened = ProjectModel::create(project->getProjectPath());
+    EXPECT_FALSE(reopened->getMetaData());
+    EXPECT_EQ(reopened->getFPS(), 5);
+    EXPECT_EQ(reopened->getName(), "My Stop Ziruru Movie");
+    reopened->setFPS(12);
+    reopened->saveAllDataToDisk();
+    EXPECT_EQ(readText(metaFile), "<plist>broken");
+    // The frame list is still readable and saved.
+    EXPECT_EQ(reopened->getFrameList()->count(), 3);
+}
+
+TEST_F(ProjectStoreTest, DamagedFrameListGivesNoListAndIsNotOverwritten) {
+    auto project = ProjectModel::create();
+    addPictures(project, 2);
+    project->saveAllDataToDisk();
+    std::string listFile = *project->getProjectPath() + "/frames.meta";
+    ASSERT_TRUE(foundation::writeFileAtomically(listFile, std::string_view("garbage")));
+
+    auto reopened = ProjectModel::create(project->getProjectPath());
+    EXPECT_EQ(reopened->getFrameList(), nullptr);
+    reopened->saveAllDataToDisk();
+    EXPECT_EQ(readText(listFile), "garbage");
+}
+
+TEST_F(ProjectStoreTest, FirstFileWrittenCreatesTheFolderEvenWithOnlyTheSlot) {
+    auto project = ProjectModel::create();
+    ASSERT_TRUE(project->updateRegularFileWithContents(bytesOf("jpeg"), "thumb-X.jpg"));
+    ASSERT_TRUE(project->getProjectPath());
+    EXPECT_EQ(readText(*project->getProjectPath() + "/thumb-X.jpg"), "jpeg");
+    EXPECT_TRUE(fs::exists(*project->getProjectPath() + "/frames.meta"));
+    EXPECT_EQ(KWProjects::getInstance().getProjects()[1], project);
+    EXPECT_EQ(project->fileDataForFileWithPreferredFilename("thumb-X.jpg"), bytesOf("jpeg"));
+    EXPECT_EQ(project->fileDataForFileWithPreferredFilename("missing.jpg"), std::nullopt);
+}
+
+TEST_F(ProjectStoreTest, NamesThatLeadOutOfTheFolderAreRefused) {
+    auto project = ProjectModel::create();
+    ASSERT_TRUE(project->updateRegularFileWithContents(bytesOf("a"), "a.jpg"));
+    for (const char* name : {"../escape.jpg", "..", "", "sub/dir.jpg"}) {
+        EXPECT_FALSE(project->updateRegularFileWithContents(bytesOf("x"), name)) << name;
+        EXPECT_FALSE(project->cloneFileWithPreferredFilename("a.jpg", name)) << name;
+        EXPECT_FALSE(project->removeRegularFileWithPreferredFilename(name)) << name;
+    }
+    EXPECT_FALSE(fs::exists(folders_.documents() + "/escape.jpg"));
+}
+
+TEST_F(ProjectStoreTest, CloneRefusesAnExistingTarget) {
+    auto project = ProjectModel::create();
+    ASSERT_TRUE(project->updateRegularFileWithContents(bytesOf("one"), "a.jpg"));
+    ASSERT_TRUE(project->updateRegularFileWithContents(bytesOf("two"), "b.jpg"));
+    EXPECT_FALSE(project->cloneFileWithPreferredFilename("a.jpg", "b.jpg"));
+    EXPECT_EQ(project->fileDataForFileWithPreferredFilename("a.jpg"), bytesOf("one"));
+    EXPECT_EQ(project->fileDataForFileWithPreferredFilename("b.jpg"), bytesOf("two"));
+    EXPECT_TRUE(project->cloneFileWithPreferredFilename("a.jpg", "c.jpg"));
+    EXPECT_EQ(project->fileDataForFileWithPreferredFilename("c.jpg"), bytesOf("one"));
+}
+
+TEST_F(ProjectStoreTest, RemovingAMissingFileSucceedsAndAFolderStays) {
+    auto project = ProjectModel::create();
+    EXPECT_TRUE(project->removeRegularFileWithPreferredFilename("nothing.jpg"));
+    ASSERT_TRUE(project->updateRegularFileWithContents(bytesOf("x"), "x.jpg"));
+    fs::create_directory(*project->getProjectPath() + "/paint");
+    EXPECT_FALSE(project->removeRegularFileWithPreferredFilename("paint"));
+    EXPECT_TRUE(fs::is_directory(*project->getProjectPath() + "/paint"));
+    EXPECT_TRUE(project->removeRegularFileWithPreferredFilename("x.jpg"));
+    EXPECT_FALSE(fs::exists(*project->getProjectPath() + "/x.jpg"));
+}
+
+TEST_F(ProjectStoreTest, CopyAndMoveFromOutside) {
+    std::string outside = folders_.temporary() + "/song file.m4a";
+    fs::create_directories(folders_.temporary());
+    ASSERT_TRUE(foundation::writeFileAtomically(outside, std::string_view("audio")));
+
+    auto project = ProjectModel::create();
+    EXPECT_FALSE(project->copyFileFromExternal("http://example.invalid/a.m4a", "a.m4a"));
+    EXPECT_FALSE(project->getProjectPath());  // a refused URL creates nothing
+    ASSERT_TRUE(project->error());
+
+    ASSERT_TRUE(project->copyFileFromExternal("file://" + folders_.temporary() + "/song%20file.m4a", "song.m4a"));
+    EXPECT_EQ(project->fileDataForFileWithPreferredFilename("song.m4a"), bytesOf("audio"));
+    EXPECT_TRUE(fs::exists(outside));
+
+    EXPECT_FALSE(project->copyFileFromExternal("file://" + outside, "song.m4a"));  // target exists
+    EXPECT_FALSE(project->moveFileFromExternal("file://" + folders_.temporary() + "/missing.m4a", "m.m4a"));
+    ASSERT_TRUE(project->error());
+
+    ASSERT_TRUE(project->moveFileFromExternal(outside, "moved.m4a"));
+    EXPECT_EQ(project->fileDataForFileWithPreferredFilename("moved.m4a"), bytesOf("audio"));
+    EXPECT_FALSE(fs::exists(outside));
+}
+
+TEST_F(ProjectStoreTest, FramesPerSecondNameAndDates) {
+    auto project = ProjectModel::create();
+    EXPECT_EQ(project->getFPS(), 5);
+    project->setFPS(12);
+    EXPECT_TRUE(project->getMetaData()->get("RecordFPS").isReal());
+    EXPECT_EQ(project->getFPS(), 12);
+    project->setFPS(0);  // a rate of 0 would divide by zero in every reader
+    EXPECT_EQ(project->getFPS(), 5);
+    project->getMetaData()->set("RecordFPS", "fast");
+    EXPECT_EQ(project->getFPS(), 5);
+
+    project->setName("");
+    EXPECT_EQ(project->getName(), "My Stop Ziruru Movie");
+    project->setName("Zoo");
+    EXPECT_EQ(project->getName(), "Zoo");
+    project->getMetaData()->remove("RecordName");
+    project->setName("Park");
+    EXPECT_EQ(project->getName(), "My Stop Ziruru Movie");
+    EXPECT_FALSE(project->getMetaData()->contains("RecordName"));
+
+    EXPECT_FALSE(project->getModifiedDate());
+    EXPECT_EQ(project->getNumberOfFrames(), 1);
+    project->getMetaData()->set("RecordDateCreated", Value::real(1000000000.0));
+    EXPECT_DOUBLE_EQ(project->getCreationDate().unixTime(), 1000000000.0);
+}
+
+TEST_F(ProjectStoreTest, StorageSpaceIsTheFolderSize) {
+    auto project = ProjectModel::create();
+    EXPECT_EQ(project->getUsedStorageSpace(), 0);
+    ASSERT_TRUE(project->updateRegularFileWithContents(Bytes(5000, 7), "frame-A.jpg"));
+    int64_t size = project->getUsedStorageSpace();
+    EXPECT_GE(size, 5000);
+    EXPECT_EQ(project->projectSizesCache(), size);
+}
+
+TEST_F(ProjectStoreTest, ThumbnailPrefersThumbFileThenPreviewOfThumbFrame) {
+    auto project = ProjectModel::create();
+    addPictures(project, 1);
+    project->saveAllDataToDisk();
+    auto frame = project->getFrameList()->getFrameAtIndex(0);
+    project->getFrameList()->setFrameAtPlayhead(frame);
+    project->saveAllDataToDisk();
+
+    auto preview = graphics::Image::filled(40, 20, {255, 0, 0, 255}).jpegData(0.9);
+    ASSERT_TRUE(preview);
+    ASSERT_TRUE(project->updateRegularFileWithContents(*preview, "preview-" + frame->frameID() + ".jpg"));
+    EXPECT_EQ(project->getThumbImageForProject().pixelWidth(), 40);
+
+    auto thumb = graphics::Image::filled(10, 8, {0, 0, 255, 255}).jpegData(0.9);
+    ASSERT_TRUE(project->updateRegularFileWithContents(*thumb, "thumb.jpg"));
+    EXPECT_EQ(project->getThumbImageForProject().pixelWidth(), 10);
+}
+
+TEST_F(ProjectStoreTest, StoredFilesHaveExactlyTheDocumentedKeysAndTypes) {
+    auto project = ProjectModel::create();
+    addPictures(project, 2);
+    auto list = project->getFrameList();
+    list->getFrameAtIndex(0)->setAudio(std::make_shared<KWAudioClip>("Voice", "voice.m4a"));
+    project->saveAllDataToDisk();
+    std::string folder = *project->getProjectPath();
+
+    const char* script = R"(
+import plistlib, sys
+folder = sys.argv[1]
+with open(folder + '/kelbrin.meta', 'rb') as f: meta = plistlib.load(f)
+with open(folder + '/frames.meta', 'rb') as f: frames = plistlib.load(f)
+def kinds(d): return ','.join('%s:%s' % (k, type(d[k]).__name__) for k in sorted(d))
+print(kinds(meta))
+print(kinds(frames))
+for entry in frames['FRAMELIST_DATA']: print(kinds(entry))
+print(kinds(frames['FRAMELIST_DATA'][0]['AUDIO']))
+print(frames['FRAMELIST_VERSION'], frames['FRAMELIST_DATA'][2]['FRAME_TYPE'], meta['ProductVersion'])
+)";
+    auto result = testsupport::runPython(script, {folder});
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+    std::string picture = "DURATION:int,FRAME_ID:str,IS_FRAME_PAUSED_FOR_AUDIO:bool,UID:str";
+    EXPECT_EQ(result.output,
+              "CaptureTimerValue:int,CurrentFrameIndex:int,META_RECORD_THUMB_FRAME_ID:str,PlayAsLoop:bool,"
+              "ProductVersion:float,RecordDateCreated:float,RecordDateModified:float,RecordFPS:int,RecordName:str,"
+              "RecordNumberOfFrames:int\n"
+              "FRAMELIST_DATA:list,FRAMELIST_INFO:str,FRAMELIST_VERSION:float\n"
+              "AUDIO:dict," + picture + "\n" + picture + "\n"
+              "DURATION:int,FRAME_ID:str,FRAME_TYPE:int,IS_FRAME_PAUSED_FOR_AUDIO:bool,UID:str\n"
+              "DURATION:int,FILE:str,NAME:str,START:int,STOP:int,VOLUME:float\n"
+              "4.0 1 6.0\n");
+}
+
+}  // namespace

@@ -1,0 +1,45 @@
+#pragma once
+
+// A fresh application folder tree, a virtual main run loop and an unloaded
+// project list for each test of the project store.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/core/KWProjects.h"
+#include "app/core/ProjectModel.h"
+#include "platform/foundation/RunLoop.h"
+#include "support/TempAppFolders.h"
+#include "support/VirtualClock.h"
+
+class ProjectModelFixture : public ::testing::Test {
+protected:
+    ProjectModelFixture() { KWProjects::getInstance().resetForTesting(); }
+    ~ProjectModelFixture() override { KWProjects::getInstance().resetForTesting(); }
+
+    // Adds n pictures in front of the capture slot, as capture does.
+    static void addPictures(const ProjectModelPtr& project, int n) {
+        auto list = project->getFrameList();
+        for (int i = 0; i < n; ++i) list->insertFrame(Frame::create(Frame::kTypePicture), list->getCaptureIndex());
+    }
+
+    // Names of the project folders in the documents folder.
+    std::vector<std::string> projectFolders() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folders_.documents()))
+            if (entry.is_directory() && entry.path().filename().string().starts_with(".kelbrin-"))
+                names.push_back(entry.path().filename().string());
+        return names;
+    }
+
+    bool runMainUntil(const std::function<bool()>& predicate) {
+        return foundation::RunLoop::main().runUntil(predicate, 60.0);
+    }
+
+    testsupport::TempAppFolders folders_;
+    testsupport::VirtualClockScope clock_;
+};
