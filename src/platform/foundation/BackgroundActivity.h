@@ -29,6 +29,11 @@ public:
     // between threads (a queued task). Prefer ScopedBackgroundActivity.
     static void begin();
     static void end();
+
+    // Blocks until no activity is in flight or the timeout (real seconds)
+    // passes; true when none is. For tear-down, where leftover work must end
+    // before the next test starts.
+    static bool waitForIdle(double timeoutSeconds);
 };
 
 // Counts the calling thread as background work for the scope's lifetime.

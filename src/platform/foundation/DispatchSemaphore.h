@@ -5,6 +5,7 @@
 
 #include "platform/foundation/DispatchQueue.h"
 
+#include <cstddef>
 #include <memory>
 
 namespace foundation {
@@ -23,6 +24,8 @@ public:
     bool wait(double timeoutSeconds = kWaitForever);
     // Returns one unit; true when it woke a waiter.
     bool signal();
+    // The number of threads waiting now (for diagnostics and tests).
+    size_t waitingCount() const;
 
 private:
     std::shared_ptr<detail::SemaphoreState> state_;

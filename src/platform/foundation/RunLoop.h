@@ -67,8 +67,8 @@ public:
 
     // A timer that first fires `interval` seconds from now (at once for an
     // interval of zero or less); a repeating one every `interval` after that
-    // (a repeating interval is at least 0.1 ms). A late real-time loop skips
-    // the fires it missed instead of bursting.
+    // (a repeating interval is at least 0.1 ms). A repeating timer that is
+    // late skips the fires it missed instead of bursting.
     TimerHandle scheduleTimer(double interval, bool repeats, Timer::Block block);
 
     // Runs `block` once after `delay` seconds. `owner` and `key` name the
@@ -102,6 +102,8 @@ public:
     bool processPending();
     // The earliest fire date of a scheduled timer.
     std::optional<double> nextFireDate() const;
+    // Makes a waiting run re-check its conditions; safe from any thread.
+    void wakeUp();
     // Installs (or with nullptr removes) the host loop that drives this one.
     void setDriver(RunLoopDriver* driver);
 
@@ -120,10 +122,10 @@ private:
     TimerHandle schedule(double delay, double interval, bool repeats, Timer::Block block,
                          const void* owner, std::string key);
     size_t cancelPerforms(const void* owner, const std::string_view* key);
-    bool processOne(RunLoopState& state);
+    // Waits until something may be ready or `deadline` passes; on a virtual
+    // clock moves time to the earlier of the next fire date and `deadline`.
+    // False when a virtual loop has nothing that could ever happen.
     bool waitForWork(RunLoopState& state, double deadline);
-    template <class Done>
-    void runLoop(double deadline, Done done);
 
     mutable std::mutex stateMutex_;  // guards the pointer only; reset() swaps it
     std::shared_ptr<RunLoopState> state_;

@@ -1,0 +1,243 @@
+#include "platform/foundation/DispatchQueue.h"
+
+#include "platform/foundation/BackgroundActivity.h"
+#include "platform/foundation/DispatchWait.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/ThreadPool.h"
+
+#include <algorithm>
+#include <deque>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+namespace foundation {
+
+namespace detail {
+
+struct QueueCore {
+    enum class Kind { Main, Global, Serial };
+    QueueCore(Kind kind, std::string label, QueuePriority priority)
+        : kind(kind), label(std::move(label)), priority(priority) {}
+
+    const Kind kind;
+    const std::string label;
+    const QueuePriority priority;
+
+    // Serial queues only.
+    struct Item {
+        std::function<void()> block;
+        std::vector<const QueueCore*> context;
+    };
+    std::mutex mutex;
+    std::deque<Item> items;
+    bool draining = false;
+};
+
+}  // namespace detail
+
+namespace {
+
+using detail::QueueCore;
+using Context = std::vector<const QueueCore*>;
+
+// The queues the calling code runs on, innermost last. Besides the running
+// queue it holds the queues that wait in `sync` for this code: they are
+// blocked on it, so running their work inline is both safe and the only way
+// not to deadlock.
+thread_local Context tContext;
+
+// Serial queues run a few items per turn, then give the worker back so one
+// busy queue cannot hold a thread for ever.
+constexpr int kItemsPerDrain = 16;
+
+class ContextScope {
+public:
+    explicit ContextScope(Context context) : saved_(std::exchange(tContext, std::move(context))) {}
+    ~ContextScope() { tContext = std::move(saved_); }
+    ContextScope(const ContextScope&) = delete;
+    ContextScope& operator=(const ContextScope&) = delete;
+
+private:
+    Context saved_;
+};
+
+const std::shared_ptr<QueueCore>& mainCoreShared() {
+    static const auto core = std::make_shared<QueueCore>(QueueCore::Kind::Main, "main", QueuePriority::High);
+    return core;
+}
+
+const QueueCore* mainCore() { return mainCoreShared().get(); }
+
+bool inContext(const QueueCore* core) {
+    if (core == mainCore() && RunLoop::isMainThread()) return true;
+    return std::find(tContext.begin(), tContext.end(), core) != tContext.end();
+}
+
+// The context of the caller extended by `core`, for work done on its behalf.
+Context contextFor(const QueueCore* core) {
+    Context context = tContext;
+    if (RunLoop::isMainThread() && std::find(context.begin(), context.end(), mainCore()) == context.end())
+        context.insert(context.begin(), mainCore());
+    context.push_back(core);
+    return context;
+}
+
+void drain(std::shared_ptr<QueueCore> core) {
+    for (int i = 0; i < kItemsPerDrain; ++i) {
+        QueueCore::Item item;
+        {
+            std::lock_guard lock(core->mutex);
+            if (core->items.empty()) {
+                core->draining = false;
+                return;
+            }
+            item = std::move(core->items.front());
+            core->items.pop_front();
+        }
+        ScopedBackgroundActivity activity{ScopedBackgroundActivity::Adopt{}};
+        ContextScope scope(std::move(item.context));
+        item.block();
+    }
+    {
+        std::lock_guard lock(core->mutex);
+        if (core->items.empty()) {
+            core->draining = false;
+            return;
+        }
+    }
+    detail::ThreadPool::shared().submit(core->priority, [core] { drain(core); });
+}
+
+void enqueueSerial(const std::shared_ptr<QueueCore>& core, std::function<void()> block, Context context) {
+    BackgroundActivity::begin();
+    bool startDrain;
+    {
+        std::lock_guard lock(core->mutex);
+        core->items.push_back({std::move(block), std::move(context)});
+        startDrain = !std::exchange(core->draining, true);
+    }
+    if (startDrain) detail::ThreadPool::shared().submit(core->priority, [core] { drain(core); });
+}
+
+void enqueueGlobal(const std::shared_ptr<QueueCore>& core, std::function<void()> block, Context context) {
+    BackgroundActivity::begin();
+    detail::ThreadPool::shared().submit(core->priority,
+                                        [block = std::move(block), context = std::move(context)]() mutable {
+                                            ScopedBackgroundActivity activity{ScopedBackgroundActivity::Adopt{}};
+                                            ContextScope scope(std::move(context));
+                                            block();
+                                        });
+}
+
+// Wakes the caller of `sync` once its block ran, or once the block was
+// dropped unrun (a run loop reset at the end of a test), so it never hangs.
+struct SyncCompletion {
+    std::mutex mutex;
+    detail::Waiter waiter;
+    struct Signal {
+        explicit Signal(std::shared_ptr<SyncCompletion> completion) : completion(std::move(completion)) {}
+        Signal(const Signal&) = delete;
+        std::shared_ptr<SyncCompletion> completion;
+        ~Signal() {
+            std::lock_guard lock(completion->mutex);
+            detail::wake(completion->waiter);
+        }
+    };
+};
+
+const char* globalLabel(QueuePriority priority) {
+    switch (priority) {
+    case QueuePriority::High: return "global.high";
+    case QueuePriority::Default: return "global.default";
+    case QueuePriority::Low: return "global.low";
+    case QueuePriority::Background: return "global.background";
+    }
+    return "global.default";
+}
+
+}  // namespace
+
+DispatchQueue& DispatchQueue::main() {
+    static DispatchQueue queue(mainCoreShared());
+    return queue;
+}
+
+DispatchQueue& DispatchQueue::global(QueuePriority priority) {
+    static DispatchQueue queues[] = {
+        DispatchQueue(std::make_shared<QueueCore>(QueueCore::Kind::Global, globalLabel(QueuePriority::High), QueuePriority::High)),
+        DispatchQueue(std::make_shared<QueueCore>(QueueCore::Kind::Global, globalLabel(QueuePriority::Default), QueuePriority::Default)),
+        DispatchQueue(std::make_shared<QueueCore>(QueueCore::Kind::Global, globalLabel(QueuePriority::Low), QueuePriority::Low)),
+        DispatchQueue(std::make_shared<QueueCore>(QueueCore::Kind::Global, globalLabel(QueuePriority::Background), QueuePriority::Background)),
+    };
+    return queues[static_cast<int>(priority)];
+}
+
+DispatchQueue::DispatchQueue(std::string label)
+    : core_(std::make_shared<QueueCore>(QueueCore::Kind::Serial, std::move(label), QueuePriority::Default)) {}
+
+const std::string& DispatchQueue::label() const { return core_->label; }
+
+bool DispatchQueue::isMain() const { return core_->kind == QueueCore::Kind::Main; }
+
+bool DispatchQueue::isSerial() const { return core_->kind != QueueCore::Kind::Global; }
+
+void DispatchQueue::async(Block block) const {
+    if (!block) return;
+    switch (core_->kind) {
+    case QueueCore::Kind::Main: RunLoop::main().post(std::move(block)); break;
+    case QueueCore::Kind::Global: enqueueGlobal(core_, std::move(block), {core_.get()}); break;
+    case QueueCore::Kind::Serial: enqueueSerial(core_, std::move(block), {core_.get()}); break;
+    }
+}
+
+void DispatchQueue::sync(const Block& block) const {
+    if (!block) return;
+    if (inContext(core_.get())) {
+        block();
+        return;
+    }
+    Context context = contextFor(core_.get());
+    if (core_->kind == QueueCore::Kind::Global) {
+        // A concurrent queue has no order to keep: run on the caller's thread.
+        ContextScope scope(std::move(context));
+        block();
+        return;
+    }
+    auto completion = std::make_shared<SyncCompletion>();
+    auto job = [signal = std::make_shared<SyncCompletion::Signal>(completion), &block,
+                context]() mutable {
+        {
+            ContextScope scope(context);
+            block();
+        }
+        signal.reset();
+    };
+    if (core_->kind == QueueCore::Kind::Main)
+        RunLoop::main().post(std::move(job));
+    else
+        enqueueSerial(core_, std::move(job), context);
+    std::unique_lock lock(completion->mutex);
+    detail::blockUntilWoken(lock, completion->waiter, kWaitForever);
+}
+
+void DispatchQueue::after(double seconds, Block block) const {
+    if (!block) return;
+    if (isMain()) {
+        RunLoop::main().performAfter(seconds, std::move(block));
+        return;
+    }
+    RunLoop::main().performAfter(seconds, [queue = *this, block = std::move(block)]() mutable {
+        queue.async(std::move(block));
+    });
+}
+
+bool DispatchQueue::isCurrent() const { return inContext(core_.get()); }
+
+std::string DispatchQueue::currentLabel() {
+    if (!tContext.empty()) return tContext.back()->label;
+    if (RunLoop::isMainThread()) return mainCore()->label;
+    return {};
+}
+
+}  // namespace foundation

@@ -1,0 +1,52 @@
+#pragma once
+
+// Internal: the shared state behind a RunLoop and its timers.
+
+#include "platform/foundation/RunLoop.h"
+
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <utility>
+
+namespace foundation {
+
+struct RunLoopState {
+    explicit RunLoopState(std::shared_ptr<Clock> clock) : clock(std::move(clock)) {}
+
+    std::mutex mutex;
+    // Woken by posts, timer changes, stop, and the end of background work.
+    std::condition_variable wakeup;
+    const std::shared_ptr<Clock> clock;
+    std::deque<RunLoop::Block> tasks;
+    // Ordered by fire date, then by scheduling order.
+    std::map<std::pair<double, uint64_t>, TimerHandle> timers;
+    uint64_t nextSequence = 1;
+    int runDepth = 0;
+    bool stopRequested = false;
+    RunLoopDriver* driver = nullptr;
+
+    // Call with the mutex held.
+    void wakeLocked() {
+        wakeup.notify_all();
+        if (driver) driver->wake();
+    }
+    void insertLocked(const TimerHandle& timer) {
+        timer->scheduled_ = true;
+        timers.emplace(std::make_pair(timer->fireDate_, timer->sequence_), timer);
+    }
+    // Fires the earliest timer due at `now` scheduled before `sequenceLimit`;
+    // true when one fired.
+    bool fireDueTimer(double now, uint64_t sequenceLimit);
+    // Puts a timer that just fired back in order, or ends it.
+    void afterFire(const TimerHandle& timer);
+
+    void eraseLocked(Timer& timer) {
+        if (!timer.scheduled_) return;
+        timers.erase(std::make_pair(timer.fireDate_, timer.sequence_));
+        timer.scheduled_ = false;
+    }
+};
+
+}  // namespace foundation
