@@ -23,6 +23,10 @@
 
 namespace graphics {
 
+namespace detail {
+struct TextLine;
+}
+
 enum class BlendMode {
     Normal,
     Multiply,
@@ -184,12 +188,16 @@ private:
     State& state();
     const State& state() const;
     void paint(const std::function<void(QPainter&)>& draw);
-    void applyPenAndBrush(QPainter& painter, bool fill, bool stroke) const;
+    // The stroke pen from the path's own settings, or the context's when null.
+    QPen strokePen(const Path* path) const;
     QBrush brushFor(const Color& color) const;
+    Size drawLines(const std::vector<detail::TextLine>& lines, const Font& font, const Rect& box,
+                   TextAlignment alignment, bool clip);
     void begin();
 
     Size size_;
     double scale_ = 1.0;
+    bool empty_ = false;  // no pixels: makeImage() gives a null image
     QImage bitmap_;
     std::unique_ptr<QPainter> painter_;
     std::vector<State> states_;

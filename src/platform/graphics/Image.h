@@ -116,7 +116,4 @@ private:
 // upright picture (in pixels), for drawing with the orientation applied.
 QTransform orientationTransform(ImageOrientation orientation, int pixelWidth, int pixelHeight);
 
-// Reads a whole file; a POSIX-domain error when it cannot be read.
-foundation::Result<foundation::Bytes> readFileBytes(const std::string& path);
-
 }  // namespace graphics

@@ -1,0 +1,215 @@
+#include "platform/graphics/JpegCodec.h"
+
+#include <QtGlobal>
+
+#include <turbojpeg.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "32-bit pixel formats below assume little-endian byte order");
+
+namespace graphics::jpeg {
+
+namespace {
+
+// Pictures larger than this are refused before any pixel memory is taken, so
+// a forged header cannot ask for gigabytes.
+constexpr int64_t kMaxPixels = int64_t(1) << 28;
+
+struct HandleDeleter {
+    void operator()(void* handle) const { tjDestroy(handle); }
+};
+using Handle = std::unique_ptr<void, HandleDeleter>;
+
+foundation::Error corrupt(const std::string& detail) {
+    return foundation::Error(kImageErrorDomain, kImageErrorCorruptData, "The JPEG data cannot be read: " + detail);
+}
+
+uint16_t readU16(const uint8_t* p, bool bigEndian) {
+    return bigEndian ? static_cast<uint16_t>(p[0] << 8 | p[1]) : static_cast<uint16_t>(p[1] << 8 | p[0]);
+}
+
+uint32_t readU32(const uint8_t* p, bool bigEndian) {
+    return bigEndian ? (uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3])
+                     : (uint32_t(p[3]) << 24 | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0]);
+}
+
+// The orientation tag in the TIFF structure of an Exif segment; 0 when absent.
+int orientationInTiff(const uint8_t* tiff, size_t length) {
+    if (length < 8) return 0;
+    bool bigEndian;
+    if (tiff[0] == 'M' && tiff[1] == 'M')
+        bigEndian = true;
+    else if (tiff[0] == 'I' && tiff[1] == 'I')
+        bigEndian = false;
+    else
+        return 0;
+    if (readU16(tiff + 2, bigEndian) != 42) return 0;
+    uint32_t ifd = readU32(tiff + 4, bigEndian);
+    if (ifd > length || length - ifd < 2) return 0;
+    uint16_t count = readU16(tiff + ifd, bigEndian);
+    size_t entries = ifd + 2;
+    for (uint16_t i = 0; i < count; ++i) {
+        size_t entry = entries + size_t(i) * 12;
+        if (entry > length || length - entry < 12) return 0;
+        uint16_t tag = readU16(tiff + entry, bigEndian);
+        if (tag != 0x0112) continue;
+        uint16_t type = readU16(tiff + entry + 2, bigEndian);
+        uint32_t valueCount = readU32(tiff + entry + 4, bigEndian);
+        if (type != 3 || valueCount < 1) return 0;  // SHORT, held in the entry itself
+        return readU16(tiff + entry + 8, bigEndian);
+    }
+    return 0;
+}
+
+struct PixelLayout {
+    int format;
+    int subsampling;
+};
+
+// The turbojpeg pixel format that reads the bitmap's memory as it is, or
+// none when the bitmap must be converted first.
+std::optional<PixelLayout> layoutFor(QImage::Format format) {
+    switch (format) {
+        case QImage::Format_RGB32:
+        case QImage::Format_ARGB32_Premultiplied: return PixelLayout{TJPF_BGRX, TJSAMP_420};
+        case QImage::Format_RGBX8888:
+        case QImage::Format_RGBA8888_Premultiplied: return PixelLayout{TJPF_RGBX, TJSAMP_420};
+        case QImage::Format_RGB888: return PixelLayout{TJPF_RGB, TJSAMP_420};
+        case QImage::Format_Grayscale8: return PixelLayout{TJPF_GRAY, TJSAMP_GRAY};
+        default: return std::nullopt;
+    }
+}
+
+}  // namespace
+
+bool looksLikeJpeg(const uint8_t* data, size_t length) {
+    return data && length >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
+}
+
+ImageOrientation orientationFromExif(int exifValue) {
+    switch (exifValue) {
+        case 1: return ImageOrientation::Up;
+        case 2: return ImageOrientation::UpMirrored;
+        case 3: return ImageOrientation::Down;
+        case 4: return ImageOrientation::DownMirrored;
+        case 5: return ImageOrientation::LeftMirrored;
+        case 6: return ImageOrientation::Right;
+        case 7: return ImageOrientation::RightMirrored;
+        case 8: return ImageOrientation::Left;
+        default: return ImageOrientation::Up;
+    }
+}
+
+ImageOrientation exifOrientation(const uint8_t* data, size_t length) {
+    if (!looksLikeJpeg(data, length)) return ImageOrientation::Up;
+    size_t pos = 2;
+    while (pos + 1 < length) {
+        if (data[pos] != 0xFF) return ImageOrientation::Up;  // lost sync: give up quietly
+        while (pos < length && data[pos] == 0xFF) ++pos;     // fill bytes
+        if (pos >= length) break;
+        uint8_t marker = data[pos++];
+        if (marker == 0xD9 || marker == 0xDA) break;  // end of image, start of scan: no more headers
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;  // no length field
+        if (length - pos < 2) break;
+        size_t segmentLength = size_t(data[pos]) << 8 | data[pos + 1];
+        if (segmentLength < 2 || segmentLength > length - pos) break;
+        const uint8_t* payload = data + pos + 2;
+        size_t payloadLength = segmentLength - 2;
+        if (marker == 0xE1 && payloadLength >= 6 && std::memcmp(payload, "Exif\0\0", 6) == 0)
+            return orientationFromExif(orientationInTiff(payload + 6, payloadLength - 6));
+        pos += segmentLength;
+    }
+    return ImageOrientation::Up;
+}
+
+foundation::Result<HeaderInfo> readHeader(const uint8_t* data, size_t length) {
+    if (!looksLikeJpeg(data, length)) return corrupt("not a JPEG stream");
+    Handle handle(tjInitDecompress());
+    if (!handle) return corrupt("the decoder could not start");
+    int width = 0, height = 0, subsampling = 0, colorspace = 0;
+    if (tjDecompressHeader3(handle.get(), data, static_cast<unsigned long>(length), &width, &height, &subsampling,
+                            &colorspace) != 0)
+        return corrupt(tjGetErrorStr2(handle.get()));
+    if (width <= 0 || height <= 0) return corrupt("no picture size");
+    return HeaderInfo{width, height, exifOrientation(data, length)};
+}
+
+foundation::Result<Image> decode(const uint8_t* data, size_t length, int scaleDenominator) {
+    if (scaleDenominator != 1 && scaleDenominator != 2 && scaleDenominator != 4 && scaleDenominator != 8)
+        return foundation::Error(kImageErrorDomain, kImageErrorInvalidArgument,
+                                 "A JPEG can be decoded at 1/1, 1/2, 1/4 or 1/8 of its size only.");
+    if (!looksLikeJpeg(data, length)) return corrupt("not a JPEG stream");
+    Handle handle(tjInitDecompress());
+    if (!handle) return corrupt("the decoder could not start");
+    int width = 0, height = 0, subsampling = 0, colorspace = 0;
+    if (tjDecompressHeader3(handle.get(), data, static_cast<unsigned long>(length), &width, &height, &subsampling,
+                            &colorspace) != 0)
+        return corrupt(tjGetErrorStr2(handle.get()));
+    if (width <= 0 || height <= 0 || int64_t(width) * height > kMaxPixels)
+        return corrupt("unsupported picture size " + std::to_string(width) + "x" + std::to_string(height));
+
+    tjscalingfactor factor{1, scaleDenominator};
+    int scaledWidth = TJSCALED(width, factor);
+    int scaledHeight = TJSCALED(height, factor);
+    // 32-bit pixels with the alpha byte set to 255, which is what Qt's RGB32 expects.
+    QImage bitmap(scaledWidth, scaledHeight, QImage::Format_RGB32);
+    if (bitmap.isNull())
+        return foundation::Error(kImageErrorDomain, kImageErrorCorruptData, "Not enough memory for the picture.");
+    // Stop at the first warning: a truncated file otherwise "succeeds" with
+    // its missing part painted grey.
+    if (tjDecompress2(handle.get(), data, static_cast<unsigned long>(length), bitmap.bits(), scaledWidth,
+                      static_cast<int>(bitmap.bytesPerLine()), scaledHeight, TJPF_BGRA, TJFLAG_STOPONWARNING) != 0)
+        return corrupt(tjGetErrorStr2(handle.get()));
+    return Image(std::move(bitmap), 1.0, exifOrientation(data, length));
+}
+
+foundation::Result<Image> decodeForMaximumSize(const uint8_t* data, size_t length, int maxPixelWidth,
+                                               int maxPixelHeight) {
+    auto header = readHeader(data, length);
+    if (!header) return header.error();
+    int denominator = 1;
+    for (int candidate : {8, 4, 2}) {
+        tjscalingfactor factor{1, candidate};
+        if (TJSCALED(header->width, factor) >= maxPixelWidth && TJSCALED(header->height, factor) >= maxPixelHeight) {
+            denominator = candidate;
+            break;
+        }
+    }
+    return decode(data, length, denominator);
+}
+
+foundation::Result<foundation::Bytes> encode(const QImage& source, double quality) {
+    if (source.isNull()) return foundation::Error(kImageErrorDomain, kImageErrorEmptyImage, "The image has no pixels.");
+    const QImage* bitmap = &source;
+    QImage converted;
+    auto layout = layoutFor(source.format());
+    if (!layout) {
+        // Straight alpha is premultiplied first, so transparent areas come out
+        // black (as the platform writes them) instead of their hidden colours.
+        converted = source.convertToFormat(source.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                                    : QImage::Format_RGB32);
+        bitmap = &converted;
+        layout = layoutFor(converted.format());
+    }
+    if (std::isnan(quality)) quality = 0;
+    int q = std::clamp(static_cast<int>(std::lround(std::clamp(quality, 0.0, 1.0) * 100)), 1, 100);
+
+    Handle handle(tjInitCompress());
+    if (!handle)
+        return foundation::Error(kImageErrorDomain, kImageErrorEncodingFailed, "The JPEG encoder could not start.");
+    unsigned char* out = nullptr;
+    unsigned long outSize = 0;
+    int rc = tjCompress2(handle.get(), bitmap->constBits(), bitmap->width(), static_cast<int>(bitmap->bytesPerLine()),
+                         bitmap->height(), layout->format, &out, &outSize, layout->subsampling, q, 0);
+    std::unique_ptr<unsigned char, void (*)(unsigned char*)> owned(out, &tjFree);
+    if (rc != 0)
+        return foundation::Error(kImageErrorDomain, kImageErrorEncodingFailed,
+                                 std::string("The JPEG encoder failed: ") + tjGetErrorStr2(handle.get()));
+    return foundation::Bytes(out, out + outSize);
+}
+
+}  // namespace graphics::jpeg

@@ -1,0 +1,91 @@
+#include "ImageTestSupport.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace testsupport {
+
+graphics::Image quadrantsImage(int width, int height) {
+    QImage bitmap(width, height, QImage::Format_RGB32);
+    QPainter painter(&bitmap);
+    painter.fillRect(0, 0, width / 2, height / 2, QColor(255, 0, 0));
+    painter.fillRect(width / 2, 0, width - width / 2, height / 2, QColor(0, 255, 0));
+    painter.fillRect(0, height / 2, width / 2, height - height / 2, QColor(0, 0, 255));
+    painter.fillRect(width / 2, height / 2, width - width / 2, height - height / 2, QColor(255, 255, 255));
+    painter.end();
+    return graphics::Image(bitmap);
+}
+
+foundation::Bytes jpegWithExifOrientation(const foundation::Bytes& jpeg, int exifValue, bool bigEndian) {
+    auto u16 = [&](foundation::Bytes& out, unsigned v) {
+        if (bigEndian) {
+            out.push_back(uint8_t(v >> 8));
+            out.push_back(uint8_t(v));
+        } else {
+            out.push_back(uint8_t(v));
+            out.push_back(uint8_t(v >> 8));
+        }
+    };
+    auto u32 = [&](foundation::Bytes& out, uint32_t v) {
+        if (bigEndian) {
+            u16(out, v >> 16);
+            u16(out, v & 0xFFFF);
+        } else {
+            u16(out, v & 0xFFFF);
+            u16(out, v >> 16);
+        }
+    };
+    foundation::Bytes tiff;
+    tiff.push_back(bigEndian ? 'M' : 'I');
+    tiff.push_back(bigEndian ? 'M' : 'I');
+    u16(tiff, 42);
+    u32(tiff, 8);
+    u16(tiff, 2);  // two entries: something else first, then the orientation
+    u16(tiff, 0x010F);  // camera make, ASCII, 4 bytes held inline
+    u16(tiff, 2);
+    u32(tiff, 4);
+    tiff.insert(tiff.end(), {'T', 'o', 'l', 0});
+    u16(tiff, 0x0112);
+    u16(tiff, 3);
+    u32(tiff, 1);
+    u16(tiff, static_cast<unsigned>(exifValue));
+    u16(tiff, 0);
+    u32(tiff, 0);
+
+    foundation::Bytes segment = {0xFF, 0xE1};
+    size_t length = 2 + 6 + tiff.size();
+    segment.push_back(uint8_t(length >> 8));
+    segment.push_back(uint8_t(length));
+    segment.insert(segment.end(), {'E', 'x', 'i', 'f', 0, 0});
+    segment.insert(segment.end(), tiff.begin(), tiff.end());
+
+    foundation::Bytes out(jpeg.begin(), jpeg.begin() + 2);  // SOI
+    out.insert(out.end(), segment.begin(), segment.end());
+    out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+    return out;
+}
+
+std::string writeTestFile(const std::string& name, const foundation::Bytes& bytes) {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::filesystem::path folder = std::filesystem::temp_directory_path() / "tollivar-graphics-tests" /
+                                   (std::string(info->test_suite_name()) + "." + info->name());
+    std::filesystem::create_directories(folder);
+    std::filesystem::path path = folder / name;
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+    return path.string();
+}
+
+bool pixelNear(graphics::RGBA a, graphics::RGBA e, int tolerance) {
+    return std::abs(a.r - e.r) <= tolerance && std::abs(a.g - e.g) <= tolerance && std::abs(a.b - e.b) <= tolerance &&
+           std::abs(a.a - e.a) <= tolerance;
+}
+
+}  // namespace testsupport

@@ -1,0 +1,26 @@
+#pragma once
+
+// Pictures and files for the image tests.
+
+#include "platform/foundation/Value.h"
+#include "platform/graphics/Image.h"
+
+#include <string>
+
+namespace testsupport {
+
+// A picture of four solid quadrants (red, green, blue, white) that JPEG
+// keeps recognisable, so decoded pixels can be checked approximately.
+graphics::Image quadrantsImage(int width, int height);
+
+// A JPEG stream with an APP1 Exif segment carrying the orientation tag,
+// in little- or big-endian TIFF.
+foundation::Bytes jpegWithExifOrientation(const foundation::Bytes& jpeg, int exifValue, bool bigEndian);
+
+// Writes bytes to a fresh file in the test's temporary folder and returns the path.
+std::string writeTestFile(const std::string& name, const foundation::Bytes& bytes);
+
+// True when two pixels differ by at most `tolerance` in every channel.
+bool pixelNear(graphics::RGBA actual, graphics::RGBA expected, int tolerance);
+
+}  // namespace testsupport
