@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/foundation/Value.h"
+
+#include <optional>
+#include <string>
+
+// Writing a value as JSON, each call with a fresh writer at the default
+// settings (compact, keys unsorted). A failure is logged to the console with
+// its error trace.
+namespace foundation::NSObject_SBJSON {
+
+// The JSON text of a dictionary or array (or of a proxy standing for one).
+std::optional<std::string> JSONRepresentation(const Value& value);
+// The JSON text of any value JSON can hold.
+std::optional<std::string> JSONFragment(const Value& value);
+
+}  // namespace foundation::NSObject_SBJSON
