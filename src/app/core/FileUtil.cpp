@@ -1,0 +1,201 @@
+#include "app/core/FileUtil.h"
+
+#include <cctype>
+#include <cerrno>
+#include <mutex>
+#include <string_view>
+
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/FileManager.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/Uuid.h"
+
+using foundation::FileManager;
+
+namespace {
+
+// Whether a file name carries the key. An empty key matches nothing, as a
+// search for the empty text finds nothing on the platform: a caller with an
+// empty identifier must never delete or copy a whole folder.
+bool containsKey(const std::string& name, const std::string& key) {
+    return !key.empty() && !name.empty() && name.find(key) != std::string::npos;
+}
+
+std::string replacingAll(std::string text, const std::string& key, const std::string& replacement) {
+    if (key.empty()) return text;
+    for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + replacement.size()))
+        text.replace(at, key.size(), replacement);
+    return text;
+}
+
+std::mutex& overrideMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::optional<uint64_t>& freeSpaceOverride() {
+    static std::optional<uint64_t> bytes;
+    return bytes;
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The path of a "file:" URL ("file:///a/b%20c" → "/a/b c"); nullopt for
+// other schemes.
+std::optional<std::string> pathOfFileURL(std::string_view url) {
+    constexpr std::string_view kScheme = "file:";
+    if (url.size() < kScheme.size()) return std::nullopt;
+    for (size_t i = 0; i < kScheme.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(url[i])) != kScheme[i]) return std::nullopt;
+    std::string_view rest = url.substr(kScheme.size());
+    if (rest.starts_with("//")) {
+        rest.remove_prefix(2);
+        size_t slash = rest.find('/');
+        std::string_view host = rest.substr(0, slash);
+        if (!host.empty() && host != "localhost") return std::nullopt;  // another machine's file
+        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash);
+    }
+    rest = rest.substr(0, rest.find_first_of("?#"));
+    std::string path;
+    for (size_t i = 0; i < rest.size(); ++i) {
+        if (rest[i] == '%' && i + 2 < rest.size() && hexValue(rest[i + 1]) >= 0 && hexValue(rest[i + 2]) >= 0) {
+            path += static_cast<char>(hexValue(rest[i + 1]) * 16 + hexValue(rest[i + 2]));
+            i += 2;
+        } else {
+            path += rest[i];
+        }
+    }
+    return path;
+}
+
+}  // namespace
+
+std::string FileUtil::createUUID() { return foundation::makeUuidString(); }
+
+std::optional<std::string> FileUtil::pathForResource(const std::string& name) {
+    return foundation::Bundle::main().pathForResource(name);
+}
+
+void FileUtil::deleteAllFilesInPath(const std::string& path, const std::string& containingKey) {
+    const FileManager& files = FileManager::defaultManager();
+    auto names = files.contentsOfDirectory(path);
+    if (!names) return;
+    for (const std::string& name : *names)
+        if (containsKey(name, containingKey)) files.removeItem(foundation::path::appending(path, name));
+}
+
+void FileUtil::copyAllFilesInPath(const std::string& path, const std::string& toPath,
+                                  const std::string& containingKey) {
+    copyAllFilesInPath(path, toPath, containingKey, containingKey);
+}
+
+bool FileUtil::copyAllFilesInPath(const std::string& path, const std::string& toPath,
+                                  const std::string& containingKey, const std::string& replaceKey) {
+    const FileManager& files = FileManager::defaultManager();
+    auto names = files.contentsOfDirectory(path);
+    if (!names || names->empty()) return false;
+    bool allCopied = true;
+    for (const std::string& name : *names) {
+        if (!containsKey(name, containingKey)) continue;
+        std::string target = foundation::path::appending(toPath, replacingAll(name, containingKey, replaceKey));
+        if (!files.copyItem(foundation::path::appending(path, name), target)) allCopied = false;
+    }
+    return allCopied;
+}
+
+bool FileUtil::isFileASymbolicLinkAtPath(const std::string& path) {
+    auto attributes = FileManager::defaultManager().attributesOfItem(path);
+    return attributes && attributes->type == foundation::FileType::SymbolicLink;
+}
+
+uint64_t FileUtil::freeDiskspace() {
+    {
+        std::lock_guard lock(overrideMutex());
+        if (freeSpaceOverride()) return *freeSpaceOverride();
+    }
+    return FileManager::defaultManager().freeSpace(foundation::Paths::documentsDirectory()).valueOr(0);
+}
+
+void FileUtil::setFreeDiskspaceOverride(std::optional<uint64_t> bytes) {
+    std::lock_guard lock(overrideMutex());
+    freeSpaceOverride() = bytes;
+}
+
+uint64_t FileUtil::folderSize(const std::string& path) {
+    const FileManager& files = FileManager::defaultManager();
+    auto subpaths = files.subpathsOfDirectory(path);
+    if (!subpaths) return 0;
+    uint64_t total = 0;
+    for (const std::string& subpath : *subpaths) {
+        auto attributes = files.attributesOfItem(foundation::path::appending(path, subpath));
+        if (attributes) total += attributes->size;
+    }
+    return total;
+}
+
+graphics::Color FileUtil::getColorFromDictonary(const foundation::Value& dictionary) {
+    foundation::Dictionary components = dictionary.asDictionary();
+    return graphics::Color::rgb(components.get("red").asDouble(), components.get("green").asDouble(),
+                                components.get("blue").asDouble(), components.get("alpha").asDouble());
+}
+
+foundation::Dictionary FileUtil::getDictionaryFromUIColor(const graphics::Color& color) {
+    graphics::RGBAComponents components;
+    if (auto rgba = color.rgba()) {
+        components = *rgba;
+    } else {
+        components.alpha = color.alpha();  // a pattern: no colour components to keep
+    }
+    auto asFloat = [](double value) {
+        return foundation::Value::real(static_cast<float>(value), foundation::Value::kTypeFloat);
+    };
+    return foundation::Dictionary{{"red", asFloat(components.red)},
+                                  {"green", asFloat(components.green)},
+                                  {"blue", asFloat(components.blue)},
+                                  {"alpha", asFloat(components.alpha)}};
+}
+
+std::string FileUtil::sanitizeFileNameString(const std::string& string) {
+    static constexpr std::string_view kRemoved = "./\\?%*|\"<>:;'[]{}@#$^`~,";
+    std::string clean;
+    clean.reserve(string.size());
+    for (char c : string) {
+        if (kRemoved.find(c) != std::string_view::npos) continue;
+        clean += c == ' ' ? '_' : c;
+    }
+    return clean;
+}
+
+bool FileUtil::removeItemAtPath(const std::string& path, foundation::Error* error) {
+    const FileManager& files = FileManager::defaultManager();
+    // The item itself counts, not what a link points to: a link is removed
+    // like a file, and a dangling one does not linger.
+    auto attributes = files.attributesOfItem(path);
+    if (!attributes) return true;
+    if (attributes->type == foundation::FileType::Directory) {
+        foundation::setError(error, foundation::fileSystemError(EISDIR, path, true));
+        return false;
+    }
+    foundation::Status removed = files.removeItem(path);
+    if (!removed) foundation::setError(error, removed.error());
+    return removed.ok();
+}
+
+bool FileUtil::removeItemAtURL(const std::string& url, foundation::Error* error) {
+    if (std::optional<std::string> path = pathOfFileURL(url)) return removeItemAtPath(*path, error);
+    foundation::setError(error, foundation::Error(foundation::kCocoaErrorDomain,
+                                                  foundation::kFileWriteUnsupportedSchemeError,
+                                                  "The item at " + url + " cannot be removed: it is not a file."));
+    return false;
+}
+
+bool FileUtil::removeFolderAtPath(const std::string& path, foundation::Error* error) {
+    foundation::Status removed = FileManager::defaultManager().removeItem(path);
+    if (!removed) foundation::setError(error, removed.error());
+    return removed.ok();
+}
