@@ -321,3 +321,19 @@ TEST(DispatchGlobalQueue, HigherPriorityIsServedFirst) {
     EXPECT_EQ(order, (std::vector<char>{'h', 'd', 'l', 'b'}));
     EXPECT_EQ(pool.threadCount(), 1u);
 }
+
+TEST(DispatchMainQueue, SyncWaitingOnALoopThatIsResetReturnsInsteadOfHanging) {
+    std::atomic<bool> ran{false}, returned{false};
+    {
+        testsupport::VirtualClockScope scope;
+        DispatchQueue("worker").async([&] {
+            DispatchQueue::main().sync([&] { ran = true; });
+            returned = true;
+        });
+        while (RunLoop::main().pendingTaskCount() == 0) std::this_thread::yield();
+        // The test ends without running the main loop; the scope drops the task.
+    }
+    EXPECT_FALSE(ran);
+    EXPECT_TRUE(returned);
+    EXPECT_EQ(foundation::BackgroundActivity::inFlight(), 0);
+}
