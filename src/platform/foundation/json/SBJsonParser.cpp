@@ -210,7 +210,7 @@ bool SBJsonParser::scanRestOfString(std::string& out) {
             out.append(bytes);
         }
         unsigned char ch = current();  // 0 at the end of the input
-        if (!atEnd() && ch == '"') {
+        if (ch == '"') {
             ++c;
             return true;
         }

@@ -106,6 +106,10 @@ TEST(JsonRoundTrip, OneMegabyteDocumentInLinearTime) {
     }
     // One long string as well: its escapes and plain runs must not be copied over and over.
     records.push_back(std::string(200'000, 'x') + "\n" + std::string(100'000, '\\'));
+    // And one wide object, whose keys must not be looked up one by one.
+    Dictionary wide;
+    for (int i = 0; i < 20000; ++i) wide.set("key" + std::to_string(i), i);
+    records.push_back(wide);
 
     auto start = std::chrono::steady_clock::now();
     SBJsonWriter writer;
