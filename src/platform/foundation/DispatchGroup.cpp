@@ -67,12 +67,13 @@ void DispatchGroup::notify(const DispatchQueue& queue, Block block) {
 }
 
 bool DispatchGroup::wait(double timeoutSeconds) {
-    std::unique_lock lock(state_->mutex);
-    if (state_->count == 0) return true;
+    auto state = state_;  // the handle may go away while we wait
+    std::unique_lock lock(state->mutex);
+    if (state->count == 0) return true;
     detail::Waiter waiter;
-    state_->waiters.push_back(&waiter);
+    state->waiters.push_back(&waiter);
     bool woken = detail::blockUntilWoken(lock, waiter, timeoutSeconds);
-    if (!woken) std::erase(state_->waiters, &waiter);
+    if (!woken) std::erase(state->waiters, &waiter);
     return woken;
 }
 

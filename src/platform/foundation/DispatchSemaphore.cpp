@@ -22,17 +22,18 @@ DispatchSemaphore::DispatchSemaphore(long value) : state_(std::make_shared<detai
 }
 
 bool DispatchSemaphore::wait(double timeoutSeconds) {
-    std::unique_lock lock(state_->mutex);
+    auto state = state_;  // the handle may go away while we wait
+    std::unique_lock lock(state->mutex);
     // A free unit goes to the longest waiter, never to a newcomer.
-    if (state_->value > 0 && state_->waiters.empty()) {
-        --state_->value;
+    if (state->value > 0 && state->waiters.empty()) {
+        --state->value;
         return true;
     }
     if (!(timeoutSeconds > 0)) return false;
     detail::Waiter waiter;
-    state_->waiters.push_back(&waiter);
+    state->waiters.push_back(&waiter);
     bool woken = detail::blockUntilWoken(lock, waiter, timeoutSeconds);
-    if (!woken) std::erase(state_->waiters, &waiter);
+    if (!woken) std::erase(state->waiters, &waiter);
     return woken;
 }
 
