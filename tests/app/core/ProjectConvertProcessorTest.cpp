@@ -1,0 +1,239 @@
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+
+#include "ProjectModelFixture.h"
+#include "app/core/AudioClip.h"
+#include "app/core/FrameMeta.h"
+#include "app/core/ProjectConvertProcessor.h"
+#include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/PropertyList.h"
+
+using foundation::Array;
+using foundation::Dictionary;
+using foundation::Value;
+namespace fs = std::filesystem;
+
+namespace {
+
+Dictionary timeDictionary(int64_t value, int32_t timescale) {
+    return AudioClip::getDictionaryFromCMTime({value, timescale, AudioClip::Time::kFlagValid, 0});
+}
+
+Dictionary entry(const std::string& uid, const std::string& frameID, int type = 0) {
+    Dictionary d{{"UID", uid}, {"FRAME_ID", frameID}};
+    if (type != 0) d.set("FRAME_TYPE", Value(type));
+    return d;
+}
+
+Dictionary oldClip(const std::string& linkUID, const std::string& file, int64_t startMs, int64_t playedMs,
+                   int64_t lengthMs, int linkPosition = 0) {
+    return Dictionary{{"RecordAudioURL", "/var/old/container/Documents/" + file},
+                      {"RecordAudioName", file},
+                      {"RecordAudioStart", timeDictionary(startMs * 600 / 1000, 600)},
+                      {"RecordAudioDuration", timeDictionary(playedMs, 1000)},
+                      {"RecordAudioLength", timeDictionary(lengthMs * 44100 / 1000, 44100)},
+                      {"RecordAudioVolume", Value::real(0.5)},
+                      {"RecordAudioLinkToFrame", linkUID},
+                      {"RecordAudioLinkToPosition", Value(linkPosition)}};
+}
+
+class ConversionTest : public ProjectModelFixture {
+protected:
+    // Writes an old project's two files into a new folder and opens it.
+    ProjectModelPtr oldProject(const Array& frames, const Value& version, const Dictionary& clipTracks = {}) {
+        fs::path folder = fs::path(folders_.documents()) / "kelbrin-old";
+        fs::create_directories(folder);
+        Dictionary meta{{"RecordName", "Old"}, {"RecordFPS", Value(10)}};
+        if (!version.isNull()) meta.set("ProductVersion", version);
+        if (!clipTracks.empty()) meta.set("RecordMetaAudio", clipTracks);
+        EXPECT_TRUE(foundation::plist::writeFile(Value(meta), (folder / "kelbrin.meta").string()));
+        EXPECT_TRUE(foundation::plist::writeFile(Value(Dictionary{{"FRAMELIST_DATA", frames}}),
+                                                 (folder / "frames.meta").string()));
+        return ProjectModel::create(folder.string());
+    }
+
+    // Converts through the background queue and waits for the completion.
+    void convert(const ProjectModelPtr& project) {
+        auto processor = ProjectConvertProcessor::create();
+        std::atomic<bool> done = false;
+        processor->convertProject(project, [&done] { done = true; });
+        EXPECT_EQ(processor->status(), ProjectConvertProcessor::kStatusQueued);
+        ASSERT_TRUE(runMainUntil([&] { return done.load(); }));
+        EXPECT_FLOAT_EQ(processor->getProgress(), 0.0f);
+        EXPECT_FALSE(processor->error());
+    }
+
+    static std::shared_ptr<FrameList> reread(const ProjectModelPtr& project) {
+        return ProjectModel::create(project->getProjectPath())->getFrameList();
+    }
+};
+
+TEST_F(ConversionTest, VersionsOutsideThreeToSixAreLeftUnchanged) {
+    for (const Value& version : {Value(), Value::real(2.9), Value::real(6.0), Value("5.0")}) {
+        auto project = oldProject(Array{entry("A", "X"), entry("B", "X")}, version);
+        std::string metaFile = *project->getProjectPath() + "/kelbrin.meta";
+        std::string listFile = *project->getProjectPath() + "/frames.meta";
+        auto metaBefore = foundation::readFile(metaFile), listBefore = foundation::readFile(listFile);
+        convert(project);
+        EXPECT_EQ(*foundation::readFile(metaFile), *metaBefore) << version.description();
+        EXPECT_EQ(*foundation::readFile(listFile), *listBefore) << version.description();
+        fs::remove_all(*project->getProjectPath());
+    }
+}
+
+TEST_F(ConversionTest, RepeatedEntriesCollapseIntoHolds) {
+    auto project = oldProject(Array{entry("A", "X"), entry("B", "X"), entry("C", "X"), entry("D", "Y")}, Value::real(5.0));
+    convert(project);
+    auto list = reread(project);
+    ASSERT_EQ(list->count(), 3);  // X, Y and the new capture slot
+    EXPECT_EQ(list->getFrameAtIndex(0)->frameID(), "X");
+    EXPECT_EQ(list->getFrameAtIndex(0)->UID(), "A");
+    EXPECT_EQ(list->getFrameAtIndex(0)->getDuration(), 3);
+    EXPECT_EQ(list->getFrameAtIndex(1)->frameID(), "Y");
+    EXPECT_EQ(list->getFrameAtIndex(1)->getDuration(), 1);
+    EXPECT_EQ(list->getFrameAtIndex(2)->type(), Frame::kTypeCaptureSlot);
+
+    Dictionary meta = foundation::plist::readFile(*project->getProjectPath() + "/kelbrin.meta")->asDictionary();
+    EXPECT_TRUE(meta.get("ProductVersion").isReal());
+    EXPECT_DOUBLE_EQ(meta.get("ProductVersion").asDouble(), 6.0);
+    EXPECT_EQ(meta.get("RecordName").asString(), "Old");
+}
+
+TEST_F(ConversionTest, ClipsMoveOntoTheirFramesAndSplitHolds) {
+    Dictionary tracks{{"TRACK_0", Array{oldClip("B", "voice.caf", 1500, 2000, 10000)}}};
+    auto project = oldProject(Array{entry("A", "X"), entry("B", "X"), entry("C", "X")}, Value::real(5.0), tracks);
+    convert(project);
+    auto list = reread(project);
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->getFrameAtIndex(0)->getDuration(), 1);
+    EXPECT_EQ(list->getFrameAtIndex(0)->getAudio(), nullptr);
+    FramePtr held = list->getFrameAtIndex(1);
+    EXPECT_EQ(held->UID(), "B");
+    EXPECT_EQ(held->getDuration(), 2);
+    ASSERT_NE(held->getAudio(), nullptr);
+    EXPECT_EQ(held->getAudio()->start(), 1500);
+    EXPECT_EQ(held->getAudio()->stop(), 3500);
+    EXPECT_EQ(held->getAudio()->duration(), 10000);
+    EXPECT_EQ(held->getAudio()->fileName(), "voice.caf");
+    EXPECT_EQ(held->getAudio()->name(), "voice.caf");
+    EXPECT_FLOAT_EQ(held->getAudio()->volume(), 0.5f);
+    // The old clips stay in the metadata.
+    EXPECT_TRUE(project->getMetaData()->contains("RecordMetaAudio"));
+}
+
+TEST_F(ConversionTest, ClipsOfAllThreeTracksWithoutFrameAreDroppedAndSecondClipsMoveOn) {
+    Dictionary tracks{{"TRACK_0", Array{oldClip("A", "one.caf", 0, 1000, 1000)}},
+                      {"TRACK_1", Array{oldClip("gone", "lost.caf", 0, 1000, 1000), oldClip("A", "two.caf", 0, 500, 500)}},
+                      {"TRACK_2", Array{Value("not a clip")}}};
+    auto project = oldProject(Array{entry("A", "X"), entry("B", "Y"), entry("C", "Z")}, Value::real(4.0), tracks);
+    convert(project);
+    auto list = reread(project);
+    ASSERT_EQ(list->count(), 4);
+    EXPECT_EQ(list->getFrameAtIndex(0)->getAudio()->fileName(), "one.caf");
+    ASSERT_NE(list->getFrameAtIndex(1)->getAudio(), nullptr);
+    EXPECT_EQ(list->getFrameAtIndex(1)->getAudio()->fileName(), "two.caf");
+    EXPECT_EQ(list->getFrameAtIndex(2)->getAudio(), nullptr);
+}
+
+TEST_F(ConversionTest, NonZeroLinkPositionNamesTheFrameByIndex) {
+    Dictionary tracks{{"TRACK_0", Array{oldClip("A", "pos.caf", 0, 100, 100, 2)}}};
+    auto project = oldProject(Array{entry("A", "X"), entry("B", "Y"), entry("C", "Z")}, Value::real(5.5), tracks);
+    convert(project);
+    auto list = reread(project);
+    EXPECT_EQ(list->getFrameAtIndex(0)->getAudio(), nullptr);
+    ASSERT_NE(list->getFrameAtIndex(2)->getAudio(), nullptr);
+    EXPECT_EQ(list->getFrameAtIndex(2)->getAudio()->fileName(), "pos.caf");
+}
+
+TEST_F(ConversionTest, ThemeTextCardsGetTheirOldText) {
+    auto project = oldProject(Array{entry("A", "CARD", 4), entry("B", "BARE", 4), entry("C", "X")}, Value::real(5.0));
+    FrameMeta legacy("CARD", *project->getProjectPath());
+    legacy.setValue(Dictionary{{"THEME_CARD_TEXT", "Chapter One"}, {"THEME_CARD_ID", Value(3)}}, "THEME_CARD_DATA");
+    ASSERT_TRUE(legacy.saveMetaData());
+    convert(project);
+    auto list = reread(project);
+    ASSERT_NE(list->getFrameAtIndex(0)->getTheme(), nullptr);
+    EXPECT_EQ(list->getFrameAtIndex(0)->getTheme()->text(), "Chapter One");
+    EXPECT_EQ(list->getFrameAtIndex(0)->getTheme()->themeID(), 3);
+    ASSERT_NE(list->getFrameAtIndex(1)->getTheme(), nullptr);
+    EXPECT_EQ(list->getFrameAtIndex(1)->getTheme()->text(), "");
+    EXPECT_EQ(list->getFrameAtIndex(1)->getTheme()->themeID(), 0);
+    EXPECT_EQ(list->getFrameAtIndex(2)->getTheme(), nullptr);
+}
+
+TEST_F(ConversionTest, ConversionInterruptedBeforeTheMetadataSaveRunsAgainSafely) {
+    Dictionary tracks{{"TRACK_0", Array{oldClip("A", "same.caf", 0, 100, 100), oldClip("C", "same.caf", 0, 100, 100)}}};
+    auto project = oldProject(Array{entry("A", "X"), entry("B", "X"), entry("C", "Y")}, Value::real(5.0), tracks);
+    convert(project);
+    // As if the process died after "frames.meta": the metadata still says 5.0.
+    std::string metaFile = *project->getProjectPath() + "/kelbrin.meta";
+    Dictionary meta = foundation::plist::readFile(metaFile)->asDictionary();
+    meta.set("ProductVersion", Value::real(5.0));
+    ASSERT_TRUE(foundation::plist::writeFile(Value(meta), metaFile));
+
+    auto reopened = ProjectModel::create(project->getProjectPath());
+    convert(reopened);
+    auto list = reread(reopened);
+    int clips = 0;
+    for (const FramePtr& frame : *list) clips += frame->getAudio() ? 1 : 0;
+    EXPECT_EQ(clips, 2);
+    EXPECT_EQ(list->getFrameAtIndex(0)->getDuration(), 2);
+}
+
+TEST_F(ConversionTest, DamagedFrameListIsNotMarkedConverted) {
+    auto project = oldProject(Array{entry("A", "X")}, Value::real(5.0));
+    std::string listFile = *project->getProjectPath() + "/frames.meta";
+    ASSERT_TRUE(foundation::writeFileAtomically(listFile, std::string_view("damaged")));
+    convert(project);
+    Dictionary meta = foundation::plist::readFile(*project->getProjectPath() + "/kelbrin.meta")->asDictionary();
+    EXPECT_DOUBLE_EQ(meta.get("ProductVersion").asDouble(), 5.0);
+}
+
+TEST(ConversionHelpers, HoldCountAndUIDLookup) {
+    FrameList list;
+    list.removeFrameAtIndex(0);
+    FramePtr a = Frame::create(0, "X"), b = Frame::create(0, "X"), c = Frame::create(0, "X"), d = Frame::create(0, "Y");
+    c->setAudio(std::make_shared<KWAudioClip>());
+    for (const FramePtr& f : {a, b, c, d}) list.addFrame(f);
+    EXPECT_EQ(ProjectConvertProcessor::calculateTheNumberOfImagesInHoldAtIndex(0, list), 2);
+    EXPECT_EQ(ProjectConvertProcessor::calculateTheNumberOfImagesInHoldAtIndex(2, list), 1);
+    EXPECT_EQ(ProjectConvertProcessor::findFrameWithUID(b->UID(), list), b);
+    EXPECT_EQ(ProjectConvertProcessor::findFrameWithUID("nope", list), nullptr);
+}
+
+TEST(OldAudioClip, DictionaryFormAndTimes) {
+    Dictionary stored = oldClip("F", "a.caf", 1500, 2000, 10000);
+    stored.set("RecordAudioStart", timeDictionary(-5, 1));
+    AudioClip clip(stored);
+    EXPECT_EQ(clip.start.secondsValue(), 0.0);  // negative starts read as zero
+    EXPECT_DOUBLE_EQ(clip.duration.secondsValue(), 2.0);
+    EXPECT_EQ(clip.url, "file:///var/old/container/Documents/a.caf");
+    EXPECT_EQ(clip.UID().size(), 36u);
+
+    Dictionary written = clip.encode();
+    EXPECT_EQ(written.get("RecordAudioURL").asString(), "a.caf");
+    EXPECT_EQ(written.get("RecordAudioLinkToFrame").asString(), "F");
+    EXPECT_FALSE(written.contains("fileID"));
+    EXPECT_EQ(AudioClip(written).UID(), clip.UID());
+    EXPECT_FALSE(AudioClip::getCMTimeFromDictonary(Value("x")).isNumeric());
+
+    clip.timeRangeInMovie = {AudioClip::Time::seconds(1.0), AudioClip::Time::seconds(2.0)};
+    EXPECT_TRUE(clip.isAudioPlayingAtTime(AudioClip::Time::seconds(1.0)));
+    EXPECT_TRUE(clip.isAudioPlayingAtTime(AudioClip::Time::seconds(2.999)));
+    EXPECT_FALSE(clip.isAudioPlayingAtTime(AudioClip::Time::seconds(3.0)));
+}
+
+TEST(LegacyFrameMeta, MissingFileIsEmptyAndEmptySaveWritesNothing) {
+    testsupport::TempAppFolders folders;
+    FrameMeta meta("X", folders.documents());
+    EXPECT_TRUE(meta.dictMeta().empty());
+    EXPECT_TRUE(meta.saveMetaData());
+    EXPECT_FALSE(fs::exists(folders.documents() + "/meta-X.meta"));
+    meta.setValue(Value(1), "k");
+    ASSERT_TRUE(meta.saveMetaData());
+    EXPECT_EQ(FrameMeta("X", folders.documents()).objectForKey("k").asInt(), 1);
+    EXPECT_TRUE(FrameMeta("../X", folders.documents()).dictMeta().empty());
+}
+
+}  // namespace
