@@ -1,0 +1,198 @@
+#include "app/core/ProjectImportProcessor.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "app/core/FileUtil.h"
+#include "app/core/KWProjects.h"
+#include "app/core/ProjectModel.h"
+#include "app/core/SSZipArchive.h"
+#include "app/core/SSZipArchivePathRules.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/FileManager.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/PropertyList.h"
+
+using foundation::Error;
+using foundation::FileManager;
+namespace fs = std::filesystem;
+namespace path = foundation::path;
+
+namespace {
+
+constexpr const char* kMetadataFile = "kelbrin.meta";
+// Left at the top of archives by other systems' zip tools; they do not make
+// the project's folder any less single.
+constexpr const char* kIgnorableTopLevelNames[] = {"__MACOSX", ".DS_Store"};
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The path of a "file:" URL with its percent escapes decoded; anything else
+// is taken as a path already.
+std::string pathOfFileURL(const std::string& url) {
+    if (url.rfind("file:", 0) != 0) return url;
+    std::string rest = url.substr(5);
+    if (rest.rfind("//", 0) == 0) {
+        size_t slash = rest.find('/', 2);
+        rest = slash == std::string::npos ? std::string() : rest.substr(slash);  // drops "localhost"
+    }
+    std::string decoded;
+    for (size_t i = 0; i < rest.size(); ++i) {
+        if (rest[i] == '%' && i + 2 < rest.size() && hexValue(rest[i + 1]) >= 0 && hexValue(rest[i + 2]) >= 0) {
+            decoded += static_cast<char>(hexValue(rest[i + 1]) * 16 + hexValue(rest[i + 2]));
+            i += 2;
+        } else {
+            decoded += rest[i];
+        }
+    }
+    return decoded;
+}
+
+bool isRegularFile(const std::string& filePath) {
+    auto attributes = FileManager::defaultManager().attributesOfItem(filePath);
+    return attributes.ok() && attributes->type == foundation::FileType::Regular;
+}
+
+bool isRealDirectory(const std::string& folder) {
+    auto attributes = FileManager::defaultManager().attributesOfItem(folder);
+    return attributes.ok() && attributes->type == foundation::FileType::Directory;
+}
+
+// A project folder must carry metadata that parses; a link does not count,
+// since the unpacked tree is taken as the project's own files.
+bool hasReadableMetadata(const std::string& folder) {
+    std::string metadata = path::appending(folder, kMetadataFile);
+    if (!isRegularFile(metadata)) return false;
+    foundation::Result<foundation::Value> parsed = foundation::plist::readFile(metadata);
+    return parsed.ok() && parsed->isDictionary();
+}
+
+Error noProjectError() {
+    return Error(ProjectImportProcessor::kErrorDomain, ProjectImportProcessor::kErrorNoProject,
+                 foundation::localized("The archive holds no project."));
+}
+
+// Links were checked against the folder they were unpacked into; after a
+// move one level up they are checked again against the project folder.
+bool linksStayInside(const std::string& folder) {
+    std::error_code walkError;
+    fs::recursive_directory_iterator it(folder, walkError), end;
+    for (; !walkError && it != end; it.increment(walkError)) {
+        if (!it->is_symlink()) continue;
+        std::vector<std::string> components;
+        for (const fs::path& part : it->path().lexically_relative(folder)) components.push_back(part.string());
+        std::error_code linkError;
+        fs::path target = fs::read_symlink(it->path(), linkError);
+        if (linkError || !ssziparchive::linkStaysInside(components, target.string())) return false;
+    }
+    return !walkError;
+}
+
+// Moves the contents of the single top-level folder up into the project
+// folder. The folder is renamed first, so a child of the same name as the
+// folder does not collide with it.
+foundation::Status hoistSingleFolder(const std::string& destination, const std::string& name) {
+    const FileManager& files = FileManager::defaultManager();
+    std::string staging = path::appending(destination, ".import-" + FileUtil::createUUID());
+    if (auto moved = files.moveItem(path::appending(destination, name), staging); !moved.ok()) return moved;
+    auto children = files.contentsOfDirectory(staging);
+    if (!children.ok()) return children.error();
+    for (const std::string& child : *children) {
+        auto moved = files.moveItem(path::appending(staging, child), path::appending(destination, child));
+        if (!moved.ok()) return moved;
+    }
+    return files.removeItem(staging);
+}
+
+// Makes sure the unpacked folder is a project, moving it up out of a single
+// top-level folder when that is where the project's files are.
+bool settleProjectFolder(const std::string& destination, Error* error) {
+    if (hasReadableMetadata(destination)) return true;
+    const FileManager& files = FileManager::defaultManager();
+    for (const char* ignorable : kIgnorableTopLevelNames) {
+        std::string leftover = path::appending(destination, ignorable);
+        if (files.attributesOfItem(leftover).ok()) files.removeItem(leftover);
+    }
+    auto entries = files.contentsOfDirectory(destination);
+    if (!entries.ok() || entries->size() != 1) {
+        setError(error, noProjectError());
+        return false;
+    }
+    std::string single = path::appending(destination, entries->front());
+    if (!isRealDirectory(single) || !hasReadableMetadata(single)) {
+        setError(error, noProjectError());
+        return false;
+    }
+    if (foundation::Status hoisted = hoistSingleFolder(destination, entries->front()); !hoisted.ok()) {
+        setError(error, hoisted.error());
+        return false;
+    }
+    if (!linksStayInside(destination)) {
+        setError(error, Error(kSSZipArchiveErrorDomain, kSSZipArchiveErrorUnsafeEntry,
+                              "unsafe symbolic link in zip file"));
+        return false;
+    }
+    return true;
+}
+
+// Keeps a failed archive for the user under another name that the inbox
+// does not pick up again.
+void setArchiveAside(const std::string& archive) {
+    const FileManager& files = FileManager::defaultManager();
+    if (!files.attributesOfItem(archive).ok()) return;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string target = archive + ProjectImportProcessor::kFailedSuffix;
+        if (attempt > 0) target += "-" + std::to_string(attempt);
+        foundation::Status moved = files.moveItem(archive, target);
+        if (moved.ok() || !foundation::isFileExistsError(moved.error())) return;
+    }
+}
+
+}  // namespace
+
+std::string ProjectImportProcessor::createRecordName() {
+    return ProjectDataWrapper::createProjectDirName();
+}
+
+void ProjectImportProcessor::importProjectAtUrl(const std::string& url,
+                                                std::function<void(bool)> withCompletionHandler) {
+    std::string archive = pathOfFileURL(url);
+    foundation::DispatchQueue::global(foundation::QueuePriority::Default)
+        .async([archive, completion = std::move(withCompletionHandler)] {
+            bool imported = ProjectImportProcessor().importProjectAtPath(archive);
+            if (completion) completion(imported);
+        });
+}
+
+bool ProjectImportProcessor::importProjectAtPath(const std::string& archive, Error* error) {
+    // The folder is created exclusively, so imports within the same second
+    // never share one.
+    foundation::Result<std::string> folder =
+        ProjectDataWrapper::createUniqueProjectDirectory(foundation::Paths::documentsDirectory());
+    if (!folder.ok()) {
+        setError(error, folder.error());
+        setArchiveAside(archive);
+        return false;
+    }
+    const std::string& destination = *folder;
+    std::fprintf(stderr, "Decompress data from:%s to :%s\n", archive.c_str(), destination.c_str());
+
+    Error failure;
+    bool imported = SSZipArchive::unzipFileAtPath(archive, destination, true, std::string(), &failure) &&
+                    settleProjectFolder(destination, &failure);
+    if (!imported) {
+        FileUtil::removeFolderAtPath(destination, nullptr);
+        setArchiveAside(archive);
+        setError(error, failure);
+        return false;
+    }
+    KWProjects::getInstance().addProject(ProjectModel::create(destination));
+    FileUtil::removeItemAtPath(archive, nullptr);
+    return true;
+}

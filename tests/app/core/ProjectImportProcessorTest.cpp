@@ -1,0 +1,256 @@
+#include "app/core/ProjectImportProcessor.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "ProjectModelFixture.h"
+#include "app/core/SSZipArchive.h"
+#include "platform/foundation/RunLoop.h"
+#include "support/Process.h"
+
+namespace fs = std::filesystem;
+using testsupport::runProcess;
+using testsupport::runPython;
+
+namespace {
+
+std::string readBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
+}
+
+// Relative path → contents of every regular file below a folder.
+std::map<std::string, std::string> fileTree(const fs::path& root) {
+    std::map<std::string, std::string> tree;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        if (entry.is_regular_file()) tree[entry.path().lexically_relative(root).string()] = readBytes(entry.path());
+    }
+    return tree;
+}
+
+class ProjectImportTest : public ProjectModelFixture {
+protected:
+    std::string inbox() const {
+        std::string folder = folders_.documents() + "/Import";
+        fs::create_directories(folder);
+        return folder;
+    }
+
+    // A saved project of three pictures with a file per frame, as the store makes them.
+    ProjectModelPtr makeProject() {
+        auto project = ProjectModel::create();
+        addPictures(project, 3);
+        project->saveFramelistToDisk();
+        EXPECT_TRUE(project->getProjectPath().has_value());
+        auto list = project->getFrameList();
+        for (int64_t i = 0; i < list->count(); ++i) {
+            auto frame = list->getFrameAtIndex(i);
+            if (frame->type() != Frame::kTypePicture) continue;
+            std::string bytes(5000 + i, static_cast<char>('a' + i));
+            EXPECT_TRUE(project
+                            ->updateRegularFileWithContents(foundation::Bytes(bytes.begin(), bytes.end()),
+                                                            "frame-" + frame->frameID() + ".jpg")
+                            .ok());
+        }
+        return project;
+    }
+
+    // An archive built by python's zipfile: entries of (name, content, unix mode).
+    std::string hostileArchive(const std::string& name, const std::string& entriesPython) {
+        std::string archive = inbox() + "/" + name;
+        auto made = runPython(
+            "import sys, zipfile, plistlib\n"
+            "meta = plistlib.dumps({'ProductVersion': 6.0, 'RecordName': 'Evil'})\n"
+            "entries = " + entriesPython + "\n"
+            "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+            "    for n, c, mode in entries:\n"
+            "        i = zipfile.ZipInfo(n)\n"
+            "        i.create_system = 3\n"
+            "        i.external_attr = mode << 16\n"
+            "        z.writestr(i, c)\n",
+            {archive});
+        EXPECT_EQ(made.exitCode, 0) << made.output;
+        return archive;
+    }
+
+    size_t listedProjects() { return KWProjects::getInstance().getProjects().size(); }
+};
+
+}  // namespace
+
+TEST_F(ProjectImportTest, RecordNameIsADotFolderWithTheLocalTime) {
+    EXPECT_TRUE(std::regex_match(ProjectImportProcessor::createRecordName(),
+                                 std::regex(R"(\.kelbrin-\d{4}-\d{2}-\d{2}-\d{2}-\d{2}-\d{2})")));
+}
+
+TEST_F(ProjectImportTest, ExportedArchiveIsCleanAndImportsAsAnEqualProject) {
+    ProjectModelPtr source = makeProject();
+    const std::string sourcePath = *source->getProjectPath();
+    std::string archive = inbox() + "/Movie.tollivarmobile";
+    ASSERT_TRUE(SSZipArchive::createZipFileAtPath(archive, sourcePath, nullptr));
+
+    auto tested = runProcess({"unzip", "-t", archive});
+    EXPECT_EQ(tested.exitCode, 0) << tested.output;
+    auto names = runProcess({"zipinfo", "-1", archive});
+    ASSERT_EQ(names.exitCode, 0);
+    std::istringstream lines(names.output);
+    int entries = 0;
+    for (std::string line; std::getline(lines, line); ++entries) {
+        EXPECT_NE(line.back(), '/') << "folder entry " << line;
+        EXPECT_NE(line.front(), '.') << "top-level dot-file " << line;
+    }
+    EXPECT_EQ(entries, static_cast<int>(fileTree(sourcePath).size()));
+
+    ASSERT_EQ(listedProjects(), 2u);
+    foundation::Error error;
+    ASSERT_TRUE(ProjectImportProcessor().importProjectAtPath(archive, &error)) << error.description;
+    EXPECT_FALSE(fs::exists(archive));
+
+    auto& projects = KWProjects::getInstance().getProjects();
+    ASSERT_EQ(projects.size(), 3u);
+    ProjectModelPtr imported = projects[1];
+    EXPECT_EQ(projects[2], source);
+    ASSERT_TRUE(imported->getProjectPath());
+    EXPECT_NE(*imported->getProjectPath(), sourcePath);
+    EXPECT_EQ(fileTree(*imported->getProjectPath()), fileTree(sourcePath));
+    EXPECT_EQ(imported->getFrameList()->count(), source->getFrameList()->count());
+    for (int64_t i = 0; i < source->getFrameList()->count(); ++i) {
+        EXPECT_EQ(imported->getFrameList()->getFrameAtIndex(i)->frameID(),
+                  source->getFrameList()->getFrameAtIndex(i)->frameID());
+    }
+    EXPECT_EQ(*imported->getMetaData(), *source->getMetaData());
+
+    // The list file names the new folder first.
+    auto listed = runPython("import plistlib, sys\nprint(plistlib.load(open(sys.argv[1], 'rb'))[0])",
+                            {folders_.documents() + "/.projects.plist"});
+    EXPECT_EQ(listed.output, fs::path(*imported->getProjectPath()).filename().string() + "\n");
+}
+
+TEST_F(ProjectImportTest, HostileArchivesAreRefusedAndKeptAside) {
+    struct Case {
+        const char* name;
+        std::string entries;
+    };
+    const std::vector<Case> cases = {
+        {"absolute", "[('kelbrin.meta', meta, 0o100644), ('/tmp/tollivar-import-escape', 'x', 0o100644)]"},
+        {"dotdot", "[('kelbrin.meta', meta, 0o100644), ('../escape.txt', 'x', 0o100644)]"},
+        {"linkout", "[('kelbrin.meta', meta, 0o100644), ('out', '../../..', 0o120777),"
+                    " ('out/escape.txt', 'x', 0o100644)]"},
+        {"nometa", "[('frames.meta', 'x', 0o100644), ('frame-1.jpg', 'y', 0o100644)]"},
+        {"badmeta", "[('kelbrin.meta', 'not a property list', 0o100644)]"},
+        {"linkmeta", "[('real.meta', meta, 0o100644), ('kelbrin.meta', 'real.meta', 0o120777)]"},
+        {"twofolders", "[('a/kelbrin.meta', meta, 0o100644), ('b/kelbrin.meta', meta, 0o100644)]"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string archive = hostileArchive(std::string(c.name) + ".tollivarmobile", c.entries);
+        foundation::Error error;
+        EXPECT_FALSE(ProjectImportProcessor().importProjectAtPath(archive, &error));
+        EXPECT_FALSE(error.domain.empty());
+        EXPECT_FALSE(fs::exists(archive));
+        EXPECT_TRUE(fs::exists(archive + ".failed"));
+    }
+
+    // A truncated archive: the first half of a good one.
+    std::string good = hostileArchive("whole.zip", "[('kelbrin.meta', meta, 0o100644), ('f.bin', 'z' * 20000, 0o100644)]");
+    std::string whole = readBytes(good);
+    std::string truncated = inbox() + "/cut.tollivarmobile";
+    std::ofstream(truncated, std::ios::binary) << whole.substr(0, whole.size() / 2);
+    foundation::Error error;
+    EXPECT_FALSE(ProjectImportProcessor().importProjectAtPath(truncated, &error));
+    EXPECT_EQ(error.code, kSSZipArchiveErrorOpenFailed);
+    EXPECT_TRUE(fs::exists(truncated + ".failed"));
+
+    EXPECT_TRUE(projectFolders().empty()) << "a half-unpacked folder was left";
+    EXPECT_EQ(listedProjects(), 1u);
+    EXPECT_FALSE(fs::exists("/tmp/tollivar-import-escape"));
+    EXPECT_FALSE(fs::exists(folders_.documents() + "/escape.txt"));
+    EXPECT_FALSE(fs::exists(folders_.root() + "/escape.txt"));
+    EXPECT_FALSE(fs::exists(fs::path(folders_.root()).parent_path() / "escape.txt"));
+}
+
+TEST_F(ProjectImportTest, ASecondFailureOfTheSameNameIsKeptToo) {
+    std::string first = hostileArchive("same.tollivarmobile", "[('nothing.txt', 'x', 0o100644)]");
+    EXPECT_FALSE(ProjectImportProcessor().importProjectAtPath(first));
+    std::string second = hostileArchive("same.tollivarmobile", "[('other.txt', 'y', 0o100644)]");
+    EXPECT_FALSE(ProjectImportProcessor().importProjectAtPath(second));
+    EXPECT_TRUE(fs::exists(first + ".failed"));
+    EXPECT_TRUE(fs::exists(first + ".failed-1"));
+}
+
+TEST_F(ProjectImportTest, ASingleTopLevelFolderIsMovedUp) {
+    std::string archive = hostileArchive(
+        "nested.tollivarmobile",
+        "[('My Movie/kelbrin.meta', meta, 0o100644), ('My Movie/My Movie', 'same name', 0o100644),"
+        " ('My Movie/link.jpg', 'My Movie', 0o120777), ('__MACOSX/._kelbrin.meta', 'junk', 0o100644)]");
+    foundation::Error error;
+    ASSERT_TRUE(ProjectImportProcessor().importProjectAtPath(archive, &error)) << error.description;
+    auto folders = projectFolders();
+    ASSERT_EQ(folders.size(), 1u);
+    fs::path project = fs::path(folders_.documents()) / folders[0];
+    EXPECT_TRUE(fs::is_regular_file(project / "kelbrin.meta"));
+    EXPECT_EQ(readBytes(project / "My Movie"), "same name");
+    EXPECT_EQ(readBytes(project / "link.jpg"), "same name");
+    EXPECT_FALSE(fs::exists(project / "__MACOSX"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(project), fs::directory_iterator()), 3);
+    EXPECT_EQ(KWProjects::getInstance().getProjects()[1]->getMetaData()->get("RecordName").asString(), "Evil");
+}
+
+TEST_F(ProjectImportTest, LinksThatLeaveOnlyAfterMovingUpAreRefused) {
+    // Inside the unpacking folder "../x" from "top/link" is fine; once "top"
+    // is moved up it would point out of the project.
+    std::string archive = hostileArchive(
+        "climb.tollivarmobile", "[('top/kelbrin.meta', meta, 0o100644), ('top/link', '../x', 0o120777)]");
+    foundation::Error error;
+    EXPECT_FALSE(ProjectImportProcessor().importProjectAtPath(archive, &error));
+    EXPECT_EQ(error.code, kSSZipArchiveErrorUnsafeEntry);
+    EXPECT_TRUE(projectFolders().empty());
+}
+
+TEST_F(ProjectImportTest, ImportsWithinOneSecondGetFoldersOfTheirOwn) {
+    std::string a = hostileArchive("a.tollivarmobile", "[('kelbrin.meta', meta, 0o100644), ('a', 'a', 0o100644)]");
+    std::string b = hostileArchive("b.tollivarmobile", "[('kelbrin.meta', meta, 0o100644), ('b', 'b', 0o100644)]");
+    ASSERT_TRUE(ProjectImportProcessor().importProjectAtPath(a));
+    ASSERT_TRUE(ProjectImportProcessor().importProjectAtPath(b));
+    ASSERT_EQ(projectFolders().size(), 2u);
+    auto& projects = KWProjects::getInstance().getProjects();
+    ASSERT_EQ(projects.size(), 3u);
+    EXPECT_TRUE(fs::exists(*projects[1]->getProjectPath() + "/b"));
+    EXPECT_TRUE(fs::exists(*projects[2]->getProjectPath() + "/a"));
+    EXPECT_FALSE(fs::exists(*projects[1]->getProjectPath() + "/a"));
+}
+
+TEST_F(ProjectImportTest, UrlImportCompletesOnABackgroundQueueAndListsOnTheMainQueue) {
+    std::string archive =
+        hostileArchive("With Space.tollivarmobile", "[('kelbrin.meta', meta, 0o100644)]");
+    std::string url = "file://" + inbox() + "/With%20Space.tollivarmobile";
+    std::atomic<bool> done{false}, result{false}, onMain{true};
+    ProjectImportProcessor().importProjectAtUrl(url, [&](bool imported) {
+        onMain = foundation::RunLoop::isMainThread();
+        result = imported;
+        done = true;
+    });
+    ASSERT_TRUE(runMainUntil([&] { return done.load() && listedProjects() == 2; }));
+    EXPECT_TRUE(result);
+    EXPECT_FALSE(onMain);
+    EXPECT_FALSE(fs::exists(archive));
+}
+
+TEST_F(ProjectImportTest, UrlImportOfAMissingFileReportsFailure) {
+    std::atomic<bool> done{false}, result{true};
+    ProjectImportProcessor().importProjectAtUrl("file://" + inbox() + "/missing.tollivarmobile",
+                                                [&](bool imported) {
+                                                    result = imported;
+                                                    done = true;
+                                                });
+    ASSERT_TRUE(runMainUntil([&] { return done.load(); }));
+    EXPECT_FALSE(result);
+    EXPECT_TRUE(projectFolders().empty());
+}
