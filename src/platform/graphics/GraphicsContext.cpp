@@ -570,12 +570,17 @@ void GraphicsContext::strokeText(const std::string& text, Point point, const Fon
     detail::requireGuiApplication();
     QFont qfont = font.qfont();
     QFontMetricsF metrics(qfont, detail::referenceDevice());
+    // Outlines come at the screen's resolution, not our 72 dpi: shrink them
+    // to the size that text is measured and drawn at.
+    double ratio = metrics.ascent() / QFontMetricsF(qfont).ascent();
     QPainterPath outline;
-    double y = point.y + metrics.ascent();
+    double baseline = 0;
     for (const QString& line : QString::fromStdString(text).split(QLatin1Char('\n'))) {
-        outline.addText(QPointF(point.x, y), qfont, line);
-        y += metrics.ascent() + metrics.descent();
+        outline.addText(QPointF(0, baseline), qfont, line);
+        baseline += (metrics.ascent() + metrics.descent()) / ratio;
     }
+    outline = (QTransform::fromScale(ratio, ratio) * QTransform::fromTranslate(point.x, point.y + metrics.ascent()))
+                  .map(outline);
     QPen pen = strokePen(nullptr);
     paint([&](QPainter& p) { p.strokePath(outline, pen); });
 }

@@ -40,6 +40,10 @@ foundation::Result<Image> decode(const uint8_t* data, size_t length) {
     // The simplified reader converts grey, palette and 16-bit pictures to
     // 8-bit RGBA with straight alpha, which is QImage's RGBA8888.
     image.format = PNG_FORMAT_RGBA;
+    // Without this the reader takes 16-bit samples to be linear light and
+    // brightens them on the way to 8 bits; PNG samples are gamma-encoded
+    // like 8-bit ones unless a gAMA or sRGB chunk says otherwise.
+    image.flags |= PNG_IMAGE_FLAG_16BIT_sRGB;
     QImage bitmap(static_cast<int>(image.width), static_cast<int>(image.height), QImage::Format_RGBA8888);
     if (bitmap.isNull())
         return foundation::Error(kImageErrorDomain, kImageErrorCorruptData, "Not enough memory for the picture.");
