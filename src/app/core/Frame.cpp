@@ -6,6 +6,19 @@
 using foundation::Dictionary;
 using foundation::Value;
 
+namespace {
+
+// Frames decode from any keyed archive once this library is linked in.
+[[maybe_unused]] const bool kFrameArchiveRegistered = [] {
+    foundation::KeyedArchiveRegistry::registerClass(
+        Frame::kArchiveClassName, [](foundation::KeyedUnarchiver& coder) -> std::shared_ptr<foundation::Archivable> {
+            return Frame::createWithCoder(coder);
+        });
+    return true;
+}();
+
+}  // namespace
+
 Frame::Frame(Passkey, int32_t type, std::string frameID, std::string uid)
     : type_(type), frameID_(std::move(frameID)), uid_(std::move(uid)) {}
 
@@ -38,6 +51,16 @@ std::shared_ptr<Frame> Frame::createWithCoder(const Dictionary& archivedObject) 
     return createWithDictionary(data.asDictionary());
 }
 
+std::shared_ptr<Frame> Frame::createWithCoder(foundation::KeyedUnarchiver& coder) {
+    Value data = coder.decodeValue(kArchiveKey);
+    if (!data.isDictionary()) {
+        coder.failWithError(foundation::Error(foundation::kCocoaErrorDomain, foundation::kCoderReadCorruptError,
+                                              "A frame in the archive has no frame data."));
+        return nullptr;
+    }
+    return createWithDictionary(data.asDictionary());
+}
+
 Dictionary Frame::encode() const {
     Dictionary dictionary;
     dictionary.set("UID", uid_);
@@ -52,6 +75,10 @@ Dictionary Frame::encode() const {
 
 Dictionary Frame::encodeWithCoder() const {
     return Dictionary{{kArchiveKey, encode()}};
+}
+
+void Frame::encodeWithCoder(foundation::KeyedArchiver& coder) const {
+    coder.encodeValue(encode(), kArchiveKey);
 }
 
 std::shared_ptr<Frame> Frame::copy() const {

@@ -12,9 +12,10 @@
 
 #include "app/core/KWAudioClip.h"
 #include "app/core/KWThemeItem.h"
+#include "platform/foundation/KeyedArchive.h"
 #include "platform/foundation/Value.h"
 
-class Frame {
+class Frame : public foundation::Archivable {
     struct Passkey {};
 
 public:
@@ -26,6 +27,8 @@ public:
 
     // The key under which a frame's keyed-archive form holds its dictionary form.
     static constexpr const char* kArchiveKey = "FRAME_DATA";
+    // The class name frames carry in keyed archives.
+    static constexpr const char* kArchiveClassName = "Frame";
 
     // A new frame whose UID and frameID are one fresh UUID, hold 1.
     static std::shared_ptr<Frame> create(int32_t type);
@@ -36,13 +39,20 @@ public:
     // From the keyed-archive form: the dictionary form under kArchiveKey.
     // None when the archive holds no such dictionary.
     static std::shared_ptr<Frame> createWithCoder(const foundation::Dictionary& archivedObject);
+    // The same from a keyed unarchiver positioned on a frame (the factory
+    // registered for kArchiveClassName); a frame without its dictionary
+    // fails the unarchiving.
+    static std::shared_ptr<Frame> createWithCoder(foundation::KeyedUnarchiver& coder);
 
     Frame(Passkey, int32_t type, std::string frameID, std::string uid);
 
     // The dictionary form written into "frames.meta" (a new dictionary).
     foundation::Dictionary encode() const;
-    // The keyed-archive form: { kArchiveKey: encode() }.
+    // The keyed-archive form: { kArchiveKey: encode() }, as a plain dictionary
+    // or through a keyed archiver.
     foundation::Dictionary encodeWithCoder() const;
+    void encodeWithCoder(foundation::KeyedArchiver& coder) const override;
+    std::string className() const override { return kArchiveClassName; }
 
     // A new frame with one fresh UUID as UID and frameID carrying type, hold,
     // pause flag and new copies of clip and theme item. It refers to no files:

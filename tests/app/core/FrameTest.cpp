@@ -3,11 +3,19 @@
 #include <regex>
 
 #include "app/core/Frame.h"
+#include "platform/foundation/AtomicFile.h"
+#include "support/Process.h"
 
 using foundation::Dictionary;
 using foundation::Value;
 
 namespace {
+
+std::string writeArtifact(const std::string& name, const foundation::Bytes& data) {
+    std::string path = testsupport::artifactsDirectory() + "/" + name;
+    EXPECT_TRUE(foundation::writeFileAtomically(path, data));
+    return path;
+}
 
 bool isUUID(const std::string& text) {
     static const std::regex form("[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}");
@@ -137,6 +145,44 @@ TEST(FrameArchive, KeyedFormCarriesTheDictionaryUnderFrameData) {
     EXPECT_EQ(back->type(), 3);
     EXPECT_EQ(back->getDuration(), 20);
     EXPECT_EQ(Frame::createWithCoder(Dictionary{{"FRAME_DATA", "not a frame"}}), nullptr);
+}
+
+TEST(FrameArchive, KeyedArchiverRoundTripAndLayout) {
+    FramePtr frame = Frame::create(Frame::kTypePicture);
+    frame->setDuration(3);
+    frame->setAudio(std::make_shared<KWAudioClip>("Voice", "voice.m4a"));
+    auto archive = foundation::KeyedArchiver::archivedData(std::shared_ptr<foundation::Archivable>(frame));
+    ASSERT_TRUE(archive);
+
+    auto back = foundation::KeyedUnarchiver::unarchiveObject(*archive);
+    ASSERT_TRUE(back) << back.error().description;
+    auto decoded = std::dynamic_pointer_cast<Frame>(*back);
+    ASSERT_NE(decoded, nullptr);
+    EXPECT_NE(decoded, frame);
+    EXPECT_EQ(decoded->UID(), frame->UID());
+    EXPECT_EQ(decoded->getDuration(), 3);
+    EXPECT_EQ(decoded->getAudio()->fileName(), "voice.m4a");
+
+    // The archive names the class and keeps the dictionary under FRAME_DATA.
+    auto layout = testsupport::runPython(R"(
+import plistlib, sys
+archive = plistlib.load(open(sys.argv[1], 'rb'))
+objects = archive['$objects']
+root = objects[archive['$top']['root'].data]
+print(objects[root['$class'].data]['$classname'], 'FRAME_DATA' in root)
+)", {writeArtifact("frame-archive.plist", *archive)});
+    EXPECT_EQ(layout.exitCode, 0) << layout.output;
+    EXPECT_EQ(layout.output, "Frame True\n");
+}
+
+TEST(FrameArchive, ArchivedFrameWithoutDataIsRefused) {
+    struct Impostor : foundation::Archivable {
+        std::string className() const override { return "Frame"; }
+        void encodeWithCoder(foundation::KeyedArchiver& coder) const override { coder.encodeInt(1, "OTHER"); }
+    };
+    auto archive = foundation::KeyedArchiver::archivedData(std::make_shared<Impostor>());
+    ASSERT_TRUE(archive);
+    EXPECT_FALSE(foundation::KeyedUnarchiver::unarchiveObject(*archive));
 }
 
 TEST(FrameCopy, CopyHasNewIdentityAndIndependentClipSharingTheAudioFile) {
