@@ -12,6 +12,7 @@
 #include <cmath>
 #include <mutex>
 #include <stdexcept>
+#include <unordered_map>
 
 namespace graphics {
 
@@ -96,16 +97,31 @@ std::vector<TextLine> layoutText(const std::string& text, const Font& font, doub
 
 }  // namespace detail
 
+namespace {
+
+// Unknown faces (the platform's own names) fall back to the default face
+// rather than to whatever fontconfig would pick on this machine. Asking the
+// font database is slow, and the same few names come again and again.
+QString resolvedFamily(const std::string& family) {
+    static std::mutex mutex;
+    static std::unordered_map<std::string, QString> resolved;
+    std::lock_guard lock(mutex);
+    auto found = resolved.find(family);
+    if (found != resolved.end()) return found->second;
+    QString name = QString::fromStdString(family);
+    if (name.isEmpty() || !QFontDatabase::hasFamily(name)) name = QString::fromLatin1(kDefaultFontFamily);
+    resolved.emplace(family, name);
+    return name;
+}
+
+}  // namespace
+
 Font::Font(std::string family, double pointSize, bool bold)
     : family_(std::move(family)), pointSize_(pointSize), bold_(bold) {}
 
 QFont Font::qfont() const {
     detail::requireGuiApplication();
-    QString family = QString::fromStdString(family_);
-    // Unknown faces (the platform's own names) fall back to the default face
-    // rather than to whatever fontconfig would pick on this machine.
-    if (family.isEmpty() || !QFontDatabase::hasFamily(family)) family = QString::fromLatin1(kDefaultFontFamily);
-    QFont font(family);
+    QFont font(resolvedFamily(family_));
     font.setPointSizeF(pointSize_ > 0 ? pointSize_ : 17.0);
     font.setBold(bold_);
     font.setHintingPreference(QFont::PreferNoHinting);

@@ -222,6 +222,24 @@ TEST(GraphicsContextTest, PathsStrokesAndGradients) {
     EXPECT_EQ(image.pixelAt(39, 10), kBlue);  // after the end, asked for
 }
 
+TEST(GraphicsContextTest, RadialGradientStaysInsideItsCircleUnlessExtended) {
+    Gradient ramp = Gradient::withColors({Color::white(), Color::blue()}, {0.0, 1.0});
+    GraphicsContext context(Size{40, 40});
+    context.drawRadialGradient(ramp, Point{20, 20}, 0, Point{20, 20}, 10, kGradientDrawsNone);
+    Image inside = context.makeImage();
+    EXPECT_PRED3(pixelNear, inside.pixelAt(20, 20), kWhite, 30);
+    EXPECT_PRED3(pixelNear, inside.pixelAt(20, 28), (RGBA{51, 51, 255, 255}), 30);
+    EXPECT_EQ(inside.pixelAt(2, 2), kTransparent);
+    context.drawRadialGradient(ramp, Point{20, 20}, 0, Point{20, 20}, 10, kGradientDrawsAfterEnd);
+    EXPECT_EQ(context.makeImage().pixelAt(2, 2), kBlue);
+    // A start circle is a hole unless the gradient is extended before it.
+    GraphicsContext ring(Size{40, 40});
+    ring.drawRadialGradient(ramp, Point{20, 20}, 5, Point{20, 20}, 15, kGradientDrawsNone);
+    EXPECT_EQ(ring.makeImage().pixelAt(20, 20), kTransparent);
+    ring.drawRadialGradient(ramp, Point{20, 20}, 5, Point{20, 20}, 15, kGradientDrawsBeforeStart);
+    EXPECT_EQ(ring.makeImage().pixelAt(20, 20), kWhite);
+}
+
 TEST(GraphicsContextTest, StrokesUseThePathOrContextSettings) {
     GraphicsContext context(Size{20, 20});
     context.setStrokeColor(Color::red());
