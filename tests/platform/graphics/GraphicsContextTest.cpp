@@ -264,6 +264,19 @@ TEST(GraphicsContextTest, StrokesUseThePathOrContextSettings) {
     EXPECT_EQ(thin, 2);
 }
 
+TEST(GraphicsContextTest, DashesAreMeasuredInPoints) {
+    GraphicsContext context(Size{24, 10});
+    context.setAntialias(false);
+    context.setStrokeColor(Color::red());
+    context.setLineWidth(2);
+    context.setLineDash(0, {4, 2});  // in points, whatever the line width
+    context.strokeLine(Point{0, 5}, Point{24, 5});
+    Image image = context.makeImage();
+    std::string pattern;
+    for (int x = 0; x < 24; ++x) pattern += image.pixelAt(x, 5) == kRed ? '#' : '.';
+    EXPECT_EQ(pattern, "####..####..####..####..");
+}
+
 TEST(GraphicsContextTest, PatternColourTilesItsImage) {
     QImage tile(2, 1, QImage::Format_RGBA8888);
     tile.setPixelColor(0, 0, Qt::red);
