@@ -1,0 +1,144 @@
+// Exporting a 300-frame project to an archive and importing it again, against
+// Info-ZIP's `zip -r` and `unzip` on the same project and the same archive.
+// Prints both times (median of several runs) and the ratios.
+
+#include "app/core/KWProjects.h"
+#include "app/core/ProjectImportProcessor.h"
+#include "app/core/SSZipArchive.h"
+#include "platform/foundation/Paths.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kRuns = 5;
+constexpr int kFrames = 300;
+constexpr double kTarget = 1.0;
+
+// JPEG data hardly compresses, so random bytes of a frame's usual file sizes
+// stand in for the full frame, preview and thumbnail of each frame.
+void writeRandomFile(const fs::path& file, size_t size, std::mt19937& random) {
+    std::vector<char> bytes(size);
+    for (char& byte : bytes) byte = static_cast<char>(random());
+    bytes[0] = static_cast<char>(0xFF);
+    bytes[1] = static_cast<char>(0xD8);
+    std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void makeProject(const fs::path& folder) {
+    fs::create_directories(folder);
+    std::mt19937 random(11);
+    std::string frames = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict><key>frames</key><array>\n";
+    for (int i = 0; i < kFrames; ++i) {
+        char id[40];
+        std::snprintf(id, sizeof id, "00000000-0000-4000-8000-%012d", i);
+        writeRandomFile(folder / ("frame-" + std::string(id) + ".jpg"), 350000 + random() % 100000, random);
+        writeRandomFile(folder / ("preview-" + std::string(id) + ".jpg"), 60000 + random() % 10000, random);
+        writeRandomFile(folder / ("thumb-" + std::string(id) + ".jpg"), 12000 + random() % 3000, random);
+        frames += "<dict><key>frameID</key><string>" + std::string(id) + "</string><key>type</key><integer>0</integer></dict>\n";
+    }
+    frames += "</array></dict>\n</plist>\n";
+    std::ofstream(folder / "frames.meta") << frames;
+    std::ofstream(folder / "kelbrin.meta")
+        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>"
+           "<key>ProductVersion</key><real>6.0</real><key>RecordName</key><string>Bench</string>"
+           "<key>RecordFPS</key><real>5</real></dict>\n</plist>\n";
+    writeRandomFile(folder / "thumb.jpg", 12000, random);
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+int runCommand(const std::vector<std::string>& argv, const fs::path& workingDirectory) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(workingDirectory.c_str()) != 0) _exit(126);
+        std::vector<char*> args;
+        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Median seconds of `work`, with `prepare` run untimed before each run.
+double timeRuns(const std::function<void()>& prepare, const std::function<bool()>& work) {
+    std::vector<double> times;
+    for (int run = 0; run < kRuns; ++run) {
+        prepare();
+        const auto start = Clock::now();
+        if (!work()) {
+            std::fprintf(stderr, "a run failed\n");
+            std::exit(1);
+        }
+        times.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    return median(times);
+}
+
+}  // namespace
+
+int main() {
+    std::string pattern = (fs::temp_directory_path() / "archive-bench-XXXXXX").string();
+    const fs::path root = mkdtemp(pattern.data());
+    foundation::Paths::setRootOverride(root.string());
+    const fs::path project = root / "project";
+    makeProject(project);
+    const fs::path ours = root / "ours.tollivarmobile";
+    const fs::path infozip = root / "infozip.zip";
+    const fs::path unpacked = root / "unpacked";
+    std::error_code ignored;
+
+    const double exportOurs = timeRuns([&] { fs::remove(ours, ignored); },
+                                       [&] { return SSZipArchive::createZipFileAtPath(ours, project, nullptr); });
+    const double exportInfoZip = timeRuns([&] { fs::remove(infozip, ignored); },
+                                          [&] { return runCommand({"zip", "-q", "-r", infozip.string(), "."}, project) == 0; });
+
+    // Both import the same archive: ours, as the archive renderer writes it.
+    const fs::path inbox = root / "inbox.tollivarmobile";
+    const double importOurs = timeRuns(
+        [&] {
+            for (const auto& entry : fs::directory_iterator(foundation::Paths::documentsDirectory())) {
+                if (entry.path().filename().string().starts_with(".kelbrin-")) fs::remove_all(entry.path());
+            }
+            KWProjects::getInstance().resetForTesting();
+            fs::copy_file(ours, inbox, fs::copy_options::overwrite_existing);
+        },
+        [&] { return ProjectImportProcessor().importProjectAtPath(inbox); });
+    const double importInfoZip = timeRuns([&] { fs::remove_all(unpacked, ignored); },
+                                          [&] { return runCommand({"unzip", "-q", ours.string(), "-d", unpacked.string()}, root) == 0; });
+
+    std::printf("project archive, %d frames, %.0f MB (median of %d runs)\n", kFrames,
+                static_cast<double>(fs::file_size(ours)) / 1e6, kRuns);
+    std::printf("  export  SSZipArchive:     %8.1f ms\n", exportOurs * 1000);
+    std::printf("          zip -r:           %8.1f ms\n", exportInfoZip * 1000);
+    std::printf("          ratio: %.2f (target <= %.1f)\n", exportOurs / exportInfoZip, kTarget);
+    std::printf("  import  ProjectImport:    %8.1f ms\n", importOurs * 1000);
+    std::printf("          unzip:            %8.1f ms\n", importInfoZip * 1000);
+    std::printf("          ratio: %.2f (target <= %.1f)\n", importOurs / importInfoZip, kTarget);
+
+    KWProjects::getInstance().resetForTesting();
+    foundation::Paths::setRootOverride(std::nullopt);
+    fs::remove_all(root, ignored);
+    return 0;
+}
