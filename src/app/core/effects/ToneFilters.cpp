@@ -1,0 +1,66 @@
+#include "app/core/effects/ToneFilters.h"
+
+namespace {
+
+void grayscale(const uint8_t* in, uint8_t* out, uint32_t, uint32_t) {
+    const uint32_t g = (uint32_t(in[2]) * 77 + uint32_t(in[1]) * 151 + uint32_t(in[0]) * 28) >> 8;
+    out[0] = out[1] = out[2] = uint8_t(g);
+}
+
+// The in-place sepia weighs b0 with the larger factor, the opposite of the
+// grey rule; kept so that movies look as they always have.
+void sepiaInPlace(const uint8_t* in, uint8_t* out, uint32_t, uint32_t) {
+    const uint32_t g = (uint32_t(in[2]) * 28 + uint32_t(in[1]) * 151 + uint32_t(in[0]) * 77) >> 8;
+    out[0] = g + 40 > 255 ? 255 : uint8_t(g + 40);
+    out[1] = g + 20 > 255 ? 255 : uint8_t(g + 20);
+    out[2] = g > 30 ? uint8_t(g - 30) : 0;
+}
+
+uint32_t luminance(const uint8_t* in) {
+    return (uint32_t(in[2]) * 77 + uint32_t(in[1]) * 151 + uint32_t(in[0]) * 28) >> 8;
+}
+
+void sepiaCopy(const uint8_t* in, uint8_t* out, uint32_t, uint32_t) {
+    const uint32_t g = luminance(in);
+    out[2] = g + 60 > 255 ? 255 : uint8_t(g + 60);
+    out[1] = g + 30 > 255 ? 255 : uint8_t(g + 30);
+    out[0] = g > 50 ? uint8_t(g - 50) : 0;
+}
+
+void sepiaScaled(const uint8_t* in, uint8_t* out, uint32_t, uint32_t) {
+    const uint32_t g = luminance(in);
+    out[2] = g + 40 > 255 ? 255 : uint8_t(g + 40);
+    out[1] = g + 20 > 255 ? 255 : uint8_t(g + 20);
+    out[0] = g > 30 ? uint8_t(g - 30) : 0;
+}
+
+void swapRedBlue(const uint8_t* in, uint8_t* out, uint32_t, uint32_t) {
+    const uint8_t b0 = in[0], b1 = in[1], b2 = in[2];
+    out[0] = b2;
+    out[1] = b1;
+    out[2] = b0;
+}
+
+void xray(const uint8_t* in, uint8_t* out, uint32_t, uint32_t) {
+    const uint32_t v = ((255u - in[2]) * 77 + (255u - in[1]) * 151 + (255u - in[0]) * 28) >> 8;
+    out[2] = v > 20 ? uint8_t(v - 20) : 0;
+    out[1] = out[0] = v + 20 > 255 ? 255 : uint8_t(v + 20);
+}
+
+}  // namespace
+
+void GrayscaleFilter::processFilter(uint8_t* p, int32_t w, int32_t h) { applyInPlace(p, w, h, grayscale); }
+void GrayscaleFilter::processFilter(const uint8_t* s, uint8_t* d, int32_t w, int32_t h) { applyCopy(s, d, w, h, grayscale); }
+void GrayscaleFilter::processFilter(const uint8_t* s, uint8_t* d, graphics::Size z, graphics::Rect r) { applyScaled(s, d, z, r, grayscale); }
+
+void SepiaFilter::processFilter(uint8_t* p, int32_t w, int32_t h) { applyInPlace(p, w, h, sepiaInPlace); }
+void SepiaFilter::processFilter(const uint8_t* s, uint8_t* d, int32_t w, int32_t h) { applyCopy(s, d, w, h, sepiaCopy); }
+void SepiaFilter::processFilter(const uint8_t* s, uint8_t* d, graphics::Size z, graphics::Rect r) { applyScaled(s, d, z, r, sepiaScaled); }
+
+void ColorChangeFilter::processFilter(uint8_t* p, int32_t w, int32_t h) { applyInPlace(p, w, h, swapRedBlue); }
+void ColorChangeFilter::processFilter(const uint8_t* s, uint8_t* d, int32_t w, int32_t h) { applyCopy(s, d, w, h, swapRedBlue); }
+void ColorChangeFilter::processFilter(const uint8_t* s, uint8_t* d, graphics::Size z, graphics::Rect r) { applyScaled(s, d, z, r, swapRedBlue); }
+
+void XRayFilter::processFilter(uint8_t* p, int32_t w, int32_t h) { applyInPlace(p, w, h, xray); }
+void XRayFilter::processFilter(const uint8_t* s, uint8_t* d, int32_t w, int32_t h) { applyCopy(s, d, w, h, xray); }
+void XRayFilter::processFilter(const uint8_t* s, uint8_t* d, graphics::Size z, graphics::Rect r) { applyScaled(s, d, z, r, xray); }

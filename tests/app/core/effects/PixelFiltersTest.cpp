@@ -1,0 +1,211 @@
+#include "app/core/effects/DitherFilter.h"
+#include "app/core/effects/PosterizeFilter.h"
+#include "app/core/effects/ThermalFilter.h"
+#include "app/core/effects/ToneFilters.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+namespace {
+
+using Pixel = std::array<uint8_t, 4>;
+
+// Runs the in-place rule over one pixel and returns it.
+Pixel inPlace(RGBFilter& filter, Pixel p) {
+    filter.processFilter(p.data(), 1, 1);
+    return p;
+}
+
+TEST(ToneFilters, GrayscaleWeighsThirdByteMost) {
+    GrayscaleFilter f;
+    EXPECT_EQ(inPlace(f, {255, 0, 0, 9}), (Pixel{27, 27, 27, 9}));
+    EXPECT_EQ(inPlace(f, {0, 0, 255, 9}), (Pixel{76, 76, 76, 9}));
+    EXPECT_EQ(inPlace(f, {0, 255, 0, 9}), (Pixel{150, 150, 150, 9}));
+    EXPECT_EQ(inPlace(f, {255, 255, 255, 0}), (Pixel{255, 255, 255, 0}));
+}
+
+TEST(ToneFilters, SepiaInPlaceOffsetsAndClamps) {
+    SepiaFilter f;
+    EXPECT_EQ(inPlace(f, {255, 0, 0, 1}), (Pixel{116, 96, 46, 1}));
+    EXPECT_EQ(inPlace(f, {255, 255, 255, 1}), (Pixel{255, 255, 225, 1}));
+    EXPECT_EQ(inPlace(f, {0, 0, 0, 1}), (Pixel{40, 20, 0, 1}));
+}
+
+TEST(ToneFilters, SepiaCopiesUseTheirOwnTint) {
+    SepiaFilter f;
+    const Pixel src{0, 0, 255, 200};  // g = 76 with the grey weights
+    Pixel dest{1, 2, 3, 77};
+    f.processFilter(src.data(), dest.data(), 1, 1);
+    EXPECT_EQ(dest, (Pixel{26, 106, 136, 77}));
+
+    Pixel scaled{0, 0, 0, 55};
+    f.processFilter(src.data(), scaled.data(), graphics::Size{1, 1}, graphics::Rect{0, 0, 1, 1});
+    EXPECT_EQ(scaled, (Pixel{46, 96, 116, 55}));
+}
+
+TEST(ToneFilters, ColorChangeSwapsOuterBytes) {
+    ColorChangeFilter f;
+    EXPECT_EQ(inPlace(f, {10, 20, 30, 40}), (Pixel{30, 20, 10, 40}));
+    const Pixel src{1, 2, 3, 4};
+    Pixel dest{0, 0, 0, 99};
+    f.processFilter(src.data(), dest.data(), 1, 1);
+    EXPECT_EQ(dest, (Pixel{3, 2, 1, 99}));
+}
+
+TEST(ToneFilters, XRayInvertsAndTints) {
+    XRayFilter f;
+    EXPECT_EQ(inPlace(f, {0, 0, 0, 3}), (Pixel{255, 255, 235, 3}));
+    EXPECT_EQ(inPlace(f, {255, 255, 255, 3}), (Pixel{20, 20, 0, 3}));
+}
+
+TEST(PosterizeFilter, FourLevelsTable) {
+    PosterizeFilter f(4);
+    EXPECT_EQ(f.levelFor(0), 0u);
+    EXPECT_EQ(f.levelFor(63), 0u);
+    EXPECT_EQ(f.levelFor(64), 85u);
+    EXPECT_EQ(f.levelFor(127), 85u);
+    EXPECT_EQ(f.levelFor(128), 170u);
+    EXPECT_EQ(f.levelFor(191), 170u);
+    EXPECT_EQ(f.levelFor(192), 255u);
+    EXPECT_EQ(f.levelFor(255), 255u);
+    EXPECT_EQ(inPlace(f, {63, 64, 200, 100}), (Pixel{0, 85, 255, 100}));
+}
+
+TEST(PosterizeFilter, ScaledCopyKeepsFirstByteAndMapsAlpha) {
+    PosterizeFilter f(4);
+    const Pixel src{100, 100, 100, 100};
+    Pixel dest{};
+    f.processFilter(src.data(), dest.data(), graphics::Size{1, 1}, graphics::Rect{0, 0, 1, 1});
+    EXPECT_EQ(dest, (Pixel{100, 85, 85, 85}));
+}
+
+TEST(PosterizeFilter, TooFewLevelsDoNotDivideByZero) {
+    PosterizeFilter one(1);
+    EXPECT_EQ(one.getNumLevels(), 2);
+    EXPECT_EQ(one.levelFor(127), 0u);
+    EXPECT_EQ(one.levelFor(128), 255u);
+    PosterizeFilter zero(0);
+    EXPECT_EQ(zero.getNumLevels(), 2);
+}
+
+TEST(ThermalFilter, TablesFollowTheBands) {
+    ThermalFilter f;
+    const auto& r = f.getMapr();
+    const auto& g = f.getMapg();
+    const auto& b = f.getMapb();
+    EXPECT_EQ((std::array<int, 3>{r[255], g[255], b[255]}), (std::array<int, 3>{255, 0, 0}));
+    EXPECT_EQ((std::array<int, 3>{r[214], g[214], b[214]}), (std::array<int, 3>{255, 246, 0}));
+    EXPECT_EQ((std::array<int, 3>{r[213], g[213], b[213]}), (std::array<int, 3>{255, 255, 0}));
+    EXPECT_EQ((std::array<int, 3>{r[172], g[172], b[172]}), (std::array<int, 3>{9, 255, 0}));
+    EXPECT_EQ((std::array<int, 3>{r[171], g[171], b[171]}), (std::array<int, 3>{0, 255, 0}));
+    EXPECT_EQ((std::array<int, 3>{r[130], g[130], b[130]}), (std::array<int, 3>{0, 255, 246}));
+    EXPECT_EQ((std::array<int, 3>{r[129], g[129], b[129]}), (std::array<int, 3>{0, 255, 255}));
+    EXPECT_EQ((std::array<int, 3>{r[88], g[88], b[88]}), (std::array<int, 3>{0, 9, 255}));
+    EXPECT_EQ((std::array<int, 3>{r[87], g[87], b[87]}), (std::array<int, 3>{0, 0, 255}));
+    EXPECT_EQ((std::array<int, 3>{r[46], g[46], b[46]}), (std::array<int, 3>{41, 0, 255}));
+    EXPECT_EQ((std::array<int, 3>{r[45], g[45], b[45]}), (std::array<int, 3>{70, 0, 255}));
+    EXPECT_EQ((std::array<int, 3>{r[14], g[14], b[14]}), (std::array<int, 3>{39, 0, 69}));
+    EXPECT_EQ((std::array<int, 3>{r[13], g[13], b[13]}), (std::array<int, 3>{0, 0, 0}));
+    EXPECT_EQ((std::array<int, 3>{r[0], g[0], b[0]}), (std::array<int, 3>{0, 0, 0}));
+}
+
+TEST(ThermalFilter, MapsAverageBrightness) {
+    ThermalFilter f;
+    EXPECT_EQ(inPlace(f, {255, 255, 255, 7}), (Pixel{0, 0, 255, 7}));
+    EXPECT_EQ(inPlace(f, {0, 0, 0, 7}), (Pixel{0, 0, 0, 7}));
+    // (90 + 90 + 91) / 3 = 90 → blue 255, green 255 - 6 * 39 = 21, red 0.
+    EXPECT_EQ(inPlace(f, {90, 90, 91, 7}), (Pixel{255, 21, 0, 7}));
+}
+
+TEST(DitherFilter, Tables) {
+    DitherFilter f;
+    EXPECT_EQ(f.getRows(), 4);
+    EXPECT_EQ(f.getCols(), 4);
+    EXPECT_EQ(f.getLevels(), 4);
+    EXPECT_FALSE(f.getColorDither());
+    const int expected[16] = {0, 14, 3, 13, 11, 5, 8, 6, 12, 2, 15, 1, 7, 9, 4, 10};
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(f.matrixAt(i / 4, i % 4), expected[i]) << i;
+    EXPECT_EQ(f.mapAt(0), 0u);
+    EXPECT_EQ(f.mapAt(1), 85u);
+    EXPECT_EQ(f.mapAt(2), 170u);
+    EXPECT_EQ(f.mapAt(3), 255u);
+    EXPECT_EQ(f.divAt(0), 0u);
+    EXPECT_EQ(f.divAt(85), 0u);
+    EXPECT_EQ(f.divAt(86), 1u);
+    EXPECT_EQ(f.divAt(255), 2u);
+    EXPECT_EQ(f.modAt(15), 0u);
+    EXPECT_EQ(f.modAt(16), 1u);
+    EXPECT_EQ(f.modAt(128), 8u);
+    EXPECT_EQ(f.modAt(255), 16u);
+}
+
+TEST(DitherFilter, GreyBlockPattern) {
+    DitherFilter f;
+    // An 8×5 buffer checks that the pattern repeats in both directions.
+    const int w = 8, h = 5;
+    std::vector<uint8_t> buf(size_t(w * h * 4));
+    for (size_t i = 0; i < buf.size(); i += 4) buf[i] = buf[i + 1] = buf[i + 2] = 128, buf[i + 3] = 42;
+    f.processFilter(buf.data(), w, h);
+    const int expected[4][4] = {{170, 85, 170, 85}, {85, 170, 85, 170}, {85, 170, 85, 170}, {170, 85, 170, 85}};
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const uint8_t* p = &buf[size_t((y * w + x) * 4)];
+            EXPECT_EQ(p[0], expected[y % 4][x % 4]) << x << "," << y;
+            EXPECT_EQ(p[1], p[0]);
+            EXPECT_EQ(p[2], p[0]);
+            EXPECT_EQ(p[3], 42);
+        }
+    }
+}
+
+TEST(DitherFilter, ExtremesStayPure) {
+    DitherFilter f;
+    std::vector<uint8_t> buf(16 * 4, 255);
+    f.processFilter(buf.data(), 4, 4);
+    for (uint8_t v : buf) EXPECT_EQ(v, 255);
+    std::vector<uint8_t> dark(16 * 4, 0);
+    f.processFilter(dark.data(), 4, 4);
+    for (size_t i = 0; i < dark.size(); ++i) EXPECT_EQ(dark[i], 0) << i;
+}
+
+TEST(DitherFilter, ColorDitherTreatsBytesApart) {
+    DitherFilter f;
+    f.setColorDither(true);
+    Pixel p{255, 0, 128, 5};
+    f.processFilter(p.data(), 1, 1);
+    EXPECT_EQ(p, (Pixel{255, 0, 170, 5}));
+}
+
+TEST(ScaledCopy, HalvesAndSkipsOutsideTheBuffer) {
+    GrayscaleFilter f;
+    // 4×2 source, copied into a 2×1 rectangle at (1, 1): every second pixel.
+    const int w = 4, h = 2;
+    std::vector<uint8_t> src(size_t(w * h * 4));
+    for (int i = 0; i < w * h; ++i) src[size_t(i * 4 + 2)] = uint8_t(i * 30);  // third byte only
+    std::vector<uint8_t> dest(src.size(), 1);
+    f.processFilter(src.data(), dest.data(), graphics::Size{4, 2}, graphics::Rect{1, 1, 2, 1});
+    // Source (0,0) and (2,0) land at destination (1,1) and (2,1).
+    EXPECT_EQ(dest[size_t((1 * w + 1) * 4)], (0 * 30 * 77) >> 8);
+    EXPECT_EQ(dest[size_t((1 * w + 2) * 4)], (2 * 30 * 77) >> 8);
+    EXPECT_EQ(dest[size_t((1 * w + 3) * 4)], 1);
+    EXPECT_EQ(dest[0], 1);
+
+    // A rectangle larger than the buffer, or without size, must not write past it.
+    std::vector<uint8_t> guarded(src.size() + 64, 0xEE);
+    f.processFilter(src.data(), guarded.data(), graphics::Size{4, 2}, graphics::Rect{2, 1, 40, 40});
+    for (size_t i = src.size(); i < guarded.size(); ++i) ASSERT_EQ(guarded[i], 0xEE) << i;
+    f.processFilter(src.data(), guarded.data(), graphics::Size{4, 2}, graphics::Rect{0, 0, -3, 2});
+    f.processFilter(src.data(), guarded.data(), graphics::Size{4, 2}, graphics::Rect{0, 0, 0, 0});
+}
+
+TEST(InPlace, IgnoresEmptyOrNegativeSizes) {
+    GrayscaleFilter f;
+    Pixel p{255, 0, 0, 0};
+    f.processFilter(p.data(), 0, 1);
+    f.processFilter(p.data(), -1, -1);
+    EXPECT_EQ(p, (Pixel{255, 0, 0, 0}));
+}
+
+}  // namespace
