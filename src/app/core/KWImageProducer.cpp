@@ -1,0 +1,239 @@
+#include "app/core/KWImageProducer.h"
+
+#include "app/core/BundleImage.h"
+#include "app/core/UIImage_Resize.h"
+#include "app/core/effects/DitherFilter.h"
+#include "app/core/effects/PosterizeFilter.h"
+#include "app/core/effects/ThermalFilter.h"
+#include "app/core/effects/ToneFilters.h"
+#include "platform/graphics/GraphicsContext.h"
+
+#include <algorithm>
+
+using graphics::GraphicsContext;
+using graphics::Image;
+using graphics::Rect;
+using graphics::Size;
+
+namespace {
+
+constexpr double kFullFrameQuality = 1.0;
+constexpr double kThumbnailQuality = 0.5;
+
+constexpr const char* kFadeInKey = "META_RECORD_THEME_FADE_IN";
+constexpr const char* kFadeOutKey = "META_RECORD_THEME_FADE_OUT";
+
+}  // namespace
+
+KWImageProducer::KWImageProducer(std::shared_ptr<ProjectModel> project) : project(std::move(project)) {}
+
+std::string KWImageProducer::frameFileName(const std::string& frameID) { return "frame-" + frameID + ".jpg"; }
+std::string KWImageProducer::previewFileName(const std::string& frameID) { return "preview-" + frameID + ".jpg"; }
+std::string KWImageProducer::thumbnailFileName(const std::string& frameID) { return "thumb-" + frameID + ".jpg"; }
+
+bool KWImageProducer::storeImage(const Image& image, const std::string& frameId) {
+    if (!project || image.isNull() || frameId.empty()) return false;
+    if (!storeThumbImage(image, kThumbnailSize, thumbnailFileName(frameId))) return false;
+    if (!storeThumbImage(image, kPreviewSize, previewFileName(frameId))) return false;
+    auto jpeg = image.jpegData(kFullFrameQuality);
+    if (!jpeg.ok()) return false;
+    return project->updateRegularFileWithContents(jpeg.value(), frameFileName(frameId)).ok();
+}
+
+bool KWImageProducer::storeThumbImage(const Image& image, Size size, const std::string& fileName) {
+    if (!project) return false;
+    const auto scaled = UIImage_Resize::imageByScalingAndCroppingForSize(image, size);
+    if (!scaled) return false;
+    auto jpeg = scaled->jpegData(kThumbnailQuality);
+    if (!jpeg.ok()) return false;
+    return project->updateRegularFileWithContents(jpeg.value(), fileName).ok();
+}
+
+void KWImageProducer::createThumbNailAndPreviewForFrameAtIndex(int64_t index) {
+    const auto list = project ? project->getFrameList() : nullptr;
+    const FramePtr frame = list ? list->getFrameAtIndex(index) : nullptr;
+    if (!frame) return;
+    const auto full = readImageFile(frameFileName(frame->frameID()));
+    if (!full) return;
+    storeThumbImage(*full, kThumbnailSize, thumbnailFileName(frame->frameID()));
+    storeThumbImage(*full, kPreviewSize, previewFileName(frame->frameID()));
+}
+
+std::optional<Image> KWImageProducer::readImageFile(const std::string& fileName) const {
+    if (!project) return std::nullopt;
+    const auto data = project->fileDataForFileWithPreferredFilename(fileName);
+    if (!data || data->empty()) return std::nullopt;
+    auto image = Image::decode(*data);
+    if (!image.ok() || image->isNull()) return std::nullopt;
+    return std::move(image.value());
+}
+
+std::optional<Image> KWImageProducer::getImageForFrame(const FramePtr& frame, int32_t type, Size) {
+    if (!frame || !project) return std::nullopt;
+    FramePtr source = frame;
+    if (frame->type() == Frame::kTypeCaptureSlot) {
+        if (type == kImageTypeThumbnail) return bundleImageNamed(kCaptureSlotThumbnailImage);
+        const auto list = project->getFrameList();
+        if (!list) return std::nullopt;
+        const int64_t captureIndex = list->getCaptureIndex();
+        if (captureIndex == FrameList::kNotFound || captureIndex < 1) return std::nullopt;
+        source = list->getFrameAtIndex(captureIndex - 1);
+        if (!source) return std::nullopt;
+    }
+
+    std::optional<Image> picture;
+    switch (type) {
+        case kImageTypeFrame:
+            picture = readImageFile(frameFileName(source->frameID()));
+            break;
+        case kImageTypePreview:
+            picture = readImageFile(previewFileName(source->frameID()));
+            break;
+        case kImageTypeThumbnail:
+            picture = readImageFile(thumbnailFileName(source->frameID()));
+            break;
+        default:
+            break;
+    }
+    if (!picture) picture = bundleImageNamed(kPlaceholderImage);
+    if (!picture) return std::nullopt;
+    return applyMovieEffect(*picture);
+}
+
+std::optional<Image> KWImageProducer::getImageForFrameAtIndex(int64_t index, int32_t forSize) {
+    const auto list = project ? project->getFrameList() : nullptr;
+    const FramePtr frame = list ? list->getFrameAtIndex(index) : nullptr;
+    if (!frame) return std::nullopt;
+    if (frame->type() == Frame::kTypeCaptureSlot && forSize == kSizeThumbnail) {
+        return bundleImageNamed(kCaptureSlotThumbnailImage);
+    }
+    std::optional<Image> picture;
+    switch (forSize) {
+        case kSizeFrame:
+            picture = readImageFile(frameFileName(frame->frameID()));
+            break;
+        case kSizePreview:
+            picture = readImageFile(previewFileName(frame->frameID()));
+            break;
+        case kSizeThumbnail:
+            picture = readImageFile(thumbnailFileName(frame->frameID()));
+            break;
+        default:
+            return std::nullopt;
+    }
+    if (!picture) return std::nullopt;
+    return applyMovieEffect(*picture);
+}
+
+std::optional<Image> KWImageProducer::getImageForFrameAtIndex(int64_t index) {
+    return getImageForFrameAtIndex(index, kSizeFrame);
+}
+
+std::optional<Image> KWImageProducer::getPreviewImageForFrameAtIndex(int64_t index) {
+    return getImageForFrameAtIndex(index, kSizePreview);
+}
+
+std::optional<Image> KWImageProducer::getThumbnailImageForFrameAtIndex(int64_t index) {
+    return getImageForFrameAtIndex(index, kSizeThumbnail);
+}
+
+std::optional<Image> KWImageProducer::getImageForFrameWithFrameID(const std::string& frameID) {
+    const auto picture = readImageFile(frameFileName(frameID));
+    if (!picture) return std::nullopt;
+    return applyMovieEffect(*picture);
+}
+
+std::optional<Image> KWImageProducer::getOriginialImageForFrameAtIndex(int64_t index) {
+    const auto list = project ? project->getFrameList() : nullptr;
+    const FramePtr frame = list ? list->getFrameAtIndex(index) : nullptr;
+    if (!frame) return std::nullopt;
+    return readImageFile(frameFileName(frame->frameID()));
+}
+
+std::shared_ptr<RGBFilter> KWImageProducer::makePixelFilter(int32_t effect) {
+    switch (effect) {
+        case 1:
+            return std::make_shared<GrayscaleFilter>();
+        case 2:
+            return std::make_shared<SepiaFilter>();
+        case 3:
+            return std::make_shared<PosterizeFilter>(4);
+        case 4:
+            return std::make_shared<ColorChangeFilter>();
+        case 5:
+            return std::make_shared<ThermalFilter>();
+        case 6:
+            return std::make_shared<XRayFilter>();
+        case 7:
+            return std::make_shared<DitherFilter>();
+        default:
+            return nullptr;
+    }
+}
+
+std::optional<Image> KWImageProducer::applyMovieEffect(const Image& image) {
+    int32_t effect = 0;
+    if (project) {
+        if (const auto meta = project->getMetaData()) {
+            effect = int32_t(meta->get(projectkeys::kMovieFilter).asInt(0));
+        }
+    }
+    if (effect == 0) return image;
+    if (effect != currentFilter) {
+        filter.reset();
+        currentFilter = effect;
+    }
+    if (!filter) filter = std::make_shared<UIImageFilter>(makePixelFilter(effect));
+    Image processed = filter->processImage(image);
+    if (processed.isNull()) return std::nullopt;
+    return processed;
+}
+
+float KWImageProducer::calculateAlphaForFadeforFrameAtIndex(int64_t index, int64_t total) {
+    // getFPS never answers 0, so the fade length only vanishes for movies
+    // shorter than three positions; those are not faded at all rather than
+    // divided by zero.
+    const int64_t fps = project ? project->getFPS() : 5;
+    const int64_t length = std::min<int64_t>(2 * fps, total / 3);
+    if (length <= 0) return 0.0f;
+
+    bool fadeIn = false, fadeOut = false;
+    if (project) {
+        if (const auto meta = project->getMetaData()) {
+            fadeIn = meta->get(kFadeInKey).asBool(false);
+            fadeOut = meta->get(kFadeOutKey).asBool(false);
+        }
+    }
+
+    float strength = 1.0f;
+    if (index <= length && fadeIn) strength = float(index) / float(length);
+    if (index > total - length && fadeOut) strength = float(total - index) / float(length);
+    // Positions outside the movie would give opacities outside 0-1.
+    return std::clamp(1.0f - strength, 0.0f, 1.0f);
+}
+
+float KWImageProducer::calculateAlphaForFadeforFrameAtIndex(int64_t index) {
+    const auto list = project ? project->getFrameList() : nullptr;
+    return calculateAlphaForFadeforFrameAtIndex(index, list ? list->count() : 0);
+}
+
+Image KWImageProducer::blendUIImage(const Image& top, const Image& bottom) {
+    if (bottom.isNull()) return {};
+    const Size size = bottom.size();
+    GraphicsContext context(size, 1.0, false);
+    const Rect rect{0, 0, size.width, size.height};
+    context.drawImage(bottom, rect);
+    if (!top.isNull()) context.drawImage(top, rect, graphics::BlendMode::Normal, 1.0);
+    return context.makeImage();
+}
+
+Image KWImageProducer::mergeImage(const Image& first, const Image& second, const Image& third) {
+    if (first.isNull()) return {};
+    const Size size = first.size();
+    GraphicsContext context(size, 1.0, false);
+    const Rect rect{0, 0, size.width, size.height};
+    context.drawImage(first, rect, graphics::BlendMode::Normal, 1.0);
+    if (!second.isNull()) context.drawImage(second, rect, graphics::BlendMode::Normal, 0.2);
+    if (!third.isNull()) context.drawImage(third, rect, graphics::BlendMode::Normal, 0.1);
+    return context.makeImage();
+}

@@ -1,0 +1,109 @@
+#pragma once
+
+// Reads and writes the pictures of a project's frames. Every picture frame
+// has three JPEG files in the project folder, named by its frameID: the full
+// frame, a preview for the preview pane and the browser, and a thumbnail for
+// strip and timeline. Pictures handed out carry the project's movie effect.
+//
+// A producer caches one effect filter and is used by one thread at a time;
+// separate threads use separate producers.
+
+#include "app/core/Frame.h"
+#include "app/core/ProjectModel.h"
+#include "app/core/UIImageFilter.h"
+#include "platform/graphics/Geometry.h"
+#include "platform/graphics/Image.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+class KWImageProducer {
+public:
+    // Kinds of getImageForFrame.
+    static constexpr int32_t kImageTypeFrame = 0;
+    static constexpr int32_t kImageTypePreview = 1;
+    static constexpr int32_t kImageTypeThumbnail = 2;
+    // Size codes of getImageForFrameAtIndex.
+    static constexpr int32_t kSizeFrame = 100;
+    static constexpr int32_t kSizePreview = 200;
+    static constexpr int32_t kSizeThumbnail = 300;
+
+    static constexpr graphics::Size kPreviewSize{796, 448};
+    static constexpr graphics::Size kThumbnailSize{272, 153};
+
+    // Application pictures: the capture slot's thumbnail and the stand-in for
+    // a missing picture.
+    static constexpr const char* kCaptureSlotThumbnailImage = "thumb_camera.png";
+    static constexpr const char* kPlaceholderImage = "explorer_placeholder";
+
+    explicit KWImageProducer(std::shared_ptr<ProjectModel> project);
+    virtual ~KWImageProducer() = default;
+
+    const std::shared_ptr<ProjectModel>& getProject() const { return project; }
+
+    // File names of a frame's pictures.
+    static std::string frameFileName(const std::string& frameID);
+    static std::string previewFileName(const std::string& frameID);
+    static std::string thumbnailFileName(const std::string& frameID);
+
+    // Writes thumbnail, preview and full frame, in that order, without movie
+    // effect; false at the first failure (what was written stays). The first
+    // file written into a new project creates its folder.
+    bool storeImage(const graphics::Image& image, const std::string& withFrameId);
+    // The picture scaled to fill `withSize` and centre-cropped, as JPEG of
+    // quality 0.5 under `inFile`.
+    bool storeThumbImage(const graphics::Image& image, graphics::Size withSize, const std::string& inFile);
+    // Writes thumbnail and preview again from the full frame at a list index
+    // (after the full frame changed); failures are ignored.
+    void createThumbNailAndPreviewForFrameAtIndex(int64_t index);
+
+    // The picture of a kind (0 full, 1 preview, 2 thumbnail) with the movie
+    // effect. The capture slot shows the camera picture as thumbnail and the
+    // frame in front of it otherwise (none when nothing is in front); a
+    // missing or unreadable file gives the placeholder picture. `size` is unused.
+    std::optional<graphics::Image> getImageForFrame(const FramePtr& frame, int32_t type, graphics::Size size);
+    // The picture of a list entry by size code (100, 200, 300) with the movie
+    // effect; none for an index outside the list, another code or a missing file.
+    std::optional<graphics::Image> getImageForFrameAtIndex(int64_t index, int32_t forSize);
+    std::optional<graphics::Image> getImageForFrameAtIndex(int64_t index);
+    std::optional<graphics::Image> getPreviewImageForFrameAtIndex(int64_t index);
+    std::optional<graphics::Image> getThumbnailImageForFrameAtIndex(int64_t index);
+    std::optional<graphics::Image> getImageForFrameWithFrameID(const std::string& frameID);
+    // The full frame without effect.
+    std::optional<graphics::Image> getOriginialImageForFrameAtIndex(int64_t index);
+
+    // The picture with the project's current movie effect ("RecordMovieFilter").
+    // Effect 0 returns the same picture.
+    std::optional<graphics::Image> applyMovieEffect(const graphics::Image& image);
+
+    // How strongly the theme fades cover movie position `index` of `total`:
+    // 0 unfaded, 1 fully faded. Without room for a fade (fade length 0) no
+    // position is faded.
+    float calculateAlphaForFadeforFrameAtIndex(int64_t index, int64_t total);
+    // The same with the frame list's count as total.
+    float calculateAlphaForFadeforFrameAtIndex(int64_t index);
+
+    // The bottom picture with the top one drawn over it, stretched to the
+    // bottom picture's size.
+    graphics::Image blendUIImage(const graphics::Image& top, const graphics::Image& with);
+    // The first picture with the second over it at opacity 0.2 and the third
+    // at 0.1, both stretched to the first's size; null pictures are skipped.
+    graphics::Image mergeImage(const graphics::Image& first, const graphics::Image& withImage,
+                               const graphics::Image& withImage2);
+
+    // The cached effect wrapper and the effect number it was made for.
+    const std::shared_ptr<UIImageFilter>& getFilter() const { return filter; }
+    int32_t getCurrentFilter() const { return currentFilter; }
+
+protected:
+    // The decoded file of a project, without effect; none when missing or unreadable.
+    std::optional<graphics::Image> readImageFile(const std::string& fileName) const;
+    // A pixel filter per effect number, none outside 1-7.
+    static std::shared_ptr<RGBFilter> makePixelFilter(int32_t effect);
+
+    std::shared_ptr<UIImageFilter> filter;
+    int32_t currentFilter = 0;
+    std::shared_ptr<ProjectModel> project;
+};

@@ -1,0 +1,253 @@
+#include "app/core/KWImageProducer.h"
+#include "app/core/KWPasteboardHandler.h"
+#include "app/core/KWProjects.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/library/Pasteboard.h"
+#include "support/TempAppFolders.h"
+#include "support/VirtualClock.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <future>
+
+namespace {
+
+namespace fs = std::filesystem;
+using graphics::Image;
+using graphics::RGBA;
+
+class KWPasteboardHandlerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        KWProjects::getInstance().resetForTesting();
+        library::Pasteboard::general().clear();
+    }
+    void TearDown() override {
+        library::Pasteboard::general().clear();
+        KWProjects::getInstance().resetForTesting();
+    }
+
+    // A stored project holding `count` picture frames.
+    ProjectModelPtr makeProject(int count, std::vector<FramePtr>* frames) {
+        ProjectModelPtr project = ProjectModel::create();
+        KWImageProducer producer(project);
+        auto list = project->getFrameList();
+        for (int i = 0; i < count; ++i) {
+            FramePtr frame = Frame::create(Frame::kTypePicture);
+            EXPECT_TRUE(producer.storeImage(Image::filled(64, 36, RGBA{uint8_t(40 * i), 90, 200, 255}), frame->frameID()));
+            list->insertFrame(frame, list->getCaptureIndex());
+            if (frames) frames->push_back(frame);
+        }
+        project->saveAllDataToDisk();
+        return project;
+    }
+
+    // Pastes and waits for the handler, which runs on a global queue.
+    std::vector<FramePtr> paste(const ProjectModelPtr& into) {
+        std::promise<std::vector<FramePtr>> done;
+        auto result = done.get_future();
+        KWPasteboardHandler(into).getFramesInPasterboardWithHandler(
+            [&done](std::vector<FramePtr> frames) { done.set_value(std::move(frames)); });
+        auto frames = result.get();
+        foundation::RunLoop::main().runUntilIdle();
+        return frames;
+    }
+
+    static std::vector<std::string> filesWith(const std::string& folder, const std::string& key) {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            const std::string name = entry.path().filename().string();
+            if (name.find(key) != std::string::npos) names.push_back(name);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    testsupport::TempAppFolders folders;
+    testsupport::VirtualClockScope clock;
+};
+
+TEST_F(KWPasteboardHandlerTest, CopiedFramesPasteIntoTheSameProjectUnderNewIdentifiers) {
+    std::vector<FramePtr> frames;
+    ProjectModelPtr project = makeProject(3, &frames);
+    const std::string folder = *project->getProjectPath();
+    // A paint file travels with its frame.
+    std::ofstream(folder + "/paint-" + frames[1]->frameID() + ".layer") << "strokes";
+
+    KWPasteboardHandler handler(project);
+    handler.setFramesInPasteboard(frames);
+    EXPECT_EQ(handler.getNumberOfFramesInPasteboard(), 3);
+    // Other applications get the first frame's picture.
+    const auto jpeg = library::Pasteboard::general().image();
+    ASSERT_TRUE(jpeg.has_value());
+    EXPECT_EQ(jpeg->pixelWidth(), 64);
+
+    const auto pasted = paste(project);
+    ASSERT_EQ(pasted.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_NE(pasted[i]->frameID(), frames[i]->frameID());
+        EXPECT_EQ(pasted[i]->frameID(), pasted[i]->UID());
+        EXPECT_EQ(pasted[i]->type(), Frame::kTypePicture);
+        EXPECT_EQ(filesWith(folder, pasted[i]->frameID()).size(), i == 1 ? 4u : 3u);
+        EXPECT_EQ(filesWith(folder, frames[i]->frameID()).size(), i == 1 ? 4u : 3u);
+    }
+    KWImageProducer producer(project);
+    const auto copy = producer.getImageForFrameWithFrameID(pasted[2]->frameID());
+    ASSERT_TRUE(copy.has_value());
+    EXPECT_NEAR(copy->pixelAt(10, 10).r, 80, 6);
+}
+
+TEST_F(KWPasteboardHandlerTest, AudioFileIsCopiedOnceBetweenProjects) {
+    std::vector<FramePtr> frames;
+    ProjectModelPtr source = makeProject(1, &frames);
+    auto clip = std::make_shared<KWAudioClip>(std::string("Voice"), std::string("voice-1.m4a"));
+    frames[0]->setAudio(clip);
+    std::ofstream(*source->getProjectPath() + "/voice-1.m4a") << "original audio";
+
+    ProjectModelPtr target = makeProject(1, nullptr);
+    const std::string targetFolder = *target->getProjectPath();
+    KWPasteboardHandler(source).setFramesInPasteboard(frames);
+
+    const auto first = paste(target);
+    ASSERT_EQ(first.size(), 1u);
+    ASSERT_NE(first[0]->getAudio(), nullptr);
+    EXPECT_EQ(first[0]->getAudio()->fileName(), "voice-1.m4a");
+    EXPECT_EQ(filesWith(targetFolder, "voice-1.m4a").size(), 1u);
+
+    // The second paste meets the audio file already there and still pastes.
+    std::ofstream(targetFolder + "/voice-1.m4a") << "edited";
+    const auto second = paste(target);
+    ASSERT_EQ(second.size(), 1u);
+    std::ifstream in(targetFolder + "/voice-1.m4a");
+    std::string content;
+    std::getline(in, content);
+    EXPECT_EQ(content, "edited");
+    EXPECT_EQ(filesWith(targetFolder, second[0]->frameID()).size(), 3u);
+}
+
+TEST_F(KWPasteboardHandlerTest, PastingIntoANewProjectCreatesItsFolder) {
+    std::vector<FramePtr> frames;
+    ProjectModelPtr source = makeProject(2, &frames);
+    KWPasteboardHandler(source).setFramesInPasteboard(frames);
+
+    ProjectModelPtr fresh = ProjectModel::create();
+    ASSERT_FALSE(fresh->getProjectPath().has_value());
+    const auto pasted = paste(fresh);
+    ASSERT_EQ(pasted.size(), 2u);
+    ASSERT_TRUE(fresh->getProjectPath().has_value());
+    EXPECT_EQ(filesWith(*fresh->getProjectPath(), pasted[0]->frameID()).size(), 3u);
+    EXPECT_NE(*fresh->getProjectPath(), *source->getProjectPath());
+}
+
+TEST_F(KWPasteboardHandlerTest, DeletedSourceStillCountsButPastesNothing) {
+    std::vector<FramePtr> frames;
+    ProjectModelPtr source = makeProject(3, &frames);
+    ProjectModelPtr target = makeProject(1, nullptr);
+    KWPasteboardHandler handler(source);
+    handler.setFramesInPasteboard(frames);
+    fs::remove_all(*source->getProjectPath());
+
+    EXPECT_EQ(handler.getNumberOfFramesInPasteboard(), 3);
+    EXPECT_TRUE(paste(target).empty());
+}
+
+TEST_F(KWPasteboardHandlerTest, FrameWhosePicturesAreGoneIsLeftOut) {
+    std::vector<FramePtr> frames;
+    ProjectModelPtr source = makeProject(2, &frames);
+    KWPasteboardHandler(source).setFramesInPasteboard(frames);
+    for (const auto& name : filesWith(*source->getProjectPath(), frames[0]->frameID())) {
+        fs::remove(*source->getProjectPath() + "/" + name);
+    }
+    const auto pasted = paste(source);
+    ASSERT_EQ(pasted.size(), 1u);
+    EXPECT_EQ(filesWith(*source->getProjectPath(), pasted[0]->frameID()).size(), 3u);
+}
+
+TEST_F(KWPasteboardHandlerTest, CopyFromAProjectWithoutFolderPastesNothing) {
+    ProjectModelPtr unsaved = ProjectModel::create();
+    std::vector<FramePtr> frames{Frame::create(Frame::kTypePicture)};
+    KWPasteboardHandler(unsaved).setFramesInPasteboard(frames);
+    EXPECT_EQ(KWPasteboardHandler(unsaved).getNumberOfFramesInPasteboard(), 1);
+    ProjectModelPtr target = makeProject(1, nullptr);
+    EXPECT_TRUE(paste(target).empty());
+}
+
+TEST_F(KWPasteboardHandlerTest, FrameWithoutIdentifierDoesNotDragAlongEveryFile) {
+    std::vector<FramePtr> frames;
+    ProjectModelPtr source = makeProject(1, &frames);
+    frames.push_back(Frame::create(Frame::kTypePicture, ""));
+    KWPasteboardHandler(source).setFramesInPasteboard(frames);
+
+    ProjectModelPtr target = ProjectModel::create();
+    const auto pasted = paste(target);
+    ASSERT_EQ(pasted.size(), 1u);
+    // Only the real frame's three pictures and the project files arrived.
+    EXPECT_FALSE(fs::exists(*target->getProjectPath() + "/frame-" + frames[0]->frameID() + ".jpg"));
+    EXPECT_EQ(filesWith(*target->getProjectPath(), ".jpg").size(), 3u);
+}
+
+TEST_F(KWPasteboardHandlerTest, PictureFromAnotherApplicationBecomesOneFrame) {
+    ProjectModelPtr project = makeProject(1, nullptr);
+    const auto jpeg = Image::filled(5000, 2000, RGBA{10, 200, 10, 255}).jpegData(0.9);
+    ASSERT_TRUE(jpeg.ok());
+    library::Pasteboard::general().setItems({{{library::kPasteboardTypeJPEG, jpeg.value()}}});
+
+    KWPasteboardHandler handler(project);
+    EXPECT_EQ(handler.getNumberOfFramesInPasteboard(), 1);
+    std::vector<FramePtr> delivered;
+    bool called = false;
+    handler.getFramesInPasterboardWithHandler([&](std::vector<FramePtr> frames) {
+        called = true;
+        delivered = std::move(frames);
+    });
+    // The picture paste runs on the calling thread.
+    ASSERT_TRUE(called);
+    ASSERT_EQ(delivered.size(), 1u);
+    EXPECT_EQ(delivered[0]->type(), Frame::kTypePicture);
+    KWImageProducer producer(project);
+    const auto full = producer.getImageForFrameWithFrameID(delivered[0]->frameID());
+    ASSERT_TRUE(full.has_value());
+    // Capped to the widest movie size.
+    EXPECT_EQ(full->pixelWidth(), 3840);
+    EXPECT_EQ(full->pixelHeight(), 1536);
+    EXPECT_EQ(filesWith(*project->getProjectPath(), delivered[0]->frameID()).size(), 3u);
+}
+
+TEST_F(KWPasteboardHandlerTest, PictureThatCannotBeStoredGivesNoFrame) {
+    // A project "folder" that is a plain file: nothing can be written into it.
+    const std::string notAFolder = folders.documents() + "/plain-file";
+    std::ofstream(notAFolder) << "x";
+    ProjectModelPtr broken = ProjectModel::create(notAFolder);
+    const auto png = Image::filled(30, 20, RGBA{1, 2, 3, 255}).pngData();
+    library::Pasteboard::general().setItems({{{library::kPasteboardTypePNG, png.value()}}});
+
+    KWPasteboardHandler handler(broken);
+    EXPECT_EQ(handler.getSingleImageFromPasteboard(), nullptr);
+    bool called = false;
+    std::vector<FramePtr> delivered{nullptr};
+    handler.getFramesInPasterboardWithHandler([&](std::vector<FramePtr> frames) {
+        called = true;
+        delivered = std::move(frames);
+    });
+    EXPECT_TRUE(called);
+    EXPECT_TRUE(delivered.empty());
+}
+
+TEST_F(KWPasteboardHandlerTest, EmptyPasteboardCallsNothing) {
+    ProjectModelPtr project = makeProject(1, nullptr);
+    KWPasteboardHandler handler(project);
+    EXPECT_EQ(handler.getNumberOfFramesInPasteboard(), 0);
+    EXPECT_EQ(handler.getSingleImageFromPasteboard(), nullptr);
+    bool called = false;
+    handler.getFramesInPasterboardWithHandler([&](std::vector<FramePtr>) { called = true; });
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_FALSE(called);
+    // Nothing to copy leaves the pasteboard as it was.
+    library::Pasteboard::general().setItems({{{"text.plain", foundation::Bytes{'a'}}}});
+    handler.setFramesInPasteboard({});
+    EXPECT_TRUE(library::Pasteboard::general().containsType("text.plain"));
+}
+
+}  // namespace
