@@ -33,7 +33,8 @@ std::optional<EntryPath> parseEntryName(std::string_view rawName) {
         if (part == "..") return std::nullopt;
         entry.components.push_back(std::move(part));
     }
-    if (entry.components.empty()) return std::nullopt;
+    // "./" names the destination itself; only a folder entry may do that.
+    if (entry.components.empty() && !entry.isDirectory) return std::nullopt;
     return entry;
 }
 

@@ -12,7 +12,8 @@
 namespace ssziparchive {
 
 struct EntryPath {
-    std::vector<std::string> components;  // never empty, never "." or ".."
+    // Never "." or ".."; empty only for a folder entry naming the root ("./").
+    std::vector<std::string> components;
     bool isDirectory = false;
 };
 

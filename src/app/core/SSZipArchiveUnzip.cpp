@@ -372,6 +372,7 @@ bool Unpacker::unpackEntry(const SSZipFileInfo& info, bool& skipped) {
     const std::vector<std::string>& parts = entry->components;
 
     if (entry->isDirectory) {
+        if (parts.empty()) return true;  // the destination itself
         ReachResult made = reachDirectory(root_.get(), parts, parts.size(), true);
         if (made.status == Reach::Unsafe) {
             return fail(zipError(kSSZipArchiveErrorUnsafeEntry, "unsafe file name in zip file"));

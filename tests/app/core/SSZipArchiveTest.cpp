@@ -208,6 +208,17 @@ TEST(SSZipArchiveUnpacking, BackslashNamesGiveTheSameTree) {
     EXPECT_EQ(readText(scratch.path("out/dir/sub/file.txt")), "x");
 }
 
+TEST(SSZipArchiveUnpacking, DotComponentsNameTheDestinationItself) {
+    ScratchFolder scratch;
+    buildZip(scratch.path("dot.zip"), "[('./', '', 0o40755), ('./a//b.txt', 'x', 0o100644)]");
+    ASSERT_TRUE(SSZipArchive::unzipFileAtPath(scratch.path("dot.zip"), scratch.path("out")));
+    EXPECT_EQ(readText(scratch.path("out/a/b.txt")), "x");
+
+    buildZip(scratch.path("dotfile.zip"), "[('.', 'x', 0o100644)]");
+    EXPECT_EQ(unzipExpectingFailure(scratch.path("dotfile.zip"), scratch.path("out2")).code,
+              kSSZipArchiveErrorUnsafeEntry);
+}
+
 TEST(SSZipArchiveUnpacking, TakesTheModificationDateFromTheDosFields) {
     ScratchFolder scratch;
     auto made = runPython(
