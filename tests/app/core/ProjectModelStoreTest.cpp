@@ -1,0 +1,208 @@
+// The project store end to end: a project built the way capture builds it,
+// read back by outside tools, and a writer killed at random moments.
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+
+#include "ProjectModelFixture.h"
+#include "app/core/KWImageProducer.h"
+#include "platform/foundation/PropertyList.h"
+#include "support/Process.h"
+
+extern char** environ;
+
+using foundation::Value;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kChildProjectVariable = "TOLLIVAR_STORE_CHILD_PROJECT";
+
+// What capture does with a new picture: store its files, insert it in front
+// of the capture slot, mark the project and save it.
+FramePtr capturePicture(const ProjectModelPtr& project, const graphics::Image& picture) {
+    FramePtr frame = Frame::create(Frame::kTypePicture);
+    if (!KWImageProducer(project).storeImage(picture, frame->frameID())) return nullptr;
+    auto list = project->getFrameList();
+    list->insertFrame(frame, list->getCaptureIndex());
+    list->setFrameAtPlayhead(frame);
+    auto meta = project->getMetaData();
+    meta->set("META_RECORD_THUMB_FRAME_ID", frame->frameID());
+    meta->set("CurrentFrameIndex", Value(list->getIndexForFrame(frame)));
+    meta->set("RecordNeedsRendering", true);
+    project->saveAllDataToDisk();
+    return frame;
+}
+
+graphics::Image testPicture(int width, int height, uint8_t shade) {
+    return graphics::Image::filled(width, height, {shade, uint8_t(255 - shade), 90, 255});
+}
+
+class StoreEndToEndTest : public ProjectModelFixture {};
+
+TEST_F(StoreEndToEndTest, CapturedProjectOnDiskAsOutsideToolsReadIt) {
+    auto project = ProjectModel::create();
+    project->saveAllDataToDisk();
+    EXPECT_TRUE(projectFolders().empty());
+
+    ASSERT_TRUE(capturePicture(project, testPicture(1280, 720, 40)));
+    ASSERT_TRUE(capturePicture(project, testPicture(1280, 720, 200)));
+    ASSERT_TRUE(project->getProjectPath());
+    std::string folder = *project->getProjectPath();
+    EXPECT_TRUE(std::regex_match(fs::path(folder).filename().string(),
+                                 std::regex(R"(\.kelbrin-\d{4}-\d\d-\d\d-\d\d-\d\d-\d\d)")));
+    EXPECT_EQ(KWProjects::getInstance().getProjects()[1], project);
+
+    const char* script = R"(
+import os, plistlib, struct, sys
+folder, documents = sys.argv[1], sys.argv[2]
+def kinds(d): return ','.join('%s:%s' % (k, type(d[k]).__name__) for k in sorted(d))
+def jpeg_size(path):
+    data = open(path, 'rb').read()
+    assert data[:2] == b'\xff\xd8', path
+    i = 2
+    while i < len(data):
+        marker, length = data[i + 1], struct.unpack('>H', data[i + 2:i + 4])[0]
+        if marker in (0xc0, 0xc1, 0xc2):
+            h, w = struct.unpack('>HH', data[i + 5:i + 9])
+            return '%dx%d' % (w, h)
+        i += 2 + length
+meta = plistlib.load(open(folder + '/kelbrin.meta', 'rb'))
+frames = plistlib.load(open(folder + '/frames.meta', 'rb'))
+print(kinds(meta))
+print(kinds(frames))
+for entry in frames['FRAMELIST_DATA']:
+    print(kinds(entry))
+    if entry.get('FRAME_TYPE', 0) == 0:
+        print(' '.join(jpeg_size('%s/%s-%s.jpg' % (folder, kind, entry['FRAME_ID'])) for kind in ('thumb', 'preview', 'frame')))
+print(sorted(os.listdir(folder)) == sorted(['kelbrin.meta', 'frames.meta'] + ['%s-%s.jpg' % (k, e['FRAME_ID']) for e in frames['FRAMELIST_DATA'] if e.get('FRAME_TYPE', 0) == 0 for k in ('frame', 'preview', 'thumb')]))
+print(plistlib.load(open(documents + '/.projects.plist', 'rb'))[0] == os.path.basename(folder))
+print(meta['META_RECORD_THUMB_FRAME_ID'] == frames['FRAMELIST_DATA'][1]['FRAME_ID'], meta['CurrentFrameIndex'], meta['RecordNumberOfFrames'])
+)";
+    auto result = testsupport::runPython(script, {folder, folders_.documents()});
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+    std::string picture = "DURATION:int,FRAME_ID:str,IS_FRAME_PAUSED_FOR_AUDIO:bool,UID:str\n";
+    EXPECT_EQ(result.output,
+              "CaptureTimerValue:int,CurrentFrameIndex:int,META_RECORD_THUMB_FRAME_ID:str,PlayAsLoop:bool,"
+              "ProductVersion:float,RecordDateCreated:float,RecordDateModified:float,RecordFPS:int,RecordName:str,"
+              "RecordNeedsRendering:bool,RecordNumberOfFrames:int\n"
+              "FRAMELIST_DATA:list,FRAMELIST_INFO:str,FRAMELIST_VERSION:float\n" +
+                  picture + "272x153 796x448 1280x720\n" + picture + "272x153 796x448 1280x720\n" +
+                  "DURATION:int,FRAME_ID:str,FRAME_TYPE:int,IS_FRAME_PAUSED_FOR_AUDIO:bool,UID:str\n"
+                  "True\nTrue\nTrue 1 3\n");
+}
+
+// Runs this test binary as a child that adds pictures to a project until it
+// is killed; its standard output reports each completed save.
+class StoreWriterChild {
+public:
+    explicit StoreWriterChild(const std::string& projectPath) {
+        int fds[2];
+        if (::pipe(fds) != 0) throw std::runtime_error("pipe failed");
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
+        std::string self = fs::read_symlink("/proc/self/exe").string();
+        std::string filter = "--gtest_filter=StoreWriterChild.DISABLED_AddsPicturesUntilKilled";
+        std::string disabled = "--gtest_also_run_disabled_tests";
+        char* argv[] = {self.data(), filter.data(), disabled.data(), nullptr};
+        std::vector<std::string> environment;
+        for (char** e = environ; *e; ++e) environment.emplace_back(*e);
+        environment.push_back(std::string(kChildProjectVariable) + "=" + projectPath);
+        std::vector<char*> envp;
+        for (std::string& e : environment) envp.push_back(e.data());
+        envp.push_back(nullptr);
+        int spawned = posix_spawn(&pid_, self.c_str(), &actions, nullptr, argv, envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(fds[1]);
+        if (spawned != 0) throw std::runtime_error("spawn failed");
+        output_ = fds[0];
+    }
+    ~StoreWriterChild() {
+        ::close(output_);
+        if (pid_ > 0) kill();
+    }
+
+    // Waits for the child's next report of a finished save; false when it ended.
+    bool waitForSave() {
+        char c;
+        while (::read(output_, &c, 1) == 1)
+            if (c == '#') return true;
+        return false;
+    }
+
+    void kill() {
+        ::kill(pid_, SIGKILL);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        pid_ = -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int output_ = -1;
+};
+
+// Disabled so that it runs only when the crash-safety test starts it.
+TEST(StoreWriterChild, DISABLED_AddsPicturesUntilKilled) {
+    const char* path = std::getenv(kChildProjectVariable);
+    if (!path) GTEST_SKIP() << "runs only as the child of the crash-safety test";
+    auto project = ProjectModel::create(std::string(path));
+    ASSERT_NE(project->getFrameList(), nullptr);
+    for (uint8_t shade = 0;; shade += 37) {
+        ASSERT_TRUE(capturePicture(project, testPicture(960, 540, shade)));
+        // Every few saves one picture leaves again, as the editor's delete does.
+        auto list = project->getFrameList();
+        if (shade % 3 == 0 && list->count() > 2) {
+            FramePtr first = list->getFrameAtIndex(0);
+            list->removeFrame(first);
+            list->setFrameAtPlayhead(list->getFrameAtIndex(0));
+            project->saveAllDataToDisk();
+            for (const char* kind : {"frame-", "preview-", "thumb-"})
+                (void)project->removeRegularFileWithPreferredFilename(kind + first->frameID() + ".jpg");
+        }
+        if (::write(1, "#", 1) != 1) return;
+    }
+}
+
+class StoreCrashSafetyTest : public ProjectModelFixture {};
+
+TEST_F(StoreCrashSafetyTest, EveryKillLeavesALoadableProjectWhoseFramesHaveTheirFiles) {
+    auto project = ProjectModel::create();
+    ASSERT_TRUE(capturePicture(project, testPicture(960, 540, 10)));
+    std::string folder = *project->getProjectPath();
+
+    int64_t framesSeen = 0;
+    for (int round = 0; round < 8; ++round) {
+        {
+            StoreWriterChild child(folder);
+            // Kill at a different point of the child's work each round.
+            for (int saves = 0; saves <= round % 3; ++saves) ASSERT_TRUE(child.waitForSave()) << "round " << round;
+            child.kill();
+        }
+        auto reopened = ProjectModel::create(folder);
+        auto list = reopened->getFrameList();
+        ASSERT_NE(list, nullptr) << "round " << round;
+        ASSERT_TRUE(reopened->getMetaData()) << "round " << round;
+        EXPECT_NE(list->getCaptureIndex(), FrameList::kNotFound);
+        for (const FramePtr& frame : *list) {
+            if (frame->type() != Frame::kTypePicture) continue;
+            for (const char* kind : {"frame-", "preview-", "thumb-"}) {
+                auto data = reopened->fileDataForFileWithPreferredFilename(kind + frame->frameID() + ".jpg");
+                ASSERT_TRUE(data) << kind << frame->frameID() << " round " << round;
+                EXPECT_TRUE(graphics::Image::decode(*data)) << kind << frame->frameID();
+            }
+        }
+        framesSeen = std::max(framesSeen, list->count());
+    }
+    EXPECT_GT(framesSeen, 2);
+}
+
+}  // namespace
