@@ -199,12 +199,4 @@ TEST(FrameListPlayhead, RemovingThePlayheadFrameLeavesTheReference) {
     EXPECT_EQ(list.getIndexForFrame(head), FrameList::kNotFound);
 }
 
-TEST(FrameListEnumeration, IteratesInOrder) {
-    FrameList list;
-    addPictures(list, 2);
-    int64_t index = 0;
-    for (const FramePtr& frame : list) EXPECT_EQ(frame, list.getFrameAtIndex(index++));
-    EXPECT_EQ(index, 3);
-}
-
 }  // namespace

@@ -5,7 +5,6 @@
 #include "ProjectModelFixture.h"
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/PropertyList.h"
-#include "support/Process.h"
 
 using foundation::Bytes;
 using foundation::Dictionary;
@@ -306,40 +305,6 @@ TEST_F(ProjectStoreTest, ThumbnailPrefersThumbFileThenPreviewOfThumbFrame) {
     auto thumb = graphics::Image::filled(10, 8, {0, 0, 255, 255}).jpegData(0.9);
     ASSERT_TRUE(project->updateRegularFileWithContents(*thumb, "thumb.jpg"));
     EXPECT_EQ(project->getThumbImageForProject().pixelWidth(), 10);
-}
-
-TEST_F(ProjectStoreTest, StoredFilesHaveExactlyTheDocumentedKeysAndTypes) {
-    auto project = ProjectModel::create();
-    addPictures(project, 2);
-    auto list = project->getFrameList();
-    list->getFrameAtIndex(0)->setAudio(std::make_shared<KWAudioClip>("Voice", "voice.m4a"));
-    project->saveAllDataToDisk();
-    std::string folder = *project->getProjectPath();
-
-    const char* script = R"(
-import plistlib, sys
-folder = sys.argv[1]
-with open(folder + '/kelbrin.meta', 'rb') as f: meta = plistlib.load(f)
-with open(folder + '/frames.meta', 'rb') as f: frames = plistlib.load(f)
-def kinds(d): return ','.join('%s:%s' % (k, type(d[k]).__name__) for k in sorted(d))
-print(kinds(meta))
-print(kinds(frames))
-for entry in frames['FRAMELIST_DATA']: print(kinds(entry))
-print(kinds(frames['FRAMELIST_DATA'][0]['AUDIO']))
-print(frames['FRAMELIST_VERSION'], frames['FRAMELIST_DATA'][2]['FRAME_TYPE'], meta['ProductVersion'])
-)";
-    auto result = testsupport::runPython(script, {folder});
-    ASSERT_EQ(result.exitCode, 0) << result.output;
-    std::string picture = "DURATION:int,FRAME_ID:str,IS_FRAME_PAUSED_FOR_AUDIO:bool,UID:str";
-    EXPECT_EQ(result.output,
-              "CaptureTimerValue:int,CurrentFrameIndex:int,META_RECORD_THUMB_FRAME_ID:str,PlayAsLoop:bool,"
-              "ProductVersion:float,RecordDateCreated:float,RecordDateModified:float,RecordFPS:int,RecordName:str,"
-              "RecordNumberOfFrames:int\n"
-              "FRAMELIST_DATA:list,FRAMELIST_INFO:str,FRAMELIST_VERSION:float\n"
-              "AUDIO:dict," + picture + "\n" + picture + "\n"
-              "DURATION:int,FRAME_ID:str,FRAME_TYPE:int,IS_FRAME_PAUSED_FOR_AUDIO:bool,UID:str\n"
-              "DURATION:int,FILE:str,NAME:str,START:int,STOP:int,VOLUME:float\n"
-              "4.0 1 6.0\n");
 }
 
 }  // namespace

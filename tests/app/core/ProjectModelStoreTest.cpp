@@ -51,7 +51,9 @@ TEST_F(StoreEndToEndTest, CapturedProjectOnDiskAsOutsideToolsReadIt) {
     project->saveAllDataToDisk();
     EXPECT_TRUE(projectFolders().empty());
 
-    ASSERT_TRUE(capturePicture(project, testPicture(1280, 720, 40)));
+    FramePtr first = capturePicture(project, testPicture(1280, 720, 40));
+    ASSERT_TRUE(first);
+    first->setAudio(std::make_shared<KWAudioClip>("Voice", "voice.m4a"));
     ASSERT_TRUE(capturePicture(project, testPicture(1280, 720, 200)));
     ASSERT_TRUE(project->getProjectPath());
     std::string folder = *project->getProjectPath();
@@ -84,6 +86,7 @@ for entry in frames['FRAMELIST_DATA']:
 print(sorted(os.listdir(folder)) == sorted(['kelbrin.meta', 'frames.meta'] + ['%s-%s.jpg' % (k, e['FRAME_ID']) for e in frames['FRAMELIST_DATA'] if e.get('FRAME_TYPE', 0) == 0 for k in ('frame', 'preview', 'thumb')]))
 print(plistlib.load(open(documents + '/.projects.plist', 'rb'))[0] == os.path.basename(folder))
 print(meta['META_RECORD_THUMB_FRAME_ID'] == frames['FRAMELIST_DATA'][1]['FRAME_ID'], meta['CurrentFrameIndex'], meta['RecordNumberOfFrames'])
+print(kinds(frames['FRAMELIST_DATA'][0]['AUDIO']), frames['FRAMELIST_VERSION'], meta['ProductVersion'])
 )";
     auto result = testsupport::runPython(script, {folder, folders_.documents()});
     ASSERT_EQ(result.exitCode, 0) << result.output;
@@ -92,10 +95,11 @@ print(meta['META_RECORD_THUMB_FRAME_ID'] == frames['FRAMELIST_DATA'][1]['FRAME_I
               "CaptureTimerValue:int,CurrentFrameIndex:int,META_RECORD_THUMB_FRAME_ID:str,PlayAsLoop:bool,"
               "ProductVersion:float,RecordDateCreated:float,RecordDateModified:float,RecordFPS:int,RecordName:str,"
               "RecordNeedsRendering:bool,RecordNumberOfFrames:int\n"
-              "FRAMELIST_DATA:list,FRAMELIST_INFO:str,FRAMELIST_VERSION:float\n" +
-                  picture + "272x153 796x448 1280x720\n" + picture + "272x153 796x448 1280x720\n" +
+              "FRAMELIST_DATA:list,FRAMELIST_INFO:str,FRAMELIST_VERSION:float\n"
+                  "AUDIO:dict," + picture + "272x153 796x448 1280x720\n" + picture + "272x153 796x448 1280x720\n" +
                   "DURATION:int,FRAME_ID:str,FRAME_TYPE:int,IS_FRAME_PAUSED_FOR_AUDIO:bool,UID:str\n"
-                  "True\nTrue\nTrue 1 3\n");
+                  "True\nTrue\nTrue 1 3\n"
+                  "DURATION:int,FILE:str,NAME:str,START:int,STOP:int,VOLUME:float 4.0 6.0\n");
 }
 
 // Runs this test binary as a child that adds pictures to a project until it
