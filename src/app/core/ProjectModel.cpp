@@ -31,9 +31,13 @@ std::map<std::string, std::vector<ProjectModel::TrackPtr>> ProjectModel::getTrac
 Dictionary ProjectModel::encode() const {
     Dictionary dictionary;
     if (!tracks_) return dictionary;
-    for (const auto& [storeName, array] : *tracks_) {
+    // In the order of the track types, so that the stored file reads the same every time.
+    for (int32_t type = 0; type < ProjectTrackModel::kTypeCount; ++type) {
+        std::string storeName = ProjectTrackModel::getTrackStoreNameForTrackType(type);
+        auto it = tracks_->find(storeName);
+        if (it == tracks_->end()) continue;
         Array encoded;
-        for (const TrackPtr& track : array) encoded.push_back(track->encode());
+        for (const TrackPtr& track : it->second) encoded.push_back(track->encode());
         dictionary.set(storeName, encoded);
     }
     return dictionary;

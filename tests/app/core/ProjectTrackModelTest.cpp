@@ -150,6 +150,7 @@ TEST_F(ProjectTracksTest, AddInsertDeleteAndListByType) {
 
     auto all = project->getAllTracks();
     ASSERT_EQ(all.size(), 4u);
+    EXPECT_EQ(project->encode().keys(), (std::vector<std::string>{"ProjectTrackTypeMarker", "ProjectTrackTypeEffect"}));
     EXPECT_EQ(all.back(), effect);
     EXPECT_EQ(project->getTrackWithTrackID(effect->trackID()), nullptr);
 
