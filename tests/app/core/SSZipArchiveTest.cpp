@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/foundation/FileManager.h"
 #include "support/Process.h"
 
 namespace fs = std::filesystem;
@@ -439,6 +440,7 @@ TEST(SSZipArchiveHostile, ZipBombEndsAsStorageFull) {
     auto error = unzipExpectingFailure(scratch.path("bomb.zip"), scratch.path("out"));
     SSZipArchive::setMaximumUnpackedSize(std::nullopt);
     EXPECT_EQ(error.code, kSSZipArchiveErrorStorageFull);
+    EXPECT_TRUE(foundation::isOutOfSpaceError(error)) << "callers tell a full device apart";
     EXPECT_FALSE(fs::exists(scratch.path("out/zeros.bin")));
 
     // A header that understates the size does not get past the cap either.
