@@ -5,7 +5,7 @@
 #include "app/core/MovieResolution.h"
 #include "app/core/UIImage_ScaleAndRotate.h"
 #include "platform/foundation/DispatchQueue.h"
-#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/KeyedArchive.h"
 #include "platform/library/Pasteboard.h"
 
 #include <filesystem>
@@ -33,12 +33,12 @@ foundation::Result<foundation::Bytes> archiveFrames(const std::vector<FramePtr>&
                                                     const std::optional<std::string>& location) {
     Array archived;
     for (const FramePtr& frame : frames) {
-        if (frame) archived.push_back(frame->encodeWithCoder());
+        if (frame) archived.push_back(foundation::archivableValue(frame));
     }
     Dictionary root;
     root.set(KWPasteboardHandler::kFramesKey, archived);
     if (location) root.set(KWPasteboardHandler::kLocationKey, *location);
-    return foundation::plist::serialize(root, foundation::plist::Format::Binary);
+    return foundation::KeyedArchiver::archivedData(Value(root));
 }
 
 }  // namespace
@@ -64,12 +64,13 @@ std::optional<KWPasteboardHandler::CopiedFrames> KWPasteboardHandler::readCopied
     const auto data = library::Pasteboard::general().dataForType(kFramesPasteboardType);
     if (!data) return std::nullopt;
     CopiedFrames copied;
-    auto parsed = foundation::plist::parse(*data);
+    auto parsed = foundation::KeyedUnarchiver::unarchiveValue(*data);
     if (!parsed.ok() || !parsed->isDictionary()) return copied;
     const Dictionary root = parsed->asDictionary();
     for (const Value& entry : root.get(kFramesKey).asArray()) {
-        if (!entry.isDictionary()) continue;
-        if (FramePtr frame = Frame::createWithCoder(entry.asDictionary())) copied.frames.push_back(std::move(frame));
+        if (auto frame = std::dynamic_pointer_cast<Frame>(foundation::archivableFrom(entry))) {
+            copied.frames.push_back(std::move(frame));
+        }
     }
     copied.location = root.get(kLocationKey).stringValue();
     return copied;

@@ -3,6 +3,7 @@
 #include "app/core/KWProjects.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/library/Pasteboard.h"
+#include "support/Process.h"
 #include "support/TempAppFolders.h"
 #include "support/VirtualClock.h"
 
@@ -79,6 +80,25 @@ TEST_F(KWPasteboardHandlerTest, CopiedFramesPasteIntoTheSameProjectUnderNewIdent
     KWPasteboardHandler handler(project);
     handler.setFramesInPasteboard(frames);
     EXPECT_EQ(handler.getNumberOfFramesInPasteboard(), 3);
+    // The frames travel as a keyed archive that outside readers can open.
+    const auto archive = library::Pasteboard::general().dataForType(KWPasteboardHandler::kFramesPasteboardType);
+    ASSERT_TRUE(archive.has_value());
+    const std::string archivePath = folders.temporary() + "/frames.archive";
+    std::ofstream(archivePath, std::ios::binary).write(reinterpret_cast<const char*>(archive->data()),
+                                                       std::streamsize(archive->size()));
+    const auto read = testsupport::runPython(
+        "import plistlib, sys\n"
+        "p = plistlib.load(open(sys.argv[1], 'rb'))\n"
+        "objs = p['$objects']\n"
+        "root = objs[p['$top']['root'].data]\n"
+        "keys = [objs[k.data] for k in root['NS.keys']]\n"
+        "vals = [objs[v.data] for v in root['NS.objects']]\n"
+        "d = dict(zip(keys, vals))\n"
+        "frames = [objs[f.data] for f in d['UIPASTEBOARD_FRAMES']['NS.objects']]\n"
+        "cls = objs[frames[0]['$class'].data]['$classname']\n"
+        "print(p['$archiver'], d['UIPASTEBOARD_LOCATION'], len(frames), cls, 'FRAME_DATA' in frames[0])\n",
+        {archivePath});
+    EXPECT_EQ(read.output, "NSKeyedArchiver " + folder + " 3 Frame True\n");
     // Other applications get the first frame's picture.
     const auto jpeg = library::Pasteboard::general().image();
     ASSERT_TRUE(jpeg.has_value());
