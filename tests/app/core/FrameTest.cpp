@@ -175,6 +175,22 @@ print(objects[root['$class'].data]['$classname'], 'FRAME_DATA' in root)
     EXPECT_EQ(layout.output, "Frame True\n");
 }
 
+TEST(FrameArchive, FramesInsideArchivedContainersComeBackAsFrames) {
+    FramePtr a = Frame::create(Frame::kTypePicture), b = Frame::create(Frame::kTypeTitleCard);
+    foundation::Array frames{foundation::archivableValue(a), foundation::archivableValue(b)};
+    auto archive = foundation::KeyedArchiver::archivedData(Value(Dictionary{{"FRAMES", frames}, {"WHERE", "/p"}}));
+    ASSERT_TRUE(archive) << archive.error().description;
+    auto back = foundation::KeyedUnarchiver::unarchiveValue(*archive);
+    ASSERT_TRUE(back) << back.error().description;
+    foundation::Array decoded = back->asDictionary().get("FRAMES").asArray();
+    ASSERT_EQ(decoded.size(), 2u);
+    auto first = std::dynamic_pointer_cast<Frame>(foundation::archivableFrom(decoded[0]));
+    auto second = std::dynamic_pointer_cast<Frame>(foundation::archivableFrom(decoded[1]));
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->UID(), a->UID());
+    EXPECT_EQ(second->type(), Frame::kTypeTitleCard);
+}
+
 TEST(FrameArchive, ArchivedFrameWithoutDataIsRefused) {
     struct Impostor : foundation::Archivable {
         std::string className() const override { return "Frame"; }
