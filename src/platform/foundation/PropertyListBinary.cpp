@@ -2,6 +2,7 @@
 // of object offsets and a 32-byte trailer that locates the table and the top
 // object. Containers hold object numbers ("references") of their elements.
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -295,6 +296,7 @@ public:
         }
         if (top >= count_) throw Corrupt{"the top object does not exist"};
         state_.assign(count_, kUnvisited);
+        scalars_.assign(count_, Value());
         // A container referenced from several places is expanded at each one.
         // Writers share containers rarely if ever, so a budget proportional to
         // the object count stops crafted files whose sharing would expand
@@ -407,10 +409,13 @@ private:
             }
             case kAsciiString: {
                 uint64_t count = readCount(position, info, 1);
+                const uint8_t* bytes = data_ + position;
+                if (std::all_of(bytes, bytes + count, [](uint8_t b) { return b < 0x80; })) {
+                    return Value(std::string(reinterpret_cast<const char*>(bytes), count));
+                }
                 // Some writers put Latin-1 here; keep it readable rather than refuse.
                 std::string text;
-                text.reserve(count);
-                for (uint64_t i = 0; i < count; ++i) appendUtf8(text, data_[position + i]);
+                for (uint64_t i = 0; i < count; ++i) appendUtf8(text, bytes[i]);
                 return Value(std::move(text));
             }
             case kUtf16String: {
@@ -429,7 +434,7 @@ private:
 
     Value decode(uint64_t index, int depth) {
         if (depth > kMaximumDepth) throw Corrupt{"nesting is too deep"};
-        if (state_[index] == kCached) return scalars_.at(index);
+        if (state_[index] == kCached) return scalars_[index];
         if (state_[index] == kInProgress) throw Corrupt{"a container contains itself"};
         uint64_t position = offsetOf(index);
         uint8_t marker = data_[position++];
@@ -438,7 +443,7 @@ private:
             if (type == kSet) throw Corrupt{"sets are not supported"};
             Value value = decodeScalar(type, info, position);
             state_[index] = kCached;
-            scalars_.emplace(index, value);
+            scalars_[index] = value;
             return value;
         }
         if (containerBudget_-- == 0) throw Corrupt{"shared containers expand beyond any sensible size"};
@@ -469,7 +474,7 @@ private:
     unsigned offsetSize_ = 0, refSize_ = 0;
     uint64_t count_ = 0, tableOffset_ = 0, containerBudget_ = 0;
     std::vector<State> state_;
-    std::unordered_map<uint64_t, Value> scalars_;
+    std::vector<Value> scalars_;  // decoded once, shared by every reference
 };
 
 }  // namespace

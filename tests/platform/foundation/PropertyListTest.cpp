@@ -312,6 +312,15 @@ Bytes nestedArrays(uint16_t depth) {
 
 }  // namespace
 
+TEST_F(PropertyListTest, BinaryStringsOfOtherWritersDecodeToUtf8) {
+    // Latin-1 in an "ASCII" string, a surrogate pair and a lone surrogate.
+    auto value = plist::parse(bplist({container(0xA2, {1, 2}), {0x52, 'A', 0xE9},
+                                      {0x63, 0xD8, 0x3C, 0xDF, 0xAC, 0xDC, 0x00}}));
+    ASSERT_TRUE(value.ok()) << value.error().description;
+    EXPECT_EQ(value->asArray()[0].asString(), "A\u00e9");
+    EXPECT_EQ(value->asArray()[1].asString(), "\U0001F3AC\uFFFD");
+}
+
 TEST_F(PropertyListTest, HostileBinaryInputGivesReadErrors) {
     // The builder itself is sound: honest structures read fine.
     auto honest = plist::parse(bplist({container(0xA2, {1, 2}), {0x10, 42}, container(0xD1, {3, 1}), {0x51, 'k'}}));
