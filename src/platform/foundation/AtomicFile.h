@@ -16,7 +16,9 @@ namespace foundation {
 
 // Replaces the file at `path` with `data` atomically. On failure the target is
 // untouched, the temporary is removed and the Error's description names the
-// path. A full device (ENOSPC or EDQUOT) is reported in kPOSIXErrorDomain with
+// path. (One exception: when only the final flush of the folder fails, the
+// new contents are in place but may not survive a power loss; that is
+// reported as a failure too.) A full device (ENOSPC or EDQUOT) is reported in kPOSIXErrorDomain with
 // code ENOSPC so callers can tell "storage full" from other failures; other
 // failures carry their errno as code in the same domain. An existing target's
 // permission bits are kept.

@@ -415,10 +415,12 @@ Value bigGeneration(int generation) {
 }
 
 // Watches the folder (no sleeping) until the writer with the given process
-// id has a temporary file of at least `size` bytes.
+// id has a temporary file of at least `size` bytes, or has stopped.
 void waitForTemporary(const std::string& dir, pid_t writer, uintmax_t size) {
     std::string prefix = ".frames.meta.tmp-" + std::to_string(writer) + "-";
     for (;;) {
+        siginfo_t info{};
+        if (waitid(P_PID, static_cast<id_t>(writer), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid != 0) return;
         std::error_code error;
         for (const auto& entry : fs::directory_iterator(dir, error)) {
             std::string name = entry.path().filename().string();
