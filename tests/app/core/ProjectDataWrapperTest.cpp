@@ -130,6 +130,20 @@ TEST_F(ProjectStoreTest, SlotAtIndexZeroIsItsOwnThumbnailFrame) {
     EXPECT_EQ(meta.get("META_RECORD_THUMB_FRAME_ID").asString(), list->getFrameAtIndex(0)->frameID());
 }
 
+TEST_F(ProjectStoreTest, SaveWithoutPlayheadKeepsTheThumbnailAndReloadsOnTheFirstEntry) {
+    auto project = ProjectModel::create();
+    addPictures(project, 2);
+    project->saveAllDataToDisk();
+    std::string thumb = project->getMetaData()->get("META_RECORD_THUMB_FRAME_ID").asString();
+    project->getFrameList()->setFrameAtPlayhead(nullptr);
+    project->saveAllDataToDisk();
+    Dictionary meta = readPlist(*project->getProjectPath() + "/kelbrin.meta");
+    EXPECT_EQ(meta.get("CurrentFrameIndex").asInt(), FrameList::kNotFound);
+    EXPECT_EQ(meta.get("META_RECORD_THUMB_FRAME_ID").asString(), thumb);
+    auto list = ProjectModel::create(project->getProjectPath())->getFrameList();
+    EXPECT_EQ(list->frameAtPlayhead(), list->getFrameAtIndex(0));
+}
+
 TEST_F(ProjectStoreTest, ReloadRestoresListAndPlayheadIndex) {
     auto project = ProjectModel::create();
     addPictures(project, 3);
