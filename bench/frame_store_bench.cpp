@@ -1,0 +1,143 @@
+// Storing one Ultra HD picture as a frame (thumbnail, preview and full frame
+// JPEGs) against ImageMagick's convert making the same three files from the
+// same JPEG input. Prints both times (median of several runs) and the ratio.
+
+#include "app/core/KWImageProducer.h"
+#include "app/core/KWProjects.h"
+#include "app/core/ProjectModel.h"
+#include "platform/graphics/Image.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kRuns = 7;
+constexpr double kTarget = 0.5;
+
+// A picture with gradients, shapes and grain, so that JPEG work is realistic.
+QImage makeInputPicture() {
+    QImage picture(3840, 2160, QImage::Format_RGB32);
+    QPainter painter(&picture);
+    QLinearGradient gradient(0, 0, 3840, 2160);
+    gradient.setColorAt(0, QColor(30, 80, 160));
+    gradient.setColorAt(0.5, QColor(220, 180, 90));
+    gradient.setColorAt(1, QColor(40, 120, 60));
+    painter.fillRect(picture.rect(), gradient);
+    std::mt19937 random(7);
+    for (int i = 0; i < 400; ++i) {
+        painter.setBrush(QColor(int(random() % 256), int(random() % 256), int(random() % 256)));
+        painter.setPen(Qt::NoPen);
+        painter.drawEllipse(int(random() % 3840), int(random() % 2160), 40 + int(random() % 300), 40 + int(random() % 300));
+    }
+    painter.end();
+    for (int y = 0; y < picture.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < picture.width(); ++x) {
+            const int grain = int(random() % 17) - 8;
+            const QRgb p = row[x];
+            row[x] = qRgb(std::clamp(qRed(p) + grain, 0, 255), std::clamp(qGreen(p) + grain, 0, 255),
+                          std::clamp(qBlue(p) + grain, 0, 255));
+        }
+    }
+    return picture;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+int runCommand(const std::vector<std::string>& argv) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        std::vector<char*> args;
+        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+int main() {
+    const fs::path root = fs::temp_directory_path() / ("frame-store-bench-" + std::to_string(getpid()));
+    fs::create_directories(root);
+    // Keep the project store inside the bench folder.
+    setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
+    setenv("XDG_CACHE_HOME", (root / "cache").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+
+    const fs::path input = root / "input.jpg";
+    {
+        const auto jpeg = graphics::Image(makeInputPicture()).jpegData(0.92);
+        if (!jpeg.ok()) {
+            std::fprintf(stderr, "could not make the input picture\n");
+            return 1;
+        }
+        std::ofstream(input, std::ios::binary).write(reinterpret_cast<const char*>(jpeg->data()), std::streamsize(jpeg->size()));
+    }
+
+    // Ours: decode the input and store it as a frame of a project.
+    auto project = ProjectModel::create();
+    KWImageProducer producer(project);
+    std::vector<double> ours;
+    for (int run = 0; run < kRuns; ++run) {
+        const auto start = Clock::now();
+        auto picture = graphics::Image::load(input.string());
+        if (!picture.ok() || !producer.storeImage(picture.value(), "BENCH-" + std::to_string(run))) {
+            std::fprintf(stderr, "storing the frame failed\n");
+            return 1;
+        }
+        ours.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+    }
+
+    // ImageMagick: the same three files from the same input in one call.
+    std::vector<double> magick;
+    for (int run = 0; run < kRuns; ++run) {
+        const fs::path out = root / ("magick-" + std::to_string(run));
+        fs::create_directories(out);
+        const auto start = Clock::now();
+        const int status = runCommand({"convert", input.string(),
+                                       "(", "+clone", "-resize", "272x153^", "-gravity", "center", "-extent", "272x153",
+                                       "-quality", "50", "-write", (out / "thumb.jpg").string(), "+delete", ")",
+                                       "(", "+clone", "-resize", "796x448^", "-gravity", "center", "-extent", "796x448",
+                                       "-quality", "50", "-write", (out / "preview.jpg").string(), "+delete", ")",
+                                       "-quality", "100", (out / "frame.jpg").string()});
+        magick.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+        if (status != 0) {
+            std::fprintf(stderr, "convert failed (status %d)\n", status);
+            return 1;
+        }
+    }
+
+    const double ourTime = median(ours);
+    const double magickTime = median(magick);
+    std::printf("frame store, 3840x2160 -> thumbnail, preview, full frame (median of %d runs)\n", kRuns);
+    std::printf("  KWImageProducer:      %8.1f ms\n", ourTime * 1000);
+    std::printf("  ImageMagick convert:  %8.1f ms\n", magickTime * 1000);
+    std::printf("  ratio: %.2f (target <= %.1f)\n", ourTime / magickTime, kTarget);
+    KWProjects::getInstance().resetForTesting();
+    fs::remove_all(root);
+    return 0;
+}
