@@ -55,12 +55,10 @@ StringTable loadMainTable() {
 
 // The language part of a locale name: "de_DE.UTF-8" → "de", "pt-BR" → "pt".
 std::string languageOf(std::string_view locale) {
-    std::string language;
-    for (char c : locale) {
-        if (c == '_' || c == '-' || c == '.' || c == '@' || c == ':') break;
-        language += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    if (language == "c" || language == "posix") return {};
+    std::string language(locale.substr(0, locale.find_first_of("_-.@:")));
+    for (char& c : language) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    // One return path: GCC 12 misreports the move of a second one (-Wrestrict).
+    if (language == "c" || language == "posix") language.clear();
     return language;
 }
 
