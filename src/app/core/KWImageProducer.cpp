@@ -7,6 +7,7 @@
 #include "app/core/effects/ThermalFilter.h"
 #include "app/core/effects/ToneFilters.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/JpegCodec.h"
 
 #include <algorithm>
 
@@ -53,10 +54,17 @@ void KWImageProducer::createThumbNailAndPreviewForFrameAtIndex(int64_t index) {
     const auto list = project ? project->getFrameList() : nullptr;
     const FramePtr frame = list ? list->getFrameAtIndex(index) : nullptr;
     if (!frame) return;
-    const auto full = readImageFile(frameFileName(frame->frameID()));
-    if (!full) return;
-    storeThumbImage(*full, kThumbnailSize, thumbnailFileName(frame->frameID()));
-    storeThumbImage(*full, kPreviewSize, previewFileName(frame->frameID()));
+    const auto data = project->fileDataForFileWithPreferredFilename(frameFileName(frame->frameID()));
+    if (!data || data->empty()) return;
+    // Both small pictures come from a decode just large enough for the
+    // preview; an Ultra HD frame is never decoded at full size for them.
+    auto source = graphics::jpeg::looksLikeJpeg(data->data(), data->size())
+                      ? graphics::jpeg::decodeForMaximumSize(data->data(), data->size(), int(kPreviewSize.width),
+                                                             int(kPreviewSize.height))
+                      : Image::decode(*data);
+    if (!source.ok() || source->isNull()) return;
+    storeThumbImage(source.value(), kThumbnailSize, thumbnailFileName(frame->frameID()));
+    storeThumbImage(source.value(), kPreviewSize, previewFileName(frame->frameID()));
 }
 
 std::optional<Image> KWImageProducer::readImageFile(const std::string& fileName) const {

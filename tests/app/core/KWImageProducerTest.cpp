@@ -257,6 +257,14 @@ TEST_F(KWImageProducerTest, ThumbnailAndPreviewFollowAChangedFullFrame) {
     EXPECT_TRUE(near(thumb, RGBA{0, 0, 250, 255}, 6));
     EXPECT_TRUE(near(preview, RGBA{0, 0, 250, 255}, 6));
     EXPECT_EQ(producer.getOriginialImageForFrameAtIndex(index)->pixelWidth(), 320);
+
+    // From a large full frame the small pictures keep their exact sizes.
+    const auto large = Image::filled(3840, 2160, RGBA{0, 250, 0, 255}).jpegData(0.8);
+    ASSERT_TRUE(project->updateRegularFileWithContents(large.value(), "frame-" + frame->frameID() + ".jpg").ok());
+    producer.createThumbNailAndPreviewForFrameAtIndex(index);
+    EXPECT_EQ(probeSize(fileInProject("thumb-" + frame->frameID() + ".jpg")), "272,153");
+    EXPECT_EQ(probeSize(fileInProject("preview-" + frame->frameID() + ".jpg")), "796,448");
+    EXPECT_TRUE(near(producer.getPreviewImageForFrameAtIndex(index)->pixelAt(400, 200), RGBA{0, 250, 0, 255}, 6));
 }
 
 TEST_F(KWImageProducerTest, FadeStrength) {

@@ -69,8 +69,4 @@ TEST(Pasteboard, ConcurrentWritersAndReadersSeeWholeItems) {
     EXPECT_EQ(board.dataForType("n"), Bytes(64, 199));
 }
 
-TEST(Pasteboard, GeneralIsOneBoard) {
-    EXPECT_EQ(&Pasteboard::general(), &Pasteboard::general());
-}
-
 }  // namespace

@@ -23,9 +23,4 @@ TEST(ExportPresets, ProbeRefusesSizesNoEncoderMakes) {
     EXPECT_FALSE(media::canEncodeH264(641, 360));
 }
 
-TEST(ExportPresets, ProbingIsCachedAndStable) {
-    const auto* first = &media::allExportPresets();
-    EXPECT_EQ(first, &media::allExportPresets());
-}
-
 }  // namespace
