@@ -45,12 +45,6 @@ std::shared_ptr<Frame> Frame::createWithDictionary(const Dictionary& dictionary)
     return frame;
 }
 
-std::shared_ptr<Frame> Frame::createWithCoder(const Dictionary& archivedObject) {
-    const Value& data = archivedObject.get(kArchiveKey);
-    if (!data.isDictionary()) return nullptr;
-    return createWithDictionary(data.asDictionary());
-}
-
 std::shared_ptr<Frame> Frame::createWithCoder(foundation::KeyedUnarchiver& coder) {
     Value data = coder.decodeValue(kArchiveKey);
     if (!data.isDictionary()) {
@@ -71,10 +65,6 @@ Dictionary Frame::encode() const {
     if (auto theme = getTheme()) dictionary.set("THEME", theme->encode());
     dictionary.set("IS_FRAME_PAUSED_FOR_AUDIO", pausedForAudio_);
     return dictionary;
-}
-
-Dictionary Frame::encodeWithCoder() const {
-    return Dictionary{{kArchiveKey, encode()}};
 }
 
 void Frame::encodeWithCoder(foundation::KeyedArchiver& coder) const {

@@ -36,21 +36,17 @@ public:
     static std::shared_ptr<Frame> create(int32_t type, std::string frameID);
     // From the dictionary form; missing keys take their documented defaults.
     static std::shared_ptr<Frame> createWithDictionary(const foundation::Dictionary& dictionary);
-    // From the keyed-archive form: the dictionary form under kArchiveKey.
-    // None when the archive holds no such dictionary.
-    static std::shared_ptr<Frame> createWithCoder(const foundation::Dictionary& archivedObject);
-    // The same from a keyed unarchiver positioned on a frame (the factory
-    // registered for kArchiveClassName); a frame without its dictionary
-    // fails the unarchiving.
+    // From the keyed-archive form, the dictionary form under kArchiveKey, read
+    // through a keyed unarchiver positioned on a frame (the factory registered
+    // for kArchiveClassName); a frame without its dictionary fails the
+    // unarchiving.
     static std::shared_ptr<Frame> createWithCoder(foundation::KeyedUnarchiver& coder);
 
     Frame(Passkey, int32_t type, std::string frameID, std::string uid);
 
     // The dictionary form written into "frames.meta" (a new dictionary).
     foundation::Dictionary encode() const;
-    // The keyed-archive form: { kArchiveKey: encode() }, as a plain dictionary
-    // or through a keyed archiver.
-    foundation::Dictionary encodeWithCoder() const;
+    // The keyed-archive form: encode() under kArchiveKey.
     void encodeWithCoder(foundation::KeyedArchiver& coder) const override;
     std::string className() const override { return kArchiveClassName; }
 

@@ -134,19 +134,6 @@ TEST(FrameDictionary, RoundTripKeepsEverythingButTheClipsTrackPosition) {
     EXPECT_EQ(back->getTheme()->themeID(), 3);
 }
 
-TEST(FrameArchive, KeyedFormCarriesTheDictionaryUnderFrameData) {
-    FramePtr frame = Frame::create(Frame::kTypeCreditsCard);
-    frame->setDuration(20);
-    Dictionary archived = frame->encodeWithCoder();
-    EXPECT_EQ(archived.keys(), std::vector<std::string>{"FRAME_DATA"});
-    FramePtr back = Frame::createWithCoder(archived);
-    ASSERT_NE(back, nullptr);
-    EXPECT_EQ(back->UID(), frame->UID());
-    EXPECT_EQ(back->type(), 3);
-    EXPECT_EQ(back->getDuration(), 20);
-    EXPECT_EQ(Frame::createWithCoder(Dictionary{{"FRAME_DATA", "not a frame"}}), nullptr);
-}
-
 TEST(FrameArchive, KeyedArchiverRoundTripAndLayout) {
     FramePtr frame = Frame::create(Frame::kTypePicture);
     frame->setDuration(3);
