@@ -84,7 +84,9 @@ class BasicAnimation : public Animation {
 public:
     static std::shared_ptr<BasicAnimation> make(std::string keyPath);
 
-    // Missing from/to values mean the layer's model value.
+    // A missing from or to value means the value the layer shows without
+    // this animation (its model value with earlier animations applied), so
+    // an animation added before the model changes still ends on the new value.
     std::optional<AnimatableValue> fromValue;
     std::optional<AnimatableValue> toValue;
 
@@ -92,9 +94,6 @@ public:
 
 protected:
     virtual double curve(double fraction) const { return timingFunction.solve(fraction); }
-    friend class Layer;
-    // The model value when the animation was added, for missing from/to values.
-    std::optional<AnimatableValue> modelValue_;
 };
 
 // A damped spring from `fromValue` to `toValue`, as view spring animations

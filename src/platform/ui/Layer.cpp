@@ -1,5 +1,7 @@
 #include "platform/ui/Layer.h"
 
+#include "platform/ui/View.h"
+
 #include <cmath>
 
 namespace ui {
@@ -127,7 +129,10 @@ void Layer::setPosition(Point position) {
     changed("position", old, position);
 }
 
-void Layer::setAnchorPoint(Point anchorPoint) { model_.anchorPoint = anchorPoint; }
+void Layer::setAnchorPoint(Point anchorPoint) {
+    model_.anchorPoint = anchorPoint;
+    if (view_) view_->setNeedsComposite();
+}
 
 void Layer::setTransform(const Transform3D& transform) {
     if (model_.transform == transform) return;
@@ -136,7 +141,10 @@ void Layer::setTransform(const Transform3D& transform) {
     changed("transform", old, transform);
 }
 
-void Layer::setSublayerTransform(const Transform3D& transform) { model_.sublayerTransform = transform; }
+void Layer::setSublayerTransform(const Transform3D& transform) {
+    model_.sublayerTransform = transform;
+    if (view_) view_->setNeedsComposite();
+}
 
 void Layer::setOpacity(double opacity) {
     if (model_.opacity == opacity) return;
@@ -145,7 +153,10 @@ void Layer::setOpacity(double opacity) {
     changed("opacity", old, opacity);
 }
 
-void Layer::setHidden(bool hidden) { model_.hidden = hidden; }
+void Layer::setHidden(bool hidden) {
+    model_.hidden = hidden;
+    if (view_) view_->setNeedsComposite();
+}
 
 void Layer::setBackgroundColor(std::optional<Color> color) {
     Color old = model_.backgroundColor.value_or(Color::clear());
@@ -195,7 +206,10 @@ void Layer::setShadowRadius(double radius) {
     changed("shadowRadius", old, radius);
 }
 
-void Layer::setMasksToBounds(bool masks) { model_.masksToBounds = masks; }
+void Layer::setMasksToBounds(bool masks) {
+    model_.masksToBounds = masks;
+    if (view_) view_->setNeedsComposite();
+}
 
 std::optional<AnimatableValue> Layer::valueForKeyPath(const std::string& keyPath) const {
     return model_.valueForKeyPath(keyPath);
@@ -209,6 +223,10 @@ void Layer::setValueForKeyPath(const std::string& keyPath, const AnimatableValue
     changed(keyPath, *old, *now);
 }
 
-void Layer::setContents(std::optional<graphics::Image> contents) { contents_ = std::move(contents); }
+void Layer::setContents(std::optional<graphics::Image> contents) {
+    contents_ = std::move(contents);
+    // New pixels must reach the screen even when nothing else changed.
+    if (view_) view_->setNeedsComposite();
+}
 
 }  // namespace ui

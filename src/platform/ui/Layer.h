@@ -11,11 +11,13 @@
 // loop's current time, so a test can read an animated value at any moment of
 // the virtual clock and the compositor always draws what is on screen.
 
+#include "platform/foundation/Timer.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/Transform3D.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -143,8 +145,17 @@ private:
     View* view_;
     LayerState model_;
     std::optional<graphics::Image> contents_;
+    struct AnimationEntry {
+        std::string key;
+        std::shared_ptr<Animation> animation;
+        // Fires at the animation's end to deliver its completion.
+        foundation::TimerHandle endTimer;
+    };
+    // Takes an entry out and hands back its completion, if it has not run yet.
+    std::function<void(bool)> detach(AnimationEntry& entry);
+
     // In the order added: later animations apply on top of earlier ones.
-    std::vector<std::pair<std::string, std::shared_ptr<Animation>>> animations_;
+    std::vector<AnimationEntry> animations_;
     uint64_t nextAnimationKey_ = 0;
     friend class Animation;
 };
