@@ -1,0 +1,223 @@
+#include "platform/library/PhotoLibrary.h"
+
+#include "platform/foundation/FileManager.h"
+#include "platform/foundation/Paths.h"
+#include "platform/library/PhotoLibraryFiles.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+
+namespace library {
+
+using detail::PhotoLibraryCore;
+
+namespace {
+
+std::atomic<bool> accessDenied{false};
+
+void onMain(std::function<void()> block) {
+    foundation::DispatchQueue::main().async(std::move(block));
+}
+
+foundation::Error writeError(const foundation::Error& cause) {
+    if (foundation::isOutOfSpaceError(cause))
+        return foundation::Error(kAssetsLibraryErrorDomain, kAssetsLibraryWriteDiskSpaceError,
+                                 "There is not enough space to save the item.",
+                                 std::make_shared<foundation::Error>(cause));
+    return foundation::Error(kAssetsLibraryErrorDomain, kAssetsLibraryWriteFailedError, "The item could not be saved.",
+                             std::make_shared<foundation::Error>(cause));
+}
+
+std::string uppercaseExtension(const std::string& path) {
+    std::string ext = foundation::path::extension(path);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return ext;
+}
+
+}  // namespace
+
+PhotoLibrary::PhotoLibrary() : PhotoLibrary(defaultRootDirectory()) {}
+
+PhotoLibrary::PhotoLibrary(std::string rootDirectory) : core_(std::make_shared<PhotoLibraryCore>()) {
+    core_->root = std::move(rootDirectory);
+}
+
+std::string PhotoLibrary::defaultRootDirectory() {
+    // Tests move every application folder below one temporary root; the
+    // pictures go there too, never into the user's own.
+    if (auto root = foundation::Paths::rootOverride()) return foundation::path::appending(*root, "pictures");
+    if (const char* pictures = std::getenv("XDG_PICTURES_DIR"); pictures && *pictures) return pictures;
+    const char* home = std::getenv("HOME");
+    return foundation::path::appending(home && *home ? home : "/", "Pictures");
+}
+
+const std::string& PhotoLibrary::rootDirectory() const {
+    return core_->root;
+}
+
+void PhotoLibrary::setAccessDenied(bool denied) {
+    accessDenied = denied;
+}
+
+bool PhotoLibrary::isAccessDenied() {
+    return accessDenied;
+}
+
+void PhotoLibrary::enumerateGroups(uint32_t types, GroupsBlock block, FailureBlock failure) const {
+    auto core = core_;
+    core->queue.async([core, types, block = std::move(block), failure = std::move(failure)] {
+        if (auto denied = detail::accessFailure(core->root)) {
+            onMain([failure, error = *denied] {
+                if (failure) failure(error);
+            });
+            return;
+        }
+        std::vector<PhotoGroup> groups;
+        if (types & kAssetsGroupSavedPhotos)
+            groups.push_back(PhotoGroup(core, "", kSavedPhotosGroupName, kAssetsGroupSavedPhotos));
+        if (types & kAssetsGroupAlbum) {
+            for (auto& folder : detail::listAlbumFolders(core->root))
+                groups.push_back(PhotoGroup(core, folder, folder, kAssetsGroupAlbum));
+        }
+        onMain([groups = std::move(groups), block] {
+            if (!block) return;
+            bool stop = false;
+            for (const auto& group : groups) {
+                block(group, &stop);
+                if (stop) return;
+            }
+            block(std::nullopt, &stop);
+        });
+    });
+}
+
+void PhotoLibrary::writeImageToSavedPhotosAlbum(const graphics::Image& image, graphics::ImageOrientation orientation,
+                                                WriteCompletion completion) const {
+    auto core = core_;
+    core->queue.async([core, image, orientation, completion = std::move(completion)] {
+        auto finish = [&completion](std::string url, std::optional<foundation::Error> error) {
+            onMain([completion, url = std::move(url), error = std::move(error)] {
+                if (completion) completion(url, error);
+            });
+        };
+        if (auto denied = detail::accessFailure(core->root)) return finish({}, denied);
+        if (image.isNull())
+            return finish({}, detail::libraryError(kAssetsLibraryWriteInvalidDataError, "The picture is empty."));
+        // Stored upright, so that every viewer shows it the right way up.
+        auto jpeg = image.withOrientation(orientation).jpegData(0.9);
+        if (!jpeg)
+            return finish({}, detail::libraryError(kAssetsLibraryWriteInvalidDataError, jpeg.error().description));
+        auto name = detail::publishNewFile(core->root, "IMG_", ".JPG", [&](int fd) -> foundation::Status {
+            const uint8_t* data = jpeg->data();
+            size_t left = jpeg->size();
+            while (left > 0) {
+                ssize_t written = ::write(fd, data, left);
+                if (written < 0 && errno == EINTR) continue;
+                if (written < 0) return foundation::Error::posix(errno, "write");
+                data += written;
+                left -= static_cast<size_t>(written);
+            }
+            return {};
+        });
+        if (!name) return finish({}, writeError(name.error()));
+        finish(detail::assetURLFor(*name), std::nullopt);
+    });
+}
+
+void PhotoLibrary::writeVideoAtPathToSavedPhotosAlbum(const std::string& path, WriteCompletion completion) const {
+    auto core = core_;
+    core->queue.async([core, path, completion = std::move(completion)] {
+        auto finish = [&completion](std::string url, std::optional<foundation::Error> error) {
+            onMain([completion, url = std::move(url), error = std::move(error)] {
+                if (completion) completion(url, error);
+            });
+        };
+        if (auto denied = detail::accessFailure(core->root)) return finish({}, denied);
+        if (detail::assetTypeForName(foundation::path::lastComponent(path)) != AssetType::Video ||
+            !detail::movieDuration(path))
+            return finish({}, detail::libraryError(kAssetsLibraryWriteIncompatibleDataError,
+                                                   "The file is not a movie that the library can keep."));
+        std::string extension = "." + uppercaseExtension(path);
+        auto name = detail::publishNewFile(core->root, "IMG_", extension, [&](int fd) -> foundation::Status {
+            FILE* in = std::fopen(path.c_str(), "rb");
+            if (!in) return foundation::Error::posix(errno, path);
+            std::vector<char> buffer(1 << 16);
+            foundation::Status status;
+            while (size_t got = std::fread(buffer.data(), 1, buffer.size(), in)) {
+                const char* data = buffer.data();
+                while (got > 0) {
+                    ssize_t written = ::write(fd, data, got);
+                    if (written < 0 && errno == EINTR) continue;
+                    if (written < 0) {
+                        status = foundation::Error::posix(errno, "write");
+                        break;
+                    }
+                    data += written;
+                    got -= static_cast<size_t>(written);
+                }
+                if (!status) break;
+            }
+            if (status && std::ferror(in)) status = foundation::Error::posix(EIO, path);
+            std::fclose(in);
+            return status;
+        });
+        if (!name) return finish({}, writeError(name.error()));
+        finish(detail::assetURLFor(*name), std::nullopt);
+    });
+}
+
+void PhotoLibrary::assetForURL(const std::string& url, AssetBlock result, FailureBlock failure) const {
+    auto core = core_;
+    core->queue.async([core, url, result = std::move(result), failure = std::move(failure)] {
+        if (auto denied = detail::accessFailure(core->root)) {
+            onMain([failure, error = *denied] {
+                if (failure) failure(error);
+            });
+            return;
+        }
+        std::optional<PhotoAsset> asset;
+        if (auto relative = detail::relativePathFromAssetURL(url)) {
+            auto type = detail::assetTypeForName(foundation::path::lastComponent(*relative));
+            struct stat info {};
+            if (type && ::stat(core->absolute(*relative).c_str(), &info) == 0 && S_ISREG(info.st_mode))
+                asset = PhotoAsset(core, *relative, *type);
+        }
+        onMain([result, asset = std::move(asset)] {
+            if (result) result(asset);
+        });
+    });
+}
+
+void PhotoLibrary::addAssetsGroupAlbum(const std::string& name, GroupBlock result, FailureBlock failure) const {
+    auto core = core_;
+    core->queue.async([core, name, result = std::move(result), failure = std::move(failure)] {
+        auto fail = [&failure](foundation::Error error) {
+            onMain([failure, error = std::move(error)] {
+                if (failure) failure(error);
+            });
+        };
+        if (auto denied = detail::accessFailure(core->root)) return fail(*denied);
+        // An album is a folder, so its name must be one.
+        if (!detail::isValidAlbumName(name))
+            return fail(detail::libraryError(kAssetsLibraryWriteInvalidDataError,
+                                             "An album name cannot be empty, begin with a dot or hold a slash."));
+        if (auto made = foundation::FileManager::defaultManager().createDirectory(core->root, true); !made)
+            return fail(writeError(made.error()));
+        std::optional<PhotoGroup> group;
+        if (::mkdir(core->absolute(name).c_str(), 0755) == 0) {
+            group = PhotoGroup(core, name, name, kAssetsGroupAlbum);
+        } else if (errno != EEXIST) {
+            return fail(writeError(foundation::fileSystemError(errno, core->absolute(name), true)));
+        }
+        onMain([result, group = std::move(group)] {
+            if (result) result(group);
+        });
+    });
+}
+
+}  // namespace library

@@ -1,0 +1,389 @@
+#include "platform/library/PhotoLibraryFiles.h"
+
+#include "platform/foundation/FileManager.h"
+#include "platform/foundation/Paths.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+namespace library::detail {
+
+namespace {
+
+std::string lowercase(std::string_view text) {
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return out;
+}
+
+std::string uppercase(std::string_view text) {
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return out;
+}
+
+bool isUnreserved(unsigned char c) {
+    return std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~';
+}
+
+std::string percentEncode(std::string_view text) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : text) {
+        if (isUnreserved(c)) {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += digits[c >> 4];
+            out += digits[c & 0xF];
+        }
+    }
+    return out;
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::optional<std::string> percentDecode(std::string_view text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            out += text[i];
+            continue;
+        }
+        if (i + 2 >= text.size()) return std::nullopt;
+        int high = hexValue(text[i + 1]);
+        int low = hexValue(text[i + 2]);
+        if (high < 0 || low < 0) return std::nullopt;
+        out += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    return out;
+}
+
+std::string extensionOf(std::string_view name) {
+    size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0) return {};
+    return std::string(name.substr(dot + 1));
+}
+
+bool isValidComponent(std::string_view component) {
+    return !component.empty() && component.front() != '.' && component.find('\0') == std::string_view::npos;
+}
+
+foundation::Status writeAll(int fd, const uint8_t* data, size_t length) {
+    while (length > 0) {
+        ssize_t written = ::write(fd, data, length);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return foundation::Error::posix(errno, "write");
+        }
+        data += written;
+        length -= static_cast<size_t>(written);
+    }
+    return {};
+}
+
+// The number in "<prefix><digits>.<ext>", or none.
+std::optional<long> numberInName(std::string_view name, std::string_view prefix) {
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return std::nullopt;
+    size_t at = prefix.size();
+    long number = 0;
+    size_t digits = 0;
+    while (at < name.size() && std::isdigit(static_cast<unsigned char>(name[at])) && digits < 9) {
+        number = number * 10 + (name[at] - '0');
+        ++at, ++digits;
+    }
+    if (digits == 0 || (at < name.size() && name[at] != '.')) return std::nullopt;
+    return number;
+}
+
+// Links a flushed temporary file to `target`; EEXIST tells the caller to try
+// another name.
+int linkIntoPlace(const std::string& temporary, const std::string& target) {
+    return ::link(temporary.c_str(), target.c_str()) == 0 ? 0 : errno;
+}
+
+// A fresh hidden temporary file in the folder.
+foundation::Result<std::pair<int, std::string>> makeTemporary(const std::string& folder) {
+    std::string pattern = foundation::path::appending(folder, ".photo-XXXXXX");
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    int fd = ::mkstemp(buffer.data());
+    if (fd < 0) return foundation::fileSystemError(errno, folder, true);
+    return std::make_pair(fd, std::string(buffer.data()));
+}
+
+foundation::Status finishTemporary(int fd, const std::string& temporary, foundation::Status written) {
+    if (written.ok() && ::fsync(fd) != 0) written = foundation::fileSystemError(errno, temporary, true);
+    if (::close(fd) != 0 && written.ok()) written = foundation::fileSystemError(errno, temporary, true);
+    return written;
+}
+
+uint32_t readBigEndian32(const unsigned char* p) {
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
+}
+
+uint64_t readBigEndian64(const unsigned char* p) {
+    return (uint64_t(readBigEndian32(p)) << 32) | readBigEndian32(p + 4);
+}
+
+// Finds the box `type` among the boxes between `begin` and `end` of the file;
+// sets the range of its contents.
+bool findBox(std::ifstream& in, uint64_t begin, uint64_t end, const char* type, uint64_t* contentBegin,
+             uint64_t* contentEnd) {
+    uint64_t at = begin;
+    while (at + 8 <= end) {
+        unsigned char header[16];
+        in.seekg(static_cast<std::streamoff>(at));
+        if (!in.read(reinterpret_cast<char*>(header), 8)) return false;
+        uint64_t size = readBigEndian32(header);
+        uint64_t headerSize = 8;
+        if (size == 1) {
+            if (!in.read(reinterpret_cast<char*>(header + 8), 8)) return false;
+            size = readBigEndian64(header + 8);
+            headerSize = 16;
+        } else if (size == 0) {
+            size = end - at;
+        }
+        if (size < headerSize || at + size > end) return false;
+        if (std::memcmp(header + 4, type, 4) == 0) {
+            *contentBegin = at + headerSize;
+            *contentEnd = at + size;
+            return true;
+        }
+        at += size;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string PhotoLibraryCore::absolute(std::string_view relative) const {
+    return foundation::path::appending(root, relative);
+}
+
+foundation::Error libraryError(int64_t code, std::string description) {
+    return foundation::Error(kAssetsLibraryErrorDomain, code, std::move(description));
+}
+
+foundation::Error accessDeniedError() {
+    return libraryError(kAssetsLibraryAccessUserDeniedError, "User denied access");
+}
+
+std::optional<foundation::Error> accessFailure(const std::string& root) {
+    if (PhotoLibrary::isAccessDenied()) return accessDeniedError();
+    struct stat info {};
+    if (::stat(root.c_str(), &info) == 0) {
+        if (!S_ISDIR(info.st_mode)) return libraryError(kAssetsLibraryDataUnavailableError, "Data unavailable");
+        if (::access(root.c_str(), R_OK | W_OK | X_OK) != 0) return accessDeniedError();
+    }
+    return std::nullopt;
+}
+
+std::optional<AssetType> assetTypeForName(std::string_view name) {
+    if (name.empty() || name.front() == '.') return std::nullopt;
+    std::string ext = lowercase(extensionOf(name));
+    if (ext == "jpg" || ext == "jpeg" || ext == "png") return AssetType::Photo;
+    if (ext == "mov" || ext == "mp4" || ext == "m4v") return AssetType::Video;
+    return std::nullopt;
+}
+
+std::vector<ListedAsset> listAssets(const std::string& folder) {
+    std::vector<ListedAsset> assets;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return assets;
+    while (dirent* entry = ::readdir(dir)) {
+        std::string name = entry->d_name;
+        auto type = assetTypeForName(name);
+        if (!type) continue;
+        struct stat info {};
+        if (::stat(foundation::path::appending(folder, name).c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        int64_t modified = int64_t(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+        assets.push_back({name, *type, modified});
+    }
+    ::closedir(dir);
+    std::sort(assets.begin(), assets.end(), [](const ListedAsset& a, const ListedAsset& b) {
+        if (a.modifiedNanoseconds != b.modifiedNanoseconds) return a.modifiedNanoseconds < b.modifiedNanoseconds;
+        return a.name < b.name;
+    });
+    return assets;
+}
+
+std::vector<std::string> listAlbumFolders(const std::string& root) {
+    std::vector<std::string> folders;
+    auto names = foundation::FileManager::defaultManager().contentsOfDirectory(root);
+    if (!names) return folders;
+    for (const auto& name : *names) {
+        if (!isValidAlbumName(name)) continue;
+        bool isDirectory = false;
+        if (foundation::FileManager::defaultManager().fileExists(foundation::path::appending(root, name), &isDirectory) &&
+            isDirectory)
+            folders.push_back(name);
+    }
+    return folders;
+}
+
+std::string assetURLFor(std::string_view relativePath) {
+    std::string ext = uppercase(extensionOf(foundation::path::lastComponent(relativePath)));
+    return "assets-library://asset/asset." + ext + "?id=" + percentEncode(relativePath) + "&ext=" + ext;
+}
+
+std::string groupURLFor(std::string_view folder) {
+    return "assets-library://group/?id=" + percentEncode(folder);
+}
+
+std::optional<std::string> relativePathFromAssetURL(std::string_view url) {
+    constexpr std::string_view scheme = "assets-library://asset/";
+    if (url.substr(0, scheme.size()) != scheme) return std::nullopt;
+    size_t query = url.find('?');
+    if (query == std::string_view::npos) return std::nullopt;
+    std::optional<std::string> id;
+    std::string_view rest = url.substr(query + 1);
+    while (!rest.empty()) {
+        size_t amp = rest.find('&');
+        std::string_view pair = rest.substr(0, amp);
+        if (pair.substr(0, 3) == "id=") {
+            if (id) return std::nullopt;  // two ids: ambiguous
+            id = percentDecode(pair.substr(3));
+            if (!id) return std::nullopt;
+        }
+        if (amp == std::string_view::npos) break;
+        rest = rest.substr(amp + 1);
+    }
+    if (!id) return std::nullopt;
+    // One file in the root, or one file in one album folder.
+    size_t slash = id->find('/');
+    if (slash == std::string::npos) {
+        if (!isValidComponent(*id)) return std::nullopt;
+    } else {
+        std::string_view folder = std::string_view(*id).substr(0, slash);
+        std::string_view file = std::string_view(*id).substr(slash + 1);
+        if (!isValidComponent(folder) || !isValidComponent(file) || file.find('/') != std::string_view::npos)
+            return std::nullopt;
+    }
+    return id;
+}
+
+bool isValidAlbumName(std::string_view name) {
+    return isValidComponent(name) && name.find('/') == std::string_view::npos;
+}
+
+foundation::Result<std::string> publishNewFile(const std::string& folder, std::string_view prefix,
+                                               std::string_view extension,
+                                               const std::function<foundation::Status(int fd)>& write) {
+    if (auto created = foundation::FileManager::defaultManager().createDirectory(folder, true); !created)
+        return created.error();
+    auto temporary = makeTemporary(folder);
+    if (!temporary) return temporary.error();
+    auto [fd, temporaryPath] = *temporary;
+    foundation::Status written = finishTemporary(fd, temporaryPath, write(fd));
+    if (!written) {
+        ::unlink(temporaryPath.c_str());
+        return written.error();
+    }
+    long next = 1;
+    if (auto names = foundation::FileManager::defaultManager().contentsOfDirectory(folder)) {
+        for (const auto& name : *names) {
+            if (auto number = numberInName(name, prefix)) next = std::max(next, *number + 1);
+        }
+    }
+    for (int attempt = 0; attempt < 10000; ++attempt, ++next) {
+        char number[16];
+        std::snprintf(number, sizeof number, "%04ld", next);
+        std::string name = std::string(prefix) + number + std::string(extension);
+        int error = linkIntoPlace(temporaryPath, foundation::path::appending(folder, name));
+        if (error == EEXIST) continue;
+        ::unlink(temporaryPath.c_str());
+        if (error != 0) return foundation::fileSystemError(error, foundation::path::appending(folder, name), true);
+        return name;
+    }
+    ::unlink(temporaryPath.c_str());
+    return foundation::fileSystemError(EEXIST, folder, true);
+}
+
+foundation::Result<std::string> copyIntoFolder(const std::string& source, const std::string& folder,
+                                               const std::string& name) {
+    int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return foundation::fileSystemError(errno, source, false);
+    auto temporary = makeTemporary(folder);
+    if (!temporary) {
+        ::close(in);
+        return temporary.error();
+    }
+    auto [fd, temporaryPath] = *temporary;
+    foundation::Status copied;
+    std::vector<uint8_t> buffer(1 << 16);
+    for (;;) {
+        ssize_t got = ::read(in, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            copied = foundation::fileSystemError(errno, source, false);
+            break;
+        }
+        if (got == 0) break;
+        copied = writeAll(fd, buffer.data(), static_cast<size_t>(got));
+        if (!copied) break;
+    }
+    ::close(in);
+    copied = finishTemporary(fd, temporaryPath, copied);
+    if (!copied) {
+        ::unlink(temporaryPath.c_str());
+        return copied.error();
+    }
+    std::string stem = foundation::path::deletingExtension(name);
+    std::string ext = extensionOf(name);
+    for (int n = 1; n < 10000; ++n) {
+        std::string candidate = n == 1 ? name : stem + "-" + std::to_string(n) + (ext.empty() ? "" : "." + ext);
+        int error = linkIntoPlace(temporaryPath, foundation::path::appending(folder, candidate));
+        if (error == EEXIST) continue;
+        ::unlink(temporaryPath.c_str());
+        if (error != 0) return foundation::fileSystemError(error, folder, true);
+        return candidate;
+    }
+    ::unlink(temporaryPath.c_str());
+    return foundation::fileSystemError(EEXIST, folder, true);
+}
+
+std::optional<double> movieDuration(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    in.seekg(0, std::ios::end);
+    uint64_t fileSize = static_cast<uint64_t>(in.tellg());
+    uint64_t moovBegin = 0, moovEnd = 0, mvhdBegin = 0, mvhdEnd = 0;
+    if (!findBox(in, 0, fileSize, "moov", &moovBegin, &moovEnd)) return std::nullopt;
+    if (!findBox(in, moovBegin, moovEnd, "mvhd", &mvhdBegin, &mvhdEnd)) return std::nullopt;
+    unsigned char header[32];
+    uint64_t length = std::min<uint64_t>(sizeof header, mvhdEnd - mvhdBegin);
+    in.clear();
+    in.seekg(static_cast<std::streamoff>(mvhdBegin));
+    if (length < 20 || !in.read(reinterpret_cast<char*>(header), static_cast<std::streamsize>(length)))
+        return std::nullopt;
+    uint32_t timescale = 0;
+    uint64_t duration = 0;
+    if (header[0] == 1) {
+        if (length < 32) return std::nullopt;
+        timescale = readBigEndian32(header + 20);
+        duration = readBigEndian64(header + 24);
+    } else {
+        timescale = readBigEndian32(header + 12);
+        duration = readBigEndian32(header + 16);
+    }
+    if (timescale == 0) return std::nullopt;
+    return static_cast<double>(duration) / timescale;
+}
+
+}  // namespace library::detail
