@@ -46,7 +46,9 @@ public:
 
     GestureRecognizer() = default;
     explicit GestureRecognizer(Action action) { addTarget(std::move(action)); }
-    virtual ~GestureRecognizer() = default;
+    virtual ~GestureRecognizer();
+    GestureRecognizer(const GestureRecognizer&) = delete;
+    GestureRecognizer& operator=(const GestureRecognizer&) = delete;
 
     // Target-action: every action runs at each state change to Began,
     // Changed, Ended (Recognized) and Cancelled.
@@ -65,10 +67,14 @@ public:
     // This recogniser waits until `other` has failed before it recognises.
     void requireGestureRecognizerToFail(std::shared_ptr<GestureRecognizer> other);
 
-    // The centroid of the gesture's touches in a view's coordinates.
+    // The centroid of the gesture's touches in a view's coordinates (the
+    // window's when null); after the touches have lifted, where they were last.
     virtual graphics::Point locationInView(const View* view) const;
     size_t numberOfTouches() const { return touches_.size(); }
+    // Throws std::out_of_range for an index at or past numberOfTouches().
     graphics::Point locationOfTouch(size_t index, const View* view) const;
+    // True while recognised but held back until a required recogniser fails.
+    bool isRecognitionPending() const { return pendingRecognition_; }
 
     // Fed by the window's touch delivery.
     virtual void touchesBegan(const TouchSet& touches, const Event& event);
@@ -87,6 +93,13 @@ protected:
     // and tells the window so it can cancel touches and fail other recognisers.
     void setState(GestureState state);
     const TouchSet& touches() const { return touches_; }
+    // True while the gesture waits with no finger down for touches to come
+    // (a tap recogniser between taps); it is not reset meanwhile.
+    virtual bool awaitsFurtherTouches() const { return false; }
+    // Converts a vector measured in window coordinates into a view's.
+    static graphics::Point windowVectorToView(graphics::Point vector, graphics::Point at, const View* view);
+    // And back: a vector in a view's coordinates into the window's.
+    static graphics::Point viewVectorToWindow(graphics::Point vector, const View* view);
     TouchSet touches_;
 
 private:
@@ -99,6 +112,12 @@ private:
     bool enabled_ = true;
     // A recognised state held back until the required recognisers fail.
     bool pendingRecognition_ = false;
+    GestureState pendingState_ = GestureState::Possible;
+    // Every touch received since the last reset: recognisers that shared a
+    // touch compete with each other.
+    TouchSet seenTouches_;
+    // Where the touches were when they last changed (window coordinates).
+    graphics::Point lastWindowLocation_;
 };
 
 }  // namespace ui

@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace ui {
 
@@ -47,7 +48,18 @@ public:
     // ---- touches ----------------------------------------------------------------
     // Delivers raw touches (from the host or a test's touch driver): hit
     // testing on Began, gesture recognisers first, then the responder chain.
+    // The caller keeps one Touch object per finger and updates its window
+    // location and timestamp; the window fills in the view, the window, the
+    // previous location, the phase and the tap count. A view's touch
+    // callbacks wait while a recogniser that delays them has not decided, and
+    // become touchesCancelled when a recogniser that cancels touches in its
+    // view recognises.
     void sendEvent(const Event& event, TouchPhase phase, const TouchSet& changed);
+    // Touches finger-down in this window.
+    size_t activeTouchCount() const;
+    // Taps in quick succession closer than this count up Touch::tapCount.
+    static constexpr double kMultipleTapInterval = 0.35;
+    static constexpr double kMultipleTapDistance = 45.0;
 
     // ---- compositing -------------------------------------------------------------
     void setNeedsComposite();
@@ -66,6 +78,25 @@ public:
     Responder* nextResponder() const override;
 
 private:
+    friend class GestureArena;
+    struct TouchRecord;
+    struct HeldPhase;
+
+    // A recogniser that cancels touches in its view recognised this touch.
+    void cancelTouchInViews(const Touch* touch);
+    // Delivers to views what recognisers no longer hold back, in every window.
+    static void flushAllHeldTouches();
+    void flushHeldTouches();
+    bool isHeld(const TouchRecord& record, TouchPhase phase) const;
+    TouchRecord* recordFor(const Touch* touch);
+
+    std::vector<std::unique_ptr<TouchRecord>> touchRecords_;
+    bool flushing_ = false;
+    bool flushAgain_ = false;
+    double lastTapTime_ = -1;
+    graphics::Point lastTapLocation_;
+    int lastTapCount_ = 0;
+
     std::shared_ptr<ViewController> rootViewController_;
     Responder* firstResponder_ = nullptr;
     double scale_ = 1.0;
