@@ -2,7 +2,7 @@
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GraphicsContext.h"
-#include "platform/graphics/Shadow.h"
+#include "platform/ui/DisplayList.h"
 #include "platform/ui/View.h"
 
 #include <QPainter>
@@ -159,10 +159,23 @@ void prepareForRendering(View& view, double scale) {
 
 // ---- compositing -----------------------------------------------------------------
 
+using detail::DisplayItem;
+
 struct Compositor::Frame {
     double time = 0;
-    // The part of the current painter's device still to be drawn, in its pixels.
+    detail::DisplayList list;
+    // Opacity of what is drawn now, within the group being recorded.
+    double opacity = 1;
+    // The part of the current group's device still to be drawn, in its pixels.
     QRectF deviceClip;
+
+    DisplayItem& add(DisplayItem::Kind kind, const QTransform& transform) {
+        DisplayItem& item = list.items.emplace_back();
+        item.kind = kind;
+        item.transform = transform;
+        item.opacity = opacity;
+        return item;
+    }
 };
 
 graphics::Image Compositor::render(View& view, double scale) {
@@ -196,20 +209,20 @@ void Compositor::render(View& view, QPainter& painter, double scale) {
 
     LayerState state = view.layer().presentationAt(frame.time);
     graphics::Rect b = state.bounds;
-    QTransform base = painter.transform();
+    const QTransform base = painter.transform();
     QTransform toDevice = QTransform::fromTranslate(-b.origin.x, -b.origin.y) * base;
+    recordTree(frame, view, state, base, toDevice);
+    dropUnusedImages();
 
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    drawTree(frame, view, state, base, toDevice, painter);
+    frame.list.playOffThread(painter);
     painter.restore();
-    painter.setTransform(base);
-    dropUnusedImages();
 }
 
-void Compositor::drawTree(Frame& frame, View& view, const LayerState& state, const QTransform& parentToDevice,
-                          const QTransform& toDevice, QPainter& painter) {
+void Compositor::recordTree(Frame& frame, View& view, const LayerState& state, const QTransform& parentToDevice,
+                            const QTransform& toDevice) {
     const double opacity = std::clamp(state.opacity, 0.0, 1.0);
     if (state.hidden || opacity <= 0) return;
 
@@ -225,17 +238,17 @@ void Compositor::drawTree(Frame& frame, View& view, const LayerState& state, con
         if (drawsAnything(*child)) ++parts;
     }
     if (shadow || (opacity < 1 && parts > 1)) {
-        drawGroup(frame, view, state, parentToDevice, toDevice, painter, opacity, shadow);
+        recordGroup(frame, view, state, parentToDevice, toDevice, opacity, shadow);
         return;
     }
-    const double before = painter.opacity();
-    painter.setOpacity(before * opacity);
-    drawLayer(frame, view, state, toDevice, painter);
-    painter.setOpacity(before);
+    const double before = frame.opacity;
+    frame.opacity = before * opacity;
+    recordLayer(frame, view, state, toDevice);
+    frame.opacity = before;
 }
 
-void Compositor::drawGroup(Frame& frame, View& view, const LayerState& state, const QTransform& parentToDevice,
-                           const QTransform& toDevice, QPainter& painter, double opacity, bool shadow) {
+void Compositor::recordGroup(Frame& frame, View& view, const LayerState& state, const QTransform& parentToDevice,
+                             const QTransform& toDevice, double opacity, bool shadow) {
     QRectF reach = frame.deviceClip;
     QPointF shadowOffset;
     double blur = 0;
@@ -250,51 +263,55 @@ void Compositor::drawGroup(Frame& frame, View& view, const LayerState& state, co
     QRect area = subtreeArea(view, state, toDevice, frame.time).intersected(reach).toAlignedRect();
     if (area.isEmpty() || area.width() > kMaxBufferSide || area.height() > kMaxBufferSide) return;
 
-    QImage buffer(area.size(), QImage::Format_ARGB32_Premultiplied);
-    buffer.fill(Qt::transparent);
-    {
-        QPainter group(&buffer);
-        group.setRenderHints(painter.renderHints());
-        QRectF savedClip = frame.deviceClip;
-        frame.deviceClip = QRectF(0, 0, area.width(), area.height());
-        drawLayer(frame, view, state, toDevice * QTransform::fromTranslate(-area.x(), -area.y()), group);
-        frame.deviceClip = savedClip;
+    DisplayItem& group = frame.add(DisplayItem::Kind::BeginGroup, QTransform());
+    group.opacity = frame.opacity * opacity;
+    group.area = area;
+    group.shadow = shadow;
+    if (shadow) {
+        group.shadowColor = state.shadowColor.toQColor();
+        group.shadowOpacity = std::min(1.0, state.shadowOpacity);
+        group.shadowBlur = blur;
+        group.shadowOffset = shadowOffset;
     }
 
-    painter.save();
-    painter.resetTransform();
-    const double before = painter.opacity();
-    if (shadow) {
-        QImage shadowImage = graphics::detail::makeShadow(buffer, state.shadowColor.toQColor(), blur);
-        painter.setOpacity(before * opacity * std::min(1.0, state.shadowOpacity));
-        painter.drawImage(QPointF(area.topLeft()) + shadowOffset, shadowImage);
-    }
-    painter.setOpacity(before * opacity);
-    painter.drawImage(area.topLeft(), buffer);
-    painter.restore();
+    const double savedOpacity = frame.opacity;
+    const QRectF savedClip = frame.deviceClip;
+    frame.opacity = 1;
+    frame.deviceClip = QRectF(0, 0, area.width(), area.height());
+    recordLayer(frame, view, state, toDevice * QTransform::fromTranslate(-area.x(), -area.y()));
+    frame.opacity = savedOpacity;
+    frame.deviceClip = savedClip;
+    frame.add(DisplayItem::Kind::EndGroup, QTransform());
 }
 
-void Compositor::drawLayer(Frame& frame, View& view, const LayerState& state, const QTransform& toDevice,
-                           QPainter& painter) {
-    painter.setTransform(toDevice);
+void Compositor::recordLayer(Frame& frame, View& view, const LayerState& state, const QTransform& toDevice) {
     const bool rounded = state.cornerRadius > 0;
     if (state.backgroundColor && isVisibleColor(*state.backgroundColor)) {
-        QBrush brush = brushFor(*state.backgroundColor, state.bounds);
-        if (rounded) painter.fillPath(shapeOf(state), brush);
-        else painter.fillRect(toQRect(state.bounds), brush);
+        if (rounded) {
+            DisplayItem& fill = frame.add(DisplayItem::Kind::FillPath, toDevice);
+            fill.path = shapeOf(state);
+            fill.brush = brushFor(*state.backgroundColor, state.bounds);
+        } else {
+            DisplayItem& fill = frame.add(DisplayItem::Kind::FillRect, toDevice);
+            fill.rect = toQRect(state.bounds);
+            fill.brush = brushFor(*state.backgroundColor, state.bounds);
+        }
     }
 
     const bool hasChildren = !view.subviews().empty();
     if (view.layer().contents() || hasChildren) {
-        painter.save();
-        if (state.masksToBounds) {
-            if (rounded) painter.setClipPath(shapeOf(state), Qt::IntersectClip);
-            else painter.setClipRect(toQRect(state.bounds), Qt::IntersectClip);
+        const bool clips = state.masksToBounds;
+        if (clips) {
+            if (rounded) {
+                frame.add(DisplayItem::Kind::ClipPath, toDevice).path = shapeOf(state);
+            } else {
+                frame.add(DisplayItem::Kind::ClipRect, toDevice).rect = toQRect(state.bounds);
+            }
         }
-        drawContents(view, state, painter);
+        recordContents(frame, view, state, toDevice);
         if (hasChildren) {
             QRectF savedClip = frame.deviceClip;
-            if (state.masksToBounds) frame.deviceClip = frame.deviceClip.intersected(toDevice.mapRect(toQRect(state.bounds)));
+            if (clips) frame.deviceClip = frame.deviceClip.intersected(toDevice.mapRect(toQRect(state.bounds)));
             for (const ViewPtr& child : view.subviews()) {
                 if (!drawsAnything(*child)) continue;
                 LayerState childState = child->layer().presentationAt(frame.time);
@@ -304,32 +321,33 @@ void Compositor::drawLayer(Frame& frame, View& view, const LayerState& state, co
                 if (childState.masksToBounds && childState.shadowOpacity <= 0 &&
                     !childToDevice.mapRect(toQRect(childState.bounds)).intersects(frame.deviceClip))
                     continue;
-                drawTree(frame, *child, childState, toDevice, childToDevice, painter);
+                recordTree(frame, *child, childState, toDevice, childToDevice);
             }
             frame.deviceClip = savedClip;
         }
-        painter.restore();
+        if (clips) frame.add(DisplayItem::Kind::Restore, QTransform());
     }
 
     if (state.borderWidth > 0 && isVisibleColor(state.borderColor)) {
-        painter.setTransform(toDevice);
         // The border lies inside the bounds, over the contents and sublayers.
         double width = std::min({state.borderWidth, state.bounds.size.width / 2, state.bounds.size.height / 2});
         if (width > 0) {
-            QPen pen(brushFor(state.borderColor, state.bounds), width);
-            pen.setJoinStyle(Qt::MiterJoin);
-            painter.strokePath(shapeOf(state, width / 2), pen);
+            DisplayItem& border = frame.add(DisplayItem::Kind::StrokePath, toDevice);
+            border.path = shapeOf(state, width / 2);
+            border.pen = QPen(brushFor(state.borderColor, state.bounds), width);
+            border.pen.setJoinStyle(Qt::MiterJoin);
         }
     }
 }
 
-void Compositor::drawContents(View& view, const LayerState& state, QPainter& painter) {
+void Compositor::recordContents(Frame& frame, View& view, const LayerState& state, const QTransform& toDevice) {
     const auto& contents = view.layer().contents();
     if (!contents || contents->isNull()) return;
     QRectF target = contentRect(view.contentMode(), state.bounds, contents->size());
     if (target.isEmpty()) return;
-    const QImage& bitmap = drawable(*contents);
-    painter.drawImage(target, bitmap, QRectF(0, 0, bitmap.width(), bitmap.height()));
+    DisplayItem& image = frame.add(DisplayItem::Kind::DrawImage, toDevice);
+    image.rect = target;
+    image.image = drawable(*contents);
 }
 
 const QImage& Compositor::drawable(const graphics::Image& image) {

@@ -51,13 +51,12 @@ public:
 
 private:
     struct Frame;
-    void drawTree(Frame& frame, View& view, const LayerState& state, const QTransform& parentToDevice,
-                  const QTransform& toDevice, QPainter& painter);
-    void drawGroup(Frame& frame, View& view, const LayerState& state, const QTransform& parentToDevice,
-                   const QTransform& toDevice, QPainter& painter, double opacity, bool shadow);
-    void drawLayer(Frame& frame, View& view, const LayerState& state, const QTransform& toDevice,
-                   QPainter& painter);
-    void drawContents(View& view, const LayerState& state, QPainter& painter);
+    void recordTree(Frame& frame, View& view, const LayerState& state, const QTransform& parentToDevice,
+                    const QTransform& toDevice);
+    void recordGroup(Frame& frame, View& view, const LayerState& state, const QTransform& parentToDevice,
+                     const QTransform& toDevice, double opacity, bool shadow);
+    void recordLayer(Frame& frame, View& view, const LayerState& state, const QTransform& toDevice);
+    void recordContents(Frame& frame, View& view, const LayerState& state, const QTransform& toDevice);
     // Contents in a form QPainter draws fast (premultiplied, upright),
     // converted once per image and kept while the image is in use.
     const QImage& drawable(const graphics::Image& image);

@@ -161,6 +161,26 @@ print(size[0], size[1])
     EXPECT_EQ(check.output, "200 200\n");
 }
 
+TEST(RenderTest, NestedGroupsBlendEachAsAWhole) {
+    testsupport::VirtualClockScope clock;
+    auto root = ui::makeView(Rect(0, 0, 60, 60));
+    root->setBackgroundColor(Color::white());
+    // Three half-transparent groups inside each other, each with a background
+    // and an opaque child covering it.
+    auto outer = addView(*root, Rect(0, 0, 60, 60), Color::red());
+    auto middle = addView(*outer, Rect(0, 0, 60, 60), Color::blue());
+    auto inner = addView(*middle, Rect(0, 0, 60, 60), Color::black());
+    addView(*inner, Rect(0, 0, 60, 60), Color::green());
+    addView(*inner, Rect(30, 0, 30, 60), Color::green());
+    for (const ViewPtr& group : {outer, middle, inner}) group->setAlpha(0.5);
+
+    Image image = ui::renderView(*root);
+    // inner: green; middle: blue with green at half = (0, .5, .5); outer: red
+    // with that at half = (.5, .25, .25); over white at half = (.75, .625, .625).
+    EXPECT_TRUE(pixelIs(image, 10, 30, RGBA{191, 159, 159, 255}, 2));
+    EXPECT_TRUE(pixelIs(image, 45, 30, RGBA{191, 159, 159, 255}, 2));
+}
+
 TEST(RenderTest, ContentsFollowTheContentMode) {
     testsupport::VirtualClockScope clock;
     auto view = ui::makeView(Rect(0, 0, 100, 100));

@@ -1,0 +1,65 @@
+#pragma once
+
+// What the compositor draws for one frame, as plain drawing commands in
+// device coordinates. The view tree is read on the main thread to record
+// them; playing them back needs nothing of the tree, so it can happen on a
+// worker thread where Qt's raster engine does not split each fill across
+// threads (which costs more than it gains for many small layers).
+
+#include <QBrush>
+#include <QColor>
+#include <QImage>
+#include <QPainterPath>
+#include <QPen>
+#include <QRect>
+#include <QTransform>
+
+#include <vector>
+
+class QPainter;
+
+namespace ui::detail {
+
+struct DisplayItem {
+    enum class Kind {
+        FillRect,
+        FillPath,
+        StrokePath,
+        DrawImage,
+        ClipRect,   // narrows the clip until the matching Restore
+        ClipPath,
+        Restore,
+        BeginGroup, // drawing goes to a buffer of `area` until EndGroup
+        EndGroup,
+    };
+    Kind kind = Kind::FillRect;
+    QTransform transform;
+    double opacity = 1;  // for drawing: within the group being drawn; for groups: of the whole group
+    QRectF rect;         // fill and clip rectangle, image target
+    QPainterPath path;
+    QBrush brush;
+    QPen pen;
+    QImage image;
+    // Groups: the buffer's place in the enclosing device, and a shadow cast
+    // by the group's coverage.
+    QRect area;
+    bool shadow = false;
+    QColor shadowColor;
+    double shadowOpacity = 0;
+    double shadowBlur = 0;
+    QPointF shadowOffset;
+};
+
+class DisplayList {
+public:
+    std::vector<DisplayItem> items;
+
+    // Plays the commands through a painter whose transform is the identity
+    // on its device. Render hints are the painter's.
+    void play(QPainter& painter) const;
+    // Plays them on a thread of Qt's pool while the caller waits (see the
+    // top of this file); inline when that is not possible or not useful.
+    void playOffThread(QPainter& painter) const;
+};
+
+}  // namespace ui::detail
