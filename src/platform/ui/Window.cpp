@@ -50,7 +50,9 @@ Window::~Window() {
     auto& windows = liveWindows();
     windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
     if (gKeyWindow == this) gKeyWindow = nullptr;
-    // Touches may keep views of this tree alive; they end with the window.
+    // Touches may keep views of this tree alive; they end with the window,
+    // and recognisers still holding them must not reach back to it.
+    for (auto& record : touchRecords_) record->touch->window = nullptr;
     touchRecords_.clear();
 }
 
@@ -137,6 +139,9 @@ Window::TouchRecord* Window::recordFor(const Touch* touch) {
 void Window::sendEvent(const Event& event, TouchPhase phase, const TouchSet& changed) {
     GestureArena::Batch batch;
     GestureArena& arena = GestureArena::shared();
+
+    // The screen shows laid-out views; hit testing must see the same places.
+    if (phase == TouchPhase::Began) layoutIfNeeded();
 
     TouchSet known;
     for (const TouchPtr& touch : changed) {

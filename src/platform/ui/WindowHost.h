@@ -1,0 +1,52 @@
+#pragma once
+
+// Shows a view tree's window in a real Qt window (Qt Gui only: QWindow and
+// QBackingStore) and feeds it input.
+//
+// The tree keeps its own point size (the window's bounds, 1024 × 768 by
+// default); the Qt window starts at that size and, when resized, shows the
+// tree scaled to fit, centred on black. The host repaints when the tree asks
+// for a composite, and every 1/60 s on the run loop while animations run.
+// Mouse presses, drags and releases become one finger, touch screens give
+// one finger per touch point, keys go to the first responder, and closing
+// the Qt window runs the application's terminate path.
+//
+// Main thread only; needs a QGuiApplication.
+
+#include "platform/graphics/Geometry.h"
+
+#include <QPointF>
+
+#include <memory>
+
+class QWindow;
+
+namespace ui {
+
+class Window;
+
+class WindowHost {
+public:
+    explicit WindowHost(std::shared_ptr<Window> window);
+    ~WindowHost();
+    WindowHost(const WindowHost&) = delete;
+    WindowHost& operator=(const WindowHost&) = delete;
+
+    void show();
+    QWindow* qWindow() const;
+    Window& window() const;
+
+    // Where a position in the Qt window (device-independent pixels) lies in
+    // the tree's window coordinates (points).
+    graphics::Point pointFromWindowPosition(QPointF position) const;
+
+    // Composites the tree into the backing store and shows it now (Qt's
+    // expose and update events do the same).
+    void paintNow();
+
+private:
+    class HostWindow;
+    std::unique_ptr<HostWindow> host_;
+};
+
+}  // namespace ui

@@ -1,0 +1,210 @@
+// The Qt window host under the offscreen platform: what its backing store
+// shows, and mouse, key and close events turned into the tree's input.
+
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/GuiApplication.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/GestureArena.h"
+#include "platform/ui/PanGestureRecognizer.h"
+#include "platform/ui/TapGestureRecognizer.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/WindowHost.h"
+#include "support/Process.h"
+#include "support/VirtualClock.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QScreen>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using graphics::Point;
+using graphics::Rect;
+
+namespace {
+
+class KeyField : public ui::View {
+public:
+    using View::View;
+    std::vector<std::string> log;
+    bool canBecomeFirstResponder() const override { return true; }
+    bool insertText(const std::string& text) override {
+        log.push_back(text);
+        return true;
+    }
+    bool keyPressed(ui::Key key) override {
+        log.push_back(key == ui::Key::Return ? "<return>" : key == ui::Key::Backspace ? "<backspace>" : "<key>");
+        return true;
+    }
+};
+
+class WindowHostTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { graphics::ensureGuiApplication(); }
+
+    void SetUp() override {
+        window->setBackgroundColor(graphics::Color::rgb(0.1, 0.2, 0.3));
+        auto panel = ui::makeView(Rect(20, 30, 120, 80));
+        panel->setBackgroundColor(graphics::Color::rgb(1, 0.5, 0));
+        panel->layer().setCornerRadius(12);
+        panel->setClipsToBounds(true);
+        auto inner = ui::makeView(Rect(60, 40, 100, 50));
+        inner->setBackgroundColor(graphics::Color::rgb(0, 0.8, 0.2));
+        inner->setAlpha(0.5);
+        panel->addSubview(inner);
+        window->addSubview(panel);
+        target = ui::makeView<KeyField>(Rect(200, 120, 80, 60));
+        target->setBackgroundColor(graphics::Color::rgb(0.9, 0.9, 0.9));
+        window->addSubview(target);
+        host = std::make_unique<ui::WindowHost>(window);
+        host->show();
+        QCoreApplication::processEvents();
+    }
+
+    void TearDown() override {
+        host.reset();
+        QCoreApplication::processEvents();
+        ui::GestureArena::shared().resetForTesting();
+    }
+
+    // What the offscreen platform holds in the window's backing store.
+    QImage grab() {
+        QWindow* w = host->qWindow();
+        return w->screen()->grabWindow(w->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    }
+
+    void mouse(QEvent::Type type, QPointF at) {
+        QMouseEvent event(type, at, host->qWindow()->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QGuiApplication::sendEvent(host->qWindow(), &event);
+    }
+
+    void key(int qtKey, const QString& text = {}) {
+        QKeyEvent event(QEvent::KeyPress, qtKey, Qt::NoModifier, text);
+        QGuiApplication::sendEvent(host->qWindow(), &event);
+    }
+
+    testsupport::VirtualClockScope clock{5};
+    std::shared_ptr<ui::Window> window = std::make_shared<ui::Window>(Rect(0, 0, 320, 240));
+    std::shared_ptr<KeyField> target;
+    std::unique_ptr<ui::WindowHost> host;
+};
+
+TEST_F(WindowHostTest, BackingStoreEqualsTheTreesOwnRender) {
+    host->paintNow();
+    QImage shown = grab();
+    QImage own = window->renderImage().bitmap().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shown.size(), QSize(320, 240));
+    ASSERT_EQ(own.size(), shown.size());
+    shown.save(QString::fromStdString(testsupport::artifactsDirectory() + "/window-host.png"));
+    int different = 0;
+    for (int y = 0; y < own.height(); ++y) {
+        for (int x = 0; x < own.width(); ++x) {
+            if (own.pixel(x, y) != shown.pixel(x, y)) ++different;
+        }
+    }
+    EXPECT_EQ(different, 0);
+    // And it is the picture itself, not an empty store: the panel's orange.
+    EXPECT_EQ(shown.pixel(25, 70), qRgb(255, 128, 0));
+}
+
+TEST_F(WindowHostTest, ALargerWindowShowsTheTreeScaledAndCentred) {
+    host->qWindow()->resize(640, 600);  // twice the width; 120 spare rows
+    QCoreApplication::processEvents();
+    host->paintNow();
+    QImage shown = grab();
+    ASSERT_EQ(shown.size(), QSize(640, 600));
+    EXPECT_EQ(shown.pixel(10, 10), qRgb(0, 0, 0)) << "letterbox band not black";
+    EXPECT_EQ(shown.pixel(2 * 25, 60 + 2 * 70), qRgb(255, 128, 0));
+    Point p = host->pointFromWindowPosition(QPointF(2 * 210, 60 + 2 * 130));
+    EXPECT_DOUBLE_EQ(p.x, 210);
+    EXPECT_DOUBLE_EQ(p.y, 130);
+}
+
+TEST_F(WindowHostTest, MousePressAndReleaseIsATapOnTheViewUnderIt) {
+    Point tappedAt{-1, -1};
+    int taps = 0;
+    auto tap = std::make_shared<ui::TapGestureRecognizer>([&](ui::GestureRecognizer& r) {
+        ++taps;
+        tappedAt = r.locationInView(target.get());
+    });
+    target->addGestureRecognizer(tap);
+    mouse(QEvent::MouseButtonPress, QPointF(230, 150));
+    mouse(QEvent::MouseButtonRelease, QPointF(230, 150));
+    EXPECT_EQ(taps, 1);
+    EXPECT_DOUBLE_EQ(tappedAt.x, 30);
+    EXPECT_DOUBLE_EQ(tappedAt.y, 30);
+    // A click beside the view is not its tap.
+    mouse(QEvent::MouseButtonPress, QPointF(10, 10));
+    mouse(QEvent::MouseButtonRelease, QPointF(10, 10));
+    EXPECT_EQ(taps, 1);
+    EXPECT_EQ(window->activeTouchCount(), 0u);
+}
+
+TEST_F(WindowHostTest, MouseDragIsAPan) {
+    auto pan = std::make_shared<ui::PanGestureRecognizer>();
+    Point translation;
+    std::vector<ui::GestureState> states;
+    pan->addTarget([&](ui::GestureRecognizer&) {
+        states.push_back(pan->state());
+        translation = pan->translationInView(window.get());
+    });
+    target->addGestureRecognizer(pan);
+    mouse(QEvent::MouseButtonPress, QPointF(210, 130));
+    for (int i = 1; i <= 5; ++i) {
+        foundation::RunLoop::main().advance(1.0 / 60);
+        mouse(QEvent::MouseMove, QPointF(210 + 10 * i, 130));
+    }
+    mouse(QEvent::MouseButtonRelease, QPointF(260, 130));
+    ASSERT_FALSE(states.empty());
+    EXPECT_EQ(states.front(), ui::GestureState::Began);
+    EXPECT_EQ(states.back(), ui::GestureState::Ended);
+    EXPECT_DOUBLE_EQ(translation.x, 50);
+}
+
+TEST_F(WindowHostTest, KeysReachTheFirstResponder) {
+    key(Qt::Key_A, "a");  // nobody listens yet
+    ASSERT_TRUE(target->becomeFirstResponder());
+    key(Qt::Key_B, "b");
+    key(Qt::Key_Return, "\r");
+    key(Qt::Key_Backspace, "\b");
+    key(Qt::Key_F1);  // no text, no key of ours
+    EXPECT_EQ(target->log, (std::vector<std::string>{"b", "<return>", "<backspace>"}));
+}
+
+TEST_F(WindowHostTest, ChangesRepaintTheWindow) {
+    host->paintNow();
+    EXPECT_FALSE(window->needsComposite());
+    target->setBackgroundColor(graphics::Color::rgb(0, 0, 1));
+    EXPECT_TRUE(window->needsComposite());
+    QCoreApplication::processEvents();  // the posted update paints
+    EXPECT_FALSE(window->needsComposite());
+    EXPECT_EQ(grab().pixel(240, 150), qRgb(0, 0, 255));
+}
+
+TEST_F(WindowHostTest, ClosingTheWindowTerminatesTheApplication) {
+    struct Recorder : ui::ApplicationDelegate {
+        int terminated = 0;
+        void applicationWillTerminate(ui::Application&) override { ++terminated; }
+    };
+    auto delegate = std::make_shared<Recorder>();
+    ui::Application& app = ui::Application::shared();
+    app.resetForTesting();
+    int exits = 0;
+    app.launch(delegate);
+    app.setExitHandler([&] { ++exits; });
+    host->qWindow()->close();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(delegate->terminated, 1);
+    EXPECT_EQ(exits, 1);
+    app.resetForTesting();
+}
+
+}  // namespace
