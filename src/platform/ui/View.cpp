@@ -198,8 +198,15 @@ Window* View::window() const {
 
 void View::notifyWindowChange(Window* from, Window* to, bool before) {
     if (from == to) return;
-    if (before) willMoveToWindow(to);
-    else didMoveToWindow();
+    // A controller's root view tells its controller, so views added or removed
+    // by hand still give the controller its appearance callbacks.
+    if (before) {
+        if (viewController_) viewController_->viewWillMoveToWindow(from, to);
+        willMoveToWindow(to);
+    } else {
+        didMoveToWindow();
+        if (viewController_) viewController_->viewDidMoveToWindow();
+    }
     // Copy: a callback may change the subviews.
     std::vector<ViewPtr> children = subviews_;
     for (const ViewPtr& child : children) child->notifyWindowChange(from, to, before);
@@ -324,7 +331,10 @@ void View::setNeedsLayout() {
 void View::layoutIfNeeded() {
     if (needsLayout_) {
         needsLayout_ = false;
+        // A controller's root view lets its controller take part in layout.
+        if (viewController_) viewController_->viewWillLayoutSubviews();
         layoutSubviews();
+        if (viewController_) viewController_->viewDidLayoutSubviews();
     }
     std::vector<ViewPtr> children = subviews_;
     for (const ViewPtr& child : children) child->layoutIfNeeded();

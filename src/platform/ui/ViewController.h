@@ -24,8 +24,10 @@
 
 namespace ui {
 
+class BarButtonItem;
 class NavigationController;
 class NavigationItem;
+class Window;
 
 enum class ModalPresentationStyle { FullScreen, PageSheet, FormSheet, CurrentContext, OverFullScreen };
 enum class ModalTransitionStyle { CoverVertical, FlipHorizontal, CrossDissolve };
@@ -81,6 +83,10 @@ public:
     const std::vector<std::shared_ptr<ViewController>>& childViewControllers() const { return children_; }
     NavigationController* navigationController() const;
     NavigationItem& navigationItem();
+    // The items a navigation controller shows in its toolbar while this
+    // controller is on top.
+    const std::vector<std::shared_ptr<BarButtonItem>>& toolbarItems() const { return toolbarItems_; }
+    void setToolbarItems(std::vector<std::shared_ptr<BarButtonItem>> items, bool animated = false);
 
     // ---- modal presentation ------------------------------------------------------
     ModalPresentationStyle modalPresentationStyle = ModalPresentationStyle::FullScreen;
@@ -93,8 +99,10 @@ public:
     // Dismisses what this controller presents, or, when it presents nothing,
     // this controller from its presenter.
     void dismissViewController(bool animated, std::function<void()> completion = {});
-    ViewController* presentedViewController() const { return presented_.get(); }
-    ViewController* presentingViewController() const { return presenting_; }
+    // A child answers for the top of its parent chain, which presents on its
+    // behalf (as the platform does).
+    ViewController* presentedViewController() const;
+    ViewController* presentingViewController() const;
     bool isBeingPresented() const { return beingPresented_; }
     bool isBeingDismissed() const { return beingDismissed_; }
 
@@ -119,7 +127,19 @@ public:
 private:
     enum class Appearance { Disappeared, Appearing, Appeared, Disappearing };
     friend class Window;
+    friend class View;
     friend class NavigationController;
+
+    // Called by the controller's view as it enters or leaves a window, so a
+    // view added or removed by hand still gets its appearance callbacks.
+    void viewWillMoveToWindow(Window* from, Window* to);
+    void viewDidMoveToWindow();
+    // The top of the parent chain.
+    ViewController* containmentRoot();
+    static std::vector<ViewController*> visibleChain(ViewController* base, ViewController* last);
+    void dismissPresentedChain(bool animated, std::function<void()> completion);
+    void finishPresentation(std::shared_ptr<ViewController> presented, std::vector<ViewController*> covered,
+                            std::function<void()> completion);
 
     std::string nibName_;
     ViewPtr view_;
@@ -133,6 +153,14 @@ private:
     bool beingDismissed_ = false;
     // The view that holds a presented controller's view (dimming backdrop for sheets).
     ViewPtr presentationContainer_;
+    // The presented view's frame inside the container (moved by the transition).
+    ViewPtr presentationWrapper_;
+    // Whether this controller's presentation hides what lies below it.
+    bool presentationCovers_ = false;
+    bool appearanceAnimated_ = false;
+    bool appearanceFromWindow_ = false;
+    bool loadingView_ = false;
+    std::vector<std::shared_ptr<BarButtonItem>> toolbarItems_;
 };
 
 }  // namespace ui

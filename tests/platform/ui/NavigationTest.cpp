@@ -1,0 +1,293 @@
+// Navigation stacks, the navigation bar and its items, toolbars and bar
+// button items.
+
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/GuiApplication.h"
+#include "platform/ui/BarButtonItem.h"
+#include "platform/ui/Device.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/Toolbar.h"
+#include "platform/ui/Window.h"
+#include "support/TouchDriver.h"
+#include "support/VirtualClock.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using graphics::Rect;
+using ui::BarButtonItem;
+using ui::BarButtonItemStyle;
+using ui::BarButtonSystemItem;
+using ui::NavigationController;
+using ui::ViewController;
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+class Screen : public ViewController {
+public:
+    Screen(std::string name, Log& log) : name_(std::move(name)), log_(log) { title = name_; }
+    void viewWillAppear(bool) override { log_.push_back(name_ + ":willAppear"); }
+    void viewDidAppear(bool) override { log_.push_back(name_ + ":didAppear"); }
+    void viewWillDisappear(bool) override { log_.push_back(name_ + ":willDisappear"); }
+    void viewDidDisappear(bool) override { log_.push_back(name_ + ":didDisappear"); }
+    void didMoveToParentViewController(ViewController* parent) override {
+        log_.push_back(name_ + (parent ? ":didMoveIn" : ":didMoveOut"));
+    }
+
+private:
+    std::string name_;
+    Log& log_;
+};
+
+class NavigationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        graphics::ensureGuiApplication();
+        ui::Device::current().resetForTesting();
+        window = std::make_shared<ui::Window>(Rect(0, 0, 1024, 768));
+        window->makeKeyAndVisible();
+        first = make("first");
+        nav = std::make_shared<NavigationController>(first);
+        window->setRootViewController(nav);
+        log.clear();
+    }
+    void TearDown() override { foundation::RunLoop::main().runUntilIdle(); }
+
+    std::shared_ptr<Screen> make(const std::string& name) { return std::make_shared<Screen>(name, log); }
+    Log take() {
+        Log events;
+        events.swap(log);
+        return events;
+    }
+    void advance(double seconds) { foundation::RunLoop::main().advance(seconds); }
+    Rect inWindow(ui::View* view) { return view->convertRectToView(view->bounds(), nullptr); }
+
+    testsupport::VirtualClockScope clock;
+    Log log;
+    std::shared_ptr<ui::Window> window;
+    std::shared_ptr<Screen> first;
+    std::shared_ptr<NavigationController> nav;
+};
+
+TEST_F(NavigationTest, RootScreenFillsTheAreaBelowTheBar) {
+    EXPECT_EQ(nav->topViewController(), first.get());
+    EXPECT_EQ(first->navigationController(), nav.get());
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_EQ(inWindow(first->view()), Rect(0, 44, 1024, 724));
+    EXPECT_EQ(inWindow(&nav->navigationBar()), Rect(0, 0, 1024, 44));
+    EXPECT_EQ(nav->navigationBar().shownTitle(), "first");
+    EXPECT_EQ(nav->navigationBar().backButtonView(), nullptr);
+}
+
+TEST_F(NavigationTest, PushWithoutAnimationSwapsScreensInOrder) {
+    auto second = make("second");
+    nav->pushViewController(second, false);
+    EXPECT_EQ(take(), (Log{"first:willDisappear", "second:willAppear", "second:didMoveIn", "first:didDisappear",
+                           "second:didAppear"}));
+    ASSERT_EQ(nav->viewControllers().size(), 2u);
+    EXPECT_EQ(nav->topViewController(), second.get());
+    EXPECT_EQ(first->view()->superview(), nullptr);
+    EXPECT_EQ(inWindow(second->view()), Rect(0, 44, 1024, 724));
+    EXPECT_EQ(nav->navigationBar().shownTitle(), "second");
+    EXPECT_NE(nav->navigationBar().backButtonView(), nullptr);
+}
+
+TEST_F(NavigationTest, AnimatedPushSlidesInAndEndsOnTheClock) {
+    auto second = make("second");
+    nav->pushViewController(second, true);
+    EXPECT_EQ(take(), (Log{"first:willDisappear", "second:willAppear"}));
+    advance(0.17);
+    // Both screens are on screen while the new one slides over from the right.
+    EXPECT_EQ(first->view()->superview(), nav->view());
+    double x = second->view()->layer().presentation().transform.toAffine().tx;
+    EXPECT_GT(x, 0);
+    EXPECT_LT(x, 1024);
+    EXPECT_TRUE(take().empty());
+    advance(0.2);
+    EXPECT_EQ(take(), (Log{"second:didMoveIn", "first:didDisappear", "second:didAppear"}));
+    EXPECT_EQ(first->view()->superview(), nullptr);
+    EXPECT_EQ(inWindow(second->view()), Rect(0, 44, 1024, 724));
+}
+
+TEST_F(NavigationTest, BackButtonPopsAndThePoppedScreenLeavesTheStack) {
+    auto second = make("second");
+    nav->pushViewController(second, false);
+    take();
+    auto* back = dynamic_cast<ui::detail::TextButtonView*>(nav->navigationBar().backButtonView());
+    ASSERT_NE(back, nullptr);
+    EXPECT_NE(back->title.find("first"), std::string::npos);
+    back->sendTap();
+    EXPECT_EQ(take(), (Log{"second:willDisappear", "first:willAppear"}));
+    advance(0.36);
+    EXPECT_EQ(take(), (Log{"second:didMoveOut", "second:didDisappear", "first:didAppear"}));
+    EXPECT_EQ(nav->viewControllers().size(), 1u);
+    EXPECT_EQ(second->parentViewController(), nullptr);
+    EXPECT_EQ(second->navigationController(), nullptr);
+    EXPECT_EQ(nav->navigationBar().shownTitle(), "first");
+}
+
+TEST_F(NavigationTest, BackButtonAnswersARealTap) {
+    auto second = make("second");
+    nav->pushViewController(second, false);
+    window->layoutIfNeeded();
+    ui::View* back = nav->navigationBar().backButtonView();
+    ASSERT_NE(back, nullptr);
+    Rect frame = inWindow(back);
+    testsupport::TouchDriver fingers(*window);
+    fingers.tap({frame.midX(), frame.midY()});
+    advance(0.4);
+    EXPECT_EQ(nav->topViewController(), first.get());
+}
+
+TEST_F(NavigationTest, PopOfTheRootDoesNothing) {
+    EXPECT_EQ(nav->popViewController(false), nullptr);
+    EXPECT_EQ(nav->viewControllers().size(), 1u);
+    EXPECT_TRUE(take().empty());
+}
+
+TEST_F(NavigationTest, PushDuringAPushWaitsItsTurn) {
+    auto second = make("second");
+    auto third = make("third");
+    nav->pushViewController(second, true);
+    nav->pushViewController(third, true);
+    advance(0.36);
+    EXPECT_EQ(nav->topViewController(), third.get());
+    advance(0.36);
+    ASSERT_EQ(nav->viewControllers().size(), 3u);
+    EXPECT_EQ(nav->viewControllers()[1].get(), second.get());
+    EXPECT_EQ(nav->viewControllers()[2].get(), third.get());
+    EXPECT_TRUE(third->isVisible());
+    EXPECT_FALSE(second->isVisible());
+    EXPECT_EQ(second->view()->superview(), nullptr);
+}
+
+TEST_F(NavigationTest, PopToRootSkipsTheScreensBetween) {
+    auto second = make("second");
+    auto third = make("third");
+    nav->pushViewController(second, false);
+    nav->pushViewController(third, false);
+    take();
+    auto popped = nav->popToRootViewController(false);
+    ASSERT_EQ(popped.size(), 2u);
+    EXPECT_EQ(popped[0].get(), second.get());
+    EXPECT_EQ(popped[1].get(), third.get());
+    // The screen in between was never shown, so it only leaves the stack.
+    EXPECT_EQ(take(), (Log{"second:didMoveOut", "third:willDisappear", "first:willAppear", "third:didMoveOut",
+                           "third:didDisappear", "first:didAppear"}));
+    EXPECT_EQ(nav->viewControllers().size(), 1u);
+}
+
+TEST_F(NavigationTest, BarItemsTakeTheirSidesAndRunTheirActions) {
+    int taps = 0;
+    auto done = std::make_shared<BarButtonItem>(BarButtonSystemItem::Done, [&](BarButtonItem&) { ++taps; });
+    auto cancel = std::make_shared<BarButtonItem>(BarButtonSystemItem::Cancel, nullptr);
+    first->navigationItem().setRightBarButtonItem(done);
+    first->navigationItem().setLeftBarButtonItem(cancel);
+    ASSERT_NE(done->view(), nullptr);
+    ASSERT_NE(cancel->view(), nullptr);
+    window->layoutIfNeeded();
+    EXPECT_EQ(done->view()->superview(), &nav->navigationBar());
+    Rect right = inWindow(done->view());
+    Rect left = inWindow(cancel->view());
+    EXPECT_DOUBLE_EQ(right.maxX(), 1024 - 8);
+    EXPECT_DOUBLE_EQ(left.minX(), 8);
+    EXPECT_EQ(done->style(), BarButtonItemStyle::Done);
+    EXPECT_EQ(done->title(), "Done");
+
+    testsupport::TouchDriver fingers(*window);
+    fingers.tap({right.midX(), right.midY()});
+    EXPECT_EQ(taps, 1);
+    done->setEnabled(false);
+    fingers.tap({right.midX(), right.midY()});
+    EXPECT_EQ(taps, 1);
+
+    // A left item takes the back button's place.
+    auto second = make("second");
+    second->navigationItem().setLeftBarButtonItem(cancel);
+    nav->pushViewController(second, false);
+    EXPECT_EQ(nav->navigationBar().backButtonView(), nullptr);
+    EXPECT_EQ(cancel->view()->superview(), &nav->navigationBar());
+}
+
+TEST_F(NavigationTest, ItemChangesShowAtOnce) {
+    auto item = std::make_shared<BarButtonItem>("Edit", BarButtonItemStyle::Bordered, nullptr);
+    first->navigationItem().setRightBarButtonItem(item);
+    item->setTitle("Finish");
+    auto* button = dynamic_cast<ui::detail::TextButtonView*>(item->view());
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->title, "Finish");
+    first->navigationItem().setTitle("Renamed");
+    EXPECT_EQ(nav->navigationBar().shownTitle(), "Renamed");
+    first->navigationItem().setRightBarButtonItem(nullptr);
+    EXPECT_EQ(item->view(), nullptr);
+}
+
+TEST_F(NavigationTest, HiddenBackButtonAndCustomBackTitle) {
+    first->navigationItem().setBackBarButtonItem(
+        std::make_shared<BarButtonItem>("Projects", BarButtonItemStyle::Plain, nullptr));
+    auto second = make("second");
+    nav->pushViewController(second, false);
+    auto* back = dynamic_cast<ui::detail::TextButtonView*>(nav->navigationBar().backButtonView());
+    ASSERT_NE(back, nullptr);
+    EXPECT_NE(back->title.find("Projects"), std::string::npos);
+    second->navigationItem().setHidesBackButton(true);
+    EXPECT_EQ(nav->navigationBar().backButtonView(), nullptr);
+}
+
+TEST_F(NavigationTest, ToolbarShowsTheTopScreensItemsAndShrinksTheContent) {
+    auto a = std::make_shared<BarButtonItem>(BarButtonSystemItem::Add, nullptr);
+    auto flexible = std::make_shared<BarButtonItem>(BarButtonSystemItem::FlexibleSpace, nullptr);
+    auto b = std::make_shared<BarButtonItem>(BarButtonSystemItem::Trash, nullptr);
+    first->setToolbarItems({a, flexible, b});
+    nav->setToolbarHidden(false);
+    window->layoutIfNeeded();
+    EXPECT_EQ(inWindow(first->view()), Rect(0, 44, 1024, 680));
+    EXPECT_EQ(inWindow(&nav->toolbar()), Rect(0, 724, 1024, 44));
+    EXPECT_EQ(nav->toolbar().items().size(), 3u);
+    EXPECT_DOUBLE_EQ(inWindow(a->view()).minX(), 12);
+    EXPECT_DOUBLE_EQ(inWindow(b->view()).maxX(), 1024 - 12);
+
+    auto second = make("second");
+    nav->pushViewController(second, false);
+    EXPECT_TRUE(nav->toolbar().items().empty());
+    EXPECT_EQ(a->view(), nullptr);
+    nav->setNavigationBarHidden(true);
+    window->layoutIfNeeded();
+    EXPECT_EQ(inWindow(second->view()), Rect(0, 0, 1024, 724));
+}
+
+TEST_F(NavigationTest, ToolbarSharesSpareRoomBetweenFlexibleSpaces) {
+    ui::Toolbar bar(Rect(0, 0, 400, 44));
+    auto fixed = std::make_shared<BarButtonItem>(BarButtonSystemItem::FixedSpace, nullptr);
+    fixed->setWidth(50);
+    auto flex1 = std::make_shared<BarButtonItem>(BarButtonSystemItem::FlexibleSpace, nullptr);
+    auto flex2 = std::make_shared<BarButtonItem>(BarButtonSystemItem::FlexibleSpace, nullptr);
+    auto custom = std::make_shared<BarButtonItem>(ui::makeView(Rect(0, 0, 100, 20)));
+    bar.setItems({fixed, flex1, custom, flex2});
+    bar.layoutIfNeeded();
+    // 400 - 2 × 12 margins - 3 × 8 spacing - 50 - 100 = 202, shared by two.
+    EXPECT_DOUBLE_EQ(flex1->view()->frame().width(), 101);
+    EXPECT_EQ(custom->view()->frame(), Rect(12 + 50 + 8 + 101 + 8, 12, 100, 20));
+    EXPECT_EQ(custom->view(), custom->customView().get());
+}
+
+TEST_F(NavigationTest, PresentedNavigationStackGivesItsTopScreenTheCallbacks) {
+    auto inner = make("inner");
+    auto sheet = std::make_shared<NavigationController>(inner);
+    sheet->modalPresentationStyle = ui::ModalPresentationStyle::FormSheet;
+    take();
+    nav->presentViewController(sheet, false);
+    EXPECT_EQ(take(), (Log{"inner:willAppear", "inner:didAppear"}));
+    EXPECT_EQ(inner->view()->convertRectToView(inner->view()->bounds(), nullptr), Rect(242, 74 + 44, 540, 620 - 44));
+    // A screen in the presented stack closes the whole stack.
+    inner->dismissViewController(false);
+    EXPECT_EQ(take(), (Log{"inner:willDisappear", "inner:didDisappear"}));
+    EXPECT_EQ(nav->presentedViewController(), nullptr);
+}
+
+}  // namespace
