@@ -139,7 +139,7 @@ void DACircularProgressView::setProgress(double progress, bool animated) {
 
 void DACircularProgressView::setProgress(double progress, bool animated, double initialDelay) {
     const double target = std::clamp(progress, 0.0, 1.0);
-    const float duration = static_cast<float>(std::fabs(layer_.progress - target));
+    const float duration = static_cast<float>(std::fabs(presentedProgress() - target));
     setProgress(progress, animated, initialDelay, duration);
 }
 

@@ -17,26 +17,6 @@ protected:
     void SetUp() override { graphics::ensureGuiApplication(); }
 };
 
-TEST_F(NumberBadgeTest, Defaults) {
-    MKNumberBadgeView badge(graphics::Rect(0, 0, 60, 30));
-    EXPECT_EQ(badge.value(), 0u);
-    EXPECT_TRUE(badge.shadow());
-    EXPECT_EQ(badge.shadowOffset(), graphics::Size(0, 3));
-    EXPECT_EQ(badge.shadowColor(), Color::black().withAlpha(0.5));
-    EXPECT_TRUE(badge.shine());
-    EXPECT_EQ(badge.font(), graphics::Font::boldSystemFont(16));
-    EXPECT_EQ(badge.fillColor(), Color::red());
-    EXPECT_EQ(badge.strokeColor(), Color::white());
-    EXPECT_EQ(badge.strokeWidth(), 2.0);
-    EXPECT_EQ(badge.textColor(), Color::white());
-    EXPECT_EQ(badge.alignment(), 1);
-    EXPECT_EQ(badge.pad(), 2u);
-    EXPECT_FALSE(badge.hideWhenZero());
-    EXPECT_FALSE(badge.isOpaque());
-    EXPECT_EQ(badge.backgroundColor(), Color::clear());
-    EXPECT_FALSE(badge.isHidden());
-}
-
 TEST_F(NumberBadgeTest, ZeroHidesOnlyWhenAsked) {
     MKNumberBadgeView badge(graphics::Rect(0, 0, 60, 30));
     badge.setValue(0);

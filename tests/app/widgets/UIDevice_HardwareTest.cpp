@@ -51,18 +51,6 @@ TEST(DeviceModel, SimulatorDependsOnScreenWidth) {
     EXPECT_EQ(platformStringFor(-1), "Unknown iOS device");
 }
 
-TEST(DeviceModel, DisplayNamesOfEveryCode) {
-    EXPECT_EQ(platformStringFor(1), "iPhone Simulator");
-    EXPECT_EQ(platformStringFor(4), "Apple TV Simulator");
-    EXPECT_EQ(platformStringFor(5), "iPhone 1G");
-    EXPECT_EQ(platformStringFor(10), "iPhone 5");
-    EXPECT_EQ(platformStringFor(11), "iPod touch 1G");
-    EXPECT_EQ(platformStringFor(18), "iPad 4G");
-    EXPECT_EQ(platformStringFor(19), "Apple TV 2G");
-    EXPECT_EQ(platformStringFor(21), "Apple TV 4G");
-    EXPECT_EQ(platformStringFor(25), "Unknown Apple TV");
-}
-
 TEST(DeviceModel, Families) {
     EXPECT_EQ(deviceFamilyFor("iPhone5,2"), UIDeviceFamilyiPhone);
     EXPECT_EQ(deviceFamilyFor("iPod5,1"), UIDeviceFamilyiPod);
