@@ -72,7 +72,10 @@ foundation::Result<graphics::Image> PhotoAsset::fullResolutionImage() const {
 }
 
 graphics::Image PhotoAsset::thumbnail() const {
-    if (type_ != AssetType::Photo) return {};
+    if (type_ == AssetType::Video) {
+        graphics::Image frame = detail::videoFrame(path());
+        return frame.isNull() ? frame : squareThumbnail(frame);
+    }
     auto data = foundation::readFile(path());
     if (!data) return {};
     if (graphics::jpeg::looksLikeJpeg(data->data(), data->size())) {
@@ -130,7 +133,7 @@ void PhotoGroup::enumerateAssets(
 
 graphics::Image PhotoGroup::posterImage() const {
     auto items = assets();
-    // The newest picture that gives a thumbnail (videos have none here).
+    // The newest item that gives a thumbnail.
     for (auto it = items.rbegin(); it != items.rend(); ++it) {
         graphics::Image thumbnail = it->thumbnail();
         if (!thumbnail.isNull()) return thumbnail;

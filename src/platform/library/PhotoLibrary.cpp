@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <mutex>
 
 namespace library {
 
@@ -19,6 +20,9 @@ using detail::PhotoLibraryCore;
 namespace {
 
 std::atomic<bool> accessDenied{false};
+
+std::mutex providerLock;
+PhotoLibrary::VideoFrameProvider videoFrameProvider;
 
 void onMain(std::function<void()> block) {
     foundation::DispatchQueue::main().async(std::move(block));
@@ -66,6 +70,20 @@ void PhotoLibrary::setAccessDenied(bool denied) {
 
 bool PhotoLibrary::isAccessDenied() {
     return accessDenied;
+}
+
+void PhotoLibrary::setVideoFrameProvider(VideoFrameProvider provider) {
+    std::lock_guard guard(providerLock);
+    videoFrameProvider = std::move(provider);
+}
+
+graphics::Image detail::videoFrame(const std::string& moviePath) {
+    PhotoLibrary::VideoFrameProvider provider;
+    {
+        std::lock_guard guard(providerLock);
+        provider = videoFrameProvider;
+    }
+    return provider ? provider(moviePath) : graphics::Image();
 }
 
 void PhotoLibrary::enumerateGroups(uint32_t types, GroupsBlock block, FailureBlock failure) const {

@@ -90,7 +90,8 @@ public:
     // orientation() to show it upright. An error for videos and unreadable files.
     foundation::Result<graphics::Image> fullResolutionImage() const;
     // A square, upright thumbnail of kAssetThumbnailPixels, the centre of the
-    // picture; a null image for videos and unreadable files.
+    // picture; a null image for unreadable files, and for videos unless a
+    // video frame provider is installed.
     graphics::Image thumbnail() const;
 
     bool operator==(const PhotoAsset& other) const;
@@ -165,6 +166,12 @@ public:
     // refused the application access (code -3311).
     static void setAccessDenied(bool denied);
     static bool isAccessDenied();
+
+    // Pictures of movies need a video decoder, which lives above this
+    // library; whoever has one installs it here (process-wide) and video
+    // items get thumbnails from the picture it returns for a movie file.
+    using VideoFrameProvider = std::function<graphics::Image(const std::string& moviePath)>;
+    static void setVideoFrameProvider(VideoFrameProvider provider);
 
     // Calls `block` once for each group whose type is in `types` (saved
     // photos first, then albums by name) and then once without a group,

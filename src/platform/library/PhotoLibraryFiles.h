@@ -50,6 +50,9 @@ std::string groupURLFor(std::string_view folder);
 // item in the root or in one album folder; never a path that leaves the root.
 std::optional<std::string> relativePathFromAssetURL(std::string_view url);
 
+// The picture of a movie from the installed provider; null without one.
+graphics::Image videoFrame(const std::string& moviePath);
+
 // Whether a name can be an album folder: not empty, no "/", not hidden.
 bool isValidAlbumName(std::string_view name);
 

@@ -421,6 +421,31 @@ TEST_F(PhotoLibraryTest, VideosKeepTheirLengthAndOnlyMoviesAreTaken) {
     EXPECT_EQ(refused->code, kAssetsLibraryWriteIncompatibleDataError);
 }
 
+TEST_F(PhotoLibraryTest, VideoThumbnailsComeFromTheInstalledProvider) {
+    ASSERT_TRUE(foundation::FileManager::defaultManager().createDirectory(root(), true).ok());
+    ASSERT_TRUE(foundation::writeFileAtomically(root() + "/clip.mp4", std::string_view("movie")).ok());
+    PhotoLibrary library;
+    auto asset = lookUp(library, "assets-library://asset/asset.MP4?id=clip.mp4&ext=MP4");
+    ASSERT_TRUE(asset.has_value());
+    EXPECT_TRUE(asset->thumbnail().isNull());
+
+    std::string asked;
+    PhotoLibrary::setVideoFrameProvider([&](const std::string& path) {
+        asked = path;
+        return graphics::Image::filled(320, 180, {0, 0, 255, 255});
+    });
+    graphics::Image thumbnail = asset->thumbnail();
+    auto videos = groups(library, kAssetsGroupSavedPhotos);
+    graphics::Image poster = videos[0]->posterImage();
+    PhotoLibrary::setVideoFrameProvider(nullptr);
+
+    EXPECT_EQ(asked, root() + "/clip.mp4");
+    ASSERT_EQ(thumbnail.pixelWidth(), kAssetThumbnailPixels);
+    EXPECT_EQ(thumbnail.pixelHeight(), kAssetThumbnailPixels);
+    EXPECT_EQ(thumbnail.pixelAt(10, 10).b, 255);
+    EXPECT_FALSE(poster.isNull());
+}
+
 TEST_F(PhotoLibraryTest, MovieHeadersOfBothVersions) {
     auto box = [](const char* type, const foundation::Bytes& body) {
         foundation::Bytes out;
