@@ -199,7 +199,8 @@ private:
         }
         TouchSet began, moved, ended;
         for (const QEventPoint& point : event->points()) {
-            graphics::Point at = toPoints(point.position());
+            // For a top-level window the scene is the window itself.
+            graphics::Point at = toPoints(point.scenePosition());
             switch (point.state()) {
             case QEventPoint::Pressed: {
                 auto finger = std::make_shared<Touch>();

@@ -5,7 +5,9 @@
 #include "platform/graphics/GuiApplication.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/GestureArena.h"
+#include "platform/ui/Animation.h"
 #include "platform/ui/PanGestureRecognizer.h"
+#include "platform/ui/PinchGestureRecognizer.h"
 #include "platform/ui/TapGestureRecognizer.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowHost.h"
@@ -16,6 +18,8 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointingDevice>
+#include <QTouchEvent>
 #include <QPixmap>
 #include <QScreen>
 #include <QWindow>
@@ -167,6 +171,43 @@ TEST_F(WindowHostTest, MouseDragIsAPan) {
     EXPECT_EQ(states.front(), ui::GestureState::Began);
     EXPECT_EQ(states.back(), ui::GestureState::Ended);
     EXPECT_DOUBLE_EQ(translation.x, 50);
+}
+
+TEST_F(WindowHostTest, TouchScreenFingersAreTouchesOfTheirOwn) {
+    static QPointingDevice screen("test touch screen", 4242, QInputDevice::DeviceType::TouchScreen,
+                                  QPointingDevice::PointerType::Finger, QInputDevice::Capability::Position, 10, 0);
+    auto pinch = std::make_shared<ui::PinchGestureRecognizer>();
+    double scale = 0;
+    pinch->addTarget([&](ui::GestureRecognizer&) { scale = pinch->scale(); });
+    window->setMultipleTouchEnabled(true);
+    window->addGestureRecognizer(pinch);
+    auto send = [&](QEvent::Type type, QEventPoint::State state, double span) {
+        QList<QEventPoint> points{QEventPoint(1, state, QPointF(160 - span / 2, 120), QPointF(160 - span / 2, 120)),
+                                  QEventPoint(2, state, QPointF(160 + span / 2, 120), QPointF(160 + span / 2, 120))};
+        QTouchEvent event(type, &screen, Qt::NoModifier, points);
+        QGuiApplication::sendEvent(host->qWindow(), &event);
+    };
+    send(QEvent::TouchBegin, QEventPoint::Pressed, 40);
+    for (double span = 50; span <= 120; span += 10) {
+        foundation::RunLoop::main().advance(1.0 / 60);
+        send(QEvent::TouchUpdate, QEventPoint::Updated, span);
+    }
+    send(QEvent::TouchEnd, QEventPoint::Released, 120);
+    EXPECT_NEAR(scale, 3.0, 1e-9);
+    EXPECT_EQ(window->activeTouchCount(), 0u);
+}
+
+TEST_F(WindowHostTest, RunningAnimationsRepaintEveryFrame) {
+    host->paintNow();
+    ui::animate(1.0, [&] { target->setAlpha(0.0); });
+    QCoreApplication::processEvents();  // the change itself asks for a paint
+    QRgb early = grab().pixel(240, 150);
+    // Later frames come from the run loop's clock, without further changes.
+    foundation::RunLoop::main().advance(0.5 + 1.0 / 60);
+    QCoreApplication::processEvents();
+    QRgb middle = grab().pixel(240, 150);
+    EXPECT_NE(early, middle) << "the window did not follow the animation";
+    EXPECT_LT(qRed(middle), qRed(early));
 }
 
 TEST_F(WindowHostTest, KeysReachTheFirstResponder) {
