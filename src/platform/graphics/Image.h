@@ -41,6 +41,10 @@ struct RGBA {
     bool operator==(const RGBA&) const = default;
 };
 
+// How a view shows an image: a template image keeps only its alpha and
+// takes the tint colour of the view that shows it.
+enum class ImageRenderingMode { Automatic = 0, AlwaysOriginal = 1, AlwaysTemplate = 2 };
+
 inline constexpr const char* kImageErrorDomain = "ImageErrorDomain";
 
 // Error codes of kImageErrorDomain.
@@ -82,6 +86,12 @@ public:
     // The same pixels with another orientation or scale.
     Image withOrientation(ImageOrientation orientation) const;
     Image withScale(double scale) const;
+    ImageRenderingMode renderingMode() const { return renderingMode_; }
+    Image withRenderingMode(ImageRenderingMode mode) const {
+        Image copy = *this;
+        copy.renderingMode_ = mode;
+        return copy;
+    }
     // A copy whose pixels are turned as the orientation says, with
     // orientation Up and the same scale. Returns *this for Up images.
     Image normalized() const;
@@ -110,6 +120,7 @@ private:
     QImage bitmap_;
     double scale_ = 1.0;
     ImageOrientation orientation_ = ImageOrientation::Up;
+    ImageRenderingMode renderingMode_ = ImageRenderingMode::Automatic;
 };
 
 // The transform that maps the stored bitmap's pixel coordinates onto the
