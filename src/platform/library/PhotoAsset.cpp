@@ -11,12 +11,16 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fstream>
+#include <vector>
 
 namespace library {
 
 using detail::PhotoLibraryCore;
 
 namespace {
+
+constexpr size_t kExifSearchBytes = 128 * 1024;
 
 // The centre square of an upright picture, scaled to the thumbnail size.
 graphics::Image squareThumbnail(const graphics::Image& picture) {
@@ -52,10 +56,14 @@ foundation::Date PhotoAsset::date() const {
 
 graphics::ImageOrientation PhotoAsset::orientation() const {
     if (type_ != AssetType::Photo) return graphics::ImageOrientation::Up;
-    // The EXIF block sits in the first segments; no need to read the whole picture.
-    auto data = foundation::readFile(path());
-    if (!data || !graphics::jpeg::looksLikeJpeg(data->data(), data->size())) return graphics::ImageOrientation::Up;
-    return graphics::jpeg::exifOrientation(data->data(), data->size());
+    // The EXIF block is one of the first segments and at most 64 KB long;
+    // no need to read the whole picture.
+    std::ifstream in(path(), std::ios::binary);
+    std::vector<uint8_t> head(kExifSearchBytes);
+    in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    if (!graphics::jpeg::looksLikeJpeg(head.data(), head.size())) return graphics::ImageOrientation::Up;
+    return graphics::jpeg::exifOrientation(head.data(), head.size());
 }
 
 double PhotoAsset::duration() const {
