@@ -149,6 +149,10 @@ void ActionSheet::layoutPanel(const Rect& windowBounds) {
         frame = Rect(x, y, width, height);
     }
     setFrame(Rect(std::round(frame.minX()), std::round(frame.minY()), width, height));
+    // With no dimming around it, a popover stands off the screen by its shadow.
+    layer().setShadowOpacity(popover ? 0.3 : 0.0);
+    layer().setShadowRadius(10);
+    layer().setShadowOffset(Size{0, 2});
 
     if (titleHeight > 0) {
         titleView->setFrame(Rect(kTitlePadding, kTitlePadding, width - 2 * kTitlePadding, titleHeight - 2 * kTitlePadding));

@@ -1,5 +1,6 @@
 #include "platform/ui/ViewController.h"
 
+#include "platform/foundation/RunLoop.h"
 #include "platform/ui/Animation.h"
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/Device.h"
@@ -30,18 +31,37 @@ const graphics::Color kSheetDimming = graphics::Color::grey(0.0, 0.4);
 // while another runs waits its turn instead of being lost or tangling the
 // appearance callbacks.
 struct PresentationQueue {
-    bool busy = false;
     std::deque<std::function<void()>> pending;
+
+    // A transition belongs to the main loop it started on: one whose loop was
+    // replaced (a test's virtual clock gone) will never end and must not
+    // hold up the next loop's presentations.
+    bool busy() const { return busy_ && clock_.lock() == foundation::RunLoop::main().clock(); }
+    void setBusy(bool busy) {
+        busy_ = busy;
+        clock_ = foundation::RunLoop::main().clock();
+    }
+    void dropStale() {
+        if (busy_ && !busy()) {
+            busy_ = false;
+            pending.clear();
+        }
+    }
+
+private:
+    bool busy_ = false;
+    std::weak_ptr<foundation::Clock> clock_;
 };
 
 PresentationQueue& presentationQueue() {
     static PresentationQueue queue;
+    queue.dropStale();
     return queue;
 }
 
 void runPendingPresentations() {
     PresentationQueue& queue = presentationQueue();
-    while (!queue.busy && !queue.pending.empty()) {
+    while (!queue.busy() && !queue.pending.empty()) {
         auto next = std::move(queue.pending.front());
         queue.pending.pop_front();
         next();
@@ -268,7 +288,7 @@ void ViewController::presentViewController(std::shared_ptr<ViewController> contr
                                            std::function<void()> completion) {
     if (!controller) return;
     PresentationQueue& queue = presentationQueue();
-    if (queue.busy) {
+    if (queue.busy()) {
         std::weak_ptr<ViewController> self = weak_from_this();
         queue.pending.push_back([self, controller, animated, completion]() mutable {
             if (auto strong = self.lock()) strong->presentViewController(controller, animated, std::move(completion));
@@ -310,7 +330,7 @@ void ViewController::presentViewController(std::shared_ptr<ViewController> contr
     std::vector<ViewController*> covered;
     if (covers) covered = visibleChain(presentationBase(presenter, window), presenter);
 
-    queue.busy = true;
+    queue.setBusy(true);
     presenter->presented_ = controller;
     controller->presenting_ = presenter;
     controller->beingPresented_ = true;
@@ -376,14 +396,14 @@ void ViewController::finishPresentation(std::shared_ptr<ViewController> presente
     for (ViewController* c : covered) c->endAppearanceTransition();
     presented->endAppearanceTransition();
     presented->beingPresented_ = false;
-    presentationQueue().busy = false;
+    presentationQueue().setBusy(false);
     if (completion) completion();
     runPendingPresentations();
 }
 
 void ViewController::dismissViewController(bool animated, std::function<void()> completion) {
     PresentationQueue& queue = presentationQueue();
-    if (queue.busy) {
+    if (queue.busy()) {
         std::weak_ptr<ViewController> self = weak_from_this();
         queue.pending.push_back([self, animated, completion]() mutable {
             if (auto strong = self.lock()) strong->dismissViewController(animated, std::move(completion));
@@ -412,7 +432,7 @@ void ViewController::dismissPresentedChain(bool animated, std::function<void()> 
     if (chain.front()->presentationCovers_) returning = visibleChain(presentationBase(this, window), this);
 
     PresentationQueue& queue = presentationQueue();
-    queue.busy = true;
+    queue.setBusy(true);
     // The top of the chain leaves first, as it was the last to come.
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
         (*it)->beingDismissed_ = true;
@@ -440,7 +460,7 @@ void ViewController::dismissPresentedChain(bool animated, std::function<void()> 
         for (auto it = chain.rbegin(); it != chain.rend(); ++it) (*it)->endAppearanceTransition();
         for (ViewController* c : returning) c->endAppearanceTransition();
         for (const auto& c : chain) c->beingDismissed_ = false;
-        presentationQueue().busy = false;
+        presentationQueue().setBusy(false);
         if (completion) completion();
         runPendingPresentations();
     };

@@ -6,13 +6,16 @@
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/NavigationController.h"
+#include "platform/ui/Render.h"
 #include "platform/ui/Toolbar.h"
 #include "platform/ui/Window.h"
+#include "support/Process.h"
 #include "support/TouchDriver.h"
 #include "support/VirtualClock.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -288,6 +291,34 @@ TEST_F(NavigationTest, PresentedNavigationStackGivesItsTopScreenTheCallbacks) {
     inner->dismissViewController(false);
     EXPECT_EQ(take(), (Log{"inner:willDisappear", "inner:didDisappear"}));
     EXPECT_EQ(nav->presentedViewController(), nullptr);
+}
+
+TEST_F(NavigationTest, PictureOfABarWithTitleButtonsAndToolbar) {
+    first->view()->setBackgroundColor(graphics::Color::white());
+    first->navigationItem().setTitle("Albums");
+    first->navigationItem().setLeftBarButtonItem(std::make_shared<BarButtonItem>(BarButtonSystemItem::Cancel, nullptr));
+    auto add = std::make_shared<BarButtonItem>(BarButtonSystemItem::Add, nullptr);
+    first->navigationItem().setRightBarButtonItem(add);
+    first->setToolbarItems({std::make_shared<BarButtonItem>("+ Select All", BarButtonItemStyle::Plain, nullptr),
+                            std::make_shared<BarButtonItem>(BarButtonSystemItem::FlexibleSpace, nullptr),
+                            std::make_shared<BarButtonItem>(BarButtonSystemItem::Trash, nullptr)});
+    nav->setToolbarHidden(false);
+    graphics::Image picture = ui::renderView(*window);
+    // Bars are light, the title dark and centred, the glyphs in the tint colour.
+    EXPECT_GT(picture.pixelAt(300, 5).r, 230);
+    bool darkTitle = false;
+    for (int x = 480; x < 545 && !darkTitle; ++x) {
+        for (int y = 12; y < 32 && !darkTitle; ++y) darkTitle = picture.pixelAt(x, y).r < 80;
+    }
+    EXPECT_TRUE(darkTitle);
+    Rect plus = inWindow(add->view());
+    graphics::RGBA centre = picture.pixelAt(static_cast<int>(plus.midX()), static_cast<int>(plus.midY()));
+    EXPECT_LT(centre.r, 60);
+    EXPECT_GT(centre.b, 200);
+    auto data = picture.pngData();
+    ASSERT_TRUE(data.ok());
+    std::ofstream(testsupport::artifactsDirectory() + "/navigation.png", std::ios::binary)
+        .write(reinterpret_cast<const char*>(data.value().data()), static_cast<std::streamsize>(data.value().size()));
 }
 
 }  // namespace
