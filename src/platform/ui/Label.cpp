@@ -1,0 +1,212 @@
+#include "platform/ui/Label.h"
+
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/TextLayout.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace ui {
+
+using graphics::Font;
+using graphics::LineBreakMode;
+using graphics::Point;
+using graphics::Rect;
+using graphics::Size;
+using graphics::TextAlignment;
+
+namespace {
+
+constexpr double kUnlimited = std::numeric_limits<double>::infinity();
+
+bool truncates(LineBreakMode mode) {
+    return mode == LineBreakMode::TruncateHead || mode == LineBreakMode::TruncateMiddle ||
+           mode == LineBreakMode::TruncateTail;
+}
+
+// Where each wrapped line starts in the text: the lines are pieces of the
+// text in order, with only the spaces and line breaks at the breaks dropped.
+qsizetype startOfLine(const QString& text, const std::vector<graphics::detail::TextLine>& lines, size_t index) {
+    qsizetype position = 0;
+    for (size_t i = 0; i < index; ++i) {
+        const QString& piece = lines[i].text;
+        if (piece.isEmpty()) {
+            // An empty paragraph: its line break follows.
+            qsizetype lineBreak = text.indexOf(QLatin1Char('\n'), position);
+            position = lineBreak < 0 ? text.size() : lineBreak + 1;
+            continue;
+        }
+        qsizetype found = text.indexOf(piece, position);
+        if (found < 0) return text.size();
+        position = found + piece.size();
+    }
+    while (position < text.size() && text[position].isSpace()) ++position;
+    return position;
+}
+
+}  // namespace
+
+LabelTextLayout layoutLabelText(const std::string& text, const Font& font, double width, int numberOfLines,
+                                LineBreakMode lineBreakMode) {
+    LabelTextLayout layout;
+    layout.lineHeight = font.lineHeight();
+    if (text.empty()) return layout;
+    if (!(width > 0)) width = kUnlimited;
+
+    std::vector<graphics::detail::TextLine> lines;
+    if (numberOfLines == 1 && lineBreakMode == LineBreakMode::Clip) {
+        lines = graphics::detail::layoutText(text, font, width, LineBreakMode::Clip);
+    } else {
+        LineBreakMode wrap = lineBreakMode == LineBreakMode::CharWrap ? LineBreakMode::CharWrap : LineBreakMode::WordWrap;
+        lines = graphics::detail::layoutText(text, font, width, wrap);
+    }
+    size_t limit = numberOfLines > 0 ? static_cast<size_t>(numberOfLines) : lines.size();
+    if (lines.size() > limit) {
+        size_t last = limit - 1;
+        lines.resize(limit);
+        if (truncates(lineBreakMode)) {
+            // The last line shown carries the rest of the text, cut with an
+            // ellipsis where the mode says.
+            QString all = QString::fromStdString(text);
+            QString rest = all.mid(startOfLine(all, lines, last));
+            rest.replace(QLatin1Char('\n'), QLatin1Char(' '));
+            auto cut = graphics::detail::layoutText(rest.toStdString(), font, width, lineBreakMode);
+            if (!cut.empty()) lines[last] = cut.front();
+        }
+    }
+    double widest = 0;
+    for (const auto& line : lines) {
+        layout.lines.push_back(line.text.toStdString());
+        layout.widths.push_back(line.width);
+        widest = std::max(widest, line.width);
+    }
+    layout.size = Size{std::ceil(widest - 1e-9),
+                       std::ceil(layout.lineHeight * static_cast<double>(lines.size()) - 1e-9)};
+    return layout;
+}
+
+void drawLabelText(graphics::GraphicsContext& context, const LabelTextLayout& layout, const Rect& rect,
+                   const Font& font, TextAlignment alignment) {
+    context.saveGState();
+    // Cut sideways only: a line a little taller than its box keeps its descenders.
+    context.clipToRect(Rect(rect.origin.x, rect.origin.y - 1e6, rect.size.width, rect.size.height + 2e6));
+    double y = rect.origin.y;
+    for (size_t i = 0; i < layout.lines.size(); ++i) {
+        double x = rect.origin.x;
+        double free = rect.size.width - layout.widths[i];
+        if (alignment == TextAlignment::Center) x += free / 2;
+        if (alignment == TextAlignment::Right) x += free;
+        if (!layout.lines[i].empty()) context.drawText(layout.lines[i], Point{x, y}, font);
+        y += layout.lineHeight;
+    }
+    context.restoreGState();
+}
+
+// ---- Label ---------------------------------------------------------------------------
+
+Label::Label() : Label(Rect()) {}
+
+Label::Label(const Rect& frame) : View(frame) {
+    setDrawsContent(true);
+    setUserInteractionEnabled(false);
+    setOpaque(false);
+    // Text is laid out again for a new size rather than stretched.
+    setContentMode(ContentMode::Redraw);
+}
+
+void Label::setText(std::string text) {
+    if (text_ == text) return;
+    text_ = std::move(text);
+    setNeedsDisplay();
+}
+
+void Label::setFont(Font font) {
+    font_ = std::move(font);
+    setNeedsDisplay();
+}
+
+void Label::setTextColor(graphics::Color color) {
+    textColor_ = std::move(color);
+    setNeedsDisplay();
+}
+
+void Label::setHighlightedTextColor(std::optional<graphics::Color> color) {
+    highlightedTextColor_ = std::move(color);
+    setNeedsDisplay();
+}
+
+void Label::setHighlighted(bool highlighted) {
+    if (highlighted_ == highlighted) return;
+    highlighted_ = highlighted;
+    setNeedsDisplay();
+}
+
+void Label::setEnabled(bool enabled) {
+    if (enabled_ == enabled) return;
+    enabled_ = enabled;
+    setNeedsDisplay();
+}
+
+void Label::setTextAlignment(TextAlignment alignment) {
+    alignment_ = alignment;
+    setNeedsDisplay();
+}
+
+void Label::setNumberOfLines(int lines) {
+    numberOfLines_ = std::max(0, lines);
+    setNeedsDisplay();
+}
+
+void Label::setLineBreakMode(LineBreakMode mode) {
+    lineBreakMode_ = mode;
+    setNeedsDisplay();
+}
+
+graphics::Color Label::effectiveTextColor() const {
+    if (!enabled_) return graphics::Color::grey(0.56);
+    if (highlighted_ && highlightedTextColor_) return *highlightedTextColor_;
+    return textColor_;
+}
+
+Size Label::sizeThatFits(Size size) const {
+    double width = numberOfLines_ == 1 ? kUnlimited : size.width;
+    return layoutLabelText(text_, font_, width, numberOfLines_, lineBreakMode_).size;
+}
+
+LabelTextLayout Label::layoutIn(const Rect& rect) const {
+    int lines = numberOfLines_;
+    // Only whole lines that fit the height are shown, but always one.
+    double lineHeight = font_.lineHeight();
+    if (lineHeight > 0) {
+        int fitting = std::max(1, static_cast<int>(std::floor(rect.size.height / lineHeight + 1e-9)));
+        lines = lines == 0 ? fitting : std::min(lines, fitting);
+    }
+    return layoutLabelText(text_, font_, rect.size.width, lines, lineBreakMode_);
+}
+
+Rect Label::textRectForBounds(const Rect& bounds, int numberOfLines) const {
+    LabelTextLayout layout = layoutLabelText(text_, font_, bounds.size.width, numberOfLines, lineBreakMode_);
+    double lineHeight = layout.lineHeight;
+    double height = lineHeight * static_cast<double>(layout.lines.size());
+    if (lineHeight > 0 && height > bounds.size.height) {
+        double fitting = std::max(1.0, std::floor(bounds.size.height / lineHeight + 1e-9));
+        height = std::min(height, fitting * lineHeight);
+    }
+    return Rect(bounds.origin.x, bounds.origin.y + (bounds.size.height - height) / 2, bounds.size.width, height);
+}
+
+void Label::drawTextInRect(graphics::GraphicsContext& context, const Rect& rect) {
+    LabelTextLayout layout = layoutIn(rect);
+    if (layout.lines.empty()) return;
+    double height = layout.lineHeight * static_cast<double>(layout.lines.size());
+    Rect box(rect.origin.x, rect.origin.y + (rect.size.height - height) / 2, rect.size.width, height);
+    context.setFillColor(effectiveTextColor());
+    drawLabelText(context, layout, box, font_, alignment_);
+}
+
+void Label::drawRect(graphics::GraphicsContext& context, const Rect&) { drawTextInRect(context, bounds()); }
+
+}  // namespace ui
