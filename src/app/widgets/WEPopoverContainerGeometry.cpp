@@ -63,25 +63,27 @@ Candidate place(PopoverArrowDirection direction, Size size, const Rect& anchor, 
     }
 
     // Slide the panel along the arrow's side to stay within the display
-    // area's extent, moving the arrow the other way so it still points at
-    // the anchor, but never off the body's side.
+    // area, moving the arrow the other way so it still points at the
+    // anchor, but never off the body's side. The area's own edges count,
+    // not 0 and its size: an anchor view away from the screen's origin
+    // would otherwise push the panel to that view's left or top edge.
     if (vertical) {
-        if (offset.x < 0) {
-            xa += offset.x;
-            offset.x = 0;
-        } else if (offset.x + W > display.width()) {
-            xa += offset.x + W - display.width();
-            offset.x = display.width() - W;
+        if (offset.x < display.minX()) {
+            xa += offset.x - display.minX();
+            offset.x = display.minX();
+        } else if (offset.x + W > display.maxX()) {
+            xa += offset.x + W - display.maxX();
+            offset.x = display.maxX() - W;
         }
         xa = std::max(xa, p.leftBgMargin + p.arrowMargin);
         xa = std::min(xa, W - p.rightBgMargin - p.arrowMargin - aw);
     } else {
-        if (offset.y < 0) {
-            ya += offset.y;
-            offset.y = 0;
-        } else if (offset.y + H > display.height()) {
-            ya += offset.y + H - display.height();
-            offset.y = display.height() - H;
+        if (offset.y < display.minY()) {
+            ya += offset.y - display.minY();
+            offset.y = display.minY();
+        } else if (offset.y + H > display.maxY()) {
+            ya += offset.y + H - display.maxY();
+            offset.y = display.maxY() - H;
         }
         ya = std::max(ya, p.topBgMargin + p.arrowMargin);
         ya = std::min(ya, H - p.bottomBgMargin - p.arrowMargin - ah);

@@ -59,6 +59,24 @@ TEST(ArrowPopoverGeometry, NearTheRightEdgeThePanelStopsAtTheDisplayWidth) {
     EXPECT_DOUBLE_EQ(g.arrowRect.maxX(), 200 - 7);
 }
 
+TEST(ArrowPopoverGeometry, DisplayAreaAwayFromTheOriginKeepsThePanelCentred) {
+    // The anchor view sits at (400, 100) on screen, so the screen is at
+    // (-400, -100) in its coordinates; its own bounds are the anchor.
+    const Rect display(-400, -100, 1024, 748);
+    auto g = determine({200, 100}, Rect(0, 0, 60, 40), display, kPopoverArrowDirectionUp);
+    EXPECT_DOUBLE_EQ(g.offset.x, -70);
+    EXPECT_DOUBLE_EQ(g.arrowRect.midX(), 100);
+
+    // Near the screen's left edge it still stops there, not at the view's edge.
+    g = determine({200, 100}, Rect(-390, 0, 20, 40), display, kPopoverArrowDirectionUp);
+    EXPECT_DOUBLE_EQ(g.offset.x, -400);
+    EXPECT_DOUBLE_EQ(g.arrowRect.midX(), 20);
+    // Side arrows likewise along the height.
+    g = determine({100, 200}, Rect(0, -80, 20, 10), display, kPopoverArrowDirectionLeft);
+    EXPECT_DOUBLE_EQ(g.offset.y, -100);
+    EXPECT_DOUBLE_EQ(g.offset.y + g.arrowRect.midY(), -75);
+}
+
 TEST(ArrowPopoverGeometry, SideArrowsSlideAlongTheHeight) {
     auto g = determine({100, 200}, Rect(300, 700, 20, 20), kDisplay, kPopoverArrowDirectionLeft);
     ASSERT_EQ(g.arrowDirection, kPopoverArrowDirectionLeft);
