@@ -70,6 +70,8 @@ void NavigationController::loadView() {
     }
     view->addSubview(navigationBar_);
     view->addSubview(toolbar_);
+    // The top screen's viewDidLoad may just have named it.
+    updateBars();
     layoutStack();
 }
 

@@ -220,6 +220,11 @@ NavigationItem& ViewController::navigationItem() {
     return *navigationItem_;
 }
 
+void ViewController::setTitle(std::string newTitle) {
+    title = newTitle;
+    navigationItem().setTitle(std::move(newTitle));
+}
+
 void ViewController::setToolbarItems(std::vector<std::shared_ptr<BarButtonItem>> items, bool animated) {
     toolbarItems_ = std::move(items);
     NavigationController* nav = navigationController();

@@ -72,7 +72,11 @@ public:
     // True between viewDidAppear and viewWillDisappear.
     bool isVisible() const { return appearance_ == Appearance::Appeared; }
 
+    // The screen's title; a navigation bar shows it when the navigation item
+    // has no title of its own. setTitle also gives it to the navigation item,
+    // so a bar on screen follows at once.
     std::string title;
+    void setTitle(std::string newTitle);
 
     // ---- containment --------------------------------------------------------------
     void addChildViewController(std::shared_ptr<ViewController> child);

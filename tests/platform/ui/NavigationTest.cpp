@@ -224,8 +224,15 @@ TEST_F(NavigationTest, ItemChangesShowAtOnce) {
     auto* button = dynamic_cast<ui::detail::TextButtonView*>(item->view());
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->title, "Finish");
+    // A new title reaches a bar that is already laid out.
+    window->layoutIfNeeded();
+    ASSERT_FALSE(nav->navigationBar().needsLayout());
+    first->setTitle("Loading");
+    EXPECT_TRUE(nav->navigationBar().needsLayout());
+    EXPECT_EQ(nav->navigationBar().shownTitle(), "Loading");
     first->navigationItem().setTitle("Renamed");
     EXPECT_EQ(nav->navigationBar().shownTitle(), "Renamed");
+    EXPECT_EQ(first->title, "Loading");
     first->navigationItem().setRightBarButtonItem(nullptr);
     EXPECT_EQ(item->view(), nullptr);
 }
