@@ -5,6 +5,8 @@
 // alive while shown, number their buttons from 0 in the order they were
 // added, and tell a delegate of presentation, clicks and dismissal.
 //
+// Panels are views held by shared pointers (makeView), as every view is.
+//
 // A tap on a button tells the delegate of the click, then dismisses the
 // panel with that button's index, animated. Without a window the panel is
 // still shown and answered (the delegate hears everything), just not drawn.

@@ -366,9 +366,11 @@ void ViewController::presentViewController(std::shared_ptr<ViewController> contr
     wrapper->addSubview(presentedView);
     window->addSubview(container);
 
-    std::shared_ptr<ViewController> keepPresenter = presenter->shared_from_this();
-    auto finish = [keepPresenter, controller, covered, completion = std::move(completion)](bool) mutable {
-        keepPresenter->finishPresentation(controller, covered, std::move(completion));
+    // Kept alive through an animated transition when shared (a root made on
+    // the stack lives as long as its window anyway).
+    std::shared_ptr<ViewController> keepPresenter = presenter->weak_from_this().lock();
+    auto finish = [presenter, keepPresenter, controller, covered, completion = std::move(completion)](bool) mutable {
+        presenter->finishPresentation(controller, covered, std::move(completion));
     };
     const std::optional<graphics::Color> dimming = sheet ? std::optional(kSheetDimming) : std::nullopt;
     if (!animated) {
@@ -448,8 +450,9 @@ void ViewController::dismissPresentedChain(bool animated, std::function<void()> 
         c->beginAppearanceTransition(true, animated);
     }
 
-    std::shared_ptr<ViewController> keep = shared_from_this();
-    auto finish = [keep, chain, returning, completion = std::move(completion)](bool) {
+    ViewController* self = this;
+    std::shared_ptr<ViewController> keep = weak_from_this().lock();
+    auto finish = [self, keep, chain, returning, completion = std::move(completion)](bool) {
         for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
             ViewController& c = **it;
             if (c.presentationContainer_) c.presentationContainer_->removeFromSuperview();
@@ -461,7 +464,7 @@ void ViewController::dismissPresentedChain(bool animated, std::function<void()> 
             c.presenting_ = nullptr;
             c.presented_.reset();
         }
-        keep->presented_.reset();
+        self->presented_.reset();
         for (auto it = chain.rbegin(); it != chain.rend(); ++it) (*it)->endAppearanceTransition();
         for (ViewController* c : returning) c->endAppearanceTransition();
         for (const auto& c : chain) c->beingDismissed_ = false;
