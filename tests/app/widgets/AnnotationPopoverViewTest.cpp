@@ -283,3 +283,29 @@ TEST_F(AnnotationPopover, RendersInEveryDirection) {
     graphics::RGBA body = image.pixelAt(int((frame.minX() + 150) * 2), int((frame.minY() + 40) * 2));
     EXPECT_LT(body.r, 150);
 }
+
+TEST(PopoverBackgroundImageDrawing, CornersKeepTheirSizeAndTheMiddleStretches) {
+    graphics::ensureGuiApplication();
+    // 3 × 3 pixels: red corners, green edges, a blue centre.
+    graphics::GraphicsContext source(Size{3, 3});
+    source.setFillColor(graphics::Color::green());
+    source.fillRect(Rect(0, 0, 3, 3));
+    source.setFillColor(graphics::Color::red());
+    for (auto [x, y] : {std::pair{0, 0}, {2, 0}, {0, 2}, {2, 2}}) source.fillRect(Rect(x, y, 1, 1));
+    source.setFillColor(graphics::Color::blue());
+    source.fillRect(Rect(1, 1, 1, 1));
+
+    PopoverBackgroundImage image{source.makeImage(), EdgeInsets{1, 1, 1, 1}};
+    graphics::GraphicsContext target(Size{30, 20});
+    image.draw(target, Rect(0, 0, 30, 20));
+    graphics::Image out = target.makeImage();
+    EXPECT_EQ(out.pixelAt(0, 0), (graphics::RGBA{255, 0, 0, 255}));
+    EXPECT_EQ(out.pixelAt(29, 19), (graphics::RGBA{255, 0, 0, 255}));
+    EXPECT_EQ(out.pixelAt(15, 0), (graphics::RGBA{0, 255, 0, 255}));
+    EXPECT_EQ(out.pixelAt(0, 10), (graphics::RGBA{0, 255, 0, 255}));
+    EXPECT_EQ(out.pixelAt(15, 10), (graphics::RGBA{0, 0, 255, 255}));
+
+    // The older left-and-top-cap form: the one pixel after each cap stretches.
+    auto stretchable = PopoverBackgroundImage::stretchable(source.makeImage(), 1, 1);
+    EXPECT_EQ(stretchable.capInsets, (EdgeInsets{1, 1, 1, 1}));
+}
