@@ -89,8 +89,9 @@ public:
     void setView(View* view) { view_ = view; }
 
 protected:
-    // Subclasses move the state machine through this; it runs the actions
-    // and tells the window so it can cancel touches and fail other recognisers.
+    // Subclasses move the state machine through this. The gesture arena
+    // checks the move (delegate, failure requirements, rivals on the same
+    // touches), cancels the touches in the views and runs the actions.
     void setState(GestureState state);
     const TouchSet& touches() const { return touches_; }
     // True while the gesture waits with no finger down for touches to come

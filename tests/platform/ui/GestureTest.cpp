@@ -511,3 +511,36 @@ TEST_F(GestureTest, SecondFingerGoesToRecognisersButNotToASingleTouchView) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GestureTest, RequirementOnARecogniserElsewhereDoesNotHoldTheTapBack) {
+    StateLog single, twice;
+    auto other = ui::makeView(Rect(0, 0, 40, 40));
+    window->addSubview(other);
+    auto doubleTap = std::make_shared<ui::TapGestureRecognizer>(twice.action());
+    doubleTap->numberOfTapsRequired = 2;
+    other->addGestureRecognizer(doubleTap);
+    auto singleTap = add<ui::TapGestureRecognizer>(single);
+    singleTap->requireGestureRecognizerToFail(doubleTap);
+    fingers.tap({100, 100});  // on the target, where the double tap takes no part
+    EXPECT_EQ(single.count(ui::GestureStateRecognized), 1u);
+    EXPECT_THROW(singleTap->locationOfTouch(0, nullptr), std::out_of_range);
+}
+
+TEST_F(GestureTest, ViewGoneWhileATapWaitsForItsSecondTap) {
+    StateLog twice;
+    {
+        auto doubleTap = add<ui::TapGestureRecognizer>(twice);
+        doubleTap->numberOfTapsRequired = 2;
+    }
+    fingers.tap({100, 100});
+    target->removeFromSuperview();
+    target.reset();  // the view and, with it, the recogniser's only owner
+    fingers.wait(1.0);
+    fingers.tap({100, 100});
+    EXPECT_TRUE(twice.states.empty());
+    EXPECT_EQ(window->activeTouchCount(), 0u);
+}
+
+}  // namespace

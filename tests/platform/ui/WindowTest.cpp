@@ -4,6 +4,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/GestureArena.h"
 #include "platform/ui/Render.h"
+#include "platform/ui/TapGestureRecognizer.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 #include "support/TouchDriver.h"
@@ -130,6 +131,39 @@ TEST_F(WindowTest, TouchesFindViewsWhereLayoutPutsThem) {
     // Nothing has been drawn or laid out yet.
     fingers.tap({300, 20});
     EXPECT_EQ(bar->button->log, std::vector<std::string>{"began@40"});
+}
+
+TEST_F(WindowTest, AViewMayRemoveItselfFromItsOwnTouchOrGesture) {
+    // A backdrop that goes away when touched, as popover backdrops do.
+    struct Backdrop : ui::View {
+        using View::View;
+        int touched = 0;
+        void touchesEnded(const ui::TouchSet&, const ui::Event&) override {
+            ++touched;
+            removeFromSuperview();
+        }
+    };
+    auto backdrop = ui::makeView<Backdrop>(Rect(0, 0, 320, 240));
+    window->addSubview(backdrop);
+    std::weak_ptr<Backdrop> watch = backdrop;
+    backdrop.reset();  // the window holds it alone
+    fingers.tap({50, 50});
+    EXPECT_TRUE(watch.expired()) << "the finished touch still holds the removed view";
+
+    auto panel = ui::makeView(Rect(0, 0, 320, 240));
+    window->addSubview(panel);
+    int taps = 0;
+    panel->addGestureRecognizer(std::make_shared<ui::TapGestureRecognizer>([&](ui::GestureRecognizer& r) {
+        ++taps;
+        r.view()->removeFromSuperview();
+    }));
+    std::weak_ptr<ui::View> watchPanel = panel;
+    panel.reset();
+    fingers.tap({50, 50});
+    fingers.tap({50, 50});
+    EXPECT_EQ(taps, 1);
+    EXPECT_TRUE(watchPanel.expired());
+    EXPECT_EQ(window->activeTouchCount(), 0u);
 }
 
 TEST_F(WindowTest, HiddenOrNonInteractiveViewsDoNotTakeTouches) {
