@@ -170,15 +170,16 @@ graphics::Color View::tintColor() const {
 
 void View::setTintColor(std::optional<graphics::Color> color) {
     tintColor_ = std::move(color);
+    notifyTintChange();
+}
+
+void View::notifyTintChange() {
     // Every view that inherits the tint hears about the change.
-    std::function<void(View*)> notify = [&](View* v) {
-        v->tintColorDidChange();
-        v->setNeedsDisplay();
-        for (const ViewPtr& child : v->subviews_) {
-            if (!child->tintColor_) notify(child.get());
-        }
-    };
-    notify(this);
+    tintColorDidChange();
+    setNeedsDisplay();
+    for (const ViewPtr& child : subviews_) {
+        if (!child->tintColor_) child->notifyTintChange();
+    }
 }
 
 // ---- hierarchy ------------------------------------------------------------------
@@ -227,6 +228,7 @@ void View::insertSubviewAt(ViewPtr view, size_t index) {
         return;
     }
     ViewPtr keep = view;  // keeps the view alive while it moves between superviews
+    graphics::Color oldTint = view->tintColor();
     view->willMoveToSuperview(this);
     view->notifyWindowChange(oldWindow, newWindow, true);
     if (view->superview_) view->detachFromSuperview(false);
@@ -236,6 +238,8 @@ void View::insertSubviewAt(ViewPtr view, size_t index) {
     view->setNeedsLayout();
     view->notifyWindowChange(oldWindow, newWindow, false);
     view->didMoveToSuperview();
+    // A view that inherits its tint hears when the move changed it.
+    if (!view->tintColor_ && !(view->tintColor() == oldTint)) view->notifyTintChange();
     didAddSubview(view.get());
     setNeedsComposite();
 }

@@ -212,6 +212,8 @@ private:
     friend class Layer;
 
     void resizeSubviews(graphics::Size oldSize);
+    // Tells this view and the descendants that inherit its tint of a change.
+    void notifyTintChange();
     void insertSubviewAt(ViewPtr view, size_t index);
     void detachFromSuperview(bool notify);
     void notifyWindowChange(Window* from, Window* to, bool before);
