@@ -10,6 +10,8 @@
 #include "support/Process.h"
 #include "support/VirtualClock.h"
 
+#include <QImage>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -255,6 +257,24 @@ TEST(RenderTest, BordersAndShadows) {
     EXPECT_LT(nearEdge.r, 200);
     EXPECT_GT(further.r, nearEdge.r);
     EXPECT_TRUE(pixelIs(image, 30, 90, kBlue));
+}
+
+TEST(RenderTest, PatternBackgroundsTileFromTheLayersCorner) {
+    testsupport::VirtualClockScope clock;
+    // A 2×2 point tile at scale 2: a red 2×2-pixel square in its top left.
+    QImage tile(4, 4, QImage::Format_ARGB32_Premultiplied);
+    tile.fill(Qt::white);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 2; ++x) tile.setPixel(x, y, qRgb(255, 0, 0));
+    auto root = ui::makeView(Rect(0, 0, 20, 20));
+    addView(*root, Rect(5, 5, 10, 10), Color::pattern(Image(tile, 2.0)));
+    Image image = ui::renderView(*root);
+    // Every other point is red, counted from the view's corner at (5, 5).
+    EXPECT_TRUE(pixelIs(image, 5, 5, kRed));
+    EXPECT_TRUE(pixelIs(image, 6, 5, kWhite));
+    EXPECT_TRUE(pixelIs(image, 7, 7, kRed));
+    EXPECT_TRUE(pixelIs(image, 8, 7, kWhite));
+    EXPECT_TRUE(pixelIs(image, 4, 5, kClear));
 }
 
 TEST(RenderTest, DrawsWhatIsOnScreenDuringAnAnimation) {
