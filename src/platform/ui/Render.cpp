@@ -147,13 +147,17 @@ QRectF subtreeArea(const View& view, const LayerState& s, const QTransform& toDe
 
 void prepareForRendering(View& view, double scale) {
     view.layoutIfNeeded();
-    std::vector<View*> pending{&view};
+    if (view.isHidden()) return;
+    view.displayIfNeeded(scale);
+    // Held by reference while drawing: a drawRect that changes the tree
+    // must not leave us with a view that is gone.
+    std::vector<ViewPtr> pending(view.subviews().rbegin(), view.subviews().rend());
     while (!pending.empty()) {
-        View* v = pending.back();
+        ViewPtr v = std::move(pending.back());
         pending.pop_back();
         if (v->isHidden()) continue;
         v->displayIfNeeded(scale);
-        for (const ViewPtr& child : v->subviews()) pending.push_back(child.get());
+        pending.insert(pending.end(), v->subviews().rbegin(), v->subviews().rend());
     }
 }
 
