@@ -32,36 +32,37 @@ void DisplayList::play(QPainter& root) const {
     // takes whatever opacity the caller's painter had.
     const double rootOpacity = root.opacity();
     auto opacity = [&](double value) { return groups.empty() ? value * rootOpacity : value; };
+    auto transform = [&](const QTransform& t) { return groups.empty() ? t * rootTransform : t; };
     for (const DisplayItem& item : items) {
         switch (item.kind) {
             case DisplayItem::Kind::FillRect:
-                p->setTransform(item.transform);
+                p->setTransform(transform(item.transform));
                 p->setOpacity(opacity(item.opacity));
                 p->fillRect(item.rect, item.brush);
                 break;
             case DisplayItem::Kind::FillPath:
-                p->setTransform(item.transform);
+                p->setTransform(transform(item.transform));
                 p->setOpacity(opacity(item.opacity));
                 p->fillPath(item.path, item.brush);
                 break;
             case DisplayItem::Kind::StrokePath:
-                p->setTransform(item.transform);
+                p->setTransform(transform(item.transform));
                 p->setOpacity(opacity(item.opacity));
                 p->strokePath(item.path, item.pen);
                 break;
             case DisplayItem::Kind::DrawImage:
-                p->setTransform(item.transform);
+                p->setTransform(transform(item.transform));
                 p->setOpacity(opacity(item.opacity));
                 p->drawImage(item.rect, item.image, QRectF(0, 0, item.image.width(), item.image.height()));
                 break;
             case DisplayItem::Kind::ClipRect:
                 p->save();
-                p->setTransform(item.transform);
+                p->setTransform(transform(item.transform));
                 p->setClipRect(item.rect, Qt::IntersectClip);
                 break;
             case DisplayItem::Kind::ClipPath:
                 p->save();
-                p->setTransform(item.transform);
+                p->setTransform(transform(item.transform));
                 p->setClipPath(item.path, Qt::IntersectClip);
                 break;
             case DisplayItem::Kind::Restore:
@@ -85,7 +86,7 @@ void DisplayList::play(QPainter& root) const {
                 p = groups.empty() ? &root : groups.back().painter.get();
                 const DisplayItem& group = *level.group;
                 p->save();
-                p->resetTransform();
+                p->setTransform(transform(QTransform()));
                 if (group.shadow) {
                     QImage shadow = graphics::detail::makeShadow(*level.buffer, group.shadowColor, group.shadowBlur);
                     p->setOpacity(opacity(group.opacity * group.shadowOpacity));

@@ -53,6 +53,10 @@ struct DisplayItem {
 class DisplayList {
 public:
     std::vector<DisplayItem> items;
+    // Item transforms are in device pixels. A painter on a device with a
+    // pixel ratio scales whatever it is given once more; this undoes that for
+    // the outermost level (group buffers have no pixel ratio).
+    QTransform rootTransform;
 
     // Plays the commands through a painter whose transform is the identity
     // on its device. Render hints are the painter's.

@@ -207,13 +207,15 @@ void Compositor::render(View& view, QPainter& painter, double scale) {
     Frame frame;
     frame.time = foundation::RunLoop::main().now();
     frame.deviceClip = QRectF(0, 0, painter.device()->width(), painter.device()->height());
-    if (painter.hasClipping()) {
-        frame.deviceClip = frame.deviceClip.intersected(painter.transform().mapRect(painter.clipBoundingRect()));
-    }
+    // Recorded in real device pixels, so that groups and shadows get the
+    // full resolution of a high-density device.
+    const QTransform base = painter.deviceTransform();
+    if (painter.hasClipping()) frame.deviceClip = frame.deviceClip.intersected(base.mapRect(painter.clipBoundingRect()));
+    const double pixelRatio = painter.device()->devicePixelRatio();
+    if (pixelRatio > 0 && pixelRatio != 1) frame.list.rootTransform = QTransform::fromScale(1 / pixelRatio, 1 / pixelRatio);
 
     LayerState state = view.layer().presentationAt(frame.time);
     graphics::Rect b = state.bounds;
-    const QTransform base = painter.transform();
     QTransform toDevice = QTransform::fromTranslate(-b.origin.x, -b.origin.y) * base;
     recordTree(frame, view, state, base, toDevice);
     dropUnusedImages();

@@ -11,6 +11,7 @@
 #include "support/VirtualClock.h"
 
 #include <QImage>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -181,6 +182,27 @@ TEST(RenderTest, NestedGroupsBlendEachAsAWhole) {
     // with that at half = (.5, .25, .25); over white at half = (.75, .625, .625).
     EXPECT_TRUE(pixelIs(image, 10, 30, RGBA{191, 159, 159, 255}, 2));
     EXPECT_TRUE(pixelIs(image, 45, 30, RGBA{191, 159, 159, 255}, 2));
+}
+
+TEST(RenderTest, GroupsUseTheFullResolutionOfAHighDensityDevice) {
+    testsupport::VirtualClockScope clock;
+    auto root = ui::makeView(Rect(0, 0, 20, 20));
+    auto group = addView(*root, Rect(0, 0, 20, 20), Color::blue());
+    addView(*group, Rect(10, 0, 0.5, 20), Color::red());  // half a point: one device pixel
+    group->setAlpha(0.5);
+
+    QImage device(40, 40, QImage::Format_ARGB32_Premultiplied);
+    device.setDevicePixelRatio(2);
+    device.fill(Qt::white);
+    {
+        QPainter painter(&device);
+        ui::Compositor compositor;
+        compositor.render(*root, painter, 2.0);
+    }
+    Image image(device);
+    EXPECT_TRUE(pixelIs(image, 20, 10, RGBA{255, 127, 127, 255}, 2));
+    EXPECT_TRUE(pixelIs(image, 21, 10, RGBA{127, 127, 255, 255}, 2));
+    EXPECT_TRUE(pixelIs(image, 19, 10, RGBA{127, 127, 255, 255}, 2));
 }
 
 TEST(RenderTest, ContentsFollowTheContentMode) {
