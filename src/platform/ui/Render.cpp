@@ -192,6 +192,7 @@ graphics::Image Compositor::render(View& view, double scale) {
         return graphics::Image();
     }
     QImage bitmap(width, height, QImage::Format_ARGB32_Premultiplied);
+    if (bitmap.isNull()) return graphics::Image();  // more pixels than memory allows
     bitmap.fill(Qt::transparent);
     {
         QPainter painter(&bitmap);
