@@ -1,5 +1,7 @@
 #include "platform/ui/Control.h"
 
+#include "platform/ui/TapGestureRecognizer.h"
+
 #include <algorithm>
 
 namespace ui {
@@ -115,6 +117,11 @@ bool Control::continueTrackingWithTouch(const Touch&, const Event&) { return tru
 void Control::endTrackingWithTouch(const Touch&, const Event&) {}
 
 void Control::cancelTrackingWithEvent(const Event*) {}
+
+bool Control::claimsGestureRecognizer(const GestureRecognizer& recognizer) const {
+    auto* tap = dynamic_cast<const TapGestureRecognizer*>(&recognizer);
+    return tap && tap->numberOfTapsRequired == 1 && tap->numberOfTouchesRequired == 1;
+}
 
 bool Control::isPointInsideTrackingArea(Point point) const {
     Rect b = bounds();

@@ -107,6 +107,12 @@ public:
     // disabled or leaves its window mid-touch.
     virtual void cancelTrackingWithEvent(const Event* event);
 
+    // Whether the control's own gesture takes precedence over a recogniser
+    // of one of its ancestors that wants the same touches: by default a
+    // single-finger single tap (a tap on a button in a tappable view is the
+    // button's).
+    virtual bool claimsGestureRecognizer(const GestureRecognizer& recognizer) const;
+
     void touchesBegan(const TouchSet& touches, const Event& event) override;
     void touchesMoved(const TouchSet& touches, const Event& event) override;
     void touchesEnded(const TouchSet& touches, const Event& event) override;

@@ -1,5 +1,6 @@
 #include "platform/ui/GestureArena.h"
 
+#include "platform/ui/Control.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
 
@@ -27,6 +28,19 @@ bool sharesTouches(const TouchSet& aSeen, const TouchSet& bSeen) {
 bool simultaneous(GestureRecognizer& a, GestureRecognizer& b) {
     return (a.delegate && a.delegate->shouldRecognizeSimultaneously(a, b)) ||
            (b.delegate && b.delegate->shouldRecognizeSimultaneously(b, a));
+}
+
+// A control under the touches keeps its own gesture from a recogniser of one
+// of its ancestors (a tap on a button inside a tappable view is the button's).
+bool claimedByControl(const GestureRecognizer& r, const TouchSet& touches) {
+    for (const TouchPtr& t : touches) {
+        if (!t->view || t->view == r.view() || !t->view->isDescendantOfView(r.view())) continue;
+        for (View* v = t->view; v && v != r.view(); v = v->superview()) {
+            auto* control = dynamic_cast<Control*>(v);
+            if (control && control->isEnabled() && control->claimsGestureRecognizer(r)) return true;
+        }
+    }
+    return false;
 }
 
 graphics::Point centroid(const TouchSet& touches) {
@@ -159,7 +173,7 @@ void GestureArena::beginRecognition(GestureRecognizer& r, GestureState target) {
 
 void GestureArena::commit(GestureRecognizer& r, GestureState target) {
     r.pendingRecognition_ = false;
-    if (r.delegate && !r.delegate->gestureRecognizerShouldBegin(r)) {
+    if (claimedByControl(r, r.seenTouches_) || (r.delegate && !r.delegate->gestureRecognizerShouldBegin(r))) {
         fail(r);
         return;
     }

@@ -1,6 +1,8 @@
 #include "platform/ui/Slider.h"
 
 #include "platform/ui/Animation.h"
+#include "platform/ui/PanGestureRecognizer.h"
+#include "platform/ui/SwipeGestureRecognizer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -130,6 +132,12 @@ void Slider::layoutSubviews() {
 }
 
 // ---- tracking ---------------------------------------------------------------------------
+
+bool Slider::claimsGestureRecognizer(const GestureRecognizer& recognizer) const {
+    bool drag = dynamic_cast<const PanGestureRecognizer*>(&recognizer) ||
+                dynamic_cast<const SwipeGestureRecognizer*>(&recognizer);
+    return drag ? isTracking() : Control::claimsGestureRecognizer(recognizer);
+}
 
 bool Slider::beginTrackingWithTouch(const Touch& touch, const Event&) {
     Rect b = bounds();

@@ -50,6 +50,9 @@ public:
     void layoutSubviews() override;
     void tintColorDidChange() override;
 
+    // A drag of the grabbed thumb is the slider's, not an enclosing pan's or swipe's.
+    bool claimsGestureRecognizer(const GestureRecognizer& recognizer) const override;
+
     bool beginTrackingWithTouch(const Touch& touch, const Event& event) override;
     bool continueTrackingWithTouch(const Touch& touch, const Event& event) override;
     void endTrackingWithTouch(const Touch& touch, const Event& event) override;

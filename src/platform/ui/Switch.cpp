@@ -1,6 +1,7 @@
 #include "platform/ui/Switch.h"
 
 #include "platform/ui/Animation.h"
+#include "platform/ui/PanGestureRecognizer.h"
 
 #include <cmath>
 
@@ -84,6 +85,10 @@ void Switch::layoutSubviews() {
     track_->setFrame(Rect(0, 0, kWidth, kHeight));
     double x = on_ ? kWidth - kThumbInset - kThumbDiameter : kThumbInset;
     thumb_->setFrame(Rect(x, kThumbInset, kThumbDiameter, kThumbDiameter));
+}
+
+bool Switch::claimsGestureRecognizer(const GestureRecognizer& recognizer) const {
+    return dynamic_cast<const PanGestureRecognizer*>(&recognizer) || Control::claimsGestureRecognizer(recognizer);
 }
 
 bool Switch::beginTrackingWithTouch(const Touch& touch, const Event&) {

@@ -34,6 +34,9 @@ public:
     graphics::Size sizeThatFits(graphics::Size size) const override;
     void layoutSubviews() override;
 
+    // Dragging the thumb is the switch's, not an enclosing pan's.
+    bool claimsGestureRecognizer(const GestureRecognizer& recognizer) const override;
+
     bool beginTrackingWithTouch(const Touch& touch, const Event& event) override;
     bool continueTrackingWithTouch(const Touch& touch, const Event& event) override;
     void endTrackingWithTouch(const Touch& touch, const Event& event) override;

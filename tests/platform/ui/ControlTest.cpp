@@ -4,6 +4,7 @@
 #include "ControlsTestSupport.h"
 
 #include "platform/ui/Control.h"
+#include "platform/ui/TapGestureRecognizer.h"
 
 #include <algorithm>
 #include <string>
@@ -149,6 +150,27 @@ TEST_F(ControlTest, RemovingFromTheWindowMidTouchLeavesNothingPressed) {
     EXPECT_FALSE(control->isTracking());
     fingers.touchUp(touch);
     EXPECT_EQ(std::count(events.begin(), events.end(), "up-in"), 0);
+}
+
+TEST_F(ControlTest, ATapOnTheControlIsNotAnEnclosingViewsTap) {
+    // The window's own tap recogniser stands for a screen's tap-to-dismiss.
+    int backgroundTaps = 0;
+    auto tap = std::make_shared<ui::TapGestureRecognizer>([&](ui::GestureRecognizer& r) {
+        if (r.state() == ui::GestureStateRecognized) ++backgroundTaps;
+    });
+    window->addGestureRecognizer(tap);
+    fingers.tap(centerOf(*control));
+    EXPECT_EQ(events, (Events{"down", "up-in"}));
+    EXPECT_EQ(backgroundTaps, 0);
+    fingers.wait(1);
+    fingers.tap(Point{300, 250});
+    EXPECT_EQ(backgroundTaps, 1);
+
+    // A control's claim ends with its enabled state: the tap passes to the background.
+    control->setEnabled(false);
+    fingers.wait(1);
+    fingers.tap(centerOf(*control));
+    EXPECT_EQ(backgroundTaps, 2);
 }
 
 // ---- target-action ------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 
 #include "ControlsTestSupport.h"
 
+#include "platform/ui/PanGestureRecognizer.h"
 #include "platform/ui/Slider.h"
 #include "platform/ui/Switch.h"
 
@@ -83,6 +84,22 @@ TEST_F(SliderTest, DraggingPastTheEndStopsAtTheMaximum) {
     EXPECT_EQ(slider->value(), 60);
     EXPECT_EQ(changes.back(), 60);
     EXPECT_EQ(std::count(changes.begin(), changes.end(), 60.0), 1) << "no repeated reports at the end";
+}
+
+TEST_F(SliderTest, DraggingTheThumbIsNotAnEnclosingPan) {
+    int pans = 0;
+    auto pan = std::make_shared<ui::PanGestureRecognizer>([&](ui::GestureRecognizer& r) {
+        if (r.state() == ui::GestureState::Began) ++pans;
+    });
+    window->addGestureRecognizer(pan);
+    Point start = thumbCentre();
+    fingers.drag({start, Point{start.x + 100, start.y}}, 0.3);
+    EXPECT_DOUBLE_EQ(slider->value(), 0.5);
+    EXPECT_EQ(pans, 0);
+    // Away from the thumb the drag is the enclosing view's.
+    fingers.drag({Point{200, 115}, Point{120, 115}}, 0.3);
+    EXPECT_EQ(pans, 1);
+    EXPECT_DOUBLE_EQ(slider->value(), 0.5);
 }
 
 TEST(SliderRange, ValuesStayInTheRangeAndNotANumberIsRefused) {
