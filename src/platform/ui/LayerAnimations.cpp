@@ -48,7 +48,11 @@ std::function<void(bool)> Layer::detach(AnimationEntry& entry) {
 void Layer::changed(const std::string& keyPath, const AnimatableValue& from, const AnimatableValue& to) {
     if (view_) view_->setNeedsComposite();
     detail::AnimationBlock* block = detail::currentAnimationBlock();
-    if (!block) return;
+    if (!block || !view_) return;
+    // A view still being constructed (its shared owner not yet attached) has
+    // never been on screen: it starts where it is put instead of flying in
+    // from an empty frame.
+    if (view_->weak_from_this().expired()) return;
 
     // The value on screen: the old model value under the running animations
     // of this key path. Animations of other key paths stay on top as they are.

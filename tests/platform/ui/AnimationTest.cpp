@@ -281,6 +281,12 @@ TEST(AnimationTest, NoAnimationOutsideBlocksOrWhenSwitchedOff) {
     EXPECT_EQ(view->layer().animationKeys(), std::vector<std::string>{"opacity"});
     EXPECT_FALSE(ui::isAnimating());
 
+    // Views made inside a block start where they are put.
+    ui::ViewPtr made;
+    ui::animate(1.0, [&] { made = ui::makeView(Rect(10, 20, 30, 40)); });
+    EXPECT_FALSE(made->layer().hasAnimations());
+    EXPECT_EQ(made->layer().presentation().position, (Point{25, 40}));
+
     // A zero-length block changes at once and still completes.
     Completions done;
     ui::animate(0, [&] { view->setCenter({20, 20}); }, done.make());
