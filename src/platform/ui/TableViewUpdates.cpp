@@ -3,6 +3,7 @@
 
 #include "platform/foundation/Localized.h"
 #include "platform/ui/Animation.h"
+#include "platform/ui/ListUpdate.h"
 #include "platform/ui/PanGestureRecognizer.h"
 #include "platform/ui/SwipeGestureRecognizer.h"
 #include "platform/ui/TableView.h"
@@ -68,64 +69,36 @@ void TableView::applyUpdates(std::vector<Update> updates) {
     hideDeleteConfirmation(false);
     const std::vector<Section> old = sections_;
     size_t sectionCount = dataSource_->numberOfSectionsInTableView(*this);
-    if (sectionCount != old.size())
-        fail("the number of sections changed from " + std::to_string(old.size()) + " to " +
-             std::to_string(sectionCount) + " in a row update");
 
-    std::set<IndexPath> removed, added, reloaded;
-    std::map<IndexPath, IndexPath> moved;
+    detail::ListUpdate change;
     bool animated = false;
     for (const Update& u : updates) {
         if (u.animation != TableViewRowAnimation::None) animated = true;
         switch (u.kind) {
             case Update::Kind::Insert:
-                added.insert(u.path);
+                change.added.insert(u.path);
                 break;
             case Update::Kind::Delete:
-                removed.insert(u.path);
+                change.removed.insert(u.path);
                 break;
             case Update::Kind::Reload:
-                reloaded.insert(u.path);
+                change.reloaded.insert(u.path);
                 break;
             case Update::Kind::Move:
-                removed.insert(u.path);
-                added.insert(u.destination);
-                moved[u.path] = u.destination;
+                change.removed.insert(u.path);
+                change.added.insert(u.destination);
+                change.moved[u.path] = u.destination;
                 break;
         }
     }
-    for (const IndexPath& p : removed)
-        if (!hasRow(p)) fail("deleting or moving row " + p.toString() + ", which does not exist");
-    for (const IndexPath& p : reloaded)
-        if (!hasRow(p)) fail("reloading row " + p.toString() + ", which does not exist");
-
-    std::vector<size_t> newCounts(sectionCount);
-    for (size_t s = 0; s < sectionCount; ++s) {
-        newCounts[s] = dataSource_->numberOfRowsInSection(*this, s);
-        size_t gone = 0, come = 0;
-        for (const IndexPath& p : removed) gone += p.section == s;
-        for (const IndexPath& p : added) {
-            if (p.section != s) continue;
-            if (p.row >= newCounts[s]) fail("inserting row " + p.toString() + " beyond the section's end");
-            ++come;
-        }
-        if (old[s].rowHeights.size() - gone + come != newCounts[s])
-            fail("section " + std::to_string(s) + " has " + std::to_string(newCounts[s]) + " rows after the update, " +
-                 "but had " + std::to_string(old[s].rowHeights.size()) + " with " + std::to_string(come) +
-                 " inserted and " + std::to_string(gone) + " deleted");
-    }
-
-    // Old rows that stay fill the new places that were not inserted, in order.
-    std::map<IndexPath, IndexPath> mapping(moved.begin(), moved.end());
-    for (size_t s = 0; s < sectionCount; ++s) {
-        size_t next = 0;
-        for (size_t row = 0; row < old[s].rowHeights.size(); ++row) {
-            IndexPath from{s, row};
-            if (removed.count(from)) continue;
-            while (added.count(IndexPath{s, next})) ++next;
-            mapping[from] = IndexPath{s, next++};
-        }
-    }
+    std::vector<size_t> oldCounts, newCounts(sectionCount);
+    for (const Section& section : old) oldCounts.push_back(section.rowHeights.size());
+    for (size_t s = 0; s < sectionCount; ++s) newCounts[s] = dataSource_->numberOfRowsInSection(*this, s);
+    detail::ListMapping map = detail::mapThroughUpdate(oldCounts, newCounts, change, "row");
+    if (!map.error.empty()) fail(map.error);
+    const std::map<IndexPath, IndexPath>& mapping = map.destinations;
+    const std::set<IndexPath>& added = change.added;
+    const std::set<IndexPath>& reloaded = change.reloaded;
 
     std::vector<Section> sections;
     for (size_t s = 0; s < sectionCount; ++s) sections.push_back(loadSection(s, newCounts[s]));
@@ -147,7 +120,7 @@ void TableView::applyUpdates(std::vector<Update> updates) {
     }
     std::set<IndexPath> fresh;  // rows whose cells are new: inserted and reloaded
     for (const IndexPath& p : added) fresh.insert(p);
-    for (const IndexPath& p : reloaded) fresh.insert(mapping[p]);
+    for (const IndexPath& p : reloaded) fresh.insert(mapping.at(p));
 
     sections_ = std::move(sections);
     selected_ = std::move(selected);
