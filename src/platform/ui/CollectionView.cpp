@@ -70,6 +70,7 @@ void CollectionView::reloadData() {
     layout_->prepareLayout();
     laidOutSize_ = bounds().size;
     setContentSize(layout_->collectionViewContentSize());
+    settleIntoContent();
     tile();
 }
 
@@ -83,6 +84,7 @@ void CollectionView::relayout() {
     layout_->prepareLayout();
     laidOutSize_ = bounds().size;
     setContentSize(layout_->collectionViewContentSize());
+    settleIntoContent();
     layoutCellFrames();
     tile();
 }
@@ -317,9 +319,12 @@ void CollectionView::applyUpdates(bool animated, std::function<void(bool)> compl
     counts_ = std::move(newCounts);
     selected_ = std::move(selected);
     visibleCells_ = std::move(kept);
+    // Cells that exist before the change; any made from here on are new items.
+    const std::vector<CollectionViewCellPtr> before = visibleCells();
     touchItem_.reset();
     layout_->prepareLayout();
     setContentSize(layout_->collectionViewContentSize());
+    settleIntoContent();
     for (auto& [path, cell] : visibleCells_) cell->setSelected(selected_.count(path) > 0);
 
     if (!animated || change.empty()) {
@@ -329,7 +334,6 @@ void CollectionView::applyUpdates(bool animated, std::function<void(bool)> compl
         if (completion) completion(true);
         return;
     }
-    std::vector<CollectionViewCellPtr> before = visibleCells();
     tile();
     for (auto& [path, cell] : visibleCells_) {
         if (std::find(before.begin(), before.end(), cell) == before.end()) cell->setAlpha(0);

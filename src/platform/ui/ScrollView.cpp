@@ -39,14 +39,17 @@ public:
     explicit ScrollViewPanGestureRecognizer(ScrollView& scrollView) : scrollView_(scrollView) {}
 
     void touchesBegan(const TouchSet& touches, const Event& event) override {
+        // Detached: the scroll view is gone while the gesture machinery still holds this.
+        if (!view()) return PanGestureRecognizer::touchesBegan(touches, event);
         if (!scrollView_.tracking_) scrollView_.touchStoppedMotion_ = scrollView_.motion_ == ScrollView::Motion::Decelerating;
         scrollView_.tracking_ = true;
         scrollView_.stopMotion();
         PanGestureRecognizer::touchesBegan(touches, event);
     }
     void reset() override {
-        scrollView_.tracking_ = false;
         PanGestureRecognizer::reset();
+        if (!view()) return;
+        scrollView_.tracking_ = false;
         // A touch that caught the content past an edge and lifted without
         // dragging lets it spring back.
         scrollView_.settleIfOutOfRange();
@@ -137,6 +140,8 @@ ScrollView::ScrollView(const Rect& frame) : View(frame) { setUp(); }
 
 ScrollView::~ScrollView() {
     if (timer_) timer_->invalidate();
+    // The gesture machinery may hold the recogniser a little longer.
+    pan_->removeAllTargets();
 }
 
 void ScrollView::setUp() {
@@ -234,6 +239,11 @@ void ScrollView::scrollRectToVisible(const Rect& rect, bool animated) {
         return;
     }
     setContentOffset(offset, animated);
+}
+
+void ScrollView::settleIntoContent() {
+    if (dragging_ || motion_ != Motion::None) return;
+    applyOffset(clampedOffset(contentOffset()));
 }
 
 void ScrollView::boundsSizeDidChange(Size oldSize) {

@@ -111,6 +111,9 @@ protected:
     // True while the current touch came down on moving content and stopped
     // it: such a touch only stops the motion and selects nothing.
     bool touchStoppedMotion() const { return touchStoppedMotion_; }
+    // After the content shrank: an offset at rest beyond the new end moves
+    // back to it (lists whose last rows were deleted).
+    void settleIntoContent();
 
 private:
     enum class Motion { None, Decelerating, Animating };

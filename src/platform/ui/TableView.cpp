@@ -67,7 +67,11 @@ TableView::TableView(TableViewStyle style) : style_(style) { setUpTable(); }
 
 TableView::TableView(const Rect& frame, TableViewStyle style) : ScrollView(frame), style_(style) { setUpTable(); }
 
-TableView::~TableView() = default;
+TableView::~TableView() {
+    // The gesture machinery may hold the recognisers a little longer.
+    swipeLeft_->removeAllTargets();
+    swipeRight_->removeAllTargets();
+}
 
 void TableView::setUpTable() {
     setBackgroundColor(style_ == TableViewStyle::Grouped ? kGroupedBackground : Color::white());
@@ -421,6 +425,7 @@ void TableView::placeHeaderAndFooterViews() {
         end += f.size.height;
     }
     setContentSize(Size{width, end});
+    settleIntoContent();
 }
 
 void TableView::layoutCellFrames() {

@@ -125,6 +125,8 @@ void TableView::applyUpdates(std::vector<Update> updates) {
     sections_ = std::move(sections);
     selected_ = std::move(selected);
     visibleCells_ = std::move(kept);
+    // Cells that exist before the change; any made from here on are new rows.
+    const std::vector<TableViewCellPtr> before = visibleCells();
     touchRow_.reset();
     dropSectionViews();
     placeHeaderAndFooterViews();
@@ -137,7 +139,6 @@ void TableView::applyUpdates(std::vector<Update> updates) {
         return;
     }
     // New cells fade in where they belong; the others slide there.
-    std::vector<TableViewCellPtr> before = visibleCells();
     tile();
     for (auto& [path, cell] : visibleCells_) {
         configureCell(*cell, path, false);

@@ -56,7 +56,7 @@ protected:
         window->addSubview(scroll);
     }
     void TearDown() override {
-        scroll->setDelegate(nullptr);
+        if (scroll) scroll->setDelegate(nullptr);
         ui::GestureArena::shared().resetForTesting();
     }
     void run(double seconds) { foundation::RunLoop::main().advance(seconds); }
@@ -301,6 +301,22 @@ TEST_F(ScrollViewTest, ADragAcrossTheOnlyScrollingDirectionIsLeftAlone) {
     EXPECT_EQ(scroll->contentOffset(), (Point{0, 0}));
     EXPECT_TRUE(recorder.events.empty());
     EXPECT_FALSE(scroll->isDragging());
+}
+
+TEST_F(ScrollViewTest, AScrollViewThrownAwayMidDragLeavesTheFingerHarmless) {
+    scroll->setContentSize(Size{320, 2000});
+    auto touch = fingers.touchDown({160, 400});
+    fingers.wait(1.0 / 60.0);
+    fingers.moveTo(touch, {160, 300});
+    ASSERT_TRUE(scroll->isDragging());
+    scroll->setDelegate(nullptr);
+    scroll->removeFromSuperview();
+    scroll.reset();
+    fingers.wait(1.0 / 60.0);
+    fingers.moveTo(touch, {160, 200});
+    fingers.touchUp(touch);
+    run(1.0);
+    EXPECT_TRUE(recorder.events == (std::vector<std::string>{"willBeginDragging"}));
 }
 
 TEST_F(ScrollViewTest, DisabledScrollingIgnoresTheFinger) {

@@ -271,6 +271,20 @@ TEST_F(TableViewTest, ReloadingAndMovingSingleRows) {
     EXPECT_EQ(visibleTexts(), (std::vector<std::string>{"changed", "Row 2", "Row 0"}));
 }
 
+TEST_F(TableViewTest, DeletingTheLastRowsBringsTheEndBackIntoSight) {
+    Rows rows(100);
+    show(rows);
+    table->scrollToRowAtIndexPath({0, 99}, ui::TableViewScrollPosition::Bottom, false);
+    EXPECT_DOUBLE_EQ(table->contentOffset().y, 4400.0 - 480.0);
+    std::vector<IndexPath> doomed;
+    for (size_t row = 80; row < 100; ++row) doomed.push_back({0, row});
+    rows.sections[0].resize(80);
+    table->deleteRowsAtIndexPaths(doomed, ui::TableViewRowAnimation::None);
+    EXPECT_DOUBLE_EQ(table->contentOffset().y, 80 * 44.0 - 480.0) << "the table shows empty space past its end";
+    ASSERT_FALSE(table->visibleCells().empty());
+    EXPECT_EQ(table->indexPathsForVisibleRows().back(), (IndexPath{0, 79}));
+}
+
 TEST_F(TableViewTest, ChangesThatDisagreeWithTheDataSourceAreRefused) {
     Rows rows(3);
     show(rows);
