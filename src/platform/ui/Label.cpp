@@ -118,9 +118,26 @@ Label::Label(const Rect& frame) : View(frame) {
 }
 
 void Label::setText(std::string text) {
-    if (text_ == text) return;
+    if (text_ == text && attributedText_.empty()) return;
     text_ = std::move(text);
+    attributedText_.clear();
     setNeedsDisplay();
+}
+
+void Label::setAttributedText(AttributedText text) {
+    text_ = plainText(text);
+    attributedText_ = text_.empty() ? AttributedText() : std::move(text);
+    setNeedsDisplay();
+}
+
+AttributedTextLayout Label::layoutAttributed(double width, int lines) const {
+    // A highlighted or disabled label shows every run in its state's colour.
+    bool override = !enabled_ || (highlighted_ && highlightedTextColor_);
+    AttributedText runs = attributedText_;
+    if (override) {
+        for (TextRun& run : runs) run.color.reset();
+    }
+    return layoutAttributedText(runs, font_, effectiveTextColor(), width, lines);
 }
 
 void Label::setFont(Font font) {
@@ -173,32 +190,56 @@ graphics::Color Label::effectiveTextColor() const {
 
 Size Label::sizeThatFits(Size size) const {
     double width = numberOfLines_ == 1 ? kUnlimited : size.width;
+    if (!attributedText_.empty()) return layoutAttributed(width, numberOfLines_).size;
     return layoutLabelText(text_, font_, width, numberOfLines_, lineBreakMode_).size;
 }
 
-LabelTextLayout Label::layoutIn(const Rect& rect) const {
-    int lines = numberOfLines_;
+int Label::linesFitting(double height, int limit) const {
     // Only whole lines that fit the height are shown, but always one.
     double lineHeight = font_.lineHeight();
-    if (lineHeight > 0) {
-        int fitting = std::max(1, static_cast<int>(std::floor(rect.size.height / lineHeight + 1e-9)));
-        lines = lines == 0 ? fitting : std::min(lines, fitting);
-    }
-    return layoutLabelText(text_, font_, rect.size.width, lines, lineBreakMode_);
+    if (lineHeight <= 0) return limit;
+    int fitting = std::max(1, static_cast<int>(std::floor(height / lineHeight + 1e-9)));
+    return limit == 0 ? fitting : std::min(limit, fitting);
+}
+
+LabelTextLayout Label::layoutIn(const Rect& rect) const {
+    return layoutLabelText(text_, font_, rect.size.width, linesFitting(rect.size.height, numberOfLines_),
+                           lineBreakMode_);
 }
 
 Rect Label::textRectForBounds(const Rect& bounds, int numberOfLines) const {
-    LabelTextLayout layout = layoutLabelText(text_, font_, bounds.size.width, numberOfLines, lineBreakMode_);
-    double lineHeight = layout.lineHeight;
-    double height = lineHeight * static_cast<double>(layout.lines.size());
-    if (lineHeight > 0 && height > bounds.size.height) {
-        double fitting = std::max(1.0, std::floor(bounds.size.height / lineHeight + 1e-9));
-        height = std::min(height, fitting * lineHeight);
+    double height = 0;
+    if (!attributedText_.empty()) {
+        // Runs of several sizes: whole lines while they fit, at least one.
+        AttributedTextLayout layout = layoutAttributed(bounds.size.width, numberOfLines);
+        for (size_t i = 0; i < layout.lines.size(); ++i) {
+            if (i > 0 && height + layout.lines[i].height > bounds.size.height + 1e-9) break;
+            height += layout.lines[i].height;
+        }
+    } else {
+        LabelTextLayout layout =
+            layoutLabelText(text_, font_, bounds.size.width, linesFitting(bounds.size.height, numberOfLines),
+                            lineBreakMode_);
+        height = layout.lineHeight * static_cast<double>(layout.lines.size());
     }
     return Rect(bounds.origin.x, bounds.origin.y + (bounds.size.height - height) / 2, bounds.size.width, height);
 }
 
 void Label::drawTextInRect(graphics::GraphicsContext& context, const Rect& rect) {
+    if (!attributedText_.empty()) {
+        AttributedTextLayout layout = layoutAttributed(rect.size.width, numberOfLines_);
+        double height = 0;
+        size_t shown = 0;
+        for (; shown < layout.lines.size(); ++shown) {
+            if (shown > 0 && height + layout.lines[shown].height > rect.size.height + 1e-9) break;
+            height += layout.lines[shown].height;
+        }
+        layout.lines.resize(shown);
+        drawAttributedText(context, layout,
+                           Rect(rect.origin.x, rect.origin.y + (rect.size.height - height) / 2, rect.size.width, height),
+                           alignment_);
+        return;
+    }
     LabelTextLayout layout = layoutIn(rect);
     if (layout.lines.empty()) return;
     double height = layout.lineHeight * static_cast<double>(layout.lines.size());

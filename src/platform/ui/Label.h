@@ -8,6 +8,7 @@
 
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Font.h"
+#include "platform/ui/AttributedText.h"
 #include "platform/ui/View.h"
 
 #include <optional>
@@ -48,7 +49,13 @@ public:
     explicit Label(const graphics::Rect& frame);
 
     const std::string& text() const { return text_; }
+    // Replaces any attributed text with plain text in the label's font and colour.
     void setText(std::string text);
+    // Runs of their own font and colour; text() becomes their joined text.
+    // Lines break at spaces; lines beyond the limit are dropped without an
+    // ellipsis. Empty when the label shows plain text.
+    const AttributedText& attributedText() const { return attributedText_; }
+    void setAttributedText(AttributedText text);
     const graphics::Font& font() const { return font_; }
     void setFont(graphics::Font font);
     const graphics::Color& textColor() const { return textColor_; }
@@ -86,8 +93,12 @@ public:
 
 private:
     LabelTextLayout layoutIn(const graphics::Rect& rect) const;
+    // The lines that fit a height (at least one), within the line limit.
+    int linesFitting(double height, int limit) const;
+    AttributedTextLayout layoutAttributed(double width, int lines) const;
 
     std::string text_;
+    AttributedText attributedText_;
     graphics::Font font_ = graphics::Font::systemFont(17);
     graphics::Color textColor_ = graphics::Color::black();
     std::optional<graphics::Color> highlightedTextColor_;

@@ -146,6 +146,52 @@ TEST_F(LabelTest, TextIsDrawnAlignedInItsColour) {
         << "a highlighted label draws in its highlighted colour only";
 }
 
+TEST_F(LabelTest, AttributedRunsShareLinesAndMeasureWithTheirOwnFonts) {
+    Font small = Font("HelveticaNeue-CondensedBlack", 10);
+    Font large = small.withSize(17);
+    auto label = ui::makeView<Label>(Rect(0, 0, 400, 40));
+    label->setAttributedText({{"Frames", small, std::nullopt}, {" 24  ", large, graphics::Color::red()}});
+    EXPECT_EQ(label->text(), "Frames 24  ");
+    Size size = label->sizeThatFits(Size{});
+    EXPECT_EQ(size.height, std::ceil(large.lineHeight() - 1e-9)) << "the tallest run sets the line";
+    EXPECT_EQ(size.width, std::ceil(small.widthOfText("Frames") + large.widthOfText(" 24") - 1e-9))
+        << "spaces that end the line do not count";
+
+    // Narrow: the second word moves to a line of its own; a limit drops the rest.
+    label->setNumberOfLines(0);
+    label->setAttributedText({{"Modified", small, {}}, {" 7 Dec 2026  ", large, {}}, {"Frames", small, {}}});
+    auto layout = ui::layoutAttributedText(label->attributedText(), label->font(), graphics::Color::black(),
+                                           small.widthOfText("Modified") + 5, 0);
+    ASSERT_GE(layout.lines.size(), 3u);
+    EXPECT_EQ(layout.lines[0].pieces.front().text, "Modified");
+    EXPECT_LE(layout.lines[0].width, small.widthOfText("Modified") + 5);
+    auto two = ui::layoutAttributedText(label->attributedText(), label->font(), graphics::Color::black(), 60, 2);
+    EXPECT_EQ(two.lines.size(), 2u);
+
+    label->setText("plain");
+    EXPECT_TRUE(label->attributedText().empty()) << "plain text replaces the runs";
+}
+
+TEST_F(LabelTest, AttributedRunsDrawInTheirColours) {
+    auto label = ui::makeView<Label>(Rect(0, 0, 200, 40));
+    label->setBackgroundColor(graphics::Color::white());
+    label->setTextAlignment(TextAlignment::Center);
+    label->setAttributedText({{"Size", Font::systemFont(12), graphics::Color::blue()},
+                              {" 3 MB ", Font::boldSystemFont(22), graphics::Color::red()}});
+    graphics::Image picture = ui::renderView(*label, 2.0);
+    controltest::savePicture(picture, "ui-label-attributed.png");
+    int blue = controltest::countPixels(picture, Rect(0, 0, 400, 80), controltest::near(0, 0, 255));
+    int red = controltest::countPixels(picture, Rect(0, 0, 400, 80), controltest::near(255, 0, 0));
+    EXPECT_GT(blue, 30);
+    EXPECT_GT(red, 3 * blue) << "the larger bold run covers more";
+
+    label->setHighlightedTextColor(graphics::Color::black());
+    label->setHighlighted(true);
+    picture = ui::renderView(*label, 2.0);
+    EXPECT_EQ(controltest::countPixels(picture, Rect(0, 0, 400, 80), controltest::near(255, 0, 0)), 0)
+        << "highlighted, every run takes the highlighted colour";
+}
+
 TEST_F(LabelTest, ChangingTheTextRedrawsAndAWiderBoundsLaysOutAgain) {
     auto label = ui::makeView<Label>(Rect(0, 0, 100, 30));
     label->setText("One");
