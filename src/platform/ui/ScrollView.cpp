@@ -457,6 +457,10 @@ void ScrollView::settleIfOutOfRange() {
 }
 
 void ScrollView::stopMotion() {
+    // Axes set up but not yet running (a delegate stopping the glide from
+    // scrollViewDidEndDragging) are dropped too.
+    axisX_ = Axis{};
+    axisY_ = Axis{};
     if (motion_ == Motion::None) return;
     // An interrupted deceleration still ends for the delegate, so that what
     // it started on willBeginDecelerating is always undone.

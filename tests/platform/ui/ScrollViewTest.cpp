@@ -158,6 +158,22 @@ TEST_F(ScrollViewTest, DelegateCanChooseWhereTheGlideEnds) {
     EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 1000.0);
 }
 
+TEST_F(ScrollViewTest, AnOffsetSetWhenTheFingerLiftsWinsOverTheGlide) {
+    class Stopper : public Recorder {
+    public:
+        void scrollViewDidEndDragging(ui::ScrollView& s, bool willDecelerate) override {
+            Recorder::scrollViewDidEndDragging(s, willDecelerate);
+            s.setContentOffset(Point{0, 42});
+        }
+    } stopper;
+    scroll->setDelegate(&stopper);
+    scroll->setContentSize(Size{320, 5000});
+    fingers.drag({{160, 400}, {160, 100}}, 0.1);
+    runUntilAtRest();
+    EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 42.0);
+    EXPECT_EQ(stopper.count("willBeginDecelerating"), 0u);
+}
+
 TEST_F(ScrollViewTest, PagingEndsOnAPageBoundary) {
     scroll->setContentSize(Size{320 * 5, 480});
     scroll->setPagingEnabled(true);
