@@ -10,3 +10,7 @@ pkg_check_modules(UUID REQUIRED IMPORTED_TARGET uuid)
 pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
 pkg_check_modules(ZLIB REQUIRED IMPORTED_TARGET zlib)
 pkg_check_modules(AVCODEC REQUIRED IMPORTED_TARGET libavcodec libavutil)
+pkg_check_modules(CURL REQUIRED IMPORTED_TARGET libcurl)
+pkg_check_modules(PROTOBUFC REQUIRED IMPORTED_TARGET libprotobuf-c)
+# Loopback HTTP(S) servers of the tests.
+pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)

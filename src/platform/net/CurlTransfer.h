@@ -1,0 +1,48 @@
+#pragma once
+
+// One HTTP exchange through libcurl, without following redirects (the
+// connection does that itself, so that it decides what a redirect may do to
+// method, body and credentials). Blocks the calling thread; runs on a
+// background queue.
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Value.h"
+#include "platform/net/HTTPHeaders.h"
+#include "platform/net/URLRequest.h"
+
+namespace net::detail {
+
+struct TransferProgress {
+    int64_t bytesSent = 0;
+    int64_t bytesToSend = 0;
+    int64_t bytesReceived = 0;
+    int64_t bytesToReceive = 0;  // 0 while unknown
+
+    bool operator==(const TransferProgress&) const = default;
+};
+
+struct TransferControl {
+    const std::atomic<bool>* cancelled = nullptr;
+    // Called on the transferring thread whenever a count changes.
+    std::function<void(const TransferProgress&)> onProgress;
+    // A PEM file of certificate authorities trusted besides the system's.
+    std::optional<std::string> additionalCertificateAuthorities;
+};
+
+struct TransferOutcome {
+    int statusCode = 0;
+    HTTPHeaders headers;
+    foundation::Bytes body;
+    std::optional<foundation::Error> error;  // set when no complete response arrived
+};
+
+// `host` names the server in error texts.
+TransferOutcome performTransfer(const URLRequest& request, const std::string& host, const TransferControl& control);
+
+}  // namespace net::detail

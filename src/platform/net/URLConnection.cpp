@@ -1,0 +1,136 @@
+#include "platform/net/URLConnection.h"
+
+#include <stdexcept>
+
+#include "platform/net/CurlTransfer.h"
+#include "platform/net/URLError.h"
+#include "platform/net/URLParsing.h"
+
+namespace net {
+
+namespace {
+
+std::mutex gSettingsMutex;
+std::optional<std::string> gAdditionalAuthorities;
+
+// Header fields that carry the caller's identity or describe a body; which of
+// them survive a redirect depends on where it leads and what it does.
+constexpr const char* kCredentialFields[] = {"Authorization", "Cookie", "Proxy-Authorization"};
+constexpr const char* kBodyFields[] = {"Content-Type", "Content-Length", "Content-Encoding", "Content-Language",
+                                       "Content-Location"};
+
+}  // namespace
+
+void URLConnection::setAdditionalCertificateAuthorityFile(std::optional<std::string> path) {
+    std::lock_guard lock(gSettingsMutex);
+    gAdditionalAuthorities = std::move(path);
+}
+
+std::optional<std::string> URLConnection::additionalCertificateAuthorityFile() {
+    std::lock_guard lock(gSettingsMutex);
+    return gAdditionalAuthorities;
+}
+
+std::shared_ptr<URLConnection> URLConnection::create(URLRequest request) {
+    return std::shared_ptr<URLConnection>(new URLConnection(std::move(request)));
+}
+
+std::shared_ptr<URLConnection> URLConnection::sendAsynchronousRequest(URLRequest request, foundation::DispatchQueue queue,
+                                                                      Completion completion) {
+    auto connection = create(std::move(request));
+    connection->start(std::move(queue), std::move(completion));
+    return connection;
+}
+
+void URLConnection::setUploadProgressHandler(ProgressHandler handler) {
+    if (started_) throw std::logic_error("URLConnection: progress handlers are set before start");
+    uploadProgress_ = std::move(handler);
+}
+
+void URLConnection::setDownloadProgressHandler(ProgressHandler handler) {
+    if (started_) throw std::logic_error("URLConnection: progress handlers are set before start");
+    downloadProgress_ = std::move(handler);
+}
+
+void URLConnection::start(foundation::DispatchQueue queue, Completion completion) {
+    if (started_.exchange(true)) throw std::logic_error("URLConnection: started twice");
+    queue_ = std::move(queue);
+    completion_ = std::move(completion);
+    auto self = shared_from_this();
+    foundation::DispatchQueue::global().async([self] { self->run(); });
+}
+
+void URLConnection::cancel() { cancelled_ = true; }
+
+void URLConnection::reportProgress(const detail::TransferProgress& progress) {
+    auto post = [this](const ProgressHandler& handler, int64_t done, int64_t expected) {
+        if (!handler) return;
+        queue_->async([handler, done, expected] { handler(done, expected); });
+    };
+    post(uploadProgress_, progress.bytesSent, progress.bytesToSend > 0 ? progress.bytesToSend : kURLResponseUnknownLength);
+    post(downloadProgress_, progress.bytesReceived,
+         progress.bytesToReceive > 0 ? progress.bytesToReceive : kURLResponseUnknownLength);
+}
+
+void URLConnection::run() {
+    URLRequest hop = request_;
+    detail::TransferControl control;
+    control.cancelled = &cancelled_;
+    control.additionalCertificateAuthorities = additionalCertificateAuthorityFile();
+    detail::TransferProgress lastReported;
+    if (uploadProgress_ || downloadProgress_) {
+        control.onProgress = [this, &lastReported](const detail::TransferProgress& progress) {
+            // Only changes of the side someone listens to are worth a queue hop.
+            bool upload = uploadProgress_ && (progress.bytesSent != lastReported.bytesSent ||
+                                              progress.bytesToSend != lastReported.bytesToSend);
+            bool download = downloadProgress_ && (progress.bytesReceived != lastReported.bytesReceived ||
+                                                  progress.bytesToReceive != lastReported.bytesToReceive);
+            lastReported = progress;
+            if (upload || download) reportProgress(progress);
+        };
+    }
+
+    for (int redirects = 0;; ++redirects) {
+        foundation::Result<URLOrigin> origin = originOfURL(hop.url);
+        if (!origin) return finish(std::nullopt, {}, origin.error());
+        if (cancelled_) return finish(std::nullopt, {}, urlError(kURLErrorCancelled, origin->host));
+
+        detail::TransferOutcome outcome = detail::performTransfer(hop, origin->host, control);
+        if (outcome.error) return finish(std::nullopt, {}, outcome.error);
+
+        std::optional<RedirectStep> step =
+            redirectFor(outcome.statusCode, outcome.headers.value("Location"), hop.url, hop.httpMethod);
+        if (!step) {
+            HTTPURLResponse response{hop.url, outcome.statusCode, std::move(outcome.headers)};
+            return finish(std::move(response), std::move(outcome.body), std::nullopt);
+        }
+        if (redirects == kMaximumRedirects) return finish(std::nullopt, {}, urlError(kURLErrorHTTPTooManyRedirects));
+
+        foundation::Result<URLOrigin> nextOrigin = originOfURL(step->url);
+        if (!nextOrigin) return finish(std::nullopt, {}, nextOrigin.error());
+        if (!(*nextOrigin == *origin))
+            for (const char* field : kCredentialFields) hop.headers.remove(field);
+        if (!step->keepsBody) {
+            hop.httpBody.clear();
+            for (const char* field : kBodyFields) hop.headers.remove(field);
+        }
+        hop.url = step->url;
+        hop.httpMethod = step->method;
+    }
+}
+
+void URLConnection::finish(std::optional<HTTPURLResponse> response, foundation::Bytes data,
+                           std::optional<foundation::Error> error) {
+    Completion completion = std::move(completion_);
+    completion_ = nullptr;
+    auto self = shared_from_this();
+    queue_->async([self, completion = std::move(completion), response = std::move(response), data = std::move(data),
+                   error = std::move(error)] {
+        if (completion) completion(response, data, error);
+        // Handlers may hold whoever holds this connection; let go of them now.
+        self->uploadProgress_ = nullptr;
+        self->downloadProgress_ = nullptr;
+    });
+}
+
+}  // namespace net

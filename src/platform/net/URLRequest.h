@@ -1,0 +1,37 @@
+#pragma once
+
+// One HTTP request: where, how, what to send and how long to wait.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/foundation/Value.h"
+#include "platform/net/HTTPHeaders.h"
+
+namespace net {
+
+struct URLRequest {
+    // The platform's default: a minute without any progress gives up.
+    static constexpr double kDefaultTimeoutInterval = 60.0;
+
+    URLRequest() = default;
+    explicit URLRequest(std::string url, double timeoutInterval = kDefaultTimeoutInterval)
+        : url(std::move(url)), timeoutInterval(timeoutInterval) {}
+
+    std::string url;
+    std::string httpMethod = "GET";
+    HTTPHeaders headers;
+    foundation::Bytes httpBody;
+    // Seconds the connection may go without sending or receiving anything
+    // (connecting included) before it fails with "timed out". Not a limit on
+    // the whole transfer, so a large upload on a slow line still completes.
+    double timeoutInterval = kDefaultTimeoutInterval;
+
+    void setValue(std::string_view value, std::string_view forHTTPHeaderField) { headers.set(forHTTPHeaderField, value); }
+    std::optional<std::string> valueForHTTPHeaderField(std::string_view field) const { return headers.value(field); }
+    void setHTTPBody(foundation::Bytes body) { httpBody = std::move(body); }
+    void setHTTPBody(std::string_view body) { httpBody.assign(body.begin(), body.end()); }
+};
+
+}  // namespace net

@@ -1,0 +1,105 @@
+#pragma once
+
+// An HTTP or HTTPS server on 127.0.0.1 with an ephemeral port, running on its
+// own threads for one test. It records every request and answers from a
+// table of canned replies or handlers; anything else gets 404.
+//
+//     testsupport::LoopbackHttpServer server;
+//     server.reply("POST", "/crash", {200, "ok"});
+//     ... request server.url("/crash") ...
+//     EXPECT_EQ(server.requests().at(0).body, "...");
+//
+// Handlers run on the server's threads. A handler may block (to hold a
+// response back); whatever releases it must do so before the server is
+// destroyed.
+
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace testsupport {
+
+struct HttpExchange {
+    std::string method;
+    std::string path;    // without the query
+    std::string target;  // as sent: path and query
+    std::vector<std::pair<std::string, std::string>> headers;
+    std::string body;
+
+    // The first field of that name, compared without regard to case.
+    std::optional<std::string> header(std::string_view name) const;
+};
+
+struct HttpReply {
+    HttpReply(int status = 200, std::string body = {}, std::string contentType = "text/plain",
+              std::vector<std::pair<std::string, std::string>> headers = {})
+        : status(status), body(std::move(body)), contentType(std::move(contentType)), headers(std::move(headers)) {}
+
+    int status = 200;
+    std::string body;
+    std::string contentType = "text/plain";
+    std::vector<std::pair<std::string, std::string>> headers;
+};
+
+// Files of a throw-away certificate authority and a server certificate it
+// signed for 127.0.0.1 and localhost, made with the openssl tool.
+struct TestCertificates {
+    std::string authorityFile;
+    std::string serverCertificateFile;
+    std::string serverKeyFile;
+
+    // Writes the files into `directory` (which must exist); throws
+    // std::runtime_error when openssl fails.
+    static TestCertificates create(const std::string& directory);
+};
+
+class LoopbackHttpServer {
+public:
+    using Handler = std::function<HttpReply(const HttpExchange&)>;
+
+    // Plain HTTP.
+    LoopbackHttpServer();
+    // HTTPS with the given certificate and key files.
+    LoopbackHttpServer(const std::string& certificateFile, const std::string& keyFile);
+    ~LoopbackHttpServer();
+
+    LoopbackHttpServer(const LoopbackHttpServer&) = delete;
+    LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
+
+    int port() const { return port_; }
+    bool isSecure() const { return secure_; }
+    // "http://127.0.0.1:<port>" followed by `path`.
+    std::string url(std::string_view path = "/") const;
+
+    void reply(std::string method, std::string path, HttpReply reply);
+    void on(std::string method, std::string path, Handler handler);
+
+    std::vector<HttpExchange> requests() const;
+    size_t requestCount() const;
+    // Blocks until at least `count` requests have arrived (true) or
+    // `timeoutSeconds` of real time have passed (false). For tests that must
+    // act while a request is in flight; not a substitute for the run loop.
+    bool waitForRequests(size_t count, double timeoutSeconds) const;
+
+private:
+    struct Impl;
+    void start();
+    HttpReply dispatch(const HttpExchange& exchange);
+
+    std::unique_ptr<Impl> impl_;
+    bool secure_ = false;
+    int port_ = 0;
+
+    mutable std::mutex mutex_;
+    mutable std::condition_variable arrived_;
+    std::vector<HttpExchange> requests_;
+    std::vector<std::pair<std::pair<std::string, std::string>, Handler>> routes_;
+};
+
+}  // namespace testsupport
