@@ -385,8 +385,10 @@ void TableViewCell::layoutSubviews() {
         accessoryView_->setFrame(Rect(w - kMargin - size.width, std::round((h - size.height) / 2), size.width,
                                       size.height));
     }
+    // The separator starts under the text, so it moves with the indentation.
     double line = 1.0;
-    separator_->setFrame(Rect(separatorInset_, h - line, std::max(0.0, w - separatorInset_), line));
+    double start = separatorInset_ + left;
+    separator_->setFrame(Rect(start, h - line, std::max(0.0, w - start), line));
 }
 
 // The style's arrangement of image and labels in the content view.

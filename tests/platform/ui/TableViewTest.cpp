@@ -5,6 +5,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GuiApplication.h"
 #include "platform/ui/GestureArena.h"
+#include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/TableView.h"
 #include "platform/ui/Window.h"
@@ -431,7 +432,71 @@ TEST_F(TableViewTest, DraggingARowByItsReorderControlMovesIt) {
     EXPECT_EQ(table->contentOffset(), (Point{0, 0})) << "the row drag also scrolled the table";
 }
 
+// ---- cells -----------------------------------------------------------------------------
+
+TEST(TableViewCellTest, StylesPlaceImageLabelsAndAccessory) {
+    graphics::ensureGuiApplication();
+    auto cell = std::make_shared<ui::TableViewCell>(ui::TableViewCellStyle::Subtitle, "c");
+    cell->setFrame(Rect(0, 0, 320, 60));
+    cell->imageView()->setImage(graphics::Image::filled(40, 40, graphics::RGBA{255, 0, 0, 255}));
+    cell->textLabel()->setText("Title");
+    cell->detailTextLabel()->setText("Detail");
+    cell->setAccessoryType(ui::TableViewCellAccessoryType::DisclosureIndicator);
+    cell->layoutIfNeeded();
+    EXPECT_EQ(cell->imageView()->frame(), Rect(15, 10, 40, 40));
+    Rect title = cell->textLabel()->frame(), detail = cell->detailTextLabel()->frame();
+    EXPECT_DOUBLE_EQ(title.minX(), 70.0) << "the text does not start after the image";
+    EXPECT_DOUBLE_EQ(detail.minY(), title.maxY()) << "the subtitle is not under the title";
+    EXPECT_NEAR(title.minY() + detail.maxY(), 60.0, 1.0) << "the two lines are not centred together";
+    EXPECT_LE(cell->contentView().frame().maxX(), 320.0 - 30) << "the content runs under the disclosure indicator";
+
+    auto value = std::make_shared<ui::TableViewCell>(ui::TableViewCellStyle::Value1, "v");
+    value->setFrame(Rect(0, 0, 320, 44));
+    value->textLabel()->setText("Speed");
+    value->detailTextLabel()->setText("5 fps");
+    value->layoutIfNeeded();
+    EXPECT_DOUBLE_EQ(value->detailTextLabel()->frame().maxX(), 320.0 - 15) << "the value is not flush right";
+    EXPECT_LT(value->textLabel()->frame().maxX(), value->detailTextLabel()->frame().minX());
+    EXPECT_EQ(value->imageView()->frame().size, (Size{0, 0})) << "an empty image view takes room";
+
+    auto plain = std::make_shared<ui::TableViewCell>();
+    EXPECT_EQ(plain->detailTextLabel(), nullptr) << "the default style has no detail label";
+}
+
 // ---- picture ---------------------------------------------------------------------------
+
+TEST_F(TableViewTest, EditingTableRendersItsControls) {
+    class Titled : public Rows {
+    public:
+        using Rows::Rows;
+        std::optional<std::string> titleForHeaderInSection(ui::TableView&, size_t s) override {
+            return s == 0 ? "Layers" : "Hidden";
+        }
+    } rows(4);
+    rows.sections.push_back({"Row A", "Row B"});
+    rows.editable = rows.movable = true;
+    show(rows);
+    table->setEditing(true, false);
+    fingers.tap(rowPoint(1, 19));
+    run(0.35);
+    graphics::Image image = window->renderImage();
+    auto png = image.pngData();
+    ASSERT_TRUE(png.ok());
+    std::string path = testsupport::artifactsDirectory() + "/table-editing.png";
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(png.value().data()), std::streamsize(png.value().size()));
+
+    auto pixel = [&](Point p) { return image.pixelAt(int(p.x), int(p.y)); };
+    auto control = pixel(rowPoint(0, 19 - 8));
+    EXPECT_EQ(int(control.r), 255) << "no red delete control";
+    EXPECT_LT(int(control.g), 100);
+    auto confirm = pixel(rowPoint(1, 318));
+    EXPECT_EQ(int(confirm.r), 255) << "no delete button on the second row";
+    EXPECT_LT(int(confirm.b), 100);
+    auto header = pixel(table->convertPointToView(Point{300, table->rectForHeaderInSection(1).midY()}, nullptr));
+    EXPECT_NEAR(int(header.r), 247, 2) << "the plain header strip is missing";
+}
+
 
 TEST_F(TableViewTest, GroupedTableRendersToAPicture) {
     class Settings : public ui::TableViewDataSource, public ui::TableViewDelegate {
