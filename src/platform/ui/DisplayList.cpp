@@ -22,9 +22,101 @@ struct GroupLevel {
     std::unique_ptr<QPainter> painter;
 };
 
+// The device area one command can touch, a pixel more for antialiasing.
+QRect itemBounds(const DisplayItem& item) {
+    QRectF local;
+    switch (item.kind) {
+        case DisplayItem::Kind::FillRect:
+        case DisplayItem::Kind::DrawImage:
+        case DisplayItem::Kind::ClipRect: local = item.rect; break;
+        case DisplayItem::Kind::FillPath:
+        case DisplayItem::Kind::ClipPath: local = item.path.boundingRect(); break;
+        case DisplayItem::Kind::StrokePath: {
+            double half = item.pen.widthF();  // generous: mitred corners reach further than half the width
+            local = item.path.boundingRect().adjusted(-half, -half, half, half);
+            break;
+        }
+        case DisplayItem::Kind::BeginGroup: {
+            QRectF area = item.area;
+            if (item.shadow) {
+                double spread = 2 * item.shadowBlur + 1;
+                area = area.united(area.translated(item.shadowOffset).adjusted(-spread, -spread, spread, spread));
+            }
+            return area.toAlignedRect().adjusted(-1, -1, 1, 1);
+        }
+        case DisplayItem::Kind::Restore:
+        case DisplayItem::Kind::EndGroup: return QRect();
+    }
+    return item.transform.mapRect(local).toAlignedRect().adjusted(-1, -1, 1, 1);
+}
+
+bool sameItem(const DisplayItem& a, const DisplayItem& b) {
+    return a.kind == b.kind && a.transform == b.transform && a.opacity == b.opacity && a.rect == b.rect &&
+           a.path == b.path && a.brush == b.brush && a.pen == b.pen && a.image.cacheKey() == b.image.cacheKey() &&
+           a.area == b.area && a.shadow == b.shadow && a.shadowColor == b.shadowColor &&
+           a.shadowOpacity == b.shadowOpacity && a.shadowBlur == b.shadowBlur && a.shadowOffset == b.shadowOffset;
+}
+
 }  // namespace
 
-void DisplayList::play(QPainter& root) const {
+std::vector<DisplayList::Unit> DisplayList::units() const {
+    std::vector<Unit> result;
+    for (size_t i = 0; i < items.size();) {
+        Unit unit;
+        unit.begin = i;
+        unit.bounds = itemBounds(items[i]);
+        const DisplayItem::Kind kind = items[i].kind;
+        unit.structural = kind == DisplayItem::Kind::ClipRect || kind == DisplayItem::Kind::ClipPath ||
+                          kind == DisplayItem::Kind::Restore || kind == DisplayItem::Kind::EndGroup;
+        ++i;
+        if (kind == DisplayItem::Kind::BeginGroup) {
+            // Everything up to the matching end belongs to the group.
+            for (int depth = 1; i < items.size() && depth > 0; ++i) {
+                if (items[i].kind == DisplayItem::Kind::BeginGroup) ++depth;
+                if (items[i].kind == DisplayItem::Kind::EndGroup) --depth;
+            }
+        }
+        unit.end = i;
+        result.push_back(unit);
+    }
+    return result;
+}
+
+std::optional<QRegion> DisplayList::damageSince(const DisplayList& before) const {
+    if (items.size() != before.items.size() || rootTransform != before.rootTransform) return std::nullopt;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i].kind != before.items[i].kind) return std::nullopt;
+    }
+    // The same kinds in the same order: the units line up one to one.
+    QRegion damage;
+    const std::vector<Unit> now = units(), then = before.units();
+    for (size_t u = 0; u < now.size(); ++u) {
+        bool same = true;
+        for (size_t i = now[u].begin; i < now[u].end && same; ++i) same = sameItem(items[i], before.items[i]);
+        if (same) continue;
+        // A changed clip changes what shows anywhere inside it, old or new.
+        damage += now[u].bounds;
+        damage += then[u].bounds;
+    }
+    return damage;
+}
+
+void DisplayList::play(QPainter& root, const QRegion* area) const {
+    if (area) {
+        // Skipping whole units that cannot touch the area; clips and
+        // restores always run to keep the painter's state balanced.
+        std::vector<Unit> all = units();
+        DisplayList part;
+        part.rootTransform = rootTransform;
+        part.items.reserve(items.size());
+        for (const Unit& unit : all) {
+            if (!unit.structural && !area->intersects(unit.bounds)) continue;
+            part.items.insert(part.items.end(), items.begin() + static_cast<std::ptrdiff_t>(unit.begin),
+                              items.begin() + static_cast<std::ptrdiff_t>(unit.end));
+        }
+        part.play(root, nullptr);
+        return;
+    }
     std::vector<GroupLevel> groups;
     QPainter* p = &root;
     const QPainter::RenderHints hints = root.renderHints();
@@ -106,22 +198,22 @@ void DisplayList::play(QPainter& root) const {
     }
 }
 
-void DisplayList::playOffThread(QPainter& painter) const {
+void DisplayList::playOffThread(QPainter& painter, const QRegion* area) const {
     QThreadPool* pool = QThreadPool::globalInstance();
     const bool raster = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
     if (!raster || !pool || pool->contains(QThread::currentThread())) {
-        play(painter);
+        play(painter, area);
         return;
     }
     // The painter is used by one thread at a time: the caller waits for the
     // worker to finish before it touches the painter again.
     QSemaphore done;
     bool started = pool->tryStart([&] {
-        play(painter);
+        play(painter, area);
         done.release();
     });
     if (!started) {
-        play(painter);
+        play(painter, area);
         return;
     }
     done.acquire();

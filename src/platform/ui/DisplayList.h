@@ -12,8 +12,10 @@
 #include <QPainterPath>
 #include <QPen>
 #include <QRect>
+#include <QRegion>
 #include <QTransform>
 
+#include <optional>
 #include <vector>
 
 class QPainter;
@@ -59,11 +61,25 @@ public:
     QTransform rootTransform;
 
     // Plays the commands through a painter whose transform is the identity
-    // on its device. Render hints are the painter's.
-    void play(QPainter& painter) const;
+    // on its device. Render hints are the painter's. With an area, only the
+    // commands that can touch it are played (the painter is clipped to it).
+    void play(QPainter& painter, const QRegion* area = nullptr) const;
     // Plays them on a thread of Qt's pool while the caller waits (see the
     // top of this file); inline when that is not possible or not useful.
-    void playOffThread(QPainter& painter) const;
+    void playOffThread(QPainter& painter, const QRegion* area = nullptr) const;
+
+    // The device pixels whose colour may differ between the picture of
+    // `before` and this one; none when the lists differ in their structure
+    // (views added, removed or regrouped), so that everything must be redrawn.
+    std::optional<QRegion> damageSince(const DisplayList& before) const;
+
+    // One outermost command, or a group with everything in it.
+    struct Unit {
+        size_t begin = 0, end = 0;  // items [begin, end)
+        QRect bounds;               // device pixels it can touch
+        bool structural = false;    // clips and restores: always played
+    };
+    std::vector<Unit> units() const;
 };
 
 }  // namespace ui::detail

@@ -163,6 +163,9 @@ void prepareForRendering(View& view, double scale) {
 
 // ---- compositing -----------------------------------------------------------------
 
+Compositor::Compositor() = default;
+Compositor::~Compositor() = default;
+
 using detail::DisplayItem;
 
 struct Compositor::Frame {
@@ -197,12 +200,14 @@ graphics::Image Compositor::render(View& view, double scale) {
     {
         QPainter painter(&bitmap);
         painter.scale(scale, scale);
-        render(view, painter, scale);
+        draw(view, painter, scale, false);
     }
     return graphics::Image(std::move(bitmap), scale);
 }
 
-void Compositor::render(View& view, QPainter& painter, double scale) {
+void Compositor::render(View& view, QPainter& painter, double scale) { draw(view, painter, scale, true); }
+
+void Compositor::draw(View& view, QPainter& painter, double scale, bool keepFrame) {
     prepareForRendering(view, scale);
     ++frameNumber_;
     Frame frame;
@@ -224,8 +229,39 @@ void Compositor::render(View& view, QPainter& painter, double scale) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    frame.list.playOffThread(painter);
+    if (!keepFrame) {
+        frame.list.playOffThread(painter);
+        painter.restore();
+        return;
+    }
+
+    // Only what changed since the kept frame is drawn again, into the kept
+    // frame; then the whole frame goes to the painter.
+    const QSize deviceSize(painter.device()->width(), painter.device()->height());
+    std::optional<QRegion> damage;
+    if (keptList_ && keptFrame_.size() == deviceSize) damage = frame.list.damageSince(*keptList_);
+    if (!damage || keptFrame_.isNull()) {
+        keptFrame_ = QImage(deviceSize, QImage::Format_ARGB32_Premultiplied);
+        damage = QRegion(keptFrame_.rect());
+    }
+    *damage &= QRegion(keptFrame_.rect());
+    const QTransform rootTransform = frame.list.rootTransform;
+    if (!damage->isEmpty() && !keptFrame_.isNull()) {
+        QPainter kept(&keptFrame_);
+        kept.setRenderHints(painter.renderHints());
+        kept.setClipRegion(*damage);
+        kept.setCompositionMode(QPainter::CompositionMode_Source);
+        kept.fillRect(damage->boundingRect(), Qt::transparent);
+        kept.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        // The kept frame is plain device pixels, with no pixel ratio to undo.
+        frame.list.rootTransform = QTransform();
+        frame.list.playOffThread(kept, &*damage);
+        frame.list.rootTransform = rootTransform;
+    }
+    painter.setTransform(rootTransform);
+    painter.drawImage(QPointF(0, 0), keptFrame_);
     painter.restore();
+    keptList_ = std::make_unique<detail::DisplayList>(std::move(frame.list));
 }
 
 void Compositor::recordTree(Frame& frame, View& view, const LayerState& state, const QTransform& parentToDevice,
@@ -399,7 +435,7 @@ void renderViewInContext(View& view, graphics::GraphicsContext& context) {
     QPainter& painter = context.painter();
     // The painter carries the context's user space; the pixel density of the
     // contents follows the context's scale.
-    mainCompositor().render(view, painter, context.scale());
+    mainCompositor().draw(view, painter, context.scale(), false);
 }
 
 }  // namespace ui

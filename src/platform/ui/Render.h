@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <utility>
 
 class QPainter;
@@ -30,13 +31,18 @@ namespace ui {
 class View;
 struct LayerState;
 
+namespace detail {
+class DisplayList;
+}
+
 // Lays out the tree where marked and redraws stale contents (drawRect) at
 // `scale` pixels per point. Hidden subtrees wait until they are shown.
 void prepareForRendering(View& view, double scale);
 
 class Compositor {
 public:
-    Compositor() = default;
+    Compositor();
+    ~Compositor();
     Compositor(const Compositor&) = delete;
     Compositor& operator=(const Compositor&) = delete;
 
@@ -46,11 +52,15 @@ public:
     graphics::Image render(View& view, double scale);
     // Prepares the tree and renders it through a painter whose transform
     // maps points onto its device, the view's bounds' top left at the
-    // painter's origin; drawn contents get `scale` pixels per point.
+    // painter's origin; drawn contents get `scale` pixels per point. For a
+    // window host drawing frame after frame: the compositor keeps the last
+    // frame and redraws only the pixels where something changed since.
     void render(View& view, QPainter& painter, double scale);
 
 private:
+    friend void renderViewInContext(View& view, graphics::GraphicsContext& context);
     struct Frame;
+    void draw(View& view, QPainter& painter, double scale, bool keepFrame);
     void recordTree(Frame& frame, View& view, const LayerState& state, const QTransform& parentToDevice,
                     const QTransform& toDevice);
     void recordGroup(Frame& frame, View& view, const LayerState& state, const QTransform& parentToDevice,
@@ -68,6 +78,9 @@ private:
     };
     std::map<std::pair<int64_t, int>, CachedImage> images_;
     uint64_t frameNumber_ = 0;
+    // The last kept frame in device pixels and the commands that drew it.
+    QImage keptFrame_;
+    std::unique_ptr<detail::DisplayList> keptList_;
 };
 
 // Renders with a compositor kept for the main thread.

@@ -12,6 +12,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QString>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <numbers>
 
 using graphics::AffineTransform;
@@ -371,4 +373,77 @@ TEST(RenderTest, RendersIntoAContextAtItsTransform) {
     // An empty view renders to nothing rather than failing.
     auto empty = ui::makeView(Rect(0, 0, 0, 10));
     EXPECT_TRUE(ui::renderView(*empty).isNull());
+}
+
+// ---- frame after frame -------------------------------------------------------------------
+
+namespace {
+
+// A window host's frame: the compositor's kept picture over a cleared target.
+QImage hostFrame(ui::Compositor& compositor, View& root) {
+    QImage target(200, 150, QImage::Format_ARGB32_Premultiplied);
+    target.fill(Qt::transparent);
+    QPainter painter(&target);
+    compositor.render(root, painter, 1.0);
+    painter.end();
+    return target;
+}
+
+// The picture drawn from nothing, for comparison.
+QImage freshFrame(View& root) { return ui::Compositor().render(root, 1.0).bitmap(); }
+
+::testing::AssertionResult sameFrame(const QImage& kept, const QImage& fresh) {
+    if (kept.size() != fresh.size()) return ::testing::AssertionFailure() << "sizes differ";
+    for (int y = 0; y < kept.height(); ++y)
+        for (int x = 0; x < kept.width(); ++x)
+            if (kept.pixel(x, y) != fresh.pixel(x, y))
+                return ::testing::AssertionFailure()
+                       << "pixel (" << x << ", " << y << ") is " << QString::number(kept.pixel(x, y), 16).toStdString()
+                       << " instead of " << QString::number(fresh.pixel(x, y), 16).toStdString();
+    return ::testing::AssertionSuccess();
+}
+
+}  // namespace
+
+TEST(RenderTest, KeptFramesRedrawEverythingThatChanged) {
+    testsupport::VirtualClockScope clock;
+    auto root = ui::makeView(Rect(0, 0, 200, 150));
+    root->setBackgroundColor(Color::white());
+    auto mover = addView(*root, Rect(10, 10, 30, 30), Color::red());
+    auto clip = addView(*root, Rect(60, 10, 60, 60), Color::lightGray());
+    clip->setClipsToBounds(true);
+    clip->layer().setCornerRadius(8);
+    auto scrolled = addView(*clip, Rect(10, 10, 30, 80), Color::blue());
+    auto shadowed = addView(*root, Rect(140, 20, 30, 30), Color::green());
+    shadowed->layer().setShadowOpacity(0.8);
+    shadowed->layer().setShadowRadius(4);
+    auto faded = addView(*root, Rect(20, 90, 60, 40), Color::blue());
+    addView(*faded, Rect(20, 10, 60, 20), Color::yellow());
+    faded->setAlpha(0.6);
+
+    ui::Compositor compositor;
+    EXPECT_TRUE(sameFrame(hostFrame(compositor, *root), freshFrame(*root)));
+    EXPECT_TRUE(sameFrame(hostFrame(compositor, *root), freshFrame(*root))) << "nothing changed";
+
+    // Each change, and the frame after it, must look as if drawn from nothing.
+    std::vector<std::pair<const char*, std::function<void()>>> changes = {
+        {"move", [&] { mover->setCenter({100, 120}); }},
+        {"colour", [&] { mover->setBackgroundColor(Color::purple()); }},
+        {"scroll", [&] { clip->setBounds(Rect(0, 25, 60, 60)); }},
+        {"turn", [&] { scrolled->setTransform(AffineTransform::makeRotation(0.3)); }},
+        {"shadow", [&] { shadowed->setCenter({150, 100}); }},
+        {"group alpha", [&] { faded->setAlpha(0.3); }},
+        {"add", [&] { addView(*faded, Rect(0, 0, 10, 10), Color::black()); }},
+        {"remove", [&] { mover->removeFromSuperview(); }},
+        {"hide", [&] { clip->setHidden(true); }},
+        {"animate", [&] {
+             ui::animate(1.0, 0, ui::AnimationOptionCurveLinear, [&] { shadowed->setCenter({20, 20}); });
+             foundation::RunLoop::main().advance(0.4);
+         }},
+        {"animation goes on", [&] { foundation::RunLoop::main().advance(0.3); }},
+    };
+    for (auto& [name, change] : changes) {
+        change();
+        EXPECT_TRUE(sameFrame(hostFrame(compositor, *root), freshFrame(*root))) << name;
+    }
 }
