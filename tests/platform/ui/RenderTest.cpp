@@ -112,10 +112,13 @@ TEST(RenderTest, ComposesTransformsGroupOpacityRoundedClipsAndPerspective) {
     perspective.m34 = -1.0 / 500;
     card->layer().setTransform(graphics::concat(Transform3D::makeRotation(std::numbers::pi / 3, 0, 1, 0), perspective));
 
-    Image image = ui::renderView(*root, 1.0);
+    std::string path = savePng(ui::renderView(*root, 1.0), "ui-render-composition.png");
+    // The pixels are checked as the PNG file holds them.
+    auto loaded = Image::load(path);
+    ASSERT_TRUE(loaded.ok());
+    const Image& image = loaded.value();
     ASSERT_EQ(image.pixelWidth(), 200);
     ASSERT_EQ(image.pixelHeight(), 200);
-    std::string path = savePng(image, "ui-render-composition.png");
 
     // Turned container: red on top, the shrunk blue square below, nothing else.
     EXPECT_TRUE(pixelIs(image, 60, 20, kRed));
