@@ -142,7 +142,13 @@ AttributedTextLayout Label::layoutAttributed(double width, int lines) const {
 
 void Label::setFont(Font font) {
     font_ = std::move(font);
+    measureChanged();
+}
+
+void Label::measureChanged() {
     setNeedsDisplay();
+    // The view that placed this label by its size (a button its title) places it again.
+    if (View* parent = superview()) parent->setNeedsLayout();
 }
 
 void Label::setTextColor(graphics::Color color) {
@@ -174,12 +180,12 @@ void Label::setTextAlignment(TextAlignment alignment) {
 
 void Label::setNumberOfLines(int lines) {
     numberOfLines_ = std::max(0, lines);
-    setNeedsDisplay();
+    measureChanged();
 }
 
 void Label::setLineBreakMode(LineBreakMode mode) {
     lineBreakMode_ = mode;
-    setNeedsDisplay();
+    measureChanged();
 }
 
 graphics::Color Label::effectiveTextColor() const {

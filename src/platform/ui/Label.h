@@ -92,6 +92,7 @@ public:
     graphics::Color effectiveTextColor() const;
 
 private:
+    void measureChanged();
     LabelTextLayout layoutIn(const graphics::Rect& rect) const;
     // The lines that fit a height (at least one), within the line limit.
     int linesFitting(double height, int limit) const;

@@ -42,7 +42,6 @@ TextField::TextField(const Rect& frame) : Control(frame) {
     setDrawsContent(true);
     setOpaque(false);
     setContentMode(ContentMode::Redraw);
-    setContentHorizontalAlignment(ControlContentHorizontalAlignment::Left);
 }
 
 TextField::~TextField() = default;

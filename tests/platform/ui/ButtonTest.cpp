@@ -196,6 +196,17 @@ TEST_F(ButtonTest, ImageAndTitleSitSideBySideInTheContentRectangle) {
     EXPECT_LE(button->titleLabel()->frame().maxX(), 200.0 + 1e-9);
 }
 
+TEST_F(ButtonTest, ABiggerTitleFontPlacesTheTitleAgain) {
+    auto button = std::make_shared<Button>(ButtonType::System, Rect(0, 0, 300, 60));
+    button->setTitle("Done", ui::ControlStateNormal);
+    button->layoutIfNeeded();
+    double before = button->titleLabel()->frame().size.width;
+    button->titleLabel()->setFont(graphics::Font::boldSystemFont(30));
+    button->layoutIfNeeded();
+    EXPECT_GT(button->titleLabel()->frame().size.width, 1.5 * before);
+    EXPECT_DOUBLE_EQ(button->titleLabel()->frame().midX(), 150);
+}
+
 TEST_F(ButtonTest, RenderedButtonsShowTheirLook) {
     window->setBackgroundColor(Color::white());
     window->setTintColor(kAccent);

@@ -117,6 +117,20 @@ TEST_F(TextFieldTest, BackspaceAndArrowsMoveByWholeCharacters) {
     EXPECT_EQ(field->text(), "Caff");
 }
 
+TEST_F(TextFieldTest, ATapWhileEditingPutsTheCaretAtTheNearestCharacter) {
+    field->setText("abcdef");
+    ASSERT_TRUE(field->becomeFirstResponder());
+    Rect text = field->editingRectForBounds(field->bounds());
+    double afterC = field->font().widthOfText("abc");
+    fingers.tap(inWindow(*field, Point{text.origin.x + afterC + 1, text.midY()}));
+    EXPECT_EQ(field->selectedRange(), (TextRange{3, 0}));
+    window->sendText("-");
+    EXPECT_EQ(field->text(), "abc-def");
+    fingers.wait(1);
+    fingers.tap(inWindow(*field, Point{text.origin.x - 5, text.midY()}));
+    EXPECT_EQ(field->selectedRange(), (TextRange{0, 0}));
+}
+
 TEST_F(TextFieldTest, TheDelegateCanRefuseAnEdit) {
     field->setText("Max");
     ASSERT_TRUE(field->becomeFirstResponder());
