@@ -72,7 +72,7 @@ public:
 
     // ---- geometry ------------------------------------------------------------
     graphics::Rect frame() const;
-    void setFrame(const graphics::Rect& frame);
+    virtual void setFrame(const graphics::Rect& frame);
     graphics::Rect bounds() const { return layer_.bounds(); }
     void setBounds(const graphics::Rect& bounds);
     graphics::Point center() const { return layer_.position(); }
