@@ -9,6 +9,9 @@
 //     ... request server.url("/crash") ...
 //     EXPECT_EQ(server.requests().at(0).body, "...");
 //
+// A test target that uses it links PkgConfig::HTTPLIB (the packaged
+// cpp-httplib library).
+//
 // Handlers run on the server's threads. A handler may block (to hold a
 // response back); whatever releases it must do so before the server is
 // destroyed.

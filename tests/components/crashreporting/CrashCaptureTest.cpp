@@ -34,6 +34,15 @@ constexpr uintptr_t kFaultAddress = 0x40;  // aligned, so only the fault is wron
 
 __attribute__((noinline)) void writeThroughBadPointer(volatile int* target) { *target = 7; }
 
+volatile int gRecursionFloor = -1;
+
+__attribute__((noinline)) int recurseWithoutEnd(int depth) {
+    volatile char frame[1024];
+    frame[0] = static_cast<char>(depth);
+    if (depth == gRecursionFloor) return 0;  // never: keeps the compiler from calling this infinite
+    return recurseWithoutEnd(depth + 1) + frame[0];
+}
+
 void crashAsChild(const std::string& how) {
     // The crash is the point; a core file of it is not.
     rlimit noCore = {0, 0};
@@ -45,6 +54,8 @@ void crashAsChild(const std::string& how) {
         writeThroughBadPointer(reinterpret_cast<volatile int*>(kFaultAddress));
     } else if (how == "exception") {
         std::thread([] { throw std::runtime_error("disk on fire"); }).join();
+    } else if (how == "overflow") {
+        recurseWithoutEnd(0);
     }
     std::exit(3);  // did not crash: the parent sees a plain exit
 }
@@ -197,6 +208,15 @@ TEST_F(CrashCaptureTest, UncaughtExceptionIsRecordedWithItsTypeAndReason) {
     EXPECT_NE(CrashLogFormatter::format(*report).find(
                   "*** Terminating app due to uncaught exception 'std::runtime_error', reason: 'disk on fire'"),
               std::string::npos);
+}
+
+TEST_F(CrashCaptureTest, StackOverflowIsCaughtOnTheAlternateStack) {
+    auto child = runCrashingChild("overflow");
+    ASSERT_EQ(child.exitCode, 128 + SIGSEGV) << child.output;
+    auto report = CrashReportDecoder::decodeFile(BWQuincyManager::crashesDirectory() + "/" + BWQuincyManager::kLiveReportName);
+    ASSERT_TRUE(report.ok()) << "no report: the handler had no stack to run on\n" << child.output;
+    EXPECT_EQ(report->signalName, "SIGSEGV");
+    EXPECT_FALSE(report->backtrace.empty());
 }
 
 TEST_F(CrashCaptureTest, ReportsStayWhenTheServerFailsOrNobodyAnswers) {
