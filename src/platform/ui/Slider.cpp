@@ -167,8 +167,9 @@ void Slider::endTrackingWithTouch(const Touch& touch, const Event& event) {
 }
 
 void Slider::cancelTrackingWithEvent(const Event*) {
-    // What was dragged stays; a non-continuous slider still reports it.
-    if (!continuous_ && value_ != valueAtGrab_) sendActionsForControlEvents(ControlEventValueChanged);
+    // What was dragged stays; a non-continuous slider still reports it,
+    // unless it was disabled under the finger.
+    if (isEnabled() && !continuous_ && value_ != valueAtGrab_) sendActionsForControlEvents(ControlEventValueChanged);
 }
 
 void Slider::setValueFromTracking(double value) {

@@ -52,6 +52,7 @@ TEST_F(ButtonTest, TemplateImageTakesTheInheritedTintAndKeepsItsShape) {
     auto view = ui::makeView<ImageView>(halfFilled(40, 20, Color::black()).withRenderingMode(ImageRenderingMode::AlwaysTemplate));
     holder->addSubview(view);
     Image picture = ui::renderView(*holder);
+    controltest::savePicture(picture, "ui-imageview-template.png");
     EXPECT_EQ(picture.pixelAt(5, 10), (RGBA{212, 3, 215, 255}));
     EXPECT_EQ(picture.pixelAt(35, 10).a, 0) << "clear parts of a template stay clear";
 

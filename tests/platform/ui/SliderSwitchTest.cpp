@@ -61,6 +61,17 @@ TEST_F(SliderTest, ANonContinuousSliderReportsOnceWhenTheFingerLifts) {
     EXPECT_EQ(changes, (std::vector<double>{0.75}));
 }
 
+TEST_F(SliderTest, ANonContinuousSliderDisabledMidDragReportsNothing) {
+    slider->setContinuous(false);
+    Point start = thumbCentre();
+    auto touch = fingers.touchDown(start);
+    fingers.moveTo(touch, Point{start.x + 100, start.y});
+    slider->setEnabled(false);
+    fingers.touchUp(touch);
+    EXPECT_TRUE(changes.empty());
+    EXPECT_DOUBLE_EQ(slider->value(), 0.5);
+}
+
 TEST_F(SliderTest, TheThumbFollowsTheFingersMovementNotItsPosition) {
     // Grabbed 8 points right of its centre, the thumb must not jump there.
     Point start = thumbCentre();
