@@ -49,8 +49,7 @@ void Control::sendActionsForControlEvents(unsigned controlEvents) {
         if (entry->events & controlEvents) matching.push_back(entry);
     }
     if (matching.empty()) return;
-    std::weak_ptr<View> weakSelf = weak_from_this();
-    ViewPtr keepAlive = weakSelf.lock();
+    ViewPtr keepAlive = weak_from_this().lock();
     for (const auto& entry : matching) {
         if (!entry->active || !(entry->events & controlEvents)) continue;
         Action action = entry->action;  // the entry may be removed while it runs
