@@ -61,6 +61,9 @@ Installation& installation() {
 
 void copyText(char* target, size_t capacity, const std::string& text) {
     size_t length = std::min(text.size(), capacity - 1);
+    // A cut inside a UTF-8 sequence would leave text the decoder cannot trust.
+    if (length < text.size())
+        while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
     std::memcpy(target, text.data(), length);
     target[length] = '\0';
 }

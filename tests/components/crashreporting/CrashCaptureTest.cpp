@@ -53,7 +53,10 @@ void crashAsChild(const std::string& how) {
     if (how == "segv") {
         writeThroughBadPointer(reinterpret_cast<volatile int*>(kFaultAddress));
     } else if (how == "exception") {
-        std::thread([] { throw std::runtime_error("disk on fire"); }).join();
+        // Longer than the report keeps, in two-byte characters.
+        std::string reason = "disk on fire: ";
+        for (int i = 0; i < 1500; ++i) reason += "\xC3\xA9";
+        std::thread([reason] { throw std::runtime_error(reason); }).join();
     } else if (how == "overflow") {
         recurseWithoutEnd(0);
     }
@@ -202,11 +205,15 @@ TEST_F(CrashCaptureTest, UncaughtExceptionIsRecordedWithItsTypeAndReason) {
     EXPECT_EQ(report->signalName, "SIGABRT");
     EXPECT_FALSE(report->faultAddress);
     EXPECT_EQ(report->exceptionName, "std::runtime_error");
-    EXPECT_EQ(report->exceptionReason, "disk on fire");
+    ASSERT_TRUE(report->exceptionReason);
+    const std::string& reason = *report->exceptionReason;
+    EXPECT_EQ(reason.rfind("disk on fire: \xC3\xA9", 0), 0u);
+    EXPECT_LT(reason.size(), 2048u);
+    EXPECT_EQ((reason.size() - 14) % 2, 0u) << "the cut split a character";
     EXPECT_NE(report->threadNumber, report->processID) << "a background thread threw";
     EXPECT_FALSE(report->backtrace.empty());
     EXPECT_NE(CrashLogFormatter::format(*report).find(
-                  "*** Terminating app due to uncaught exception 'std::runtime_error', reason: 'disk on fire'"),
+                  "*** Terminating app due to uncaught exception 'std::runtime_error', reason: 'disk on fire: \xC3\xA9"),
               std::string::npos);
 }
 
