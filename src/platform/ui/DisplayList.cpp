@@ -8,6 +8,7 @@
 #include <QThread>
 #include <QThreadPool>
 
+#include <functional>
 #include <memory>
 
 namespace ui::detail {
@@ -198,22 +199,22 @@ void DisplayList::play(QPainter& root, const QRegion* area) const {
     }
 }
 
-void DisplayList::playOffThread(QPainter& painter, const QRegion* area) const {
+void paintOffThread(QPainter& painter, const std::function<void()>& work) {
     QThreadPool* pool = QThreadPool::globalInstance();
     const bool raster = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
     if (!raster || !pool || pool->contains(QThread::currentThread())) {
-        play(painter, area);
+        work();
         return;
     }
-    // The painter is used by one thread at a time: the caller waits for the
-    // worker to finish before it touches the painter again.
+    // The painters are used by one thread at a time: the caller waits for
+    // the worker to finish before it touches them again.
     QSemaphore done;
     bool started = pool->tryStart([&] {
-        play(painter, area);
+        work();
         done.release();
     });
     if (!started) {
-        play(painter, area);
+        work();
         return;
     }
     done.acquire();

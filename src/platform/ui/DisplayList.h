@@ -15,6 +15,7 @@
 #include <QRegion>
 #include <QTransform>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -64,9 +65,6 @@ public:
     // on its device. Render hints are the painter's. With an area, only the
     // commands that can touch it are played (the painter is clipped to it).
     void play(QPainter& painter, const QRegion* area = nullptr) const;
-    // Plays them on a thread of Qt's pool while the caller waits (see the
-    // top of this file); inline when that is not possible or not useful.
-    void playOffThread(QPainter& painter, const QRegion* area = nullptr) const;
 
     // The device pixels whose colour may differ between the picture of
     // `before` and this one; none when the lists differ in their structure
@@ -81,5 +79,10 @@ public:
     };
     std::vector<Unit> units() const;
 };
+
+// Runs drawing work through a raster painter on a thread of Qt's pool while
+// the caller waits (see the top of this file); inline when that is not
+// possible (another kind of painter, or the pool is busy or already ours).
+void paintOffThread(QPainter& painter, const std::function<void()>& work);
 
 }  // namespace ui::detail

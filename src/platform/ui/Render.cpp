@@ -230,7 +230,7 @@ void Compositor::draw(View& view, QPainter& painter, double scale, bool keepFram
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     if (!keepFrame) {
-        frame.list.playOffThread(painter);
+        detail::paintOffThread(painter, [&] { frame.list.play(painter); });
         painter.restore();
         return;
     }
@@ -246,20 +246,22 @@ void Compositor::draw(View& view, QPainter& painter, double scale, bool keepFram
     }
     *damage &= QRegion(keptFrame_.rect());
     const QTransform rootTransform = frame.list.rootTransform;
-    if (!damage->isEmpty() && !keptFrame_.isNull()) {
-        QPainter kept(&keptFrame_);
-        kept.setRenderHints(painter.renderHints());
-        kept.setClipRegion(*damage);
-        kept.setCompositionMode(QPainter::CompositionMode_Source);
-        kept.fillRect(damage->boundingRect(), Qt::transparent);
-        kept.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        // The kept frame is plain device pixels, with no pixel ratio to undo.
-        frame.list.rootTransform = QTransform();
-        frame.list.playOffThread(kept, &*damage);
-        frame.list.rootTransform = rootTransform;
-    }
-    painter.setTransform(rootTransform);
-    painter.drawImage(QPointF(0, 0), keptFrame_);
+    detail::paintOffThread(painter, [&] {
+        if (!damage->isEmpty() && !keptFrame_.isNull()) {
+            QPainter kept(&keptFrame_);
+            kept.setRenderHints(painter.renderHints());
+            kept.setClipRegion(*damage);
+            kept.setCompositionMode(QPainter::CompositionMode_Source);
+            kept.fillRect(damage->boundingRect(), Qt::transparent);
+            kept.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            // The kept frame is plain device pixels, with no pixel ratio to undo.
+            frame.list.rootTransform = QTransform();
+            frame.list.play(kept, &*damage);
+            frame.list.rootTransform = rootTransform;
+        }
+        painter.setTransform(rootTransform);
+        painter.drawImage(QPointF(0, 0), keptFrame_);
+    });
     painter.restore();
     keptList_ = std::make_unique<detail::DisplayList>(std::move(frame.list));
 }
