@@ -85,8 +85,8 @@ TEST(ViewGeometryTest, ConvertsThroughAffineTransforms) {
     auto root = ui::makeView(Rect(0, 0, 400, 400));
     auto turned = addView(*root, Rect(100, 100, 100, 50));  // centre (150, 125)
     turned->setTransform(AffineTransform::makeRotation(kPi / 2));
-    // The top left corner is 50 left and 25 up of the centre; turned a quarter
-    // clockwise it lies 25 right and 50 up... of the centre in the root.
+    // The top left corner is 50 left of and 25 above the centre; turned a
+    // quarter clockwise it lies 25 right of and 50 above it.
     expectPoint(turned->convertPointToView({0, 0}, root.get()), 175, 75, 1e-9);
     expectPoint(turned->convertPointFromView({175, 75}, root.get()), 0, 0, 1e-9);
 
