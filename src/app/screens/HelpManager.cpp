@@ -1,0 +1,163 @@
+#include "app/screens/HelpManager.h"
+
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/ui/Animation.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Label.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <map>
+
+namespace {
+
+constexpr double kFadeDuration = 0.3;
+constexpr double kLabelWidth = 320.0;
+constexpr double kMargin = 20.0;
+const graphics::Size kNextButtonSize{120, 44};
+
+std::string helpFilePath() {
+    return foundation::path::appending(foundation::Paths::documentsDirectory(), HelpManager::kHelpManagerFile);
+}
+
+// The names dismissed so far; an unreadable file counts as none, so at worst
+// a help comes once more.
+foundation::Dictionary readDismissedNames() {
+    std::error_code ec;
+    if (!std::filesystem::exists(helpFilePath(), ec)) return {};
+    auto value = foundation::plist::readFile(helpFilePath());
+    if (!value || !value->isDictionary()) {
+        std::fprintf(stderr, "HelpManager: ignoring unreadable %s\n", HelpManager::kHelpManagerFile);
+        return {};
+    }
+    return value->asDictionary();
+}
+
+// Lays the overlay's parts out whenever its size changes.
+class OverlayView : public ui::View {
+public:
+    std::function<void()> onLayout;
+    void layoutSubviews() override {
+        if (onLayout) onLayout();
+    }
+};
+
+}  // namespace
+
+std::shared_ptr<HelpManager> HelpManager::initWithName(const std::string& name) {
+    if (wasDismissed(name)) return nullptr;
+    return std::shared_ptr<HelpManager>(new HelpManager(name));
+}
+
+bool HelpManager::wasDismissed(const std::string& name) {
+    return readDismissedNames().get(name).asBool();
+}
+
+void HelpManager::rememberDismissed(const std::string& name) {
+    auto names = readDismissedNames();
+    names.set(name, foundation::Value(true));
+    auto status = foundation::plist::writeFile(foundation::Value(names), helpFilePath());
+    if (!status) {
+        std::fprintf(stderr, "HelpManager: cannot write %s: %s\n", kHelpManagerFile,
+                     status.error().description.c_str());
+    }
+}
+
+std::string HelpManager::helpTextForName(const std::string& name) {
+    static const std::map<std::string, std::string> texts = {
+        {"Timeline", "Double-tap the frames to switch between the frame strip and the timeline."},
+        {"Media", "Add voice overs, music and sound effects to your movie here."},
+        {"CopyPaste", "Tap and hold a frame to select, copy, paste or delete frames."},
+        {"Speed", "Change the speed of your movie and how it plays here."},
+        {"Effects", "Give your movie a theme, titles and an effect here."},
+        {"Mask", "Paint over the parts of the frame that should show the frame below."},
+        {"PaintColor", "Pick a colour and a brush, then draw on the frame."},
+    };
+    auto found = texts.find(name);
+    return foundation::localized(found != texts.end() ? found->second : "Tap Next to continue.");
+}
+
+HelpManager::HelpManager(std::string name) : name_(std::move(name)) {
+    auto overlay = ui::makeView<OverlayView>();
+    overlay->setBackgroundColor(graphics::Color::grey(0.0, 0.6));
+    overlay->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleHeight);
+    overlay->setAlpha(0.0);
+    view_ = overlay;
+
+    label_ = ui::makeView<ui::Label>();
+    label_->setText(helpTextForName(name_));
+    label_->setNumberOfLines(0);
+    label_->setTextAlignment(graphics::TextAlignment::Center);
+    label_->setTextColor(graphics::Color::white());
+    label_->setFont(graphics::Font::boldSystemFont(20));
+    view_->addSubview(label_);
+
+    nextButton_ = std::make_shared<ui::Button>(ui::ButtonType::Custom);
+    nextButton_->setTitle(foundation::localized("Next"), ui::ControlStateNormal);
+    nextButton_->setTitleColor(graphics::Color::white(), ui::ControlStateNormal);
+    nextButton_->setBackgroundColor(graphics::Color::rgb8(212, 3, 215));
+    nextButton_->layer().setCornerRadius(8);
+    nextButton_->addTarget(this, [this](ui::Control&) { dismiss(); }, ui::ControlEventTouchUpInside);
+    view_->addSubview(nextButton_);
+
+    overlay->onLayout = [this] { layout(); };
+}
+
+HelpManager::~HelpManager() {
+    if (auto* overlay = dynamic_cast<OverlayView*>(view_.get())) overlay->onLayout = nullptr;
+    if (nextButton_) nextButton_->removeTarget(this, ui::ControlEventAllEvents);
+}
+
+void HelpManager::setPositionNextBtn(int position) {
+    nextPosition_ = (position >= kTopLeft && position <= kBottomRight) ? position : kBottomRight;
+    layout();
+}
+
+void HelpManager::setPositionLabel(graphics::Point position) {
+    labelPosition_ = position;
+    labelPositionSet_ = true;
+    layout();
+}
+
+void HelpManager::layout() {
+    const auto bounds = view_->bounds();
+    auto textSize = label_->sizeThatFits({kLabelWidth, 0});
+    textSize.width = kLabelWidth;
+    graphics::Point centre = labelPositionSet_ ? labelPosition_
+                                               : graphics::Point{bounds.width() / 2, bounds.height() / 2};
+    // Keep the whole text on the overlay whatever point the caller chose.
+    double x = std::clamp(centre.x - textSize.width / 2, 0.0, std::max(0.0, bounds.width() - textSize.width));
+    double y = std::clamp(centre.y - textSize.height / 2, 0.0, std::max(0.0, bounds.height() - textSize.height));
+    label_->setFrame({x, y, textSize.width, textSize.height});
+
+    const bool left = nextPosition_ == kTopLeft || nextPosition_ == kBottomLeft;
+    const bool top = nextPosition_ == kTopLeft || nextPosition_ == kTopRight;
+    double bx = left ? kMargin : bounds.width() - kMargin - kNextButtonSize.width;
+    double by = top ? kMargin : bounds.height() - kMargin - kNextButtonSize.height;
+    nextButton_->setFrame({bx, by, kNextButtonSize.width, kNextButtonSize.height});
+}
+
+void HelpManager::show() {
+    if (shown_) return;
+    shown_ = true;
+    layout();
+    ui::animate(kFadeDuration, [this] { view_->setAlpha(1.0); });
+}
+
+void HelpManager::dismiss() {
+    if (!shown_ || dismissing_) return;
+    dismissing_ = true;
+    rememberDismissed(name_);
+    // The delegate usually drops its reference when told; stay alive until done.
+    auto self = shared_from_this();
+    ui::animate(kFadeDuration, [this] { view_->setAlpha(0.0); },
+                [self](bool) {
+                    self->view_->removeFromSuperview();
+                    self->shown_ = false;
+                    if (self->delegate_) self->delegate_->helpManangerDidFinish(*self);
+                });
+}

@@ -1,0 +1,104 @@
+// The pass-code screen typed on with fingers: a new code twice to set it,
+// the stored code once to pass, and exactly one answer per screen.
+
+#include "app/screens/PassCodeViewController.h"
+#include "ScreenTestSupport.h"
+#include "platform/ui/BarButtonItem.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/NavigationItem.h"
+#include "platform/ui/ViewController.h"
+
+namespace {
+
+class PassCodeTest : public testsupport::ScreenTest {
+protected:
+    void SetUp() override {
+        ScreenTest::SetUp();
+        root = std::make_shared<ui::ViewController>();
+        window->setRootViewController(root);
+    }
+    void present() {
+        screen = std::make_shared<PassCodeViewController>();
+        screen->setCompletionHandler([this](bool accepted) { answers.push_back(accepted); });
+        auto navigation = std::make_shared<ui::NavigationController>(screen);
+        navigation->modalPresentationStyle = ui::ModalPresentationStyle::FormSheet;
+        root->presentViewController(navigation, false);
+        advance(1.0);
+    }
+    void type(const std::string& digits) {
+        for (char digit : digits) tap(screen->digitButton(digit - '0'));
+    }
+
+    std::shared_ptr<ui::ViewController> root;
+    std::shared_ptr<PassCodeViewController> screen;
+    std::vector<bool> answers;
+};
+
+TEST_F(PassCodeTest, NewCodeTypedTwiceAlikeIsStoredAndSaved) {
+    present();
+    EXPECT_EQ(screen->mode(), PassCodeViewController::Mode::Set);
+    type("1");
+    type("9");
+    tap(screen->deleteButton());
+    EXPECT_EQ(screen->enteredCode(), "1");
+    type("234");
+    EXPECT_EQ(screen->mode(), PassCodeViewController::Mode::Confirm);
+    EXPECT_EQ(screen->filledMarks(), 0u);
+    advance(0.5);
+    savePicture("passcode_confirm.png");
+    EXPECT_TRUE(answers.empty());
+    type("1234");
+    EXPECT_EQ(answers, std::vector<bool>{true});
+    EXPECT_EQ(DataManager::sharedDataManager().passCode(), "1234");
+
+    // Saved to the settings file, not just kept in memory.
+    DataManager::resetForTesting();
+    DataManager::loadState();
+    EXPECT_EQ(DataManager::sharedDataManager().passCode(), "1234");
+}
+
+TEST_F(PassCodeTest, DifferentSecondEntryStartsOverWithoutStoring) {
+    present();
+    type("1234");
+    type("4321");
+    EXPECT_TRUE(answers.empty());
+    EXPECT_EQ(screen->mode(), PassCodeViewController::Mode::Set);
+    EXPECT_EQ(screen->messageLabel()->text(), "The pass codes did not match. Please try again.");
+    EXPECT_FALSE(DataManager::sharedDataManager().passCode().has_value());
+    type("5555");
+    type("5555");
+    EXPECT_EQ(answers, std::vector<bool>{true});
+    EXPECT_EQ(DataManager::sharedDataManager().passCode(), "5555");
+}
+
+TEST_F(PassCodeTest, StoredCodeMustBeTypedOnceAndWrongCodesAreRefused) {
+    DataManager::sharedDataManager().setPassCode("0420");
+    present();
+    EXPECT_EQ(screen->mode(), PassCodeViewController::Mode::Check);
+    type("0421");
+    EXPECT_TRUE(answers.empty());
+    EXPECT_EQ(screen->messageLabel()->text(), "Wrong pass code. Please try again.");
+    EXPECT_EQ(screen->filledMarks(), 0u);
+    type("0420");
+    EXPECT_EQ(answers, std::vector<bool>{true});
+    EXPECT_EQ(DataManager::sharedDataManager().passCode(), "0420");
+    // Further keys after the answer change nothing.
+    screen->enterDigit(1);
+    EXPECT_EQ(answers.size(), 1u);
+}
+
+TEST_F(PassCodeTest, CancelAnswersNoOnceAndKeepsTheStoredCode) {
+    DataManager::sharedDataManager().setPassCode("1111");
+    present();
+    type("11");
+    auto cancelItem = screen->navigationItem().leftBarButtonItem();
+    ASSERT_NE(cancelItem, nullptr);
+    cancelItem->action()(*cancelItem);
+    screen->cancel();
+    EXPECT_EQ(answers, std::vector<bool>{false});
+    EXPECT_EQ(DataManager::sharedDataManager().passCode(), "1111");
+}
+
+}  // namespace
