@@ -1,0 +1,62 @@
+#pragma once
+
+// The info centre the browser opens from its help button: rows for the help
+// pages, for support (the support address from the configuration) and for
+// the application's name and version. Done asks the delegate to close it.
+
+#include "platform/ui/ViewController.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ui {
+class AlertView;
+class Button;
+class Label;
+}  // namespace ui
+
+class InfoCenterViewController;
+
+class InfoCenterDelegate {
+public:
+    virtual ~InfoCenterDelegate() = default;
+    // The info centre wants to close; the presenter dismisses it.
+    virtual void infoCenterDidFinish(InfoCenterViewController& infoCenter) = 0;
+};
+
+class InfoCenterViewController : public ui::ViewController {
+public:
+    explicit InfoCenterViewController(std::string nibName = "InfoCenterViewController");
+    ~InfoCenterViewController() override;
+
+    // Not owned.
+    void setDelegate(InfoCenterDelegate* delegate) { delegate_ = delegate; }
+
+    // The rows' actions.
+    void actionHelp();
+    void actionSupport();
+    void actionAbout();
+    void actionDone();
+
+    // Texts the support and about rows show, from the configuration lists.
+    static std::string supportMessage();
+    static std::string aboutMessage();
+
+    ui::Button* helpButton() const { return rows_.size() > 0 ? rows_[0].get() : nullptr; }
+    ui::Button* supportButton() const { return rows_.size() > 1 ? rows_[1].get() : nullptr; }
+    ui::Button* aboutButton() const { return rows_.size() > 2 ? rows_[2].get() : nullptr; }
+    ui::Button* doneButton() const { return doneButton_.get(); }
+
+    void loadView() override;
+    void viewWillLayoutSubviews() override;
+    unsigned supportedInterfaceOrientations() const override { return ui::OrientationMaskLandscape; }
+
+private:
+    void showMessage(const std::string& title, const std::string& message);
+
+    InfoCenterDelegate* delegate_ = nullptr;
+    std::shared_ptr<ui::Label> titleLabel_;
+    std::shared_ptr<ui::Button> doneButton_;
+    std::vector<std::shared_ptr<ui::Button>> rows_;
+};

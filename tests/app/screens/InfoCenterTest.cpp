@@ -1,0 +1,128 @@
+// The info centre and the help pages: rows driven by fingers, texts from the
+// configuration lists, help pages from the resources, and page names that
+// must not reach outside the help folder.
+
+#include "app/screens/InfoCenterHelpViewController.h"
+#include "app/screens/InfoCenterViewController.h"
+#include "ScreenTestSupport.h"
+#include "platform/ui/BarButtonItem.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/NavigationItem.h"
+
+namespace {
+
+using Block = InfoCenterHelpViewController::Block;
+using Kind = InfoCenterHelpViewController::Block::Kind;
+
+class Finisher : public InfoCenterDelegate {
+public:
+    void infoCenterDidFinish(InfoCenterViewController& infoCenter) override {
+        ++calls;
+        infoCenter.dismissViewController(false);
+    }
+    int calls = 0;
+};
+
+class InfoCenterTest : public testsupport::ScreenTest {
+protected:
+    void SetUp() override {
+        ScreenTest::SetUp();
+        root = std::make_shared<ui::ViewController>();
+        window->setRootViewController(root);
+    }
+    std::shared_ptr<ui::ViewController> root;
+};
+
+TEST_F(InfoCenterTest, RowsShowHelpSupportAndAboutAndDoneAsksTheDelegate) {
+    Finisher finisher;
+    auto info = std::make_shared<InfoCenterViewController>();
+    info->setDelegate(&finisher);
+    info->modalPresentationStyle = ui::ModalPresentationStyle::FormSheet;
+    root->presentViewController(info, false);
+    advance(1.0);
+    savePicture("info_center.png");
+
+    tap(info->supportButton());
+    advance(0.5);
+    EXPECT_EQ(alertMessages(), std::vector<std::string>{
+                                   "Write to us at support@marrowick.com with the subject \"Support request\"."});
+    ui::AlertView::visibleAlerts().back()->dismissWithClickedButtonIndex(0, false);
+
+    tap(info->aboutButton());
+    advance(0.5);
+    // The bundle-identifier list's name wins over the general one.
+    ASSERT_EQ(alertMessages().size(), 1u);
+    EXPECT_TRUE(alertMessages()[0].starts_with("Tollivar version ")) << alertMessages()[0];
+    ui::AlertView::visibleAlerts().back()->dismissWithClickedButtonIndex(0, false);
+
+    tap(info->helpButton());
+    advance(1.0);
+    auto* navigation = dynamic_cast<ui::NavigationController*>(info->presentedViewController());
+    ASSERT_NE(navigation, nullptr);
+    auto* help = dynamic_cast<InfoCenterHelpViewController*>(navigation->topViewController());
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->subpage(), "index");
+    // The help screen closes itself with Done.
+    auto done = help->navigationItem().rightBarButtonItem();
+    ASSERT_NE(done, nullptr);
+    done->action()(*done);
+    advance(1.0);
+    EXPECT_EQ(info->presentedViewController(), nullptr);
+
+    tap(info->doneButton());
+    advance(1.0);
+    EXPECT_EQ(finisher.calls, 1);
+    EXPECT_EQ(root->presentedViewController(), nullptr);
+}
+
+TEST_F(InfoCenterTest, HelpPageMarkupBecomesTitleHeadingsParagraphsAndItems) {
+    auto blocks = InfoCenterHelpViewController::parsePage(
+        "Remote camera\r\n\nFirst line\ncontinues here.\n## Connecting\n- one\n-  two \n\nLast.");
+    EXPECT_EQ(blocks, (std::vector<Block>{{Kind::Title, "Remote camera"},
+                                          {Kind::Paragraph, "First line continues here."},
+                                          {Kind::Heading, "Connecting"},
+                                          {Kind::Bullet, "one"},
+                                          {Kind::Bullet, "two"},
+                                          {Kind::Paragraph, "Last."}}));
+    EXPECT_TRUE(InfoCenterHelpViewController::parsePage("\n\n  \n").empty());
+}
+
+TEST_F(InfoCenterTest, ShippedPagesLoadAndOtherNamesAreRefused) {
+    for (const char* page : {"index", "capture", "editor", "kelbrin-remotecamera"}) {
+        auto blocks = InfoCenterHelpViewController::loadPage(page);
+        ASSERT_TRUE(blocks.has_value()) << page;
+        EXPECT_EQ(blocks->front().kind, Kind::Title) << page;
+        EXPECT_GE(blocks->size(), 3u) << page;
+    }
+    for (const char* page : {"", "missing", "../config/Info", "help/index", "index.txt", "a b"}) {
+        EXPECT_FALSE(InfoCenterHelpViewController::loadPage(page).has_value()) << page;
+    }
+    EXPECT_EQ(InfoCenterHelpViewController::onlineAddressForPage("kelbrin-remotecamera"),
+              "https://www.marrowick.com/tollivar/help/kelbrin-remotecamera");
+}
+
+TEST_F(InfoCenterTest, SubpageSelectsThePageShownAndUnknownPagesSaySo) {
+    auto help = std::make_shared<InfoCenterHelpViewController>();
+    help->setSubpage("kelbrin-remotecamera");
+    auto navigation = std::make_shared<ui::NavigationController>(help);
+    navigation->modalPresentationStyle = ui::ModalPresentationStyle::FormSheet;
+    root->presentViewController(navigation, false);
+    advance(1.0);
+    ASSERT_FALSE(help->blockLabels().empty());
+    EXPECT_EQ(help->blockLabels().front()->text(), "Remote camera");
+    EXPECT_EQ(help->blockLabels().back()->text(),
+              "More help online: https://www.marrowick.com/tollivar/help/kelbrin-remotecamera");
+    savePicture("help_page.png");
+
+    help->setSubpage("../../etc/passwd");
+    ASSERT_GE(help->blocks().size(), 2u);
+    EXPECT_EQ(help->blocks()[1].text, "This help page is not available.");
+    // Labels are laid out one below the other, none overlapping.
+    ui::prepareForRendering(*window, 1.0);
+    auto labels = help->blockLabels();
+    for (size_t i = 1; i < labels.size(); ++i) EXPECT_GE(labels[i]->frame().minY(), labels[i - 1]->frame().maxY());
+}
+
+}  // namespace
