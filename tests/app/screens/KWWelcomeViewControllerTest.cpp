@@ -1,0 +1,47 @@
+// The welcome pager: its pages on the paged view, closing it with a finger,
+// and the has-seen flag kept in the user defaults across launches.
+
+#include "app/screens/KWWelcomeViewController.h"
+#include "ScreenTestSupport.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/ui/Button.h"
+
+namespace {
+
+class WelcomeTest : public testsupport::ScreenTest {};
+
+TEST_F(WelcomeTest, PagesSwipeAndStartOnTheLastPageCloses) {
+    auto root = std::make_shared<ui::ViewController>();
+    window->setRootViewController(root);
+    auto welcome = std::make_shared<KWWelcomeViewController>();
+    root->presentViewController(welcome, false);
+    advance(0.5);
+    ui::prepareForRendering(*window, 1.0);
+    auto* pager = welcome->pagedView();
+    ASSERT_NE(pager, nullptr);
+    EXPECT_EQ(pager->pageViewDictionary().size(), 2u);  // the first page and its neighbour
+    savePicture("welcome.png");
+
+    const int64_t last = static_cast<int64_t>(KWWelcomeViewController::pages().size()) - 1;
+    fingers->drag({{800, 400}, {200, 400}}, 0.3);
+    advance(2.0);
+    EXPECT_EQ(pager->indexForSelectedPage(), 1);
+
+    pager->scrollToPageAtIndex(last, false);
+    advance(0.5);
+    ASSERT_NE(welcome->startButton()->window(), nullptr);
+    tap(welcome->startButton());
+    advance(1.0);
+    EXPECT_EQ(root->presentedViewController(), nullptr);
+}
+
+TEST_F(WelcomeTest, HasSeenFlagIsKeptInTheUserDefaults) {
+    EXPECT_FALSE(KWWelcomeViewController::getHasSeen());
+    KWWelcomeViewController::setHasSeen(true);
+    // A new launch reads the defaults file again.
+    foundation::UserDefaults::resetStandardUserDefaults();
+    EXPECT_TRUE(KWWelcomeViewController::getHasSeen());
+    EXPECT_TRUE(foundation::UserDefaults::standard().boolForKey(KWWelcomeViewController::kHasSeenKey));
+}
+
+}  // namespace
