@@ -41,7 +41,11 @@ public:
     void touchesBegan(const TouchSet& touches, const Event& event) override {
         // Detached: the scroll view is gone while the gesture machinery still holds this.
         if (!view()) return PanGestureRecognizer::touchesBegan(touches, event);
-        if (!scrollView_.tracking_) scrollView_.touchStoppedMotion_ = scrollView_.motion_ == ScrollView::Motion::Decelerating;
+        if (!scrollView_.tracking_) {
+            scrollView_.touchStoppedMotion_ = scrollView_.motion_ == ScrollView::Motion::Decelerating;
+            View* touched = touches.empty() ? nullptr : touches.front()->view;
+            scrollView_.touchedView_ = touched ? touched->weak_from_this() : std::weak_ptr<View>();
+        }
         scrollView_.tracking_ = true;
         scrollView_.stopMotion();
         PanGestureRecognizer::touchesBegan(touches, event);
@@ -50,6 +54,7 @@ public:
         PanGestureRecognizer::reset();
         if (!view()) return;
         scrollView_.tracking_ = false;
+        scrollView_.touchStoppedMotion_ = false;
         // A touch that caught the content past an edge and lifted without
         // dragging lets it spring back.
         scrollView_.settleIfOutOfRange();
@@ -175,6 +180,8 @@ void ScrollView::setDecelerationRate(double rate) {
 
 void ScrollView::setScrollEnabled(bool enabled) {
     scrollEnabled_ = enabled;
+    // A disabled recogniser hears of no touches; nothing may stay stopped.
+    if (!enabled) touchStoppedMotion_ = false;
     pan_->setEnabled(enabled);
 }
 
@@ -256,6 +263,7 @@ void ScrollView::boundsSizeDidChange(Size oldSize) {
 bool ScrollView::gestureRecognizerShouldBegin(GestureRecognizer& recognizer) {
     if (&recognizer != pan_.get()) return true;
     if (!scrollEnabled_) return false;
+    if (auto touched = touchedView_.lock(); touched && !touchesShouldCancelInContentView(touched.get())) return false;
     // A drag across the only direction the content moves is left to others
     // (a swipe on a row, a horizontal list inside a vertical one).
     Point t = pan_->translationInView(this);

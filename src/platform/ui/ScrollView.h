@@ -114,6 +114,12 @@ protected:
     // After the content shrank: an offset at rest beyond the new end moves
     // back to it (lists whose last rows were deleted).
     void settleIntoContent();
+    // Whether a drag that began on `view` (in the content) scrolls and so
+    // takes the touches from it; true for every view here.
+    virtual bool touchesShouldCancelInContentView(View* view) {
+        (void)view;
+        return true;
+    }
 
 private:
     enum class Motion { None, Decelerating, Animating };
@@ -171,6 +177,8 @@ private:
     bool dragging_ = false;
     bool touchStoppedMotion_ = false;
 
+    // The view the current touch came down on.
+    std::weak_ptr<View> touchedView_;
     // Dragging: the offset when the drag began, and the axes it may move.
     graphics::Point dragStartOffset_;
     bool dragHorizontal_ = false;

@@ -61,6 +61,59 @@ private:
 
 }  // namespace
 
+// The index strip: section titles stacked along the right edge; touching or
+// sliding over a title shows its section.
+class TableSectionIndex : public View {
+public:
+    static constexpr double kWidth = 16.0;
+    static constexpr double kLineHeight = 14.0;
+
+    explicit TableSectionIndex(std::function<void(size_t)> touched) : touched_(std::move(touched)) {
+        setDrawsContent(true);
+        setOpaque(false);
+        setContentMode(ContentMode::Redraw);
+    }
+
+    const std::vector<std::string>& titles() const { return titles_; }
+    void setTitles(std::vector<std::string> titles) {
+        titles_ = std::move(titles);
+        setNeedsDisplay();
+    }
+
+    void drawRect(graphics::GraphicsContext& context, const Rect&) override {
+        graphics::Font font = graphics::Font::boldSystemFont(11);
+        context.setFillColor(tintColor());
+        double top = firstLineTop();
+        for (size_t i = 0; i < titles_.size(); ++i) {
+            context.drawText(titles_[i], Rect(0, top + double(i) * kLineHeight, kWidth, kLineHeight), font,
+                             graphics::LineBreakMode::Clip, graphics::TextAlignment::Center);
+        }
+    }
+
+    void touchesBegan(const TouchSet& touches, const Event&) override { follow(touches); }
+    void touchesMoved(const TouchSet& touches, const Event&) override { follow(touches); }
+    void touchesEnded(const TouchSet&, const Event&) override { last_.reset(); }
+    void touchesCancelled(const TouchSet&, const Event&) override { last_.reset(); }
+    void tintColorDidChange() override { setNeedsDisplay(); }
+
+private:
+    double firstLineTop() const {
+        return std::max(0.0, (bounds().size.height - double(titles_.size()) * kLineHeight) / 2);
+    }
+    void follow(const TouchSet& touches) {
+        if (touches.empty() || titles_.empty()) return;
+        double y = touches.front()->locationInView(this).y - firstLineTop();
+        auto index = size_t(std::clamp(std::floor(y / kLineHeight), 0.0, double(titles_.size() - 1)));
+        if (last_ == index) return;
+        last_ = index;
+        touched_(index);
+    }
+
+    std::function<void(size_t)> touched_;
+    std::vector<std::string> titles_;
+    std::optional<size_t> last_;
+};
+
 // ---- set-up ------------------------------------------------------------------------
 
 TableView::TableView(TableViewStyle style) : style_(style) { setUpTable(); }
@@ -180,6 +233,53 @@ void TableView::reloadData() {
     computePositions(sections_);
     placeHeaderAndFooterViews();
     tile();
+    reloadSectionIndexTitles();
+}
+
+// ---- section index -------------------------------------------------------------------------
+
+void TableView::reloadSectionIndexTitles() {
+    std::vector<std::string> titles;
+    if (dataSource_) titles = dataSource_->sectionIndexTitlesForTableView(*this);
+    if (titles.empty()) {
+        if (indexStrip_) indexStrip_->removeFromSuperview();
+        indexStrip_.reset();
+        return;
+    }
+    if (!indexStrip_) {
+        std::weak_ptr<View> weak = weak_from_this();
+        indexStrip_ = std::make_shared<TableSectionIndex>([this, weak](size_t index) {
+            if (auto keep = weak.lock()) indexTitleTouched(index);
+        });
+    }
+    indexStrip_->setTitles(std::move(titles));
+    layoutIndexStrip();
+}
+
+std::vector<std::string> TableView::sectionIndexTitles() const {
+    return indexStrip_ ? indexStrip_->titles() : std::vector<std::string>{};
+}
+
+// The strip stays in place over the moving content, above everything.
+void TableView::layoutIndexStrip() {
+    if (!indexStrip_) return;
+    Rect visible = bounds();
+    indexStrip_->setFrame(Rect(visible.maxX() - TableSectionIndex::kWidth, visible.minY(), TableSectionIndex::kWidth,
+                               visible.size.height));
+    if (subviews().empty() || subviews().back() != indexStrip_) addSubview(indexStrip_);
+}
+
+void TableView::indexTitleTouched(size_t index) {
+    if (!dataSource_ || !indexStrip_ || index >= indexStrip_->titles().size()) return;
+    size_t section = dataSource_->sectionForSectionIndexTitle(*this, indexStrip_->titles()[index], index);
+    if (section >= sections_.size()) return;
+    Point offset = contentOffset();
+    offset.y = std::clamp(rectForSection(section).minY(), minimumContentOffset().y, maximumContentOffset().y);
+    setContentOffset(offset, false);
+}
+
+bool TableView::touchesShouldCancelInContentView(View* view) {
+    return !(indexStrip_ && view && view->isDescendantOfView(indexStrip_.get()));
 }
 
 // ---- cells ----------------------------------------------------------------------------------
@@ -495,11 +595,13 @@ void TableView::layoutSubviews() {
     }
     lastWidth_ = contentWidth();
     if (backgroundView_) backgroundView_->setFrame(bounds());
+    layoutIndexStrip();
 }
 
 void TableView::contentOffsetDidChange() {
     if (backgroundView_) backgroundView_->setFrame(bounds());
     tile();
+    layoutIndexStrip();
 }
 
 void TableView::scrollToRowAtIndexPath(const IndexPath& indexPath, TableViewScrollPosition atScrollPosition,

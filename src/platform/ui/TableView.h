@@ -23,6 +23,7 @@
 namespace ui {
 
 class TableView;
+class TableSectionIndex;
 class SwipeGestureRecognizer;
 
 enum class TableViewStyle { Plain, Grouped };
@@ -45,6 +46,16 @@ public:
     virtual std::optional<std::string> titleForFooterInSection(TableView& tableView, size_t section) {
         (void)tableView, (void)section;
         return std::nullopt;
+    }
+    // The titles of the index strip along the right edge; none shows no strip.
+    virtual std::vector<std::string> sectionIndexTitlesForTableView(TableView& tableView) {
+        (void)tableView;
+        return {};
+    }
+    // The section an index title stands for; the title's position by default.
+    virtual size_t sectionForSectionIndexTitle(TableView& tableView, const std::string& title, size_t atIndex) {
+        (void)tableView, (void)title;
+        return atIndex;
     }
     // Rows take part in editing (delete and insert controls, swipe to
     // delete) only where the data source says so.
@@ -206,6 +217,10 @@ public:
     void setSeparatorColor(graphics::Color color);
 
     void scrollToRowAtIndexPath(const IndexPath& indexPath, TableViewScrollPosition atScrollPosition, bool animated);
+    // Asks the data source for the index titles again (reloadData does too).
+    void reloadSectionIndexTitles();
+    // The index strip's titles as shown now.
+    std::vector<std::string> sectionIndexTitles() const;
 
     // ---- selection ------------------------------------------------------------------------
     bool allowsSelection() const { return allowsSelection_; }
@@ -240,6 +255,8 @@ public:
 
 protected:
     void contentOffsetDidChange() override;
+    // A drag on the index strip picks sections and does not scroll.
+    bool touchesShouldCancelInContentView(View* view) override;
 
 private:
     struct Section {
@@ -325,6 +342,9 @@ private:
     std::vector<Update> pendingUpdates_;
 
     std::shared_ptr<SwipeGestureRecognizer> swipeLeft_, swipeRight_;
+    std::shared_ptr<TableSectionIndex> indexStrip_;
+    void layoutIndexStrip();
+    void indexTitleTouched(size_t index);
 
     // The row being dragged by its reorder control.
     TableViewCell* reorderCell_ = nullptr;

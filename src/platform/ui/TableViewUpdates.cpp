@@ -339,7 +339,6 @@ void TableView::previewMove(const IndexPath& from, const IndexPath& to) {
 }
 
 void TableView::finishMove(const IndexPath& from, const IndexPath& to) {
-    TableViewCell* dragged = reorderCell_;
     reorderCell_ = nullptr;
     if (from != to && hasRow(from) && to.section < sections_.size()) {
         // The table moves its own rows first; the data source follows.
@@ -358,7 +357,6 @@ void TableView::finishMove(const IndexPath& from, const IndexPath& to) {
         placeHeaderAndFooterViews();
         if (dataSource_) dataSource_->moveRowAtIndexPath(*this, from, to);
     }
-    (void)dragged;
     animate(0.2, [&] { layoutCellFrames(); });
     tile();
     for (auto& [path, cell] : visibleCells_) configureCell(*cell, path, false);

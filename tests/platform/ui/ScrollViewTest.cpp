@@ -3,6 +3,7 @@
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GuiApplication.h"
+#include "platform/ui/Button.h"
 #include "platform/ui/GestureArena.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/Window.h"
@@ -341,6 +342,39 @@ TEST_F(ScrollViewTest, DisabledScrollingIgnoresTheFinger) {
     dragAndRest({160, 400}, {160, 100});
     EXPECT_EQ(scroll->contentOffset(), (Point{0, 0}));
     EXPECT_TRUE(recorder.offsets.empty());
+}
+
+}  // namespace
+
+namespace {
+
+class TouchLog : public ui::View {
+public:
+    using View::View;
+    std::vector<std::string> log;
+    void touchesBegan(const ui::TouchSet&, const ui::Event&) override { log.push_back("began"); }
+    void touchesEnded(const ui::TouchSet&, const ui::Event&) override { log.push_back("ended"); }
+    void touchesCancelled(const ui::TouchSet&, const ui::Event&) override { log.push_back("cancelled"); }
+};
+
+TEST_F(ScrollViewTest, TapsReachTheContentAndDragsCancelThem) {
+    scroll->setContentSize(Size{320, 2000});
+    auto content = ui::makeView<TouchLog>(Rect(10, 10, 100, 100));
+    scroll->addSubview(content);
+    fingers.tap({40, 40});
+    EXPECT_EQ(content->log, (std::vector<std::string>{"began", "ended"}));
+    content->log.clear();
+    fingers.drag({{40, 100}, {40, 30}}, 0.2);
+    EXPECT_EQ(content->log, (std::vector<std::string>{"began", "cancelled"}));
+
+    int pressed = 0;
+    auto button = ui::Button::buttonWithType(ui::ButtonType::Custom);
+    button->setFrame(Rect(150, 300, 80, 80));
+    button->addTarget(this, [&](ui::Control&) { ++pressed; }, ui::ControlEventTouchUpInside);
+    scroll->addSubview(button);
+    scroll->setContentOffset(Point{0, 0});
+    fingers.tap({190, 340});
+    EXPECT_EQ(pressed, 1) << "a button in the content missed its tap";
 }
 
 }  // namespace

@@ -296,6 +296,34 @@ TEST_F(TableViewTest, ChangesThatDisagreeWithTheDataSourceAreRefused) {
     EXPECT_THROW(table->deleteRowsAtIndexPaths({{0, 9}}, ui::TableViewRowAnimation::Fade), std::logic_error);
 }
 
+TEST_F(TableViewTest, TheSectionIndexJumpsToSectionsWithoutScrollingOrSelecting) {
+    class Lettered : public Rows {
+    public:
+        using Rows::Rows;
+        std::vector<std::string> sectionIndexTitlesForTableView(ui::TableView&) override {
+            return {"A", "B", "C", "D", "E"};
+        }
+        std::vector<size_t> titlesAsked;
+        size_t sectionForSectionIndexTitle(ui::TableView&, const std::string&, size_t atIndex) override {
+            titlesAsked.push_back(atIndex);
+            return atIndex;
+        }
+    } rows(20);
+    for (int s = 1; s < 5; ++s) rows.sections.push_back(rows.sections[0]);
+    show(rows);
+    EXPECT_EQ(table->sectionIndexTitles().size(), 5u);
+    // Five 14-point titles centred in 480 points: "C" lies between 233 and 247.
+    fingers.tap({312, 240});
+    EXPECT_DOUBLE_EQ(table->contentOffset().y, table->rectForSection(2).minY());
+    EXPECT_TRUE(table->indexPathsForSelectedRows().empty());
+
+    fingers.drag({{312, 212}, {312, 268}}, 0.3);
+    EXPECT_EQ(rows.titlesAsked.back(), 4u);
+    EXPECT_DOUBLE_EQ(table->contentOffset().y, table->rectForSection(4).minY());
+    EXPECT_FALSE(table->isDecelerating()) << "the slide over the index scrolled the table";
+    EXPECT_TRUE(rows.log.empty());
+}
+
 // ---- selection ---------------------------------------------------------------------------
 
 TEST_F(TableViewTest, TapsSelectRowsAndTellTheDelegate) {
