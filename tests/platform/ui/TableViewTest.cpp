@@ -379,6 +379,8 @@ TEST_F(TableViewTest, DraggingOrStoppingAGlideSelectsNothing) {
     fingers.tap({160, 200});
     EXPECT_TRUE(table->indexPathsForSelectedRows().empty()) << "the tap that stopped the glide selected a row";
     EXPECT_TRUE(rows.log.empty());
+    fingers.tap({160, 200});
+    EXPECT_EQ(table->indexPathsForSelectedRows().size(), 1u) << "the next tap on still rows selected nothing";
 }
 
 // ---- editing -----------------------------------------------------------------------------
