@@ -148,8 +148,23 @@ void TableView::setDataSource(TableViewDataSource* dataSource) {
 void TableView::setDelegate(TableViewDelegate* delegate) {
     tableDelegate_ = delegate;
     ScrollView::setDelegate(delegate);
-    loaded_ = false;
-    setNeedsLayout();
+    remeasure();
+}
+
+// Heights may have changed, the rows have not: new places, same cells and selection.
+void TableView::remeasure() {
+    if (!loaded_) {
+        setNeedsLayout();
+        return;
+    }
+    std::vector<Section> sections;
+    for (size_t s = 0; s < sections_.size(); ++s) sections.push_back(loadSection(s, sections_[s].rowHeights.size()));
+    computePositions(sections);
+    sections_ = std::move(sections);
+    dropSectionViews();
+    placeHeaderAndFooterViews();
+    layoutCellFrames();
+    tile();
 }
 
 // ---- data --------------------------------------------------------------------------------
@@ -439,17 +454,17 @@ void TableView::tile() {
 
 void TableView::setRowHeight(double height) {
     rowHeight_ = std::max(0.0, height);
-    if (loaded_) reloadData();
+    remeasure();
 }
 
 void TableView::setSectionHeaderHeight(double height) {
     sectionHeaderHeight_ = height;
-    if (loaded_) reloadData();
+    remeasure();
 }
 
 void TableView::setSectionFooterHeight(double height) {
     sectionFooterHeight_ = height;
-    if (loaded_) reloadData();
+    remeasure();
 }
 
 Rect TableView::rectForRowAtIndexPath(const IndexPath& indexPath) const {

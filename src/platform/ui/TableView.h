@@ -281,6 +281,7 @@ private:
     // Reads counts, titles and heights from the data source and delegate.
     std::vector<Section> loadSections();
     Section loadSection(size_t section, size_t rows);
+    void remeasure();
     double rowHeightAt(const IndexPath& path);
     void computePositions(std::vector<Section>& sections) const;
     double contentWidth() const { return bounds().size.width; }

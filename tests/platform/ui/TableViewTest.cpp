@@ -189,6 +189,20 @@ TEST_F(TableViewTest, SectionsHeadersAndRowHeightsPlaceTheRows) {
     EXPECT_EQ(table->indexPathForRowAtPoint({10, 400}), std::nullopt);
 }
 
+TEST_F(TableViewTest, ANewRowHeightMovesTheRowsButKeepsCellsAndSelection) {
+    Rows rows(5);
+    show(rows);
+    table->selectRowAtIndexPath({0, 3}, false, ui::TableViewScrollPosition::None);
+    auto cell = table->cellForRowAtIndexPath({0, 3});
+    size_t asked = rows.asked.size();
+    table->setRowHeight(60);
+    EXPECT_EQ(table->cellForRowAtIndexPath({0, 3}), cell);
+    EXPECT_EQ(cell->frame(), Rect(0, 180, 320, 60));
+    EXPECT_EQ(table->indexPathForSelectedRow(), (IndexPath{0, 3}));
+    EXPECT_EQ(rows.asked.size(), asked) << "the rows were asked for again";
+    EXPECT_EQ(table->contentSize().height, 300.0);
+}
+
 TEST_F(TableViewTest, RegisteredFactoriesMakeCellsAndUnknownIdentifiersAreRefused) {
     Rows rows(0);
     show(rows);
