@@ -421,6 +421,24 @@ TEST_F(TableViewTest, EditingModeDeletesThroughTheControlAndItsConfirmation) {
     EXPECT_FALSE(table->cellForRowAtIndexPath({0, 0})->isEditing());
 }
 
+TEST_F(TableViewTest, AnimatedEditingSlidesTheContentAside) {
+    Rows rows(3);
+    rows.editable = true;
+    show(rows);
+    auto cell = table->cellForRowAtIndexPath({0, 0});
+    auto contentLeft = [&] {
+        const ui::LayerState state = cell->contentView().layer().presentation();
+        return state.position.x - state.anchorPoint.x * state.bounds.size.width;
+    };
+    table->setEditing(true, true);
+    EXPECT_DOUBLE_EQ(cell->contentView().frame().minX(), ui::TableViewCell::kEditingControlWidth);
+    run(0.15);
+    EXPECT_GT(contentLeft(), 0.0);
+    EXPECT_LT(contentLeft(), ui::TableViewCell::kEditingControlWidth);
+    run(0.2);
+    EXPECT_DOUBLE_EQ(contentLeft(), ui::TableViewCell::kEditingControlWidth);
+}
+
 TEST_F(TableViewTest, SwipeLeftOffersDeleteAndATapElsewhereTakesItBack) {
     Rows rows(4);
     rows.editable = true;
