@@ -111,4 +111,13 @@ graphics::Image drawLaunchPicture(graphics::Size size, const std::string& title)
     return context.makeImage();
 }
 
+graphics::Image turnedUpright(const graphics::Image& landscape) {
+    Size size = landscape.size();
+    GraphicsContext context(Size{size.height, size.width}, 1.0, true);
+    context.translate(0, size.width);
+    context.rotate(-std::numbers::pi / 2);
+    context.drawImage(landscape, Rect(0, 0, size.width, size.height));
+    return context.makeImage();
+}
+
 }  // namespace sample

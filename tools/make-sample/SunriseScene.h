@@ -16,4 +16,8 @@ graphics::Image drawSunrise(graphics::Size size, double t);
 // The morning scene with the application's name over it.
 graphics::Image drawLaunchPicture(graphics::Size size, const std::string& title);
 
+// A landscape picture turned a quarter to the left: upright, the landscape
+// picture's top along its left edge.
+graphics::Image turnedUpright(const graphics::Image& landscape);
+
 }  // namespace sample

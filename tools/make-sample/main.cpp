@@ -98,15 +98,19 @@ int makeLaunchPictures(const fs::path& folder) {
         const char* name;
         graphics::Size size;
     };
-    // The tablet picture is landscape; the phone pictures stand upright and
-    // the root screen turns them.
+    // Every picture shows the landscape screen. The phone files stand upright
+    // (the scene turned a quarter to the left) because the root screen turns
+    // them a quarter to the right onto its landscape view.
     const Picture pictures[] = {
         {"IpadLaunchImage-LandscapeLeft.png", {1024, 768}},
         {"default-568h.png", {320, 568}},
         {"default.png", {320, 480}},
     };
     for (const Picture& picture : pictures) {
-        graphics::Image image = sample::drawLaunchPicture(picture.size, "Tollivar");
+        graphics::Image image = picture.size.width >= picture.size.height
+                                    ? sample::drawLaunchPicture(picture.size, "Tollivar")
+                                    : sample::turnedUpright(sample::drawLaunchPicture(
+                                          {picture.size.height, picture.size.width}, "Tollivar"));
         auto png = image.pngData();
         if (!png) return fail(std::string("cannot encode ") + picture.name);
         fs::path target = folder / picture.name;

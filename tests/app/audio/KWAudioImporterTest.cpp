@@ -23,16 +23,6 @@ std::string readFile(const fs::path& path) {
 
 }  // namespace
 
-TEST(SharedAudioInbox, CreatedOnceAndKeepsWhatItHolds) {
-    testsupport::TempAppFolders folders;
-    fs::path inbox = fs::path(folders.documents()) / "shared-audio";
-    KWAudioImporter::createSharedAudioInboxFolder();
-    ASSERT_TRUE(fs::is_directory(inbox));
-    writeFile(inbox / "kept.m4a", "audio");
-    KWAudioImporter::createSharedAudioInboxFolder();
-    EXPECT_EQ(readFile(inbox / "kept.m4a"), "audio");
-}
-
 TEST(SharedAudioInbox, FileURLIsMovedInUnderItsOwnNameEscapesDecoded) {
     testsupport::TempAppFolders folders;
     fs::path source = fs::path(folders.temporary()) / "Voice memo 1.m4a";
@@ -53,12 +43,4 @@ TEST(SharedAudioInbox, ExistingNameIsNeverReplaced) {
     KWAudioImporter::importAudioFromFileURL("file://" + source.string());
     EXPECT_EQ(readFile(inbox / "clip.wav"), "first");
     EXPECT_EQ(readFile(source), "second");  // nothing lost either
-}
-
-TEST(SharedAudioInbox, NonFileURLsAreIgnored) {
-    testsupport::TempAppFolders folders;
-    KWAudioImporter::importAudioFromFileURL("https://example.com/clip.mp3");
-    fs::path inbox = fs::path(folders.documents()) / "shared-audio";
-    ASSERT_TRUE(fs::is_directory(inbox));
-    EXPECT_TRUE(fs::is_empty(inbox));
 }
