@@ -327,6 +327,33 @@ TEST_F(CollectionViewTest, GridRendersToAPicture) {
     Rect plain = frameOf(0);
     auto other = pixel({plain.minX() + 3, plain.minY() + 3});
     EXPECT_NE(int(other.g), 204) << "an unselected item shows the selection";
+
+    // Scrolled by one line, the second line's items are drawn where the first were.
+    auto itemThree = pixel({frameOf(3).minX() + 3, frameOf(3).minY() + 3});
+    view->setContentOffset(Point{0, frameOf(3).minY() - frameOf(0).minY()});
+    graphics::Image scrolled = ui::renderView(*view);
+    auto moved = scrolled.pixelAt(int(plain.minX() + 3), int(plain.minY() + 3));
+    EXPECT_EQ(moved.r, itemThree.r);
+    EXPECT_EQ(moved.g, itemThree.g);
+    EXPECT_EQ(moved.b, itemThree.b);
+}
+
+TEST_F(CollectionViewTest, MovedAndReloadedItemsKeepOrRenewTheirCells) {
+    Items items(5);
+    show(items);
+    auto first = view->cellForItemAtIndexPath({0, 0});
+    auto second = view->cellForItemAtIndexPath({0, 1});
+    items.sections[0] = {1, 2, 3, 0, 4};
+    view->moveItemAtIndexPath({0, 0}, {0, 3});
+    run(0.35);
+    EXPECT_EQ(view->cellForItemAtIndexPath({0, 3}), first);
+    EXPECT_EQ(first->frame(), frameOf(3));
+    EXPECT_EQ(view->cellForItemAtIndexPath({0, 0}), second);
+
+    items.sections[0][1] = 42;
+    view->reloadItemsAtIndexPaths({{0, 1}});
+    run(0.35);
+    EXPECT_EQ(visibleTexts(), (std::vector<std::string>{"1", "42", "3", "0", "4"}));
 }
 
 }  // namespace
