@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/foundation/Utf8.h"
+
 namespace crashreporting {
 
 namespace {
@@ -11,34 +13,6 @@ constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 bool isXmlCharacter(uint32_t c) {
     return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
            (c >= 0x10000 && c <= 0x10FFFF);
-}
-
-// Decodes one UTF-8 sequence at `text[i]`; returns its length, or 0 when the
-// bytes there are not well-formed UTF-8 (overlong forms and surrogates included).
-size_t decodeUtf8(std::string_view text, size_t i, uint32_t& codePoint) {
-    auto byte = [&](size_t k) { return static_cast<uint8_t>(text[k]); };
-    uint8_t lead = byte(i);
-    size_t length;
-    uint32_t minimum;
-    if (lead < 0x80) {
-        codePoint = lead;
-        return 1;
-    } else if ((lead & 0xE0) == 0xC0) {
-        length = 2, minimum = 0x80, codePoint = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, minimum = 0x800, codePoint = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, minimum = 0x10000, codePoint = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size()) return 0;
-    for (size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) return 0;
-        codePoint = (codePoint << 6) | (byte(i + k) & 0x3F);
-    }
-    if (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) return 0;
-    return length;
 }
 
 void element(std::string& out, std::string_view name, std::string_view value) {
@@ -62,7 +36,7 @@ std::string xmlSafeText(std::string_view text) {
     safe.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
         uint32_t codePoint = 0;
-        size_t length = decodeUtf8(text, i, codePoint);
+        size_t length = foundation::decodeUtf8(text, i, codePoint);
         if (length == 0) {
             safe += kReplacement;
             ++i;

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/Utf8.h"
 
 namespace foundation::plist::codec {
 
@@ -20,12 +21,6 @@ Result<Bytes> serializeBinary(const Value& value);
 
 Error readError(const std::string& detail);
 Error writeError(const std::string& detail);
-
-// True when the text is well-formed UTF-8 (no overlongs, no surrogates).
-bool isValidUtf8(std::string_view text);
-
-// Appends a code point (at most U+10FFFF, not a surrogate) as UTF-8.
-void appendUtf8(std::string& out, uint32_t codePoint);
 
 // The dictionary form that XML gives an archive UID.
 inline constexpr const char* kUidKey = "CF$UID";

@@ -1,6 +1,6 @@
 #include "platform/foundation/json/SBJsonParser.h"
 
-#include "platform/foundation/json/Utf8.h"
+#include "platform/foundation/Utf8.h"
 
 #include <array>
 #include <cstdio>
@@ -203,7 +203,7 @@ bool SBJsonParser::scanRestOfString(std::string& out) {
             std::string_view bytes(run, static_cast<size_t>(c - run));
             // Every byte that ends a run is ASCII, so a run never splits a
             // well-formed sequence: each run can be checked on its own.
-            if (!json_detail::isValidUtf8(bytes)) {
+            if (!isValidUtf8(bytes)) {
                 addErrorWithCode(13, "Invalid UTF-8 in string");
                 return false;
             }
@@ -281,7 +281,7 @@ bool SBJsonParser::scanUnicodeChar(std::string& out) {
         }
         codePoint = 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
     }
-    json_detail::appendUtf8(out, codePoint);
+    appendUtf8(out, codePoint);
     return true;
 }
 
