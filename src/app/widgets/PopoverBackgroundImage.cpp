@@ -56,9 +56,9 @@ void PopoverBackgroundImage::draw(graphics::GraphicsContext& context, const Rect
                         (srcY[row + 1] - srcY[row]) * scale);
             Rect target(dstX[column], dstY[row], dstX[column + 1] - dstX[column], dstY[row + 1] - dstY[row]);
             if (source.width() < 1 || source.height() < 1 || target.isEmpty()) continue;
-            graphics::Image piece = upright.cropped(source.integral());
-            if (piece.isNull()) continue;
-            context.drawImage(piece, target, graphics::BlendMode::Normal, alpha);
+            graphics::Image tile = upright.cropped(source.integral());
+            if (tile.isNull()) continue;
+            context.drawImage(tile, target, graphics::BlendMode::Normal, alpha);
         }
     }
 }

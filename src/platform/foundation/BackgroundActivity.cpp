@@ -29,7 +29,7 @@ std::condition_variable& idleCondition() {
 
 namespace detail {
 // Declared in RunLoop.cpp: lets a virtual-clock main loop that waits for
-// background work re-check once the last piece of it ended.
+// background work re-check once the last background task has ended.
 void notifyMainLoopOfActivity();
 }  // namespace detail
 

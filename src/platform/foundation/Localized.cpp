@@ -108,11 +108,11 @@ std::string objectText(const Value& value) {
 }
 
 template <class T>
-std::string printed(const std::string& spec, T argument) {
-    int length = std::snprintf(nullptr, 0, spec.c_str(), argument);
+std::string printed(const std::string& directive, T argument) {
+    int length = std::snprintf(nullptr, 0, directive.c_str(), argument);
     if (length <= 0) return {};
     std::string text(static_cast<size_t>(length) + 1, '\0');
-    std::snprintf(text.data(), text.size(), spec.c_str(), argument);
+    std::snprintf(text.data(), text.size(), directive.c_str(), argument);
     text.resize(static_cast<size_t>(length));
     return text;
 }
@@ -154,21 +154,21 @@ std::string format(std::string_view pattern, const std::vector<Value>& arguments
             i = scan + 1;
         }
 
-        std::string spec = "%";
+        std::string directive = "%";
         while (i < pattern.size() && std::string_view("-+ #0'").find(pattern[i]) != std::string_view::npos)
-            spec += pattern[i++];
+            directive += pattern[i++];
         if (i < pattern.size() && pattern[i] == '*') {
-            spec += std::to_string(argumentAt(nextArgument++).asInt());
+            directive += std::to_string(argumentAt(nextArgument++).asInt());
             ++i;
         }
-        while (i < pattern.size() && isDigit(pattern[i])) spec += pattern[i++];
+        while (i < pattern.size() && isDigit(pattern[i])) directive += pattern[i++];
         if (i < pattern.size() && pattern[i] == '.') {
-            spec += pattern[i++];
+            directive += pattern[i++];
             if (i < pattern.size() && pattern[i] == '*') {
-                spec += std::to_string(argumentAt(nextArgument++).asInt());
+                directive += std::to_string(argumentAt(nextArgument++).asInt());
                 ++i;
             }
-            while (i < pattern.size() && isDigit(pattern[i])) spec += pattern[i++];
+            while (i < pattern.size() && isDigit(pattern[i])) directive += pattern[i++];
         }
         while (i < pattern.size() && std::string_view("hlqzjtL").find(pattern[i]) != std::string_view::npos) ++i;
         if (i >= pattern.size()) {
@@ -186,7 +186,7 @@ std::string format(std::string_view pattern, const std::vector<Value>& arguments
         }
         case 'd':
         case 'i':
-            out += printed(spec + "lld", static_cast<long long>(take().asInt()));
+            out += printed(directive + "lld", static_cast<long long>(take().asInt()));
             break;
         case 'u':
         case 'x':
@@ -194,7 +194,7 @@ std::string format(std::string_view pattern, const std::vector<Value>& arguments
         case 'o': {
             const Value& value = take();
             unsigned long long bits = value.isUnsigned() ? value.asUInt() : static_cast<unsigned long long>(value.asInt());
-            out += printed(spec + "ll" + conversion, bits);
+            out += printed(directive + "ll" + conversion, bits);
             break;
         }
         case 'f':
@@ -205,10 +205,10 @@ std::string format(std::string_view pattern, const std::vector<Value>& arguments
         case 'G':
         case 'a':
         case 'A':
-            out += printed(spec + conversion, take().asDouble());
+            out += printed(directive + conversion, take().asDouble());
             break;
         case 's':
-            out += printed(spec + "s", take().asString().c_str());
+            out += printed(directive + "s", take().asString().c_str());
             break;
         case 'c':
         case 'C':

@@ -39,7 +39,7 @@ struct Leftovers {
 
 }  // namespace
 
-// Called by BackgroundActivity when the last piece of background work ends.
+// Called by BackgroundActivity when the last background task ends.
 namespace detail {
 void notifyMainLoopOfActivity();
 }
