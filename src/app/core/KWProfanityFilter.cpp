@@ -9,22 +9,11 @@
 
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/Localized.h"
+#include "platform/foundation/Strings.h"
 
 namespace {
 
 constexpr const char* kWordListName = "en-prof";
-
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
-}
 
 }  // namespace
 
@@ -49,7 +38,7 @@ bool KWProfanityFilter::loadWordsIfEnglish() {
     std::vector<std::string> words;
     if (std::optional<std::string> path = bundle_.pathForResource(kWordListName)) {
         foundation::Result<foundation::Bytes> contents = foundation::readFile(*path);
-        if (contents.ok()) words = splitLines(std::string(contents->begin(), contents->end()));
+        if (contents.ok()) words = foundation::split(std::string(contents->begin(), contents->end()), '\n');
     }
     badwords_ = std::move(words);
     return true;

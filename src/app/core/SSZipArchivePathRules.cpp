@@ -2,23 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/foundation/Strings.h"
+
 namespace ssziparchive {
-
-namespace {
-
-std::vector<std::string> splitComponents(std::string_view path) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t slash = path.find('/', start);
-        if (slash == std::string_view::npos) slash = path.size();
-        parts.emplace_back(path.substr(start, slash - start));
-        start = slash + 1;
-    }
-    return parts;
-}
-
-}  // namespace
 
 std::optional<EntryPath> parseEntryName(std::string_view rawName) {
     if (rawName.empty() || rawName.find('\0') != std::string_view::npos) return std::nullopt;
@@ -28,7 +14,7 @@ std::optional<EntryPath> parseEntryName(std::string_view rawName) {
     std::string name(rawName);
     std::replace(name.begin(), name.end(), '\\', '/');
     if (name.front() == '/') return std::nullopt;
-    for (std::string& part : splitComponents(name)) {
+    for (std::string& part : foundation::split(name, '/')) {
         if (part.empty() || part == ".") continue;
         if (part == "..") return std::nullopt;
         entry.components.push_back(std::move(part));
@@ -45,7 +31,7 @@ bool linkStaysInside(const std::vector<std::string>& linkComponents, std::string
     size_t depth = linkComponents.empty() ? 0 : linkComponents.size() - 1;
     size_t climbs = 0;
     bool descended = false;
-    for (const std::string& part : splitComponents(target)) {
+    for (const std::string& part : foundation::split(target, '/')) {
         if (part.empty() || part == ".") continue;
         if (part == "..") {
             if (descended) return false;
