@@ -1,6 +1,5 @@
 #include "app/core/FileUtil.h"
 
-#include <cctype>
 #include <cerrno>
 #include <mutex>
 #include <string_view>
@@ -36,41 +35,6 @@ std::mutex& overrideMutex() {
 std::optional<uint64_t>& freeSpaceOverride() {
     static std::optional<uint64_t> bytes;
     return bytes;
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-// The path of a "file:" URL ("file:///a/b%20c" → "/a/b c"); nullopt for
-// other schemes.
-std::optional<std::string> pathOfFileURL(std::string_view url) {
-    constexpr std::string_view kScheme = "file:";
-    if (url.size() < kScheme.size()) return std::nullopt;
-    for (size_t i = 0; i < kScheme.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(url[i])) != kScheme[i]) return std::nullopt;
-    std::string_view rest = url.substr(kScheme.size());
-    if (rest.starts_with("//")) {
-        rest.remove_prefix(2);
-        size_t slash = rest.find('/');
-        std::string_view host = rest.substr(0, slash);
-        if (!host.empty() && host != "localhost") return std::nullopt;  // another machine's file
-        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash);
-    }
-    rest = rest.substr(0, rest.find_first_of("?#"));
-    std::string path;
-    for (size_t i = 0; i < rest.size(); ++i) {
-        if (rest[i] == '%' && i + 2 < rest.size() && hexValue(rest[i + 1]) >= 0 && hexValue(rest[i + 2]) >= 0) {
-            path += static_cast<char>(hexValue(rest[i + 1]) * 16 + hexValue(rest[i + 2]));
-            i += 2;
-        } else {
-            path += rest[i];
-        }
-    }
-    return path;
 }
 
 }  // namespace
@@ -187,7 +151,7 @@ bool FileUtil::removeItemAtPath(const std::string& path, foundation::Error* erro
 }
 
 bool FileUtil::removeItemAtURL(const std::string& url, foundation::Error* error) {
-    if (std::optional<std::string> path = pathOfFileURL(url)) return removeItemAtPath(*path, error);
+    if (std::optional<std::string> path = foundation::path::fromFileURL(url)) return removeItemAtPath(*path, error);
     foundation::setError(error, foundation::Error(foundation::kCocoaErrorDomain,
                                                   foundation::kFileWriteUnsupportedSchemeError,
                                                   "The item at " + url + " cannot be removed: it is not a file."));

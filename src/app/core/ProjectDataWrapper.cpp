@@ -57,33 +57,6 @@ Status statusOf(bool ok, const Error& error) {
     return ok ? Status::success() : Status(error);
 }
 
-// The path of a "file:" URL (percent escapes decoded) or of an absolute path;
-// none for anything else.
-std::optional<std::string> filePathOfURL(const std::string& url) {
-    if (url.starts_with("/")) return url;
-    constexpr std::string_view scheme = "file://";
-    if (!url.starts_with(scheme)) return std::nullopt;
-    std::string encoded = url.substr(scheme.size());
-    if (!encoded.starts_with("/")) {
-        // "file://localhost/path": only the local host is a file of ours.
-        size_t slash = encoded.find('/');
-        if (slash == std::string::npos || encoded.substr(0, slash) != "localhost") return std::nullopt;
-        encoded = encoded.substr(slash);
-    }
-    std::string decoded;
-    for (size_t i = 0; i < encoded.size(); ++i) {
-        if (encoded[i] == '%' && i + 2 < encoded.size() && std::isxdigit(static_cast<unsigned char>(encoded[i + 1])) &&
-            std::isxdigit(static_cast<unsigned char>(encoded[i + 2]))) {
-            decoded.push_back(static_cast<char>(std::stoi(encoded.substr(i + 1, 2), nullptr, 16)));
-            i += 2;
-        } else {
-            decoded.push_back(encoded[i]);
-        }
-    }
-    if (decoded.find('\0') != std::string::npos) return std::nullopt;
-    return decoded;
-}
-
 Dictionary newProjectMetaData() {
     Dictionary meta;
     meta.set(keys::kProductVersion, Value::real(6.0));
@@ -266,7 +239,7 @@ Status ProjectDataWrapper::cloneFileWithPreferredFilename(const std::string& pre
 }
 
 Status ProjectDataWrapper::copyFromExternal(const std::string& fileURL, const std::string& name, std::string* sourcePath) {
-    auto source = filePathOfURL(fileURL);
+    auto source = fileURL.starts_with("/") ? std::optional(fileURL) : path::fromFileURL(fileURL);
     if (!source) return Error(foundation::kCocoaErrorDomain, foundation::kFileWriteUnsupportedSchemeError,
                               "Not a file URL: " + fileURL);
     if (!isPlainFileName(name)) return invalidNameError(name);

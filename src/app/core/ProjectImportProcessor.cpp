@@ -26,34 +26,6 @@ constexpr const char* kMetadataFile = "kelbrin.meta";
 // the project's folder any less single.
 constexpr const char* kIgnorableTopLevelNames[] = {"__MACOSX", ".DS_Store"};
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-// The path of a "file:" URL with its percent escapes decoded; anything else
-// is taken as a path already.
-std::string pathOfFileURL(const std::string& url) {
-    if (url.rfind("file:", 0) != 0) return url;
-    std::string rest = url.substr(5);
-    if (rest.rfind("//", 0) == 0) {
-        size_t slash = rest.find('/', 2);
-        rest = slash == std::string::npos ? std::string() : rest.substr(slash);  // drops "localhost"
-    }
-    std::string decoded;
-    for (size_t i = 0; i < rest.size(); ++i) {
-        if (rest[i] == '%' && i + 2 < rest.size() && hexValue(rest[i + 1]) >= 0 && hexValue(rest[i + 2]) >= 0) {
-            decoded += static_cast<char>(hexValue(rest[i + 1]) * 16 + hexValue(rest[i + 2]));
-            i += 2;
-        } else {
-            decoded += rest[i];
-        }
-    }
-    return decoded;
-}
-
 bool isRegularFile(const std::string& filePath) {
     auto attributes = FileManager::defaultManager().attributesOfItem(filePath);
     return attributes.ok() && attributes->type == foundation::FileType::Regular;
@@ -162,7 +134,8 @@ std::string ProjectImportProcessor::createRecordName() {
 
 void ProjectImportProcessor::importProjectAtUrl(const std::string& url,
                                                 std::function<void(bool)> withCompletionHandler) {
-    std::string archive = pathOfFileURL(url);
+    // Anything but a file URL is taken as a path already.
+    std::string archive = path::fromFileURL(url).value_or(url);
     foundation::DispatchQueue::global(foundation::QueuePriority::Default)
         .async([archive, completion = std::move(withCompletionHandler)] {
             bool imported = ProjectImportProcessor().importProjectAtPath(archive);

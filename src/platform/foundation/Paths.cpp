@@ -3,6 +3,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -106,6 +107,20 @@ size_t extensionDot(std::string_view path) {
     return dot;
 }
 
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+bool equalsIgnoringCase(std::string_view text, std::string_view lowerCase) {
+    if (text.size() != lowerCase.size()) return false;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[i])) != lowerCase[i]) return false;
+    return true;
+}
+
 }  // namespace
 
 std::string appending(std::string_view base, std::string_view component) {
@@ -150,6 +165,32 @@ std::string appendingExtension(std::string_view path, std::string_view extension
     result += '.';
     result += extension;
     return result;
+}
+
+std::optional<std::string> fromFileURL(std::string_view url) {
+    constexpr std::string_view kScheme = "file:";
+    if (url.size() < kScheme.size() || !equalsIgnoringCase(url.substr(0, kScheme.size()), kScheme)) return std::nullopt;
+    std::string_view rest = url.substr(kScheme.size());
+    if (rest.starts_with("//")) {
+        rest.remove_prefix(2);
+        size_t slash = rest.find('/');
+        std::string_view host = rest.substr(0, slash);
+        if (!host.empty() && !equalsIgnoringCase(host, "localhost")) return std::nullopt;  // another machine's file
+        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash);
+    }
+    if (!rest.starts_with("/")) return std::nullopt;
+    std::string decoded;
+    decoded.reserve(rest.size());
+    for (size_t i = 0; i < rest.size(); ++i) {
+        if (rest[i] == '%' && i + 2 < rest.size() && hexValue(rest[i + 1]) >= 0 && hexValue(rest[i + 2]) >= 0) {
+            decoded += static_cast<char>(hexValue(rest[i + 1]) * 16 + hexValue(rest[i + 2]));
+            i += 2;
+        } else {
+            decoded += rest[i];
+        }
+    }
+    if (decoded.find('\0') != std::string::npos) return std::nullopt;
+    return decoded;
 }
 
 }  // namespace path

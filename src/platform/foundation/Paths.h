@@ -50,6 +50,13 @@ std::string deletingExtension(std::string_view path);
 // "/a/b" + "jpg" → "/a/b.jpg"; an empty extension leaves the path alone.
 std::string appendingExtension(std::string_view path, std::string_view extension);
 
+// The path of a "file:" URL with its percent escapes decoded:
+// "file:///a/b%20c" → "/a/b c", "file://localhost/a" → "/a", "file:/a" → "/a".
+// None for another scheme, another host, a path that is not absolute, or one
+// that decodes to a NUL byte (it would name a different file). "?" and "#"
+// belong to the path: the application writes file URLs without escaping.
+std::optional<std::string> fromFileURL(std::string_view url);
+
 }  // namespace path
 
 }  // namespace foundation

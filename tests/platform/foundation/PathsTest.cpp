@@ -70,3 +70,21 @@ TEST(PathText, ComponentsAndExtensions) {
     EXPECT_EQ(path::appendingExtension("/a/b", "jpg"), "/a/b.jpg");
     EXPECT_EQ(path::appendingExtension("/a/b", ""), "/a/b");
 }
+
+TEST(PathText, FileURLs) {
+    EXPECT_EQ(path::fromFileURL("file:///a/b%20c.m4a"), "/a/b c.m4a");
+    EXPECT_EQ(path::fromFileURL("FILE://localhost/a"), "/a");
+    EXPECT_EQ(path::fromFileURL("file:/a"), "/a");
+    // The application writes file URLs without escaping, so "#" and "?" are
+    // parts of a name; a "%" that starts no escape stays as it is.
+    EXPECT_EQ(path::fromFileURL("file:///a/song #2?.mp3"), "/a/song #2?.mp3");
+    EXPECT_EQ(path::fromFileURL("file:///a/100%"), "/a/100%");
+
+    EXPECT_EQ(path::fromFileURL("file://server/a"), std::nullopt);
+    EXPECT_EQ(path::fromFileURL("file://localhost"), std::nullopt);
+    EXPECT_EQ(path::fromFileURL("file:relative"), std::nullopt);
+    EXPECT_EQ(path::fromFileURL("https://example.invalid/a"), std::nullopt);
+    EXPECT_EQ(path::fromFileURL("/a/b"), std::nullopt);
+    // "/a/b%00/../c" would name "/a/b" to the file system.
+    EXPECT_EQ(path::fromFileURL("file:///a/b%00/../c"), std::nullopt);
+}
