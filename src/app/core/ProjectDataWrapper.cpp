@@ -53,8 +53,28 @@ Error noFolderError() {
     return Error(foundation::kPOSIXErrorDomain, ENOENT, "The project has no folder.");
 }
 
+// An absolute path, or the path of a "file:" URL.
+std::optional<std::string> externalPath(const std::string& fileURL) {
+    return fileURL.starts_with("/") ? std::optional(fileURL) : path::fromFileURL(fileURL);
+}
+
 Status statusOf(bool ok, const Error& error) {
     return ok ? Status::success() : Status(error);
+}
+
+// A project file's dictionary; none when the file is not there (a new
+// project, whose defaults apply). A file that cannot be read now or holds no
+// dictionary is an error: it must not be replaced by defaults.
+Result<std::optional<Dictionary>> readStoredDictionary(const std::string& file) {
+    Result<Value> stored = foundation::plist::readFile(file);
+    if (!stored) {
+        if (stored.error().domain == foundation::kPOSIXErrorDomain && stored.error().code == ENOENT)
+            return std::optional<Dictionary>();
+        return stored.error();
+    }
+    if (!stored->isDictionary())
+        return Error(foundation::kCocoaErrorDomain, foundation::plist::kReadCorruptError, "Not a dictionary: " + file);
+    return std::optional(stored->asDictionary());
 }
 
 Dictionary newProjectMetaData() {
@@ -87,31 +107,20 @@ std::optional<std::string> ProjectDataWrapper::pathForFile(const std::string& pr
 std::optional<Dictionary> ProjectDataWrapper::getMetaData() {
     if (metaData_) return metaData_;
     if (auto file = pathForFile(keys::kMetaDataFile)) {
-        Result<Bytes> data = foundation::readFile(*file);
-        if (data) {
-            Result<Value> parsed = foundation::plist::parse(*data);
-            if (parsed && parsed->isDictionary()) metaData_ = parsed->asDictionary();
-            return metaData_;
-        }
-        // Only a file that is not there means a project without metadata; a
-        // file that cannot be read now must not be replaced by defaults.
-        if (data.error().code != ENOENT) return std::nullopt;
+        Result<std::optional<Dictionary>> stored = readStoredDictionary(*file);
+        if (!stored) return std::nullopt;
+        metaData_ = *stored;
     }
-    metaData_ = newProjectMetaData();
+    if (!metaData_) metaData_ = newProjectMetaData();
     return metaData_;
 }
 
 std::shared_ptr<FrameList> ProjectDataWrapper::getFrameList() {
     if (frameList_) return frameList_;
     if (auto file = pathForFile(keys::kFrameListFile)) {
-        Result<Bytes> data = foundation::readFile(*file);
-        if (data) {
-            Result<Value> parsed = foundation::plist::parse(*data);
-            if (!parsed || !parsed->isDictionary()) return nullptr;
-            frameList_ = std::make_shared<FrameList>(parsed->asDictionary());
-        } else if (data.error().code != ENOENT) {
-            return nullptr;
-        }
+        Result<std::optional<Dictionary>> stored = readStoredDictionary(*file);
+        if (!stored) return nullptr;
+        if (*stored) frameList_ = std::make_shared<FrameList>(**stored);
     }
     if (!frameList_) frameList_ = std::make_shared<FrameList>();
 
@@ -134,8 +143,7 @@ void ProjectDataWrapper::saveFramelistToDisk() {
     std::shared_ptr<FrameList> list = getFrameList();
     if (!list || !ensureFolderForSave()) return;
 
-    if (Result<Bytes> xml = foundation::plist::serialize(Value(list->encode()), foundation::plist::Format::Xml))
-        (void)foundation::writeFileAtomically(*pathForFile(keys::kFrameListFile), *xml);
+    (void)foundation::plist::writeFile(Value(list->encode()), *pathForFile(keys::kFrameListFile));
 
     if (auto meta = getMetaData()) {
         FramePtr playhead = list->frameAtPlayhead();
@@ -159,8 +167,7 @@ void ProjectDataWrapper::saveMetaDataToDisk() {
         meta->set(keys::kNumberOfFrames, Value::integer(frameList_->count()));
         meta->set(keys::kDateModified, Value::real(Date::now().unixTime()));
     }
-    if (Result<Bytes> xml = foundation::plist::serialize(Value(*meta), foundation::plist::Format::Xml))
-        (void)foundation::writeFileAtomically(*pathForFile(keys::kMetaDataFile), *xml);
+    (void)foundation::plist::writeFile(Value(*meta), *pathForFile(keys::kMetaDataFile));
 }
 
 void ProjectDataWrapper::saveAllDataToDisk() {
@@ -238,21 +245,19 @@ Status ProjectDataWrapper::cloneFileWithPreferredFilename(const std::string& pre
     return FileManager::defaultManager().copyItem(*from, *pathForFile(toFileWithPreferredFilename));
 }
 
-Status ProjectDataWrapper::copyFromExternal(const std::string& fileURL, const std::string& name, std::string* sourcePath) {
-    auto source = fileURL.starts_with("/") ? std::optional(fileURL) : path::fromFileURL(fileURL);
+Status ProjectDataWrapper::copyFromExternal(const std::string& fileURL, const std::string& name) {
+    auto source = externalPath(fileURL);
     if (!source) return Error(foundation::kCocoaErrorDomain, foundation::kFileWriteUnsupportedSchemeError,
                               "Not a file URL: " + fileURL);
     if (!isPlainFileName(name)) return invalidNameError(name);
     if (!hasProjectPath()) createFilePathForProject();
     auto target = pathForFile(name);
     if (!target) return noFolderError();
-    *sourcePath = *source;
     return FileManager::defaultManager().copyItem(*source, *target);
 }
 
 Status ProjectDataWrapper::copyFileFromExternal(const std::string& fileURL, const std::string& toFileWithPreferredFilename) {
-    std::string source;
-    Status copied = copyFromExternal(fileURL, toFileWithPreferredFilename, &source);
+    Status copied = copyFromExternal(fileURL, toFileWithPreferredFilename);
     if (!copied) {
         std::lock_guard guard(errorLock_);
         error_ = copied.error();
@@ -261,14 +266,8 @@ Status ProjectDataWrapper::copyFileFromExternal(const std::string& fileURL, cons
 }
 
 Status ProjectDataWrapper::moveFileFromExternal(const std::string& fileURL, const std::string& toFileWithPreferredFilename) {
-    std::string source;
-    Status copied = copyFromExternal(fileURL, toFileWithPreferredFilename, &source);
-    if (!copied) {
-        std::lock_guard guard(errorLock_);
-        error_ = copied.error();
-        return copied;
-    }
-    (void)FileManager::defaultManager().removeItem(source);
+    Status copied = copyFileFromExternal(fileURL, toFileWithPreferredFilename);
+    if (copied) (void)FileManager::defaultManager().removeItem(*externalPath(fileURL));
     return copied;
 }
 

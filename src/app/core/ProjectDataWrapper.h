@@ -118,7 +118,7 @@ private:
     // more than the capture slot; false when nothing may be written.
     bool ensureFolderForSave();
     void registerWithProjectList();
-    foundation::Status copyFromExternal(const std::string& fileURL, const std::string& name, std::string* sourcePath);
+    foundation::Status copyFromExternal(const std::string& fileURL, const std::string& name);
 
     mutable std::mutex pathLock_;
     std::optional<std::string> projectPath_;
