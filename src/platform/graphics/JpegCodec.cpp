@@ -84,23 +84,17 @@ std::optional<PixelLayout> layoutFor(QImage::Format format) {
     }
 }
 
-// A decoder that has read the stream's header, and the picture's size.
-struct OpenStream {
-    Handle handle;
-    int width = 0;
-    int height = 0;
-};
-
-foundation::Result<OpenStream> openStream(const uint8_t* data, size_t length) {
+// A decoder that has read the stream's header, which gave the picture's size.
+foundation::Result<Handle> openStream(const uint8_t* data, size_t length, int& width, int& height) {
     if (!looksLikeJpeg(data, length)) return corrupt("not a JPEG stream");
-    OpenStream stream{Handle(tjInitDecompress())};
-    if (!stream.handle) return corrupt("the decoder could not start");
+    Handle handle(tjInitDecompress());
+    if (!handle) return corrupt("the decoder could not start");
     int subsampling = 0, colorspace = 0;
-    if (tjDecompressHeader3(stream.handle.get(), data, static_cast<unsigned long>(length), &stream.width,
-                            &stream.height, &subsampling, &colorspace) != 0)
-        return corrupt(tjGetErrorStr2(stream.handle.get()));
-    if (stream.width <= 0 || stream.height <= 0) return corrupt("no picture size");
-    return stream;
+    if (tjDecompressHeader3(handle.get(), data, static_cast<unsigned long>(length), &width, &height, &subsampling,
+                            &colorspace) != 0)
+        return corrupt(tjGetErrorStr2(handle.get()));
+    if (width <= 0 || height <= 0) return corrupt("no picture size");
+    return handle;
 }
 
 }  // namespace
@@ -146,21 +140,22 @@ ImageOrientation exifOrientation(const uint8_t* data, size_t length) {
 }
 
 foundation::Result<HeaderInfo> readHeader(const uint8_t* data, size_t length) {
-    auto stream = openStream(data, length);
+    int width = 0, height = 0;
+    auto stream = openStream(data, length, width, height);
     if (!stream) return stream.error();
-    return HeaderInfo{stream->width, stream->height, exifOrientation(data, length)};
+    return HeaderInfo{width, height, exifOrientation(data, length)};
 }
 
 foundation::Result<Image> decode(const uint8_t* data, size_t length, int scaleDenominator) {
     if (scaleDenominator != 1 && scaleDenominator != 2 && scaleDenominator != 4 && scaleDenominator != 8)
         return foundation::Error(kImageErrorDomain, kImageErrorInvalidArgument,
                                  "A JPEG can be decoded at 1/1, 1/2, 1/4 or 1/8 of its size only.");
-    auto stream = openStream(data, length);
+    int width = 0, height = 0;
+    auto stream = openStream(data, length, width, height);
     if (!stream) return stream.error();
-    const int width = stream->width, height = stream->height;
     if (int64_t(width) * height > kMaxPixels)
         return corrupt("unsupported picture size " + std::to_string(width) + "x" + std::to_string(height));
-    void* handle = stream->handle.get();
+    void* handle = stream->get();
 
     tjscalingfactor factor{1, scaleDenominator};
     int scaledWidth = TJSCALED(width, factor);
