@@ -81,7 +81,4 @@ protected:
             }
         }
     }
-
-    static uint8_t clampHigh(uint32_t v) { return v > 255 ? 255 : uint8_t(v); }
-    static uint8_t clampLow(uint32_t g, uint32_t minus) { return g > minus ? uint8_t(g - minus) : 0; }
 };

@@ -2,37 +2,37 @@
 
 namespace {
 
-void grayscale(const uint8_t* in, uint8_t* out, uint32_t, uint32_t) {
-    const uint32_t g = (uint32_t(in[2]) * 77 + uint32_t(in[1]) * 151 + uint32_t(in[0]) * 28) >> 8;
-    out[0] = out[1] = out[2] = uint8_t(g);
-}
+uint8_t raised(uint32_t value, uint32_t by) { return value + by > 255 ? 255 : uint8_t(value + by); }
+uint8_t lowered(uint32_t value, uint32_t by) { return value > by ? uint8_t(value - by) : 0; }
 
-// The in-place sepia weighs b0 with the larger factor, the opposite of the
-// grey rule; kept so that movies look as they always have.
-void sepiaInPlace(const uint8_t* in, uint8_t* out, uint32_t, uint32_t) {
-    const uint32_t g = (uint32_t(in[2]) * 28 + uint32_t(in[1]) * 151 + uint32_t(in[0]) * 77) >> 8;
-    out[0] = g + 40 > 255 ? 255 : uint8_t(g + 40);
-    out[1] = g + 20 > 255 ? 255 : uint8_t(g + 20);
-    out[2] = g > 30 ? uint8_t(g - 30) : 0;
-}
-
+// Brightness with b2 weighed as red and b0 as blue.
 uint32_t luminance(const uint8_t* in) {
     return (uint32_t(in[2]) * 77 + uint32_t(in[1]) * 151 + uint32_t(in[0]) * 28) >> 8;
 }
 
-void sepiaCopy(const uint8_t* in, uint8_t* out, uint32_t, uint32_t) {
-    const uint32_t g = luminance(in);
-    out[2] = g + 60 > 255 ? 255 : uint8_t(g + 60);
-    out[1] = g + 30 > 255 ? 255 : uint8_t(g + 30);
-    out[0] = g > 50 ? uint8_t(g - 50) : 0;
+// Sepia from a brightness: `warm` raised by `lift`, `middle` by half of it,
+// `cool` lowered by `drop`.
+void tint(uint32_t g, uint8_t& warm, uint8_t& middle, uint8_t& cool, uint32_t lift, uint32_t drop) {
+    warm = raised(g, lift);
+    middle = raised(g, lift / 2);
+    cool = lowered(g, drop);
 }
 
-void sepiaScaled(const uint8_t* in, uint8_t* out, uint32_t, uint32_t) {
-    const uint32_t g = luminance(in);
-    out[2] = g + 40 > 255 ? 255 : uint8_t(g + 40);
-    out[1] = g + 20 > 255 ? 255 : uint8_t(g + 20);
-    out[0] = g > 30 ? uint8_t(g - 30) : 0;
+void grayscale(const uint8_t* in, uint8_t* out, uint32_t, uint32_t) {
+    out[0] = out[1] = out[2] = uint8_t(luminance(in));
 }
+
+// The in-place sepia weighs b0 with the larger factor, the opposite of the
+// grey rule, and warms b0 rather than b2; kept so that movies look as they
+// always have.
+void sepiaInPlace(const uint8_t* in, uint8_t* out, uint32_t, uint32_t) {
+    const uint32_t g = (uint32_t(in[2]) * 28 + uint32_t(in[1]) * 151 + uint32_t(in[0]) * 77) >> 8;
+    tint(g, out[0], out[1], out[2], 40, 30);
+}
+
+void sepiaCopy(const uint8_t* in, uint8_t* out, uint32_t, uint32_t) { tint(luminance(in), out[2], out[1], out[0], 60, 50); }
+
+void sepiaScaled(const uint8_t* in, uint8_t* out, uint32_t, uint32_t) { tint(luminance(in), out[2], out[1], out[0], 40, 30); }
 
 void swapRedBlue(const uint8_t* in, uint8_t* out, uint32_t, uint32_t) {
     const uint8_t b0 = in[0], b1 = in[1], b2 = in[2];
@@ -43,8 +43,8 @@ void swapRedBlue(const uint8_t* in, uint8_t* out, uint32_t, uint32_t) {
 
 void xray(const uint8_t* in, uint8_t* out, uint32_t, uint32_t) {
     const uint32_t v = ((255u - in[2]) * 77 + (255u - in[1]) * 151 + (255u - in[0]) * 28) >> 8;
-    out[2] = v > 20 ? uint8_t(v - 20) : 0;
-    out[1] = out[0] = v + 20 > 255 ? 255 : uint8_t(v + 20);
+    out[2] = lowered(v, 20);
+    out[1] = out[0] = raised(v, 20);
 }
 
 }  // namespace
