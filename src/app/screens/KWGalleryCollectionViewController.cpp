@@ -1,0 +1,16 @@
+#include "app/screens/KWGalleryCollectionViewController.h"
+
+#include "platform/foundation/Localized.h"
+#include "platform/ui/Label.h"
+
+void KWGalleryCollectionViewController::viewDidLoad() {
+    KWGridCollectionViewController::viewDidLoad();
+    messageLabel_ = ui::makeView<ui::Label>(collectionView().bounds());
+    messageLabel_->setText(foundation::localized(kNoConnectionText));
+    messageLabel_->setFont(graphics::Font::systemFont(20));
+    messageLabel_->setTextColor(graphics::Color::grey(0.8));
+    messageLabel_->setTextAlignment(graphics::TextAlignment::Center);
+    messageLabel_->setNumberOfLines(0);
+    messageLabel_->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleHeight);
+    collectionView().setBackgroundView(messageLabel_);
+}

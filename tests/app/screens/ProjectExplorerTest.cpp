@@ -1,0 +1,349 @@
+// The project browser inside a root screen, driven by fingers: the grid and
+// its new-project entry, the detail card, older projects refused or
+// converted before they are shown, the welcome pager once, the low-storage
+// warning once per run, the gallery restriction behind the pass code, and
+// the import of archives with its HUD.
+
+#include "app/screens/ProjectExplorer.h"
+#include "ScreenTestSupport.h"
+#include "app/core/Frame.h"
+#include "app/core/SSZipArchive.h"
+#include "app/screens/KWGalleryCollectionViewController.h"
+#include "app/screens/KWProjectCollectionViewController.h"
+#include "app/screens/KWProjectDetailViewController.h"
+#include "app/screens/KWWelcomeViewController.h"
+#include "app/screens/PassCodeViewController.h"
+#include "app/widgets/Hudy.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/NavigationController.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+using foundation::Array;
+using foundation::Dictionary;
+using foundation::Value;
+namespace fs = std::filesystem;
+
+class Root : public ui::ViewController, public MainViewControllerDelegate {
+public:
+    void didFinishProjectExplorer(ProjectExplorer*, const ProjectModelPtr& withProject) override {
+        opened.push_back(withProject);
+    }
+    void didFinishFrameEditor(FrameEditorViewController*, const ProjectModelPtr&) override {}
+    std::vector<ProjectModelPtr> opened;
+};
+
+class ProjectExplorerTest : public testsupport::ScreenTest {
+protected:
+    void SetUp() override {
+        ScreenTest::SetUp();
+        KWWelcomeViewController::setHasSeen(true);
+        root = std::make_shared<Root>();
+        window->setRootViewController(root);
+    }
+    void TearDown() override {
+        if (explorer) {
+            if (root->presentedViewController()) root->dismissViewController(false);
+            explorer->view()->removeFromSuperview();
+            explorer->removeFromParentViewController();
+            explorer.reset();
+        }
+        ScreenTest::TearDown();
+    }
+
+    // A browser as the root screen's child, on screen.
+    void showBrowser(ProjectModelPtr project = nullptr) {
+        if (explorer) {
+            explorer->view()->removeFromSuperview();
+            explorer->removeFromParentViewController();
+        }
+        explorer = std::make_shared<ProjectExplorer>("ProjectExplorer", std::move(project));
+        explorer->delegate = root.get();
+        root->addChildViewController(explorer);
+        explorer->view()->setFrame(root->view()->bounds());
+        root->view()->addSubview(explorer->viewPtr());
+        advance(0.5);
+        ui::prepareForRendering(*window, 1.0);
+    }
+
+    // A saved project of this version with a few pictures, listed at position 1.
+    ProjectModelPtr savedProject(int pictures = 3, graphics::RGBA thumbnail = {200, 120, 40, 255}) {
+        auto project = ProjectModel::create();
+        auto list = project->getFrameList();
+        for (int i = 0; i < pictures; ++i) list->insertFrame(Frame::create(Frame::kTypePicture), list->getCaptureIndex());
+        project->saveAllDataToDisk();
+        auto jpeg = graphics::Image::filled(160, 90, thumbnail).jpegData(0.9);
+        EXPECT_TRUE(jpeg.ok());
+        EXPECT_TRUE(project->updateRegularFileWithContents(*jpeg, "thumb.jpg"));
+        advance(0.1);
+        return project;
+    }
+
+    // A project folder in an older format, listed at the end.
+    ProjectModelPtr olderProject(const std::string& name, const Value& version) {
+        fs::path folder = fs::path(folders.documents()) / name;
+        fs::create_directories(folder);
+        Dictionary meta{{"RecordName", "Old"}, {"RecordFPS", Value(10)}};
+        if (!version.isNull()) meta.set("ProductVersion", version);
+        Array frames{Dictionary{{"UID", "A"}, {"FRAME_ID", "X"}}, Dictionary{{"UID", "B"}, {"FRAME_ID", "X"}}};
+        EXPECT_TRUE(foundation::plist::writeFile(Value(meta), (folder / "kelbrin.meta").string()));
+        EXPECT_TRUE(foundation::plist::writeFile(Value(Dictionary{{"FRAMELIST_DATA", frames}}),
+                                                 (folder / "frames.meta").string()));
+        auto project = ProjectModel::create(folder.string());
+        KWProjects::getInstance().getProjects().push_back(project);
+        EXPECT_TRUE(KWProjects::getInstance().saveToDisk());
+        return project;
+    }
+
+    std::vector<ProjectModelPtr>& projects() { return KWProjects::getInstance().getProjects(); }
+    KWProjectCollectionViewController& grid() { return *explorer->projectsCollectionView(); }
+    ui::View* cell(size_t row) {
+        auto cell = grid().collectionView().cellForItemAtIndexPath(ui::IndexPath::indexPathForItem(row, 0));
+        return cell.get();
+    }
+    bool cardShown() { return explorer->projectDetailView() && !explorer->viewDetails()->isHidden(); }
+
+    std::shared_ptr<Root> root;
+    std::shared_ptr<ProjectExplorer> explorer;
+};
+
+TEST_F(ProjectExplorerTest, NewProjectEntryOpensTheEditorOnAnEmptyProjectAndNeverACard) {
+    savedProject(3, {40, 160, 200, 255});
+    savedProject(3, {200, 120, 40, 255});
+    showBrowser();
+    ASSERT_EQ(grid().collectionView().numberOfItemsInSection(0), 3u);
+    savePicture("project_browser.png");
+    // Entry 0 is the new-project tile; the others show their projects' thumbnails.
+    auto thumbnail = [&](size_t row) {
+        auto* gridCell = dynamic_cast<KWGridCollectionViewCell*>(cell(row));
+        return gridCell ? gridCell->imageViewThumbnail().image() : graphics::Image();
+    };
+    EXPECT_EQ(thumbnail(0).pixelWidth(), 256);
+    auto newest = thumbnail(1).pixelAt(80, 45);
+    EXPECT_NEAR(newest.r, 200, 8);
+    EXPECT_NEAR(newest.b, 40, 8);
+
+    tap(cell(0));
+    ASSERT_EQ(root->opened.size(), 1u);
+    EXPECT_FALSE(root->opened[0]->getProjectPath().has_value());
+    EXPECT_NE(root->opened[0], projects()[0]);  // a fresh project, not the list's placeholder
+    EXPECT_FALSE(cardShown());
+}
+
+TEST_F(ProjectExplorerTest, TappingAProjectOpensItsCardAndRemembersTheSelection) {
+    auto older = savedProject();
+    auto newer = savedProject();
+    ASSERT_EQ(projects()[1], newer);
+    showBrowser();
+    tap(cell(2));
+    advance(1.0);
+    ASSERT_TRUE(cardShown());
+    EXPECT_TRUE(root->opened.empty());
+    EXPECT_EQ(DataManager::sharedDataManager().lastSelection(), 2u);
+    // The card stands in for its cell, which comes back with the card's Back.
+    EXPECT_TRUE(cell(2)->isHidden());
+    savePicture("project_browser_card.png");
+    explorer->projectDetailView()->handlerProjectBack(older);
+    EXPECT_FALSE(cell(2)->isHidden());
+    EXPECT_TRUE(explorer->viewDetails()->isHidden());
+
+    // The next browser selects the remembered entry without opening a card.
+    showBrowser();
+    auto selected = grid().collectionView().indexPathsForSelectedItems();
+    ASSERT_EQ(selected.size(), 1u);
+    EXPECT_EQ(selected[0].row, 2u);
+    EXPECT_FALSE(cardShown());
+}
+
+TEST_F(ProjectExplorerTest, ProjectsWithoutOrBelowVersionThreeAreRefused) {
+    olderProject("kelbrin-none", Value());
+    olderProject("kelbrin-old", Value::real(2.9));
+    showBrowser();
+    for (size_t row : {1u, 2u}) {
+        tap(cell(row));
+        advance(0.5);
+        EXPECT_EQ(alertMessages(), std::vector<std::string>{"This project cannot be read by this version of the app."});
+        EXPECT_EQ(ui::AlertView::visibleAlerts().back()->title(), "");
+        EXPECT_EQ(ui::AlertView::visibleAlerts().back()->buttonTitleAtIndex(0), "OK");
+        ui::AlertView::visibleAlerts().back()->dismissWithClickedButtonIndex(0, false);
+        EXPECT_FALSE(cardShown());
+    }
+    EXPECT_EQ(projects().size(), 3u);
+}
+
+TEST_F(ProjectExplorerTest, OlderProjectIsConvertedBeforeItsCardShowsIt) {
+    auto project = olderProject("kelbrin-five", Value::real(5.0));
+    showBrowser();
+    tap(cell(1));
+    // Right after the tap the conversion runs and nothing shows the project.
+    EXPECT_TRUE(ProjectExplorer::isProjectInConversion(project));
+    EXPECT_FALSE(cardShown());
+    // A second tap meanwhile starts no second conversion.
+    tap(cell(1));
+    EXPECT_TRUE(alertMessages().empty());
+
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return cardShown(); }, 60.0));
+    EXPECT_FALSE(ProjectExplorer::isProjectInConversion(project));
+    auto meta = foundation::plist::readFile(*project->pathForFile("kelbrin.meta"));
+    ASSERT_TRUE(meta);
+    EXPECT_DOUBLE_EQ(meta->asDictionary().get("ProductVersion").asDouble(), 6.0);
+    // The two entries of one picture became one frame held twice.
+    EXPECT_EQ(project->getFrameList()->getExpandedFrameList().size(), 2u);
+}
+
+TEST_F(ProjectExplorerTest, ReturningFromTheEditorShowsTheCardOnlyForASavedProject) {
+    auto project = savedProject();
+    showBrowser(project);
+    EXPECT_TRUE(cardShown());
+    EXPECT_EQ(explorer->project(), nullptr);
+
+    showBrowser(ProjectModel::create());
+    EXPECT_FALSE(cardShown());
+    EXPECT_TRUE(root->opened.empty());
+}
+
+TEST_F(ProjectExplorerTest, WelcomePagerComesOnceAndNotAtTheNextLaunch) {
+    KWWelcomeViewController::setHasSeen(false);
+    showBrowser();
+    advance(1.0);
+    EXPECT_NE(dynamic_cast<KWWelcomeViewController*>(root->presentedViewController()), nullptr);
+    EXPECT_TRUE(KWWelcomeViewController::getHasSeen());
+    root->dismissViewController(false);
+    advance(1.0);
+
+    foundation::UserDefaults::resetStandardUserDefaults();
+    showBrowser();
+    advance(1.0);
+    EXPECT_EQ(root->presentedViewController(), nullptr);
+}
+
+TEST_F(ProjectExplorerTest, LowStorageWarningBelowOneHundredMebibytesOncePerRun) {
+    FileUtil::setFreeDiskspaceOverride(uint64_t{100} << 20);
+    showBrowser();
+    EXPECT_TRUE(alertMessages().empty());
+
+    FileUtil::setFreeDiskspaceOverride((uint64_t{100} << 20) - 1);
+    showBrowser();
+    ASSERT_EQ(ui::AlertView::visibleAlerts().size(), 1u);
+    auto alert = ui::AlertView::visibleAlerts().back();
+    EXPECT_EQ(alert->title(), "Storage Nearly Full");
+    EXPECT_EQ(alert->message(),
+              "There is almost no space left on this device. You cannot record new media until you free some space.");
+    EXPECT_EQ(alert->buttonTitleAtIndex(0), "Dismiss");
+    alert->dismissWithClickedButtonIndex(0, false);
+
+    showBrowser();
+    EXPECT_TRUE(alertMessages().empty());
+}
+
+class RestrictionTest : public ProjectExplorerTest {
+protected:
+    PassCodeViewController* passCodeScreen() {
+        auto* navigation = dynamic_cast<ui::NavigationController*>(root->presentedViewController());
+        return navigation ? dynamic_cast<PassCodeViewController*>(navigation->topViewController()) : nullptr;
+    }
+    void type(const std::string& digits) {
+        for (char digit : digits) tap(passCodeScreen()->digitButton(digit - '0'));
+        advance(1.0);
+    }
+    foundation::UserDefaults& defaults() { return foundation::UserDefaults::standard(); }
+};
+
+TEST_F(RestrictionTest, CancellingThePassCodeSetsTheSettingBack) {
+    defaults().setBool(false, ProjectExplorer::kGalleryEnabledDefaultsKey);
+    showBrowser();
+    advance(1.0);
+    ASSERT_NE(passCodeScreen(), nullptr);
+    // Coming back to the foreground meanwhile asks no second time.
+    foundation::NotificationCenter::defaultCenter().post(ui::Application::DidBecomeActiveNotification);
+    passCodeScreen()->cancel();
+    advance(1.0);
+    EXPECT_EQ(root->presentedViewController(), nullptr);
+    EXPECT_TRUE(defaults().boolForKey(ProjectExplorer::kGalleryEnabledDefaultsKey));
+    EXPECT_TRUE(DataManager::sharedDataManager().isYoutubeGalleryEnabled());
+    EXPECT_TRUE(explorer->btnGallery()->isEnabled());
+}
+
+TEST_F(RestrictionTest, SettingACodeRestrictsTheGalleryAndTheCodeLiftsItAgain) {
+    defaults().setBool(false, ProjectExplorer::kGalleryEnabledDefaultsKey);
+    showBrowser();
+    advance(1.0);
+    type("2468");
+    type("2468");
+    EXPECT_EQ(root->presentedViewController(), nullptr);
+    EXPECT_FALSE(DataManager::sharedDataManager().isYoutubeGalleryEnabled());
+    EXPECT_FALSE(explorer->btnGallery()->isEnabled());
+    DataManager::resetForTesting();
+    DataManager::loadState();
+    EXPECT_FALSE(DataManager::sharedDataManager().isYoutubeGalleryEnabled());
+    EXPECT_EQ(DataManager::sharedDataManager().passCode(), "2468");
+
+    defaults().setBool(true, ProjectExplorer::kGalleryEnabledDefaultsKey);
+    foundation::NotificationCenter::defaultCenter().post(ui::Application::DidBecomeActiveNotification);
+    advance(1.0);
+    ASSERT_NE(passCodeScreen(), nullptr);
+    EXPECT_EQ(passCodeScreen()->mode(), PassCodeViewController::Mode::Check);
+    type("2468");
+    EXPECT_TRUE(DataManager::sharedDataManager().isYoutubeGalleryEnabled());
+    EXPECT_FALSE(DataManager::sharedDataManager().passCode().has_value());
+    EXPECT_TRUE(explorer->btnGallery()->isEnabled());
+}
+
+TEST_F(ProjectExplorerTest, GalleryTabSaysItNeedsANetworkAndImportNeedsAPicker) {
+    showBrowser();
+    EXPECT_FALSE(explorer->btnImport()->isEnabled());
+    EXPECT_TRUE(explorer->btnImport()->imageForState(ui::ControlStateNormal).isNull());
+
+    tap(explorer->btnGallery());
+    ASSERT_NE(explorer->galleryCollectionView(), nullptr);
+    EXPECT_TRUE(explorer->viewProjectsGrid()->isHidden());
+    EXPECT_FALSE(explorer->viewGalleryGrid()->isHidden());
+    EXPECT_TRUE(explorer->btnGallery()->isSelected());
+    EXPECT_EQ(explorer->galleryCollectionView()->messageLabel()->text(), "The gallery needs a network connection.");
+    tap(explorer->btnProjects());
+    EXPECT_FALSE(explorer->viewProjectsGrid()->isHidden());
+    EXPECT_TRUE(explorer->viewGalleryGrid()->isHidden());
+}
+
+TEST_F(ProjectExplorerTest, ImportHudStaysUntilTheOutcomeAndReportsIt) {
+    auto source = savedProject(2);
+    const std::string archive = folders.temporary() + "/p.tollivarmobile";
+    ASSERT_TRUE(SSZipArchive::createZipFileAtPath(archive, *source->getProjectPath(), nullptr));
+    const std::string broken = folders.temporary() + "/broken.tollivarmobile";
+    { std::ofstream(broken) << "not a zip"; }
+    showBrowser();
+    int posted = 0;
+    auto token = foundation::NotificationCenter::defaultCenter().addObserver(
+        ProjectExplorer::kDidImportProjectNotification, explorer.get(), [&](const foundation::Notification&) { ++posted; });
+
+    explorer->documentPickerDidPickDocumentAtURL("file://" + broken);
+    auto* hud = explorer->importHud();
+    ASSERT_NE(hud, nullptr);
+    EXPECT_EQ(hud->captionView()->text(), "Import.");
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil(
+        [&] { return hud->captionView()->text() != "Import."; }, 60.0));
+    EXPECT_EQ(hud->captionView()->text(), "There was a problem copying the project. Please try again.");
+    EXPECT_EQ(posted, 0);
+    EXPECT_EQ(projects().size(), 2u);
+
+    explorer->documentPickerDidPickDocumentAtURL("file://" + archive);
+    hud = explorer->importHud();
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil(
+        [&] { return hud->captionView()->text() != "Import."; }, 60.0));
+    EXPECT_EQ(hud->captionView()->text(), "Project successfully imported.");
+    EXPECT_EQ(posted, 1);
+    EXPECT_EQ(projects().size(), 3u);
+    EXPECT_EQ(grid().collectionView().numberOfItemsInSection(0), 3u);
+    EXPECT_NE(hud->view()->superview(), nullptr);
+    advance(3.5);
+    EXPECT_EQ(hud->view()->superview(), nullptr);
+}
+
+}  // namespace
