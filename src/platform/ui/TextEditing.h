@@ -1,8 +1,12 @@
 #pragma once
 
-// What text fields and text views share: ranges of their UTF-8 text and
-// caret movement by whole user-perceived characters, so a caret never
-// stops inside an accented letter or an emoji.
+// What text fields and text views share: ranges of their UTF-8 text, caret
+// movement by whole user-perceived characters (so a caret never stops inside
+// an accented letter or an emoji), and the editing itself.
+
+#include "platform/graphics/Color.h"
+#include "platform/graphics/Font.h"
+#include "platform/ui/View.h"
 
 #include <cstddef>
 #include <string>
@@ -23,5 +27,82 @@ size_t nextCharacterBoundary(const std::string& text, size_t offset);
 
 // Drops the line breaks that a single-line field cannot hold.
 std::string withoutLineBreaks(const std::string& text);
+
+// The names an editable text posts its editing under, on the default centre
+// with the editor itself as the object.
+struct TextEditingNotifications {
+    const char* didBegin;
+    const char* didChange;
+    const char* didEnd;
+};
+
+// An editable text on a view class `Base` (View or Control). Editing begins
+// when the view becomes the window's first responder and ends when it
+// resigns or leaves its window. Keys reach it through the first responder:
+// insertText types at the caret, Backspace and Delete remove a character,
+// Left / Right / Home / End move the caret, Return is the subclass's to
+// decide. Every change the user makes is offered to the subclass (its
+// delegate) first and then announced; setting the text in code announces
+// nothing.
+template <class Base>
+class EditableText : public Base {
+public:
+    const std::string& text() const { return text_; }
+    // The caret goes to the end.
+    void setText(std::string text);
+    const graphics::Font& font() const { return font_; }
+    void setFont(graphics::Font font);
+    const graphics::Color& textColor() const { return textColor_; }
+    void setTextColor(graphics::Color color);
+    graphics::TextAlignment textAlignment() const { return alignment_; }
+    void setTextAlignment(graphics::TextAlignment alignment);
+
+    bool isEditing() const { return editing_; }
+    // The caret (length 0) in bytes of the text.
+    TextRange selectedRange() const { return TextRange{caret_, 0}; }
+    // Moves the caret, to a character boundary at or before the location.
+    void setSelectedRange(TextRange range);
+
+    void tintColorDidChange() override { this->setNeedsDisplay(); }
+    bool becomeFirstResponder() override;
+    bool resignFirstResponder() override;
+    bool insertText(const std::string& text) override;
+    bool keyPressed(Key key) override;
+    void willMoveToWindow(Window* newWindow) override;
+
+protected:
+    EditableText(const graphics::Rect& frame, graphics::Font font, TextEditingNotifications notifications);
+
+    // The subclass's delegate, asked and told as the editing goes.
+    virtual bool shouldBeginEditing() = 0;
+    virtual void didBeginEditing() = 0;
+    virtual bool shouldEndEditing() = 0;
+    virtual void didEndEditing() = 0;
+    virtual bool shouldChangeText(TextRange range, const std::string& replacement) = 0;
+    // After a change the user made, before its notification.
+    virtual void textDidChange() = 0;
+    virtual void returnKeyPressed() = 0;
+    // What of a text set or typed the editor keeps.
+    virtual std::string acceptedText(std::string text) const { return text; }
+
+    size_t caret() const { return caret_; }
+    // Offers an edit to the subclass and applies it; false when refused.
+    bool replaceRange(TextRange range, const std::string& replacement);
+    // Applies an edit without asking, and announces it.
+    void applyEdit(TextRange range, const std::string& replacement);
+
+private:
+    void finishEditing();
+    void post(const char* name);
+    TextRange clamped(TextRange range) const;
+
+    TextEditingNotifications notifications_;
+    std::string text_;
+    graphics::Font font_;
+    graphics::Color textColor_ = graphics::Color::black();
+    graphics::TextAlignment alignment_ = graphics::TextAlignment::Left;
+    size_t caret_ = 0;
+    bool editing_ = false;
+};
 
 }  // namespace ui

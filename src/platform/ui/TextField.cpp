@@ -38,7 +38,9 @@ double verticalPadding(TextBorderStyle style) { return style == TextBorderStyle:
 
 TextField::TextField() : TextField(Rect()) {}
 
-TextField::TextField(const Rect& frame) : Control(frame) {
+TextField::TextField(const Rect& frame)
+    : EditableText(frame, graphics::Font::systemFont(17),
+                   {TextDidBeginEditingNotification, TextDidChangeNotification, TextDidEndEditingNotification}) {
     setDrawsContent(true);
     setOpaque(false);
     setContentMode(ContentMode::Redraw);
@@ -48,29 +50,8 @@ TextField::~TextField() = default;
 
 // ---- properties -------------------------------------------------------------------------
 
-void TextField::setText(const std::string& text) {
-    text_ = withoutLineBreaks(text);
-    caret_ = text_.size();
-    setNeedsDisplay();
-}
-
 void TextField::setPlaceholder(std::string placeholder) {
     placeholder_ = std::move(placeholder);
-    setNeedsDisplay();
-}
-
-void TextField::setFont(graphics::Font font) {
-    font_ = std::move(font);
-    setNeedsDisplay();
-}
-
-void TextField::setTextColor(Color color) {
-    textColor_ = std::move(color);
-    setNeedsDisplay();
-}
-
-void TextField::setTextAlignment(graphics::TextAlignment alignment) {
-    alignment_ = alignment;
     setNeedsDisplay();
 }
 
@@ -84,19 +65,12 @@ void TextField::setClearButtonMode(TextFieldViewMode mode) {
     setNeedsDisplay();
 }
 
-void TextField::setSelectedRange(TextRange range) {
-    size_t location = std::min(range.location, text_.size());
-    // Back to the start of the character the location falls in.
-    caret_ = location == text_.size() ? location : previousCharacterBoundary(text_, nextCharacterBoundary(text_, location));
-    setNeedsDisplay();
-}
-
 bool TextField::isClearButtonVisible() const {
-    if (text_.empty()) return false;
+    if (text().empty()) return false;
     switch (clearButtonMode_) {
     case TextFieldViewMode::Never: return false;
-    case TextFieldViewMode::WhileEditing: return editing_;
-    case TextFieldViewMode::UnlessEditing: return !editing_;
+    case TextFieldViewMode::WhileEditing: return isEditing();
+    case TextFieldViewMode::UnlessEditing: return !isEditing();
     case TextFieldViewMode::Always: return true;
     }
     return false;
@@ -122,17 +96,17 @@ Rect TextField::clearButtonRectForBounds(const Rect& bounds) const {
 }
 
 Size TextField::sizeThatFits(Size) const {
-    const std::string& shown = text_.empty() ? placeholder_ : text_;
-    double width = shown.empty() ? 0 : std::ceil(font_.widthOfText(shown) - 1e-9);
+    const std::string& shown = text().empty() ? placeholder_ : text();
+    double width = shown.empty() ? 0 : std::ceil(font().widthOfText(shown) - 1e-9);
     return Size{width + 2 * horizontalPadding(borderStyle_),
-                std::ceil(font_.lineHeight() - 1e-9) + 2 * verticalPadding(borderStyle_)};
+                std::ceil(font().lineHeight() - 1e-9) + 2 * verticalPadding(borderStyle_)};
 }
 
 double TextField::textOriginX(const Rect& rect, double textWidth) const {
     // Text wider than the field starts at the left, whatever the alignment,
     // so the caret can be scrolled to.
     if (textWidth > rect.size.width) return rect.origin.x;
-    switch (alignment_) {
+    switch (textAlignment()) {
     case graphics::TextAlignment::Left: return rect.origin.x;
     case graphics::TextAlignment::Center: return rect.origin.x + (rect.size.width - textWidth) / 2;
     case graphics::TextAlignment::Right: return rect.maxX() - textWidth;
@@ -141,26 +115,26 @@ double TextField::textOriginX(const Rect& rect, double textWidth) const {
 }
 
 double TextField::scrollOffset(const Rect& rect) const {
-    if (!editing_) return 0;
-    double caretX = font_.widthOfText(text_.substr(0, caret_));
+    if (!isEditing()) return 0;
+    double caretX = font().widthOfText(text().substr(0, caret()));
     double room = rect.size.width - kCaretWidth;
     return caretX > room ? caretX - room : 0;
 }
 
 size_t TextField::caretOffsetAt(Point point) const {
     Rect rect = editingRectForBounds(bounds());
-    double origin = textOriginX(rect, font_.widthOfText(text_)) - scrollOffset(rect);
+    double origin = textOriginX(rect, font().widthOfText(text())) - scrollOffset(rect);
     double target = point.x - origin;
     size_t best = 0;
     double bestDistance = std::fabs(target);
-    for (size_t offset = nextCharacterBoundary(text_, 0); offset > 0 && offset <= text_.size();) {
-        double distance = std::fabs(font_.widthOfText(text_.substr(0, offset)) - target);
+    for (size_t offset = nextCharacterBoundary(text(), 0); offset > 0 && offset <= text().size();) {
+        double distance = std::fabs(font().widthOfText(text().substr(0, offset)) - target);
         if (distance < bestDistance) {
             best = offset;
             bestDistance = distance;
         }
-        if (offset == text_.size()) break;
-        offset = nextCharacterBoundary(text_, offset);
+        if (offset == text().size()) break;
+        offset = nextCharacterBoundary(text(), offset);
     }
     return best;
 }
@@ -192,19 +166,15 @@ void TextField::drawRect(graphics::GraphicsContext& context, const Rect&) {
     }
     }
 
-    if (text_.empty() && !placeholder_.empty()) drawPlaceholderInRect(context, placeholderRectForBounds(b));
-    else drawTextInRect(context, editing_ ? editingRectForBounds(b) : textRectForBounds(b));
+    if (text().empty() && !placeholder_.empty()) drawPlaceholderInRect(context, placeholderRectForBounds(b));
+    else drawTextInRect(context, isEditing() ? editingRectForBounds(b) : textRectForBounds(b));
 
-    if (editing_) {
+    if (isEditing()) {
         Rect rect = editingRectForBounds(b);
-        double origin = textOriginX(rect, font_.widthOfText(text_)) - scrollOffset(rect);
-        double x = origin + font_.widthOfText(text_.substr(0, caret_));
-        double lineHeight = font_.lineHeight();
-        double top = rect.midY() - lineHeight / 2;
-        if (contentVerticalAlignment() == ControlContentVerticalAlignment::Top) top = rect.origin.y;
-        if (contentVerticalAlignment() == ControlContentVerticalAlignment::Bottom) top = rect.maxY() - lineHeight;
+        double origin = textOriginX(rect, font().widthOfText(text())) - scrollOffset(rect);
+        double x = origin + font().widthOfText(text().substr(0, caret()));
         context.setFillColor(tintColor());
-        context.fillRect(Rect(std::min(x, rect.maxX() - kCaretWidth), top, kCaretWidth, lineHeight));
+        context.fillRect(Rect(std::min(x, rect.maxX() - kCaretWidth), lineTop(rect), kCaretWidth, font().lineHeight()));
     }
 
     if (isClearButtonVisible()) {
@@ -219,166 +189,99 @@ void TextField::drawRect(graphics::GraphicsContext& context, const Rect&) {
     }
 }
 
+double TextField::lineTop(const Rect& rect) const {
+    double lineHeight = font().lineHeight();
+    if (contentVerticalAlignment() == ControlContentVerticalAlignment::Top) return rect.origin.y;
+    if (contentVerticalAlignment() == ControlContentVerticalAlignment::Bottom) return rect.maxY() - lineHeight;
+    return rect.midY() - lineHeight / 2;
+}
+
 void TextField::drawTextInRect(graphics::GraphicsContext& context, const Rect& rect) {
-    if (text_.empty()) return;
-    double lineHeight = font_.lineHeight();
-    double top = rect.midY() - lineHeight / 2;
-    if (contentVerticalAlignment() == ControlContentVerticalAlignment::Top) top = rect.origin.y;
-    if (contentVerticalAlignment() == ControlContentVerticalAlignment::Bottom) top = rect.maxY() - lineHeight;
-    context.setFillColor(isEnabled() ? textColor_ : textColor_.withAlpha(textColor_.alpha() * 0.5));
-    if (!editing_) {
+    if (text().empty()) return;
+    double lineHeight = font().lineHeight();
+    double top = lineTop(rect);
+    context.setFillColor(isEnabled() ? textColor() : textColor().withAlpha(textColor().alpha() * 0.5));
+    if (!isEditing()) {
         // At rest the text is cut with an ellipsis.
-        LabelTextLayout layout = layoutLabelText(text_, font_, rect.size.width, 1, graphics::LineBreakMode::TruncateTail);
-        drawLabelText(context, layout, Rect(rect.origin.x, top, rect.size.width, lineHeight), font_, alignment_);
+        LabelTextLayout layout = layoutLabelText(text(), font(), rect.size.width, 1, graphics::LineBreakMode::TruncateTail);
+        drawLabelText(context, layout, Rect(rect.origin.x, top, rect.size.width, lineHeight), font(), textAlignment());
         return;
     }
     // While editing the whole text is there, shifted to keep the caret in view.
-    double width = font_.widthOfText(text_);
+    double width = font().widthOfText(text());
     double x = textOriginX(rect, width) - scrollOffset(rect);
     context.saveGState();
     context.clipToRect(Rect(rect.origin.x, rect.origin.y - lineHeight, rect.size.width, rect.size.height + 2 * lineHeight));
-    context.drawText(text_, Point{x, top}, font_);
+    context.drawText(text(), Point{x, top}, font());
     context.restoreGState();
 }
 
 void TextField::drawPlaceholderInRect(graphics::GraphicsContext& context, const Rect& rect) {
-    double lineHeight = font_.lineHeight();
-    double top = rect.midY() - lineHeight / 2;
-    if (contentVerticalAlignment() == ControlContentVerticalAlignment::Top) top = rect.origin.y;
-    if (contentVerticalAlignment() == ControlContentVerticalAlignment::Bottom) top = rect.maxY() - lineHeight;
+    double lineHeight = font().lineHeight();
+    double top = lineTop(rect);
     LabelTextLayout layout =
-        layoutLabelText(placeholder_, font_, rect.size.width, 1, graphics::LineBreakMode::TruncateTail);
+        layoutLabelText(placeholder_, font(), rect.size.width, 1, graphics::LineBreakMode::TruncateTail);
     context.setFillColor(kPlaceholderColor);
-    drawLabelText(context, layout, Rect(rect.origin.x, top, rect.size.width, lineHeight), font_, alignment_);
+    drawLabelText(context, layout, Rect(rect.origin.x, top, rect.size.width, lineHeight), font(), textAlignment());
 }
 
 // ---- editing ----------------------------------------------------------------------------------------
 
 bool TextField::canBecomeFirstResponder() const { return isEnabled(); }
 
-bool TextField::becomeFirstResponder() {
-    if (editing_) return true;
-    if (!canBecomeFirstResponder()) return false;
-    ViewPtr keepAlive = weak_from_this().lock();
-    if (delegate_ && !delegate_->textFieldShouldBeginEditing(*this)) return false;
-    if (!Control::becomeFirstResponder()) return false;
-    editing_ = true;
-    caret_ = text_.size();
-    setNeedsDisplay();
+bool TextField::shouldBeginEditing() { return !delegate_ || delegate_->textFieldShouldBeginEditing(*this); }
+
+void TextField::didBeginEditing() {
     if (delegate_) delegate_->textFieldDidBeginEditing(*this);
     sendActionsForControlEvents(ControlEventEditingDidBegin);
-    post(TextDidBeginEditingNotification);
-    return true;
 }
 
-bool TextField::resignFirstResponder() {
-    if (!editing_) return Control::resignFirstResponder();
-    ViewPtr keepAlive = weak_from_this().lock();
-    if (delegate_ && !delegate_->textFieldShouldEndEditing(*this)) return false;
-    if (!Control::resignFirstResponder()) return false;
-    finishEditing();
-    return true;
-}
+bool TextField::shouldEndEditing() { return !delegate_ || delegate_->textFieldShouldEndEditing(*this); }
 
-void TextField::finishEditing() {
-    if (!editing_) return;
-    editing_ = false;
-    setNeedsDisplay();
+void TextField::didEndEditing() {
     if (delegate_) delegate_->textFieldDidEndEditing(*this);
     sendActionsForControlEvents(ControlEventEditingDidEnd);
-    post(TextDidEndEditingNotification);
 }
 
-void TextField::willMoveToWindow(Window* newWindow) {
-    Control::willMoveToWindow(newWindow);
-    // A field that leaves its window stops editing, whatever its delegate says.
-    if (editing_ && newWindow != window()) {
-        if (isFirstResponder()) Control::resignFirstResponder();
-        finishEditing();
-    }
+bool TextField::shouldChangeText(TextRange range, const std::string& replacement) {
+    return !delegate_ || delegate_->shouldChangeCharactersInRange(*this, range, replacement);
 }
 
-void TextField::post(const char* name) {
-    foundation::NotificationCenter::defaultCenter().post(name, static_cast<const void*>(this));
-}
+void TextField::textDidChange() { sendActionsForControlEvents(ControlEventEditingChanged); }
 
-bool TextField::replaceRange(TextRange range, const std::string& replacement) {
-    ViewPtr keepAlive = weak_from_this().lock();
-    range.location = std::min(range.location, text_.size());
-    range.length = std::min(range.length, text_.size() - range.location);
-    if (delegate_ && !delegate_->shouldChangeCharactersInRange(*this, range, replacement)) return false;
-    // The delegate may have changed the text meanwhile; never write past it.
-    range.location = std::min(range.location, text_.size());
-    range.length = std::min(range.length, text_.size() - range.location);
-    text_.replace(range.location, range.length, replacement);
-    caret_ = range.location + replacement.size();
-    setNeedsDisplay();
-    sendActionsForControlEvents(ControlEventEditingChanged);
-    post(TextDidChangeNotification);
-    return true;
-}
+std::string TextField::acceptedText(std::string text) const { return withoutLineBreaks(text); }
 
 bool TextField::insertText(const std::string& text) {
-    if (!editing_) return Control::insertText(text);
-    if (text == "\n" || text == "\r" || text == "\r\n") {
-        handleReturn();
+    if (isEditing() && (text == "\n" || text == "\r" || text == "\r\n")) {
+        returnKeyPressed();
         return true;
     }
-    std::string typed = withoutLineBreaks(text);
-    if (!typed.empty()) replaceRange(TextRange{caret_, 0}, typed);
-    return true;
+    return EditableText::insertText(text);
 }
 
 bool TextField::keyPressed(Key key) {
-    if (!editing_) return Control::keyPressed(key);
-    switch (key) {
-    case Key::Return: handleReturn(); return true;
-    case Key::Backspace:
-        if (caret_ > 0) {
-            size_t start = previousCharacterBoundary(text_, caret_);
-            replaceRange(TextRange{start, caret_ - start}, std::string());
-        }
-        return true;
-    case Key::Delete:
-        if (caret_ < text_.size()) {
-            size_t end = nextCharacterBoundary(text_, caret_);
-            replaceRange(TextRange{caret_, end - caret_}, std::string());
-        }
-        return true;
-    case Key::Left: caret_ = previousCharacterBoundary(text_, caret_); break;
-    case Key::Right: caret_ = nextCharacterBoundary(text_, caret_); break;
-    case Key::Home:
-    case Key::Up: caret_ = 0; break;
-    case Key::End:
-    case Key::Down: caret_ = text_.size(); break;
-    case Key::Escape:
-    case Key::Tab:
-    case Key::Other: return Control::keyPressed(key);
-    }
-    setNeedsDisplay();
-    return true;
+    // One line: up and down go to its ends.
+    if (isEditing() && key == Key::Up) return EditableText::keyPressed(Key::Home);
+    if (isEditing() && key == Key::Down) return EditableText::keyPressed(Key::End);
+    return EditableText::keyPressed(key);
 }
 
-void TextField::handleReturn() {
+void TextField::returnKeyPressed() {
     ViewPtr keepAlive = weak_from_this().lock();
     if (delegate_ && !delegate_->textFieldShouldReturn(*this)) return;
     // An action for "did end on exit" is what makes the return key put the
     // keyboard away.
     bool dismisses = (allControlEvents() & ControlEventEditingDidEndOnExit) != 0;
     sendActionsForControlEvents(ControlEventEditingDidEndOnExit);
-    if (dismisses && editing_) resignFirstResponder();
+    if (dismisses && isEditing()) resignFirstResponder();
 }
 
 void TextField::clear() {
     ViewPtr keepAlive = weak_from_this().lock();
     if (delegate_ && !delegate_->textFieldShouldClear(*this)) return;
-    if (!editing_ && !becomeFirstResponder()) return;
-    if (text_.empty()) return;
-    text_.clear();
-    caret_ = 0;
-    setNeedsDisplay();
-    sendActionsForControlEvents(ControlEventEditingChanged);
-    post(TextDidChangeNotification);
+    if (!isEditing() && !becomeFirstResponder()) return;
+    if (text().empty()) return;
+    applyEdit(TextRange{0, text().size()}, std::string());
 }
 
 // ---- touches ---------------------------------------------------------------------------------------------
@@ -395,12 +298,11 @@ void TextField::endTrackingWithTouch(const Touch& touch, const Event&) {
         clear();
         return;
     }
-    if (!editing_) {
+    if (!isEditing()) {
         becomeFirstResponder();
         return;
     }
-    caret_ = caretOffsetAt(p);
-    setNeedsDisplay();
+    setSelectedRange(TextRange{caretOffsetAt(p), 0});
 }
 
 }  // namespace ui

@@ -14,8 +14,6 @@
 // Notifications are posted on the default centre with the field (as a
 // TextField pointer) as their object.
 
-#include "platform/graphics/Color.h"
-#include "platform/graphics/Font.h"
 #include "platform/ui/Control.h"
 #include "platform/ui/TextEditing.h"
 
@@ -51,7 +49,7 @@ enum class TextFieldViewMode { Never = 0, WhileEditing = 1, UnlessEditing = 2, A
 // What the return key says; kept for the screens that choose it.
 enum class ReturnKeyType { Default = 0, Go, Google, Join, Next, Route, Search, Send, Yahoo, Done, EmergencyCall };
 
-class TextField : public Control {
+class TextField : public EditableText<Control> {
 public:
     static constexpr const char* TextDidBeginEditingNotification = "UITextFieldTextDidBeginEditingNotification";
     static constexpr const char* TextDidChangeNotification = "UITextFieldTextDidChangeNotification";
@@ -61,17 +59,8 @@ public:
     explicit TextField(const graphics::Rect& frame);
     ~TextField() override;
 
-    const std::string& text() const { return text_; }
-    // Line breaks are dropped; the caret goes to the end.
-    void setText(const std::string& text);
     const std::string& placeholder() const { return placeholder_; }
     void setPlaceholder(std::string placeholder);
-    const graphics::Font& font() const { return font_; }
-    void setFont(graphics::Font font);
-    const graphics::Color& textColor() const { return textColor_; }
-    void setTextColor(graphics::Color color);
-    graphics::TextAlignment textAlignment() const { return alignment_; }
-    void setTextAlignment(graphics::TextAlignment alignment);
     TextBorderStyle borderStyle() const { return borderStyle_; }
     void setBorderStyle(TextBorderStyle style);
     TextFieldViewMode clearButtonMode() const { return clearButtonMode_; }
@@ -83,11 +72,6 @@ public:
     TextFieldDelegate* delegate() const { return delegate_; }
     void setDelegate(TextFieldDelegate* delegate) { delegate_ = delegate; }
 
-    bool isEditing() const { return editing_; }
-    // The caret (length 0) in bytes of the text.
-    TextRange selectedRange() const { return TextRange{caret_, 0}; }
-    // Moves the caret, to a character boundary at or before the location.
-    void setSelectedRange(TextRange range);
     // Whether the clear button shows now (its mode, editing, and some text).
     bool isClearButtonVisible() const;
 
@@ -101,46 +85,44 @@ public:
     virtual void drawTextInRect(graphics::GraphicsContext& context, const graphics::Rect& rect);
     virtual void drawPlaceholderInRect(graphics::GraphicsContext& context, const graphics::Rect& rect);
     void drawRect(graphics::GraphicsContext& context, const graphics::Rect& rect) override;
-    void tintColorDidChange() override { setNeedsDisplay(); }
 
     // A line of the font plus the border's padding.
     graphics::Size sizeThatFits(graphics::Size size) const override;
 
     // ---- responder ---------------------------------------------------------------------
     bool canBecomeFirstResponder() const override;
-    bool becomeFirstResponder() override;
-    bool resignFirstResponder() override;
     bool insertText(const std::string& text) override;
     bool keyPressed(Key key) override;
 
     bool beginTrackingWithTouch(const Touch& touch, const Event& event) override;
     void endTrackingWithTouch(const Touch& touch, const Event& event) override;
-    void willMoveToWindow(Window* newWindow) override;
+
+protected:
+    bool shouldBeginEditing() override;
+    void didBeginEditing() override;
+    bool shouldEndEditing() override;
+    void didEndEditing() override;
+    bool shouldChangeText(TextRange range, const std::string& replacement) override;
+    void textDidChange() override;
+    void returnKeyPressed() override;
+    // Line breaks are dropped.
+    std::string acceptedText(std::string text) const override;
 
 private:
-    // Offers an edit to the delegate and applies it; false when refused.
-    bool replaceRange(TextRange range, const std::string& replacement);
-    void handleReturn();
     void clear();
-    void finishEditing();
-    void post(const char* name);
     // The caret offset nearest to a point in the bounds.
     size_t caretOffsetAt(graphics::Point point) const;
     // How far the text is shifted left so the caret stays in view.
     double scrollOffset(const graphics::Rect& rect) const;
     double textOriginX(const graphics::Rect& rect, double textWidth) const;
+    // The top of a line of text in a rectangle, by the vertical alignment.
+    double lineTop(const graphics::Rect& rect) const;
 
-    std::string text_;
     std::string placeholder_;
-    graphics::Font font_ = graphics::Font::systemFont(17);
-    graphics::Color textColor_ = graphics::Color::black();
-    graphics::TextAlignment alignment_ = graphics::TextAlignment::Left;
     TextBorderStyle borderStyle_ = TextBorderStyle::None;
     TextFieldViewMode clearButtonMode_ = TextFieldViewMode::Never;
     ReturnKeyType returnKeyType_ = ReturnKeyType::Default;
     TextFieldDelegate* delegate_ = nullptr;
-    size_t caret_ = 0;
-    bool editing_ = false;
     bool touchOnClearButton_ = false;
 };
 

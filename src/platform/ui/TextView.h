@@ -9,10 +9,7 @@
 // Notifications are posted on the default centre with the text view (as a
 // TextView pointer) as their object.
 
-#include "platform/graphics/Color.h"
-#include "platform/graphics/Font.h"
 #include "platform/ui/TextEditing.h"
-#include "platform/ui/View.h"
 
 #include <string>
 
@@ -40,7 +37,7 @@ public:
     virtual void textViewDidChange(TextView&) {}
 };
 
-class TextView : public View {
+class TextView : public EditableText<View> {
 public:
     static constexpr const char* TextDidBeginEditingNotification = "UITextViewTextDidBeginEditingNotification";
     static constexpr const char* TextDidChangeNotification = "UITextViewTextDidChangeNotification";
@@ -49,15 +46,6 @@ public:
     TextView();
     explicit TextView(const graphics::Rect& frame);
 
-    const std::string& text() const { return text_; }
-    // The caret goes to the end.
-    void setText(std::string text);
-    const graphics::Font& font() const { return font_; }
-    void setFont(graphics::Font font);
-    const graphics::Color& textColor() const { return textColor_; }
-    void setTextColor(graphics::Color color);
-    graphics::TextAlignment textAlignment() const { return alignment_; }
-    void setTextAlignment(graphics::TextAlignment alignment);
     bool isEditable() const { return editable_; }
     // A view made read-only while editing stops editing.
     void setEditable(bool editable);
@@ -69,48 +57,39 @@ public:
     TextViewDelegate* delegate() const { return delegate_; }
     void setDelegate(TextViewDelegate* delegate) { delegate_ = delegate; }
 
-    bool isEditing() const { return editing_; }
-    TextRange selectedRange() const { return TextRange{caret_, 0}; }
-    void setSelectedRange(TextRange range);
-
     // The rectangle the text is laid out in.
     graphics::Rect textRect() const;
     // The text's height at the given width plus the insets.
     graphics::Size sizeThatFits(graphics::Size size) const override;
     void drawRect(graphics::GraphicsContext& context, const graphics::Rect& rect) override;
-    void tintColorDidChange() override { setNeedsDisplay(); }
 
     bool canBecomeFirstResponder() const override { return editable_; }
-    bool becomeFirstResponder() override;
-    bool resignFirstResponder() override;
-    bool insertText(const std::string& text) override;
-    bool keyPressed(Key key) override;
 
     // A tap begins editing; the view keeps its touches to itself.
     void touchesBegan(const TouchSet& touches, const Event& event) override;
     void touchesMoved(const TouchSet& touches, const Event& event) override;
     void touchesEnded(const TouchSet& touches, const Event& event) override;
     void touchesCancelled(const TouchSet& touches, const Event& event) override;
-    void willMoveToWindow(Window* newWindow) override;
+
+protected:
+    bool shouldBeginEditing() override;
+    void didBeginEditing() override;
+    bool shouldEndEditing() override;
+    void didEndEditing() override;
+    bool shouldChangeText(TextRange range, const std::string& replacement) override;
+    void textDidChange() override;
+    // Types a line break.
+    void returnKeyPressed() override;
 
 private:
-    bool replaceRange(TextRange range, const std::string& replacement);
-    void finishEditing();
-    void post(const char* name);
     // Line index and x of the caret in the laid-out text.
     graphics::Point caretPosition(double width) const;
     // How far the text is shifted up so the caret's line stays in view.
     double scrollOffset(const graphics::Rect& rect) const;
 
-    std::string text_;
-    graphics::Font font_ = graphics::Font::systemFont(12);
-    graphics::Color textColor_ = graphics::Color::black();
-    graphics::TextAlignment alignment_ = graphics::TextAlignment::Left;
     graphics::EdgeInsets inset_{8, 5, 8, 5};
     TextViewDelegate* delegate_ = nullptr;
-    size_t caret_ = 0;
     bool editable_ = true;
-    bool editing_ = false;
     TouchPtr touch_;
 };
 
