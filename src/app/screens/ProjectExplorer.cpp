@@ -338,8 +338,9 @@ void ProjectExplorer::validateRestrictionsSettings() {
     auto& defaults = foundation::UserDefaults::standard();
     const bool asked = !defaults.objectForKey(kGalleryEnabledDefaultsKey).isNull() &&
                        defaults.boolForKey(kGalleryEnabledDefaultsKey) != settings.isYoutubeGalleryEnabled();
-    if (asked && !restrictionCheckPending_ && isViewLoaded()) {
-        restrictionCheckPending_ = true;
+    // A pass-code screen on screen or waiting to come keeps its navigation
+    // controller alive; a refused presentation lets it go.
+    if (asked && passCodeNavigation_.expired() && isViewLoaded()) {
         auto passCode = std::make_shared<PassCodeViewController>("PassCodeViewController");
         auto navigation = std::make_shared<NXNavigationController>(passCode);
         navigation->modalPresentationStyle = ui::ModalPresentationStyle::FormSheet;
@@ -358,10 +359,11 @@ void ProjectExplorer::validateRestrictionsSettings() {
             } else {
                 defaults.setBool(settings.isYoutubeGalleryEnabled(), kGalleryEnabledDefaultsKey);
             }
-            self->restrictionCheckPending_ = false;
+            self->passCodeNavigation_.reset();
             self->mBtnGallery_->setEnabled(settings.isYoutubeGalleryEnabled());
             if (auto presented = weakNavigation.lock()) presented->dismissViewController(true);
         });
+        passCodeNavigation_ = navigation;
         presentViewController(navigation, true);
     }
     if (mBtnGallery_) mBtnGallery_->setEnabled(settings.isYoutubeGalleryEnabled());

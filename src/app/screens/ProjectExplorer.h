@@ -144,7 +144,7 @@ private:
 
     std::shared_ptr<Hudy> importHud_;
     std::optional<PendingDetail> pendingDetail_;
-    bool restrictionCheckPending_ = false;
+    std::weak_ptr<ui::ViewController> passCodeNavigation_;
     foundation::ObserverToken importObserver_;
     foundation::ObserverToken activeObserver_;
 };
