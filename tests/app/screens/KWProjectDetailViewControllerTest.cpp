@@ -1,0 +1,414 @@
+// The project card driven with fingers: its details line, renaming through
+// the word filter, delete and duplicate with their sheets and alerts, the
+// share sheet's duplicate service, and the animations in and out of the
+// grid cell and the editor at given moments of the virtual clock.
+
+#include "app/screens/KWProjectDetailViewController.h"
+#include "ScreenTestSupport.h"
+
+#include "app/core/FormatterUtil.h"
+#include "app/core/KWProfanityFilter.h"
+#include "app/render/MovieRenderer.h"
+#include "app/share/DuplicateConnectHandler.h"
+#include "app/widgets/Hudy.h"
+#include "app/widgets/KWPopoverController.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/library/ActivityViewController.h"
+#include "platform/library/PhotoLibrary.h"
+#include "platform/ui/ActionSheet.h"
+#include "platform/ui/Animation.h"
+#include "platform/ui/BarButtonItem.h"
+#include "platform/ui/ImageView.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/Toolbar.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class ProjectCardTest : public testsupport::ScreenTest {
+protected:
+    void SetUp() override {
+        ScreenTest::SetUp();
+        makeCard();
+    }
+    void makeCard() {
+        root = std::make_shared<ui::ViewController>();
+        window->setRootViewController(root);
+        card = std::make_shared<KWProjectDetailViewController>();
+        root->addChildViewController(card);
+        card->view()->setFrame(root->view()->bounds());
+        root->view()->addSubview(card->viewPtr());
+        card->handlerProjectOpen = [this](const ProjectModelPtr& p) { outcomes.push_back({"open", p}); };
+        card->handlerProjectBack = [this](const ProjectModelPtr& p) { outcomes.push_back({"back", p}); };
+        card->handlerProjectDelete = [this](const ProjectModelPtr& p) { outcomes.push_back({"delete", p}); };
+        card->handlerProjectDuplicate = [this](const ProjectModelPtr& p) { outcomes.push_back({"duplicate", p}); };
+        window->layoutIfNeeded();
+    }
+    // A saved project: `pictures` pictures in front of the capture slot.
+    static ProjectModelPtr savedProject(int pictures) {
+        auto project = ProjectModel::create();
+        auto list = project->getFrameList();
+        for (int i = 0; i < pictures; ++i) list->insertFrame(Frame::create(Frame::kTypePicture), list->getCaptureIndex());
+        project->saveAllDataToDisk();
+        return project;
+    }
+    void showFromGrid(const ProjectModelPtr& project) {
+        card->showAnimationFromProjectExplorerForProject(project, kCell);
+        advance(1.0);
+        window->layoutIfNeeded();
+    }
+    void tapItem(ui::BarButtonItem* item) {
+        ASSERT_NE(item, nullptr);
+        tap(item->view());
+    }
+    // Fills the project's render cache as a finished render would.
+    static std::string fillRenderCache(const ProjectModelPtr& project) {
+        auto folder = *MovieRenderer::renderCachePathForProject(*project);
+        fs::create_directories(folder);
+        std::ofstream(folder + "/preview.mov") << "movie";
+        return folder;
+    }
+    static std::vector<ProjectModelPtr> listed() { return KWProjects::getInstance().getProjects(); }
+    static bool isListed(const ProjectModelPtr& project) {
+        auto projects = listed();
+        return std::find(projects.begin(), projects.end(), project) != projects.end();
+    }
+    graphics::Rect presentedThumbFrame() const {
+        auto state = card->imageViewProjectDetail()->layer().presentation();
+        return {state.position.x - state.bounds.width() / 2, state.position.y - state.bounds.height() / 2,
+                state.bounds.width(), state.bounds.height()};
+    }
+    double presentedScale() const {
+        auto value = card->imageViewProjectDetail()->layer().presentation().valueForKeyPath("transform.scale");
+        return value ? std::get<double>(*value) : 0.0;
+    }
+    double presentedContainerAlpha() const { return card->viewProjectDetails()->layer().presentation().opacity; }
+
+    struct Outcome {
+        std::string what;
+        ProjectModelPtr project;
+    };
+    static inline const graphics::Rect kCell{40, 120, 160, 90};
+    std::shared_ptr<ui::ViewController> root;
+    std::shared_ptr<KWProjectDetailViewController> card;
+    std::vector<Outcome> outcomes;
+};
+
+std::string plain(const ui::Label* label) { return ui::plainText(label->attributedText()); }
+
+TEST_F(ProjectCardTest, DetailsLineShowsDateDurationFramesAndTheSizeOnceMeasured) {
+    auto project = savedProject(10);
+    project->getFrameList()->getFrameAtIndex(0)->setDuration(3);  // 12 frames in the movie
+    project->setFPS(4);
+    card->showAnimationFromProjectExplorerForProject(project, kCell);
+
+    const auto modified = project->getModifiedDate();
+    const std::string date = (modified ? "Modified " : "Created ") +
+                             FormatterUtil::getFormatedDate(modified ? *modified : project->getCreationDate());
+    // The size is measured in the background: the first showing has none.
+    EXPECT_EQ(plain(card->labelDetails()), date + "  Duration 00:03  Frames 12  ");
+    foundation::RunLoop::main().runUntilIdle();
+    const std::string size = FormatterUtil::getFormatedFileSize(project->getUsedStorageSpace());
+    EXPECT_EQ(plain(card->labelDetails()), date + "  Duration 00:03  Frames 12  Size " + size + " ");
+    EXPECT_EQ(card->textFieldName()->text(), project->getName());
+
+    // Labels at the base size, values 1.7 times it, the name 3 times it (tablet: 17).
+    const auto& runs = card->labelDetails()->attributedText();
+    ASSERT_EQ(runs.size(), 8u);
+    EXPECT_DOUBLE_EQ(runs[0].font->pointSize(), 17.0);
+    EXPECT_DOUBLE_EQ(runs[1].font->pointSize(), 17.0 * 1.7);
+    EXPECT_DOUBLE_EQ(card->textFieldName()->font().pointSize(), 51.0);
+    advance(1.0);
+    savePicture("project_card.png");
+
+    // A stored rate of 0 reads as 5 frames a second instead of dividing by zero.
+    project->getMetaData()->set("RecordFPS", foundation::Value(0.0));
+    card->updateProjectDetailWithSize(-1);
+    EXPECT_NE(plain(card->labelDetails()).find("Duration 00:02  Frames 12"), std::string::npos);
+}
+
+TEST_F(ProjectCardTest, ProjectWithoutMovieFramesShowsOnlyDateAndSize) {
+    auto project = savedProject(1);
+    auto list = project->getFrameList();
+    list->removeFrameAtIndex(0);
+    ASSERT_TRUE(list->getExpandedFrameList().empty());
+    showFromGrid(project);
+    const std::string text = plain(card->labelDetails());
+    EXPECT_EQ(text.find("Duration"), std::string::npos);
+    EXPECT_EQ(text.find("Frames"), std::string::npos);
+    EXPECT_NE(text.find("Size "), std::string::npos);
+}
+
+TEST_F(ProjectCardTest, RenamedProjectIsFilteredAndSaved) {
+    auto project = savedProject(2);
+    showFromGrid(project);
+
+    tap(card->textFieldName());
+    ASSERT_TRUE(card->textFieldName()->isEditing());
+    window->sendKey(ui::Key::End);
+    for (size_t i = 0; i < project->getName().size() + 2; ++i) window->sendKey(ui::Key::Backspace);
+    window->sendText("The Bastard Robot");
+    window->sendKey(ui::Key::Return);
+
+    const std::string name = card->textFieldName()->text();
+    EXPECT_FALSE(card->textFieldName()->isEditing());
+    ASSERT_EQ(name.size(), std::string("The Bastard Robot").size());
+    EXPECT_EQ(name.substr(0, 4), "The ");
+    EXPECT_EQ(name.substr(11), " Robot");
+    EXPECT_EQ(name.substr(4, 7).find_first_not_of(KWProfanityFilter::kReplacementAlphabet), std::string::npos);
+    EXPECT_EQ(project->getName(), name);
+
+    // On disk, as another tool reads it.
+    auto result = testsupport::runPython("import plistlib,sys\nprint(plistlib.load(open(sys.argv[1],'rb'))['RecordName'])",
+                                         {*project->pathForFile("kelbrin.meta")});
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_EQ(result.output, name + "\n");
+
+    // An emptied field keeps the name and shows it again.
+    tap(card->textFieldName());
+    window->sendKey(ui::Key::End);
+    for (size_t i = 0; i < name.size(); ++i) window->sendKey(ui::Key::Backspace);
+    window->sendKey(ui::Key::Return);
+    EXPECT_EQ(card->textFieldName()->text(), name);
+    EXPECT_EQ(project->getName(), name);
+}
+
+TEST_F(ProjectCardTest, SmallProjectIsDeletedStraightAfterTheSheetWithItsRenderCache) {
+    auto project = savedProject(3);  // 4 entries with the capture slot
+    const std::string folder = *project->getProjectPath();
+    const std::string cache = fillRenderCache(project);
+    showFromGrid(project);
+
+    tapItem(card->trashBtn());
+    advance(0.5);
+    auto sheets = ui::ActionSheet::visibleSheets();
+    ASSERT_EQ(sheets.size(), 1u);
+    EXPECT_EQ(sheets[0]->buttonTitleAtIndex(0), "Delete");
+    EXPECT_EQ(sheets[0]->destructiveButtonIndex(), 0);
+    tap(sheets[0]->buttonViewAtIndex(0));
+    advance(0.3);
+    foundation::RunLoop::main().runUntilIdle();
+
+    EXPECT_TRUE(alertMessages().empty());
+    EXPECT_FALSE(isListed(project));
+    EXPECT_FALSE(fs::exists(folder));
+    EXPECT_FALSE(fs::exists(cache));
+    EXPECT_EQ(card->project(), nullptr);
+    advance(0.5);
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_EQ(outcomes[0].what, "delete");
+    EXPECT_EQ(outcomes[0].project, nullptr);
+    EXPECT_DOUBLE_EQ(presentedContainerAlpha(), 0.0);
+    EXPECT_EQ(presentedThumbFrame(), card->orgRect());
+}
+
+TEST_F(ProjectCardTest, LargerProjectWarnsFirstAndNoKeepsIt) {
+    auto project = savedProject(4);  // 5 entries
+    showFromGrid(project);
+    auto chooseDeleteInSheet = [&] {
+        tapItem(card->trashBtn());
+        advance(0.5);
+        ASSERT_EQ(ui::ActionSheet::visibleSheets().size(), 1u);
+        tap(ui::ActionSheet::visibleSheets()[0]->buttonViewAtIndex(0));
+        advance(0.5);
+    };
+
+    chooseDeleteInSheet();
+    auto alerts = ui::AlertView::visibleAlerts();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0]->title(), "Warning");
+    EXPECT_EQ(alerts[0]->message(), "Do you really want to delete your project? This cannot be undone!");
+    ASSERT_EQ(alerts[0]->numberOfButtons(), 2);
+    EXPECT_EQ(alerts[0]->buttonTitleAtIndex(1), "No");
+    tap(alerts[0]->buttonViewAtIndex(1));
+    advance(1.0);
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_TRUE(isListed(project));
+    EXPECT_TRUE(fs::exists(*project->getProjectPath()));
+    EXPECT_TRUE(outcomes.empty());
+
+    chooseDeleteInSheet();
+    alerts = ui::AlertView::visibleAlerts();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0]->buttonTitleAtIndex(0), "Delete");
+    tap(alerts[0]->buttonViewAtIndex(0));
+    // The deletion starts a quarter of a second after the alert's button.
+    EXPECT_TRUE(isListed(project));
+    advance(0.3);
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_FALSE(isListed(project));
+    advance(0.5);
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_EQ(outcomes[0].what, "delete");
+}
+
+TEST_F(ProjectCardTest, DuplicateServiceOfTheShareSheetDuplicatesTheProject) {
+    savedProject(1);
+    auto project = savedProject(2);  // listed at 1, in front of the older one
+    ASSERT_EQ(listed().at(1), project);
+    showFromGrid(project);
+
+    tapItem(card->shareBtn());
+    advance(0.5);
+    ASSERT_NE(card->sharePopover(), nullptr);
+    ASSERT_TRUE(card->sharePopover()->isPopoverVisible());
+    auto* sheet = dynamic_cast<library::ActivityViewController*>(card->sharePopover()->contentViewController().get());
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->excludedActivityTypes.size(), 12u);
+    EXPECT_EQ(sheet->excludedActivityTypes.front(), library::activitytype::PostToFacebook);
+    EXPECT_EQ(sheet->excludedActivityTypes.back(), library::activitytype::PostToTencentWeibo);
+    auto cells = sheet->activityCells();
+    ASSERT_EQ(cells.size(), 1u);
+    window->layoutIfNeeded();
+    tap(cells[0]);
+
+    // The card answers the service's request with the busy panel at once.
+    ASSERT_NE(card->duplicateHud(), nullptr);
+    EXPECT_EQ(card->duplicateHud()->caption, "Duplicate");
+    EXPECT_DOUBLE_EQ(card->duplicateHud()->dismissAfterTime, Hudy::kStaysUntilDismissed);
+    foundation::RunLoop::main().runUntilIdle();
+    advance(1.0);
+
+    EXPECT_EQ(card->duplicateHud(), nullptr);
+    EXPECT_FALSE(card->sharePopover()->isPopoverVisible());
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_EQ(outcomes[0].what, "duplicate");
+    auto projects = listed();
+    ASSERT_EQ(projects.size(), 4u);
+    EXPECT_EQ(projects[2], project);
+    EXPECT_NE(projects[1]->getProjectPath(), project->getProjectPath());
+    EXPECT_EQ(projects[1]->getName(), project->getName());
+    EXPECT_EQ(projects[1]->getFrameList()->count(), 3);
+    EXPECT_TRUE(alertMessages().empty());
+}
+
+TEST_F(ProjectCardTest, FailedDuplicationShowsItsErrorAfterTheBusyPanel) {
+    ui::Device::current().setUserInterfaceIdiom(ui::UserInterfaceIdiom::Phone);
+    window->setFrame({0, 0, 568, 320});
+    makeCard();
+    auto project = savedProject(2);
+    showFromGrid(project);
+    // A file where the folder was: nothing can be copied from it.
+    fs::remove_all(*project->getProjectPath());
+    std::ofstream(*project->getProjectPath()) << "not a folder";
+
+    tapItem(card->duplicateBtn());
+    ASSERT_NE(card->duplicateHud(), nullptr);
+    foundation::RunLoop::main().runUntilIdle();
+    advance(1.0);
+    EXPECT_EQ(card->duplicateHud(), nullptr);
+    ASSERT_EQ(outcomes.size(), 1u);
+    auto alerts = ui::AlertView::visibleAlerts();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0]->title(), "Error");
+    EXPECT_FALSE(alerts[0]->message().empty());
+    EXPECT_EQ(alerts[0]->buttonTitleAtIndex(alerts[0]->cancelButtonIndex()), "Cancel");
+}
+
+TEST_F(ProjectCardTest, ErrorTextsForMissingDescriptionAndPhotoAccess) {
+    card->showError(std::nullopt);
+    EXPECT_TRUE(alertMessages().empty());
+    card->showError(foundation::Error("Renderer", 42, ""));
+    card->showError(foundation::Error("ALAssetsLibraryErrorDomain", library::kAssetsLibraryAccessUserDeniedError,
+                                      "User denied access"));
+    auto messages = alertMessages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0], "Ups. An unknown error occured. (Renderer-42)");
+    EXPECT_EQ(messages[1].find("UserDeniedKey"), std::string::npos);
+    EXPECT_NE(messages[1].find(foundation::Bundle::main().objectForInfoDictionaryKey("CFBundleName").asString()),
+              std::string::npos);
+}
+
+TEST_F(ProjectCardTest, GrowsOutOfTheGridCellAndShrinksBackOnBack) {
+    auto project = savedProject(2);
+    const std::string cache = fillRenderCache(project);
+    card->showAnimationFromProjectExplorerForProject(project, kCell);
+    const graphics::Rect rest = card->orgRect();
+    EXPECT_DOUBLE_EQ(rest.height(), rest.width() * 0.5625);
+
+    EXPECT_EQ(presentedThumbFrame(), kCell);
+    EXPECT_DOUBLE_EQ(presentedContainerAlpha(), 0.0);
+    advance(0.1);
+    auto midway = presentedThumbFrame();
+    EXPECT_GT(midway.width(), kCell.width());
+    EXPECT_LT(midway.width(), rest.width());
+    EXPECT_GT(presentedContainerAlpha(), 0.0);
+    EXPECT_LT(presentedContainerAlpha(), 1.0);
+    advance(0.26);
+    EXPECT_EQ(presentedThumbFrame(), rest);
+    EXPECT_DOUBLE_EQ(presentedContainerAlpha(), 1.0);
+
+    window->layoutIfNeeded();
+    tapItem(card->backBtn());
+    EXPECT_FALSE(fs::exists(cache));
+    advance(0.1);
+    EXPECT_LT(presentedThumbFrame().width(), rest.width());
+    EXPECT_TRUE(outcomes.empty());
+    advance(0.2);
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_EQ(outcomes[0].what, "back");
+    EXPECT_EQ(outcomes[0].project, project);
+    EXPECT_EQ(presentedThumbFrame(), rest);
+    EXPECT_DOUBLE_EQ(presentedContainerAlpha(), 0.0);
+}
+
+TEST_F(ProjectCardTest, ScalesIntoAndBackFromTheEditor) {
+    auto project = savedProject(2);
+    card->showAnimationFromFrameEditorForProject(project, kCell);
+    EXPECT_DOUBLE_EQ(presentedContainerAlpha(), 1.0);
+    EXPECT_DOUBLE_EQ(presentedScale(), 2.5);
+    advance(0.125);
+    EXPECT_NEAR(presentedScale(), 1.75, 1e-9);
+    advance(0.2);
+    EXPECT_DOUBLE_EQ(presentedScale(), 1.0);
+
+    window->layoutIfNeeded();
+    tapItem(card->editBtn());
+    advance(0.125);
+    EXPECT_NEAR(presentedScale(), 1.75, 1e-9);
+    advance(1.0);
+    // Kept at the end: the card stays blown up while the editor takes over.
+    EXPECT_DOUBLE_EQ(presentedScale(), 2.5);
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_EQ(outcomes[0].what, "open");
+    EXPECT_EQ(outcomes[0].project, project);
+}
+
+TEST_F(ProjectCardTest, OnAPhoneTheThumbnailRisesIntoTheEditor) {
+    ui::Device::current().setUserInterfaceIdiom(ui::UserInterfaceIdiom::Phone);
+    window->setFrame({0, 0, 568, 320});
+    makeCard();
+    auto project = savedProject(2);
+    card->showAnimationFromFrameEditorForProject(project, kCell);
+    EXPECT_DOUBLE_EQ(presentedScale(), 1.9);
+    EXPECT_DOUBLE_EQ(card->textFieldName()->font().pointSize(), 30.0);
+    advance(1.0);
+
+    const double startY = card->imageViewProjectDetail()->center().y;
+    card->actionEdit();
+    advance(0.15);
+    EXPECT_TRUE(outcomes.empty());
+    const double y = card->imageViewProjectDetail()->layer().presentation().position.y;
+    EXPECT_LT(std::min(y, startY), std::max(y, startY));
+    advance(0.2);
+    EXPECT_DOUBLE_EQ(card->imageViewProjectDetail()->layer().presentation().position.y, 320.0 / 2 - 70.0);
+    EXPECT_DOUBLE_EQ(presentedScale(), 1.9);
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_EQ(outcomes[0].what, "open");
+}
+
+TEST_F(ProjectCardTest, PlaySaysClearlyThatItIsNotAvailable) {
+    auto project = savedProject(2);
+    showFromGrid(project);
+    tapItem(card->playBtn());
+    EXPECT_EQ(alertMessages(), std::vector<std::string>{KWProjectDetailViewController::kPlayUnavailableMessage});
+    EXPECT_EQ(KWProjectDetailViewController::previewSizeForPlaying(), (graphics::Size{1280, 720}));
+    ui::Device::current().setScreenScale(2.0);
+    EXPECT_EQ(KWProjectDetailViewController::previewSizeForPlaying(), (graphics::Size{1920, 1080}));
+}
+
+}  // namespace
