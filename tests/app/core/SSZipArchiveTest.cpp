@@ -12,6 +12,7 @@
 
 #include "platform/foundation/FileManager.h"
 #include "support/Process.h"
+#include "support/TempAppFolders.h"
 
 namespace fs = std::filesystem;
 using testsupport::runProcess;
@@ -21,18 +22,10 @@ namespace {
 
 class ScratchFolder {
 public:
-    ScratchFolder() {
-        std::string pattern = (fs::temp_directory_path() / "sszip-XXXXXX").string();
-        root_ = mkdtemp(pattern.data());
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-    }
-    std::string path(const std::string& relative) const { return (fs::path(root_) / relative).string(); }
+    std::string path(const std::string& relative) const { return (fs::path(folders_.root()) / relative).string(); }
 
 private:
-    std::string root_;
+    testsupport::TempAppFolders folders_;
 };
 
 void writeText(const std::string& path, const std::string& text) {

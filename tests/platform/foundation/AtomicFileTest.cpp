@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "support/TempAppFolders.h"
+
 using namespace foundation;
 namespace fs = std::filesystem;
 
@@ -18,20 +20,14 @@ namespace {
 
 class AtomicFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/atomicfile-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     std::vector<std::string> entries() const {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
         return names;
     }
 
-    std::string dir;
+    testsupport::TempAppFolders folders;
+    const std::string dir = folders.root();
 };
 
 std::string slurp(const std::string& path) {

@@ -11,6 +11,7 @@
 
 #include "platform/foundation/AtomicFile.h"
 #include "support/Process.h"
+#include "support/TempAppFolders.h"
 
 using namespace foundation;
 namespace fs = std::filesystem;
@@ -84,20 +85,14 @@ Value cppSample() {
 
 class PropertyListTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/plist-test-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     std::string python(const std::string& body, const std::vector<std::string>& args) {
         auto result = testsupport::runPython(std::string(kPythonSample) + body, args);
         EXPECT_EQ(result.exitCode, 0) << result.output;
         return result.output;
     }
 
-    std::string dir;
+    testsupport::TempAppFolders folders;
+    const std::string dir = folders.root();
 };
 
 std::string text(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
