@@ -1,0 +1,118 @@
+#include "app/screens/MainViewController.h"
+
+#include <numbers>
+
+#include "app/core/BundleImage.h"
+#include "app/screens/ProjectExplorer.h"
+#include "app/widgets/AlertView.h"
+#include "platform/foundation/Localized.h"
+#include "platform/graphics/AffineTransform.h"
+#include "platform/ui/Animation.h"
+#include "platform/ui/Device.h"
+#include "platform/ui/ImageView.h"
+
+namespace {
+
+// Takes a child screen and its view out of their parent.
+template <typename Controller>
+void removeChildScreen(std::shared_ptr<Controller>& child) {
+    if (!child) return;
+    // Kept alive until it is fully out: removal may release the last owner.
+    std::shared_ptr<Controller> leaving = std::move(child);
+    leaving->willMoveToParentViewController(nullptr);
+    if (leaving->isViewLoaded()) leaving->view()->removeFromSuperview();
+    leaving->removeFromParentViewController();
+}
+
+}  // namespace
+
+MainViewController::MainViewController(std::string nibName) : ui::ViewController(std::move(nibName)) {}
+
+MainViewController::~MainViewController() = default;
+
+void MainViewController::loadView() {
+    auto root = ui::makeView<ui::View>(ui::Device::current().screenBounds());
+    root->setBackgroundColor(graphics::Color::black());
+    imageView_ = ui::makeView<ui::ImageView>(root->bounds());
+    root->addSubview(imageView_);
+    setView(root);
+}
+
+void MainViewController::viewDidLoad() {
+    if (!imageView_) return;
+    const ui::Device& device = ui::Device::current();
+    if (device.userInterfaceIdiom() == ui::UserInterfaceIdiom::Pad) {
+        if (auto image = bundleImageNamed("IpadLaunchImage-LandscapeLeft")) imageView_->setImage(*image);
+        imageView_->setFrame(view()->frame());
+        return;
+    }
+    graphics::Rect screen = device.screenBounds();
+    bool tall = screen.size.height == 568.0 || screen.size.width == 568.0;
+    if (auto image = bundleImageNamed(tall ? "default-568h" : "default")) imageView_->setImage(*image);
+    // The phone pictures stand upright; turned a quarter they fill the
+    // landscape root.
+    graphics::Rect frame = view()->frame();
+    imageView_->setBounds(graphics::Rect(0, 0, frame.size.height, frame.size.width));
+    imageView_->setTransform(graphics::AffineTransform::makeRotation(std::numbers::pi / 2));
+    imageView_->setFrame(frame);
+}
+
+graphics::Rect MainViewController::getOrientationCorrectedRectFromRect(const graphics::Rect& rect) {
+    if (rect.size.width >= rect.size.height) return rect;
+    return graphics::Rect(rect.origin.x, rect.origin.y, rect.size.height, rect.size.width);
+}
+
+void MainViewController::showProjectExplorerFromDefault() { showProjectExplorerWithFade(true, nullptr); }
+
+void MainViewController::showProjectExplorerWithFade(bool fade, const ProjectModelPtr& withProject) {
+    auto explorer = std::make_shared<ProjectExplorer>("ProjectExplorer", withProject);
+    ui::View* explorerView = explorer->view();
+    explorerView->setFrame(getOrientationCorrectedRectFromRect(view()->frame()));
+    if (fade) explorerView->setAlpha(0.0);
+    explorer->delegate = this;
+    std::shared_ptr<ProjectExplorer> previous = std::move(viewExplorer_);
+    addChildViewController(explorer);
+    viewExplorer_ = explorer;
+    view()->addSubview(explorer->viewPtr());
+    explorer->didMoveToParentViewController(this);
+    if (fade) {
+        ui::animate(1.0, [explorerView] { explorerView->setAlpha(1.0); });
+    }
+    removeChildScreen(viewFrameEditor_);
+    // A browser shown again without the editor in between (the editor is
+    // missing) replaces the one before it: never two browsers at once.
+    removeChildScreen(previous);
+}
+
+void MainViewController::showFrameEditorWithProject(const ProjectModelPtr& project) {
+    // Until the frame editor is part of the application the user is told so
+    // plainly, and gets the browser back with the project once the alert is
+    // closed, as after an edit.
+    if (editorAlert_) return;
+    projectAwaitingEditor_ = project;
+    auto alert = AlertView::create(foundation::localized(kEditorUnavailableTitle),
+                                   foundation::localized(kEditorUnavailableMessage));
+    alert->addButtonWithTitle(foundation::localized("OK"), {});
+    std::weak_ptr<ui::ViewController> weak = weak_from_this();
+    alert->setAlertViewDidDismissWithButtonIndexBlock([weak](AlertView&, int) {
+        if (auto self = std::static_pointer_cast<MainViewController>(weak.lock())) self->editorUnavailableAlertDidDismiss();
+    });
+    editorAlert_ = alert;
+    alert->show();
+}
+
+void MainViewController::editorUnavailableAlertDidDismiss() {
+    editorAlert_.reset();
+    ProjectModelPtr project = std::move(projectAwaitingEditor_);
+    didFinishFrameEditor(nullptr, project);
+}
+
+void MainViewController::didFinishProjectExplorer(ProjectExplorer* explorer, const ProjectModelPtr& withProject) {
+    (void)explorer;
+    showFrameEditorWithProject(withProject);
+}
+
+void MainViewController::didFinishFrameEditor(FrameEditorViewController* editor, const ProjectModelPtr& withProject) {
+    (void)editor;
+    showProjectExplorerWithFade(false, withProject);
+}

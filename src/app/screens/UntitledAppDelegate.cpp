@@ -1,0 +1,200 @@
+#include "app/screens/UntitledAppDelegate.h"
+
+#include <cctype>
+#include <cstdio>
+
+#include "app/core/ConfigurationUtil.h"
+#include "app/core/DataManager.h"
+#include "app/core/FileUtil.h"
+#include "app/core/KWProjects.h"
+#include "app/core/SSZipArchive.h"
+#include "app/screens/Appirater.h"
+#include "app/widgets/AlertView.h"
+#include "components/crashreporting/CrashReportDecoder.h"
+#include "components/dropbox/DBSession.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/FileManager.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/graphics/Color.h"
+#include "platform/ui/Device.h"
+
+namespace {
+
+namespace path = foundation::path;
+
+constexpr const char* kDropboxLoginNotification = "DropboxLoginNotification";
+
+// Compares dotted version texts number by number ("10.0" is above "8.0").
+int compareVersions(const std::string& a, const std::string& b) {
+    size_t i = 0, j = 0;
+    while (i < a.size() || j < b.size()) {
+        long x = 0, y = 0;
+        while (i < a.size() && a[i] != '.') x = x * 10 + (std::isdigit(static_cast<unsigned char>(a[i])) ? a[i] - '0' : 0), ++i;
+        while (j < b.size() && b[j] != '.') y = y * 10 + (std::isdigit(static_cast<unsigned char>(b[j])) ? b[j] - '0' : 0), ++j;
+        if (x != y) return x < y ? -1 : 1;
+        ++i, ++j;
+    }
+    return 0;
+}
+
+std::string rootScreenInterfaceFile() {
+    const ui::Device& device = ui::Device::current();
+    if (compareVersions(device.systemVersion(), "8.0") >= 0) return "MainViewController_ios8";
+    return device.userInterfaceIdiom() == ui::UserInterfaceIdiom::Pad ? "MainViewController_iPad" : "MainViewController";
+}
+
+std::string documentsPath(const std::string& name) {
+    return path::appending(foundation::Paths::documentsDirectory(), name);
+}
+
+}  // namespace
+
+UntitledAppDelegate::UntitledAppDelegate() = default;
+UntitledAppDelegate::~UntitledAppDelegate() = default;
+
+bool UntitledAppDelegate::applicationDidFinishLaunchingWithOptions(ui::Application& application,
+                                                                   const foundation::Dictionary& launchOptions) {
+    prepareProjectStore();
+
+    window = ui::makeView<ui::Window>(ui::Device::current().screenBounds());
+    mainViewController = std::make_shared<MainViewController>(rootScreenInterfaceFile());
+    window->setRootViewController(mainViewController);
+    window->makeKeyAndVisible();
+
+    foundation::Value launchURL = launchOptions.get(ui::Application::LaunchOptionsURLKey);
+    if (launchURL.isString()) applicationOpenURL(application, launchURL.asString(), {}, {});
+
+    std::weak_ptr<UntitledAppDelegate> weak = weak_from_this();
+    foundation::RunLoop::main().post([weak] {
+        if (auto self = weak.lock()) self->loadApplication();
+    });
+    return true;
+}
+
+void UntitledAppDelegate::prepareProjectStore() {
+    if (storePrepared_) return;
+    storePrepared_ = true;
+
+    foundation::Bundle& bundle = foundation::Bundle::main();
+    auto& defaults = foundation::UserDefaults::standard();
+    defaults.setObject(foundation::Value(foundation::format("%@ (%@)", {bundle.shortVersionString(), bundle.bundleVersion()})),
+                       kVersionPreferenceKey);
+
+    crashedInLastSession_ = previousRunLeftCrashReport();
+
+    foundation::Value reset = defaults.objectForKey(kResetSettingsKey);
+    if (crashedInLastSession_ || (!reset.isNull() && defaults.boolForKey(kResetSettingsKey))) {
+        (void)FileUtil::removeItemAtPath(documentsPath(DataManager::kSettingsFile), nullptr);
+        defaults.setBool(false, kResetSettingsKey);
+    }
+
+    DataManager::loadState();
+    if (DataManager::sharedDataManager().version().value_or(0.0) < 3.0) setUpProjectStoreForFirstLaunch();
+}
+
+void UntitledAppDelegate::setUpProjectStoreForFirstLaunch() {
+    auto& files = foundation::FileManager::defaultManager();
+    const std::string introductionName = KWProjects::introductionProjectName();
+
+    std::string introduction = path::appending(foundation::Paths::cachesDirectory(), introductionName);
+    if (!files.fileExists(introduction) && !files.attributesOfItem(introduction)) {
+        std::optional<std::string> sample = foundation::Bundle::main().pathForResource("sample", "zip");
+        bool unpacked = files.createDirectory(introduction, true).ok() && sample &&
+                        SSZipArchive::unzipFileAtPath(*sample, introduction);
+        if (!unpacked) {
+            // An empty or half-filled introduction would be listed as a broken
+            // project for good; without it the list simply starts without.
+            std::fprintf(stderr, "Start-up: the introduction project could not be unpacked\n");
+            (void)files.removeItem(introduction);
+        }
+    }
+
+    std::string listPath = documentsPath(KWProjects::kProjectListFile);
+    auto stored = foundation::plist::readFile(listPath);
+    if (!stored || !stored->isArray()) {
+        foundation::Array names;
+        names.push_back(foundation::Value(introductionName));
+        for (const std::string& name : searchForFiles()) names.push_back(foundation::Value(name));
+        if (!foundation::plist::writeFile(foundation::Value(names), listPath))
+            std::fprintf(stderr, "Start-up: %s could not be written\n", listPath.c_str());
+        // Whatever was read of the list before is out of date now.
+        KWProjects::getInstance().loadFromDisk();
+    }
+
+    DataManager::sharedDataManager().setVersion(4.0);
+    DataManager::saveState();
+}
+
+std::vector<std::string> UntitledAppDelegate::searchForFiles() {
+    std::vector<std::string> names;
+    auto entries = foundation::FileManager::defaultManager().contentsOfDirectory(foundation::Paths::documentsDirectory());
+    if (!entries) return names;
+    for (const std::string& name : *entries)
+        if (name.starts_with("kelbrin-")) names.push_back(name);
+    return names;
+}
+
+void UntitledAppDelegate::loadApplication() {
+    if (applicationLoaded_) return;
+    applicationLoaded_ = true;
+    prepareProjectStore();
+
+    mainViewController->showProjectExplorerFromDefault();
+
+    startCrashReporting();
+
+    if (!crashedInLastSession_) Appirater::appLaunchedWithAppStoreID(ConfigurationUtil::getiTunesID(), true);
+
+    applyWindowLook();
+}
+
+bool UntitledAppDelegate::previousRunLeftCrashReport() {
+    // The same test the manager makes when it starts: a readable report in
+    // the live report's place.
+    std::string live = path::appending(BWQuincyManager::crashesDirectory(), BWQuincyManager::kLiveReportName);
+    if (!foundation::FileManager::defaultManager().fileExists(live)) return false;
+    return crashreporting::CrashReportDecoder::decodeFile(live).ok();
+}
+
+void UntitledAppDelegate::startCrashReporting() {
+    BWQuincyManager& manager = BWQuincyManager::sharedQuincyManager();
+    manager.setSubmissionURL(kCrashReportSubmissionURL);
+    manager.setDelegate(this);
+    manager.setAskHandler([](std::function<void(bool)> answer) {
+        auto alert = AlertView::create(foundation::localized(kCrashAlertTitle), foundation::localized(kCrashAlertMessage));
+        alert->addButtonWithTitle(foundation::localized("Don't Send"), [answer](AlertView&, int) { answer(false); });
+        alert->addButtonWithTitle(foundation::localized("Send Report"), [answer](AlertView&, int) { answer(true); });
+        alert->show();
+    });
+    manager.startManager();
+}
+
+void UntitledAppDelegate::applyWindowLook() {
+    window->setBackgroundColor(graphics::Color::black());
+    window->setTintColor(graphics::Color::rgb(0.8313725490196079, 0.011764705882352941, 0.8431372549019608, 1.0));
+    window->layer().setMasksToBounds(true);
+    window->layer().setCornerRadius(5.0);
+}
+
+void UntitledAppDelegate::applicationWillResignActive(ui::Application&) { DataManager::saveState(); }
+void UntitledAppDelegate::applicationDidEnterBackground(ui::Application&) { DataManager::saveState(); }
+void UntitledAppDelegate::applicationWillTerminate(ui::Application&) { DataManager::saveState(); }
+
+bool UntitledAppDelegate::applicationOpenURL(ui::Application&, const std::string& url, const std::string&,
+                                             const foundation::Value&) {
+    return handleDropboxURL(url);
+}
+
+bool UntitledAppDelegate::handleDropboxURL(const std::string& url) {
+    DBSession& session = DBSession::sharedSession();
+    if (!session.handleOpenURL(url)) return false;
+    foundation::Dictionary info;
+    info.set(kDropboxLoginNotification, foundation::Value(session.isLinked()));
+    foundation::NotificationCenter::defaultCenter().post(kDropboxLoginNotification, this, info);
+    return true;
+}

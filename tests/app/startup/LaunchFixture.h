@@ -1,0 +1,144 @@
+#pragma once
+
+// Launches of the application in this process, on the virtual clock and in
+// fresh application folders: each launch starts from the process-wide state a
+// new process would have (settings, project list, user defaults read again
+// from disk), so several launches in one test behave as consecutive runs.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/core/DataManager.h"
+#include "app/core/FileUtil.h"
+#include "app/core/KWProjects.h"
+#include "app/screens/TollivarAppDelegate.h"
+#include "components/crashreporting/BWQuincyManager.h"
+#include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/graphics/GuiApplication.h"
+#include "platform/ui/AlertView.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Device.h"
+#include "platform/ui/Render.h"
+#include "support/Process.h"
+#include "support/TempAppFolders.h"
+#include "support/VirtualClock.h"
+
+namespace startuptest {
+
+namespace fs = std::filesystem;
+
+// Records the posts of one notification name.
+class PostCounter {
+public:
+    explicit PostCounter(const std::string& name)
+        : token_(foundation::NotificationCenter::defaultCenter().addObserver(
+              name, nullptr, [this](const foundation::Notification&) { ++count; })) {}
+    int count = 0;
+
+private:
+    foundation::ObserverToken token_;
+};
+
+class LaunchTest : public ::testing::Test {
+protected:
+    static constexpr uint64_t kPlentyOfSpace = uint64_t{1} << 34;
+
+    void SetUp() override {
+        graphics::ensureGuiApplication();
+        FileUtil::setFreeDiskspaceOverride(kPlentyOfSpace);
+    }
+
+    void TearDown() override {
+        quit();
+        FileUtil::setFreeDiskspaceOverride(std::nullopt);
+        BWQuincyManager::resetSharedManagerForTesting();
+        ui::Application::shared().resetForTesting();
+        KWProjects::getInstance().resetForTesting();
+        DataManager::resetForTesting();
+    }
+
+    // Starts the application as a new process would, then lets the launch
+    // run to its end (queued work, background imports, the browser's fade).
+    std::shared_ptr<TollivarAppDelegate> launch(const foundation::Dictionary& options = {}, bool waitForEnd = true) {
+        quit();
+        ui::Application::shared().resetForTesting();
+        BWQuincyManager::resetSharedManagerForTesting();
+        ui::Device::current().resetForTesting();
+        DataManager::resetForTesting();
+        KWProjects::getInstance().resetForTesting();
+        foundation::UserDefaults::resetStandardUserDefaults();
+        delegate = std::make_shared<TollivarAppDelegate>();
+        ui::Application::shared().launch(delegate, options);
+        if (waitForEnd) settle();
+        return delegate;
+    }
+
+    // The application ends its run (settings saved) and its alerts go.
+    void quit() {
+        if (!delegate) return;
+        ui::Application::shared().terminate();
+        for (auto& alert : ui::AlertView::visibleAlerts()) alert->dismissWithClickedButtonIndex(ui::kNoButtonIndex, false);
+        // Lets fades and dismissals that are under way end, so nothing of
+        // this run is left on the clock.
+        foundation::RunLoop::main().runUntilIdle();
+        foundation::RunLoop::main().advance(1.0);
+        delegate.reset();
+    }
+
+    // Runs what is queued and lets the browser's 1 s fade-in finish; import
+    // alerts stay up (they close after 3 s).
+    void settle() {
+        foundation::RunLoop::main().runUntilIdle();
+        foundation::RunLoop::main().advance(1.5);
+    }
+
+    std::string documents(const std::string& name = {}) const {
+        return name.empty() ? folders.documents() : folders.documents() + "/" + name;
+    }
+    std::string introductionPath() const { return folders.caches() + "/.kelbrin-introduction"; }
+
+    // ".projects.plist" as python's plistlib reads it, one name per line.
+    std::string projectListByPlistlib() const {
+        auto result = testsupport::runPython(
+            "import plistlib, sys\nprint('\\n'.join(plistlib.load(open(sys.argv[1], 'rb'))))",
+            {documents(".projects.plist")});
+        EXPECT_EQ(result.exitCode, 0) << result.output;
+        return result.output;
+    }
+
+    static std::vector<std::string> alertMessages() {
+        std::vector<std::string> messages;
+        for (auto& alert : ui::AlertView::visibleAlerts()) messages.push_back(alert->message());
+        return messages;
+    }
+
+    // A copy of the introduction archive, a real project archive.
+    void placeArchive(const std::string& path) const {
+        auto sample = foundation::Bundle::main().pathForResource("sample", "zip");
+        ASSERT_TRUE(sample) << "the build's resources folder has no sample.zip";
+        fs::create_directories(fs::path(path).parent_path());
+        fs::copy_file(*sample, path);
+    }
+
+    void savePicture(const std::string& name) {
+        ASSERT_TRUE(delegate && delegate->window);
+        auto png = ui::renderView(*delegate->window).pngData();
+        ASSERT_TRUE(png.ok());
+        ASSERT_TRUE(foundation::writeFileAtomically(testsupport::artifactsDirectory() + "/" + name, *png).ok());
+    }
+
+    testsupport::VirtualClockScope clock;
+    testsupport::TempAppFolders folders;
+    std::shared_ptr<TollivarAppDelegate> delegate;
+};
+
+}  // namespace startuptest

@@ -1,0 +1,90 @@
+// The root screen: launch picture, landscape framing, and the switch that
+// stands in for the frame editor until the editor is part of the application.
+
+#include "LaunchFixture.h"
+
+#include <cmath>
+#include <numbers>
+
+#include "app/screens/MainViewController.h"
+#include "app/screens/ProjectExplorer.h"
+#include "platform/ui/ImageView.h"
+#include "support/TouchDriver.h"
+
+namespace startuptest {
+namespace {
+
+TEST(RootScreenGeometry, ChildFramesAreAlwaysLandscape) {
+    using graphics::Rect;
+    EXPECT_EQ(MainViewController::getOrientationCorrectedRectFromRect(Rect(10, 20, 320, 568)), Rect(10, 20, 568, 320));
+    EXPECT_EQ(MainViewController::getOrientationCorrectedRectFromRect(Rect(0, 0, 1024, 768)), Rect(0, 0, 1024, 768));
+    EXPECT_EQ(MainViewController::getOrientationCorrectedRectFromRect(Rect(0, 0, 500, 500)), Rect(0, 0, 500, 500));
+}
+
+TEST_F(LaunchTest, TabletShowsTheLandscapeLaunchPicture) {
+    launch();
+    ui::ImageView* picture = delegate->mainViewController->imageView();
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->image().size(), graphics::Size(1024, 768));
+    EXPECT_EQ(picture->frame(), graphics::Rect(0, 0, 1024, 768));
+    EXPECT_TRUE(picture->transform().isIdentity());
+}
+
+TEST_F(LaunchTest, PhoneTurnsItsUprightLaunchPictureToFillTheScreen) {
+    ::setenv("TOLLIVAR_DEVICE", "phone", 1);
+    launch();
+    ::unsetenv("TOLLIVAR_DEVICE");
+    MainViewController& root = *delegate->mainViewController;
+    EXPECT_EQ(root.nibName(), "MainViewController_ios8");
+    ui::ImageView* picture = root.imageView();
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->image().size(), graphics::Size(320, 568));
+    EXPECT_EQ(picture->bounds().size, graphics::Size(320, 568));
+    EXPECT_NEAR(std::atan2(picture->transform().b, picture->transform().a), std::numbers::pi / 2, 1e-9);
+    EXPECT_EQ(picture->center(), graphics::Point(284, 160));
+    ASSERT_NE(root.viewExplorer(), nullptr);
+    EXPECT_EQ(root.viewExplorer()->view()->frame(), graphics::Rect(0, 0, 568, 320));
+    savePicture("Launch-phone.png");
+}
+
+TEST_F(LaunchTest, EditingSaysTheEditorIsMissingAndBringsTheBrowserBack) {
+    launch();
+    if (auto* pager = delegate->mainViewController->presentedViewController()) pager->dismissViewController(false);
+    foundation::RunLoop::main().runUntilIdle();
+    MainViewController& root = *delegate->mainViewController;
+    ProjectExplorer* before = root.viewExplorer();
+    ProjectModelPtr introduction = KWProjects::getInstance().getProjects()[1];
+
+    root.didFinishProjectExplorer(before, introduction);
+    ASSERT_NE(root.editorUnavailableAlert(), nullptr);
+    EXPECT_EQ(alertMessages(), std::vector<std::string>{MainViewController::kEditorUnavailableMessage});
+    EXPECT_EQ(root.viewExplorer(), before);  // nothing switches behind the alert
+    // A second hand-over while the alert is up does not stack alerts.
+    root.didFinishProjectExplorer(before, introduction);
+    EXPECT_EQ(alertMessages().size(), 1u);
+    foundation::RunLoop::main().advance(0.5);
+    savePicture("Launch-editor-unavailable.png");
+
+    testsupport::TouchDriver fingers(*delegate->window);
+    ui::View* ok = root.editorUnavailableAlert()->buttonViewAtIndex(0);
+    ASSERT_NE(ok, nullptr);
+    fingers.tap(ok->convertPointToView({ok->bounds().midX(), ok->bounds().midY()}, nullptr));
+    foundation::RunLoop::main().advance(1.0);
+
+    EXPECT_TRUE(alertMessages().empty());
+    EXPECT_EQ(root.editorUnavailableAlert(), nullptr);
+    ASSERT_NE(root.viewExplorer(), nullptr);
+    EXPECT_NE(root.viewExplorer(), before);
+    EXPECT_EQ(root.childViewControllers().size(), 1u);
+    EXPECT_EQ(root.viewFrameEditor(), nullptr);
+    // The new browser fills the root without a fade.
+    EXPECT_DOUBLE_EQ(root.viewExplorer()->view()->alpha(), 1.0);
+    size_t browsersOnScreen = 0;
+    for (auto& view : root.view()->subviews())
+        if (view.get() == root.viewExplorer()->view()) ++browsersOnScreen;
+    EXPECT_EQ(browsersOnScreen, 1u);
+    EXPECT_EQ(root.view()->subviews().size(), 2u);  // launch picture and browser
+}
+
+}  // namespace
+}  // namespace startuptest
