@@ -62,8 +62,8 @@ std::vector<size_t> CollectionView::loadCounts() {
 
 void CollectionView::reloadData() {
     loaded_ = true;
-    for (auto& [path, cell] : visibleCells_) enqueue(cell);
-    visibleCells_.clear();
+    for (auto& [path, cell] : cells_.visible()) enqueue(cell);
+    cells_.visible().clear();
     selected_.clear();
     touchItem_.reset();
     counts_ = loadCounts();
@@ -91,36 +91,19 @@ void CollectionView::relayout() {
 
 void CollectionView::registerClass(std::function<CollectionViewCellPtr()> factory,
                                    const std::string& forCellWithReuseIdentifier) {
-    if (factory)
-        factories_[forCellWithReuseIdentifier] = std::move(factory);
-    else
-        factories_.erase(forCellWithReuseIdentifier);
+    cells_.registerFactory(std::move(factory), forCellWithReuseIdentifier);
 }
 
 CollectionViewCellPtr CollectionView::dequeueReusableCellWithReuseIdentifier(const std::string& identifier,
                                                                            const IndexPath&) {
-    auto pool = reusePool_.find(identifier);
-    if (pool != reusePool_.end() && !pool->second.empty()) {
-        CollectionViewCellPtr cell = pool->second.back();
-        pool->second.pop_back();
-        cell->prepareForReuse();
-        return cell;
-    }
-    auto factory = factories_.find(identifier);
-    if (factory == factories_.end())
-        throw std::invalid_argument("CollectionView: no cell registered for reuse identifier \"" + identifier + "\"");
-    CollectionViewCellPtr cell = factory->second();
-    if (!cell) throw std::logic_error("CollectionView: the cell factory for \"" + identifier + "\" made no cell");
-    cell->reuseIdentifier_ = identifier;
-    return cell;
+    return cells_.dequeueRegistered(identifier);
 }
 
 void CollectionView::enqueue(const CollectionViewCellPtr& cell) {
     cell->removeFromSuperview();
     cell->setHighlighted(false);
     cell->setSelected(false);
-    if (cell->reuseIdentifier().empty()) return;
-    reusePool_[cell->reuseIdentifier()].push_back(cell);
+    cells_.enqueue(cell);
 }
 
 // ---- cells -----------------------------------------------------------------------------------
@@ -143,38 +126,22 @@ void CollectionView::tile() {
     std::set<IndexPath> wanted;
     for (const auto& attributes : layout_->layoutAttributesForElementsInRect(bounds()))
         wanted.insert(attributes.indexPath);
-    for (auto it = visibleCells_.begin(); it != visibleCells_.end();) {
-        if (!wanted.count(it->first)) {
-            CollectionViewCellPtr cell = it->second;
-            it = visibleCells_.erase(it);
-            enqueue(cell);
-        } else {
-            ++it;
-        }
-    }
-    performWithoutAnimation([&] {
-        for (const IndexPath& path : wanted) {
-            if (!visibleCells_.count(path)) visibleCells_[path] = loadCell(path);
-        }
-    });
+    cells_.retile(wanted, [this](const CollectionViewCellPtr& cell) { enqueue(cell); },
+                  [this](const IndexPath& path) { return loadCell(path); });
 }
 
 void CollectionView::layoutCellFrames() {
-    for (auto& [path, cell] : visibleCells_) {
+    for (auto& [path, cell] : cells_.visible()) {
         if (auto attributes = layout_->layoutAttributesForItemAtIndexPath(path)) cell->setFrame(attributes->frame);
     }
 }
 
 CollectionViewCellPtr CollectionView::cellForItemAtIndexPath(const IndexPath& indexPath) const {
-    auto it = visibleCells_.find(indexPath);
-    return it == visibleCells_.end() ? nullptr : it->second;
+    return cells_.cellAt(indexPath);
 }
 
 std::optional<IndexPath> CollectionView::indexPathForCell(const CollectionViewCell* cell) const {
-    for (const auto& [path, visible] : visibleCells_) {
-        if (visible.get() == cell) return path;
-    }
-    return std::nullopt;
+    return cells_.indexPathOf(cell);
 }
 
 std::optional<IndexPath> CollectionView::indexPathForItemAtPoint(Point point) const {
@@ -184,17 +151,9 @@ std::optional<IndexPath> CollectionView::indexPathForItemAtPoint(Point point) co
     return std::nullopt;
 }
 
-std::vector<CollectionViewCellPtr> CollectionView::visibleCells() const {
-    std::vector<CollectionViewCellPtr> cells;
-    for (const auto& [path, cell] : visibleCells_) cells.push_back(cell);
-    return cells;
-}
+std::vector<CollectionViewCellPtr> CollectionView::visibleCells() const { return cells_.cells(); }
 
-std::vector<IndexPath> CollectionView::indexPathsForVisibleItems() const {
-    std::vector<IndexPath> paths;
-    for (const auto& [path, cell] : visibleCells_) paths.push_back(path);
-    return paths;
-}
+std::vector<IndexPath> CollectionView::indexPathsForVisibleItems() const { return cells_.indexPaths(); }
 
 std::optional<CollectionViewLayoutAttributes> CollectionView::layoutAttributesForItemAtIndexPath(
     const IndexPath& indexPath) const {
@@ -302,30 +261,16 @@ void CollectionView::applyUpdates(bool animated, std::function<void(bool)> compl
     detail::ListMapping map = detail::mapThroughUpdate(counts_, newCounts, change, "item");
     if (!map.error.empty()) fail(map.error);
 
-    std::set<IndexPath> selected;
-    for (const IndexPath& p : selected_) {
-        auto it = map.destinations.find(p);
-        if (it != map.destinations.end() && !change.reloaded.count(p)) selected.insert(it->second);
-    }
-    std::map<IndexPath, CollectionViewCellPtr> kept;
-    std::vector<CollectionViewCellPtr> leaving;
-    for (auto& [path, cell] : visibleCells_) {
-        auto it = map.destinations.find(path);
-        if (it == map.destinations.end() || change.reloaded.count(path))
-            leaving.push_back(cell);
-        else
-            kept[it->second] = cell;
-    }
     counts_ = std::move(newCounts);
-    selected_ = std::move(selected);
-    visibleCells_ = std::move(kept);
+    selected_ = detail::mapSelection(selected_, map, change);
+    const std::vector<CollectionViewCellPtr> leaving = cells_.remap(map, change.reloaded);
     // Cells that exist before the change; any made from here on are new items.
     const std::vector<CollectionViewCellPtr> before = visibleCells();
     touchItem_.reset();
     layout_->prepareLayout();
     setContentSize(layout_->collectionViewContentSize());
     settleIntoContent();
-    for (auto& [path, cell] : visibleCells_) cell->setSelected(selected_.count(path) > 0);
+    for (auto& [path, cell] : cells_.visible()) cell->setSelected(selected_.count(path) > 0);
 
     if (!animated || change.empty()) {
         for (const auto& cell : leaving) enqueue(cell);
@@ -335,27 +280,19 @@ void CollectionView::applyUpdates(bool animated, std::function<void(bool)> compl
         return;
     }
     tile();
-    for (auto& [path, cell] : visibleCells_) {
+    for (auto& [path, cell] : cells_.visible()) {
         if (std::find(before.begin(), before.end(), cell) == before.end()) cell->setAlpha(0);
     }
     for (const auto& cell : leaving) bringSubviewToFront(cell.get());
     std::weak_ptr<View> weak = weak_from_this();
     animate(kItemAnimationDuration, [&] {
         layoutCellFrames();
-        for (auto& [path, cell] : visibleCells_) cell->setAlpha(1);
+        for (auto& [path, cell] : cells_.visible()) cell->setAlpha(1);
         for (const auto& cell : leaving) cell->setAlpha(0);
     }, [this, weak, gone = std::vector<std::weak_ptr<View>>(leaving.begin(), leaving.end()),
         completion = std::move(completion)](bool finished) {
         // Weak: the cells' own animations hold this completion.
-        auto keep = weak.lock();
-        if (keep) {
-            for (const auto& weakCell : gone) {
-                auto cell = std::static_pointer_cast<CollectionViewCell>(weakCell.lock());
-                if (!cell || indexPathForCell(cell.get())) continue;
-                cell->setAlpha(1);
-                enqueue(cell);
-            }
-        }
+        if (auto keep = weak.lock()) cells_.recycleLeft(gone, [this](const CollectionViewCellPtr& cell) { enqueue(cell); });
         if (completion) completion(finished);
     });
 }

@@ -12,6 +12,7 @@
 #include "platform/ui/CollectionViewCell.h"
 #include "platform/ui/CollectionViewFlowLayout.h"
 #include "platform/ui/IndexPath.h"
+#include "platform/ui/ListCells.h"
 #include "platform/ui/ScrollView.h"
 
 #include <functional>
@@ -190,9 +191,7 @@ private:
     bool loaded_ = false;
     graphics::Size laidOutSize_{-1, -1};
 
-    std::map<IndexPath, CollectionViewCellPtr> visibleCells_;
-    std::map<std::string, std::vector<CollectionViewCellPtr>> reusePool_;
-    std::map<std::string, std::function<CollectionViewCellPtr()>> factories_;
+    detail::ListCells<CollectionViewCell> cells_{"CollectionView"};
     ViewPtr backgroundView_;
 
     std::set<IndexPath> selected_;

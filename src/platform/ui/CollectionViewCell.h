@@ -11,6 +11,11 @@
 
 namespace ui {
 
+namespace detail {
+template <class Cell>
+class ListCells;
+}
+
 class CollectionViewCell : public View {
 public:
     CollectionViewCell();
@@ -39,6 +44,7 @@ public:
 
 private:
     friend class CollectionView;
+    friend class detail::ListCells<CollectionViewCell>;
     void setUp();
     void updateSelectedBackground();
 

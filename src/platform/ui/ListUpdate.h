@@ -33,4 +33,7 @@ struct ListMapping {
 ListMapping mapThroughUpdate(const std::vector<size_t>& oldCounts, const std::vector<size_t>& newCounts,
                              const ListUpdate& update, const char* element);
 
+// The selected positions after the update; reloaded elements lose their selection.
+std::set<IndexPath> mapSelection(const std::set<IndexPath>& selected, const ListMapping& map, const ListUpdate& update);
+
 }  // namespace ui::detail

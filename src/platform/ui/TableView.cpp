@@ -239,8 +239,8 @@ void TableView::computePositions(std::vector<Section>& sections) const {
 void TableView::reloadData() {
     loaded_ = true;
     hideDeleteConfirmation(false);
-    for (auto& [path, cell] : visibleCells_) enqueue(cell);
-    visibleCells_.clear();
+    for (auto& [path, cell] : cells_.visible()) enqueue(cell);
+    cells_.visible().clear();
     dropSectionViews();
     selected_.clear();
     touchRow_.reset();
@@ -300,33 +300,15 @@ bool TableView::touchesShouldCancelInContentView(View* view) {
 // ---- cells ----------------------------------------------------------------------------------
 
 void TableView::registerClass(std::function<TableViewCellPtr()> factory, const std::string& forCellReuseIdentifier) {
-    if (factory)
-        factories_[forCellReuseIdentifier] = std::move(factory);
-    else
-        factories_.erase(forCellReuseIdentifier);
+    cells_.registerFactory(std::move(factory), forCellReuseIdentifier);
 }
 
 TableViewCellPtr TableView::dequeueReusableCellWithIdentifier(const std::string& identifier) {
-    auto pool = reusePool_.find(identifier);
-    if (pool != reusePool_.end() && !pool->second.empty()) {
-        TableViewCellPtr cell = pool->second.back();
-        pool->second.pop_back();
-        cell->prepareForReuse();
-        return cell;
-    }
-    auto factory = factories_.find(identifier);
-    if (factory == factories_.end()) return nullptr;
-    TableViewCellPtr cell = factory->second();
-    if (cell) cell->setReuseIdentifier(identifier);
-    return cell;
+    return cells_.dequeue(identifier);
 }
 
 TableViewCellPtr TableView::dequeueReusableCellWithIdentifier(const std::string& identifier, const IndexPath&) {
-    if (!factories_.count(identifier) && reusePool_[identifier].empty())
-        throw std::invalid_argument("TableView: no cell registered for reuse identifier \"" + identifier + "\"");
-    TableViewCellPtr cell = dequeueReusableCellWithIdentifier(identifier);
-    if (!cell) throw std::logic_error("TableView: the cell factory for \"" + identifier + "\" made no cell");
-    return cell;
+    return cells_.dequeueRegistered(identifier);
 }
 
 void TableView::enqueue(const TableViewCellPtr& cell) {
@@ -335,21 +317,13 @@ void TableView::enqueue(const TableViewCellPtr& cell) {
     cell->setHighlighted(false);
     cell->setSelected(false);
     if (cell.get() == reorderCell_) reorderCell_ = nullptr;
-    // Cells without an identifier cannot be asked for again.
-    if (cell->reuseIdentifier().empty()) return;
-    reusePool_[cell->reuseIdentifier()].push_back(cell);
+    cells_.enqueue(cell);
 }
 
-TableViewCellPtr TableView::cellForRowAtIndexPath(const IndexPath& indexPath) const {
-    auto it = visibleCells_.find(indexPath);
-    return it == visibleCells_.end() ? nullptr : it->second;
-}
+TableViewCellPtr TableView::cellForRowAtIndexPath(const IndexPath& indexPath) const { return cells_.cellAt(indexPath); }
 
 std::optional<IndexPath> TableView::indexPathForCell(const TableViewCell* cell) const {
-    for (const auto& [path, visible] : visibleCells_) {
-        if (visible.get() == cell) return path;
-    }
-    return std::nullopt;
+    return cells_.indexPathOf(cell);
 }
 
 std::optional<IndexPath> TableView::indexPathForRowAtPoint(Point point) const {
@@ -366,17 +340,9 @@ std::optional<IndexPath> TableView::indexPathForRowAtPoint(Point point) const {
     return std::nullopt;
 }
 
-std::vector<TableViewCellPtr> TableView::visibleCells() const {
-    std::vector<TableViewCellPtr> cells;
-    for (const auto& [path, cell] : visibleCells_) cells.push_back(cell);
-    return cells;
-}
+std::vector<TableViewCellPtr> TableView::visibleCells() const { return cells_.cells(); }
 
-std::vector<IndexPath> TableView::indexPathsForVisibleRows() const {
-    std::vector<IndexPath> paths;
-    for (const auto& [path, cell] : visibleCells_) paths.push_back(path);
-    return paths;
-}
+std::vector<IndexPath> TableView::indexPathsForVisibleRows() const { return cells_.indexPaths(); }
 
 void TableView::configureCell(TableViewCell& cell, const IndexPath& path, bool animated) {
     bool editable = dataSource_ && dataSource_->canEditRowAtIndexPath(*this, path);
@@ -432,21 +398,9 @@ void TableView::tile() {
             wanted.insert(IndexPath{s, row});
         }
     }
-    for (auto it = visibleCells_.begin(); it != visibleCells_.end();) {
-        // The dragged row stays with the finger.
-        if (!wanted.count(it->first) && it->second.get() != reorderCell_) {
-            TableViewCellPtr cell = it->second;
-            it = visibleCells_.erase(it);
-            enqueue(cell);
-        } else {
-            ++it;
-        }
-    }
-    performWithoutAnimation([&] {
-        for (const IndexPath& path : wanted) {
-            if (!visibleCells_.count(path)) visibleCells_[path] = loadCell(path);
-        }
-    });
+    // The dragged row stays with the finger.
+    cells_.retile(wanted, [this](const TableViewCellPtr& cell) { enqueue(cell); },
+                  [this](const IndexPath& path) { return loadCell(path); }, reorderCell_);
     layoutSectionViews();
 }
 
@@ -517,12 +471,12 @@ void TableView::setBackgroundView(ViewPtr view) {
 
 void TableView::setSeparatorStyle(TableViewCellSeparatorStyle style) {
     separatorStyle_ = style;
-    for (auto& [path, cell] : visibleCells_) configureCell(*cell, path, false);
+    for (auto& [path, cell] : cells_.visible()) configureCell(*cell, path, false);
 }
 
 void TableView::setSeparatorColor(Color color) {
     separatorColor_ = color;
-    for (auto& [path, cell] : visibleCells_) configureCell(*cell, path, false);
+    for (auto& [path, cell] : cells_.visible()) configureCell(*cell, path, false);
 }
 
 // Places the table header and footer views and sets the content size.
@@ -544,7 +498,7 @@ void TableView::placeHeaderAndFooterViews() {
 }
 
 void TableView::layoutCellFrames() {
-    for (auto& [path, cell] : visibleCells_) {
+    for (auto& [path, cell] : cells_.visible()) {
         if (cell.get() == reorderCell_) continue;
         cell->setFrame(rectForRowAtIndexPath(path));
     }

@@ -10,6 +10,7 @@
 // change (std::logic_error otherwise, with the table reloaded).
 
 #include "platform/ui/IndexPath.h"
+#include "platform/ui/ListCells.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/TableViewCell.h"
 
@@ -322,9 +323,7 @@ private:
     double sectionFooterHeight_ = kAutomaticDimension;
     double lastWidth_ = -1;
 
-    std::map<IndexPath, TableViewCellPtr> visibleCells_;
-    std::map<std::string, std::vector<TableViewCellPtr>> reusePool_;
-    std::map<std::string, std::function<TableViewCellPtr()>> factories_;
+    detail::ListCells<TableViewCell> cells_{"TableView"};
     std::map<size_t, ViewPtr> headerViews_, footerViews_;
     ViewPtr tableHeaderView_, tableFooterView_, backgroundView_;
     TableViewCellSeparatorStyle separatorStyle_ = TableViewCellSeparatorStyle::SingleLine;

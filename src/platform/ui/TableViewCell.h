@@ -19,6 +19,10 @@ namespace ui {
 class ImageView;
 class Label;
 class TableView;
+namespace detail {
+template <class Cell>
+class ListCells;
+}
 
 enum class TableViewCellStyle { Default, Value1, Value2, Subtitle };
 enum class TableViewCellSelectionStyle { None, Blue, Gray, Default };
@@ -88,6 +92,7 @@ public:
 
 private:
     friend class TableView;
+    friend class detail::ListCells<TableViewCell>;
     class CellControl;
     enum class ControlKind { Delete, Insert, Reorder, ConfirmDelete, Disclosure, Checkmark, DetailButton };
 
@@ -98,7 +103,6 @@ private:
     void setEditingStyle(TableViewCellEditingStyle style);
     void setShowingDeleteConfirmation(bool showing, const std::string& title, bool animated);
     void setSeparator(bool visible, graphics::Color color, double leftInset);
-    void setReuseIdentifier(std::string identifier) { reuseIdentifier_ = std::move(identifier); }
     // The reorder control, to which the table attaches its drag.
     View* reorderControl() const;
 

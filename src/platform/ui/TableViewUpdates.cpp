@@ -104,27 +104,13 @@ void TableView::applyUpdates(std::vector<Update> updates) {
     for (size_t s = 0; s < sectionCount; ++s) sections.push_back(loadSection(s, newCounts[s]));
     computePositions(sections);
 
-    std::set<IndexPath> selected;
-    for (const IndexPath& p : selected_) {
-        auto it = mapping.find(p);
-        if (it != mapping.end() && !reloaded.count(p)) selected.insert(it->second);
-    }
-    std::map<IndexPath, TableViewCellPtr> kept;
-    std::vector<TableViewCellPtr> leaving;
-    for (auto& [path, cell] : visibleCells_) {
-        auto it = mapping.find(path);
-        if (it == mapping.end() || reloaded.count(path))
-            leaving.push_back(cell);
-        else
-            kept[it->second] = cell;
-    }
     std::set<IndexPath> fresh;  // rows whose cells are new: inserted and reloaded
     for (const IndexPath& p : added) fresh.insert(p);
     for (const IndexPath& p : reloaded) fresh.insert(mapping.at(p));
 
     sections_ = std::move(sections);
-    selected_ = std::move(selected);
-    visibleCells_ = std::move(kept);
+    selected_ = detail::mapSelection(selected_, map, change);
+    const std::vector<TableViewCellPtr> leaving = cells_.remap(map, reloaded);
     // Cells that exist before the change; any made from here on are new rows.
     const std::vector<TableViewCellPtr> before = visibleCells();
     touchRow_.reset();
@@ -133,14 +119,14 @@ void TableView::applyUpdates(std::vector<Update> updates) {
 
     if (!animated) {
         for (const TableViewCellPtr& cell : leaving) enqueue(cell);
-        for (auto& [path, cell] : visibleCells_) configureCell(*cell, path, false);
+        for (auto& [path, cell] : cells_.visible()) configureCell(*cell, path, false);
         layoutCellFrames();
         tile();
         return;
     }
     // New cells fade in where they belong; the others slide there.
     tile();
-    for (auto& [path, cell] : visibleCells_) {
+    for (auto& [path, cell] : cells_.visible()) {
         configureCell(*cell, path, false);
         if (fresh.count(path) && std::find(before.begin(), before.end(), cell) == before.end()) cell->setAlpha(0);
     }
@@ -148,19 +134,11 @@ void TableView::applyUpdates(std::vector<Update> updates) {
     for (const TableViewCellPtr& cell : leaving) bringSubviewToFront(cell.get());
     animate(kRowAnimationDuration, [&] {
         layoutCellFrames();
-        for (auto& [path, cell] : visibleCells_) cell->setAlpha(1);
+        for (auto& [path, cell] : cells_.visible()) cell->setAlpha(1);
         for (const TableViewCellPtr& cell : leaving) cell->setAlpha(0);
     }, [this, weak, gone = std::vector<std::weak_ptr<View>>(leaving.begin(), leaving.end())](bool) {
         // Weak: the cells' own animations hold this completion.
-        auto keep = weak.lock();
-        if (!keep) return;
-        for (const auto& weakCell : gone) {
-            auto cell = std::static_pointer_cast<TableViewCell>(weakCell.lock());
-            // A cell that came back into use meanwhile stays.
-            if (!cell || indexPathForCell(cell.get())) continue;
-            cell->setAlpha(1);
-            enqueue(cell);
-        }
+        if (auto keep = weak.lock()) cells_.recycleLeft(gone, [this](const TableViewCellPtr& cell) { enqueue(cell); });
     });
 }
 
@@ -174,7 +152,7 @@ void TableView::setEditing(bool editing, bool animated) {
         for (const IndexPath& path : std::vector<IndexPath>(selected_.begin(), selected_.end()))
             deselectRowAtIndexPath(path, animated);
     }
-    for (auto& [path, cell] : visibleCells_) configureCell(*cell, path, animated);
+    for (auto& [path, cell] : cells_.visible()) configureCell(*cell, path, animated);
 }
 
 void TableView::showDeleteConfirmation(const IndexPath& path) {
@@ -329,7 +307,7 @@ void TableView::previewMove(const IndexPath& from, const IndexPath& to) {
     dest.insert(dest.begin() + std::ptrdiff_t(std::min(to.row, dest.size())), height);
     computePositions(preview);
     animate(0.2, [&] {
-        for (auto& [path, cell] : visibleCells_) {
+        for (auto& [path, cell] : cells_.visible()) {
             if (cell.get() == reorderCell_) continue;
             IndexPath p = afterMove(path, from, to);
             const Section& s = preview[p.section];
@@ -349,8 +327,8 @@ void TableView::finishMove(const IndexPath& from, const IndexPath& to) {
         dest.insert(dest.begin() + std::ptrdiff_t(std::min(to.row, dest.size())), height);
         computePositions(sections_);
         std::map<IndexPath, TableViewCellPtr> cells;
-        for (auto& [path, cell] : visibleCells_) cells[afterMove(path, from, to)] = cell;
-        visibleCells_ = std::move(cells);
+        for (auto& [path, cell] : cells_.visible()) cells[afterMove(path, from, to)] = cell;
+        cells_.visible() = std::move(cells);
         std::set<IndexPath> selected;
         for (const IndexPath& p : selected_) selected.insert(afterMove(p, from, to));
         selected_ = std::move(selected);
@@ -359,7 +337,7 @@ void TableView::finishMove(const IndexPath& from, const IndexPath& to) {
     }
     animate(0.2, [&] { layoutCellFrames(); });
     tile();
-    for (auto& [path, cell] : visibleCells_) configureCell(*cell, path, false);
+    for (auto& [path, cell] : cells_.visible()) configureCell(*cell, path, false);
 }
 
 }  // namespace ui
