@@ -260,7 +260,8 @@ void KWProjectDetailViewController::getProjectFileSize() {
 
 void KWProjectDetailViewController::updateProjectDetailWithSize(int64_t size) {
     if (!mProject_ || !isViewLoaded()) return;
-    textFieldName_->setText(mProject_->getName());
+    // The size arrives from the background at any moment: a name being typed stays.
+    if (!textFieldName_->isEditing()) textFieldName_->setText(mProject_->getName());
 
     const double base = baseFontSize(isTablet());
     const graphics::Font labelFont = detailsFont(base);
@@ -296,6 +297,8 @@ void KWProjectDetailViewController::updateProjectDetailWithSize(int64_t size) {
 // ---- back, delete -------------------------------------------------------------------------
 
 void KWProjectDetailViewController::actionBack() {
+    // The browser must not list projects while a duplication or deletion is on its way.
+    if (busy_) return;
     MovieRenderer::cleanRenderCacheForProject(mProject_);
     dismiss();
 }

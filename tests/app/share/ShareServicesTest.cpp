@@ -1,11 +1,10 @@
-// The share services offered for a project, and the duplicate service's
-// request to the card that owns the project.
+// The share services offered for a project. What the duplicate service
+// asks for is driven end to end by the project card's tests.
 
 #include "app/share/DuplicateConnectHandler.h"
 #include "app/share/ShareServices.h"
 
 #include "app/core/KWProjects.h"
-#include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/GuiApplication.h"
 #include "platform/library/ActivityViewController.h"
 #include "support/TempAppFolders.h"
@@ -52,18 +51,6 @@ TEST_F(ShareServicesTest, DuplicateIsOfferedForSavedProjectsOnly) {
 
     library::ActivityViewController sheet({std::any(ProjectModel::create())}, services);
     EXPECT_TRUE(sheet.offeredActivities().empty());
-}
-
-TEST_F(ShareServicesTest, PerformingDuplicatePostsTheRequestOnce) {
-    auto duplicate = std::make_shared<DuplicateConnectHandler>();
-    std::vector<foundation::Notification> posted;
-    auto token = foundation::NotificationCenter::defaultCenter().addObserver(
-        "DoDuplicateProjectNotification", nullptr, [&](const foundation::Notification& n) { posted.push_back(n); });
-
-    duplicate->performActivity();
-    ASSERT_EQ(posted.size(), 1u);
-    EXPECT_EQ(posted[0].object, duplicate.get());
-    EXPECT_EQ(posted[0].userInfo.size(), 0u);
 }
 
 }  // namespace
