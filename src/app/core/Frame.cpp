@@ -38,9 +38,9 @@ std::shared_ptr<Frame> Frame::createWithDictionary(const Dictionary& dictionary)
     auto frame = std::make_shared<Frame>(Passkey{}, type, std::move(frameID), std::move(uid));
     frame->duration_ = framekeys::int32Or(dictionary, "DURATION", 1);
     if (const Value& audio = dictionary.get("AUDIO"); audio.isDictionary())
-        frame->audio_ = std::make_shared<KWAudioClip>(audio.asDictionary());
+        frame->audio_.set(std::make_shared<KWAudioClip>(audio.asDictionary()));
     if (const Value& theme = dictionary.get("THEME"); theme.isDictionary())
-        frame->theme_ = std::make_shared<KWThemeItem>(theme.asDictionary());
+        frame->theme_.set(std::make_shared<KWThemeItem>(theme.asDictionary()));
     frame->pausedForAudio_ = dictionary.get("IS_FRAME_PAUSED_FOR_AUDIO").asBool(false);
     return frame;
 }
@@ -77,24 +77,4 @@ std::shared_ptr<Frame> Frame::copy() const {
     dictionary.set("UID", uuid);
     dictionary.set("FRAME_ID", uuid);
     return createWithDictionary(dictionary);
-}
-
-std::shared_ptr<KWAudioClip> Frame::getAudio() const {
-    std::lock_guard guard(lock_);
-    return audio_;
-}
-
-void Frame::setAudio(std::shared_ptr<KWAudioClip> audio) {
-    std::lock_guard guard(lock_);
-    audio_ = std::move(audio);
-}
-
-std::shared_ptr<KWThemeItem> Frame::getTheme() const {
-    std::lock_guard guard(lock_);
-    return theme_;
-}
-
-void Frame::setTheme(std::shared_ptr<KWThemeItem> theme) {
-    std::lock_guard guard(lock_);
-    theme_ = std::move(theme);
 }

@@ -7,12 +7,12 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "app/core/KWAudioClip.h"
 #include "app/core/KWThemeItem.h"
 #include "platform/foundation/KeyedArchive.h"
+#include "platform/foundation/Locked.h"
 #include "platform/foundation/Value.h"
 
 class Frame : public foundation::Archivable {
@@ -61,10 +61,10 @@ public:
 
     int64_t getDuration() const { return duration_; }
     void setDuration(int64_t duration) { duration_ = duration; }
-    std::shared_ptr<KWAudioClip> getAudio() const;
-    void setAudio(std::shared_ptr<KWAudioClip> audio);
-    std::shared_ptr<KWThemeItem> getTheme() const;
-    void setTheme(std::shared_ptr<KWThemeItem> theme);
+    std::shared_ptr<KWAudioClip> getAudio() const { return audio_.get(); }
+    void setAudio(std::shared_ptr<KWAudioClip> audio) { audio_.set(std::move(audio)); }
+    std::shared_ptr<KWThemeItem> getTheme() const { return theme_.get(); }
+    void setTheme(std::shared_ptr<KWThemeItem> theme) { theme_.set(std::move(theme)); }
     bool isFramePausedForDurationOfAudio() const { return pausedForAudio_; }
     void setIsFramePausedForDurationOfAudio(bool paused) { pausedForAudio_ = paused; }
 
@@ -84,10 +84,9 @@ private:
     const std::string frameID_;
     const std::string uid_;
     int64_t duration_ = 1;
-    std::shared_ptr<KWAudioClip> audio_;
-    std::shared_ptr<KWThemeItem> theme_;
+    foundation::Locked<std::shared_ptr<KWAudioClip>> audio_;
+    foundation::Locked<std::shared_ptr<KWThemeItem>> theme_;
     bool pausedForAudio_ = false;
-    mutable std::mutex lock_;  // guards audio_ and theme_
 };
 
 using FramePtr = std::shared_ptr<Frame>;

@@ -14,8 +14,8 @@ KWAudioClip::KWAudioClip(const Dictionary& dictionary) {
     duration_ = framekeys::integerOr(dictionary, "DURATION", -1);
     const Value& volume = dictionary.get("VOLUME");
     volume_ = volume.isNumber() ? static_cast<float>(volume.asDouble()) : 1.0f;
-    name_ = dictionary.get("NAME").stringValue();
-    fileName_ = dictionary.get("FILE").stringValue();
+    name_.set(dictionary.get("NAME").stringValue());
+    fileName_.set(dictionary.get("FILE").stringValue());
 }
 
 Dictionary KWAudioClip::encode() const {
@@ -27,24 +27,4 @@ Dictionary KWAudioClip::encode() const {
     if (auto name = this->name()) dictionary.set("NAME", *name);
     if (auto file = fileName()) dictionary.set("FILE", *file);
     return dictionary;
-}
-
-std::optional<std::string> KWAudioClip::name() const {
-    std::lock_guard guard(lock_);
-    return name_;
-}
-
-void KWAudioClip::setName(std::optional<std::string> name) {
-    std::lock_guard guard(lock_);
-    name_ = std::move(name);
-}
-
-std::optional<std::string> KWAudioClip::fileName() const {
-    std::lock_guard guard(lock_);
-    return fileName_;
-}
-
-void KWAudioClip::setFileName(std::optional<std::string> fileName) {
-    std::lock_guard guard(lock_);
-    fileName_ = std::move(fileName);
 }

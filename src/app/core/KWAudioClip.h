@@ -4,10 +4,10 @@
 // played, which part of it and how loud. Times are milliseconds.
 
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <string>
 
+#include "platform/foundation/Locked.h"
 #include "platform/foundation/Value.h"
 
 class KWAudioClip {
@@ -33,10 +33,10 @@ public:
 
     // Text fields are read and written under a lock: the audio screens change
     // them while a paste or render may read them from a worker queue.
-    std::optional<std::string> name() const;
-    void setName(std::optional<std::string> name);
-    std::optional<std::string> fileName() const;
-    void setFileName(std::optional<std::string> fileName);
+    std::optional<std::string> name() const { return name_.get(); }
+    void setName(std::optional<std::string> name) { name_.set(std::move(name)); }
+    std::optional<std::string> fileName() const { return fileName_.get(); }
+    void setFileName(std::optional<std::string> fileName) { fileName_.set(std::move(fileName)); }
 
     // Position of the clip on the sound track; in memory only, never encoded.
     int64_t timeIndexInAudioTrack() const { return timeIndexInAudioTrack_; }
@@ -47,8 +47,7 @@ private:
     int64_t start_ = 0;
     int64_t stop_ = 0;
     int64_t duration_ = 0;
-    std::optional<std::string> name_;
-    std::optional<std::string> fileName_;
+    foundation::Locked<std::optional<std::string>> name_;
+    foundation::Locked<std::optional<std::string>> fileName_;
     int64_t timeIndexInAudioTrack_ = 0;
-    mutable std::mutex lock_;
 };

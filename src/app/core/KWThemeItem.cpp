@@ -7,7 +7,7 @@ using foundation::Value;
 
 KWThemeItem::KWThemeItem(const Dictionary& dictionary) {
     themeID_ = framekeys::integerOr(dictionary, "THEMEID", 0);
-    text_ = dictionary.get("TEXT").stringValue();
+    text_.set(dictionary.get("TEXT").stringValue());
 }
 
 Dictionary KWThemeItem::encode() const {
@@ -15,14 +15,4 @@ Dictionary KWThemeItem::encode() const {
     dictionary.set("THEMEID", Value::integer(themeID_));
     if (auto text = this->text()) dictionary.set("TEXT", *text);
     return dictionary;
-}
-
-std::optional<std::string> KWThemeItem::text() const {
-    std::lock_guard guard(lock_);
-    return text_;
-}
-
-void KWThemeItem::setText(std::optional<std::string> text) {
-    std::lock_guard guard(lock_);
-    text_ = std::move(text);
 }

@@ -3,10 +3,10 @@
 // The text and theme number of a theme text card.
 
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <string>
 
+#include "platform/foundation/Locked.h"
 #include "platform/foundation/Value.h"
 
 class KWThemeItem {
@@ -17,13 +17,12 @@ public:
 
     foundation::Dictionary encode() const;
 
-    std::optional<std::string> text() const;
-    void setText(std::optional<std::string> text);
+    std::optional<std::string> text() const { return text_.get(); }
+    void setText(std::optional<std::string> text) { text_.set(std::move(text)); }
     int64_t themeID() const { return themeID_; }
     void setThemeID(int64_t themeID) { themeID_ = themeID; }
 
 private:
-    std::optional<std::string> text_;
+    foundation::Locked<std::optional<std::string>> text_;
     int64_t themeID_ = 0;
-    mutable std::mutex lock_;
 };

@@ -6,9 +6,10 @@
 // has filled it.
 
 #include <atomic>
-#include <mutex>
 #include <optional>
 #include <string>
+
+#include "platform/foundation/Locked.h"
 
 class KWWatchKitLocalStorage {
 public:
@@ -22,17 +23,16 @@ public:
     void setIsReadyToCapture(bool ready) { isReadyToCapture_ = ready; }
     bool isReady() const { return isReady_; }
     void setIsReady(bool ready) { isReady_ = ready; }
-    std::optional<std::string> info() const;
-    void setInfo(std::optional<std::string> info);
-    std::optional<std::string> name() const;
-    void setName(std::optional<std::string> name);
+    std::optional<std::string> info() const { return info_.get(); }
+    void setInfo(std::optional<std::string> info) { info_.set(std::move(info)); }
+    std::optional<std::string> name() const { return name_.get(); }
+    void setName(std::optional<std::string> name) { name_.set(std::move(name)); }
 
 private:
     KWWatchKitLocalStorage() = default;
 
     std::atomic<bool> isReadyToCapture_ = false;
     std::atomic<bool> isReady_ = false;
-    mutable std::mutex lock_;
-    std::optional<std::string> info_;
-    std::optional<std::string> name_;
+    foundation::Locked<std::optional<std::string>> info_;
+    foundation::Locked<std::optional<std::string>> name_;
 };

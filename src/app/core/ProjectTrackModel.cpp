@@ -33,7 +33,7 @@ ProjectTrackModel::ProjectTrackModel(int32_t type)
 
 ProjectTrackModel::ProjectTrackModel(const Dictionary& dictionary, int32_t andTackType)
     : type_(andTackType), trackID_(dictionary.get("ID").stringValue().value_or(FileUtil::createUUID())) {
-    name_ = dictionary.get("Name").stringValue().value_or(defaultNameForType(andTackType));
+    name_.set(dictionary.get("Name").stringValue().value_or(defaultNameForType(andTackType)));
     const Value& hidden = dictionary.get("Hidden");
     isHidden_ = hidden.isNumber() ? hidden.asBool() : false;
     const Value& enabled = dictionary.get("Enabled");
@@ -94,14 +94,4 @@ std::string ProjectTrackModel::getTrackStoreNameForTrackType(int32_t type) {
 
 std::string ProjectTrackModel::defaultNameForType(int32_t type) {
     return isKnownType(type) ? kDefaultNames[static_cast<size_t>(type)] : "";
-}
-
-std::string ProjectTrackModel::name() const {
-    std::lock_guard guard(lock_);
-    return name_;
-}
-
-void ProjectTrackModel::setName(std::string name) {
-    std::lock_guard guard(lock_);
-    name_ = std::move(name);
 }

@@ -4,12 +4,12 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/core/ProjectTrackItemModel.h"
+#include "platform/foundation/Locked.h"
 #include "platform/foundation/Value.h"
 #include "platform/graphics/Image.h"
 
@@ -48,8 +48,8 @@ public:
     static std::string defaultNameForType(int32_t type);
     std::string getDefaultName() const { return defaultNameForType(type_); }
 
-    std::string name() const;
-    void setName(std::string name);
+    std::string name() const { return name_.get(); }
+    void setName(std::string name) { name_.set(std::move(name)); }
     const graphics::Image& icon() const { return icon_; }
     const std::string& trackID() const { return trackID_; }
     int32_t type() const { return type_; }
@@ -64,8 +64,7 @@ private:
     bool isHidden_ = false;
     bool isEnabled_ = true;
     int32_t type_ = 0;
-    std::string name_;
+    foundation::Locked<std::string> name_;
     graphics::Image icon_;
     std::string trackID_;
-    mutable std::mutex lock_;  // name_
 };
