@@ -10,6 +10,8 @@
 #include <map>
 #include <mutex>
 
+#include "platform/foundation/Strings.h"
+
 namespace UIColor_Expanded {
 
 namespace {
@@ -122,7 +124,7 @@ public:
         uint64_t value = 0;
         size_t digits = 0;
         while (p < text_.size()) {
-            int digit = hexDigit(text_[p]);
+            int digit = foundation::hexDigitValue(text_[p]);
             if (digit < 0) break;
             value = std::min<uint64_t>(value * 16 + static_cast<uint64_t>(digit), 0xFFFFFFFFull);
             ++p, ++digits;
@@ -135,12 +137,6 @@ public:
 private:
     static bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
     static bool isDigit(char c) { return c >= '0' && c <= '9'; }
-    static int hexDigit(char c) {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-        return -1;
-    }
 
     std::string_view text_;
     size_t pos_ = 0;

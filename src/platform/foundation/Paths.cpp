@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/Strings.h"
 
 namespace foundation {
 
@@ -107,13 +108,6 @@ size_t extensionDot(std::string_view path) {
     return dot;
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 bool equalsIgnoringCase(std::string_view text, std::string_view lowerCase) {
     if (text.size() != lowerCase.size()) return false;
     for (size_t i = 0; i < text.size(); ++i)
@@ -182,8 +176,8 @@ std::optional<std::string> fromFileURL(std::string_view url) {
     std::string decoded;
     decoded.reserve(rest.size());
     for (size_t i = 0; i < rest.size(); ++i) {
-        if (rest[i] == '%' && i + 2 < rest.size() && hexValue(rest[i + 1]) >= 0 && hexValue(rest[i + 2]) >= 0) {
-            decoded += static_cast<char>(hexValue(rest[i + 1]) * 16 + hexValue(rest[i + 2]));
+        if (rest[i] == '%' && i + 2 < rest.size() && hexDigitValue(rest[i + 1]) >= 0 && hexDigitValue(rest[i + 2]) >= 0) {
+            decoded += static_cast<char>(hexDigitValue(rest[i + 1]) * 16 + hexDigitValue(rest[i + 2]));
             i += 2;
         } else {
             decoded += rest[i];

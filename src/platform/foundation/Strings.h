@@ -12,4 +12,7 @@ namespace foundation {
 // at "/" gives "a", "", "b", ""; an empty text gives one empty part.
 std::vector<std::string> split(std::string_view text, char separator);
 
+// The value of a hexadecimal digit of either case; -1 for any other character.
+int hexDigitValue(char c);
+
 }  // namespace foundation

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/Strings.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -49,13 +50,6 @@ std::string percentEncode(std::string_view text) {
     return out;
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 std::optional<std::string> percentDecode(std::string_view text) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -64,8 +58,8 @@ std::optional<std::string> percentDecode(std::string_view text) {
             continue;
         }
         if (i + 2 >= text.size()) return std::nullopt;
-        int high = hexValue(text[i + 1]);
-        int low = hexValue(text[i + 2]);
+        int high = foundation::hexDigitValue(text[i + 1]);
+        int low = foundation::hexDigitValue(text[i + 2]);
         if (high < 0 || low < 0) return std::nullopt;
         out += static_cast<char>(high * 16 + low);
         i += 2;

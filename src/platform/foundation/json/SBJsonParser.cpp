@@ -1,5 +1,6 @@
 #include "platform/foundation/json/SBJsonParser.h"
 
+#include "platform/foundation/Strings.h"
 #include "platform/foundation/Utf8.h"
 
 #include <array>
@@ -288,19 +289,12 @@ bool SBJsonParser::scanUnicodeChar(std::string& out) {
 bool SBJsonParser::scanHexQuad(uint32_t& out) {
     out = 0;
     for (int i = 0; i < 4; ++i) {
-        unsigned char ch = current();
-        uint32_t digit;
-        if (ch >= '0' && ch <= '9') {
-            digit = ch - '0';
-        } else if (ch >= 'a' && ch <= 'f') {
-            digit = ch - 'a' + 10;
-        } else if (ch >= 'A' && ch <= 'F') {
-            digit = ch - 'A' + 10;
-        } else {
+        int digit = hexDigitValue(static_cast<char>(current()));
+        if (digit < 0) {
             addErrorWithCode(6, "Missing hex digit in quad");
             return false;
         }
-        out = out * 16 + digit;
+        out = out * 16 + static_cast<uint32_t>(digit);
         ++c;
     }
     return true;
