@@ -7,22 +7,17 @@
 #include "app/core/SSZipArchive.h"
 #include "platform/foundation/Paths.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
+#include "BenchSupport.h"
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
@@ -61,41 +56,6 @@ void makeProject(const fs::path& folder) {
     writeRandomFile(folder / "thumb.jpg", 12000, random);
 }
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-int runCommand(const std::vector<std::string>& argv, const fs::path& workingDirectory) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(workingDirectory.c_str()) != 0) _exit(126);
-        std::vector<char*> args;
-        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// Median seconds of `work`, with `prepare` run untimed before each run.
-double timeRuns(const std::function<void()>& prepare, const std::function<bool()>& work) {
-    std::vector<double> times;
-    for (int run = 0; run < kRuns; ++run) {
-        prepare();
-        const auto start = Clock::now();
-        if (!work()) {
-            std::fprintf(stderr, "a run failed\n");
-            std::exit(1);
-        }
-        times.push_back(std::chrono::duration<double>(Clock::now() - start).count());
-    }
-    return median(times);
-}
-
 }  // namespace
 
 int main() {
@@ -109,14 +69,17 @@ int main() {
     const fs::path unpacked = root / "unpacked";
     std::error_code ignored;
 
-    const double exportOurs = timeRuns([&] { fs::remove(ours, ignored); },
-                                       [&] { return SSZipArchive::createZipFileAtPath(ours, project, nullptr); });
-    const double exportInfoZip = timeRuns([&] { fs::remove(infozip, ignored); },
-                                          [&] { return runCommand({"zip", "-q", "-r", infozip.string(), "."}, project) == 0; });
+    const double exportOurs =
+        bench::medianSeconds(kRuns, [&] { fs::remove(ours, ignored); },
+                             [&] { return SSZipArchive::createZipFileAtPath(ours, project, nullptr); });
+    const double exportInfoZip = bench::medianSeconds(kRuns, [&] { fs::remove(infozip, ignored); }, [&] {
+        return bench::runCommand({"zip", "-q", "-r", infozip.string(), "."}, project.string()) == 0;
+    });
 
     // Both import the same archive: ours, as the archive renderer writes it.
     const fs::path inbox = root / "inbox.tollivarmobile";
-    const double importOurs = timeRuns(
+    const double importOurs = bench::medianSeconds(
+        kRuns,
         [&] {
             for (const auto& entry : fs::directory_iterator(foundation::Paths::documentsDirectory())) {
                 if (entry.path().filename().string().starts_with(".kelbrin-")) fs::remove_all(entry.path());
@@ -125,17 +88,18 @@ int main() {
             fs::copy_file(ours, inbox, fs::copy_options::overwrite_existing);
         },
         [&] { return ProjectImportProcessor().importProjectAtPath(inbox); });
-    const double importInfoZip = timeRuns([&] { fs::remove_all(unpacked, ignored); },
-                                          [&] { return runCommand({"unzip", "-q", ours.string(), "-d", unpacked.string()}, root) == 0; });
+    const double importInfoZip = bench::medianSeconds(kRuns, [&] { fs::remove_all(unpacked, ignored); }, [&] {
+        return bench::runCommand({"unzip", "-q", ours.string(), "-d", unpacked.string()}, root.string()) == 0;
+    });
 
     std::printf("project archive, %d frames, %.0f MB (median of %d runs)\n", kFrames,
                 static_cast<double>(fs::file_size(ours)) / 1e6, kRuns);
-    std::printf("  export  SSZipArchive:     %8.1f ms\n", exportOurs * 1000);
-    std::printf("          zip -r:           %8.1f ms\n", exportInfoZip * 1000);
-    std::printf("          ratio: %.2f (target <= %.1f)\n", exportOurs / exportInfoZip, kTarget);
-    std::printf("  import  ProjectImport:    %8.1f ms\n", importOurs * 1000);
-    std::printf("          unzip:            %8.1f ms\n", importInfoZip * 1000);
-    std::printf("          ratio: %.2f (target <= %.1f)\n", importOurs / importInfoZip, kTarget);
+    bench::printTime("export SSZipArchive", exportOurs);
+    bench::printTime("export zip -r", exportInfoZip);
+    bench::printRatio("export ratio", exportOurs, exportInfoZip, kTarget);
+    bench::printTime("import ProjectImport", importOurs);
+    bench::printTime("import unzip", importInfoZip);
+    bench::printRatio("import ratio", importOurs, importInfoZip, kTarget);
 
     KWProjects::getInstance().resetForTesting();
     foundation::Paths::setRootOverride(std::nullopt);

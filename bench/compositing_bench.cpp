@@ -19,8 +19,9 @@
 #include <QImage>
 #include <QPainter>
 
+#include "BenchSupport.h"
+
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -38,7 +39,6 @@ constexpr size_t kMovingViews = 60;
 // A quiet screen: two of the views move, nothing else.
 constexpr size_t kQuietMovingViews = 2;
 constexpr double kTargetFps = 60;
-using Clock = std::chrono::steady_clock;
 
 // A caption drawn through the graphics context, as labels draw.
 class TextView : public ui::View {
@@ -149,11 +149,6 @@ void step(Scene& scene, int frame, size_t moving) {
     }
 }
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 // Every view's pixels drawn straight with QPainter from what the tree holds:
 // the same picture without any of the tree's bookkeeping.
 void drawDirect(QPainter& p, ui::View& root) {
@@ -200,13 +195,12 @@ int main() {
         std::vector<double> times;
         for (int frame = 0; frame < kFrames; ++frame) {
             step(scene, frame, moving);
-            auto start = Clock::now();
-            QPainter painter(&target);
-            compositor.render(*scene.root, painter, 1.0);
-            painter.end();
-            times.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+            times.push_back(bench::secondsOf([&] {
+                QPainter painter(&target);
+                compositor.render(*scene.root, painter, 1.0);
+            }));
         }
-        return median(times);
+        return bench::median(times);
     };
     double ourFrame = timeFrames(kMovingViews);
     int drawsAtEnd = 0;
@@ -218,16 +212,15 @@ int main() {
     QImage reference(1024, 768, QImage::Format_ARGB32_Premultiplied);
     for (int frame = 0; frame < kFrames; ++frame) {
         step(scene, frame, kMovingViews);
-        auto start = Clock::now();
-        QPainter painter(&reference);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        drawDirect(painter, *scene.root);
-        painter.end();
-        direct.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+        direct.push_back(bench::secondsOf([&] {
+            QPainter painter(&reference);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            drawDirect(painter, *scene.root);
+        }));
     }
 
-    double directFrame = median(direct);
+    double directFrame = bench::median(direct);
     std::printf("compositing 1024x768, %d views (%zu moving), median of %d frames\n", total - 1, kMovingViews, kFrames);
     std::printf("  compositor:        %7.2f ms  %6.1f frames/s\n", ourFrame * 1000, 1 / ourFrame);
     std::printf("  direct QPainter:   %7.2f ms  %6.1f frames/s\n", directFrame * 1000, 1 / directFrame);

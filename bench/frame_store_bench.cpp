@@ -10,11 +10,9 @@
 #include <QImage>
 #include <QPainter>
 
-#include <sys/wait.h>
-#include <unistd.h>
+#include "BenchSupport.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -24,7 +22,6 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
@@ -59,25 +56,6 @@ QImage makeInputPicture() {
     return picture;
 }
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-int runCommand(const std::vector<std::string>& argv) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        std::vector<char*> args;
-        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 }  // namespace
 
 int main() {
@@ -101,42 +79,35 @@ int main() {
     // Ours: decode the input and store it as a frame of a project.
     auto project = ProjectModel::create();
     KWImageProducer producer(project);
-    std::vector<double> ours;
-    for (int run = 0; run < kRuns; ++run) {
-        const auto start = Clock::now();
+    int run = 0;
+    const double ourTime = bench::medianSeconds(kRuns, [] {}, [&] {
         auto picture = graphics::Image::load(input.string());
-        if (!picture.ok() || !producer.storeImage(picture.value(), "BENCH-" + std::to_string(run))) {
-            std::fprintf(stderr, "storing the frame failed\n");
-            return 1;
-        }
-        ours.push_back(std::chrono::duration<double>(Clock::now() - start).count());
-    }
+        return picture.ok() && producer.storeImage(picture.value(), "BENCH-" + std::to_string(run++));
+    });
 
     // ImageMagick: the same three files from the same input in one call.
-    std::vector<double> magick;
-    for (int run = 0; run < kRuns; ++run) {
-        const fs::path out = root / ("magick-" + std::to_string(run));
-        fs::create_directories(out);
-        const auto start = Clock::now();
-        const int status = runCommand({"convert", input.string(),
-                                       "(", "+clone", "-resize", "272x153^", "-gravity", "center", "-extent", "272x153",
-                                       "-quality", "50", "-write", (out / "thumb.jpg").string(), "+delete", ")",
-                                       "(", "+clone", "-resize", "796x448^", "-gravity", "center", "-extent", "796x448",
-                                       "-quality", "50", "-write", (out / "preview.jpg").string(), "+delete", ")",
-                                       "-quality", "100", (out / "frame.jpg").string()});
-        magick.push_back(std::chrono::duration<double>(Clock::now() - start).count());
-        if (status != 0) {
-            std::fprintf(stderr, "convert failed (status %d)\n", status);
-            return 1;
-        }
-    }
+    int magickRun = 0;
+    fs::path out;
+    const double magickTime = bench::medianSeconds(
+        kRuns,
+        [&] {
+            out = root / ("magick-" + std::to_string(magickRun++));
+            fs::create_directories(out);
+        },
+        [&] {
+            const int status = bench::runCommand(
+                {"convert", input.string(), "(", "+clone", "-resize", "272x153^", "-gravity", "center", "-extent",
+                 "272x153", "-quality", "50", "-write", (out / "thumb.jpg").string(), "+delete", ")", "(", "+clone",
+                 "-resize", "796x448^", "-gravity", "center", "-extent", "796x448", "-quality", "50", "-write",
+                 (out / "preview.jpg").string(), "+delete", ")", "-quality", "100", (out / "frame.jpg").string()});
+            if (status != 0) std::fprintf(stderr, "convert failed (status %d)\n", status);
+            return status == 0;
+        });
 
-    const double ourTime = median(ours);
-    const double magickTime = median(magick);
     std::printf("frame store, 3840x2160 -> thumbnail, preview, full frame (median of %d runs)\n", kRuns);
-    std::printf("  KWImageProducer:      %8.1f ms\n", ourTime * 1000);
-    std::printf("  ImageMagick convert:  %8.1f ms\n", magickTime * 1000);
-    std::printf("  ratio: %.2f (target <= %.1f)\n", ourTime / magickTime, kTarget);
+    bench::printTime("KWImageProducer", ourTime);
+    bench::printTime("ImageMagick convert", magickTime);
+    bench::printRatio("ratio", ourTime, magickTime, kTarget);
     KWProjects::getInstance().resetForTesting();
     fs::remove_all(root);
     return 0;

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +16,8 @@
 
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/PropertyList.h"
+
+#include "BenchSupport.h"
 
 using namespace foundation;
 namespace fs = std::filesystem;
@@ -53,12 +54,7 @@ Value frameList() {
 
 double bestMilliseconds(const std::function<void()>& work) {
     double best = 1e300;
-    for (int run = 0; run < kRuns; ++run) {
-        auto start = std::chrono::steady_clock::now();
-        work();
-        std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
-        best = std::min(best, elapsed.count());
-    }
+    for (int run = 0; run < kRuns; ++run) best = std::min(best, bench::secondsOf(work) * 1000);
     return best;
 }
 
