@@ -16,25 +16,18 @@ namespace UIColor_Expanded {
 
 namespace {
 
-struct Components {
-    double r = 0, g = 0, b = 0, a = 0;
-};
-
-std::optional<Components> componentsOf(const Color& color) {
-    auto rgba = color.rgba();
-    if (!rgba) return std::nullopt;
-    return Components{rgba->red, rgba->green, rgba->blue, rgba->alpha};
-}
+using graphics::RGBAComponents;
 
 double clamp01(double value) {
     return std::clamp(value, 0.0, 1.0);
 }
 
 template <class Combine>
-std::optional<Color> combine(const Color& color, const Components& other, Combine op) {
-    auto c = componentsOf(color);
+std::optional<Color> combine(const Color& color, const RGBAComponents& other, Combine op) {
+    auto c = color.rgba();
     if (!c) return std::nullopt;
-    return Color::rgb(op(c->r, other.r), op(c->g, other.g), op(c->b, other.b), op(c->a, other.a));
+    return Color::rgb(op(c->red, other.red), op(c->green, other.green), op(c->blue, other.blue),
+                      op(c->alpha, other.alpha));
 }
 
 double multiplyClamped(double a, double b) {
@@ -188,35 +181,29 @@ bool canProvideRGBComponents(const Color& color) {
 }
 
 bool red(const Color& color, double* redOut, double* greenOut, double* blueOut, double* alphaOut) {
-    auto c = componentsOf(color);
-    if (!c) return false;
-    if (redOut) *redOut = c->r;
-    if (greenOut) *greenOut = c->g;
-    if (blueOut) *blueOut = c->b;
-    if (alphaOut) *alphaOut = c->a;
-    return true;
+    return color.getRed(redOut, greenOut, blueOut, alphaOut);
 }
 
 std::optional<std::array<float, 4>> arrayFromRGBAComponents(const Color& color) {
-    auto c = componentsOf(color);
+    auto c = color.rgba();
     if (!c) return std::nullopt;
-    return std::array<float, 4>{static_cast<float>(c->r), static_cast<float>(c->g), static_cast<float>(c->b),
-                                static_cast<float>(c->a)};
+    return std::array<float, 4>{static_cast<float>(c->red), static_cast<float>(c->green), static_cast<float>(c->blue),
+                                static_cast<float>(c->alpha)};
 }
 
 double red(const Color& color) {
-    auto c = componentsOf(color);
-    return c ? c->r : 0.0;
+    auto c = color.rgba();
+    return c ? c->red : 0.0;
 }
 
 double green(const Color& color) {
-    auto c = componentsOf(color);
-    return c ? c->g : 0.0;
+    auto c = color.rgba();
+    return c ? c->green : 0.0;
 }
 
 double blue(const Color& color) {
-    auto c = componentsOf(color);
-    return c ? c->b : 0.0;
+    auto c = color.rgba();
+    return c ? c->blue : 0.0;
 }
 
 double white(const Color& color) {
@@ -228,10 +215,10 @@ double alpha(const Color& color) {
 }
 
 uint32_t rgbHex(const Color& color) {
-    auto c = componentsOf(color);
+    auto c = color.rgba();
     if (!c) return 0;
     auto byte = [](double v) { return static_cast<uint32_t>(std::lround(clamp01(v) * 255.0)); };
-    return (byte(c->r) << 16) | (byte(c->g) << 8) | byte(c->b);
+    return (byte(c->red) << 16) | (byte(c->green) << 8) | byte(c->blue);
 }
 
 std::string hexStringFromColor(const Color& color) {
@@ -254,9 +241,9 @@ std::optional<std::string> stringFromColor(const Color& color) {
 }
 
 std::optional<Color> colorByLuminanceMapping(const Color& color) {
-    auto c = componentsOf(color);
+    auto c = color.rgba();
     if (!c) return std::nullopt;
-    return Color::grey(0.2126 * c->r + 0.7152 * c->g + 0.0722 * c->b, c->a);
+    return Color::grey(0.2126 * c->red + 0.7152 * c->green + 0.0722 * c->blue, c->alpha);
 }
 
 std::optional<Color> colorByMultiplyingByRed(const Color& color, double r, double g, double b, double a) {
@@ -292,27 +279,27 @@ std::optional<Color> colorByDarkeningTo(const Color& color, double f) {
 }
 
 std::optional<Color> colorByMultiplyingByColor(const Color& color, const Color& other) {
-    auto o = componentsOf(other);
+    auto o = other.rgba();
     if (!o) return std::nullopt;
-    return colorByMultiplyingByRed(color, o->r, o->g, o->b, 1.0);
+    return colorByMultiplyingByRed(color, o->red, o->green, o->blue, 1.0);
 }
 
 std::optional<Color> colorByAddingColor(const Color& color, const Color& other) {
-    auto o = componentsOf(other);
+    auto o = other.rgba();
     if (!o) return std::nullopt;
-    return colorByAddingRed(color, o->r, o->g, o->b, 0.0);
+    return colorByAddingRed(color, o->red, o->green, o->blue, 0.0);
 }
 
 std::optional<Color> colorByLighteningToColor(const Color& color, const Color& other) {
-    auto o = componentsOf(other);
+    auto o = other.rgba();
     if (!o) return std::nullopt;
-    return colorByLighteningToRed(color, o->r, o->g, o->b, 0.0);
+    return colorByLighteningToRed(color, o->red, o->green, o->blue, 0.0);
 }
 
 std::optional<Color> colorByDarkeningToColor(const Color& color, const Color& other) {
-    auto o = componentsOf(other);
+    auto o = other.rgba();
     if (!o) return std::nullopt;
-    return colorByDarkeningToRed(color, o->r, o->g, o->b, 1.0);
+    return colorByDarkeningToRed(color, o->red, o->green, o->blue, 1.0);
 }
 
 Color colorWithRGBHex(uint32_t hex) {
