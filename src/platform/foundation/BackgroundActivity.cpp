@@ -35,8 +35,6 @@ void notifyMainLoopOfActivity();
 
 int64_t BackgroundActivity::inFlight() { return gInFlight.load(); }
 
-bool BackgroundActivity::isCountedThread() { return tCountedDepth > 0; }
-
 void BackgroundActivity::begin() { gInFlight.fetch_add(1); }
 
 void BackgroundActivity::end() {

@@ -22,8 +22,6 @@ class BackgroundActivity {
 public:
     // The number of activities in flight now.
     static int64_t inFlight();
-    // True when the calling thread is inside a counted activity.
-    static bool isCountedThread();
 
     // Low-level counting without a thread binding, for work handed over
     // between threads (a queued task). Prefer ScopedBackgroundActivity.

@@ -35,12 +35,6 @@ void KeyedArchiveRegistry::registerClass(const std::string& className, Archivabl
     r.factories[className] = std::move(factory);
 }
 
-void KeyedArchiveRegistry::unregisterClass(const std::string& className) {
-    Registry& r = registry();
-    std::lock_guard lock(r.mutex);
-    r.factories.erase(className);
-}
-
 ArchivableFactory KeyedArchiveRegistry::factoryFor(const std::string& className) {
     Registry& r = registry();
     std::lock_guard lock(r.mutex);

@@ -61,7 +61,6 @@ using ArchivableFactory = std::function<std::shared_ptr<Archivable>(KeyedUnarchi
 class KeyedArchiveRegistry {
 public:
     static void registerClass(const std::string& className, ArchivableFactory factory);
-    static void unregisterClass(const std::string& className);
     static ArchivableFactory factoryFor(const std::string& className);  // empty when unknown
 };
 

@@ -74,10 +74,6 @@ bool Rect::isNull() const {
     return std::isinf(origin.x) || std::isinf(origin.y);
 }
 
-bool Rect::isInfinite() const {
-    return *this == infinite();
-}
-
 bool Rect::isEmpty() const {
     return isNull() || size.width == 0 || size.height == 0;
 }

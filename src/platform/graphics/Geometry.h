@@ -69,7 +69,6 @@ struct Rect {
     double height() const;  // absolute height
 
     bool isNull() const;
-    bool isInfinite() const;
     // Null, or no area at all.
     bool isEmpty() const;
 
