@@ -264,10 +264,6 @@ private:
 
 // ---- reading ------------------------------------------------------------------
 
-struct Corrupt {
-    std::string detail;
-};
-
 uint64_t readBigEndian(const uint8_t* p, unsigned bytes) {
     uint64_t value = 0;
     for (unsigned i = 0; i < bytes; ++i) value = (value << 8) | p[i];
@@ -487,13 +483,7 @@ Result<Value> parseBinary(const uint8_t* data, size_t size) {
     if (size < kMagicSize || std::memcmp(data, kMagic, kMagicSize) != 0) {
         return readError("unsupported binary property-list version");
     }
-    try {
-        return BinaryReader(data, size).read();
-    } catch (const Corrupt& corrupt) {
-        return readError(corrupt.detail);
-    } catch (const std::bad_alloc&) {
-        return readError("the binary data claims more memory than is available");
-    }
+    return readGuarded([&] { return BinaryReader(data, size).read(); });
 }
 
 Result<Bytes> serializeBinary(const Value& value) {

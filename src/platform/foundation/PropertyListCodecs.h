@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,24 @@ Result<Bytes> serializeBinary(const Value& value);
 
 Error readError(const std::string& detail);
 Error writeError(const std::string& detail);
+
+// What a reader throws at the first sign of damage, deep in its recursion.
+struct Corrupt {
+    std::string detail;
+};
+
+// Runs a reader at the codec's edge: damage, and an allocation that the data
+// asks for but memory cannot give, become a readError.
+template <class Read>
+Result<Value> readGuarded(Read&& read) {
+    try {
+        return read();
+    } catch (const Corrupt& corrupt) {
+        return readError(corrupt.detail);
+    } catch (const std::bad_alloc&) {
+        return readError("the data claims more memory than is available");
+    }
+}
 
 // The dictionary form that XML gives an archive UID.
 inline constexpr const char* kUidKey = "CF$UID";

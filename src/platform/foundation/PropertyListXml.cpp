@@ -222,10 +222,6 @@ private:
 
 // ---- reading ------------------------------------------------------------------
 
-struct Corrupt {
-    std::string detail;
-};
-
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 bool isNameChar(char c) {
@@ -585,13 +581,7 @@ private:
 }  // namespace
 
 Result<Value> parseXml(const uint8_t* data, size_t size) {
-    try {
-        return XmlReader(data, size).read();
-    } catch (const Corrupt& corrupt) {
-        return readError(corrupt.detail);
-    } catch (const std::bad_alloc&) {
-        return readError("the data claims more memory than is available");
-    }
+    return readGuarded([&] { return XmlReader(data, size).read(); });
 }
 
 Result<Bytes> serializeXml(const Value& value) {
