@@ -37,11 +37,11 @@ void ActionSheetDelegate::actionSheetCancel(ActionSheet& actionSheet) {
     actionSheet.dismissWithClickedButtonIndex(actionSheet.cancelButtonIndex(), false);
 }
 
-ActionSheet::ActionSheet() : ButtonPanel({}) { setDrawsContent(true); }
+ActionSheet::ActionSheet() : DelegatingButtonPanel({}, nullptr) { setDrawsContent(true); }
 
 ActionSheet::ActionSheet(std::string title, ActionSheetDelegate* delegate, std::optional<std::string> cancelButtonTitle,
                          std::optional<std::string> destructiveButtonTitle, std::vector<std::string> otherButtonTitles)
-    : ButtonPanel(std::move(title)), delegate(delegate) {
+    : DelegatingButtonPanel(std::move(title), delegate) {
     setDrawsContent(true);
     if (destructiveButtonTitle) {
         buttons_.push_back(std::move(*destructiveButtonTitle));
@@ -210,15 +210,6 @@ void ActionSheet::notifyWillPresent() {
 }
 void ActionSheet::notifyDidPresent() {
     if (delegate) delegate->didPresentActionSheet(*this);
-}
-void ActionSheet::notifyClicked(int buttonIndex) {
-    if (delegate) delegate->clickedButtonAtIndex(*this, buttonIndex);
-}
-void ActionSheet::notifyWillDismiss(int buttonIndex) {
-    if (delegate) delegate->willDismissWithButtonIndex(*this, buttonIndex);
-}
-void ActionSheet::notifyDidDismiss(int buttonIndex) {
-    if (delegate) delegate->didDismissWithButtonIndex(*this, buttonIndex);
 }
 
 }  // namespace ui

@@ -20,27 +20,22 @@ class ActionSheet;
 
 enum class ActionSheetStyle { Automatic = -1, Default = 0, BlackTranslucent = 2, BlackOpaque = 1 };
 
-class ActionSheetDelegate {
+class ActionSheetDelegate : public ButtonPanelDelegate<ActionSheet> {
 public:
-    virtual ~ActionSheetDelegate() = default;
-    virtual void clickedButtonAtIndex(ActionSheet& actionSheet, int buttonIndex) { (void)actionSheet, (void)buttonIndex; }
     // The system takes the sheet away; the default dismisses it with its
     // cancel button's index, not animated.
     virtual void actionSheetCancel(ActionSheet& actionSheet);
     virtual void willPresentActionSheet(ActionSheet& actionSheet) { (void)actionSheet; }
     virtual void didPresentActionSheet(ActionSheet& actionSheet) { (void)actionSheet; }
-    virtual void willDismissWithButtonIndex(ActionSheet& actionSheet, int buttonIndex) { (void)actionSheet, (void)buttonIndex; }
-    virtual void didDismissWithButtonIndex(ActionSheet& actionSheet, int buttonIndex) { (void)actionSheet, (void)buttonIndex; }
 };
 
-class ActionSheet : public ButtonPanel {
+class ActionSheet : public DelegatingButtonPanel<ActionSheet, ActionSheetDelegate> {
 public:
     ActionSheet();
     ActionSheet(std::string title, ActionSheetDelegate* delegate, std::optional<std::string> cancelButtonTitle,
                 std::optional<std::string> destructiveButtonTitle, std::vector<std::string> otherButtonTitles);
     ~ActionSheet() override;
 
-    ActionSheetDelegate* delegate = nullptr;
     int destructiveButtonIndex() const { return destructiveIndex_; }
     void setDestructiveButtonIndex(int index);
     int firstOtherButtonIndex() const override;
@@ -70,9 +65,6 @@ protected:
     double transitionDuration() const override { return anchor_ ? 0.2 : 0.3; }
     void notifyWillPresent() override;
     void notifyDidPresent() override;
-    void notifyClicked(int buttonIndex) override;
-    void notifyWillDismiss(int buttonIndex) override;
-    void notifyDidDismiss(int buttonIndex) override;
 
 private:
     bool isDark() const { return style_ == ActionSheetStyle::BlackOpaque || style_ == ActionSheetStyle::BlackTranslucent; }

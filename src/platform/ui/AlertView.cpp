@@ -192,11 +192,11 @@ void AlertViewDelegate::alertViewCancel(AlertView& alertView) {
     alertView.dismissWithClickedButtonIndex(alertView.cancelButtonIndex(), false);
 }
 
-AlertView::AlertView() : ButtonPanel({}) { setDrawsContent(true); }
+AlertView::AlertView() : DelegatingButtonPanel({}, nullptr) { setDrawsContent(true); }
 
 AlertView::AlertView(std::string title, std::string message, AlertViewDelegate* delegate,
                      std::optional<std::string> cancelButtonTitle, std::vector<std::string> otherButtonTitles)
-    : ButtonPanel(std::move(title)), delegate(delegate), message_(std::move(message)) {
+    : DelegatingButtonPanel(std::move(title), delegate), message_(std::move(message)) {
     setDrawsContent(true);
     if (cancelButtonTitle) {
         buttons_.push_back(std::move(*cancelButtonTitle));
@@ -316,15 +316,6 @@ void AlertView::notifyWillPresent() {
 }
 void AlertView::notifyDidPresent() {
     if (delegate) delegate->didPresentAlertView(*this);
-}
-void AlertView::notifyClicked(int buttonIndex) {
-    if (delegate) delegate->clickedButtonAtIndex(*this, buttonIndex);
-}
-void AlertView::notifyWillDismiss(int buttonIndex) {
-    if (delegate) delegate->willDismissWithButtonIndex(*this, buttonIndex);
-}
-void AlertView::notifyDidDismiss(int buttonIndex) {
-    if (delegate) delegate->didDismissWithButtonIndex(*this, buttonIndex);
 }
 
 }  // namespace ui

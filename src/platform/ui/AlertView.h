@@ -97,22 +97,49 @@ private:
     ViewPtr backdrop_;
 };
 
+// What every panel's delegate hears of its buttons; `Panel` is the panel's class.
+template <class Panel>
+class ButtonPanelDelegate {
+public:
+    virtual ~ButtonPanelDelegate() = default;
+    virtual void clickedButtonAtIndex(Panel& panel, int buttonIndex) { (void)panel, (void)buttonIndex; }
+    virtual void willDismissWithButtonIndex(Panel& panel, int buttonIndex) { (void)panel, (void)buttonIndex; }
+    virtual void didDismissWithButtonIndex(Panel& panel, int buttonIndex) { (void)panel, (void)buttonIndex; }
+};
+
+// A panel of class `Panel` that tells a `Delegate` (not owned) of its clicks
+// and dismissal; the panel relays its presentation itself.
+template <class Panel, class Delegate>
+class DelegatingButtonPanel : public ButtonPanel {
+public:
+    Delegate* delegate = nullptr;
+
+protected:
+    DelegatingButtonPanel(std::string title, Delegate* delegate) : ButtonPanel(std::move(title)), delegate(delegate) {}
+
+    void notifyClicked(int buttonIndex) override {
+        if (delegate) delegate->clickedButtonAtIndex(static_cast<Panel&>(*this), buttonIndex);
+    }
+    void notifyWillDismiss(int buttonIndex) override {
+        if (delegate) delegate->willDismissWithButtonIndex(static_cast<Panel&>(*this), buttonIndex);
+    }
+    void notifyDidDismiss(int buttonIndex) override {
+        if (delegate) delegate->didDismissWithButtonIndex(static_cast<Panel&>(*this), buttonIndex);
+    }
+};
+
 class AlertView;
 
-class AlertViewDelegate {
+class AlertViewDelegate : public ButtonPanelDelegate<AlertView> {
 public:
-    virtual ~AlertViewDelegate() = default;
-    virtual void clickedButtonAtIndex(AlertView& alertView, int buttonIndex) { (void)alertView, (void)buttonIndex; }
     // The system takes the alert away; the default dismisses it with its
     // cancel button's index, not animated.
     virtual void alertViewCancel(AlertView& alertView);
     virtual void willPresentAlertView(AlertView& alertView) { (void)alertView; }
     virtual void didPresentAlertView(AlertView& alertView) { (void)alertView; }
-    virtual void willDismissWithButtonIndex(AlertView& alertView, int buttonIndex) { (void)alertView, (void)buttonIndex; }
-    virtual void didDismissWithButtonIndex(AlertView& alertView, int buttonIndex) { (void)alertView, (void)buttonIndex; }
 };
 
-class AlertView : public ButtonPanel {
+class AlertView : public DelegatingButtonPanel<AlertView, AlertViewDelegate> {
 public:
     static constexpr double kWidth = 270.0;
 
@@ -125,7 +152,6 @@ public:
     const std::string& message() const { return message_; }
     // Changes the text of a shown alert too.
     void setMessage(std::string message);
-    AlertViewDelegate* delegate = nullptr;
 
     // Shows the alert over the key window; a newer alert hides an older one
     // until it goes.
@@ -145,9 +171,6 @@ protected:
     void applyShownLook(View& backdrop) override;
     void notifyWillPresent() override;
     void notifyDidPresent() override;
-    void notifyClicked(int buttonIndex) override;
-    void notifyWillDismiss(int buttonIndex) override;
-    void notifyDidDismiss(int buttonIndex) override;
 
 private:
     std::string message_;
