@@ -2,7 +2,6 @@
 
 #include "platform/foundation/Localized.h"
 #include "platform/graphics/GraphicsContext.h"
-#include "platform/ui/Toolbar.h"
 #include "platform/ui/ViewController.h"
 
 #include <algorithm>
@@ -90,10 +89,7 @@ void NavigationItem::setHidesBackButton(bool hides, bool) {
 
 // ---- bar ----------------------------------------------------------------------------------
 
-NavigationBar::NavigationBar() : View(Rect(0, 0, 320, kHeight)) {
-    setDrawsContent(true);
-    setOpaque(false);
-}
+NavigationBar::NavigationBar() : Bar(Rect(0, 0, 320, kHeight)) {}
 
 NavigationBar::~NavigationBar() {
     detachAll();
@@ -213,32 +209,11 @@ void NavigationBar::layoutSubviews() {
     setNeedsDisplay();
 }
 
-Size NavigationBar::sizeThatFits(Size size) const { return Size{size.width, kHeight}; }
-
-void NavigationBar::setBarStyle(BarStyle style) {
-    barStyle_ = style;
-    setNeedsDisplay();
-}
-
-void NavigationBar::setTranslucent(bool translucent) {
-    translucent_ = translucent;
-    setNeedsDisplay();
-}
-
-void NavigationBar::setBarTintColor(std::optional<Color> color) {
-    barTintColor_ = std::move(color);
-    setNeedsDisplay();
-}
-
 void NavigationBar::drawRect(graphics::GraphicsContext& context, const Rect&) {
-    Rect b = bounds();
-    context.setFillColor(detail::barBackground(barStyle_, translucent_, barTintColor_));
-    context.fillRect(b);
-    context.setFillColor(Color::grey(0.0, 0.3));
-    context.fillRect(Rect(b.minX(), b.maxY() - 0.5, b.width(), 0.5));
+    drawBackground(context, false);
     std::string title = shownTitle();
     if (!title.empty() && titleRect_.width() > 0) {
-        context.setFillColor(detail::barTitleColor(barStyle_));
+        context.setFillColor(titleColor());
         context.drawText(title, titleRect_, kTitleFont, graphics::LineBreakMode::TruncateTail,
                          graphics::TextAlignment::Center);
     }

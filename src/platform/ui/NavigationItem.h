@@ -4,8 +4,7 @@
 // right buttons, the back button it offers the next screen) and the bar that
 // shows it.
 
-#include "platform/ui/BarButtonItem.h"
-#include "platform/ui/View.h"
+#include "platform/ui/Bar.h"
 
 #include <functional>
 #include <memory>
@@ -66,10 +65,8 @@ private:
     NavigationBar* bar_ = nullptr;
 };
 
-class NavigationBar : public View, public BarButtonItemHost {
+class NavigationBar : public Bar {
 public:
-    static constexpr double kHeight = 44.0;
-
     NavigationBar();
     ~NavigationBar() override;
 
@@ -85,20 +82,12 @@ public:
     // The title as shown (empty with a title view).
     std::string shownTitle() const;
 
-    BarStyle barStyle() const { return barStyle_; }
-    void setBarStyle(BarStyle style);
-    bool isTranslucent() const { return translucent_; }
-    void setTranslucent(bool translucent);
-    const std::optional<graphics::Color>& barTintColor() const { return barTintColor_; }
-    void setBarTintColor(std::optional<graphics::Color> color);
-
     // Internal: an item shown here changed or went away.
     void itemChanged(NavigationItem* item);
     void itemDestroyed(NavigationItem* item);
 
     void barButtonItemDidChange(BarButtonItem& item) override;
     void layoutSubviews() override;
-    graphics::Size sizeThatFits(graphics::Size size) const override;
     void drawRect(graphics::GraphicsContext& context, const graphics::Rect& rect) override;
 
 private:
@@ -114,9 +103,6 @@ private:
     std::vector<std::pair<std::shared_ptr<BarButtonItem>, ViewPtr>> rightViews_;
     graphics::Rect titleRect_;
     std::string shownTitle_;
-    BarStyle barStyle_ = BarStyle::Default;
-    bool translucent_ = false;
-    std::optional<graphics::Color> barTintColor_;
 };
 
 }  // namespace ui

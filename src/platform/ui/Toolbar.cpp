@@ -1,38 +1,19 @@
 #include "platform/ui/Toolbar.h"
 
-#include "platform/graphics/GraphicsContext.h"
-
 #include <algorithm>
 
 namespace ui {
 
-using graphics::Color;
 using graphics::Rect;
-using graphics::Size;
 
 namespace {
 constexpr double kEdgeMargin = 12.0;
 constexpr double kItemSpacing = 8.0;
 }  // namespace
 
-namespace detail {
-
-Color barBackground(BarStyle style, bool translucent, const std::optional<Color>& tint) {
-    Color base = tint ? *tint : (style == BarStyle::Default ? Color::grey(0.97) : Color::grey(0.08));
-    bool seeThrough = translucent || style == BarStyle::BlackTranslucent;
-    return seeThrough ? base.withAlpha(base.alpha() * 0.85) : base;
-}
-
-Color barTitleColor(BarStyle style) { return style == BarStyle::Default ? Color::black() : Color::white(); }
-
-}  // namespace detail
-
 Toolbar::Toolbar() : Toolbar(Rect(0, 0, 320, kHeight)) {}
 
-Toolbar::Toolbar(const Rect& frame) : View(frame) {
-    setDrawsContent(true);
-    setOpaque(false);
-}
+Toolbar::Toolbar(const Rect& frame) : Bar(frame) {}
 
 Toolbar::~Toolbar() { detachItems(); }
 
@@ -62,21 +43,6 @@ void Toolbar::rebuild() {
 
 void Toolbar::barButtonItemDidChange(BarButtonItem&) { rebuild(); }
 
-void Toolbar::setBarStyle(BarStyle style) {
-    barStyle_ = style;
-    setNeedsDisplay();
-}
-
-void Toolbar::setTranslucent(bool translucent) {
-    translucent_ = translucent;
-    setNeedsDisplay();
-}
-
-void Toolbar::setBarTintColor(std::optional<Color> color) {
-    barTintColor_ = std::move(color);
-    setNeedsDisplay();
-}
-
 void Toolbar::layoutSubviews() {
     const Rect b = bounds();
     double fixed = 0;
@@ -104,14 +70,6 @@ void Toolbar::layoutSubviews() {
     }
 }
 
-Size Toolbar::sizeThatFits(Size size) const { return Size{size.width, kHeight}; }
-
-void Toolbar::drawRect(graphics::GraphicsContext& context, const Rect&) {
-    Rect b = bounds();
-    context.setFillColor(detail::barBackground(barStyle_, translucent_, barTintColor_));
-    context.fillRect(b);
-    context.setFillColor(Color::grey(0.0, 0.3));
-    context.fillRect(Rect(b.minX(), b.minY(), b.width(), 0.5));
-}
+void Toolbar::drawRect(graphics::GraphicsContext& context, const Rect&) { drawBackground(context, true); }
 
 }  // namespace ui
