@@ -1,22 +1,19 @@
 // Alerts and action sheets: button indices, presentation and dismissal on the
 // virtual clock, delegate calls, taps, layout, and pictures of both.
 
+#include "ControlsTestSupport.h"
+#include "ScreenTestSupport.h"
 #include "platform/foundation/RunLoop.h"
-#include "platform/graphics/GuiApplication.h"
 #include "platform/ui/ActionSheet.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/Render.h"
 #include "platform/ui/Toolbar.h"
 #include "platform/ui/Window.h"
-#include "support/Process.h"
 #include "support/TouchDriver.h"
-#include "support/VirtualClock.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,7 +25,7 @@ using ui::kNoButtonIndex;
 
 namespace {
 
-using Log = std::vector<std::string>;
+using screentest::Log;
 
 class AlertLog : public ui::AlertViewDelegate {
 public:
@@ -55,47 +52,30 @@ public:
     Log log;
 };
 
-class AlertTest : public ::testing::Test {
+class AlertTest : public screentest::ScreenTest {
 protected:
     void SetUp() override {
-        graphics::ensureGuiApplication();
-        ui::Device::current().resetForTesting();
-        window = std::make_shared<ui::Window>(Rect(0, 0, 1024, 768));
+        ScreenTest::SetUp();
         window->setBackgroundColor(graphics::Color::rgb(0.2, 0.5, 0.2));
-        window->makeKeyAndVisible();
     }
     void TearDown() override {
         // Nothing shown may outlive a test.
         for (auto& alert : AlertView::visibleAlerts()) alert->dismissWithClickedButtonIndex(kNoButtonIndex, false);
         for (auto& sheet : ActionSheet::visibleSheets()) sheet->dismissWithClickedButtonIndex(kNoButtonIndex, false);
-        foundation::RunLoop::main().runUntilIdle();
+        ScreenTest::TearDown();
     }
     std::shared_ptr<AlertView> makeAlert(std::optional<std::string> cancel, std::vector<std::string> others) {
         return ui::makeView<AlertView>("Warning", "Do you really want to delete your project? This cannot be undone!",
                                        &alertLog, std::move(cancel), std::move(others));
     }
-    void advance(double seconds) { foundation::RunLoop::main().advance(seconds); }
-    Rect inWindow(ui::View* view) { return view->convertRectToView(view->bounds(), nullptr); }
+    // The window as a PNG of its size, checked by an outside reader.
     void savePicture(const std::string& name) {
         graphics::Image picture = ui::renderView(*window);
-        auto path = std::filesystem::path(testsupport::artifactsDirectory()) / name;
-        auto data = picture.pngData();
-        ASSERT_TRUE(data.ok());
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(data.value().data()), static_cast<std::streamsize>(data.value().size()));
-        // The file is a real PNG of the window's size for an outside reader.
-        auto check = testsupport::runPython(
-            "import struct,sys\n"
-            "d=open(sys.argv[1],'rb').read()\n"
-            "assert d[:8]==b'\\x89PNG\\r\\n\\x1a\\n'\n"
-            "print(struct.unpack('>II', d[16:24]))\n",
-            {path.string()});
-        EXPECT_EQ(check.exitCode, 0) << check.output;
-        EXPECT_NE(check.output.find("(1024, 768)"), std::string::npos) << check.output;
+        EXPECT_EQ(picture.pixelWidth(), 1024);
+        EXPECT_EQ(picture.pixelHeight(), 768);
+        controltest::savePicture(picture, name);
     }
 
-    testsupport::VirtualClockScope clock;
-    std::shared_ptr<ui::Window> window;
     AlertLog alertLog;
 };
 

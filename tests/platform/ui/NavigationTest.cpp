@@ -1,21 +1,17 @@
 // Navigation stacks, the navigation bar and its items, toolbars and bar
 // button items.
 
-#include "platform/foundation/RunLoop.h"
-#include "platform/graphics/GuiApplication.h"
+#include "ControlsTestSupport.h"
+#include "ScreenTestSupport.h"
 #include "platform/ui/BarButtonItem.h"
-#include "platform/ui/Device.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Render.h"
 #include "platform/ui/Toolbar.h"
 #include "platform/ui/Window.h"
-#include "support/Process.h"
 #include "support/TouchDriver.h"
-#include "support/VirtualClock.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,51 +25,21 @@ using ui::ViewController;
 
 namespace {
 
-using Log = std::vector<std::string>;
+using screentest::Log;
 
-class Screen : public ViewController {
-public:
-    Screen(std::string name, Log& log) : name_(std::move(name)), log_(log) { title = name_; }
-    void viewWillAppear(bool) override { log_.push_back(name_ + ":willAppear"); }
-    void viewDidAppear(bool) override { log_.push_back(name_ + ":didAppear"); }
-    void viewWillDisappear(bool) override { log_.push_back(name_ + ":willDisappear"); }
-    void viewDidDisappear(bool) override { log_.push_back(name_ + ":didDisappear"); }
-    void didMoveToParentViewController(ViewController* parent) override {
-        log_.push_back(name_ + (parent ? ":didMoveIn" : ":didMoveOut"));
-    }
-
-private:
-    std::string name_;
-    Log& log_;
-};
-
-class NavigationTest : public ::testing::Test {
+class NavigationTest : public screentest::ScreenTest {
 protected:
     void SetUp() override {
-        graphics::ensureGuiApplication();
-        ui::Device::current().resetForTesting();
-        window = std::make_shared<ui::Window>(Rect(0, 0, 1024, 768));
-        window->makeKeyAndVisible();
+        ScreenTest::SetUp();
+        // The stack's own moves are what these tests follow.
+        ignoredEvents = {":load", ":willMove"};
         first = make("first");
         nav = std::make_shared<NavigationController>(first);
         window->setRootViewController(nav);
         log.clear();
     }
-    void TearDown() override { foundation::RunLoop::main().runUntilIdle(); }
 
-    std::shared_ptr<Screen> make(const std::string& name) { return std::make_shared<Screen>(name, log); }
-    Log take() {
-        Log events;
-        events.swap(log);
-        return events;
-    }
-    void advance(double seconds) { foundation::RunLoop::main().advance(seconds); }
-    Rect inWindow(ui::View* view) { return view->convertRectToView(view->bounds(), nullptr); }
-
-    testsupport::VirtualClockScope clock;
-    Log log;
-    std::shared_ptr<ui::Window> window;
-    std::shared_ptr<Screen> first;
+    std::shared_ptr<screentest::Recorder> first;
     std::shared_ptr<NavigationController> nav;
 };
 
@@ -322,10 +288,7 @@ TEST_F(NavigationTest, PictureOfABarWithTitleButtonsAndToolbar) {
     graphics::RGBA centre = picture.pixelAt(static_cast<int>(plus.midX()), static_cast<int>(plus.midY()));
     EXPECT_LT(centre.r, 60);
     EXPECT_GT(centre.b, 200);
-    auto data = picture.pngData();
-    ASSERT_TRUE(data.ok());
-    std::ofstream(testsupport::artifactsDirectory() + "/navigation.png", std::ios::binary)
-        .write(reinterpret_cast<const char*>(data.value().data()), static_cast<std::streamsize>(data.value().size()));
+    controltest::savePicture(picture, "navigation.png");
 }
 
 }  // namespace

@@ -1,12 +1,11 @@
 // View controllers: view loading, appearance callbacks, containment and
 // modal presentation (full screen and form sheet, animated and not).
 
+#include "ScreenTestSupport.h"
 #include "platform/foundation/RunLoop.h"
-#include "platform/graphics/GuiApplication.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
-#include "support/VirtualClock.h"
 
 #include <gtest/gtest.h>
 
@@ -21,59 +20,18 @@ using ui::ViewController;
 
 namespace {
 
-using Log = std::vector<std::string>;
+using screentest::Log;
+using screentest::Recorder;
 
-// Writes every callback it gets into a shared log as "name:event".
-class Recorder : public ViewController {
-public:
-    Recorder(std::string name, Log& log) : name_(std::move(name)), log_(log) {}
-    void viewDidLoad() override { log_.push_back(name_ + ":load"); }
-    void viewWillAppear(bool) override { log_.push_back(name_ + ":willAppear"); }
-    void viewDidAppear(bool) override { log_.push_back(name_ + ":didAppear"); }
-    void viewWillDisappear(bool) override { log_.push_back(name_ + ":willDisappear"); }
-    void viewDidDisappear(bool) override { log_.push_back(name_ + ":didDisappear"); }
-    void willMoveToParentViewController(ViewController* parent) override {
-        log_.push_back(name_ + (parent ? ":willMoveIn" : ":willMoveOut"));
-    }
-    void didMoveToParentViewController(ViewController* parent) override {
-        log_.push_back(name_ + (parent ? ":didMoveIn" : ":didMoveOut"));
-    }
-    void viewDidLayoutSubviews() override { ++layouts; }
-    int layouts = 0;
-
-private:
-    std::string name_;
-    Log& log_;
-};
-
-class ViewControllerTest : public ::testing::Test {
+class ViewControllerTest : public screentest::ScreenTest {
 protected:
     void SetUp() override {
-        graphics::ensureGuiApplication();
-        ui::Device::current().resetForTesting();
-        window = std::make_shared<ui::Window>(Rect(0, 0, 1024, 768));
-        window->makeKeyAndVisible();
-        root = std::make_shared<Recorder>("root", log);
+        ScreenTest::SetUp();
+        root = make("root");
         window->setRootViewController(root);
         log.clear();
     }
-    void TearDown() override { foundation::RunLoop::main().runUntilIdle(); }
 
-    std::shared_ptr<Recorder> make(const std::string& name) { return std::make_shared<Recorder>(name, log); }
-    // The callbacks logged since the last call, with view loads left out.
-    Log take() {
-        Log events;
-        for (auto& e : log) {
-            if (e.find(":load") == std::string::npos) events.push_back(e);
-        }
-        log.clear();
-        return events;
-    }
-    void advance(double seconds) { foundation::RunLoop::main().advance(seconds); }
-
-    testsupport::VirtualClockScope clock;
-    Log log;
-    std::shared_ptr<ui::Window> window;
     std::shared_ptr<Recorder> root;
 };
 
