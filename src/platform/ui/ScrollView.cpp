@@ -207,6 +207,20 @@ bool ScrollView::canScrollVertically() const {
     return alwaysBounceVertical_ || maximumContentOffset().y > minimumContentOffset().y;
 }
 
+bool ScrollView::canScrollBy(Point delta) const {
+    if (!scrollEnabled_) return false;
+    Point offset = contentOffset(), lo = minimumContentOffset(), hi = maximumContentOffset();
+    auto room = [](double change, double at, double minimum, double maximum) {
+        return (change > 0 && at < maximum) || (change < 0 && at > minimum);
+    };
+    return room(delta.x, offset.x, lo.x, hi.x) || room(delta.y, offset.y, lo.y, hi.y);
+}
+
+void ScrollView::scrollBy(Point delta) {
+    Point offset = contentOffset();
+    setContentOffset(clampedOffset(Point{offset.x + delta.x, offset.y + delta.y}), false);
+}
+
 void ScrollView::applyOffset(Point offset) {
     Rect b = bounds();
     if (b.origin == offset) return;

@@ -72,6 +72,14 @@ public:
     graphics::Point minimumContentOffset() const;
     graphics::Point maximumContentOffset() const;
 
+    // ---- stepwise scrolling (a mouse wheel) ------------------------------------------
+    // Whether scrolling is on and the offset has room to change by `delta`
+    // on an axis that `delta` moves, without going past the content's edges.
+    bool canScrollBy(graphics::Point delta) const;
+    // Changes the offset by `delta`, kept within the content (no bounce);
+    // running motion stops first, and the delegate hears of the change.
+    void scrollBy(graphics::Point delta);
+
     // ---- behaviour ---------------------------------------------------------------
     bool isScrollEnabled() const { return scrollEnabled_; }
     void setScrollEnabled(bool enabled);

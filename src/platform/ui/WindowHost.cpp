@@ -4,6 +4,7 @@
 #include "platform/ui/Animation.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Render.h"
+#include "platform/ui/ScrollView.h"
 #include "platform/ui/Window.h"
 
 #include <QBackingStore>
@@ -13,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTouchEvent>
+#include <QWheelEvent>
 #include <QWindow>
 
 #include <algorithm>
@@ -176,6 +178,31 @@ protected:
         TouchPtr finger = std::move(mouse_);
         mouse_.reset();
         send(TouchPhase::Ended, {finger});
+    }
+
+    // The wheel scrolls the nearest scroll view under the pointer that can
+    // move its way; one that cannot (scrolling off, or at its edge) leaves
+    // the wheel to the scroll views around it.
+    void wheelEvent(QWheelEvent* event) override {
+        double scale;
+        QPointF offset;
+        fit(scale, offset);
+        // Trackpads report pixels of the Qt window; wheels report eighths
+        // of a degree, taken as that many points in degrees.
+        QPointF delta = !event->pixelDelta().isNull() ? QPointF(event->pixelDelta()) / scale
+                                                      : QPointF(event->angleDelta()) / 8.0;
+        // Turning the wheel away from the user shows what lies above: the
+        // offset goes down.
+        graphics::Point change{-delta.x(), -delta.y()};
+        if (change.x == 0 && change.y == 0) return;
+        for (View* view = window_->hitTest(toPoints(event->position()), nullptr); view; view = view->superview()) {
+            auto* scrollView = dynamic_cast<ScrollView*>(view);
+            if (scrollView && scrollView->canScrollBy(change)) {
+                scrollView->scrollBy(change);
+                return;
+            }
+        }
+        event->ignore();
     }
 
     void keyPressEvent(QKeyEvent* event) override {

@@ -8,8 +8,9 @@
 // tree scaled to fit, centred on black. The host repaints when the tree asks
 // for a composite, and every 1/60 s on the run loop while animations run.
 // Mouse presses, drags and releases become one finger, touch screens give
-// one finger per touch point, keys go to the first responder, and closing
-// the Qt window runs the application's terminate path.
+// one finger per touch point, the wheel scrolls the scroll view under the
+// pointer, keys go to the first responder, and closing the Qt window runs
+// the application's terminate path.
 //
 // Main thread only; needs a QGuiApplication.
 

@@ -8,6 +8,7 @@
 #include "platform/ui/Animation.h"
 #include "platform/ui/PanGestureRecognizer.h"
 #include "platform/ui/PinchGestureRecognizer.h"
+#include "platform/ui/ScrollView.h"
 #include "platform/ui/TapGestureRecognizer.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowHost.h"
@@ -20,6 +21,7 @@
 #include <QMouseEvent>
 #include <QPointingDevice>
 #include <QTouchEvent>
+#include <QWheelEvent>
 #include <QPixmap>
 #include <QScreen>
 #include <QWindow>
@@ -87,6 +89,14 @@ protected:
     void mouse(QEvent::Type type, QPointF at) {
         QMouseEvent event(type, at, host->qWindow()->mapToGlobal(at), Qt::LeftButton,
                           type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QGuiApplication::sendEvent(host->qWindow(), &event);
+    }
+
+    // A wheel turned at a position of the Qt window; a pixel delta is what
+    // trackpads add.
+    void wheel(QPointF at, QPoint angleDelta, QPoint pixelDelta = {}) {
+        QWheelEvent event(at, host->qWindow()->mapToGlobal(at), pixelDelta, angleDelta, Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
         QGuiApplication::sendEvent(host->qWindow(), &event);
     }
 
@@ -208,6 +218,64 @@ TEST_F(WindowHostTest, RunningAnimationsRepaintEveryFrame) {
     QRgb middle = grab().pixel(240, 150);
     EXPECT_NE(early, middle) << "the window did not follow the animation";
     EXPECT_LT(qRed(middle), qRed(early));
+}
+
+class OffsetLog : public ui::ScrollViewDelegate {
+public:
+    void scrollViewDidScroll(ui::ScrollView& scrollView) override { offsets.push_back(scrollView.contentOffset()); }
+    std::vector<Point> offsets;
+};
+
+TEST_F(WindowHostTest, WheelScrollsTheNearestScrollViewThatCanMoveItsWay) {
+    // A tall list holding a strip that scrolls sideways only.
+    auto list = ui::makeView<ui::ScrollView>(Rect(0, 0, 320, 240));
+    list->setContentSize(graphics::Size{320, 1000});
+    OffsetLog listLog;
+    list->setDelegate(&listLog);
+    auto strip = ui::makeView<ui::ScrollView>(Rect(10, 10, 300, 100));
+    strip->setContentSize(graphics::Size{900, 100});
+    list->addSubview(strip);
+    window->addSubview(list);
+
+    // One notch towards the user: 120 eighths of a degree, 15 points down.
+    wheel(QPointF(50, 200), QPoint(0, -120));
+    EXPECT_EQ(list->contentOffset(), (Point{0, 15}));
+    EXPECT_EQ(listLog.offsets, (std::vector<Point>{{0, 15}}));
+    // Over the strip, which cannot move up or down, the list scrolls.
+    wheel(QPointF(50, 50), QPoint(0, -120));
+    EXPECT_EQ(list->contentOffset(), (Point{0, 30}));
+    EXPECT_EQ(strip->contentOffset(), (Point{0, 0}));
+    // Sideways over the strip moves the strip alone.
+    wheel(QPointF(50, 50), QPoint(-240, 0));
+    EXPECT_EQ(strip->contentOffset(), (Point{30, 0}));
+    EXPECT_EQ(list->contentOffset(), (Point{0, 30}));
+    // Back past the strip's start stops at it.
+    wheel(QPointF(50, 50), QPoint(1200, 0));
+    EXPECT_EQ(strip->contentOffset(), (Point{0, 0}));
+
+    // A long turn stops at the end of the content, with no bounce to come;
+    // at the end a further turn changes nothing and tells nobody.
+    wheel(QPointF(50, 200), QPoint(0, -120 * 100));
+    EXPECT_EQ(list->contentOffset(), (Point{0, 760}));
+    EXPECT_FALSE(list->isDecelerating());
+    size_t told = listLog.offsets.size();
+    wheel(QPointF(50, 200), QPoint(0, -120));
+    foundation::RunLoop::main().advance(1);
+    EXPECT_EQ(list->contentOffset(), (Point{0, 760}));
+    EXPECT_EQ(listLog.offsets.size(), told);
+
+    // A trackpad's pixels are pixels of the Qt window: at twice the size, 40
+    // of them are 20 points.
+    host->qWindow()->resize(640, 480);
+    QCoreApplication::processEvents();
+    wheel(QPointF(100, 400), QPoint(0, 120), QPoint(0, 40));
+    EXPECT_EQ(list->contentOffset(), (Point{0, 740}));
+
+    // A list with scrolling off keeps still.
+    list->setScrollEnabled(false);
+    wheel(QPointF(100, 400), QPoint(0, 120));
+    EXPECT_EQ(list->contentOffset(), (Point{0, 740}));
+    list->setDelegate(nullptr);
 }
 
 TEST_F(WindowHostTest, KeysReachTheFirstResponder) {
