@@ -57,10 +57,10 @@ void startLine(AttributedTextLayout& layout, const Font& font) {
     layout.lines.push_back(std::move(line));
 }
 
-void addPiece(AttributedTextLayout::Line& line, const std::string& text, const Font& font, const Color& color) {
+void addSpan(AttributedTextLayout::Line& line, const std::string& text, const Font& font, const Color& color) {
     if (text.empty()) return;
     double width = font.widthOfText(text);
-    line.pieces.push_back(AttributedTextLayout::Piece{text, font, color, line.width, width});
+    line.spans.push_back(AttributedTextLayout::Span{text, font, color, line.width, width});
     line.width += width;
     line.ascent = std::max(line.ascent, font.ascender());
     line.height = std::max(line.height, font.lineHeight());
@@ -90,19 +90,19 @@ AttributedTextLayout layoutAttributedText(const AttributedText& text, const Font
         double wordWidth = token.font->widthOfText(token.word);
         // A word that does not fit moves to a new line unless it starts one
         // (then it is cut when drawn). Trailing spaces may hang over the edge.
-        if (!line->pieces.empty() && line->width + wordWidth > width + 1e-9) {
+        if (!line->spans.empty() && line->width + wordWidth > width + 1e-9) {
             startLine(layout, *token.font);
             line = &layout.lines.back();
         }
-        addPiece(*line, token.word + token.spaces, *token.font, *token.color);
+        addSpan(*line, token.word + token.spaces, *token.font, *token.color);
     }
     if (numberOfLines > 0 && layout.lines.size() > size_t(numberOfLines)) layout.lines.resize(size_t(numberOfLines));
 
     double widest = 0, height = 0;
     for (auto& line : layout.lines) {
         // Spaces at the end of a line are not seen and do not count.
-        if (!line.pieces.empty()) {
-            auto& last = line.pieces.back();
+        if (!line.spans.empty()) {
+            auto& last = line.spans.back();
             size_t end = last.text.find_last_not_of(' ');
             std::string visible = end == std::string::npos ? std::string() : last.text.substr(0, end + 1);
             line.width -= last.width;
@@ -126,10 +126,10 @@ void drawAttributedText(graphics::GraphicsContext& context, const AttributedText
         double free = rect.size.width - line.width;
         if (alignment == graphics::TextAlignment::Center) x += free / 2;
         if (alignment == graphics::TextAlignment::Right) x += free;
-        for (const auto& piece : line.pieces) {
-            // All pieces of a line share its baseline.
-            context.setFillColor(piece.color);
-            context.drawText(piece.text, Point{x + piece.x, top + line.ascent - piece.font.ascender()}, piece.font);
+        for (const auto& span : line.spans) {
+            // All spans of a line share its baseline.
+            context.setFillColor(span.color);
+            context.drawText(span.text, Point{x + span.x, top + line.ascent - span.font.ascender()}, span.font);
         }
         top += line.height;
     }

@@ -30,7 +30,7 @@ using AttributedText = std::vector<TextRun>;
 std::string plainText(const AttributedText& text);
 
 struct AttributedTextLayout {
-    struct Piece {
+    struct Span {
         std::string text;
         graphics::Font font;
         graphics::Color color;
@@ -38,7 +38,7 @@ struct AttributedTextLayout {
         double width = 0;
     };
     struct Line {
-        std::vector<Piece> pieces;
+        std::vector<Span> spans;
         double width = 0;
         double ascent = 0;   // the tallest font's ascender
         double height = 0;   // the tallest font's line height

@@ -27,21 +27,21 @@ bool truncates(LineBreakMode mode) {
            mode == LineBreakMode::TruncateTail;
 }
 
-// Where each wrapped line starts in the text: the lines are pieces of the
+// Where each wrapped line starts in the text: the lines are parts of the
 // text in order, with only the spaces and line breaks at the breaks dropped.
 qsizetype startOfLine(const QString& text, const std::vector<graphics::detail::TextLine>& lines, size_t index) {
     qsizetype position = 0;
     for (size_t i = 0; i < index; ++i) {
-        const QString& piece = lines[i].text;
-        if (piece.isEmpty()) {
+        const QString& lineText = lines[i].text;
+        if (lineText.isEmpty()) {
             // An empty paragraph: its line break follows.
             qsizetype lineBreak = text.indexOf(QLatin1Char('\n'), position);
             position = lineBreak < 0 ? text.size() : lineBreak + 1;
             continue;
         }
-        qsizetype found = text.indexOf(piece, position);
+        qsizetype found = text.indexOf(lineText, position);
         if (found < 0) return text.size();
-        position = found + piece.size();
+        position = found + lineText.size();
     }
     while (position < text.size() && text[position].isSpace()) ++position;
     return position;

@@ -163,7 +163,7 @@ TEST_F(LabelTest, AttributedRunsShareLinesAndMeasureWithTheirOwnFonts) {
     auto layout = ui::layoutAttributedText(label->attributedText(), label->font(), graphics::Color::black(),
                                            small.widthOfText("Modified") + 5, 0);
     ASSERT_GE(layout.lines.size(), 3u);
-    EXPECT_EQ(layout.lines[0].pieces.front().text, "Modified");
+    EXPECT_EQ(layout.lines[0].spans.front().text, "Modified");
     EXPECT_LE(layout.lines[0].width, small.widthOfText("Modified") + 5);
     auto two = ui::layoutAttributedText(label->attributedText(), label->font(), graphics::Color::black(), 60, 2);
     EXPECT_EQ(two.lines.size(), 2u);
