@@ -9,7 +9,10 @@
 #include "app/core/FormatterUtil.h"
 #include "app/core/KWProfanityFilter.h"
 #include "app/render/MovieRenderer.h"
-#include "app/share/DuplicateConnectHandler.h"
+#include "app/screens/KWProjectCollectionViewController.h"
+#include "app/screens/KWWelcomeViewController.h"
+#include "app/screens/MainViewController.h"
+#include "app/screens/ProjectExplorer.h"
 #include "app/widgets/Hudy.h"
 #include "app/widgets/KWPopoverController.h"
 #include "platform/foundation/Bundle.h"
@@ -405,6 +408,28 @@ TEST_F(ProjectCardTest, PlaySaysClearlyThatItIsNotAvailable) {
     EXPECT_EQ(KWProjectDetailViewController::previewSizeForPlaying(), (graphics::Size{1280, 720}));
     ui::Device::current().setScreenScale(2.0);
     EXPECT_EQ(KWProjectDetailViewController::previewSizeForPlaying(), (graphics::Size{1920, 1080}));
+}
+
+TEST_F(ProjectCardTest, EditFromTheBrowserReachesTheRootScreenWhichSaysTheEditorIsMissing) {
+    auto project = savedProject(2);
+    KWWelcomeViewController::setHasSeen(true);
+    auto main = std::make_shared<MainViewController>("MainViewController");
+    window->setRootViewController(main);
+    main->showProjectExplorerFromDefault();
+    advance(1.5);
+    window->layoutIfNeeded();
+    auto& grid = main->viewExplorer()->projectsCollectionView()->collectionView();
+    tap(grid.cellForItemAtIndexPath(ui::IndexPath::indexPathForItem(1, 0)).get());
+    advance(1.0);
+    auto* shown = main->viewExplorer()->projectDetailView();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->project(), project);
+
+    window->layoutIfNeeded();
+    tapItem(shown->editBtn());
+    advance(1.0);
+    ASSERT_NE(main->editorUnavailableAlert(), nullptr);
+    EXPECT_EQ(main->editorUnavailableAlert()->message(), MainViewController::kEditorUnavailableMessage);
 }
 
 }  // namespace
