@@ -291,6 +291,16 @@ TEST_F(ProjectCardTest, FailedDuplicationShowsItsErrorAfterTheBusyPanel) {
     makeCard();
     auto project = savedProject(2);
     showFromGrid(project);
+    // A phone shows the share sheet as a presented screen, not in a popover.
+    tapItem(card->shareBtn());
+    advance(1.0);
+    auto* sheet = dynamic_cast<library::ActivityViewController*>(root->presentedViewController());
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(card->sharePopover(), nullptr);
+    sheet->cancel();
+    advance(1.0);
+    ASSERT_EQ(root->presentedViewController(), nullptr);
+
     // A file where the folder was: nothing can be copied from it.
     fs::remove_all(*project->getProjectPath());
     std::ofstream(*project->getProjectPath()) << "not a folder";
