@@ -22,6 +22,7 @@
 #include <mutex>
 
 #include "app/core/SSZipArchivePathRules.h"
+#include "platform/foundation/AtomicFile.h"
 
 using foundation::Error;
 
@@ -421,19 +422,11 @@ bool Unpacker::writeRegularFile(int parentFd, const std::string& name, const SSZ
         if (written_ > budget_) {
             return fail(zipError(kSSZipArchiveErrorStorageFull, "not enough storage space", ENOSPC));
         }
-        const char* cursor = buffer.data();
-        size_t left = static_cast<size_t>(read);
-        while (left > 0) {
-            ssize_t done = ::write(file.get(), cursor, left);
-            if (done < 0 && errno == EINTR) continue;
-            if (done < 0) {
-                int writeError = errno;
-                return fail(zipError(isStorageFullErrno(writeError) ? kSSZipArchiveErrorStorageFull
-                                                                    : kSSZipArchiveErrorWriteFailed,
-                                     "failed to write file", writeError));
-            }
-            cursor += done;
-            left -= static_cast<size_t>(done);
+        if (!foundation::writeAll(file.get(), buffer.data(), static_cast<size_t>(read))) {
+            int writeError = errno;
+            return fail(zipError(isStorageFullErrno(writeError) ? kSSZipArchiveErrorStorageFull
+                                                                : kSSZipArchiveErrorWriteFailed,
+                                 "failed to write file", writeError));
         }
     }
     uint32_t mode = info.externalAttributes >> 16;

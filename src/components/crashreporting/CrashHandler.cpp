@@ -17,6 +17,7 @@
 #include "components/crashreporting/CrashReportFields.h"
 #include "components/crashreporting/SignalNames.h"
 #include "components/crashreporting/WireWriter.h"
+#include "platform/foundation/AtomicFile.h"
 
 namespace crashreporting::detail {
 
@@ -69,19 +70,6 @@ size_t captureBacktrace(void* context, uint64_t* frames, size_t capacity) {
     return written;
 }
 
-bool writeAll(int fd, const uint8_t* data, size_t length) {
-    while (length > 0) {
-        ssize_t written = write(fd, data, length);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += written;
-        length -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
 void encodeReport(WireWriter& out, int signal, const siginfo_t* info, void* context, pid_t thread) {
     CrashHandlerState& state = crashHandlerState();
     out.raw(state.prefix, state.prefixLength);
@@ -128,7 +116,7 @@ void writeReport(int signal, const siginfo_t* info, void* context, pid_t thread)
     if (out.overflowed()) return;
     int fd = open(state.partialPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) return;
-    bool complete = writeAll(fd, out.data(), out.size()) && fsync(fd) == 0;
+    bool complete = foundation::writeAll(fd, out.data(), out.size()) && fsync(fd) == 0;
     close(fd);
     if (complete)
         rename(state.partialPath, state.reportPath);

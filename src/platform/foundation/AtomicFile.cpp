@@ -77,19 +77,6 @@ std::string temporaryNameFor(const std::string& path) {
     return folderPrefix + "." + baseNameOf(path) + suffix;
 }
 
-bool writeAll(int fd, const uint8_t* data, size_t size) {
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 int fsyncRetrying(int fd) {
     int rc;
     do rc = ::fsync(fd);
@@ -145,6 +132,20 @@ Status writeFileAtomically(const std::string& path, const Bytes& data) {
 
 Status writeFileAtomically(const std::string& path, std::string_view data) {
     return writeBytes(path, reinterpret_cast<const uint8_t*>(data.data()), data.size());
+}
+
+bool writeAll(int fd, const void* data, size_t size) {
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    while (size > 0) {
+        ssize_t n = ::write(fd, bytes, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
 }
 
 Result<Bytes> readFile(const std::string& path) {

@@ -1,5 +1,7 @@
 #include "platform/foundation/FileManager.h"
 
+#include "platform/foundation/AtomicFile.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -97,15 +99,7 @@ Status copyFileContents(const std::string& from, const std::string& to, const st
             return fail(errno, from, false);
         }
         if (got == 0) break;
-        ssize_t done = 0;
-        while (done < got) {
-            ssize_t put = ::write(out.fd, buffer.data() + done, static_cast<size_t>(got - done));
-            if (put < 0) {
-                if (errno == EINTR) continue;
-                return fail(errno, to, true);
-            }
-            done += put;
-        }
+        if (!writeAll(out.fd, buffer.data(), static_cast<size_t>(got))) return fail(errno, to, true);
     }
     // A copy keeps its modification date, as the platform's copy does.
     struct timespec times[2] = {info.st_atim, info.st_mtim};

@@ -1,5 +1,6 @@
 #include "platform/library/PhotoLibrary.h"
 
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
 #include "platform/library/PhotoLibraryFiles.h"
@@ -131,15 +132,7 @@ void PhotoLibrary::writeImageToSavedPhotosAlbum(const graphics::Image& image, gr
         if (!jpeg)
             return finish({}, detail::libraryError(kAssetsLibraryWriteInvalidDataError, jpeg.error().description));
         auto name = detail::publishNewFile(core->root, "IMG_", ".JPG", [&](int fd) -> foundation::Status {
-            const uint8_t* data = jpeg->data();
-            size_t left = jpeg->size();
-            while (left > 0) {
-                ssize_t written = ::write(fd, data, left);
-                if (written < 0 && errno == EINTR) continue;
-                if (written < 0) return foundation::Error::posix(errno, "write");
-                data += written;
-                left -= static_cast<size_t>(written);
-            }
+            if (!foundation::writeAll(fd, jpeg->data(), jpeg->size())) return foundation::Error::posix(errno, "write");
             return {};
         });
         if (!name) return finish({}, writeError(name.error()));
@@ -167,18 +160,10 @@ void PhotoLibrary::writeVideoAtPathToSavedPhotosAlbum(const std::string& path, W
             std::vector<char> buffer(1 << 16);
             foundation::Status status;
             while (size_t got = std::fread(buffer.data(), 1, buffer.size(), in)) {
-                const char* data = buffer.data();
-                while (got > 0) {
-                    ssize_t written = ::write(fd, data, got);
-                    if (written < 0 && errno == EINTR) continue;
-                    if (written < 0) {
-                        status = foundation::Error::posix(errno, "write");
-                        break;
-                    }
-                    data += written;
-                    got -= static_cast<size_t>(written);
+                if (!foundation::writeAll(fd, buffer.data(), got)) {
+                    status = foundation::Error::posix(errno, "write");
+                    break;
                 }
-                if (!status) break;
             }
             if (status && std::ferror(in)) status = foundation::Error::posix(EIO, path);
             std::fclose(in);

@@ -1,5 +1,6 @@
 #include "platform/library/PhotoLibraryFiles.h"
 
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Strings.h"
@@ -75,19 +76,6 @@ std::string extensionOf(std::string_view name) {
 
 bool isValidComponent(std::string_view component) {
     return !component.empty() && component.front() != '.' && component.find('\0') == std::string_view::npos;
-}
-
-foundation::Status writeAll(int fd, const uint8_t* data, size_t length) {
-    while (length > 0) {
-        ssize_t written = ::write(fd, data, length);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return foundation::Error::posix(errno, "write");
-        }
-        data += written;
-        length -= static_cast<size_t>(written);
-    }
-    return {};
 }
 
 // The number in "<prefix><digits>.<ext>", or none.
@@ -329,8 +317,10 @@ foundation::Result<std::string> copyIntoFolder(const std::string& source, const 
             break;
         }
         if (got == 0) break;
-        copied = writeAll(fd, buffer.data(), static_cast<size_t>(got));
-        if (!copied) break;
+        if (!foundation::writeAll(fd, buffer.data(), static_cast<size_t>(got))) {
+            copied = foundation::Error::posix(errno, "write");
+            break;
+        }
     }
     ::close(in);
     copied = finishTemporary(fd, temporaryPath, copied);
