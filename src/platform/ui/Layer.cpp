@@ -113,50 +113,46 @@ void LayerState::setValueForKeyPath(const std::string& keyPath, const Animatable
 }
 
 // ---- model setters ------------------------------------------------------------
-// Each records the change so that an animation block can animate it.
+// Each animatable one records the change so that an animation block can animate it.
+
+template <class T>
+void Layer::setAnimatable(T LayerState::*field, const char* keyPath, T value) {
+    T old = model_.*field;
+    model_.*field = value;
+    changed(keyPath, old, value);
+}
+
+template <class T>
+void Layer::setStill(T LayerState::*field, T value) {
+    model_.*field = value;
+    if (view_) view_->setNeedsComposite();
+}
 
 void Layer::setBounds(const Rect& bounds) {
     if (model_.bounds == bounds) return;
-    Rect old = model_.bounds;
-    model_.bounds = bounds;
-    changed("bounds", old, bounds);
+    setAnimatable(&LayerState::bounds, "bounds", bounds);
 }
 
 void Layer::setPosition(Point position) {
     if (model_.position == position) return;
-    Point old = model_.position;
-    model_.position = position;
-    changed("position", old, position);
+    setAnimatable(&LayerState::position, "position", position);
 }
 
-void Layer::setAnchorPoint(Point anchorPoint) {
-    model_.anchorPoint = anchorPoint;
-    if (view_) view_->setNeedsComposite();
-}
+void Layer::setAnchorPoint(Point anchorPoint) { setStill(&LayerState::anchorPoint, anchorPoint); }
 
 void Layer::setTransform(const Transform3D& transform) {
     if (model_.transform == transform) return;
-    Transform3D old = model_.transform;
-    model_.transform = transform;
-    changed("transform", old, transform);
+    setAnimatable(&LayerState::transform, "transform", transform);
 }
 
-void Layer::setSublayerTransform(const Transform3D& transform) {
-    model_.sublayerTransform = transform;
-    if (view_) view_->setNeedsComposite();
-}
+void Layer::setSublayerTransform(const Transform3D& transform) { setStill(&LayerState::sublayerTransform, transform); }
 
 void Layer::setOpacity(double opacity) {
     if (model_.opacity == opacity) return;
-    double old = model_.opacity;
-    model_.opacity = opacity;
-    changed("opacity", old, opacity);
+    setAnimatable(&LayerState::opacity, "opacity", opacity);
 }
 
-void Layer::setHidden(bool hidden) {
-    model_.hidden = hidden;
-    if (view_) view_->setNeedsComposite();
-}
+void Layer::setHidden(bool hidden) { setStill(&LayerState::hidden, hidden); }
 
 void Layer::setBackgroundColor(std::optional<Color> color) {
     Color old = model_.backgroundColor.value_or(Color::clear());
@@ -164,52 +160,21 @@ void Layer::setBackgroundColor(std::optional<Color> color) {
     changed("backgroundColor", old, model_.backgroundColor.value_or(Color::clear()));
 }
 
-void Layer::setCornerRadius(double radius) {
-    double old = model_.cornerRadius;
-    model_.cornerRadius = radius;
-    changed("cornerRadius", old, radius);
-}
+void Layer::setCornerRadius(double radius) { setAnimatable(&LayerState::cornerRadius, "cornerRadius", radius); }
 
-void Layer::setBorderWidth(double width) {
-    double old = model_.borderWidth;
-    model_.borderWidth = width;
-    changed("borderWidth", old, width);
-}
+void Layer::setBorderWidth(double width) { setAnimatable(&LayerState::borderWidth, "borderWidth", width); }
 
-void Layer::setBorderColor(Color color) {
-    Color old = model_.borderColor;
-    model_.borderColor = color;
-    changed("borderColor", old, color);
-}
+void Layer::setBorderColor(Color color) { setAnimatable(&LayerState::borderColor, "borderColor", color); }
 
-void Layer::setShadowColor(Color color) {
-    Color old = model_.shadowColor;
-    model_.shadowColor = color;
-    changed("shadowColor", old, color);
-}
+void Layer::setShadowColor(Color color) { setAnimatable(&LayerState::shadowColor, "shadowColor", color); }
 
-void Layer::setShadowOpacity(double opacity) {
-    double old = model_.shadowOpacity;
-    model_.shadowOpacity = opacity;
-    changed("shadowOpacity", old, opacity);
-}
+void Layer::setShadowOpacity(double opacity) { setAnimatable(&LayerState::shadowOpacity, "shadowOpacity", opacity); }
 
-void Layer::setShadowOffset(Size offset) {
-    Size old = model_.shadowOffset;
-    model_.shadowOffset = offset;
-    changed("shadowOffset", old, offset);
-}
+void Layer::setShadowOffset(Size offset) { setAnimatable(&LayerState::shadowOffset, "shadowOffset", offset); }
 
-void Layer::setShadowRadius(double radius) {
-    double old = model_.shadowRadius;
-    model_.shadowRadius = radius;
-    changed("shadowRadius", old, radius);
-}
+void Layer::setShadowRadius(double radius) { setAnimatable(&LayerState::shadowRadius, "shadowRadius", radius); }
 
-void Layer::setMasksToBounds(bool masks) {
-    model_.masksToBounds = masks;
-    if (view_) view_->setNeedsComposite();
-}
+void Layer::setMasksToBounds(bool masks) { setStill(&LayerState::masksToBounds, masks); }
 
 std::optional<AnimatableValue> Layer::valueForKeyPath(const std::string& keyPath) const {
     return model_.valueForKeyPath(keyPath);

@@ -140,6 +140,12 @@ private:
     // Records a model change: marks the view for redisplay and, inside an
     // animation block, starts the implicit animation from the presented value.
     void changed(const std::string& keyPath, const AnimatableValue& from, const AnimatableValue& to);
+    // Sets an animatable model value and records the change.
+    template <class T>
+    void setAnimatable(T LayerState::*field, const char* keyPath, T value);
+    // Sets a model value that does not animate; the view is composited again.
+    template <class T>
+    void setStill(T LayerState::*field, T value);
     void finishedAnimations();
 
     View* view_;
