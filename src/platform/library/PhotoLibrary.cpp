@@ -29,6 +29,14 @@ void onMain(std::function<void()> block) {
     foundation::DispatchQueue::main().async(std::move(block));
 }
 
+// Calls the caller's block, when there is one, on the main thread.
+template <class Block, class... Arguments>
+void answerOnMain(const Block& block, Arguments... arguments) {
+    onMain([block, ... arguments = std::move(arguments)] {
+        if (block) block(arguments...);
+    });
+}
+
 foundation::Error writeError(const foundation::Error& cause) {
     if (foundation::isOutOfSpaceError(cause))
         return foundation::Error(kAssetsLibraryErrorDomain, kAssetsLibraryWriteDiskSpaceError,
@@ -90,12 +98,7 @@ graphics::Image detail::videoFrame(const std::string& moviePath) {
 void PhotoLibrary::enumerateGroups(uint32_t types, GroupsBlock block, FailureBlock failure) const {
     auto core = core_;
     core->queue.async([core, types, block = std::move(block), failure = std::move(failure)] {
-        if (auto denied = detail::accessFailure(core->root)) {
-            onMain([failure, error = *denied] {
-                if (failure) failure(error);
-            });
-            return;
-        }
+        if (auto denied = detail::accessFailure(core->root)) return answerOnMain(failure, *denied);
         std::vector<PhotoGroup> groups;
         if (types & kAssetsGroupSavedPhotos)
             groups.push_back(PhotoGroup(core, "", kSavedPhotosGroupName, kAssetsGroupSavedPhotos));
@@ -120,9 +123,7 @@ void PhotoLibrary::writeImageToSavedPhotosAlbum(const graphics::Image& image, gr
     auto core = core_;
     core->queue.async([core, image, orientation, completion = std::move(completion)] {
         auto finish = [&completion](std::string url, std::optional<foundation::Error> error) {
-            onMain([completion, url = std::move(url), error = std::move(error)] {
-                if (completion) completion(url, error);
-            });
+            answerOnMain(completion, std::move(url), std::move(error));
         };
         if (auto denied = detail::accessFailure(core->root)) return finish({}, denied);
         if (image.isNull())
@@ -144,9 +145,7 @@ void PhotoLibrary::writeVideoAtPathToSavedPhotosAlbum(const std::string& path, W
     auto core = core_;
     core->queue.async([core, path, completion = std::move(completion)] {
         auto finish = [&completion](std::string url, std::optional<foundation::Error> error) {
-            onMain([completion, url = std::move(url), error = std::move(error)] {
-                if (completion) completion(url, error);
-            });
+            answerOnMain(completion, std::move(url), std::move(error));
         };
         if (auto denied = detail::accessFailure(core->root)) return finish({}, denied);
         if (detail::assetTypeForName(foundation::path::lastComponent(path)) != AssetType::Video ||
@@ -177,12 +176,7 @@ void PhotoLibrary::writeVideoAtPathToSavedPhotosAlbum(const std::string& path, W
 void PhotoLibrary::assetForURL(const std::string& url, AssetBlock result, FailureBlock failure) const {
     auto core = core_;
     core->queue.async([core, url, result = std::move(result), failure = std::move(failure)] {
-        if (auto denied = detail::accessFailure(core->root)) {
-            onMain([failure, error = *denied] {
-                if (failure) failure(error);
-            });
-            return;
-        }
+        if (auto denied = detail::accessFailure(core->root)) return answerOnMain(failure, *denied);
         std::optional<PhotoAsset> asset;
         if (auto relative = detail::relativePathFromAssetURL(url)) {
             auto type = detail::assetTypeForName(foundation::path::lastComponent(*relative));
@@ -190,20 +184,14 @@ void PhotoLibrary::assetForURL(const std::string& url, AssetBlock result, Failur
             if (type && ::stat(core->absolute(*relative).c_str(), &info) == 0 && S_ISREG(info.st_mode))
                 asset = PhotoAsset(core, *relative, *type);
         }
-        onMain([result, asset = std::move(asset)] {
-            if (result) result(asset);
-        });
+        answerOnMain(result, std::move(asset));
     });
 }
 
 void PhotoLibrary::addAssetsGroupAlbum(const std::string& name, GroupBlock result, FailureBlock failure) const {
     auto core = core_;
     core->queue.async([core, name, result = std::move(result), failure = std::move(failure)] {
-        auto fail = [&failure](foundation::Error error) {
-            onMain([failure, error = std::move(error)] {
-                if (failure) failure(error);
-            });
-        };
+        auto fail = [&failure](foundation::Error error) { answerOnMain(failure, std::move(error)); };
         if (auto denied = detail::accessFailure(core->root)) return fail(*denied);
         // An album is a folder, so its name must be one.
         if (!detail::isValidAlbumName(name))
@@ -217,9 +205,7 @@ void PhotoLibrary::addAssetsGroupAlbum(const std::string& name, GroupBlock resul
         } else if (errno != EEXIST) {
             return fail(writeError(foundation::fileSystemError(errno, core->absolute(name), true)));
         }
-        onMain([result, group = std::move(group)] {
-            if (result) result(group);
-        });
+        answerOnMain(result, std::move(group));
     });
 }
 
