@@ -32,61 +32,6 @@ void MKNumberBadgeView::setValue(uint32_t value) {
     setNeedsDisplay();
 }
 
-void MKNumberBadgeView::setShadow(bool shadow) {
-    shadow_ = shadow;
-    setNeedsDisplay();
-}
-
-void MKNumberBadgeView::setShadowOffset(graphics::Size offset) {
-    shadowOffset_ = offset;
-    setNeedsDisplay();
-}
-
-void MKNumberBadgeView::setShadowColor(graphics::Color color) {
-    shadowColor_ = color;
-    setNeedsDisplay();
-}
-
-void MKNumberBadgeView::setShine(bool shine) {
-    shine_ = shine;
-    setNeedsDisplay();
-}
-
-void MKNumberBadgeView::setFont(graphics::Font font) {
-    font_ = std::move(font);
-    setNeedsDisplay();
-}
-
-void MKNumberBadgeView::setFillColor(graphics::Color color) {
-    fillColor_ = color;
-    setNeedsDisplay();
-}
-
-void MKNumberBadgeView::setStrokeColor(graphics::Color color) {
-    strokeColor_ = color;
-    setNeedsDisplay();
-}
-
-void MKNumberBadgeView::setStrokeWidth(double width) {
-    strokeWidth_ = width;
-    setNeedsDisplay();
-}
-
-void MKNumberBadgeView::setTextColor(graphics::Color color) {
-    textColor_ = color;
-    setNeedsDisplay();
-}
-
-void MKNumberBadgeView::setAlignment(int alignment) {
-    alignment_ = alignment;
-    setNeedsDisplay();
-}
-
-void MKNumberBadgeView::setPad(uint32_t pad) {
-    pad_ = pad;
-    setNeedsDisplay();
-}
-
 std::string MKNumberBadgeView::text() const {
     // Unsigned all the way: counts above 2^31 must not turn negative.
     return std::to_string(value_);

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 class MKNumberBadgeView : public ui::View {
 public:
@@ -22,29 +23,29 @@ public:
     void setValue(uint32_t value);
 
     bool shadow() const { return shadow_; }
-    void setShadow(bool shadow);
+    void setShadow(bool shadow) { restyle(shadow_, std::move(shadow)); }
     graphics::Size shadowOffset() const { return shadowOffset_; }
-    void setShadowOffset(graphics::Size offset);
+    void setShadowOffset(graphics::Size offset) { restyle(shadowOffset_, std::move(offset)); }
     graphics::Color shadowColor() const { return shadowColor_; }
-    void setShadowColor(graphics::Color color);
+    void setShadowColor(graphics::Color color) { restyle(shadowColor_, std::move(color)); }
     bool shine() const { return shine_; }
-    void setShine(bool shine);
+    void setShine(bool shine) { restyle(shine_, std::move(shine)); }
     const graphics::Font& font() const { return font_; }
-    void setFont(graphics::Font font);
+    void setFont(graphics::Font font) { restyle(font_, std::move(font)); }
     graphics::Color fillColor() const { return fillColor_; }
-    void setFillColor(graphics::Color color);
+    void setFillColor(graphics::Color color) { restyle(fillColor_, std::move(color)); }
     graphics::Color strokeColor() const { return strokeColor_; }
-    void setStrokeColor(graphics::Color color);
+    void setStrokeColor(graphics::Color color) { restyle(strokeColor_, std::move(color)); }
     double strokeWidth() const { return strokeWidth_; }
-    void setStrokeWidth(double width);
+    void setStrokeWidth(double width) { restyle(strokeWidth_, std::move(width)); }
     graphics::Color textColor() const { return textColor_; }
-    void setTextColor(graphics::Color color);
+    void setTextColor(graphics::Color color) { restyle(textColor_, std::move(color)); }
     // The platform's text alignment: 0 left, 1 centre, 2 right; other
     // values centre.
     int alignment() const { return alignment_; }
-    void setAlignment(int alignment);
+    void setAlignment(int alignment) { restyle(alignment_, std::move(alignment)); }
     uint32_t pad() const { return pad_; }
-    void setPad(uint32_t pad);
+    void setPad(uint32_t pad) { restyle(pad_, std::move(pad)); }
     bool hideWhenZero() const { return hideWhenZero_; }
     void setHideWhenZero(bool hide) { hideWhenZero_ = hide; }
 
@@ -61,6 +62,12 @@ public:
 
 private:
     void setUp();
+    // Every setting of the look redraws the badge.
+    template <class T>
+    void restyle(T& setting, T value) {
+        setting = std::move(value);
+        setNeedsDisplay();
+    }
 
     uint32_t value_ = 0;
     bool shadow_ = true;
