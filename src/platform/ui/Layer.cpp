@@ -112,6 +112,22 @@ void LayerState::setValueForKeyPath(const std::string& keyPath, const Animatable
     }
 }
 
+Transform3D transformToSuperlayer(const LayerState& s, const LayerState* parent) {
+    double anchorX = s.bounds.origin.x + s.anchorPoint.x * s.bounds.size.width;
+    double anchorY = s.bounds.origin.y + s.anchorPoint.y * s.bounds.size.height;
+    Transform3D t = Transform3D::makeTranslation(-anchorX, -anchorY, 0);
+    if (!s.transform.isIdentity()) t = graphics::concat(t, s.transform);
+    t = graphics::concat(t, Transform3D::makeTranslation(s.position.x, s.position.y, 0));
+    if (parent && !parent->sublayerTransform.isIdentity()) {
+        double cx = parent->bounds.origin.x + parent->anchorPoint.x * parent->bounds.size.width;
+        double cy = parent->bounds.origin.y + parent->anchorPoint.y * parent->bounds.size.height;
+        t = graphics::concat(t, Transform3D::makeTranslation(-cx, -cy, 0));
+        t = graphics::concat(t, parent->sublayerTransform);
+        t = graphics::concat(t, Transform3D::makeTranslation(cx, cy, 0));
+    }
+    return t;
+}
+
 // ---- model setters ------------------------------------------------------------
 // Each animatable one records the change so that an animation block can animate it.
 

@@ -66,6 +66,12 @@ struct LayerState {
     void setValueForKeyPath(const std::string& keyPath, const AnimatableValue& value);
 };
 
+// A layer's bounds coordinates to its superlayer's: the anchor to the origin,
+// the layer's transform, then to its position; a superlayer's sublayer
+// transform (perspective) acts about the superlayer's anchor. Either state,
+// model or presentation.
+graphics::Transform3D transformToSuperlayer(const LayerState& layer, const LayerState* superlayer);
+
 class Layer {
 public:
     explicit Layer(View* view) : view_(view) {}

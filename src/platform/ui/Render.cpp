@@ -21,24 +21,6 @@ namespace {
 // runaway transform must not ask for gigabytes.
 constexpr double kMaxBufferSide = 8192;
 
-// A layer's bounds coordinates to its superlayer's: as View::transformToSuperview,
-// but with presentation values.
-Transform3D toSuperlayer(const LayerState& s, const LayerState& parent) {
-    double anchorX = s.bounds.origin.x + s.anchorPoint.x * s.bounds.size.width;
-    double anchorY = s.bounds.origin.y + s.anchorPoint.y * s.bounds.size.height;
-    Transform3D t = Transform3D::makeTranslation(-anchorX, -anchorY, 0);
-    if (!s.transform.isIdentity()) t = graphics::concat(t, s.transform);
-    t = graphics::concat(t, Transform3D::makeTranslation(s.position.x, s.position.y, 0));
-    if (!parent.sublayerTransform.isIdentity()) {
-        double cx = parent.bounds.origin.x + parent.anchorPoint.x * parent.bounds.size.width;
-        double cy = parent.bounds.origin.y + parent.anchorPoint.y * parent.bounds.size.height;
-        t = graphics::concat(t, Transform3D::makeTranslation(-cx, -cy, 0));
-        t = graphics::concat(t, parent.sublayerTransform);
-        t = graphics::concat(t, Transform3D::makeTranslation(cx, cy, 0));
-    }
-    return t;
-}
-
 // The transform on the layer's z = 0 plane: rows x, y and the translation
 // row, columns x, y and w (z is dropped: each layer is flattened).
 QTransform flatten(const Transform3D& t) {
@@ -128,7 +110,7 @@ QRectF subtreeArea(const View& view, const LayerState& s, const QTransform& toDe
             if (!drawsAnything(*child)) continue;
             LayerState cs = child->layer().presentationAt(time);
             if (cs.hidden || cs.opacity <= 0) continue;
-            QTransform childToDevice = flatten(toSuperlayer(cs, s)) * toDevice;
+            QTransform childToDevice = flatten(transformToSuperlayer(cs, &s)) * toDevice;
             if (!inFrontOfEye(childToDevice, cs.bounds)) continue;
             area = area.united(subtreeArea(*child, cs, childToDevice, time));
         }
@@ -361,7 +343,7 @@ void Compositor::recordLayer(Frame& frame, View& view, const LayerState& state, 
                 if (!drawsAnything(*child)) continue;
                 LayerState childState = child->layer().presentationAt(frame.time);
                 if (childState.hidden || childState.opacity <= 0) continue;
-                QTransform childToDevice = flatten(toSuperlayer(childState, state)) * toDevice;
+                QTransform childToDevice = flatten(transformToSuperlayer(childState, &state)) * toDevice;
                 if (!inFrontOfEye(childToDevice, childState.bounds)) continue;
                 if (childState.masksToBounds && childState.shadowOpacity <= 0 &&
                     !childToDevice.mapRect(toQRect(childState.bounds)).intersects(frame.deviceClip))

@@ -31,25 +31,7 @@ View::~View() {
 // ---- geometry ----------------------------------------------------------------
 
 Transform3D View::transformToSuperview() const {
-    // bounds → layer-local (anchor at the origin) → transformed → superview.
-    const LayerState& s = layer_.model();
-    double anchorX = s.bounds.origin.x + s.anchorPoint.x * s.bounds.size.width;
-    double anchorY = s.bounds.origin.y + s.anchorPoint.y * s.bounds.size.height;
-    Transform3D t = Transform3D::makeTranslation(-anchorX, -anchorY, 0);
-    t = graphics::concat(t, s.transform);
-    t = graphics::concat(t, Transform3D::makeTranslation(s.position.x, s.position.y, 0));
-    if (superview_) {
-        // A superview's sublayer transform (perspective) acts about its anchor.
-        const LayerState& p = superview_->layer_.model();
-        if (!p.sublayerTransform.isIdentity()) {
-            double cx = p.bounds.origin.x + p.anchorPoint.x * p.bounds.size.width;
-            double cy = p.bounds.origin.y + p.anchorPoint.y * p.bounds.size.height;
-            t = graphics::concat(t, Transform3D::makeTranslation(-cx, -cy, 0));
-            t = graphics::concat(t, p.sublayerTransform);
-            t = graphics::concat(t, Transform3D::makeTranslation(cx, cy, 0));
-        }
-    }
-    return t;
+    return transformToSuperlayer(layer_.model(), superview_ ? &superview_->layer_.model() : nullptr);
 }
 
 Rect View::frame() const {
