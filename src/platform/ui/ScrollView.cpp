@@ -447,7 +447,7 @@ void ScrollView::tick() {
     if (axisX_.kind == Axis::Kind::Idle && axisY_.kind == Axis::Kind::Idle) finishMotion();
 }
 
-void ScrollView::finishMotion() {
+ScrollView::Motion ScrollView::haltMotion() {
     Motion ended = motion_;
     motion_ = Motion::None;
     if (timer_) {
@@ -456,6 +456,11 @@ void ScrollView::finishMotion() {
     }
     axisX_ = Axis{};
     axisY_ = Axis{};
+    return ended;
+}
+
+void ScrollView::finishMotion() {
+    Motion ended = haltMotion();
     if (!delegate_) return;
     if (ended == Motion::Decelerating) delegate_->scrollViewDidEndDecelerating(*this);
     if (ended == Motion::Animating) delegate_->scrollViewDidEndScrollingAnimation(*this);
@@ -486,15 +491,7 @@ void ScrollView::stopMotion() {
     if (motion_ == Motion::None) return;
     // An interrupted deceleration still ends for the delegate, so that what
     // it started on willBeginDecelerating is always undone.
-    bool wasDecelerating = motion_ == Motion::Decelerating;
-    motion_ = Motion::None;
-    if (timer_) {
-        timer_->invalidate();
-        timer_.reset();
-    }
-    axisX_ = Axis{};
-    axisY_ = Axis{};
-    if (wasDecelerating && delegate_) delegate_->scrollViewDidEndDecelerating(*this);
+    if (haltMotion() == Motion::Decelerating && delegate_) delegate_->scrollViewDidEndDecelerating(*this);
 }
 
 }  // namespace ui

@@ -165,6 +165,9 @@ private:
     void startMotion(Motion motion);
     void tick();
     void finishMotion();
+    // Ends the motion, its timer and its axes without a word to the
+    // delegate; returns the motion that ran.
+    Motion haltMotion();
     graphics::Point pageTarget(graphics::Point offset, graphics::Point velocity) const;
 
     bool gestureRecognizerShouldBegin(GestureRecognizer& recognizer) override;
