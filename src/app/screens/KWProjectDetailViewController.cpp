@@ -29,8 +29,8 @@
 namespace {
 
 constexpr double kThumbAspect = 0.5625;  // 16:9
-constexpr double kDetailsFontFamilySizeTablet = 17.0;
-constexpr double kDetailsFontFamilySizePhone = 10.0;
+constexpr double kBaseFontSizeTablet = 17.0;
+constexpr double kBaseFontSizePhone = 10.0;
 const char* const kDetailsFontFamily = "HelveticaNeue-CondensedBlack";
 // How far the thumbnail rises on a phone as it grows into the editor.
 constexpr double kEditRisePhone = 70.0;
@@ -43,7 +43,7 @@ const char* const kPhotoAccessKey = "UserDeniedKey_Photo_Access_ios6";
 const char* const kPhotoAccessFallback =
     "%@ cannot reach your photos. Please allow access to the photo library in the settings.";
 
-double baseFontSize(bool tablet) { return tablet ? kDetailsFontFamilySizeTablet : kDetailsFontFamilySizePhone; }
+double baseFontSize(bool tablet) { return tablet ? kBaseFontSizeTablet : kBaseFontSizePhone; }
 
 graphics::Font detailsFont(double size) { return graphics::Font(kDetailsFontFamily, size, true); }
 
@@ -450,7 +450,9 @@ void KWProjectDetailViewController::actionEdit() {
 }
 
 graphics::Size KWProjectDetailViewController::previewSizeForPlaying() {
-    if (isTablet()) return ui::Device::current().screenScale() > 1.0 ? graphics::Size{1920, 1080} : graphics::Size{1280, 720};
+    if (isTablet()) {
+        return ui::Device::current().screenScale() > 1.0 ? graphics::Size{1920, 1080} : graphics::Size{1280, 720};
+    }
     const graphics::Size phoneSize{960, 540};
     return MovieRenderer::isResolutionAvailable(phoneSize) ? phoneSize : graphics::Size{640, 360};
 }

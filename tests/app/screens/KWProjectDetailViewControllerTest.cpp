@@ -55,7 +55,8 @@ protected:
     static ProjectModelPtr savedProject(int pictures) {
         auto project = ProjectModel::create();
         auto list = project->getFrameList();
-        for (int i = 0; i < pictures; ++i) list->insertFrame(Frame::create(Frame::kTypePicture), list->getCaptureIndex());
+        for (int i = 0; i < pictures; ++i)
+            list->insertFrame(Frame::create(Frame::kTypePicture), list->getCaptureIndex());
         project->saveAllDataToDisk();
         return project;
     }
@@ -162,8 +163,9 @@ TEST_F(ProjectCardTest, RenamedProjectIsFilteredAndSaved) {
     EXPECT_EQ(project->getName(), name);
 
     // On disk, as another tool reads it.
-    auto result = testsupport::runPython("import plistlib,sys\nprint(plistlib.load(open(sys.argv[1],'rb'))['RecordName'])",
-                                         {*project->pathForFile("kelbrin.meta")});
+    auto result = testsupport::runPython(
+        "import plistlib,sys\nprint(plistlib.load(open(sys.argv[1],'rb'))['RecordName'])",
+        {*project->pathForFile("kelbrin.meta")});
     EXPECT_EQ(result.exitCode, 0) << result.output;
     EXPECT_EQ(result.output, name + "\n");
 
