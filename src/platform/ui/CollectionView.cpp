@@ -65,7 +65,7 @@ void CollectionView::reloadData() {
     for (auto& [path, cell] : cells_.visible()) enqueue(cell);
     cells_.visible().clear();
     selected_.clear();
-    touchItem_.reset();
+    cells_.forgetTouch();
     counts_ = loadCounts();
     layout_->prepareLayout();
     laidOutSize_ = bounds().size;
@@ -266,7 +266,7 @@ void CollectionView::applyUpdates(bool animated, std::function<void(bool)> compl
     const std::vector<CollectionViewCellPtr> leaving = cells_.remap(map, change.reloaded);
     // Cells that exist before the change; any made from here on are new items.
     const std::vector<CollectionViewCellPtr> before = visibleCells();
-    touchItem_.reset();
+    cells_.forgetTouch();
     layout_->prepareLayout();
     setContentSize(layout_->collectionViewContentSize());
     settleIntoContent();
@@ -350,30 +350,21 @@ void CollectionView::userSelect(const IndexPath& path) {
 
 // Taps on items reach here through the cells' responder chain.
 void CollectionView::touchesBegan(const TouchSet& touches, const Event&) {
-    touchItem_.reset();
+    cells_.forgetTouch();
     if (touches.empty() || !allowsSelection_ || touchStoppedMotion()) return;
-    touchItem_ = indexPathForItemAtPoint(touches.front()->locationInView(this));
-    if (touchItem_) {
-        if (auto cell = cellForItemAtIndexPath(*touchItem_)) cell->setHighlighted(true);
-    }
+    cells_.touchDown(indexPathForItemAtPoint(touches.front()->locationInView(this)));
 }
 
 void CollectionView::touchesMoved(const TouchSet&, const Event&) {}
 
 void CollectionView::touchesEnded(const TouchSet& touches, const Event&) {
-    if (!touchItem_) return;
-    IndexPath item = *touchItem_;
-    touchItem_.reset();
-    if (auto cell = cellForItemAtIndexPath(item)) cell->setHighlighted(false);
-    if (touches.empty() || indexPathForItemAtPoint(touches.front()->locationInView(this)) != item) return;
+    auto item = cells_.touchUp(touches.empty() ? std::nullopt
+                                               : indexPathForItemAtPoint(touches.front()->locationInView(this)));
+    if (!item) return;
     auto keep = weak_from_this().lock();
-    userSelect(item);
+    userSelect(*item);
 }
 
-void CollectionView::touchesCancelled(const TouchSet&, const Event&) {
-    if (!touchItem_) return;
-    if (auto cell = cellForItemAtIndexPath(*touchItem_)) cell->setHighlighted(false);
-    touchItem_.reset();
-}
+void CollectionView::touchesCancelled(const TouchSet&, const Event&) { cells_.touchCancelled(); }
 
 }  // namespace ui

@@ -197,7 +197,6 @@ private:
     std::set<IndexPath> selected_;
     bool allowsSelection_ = true;
     bool allowsMultipleSelection_ = false;
-    std::optional<IndexPath> touchItem_;
 
     // Collected changes of the running batch.
     int batchDepth_ = 0;

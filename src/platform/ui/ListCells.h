@@ -148,8 +148,31 @@ public:
         }
     }
 
+    // ---- a touch that may select ----------------------------------------------------------
+    // The touch came down on an element (or none), whose cell is highlighted
+    // while it lasts.
+    void touchDown(std::optional<IndexPath> path) {
+        touched_ = path;
+        if (!touched_) return;
+        if (auto cell = cellAt(*touched_)) cell->setHighlighted(true);
+    }
+    // The touch lifted over `liftedOver`: the element it came down on when
+    // that is the same one, else none. The highlight goes either way.
+    std::optional<IndexPath> touchUp(std::optional<IndexPath> liftedOver) {
+        if (!touched_) return std::nullopt;
+        IndexPath path = *touched_;
+        touched_.reset();
+        if (auto cell = cellAt(path)) cell->setHighlighted(false);
+        if (liftedOver != path) return std::nullopt;
+        return path;
+    }
+    void touchCancelled() { touchUp(std::nullopt); }
+    // The elements moved under the touch: it selects nothing.
+    void forgetTouch() { touched_.reset(); }
+
 private:
     std::string owner_;
+    std::optional<IndexPath> touched_;
     std::map<IndexPath, CellPtr> visible_;
     std::map<std::string, std::vector<CellPtr>> pool_;
     std::map<std::string, Factory> factories_;

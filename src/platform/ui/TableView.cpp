@@ -243,7 +243,7 @@ void TableView::reloadData() {
     cells_.visible().clear();
     dropSectionViews();
     selected_.clear();
-    touchRow_.reset();
+    cells_.forgetTouch();
     sections_ = loadSections();
     computePositions(sections_);
     placeHeaderAndFooterViews();
@@ -675,7 +675,7 @@ void TableView::userSelect(const IndexPath& tapped) {
 // ---- touches -------------------------------------------------------------------------------------
 
 void TableView::touchesBegan(const TouchSet& touches, const Event&) {
-    touchRow_.reset();
+    cells_.forgetTouch();
     if (touches.empty()) return;
     // A touch anywhere takes a delete button in, and does nothing else.
     if (confirmationRow_) {
@@ -683,31 +683,20 @@ void TableView::touchesBegan(const TouchSet& touches, const Event&) {
         return;
     }
     if (touchStoppedMotion() || !selectionAllowedNow()) return;
-    touchRow_ = indexPathForRowAtPoint(touches.front()->locationInView(this));
-    if (touchRow_) {
-        if (auto cell = cellForRowAtIndexPath(*touchRow_)) cell->setHighlighted(true);
-    }
+    cells_.touchDown(indexPathForRowAtPoint(touches.front()->locationInView(this)));
 }
 
 void TableView::touchesMoved(const TouchSet&, const Event&) {}
 
 void TableView::touchesEnded(const TouchSet& touches, const Event&) {
-    if (!touchRow_) return;
-    IndexPath row = *touchRow_;
-    touchRow_.reset();
-    auto cell = cellForRowAtIndexPath(row);
-    if (cell) cell->setHighlighted(false);
-    if (touches.empty()) return;
     // The finger must lift over the row it came down on.
-    if (indexPathForRowAtPoint(touches.front()->locationInView(this)) != row) return;
+    auto row = cells_.touchUp(touches.empty() ? std::nullopt
+                                              : indexPathForRowAtPoint(touches.front()->locationInView(this)));
+    if (!row) return;
     auto keep = weak_from_this().lock();
-    userSelect(row);
+    userSelect(*row);
 }
 
-void TableView::touchesCancelled(const TouchSet&, const Event&) {
-    if (!touchRow_) return;
-    if (auto cell = cellForRowAtIndexPath(*touchRow_)) cell->setHighlighted(false);
-    touchRow_.reset();
-}
+void TableView::touchesCancelled(const TouchSet&, const Event&) { cells_.touchCancelled(); }
 
 }  // namespace ui

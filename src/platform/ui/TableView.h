@@ -336,8 +336,6 @@ private:
     bool editing_ = false;
     std::optional<IndexPath> confirmationRow_;
 
-    // A touch that may become a selection: the row it came down on.
-    std::optional<IndexPath> touchRow_;
     int updateDepth_ = 0;
     std::vector<Update> pendingUpdates_;
 

@@ -113,7 +113,7 @@ void TableView::applyUpdates(std::vector<Update> updates) {
     const std::vector<TableViewCellPtr> leaving = cells_.remap(map, reloaded);
     // Cells that exist before the change; any made from here on are new rows.
     const std::vector<TableViewCellPtr> before = visibleCells();
-    touchRow_.reset();
+    cells_.forgetTouch();
     dropSectionViews();
     placeHeaderAndFooterViews();
 
