@@ -4,13 +4,12 @@
 #include "app/core/effects/PosterizeFilter.h"
 #include "app/core/effects/ThermalFilter.h"
 #include "app/core/effects/ToneFilters.h"
+#include "support/Pictures.h"
 #include "support/Process.h"
 #include "support/TempAppFolders.h"
 #include "support/VirtualClock.h"
 
 #include <gtest/gtest.h>
-
-#include <QImage>
 
 #include <array>
 #include <filesystem>
@@ -58,10 +57,6 @@ std::string probeSize(const std::string& path) {
     return out;
 }
 
-bool near(RGBA a, RGBA b, int tolerance) {
-    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance && std::abs(a.b - b.b) <= tolerance;
-}
-
 // The pixel the effect's rule makes of a pixel (bytes red, green, blue, alpha).
 RGBA expectedAfterEffect(int effect, RGBA p) {
     std::array<uint8_t, 4> bytes{p.r, p.g, p.b, p.a};
@@ -96,7 +91,7 @@ TEST_F(KWImageProducerTest, StoresUltraHDAsThreeFilesAndReadsThemWithEveryEffect
     const auto plain = producer.getImageForFrame(frame, KWImageProducer::kImageTypeFrame, {});
     ASSERT_TRUE(plain.has_value());
     const RGBA storedCentre = plain->pixelAt(1920, 1080);
-    EXPECT_TRUE(near(storedCentre, kOrange, 3));
+    EXPECT_TRUE(testsupport::pixelNear(storedCentre, kOrange, 3));
 
     // The stored pixel of each kind (JPEG of quality 0.5 may shift it a little).
     std::array<RGBA, 3> storedByKind;
@@ -123,7 +118,7 @@ TEST_F(KWImageProducerTest, StoresUltraHDAsThreeFilesAndReadsThemWithEveryEffect
                 EXPECT_EQ(centre.r, centre.g);
                 EXPECT_EQ(centre.g, centre.b);
             } else {
-                EXPECT_TRUE(near(centre, expectedAfterEffect(effect, stored), 0))
+                EXPECT_TRUE(testsupport::pixelNear(centre, expectedAfterEffect(effect, stored), 0))
                     << "effect " << effect << " kind " << kind << ": " << int(centre.r) << "," << int(centre.g)
                     << "," << int(centre.b);
             }
@@ -254,8 +249,8 @@ TEST_F(KWImageProducerTest, ThumbnailAndPreviewFollowAChangedFullFrame) {
     producer.createThumbNailAndPreviewForFrameAtIndex(index);
     const RGBA thumb = producer.getThumbnailImageForFrameAtIndex(index)->pixelAt(10, 10);
     const RGBA preview = producer.getPreviewImageForFrameAtIndex(index)->pixelAt(10, 10);
-    EXPECT_TRUE(near(thumb, RGBA{0, 0, 250, 255}, 6));
-    EXPECT_TRUE(near(preview, RGBA{0, 0, 250, 255}, 6));
+    EXPECT_TRUE(testsupport::pixelNear(thumb, RGBA{0, 0, 250, 255}, 6));
+    EXPECT_TRUE(testsupport::pixelNear(preview, RGBA{0, 0, 250, 255}, 6));
     EXPECT_EQ(producer.getOriginialImageForFrameAtIndex(index)->pixelWidth(), 320);
 
     // From a large full frame the small pictures keep their exact sizes.
@@ -264,7 +259,7 @@ TEST_F(KWImageProducerTest, ThumbnailAndPreviewFollowAChangedFullFrame) {
     producer.createThumbNailAndPreviewForFrameAtIndex(index);
     EXPECT_EQ(probeSize(fileInProject("thumb-" + frame->frameID() + ".jpg")), "272,153");
     EXPECT_EQ(probeSize(fileInProject("preview-" + frame->frameID() + ".jpg")), "796,448");
-    EXPECT_TRUE(near(producer.getPreviewImageForFrameAtIndex(index)->pixelAt(400, 200), RGBA{0, 250, 0, 255}, 6));
+    EXPECT_TRUE(testsupport::pixelNear(producer.getPreviewImageForFrameAtIndex(index)->pixelAt(400, 200), RGBA{0, 250, 0, 255}, 6));
 }
 
 TEST_F(KWImageProducerTest, FadeStrength) {
@@ -314,15 +309,15 @@ TEST_F(KWImageProducerTest, BlendAndMerge) {
     const Image blended = producer.blendUIImage(blue, red);
     EXPECT_EQ(blended.pixelWidth(), 40);
     EXPECT_EQ(blended.pixelHeight(), 20);
-    EXPECT_TRUE(near(blended.pixelAt(39, 19), RGBA{0, 0, 255, 255}, 2));
+    EXPECT_TRUE(testsupport::pixelNear(blended.pixelAt(39, 19), RGBA{0, 0, 255, 255}, 2));
     const Image halfClear = Image::filled(4, 2, RGBA{0, 0, 255, 128});
     const RGBA mixed = producer.blendUIImage(halfClear, red).pixelAt(20, 10);
-    EXPECT_TRUE(near(mixed, RGBA{127, 0, 128, 255}, 3)) << int(mixed.r) << "," << int(mixed.b);
+    EXPECT_TRUE(testsupport::pixelNear(mixed, RGBA{127, 0, 128, 255}, 3)) << int(mixed.r) << "," << int(mixed.b);
 
     const RGBA two = producer.mergeImage(red, blue, Image()).pixelAt(20, 10);
-    EXPECT_TRUE(near(two, RGBA{204, 0, 51, 255}, 3)) << int(two.r) << "," << int(two.b);
+    EXPECT_TRUE(testsupport::pixelNear(two, RGBA{204, 0, 51, 255}, 3)) << int(two.r) << "," << int(two.b);
     const RGBA three = producer.mergeImage(red, blue, green).pixelAt(20, 10);
-    EXPECT_TRUE(near(three, RGBA{184, 26, 46, 255}, 3)) << int(three.r) << "," << int(three.g) << "," << int(three.b);
+    EXPECT_TRUE(testsupport::pixelNear(three, RGBA{184, 26, 46, 255}, 3)) << int(three.r) << "," << int(three.g) << "," << int(three.b);
     EXPECT_EQ(producer.mergeImage(red, blue, green).pixelWidth(), 40);
     EXPECT_TRUE(producer.mergeImage(Image(), blue, green).isNull());
 }

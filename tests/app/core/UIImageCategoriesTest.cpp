@@ -1,9 +1,8 @@
 #include "app/core/UIImage_Resize.h"
 #include "app/core/UIImage_ScaleAndRotate.h"
+#include "support/Pictures.h"
 
 #include <gtest/gtest.h>
-
-#include <QImage>
 
 #include <numbers>
 #include <stdexcept>
@@ -21,29 +20,8 @@ constexpr RGBA kGreen{0, 255, 0, 255};
 constexpr RGBA kBlue{0, 0, 255, 255};
 constexpr RGBA kWhite{255, 255, 255, 255};
 
-// A bitmap in four coloured quadrants: red, green / blue, white.
 Image quadrants(int w, int h, ImageOrientation orientation = ImageOrientation::Up) {
-    QImage bitmap(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            const bool right = x >= w / 2, bottom = y >= h / 2;
-            const QRgb c = !bottom ? (right ? qRgb(0, 255, 0) : qRgb(255, 0, 0)) : (right ? qRgb(255, 255, 255) : qRgb(0, 0, 255));
-            bitmap.setPixel(x, y, c);
-        }
-    }
-    return Image(bitmap, 1.0, orientation);
-}
-
-// Left half red, right half blue.
-Image halves(int w, int h) {
-    QImage bitmap(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) bitmap.setPixel(x, y, x < w / 2 ? qRgb(255, 0, 0) : qRgb(0, 0, 255));
-    return Image(bitmap);
-}
-
-bool near(RGBA a, RGBA b, int tolerance = 8) {
-    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance && std::abs(a.b - b.b) <= tolerance;
+    return testsupport::quadrantsImage(w, h).withOrientation(orientation);
 }
 
 // The colour at the centre of each quadrant of an upright picture.
@@ -58,7 +36,7 @@ void expectSameQuadrants(const Image& actual, const Image& expected, const std::
     ASSERT_EQ(actual.pixelHeight(), expected.pixelHeight()) << label;
     const auto a = quadrantColours(actual), e = quadrantColours(expected);
     for (int i = 0; i < 4; ++i) {
-        EXPECT_TRUE(near(a[size_t(i)], e[size_t(i)]))
+        EXPECT_TRUE(testsupport::pixelNear(a[size_t(i)], e[size_t(i)]))
             << label << " quadrant " << i << ": " << int(a[size_t(i)].r) << "," << int(a[size_t(i)].g) << ","
             << int(a[size_t(i)].b);
     }
@@ -70,7 +48,7 @@ TEST(ScaleAndRotate, LimitsTheLongerEdge) {
     EXPECT_EQ(a.pixelWidth(), 1920);
     EXPECT_EQ(a.pixelHeight(), 1440);
     EXPECT_EQ(a.orientation(), ImageOrientation::Up);
-    EXPECT_TRUE(near(a.pixelAt(960, 720), kRed));
+    EXPECT_TRUE(testsupport::pixelNear(a.pixelAt(960, 720), kRed));
 
     const Image portrait = Image::filled(3000, 4000, kBlue);
     const Image b = UIImage_Resize::scaledAndRotatedImageWithMaxResolution(portrait, 1920);
@@ -150,13 +128,13 @@ TEST(Resize, ContentModes) {
 }
 
 TEST(Resize, ThumbnailIsTheCentreSquare) {
-    const Image image = halves(400, 300);
+    const Image image = testsupport::halvesImage(400, 300);
     const Image thumb = UIImage_Resize::thumbnailImage(image, 100, 0, InterpolationQuality::High);
     EXPECT_EQ(thumb.pixelWidth(), 100);
     EXPECT_EQ(thumb.pixelHeight(), 100);
     // The fill is 134 wide with its red/blue edge at 67; the crop starts at 17.
-    EXPECT_TRUE(near(thumb.pixelAt(45, 50), kRed));
-    EXPECT_TRUE(near(thumb.pixelAt(55, 50), kBlue));
+    EXPECT_TRUE(testsupport::pixelNear(thumb.pixelAt(45, 50), kRed));
+    EXPECT_TRUE(testsupport::pixelNear(thumb.pixelAt(55, 50), kBlue));
 }
 
 TEST(Resize, CroppedImageTakesStoredPixels) {
@@ -165,27 +143,27 @@ TEST(Resize, CroppedImageTakesStoredPixels) {
     EXPECT_EQ(crop.pixelWidth(), 20);
     EXPECT_EQ(crop.pixelHeight(), 10);
     EXPECT_EQ(crop.orientation(), ImageOrientation::Up);
-    EXPECT_TRUE(near(crop.pixelAt(10, 5), kGreen));
+    EXPECT_TRUE(testsupport::pixelNear(crop.pixelAt(10, 5), kGreen));
 }
 
 TEST(ScaleAndCrop, FillsAndCentres) {
-    const Image image = halves(400, 300);
+    const Image image = testsupport::halvesImage(400, 300);
     const auto out = UIImage_Resize::imageByScalingAndCroppingForSize(image, Size{100, 100});
     ASSERT_TRUE(out.has_value());
     EXPECT_EQ(out->pixelWidth(), 100);
     EXPECT_EQ(out->pixelHeight(), 100);
     // Drawn 133.33 wide from x = -16.67: the colour edge lands at x = 50.
-    EXPECT_TRUE(near(out->pixelAt(46, 50), kRed));
-    EXPECT_TRUE(near(out->pixelAt(54, 50), kBlue));
-    EXPECT_TRUE(near(out->pixelAt(50, 0), kBlue, 128) || near(out->pixelAt(50, 0), kRed, 128));
+    EXPECT_TRUE(testsupport::pixelNear(out->pixelAt(46, 50), kRed));
+    EXPECT_TRUE(testsupport::pixelNear(out->pixelAt(54, 50), kBlue));
+    EXPECT_TRUE(testsupport::pixelNear(out->pixelAt(50, 0), kBlue, 128) || testsupport::pixelNear(out->pixelAt(50, 0), kRed, 128));
 
     // A tall picture is centred vertically.
     const Image tall = quadrants(100, 300);
     const auto fitted = UIImage_Resize::imageByScalingAndCroppingForSize(tall, Size{100, 100});
     ASSERT_TRUE(fitted.has_value());
     EXPECT_EQ(fitted->pixelHeight(), 100);
-    EXPECT_TRUE(near(fitted->pixelAt(25, 40), kRed));
-    EXPECT_TRUE(near(fitted->pixelAt(25, 60), kBlue));
+    EXPECT_TRUE(testsupport::pixelNear(fitted->pixelAt(25, 40), kRed));
+    EXPECT_TRUE(testsupport::pixelNear(fitted->pixelAt(25, 60), kBlue));
 }
 
 TEST(ScaleAndCrop, SameSizeKeepsPixelsAndOrientationIsApplied) {

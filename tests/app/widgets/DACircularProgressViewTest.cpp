@@ -4,6 +4,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GuiApplication.h"
 #include "platform/ui/Render.h"
+#include "support/Pictures.h"
 #include "support/Process.h"
 #include "support/VirtualClock.h"
 
@@ -21,11 +22,6 @@ using graphics::RGBA;
 constexpr RGBA kTrack{255, 0, 0, 255};
 constexpr RGBA kProgress{0, 0, 255, 255};
 constexpr RGBA kClear{0, 0, 0, 0};
-
-bool near(RGBA a, RGBA b) {
-    return std::abs(a.r - b.r) <= 8 && std::abs(a.g - b.g) <= 8 && std::abs(a.b - b.b) <= 8 &&
-           std::abs(a.a - b.a) <= 8;
-}
 
 class CircularProgressTest : public ::testing::Test {
 protected:
@@ -59,20 +55,20 @@ TEST_F(CircularProgressTest, QuarterFillsFromTwelveOClockInItsDirection) {
     auto view = makeRing();
     view->setProgress(0.25);
     graphics::Image clockwise = ui::renderView(*view);
-    EXPECT_TRUE(near(ringPixel(clockwise, 10), kProgress));
-    EXPECT_TRUE(near(ringPixel(clockwise, 80), kProgress));
-    EXPECT_TRUE(near(ringPixel(clockwise, 100), kTrack));
-    EXPECT_TRUE(near(ringPixel(clockwise, 350), kTrack));
+    EXPECT_TRUE(testsupport::pixelNear(ringPixel(clockwise, 10), kProgress));
+    EXPECT_TRUE(testsupport::pixelNear(ringPixel(clockwise, 80), kProgress));
+    EXPECT_TRUE(testsupport::pixelNear(ringPixel(clockwise, 100), kTrack));
+    EXPECT_TRUE(testsupport::pixelNear(ringPixel(clockwise, 350), kTrack));
     // The hole is cut out of the drawing.
-    EXPECT_TRUE(near(clockwise.pixelAt(50, 50), kClear));
-    EXPECT_TRUE(near(clockwise.pixelAt(50, 30), kClear));
+    EXPECT_TRUE(testsupport::pixelNear(clockwise.pixelAt(50, 50), kClear));
+    EXPECT_TRUE(testsupport::pixelNear(clockwise.pixelAt(50, 30), kClear));
     save(clockwise, "DACircularProgressView-quarter.png");
 
     view->setClockwiseProgress(0);
     graphics::Image counter = ui::renderView(*view);
-    EXPECT_TRUE(near(ringPixel(counter, 350), kProgress));
-    EXPECT_TRUE(near(ringPixel(counter, 280), kProgress));
-    EXPECT_TRUE(near(ringPixel(counter, 10), kTrack));
+    EXPECT_TRUE(testsupport::pixelNear(ringPixel(counter, 350), kProgress));
+    EXPECT_TRUE(testsupport::pixelNear(ringPixel(counter, 280), kProgress));
+    EXPECT_TRUE(testsupport::pixelNear(ringPixel(counter, 10), kTrack));
 }
 
 TEST_F(CircularProgressTest, FullProgressAlmostClosesTheRing) {
@@ -80,11 +76,11 @@ TEST_F(CircularProgressTest, FullProgressAlmostClosesTheRing) {
     view->setProgress(1.7);
     EXPECT_EQ(view->progress(), 1.0);
     graphics::Image image = ui::renderView(*view);
-    for (double degrees : {1.0, 90.0, 180.0, 270.0, 359.0}) EXPECT_TRUE(near(ringPixel(image, degrees), kProgress));
+    for (double degrees : {1.0, 90.0, 180.0, 270.0, 359.0}) EXPECT_TRUE(testsupport::pixelNear(ringPixel(image, degrees), kProgress));
     view->setProgress(-0.5);
     EXPECT_EQ(view->progress(), 0.0);
     image = ui::renderView(*view);
-    for (double degrees : {1.0, 180.0, 359.0}) EXPECT_TRUE(near(ringPixel(image, degrees), kTrack));
+    for (double degrees : {1.0, 180.0, 359.0}) EXPECT_TRUE(testsupport::pixelNear(ringPixel(image, degrees), kTrack));
 }
 
 TEST_F(CircularProgressTest, ThicknessDecidesTheHole) {
@@ -92,12 +88,12 @@ TEST_F(CircularProgressTest, ThicknessDecidesTheHole) {
     view->setProgress(0.5);
     view->setThicknessRatio(1.0);
     graphics::Image solid = ui::renderView(*view);
-    EXPECT_TRUE(near(solid.pixelAt(60, 50), kProgress));
-    EXPECT_TRUE(near(solid.pixelAt(40, 50), kTrack));
+    EXPECT_TRUE(testsupport::pixelNear(solid.pixelAt(60, 50), kProgress));
+    EXPECT_TRUE(testsupport::pixelNear(solid.pixelAt(40, 50), kTrack));
 
     view->setThicknessRatio(0.0);
     graphics::Image none = ui::renderView(*view);
-    for (auto [x, y] : {std::pair{50, 50}, {60, 50}, {40, 50}, {50, 5}, {95, 50}}) EXPECT_TRUE(near(none.pixelAt(x, y), kClear));
+    for (auto [x, y] : {std::pair{50, 50}, {60, 50}, {40, 50}, {50, 5}, {95, 50}}) EXPECT_TRUE(testsupport::pixelNear(none.pixelAt(x, y), kClear));
 
     view->setThicknessRatio(1.5);
     EXPECT_EQ(view->thicknessRatio(), 1.0);
@@ -110,8 +106,8 @@ TEST_F(CircularProgressTest, InnerColourFillsTheHole) {
     view->setInnerTintColor(Color::rgb(0, 1, 0));
     view->setProgress(0.6);
     graphics::Image image = ui::renderView(*view);
-    EXPECT_TRUE(near(image.pixelAt(50, 50), RGBA{0, 255, 0, 255}));
-    EXPECT_TRUE(near(ringPixel(image, 90), kProgress));
+    EXPECT_TRUE(testsupport::pixelNear(image.pixelAt(50, 50), RGBA{0, 255, 0, 255}));
+    EXPECT_TRUE(testsupport::pixelNear(ringPixel(image, 90), kProgress));
     save(image, "DACircularProgressView-inner.png");
 }
 
@@ -119,13 +115,13 @@ TEST_F(CircularProgressTest, RoundedCornersCapBothEnds) {
     auto view = makeRing();
     view->setProgress(0.25);
     // Just left of twelve o'clock on the ring: track without caps, cap with them.
-    EXPECT_TRUE(near(ui::renderView(*view).pixelAt(46, 7), kTrack));
+    EXPECT_TRUE(testsupport::pixelNear(ui::renderView(*view).pixelAt(46, 7), kTrack));
     view->setRoundedCorners(1);
     graphics::Image capped = ui::renderView(*view);
-    EXPECT_TRUE(near(capped.pixelAt(46, 7), kProgress));
+    EXPECT_TRUE(testsupport::pixelNear(capped.pixelAt(46, 7), kProgress));
     // Just past three o'clock on the ring: the end cap.
-    EXPECT_TRUE(near(capped.pixelAt(92, 54), kProgress));
-    EXPECT_TRUE(near(capped.pixelAt(92, 62), kTrack));
+    EXPECT_TRUE(testsupport::pixelNear(capped.pixelAt(92, 54), kProgress));
+    EXPECT_TRUE(testsupport::pixelNear(capped.pixelAt(92, 62), kTrack));
     save(capped, "DACircularProgressView-rounded.png");
 }
 
@@ -144,8 +140,8 @@ TEST_F(CircularProgressTest, AnimatedChangeLastsTheDistance) {
     EXPECT_NEAR(view->presentedProgress(), 0.45, 1e-3);
     EXPECT_EQ(view->progress(), 0.2);
     graphics::Image midway = ui::renderView(*view);
-    EXPECT_TRUE(near(ringPixel(midway, 150), kProgress));
-    EXPECT_TRUE(near(ringPixel(midway, 175), kTrack));
+    EXPECT_TRUE(testsupport::pixelNear(ringPixel(midway, 150), kProgress));
+    EXPECT_TRUE(testsupport::pixelNear(ringPixel(midway, 175), kTrack));
 
     RunLoop::main().advance(0.26);
     EXPECT_EQ(view->progress(), 0.7);

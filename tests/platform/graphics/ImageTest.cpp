@@ -1,6 +1,6 @@
 #include "platform/graphics/Image.h"
 
-#include "ImageTestSupport.h"
+#include "support/Pictures.h"
 #include "Printers.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "platform/graphics/JpegCodec.h"
 
-#include "ImageTestSupport.h"
+#include "support/Pictures.h"
 #include "Printers.h"
 #include "support/Process.h"
 

@@ -5,6 +5,7 @@
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
+#include "support/Pictures.h"
 #include "support/Process.h"
 #include "support/TempAppFolders.h"
 #include "support/VirtualClock.h"
@@ -20,31 +21,6 @@ namespace {
 
 using foundation::RunLoop;
 using namespace library;
-
-// A JPEG stream with an Exif block carrying only the orientation tag.
-foundation::Bytes withExifOrientation(const foundation::Bytes& jpeg, int exifValue) {
-    const uint8_t tiff[] = {'M', 'M', 0, 42, 0, 0, 0, 8,                      // header, IFD at 8
-                            0, 1,                                              // one entry
-                            0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, uint8_t(exifValue), 0, 0,  // orientation, SHORT
-                            0, 0, 0, 0};                                       // no next IFD
-    foundation::Bytes app1 = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
-    app1.insert(app1.end(), std::begin(tiff), std::end(tiff));
-    size_t length = app1.size() - 2;
-    app1[2] = uint8_t(length >> 8);
-    app1[3] = uint8_t(length & 0xFF);
-    foundation::Bytes out(jpeg.begin(), jpeg.begin() + 2);
-    out.insert(out.end(), app1.begin(), app1.end());
-    out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
-    return out;
-}
-
-// A picture whose left half is red and right half blue.
-graphics::Image halves(int width, int height) {
-    QImage bitmap(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) bitmap.setPixel(x, y, x < width / 2 ? qRgb(255, 0, 0) : qRgb(0, 0, 255));
-    return graphics::Image(bitmap);
-}
 
 class PhotoLibraryTest : public ::testing::Test {
 protected:
@@ -134,8 +110,8 @@ TEST_F(PhotoLibraryTest, DefaultRootFollowsTheTestRoot) {
 TEST_F(PhotoLibraryTest, WritesNumberedUprightJpegsIntoSavedPhotos) {
     PhotoLibrary library;
     // Stored 40 x 20 but shown turned a quarter: the file must hold 20 x 40.
-    std::string first = write(library, halves(40, 20), graphics::ImageOrientation::Right);
-    std::string second = write(library, halves(8, 8));
+    std::string first = write(library, testsupport::halvesImage(40, 20), graphics::ImageOrientation::Right);
+    std::string second = write(library, testsupport::halvesImage(8, 8));
     EXPECT_EQ(first, "assets-library://asset/asset.JPG?id=IMG_0001.JPG&ext=JPG");
     EXPECT_EQ(second, "assets-library://asset/asset.JPG?id=IMG_0002.JPG&ext=JPG");
 
@@ -169,7 +145,7 @@ TEST_F(PhotoLibraryTest, NumbersContinueAfterTheHighestAndNeverReplace) {
     ASSERT_TRUE(foundation::FileManager::defaultManager().createDirectory(root(), true).ok());
     ASSERT_TRUE(foundation::writeFileAtomically(root() + "/IMG_0041.png", std::string_view("not a picture")).ok());
     PhotoLibrary library;
-    EXPECT_EQ(write(library, halves(4, 4)), "assets-library://asset/asset.JPG?id=IMG_0042.JPG&ext=JPG");
+    EXPECT_EQ(write(library, testsupport::halvesImage(4, 4)), "assets-library://asset/asset.JPG?id=IMG_0042.JPG&ext=JPG");
     auto names = foundation::FileManager::defaultManager().contentsOfDirectory(root());
     ASSERT_TRUE(names.ok());
     // No temporary file is left behind.
@@ -178,7 +154,7 @@ TEST_F(PhotoLibraryTest, NumbersContinueAfterTheHighestAndNeverReplace) {
 
 TEST_F(PhotoLibraryTest, EnumeratesSavedPhotosThenAlbumsThenTheEnd) {
     PhotoLibrary library;
-    write(library, halves(4, 4));
+    write(library, testsupport::halvesImage(4, 4));
     auto& files = foundation::FileManager::defaultManager();
     ASSERT_TRUE(files.createDirectory(root() + "/Zoo", false).ok());
     ASSERT_TRUE(files.createDirectory(root() + "/Beach", false).ok());
@@ -224,7 +200,7 @@ TEST_F(PhotoLibraryTest, MissingRootIsAnEmptyLibrary) {
 
 TEST_F(PhotoLibraryTest, UrlsThatLeaveTheLibraryFindNothing) {
     PhotoLibrary library;
-    std::string url = write(library, halves(4, 4));
+    std::string url = write(library, testsupport::halvesImage(4, 4));
     ASSERT_TRUE(foundation::writeFileAtomically(folders_.root() + "/secret.jpg", std::string_view("x")).ok());
     for (const char* bad : {"assets-library://asset/asset.JPG?id=..%2Fsecret.jpg&ext=JPG",
                             "assets-library://asset/asset.JPG?id=../secret.jpg&ext=JPG",
@@ -242,7 +218,7 @@ TEST_F(PhotoLibraryTest, UrlsThatLeaveTheLibraryFindNothing) {
 TEST_F(PhotoLibraryTest, NamesWithSpacesAndAccentsRoundTrip) {
     auto& files = foundation::FileManager::defaultManager();
     ASSERT_TRUE(files.createDirectory(root() + "/Ferien & Meer", true).ok());
-    auto jpeg = halves(6, 6).jpegData(0.8);
+    auto jpeg = testsupport::halvesImage(6, 6).jpegData(0.8);
     ASSERT_TRUE(jpeg.ok());
     ASSERT_TRUE(foundation::writeFileAtomically(root() + "/Ferien & Meer/Strand ä?.jpg", *jpeg).ok());
     PhotoLibrary library;
@@ -283,7 +259,7 @@ TEST_F(PhotoLibraryTest, AlbumsAreCreatedOnceAndMustBeFolderNames) {
 
 TEST_F(PhotoLibraryTest, AddingLinksTheFileOnceAndKeepsOtherFiles) {
     PhotoLibrary library;
-    auto asset = lookUp(library, write(library, halves(4, 4)));
+    auto asset = lookUp(library, write(library, testsupport::halvesImage(4, 4)));
     ASSERT_TRUE(asset.has_value());
     auto album = createAlbum(library, "Movies");
     ASSERT_TRUE(album.has_value());
@@ -362,11 +338,11 @@ TEST_F(PhotoLibraryTest, FiltersOrderAndPoster) {
 }
 
 TEST_F(PhotoLibraryTest, ExifOrientationTurnsThumbnailsButNotTheStoredPicture) {
-    auto jpeg = halves(40, 20).jpegData(0.95);
+    auto jpeg = testsupport::halvesImage(40, 20).jpegData(0.95);
     ASSERT_TRUE(jpeg.ok());
     ASSERT_TRUE(foundation::FileManager::defaultManager().createDirectory(root(), true).ok());
     // EXIF 6: the stored picture is to be turned 90° clockwise for display.
-    ASSERT_TRUE(foundation::writeFileAtomically(root() + "/turned.jpg", withExifOrientation(*jpeg, 6)).ok());
+    ASSERT_TRUE(foundation::writeFileAtomically(root() + "/turned.jpg", testsupport::jpegWithExifOrientation(*jpeg, 6, true)).ok());
     PhotoLibrary library;
     auto asset = lookUp(library, "assets-library://asset/asset.JPG?id=turned.jpg&ext=JPG");
     ASSERT_TRUE(asset.has_value());
@@ -483,7 +459,7 @@ TEST_F(PhotoLibraryTest, MovieHeadersOfBothVersions) {
 
 TEST_F(PhotoLibraryTest, DeniedAccessFailsEveryCall) {
     PhotoLibrary library;
-    write(library, halves(4, 4));
+    write(library, testsupport::halvesImage(4, 4));
     PhotoLibrary::setAccessDenied(true);
 
     std::optional<foundation::Error> failure;
@@ -494,7 +470,7 @@ TEST_F(PhotoLibraryTest, DeniedAccessFailsEveryCall) {
     EXPECT_EQ(failure->code, -3311);
 
     std::optional<foundation::Error> writeError;
-    EXPECT_EQ(write(library, halves(4, 4), graphics::ImageOrientation::Up, &writeError), "");
+    EXPECT_EQ(write(library, testsupport::halvesImage(4, 4), graphics::ImageOrientation::Up, &writeError), "");
     ASSERT_TRUE(writeError.has_value());
     EXPECT_EQ(writeError->code, -3311);
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// Pictures and files for the image tests.
+// Test pictures with known pixels, and files made from them.
 
 #include "platform/foundation/Value.h"
 #include "platform/graphics/Image.h"
@@ -13,6 +13,9 @@ namespace testsupport {
 // keeps recognisable, so decoded pixels can be checked approximately.
 graphics::Image quadrantsImage(int width, int height);
 
+// A picture whose left half is red and right half blue.
+graphics::Image halvesImage(int width, int height);
+
 // A JPEG stream with an APP1 Exif segment carrying the orientation tag,
 // in little- or big-endian TIFF.
 foundation::Bytes jpegWithExifOrientation(const foundation::Bytes& jpeg, int exifValue, bool bigEndian);
@@ -21,6 +24,6 @@ foundation::Bytes jpegWithExifOrientation(const foundation::Bytes& jpeg, int exi
 std::string writeTestFile(const std::string& name, const foundation::Bytes& bytes);
 
 // True when two pixels differ by at most `tolerance` in every channel.
-bool pixelNear(graphics::RGBA actual, graphics::RGBA expected, int tolerance);
+bool pixelNear(graphics::RGBA actual, graphics::RGBA expected, int tolerance = 8);
 
 }  // namespace testsupport

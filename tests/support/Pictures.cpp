@@ -1,4 +1,4 @@
-#include "ImageTestSupport.h"
+#include "support/Pictures.h"
 
 #include <QColor>
 #include <QImage>
@@ -19,6 +19,15 @@ graphics::Image quadrantsImage(int width, int height) {
     painter.fillRect(width / 2, 0, width - width / 2, height / 2, QColor(0, 255, 0));
     painter.fillRect(0, height / 2, width / 2, height - height / 2, QColor(0, 0, 255));
     painter.fillRect(width / 2, height / 2, width - width / 2, height - height / 2, QColor(255, 255, 255));
+    painter.end();
+    return graphics::Image(bitmap);
+}
+
+graphics::Image halvesImage(int width, int height) {
+    QImage bitmap(width, height, QImage::Format_RGB32);
+    QPainter painter(&bitmap);
+    painter.fillRect(0, 0, width / 2, height, QColor(255, 0, 0));
+    painter.fillRect(width / 2, 0, width - width / 2, height, QColor(0, 0, 255));
     painter.end();
     return graphics::Image(bitmap);
 }
@@ -74,7 +83,7 @@ foundation::Bytes jpegWithExifOrientation(const foundation::Bytes& jpeg, int exi
 
 std::string writeTestFile(const std::string& name, const foundation::Bytes& bytes) {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::filesystem::path folder = std::filesystem::temp_directory_path() / "tollivar-graphics-tests" /
+    std::filesystem::path folder = std::filesystem::temp_directory_path() / "tollivar-test-files" /
                                    (std::string(info->test_suite_name()) + "." + info->name());
     std::filesystem::create_directories(folder);
     std::filesystem::path path = folder / name;
