@@ -29,15 +29,24 @@ namespace path = foundation::path;
 
 constexpr const char* kDropboxLoginNotification = "DropboxLoginNotification";
 
+// The number at `position` of a dotted version text, moving past it and its
+// dot. Non-digits count as nothing; very long numbers stop growing.
+long versionPart(const std::string& text, size_t& position) {
+    long value = 0;
+    for (; position < text.size() && text[position] != '.'; ++position) {
+        unsigned char c = static_cast<unsigned char>(text[position]);
+        if (std::isdigit(c) && value < 100000000) value = value * 10 + (c - '0');
+    }
+    ++position;
+    return value;
+}
+
 // Compares dotted version texts number by number ("10.0" is above "8.0").
 int compareVersions(const std::string& a, const std::string& b) {
     size_t i = 0, j = 0;
     while (i < a.size() || j < b.size()) {
-        long x = 0, y = 0;
-        while (i < a.size() && a[i] != '.') x = x * 10 + (std::isdigit(static_cast<unsigned char>(a[i])) ? a[i] - '0' : 0), ++i;
-        while (j < b.size() && b[j] != '.') y = y * 10 + (std::isdigit(static_cast<unsigned char>(b[j])) ? b[j] - '0' : 0), ++j;
+        long x = versionPart(a, i), y = versionPart(b, j);
         if (x != y) return x < y ? -1 : 1;
-        ++i, ++j;
     }
     return 0;
 }
@@ -107,8 +116,8 @@ void UntitledAppDelegate::setUpProjectStoreForFirstLaunch() {
         bool unpacked = files.createDirectory(introduction, true).ok() && sample &&
                         SSZipArchive::unzipFileAtPath(*sample, introduction);
         if (!unpacked) {
-            // An empty or half-filled introduction would be listed as a broken
-            // project for good; without it the list simply starts without.
+            // An empty or half-filled introduction would stay a broken project
+            // for good; without it the list simply starts without.
             std::fprintf(stderr, "Start-up: the introduction project could not be unpacked\n");
             (void)files.removeItem(introduction);
         }
@@ -118,7 +127,9 @@ void UntitledAppDelegate::setUpProjectStoreForFirstLaunch() {
     auto stored = foundation::plist::readFile(listPath);
     if (!stored || !stored->isArray()) {
         foundation::Array names;
-        names.push_back(foundation::Value(introductionName));
+        // An introduction that could not be unpacked is not listed: it would
+        // be an empty project that nobody can open.
+        if (files.fileExists(introduction)) names.push_back(foundation::Value(introductionName));
         for (const std::string& name : searchForFiles()) names.push_back(foundation::Value(name));
         if (!foundation::plist::writeFile(foundation::Value(names), listPath))
             std::fprintf(stderr, "Start-up: %s could not be written\n", listPath.c_str());

@@ -2,6 +2,7 @@
 
 #include "LaunchFixture.h"
 
+#include "app/core/SSZipArchive.h"
 #include "app/screens/Appirater.h"
 #include "app/screens/KWWelcomeViewController.h"
 #include "app/screens/MainViewController.h"
@@ -56,6 +57,16 @@ TEST_F(LaunchTest, FirstLaunchUnpacksTheIntroductionAndListsItFirst) {
     EXPECT_DOUBLE_EQ(delegate->window->layer().cornerRadius(), 5.0);
     EXPECT_TRUE(delegate->window->clipsToBounds());
     savePicture("Launch-first.png");
+}
+
+TEST_F(LaunchTest, AnIntroductionThatCannotBeUnpackedIsNeitherKeptNorListed) {
+    fs::create_directories(documents("kelbrin-2012-01-01"));
+    SSZipArchive::setMaximumUnpackedSize(1024);  // as on a full device
+    launch();
+    SSZipArchive::setMaximumUnpackedSize(std::nullopt);
+    EXPECT_FALSE(fs::exists(introductionPath()));
+    EXPECT_EQ(projectListByPlistlib(), "kelbrin-2012-01-01\n");
+    EXPECT_EQ(DataManager::sharedDataManager().version(), 4.0);
 }
 
 TEST_F(LaunchTest, BrowserFadesInOverOneSecond) {
