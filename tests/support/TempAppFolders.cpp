@@ -10,15 +10,6 @@
 
 namespace testsupport {
 
-namespace {
-
-std::optional<std::string> environment(const std::string& name) {
-    const char* value = std::getenv(name.c_str());
-    return value ? std::optional<std::string>(value) : std::nullopt;
-}
-
-}  // namespace
-
 TempAppFolders::TempAppFolders() {
     std::string pattern = (std::filesystem::temp_directory_path() / "tollivar-test-XXXXXX").string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
@@ -26,12 +17,8 @@ TempAppFolders::TempAppFolders() {
     if (!::mkdtemp(buffer.data())) throw std::runtime_error("TempAppFolders: cannot create " + pattern);
     root_ = buffer.data();
 
-    const std::pair<const char*, const char*> variables[3] = {
-        {"XDG_DATA_HOME", "data"}, {"XDG_CACHE_HOME", "cache"}, {"XDG_CONFIG_HOME", "config"}};
-    for (int i = 0; i < 3; ++i) {
-        saved_[i] = {variables[i].first, environment(variables[i].first)};
-        ::setenv(variables[i].first, (root_ + "/" + variables[i].second).c_str(), 1);
-    }
+    environment_.emplace(std::initializer_list<ScopedEnvironment::Variable>{
+        {"XDG_DATA_HOME", root_ + "/data"}, {"XDG_CACHE_HOME", root_ + "/cache"}, {"XDG_CONFIG_HOME", root_ + "/config"}});
     previousOverride_ = foundation::Paths::rootOverride();
     foundation::Paths::setRootOverride(root_);
     foundation::UserDefaults::resetStandardUserDefaults();
@@ -40,12 +27,7 @@ TempAppFolders::TempAppFolders() {
 TempAppFolders::~TempAppFolders() {
     foundation::UserDefaults::resetStandardUserDefaults();
     foundation::Paths::setRootOverride(previousOverride_);
-    for (const SavedVariable& variable : saved_) {
-        if (variable.value)
-            ::setenv(variable.name.c_str(), variable.value->c_str(), 1);
-        else
-            ::unsetenv(variable.name.c_str());
-    }
+    environment_.reset();
     std::error_code ignored;
     std::filesystem::remove_all(root_, ignored);
 }

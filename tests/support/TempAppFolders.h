@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+#include "support/ScopedEnvironment.h"
+
 namespace testsupport {
 
 class TempAppFolders {
@@ -27,14 +29,9 @@ public:
     std::string temporary() const;
 
 private:
-    struct SavedVariable {
-        std::string name;
-        std::optional<std::string> value;
-    };
-
     std::string root_;
     std::optional<std::string> previousOverride_;
-    SavedVariable saved_[3];
+    std::optional<ScopedEnvironment> environment_;
 };
 
 }  // namespace testsupport

@@ -3,9 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <ctime>
 #include <limits>
+
+#include "support/ScopedEnvironment.h"
 
 TEST(FormatterUtilTime, MinutesAndSecondsFromOneMinuteOn) {
     EXPECT_EQ(FormatterUtil::stringFromTime(130.0f), "02:10");
@@ -59,20 +60,12 @@ TEST(FormatterUtilFileSize, SmallQuotientsStillShowADigit) {
 }
 
 TEST(FormatterUtilDate, TodayAndYesterdayByName) {
-    const char* oldTz = std::getenv("TZ");
-    const char* oldLang = std::getenv("LANG");
-    const char* oldAll = std::getenv("LC_ALL");
-    std::string savedTz = oldTz ? oldTz : "", savedLang = oldLang ? oldLang : "", savedAll = oldAll ? oldAll : "";
-    ::setenv("TZ", "UTC", 1);
-    ::setenv("LANG", "en_US.UTF-8", 1);
-    ::unsetenv("LC_ALL");
+    testsupport::ScopedEnvironment environment({{"TZ", "UTC"}, {"LANG", "en_US.UTF-8"}, {"LC_ALL", std::nullopt}},
+                                               ::tzset);
     foundation::Date now = foundation::Date::now();
     std::string today = FormatterUtil::getFormatedDate(now);
     std::string yesterday = FormatterUtil::getFormatedDate(foundation::Date{now.sinceReferenceDate - 86400});
     std::string older = FormatterUtil::getFormatedDate(foundation::Date::fromUnixTime(1796652309.0 - 400 * 86400.0));
-    oldTz ? ::setenv("TZ", savedTz.c_str(), 1) : ::unsetenv("TZ");
-    oldLang ? ::setenv("LANG", savedLang.c_str(), 1) : ::unsetenv("LANG");
-    if (oldAll) ::setenv("LC_ALL", savedAll.c_str(), 1);
     EXPECT_EQ(today, "Today");
     EXPECT_EQ(yesterday, "Yesterday");
     EXPECT_EQ(older, "Nov 2, 2025");

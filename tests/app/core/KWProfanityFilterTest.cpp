@@ -2,33 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <set>
 
+#include "support/ScopedEnvironment.h"
 #include "support/TempAppFolders.h"
 
 namespace {
 
-// Sets LANGUAGE for one test and restores it afterwards.
-class LanguageScope {
-public:
-    explicit LanguageScope(const char* language) {
-        if (const char* old = std::getenv("LANGUAGE")) previous_ = old;
-        setenv("LANGUAGE", language, 1);
-    }
-    ~LanguageScope() {
-        if (previous_) {
-            setenv("LANGUAGE", previous_->c_str(), 1);
-        } else {
-            unsetenv("LANGUAGE");
-        }
-    }
-
-private:
-    std::optional<std::string> previous_;
+struct LanguageScope : testsupport::ScopedEnvironment {
+    explicit LanguageScope(const char* language) : ScopedEnvironment({{"LANGUAGE", language}}) {}
 };
 
 class KWProfanityFilterTest : public ::testing::Test {

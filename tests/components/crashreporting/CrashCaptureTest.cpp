@@ -20,6 +20,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/Process.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempAppFolders.h"
 #include "support/VirtualClock.h"
 
@@ -78,10 +79,8 @@ uint64_t ownLoadBias() {
 std::string selfPath() { return std::filesystem::read_symlink("/proc/self/exe").string(); }
 
 testsupport::ProcessResult runCrashingChild(const std::string& how) {
-    ::setenv(kChildVariable, how.c_str(), 1);
-    auto result = testsupport::runProcess({selfPath(), "--gtest_filter=CrashChild.Run"});
-    ::unsetenv(kChildVariable);
-    return result;
+    testsupport::ScopedEnvironment child({{kChildVariable, how}});
+    return testsupport::runProcess({selfPath(), "--gtest_filter=CrashChild.Run"});
 }
 
 std::vector<std::string> pendingReports() {

@@ -2,39 +2,20 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
 #include <optional>
+
+#include "support/ScopedEnvironment.h"
 
 using namespace foundation;
 
 namespace {
 
 // Sets TZ and the locale for one test and puts the old values back.
-class ScopedZone {
-public:
-    ScopedZone(const char* zone, const char* locale) {
-        for (const char* name : {"TZ", "LC_ALL", "LC_TIME", "LANG"}) {
-            const char* value = std::getenv(name);
-            saved_.push_back({name, value ? std::optional<std::string>(value) : std::nullopt});
-            ::unsetenv(name);
-        }
-        ::setenv("TZ", zone, 1);
-        ::setenv("LANG", locale, 1);
-        ::tzset();
-    }
-    ~ScopedZone() {
-        for (const auto& [name, value] : saved_) {
-            if (value)
-                ::setenv(name.c_str(), value->c_str(), 1);
-            else
-                ::unsetenv(name.c_str());
-        }
-        ::tzset();
-    }
-
-private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+struct ScopedZone : testsupport::ScopedEnvironment {
+    ScopedZone(const char* zone, const char* locale)
+        : ScopedEnvironment({{"TZ", zone}, {"LC_ALL", std::nullopt}, {"LC_TIME", std::nullopt}, {"LANG", locale}},
+                            ::tzset) {}
 };
 
 // 2026-12-07 14:05:09 UTC.

@@ -2,41 +2,28 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 
 #include "platform/foundation/PropertyList.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempAppFolders.h"
 
 using namespace foundation;
 
 namespace {
 
-// Sets locale variables for one test and puts the old values back.
-class ScopedLanguage {
-public:
-    explicit ScopedLanguage(const char* language, const char* lang = nullptr) {
-        for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
-            const char* value = std::getenv(name);
-            saved_.push_back({name, value ? std::optional<std::string>(value) : std::nullopt});
-            ::unsetenv(name);
-        }
-        if (language) ::setenv("LANGUAGE", language, 1);
-        if (lang) ::setenv("LANG", lang, 1);
-        reloadLocalizationTable();
-    }
-    ~ScopedLanguage() {
-        for (const auto& [name, value] : saved_) {
-            if (value)
-                ::setenv(name.c_str(), value->c_str(), 1);
-            else
-                ::unsetenv(name.c_str());
-        }
-        reloadLocalizationTable();
-    }
+std::optional<std::string> valueOrNone(const char* value) {
+    return value ? std::optional<std::string>(value) : std::nullopt;
+}
 
-private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+// Sets the locale variables for one test, with the language table read again.
+struct ScopedLanguage : testsupport::ScopedEnvironment {
+    explicit ScopedLanguage(const char* language, const char* lang = nullptr)
+        : ScopedEnvironment({{"LANGUAGE", valueOrNone(language)},
+                             {"LC_ALL", std::nullopt},
+                             {"LC_MESSAGES", std::nullopt},
+                             {"LANG", valueOrNone(lang)}},
+                            reloadLocalizationTable) {}
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/foundation/FileManager.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempAppFolders.h"
 
 using namespace foundation;
@@ -35,12 +36,8 @@ TEST(Paths, EnvironmentDecidesWithoutATestRoot) {
     EXPECT_EQ(Paths::cachesDirectory(), folders.root() + "/elsewhere/tollivar");
     // A relative value is not a valid XDG folder: the home default applies.
     ::setenv("XDG_CONFIG_HOME", "relative/path", 1);
-    const char* home = std::getenv("HOME");
-    std::string savedHome = home ? home : "";
-    ::setenv("HOME", folders.root().c_str(), 1);
-    std::string config = Paths::configDirectory();
-    if (home) ::setenv("HOME", savedHome.c_str(), 1); else ::unsetenv("HOME");
-    EXPECT_EQ(config, folders.root() + "/.config/tollivar");
+    testsupport::ScopedEnvironment home({{"HOME", folders.root()}});
+    EXPECT_EQ(Paths::configDirectory(), folders.root() + "/.config/tollivar");
     Paths::setRootOverride(folders.root());
 }
 
