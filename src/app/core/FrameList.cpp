@@ -15,7 +15,7 @@ constexpr const char* kFrameListInfo = "Tollivar frame list";
 FrameList::FrameList() {
     frames_.reserve(20);
     frames_.push_back(Frame::create(Frame::kTypeCaptureSlot));
-    frameAtPlayhead_ = frames_.front();
+    frameAtPlayhead_.set(frames_.front());
 }
 
 FrameList::FrameList(const Dictionary& dictionary) {
@@ -26,7 +26,7 @@ FrameList::FrameList(const Dictionary& dictionary) {
         if (entry.isDictionary()) frames_.push_back(Frame::createWithDictionary(entry.asDictionary()));
     }
     if (getCaptureIndex() == kNotFound) frames_.push_back(Frame::create(Frame::kTypeCaptureSlot));
-    frameAtPlayhead_ = frames_.front();
+    frameAtPlayhead_.set(frames_.front());
 }
 
 Dictionary FrameList::encode() const {
@@ -102,14 +102,4 @@ std::vector<FramePtr> FrameList::getExpandedFrameList() const {
         for (int64_t i = 0; i < frame->getDuration(); ++i) expanded.push_back(frame);
     }
     return expanded;
-}
-
-FramePtr FrameList::frameAtPlayhead() const {
-    std::lock_guard guard(playheadLock_);
-    return frameAtPlayhead_;
-}
-
-void FrameList::setFrameAtPlayhead(FramePtr frame) {
-    std::lock_guard guard(playheadLock_);
-    frameAtPlayhead_ = std::move(frame);
 }

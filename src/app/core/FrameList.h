@@ -11,10 +11,10 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 #include "app/core/Frame.h"
+#include "platform/foundation/Locked.h"
 #include "platform/foundation/Value.h"
 
 class FrameList {
@@ -60,14 +60,13 @@ public:
 
     // Not checked against the list: removing the playhead frame leaves the
     // reference on the removed object until a caller moves it.
-    FramePtr frameAtPlayhead() const;
-    void setFrameAtPlayhead(FramePtr frame);
+    FramePtr frameAtPlayhead() const { return frameAtPlayhead_.get(); }
+    void setFrameAtPlayhead(FramePtr frame) { frameAtPlayhead_.set(std::move(frame)); }
 
     std::vector<FramePtr>::const_iterator begin() const { return frames_.begin(); }
     std::vector<FramePtr>::const_iterator end() const { return frames_.end(); }
 
 private:
     std::vector<FramePtr> frames_;
-    FramePtr frameAtPlayhead_;
-    mutable std::mutex playheadLock_;
+    foundation::Locked<FramePtr> frameAtPlayhead_;
 };
