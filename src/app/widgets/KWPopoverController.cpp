@@ -7,16 +7,6 @@ KWPopoverController::KWPopoverController(std::shared_ptr<ui::ViewController> con
     setDelegate(this);
 }
 
-KWPopoverController::Handler KWPopoverController::handlerDismissPopover() const {
-    std::lock_guard lock(handlerMutex_);
-    return handlerDismissPopover_;
-}
-
-void KWPopoverController::setHandlerDismissPopover(Handler handler) {
-    std::lock_guard lock(handlerMutex_);
-    handlerDismissPopover_ = std::move(handler);
-}
-
 void KWPopoverController::runHandler() {
     // A copy: the handler may replace itself or release this controller.
     Handler handler = handlerDismissPopover();

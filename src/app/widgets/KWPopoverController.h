@@ -11,9 +11,9 @@
 //   presentation and on release: never.
 
 #include "app/widgets/WEPopoverController.h"
+#include "platform/foundation/Locked.h"
 
 #include <functional>
-#include <mutex>
 
 class KWPopoverController : public WEPopoverController, private WEPopoverControllerDelegate {
 public:
@@ -25,14 +25,13 @@ public:
     void dismissPopoverAnimated(bool animated) override;
 
     // Safe to read and write from any thread; the handler itself runs on the main thread.
-    Handler handlerDismissPopover() const;
-    void setHandlerDismissPopover(Handler handler);
+    Handler handlerDismissPopover() const { return handlerDismissPopover_.get(); }
+    void setHandlerDismissPopover(Handler handler) { handlerDismissPopover_.set(std::move(handler)); }
 
 private:
     bool popoverControllerShouldDismissPopover(WEPopoverController& controller) override;
     void popoverControllerDidDismissPopover(WEPopoverController& controller) override;
     void runHandler();
 
-    mutable std::mutex handlerMutex_;
-    Handler handlerDismissPopover_;
+    foundation::Locked<Handler> handlerDismissPopover_;
 };
