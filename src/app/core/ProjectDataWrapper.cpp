@@ -93,11 +93,6 @@ Dictionary newProjectMetaData() {
 ProjectDataWrapper::ProjectDataWrapper(std::optional<std::string> projectPath)
     : projectPath_(std::move(projectPath)), projectID_(FileUtil::createUUID()) {}
 
-std::optional<std::string> ProjectDataWrapper::getProjectPath() const {
-    std::lock_guard guard(pathLock_);
-    return projectPath_;
-}
-
 std::optional<std::string> ProjectDataWrapper::pathForFile(const std::string& preferredFilename) const {
     auto folder = getProjectPath();
     if (!folder) return std::nullopt;
@@ -179,10 +174,7 @@ void ProjectDataWrapper::createFilePathForProject() {
     if (hasProjectPath()) return;
     Result<std::string> folder = createUniqueProjectDirectory(foundation::Paths::documentsDirectory());
     if (!folder) return;
-    {
-        std::lock_guard pathGuard(pathLock_);
-        projectPath_ = *folder;
-    }
+    projectPath_.set(*folder);
     saveAllDataToDisk();
     registerWithProjectList();
 }
@@ -258,10 +250,7 @@ Status ProjectDataWrapper::copyFromExternal(const std::string& fileURL, const st
 
 Status ProjectDataWrapper::copyFileFromExternal(const std::string& fileURL, const std::string& toFileWithPreferredFilename) {
     Status copied = copyFromExternal(fileURL, toFileWithPreferredFilename);
-    if (!copied) {
-        std::lock_guard guard(errorLock_);
-        error_ = copied.error();
-    }
+    if (!copied) error_.set(copied.error());
     return copied;
 }
 
@@ -269,11 +258,6 @@ Status ProjectDataWrapper::moveFileFromExternal(const std::string& fileURL, cons
     Status copied = copyFileFromExternal(fileURL, toFileWithPreferredFilename);
     if (copied) (void)FileManager::defaultManager().removeItem(*externalPath(fileURL));
     return copied;
-}
-
-std::optional<Error> ProjectDataWrapper::error() const {
-    std::lock_guard guard(errorLock_);
-    return error_;
 }
 
 int64_t ProjectDataWrapper::getUsedStorageSpace() {

@@ -22,6 +22,7 @@
 
 #include "app/core/FrameList.h"
 #include "platform/foundation/Error.h"
+#include "platform/foundation/Locked.h"
 #include "platform/foundation/Value.h"
 #include "platform/graphics/Image.h"
 
@@ -33,7 +34,7 @@ public:
     ProjectDataWrapper& operator=(const ProjectDataWrapper&) = delete;
 
     // Absolute path of the project folder; none while the project is new.
-    std::optional<std::string> getProjectPath() const;
+    std::optional<std::string> getProjectPath() const { return projectPath_.get(); }
     // A fresh UUID per project object, never stored.
     const std::string& projectID() const { return projectID_; }
 
@@ -81,7 +82,7 @@ public:
     // The copy above; when it succeeded the source is removed (that outcome is ignored).
     foundation::Status moveFileFromExternal(const std::string& fileURL, const std::string& toFileWithPreferredFilename);
     // The failure of the last copy from outside.
-    std::optional<foundation::Error> error() const;
+    std::optional<foundation::Error> error() const { return error_.get(); }
 
     // Size of the folder in bytes, also kept as the last measured size.
     int64_t getUsedStorageSpace();
@@ -120,13 +121,11 @@ private:
     void registerWithProjectList();
     foundation::Status copyFromExternal(const std::string& fileURL, const std::string& name);
 
-    mutable std::mutex pathLock_;
-    std::optional<std::string> projectPath_;
+    foundation::Locked<std::optional<std::string>> projectPath_;
     std::optional<foundation::Dictionary> metaData_;
     std::shared_ptr<FrameList> frameList_;
     int64_t projectSizesCache_ = 0;
-    mutable std::mutex errorLock_;
-    std::optional<foundation::Error> error_;
+    foundation::Locked<std::optional<foundation::Error>> error_;
     const std::string projectID_;
     std::recursive_mutex createLock_;  // one folder per project even when two threads store at once
 };
