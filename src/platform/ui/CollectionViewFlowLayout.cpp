@@ -94,9 +94,18 @@ void CollectionViewFlowLayout::prepareLayout() {
                 lineLength = std::max(lineLength, length(i));
             }
             double position = startAcross, gap = itemSpacing;
+            // How many items like the first would fill a whole line.
+            double firstAcross = across(first);
+            size_t fit = firstAcross + itemSpacing > 0
+                             ? size_t((available + itemSpacing + 1e-9) / (firstAcross + itemSpacing))
+                             : n;
             if (last && fullLineGap) {
                 // The last line stays in the columns of the lines above.
                 gap = *fullLineGap;
+            } else if (last && fit > n && fit > 1) {
+                // A section's only line that is not full takes the columns a full
+                // line would have, from the start, instead of spreading out.
+                gap = (available - double(fit) * firstAcross) / double(fit - 1);
             } else if (n == 1) {
                 position = startAcross + std::max(0.0, (available - itemsAcross) / 2);
             } else {

@@ -144,6 +144,18 @@ TEST_F(CollectionViewTest, FullLinesSpreadToTheEdgesAndTheLastKeepsTheColumns) {
     EXPECT_FALSE(view->layoutAttributesForItemAtIndexPath({0, 8}));
 }
 
+TEST_F(CollectionViewTest, ASectionsOnlyLineTakesTheColumnsOfAFullLine) {
+    // Two items where three fit: they stand in the first two columns, not at
+    // both edges, so a short grid (a browser with one project) reads naturally.
+    Items items(2);
+    show(items, Size{340, 480});
+    EXPECT_EQ(frameOf(0), Rect(0, 0, 100, 100));
+    EXPECT_EQ(frameOf(1), Rect(120, 0, 100, 100));
+    Items one(1);
+    show(one, Size{340, 480});
+    EXPECT_EQ(frameOf(0), Rect(0, 0, 100, 100));
+}
+
 TEST_F(CollectionViewTest, InsetsSpacingsAndSections) {
     Items items(2);
     items.sections.push_back({2, 3, 4});
