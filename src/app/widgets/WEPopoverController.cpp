@@ -85,6 +85,21 @@ std::shared_ptr<WEPopoverContainerView> WEPopoverController::makeContainer(const
     return container;
 }
 
+void WEPopoverController::installContainer(const std::shared_ptr<WEPopoverContainerView>& container,
+                                           ui::View& anchorView, bool animated) {
+    container->setFrame(anchorView.convertRectToView(container->frame(), backgroundView_.get()));
+    backgroundView_->addSubview(container);
+    if (contentViewController_) {
+        // Announced before the view enters the window, so the screen hears of
+        // its appearance once, with this animation flag.
+        contentViewController_->beginAppearanceTransition(true, animated);
+        container->setContentView(contentViewController_->viewPtr());
+    }
+    container->setAutoresizingMask(ui::AutoresizingFlexibleLeftMargin | ui::AutoresizingFlexibleRightMargin);
+    setView(container);
+    updateBackgroundPassthroughViews();
+}
+
 void WEPopoverController::presentPopoverFromRect(const Rect& rect, ui::View& inView,
                                                  PopoverArrowDirection permittedArrowDirections, bool animated) {
     anchorRect_ = rect;
@@ -108,18 +123,7 @@ void WEPopoverController::presentPopoverFromRect(const Rect& rect, ui::View& inV
     top->addSubview(backdrop);
     backgroundView_ = backdrop;
 
-    container->setFrame(inView.convertRectToView(container->frame(), backdrop.get()));
-    backdrop->addSubview(container);
-    if (contentViewController_) {
-        // Announced before the view enters the window, so the screen hears of
-        // its appearance once, with this animation flag.
-        contentViewController_->beginAppearanceTransition(true, animated);
-        container->setContentView(contentViewController_->viewPtr());
-    }
-    container->setAutoresizingMask(ui::AutoresizingFlexibleLeftMargin | ui::AutoresizingFlexibleRightMargin);
-
-    setView(container);
-    updateBackgroundPassthroughViews();
+    installContainer(container, inView, animated);
     container->becomeFirstResponder();
 
     if (animated) {
@@ -181,15 +185,7 @@ void WEPopoverController::updateContentViewController(std::shared_ptr<ui::ViewCo
     loadContentSize();
 
     auto container = makeContainer(anchorRect_, *rootView, popoverArrowDirection_);
-    container->setFrame(rootView->convertRectToView(container->frame(), backgroundView_.get()));
-    backgroundView_->addSubview(container);
-    if (contentViewController_) {
-        contentViewController_->beginAppearanceTransition(true, false);
-        container->setContentView(contentViewController_->viewPtr());
-    }
-    container->setAutoresizingMask(ui::AutoresizingFlexibleLeftMargin | ui::AutoresizingFlexibleRightMargin);
-    setView(container);
-    updateBackgroundPassthroughViews();
+    installContainer(container, *rootView, false);
 
     popoverVisible_ = true;
     if (contentViewController_) contentViewController_->endAppearanceTransition();

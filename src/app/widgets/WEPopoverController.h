@@ -113,6 +113,10 @@ private:
     graphics::Rect displayAreaForView(ui::View& view) const;
     std::shared_ptr<WEPopoverContainerView> makeContainer(const graphics::Rect& anchorRect, ui::View& anchorView,
                                                           PopoverArrowDirection permittedArrowDirections);
+    // Puts a new container into the backdrop over the anchor view, with the
+    // content screen in it (its appearance begun, not yet ended).
+    void installContainer(const std::shared_ptr<WEPopoverContainerView>& container, ui::View& anchorView,
+                          bool animated);
     void loadContentSize();
     void animationDidStop(const std::string& animationID, const std::shared_ptr<WEPopoverContainerView>& container,
                           bool userInitiated);
