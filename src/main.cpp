@@ -35,8 +35,8 @@ void chooseDevice() {
 int main(int argc, char** argv) {
     chooseDevice();
     int status = ui::ApplicationMain(argc, argv, [] { return std::make_shared<TollivarAppDelegate>(); });
-    // The delegate owns the window and every screen; they go now, while the
-    // toolkit's own process-wide records they unregister from still exist.
+    // The delegate owns the window and every screen: release them before the
+    // process's static objects go, in a known order.
     ui::Application::shared().setDelegate(nullptr);
     return status;
 }

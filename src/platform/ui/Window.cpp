@@ -37,9 +37,11 @@ namespace {
 
 Window* gKeyWindow = nullptr;
 
+// Never destroyed: windows held by process-wide objects (the application's
+// delegate) may outlive every other static at exit and still unregister here.
 std::vector<Window*>& liveWindows() {
-    static std::vector<Window*> windows;
-    return windows;
+    static auto* windows = new std::vector<Window*>;
+    return *windows;
 }
 
 }  // namespace
