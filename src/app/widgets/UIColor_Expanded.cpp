@@ -43,6 +43,15 @@ double smaller(double a, double b) {
     return std::min(a, b);
 }
 
+// Another colour's red, green and blue with a fixed alpha, the one that
+// leaves alpha as it is under the operation.
+template <class Combine>
+std::optional<Color> combineWithColor(const Color& color, const Color& other, double alpha, Combine op) {
+    auto o = other.rgba();
+    if (!o) return std::nullopt;
+    return combine(color, {o->red, o->green, o->blue, alpha}, op);
+}
+
 // Formats with three decimals whatever the process locale (Qt sets the
 // locale from the environment, which would turn the point into a comma).
 std::string threeDecimals(double value) {
@@ -279,27 +288,19 @@ std::optional<Color> colorByDarkeningTo(const Color& color, double f) {
 }
 
 std::optional<Color> colorByMultiplyingByColor(const Color& color, const Color& other) {
-    auto o = other.rgba();
-    if (!o) return std::nullopt;
-    return colorByMultiplyingByRed(color, o->red, o->green, o->blue, 1.0);
+    return combineWithColor(color, other, 1.0, multiplyClamped);
 }
 
 std::optional<Color> colorByAddingColor(const Color& color, const Color& other) {
-    auto o = other.rgba();
-    if (!o) return std::nullopt;
-    return colorByAddingRed(color, o->red, o->green, o->blue, 0.0);
+    return combineWithColor(color, other, 0.0, addClamped);
 }
 
 std::optional<Color> colorByLighteningToColor(const Color& color, const Color& other) {
-    auto o = other.rgba();
-    if (!o) return std::nullopt;
-    return colorByLighteningToRed(color, o->red, o->green, o->blue, 0.0);
+    return combineWithColor(color, other, 0.0, larger);
 }
 
 std::optional<Color> colorByDarkeningToColor(const Color& color, const Color& other) {
-    auto o = other.rgba();
-    if (!o) return std::nullopt;
-    return colorByDarkeningToRed(color, o->red, o->green, o->blue, 1.0);
+    return combineWithColor(color, other, 1.0, smaller);
 }
 
 Color colorWithRGBHex(uint32_t hex) {
