@@ -70,11 +70,7 @@ bool DispatchGroup::wait(double timeoutSeconds) {
     auto state = state_;  // the handle may go away while we wait
     std::unique_lock lock(state->mutex);
     if (state->count == 0) return true;
-    detail::Waiter waiter;
-    state->waiters.push_back(&waiter);
-    bool woken = detail::blockUntilWoken(lock, waiter, timeoutSeconds);
-    if (!woken) std::erase(state->waiters, &waiter);
-    return woken;
+    return detail::waitInQueue(lock, state->waiters, timeoutSeconds);
 }
 
 }  // namespace foundation

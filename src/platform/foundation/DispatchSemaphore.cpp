@@ -30,11 +30,7 @@ bool DispatchSemaphore::wait(double timeoutSeconds) {
         return true;
     }
     if (!(timeoutSeconds > 0)) return false;
-    detail::Waiter waiter;
-    state->waiters.push_back(&waiter);
-    bool woken = detail::blockUntilWoken(lock, waiter, timeoutSeconds);
-    if (!woken) std::erase(state->waiters, &waiter);
-    return woken;
+    return detail::waitInQueue(lock, state->waiters, timeoutSeconds);
 }
 
 bool DispatchSemaphore::signal() {

@@ -31,6 +31,14 @@ bool blockUntilWoken(std::unique_lock<std::mutex>& lock, Waiter& waiter, double 
     return waiter.woken;
 }
 
+bool waitInQueue(std::unique_lock<std::mutex>& lock, std::deque<Waiter*>& waiters, double timeoutSeconds) {
+    Waiter waiter;
+    waiters.push_back(&waiter);
+    bool woken = blockUntilWoken(lock, waiter, timeoutSeconds);
+    if (!woken) std::erase(waiters, &waiter);
+    return woken;
+}
+
 void wake(Waiter& waiter) {
     if (waiter.woken) return;
     waiter.woken = true;

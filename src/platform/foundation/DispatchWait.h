@@ -6,6 +6,7 @@
 // depends on still runs. Whoever wakes a waiter counts it again first.
 
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 
 namespace foundation::detail {
@@ -20,6 +21,10 @@ struct Waiter {
 // timeout in real seconds; true when woken. On a timeout the caller must
 // still remove the waiter from its list.
 bool blockUntilWoken(std::unique_lock<std::mutex>& lock, Waiter& waiter, double timeoutSeconds);
+
+// Joins the primitive's queue of waiters and blocks as blockUntilWoken does;
+// a waiter whose time ran out leaves the queue again.
+bool waitInQueue(std::unique_lock<std::mutex>& lock, std::deque<Waiter*>& waiters, double timeoutSeconds);
 
 // Wakes a waiter; call with the primitive's mutex held.
 void wake(Waiter& waiter);
