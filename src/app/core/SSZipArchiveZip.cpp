@@ -62,6 +62,17 @@ private:
     int fd_;
 };
 
+// Closes a finished archive; one that failed, in the writing or the closing,
+// is removed so that no half-written archive is left behind.
+bool closeOrRemove(SSZipArchive& archive, const std::string& path, bool success) {
+    success = archive.close() && success;
+    if (!success) {
+        std::error_code removeError;
+        fs::remove(path, removeError);
+    }
+    return success;
+}
+
 }  // namespace
 
 SSZipArchive::SSZipArchive(std::string path) : path_(std::move(path)) {}
@@ -182,12 +193,7 @@ bool SSZipArchive::createZipFileAtPath(const std::string& path,
         if (fs::is_directory(full, typeError)) continue;
         success = archive.writeFileAtPath(full.string(), relative);
     }
-    success = archive.close() && success;
-    if (!success) {
-        std::error_code removeError;
-        fs::remove(path, removeError);
-    }
-    return success;
+    return closeOrRemove(archive, path, success);
 }
 
 bool SSZipArchive::createZipFileAtPathWithFilesAtPaths(const std::string& path,
@@ -199,10 +205,5 @@ bool SSZipArchive::createZipFileAtPathWithFilesAtPaths(const std::string& path,
         success = archive.writeFile(file);
         if (!success) break;
     }
-    success = archive.close() && success;
-    if (!success) {
-        std::error_code removeError;
-        fs::remove(path, removeError);
-    }
-    return success;
+    return closeOrRemove(archive, path, success);
 }
