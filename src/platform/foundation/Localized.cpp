@@ -157,18 +157,18 @@ std::string format(std::string_view pattern, const std::vector<Value>& arguments
         std::string directive = "%";
         while (i < pattern.size() && std::string_view("-+ #0'").find(pattern[i]) != std::string_view::npos)
             directive += pattern[i++];
-        if (i < pattern.size() && pattern[i] == '*') {
-            directive += std::to_string(argumentAt(nextArgument++).asInt());
-            ++i;
-        }
-        while (i < pattern.size() && isDigit(pattern[i])) directive += pattern[i++];
-        if (i < pattern.size() && pattern[i] == '.') {
-            directive += pattern[i++];
+        // A width or precision: "*" takes it from the next argument.
+        auto copyCount = [&] {
             if (i < pattern.size() && pattern[i] == '*') {
                 directive += std::to_string(argumentAt(nextArgument++).asInt());
                 ++i;
             }
             while (i < pattern.size() && isDigit(pattern[i])) directive += pattern[i++];
+        };
+        copyCount();
+        if (i < pattern.size() && pattern[i] == '.') {
+            directive += pattern[i++];
+            copyCount();
         }
         while (i < pattern.size() && std::string_view("hlqzjtL").find(pattern[i]) != std::string_view::npos) ++i;
         if (i >= pattern.size()) {
