@@ -90,6 +90,7 @@ TEST(Format, PrintfDetails) {
     EXPECT_EQ(format("%2$@ %1$@", {"world", "hello"}), "hello world");
     EXPECT_EQ(format("%C", {0x2013}), "\u2013");
     EXPECT_EQ(format("%*d", {5, 42}), "   42");
+    EXPECT_EQ(format("%*.*f|%s", {6, 2, 3.14159, "end"}), "  3.14|end");
 }
 
 TEST(Format, MissingArgumentsAndStrayPercentSignsAreHarmless) {
