@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "app/core/FileUtil.h"
+#include "app/core/KWImageProducer.h"
 #include "app/core/KWProjects.h"
 #include "app/core/ProjectModel.h"
 #include "platform/foundation/AtomicFile.h"
@@ -325,7 +326,7 @@ graphics::Image ProjectDataWrapper::getThumbImageForProject() {
     if (auto image = decode(fileDataForFileWithPreferredFilename(keys::kProjectThumbFile))) return *image;
     if (auto meta = getMetaData())
         if (auto frameID = meta->get(keys::kThumbFrameID).stringValue())
-            if (auto image = decode(fileDataForFileWithPreferredFilename("preview-" + *frameID + ".jpg"))) return *image;
+            if (auto image = decode(fileDataForFileWithPreferredFilename(KWImageProducer::previewFileName(*frameID)))) return *image;
     if (auto placeholder = foundation::Bundle::main().pathForResource(kPlaceholderImage))
         if (auto image = graphics::Image::load(*placeholder)) return *image;
     return {};
