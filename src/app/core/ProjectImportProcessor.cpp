@@ -5,6 +5,7 @@
 
 #include "app/core/FileUtil.h"
 #include "app/core/KWProjects.h"
+#include "app/core/ProjectDataWrapper.h"
 #include "app/core/ProjectModel.h"
 #include "app/core/SSZipArchive.h"
 #include "app/core/SSZipArchivePathRules.h"
@@ -21,7 +22,6 @@ namespace path = foundation::path;
 
 namespace {
 
-constexpr const char* kMetadataFile = "kelbrin.meta";
 // Left at the top of archives by other systems' zip tools; they do not make
 // the project's folder any less single.
 constexpr const char* kIgnorableTopLevelNames[] = {"__MACOSX", ".DS_Store"};
@@ -39,7 +39,7 @@ bool isRealDirectory(const std::string& folder) {
 // A project folder must carry metadata that parses; a link does not count,
 // since the unpacked tree is taken as the project's own files.
 bool hasReadableMetadata(const std::string& folder) {
-    std::string metadata = path::appending(folder, kMetadataFile);
+    std::string metadata = path::appending(folder, projectkeys::kMetaDataFile);
     if (!isRegularFile(metadata)) return false;
     foundation::Result<foundation::Value> parsed = foundation::plist::readFile(metadata);
     return parsed.ok() && parsed->isDictionary();
