@@ -1,7 +1,5 @@
 #include "app/audio/KWAudioImporter.h"
 
-#include <QUrl>
-
 #include <cstdio>
 
 #include "platform/foundation/FileManager.h"
@@ -12,9 +10,7 @@ namespace {
 // The local path a URL names; empty for anything that is not a local file.
 std::string localPathOf(const std::string& fileURL) {
     if (fileURL.starts_with("/")) return fileURL;
-    QUrl url(QString::fromStdString(fileURL));
-    if (!url.isLocalFile()) return {};
-    return url.toLocalFile().toStdString();
+    return foundation::path::fromFileURL(fileURL).value_or(std::string());
 }
 
 }  // namespace

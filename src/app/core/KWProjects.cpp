@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/core/FileUtil.h"
+#include "app/core/ProjectDataWrapper.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Localized.h"
@@ -72,7 +73,7 @@ std::vector<ProjectModelPtr>& KWProjects::getProjects() {
 }
 
 std::string KWProjects::introductionProjectName() {
-    return foundation::format("%@-introduction", {".kelbrin"});
+    return foundation::format("%@-introduction", {ProjectDataWrapper::kDirectoryPrefix});
 }
 
 std::string KWProjects::pathForListedName(const std::string& name) {

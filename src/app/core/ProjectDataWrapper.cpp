@@ -27,7 +27,6 @@ namespace keys = projectkeys;
 
 namespace {
 
-constexpr const char* kDirectoryPrefix = ".kelbrin";
 constexpr const char* kDirectoryDateFormat = "yyyy-MM-dd-HH-mm-ss";
 constexpr const char* kDefaultName = "My Stop Ziruru Movie";
 constexpr const char* kPlaceholderImage = "explorer_placeholder.png";
@@ -36,7 +35,7 @@ constexpr int64_t kDefaultFPS = 5;
 constexpr int kDirectoryNameAttempts = 3600;
 
 std::string directoryNameForDate(Date date) {
-    return foundation::format("%@-%@", {kDirectoryPrefix, foundation::formatDate(date, kDirectoryDateFormat)});
+    return foundation::format("%@-%@", {ProjectDataWrapper::kDirectoryPrefix, foundation::formatDate(date, kDirectoryDateFormat)});
 }
 
 // A file name handed to the file operations must name an entry of the

@@ -33,6 +33,9 @@ public:
     ProjectDataWrapper(const ProjectDataWrapper&) = delete;
     ProjectDataWrapper& operator=(const ProjectDataWrapper&) = delete;
 
+    // Every project directory's name begins with this.
+    static constexpr const char* kDirectoryPrefix = ".kelbrin";
+
     // Absolute path of the project folder; none while the project is new.
     std::optional<std::string> getProjectPath() const { return projectPath_.get(); }
     // A fresh UUID per project object, never stored.
