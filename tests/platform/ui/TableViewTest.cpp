@@ -2,20 +2,13 @@
 // their animations, selection by touch, editing, swipe to delete, dragging
 // rows, and a picture of a grouped table.
 
-#include "platform/foundation/RunLoop.h"
-#include "platform/graphics/GuiApplication.h"
-#include "platform/ui/GestureArena.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/TableView.h"
-#include "platform/ui/Window.h"
-#include "support/Process.h"
-#include "support/TouchDriver.h"
-#include "support/VirtualClock.h"
+#include "ControlsTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -102,7 +95,9 @@ protected:
         }
         ui::GestureArena::shared().resetForTesting();
     }
-    void show(Rows& rows, ui::TableViewStyle style = ui::TableViewStyle::Plain) {
+    // Anything that is both data source and delegate can fill the table.
+    template <class Source>
+    void show(Source& rows, ui::TableViewStyle style = ui::TableViewStyle::Plain) {
         table = std::make_shared<ui::TableView>(Rect(0, 0, 320, 480), style);
         table->setDataSource(&rows);
         table->setDelegate(&rows);
@@ -542,11 +537,7 @@ TEST_F(TableViewTest, EditingTableRendersItsControls) {
     fingers.tap(rowPoint(1, 19));
     run(0.35);
     graphics::Image image = window->renderImage();
-    auto png = image.pngData();
-    ASSERT_TRUE(png.ok());
-    std::string path = testsupport::artifactsDirectory() + "/table-editing.png";
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(png.value().data()), std::streamsize(png.value().size()));
+    controltest::savePicture(image, "table-editing.png");
 
     auto pixel = [&](Point p) { return image.pixelAt(int(p.x), int(p.y)); };
     auto control = pixel(rowPoint(0, 19 - 8));
@@ -558,7 +549,6 @@ TEST_F(TableViewTest, EditingTableRendersItsControls) {
     auto header = pixel(table->convertPointToView(Point{300, table->rectForHeaderInSection(1).midY()}, nullptr));
     EXPECT_NEAR(int(header.r), 247, 2) << "the plain header strip is missing";
 }
-
 
 TEST_F(TableViewTest, GroupedTableRendersToAPicture) {
     class Settings : public ui::TableViewDataSource, public ui::TableViewDelegate {
@@ -587,19 +577,11 @@ TEST_F(TableViewTest, GroupedTableRendersToAPicture) {
             return cell;
         }
     } settings;
-    table = std::make_shared<ui::TableView>(Rect(0, 0, 320, 480), ui::TableViewStyle::Grouped);
-    table->setDataSource(&settings);
-    table->setDelegate(&settings);
-    window->addSubview(table);
-    window->layoutIfNeeded();
+    show(settings, ui::TableViewStyle::Grouped);
     table->selectRowAtIndexPath({0, 1}, false, ui::TableViewScrollPosition::None);
 
     graphics::Image image = window->renderImage();
-    auto png = image.pngData();
-    ASSERT_TRUE(png.ok());
-    std::string path = testsupport::artifactsDirectory() + "/table-grouped.png";
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(png.value().data()), std::streamsize(png.value().size()));
+    controltest::savePicture(image, "table-grouped.png");
 
     auto grey = [&](Point p) { return int(image.pixelAt(int(p.x), int(p.y)).r); };
     Rect selected = table->rectForRowAtIndexPath({0, 1});
