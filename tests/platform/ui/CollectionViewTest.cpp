@@ -1,21 +1,13 @@
 // Collection views with the flow layout: where items go, what the data source
 // is asked, reuse, item changes, selection by touch, and a picture of a grid.
 
-#include "platform/foundation/RunLoop.h"
-#include "platform/graphics/GuiApplication.h"
 #include "platform/ui/CollectionView.h"
-#include "platform/ui/GestureArena.h"
 #include "platform/ui/Label.h"
-#include "platform/ui/Render.h"
-#include "platform/ui/Window.h"
-#include "support/Process.h"
-#include "support/TouchDriver.h"
-#include "support/VirtualClock.h"
+#include "ControlsTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -323,11 +315,7 @@ TEST_F(CollectionViewTest, GridRendersToAPicture) {
     layout->setItemSize(Size{96, 96});
     view->selectItemAtIndexPath({0, 4}, false, ui::CollectionViewScrollPositionNone);
     graphics::Image image = ui::renderView(*view);
-    auto png = image.pngData();
-    ASSERT_TRUE(png.ok());
-    std::string path = testsupport::artifactsDirectory() + "/collection-grid.png";
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(png.value().data()), std::streamsize(png.value().size()));
+    controltest::savePicture(image, "collection-grid.png");
 
     auto pixel = [&](Point p) { return image.pixelAt(int(p.x), int(p.y)); };
     Rect gapBetween(frameOf(0).maxX(), frameOf(0).minY(), frameOf(1).minX() - frameOf(0).maxX(), 96);
