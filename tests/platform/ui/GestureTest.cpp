@@ -49,6 +49,11 @@ struct StateLog {
     size_t count(GestureState s) const { return size_t(std::count(states.begin(), states.end(), s)); }
 };
 
+// A delegate that lets any two recognisers work at once.
+struct Together : ui::GestureRecognizerDelegate {
+    bool shouldRecognizeSimultaneously(GestureRecognizer&, GestureRecognizer&) override { return true; }
+};
+
 class GestureTest : public ::testing::Test {
 protected:
     void SetUp() override { window->addSubview(target); }
@@ -219,9 +224,7 @@ TEST_F(GestureTest, PinchAndRotationExcludeEachOtherUnlessTheDelegateAllowsBoth)
     EXPECT_FALSE(pinchLog.states.empty());
     EXPECT_TRUE(rotationLog.states.empty()) << "both began without permission";
 
-    struct Together : ui::GestureRecognizerDelegate {
-        bool shouldRecognizeSimultaneously(GestureRecognizer&, GestureRecognizer&) override { return true; }
-    } together;
+    Together together;
     pinch->delegate = &together;
     pinchLog.states.clear();
     // Spread and turn at once.
@@ -341,9 +344,7 @@ TEST_F(GestureTest, SwipeRecognisesOnlyItsDirection) {
     auto swipeRight = add<ui::SwipeGestureRecognizer>(right);
     auto swipeVertical = add<ui::SwipeGestureRecognizer>(vertical);
     swipeVertical->direction = ui::SwipeDirectionUp | ui::SwipeDirectionDown;
-    struct Together : ui::GestureRecognizerDelegate {
-        bool shouldRecognizeSimultaneously(GestureRecognizer&, GestureRecognizer&) override { return true; }
-    } together;
+    Together together;
     for (auto* r : {swipeLeft.get(), swipeRight.get(), swipeVertical.get()}) r->delegate = &together;
 
     fingers.drag({{300, 150}, {150, 150}}, 0.15);
@@ -509,10 +510,6 @@ TEST_F(GestureTest, SecondFingerGoesToRecognisersButNotToASingleTouchView) {
     // Both fingers arrive together in one call each way.
     EXPECT_EQ(target->calls, (std::vector<std::string>{"began", "ended"}));
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(GestureTest, RequirementOnARecogniserElsewhereDoesNotHoldTheTapBack) {
     StateLog single, twice;
