@@ -3,13 +3,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <future>
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/URLConnection.h"
 #include "platform/net/URLError.h"
 #include "support/LoopbackHttpServer.h"
+#include "support/TempAppFolders.h"
 #include "support/VirtualClock.h"
 
 using foundation::Bytes;
@@ -287,9 +287,8 @@ TEST_F(URLConnectionTest, ProgressCountsUpToTheWholeBody) {
 
 TEST(URLConnectionSecure, VerifiesCertificatesAndTrustsAnAddedAuthority) {
     testsupport::VirtualClockScope clock;
-    auto directory = std::filesystem::temp_directory_path() / ("tollivar-tls-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(directory);
-    auto certificates = testsupport::TestCertificates::create(directory.string());
+    testsupport::TempAppFolders folders;
+    auto certificates = testsupport::TestCertificates::create(folders.root());
     LoopbackHttpServer server(certificates.serverCertificateFile, certificates.serverKeyFile);
     server.reply("GET", "/secret", HttpReply{200, "secure"});
 
@@ -303,5 +302,4 @@ TEST(URLConnectionSecure, VerifiesCertificatesAndTrustsAnAddedAuthority) {
     URLConnection::setAdditionalCertificateAuthorityFile(std::nullopt);
     ASSERT_FALSE(trusted.error) << trusted.error->description;
     EXPECT_EQ(trusted.text(), "secure");
-    std::filesystem::remove_all(directory);
 }
