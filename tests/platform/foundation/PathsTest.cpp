@@ -32,11 +32,11 @@ TEST(Paths, TestRootHoldsEveryFolderAndCreatesThemOnDemand) {
 TEST(Paths, EnvironmentDecidesWithoutATestRoot) {
     testsupport::TempAppFolders folders;  // restores the variables afterwards
     Paths::setRootOverride(std::nullopt);
-    ::setenv("XDG_CACHE_HOME", (folders.root() + "/elsewhere").c_str(), 1);
-    EXPECT_EQ(Paths::cachesDirectory(), folders.root() + "/elsewhere/tollivar");
     // A relative value is not a valid XDG folder: the home default applies.
-    ::setenv("XDG_CONFIG_HOME", "relative/path", 1);
-    testsupport::ScopedEnvironment home({{"HOME", folders.root()}});
+    testsupport::ScopedEnvironment environment({{"XDG_CACHE_HOME", folders.root() + "/elsewhere"},
+                                                {"XDG_CONFIG_HOME", "relative/path"},
+                                                {"HOME", folders.root()}});
+    EXPECT_EQ(Paths::cachesDirectory(), folders.root() + "/elsewhere/tollivar");
     EXPECT_EQ(Paths::configDirectory(), folders.root() + "/.config/tollivar");
     Paths::setRootOverride(folders.root());
 }
