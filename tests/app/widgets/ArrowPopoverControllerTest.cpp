@@ -1,6 +1,7 @@
 #include "app/widgets/KWPopoverController.h"
 #include "app/widgets/UIBarButtonItem_WEPopover.h"
 #include "app/widgets/WEPopoverController.h"
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GuiApplication.h"
 #include "platform/ui/BarButtonItem.h"
@@ -14,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -82,12 +84,18 @@ protected:
         anchor = ui::makeView<TouchCounter>(Rect(400, 100, 60, 40));
         rootView->addSubview(anchor);
         screen = std::make_shared<RecordingScreen>();
+        fingers.emplace(*window);
     }
     void TearDown() override {
+        fingers.reset();
         window.reset();
         ui::Device::current().resetForTesting();
     }
     void advance(double seconds) { foundation::RunLoop::main().advance(seconds); }
+    // Shown from the anchor with the arrow up, the case most tests need.
+    void present(WEPopoverController& popover, bool animated = false) {
+        popover.presentPopoverFromRect(anchor->bounds(), *anchor, kPopoverArrowDirectionUp, animated);
+    }
     double now() const { return clock.now(); }
     // A point on the backdrop far from panel and anchor.
     static constexpr Point kOutside{900, 700};
@@ -98,13 +106,15 @@ protected:
     ui::View* rootView = nullptr;
     std::shared_ptr<TouchCounter> anchor;
     std::shared_ptr<RecordingScreen> screen;
+    std::optional<testsupport::TouchDriver> fingers;
+    Delegate delegate;
 };
 
 }  // namespace
 
 TEST_F(ArrowPopover, PresentsBelowTheAnchorWithTheContentAtItsSize) {
     WEPopoverController popover(screen);
-    popover.presentPopoverFromRect(anchor->bounds(), *anchor, kPopoverArrowDirectionUp, false);
+    present(popover);
 
     ASSERT_TRUE(popover.view());
     EXPECT_TRUE(popover.isPopoverVisible());
@@ -139,16 +149,14 @@ TEST_F(ArrowPopover, OwnContentSizeWinsOverThePreferredOne) {
 }
 
 TEST_F(ArrowPopover, FadesInAndIgnoresTapsOutsideMeanwhile) {
-    Delegate delegate;
     WEPopoverController popover(screen);
     popover.setDelegate(&delegate);
-    popover.presentPopoverFromRect(anchor->bounds(), *anchor, kPopoverArrowDirectionUp, true);
+    present(popover, true);
     EXPECT_FALSE(popover.isPopoverVisible());
     EXPECT_DOUBLE_EQ(popover.view()->layer().presentation().opacity, 0.0);
     EXPECT_EQ(screen->log, (std::vector<std::string>{"willAppear:1"}));
 
-    testsupport::TouchDriver fingers(*window);
-    fingers.tap(kOutside);  // 0.05 s into the fade
+    fingers->tap(kOutside);  // 0.05 s into the fade
     EXPECT_EQ(delegate.asked, 0);
     advance(0.1);
     EXPECT_GT(popover.view()->layer().presentation().opacity, 0.0);
@@ -162,22 +170,20 @@ TEST_F(ArrowPopover, FadesInAndIgnoresTapsOutsideMeanwhile) {
 }
 
 TEST_F(ArrowPopover, TapOutsideFadesOutAndTellsTheDelegateAfterwards) {
-    Delegate delegate;
     WEPopoverController popover(screen);
     popover.setDelegate(&delegate);
-    popover.presentPopoverFromRect(anchor->bounds(), *anchor, kPopoverArrowDirectionUp, false);
+    present(popover);
     auto backdrop = popover.backgroundView();
 
-    testsupport::TouchDriver fingers(*window);
     const double tappedAt = now();
-    auto touch = fingers.touchDown(kOutside);
+    auto touch = fingers->touchDown(kOutside);
     EXPECT_EQ(delegate.asked, 1);
     EXPECT_FALSE(popover.isPopoverVisible());
     EXPECT_TRUE(popover.view());  // still fading
     EXPECT_EQ(delegate.told, 0);
-    fingers.touchUp(touch);
+    fingers->touchUp(touch);
     // Taps during the fade-out change nothing.
-    fingers.tap(kOutside);
+    fingers->tap(kOutside);
     EXPECT_EQ(delegate.asked, 1);
 
     advance(0.3);
@@ -194,13 +200,11 @@ TEST_F(ArrowPopover, TapOutsideFadesOutAndTellsTheDelegateAfterwards) {
 }
 
 TEST_F(ArrowPopover, DelegateMayKeepThePopoverOpen) {
-    Delegate delegate;
     delegate.allow = false;
     WEPopoverController popover(screen);
     popover.setDelegate(&delegate);
-    popover.presentPopoverFromRect(anchor->bounds(), *anchor, kPopoverArrowDirectionUp, false);
-    testsupport::TouchDriver fingers(*window);
-    fingers.tap(kOutside);
+    present(popover);
+    fingers->tap(kOutside);
     advance(1.0);
     EXPECT_EQ(delegate.asked, 1);
     EXPECT_EQ(delegate.told, 0);
@@ -208,31 +212,29 @@ TEST_F(ArrowPopover, DelegateMayKeepThePopoverOpen) {
 }
 
 TEST_F(ArrowPopover, TapOnTheBorderOrArrowDismissesButOnTheContentDoesNot) {
-    Delegate delegate;
     WEPopoverController popover(screen);
     popover.setDelegate(&delegate);
-    popover.presentPopoverFromRect(anchor->bounds(), *anchor, kPopoverArrowDirectionUp, false);
+    present(popover);
     const Rect frame = popover.view()->frame();
     const Rect content = popover.view()->contentRect().offsetBy(frame.origin.x, frame.origin.y);
-    testsupport::TouchDriver fingers(*window);
 
     // In the content: the content's own.
-    fingers.tap({content.midX(), content.midY()});
+    fingers->tap({content.midX(), content.midY()});
     EXPECT_EQ(delegate.asked, 0);
     EXPECT_TRUE(popover.isPopoverVisible());
 
     // On the arrow, inside the panel's frame but outside the content.
     const Rect arrow = popover.view()->arrowRect().offsetBy(frame.origin.x, frame.origin.y);
-    fingers.tap({arrow.midX(), arrow.midY()});
+    fingers->tap({arrow.midX(), arrow.midY()});
     EXPECT_EQ(delegate.asked, 1);
     EXPECT_FALSE(popover.isPopoverVisible());
     advance(0.3);
     EXPECT_EQ(delegate.told, 1);
 
     // On the border beside the content.
-    popover.presentPopoverFromRect(anchor->bounds(), *anchor, kPopoverArrowDirectionUp, false);
+    present(popover);
     const Rect frame2 = popover.view()->frame();
-    fingers.tap({frame2.minX() + 2, frame2.midY()});
+    fingers->tap({frame2.minX() + 2, frame2.midY()});
     EXPECT_EQ(delegate.asked, 2);
     advance(0.3);
     EXPECT_EQ(delegate.told, 2);
@@ -246,23 +248,21 @@ TEST_F(ArrowPopover, PassthroughViewsAndTheirSubviewsGetTheirTouches) {
     auto other = ui::makeView<TouchCounter>(Rect(300, 600, 100, 100));
     rootView->addSubview(other);
 
-    Delegate delegate;
     WEPopoverController popover(screen);
     popover.setDelegate(&delegate);
-    popover.presentPopoverFromRect(anchor->bounds(), *anchor, kPopoverArrowDirectionUp, false);
+    present(popover);
     // Set while shown: reaches the backdrop at once.
     popover.setPassthroughViews({button});
     ASSERT_EQ(popover.backgroundView()->passthroughViews().size(), 1u);
 
-    testsupport::TouchDriver fingers(*window);
-    fingers.tap({150, 680});  // the button itself
+    fingers->tap({150, 680});  // the button itself
     EXPECT_EQ(button->touches, 1);
-    fingers.tap({40, 640});  // its subview
+    fingers->tap({40, 640});  // its subview
     EXPECT_EQ(inner->touches, 1);
     EXPECT_EQ(delegate.asked, 0);
     EXPECT_TRUE(popover.isPopoverVisible());
 
-    fingers.tap({350, 650});  // not passthrough
+    fingers->tap({350, 650});  // not passthrough
     EXPECT_EQ(other->touches, 0);
     EXPECT_EQ(delegate.asked, 1);
     EXPECT_FALSE(popover.isPopoverVisible());
@@ -274,17 +274,15 @@ TEST_F(ArrowPopover, NoPermittedDirectionShowsNothingButStillCatchesTouches) {
     ASSERT_TRUE(popover.view());
     EXPECT_EQ(popover.view()->frame().size, (Size{0, 0}));
     EXPECT_EQ(popover.popoverArrowDirection(), kPopoverArrowDirectionUnknown);
-    testsupport::TouchDriver fingers(*window);
-    fingers.tap({430, 120});  // on the anchor
+    fingers->tap({430, 120});  // on the anchor
     EXPECT_EQ(anchor->touches, 0);
     EXPECT_FALSE(popover.isPopoverVisible());
 }
 
 TEST_F(ArrowPopover, PresentingAgainReplacesThePanelAtOnce) {
-    Delegate delegate;
     WEPopoverController popover(screen);
     popover.setDelegate(&delegate);
-    popover.presentPopoverFromRect(anchor->bounds(), *anchor, kPopoverArrowDirectionUp, false);
+    present(popover);
     auto first = popover.view();
     auto firstBackdrop = popover.backgroundView();
     popover.presentPopoverFromRect(Rect(0, 0, 10, 10), *anchor, kPopoverArrowDirectionUp, true);
@@ -303,29 +301,24 @@ TEST_F(ArrowPopover, PresentingAgainReplacesThePanelAtOnce) {
 
 TEST_F(ArrowPopover, DismissedDuringTheFadeInStaysDismissed) {
     WEPopoverController popover(screen);
-    popover.presentPopoverFromRect(anchor->bounds(), *anchor, kPopoverArrowDirectionUp, true);
-    advance(0.1);
-    popover.dismissPopoverAnimated(false);
-    advance(0.5);
-    EXPECT_FALSE(popover.isPopoverVisible());
-    EXPECT_FALSE(popover.view());
-    EXPECT_FALSE(popover.backgroundView());
-
-    // The same with an animated dismissal.
-    popover.presentPopoverFromRect(anchor->bounds(), *anchor, kPopoverArrowDirectionUp, true);
-    advance(0.1);
-    popover.dismissPopoverAnimated(true);
-    advance(0.5);
-    EXPECT_FALSE(popover.isPopoverVisible());
-    EXPECT_FALSE(popover.view());
+    for (bool animated : {false, true}) {
+        SCOPED_TRACE(animated ? "animated dismissal" : "immediate dismissal");
+        present(popover, true);
+        advance(0.1);
+        popover.dismissPopoverAnimated(animated);
+        advance(0.5);
+        EXPECT_FALSE(popover.isPopoverVisible());
+        EXPECT_FALSE(popover.view());
+        EXPECT_FALSE(popover.backgroundView());
+    }
 }
 
 TEST_F(ArrowPopover, PresentingDuringTheFadeOutKeepsTheNewPanel) {
     WEPopoverController popover(screen);
-    popover.presentPopoverFromRect(anchor->bounds(), *anchor, kPopoverArrowDirectionUp, false);
+    present(popover);
     popover.dismissPopoverAnimated(true);
     advance(0.1);
-    popover.presentPopoverFromRect(anchor->bounds(), *anchor, kPopoverArrowDirectionUp, false);
+    present(popover);
     advance(0.5);
     EXPECT_TRUE(popover.isPopoverVisible());
     ASSERT_TRUE(popover.view());
@@ -335,7 +328,7 @@ TEST_F(ArrowPopover, PresentingDuringTheFadeOutKeepsTheNewPanel) {
 
 TEST_F(ArrowPopover, ReleaseTakesThePopoverDownEvenWhileFading) {
     auto popover = std::make_unique<WEPopoverController>(screen);
-    popover->presentPopoverFromRect(anchor->bounds(), *anchor, kPopoverArrowDirectionUp, false);
+    present(*popover);
     auto backdrop = popover->backgroundView();
     popover->dismissPopoverAnimated(true);
     popover.reset();
@@ -371,7 +364,7 @@ TEST_F(ArrowPopover, UpdatingTheContentKeepsThePopoverShown) {
 
 TEST_F(ArrowPopover, RepositionPointsAtTheNewAnchor) {
     WEPopoverController popover(screen);
-    popover.presentPopoverFromRect(anchor->bounds(), *anchor, kPopoverArrowDirectionUp, false);
+    present(popover);
     popover.repositionPopoverFromRect(Rect(700, 300, 20, 20), *rootView, kPopoverArrowDirectionUp);
     const Rect frame = popover.view()->frame();
     EXPECT_DOUBLE_EQ(frame.minY(), 320);
@@ -433,13 +426,12 @@ TEST_F(KWPopover, TapOutsideRunsTheHandlerOnceAfterTheFade) {
         ++runs;
         ranAt = now();
     });
-    popover.presentPopoverFromRect(anchor->bounds(), *anchor, kPopoverArrowDirectionUp, false);
+    present(popover);
     EXPECT_EQ(runs, 0);
 
-    testsupport::TouchDriver fingers(*window);
     const double tappedAt = now();
-    auto touch = fingers.touchDown(kOutside);
-    fingers.touchUp(touch);
+    auto touch = fingers->touchDown(kOutside);
+    fingers->touchUp(touch);
     advance(0.2);
     EXPECT_EQ(runs, 0);
     advance(0.1);
@@ -457,7 +449,7 @@ TEST_F(KWPopover, AnimatedDismissRunsTheHandlerAtOnceAndOnlyOnce) {
         // Before the fade-out starts: the panel is still fully there.
         EXPECT_TRUE(popover.isPopoverVisible());
     });
-    popover.presentPopoverFromRect(anchor->bounds(), *anchor, kPopoverArrowDirectionUp, false);
+    present(popover);
     popover.dismissPopoverAnimated(true);
     EXPECT_EQ(runs, 1);
     advance(0.5);
@@ -478,10 +470,10 @@ TEST_F(KWPopover, DismissWithoutAnimationPresentingAgainAndReleaseNeverRunIt) {
     {
         KWPopoverController popover(screen);
         popover.setHandlerDismissPopover([&] { ++runs; });
-        popover.presentPopoverFromRect(anchor->bounds(), *anchor, kPopoverArrowDirectionUp, false);
-        popover.presentPopoverFromRect(anchor->bounds(), *anchor, kPopoverArrowDirectionUp, false);
+        present(popover);
+        present(popover);
         popover.dismissPopoverAnimated(false);
-        popover.presentPopoverFromRect(anchor->bounds(), *anchor, kPopoverArrowDirectionUp, false);
+        present(popover);
     }
     advance(1.0);
     EXPECT_EQ(runs, 0);
@@ -494,7 +486,7 @@ TEST_F(KWPopover, HandlerMayReleaseTheController) {
         ++runs;
         popover.reset();
     });
-    popover->presentPopoverFromRect(anchor->bounds(), *anchor, kPopoverArrowDirectionUp, false);
+    present(*popover);
     popover->dismissPopoverAnimated(true);
     EXPECT_EQ(runs, 1);
     EXPECT_FALSE(popover);
@@ -508,7 +500,7 @@ TEST_F(ArrowPopover, RendersOverAScreen) {
     screen->view()->addSubview(label);
     anchor->setBackgroundColor(graphics::Color::rgb(0.9, 0.4, 0.2));
     WEPopoverController popover(screen);
-    popover.presentPopoverFromRect(anchor->bounds(), *anchor, kPopoverArrowDirectionUp, false);
+    present(popover);
 
     KWPopoverController side(std::make_shared<RecordingScreen>());
     side.presentPopoverFromRect(Rect(900, 400, 40, 40), *rootView, kPopoverArrowDirectionAny, false);
@@ -516,11 +508,7 @@ TEST_F(ArrowPopover, RendersOverAScreen) {
     graphics::Image image = ui::renderView(*window, 1.0);
     auto png = image.pngData();
     ASSERT_TRUE(png);
-    const std::string path = testsupport::artifactsDirectory() + "/ArrowPopover.png";
-    FILE* file = std::fopen(path.c_str(), "wb");
-    ASSERT_TRUE(file);
-    std::fwrite(png->data(), 1, png->size(), file);
-    std::fclose(file);
+    ASSERT_TRUE(foundation::writeFileAtomically(testsupport::artifactsDirectory() + "/ArrowPopover.png", *png).ok());
 
     // The content shows inside the panel; the panel's border is drawn (not white).
     const Rect frame = popover.view()->frame();
