@@ -1,4 +1,5 @@
 #include "app/widgets/FWTPopoverView.h"
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/GuiApplication.h"
@@ -9,8 +10,6 @@
 #include "support/VirtualClock.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdio>
 
 using graphics::EdgeInsets;
 using graphics::Rect;
@@ -56,11 +55,7 @@ private:
 void savePng(const graphics::Image& image, const std::string& name) {
     auto png = image.pngData();
     ASSERT_TRUE(png);
-    const std::string path = testsupport::artifactsDirectory() + "/" + name;
-    FILE* file = std::fopen(path.c_str(), "wb");
-    ASSERT_TRUE(file);
-    std::fwrite(png->data(), 1, png->size(), file);
-    std::fclose(file);
+    ASSERT_TRUE(foundation::writeFileAtomically(testsupport::artifactsDirectory() + "/" + name, *png).ok());
 }
 
 }  // namespace
