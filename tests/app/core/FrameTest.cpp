@@ -3,19 +3,13 @@
 #include <regex>
 
 #include "app/core/Frame.h"
-#include "platform/foundation/AtomicFile.h"
+#include "support/Pictures.h"
 #include "support/Process.h"
 
 using foundation::Dictionary;
 using foundation::Value;
 
 namespace {
-
-std::string writeArtifact(const std::string& name, const foundation::Bytes& data) {
-    std::string path = testsupport::artifactsDirectory() + "/" + name;
-    EXPECT_TRUE(foundation::writeFileAtomically(path, data));
-    return path;
-}
 
 bool isUUID(const std::string& text) {
     static const std::regex form("[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}");
@@ -41,20 +35,19 @@ TEST(FrameIdentity, GivenFrameIDKeepsItAndDrawsAFreshUID) {
     EXPECT_EQ(frame->type(), 4);
 }
 
-TEST(FrameDictionary, MissingIdentifiersBecomeOneFreshUUID) {
+TEST(FrameDictionary, MissingIdentifiersBecomeOneFreshUUIDAndAStoredFrameIDIsKept) {
     FramePtr frame = Frame::createWithDictionary(Dictionary{});
     EXPECT_TRUE(isUUID(frame->UID()));
     EXPECT_EQ(frame->UID(), frame->frameID());
     EXPECT_EQ(frame->type(), 0);
     EXPECT_EQ(frame->getDuration(), 1);
     EXPECT_FALSE(frame->isFramePausedForDurationOfAudio());
-}
 
-TEST(FrameDictionary, StoredFrameIDWithoutUIDIsKept) {
-    FramePtr frame = Frame::createWithDictionary(Dictionary{{"FRAME_ID", "OLD"}});
-    EXPECT_EQ(frame->frameID(), "OLD");
-    EXPECT_NE(frame->UID(), "OLD");
-    EXPECT_TRUE(isUUID(frame->UID()));
+    // A stored frame ID without a UID is kept; the UID is drawn afresh.
+    FramePtr old = Frame::createWithDictionary(Dictionary{{"FRAME_ID", "OLD"}});
+    EXPECT_EQ(old->frameID(), "OLD");
+    EXPECT_NE(old->UID(), "OLD");
+    EXPECT_TRUE(isUUID(old->UID()));
 }
 
 TEST(FrameDictionary, PictureWritesNoTypeKeyAndOtherTypesDo) {
@@ -157,7 +150,7 @@ archive = plistlib.load(open(sys.argv[1], 'rb'))
 objects = archive['$objects']
 root = objects[archive['$top']['root'].data]
 print(objects[root['$class'].data]['$classname'], 'FRAME_DATA' in root)
-)", {writeArtifact("frame-archive.plist", *archive)});
+)", {testsupport::writeTestFile("frame-archive.plist", *archive)});
     EXPECT_EQ(layout.exitCode, 0) << layout.output;
     EXPECT_EQ(layout.output, "Frame True\n");
 }
