@@ -3,6 +3,7 @@
 #include "app/core/KWProjects.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/library/Pasteboard.h"
+#include "support/Pictures.h"
 #include "support/Process.h"
 #include "support/TempAppFolders.h"
 #include "support/VirtualClock.h"
@@ -83,9 +84,6 @@ TEST_F(KWPasteboardHandlerTest, CopiedFramesPasteIntoTheSameProjectUnderNewIdent
     // The frames travel as a keyed archive that outside readers can open.
     const auto archive = library::Pasteboard::general().dataForType(KWPasteboardHandler::kFramesPasteboardType);
     ASSERT_TRUE(archive.has_value());
-    const std::string archivePath = folders.temporary() + "/frames.archive";
-    std::ofstream(archivePath, std::ios::binary).write(reinterpret_cast<const char*>(archive->data()),
-                                                       std::streamsize(archive->size()));
     const auto read = testsupport::runPython(
         "import plistlib, sys\n"
         "p = plistlib.load(open(sys.argv[1], 'rb'))\n"
@@ -97,7 +95,7 @@ TEST_F(KWPasteboardHandlerTest, CopiedFramesPasteIntoTheSameProjectUnderNewIdent
         "frames = [objs[f.data] for f in d['UIPASTEBOARD_FRAMES']['NS.objects']]\n"
         "cls = objs[frames[0]['$class'].data]['$classname']\n"
         "print(p['$archiver'], d['UIPASTEBOARD_LOCATION'], len(frames), cls, 'FRAME_DATA' in frames[0])\n",
-        {archivePath});
+        {testsupport::writeTestFile("frames.archive", *archive)});
     EXPECT_EQ(read.output, "NSKeyedArchiver " + folder + " 3 Frame True\n");
     // Other applications get the first frame's picture.
     const auto jpeg = library::Pasteboard::general().image();
