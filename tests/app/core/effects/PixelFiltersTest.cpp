@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -62,14 +63,9 @@ TEST(ToneFilters, XRayInvertsAndTints) {
 
 TEST(PosterizeFilter, FourLevelsTable) {
     PosterizeFilter f(4);
-    EXPECT_EQ(f.levelFor(0), 0u);
-    EXPECT_EQ(f.levelFor(63), 0u);
-    EXPECT_EQ(f.levelFor(64), 85u);
-    EXPECT_EQ(f.levelFor(127), 85u);
-    EXPECT_EQ(f.levelFor(128), 170u);
-    EXPECT_EQ(f.levelFor(191), 170u);
-    EXPECT_EQ(f.levelFor(192), 255u);
-    EXPECT_EQ(f.levelFor(255), 255u);
+    for (auto [value, level] : {std::pair{0, 0u}, {63, 0u}, {64, 85u}, {127, 85u}, {128, 170u}, {191, 170u},
+                                {192, 255u}, {255, 255u}})
+        EXPECT_EQ(f.levelFor(value), level) << value;
     EXPECT_EQ(inPlace(f, {63, 64, 200, 100}), (Pixel{0, 85, 255, 100}));
 }
 
@@ -95,20 +91,14 @@ TEST(ThermalFilter, TablesFollowTheBands) {
     const auto& r = f.getMapr();
     const auto& g = f.getMapg();
     const auto& b = f.getMapb();
-    EXPECT_EQ((std::array<int, 3>{r[255], g[255], b[255]}), (std::array<int, 3>{255, 0, 0}));
-    EXPECT_EQ((std::array<int, 3>{r[214], g[214], b[214]}), (std::array<int, 3>{255, 246, 0}));
-    EXPECT_EQ((std::array<int, 3>{r[213], g[213], b[213]}), (std::array<int, 3>{255, 255, 0}));
-    EXPECT_EQ((std::array<int, 3>{r[172], g[172], b[172]}), (std::array<int, 3>{9, 255, 0}));
-    EXPECT_EQ((std::array<int, 3>{r[171], g[171], b[171]}), (std::array<int, 3>{0, 255, 0}));
-    EXPECT_EQ((std::array<int, 3>{r[130], g[130], b[130]}), (std::array<int, 3>{0, 255, 246}));
-    EXPECT_EQ((std::array<int, 3>{r[129], g[129], b[129]}), (std::array<int, 3>{0, 255, 255}));
-    EXPECT_EQ((std::array<int, 3>{r[88], g[88], b[88]}), (std::array<int, 3>{0, 9, 255}));
-    EXPECT_EQ((std::array<int, 3>{r[87], g[87], b[87]}), (std::array<int, 3>{0, 0, 255}));
-    EXPECT_EQ((std::array<int, 3>{r[46], g[46], b[46]}), (std::array<int, 3>{41, 0, 255}));
-    EXPECT_EQ((std::array<int, 3>{r[45], g[45], b[45]}), (std::array<int, 3>{70, 0, 255}));
-    EXPECT_EQ((std::array<int, 3>{r[14], g[14], b[14]}), (std::array<int, 3>{39, 0, 69}));
-    EXPECT_EQ((std::array<int, 3>{r[13], g[13], b[13]}), (std::array<int, 3>{0, 0, 0}));
-    EXPECT_EQ((std::array<int, 3>{r[0], g[0], b[0]}), (std::array<int, 3>{0, 0, 0}));
+    // Each row: brightness, then the red, green and blue it maps to; both sides of every band edge.
+    const std::array<int, 4> expected[] = {
+        {255, 255, 0, 0}, {214, 255, 246, 0}, {213, 255, 255, 0}, {172, 9, 255, 0}, {171, 0, 255, 0},
+        {130, 0, 255, 246}, {129, 0, 255, 255}, {88, 0, 9, 255}, {87, 0, 0, 255}, {46, 41, 0, 255},
+        {45, 70, 0, 255}, {14, 39, 0, 69}, {13, 0, 0, 0}, {0, 0, 0, 0},
+    };
+    for (const auto& [i, red, green, blue] : expected)
+        EXPECT_EQ((std::array<int, 3>{r[i], g[i], b[i]}), (std::array<int, 3>{red, green, blue})) << i;
 }
 
 TEST(ThermalFilter, MapsAverageBrightness) {
@@ -127,18 +117,9 @@ TEST(DitherFilter, Tables) {
     EXPECT_FALSE(f.getColorDither());
     const int expected[16] = {0, 14, 3, 13, 11, 5, 8, 6, 12, 2, 15, 1, 7, 9, 4, 10};
     for (int i = 0; i < 16; ++i) EXPECT_EQ(f.matrixAt(i / 4, i % 4), expected[i]) << i;
-    EXPECT_EQ(f.mapAt(0), 0u);
-    EXPECT_EQ(f.mapAt(1), 85u);
-    EXPECT_EQ(f.mapAt(2), 170u);
-    EXPECT_EQ(f.mapAt(3), 255u);
-    EXPECT_EQ(f.divAt(0), 0u);
-    EXPECT_EQ(f.divAt(85), 0u);
-    EXPECT_EQ(f.divAt(86), 1u);
-    EXPECT_EQ(f.divAt(255), 2u);
-    EXPECT_EQ(f.modAt(15), 0u);
-    EXPECT_EQ(f.modAt(16), 1u);
-    EXPECT_EQ(f.modAt(128), 8u);
-    EXPECT_EQ(f.modAt(255), 16u);
+    for (auto [level, value] : {std::pair{0, 0u}, {1, 85u}, {2, 170u}, {3, 255u}}) EXPECT_EQ(f.mapAt(level), value);
+    for (auto [value, div] : {std::pair{0, 0u}, {85, 0u}, {86, 1u}, {255, 2u}}) EXPECT_EQ(f.divAt(value), div) << value;
+    for (auto [value, mod] : {std::pair{15, 0u}, {16, 1u}, {128, 8u}, {255, 16u}}) EXPECT_EQ(f.modAt(value), mod) << value;
 }
 
 TEST(DitherFilter, GreyBlockPattern) {
