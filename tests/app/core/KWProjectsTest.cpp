@@ -17,13 +17,6 @@ namespace {
 
 class ProjectListTest : public ProjectModelFixture {
 protected:
-    ProjectModelPtr savedProject(int pictures = 1) {
-        auto project = ProjectModel::create();
-        addPictures(project, pictures);
-        project->saveAllDataToDisk();
-        return project;
-    }
-
     std::vector<std::string> listedNames() const {
         std::vector<std::string> names;
         auto stored = foundation::plist::readFile(folders_.documents() + "/.projects.plist");

@@ -50,13 +50,9 @@ TEST_F(ProjectStoreTest, NewMetadataHoldsExactlyTheSixDefaults) {
 }
 
 TEST_F(ProjectStoreTest, FirstSaveCreatesFolderRegistersAtOneAndCountsFromThreeEntries) {
-    auto older = ProjectModel::create();
-    addPictures(older, 1);
-    older->saveAllDataToDisk();
+    auto older = savedProject();
 
-    auto project = ProjectModel::create();
-    addPictures(project, 1);
-    project->saveAllDataToDisk();
+    auto project = savedProject();
     ASSERT_TRUE(project->getProjectPath());
     std::string folder = *project->getProjectPath();
     EXPECT_TRUE(fs::exists(folder + "/kelbrin.meta"));
@@ -90,9 +86,7 @@ TEST_F(ProjectStoreTest, FoldersMadeWithinOneSecondNeverCollide) {
     fs::create_directories(folders_.documents() + "/" + ProjectDataWrapper::createProjectDirName());
     std::vector<std::string> paths;
     for (int i = 0; i < 4; ++i) {
-        auto project = ProjectModel::create();
-        addPictures(project, 1);
-        project->saveAllDataToDisk();
+        auto project = savedProject();
         ASSERT_TRUE(project->getProjectPath());
         paths.push_back(*project->getProjectPath());
         EXPECT_TRUE(fs::exists(paths.back() + "/frames.meta"));
@@ -131,9 +125,7 @@ TEST_F(ProjectStoreTest, SlotAtIndexZeroIsItsOwnThumbnailFrame) {
 }
 
 TEST_F(ProjectStoreTest, SaveWithoutPlayheadKeepsTheThumbnailAndReloadsOnTheFirstEntry) {
-    auto project = ProjectModel::create();
-    addPictures(project, 2);
-    project->saveAllDataToDisk();
+    auto project = savedProject(2);
     std::string thumb = project->getMetaData()->get("META_RECORD_THUMB_FRAME_ID").asString();
     project->getFrameList()->setFrameAtPlayhead(nullptr);
     project->saveAllDataToDisk();
@@ -159,9 +151,7 @@ TEST_F(ProjectStoreTest, ReloadRestoresListAndPlayheadIndex) {
 }
 
 TEST_F(ProjectStoreTest, PlayheadIndexBeyondTheListLeavesItOnTheFirstEntry) {
-    auto project = ProjectModel::create();
-    addPictures(project, 2);
-    project->saveAllDataToDisk();
+    auto project = savedProject(2);
     project->getMetaData()->set("CurrentFrameIndex", Value(40));
     project->saveMetaDataToDisk();
 
@@ -171,9 +161,7 @@ TEST_F(ProjectStoreTest, PlayheadIndexBeyondTheListLeavesItOnTheFirstEntry) {
 }
 
 TEST_F(ProjectStoreTest, DamagedMetadataIsNeverOverwritten) {
-    auto project = ProjectModel::create();
-    addPictures(project, 2);
-    project->saveAllDataToDisk();
+    auto project = savedProject(2);
     std::string metaFile = *project->getProjectPath() + "/kelbrin.meta";
     ASSERT_TRUE(foundation::writeFileAtomically(metaFile, std::string_view("<plist>broken")));
 
@@ -189,9 +177,7 @@ TEST_F(ProjectStoreTest, DamagedMetadataIsNeverOverwritten) {
 }
 
 TEST_F(ProjectStoreTest, DamagedFrameListGivesNoListAndIsNotOverwritten) {
-    auto project = ProjectModel::create();
-    addPictures(project, 2);
-    project->saveAllDataToDisk();
+    auto project = savedProject(2);
     std::string listFile = *project->getProjectPath() + "/frames.meta";
     ASSERT_TRUE(foundation::writeFileAtomically(listFile, std::string_view("garbage")));
 
@@ -304,9 +290,7 @@ TEST_F(ProjectStoreTest, StorageSpaceIsTheFolderSize) {
 }
 
 TEST_F(ProjectStoreTest, ThumbnailPrefersThumbFileThenPreviewOfThumbFrame) {
-    auto project = ProjectModel::create();
-    addPictures(project, 1);
-    project->saveAllDataToDisk();
+    auto project = savedProject();
     auto frame = project->getFrameList()->getFrameAtIndex(0);
     project->getFrameList()->setFrameAtPlayhead(frame);
     project->saveAllDataToDisk();

@@ -27,6 +27,14 @@ protected:
         for (int i = 0; i < n; ++i) list->insertFrame(Frame::create(Frame::kTypePicture), list->getCaptureIndex());
     }
 
+    // A project of n pictures, saved so that it has its folder and is listed.
+    static ProjectModelPtr savedProject(int pictures = 1) {
+        auto project = ProjectModel::create();
+        addPictures(project, pictures);
+        project->saveAllDataToDisk();
+        return project;
+    }
+
     // Names of the project folders in the documents folder.
     std::vector<std::string> projectFolders() const {
         std::vector<std::string> names;
