@@ -13,6 +13,7 @@
 
 #include <array>
 #include <filesystem>
+#include <utility>
 
 namespace {
 
@@ -272,15 +273,12 @@ TEST_F(KWImageProducerTest, FadeStrength) {
     EXPECT_FLOAT_EQ(producer.calculateAlphaForFadeforFrameAtIndex(60, 60), 0.0f);
 
     meta.set("META_RECORD_THEME_FADE_IN", true);
-    EXPECT_FLOAT_EQ(producer.calculateAlphaForFadeforFrameAtIndex(0, 60), 1.0f);
-    EXPECT_FLOAT_EQ(producer.calculateAlphaForFadeforFrameAtIndex(5, 60), 0.5f);
-    EXPECT_FLOAT_EQ(producer.calculateAlphaForFadeforFrameAtIndex(10, 60), 0.0f);
-    EXPECT_FLOAT_EQ(producer.calculateAlphaForFadeforFrameAtIndex(55, 60), 0.0f);
+    for (auto [index, alpha] : {std::pair{0, 1.0f}, {5, 0.5f}, {10, 0.0f}, {55, 0.0f}})
+        EXPECT_FLOAT_EQ(producer.calculateAlphaForFadeforFrameAtIndex(index, 60), alpha) << index;
 
     meta.set("META_RECORD_THEME_FADE_OUT", true);
-    EXPECT_FLOAT_EQ(producer.calculateAlphaForFadeforFrameAtIndex(50, 60), 0.0f);
-    EXPECT_FLOAT_EQ(producer.calculateAlphaForFadeforFrameAtIndex(55, 60), 0.5f);
-    EXPECT_FLOAT_EQ(producer.calculateAlphaForFadeforFrameAtIndex(60, 60), 1.0f);
+    for (auto [index, alpha] : {std::pair{50, 0.0f}, {55, 0.5f}, {60, 1.0f}})
+        EXPECT_FLOAT_EQ(producer.calculateAlphaForFadeforFrameAtIndex(index, 60), alpha) << index;
 
     // A third of nine positions: length 3.
     EXPECT_NEAR(producer.calculateAlphaForFadeforFrameAtIndex(1, 9), 2.0f / 3.0f, 1e-6);
