@@ -7,6 +7,8 @@
 
 #include <cstdlib>
 #include <string>
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -18,21 +20,18 @@ std::string trimmed(std::string text) {
 }
 
 TEST(DeviceModel, ClassifiesIdentifiersInTableOrder) {
-    EXPECT_EQ(platformTypeFor("iPhone7,2", 320), UIDeviceUnknowniPhone);
-    EXPECT_EQ(platformStringFor(platformTypeFor("iPhone7,2", 320)), "Unknown iPhone");
-    EXPECT_EQ(platformTypeFor("iPhone1,2", 320), UIDevice3GiPhone);
-    EXPECT_EQ(platformStringFor(UIDevice3GiPhone), "iPhone 3G");
-    EXPECT_EQ(platformTypeFor("iPhone1,1", 320), UIDevice1GiPhone);
     // Only the exact first-generation identifiers match; other "iPhone1" are unknown.
-    EXPECT_EQ(platformTypeFor("iPhone1,3", 320), UIDeviceUnknowniPhone);
-    EXPECT_EQ(platformTypeFor("iPhone3,1", 320), UIDevice4iPhone);
-    EXPECT_EQ(platformTypeFor("iPod4,1", 320), UIDevice4GiPod);
-    EXPECT_EQ(platformTypeFor("iPod7,1", 320), UIDeviceUnknowniPod);
-    EXPECT_EQ(platformTypeFor("iPad2,5", 768), UIDevice2GiPad);
-    EXPECT_EQ(platformTypeFor("iPad6,8", 768), UIDeviceUnknowniPad);
-    EXPECT_EQ(platformTypeFor("AppleTV3,2", 768), UIDeviceAppleTV3);
-    EXPECT_EQ(platformTypeFor("AppleTV5,3", 768), UIDeviceUnknownAppleTV);
-    EXPECT_EQ(platformTypeFor("iFPGA", 768), UIDeviceIFPGA);
+    const std::tuple<const char*, double, int> cases[] = {
+        {"iPhone7,2", 320, UIDeviceUnknowniPhone}, {"iPhone1,2", 320, UIDevice3GiPhone},
+        {"iPhone1,1", 320, UIDevice1GiPhone}, {"iPhone1,3", 320, UIDeviceUnknowniPhone},
+        {"iPhone3,1", 320, UIDevice4iPhone}, {"iPod4,1", 320, UIDevice4GiPod}, {"iPod7,1", 320, UIDeviceUnknowniPod},
+        {"iPad2,5", 768, UIDevice2GiPad}, {"iPad6,8", 768, UIDeviceUnknowniPad},
+        {"AppleTV3,2", 768, UIDeviceAppleTV3}, {"AppleTV5,3", 768, UIDeviceUnknownAppleTV},
+        {"iFPGA", 768, UIDeviceIFPGA},
+    };
+    for (const auto& [identifier, width, type] : cases) EXPECT_EQ(platformTypeFor(identifier, width), type) << identifier;
+    EXPECT_EQ(platformStringFor(UIDeviceUnknowniPhone), "Unknown iPhone");
+    EXPECT_EQ(platformStringFor(UIDevice3GiPhone), "iPhone 3G");
     EXPECT_EQ(platformStringFor(UIDeviceIFPGA), "iFPGA");
 }
 
@@ -52,11 +51,10 @@ TEST(DeviceModel, SimulatorDependsOnScreenWidth) {
 }
 
 TEST(DeviceModel, Families) {
-    EXPECT_EQ(deviceFamilyFor("iPhone5,2"), UIDeviceFamilyiPhone);
-    EXPECT_EQ(deviceFamilyFor("iPod5,1"), UIDeviceFamilyiPod);
-    EXPECT_EQ(deviceFamilyFor("iPad3,4"), UIDeviceFamilyiPad);
-    EXPECT_EQ(deviceFamilyFor("AppleTV2,1"), UIDeviceFamilyAppleTV);
-    EXPECT_EQ(deviceFamilyFor(""), UIDeviceFamilyUnknown);
+    for (auto [identifier, family] : {std::pair{"iPhone5,2", UIDeviceFamilyiPhone}, {"iPod5,1", UIDeviceFamilyiPod},
+                                      {"iPad3,4", UIDeviceFamilyiPad}, {"AppleTV2,1", UIDeviceFamilyAppleTV},
+                                      {"", UIDeviceFamilyUnknown}})
+        EXPECT_EQ(deviceFamilyFor(identifier), family) << identifier;
 }
 
 TEST(DeviceModel, ThisMachineAndItsScreen) {
