@@ -104,12 +104,9 @@ TEST_F(NumberBadgeTest, RightAlignedBadgeIsDrawnAtTheRightEdge) {
 TEST_F(NumberBadgeTest, ShineAndShadowShowInTheDrawing) {
     auto badge = ui::makeView<MKNumberBadgeView>(graphics::Rect(0, 0, 80, 40));
     badge->setValue(42);
-    graphics::Image plain;
-    {
-        badge->setShine(false);
-        badge->setShadow(false);
-        plain = ui::renderView(*badge);
-    }
+    badge->setShine(false);
+    badge->setShadow(false);
+    graphics::Image plain = ui::renderView(*badge);
     badge->setShine(true);
     badge->setShadow(true);
     graphics::Image full = ui::renderView(*badge);
