@@ -188,8 +188,12 @@ TEST(SBJsonParser, EachFailureGivesItsCodeAndText) {
     for (const Failure& failure : failures) {
         SCOPED_TRACE(std::string(failure.input));
         Error error = fragmentFailure(failure.input);
-        if (failure.code) EXPECT_EQ(error.code, *failure.code);
-        if (failure.description) EXPECT_EQ(error.description, *failure.description);
+        if (failure.code) {
+            EXPECT_EQ(error.code, *failure.code);
+        }
+        if (failure.description) {
+            EXPECT_EQ(error.description, *failure.description);
+        }
     }
 }
 
