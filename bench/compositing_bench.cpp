@@ -13,7 +13,7 @@
 #include "platform/graphics/Font.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/GuiApplication.h"
-#include "platform/ui/Render.h"
+#include "platform/ui/compositing/Render.h"
 #include "platform/ui/View.h"
 
 #include <QImage>

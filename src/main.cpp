@@ -11,8 +11,8 @@
 
 #include "app/screens/TollivarAppDelegate.h"
 #include "platform/foundation/UserDefaults.h"
-#include "platform/ui/ApplicationMain.h"
-#include "platform/ui/Device.h"
+#include "platform/ui/host/ApplicationMain.h"
+#include "platform/ui/host/Device.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
-#include "platform/ui/Animation.h"
-#include "platform/ui/Button.h"
-#include "platform/ui/Label.h"
+#include "platform/ui/compositing/Animation.h"
+#include "platform/ui/controls/Button.h"
+#include "platform/ui/controls/Label.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -5,11 +5,11 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
-#include "platform/ui/BarButtonItem.h"
-#include "platform/ui/Label.h"
-#include "platform/ui/NavigationController.h"
-#include "platform/ui/NavigationItem.h"
-#include "platform/ui/ScrollView.h"
+#include "platform/ui/controllers/BarButtonItem.h"
+#include "platform/ui/controls/Label.h"
+#include "platform/ui/controllers/NavigationController.h"
+#include "platform/ui/controllers/NavigationItem.h"
+#include "platform/ui/lists/ScrollView.h"
 
 #include <algorithm>
 

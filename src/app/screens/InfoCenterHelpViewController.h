@@ -7,7 +7,7 @@
 // online help (the configured "help_url" plus the page name) is shown at
 // the end. The screen closes itself with its Done button.
 
-#include "platform/ui/ViewController.h"
+#include "platform/ui/controllers/ViewController.h"
 
 #include <memory>
 #include <optional>

@@ -4,10 +4,10 @@
 #include "app/screens/InfoCenterHelpViewController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Localized.h"
-#include "platform/ui/AlertView.h"
-#include "platform/ui/Button.h"
-#include "platform/ui/Label.h"
-#include "platform/ui/NavigationController.h"
+#include "platform/ui/controllers/AlertView.h"
+#include "platform/ui/controls/Button.h"
+#include "platform/ui/controls/Label.h"
+#include "platform/ui/controllers/NavigationController.h"
 
 namespace {
 

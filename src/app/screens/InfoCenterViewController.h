@@ -4,7 +4,7 @@
 // pages, for support (the support address from the configuration) and for
 // the application's name and version. Done asks the delegate to close it.
 
-#include "platform/ui/ViewController.h"
+#include "platform/ui/controllers/ViewController.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
 #include "app/screens/KWGalleryCollectionViewController.h"
 
 #include "platform/foundation/Localized.h"
-#include "platform/ui/Label.h"
+#include "platform/ui/controls/Label.h"
 
 void KWGalleryCollectionViewController::viewDidLoad() {
     KWGridCollectionViewController::viewDidLoad();

@@ -4,7 +4,7 @@
 // the online service, which this version does not reach yet: the grid stays
 // empty and says that the gallery needs a network connection.
 
-#include "app/widgets/KWGridCollectionViewController.h"
+#include "app/widgets/grid/KWGridCollectionViewController.h"
 
 #include <memory>
 #include <string>

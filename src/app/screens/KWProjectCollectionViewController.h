@@ -6,7 +6,7 @@
 // a reload shows what the list holds now.
 
 #include "app/core/ProjectModel.h"
-#include "app/widgets/KWGridCollectionViewController.h"
+#include "app/widgets/grid/KWGridCollectionViewController.h"
 #include "platform/graphics/Geometry.h"
 
 #include <vector>

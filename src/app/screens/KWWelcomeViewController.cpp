@@ -2,8 +2,8 @@
 
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UserDefaults.h"
-#include "platform/ui/Button.h"
-#include "platform/ui/Label.h"
+#include "platform/ui/controls/Button.h"
+#include "platform/ui/controls/Label.h"
 
 #include <algorithm>
 

@@ -4,8 +4,8 @@
 // the application, swiped sideways, closed with Skip or with Start on the
 // last page. Whether the user has seen it is a flag in the user defaults.
 
-#include "app/widgets/PagedView.h"
-#include "platform/ui/ViewController.h"
+#include "app/widgets/views/PagedView.h"
+#include "platform/ui/controllers/ViewController.h"
 
 #include <memory>
 #include <string>

@@ -4,12 +4,12 @@
 
 #include "app/core/BundleImage.h"
 #include "app/screens/ProjectExplorer.h"
-#include "app/widgets/AlertView.h"
+#include "app/widgets/alerts/AlertView.h"
 #include "platform/foundation/Localized.h"
 #include "platform/graphics/AffineTransform.h"
-#include "platform/ui/Animation.h"
-#include "platform/ui/Device.h"
-#include "platform/ui/ImageView.h"
+#include "platform/ui/compositing/Animation.h"
+#include "platform/ui/host/Device.h"
+#include "platform/ui/controls/ImageView.h"
 
 namespace {
 

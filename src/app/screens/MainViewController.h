@@ -15,7 +15,7 @@
 
 #include "app/core/ProjectModel.h"
 #include "app/screens/MainViewControllerDelegate.h"
-#include "platform/ui/ViewController.h"
+#include "platform/ui/controllers/ViewController.h"
 
 namespace ui {
 class AlertView;

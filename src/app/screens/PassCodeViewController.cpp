@@ -2,10 +2,10 @@
 
 #include "app/core/DataManager.h"
 #include "platform/foundation/Localized.h"
-#include "platform/ui/BarButtonItem.h"
-#include "platform/ui/Button.h"
-#include "platform/ui/Label.h"
-#include "platform/ui/NavigationItem.h"
+#include "platform/ui/controllers/BarButtonItem.h"
+#include "platform/ui/controls/Button.h"
+#include "platform/ui/controls/Label.h"
+#include "platform/ui/controllers/NavigationItem.h"
 
 namespace {
 

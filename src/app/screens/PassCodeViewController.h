@@ -8,7 +8,7 @@
 // YES for a code set or proven, NO when the user cancels; it runs at most
 // once, and the presenter dismisses the screen in it.
 
-#include "platform/ui/ViewController.h"
+#include "platform/ui/controllers/ViewController.h"
 
 #include <array>
 #include <functional>

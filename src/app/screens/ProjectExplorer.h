@@ -18,7 +18,7 @@
 #include "app/screens/InfoCenterViewController.h"
 #include "app/screens/MainViewControllerDelegate.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/ui/ViewController.h"
+#include "platform/ui/controllers/ViewController.h"
 
 #include <cstdint>
 #include <functional>

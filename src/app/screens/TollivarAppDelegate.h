@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/screens/UntitledAppDelegate.h"
-#include "platform/ui/AlertView.h"
+#include "platform/ui/controllers/AlertView.h"
 
 class TollivarAppDelegate : public UntitledAppDelegate {
 public:

@@ -9,7 +9,7 @@
 #include "app/core/KWProjects.h"
 #include "app/core/SSZipArchive.h"
 #include "app/screens/Appirater.h"
-#include "app/widgets/AlertView.h"
+#include "app/widgets/alerts/AlertView.h"
 #include "components/crashreporting/CrashReportDecoder.h"
 #include "components/dropbox/DBSession.h"
 #include "platform/foundation/Bundle.h"
@@ -21,7 +21,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/Color.h"
-#include "platform/ui/Device.h"
+#include "platform/ui/host/Device.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "app/screens/MainViewController.h"
 #include "components/crashreporting/BWQuincyManager.h"
 #include "platform/foundation/Value.h"
-#include "platform/ui/Application.h"
+#include "platform/ui/host/Application.h"
 #include "platform/ui/Window.h"
 
 class UntitledAppDelegate : public ui::ApplicationDelegate,

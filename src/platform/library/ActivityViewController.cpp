@@ -1,10 +1,10 @@
 #include "platform/library/ActivityViewController.h"
 
 #include "platform/foundation/Localized.h"
-#include "platform/ui/Button.h"
-#include "platform/ui/Control.h"
-#include "platform/ui/ImageView.h"
-#include "platform/ui/Label.h"
+#include "platform/ui/controls/Button.h"
+#include "platform/ui/controls/Control.h"
+#include "platform/ui/controls/ImageView.h"
+#include "platform/ui/controls/Label.h"
 
 #include <algorithm>
 

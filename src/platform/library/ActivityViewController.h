@@ -14,7 +14,7 @@
 // Main thread only.
 
 #include "platform/library/Activity.h"
-#include "platform/ui/ViewController.h"
+#include "platform/ui/controllers/ViewController.h"
 
 #include <functional>
 #include <memory>

@@ -1,8 +1,8 @@
 #include "platform/ui/View.h"
 
 #include "platform/graphics/GraphicsContext.h"
-#include "platform/ui/GestureRecognizer.h"
-#include "platform/ui/ViewController.h"
+#include "platform/ui/gestures/GestureRecognizer.h"
+#include "platform/ui/controllers/ViewController.h"
 #include "platform/ui/Window.h"
 
 #include <algorithm>

@@ -15,7 +15,7 @@
 #include "platform/graphics/AffineTransform.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Geometry.h"
-#include "platform/ui/Layer.h"
+#include "platform/ui/compositing/Layer.h"
 #include "platform/ui/Responder.h"
 
 #include <functional>

@@ -1,10 +1,10 @@
 #include "platform/ui/Window.h"
 
-#include "platform/ui/Application.h"
-#include "platform/ui/GestureArena.h"
-#include "platform/ui/GestureRecognizer.h"
-#include "platform/ui/Render.h"
-#include "platform/ui/ViewController.h"
+#include "platform/ui/host/Application.h"
+#include "platform/ui/gestures/GestureArena.h"
+#include "platform/ui/gestures/GestureRecognizer.h"
+#include "platform/ui/compositing/Render.h"
+#include "platform/ui/controllers/ViewController.h"
 
 #include <algorithm>
 #include <cmath>

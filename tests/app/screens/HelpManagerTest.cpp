@@ -4,8 +4,8 @@
 #include "app/screens/HelpManager.h"
 #include "ScreenTestSupport.h"
 #include "platform/foundation/Paths.h"
-#include "platform/ui/Button.h"
-#include "platform/ui/Label.h"
+#include "platform/ui/controls/Button.h"
+#include "platform/ui/controls/Label.h"
 
 #include <fstream>
 

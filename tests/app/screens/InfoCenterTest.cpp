@@ -5,11 +5,11 @@
 #include "app/screens/InfoCenterHelpViewController.h"
 #include "app/screens/InfoCenterViewController.h"
 #include "ScreenTestSupport.h"
-#include "platform/ui/BarButtonItem.h"
-#include "platform/ui/Button.h"
-#include "platform/ui/Label.h"
-#include "platform/ui/NavigationController.h"
-#include "platform/ui/NavigationItem.h"
+#include "platform/ui/controllers/BarButtonItem.h"
+#include "platform/ui/controls/Button.h"
+#include "platform/ui/controls/Label.h"
+#include "platform/ui/controllers/NavigationController.h"
+#include "platform/ui/controllers/NavigationItem.h"
 
 namespace {
 

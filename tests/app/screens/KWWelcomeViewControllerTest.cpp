@@ -4,7 +4,7 @@
 #include "app/screens/KWWelcomeViewController.h"
 #include "ScreenTestSupport.h"
 #include "platform/foundation/UserDefaults.h"
-#include "platform/ui/Button.h"
+#include "platform/ui/controls/Button.h"
 
 namespace {
 

@@ -3,12 +3,12 @@
 
 #include "app/screens/PassCodeViewController.h"
 #include "ScreenTestSupport.h"
-#include "platform/ui/BarButtonItem.h"
-#include "platform/ui/Button.h"
-#include "platform/ui/Label.h"
-#include "platform/ui/NavigationController.h"
-#include "platform/ui/NavigationItem.h"
-#include "platform/ui/ViewController.h"
+#include "platform/ui/controllers/BarButtonItem.h"
+#include "platform/ui/controls/Button.h"
+#include "platform/ui/controls/Label.h"
+#include "platform/ui/controllers/NavigationController.h"
+#include "platform/ui/controllers/NavigationItem.h"
+#include "platform/ui/controllers/ViewController.h"
 
 namespace {
 

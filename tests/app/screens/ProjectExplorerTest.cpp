@@ -13,13 +13,13 @@
 #include "app/screens/KWProjectDetailViewController.h"
 #include "app/screens/KWWelcomeViewController.h"
 #include "app/screens/PassCodeViewController.h"
-#include "app/widgets/Hudy.h"
+#include "app/widgets/alerts/Hudy.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/UserDefaults.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Button.h"
-#include "platform/ui/Label.h"
-#include "platform/ui/NavigationController.h"
+#include "platform/ui/host/Application.h"
+#include "platform/ui/controls/Button.h"
+#include "platform/ui/controls/Label.h"
+#include "platform/ui/controllers/NavigationController.h"
 
 #include <filesystem>
 #include <fstream>

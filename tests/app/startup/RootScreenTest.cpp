@@ -8,7 +8,7 @@
 
 #include "app/screens/MainViewController.h"
 #include "app/screens/ProjectExplorer.h"
-#include "platform/ui/ImageView.h"
+#include "platform/ui/controls/ImageView.h"
 #include "support/TouchDriver.h"
 
 namespace startuptest {

@@ -1,4 +1,4 @@
-#include "app/widgets/ALAssetsLibrary_CustomPhotoAlbum.h"
+#include "app/widgets/categories/ALAssetsLibrary_CustomPhotoAlbum.h"
 
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/RunLoop.h"

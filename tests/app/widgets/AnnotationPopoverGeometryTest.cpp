@@ -1,4 +1,4 @@
-#include "app/widgets/FWTPopoverGeometry.h"
+#include "app/widgets/popover/FWTPopoverGeometry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/widgets/WEPopoverContainerGeometry.h"
+#include "app/widgets/popover/WEPopoverContainerGeometry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "app/widgets/AlertView.h"
+#include "app/widgets/alerts/AlertView.h"
 
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/GuiApplication.h"
-#include "platform/ui/ImageView.h"
+#include "platform/ui/controls/ImageView.h"
 #include "platform/ui/Window.h"
 #include "support/Process.h"
 #include "support/TouchDriver.h"

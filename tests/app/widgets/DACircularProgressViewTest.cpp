@@ -1,9 +1,9 @@
-#include "app/widgets/DACircularProgressView.h"
+#include "app/widgets/views/DACircularProgressView.h"
 
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GuiApplication.h"
-#include "platform/ui/Render.h"
+#include "platform/ui/compositing/Render.h"
 #include "support/Pictures.h"
 #include "support/Process.h"
 #include "support/VirtualClock.h"

@@ -1,5 +1,5 @@
-#include "app/widgets/KWGridCollectionViewController.h"
-#include "app/widgets/KWGridItem.h"
+#include "app/widgets/grid/KWGridCollectionViewController.h"
+#include "app/widgets/grid/KWGridItem.h"
 
 #include "platform/foundation/AtomicFile.h"
 #include "platform/graphics/GuiApplication.h"

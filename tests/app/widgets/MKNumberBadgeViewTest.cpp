@@ -1,9 +1,9 @@
-#include "app/widgets/MKNumberBadgeView.h"
+#include "app/widgets/views/MKNumberBadgeView.h"
 
 #include "platform/foundation/AtomicFile.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/GuiApplication.h"
-#include "platform/ui/Render.h"
+#include "platform/ui/compositing/Render.h"
 #include "support/Process.h"
 
 #include <gtest/gtest.h>

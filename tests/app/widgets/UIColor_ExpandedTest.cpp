@@ -1,5 +1,5 @@
-#include "app/widgets/UIColor_Expanded.h"
-#include "app/widgets/UIColor_Expanded_Support.h"
+#include "app/widgets/categories/UIColor_Expanded.h"
+#include "app/widgets/categories/UIColor_Expanded_Support.h"
 
 #include "platform/graphics/Image.h"
 

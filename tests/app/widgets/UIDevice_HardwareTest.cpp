@@ -1,6 +1,6 @@
-#include "app/widgets/UIDevice_Hardware.h"
+#include "app/widgets/categories/UIDevice_Hardware.h"
 
-#include "platform/ui/Device.h"
+#include "platform/ui/host/Device.h"
 #include "support/Process.h"
 
 #include <gtest/gtest.h>

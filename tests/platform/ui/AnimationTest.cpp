@@ -2,7 +2,7 @@
 // virtual clock.
 
 #include "platform/foundation/RunLoop.h"
-#include "platform/ui/Animation.h"
+#include "platform/ui/compositing/Animation.h"
 #include "platform/ui/View.h"
 #include "support/VirtualClock.h"
 

@@ -2,8 +2,8 @@
 // URLs and watch requests, the services, and the device settings.
 
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Device.h"
+#include "platform/ui/host/Application.h"
+#include "platform/ui/host/Device.h"
 
 #include <gtest/gtest.h>
 

@@ -4,9 +4,9 @@
 #include "ControlsTestSupport.h"
 
 #include "platform/graphics/GraphicsContext.h"
-#include "platform/ui/Button.h"
-#include "platform/ui/ImageView.h"
-#include "platform/ui/Label.h"
+#include "platform/ui/controls/Button.h"
+#include "platform/ui/controls/ImageView.h"
+#include "platform/ui/controls/Label.h"
 
 using graphics::Color;
 using graphics::Image;

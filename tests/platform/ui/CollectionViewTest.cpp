@@ -1,8 +1,8 @@
 // Collection views with the flow layout: where items go, what the data source
 // is asked, reuse, item changes, selection by touch, and a picture of a grid.
 
-#include "platform/ui/CollectionView.h"
-#include "platform/ui/Label.h"
+#include "platform/ui/lists/CollectionView.h"
+#include "platform/ui/controls/Label.h"
 #include "ControlsTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 
 #include "ControlsTestSupport.h"
 
-#include "platform/ui/Control.h"
-#include "platform/ui/TapGestureRecognizer.h"
+#include "platform/ui/controls/Control.h"
+#include "platform/ui/gestures/TapGestureRecognizer.h"
 
 #include <algorithm>
 #include <string>

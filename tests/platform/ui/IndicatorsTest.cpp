@@ -2,9 +2,9 @@
 
 #include "ControlsTestSupport.h"
 
-#include "platform/ui/ActivityIndicatorView.h"
-#include "platform/ui/PageControl.h"
-#include "platform/ui/ProgressView.h"
+#include "platform/ui/controls/ActivityIndicatorView.h"
+#include "platform/ui/controls/PageControl.h"
+#include "platform/ui/controls/ProgressView.h"
 
 #include <cmath>
 #include <limits>

@@ -4,7 +4,7 @@
 #include "ControlsTestSupport.h"
 
 #include "platform/graphics/Font.h"
-#include "platform/ui/Label.h"
+#include "platform/ui/controls/Label.h"
 
 #include <cmath>
 #include <string>

@@ -3,10 +3,10 @@
 
 #include "ControlsTestSupport.h"
 #include "ScreenTestSupport.h"
-#include "platform/ui/BarButtonItem.h"
-#include "platform/ui/NavigationController.h"
-#include "platform/ui/Render.h"
-#include "platform/ui/Toolbar.h"
+#include "platform/ui/controllers/BarButtonItem.h"
+#include "platform/ui/controllers/NavigationController.h"
+#include "platform/ui/compositing/Render.h"
+#include "platform/ui/controllers/Toolbar.h"
 #include "platform/ui/Window.h"
 #include "support/TouchDriver.h"
 

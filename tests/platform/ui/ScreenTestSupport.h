@@ -6,8 +6,8 @@
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GuiApplication.h"
-#include "platform/ui/Device.h"
-#include "platform/ui/ViewController.h"
+#include "platform/ui/host/Device.h"
+#include "platform/ui/controllers/ViewController.h"
 #include "platform/ui/Window.h"
 #include "support/VirtualClock.h"
 

@@ -3,9 +3,9 @@
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GuiApplication.h"
-#include "platform/ui/Button.h"
-#include "platform/ui/GestureArena.h"
-#include "platform/ui/ScrollView.h"
+#include "platform/ui/controls/Button.h"
+#include "platform/ui/gestures/GestureArena.h"
+#include "platform/ui/lists/ScrollView.h"
 #include "platform/ui/Window.h"
 #include "support/TouchDriver.h"
 #include "support/VirtualClock.h"

@@ -3,7 +3,7 @@
 
 #include "ControlsTestSupport.h"
 
-#include "platform/ui/SegmentedControl.h"
+#include "platform/ui/controls/SegmentedControl.h"
 
 #include <stdexcept>
 

@@ -3,9 +3,9 @@
 
 #include "ControlsTestSupport.h"
 
-#include "platform/ui/PanGestureRecognizer.h"
-#include "platform/ui/Slider.h"
-#include "platform/ui/Switch.h"
+#include "platform/ui/gestures/PanGestureRecognizer.h"
+#include "platform/ui/controls/Slider.h"
+#include "platform/ui/controls/Switch.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,9 +2,9 @@
 // their animations, selection by touch, editing, swipe to delete, dragging
 // rows, and a picture of a grouped table.
 
-#include "platform/ui/ImageView.h"
-#include "platform/ui/Label.h"
-#include "platform/ui/TableView.h"
+#include "platform/ui/controls/ImageView.h"
+#include "platform/ui/controls/Label.h"
+#include "platform/ui/lists/TableView.h"
 #include "ControlsTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -5,8 +5,8 @@
 #include "ControlsTestSupport.h"
 
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/ui/TextField.h"
-#include "platform/ui/TextView.h"
+#include "platform/ui/text/TextField.h"
+#include "platform/ui/text/TextView.h"
 
 #include <string>
 #include <vector>

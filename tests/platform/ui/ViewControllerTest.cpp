@@ -3,8 +3,8 @@
 
 #include "ScreenTestSupport.h"
 #include "platform/foundation/RunLoop.h"
-#include "platform/ui/Device.h"
-#include "platform/ui/ViewController.h"
+#include "platform/ui/host/Device.h"
+#include "platform/ui/controllers/ViewController.h"
 #include "platform/ui/Window.h"
 
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
 // The window: root controller, key window, first responder and key input,
 // the responder chain for touches, composite requests and rendering.
 
-#include "platform/ui/Application.h"
-#include "platform/ui/GestureArena.h"
-#include "platform/ui/Render.h"
-#include "platform/ui/TapGestureRecognizer.h"
-#include "platform/ui/ViewController.h"
+#include "platform/ui/host/Application.h"
+#include "platform/ui/gestures/GestureArena.h"
+#include "platform/ui/compositing/Render.h"
+#include "platform/ui/gestures/TapGestureRecognizer.h"
+#include "platform/ui/controllers/ViewController.h"
 #include "platform/ui/Window.h"
 #include "support/TouchDriver.h"
 #include "support/VirtualClock.h"

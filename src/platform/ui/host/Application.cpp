@@ -1,0 +1,161 @@
+#include "platform/ui/host/Application.h"
+
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/Window.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+#include <cctype>
+
+namespace ui {
+
+bool ApplicationDelegate::applicationDidFinishLaunchingWithOptions(Application&, const foundation::Dictionary&) {
+    return true;
+}
+
+bool ApplicationDelegate::applicationOpenURL(Application&, const std::string&, const std::string&,
+                                             const foundation::Value&) {
+    return false;
+}
+
+void ApplicationDelegate::applicationHandleWatchKitExtensionRequest(
+    Application&, const foundation::Dictionary&, std::function<void(foundation::Dictionary)> reply) {
+    if (reply) reply(foundation::Dictionary{});
+}
+
+Application& Application::shared() {
+    static Application application;
+    return application;
+}
+
+void Application::setDelegate(std::shared_ptr<ApplicationDelegate> delegate) { delegate_ = std::move(delegate); }
+
+void Application::post(const char* name) { foundation::NotificationCenter::defaultCenter().post(name, this); }
+
+bool Application::launch(std::shared_ptr<ApplicationDelegate> delegate, const foundation::Dictionary& launchOptions) {
+    if (launched_) return false;
+    launched_ = true;
+    delegate_ = std::move(delegate);
+    state_ = ApplicationState::Inactive;
+    // Keep the delegate alive through its own callbacks even if one replaces it.
+    std::shared_ptr<ApplicationDelegate> keep = delegate_;
+    bool result = keep ? keep->applicationDidFinishLaunchingWithOptions(*this, launchOptions) : true;
+    foundation::NotificationCenter::defaultCenter().post(DidFinishLaunchingNotification, this, launchOptions);
+    becomeActive();
+    return result;
+}
+
+void Application::becomeActive() {
+    if (!launched_ || terminated_ || state_ != ApplicationState::Inactive) return;
+    state_ = ApplicationState::Active;
+    if (auto keep = delegate_) keep->applicationDidBecomeActive(*this);
+    post(DidBecomeActiveNotification);
+}
+
+void Application::resignActive() {
+    if (!launched_ || terminated_ || state_ != ApplicationState::Active) return;
+    if (auto keep = delegate_) keep->applicationWillResignActive(*this);
+    post(WillResignActiveNotification);
+    state_ = ApplicationState::Inactive;
+}
+
+void Application::enterBackground() {
+    if (!launched_ || terminated_ || state_ == ApplicationState::Background) return;
+    resignActive();
+    state_ = ApplicationState::Background;
+    if (auto keep = delegate_) keep->applicationDidEnterBackground(*this);
+    post(DidEnterBackgroundNotification);
+}
+
+void Application::enterForeground() {
+    if (!launched_ || terminated_ || state_ != ApplicationState::Background) return;
+    if (auto keep = delegate_) keep->applicationWillEnterForeground(*this);
+    post(WillEnterForegroundNotification);
+    state_ = ApplicationState::Inactive;
+}
+
+void Application::terminate() {
+    if (terminated_) return;
+    if (launched_) {
+        resignActive();
+        terminated_ = true;
+        if (auto keep = delegate_) keep->applicationWillTerminate(*this);
+        post(WillTerminateNotification);
+    }
+    terminated_ = true;
+    if (exitHandler_) exitHandler_();
+}
+
+void Application::receiveMemoryWarning() {
+    if (!launched_ || terminated_) return;
+    if (auto keep = delegate_) keep->applicationDidReceiveMemoryWarning(*this);
+    post(DidReceiveMemoryWarningNotification);
+}
+
+bool Application::handleIncomingURL(const std::string& url, const std::string& sourceApplication,
+                                    const foundation::Value& annotation) {
+    auto keep = delegate_;
+    if (!keep || terminated_) return false;
+    return keep->applicationOpenURL(*this, url, sourceApplication, annotation);
+}
+
+void Application::handleWatchKitExtensionRequest(const foundation::Dictionary& request,
+                                                 std::function<void(foundation::Dictionary)> reply) {
+    if (auto keep = delegate_) {
+        keep->applicationHandleWatchKitExtensionRequest(*this, request, std::move(reply));
+    } else if (reply) {
+        reply(foundation::Dictionary{});
+    }
+}
+
+Window* Application::keyWindow() const { return Window::keyWindow(); }
+
+namespace {
+
+std::string schemeOf(const std::string& url) {
+    size_t colon = url.find(':');
+    if (colon == std::string::npos || colon == 0) return {};
+    std::string scheme = url.substr(0, colon);
+    for (char& c : scheme) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return scheme;
+}
+
+bool desktopCanOpen(const std::string& url) {
+    std::string scheme = schemeOf(url);
+    return scheme == "http" || scheme == "https" || scheme == "mailto";
+}
+
+}  // namespace
+
+bool Application::canOpenURL(const std::string& url) const {
+    if (canOpener_) return canOpener_(url);
+    return desktopCanOpen(url);
+}
+
+bool Application::openURL(const std::string& url) {
+    if (opener_) return opener_(url);
+    if (!desktopCanOpen(url)) return false;
+    return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+}
+
+void Application::setURLOpener(URLOpener open, URLOpener canOpen) {
+    opener_ = std::move(open);
+    canOpener_ = std::move(canOpen);
+}
+
+Responder* Application::nextResponder() const { return dynamic_cast<Responder*>(delegate_.get()); }
+
+void Application::resetForTesting() {
+    delegate_.reset();
+    state_ = ApplicationState::Inactive;
+    launched_ = false;
+    terminated_ = false;
+    exitHandler_ = nullptr;
+    opener_ = nullptr;
+    canOpener_ = nullptr;
+    idleTimerDisabled_.store(false);
+    statusBarOrientation_ = InterfaceOrientation::LandscapeRight;
+}
+
+}  // namespace ui

@@ -1,0 +1,298 @@
+#include "platform/ui/host/WindowHost.h"
+
+#include "platform/foundation/RunLoop.h"
+#include "platform/ui/compositing/Animation.h"
+#include "platform/ui/host/Application.h"
+#include "platform/ui/compositing/Render.h"
+#include "platform/ui/lists/ScrollView.h"
+#include "platform/ui/Window.h"
+
+#include <QBackingStore>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTouchEvent>
+#include <QWheelEvent>
+#include <QWindow>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <optional>
+
+namespace ui {
+
+namespace {
+
+constexpr double kFrameInterval = 1.0 / 60.0;
+
+// Whether anything in the tree is still moving at `now`.
+bool animating(View& view, double now) {
+    Layer& layer = view.layer();
+    if (layer.hasAnimations()) {
+        for (const std::string& key : layer.animationKeys()) {
+            auto animation = layer.animation(key);
+            if (animation && animation->endTime() > now) return true;
+        }
+    }
+    for (const ViewPtr& child : view.subviews()) {
+        if (animating(*child, now)) return true;
+    }
+    return false;
+}
+
+std::optional<Key> keyFor(int qtKey) {
+    switch (qtKey) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return Key::Return;
+    case Qt::Key_Backspace: return Key::Backspace;
+    case Qt::Key_Delete: return Key::Delete;
+    case Qt::Key_Escape: return Key::Escape;
+    case Qt::Key_Tab: return Key::Tab;
+    case Qt::Key_Left: return Key::Left;
+    case Qt::Key_Right: return Key::Right;
+    case Qt::Key_Up: return Key::Up;
+    case Qt::Key_Down: return Key::Down;
+    case Qt::Key_Home: return Key::Home;
+    case Qt::Key_End: return Key::End;
+    default: return std::nullopt;
+    }
+}
+
+}  // namespace
+
+class WindowHost::HostWindow final : public QWindow {
+public:
+    explicit HostWindow(std::shared_ptr<ui::Window> window) : window_(std::move(window)), store_(this) {
+        setSurfaceType(QSurface::RasterSurface);
+        graphics::Size size = window_->bounds().size;
+        resize(std::max(1, int(std::lround(size.width))), std::max(1, int(std::lround(size.height))));
+        window_->setCompositeRequestHandler([this] { scheduleUpdate(); });
+    }
+
+    ~HostWindow() override {
+        destroying_ = true;
+        window_->setCompositeRequestHandler(nullptr);
+        foundation::RunLoop::main().cancelPreviousPerformRequests(this);
+    }
+
+    ui::Window& tree() const { return *window_; }
+
+    // The scale and offset that fit the tree's points into the Qt window.
+    void fit(double& scale, QPointF& offset) const {
+        graphics::Size points = window_->bounds().size;
+        double w = std::max(1.0, points.width), h = std::max(1.0, points.height);
+        scale = std::min(width() / w, height() / h);
+        if (!(scale > 0)) scale = 1.0;
+        offset = QPointF((width() - w * scale) / 2, (height() - h * scale) / 2);
+    }
+
+    graphics::Point toPoints(QPointF position) const {
+        double scale;
+        QPointF offset;
+        fit(scale, offset);
+        return graphics::Point{(position.x() - offset.x()) / scale, (position.y() - offset.y()) / scale};
+    }
+
+    void paint() {
+        if (!isExposed()) return;
+        updatePending_ = false;
+        QRect rect(0, 0, width(), height());
+        store_.resize(rect.size());
+        store_.beginPaint(rect);
+        QPaintDevice* device = store_.paintDevice();
+        {
+            QPainter painter(device);
+            painter.fillRect(rect, Qt::black);
+            double scale;
+            QPointF offset;
+            fit(scale, offset);
+            painter.translate(offset);
+            painter.scale(scale, scale);
+            // Drawn contents get the density of the real pixels.
+            compositor_.render(*window_, painter, scale * devicePixelRatio());
+        }
+        store_.endPaint();
+        store_.flush(rect);
+        window_->clearNeedsComposite();
+        if (animating(*window_, foundation::RunLoop::main().now())) {
+            // The next frame comes from the run loop, so it follows the
+            // loop's clock (virtual in tests).
+            foundation::RunLoop::main().performAfter(kFrameInterval, [this] { scheduleUpdate(); }, this, "frame");
+        }
+    }
+
+    // One update event at a time; it is posted, not timed, so it is served
+    // as soon as the event loop runs.
+    void scheduleUpdate() {
+        if (updatePending_) return;
+        updatePending_ = true;
+        QCoreApplication::postEvent(this, new QEvent(QEvent::UpdateRequest));
+    }
+
+protected:
+    bool event(QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::UpdateRequest:
+            paint();
+            return true;
+        case QEvent::Close:
+            // The application's own way out: the delegate saves, then the
+            // exit handler ends the event loop. A host going away in the
+            // program's own course is no request to quit.
+            if (!destroying_) Application::shared().terminate();
+            return QWindow::event(event);
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TouchCancel:
+            touch(static_cast<QTouchEvent*>(event));
+            return true;
+        default:
+            return QWindow::event(event);
+        }
+    }
+
+    void exposeEvent(QExposeEvent*) override { paint(); }
+    void resizeEvent(QResizeEvent*) override { paint(); }
+
+    void mousePressEvent(QMouseEvent* event) override {
+        // Touch screens also send mouse events made from their touches.
+        if (event->source() != Qt::MouseEventNotSynthesized || event->button() != Qt::LeftButton || mouse_) return;
+        mouse_ = std::make_shared<Touch>();
+        mouse_->windowLocation = toPoints(event->position());
+        send(TouchPhase::Began, {mouse_});
+    }
+
+    void mouseMoveEvent(QMouseEvent* event) override {
+        if (!mouse_ || event->source() != Qt::MouseEventNotSynthesized) return;
+        mouse_->windowLocation = toPoints(event->position());
+        send(TouchPhase::Moved, {mouse_});
+    }
+
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (!mouse_ || event->source() != Qt::MouseEventNotSynthesized || event->button() != Qt::LeftButton) return;
+        mouse_->windowLocation = toPoints(event->position());
+        TouchPtr finger = std::move(mouse_);
+        mouse_.reset();
+        send(TouchPhase::Ended, {finger});
+    }
+
+    // The wheel scrolls the nearest scroll view under the pointer that can
+    // move its way; one that cannot (scrolling off, or at its edge) leaves
+    // the wheel to the scroll views around it.
+    void wheelEvent(QWheelEvent* event) override {
+        double scale;
+        QPointF offset;
+        fit(scale, offset);
+        // Trackpads report pixels of the Qt window; wheels report eighths
+        // of a degree, taken as that many points in degrees.
+        QPointF delta = !event->pixelDelta().isNull() ? QPointF(event->pixelDelta()) / scale
+                                                      : QPointF(event->angleDelta()) / 8.0;
+        // Turning the wheel away from the user shows what lies above: the
+        // offset goes down.
+        graphics::Point change{-delta.x(), -delta.y()};
+        if (change.x == 0 && change.y == 0) return;
+        for (View* view = window_->hitTest(toPoints(event->position()), nullptr); view; view = view->superview()) {
+            auto* scrollView = dynamic_cast<ScrollView*>(view);
+            if (scrollView && scrollView->canScrollBy(change)) {
+                scrollView->scrollBy(change);
+                return;
+            }
+        }
+        event->ignore();
+    }
+
+    void keyPressEvent(QKeyEvent* event) override {
+        if (auto key = keyFor(event->key())) {
+            window_->sendKey(*key);
+            return;
+        }
+        QString text = event->text();
+        // Control characters of unmapped keys are no text.
+        if (!text.isEmpty() && text.at(0).isPrint()) window_->sendText(text.toStdString());
+    }
+
+private:
+    void touch(QTouchEvent* event) {
+        if (event->type() == QEvent::TouchCancel) {
+            TouchSet all;
+            for (auto& [id, finger] : fingers_) all.push_back(finger);
+            fingers_.clear();
+            if (!all.empty()) send(TouchPhase::Cancelled, all);
+            return;
+        }
+        TouchSet began, moved, ended;
+        for (const QEventPoint& point : event->points()) {
+            // For a top-level window the scene is the window itself.
+            graphics::Point at = toPoints(point.scenePosition());
+            switch (point.state()) {
+            case QEventPoint::Pressed: {
+                auto finger = std::make_shared<Touch>();
+                finger->windowLocation = at;
+                fingers_[point.id()] = finger;
+                began.push_back(finger);
+                break;
+            }
+            case QEventPoint::Updated: {
+                auto it = fingers_.find(point.id());
+                if (it == fingers_.end()) break;
+                it->second->windowLocation = at;
+                moved.push_back(it->second);
+                break;
+            }
+            case QEventPoint::Released: {
+                auto it = fingers_.find(point.id());
+                if (it == fingers_.end()) break;
+                it->second->windowLocation = at;
+                ended.push_back(it->second);
+                fingers_.erase(it);
+                break;
+            }
+            default: break;
+            }
+        }
+        if (!began.empty()) send(TouchPhase::Began, began);
+        if (!moved.empty()) send(TouchPhase::Moved, moved);
+        if (!ended.empty()) send(TouchPhase::Ended, ended);
+    }
+
+    void send(TouchPhase phase, const TouchSet& changed) {
+        double now = foundation::RunLoop::main().now();
+        for (const TouchPtr& t : changed) t->timestamp = now;
+        Event e;
+        e.timestamp = now;
+        for (auto& [id, finger] : fingers_) e.allTouches.push_back(finger);
+        if (mouse_) e.allTouches.push_back(mouse_);
+        for (const TouchPtr& t : changed) {
+            if (std::find(e.allTouches.begin(), e.allTouches.end(), t) == e.allTouches.end()) e.allTouches.push_back(t);
+        }
+        window_->sendEvent(e, phase, changed);
+    }
+
+    std::shared_ptr<ui::Window> window_;
+    QBackingStore store_;
+    Compositor compositor_;
+    bool updatePending_ = false;
+    bool destroying_ = false;
+    TouchPtr mouse_;
+    std::map<int, TouchPtr> fingers_;
+};
+
+WindowHost::WindowHost(std::shared_ptr<Window> window) : host_(std::make_unique<HostWindow>(std::move(window))) {}
+
+WindowHost::~WindowHost() = default;
+
+void WindowHost::show() { host_->show(); }
+
+QWindow* WindowHost::qWindow() const { return host_.get(); }
+
+Window& WindowHost::window() const { return host_->tree(); }
+
+graphics::Point WindowHost::pointFromWindowPosition(QPointF position) const { return host_->toPoints(position); }
+
+void WindowHost::paintNow() { host_->paint(); }
+
+}  // namespace ui
