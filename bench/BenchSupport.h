@@ -3,15 +3,14 @@
 // What every benchmark needs: timing runs, running the outside tool it
 // compares against, and printing the times and their ratio the same way.
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace bench {

@@ -2,12 +2,11 @@
 // Info-ZIP's `zip -r` and `unzip` on the same project and the same archive.
 // Prints both times (median of several runs) and the ratios.
 
+#include "BenchSupport.h"
 #include "app/core/KWProjects.h"
 #include "app/core/ProjectImportProcessor.h"
 #include "app/core/SSZipArchive.h"
 #include "platform/foundation/Paths.h"
-
-#include "BenchSupport.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -38,14 +37,16 @@ void writeRandomFile(const fs::path& file, size_t size, std::mt19937& random) {
 void makeProject(const fs::path& folder) {
     fs::create_directories(folder);
     std::mt19937 random(11);
-    std::string frames = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict><key>frames</key><array>\n";
+    std::string frames =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict><key>frames</key><array>\n";
     for (int i = 0; i < kFrames; ++i) {
         char id[40];
         std::snprintf(id, sizeof id, "00000000-0000-4000-8000-%012d", i);
         writeRandomFile(folder / ("frame-" + std::string(id) + ".jpg"), 350000 + random() % 100000, random);
         writeRandomFile(folder / ("preview-" + std::string(id) + ".jpg"), 60000 + random() % 10000, random);
         writeRandomFile(folder / ("thumb-" + std::string(id) + ".jpg"), 12000 + random() % 3000, random);
-        frames += "<dict><key>frameID</key><string>" + std::string(id) + "</string><key>type</key><integer>0</integer></dict>\n";
+        frames += "<dict><key>frameID</key><string>" + std::string(id) +
+                  "</string><key>type</key><integer>0</integer></dict>\n";
     }
     frames += "</array></dict>\n</plist>\n";
     std::ofstream(folder / "frames.meta") << frames;
@@ -69,12 +70,14 @@ int main() {
     const fs::path unpacked = root / "unpacked";
     std::error_code ignored;
 
-    const double exportOurs =
-        bench::medianSeconds(kRuns, [&] { fs::remove(ours, ignored); },
-                             [&] { return SSZipArchive::createZipFileAtPath(ours, project, nullptr); });
-    const double exportInfoZip = bench::medianSeconds(kRuns, [&] { fs::remove(infozip, ignored); }, [&] {
-        return bench::runCommand({"zip", "-q", "-r", infozip.string(), "."}, project.string()) == 0;
-    });
+    const double exportOurs = bench::medianSeconds(
+        kRuns, [&] { fs::remove(ours, ignored); },
+        [&] { return SSZipArchive::createZipFileAtPath(ours, project, nullptr); });
+    const double exportInfoZip = bench::medianSeconds(
+        kRuns, [&] { fs::remove(infozip, ignored); },
+        [&] {
+            return bench::runCommand({"zip", "-q", "-r", infozip.string(), "."}, project.string()) == 0;
+        });
 
     // Both import the same archive: ours, as the archive renderer writes it.
     const fs::path inbox = root / "inbox.tollivarmobile";
@@ -88,9 +91,11 @@ int main() {
             fs::copy_file(ours, inbox, fs::copy_options::overwrite_existing);
         },
         [&] { return ProjectImportProcessor().importProjectAtPath(inbox); });
-    const double importInfoZip = bench::medianSeconds(kRuns, [&] { fs::remove_all(unpacked, ignored); }, [&] {
-        return bench::runCommand({"unzip", "-q", ours.string(), "-d", unpacked.string()}, root.string()) == 0;
-    });
+    const double importInfoZip = bench::medianSeconds(
+        kRuns, [&] { fs::remove_all(unpacked, ignored); },
+        [&] {
+            return bench::runCommand({"unzip", "-q", ours.string(), "-d", unpacked.string()}, root.string()) == 0;
+        });
 
     std::printf("project archive, %d frames, %.0f MB (median of %d runs)\n", kFrames,
                 static_cast<double>(fs::file_size(ours)) / 1e6, kRuns);

@@ -9,18 +9,16 @@
 // Captions are drawn once and then reused: the count of redraws after the
 // first frame should be 0.
 
+#include "BenchSupport.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/GuiApplication.h"
-#include "platform/ui/compositing/Render.h"
 #include "platform/ui/View.h"
+#include "platform/ui/compositing/Render.h"
 
 #include <QImage>
 #include <QPainter>
-
-#include "BenchSupport.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -63,8 +61,10 @@ graphics::Image makePicture(int size, int seed, bool alpha) {
     QLinearGradient gradient(0, 0, size, size);
     gradient.setColorAt(0, QColor::fromHsv((seed * 37) % 360, 200, 230));
     gradient.setColorAt(1, QColor::fromHsv((seed * 37 + 120) % 360, 200, 120));
-    if (alpha) p.setBrush(gradient), p.setPen(Qt::NoPen), p.drawEllipse(0, 0, size, size);
-    else p.fillRect(0, 0, size, size, gradient);
+    if (alpha)
+        p.setBrush(gradient), p.setPen(Qt::NoPen), p.drawEllipse(0, 0, size, size);
+    else
+        p.fillRect(0, 0, size, size, gradient);
     p.setBrush(Qt::white);
     p.drawEllipse(size / 4, size / 4, size / 2, size / 2);
     p.end();
@@ -117,7 +117,8 @@ Scene buildScene() {
             view = ui::makeView(Rect(x(random), y(random), 64, 64));
             view->layer().setContents(makePicture(64, made, made % 2 == 0));
         } else if (kind == 1) {
-            auto text = std::make_shared<TextView>(Rect(x(random), y(random), 120, 22), "Frame " + std::to_string(made));
+            auto text =
+                std::make_shared<TextView>(Rect(x(random), y(random), 120, 22), "Frame " + std::to_string(made));
             scene.texts.push_back(text.get());
             view = text;
         } else {
@@ -143,8 +144,8 @@ void step(Scene& scene, int frame, size_t moving) {
     for (size_t i = 0; i < std::min(moving, scene.moving.size()); ++i) {
         double phase = frame * 0.05 + static_cast<double>(i);
         ui::View* view = scene.moving[i];
-        view->setTransform(graphics::AffineTransform::makeRotation(0.2 * std::sin(phase)).scaled(1 + 0.1 * std::cos(phase),
-                                                                                               1 + 0.1 * std::cos(phase)));
+        view->setTransform(graphics::AffineTransform::makeRotation(0.2 * std::sin(phase))
+                               .scaled(1 + 0.1 * std::cos(phase), 1 + 0.1 * std::cos(phase)));
         if (i % 3 == 0) view->setAlpha(0.7 + 0.3 * std::sin(phase));
     }
 }

@@ -2,6 +2,7 @@
 // JPEGs) against ImageMagick's convert making the same three files from the
 // same JPEG input. Prints both times (median of several runs) and the ratio.
 
+#include "BenchSupport.h"
 #include "app/core/KWImageProducer.h"
 #include "app/core/KWProjects.h"
 #include "app/core/ProjectModel.h"
@@ -9,9 +10,6 @@
 
 #include <QImage>
 #include <QPainter>
-
-#include "BenchSupport.h"
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -41,7 +39,8 @@ QImage makeInputPicture() {
     for (int i = 0; i < 400; ++i) {
         painter.setBrush(QColor(int(random() % 256), int(random() % 256), int(random() % 256)));
         painter.setPen(Qt::NoPen);
-        painter.drawEllipse(int(random() % 3840), int(random() % 2160), 40 + int(random() % 300), 40 + int(random() % 300));
+        painter.drawEllipse(int(random() % 3840), int(random() % 2160), 40 + int(random() % 300),
+                            40 + int(random() % 300));
     }
     painter.end();
     for (int y = 0; y < picture.height(); ++y) {
@@ -73,17 +72,20 @@ int main() {
             std::fprintf(stderr, "could not make the input picture\n");
             return 1;
         }
-        std::ofstream(input, std::ios::binary).write(reinterpret_cast<const char*>(jpeg->data()), std::streamsize(jpeg->size()));
+        std::ofstream(input, std::ios::binary)
+            .write(reinterpret_cast<const char*>(jpeg->data()), std::streamsize(jpeg->size()));
     }
 
     // Ours: decode the input and store it as a frame of a project.
     auto project = ProjectModel::create();
     KWImageProducer producer(project);
     int run = 0;
-    const double ourTime = bench::medianSeconds(kRuns, [] {}, [&] {
-        auto picture = graphics::Image::load(input.string());
-        return picture.ok() && producer.storeImage(picture.value(), "BENCH-" + std::to_string(run++));
-    });
+    const double ourTime = bench::medianSeconds(
+        kRuns, [] {},
+        [&] {
+            auto picture = graphics::Image::load(input.string());
+            return picture.ok() && producer.storeImage(picture.value(), "BENCH-" + std::to_string(run++));
+        });
 
     // ImageMagick: the same three files from the same input in one call.
     int magickRun = 0;
@@ -95,11 +97,39 @@ int main() {
             fs::create_directories(out);
         },
         [&] {
-            const int status = bench::runCommand(
-                {"convert", input.string(), "(", "+clone", "-resize", "272x153^", "-gravity", "center", "-extent",
-                 "272x153", "-quality", "50", "-write", (out / "thumb.jpg").string(), "+delete", ")", "(", "+clone",
-                 "-resize", "796x448^", "-gravity", "center", "-extent", "796x448", "-quality", "50", "-write",
-                 (out / "preview.jpg").string(), "+delete", ")", "-quality", "100", (out / "frame.jpg").string()});
+            const int status = bench::runCommand({"convert",
+                                                  input.string(),
+                                                  "(",
+                                                  "+clone",
+                                                  "-resize",
+                                                  "272x153^",
+                                                  "-gravity",
+                                                  "center",
+                                                  "-extent",
+                                                  "272x153",
+                                                  "-quality",
+                                                  "50",
+                                                  "-write",
+                                                  (out / "thumb.jpg").string(),
+                                                  "+delete",
+                                                  ")",
+                                                  "(",
+                                                  "+clone",
+                                                  "-resize",
+                                                  "796x448^",
+                                                  "-gravity",
+                                                  "center",
+                                                  "-extent",
+                                                  "796x448",
+                                                  "-quality",
+                                                  "50",
+                                                  "-write",
+                                                  (out / "preview.jpg").string(),
+                                                  "+delete",
+                                                  ")",
+                                                  "-quality",
+                                                  "100",
+                                                  (out / "frame.jpg").string()});
             if (status != 0) std::fprintf(stderr, "convert failed (status %d)\n", status);
             return status == 0;
         });

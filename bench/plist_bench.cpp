@@ -3,7 +3,9 @@
 // on the same data. Prints the best of several runs for both and the ratio
 // ours/theirs; below 1 means ours is faster.
 
-#include <unistd.h>
+#include "BenchSupport.h"
+#include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/PropertyList.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -13,11 +15,7 @@
 #include <map>
 #include <random>
 #include <string>
-
-#include "platform/foundation/AtomicFile.h"
-#include "platform/foundation/PropertyList.h"
-
-#include "BenchSupport.h"
+#include <unistd.h>
 
 using namespace foundation;
 namespace fs = std::filesystem;
@@ -74,8 +72,8 @@ for name, path, fmt in (("xml", sys.argv[2], plistlib.FMT_XML), ("binary", sys.a
 )PY";
 
 std::map<std::string, std::pair<double, double>> timePlistlib(const std::string& xml, const std::string& binary) {
-    std::string command = "python3 -c '" + std::string(kPythonTimer) + "' " + std::to_string(kRuns) + " '" + xml +
-                          "' '" + binary + "'";
+    std::string command =
+        "python3 -c '" + std::string(kPythonTimer) + "' " + std::to_string(kRuns) + " '" + xml + "' '" + binary + "'";
     std::map<std::string, std::pair<double, double>> times;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return times;

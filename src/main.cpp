@@ -5,14 +5,14 @@
 // variable TOLLIVAR_DEVICE ("phone" or "tablet") wins over the setting
 // "device_preference" in the user defaults.
 
-#include <cstdlib>
-#include <memory>
-#include <string>
-
 #include "app/screens/TollivarAppDelegate.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/host/ApplicationMain.h"
 #include "platform/ui/host/Device.h"
+
+#include <cstdlib>
+#include <memory>
+#include <string>
 
 namespace {
 

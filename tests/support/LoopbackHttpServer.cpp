@@ -4,15 +4,14 @@
 #define CPPHTTPLIB_OPENSSL_SUPPORT
 #define CPPHTTPLIB_ZLIB_SUPPORT
 #define CPPHTTPLIB_BROTLI_SUPPORT
-#include <httplib.h>
-
 #include "support/LoopbackHttpServer.h"
 
+#include "support/Process.h"
+
 #include <chrono>
+#include <httplib.h>
 #include <stdexcept>
 #include <thread>
-
-#include "support/Process.h"
 
 namespace testsupport {
 

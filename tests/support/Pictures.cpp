@@ -3,12 +3,10 @@
 #include <QColor>
 #include <QImage>
 #include <QPainter>
-
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 
 namespace testsupport {
 
@@ -56,7 +54,7 @@ foundation::Bytes jpegWithExifOrientation(const foundation::Bytes& jpeg, int exi
     tiff.push_back(bigEndian ? 'M' : 'I');
     u16(tiff, 42);
     u32(tiff, 8);
-    u16(tiff, 2);  // two entries: something else first, then the orientation
+    u16(tiff, 2);       // two entries: something else first, then the orientation
     u16(tiff, 0x010F);  // camera make, ASCII, 4 bytes held inline
     u16(tiff, 2);
     u32(tiff, 4);
@@ -87,8 +85,8 @@ std::string writeTestFile(const std::string& name, const foundation::Bytes& byte
                                    (std::string(info->test_suite_name()) + "." + info->name());
     std::filesystem::create_directories(folder);
     std::filesystem::path path = folder / name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return path.string();
 }
 

@@ -1,13 +1,12 @@
 #include "support/Process.h"
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace testsupport {
 
@@ -39,8 +38,10 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
     char buffer[65536];
     for (;;) {
         ssize_t n = read(out[0], buffer, sizeof buffer);
-        if (n > 0) result.output.append(buffer, static_cast<size_t>(n));
-        else if (n == 0 || errno != EINTR) break;
+        if (n > 0)
+            result.output.append(buffer, static_cast<size_t>(n));
+        else if (n == 0 || errno != EINTR)
+            break;
     }
     close(out[0]);
     int status = 0;

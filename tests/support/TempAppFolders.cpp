@@ -1,12 +1,12 @@
 #include "support/TempAppFolders.h"
 
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/UserDefaults.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <vector>
-
-#include "platform/foundation/Paths.h"
-#include "platform/foundation/UserDefaults.h"
 
 namespace testsupport {
 
@@ -17,8 +17,9 @@ TempAppFolders::TempAppFolders() {
     if (!::mkdtemp(buffer.data())) throw std::runtime_error("TempAppFolders: cannot create " + pattern);
     root_ = buffer.data();
 
-    environment_.emplace(std::initializer_list<ScopedEnvironment::Variable>{
-        {"XDG_DATA_HOME", root_ + "/data"}, {"XDG_CACHE_HOME", root_ + "/cache"}, {"XDG_CONFIG_HOME", root_ + "/config"}});
+    environment_.emplace(std::initializer_list<ScopedEnvironment::Variable>{{"XDG_DATA_HOME", root_ + "/data"},
+                                                                            {"XDG_CACHE_HOME", root_ + "/cache"},
+                                                                            {"XDG_CONFIG_HOME", root_ + "/config"}});
     previousOverride_ = foundation::Paths::rootOverride();
     foundation::Paths::setRootOverride(root_);
     foundation::UserDefaults::resetStandardUserDefaults();

@@ -7,10 +7,10 @@
 // are set too (to <root>/data, <root>/cache, <root>/config), so a child
 // process finds the same folders; they are restored at the end.
 
+#include "support/ScopedEnvironment.h"
+
 #include <optional>
 #include <string>
-
-#include "support/ScopedEnvironment.h"
 
 namespace testsupport {
 

@@ -1,13 +1,13 @@
 #include "SunriseScene.h"
 
-#include <algorithm>
-#include <cmath>
-#include <numbers>
-
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Font.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Path.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
 
 namespace sample {
 
@@ -44,7 +44,7 @@ Path hills(Size size, double baseline, double height, double phase, double waves
         double x = size.width * i / steps;
         double u = double(i) / steps;
         double y = baseline - height * (0.6 * std::sin(u * waves * std::numbers::pi + phase) +
-                                         0.4 * std::sin(u * waves * 2.3 * std::numbers::pi + phase * 1.7));
+                                        0.4 * std::sin(u * waves * 2.3 * std::numbers::pi + phase * 1.7));
         path.lineTo({x, y});
     }
     path.lineTo({size.width, size.height});
@@ -73,8 +73,8 @@ void drawScene(GraphicsContext& context, Size size, double t) {
     const double radius = 46 * unit;
     Point sun{mix(size.width * 0.30, size.width * 0.62, e), mix(size.height * 0.78, size.height * 0.22, e)};
     Color glow = mix(Color::rgb8(255, 170, 80, 150), Color::rgb8(255, 240, 170, 110), e);
-    context.drawRadialGradient(graphics::Gradient::withColors({glow, glow.withAlpha(0.0)}), sun, radius,
-                               sun, radius * 3.2, graphics::kGradientDrawsNone);
+    context.drawRadialGradient(graphics::Gradient::withColors({glow, glow.withAlpha(0.0)}), sun, radius, sun,
+                               radius * 3.2, graphics::kGradientDrawsNone);
     context.setFillColor(mix(Color::rgb8(255, 120, 60), Color::rgb8(255, 226, 110), e));
     context.fillEllipse(Rect(sun.x - radius, sun.y - radius, 2 * radius, 2 * radius));
 

@@ -7,11 +7,6 @@
 // Exits with 1 and a message when anything cannot be made, so the build stops
 // instead of shipping a broken resource.
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-
 #include "SunriseScene.h"
 #include "app/core/Frame.h"
 #include "app/core/FrameList.h"
@@ -22,6 +17,11 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/foundation/Value.h"
 #include "platform/graphics/GuiApplication.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
 
 namespace fs = std::filesystem;
 

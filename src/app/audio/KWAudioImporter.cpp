@@ -1,9 +1,9 @@
 #include "app/audio/KWAudioImporter.h"
 
-#include <cstdio>
-
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
+
+#include <cstdio>
 
 namespace {
 

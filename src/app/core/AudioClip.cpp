@@ -1,9 +1,9 @@
 #include "app/core/AudioClip.h"
 
-#include <cmath>
-
 #include "app/core/FileUtil.h"
 #include "platform/foundation/Paths.h"
+
+#include <cmath>
 
 using foundation::Dictionary;
 using foundation::Value;
@@ -17,9 +17,7 @@ bool AudioClip::Time::isNumeric() const {
     return (flags & kFlagValid) && !(flags & notFinite) && timescale > 0;
 }
 
-double AudioClip::Time::secondsValue() const {
-    return isNumeric() ? static_cast<double>(value) / timescale : 0.0;
-}
+double AudioClip::Time::secondsValue() const { return isNumeric() ? static_cast<double>(value) / timescale : 0.0; }
 
 bool AudioClip::TimeRange::contains(const Time& time) const {
     if (!start.isNumeric() || !duration.isNumeric() || !time.isNumeric()) return false;

@@ -3,11 +3,11 @@
 // The audio clip record of older projects, kept only to read the clip
 // dictionaries stored under "RecordMetaAudio" before conversion.
 
+#include "platform/foundation/Value.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
-
-#include "platform/foundation/Value.h"
 
 class AudioClip {
 public:

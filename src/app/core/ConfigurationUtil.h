@@ -5,12 +5,12 @@
 // identifier. Both are read on every call, so a changed resource folder (or a
 // test's bundle) is seen at once.
 
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/Value.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
-
-#include "platform/foundation/Bundle.h"
-#include "platform/foundation/Value.h"
 
 class ConfigurationUtil {
 public:
@@ -25,6 +25,5 @@ public:
 
     // "inappad" with the entries of the bundle-identifier list laid over it.
     // The info centre reads its further keys from here.
-    static foundation::Dictionary mergedConfiguration(
-        const foundation::Bundle& bundle = foundation::Bundle::main());
+    static foundation::Dictionary mergedConfiguration(const foundation::Bundle& bundle = foundation::Bundle::main());
 };

@@ -1,10 +1,10 @@
 #include "app/core/DataManager.h"
 
-#include <cstdio>
-
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
+
+#include <cstdio>
 
 using foundation::Dictionary;
 using foundation::Value;
@@ -32,17 +32,11 @@ constexpr const char* kFocusKey = "_focusMode";
 constexpr const char* kExposureKey = "_exposureMode";
 constexpr const char* kScaleKey = "_cameraEffectiveScale";
 
-Value int32Value(int64_t value) {
-    return Value::integer(static_cast<int32_t>(value), Value::kTypeInt32);
-}
+Value int32Value(int64_t value) { return Value::integer(static_cast<int32_t>(value), Value::kTypeInt32); }
 
-bool isScalar(const Value& value) {
-    return value.isNumber() || value.isString();
-}
+bool isScalar(const Value& value) { return value.isNumber() || value.isString(); }
 
-int64_t widenedInt32(const Value& value) {
-    return static_cast<int32_t>(value.asInt());
-}
+int64_t widenedInt32(const Value& value) { return static_cast<int32_t>(value.asInt()); }
 
 }  // namespace
 
@@ -71,8 +65,7 @@ void DataManager::saveState() {
     foundation::Status written = foundation::plist::writeFile(Value(encoded), settingsPath());
     if (!written.ok()) {
         // Not reported to the user: the previous file is intact.
-        std::fprintf(stderr, "DataManager: could not save settings: %s\n",
-                     written.error().description.c_str());
+        std::fprintf(stderr, "DataManager: could not save settings: %s\n", written.error().description.c_str());
     }
 }
 
@@ -113,9 +106,7 @@ void DataManager::decodeData(const Dictionary& data) {
     if (const Value& v = data[kScaleKey]; isScalar(v)) cameraEffectiveScale_ = static_cast<float>(v.asDouble());
 }
 
-Value DataManager::objectForKey(std::string_view key) const {
-    return dictMeta_[key];
-}
+Value DataManager::objectForKey(std::string_view key) const { return dictMeta_[key]; }
 
 void DataManager::setValue(Value value, const std::string& forKey) {
     if (value.isNull()) {

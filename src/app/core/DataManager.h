@@ -11,14 +11,14 @@
 // scalars and the capture source are atomic so that a read from another
 // thread is at least whole.
 
+#include "platform/foundation/Value.h"
+
 #include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "platform/foundation/Value.h"
 
 class DataManager {
 public:

@@ -1,13 +1,13 @@
 #include "app/core/FileUtil.h"
 
-#include <cerrno>
-#include <mutex>
-#include <string_view>
-
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Uuid.h"
+
+#include <cerrno>
+#include <mutex>
+#include <string_view>
 
 using foundation::FileManager;
 
@@ -58,8 +58,8 @@ void FileUtil::copyAllFilesInPath(const std::string& path, const std::string& to
     copyAllFilesInPath(path, toPath, containingKey, containingKey);
 }
 
-bool FileUtil::copyAllFilesInPath(const std::string& path, const std::string& toPath,
-                                  const std::string& containingKey, const std::string& replaceKey) {
+bool FileUtil::copyAllFilesInPath(const std::string& path, const std::string& toPath, const std::string& containingKey,
+                                  const std::string& replaceKey) {
     const FileManager& files = FileManager::defaultManager();
     auto names = files.contentsOfDirectory(path);
     if (!names || names->empty()) return false;
@@ -152,9 +152,9 @@ bool FileUtil::removeItemAtPath(const std::string& path, foundation::Error* erro
 
 bool FileUtil::removeItemAtURL(const std::string& url, foundation::Error* error) {
     if (std::optional<std::string> path = foundation::path::fromFileURL(url)) return removeItemAtPath(*path, error);
-    foundation::setError(error, foundation::Error(foundation::kCocoaErrorDomain,
-                                                  foundation::kFileWriteUnsupportedSchemeError,
-                                                  "The item at " + url + " cannot be removed: it is not a file."));
+    foundation::setError(error,
+                         foundation::Error(foundation::kCocoaErrorDomain, foundation::kFileWriteUnsupportedSchemeError,
+                                           "The item at " + url + " cannot be removed: it is not a file."));
     return false;
 }
 

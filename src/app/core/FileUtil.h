@@ -4,13 +4,13 @@
 // deleting a frame's files by the identifier in their names, sizes and free
 // space, file-name cleaning, and colours stored as dictionaries.
 
-#include <cstdint>
-#include <optional>
-#include <string>
-
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
 #include "platform/graphics/Color.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
 
 class FileUtil {
 public:
@@ -34,8 +34,8 @@ public:
     // every occurrence of the key in the name replaced by `replaceKey`.
     // NO when the listing is empty or fails, or when any copy failed (an
     // existing target name, say); all matching entries are tried either way.
-    static bool copyAllFilesInPath(const std::string& path, const std::string& toPath,
-                                   const std::string& containingKey, const std::string& replaceKey);
+    static bool copyAllFilesInPath(const std::string& path, const std::string& toPath, const std::string& containingKey,
+                                   const std::string& replaceKey);
 
     // YES when the item itself is a symbolic link; NO when it cannot be read.
     static bool isFileASymbolicLinkAtPath(const std::string& path);

@@ -1,15 +1,13 @@
 #include "app/core/FormatterUtil.h"
 
-#include <cmath>
-
 #include "platform/foundation/DateFormat.h"
 #include "platform/foundation/Localized.h"
 
+#include <cmath>
+
 using foundation::format;
 
-std::string FormatterUtil::getFormatedDate(foundation::Date date) {
-    return foundation::formatRelativeMediumDate(date);
-}
+std::string FormatterUtil::getFormatedDate(foundation::Date date) { return foundation::formatRelativeMediumDate(date); }
 
 std::string FormatterUtil::stringFromTime(float seconds) {
     // A time before the start (or no time at all) reads as the start.

@@ -2,10 +2,10 @@
 
 // Texts of dates, times, durations and file sizes shown on screens.
 
+#include "platform/foundation/Value.h"
+
 #include <cstdint>
 #include <string>
-
-#include "platform/foundation/Value.h"
 
 class FormatterUtil {
 public:

@@ -67,9 +67,7 @@ Dictionary Frame::encode() const {
     return dictionary;
 }
 
-void Frame::encodeWithCoder(foundation::KeyedArchiver& coder) const {
-    coder.encodeValue(encode(), kArchiveKey);
-}
+void Frame::encodeWithCoder(foundation::KeyedArchiver& coder) const { coder.encodeValue(encode(), kArchiveKey); }
 
 std::shared_ptr<Frame> Frame::copy() const {
     Dictionary dictionary = encode();

@@ -5,15 +5,15 @@
 // identity; a frame's pictures live in the project directory, named after
 // its frameID.
 
-#include <cstdint>
-#include <memory>
-#include <string>
-
 #include "app/core/KWAudioClip.h"
 #include "app/core/KWThemeItem.h"
 #include "platform/foundation/KeyedArchive.h"
 #include "platform/foundation/Locked.h"
 #include "platform/foundation/Value.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
 
 class Frame : public foundation::Archivable {
     struct Passkey {};

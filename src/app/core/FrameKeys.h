@@ -4,9 +4,9 @@
 // items: a stored value of the wrong kind counts as missing, so a damaged
 // "frames.meta" entry falls back to defaults instead of turning into garbage.
 
-#include <cstdint>
-
 #include "platform/foundation/Value.h"
+
+#include <cstdint>
 
 namespace framekeys {
 

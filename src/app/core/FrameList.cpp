@@ -83,9 +83,7 @@ void FrameList::insertFrame(FramePtr frame, int64_t atIndex) {
         frames_.insert(frames_.begin() + atIndex, std::move(frame));
 }
 
-void FrameList::removeFrame(const FramePtr& frame) {
-    std::erase(frames_, frame);
-}
+void FrameList::removeFrame(const FramePtr& frame) { std::erase(frames_, frame); }
 
 void FrameList::removeFrameAtIndex(int64_t index) {
     if (index >= 0 && index < count()) frames_.erase(frames_.begin() + index);

@@ -8,14 +8,14 @@
 //
 // Main thread only, except for the playhead accessors, which are locked.
 
+#include "app/core/Frame.h"
+#include "platform/foundation/Locked.h"
+#include "platform/foundation/Value.h"
+
 #include <cstdint>
 #include <limits>
 #include <memory>
 #include <vector>
-
-#include "app/core/Frame.h"
-#include "platform/foundation/Locked.h"
-#include "platform/foundation/Value.h"
 
 class FrameList {
 public:

@@ -1,9 +1,9 @@
 #include "app/core/FrameMeta.h"
 
-#include <cerrno>
-
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
+
+#include <cerrno>
 
 using foundation::Value;
 
@@ -14,9 +14,7 @@ FrameMeta::FrameMeta(std::string frameID, std::string andProjectPath)
     if (stored && stored->isDictionary()) dictMeta_ = stored->asDictionary();
 }
 
-std::string FrameMeta::fileNameForFrameID(const std::string& frameID) {
-    return "meta-" + frameID + ".meta";
-}
+std::string FrameMeta::fileNameForFrameID(const std::string& frameID) { return "meta-" + frameID + ".meta"; }
 
 std::string FrameMeta::filePath() const {
     return foundation::path::appending(projectPath_, fileNameForFrameID(frameID_));

@@ -3,10 +3,10 @@
 // The per-frame metadata file of older projects ("meta-<frameID>.meta"),
 // which held, among other things, the text of theme text cards.
 
-#include <string>
-
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
+
+#include <string>
 
 class FrameMeta {
 public:

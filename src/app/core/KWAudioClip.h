@@ -3,12 +3,12 @@
 // The audio clip anchored at a frame: which file of the project directory is
 // played, which part of it and how loud. Times are milliseconds.
 
+#include "platform/foundation/Locked.h"
+#include "platform/foundation/Value.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
-
-#include "platform/foundation/Locked.h"
-#include "platform/foundation/Value.h"
 
 class KWAudioClip {
 public:

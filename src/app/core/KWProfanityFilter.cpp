@@ -1,15 +1,14 @@
 #include "app/core/KWProfanityFilter.h"
 
-#include <unicode/regex.h>
-#include <unicode/unistr.h>
+#include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/Strings.h"
 
 #include <cstdio>
 #include <cstring>
 #include <random>
-
-#include "platform/foundation/AtomicFile.h"
-#include "platform/foundation/Localized.h"
-#include "platform/foundation/Strings.h"
+#include <unicode/regex.h>
+#include <unicode/unistr.h>
 
 namespace {
 

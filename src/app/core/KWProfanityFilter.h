@@ -4,11 +4,11 @@
 // project name, for one). The word list is the resource "en-prof", one word
 // or pattern per line, used only when the preferred language is English.
 
+#include "platform/foundation/Bundle.h"
+
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "platform/foundation/Bundle.h"
 
 class KWProfanityFilter {
 public:

@@ -1,8 +1,5 @@
 #include "app/core/KWProjects.h"
 
-#include <algorithm>
-#include <memory>
-
 #include "app/core/FileUtil.h"
 #include "app/core/ProjectDataWrapper.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -11,6 +8,9 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/RunLoop.h"
+
+#include <algorithm>
+#include <memory>
 
 using foundation::Array;
 using foundation::DispatchQueue;
@@ -77,8 +77,8 @@ std::string KWProjects::introductionProjectName() {
 }
 
 std::string KWProjects::pathForListedName(const std::string& name) {
-    const std::string folder =
-        name == introductionProjectName() ? foundation::Paths::cachesDirectory() : foundation::Paths::documentsDirectory();
+    const std::string folder = name == introductionProjectName() ? foundation::Paths::cachesDirectory()
+                                                                 : foundation::Paths::documentsDirectory();
     return path::appending(folder, name);
 }
 
@@ -169,6 +169,4 @@ void KWProjects::duplicateProject(const ProjectModelPtr& project, Completion com
     });
 }
 
-void KWProjects::resetForTesting() {
-    projects_.reset();
-}
+void KWProjects::resetForTesting() { projects_.reset(); }

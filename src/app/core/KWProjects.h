@@ -9,14 +9,14 @@
 // ".projects.plist" happens there. Deleting and duplicating do their disk work
 // on a global queue and hand the list change back to the main queue.
 
+#include "app/core/ProjectModel.h"
+#include "platform/foundation/Error.h"
+
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "app/core/ProjectModel.h"
-#include "platform/foundation/Error.h"
 
 class KWProjects {
 public:

@@ -2,12 +2,12 @@
 
 // The text and theme number of a theme text card.
 
+#include "platform/foundation/Locked.h"
+#include "platform/foundation/Value.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
-
-#include "platform/foundation/Locked.h"
-#include "platform/foundation/Value.h"
 
 class KWThemeItem {
 public:

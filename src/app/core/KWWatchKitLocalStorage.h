@@ -5,11 +5,11 @@
 // memory only; after a launch it reads as not ready until a capture screen
 // has filled it.
 
+#include "platform/foundation/Locked.h"
+
 #include <atomic>
 #include <optional>
 #include <string>
-
-#include "platform/foundation/Locked.h"
 
 class KWWatchKitLocalStorage {
 public:

@@ -40,8 +40,8 @@ graphics::Size MovieResolution::maximumResolutionForPresets(const std::vector<st
 
 bool MovieResolution::isResolutionAvailableForPresets(graphics::Size size, const std::vector<std::string>& presets) {
     static const SizedPreset offered[] = {
-        {media::kExportPresetLowQuality, {640, 360}}, {media::kExportPreset640x480, {640, 480}},
-        {media::kExportPreset960x540, {960, 540}},    {media::kExportPreset1280x720, {1280, 720}},
+        {media::kExportPresetLowQuality, {640, 360}},  {media::kExportPreset640x480, {640, 480}},
+        {media::kExportPreset960x540, {960, 540}},     {media::kExportPreset1280x720, {1280, 720}},
         {media::kExportPreset1920x1080, {1920, 1080}},
     };
     for (const SizedPreset& entry : offered) {

@@ -1,14 +1,14 @@
 #include "app/core/ProjectConvertProcessor.h"
 
-#include <cmath>
-#include <set>
-#include <vector>
-
 #include "app/core/AudioClip.h"
 #include "app/core/FrameMeta.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
+
+#include <cmath>
+#include <set>
+#include <vector>
 
 using foundation::Dictionary;
 using foundation::Value;

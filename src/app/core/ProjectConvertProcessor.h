@@ -9,16 +9,16 @@
 // Nothing else may read, change or save the project until the completion
 // has been called.
 
+#include "app/core/FrameList.h"
+#include "app/core/ProjectModel.h"
+#include "platform/foundation/Error.h"
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-
-#include "app/core/FrameList.h"
-#include "app/core/ProjectModel.h"
-#include "platform/foundation/Error.h"
 
 class ProjectConvertProcessor : public std::enable_shared_from_this<ProjectConvertProcessor> {
 public:

@@ -1,7 +1,5 @@
 #include "app/core/ProjectDataWrapper.h"
 
-#include <cerrno>
-
 #include "app/core/FileUtil.h"
 #include "app/core/KWImageProducer.h"
 #include "app/core/KWProjects.h"
@@ -13,6 +11,8 @@
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
+
+#include <cerrno>
 
 using foundation::Bytes;
 using foundation::Date;
@@ -35,7 +35,8 @@ constexpr int64_t kDefaultFPS = 5;
 constexpr int kDirectoryNameAttempts = 3600;
 
 std::string directoryNameForDate(Date date) {
-    return foundation::format("%@-%@", {ProjectDataWrapper::kDirectoryPrefix, foundation::formatDate(date, kDirectoryDateFormat)});
+    return foundation::format(
+        "%@-%@", {ProjectDataWrapper::kDirectoryPrefix, foundation::formatDate(date, kDirectoryDateFormat)});
 }
 
 // A file name handed to the file operations must name an entry of the
@@ -49,18 +50,14 @@ Error invalidNameError(const std::string& name) {
     return Error(foundation::kPOSIXErrorDomain, EINVAL, "Not a file name of the project folder: " + name);
 }
 
-Error noFolderError() {
-    return Error(foundation::kPOSIXErrorDomain, ENOENT, "The project has no folder.");
-}
+Error noFolderError() { return Error(foundation::kPOSIXErrorDomain, ENOENT, "The project has no folder."); }
 
 // An absolute path, or the path of a "file:" URL.
 std::optional<std::string> externalPath(const std::string& fileURL) {
     return fileURL.starts_with("/") ? std::optional(fileURL) : path::fromFileURL(fileURL);
 }
 
-Status statusOf(bool ok, const Error& error) {
-    return ok ? Status::success() : Status(error);
-}
+Status statusOf(bool ok, const Error& error) { return ok ? Status::success() : Status(error); }
 
 // A project file's dictionary; none when the file is not there (a new
 // project, whose defaults apply). A file that cannot be read now or holds no
@@ -165,9 +162,7 @@ void ProjectDataWrapper::saveMetaDataToDisk() {
     (void)foundation::plist::writeFile(Value(*meta), *pathForFile(keys::kMetaDataFile));
 }
 
-void ProjectDataWrapper::saveAllDataToDisk() {
-    saveFramelistToDisk();
-}
+void ProjectDataWrapper::saveAllDataToDisk() { saveFramelistToDisk(); }
 
 void ProjectDataWrapper::createFilePathForProject() {
     std::lock_guard guard(createLock_);
@@ -185,16 +180,15 @@ void ProjectDataWrapper::registerWithProjectList() {
         KWProjects::getInstance().addProject(model);
 }
 
-std::string ProjectDataWrapper::createProjectDirName() {
-    return directoryNameForDate(Date::now());
-}
+std::string ProjectDataWrapper::createProjectDirName() { return directoryNameForDate(Date::now()); }
 
 Result<std::string> ProjectDataWrapper::createUniqueProjectDirectory(const std::string& parentDirectory) {
     const FileManager& files = FileManager::defaultManager();
     if (Status made = files.createDirectory(parentDirectory, true); !made) return made.error();
     Date now = Date::now();
     for (int attempt = 0; attempt < kDirectoryNameAttempts; ++attempt) {
-        std::string folder = path::appending(parentDirectory, directoryNameForDate(Date{now.sinceReferenceDate + attempt}));
+        std::string folder =
+            path::appending(parentDirectory, directoryNameForDate(Date{now.sinceReferenceDate + attempt}));
         Status made = files.createDirectory(folder, false);
         if (made) return folder;
         if (!foundation::isFileExistsError(made.error())) return made.error();
@@ -210,7 +204,8 @@ Status ProjectDataWrapper::updateRegularFileWithContents(const Bytes& contents, 
     return foundation::writeFileAtomically(*file, contents);
 }
 
-std::optional<Bytes> ProjectDataWrapper::fileDataForFileWithPreferredFilename(const std::string& preferredFilename) const {
+std::optional<Bytes> ProjectDataWrapper::fileDataForFileWithPreferredFilename(
+    const std::string& preferredFilename) const {
     if (!isPlainFileName(preferredFilename)) return std::nullopt;
     auto file = pathForFile(preferredFilename);
     if (!file) return std::nullopt;
@@ -239,8 +234,9 @@ Status ProjectDataWrapper::cloneFileWithPreferredFilename(const std::string& pre
 
 Status ProjectDataWrapper::copyFromExternal(const std::string& fileURL, const std::string& name) {
     auto source = externalPath(fileURL);
-    if (!source) return Error(foundation::kCocoaErrorDomain, foundation::kFileWriteUnsupportedSchemeError,
-                              "Not a file URL: " + fileURL);
+    if (!source)
+        return Error(foundation::kCocoaErrorDomain, foundation::kFileWriteUnsupportedSchemeError,
+                     "Not a file URL: " + fileURL);
     if (!isPlainFileName(name)) return invalidNameError(name);
     if (!hasProjectPath()) createFilePathForProject();
     auto target = pathForFile(name);
@@ -248,13 +244,15 @@ Status ProjectDataWrapper::copyFromExternal(const std::string& fileURL, const st
     return FileManager::defaultManager().copyItem(*source, *target);
 }
 
-Status ProjectDataWrapper::copyFileFromExternal(const std::string& fileURL, const std::string& toFileWithPreferredFilename) {
+Status ProjectDataWrapper::copyFileFromExternal(const std::string& fileURL,
+                                                const std::string& toFileWithPreferredFilename) {
     Status copied = copyFromExternal(fileURL, toFileWithPreferredFilename);
     if (!copied) error_.set(copied.error());
     return copied;
 }
 
-Status ProjectDataWrapper::moveFileFromExternal(const std::string& fileURL, const std::string& toFileWithPreferredFilename) {
+Status ProjectDataWrapper::moveFileFromExternal(const std::string& fileURL,
+                                                const std::string& toFileWithPreferredFilename) {
     Status copied = copyFileFromExternal(fileURL, toFileWithPreferredFilename);
     if (copied) (void)FileManager::defaultManager().removeItem(*externalPath(fileURL));
     return copied;
@@ -278,9 +276,7 @@ void ProjectDataWrapper::setFPS(int64_t fps) {
     if (auto meta = getMetaData()) meta->set(keys::kFPS, Value::real(static_cast<double>(fps)));
 }
 
-std::string ProjectDataWrapper::getDefaultName() {
-    return foundation::localized(kDefaultName);
-}
+std::string ProjectDataWrapper::getDefaultName() { return foundation::localized(kDefaultName); }
 
 std::string ProjectDataWrapper::getName() {
     if (auto meta = getMetaData())
@@ -325,7 +321,8 @@ graphics::Image ProjectDataWrapper::getThumbImageForProject() {
     if (auto image = decode(fileDataForFileWithPreferredFilename(keys::kProjectThumbFile))) return *image;
     if (auto meta = getMetaData())
         if (auto frameID = meta->get(keys::kThumbFrameID).stringValue())
-            if (auto image = decode(fileDataForFileWithPreferredFilename(KWImageProducer::previewFileName(*frameID)))) return *image;
+            if (auto image = decode(fileDataForFileWithPreferredFilename(KWImageProducer::previewFileName(*frameID))))
+                return *image;
     if (auto placeholder = foundation::Bundle::main().pathForResource(kPlaceholderImage))
         if (auto image = graphics::Image::load(*placeholder)) return *image;
     return {};

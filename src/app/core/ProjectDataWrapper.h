@@ -14,17 +14,17 @@
 // from a global queue while nothing else touches it. The project path is
 // locked because a background store may create the folder.
 
-#include <cstdint>
-#include <memory>
-#include <mutex>
-#include <optional>
-#include <string>
-
 #include "app/core/FrameList.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Locked.h"
 #include "platform/foundation/Value.h"
 #include "platform/graphics/Image.h"
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
 
 class ProjectDataWrapper : public std::enable_shared_from_this<ProjectDataWrapper> {
 public:

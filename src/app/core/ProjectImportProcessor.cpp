@@ -1,8 +1,5 @@
 #include "app/core/ProjectImportProcessor.h"
 
-#include <cstdio>
-#include <filesystem>
-
 #include "app/core/FileUtil.h"
 #include "app/core/KWProjects.h"
 #include "app/core/ProjectDataWrapper.h"
@@ -14,6 +11,9 @@
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
+
+#include <cstdio>
+#include <filesystem>
 
 using foundation::Error;
 using foundation::FileManager;
@@ -106,8 +106,8 @@ bool settleProjectFolder(const std::string& destination, Error* error) {
         return false;
     }
     if (!linksStayInside(destination)) {
-        setError(error, Error(kSSZipArchiveErrorDomain, kSSZipArchiveErrorUnsafeEntry,
-                              "unsafe symbolic link in zip file"));
+        setError(error,
+                 Error(kSSZipArchiveErrorDomain, kSSZipArchiveErrorUnsafeEntry, "unsafe symbolic link in zip file"));
         return false;
     }
     return true;
@@ -128,9 +128,7 @@ void setArchiveAside(const std::string& archive) {
 
 }  // namespace
 
-std::string ProjectImportProcessor::createRecordName() {
-    return ProjectDataWrapper::createProjectDirName();
-}
+std::string ProjectImportProcessor::createRecordName() { return ProjectDataWrapper::createProjectDirName(); }
 
 void ProjectImportProcessor::importProjectAtUrl(const std::string& url,
                                                 std::function<void(bool)> withCompletionHandler) {

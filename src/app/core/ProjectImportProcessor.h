@@ -10,10 +10,10 @@
 // archive is not destroyed but set aside under its name plus ".failed", so
 // the inbox does not retry it at every launch; an imported one is removed.
 
+#include "platform/foundation/Error.h"
+
 #include <functional>
 #include <string>
-
-#include "platform/foundation/Error.h"
 
 class ProjectImportProcessor {
 public:

@@ -113,7 +113,8 @@ void ProjectModel::saveMetaDataToDisk() {
     if (tracks_) {
         auto meta = getMetaData();
         Dictionary encoded = encode();
-        bool anyTrack = std::any_of(tracks_->begin(), tracks_->end(), [](const auto& entry) { return !entry.second.empty(); });
+        bool anyTrack =
+            std::any_of(tracks_->begin(), tracks_->end(), [](const auto& entry) { return !entry.second.empty(); });
         if (meta && (anyTrack || meta->contains(projectkeys::kTracks))) meta->set(projectkeys::kTracks, encoded);
     }
     ProjectDataWrapper::saveMetaDataToDisk();

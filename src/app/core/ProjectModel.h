@@ -4,14 +4,14 @@
 // a ProjectDataWrapper that also keeps the timeline tracks, read from the
 // metadata key "Tracks" on first use.
 
+#include "app/core/ProjectDataWrapper.h"
+#include "app/core/ProjectTrackModel.h"
+
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "app/core/ProjectDataWrapper.h"
-#include "app/core/ProjectTrackModel.h"
 
 class ProjectModel : public ProjectDataWrapper {
     struct Passkey {};

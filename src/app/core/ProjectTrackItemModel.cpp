@@ -48,20 +48,23 @@ std::shared_ptr<ProjectTrackItemModel> ProjectTrackItemModel::duplicate() const 
     return std::shared_ptr<ProjectTrackItemModel>(new ProjectTrackItemModel(dictionary, FileUtil::createUUID()));
 }
 
-graphics::Color ProjectTrackItemModel::getDefaultColor() const {
-    return defaultColorForType(type_);
-}
+graphics::Color ProjectTrackItemModel::getDefaultColor() const { return defaultColorForType(type_); }
 
 graphics::Color ProjectTrackItemModel::defaultColorForType(int32_t type) {
     auto color = [](int red, int green, int blue) {
         return graphics::Color::rgb(red / 255.0, green / 255.0, blue / 255.0, 0.9);
     };
     switch (type) {
-        case 2: return color(104, 68, 8);
-        case 3: return color(4, 168, 128);
-        case 4: return color(204, 8, 128);
-        case 5: return color(4, 180, 178);
-        default: return color(104, 168, 8);
+        case 2:
+            return color(104, 68, 8);
+        case 3:
+            return color(4, 168, 128);
+        case 4:
+            return color(204, 8, 128);
+        case 5:
+            return color(4, 180, 178);
+        default:
+            return color(104, 168, 8);
     }
 }
 

@@ -3,14 +3,14 @@
 // One item of a timeline track: a span of frame positions with a name, free
 // metadata, a description and a colour.
 
+#include "platform/foundation/Value.h"
+#include "platform/graphics/Color.h"
+
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
-
-#include "platform/foundation/Value.h"
-#include "platform/graphics/Color.h"
 
 class ProjectTrackItemModel {
 public:

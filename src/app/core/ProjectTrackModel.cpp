@@ -1,9 +1,9 @@
 #include "app/core/ProjectTrackModel.h"
 
+#include "app/core/FileUtil.h"
+
 #include <algorithm>
 #include <array>
-
-#include "app/core/FileUtil.h"
 
 using foundation::Array;
 using foundation::Dictionary;
@@ -20,9 +20,7 @@ const std::array<const char*, ProjectTrackModel::kTypeCount> kDefaultNames = {
     "", "Marker", "Effect", "Foreground", "Background", "Audio",
 };
 
-bool isKnownType(int32_t type) {
-    return type >= 0 && type < ProjectTrackModel::kTypeCount;
-}
+bool isKnownType(int32_t type) { return type >= 0 && type < ProjectTrackModel::kTypeCount; }
 
 }  // namespace
 
@@ -62,9 +60,7 @@ void ProjectTrackModel::addItem(ItemPtr item) {
     if (item) items_.push_back(std::move(item));
 }
 
-void ProjectTrackModel::deleteItem(const ItemPtr& item) {
-    std::erase(items_, item);
-}
+void ProjectTrackModel::deleteItem(const ItemPtr& item) { std::erase(items_, item); }
 
 ProjectTrackModel::ItemPtr ProjectTrackModel::getItemAtIndex(int64_t position) const {
     auto it = std::find_if(items_.begin(), items_.end(), [position](const ItemPtr& item) {

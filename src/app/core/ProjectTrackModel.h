@@ -2,16 +2,16 @@
 
 // A timeline track of one of six types with its ordered items.
 
+#include "app/core/ProjectTrackItemModel.h"
+#include "platform/foundation/Locked.h"
+#include "platform/foundation/Value.h"
+#include "platform/graphics/Image.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "app/core/ProjectTrackItemModel.h"
-#include "platform/foundation/Locked.h"
-#include "platform/foundation/Value.h"
-#include "platform/graphics/Image.h"
 
 class ProjectTrackModel {
 public:

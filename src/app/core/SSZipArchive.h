@@ -12,23 +12,23 @@
 // Packing happens through a writer object that exists while one archive is
 // written; every minizip call is checked and any failure fails the archive.
 
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Value.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/foundation/Error.h"
-#include "platform/foundation/Value.h"
-
 inline constexpr const char* kSSZipArchiveErrorDomain = "SSZipArchiveErrorDomain";
 
 enum SSZipArchiveErrorCode : int64_t {
-    kSSZipArchiveErrorOpenFailed = -1,       // "failed to open zip file"
-    kSSZipArchiveErrorNoFirstFile = -2,      // "failed to open first file in zip file"
-    kSSZipArchiveErrorReadFailed = -3,       // an entry that cannot be read (truncated, corrupt)
-    kSSZipArchiveErrorUnsafeEntry = -4,      // a name or link that would leave the destination
-    kSSZipArchiveErrorWriteFailed = -5,      // a file that could not be written
-    kSSZipArchiveErrorStorageFull = -6,      // not enough free space for the contents
+    kSSZipArchiveErrorOpenFailed = -1,   // "failed to open zip file"
+    kSSZipArchiveErrorNoFirstFile = -2,  // "failed to open first file in zip file"
+    kSSZipArchiveErrorReadFailed = -3,   // an entry that cannot be read (truncated, corrupt)
+    kSSZipArchiveErrorUnsafeEntry = -4,  // a name or link that would leave the destination
+    kSSZipArchiveErrorWriteFailed = -5,  // a file that could not be written
+    kSSZipArchiveErrorStorageFull = -6,  // not enough free space for the contents
 };
 
 // What the central directory says about the whole archive.
@@ -52,17 +52,14 @@ struct SSZipFileInfo {
 class SSZipArchiveDelegate {
 public:
     virtual ~SSZipArchiveDelegate() = default;
-    virtual void zipArchiveWillUnzipArchiveAtPath(const std::string& /*path*/,
-                                                  const SSZipArchiveInfo& /*zipInfo*/) {}
-    virtual void zipArchiveDidUnzipArchiveAtPath(const std::string& /*path*/,
-                                                 const SSZipArchiveInfo& /*zipInfo*/,
+    virtual void zipArchiveWillUnzipArchiveAtPath(const std::string& /*path*/, const SSZipArchiveInfo& /*zipInfo*/) {}
+    virtual void zipArchiveDidUnzipArchiveAtPath(const std::string& /*path*/, const SSZipArchiveInfo& /*zipInfo*/,
                                                  const std::string& /*unzippedPath*/) {}
     virtual void zipArchiveWillUnzipFileAtIndex(int64_t /*fileIndex*/, int64_t /*totalFiles*/,
-                                                const std::string& /*archivePath*/,
-                                                const SSZipFileInfo& /*fileInfo*/) {}
+                                                const std::string& /*archivePath*/, const SSZipFileInfo& /*fileInfo*/) {
+    }
     virtual void zipArchiveDidUnzipFileAtIndex(int64_t /*fileIndex*/, int64_t /*totalFiles*/,
-                                               const std::string& /*archivePath*/,
-                                               const SSZipFileInfo& /*fileInfo*/) {}
+                                               const std::string& /*archivePath*/, const SSZipFileInfo& /*fileInfo*/) {}
     virtual void zipArchiveProgressEvent(uint64_t /*loaded*/, uint64_t /*total*/) {}
 };
 
@@ -74,13 +71,11 @@ public:
     static bool unzipFileAtPath(const std::string& path, const std::string& toDestination);
     static bool unzipFileAtPath(const std::string& path, const std::string& toDestination,
                                 SSZipArchiveDelegate* delegate);
-    static bool unzipFileAtPath(const std::string& path, const std::string& toDestination,
-                                bool overwrite, const std::string& password,
-                                foundation::Error* error);
+    static bool unzipFileAtPath(const std::string& path, const std::string& toDestination, bool overwrite,
+                                const std::string& password, foundation::Error* error);
     // An empty password means none.
-    static bool unzipFileAtPath(const std::string& path, const std::string& toDestination,
-                                bool overwrite, const std::string& password,
-                                foundation::Error* error, SSZipArchiveDelegate* delegate);
+    static bool unzipFileAtPath(const std::string& path, const std::string& toDestination, bool overwrite,
+                                const std::string& password, foundation::Error* error, SSZipArchiveDelegate* delegate);
 
     // Caps the bytes one unpack may write, below the free-space budget.
     // Stands in for a nearly full device in tests; none means no extra cap.
@@ -92,12 +87,10 @@ public:
     // out directories (they appear through their files' paths) and every
     // entry whose relative path begins with ".". On any failure the partial
     // archive is removed and NO returned.
-    static bool createZipFileAtPath(const std::string& path,
-                                    const std::string& withContentsOfDirectory,
+    static bool createZipFileAtPath(const std::string& path, const std::string& withContentsOfDirectory,
                                     SSZipArchiveDelegate* delegate);
     // Each file under its last path component.
-    static bool createZipFileAtPathWithFilesAtPaths(const std::string& path,
-                                                    const std::vector<std::string>& paths);
+    static bool createZipFileAtPathWithFilesAtPaths(const std::string& path, const std::vector<std::string>& paths);
 
     explicit SSZipArchive(std::string path);
     ~SSZipArchive();
@@ -115,9 +108,8 @@ public:
     bool close();
 
 private:
-    bool addEntry(const std::string& name, const struct tm& date, uint32_t externalAttributes,
-                  bool store, uint64_t expectedSize, int fileDescriptor,
-                  const foundation::Bytes* data);
+    bool addEntry(const std::string& name, const struct tm& date, uint32_t externalAttributes, bool store,
+                  uint64_t expectedSize, int fileDescriptor, const foundation::Bytes* data);
 
     std::string path_;
     void* zip_ = nullptr;

@@ -1,8 +1,8 @@
 #include "app/core/SSZipArchivePathRules.h"
 
-#include <algorithm>
-
 #include "platform/foundation/Strings.h"
+
+#include <algorithm>
 
 namespace ssziparchive {
 

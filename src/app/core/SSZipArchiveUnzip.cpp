@@ -6,23 +6,21 @@
 // else) can redirect a write outside the destination.
 
 #include "app/core/SSZipArchive.h"
-
-#include <fcntl.h>
-#include <minizip/unzip.h>
-#include <sys/stat.h>
-#include <sys/statvfs.h>
-#include <unistd.h>
+#include "app/core/SSZipArchivePathRules.h"
+#include "platform/foundation/AtomicFile.h"
 
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <filesystem>
+#include <minizip/unzip.h>
 #include <mutex>
-
-#include "app/core/SSZipArchivePathRules.h"
-#include "platform/foundation/AtomicFile.h"
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 using foundation::Error;
 
@@ -36,9 +34,7 @@ constexpr uint64_t kMaximumLinkTargetSize = 4096;
 
 std::atomic<uint64_t> gMaximumUnpackedSize{UINT64_MAX};
 
-void logLine(const std::string& text) {
-    std::fprintf(stderr, "%s\n", text.c_str());
-}
+void logLine(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
 
 Error zipError(int64_t code, std::string description, int errnoValue = 0) {
     std::shared_ptr<const Error> underlying;
@@ -48,9 +44,7 @@ Error zipError(int64_t code, std::string description, int errnoValue = 0) {
     return Error(kSSZipArchiveErrorDomain, code, std::move(description), std::move(underlying));
 }
 
-bool isStorageFullErrno(int value) {
-    return value == ENOSPC || value == EDQUOT;
-}
+bool isStorageFullErrno(int value) { return value == ENOSPC || value == EDQUOT; }
 
 class Descriptor {
 public:
@@ -106,9 +100,8 @@ std::optional<SSZipFileInfo> currentFileInfo(unzFile zip) {
     }
     SSZipFileInfo result;
     result.fileName.assign(info.size_filename, '\0');
-    if (info.size_filename > 0 &&
-        unzGetCurrentFileInfo64(zip, &info, result.fileName.data(), info.size_filename, nullptr, 0,
-                                nullptr, 0) != UNZ_OK) {
+    if (info.size_filename > 0 && unzGetCurrentFileInfo64(zip, &info, result.fileName.data(), info.size_filename,
+                                                          nullptr, 0, nullptr, 0) != UNZ_OK) {
         return std::nullopt;
     }
     result.versionMadeBy = static_cast<uint16_t>(info.version);
@@ -167,8 +160,7 @@ Reach classifyFailure(int parentFd, const std::string& name) {
 
 // Opens the directory made of the first `count` components below the root,
 // creating missing ones when asked. A symbolic link on the way is unsafe.
-ReachResult reachDirectory(int rootFd, const std::vector<std::string>& components, size_t count,
-                           bool create) {
+ReachResult reachDirectory(int rootFd, const std::vector<std::string>& components, size_t count, bool create) {
     ReachResult result;
     Descriptor current(fcntl(rootFd, F_DUPFD_CLOEXEC, 0));
     if (!current.valid()) {
@@ -330,8 +322,7 @@ bool Unpacker::unpackEntries() {
     uint64_t compressedSum = 0;
     const int64_t total = static_cast<int64_t>(globalInfo_.numberOfEntries);
     while (true) {
-        int opened = password_.empty() ? unzOpenCurrentFile(zip_)
-                                       : unzOpenCurrentFilePassword(zip_, password_.c_str());
+        int opened = password_.empty() ? unzOpenCurrentFile(zip_) : unzOpenCurrentFilePassword(zip_, password_.c_str());
         if (opened != UNZ_OK) {
             return fail(zipError(kSSZipArchiveErrorReadFailed, "failed to open file in zip file"));
         }
@@ -387,9 +378,9 @@ bool Unpacker::unpackEntry(const SSZipFileInfo& info, bool& skipped) {
         return fail(zipError(kSSZipArchiveErrorUnsafeEntry, "unsafe file name in zip file"));
     }
     if (parent.status != Reach::Ok) {
-        return fail(zipError(isStorageFullErrno(parent.error) ? kSSZipArchiveErrorStorageFull
-                                                              : kSSZipArchiveErrorWriteFailed,
-                             "failed to write file", parent.error));
+        return fail(
+            zipError(isStorageFullErrno(parent.error) ? kSSZipArchiveErrorStorageFull : kSSZipArchiveErrorWriteFailed,
+                     "failed to write file", parent.error));
     }
     const std::string& name = parts.back();
     struct stat existing {};
@@ -402,16 +393,15 @@ bool Unpacker::unpackEntry(const SSZipFileInfo& info, bool& skipped) {
 }
 
 bool Unpacker::writeRegularFile(int parentFd, const std::string& name, const SSZipFileInfo& info) {
-    Descriptor file(openat(parentFd, name.c_str(),
-                           O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
+    Descriptor file(openat(parentFd, name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (!file.valid()) {
         int openError = errno;
         if (openError == ELOOP || classifyFailure(parentFd, name) == Reach::Unsafe) {
             return fail(zipError(kSSZipArchiveErrorUnsafeEntry, "unsafe file name in zip file"));
         }
-        return fail(zipError(isStorageFullErrno(openError) ? kSSZipArchiveErrorStorageFull
-                                                           : kSSZipArchiveErrorWriteFailed,
-                             "failed to write file", openError));
+        return fail(
+            zipError(isStorageFullErrno(openError) ? kSSZipArchiveErrorStorageFull : kSSZipArchiveErrorWriteFailed,
+                     "failed to write file", openError));
     }
     std::vector<char> buffer(kCopyBufferSize);
     while (true) {
@@ -424,9 +414,9 @@ bool Unpacker::writeRegularFile(int parentFd, const std::string& name, const SSZ
         }
         if (!foundation::writeAll(file.get(), buffer.data(), static_cast<size_t>(read))) {
             int writeError = errno;
-            return fail(zipError(isStorageFullErrno(writeError) ? kSSZipArchiveErrorStorageFull
-                                                                : kSSZipArchiveErrorWriteFailed,
-                                 "failed to write file", writeError));
+            return fail(
+                zipError(isStorageFullErrno(writeError) ? kSSZipArchiveErrorStorageFull : kSSZipArchiveErrorWriteFailed,
+                         "failed to write file", writeError));
         }
     }
     uint32_t mode = info.externalAttributes >> 16;
@@ -445,9 +435,9 @@ bool Unpacker::writeRegularFile(int parentFd, const std::string& name, const SSZ
     }
     if (::close(file.release()) != 0) {
         int closeError = errno;
-        return fail(zipError(isStorageFullErrno(closeError) ? kSSZipArchiveErrorStorageFull
-                                                            : kSSZipArchiveErrorWriteFailed,
-                             "failed to write file", closeError));
+        return fail(
+            zipError(isStorageFullErrno(closeError) ? kSSZipArchiveErrorStorageFull : kSSZipArchiveErrorWriteFailed,
+                     "failed to write file", closeError));
     }
     return true;
 }
@@ -462,8 +452,7 @@ bool Unpacker::createLink(int parentFd, const ssziparchive::EntryPath& entry) {
         target.append(buffer, static_cast<size_t>(read));
         if (target.size() > kMaximumLinkTargetSize) break;
     }
-    if (target.size() > kMaximumLinkTargetSize ||
-        !ssziparchive::linkStaysInside(entry.components, target)) {
+    if (target.size() > kMaximumLinkTargetSize || !ssziparchive::linkStaysInside(entry.components, target)) {
         return fail(zipError(kSSZipArchiveErrorUnsafeEntry, "unsafe symbolic link in zip file"));
     }
     const std::string& name = entry.components.back();
@@ -502,14 +491,13 @@ bool SSZipArchive::unzipFileAtPath(const std::string& path, const std::string& t
     return unzipFileAtPath(path, toDestination, true, std::string(), nullptr, delegate);
 }
 
-bool SSZipArchive::unzipFileAtPath(const std::string& path, const std::string& toDestination,
-                                   bool overwrite, const std::string& password, Error* error) {
+bool SSZipArchive::unzipFileAtPath(const std::string& path, const std::string& toDestination, bool overwrite,
+                                   const std::string& password, Error* error) {
     return unzipFileAtPath(path, toDestination, overwrite, password, error, nullptr);
 }
 
-bool SSZipArchive::unzipFileAtPath(const std::string& path, const std::string& toDestination,
-                                   bool overwrite, const std::string& password, Error* error,
-                                   SSZipArchiveDelegate* delegate) {
+bool SSZipArchive::unzipFileAtPath(const std::string& path, const std::string& toDestination, bool overwrite,
+                                   const std::string& password, Error* error, SSZipArchiveDelegate* delegate) {
     Unpacker unpacker(path, toDestination, overwrite, password, delegate);
     if (unpacker.run()) return true;
     setError(error, unpacker.error());

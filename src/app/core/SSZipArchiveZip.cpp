@@ -1,18 +1,17 @@
 // Packing files into an archive.
 
-#include <fcntl.h>
-#include <minizip/zip.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "app/core/SSZipArchive.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <fcntl.h>
 #include <filesystem>
-
-#include "app/core/SSZipArchive.h"
+#include <minizip/zip.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -25,9 +24,7 @@ constexpr uLong kVersionMadeByUnix = (3u << 8) | 20u;
 constexpr uLong kFlagUtf8Names = 1u << 11;
 constexpr uint32_t kRegularFileType = 0x8000;
 
-void logLine(const std::string& text) {
-    std::fprintf(stderr, "%s\n", text.c_str());
-}
+void logLine(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
 
 // Pictures, movies and compressed audio do not shrink under deflate; storing
 // them spares the time without making the archive larger.
@@ -36,7 +33,7 @@ bool isAlreadyCompressed(const std::string& name) {
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     static const char* const kCompressed[] = {".jpg", ".jpeg", ".png", ".gif", ".m4a", ".mp3",
-                                              ".aac", ".mov", ".mp4", ".m4v", ".zip"};
+                                              ".aac", ".mov",  ".mp4", ".m4v", ".zip"};
     return std::any_of(std::begin(kCompressed), std::end(kCompressed),
                        [&](const char* known) { return extension == known; });
 }
@@ -49,8 +46,7 @@ struct tm localParts(time_t when) {
 
 class ReadDescriptor {
 public:
-    explicit ReadDescriptor(const std::string& path)
-        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    explicit ReadDescriptor(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
     ~ReadDescriptor() {
         if (fd_ >= 0) ::close(fd_);
     }
@@ -94,12 +90,9 @@ bool SSZipArchive::close() {
     return result == ZIP_OK;
 }
 
-bool SSZipArchive::writeFile(const std::string& path) {
-    return writeFileAtPath(path, std::nullopt);
-}
+bool SSZipArchive::writeFile(const std::string& path) { return writeFileAtPath(path, std::nullopt); }
 
-bool SSZipArchive::writeFileAtPath(const std::string& path,
-                                   const std::optional<std::string>& withFileName) {
+bool SSZipArchive::writeFileAtPath(const std::string& path, const std::optional<std::string>& withFileName) {
     ReadDescriptor file(path);
     struct stat info {};
     if (file.get() < 0 || fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -117,9 +110,8 @@ bool SSZipArchive::writeData(const foundation::Bytes& data, const std::string& f
     return addEntry(filename, localParts(std::time(nullptr)), attributes, false, data.size(), -1, &data);
 }
 
-bool SSZipArchive::addEntry(const std::string& name, const struct tm& date, uint32_t externalAttributes,
-                            bool store, uint64_t expectedSize, int fileDescriptor,
-                            const foundation::Bytes* data) {
+bool SSZipArchive::addEntry(const std::string& name, const struct tm& date, uint32_t externalAttributes, bool store,
+                            uint64_t expectedSize, int fileDescriptor, const foundation::Bytes* data) {
     if (!zip_ || name.empty()) return false;
     auto zip = static_cast<zipFile>(zip_);
     zip_fileinfo entryInfo{};
@@ -131,16 +123,15 @@ bool SSZipArchive::addEntry(const std::string& name, const struct tm& date, uint
     entryInfo.tmz_date.tm_year = static_cast<uInt>(date.tm_year + 1900);
     entryInfo.external_fa = externalAttributes;
     const bool needsZip64 = expectedSize >= 0xffffffffull;
-    int opened = zipOpenNewFileInZip4_64(zip, name.c_str(), &entryInfo, nullptr, 0, nullptr, 0, nullptr,
-                                         store ? 0 : Z_DEFLATED, store ? 0 : Z_DEFAULT_COMPRESSION, 0,
-                                         -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0,
-                                         kVersionMadeByUnix, kFlagUtf8Names, needsZip64 ? 1 : 0);
+    int opened =
+        zipOpenNewFileInZip4_64(zip, name.c_str(), &entryInfo, nullptr, 0, nullptr, 0, nullptr, store ? 0 : Z_DEFLATED,
+                                store ? 0 : Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY,
+                                nullptr, 0, kVersionMadeByUnix, kFlagUtf8Names, needsZip64 ? 1 : 0);
     if (opened != ZIP_OK) return false;
 
     bool copied = true;
     if (data) {
-        copied = data->empty() ||
-                 zipWriteInFileInZip(zip, data->data(), static_cast<unsigned>(data->size())) == ZIP_OK;
+        copied = data->empty() || zipWriteInFileInZip(zip, data->data(), static_cast<unsigned>(data->size())) == ZIP_OK;
     } else {
         std::vector<char> buffer(kCopyBufferSize);
         while (true) {
@@ -163,8 +154,7 @@ bool SSZipArchive::addEntry(const std::string& name, const struct tm& date, uint
     return copied && closed;
 }
 
-bool SSZipArchive::createZipFileAtPath(const std::string& path,
-                                       const std::string& withContentsOfDirectory,
+bool SSZipArchive::createZipFileAtPath(const std::string& path, const std::string& withContentsOfDirectory,
                                        SSZipArchiveDelegate* delegate) {
     SSZipArchive archive(path);
     if (!archive.open()) return false;
@@ -196,8 +186,7 @@ bool SSZipArchive::createZipFileAtPath(const std::string& path,
     return closeOrRemove(archive, path, success);
 }
 
-bool SSZipArchive::createZipFileAtPathWithFilesAtPaths(const std::string& path,
-                                                       const std::vector<std::string>& paths) {
+bool SSZipArchive::createZipFileAtPathWithFilesAtPaths(const std::string& path, const std::vector<std::string>& paths) {
     SSZipArchive archive(path);
     if (!archive.open()) return false;
     bool success = true;

@@ -87,9 +87,7 @@ Image scaledAndRotatedImageWithMaxResolution(const Image& image, int32_t maxReso
     return UIImage_ScaleAndRotate::scaledAndRotatedImageWithMaxResolution(image, maxResolution);
 }
 
-Image croppedImage(const Image& image, const Rect& bounds) {
-    return image.cropped(bounds);
-}
+Image croppedImage(const Image& image, const Rect& bounds) { return image.cropped(bounds); }
 
 Image resizedImage(const Image& image, Size newSize, InterpolationQuality quality) {
     const bool transposed = isTransposed(image.orientation());
@@ -122,8 +120,7 @@ std::optional<Image> imageByScalingAndCroppingForSize(const Image& image, Size t
     const double targetWidth = targetSize.width;
     const double targetHeight = targetSize.height;
     const Size imageSize = image.size();
-    if (image.isNull() || !(targetWidth > 0) || !(targetHeight > 0) || imageSize.width <= 0 ||
-        imageSize.height <= 0) {
+    if (image.isNull() || !(targetWidth > 0) || !(targetHeight > 0) || imageSize.width <= 0 || imageSize.height <= 0) {
         std::fprintf(stderr, "could not scale image\n");
         return std::nullopt;
     }

@@ -5,7 +5,9 @@
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
 
-graphics::Size MovieRenderer::getMaximumResolutionAvailable() { return MovieResolution::getMaximumResolutionAvailable(); }
+graphics::Size MovieRenderer::getMaximumResolutionAvailable() {
+    return MovieResolution::getMaximumResolutionAvailable();
+}
 
 bool MovieRenderer::isResolutionAvailable(graphics::Size size) { return MovieResolution::isResolutionAvailable(size); }
 

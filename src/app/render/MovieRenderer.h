@@ -5,11 +5,11 @@
 // folder, one folder per project named as the project's folder), which holds
 // every output of every renderer of that project.
 
+#include "platform/graphics/Geometry.h"
+
 #include <memory>
 #include <optional>
 #include <string>
-
-#include "platform/graphics/Geometry.h"
 
 class ProjectModel;
 

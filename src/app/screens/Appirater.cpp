@@ -1,8 +1,8 @@
 #include "app/screens/Appirater.h"
 
-#include <limits>
-
 #include "platform/foundation/UserDefaults.h"
+
+#include <limits>
 
 void Appirater::appLaunchedWithAppStoreID(int64_t appStoreID, bool canPromptForRating) {
     // No prompt is offered yet; the counts are kept so that one can be

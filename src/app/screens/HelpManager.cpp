@@ -53,9 +53,7 @@ std::shared_ptr<HelpManager> HelpManager::initWithName(const std::string& name) 
     return std::shared_ptr<HelpManager>(new HelpManager(name));
 }
 
-bool HelpManager::wasDismissed(const std::string& name) {
-    return readDismissedNames().get(name).asBool();
-}
+bool HelpManager::wasDismissed(const std::string& name) { return readDismissedNames().get(name).asBool(); }
 
 void HelpManager::rememberDismissed(const std::string& name) {
     auto names = readDismissedNames();
@@ -101,7 +99,8 @@ HelpManager::HelpManager(std::string name) : name_(std::move(name)) {
     nextButton_->setTitleColor(graphics::Color::white(), ui::ControlStateNormal);
     nextButton_->setBackgroundColor(graphics::Color::rgb8(212, 3, 215));
     nextButton_->layer().setCornerRadius(8);
-    nextButton_->addTarget(this, [this](ui::Control&) { dismiss(); }, ui::ControlEventTouchUpInside);
+    nextButton_->addTarget(
+        this, [this](ui::Control&) { dismiss(); }, ui::ControlEventTouchUpInside);
     view_->addSubview(nextButton_);
 
     overlay->onLayout = [this] { layout(); };
@@ -127,8 +126,8 @@ void HelpManager::layout() {
     const auto bounds = view_->bounds();
     auto textSize = label_->sizeThatFits({kLabelWidth, 0});
     textSize.width = kLabelWidth;
-    graphics::Point centre = labelPositionSet_ ? labelPosition_
-                                               : graphics::Point{bounds.width() / 2, bounds.height() / 2};
+    graphics::Point centre =
+        labelPositionSet_ ? labelPosition_ : graphics::Point{bounds.width() / 2, bounds.height() / 2};
     // Keep the whole text on the overlay whatever point the caller chose.
     double x = std::clamp(centre.x - textSize.width / 2, 0.0, std::max(0.0, bounds.width() - textSize.width));
     double y = std::clamp(centre.y - textSize.height / 2, 0.0, std::max(0.0, bounds.height() - textSize.height));
@@ -154,10 +153,11 @@ void HelpManager::dismiss() {
     rememberDismissed(name_);
     // The delegate usually drops its reference when told; stay alive until done.
     auto self = shared_from_this();
-    ui::animate(kFadeDuration, [this] { view_->setAlpha(0.0); },
-                [self](bool) {
-                    self->view_->removeFromSuperview();
-                    self->shown_ = false;
-                    if (self->delegate_) self->delegate_->helpManangerDidFinish(*self);
-                });
+    ui::animate(
+        kFadeDuration, [this] { view_->setAlpha(0.0); },
+        [self](bool) {
+            self->view_->removeFromSuperview();
+            self->shown_ = false;
+            if (self->delegate_) self->delegate_->helpManangerDidFinish(*self);
+        });
 }

@@ -6,9 +6,9 @@
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
 #include "platform/ui/controllers/BarButtonItem.h"
-#include "platform/ui/controls/Label.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controllers/NavigationItem.h"
+#include "platform/ui/controls/Label.h"
 #include "platform/ui/lists/ScrollView.h"
 
 #include <algorithm>
@@ -134,10 +134,18 @@ void InfoCenterHelpViewController::rebuild() {
         auto label = ui::makeView<ui::Label>();
         label->setNumberOfLines(0);
         switch (block.kind) {
-        case Block::Kind::Title: label->setFont(graphics::Font::boldSystemFont(26)); break;
-        case Block::Kind::Heading: label->setFont(graphics::Font::boldSystemFont(19)); break;
-        case Block::Kind::Paragraph: label->setFont(graphics::Font::systemFont(16)); break;
-        case Block::Kind::Bullet: label->setFont(graphics::Font::systemFont(16)); break;
+            case Block::Kind::Title:
+                label->setFont(graphics::Font::boldSystemFont(26));
+                break;
+            case Block::Kind::Heading:
+                label->setFont(graphics::Font::boldSystemFont(19));
+                break;
+            case Block::Kind::Paragraph:
+                label->setFont(graphics::Font::systemFont(16));
+                break;
+            case Block::Kind::Bullet:
+                label->setFont(graphics::Font::systemFont(16));
+                break;
         }
         label->setText(block.kind == Block::Kind::Bullet ? "\u2022 " + block.text : block.text);
         scrollView_->addSubview(label);
@@ -164,6 +172,7 @@ void InfoCenterHelpViewController::viewWillLayoutSubviews() {
 }
 
 void InfoCenterHelpViewController::close() {
-    ui::ViewController* presented = navigationController() ? static_cast<ui::ViewController*>(navigationController()) : this;
+    ui::ViewController* presented =
+        navigationController() ? static_cast<ui::ViewController*>(navigationController()) : this;
     presented->dismissViewController(true);
 }

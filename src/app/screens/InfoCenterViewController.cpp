@@ -5,9 +5,9 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/controllers/AlertView.h"
+#include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Label.h"
-#include "platform/ui/controllers/NavigationController.h"
 
 namespace {
 
@@ -58,7 +58,8 @@ void InfoCenterViewController::loadView() {
 
     doneButton_ = std::make_shared<ui::Button>(ui::ButtonType::System);
     doneButton_->setTitle(foundation::localized("Done"), ui::ControlStateNormal);
-    doneButton_->addTarget(this, [this](ui::Control&) { actionDone(); }, ui::ControlEventTouchUpInside);
+    doneButton_->addTarget(
+        this, [this](ui::Control&) { actionDone(); }, ui::ControlEventTouchUpInside);
     root->addSubview(doneButton_);
 
     const std::pair<const char*, void (InfoCenterViewController::*)()> rows[] = {
@@ -74,7 +75,8 @@ void InfoCenterViewController::loadView() {
         row->setBackgroundColor(graphics::Color::white());
         row->setContentHorizontalAlignment(ui::ControlContentHorizontalAlignment::Left);
         row->setContentEdgeInsets({0, 20, 0, 20});
-        row->addTarget(this, [this, action](ui::Control&) { (this->*action)(); }, ui::ControlEventTouchUpInside);
+        row->addTarget(
+            this, [this, action](ui::Control&) { (this->*action)(); }, ui::ControlEventTouchUpInside);
         root->addSubview(row);
         rows_.push_back(row);
     }
@@ -108,7 +110,7 @@ void InfoCenterViewController::actionDone() {
 }
 
 void InfoCenterViewController::showMessage(const std::string& title, const std::string& message) {
-    auto alert = ui::makeView<ui::AlertView>(title, message, nullptr, foundation::localized("OK"),
-                                             std::vector<std::string>{});
+    auto alert =
+        ui::makeView<ui::AlertView>(title, message, nullptr, foundation::localized("OK"), std::vector<std::string>{});
     alert->show();
 }

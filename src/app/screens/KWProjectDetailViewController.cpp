@@ -8,8 +8,8 @@
 #include "app/share/ShareServices.h"
 #include "app/widgets/alerts/AlertView.h"
 #include "app/widgets/alerts/Hudy.h"
-#include "app/widgets/popover/KWPopoverController.h"
 #include "app/widgets/alerts/UIActionSheet_MKBlockAdditions.h"
+#include "app/widgets/popover/KWPopoverController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Localized.h"
@@ -19,10 +19,10 @@
 #include "platform/ui/compositing/Animation.h"
 #include "platform/ui/controllers/AlertView.h"
 #include "platform/ui/controllers/BarButtonItem.h"
-#include "platform/ui/host/Device.h"
+#include "platform/ui/controllers/Toolbar.h"
 #include "platform/ui/controls/ImageView.h"
 #include "platform/ui/controls/Label.h"
-#include "platform/ui/controllers/Toolbar.h"
+#include "platform/ui/host/Device.h"
 
 #include <cmath>
 
@@ -50,9 +50,18 @@ graphics::Font detailsFont(double size) { return graphics::Font(kDetailsFontFami
 // The platform's activities the card never offers, in the order it names them.
 std::vector<std::string> excludedSystemActivities() {
     namespace type = library::activitytype;
-    return {type::PostToFacebook, type::PostToTwitter,  type::PostToWeibo,      type::Message,
-            type::Mail,           type::Print,          type::CopyToPasteboard, type::AssignToContact,
-            type::SaveToCameraRoll, type::PostToFlickr, type::PostToVimeo,      type::PostToTencentWeibo};
+    return {type::PostToFacebook,
+            type::PostToTwitter,
+            type::PostToWeibo,
+            type::Message,
+            type::Mail,
+            type::Print,
+            type::CopyToPasteboard,
+            type::AssignToContact,
+            type::SaveToCameraRoll,
+            type::PostToFlickr,
+            type::PostToVimeo,
+            type::PostToTencentWeibo};
 }
 
 }  // namespace
@@ -210,7 +219,7 @@ void KWProjectDetailViewController::showProject(const ProjectModelPtr& project, 
 }
 
 void KWProjectDetailViewController::showAnimationFromProjectExplorerForProject(const ProjectModelPtr& project,
-                                                                            const graphics::Rect& imageRect) {
+                                                                               const graphics::Rect& imageRect) {
     showProject(project, imageRect);
     auto* thumb = mImageViewProjectDetail_.get();
     // A scale kept from an earlier trip into the editor would leave the
@@ -225,7 +234,7 @@ void KWProjectDetailViewController::showAnimationFromProjectExplorerForProject(c
 }
 
 void KWProjectDetailViewController::showAnimationFromFrameEditorForProject(const ProjectModelPtr& project,
-                                                                        const graphics::Rect& imageRect) {
+                                                                           const graphics::Rect& imageRect) {
     showProject(project, imageRect);
     mImageViewProjectDetail_->setFrame(orgRect_);
     addScaleAnimation(isTablet() ? kEditScaleTablet : kEditScalePhone, 1.0);
@@ -461,8 +470,8 @@ void KWProjectDetailViewController::actionPlay() {
     if (!mProject_) return;
     // The preview would be rendered at previewSizeForPlaying(); until the
     // renderer is part of the application the user is told plainly.
-    auto alert = AlertView::create(foundation::localized(kPlayUnavailableTitle),
-                                   foundation::localized(kPlayUnavailableMessage));
+    auto alert =
+        AlertView::create(foundation::localized(kPlayUnavailableTitle), foundation::localized(kPlayUnavailableMessage));
     alert->addButtonWithTitle(foundation::localized("OK"), {});
     alert->show();
 }

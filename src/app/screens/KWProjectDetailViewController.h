@@ -16,8 +16,8 @@
 #include "platform/foundation/Error.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Geometry.h"
-#include "platform/ui/text/TextField.h"
 #include "platform/ui/controllers/ViewController.h"
+#include "platform/ui/text/TextField.h"
 
 #include <functional>
 #include <memory>

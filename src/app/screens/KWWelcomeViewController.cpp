@@ -47,9 +47,7 @@ KWWelcomeViewController::~KWWelcomeViewController() {
     if (startButton_) startButton_->removeTarget(this, ui::ControlEventAllEvents);
 }
 
-bool KWWelcomeViewController::getHasSeen() {
-    return foundation::UserDefaults::standard().boolForKey(kHasSeenKey);
-}
+bool KWWelcomeViewController::getHasSeen() { return foundation::UserDefaults::standard().boolForKey(kHasSeenKey); }
 
 void KWWelcomeViewController::setHasSeen(bool hasSeen) {
     foundation::UserDefaults::standard().setBool(hasSeen, kHasSeenKey);
@@ -79,7 +77,8 @@ void KWWelcomeViewController::loadView() {
     skipButton_ = std::make_shared<ui::Button>(ui::ButtonType::Custom);
     skipButton_->setTitle(foundation::localized("Skip"), ui::ControlStateNormal);
     skipButton_->setTitleColor(graphics::Color::grey(0.85), ui::ControlStateNormal);
-    skipButton_->addTarget(this, [this](ui::Control&) { close(); }, ui::ControlEventTouchUpInside);
+    skipButton_->addTarget(
+        this, [this](ui::Control&) { close(); }, ui::ControlEventTouchUpInside);
     root->addSubview(skipButton_);
 
     startButton_ = std::make_shared<ui::Button>(ui::ButtonType::Custom);
@@ -87,7 +86,8 @@ void KWWelcomeViewController::loadView() {
     startButton_->setTitleColor(graphics::Color::white(), ui::ControlStateNormal);
     startButton_->setBackgroundColor(kAccent);
     startButton_->layer().setCornerRadius(8);
-    startButton_->addTarget(this, [this](ui::Control&) { close(); }, ui::ControlEventTouchUpInside);
+    startButton_->addTarget(
+        this, [this](ui::Control&) { close(); }, ui::ControlEventTouchUpInside);
 }
 
 void KWWelcomeViewController::viewWillLayoutSubviews() {
@@ -95,9 +95,7 @@ void KWWelcomeViewController::viewWillLayoutSubviews() {
     skipButton_->setFrame({bounds.width() - 110, 20, 90, 44});
 }
 
-int64_t KWWelcomeViewController::numberOfPagesInPagedView(PagedView&) {
-    return static_cast<int64_t>(pages_.size());
-}
+int64_t KWWelcomeViewController::numberOfPagesInPagedView(PagedView&) { return static_cast<int64_t>(pages_.size()); }
 
 ui::ViewPtr KWWelcomeViewController::pagedView(PagedView& pagedView, int64_t viewForPageAtIndex) {
     if (viewForPageAtIndex < 0 || viewForPageAtIndex >= static_cast<int64_t>(pages_.size())) return nullptr;

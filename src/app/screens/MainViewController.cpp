@@ -1,15 +1,15 @@
 #include "app/screens/MainViewController.h"
 
-#include <numbers>
-
 #include "app/core/BundleImage.h"
 #include "app/screens/ProjectExplorer.h"
 #include "app/widgets/alerts/AlertView.h"
 #include "platform/foundation/Localized.h"
 #include "platform/graphics/AffineTransform.h"
 #include "platform/ui/compositing/Animation.h"
-#include "platform/ui/host/Device.h"
 #include "platform/ui/controls/ImageView.h"
+#include "platform/ui/host/Device.h"
+
+#include <numbers>
 
 namespace {
 
@@ -95,7 +95,8 @@ void MainViewController::showFrameEditorWithProject(const ProjectModelPtr& proje
     alert->addButtonWithTitle(foundation::localized("OK"), {});
     std::weak_ptr<ui::ViewController> weak = weak_from_this();
     alert->setAlertViewDidDismissWithButtonIndexBlock([weak](AlertView&, int) {
-        if (auto self = std::static_pointer_cast<MainViewController>(weak.lock())) self->editorUnavailableAlertDidDismiss();
+        if (auto self = std::static_pointer_cast<MainViewController>(weak.lock()))
+            self->editorUnavailableAlertDidDismiss();
     });
     editorAlert_ = alert;
     alert->show();

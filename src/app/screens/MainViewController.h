@@ -10,12 +10,12 @@
 // for editing gets an alert saying so, and the browser comes back with that
 // project as it would after editing.
 
-#include <memory>
-#include <string>
-
 #include "app/core/ProjectModel.h"
 #include "app/screens/MainViewControllerDelegate.h"
 #include "platform/ui/controllers/ViewController.h"
+
+#include <memory>
+#include <string>
 
 namespace ui {
 class AlertView;

@@ -3,9 +3,9 @@
 #include "app/core/DataManager.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/controllers/BarButtonItem.h"
+#include "platform/ui/controllers/NavigationItem.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Label.h"
-#include "platform/ui/controllers/NavigationItem.h"
 
 namespace {
 
@@ -61,19 +61,21 @@ void PassCodeViewController::loadView() {
         key->layer().setCornerRadius(kKeySize / 2);
         key->layer().setBorderWidth(1);
         key->layer().setBorderColor(kAccent);
-        key->addTarget(this, [this, digit](ui::Control&) { enterDigit(digit); }, ui::ControlEventTouchUpInside);
+        key->addTarget(
+            this, [this, digit](ui::Control&) { enterDigit(digit); }, ui::ControlEventTouchUpInside);
         root->addSubview(key);
         digits_[static_cast<size_t>(digit)] = key;
     }
     deleteButton_ = std::make_shared<ui::Button>(ui::ButtonType::System);
     deleteButton_->setTitle(foundation::localized("Delete"), ui::ControlStateNormal);
-    deleteButton_->addTarget(this, [this](ui::Control&) { deleteDigit(); }, ui::ControlEventTouchUpInside);
+    deleteButton_->addTarget(
+        this, [this](ui::Control&) { deleteDigit(); }, ui::ControlEventTouchUpInside);
     root->addSubview(deleteButton_);
 }
 
 void PassCodeViewController::viewDidLoad() {
-    navigationItem().setLeftBarButtonItem(std::make_shared<ui::BarButtonItem>(
-        ui::BarButtonSystemItem::Cancel, [this](ui::BarButtonItem&) { cancel(); }));
+    navigationItem().setLeftBarButtonItem(
+        std::make_shared<ui::BarButtonItem>(ui::BarButtonSystemItem::Cancel, [this](ui::BarButtonItem&) { cancel(); }));
     updatePrompt();
     updateMarks();
 }
@@ -96,7 +98,8 @@ void PassCodeViewController::viewWillLayoutSubviews() {
     auto place = [&](ui::View& key, int row, int column) {
         key.setFrame({left + column * (kKeySize + kKeyGap), top + row * (kKeySize + kKeyGap), kKeySize, kKeySize});
     };
-    for (int digit = 1; digit <= 9; ++digit) place(*digits_[static_cast<size_t>(digit)], (digit - 1) / 3, (digit - 1) % 3);
+    for (int digit = 1; digit <= 9; ++digit)
+        place(*digits_[static_cast<size_t>(digit)], (digit - 1) / 3, (digit - 1) % 3);
     place(*digits_[0], 3, 1);
     place(*deleteButton_, 3, 2);
 }
@@ -128,29 +131,29 @@ void PassCodeViewController::finishStep() {
     std::string code;
     code.swap(entered_);
     switch (mode_) {
-    case Mode::Set:
-        firstEntry_ = code;
-        mode_ = Mode::Confirm;
-        break;
-    case Mode::Confirm:
-        if (code == firstEntry_) {
-            auto& settings = DataManager::sharedDataManager();
-            settings.setPassCode(code);
-            DataManager::saveState();
-            finish(true);
-            return;
-        }
-        firstEntry_.clear();
-        mode_ = Mode::Set;
-        if (message_) message_->setText(foundation::localized("The pass codes did not match. Please try again."));
-        break;
-    case Mode::Check:
-        if (code == DataManager::sharedDataManager().passCode().value_or("")) {
-            finish(true);
-            return;
-        }
-        if (message_) message_->setText(foundation::localized("Wrong pass code. Please try again."));
-        break;
+        case Mode::Set:
+            firstEntry_ = code;
+            mode_ = Mode::Confirm;
+            break;
+        case Mode::Confirm:
+            if (code == firstEntry_) {
+                auto& settings = DataManager::sharedDataManager();
+                settings.setPassCode(code);
+                DataManager::saveState();
+                finish(true);
+                return;
+            }
+            firstEntry_.clear();
+            mode_ = Mode::Set;
+            if (message_) message_->setText(foundation::localized("The pass codes did not match. Please try again."));
+            break;
+        case Mode::Check:
+            if (code == DataManager::sharedDataManager().passCode().value_or("")) {
+                finish(true);
+                return;
+            }
+            if (message_) message_->setText(foundation::localized("Wrong pass code. Please try again."));
+            break;
     }
     updatePrompt();
     updateMarks();
@@ -174,8 +177,14 @@ void PassCodeViewController::updateMarks() {
 void PassCodeViewController::updatePrompt() {
     if (!prompt_) return;
     switch (mode_) {
-    case Mode::Set: prompt_->setText(foundation::localized("Enter a new pass code")); break;
-    case Mode::Confirm: prompt_->setText(foundation::localized("Enter the new pass code again")); break;
-    case Mode::Check: prompt_->setText(foundation::localized("Enter your pass code")); break;
+        case Mode::Set:
+            prompt_->setText(foundation::localized("Enter a new pass code"));
+            break;
+        case Mode::Confirm:
+            prompt_->setText(foundation::localized("Enter the new pass code again"));
+            break;
+        case Mode::Check:
+            prompt_->setText(foundation::localized("Enter your pass code"));
+            break;
     }
 }

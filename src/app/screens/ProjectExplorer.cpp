@@ -17,11 +17,11 @@
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UserDefaults.h"
-#include "platform/ui/host/Application.h"
 #include "platform/ui/controls/Button.h"
-#include "platform/ui/host/Device.h"
 #include "platform/ui/controls/ImageView.h"
 #include "platform/ui/controls/Label.h"
+#include "platform/ui/host/Application.h"
+#include "platform/ui/host/Device.h"
 
 #include <algorithm>
 #include <set>
@@ -114,13 +114,17 @@ void ProjectExplorer::loadView() {
     root->addSubview(toolBarTop_);
 
     mBtnProjects_ = makeTabButton(foundation::localized("Library"));
-    mBtnProjects_->addTarget(this, [this](ui::Control&) { actionShowProjects(); }, ui::ControlEventTouchUpInside);
+    mBtnProjects_->addTarget(
+        this, [this](ui::Control&) { actionShowProjects(); }, ui::ControlEventTouchUpInside);
     mBtnGallery_ = makeTabButton(foundation::localized("Gallery"));
-    mBtnGallery_->addTarget(this, [this](ui::Control&) { actionShowGallery(); }, ui::ControlEventTouchUpInside);
+    mBtnGallery_->addTarget(
+        this, [this](ui::Control&) { actionShowGallery(); }, ui::ControlEventTouchUpInside);
     btnImport_ = makeIconButton("explorer_icon_import");
-    btnImport_->addTarget(this, [this](ui::Control&) { actionImport(); }, ui::ControlEventTouchUpInside);
+    btnImport_->addTarget(
+        this, [this](ui::Control&) { actionImport(); }, ui::ControlEventTouchUpInside);
     btnHelp_ = makeIconButton("explorer_icon_help");
-    btnHelp_->addTarget(this, [this](ui::Control&) { actionHelp(); }, ui::ControlEventTouchUpInside);
+    btnHelp_->addTarget(
+        this, [this](ui::Control&) { actionHelp(); }, ui::ControlEventTouchUpInside);
     for (auto* button : {mBtnProjects_.get(), mBtnGallery_.get(), btnImport_.get(), btnHelp_.get()}) {
         toolBarTop_->addSubview(button->sharedFromThis());
     }

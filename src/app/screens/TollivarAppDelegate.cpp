@@ -1,12 +1,5 @@
 #include "app/screens/TollivarAppDelegate.h"
 
-#include <QUrl>
-
-#include <algorithm>
-#include <array>
-#include <cctype>
-#include <vector>
-
 #include "app/audio/KWAudioImporter.h"
 #include "app/core/KWWatchKitLocalStorage.h"
 #include "app/core/ProjectImportProcessor.h"
@@ -17,6 +10,12 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/Window.h"
+
+#include <QUrl>
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <vector>
 
 namespace {
 
@@ -38,8 +37,8 @@ bool isArchiveExtension(const std::string& extension) {
 }
 
 bool isAudioExtension(const std::string& extension) {
-    static constexpr std::array<const char*, 12> kAudio = {"mp3", "m4a", "aac", "wav", "wave", "aif",
-                                                           "aiff", "aifc", "caf", "m4r", "amr", "flac"};
+    static constexpr std::array<const char*, 12> kAudio = {"mp3",  "m4a",  "aac", "wav", "wave", "aif",
+                                                           "aiff", "aifc", "caf", "m4r", "amr",  "flac"};
     std::string lower = lowercase(extension);
     return std::any_of(kAudio.begin(), kAudio.end(), [&](const char* known) { return lower == known; });
 }
@@ -168,8 +167,9 @@ bool TollivarAppDelegate::applicationOpenURL(ui::Application&, const std::string
     return handleDropboxURL(url);
 }
 
-void TollivarAppDelegate::applicationHandleWatchKitExtensionRequest(
-    ui::Application&, const foundation::Dictionary& request, std::function<void(foundation::Dictionary)> reply) {
+void TollivarAppDelegate::applicationHandleWatchKitExtensionRequest(ui::Application&,
+                                                                    const foundation::Dictionary& request,
+                                                                    std::function<void(foundation::Dictionary)> reply) {
     foundation::Value action = request.get("action");
     if (action.isString() && action.asString() == "capture")
         foundation::NotificationCenter::defaultCenter().post(kWatchKitActionCaptureNotification, this);

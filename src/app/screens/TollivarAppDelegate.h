@@ -4,11 +4,11 @@
 // of project archives, the files and URLs other applications hand over, and
 // the requests of the watch extension.
 
-#include <memory>
-#include <string>
-
 #include "app/screens/UntitledAppDelegate.h"
 #include "platform/ui/controllers/AlertView.h"
+
+#include <memory>
+#include <string>
 
 class TollivarAppDelegate : public UntitledAppDelegate {
 public:
@@ -34,8 +34,8 @@ public:
     void dismissAlertView(const std::shared_ptr<ui::AlertView>& alertView);
 
     // "tollivar:" URLs, project archives, audio files, then the Dropbox login.
-    bool applicationOpenURL(ui::Application& application, const std::string& url,
-                            const std::string& sourceApplication, const foundation::Value& annotation) override;
+    bool applicationOpenURL(ui::Application& application, const std::string& url, const std::string& sourceApplication,
+                            const foundation::Value& annotation) override;
     // "action" = "capture" asks the capture screen for a picture; every
     // request is answered with the capture screen's state.
     void applicationHandleWatchKitExtensionRequest(ui::Application& application, const foundation::Dictionary& request,

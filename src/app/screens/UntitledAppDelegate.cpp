@@ -1,8 +1,5 @@
 #include "app/screens/UntitledAppDelegate.h"
 
-#include <cctype>
-#include <cstdio>
-
 #include "app/core/ConfigurationUtil.h"
 #include "app/core/DataManager.h"
 #include "app/core/FileUtil.h"
@@ -22,6 +19,9 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/Color.h"
 #include "platform/ui/host/Device.h"
+
+#include <cctype>
+#include <cstdio>
 
 namespace {
 
@@ -54,7 +54,8 @@ int compareVersions(const std::string& a, const std::string& b) {
 std::string rootScreenInterfaceFile() {
     const ui::Device& device = ui::Device::current();
     if (compareVersions(device.systemVersion(), "8.0") >= 0) return "MainViewController_ios8";
-    return device.userInterfaceIdiom() == ui::UserInterfaceIdiom::Pad ? "MainViewController_iPad" : "MainViewController";
+    return device.userInterfaceIdiom() == ui::UserInterfaceIdiom::Pad ? "MainViewController_iPad"
+                                                                      : "MainViewController";
 }
 
 std::string documentsPath(const std::string& name) {
@@ -91,8 +92,9 @@ void UntitledAppDelegate::prepareProjectStore() {
 
     foundation::Bundle& bundle = foundation::Bundle::main();
     auto& defaults = foundation::UserDefaults::standard();
-    defaults.setObject(foundation::Value(foundation::format("%@ (%@)", {bundle.shortVersionString(), bundle.bundleVersion()})),
-                       kVersionPreferenceKey);
+    defaults.setObject(
+        foundation::Value(foundation::format("%@ (%@)", {bundle.shortVersionString(), bundle.bundleVersion()})),
+        kVersionPreferenceKey);
 
     crashedInLastSession_ = previousRunLeftCrashReport();
 
@@ -143,7 +145,8 @@ void UntitledAppDelegate::setUpProjectStoreForFirstLaunch() {
 
 std::vector<std::string> UntitledAppDelegate::searchForFiles() {
     std::vector<std::string> names;
-    auto entries = foundation::FileManager::defaultManager().contentsOfDirectory(foundation::Paths::documentsDirectory());
+    auto entries =
+        foundation::FileManager::defaultManager().contentsOfDirectory(foundation::Paths::documentsDirectory());
     if (!entries) return names;
     for (const std::string& name : *entries)
         if (name.starts_with("kelbrin-")) names.push_back(name);
@@ -177,7 +180,8 @@ void UntitledAppDelegate::startCrashReporting() {
     manager.setSubmissionURL(kCrashReportSubmissionURL);
     manager.setDelegate(this);
     manager.setAskHandler([](std::function<void(bool)> answer) {
-        auto alert = AlertView::create(foundation::localized(kCrashAlertTitle), foundation::localized(kCrashAlertMessage));
+        auto alert =
+            AlertView::create(foundation::localized(kCrashAlertTitle), foundation::localized(kCrashAlertMessage));
         alert->addButtonWithTitle(foundation::localized("Don't Send"), [answer](AlertView&, int) { answer(false); });
         alert->addButtonWithTitle(foundation::localized("Send Report"), [answer](AlertView&, int) { answer(true); });
         alert->show();

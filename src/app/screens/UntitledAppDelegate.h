@@ -10,15 +10,15 @@
 //
 // All of it runs on the main thread.
 
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "app/screens/MainViewController.h"
 #include "components/crashreporting/BWQuincyManager.h"
 #include "platform/foundation/Value.h"
-#include "platform/ui/host/Application.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/host/Application.h"
+
+#include <memory>
+#include <string>
+#include <vector>
 
 class UntitledAppDelegate : public ui::ApplicationDelegate,
                             public BWQuincyManagerDelegate,
@@ -61,8 +61,8 @@ public:
     void applicationWillTerminate(ui::Application& application) override;
 
     // The Dropbox login hand-off only.
-    bool applicationOpenURL(ui::Application& application, const std::string& url,
-                            const std::string& sourceApplication, const foundation::Value& annotation) override;
+    bool applicationOpenURL(ui::Application& application, const std::string& url, const std::string& sourceApplication,
+                            const foundation::Value& annotation) override;
 
 protected:
     // Offers the URL to the Dropbox link object; posts the login outcome when

@@ -1,8 +1,5 @@
 #include "components/crashreporting/BWQuincyManager.h"
 
-#include <iostream>
-#include <mutex>
-
 #include "components/crashreporting/CrashLogFormatter.h"
 #include "components/crashreporting/CrashReportDecoder.h"
 #include "components/crashreporting/CrashReporter.h"
@@ -14,6 +11,9 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Uuid.h"
 #include "platform/net/URLConnection.h"
+
+#include <iostream>
+#include <mutex>
 
 using namespace crashreporting;
 namespace path = foundation::path;
@@ -63,7 +63,8 @@ void BWQuincyManager::startManager() {
     crashesDirectory_ = crashesDirectory();
     auto& files = foundation::FileManager::defaultManager();
     if (foundation::Status created = files.createDirectory(crashesDirectory_, true); !created) {
-        logLine("cannot create " + crashesDirectory_ + ": " + created.error().description + "; crashes are not captured");
+        logLine("cannot create " + crashesDirectory_ + ": " + created.error().description +
+                "; crashes are not captured");
         return;
     }
     const std::string livePath = path::appending(crashesDirectory_, kLiveReportName);
@@ -95,7 +96,8 @@ void BWQuincyManager::takeOverPreviousReport(const std::string& livePath) {
         return;
     }
     // Moved aside at once, so the next crash cannot overwrite it.
-    std::string pending = path::appending(crashesDirectory_, path::appendingExtension("crash-" + foundation::makeUuidString(), kReportExtension));
+    std::string pending = path::appending(
+        crashesDirectory_, path::appendingExtension("crash-" + foundation::makeUuidString(), kReportExtension));
     if (foundation::Status moved = files.moveItem(livePath, pending); !moved) {
         logLine("cannot keep the report of the last run: " + moved.error().description);
         (void)files.removeItem(livePath);

@@ -2,22 +2,21 @@
 // system calls (open, write, fsync, close, rename, getpid, gettid, prctl,
 // time, sigaction, tgkill) and our own buffer code are used here.
 
+#include "components/crashreporting/CrashHandlerState.h"
+#include "components/crashreporting/CrashReportFields.h"
+#include "components/crashreporting/SignalNames.h"
+#include "components/crashreporting/WireWriter.h"
+#include "platform/foundation/AtomicFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
 #include <execinfo.h>
 #include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <ucontext.h>
 #include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <ctime>
-
-#include "components/crashreporting/CrashHandlerState.h"
-#include "components/crashreporting/CrashReportFields.h"
-#include "components/crashreporting/SignalNames.h"
-#include "components/crashreporting/WireWriter.h"
-#include "platform/foundation/AtomicFile.h"
 
 namespace crashreporting::detail {
 

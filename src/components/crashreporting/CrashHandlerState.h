@@ -3,13 +3,12 @@
 // What the signal handler needs, prepared before any crash so that the
 // handler itself allocates nothing and locks nothing.
 
-#include <limits.h>
-#include <sys/types.h>
-
 #include <atomic>
 #include <csignal>
 #include <cstddef>
 #include <cstdint>
+#include <limits.h>
+#include <sys/types.h>
 
 namespace crashreporting::detail {
 

@@ -1,20 +1,19 @@
 #include "components/crashreporting/CrashLogFormatter.h"
 
-#include <cxxabi.h>
-#include <dlfcn.h>
-#include <elf.h>
-#include <link.h>
-#include <unistd.h>
+#include "platform/foundation/Paths.h"
 
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <cxxabi.h>
+#include <dlfcn.h>
+#include <elf.h>
+#include <link.h>
 #include <map>
 #include <optional>
 #include <sstream>
-
-#include "platform/foundation/Paths.h"
+#include <unistd.h>
 
 namespace crashreporting {
 
@@ -96,7 +95,8 @@ std::string CrashLogFormatter::format(const CrashReport& report, bool symbolicat
     log << padded("Parent Process:", 17) << "[" << report.parentProcessID << "]\n";
     log << "\n";
     log << padded("Date/Time:", 17) << formatDate(report.timestamp) << "\n";
-    log << padded("OS Version:", 17) << report.operatingSystem << " " << report.osVersion << " (" << report.machine << ")\n";
+    log << padded("OS Version:", 17) << report.operatingSystem << " " << report.osVersion << " (" << report.machine
+        << ")\n";
     log << "\n";
     log << padded("Exception Type:", 17) << report.signalName << " (" << report.signalCode << ")\n";
     if (report.faultAddress) log << padded("Exception Codes:", 17) << "at " << hex(*report.faultAddress) << "\n";

@@ -4,9 +4,9 @@
 // crash-report server: header, signal, fault address, the crashed thread's
 // backtrace (image, address, offset into the image) and the loaded images.
 
-#include <string>
-
 #include "components/crashreporting/CrashReport.h"
+
+#include <string>
 
 namespace crashreporting {
 

@@ -1,9 +1,9 @@
 #include "components/crashreporting/CrashReportDecoder.h"
 
-#include <memory>
-
 #include "crash_report.pb-c.h"
 #include "platform/foundation/AtomicFile.h"
+
+#include <memory>
 
 namespace crashreporting {
 
@@ -79,7 +79,8 @@ foundation::Result<CrashReport> CrashReportDecoder::decode(const foundation::Byt
 foundation::Result<CrashReport> CrashReportDecoder::decodeFile(const std::string& path) {
     foundation::Result<foundation::Bytes> bytes = foundation::readFile(path);
     if (!bytes) {
-        return foundation::Error(kCrashReportErrorDomain, kCrashReportUnreadable, "Cannot read the crash report " + path,
+        return foundation::Error(kCrashReportErrorDomain, kCrashReportUnreadable,
+                                 "Cannot read the crash report " + path,
                                  std::make_shared<foundation::Error>(bytes.error()));
     }
     foundation::Result<CrashReport> report = decode(*bytes);

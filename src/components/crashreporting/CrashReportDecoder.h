@@ -3,11 +3,11 @@
 // Reads crash report files (the plcrash.CrashReport message) with the
 // decoder protoc-c generates from crash_report.proto.
 
-#include <string>
-
 #include "components/crashreporting/CrashReport.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
+
+#include <string>
 
 namespace crashreporting {
 

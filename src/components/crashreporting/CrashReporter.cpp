@@ -1,23 +1,22 @@
 #include "components/crashreporting/CrashReporter.h"
 
-#include <cxxabi.h>
-#include <execinfo.h>
-#include <link.h>
-#include <sys/utsname.h>
-#include <unistd.h>
+#include "components/crashreporting/CrashHandlerState.h"
+#include "components/crashreporting/CrashReportFields.h"
+#include "components/crashreporting/WireWriter.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <cxxabi.h>
 #include <exception>
+#include <execinfo.h>
+#include <link.h>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <sys/utsname.h>
+#include <unistd.h>
 #include <vector>
-
-#include "components/crashreporting/CrashHandlerState.h"
-#include "components/crashreporting/CrashReportFields.h"
-#include "components/crashreporting/WireWriter.h"
 
 namespace crashreporting {
 
@@ -178,7 +177,8 @@ foundation::Status CrashReporter::enable(const std::string& reportPath, const Re
     CrashHandlerState& state = crashHandlerState();
     const std::string partial = reportPath + ".partial";
     if (reportPath.empty() || partial.size() >= sizeof state.partialPath)
-        return foundation::Error(foundation::kPOSIXErrorDomain, ENAMETOOLONG, "Crash report path is unusable: " + reportPath);
+        return foundation::Error(foundation::kPOSIXErrorDomain, ENAMETOOLONG,
+                                 "Crash report path is unusable: " + reportPath);
 
     // The first call loads the unwinder and allocates; after it the call is
     // safe inside the signal handler (see CrashHandler.cpp).

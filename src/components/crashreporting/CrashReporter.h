@@ -13,9 +13,9 @@
 // so a report file is always complete; then the process dies of the original
 // signal, as it would have without us.
 
-#include <string>
-
 #include "platform/foundation/Error.h"
+
+#include <string>
 
 namespace crashreporting {
 

@@ -1,8 +1,8 @@
 #include "components/crashreporting/CrashSubmissionXML.h"
 
-#include <cstdint>
-
 #include "platform/foundation/Utf8.h"
+
+#include <cstdint>
 
 namespace crashreporting {
 
@@ -55,11 +55,20 @@ std::string xmlEscaped(std::string_view text) {
     std::string escaped;
     for (char c : xmlSafeText(text)) {
         switch (c) {
-        case '&': escaped += "&amp;"; break;
-        case '<': escaped += "&lt;"; break;
-        case '>': escaped += "&gt;"; break;
-        case '"': escaped += "&quot;"; break;
-        default: escaped += c;
+            case '&':
+                escaped += "&amp;";
+                break;
+            case '<':
+                escaped += "&lt;";
+                break;
+            case '>':
+                escaped += "&gt;";
+                break;
+            case '"':
+                escaped += "&quot;";
+                break;
+            default:
+                escaped += c;
         }
     }
     return escaped;

@@ -9,7 +9,6 @@
 
 namespace sbjson {
 
-
 inline constexpr const char* DBJSONErrorDomain = kSBJsonErrorDomain;
 
 using DBJsonBase = SBJsonBase;

@@ -30,8 +30,7 @@ std::optional<Value> SBJSON::fragmentWithString(std::optional<std::string_view> 
     return objectWithString(text, true, error);
 }
 
-std::optional<Value> SBJSON::objectWithString(std::optional<std::string_view> text, bool allowScalar,
-                                              Error* error) {
+std::optional<Value> SBJSON::objectWithString(std::optional<std::string_view> text, bool allowScalar, Error* error) {
     // A trace left from an earlier failure must not outlive a later success.
     clearErrorTrace();
     std::optional<Value> value =

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "platform/foundation/Error.h"
-#include "platform/foundation/Value.h"
 #include "components/sbjson/SBJsonBase.h"
 #include "components/sbjson/SBJsonParser.h"
 #include "components/sbjson/SBJsonWriter.h"
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Value.h"
 
 #include <optional>
 #include <string>

@@ -29,8 +29,8 @@ std::string describeErrorTrace(const std::vector<Error>& trace) {
     for (size_t i = 0; i < trace.size(); ++i) {
         const Error& error = trace[i];
         text += i == 0 ? "\n    " : ",\n    ";
-        text += "Error Domain=" + error.domain + " Code=" + std::to_string(error.code) + " \"" +
-                error.description + "\"";
+        text +=
+            "Error Domain=" + error.domain + " Code=" + std::to_string(error.code) + " \"" + error.description + "\"";
     }
     text += trace.empty() ? ")" : "\n)";
     return text;

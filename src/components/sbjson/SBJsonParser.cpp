@@ -81,12 +81,24 @@ bool SBJsonParser::scanValue(Value& out) {
     }
     unsigned char ch = current();
     switch (ch) {
-        case '"': ++c; return scanStringValue(out);
-        case '[': ++c; return scanRestOfArray(out);
-        case '{': ++c; return scanRestOfDictionary(out);
-        case 't': ++c; return scanLiteral("rue", Value(true), "Expected 'true'", out);
-        case 'f': ++c; return scanLiteral("alse", Value(false), "Expected 'false'", out);
-        case 'n': ++c; return scanLiteral("ull", Value(), "Expected 'null'", out);
+        case '"':
+            ++c;
+            return scanStringValue(out);
+        case '[':
+            ++c;
+            return scanRestOfArray(out);
+        case '{':
+            ++c;
+            return scanRestOfDictionary(out);
+        case 't':
+            ++c;
+            return scanLiteral("rue", Value(true), "Expected 'true'", out);
+        case 'f':
+            ++c;
+            return scanLiteral("alse", Value(false), "Expected 'false'", out);
+        case 'n':
+            ++c;
+            return scanLiteral("ull", Value(), "Expected 'null'", out);
         case '+':
             addErrorWithCode(2, "Leading + disallowed in number");
             return false;
@@ -238,12 +250,24 @@ bool SBJsonParser::scanEscape(std::string& out) {
     switch (letter) {
         case '"':
         case '\\':
-        case '/': out += static_cast<char>(letter); return true;
-        case 'b': out += '\b'; return true;
-        case 'f': out += '\f'; return true;
-        case 'n': out += '\n'; return true;
-        case 'r': out += '\r'; return true;
-        case 't': out += '\t'; return true;
+        case '/':
+            out += static_cast<char>(letter);
+            return true;
+        case 'b':
+            out += '\b';
+            return true;
+        case 'f':
+            out += '\f';
+            return true;
+        case 'n':
+            out += '\n';
+            return true;
+        case 'r':
+            out += '\r';
+            return true;
+        case 't':
+            out += '\t';
+            return true;
         case 'u':
             if (!scanUnicodeChar(out)) {
                 addErrorWithCode(6, "Broken unicode character");

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/foundation/Value.h"
 #include "components/sbjson/SBJsonBase.h"
+#include "platform/foundation/Value.h"
 
 #include <optional>
 #include <string>

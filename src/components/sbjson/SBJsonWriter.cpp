@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cxxabi.h>
 #include <cstdlib>
+#include <cxxabi.h>
 #include <memory>
 #include <vector>
 
@@ -36,11 +36,16 @@ std::string demangledTypeName(const std::any& object) {
 // The class name the "not supported" error shows for a value JSON cannot hold.
 std::string unsupportedClassName(const Value& value) {
     switch (value.type()) {
-        case Value::Type::Data: return "Data";
-        case Value::Type::Date: return "Date";
-        case Value::Type::Uid: return "UID";
-        case Value::Type::Object: return demangledTypeName(*value.asObject());
-        default: return value.typeName();
+        case Value::Type::Data:
+            return "Data";
+        case Value::Type::Date:
+            return "Date";
+        case Value::Type::Uid:
+            return "UID";
+        case Value::Type::Object:
+            return demangledTypeName(*value.asObject());
+        default:
+            return value.typeName();
     }
 }
 
@@ -54,13 +59,27 @@ void appendJsonString(std::string& json, std::string_view text) {
         for (char ch : text) {
             auto byte = static_cast<unsigned char>(ch);
             switch (byte) {
-                case '"': json += "\\\""; break;
-                case '\\': json += "\\\\"; break;
-                case '\b': json += "\\b"; break;
-                case '\t': json += "\\t"; break;
-                case '\n': json += "\\n"; break;
-                case '\f': json += "\\f"; break;
-                case '\r': json += "\\r"; break;
+                case '"':
+                    json += "\\\"";
+                    break;
+                case '\\':
+                    json += "\\\\";
+                    break;
+                case '\b':
+                    json += "\\b";
+                    break;
+                case '\t':
+                    json += "\\t";
+                    break;
+                case '\n':
+                    json += "\\n";
+                    break;
+                case '\f':
+                    json += "\\f";
+                    break;
+                case '\r':
+                    json += "\\r";
+                    break;
                 default:
                     if (byte < 32) {
                         char escape[8];
@@ -109,17 +128,25 @@ std::optional<std::string> SBJsonWriter::stringWithFragment(const Value& value) 
 
 bool SBJsonWriter::appendValue(const Value& value, std::string& json) {
     switch (value.type()) {
-        case Value::Type::Dictionary: return appendDictionary(value.asDictionary(), json);
-        case Value::Type::Array: return appendArray(value.asArray(), json);
-        case Value::Type::String: appendJsonString(json, value.asString()); return true;
+        case Value::Type::Dictionary:
+            return appendDictionary(value.asDictionary(), json);
+        case Value::Type::Array:
+            return appendArray(value.asArray(), json);
+        case Value::Type::String:
+            appendJsonString(json, value.asString());
+            return true;
         case Value::Type::Boolean:
         case Value::Type::Integer:
-        case Value::Type::Real: return appendNumber(value, json);
-        case Value::Type::Null: json += "null"; return true;
+        case Value::Type::Real:
+            return appendNumber(value, json);
+        case Value::Type::Null:
+            json += "null";
+            return true;
         case Value::Type::Object:
             if (proxyOf(value)) return appendProxied(value, json);
             break;
-        default: break;
+        default:
+            break;
     }
     addErrorWithCode(1, "JSON serialisation not supported for " + unsupportedClassName(value));
     return false;
@@ -147,8 +174,7 @@ bool SBJsonWriter::appendNumber(const Value& number, std::string& json) {
     if (number.isReal() && !std::isfinite(number.asDouble())) {
         // JSON has no spelling for these; writing "nan" or "inf" would make
         // text that no reader accepts.
-        addErrorWithCode(1, "JSON serialisation not supported for non-finite number " +
-                                number.numberDescription());
+        addErrorWithCode(1, "JSON serialisation not supported for non-finite number " + number.numberDescription());
         return false;
     }
     json += number.numberDescription();

@@ -1,14 +1,13 @@
 #include "platform/foundation/AtomicFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <fcntl.h>
 #include <random>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace foundation {
 
@@ -66,8 +65,8 @@ std::string baseNameOf(const std::string& path) {
 // a per-process counter and random bits, all behind O_EXCL anyway.
 std::string temporaryNameFor(const std::string& path) {
     static std::atomic<uint64_t> counter{0};
-    thread_local std::mt19937_64 random(std::random_device{}() ^
-                                        static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    thread_local std::mt19937_64 random(
+        std::random_device{}() ^ static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
     char suffix[64];
     std::snprintf(suffix, sizeof suffix, ".tmp-%d-%llu-%08llx", static_cast<int>(getpid()),
                   static_cast<unsigned long long>(counter.fetch_add(1)),
@@ -149,9 +148,7 @@ bool writeAll(int fd, const void* data, size_t size) {
 }
 
 Result<Bytes> readFile(const std::string& path) {
-    auto readError = [&](int errnoValue) {
-        return Error::posix(errnoValue, "Could not read \"" + path + "\"");
-    };
+    auto readError = [&](int errnoValue) { return Error::posix(errnoValue, "Could not read \"" + path + "\""); };
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.valid()) return readError(errno);
     struct stat info;

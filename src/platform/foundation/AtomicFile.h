@@ -6,11 +6,11 @@
 // disk and then renamed over the target, so a reader (or the next launch after
 // a crash or power loss) sees either the old contents or the new, never a mix.
 
-#include <string>
-#include <string_view>
-
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
+
+#include <string>
+#include <string_view>
 
 namespace foundation {
 

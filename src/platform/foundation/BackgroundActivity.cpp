@@ -2,9 +2,9 @@
 
 #include "platform/foundation/RunLoop.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <algorithm>
 #include <condition_variable>
 #include <limits>
 #include <mutex>
@@ -44,9 +44,7 @@ void BackgroundActivity::end() {
         throw std::logic_error("BackgroundActivity::end without a matching begin");
     }
     if (left == 0) {
-        {
-            std::lock_guard lock(idleMutex());
-        }
+        { std::lock_guard lock(idleMutex()); }
         idleCondition().notify_all();
         detail::notifyMainLoopOfActivity();
     }
@@ -59,9 +57,9 @@ bool BackgroundActivity::waitForIdle(double timeoutSeconds) {
         idleCondition().wait(lock, idle);
         return true;
     }
-    auto deadline = std::chrono::steady_clock::now() +
-                    std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                        std::chrono::duration<double>(std::max(0.0, timeoutSeconds)));
+    auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                               std::chrono::duration<double>(std::max(0.0, timeoutSeconds)));
     return idleCondition().wait_until(lock, deadline, idle);
 }
 

@@ -1,14 +1,13 @@
 #include "platform/foundation/Bundle.h"
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <vector>
-
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+#include <vector>
 
 namespace foundation {
 
@@ -98,13 +97,9 @@ Dictionary Bundle::infoDictionary() const {
     return info_.copy();  // callers must not change the bundle's own list
 }
 
-Value Bundle::objectForInfoDictionaryKey(std::string_view key) const {
-    return infoDictionary().get(key);
-}
+Value Bundle::objectForInfoDictionaryKey(std::string_view key) const { return infoDictionary().get(key); }
 
-std::string Bundle::infoString(std::string_view key) const {
-    return objectForInfoDictionaryKey(key).asString();
-}
+std::string Bundle::infoString(std::string_view key) const { return objectForInfoDictionaryKey(key).asString(); }
 
 std::string Bundle::bundleIdentifier() const { return infoString(kBundleIdentifierKey); }
 std::string Bundle::shortVersionString() const { return infoString(kBundleShortVersionStringKey); }

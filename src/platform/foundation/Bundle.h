@@ -12,12 +12,12 @@
 // wins over subfolders. A name with a "/" is taken relative to the root only.
 // The information list is config/Info.plist.
 
+#include "platform/foundation/Value.h"
+
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "platform/foundation/Value.h"
 
 namespace foundation {
 

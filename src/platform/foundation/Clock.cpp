@@ -11,8 +11,7 @@ double SteadyClock::now() const {
 
 void VirtualClock::advanceTo(double time) {
     double current = now_.load();
-    while (time > current && !now_.compare_exchange_weak(current, time)) {
-    }
+    while (time > current && !now_.compare_exchange_weak(current, time)) {}
 }
 
 }  // namespace foundation

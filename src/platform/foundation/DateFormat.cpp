@@ -1,14 +1,13 @@
 #include "platform/foundation/DateFormat.h"
 
+#include <cstdlib>
+#include <memory>
 #include <unicode/datefmt.h>
 #include <unicode/locid.h>
 #include <unicode/smpdtfmt.h>
 #include <unicode/timezone.h>
 #include <unicode/udisplaycontext.h>
 #include <unicode/unistr.h>
-
-#include <cstdlib>
-#include <memory>
 
 namespace foundation {
 

@@ -6,11 +6,11 @@
 // "HH:mm:ss", "EEE"), applied with the fixed POSIX locale so that files named
 // after dates do not depend on the user's language.
 
+#include "platform/foundation/Value.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "platform/foundation/Value.h"
 
 namespace foundation {
 

@@ -148,10 +148,14 @@ struct SyncCompletion {
 
 const char* globalLabel(QueuePriority priority) {
     switch (priority) {
-    case QueuePriority::High: return "global.high";
-    case QueuePriority::Default: return "global.default";
-    case QueuePriority::Low: return "global.low";
-    case QueuePriority::Background: return "global.background";
+        case QueuePriority::High:
+            return "global.high";
+        case QueuePriority::Default:
+            return "global.default";
+        case QueuePriority::Low:
+            return "global.low";
+        case QueuePriority::Background:
+            return "global.background";
     }
     return "global.default";
 }
@@ -165,10 +169,14 @@ DispatchQueue& DispatchQueue::main() {
 
 DispatchQueue& DispatchQueue::global(QueuePriority priority) {
     static DispatchQueue queues[] = {
-        DispatchQueue(std::make_shared<QueueCore>(QueueCore::Kind::Global, globalLabel(QueuePriority::High), QueuePriority::High)),
-        DispatchQueue(std::make_shared<QueueCore>(QueueCore::Kind::Global, globalLabel(QueuePriority::Default), QueuePriority::Default)),
-        DispatchQueue(std::make_shared<QueueCore>(QueueCore::Kind::Global, globalLabel(QueuePriority::Low), QueuePriority::Low)),
-        DispatchQueue(std::make_shared<QueueCore>(QueueCore::Kind::Global, globalLabel(QueuePriority::Background), QueuePriority::Background)),
+        DispatchQueue(std::make_shared<QueueCore>(QueueCore::Kind::Global, globalLabel(QueuePriority::High),
+                                                  QueuePriority::High)),
+        DispatchQueue(std::make_shared<QueueCore>(QueueCore::Kind::Global, globalLabel(QueuePriority::Default),
+                                                  QueuePriority::Default)),
+        DispatchQueue(
+            std::make_shared<QueueCore>(QueueCore::Kind::Global, globalLabel(QueuePriority::Low), QueuePriority::Low)),
+        DispatchQueue(std::make_shared<QueueCore>(QueueCore::Kind::Global, globalLabel(QueuePriority::Background),
+                                                  QueuePriority::Background)),
     };
     return queues[static_cast<int>(priority)];
 }
@@ -185,9 +193,15 @@ bool DispatchQueue::isSerial() const { return core_->kind != QueueCore::Kind::Gl
 void DispatchQueue::async(Block block) const {
     if (!block) return;
     switch (core_->kind) {
-    case QueueCore::Kind::Main: RunLoop::main().post(std::move(block)); break;
-    case QueueCore::Kind::Global: enqueueGlobal(core_, std::move(block), {core_.get()}); break;
-    case QueueCore::Kind::Serial: enqueueSerial(core_, std::move(block), {core_.get()}); break;
+        case QueueCore::Kind::Main:
+            RunLoop::main().post(std::move(block));
+            break;
+        case QueueCore::Kind::Global:
+            enqueueGlobal(core_, std::move(block), {core_.get()});
+            break;
+        case QueueCore::Kind::Serial:
+            enqueueSerial(core_, std::move(block), {core_.get()});
+            break;
     }
 }
 
@@ -205,8 +219,7 @@ void DispatchQueue::sync(const Block& block) const {
         return;
     }
     auto completion = std::make_shared<SyncCompletion>();
-    auto job = [signal = std::make_shared<SyncCompletion::Signal>(completion), &block,
-                context]() mutable {
+    auto job = [signal = std::make_shared<SyncCompletion::Signal>(completion), &block, context]() mutable {
         {
             ContextScope scope(context);
             block();
@@ -227,9 +240,8 @@ void DispatchQueue::after(double seconds, Block block) const {
         RunLoop::main().performAfter(seconds, std::move(block));
         return;
     }
-    RunLoop::main().performAfter(seconds, [queue = *this, block = std::move(block)]() mutable {
-        queue.async(std::move(block));
-    });
+    RunLoop::main().performAfter(
+        seconds, [queue = *this, block = std::move(block)]() mutable { queue.async(std::move(block)); });
 }
 
 bool DispatchQueue::isCurrent() const { return inContext(core_.get()); }

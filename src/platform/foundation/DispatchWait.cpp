@@ -18,9 +18,9 @@ bool blockUntilWoken(std::unique_lock<std::mutex>& lock, Waiter& waiter, double 
     if (timeoutSeconds == std::numeric_limits<double>::infinity()) {
         waiter.condition.wait(lock, woken);
     } else {
-        auto deadline = std::chrono::steady_clock::now() +
-                        std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                            std::chrono::duration<double>(std::min(timeoutSeconds, 1e9)));
+        auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                                   std::chrono::duration<double>(std::min(timeoutSeconds, 1e9)));
         waiter.condition.wait_until(lock, deadline, woken);
     }
     // A waker counted us again already; after a timeout we do it ourselves.

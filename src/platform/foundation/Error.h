@@ -19,9 +19,10 @@ struct Error {
     std::shared_ptr<const Error> underlying;
 
     Error() = default;
-    Error(std::string domain, int64_t code, std::string description,
-          std::shared_ptr<const Error> underlying = nullptr)
-        : domain(std::move(domain)), code(code), description(std::move(description)),
+    Error(std::string domain, int64_t code, std::string description, std::shared_ptr<const Error> underlying = nullptr)
+        : domain(std::move(domain)),
+          code(code),
+          description(std::move(description)),
           underlying(std::move(underlying)) {}
 
     const std::string& localizedDescription() const { return description; }

@@ -2,18 +2,17 @@
 
 #include "platform/foundation/AtomicFile.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
-
-#include <algorithm>
-#include <cmath>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <memory>
 
 namespace foundation {
 
@@ -32,9 +31,7 @@ std::string joined(const std::string& folder, const std::string& name) {
     return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-Error existsError(const std::string& path) {
-    return fileSystemError(EEXIST, path, true);
-}
+Error existsError(const std::string& path) { return fileSystemError(EEXIST, path, true); }
 
 Date dateOf(const struct timespec& time) {
     return Date::fromUnixTime(static_cast<double>(time.tv_sec) + time.tv_nsec / 1e9);
@@ -183,34 +180,36 @@ Error fileSystemError(int errnoValue, const std::string& path, bool writing) {
     int64_t code;
     std::string description;
     switch (errnoValue) {
-    case ENOENT:
-    case ENOTDIR:
-        code = writing ? kFileNoSuchFileError : kFileReadNoSuchFileError;
-        description = "The file " + name + " doesn\u2019t exist.";
-        break;
-    case EEXIST:
-    case ENOTEMPTY:
-        code = kFileWriteFileExistsError;
-        description = "The file " + name + " couldn\u2019t be saved because a file with the same name already exists.";
-        break;
-    case ENOSPC:
-    case EDQUOT:
-        code = kFileWriteOutOfSpaceError;
-        description = "The file " + name + " couldn\u2019t be saved because there isn\u2019t enough space.";
-        break;
-    case EROFS:
-        code = kFileWriteVolumeReadOnlyError;
-        description = "The file " + name + " couldn\u2019t be saved because the volume is read only.";
-        break;
-    case EACCES:
-    case EPERM:
-        code = writing ? kFileWriteNoPermissionError : kFileReadNoPermissionError;
-        description = "You don\u2019t have permission to access " + name + ".";
-        break;
-    default:
-        code = writing ? kFileWriteUnknownError : kFileReadUnknownError;
-        description = "The operation on " + name + " couldn\u2019t be completed. (" + std::strerror(errnoValue) + ")";
-        break;
+        case ENOENT:
+        case ENOTDIR:
+            code = writing ? kFileNoSuchFileError : kFileReadNoSuchFileError;
+            description = "The file " + name + " doesn\u2019t exist.";
+            break;
+        case EEXIST:
+        case ENOTEMPTY:
+            code = kFileWriteFileExistsError;
+            description =
+                "The file " + name + " couldn\u2019t be saved because a file with the same name already exists.";
+            break;
+        case ENOSPC:
+        case EDQUOT:
+            code = kFileWriteOutOfSpaceError;
+            description = "The file " + name + " couldn\u2019t be saved because there isn\u2019t enough space.";
+            break;
+        case EROFS:
+            code = kFileWriteVolumeReadOnlyError;
+            description = "The file " + name + " couldn\u2019t be saved because the volume is read only.";
+            break;
+        case EACCES:
+        case EPERM:
+            code = writing ? kFileWriteNoPermissionError : kFileReadNoPermissionError;
+            description = "You don\u2019t have permission to access " + name + ".";
+            break;
+        default:
+            code = writing ? kFileWriteUnknownError : kFileReadUnknownError;
+            description =
+                "The operation on " + name + " couldn\u2019t be completed. (" + std::strerror(errnoValue) + ")";
+            break;
     }
     return Error(kCocoaErrorDomain, code, description, underlying);
 }

@@ -9,12 +9,12 @@
 // Whole-file writes that must be atomic go through writeFileAtomically
 // (AtomicFile.h); this class does not write file contents.
 
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Value.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "platform/foundation/Error.h"
-#include "platform/foundation/Value.h"
 
 namespace foundation {
 

@@ -14,13 +14,13 @@
 // are NSArray, NSDictionary and NSDate objects. An object reachable twice is
 // stored once and decodes as one shared object.
 
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Value.h"
+
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "platform/foundation/Error.h"
-#include "platform/foundation/Value.h"
 
 namespace foundation {
 

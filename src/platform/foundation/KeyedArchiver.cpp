@@ -15,7 +15,8 @@ KeyedArchiver::KeyedArchiver() : current_(top_) {
 }
 
 void KeyedArchiver::fail(const std::string& detail) {
-    if (!failure_) failure_ = Error(kCocoaErrorDomain, kCoderInvalidValueError, "The object could not be archived: " + detail);
+    if (!failure_)
+        failure_ = Error(kCocoaErrorDomain, kCoderInvalidValueError, "The object could not be archived: " + detail);
 }
 
 uint64_t KeyedArchiver::add(Value entry) {
@@ -29,8 +30,10 @@ void KeyedArchiver::encodeObject(const std::shared_ptr<Archivable>& object, cons
 
 void KeyedArchiver::encodeValue(const Value& value, const std::string& key) {
     // Numbers and booleans live in the encoding object's own dictionary.
-    if (value.isNumber()) current_.set(key, value);
-    else current_.set(key, Value::uid(uidForValue(value)));
+    if (value.isNumber())
+        current_.set(key, value);
+    else
+        current_.set(key, Value::uid(uidForValue(value)));
 }
 
 void KeyedArchiver::encodeInt(int64_t value, const std::string& key) { current_.set(key, Value::integer(value)); }
@@ -123,7 +126,8 @@ uint64_t KeyedArchiver::uidForContainer(const Value& value) {
 uint64_t KeyedArchiver::uidForValue(const Value& value) {
     if (failure_) return 0;
     switch (value.type()) {
-        case Value::Type::Null: return 0;
+        case Value::Type::Null:
+            return 0;
         case Value::Type::String: {
             auto found = stringUids_.find(value.asString());
             if (found != stringUids_.end()) return found->second;
@@ -134,13 +138,15 @@ uint64_t KeyedArchiver::uidForValue(const Value& value) {
         case Value::Type::Data:
         case Value::Type::Boolean:
         case Value::Type::Integer:
-        case Value::Type::Real: return add(value);
+        case Value::Type::Real:
+            return add(value);
         case Value::Type::Date: {
             uint64_t classUid = uidForClass({"NSDate", "NSObject"});
             return add(Dictionary{{"NS.time", value.asDate()->sinceReferenceDate}, {"$class", Value::uid(classUid)}});
         }
         case Value::Type::Array:
-        case Value::Type::Dictionary: return uidForContainer(value);
+        case Value::Type::Dictionary:
+            return uidForContainer(value);
         case Value::Type::Object: {
             std::shared_ptr<Archivable> object = archivableFrom(value);
             if (!object) {
@@ -149,7 +155,9 @@ uint64_t KeyedArchiver::uidForValue(const Value& value) {
             }
             return uidForObject(object);
         }
-        case Value::Type::Uid: fail("a UID is not a value that can be archived"); return 0;
+        case Value::Type::Uid:
+            fail("a UID is not a value that can be archived");
+            return 0;
     }
     return 0;
 }

@@ -1,14 +1,14 @@
 #pragma once
 
+#include "platform/foundation/KeyedArchive.h"
+#include "platform/foundation/PropertyList.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
-
-#include "platform/foundation/KeyedArchive.h"
-#include "platform/foundation/PropertyList.h"
 
 namespace foundation {
 

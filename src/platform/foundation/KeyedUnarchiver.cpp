@@ -40,8 +40,9 @@ Status KeyedUnarchiver::open(const Bytes& data) {
 Result<Value> KeyedUnarchiver::unarchiveRoot(const Bytes& data) {
     KeyedUnarchiver unarchiver;
     if (Status opened = unarchiver.open(data); !opened.ok()) return opened.error();
-    if (!unarchiver.containsValue(KeyedArchiver::kRootKey)) return Error(kCocoaErrorDomain, kCoderReadCorruptError,
-        "The data couldn't be read because it isn't in the correct format. (the archive has no root)");
+    if (!unarchiver.containsValue(KeyedArchiver::kRootKey))
+        return Error(kCocoaErrorDomain, kCoderReadCorruptError,
+                     "The data couldn't be read because it isn't in the correct format. (the archive has no root)");
     Value root = unarchiver.decodeValue(KeyedArchiver::kRootKey);
     if (unarchiver.failure_) return *unarchiver.failure_;
     return root;
@@ -127,11 +128,14 @@ Value KeyedUnarchiver::decodeEntry(uint64_t uid) {
         case Value::Type::Data:
         case Value::Type::Boolean:
         case Value::Type::Integer:
-        case Value::Type::Real: return entry;
+        case Value::Type::Real:
+            return entry;
         case Value::Type::Dictionary:
             if (entry.asDictionary().get("$class").isUid()) return decodeInstance(entry.asDictionary(), uid);
             [[fallthrough]];
-        default: fail("entry " + std::to_string(uid) + " is not an object"); return Value();
+        default:
+            fail("entry " + std::to_string(uid) + " is not an object");
+            return Value();
     }
 }
 

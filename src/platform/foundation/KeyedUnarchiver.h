@@ -1,12 +1,12 @@
 #pragma once
 
+#include "platform/foundation/KeyedArchive.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "platform/foundation/KeyedArchive.h"
 
 namespace foundation {
 

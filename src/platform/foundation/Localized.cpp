@@ -1,15 +1,15 @@
 #include "platform/foundation/Localized.h"
 
-#include <cctype>
-#include <cstdio>
-#include <cstdlib>
-#include <mutex>
-
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/Utf8.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
 
 namespace foundation {
 
@@ -43,8 +43,8 @@ std::optional<StringTable>& mainTable() {
 }
 
 StringTable loadMainTable() {
-    std::string file = path::appending(path::appending(Bundle::main().resourcePath(), "strings"),
-                                       currentLanguageCode() + ".plist");
+    std::string file =
+        path::appending(path::appending(Bundle::main().resourcePath(), "strings"), currentLanguageCode() + ".plist");
     if (!FileManager::defaultManager().fileExists(file)) return StringTable();
     auto table = StringTable::load(file);
     if (!table) {
@@ -93,17 +93,17 @@ namespace {
 
 std::string objectText(const Value& value) {
     switch (value.type()) {
-    case Value::Type::String:
-        return value.asString();
-    case Value::Type::Boolean:
-        return value.asBool() ? "1" : "0";
-    case Value::Type::Integer:
-    case Value::Type::Real:
-        return value.numberDescription();
-    case Value::Type::Null:
-        return "(null)";
-    default:
-        return value.description();
+        case Value::Type::String:
+            return value.asString();
+        case Value::Type::Boolean:
+            return value.asBool() ? "1" : "0";
+        case Value::Type::Integer:
+        case Value::Type::Real:
+            return value.numberDescription();
+        case Value::Type::Null:
+            return "(null)";
+        default:
+            return value.description();
     }
 }
 
@@ -179,44 +179,45 @@ std::string format(std::string_view pattern, const std::vector<Value>& arguments
         auto take = [&]() -> const Value& { return argumentAt(position ? *position : nextArgument++); };
 
         switch (conversion) {
-        case '@': {
-            size_t index = position ? *position : nextArgument++;
-            if (index < arguments.size()) out += objectText(arguments[index]);
-            break;
-        }
-        case 'd':
-        case 'i':
-            out += printed(directive + "lld", static_cast<long long>(take().asInt()));
-            break;
-        case 'u':
-        case 'x':
-        case 'X':
-        case 'o': {
-            const Value& value = take();
-            unsigned long long bits = value.isUnsigned() ? value.asUInt() : static_cast<unsigned long long>(value.asInt());
-            out += printed(directive + "ll" + conversion, bits);
-            break;
-        }
-        case 'f':
-        case 'F':
-        case 'e':
-        case 'E':
-        case 'g':
-        case 'G':
-        case 'a':
-        case 'A':
-            out += printed(directive + conversion, take().asDouble());
-            break;
-        case 's':
-            out += printed(directive + "s", take().asString().c_str());
-            break;
-        case 'c':
-        case 'C':
-            appendUtf8(out, static_cast<uint32_t>(take().asInt()));
-            break;
-        default:
-            out.append(pattern.substr(start, i - start));
-            break;
+            case '@': {
+                size_t index = position ? *position : nextArgument++;
+                if (index < arguments.size()) out += objectText(arguments[index]);
+                break;
+            }
+            case 'd':
+            case 'i':
+                out += printed(directive + "lld", static_cast<long long>(take().asInt()));
+                break;
+            case 'u':
+            case 'x':
+            case 'X':
+            case 'o': {
+                const Value& value = take();
+                unsigned long long bits =
+                    value.isUnsigned() ? value.asUInt() : static_cast<unsigned long long>(value.asInt());
+                out += printed(directive + "ll" + conversion, bits);
+                break;
+            }
+            case 'f':
+            case 'F':
+            case 'e':
+            case 'E':
+            case 'g':
+            case 'G':
+            case 'a':
+            case 'A':
+                out += printed(directive + conversion, take().asDouble());
+                break;
+            case 's':
+                out += printed(directive + "s", take().asString().c_str());
+                break;
+            case 'c':
+            case 'C':
+                appendUtf8(out, static_cast<uint32_t>(take().asInt()));
+                break;
+            default:
+                out.append(pattern.substr(start, i - start));
+                break;
         }
     }
     return out;

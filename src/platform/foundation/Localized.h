@@ -8,14 +8,14 @@
 // environment (LC_ALL, LC_MESSAGES, LANG: "de_DE.UTF-8" → "de"). With no table,
 // no entry or an empty entry the English text itself is the answer.
 
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Value.h"
+
 #include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "platform/foundation/Error.h"
-#include "platform/foundation/Value.h"
 
 namespace foundation {
 

@@ -27,7 +27,7 @@ struct Notification {
 namespace detail {
 struct CenterState;
 struct ObserverEntry;
-}
+}  // namespace detail
 
 class ObserverToken {
 public:

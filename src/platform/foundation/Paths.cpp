@@ -1,15 +1,14 @@
 #include "platform/foundation/Paths.h"
 
-#include <pwd.h>
-#include <unistd.h>
+#include "platform/foundation/FileManager.h"
+#include "platform/foundation/Strings.h"
 
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
-
-#include "platform/foundation/FileManager.h"
-#include "platform/foundation/Strings.h"
+#include <pwd.h>
+#include <unistd.h>
 
 namespace foundation {
 
@@ -176,7 +175,8 @@ std::optional<std::string> fromFileURL(std::string_view url) {
     std::string decoded;
     decoded.reserve(rest.size());
     for (size_t i = 0; i < rest.size(); ++i) {
-        if (rest[i] == '%' && i + 2 < rest.size() && hexDigitValue(rest[i + 1]) >= 0 && hexDigitValue(rest[i + 2]) >= 0) {
+        if (rest[i] == '%' && i + 2 < rest.size() && hexDigitValue(rest[i + 1]) >= 0 &&
+            hexDigitValue(rest[i + 2]) >= 0) {
             decoded += static_cast<char>(hexDigitValue(rest[i + 1]) * 16 + hexDigitValue(rest[i + 2]));
             i += 2;
         } else {

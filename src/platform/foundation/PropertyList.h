@@ -13,11 +13,11 @@
 // Hostile input is refused with an Error, never a crash: nesting is limited,
 // binary object references are bounds-checked and cycles are detected.
 
-#include <cstdint>
-#include <string>
-
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
+
+#include <cstdint>
+#include <string>
 
 namespace foundation::plist {
 

@@ -2,13 +2,13 @@
 // of object offsets and a 32-byte trailer that locates the table and the top
 // object. Containers hold object numbers ("references") of their elements.
 
+#include "platform/foundation/PropertyListCodecs.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <unordered_map>
-
-#include "platform/foundation/PropertyListCodecs.h"
 
 namespace foundation::plist::codec {
 
@@ -174,14 +174,18 @@ private:
         if (depth > kMaximumDepth) return fail("nesting is too deep or contains a cycle");
         std::string encoded;
         switch (value.type()) {
-            case Value::Type::Null: return fail("null has no property-list representation");
-            case Value::Type::Object: return fail("a native object has no property-list representation");
+            case Value::Type::Null:
+                return fail("null has no property-list representation");
+            case Value::Type::Object:
+                return fail("a native object has no property-list representation");
             case Value::Type::Boolean:
                 encoded += static_cast<char>(value.asBool() ? kTrue : kFalse);
                 return addScalar(std::move(encoded));
             case Value::Type::Integer:
-                if (value.isUnsigned()) appendUnsignedInt(encoded, value.asUInt());
-                else appendSignedInt(encoded, value.asInt());
+                if (value.isUnsigned())
+                    appendUnsignedInt(encoded, value.asUInt());
+                else
+                    appendSignedInt(encoded, value.asInt());
                 return addScalar(std::move(encoded));
             case Value::Type::Real:
                 appendDouble(encoded, kReal | 3, value.asDouble());
@@ -195,7 +199,8 @@ private:
                 encoded.append(reinterpret_cast<const char*>(data.data()), data.size());
                 return addScalar(std::move(encoded));
             }
-            case Value::Type::String: return addString(value.asString());
+            case Value::Type::String:
+                return addString(value.asString());
             case Value::Type::Uid: {
                 unsigned bytes = bytesNeeded(value.asUid());
                 encoded += static_cast<char>(kUid | (bytes - 1));
@@ -385,7 +390,8 @@ private:
                 if (info == (kFalse & 0x0F)) return Value(false);
                 if (info == (kTrue & 0x0F)) return Value(true);
                 throw Corrupt{"unknown object type"};
-            case kInt: return decodeInteger(position, info);
+            case kInt:
+                return decodeInteger(position, info);
             case kReal:
                 if (info == 2) {
                     need(position, 4);
@@ -424,7 +430,8 @@ private:
                 need(position, bytes);
                 return Value::uid(readBigEndian(data_ + position, bytes));
             }
-            default: throw Corrupt{"unknown object type"};
+            default:
+                throw Corrupt{"unknown object type"};
         }
     }
 
@@ -449,7 +456,8 @@ private:
             uint64_t count = readCount(position, info, refSize_);
             std::vector<Value> elements;
             elements.reserve(count);
-            for (uint64_t i = 0; i < count; ++i) elements.push_back(decode(readRef(position + i * refSize_), depth + 1));
+            for (uint64_t i = 0; i < count; ++i)
+                elements.push_back(decode(readRef(position + i * refSize_), depth + 1));
             result = Array(std::move(elements));
         } else {
             uint64_t count = readCount(position, info, 2 * refSize_);
@@ -475,9 +483,7 @@ private:
 
 }  // namespace
 
-bool isBinary(const uint8_t* data, size_t size) {
-    return size >= 6 && std::memcmp(data, kMagic, 6) == 0;
-}
+bool isBinary(const uint8_t* data, size_t size) { return size >= 6 && std::memcmp(data, kMagic, 6) == 0; }
 
 Result<Value> parseBinary(const uint8_t* data, size_t size) {
     if (size < kMagicSize || std::memcmp(data, kMagic, kMagicSize) != 0) {
@@ -486,8 +492,6 @@ Result<Value> parseBinary(const uint8_t* data, size_t size) {
     return readGuarded([&] { return BinaryReader(data, size).read(); });
 }
 
-Result<Bytes> serializeBinary(const Value& value) {
-    return BinaryWriter().write(value);
-}
+Result<Bytes> serializeBinary(const Value& value) { return BinaryWriter().write(value); }
 
 }  // namespace foundation::plist::codec

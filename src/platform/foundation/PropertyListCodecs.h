@@ -2,14 +2,14 @@
 
 // The two property-list codecs behind PropertyList.h, and what they share.
 
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/Utf8.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <new>
 #include <string>
 #include <string_view>
-
-#include "platform/foundation/PropertyList.h"
-#include "platform/foundation/Utf8.h"
 
 namespace foundation::plist::codec {
 

@@ -2,12 +2,12 @@
 // indentation, the platform's DOCTYPE) and read by a small, strict parser: no
 // external entities or entity declarations are honoured, nesting is limited.
 
+#include "platform/foundation/PropertyListCodecs.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
-
-#include "platform/foundation/PropertyListCodecs.h"
 
 namespace foundation::plist::codec {
 
@@ -72,11 +72,19 @@ private:
             unsigned char c = static_cast<unsigned char>(text[i]);
             const char* replacement = nullptr;
             switch (c) {
-                case '&': replacement = "&amp;"; break;
-                case '<': replacement = "&lt;"; break;
-                case '>': replacement = "&gt;"; break;
+                case '&':
+                    replacement = "&amp;";
+                    break;
+                case '<':
+                    replacement = "&lt;";
+                    break;
+                case '>':
+                    replacement = "&gt;";
+                    break;
                 // A raw CR would be read back as LF by every XML reader.
-                case '\r': replacement = "&#13;"; break;
+                case '\r':
+                    replacement = "&#13;";
+                    break;
                 default:
                     if (c < 0x20 && c != '\t' && c != '\n') {
                         return fail("a string contains a control character that XML cannot hold");
@@ -156,22 +164,29 @@ private:
         if (depth > kMaximumDepth) return fail("nesting is too deep or contains a cycle");
         indent(depth);
         switch (value.type()) {
-            case Value::Type::Null: return fail("null has no property-list representation");
-            case Value::Type::Object: return fail("a native object has no property-list representation");
-            case Value::Type::Boolean: out_ += value.asBool() ? "<true/>\n" : "<false/>\n"; return;
+            case Value::Type::Null:
+                return fail("null has no property-list representation");
+            case Value::Type::Object:
+                return fail("a native object has no property-list representation");
+            case Value::Type::Boolean:
+                out_ += value.asBool() ? "<true/>\n" : "<false/>\n";
+                return;
             case Value::Type::Integer:
                 out_ += "<integer>";
                 out_ += value.isUnsigned() ? std::to_string(value.asUInt()) : std::to_string(value.asInt());
                 out_ += "</integer>\n";
                 return;
-            case Value::Type::Real: return writeReal(value.asDouble());
+            case Value::Type::Real:
+                return writeReal(value.asDouble());
             case Value::Type::String:
                 out_ += "<string>";
                 writeEscaped(value.asString());
                 out_ += "</string>\n";
                 return;
-            case Value::Type::Data: return writeData(value.asData(), depth);
-            case Value::Type::Date: return writeDate(*value.asDate());
+            case Value::Type::Data:
+                return writeData(value.asData(), depth);
+            case Value::Type::Date:
+                return writeDate(*value.asDate());
             case Value::Type::Uid:
                 out_ += "<dict>\n";
                 indent(depth + 1);
@@ -306,9 +321,12 @@ private:
             } else if (startsWith("<!DOCTYPE")) {
                 int brackets = 0;
                 for (; p_ < end_; ++p_) {
-                    if (*p_ == '[') ++brackets;
-                    else if (*p_ == ']') --brackets;
-                    else if (*p_ == '>' && brackets <= 0) break;
+                    if (*p_ == '[')
+                        ++brackets;
+                    else if (*p_ == ']')
+                        --brackets;
+                    else if (*p_ == '>' && brackets <= 0)
+                        break;
                 }
                 if (p_ == end_) corrupt("unterminated document type");
                 ++p_;
@@ -328,7 +346,8 @@ private:
         // Attributes carry nothing a property list needs.
         while (p_ < end_ && *p_ != '>') {
             if (*p_ == '"' || *p_ == '\'') {
-                const char* close = static_cast<const char*>(std::memchr(p_ + 1, *p_, static_cast<size_t>(end_ - p_ - 1)));
+                const char* close =
+                    static_cast<const char*>(std::memchr(p_ + 1, *p_, static_cast<size_t>(end_ - p_ - 1)));
                 if (!close) corrupt("unterminated attribute");
                 p_ = close;
             } else if (*p_ == '<') {
@@ -357,11 +376,16 @@ private:
         if (!semicolon) corrupt("malformed entity");
         std::string_view name(p_ + 1, static_cast<size_t>(semicolon - p_ - 1));
         p_ = semicolon + 1;
-        if (name == "lt") out += '<';
-        else if (name == "gt") out += '>';
-        else if (name == "amp") out += '&';
-        else if (name == "quot") out += '"';
-        else if (name == "apos") out += '\'';
+        if (name == "lt")
+            out += '<';
+        else if (name == "gt")
+            out += '>';
+        else if (name == "amp")
+            out += '&';
+        else if (name == "quot")
+            out += '"';
+        else if (name == "apos")
+            out += '\'';
         else if (name.size() > 1 && name[0] == '#') {
             bool hex = name[1] == 'x';
             std::string_view digits = name.substr(hex ? 2 : 1);
@@ -483,8 +507,8 @@ private:
             while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
             fraction = std::strtod(std::string(s.substr(begin, i - begin)).c_str(), nullptr);
         }
-        if (i + 1 != s.size() || s[i] != 'Z' || fields[1] < 1 || fields[1] > 12 || fields[2] < 1 ||
-            fields[2] > 31 || fields[3] > 23 || fields[4] > 59 || fields[5] > 60) {
+        if (i + 1 != s.size() || s[i] != 'Z' || fields[1] < 1 || fields[1] > 12 || fields[2] < 1 || fields[2] > 31 ||
+            fields[3] > 23 || fields[4] > 59 || fields[5] > 60) {
             corrupt("bad date \"" + std::string(s) + "\"");
         }
         int64_t days = daysFromCivil(fields[0], static_cast<unsigned>(fields[1]), static_cast<unsigned>(fields[2])) -
@@ -584,8 +608,6 @@ Result<Value> parseXml(const uint8_t* data, size_t size) {
     return readGuarded([&] { return XmlReader(data, size).read(); });
 }
 
-Result<Bytes> serializeXml(const Value& value) {
-    return XmlWriter().write(value);
-}
+Result<Bytes> serializeXml(const Value& value) { return XmlWriter().write(value); }
 
 }  // namespace foundation::plist::codec

@@ -5,7 +5,6 @@
 #include <QMetaObject>
 #include <QObject>
 #include <QTimer>
-
 #include <atomic>
 #include <cmath>
 #include <limits>

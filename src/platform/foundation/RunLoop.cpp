@@ -58,7 +58,8 @@ RunLoop& RunLoop::main() {
 
 RunLoop& RunLoop::current() {
     if (isMainThread()) return main();
-    thread_local std::unique_ptr<RunLoop> loop(new RunLoop(std::make_shared<SteadyClock>(), std::this_thread::get_id()));
+    thread_local std::unique_ptr<RunLoop> loop(
+        new RunLoop(std::make_shared<SteadyClock>(), std::this_thread::get_id()));
     return *loop;
 }
 
@@ -109,7 +110,8 @@ TimerHandle RunLoop::scheduleTimer(double interval, bool repeats, Timer::Block b
 }
 
 TimerHandle RunLoop::performAfter(double delay, Block block, const void* owner, std::string key) {
-    return schedule(delay, delay, false, [block = std::move(block)](Timer&) { block(); }, owner, std::move(key));
+    return schedule(
+        delay, delay, false, [block = std::move(block)](Timer&) { block(); }, owner, std::move(key));
 }
 
 size_t RunLoop::cancelPerforms(const void* owner, const std::string_view* key) {
@@ -200,9 +202,7 @@ void RunLoop::stop() {
     s->wakeLocked();
 }
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 void RunLoopState::afterFire(const TimerHandle& timer) {
     std::shared_ptr<Timer::Block> released;  // destroyed after the lock
@@ -378,14 +378,16 @@ static RunEnd runLoopOn(RunLoop& loop, RunLoopState& s, double deadline, Done do
 void RunLoop::run() {
     checkThread("run");
     auto s = state();
-    if (runLoopOn(*this, *s, kForever, [] { return false; }, &RunLoop::waitForWork) == RunEnd::Starved)
+    if (runLoopOn(
+            *this, *s, kForever, [] { return false; }, &RunLoop::waitForWork) == RunEnd::Starved)
         throw std::logic_error("RunLoop::run on a virtual clock with nothing left to wait for");
 }
 
 void RunLoop::runFor(double seconds) {
     checkThread("runFor");
     auto s = state();
-    runLoopOn(*this, *s, deadlineAfter(s->clock->now(), seconds), [] { return false; }, &RunLoop::waitForWork);
+    runLoopOn(
+        *this, *s, deadlineAfter(s->clock->now(), seconds), [] { return false; }, &RunLoop::waitForWork);
 }
 
 bool RunLoop::runUntil(const std::function<bool()>& predicate, double timeoutSeconds) {
@@ -416,9 +418,7 @@ void RunLoop::advance(double seconds) {
 }
 
 namespace detail {
-void notifyMainLoopOfActivity() {
-    RunLoop::main().wakeUp();
-}
+void notifyMainLoopOfActivity() { RunLoop::main().wakeUp(); }
 }  // namespace detail
 
 }  // namespace foundation

@@ -23,10 +23,10 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <mutex>
 #include <thread>
 
 namespace foundation {
@@ -119,8 +119,8 @@ private:
     RunLoop(std::shared_ptr<Clock> clock, std::thread::id owner);
     std::shared_ptr<RunLoopState> state() const;
     void checkThread(const char* operation) const;
-    TimerHandle schedule(double delay, double interval, bool repeats, Timer::Block block,
-                         const void* owner, std::string key);
+    TimerHandle schedule(double delay, double interval, bool repeats, Timer::Block block, const void* owner,
+                         std::string key);
     size_t cancelPerforms(const void* owner, const std::string_view* key);
     // Waits until something may be ready or `deadline` passes; on a virtual
     // clock moves time to the earlier of the next fire date and `deadline`.

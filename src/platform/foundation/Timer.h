@@ -42,7 +42,10 @@ private:
     friend class RunLoop;
     friend struct RunLoopState;
     Timer(double interval, bool repeats, Block block, const void* owner, std::string key)
-        : interval_(interval), repeats_(repeats), owner_(owner), key_(std::move(key)),
+        : interval_(interval),
+          repeats_(repeats),
+          owner_(owner),
+          key_(std::move(key)),
           block_(std::make_shared<Block>(std::move(block))) {}
 
     const double interval_;
@@ -55,7 +58,7 @@ private:
     double start_ = 0;        // fire dates are start_ + n * interval_, free of rounding drift
     uint64_t fireCount_ = 0;  // n of the next fire
     double fireDate_ = 0;
-    uint64_t sequence_ = 0;   // orders timers with equal fire dates by scheduling
+    uint64_t sequence_ = 0;  // orders timers with equal fire dates by scheduling
     bool valid_ = true;
     bool scheduled_ = false;  // in the loop's timer set (not while its block runs)
 };

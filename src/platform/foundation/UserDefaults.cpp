@@ -1,11 +1,11 @@
 #include "platform/foundation/UserDefaults.h"
 
-#include <cstdio>
-#include <stdexcept>
-
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
+
+#include <cstdio>
+#include <stdexcept>
 
 namespace foundation {
 
@@ -17,20 +17,20 @@ constexpr const char* kDefaultsFileName = "defaults.plist";
 // at any depth.
 bool isStorable(const Value& value) {
     switch (value.type()) {
-    case Value::Type::Null:
-    case Value::Type::Object:
-    case Value::Type::Uid:
-        return false;
-    case Value::Type::Array:
-        for (const Value& element : value.asArray())
-            if (!isStorable(element)) return false;
-        return true;
-    case Value::Type::Dictionary:
-        for (const auto& [key, element] : value.asDictionary())
-            if (!isStorable(element)) return false;
-        return true;
-    default:
-        return true;
+        case Value::Type::Null:
+        case Value::Type::Object:
+        case Value::Type::Uid:
+            return false;
+        case Value::Type::Array:
+            for (const Value& element : value.asArray())
+                if (!isStorable(element)) return false;
+            return true;
+        case Value::Type::Dictionary:
+            for (const auto& [key, element] : value.asDictionary())
+                if (!isStorable(element)) return false;
+            return true;
+        default:
+            return true;
     }
 }
 
@@ -45,7 +45,8 @@ void setAside(const std::string& file) {
     if (moved) {
         std::fprintf(stderr, "UserDefaults: %s could not be read; set aside as %s\n", file.c_str(), target.c_str());
     } else {
-        std::fprintf(stderr, "UserDefaults: %s could not be read and could not be set aside (%s); it will be replaced\n",
+        std::fprintf(stderr,
+                     "UserDefaults: %s could not be read and could not be set aside (%s); it will be replaced\n",
                      file.c_str(), moved.error().description.c_str());
     }
 }

@@ -11,14 +11,14 @@
 // Registered defaults answer for keys that were never set and are not
 // written. All operations may run on any thread.
 
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Value.h"
+
 #include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "platform/foundation/Error.h"
-#include "platform/foundation/Value.h"
 
 namespace foundation {
 

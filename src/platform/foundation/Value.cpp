@@ -219,26 +219,40 @@ char Value::numberType() const { return isNumber() ? node_->numberType : 0; }
 
 const char* Value::typeName() const {
     switch (type()) {
-        case Type::Null: return "null";
-        case Type::Boolean: return "boolean";
-        case Type::Integer: return "integer";
-        case Type::Real: return "real";
-        case Type::String: return "string";
-        case Type::Data: return "data";
-        case Type::Date: return "date";
-        case Type::Array: return "array";
-        case Type::Dictionary: return "dictionary";
-        case Type::Uid: return "uid";
-        case Type::Object: return "object";
+        case Type::Null:
+            return "null";
+        case Type::Boolean:
+            return "boolean";
+        case Type::Integer:
+            return "integer";
+        case Type::Real:
+            return "real";
+        case Type::String:
+            return "string";
+        case Type::Data:
+            return "data";
+        case Type::Date:
+            return "date";
+        case Type::Array:
+            return "array";
+        case Type::Dictionary:
+            return "dictionary";
+        case Type::Uid:
+            return "uid";
+        case Type::Object:
+            return "object";
     }
     return "unknown";
 }
 
 bool Value::asBool(bool fallback) const {
     switch (type()) {
-        case Type::Boolean: return node_->number.b;
-        case Type::Integer: return node_->number.i != 0;
-        case Type::Real: return node_->number.d != 0;
+        case Type::Boolean:
+            return node_->number.b;
+        case Type::Integer:
+            return node_->number.i != 0;
+        case Type::Real:
+            return node_->number.d != 0;
         case Type::String: {
             // The platform's boolValue: leading Y, y, T, t or a non-zero digit.
             for (char c : node_->text) {
@@ -248,14 +262,17 @@ bool Value::asBool(bool fallback) const {
             }
             return false;
         }
-        default: return fallback;
+        default:
+            return fallback;
     }
 }
 
 int64_t Value::asInt(int64_t fallback) const {
     switch (type()) {
-        case Type::Boolean: return node_->number.b ? 1 : 0;
-        case Type::Integer: return node_->number.i;  // unsigned wraps as the platform's does
+        case Type::Boolean:
+            return node_->number.b ? 1 : 0;
+        case Type::Integer:
+            return node_->number.i;  // unsigned wraps as the platform's does
         case Type::Real: {
             double d = node_->number.d;
             if (std::isnan(d)) return 0;
@@ -267,7 +284,8 @@ int64_t Value::asInt(int64_t fallback) const {
             double d = leadingDouble(node_->text);
             return Value(d).asInt();
         }
-        default: return fallback;
+        default:
+            return fallback;
     }
 }
 
@@ -285,19 +303,20 @@ uint64_t Value::asUInt(uint64_t fallback) const {
 
 double Value::asDouble(double fallback) const {
     switch (type()) {
-        case Type::Boolean: return node_->number.b ? 1 : 0;
+        case Type::Boolean:
+            return node_->number.b ? 1 : 0;
         case Type::Integer:
-            return node_->isUnsigned ? static_cast<double>(node_->number.u)
-                                     : static_cast<double>(node_->number.i);
-        case Type::Real: return node_->number.d;
-        case Type::String: return leadingDouble(node_->text);
-        default: return fallback;
+            return node_->isUnsigned ? static_cast<double>(node_->number.u) : static_cast<double>(node_->number.i);
+        case Type::Real:
+            return node_->number.d;
+        case Type::String:
+            return leadingDouble(node_->text);
+        default:
+            return fallback;
     }
 }
 
-const std::string& Value::asString() const {
-    return type() == Type::String ? node_->text : kEmptyString;
-}
+const std::string& Value::asString() const { return type() == Type::String ? node_->text : kEmptyString; }
 
 std::optional<std::string> Value::stringValue() const {
     if (type() != Type::String) return std::nullopt;
@@ -325,15 +344,14 @@ Dictionary Value::asDictionary() const {
     return dictionary;
 }
 
-const std::any* Value::asObject() const {
-    return type() == Type::Object ? node_->object.get() : nullptr;
-}
+const std::any* Value::asObject() const { return type() == Type::Object ? node_->object.get() : nullptr; }
 
 const std::string& Value::decimalText() const { return isDecimal() ? node_->text : kEmptyString; }
 
 std::string Value::numberDescription() const {
     switch (type()) {
-        case Type::Boolean: return node_->number.b ? "1" : "0";
+        case Type::Boolean:
+            return node_->number.b ? "1" : "0";
         case Type::Integer:
             return node_->isUnsigned ? std::to_string(node_->number.u) : std::to_string(node_->number.i);
         case Type::Real: {
@@ -345,7 +363,8 @@ std::string Value::numberDescription() const {
             auto [ptr, ec] = std::to_chars(buffer, buffer + sizeof buffer, d);
             return ec == std::errc() ? std::string(buffer, ptr) : std::string();
         }
-        default: return std::string();
+        default:
+            return std::string();
     }
 }
 
@@ -362,15 +381,24 @@ bool Value::operator==(const Value& other) const {
     }
     if (a != b) return false;
     switch (a) {
-        case Type::Null: return true;
-        case Type::String: return node_->text == other.node_->text;
-        case Type::Data: return node_->data == other.node_->data;
-        case Type::Date: return node_->date == other.node_->date;
-        case Type::Uid: return node_->number.u == other.node_->number.u;
-        case Type::Array: return asArray() == other.asArray();
-        case Type::Dictionary: return asDictionary() == other.asDictionary();
-        case Type::Object: return node_->object == other.node_->object;
-        default: return false;
+        case Type::Null:
+            return true;
+        case Type::String:
+            return node_->text == other.node_->text;
+        case Type::Data:
+            return node_->data == other.node_->data;
+        case Type::Date:
+            return node_->date == other.node_->date;
+        case Type::Uid:
+            return node_->number.u == other.node_->number.u;
+        case Type::Array:
+            return asArray() == other.asArray();
+        case Type::Dictionary:
+            return asDictionary() == other.asDictionary();
+        case Type::Object:
+            return node_->object == other.node_->object;
+        default:
+            return false;
     }
 }
 
@@ -390,15 +418,22 @@ Value Value::deepCopy() const {
 
 std::string Value::description() const {
     switch (type()) {
-        case Type::Null: return "<null>";
+        case Type::Null:
+            return "<null>";
         case Type::Boolean:
         case Type::Integer:
-        case Type::Real: return isDecimal() ? node_->text : numberDescription();
-        case Type::String: return "\"" + node_->text + "\"";
-        case Type::Data: return "<data " + std::to_string(node_->data.size()) + " bytes>";
-        case Type::Date: return "<date " + std::to_string(node_->date.sinceReferenceDate) + ">";
-        case Type::Uid: return "<uid " + std::to_string(node_->number.u) + ">";
-        case Type::Object: return "<object>";
+        case Type::Real:
+            return isDecimal() ? node_->text : numberDescription();
+        case Type::String:
+            return "\"" + node_->text + "\"";
+        case Type::Data:
+            return "<data " + std::to_string(node_->data.size()) + " bytes>";
+        case Type::Date:
+            return "<date " + std::to_string(node_->date.sinceReferenceDate) + ">";
+        case Type::Uid:
+            return "<uid " + std::to_string(node_->number.u) + ">";
+        case Type::Object:
+            return "<object>";
         case Type::Array: {
             std::string out = "(";
             bool first = true;
@@ -426,15 +461,11 @@ std::string Value::description() const {
 // ---- Array ------------------------------------------------------------------
 
 Array::Array() : items_(std::make_shared<std::vector<Value>>()) {}
-Array::Array(std::initializer_list<Value> values)
-    : items_(std::make_shared<std::vector<Value>>(values)) {}
-Array::Array(std::vector<Value> values)
-    : items_(std::make_shared<std::vector<Value>>(std::move(values))) {}
+Array::Array(std::initializer_list<Value> values) : items_(std::make_shared<std::vector<Value>>(values)) {}
+Array::Array(std::vector<Value> values) : items_(std::make_shared<std::vector<Value>>(std::move(values))) {}
 
 size_t Array::size() const { return items_->size(); }
-const Value& Array::operator[](size_t index) const {
-    return index < items_->size() ? (*items_)[index] : kNullValue;
-}
+const Value& Array::operator[](size_t index) const { return index < items_->size() ? (*items_)[index] : kNullValue; }
 const Value& Array::at(size_t index) const { return items_->at(index); }
 void Array::push_back(Value value) { items_->push_back(std::move(value)); }
 void Array::insert(size_t index, Value value) {
@@ -448,9 +479,7 @@ void Array::erase(size_t index) {
 }
 void Array::clear() { items_->clear(); }
 const std::vector<Value>& Array::values() const { return *items_; }
-bool Array::operator==(const Array& other) const {
-    return items_ == other.items_ || *items_ == *other.items_;
-}
+bool Array::operator==(const Array& other) const { return items_ == other.items_ || *items_ == *other.items_; }
 Array Array::copy() const { return Array(*items_); }
 
 // ---- Dictionary -------------------------------------------------------------

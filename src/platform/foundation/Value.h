@@ -112,7 +112,7 @@ public:
     // The text of a string; empty for other types.
     const std::string& asString() const;
     std::optional<std::string> stringValue() const;  // none unless a string
-    const Bytes& asData() const;                       // empty unless data
+    const Bytes& asData() const;                     // empty unless data
     std::optional<Date> asDate() const;
     uint64_t asUid() const;
     // The container; an empty, unshared container when the value holds none.

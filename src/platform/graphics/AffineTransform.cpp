@@ -3,19 +3,14 @@
 #include "platform/graphics/NumberText.h"
 
 #include <QTransform>
-
 #include <algorithm>
 #include <cmath>
 
 namespace graphics {
 
-AffineTransform AffineTransform::makeTranslation(double tx, double ty) {
-    return {1, 0, 0, 1, tx, ty};
-}
+AffineTransform AffineTransform::makeTranslation(double tx, double ty) { return {1, 0, 0, 1, tx, ty}; }
 
-AffineTransform AffineTransform::makeScale(double sx, double sy) {
-    return {sx, 0, 0, sy, 0, 0};
-}
+AffineTransform AffineTransform::makeScale(double sx, double sy) { return {sx, 0, 0, sy, 0, 0}; }
 
 AffineTransform AffineTransform::makeRotation(double angle) {
     double s = std::sin(angle);
@@ -23,26 +18,18 @@ AffineTransform AffineTransform::makeRotation(double angle) {
     return {c, s, -s, c, 0, 0};
 }
 
-bool AffineTransform::isIdentity() const {
-    return *this == identity();
-}
+bool AffineTransform::isIdentity() const { return *this == identity(); }
 
 bool AffineTransform::isClose(const AffineTransform& o, double tolerance) const {
     return std::fabs(a - o.a) <= tolerance && std::fabs(b - o.b) <= tolerance && std::fabs(c - o.c) <= tolerance &&
            std::fabs(d - o.d) <= tolerance && std::fabs(tx - o.tx) <= tolerance && std::fabs(ty - o.ty) <= tolerance;
 }
 
-AffineTransform AffineTransform::translated(double x, double y) const {
-    return concat(makeTranslation(x, y), *this);
-}
+AffineTransform AffineTransform::translated(double x, double y) const { return concat(makeTranslation(x, y), *this); }
 
-AffineTransform AffineTransform::scaled(double sx, double sy) const {
-    return concat(makeScale(sx, sy), *this);
-}
+AffineTransform AffineTransform::scaled(double sx, double sy) const { return concat(makeScale(sx, sy), *this); }
 
-AffineTransform AffineTransform::rotated(double angle) const {
-    return concat(makeRotation(angle), *this);
-}
+AffineTransform AffineTransform::rotated(double angle) const { return concat(makeRotation(angle), *this); }
 
 bool AffineTransform::isInvertible() const {
     double det = a * d - b * c;
@@ -62,13 +49,9 @@ AffineTransform AffineTransform::inverted() const {
     return r;
 }
 
-Point AffineTransform::apply(Point p) const {
-    return {a * p.x + c * p.y + tx, b * p.x + d * p.y + ty};
-}
+Point AffineTransform::apply(Point p) const { return {a * p.x + c * p.y + tx, b * p.x + d * p.y + ty}; }
 
-Size AffineTransform::apply(Size s) const {
-    return {a * s.width + c * s.height, b * s.width + d * s.height};
-}
+Size AffineTransform::apply(Size s) const { return {a * s.width + c * s.height, b * s.width + d * s.height}; }
 
 Rect AffineTransform::apply(const Rect& rect) const {
     if (rect.isNull()) return rect;

@@ -3,7 +3,6 @@
 #include "platform/graphics/Image.h"
 
 #include <QColor>
-
 #include <algorithm>
 #include <cmath>
 
@@ -11,9 +10,7 @@ namespace graphics {
 
 namespace {
 
-double clamp01(double v) {
-    return std::clamp(v, 0.0, 1.0);
-}
+double clamp01(double v) { return std::clamp(v, 0.0, 1.0); }
 
 }  // namespace
 
@@ -48,12 +45,18 @@ Color Color::hsb(double hue, double saturation, double brightness, double alpha)
     double q = v * (1 - s * f);
     double t = v * (1 - s * (1 - f));
     switch (i) {
-        case 0: return rgb(v, t, p, alpha);
-        case 1: return rgb(q, v, p, alpha);
-        case 2: return rgb(p, v, t, alpha);
-        case 3: return rgb(p, q, v, alpha);
-        case 4: return rgb(t, p, v, alpha);
-        default: return rgb(v, p, q, alpha);
+        case 0:
+            return rgb(v, t, p, alpha);
+        case 1:
+            return rgb(q, v, p, alpha);
+        case 2:
+            return rgb(p, v, t, alpha);
+        case 3:
+            return rgb(p, q, v, alpha);
+        case 4:
+            return rgb(t, p, v, alpha);
+        default:
+            return rgb(v, p, q, alpha);
     }
 }
 
@@ -102,9 +105,12 @@ bool Color::getWhite(double* white, double* alpha) const {
 
 std::optional<RGBAComponents> Color::rgba() const {
     switch (space_) {
-        case Space::Monochrome: return RGBAComponents{c0_, c0_, c0_, alpha_};
-        case Space::RGB: return RGBAComponents{c0_, c1_, c2_, alpha_};
-        case Space::Pattern: break;
+        case Space::Monochrome:
+            return RGBAComponents{c0_, c0_, c0_, alpha_};
+        case Space::RGB:
+            return RGBAComponents{c0_, c1_, c2_, alpha_};
+        case Space::Pattern:
+            break;
     }
     return std::nullopt;
 }
@@ -151,9 +157,12 @@ QColor Color::toQColor() const {
 bool Color::operator==(const Color& other) const {
     if (space_ != other.space_ || alpha_ != other.alpha_) return false;
     switch (space_) {
-        case Space::Monochrome: return c0_ == other.c0_;
-        case Space::RGB: return c0_ == other.c0_ && c1_ == other.c1_ && c2_ == other.c2_;
-        case Space::Pattern: return pattern_ == other.pattern_;
+        case Space::Monochrome:
+            return c0_ == other.c0_;
+        case Space::RGB:
+            return c0_ == other.c0_ && c1_ == other.c1_ && c2_ == other.c2_;
+        case Space::Pattern:
+            return pattern_ == other.pattern_;
     }
     return false;
 }

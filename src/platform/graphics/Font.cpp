@@ -7,7 +7,6 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QTextLayout>
-
 #include <algorithm>
 #include <cmath>
 #include <mutex>
@@ -69,7 +68,7 @@ std::vector<TextLine> layoutText(const std::string& text, const Font& font, doub
                 lines.push_back({paragraph, limit});
                 continue;
             }
-            Qt::TextElideMode elide = mode == LineBreakMode::TruncateHead   ? Qt::ElideLeft
+            Qt::TextElideMode elide = mode == LineBreakMode::TruncateHead     ? Qt::ElideLeft
                                       : mode == LineBreakMode::TruncateMiddle ? Qt::ElideMiddle
                                                                               : Qt::ElideRight;
             QString shortened = metrics.elidedText(paragraph, elide, limit);
@@ -128,13 +127,9 @@ QFont Font::qfont() const {
     return font;
 }
 
-double Font::ascender() const {
-    return QFontMetricsF(qfont(), detail::referenceDevice()).ascent();
-}
+double Font::ascender() const { return QFontMetricsF(qfont(), detail::referenceDevice()).ascent(); }
 
-double Font::descender() const {
-    return -QFontMetricsF(qfont(), detail::referenceDevice()).descent();
-}
+double Font::descender() const { return -QFontMetricsF(qfont(), detail::referenceDevice()).descent(); }
 
 double Font::lineHeight() const {
     QFontMetricsF metrics(qfont(), detail::referenceDevice());

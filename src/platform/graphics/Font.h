@@ -8,7 +8,6 @@
 #include "platform/graphics/Geometry.h"
 
 #include <QFont>
-
 #include <limits>
 #include <string>
 

@@ -14,9 +14,7 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 }  // namespace
 
-std::string Point::toString() const {
-    return "{" + formatNumber(x) + ", " + formatNumber(y) + "}";
-}
+std::string Point::toString() const { return "{" + formatNumber(x) + ", " + formatNumber(y) + "}"; }
 
 std::optional<Point> Point::fromString(std::string_view text) {
     auto numbers = parseBracedNumbers(text, {2});
@@ -24,9 +22,7 @@ std::optional<Point> Point::fromString(std::string_view text) {
     return Point{(*numbers)[0], (*numbers)[1]};
 }
 
-std::string Size::toString() const {
-    return "{" + formatNumber(width) + ", " + formatNumber(height) + "}";
-}
+std::string Size::toString() const { return "{" + formatNumber(width) + ", " + formatNumber(height) + "}"; }
 
 std::optional<Size> Size::fromString(std::string_view text) {
     auto numbers = parseBracedNumbers(text, {2});
@@ -34,9 +30,7 @@ std::optional<Size> Size::fromString(std::string_view text) {
     return Size{(*numbers)[0], (*numbers)[1]};
 }
 
-Rect Rect::null() {
-    return Rect(kInfinity, kInfinity, 0, 0);
-}
+Rect Rect::null() { return Rect(kInfinity, kInfinity, 0, 0); }
 
 Rect Rect::infinite() {
     // The drawing system's infinite rectangle: huge but finite, so that its
@@ -45,38 +39,18 @@ Rect Rect::infinite() {
     return Rect(-big / 2, -big / 2, big, big);
 }
 
-double Rect::minX() const {
-    return size.width < 0 ? origin.x + size.width : origin.x;
-}
-double Rect::maxX() const {
-    return size.width < 0 ? origin.x : origin.x + size.width;
-}
-double Rect::midX() const {
-    return origin.x + size.width / 2;
-}
-double Rect::minY() const {
-    return size.height < 0 ? origin.y + size.height : origin.y;
-}
-double Rect::maxY() const {
-    return size.height < 0 ? origin.y : origin.y + size.height;
-}
-double Rect::midY() const {
-    return origin.y + size.height / 2;
-}
-double Rect::width() const {
-    return std::fabs(size.width);
-}
-double Rect::height() const {
-    return std::fabs(size.height);
-}
+double Rect::minX() const { return size.width < 0 ? origin.x + size.width : origin.x; }
+double Rect::maxX() const { return size.width < 0 ? origin.x : origin.x + size.width; }
+double Rect::midX() const { return origin.x + size.width / 2; }
+double Rect::minY() const { return size.height < 0 ? origin.y + size.height : origin.y; }
+double Rect::maxY() const { return size.height < 0 ? origin.y : origin.y + size.height; }
+double Rect::midY() const { return origin.y + size.height / 2; }
+double Rect::width() const { return std::fabs(size.width); }
+double Rect::height() const { return std::fabs(size.height); }
 
-bool Rect::isNull() const {
-    return std::isinf(origin.x) || std::isinf(origin.y);
-}
+bool Rect::isNull() const { return std::isinf(origin.x) || std::isinf(origin.y); }
 
-bool Rect::isEmpty() const {
-    return isNull() || size.width == 0 || size.height == 0;
-}
+bool Rect::isEmpty() const { return isNull() || size.width == 0 || size.height == 0; }
 
 Rect Rect::standardized() const {
     if (isNull()) return *this;
@@ -148,9 +122,7 @@ bool Rect::contains(const Rect& other) const {
     return other.minX() >= minX() && other.maxX() <= maxX() && other.minY() >= minY() && other.maxY() <= maxY();
 }
 
-std::string Rect::toString() const {
-    return "{" + origin.toString() + ", " + size.toString() + "}";
-}
+std::string Rect::toString() const { return "{" + origin.toString() + ", " + size.toString() + "}"; }
 
 std::optional<Rect> Rect::fromString(std::string_view text) {
     auto numbers = parseBracedNumbers(text, {2, 2});

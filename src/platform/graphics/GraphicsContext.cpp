@@ -6,7 +6,6 @@
 #include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QRadialGradient>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -40,24 +39,28 @@ QRectF toQRect(const Rect& rect) {
     return QRectF(r.origin.x, r.origin.y, r.size.width, r.size.height);
 }
 
-QPointF toQPoint(Point p) {
-    return QPointF(p.x, p.y);
-}
+QPointF toQPoint(Point p) { return QPointF(p.x, p.y); }
 
 Qt::PenCapStyle toQt(LineCap cap) {
     switch (cap) {
-        case LineCap::Round: return Qt::RoundCap;
-        case LineCap::Square: return Qt::SquareCap;
-        case LineCap::Butt: break;
+        case LineCap::Round:
+            return Qt::RoundCap;
+        case LineCap::Square:
+            return Qt::SquareCap;
+        case LineCap::Butt:
+            break;
     }
     return Qt::FlatCap;
 }
 
 Qt::PenJoinStyle toQt(LineJoin join) {
     switch (join) {
-        case LineJoin::Round: return Qt::RoundJoin;
-        case LineJoin::Bevel: return Qt::BevelJoin;
-        case LineJoin::Miter: break;
+        case LineJoin::Round:
+            return Qt::RoundJoin;
+        case LineJoin::Bevel:
+            return Qt::BevelJoin;
+        case LineJoin::Miter:
+            break;
     }
     // Falls back to a bevel past the limit, as the drawing system's miter does.
     return Qt::SvgMiterJoin;
@@ -71,8 +74,7 @@ QPainterPath withRule(const Path& path, FillRule rule) {
 
 QGradientStops toStops(const Gradient& gradient) {
     QGradientStops stops;
-    for (const auto& stop : gradient.stops)
-        stops.append({std::clamp(stop.location, 0.0, 1.0), stop.color.toQColor()});
+    for (const auto& stop : gradient.stops) stops.append({std::clamp(stop.location, 0.0, 1.0), stop.color.toQColor()});
     std::stable_sort(stops.begin(), stops.end(),
                      [](const QGradientStop& a, const QGradientStop& b) { return a.first < b.first; });
     return stops;
@@ -82,29 +84,52 @@ QGradientStops toStops(const Gradient& gradient) {
 
 QPainter::CompositionMode toCompositionMode(BlendMode mode) {
     switch (mode) {
-        case BlendMode::Normal: return QPainter::CompositionMode_SourceOver;
-        case BlendMode::Multiply: return QPainter::CompositionMode_Multiply;
-        case BlendMode::Screen: return QPainter::CompositionMode_Screen;
-        case BlendMode::Overlay: return QPainter::CompositionMode_Overlay;
-        case BlendMode::Darken: return QPainter::CompositionMode_Darken;
-        case BlendMode::Lighten: return QPainter::CompositionMode_Lighten;
-        case BlendMode::ColorDodge: return QPainter::CompositionMode_ColorDodge;
-        case BlendMode::ColorBurn: return QPainter::CompositionMode_ColorBurn;
-        case BlendMode::SoftLight: return QPainter::CompositionMode_SoftLight;
-        case BlendMode::HardLight: return QPainter::CompositionMode_HardLight;
-        case BlendMode::Difference: return QPainter::CompositionMode_Difference;
-        case BlendMode::Exclusion: return QPainter::CompositionMode_Exclusion;
-        case BlendMode::Clear: return QPainter::CompositionMode_Clear;
-        case BlendMode::Copy: return QPainter::CompositionMode_Source;
-        case BlendMode::SourceIn: return QPainter::CompositionMode_SourceIn;
-        case BlendMode::SourceOut: return QPainter::CompositionMode_SourceOut;
-        case BlendMode::SourceAtop: return QPainter::CompositionMode_SourceAtop;
-        case BlendMode::DestinationOver: return QPainter::CompositionMode_DestinationOver;
-        case BlendMode::DestinationIn: return QPainter::CompositionMode_DestinationIn;
-        case BlendMode::DestinationOut: return QPainter::CompositionMode_DestinationOut;
-        case BlendMode::DestinationAtop: return QPainter::CompositionMode_DestinationAtop;
-        case BlendMode::XOR: return QPainter::CompositionMode_Xor;
-        case BlendMode::PlusLighter: return QPainter::CompositionMode_Plus;
+        case BlendMode::Normal:
+            return QPainter::CompositionMode_SourceOver;
+        case BlendMode::Multiply:
+            return QPainter::CompositionMode_Multiply;
+        case BlendMode::Screen:
+            return QPainter::CompositionMode_Screen;
+        case BlendMode::Overlay:
+            return QPainter::CompositionMode_Overlay;
+        case BlendMode::Darken:
+            return QPainter::CompositionMode_Darken;
+        case BlendMode::Lighten:
+            return QPainter::CompositionMode_Lighten;
+        case BlendMode::ColorDodge:
+            return QPainter::CompositionMode_ColorDodge;
+        case BlendMode::ColorBurn:
+            return QPainter::CompositionMode_ColorBurn;
+        case BlendMode::SoftLight:
+            return QPainter::CompositionMode_SoftLight;
+        case BlendMode::HardLight:
+            return QPainter::CompositionMode_HardLight;
+        case BlendMode::Difference:
+            return QPainter::CompositionMode_Difference;
+        case BlendMode::Exclusion:
+            return QPainter::CompositionMode_Exclusion;
+        case BlendMode::Clear:
+            return QPainter::CompositionMode_Clear;
+        case BlendMode::Copy:
+            return QPainter::CompositionMode_Source;
+        case BlendMode::SourceIn:
+            return QPainter::CompositionMode_SourceIn;
+        case BlendMode::SourceOut:
+            return QPainter::CompositionMode_SourceOut;
+        case BlendMode::SourceAtop:
+            return QPainter::CompositionMode_SourceAtop;
+        case BlendMode::DestinationOver:
+            return QPainter::CompositionMode_DestinationOver;
+        case BlendMode::DestinationIn:
+            return QPainter::CompositionMode_DestinationIn;
+        case BlendMode::DestinationOut:
+            return QPainter::CompositionMode_DestinationOut;
+        case BlendMode::DestinationAtop:
+            return QPainter::CompositionMode_DestinationAtop;
+        case BlendMode::XOR:
+            return QPainter::CompositionMode_Xor;
+        case BlendMode::PlusLighter:
+            return QPainter::CompositionMode_Plus;
     }
     return QPainter::CompositionMode_SourceOver;
 }
@@ -164,17 +189,11 @@ void GraphicsContext::begin() {
     painter_->scale(scale_, scale_);
 }
 
-GraphicsContext::~GraphicsContext() {
-    painter_->end();
-}
+GraphicsContext::~GraphicsContext() { painter_->end(); }
 
-GraphicsContext::State& GraphicsContext::state() {
-    return states_.back();
-}
+GraphicsContext::State& GraphicsContext::state() { return states_.back(); }
 
-const GraphicsContext::State& GraphicsContext::state() const {
-    return states_.back();
-}
+const GraphicsContext::State& GraphicsContext::state() const { return states_.back(); }
 
 void GraphicsContext::saveGState() {
     states_.push_back(states_.back());
@@ -191,56 +210,30 @@ AffineTransform GraphicsContext::ctm() const {
     return AffineTransform::fromQTransform(painter_->worldTransform() * QTransform::fromScale(1 / scale_, 1 / scale_));
 }
 
-void GraphicsContext::translate(double tx, double ty) {
-    painter_->translate(tx, ty);
-}
+void GraphicsContext::translate(double tx, double ty) { painter_->translate(tx, ty); }
 
-void GraphicsContext::scaleBy(double sx, double sy) {
-    painter_->scale(sx, sy);
-}
+void GraphicsContext::scaleBy(double sx, double sy) { painter_->scale(sx, sy); }
 
-void GraphicsContext::rotate(double angle) {
-    painter_->rotate(angle * 180.0 / std::numbers::pi);
-}
+void GraphicsContext::rotate(double angle) { painter_->rotate(angle * 180.0 / std::numbers::pi); }
 
 void GraphicsContext::concat(const AffineTransform& transform) {
     painter_->setWorldTransform(transform.toQTransform(), true);
 }
 
-void GraphicsContext::setFillColor(const Color& color) {
-    state().fill = color;
-}
-void GraphicsContext::setStrokeColor(const Color& color) {
-    state().stroke = color;
-}
-void GraphicsContext::setLineWidth(double width) {
-    state().lineWidth = std::max(0.0, width);
-}
-void GraphicsContext::setLineCap(LineCap cap) {
-    state().lineCap = cap;
-}
-void GraphicsContext::setLineJoin(LineJoin join) {
-    state().lineJoin = join;
-}
-void GraphicsContext::setMiterLimit(double limit) {
-    state().miterLimit = limit;
-}
+void GraphicsContext::setFillColor(const Color& color) { state().fill = color; }
+void GraphicsContext::setStrokeColor(const Color& color) { state().stroke = color; }
+void GraphicsContext::setLineWidth(double width) { state().lineWidth = std::max(0.0, width); }
+void GraphicsContext::setLineCap(LineCap cap) { state().lineCap = cap; }
+void GraphicsContext::setLineJoin(LineJoin join) { state().lineJoin = join; }
+void GraphicsContext::setMiterLimit(double limit) { state().miterLimit = limit; }
 void GraphicsContext::setLineDash(double phase, const std::vector<double>& lengths) {
     state().dashPhase = phase;
     state().dash = lengths;
 }
-void GraphicsContext::setAlpha(double alpha) {
-    state().alpha = std::clamp(alpha, 0.0, 1.0);
-}
-void GraphicsContext::setBlendMode(BlendMode mode) {
-    state().blendMode = mode;
-}
-void GraphicsContext::setAntialias(bool on) {
-    state().antialias = on;
-}
-void GraphicsContext::setSmoothImageScaling(bool on) {
-    state().smoothImages = on;
-}
+void GraphicsContext::setAlpha(double alpha) { state().alpha = std::clamp(alpha, 0.0, 1.0); }
+void GraphicsContext::setBlendMode(BlendMode mode) { state().blendMode = mode; }
+void GraphicsContext::setAntialias(bool on) { state().antialias = on; }
+void GraphicsContext::setSmoothImageScaling(bool on) { state().smoothImages = on; }
 void GraphicsContext::setShadow(Size offset, double blur, const Color& color) {
     State& s = state();
     s.hasShadow = true;
@@ -248,25 +241,13 @@ void GraphicsContext::setShadow(Size offset, double blur, const Color& color) {
     s.shadowBlur = std::max(0.0, blur);
     s.shadowColor = color;
 }
-void GraphicsContext::clearShadow() {
-    state().hasShadow = false;
-}
+void GraphicsContext::clearShadow() { state().hasShadow = false; }
 
-const Color& GraphicsContext::fillColor() const {
-    return state().fill;
-}
-const Color& GraphicsContext::strokeColor() const {
-    return state().stroke;
-}
-double GraphicsContext::lineWidth() const {
-    return state().lineWidth;
-}
-double GraphicsContext::alpha() const {
-    return state().alpha;
-}
-BlendMode GraphicsContext::blendMode() const {
-    return state().blendMode;
-}
+const Color& GraphicsContext::fillColor() const { return state().fill; }
+const Color& GraphicsContext::strokeColor() const { return state().stroke; }
+double GraphicsContext::lineWidth() const { return state().lineWidth; }
+double GraphicsContext::alpha() const { return state().alpha; }
+BlendMode GraphicsContext::blendMode() const { return state().blendMode; }
 
 QBrush GraphicsContext::brushFor(const Color& color) const {
     auto tile = color.patternImage();
@@ -431,8 +412,8 @@ void GraphicsContext::drawLinearGradient(const Gradient& gradient, Point start, 
     // them on request) across the whole clip; the band is a polygon here.
     Rect box = clipBoundingBox();
     if (box.isNull()) return;
-    double reach = std::hypot(box.width(), box.height()) + std::hypot(box.midX() - start.x, box.midY() - start.y) +
-                   length + 1;
+    double reach =
+        std::hypot(box.width(), box.height()) + std::hypot(box.midX() - start.x, box.midY() - start.y) + length + 1;
     double ux = dx / length, uy = dy / length;
     double before = (options & kGradientDrawsBeforeStart) ? -reach : 0.0;
     double after = (options & kGradientDrawsAfterEnd) ? length + reach : length;
@@ -508,15 +489,14 @@ void GraphicsContext::drawImage(const Image& image, const Rect& rect, BlendMode 
     s.alpha = savedAlpha;
 }
 
-void GraphicsContext::drawImage(const Image& image, Point point) {
-    drawImage(image, Rect(point, image.size()));
-}
+void GraphicsContext::drawImage(const Image& image, Point point) { drawImage(image, Rect(point, image.size())); }
 
 void GraphicsContext::drawBitmap(const Image& image, const Rect& rect) {
     if (image.isNull()) return;
     const QImage& bitmap = image.bitmap();
-    QTransform placement = QTransform::fromScale(rect.size.width / bitmap.width(), -rect.size.height / bitmap.height()) *
-                           QTransform::fromTranslate(rect.origin.x, rect.origin.y + rect.size.height);
+    QTransform placement =
+        QTransform::fromScale(rect.size.width / bitmap.width(), -rect.size.height / bitmap.height()) *
+        QTransform::fromTranslate(rect.origin.x, rect.origin.y + rect.size.height);
     paint([&](QPainter& p) {
         p.setWorldTransform(placement, true);
         p.drawImage(QPointF(0, 0), bitmap);
@@ -528,8 +508,8 @@ Size GraphicsContext::drawText(const std::string& text, Point point, const Font&
     return drawLines(lines, font, Rect(point.x, point.y, 0, 0), TextAlignment::Left, false);
 }
 
-Size GraphicsContext::drawText(const std::string& text, const Rect& rect, const Font& font,
-                               LineBreakMode lineBreakMode, TextAlignment alignment) {
+Size GraphicsContext::drawText(const std::string& text, const Rect& rect, const Font& font, LineBreakMode lineBreakMode,
+                               TextAlignment alignment) {
     Rect box = rect.standardized();
     auto lines = detail::layoutText(text, font, box.width(), lineBreakMode);
     double lineHeight = font.lineHeight();

@@ -15,7 +15,6 @@
 
 #include <QImage>
 #include <QPainter>
-
 #include <functional>
 #include <memory>
 #include <string>
@@ -171,8 +170,7 @@ public:
     // width, aligned, cut at the rectangle's bottom; truncating modes put an
     // ellipsis where text is cut. Returns the size drawn.
     Size drawText(const std::string& text, const Rect& rect, const Font& font,
-                  LineBreakMode lineBreakMode = LineBreakMode::WordWrap,
-                  TextAlignment alignment = TextAlignment::Left);
+                  LineBreakMode lineBreakMode = LineBreakMode::WordWrap, TextAlignment alignment = TextAlignment::Left);
     // The outline of the text, stroked with the context's line settings.
     void strokeText(const std::string& text, Point point, const Font& font);
 

@@ -1,7 +1,6 @@
 #include "platform/graphics/GuiApplication.h"
 
 #include <QGuiApplication>
-
 #include <stdexcept>
 
 namespace graphics {

@@ -5,7 +5,6 @@
 #include "platform/graphics/PngCodec.h"
 
 #include <QColor>
-
 #include <cmath>
 
 namespace graphics {
@@ -15,8 +14,10 @@ bool orientationSwapsAxes(ImageOrientation orientation) {
         case ImageOrientation::Left:
         case ImageOrientation::Right:
         case ImageOrientation::LeftMirrored:
-        case ImageOrientation::RightMirrored: return true;
-        default: return false;
+        case ImageOrientation::RightMirrored:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -52,13 +53,9 @@ RGBA Image::pixelAt(int x, int y) const {
                 static_cast<uint8_t>(c.alpha())};
 }
 
-Image Image::withOrientation(ImageOrientation orientation) const {
-    return Image(bitmap_, scale_, orientation);
-}
+Image Image::withOrientation(ImageOrientation orientation) const { return Image(bitmap_, scale_, orientation); }
 
-Image Image::withScale(double scale) const {
-    return Image(bitmap_, scale, orientation_);
-}
+Image Image::withScale(double scale) const { return Image(bitmap_, scale, orientation_); }
 
 Image Image::normalized() const {
     if (isNull() || orientation_ == ImageOrientation::Up) return *this;
@@ -66,12 +63,24 @@ Image Image::normalized() const {
     // that without resampling.
     QImage upright;
     switch (orientation_) {
-        case ImageOrientation::Up: upright = bitmap_; break;
-        case ImageOrientation::Down: upright = bitmap_.mirrored(true, true); break;
-        case ImageOrientation::Left: upright = bitmap_.transformed(QTransform().rotate(-90)); break;
-        case ImageOrientation::Right: upright = bitmap_.transformed(QTransform().rotate(90)); break;
-        case ImageOrientation::UpMirrored: upright = bitmap_.mirrored(true, false); break;
-        case ImageOrientation::DownMirrored: upright = bitmap_.mirrored(false, true); break;
+        case ImageOrientation::Up:
+            upright = bitmap_;
+            break;
+        case ImageOrientation::Down:
+            upright = bitmap_.mirrored(true, true);
+            break;
+        case ImageOrientation::Left:
+            upright = bitmap_.transformed(QTransform().rotate(-90));
+            break;
+        case ImageOrientation::Right:
+            upright = bitmap_.transformed(QTransform().rotate(90));
+            break;
+        case ImageOrientation::UpMirrored:
+            upright = bitmap_.mirrored(true, false);
+            break;
+        case ImageOrientation::DownMirrored:
+            upright = bitmap_.mirrored(false, true);
+            break;
         case ImageOrientation::LeftMirrored:
             upright = bitmap_.transformed(QTransform().rotate(-90)).mirrored(false, true);
             break;
@@ -103,9 +112,7 @@ foundation::Result<Image> Image::decode(const uint8_t* data, size_t length) {
     return foundation::Error(kImageErrorDomain, kImageErrorUnknownFormat, "The data is not a JPEG or PNG picture.");
 }
 
-foundation::Result<Image> Image::decode(const foundation::Bytes& data) {
-    return decode(data.data(), data.size());
-}
+foundation::Result<Image> Image::decode(const foundation::Bytes& data) { return decode(data.data(), data.size()); }
 
 foundation::Result<Image> Image::load(const std::string& path) {
     auto bytes = foundation::readFile(path);
@@ -131,14 +138,22 @@ foundation::Result<foundation::Bytes> Image::pngData() const {
 QTransform orientationTransform(ImageOrientation orientation, int w, int h) {
     // Maps stored (x, y) onto the upright picture; see normalized().
     switch (orientation) {
-        case ImageOrientation::Up: return QTransform();
-        case ImageOrientation::Down: return QTransform(-1, 0, 0, -1, w, h);
-        case ImageOrientation::Left: return QTransform(0, -1, 1, 0, 0, w);
-        case ImageOrientation::Right: return QTransform(0, 1, -1, 0, h, 0);
-        case ImageOrientation::UpMirrored: return QTransform(-1, 0, 0, 1, w, 0);
-        case ImageOrientation::DownMirrored: return QTransform(1, 0, 0, -1, 0, h);
-        case ImageOrientation::LeftMirrored: return QTransform(0, 1, 1, 0, 0, 0);
-        case ImageOrientation::RightMirrored: return QTransform(0, -1, -1, 0, h, w);
+        case ImageOrientation::Up:
+            return QTransform();
+        case ImageOrientation::Down:
+            return QTransform(-1, 0, 0, -1, w, h);
+        case ImageOrientation::Left:
+            return QTransform(0, -1, 1, 0, 0, w);
+        case ImageOrientation::Right:
+            return QTransform(0, 1, -1, 0, h, 0);
+        case ImageOrientation::UpMirrored:
+            return QTransform(-1, 0, 0, 1, w, 0);
+        case ImageOrientation::DownMirrored:
+            return QTransform(1, 0, 0, -1, 0, h);
+        case ImageOrientation::LeftMirrored:
+            return QTransform(0, 1, 1, 0, 0, 0);
+        case ImageOrientation::RightMirrored:
+            return QTransform(0, -1, -1, 0, h, w);
     }
     return QTransform();
 }

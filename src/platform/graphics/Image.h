@@ -11,7 +11,6 @@
 
 #include <QImage>
 #include <QTransform>
-
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,11 +20,11 @@ namespace graphics {
 // The platform's orientation values, 0 to 7.
 enum class ImageOrientation : int {
     Up = 0,
-    Down = 1,           // turned 180°
-    Left = 2,           // turned 90° counter-clockwise
-    Right = 3,          // turned 90° clockwise
-    UpMirrored = 4,     // mirrored left to right
-    DownMirrored = 5,   // mirrored top to bottom
+    Down = 1,          // turned 180°
+    Left = 2,          // turned 90° counter-clockwise
+    Right = 3,         // turned 90° clockwise
+    UpMirrored = 4,    // mirrored left to right
+    DownMirrored = 5,  // mirrored top to bottom
     LeftMirrored = 6,
     RightMirrored = 7,
 };

@@ -1,13 +1,11 @@
 #include "platform/graphics/JpegCodec.h"
 
 #include <QtGlobal>
-
-#include <turbojpeg.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <turbojpeg.h>
 
 static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "32-bit pixel formats below assume little-endian byte order");
 
@@ -75,12 +73,17 @@ struct PixelLayout {
 std::optional<PixelLayout> layoutFor(QImage::Format format) {
     switch (format) {
         case QImage::Format_RGB32:
-        case QImage::Format_ARGB32_Premultiplied: return PixelLayout{TJPF_BGRX, TJSAMP_420};
+        case QImage::Format_ARGB32_Premultiplied:
+            return PixelLayout{TJPF_BGRX, TJSAMP_420};
         case QImage::Format_RGBX8888:
-        case QImage::Format_RGBA8888_Premultiplied: return PixelLayout{TJPF_RGBX, TJSAMP_420};
-        case QImage::Format_RGB888: return PixelLayout{TJPF_RGB, TJSAMP_420};
-        case QImage::Format_Grayscale8: return PixelLayout{TJPF_GRAY, TJSAMP_GRAY};
-        default: return std::nullopt;
+        case QImage::Format_RGBA8888_Premultiplied:
+            return PixelLayout{TJPF_RGBX, TJSAMP_420};
+        case QImage::Format_RGB888:
+            return PixelLayout{TJPF_RGB, TJSAMP_420};
+        case QImage::Format_Grayscale8:
+            return PixelLayout{TJPF_GRAY, TJSAMP_GRAY};
+        default:
+            return std::nullopt;
     }
 }
 
@@ -105,15 +108,24 @@ bool looksLikeJpeg(const uint8_t* data, size_t length) {
 
 ImageOrientation orientationFromExif(int exifValue) {
     switch (exifValue) {
-        case 1: return ImageOrientation::Up;
-        case 2: return ImageOrientation::UpMirrored;
-        case 3: return ImageOrientation::Down;
-        case 4: return ImageOrientation::DownMirrored;
-        case 5: return ImageOrientation::LeftMirrored;
-        case 6: return ImageOrientation::Right;
-        case 7: return ImageOrientation::RightMirrored;
-        case 8: return ImageOrientation::Left;
-        default: return ImageOrientation::Up;
+        case 1:
+            return ImageOrientation::Up;
+        case 2:
+            return ImageOrientation::UpMirrored;
+        case 3:
+            return ImageOrientation::Down;
+        case 4:
+            return ImageOrientation::DownMirrored;
+        case 5:
+            return ImageOrientation::LeftMirrored;
+        case 6:
+            return ImageOrientation::Right;
+        case 7:
+            return ImageOrientation::RightMirrored;
+        case 8:
+            return ImageOrientation::Left;
+        default:
+            return ImageOrientation::Up;
     }
 }
 

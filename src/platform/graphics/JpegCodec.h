@@ -11,7 +11,7 @@
 namespace graphics::jpeg {
 
 struct HeaderInfo {
-    int width = 0;   // stored pixels, before orientation
+    int width = 0;  // stored pixels, before orientation
     int height = 0;
     ImageOrientation orientation = ImageOrientation::Up;
 };

@@ -10,9 +10,7 @@ namespace {
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
 
-double degrees(double radians) {
-    return radians * 180.0 / std::numbers::pi;
-}
+double degrees(double radians) { return radians * 180.0 / std::numbers::pi; }
 
 QRectF circleBox(Point center, double radius) {
     return QRectF(center.x - radius, center.y - radius, 2 * radius, 2 * radius);
@@ -130,9 +128,7 @@ void Path::addPath(const Path& other) {
     hasCurrentPoint_ = hasCurrentPoint_ || other.hasCurrentPoint_;
 }
 
-void Path::close() {
-    path_.closeSubpath();
-}
+void Path::close() { path_.closeSubpath(); }
 
 void Path::removeAll() {
     path_ = QPainterPath();
@@ -157,8 +153,6 @@ bool Path::contains(Point point, FillRule rule) const {
     return copy.contains(QPointF(point.x, point.y));
 }
 
-void Path::apply(const AffineTransform& transform) {
-    path_ = transform.toQTransform().map(path_);
-}
+void Path::apply(const AffineTransform& transform) { path_ = transform.toQTransform().map(path_); }
 
 }  // namespace graphics

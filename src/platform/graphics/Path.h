@@ -7,7 +7,6 @@
 #include "platform/graphics/Geometry.h"
 
 #include <QPainterPath>
-
 #include <optional>
 #include <vector>
 

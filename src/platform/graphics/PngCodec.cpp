@@ -1,8 +1,7 @@
 #include "platform/graphics/PngCodec.h"
 
-#include <png.h>
-
 #include <cstring>
+#include <png.h>
 
 namespace graphics::png {
 
@@ -47,8 +46,7 @@ foundation::Result<Image> decode(const uint8_t* data, size_t length) {
     QImage bitmap(static_cast<int>(image.width), static_cast<int>(image.height), QImage::Format_RGBA8888);
     if (bitmap.isNull())
         return foundation::Error(kImageErrorDomain, kImageErrorCorruptData, "Not enough memory for the picture.");
-    if (!png_image_finish_read(&image, nullptr, bitmap.bits(), static_cast<png_int_32>(bitmap.bytesPerLine()),
-                               nullptr))
+    if (!png_image_finish_read(&image, nullptr, bitmap.bits(), static_cast<png_int_32>(bitmap.bytesPerLine()), nullptr))
         return corrupt(image.message);
     return Image(std::move(bitmap));
 }

@@ -35,14 +35,17 @@ QImage makeShadow(const QImage& layer, const QColor& color, double blurPixels) {
     std::vector<uint8_t> coverage(static_cast<size_t>(width) * static_cast<size_t>(height));
     for (int y = 0; y < height; ++y) {
         const QRgb* row = reinterpret_cast<const QRgb*>(source.constScanLine(y));
-        for (int x = 0; x < width; ++x) coverage[static_cast<size_t>(y) * width + x] = static_cast<uint8_t>(qAlpha(row[x]));
+        for (int x = 0; x < width; ++x)
+            coverage[static_cast<size_t>(y) * width + x] = static_cast<uint8_t>(qAlpha(row[x]));
     }
     int radius = static_cast<int>(std::lround(blurPixels / 2));
     if (radius > 0) {
         std::vector<uint8_t> scratch;
         for (int pass = 0; pass < 3; ++pass) {
-            for (int y = 0; y < height; ++y) boxBlurLine(&coverage[static_cast<size_t>(y) * width], width, 1, radius, scratch);
-            for (int x = 0; x < width; ++x) boxBlurLine(&coverage[static_cast<size_t>(x)], height, width, radius, scratch);
+            for (int y = 0; y < height; ++y)
+                boxBlurLine(&coverage[static_cast<size_t>(y) * width], width, 1, radius, scratch);
+            for (int x = 0; x < width; ++x)
+                boxBlurLine(&coverage[static_cast<size_t>(x)], height, width, radius, scratch);
         }
     }
     QImage shadow(width, height, QImage::Format_ARGB32_Premultiplied);

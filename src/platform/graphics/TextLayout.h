@@ -6,7 +6,6 @@
 #include "platform/graphics/Font.h"
 
 #include <QString>
-
 #include <string>
 #include <vector>
 

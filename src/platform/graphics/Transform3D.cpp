@@ -114,26 +114,20 @@ bool Transform3D::isClose(const Transform3D& other, double tolerance) const {
     return true;
 }
 
-bool Transform3D::isIdentity() const {
-    return *this == identity();
-}
+bool Transform3D::isIdentity() const { return *this == identity(); }
 
 bool Transform3D::isAffine() const {
-    return m13 == 0 && m14 == 0 && m23 == 0 && m24 == 0 && m31 == 0 && m32 == 0 && m33 == 1 && m34 == 0 &&
-           m43 == 0 && m44 == 1;
+    return m13 == 0 && m14 == 0 && m23 == 0 && m24 == 0 && m31 == 0 && m32 == 0 && m33 == 1 && m34 == 0 && m43 == 0 &&
+           m44 == 1;
 }
 
-AffineTransform Transform3D::toAffine() const {
-    return {m11, m12, m21, m22, m41, m42};
-}
+AffineTransform Transform3D::toAffine() const { return {m11, m12, m21, m22, m41, m42}; }
 
 Transform3D Transform3D::translated(double tx, double ty, double tz) const {
     return concat(makeTranslation(tx, ty, tz), *this);
 }
 
-Transform3D Transform3D::scaled(double sx, double sy, double sz) const {
-    return concat(makeScale(sx, sy, sz), *this);
-}
+Transform3D Transform3D::scaled(double sx, double sy, double sz) const { return concat(makeScale(sx, sy, sz), *this); }
 
 Transform3D Transform3D::rotated(double angle, double x, double y, double z) const {
     return concat(makeRotation(angle, x, y, z), *this);

@@ -105,7 +105,8 @@ void ActivityViewController::loadView() {
 
     for (size_t i = 0; i < shown_.size(); ++i) {
         auto cell = std::make_shared<ActivityCell>(shown_[i]->activityImage(), shown_[i]->activityTitle());
-        cell->addTarget(this, [this, i](ui::Control&) { chooseActivityAtIndex(i); }, ui::ControlEventTouchUpInside);
+        cell->addTarget(
+            this, [this, i](ui::Control&) { chooseActivityAtIndex(i); }, ui::ControlEventTouchUpInside);
         root->addSubview(cell);
         cells_.push_back(cell);
     }
@@ -116,7 +117,8 @@ void ActivityViewController::loadView() {
 
     cancelButton_ = ui::Button::buttonWithType(ui::ButtonType::System);
     cancelButton_->setTitle(foundation::localized("Cancel"), ui::ControlStateNormal);
-    cancelButton_->addTarget(this, [this](ui::Control&) { cancel(); }, ui::ControlEventTouchUpInside);
+    cancelButton_->addTarget(
+        this, [this](ui::Control&) { cancel(); }, ui::ControlEventTouchUpInside);
     root->addSubview(cancelButton_);
 }
 

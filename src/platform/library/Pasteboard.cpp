@@ -34,9 +34,7 @@ int64_t Pasteboard::changeCount() const {
     return changeCount_;
 }
 
-bool Pasteboard::containsType(std::string_view type) const {
-    return dataForType(type).has_value();
-}
+bool Pasteboard::containsType(std::string_view type) const { return dataForType(type).has_value(); }
 
 std::optional<foundation::Bytes> Pasteboard::dataForType(std::string_view type) const {
     std::lock_guard guard(lock_);

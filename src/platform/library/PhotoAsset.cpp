@@ -6,12 +6,11 @@
 #include "platform/library/PhotoLibrary.h"
 #include "platform/library/PhotoLibraryFiles.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace library {
@@ -40,13 +39,9 @@ graphics::Image squareThumbnail(const graphics::Image& picture) {
 PhotoAsset::PhotoAsset(std::shared_ptr<const PhotoLibraryCore> core, std::string relativePath, AssetType type)
     : core_(std::move(core)), relativePath_(std::move(relativePath)), type_(type) {}
 
-std::string PhotoAsset::url() const {
-    return detail::assetURLFor(relativePath_);
-}
+std::string PhotoAsset::url() const { return detail::assetURLFor(relativePath_); }
 
-std::string PhotoAsset::path() const {
-    return core_->absolute(relativePath_);
-}
+std::string PhotoAsset::path() const { return core_->absolute(relativePath_); }
 
 foundation::Date PhotoAsset::date() const {
     struct stat info {};
@@ -109,13 +104,9 @@ PhotoGroup::PhotoGroup(std::shared_ptr<const PhotoLibraryCore> core, std::string
                        uint32_t type)
     : core_(std::move(core)), folder_(std::move(folder)), name_(std::move(name)), type_(type) {}
 
-std::string PhotoGroup::folderPath() const {
-    return folder_.empty() ? core_->root : core_->absolute(folder_);
-}
+std::string PhotoGroup::folderPath() const { return folder_.empty() ? core_->root : core_->absolute(folder_); }
 
-std::string PhotoGroup::url() const {
-    return detail::groupURLFor(folder_);
-}
+std::string PhotoGroup::url() const { return detail::groupURLFor(folder_); }
 
 std::vector<PhotoAsset> PhotoGroup::assets() const {
     std::vector<PhotoAsset> result;
@@ -128,9 +119,7 @@ std::vector<PhotoAsset> PhotoGroup::assets() const {
     return result;
 }
 
-int64_t PhotoGroup::numberOfAssets() const {
-    return static_cast<int64_t>(assets().size());
-}
+int64_t PhotoGroup::numberOfAssets() const { return static_cast<int64_t>(assets().size()); }
 
 void PhotoGroup::enumerateAssets(
     const std::function<void(const PhotoAsset& asset, size_t index, bool* stop)>& block) const {

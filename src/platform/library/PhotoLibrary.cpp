@@ -5,14 +5,13 @@
 #include "platform/foundation/Paths.h"
 #include "platform/library/PhotoLibraryFiles.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace library {
 
@@ -25,9 +24,7 @@ std::atomic<bool> accessDenied{false};
 std::mutex providerLock;
 PhotoLibrary::VideoFrameProvider videoFrameProvider;
 
-void onMain(std::function<void()> block) {
-    foundation::DispatchQueue::main().async(std::move(block));
-}
+void onMain(std::function<void()> block) { foundation::DispatchQueue::main().async(std::move(block)); }
 
 // Calls the caller's block, when there is one, on the main thread.
 template <class Block, class... Arguments>
@@ -48,7 +45,8 @@ foundation::Error writeError(const foundation::Error& cause) {
 
 std::string uppercaseExtension(const std::string& path) {
     std::string ext = foundation::path::extension(path);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     return ext;
 }
 
@@ -69,17 +67,11 @@ std::string PhotoLibrary::defaultRootDirectory() {
     return foundation::path::appending(home && *home ? home : "/", "Pictures");
 }
 
-const std::string& PhotoLibrary::rootDirectory() const {
-    return core_->root;
-}
+const std::string& PhotoLibrary::rootDirectory() const { return core_->root; }
 
-void PhotoLibrary::setAccessDenied(bool denied) {
-    accessDenied = denied;
-}
+void PhotoLibrary::setAccessDenied(bool denied) { accessDenied = denied; }
 
-bool PhotoLibrary::isAccessDenied() {
-    return accessDenied;
-}
+bool PhotoLibrary::isAccessDenied() { return accessDenied; }
 
 void PhotoLibrary::setVideoFrameProvider(VideoFrameProvider provider) {
     std::lock_guard guard(providerLock);

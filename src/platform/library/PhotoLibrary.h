@@ -150,7 +150,8 @@ public:
     using GroupsBlock = std::function<void(const std::optional<PhotoGroup>& group, bool* stop)>;
     using FailureBlock = std::function<void(const foundation::Error& error)>;
     // The new item's URL, or the error (and an empty URL).
-    using WriteCompletion = std::function<void(const std::string& assetURL, const std::optional<foundation::Error>& error)>;
+    using WriteCompletion =
+        std::function<void(const std::string& assetURL, const std::optional<foundation::Error>& error)>;
     using AssetBlock = std::function<void(const std::optional<PhotoAsset>& asset)>;
     using GroupBlock = std::function<void(const std::optional<PhotoGroup>& group)>;
 

@@ -5,16 +5,15 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Strings.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace library::detail {
 
@@ -22,19 +21,19 @@ namespace {
 
 std::string lowercase(std::string_view text) {
     std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return out;
 }
 
 std::string uppercase(std::string_view text) {
     std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     return out;
 }
 
-bool isUnreserved(unsigned char c) {
-    return std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~';
-}
+bool isUnreserved(unsigned char c) { return std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~'; }
 
 std::string percentEncode(std::string_view text) {
     static const char digits[] = "0123456789ABCDEF";
@@ -192,8 +191,7 @@ std::vector<ListedAsset> listAssets(const std::string& folder) {
         auto type = assetTypeForName(name);
         if (!type) continue;
         struct stat info {};
-        if (::stat(foundation::path::appending(folder, name).c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-            continue;
+        if (::stat(foundation::path::appending(folder, name).c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
         int64_t modified = int64_t(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
         assets.push_back({name, *type, modified});
     }
@@ -212,7 +210,8 @@ std::vector<std::string> listAlbumFolders(const std::string& root) {
     for (const auto& name : *names) {
         if (!isValidAlbumName(name)) continue;
         bool isDirectory = false;
-        if (foundation::FileManager::defaultManager().fileExists(foundation::path::appending(root, name), &isDirectory) &&
+        if (foundation::FileManager::defaultManager().fileExists(foundation::path::appending(root, name),
+                                                                 &isDirectory) &&
             isDirectory)
             folders.push_back(name);
     }
@@ -224,9 +223,7 @@ std::string assetURLFor(std::string_view relativePath) {
     return "assets-library://asset/asset." + ext + "?id=" + percentEncode(relativePath) + "&ext=" + ext;
 }
 
-std::string groupURLFor(std::string_view folder) {
-    return "assets-library://group/?id=" + percentEncode(folder);
-}
+std::string groupURLFor(std::string_view folder) { return "assets-library://group/?id=" + percentEncode(folder); }
 
 std::optional<std::string> relativePathFromAssetURL(std::string_view url) {
     constexpr std::string_view scheme = "assets-library://asset/";

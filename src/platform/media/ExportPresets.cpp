@@ -23,9 +23,8 @@ const AVCodec* findH264Encoder() {
 
 const std::vector<ExportPresetSize>& knownExportPresets() {
     static const std::vector<ExportPresetSize> presets = {
-        {kExportPresetLowQuality, 640, 360},  {kExportPreset640x480, 640, 480},
-        {kExportPreset960x540, 960, 540},     {kExportPreset1280x720, 1280, 720},
-        {kExportPreset1920x1080, 1920, 1080}, {kExportPreset3840x2160, 3840, 2160},
+        {kExportPresetLowQuality, 640, 360}, {kExportPreset640x480, 640, 480},     {kExportPreset960x540, 960, 540},
+        {kExportPreset1280x720, 1280, 720},  {kExportPreset1920x1080, 1920, 1080}, {kExportPreset3840x2160, 3840, 2160},
     };
     return presets;
 }

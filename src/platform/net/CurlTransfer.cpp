@@ -1,13 +1,12 @@
 #include "platform/net/CurlTransfer.h"
 
-#include <curl/curl.h>
+#include "platform/net/URLError.h"
 
 #include <chrono>
 #include <cstring>
+#include <curl/curl.h>
 #include <memory>
 #include <mutex>
-
-#include "platform/net/URLError.h"
 
 namespace net::detail {
 
@@ -87,11 +86,13 @@ size_t onHeaderLine(char* data, size_t size, size_t count, void* context) {
     return length;
 }
 
-int onProgress(void* context, curl_off_t downloadTotal, curl_off_t downloaded, curl_off_t uploadTotal, curl_off_t uploaded) {
+int onProgress(void* context, curl_off_t downloadTotal, curl_off_t downloaded, curl_off_t uploadTotal,
+               curl_off_t uploaded) {
     auto* state = static_cast<TransferState*>(context);
     TransferProgress now{uploaded, uploadTotal, downloaded, downloadTotal};
     if (now == state->progress) return 0;
-    if (now.bytesSent != state->progress.bytesSent || now.bytesReceived != state->progress.bytesReceived) state->active = true;
+    if (now.bytesSent != state->progress.bytesSent || now.bytesReceived != state->progress.bytesReceived)
+        state->active = true;
     state->progress = now;
     if (state->control->onProgress) state->control->onProgress(now);
     return 0;
@@ -173,8 +174,8 @@ TransferOutcome performTransfer(const URLRequest& request, const std::string& ho
     curl_multi_add_handle(multi.get(), e);
 
     using SteadyClock = std::chrono::steady_clock;
-    const auto idleLimit = std::chrono::duration<double>(request.timeoutInterval > 0 ? request.timeoutInterval
-                                                                                      : URLRequest::kDefaultTimeoutInterval);
+    const auto idleLimit = std::chrono::duration<double>(
+        request.timeoutInterval > 0 ? request.timeoutInterval : URLRequest::kDefaultTimeoutInterval);
     auto lastActivity = SteadyClock::now();
     int running = 1;
     while (running) {

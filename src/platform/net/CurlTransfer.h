@@ -5,16 +5,16 @@
 // method, body and credentials). Blocks the calling thread; runs on a
 // background queue.
 
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Value.h"
+#include "platform/net/HTTPHeaders.h"
+#include "platform/net/URLRequest.h"
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
-
-#include "platform/foundation/Error.h"
-#include "platform/foundation/Value.h"
-#include "platform/net/HTTPHeaders.h"
-#include "platform/net/URLRequest.h"
 
 namespace net::detail {
 

@@ -14,7 +14,8 @@ bool isTokenCharacter(unsigned char c) {
 }
 
 void validate(std::string_view name, std::string_view value) {
-    if (name.empty() || !std::all_of(name.begin(), name.end(), [](char c) { return isTokenCharacter(static_cast<unsigned char>(c)); }))
+    if (name.empty() ||
+        !std::all_of(name.begin(), name.end(), [](char c) { return isTokenCharacter(static_cast<unsigned char>(c)); }))
         throw std::invalid_argument("invalid HTTP header name: '" + std::string(name) + "'");
     if (value.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
         throw std::invalid_argument("HTTP header value of '" + std::string(name) + "' holds a line break");
@@ -43,7 +44,8 @@ std::optional<std::string> HTTPHeaders::value(std::string_view name) const {
 
 void HTTPHeaders::set(std::string_view name, std::string_view value) {
     validate(name, value);
-    auto first = std::find_if(fields_.begin(), fields_.end(), [&](const Field& f) { return namesEqual(f.first, name); });
+    auto first =
+        std::find_if(fields_.begin(), fields_.end(), [&](const Field& f) { return namesEqual(f.first, name); });
     if (first == fields_.end()) {
         fields_.emplace_back(std::string(name), std::string(value));
         return;
@@ -59,8 +61,9 @@ void HTTPHeaders::add(std::string_view name, std::string_view value) {
 }
 
 void HTTPHeaders::remove(std::string_view name) {
-    fields_.erase(std::remove_if(fields_.begin(), fields_.end(), [&](const Field& f) { return namesEqual(f.first, name); }),
-                  fields_.end());
+    fields_.erase(
+        std::remove_if(fields_.begin(), fields_.end(), [&](const Field& f) { return namesEqual(f.first, name); }),
+        fields_.end());
 }
 
 }  // namespace net

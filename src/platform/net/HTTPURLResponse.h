@@ -2,12 +2,12 @@
 
 // What the server answered, as seen after every redirect was followed.
 
+#include "platform/net/HTTPHeaders.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "platform/net/HTTPHeaders.h"
 
 namespace net {
 

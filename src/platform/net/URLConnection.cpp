@@ -1,10 +1,10 @@
 #include "platform/net/URLConnection.h"
 
-#include <stdexcept>
-
 #include "platform/net/CurlTransfer.h"
 #include "platform/net/URLError.h"
 #include "platform/net/URLParsing.h"
+
+#include <stdexcept>
 
 namespace net {
 
@@ -35,7 +35,8 @@ std::shared_ptr<URLConnection> URLConnection::create(URLRequest request) {
     return std::shared_ptr<URLConnection>(new URLConnection(std::move(request)));
 }
 
-std::shared_ptr<URLConnection> URLConnection::sendAsynchronousRequest(URLRequest request, foundation::DispatchQueue queue,
+std::shared_ptr<URLConnection> URLConnection::sendAsynchronousRequest(URLRequest request,
+                                                                      foundation::DispatchQueue queue,
                                                                       Completion completion) {
     auto connection = create(std::move(request));
     connection->start(std::move(queue), std::move(completion));
@@ -67,7 +68,8 @@ void URLConnection::reportProgress(const detail::TransferProgress& progress) {
         if (!handler) return;
         queue_->async([handler, done, expected] { handler(done, expected); });
     };
-    post(uploadProgress_, progress.bytesSent, progress.bytesToSend > 0 ? progress.bytesToSend : kURLResponseUnknownLength);
+    post(uploadProgress_, progress.bytesSent,
+         progress.bytesToSend > 0 ? progress.bytesToSend : kURLResponseUnknownLength);
     post(downloadProgress_, progress.bytesReceived,
          progress.bytesToReceive > 0 ? progress.bytesToReceive : kURLResponseUnknownLength);
 }

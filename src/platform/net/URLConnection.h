@@ -13,6 +13,12 @@
 // followed here, up to kMaximumRedirects; credentials are not carried to
 // another origin. TLS peers are always verified.
 
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Value.h"
+#include "platform/net/HTTPURLResponse.h"
+#include "platform/net/URLRequest.h"
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -20,12 +26,6 @@
 #include <mutex>
 #include <optional>
 #include <string>
-
-#include "platform/foundation/DispatchQueue.h"
-#include "platform/foundation/Error.h"
-#include "platform/foundation/Value.h"
-#include "platform/net/HTTPURLResponse.h"
-#include "platform/net/URLRequest.h"
 
 namespace net {
 
@@ -76,7 +76,8 @@ private:
     explicit URLConnection(URLRequest request) : request_(std::move(request)) {}
     void run();
     void reportProgress(const detail::TransferProgress& progress);
-    void finish(std::optional<HTTPURLResponse> response, foundation::Bytes data, std::optional<foundation::Error> error);
+    void finish(std::optional<HTTPURLResponse> response, foundation::Bytes data,
+                std::optional<foundation::Error> error);
 
     const URLRequest request_;
     std::atomic<bool> cancelled_{false};

@@ -3,10 +3,10 @@
 // Failures of URL loading, in the platform's URL error domain with its codes
 // and texts, so that callers written against those codes keep working.
 
+#include "platform/foundation/Error.h"
+
 #include <cstdint>
 #include <string>
-
-#include "platform/foundation/Error.h"
 
 namespace net {
 

@@ -1,11 +1,10 @@
 #include "platform/net/URLParsing.h"
 
-#include <curl/curl.h>
+#include "platform/net/URLError.h"
 
 #include <algorithm>
+#include <curl/curl.h>
 #include <memory>
-
-#include "platform/net/URLError.h"
 
 namespace net {
 
@@ -53,7 +52,8 @@ foundation::Result<URLOrigin> originOfURL(const std::string& url) {
 std::optional<std::string> resolveURL(const std::string& base, const std::string& reference) {
     URLHandle handle(curl_url());
     if (!handle) return std::nullopt;
-    if (curl_url_set(handle.get(), CURLUPART_URL, base.c_str(), CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK) return std::nullopt;
+    if (curl_url_set(handle.get(), CURLUPART_URL, base.c_str(), CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK)
+        return std::nullopt;
     // Setting a URL on a handle that already holds one resolves it relative to that.
     if (curl_url_set(handle.get(), CURLUPART_URL, reference.c_str(), CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK)
         return std::nullopt;
@@ -70,7 +70,8 @@ std::optional<RedirectStep> redirectFor(int statusCode, const std::optional<std:
     std::optional<std::string> next = resolveURL(currentURL, *location);
     if (!next) return std::nullopt;
     RedirectStep step{*next, method, true};
-    bool becomesGet = (statusCode == 303 && method != "HEAD") || ((statusCode == 301 || statusCode == 302) && method == "POST");
+    bool becomesGet =
+        (statusCode == 303 && method != "HEAD") || ((statusCode == 301 || statusCode == 302) && method == "POST");
     if (becomesGet) {
         step.method = "GET";
         step.keepsBody = false;

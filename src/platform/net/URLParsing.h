@@ -4,10 +4,10 @@
 // load, resolving a redirect's Location against the address that sent it,
 // and deciding what a redirect does to the request.
 
+#include "platform/foundation/Error.h"
+
 #include <optional>
 #include <string>
-
-#include "platform/foundation/Error.h"
 
 namespace net {
 

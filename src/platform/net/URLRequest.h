@@ -2,12 +2,12 @@
 
 // One HTTP request: where, how, what to send and how long to wait.
 
+#include "platform/foundation/Value.h"
+#include "platform/net/HTTPHeaders.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "platform/foundation/Value.h"
-#include "platform/net/HTTPHeaders.h"
 
 namespace net {
 
@@ -28,7 +28,9 @@ struct URLRequest {
     // the whole transfer, so a large upload on a slow line still completes.
     double timeoutInterval = kDefaultTimeoutInterval;
 
-    void setValue(std::string_view value, std::string_view forHTTPHeaderField) { headers.set(forHTTPHeaderField, value); }
+    void setValue(std::string_view value, std::string_view forHTTPHeaderField) {
+        headers.set(forHTTPHeaderField, value);
+    }
     std::optional<std::string> valueForHTTPHeaderField(std::string_view field) const { return headers.value(field); }
     void setHTTPBody(foundation::Bytes body) { httpBody = std::move(body); }
     void setHTTPBody(std::string_view body) { httpBody.assign(body.begin(), body.end()); }

@@ -26,9 +26,9 @@ enum class TouchPhase { Began, Moved, Stationary, Ended, Cancelled };
 class Touch {
 public:
     TouchPhase phase = TouchPhase::Began;
-    double timestamp = 0;           // seconds on the main run loop's clock
-    int tapCount = 1;               // taps in quick succession at about one place
-    graphics::Point windowLocation; // in the window's coordinates
+    double timestamp = 0;            // seconds on the main run loop's clock
+    int tapCount = 1;                // taps in quick succession at about one place
+    graphics::Point windowLocation;  // in the window's coordinates
     graphics::Point previousWindowLocation;
     View* view = nullptr;
     Window* window = nullptr;

@@ -1,9 +1,9 @@
 #include "platform/ui/View.h"
 
 #include "platform/graphics/GraphicsContext.h"
-#include "platform/ui/gestures/GestureRecognizer.h"
-#include "platform/ui/controllers/ViewController.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/controllers/ViewController.h"
+#include "platform/ui/gestures/GestureRecognizer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -106,8 +106,7 @@ void View::resizeSubviews(Size oldSize) {
             length = std::max(0.0, length + dSize);
         };
         resizeAxis(oldSize.width, newSize.width, mask & AutoresizingFlexibleLeftMargin,
-                   mask & AutoresizingFlexibleWidth, mask & AutoresizingFlexibleRightMargin, f.origin.x,
-                   f.size.width);
+                   mask & AutoresizingFlexibleWidth, mask & AutoresizingFlexibleRightMargin, f.origin.x, f.size.width);
         resizeAxis(oldSize.height, newSize.height, mask & AutoresizingFlexibleTopMargin,
                    mask & AutoresizingFlexibleHeight, mask & AutoresizingFlexibleBottomMargin, f.origin.y,
                    f.size.height);
@@ -252,7 +251,8 @@ void View::detachFromSuperview(bool notify) {
         notifyWindowChange(oldWindow, nullptr, true);
     }
     size_t index = parent->indexOfSubview(this);
-    if (index < parent->subviews_.size()) parent->subviews_.erase(parent->subviews_.begin() + static_cast<std::ptrdiff_t>(index));
+    if (index < parent->subviews_.size())
+        parent->subviews_.erase(parent->subviews_.begin() + static_cast<std::ptrdiff_t>(index));
     superview_ = nullptr;
     parent->setNeedsComposite();
     if (notify) {
@@ -410,7 +410,8 @@ Point fromRoot(const View* view, Point p) {
 }
 
 Rect boundingBox(const Rect& rect, const std::function<Point(Point)>& map) {
-    Point corners[4] = {rect.origin, {rect.maxX(), rect.minY()}, {rect.minX(), rect.maxY()}, {rect.maxX(), rect.maxY()}};
+    Point corners[4] = {
+        rect.origin, {rect.maxX(), rect.minY()}, {rect.minX(), rect.maxY()}, {rect.maxX(), rect.maxY()}};
     double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
     for (Point c : corners) {
         Point p = map(c);
@@ -463,7 +464,8 @@ View* View::hitTest(Point point, const Event* event) {
 void View::addGestureRecognizer(std::shared_ptr<GestureRecognizer> recognizer) {
     if (!recognizer) return;
     if (recognizer->view() && recognizer->view() != this) recognizer->view()->removeGestureRecognizer(recognizer.get());
-    if (std::find(gestureRecognizers_.begin(), gestureRecognizers_.end(), recognizer) != gestureRecognizers_.end()) return;
+    if (std::find(gestureRecognizers_.begin(), gestureRecognizers_.end(), recognizer) != gestureRecognizers_.end())
+        return;
     recognizer->setView(this);
     gestureRecognizers_.push_back(std::move(recognizer));
 }

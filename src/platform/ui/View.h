@@ -15,8 +15,8 @@
 #include "platform/graphics/AffineTransform.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Geometry.h"
-#include "platform/ui/compositing/Layer.h"
 #include "platform/ui/Responder.h"
+#include "platform/ui/compositing/Layer.h"
 
 #include <functional>
 #include <memory>

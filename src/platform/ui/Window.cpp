@@ -1,10 +1,10 @@
 #include "platform/ui/Window.h"
 
-#include "platform/ui/host/Application.h"
-#include "platform/ui/gestures/GestureArena.h"
-#include "platform/ui/gestures/GestureRecognizer.h"
 #include "platform/ui/compositing/Render.h"
 #include "platform/ui/controllers/ViewController.h"
+#include "platform/ui/gestures/GestureArena.h"
+#include "platform/ui/gestures/GestureRecognizer.h"
+#include "platform/ui/host/Application.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,11 +22,11 @@ struct Window::HeldPhase {
 struct Window::TouchRecord {
     TouchPtr touch;
     View* view = nullptr;
-    ViewPtr keepView;  // the touch keeps its view alive, as on the platform
+    ViewPtr keepView;                                             // the touch keeps its view alive, as on the platform
     std::vector<std::shared_ptr<GestureRecognizer>> recognizers;  // innermost view first
     std::deque<HeldPhase> held;
     graphics::Point lastLocation;
-    bool ignoredByView = false;    // no view, or a second finger on a single-touch view
+    bool ignoredByView = false;  // no view, or a second finger on a single-touch view
     bool beganDelivered = false;
     bool finishedAtView = false;   // ended or cancelled delivered to the view
     bool cancelledInView = false;  // a recogniser took the touch away from the view
@@ -161,10 +161,10 @@ void Window::sendEvent(const Event& event, TouchPhase phase, const TouchSet& cha
 
             // Taps close in time and place count up, as the platform counts them.
             double gap = touch->timestamp - lastTapTime_;
-            double distance = std::hypot(touch->windowLocation.x - lastTapLocation_.x,
-                                         touch->windowLocation.y - lastTapLocation_.y);
-            bool follows = lastTapTime_ >= 0 && gap >= 0 && gap <= kMultipleTapInterval &&
-                           distance <= kMultipleTapDistance;
+            double distance =
+                std::hypot(touch->windowLocation.x - lastTapLocation_.x, touch->windowLocation.y - lastTapLocation_.y);
+            bool follows =
+                lastTapTime_ >= 0 && gap >= 0 && gap <= kMultipleTapInterval && distance <= kMultipleTapDistance;
             touch->tapCount = follows ? lastTapCount_ + 1 : 1;
 
             View* hit = hitTest(convertPointFromView(touch->windowLocation, nullptr), &event);
@@ -204,8 +204,10 @@ void Window::sendEvent(const Event& event, TouchPhase phase, const TouchSet& cha
     for (const TouchPtr& touch : known) {
         for (const auto& recognizer : recordFor(touch.get())->recognizers) {
             auto feed = std::find_if(feeds.begin(), feeds.end(), [&](const auto& f) { return f.first == recognizer; });
-            if (feed == feeds.end()) feeds.emplace_back(recognizer, TouchSet{touch});
-            else feed->second.push_back(touch);
+            if (feed == feeds.end())
+                feeds.emplace_back(recognizer, TouchSet{touch});
+            else
+                feed->second.push_back(touch);
         }
     }
     for (const auto& [recognizer, touches] : feeds) arena.deliver(recognizer, phase, touches, event);
@@ -288,30 +290,39 @@ void Window::flushHeldTouches() {
                     if (phase == TouchPhase::Ended || phase == TouchPhase::Cancelled) record->finishedAtView = true;
                 }
                 if (record->keepView) keep.push_back(record->keepView);
-                auto same = std::find_if(deliveries.begin(), deliveries.end(), [&](const Delivery& d) {
-                    return d.view == record->view && d.phase == phase;
-                });
-                if (same != deliveries.end()) same->touches.push_back(record->touch);
-                else deliveries.push_back(Delivery{record->view, phase, std::move(event), TouchSet{record->touch}});
+                auto same = std::find_if(deliveries.begin(), deliveries.end(),
+                                         [&](const Delivery& d) { return d.view == record->view && d.phase == phase; });
+                if (same != deliveries.end())
+                    same->touches.push_back(record->touch);
+                else
+                    deliveries.push_back(Delivery{record->view, phase, std::move(event), TouchSet{record->touch}});
             }
             for (Delivery& d : deliveries) {
                 progress = true;
                 if (d.event.allTouches.empty()) d.event.allTouches = d.touches;
                 switch (d.phase) {
-                case TouchPhase::Began: d.view->touchesBegan(d.touches, d.event); break;
-                case TouchPhase::Moved: d.view->touchesMoved(d.touches, d.event); break;
-                case TouchPhase::Stationary: break;
-                case TouchPhase::Ended: d.view->touchesEnded(d.touches, d.event); break;
-                case TouchPhase::Cancelled: d.view->touchesCancelled(d.touches, d.event); break;
+                    case TouchPhase::Began:
+                        d.view->touchesBegan(d.touches, d.event);
+                        break;
+                    case TouchPhase::Moved:
+                        d.view->touchesMoved(d.touches, d.event);
+                        break;
+                    case TouchPhase::Stationary:
+                        break;
+                    case TouchPhase::Ended:
+                        d.view->touchesEnded(d.touches, d.event);
+                        break;
+                    case TouchPhase::Cancelled:
+                        d.view->touchesCancelled(d.touches, d.event);
+                        break;
                 }
             }
         }
         // Fingers that have lifted and been told to their view are done.
-        touchRecords_.erase(std::remove_if(touchRecords_.begin(), touchRecords_.end(),
-                                           [](const auto& r) {
-                                               return r->lifted && (r->finishedAtView || r->ignoredByView);
-                                           }),
-                            touchRecords_.end());
+        touchRecords_.erase(
+            std::remove_if(touchRecords_.begin(), touchRecords_.end(),
+                           [](const auto& r) { return r->lifted && (r->finishedAtView || r->ignoredByView); }),
+            touchRecords_.end());
     } while (flushAgain_);
     flushing_ = false;
 }

@@ -1,11 +1,10 @@
-#include <gtest/gtest.h>
+#include "app/audio/KWAudioImporter.h"
+#include "support/TempAppFolders.h"
 
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
-
-#include "app/audio/KWAudioImporter.h"
-#include "support/TempAppFolders.h"
 
 namespace fs = std::filesystem;
 
@@ -28,7 +27,8 @@ TEST(SharedAudioInbox, FileURLIsMovedInUnderItsOwnNameEscapesDecoded) {
     fs::path source = fs::path(folders.temporary()) / "Voice memo 1.m4a";
     writeFile(source, "sound bytes");
     // No inbox yet: the import creates it.
-    KWAudioImporter::importAudioFromFileURL("file://" + fs::path(folders.temporary()).string() + "/Voice%20memo%201.m4a");
+    KWAudioImporter::importAudioFromFileURL("file://" + fs::path(folders.temporary()).string() +
+                                            "/Voice%20memo%201.m4a");
     fs::path moved = fs::path(folders.documents()) / "shared-audio" / "Voice memo 1.m4a";
     EXPECT_EQ(readFile(moved), "sound bytes");
     EXPECT_FALSE(fs::exists(source));

@@ -1,11 +1,9 @@
 #include "app/core/ConfigurationUtil.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
 #include "platform/foundation/PropertyList.h"
 #include "support/TempAppFolders.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
 
 using foundation::Dictionary;
 using foundation::Value;

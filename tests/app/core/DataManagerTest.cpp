@@ -1,13 +1,11 @@
 #include "app/core/DataManager.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-
 #include "platform/foundation/PropertyList.h"
 #include "support/Process.h"
 #include "support/TempAppFolders.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
 
 using foundation::Dictionary;
 using foundation::Value;
@@ -115,8 +113,8 @@ TEST_F(DataManagerTest, ClearedPassCodeLeavesTheFile) {
 TEST_F(DataManagerTest, StoredMetadataReplacesTheWholeStoreOnlyWhenPresent) {
     DataManager& m = DataManager::sharedDataManager();
     m.setValue(Value("memory"), "inMemory");
-    ASSERT_TRUE(foundation::plist::writeFile(
-                    Value(Dictionary{{"METADATA", Value(Dictionary{{"fromFile", Value(1)}})}}), settingsPath())
+    ASSERT_TRUE(foundation::plist::writeFile(Value(Dictionary{{"METADATA", Value(Dictionary{{"fromFile", Value(1)}})}}),
+                                             settingsPath())
                     .ok());
     DataManager::loadState();
     EXPECT_TRUE(m.objectForKey("inMemory").isNull());
@@ -134,10 +132,10 @@ TEST_F(DataManagerTest, StoredMetadataReplacesTheWholeStoreOnlyWhenPresent) {
 
 TEST_F(DataManagerTest, WrongTypesAndUnreadableFilesChangeNothing) {
     DataManager& m = DataManager::sharedDataManager();
-    ASSERT_TRUE(foundation::plist::writeFile(
-                    Value(Dictionary{{"_currentCaptureSourceID", Value(7)}, {"METADATA", Value("text")}}),
-                    settingsPath())
-                    .ok());
+    ASSERT_TRUE(
+        foundation::plist::writeFile(
+            Value(Dictionary{{"_currentCaptureSourceID", Value(7)}, {"METADATA", Value("text")}}), settingsPath())
+            .ok());
     m.setValue(Value(5), "kept");
     DataManager::loadState();
     EXPECT_EQ(m.currentCaptureSourceID(), "CaptureLocalCamera");

@@ -1,16 +1,14 @@
 #include "app/core/FileUtil.h"
-
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-
-#include <fstream>
-#include <regex>
-
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/PropertyList.h"
 #include "support/Process.h"
 #include "support/TempAppFolders.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <regex>
+#include <sys/stat.h>
 
 using foundation::FileManager;
 using foundation::Value;
@@ -26,7 +24,9 @@ protected:
         files.createDirectory(target, false);
     }
 
-    void write(const std::string& path, const std::string& text) const { std::ofstream(path, std::ios::binary) << text; }
+    void write(const std::string& path, const std::string& text) const {
+        std::ofstream(path, std::ios::binary) << text;
+    }
     std::string read(const std::string& path) const {
         auto bytes = foundation::readFile(path);
         return bytes ? std::string(bytes->begin(), bytes->end()) : "<missing>";
@@ -134,8 +134,8 @@ TEST_F(FileUtilTest, FolderSizeCountsEveryItemAtAnyDepth) {
     write(source + "/a", std::string(1000, 'a'));
     files.createDirectory(source + "/sub/deeper", true);
     write(source + "/sub/deeper/b", std::string(234, 'b'));
-    uint64_t folderEntries = files.attributesOfItem(source + "/sub")->size +
-                             files.attributesOfItem(source + "/sub/deeper")->size;
+    uint64_t folderEntries =
+        files.attributesOfItem(source + "/sub")->size + files.attributesOfItem(source + "/sub/deeper")->size;
     EXPECT_EQ(FileUtil::folderSize(source), 1234u + folderEntries);
 }
 
@@ -143,11 +143,13 @@ TEST(FileUtilColours, MissingComponentsCountAsZero) {
     graphics::Color red = FileUtil::getColorFromDictonary(Value(foundation::Dictionary{{"red", 1}}));
     EXPECT_EQ(red.rgba(), (graphics::RGBAComponents{1, 0, 0, 0}));
     EXPECT_EQ(FileUtil::getColorFromDictonary(Value()).rgba(), (graphics::RGBAComponents{0, 0, 0, 0}));
-    EXPECT_EQ(FileUtil::getColorFromDictonary(Value("not a dictionary")).rgba(), (graphics::RGBAComponents{0, 0, 0, 0}));
+    EXPECT_EQ(FileUtil::getColorFromDictonary(Value("not a dictionary")).rgba(),
+              (graphics::RGBAComponents{0, 0, 0, 0}));
 }
 
 TEST(FileUtilColours, DictionaryHoldsFloatsAndReadsBack) {
-    foundation::Dictionary stored = FileUtil::getDictionaryFromUIColor(graphics::Color::rgb(0.8313725490196079, 0.25, 1, 0.7));
+    foundation::Dictionary stored =
+        FileUtil::getDictionaryFromUIColor(graphics::Color::rgb(0.8313725490196079, 0.25, 1, 0.7));
     EXPECT_EQ(stored.keys(), (std::vector<std::string>{"red", "green", "blue", "alpha"}));
     EXPECT_EQ(stored.get("red").numberType(), Value::kTypeFloat);
     EXPECT_DOUBLE_EQ(stored.get("red").asDouble(), static_cast<double>(0.8313725490196079f));

@@ -1,12 +1,10 @@
 #include "app/core/FormatterUtil.h"
-
-#include <gtest/gtest.h>
+#include "support/ScopedEnvironment.h"
 
 #include <cmath>
 #include <ctime>
+#include <gtest/gtest.h>
 #include <limits>
-
-#include "support/ScopedEnvironment.h"
 
 TEST(FormatterUtilTime, MinutesAndSecondsFromOneMinuteOn) {
     EXPECT_EQ(FormatterUtil::stringFromTime(130.0f), "02:10");

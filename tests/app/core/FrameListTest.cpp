@@ -1,8 +1,7 @@
-#include <gtest/gtest.h>
-
-#include <stdexcept>
-
 #include "app/core/FrameList.h"
+
+#include <gtest/gtest.h>
+#include <stdexcept>
 
 using foundation::Array;
 using foundation::Dictionary;

@@ -1,10 +1,9 @@
-#include <gtest/gtest.h>
-
-#include <regex>
-
 #include "app/core/Frame.h"
 #include "support/Pictures.h"
 #include "support/Process.h"
+
+#include <gtest/gtest.h>
+#include <regex>
 
 using foundation::Dictionary;
 using foundation::Value;
@@ -150,7 +149,8 @@ archive = plistlib.load(open(sys.argv[1], 'rb'))
 objects = archive['$objects']
 root = objects[archive['$top']['root'].data]
 print(objects[root['$class'].data]['$classname'], 'FRAME_DATA' in root)
-)", {testsupport::writeTestFile("frame-archive.plist", *archive)});
+)",
+                                         {testsupport::writeTestFile("frame-archive.plist", *archive)});
     EXPECT_EQ(layout.exitCode, 0) << layout.output;
     EXPECT_EQ(layout.output, "Frame True\n");
 }

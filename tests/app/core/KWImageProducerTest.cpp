@@ -9,10 +9,9 @@
 #include "support/TempAppFolders.h"
 #include "support/VirtualClock.h"
 
-#include <gtest/gtest.h>
-
 #include <array>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <utility>
 
 namespace {
@@ -63,13 +62,26 @@ RGBA expectedAfterEffect(int effect, RGBA p) {
     std::array<uint8_t, 4> bytes{p.r, p.g, p.b, p.a};
     std::unique_ptr<RGBFilter> filter;
     switch (effect) {
-        case 1: filter = std::make_unique<GrayscaleFilter>(); break;
-        case 2: filter = std::make_unique<SepiaFilter>(); break;
-        case 3: filter = std::make_unique<PosterizeFilter>(4); break;
-        case 4: filter = std::make_unique<ColorChangeFilter>(); break;
-        case 5: filter = std::make_unique<ThermalFilter>(); break;
-        case 6: filter = std::make_unique<XRayFilter>(); break;
-        default: break;
+        case 1:
+            filter = std::make_unique<GrayscaleFilter>();
+            break;
+        case 2:
+            filter = std::make_unique<SepiaFilter>();
+            break;
+        case 3:
+            filter = std::make_unique<PosterizeFilter>(4);
+            break;
+        case 4:
+            filter = std::make_unique<ColorChangeFilter>();
+            break;
+        case 5:
+            filter = std::make_unique<ThermalFilter>();
+            break;
+        case 6:
+            filter = std::make_unique<XRayFilter>();
+            break;
+        default:
+            break;
     }
     if (filter) filter->processFilter(bytes.data(), 1, 1);
     return RGBA{bytes[0], bytes[1], bytes[2], bytes[3]};
@@ -120,8 +132,8 @@ TEST_F(KWImageProducerTest, StoresUltraHDAsThreeFilesAndReadsThemWithEveryEffect
                 EXPECT_EQ(centre.g, centre.b);
             } else {
                 EXPECT_TRUE(testsupport::pixelNear(centre, expectedAfterEffect(effect, stored), 0))
-                    << "effect " << effect << " kind " << kind << ": " << int(centre.r) << "," << int(centre.g)
-                    << "," << int(centre.b);
+                    << "effect " << effect << " kind " << kind << ": " << int(centre.r) << "," << int(centre.g) << ","
+                    << int(centre.b);
             }
         }
     }
@@ -217,8 +229,10 @@ TEST_F(KWImageProducerTest, MissingFilesGivePlaceholderOrNone) {
 TEST_F(KWImageProducerTest, UndecodableFileReadsAsPlaceholder) {
     KWImageProducer producer(project);
     const FramePtr frame = addStoredFrame(producer, Image::filled(32, 18, kOrange));
-    ASSERT_TRUE(project->updateRegularFileWithContents(foundation::Bytes{0xFF, 0xD8, 0xFF, 0x00, 1, 2},
-                                                       "frame-" + frame->frameID() + ".jpg").ok());
+    ASSERT_TRUE(project
+                    ->updateRegularFileWithContents(foundation::Bytes{0xFF, 0xD8, 0xFF, 0x00, 1, 2},
+                                                    "frame-" + frame->frameID() + ".jpg")
+                    .ok());
     const auto image = producer.getImageForFrame(frame, 0, {});
     ASSERT_TRUE(image.has_value());
     EXPECT_EQ(image->pixelWidth(), 796);
@@ -260,7 +274,8 @@ TEST_F(KWImageProducerTest, ThumbnailAndPreviewFollowAChangedFullFrame) {
     producer.createThumbNailAndPreviewForFrameAtIndex(index);
     EXPECT_EQ(probeSize(fileInProject("thumb-" + frame->frameID() + ".jpg")), "272,153");
     EXPECT_EQ(probeSize(fileInProject("preview-" + frame->frameID() + ".jpg")), "796,448");
-    EXPECT_TRUE(testsupport::pixelNear(producer.getPreviewImageForFrameAtIndex(index)->pixelAt(400, 200), RGBA{0, 250, 0, 255}, 6));
+    EXPECT_TRUE(testsupport::pixelNear(producer.getPreviewImageForFrameAtIndex(index)->pixelAt(400, 200),
+                                       RGBA{0, 250, 0, 255}, 6));
 }
 
 TEST_F(KWImageProducerTest, FadeStrength) {
@@ -315,7 +330,8 @@ TEST_F(KWImageProducerTest, BlendAndMerge) {
     const RGBA two = producer.mergeImage(red, blue, Image()).pixelAt(20, 10);
     EXPECT_TRUE(testsupport::pixelNear(two, RGBA{204, 0, 51, 255}, 3)) << int(two.r) << "," << int(two.b);
     const RGBA three = producer.mergeImage(red, blue, green).pixelAt(20, 10);
-    EXPECT_TRUE(testsupport::pixelNear(three, RGBA{184, 26, 46, 255}, 3)) << int(three.r) << "," << int(three.g) << "," << int(three.b);
+    EXPECT_TRUE(testsupport::pixelNear(three, RGBA{184, 26, 46, 255}, 3))
+        << int(three.r) << "," << int(three.g) << "," << int(three.b);
     EXPECT_EQ(producer.mergeImage(red, blue, green).pixelWidth(), 40);
     EXPECT_TRUE(producer.mergeImage(Image(), blue, green).isNull());
 }

@@ -8,11 +8,10 @@
 #include "support/TempAppFolders.h"
 #include "support/VirtualClock.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -38,7 +37,8 @@ protected:
         auto list = project->getFrameList();
         for (int i = 0; i < count; ++i) {
             FramePtr frame = Frame::create(Frame::kTypePicture);
-            EXPECT_TRUE(producer.storeImage(Image::filled(64, 36, RGBA{uint8_t(40 * i), 90, 200, 255}), frame->frameID()));
+            EXPECT_TRUE(
+                producer.storeImage(Image::filled(64, 36, RGBA{uint8_t(40 * i), 90, 200, 255}), frame->frameID()));
             list->insertFrame(frame, list->getCaptureIndex());
             if (frames) frames->push_back(frame);
         }

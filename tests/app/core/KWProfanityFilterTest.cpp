@@ -1,14 +1,12 @@
 #include "app/core/KWProfanityFilter.h"
-
-#include <gtest/gtest.h>
+#include "support/ScopedEnvironment.h"
+#include "support/TempAppFolders.h"
 
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <optional>
 #include <set>
-
-#include "support/ScopedEnvironment.h"
-#include "support/TempAppFolders.h"
 
 namespace {
 

@@ -1,13 +1,12 @@
-#include <sys/stat.h>
+#include "ProjectModelFixture.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/PropertyList.h"
 
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <thread>
-
-#include "ProjectModelFixture.h"
-#include "platform/foundation/DispatchQueue.h"
-#include "platform/foundation/PropertyList.h"
 
 using foundation::Array;
 using foundation::Value;
@@ -46,7 +45,8 @@ TEST_F(ProjectListTest, ListedNamesMapToFoldersAndTheIntroductionLivesInCaches) 
     auto& projects = KWProjects::getInstance().getProjects();
     ASSERT_EQ(projects.size(), 4u);
     EXPECT_EQ(fs::path(*projects[1]->getProjectPath()), fs::path(folders_.caches()) / ".kelbrin-introduction");
-    EXPECT_EQ(fs::path(*projects[2]->getProjectPath()), fs::path(folders_.documents()) / ".kelbrin-2024-01-02-03-04-05");
+    EXPECT_EQ(fs::path(*projects[2]->getProjectPath()),
+              fs::path(folders_.documents()) / ".kelbrin-2024-01-02-03-04-05");
     EXPECT_EQ(fs::path(*projects[3]->getProjectPath()), fs::path(folders_.documents()) / "kelbrin-old");
 }
 
@@ -96,7 +96,8 @@ TEST_F(ProjectListTest, DuplicateGoesInFrontOfItsSource) {
     EXPECT_EQ(projects[4], third);
     EXPECT_NE(copy->getProjectPath(), third->getProjectPath());
     EXPECT_EQ(copy->getFrameList()->count(), 2);
-    EXPECT_EQ(copy->getFrameList()->getFrameAtIndex(0)->frameID(), third->getFrameList()->getFrameAtIndex(0)->frameID());
+    EXPECT_EQ(copy->getFrameList()->getFrameAtIndex(0)->frameID(),
+              third->getFrameList()->getFrameAtIndex(0)->frameID());
     EXPECT_EQ(listedNames(), (std::vector<std::string>{nameOf(first), nameOf(second), nameOf(copy), nameOf(third)}));
 }
 

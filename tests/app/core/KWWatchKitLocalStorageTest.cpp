@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "app/core/KWWatchKitLocalStorage.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

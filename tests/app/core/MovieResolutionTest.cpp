@@ -1,5 +1,4 @@
 #include "app/core/MovieResolution.h"
-
 #include "platform/media/ExportPresets.h"
 
 #include <gtest/gtest.h>

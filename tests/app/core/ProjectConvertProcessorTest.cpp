@@ -1,13 +1,13 @@
-#include <atomic>
-#include <filesystem>
-#include <fstream>
-
 #include "ProjectModelFixture.h"
 #include "app/core/AudioClip.h"
 #include "app/core/FrameMeta.h"
 #include "app/core/ProjectConvertProcessor.h"
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/PropertyList.h"
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
 
 using foundation::Array;
 using foundation::Dictionary;
@@ -83,7 +83,8 @@ TEST_F(ConversionTest, VersionsOutsideThreeToSixAreLeftUnchanged) {
 }
 
 TEST_F(ConversionTest, RepeatedEntriesCollapseIntoHolds) {
-    auto project = oldProject(Array{entry("A", "X"), entry("B", "X"), entry("C", "X"), entry("D", "Y")}, Value::real(5.0));
+    auto project =
+        oldProject(Array{entry("A", "X"), entry("B", "X"), entry("C", "X"), entry("D", "Y")}, Value::real(5.0));
     convert(project);
     auto list = reread(project);
     ASSERT_EQ(list->count(), 3);  // X, Y and the new capture slot
@@ -123,9 +124,10 @@ TEST_F(ConversionTest, ClipsMoveOntoTheirFramesAndSplitHolds) {
 }
 
 TEST_F(ConversionTest, ClipsOfAllThreeTracksWithoutFrameAreDroppedAndSecondClipsMoveOn) {
-    Dictionary tracks{{"TRACK_0", Array{oldClip("A", "one.caf", 0, 1000, 1000)}},
-                      {"TRACK_1", Array{oldClip("gone", "lost.caf", 0, 1000, 1000), oldClip("A", "two.caf", 0, 500, 500)}},
-                      {"TRACK_2", Array{Value("not a clip")}}};
+    Dictionary tracks{
+        {"TRACK_0", Array{oldClip("A", "one.caf", 0, 1000, 1000)}},
+        {"TRACK_1", Array{oldClip("gone", "lost.caf", 0, 1000, 1000), oldClip("A", "two.caf", 0, 500, 500)}},
+        {"TRACK_2", Array{Value("not a clip")}}};
     auto project = oldProject(Array{entry("A", "X"), entry("B", "Y"), entry("C", "Z")}, Value::real(4.0), tracks);
     convert(project);
     auto list = reread(project);

@@ -1,10 +1,10 @@
-#include <filesystem>
-#include <fstream>
-#include <regex>
-
 #include "ProjectModelFixture.h"
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/PropertyList.h"
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
 
 using foundation::Bytes;
 using foundation::Dictionary;

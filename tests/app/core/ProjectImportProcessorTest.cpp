@@ -1,17 +1,15 @@
+#include "ProjectModelFixture.h"
 #include "app/core/ProjectImportProcessor.h"
-
-#include <gtest/gtest.h>
+#include "app/core/SSZipArchive.h"
+#include "platform/foundation/RunLoop.h"
+#include "support/Process.h"
 
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <regex>
 #include <sstream>
-
-#include "ProjectModelFixture.h"
-#include "app/core/SSZipArchive.h"
-#include "platform/foundation/RunLoop.h"
-#include "support/Process.h"
 
 namespace fs = std::filesystem;
 using testsupport::runProcess;
@@ -68,13 +66,15 @@ protected:
         auto made = runPython(
             "import sys, zipfile, plistlib\n"
             "meta = plistlib.dumps({'ProductVersion': 6.0, 'RecordName': 'Evil'})\n"
-            "entries = " + entriesPython + "\n"
-            "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
-            "    for n, c, mode in entries:\n"
-            "        i = zipfile.ZipInfo(n)\n"
-            "        i.create_system = 3\n"
-            "        i.external_attr = mode << 16\n"
-            "        z.writestr(i, c)\n",
+            "entries = " +
+                entriesPython +
+                "\n"
+                "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                "    for n, c, mode in entries:\n"
+                "        i = zipfile.ZipInfo(n)\n"
+                "        i.create_system = 3\n"
+                "        i.external_attr = mode << 16\n"
+                "        z.writestr(i, c)\n",
             {archive});
         EXPECT_EQ(made.exitCode, 0) << made.output;
         return archive;
@@ -141,8 +141,9 @@ TEST_F(ProjectImportTest, HostileArchivesAreRefusedAndKeptAside) {
     const std::vector<Case> cases = {
         {"absolute", "[('kelbrin.meta', meta, 0o100644), ('/tmp/tollivar-import-escape', 'x', 0o100644)]"},
         {"dotdot", "[('kelbrin.meta', meta, 0o100644), ('../escape.txt', 'x', 0o100644)]"},
-        {"linkout", "[('kelbrin.meta', meta, 0o100644), ('out', '../../..', 0o120777),"
-                    " ('out/escape.txt', 'x', 0o100644)]"},
+        {"linkout",
+         "[('kelbrin.meta', meta, 0o100644), ('out', '../../..', 0o120777),"
+         " ('out/escape.txt', 'x', 0o100644)]"},
         {"nometa", "[('frames.meta', 'x', 0o100644), ('frame-1.jpg', 'y', 0o100644)]"},
         {"badmeta", "[('kelbrin.meta', 'not a property list', 0o100644)]"},
         {"linkmeta", "[('real.meta', meta, 0o100644), ('kelbrin.meta', 'real.meta', 0o120777)]"},
@@ -159,7 +160,8 @@ TEST_F(ProjectImportTest, HostileArchivesAreRefusedAndKeptAside) {
     }
 
     // A truncated archive: the first half of a good one.
-    std::string good = hostileArchive("whole.zip", "[('kelbrin.meta', meta, 0o100644), ('f.bin', 'z' * 20000, 0o100644)]");
+    std::string good =
+        hostileArchive("whole.zip", "[('kelbrin.meta', meta, 0o100644), ('f.bin', 'z' * 20000, 0o100644)]");
     std::string whole = readBytes(good);
     std::string truncated = inbox() + "/cut.tollivarmobile";
     std::ofstream(truncated, std::ios::binary) << whole.substr(0, whole.size() / 2);
@@ -186,10 +188,10 @@ TEST_F(ProjectImportTest, ASecondFailureOfTheSameNameIsKeptToo) {
 }
 
 TEST_F(ProjectImportTest, ASingleTopLevelFolderIsMovedUp) {
-    std::string archive = hostileArchive(
-        "nested.tollivarmobile",
-        "[('My Movie/kelbrin.meta', meta, 0o100644), ('My Movie/My Movie', 'same name', 0o100644),"
-        " ('My Movie/link.jpg', 'My Movie', 0o120777), ('__MACOSX/._kelbrin.meta', 'junk', 0o100644)]");
+    std::string archive =
+        hostileArchive("nested.tollivarmobile",
+                       "[('My Movie/kelbrin.meta', meta, 0o100644), ('My Movie/My Movie', 'same name', 0o100644),"
+                       " ('My Movie/link.jpg', 'My Movie', 0o120777), ('__MACOSX/._kelbrin.meta', 'junk', 0o100644)]");
     foundation::Error error;
     ASSERT_TRUE(ProjectImportProcessor().importProjectAtPath(archive, &error)) << error.description;
     auto folders = projectFolders();
@@ -206,8 +208,8 @@ TEST_F(ProjectImportTest, ASingleTopLevelFolderIsMovedUp) {
 TEST_F(ProjectImportTest, LinksThatLeaveOnlyAfterMovingUpAreRefused) {
     // Inside the unpacking folder "../x" from "top/link" is fine; once "top"
     // is moved up it would point out of the project.
-    std::string archive = hostileArchive(
-        "climb.tollivarmobile", "[('top/kelbrin.meta', meta, 0o100644), ('top/link', '../x', 0o120777)]");
+    std::string archive = hostileArchive("climb.tollivarmobile",
+                                         "[('top/kelbrin.meta', meta, 0o100644), ('top/link', '../x', 0o120777)]");
     foundation::Error error;
     EXPECT_FALSE(ProjectImportProcessor().importProjectAtPath(archive, &error));
     EXPECT_EQ(error.code, kSSZipArchiveErrorUnsafeEntry);
@@ -228,8 +230,7 @@ TEST_F(ProjectImportTest, ImportsWithinOneSecondGetFoldersOfTheirOwn) {
 }
 
 TEST_F(ProjectImportTest, UrlImportCompletesOnABackgroundQueueAndListsOnTheMainQueue) {
-    std::string archive =
-        hostileArchive("With Space.tollivarmobile", "[('kelbrin.meta', meta, 0o100644)]");
+    std::string archive = hostileArchive("With Space.tollivarmobile", "[('kelbrin.meta', meta, 0o100644)]");
     std::string url = "file://" + inbox() + "/With%20Space.tollivarmobile";
     std::atomic<bool> done{false}, result{false}, onMain{true};
     ProjectImportProcessor().importProjectAtUrl(url, [&](bool imported) {
@@ -245,11 +246,10 @@ TEST_F(ProjectImportTest, UrlImportCompletesOnABackgroundQueueAndListsOnTheMainQ
 
 TEST_F(ProjectImportTest, UrlImportOfAMissingFileReportsFailure) {
     std::atomic<bool> done{false}, result{true};
-    ProjectImportProcessor().importProjectAtUrl("file://" + inbox() + "/missing.tollivarmobile",
-                                                [&](bool imported) {
-                                                    result = imported;
-                                                    done = true;
-                                                });
+    ProjectImportProcessor().importProjectAtUrl("file://" + inbox() + "/missing.tollivarmobile", [&](bool imported) {
+        result = imported;
+        done = true;
+    });
     ASSERT_TRUE(runMainUntil([&] { return done.load(); }));
     EXPECT_FALSE(result);
     EXPECT_TRUE(projectFolders().empty());

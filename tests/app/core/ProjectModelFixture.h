@@ -3,18 +3,17 @@
 // A fresh application folder tree, a virtual main run loop and an unloaded
 // project list for each test of the project store.
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <functional>
-#include <string>
-#include <vector>
-
 #include "app/core/KWProjects.h"
 #include "app/core/ProjectModel.h"
 #include "platform/foundation/RunLoop.h"
 #include "support/TempAppFolders.h"
 #include "support/VirtualClock.h"
+
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 class ProjectModelFixture : public ::testing::Test {
 protected:

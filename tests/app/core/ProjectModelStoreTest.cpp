@@ -1,19 +1,18 @@
 // The project store end to end: a project built the way capture builds it,
 // read back by outside tools, and a writer killed at random moments.
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <regex>
-
 #include "ProjectModelFixture.h"
 #include "app/core/KWImageProducer.h"
 #include "platform/foundation/PropertyList.h"
 #include "support/Process.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -96,7 +95,8 @@ print(kinds(frames['FRAMELIST_DATA'][0]['AUDIO']), frames['FRAMELIST_VERSION'], 
               "ProductVersion:float,RecordDateCreated:float,RecordDateModified:float,RecordFPS:int,RecordName:str,"
               "RecordNeedsRendering:bool,RecordNumberOfFrames:int\n"
               "FRAMELIST_DATA:list,FRAMELIST_INFO:str,FRAMELIST_VERSION:float\n"
-                  "AUDIO:dict," + picture + "272x153 796x448 1280x720\n" + picture + "272x153 796x448 1280x720\n" +
+              "AUDIO:dict," +
+                  picture + "272x153 796x448 1280x720\n" + picture + "272x153 796x448 1280x720\n" +
                   "DURATION:int,FRAME_ID:str,FRAME_TYPE:int,IS_FRAME_PAUSED_FOR_AUDIO:bool,UID:str\n"
                   "True\nTrue\nTrue 1 3\n"
                   "DURATION:int,FILE:str,NAME:str,START:int,STOP:int,VOLUME:float 4.0 6.0\n");

@@ -1,7 +1,7 @@
-#include <gtest/gtest.h>
-
 #include "ProjectModelFixture.h"
 #include "app/core/ProjectTrackModel.h"
+
+#include <gtest/gtest.h>
 
 using foundation::Array;
 using foundation::Dictionary;

@@ -1,18 +1,16 @@
 #include "app/core/SSZipArchive.h"
-
-#include <fcntl.h>
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <ctime>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 #include "platform/foundation/FileManager.h"
 #include "support/Process.h"
 #include "support/TempAppFolders.h"
+
+#include <ctime>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using testsupport::runProcess;
@@ -45,7 +43,9 @@ std::string readText(const std::string& path) {
 void buildZip(const std::string& archive, const std::string& entriesPython) {
     std::string script =
         "import sys, zipfile\n"
-        "entries = " + entriesPython + "\n"
+        "entries = " +
+        entriesPython +
+        "\n"
         "with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as z:\n"
         "    for name, content, mode in entries:\n"
         "        info = zipfile.ZipInfo(name, date_time=(2024, 1, 2, 3, 4, 6))\n"
@@ -61,19 +61,14 @@ struct Recorder : SSZipArchiveDelegate {
     std::vector<std::pair<uint64_t, uint64_t>> progress;
     std::vector<int64_t> willIndexes, didIndexes;
     int finished = 0;
-    void zipArchiveProgressEvent(uint64_t loaded, uint64_t total) override {
-        progress.emplace_back(loaded, total);
-    }
-    void zipArchiveWillUnzipFileAtIndex(int64_t index, int64_t, const std::string&,
-                                        const SSZipFileInfo&) override {
+    void zipArchiveProgressEvent(uint64_t loaded, uint64_t total) override { progress.emplace_back(loaded, total); }
+    void zipArchiveWillUnzipFileAtIndex(int64_t index, int64_t, const std::string&, const SSZipFileInfo&) override {
         willIndexes.push_back(index);
     }
-    void zipArchiveDidUnzipFileAtIndex(int64_t index, int64_t, const std::string&,
-                                       const SSZipFileInfo&) override {
+    void zipArchiveDidUnzipFileAtIndex(int64_t index, int64_t, const std::string&, const SSZipFileInfo&) override {
         didIndexes.push_back(index);
     }
-    void zipArchiveDidUnzipArchiveAtPath(const std::string&, const SSZipArchiveInfo&,
-                                         const std::string&) override {
+    void zipArchiveDidUnzipArchiveAtPath(const std::string&, const SSZipArchiveInfo&, const std::string&) override {
         ++finished;
     }
 };
@@ -129,8 +124,7 @@ TEST(SSZipArchivePacking, RoundTripKeepsContentsPermissionsAndDates) {
     ASSERT_TRUE(SSZipArchive::createZipFileAtPath(archive, scratch.path("project"), nullptr));
     // JPEGs are stored as they are, other files deflated.
     auto verbose = runProcess({"zipinfo", "-v", archive});
-    EXPECT_NE(verbose.output.find("compression method:                             none (stored)"),
-              std::string::npos);
+    EXPECT_NE(verbose.output.find("compression method:                             none (stored)"), std::string::npos);
     EXPECT_NE(verbose.output.find("deflated"), std::string::npos);
 
     ASSERT_TRUE(SSZipArchive::unzipFileAtPath(archive, scratch.path("back")));
@@ -157,8 +151,8 @@ TEST(SSZipArchivePacking, FailsAndLeavesNoArchiveForUnreadableInput) {
     EXPECT_FALSE(SSZipArchive::createZipFileAtPath(archive, scratch.path("missing"), nullptr));
     EXPECT_FALSE(fs::exists(archive));
 
-    EXPECT_FALSE(SSZipArchive::createZipFileAtPath(scratch.path("no/such/folder/p.zip"),
-                                                   scratch.path("project"), nullptr));
+    EXPECT_FALSE(
+        SSZipArchive::createZipFileAtPath(scratch.path("no/such/folder/p.zip"), scratch.path("project"), nullptr));
 }
 
 TEST(SSZipArchivePacking, WriterStoresFilesAndDataUnderTheirNames) {
@@ -178,8 +172,7 @@ TEST(SSZipArchivePacking, WriterStoresFilesAndDataUnderTheirNames) {
     auto content = runProcess({"unzip", "-p", scratch.path("w.zip"), "data.bin"});
     EXPECT_EQ(content.output, "hi");
 
-    ASSERT_TRUE(SSZipArchive::createZipFileAtPathWithFilesAtPaths(
-        scratch.path("f.zip"), {scratch.path("in/one.txt")}));
+    ASSERT_TRUE(SSZipArchive::createZipFileAtPathWithFilesAtPaths(scratch.path("f.zip"), {scratch.path("in/one.txt")}));
     EXPECT_EQ(runProcess({"zipinfo", "-1", scratch.path("f.zip")}).output, "one.txt\n");
 }
 
@@ -247,8 +240,8 @@ TEST(SSZipArchiveUnpacking, ReportsNoZipAndEmptyZipWithTheirCodes) {
     EXPECT_EQ(error.code, -1);
     EXPECT_EQ(error.description, "failed to open zip file");
 
-    auto made = runPython("import sys, zipfile\nzipfile.ZipFile(sys.argv[1], 'w').close()\n",
-                          {scratch.path("empty.zip")});
+    auto made =
+        runPython("import sys, zipfile\nzipfile.ZipFile(sys.argv[1], 'w').close()\n", {scratch.path("empty.zip")});
     ASSERT_EQ(made.exitCode, 0);
     error = unzipExpectingFailure(scratch.path("empty.zip"), scratch.path("out2"));
     EXPECT_EQ(error.code, -2);
@@ -261,8 +254,8 @@ TEST(SSZipArchiveUnpacking, KeepsExistingFilesWhenNotOverwriting) {
     writeText(scratch.path("out/keep.txt"), "old");
     Recorder recorder;
     foundation::Error error;
-    ASSERT_TRUE(SSZipArchive::unzipFileAtPath(scratch.path("o.zip"), scratch.path("out"), false, "",
-                                              &error, &recorder));
+    ASSERT_TRUE(
+        SSZipArchive::unzipFileAtPath(scratch.path("o.zip"), scratch.path("out"), false, "", &error, &recorder));
     EXPECT_EQ(readText(scratch.path("out/keep.txt")), "old");
     EXPECT_EQ(readText(scratch.path("out/fresh.txt")), "new");
     // A kept file is skipped without advancing the count.
@@ -274,8 +267,7 @@ TEST(SSZipArchiveUnpacking, KeepsExistingFilesWhenNotOverwriting) {
 
 TEST(SSZipArchiveUnpacking, AppliesOnlyPermissionBitsAndKeepsFilesReadable) {
     ScratchFolder scratch;
-    buildZip(scratch.path("p.zip"),
-             "[('setuid', 'x', 0o104755), ('locked', 'y', 0o100000), ('plain', 'z', 0o100640)]");
+    buildZip(scratch.path("p.zip"), "[('setuid', 'x', 0o104755), ('locked', 'y', 0o100000), ('plain', 'z', 0o100640)]");
     ASSERT_TRUE(SSZipArchive::unzipFileAtPath(scratch.path("p.zip"), scratch.path("out")));
     EXPECT_EQ(modeOf(scratch.path("out/setuid")), 0755u);
     EXPECT_EQ(modeOf(scratch.path("out/locked")), 0600u);
@@ -288,12 +280,11 @@ TEST(SSZipArchiveUnpacking, EncryptedEntriesFailCleanly) {
     // or pass off the cipher text as the file.
     ScratchFolder scratch;
     writeText(scratch.path("src/secret.txt"), "hidden words");
-    auto zipped = runProcess(
-        {"sh", "-c", "cd '" + scratch.path("src") + "' && zip -q -P opensesame ../s.zip secret.txt"});
+    auto zipped =
+        runProcess({"sh", "-c", "cd '" + scratch.path("src") + "' && zip -q -P opensesame ../s.zip secret.txt"});
     ASSERT_EQ(zipped.exitCode, 0) << zipped.output;
     foundation::Error error;
-    EXPECT_FALSE(SSZipArchive::unzipFileAtPath(scratch.path("s.zip"), scratch.path("a"), true,
-                                               "opensesame", &error));
+    EXPECT_FALSE(SSZipArchive::unzipFileAtPath(scratch.path("s.zip"), scratch.path("a"), true, "opensesame", &error));
     EXPECT_EQ(error.code, kSSZipArchiveErrorReadFailed);
     error = unzipExpectingFailure(scratch.path("s.zip"), scratch.path("b"));
     EXPECT_EQ(error.code, kSSZipArchiveErrorReadFailed);
@@ -375,7 +366,8 @@ TEST(SSZipArchiveHostile, NeverWritesThroughALink) {
     ScratchFolder scratch;
     writeText(scratch.path("outside/target.txt"), "precious");
     // A link made by the archive itself, then a write through it.
-    buildZip(scratch.path("a.zip"), "[('sub', 'x', 0o100644), ('l', 'inner', 0o120777), ('l/f.txt', 'evil', 0o100644)]");
+    buildZip(scratch.path("a.zip"),
+             "[('sub', 'x', 0o100644), ('l', 'inner', 0o120777), ('l/f.txt', 'evil', 0o100644)]");
     auto error = unzipExpectingFailure(scratch.path("a.zip"), scratch.path("dest1"));
     EXPECT_EQ(error.code, kSSZipArchiveErrorUnsafeEntry);
 
@@ -408,14 +400,12 @@ TEST(SSZipArchiveHostile, TruncatedOrCorruptArchivesFail) {
     std::string whole = readText(scratch.path("t.zip"));
 
     writeText(scratch.path("cut.zip"), whole.substr(0, whole.size() / 2));
-    EXPECT_EQ(unzipExpectingFailure(scratch.path("cut.zip"), scratch.path("o1")).code,
-              kSSZipArchiveErrorOpenFailed);
+    EXPECT_EQ(unzipExpectingFailure(scratch.path("cut.zip"), scratch.path("o1")).code, kSSZipArchiveErrorOpenFailed);
 
     std::string corrupt = whole;
     for (size_t i = 1000; i < 1100; ++i) corrupt[i] = static_cast<char>(corrupt[i] ^ 0x5a);
     writeText(scratch.path("bad.zip"), corrupt);
-    EXPECT_EQ(unzipExpectingFailure(scratch.path("bad.zip"), scratch.path("o2")).code,
-              kSSZipArchiveErrorReadFailed);
+    EXPECT_EQ(unzipExpectingFailure(scratch.path("bad.zip"), scratch.path("o2")).code, kSSZipArchiveErrorReadFailed);
 }
 
 TEST(SSZipArchiveHostile, ZipBombEndsAsStorageFull) {

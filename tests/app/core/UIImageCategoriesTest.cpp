@@ -3,7 +3,6 @@
 #include "support/Pictures.h"
 
 #include <gtest/gtest.h>
-
 #include <numbers>
 #include <stdexcept>
 
@@ -108,11 +107,13 @@ TEST(Resize, ResizedImageTurnsEveryOrientationUpright) {
 
 TEST(Resize, ContentModes) {
     const Image image = quadrants(400, 300);
-    const Image fit = UIImage_Resize::resizedImageWithContentMode(image, 1, Size{100, 100}, InterpolationQuality::Default);
+    const Image fit =
+        UIImage_Resize::resizedImageWithContentMode(image, 1, Size{100, 100}, InterpolationQuality::Default);
     EXPECT_EQ(fit.pixelWidth(), 100);
     EXPECT_EQ(fit.pixelHeight(), 75);
     // Aspect fill: 133.33 wide, made integral outwards.
-    const Image fill = UIImage_Resize::resizedImageWithContentMode(image, 2, Size{100, 100}, InterpolationQuality::Default);
+    const Image fill =
+        UIImage_Resize::resizedImageWithContentMode(image, 2, Size{100, 100}, InterpolationQuality::Default);
     EXPECT_EQ(fill.pixelWidth(), 134);
     EXPECT_EQ(fill.pixelHeight(), 100);
     expectSameQuadrants(fill, image.resized(134, 100), "fill");
@@ -155,7 +156,8 @@ TEST(ScaleAndCrop, FillsAndCentres) {
     // Drawn 133.33 wide from x = -16.67: the colour edge lands at x = 50.
     EXPECT_TRUE(testsupport::pixelNear(out->pixelAt(46, 50), kRed));
     EXPECT_TRUE(testsupport::pixelNear(out->pixelAt(54, 50), kBlue));
-    EXPECT_TRUE(testsupport::pixelNear(out->pixelAt(50, 0), kBlue, 128) || testsupport::pixelNear(out->pixelAt(50, 0), kRed, 128));
+    EXPECT_TRUE(testsupport::pixelNear(out->pixelAt(50, 0), kBlue, 128) ||
+                testsupport::pixelNear(out->pixelAt(50, 0), kRed, 128));
 
     // A tall picture is centred vertically.
     const Image tall = quadrants(100, 300);

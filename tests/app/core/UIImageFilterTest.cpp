@@ -2,9 +2,8 @@
 #include "app/core/effects/ThermalFilter.h"
 #include "app/core/effects/ToneFilters.h"
 
-#include <gtest/gtest.h>
-
 #include <QImage>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -32,7 +31,8 @@ TEST(UIImageFilter, LeavesTheSourceAndAlphaAlone) {
 }
 
 TEST(UIImageFilter, WithoutFilterMakesANewEqualPicture) {
-    const Image source = Image::filled(4, 3, RGBA{1, 2, 3, 255}, 2.0).withOrientation(graphics::ImageOrientation::Right);
+    const Image source =
+        Image::filled(4, 3, RGBA{1, 2, 3, 255}, 2.0).withOrientation(graphics::ImageOrientation::Right);
     const Image out = UIImageFilter().processImage(source);
     ASSERT_FALSE(out.isNull());
     EXPECT_NE(out.bitmap().constBits(), source.bitmap().constBits());

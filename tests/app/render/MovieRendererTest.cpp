@@ -1,11 +1,10 @@
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-
 #include "app/core/ProjectModel.h"
 #include "app/render/MovieRenderer.h"
 #include "support/TempAppFolders.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
 

@@ -1,8 +1,8 @@
 // One-time help overlays: shown until the user dismisses them once, then
 // never again, remembered in a property list that outside tools can read.
 
-#include "app/screens/HelpManager.h"
 #include "ScreenTestSupport.h"
+#include "app/screens/HelpManager.h"
 #include "platform/foundation/Paths.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Label.h"

@@ -2,14 +2,14 @@
 // configuration lists, help pages from the resources, and page names that
 // must not reach outside the help folder.
 
+#include "ScreenTestSupport.h"
 #include "app/screens/InfoCenterHelpViewController.h"
 #include "app/screens/InfoCenterViewController.h"
-#include "ScreenTestSupport.h"
 #include "platform/ui/controllers/BarButtonItem.h"
-#include "platform/ui/controls/Button.h"
-#include "platform/ui/controls/Label.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controllers/NavigationItem.h"
+#include "platform/ui/controls/Button.h"
+#include "platform/ui/controls/Label.h"
 
 namespace {
 
@@ -46,8 +46,8 @@ TEST_F(InfoCenterTest, RowsShowHelpSupportAndAboutAndDoneAsksTheDelegate) {
 
     tap(info->supportButton());
     advance(0.5);
-    EXPECT_EQ(alertMessages(), std::vector<std::string>{
-                                   "Write to us at support@marrowick.com with the subject \"Support request\"."});
+    EXPECT_EQ(alertMessages(),
+              std::vector<std::string>{"Write to us at support@marrowick.com with the subject \"Support request\"."});
     ui::AlertView::visibleAlerts().back()->dismissWithClickedButtonIndex(0, false);
 
     tap(info->aboutButton());

@@ -3,13 +3,12 @@
 // share sheet's duplicate service, and the animations in and out of the
 // grid cell and the editor at given moments of the virtual clock.
 
-#include "app/screens/KWProjectDetailViewController.h"
 #include "ScreenTestSupport.h"
-
 #include "app/core/FormatterUtil.h"
 #include "app/core/KWProfanityFilter.h"
 #include "app/render/MovieRenderer.h"
 #include "app/screens/KWProjectCollectionViewController.h"
+#include "app/screens/KWProjectDetailViewController.h"
 #include "app/screens/KWWelcomeViewController.h"
 #include "app/screens/MainViewController.h"
 #include "app/screens/ProjectExplorer.h"
@@ -18,12 +17,12 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/library/ActivityViewController.h"
 #include "platform/library/PhotoLibrary.h"
-#include "platform/ui/controllers/ActionSheet.h"
 #include "platform/ui/compositing/Animation.h"
+#include "platform/ui/controllers/ActionSheet.h"
 #include "platform/ui/controllers/BarButtonItem.h"
+#include "platform/ui/controllers/Toolbar.h"
 #include "platform/ui/controls/ImageView.h"
 #include "platform/ui/controls/Label.h"
-#include "platform/ui/controllers/Toolbar.h"
 
 #include <filesystem>
 #include <fstream>
@@ -163,9 +162,9 @@ TEST_F(ProjectCardTest, RenamedProjectIsFilteredAndSaved) {
     EXPECT_EQ(project->getName(), name);
 
     // On disk, as another tool reads it.
-    auto result = testsupport::runPython(
-        "import plistlib,sys\nprint(plistlib.load(open(sys.argv[1],'rb'))['RecordName'])",
-        {*project->pathForFile("kelbrin.meta")});
+    auto result =
+        testsupport::runPython("import plistlib,sys\nprint(plistlib.load(open(sys.argv[1],'rb'))['RecordName'])",
+                               {*project->pathForFile("kelbrin.meta")});
     EXPECT_EQ(result.exitCode, 0) << result.output;
     EXPECT_EQ(result.output, name + "\n");
 

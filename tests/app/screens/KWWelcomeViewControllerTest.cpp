@@ -1,8 +1,8 @@
 // The welcome pager: its pages on the paged view, closing it with a finger,
 // and the has-seen flag kept in the user defaults across launches.
 
-#include "app/screens/KWWelcomeViewController.h"
 #include "ScreenTestSupport.h"
+#include "app/screens/KWWelcomeViewController.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/controls/Button.h"
 

@@ -1,14 +1,14 @@
 // The pass-code screen typed on with fingers: a new code twice to set it,
 // the stored code once to pass, and exactly one answer per screen.
 
-#include "app/screens/PassCodeViewController.h"
 #include "ScreenTestSupport.h"
+#include "app/screens/PassCodeViewController.h"
 #include "platform/ui/controllers/BarButtonItem.h"
-#include "platform/ui/controls/Button.h"
-#include "platform/ui/controls/Label.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controllers/NavigationItem.h"
 #include "platform/ui/controllers/ViewController.h"
+#include "platform/ui/controls/Button.h"
+#include "platform/ui/controls/Label.h"
 
 namespace {
 

@@ -4,7 +4,6 @@
 // warning once per run, the gallery restriction behind the pass code, and
 // the import of archives with its HUD.
 
-#include "app/screens/ProjectExplorer.h"
 #include "ScreenTestSupport.h"
 #include "app/core/Frame.h"
 #include "app/core/SSZipArchive.h"
@@ -13,13 +12,14 @@
 #include "app/screens/KWProjectDetailViewController.h"
 #include "app/screens/KWWelcomeViewController.h"
 #include "app/screens/PassCodeViewController.h"
+#include "app/screens/ProjectExplorer.h"
 #include "app/widgets/alerts/Hudy.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/UserDefaults.h"
-#include "platform/ui/host/Application.h"
+#include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Label.h"
-#include "platform/ui/controllers/NavigationController.h"
+#include "platform/ui/host/Application.h"
 
 #include <filesystem>
 #include <fstream>
@@ -77,7 +77,8 @@ protected:
     ProjectModelPtr savedProject(int pictures = 3, graphics::RGBA thumbnail = {200, 120, 40, 255}) {
         auto project = ProjectModel::create();
         auto list = project->getFrameList();
-        for (int i = 0; i < pictures; ++i) list->insertFrame(Frame::create(Frame::kTypePicture), list->getCaptureIndex());
+        for (int i = 0; i < pictures; ++i)
+            list->insertFrame(Frame::create(Frame::kTypePicture), list->getCaptureIndex());
         project->saveAllDataToDisk();
         auto jpeg = graphics::Image::filled(160, 90, thumbnail).jpegData(0.9);
         EXPECT_TRUE(jpeg.ok());
@@ -321,22 +322,21 @@ TEST_F(ProjectExplorerTest, ImportHudStaysUntilTheOutcomeAndReportsIt) {
     showBrowser();
     int posted = 0;
     auto token = foundation::NotificationCenter::defaultCenter().addObserver(
-        ProjectExplorer::kDidImportProjectNotification, explorer.get(), [&](const foundation::Notification&) { ++posted; });
+        ProjectExplorer::kDidImportProjectNotification, explorer.get(),
+        [&](const foundation::Notification&) { ++posted; });
 
     explorer->documentPickerDidPickDocumentAtURL("file://" + broken);
     auto* hud = explorer->importHud();
     ASSERT_NE(hud, nullptr);
     EXPECT_EQ(hud->captionView()->text(), "Import.");
-    ASSERT_TRUE(foundation::RunLoop::main().runUntil(
-        [&] { return hud->captionView()->text() != "Import."; }, 60.0));
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return hud->captionView()->text() != "Import."; }, 60.0));
     EXPECT_EQ(hud->captionView()->text(), "There was a problem copying the project. Please try again.");
     EXPECT_EQ(posted, 0);
     EXPECT_EQ(projects().size(), 2u);
 
     explorer->documentPickerDidPickDocumentAtURL("file://" + archive);
     hud = explorer->importHud();
-    ASSERT_TRUE(foundation::RunLoop::main().runUntil(
-        [&] { return hud->captionView()->text() != "Import."; }, 60.0));
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return hud->captionView()->text() != "Import."; }, 60.0));
     EXPECT_EQ(hud->captionView()->text(), "Project successfully imported.");
     EXPECT_EQ(posted, 1);
     EXPECT_EQ(projects().size(), 3u);

@@ -9,18 +9,17 @@
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GuiApplication.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/compositing/Render.h"
 #include "platform/ui/controllers/AlertView.h"
 #include "platform/ui/controls/Control.h"
 #include "platform/ui/host/Device.h"
-#include "platform/ui/compositing/Render.h"
-#include "platform/ui/Window.h"
 #include "support/Process.h"
 #include "support/TempAppFolders.h"
 #include "support/TouchDriver.h"
 #include "support/VirtualClock.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 
@@ -39,7 +38,8 @@ protected:
         fingers = std::make_unique<TouchDriver>(*window);
     }
     void TearDown() override {
-        for (auto& alert : ui::AlertView::visibleAlerts()) alert->dismissWithClickedButtonIndex(ui::kNoButtonIndex, false);
+        for (auto& alert : ui::AlertView::visibleAlerts())
+            alert->dismissWithClickedButtonIndex(ui::kNoButtonIndex, false);
         foundation::RunLoop::main().runUntilIdle();
         FileUtil::setFreeDiskspaceOverride(std::nullopt);
         KWProjects::getInstance().resetForTesting();

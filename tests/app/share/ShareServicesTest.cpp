@@ -1,10 +1,9 @@
 // The share services offered for a project. What the duplicate service
 // asks for is driven end to end by the project card's tests.
 
+#include "app/core/KWProjects.h"
 #include "app/share/DuplicateConnectHandler.h"
 #include "app/share/ShareServices.h"
-
-#include "app/core/KWProjects.h"
 #include "platform/graphics/GuiApplication.h"
 #include "platform/library/ActivityViewController.h"
 #include "support/TempAppFolders.h"

@@ -1,7 +1,6 @@
 // The first launch sets up the project store; later launches leave it alone.
 
 #include "LaunchFixture.h"
-
 #include "app/core/SSZipArchive.h"
 #include "app/screens/Appirater.h"
 #include "app/screens/KWWelcomeViewController.h"

@@ -2,10 +2,9 @@
 // URLs, and the watch extension's requests.
 
 #include "LaunchFixture.h"
+#include "app/core/KWWatchKitLocalStorage.h"
 
 #include <fstream>
-
-#include "app/core/KWWatchKitLocalStorage.h"
 
 namespace startuptest {
 namespace {
@@ -92,7 +91,8 @@ TEST_F(LaunchTest, ArchiveURLsImportWithTheirOutcome) {
 TEST_F(LaunchTest, LaunchURLArchiveIsImportedAfterTheSetUp) {
     placeArchive(folders.temporary() + "/film.tollivarmobile");
     foundation::Dictionary options;
-    options.set(ui::Application::LaunchOptionsURLKey, foundation::Value("file://" + folders.temporary() + "/film.tollivarmobile"));
+    options.set(ui::Application::LaunchOptionsURLKey,
+                foundation::Value("file://" + folders.temporary() + "/film.tollivarmobile"));
     launch(options);
     auto list = projectListByPlistlib();
     EXPECT_TRUE(list.ends_with("\n.kelbrin-introduction\n")) << list;
@@ -137,7 +137,8 @@ TEST_F(LaunchTest, WatchRequestsAreAnsweredWithTheCaptureState) {
     storage.setIsReadyToCapture(true);
     storage.setIsReady(true);
     reply.reset();
-    application.handleWatchKitExtensionRequest(foundation::Dictionary{}, [&](foundation::Dictionary answer) { reply = answer; });
+    application.handleWatchKitExtensionRequest(foundation::Dictionary{},
+                                               [&](foundation::Dictionary answer) { reply = answer; });
     storage.setIsReady(false);
     storage.setIsReadyToCapture(false);
     ASSERT_TRUE(reply);

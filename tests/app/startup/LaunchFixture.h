@@ -5,13 +5,6 @@
 // new process would have (settings, project list, user defaults read again
 // from disk), so several launches in one test behave as consecutive runs.
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "app/core/DataManager.h"
 #include "app/core/FileUtil.h"
 #include "app/core/KWProjects.h"
@@ -24,13 +17,19 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/GuiApplication.h"
+#include "platform/ui/compositing/Render.h"
 #include "platform/ui/controllers/AlertView.h"
 #include "platform/ui/host/Application.h"
 #include "platform/ui/host/Device.h"
-#include "platform/ui/compositing/Render.h"
 #include "support/Process.h"
 #include "support/TempAppFolders.h"
 #include "support/VirtualClock.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace startuptest {
 
@@ -86,7 +85,8 @@ protected:
     void quit() {
         if (!delegate) return;
         ui::Application::shared().terminate();
-        for (auto& alert : ui::AlertView::visibleAlerts()) alert->dismissWithClickedButtonIndex(ui::kNoButtonIndex, false);
+        for (auto& alert : ui::AlertView::visibleAlerts())
+            alert->dismissWithClickedButtonIndex(ui::kNoButtonIndex, false);
         // Lets fades and dismissals that are under way end, so nothing of
         // this run is left on the clock.
         foundation::RunLoop::main().runUntilIdle();
@@ -108,9 +108,9 @@ protected:
 
     // ".projects.plist" as python's plistlib reads it, one name per line.
     std::string projectListByPlistlib() const {
-        auto result = testsupport::runPython(
-            "import plistlib, sys\nprint('\\n'.join(plistlib.load(open(sys.argv[1], 'rb'))))",
-            {documents(".projects.plist")});
+        auto result =
+            testsupport::runPython("import plistlib, sys\nprint('\\n'.join(plistlib.load(open(sys.argv[1], 'rb'))))",
+                                   {documents(".projects.plist")});
         EXPECT_EQ(result.exitCode, 0) << result.output;
         return result.output;
     }

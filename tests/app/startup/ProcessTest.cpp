@@ -1,23 +1,21 @@
 // The real executable in a child process: it launches headless, and SIGTERM
 // or SIGINT end it through the terminate path (settings saved) with status 0.
 
-#include <gtest/gtest.h>
-
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/inotify.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <functional>
-#include <string>
-#include <vector>
-
 #include "platform/foundation/PropertyList.h"
 #include "support/Process.h"
 #include "support/TempAppFolders.h"
+
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <string>
+#include <sys/inotify.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 extern char** environ;
 

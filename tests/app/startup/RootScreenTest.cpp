@@ -2,14 +2,13 @@
 // stands in for the frame editor until the editor is part of the application.
 
 #include "LaunchFixture.h"
-
-#include <cmath>
-#include <numbers>
-
 #include "app/screens/MainViewController.h"
 #include "app/screens/ProjectExplorer.h"
 #include "platform/ui/controls/ImageView.h"
 #include "support/TouchDriver.h"
+
+#include <cmath>
+#include <numbers>
 
 namespace startuptest {
 namespace {

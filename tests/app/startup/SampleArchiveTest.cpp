@@ -1,11 +1,10 @@
 // The introduction project archive the build generates, as outside tools and
 // the project store read it.
 
-#include <gtest/gtest.h>
+#include "support/Process.h"
 
 #include <filesystem>
-
-#include "support/Process.h"
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,12 +1,10 @@
 #include "app/widgets/categories/ALAssetsLibrary_CustomPhotoAlbum.h"
-
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/RunLoop.h"
 #include "support/TempAppFolders.h"
 #include "support/VirtualClock.h"
 
 #include <gtest/gtest.h>
-
 #include <vector>
 
 namespace {

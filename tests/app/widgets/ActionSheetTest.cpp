@@ -1,22 +1,20 @@
 #include "app/widgets/alerts/UIActionSheet_MKBlockAdditions.h"
-
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GuiApplication.h"
 #include "platform/library/PhotoLibrary.h"
+#include "platform/ui/Window.h"
 #include "platform/ui/controllers/ActionSheet.h"
 #include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controllers/Toolbar.h"
 #include "platform/ui/controllers/ViewController.h"
-#include "platform/ui/Window.h"
 #include "support/Process.h"
 #include "support/TempAppFolders.h"
 #include "support/TouchDriver.h"
 #include "support/VirtualClock.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -57,8 +55,9 @@ protected:
 };
 
 TEST_F(ActionSheetTest, DeleteSheetPutsTheDestructiveButtonFirst) {
-    sheets::actionSheetWithTitle("Delete this project?", "not shown", "Delete", {}, presenter->view(),
-                                 [this](int index) { dismissed.push_back(index); }, [this] { ++cancelled; });
+    sheets::actionSheetWithTitle(
+        "Delete this project?", "not shown", "Delete", {}, presenter->view(),
+        [this](int index) { dismissed.push_back(index); }, [this] { ++cancelled; });
     auto sheet = shownSheet();
     ASSERT_NE(sheet, nullptr);
     EXPECT_EQ(titles(*sheet), (std::vector<std::string>{"Delete", "Cancel"}));
@@ -73,8 +72,9 @@ TEST_F(ActionSheetTest, DeleteSheetPutsTheDestructiveButtonFirst) {
 }
 
 TEST_F(ActionSheetTest, ListedTitlesFollowTheDestructiveAndCancelEnds) {
-    sheets::actionSheetWithTitle("Share", "", "Remove", {"Mail", "Dropbox"}, presenter->view(),
-                                 [this](int index) { dismissed.push_back(index); }, [this] { ++cancelled; });
+    sheets::actionSheetWithTitle(
+        "Share", "", "Remove", {"Mail", "Dropbox"}, presenter->view(),
+        [this](int index) { dismissed.push_back(index); }, [this] { ++cancelled; });
     auto sheet = shownSheet();
     ASSERT_NE(sheet, nullptr);
     EXPECT_EQ(titles(*sheet), (std::vector<std::string>{"Remove", "Mail", "Dropbox", "Cancel"}));
@@ -83,8 +83,9 @@ TEST_F(ActionSheetTest, ListedTitlesFollowTheDestructiveAndCancelEnds) {
     advance(0.5);
     EXPECT_EQ(dismissed, (std::vector<int>{2}));
 
-    sheets::actionSheetWithTitle("Share", "", {"Mail", "Dropbox"}, presenter->view(),
-                                 [this](int index) { dismissed.push_back(index); }, [this] { ++cancelled; });
+    sheets::actionSheetWithTitle(
+        "Share", "", {"Mail", "Dropbox"}, presenter->view(), [this](int index) { dismissed.push_back(index); },
+        [this] { ++cancelled; });
     sheet = shownSheet();
     ASSERT_NE(sheet, nullptr);
     EXPECT_EQ(titles(*sheet), (std::vector<std::string>{"Mail", "Dropbox", "Cancel"}));
@@ -102,8 +103,8 @@ TEST_F(ActionSheetTest, BarButtonAnchorShowsNextToTheItem) {
     toolbar->setItems({trash});
     presenter->view()->addSubview(toolbar);
     toolbar->layoutIfNeeded();
-    sheets::actionSheetWithTitle("", "", "Delete", {}, trash.get(), [this](int index) { dismissed.push_back(index); },
-                                 [this] { ++cancelled; });
+    sheets::actionSheetWithTitle(
+        "", "", "Delete", {}, trash.get(), [this](int index) { dismissed.push_back(index); }, [this] { ++cancelled; });
     auto sheet = shownSheet();
     ASSERT_NE(sheet, nullptr);
     EXPECT_TRUE(sheet->isPopover());
@@ -111,7 +112,8 @@ TEST_F(ActionSheetTest, BarButtonAnchorShowsNextToTheItem) {
     graphics::Image image = window->renderImage();
     auto png = image.pngData();
     ASSERT_TRUE(png.ok());
-    ASSERT_TRUE(foundation::writeFileAtomically(testsupport::artifactsDirectory() + "/ActionSheet-delete.png", *png).ok());
+    ASSERT_TRUE(
+        foundation::writeFileAtomically(testsupport::artifactsDirectory() + "/ActionSheet-delete.png", *png).ok());
 }
 
 TEST_F(ActionSheetTest, PictureSheetButtonsToSources) {
@@ -161,8 +163,8 @@ protected:
 
     ImagePickerController* openPicker() {
         sheets::photoPickerWithTitle(
-            "Backdrop", presenter->view(), presenter, [this](const graphics::Image& picture) { picked.push_back(picture); },
-            [this] { ++cancelled; });
+            "Backdrop", presenter->view(), presenter,
+            [this](const graphics::Image& picture) { picked.push_back(picture); }, [this] { ++cancelled; });
         auto sheet = shownSheet();
         if (!sheet) return nullptr;
         sheet->clickButtonAtIndex(0);
@@ -187,7 +189,8 @@ TEST_F(PhotoPickerFlowTest, PhotoLibraryOpensSavedPhotosAndHandsOverTheSquare) {
     graphics::Image image = window->renderImage();
     auto png = image.pngData();
     ASSERT_TRUE(png.ok());
-    ASSERT_TRUE(foundation::writeFileAtomically(testsupport::artifactsDirectory() + "/ActionSheet-picker.png", *png).ok());
+    ASSERT_TRUE(
+        foundation::writeFileAtomically(testsupport::artifactsDirectory() + "/ActionSheet-picker.png", *png).ok());
 
     testsupport::TouchDriver fingers(*window);
     fingers.tap({40, 85});

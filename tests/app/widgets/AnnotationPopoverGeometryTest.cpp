@@ -115,28 +115,22 @@ TEST(AnnotationPopoverGeometry, ArrowFollowsTheTargetUpToTheCornerLimit) {
     const EdgeInsets insets{20, 10, 10, 10};
     const Size size{180, 90};
     // Limit = (180 - 20 - 12) / 2 - 6 = 68.
-    EXPECT_DOUBLE_EQ(FWTPopoverGeometry::arrowOffsetForDelta(30, 0, 1, FWTPopoverArrowDirectionUp, size, insets, kRadius),
-                     30);
-    EXPECT_DOUBLE_EQ(FWTPopoverGeometry::arrowOffsetForDelta(30, 0, -1, FWTPopoverArrowDirectionDown, size, insets,
-                                                             kRadius),
-                     -30);
-    EXPECT_DOUBLE_EQ(FWTPopoverGeometry::arrowOffsetForDelta(100, 0, 1, FWTPopoverArrowDirectionUp, size, insets,
-                                                             kRadius),
-                     68);
-    EXPECT_DOUBLE_EQ(FWTPopoverGeometry::arrowOffsetForDelta(100, 0, -1, FWTPopoverArrowDirectionUp, size, insets,
-                                                             kRadius),
-                     -68);
+    EXPECT_DOUBLE_EQ(
+        FWTPopoverGeometry::arrowOffsetForDelta(30, 0, 1, FWTPopoverArrowDirectionUp, size, insets, kRadius), 30);
+    EXPECT_DOUBLE_EQ(
+        FWTPopoverGeometry::arrowOffsetForDelta(30, 0, -1, FWTPopoverArrowDirectionDown, size, insets, kRadius), -30);
+    EXPECT_DOUBLE_EQ(
+        FWTPopoverGeometry::arrowOffsetForDelta(100, 0, 1, FWTPopoverArrowDirectionUp, size, insets, kRadius), 68);
+    EXPECT_DOUBLE_EQ(
+        FWTPopoverGeometry::arrowOffsetForDelta(100, 0, -1, FWTPopoverArrowDirectionUp, size, insets, kRadius), -68);
     // The limit compares whole points: 68.5 still counts as within.
-    EXPECT_DOUBLE_EQ(FWTPopoverGeometry::arrowOffsetForDelta(68.5, 0, 1, FWTPopoverArrowDirectionUp, size, insets,
-                                                             kRadius),
-                     68.5);
+    EXPECT_DOUBLE_EQ(
+        FWTPopoverGeometry::arrowOffsetForDelta(68.5, 0, 1, FWTPopoverArrowDirectionUp, size, insets, kRadius), 68.5);
     // Side arrows follow dy; limit = (90 - 30 - 12) / 2 - 6 = 18.
-    EXPECT_DOUBLE_EQ(FWTPopoverGeometry::arrowOffsetForDelta(99, 25, 1, FWTPopoverArrowDirectionLeft, size, insets,
-                                                             kRadius),
-                     18);
-    EXPECT_DOUBLE_EQ(FWTPopoverGeometry::arrowOffsetForDelta(30, 40, 1, FWTPopoverArrowDirectionNone, size, insets,
-                                                             kRadius),
-                     0);
+    EXPECT_DOUBLE_EQ(
+        FWTPopoverGeometry::arrowOffsetForDelta(99, 25, 1, FWTPopoverArrowDirectionLeft, size, insets, kRadius), 18);
+    EXPECT_DOUBLE_EQ(
+        FWTPopoverGeometry::arrowOffsetForDelta(30, 40, 1, FWTPopoverArrowDirectionNone, size, insets, kRadius), 0);
 }
 
 TEST(AnnotationPopoverGeometry, TinyBodyKeepsItsArrowCentred) {
@@ -184,15 +178,16 @@ TEST(AnnotationPopoverGeometry, OutlineCarriesTheArrowOnItsSide) {
     EXPECT_FALSE(path.contains({90, 12}));
     EXPECT_EQ(FWTPopoverGeometry::arrowRect(body, kRadius, up), Rect(105, 10, 10, 10));
 
-    for (auto [direction, tip] : {std::pair{FWTPopoverArrowDirectionDown, Point{90, 89}},
-                                  std::pair{FWTPopoverArrowDirectionLeft, Point{1, 50}},
-                                  std::pair{FWTPopoverArrowDirectionRight, Point{179, 50}}}) {
+    for (auto [direction, tip] :
+         {std::pair{FWTPopoverArrowDirectionDown, Point{90, 89}}, std::pair{FWTPopoverArrowDirectionLeft, Point{1, 50}},
+          std::pair{FWTPopoverArrowDirectionRight, Point{179, 50}}}) {
         FWTPopoverArrow arrow = arrowPointing(direction);
         graphics::Path p = FWTPopoverGeometry::bezierPathForRect(body, kRadius, arrow);
         EXPECT_TRUE(p.contains(tip)) << direction;
         EXPECT_FALSE(path.contains(tip)) << direction;
     }
     EXPECT_EQ(FWTPopoverGeometry::arrowRect(body, kRadius, arrowPointing(FWTPopoverArrowDirectionNone)), Rect::zero());
-    EXPECT_EQ(FWTPopoverGeometry::bezierPathForRect(body, kRadius, arrowPointing(FWTPopoverArrowDirectionNone)).bounds(),
-              body);
+    EXPECT_EQ(
+        FWTPopoverGeometry::bezierPathForRect(body, kRadius, arrowPointing(FWTPopoverArrowDirectionNone)).bounds(),
+        body);
 }

@@ -3,9 +3,9 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/GuiApplication.h"
-#include "platform/ui/host/Device.h"
-#include "platform/ui/compositing/Render.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/compositing/Render.h"
+#include "platform/ui/host/Device.h"
 #include "support/Process.h"
 #include "support/VirtualClock.h"
 

@@ -4,17 +4,16 @@
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GuiApplication.h"
-#include "platform/ui/controllers/BarButtonItem.h"
-#include "platform/ui/host/Device.h"
-#include "platform/ui/compositing/Render.h"
-#include "platform/ui/controllers/Toolbar.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/compositing/Render.h"
+#include "platform/ui/controllers/BarButtonItem.h"
+#include "platform/ui/controllers/Toolbar.h"
+#include "platform/ui/host/Device.h"
 #include "support/Process.h"
 #include "support/TouchDriver.h"
 #include "support/VirtualClock.h"
 
 #include <gtest/gtest.h>
-
 #include <optional>
 #include <string>
 #include <vector>

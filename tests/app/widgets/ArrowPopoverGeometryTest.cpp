@@ -67,8 +67,8 @@ TEST(ArrowPopoverGeometry, DisplayAreaAwayFromTheOriginKeepsThePanelCentred) {
 }
 
 TEST(ArrowPopoverGeometry, AnyDirectionWithEqualFitsTakesTheRightArrow) {
-    auto g = determine({100, 100}, Rect(500, 500, 0, 0), Rect(0, 0, 1000, 1000), kPopoverArrowDirectionAny,
-                       kSquareArrows);
+    auto g =
+        determine({100, 100}, Rect(500, 500, 0, 0), Rect(0, 0, 1000, 1000), kPopoverArrowDirectionAny, kSquareArrows);
     EXPECT_EQ(g.arrowDirection, kPopoverArrowDirectionRight);
     // The panel lies left of the anchor.
     EXPECT_DOUBLE_EQ(g.offset.x + g.arrowRect.maxX(), 500);
@@ -81,8 +81,8 @@ TEST(ArrowPopoverGeometry, AnyDirectionWithEqualFitsTakesTheRightArrow) {
 
 TEST(ArrowPopoverGeometry, AnyDirectionPrefersTheWidestMargin) {
     // Close to the top: only the up arrow leaves room on every side.
-    auto g = determine({100, 100}, Rect(500, 40, 0, 10), Rect(0, 0, 1000, 1000), kPopoverArrowDirectionAny,
-                       kSquareArrows);
+    auto g =
+        determine({100, 100}, Rect(500, 40, 0, 10), Rect(0, 0, 1000, 1000), kPopoverArrowDirectionAny, kSquareArrows);
     EXPECT_EQ(g.arrowDirection, kPopoverArrowDirectionUp);
 
     // Close to the bottom: down.

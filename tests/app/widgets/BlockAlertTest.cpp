@@ -1,17 +1,15 @@
 #include "app/widgets/alerts/AlertView.h"
-
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/GuiApplication.h"
-#include "platform/ui/controls/ImageView.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/controls/ImageView.h"
 #include "support/Process.h"
 #include "support/TouchDriver.h"
 #include "support/VirtualClock.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -56,7 +54,8 @@ TEST_F(BlockAlertTest, ButtonsRunTheirOwnClosures) {
     events.clear();
     alert->show();
     alert->clickButtonAtIndex(0);
-    EXPECT_EQ(events, (std::vector<std::string>{"willPresent", "didPresent", "yes 0", "willDismiss 0", "didDismiss 0"}));
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"willPresent", "didPresent", "yes 0", "willDismiss 0", "didDismiss 0"}));
 }
 
 TEST_F(BlockAlertTest, SystemCancelWithoutClosureDismissesItself) {
@@ -99,7 +98,8 @@ TEST_F(BlockAlertTest, FingerOnAButtonInAWindow) {
     graphics::Image shown = window->renderImage();
     auto png = shown.pngData();
     ASSERT_TRUE(png.ok());
-    ASSERT_TRUE(foundation::writeFileAtomically(testsupport::artifactsDirectory() + "/AlertView-window.png", *png).ok());
+    ASSERT_TRUE(
+        foundation::writeFileAtomically(testsupport::artifactsDirectory() + "/AlertView-window.png", *png).ok());
 
     testsupport::TouchDriver fingers(*window);
     fingers.tap(no->convertPointToView({no->bounds().midX(), no->bounds().midY()}, nullptr));
@@ -118,7 +118,7 @@ TEST_F(BlockAlertTest, RoundedRectPathRunsThroughTheEdgeMiddles) {
     EXPECT_NEAR(box.maxY(), 80, 1e-6);
     EXPECT_TRUE(path.contains({60, 50}));
     EXPECT_TRUE(path.contains({10.5, 50}));
-    EXPECT_FALSE(path.contains({11, 21}));    // the corner is cut round
+    EXPECT_FALSE(path.contains({11, 21}));  // the corner is cut round
     EXPECT_FALSE(path.contains({109, 79}));
 }
 

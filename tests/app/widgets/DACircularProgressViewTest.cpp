@@ -1,5 +1,4 @@
 #include "app/widgets/views/DACircularProgressView.h"
-
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GuiApplication.h"
@@ -8,9 +7,8 @@
 #include "support/Process.h"
 #include "support/VirtualClock.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <numbers>
 
 namespace {
@@ -76,7 +74,8 @@ TEST_F(CircularProgressTest, FullProgressAlmostClosesTheRing) {
     view->setProgress(1.7);
     EXPECT_EQ(view->progress(), 1.0);
     graphics::Image image = ui::renderView(*view);
-    for (double degrees : {1.0, 90.0, 180.0, 270.0, 359.0}) EXPECT_TRUE(testsupport::pixelNear(ringPixel(image, degrees), kProgress));
+    for (double degrees : {1.0, 90.0, 180.0, 270.0, 359.0})
+        EXPECT_TRUE(testsupport::pixelNear(ringPixel(image, degrees), kProgress));
     view->setProgress(-0.5);
     EXPECT_EQ(view->progress(), 0.0);
     image = ui::renderView(*view);
@@ -93,7 +92,8 @@ TEST_F(CircularProgressTest, ThicknessDecidesTheHole) {
 
     view->setThicknessRatio(0.0);
     graphics::Image none = ui::renderView(*view);
-    for (auto [x, y] : {std::pair{50, 50}, {60, 50}, {40, 50}, {50, 5}, {95, 50}}) EXPECT_TRUE(testsupport::pixelNear(none.pixelAt(x, y), kClear));
+    for (auto [x, y] : {std::pair{50, 50}, {60, 50}, {40, 50}, {50, 5}, {95, 50}})
+        EXPECT_TRUE(testsupport::pixelNear(none.pixelAt(x, y), kClear));
 
     view->setThicknessRatio(1.5);
     EXPECT_EQ(view->thicknessRatio(), 1.0);

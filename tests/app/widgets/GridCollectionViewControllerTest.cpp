@@ -1,6 +1,5 @@
 #include "app/widgets/grid/KWGridCollectionViewController.h"
 #include "app/widgets/grid/KWGridItem.h"
-
 #include "platform/foundation/AtomicFile.h"
 #include "platform/graphics/GuiApplication.h"
 #include "platform/ui/Window.h"
@@ -9,7 +8,6 @@
 #include "support/VirtualClock.h"
 
 #include <gtest/gtest.h>
-
 #include <vector>
 
 namespace {
@@ -50,7 +48,9 @@ protected:
         grid->view()->layoutIfNeeded();
     }
     Rect cellFrame(size_t row) const {
-        return grid->collectionView().layoutAttributesForItemAtIndexPath(ui::IndexPath::indexPathForItem(row, 0))->frame;
+        return grid->collectionView()
+            .layoutAttributesForItemAtIndexPath(ui::IndexPath::indexPathForItem(row, 0))
+            ->frame;
     }
     std::vector<size_t> selectedRows() const {
         std::vector<size_t> rows;

@@ -1,13 +1,12 @@
 #include "app/widgets/alerts/Hudy.h"
-
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GuiApplication.h"
+#include "platform/ui/compositing/Render.h"
 #include "platform/ui/controls/ActivityIndicatorView.h"
-#include "platform/ui/host/Application.h"
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/controls/ProgressView.h"
-#include "platform/ui/compositing/Render.h"
+#include "platform/ui/host/Application.h"
 #include "support/Process.h"
 #include "support/VirtualClock.h"
 

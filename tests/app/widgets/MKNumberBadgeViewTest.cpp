@@ -1,5 +1,4 @@
 #include "app/widgets/views/MKNumberBadgeView.h"
-
 #include "platform/foundation/AtomicFile.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/GuiApplication.h"

@@ -1,18 +1,16 @@
 #include "app/widgets/views/PagedView.h"
-
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GuiApplication.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/controllers/ViewController.h"
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/controls/PageControl.h"
-#include "platform/ui/controllers/ViewController.h"
-#include "platform/ui/Window.h"
 #include "support/Process.h"
 #include "support/TouchDriver.h"
 #include "support/VirtualClock.h"
 
 #include <gtest/gtest.h>
-
 #include <set>
 #include <vector>
 
@@ -39,7 +37,8 @@ public:
         page->setText("Page " + std::to_string(index + 1));
         page->setTextAlignment(graphics::TextAlignment::Center);
         page->setFont(graphics::Font::systemFont(48));
-        page->setBackgroundColor(index % 2 ? graphics::Color::rgb(0.6, 0.8, 0.95) : graphics::Color::rgb(0.95, 0.8, 0.55));
+        page->setBackgroundColor(index % 2 ? graphics::Color::rgb(0.6, 0.8, 0.95)
+                                           : graphics::Color::rgb(0.95, 0.8, 0.55));
         return page;
     }
     int64_t count = 5;

@@ -1,14 +1,11 @@
 #include "app/widgets/categories/UIColor_Expanded.h"
 #include "app/widgets/categories/UIColor_Expanded_Support.h"
-
 #include "platform/graphics/Image.h"
 
 #include <QColor>
 #include <QString>
-
-#include <gtest/gtest.h>
-
 #include <atomic>
+#include <gtest/gtest.h>
 #include <set>
 #include <thread>
 #include <vector>
@@ -28,9 +25,7 @@ void expectRGBA(const std::optional<Color>& color, double r, double g, double b,
     EXPECT_NEAR(c->alpha, a, 1e-6);
 }
 
-Color patternColor() {
-    return Color::pattern(graphics::Image::filled(2, 2, {255, 0, 0, 255}));
-}
+Color patternColor() { return Color::pattern(graphics::Image::filled(2, 2, {255, 0, 0, 255})); }
 
 TEST(ColorHexForms, HexStringWithAndWithoutPrefix) {
     expectRGBA(colorWithHexString("ff8000"), 1, 128 / 255.0, 0, 1);
@@ -82,9 +77,9 @@ TEST(ColorTextForms, ReadsGreyAndRGB) {
 }
 
 TEST(ColorTextForms, RejectsOtherShapes) {
-    for (const char* text : {"{0.5, 0.5, 0.5}", "{0.5}", "{0.1, 0.2, 0.3, 0.4, 0.5}", "{0.1, 0.2, 0.3, 0.4}x",
-                             "{0.1, 0.2, 0.3, 0.4} ", "{0.1 0.2}", "{0.1, }", "0.1, 0.2}", "{0.1, 0.2",
-                             "{, 0.2}", "{}", "", "{0.1, 0.2}}", "{0.1, abc}"}) {
+    for (const char* text :
+         {"{0.5, 0.5, 0.5}", "{0.5}", "{0.1, 0.2, 0.3, 0.4, 0.5}", "{0.1, 0.2, 0.3, 0.4}x", "{0.1, 0.2, 0.3, 0.4} ",
+          "{0.1 0.2}", "{0.1, }", "0.1, 0.2}", "{0.1, 0.2", "{, 0.2}", "{}", "", "{0.1, 0.2}}", "{0.1, abc}"}) {
         EXPECT_FALSE(colorWithString(text).has_value()) << text;
     }
 }

@@ -1,11 +1,9 @@
 #include "app/widgets/categories/UIDevice_Hardware.h"
-
 #include "platform/ui/host/Device.h"
 #include "support/Process.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -22,14 +20,15 @@ std::string trimmed(std::string text) {
 TEST(DeviceModel, ClassifiesIdentifiersInTableOrder) {
     // Only the exact first-generation identifiers match; other "iPhone1" are unknown.
     const std::tuple<const char*, double, int> cases[] = {
-        {"iPhone7,2", 320, UIDeviceUnknowniPhone}, {"iPhone1,2", 320, UIDevice3GiPhone},
-        {"iPhone1,1", 320, UIDevice1GiPhone}, {"iPhone1,3", 320, UIDeviceUnknowniPhone},
-        {"iPhone3,1", 320, UIDevice4iPhone}, {"iPod4,1", 320, UIDevice4GiPod}, {"iPod7,1", 320, UIDeviceUnknowniPod},
-        {"iPad2,5", 768, UIDevice2GiPad}, {"iPad6,8", 768, UIDeviceUnknowniPad},
-        {"AppleTV3,2", 768, UIDeviceAppleTV3}, {"AppleTV5,3", 768, UIDeviceUnknownAppleTV},
-        {"iFPGA", 768, UIDeviceIFPGA},
+        {"iPhone7,2", 320, UIDeviceUnknowniPhone},   {"iPhone1,2", 320, UIDevice3GiPhone},
+        {"iPhone1,1", 320, UIDevice1GiPhone},        {"iPhone1,3", 320, UIDeviceUnknowniPhone},
+        {"iPhone3,1", 320, UIDevice4iPhone},         {"iPod4,1", 320, UIDevice4GiPod},
+        {"iPod7,1", 320, UIDeviceUnknowniPod},       {"iPad2,5", 768, UIDevice2GiPad},
+        {"iPad6,8", 768, UIDeviceUnknowniPad},       {"AppleTV3,2", 768, UIDeviceAppleTV3},
+        {"AppleTV5,3", 768, UIDeviceUnknownAppleTV}, {"iFPGA", 768, UIDeviceIFPGA},
     };
-    for (const auto& [identifier, width, type] : cases) EXPECT_EQ(platformTypeFor(identifier, width), type) << identifier;
+    for (const auto& [identifier, width, type] : cases)
+        EXPECT_EQ(platformTypeFor(identifier, width), type) << identifier;
     EXPECT_EQ(platformStringFor(UIDeviceUnknowniPhone), "Unknown iPhone");
     EXPECT_EQ(platformStringFor(UIDevice3GiPhone), "iPhone 3G");
     EXPECT_EQ(platformStringFor(UIDeviceIFPGA), "iFPGA");
@@ -51,8 +50,10 @@ TEST(DeviceModel, SimulatorDependsOnScreenWidth) {
 }
 
 TEST(DeviceModel, Families) {
-    for (auto [identifier, family] : {std::pair{"iPhone5,2", UIDeviceFamilyiPhone}, {"iPod5,1", UIDeviceFamilyiPod},
-                                      {"iPad3,4", UIDeviceFamilyiPad}, {"AppleTV2,1", UIDeviceFamilyAppleTV},
+    for (auto [identifier, family] : {std::pair{"iPhone5,2", UIDeviceFamilyiPhone},
+                                      {"iPod5,1", UIDeviceFamilyiPod},
+                                      {"iPad3,4", UIDeviceFamilyiPad},
+                                      {"AppleTV2,1", UIDeviceFamilyAppleTV},
                                       {"", UIDeviceFamilyUnknown}})
         EXPECT_EQ(deviceFamilyFor(identifier), family) << identifier;
 }
@@ -91,8 +92,7 @@ TEST(DeviceHardware, FiguresAgreeWithTheSystemTools) {
     EXPECT_EQ(cpuCount(), std::stoull(trimmed(nproc.output)));
 
     // /proc/meminfo's total is a little below the physical pages; both in kB.
-    auto mem = testsupport::runPython(
-        "import os\nprint(os.sysconf('SC_PHYS_PAGES') * os.sysconf('SC_PAGE_SIZE'))\n");
+    auto mem = testsupport::runPython("import os\nprint(os.sysconf('SC_PHYS_PAGES') * os.sysconf('SC_PAGE_SIZE'))\n");
     ASSERT_EQ(mem.exitCode, 0) << mem.output;
     EXPECT_EQ(totalMemory(), std::stoull(trimmed(mem.output)));
     EXPECT_GT(userMemory(), 0u);

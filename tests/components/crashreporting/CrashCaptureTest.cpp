@@ -1,18 +1,6 @@
 // End to end: a child process (this test binary run again) starts the
 // manager and crashes; the test then plays the next launch.
 
-#include <gtest/gtest.h>
-#include <link.h>
-#include <sys/resource.h>
-#include <unistd.h>
-
-#include <csignal>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <stdexcept>
-#include <thread>
-
 #include "components/crashreporting/BWQuincyManager.h"
 #include "components/crashreporting/CrashLogFormatter.h"
 #include "components/crashreporting/CrashReportDecoder.h"
@@ -23,6 +11,17 @@
 #include "support/ScopedEnvironment.h"
 #include "support/TempAppFolders.h"
 #include "support/VirtualClock.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <link.h>
+#include <stdexcept>
+#include <sys/resource.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace crashreporting;
 using foundation::RunLoop;
@@ -199,7 +198,8 @@ TEST_F(CrashCaptureTest, SegmentationFaultIsReportedAndSentAtTheNextLaunch) {
 TEST_F(CrashCaptureTest, UncaughtExceptionIsRecordedWithItsTypeAndReason) {
     auto child = runCrashingChild("exception");
     ASSERT_EQ(child.exitCode, 128 + SIGABRT) << child.output;
-    auto report = CrashReportDecoder::decodeFile(BWQuincyManager::crashesDirectory() + "/" + BWQuincyManager::kLiveReportName);
+    auto report =
+        CrashReportDecoder::decodeFile(BWQuincyManager::crashesDirectory() + "/" + BWQuincyManager::kLiveReportName);
     ASSERT_TRUE(report.ok()) << report.error().description << "\n" << child.output;
     EXPECT_EQ(report->signalName, "SIGABRT");
     EXPECT_FALSE(report->faultAddress);
@@ -211,15 +211,17 @@ TEST_F(CrashCaptureTest, UncaughtExceptionIsRecordedWithItsTypeAndReason) {
     EXPECT_EQ((reason.size() - 14) % 2, 0u) << "the cut split a character";
     EXPECT_NE(report->threadNumber, report->processID) << "a background thread threw";
     EXPECT_FALSE(report->backtrace.empty());
-    EXPECT_NE(CrashLogFormatter::format(*report).find(
-                  "*** Terminating app due to uncaught exception 'std::runtime_error', reason: 'disk on fire: \xC3\xA9"),
-              std::string::npos);
+    EXPECT_NE(
+        CrashLogFormatter::format(*report).find(
+            "*** Terminating app due to uncaught exception 'std::runtime_error', reason: 'disk on fire: \xC3\xA9"),
+        std::string::npos);
 }
 
 TEST_F(CrashCaptureTest, StackOverflowIsCaughtOnTheAlternateStack) {
     auto child = runCrashingChild("overflow");
     ASSERT_EQ(child.exitCode, 128 + SIGSEGV) << child.output;
-    auto report = CrashReportDecoder::decodeFile(BWQuincyManager::crashesDirectory() + "/" + BWQuincyManager::kLiveReportName);
+    auto report =
+        CrashReportDecoder::decodeFile(BWQuincyManager::crashesDirectory() + "/" + BWQuincyManager::kLiveReportName);
     ASSERT_TRUE(report.ok()) << "no report: the handler had no stack to run on\n" << child.output;
     EXPECT_EQ(report->signalName, "SIGSEGV");
     EXPECT_FALSE(report->backtrace.empty());

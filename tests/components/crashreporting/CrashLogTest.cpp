@@ -1,13 +1,12 @@
-#include <dlfcn.h>
-#include <gtest/gtest.h>
-#include <link.h>
-
-#include <filesystem>
-#include <fstream>
-
 #include "components/crashreporting/CrashLogFormatter.h"
 #include "components/crashreporting/CrashSubmissionXML.h"
 #include "support/Process.h"
+
+#include <dlfcn.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <link.h>
 
 using namespace crashreporting;
 
@@ -82,7 +81,8 @@ TEST(CrashLogFormatter, WritesSignalAddressExceptionAndFramesWithImageOffsets) {
     EXPECT_NE(log.find("Crashed Thread:  78 (render)\n"), std::string::npos);
     EXPECT_NE(log.find("*** Terminating app due to uncaught exception 'std::logic_error', reason: 'bad frame'"),
               std::string::npos);
-    EXPECT_NE(log.find("0   tollivar                        0x0000000000500123 0x500000 + 291\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("0   tollivar                        0x0000000000500123 0x500000 + 291\n"), std::string::npos)
+        << log;
     EXPECT_NE(log.find("1   ???                             0x00000000dead0000\n"), std::string::npos) << log;
     EXPECT_NE(log.find("/opt/tollivar/bin/tollivar\n"), std::string::npos);
 }
@@ -95,7 +95,8 @@ TEST(CrashLogFormatter, NamesFunctionsOfImagesThisProcessHasLoaded) {
     report.binaryImages = {imageHolding(address)};
     ASSERT_FALSE(report.binaryImages[0].path.empty());
     report.backtrace = {address + 1};
-    EXPECT_NE(CrashLogFormatter::format(report).find("getpid + 1)"), std::string::npos) << CrashLogFormatter::format(report);
+    EXPECT_NE(CrashLogFormatter::format(report).find("getpid + 1)"), std::string::npos)
+        << CrashLogFormatter::format(report);
     EXPECT_EQ(CrashLogFormatter::format(report, false).find("getpid"), std::string::npos);
 }
 
@@ -110,18 +111,24 @@ TEST(CrashSubmissionXML, ParsesBackToTheSameTexts) {
     submission.description = "it \"just\" crashed";
     submission.log = "reason: 'a]]>b' <tag> & \xC3\xA9";
     std::string fields = parsedByPython(crashSubmissionXML(submission));
-    EXPECT_EQ(fields, "Tollivar & Co <beta>|com.marrowick.tollivar|6.1.0|x86_64|601|600|||it \"just\" crashed|"
-                      "reason: 'a]]>b' <tag> & \xC3\xA9");
+    EXPECT_EQ(fields,
+              "Tollivar & Co <beta>|com.marrowick.tollivar|6.1.0|x86_64|601|600|||it \"just\" crashed|"
+              "reason: 'a]]>b' <tag> & \xC3\xA9");
 }
 
 TEST(CrashSubmissionXML, TextsThatXmlCannotCarryAreReplaced) {
     const std::string replacement = "\xEF\xBF\xBD";
-    EXPECT_EQ(xmlSafeText(std::string("a\x01" "b\0c", 5)), "a" + replacement + "b" + replacement + "c");
+    EXPECT_EQ(xmlSafeText(std::string("a\x01"
+                                      "b\0c",
+                                      5)),
+              "a" + replacement + "b" + replacement + "c");
     EXPECT_EQ(xmlSafeText("tab\tline\n"), "tab\tline\n");
-    EXPECT_EQ(xmlSafeText("\xFF" "x"), replacement + "x");
-    EXPECT_EQ(xmlSafeText("\xC0\xAF"), replacement + replacement);  // overlong "/"
+    EXPECT_EQ(xmlSafeText("\xFF"
+                          "x"),
+              replacement + "x");
+    EXPECT_EQ(xmlSafeText("\xC0\xAF"), replacement + replacement);                    // overlong "/"
     EXPECT_EQ(xmlSafeText("\xED\xA0\x80"), replacement + replacement + replacement);  // a lone surrogate
-    EXPECT_EQ(xmlSafeText("\xE2\x82"), replacement + replacement);  // cut short
+    EXPECT_EQ(xmlSafeText("\xE2\x82"), replacement + replacement);                    // cut short
     EXPECT_EQ(xmlSafeText("\xF0\x9F\x8E\xAC"), "\xF0\x9F\x8E\xAC");
     EXPECT_EQ(xmlCharacterData("]]>]]>"), "<![CDATA[]]]]><![CDATA[>]]]]><![CDATA[>]]>");
 

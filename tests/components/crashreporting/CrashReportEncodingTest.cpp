@@ -1,20 +1,21 @@
-#include <gtest/gtest.h>
-
-#include <csignal>
-#include <string>
-#include <vector>
-
 #include "components/crashreporting/CrashReportDecoder.h"
 #include "components/crashreporting/CrashReportFields.h"
 #include "components/crashreporting/SignalNames.h"
 #include "components/crashreporting/WireWriter.h"
+
+#include <csignal>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 using namespace crashreporting;
 namespace f = crashreporting::fields;
 
 namespace {
 
-foundation::Bytes bytesOf(const WireWriter& writer) { return foundation::Bytes(writer.data(), writer.data() + writer.size()); }
+foundation::Bytes bytesOf(const WireWriter& writer) {
+    return foundation::Bytes(writer.data(), writer.data() + writer.size());
+}
 
 // A report laid out as the signal handler lays it out.
 foundation::Bytes sampleReport(const std::vector<uint64_t>& frames, const std::string& reason) {
@@ -75,8 +76,8 @@ TEST(WireWriter, VarintsAndLengthPrefixesAreCanonical) {
     WireWriter out(buffer, sizeof buffer);
     out.varintField(1, 300);
     out.int64Field(2, -1);
-    EXPECT_EQ(bytesOf(out), (foundation::Bytes{0x08, 0xAC, 0x02, 0x10, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                                               0xFF, 0x01}));
+    EXPECT_EQ(bytesOf(out),
+              (foundation::Bytes{0x08, 0xAC, 0x02, 0x10, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x01}));
 
     WireWriter nested(buffer, sizeof buffer);
     size_t mark = nested.beginMessage(3);
@@ -148,7 +149,8 @@ TEST(CrashReportDecoder, DamagedReportsAreErrorsNotCrashes) {
     };
     EXPECT_EQ(code(good), 0);
     EXPECT_EQ(code({}), kCrashReportCorrupt);
-    EXPECT_EQ(code(foundation::Bytes(good.begin(), good.begin() + static_cast<long>(good.size() / 2))), kCrashReportCorrupt);
+    EXPECT_EQ(code(foundation::Bytes(good.begin(), good.begin() + static_cast<long>(good.size() / 2))),
+              kCrashReportCorrupt);
     EXPECT_EQ(code(foundation::Bytes(200, 0xFF)), kCrashReportCorrupt);
     uint8_t buffer[32];
     WireWriter noSignal(buffer, sizeof buffer);

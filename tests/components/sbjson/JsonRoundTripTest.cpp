@@ -2,9 +2,8 @@
 #include "components/sbjson/SBJsonWriter.h"
 #include "support/Process.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
+#include <gtest/gtest.h>
 
 using namespace foundation;
 using namespace sbjson;
@@ -63,7 +62,8 @@ expected = {
 assert data == expected, data
 assert list(data) == list(expected)
 print("same")
-)", {*json});
+)",
+                                                               {*json});
     EXPECT_EQ(result.exitCode, 0) << result.output;
     EXPECT_EQ(result.output, "same\n");
 }
@@ -88,8 +88,8 @@ print(json.dumps({"control": "\u00e9\U0001F600\u0001", "raw": "\u00e9\U0001F600"
     EXPECT_EQ(numbers[2].decimalText(), "12345678901234567890");
     EXPECT_EQ(numbers[2].asUInt(), 12345678901234567890ULL);
 
-    testsupport::ProcessResult escaped = testsupport::runPython(
-        R"(import json; print(json.dumps(["\u00e9\U0001F600\u2028"]), end=""))");
+    testsupport::ProcessResult escaped =
+        testsupport::runPython(R"(import json; print(json.dumps(["\u00e9\U0001F600\u2028"]), end=""))");
     ASSERT_EQ(escaped.exitCode, 0) << escaped.output;
     EXPECT_EQ(escaped.output, R"(["\u00e9\ud83d\ude00\u2028"])");
     std::optional<Value> surrogates = parser.objectWithString(escaped.output);

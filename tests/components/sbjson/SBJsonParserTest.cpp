@@ -1,7 +1,6 @@
 #include "components/sbjson/SBJsonParser.h"
 
 #include <gtest/gtest.h>
-
 #include <optional>
 #include <string>
 #include <utility>
@@ -124,8 +123,8 @@ TEST(SBJsonParser, ObjectsKeysAndMembers) {
 }
 
 TEST(SBJsonParser, NumbersKeepTheirLiteral) {
-    for (std::string_view literal : {"0", "-0", "12", "-3.25", "1e5", "1E+5", "2.5e-3", "123456789012345678901234567890",
-                                     "1e400"}) {
+    for (std::string_view literal :
+         {"0", "-0", "12", "-3.25", "1e5", "1E+5", "2.5e-3", "123456789012345678901234567890", "1e400"}) {
         Value number = parse(literal);
         EXPECT_TRUE(number.isDecimal()) << literal;
         EXPECT_EQ(number.decimalText(), literal);

@@ -1,9 +1,8 @@
 #include "components/sbjson/JsonProxy.h"
 #include "components/sbjson/SBJsonWriter.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 using namespace foundation;
@@ -152,7 +151,8 @@ TEST(SBJsonWriter, UnsupportedValues) {
 
 TEST(SBJsonWriter, NonFiniteNumbersAreRefused) {
     SBJsonWriter writer;
-    for (double bad : {std::nan(""), std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()}) {
+    for (double bad :
+         {std::nan(""), std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()}) {
         EXPECT_FALSE(writer.stringWithObject(Array{1, bad}).has_value()) << bad;
         ASSERT_FALSE(writer.errorTrace().empty());
         EXPECT_EQ(writer.errorTrace().back().code, 1);

@@ -1,17 +1,15 @@
 #include "platform/foundation/AtomicFile.h"
+#include "support/TempAppFolders.h"
 
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <cerrno>
-#include <filesystem>
-#include <fstream>
-
-#include "support/TempAppFolders.h"
 
 using namespace foundation;
 namespace fs = std::filesystem;

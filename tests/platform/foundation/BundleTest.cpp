@@ -1,12 +1,10 @@
 #include "platform/foundation/Bundle.h"
-
-#include <gtest/gtest.h>
-
-#include <fstream>
-
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/PropertyList.h"
 #include "support/TempAppFolders.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
 
 using namespace foundation;
 

@@ -1,11 +1,9 @@
 #include "platform/foundation/DateFormat.h"
-
-#include <gtest/gtest.h>
+#include "support/ScopedEnvironment.h"
 
 #include <ctime>
+#include <gtest/gtest.h>
 #include <optional>
-
-#include "support/ScopedEnvironment.h"
 
 using namespace foundation;
 

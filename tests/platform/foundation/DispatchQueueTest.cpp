@@ -6,9 +6,8 @@
 #include "platform/foundation/ThreadPool.h"
 #include "support/VirtualClock.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
+#include <gtest/gtest.h>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -306,7 +305,7 @@ TEST(DispatchGlobalQueue, HigherPriorityIsServedFirst) {
     });
     while (!holding) std::this_thread::yield();
     for (char c : {'b', 'l', 'd', 'h'}) {
-        QueuePriority priority = c == 'b' ? QueuePriority::Background
+        QueuePriority priority = c == 'b'   ? QueuePriority::Background
                                  : c == 'l' ? QueuePriority::Low
                                  : c == 'd' ? QueuePriority::Default
                                             : QueuePriority::High;

@@ -1,14 +1,12 @@
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/FileManager.h"
-
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "support/TempAppFolders.h"
 
 #include <cerrno>
 #include <fstream>
-
-#include "platform/foundation/AtomicFile.h"
-#include "support/TempAppFolders.h"
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace foundation;
 

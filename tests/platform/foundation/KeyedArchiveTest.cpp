@@ -1,11 +1,9 @@
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/KeyedArchive.h"
-
-#include <gtest/gtest.h>
+#include "support/Process.h"
 
 #include <filesystem>
-
-#include "platform/foundation/AtomicFile.h"
-#include "support/Process.h"
+#include <gtest/gtest.h>
 
 using namespace foundation;
 
@@ -185,7 +183,8 @@ info = objects[root["info"].data]
 print(classname(info), [objects[k.data] for k in info["NS.keys"]])
 stroke = objects[strokes["NS.objects"][0].data]
 print(objects[objects[stroke["brush"].data]["$class"].data]["$classes"], type(objects[stroke["color"].data]).__name__)
-)PY", {path});
+)PY",
+                                         {path});
     EXPECT_EQ(result.exitCode, 0) << result.output;
     EXPECT_EQ(result.output,
               "dict NSKeyedArchiver 100000 $null\n"
@@ -216,7 +215,8 @@ archive = {"$archiver": "NSKeyedArchiver", "$version": 100000, "$top": {"root": 
     {"$class": U(10), "NS.time": 100.5},
     {"$classname": "NSDate", "$classes": ["NSDate", "NSObject"]}]}
 plistlib.dump(archive, open(sys.argv[1], "wb"), fmt=plistlib.FMT_BINARY)
-)PY", {path});
+)PY",
+                                         {path});
     ASSERT_EQ(result.exitCode, 0) << result.output;
     auto value = KeyedUnarchiver::unarchiveValue(readFile(path).valueOr({}));
     ASSERT_TRUE(value.ok()) << value.error().description;
@@ -282,7 +282,9 @@ Bytes forged(Array objects, Value root = Value::uid(1)) {
     return *plist::serialize(archive, plist::Format::Binary);
 }
 
-Value classEntry(const std::string& name) { return Dictionary{{"$classname", name}, {"$classes", Array{name, "NSObject"}}}; }
+Value classEntry(const std::string& name) {
+    return Dictionary{{"$classname", name}, {"$classes", Array{name, "NSObject"}}};
+}
 
 }  // namespace
 
@@ -296,12 +298,13 @@ TEST_F(KeyedArchiveTest, MalformedArchivesGiveErrors) {
          forged(Array{"$null", Dictionary{{"NS.objects", Array{Value::uid(1)}}, {"$class", Value::uid(2)}},
                       classEntry("NSArray")})},
         {"array holding non-references",
-         forged(Array{"$null", Dictionary{{"NS.objects", Array{5}}, {"$class", Value::uid(2)}}, classEntry("NSArray")})},
-        {"dictionary with a non-string key",
-         forged(Array{"$null",
-                      Dictionary{{"NS.keys", Array{Value::uid(3)}}, {"NS.objects", Array{Value::uid(3)}},
-                                 {"$class", Value::uid(2)}},
-                      classEntry("NSDictionary"), 7})},
+         forged(
+             Array{"$null", Dictionary{{"NS.objects", Array{5}}, {"$class", Value::uid(2)}}, classEntry("NSArray")})},
+        {"dictionary with a non-string key", forged(Array{"$null",
+                                                          Dictionary{{"NS.keys", Array{Value::uid(3)}},
+                                                                     {"NS.objects", Array{Value::uid(3)}},
+                                                                     {"$class", Value::uid(2)}},
+                                                          classEntry("NSDictionary"), 7})},
         {"string where a number is expected",
          forged(Array{"$null", Dictionary{{"width", "wide"}, {"$class", Value::uid(2)}}, brushClass})},
         {"plain property list", *plist::serialize(Dictionary{{"root", 1}}, plist::Format::Binary)},

@@ -1,12 +1,10 @@
 #include "platform/foundation/Localized.h"
-
-#include <gtest/gtest.h>
-
-#include <fstream>
-
 #include "platform/foundation/PropertyList.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempAppFolders.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
 
 using namespace foundation;
 
@@ -74,7 +72,8 @@ TEST(Format, TheSystemsOwnPatterns) {
     EXPECT_EQ(format("%@ (%@)", {"6.0.0", "600"}), "6.0.0 (600)");
     EXPECT_EQ(format("Ups. An unknown error occured. (%@-%d)", {"CaptureViewController", 636}),
               "Ups. An unknown error occured. (CaptureViewController-636)");
-    EXPECT_EQ(format("%@ - [%@-%ld]", {"Disk full", "NSCocoaErrorDomain", 640}), "Disk full - [NSCocoaErrorDomain-640]");
+    EXPECT_EQ(format("%@ - [%@-%ld]", {"Disk full", "NSCocoaErrorDomain", 640}),
+              "Disk full - [NSCocoaErrorDomain-640]");
     EXPECT_EQ(format("%.2d:%.2d:%.2d", {1, 2, 5}), "01:02:05");
     EXPECT_EQ(format("%.3d", {42}), "042");
     EXPECT_EQ(format("audio-%@.%@", {"ID", "m4a"}), "audio-ID.m4a");

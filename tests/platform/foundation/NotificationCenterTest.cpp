@@ -1,7 +1,6 @@
 #include "platform/foundation/NotificationCenter.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,10 +36,13 @@ TEST(NotificationCenter, MatchesNameAndSenderInRegistrationOrder) {
     NotificationCenter center;
     int strip = 0, timeline = 0;
     std::string order;
-    auto fromStrip = center.addObserver("NotificationDidSelectFrame", &strip, [&](const Notification&) { order += "s"; });
-    auto fromAnyone = center.addObserver("NotificationDidSelectFrame", nullptr, [&](const Notification&) { order += "a"; });
+    auto fromStrip =
+        center.addObserver("NotificationDidSelectFrame", &strip, [&](const Notification&) { order += "s"; });
+    auto fromAnyone =
+        center.addObserver("NotificationDidSelectFrame", nullptr, [&](const Notification&) { order += "a"; });
     auto everything = center.addObserver("", nullptr, [&](const Notification&) { order += "*"; });
-    auto otherName = center.addObserver("NotificationDidMovePlayhead", nullptr, [&](const Notification&) { order += "m"; });
+    auto otherName =
+        center.addObserver("NotificationDidMovePlayhead", nullptr, [&](const Notification&) { order += "m"; });
     center.post("NotificationDidSelectFrame", &strip);
     order += "|";
     center.post("NotificationDidSelectFrame", &timeline);
@@ -129,7 +131,8 @@ TEST(NotificationCenter, ObserversAddedDuringDeliveryWaitForTheNextPost) {
     std::vector<ObserverToken> added;
     auto adder = center.addObserver("N", nullptr, [&](const Notification&) {
         calls += "a";
-        if (added.empty()) added.push_back(center.addObserver("N", nullptr, [&](const Notification&) { calls += "n"; }));
+        if (added.empty())
+            added.push_back(center.addObserver("N", nullptr, [&](const Notification&) { calls += "n"; }));
     });
     center.post("N");
     center.post("N");
@@ -144,8 +147,9 @@ TEST(NotificationCenter, ObserverMayPostAndOtherThreadsMayPostMeanwhile) {
         center.post("Inner", nullptr, Dictionary{{"from", "outer"}});
         calls.push_back("outer done");
     });
-    auto inner = center.addObserver("Inner", nullptr,
-                                    [&](const Notification& n) { calls.push_back("inner " + n.userInfo.get("from").asString()); });
+    auto inner = center.addObserver("Inner", nullptr, [&](const Notification& n) {
+        calls.push_back("inner " + n.userInfo.get("from").asString());
+    });
     center.post("Outer");
     EXPECT_EQ(calls, (std::vector<std::string>{"outer", "inner outer", "outer done"}));
 
@@ -168,11 +172,11 @@ TEST(NotificationCenter, ObserverMayPostAndOtherThreadsMayPostMeanwhile) {
 TEST(NotificationCenter, DefaultCenterIsOneInstance) {
     EXPECT_EQ(&NotificationCenter::defaultCenter(), &NotificationCenter::defaultCenter());
     int calls = 0;
-    auto token = NotificationCenter::defaultCenter().addObserver("ShowErrorNotification", nullptr,
-                                                                 [&](const Notification& n) {
-                                                                     EXPECT_TRUE(n.userInfo.contains("ERROR"));
-                                                                     ++calls;
-                                                                 });
+    auto token =
+        NotificationCenter::defaultCenter().addObserver("ShowErrorNotification", nullptr, [&](const Notification& n) {
+            EXPECT_TRUE(n.userInfo.contains("ERROR"));
+            ++calls;
+        });
     NotificationCenter::defaultCenter().post("ShowErrorNotification", nullptr, Dictionary{{"ERROR", "boom"}});
     EXPECT_EQ(calls, 1);
 }

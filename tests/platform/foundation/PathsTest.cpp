@@ -1,12 +1,10 @@
-#include "platform/foundation/Paths.h"
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/Paths.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempAppFolders.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
 
 using namespace foundation;
 

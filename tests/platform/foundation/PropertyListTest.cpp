@@ -1,17 +1,15 @@
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/PropertyList.h"
-
-#include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "support/Process.h"
+#include "support/TempAppFolders.h"
 
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <random>
-
-#include "platform/foundation/AtomicFile.h"
-#include "support/Process.h"
-#include "support/TempAppFolders.h"
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace foundation;
 namespace fs = std::filesystem;
@@ -43,9 +41,9 @@ Value cppSample() {
     for (int i = 0; i < 256; ++i) all.push_back(static_cast<uint8_t>(i));
     data.push_back(Value(all));
     return Dictionary{
-        {"integers", Array{0, 1, 255, 256, 65535, 65536, 4294967295LL, 4294967296LL, -1, -5,
-                           std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max(),
-                           9223372036854775808ULL, 18446744073709551615ULL}},
+        {"integers",
+         Array{0, 1, 255, 256, 65535, 65536, 4294967295LL, 4294967296LL, -1, -5, std::numeric_limits<int64_t>::min(),
+               std::numeric_limits<int64_t>::max(), 9223372036854775808ULL, 18446744073709551615ULL}},
         {"reals", Array{0.1, 5.0, -1e300, 2.5e-8, 1.5}},
         {"booleans", Array{true, false}},
         {"strings", Array{"", "plain", "h\u00e9llo w\u00f6rld", "\u65e5\u672c\u8a9e", "\U0001F3AC clip", "a<b>&c",
@@ -72,7 +70,8 @@ Value cppSample() {
         return ::testing::AssertionSuccess();
     }
     if (a.isDictionary()) {
-        if (a.asDictionary().keys() != b.asDictionary().keys()) return ::testing::AssertionFailure() << path << ": keys";
+        if (a.asDictionary().keys() != b.asDictionary().keys())
+            return ::testing::AssertionFailure() << path << ": keys";
         for (const auto& [key, value] : a.asDictionary()) {
             auto r = sameTyped(value, b.asDictionary().get(key), path + "." + key);
             if (!r) return r;
@@ -112,7 +111,8 @@ TEST_F(PropertyListTest, PlistlibReadsWhatWeWriteInBothFormats) {
 with open(sys.argv[1], "rb") as f:
     loaded = plistlib.load(f)
 print("equal" if repr(loaded) == repr(SAMPLE) else "differs:\n%r\n%r" % (loaded, SAMPLE))
-)PY", {path});
+)PY",
+                                    {path});
         EXPECT_EQ(output, "equal\n") << path;
     }
 }
@@ -136,7 +136,8 @@ TEST_F(PropertyListTest, BinaryDatesKeepSubSecondPrecisionAgreeingWithPlistlib) 
     EXPECT_EQ(python(R"PY(
 loaded = plistlib.load(open(sys.argv[1], "rb"))
 print([d.isoformat() for d in loaded])
-)PY", {path}),
+)PY",
+                     {path}),
               "['2001-01-01T00:00:01.500000', '2000-12-31T23:59:59.750000']\n");
     auto back = plist::readFile(path);
     ASSERT_TRUE(back.ok());
@@ -146,8 +147,9 @@ print([d.isoformat() for d in loaded])
 // ---- the XML text itself -------------------------------------------------------
 
 TEST_F(PropertyListTest, XmlTellsIntegersFromRealsAndEscapesText) {
-    auto xml = plist::serialize(Dictionary{{"int", 5}, {"real", 5.0}, {"text", "a<b & c\rd"}, {"big", 18446744073709551615ULL}},
-                                plist::Format::Xml);
+    auto xml = plist::serialize(
+        Dictionary{{"int", 5}, {"real", 5.0}, {"text", "a<b & c\rd"}, {"big", 18446744073709551615ULL}},
+        plist::Format::Xml);
     ASSERT_TRUE(xml.ok());
     std::string s = text(*xml);
     EXPECT_NE(s.find("<key>int</key>\n\t<integer>5</integer>"), std::string::npos) << s;
@@ -191,7 +193,9 @@ TEST_F(PropertyListTest, XmlReaderAcceptsCommentsCdataEntitiesAndBareRoots) {
     auto value = plist::parse(Bytes(xml.begin(), xml.end()));
     ASSERT_TRUE(value.ok()) << value.error().description;
     Dictionary d = value->asDictionary();
-    EXPECT_EQ(d["a"].asString(), "<raw> & \u263A" "A");
+    EXPECT_EQ(d["a"].asString(),
+              "<raw> & \u263A"
+              "A");
     EXPECT_EQ(d["b"].asInt(), -12);
     EXPECT_TRUE(std::isinf(d["c"].asDouble()));
     EXPECT_EQ(d["d"].asDate()->sinceReferenceDate, 100.0);
@@ -244,13 +248,26 @@ TEST_F(PropertyListTest, MalformedXmlGivesReadErrors) {
     std::string deep;
     for (int i = 0; i < 100000; ++i) deep += "<array>";
     const std::vector<std::string> inputs{
-        "", "   ", "<plist>", "<plist></plist>", "<plist><dict><key>a</key></dict></plist>",
-        "<plist><dict><string>a</string></dict></plist>", "<plist><integer>12x</integer></plist>",
-        "<plist><integer>18446744073709551616</integer></plist>", "<plist><integer>-9223372036854775809</integer></plist>",
-        "<plist><string>&bogus;</string></plist>", "<plist><string>&#0;</string></plist>",
-        "<plist><date>2001-13-01T00:00:00Z</date></plist>", "<plist><data>@@@@</data></plist>",
-        "<plist><string>\xC3\x28</string></plist>", "<plist><array></dict></plist>",
-        "<plist><true/><true/></plist>", "<plist><wat/></plist>", "<plist><string>a</string>", "bplist00", deep,
+        "",
+        "   ",
+        "<plist>",
+        "<plist></plist>",
+        "<plist><dict><key>a</key></dict></plist>",
+        "<plist><dict><string>a</string></dict></plist>",
+        "<plist><integer>12x</integer></plist>",
+        "<plist><integer>18446744073709551616</integer></plist>",
+        "<plist><integer>-9223372036854775809</integer></plist>",
+        "<plist><string>&bogus;</string></plist>",
+        "<plist><string>&#0;</string></plist>",
+        "<plist><date>2001-13-01T00:00:00Z</date></plist>",
+        "<plist><data>@@@@</data></plist>",
+        "<plist><string>\xC3\x28</string></plist>",
+        "<plist><array></dict></plist>",
+        "<plist><true/><true/></plist>",
+        "<plist><wat/></plist>",
+        "<plist><string>a</string>",
+        "bplist00",
+        deep,
     };
     for (const std::string& input : inputs) {
         auto value = plist::parse(Bytes(input.begin(), input.end()));
@@ -309,8 +326,8 @@ Bytes nestedArrays(uint16_t depth) {
 
 TEST_F(PropertyListTest, BinaryStringsOfOtherWritersDecodeToUtf8) {
     // Latin-1 in an "ASCII" string, a surrogate pair and a lone surrogate.
-    auto value = plist::parse(bplist({container(0xA2, {1, 2}), {0x52, 'A', 0xE9},
-                                      {0x63, 0xD8, 0x3C, 0xDF, 0xAC, 0xDC, 0x00}}));
+    auto value =
+        plist::parse(bplist({container(0xA2, {1, 2}), {0x52, 'A', 0xE9}, {0x63, 0xD8, 0x3C, 0xDF, 0xAC, 0xDC, 0x00}}));
     ASSERT_TRUE(value.ok()) << value.error().description;
     EXPECT_EQ(value->asArray()[0].asString(), "A\u00e9");
     EXPECT_EQ(value->asArray()[1].asString(), "\U0001F3AC\uFFFD");
@@ -339,7 +356,8 @@ TEST_F(PropertyListTest, HostileBinaryInputGivesReadErrors) {
         {"integer beyond 64 bits", bplist({{0x14, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}})},
         {"exponential sharing", bplist(doubling)},
         {"nesting beyond the limit", nestedArrays(plist::kMaximumDepth + 1)},
-        {"other format version", [] {
+        {"other format version",
+         [] {
              Bytes b = bplist({{0x10, 1}});
              b[7] = '1';
              return b;
@@ -415,7 +433,8 @@ void waitForTemporary(const std::string& dir, pid_t writer, uintmax_t size) {
     std::string prefix = ".frames.meta.tmp-" + std::to_string(writer) + "-";
     for (;;) {
         siginfo_t info{};
-        if (waitid(P_PID, static_cast<id_t>(writer), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid != 0) return;
+        if (waitid(P_PID, static_cast<id_t>(writer), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid != 0)
+            return;
         std::error_code error;
         for (const auto& entry : fs::directory_iterator(dir, error)) {
             std::string name = entry.path().filename().string();

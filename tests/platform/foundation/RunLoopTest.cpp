@@ -3,12 +3,10 @@
 #include "platform/foundation/RunLoop.h"
 #include "support/VirtualClock.h"
 
-#include <gtest/gtest.h>
-
 #include <QCoreApplication>
-
 #include <atomic>
 #include <chrono>
+#include <gtest/gtest.h>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -48,10 +46,14 @@ TEST(RunLoopVirtualTime, SixtySecondScenarioFiresAtExactTimesInOrder) {
         record("stop sevens");
         sevens->invalidate();
     });
-    loop.performAfter(5, [&] { record("perform 5"); }, &owner);
-    loop.performAfter(20, [&] { record("perform 20 x"); }, &owner, "x");
-    loop.performAfter(21, [&] { record("perform 21 y"); }, &owner, "y");
-    loop.performAfter(22, [&] { record("other 22"); }, &otherOwner);
+    loop.performAfter(
+        5, [&] { record("perform 5"); }, &owner);
+    loop.performAfter(
+        20, [&] { record("perform 20 x"); }, &owner, "x");
+    loop.performAfter(
+        21, [&] { record("perform 21 y"); }, &owner, "y");
+    loop.performAfter(
+        22, [&] { record("other 22"); }, &otherOwner);
     auto byToken = loop.performAfter(12, [&] { record("token 12"); });
     loop.performAfter(3, [&] {
         record("cancel");
@@ -65,16 +67,18 @@ TEST(RunLoopVirtualTime, SixtySecondScenarioFiresAtExactTimesInOrder) {
             if (loop.now() >= 47.5) timer.invalidate();
         });
     });
-    loop.performAfter(50, [&] { record("fifty"); loop.post([&] { record("posted at fifty"); }); });
+    loop.performAfter(50, [&] {
+        record("fifty");
+        loop.post([&] { record("posted at fifty"); });
+    });
     loop.performAfter(61, [&] { record("beyond the end"); });
 
     loop.advance(60);
 
     std::vector<Fire> expected = {
-        {3, "cancel"},       {5, "perform 5"},    {7, "seven"},       {10, "ten"},
-        {14, "seven"},       {21, "seven"},       {21, "perform 21 y"}, {22, "other 22"},
-        {28, "seven"},       {30, "stop sevens"}, {42.5, "late"},     {45, "late"},
-        {47.5, "late"},      {50, "fifty"},       {50, "posted at fifty"},
+        {3, "cancel"},  {5, "perform 5"},     {7, "seven"},     {10, "ten"},   {14, "seven"},
+        {21, "seven"},  {21, "perform 21 y"}, {22, "other 22"}, {28, "seven"}, {30, "stop sevens"},
+        {42.5, "late"}, {45, "late"},         {47.5, "late"},   {50, "fifty"}, {50, "posted at fifty"},
     };
     EXPECT_EQ(log, expected);
     EXPECT_EQ(ticks, 40);  // 1.5, 3.0, ... 60.0: a timer due at the end of the span fires
@@ -164,9 +168,12 @@ TEST(RunLoopTimers, CancelByOwnerTakesOnlyThatOwnersPendingPerforms) {
     auto& loop = RunLoop::main();
     int mine = 0, theirs = 0;
     std::string ran;
-    loop.performAfter(1, [&] { ran += "m1"; }, &mine, "a");
-    loop.performAfter(2, [&] { ran += "m2"; }, &mine, "b");
-    loop.performAfter(3, [&] { ran += "t3"; }, &theirs, "a");
+    loop.performAfter(
+        1, [&] { ran += "m1"; }, &mine, "a");
+    loop.performAfter(
+        2, [&] { ran += "m2"; }, &mine, "b");
+    loop.performAfter(
+        3, [&] { ran += "t3"; }, &theirs, "a");
     EXPECT_EQ(loop.cancelPreviousPerformRequests(nullptr), 0u);
     EXPECT_EQ(loop.cancelPreviousPerformRequests(&mine), 2u);
     EXPECT_EQ(loop.cancelPreviousPerformRequests(&mine), 0u);
@@ -264,10 +271,11 @@ TEST(RunLoopThreads, TasksFromEightThreadsArriveInPerThreadOrder) {
         foundation::BackgroundActivity::begin();
         threads.emplace_back([&, t] {
             foundation::ScopedBackgroundActivity activity{foundation::ScopedBackgroundActivity::Adopt{}};
-            for (int i = 0; i < kTasks; ++i) loop.post([&, t, i] {
-                received[t].push_back(i);
-                ++total;
-            });
+            for (int i = 0; i < kTasks; ++i)
+                loop.post([&, t, i] {
+                    received[t].push_back(i);
+                    ++total;
+                });
         });
     }
     EXPECT_TRUE(loop.runUntil([&] { return total == kThreads * kTasks; }, 5));

@@ -1,17 +1,15 @@
-#include "platform/foundation/UserDefaults.h"
-
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <fstream>
-#include <thread>
-
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/UserDefaults.h"
 #include "support/Process.h"
 #include "support/TempAppFolders.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace foundation;
 

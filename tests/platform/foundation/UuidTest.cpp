@@ -1,7 +1,6 @@
 #include "platform/foundation/Uuid.h"
 
 #include <gtest/gtest.h>
-
 #include <regex>
 #include <set>
 

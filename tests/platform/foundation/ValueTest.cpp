@@ -1,7 +1,6 @@
 #include "platform/foundation/Value.h"
 
 #include <gtest/gtest.h>
-
 #include <limits>
 
 using namespace foundation;

@@ -1,9 +1,7 @@
 #include "platform/graphics/Color.h"
-
 #include "platform/graphics/Image.h"
 
 #include <QColor>
-
 #include <gtest/gtest.h>
 
 using namespace graphics;

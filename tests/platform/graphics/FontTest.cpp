@@ -1,10 +1,8 @@
+#include "Printers.h"
 #include "platform/graphics/Font.h"
 
-#include "Printers.h"
-
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 using namespace graphics;
 

@@ -1,11 +1,10 @@
+#include "Printers.h"
 #include "platform/graphics/AffineTransform.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/graphics/Transform3D.h"
-#include "Printers.h"
-
-#include <gtest/gtest.h>
 
 #include <cmath>
+#include <gtest/gtest.h>
 #include <numbers>
 
 using namespace graphics;

@@ -1,10 +1,8 @@
-#include "platform/graphics/GraphicsContext.h"
-
-#include "support/Pictures.h"
 #include "Printers.h"
+#include "platform/graphics/GraphicsContext.h"
+#include "support/Pictures.h"
 
 #include <gtest/gtest.h>
-
 #include <numbers>
 
 using namespace graphics;
@@ -37,13 +35,9 @@ Coverage coverage(const Image& image, bool (*counts)(RGBA)) {
     return c;
 }
 
-bool opaque(RGBA p) {
-    return p.a == 255;
-}
+bool opaque(RGBA p) { return p.a == 255; }
 
-bool dark(RGBA p) {
-    return p.a > 0 && p.r < 128;
-}
+bool dark(RGBA p) { return p.a > 0 && p.r < 128; }
 
 }  // namespace
 
@@ -123,8 +117,8 @@ TEST(GraphicsContextTest, TransformsApplyInThePlatformOrder) {
     // runs down along +y from there, and its +y side lies towards -x.
     context.translate(30, 10);
     context.rotate(std::numbers::pi / 2);
-    EXPECT_TRUE(context.ctm().isClose(concat(AffineTransform::makeRotation(std::numbers::pi / 2),
-                                             AffineTransform::makeTranslation(30, 10))));
+    EXPECT_TRUE(context.ctm().isClose(
+        concat(AffineTransform::makeRotation(std::numbers::pi / 2), AffineTransform::makeTranslation(30, 10))));
     context.setFillColor(Color::red());
     context.fillRect(Rect(0, 0, 20, 5));
     Image image = context.makeImage();

@@ -5,7 +5,6 @@
 
 #include <QByteArray>
 #include <QtGlobal>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -18,7 +17,6 @@ public:
     }
 };
 
-[[maybe_unused]] ::testing::Environment* const environment =
-    ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+[[maybe_unused]] ::testing::Environment* const environment = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
 
 }  // namespace

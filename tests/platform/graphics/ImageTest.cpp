@@ -1,7 +1,6 @@
-#include "platform/graphics/Image.h"
-
-#include "support/Pictures.h"
 #include "Printers.h"
+#include "platform/graphics/Image.h"
+#include "support/Pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +45,8 @@ TEST(ImageTest, NormalisingMovesEveryPixelWhereTheOrientationSays) {
                 // Pixel centres map to pixel centres.
                 QPointF target = map.map(QPointF(x + 0.5, y + 0.5));
                 int tx = static_cast<int>(target.x()), ty = static_cast<int>(target.y());
-                EXPECT_EQ(upright.pixelAt(tx, ty), source.pixelAt(x, y)) << "orientation " << o << " pixel " << x << "," << y;
+                EXPECT_EQ(upright.pixelAt(tx, ty), source.pixelAt(x, y))
+                    << "orientation " << o << " pixel " << x << "," << y;
             }
     }
 }

@@ -1,7 +1,6 @@
-#include "platform/graphics/JpegCodec.h"
-
-#include "support/Pictures.h"
 #include "Printers.h"
+#include "platform/graphics/JpegCodec.h"
+#include "support/Pictures.h"
 #include "support/Process.h"
 
 #include <gtest/gtest.h>
@@ -197,8 +196,8 @@ TEST(JpegCodecTest, OutsideToolsReadOurFiles) {
     auto identify = testsupport::runProcess({"identify", "-format", "%m %w %h", path});
     ASSERT_EQ(identify.exitCode, 0) << identify.output;
     EXPECT_EQ(identify.output, "JPEG 123 45");
-    auto probe = testsupport::runProcess({"ffprobe", "-v", "error", "-show_entries", "stream=codec_name,width,height",
-                                          "-of", "csv=p=0", path});
+    auto probe = testsupport::runProcess(
+        {"ffprobe", "-v", "error", "-show_entries", "stream=codec_name,width,height", "-of", "csv=p=0", path});
     ASSERT_EQ(probe.exitCode, 0) << probe.output;
     EXPECT_EQ(probe.output, "mjpeg,123,45\n");
 }

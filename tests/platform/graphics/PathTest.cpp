@@ -1,10 +1,8 @@
+#include "Printers.h"
 #include "platform/graphics/Path.h"
 
-#include "Printers.h"
-
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <numbers>
 
 using namespace graphics;

@@ -1,12 +1,10 @@
-#include "platform/graphics/PngCodec.h"
-
-#include "support/Pictures.h"
 #include "Printers.h"
+#include "platform/graphics/PngCodec.h"
+#include "support/Pictures.h"
 #include "support/Process.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 
 using namespace graphics;
@@ -44,7 +42,8 @@ foundation::Bytes readBytes(const std::string& path) {
 TEST(PngCodecTest, AlphaRoundTripIsExact) {
     QImage bitmap(17, 9, QImage::Format_RGBA8888);
     for (int y = 0; y < 9; ++y)
-        for (int x = 0; x < 17; ++x) bitmap.setPixelColor(x, y, QColor(x * 15, y * 28, (x * y) % 256, (x * 16 + y) % 256));
+        for (int x = 0; x < 17; ++x)
+            bitmap.setPixelColor(x, y, QColor(x * 15, y * 28, (x * y) % 256, (x * 16 + y) % 256));
     Image source(bitmap);
     auto png = source.pngData();
     ASSERT_TRUE(png.ok()) << png.error().description;

@@ -3,16 +3,15 @@
 // screen closes with the sheet, and that every way out answers exactly once.
 // (The sheet inside a popover is driven by the project card's tests.)
 
-#include "platform/library/ActivityViewController.h"
-
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GuiApplication.h"
+#include "platform/library/ActivityViewController.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/compositing/Render.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Control.h"
 #include "platform/ui/controls/Label.h"
-#include "platform/ui/compositing/Render.h"
-#include "platform/ui/Window.h"
 #include "support/Process.h"
 #include "support/TouchDriver.h"
 #include "support/VirtualClock.h"
@@ -36,9 +35,7 @@ public:
 
     std::string activityType() const override { return type_; }
     std::string activityTitle() const override { return "Title " + type_; }
-    graphics::Image activityImage() const override {
-        return graphics::Image::filled(30, 30, {0, 0, 0, 255});
-    }
+    graphics::Image activityImage() const override { return graphics::Image::filled(30, 30, {0, 0, 0, 255}); }
     bool canPerformWithActivityItems(const ActivityItems& items) const override {
         if (!needsText_) return true;
         for (const auto& item : items)
@@ -139,8 +136,7 @@ TEST_F(ActivitySheetTest, ChosenActivityRunsAfterTheSheetHasClosedAndAnswersOnce
     EXPECT_NE(root->presentedViewController(), nullptr);
     advance(1.0);
     EXPECT_EQ(root->presentedViewController(), nullptr);
-    EXPECT_EQ(log.events,
-              (std::vector<std::string>{"prepare dup with 2", "perform dup", "done dup completed"}));
+    EXPECT_EQ(log.events, (std::vector<std::string>{"prepare dup with 2", "perform dup", "done dup completed"}));
 
     // A second choice on the same sheet, and a late finish, change nothing.
     sheet->chooseActivityAtIndex(0);

@@ -1,7 +1,6 @@
 #include "platform/library/Pasteboard.h"
 
 #include <gtest/gtest.h>
-
 #include <thread>
 
 namespace {
@@ -43,7 +42,8 @@ TEST(Pasteboard, ImageSkipsUndecodableData) {
     Pasteboard board;
     const auto png = graphics::Image::filled(5, 3, graphics::RGBA{200, 10, 10, 255}).pngData();
     ASSERT_TRUE(png.ok());
-    board.setItems({{{library::kPasteboardTypeJPEG, Bytes{0xFF, 0xD8, 0x00}}}, {{library::kPasteboardTypePNG, png.value()}}});
+    board.setItems(
+        {{{library::kPasteboardTypeJPEG, Bytes{0xFF, 0xD8, 0x00}}}, {{library::kPasteboardTypePNG, png.value()}}});
     const auto image = board.image();
     ASSERT_TRUE(image.has_value());
     EXPECT_EQ(image->pixelWidth(), 5);

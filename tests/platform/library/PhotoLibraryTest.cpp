@@ -1,20 +1,17 @@
-#include "platform/library/PhotoLibrary.h"
-#include "platform/library/PhotoLibraryFiles.h"
-
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/library/PhotoLibrary.h"
+#include "platform/library/PhotoLibraryFiles.h"
 #include "support/Pictures.h"
 #include "support/Process.h"
 #include "support/TempAppFolders.h"
 #include "support/VirtualClock.h"
 
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
-
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -145,7 +142,8 @@ TEST_F(PhotoLibraryTest, NumbersContinueAfterTheHighestAndNeverReplace) {
     ASSERT_TRUE(foundation::FileManager::defaultManager().createDirectory(root(), true).ok());
     ASSERT_TRUE(foundation::writeFileAtomically(root() + "/IMG_0041.png", std::string_view("not a picture")).ok());
     PhotoLibrary library;
-    EXPECT_EQ(write(library, testsupport::halvesImage(4, 4)), "assets-library://asset/asset.JPG?id=IMG_0042.JPG&ext=JPG");
+    EXPECT_EQ(write(library, testsupport::halvesImage(4, 4)),
+              "assets-library://asset/asset.JPG?id=IMG_0042.JPG&ext=JPG");
     auto names = foundation::FileManager::defaultManager().contentsOfDirectory(root());
     ASSERT_TRUE(names.ok());
     // No temporary file is left behind.
@@ -271,7 +269,8 @@ TEST_F(PhotoLibraryTest, AddingLinksTheFileOnceAndKeepsOtherFiles) {
     auto names = foundation::FileManager::defaultManager().contentsOfDirectory(root() + "/Movies");
     ASSERT_TRUE(names.ok());
     EXPECT_EQ(*names, (std::vector<std::string>{"IMG_0001-2.JPG", "IMG_0001.JPG"}));
-    struct stat a {}, b {};
+    struct stat a {
+    }, b{};
     ASSERT_EQ(::stat((root() + "/IMG_0001.JPG").c_str(), &a), 0);
     ASSERT_EQ(::stat((root() + "/Movies/IMG_0001-2.JPG").c_str(), &b), 0);
     EXPECT_EQ(a.st_ino, b.st_ino);
@@ -342,7 +341,9 @@ TEST_F(PhotoLibraryTest, ExifOrientationTurnsThumbnailsButNotTheStoredPicture) {
     ASSERT_TRUE(jpeg.ok());
     ASSERT_TRUE(foundation::FileManager::defaultManager().createDirectory(root(), true).ok());
     // EXIF 6: the stored picture is to be turned 90° clockwise for display.
-    ASSERT_TRUE(foundation::writeFileAtomically(root() + "/turned.jpg", testsupport::jpegWithExifOrientation(*jpeg, 6, true)).ok());
+    ASSERT_TRUE(
+        foundation::writeFileAtomically(root() + "/turned.jpg", testsupport::jpegWithExifOrientation(*jpeg, 6, true))
+            .ok());
     PhotoLibrary library;
     auto asset = lookUp(library, "assets-library://asset/asset.JPG?id=turned.jpg&ext=JPG");
     ASSERT_TRUE(asset.has_value());
@@ -360,8 +361,8 @@ TEST_F(PhotoLibraryTest, ExifOrientationTurnsThumbnailsButNotTheStoredPicture) {
 
 TEST_F(PhotoLibraryTest, VideosKeepTheirLengthAndOnlyMoviesAreTaken) {
     std::string movie = folders_.root() + "/clip.mov";
-    auto made = testsupport::runProcess({"ffmpeg", "-v", "error", "-f", "lavfi", "-i",
-                                         "testsrc=duration=2.5:size=64x48:rate=10", "-y", movie});
+    auto made = testsupport::runProcess(
+        {"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "testsrc=duration=2.5:size=64x48:rate=10", "-y", movie});
     ASSERT_EQ(made.exitCode, 0) << made.output;
     auto probe = testsupport::runProcess(
         {"ffprobe", "-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", movie});

@@ -1,16 +1,15 @@
-#include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <future>
-
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/URLConnection.h"
 #include "platform/net/URLError.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TempAppFolders.h"
 #include "support/VirtualClock.h"
+
+#include <future>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using foundation::Bytes;
 using foundation::RunLoop;
@@ -109,7 +108,9 @@ TEST_F(URLConnectionTest, ServerErrorsAreResponsesNotFailures) {
 
 TEST_F(URLConnectionTest, BodiesAndMethodsReachTheServerUnchanged) {
     for (const char* method : {"POST", "PUT", "PATCH", "DELETE"})
-        server_.on(method, "/echo", [](const testsupport::HttpExchange& e) { return HttpReply{201, e.method + ":" + e.body}; });
+        server_.on(method, "/echo", [](const testsupport::HttpExchange& e) {
+            return HttpReply{201, e.method + ":" + e.body};
+        });
 
     std::string binary("a\0b\r\n]]>", 8);
     for (std::string method : {"POST", "PUT", "PATCH"}) {
@@ -244,7 +245,9 @@ TEST_F(URLConnectionTest, CancelStopsATransferInFlight) {
 
 TEST_F(URLConnectionTest, ProgressCountsUpToTheWholeBody) {
     const std::string big(3 * 1024 * 1024, 'z');
-    server_.on("POST", "/upload", [](const testsupport::HttpExchange& e) { return HttpReply{200, std::to_string(e.body.size())}; });
+    server_.on("POST", "/upload", [](const testsupport::HttpExchange& e) {
+        return HttpReply{200, std::to_string(e.body.size())};
+    });
     server_.reply("GET", "/download", HttpReply{200, big, "application/octet-stream"});
 
     std::vector<std::pair<int64_t, int64_t>> uploads, downloads;

@@ -1,12 +1,11 @@
-#include <curl/curl.h>
-#include <gtest/gtest.h>
-
-#include <cerrno>
-
 #include "platform/net/HTTPHeaders.h"
 #include "platform/net/HTTPURLResponse.h"
 #include "platform/net/URLError.h"
 #include "platform/net/URLParsing.h"
+
+#include <cerrno>
+#include <curl/curl.h>
+#include <gtest/gtest.h>
 
 using namespace net;
 
@@ -117,6 +116,7 @@ TEST(URLError, TextsAreThePlatformsOwn) {
     EXPECT_EQ(urlError(kURLErrorTimedOut).description, "The request timed out.");
     EXPECT_EQ(urlError(kURLErrorCannotConnectToHost).description, "Could not connect to the server.");
     EXPECT_EQ(urlError(kURLErrorCancelled).description, "cancelled");
-    EXPECT_NE(urlError(kURLErrorServerCertificateUntrusted, "upload.example.org").description.find("\u201cupload.example.org\u201d"),
+    EXPECT_NE(urlError(kURLErrorServerCertificateUntrusted, "upload.example.org")
+                  .description.find("\u201cupload.example.org\u201d"),
               std::string::npos);
 }

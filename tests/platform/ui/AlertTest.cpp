@@ -4,16 +4,15 @@
 #include "ControlsTestSupport.h"
 #include "ScreenTestSupport.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/compositing/Render.h"
 #include "platform/ui/controllers/ActionSheet.h"
 #include "platform/ui/controllers/AlertView.h"
-#include "platform/ui/host/Device.h"
-#include "platform/ui/compositing/Render.h"
 #include "platform/ui/controllers/Toolbar.h"
-#include "platform/ui/Window.h"
+#include "platform/ui/host/Device.h"
 #include "support/TouchDriver.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <vector>

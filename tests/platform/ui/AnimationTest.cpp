@@ -2,13 +2,12 @@
 // virtual clock.
 
 #include "platform/foundation/RunLoop.h"
-#include "platform/ui/compositing/Animation.h"
 #include "platform/ui/View.h"
+#include "platform/ui/compositing/Animation.h"
 #include "support/VirtualClock.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <numbers>
 #include <vector>
 
@@ -31,8 +30,10 @@ double presentedScale(const View& view) {
 // Moves the clock to `kStart + t`.
 void advanceTo(double t) {
     double delta = kStart + t - RunLoop::main().now();
-    if (delta > 0) RunLoop::main().advance(delta);
-    else RunLoop::main().runUntilIdle();
+    if (delta > 0)
+        RunLoop::main().advance(delta);
+    else
+        RunLoop::main().runUntilIdle();
 }
 
 // Records every completion call.
@@ -115,16 +116,17 @@ TEST(AnimationTest, SpringValuesAtGivenTimes) {
     EXPECT_EQ(layer.presentationAt(kStart).position.x, 5);
     double at10 = layer.presentationAt(kStart + 0.1).position.x;
     double at50 = layer.presentationAt(kStart + 0.5).position.x;
-    EXPECT_GT(at10, 5 + 10);   // moving fast at first
+    EXPECT_GT(at10, 5 + 10);  // moving fast at first
     EXPECT_LT(at10, 5 + 40);
-    EXPECT_GT(at50, 5 + 90);   // within 10 % by half time
+    EXPECT_GT(at50, 5 + 90);  // within 10 % by half time
     EXPECT_LT(at50, 105);
 
     // Half damping overshoots past the target and comes back.
     auto bouncy = ui::makeView(Rect(0, 0, 10, 10));
     ui::animateWithSpring(1.0, 0, 0.5, 0, 0, [&] { bouncy->setCenter({105, 5}); });
     double highest = 0;
-    for (int i = 0; i <= 100; ++i) highest = std::max(highest, bouncy->layer().presentationAt(kStart + i / 100.0).position.x);
+    for (int i = 0; i <= 100; ++i)
+        highest = std::max(highest, bouncy->layer().presentationAt(kStart + i / 100.0).position.x);
     EXPECT_GT(highest, 105 + 5);  // more than 5 % past the target
     EXPECT_EQ(bouncy->layer().presentationAt(kStart + 1.0).position.x, 105);
 
@@ -173,10 +175,13 @@ TEST(AnimationTest, CompletionRunsExactlyOnceWhenFinished) {
     testsupport::VirtualClockScope clock(kStart);
     auto view = ui::makeView(Rect(0, 0, 100, 100));
     Completions done;
-    ui::animate(1.0, [&] {
-        view->setAlpha(0.5);
-        view->setFrame(Rect(10, 10, 50, 50));  // bounds and centre: three animations in one block
-    }, done.make());
+    ui::animate(
+        1.0,
+        [&] {
+            view->setAlpha(0.5);
+            view->setFrame(Rect(10, 10, 50, 50));  // bounds and centre: three animations in one block
+        },
+        done.make());
     EXPECT_EQ(view->layer().animationKeys().size(), 3u);
     advanceTo(0.99);
     EXPECT_TRUE(done.calls.empty());
@@ -187,17 +192,21 @@ TEST(AnimationTest, CompletionRunsExactlyOnceWhenFinished) {
 
     // Nothing to animate: the completion still comes, from the run loop.
     Completions empty;
-    ui::animate(1.0, [] {}, empty.make());
+    ui::animate(
+        1.0, [] {}, empty.make());
     EXPECT_TRUE(empty.calls.empty());
     RunLoop::main().runUntilIdle();
     EXPECT_EQ(empty.calls, std::vector<bool>{true});
 
     // Setting the same property twice in one block is one animation, finished.
     Completions twice;
-    ui::animate(1.0, [&] {
-        view->setAlpha(0.2);
-        view->setAlpha(0.9);
-    }, twice.make());
+    ui::animate(
+        1.0,
+        [&] {
+            view->setAlpha(0.2);
+            view->setAlpha(0.9);
+        },
+        twice.make());
     EXPECT_NEAR(view->layer().presentationAt(kStart + 5.5).opacity, 0.7, 1e-9);  // from 0.5 to 0.9
     advanceTo(6.0);
     EXPECT_EQ(twice.calls, std::vector<bool>{true});
@@ -207,11 +216,21 @@ TEST(AnimationTest, InterruptedAnimationEndsUnfinishedAndTheNewOneStartsOnScreen
     testsupport::VirtualClockScope clock(kStart);
     auto view = ui::makeView(Rect(0, 0, 100, 100));
     Completions first, second;
-    ui::animate(1.0, 0, ui::AnimationOptionCurveLinear, [&] { view->setCenter({150, 50}); }, first.make());
+    ui::animate(
+        1.0, 0, ui::AnimationOptionCurveLinear,
+        [&] {
+            view->setCenter({150, 50});
+        },
+        first.make());
     advanceTo(0.5);
     EXPECT_NEAR(presentedCenter(*view).x, 100, 1e-9);
 
-    ui::animate(1.0, 0, ui::AnimationOptionCurveLinear, [&] { view->setCenter({0, 50}); }, second.make());
+    ui::animate(
+        1.0, 0, ui::AnimationOptionCurveLinear,
+        [&] {
+            view->setCenter({0, 50});
+        },
+        second.make());
     // No jump: the new animation starts where the old one had got to.
     EXPECT_NEAR(presentedCenter(*view).x, 100, 1e-9);
     RunLoop::main().runUntilIdle();
@@ -229,7 +248,8 @@ TEST(AnimationTest, DelayKeepsTheOldValueOnScreen) {
     testsupport::VirtualClockScope clock(kStart);
     auto view = ui::makeView(Rect(0, 0, 100, 100));
     Completions done;
-    ui::animate(1.0, 0.5, ui::AnimationOptionCurveLinear, [&] { view->setAlpha(0); }, done.make());
+    ui::animate(
+        1.0, 0.5, ui::AnimationOptionCurveLinear, [&] { view->setAlpha(0); }, done.make());
     EXPECT_EQ(view->alpha(), 0);
     advanceTo(0.25);
     EXPECT_EQ(presentedAlpha(*view), 1);
@@ -245,8 +265,9 @@ TEST(AnimationTest, OptionsRepeatAndAutoreverse) {
     testsupport::VirtualClockScope clock(kStart);
     auto view = ui::makeView(Rect(0, 0, 100, 100));
     Completions done;
-    ui::animate(1.0, 0, ui::AnimationOptionCurveLinear | ui::AnimationOptionRepeat | ui::AnimationOptionAutoreverse,
-                [&] { view->setAlpha(0); }, done.make());
+    ui::animate(
+        1.0, 0, ui::AnimationOptionCurveLinear | ui::AnimationOptionRepeat | ui::AnimationOptionAutoreverse,
+        [&] { view->setAlpha(0); }, done.make());
     const ui::Layer& layer = view->layer();
     EXPECT_NEAR(layer.presentationAt(kStart + 0.25).opacity, 0.75, 1e-9);
     EXPECT_NEAR(layer.presentationAt(kStart + 1.25).opacity, 0.25, 1e-9);  // on the way back
@@ -289,7 +310,12 @@ TEST(AnimationTest, NoAnimationOutsideBlocksOrWhenSwitchedOff) {
 
     // A zero-length block changes at once and still completes.
     Completions done;
-    ui::animate(0, [&] { view->setCenter({20, 20}); }, done.make());
+    ui::animate(
+        0,
+        [&] {
+            view->setCenter({20, 20});
+        },
+        done.make());
     EXPECT_EQ(view->layer().animation("position"), nullptr);
     RunLoop::main().runUntilIdle();
     EXPECT_EQ(done.calls, std::vector<bool>{true});
@@ -310,7 +336,8 @@ TEST(AnimationTest, RemovingAViewsAnimationsOrTheViewEndsThemUnfinished) {
     Completions done;
     {
         auto view = ui::makeView(Rect(0, 0, 100, 100));
-        ui::animate(1.0, [&] { view->setAlpha(0); }, done.make());
+        ui::animate(
+            1.0, [&] { view->setAlpha(0); }, done.make());
     }
     RunLoop::main().runUntilIdle();
     EXPECT_EQ(done.calls, std::vector<bool>{false});
@@ -320,10 +347,16 @@ TEST(AnimationTest, RemovingAViewsAnimationsOrTheViewEndsThemUnfinished) {
     // A completion that removes the last reference to its own view.
     Completions later;
     auto view = ui::makeView(Rect(0, 0, 100, 100));
-    ui::animate(1.0, [&] { view->setAlpha(0); view->setCenter({1, 1}); }, [&](bool finished) {
-        view.reset();
-        later.calls.push_back(finished);
-    });
+    ui::animate(
+        1.0,
+        [&] {
+            view->setAlpha(0);
+            view->setCenter({1, 1});
+        },
+        [&](bool finished) {
+            view.reset();
+            later.calls.push_back(finished);
+        });
     advanceTo(3.0);
     EXPECT_EQ(view, nullptr);
     EXPECT_EQ(later.calls, std::vector<bool>{true});

@@ -6,7 +6,6 @@
 #include "platform/ui/host/Device.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <thread>
 #include <vector>
@@ -55,11 +54,10 @@ class ApplicationTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Application::shared().resetForTesting();
-        for (const char* name :
-             {Application::DidFinishLaunchingNotification, Application::DidBecomeActiveNotification,
-              Application::WillResignActiveNotification, Application::DidEnterBackgroundNotification,
-              Application::WillEnterForegroundNotification, Application::WillTerminateNotification,
-              Application::DidReceiveMemoryWarningNotification}) {
+        for (const char* name : {Application::DidFinishLaunchingNotification, Application::DidBecomeActiveNotification,
+                                 Application::WillResignActiveNotification, Application::DidEnterBackgroundNotification,
+                                 Application::WillEnterForegroundNotification, Application::WillTerminateNotification,
+                                 Application::DidReceiveMemoryWarningNotification}) {
             tokens.push_back(NotificationCenter::defaultCenter().addObserver(
                 name, &Application::shared(), [this](const foundation::Notification& n) { log.push_back(n.name); }));
         }
@@ -80,23 +78,22 @@ TEST_F(ApplicationTest, LifecycleCallsTheDelegateThenPostsInOrder) {
     int exits = 0;
     app.setExitHandler([&] { ++exits; });
     EXPECT_TRUE(app.launch(delegate));
-    app.enterBackground();   // from active: resigns first
+    app.enterBackground();  // from active: resigns first
     app.enterForeground();
     app.becomeActive();
     app.receiveMemoryWarning();
     app.terminate();
-    app.terminate();  // once only
+    app.terminate();     // once only
     app.becomeActive();  // nothing happens after the end
-    EXPECT_EQ(log, (std::vector<std::string>{
-                       "launch", "UIApplicationDidFinishLaunchingNotification",
-                       "active(A)", "UIApplicationDidBecomeActiveNotification",
-                       "resign(A)", "UIApplicationWillResignActiveNotification",
-                       "background(B)", "UIApplicationDidEnterBackgroundNotification",
-                       "foreground(B)", "UIApplicationWillEnterForegroundNotification",
-                       "active(A)", "UIApplicationDidBecomeActiveNotification",
-                       "memory", "UIApplicationDidReceiveMemoryWarningNotification",
-                       "resign(A)", "UIApplicationWillResignActiveNotification",
-                       "terminate", "UIApplicationWillTerminateNotification"}));
+    EXPECT_EQ(
+        log,
+        (std::vector<std::string>{
+            "launch", "UIApplicationDidFinishLaunchingNotification", "active(A)",
+            "UIApplicationDidBecomeActiveNotification", "resign(A)", "UIApplicationWillResignActiveNotification",
+            "background(B)", "UIApplicationDidEnterBackgroundNotification", "foreground(B)",
+            "UIApplicationWillEnterForegroundNotification", "active(A)", "UIApplicationDidBecomeActiveNotification",
+            "memory", "UIApplicationDidReceiveMemoryWarningNotification", "resign(A)",
+            "UIApplicationWillResignActiveNotification", "terminate", "UIApplicationWillTerminateNotification"}));
     EXPECT_EQ(exits, 1);
     EXPECT_TRUE(app.isTerminated());
 }
@@ -112,8 +109,8 @@ TEST_F(ApplicationTest, RepeatedTransitionsAreIgnored) {
     app.resignActive();
     app.enterBackground();
     app.enterBackground();
-    EXPECT_EQ(log, (std::vector<std::string>{"resign(A)", "UIApplicationWillResignActiveNotification",
-                                             "background(B)", "UIApplicationDidEnterBackgroundNotification"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"resign(A)", "UIApplicationWillResignActiveNotification", "background(B)",
+                                             "UIApplicationDidEnterBackgroundNotification"}));
     EXPECT_EQ(app.applicationState(), ui::ApplicationState::Background);
 }
 
@@ -162,8 +159,12 @@ TEST_F(ApplicationTest, OpeningURLsGoesThroughTheOpener) {
     EXPECT_FALSE(app.openURL("instagram://app"));
 
     std::vector<std::string> opened;
-    app.setURLOpener([&](const std::string& url) { opened.push_back(url); return true; },
-                     [](const std::string& url) { return url.rfind("instagram:", 0) == 0; });
+    app.setURLOpener(
+        [&](const std::string& url) {
+            opened.push_back(url);
+            return true;
+        },
+        [](const std::string& url) { return url.rfind("instagram:", 0) == 0; });
     EXPECT_TRUE(app.canOpenURL("instagram://app"));
     EXPECT_FALSE(app.canOpenURL("https://example.org"));
     EXPECT_TRUE(app.openURL("instagram://app"));
@@ -190,8 +191,8 @@ TEST(DeviceTest, IdiomChoosesTheScreenAndOrientationChangesArePostedOnlyWhenAske
     EXPECT_EQ(device.screenBounds(), graphics::Rect(0, 0, 1024, 768));
 
     int posts = 0;
-    auto token = NotificationCenter::defaultCenter().addObserver(
-        ui::Device::OrientationDidChangeNotification, &device, [&](const foundation::Notification&) { ++posts; });
+    auto token = NotificationCenter::defaultCenter().addObserver(ui::Device::OrientationDidChangeNotification, &device,
+                                                                 [&](const foundation::Notification&) { ++posts; });
     device.setOrientation(ui::DeviceOrientation::Portrait);
     EXPECT_EQ(posts, 0);
     device.endGeneratingDeviceOrientationNotifications();  // unbalanced: harmless

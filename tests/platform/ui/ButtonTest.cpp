@@ -2,7 +2,6 @@
 // and disabled looks, template tinting and the layout of image and title.
 
 #include "ControlsTestSupport.h"
-
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/ImageView.h"
@@ -49,7 +48,8 @@ TEST_F(ButtonTest, ImageViewTakesItsImagesSizeAndShowsTheHighlightedImage) {
 TEST_F(ButtonTest, TemplateImageTakesTheInheritedTintAndKeepsItsShape) {
     auto holder = ui::makeView<ui::View>(Rect(0, 0, 40, 20));
     holder->setTintColor(kAccent);
-    auto view = ui::makeView<ImageView>(halfFilled(40, 20, Color::black()).withRenderingMode(ImageRenderingMode::AlwaysTemplate));
+    auto view = ui::makeView<ImageView>(
+        halfFilled(40, 20, Color::black()).withRenderingMode(ImageRenderingMode::AlwaysTemplate));
     holder->addSubview(view);
     Image picture = ui::renderView(*holder);
     controltest::savePicture(picture, "ui-imageview-template.png");
@@ -107,7 +107,8 @@ TEST_F(ButtonTest, PressedButtonShowsItsHighlightedTitleAndColourUntilReleased) 
     button->setTitle("Recording", ui::ControlStateHighlighted);
     button->setTitleColor(Color::red(), ui::ControlStateHighlighted);
     int taps = 0;
-    button->addTarget(nullptr, [&](ui::Control&) { ++taps; }, ui::ControlEventTouchUpInside);
+    button->addTarget(
+        nullptr, [&](ui::Control&) { ++taps; }, ui::ControlEventTouchUpInside);
 
     auto touch = fingers.touchDown(centerOf(*button));
     EXPECT_EQ(button->titleLabel()->text(), "Recording");

@@ -1,13 +1,12 @@
 // Collection views with the flow layout: where items go, what the data source
 // is asked, reuse, item changes, selection by touch, and a picture of a grid.
 
-#include "platform/ui/lists/CollectionView.h"
-#include "platform/ui/controls/Label.h"
 #include "ControlsTestSupport.h"
-
-#include <gtest/gtest.h>
+#include "platform/ui/controls/Label.h"
+#include "platform/ui/lists/CollectionView.h"
 
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -92,7 +91,12 @@ protected:
         layout = std::make_shared<ui::CollectionViewFlowLayout>();
         layout->setItemSize(Size{100, 100});
         view = std::make_shared<ui::CollectionView>(Rect(Point{}, size), layout);
-        view->registerClass([this] { ++cellsMade; return std::make_shared<Tile>(); }, "Tile");
+        view->registerClass(
+            [this] {
+                ++cellsMade;
+                return std::make_shared<Tile>();
+            },
+            "Tile");
         view->setDataSource(&items);
         view->setDelegate(&items);
         window->addSubview(view);
@@ -108,7 +112,8 @@ protected:
     }
     std::vector<std::string> visibleTexts() const {
         std::vector<std::string> texts;
-        for (const auto& cell : view->visibleCells()) texts.push_back(std::static_pointer_cast<Tile>(cell)->label->text());
+        for (const auto& cell : view->visibleCells())
+            texts.push_back(std::static_pointer_cast<Tile>(cell)->label->text());
         return texts;
     }
     void run(double seconds) { foundation::RunLoop::main().advance(seconds); }

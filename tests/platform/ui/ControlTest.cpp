@@ -2,7 +2,6 @@
 // what a disabled control does with touches.
 
 #include "ControlsTestSupport.h"
-
 #include "platform/ui/controls/Control.h"
 #include "platform/ui/gestures/TapGestureRecognizer.h"
 
@@ -51,7 +50,8 @@ protected:
         };
         for (auto [event, name] : names) {
             std::string label = name;
-            control->addTarget(this, [this, label](Control&) { events.push_back(label); }, event);
+            control->addTarget(
+                this, [this, label](Control&) { events.push_back(label); }, event);
         }
     }
 
@@ -123,7 +123,8 @@ TEST_F(ControlTest, DisabledControlTakesNoTouchesAndLetsThemThrough) {
     auto behind = ui::makeView<RecordingControl>(Rect(90, 90, 60, 50));
     window->insertSubviewBelowSubview(behind, control.get());
     int behindTaps = 0;
-    behind->addTarget(nullptr, [&](Control&) { ++behindTaps; }, ui::ControlEventTouchUpInside);
+    behind->addTarget(
+        nullptr, [&](Control&) { ++behindTaps; }, ui::ControlEventTouchUpInside);
 
     control->setEnabled(false);
     EXPECT_EQ(control->state(), unsigned(ui::ControlStateDisabled));
@@ -179,9 +180,12 @@ TEST(ControlTargets, ActionsRunInOrderAndRemovalIsPerTargetAndEvent) {
     auto control = ui::makeView<Control>(Rect(0, 0, 10, 10));
     std::vector<std::string> log;
     int a = 0, b = 0;
-    control->addTarget(&a, [&](Control&) { log.push_back("a1"); }, ui::ControlEventValueChanged | ui::ControlEventTouchUpInside);
-    control->addTarget(&b, [&](Control&) { log.push_back("b"); }, ui::ControlEventValueChanged);
-    control->addTarget(&a, [&](Control&) { log.push_back("a2"); }, ui::ControlEventValueChanged);
+    control->addTarget(
+        &a, [&](Control&) { log.push_back("a1"); }, ui::ControlEventValueChanged | ui::ControlEventTouchUpInside);
+    control->addTarget(
+        &b, [&](Control&) { log.push_back("b"); }, ui::ControlEventValueChanged);
+    control->addTarget(
+        &a, [&](Control&) { log.push_back("a2"); }, ui::ControlEventValueChanged);
     EXPECT_EQ(control->allControlEvents(), unsigned(ui::ControlEventValueChanged | ui::ControlEventTouchUpInside));
 
     control->sendActionsForControlEvents(ui::ControlEventValueChanged);
@@ -201,9 +205,11 @@ TEST(ControlTargets, AnActionRemovedByAnEarlierOneDoesNotRun) {
     auto control = ui::makeView<Control>(Rect(0, 0, 10, 10));
     int second = 0;
     int owner = 0;
-    control->addTarget(nullptr, [&](Control& sender) { sender.removeTarget(&owner, ui::ControlEventAllEvents); },
-                       ui::ControlEventValueChanged);
-    control->addTarget(&owner, [&](Control&) { ++second; }, ui::ControlEventValueChanged);
+    control->addTarget(
+        nullptr, [&](Control& sender) { sender.removeTarget(&owner, ui::ControlEventAllEvents); },
+        ui::ControlEventValueChanged);
+    control->addTarget(
+        &owner, [&](Control&) { ++second; }, ui::ControlEventValueChanged);
     control->sendActionsForControlEvents(ui::ControlEventValueChanged);
     EXPECT_EQ(second, 0);
 }
@@ -211,7 +217,8 @@ TEST(ControlTargets, AnActionRemovedByAnEarlierOneDoesNotRun) {
 TEST_F(ControlTest, AnActionMayReleaseTheLastReferenceToItsControl) {
     // A screen that closes on a button's tap drops the button mid-touch.
     std::weak_ptr<RecordingControl> weak = control;
-    control->addTarget(nullptr, [&](Control& sender) { sender.removeFromSuperview(); }, ui::ControlEventTouchUpInside);
+    control->addTarget(
+        nullptr, [&](Control& sender) { sender.removeFromSuperview(); }, ui::ControlEventTouchUpInside);
     Point at = centerOf(*control);
     control.reset();
     fingers.tap(at);

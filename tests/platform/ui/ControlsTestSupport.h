@@ -6,17 +6,16 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GuiApplication.h"
 #include "platform/graphics/Image.h"
-#include "platform/ui/gestures/GestureArena.h"
-#include "platform/ui/compositing/Render.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/compositing/Render.h"
+#include "platform/ui/gestures/GestureArena.h"
 #include "support/Process.h"
 #include "support/TouchDriver.h"
 #include "support/VirtualClock.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 

@@ -1,6 +1,7 @@
 // Gesture recognisers driven by synthetic touches on the virtual clock.
 
 #include "platform/foundation/RunLoop.h"
+#include "platform/ui/Window.h"
 #include "platform/ui/gestures/GestureArena.h"
 #include "platform/ui/gestures/LongPressGestureRecognizer.h"
 #include "platform/ui/gestures/PanGestureRecognizer.h"
@@ -8,13 +9,11 @@
 #include "platform/ui/gestures/RotationGestureRecognizer.h"
 #include "platform/ui/gestures/SwipeGestureRecognizer.h"
 #include "platform/ui/gestures/TapGestureRecognizer.h"
-#include "platform/ui/Window.h"
 #include "support/TouchDriver.h"
 #include "support/VirtualClock.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -379,8 +378,7 @@ TEST_F(GestureTest, LongPressBeginsAfterItsDuration) {
     EXPECT_EQ(log.states, std::vector<GestureState>{GestureState::Began});
     fingers.moveTo(t, {140, 100});
     fingers.touchUp(t);
-    EXPECT_EQ(log.states, (std::vector<GestureState>{GestureState::Began, GestureState::Changed,
-                                                     GestureState::Ended}));
+    EXPECT_EQ(log.states, (std::vector<GestureState>{GestureState::Began, GestureState::Changed, GestureState::Ended}));
     EXPECT_TRUE(tapLog.states.empty()) << "the tap fired under a long press";
 
     // Lifted early: no long press, but a tap.

@@ -1,7 +1,6 @@
 // Progress bar, activity indicator and page control.
 
 #include "ControlsTestSupport.h"
-
 #include "platform/ui/controls/ActivityIndicatorView.h"
 #include "platform/ui/controls/PageControl.h"
 #include "platform/ui/controls/ProgressView.h"
@@ -134,8 +133,8 @@ protected:
         pages->setNumberOfPages(5);
         pages->setCurrentPage(2);
         window->addSubview(pages);
-        pages->addTarget(nullptr, [this](ui::Control&) { reported.push_back(pages->currentPage()); },
-                         ui::ControlEventValueChanged);
+        pages->addTarget(
+            nullptr, [this](ui::Control&) { reported.push_back(pages->currentPage()); }, ui::ControlEventValueChanged);
     }
     std::shared_ptr<PageControl> pages;
     std::vector<int> reported;

@@ -2,7 +2,6 @@
 // the text rectangle and how the text lands in the picture.
 
 #include "ControlsTestSupport.h"
-
 #include "platform/graphics/Font.h"
 #include "platform/ui/controls/Label.h"
 

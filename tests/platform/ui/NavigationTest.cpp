@@ -3,15 +3,14 @@
 
 #include "ControlsTestSupport.h"
 #include "ScreenTestSupport.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/compositing/Render.h"
 #include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controllers/NavigationController.h"
-#include "platform/ui/compositing/Render.h"
 #include "platform/ui/controllers/Toolbar.h"
-#include "platform/ui/Window.h"
 #include "support/TouchDriver.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <vector>

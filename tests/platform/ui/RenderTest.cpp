@@ -4,23 +4,21 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Transform3D.h"
+#include "platform/ui/View.h"
 #include "platform/ui/compositing/Animation.h"
 #include "platform/ui/compositing/Render.h"
-#include "platform/ui/View.h"
 #include "support/Process.h"
 #include "support/VirtualClock.h"
 
 #include <QImage>
 #include <QPainter>
 #include <QString>
-
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <gtest/gtest.h>
 #include <numbers>
 
 using graphics::AffineTransform;
@@ -164,7 +162,7 @@ while pos < len(data):
 zlib.decompress(idat)
 print(size[0], size[1])
 )",
-                                          {path});
+                                        {path});
     EXPECT_EQ(check.exitCode, 0) << check.output;
     EXPECT_EQ(check.output, "200 200\n");
 }
@@ -276,7 +274,7 @@ TEST(RenderTest, BordersAndShadows) {
 
     EXPECT_TRUE(pixelIs(image, 80, 30, kBlue));
     EXPECT_TRUE(pixelIs(image, 80, 65, RGBA{0, 0, 0, 255}));  // the hard shadow below
-    EXPECT_TRUE(pixelIs(image, 80, 75, kWhite));               // and where it ends
+    EXPECT_TRUE(pixelIs(image, 80, 75, kWhite));              // and where it ends
     EXPECT_TRUE(pixelIs(image, 55, 45, kWhite));
 
     // A soft shadow fades out: darker near the edge than further away.
@@ -430,16 +428,23 @@ TEST(RenderTest, KeptFramesRedrawEverythingThatChanged) {
 
     // Each change, and the frame after it, must look as if drawn from nothing.
     std::vector<std::pair<const char*, std::function<void()>>> changes = {
-        {"move", [&] { mover->setCenter({100, 120}); }},
+        {"move",
+         [&] {
+             mover->setCenter({100, 120});
+         }},
         {"colour", [&] { mover->setBackgroundColor(Color::purple()); }},
         {"scroll", [&] { clip->setBounds(Rect(0, 25, 60, 60)); }},
         {"turn", [&] { scrolled->setTransform(AffineTransform::makeRotation(0.3)); }},
-        {"shadow", [&] { shadowed->setCenter({150, 100}); }},
+        {"shadow",
+         [&] {
+             shadowed->setCenter({150, 100});
+         }},
         {"group alpha", [&] { faded->setAlpha(0.3); }},
         {"add", [&] { addView(*faded, Rect(0, 0, 10, 10), Color::black()); }},
         {"remove", [&] { mover->removeFromSuperview(); }},
         {"hide", [&] { clip->setHidden(true); }},
-        {"animate", [&] {
+        {"animate",
+         [&] {
              ui::animate(1.0, 0, ui::AnimationOptionCurveLinear, [&] { shadowed->setCenter({20, 20}); });
              foundation::RunLoop::main().advance(0.4);
          }},

@@ -6,13 +6,12 @@
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GuiApplication.h"
-#include "platform/ui/host/Device.h"
-#include "platform/ui/controllers/ViewController.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/controllers/ViewController.h"
+#include "platform/ui/host/Device.h"
 #include "support/VirtualClock.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <vector>

@@ -3,16 +3,15 @@
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GuiApplication.h"
+#include "platform/ui/Window.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/gestures/GestureArena.h"
 #include "platform/ui/lists/ScrollView.h"
-#include "platform/ui/Window.h"
 #include "support/TouchDriver.h"
 #include "support/VirtualClock.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -25,7 +24,7 @@ namespace {
 class Recorder : public ui::ScrollViewDelegate {
 public:
     std::vector<std::string> events;
-    std::vector<Point> offsets;       // every offset the delegate heard of
+    std::vector<Point> offsets;  // every offset the delegate heard of
     Point velocityAtRelease;
     Point proposedTarget;
     std::optional<Point> replacementTarget;
@@ -370,7 +369,8 @@ TEST_F(ScrollViewTest, TapsReachTheContentAndDragsCancelThem) {
     int pressed = 0;
     auto button = ui::Button::buttonWithType(ui::ButtonType::Custom);
     button->setFrame(Rect(150, 300, 80, 80));
-    button->addTarget(this, [&](ui::Control&) { ++pressed; }, ui::ControlEventTouchUpInside);
+    button->addTarget(
+        this, [&](ui::Control&) { ++pressed; }, ui::ControlEventTouchUpInside);
     scroll->addSubview(button);
     scroll->setContentOffset(Point{0, 0});
     fingers.tap({190, 340});

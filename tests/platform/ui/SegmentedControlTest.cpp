@@ -2,7 +2,6 @@
 // segments and keeping the selection on the right one.
 
 #include "ControlsTestSupport.h"
-
 #include "platform/ui/controls/SegmentedControl.h"
 
 #include <stdexcept>
@@ -20,8 +19,9 @@ protected:
         segments = std::make_shared<SegmentedControl>(std::vector<std::string>{"Off", "3 s", "5 s"});
         segments->setFrame(Rect(30, 40, 240, SegmentedControl::kHeight));
         window->addSubview(segments);
-        segments->addTarget(nullptr, [this](ui::Control&) { reported.push_back(segments->selectedSegmentIndex()); },
-                            ui::ControlEventValueChanged);
+        segments->addTarget(
+            nullptr, [this](ui::Control&) { reported.push_back(segments->selectedSegmentIndex()); },
+            ui::ControlEventValueChanged);
     }
     // The centre of a segment in window coordinates.
     Point segmentCentre(size_t index) {

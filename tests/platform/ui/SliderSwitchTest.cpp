@@ -2,10 +2,9 @@
 // ranges they keep and how they look.
 
 #include "ControlsTestSupport.h"
-
-#include "platform/ui/gestures/PanGestureRecognizer.h"
 #include "platform/ui/controls/Slider.h"
 #include "platform/ui/controls/Switch.h"
+#include "platform/ui/gestures/PanGestureRecognizer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,8 +25,8 @@ protected:
         // Track 20..248; the 28-point thumb's centre travels 34..234 (200 points).
         slider = ui::makeView<Slider>(Rect(20, 100, 228, 31));
         window->addSubview(slider);
-        slider->addTarget(nullptr, [this](ui::Control&) { changes.push_back(slider->value()); },
-                          ui::ControlEventValueChanged);
+        slider->addTarget(
+            nullptr, [this](ui::Control&) { changes.push_back(slider->value()); }, ui::ControlEventValueChanged);
     }
     Point thumbCentre() {
         Rect b = slider->bounds();
@@ -151,16 +150,14 @@ protected:
     void SetUp() override {
         toggle = ui::makeView<Switch>(Rect(50, 50, 200, 200));
         window->addSubview(toggle);
-        toggle->addTarget(nullptr, [this](ui::Control&) { values.push_back(toggle->isOn()); },
-                          ui::ControlEventValueChanged);
+        toggle->addTarget(
+            nullptr, [this](ui::Control&) { values.push_back(toggle->isOn()); }, ui::ControlEventValueChanged);
     }
     std::shared_ptr<Switch> toggle;
     std::vector<bool> values;
 };
 
-TEST_F(SwitchTest, KeepsItsOwnSize) {
-    EXPECT_EQ(toggle->frame(), Rect(50, 50, Switch::kWidth, Switch::kHeight));
-}
+TEST_F(SwitchTest, KeepsItsOwnSize) { EXPECT_EQ(toggle->frame(), Rect(50, 50, Switch::kWidth, Switch::kHeight)); }
 
 TEST_F(SwitchTest, TapFlipsItAndReportsEachChange) {
     fingers.tap(centerOf(*toggle));

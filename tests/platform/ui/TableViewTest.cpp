@@ -2,13 +2,12 @@
 // their animations, selection by touch, editing, swipe to delete, dragging
 // rows, and a picture of a grouped table.
 
+#include "ControlsTestSupport.h"
 #include "platform/ui/controls/ImageView.h"
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/lists/TableView.h"
-#include "ControlsTestSupport.h"
 
 #include <gtest/gtest.h>
-
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -79,7 +78,9 @@ public:
         if (refuseSelection) return std::nullopt;
         return redirect ? *redirect : path;
     }
-    void didSelectRowAtIndexPath(ui::TableView&, const IndexPath& path) override { log.push_back("didSelect " + at(path)); }
+    void didSelectRowAtIndexPath(ui::TableView&, const IndexPath& path) override {
+        log.push_back("didSelect " + at(path));
+    }
     void didDeselectRowAtIndexPath(ui::TableView&, const IndexPath& path) override {
         log.push_back("didDeselect " + at(path));
     }
@@ -202,7 +203,12 @@ TEST_F(TableViewTest, RegisteredFactoriesMakeCellsAndUnknownIdentifiersAreRefuse
     Rows rows(0);
     show(rows);
     int made = 0;
-    table->registerClass([&] { ++made; return std::make_shared<ui::TableViewCell>(); }, "Made");
+    table->registerClass(
+        [&] {
+            ++made;
+            return std::make_shared<ui::TableViewCell>();
+        },
+        "Made");
     auto cell = table->dequeueReusableCellWithIdentifier("Made", IndexPath{0, 0});
     ASSERT_TRUE(cell);
     EXPECT_EQ(cell->reuseIdentifier(), "Made");
@@ -225,7 +231,8 @@ TEST_F(TableViewTest, InsertedRowsFadeInAndTheOthersMakeWay) {
     ASSERT_TRUE(inserted);
     EXPECT_EQ(inserted->textLabel()->text(), "new");
     EXPECT_EQ(table->cellForRowAtIndexPath({0, 2}), oldRow1) << "the moved row lost its cell";
-    EXPECT_EQ(table->indexPathForSelectedRow(), (IndexPath{0, 2})) << "the selection stayed with the place, not the row";
+    EXPECT_EQ(table->indexPathForSelectedRow(), (IndexPath{0, 2}))
+        << "the selection stayed with the place, not the row";
     EXPECT_DOUBLE_EQ(inserted->layer().presentation().opacity, 0.0);
     EXPECT_DOUBLE_EQ(oldRow1->layer().presentation().position.y, 44 + 22) << "slid before the animation ran";
     run(0.15);

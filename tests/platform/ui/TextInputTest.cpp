@@ -3,7 +3,6 @@
 // notifications.
 
 #include "ControlsTestSupport.h"
-
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/text/TextField.h"
 #include "platform/ui/text/TextView.h"
@@ -62,7 +61,8 @@ protected:
         };
         for (auto [event, name] : names) {
             std::string label = name;
-            field->addTarget(this, [this, label](ui::Control&) { events.push_back(label); }, event);
+            field->addTarget(
+                this, [this, label](ui::Control&) { events.push_back(label); }, event);
         }
         for (const char* name : {TextField::TextDidBeginEditingNotification, TextField::TextDidChangeNotification,
                                  TextField::TextDidEndEditingNotification}) {
@@ -325,7 +325,8 @@ TEST_F(TextViewTest, TextViewShowsItsText) {
     // Two lines at least: dark pixels in the first and in the second line.
     double lineHeight = view->font().lineHeight();
     EXPECT_GT(controltest::countPixels(picture, Rect(10, 16, 380, 2 * lineHeight), controltest::isDark), 50);
-    EXPECT_GT(controltest::countPixels(picture, Rect(10, 16 + 2 * lineHeight, 380, 2 * lineHeight), controltest::isDark), 50);
+    EXPECT_GT(
+        controltest::countPixels(picture, Rect(10, 16 + 2 * lineHeight, 380, 2 * lineHeight), controltest::isDark), 50);
 }
 
 }  // namespace

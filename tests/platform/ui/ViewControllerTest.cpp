@@ -3,12 +3,11 @@
 
 #include "ScreenTestSupport.h"
 #include "platform/foundation/RunLoop.h"
-#include "platform/ui/host/Device.h"
-#include "platform/ui/controllers/ViewController.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/controllers/ViewController.h"
+#include "platform/ui/host/Device.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -270,8 +269,8 @@ TEST_F(ViewControllerTest, ChildrenFollowTheirParentIntoTheWindow) {
     root->view()->addSubview(parent->viewPtr());
     EXPECT_EQ(take(), (Log{"parent:willAppear", "child:willAppear", "parent:didAppear", "child:didAppear"}));
     parent->view()->removeFromSuperview();
-    EXPECT_EQ(take(), (Log{"parent:willDisappear", "child:willDisappear", "parent:didDisappear",
-                           "child:didDisappear"}));
+    EXPECT_EQ(take(),
+              (Log{"parent:willDisappear", "child:willDisappear", "parent:didDisappear", "child:didDisappear"}));
 }
 
 TEST_F(ViewControllerTest, ContainmentRefusesCycles) {

@@ -3,9 +3,8 @@
 #include "platform/graphics/Transform3D.h"
 #include "platform/ui/View.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <numbers>
 
 using graphics::AffineTransform;
@@ -233,9 +232,9 @@ TEST(ViewGeometryTest, AutoresizingSharesTheChangeAmongFlexibleParts) {
     // Both margins: in proportion to their lengths (20 : 80).
     expectRect(resizedFrame(AutoresizingFlexibleLeftMargin | AutoresizingFlexibleRightMargin), 40, 10, 100, 50);
     // Margins and size together: 20 : 100 : 80 of the 100 points.
-    expectRect(resizedFrame(AutoresizingFlexibleLeftMargin | AutoresizingFlexibleWidth |
-                            AutoresizingFlexibleRightMargin),
-               30, 10, 150, 50);
+    expectRect(
+        resizedFrame(AutoresizingFlexibleLeftMargin | AutoresizingFlexibleWidth | AutoresizingFlexibleRightMargin), 30,
+        10, 150, 50);
     // Top margin and height: 10 : 50 of the 50 points.
     expectRect(resizedFrame(AutoresizingFlexibleTopMargin | AutoresizingFlexibleHeight), 20, 10 + 50.0 / 6, 100,
                50 + 250.0 / 6, 1e-9);

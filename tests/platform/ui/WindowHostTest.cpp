@@ -3,15 +3,15 @@
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GuiApplication.h"
-#include "platform/ui/host/Application.h"
-#include "platform/ui/gestures/GestureArena.h"
+#include "platform/ui/Window.h"
 #include "platform/ui/compositing/Animation.h"
+#include "platform/ui/gestures/GestureArena.h"
 #include "platform/ui/gestures/PanGestureRecognizer.h"
 #include "platform/ui/gestures/PinchGestureRecognizer.h"
-#include "platform/ui/lists/ScrollView.h"
 #include "platform/ui/gestures/TapGestureRecognizer.h"
-#include "platform/ui/Window.h"
+#include "platform/ui/host/Application.h"
 #include "platform/ui/host/WindowHost.h"
+#include "platform/ui/lists/ScrollView.h"
 #include "support/Process.h"
 #include "support/VirtualClock.h"
 
@@ -19,15 +19,13 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPixmap>
 #include <QPointingDevice>
+#include <QScreen>
 #include <QTouchEvent>
 #include <QWheelEvent>
-#include <QPixmap>
-#include <QScreen>
 #include <QWindow>
-
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 

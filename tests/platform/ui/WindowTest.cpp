@@ -1,17 +1,16 @@
 // The window: root controller, key window, first responder and key input,
 // the responder chain for touches, composite requests and rendering.
 
-#include "platform/ui/host/Application.h"
-#include "platform/ui/gestures/GestureArena.h"
-#include "platform/ui/compositing/Render.h"
-#include "platform/ui/gestures/TapGestureRecognizer.h"
-#include "platform/ui/controllers/ViewController.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/compositing/Render.h"
+#include "platform/ui/controllers/ViewController.h"
+#include "platform/ui/gestures/GestureArena.h"
+#include "platform/ui/gestures/TapGestureRecognizer.h"
+#include "platform/ui/host/Application.h"
 #include "support/TouchDriver.h"
 #include "support/VirtualClock.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 

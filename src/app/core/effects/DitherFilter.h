@@ -12,7 +12,8 @@ public:
 
     void processFilter(uint8_t* pixels, int32_t width, int32_t height) override;
     void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, int32_t width, int32_t height) override;
-    void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, graphics::Size size, graphics::Rect scaleRect) override;
+    void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, graphics::Size size,
+                       graphics::Rect scaleRect) override;
 
     // Dithers each colour byte on its own instead of the brightness.
     void setColorDither(bool on) { colorDither = on; }

@@ -10,9 +10,7 @@ PosterizeFilter::PosterizeFilter(int32_t requested) : numLevels(std::clamp(reque
     }
 }
 
-void PosterizeFilter::processFilter(uint8_t* p, int32_t w, int32_t h) {
-    processFilter(p, p, w, h);
-}
+void PosterizeFilter::processFilter(uint8_t* p, int32_t w, int32_t h) { processFilter(p, p, w, h); }
 
 void PosterizeFilter::processFilter(const uint8_t* s, uint8_t* d, int32_t w, int32_t h) {
     applyCopy(s, d, w, h, [this](const uint8_t* in, uint8_t* out, uint32_t, uint32_t) {

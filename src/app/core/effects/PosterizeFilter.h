@@ -14,7 +14,8 @@ public:
     void processFilter(uint8_t* pixels, int32_t width, int32_t height) override;
     void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, int32_t width, int32_t height) override;
     // The scaled copy keeps b0 and maps b1, b2 and b3.
-    void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, graphics::Size size, graphics::Rect scaleRect) override;
+    void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, graphics::Size size,
+                       graphics::Rect scaleRect) override;
 
     int32_t getNumLevels() const { return numLevels; }
     uint32_t levelFor(uint8_t value) const { return levels[value]; }

@@ -7,11 +7,11 @@
 // All arithmetic is exact unsigned integer work so that every machine makes
 // the same picture from the same input.
 
+#include "platform/graphics/Geometry.h"
+
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-
-#include "platform/graphics/Geometry.h"
 
 class RGBFilter {
 public:
@@ -24,7 +24,8 @@ public:
     virtual void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, int32_t width, int32_t height);
     // A nearest-neighbour scaled copy of the source into the rectangle of the
     // destination, both `size.width` pixels wide, with the rule applied.
-    virtual void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, graphics::Size size, graphics::Rect scaleRect);
+    virtual void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, graphics::Size size,
+                               graphics::Rect scaleRect);
 
 protected:
     // Rule signature: void(const uint8_t* in, uint8_t* out, uint32_t x, uint32_t y).
@@ -56,7 +57,9 @@ protected:
         const double w = size.width;
         const double h = size.height;
         if (!source || !dest || !(w >= 1) || !(h >= 1) || !std::isfinite(w) || !std::isfinite(h)) return;
-        if (!(rect.size.width > 0) || !(rect.size.height > 0) || !std::isfinite(rect.size.width) || !std::isfinite(rect.size.height)) return;
+        if (!(rect.size.width > 0) || !(rect.size.height > 0) || !std::isfinite(rect.size.width) ||
+            !std::isfinite(rect.size.height))
+            return;
         if (!std::isfinite(rect.origin.x) || !std::isfinite(rect.origin.y)) return;
         const float stepX = float(w / rect.size.width);
         const float stepY = float(h / rect.size.height);

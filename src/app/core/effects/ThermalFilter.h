@@ -11,7 +11,8 @@ public:
 
     void processFilter(uint8_t* pixels, int32_t width, int32_t height) override;
     void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, int32_t width, int32_t height) override;
-    void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, graphics::Size size, graphics::Rect scaleRect) override;
+    void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, graphics::Size size,
+                       graphics::Rect scaleRect) override;
 
     const std::array<uint8_t, 256>& getMapr() const { return mapr; }
     const std::array<uint8_t, 256>& getMapg() const { return mapg; }

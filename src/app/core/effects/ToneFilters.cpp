@@ -30,9 +30,13 @@ void sepiaInPlace(const uint8_t* in, uint8_t* out, uint32_t, uint32_t) {
     tint(g, out[0], out[1], out[2], 40, 30);
 }
 
-void sepiaCopy(const uint8_t* in, uint8_t* out, uint32_t, uint32_t) { tint(luminance(in), out[2], out[1], out[0], 60, 50); }
+void sepiaCopy(const uint8_t* in, uint8_t* out, uint32_t, uint32_t) {
+    tint(luminance(in), out[2], out[1], out[0], 60, 50);
+}
 
-void sepiaScaled(const uint8_t* in, uint8_t* out, uint32_t, uint32_t) { tint(luminance(in), out[2], out[1], out[0], 40, 30); }
+void sepiaScaled(const uint8_t* in, uint8_t* out, uint32_t, uint32_t) {
+    tint(luminance(in), out[2], out[1], out[0], 40, 30);
+}
 
 void swapRedBlue(const uint8_t* in, uint8_t* out, uint32_t, uint32_t) {
     const uint8_t b0 = in[0], b1 = in[1], b2 = in[2];
@@ -50,17 +54,31 @@ void xray(const uint8_t* in, uint8_t* out, uint32_t, uint32_t) {
 }  // namespace
 
 void GrayscaleFilter::processFilter(uint8_t* p, int32_t w, int32_t h) { applyInPlace(p, w, h, grayscale); }
-void GrayscaleFilter::processFilter(const uint8_t* s, uint8_t* d, int32_t w, int32_t h) { applyCopy(s, d, w, h, grayscale); }
-void GrayscaleFilter::processFilter(const uint8_t* s, uint8_t* d, graphics::Size z, graphics::Rect r) { applyScaled(s, d, z, r, grayscale); }
+void GrayscaleFilter::processFilter(const uint8_t* s, uint8_t* d, int32_t w, int32_t h) {
+    applyCopy(s, d, w, h, grayscale);
+}
+void GrayscaleFilter::processFilter(const uint8_t* s, uint8_t* d, graphics::Size z, graphics::Rect r) {
+    applyScaled(s, d, z, r, grayscale);
+}
 
 void SepiaFilter::processFilter(uint8_t* p, int32_t w, int32_t h) { applyInPlace(p, w, h, sepiaInPlace); }
-void SepiaFilter::processFilter(const uint8_t* s, uint8_t* d, int32_t w, int32_t h) { applyCopy(s, d, w, h, sepiaCopy); }
-void SepiaFilter::processFilter(const uint8_t* s, uint8_t* d, graphics::Size z, graphics::Rect r) { applyScaled(s, d, z, r, sepiaScaled); }
+void SepiaFilter::processFilter(const uint8_t* s, uint8_t* d, int32_t w, int32_t h) {
+    applyCopy(s, d, w, h, sepiaCopy);
+}
+void SepiaFilter::processFilter(const uint8_t* s, uint8_t* d, graphics::Size z, graphics::Rect r) {
+    applyScaled(s, d, z, r, sepiaScaled);
+}
 
 void ColorChangeFilter::processFilter(uint8_t* p, int32_t w, int32_t h) { applyInPlace(p, w, h, swapRedBlue); }
-void ColorChangeFilter::processFilter(const uint8_t* s, uint8_t* d, int32_t w, int32_t h) { applyCopy(s, d, w, h, swapRedBlue); }
-void ColorChangeFilter::processFilter(const uint8_t* s, uint8_t* d, graphics::Size z, graphics::Rect r) { applyScaled(s, d, z, r, swapRedBlue); }
+void ColorChangeFilter::processFilter(const uint8_t* s, uint8_t* d, int32_t w, int32_t h) {
+    applyCopy(s, d, w, h, swapRedBlue);
+}
+void ColorChangeFilter::processFilter(const uint8_t* s, uint8_t* d, graphics::Size z, graphics::Rect r) {
+    applyScaled(s, d, z, r, swapRedBlue);
+}
 
 void XRayFilter::processFilter(uint8_t* p, int32_t w, int32_t h) { applyInPlace(p, w, h, xray); }
 void XRayFilter::processFilter(const uint8_t* s, uint8_t* d, int32_t w, int32_t h) { applyCopy(s, d, w, h, xray); }
-void XRayFilter::processFilter(const uint8_t* s, uint8_t* d, graphics::Size z, graphics::Rect r) { applyScaled(s, d, z, r, xray); }
+void XRayFilter::processFilter(const uint8_t* s, uint8_t* d, graphics::Size z, graphics::Rect r) {
+    applyScaled(s, d, z, r, xray);
+}

@@ -9,7 +9,8 @@ public:
     GrayscaleFilter() = default;
     void processFilter(uint8_t* pixels, int32_t width, int32_t height) override;
     void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, int32_t width, int32_t height) override;
-    void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, graphics::Size size, graphics::Rect scaleRect) override;
+    void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, graphics::Size size,
+                       graphics::Rect scaleRect) override;
 };
 
 class SepiaFilter : public RGBFilter {
@@ -19,7 +20,8 @@ public:
     // The copying operations tint with their own, stronger offsets and the
     // usual luminance weights; only the in-place rule is used for movies.
     void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, int32_t width, int32_t height) override;
-    void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, graphics::Size size, graphics::Rect scaleRect) override;
+    void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, graphics::Size size,
+                       graphics::Rect scaleRect) override;
 };
 
 class ColorChangeFilter : public RGBFilter {
@@ -27,7 +29,8 @@ public:
     ColorChangeFilter() = default;
     void processFilter(uint8_t* pixels, int32_t width, int32_t height) override;
     void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, int32_t width, int32_t height) override;
-    void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, graphics::Size size, graphics::Rect scaleRect) override;
+    void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, graphics::Size size,
+                       graphics::Rect scaleRect) override;
 };
 
 class XRayFilter : public RGBFilter {
@@ -35,5 +38,6 @@ public:
     XRayFilter() = default;
     void processFilter(uint8_t* pixels, int32_t width, int32_t height) override;
     void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, int32_t width, int32_t height) override;
-    void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, graphics::Size size, graphics::Rect scaleRect) override;
+    void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, graphics::Size size,
+                       graphics::Rect scaleRect) override;
 };

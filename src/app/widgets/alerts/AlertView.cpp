@@ -44,9 +44,7 @@ int AlertView::addButtonWithTitle(std::string title, ButtonBlock block) {
     return index;
 }
 
-void AlertView::setBackgroundColorWithStrokeColor(Color fill, Color stroke) {
-    sharedColors() = {fill, stroke};
-}
+void AlertView::setBackgroundColorWithStrokeColor(Color fill, Color stroke) { sharedColors() = {fill, stroke}; }
 
 std::optional<Color> AlertView::backgroundFillColor() { return sharedColors().fill; }
 std::optional<Color> AlertView::backgroundStrokeColor() { return sharedColors().stroke; }

@@ -3,11 +3,11 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Font.h"
-#include "platform/ui/controls/ActivityIndicatorView.h"
 #include "platform/ui/compositing/Animation.h"
-#include "platform/ui/host/Application.h"
+#include "platform/ui/controls/ActivityIndicatorView.h"
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/controls/ProgressView.h"
+#include "platform/ui/host/Application.h"
 
 #include <algorithm>
 
@@ -54,8 +54,8 @@ void Hudy::loadView() {
     background_->setUserInteractionEnabled(false);
     root->addSubview(background_);
 
-    captionLabel_ = ui::makeView<ui::Label>(Rect(kCaptionInset, kCaptionInset, kInitialWidth - 2 * kCaptionInset,
-                                                 kMinCaptionHeight));
+    captionLabel_ = ui::makeView<ui::Label>(
+        Rect(kCaptionInset, kCaptionInset, kInitialWidth - 2 * kCaptionInset, kMinCaptionHeight));
     captionLabel_->setFont(graphics::Font::boldSystemFont(15));
     captionLabel_->setTextColor(Color::white());
     captionLabel_->setTextAlignment(graphics::TextAlignment::Center);
@@ -69,9 +69,9 @@ void Hudy::loadView() {
     root->addSubview(spinner_);
 
     // The bar keeps its distance to the bottom and sides whatever size the panel takes.
-    bar_ = ui::makeView<ui::ProgressView>(
-        ui::ProgressViewStyle::Default,
-        Rect(kBarSideInset, kInitialHeight - kBarBottomGap, kInitialWidth - 2 * kBarSideInset, ui::ProgressView::kHeight));
+    bar_ = ui::makeView<ui::ProgressView>(ui::ProgressViewStyle::Default,
+                                          Rect(kBarSideInset, kInitialHeight - kBarBottomGap,
+                                               kInitialWidth - 2 * kBarSideInset, ui::ProgressView::kHeight));
     bar_->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleTopMargin);
     bar_->setProgressTintColor(kAccent);
     bar_->setTrackTintColor(Color::grey(1.0, 0.3));
@@ -120,8 +120,10 @@ void Hudy::show() {
 
     captionLabel_->setText(caption.value_or(std::string()));
     // The spinner turns only while it can be seen: its timer would keep the run loop busy.
-    if (isActivity) spinner_->startAnimating();
-    else spinner_->stopAnimating();
+    if (isActivity)
+        spinner_->startAnimating();
+    else
+        spinner_->stopAnimating();
     spinner_->setHidden(!isActivity);
     bar_->setHidden(!showsBar);
 
@@ -148,7 +150,8 @@ void Hudy::show() {
     ui::animateWithSpring(kFadeDuration, 0, 1.0, 0.25, ui::AnimationOptionNone, [hud] { hud->setAlpha(1.0); });
 
     if (dismissAfterTime != kStaysUntilDismissed) {
-        foundation::RunLoop::main().performAfter(dismissAfterTime, [this] { dismiss(); }, this, "dismiss");
+        foundation::RunLoop::main().performAfter(
+            dismissAfterTime, [this] { dismiss(); }, this, "dismiss");
     }
 }
 
@@ -162,15 +165,16 @@ void Hudy::dismiss() {
     ui::ViewPtr hud = viewPtr();
     std::weak_ptr<ui::View> weakHud = hud;
     std::weak_ptr<ui::ActivityIndicatorView> weakSpinner = spinner_;
-    ui::animateWithSpring(kFadeDuration, 0, 1.0, 10.0, ui::AnimationOptionNone, [&hud] { hud->setAlpha(0); },
-                          [weakHud, weakSpinner](bool) {
-                              // A show that came during the fade has made the HUD visible
-                              // again; taking it away then would lose the new message.
-                              auto hud = weakHud.lock();
-                              if (!hud || hud->alpha() != 0) return;
-                              hud->removeFromSuperview();
-                              if (auto spinner = weakSpinner.lock()) spinner->stopAnimating();
-                          });
+    ui::animateWithSpring(
+        kFadeDuration, 0, 1.0, 10.0, ui::AnimationOptionNone, [&hud] { hud->setAlpha(0); },
+        [weakHud, weakSpinner](bool) {
+            // A show that came during the fade has made the HUD visible
+            // again; taking it away then would lose the new message.
+            auto hud = weakHud.lock();
+            if (!hud || hud->alpha() != 0) return;
+            hud->removeFromSuperview();
+            if (auto spinner = weakSpinner.lock()) spinner->stopAnimating();
+        });
 }
 
 Rect Hudy::getOrientationCorrectedRectFromRect(const Rect& rect) {

@@ -133,7 +133,8 @@ void actionSheetDidDismissWithButtonIndex(ui::ActionSheet& actionSheet, int butt
     if (shared.presentVC) shared.presentVC->presentViewController(picker, true);
 }
 
-void imagePickerControllerDidFinishPickingMediaWithInfo(ImagePickerController& picker, const ImagePickerMediaInfo& info) {
+void imagePickerControllerDidFinishPickingMediaWithInfo(ImagePickerController& picker,
+                                                        const ImagePickerMediaInfo& info) {
     const graphics::Image& picture = info.editedImage.isNull() ? info.originalImage : info.editedImage;
     if (PhotoPickedBlock picked = pendingSlots().photoPicked) picked(picture);
     picker.dismissViewController(true);

@@ -61,7 +61,8 @@ std::optional<ImagePickerSourceType> photoPickerSourceForButtonIndex(int buttonI
 
 // What the sheets and the picker report (the shared delegate calls these).
 void actionSheetDidDismissWithButtonIndex(ui::ActionSheet& actionSheet, int buttonIndex);
-void imagePickerControllerDidFinishPickingMediaWithInfo(ImagePickerController& picker, const ImagePickerMediaInfo& info);
+void imagePickerControllerDidFinishPickingMediaWithInfo(ImagePickerController& picker,
+                                                        const ImagePickerMediaInfo& info);
 void imagePickerControllerDidCancel(ImagePickerController& picker);
 
 }  // namespace UIActionSheet_MKBlockAdditions

@@ -3,8 +3,8 @@
 #include "platform/foundation/Localized.h"
 #include "platform/graphics/Color.h"
 #include "platform/ui/controls/Button.h"
-#include "platform/ui/host/Device.h"
 #include "platform/ui/controls/Label.h"
+#include "platform/ui/host/Device.h"
 #include "platform/ui/lists/ScrollView.h"
 
 #include <algorithm>
@@ -58,7 +58,8 @@ void ImagePickerController::loadView() {
     cancelButton->setTitle(foundation::localized("Cancel"), ui::ControlStateNormal);
     cancelButton->setFrame(Rect(screen.width() - 90, 0, 90, kBarHeight));
     cancelButton->setAutoresizingMask(ui::AutoresizingFlexibleLeftMargin);
-    cancelButton->addTarget(this, [this](ui::Control&) { cancel(); }, ui::ControlEventTouchUpInside);
+    cancelButton->addTarget(
+        this, [this](ui::Control&) { cancel(); }, ui::ControlEventTouchUpInside);
     bar->addSubview(cancelButton);
 
     grid_ = ui::makeView<ui::ScrollView>(Rect(0, kBarHeight, screen.width(), screen.height() - kBarHeight));
@@ -70,9 +71,8 @@ void ImagePickerController::loadView() {
 
 void ImagePickerController::viewDidLoad() {
     if (sourceType == ImagePickerSourceType::Camera) return;
-    const uint32_t types = sourceType == ImagePickerSourceType::SavedPhotosAlbum
-                               ? library::kAssetsGroupSavedPhotos
-                               : library::kAssetsGroupAll;
+    const uint32_t types = sourceType == ImagePickerSourceType::SavedPhotosAlbum ? library::kAssetsGroupSavedPhotos
+                                                                                 : library::kAssetsGroupAll;
     auto found = std::make_shared<std::vector<library::PhotoAsset>>();
     std::weak_ptr<ViewController> weakSelf = weak_from_this();
     library::PhotoLibrary photos;
@@ -112,7 +112,8 @@ void ImagePickerController::showAssets(std::vector<library::PhotoAsset> assets) 
         thumbnail->setBackgroundImage(assets_[i].thumbnail(), ui::ControlStateNormal);
         thumbnail->setBackgroundColor(Color::grey(0.3));
         library::PhotoAsset asset = assets_[i];
-        thumbnail->addTarget(this, [this, asset](ui::Control&) { pickAsset(asset); }, ui::ControlEventTouchUpInside);
+        thumbnail->addTarget(
+            this, [this, asset](ui::Control&) { pickAsset(asset); }, ui::ControlEventTouchUpInside);
         grid_->addSubview(thumbnail);
     }
     const size_t rows = (assets_.size() + static_cast<size_t>(columns) - 1) / static_cast<size_t>(columns);

@@ -28,9 +28,9 @@ void addToGroup(const PhotoLibrary& library, const PhotoGroup& group, const std:
                 return;
             }
             if (!group.addAsset(*asset)) {
-                report(completion, foundation::Error(library::kAssetsLibraryErrorDomain,
-                                                     library::kAssetsLibraryWriteFailedError,
-                                                     "The item could not be put into the album."));
+                report(completion,
+                       foundation::Error(library::kAssetsLibraryErrorDomain, library::kAssetsLibraryWriteFailedError,
+                                         "The item could not be put into the album."));
                 return;
             }
             report(completion, std::nullopt);
@@ -57,9 +57,9 @@ void addToNamedAlbum(const PhotoLibrary& library, const std::string& assetURL, c
             }
             if (*found) return;
             if (!createWhenMissing) {
-                report(completion, foundation::Error(library::kAssetsLibraryErrorDomain,
-                                                     library::kAssetsLibraryWriteFailedError,
-                                                     "The album could not be created."));
+                report(completion,
+                       foundation::Error(library::kAssetsLibraryErrorDomain, library::kAssetsLibraryWriteFailedError,
+                                         "The album could not be created."));
                 return;
             }
             library.addAssetsGroupAlbum(

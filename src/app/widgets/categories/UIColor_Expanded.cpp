@@ -1,6 +1,7 @@
 #include "app/widgets/categories/UIColor_Expanded.h"
 
 #include "app/widgets/categories/UIColor_Expanded_Support.h"
+#include "platform/foundation/Strings.h"
 
 #include <algorithm>
 #include <charconv>
@@ -10,17 +11,13 @@
 #include <map>
 #include <mutex>
 
-#include "platform/foundation/Strings.h"
-
 namespace UIColor_Expanded {
 
 namespace {
 
 using graphics::RGBAComponents;
 
-double clamp01(double value) {
-    return std::clamp(value, 0.0, 1.0);
-}
+double clamp01(double value) { return std::clamp(value, 0.0, 1.0); }
 
 template <class Combine>
 std::optional<Color> combine(const Color& color, const RGBAComponents& other, Combine op) {
@@ -30,18 +27,10 @@ std::optional<Color> combine(const Color& color, const RGBAComponents& other, Co
                       op(c->alpha, other.alpha));
 }
 
-double multiplyClamped(double a, double b) {
-    return clamp01(a * b);
-}
-double addClamped(double a, double b) {
-    return clamp01(a + b);
-}
-double larger(double a, double b) {
-    return std::max(a, b);
-}
-double smaller(double a, double b) {
-    return std::min(a, b);
-}
+double multiplyClamped(double a, double b) { return clamp01(a * b); }
+double addClamped(double a, double b) { return clamp01(a + b); }
+double larger(double a, double b) { return std::max(a, b); }
+double smaller(double a, double b) { return std::min(a, b); }
 
 // Another colour's red, green and blue with a fixed alpha, the one that
 // leaves alpha as it is under the operation.
@@ -159,30 +148,40 @@ NameCache& nameCache() {
 
 int colorSpaceModel(const Color& color) {
     switch (color.space()) {
-        case Color::Space::Monochrome: return kColorSpaceModelMonochrome;
-        case Color::Space::RGB: return kColorSpaceModelRGB;
-        case Color::Space::Pattern: return kColorSpaceModelPattern;
+        case Color::Space::Monochrome:
+            return kColorSpaceModelMonochrome;
+        case Color::Space::RGB:
+            return kColorSpaceModelRGB;
+        case Color::Space::Pattern:
+            return kColorSpaceModelPattern;
     }
     return kColorSpaceModelUnknown;
 }
 
 std::string colorSpaceString(int model) {
     switch (model) {
-        case kColorSpaceModelUnknown: return "kCGColorSpaceModelUnknown";
-        case kColorSpaceModelMonochrome: return "kCGColorSpaceModelMonochrome";
-        case kColorSpaceModelRGB: return "kCGColorSpaceModelRGB";
-        case kColorSpaceModelCMYK: return "kCGColorSpaceModelCMYK";
-        case kColorSpaceModelLab: return "kCGColorSpaceModelLab";
-        case kColorSpaceModelDeviceN: return "kCGColorSpaceModelDeviceN";
-        case kColorSpaceModelIndexed: return "kCGColorSpaceModelIndexed";
-        case kColorSpaceModelPattern: return "kCGColorSpaceModelPattern";
-        default: return "Not a valid color space";
+        case kColorSpaceModelUnknown:
+            return "kCGColorSpaceModelUnknown";
+        case kColorSpaceModelMonochrome:
+            return "kCGColorSpaceModelMonochrome";
+        case kColorSpaceModelRGB:
+            return "kCGColorSpaceModelRGB";
+        case kColorSpaceModelCMYK:
+            return "kCGColorSpaceModelCMYK";
+        case kColorSpaceModelLab:
+            return "kCGColorSpaceModelLab";
+        case kColorSpaceModelDeviceN:
+            return "kCGColorSpaceModelDeviceN";
+        case kColorSpaceModelIndexed:
+            return "kCGColorSpaceModelIndexed";
+        case kColorSpaceModelPattern:
+            return "kCGColorSpaceModelPattern";
+        default:
+            return "Not a valid color space";
     }
 }
 
-std::string colorSpaceString(const Color& color) {
-    return colorSpaceString(colorSpaceModel(color));
-}
+std::string colorSpaceString(const Color& color) { return colorSpaceString(colorSpaceModel(color)); }
 
 bool canProvideRGBComponents(const Color& color) {
     int model = colorSpaceModel(color);
@@ -215,13 +214,9 @@ double blue(const Color& color) {
     return c ? c->blue : 0.0;
 }
 
-double white(const Color& color) {
-    return red(color);
-}
+double white(const Color& color) { return red(color); }
 
-double alpha(const Color& color) {
-    return color.alpha();
-}
+double alpha(const Color& color) { return color.alpha(); }
 
 uint32_t rgbHex(const Color& color) {
     auto c = color.rgba();
@@ -245,7 +240,8 @@ std::optional<std::string> stringFromColor(const Color& color) {
         case kColorSpaceModelRGB:
             return "{" + threeDecimals(red(color)) + ", " + threeDecimals(green(color)) + ", " +
                    threeDecimals(blue(color)) + ", " + threeDecimals(color.alpha()) + "}";
-        default: return std::nullopt;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -275,9 +271,7 @@ std::optional<Color> colorByMultiplyingBy(const Color& color, double f) {
     return colorByMultiplyingByRed(color, f, f, f, 1.0);
 }
 
-std::optional<Color> colorByAdding(const Color& color, double f) {
-    return colorByAddingRed(color, f, f, f, 0.0);
-}
+std::optional<Color> colorByAdding(const Color& color, double f) { return colorByAddingRed(color, f, f, f, 0.0); }
 
 std::optional<Color> colorByLighteningTo(const Color& color, double f) {
     return colorByLighteningToRed(color, f, f, f, 0.0);

@@ -2,16 +2,15 @@
 
 #include "platform/ui/host/Device.h"
 
-#include <net/if.h>
-#include <sys/statvfs.h>
-#include <sys/utsname.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <net/if.h>
 #include <sstream>
 #include <string_view>
+#include <sys/statvfs.h>
+#include <sys/utsname.h>
+#include <unistd.h>
 #include <utility>
 
 namespace UIDevice_Hardware {
@@ -100,13 +99,9 @@ std::string getSysInfoByName(const char* name) {
     return {};
 }
 
-std::string platform() {
-    return getSysInfoByName("hw.machine");
-}
+std::string platform() { return getSysInfoByName("hw.machine"); }
 
-std::string hwmodel() {
-    return getSysInfoByName("hw.model");
-}
+std::string hwmodel() { return getSysInfoByName("hw.model"); }
 
 uint64_t getSysInfo(unsigned selector) {
     switch (selector) {
@@ -119,32 +114,26 @@ uint64_t getSysInfo(unsigned selector) {
             long pageSize = ::sysconf(_SC_PAGESIZE);
             return pages > 0 && pageSize > 0 ? static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize) : 0;
         }
-        case kHardwareUserMemory: return memInfoBytes("MemAvailable");
-        case kHardwareCpuFrequency: return cpuFrequencyHz();
-        case kHardwareBusFrequency: return 0;  // Linux does not report it.
-        default: return 0;
+        case kHardwareUserMemory:
+            return memInfoBytes("MemAvailable");
+        case kHardwareCpuFrequency:
+            return cpuFrequencyHz();
+        case kHardwareBusFrequency:
+            return 0;  // Linux does not report it.
+        default:
+            return 0;
     }
 }
 
-uint64_t cpuFrequency() {
-    return getSysInfo(kHardwareCpuFrequency);
-}
+uint64_t cpuFrequency() { return getSysInfo(kHardwareCpuFrequency); }
 
-uint64_t busFrequency() {
-    return getSysInfo(kHardwareBusFrequency);
-}
+uint64_t busFrequency() { return getSysInfo(kHardwareBusFrequency); }
 
-uint64_t cpuCount() {
-    return getSysInfo(kHardwareCpuCount);
-}
+uint64_t cpuCount() { return getSysInfo(kHardwareCpuCount); }
 
-uint64_t totalMemory() {
-    return getSysInfo(kHardwarePhysicalMemory);
-}
+uint64_t totalMemory() { return getSysInfo(kHardwarePhysicalMemory); }
 
-uint64_t userMemory() {
-    return getSysInfo(kHardwareUserMemory);
-}
+uint64_t userMemory() { return getSysInfo(kHardwareUserMemory); }
 
 uint64_t maxSocketBufferSize() {
     // The kernel's limit on a socket's receive buffer; not a hardware value,
@@ -169,12 +158,12 @@ int platformTypeFor(const std::string& identifier, double mainScreenWidth) {
     if (identifier == "iPhone1,1") return UIDevice1GiPhone;
     if (identifier == "iPhone1,2") return UIDevice3GiPhone;
     static const std::pair<std::string_view, int> prefixes[] = {
-        {"iPhone2", UIDevice3GSiPhone},    {"iPhone3", UIDevice4iPhone},       {"iPhone4", UIDevice4SiPhone},
-        {"iPhone5", UIDevice5iPhone},      {"iPod1", UIDevice1GiPod},          {"iPod2", UIDevice2GiPod},
-        {"iPod3", UIDevice3GiPod},         {"iPod4", UIDevice4GiPod},          {"iPad1", UIDevice1GiPad},
-        {"iPad2", UIDevice2GiPad},         {"iPad3", UIDevice3GiPad},          {"iPad4", UIDevice4GiPad},
-        {"AppleTV2", UIDeviceAppleTV2},    {"AppleTV3", UIDeviceAppleTV3},     {"iPhone", UIDeviceUnknowniPhone},
-        {"iPod", UIDeviceUnknowniPod},     {"iPad", UIDeviceUnknowniPad},      {"AppleTV", UIDeviceUnknownAppleTV},
+        {"iPhone2", UIDevice3GSiPhone}, {"iPhone3", UIDevice4iPhone},   {"iPhone4", UIDevice4SiPhone},
+        {"iPhone5", UIDevice5iPhone},   {"iPod1", UIDevice1GiPod},      {"iPod2", UIDevice2GiPod},
+        {"iPod3", UIDevice3GiPod},      {"iPod4", UIDevice4GiPod},      {"iPad1", UIDevice1GiPad},
+        {"iPad2", UIDevice2GiPad},      {"iPad3", UIDevice3GiPad},      {"iPad4", UIDevice4GiPad},
+        {"AppleTV2", UIDeviceAppleTV2}, {"AppleTV3", UIDeviceAppleTV3}, {"iPhone", UIDeviceUnknowniPhone},
+        {"iPod", UIDeviceUnknowniPod},  {"iPad", UIDeviceUnknowniPad},  {"AppleTV", UIDeviceUnknownAppleTV},
     };
     for (const auto& [prefix, type] : prefixes) {
         if (startsWith(identifier, prefix)) return type;
@@ -186,28 +175,43 @@ int platformTypeFor(const std::string& identifier, double mainScreenWidth) {
 
 std::string platformStringFor(int type) {
     static const char* const names[] = {
-        "Unknown iOS device", "iPhone Simulator", "iPhone Simulator", "iPad Simulator", "Apple TV Simulator",
-        "iPhone 1G",          "iPhone 3G",        "iPhone 3GS",       "iPhone 4",       "iPhone 4S",
-        "iPhone 5",           "iPod touch 1G",    "iPod touch 2G",    "iPod touch 3G",  "iPod touch 4G",
-        "iPad 1G",            "iPad 2G",          "iPad 3G",          "iPad 4G",        "Apple TV 2G",
-        "Apple TV 3G",        "Apple TV 4G",      "Unknown iPhone",   "Unknown iPod",   "Unknown iPad",
-        "Unknown Apple TV",   "iFPGA",
+        "Unknown iOS device",
+        "iPhone Simulator",
+        "iPhone Simulator",
+        "iPad Simulator",
+        "Apple TV Simulator",
+        "iPhone 1G",
+        "iPhone 3G",
+        "iPhone 3GS",
+        "iPhone 4",
+        "iPhone 4S",
+        "iPhone 5",
+        "iPod touch 1G",
+        "iPod touch 2G",
+        "iPod touch 3G",
+        "iPod touch 4G",
+        "iPad 1G",
+        "iPad 2G",
+        "iPad 3G",
+        "iPad 4G",
+        "Apple TV 2G",
+        "Apple TV 3G",
+        "Apple TV 4G",
+        "Unknown iPhone",
+        "Unknown iPod",
+        "Unknown iPad",
+        "Unknown Apple TV",
+        "iFPGA",
     };
     if (type < 0 || type >= static_cast<int>(std::size(names))) return names[0];
     return names[type];
 }
 
-int platformType() {
-    return platformTypeFor(platform(), ui::Device::current().screenBounds().width());
-}
+int platformType() { return platformTypeFor(platform(), ui::Device::current().screenBounds().width()); }
 
-std::string platformString() {
-    return platformStringFor(platformType());
-}
+std::string platformString() { return platformStringFor(platformType()); }
 
-bool hasRetinaDisplay() {
-    return ui::Device::current().screenScale() == 2.0;
-}
+bool hasRetinaDisplay() { return ui::Device::current().screenScale() == 2.0; }
 
 int deviceFamilyFor(const std::string& identifier) {
     if (startsWith(identifier, "iPhone")) return UIDeviceFamilyiPhone;
@@ -217,9 +221,7 @@ int deviceFamilyFor(const std::string& identifier) {
     return UIDeviceFamilyUnknown;
 }
 
-int deviceFamily() {
-    return deviceFamilyFor(platform());
-}
+int deviceFamily() { return deviceFamilyFor(platform()); }
 
 std::optional<std::string> macaddressOfInterface(const std::string& interfaceName) {
     // The name goes into a path below; only a plain interface name may.
@@ -231,19 +233,17 @@ std::optional<std::string> macaddressOfInterface(const std::string& interfaceNam
     std::string address = readFirstLine("/sys/class/net/" + interfaceName + "/address");
     unsigned bytes[6];
     char tail = 0;
-    if (std::sscanf(address.c_str(), "%2x:%2x:%2x:%2x:%2x:%2x%c", &bytes[0], &bytes[1], &bytes[2], &bytes[3],
-                    &bytes[4], &bytes[5], &tail) != 6) {
+    if (std::sscanf(address.c_str(), "%2x:%2x:%2x:%2x:%2x:%2x%c", &bytes[0], &bytes[1], &bytes[2], &bytes[3], &bytes[4],
+                    &bytes[5], &tail) != 6) {
         std::fprintf(stderr, "Error: sysctl, take 2\n");
         return std::nullopt;
     }
     char text[18];
-    std::snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", bytes[0], bytes[1], bytes[2], bytes[3],
-                  bytes[4], bytes[5]);
+    std::snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", bytes[0], bytes[1], bytes[2], bytes[3], bytes[4],
+                  bytes[5]);
     return std::string(text);
 }
 
-std::optional<std::string> macaddress() {
-    return macaddressOfInterface("en0");
-}
+std::optional<std::string> macaddress() { return macaddressOfInterface("en0"); }
 
 }  // namespace UIDevice_Hardware

@@ -3,8 +3,8 @@
 // The square cell of a thumbnail grid: the thumbnail fills it, framed by the
 // tint colour while the cell is selected.
 
-#include "platform/ui/lists/CollectionViewCell.h"
 #include "platform/ui/controls/ImageView.h"
+#include "platform/ui/lists/CollectionViewCell.h"
 
 #include <memory>
 

@@ -47,7 +47,8 @@ void KWGridCollectionViewController::viewDidLoad() {
 
 std::vector<KWGridCollectionViewController::GridItem> KWGridCollectionViewController::getGridItems() { return {}; }
 
-void KWGridCollectionViewController::prepareCell(KWGridCollectionViewCell& cell, const ui::IndexPath& forItemAtIndexPath) {
+void KWGridCollectionViewController::prepareCell(KWGridCollectionViewCell& cell,
+                                                 const ui::IndexPath& forItemAtIndexPath) {
     (void)cell, (void)forItemAtIndexPath;
 }
 
@@ -61,7 +62,8 @@ double KWGridCollectionViewController::itemSideForWidth(double width) {
 std::optional<size_t> KWGridCollectionViewController::rowOfItem(const GridItem& item) {
     if (!item) return std::nullopt;
     std::vector<GridItem> items = getGridItems();
-    auto found = std::find_if(items.begin(), items.end(), [&](const GridItem& each) { return each.get() == item.get(); });
+    auto found =
+        std::find_if(items.begin(), items.end(), [&](const GridItem& each) { return each.get() == item.get(); });
     if (found == items.end()) return std::nullopt;
     return static_cast<size_t>(found - items.begin());
 }
@@ -85,8 +87,9 @@ size_t KWGridCollectionViewController::numberOfItemsInSection(ui::CollectionView
 }
 
 ui::CollectionViewCellPtr KWGridCollectionViewController::cellForItemAtIndexPath(ui::CollectionView& collectionView,
-                                                                                const ui::IndexPath& indexPath) {
-    ui::CollectionViewCellPtr cell = collectionView.dequeueReusableCellWithReuseIdentifier(kCellReuseIdentifier, indexPath);
+                                                                                 const ui::IndexPath& indexPath) {
+    ui::CollectionViewCellPtr cell =
+        collectionView.dequeueReusableCellWithReuseIdentifier(kCellReuseIdentifier, indexPath);
     if (auto* gridCell = dynamic_cast<KWGridCollectionViewCell*>(cell.get())) prepareCell(*gridCell, indexPath);
     return cell;
 }

@@ -8,15 +8,16 @@
 // themselves); the grid tells them apart by identity.
 
 #include "app/widgets/grid/KWGridCollectionViewCell.h"
-#include "platform/ui/lists/CollectionView.h"
 #include "platform/ui/controllers/ViewController.h"
+#include "platform/ui/lists/CollectionView.h"
 
 #include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
-class KWGridCollectionViewController : public ui::ViewController, private ui::CollectionViewDataSource,
+class KWGridCollectionViewController : public ui::ViewController,
+                                       private ui::CollectionViewDataSource,
                                        private ui::CollectionViewDelegateFlowLayout {
 public:
     using GridItem = std::shared_ptr<void>;

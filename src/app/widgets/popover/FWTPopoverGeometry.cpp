@@ -26,20 +26,21 @@ std::optional<std::array<Point, 3>> arrowPoints(const Rect& rect, double r, cons
     const double o = arrow.offset;
     const double co = arrow.cornerOffset;
     switch (arrow.direction) {
-    case FWTPopoverArrowDirectionUp:
-        return std::array<Point, 3>{Point{x + r + hw - ha + o, y}, Point{x + r + hw + o + co, y - ah},
-                                    Point{x + r + hw + ha + o, y}};
-    case FWTPopoverArrowDirectionRight:
-        return std::array<Point, 3>{Point{x + w, y + r + hh - ha + o}, Point{x + w + ah, y + r + hh + o + co},
-                                    Point{x + w, y + r + hh + ha + o}};
-    case FWTPopoverArrowDirectionDown:
-        return std::array<Point, 3>{Point{x + w - r - hw + ha + o, y + h}, Point{x + w - r - hw + o + co, y + h + ah},
-                                    Point{x + w - r - hw - ha + o, y + h}};
-    case FWTPopoverArrowDirectionLeft:
-        return std::array<Point, 3>{Point{x, y + h - r - hh + ha + o}, Point{x - ah, y + h - r - hh + o + co},
-                                    Point{x, y + h - r - hh - ha + o}};
-    default:
-        return std::nullopt;
+        case FWTPopoverArrowDirectionUp:
+            return std::array<Point, 3>{Point{x + r + hw - ha + o, y}, Point{x + r + hw + o + co, y - ah},
+                                        Point{x + r + hw + ha + o, y}};
+        case FWTPopoverArrowDirectionRight:
+            return std::array<Point, 3>{Point{x + w, y + r + hh - ha + o}, Point{x + w + ah, y + r + hh + o + co},
+                                        Point{x + w, y + r + hh + ha + o}};
+        case FWTPopoverArrowDirectionDown:
+            return std::array<Point, 3>{Point{x + w - r - hw + ha + o, y + h},
+                                        Point{x + w - r - hw + o + co, y + h + ah},
+                                        Point{x + w - r - hw - ha + o, y + h}};
+        case FWTPopoverArrowDirectionLeft:
+            return std::array<Point, 3>{Point{x, y + h - r - hh + ha + o}, Point{x - ah, y + h - r - hh + o + co},
+                                        Point{x, y + h - r - hh - ha + o}};
+        default:
+            return std::nullopt;
     }
 }
 
@@ -58,12 +59,18 @@ graphics::Point FWTPopoverGeometry::midPointForRect(const Rect& rect, Size popov
     const double h = popoverSize.height;
     const double c = arrow.cornerOffset + arrow.offset;
     switch (arrow.direction) {
-    case FWTPopoverArrowDirectionUp: return {x - w / 2 - c, y};
-    case FWTPopoverArrowDirectionDown: return {x - w / 2 - c, y - h};
-    case FWTPopoverArrowDirectionLeft: return {x, y - h / 2 - c};
-    case FWTPopoverArrowDirectionRight: return {x - w, y - h / 2 - c};
-    case FWTPopoverArrowDirectionNone: return {x - w / 2, y - h / 2};
-    default: return {x, y};
+        case FWTPopoverArrowDirectionUp:
+            return {x - w / 2 - c, y};
+        case FWTPopoverArrowDirectionDown:
+            return {x - w / 2 - c, y - h};
+        case FWTPopoverArrowDirectionLeft:
+            return {x, y - h / 2 - c};
+        case FWTPopoverArrowDirectionRight:
+            return {x - w, y - h / 2 - c};
+        case FWTPopoverArrowDirectionNone:
+            return {x - w / 2, y - h / 2};
+        default:
+            return {x, y};
     }
 }
 
@@ -120,23 +127,23 @@ FWTPopoverBackgroundLayout FWTPopoverGeometry::backgroundLayoutForSize(Size size
                                                                        FWTPopoverArrowDirection direction, double r) {
     FWTPopoverBackgroundLayout result;
     switch (direction) {
-    case FWTPopoverArrowDirectionUp:
-    case FWTPopoverArrowDirectionDown:
-        result.imageSize = {size.width, 2 * r + in.top + in.bottom + 1};
-        result.capInsets = {r + in.top, 0, r + in.bottom, 0};
-        break;
-    case FWTPopoverArrowDirectionLeft:
-    case FWTPopoverArrowDirectionRight:
-        result.imageSize = {2 * r + in.left + in.right + 1, size.height};
-        result.capInsets = {0, r + in.left, 0, r + in.right};
-        break;
-    case FWTPopoverArrowDirectionNone:
-        result.imageSize = {2 * r + in.left + in.right + 1, 2 * r + in.top + in.bottom + 1};
-        result.capInsets = {r + in.top, r + in.left, r + in.bottom, r + in.right};
-        break;
-    default:
-        result.imageSize = size;
-        break;
+        case FWTPopoverArrowDirectionUp:
+        case FWTPopoverArrowDirectionDown:
+            result.imageSize = {size.width, 2 * r + in.top + in.bottom + 1};
+            result.capInsets = {r + in.top, 0, r + in.bottom, 0};
+            break;
+        case FWTPopoverArrowDirectionLeft:
+        case FWTPopoverArrowDirectionRight:
+            result.imageSize = {2 * r + in.left + in.right + 1, size.height};
+            result.capInsets = {0, r + in.left, 0, r + in.right};
+            break;
+        case FWTPopoverArrowDirectionNone:
+            result.imageSize = {2 * r + in.left + in.right + 1, 2 * r + in.top + in.bottom + 1};
+            result.capInsets = {r + in.top, r + in.left, r + in.bottom, r + in.right};
+            break;
+        default:
+            result.imageSize = size;
+            break;
     }
     result.pathFrame = Rect(in.left, in.top, result.imageSize.width - in.left - in.right,
                             result.imageSize.height - in.top - in.bottom);

@@ -86,8 +86,7 @@ void FWTPopoverView::presentFromRect(const Rect& rect, ui::View& inView, FWTPopo
         FWTPopoverAdjustment adjustment = FWTPopoverGeometry::adjustmentForFrame(frame(), inView.bounds());
         setFrame(adjustment.frame);
         a.offset = FWTPopoverGeometry::arrowOffsetForDelta(adjustment.dx, adjustment.dy, adjustment.sign, direction,
-                                                           bounds().size, edgeInsets_,
-                                                           backgroundHelper().cornerRadius);
+                                                           bounds().size, edgeInsets_, backgroundHelper().cornerRadius);
     }
 
     backgroundImageView()->setImage(backgroundHelper().resizableBackgroundImageForSize(frame().size, edgeInsets_));
@@ -102,15 +101,16 @@ void FWTPopoverView::presentFromRect(const Rect& rect, ui::View& inView, FWTPopo
     FWTPopoverAnimationHelper& helper = animationHelper();
     FWTPopoverAnimationHelper::safePerformBlock(helper.prepareBlock);
     inView.addSubview(self);
-    ui::animate(helper.presentDuration, helper.presentDelay, helper.presentOptions,
-                [&helper] { FWTPopoverAnimationHelper::safePerformBlock(helper.presentAnimationsBlock); },
-                [weak = std::weak_ptr<FWTPopoverView>(self)](bool finished) {
-                    auto self = weak.lock();
-                    if (!self) return;
-                    FWTPopoverAnimationHelper::safePerformCompletionBlock(
-                        self->animationHelper().presentCompletionBlock, finished);
-                    if (self->didPresentBlock) self->didPresentBlock(*self);
-                });
+    ui::animate(
+        helper.presentDuration, helper.presentDelay, helper.presentOptions,
+        [&helper] { FWTPopoverAnimationHelper::safePerformBlock(helper.presentAnimationsBlock); },
+        [weak = std::weak_ptr<FWTPopoverView>(self)](bool finished) {
+            auto self = weak.lock();
+            if (!self) return;
+            FWTPopoverAnimationHelper::safePerformCompletionBlock(self->animationHelper().presentCompletionBlock,
+                                                                  finished);
+            if (self->didPresentBlock) self->didPresentBlock(*self);
+        });
 }
 
 void FWTPopoverView::adjustPositionToRect(const Rect& rect, bool animated) {
@@ -136,18 +136,19 @@ void FWTPopoverView::dismissPopoverAnimated(bool animated) {
         return;
     }
     FWTPopoverAnimationHelper& helper = animationHelper();
-    ui::animate(helper.dismissDuration, helper.dismissDelay, helper.dismissOptions,
-                [&helper] { FWTPopoverAnimationHelper::safePerformBlock(helper.dismissAnimationsBlock); },
-                [weak = std::weak_ptr<FWTPopoverView>(self), transition](bool finished) {
-                    // Weak: the animation lives in this view's layer. The
-                    // superview keeps the popover until it is removed here.
-                    auto self = weak.lock();
-                    if (!self || self->transition_ != transition) return;  // presented or dismissed again since
-                    FWTPopoverAnimationHelper::safePerformCompletionBlock(
-                        self->animationHelper().dismissCompletionBlock, finished);
-                    self->removeFromSuperview();
-                    if (self->didDismissBlock) self->didDismissBlock(*self);
-                });
+    ui::animate(
+        helper.dismissDuration, helper.dismissDelay, helper.dismissOptions,
+        [&helper] { FWTPopoverAnimationHelper::safePerformBlock(helper.dismissAnimationsBlock); },
+        [weak = std::weak_ptr<FWTPopoverView>(self), transition](bool finished) {
+            // Weak: the animation lives in this view's layer. The
+            // superview keeps the popover until it is removed here.
+            auto self = weak.lock();
+            if (!self || self->transition_ != transition) return;  // presented or dismissed again since
+            FWTPopoverAnimationHelper::safePerformCompletionBlock(self->animationHelper().dismissCompletionBlock,
+                                                                  finished);
+            self->removeFromSuperview();
+            if (self->didDismissBlock) self->didDismissBlock(*self);
+        });
 }
 
 Rect FWTPopoverView::arrowRect() {

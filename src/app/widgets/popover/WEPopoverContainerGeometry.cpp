@@ -9,11 +9,16 @@ using graphics::Size;
 
 graphics::Size WEPopoverArrowSizes::forDirection(PopoverArrowDirection direction) const {
     switch (direction) {
-    case kPopoverArrowDirectionUp: return up;
-    case kPopoverArrowDirectionDown: return down;
-    case kPopoverArrowDirectionLeft: return left;
-    case kPopoverArrowDirectionRight: return right;
-    default: return {};
+        case kPopoverArrowDirectionUp:
+            return up;
+        case kPopoverArrowDirectionDown:
+            return down;
+        case kPopoverArrowDirectionLeft:
+            return left;
+        case kPopoverArrowDirectionRight:
+            return right;
+        default:
+            return {};
     }
 }
 

@@ -11,11 +11,16 @@ constexpr double kDrawingAlpha = 0.9;
 
 graphics::Image arrowImageFor(const WEPopoverContainerViewProperties& p, PopoverArrowDirection direction) {
     switch (direction) {
-    case kPopoverArrowDirectionUp: return popoverImageNamed(p.upArrowImageName);
-    case kPopoverArrowDirectionDown: return popoverImageNamed(p.downArrowImageName);
-    case kPopoverArrowDirectionLeft: return popoverImageNamed(p.leftArrowImageName);
-    case kPopoverArrowDirectionRight: return popoverImageNamed(p.rightArrowImageName);
-    default: return {};
+        case kPopoverArrowDirectionUp:
+            return popoverImageNamed(p.upArrowImageName);
+        case kPopoverArrowDirectionDown:
+            return popoverImageNamed(p.downArrowImageName);
+        case kPopoverArrowDirectionLeft:
+            return popoverImageNamed(p.leftArrowImageName);
+        case kPopoverArrowDirectionRight:
+            return popoverImageNamed(p.rightArrowImageName);
+        default:
+            return {};
     }
 }
 
@@ -34,9 +39,8 @@ WEPopoverContainerView::WEPopoverContainerView(Size size, const Rect& anchorRect
     setBackgroundColor(graphics::Color::clear());
     setOpaque(false);
     // This toolkit has no blur views, so the panel draws its background picture.
-    bgImage_ = PopoverBackgroundImage::stretchable(popoverImageNamed(p.bgImageName),
-                                                   static_cast<double>(p.leftBgCapSize),
-                                                   static_cast<double>(p.topBgCapSize));
+    bgImage_ = PopoverBackgroundImage::stretchable(
+        popoverImageNamed(p.bgImageName), static_cast<double>(p.leftBgCapSize), static_cast<double>(p.topBgCapSize));
     setClipsToBounds(true);
     setUserInteractionEnabled(true);
 }
@@ -49,8 +53,8 @@ void WEPopoverContainerView::determineGeometry(Size size, const Rect& anchorRect
     sizes.down = popoverImageNamed(p.downArrowImageName).size();
     sizes.left = popoverImageNamed(p.leftArrowImageName).size();
     sizes.right = popoverImageNamed(p.rightArrowImageName).size();
-    auto geometry = WEPopoverContainerGeometry::determine(size, anchorRect, displayArea, permittedArrowDirections, p,
-                                                          sizes);
+    auto geometry =
+        WEPopoverContainerGeometry::determine(size, anchorRect, displayArea, permittedArrowDirections, p, sizes);
     offset_ = geometry.offset;
     arrowRect_ = geometry.arrowRect;
     bgRect_ = geometry.bgRect;

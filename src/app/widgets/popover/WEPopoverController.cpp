@@ -1,10 +1,10 @@
 #include "app/widgets/popover/WEPopoverController.h"
 
 #include "app/widgets/popover/UIBarButtonItem_WEPopover.h"
+#include "platform/ui/Window.h"
 #include "platform/ui/compositing/Animation.h"
 #include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/host/Device.h"
-#include "platform/ui/Window.h"
 
 using graphics::Rect;
 using graphics::Size;
@@ -74,8 +74,7 @@ void WEPopoverController::loadContentSize() {
     if (popoverContentSize_ == Size{0, 0}) popoverContentSize_ = contentViewController_->preferredContentSize;
 }
 
-std::shared_ptr<WEPopoverContainerView> WEPopoverController::makeContainer(const Rect& anchorRect,
-                                                                           ui::View& anchorView,
+std::shared_ptr<WEPopoverContainerView> WEPopoverController::makeContainer(const Rect& anchorRect, ui::View& anchorView,
                                                                            PopoverArrowDirection directions) {
     auto properties = containerViewProperties_ ? containerViewProperties_ : defaultContainerViewProperties();
     auto container = ui::makeView<WEPopoverContainerView>(popoverContentSize_, anchorRect,
@@ -130,11 +129,12 @@ void WEPopoverController::presentPopoverFromRect(const Rect& rect, ui::View& inV
         container->setAlpha(0.0);
         auto token = lifeToken();
         std::weak_ptr<WEPopoverContainerView> faded = container;
-        ui::animate(kFadeDuration, [&] { container->setAlpha(1.0); },
-                    [this, token, faded](bool) {
-                        if (token.expired()) return;
-                        animationDidStop(kFadeInAnimation, faded.lock(), false);
-                    });
+        ui::animate(
+            kFadeDuration, [&] { container->setAlpha(1.0); },
+            [this, token, faded](bool) {
+                if (token.expired()) return;
+                animationDidStop(kFadeInAnimation, faded.lock(), false);
+            });
     } else {
         popoverVisible_ = true;
         if (contentViewController_) contentViewController_->endAppearanceTransition();
@@ -196,9 +196,7 @@ void WEPopoverController::updateContentViewController(std::shared_ptr<ui::ViewCo
     ui::animate(kUpdateMoveDuration, [&] { container->setFrame(target); });
 }
 
-void WEPopoverController::dismissPopoverAnimated(bool animated) {
-    dismissPopoverAnimated(animated, false);
-}
+void WEPopoverController::dismissPopoverAnimated(bool animated) { dismissPopoverAnimated(animated, false); }
 
 void WEPopoverController::dismissPopoverAnimated(bool animated, bool userInitiated) {
     if (!view_) return;
@@ -219,11 +217,12 @@ void WEPopoverController::dismissPopoverAnimated(bool animated, bool userInitiat
         auto token = lifeToken();
         // Weak: the animation lives in the panel's layer.
         std::weak_ptr<WEPopoverContainerView> faded = container;
-        ui::animate(kFadeDuration, [&] { container->setAlpha(0.0); },
-                    [this, token, faded, userInitiated](bool) {
-                        if (token.expired()) return;
-                        animationDidStop(kFadeOutAnimation, faded.lock(), userInitiated);
-                    });
+        ui::animate(
+            kFadeDuration, [&] { container->setAlpha(0.0); },
+            [this, token, faded, userInitiated](bool) {
+                if (token.expired()) return;
+                animationDidStop(kFadeOutAnimation, faded.lock(), userInitiated);
+            });
     } else {
         removeFromScreen();
     }

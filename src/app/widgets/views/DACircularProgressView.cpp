@@ -76,9 +76,7 @@ void DACircularProgressLayer::drawInContext(graphics::GraphicsContext& context, 
 
 DACircularProgressView::DACircularProgressView() : DACircularProgressView(graphics::Rect(0, 0, 40, 40)) {}
 
-DACircularProgressView::DACircularProgressView(const graphics::Rect& frame) : ui::View(frame) {
-    setUp();
-}
+DACircularProgressView::DACircularProgressView(const graphics::Rect& frame) : ui::View(frame) { setUp(); }
 
 DACircularProgressView::~DACircularProgressView() {
     *alive_ = false;
@@ -129,13 +127,9 @@ double DACircularProgressView::presentedProgress() const {
     return layer_.progress;
 }
 
-void DACircularProgressView::setProgress(double progress) {
-    setProgress(progress, false);
-}
+void DACircularProgressView::setProgress(double progress) { setProgress(progress, false); }
 
-void DACircularProgressView::setProgress(double progress, bool animated) {
-    setProgress(progress, animated, 0.0);
-}
+void DACircularProgressView::setProgress(double progress, bool animated) { setProgress(progress, animated, 0.0); }
 
 void DACircularProgressView::setProgress(double progress, bool animated, double initialDelay) {
     const double target = std::clamp(progress, 0.0, 1.0);
@@ -180,20 +174,19 @@ void DACircularProgressView::setProgress(double progress, bool animated, double 
 
 void DACircularProgressView::startRedrawing() {
     if (redrawTimer_ && redrawTimer_->isValid()) return;
-    redrawTimer_ = foundation::RunLoop::main().scheduleTimer(
-        kRedrawInterval, true, [this, alive = alive_](foundation::Timer& timer) {
-            if (!*alive) {
-                timer.invalidate();
-                return;
-            }
-            setNeedsDisplay();
-            if (!layer().animation(kProgressAnimationKey)) timer.invalidate();
-        });
+    redrawTimer_ = foundation::RunLoop::main().scheduleTimer(kRedrawInterval, true,
+                                                             [this, alive = alive_](foundation::Timer& timer) {
+                                                                 if (!*alive) {
+                                                                     timer.invalidate();
+                                                                     return;
+                                                                 }
+                                                                 setNeedsDisplay();
+                                                                 if (!layer().animation(kProgressAnimationKey))
+                                                                     timer.invalidate();
+                                                             });
 }
 
-int DACircularProgressView::indeterminate() const {
-    return layer().animation(kIndeterminateAnimationKey) ? 1 : 0;
-}
+int DACircularProgressView::indeterminate() const { return layer().animation(kIndeterminateAnimationKey) ? 1 : 0; }
 
 void DACircularProgressView::setIndeterminate(int indeterminate) {
     if (!indeterminate) {

@@ -4,12 +4,11 @@
 // from twelve o'clock, a hole of chosen thickness and an optional inner disc.
 // Progress changes can animate; the indeterminate mode spins the view.
 
+#include "platform/foundation/Timer.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/GraphicsContext.h"
-#include "platform/ui/compositing/Animation.h"
 #include "platform/ui/View.h"
-
-#include "platform/foundation/Timer.h"
+#include "platform/ui/compositing/Animation.h"
 
 #include <memory>
 #include <optional>

@@ -20,7 +20,8 @@ void KWBottomLabelButton::setUp() {
 void KWBottomLabelButton::layoutSubviews() {
     ui::Button::layoutSubviews();
     const Rect b = bounds();
-    const graphics::Size text = titleLabel()->font().sizeOfText(currentTitle(), b.width(), graphics::LineBreakMode::WordWrap);
+    const graphics::Size text =
+        titleLabel()->font().sizeOfText(currentTitle(), b.width(), graphics::LineBreakMode::WordWrap);
     const graphics::Size image = imageView()->frame().size;
 
     const double blockWidth = std::max(image.width, text.width);

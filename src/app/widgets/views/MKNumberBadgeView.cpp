@@ -12,13 +12,9 @@ constexpr double kShadowBlur = 4.0;
 
 }  // namespace
 
-MKNumberBadgeView::MKNumberBadgeView() : ui::View() {
-    setUp();
-}
+MKNumberBadgeView::MKNumberBadgeView() : ui::View() { setUp(); }
 
-MKNumberBadgeView::MKNumberBadgeView(const graphics::Rect& frame) : ui::View(frame) {
-    setUp();
-}
+MKNumberBadgeView::MKNumberBadgeView(const graphics::Rect& frame) : ui::View(frame) { setUp(); }
 
 void MKNumberBadgeView::setUp() {
     setDrawsContent(true);
@@ -110,7 +106,7 @@ void MKNumberBadgeView::drawRect(graphics::GraphicsContext& context, const graph
     context.restoreGState();
 
     context.setFillColor(textColor_);
-    context.drawText(label, graphics::Point{frame.origin.x + (w - textSize.width) / 2,
-                                            frame.origin.y + (h - textSize.height) / 2},
-                     font_);
+    context.drawText(
+        label, graphics::Point{frame.origin.x + (w - textSize.width) / 2, frame.origin.y + (h - textSize.height) / 2},
+        font_);
 }

@@ -43,7 +43,8 @@ Size PagedView::pageSize() const { return scrollView_->frame().size; }
 void PagedView::reloadData() {
     if (!pageViews_) {
         pageViews_.emplace();
-        pageControl_->addTarget(this, [this](ui::Control&) { pageChanged(); }, ui::ControlEventValueChanged);
+        pageControl_->addTarget(
+            this, [this](ui::Control&) { pageChanged(); }, ui::ControlEventValueChanged);
         scrollView_->setDelegate(this);
         scrollView_->setPagingEnabled(true);
     }

@@ -7,8 +7,8 @@
 
 #include "app/widgets/views/ReusableObject.h"
 #include "platform/graphics/Geometry.h"
-#include "platform/ui/lists/ScrollView.h"
 #include "platform/ui/View.h"
+#include "platform/ui/lists/ScrollView.h"
 
 #include <cstdint>
 #include <limits>

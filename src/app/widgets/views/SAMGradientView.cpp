@@ -30,8 +30,10 @@ std::vector<Color> SAMGradientView::dimmedGradientColors() const {
     greys.reserve(gradientColors_.size());
     for (const Color& color : gradientColors_) {
         double hue = 0, brightness = 0, alpha = 0;
-        if (color.getHue(&hue, nullptr, &brightness, &alpha)) greys.push_back(Color::hsb(hue, 0, brightness, alpha));
-        else greys.push_back(color);
+        if (color.getHue(&hue, nullptr, &brightness, &alpha))
+            greys.push_back(Color::hsb(hue, 0, brightness, alpha));
+        else
+            greys.push_back(color);
     }
     return greys;
 }
@@ -65,7 +67,9 @@ void SAMGradientView::setTopBorderColor(std::optional<Color> color) { setEdgeCol
 void SAMGradientView::setTopInsetColor(std::optional<Color> color) { setEdgeColor(top_.inset, std::move(color)); }
 void SAMGradientView::setRightBorderColor(std::optional<Color> color) { setEdgeColor(right_.border, std::move(color)); }
 void SAMGradientView::setRightInsetColor(std::optional<Color> color) { setEdgeColor(right_.inset, std::move(color)); }
-void SAMGradientView::setBottomBorderColor(std::optional<Color> color) { setEdgeColor(bottom_.border, std::move(color)); }
+void SAMGradientView::setBottomBorderColor(std::optional<Color> color) {
+    setEdgeColor(bottom_.border, std::move(color));
+}
 void SAMGradientView::setBottomInsetColor(std::optional<Color> color) { setEdgeColor(bottom_.inset, std::move(color)); }
 void SAMGradientView::setLeftBorderColor(std::optional<Color> color) { setEdgeColor(left_.border, std::move(color)); }
 void SAMGradientView::setLeftInsetColor(std::optional<Color> color) { setEdgeColor(left_.inset, std::move(color)); }
@@ -102,8 +106,8 @@ void SAMGradientView::drawRect(graphics::GraphicsContext& context, const Rect&) 
 
     if (gradient_) {
         if (mode_ == SAMGradientViewMode::Linear) {
-            graphics::Point end = direction_ == SAMGradientViewDirection::Vertical ? graphics::Point{0, h}
-                                                                                   : graphics::Point{w, 0};
+            graphics::Point end =
+                direction_ == SAMGradientViewDirection::Vertical ? graphics::Point{0, h} : graphics::Point{w, 0};
             context.drawLinearGradient(*gradient_, {0, 0}, end, graphics::kGradientDrawsNone);
         } else {
             graphics::Point centre{b.midX(), b.midY()};

@@ -21,10 +21,14 @@ using graphics::Transform3D;
 
 TimingFunction TimingFunction::fromOptions(unsigned options) {
     switch (options & (3u << 16)) {
-        case AnimationOptionCurveEaseIn: return easeIn();
-        case AnimationOptionCurveEaseOut: return easeOut();
-        case AnimationOptionCurveLinear: return linear();
-        default: return easeInEaseOut();
+        case AnimationOptionCurveEaseIn:
+            return easeIn();
+        case AnimationOptionCurveEaseOut:
+            return easeOut();
+        case AnimationOptionCurveLinear:
+            return linear();
+        default:
+            return easeInEaseOut();
     }
 }
 
@@ -52,8 +56,10 @@ double TimingFunction::solve(double t) const {
     for (int i = 0; i < 60; ++i) {
         double value = x(u);
         if (std::fabs(value - t) < 1e-12) break;
-        if (value < t) low = u;
-        else high = u;
+        if (value < t)
+            low = u;
+        else
+            high = u;
         u = (low + high) / 2;
     }
     return ((ay * u + by) * u + cy) * u;
@@ -63,9 +69,7 @@ double TimingFunction::solve(double t) const {
 
 namespace {
 
-double passCount(const Animation& a) {
-    return a.repeatCount > 0 ? a.repeatCount : 1.0;
-}
+double passCount(const Animation& a) { return a.repeatCount > 0 ? a.repeatCount : 1.0; }
 
 }  // namespace
 
@@ -112,8 +116,8 @@ std::optional<Affine2DParts> decompose2D(const Transform3D& t) {
     double sx = std::hypot(t.m11, t.m12);
     if (sx < 1e-12) return std::nullopt;
     double ux = t.m11 / sx, uy = t.m12 / sx;
-    double along = t.m21 * ux + t.m22 * uy;   // row 2 along row 1's direction
-    double across = -t.m21 * uy + t.m22 * ux; // and across it
+    double along = t.m21 * ux + t.m22 * uy;    // row 2 along row 1's direction
+    double across = -t.m21 * uy + t.m22 * ux;  // and across it
     if (std::fabs(across) < 1e-12) return std::nullopt;
     return Affine2DParts{sx, across, along / across, std::atan2(uy, ux), t.m41, t.m42};
 }
@@ -391,8 +395,8 @@ void animate(double duration, double delay, unsigned options, const std::functio
     runBlock(settings, animations, std::move(completion));
 }
 
-void animateWithSpring(double duration, double delay, double dampingRatio, double initialVelocity,
-                       unsigned options, const std::function<void()>& animations, Completion completion) {
+void animateWithSpring(double duration, double delay, double dampingRatio, double initialVelocity, unsigned options,
+                       const std::function<void()>& animations, Completion completion) {
     BlockSettings settings;
     settings.duration = std::max(0.0, duration);
     settings.delay = std::max(0.0, delay);

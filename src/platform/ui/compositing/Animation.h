@@ -115,8 +115,8 @@ void animate(double duration, const std::function<void()>& animations, Completio
 void animate(double duration, double delay, unsigned options, const std::function<void()>& animations,
              Completion completion = {});
 // The platform's spring animation with damping ratio and initial velocity.
-void animateWithSpring(double duration, double delay, double dampingRatio, double initialVelocity,
-                       unsigned options, const std::function<void()>& animations, Completion completion = {});
+void animateWithSpring(double duration, double delay, double dampingRatio, double initialVelocity, unsigned options,
+                       const std::function<void()>& animations, Completion completion = {});
 // Runs the block with implicit animations switched off.
 void performWithoutAnimation(const std::function<void()>& block);
 // True while inside an animation block.

@@ -7,7 +7,6 @@
 #include <QSemaphore>
 #include <QThread>
 #include <QThreadPool>
-
 #include <functional>
 #include <memory>
 
@@ -29,9 +28,13 @@ QRect itemBounds(const DisplayItem& item) {
     switch (item.kind) {
         case DisplayItem::Kind::FillRect:
         case DisplayItem::Kind::DrawImage:
-        case DisplayItem::Kind::ClipRect: local = item.rect; break;
+        case DisplayItem::Kind::ClipRect:
+            local = item.rect;
+            break;
         case DisplayItem::Kind::FillPath:
-        case DisplayItem::Kind::ClipPath: local = item.path.boundingRect(); break;
+        case DisplayItem::Kind::ClipPath:
+            local = item.path.boundingRect();
+            break;
         case DisplayItem::Kind::StrokePath: {
             double half = item.pen.widthF();  // generous: mitred corners reach further than half the width
             local = item.path.boundingRect().adjusted(-half, -half, half, half);
@@ -46,7 +49,8 @@ QRect itemBounds(const DisplayItem& item) {
             return area.toAlignedRect().adjusted(-1, -1, 1, 1);
         }
         case DisplayItem::Kind::Restore:
-        case DisplayItem::Kind::EndGroup: return QRect();
+        case DisplayItem::Kind::EndGroup:
+            return QRect();
     }
     return item.transform.mapRect(local).toAlignedRect().adjusted(-1, -1, 1, 1);
 }

@@ -14,7 +14,6 @@
 #include <QRect>
 #include <QRegion>
 #include <QTransform>
-
 #include <functional>
 #include <optional>
 #include <vector>
@@ -29,10 +28,10 @@ struct DisplayItem {
         FillPath,
         StrokePath,
         DrawImage,
-        ClipRect,   // narrows the clip until the matching Restore
+        ClipRect,  // narrows the clip until the matching Restore
         ClipPath,
         Restore,
-        BeginGroup, // drawing goes to a buffer of `area` until EndGroup
+        BeginGroup,  // drawing goes to a buffer of `area` until EndGroup
         EndGroup,
     };
     Kind kind = Kind::FillRect;

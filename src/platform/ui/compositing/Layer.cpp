@@ -81,32 +81,55 @@ std::optional<AnimatableValue> LayerState::valueForKeyPath(const std::string& ke
 }
 
 void LayerState::setValueForKeyPath(const std::string& keyPath, const AnimatableValue& value) {
-    if (const auto* r = as<Rect>(value); r && keyPath == "bounds") bounds = *r;
-    else if (const auto* s = as<Size>(value); s && keyPath == "bounds.size") bounds.size = *s;
-    else if (const auto* p = as<Point>(value); p && keyPath == "bounds.origin") bounds.origin = *p;
-    else if (const auto* p2 = as<Point>(value); p2 && keyPath == "position") position = *p2;
-    else if (const auto* t = as<Transform3D>(value); t && keyPath == "transform") transform = *t;
-    else if (const auto* c = as<Color>(value); c && keyPath == "backgroundColor") backgroundColor = *c;
-    else if (const auto* c2 = as<Color>(value); c2 && keyPath == "borderColor") borderColor = *c2;
-    else if (const auto* c3 = as<Color>(value); c3 && keyPath == "shadowColor") shadowColor = *c3;
-    else if (const auto* o = as<Size>(value); o && keyPath == "shadowOffset") shadowOffset = *o;
+    if (const auto* r = as<Rect>(value); r && keyPath == "bounds")
+        bounds = *r;
+    else if (const auto* s = as<Size>(value); s && keyPath == "bounds.size")
+        bounds.size = *s;
+    else if (const auto* p = as<Point>(value); p && keyPath == "bounds.origin")
+        bounds.origin = *p;
+    else if (const auto* p2 = as<Point>(value); p2 && keyPath == "position")
+        position = *p2;
+    else if (const auto* t = as<Transform3D>(value); t && keyPath == "transform")
+        transform = *t;
+    else if (const auto* c = as<Color>(value); c && keyPath == "backgroundColor")
+        backgroundColor = *c;
+    else if (const auto* c2 = as<Color>(value); c2 && keyPath == "borderColor")
+        borderColor = *c2;
+    else if (const auto* c3 = as<Color>(value); c3 && keyPath == "shadowColor")
+        shadowColor = *c3;
+    else if (const auto* o = as<Size>(value); o && keyPath == "shadowOffset")
+        shadowOffset = *o;
     else if (const auto* d = as<double>(value)) {
-        if (keyPath == "position.x") position.x = *d;
-        else if (keyPath == "position.y") position.y = *d;
-        else if (keyPath == "opacity") opacity = *d;
-        else if (keyPath == "cornerRadius") cornerRadius = *d;
-        else if (keyPath == "borderWidth") borderWidth = *d;
-        else if (keyPath == "shadowOpacity") shadowOpacity = *d;
-        else if (keyPath == "shadowRadius") shadowRadius = *d;
+        if (keyPath == "position.x")
+            position.x = *d;
+        else if (keyPath == "position.y")
+            position.y = *d;
+        else if (keyPath == "opacity")
+            opacity = *d;
+        else if (keyPath == "cornerRadius")
+            cornerRadius = *d;
+        else if (keyPath == "borderWidth")
+            borderWidth = *d;
+        else if (keyPath == "shadowOpacity")
+            shadowOpacity = *d;
+        else if (keyPath == "shadowRadius")
+            shadowRadius = *d;
         else if (keyPath.rfind("transform.", 0) == 0) {
             Decomposed parts = decompose(transform);
-            if (keyPath == "transform.scale") parts.scaleX = parts.scaleY = *d;
-            else if (keyPath == "transform.scale.x") parts.scaleX = *d;
-            else if (keyPath == "transform.scale.y") parts.scaleY = *d;
-            else if (keyPath == "transform.rotation" || keyPath == "transform.rotation.z") parts.rotation = *d;
-            else if (keyPath == "transform.translation.x") parts.translateX = *d;
-            else if (keyPath == "transform.translation.y") parts.translateY = *d;
-            else return;
+            if (keyPath == "transform.scale")
+                parts.scaleX = parts.scaleY = *d;
+            else if (keyPath == "transform.scale.x")
+                parts.scaleX = *d;
+            else if (keyPath == "transform.scale.y")
+                parts.scaleY = *d;
+            else if (keyPath == "transform.rotation" || keyPath == "transform.rotation.z")
+                parts.rotation = *d;
+            else if (keyPath == "transform.translation.x")
+                parts.translateX = *d;
+            else if (keyPath == "transform.translation.y")
+                parts.translateY = *d;
+            else
+                return;
             transform = recompose(transform, parts);
         }
     }

@@ -31,8 +31,8 @@ class View;
 class Animation;
 
 // A value that an animation can interpolate.
-using AnimatableValue = std::variant<double, graphics::Point, graphics::Size, graphics::Rect,
-                                     graphics::Transform3D, graphics::Color>;
+using AnimatableValue =
+    std::variant<double, graphics::Point, graphics::Size, graphics::Rect, graphics::Transform3D, graphics::Color>;
 
 // Everything the compositor needs to draw one layer.
 struct LayerState {

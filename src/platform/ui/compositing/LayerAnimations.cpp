@@ -3,10 +3,10 @@
 // changes made inside view animation blocks.
 
 #include "platform/foundation/RunLoop.h"
+#include "platform/ui/View.h"
 #include "platform/ui/compositing/Animation.h"
 #include "platform/ui/compositing/AnimationContext.h"
 #include "platform/ui/compositing/Layer.h"
-#include "platform/ui/View.h"
 
 #include <algorithm>
 #include <cmath>
@@ -75,7 +75,10 @@ void Layer::addAnimation(std::shared_ptr<Animation> animation, const std::string
     if (name.empty()) {
         // Characters no caller uses in a key, so the made-up one never clashes.
         do {
-            name = "\x1f" "animation-" + std::to_string(nextAnimationKey_++);
+            name =
+                "\x1f"
+                "animation-" +
+                std::to_string(nextAnimationKey_++);
         } while (this->animation(name));
     }
     removeAnimation(name);
@@ -87,8 +90,8 @@ void Layer::addAnimation(std::shared_ptr<Animation> animation, const std::string
     AnimationEntry entry{name, animation, nullptr};
     const double end = animation->endTime();
     if (std::isfinite(end)) {
-        entry.endTimer = loop.scheduleTimer(std::max(0.0, end - now), false,
-                                            [this](foundation::Timer&) { finishedAnimations(); });
+        entry.endTimer =
+            loop.scheduleTimer(std::max(0.0, end - now), false, [this](foundation::Timer&) { finishedAnimations(); });
     }
     animations_.push_back(std::move(entry));
     if (view_) view_->setNeedsComposite();
@@ -104,8 +107,10 @@ void Layer::finishedAnimations() {
             continue;
         }
         if (auto completion = detach(*it)) finished.push_back(std::move(completion));
-        if (animation.removedOnCompletion) it = animations_.erase(it);
-        else ++it;
+        if (animation.removedOnCompletion)
+            it = animations_.erase(it);
+        else
+            ++it;
     }
     if (view_) view_->setNeedsComposite();
     // Completions may remove the view and with it this layer: nothing of

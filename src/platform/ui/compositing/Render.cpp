@@ -2,12 +2,11 @@
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GraphicsContext.h"
-#include "platform/ui/compositing/DisplayList.h"
 #include "platform/ui/View.h"
+#include "platform/ui/compositing/DisplayList.h"
 
 #include <QPainter>
 #include <QPainterPath>
-
 #include <algorithm>
 #include <cmath>
 
@@ -48,8 +47,10 @@ QPainterPath shapeOf(const LayerState& s, double inset = 0) {
     QPainterPath path;
     QRectF r = toQRect(s.bounds).adjusted(inset, inset, -inset, -inset);
     double radius = std::max(0.0, std::min({s.cornerRadius - inset, r.width() / 2, r.height() / 2}));
-    if (radius > 0) path.addRoundedRect(r, radius, radius);
-    else path.addRect(r);
+    if (radius > 0)
+        path.addRoundedRect(r, radius, radius);
+    else
+        path.addRect(r);
     return path;
 }
 
@@ -73,22 +74,32 @@ QRectF contentRect(ContentMode mode, const graphics::Rect& bounds, graphics::Siz
     auto centred = [&](double w, double h) { return QRectF(x0 + (bw - w) / 2, y0 + (bh - h) / 2, w, h); };
     switch (mode) {
         case ContentMode::ScaleToFill:
-        case ContentMode::Redraw: return toQRect(bounds);
+        case ContentMode::Redraw:
+            return toQRect(bounds);
         case ContentMode::ScaleAspectFit:
         case ContentMode::ScaleAspectFill: {
             if (iw <= 0 || ih <= 0) return toQRect(bounds);
             double s = mode == ContentMode::ScaleAspectFit ? std::min(bw / iw, bh / ih) : std::max(bw / iw, bh / ih);
             return centred(iw * s, ih * s);
         }
-        case ContentMode::Center: return centred(iw, ih);
-        case ContentMode::Top: return QRectF(x0 + (bw - iw) / 2, y0, iw, ih);
-        case ContentMode::Bottom: return QRectF(x0 + (bw - iw) / 2, y0 + bh - ih, iw, ih);
-        case ContentMode::Left: return QRectF(x0, y0 + (bh - ih) / 2, iw, ih);
-        case ContentMode::Right: return QRectF(x0 + bw - iw, y0 + (bh - ih) / 2, iw, ih);
-        case ContentMode::TopLeft: return QRectF(x0, y0, iw, ih);
-        case ContentMode::TopRight: return QRectF(x0 + bw - iw, y0, iw, ih);
-        case ContentMode::BottomLeft: return QRectF(x0, y0 + bh - ih, iw, ih);
-        case ContentMode::BottomRight: return QRectF(x0 + bw - iw, y0 + bh - ih, iw, ih);
+        case ContentMode::Center:
+            return centred(iw, ih);
+        case ContentMode::Top:
+            return QRectF(x0 + (bw - iw) / 2, y0, iw, ih);
+        case ContentMode::Bottom:
+            return QRectF(x0 + (bw - iw) / 2, y0 + bh - ih, iw, ih);
+        case ContentMode::Left:
+            return QRectF(x0, y0 + (bh - ih) / 2, iw, ih);
+        case ContentMode::Right:
+            return QRectF(x0 + bw - iw, y0 + (bh - ih) / 2, iw, ih);
+        case ContentMode::TopLeft:
+            return QRectF(x0, y0, iw, ih);
+        case ContentMode::TopRight:
+            return QRectF(x0 + bw - iw, y0, iw, ih);
+        case ContentMode::BottomLeft:
+            return QRectF(x0, y0 + bh - ih, iw, ih);
+        case ContentMode::BottomRight:
+            return QRectF(x0 + bw - iw, y0 + bh - ih, iw, ih);
     }
     return toQRect(bounds);
 }
@@ -117,7 +128,8 @@ QRectF subtreeArea(const View& view, const LayerState& s, const QTransform& toDe
     }
     if (s.shadowOpacity > 0) {
         double spread = std::sqrt(std::fabs(toDevice.determinant())) * (s.shadowRadius * 2 + 1);
-        QPointF offset = toDevice.map(QPointF(s.shadowOffset.width, s.shadowOffset.height)) - toDevice.map(QPointF(0, 0));
+        QPointF offset =
+            toDevice.map(QPointF(s.shadowOffset.width, s.shadowOffset.height)) - toDevice.map(QPointF(0, 0));
         area = area.united(area.translated(offset)).adjusted(-spread, -spread, spread, spread);
     }
     return area;
@@ -198,9 +210,11 @@ void Compositor::draw(View& view, QPainter& painter, double scale, bool keepFram
     // Recorded in real device pixels, so that groups and shadows get the
     // full resolution of a high-density device.
     const QTransform base = painter.deviceTransform();
-    if (painter.hasClipping()) frame.deviceClip = frame.deviceClip.intersected(base.mapRect(painter.clipBoundingRect()));
+    if (painter.hasClipping())
+        frame.deviceClip = frame.deviceClip.intersected(base.mapRect(painter.clipBoundingRect()));
     const double pixelRatio = painter.device()->devicePixelRatio();
-    if (pixelRatio > 0 && pixelRatio != 1) frame.list.rootTransform = QTransform::fromScale(1 / pixelRatio, 1 / pixelRatio);
+    if (pixelRatio > 0 && pixelRatio != 1)
+        frame.list.rootTransform = QTransform::fromScale(1 / pixelRatio, 1 / pixelRatio);
 
     LayerState state = view.layer().presentationAt(frame.time);
     graphics::Rect b = state.bounds;
@@ -397,8 +411,10 @@ void Compositor::dropUnusedImages() {
     // Images unused in the last few frames are gone from the tree (or hidden);
     // their source pixels are kept alive by our copy otherwise.
     for (auto it = images_.begin(); it != images_.end();) {
-        if (frameNumber_ - it->second.lastUse > 2) it = images_.erase(it);
-        else ++it;
+        if (frameNumber_ - it->second.lastUse > 2)
+            it = images_.erase(it);
+        else
+            ++it;
     }
 }
 

@@ -14,7 +14,6 @@
 
 #include <QImage>
 #include <QTransform>
-
 #include <cstdint>
 #include <map>
 #include <memory>

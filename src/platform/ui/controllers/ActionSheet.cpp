@@ -95,14 +95,17 @@ void ActionSheet::showFromBarButtonItem(BarButtonItem& item, bool animated) {
 
 void ActionSheet::cancel() {
     if (!isVisible()) return;
-    if (delegate) delegate->actionSheetCancel(*this);
-    else dismissWithClickedButtonIndex(cancelButtonIndex(), false);
+    if (delegate)
+        delegate->actionSheetCancel(*this);
+    else
+        dismissWithClickedButtonIndex(cancelButtonIndex(), false);
 }
 
 std::vector<std::shared_ptr<ActionSheet>> ActionSheet::visibleSheets() {
     std::vector<std::shared_ptr<ActionSheet>> sheets;
     for (const auto& panel : shownPanels()) {
-        if (auto sheet = std::dynamic_pointer_cast<ActionSheet>(panel); sheet && sheet->isVisible()) sheets.push_back(sheet);
+        if (auto sheet = std::dynamic_pointer_cast<ActionSheet>(panel); sheet && sheet->isVisible())
+            sheets.push_back(sheet);
     }
     return sheets;
 }
@@ -125,7 +128,8 @@ void ActionSheet::layoutPanel(const Rect& windowBounds) {
     titleView->color = dark ? Color::grey(0.75) : Color::grey(0.45);
     double titleHeight = 0;
     if (!title().empty()) {
-        titleHeight = std::max(kRowHeight, titleView->sizeThatFits(Size{width - 2 * kTitlePadding, 0}).height + 2 * kTitlePadding);
+        titleHeight = std::max(kRowHeight,
+                               titleView->sizeThatFits(Size{width - 2 * kTitlePadding, 0}).height + 2 * kTitlePadding);
     }
     std::vector<int> rows;
     for (int i = 0; i < numberOfButtons(); ++i) {
@@ -143,7 +147,8 @@ void ActionSheet::layoutPanel(const Rect& windowBounds) {
         const Rect& a = *anchor_;
         double y = a.maxY() + kPopoverGap;
         if (y + height > windowBounds.maxY() - kMargin) y = a.minY() - kPopoverGap - height;
-        y = std::clamp(y, windowBounds.minY() + kMargin, std::max(windowBounds.minY() + kMargin, windowBounds.maxY() - kMargin - height));
+        y = std::clamp(y, windowBounds.minY() + kMargin,
+                       std::max(windowBounds.minY() + kMargin, windowBounds.maxY() - kMargin - height));
         double x = std::clamp(a.midX() - width / 2, windowBounds.minX() + kMargin,
                               std::max(windowBounds.minX() + kMargin, windowBounds.maxX() - kMargin - width));
         frame = Rect(x, y, width, height);
@@ -155,7 +160,8 @@ void ActionSheet::layoutPanel(const Rect& windowBounds) {
     layer().setShadowOffset(Size{0, 2});
 
     if (titleHeight > 0) {
-        titleView->setFrame(Rect(kTitlePadding, kTitlePadding, width - 2 * kTitlePadding, titleHeight - 2 * kTitlePadding));
+        titleView->setFrame(
+            Rect(kTitlePadding, kTitlePadding, width - 2 * kTitlePadding, titleHeight - 2 * kTitlePadding));
         addSubview(titleView);
     }
     const Color highlight = dark ? Color::grey(1.0, 0.15) : Color::grey(0.0, 0.1);

@@ -67,7 +67,9 @@ protected:
     void notifyDidPresent() override;
 
 private:
-    bool isDark() const { return style_ == ActionSheetStyle::BlackOpaque || style_ == ActionSheetStyle::BlackTranslucent; }
+    bool isDark() const {
+        return style_ == ActionSheetStyle::BlackOpaque || style_ == ActionSheetStyle::BlackTranslucent;
+    }
 
     int destructiveIndex_ = kNoButtonIndex;
     ActionSheetStyle style_ = ActionSheetStyle::Automatic;

@@ -1,9 +1,9 @@
 #include "platform/ui/controllers/AlertView.h"
 
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/ui/Window.h"
 #include "platform/ui/compositing/Animation.h"
 #include "platform/ui/controllers/BarButtonItem.h"
-#include "platform/ui/Window.h"
 
 #include <algorithm>
 #include <cmath>
@@ -149,7 +149,8 @@ void ButtonPanel::present(Window* window, bool animated) {
     }
     applyHiddenLook(*backdrop_);
     ViewPtr backdrop = backdrop_;
-    animate(transitionDuration(), 0, AnimationOptionCurveEaseOut, [&] { applyShownLook(*backdrop); }, finish);
+    animate(
+        transitionDuration(), 0, AnimationOptionCurveEaseOut, [&] { applyShownLook(*backdrop); }, finish);
 }
 
 void ButtonPanel::dismissWithClickedButtonIndex(int buttonIndex, bool animated) {
@@ -176,7 +177,8 @@ void ButtonPanel::dismissWithClickedButtonIndex(int buttonIndex, bool animated) 
     };
     if (!animated || !backdrop_) return finish(true);
     ViewPtr backdrop = backdrop_;
-    animate(transitionDuration(), 0, AnimationOptionCurveEaseIn, [&] { applyHiddenLook(*backdrop); }, finish);
+    animate(
+        transitionDuration(), 0, AnimationOptionCurveEaseIn, [&] { applyHiddenLook(*backdrop); }, finish);
 }
 
 void ButtonPanel::clickButtonAtIndex(int buttonIndex) {
@@ -216,14 +218,17 @@ void AlertView::show() { present(Window::keyWindow(), true); }
 
 void AlertView::cancel() {
     if (!isVisible()) return;
-    if (delegate) delegate->alertViewCancel(*this);
-    else dismissWithClickedButtonIndex(cancelButtonIndex(), false);
+    if (delegate)
+        delegate->alertViewCancel(*this);
+    else
+        dismissWithClickedButtonIndex(cancelButtonIndex(), false);
 }
 
 std::vector<std::shared_ptr<AlertView>> AlertView::visibleAlerts() {
     std::vector<std::shared_ptr<AlertView>> alerts;
     for (const auto& panel : shownPanels()) {
-        if (auto alert = std::dynamic_pointer_cast<AlertView>(panel); alert && alert->isVisible()) alerts.push_back(alert);
+        if (auto alert = std::dynamic_pointer_cast<AlertView>(panel); alert && alert->isVisible())
+            alerts.push_back(alert);
     }
     return alerts;
 }
@@ -258,7 +263,8 @@ void AlertView::layoutPanel(const Rect& windowBounds) {
         contentHeight -= std::min(overflow, contentHeight);
     }
     const double height = std::max(contentHeight, kTopPadding) + buttonsHeight;
-    setFrame(Rect(std::round(windowBounds.midX() - kWidth / 2), std::round(windowBounds.midY() - height / 2), kWidth, height));
+    setFrame(Rect(std::round(windowBounds.midX() - kWidth / 2), std::round(windowBounds.midY() - height / 2), kWidth,
+                  height));
 
     double y = kTopPadding;
     if (titleHeight > 0) {
@@ -276,8 +282,10 @@ void AlertView::layoutPanel(const Rect& windowBounds) {
         if (i != cancelIndex_) order.push_back(i);
     }
     if (cancelIndex_ != kNoButtonIndex) {
-        if (sideBySide) order.insert(order.begin(), cancelIndex_);
-        else order.push_back(cancelIndex_);
+        if (sideBySide)
+            order.insert(order.begin(), cancelIndex_);
+        else
+            order.push_back(cancelIndex_);
     }
     double top = height - buttonsHeight;
     for (size_t slot = 0; slot < order.size(); ++slot) {

@@ -31,7 +31,8 @@ void Bar::setBarTintColor(std::optional<Color> color) {
 Size Bar::sizeThatFits(Size size) const { return Size{size.width, kHeight}; }
 
 void Bar::drawBackground(graphics::GraphicsContext& context, bool hairlineAtTop) const {
-    Color base = barTintColor_ ? *barTintColor_ : (barStyle_ == BarStyle::Default ? Color::grey(0.97) : Color::grey(0.08));
+    Color base =
+        barTintColor_ ? *barTintColor_ : (barStyle_ == BarStyle::Default ? Color::grey(0.97) : Color::grey(0.08));
     bool seeThrough = translucent_ || barStyle_ == BarStyle::BlackTranslucent;
     Rect b = bounds();
     context.setFillColor(seeThrough ? base.withAlpha(base.alpha() * 0.85) : base);

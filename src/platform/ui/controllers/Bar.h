@@ -3,8 +3,8 @@
 // What the navigation bar and the toolbar share: a strip of kHeight points
 // that hosts bar button items, coloured by its bar style.
 
-#include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/View.h"
+#include "platform/ui/controllers/BarButtonItem.h"
 
 #include <optional>
 

@@ -25,13 +25,20 @@ constexpr double kImagePadding = 8.0;
 // System items that show a word rather than a glyph.
 std::optional<std::string> systemItemTitle(BarButtonSystemItem item) {
     switch (item) {
-        case BarButtonSystemItem::Done: return foundation::localized("Done");
-        case BarButtonSystemItem::Cancel: return foundation::localized("Cancel");
-        case BarButtonSystemItem::Edit: return foundation::localized("Edit");
-        case BarButtonSystemItem::Save: return foundation::localized("Save");
-        case BarButtonSystemItem::Undo: return foundation::localized("Undo");
-        case BarButtonSystemItem::Redo: return foundation::localized("Redo");
-        default: return std::nullopt;
+        case BarButtonSystemItem::Done:
+            return foundation::localized("Done");
+        case BarButtonSystemItem::Cancel:
+            return foundation::localized("Cancel");
+        case BarButtonSystemItem::Edit:
+            return foundation::localized("Edit");
+        case BarButtonSystemItem::Save:
+            return foundation::localized("Save");
+        case BarButtonSystemItem::Undo:
+            return foundation::localized("Undo");
+        case BarButtonSystemItem::Redo:
+            return foundation::localized("Redo");
+        default:
+            return std::nullopt;
     }
 }
 
@@ -117,8 +124,8 @@ double BarButtonItem::preferredWidth() const {
     if (systemItem_ == BarButtonSystemItem::FixedSpace) return 0;
     if (!image_.isNull()) return image_.size().width + 2 * kImagePadding;
     if (!title_.empty()) {
-        graphics::Font font = style_ == BarButtonItemStyle::Done ? graphics::Font::boldSystemFont(17)
-                                                                  : graphics::Font::systemFont(17);
+        graphics::Font font =
+            style_ == BarButtonItemStyle::Done ? graphics::Font::boldSystemFont(17) : graphics::Font::systemFont(17);
         return std::ceil(font.widthOfText(title_)) + 2 * kTextPadding;
     }
     return systemItem_ ? kGlyphItemWidth : 0;
@@ -278,8 +285,10 @@ void drawSystemGlyph(GraphicsContext& context, BarButtonSystemItem item, const R
         Path path;
         bool first = true;
         for (Point p : points) {
-            if (first) path.moveTo(p);
-            else path.lineTo(p);
+            if (first)
+                path.moveTo(p);
+            else
+                path.lineTo(p);
             first = false;
         }
         path.close();
@@ -295,7 +304,9 @@ void drawSystemGlyph(GraphicsContext& context, BarButtonSystemItem item, const R
             line(0.15, 0.15, 0.85, 0.85);
             line(0.85, 0.15, 0.15, 0.85);
             break;
-        case BarButtonSystemItem::Play: polygon({at(0.2, 0.1), at(0.9, 0.5), at(0.2, 0.9)}); break;
+        case BarButtonSystemItem::Play:
+            polygon({at(0.2, 0.1), at(0.9, 0.5), at(0.2, 0.9)});
+            break;
         case BarButtonSystemItem::Pause:
             context.fillRect(Rect(x + 0.2 * w, y + 0.1 * h, 0.2 * w, 0.8 * h));
             context.fillRect(Rect(x + 0.6 * w, y + 0.1 * h, 0.2 * w, 0.8 * h));
@@ -358,8 +369,11 @@ void drawSystemGlyph(GraphicsContext& context, BarButtonSystemItem item, const R
             context.strokePathWithContextSettings(Path::rect(Rect(x + 0.2 * w, y + 0.1 * h, 0.6 * w, 0.8 * h)));
             line(0.35, 0.1, 0.35, 0.9);
             break;
-        case BarButtonSystemItem::PageCurl: polygon({at(0.1, 0.9), at(0.9, 0.1), at(0.9, 0.9)}); break;
-        default: break;
+        case BarButtonSystemItem::PageCurl:
+            polygon({at(0.1, 0.9), at(0.9, 0.1), at(0.9, 0.9)});
+            break;
+        default:
+            break;
     }
     context.restoreGState();
 }

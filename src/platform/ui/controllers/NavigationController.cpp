@@ -37,7 +37,8 @@ NavigationController::NavigationController()
     toolbar_->setHidden(true);
 }
 
-NavigationController::NavigationController(std::shared_ptr<ViewController> rootViewController) : NavigationController() {
+NavigationController::NavigationController(std::shared_ptr<ViewController> rootViewController)
+    : NavigationController() {
     pushViewController(std::move(rootViewController), false);
 }
 
@@ -175,14 +176,18 @@ void NavigationController::transition(ViewController* from, const std::shared_pt
 
     const double width = view_->bounds().width();
     const double sign = direction == Direction::Push ? 1.0 : -1.0;
-    toView->setTransform(AffineTransform::makeTranslation(sign * (direction == Direction::Push ? width : width * kUnderlapShift), 0));
-    animate(kPushDuration, 0, AnimationOptionCurveEaseInOut, [&] {
-        toView->setTransform(AffineTransform::identity());
-        if (fromView) {
-            double shift = direction == Direction::Push ? -width * kUnderlapShift : width;
-            fromView->setTransform(AffineTransform::makeTranslation(shift, 0));
-        }
-    }, std::move(finish));
+    toView->setTransform(
+        AffineTransform::makeTranslation(sign * (direction == Direction::Push ? width : width * kUnderlapShift), 0));
+    animate(
+        kPushDuration, 0, AnimationOptionCurveEaseInOut,
+        [&] {
+            toView->setTransform(AffineTransform::identity());
+            if (fromView) {
+                double shift = direction == Direction::Push ? -width * kUnderlapShift : width;
+                fromView->setTransform(AffineTransform::makeTranslation(shift, 0));
+            }
+        },
+        std::move(finish));
 }
 
 void NavigationController::pushViewController(std::shared_ptr<ViewController> controller, bool animated) {
@@ -235,16 +240,20 @@ void NavigationController::setNavigationBarHidden(bool hidden, bool animated) {
     if (navigationBarHidden_ == hidden) return;
     navigationBarHidden_ = hidden;
     navigationBar_->setHidden(hidden);
-    if (animated && view_) animate(kBarDuration, [this] { layoutStack(); });
-    else layoutStack();
+    if (animated && view_)
+        animate(kBarDuration, [this] { layoutStack(); });
+    else
+        layoutStack();
 }
 
 void NavigationController::setToolbarHidden(bool hidden, bool animated) {
     if (toolbarHidden_ == hidden) return;
     toolbarHidden_ = hidden;
     toolbar_->setHidden(hidden);
-    if (animated && view_) animate(kBarDuration, [this] { layoutStack(); });
-    else layoutStack();
+    if (animated && view_)
+        animate(kBarDuration, [this] { layoutStack(); });
+    else
+        layoutStack();
 }
 
 }  // namespace ui

@@ -54,8 +54,8 @@ public:
 private:
     enum class Direction { Push, Pop };
     // Replaces the top controller `from` with `to`, animated like a push or pop.
-    void transition(ViewController* from, const std::shared_ptr<ViewController>& to, Direction direction,
-                    bool animated, std::function<void()> done);
+    void transition(ViewController* from, const std::shared_ptr<ViewController>& to, Direction direction, bool animated,
+                    std::function<void()> done);
     void updateBars();
     bool enqueueIfBusy(std::function<void()> operation);
     void runPending();

@@ -53,7 +53,9 @@ void NavigationItem::setTitleView(ViewPtr view) {
     changed();
 }
 
-std::shared_ptr<BarButtonItem> NavigationItem::leftBarButtonItem() const { return left_.empty() ? nullptr : left_.front(); }
+std::shared_ptr<BarButtonItem> NavigationItem::leftBarButtonItem() const {
+    return left_.empty() ? nullptr : left_.front();
+}
 
 void NavigationItem::setLeftBarButtonItem(std::shared_ptr<BarButtonItem> item, bool animated) {
     setLeftBarButtonItems(item ? Items{std::move(item)} : Items{}, animated);

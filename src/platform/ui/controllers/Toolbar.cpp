@@ -48,8 +48,10 @@ void Toolbar::layoutSubviews() {
     double fixed = 0;
     int flexible = 0;
     for (const auto& item : items_) {
-        if (item->isFlexibleSpace()) ++flexible;
-        else fixed += item->preferredWidth();
+        if (item->isFlexibleSpace())
+            ++flexible;
+        else
+            fixed += item->preferredWidth();
     }
     double spacing = items_.size() > 1 ? kItemSpacing * static_cast<double>(items_.size() - 1) : 0;
     double spare = std::max(0.0, b.width() - 2 * kEdgeMargin - fixed - spacing);

@@ -1,12 +1,12 @@
 #include "platform/ui/controllers/ViewController.h"
 
 #include "platform/foundation/RunLoop.h"
+#include "platform/ui/Window.h"
 #include "platform/ui/compositing/Animation.h"
 #include "platform/ui/controllers/BarButtonItem.h"
-#include "platform/ui/host/Device.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controllers/NavigationItem.h"
-#include "platform/ui/Window.h"
+#include "platform/ui/host/Device.h"
 
 #include <algorithm>
 #include <cmath>
@@ -164,8 +164,8 @@ void ViewController::endAppearanceTransition() {
 
 void ViewController::viewWillMoveToWindow(Window* from, Window* to) {
     // A child only appears with a parent that is on screen itself.
-    bool parentShown = !parent_ || parent_->appearance_ == Appearance::Appeared ||
-                       parent_->appearance_ == Appearance::Appearing;
+    bool parentShown =
+        !parent_ || parent_->appearance_ == Appearance::Appeared || parent_->appearance_ == Appearance::Appearing;
     if (to && !from && appearance_ == Appearance::Disappeared && parentShown) {
         appearanceFromWindow_ = true;
         beginAppearanceTransition(true, false);
@@ -236,10 +236,14 @@ void ViewController::setToolbarItems(std::vector<std::shared_ptr<BarButtonItem>>
 InterfaceOrientation ViewController::interfaceOrientation() const {
     // The device turned to its left shows the interface turned to its right.
     switch (Device::current().orientation()) {
-        case DeviceOrientation::Portrait: return InterfaceOrientation::Portrait;
-        case DeviceOrientation::PortraitUpsideDown: return InterfaceOrientation::PortraitUpsideDown;
-        case DeviceOrientation::LandscapeRight: return InterfaceOrientation::LandscapeLeft;
-        default: return InterfaceOrientation::LandscapeRight;
+        case DeviceOrientation::Portrait:
+            return InterfaceOrientation::Portrait;
+        case DeviceOrientation::PortraitUpsideDown:
+            return InterfaceOrientation::PortraitUpsideDown;
+        case DeviceOrientation::LandscapeRight:
+            return InterfaceOrientation::LandscapeLeft;
+        default:
+            return InterfaceOrientation::LandscapeRight;
     }
 }
 
@@ -329,7 +333,8 @@ void ViewController::presentViewController(std::shared_ptr<ViewController> contr
                 sheet = true;
             }
             break;
-        default: break;
+        default:
+            break;
     }
     const bool covers = !sheet && controller->modalPresentationStyle != ModalPresentationStyle::OverFullScreen;
     std::vector<ViewController*> covered;
@@ -379,7 +384,9 @@ void ViewController::presentViewController(std::shared_ptr<ViewController> contr
     }
     container->setBackgroundColor(graphics::Color::clear());
     switch (controller->modalTransitionStyle) {
-        case ModalTransitionStyle::CrossDissolve: wrapper->setAlpha(0); break;
+        case ModalTransitionStyle::CrossDissolve:
+            wrapper->setAlpha(0);
+            break;
         case ModalTransitionStyle::FlipHorizontal:
             wrapper->layer().setTransform(graphics::Transform3D::makeRotation(M_PI / 2, 0, 1, 0));
             break;
@@ -387,11 +394,14 @@ void ViewController::presentViewController(std::shared_ptr<ViewController> contr
             wrapper->setTransform(graphics::AffineTransform::makeTranslation(0, windowBounds.maxY() - frame.minY()));
             break;
     }
-    animate(kPresentationDuration, 0, AnimationOptionCurveEaseOut, [&] {
-        container->setBackgroundColor(dimming.value_or(graphics::Color::clear()));
-        wrapper->setAlpha(1);
-        wrapper->layer().setTransform(graphics::Transform3D::identity());
-    }, std::move(finish));
+    animate(
+        kPresentationDuration, 0, AnimationOptionCurveEaseOut,
+        [&] {
+            container->setBackgroundColor(dimming.value_or(graphics::Color::clear()));
+            wrapper->setAlpha(1);
+            wrapper->layer().setTransform(graphics::Transform3D::identity());
+        },
+        std::move(finish));
 }
 
 void ViewController::finishPresentation(std::shared_ptr<ViewController> presented, std::vector<ViewController*> covered,
@@ -486,18 +496,23 @@ void ViewController::dismissPresentedChain(bool animated, std::function<void()> 
     const Rect frame = wrapper->frame();
     container->setBackgroundColor(container->backgroundColor().value_or(graphics::Color::clear()));
     const ModalTransitionStyle style = top.modalTransitionStyle;
-    animate(kPresentationDuration, 0, AnimationOptionCurveEaseIn, [&] {
-        container->setBackgroundColor(graphics::Color::clear());
-        switch (style) {
-            case ModalTransitionStyle::CrossDissolve: wrapper->setAlpha(0); break;
-            case ModalTransitionStyle::FlipHorizontal:
-                wrapper->layer().setTransform(graphics::Transform3D::makeRotation(-M_PI / 2, 0, 1, 0));
-                break;
-            case ModalTransitionStyle::CoverVertical:
-                wrapper->setTransform(graphics::AffineTransform::makeTranslation(0, bounds.maxY() - frame.minY()));
-                break;
-        }
-    }, std::move(finish));
+    animate(
+        kPresentationDuration, 0, AnimationOptionCurveEaseIn,
+        [&] {
+            container->setBackgroundColor(graphics::Color::clear());
+            switch (style) {
+                case ModalTransitionStyle::CrossDissolve:
+                    wrapper->setAlpha(0);
+                    break;
+                case ModalTransitionStyle::FlipHorizontal:
+                    wrapper->layer().setTransform(graphics::Transform3D::makeRotation(-M_PI / 2, 0, 1, 0));
+                    break;
+                case ModalTransitionStyle::CoverVertical:
+                    wrapper->setTransform(graphics::AffineTransform::makeTranslation(0, bounds.maxY() - frame.minY()));
+                    break;
+            }
+        },
+        std::move(finish));
 }
 
 }  // namespace ui

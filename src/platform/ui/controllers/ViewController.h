@@ -116,7 +116,10 @@ public:
     virtual InterfaceOrientation preferredInterfaceOrientationForPresentation() const {
         return InterfaceOrientation::LandscapeRight;
     }
-    virtual void willRotateToInterfaceOrientation(InterfaceOrientation to, double duration) { (void)to; (void)duration; }
+    virtual void willRotateToInterfaceOrientation(InterfaceOrientation to, double duration) {
+        (void)to;
+        (void)duration;
+    }
     virtual void didRotateFromInterfaceOrientation(InterfaceOrientation from) { (void)from; }
     InterfaceOrientation interfaceOrientation() const;
 

@@ -77,26 +77,34 @@ const T* Button::lookup(const std::map<unsigned, T>& values, unsigned state) {
 }
 
 void Button::setTitle(std::optional<std::string> title, unsigned forState) {
-    if (title) titles_[forState] = std::move(*title);
-    else titles_.erase(forState);
+    if (title)
+        titles_[forState] = std::move(*title);
+    else
+        titles_.erase(forState);
     updateAppearance();
 }
 
 void Button::setTitleColor(std::optional<Color> color, unsigned forState) {
-    if (color) titleColors_[forState] = std::move(*color);
-    else titleColors_.erase(forState);
+    if (color)
+        titleColors_[forState] = std::move(*color);
+    else
+        titleColors_.erase(forState);
     updateAppearance();
 }
 
 void Button::setImage(Image image, unsigned forState) {
-    if (image.isNull()) images_.erase(forState);
-    else images_[forState] = std::move(image);
+    if (image.isNull())
+        images_.erase(forState);
+    else
+        images_[forState] = std::move(image);
     updateAppearance();
 }
 
 void Button::setBackgroundImage(Image image, unsigned forState) {
-    if (image.isNull()) backgroundImages_.erase(forState);
-    else backgroundImages_[forState] = std::move(image);
+    if (image.isNull())
+        backgroundImages_.erase(forState);
+    else
+        backgroundImages_[forState] = std::move(image);
     updateAppearance();
 }
 
@@ -165,7 +173,8 @@ void Button::updateAppearance() {
         imageAlpha = kDisabledImageAlpha;
     imageView_->setAlpha(imageAlpha);
     // Template glyphs of a disabled system button grey out with the title.
-    if (type_ == ButtonType::System) imageView_->setTintColor(disabled ? std::optional(kDisabledSystemColor) : std::nullopt);
+    if (type_ == ButtonType::System)
+        imageView_->setTintColor(disabled ? std::optional(kDisabledSystemColor) : std::nullopt);
     setNeedsLayout();
 }
 
@@ -214,18 +223,30 @@ Rect Button::placeInContent(const Rect& contentRect, Size part, double offsetX, 
     double blockWidth = std::min(image.width + title.width, area.size.width);
     double x = area.origin.x;
     switch (contentHorizontalAlignment()) {
-    case ControlContentHorizontalAlignment::Center: x += (area.size.width - blockWidth) / 2; break;
-    case ControlContentHorizontalAlignment::Right: x += area.size.width - blockWidth; break;
-    case ControlContentHorizontalAlignment::Left:
-    case ControlContentHorizontalAlignment::Fill: break;
+        case ControlContentHorizontalAlignment::Center:
+            x += (area.size.width - blockWidth) / 2;
+            break;
+        case ControlContentHorizontalAlignment::Right:
+            x += area.size.width - blockWidth;
+            break;
+        case ControlContentHorizontalAlignment::Left:
+        case ControlContentHorizontalAlignment::Fill:
+            break;
     }
     double height = part.height;
     double y = area.origin.y;
     switch (contentVerticalAlignment()) {
-    case ControlContentVerticalAlignment::Center: y += (area.size.height - height) / 2; break;
-    case ControlContentVerticalAlignment::Bottom: y += area.size.height - height; break;
-    case ControlContentVerticalAlignment::Top: break;
-    case ControlContentVerticalAlignment::Fill: height = area.size.height; break;
+        case ControlContentVerticalAlignment::Center:
+            y += (area.size.height - height) / 2;
+            break;
+        case ControlContentVerticalAlignment::Bottom:
+            y += area.size.height - height;
+            break;
+        case ControlContentVerticalAlignment::Top:
+            break;
+        case ControlContentVerticalAlignment::Fill:
+            height = area.size.height;
+            break;
     }
     return Rect(x + offsetX, y, part.width, height);
 }
@@ -242,8 +263,8 @@ Rect Button::titleRectForContentRect(const Rect& contentRect) const {
     Rect area = insetRect(contentRect, titleEdgeInsets_);
     // The title gets what the image leaves over; a filling title takes all of it.
     double room = std::max(0.0, area.size.width - image.width);
-    title.width = contentHorizontalAlignment() == ControlContentHorizontalAlignment::Fill ? room
-                                                                                         : std::min(title.width, room);
+    title.width =
+        contentHorizontalAlignment() == ControlContentHorizontalAlignment::Fill ? room : std::min(title.width, room);
     return placeInContent(contentRect, title, image.width, titleEdgeInsets_);
 }
 

@@ -11,9 +11,12 @@ using graphics::Size;
 
 bool rendersAsTemplate(const Image& image, bool templateByDefault) {
     switch (image.renderingMode()) {
-    case ImageRenderingMode::AlwaysTemplate: return true;
-    case ImageRenderingMode::AlwaysOriginal: return false;
-    case ImageRenderingMode::Automatic: return templateByDefault;
+        case ImageRenderingMode::AlwaysTemplate:
+            return true;
+        case ImageRenderingMode::AlwaysOriginal:
+            return false;
+        case ImageRenderingMode::Automatic:
+            return templateByDefault;
     }
     return false;
 }
@@ -84,9 +87,12 @@ void ImageView::updateContents() {
     const Image& shown = displayedImage();
     showsTemplate_ = !shown.isNull() && rendersAsTemplate(shown, templatesByDefault_);
     // The compositor places the contents by the content mode.
-    if (shown.isNull()) layer().setContents(std::nullopt);
-    else if (showsTemplate_) layer().setContents(tintedTemplateImage(shown, tintColor()));
-    else layer().setContents(shown);
+    if (shown.isNull())
+        layer().setContents(std::nullopt);
+    else if (showsTemplate_)
+        layer().setContents(tintedTemplateImage(shown, tintColor()));
+    else
+        layer().setContents(shown);
     setNeedsComposite();
 }
 

@@ -4,7 +4,6 @@
 #include "platform/graphics/TextLayout.h"
 
 #include <QString>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -60,7 +59,8 @@ LabelTextLayout layoutLabelText(const std::string& text, const Font& font, doubl
     if (numberOfLines == 1 && lineBreakMode == LineBreakMode::Clip) {
         lines = graphics::detail::layoutText(text, font, width, LineBreakMode::Clip);
     } else {
-        LineBreakMode wrap = lineBreakMode == LineBreakMode::CharWrap ? LineBreakMode::CharWrap : LineBreakMode::WordWrap;
+        LineBreakMode wrap =
+            lineBreakMode == LineBreakMode::CharWrap ? LineBreakMode::CharWrap : LineBreakMode::WordWrap;
         lines = graphics::detail::layoutText(text, font, width, wrap);
     }
     size_t limit = numberOfLines > 0 ? static_cast<size_t>(numberOfLines) : lines.size();
@@ -83,8 +83,8 @@ LabelTextLayout layoutLabelText(const std::string& text, const Font& font, doubl
         layout.widths.push_back(line.width);
         widest = std::max(widest, line.width);
     }
-    layout.size = Size{std::ceil(widest - 1e-9),
-                       std::ceil(layout.lineHeight * static_cast<double>(lines.size()) - 1e-9)};
+    layout.size =
+        Size{std::ceil(widest - 1e-9), std::ceil(layout.lineHeight * static_cast<double>(lines.size()) - 1e-9)};
     return layout;
 }
 
@@ -223,9 +223,8 @@ Rect Label::textRectForBounds(const Rect& bounds, int numberOfLines) const {
             height += layout.lines[i].height;
         }
     } else {
-        LabelTextLayout layout =
-            layoutLabelText(text_, font_, bounds.size.width, linesFitting(bounds.size.height, numberOfLines),
-                            lineBreakMode_);
+        LabelTextLayout layout = layoutLabelText(text_, font_, bounds.size.width,
+                                                 linesFitting(bounds.size.height, numberOfLines), lineBreakMode_);
         height = layout.lineHeight * static_cast<double>(layout.lines.size());
     }
     return Rect(bounds.origin.x, bounds.origin.y + (bounds.size.height - height) / 2, bounds.size.width, height);
@@ -241,9 +240,9 @@ void Label::drawTextInRect(graphics::GraphicsContext& context, const Rect& rect)
             height += layout.lines[shown].height;
         }
         layout.lines.resize(shown);
-        drawAttributedText(context, layout,
-                           Rect(rect.origin.x, rect.origin.y + (rect.size.height - height) / 2, rect.size.width, height),
-                           alignment_);
+        drawAttributedText(
+            context, layout,
+            Rect(rect.origin.x, rect.origin.y + (rect.size.height - height) / 2, rect.size.width, height), alignment_);
         return;
     }
     LabelTextLayout layout = layoutIn(rect);

@@ -8,8 +8,8 @@
 
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Font.h"
-#include "platform/ui/text/AttributedText.h"
 #include "platform/ui/View.h"
+#include "platform/ui/text/AttributedText.h"
 
 #include <optional>
 #include <string>
@@ -36,8 +36,8 @@ struct LabelTextLayout {
 // rest of the text and is truncated as the mode says (Clip and the wrap
 // modes cut without an ellipsis). A single-line Clip layout cuts the text
 // at the width instead of breaking it at a word.
-LabelTextLayout layoutLabelText(const std::string& text, const graphics::Font& font, double width,
-                                int numberOfLines, graphics::LineBreakMode lineBreakMode);
+LabelTextLayout layoutLabelText(const std::string& text, const graphics::Font& font, double width, int numberOfLines,
+                                graphics::LineBreakMode lineBreakMode);
 
 // Draws laid-out lines from the top of `rect`, each aligned within its width.
 void drawLabelText(graphics::GraphicsContext& context, const LabelTextLayout& layout, const graphics::Rect& rect,

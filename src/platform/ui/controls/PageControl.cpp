@@ -77,7 +77,8 @@ void PageControl::endTrackingWithTouch(const Touch& touch, const Event&) {
     if (!isPointInsideTrackingArea(touch.locationInView(this)) || numberOfPages_ == 0) return;
     // Left or right of the dot shown as current.
     Size row = sizeForNumberOfPages(numberOfPages_);
-    double dotCentre = bounds().midX() - row.width / 2 + displayedPage_ * (kDotDiameter + kDotSpacing) + kDotDiameter / 2;
+    double dotCentre =
+        bounds().midX() - row.width / 2 + displayedPage_ * (kDotDiameter + kDotSpacing) + kDotDiameter / 2;
     int step = touch.locationInView(this).x < dotCentre ? -1 : 1;
     int page = std::clamp(currentPage_ + step, 0, numberOfPages_ - 1);
     if (page == currentPage_) return;

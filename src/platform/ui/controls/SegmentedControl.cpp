@@ -65,8 +65,10 @@ void SegmentedControl::insertSegmentWithImage(const graphics::Image& image, size
 void SegmentedControl::removeSegmentAtIndex(size_t index, bool) {
     segment(index);
     segments_.erase(segments_.begin() + static_cast<std::ptrdiff_t>(index));
-    if (selected_ == static_cast<int>(index)) selected_ = kNoSegment;
-    else if (selected_ > static_cast<int>(index)) --selected_;
+    if (selected_ == static_cast<int>(index))
+        selected_ = kNoSegment;
+    else if (selected_ > static_cast<int>(index))
+        --selected_;
     pressed_ = kNoSegment;
     setNeedsDisplay();
 }
@@ -132,8 +134,10 @@ std::vector<Rect> SegmentedControl::segmentRects() const {
     double fixed = 0;
     size_t flexible = 0;
     for (const Segment& s : segments_) {
-        if (s.width > 0) fixed += s.width;
-        else ++flexible;
+        if (s.width > 0)
+            fixed += s.width;
+        else
+            ++flexible;
     }
     double share = flexible ? std::max(0.0, b.size.width - fixed) / static_cast<double>(flexible) : 0;
     double x = b.origin.x;
@@ -196,8 +200,10 @@ void SegmentedControl::drawRect(graphics::GraphicsContext& context, const Rect&)
         if (!s.image.isNull()) {
             Size size = s.image.size();
             Rect at(rects[i].midX() - size.width / 2, rects[i].midY() - size.height / 2, size.width, size.height);
-            if (rendersAsTemplate(s.image, true)) context.drawImage(tintedTemplateImage(s.image, ink), at);
-            else context.drawImage(s.image, at);
+            if (rendersAsTemplate(s.image, true))
+                context.drawImage(tintedTemplateImage(s.image, ink), at);
+            else
+                context.drawImage(s.image, at);
         } else if (!s.title.empty()) {
             Rect box = rects[i].insetBy(4, 0);
             if (box.isNull()) continue;

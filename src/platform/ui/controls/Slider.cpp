@@ -126,8 +126,8 @@ void Slider::layoutSubviews() {
     Rect track = trackRectForBounds(b);
     Rect thumb = thumbRectForBounds(b, track, value_);
     maximumTrack_->setFrame(track);
-    minimumTrack_->setFrame(Rect(track.origin.x, track.origin.y, std::max(0.0, thumb.midX() - track.origin.x),
-                                 track.size.height));
+    minimumTrack_->setFrame(
+        Rect(track.origin.x, track.origin.y, std::max(0.0, thumb.midX() - track.origin.x), track.size.height));
     thumb_->setFrame(thumb);
 }
 

@@ -1,8 +1,8 @@
 #include "platform/ui/gestures/GestureArena.h"
 
-#include "platform/ui/controls/Control.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/controls/Control.h"
 
 #include <algorithm>
 
@@ -99,11 +99,20 @@ void GestureArena::deliver(const std::shared_ptr<GestureRecognizer>& recognizer,
     bool feed = r.enabled_ && r.view_ && !isTerminal(r.state_) && !r.pendingRecognition_;
     if (feed) {
         switch (phase) {
-        case TouchPhase::Began: r.touchesBegan(touches, event); break;
-        case TouchPhase::Moved: r.touchesMoved(touches, event); break;
-        case TouchPhase::Stationary: break;
-        case TouchPhase::Ended: r.touchesEnded(touches, event); break;
-        case TouchPhase::Cancelled: r.touchesCancelled(touches, event); break;
+            case TouchPhase::Began:
+                r.touchesBegan(touches, event);
+                break;
+            case TouchPhase::Moved:
+                r.touchesMoved(touches, event);
+                break;
+            case TouchPhase::Stationary:
+                break;
+            case TouchPhase::Ended:
+                r.touchesEnded(touches, event);
+                break;
+            case TouchPhase::Cancelled:
+                r.touchesCancelled(touches, event);
+                break;
         }
     }
     if (phase == TouchPhase::Ended || phase == TouchPhase::Cancelled) {
@@ -122,26 +131,32 @@ void GestureArena::requestState(GestureRecognizer& r, GestureState next) {
     GestureState from = r.state_;
     if (isTerminal(from)) return;  // decided: nothing changes until the reset
     switch (next) {
-    case GestureState::Began:
-        if (from == GestureState::Possible) beginRecognition(r, next);
-        break;
-    case GestureState::Ended:
-        if (from == GestureState::Possible) beginRecognition(r, next);
-        else transition(r, GestureState::Ended);
-        break;
-    case GestureState::Changed:
-        if (from != GestureState::Possible) transition(r, GestureState::Changed);
-        break;
-    case GestureState::Cancelled:
-        if (from == GestureState::Possible) fail(r);
-        else transition(r, GestureState::Cancelled);
-        break;
-    case GestureState::Failed:
-        if (from == GestureState::Possible) fail(r);
-        else transition(r, GestureState::Cancelled);  // a running gesture cannot fail; it ends cancelled
-        break;
-    case GestureState::Possible:
-        break;  // only a reset goes back
+        case GestureState::Began:
+            if (from == GestureState::Possible) beginRecognition(r, next);
+            break;
+        case GestureState::Ended:
+            if (from == GestureState::Possible)
+                beginRecognition(r, next);
+            else
+                transition(r, GestureState::Ended);
+            break;
+        case GestureState::Changed:
+            if (from != GestureState::Possible) transition(r, GestureState::Changed);
+            break;
+        case GestureState::Cancelled:
+            if (from == GestureState::Possible)
+                fail(r);
+            else
+                transition(r, GestureState::Cancelled);
+            break;
+        case GestureState::Failed:
+            if (from == GestureState::Possible)
+                fail(r);
+            else
+                transition(r, GestureState::Cancelled);  // a running gesture cannot fail; it ends cancelled
+            break;
+        case GestureState::Possible:
+            break;  // only a reset goes back
     }
     changed_ = true;
 }
@@ -217,7 +232,7 @@ void GestureArena::resolveDependents(const GestureRecognizer& failed) {
     for (const auto& other : others) {
         if (!other->pendingRecognition_) continue;
         bool needs = std::any_of(other->failureRequirements_.begin(), other->failureRequirements_.end(),
-                                    [&](const auto& weak) { return weak.lock().get() == &failed; });
+                                 [&](const auto& weak) { return weak.lock().get() == &failed; });
         if (needs && other->state_ == GestureState::Possible) beginRecognition(*other, other->pendingState_);
     }
 }
@@ -227,7 +242,7 @@ void GestureArena::failDependents(const GestureRecognizer& recognized) {
     for (const auto& other : others) {
         if (other->state_ != GestureState::Possible) continue;
         bool needs = std::any_of(other->failureRequirements_.begin(), other->failureRequirements_.end(),
-                                    [&](const auto& weak) { return weak.lock().get() == &recognized; });
+                                 [&](const auto& weak) { return weak.lock().get() == &recognized; });
         if (needs) fail(*other);
     }
 }
@@ -241,7 +256,8 @@ void GestureArena::cancelTouchesInViews(GestureRecognizer& r) {
 void GestureArena::recognizerDisabled(GestureRecognizer& r) {
     if (!isEngaged(r)) return;
     Batch batch;
-    if (r.state_ == GestureState::Possible) fail(r);
+    if (r.state_ == GestureState::Possible)
+        fail(r);
     else if (r.state_ == GestureState::Began || r.state_ == GestureState::Changed)
         transition(r, GestureState::Cancelled);
 }
@@ -251,7 +267,8 @@ void GestureArena::viewLeaving(const View* subtreeRoot) {
     std::vector<std::shared_ptr<GestureRecognizer>> others = engaged_;
     for (const auto& r : others) {
         if (!r->view_ || !r->view_->isDescendantOfView(subtreeRoot)) continue;
-        if (r->state_ == GestureState::Possible) fail(*r);
+        if (r->state_ == GestureState::Possible)
+            fail(*r);
         else if (r->state_ == GestureState::Began || r->state_ == GestureState::Changed)
             transition(*r, GestureState::Cancelled);
     }
@@ -263,9 +280,9 @@ bool GestureArena::sweep() {
     std::vector<std::shared_ptr<GestureRecognizer>> candidates = engaged_;
     for (const auto& r : candidates) {
         bool idle = r->touches_.empty();
-        bool done = !r->view_ || (idle && isTerminal(r->state_)) ||
-                    (idle && r->state_ == GestureState::Possible && !r->pendingRecognition_ &&
-                     !r->awaitsFurtherTouches());
+        bool done =
+            !r->view_ || (idle && isTerminal(r->state_)) ||
+            (idle && r->state_ == GestureState::Possible && !r->pendingRecognition_ && !r->awaitsFurtherTouches());
         if (!done) continue;
         auto it = std::find(engaged_.begin(), engaged_.end(), r);
         if (it == engaged_.end()) continue;
@@ -285,8 +302,7 @@ void GestureArena::settle() {
     ++depth_;  // state changes made while settling are settled by this loop
     do {
         changed_ = false;
-        while (sweep()) {
-        }
+        while (sweep()) {}
         Window::flushAllHeldTouches();
     } while (changed_);
     --depth_;

@@ -1,8 +1,8 @@
 #include "platform/ui/gestures/GestureRecognizer.h"
 
 #include "platform/foundation/RunLoop.h"
-#include "platform/ui/gestures/GestureArena.h"
 #include "platform/ui/View.h"
+#include "platform/ui/gestures/GestureArena.h"
 
 #include <stdexcept>
 

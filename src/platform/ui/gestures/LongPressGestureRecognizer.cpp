@@ -54,8 +54,10 @@ void LongPressGestureRecognizer::touchesMoved(const TouchSet&, const Event&) {
 
 void LongPressGestureRecognizer::touchesEnded(const TouchSet&, const Event&) {
     stopTimer();
-    if (state() == GestureState::Possible) setState(GestureState::Failed);
-    else setState(GestureState::Ended);
+    if (state() == GestureState::Possible)
+        setState(GestureState::Failed);
+    else
+        setState(GestureState::Ended);
 }
 
 void LongPressGestureRecognizer::touchesCancelled(const TouchSet&, const Event&) {

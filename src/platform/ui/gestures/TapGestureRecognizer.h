@@ -19,9 +19,9 @@ public:
     using GestureRecognizer::GestureRecognizer;
     ~TapGestureRecognizer() override;
 
-    static constexpr double kMaximumTapInterval = 0.35;   // seconds from one tap's lift to the next touch
-    static constexpr double kAllowableMovement = 10.0;     // points a finger may move during a tap
-    static constexpr double kMaximumTapDistance = 45.0;    // points between the first tap and later ones
+    static constexpr double kMaximumTapInterval = 0.35;  // seconds from one tap's lift to the next touch
+    static constexpr double kAllowableMovement = 10.0;   // points a finger may move during a tap
+    static constexpr double kMaximumTapDistance = 45.0;  // points between the first tap and later ones
 
     size_t numberOfTapsRequired = 1;
     size_t numberOfTouchesRequired = 1;

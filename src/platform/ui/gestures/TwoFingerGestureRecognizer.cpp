@@ -39,9 +39,7 @@ void TwoFingerGestureRecognizer::touchesEnded(const TouchSet& touches, const Eve
     }
 }
 
-void TwoFingerGestureRecognizer::touchesCancelled(const TouchSet&, const Event&) {
-    setState(GestureState::Cancelled);
-}
+void TwoFingerGestureRecognizer::touchesCancelled(const TouchSet&, const Event&) { setState(GestureState::Cancelled); }
 
 void TwoFingerGestureRecognizer::reset() {
     pair_.clear();

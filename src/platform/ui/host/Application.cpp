@@ -5,7 +5,6 @@
 
 #include <QDesktopServices>
 #include <QUrl>
-
 #include <cctype>
 
 namespace ui {
@@ -19,8 +18,8 @@ bool ApplicationDelegate::applicationOpenURL(Application&, const std::string&, c
     return false;
 }
 
-void ApplicationDelegate::applicationHandleWatchKitExtensionRequest(
-    Application&, const foundation::Dictionary&, std::function<void(foundation::Dictionary)> reply) {
+void ApplicationDelegate::applicationHandleWatchKitExtensionRequest(Application&, const foundation::Dictionary&,
+                                                                    std::function<void(foundation::Dictionary)> reply) {
     if (reply) reply(foundation::Dictionary{});
 }
 

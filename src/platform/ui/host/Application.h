@@ -84,10 +84,10 @@ public:
     // Launches with the delegate: didFinishLaunching, then becomes active.
     // Returns the delegate's answer. A second launch is refused (false).
     bool launch(std::shared_ptr<ApplicationDelegate> delegate, const foundation::Dictionary& launchOptions = {});
-    void resignActive();       // Active → Inactive
-    void becomeActive();       // Inactive → Active
-    void enterBackground();    // resigns first when active; → Background
-    void enterForeground();    // Background → Inactive
+    void resignActive();     // Active → Inactive
+    void becomeActive();     // Inactive → Active
+    void enterBackground();  // resigns first when active; → Background
+    void enterForeground();  // Background → Inactive
     // Resigns and backgrounds as needed, tells the delegate and observers
     // the application will terminate, then runs the exit handler. Runs once.
     void terminate();

@@ -7,7 +7,6 @@
 #include <QGuiApplication>
 #include <QSocketNotifier>
 #include <QUrl>
-
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -70,13 +69,17 @@ int ApplicationMain(int argc, char** argv, const std::function<std::shared_ptr<A
     // active, inactive and background.
     QObject::connect(&qtApplication, &QGuiApplication::applicationStateChanged, [&application](Qt::ApplicationState s) {
         switch (s) {
-        case Qt::ApplicationActive:
-            application.enterForeground();
-            application.becomeActive();
-            break;
-        case Qt::ApplicationInactive: application.resignActive(); break;
-        case Qt::ApplicationHidden:
-        case Qt::ApplicationSuspended: application.enterBackground(); break;
+            case Qt::ApplicationActive:
+                application.enterForeground();
+                application.becomeActive();
+                break;
+            case Qt::ApplicationInactive:
+                application.resignActive();
+                break;
+            case Qt::ApplicationHidden:
+            case Qt::ApplicationSuspended:
+                application.enterBackground();
+                break;
         }
     });
 

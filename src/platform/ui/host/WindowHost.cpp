@@ -1,11 +1,11 @@
 #include "platform/ui/host/WindowHost.h"
 
 #include "platform/foundation/RunLoop.h"
-#include "platform/ui/compositing/Animation.h"
-#include "platform/ui/host/Application.h"
-#include "platform/ui/compositing/Render.h"
-#include "platform/ui/lists/ScrollView.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/compositing/Animation.h"
+#include "platform/ui/compositing/Render.h"
+#include "platform/ui/host/Application.h"
+#include "platform/ui/lists/ScrollView.h"
 
 #include <QBackingStore>
 #include <QCloseEvent>
@@ -16,7 +16,6 @@
 #include <QTouchEvent>
 #include <QWheelEvent>
 #include <QWindow>
-
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -45,19 +44,31 @@ bool animating(View& view, double now) {
 
 std::optional<Key> keyFor(int qtKey) {
     switch (qtKey) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return Key::Return;
-    case Qt::Key_Backspace: return Key::Backspace;
-    case Qt::Key_Delete: return Key::Delete;
-    case Qt::Key_Escape: return Key::Escape;
-    case Qt::Key_Tab: return Key::Tab;
-    case Qt::Key_Left: return Key::Left;
-    case Qt::Key_Right: return Key::Right;
-    case Qt::Key_Up: return Key::Up;
-    case Qt::Key_Down: return Key::Down;
-    case Qt::Key_Home: return Key::Home;
-    case Qt::Key_End: return Key::End;
-    default: return std::nullopt;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return Key::Return;
+        case Qt::Key_Backspace:
+            return Key::Backspace;
+        case Qt::Key_Delete:
+            return Key::Delete;
+        case Qt::Key_Escape:
+            return Key::Escape;
+        case Qt::Key_Tab:
+            return Key::Tab;
+        case Qt::Key_Left:
+            return Key::Left;
+        case Qt::Key_Right:
+            return Key::Right;
+        case Qt::Key_Up:
+            return Key::Up;
+        case Qt::Key_Down:
+            return Key::Down;
+        case Qt::Key_Home:
+            return Key::Home;
+        case Qt::Key_End:
+            return Key::End;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -120,7 +131,8 @@ public:
         if (animating(*window_, foundation::RunLoop::main().now())) {
             // The next frame comes from the run loop, so it follows the
             // loop's clock (virtual in tests).
-            foundation::RunLoop::main().performAfter(kFrameInterval, [this] { scheduleUpdate(); }, this, "frame");
+            foundation::RunLoop::main().performAfter(
+                kFrameInterval, [this] { scheduleUpdate(); }, this, "frame");
         }
     }
 
@@ -135,23 +147,23 @@ public:
 protected:
     bool event(QEvent* event) override {
         switch (event->type()) {
-        case QEvent::UpdateRequest:
-            paint();
-            return true;
-        case QEvent::Close:
-            // The application's own way out: the delegate saves, then the
-            // exit handler ends the event loop. A host going away in the
-            // program's own course is no request to quit.
-            if (!destroying_) Application::shared().terminate();
-            return QWindow::event(event);
-        case QEvent::TouchBegin:
-        case QEvent::TouchUpdate:
-        case QEvent::TouchEnd:
-        case QEvent::TouchCancel:
-            touch(static_cast<QTouchEvent*>(event));
-            return true;
-        default:
-            return QWindow::event(event);
+            case QEvent::UpdateRequest:
+                paint();
+                return true;
+            case QEvent::Close:
+                // The application's own way out: the delegate saves, then the
+                // exit handler ends the event loop. A host going away in the
+                // program's own course is no request to quit.
+                if (!destroying_) Application::shared().terminate();
+                return QWindow::event(event);
+            case QEvent::TouchBegin:
+            case QEvent::TouchUpdate:
+            case QEvent::TouchEnd:
+            case QEvent::TouchCancel:
+                touch(static_cast<QTouchEvent*>(event));
+                return true;
+            default:
+                return QWindow::event(event);
         }
     }
 
@@ -189,8 +201,8 @@ protected:
         fit(scale, offset);
         // Trackpads report pixels of the Qt window; wheels report eighths
         // of a degree, taken as that many points in degrees.
-        QPointF delta = !event->pixelDelta().isNull() ? QPointF(event->pixelDelta()) / scale
-                                                      : QPointF(event->angleDelta()) / 8.0;
+        QPointF delta =
+            !event->pixelDelta().isNull() ? QPointF(event->pixelDelta()) / scale : QPointF(event->angleDelta()) / 8.0;
         // Turning the wheel away from the user shows what lies above: the
         // offset goes down.
         graphics::Point change{-delta.x(), -delta.y()};
@@ -229,29 +241,30 @@ private:
             // For a top-level window the scene is the window itself.
             graphics::Point at = toPoints(point.scenePosition());
             switch (point.state()) {
-            case QEventPoint::Pressed: {
-                auto finger = std::make_shared<Touch>();
-                finger->windowLocation = at;
-                fingers_[point.id()] = finger;
-                began.push_back(finger);
-                break;
-            }
-            case QEventPoint::Updated: {
-                auto it = fingers_.find(point.id());
-                if (it == fingers_.end()) break;
-                it->second->windowLocation = at;
-                moved.push_back(it->second);
-                break;
-            }
-            case QEventPoint::Released: {
-                auto it = fingers_.find(point.id());
-                if (it == fingers_.end()) break;
-                it->second->windowLocation = at;
-                ended.push_back(it->second);
-                fingers_.erase(it);
-                break;
-            }
-            default: break;
+                case QEventPoint::Pressed: {
+                    auto finger = std::make_shared<Touch>();
+                    finger->windowLocation = at;
+                    fingers_[point.id()] = finger;
+                    began.push_back(finger);
+                    break;
+                }
+                case QEventPoint::Updated: {
+                    auto it = fingers_.find(point.id());
+                    if (it == fingers_.end()) break;
+                    it->second->windowLocation = at;
+                    moved.push_back(it->second);
+                    break;
+                }
+                case QEventPoint::Released: {
+                    auto it = fingers_.find(point.id());
+                    if (it == fingers_.end()) break;
+                    it->second->windowLocation = at;
+                    ended.push_back(it->second);
+                    fingers_.erase(it);
+                    break;
+                }
+                default:
+                    break;
             }
         }
         if (!began.empty()) send(TouchPhase::Began, began);

@@ -17,7 +17,6 @@
 #include "platform/graphics/Geometry.h"
 
 #include <QPointF>
-
 #include <memory>
 
 class QWindow;

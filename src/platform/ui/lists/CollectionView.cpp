@@ -95,7 +95,7 @@ void CollectionView::registerClass(std::function<CollectionViewCellPtr()> factor
 }
 
 CollectionViewCellPtr CollectionView::dequeueReusableCellWithReuseIdentifier(const std::string& identifier,
-                                                                           const IndexPath&) {
+                                                                             const IndexPath&) {
     return cells_.dequeueRegistered(identifier);
 }
 
@@ -126,8 +126,9 @@ void CollectionView::tile() {
     std::set<IndexPath> wanted;
     for (const auto& attributes : layout_->layoutAttributesForElementsInRect(bounds()))
         wanted.insert(attributes.indexPath);
-    cells_.retile(wanted, [this](const CollectionViewCellPtr& cell) { enqueue(cell); },
-                  [this](const IndexPath& path) { return loadCell(path); });
+    cells_.retile(
+        wanted, [this](const CollectionViewCellPtr& cell) { enqueue(cell); },
+        [this](const IndexPath& path) { return loadCell(path); });
 }
 
 void CollectionView::layoutCellFrames() {
@@ -285,16 +286,20 @@ void CollectionView::applyUpdates(bool animated, std::function<void(bool)> compl
     }
     for (const auto& cell : leaving) bringSubviewToFront(cell.get());
     std::weak_ptr<View> weak = weak_from_this();
-    animate(kItemAnimationDuration, [&] {
-        layoutCellFrames();
-        for (auto& [path, cell] : cells_.visible()) cell->setAlpha(1);
-        for (const auto& cell : leaving) cell->setAlpha(0);
-    }, [this, weak, gone = std::vector<std::weak_ptr<View>>(leaving.begin(), leaving.end()),
-        completion = std::move(completion)](bool finished) {
-        // Weak: the cells' own animations hold this completion.
-        if (auto keep = weak.lock()) cells_.recycleLeft(gone, [this](const CollectionViewCellPtr& cell) { enqueue(cell); });
-        if (completion) completion(finished);
-    });
+    animate(
+        kItemAnimationDuration,
+        [&] {
+            layoutCellFrames();
+            for (auto& [path, cell] : cells_.visible()) cell->setAlpha(1);
+            for (const auto& cell : leaving) cell->setAlpha(0);
+        },
+        [this, weak, gone = std::vector<std::weak_ptr<View>>(leaving.begin(), leaving.end()),
+         completion = std::move(completion)](bool finished) {
+            // Weak: the cells' own animations hold this completion.
+            if (auto keep = weak.lock())
+                cells_.recycleLeft(gone, [this](const CollectionViewCellPtr& cell) { enqueue(cell); });
+            if (completion) completion(finished);
+        });
 }
 
 // ---- selection -------------------------------------------------------------------------------------
@@ -321,7 +326,8 @@ void CollectionView::selectItemAtIndexPath(const IndexPath& indexPath, bool anim
     }
     selected_.insert(indexPath);
     if (auto cell = cellForItemAtIndexPath(indexPath)) cell->setSelected(true);
-    if (scrollPosition != CollectionViewScrollPositionNone) scrollToItemAtIndexPath(indexPath, scrollPosition, animated);
+    if (scrollPosition != CollectionViewScrollPositionNone)
+        scrollToItemAtIndexPath(indexPath, scrollPosition, animated);
 }
 
 void CollectionView::deselectItemAtIndexPath(const IndexPath& indexPath, bool) {
@@ -358,8 +364,8 @@ void CollectionView::touchesBegan(const TouchSet& touches, const Event&) {
 void CollectionView::touchesMoved(const TouchSet&, const Event&) {}
 
 void CollectionView::touchesEnded(const TouchSet& touches, const Event&) {
-    auto item = cells_.touchUp(touches.empty() ? std::nullopt
-                                               : indexPathForItemAtPoint(touches.front()->locationInView(this)));
+    auto item =
+        cells_.touchUp(touches.empty() ? std::nullopt : indexPathForItemAtPoint(touches.front()->locationInView(this)));
     if (!item) return;
     auto keep = weak_from_this().lock();
     userSelect(*item);

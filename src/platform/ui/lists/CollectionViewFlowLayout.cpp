@@ -62,7 +62,8 @@ void CollectionViewFlowLayout::prepareLayout() {
             itemSpacing = sizing->minimumInteritemSpacingForSectionAtIndex(view, *this, s).value_or(itemSpacing);
         }
         const double startAcross = vertical ? inset.left : inset.top;
-        const double available = std::max(0.0, extentAcross - (vertical ? inset.left + inset.right : inset.top + inset.bottom));
+        const double available =
+            std::max(0.0, extentAcross - (vertical ? inset.left + inset.right : inset.top + inset.bottom));
         along += vertical ? inset.top : inset.left;
 
         size_t count = view.numberOfItemsInSection(s);

@@ -56,7 +56,8 @@ ListMapping mapThroughUpdate(const std::vector<size_t>& oldCounts, const std::ve
     return result;
 }
 
-std::set<IndexPath> mapSelection(const std::set<IndexPath>& selected, const ListMapping& map, const ListUpdate& update) {
+std::set<IndexPath> mapSelection(const std::set<IndexPath>& selected, const ListMapping& map,
+                                 const ListUpdate& update) {
     std::set<IndexPath> result;
     for (const IndexPath& p : selected) {
         auto it = map.destinations.find(p);

@@ -91,7 +91,7 @@ double ScrollView::Axis::step(double time, bool bounces, double rate) {
             // v(t) = v0 · rate^(1000 t): the velocity loses a fixed share per millisecond.
             double k = 1000.0 * std::log(rate);  // negative
             double t = time - startTime;
-            double travel = -velocity / k;       // distance to rest from the start
+            double travel = -velocity / k;  // distance to rest from the start
             double restPosition = origin + travel;
             double decay = std::exp(k * t);
             double position = origin + travel * (1.0 - decay);
@@ -407,10 +407,8 @@ void ScrollView::endDragging() {
             axis.velocity = speed;
         }
     };
-    setUpAxis(axisX_, offset.x, velocity.x, lo.x, hi.x,
-              target ? std::optional<double>(target->x) : std::nullopt);
-    setUpAxis(axisY_, offset.y, velocity.y, lo.y, hi.y,
-              target ? std::optional<double>(target->y) : std::nullopt);
+    setUpAxis(axisX_, offset.x, velocity.x, lo.x, hi.x, target ? std::optional<double>(target->x) : std::nullopt);
+    setUpAxis(axisY_, offset.y, velocity.y, lo.y, hi.y, target ? std::optional<double>(target->y) : std::nullopt);
     // A target reached already leaves nothing to do.
     applyOffset(Point{axisX_.kind == Axis::Kind::Idle ? axisX_.origin : offset.x,
                       axisY_.kind == Axis::Kind::Idle ? axisY_.origin : offset.y});

@@ -8,8 +8,8 @@
 // the delegate, so a listener can follow the position as it moves.
 
 #include "platform/foundation/Timer.h"
-#include "platform/ui/gestures/GestureRecognizer.h"
 #include "platform/ui/View.h"
+#include "platform/ui/gestures/GestureRecognizer.h"
 
 #include <memory>
 

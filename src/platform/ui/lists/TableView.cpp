@@ -43,14 +43,16 @@ public:
     void drawRect(graphics::GraphicsContext& context, const Rect&) override {
         Rect b = bounds();
         bool plain = style_ == TableViewStyle::Plain;
-        graphics::Font font = plain ? graphics::Font::boldSystemFont(14) : graphics::Font::systemFont(header_ ? 14 : 13);
+        graphics::Font font =
+            plain ? graphics::Font::boldSystemFont(14) : graphics::Font::systemFont(header_ ? 14 : 13);
         context.setFillColor(plain ? Color::grey(0.2) : Color::grey(0.43));
         double lineHeight = font.lineHeight();
         // Grouped headers sit just above the group, footers just below it.
         double y = plain ? (b.size.height - lineHeight) / 2 : header_ ? b.size.height - lineHeight - 6 : 6;
-        context.drawText(title_, Rect(TableViewCell::kMargin, std::round(y), b.size.width - 2 * TableViewCell::kMargin,
-                                      lineHeight + 1),
-                         font, graphics::LineBreakMode::TruncateTail, graphics::TextAlignment::Left);
+        context.drawText(
+            title_,
+            Rect(TableViewCell::kMargin, std::round(y), b.size.width - 2 * TableViewCell::kMargin, lineHeight + 1),
+            font, graphics::LineBreakMode::TruncateTail, graphics::TextAlignment::Left);
     }
 
 private:
@@ -353,7 +355,8 @@ void TableView::configureCell(TableViewCell& cell, const IndexPath& path, bool a
                                : TableViewCellEditingStyle::Delete;
     }
     cell.setEditingStyle(style);
-    cell.setShouldIndentWhileEditing(!tableDelegate_ || tableDelegate_->shouldIndentWhileEditingRowAtIndexPath(*this, path));
+    cell.setShouldIndentWhileEditing(!tableDelegate_ ||
+                                     tableDelegate_->shouldIndentWhileEditingRowAtIndexPath(*this, path));
     cell.setShowsReorderControl(movable);
     cell.setEditing(editing_ && (editable || movable), animated);
     if (movable) attachReorderDrag(cell);
@@ -399,8 +402,9 @@ void TableView::tile() {
         }
     }
     // The dragged row stays with the finger.
-    cells_.retile(wanted, [this](const TableViewCellPtr& cell) { enqueue(cell); },
-                  [this](const IndexPath& path) { return loadCell(path); }, reorderCell_);
+    cells_.retile(
+        wanted, [this](const TableViewCellPtr& cell) { enqueue(cell); },
+        [this](const IndexPath& path) { return loadCell(path); }, reorderCell_);
     layoutSectionViews();
 }
 
@@ -486,8 +490,8 @@ void TableView::placeHeaderAndFooterViews() {
         Rect f = tableHeaderView_->frame();
         tableHeaderView_->setFrame(Rect(0, 0, width, f.size.height));
     }
-    double end = sections_.empty() ? (tableHeaderView_ ? tableHeaderView_->frame().size.height : 0)
-                                   : sections_.back().bottom;
+    double end =
+        sections_.empty() ? (tableHeaderView_ ? tableHeaderView_->frame().size.height : 0) : sections_.back().bottom;
     if (tableFooterView_) {
         Rect f = tableFooterView_->frame();
         tableFooterView_->setFrame(Rect(0, end, width, f.size.height));
@@ -645,9 +649,7 @@ void TableView::deselectRowAtIndexPath(const IndexPath& indexPath, bool animated
     if (auto cell = cellForRowAtIndexPath(indexPath)) cell->setSelected(false, animated);
 }
 
-bool TableView::selectionAllowedNow() const {
-    return editing_ ? allowsSelectionDuringEditing_ : allowsSelection_;
-}
+bool TableView::selectionAllowedNow() const { return editing_ ? allowsSelectionDuringEditing_ : allowsSelection_; }
 
 // A tap on a row, as the user makes it: the delegate may redirect or refuse
 // it and hears of every change.
@@ -690,8 +692,8 @@ void TableView::touchesMoved(const TouchSet&, const Event&) {}
 
 void TableView::touchesEnded(const TouchSet& touches, const Event&) {
     // The finger must lift over the row it came down on.
-    auto row = cells_.touchUp(touches.empty() ? std::nullopt
-                                              : indexPathForRowAtPoint(touches.front()->locationInView(this)));
+    auto row =
+        cells_.touchUp(touches.empty() ? std::nullopt : indexPathForRowAtPoint(touches.front()->locationInView(this)));
     if (!row) return;
     auto keep = weak_from_this().lock();
     userSelect(*row);

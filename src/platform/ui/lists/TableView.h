@@ -36,7 +36,10 @@ enum class TableViewCellSeparatorStyle { None, SingleLine };
 class TableViewDataSource {
 public:
     virtual ~TableViewDataSource() = default;
-    virtual size_t numberOfSectionsInTableView(TableView& tableView) { (void)tableView; return 1; }
+    virtual size_t numberOfSectionsInTableView(TableView& tableView) {
+        (void)tableView;
+        return 1;
+    }
     virtual size_t numberOfRowsInSection(TableView& tableView, size_t section) = 0;
     // Must return a cell (std::logic_error otherwise); usually a dequeued one.
     virtual TableViewCellPtr cellForRowAtIndexPath(TableView& tableView, const IndexPath& indexPath) = 0;
@@ -120,14 +123,13 @@ public:
     virtual void didDeselectRowAtIndexPath(TableView& tableView, const IndexPath& indexPath) {
         (void)tableView, (void)indexPath;
     }
-    virtual TableViewCellEditingStyle editingStyleForRowAtIndexPath(TableView& tableView,
-                                                                    const IndexPath& indexPath) {
+    virtual TableViewCellEditingStyle editingStyleForRowAtIndexPath(TableView& tableView, const IndexPath& indexPath) {
         (void)tableView, (void)indexPath;
         return TableViewCellEditingStyle::Delete;
     }
     // None: the localized "Delete".
-    virtual std::optional<std::string> titleForDeleteConfirmationButtonForRowAtIndexPath(
-        TableView& tableView, const IndexPath& indexPath) {
+    virtual std::optional<std::string> titleForDeleteConfirmationButtonForRowAtIndexPath(TableView& tableView,
+                                                                                         const IndexPath& indexPath) {
         (void)tableView, (void)indexPath;
         return std::nullopt;
     }

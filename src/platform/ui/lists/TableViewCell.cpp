@@ -82,9 +82,10 @@ public:
                 context.setFillColor(kDeleteRed);
                 context.fillRect(b);
                 context.setFillColor(Color::white());
-                context.drawText(title_, Rect(0, (b.size.height - titleFont().lineHeight()) / 2, b.size.width,
-                                              titleFont().lineHeight() + 1),
-                                 titleFont(), graphics::LineBreakMode::Clip, graphics::TextAlignment::Center);
+                context.drawText(
+                    title_,
+                    Rect(0, (b.size.height - titleFont().lineHeight()) / 2, b.size.width, titleFont().lineHeight() + 1),
+                    titleFont(), graphics::LineBreakMode::Clip, graphics::TextAlignment::Center);
                 break;
             case ControlKind::Disclosure: {
                 graphics::Path chevron;
@@ -382,8 +383,8 @@ void TableViewCell::layoutSubviews() {
     }
     if (accessoryView_ && accessoryView_->superview() == this) {
         Size size = accessoryView_->frame().size;
-        accessoryView_->setFrame(Rect(w - kMargin - size.width, std::round((h - size.height) / 2), size.width,
-                                      size.height));
+        accessoryView_->setFrame(
+            Rect(w - kMargin - size.width, std::round((h - size.height) / 2), size.width, size.height));
     }
     // The separator starts under the text, so it moves with the indentation.
     double line = 1.0;

@@ -3,9 +3,9 @@
 
 #include "platform/foundation/Localized.h"
 #include "platform/ui/compositing/Animation.h"
-#include "platform/ui/lists/ListUpdate.h"
 #include "platform/ui/gestures/PanGestureRecognizer.h"
 #include "platform/ui/gestures/SwipeGestureRecognizer.h"
+#include "platform/ui/lists/ListUpdate.h"
 #include "platform/ui/lists/TableView.h"
 
 #include <algorithm>
@@ -132,14 +132,18 @@ void TableView::applyUpdates(std::vector<Update> updates) {
     }
     std::weak_ptr<View> weak = weak_from_this();
     for (const TableViewCellPtr& cell : leaving) bringSubviewToFront(cell.get());
-    animate(kRowAnimationDuration, [&] {
-        layoutCellFrames();
-        for (auto& [path, cell] : cells_.visible()) cell->setAlpha(1);
-        for (const TableViewCellPtr& cell : leaving) cell->setAlpha(0);
-    }, [this, weak, gone = std::vector<std::weak_ptr<View>>(leaving.begin(), leaving.end())](bool) {
-        // Weak: the cells' own animations hold this completion.
-        if (auto keep = weak.lock()) cells_.recycleLeft(gone, [this](const TableViewCellPtr& cell) { enqueue(cell); });
-    });
+    animate(
+        kRowAnimationDuration,
+        [&] {
+            layoutCellFrames();
+            for (auto& [path, cell] : cells_.visible()) cell->setAlpha(1);
+            for (const TableViewCellPtr& cell : leaving) cell->setAlpha(0);
+        },
+        [this, weak, gone = std::vector<std::weak_ptr<View>>(leaving.begin(), leaving.end())](bool) {
+            // Weak: the cells' own animations hold this completion.
+            if (auto keep = weak.lock())
+                cells_.recycleLeft(gone, [this](const TableViewCellPtr& cell) { enqueue(cell); });
+        });
 }
 
 // ---- editing --------------------------------------------------------------------------------
@@ -311,7 +315,8 @@ void TableView::previewMove(const IndexPath& from, const IndexPath& to) {
             if (cell.get() == reorderCell_) continue;
             IndexPath p = afterMove(path, from, to);
             const Section& s = preview[p.section];
-            if (p.row < s.rowTops.size()) cell->setFrame(Rect(0, s.rowTops[p.row], contentWidth(), s.rowHeights[p.row]));
+            if (p.row < s.rowTops.size())
+                cell->setFrame(Rect(0, s.rowTops[p.row], contentWidth(), s.rowHeights[p.row]));
         }
     });
 }

@@ -30,7 +30,8 @@ struct Token {
     bool lineBreak = false;
 };
 
-std::vector<Token> tokenize(const AttributedText& text, const std::vector<Font>& fonts, const std::vector<Color>& colors) {
+std::vector<Token> tokenize(const AttributedText& text, const std::vector<Font>& fonts,
+                            const std::vector<Color>& colors) {
     std::vector<Token> tokens;
     for (size_t r = 0; r < text.size(); ++r) {
         const std::string& s = text[r].text;

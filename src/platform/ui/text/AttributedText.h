@@ -40,8 +40,8 @@ struct AttributedTextLayout {
     struct Line {
         std::vector<Span> spans;
         double width = 0;
-        double ascent = 0;   // the tallest font's ascender
-        double height = 0;   // the tallest font's line height
+        double ascent = 0;  // the tallest font's ascender
+        double height = 0;  // the tallest font's line height
     };
     std::vector<Line> lines;
     // Rounded up to whole points.

@@ -5,7 +5,6 @@
 
 #include <QString>
 #include <QTextBoundaryFinder>
-
 #include <algorithm>
 
 namespace ui {
@@ -88,7 +87,8 @@ template <class Base>
 void EditableText<Base>::setSelectedRange(TextRange range) {
     size_t location = std::min(range.location, text_.size());
     // Back to the start of the character the location falls in.
-    caret_ = location == text_.size() ? location : previousCharacterBoundary(text_, nextCharacterBoundary(text_, location));
+    caret_ =
+        location == text_.size() ? location : previousCharacterBoundary(text_, nextCharacterBoundary(text_, location));
     this->setNeedsDisplay();
 }
 
@@ -180,28 +180,39 @@ template <class Base>
 bool EditableText<Base>::keyPressed(Key key) {
     if (!editing_) return Base::keyPressed(key);
     switch (key) {
-    case Key::Return: returnKeyPressed(); return true;
-    case Key::Backspace:
-        if (caret_ > 0) {
-            size_t start = previousCharacterBoundary(text_, caret_);
-            replaceRange(TextRange{start, caret_ - start}, std::string());
-        }
-        return true;
-    case Key::Delete:
-        if (caret_ < text_.size()) {
-            size_t end = nextCharacterBoundary(text_, caret_);
-            replaceRange(TextRange{caret_, end - caret_}, std::string());
-        }
-        return true;
-    case Key::Left: caret_ = previousCharacterBoundary(text_, caret_); break;
-    case Key::Right: caret_ = nextCharacterBoundary(text_, caret_); break;
-    case Key::Home: caret_ = 0; break;
-    case Key::End: caret_ = text_.size(); break;
-    case Key::Up:
-    case Key::Down:
-    case Key::Escape:
-    case Key::Tab:
-    case Key::Other: return Base::keyPressed(key);
+        case Key::Return:
+            returnKeyPressed();
+            return true;
+        case Key::Backspace:
+            if (caret_ > 0) {
+                size_t start = previousCharacterBoundary(text_, caret_);
+                replaceRange(TextRange{start, caret_ - start}, std::string());
+            }
+            return true;
+        case Key::Delete:
+            if (caret_ < text_.size()) {
+                size_t end = nextCharacterBoundary(text_, caret_);
+                replaceRange(TextRange{caret_, end - caret_}, std::string());
+            }
+            return true;
+        case Key::Left:
+            caret_ = previousCharacterBoundary(text_, caret_);
+            break;
+        case Key::Right:
+            caret_ = nextCharacterBoundary(text_, caret_);
+            break;
+        case Key::Home:
+            caret_ = 0;
+            break;
+        case Key::End:
+            caret_ = text_.size();
+            break;
+        case Key::Up:
+        case Key::Down:
+        case Key::Escape:
+        case Key::Tab:
+        case Key::Other:
+            return Base::keyPressed(key);
     }
     this->setNeedsDisplay();
     return true;

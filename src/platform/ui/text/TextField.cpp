@@ -24,10 +24,13 @@ const Color kPlaceholderColor = Color::grey(0.7);
 
 double horizontalPadding(TextBorderStyle style) {
     switch (style) {
-    case TextBorderStyle::None: return 0;
-    case TextBorderStyle::Line:
-    case TextBorderStyle::Bezel: return 3;
-    case TextBorderStyle::RoundedRect: return 7;
+        case TextBorderStyle::None:
+            return 0;
+        case TextBorderStyle::Line:
+        case TextBorderStyle::Bezel:
+            return 3;
+        case TextBorderStyle::RoundedRect:
+            return 7;
     }
     return 0;
 }
@@ -68,10 +71,14 @@ void TextField::setClearButtonMode(TextFieldViewMode mode) {
 bool TextField::isClearButtonVisible() const {
     if (text().empty()) return false;
     switch (clearButtonMode_) {
-    case TextFieldViewMode::Never: return false;
-    case TextFieldViewMode::WhileEditing: return isEditing();
-    case TextFieldViewMode::UnlessEditing: return !isEditing();
-    case TextFieldViewMode::Always: return true;
+        case TextFieldViewMode::Never:
+            return false;
+        case TextFieldViewMode::WhileEditing:
+            return isEditing();
+        case TextFieldViewMode::UnlessEditing:
+            return !isEditing();
+        case TextFieldViewMode::Always:
+            return true;
     }
     return false;
 }
@@ -107,9 +114,12 @@ double TextField::textOriginX(const Rect& rect, double textWidth) const {
     // so the caret can be scrolled to.
     if (textWidth > rect.size.width) return rect.origin.x;
     switch (textAlignment()) {
-    case graphics::TextAlignment::Left: return rect.origin.x;
-    case graphics::TextAlignment::Center: return rect.origin.x + (rect.size.width - textWidth) / 2;
-    case graphics::TextAlignment::Right: return rect.maxX() - textWidth;
+        case graphics::TextAlignment::Left:
+            return rect.origin.x;
+        case graphics::TextAlignment::Center:
+            return rect.origin.x + (rect.size.width - textWidth) / 2;
+        case graphics::TextAlignment::Right:
+            return rect.maxX() - textWidth;
     }
     return rect.origin.x;
 }
@@ -144,30 +154,33 @@ size_t TextField::caretOffsetAt(Point point) const {
 void TextField::drawRect(graphics::GraphicsContext& context, const Rect&) {
     Rect b = bounds();
     switch (borderStyle_) {
-    case TextBorderStyle::None: break;
-    case TextBorderStyle::Line:
-        context.setStrokeColor(Color::black());
-        context.setLineWidth(1);
-        context.strokeRect(b.insetBy(0.5, 0.5));
-        break;
-    case TextBorderStyle::Bezel:
-        context.setStrokeColor(Color::grey(0.55));
-        context.setLineWidth(1);
-        context.strokeRect(b.insetBy(0.5, 0.5));
-        break;
-    case TextBorderStyle::RoundedRect: {
-        graphics::Path shape = graphics::Path::roundedRect(b.insetBy(0.5, 0.5), 5);
-        context.setFillColor(Color::white());
-        context.fillPath(shape);
-        context.setStrokeColor(Color::grey(0.8));
-        context.setLineWidth(1);
-        context.strokePathWithContextSettings(shape);
-        break;
-    }
+        case TextBorderStyle::None:
+            break;
+        case TextBorderStyle::Line:
+            context.setStrokeColor(Color::black());
+            context.setLineWidth(1);
+            context.strokeRect(b.insetBy(0.5, 0.5));
+            break;
+        case TextBorderStyle::Bezel:
+            context.setStrokeColor(Color::grey(0.55));
+            context.setLineWidth(1);
+            context.strokeRect(b.insetBy(0.5, 0.5));
+            break;
+        case TextBorderStyle::RoundedRect: {
+            graphics::Path shape = graphics::Path::roundedRect(b.insetBy(0.5, 0.5), 5);
+            context.setFillColor(Color::white());
+            context.fillPath(shape);
+            context.setStrokeColor(Color::grey(0.8));
+            context.setLineWidth(1);
+            context.strokePathWithContextSettings(shape);
+            break;
+        }
     }
 
-    if (text().empty() && !placeholder_.empty()) drawPlaceholderInRect(context, placeholderRectForBounds(b));
-    else drawTextInRect(context, isEditing() ? editingRectForBounds(b) : textRectForBounds(b));
+    if (text().empty() && !placeholder_.empty())
+        drawPlaceholderInRect(context, placeholderRectForBounds(b));
+    else
+        drawTextInRect(context, isEditing() ? editingRectForBounds(b) : textRectForBounds(b));
 
     if (isEditing()) {
         Rect rect = editingRectForBounds(b);
@@ -203,7 +216,8 @@ void TextField::drawTextInRect(graphics::GraphicsContext& context, const Rect& r
     context.setFillColor(isEnabled() ? textColor() : textColor().withAlpha(textColor().alpha() * 0.5));
     if (!isEditing()) {
         // At rest the text is cut with an ellipsis.
-        LabelTextLayout layout = layoutLabelText(text(), font(), rect.size.width, 1, graphics::LineBreakMode::TruncateTail);
+        LabelTextLayout layout =
+            layoutLabelText(text(), font(), rect.size.width, 1, graphics::LineBreakMode::TruncateTail);
         drawLabelText(context, layout, Rect(rect.origin.x, top, rect.size.width, lineHeight), font(), textAlignment());
         return;
     }
@@ -211,7 +225,8 @@ void TextField::drawTextInRect(graphics::GraphicsContext& context, const Rect& r
     double width = font().widthOfText(text());
     double x = textOriginX(rect, width) - scrollOffset(rect);
     context.saveGState();
-    context.clipToRect(Rect(rect.origin.x, rect.origin.y - lineHeight, rect.size.width, rect.size.height + 2 * lineHeight));
+    context.clipToRect(
+        Rect(rect.origin.x, rect.origin.y - lineHeight, rect.size.width, rect.size.height + 2 * lineHeight));
     context.drawText(text(), Point{x, top}, font());
     context.restoreGState();
 }
@@ -287,7 +302,8 @@ void TextField::clear() {
 // ---- touches ---------------------------------------------------------------------------------------------
 
 bool TextField::beginTrackingWithTouch(const Touch& touch, const Event&) {
-    touchOnClearButton_ = isClearButtonVisible() && clearButtonRectForBounds(bounds()).contains(touch.locationInView(this));
+    touchOnClearButton_ =
+        isClearButtonVisible() && clearButtonRectForBounds(bounds()).contains(touch.locationInView(this));
     return true;
 }
 

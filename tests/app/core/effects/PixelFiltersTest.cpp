@@ -3,9 +3,8 @@
 #include "app/core/effects/ThermalFilter.h"
 #include "app/core/effects/ToneFilters.h"
 
-#include <gtest/gtest.h>
-
 #include <array>
+#include <gtest/gtest.h>
 #include <utility>
 #include <vector>
 
@@ -63,8 +62,8 @@ TEST(ToneFilters, XRayInvertsAndTints) {
 
 TEST(PosterizeFilter, FourLevelsTable) {
     PosterizeFilter f(4);
-    for (auto [value, level] : {std::pair{0, 0u}, {63, 0u}, {64, 85u}, {127, 85u}, {128, 170u}, {191, 170u},
-                                {192, 255u}, {255, 255u}})
+    for (auto [value, level] :
+         {std::pair{0, 0u}, {63, 0u}, {64, 85u}, {127, 85u}, {128, 170u}, {191, 170u}, {192, 255u}, {255, 255u}})
         EXPECT_EQ(f.levelFor(value), level) << value;
     EXPECT_EQ(inPlace(f, {63, 64, 200, 100}), (Pixel{0, 85, 255, 100}));
 }
@@ -93,9 +92,9 @@ TEST(ThermalFilter, TablesFollowTheBands) {
     const auto& b = f.getMapb();
     // Each row: brightness, then the red, green and blue it maps to; both sides of every band edge.
     const std::array<int, 4> expected[] = {
-        {255, 255, 0, 0}, {214, 255, 246, 0}, {213, 255, 255, 0}, {172, 9, 255, 0}, {171, 0, 255, 0},
-        {130, 0, 255, 246}, {129, 0, 255, 255}, {88, 0, 9, 255}, {87, 0, 0, 255}, {46, 41, 0, 255},
-        {45, 70, 0, 255}, {14, 39, 0, 69}, {13, 0, 0, 0}, {0, 0, 0, 0},
+        {255, 255, 0, 0},   {214, 255, 246, 0}, {213, 255, 255, 0}, {172, 9, 255, 0}, {171, 0, 255, 0},
+        {130, 0, 255, 246}, {129, 0, 255, 255}, {88, 0, 9, 255},    {87, 0, 0, 255},  {46, 41, 0, 255},
+        {45, 70, 0, 255},   {14, 39, 0, 69},    {13, 0, 0, 0},      {0, 0, 0, 0},
     };
     for (const auto& [i, red, green, blue] : expected)
         EXPECT_EQ((std::array<int, 3>{r[i], g[i], b[i]}), (std::array<int, 3>{red, green, blue})) << i;
@@ -119,7 +118,8 @@ TEST(DitherFilter, Tables) {
     for (int i = 0; i < 16; ++i) EXPECT_EQ(f.matrixAt(i / 4, i % 4), expected[i]) << i;
     for (auto [level, value] : {std::pair{0, 0u}, {1, 85u}, {2, 170u}, {3, 255u}}) EXPECT_EQ(f.mapAt(level), value);
     for (auto [value, div] : {std::pair{0, 0u}, {85, 0u}, {86, 1u}, {255, 2u}}) EXPECT_EQ(f.divAt(value), div) << value;
-    for (auto [value, mod] : {std::pair{15, 0u}, {16, 1u}, {128, 8u}, {255, 16u}}) EXPECT_EQ(f.modAt(value), mod) << value;
+    for (auto [value, mod] : {std::pair{15, 0u}, {16, 1u}, {128, 8u}, {255, 16u}})
+        EXPECT_EQ(f.modAt(value), mod) << value;
 }
 
 TEST(DitherFilter, GreyBlockPattern) {
