@@ -1,7 +1,7 @@
 # Imported targets for the Debian packages we stand on (see scripts/bootstrap).
 find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
-find_package(Qt6 REQUIRED COMPONENTS Core Gui Svg)
+find_package(Qt6 REQUIRED COMPONENTS Core Gui Svg Multimedia)
 
 pkg_check_modules(TURBOJPEG REQUIRED IMPORTED_TARGET libturbojpeg)
 pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng)
@@ -10,6 +10,7 @@ pkg_check_modules(UUID REQUIRED IMPORTED_TARGET uuid)
 pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
 pkg_check_modules(ZLIB REQUIRED IMPORTED_TARGET zlib)
 pkg_check_modules(AVCODEC REQUIRED IMPORTED_TARGET libavcodec libavutil)
+pkg_check_modules(SWSCALE REQUIRED IMPORTED_TARGET libswscale libavutil)
 pkg_check_modules(CURL REQUIRED IMPORTED_TARGET libcurl)
 pkg_check_modules(PROTOBUFC REQUIRED IMPORTED_TARGET libprotobuf-c)
 # Loopback HTTP(S) servers of the tests.

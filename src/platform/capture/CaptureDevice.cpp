@@ -1,0 +1,134 @@
+#include "platform/capture/CaptureDevice.h"
+
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/NotificationCenter.h"
+
+#include <algorithm>
+
+namespace capture {
+
+std::optional<graphics::Size> sizeOfSessionPreset(std::string_view preset) {
+    if (preset == kSessionPreset640x480) return graphics::Size{640, 480};
+    if (preset == kSessionPreset1280x720) return graphics::Size{1280, 720};
+    if (preset == kSessionPreset1920x1080) return graphics::Size{1920, 1080};
+    if (preset == kSessionPreset3840x2160) return graphics::Size{3840, 2160};
+    return std::nullopt;
+}
+
+namespace {
+
+bool offers(unsigned modes, CaptureMode mode) {
+    const auto bit = static_cast<int64_t>(mode);
+    return bit >= 0 && bit < 3 && (modes & (1u << bit)) != 0;
+}
+
+}  // namespace
+
+CaptureDevice::CaptureDevice(std::string uniqueID, std::string localizedName, DevicePosition position,
+                             DeviceCapabilities capabilities, std::shared_ptr<CaptureDriver> driver)
+    : uniqueID_(std::move(uniqueID)),
+      localizedName_(std::move(localizedName)),
+      position_(position == DevicePosition::Unspecified ? DevicePosition::Back : position),
+      capabilities_(std::move(capabilities)),
+      driver_(std::move(driver)) {
+    // A camera starts in the most automatic mode it offers.
+    for (CaptureMode* mode : {&settings_.focusMode, &settings_.exposureMode, &settings_.whiteBalanceMode}) {
+        const unsigned modes = mode == &settings_.focusMode      ? capabilities_.focusModes
+                               : mode == &settings_.exposureMode ? capabilities_.exposureModes
+                                                                 : capabilities_.whiteBalanceModes;
+        for (auto candidate : {CaptureMode::ContinuousAutomatic, CaptureMode::Automatic, CaptureMode::Locked}) {
+            if (offers(modes, candidate)) {
+                *mode = candidate;
+                break;
+            }
+        }
+    }
+}
+
+CaptureDevice::~CaptureDevice() = default;
+
+bool CaptureDevice::supportsSessionPreset(std::string_view preset) const {
+    return std::find(capabilities_.sessionPresets.begin(), capabilities_.sessionPresets.end(), preset) !=
+           capabilities_.sessionPresets.end();
+}
+
+bool CaptureDevice::lockForConfiguration(foundation::Error* error) {
+    if (!isConnected()) {
+        foundation::setError(error,
+                             {kCaptureErrorDomain, kCaptureErrorDeviceDisconnected, "The camera is not connected."});
+        return false;
+    }
+    if (!driver_->acquireLock()) {
+        foundation::setError(
+            error, {kCaptureErrorDomain, kCaptureErrorLockRefused, "The camera is in use by another client."});
+        return false;
+    }
+    locked_ = true;
+    return true;
+}
+
+void CaptureDevice::unlockForConfiguration() {
+    if (!locked_) return;
+    locked_ = false;
+    if (isConnected()) driver_->applySettings(settings_);
+}
+
+bool CaptureDevice::canChange() const { return locked_ && isConnected(); }
+
+bool CaptureDevice::isFocusModeSupported(CaptureMode mode) const { return offers(capabilities_.focusModes, mode); }
+bool CaptureDevice::isExposureModeSupported(CaptureMode mode) const {
+    return offers(capabilities_.exposureModes, mode);
+}
+bool CaptureDevice::isWhiteBalanceModeSupported(CaptureMode mode) const {
+    return offers(capabilities_.whiteBalanceModes, mode);
+}
+
+bool CaptureDevice::setFocusMode(CaptureMode mode) {
+    if (!canChange() || !isFocusModeSupported(mode)) return false;
+    settings_.focusMode = mode;
+    return true;
+}
+
+bool CaptureDevice::setExposureMode(CaptureMode mode) {
+    if (!canChange() || !isExposureModeSupported(mode)) return false;
+    settings_.exposureMode = mode;
+    return true;
+}
+
+bool CaptureDevice::setWhiteBalanceMode(CaptureMode mode) {
+    if (!canChange() || !isWhiteBalanceModeSupported(mode)) return false;
+    settings_.whiteBalanceMode = mode;
+    return true;
+}
+
+bool CaptureDevice::setFocusPointOfInterest(graphics::Point point) {
+    if (!canChange() || !capabilities_.focusPointOfInterest) return false;
+    settings_.focusPointOfInterest = {std::clamp(point.x, 0.0, 1.0), std::clamp(point.y, 0.0, 1.0)};
+    return true;
+}
+
+bool CaptureDevice::setExposureTargetBias(float bias) {
+    if (!canChange() || !capabilities_.exposureTargetBias) return false;
+    // The camera itself cannot go beyond its range, whatever it is asked.
+    settings_.exposureTargetBias =
+        std::clamp(bias, capabilities_.minExposureTargetBias, capabilities_.maxExposureTargetBias);
+    return true;
+}
+
+bool CaptureDevice::setFlashMode(int64_t mode) {
+    if (!canChange() || !capabilities_.hasFlash || mode < 0 || mode > 2) return false;
+    settings_.flashMode = mode;
+    return true;
+}
+
+void CaptureDevice::markDisconnected() {
+    if (!connected_.exchange(false)) return;
+    std::weak_ptr<CaptureDevice> weak = weak_from_this();
+    foundation::DispatchQueue::main().async([weak] {
+        if (auto device = weak.lock()) {
+            foundation::NotificationCenter::defaultCenter().post(kDeviceWasDisconnectedNotification, device.get());
+        }
+    });
+}
+
+}  // namespace capture

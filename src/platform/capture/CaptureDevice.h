@@ -1,0 +1,165 @@
+#pragma once
+
+// One camera of the machine: what it can do, its current settings, and the
+// backend driver that moves its pictures.
+//
+// Settings change only between lockForConfiguration and
+// unlockForConfiguration (another client may refuse the lock); a setter
+// outside a lock, or of a mode the camera does not offer, changes nothing
+// and answers false. Devices are used from the main thread; only the
+// driver's frame and still callbacks run elsewhere.
+
+#include "platform/capture/CaptureTypes.h"
+#include "platform/foundation/Error.h"
+#include "platform/graphics/Geometry.h"
+
+#include <QImage>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace capture {
+
+// What a camera offers. Mode sets are bit masks of (1 << CaptureMode).
+struct DeviceCapabilities {
+    std::vector<std::string> sessionPresets{kSessionPreset640x480, kSessionPreset1280x720, kSessionPreset1920x1080,
+                                            kSessionPresetPhoto};
+    // The size of a still picture taken with the photo preset.
+    graphics::Size photoSize{1920, 1080};
+    unsigned focusModes = 0b111;
+    unsigned exposureModes = 0b111;
+    unsigned whiteBalanceModes = 0b111;
+    bool focusPointOfInterest = true;
+    bool exposureTargetBias = true;
+    float minExposureTargetBias = -8;
+    float maxExposureTargetBias = 8;
+    bool hasFlash = false;
+};
+
+// The settings a driver applies to the camera when a configuration ends.
+struct DeviceSettings {
+    CaptureMode focusMode = CaptureMode::ContinuousAutomatic;
+    CaptureMode exposureMode = CaptureMode::ContinuousAutomatic;
+    CaptureMode whiteBalanceMode = CaptureMode::ContinuousAutomatic;
+    graphics::Point focusPointOfInterest{0.5, 0.5};
+    float exposureTargetBias = 0;
+    int64_t flashMode = 0;
+};
+
+// A picture as the camera's user sees it: upright, BGRA with premultiplied
+// alpha (QImage::Format_ARGB32_Premultiplied on a little-endian machine).
+using FrameHandler = std::function<void(QImage frame)>;
+using StillHandler = std::function<void(foundation::Result<QImage> picture)>;
+
+// The backend side of one camera. The handlers may be called on any thread;
+// a driver whose library thread calls them holds a ScopedBackgroundActivity
+// meanwhile.
+class CaptureDriver {
+public:
+    virtual ~CaptureDriver() = default;
+    // Opens the camera for a session; fails when it cannot be opened.
+    virtual foundation::Status open() = 0;
+    // Whether the settings may be changed now.
+    virtual bool acquireLock() { return true; }
+    virtual void applySettings(const DeviceSettings& settings) { (void)settings; }
+    // Starts frames of about that size to the handler until stopStreaming.
+    virtual void startStreaming(graphics::Size size, FrameHandler handler) = 0;
+    // Returns once no further frame will reach the handler of startStreaming.
+    virtual void stopStreaming() = 0;
+    // Takes one still picture of about that size; the handler runs exactly once.
+    virtual void captureStill(graphics::Size size, StillHandler handler) = 0;
+};
+
+class CaptureDevice : public std::enable_shared_from_this<CaptureDevice> {
+public:
+    CaptureDevice(std::string uniqueID, std::string localizedName, DevicePosition position,
+                  DeviceCapabilities capabilities, std::shared_ptr<CaptureDriver> driver);
+    ~CaptureDevice();
+    CaptureDevice(const CaptureDevice&) = delete;
+    CaptureDevice& operator=(const CaptureDevice&) = delete;
+
+    const std::string& uniqueID() const { return uniqueID_; }
+    const std::string& localizedName() const { return localizedName_; }
+    DevicePosition position() const { return position_; }
+    const DeviceCapabilities& capabilities() const { return capabilities_; }
+    bool supportsSessionPreset(std::string_view preset) const;
+    // False once the camera went away; it never comes back as this object.
+    bool isConnected() const { return connected_.load(); }
+
+    bool lockForConfiguration(foundation::Error* error = nullptr);
+    // Applies the changed settings to the camera.
+    void unlockForConfiguration();
+    bool isLockedForConfiguration() const { return locked_; }
+
+    bool isFocusModeSupported(CaptureMode mode) const;
+    bool isExposureModeSupported(CaptureMode mode) const;
+    bool isWhiteBalanceModeSupported(CaptureMode mode) const;
+    CaptureMode focusMode() const { return settings_.focusMode; }
+    CaptureMode exposureMode() const { return settings_.exposureMode; }
+    CaptureMode whiteBalanceMode() const { return settings_.whiteBalanceMode; }
+    bool setFocusMode(CaptureMode mode);
+    bool setExposureMode(CaptureMode mode);
+    bool setWhiteBalanceMode(CaptureMode mode);
+
+    bool isFocusPointOfInterestSupported() const { return capabilities_.focusPointOfInterest; }
+    graphics::Point focusPointOfInterest() const { return settings_.focusPointOfInterest; }
+    bool setFocusPointOfInterest(graphics::Point point);
+
+    bool supportsExposureTargetBias() const { return capabilities_.exposureTargetBias; }
+    float minExposureTargetBias() const {
+        return capabilities_.exposureTargetBias ? capabilities_.minExposureTargetBias : 0;
+    }
+    float maxExposureTargetBias() const {
+        return capabilities_.exposureTargetBias ? capabilities_.maxExposureTargetBias : 0;
+    }
+    float exposureTargetBias() const { return settings_.exposureTargetBias; }
+    bool setExposureTargetBias(float bias);
+
+    bool hasFlash() const { return capabilities_.hasFlash; }
+    int64_t flashMode() const { return settings_.flashMode; }
+    bool setFlashMode(int64_t mode);
+
+    const DeviceSettings& settings() const { return settings_; }
+    CaptureDriver& driver() const { return *driver_; }
+
+    // For backends: the camera went away. Marks it disconnected and posts
+    // kDeviceWasDisconnectedNotification on the main queue; safe from any
+    // thread, once.
+    void markDisconnected();
+
+private:
+    bool canChange() const;
+
+    std::string uniqueID_;
+    std::string localizedName_;
+    DevicePosition position_;
+    DeviceCapabilities capabilities_;
+    std::shared_ptr<CaptureDriver> driver_;
+    DeviceSettings settings_;
+    std::atomic<bool> connected_{true};
+    bool locked_ = false;
+};
+
+using CaptureDevicePtr = std::shared_ptr<CaptureDevice>;
+
+// The cameras of the machine, from the backend in use.
+class CaptureBackend {
+public:
+    virtual ~CaptureBackend() = default;
+    // The video cameras in the backend's order; the list may change
+    // between calls as cameras come and go.
+    virtual std::vector<CaptureDevicePtr> videoDevices() = 0;
+};
+
+// The backend in use: the one installed with setCaptureBackend, else the
+// synthetic one when TOLLIVAR_CAMERA is "synthetic", else Qt Multimedia.
+CaptureBackend& captureBackend();
+// Installs a backend (tests, the application's start-up); null returns to
+// the choice above.
+void setCaptureBackend(std::shared_ptr<CaptureBackend> backend);
+// Shorthand for captureBackend().videoDevices().
+std::vector<CaptureDevicePtr> videoDevices();
+
+}  // namespace capture

@@ -1,0 +1,50 @@
+#pragma once
+
+// Shared vocabulary of the capture layer: camera positions and modes in the
+// platform's values, session presets, errors and notifications.
+
+#include "platform/graphics/Geometry.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace capture {
+
+// Where a camera looks. A camera that does not say (a desk webcam) is
+// reported as Back, since it films what lies in front of the user's screen
+// as a phone's back camera films what lies in front of the phone.
+enum class DevicePosition : int64_t { Unspecified = 0, Back = 1, Front = 2 };
+
+// Focus, exposure and white-balance modes share these values.
+enum class CaptureMode : int64_t { Locked = 0, Automatic = 1, ContinuousAutomatic = 2 };
+
+inline constexpr const char* kSessionPresetPhoto = "SessionPresetPhoto";
+inline constexpr const char* kSessionPreset640x480 = "SessionPreset640x480";
+inline constexpr const char* kSessionPreset1280x720 = "SessionPreset1280x720";
+inline constexpr const char* kSessionPreset1920x1080 = "SessionPreset1920x1080";
+inline constexpr const char* kSessionPreset3840x2160 = "SessionPreset3840x2160";
+
+// The frame size a video preset stands for; none for the photo preset and
+// unknown names.
+std::optional<graphics::Size> sizeOfSessionPreset(std::string_view preset);
+
+inline constexpr const char* kCaptureErrorDomain = "CaptureErrorDomain";
+
+enum CaptureErrorCode : int64_t {
+    kCaptureErrorDeviceNotAvailable = 1,  // the camera cannot be opened
+    kCaptureErrorDeviceDisconnected = 2,  // the camera went away while in use
+    kCaptureErrorLockRefused = 3,         // another client holds the camera's settings
+    kCaptureErrorNoInput = 4,             // a capture on a session without a camera
+    kCaptureErrorCaptureFailed = 5,       // the camera did not deliver a picture
+};
+
+// Posted on the main queue when a camera goes away; the object is the
+// CaptureDevice.
+inline constexpr const char* kDeviceWasDisconnectedNotification = "CaptureDeviceWasDisconnectedNotification";
+
+// Set to "synthetic" to use the synthetic cameras instead of the machine's.
+inline constexpr const char* kCameraEnvironmentVariable = "TOLLIVAR_CAMERA";
+
+}  // namespace capture
