@@ -12,6 +12,8 @@ pkg_check_modules(ZLIB REQUIRED IMPORTED_TARGET zlib)
 pkg_check_modules(AVCODEC REQUIRED IMPORTED_TARGET libavcodec libavutil)
 pkg_check_modules(SWSCALE REQUIRED IMPORTED_TARGET libswscale libavutil)
 pkg_check_modules(CURL REQUIRED IMPORTED_TARGET libcurl)
+# DNS service discovery.
+pkg_check_modules(AVAHI REQUIRED IMPORTED_TARGET avahi-client)
 pkg_check_modules(PROTOBUFC REQUIRED IMPORTED_TARGET libprotobuf-c)
 # Loopback HTTP(S) servers of the tests.
 pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)

@@ -79,6 +79,13 @@ void LoopbackHttpServer::start() {
         HttpReply reply = dispatch(exchange);
         response.status = reply.status;
         for (const auto& [name, value] : reply.headers) response.set_header(name, value);
+        if (reply.cutsOff) {
+            // A provider that fails makes the server drop the connection
+            // after the headers, with the promised length unsent.
+            response.set_content_provider(reply.body.size() + 1, reply.contentType,
+                                          [](size_t, size_t, httplib::DataSink&) { return false; });
+            return;
+        }
         response.set_content(reply.body, reply.contentType);
     };
     const std::string everything = ".*";

@@ -44,10 +44,19 @@ struct HttpReply {
               std::vector<std::pair<std::string, std::string>> headers = {})
         : status(status), body(std::move(body)), contentType(std::move(contentType)), headers(std::move(headers)) {}
 
+    // A reply that sends its status line and headers, promises the body and
+    // then closes the connection: the client sees the transfer fail.
+    static HttpReply cutOff() {
+        HttpReply reply{200, "cut off"};
+        reply.cutsOff = true;
+        return reply;
+    }
+
     int status = 200;
     std::string body;
     std::string contentType = "text/plain";
     std::vector<std::pair<std::string, std::string>> headers;
+    bool cutsOff = false;
 };
 
 // Files of a throw-away certificate authority and a server certificate it

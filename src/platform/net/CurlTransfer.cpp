@@ -188,10 +188,15 @@ TransferOutcome performTransfer(const URLRequest& request, const std::string& ho
             outcome.error = urlError(kURLErrorCancelled, host);
             break;
         }
+        const auto now = SteadyClock::now();
         if (state.active) {
             state.active = false;
-            lastActivity = SteadyClock::now();
-        } else if (SteadyClock::now() - lastActivity > idleLimit) {
+            lastActivity = now;
+        } else if (now - lastActivity > idleLimit) {
+            outcome.error = urlError(kURLErrorTimedOut, host);
+            break;
+        }
+        if (control.deadline && now >= *control.deadline) {
             outcome.error = urlError(kURLErrorTimedOut, host);
             break;
         }

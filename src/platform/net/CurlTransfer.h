@@ -11,6 +11,7 @@
 #include "platform/net/URLRequest.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -33,6 +34,9 @@ struct TransferControl {
     std::function<void(const TransferProgress&)> onProgress;
     // A PEM file of certificate authorities trusted besides the system's.
     std::optional<std::string> additionalCertificateAuthorities;
+    // When set, the transfer gives up with "timed out" at this moment however
+    // busy the line is.
+    std::optional<std::chrono::steady_clock::time_point> deadline;
 };
 
 struct TransferOutcome {

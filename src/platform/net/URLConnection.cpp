@@ -4,6 +4,8 @@
 #include "platform/net/URLError.h"
 #include "platform/net/URLParsing.h"
 
+#include <algorithm>
+#include <chrono>
 #include <stdexcept>
 
 namespace net {
@@ -74,8 +76,53 @@ void URLConnection::reportProgress(const detail::TransferProgress& progress) {
          progress.bytesToReceive > 0 ? progress.bytesToReceive : kURLResponseUnknownLength);
 }
 
+namespace {
+
+// Loads `request` on the calling thread, following redirects.
+URLLoadResult load(URLRequest hop, const detail::TransferControl& control) {
+    for (int redirects = 0;; ++redirects) {
+        foundation::Result<URLOrigin> origin = originOfURL(hop.url);
+        if (!origin) return {std::nullopt, {}, origin.error()};
+        if (control.cancelled && control.cancelled->load())
+            return {std::nullopt, {}, urlError(kURLErrorCancelled, origin->host)};
+
+        detail::TransferOutcome outcome = detail::performTransfer(hop, origin->host, control);
+        if (outcome.error) return {std::nullopt, {}, outcome.error};
+
+        std::optional<RedirectStep> step =
+            redirectFor(outcome.statusCode, outcome.headers.value("Location"), hop.url, hop.httpMethod);
+        if (!step) {
+            HTTPURLResponse response{hop.url, outcome.statusCode, std::move(outcome.headers)};
+            return {std::move(response), std::move(outcome.body), std::nullopt};
+        }
+        if (redirects == URLConnection::kMaximumRedirects)
+            return {std::nullopt, {}, urlError(kURLErrorHTTPTooManyRedirects)};
+
+        foundation::Result<URLOrigin> nextOrigin = originOfURL(step->url);
+        if (!nextOrigin) return {std::nullopt, {}, nextOrigin.error()};
+        if (!(*nextOrigin == *origin))
+            for (const char* field : kCredentialFields) hop.headers.remove(field);
+        if (!step->keepsBody) {
+            hop.httpBody.clear();
+            for (const char* field : kBodyFields) hop.headers.remove(field);
+        }
+        hop.url = step->url;
+        hop.httpMethod = step->method;
+    }
+}
+
+}  // namespace
+
+URLLoadResult URLConnection::sendSynchronousRequest(const URLRequest& request, double wholeRequestLimitSeconds) {
+    detail::TransferControl control;
+    control.additionalCertificateAuthorities = additionalCertificateAuthorityFile();
+    control.deadline =
+        std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                               std::chrono::duration<double>(std::max(0.0, wholeRequestLimitSeconds)));
+    return load(request, control);
+}
+
 void URLConnection::run() {
-    URLRequest hop = request_;
     detail::TransferControl control;
     control.cancelled = &cancelled_;
     control.additionalCertificateAuthorities = additionalCertificateAuthorityFile();
@@ -91,34 +138,8 @@ void URLConnection::run() {
             if (upload || download) reportProgress(progress);
         };
     }
-
-    for (int redirects = 0;; ++redirects) {
-        foundation::Result<URLOrigin> origin = originOfURL(hop.url);
-        if (!origin) return finish(std::nullopt, {}, origin.error());
-        if (cancelled_) return finish(std::nullopt, {}, urlError(kURLErrorCancelled, origin->host));
-
-        detail::TransferOutcome outcome = detail::performTransfer(hop, origin->host, control);
-        if (outcome.error) return finish(std::nullopt, {}, outcome.error);
-
-        std::optional<RedirectStep> step =
-            redirectFor(outcome.statusCode, outcome.headers.value("Location"), hop.url, hop.httpMethod);
-        if (!step) {
-            HTTPURLResponse response{hop.url, outcome.statusCode, std::move(outcome.headers)};
-            return finish(std::move(response), std::move(outcome.body), std::nullopt);
-        }
-        if (redirects == kMaximumRedirects) return finish(std::nullopt, {}, urlError(kURLErrorHTTPTooManyRedirects));
-
-        foundation::Result<URLOrigin> nextOrigin = originOfURL(step->url);
-        if (!nextOrigin) return finish(std::nullopt, {}, nextOrigin.error());
-        if (!(*nextOrigin == *origin))
-            for (const char* field : kCredentialFields) hop.headers.remove(field);
-        if (!step->keepsBody) {
-            hop.httpBody.clear();
-            for (const char* field : kBodyFields) hop.headers.remove(field);
-        }
-        hop.url = step->url;
-        hop.httpMethod = step->method;
-    }
+    URLLoadResult result = load(request_, control);
+    finish(std::move(result.response), std::move(result.data), std::move(result.error));
 }
 
 void URLConnection::finish(std::optional<HTTPURLResponse> response, foundation::Bytes data,

@@ -33,6 +33,14 @@ namespace detail {
 struct TransferProgress;
 }
 
+// What a finished load produced: a response and its body, or an error and
+// neither.
+struct URLLoadResult {
+    std::optional<HTTPURLResponse> response;
+    foundation::Bytes data;
+    std::optional<foundation::Error> error;
+};
+
 class URLConnection : public std::enable_shared_from_this<URLConnection> {
 public:
     using Completion = std::function<void(const std::optional<HTTPURLResponse>& response, const foundation::Bytes& data,
@@ -49,6 +57,13 @@ public:
     static std::shared_ptr<URLConnection> sendAsynchronousRequest(URLRequest request, Completion completion) {
         return sendAsynchronousRequest(std::move(request), foundation::DispatchQueue::main(), std::move(completion));
     }
+
+    // Loads on the calling thread and returns the outcome, redirects followed
+    // as above. The whole exchange (connecting, redirects, body) ends within
+    // `wholeRequestLimitSeconds` of real time, however busy the line: past
+    // that it fails with kURLErrorTimedOut. For callers that must not be held
+    // up by a peer that stalls or trickles.
+    static URLLoadResult sendSynchronousRequest(const URLRequest& request, double wholeRequestLimitSeconds);
 
     // A connection to configure (progress handlers) before start().
     static std::shared_ptr<URLConnection> create(URLRequest request);
