@@ -1,5 +1,7 @@
 #include "platform/foundation/AtomicFile.h"
 
+#include "platform/foundation/FileDescriptor.h"
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -12,36 +14,6 @@
 namespace foundation {
 
 namespace {
-
-// Closes a descriptor on every way out of a function.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() { reset(); }
-
-    void adopt(int fd) {
-        reset();
-        fd_ = fd;
-    }
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    // Closes now and reports close's own failure, which on some file systems
-    // is the first sign that written data did not reach the disk.
-    int close() {
-        int fd = fd_;
-        fd_ = -1;
-        return fd >= 0 ? ::close(fd) : 0;
-    }
-    void reset() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_;
-};
 
 Error writeError(int errnoValue, const std::string& path) {
     // Both "device full" and "quota exceeded" mean the same thing to a user.
@@ -91,7 +63,7 @@ Status writeBytes(const std::string& path, const uint8_t* data, size_t size) {
     FileDescriptor fd;
     for (int attempt = 0; attempt < 100 && !fd.valid(); ++attempt) {
         temporary = temporaryNameFor(path);
-        fd.adopt(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        fd = FileDescriptor::open(temporary, O_WRONLY | O_CREAT | O_EXCL);
         if (!fd.valid() && errno != EEXIST && errno != EINTR) return writeError(errno, path);
     }
     if (!fd.valid()) return writeError(EEXIST, path);
@@ -111,12 +83,12 @@ Status writeBytes(const std::string& path, const uint8_t* data, size_t size) {
 
     if (!writeAll(fd.get(), data, size)) return fail(errno);
     if (fsyncRetrying(fd.get()) != 0) return fail(errno);
-    if (fd.close() != 0) return fail(errno);
+    if (int closeError = fd.close(); closeError != 0) return fail(closeError);
     if (::rename(temporary.c_str(), path.c_str()) != 0) return fail(errno);
 
     // The rename itself is only durable once the folder is flushed. Some file
     // systems cannot fsync a folder (EINVAL); the rename has happened there.
-    FileDescriptor folder(::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileDescriptor folder = FileDescriptor::open(folderOf(path), O_RDONLY | O_DIRECTORY);
     if (folder.valid() && fsyncRetrying(folder.get()) != 0 && errno != EINVAL && errno != ENOTSUP) {
         return writeError(errno, path);
     }
@@ -133,23 +105,9 @@ Status writeFileAtomically(const std::string& path, std::string_view data) {
     return writeBytes(path, reinterpret_cast<const uint8_t*>(data.data()), data.size());
 }
 
-bool writeAll(int fd, const void* data, size_t size) {
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    while (size > 0) {
-        ssize_t n = ::write(fd, bytes, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 Result<Bytes> readFile(const std::string& path) {
     auto readError = [&](int errnoValue) { return Error::posix(errnoValue, "Could not read \"" + path + "\""); };
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor fd = FileDescriptor::open(path, O_RDONLY);
     if (!fd.valid()) return readError(errno);
     struct stat info;
     if (::fstat(fd.get(), &info) != 0) return readError(errno);
@@ -157,16 +115,11 @@ Result<Bytes> readFile(const std::string& path) {
 
     Bytes bytes;
     if (S_ISREG(info.st_mode) && info.st_size > 0) bytes.reserve(static_cast<size_t>(info.st_size));
-    uint8_t buffer[65536];
-    for (;;) {
-        ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return readError(errno);
-        }
-        if (n == 0) break;
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    }
+    auto failure = readChunks(fd.get(), [&](const uint8_t* data, size_t size) {
+        bytes.insert(bytes.end(), data, data + size);
+        return 0;
+    });
+    if (failure) return readError(failure->errnoValue);
     return bytes;
 }
 

@@ -25,11 +25,6 @@ namespace foundation {
 Status writeFileAtomically(const std::string& path, const Bytes& data);
 Status writeFileAtomically(const std::string& path, std::string_view data);
 
-// Writes all `size` bytes to a file descriptor, going on after interrupted
-// and partial writes. False on failure, with errno telling why. It calls
-// nothing but write(), so a signal handler may use it.
-bool writeAll(int fd, const void* data, size_t size);
-
 // Reads a whole file. Errors are in kPOSIXErrorDomain with errno as code
 // (ENOENT for a missing file, EISDIR for a folder) and name the path.
 Result<Bytes> readFile(const std::string& path);

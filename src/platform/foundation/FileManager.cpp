@@ -1,6 +1,7 @@
 #include "platform/foundation/FileManager.h"
 
 #include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/FileDescriptor.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -44,22 +45,6 @@ FileType typeOf(mode_t mode) {
     return FileType::Other;
 }
 
-// Closes a descriptor on every way out.
-struct Descriptor {
-    int fd = -1;
-    explicit Descriptor(int value) : fd(value) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (fd >= 0) ::close(fd);
-    }
-    int release() {
-        int value = fd;
-        fd = -1;
-        return value;
-    }
-};
-
 Result<std::vector<std::string>> listFolder(const std::string& path) {
     std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(path.c_str()), ::closedir);
     if (!dir) return fileSystemError(errno, path, false);
@@ -76,37 +61,26 @@ Result<std::vector<std::string>> listFolder(const std::string& path) {
 }
 
 Status copyFileContents(const std::string& from, const std::string& to, const struct stat& info) {
-    Descriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
-    if (in.fd < 0) return fileSystemError(errno, from, false);
+    FileDescriptor in = FileDescriptor::open(from, O_RDONLY);
+    if (!in) return fileSystemError(errno, from, false);
     // O_EXCL keeps the promise not to replace anything, even against a racing writer.
-    Descriptor out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 07777));
-    if (out.fd < 0) return fileSystemError(errno, to, true);
+    FileDescriptor out = FileDescriptor::open(to, O_WRONLY | O_CREAT | O_EXCL, info.st_mode & 07777);
+    if (!out) return fileSystemError(errno, to, true);
 
     auto fail = [&](int errnoValue, const std::string& path, bool writing) -> Status {
-        ::close(out.release());
+        out.reset();
         ::unlink(to.c_str());
         return fileSystemError(errnoValue, path, writing);
     };
 
-    std::vector<char> buffer(1 << 16);
-    for (;;) {
-        ssize_t got = ::read(in.fd, buffer.data(), buffer.size());
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return fail(errno, from, false);
-        }
-        if (got == 0) break;
-        if (!writeAll(out.fd, buffer.data(), static_cast<size_t>(got))) return fail(errno, to, true);
+    if (auto failure = copyAll(in.get(), out.get())) {
+        bool writing = failure->side == StreamFailure::Side::Writing;
+        return fail(failure->errnoValue, writing ? to : from, writing);
     }
     // A copy keeps its modification date, as the platform's copy does.
     struct timespec times[2] = {info.st_atim, info.st_mtim};
-    ::futimens(out.fd, times);
-    int descriptor = out.release();
-    if (::close(descriptor) != 0) {
-        int closeError = errno;
-        ::unlink(to.c_str());
-        return fileSystemError(closeError, to, true);
-    }
+    ::futimens(out.get(), times);
+    if (int closeError = out.close(); closeError != 0) return fail(closeError, to, true);
     return {};
 }
 

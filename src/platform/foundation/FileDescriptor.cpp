@@ -1,0 +1,82 @@
+#include "platform/foundation/FileDescriptor.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+namespace foundation {
+
+FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+}
+
+FileDescriptor FileDescriptor::open(const std::string& path, int flags, unsigned mode) {
+    return openAt(AT_FDCWD, path, flags, mode);
+}
+
+FileDescriptor FileDescriptor::openAt(int folder, const std::string& name, int flags, unsigned mode) {
+    int fd;
+    do fd = ::openat(folder, name.c_str(), flags | O_CLOEXEC, static_cast<mode_t>(mode));
+    while (fd < 0 && errno == EINTR);
+    return FileDescriptor(fd);
+}
+
+int FileDescriptor::release() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
+void FileDescriptor::reset(int fd) {
+    int old = fd_;
+    fd_ = fd < 0 ? -1 : fd;
+    if (old >= 0 && old != fd_) {
+        int saved = errno;
+        ::close(old);
+        errno = saved;
+    }
+}
+
+int FileDescriptor::close() {
+    int fd = release();
+    if (fd < 0) return 0;
+    return ::close(fd) == 0 ? 0 : errno;
+}
+
+bool writeAll(int fd, const void* data, size_t size) {
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    while (size > 0) {
+        ssize_t n = ::write(fd, bytes, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+std::optional<StreamFailure> readChunks(int fd, const std::function<int(const uint8_t*, size_t)>& consume,
+                                        size_t chunkSize) {
+    std::vector<uint8_t> buffer(chunkSize == 0 ? kStreamChunkSize : chunkSize);
+    for (;;) {
+        ssize_t got = ::read(fd, buffer.data(), buffer.size());
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return StreamFailure{StreamFailure::Side::Reading, errno};
+        }
+        if (got == 0) return std::nullopt;
+        if (int failure = consume(buffer.data(), static_cast<size_t>(got)); failure != 0) {
+            return StreamFailure{StreamFailure::Side::Writing, failure};
+        }
+    }
+}
+
+std::optional<StreamFailure> copyAll(int from, int to) {
+    return readChunks(from, [to](const uint8_t* data, size_t size) { return writeAll(to, data, size) ? 0 : errno; });
+}
+
+}  // namespace foundation
