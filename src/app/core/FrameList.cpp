@@ -25,7 +25,7 @@ FrameList::FrameList(const Dictionary& dictionary) {
         // an empty one would invent a picture frame with no files.
         if (entry.isDictionary()) frames_.push_back(Frame::createWithDictionary(entry.asDictionary()));
     }
-    if (getCaptureIndex() == kNotFound) frames_.push_back(Frame::create(Frame::kTypeCaptureSlot));
+    if (getCaptureIndex() == foundation::kNotFound) frames_.push_back(Frame::create(Frame::kTypeCaptureSlot));
     frameAtPlayhead_.set(frames_.front());
 }
 
@@ -42,7 +42,7 @@ Dictionary FrameList::encode() const {
 int64_t FrameList::getCaptureIndex() const {
     for (size_t i = 0; i < frames_.size(); ++i)
         if (frames_[i]->type() == Frame::kTypeCaptureSlot) return static_cast<int64_t>(i);
-    return kNotFound;
+    return foundation::kNotFound;
 }
 
 FramePtr FrameList::findFirstOccurrenceOfFrameWithType(int32_t type) const {
@@ -61,7 +61,7 @@ FramePtr FrameList::getFrameAtIndex(int64_t index) const {
 
 int64_t FrameList::getIndexForFrame(const FramePtr& frame) const {
     auto it = std::find(frames_.begin(), frames_.end(), frame);
-    return it == frames_.end() || !frame ? kNotFound : static_cast<int64_t>(it - frames_.begin());
+    return it == frames_.end() || !frame ? foundation::kNotFound : static_cast<int64_t>(it - frames_.begin());
 }
 
 std::vector<FramePtr> FrameList::subarrayWithRange(int64_t location, int64_t length) const {
@@ -76,7 +76,7 @@ void FrameList::addFrame(FramePtr frame) {
 }
 
 void FrameList::insertFrame(FramePtr frame, int64_t atIndex) {
-    if (!frame || atIndex < 0 || getIndexForFrame(frame) != kNotFound) return;
+    if (!frame || atIndex < 0 || getIndexForFrame(frame) != foundation::kNotFound) return;
     if (atIndex >= count())
         frames_.push_back(std::move(frame));
     else

@@ -10,18 +10,15 @@
 
 #include "app/core/Frame.h"
 #include "platform/foundation/Locked.h"
+#include "platform/foundation/NotFound.h"
 #include "platform/foundation/Value.h"
 
 #include <cstdint>
-#include <limits>
 #include <memory>
 #include <vector>
 
 class FrameList {
 public:
-    // Returned for "no such index", as the platform's not-found index.
-    static constexpr int64_t kNotFound = std::numeric_limits<int64_t>::max();
-
     // A list holding one new capture slot, with the playhead on it.
     FrameList();
     // From the "frames.meta" dictionary form. A capture slot is appended when
@@ -32,13 +29,13 @@ public:
     foundation::Dictionary encode() const;
 
     int64_t count() const { return static_cast<int64_t>(frames_.size()); }
-    // Index of the first capture slot, or kNotFound.
+    // Index of the first capture slot, or foundation::kNotFound.
     int64_t getCaptureIndex() const;
     FramePtr findFirstOccurrenceOfFrameWithType(int32_t type) const;
     bool containsFrameWithFrameID(const std::string& frameID) const;
     // None for an index outside the list.
     FramePtr getFrameAtIndex(int64_t index) const;
-    // Index of that very object, or kNotFound.
+    // Index of that very object, or foundation::kNotFound.
     int64_t getIndexForFrame(const FramePtr& frame) const;
     // The entries of [location, location + length); throws std::out_of_range
     // when the range does not lie inside the list.

@@ -84,7 +84,7 @@ std::optional<Image> KWImageProducer::getImageForFrame(const FramePtr& frame, in
         const auto list = project->getFrameList();
         if (!list) return std::nullopt;
         const int64_t captureIndex = list->getCaptureIndex();
-        if (captureIndex == FrameList::kNotFound || captureIndex < 1) return std::nullopt;
+        if (captureIndex == foundation::kNotFound || captureIndex < 1) return std::nullopt;
         source = list->getFrameAtIndex(captureIndex - 1);
         if (!source) return std::nullopt;
     }

@@ -144,7 +144,7 @@ void ProjectDataWrapper::saveFramelistToDisk() {
         // The project's picture in the browser: the playhead frame, or the
         // picture in front of it while the playhead rests on the capture slot.
         FramePtr thumbFrame = playhead;
-        if (playhead && playhead->type() == Frame::kTypeCaptureSlot && index != FrameList::kNotFound && index >= 1)
+        if (playhead && playhead->type() == Frame::kTypeCaptureSlot && index != foundation::kNotFound && index >= 1)
             thumbFrame = list->getFrameAtIndex(index - 1);
         if (thumbFrame) meta->set(keys::kThumbFrameID, thumbFrame->frameID());
     }

@@ -7,7 +7,7 @@
 
 #include "app/core/SSZipArchive.h"
 #include "app/core/SSZipArchivePathRules.h"
-#include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/FileDescriptor.h"
 
 #include <atomic>
 #include <cerrno>
@@ -28,7 +28,6 @@ namespace {
 
 // Room left for the rest of the system when an archive is unpacked.
 constexpr uint64_t kFreeSpaceReserve = 32ull << 20;
-constexpr size_t kCopyBufferSize = 64 * 1024;
 // Longer link contents are no path this system would make.
 constexpr uint64_t kMaximumLinkTargetSize = 4096;
 
@@ -45,34 +44,6 @@ Error zipError(int64_t code, std::string description, int errnoValue = 0) {
 }
 
 bool isStorageFullErrno(int value) { return value == ENOSPC || value == EDQUOT; }
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : fd_(fd) {}
-    ~Descriptor() { reset(); }
-    Descriptor(Descriptor&& other) noexcept : fd_(other.release()) {}
-    Descriptor& operator=(Descriptor&& other) noexcept {
-        if (this != &other) {
-            reset();
-            fd_ = other.release();
-        }
-        return *this;
-    }
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    int release() {
-        int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-    void reset() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_;
-};
 
 // Local time from an MS-DOS date and time; none for the empty date 0.
 std::optional<time_t> timeFromDosDate(uint32_t dos) {
@@ -146,7 +117,7 @@ enum class Reach { Ok, Unsafe, Failed };
 
 struct ReachResult {
     Reach status = Reach::Failed;
-    Descriptor directory;
+    foundation::FileDescriptor directory;
     int error = 0;
 };
 
@@ -162,29 +133,29 @@ Reach classifyFailure(int parentFd, const std::string& name) {
 // creating missing ones when asked. A symbolic link on the way is unsafe.
 ReachResult reachDirectory(int rootFd, const std::vector<std::string>& components, size_t count, bool create) {
     ReachResult result;
-    Descriptor current(fcntl(rootFd, F_DUPFD_CLOEXEC, 0));
+    foundation::FileDescriptor current(fcntl(rootFd, F_DUPFD_CLOEXEC, 0));
     if (!current.valid()) {
         result.error = errno;
         return result;
     }
     for (size_t i = 0; i < count; ++i) {
         const char* name = components[i].c_str();
-        constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-        int next = openat(current.get(), name, kFlags);
-        if (next < 0 && errno == ENOENT && create) {
+        constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW;
+        auto next = foundation::FileDescriptor::openAt(current.get(), name, kFlags);
+        if (!next && errno == ENOENT && create) {
             if (mkdirat(current.get(), name, 0755) != 0 && errno != EEXIST) {
                 result.error = errno;
                 logLine("[SSZipArchive] Error: " + std::string(std::strerror(errno)));
                 return result;
             }
-            next = openat(current.get(), name, kFlags);
+            next = foundation::FileDescriptor::openAt(current.get(), name, kFlags);
         }
-        if (next < 0) {
+        if (!next) {
             result.error = errno;
             result.status = classifyFailure(current.get(), components[i]);
             return result;
         }
-        current = Descriptor(next);
+        current = std::move(next);
     }
     result.status = Reach::Ok;
     result.directory = std::move(current);
@@ -231,7 +202,7 @@ private:
     unzFile zip_ = nullptr;
     SSZipArchiveInfo globalInfo_;
     uint64_t archiveSize_ = 0;
-    Descriptor root_;
+    foundation::FileDescriptor root_;
     uint64_t budget_ = 0;
     uint64_t written_ = 0;
     std::vector<std::pair<std::vector<std::string>, time_t>> directoryDates_;
@@ -300,7 +271,7 @@ bool Unpacker::checkNamesAndSizes(uint64_t& declaredSize) {
 bool Unpacker::openDestination(uint64_t declaredSize) {
     std::error_code createError;
     std::filesystem::create_directories(destination_, createError);
-    root_ = Descriptor(::open(destination_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    root_ = foundation::FileDescriptor::open(destination_, O_RDONLY | O_DIRECTORY);
     if (!root_.valid()) {
         return fail(zipError(kSSZipArchiveErrorWriteFailed, "failed to create destination", errno));
     }
@@ -393,7 +364,7 @@ bool Unpacker::unpackEntry(const SSZipFileInfo& info, bool& skipped) {
 }
 
 bool Unpacker::writeRegularFile(int parentFd, const std::string& name, const SSZipFileInfo& info) {
-    Descriptor file(openat(parentFd, name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
+    auto file = foundation::FileDescriptor::openAt(parentFd, name, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, 0644);
     if (!file.valid()) {
         int openError = errno;
         if (openError == ELOOP || classifyFailure(parentFd, name) == Reach::Unsafe) {
@@ -403,7 +374,7 @@ bool Unpacker::writeRegularFile(int parentFd, const std::string& name, const SSZ
             zipError(isStorageFullErrno(openError) ? kSSZipArchiveErrorStorageFull : kSSZipArchiveErrorWriteFailed,
                      "failed to write file", openError));
     }
-    std::vector<char> buffer(kCopyBufferSize);
+    std::vector<char> buffer(foundation::kStreamChunkSize);
     while (true) {
         int read = unzReadCurrentFile(zip_, buffer.data(), static_cast<unsigned>(buffer.size()));
         if (read < 0) return fail(zipError(kSSZipArchiveErrorReadFailed, "failed to read file in zip file"));
@@ -433,8 +404,7 @@ bool Unpacker::writeRegularFile(int parentFd, const std::string& name, const SSZ
             logLine("[SSZipArchive] Failed to set attributes - whilst setting modification date");
         }
     }
-    if (::close(file.release()) != 0) {
-        int closeError = errno;
+    if (int closeError = file.close(); closeError != 0) {
         return fail(
             zipError(isStorageFullErrno(closeError) ? kSSZipArchiveErrorStorageFull : kSSZipArchiveErrorWriteFailed,
                      "failed to write file", closeError));

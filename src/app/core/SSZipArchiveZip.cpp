@@ -1,6 +1,7 @@
 // Packing files into an archive.
 
 #include "app/core/SSZipArchive.h"
+#include "platform/foundation/FileDescriptor.h"
 
 #include <algorithm>
 #include <cctype>
@@ -17,7 +18,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr size_t kCopyBufferSize = 64 * 1024;
 // Host 3 (Unix) makes unzip tools honour the permission bits we store.
 constexpr uLong kVersionMadeByUnix = (3u << 8) | 20u;
 // General-purpose flag bit 11: names are UTF-8.
@@ -43,20 +43,6 @@ struct tm localParts(time_t when) {
     localtime_r(&when, &parts);
     return parts;
 }
-
-class ReadDescriptor {
-public:
-    explicit ReadDescriptor(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-    ~ReadDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    ReadDescriptor(const ReadDescriptor&) = delete;
-    ReadDescriptor& operator=(const ReadDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // Closes a finished archive; one that failed, in the writing or the closing,
 // is removed so that no half-written archive is left behind.
@@ -93,7 +79,7 @@ bool SSZipArchive::close() {
 bool SSZipArchive::writeFile(const std::string& path) { return writeFileAtPath(path, std::nullopt); }
 
 bool SSZipArchive::writeFileAtPath(const std::string& path, const std::optional<std::string>& withFileName) {
-    ReadDescriptor file(path);
+    auto file = foundation::FileDescriptor::open(path, O_RDONLY);
     struct stat info {};
     if (file.get() < 0 || fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
         logLine("[SSZipArchive] Cannot read " + path);
@@ -133,21 +119,12 @@ bool SSZipArchive::addEntry(const std::string& name, const struct tm& date, uint
     if (data) {
         copied = data->empty() || zipWriteInFileInZip(zip, data->data(), static_cast<unsigned>(data->size())) == ZIP_OK;
     } else {
-        std::vector<char> buffer(kCopyBufferSize);
-        while (true) {
-            ssize_t read = ::read(fileDescriptor, buffer.data(), buffer.size());
-            if (read < 0 && errno == EINTR) continue;
-            if (read < 0) {
-                logLine("[SSZipArchive] Cannot read " + name);
-                copied = false;
-                break;
-            }
-            if (read == 0) break;
-            if (zipWriteInFileInZip(zip, buffer.data(), static_cast<unsigned>(read)) != ZIP_OK) {
-                copied = false;
-                break;
-            }
-        }
+        auto failure = foundation::readChunks(fileDescriptor, [zip](const uint8_t* chunk, size_t size) {
+            return zipWriteInFileInZip(zip, chunk, static_cast<unsigned>(size)) == ZIP_OK ? 0 : EIO;
+        });
+        if (failure && failure->side == foundation::StreamFailure::Side::Reading)
+            logLine("[SSZipArchive] Cannot read " + name);
+        copied = !failure;
     }
     // Closed either way, so that the writer stays usable for close().
     bool closed = zipCloseFileInZip(zip) == ZIP_OK;

@@ -6,7 +6,7 @@
 #include "components/crashreporting/CrashReportFields.h"
 #include "components/crashreporting/SignalNames.h"
 #include "components/crashreporting/WireWriter.h"
-#include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/FileDescriptor.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -113,10 +113,11 @@ void writeReport(int signal, const siginfo_t* info, void* context, pid_t thread)
     encodeReport(out, signal, info, context, thread);
     // A report that did not fit would be unreadable; better none than a corrupt one.
     if (out.overflowed()) return;
-    int fd = open(state.partialPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) return;
-    bool complete = foundation::writeAll(fd, out.data(), out.size()) && fsync(fd) == 0;
-    close(fd);
+    // Only async-signal-safe calls from here: open, write, fsync, close.
+    foundation::FileDescriptor fd(open(state.partialPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    if (!fd) return;
+    bool complete = foundation::writeAll(fd.get(), out.data(), out.size()) && fsync(fd.get()) == 0;
+    complete = fd.close() == 0 && complete;
     if (complete)
         rename(state.partialPath, state.reportPath);
     else

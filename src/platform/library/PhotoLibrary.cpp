@@ -1,6 +1,6 @@
 #include "platform/library/PhotoLibrary.h"
 
-#include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/FileDescriptor.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
 #include "platform/library/PhotoLibraryFiles.h"
@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -146,18 +147,13 @@ void PhotoLibrary::writeVideoAtPathToSavedPhotosAlbum(const std::string& path, W
                                                    "The file is not a movie that the library can keep."));
         std::string extension = "." + uppercaseExtension(path);
         auto name = detail::publishNewFile(core->root, "IMG_", extension, [&](int fd) -> foundation::Status {
-            FILE* in = std::fopen(path.c_str(), "rb");
+            auto in = foundation::FileDescriptor::open(path, O_RDONLY);
             if (!in) return foundation::Error::posix(errno, path);
-            std::vector<char> buffer(1 << 16);
             foundation::Status status;
-            while (size_t got = std::fread(buffer.data(), 1, buffer.size(), in)) {
-                if (!foundation::writeAll(fd, buffer.data(), got)) {
-                    status = foundation::Error::posix(errno, "write");
-                    break;
-                }
+            if (auto failure = foundation::copyAll(in.get(), fd)) {
+                status = foundation::Error::posix(
+                    failure->errnoValue, failure->side == foundation::StreamFailure::Side::Reading ? path : "write");
             }
-            if (status && std::ferror(in)) status = foundation::Error::posix(EIO, path);
-            std::fclose(in);
             return status;
         });
         if (!name) return finish({}, writeError(name.error()));

@@ -1,6 +1,6 @@
 #include "platform/library/PhotoLibraryFiles.h"
 
-#include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/FileDescriptor.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Strings.h"
@@ -98,18 +98,25 @@ int linkIntoPlace(const std::string& temporary, const std::string& target) {
 }
 
 // A fresh hidden temporary file in the folder.
-foundation::Result<std::pair<int, std::string>> makeTemporary(const std::string& folder) {
+struct Temporary {
+    foundation::FileDescriptor file;
+    std::string path;
+};
+
+foundation::Result<Temporary> makeTemporary(const std::string& folder) {
     std::string pattern = foundation::path::appending(folder, ".photo-XXXXXX");
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
-    int fd = ::mkstemp(buffer.data());
-    if (fd < 0) return foundation::fileSystemError(errno, folder, true);
-    return std::make_pair(fd, std::string(buffer.data()));
+    foundation::FileDescriptor file(::mkostemp(buffer.data(), O_CLOEXEC));
+    if (!file) return foundation::fileSystemError(errno, folder, true);
+    return Temporary{std::move(file), std::string(buffer.data())};
 }
 
-foundation::Status finishTemporary(int fd, const std::string& temporary, foundation::Status written) {
-    if (written.ok() && ::fsync(fd) != 0) written = foundation::fileSystemError(errno, temporary, true);
-    if (::close(fd) != 0 && written.ok()) written = foundation::fileSystemError(errno, temporary, true);
+foundation::Status finishTemporary(Temporary& temporary, foundation::Status written) {
+    if (written.ok() && ::fsync(temporary.file.get()) != 0)
+        written = foundation::fileSystemError(errno, temporary.path, true);
+    if (int closeError = temporary.file.close(); closeError != 0 && written.ok())
+        written = foundation::fileSystemError(closeError, temporary.path, true);
     return written;
 }
 
@@ -268,8 +275,8 @@ foundation::Result<std::string> publishNewFile(const std::string& folder, std::s
         return created.error();
     auto temporary = makeTemporary(folder);
     if (!temporary) return temporary.error();
-    auto [fd, temporaryPath] = *temporary;
-    foundation::Status written = finishTemporary(fd, temporaryPath, write(fd));
+    const std::string temporaryPath = temporary->path;
+    foundation::Status written = finishTemporary(*temporary, write(temporary->file.get()));
     if (!written) {
         ::unlink(temporaryPath.c_str());
         return written.error();
@@ -296,31 +303,18 @@ foundation::Result<std::string> publishNewFile(const std::string& folder, std::s
 
 foundation::Result<std::string> copyIntoFolder(const std::string& source, const std::string& folder,
                                                const std::string& name) {
-    int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return foundation::fileSystemError(errno, source, false);
+    auto in = foundation::FileDescriptor::open(source, O_RDONLY);
+    if (!in) return foundation::fileSystemError(errno, source, false);
     auto temporary = makeTemporary(folder);
-    if (!temporary) {
-        ::close(in);
-        return temporary.error();
-    }
-    auto [fd, temporaryPath] = *temporary;
+    if (!temporary) return temporary.error();
+    const std::string temporaryPath = temporary->path;
     foundation::Status copied;
-    std::vector<uint8_t> buffer(1 << 16);
-    for (;;) {
-        ssize_t got = ::read(in, buffer.data(), buffer.size());
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            copied = foundation::fileSystemError(errno, source, false);
-            break;
-        }
-        if (got == 0) break;
-        if (!foundation::writeAll(fd, buffer.data(), static_cast<size_t>(got))) {
-            copied = foundation::Error::posix(errno, "write");
-            break;
-        }
+    if (auto failure = foundation::copyAll(in.get(), temporary->file.get())) {
+        copied = failure->side == foundation::StreamFailure::Side::Reading
+                     ? foundation::fileSystemError(failure->errnoValue, source, false)
+                     : foundation::Error::posix(failure->errnoValue, "write");
     }
-    ::close(in);
-    copied = finishTemporary(fd, temporaryPath, copied);
+    copied = finishTemporary(*temporary, copied);
     if (!copied) {
         ::unlink(temporaryPath.c_str());
         return copied.error();

@@ -140,15 +140,15 @@ TEST(FrameListLookup, OutOfRangeIndicesGiveNothingAndChangeNothing) {
     list.removeFrameAtIndex(-1);
     list.removeFrameAtIndex(list.count());
     EXPECT_EQ(list.count(), 3);
-    EXPECT_EQ(list.getIndexForFrame(picture()), FrameList::kNotFound);
-    EXPECT_EQ(list.getIndexForFrame(nullptr), FrameList::kNotFound);
+    EXPECT_EQ(list.getIndexForFrame(picture()), foundation::kNotFound);
+    EXPECT_EQ(list.getIndexForFrame(nullptr), foundation::kNotFound);
 }
 
 TEST(FrameListLookup, CaptureIndexIsNotFoundWithoutSlot) {
     FrameList list;
     list.removeFrameWithFrameType(Frame::kTypeCaptureSlot);
     EXPECT_EQ(list.count(), 0);
-    EXPECT_EQ(list.getCaptureIndex(), FrameList::kNotFound);
+    EXPECT_EQ(list.getCaptureIndex(), foundation::kNotFound);
     EXPECT_EQ(list.findFirstOccurrenceOfFrameWithType(Frame::kTypeCaptureSlot), nullptr);
 }
 
@@ -195,7 +195,7 @@ TEST(FrameListPlayhead, RemovingThePlayheadFrameLeavesTheReference) {
     EXPECT_EQ(list.frameAtPlayhead(), head);
     list.removeFrame(head);
     EXPECT_EQ(list.frameAtPlayhead(), head);
-    EXPECT_EQ(list.getIndexForFrame(head), FrameList::kNotFound);
+    EXPECT_EQ(list.getIndexForFrame(head), foundation::kNotFound);
 }
 
 }  // namespace

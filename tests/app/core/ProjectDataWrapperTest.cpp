@@ -130,7 +130,7 @@ TEST_F(ProjectStoreTest, SaveWithoutPlayheadKeepsTheThumbnailAndReloadsOnTheFirs
     project->getFrameList()->setFrameAtPlayhead(nullptr);
     project->saveAllDataToDisk();
     Dictionary meta = readPlist(*project->getProjectPath() + "/kelbrin.meta");
-    EXPECT_EQ(meta.get("CurrentFrameIndex").asInt(), FrameList::kNotFound);
+    EXPECT_EQ(meta.get("CurrentFrameIndex").asInt(), foundation::kNotFound);
     EXPECT_EQ(meta.get("META_RECORD_THUMB_FRAME_ID").asString(), thumb);
     auto list = ProjectModel::create(project->getProjectPath())->getFrameList();
     EXPECT_EQ(list->frameAtPlayhead(), list->getFrameAtIndex(0));

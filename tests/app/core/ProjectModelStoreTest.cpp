@@ -195,7 +195,7 @@ TEST_F(StoreCrashSafetyTest, EveryKillLeavesALoadableProjectWhoseFramesHaveTheir
         auto list = reopened->getFrameList();
         ASSERT_NE(list, nullptr) << "round " << round;
         ASSERT_TRUE(reopened->getMetaData()) << "round " << round;
-        EXPECT_NE(list->getCaptureIndex(), FrameList::kNotFound);
+        EXPECT_NE(list->getCaptureIndex(), foundation::kNotFound);
         for (const FramePtr& frame : *list) {
             if (frame->type() != Frame::kTypePicture) continue;
             for (const char* kind : {"frame-", "preview-", "thumb-"}) {

@@ -135,7 +135,7 @@ TEST_F(PagedViewTest, ShrinkingCountDropsPagesPastTheEndDownToNone) {
     EXPECT_EQ(paged->pageControl().numberOfPages(), 1);
     EXPECT_TRUE(paged->pageControl().isHidden());
     EXPECT_TRUE(loaded().empty());
-    EXPECT_EQ(paged->indexForSelectedPage(), PagedView::kNotFound);
+    EXPECT_EQ(paged->indexForSelectedPage(), foundation::kNotFound);
 }
 
 TEST_F(PagedViewTest, IndicatorFollowsAFlickAndTouchesComeBack) {

@@ -80,9 +80,9 @@ int64_t PagedView::indexForSelectedPage() const {
     int64_t count = pageCount();
     double width = pageSize().width;
     // Pages of no width all sit at offset 0: the first one is showing.
-    if (width <= 0) return count > 0 ? 0 : kNotFound;
+    if (width <= 0) return count > 0 ? 0 : foundation::kNotFound;
     double page = std::trunc(scrollView_->contentOffset().x / width);
-    if (!(page >= 0) || page >= static_cast<double>(count)) return kNotFound;
+    if (!(page >= 0) || page >= static_cast<double>(count)) return foundation::kNotFound;
     return static_cast<int64_t>(page);
 }
 
@@ -105,7 +105,7 @@ void PagedView::loadViewsForVisiblePages(bool reload) {
     // Before the first reload there is nowhere to keep pages.
     if (!pageViews_) return;
     int64_t current = indexForSelectedPage();
-    if (current == kNotFound) current = -2;
+    if (current == foundation::kNotFound) current = -2;
     int64_t count = pageCount();
     int64_t limit = count;
     if (!pageViews_->empty()) limit = std::max(limit, pageViews_->rbegin()->first + 1);
@@ -143,7 +143,7 @@ void PagedView::unloadPage(int64_t index) {
 
 void PagedView::showSelectedPageInIndicator() {
     int64_t current = indexForSelectedPage();
-    if (current == kNotFound) current = std::max<int64_t>(pageCount() - 1, 0);
+    if (current == foundation::kNotFound) current = std::max<int64_t>(pageCount() - 1, 0);
     pageControl_->setCurrentPage(static_cast<int>(std::min<int64_t>(current, std::numeric_limits<int>::max())));
 }
 

@@ -6,6 +6,7 @@
 // kept for reuse when they are ReusableObjects.
 
 #include "app/widgets/views/ReusableObject.h"
+#include "platform/foundation/NotFound.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/ui/View.h"
 #include "platform/ui/lists/ScrollView.h"
@@ -33,8 +34,6 @@ public:
 
 class PagedView : public ui::View, private ui::ScrollViewDelegate {
 public:
-    static constexpr int64_t kNotFound = std::numeric_limits<int64_t>::max();
-
     PagedView();
     explicit PagedView(const graphics::Rect& frame);
     ~PagedView() override;
@@ -51,7 +50,7 @@ public:
     void layoutSubviews() override;
     // Pages at or beyond the count are ignored.
     void scrollToPageAtIndex(int64_t index, bool animated);
-    // The page the content offset is on, or kNotFound past the last page.
+    // The page the content offset is on, or foundation::kNotFound past the last page.
     int64_t indexForSelectedPage() const;
     // A view put aside during the current loading pass, or null.
     ui::ViewPtr dequeueReusableViewWithIdentifier(const std::string& identifier);

@@ -1,0 +1,173 @@
+#include "support/ChildProcess.h"
+
+#include "platform/foundation/FileDescriptor.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <spawn.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utility>
+
+extern char** environ;
+
+namespace testsupport {
+
+namespace {
+
+std::vector<std::string> environmentWith(const std::vector<std::string>& changes) {
+    std::vector<std::string> result;
+    auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
+    for (char** entry = environ; *entry; ++entry) {
+        std::string existing = *entry;
+        bool replaced = false;
+        for (const std::string& change : changes) replaced = replaced || nameOf(change) == nameOf(existing);
+        if (!replaced) result.push_back(std::move(existing));
+    }
+    result.insert(result.end(), changes.begin(), changes.end());
+    return result;
+}
+
+std::vector<char*> pointersTo(std::vector<std::string>& strings) {
+    std::vector<char*> pointers;
+    for (std::string& s : strings) pointers.push_back(s.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+struct Pipe {
+    foundation::FileDescriptor read, write;
+    Pipe() {
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC) != 0) throw std::runtime_error(std::string("pipe: ") + std::strerror(errno));
+        read.reset(ends[0]);
+        write.reset(ends[1]);
+    }
+};
+
+int statusCode(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status); }
+
+// Feeds the input on the parent's side; a child that stops reading early
+// must not kill the test with SIGPIPE.
+void feed(foundation::FileDescriptor& end, const std::string& input) {
+    struct sigaction ignore {
+    }, previous{};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGPIPE, &ignore, &previous);
+    (void)foundation::writeAll(end.get(), input.data(), input.size());
+    ::sigaction(SIGPIPE, &previous, nullptr);
+    end.reset();
+}
+
+}  // namespace
+
+ChildProcess ChildProcess::spawn(const std::vector<std::string>& argv, const Options& options) {
+    if (argv.empty()) throw std::invalid_argument("a child process needs a program");
+    std::vector<std::string> arguments = argv;
+    std::vector<std::string> environment = environmentWith(options.environment);
+    std::vector<char*> argp = pointersTo(arguments), envp = pointersTo(environment);
+
+    std::optional<Pipe> out, in;
+    if (options.captureOutput) out.emplace();
+    if (options.input) in.emplace();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (in) posix_spawn_file_actions_adddup2(&actions, in->read.get(), 0);
+    if (out) {
+        posix_spawn_file_actions_adddup2(&actions, out->write.get(), 1);
+        posix_spawn_file_actions_adddup2(&actions, out->write.get(), 2);
+    }
+    pid_t pid = -1;
+    int spawned = ::posix_spawnp(&pid, argp[0], &actions, nullptr, argp.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) throw std::runtime_error("cannot start " + argv[0] + ": " + std::strerror(spawned));
+
+    ChildProcess child(pid, out ? out->read.release() : -1);
+    if (out) out->write.reset();
+    if (in) {
+        in->read.reset();
+        feed(in->write, *options.input);
+    }
+    return child;
+}
+
+ChildProcess ChildProcess::forked(const std::function<int()>& body, const Options& options) {
+    std::vector<std::string> environment = environmentWith(options.environment);
+    std::optional<Pipe> out;
+    if (options.captureOutput) out.emplace();
+    pid_t pid = ::fork();
+    if (pid < 0) throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
+    if (pid == 0) {
+        if (out) {
+            ::dup2(out->write.get(), 1);
+            ::dup2(out->write.get(), 2);
+        }
+        for (std::string& entry : environment) ::putenv(entry.data());
+        int code = 125;
+        try {
+            code = body();
+        } catch (...) {}
+        // No destructors or atexit handlers of the parent's objects run twice.
+        ::_exit(code);
+    }
+    ChildProcess child(pid, out ? out->read.release() : -1);
+    return child;
+}
+
+std::string ChildProcess::thisExecutable() { return std::filesystem::read_symlink("/proc/self/exe").string(); }
+
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept
+    : pid_(std::exchange(other.pid_, -1)), output_(std::move(other.output_)), status_(other.status_) {}
+
+ChildProcess::~ChildProcess() {
+    if (pid_ > 0 && !status_) stop(SIGKILL);
+}
+
+std::string ChildProcess::readOutput() {
+    std::string text;
+    if (!output_) return text;
+    foundation::readChunks(output_.get(), [&](const uint8_t* data, size_t size) {
+        text.append(reinterpret_cast<const char*>(data), size);
+        return 0;
+    });
+    return text;
+}
+
+bool ChildProcess::readUntil(char marker, std::string* before) {
+    for (char c;;) {
+        ssize_t n = ::read(output_.get(), &c, 1);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        if (c == marker) return true;
+        if (before) before->push_back(c);
+    }
+}
+
+int ChildProcess::wait() {
+    if (status_) return *status_;
+    int status = 0;
+    while (::waitpid(pid_, &status, 0) < 0) {
+        if (errno != EINTR) return -1;
+    }
+    status_ = statusCode(status);
+    return *status_;
+}
+
+std::optional<int> ChildProcess::poll() {
+    if (status_) return status_;
+    int status = 0;
+    if (::waitpid(pid_, &status, WNOHANG) == pid_) status_ = statusCode(status);
+    return status_;
+}
+
+int ChildProcess::stop(int signal) {
+    if (status_) return *status_;
+    ::kill(pid_, signal);
+    return wait();
+}
+
+}  // namespace testsupport
