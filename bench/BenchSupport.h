@@ -63,14 +63,34 @@ inline int runCommand(const std::vector<std::string>& argv, const std::string& w
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// "  label:   12.3 ms"
-inline void printTime(const char* label, double seconds) {
-    std::printf("  %-24s %8.1f ms\n", (std::string(label) + ":").c_str(), seconds * 1000);
-}
+// What a comparison must reach. Where less is better the ratio is our time
+// over the reference's and must stay at or below the bound; where more is
+// better it is the reference's time over ours (how many times faster we are)
+// and must reach the bound.
+struct Target {
+    enum class Better { Less, More };
+    Better better;
+    double bound;
 
-// "  ratio: 0.42 (target <= 1.0)", ours over theirs.
-inline void printRatio(const char* label, double ours, double theirs, double target) {
-    std::printf("  %-24s %8.2f (target <= %.1f)\n", (std::string(label) + ":").c_str(), ours / theirs, target);
+    static Target atMost(double bound) { return {Better::Less, bound}; }
+    static Target atLeast(double bound) { return {Better::More, bound}; }
+
+    double ratio(double ours, double reference) const {
+        return better == Better::Less ? ours / reference : reference / ours;
+    }
+    bool met(double ratio) const { return better == Better::Less ? ratio <= bound : ratio >= bound; }
+};
+
+// The one line that ends every comparison:
+// "bench <name>: ours <x> ms, reference <y> ms, ratio <r>, target <= <t>"
+// (">=" where more is better). Returns whether the target is met.
+inline bool printResult(const std::string& name, double oursSeconds, double referenceSeconds, Target target) {
+    const double ratio = target.ratio(oursSeconds, referenceSeconds);
+    std::printf("bench %s: ours %.2f ms, reference %.2f ms, ratio %.2f, target %s %.2g\n", name.c_str(),
+                oursSeconds * 1000, referenceSeconds * 1000, ratio,
+                target.better == Target::Better::Less ? "<=" : ">=", target.bound);
+    std::fflush(stdout);
+    return target.met(ratio);
 }
 
 }  // namespace bench

@@ -4,7 +4,8 @@
 // QPainter code on the calling thread that draws the layers' backgrounds and
 // contents straight from the tree (no clips, borders or groups), as a screen
 // painting itself directly would. Prints frames per second for both and the
-// ratio; the target is 60 frames per second. Then a quiet screen where only
+// ratio (how many times faster the compositor is); the target is 60 frames per
+// second and no slower than the direct painting. Then a quiet screen where only
 // two views move, where the compositor redraws little more than those two.
 // Captions are drawn once and then reused: the count of redraws after the
 // first frame should be 0.
@@ -37,6 +38,9 @@ constexpr size_t kMovingViews = 60;
 // A quiet screen: two of the views move, nothing else.
 constexpr size_t kQuietMovingViews = 2;
 constexpr double kTargetFps = 60;
+// Kept layers must at least pay for the clips, borders and groups that the
+// direct painting leaves out.
+constexpr double kTargetSpeedUp = 1.0;
 
 // A caption drawn through the graphics context, as labels draw.
 class TextView : public ui::View {
@@ -223,12 +227,15 @@ int main() {
 
     double directFrame = bench::median(direct);
     std::printf("compositing 1024x768, %d views (%zu moving), median of %d frames\n", total - 1, kMovingViews, kFrames);
-    std::printf("  compositor:        %7.2f ms  %6.1f frames/s\n", ourFrame * 1000, 1 / ourFrame);
+    std::printf("  compositor:        %7.2f ms  %6.1f frames/s (target >= %.0f)\n", ourFrame * 1000, 1 / ourFrame,
+                kTargetFps);
     std::printf("  direct QPainter:   %7.2f ms  %6.1f frames/s\n", directFrame * 1000, 1 / directFrame);
     std::printf("  compositor, %zu moving: %7.2f ms  %6.1f frames/s\n", kQuietMovingViews, quietFrame * 1000,
                 1 / quietFrame);
-    std::printf("  ratio: %.2f; captions redrawn after the first frame: %d\n", ourFrame / directFrame,
-                drawsAtEnd - drawsAfterFirstFrame);
-    std::printf("  target: %.0f frames/s -> %s\n", kTargetFps, 1 / ourFrame >= kTargetFps ? "met" : "MISSED");
-    return 1 / ourFrame >= kTargetFps ? 0 : 1;
+    std::printf("  captions redrawn after the first frame: %d\n", drawsAtEnd - drawsAfterFirstFrame);
+    const bool fastEnough = 1 / ourFrame >= kTargetFps;
+    // More is better: how many times faster than painting the tree directly.
+    const bool met = bench::printResult("compositing, " + std::to_string(kMovingViews) + " moving views", ourFrame,
+                                        directFrame, bench::Target::atLeast(kTargetSpeedUp));
+    return fastEnough && met ? 0 : 1;
 }
