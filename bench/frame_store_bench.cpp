@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -75,6 +76,26 @@ cjpeg -quality "$3" -outfile "$4/preview.jpg" "$5"
 cjpeg -quality "$3" -outfile "$4/thumb.jpg" "$6"
 )SH";
 
+// Median seconds of an outside tool making the three files in a fresh folder
+// below `root` on each run; `command` gives its arguments for that folder.
+double timeTool(const std::string& tool, const fs::path& root,
+                const std::function<std::vector<std::string>(const fs::path&)>& command) {
+    int run = 0;
+    fs::path out;
+    return bench::medianSeconds(
+        kRuns,
+        [&] {
+            out = root / ("tool-" + std::to_string(run++));
+            fs::remove_all(out);
+            fs::create_directories(out);
+        },
+        [&] {
+            const int status = bench::runCommand(command(out));
+            if (status != 0) std::fprintf(stderr, "%s failed (status %d)\n", tool.c_str(), status);
+            return status == 0;
+        });
+}
+
 }  // namespace
 
 int main() {
@@ -108,51 +129,41 @@ int main() {
         });
 
     // ImageMagick: the same three files from the same input in one call.
-    int magickRun = 0;
-    fs::path out;
-    const double magickTime = bench::medianSeconds(
-        kRuns,
-        [&] {
-            out = root / ("magick-" + std::to_string(magickRun++));
-            fs::create_directories(out);
-        },
-        [&] {
-            const int status = bench::runCommand({"convert",
-                                                  input.string(),
-                                                  "(",
-                                                  "+clone",
-                                                  "-resize",
-                                                  "272x153^",
-                                                  "-gravity",
-                                                  "center",
-                                                  "-extent",
-                                                  "272x153",
-                                                  "-quality",
-                                                  "50",
-                                                  "-write",
-                                                  (out / "thumb.jpg").string(),
-                                                  "+delete",
-                                                  ")",
-                                                  "(",
-                                                  "+clone",
-                                                  "-resize",
-                                                  "796x448^",
-                                                  "-gravity",
-                                                  "center",
-                                                  "-extent",
-                                                  "796x448",
-                                                  "-quality",
-                                                  "50",
-                                                  "-write",
-                                                  (out / "preview.jpg").string(),
-                                                  "+delete",
-                                                  ")",
-                                                  "-quality",
-                                                  "100",
-                                                  (out / "frame.jpg").string()});
-            if (status != 0) std::fprintf(stderr, "convert failed (status %d)\n", status);
-            return status == 0;
-        });
+    const double magickTime = timeTool("convert", root, [&](const fs::path& out) -> std::vector<std::string> {
+        return {"convert",
+                input.string(),
+                "(",
+                "+clone",
+                "-resize",
+                "272x153^",
+                "-gravity",
+                "center",
+                "-extent",
+                "272x153",
+                "-quality",
+                kSmallPictureQuality,
+                "-write",
+                (out / "thumb.jpg").string(),
+                "+delete",
+                ")",
+                "(",
+                "+clone",
+                "-resize",
+                "796x448^",
+                "-gravity",
+                "center",
+                "-extent",
+                "796x448",
+                "-quality",
+                kSmallPictureQuality,
+                "-write",
+                (out / "preview.jpg").string(),
+                "+delete",
+                ")",
+                "-quality",
+                kFullFrameQuality,
+                (out / "frame.jpg").string()};
+    });
 
     // The floor: the small pictures' pixels are made beforehand, so that only
     // the decode and the three encodes are timed.
@@ -166,20 +177,18 @@ int main() {
             return 1;
         }
     }
-    int floorRun = 0;
-    const double floorTime = bench::medianSeconds(
-        kRuns,
-        [&] {
-            out = root / ("floor-" + std::to_string(floorRun++));
-            fs::create_directories(out);
-        },
-        [&] {
-            const int status =
-                bench::runCommand({"sh", "-c", kFloorScript, "floor", input.string(), kFullFrameQuality,
-                                   kSmallPictureQuality, out.string(), previewPpm.string(), thumbPpm.string()});
-            if (status != 0) std::fprintf(stderr, "djpeg | cjpeg failed (status %d)\n", status);
-            return status == 0;
-        });
+    const double floorTime = timeTool("djpeg | cjpeg", root, [&](const fs::path& out) -> std::vector<std::string> {
+        return {"sh",
+                "-c",
+                kFloorScript,
+                "floor",
+                input.string(),
+                kFullFrameQuality,
+                kSmallPictureQuality,
+                out.string(),
+                previewPpm.string(),
+                thumbPpm.string()};
+    });
 
     std::printf("frame store, 3840x2160 -> thumbnail, preview, full frame (median of %d runs)\n", kRuns);
     bool met =
