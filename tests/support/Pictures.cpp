@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QImage>
 #include <QPainter>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -93,6 +94,34 @@ std::string writeTestFile(const std::string& name, const foundation::Bytes& byte
 bool pixelNear(graphics::RGBA a, graphics::RGBA e, int tolerance) {
     return std::abs(a.r - e.r) <= tolerance && std::abs(a.g - e.g) <= tolerance && std::abs(a.b - e.b) <= tolerance &&
            std::abs(a.a - e.a) <= tolerance;
+}
+
+}  // namespace testsupport
+
+namespace testsupport {
+
+int frameNumberInPicture(const graphics::Image& picture) {
+    graphics::Image upright = picture.normalized();
+    const int width = upright.pixelWidth(), height = upright.pixelHeight();
+    if (width < 3 || height < 1) return -1;
+    int number = 0;
+    for (int band = 0; band < 3; ++band) {
+        // The mean over the middle of the band, away from its edges.
+        int sum = 0, count = 0;
+        for (int x = width * band / 3 + width / 12; x < width * (band + 1) / 3 - width / 12; ++x) {
+            for (int y = height / 3; y < height * 2 / 3; ++y) {
+                graphics::RGBA pixel = upright.pixelAt(x, y);
+                sum += (pixel.r + pixel.g + pixel.b) / 3;
+                ++count;
+            }
+        }
+        if (count == 0) return -1;
+        const double level = double(sum) / count;
+        const int digit = static_cast<int>(std::lround((level - 8) / 16));
+        if (digit < 0 || digit > 15 || std::abs(level - (digit * 16 + 8)) > 6) return -1;
+        number = number * 16 + digit;
+    }
+    return number;
 }
 
 }  // namespace testsupport

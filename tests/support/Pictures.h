@@ -27,3 +27,12 @@ std::string writeTestFile(const std::string& name, const foundation::Bytes& byte
 bool pixelNear(graphics::RGBA actual, graphics::RGBA expected, int tolerance = 8);
 
 }  // namespace testsupport
+
+namespace testsupport {
+
+// The frame number that the grey bands of a test movie's picture carry
+// (see TestMovies.h), read at the middle row of the upright picture; -1
+// when a band's grey is not near any digit's level.
+int frameNumberInPicture(const graphics::Image& picture);
+
+}  // namespace testsupport

@@ -4,6 +4,7 @@
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
 #include "platform/library/PhotoLibraryFiles.h"
+#include "platform/media/AssetImageGenerator.h"
 
 #include <algorithm>
 #include <atomic>
@@ -85,7 +86,9 @@ graphics::Image detail::videoFrame(const std::string& moviePath) {
         std::lock_guard guard(providerLock);
         provider = videoFrameProvider;
     }
-    return provider ? provider(moviePath) : graphics::Image();
+    // Without a provider of its own the library takes the movie's first
+    // picture, large enough for a square thumbnail of any shape.
+    return provider ? provider(moviePath) : media::posterImageOfMovie(moviePath, {640, 640});
 }
 
 void PhotoLibrary::enumerateGroups(uint32_t types, GroupsBlock block, FailureBlock failure) const {

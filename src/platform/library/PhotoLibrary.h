@@ -90,8 +90,7 @@ public:
     // orientation() to show it upright. An error for videos and unreadable files.
     foundation::Result<graphics::Image> fullResolutionImage() const;
     // A square, upright thumbnail of kAssetThumbnailPixels, the centre of the
-    // picture; a null image for unreadable files, and for videos unless a
-    // video frame provider is installed.
+    // picture; a null image for unreadable files and movies.
     graphics::Image thumbnail() const;
 
     bool operator==(const PhotoAsset& other) const;
@@ -168,9 +167,9 @@ public:
     static void setAccessDenied(bool denied);
     static bool isAccessDenied();
 
-    // Pictures of movies need a video decoder, which lives above this
-    // library; whoever has one installs it here (process-wide) and video
-    // items get thumbnails from the picture it returns for a movie file.
+    // Video items get their thumbnails from the picture this returns for a
+    // movie file (process-wide); without one installed, from the movie's
+    // first picture as the media layer decodes it.
     using VideoFrameProvider = std::function<graphics::Image(const std::string& moviePath)>;
     static void setVideoFrameProvider(VideoFrameProvider provider);
 

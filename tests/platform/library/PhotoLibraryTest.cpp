@@ -7,6 +7,7 @@
 #include "support/Pictures.h"
 #include "support/Process.h"
 #include "support/TempAppFolders.h"
+#include "support/TestMovies.h"
 #include "support/VirtualClock.h"
 
 #include <gtest/gtest.h>
@@ -396,6 +397,22 @@ TEST_F(PhotoLibraryTest, VideosKeepTheirLengthAndOnlyMoviesAreTaken) {
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return done; }, 30));
     ASSERT_TRUE(refused.has_value());
     EXPECT_EQ(refused->code, kAssetsLibraryWriteIncompatibleDataError);
+}
+
+TEST_F(PhotoLibraryTest, VideoThumbnailsWithoutProviderShowTheMoviesFirstPicture) {
+    ASSERT_TRUE(foundation::FileManager::defaultManager().createDirectory(root(), true).ok());
+    ASSERT_TRUE(foundation::FileManager::defaultManager()
+                    .copyItem(testsupport::testMovie(testsupport::TestMovie::FiveSeconds), root() + "/clip.mp4")
+                    .ok());
+    PhotoLibrary library;
+    auto asset = lookUp(library, "assets-library://asset/asset.MP4?id=clip.mp4&ext=MP4");
+    ASSERT_TRUE(asset.has_value());
+    EXPECT_NEAR(asset->duration(), 5.0, 0.05);
+    graphics::Image thumbnail = asset->thumbnail();
+    ASSERT_EQ(thumbnail.pixelWidth(), kAssetThumbnailPixels);
+    EXPECT_EQ(thumbnail.pixelHeight(), kAssetThumbnailPixels);
+    // The centre square of frame 0: its middle band, digit 0.
+    EXPECT_TRUE(testsupport::pixelNear(thumbnail.pixelAt(75, 75), {8, 8, 8, 255}, 6));
 }
 
 TEST_F(PhotoLibraryTest, VideoThumbnailsComeFromTheInstalledProvider) {

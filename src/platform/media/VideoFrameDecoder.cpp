@@ -1,0 +1,135 @@
+#include "platform/media/VideoFrameDecoder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <thread>
+
+extern "C" {
+#include <libavutil/imgutils.h>
+}
+
+namespace media::detail {
+
+foundation::Result<std::unique_ptr<VideoFrameDecoder>> VideoFrameDecoder::open(const std::string& path) {
+    quietFFmpegLog();
+    std::unique_ptr<VideoFrameDecoder> decoder(new VideoFrameDecoder());
+    decoder->path_ = path;
+    AVFormatContext* raw = nullptr;
+    if (int status = avformat_open_input(&raw, path.c_str(), nullptr, nullptr); status < 0)
+        return mediaError(status, "Cannot open " + path);
+    decoder->format_.reset(raw);
+    if (int status = avformat_find_stream_info(raw, nullptr); status < 0)
+        return mediaError(status, "Cannot read the tracks of " + path);
+    const AVCodec* codec = nullptr;
+    int index = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
+    if (index < 0) return mediaError(index, "No video in " + path);
+    decoder->stream_ = raw->streams[index];
+    // Only the video track is read; the demuxer skips the others' packets.
+    for (unsigned i = 0; i < raw->nb_streams; ++i)
+        if (static_cast<int>(i) != index) raw->streams[i]->discard = AVDISCARD_ALL;
+
+    decoder->codec_.reset(avcodec_alloc_context3(codec));
+    if (!decoder->codec_) return mediaError(AVERROR(ENOMEM), "Cannot decode " + path);
+    if (int status = avcodec_parameters_to_context(decoder->codec_.get(), decoder->stream_->codecpar); status < 0)
+        return mediaError(status, "Cannot decode " + path);
+    decoder->codec_->thread_count = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+    decoder->codec_->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+    if (int status = avcodec_open2(decoder->codec_.get(), codec, nullptr); status < 0)
+        return mediaError(status, "Cannot decode " + path);
+    decoder->packet_.reset(av_packet_alloc());
+    if (!decoder->packet_) return mediaError(AVERROR(ENOMEM), "Cannot decode " + path);
+
+    const AVStream& stream = *decoder->stream_;
+    decoder->startTimestamp_ = stream.start_time == AV_NOPTS_VALUE ? 0 : stream.start_time;
+    AVRational rate = stream.avg_frame_rate.num > 0 ? stream.avg_frame_rate : stream.r_frame_rate;
+    if (rate.num > 0 && rate.den > 0) decoder->frameDuration_ = av_q2d(av_inv_q(rate));
+    const int entries = avformat_index_get_entries_count(decoder->stream_);
+    for (int i = 0; i < entries; ++i) {
+        const AVIndexEntry* entry = avformat_index_get_entry(decoder->stream_, i);
+        if (entry && (entry->flags & AVINDEX_KEYFRAME))
+            decoder->keyframes_.push_back(decoder->secondsOf(entry->timestamp));
+    }
+    std::sort(decoder->keyframes_.begin(), decoder->keyframes_.end());
+    return decoder;
+}
+
+double VideoFrameDecoder::secondsOf(int64_t timestamp) const {
+    return static_cast<double>(timestamp - startTimestamp_) * av_q2d(stream_->time_base);
+}
+
+int64_t VideoFrameDecoder::timestampOf(double seconds) const {
+    return startTimestamp_ + static_cast<int64_t>(std::floor(seconds / av_q2d(stream_->time_base)));
+}
+
+double VideoFrameDecoder::keyframeAtOrBefore(double seconds) const {
+    auto after = std::upper_bound(keyframes_.begin(), keyframes_.end(), seconds);
+    return after == keyframes_.begin() ? 0.0 : *std::prev(after);
+}
+
+foundation::Status VideoFrameDecoder::seek(double seconds) {
+    int status =
+        av_seek_frame(format_.get(), stream_->index, timestampOf(std::max(seconds, 0.0)), AVSEEK_FLAG_BACKWARD);
+    // Before the first keyframe there is nothing to go back to: the start.
+    if (status < 0) status = av_seek_frame(format_.get(), stream_->index, startTimestamp_, AVSEEK_FLAG_BACKWARD);
+    if (status < 0) return mediaError(status, "Cannot seek in " + path_);
+    avcodec_flush_buffers(codec_.get());
+    draining_ = false;
+    return {};
+}
+
+foundation::Result<DecodedFramePtr> VideoFrameDecoder::next() {
+    AVFramePtr frame(av_frame_alloc());
+    if (!frame) return mediaError(AVERROR(ENOMEM), "Cannot decode " + path_);
+    for (;;) {
+        int status = avcodec_receive_frame(codec_.get(), frame.get());
+        if (status == 0) {
+            int64_t timestamp =
+                frame->best_effort_timestamp != AV_NOPTS_VALUE ? frame->best_effort_timestamp : frame->pts;
+            auto decoded = std::make_shared<DecodedFrame>();
+            decoded->seconds = timestamp == AV_NOPTS_VALUE ? 0 : secondsOf(timestamp);
+            decoded->frame = std::move(frame);
+            return DecodedFramePtr(std::move(decoded));
+        }
+        if (status == AVERROR_EOF) return DecodedFramePtr();
+        if (status != AVERROR(EAGAIN)) return mediaError(status, "Cannot decode " + path_);
+        if (draining_) return DecodedFramePtr();
+
+        status = av_read_frame(format_.get(), packet_.get());
+        if (status == AVERROR_EOF) {
+            draining_ = true;
+            avcodec_send_packet(codec_.get(), nullptr);
+            continue;
+        }
+        if (status < 0) return mediaError(status, "Cannot read " + path_);
+        if (packet_->stream_index != stream_->index) {
+            av_packet_unref(packet_.get());
+            continue;
+        }
+        status = avcodec_send_packet(codec_.get(), packet_.get());
+        av_packet_unref(packet_.get());
+        // A damaged packet costs its own frames only; the decoder goes on.
+        if (status < 0 && status != AVERROR(EAGAIN) && status != AVERROR_INVALIDDATA)
+            return mediaError(status, "Cannot decode " + path_);
+    }
+}
+
+foundation::Result<graphics::Image> VideoFrameDecoder::picture(const AVFrame& frame, int pixelWidth, int pixelHeight,
+                                                               graphics::ImageOrientation orientation) {
+    if (pixelWidth <= 0 || pixelHeight <= 0 || frame.width <= 0 || frame.height <= 0)
+        return mediaError(AVERROR(EINVAL), "Empty video picture in " + path_);
+    const bool sameSize = pixelWidth == frame.width && pixelHeight == frame.height;
+    scaler_.reset(sws_getCachedContext(
+        scaler_.release(), frame.width, frame.height, static_cast<AVPixelFormat>(frame.format), pixelWidth, pixelHeight,
+        AV_PIX_FMT_RGB32, sameSize ? SWS_POINT : SWS_BILINEAR, nullptr, nullptr, nullptr));
+    if (!scaler_) return mediaError(AVERROR(EINVAL), "Cannot convert the video pictures of " + path_);
+    // RGB32 is the native-endian 0xAARRGGBB word, QImage's RGB32 layout.
+    QImage bitmap(pixelWidth, pixelHeight, QImage::Format_RGB32);
+    if (bitmap.isNull()) return mediaError(AVERROR(ENOMEM), "Cannot convert the video pictures of " + path_);
+    uint8_t* planes[4] = {bitmap.bits(), nullptr, nullptr, nullptr};
+    int strides[4] = {static_cast<int>(bitmap.bytesPerLine()), 0, 0, 0};
+    sws_scale(scaler_.get(), frame.data, frame.linesize, 0, frame.height, planes, strides);
+    graphics::Image image(std::move(bitmap), 1.0, orientation);
+    return orientation == graphics::ImageOrientation::Up ? image : image.normalized();
+}
+
+}  // namespace media::detail
