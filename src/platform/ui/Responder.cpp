@@ -59,9 +59,9 @@ bool Responder::insertText(const std::string& text) {
     return next ? next->insertText(text) : false;
 }
 
-bool Responder::keyPressed(Key key) {
+bool Responder::keyPressed(Key key, unsigned modifiers) {
     Responder* next = nextResponder();
-    return next ? next->keyPressed(key) : false;
+    return next ? next->keyPressed(key, modifiers) : false;
 }
 
 }  // namespace ui

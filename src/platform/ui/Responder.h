@@ -46,8 +46,37 @@ struct Event {
     TouchSet allTouches;
 };
 
-// Keys that reach the first responder as keys rather than text.
-enum class Key { Return, Backspace, Delete, Escape, Tab, Left, Right, Up, Down, Home, End, Other };
+// Keys that reach the first responder as keys rather than text. SelectAll
+// is the desktop's select-all shortcut (Ctrl+A), named by what it does.
+enum class Key {
+    Return,
+    Backspace,
+    Delete,
+    Escape,
+    Tab,
+    Left,
+    Right,
+    Up,
+    Down,
+    Home,
+    End,
+    PageUp,
+    PageDown,
+    SelectAll,
+    Other
+};
+
+// Modifier keys held with a key.
+enum KeyModifier : unsigned { KeyModifierNone = 0, KeyModifierShift = 1 << 0, KeyModifierControl = 1 << 1 };
+
+// A key or a typed text that no first responder took: the window offers it
+// to the views on screen (a grid's arrows, a keypad's digits). `text` is set
+// for typed text, with `key` Other.
+struct KeyPress {
+    Key key = Key::Other;
+    std::string text;
+    unsigned modifiers = KeyModifierNone;
+};
 
 class Responder {
 public:
@@ -72,7 +101,7 @@ public:
     // Key input for the first responder (text fields and views). Returns true
     // when handled; the default passes it on along the chain.
     virtual bool insertText(const std::string& text);
-    virtual bool keyPressed(Key key);
+    virtual bool keyPressed(Key key, unsigned modifiers);
 
 protected:
     // The window whose first responder this can be (views answer theirs).

@@ -489,4 +489,18 @@ void View::setNeedsComposite() {
     if (Window* w = window()) w->setNeedsComposite();
 }
 
+// ---- keys ---------------------------------------------------------------------------
+
+bool View::performKeyEquivalent(const KeyPress& press) {
+    ViewPtr keepAlive = weak_from_this().lock();
+    // A handler may change the tree; walk a copy.
+    std::vector<ViewPtr> children = subviews();
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        View& child = **it;
+        if (child.isHidden() || child.alpha() < 0.01 || !child.isUserInteractionEnabled()) continue;
+        if (child.performKeyEquivalent(press)) return true;
+    }
+    return handleKeyEquivalent(press);
+}
+
 }  // namespace ui

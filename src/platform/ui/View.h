@@ -186,6 +186,17 @@ public:
     virtual View* hitTest(graphics::Point point, const Event* event);
     virtual bool pointInside(graphics::Point point, const Event* event) const;
 
+    // ---- keys no first responder took ----------------------------------------------
+    // Offers a key to the visible, interactive subviews, front-most and
+    // deepest first, then to this view; true once one handled it. Views with
+    // a keyboard meaning (keypads, grids, scroll views) handle it in
+    // handleKeyEquivalent.
+    bool performKeyEquivalent(const KeyPress& press);
+    virtual bool handleKeyEquivalent(const KeyPress& press) {
+        (void)press;
+        return false;
+    }
+
     // ---- gestures ------------------------------------------------------------------
     void addGestureRecognizer(std::shared_ptr<GestureRecognizer> recognizer);
     void removeGestureRecognizer(const GestureRecognizer* recognizer);

@@ -1,6 +1,7 @@
 #include "platform/ui/Window.h"
 
 #include "platform/ui/compositing/Render.h"
+#include "platform/ui/controllers/AlertView.h"
 #include "platform/ui/controllers/ViewController.h"
 #include "platform/ui/gestures/GestureArena.h"
 #include "platform/ui/gestures/GestureRecognizer.h"
@@ -89,12 +90,29 @@ Responder* Window::nextResponder() const { return &Application::shared(); }
 
 // ---- keys ---------------------------------------------------------------------------
 
-void Window::sendText(const std::string& text) {
-    if (firstResponder_) firstResponder_->insertText(text);
+bool Window::sendText(const std::string& text) {
+    if (ButtonPanel::frontmostPanelInWindow(this)) return false;
+    if (firstResponder_ && firstResponder_->insertText(text)) return true;
+    return offerToFrontLayer(KeyPress{Key::Other, text, KeyModifierNone});
 }
 
-void Window::sendKey(Key key) {
-    if (firstResponder_) firstResponder_->keyPressed(key);
+bool Window::sendKey(Key key, unsigned modifiers) {
+    if (auto panel = ButtonPanel::frontmostPanelInWindow(this)) return panel->handleKey(key);
+    if (firstResponder_ && firstResponder_->keyPressed(key, modifiers)) return true;
+    return offerToFrontLayer(KeyPress{key, {}, modifiers});
+}
+
+bool Window::offerToFrontLayer(const KeyPress& press) {
+    // Only the front-most layer: a screen presented over another keeps the
+    // keys from what it covers.
+    std::vector<ViewPtr> layers = subviews();
+    for (auto it = layers.rbegin(); it != layers.rend(); ++it) {
+        View& layer = **it;
+        // A layer that takes no touches (a passing notice) takes no keys either.
+        if (layer.isHidden() || layer.alpha() < 0.01 || !layer.isUserInteractionEnabled()) continue;
+        return layer.performKeyEquivalent(press);
+    }
+    return false;
 }
 
 // ---- compositing ----------------------------------------------------------------------

@@ -41,9 +41,14 @@ public:
     Responder* firstResponder() const { return firstResponder_; }
     // Internal: the responder machinery keeps this up to date.
     void setFirstResponder(Responder* responder) { firstResponder_ = responder; }
-    // Key input goes to the first responder and along the chain.
-    void sendText(const std::string& text);
-    void sendKey(Key key);
+    // Key input, as a desktop user expects of a tap's equivalent: an alert or
+    // action sheet on screen takes every key (Return its default button,
+    // Escape its cancel); otherwise the first responder and its chain get it,
+    // and what they leave goes to the views of the front-most layer of the
+    // window (a presented screen, else the root screen) through
+    // performKeyEquivalent. Returns whether something handled it.
+    bool sendText(const std::string& text);
+    bool sendKey(Key key, unsigned modifiers = KeyModifierNone);
 
     // ---- touches ----------------------------------------------------------------
     // Delivers raw touches (from the host or a test's touch driver): hit
@@ -84,6 +89,7 @@ private:
 
     // A recogniser that cancels touches in its view recognised this touch.
     void cancelTouchInViews(const Touch* touch);
+    bool offerToFrontLayer(const KeyPress& press);
     // Delivers to views what recognisers no longer hold back, in every window.
     static void flushAllHeldTouches();
     void flushHeldTouches();

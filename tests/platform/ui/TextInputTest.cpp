@@ -147,9 +147,11 @@ TEST_F(TextFieldTest, ReturnAsksTheDelegateWhichMayEndEditing) {
     field->removeTarget(this, ui::ControlEventEditingDidEndOnExit);
     ASSERT_TRUE(field->becomeFirstResponder());
     window->sendKey(Key::Return);
-    EXPECT_TRUE(field->isEditing()) << "without a did-end-on-exit action return alone keeps the keyboard";
-    EXPECT_EQ(delegate.log.back(), "return");
+    EXPECT_FALSE(field->isEditing()) << "a return the delegate allows ends the entry";
+    EXPECT_EQ(delegate.log, (Strings{"should-begin", "did-begin", "return", "should-end", "did-end"}));
 
+    events.clear();
+    ASSERT_TRUE(field->becomeFirstResponder());
     delegate.resignOnReturn = true;
     delegate.answerReturn = false;
     window->sendKey(Key::Return);

@@ -22,6 +22,7 @@
 #include <QPixmap>
 #include <QPointingDevice>
 #include <QScreen>
+#include <QStyleHints>
 #include <QTouchEvent>
 #include <QWheelEvent>
 #include <QWindow>
@@ -43,7 +44,7 @@ public:
         log.push_back(text);
         return true;
     }
-    bool keyPressed(ui::Key key) override {
+    bool keyPressed(ui::Key key, unsigned) override {
         log.push_back(key == ui::Key::Return ? "<return>" : key == ui::Key::Backspace ? "<backspace>" : "<key>");
         return true;
     }
@@ -230,34 +231,36 @@ TEST_F(WindowHostTest, WheelScrollsTheNearestScrollViewThatCanMoveItsWay) {
     list->setContentSize(graphics::Size{320, 1000});
     OffsetLog listLog;
     list->setDelegate(&listLog);
-    auto strip = ui::makeView<ui::ScrollView>(Rect(10, 10, 300, 100));
+    auto strip = ui::makeView<ui::ScrollView>(Rect(10, 200, 300, 100));
     strip->setContentSize(graphics::Size{900, 100});
     list->addSubview(strip);
     window->addSubview(list);
 
-    // One notch towards the user: 120 eighths of a degree, 15 points down.
-    wheel(QPointF(50, 200), QPoint(0, -120));
-    EXPECT_EQ(list->contentOffset(), (Point{0, 15}));
-    EXPECT_EQ(listLog.offsets, (std::vector<Point>{{0, 15}}));
+    // One notch towards the user: 120 eighths of a degree, the desktop's
+    // three lines of 20 points down.
+    ASSERT_EQ(QGuiApplication::styleHints()->wheelScrollLines(), 3);
+    wheel(QPointF(50, 100), QPoint(0, -120));
+    EXPECT_EQ(list->contentOffset(), (Point{0, 60}));
+    EXPECT_EQ(listLog.offsets, (std::vector<Point>{{0, 60}}));
     // Over the strip, which cannot move up or down, the list scrolls.
-    wheel(QPointF(50, 50), QPoint(0, -120));
-    EXPECT_EQ(list->contentOffset(), (Point{0, 30}));
+    wheel(QPointF(50, 200), QPoint(0, -120));
+    EXPECT_EQ(list->contentOffset(), (Point{0, 120}));
     EXPECT_EQ(strip->contentOffset(), (Point{0, 0}));
-    // Sideways over the strip moves the strip alone.
-    wheel(QPointF(50, 50), QPoint(-240, 0));
-    EXPECT_EQ(strip->contentOffset(), (Point{30, 0}));
-    EXPECT_EQ(list->contentOffset(), (Point{0, 30}));
+    // Sideways over the strip (now at 80 to 180) moves the strip alone.
+    wheel(QPointF(50, 150), QPoint(-240, 0));
+    EXPECT_EQ(strip->contentOffset(), (Point{120, 0}));
+    EXPECT_EQ(list->contentOffset(), (Point{0, 120}));
     // Back past the strip's start stops at it.
-    wheel(QPointF(50, 50), QPoint(1200, 0));
+    wheel(QPointF(50, 150), QPoint(1200, 0));
     EXPECT_EQ(strip->contentOffset(), (Point{0, 0}));
 
     // A long turn stops at the end of the content, with no bounce to come;
     // at the end a further turn changes nothing and tells nobody.
-    wheel(QPointF(50, 200), QPoint(0, -120 * 100));
+    wheel(QPointF(50, 50), QPoint(0, -120 * 100));
     EXPECT_EQ(list->contentOffset(), (Point{0, 760}));
     EXPECT_FALSE(list->isDecelerating());
     size_t told = listLog.offsets.size();
-    wheel(QPointF(50, 200), QPoint(0, -120));
+    wheel(QPointF(50, 50), QPoint(0, -120));
     foundation::RunLoop::main().advance(1);
     EXPECT_EQ(list->contentOffset(), (Point{0, 760}));
     EXPECT_EQ(listLog.offsets.size(), told);

@@ -35,7 +35,7 @@ public:
         log.push_back("text:" + text);
         return true;
     }
-    bool keyPressed(ui::Key key) override {
+    bool keyPressed(ui::Key key, unsigned) override {
         log.push_back(key == ui::Key::Return ? "return" : "key");
         return true;
     }

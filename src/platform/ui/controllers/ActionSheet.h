@@ -49,7 +49,7 @@ public:
     // Next to the item's button; at the bottom of the window when no bar shows the item.
     void showFromBarButtonItem(BarButtonItem& item, bool animated);
     // The system's cancel (the delegate's actionSheetCancel).
-    void cancel();
+    void cancel() override;
     // Anchored next to something rather than along the bottom.
     bool isPopover() const { return anchor_.has_value(); }
 

@@ -188,6 +188,37 @@ void ButtonPanel::clickButtonAtIndex(int buttonIndex) {
     dismissWithClickedButtonIndex(buttonIndex, true);
 }
 
+int ButtonPanel::defaultButtonIndex() const {
+    if (int other = firstOtherButtonIndex(); other != kNoButtonIndex) return other;
+    for (int i = 0; i < numberOfButtons(); ++i) {
+        if (i != cancelIndex_) return i;
+    }
+    return cancelIndex_;
+}
+
+bool ButtonPanel::handleKey(Key key) {
+    if (!isVisible()) return true;
+    ViewPtr keep = sharedFromThis();
+    if (key == Key::Return) {
+        if (int index = defaultButtonIndex(); index != kNoButtonIndex) clickButtonAtIndex(index);
+    } else if (key == Key::Escape) {
+        if (cancelIndex_ != kNoButtonIndex)
+            clickButtonAtIndex(cancelIndex_);
+        else
+            cancel();
+    }
+    return true;
+}
+
+ButtonPanel* ButtonPanel::frontmostPanelInWindow(const Window* window) {
+    auto& panels = shownPanels();
+    for (auto it = panels.rbegin(); it != panels.rend(); ++it) {
+        ButtonPanel& panel = **it;
+        if (panel.isVisible() && panel.backdrop_ && panel.backdrop_->window() == window) return &panel;
+    }
+    return nullptr;
+}
+
 // ---- alert ------------------------------------------------------------------------------------
 
 void AlertViewDelegate::alertViewCancel(AlertView& alertView) {

@@ -55,6 +55,20 @@ public:
     // Internal: the backdrop around the panel was tapped.
     virtual void backdropTapped() {}
 
+    // The system takes the panel away (the delegate's cancel).
+    virtual void cancel() = 0;
+
+    // The button Return chooses: the first other button, else the first
+    // button that is not the cancel one, else the cancel button.
+    int defaultButtonIndex() const;
+    // The keyboard's taps: Return chooses the default button, Escape the
+    // cancel button (without one, the system's cancel). Every key is taken,
+    // as the panel is modal; returns true.
+    bool handleKey(Key key);
+    // The newest panel shown in the window, if any (panels drawn elsewhere
+    // or not at all are not counted).
+    static ButtonPanel* frontmostPanelInWindow(const Window* window);
+
 protected:
     enum class State { Hidden, Presenting, Visible, Dismissing };
 
@@ -157,7 +171,7 @@ public:
     // until it goes.
     void show();
     // The system's cancel (the delegate's alertViewCancel).
-    void cancel();
+    void cancel() override;
 
     // The alerts shown now, oldest first (tests find a screen's alert here).
     static std::vector<std::shared_ptr<AlertView>> visibleAlerts();

@@ -41,6 +41,16 @@ unsigned Control::allControlEvents() const {
     return events;
 }
 
+bool Control::handleKeyEquivalent(const KeyPress& press) {
+    if (!enabled_) return false;
+    bool matches = keyEquivalent_ ? press.key == *keyEquivalent_ && press.text.empty()
+                                  : !keyText_.empty() && press.text == keyText_;
+    if (!matches) return false;
+    ViewPtr keepAlive = weak_from_this().lock();
+    sendActionsForControlEvents(ControlEventTouchUpInside);
+    return true;
+}
+
 void Control::sendActionsForControlEvents(unsigned controlEvents) {
     // A snapshot: actions may add or remove targets, or drop the last
     // reference to this control (a screen closing on a button's tap).

@@ -14,6 +14,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace ui {
@@ -91,6 +93,14 @@ public:
     ControlContentVerticalAlignment contentVerticalAlignment() const { return verticalAlignment_; }
     void setContentVerticalAlignment(ControlContentVerticalAlignment alignment);
 
+    // ---- keyboard ----------------------------------------------------------------
+    // A typed text (a keypad's digit) or a key (Backspace) that works as a tap
+    // on the control when no first responder takes it: the control's
+    // touch-up-inside actions run, if it is enabled and on screen.
+    void setKeyEquivalent(std::string text) { keyText_ = std::move(text), keyEquivalent_.reset(); }
+    void setKeyEquivalent(Key key) { keyEquivalent_ = key, keyText_.clear(); }
+    bool handleKeyEquivalent(const KeyPress& press) override;
+
     // ---- tracking ----------------------------------------------------------------
     // True while the tracked finger is down and tracking was not given up.
     bool isTracking() const { return tracking_; }
@@ -139,6 +149,8 @@ private:
     void stopTracking();
 
     std::vector<std::shared_ptr<Target>> targets_;
+    std::string keyText_;
+    std::optional<Key> keyEquivalent_;
     TouchPtr trackedTouch_;
     ControlContentHorizontalAlignment horizontalAlignment_ = ControlContentHorizontalAlignment::Center;
     ControlContentVerticalAlignment verticalAlignment_ = ControlContentVerticalAlignment::Center;

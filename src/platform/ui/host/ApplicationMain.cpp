@@ -1,5 +1,6 @@
 #include "platform/ui/host/ApplicationMain.h"
 
+#include "platform/foundation/Bundle.h"
 #include "platform/foundation/QtRunLoopDriver.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/host/WindowHost.h"
@@ -16,6 +17,8 @@ namespace ui {
 namespace {
 
 int gSignalPipe[2] = {-1, -1};
+
+constexpr const char* kBundleIconFileKey = "CFBundleIconFile";
 
 // Only async-signal-safe work here: the event loop reads the byte.
 void onTerminationSignal(int) {
@@ -89,6 +92,12 @@ int ApplicationMain(int argc, char** argv, const std::function<std::shared_ptr<A
     if (Window* key = Window::keyWindow()) {
         if (auto shared = std::dynamic_pointer_cast<Window>(key->weak_from_this().lock())) {
             host = std::make_unique<WindowHost>(shared);
+            const foundation::Bundle& bundle = foundation::Bundle::main();
+            host->setWindowTitle(bundle.displayName());
+            // The information list names the icon file (CFBundleIconFile).
+            if (auto icon = bundle.objectForInfoDictionaryKey(kBundleIconFileKey).stringValue()) {
+                if (auto path = bundle.pathForResource(*icon)) host->setWindowIcon(*path);
+            }
             host->show();
         }
     }

@@ -10,14 +10,18 @@
 #include <QBackingStore>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleHints>
 #include <QTouchEvent>
 #include <QWheelEvent>
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <map>
 #include <optional>
 
@@ -42,8 +46,9 @@ bool animating(View& view, double now) {
     return false;
 }
 
-std::optional<Key> keyFor(int qtKey) {
-    switch (qtKey) {
+std::optional<Key> keyFor(const QKeyEvent& event) {
+    if (event.matches(QKeySequence::SelectAll)) return Key::SelectAll;
+    switch (event.key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
             return Key::Return;
@@ -67,12 +72,33 @@ std::optional<Key> keyFor(int qtKey) {
             return Key::Home;
         case Qt::Key_End:
             return Key::End;
+        case Qt::Key_PageUp:
+            return Key::PageUp;
+        case Qt::Key_PageDown:
+            return Key::PageDown;
         default:
             return std::nullopt;
     }
 }
 
+unsigned modifiersOf(const QKeyEvent& event) {
+    unsigned modifiers = KeyModifierNone;
+    if (event.modifiers() & Qt::ShiftModifier) modifiers |= KeyModifierShift;
+    if (event.modifiers() & Qt::ControlModifier) modifiers |= KeyModifierControl;
+    return modifiers;
+}
+
 }  // namespace
+
+graphics::Point wheelScrollDistance(graphics::Point angleDeltaEighths, graphics::Point pixelDelta, double windowScale,
+                                    int linesPerNotch) {
+    if (pixelDelta.x != 0 || pixelDelta.y != 0) {
+        double scale = windowScale > 0 ? windowScale : 1.0;
+        return graphics::Point{pixelDelta.x / scale, pixelDelta.y / scale};
+    }
+    double perNotch = std::max(1, linesPerNotch) * ScrollView::kLineHeight;
+    return graphics::Point{angleDeltaEighths.x / 120.0 * perNotch, angleDeltaEighths.y / 120.0 * perNotch};
+}
 
 class WindowHost::HostWindow final : public QWindow {
 public:
@@ -199,18 +225,18 @@ protected:
         double scale;
         QPointF offset;
         fit(scale, offset);
-        // Trackpads report pixels of the Qt window; wheels report eighths
-        // of a degree, taken as that many points in degrees.
-        QPointF delta =
-            !event->pixelDelta().isNull() ? QPointF(event->pixelDelta()) / scale : QPointF(event->angleDelta()) / 8.0;
+        graphics::Point delta =
+            wheelScrollDistance(graphics::Point{double(event->angleDelta().x()), double(event->angleDelta().y())},
+                                graphics::Point{double(event->pixelDelta().x()), double(event->pixelDelta().y())},
+                                scale, QGuiApplication::styleHints()->wheelScrollLines());
         // Turning the wheel away from the user shows what lies above: the
         // offset goes down.
-        graphics::Point change{-delta.x(), -delta.y()};
+        graphics::Point change{-delta.x, -delta.y};
         if (change.x == 0 && change.y == 0) return;
         for (View* view = window_->hitTest(toPoints(event->position()), nullptr); view; view = view->superview()) {
             auto* scrollView = dynamic_cast<ScrollView*>(view);
             if (scrollView && scrollView->canScrollBy(change)) {
-                scrollView->scrollBy(change);
+                scrollView->scrollByWheel(change);
                 return;
             }
         }
@@ -218,10 +244,12 @@ protected:
     }
 
     void keyPressEvent(QKeyEvent* event) override {
-        if (auto key = keyFor(event->key())) {
-            window_->sendKey(*key);
+        if (auto key = keyFor(*event)) {
+            window_->sendKey(*key, modifiersOf(*event));
             return;
         }
+        // Shortcuts with Control are no typing.
+        if (event->modifiers() & Qt::ControlModifier) return;
         QString text = event->text();
         // Control characters of unmapped keys are no text.
         if (!text.isEmpty() && text.at(0).isPrint()) window_->sendText(text.toStdString());
@@ -299,6 +327,14 @@ WindowHost::WindowHost(std::shared_ptr<Window> window) : host_(std::make_unique<
 WindowHost::~WindowHost() = default;
 
 void WindowHost::show() { host_->show(); }
+
+void WindowHost::setWindowTitle(const std::string& title) { host_->setTitle(QString::fromStdString(title)); }
+
+void WindowHost::setWindowIcon(const std::string& iconPath) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(iconPath, error)) return;
+    host_->setIcon(QIcon(QString::fromStdString(iconPath)));
+}
 
 QWindow* WindowHost::qWindow() const { return host_.get(); }
 

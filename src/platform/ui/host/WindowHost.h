@@ -9,8 +9,9 @@
 // for a composite, and every 1/60 s on the run loop while animations run.
 // Mouse presses, drags and releases become one finger, touch screens give
 // one finger per touch point, the wheel scrolls the scroll view under the
-// pointer, keys go to the first responder, and closing the Qt window runs
-// the application's terminate path.
+// pointer, keys go to the tree's window (Window::sendKey: alerts, the first
+// responder, then the views on screen), and closing the Qt window runs the
+// application's terminate path.
 //
 // Main thread only; needs a QGuiApplication.
 
@@ -18,12 +19,21 @@
 
 #include <QPointF>
 #include <memory>
+#include <string>
 
 class QWindow;
 
 namespace ui {
 
 class Window;
+
+// How far a wheel event scrolls, in points of the tree (positive: the wheel
+// turned away from the user, showing what lies above). A trackpad's pixel
+// delta is used when the device gives one (pixels of the Qt window, shown
+// `windowScale` times the tree's points); otherwise each notch (120 eighths
+// of a degree) scrolls `linesPerNotch` lines of ScrollView::kLineHeight.
+graphics::Point wheelScrollDistance(graphics::Point angleDeltaEighths, graphics::Point pixelDelta, double windowScale,
+                                    int linesPerNotch);
 
 class WindowHost {
 public:
@@ -32,7 +42,12 @@ public:
     WindowHost(const WindowHost&) = delete;
     WindowHost& operator=(const WindowHost&) = delete;
 
+    // Shows the Qt window, titled with the application's name and carrying
+    // its icon (see setWindowTitle and setWindowIcon).
     void show();
+    void setWindowTitle(const std::string& title);
+    // An image file (SVG or PNG); a missing file leaves the desktop's default.
+    void setWindowIcon(const std::string& iconPath);
     QWindow* qWindow() const;
     Window& window() const;
 

@@ -72,6 +72,7 @@ void CollectionView::reloadData() {
     setContentSize(layout_->collectionViewContentSize());
     settleIntoContent();
     tile();
+    placeFocusRing();
 }
 
 // The layout changed (its values, the delegate, the view's size): new places
@@ -87,6 +88,7 @@ void CollectionView::relayout() {
     settleIntoContent();
     layoutCellFrames();
     tile();
+    placeFocusRing();
 }
 
 void CollectionView::registerClass(std::function<CollectionViewCellPtr()> factory,
@@ -129,6 +131,8 @@ void CollectionView::tile() {
     cells_.retile(
         wanted, [this](const CollectionViewCellPtr& cell) { enqueue(cell); },
         [this](const IndexPath& path) { return loadCell(path); });
+    // Cells that came into sight go under the keyboard's ring.
+    if (focusRing_) bringSubviewToFront(focusRing_.get());
 }
 
 void CollectionView::layoutCellFrames() {
@@ -264,6 +268,11 @@ void CollectionView::applyUpdates(bool animated, std::function<void(bool)> compl
 
     counts_ = std::move(newCounts);
     selected_ = detail::mapSelection(selected_, map, change);
+    // The keyboard stays on its item where it went, or leaves the grid.
+    if (focused_) {
+        std::set<IndexPath> moved = detail::mapSelection(std::set<IndexPath>{*focused_}, map, change);
+        focused_ = moved.empty() ? std::nullopt : std::optional(*moved.begin());
+    }
     const std::vector<CollectionViewCellPtr> leaving = cells_.remap(map, change.reloaded);
     // Cells that exist before the change; any made from here on are new items.
     const std::vector<CollectionViewCellPtr> before = visibleCells();
@@ -272,6 +281,7 @@ void CollectionView::applyUpdates(bool animated, std::function<void(bool)> compl
     setContentSize(layout_->collectionViewContentSize());
     settleIntoContent();
     for (auto& [path, cell] : cells_.visible()) cell->setSelected(selected_.count(path) > 0);
+    placeFocusRing();
 
     if (!animated || change.empty()) {
         for (const auto& cell : leaving) enqueue(cell);

@@ -160,12 +160,26 @@ public:
     void selectItemAtIndexPath(const IndexPath& indexPath, bool animated, unsigned scrollPosition);
     void deselectItemAtIndexPath(const IndexPath& indexPath, bool animated);
 
+    // ---- keyboard -------------------------------------------------------------------
+    // The item the keyboard is on, drawn with a ring in the tint colour. The
+    // first arrow key puts it on the selected item (else the first one);
+    // Left / Right step through the items in order, Up / Down go to the
+    // nearest item of the row above / below; Return chooses it as a tap
+    // does (the delegate is asked and told). Page and Home / End keys scroll.
+    std::optional<IndexPath> focusedIndexPath() const { return focused_; }
+    void setFocusedIndexPath(std::optional<IndexPath> indexPath);
+    // The ring's view while an item has the focus (for tests).
+    View* focusRingView() const { return focusRing_.get(); }
+    static constexpr double kFocusRingWidth = 3.0;
+    bool handleKeyEquivalent(const KeyPress& press) override;
+
     void touchesBegan(const TouchSet& touches, const Event& event) override;
     void touchesMoved(const TouchSet& touches, const Event& event) override;
     void touchesEnded(const TouchSet& touches, const Event& event) override;
     void touchesCancelled(const TouchSet& touches, const Event& event) override;
 
     void layoutSubviews() override;
+    void tintColorDidChange() override;
 
 protected:
     void contentOffsetDidChange() override;
@@ -183,6 +197,10 @@ private:
     void applyUpdates(bool animated, std::function<void(bool)> completion);
     void fail(const std::string& message);
     void userSelect(const IndexPath& path);
+    // The item a key moves the focus to from `from`, or none.
+    std::optional<IndexPath> focusTarget(const IndexPath& from, Key key) const;
+    std::vector<IndexPath> allIndexPaths() const;
+    void placeFocusRing();
 
     std::shared_ptr<CollectionViewFlowLayout> layout_;
     CollectionViewDataSource* dataSource_ = nullptr;
@@ -195,6 +213,8 @@ private:
     ViewPtr backgroundView_;
 
     std::set<IndexPath> selected_;
+    std::optional<IndexPath> focused_;
+    ViewPtr focusRing_;
     bool allowsSelection_ = true;
     bool allowsMultipleSelection_ = false;
 

@@ -145,6 +145,7 @@ ScrollView::ScrollView(const Rect& frame) : View(frame) { setUp(); }
 
 ScrollView::~ScrollView() {
     if (timer_) timer_->invalidate();
+    if (wheelSettle_) wheelSettle_->invalidate();
     // The gesture machinery may hold the recogniser a little longer.
     pan_->removeAllTargets();
 }
@@ -219,6 +220,56 @@ bool ScrollView::canScrollBy(Point delta) const {
 void ScrollView::scrollBy(Point delta) {
     Point offset = contentOffset();
     setContentOffset(clampedOffset(Point{offset.x + delta.x, offset.y + delta.y}), false);
+}
+
+void ScrollView::scrollByWheel(Point delta) {
+    scrollBy(delta);
+    if (!pagingEnabled_) return;
+    // Each notch of a turn restarts the wait; the last one settles.
+    if (wheelSettle_) wheelSettle_->invalidate();
+    std::weak_ptr<View> weak = weak_from_this();
+    wheelSettle_ = foundation::RunLoop::main().performAfter(kWheelSettleDelay, [weak] {
+        if (auto self = std::static_pointer_cast<ScrollView>(weak.lock())) self->settleOnPage();
+    });
+}
+
+void ScrollView::settleOnPage() {
+    wheelSettle_.reset();
+    if (!pagingEnabled_ || dragging_ || motion_ != Motion::None) return;
+    Point target = pageTarget(contentOffset(), Point{});
+    if (target != contentOffset()) setContentOffset(target, true);
+}
+
+bool ScrollView::handleKeyEquivalent(const KeyPress& press) {
+    if (!scrollEnabled_ || !press.text.empty()) return false;
+    const bool vertical = maximumContentOffset().y > minimumContentOffset().y;
+    if (!vertical && !(maximumContentOffset().x > minimumContentOffset().x)) return false;
+    const Point lo = minimumContentOffset(), hi = maximumContentOffset();
+    const double extent = vertical ? bounds().height() : bounds().width();
+    const double page = pagingEnabled_ ? extent : std::max(kLineHeight, extent - kLineHeight);
+    Point offset = contentOffset();
+    double& along = vertical ? offset.y : offset.x;
+    switch (press.key) {
+        case Key::PageUp:
+            along -= page;
+            break;
+        case Key::PageDown:
+            along += page;
+            break;
+        case Key::Home:
+            along = vertical ? lo.y : lo.x;
+            break;
+        case Key::End:
+            along = vertical ? hi.y : hi.x;
+            break;
+        default:
+            return false;
+    }
+    offset = clampedOffset(offset);
+    if (pagingEnabled_) offset = pageTarget(offset, Point{});
+    if (offset == contentOffset()) return false;
+    setContentOffset(offset, false);
+    return true;
 }
 
 void ScrollView::applyOffset(Point offset) {

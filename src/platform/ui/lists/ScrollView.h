@@ -49,6 +49,11 @@ public:
     static constexpr double kScrollAnimationDuration = 0.3;
     // Motion steps per second.
     static constexpr double kFrameRate = 60.0;
+    // A line of text: the step of a wheel's notch (times the desktop's lines
+    // per notch) and the overlap kept by Page Up and Page Down.
+    static constexpr double kLineHeight = 20.0;
+    // How long a wheel must rest before a paging scroll view settles on a page.
+    static constexpr double kWheelSettleDelay = 0.2;
 
     ScrollView();
     explicit ScrollView(const graphics::Rect& frame);
@@ -79,6 +84,16 @@ public:
     // Changes the offset by `delta`, kept within the content (no bounce);
     // running motion stops first, and the delegate hears of the change.
     void scrollBy(graphics::Point delta);
+    // scrollBy for a wheel or trackpad: a paging scroll view then settles,
+    // animated, on the nearest page once the wheel has rested
+    // kWheelSettleDelay seconds.
+    void scrollByWheel(graphics::Point delta);
+
+    // Page Up / Page Down move by a page (a page of a paging view, else the
+    // visible extent less a line), Home / End go to the start / end; along
+    // the axis that scrolls (vertical when both do). False when scrolling is
+    // off or there is no room that way, so an enclosing view may take the key.
+    bool handleKeyEquivalent(const KeyPress& press) override;
 
     // ---- behaviour ---------------------------------------------------------------
     bool isScrollEnabled() const { return scrollEnabled_; }
@@ -169,6 +184,7 @@ private:
     // delegate; returns the motion that ran.
     Motion haltMotion();
     graphics::Point pageTarget(graphics::Point offset, graphics::Point velocity) const;
+    void settleOnPage();
 
     bool gestureRecognizerShouldBegin(GestureRecognizer& recognizer) override;
 
@@ -198,6 +214,7 @@ private:
     Motion motion_ = Motion::None;
     Axis axisX_, axisY_;
     foundation::TimerHandle timer_;
+    foundation::TimerHandle wheelSettle_;
 };
 
 }  // namespace ui

@@ -61,7 +61,7 @@ EditableText<Base>::EditableText(const graphics::Rect& frame, graphics::Font fon
 template <class Base>
 void EditableText<Base>::setText(std::string text) {
     text_ = acceptedText(std::move(text));
-    caret_ = text_.size();
+    caret_ = anchor_ = text_.size();
     this->setNeedsDisplay();
 }
 
@@ -84,12 +84,25 @@ void EditableText<Base>::setTextAlignment(graphics::TextAlignment alignment) {
 }
 
 template <class Base>
-void EditableText<Base>::setSelectedRange(TextRange range) {
-    size_t location = std::min(range.location, text_.size());
+size_t EditableText<Base>::boundaryAtOrBefore(size_t location) const {
+    location = std::min(location, text_.size());
     // Back to the start of the character the location falls in.
-    caret_ =
-        location == text_.size() ? location : previousCharacterBoundary(text_, nextCharacterBoundary(text_, location));
+    return location == text_.size() ? location
+                                    : previousCharacterBoundary(text_, nextCharacterBoundary(text_, location));
+}
+
+template <class Base>
+void EditableText<Base>::setSelectedRange(TextRange range) {
+    size_t start = std::min(range.location, text_.size());
+    anchor_ = boundaryAtOrBefore(start);
+    caret_ = boundaryAtOrBefore(start + std::min(range.length, text_.size() - start));
     this->setNeedsDisplay();
+}
+
+template <class Base>
+void EditableText<Base>::moveCaret(size_t to, bool extend) {
+    caret_ = to;
+    if (!extend) anchor_ = to;
 }
 
 template <class Base>
@@ -100,7 +113,8 @@ bool EditableText<Base>::becomeFirstResponder() {
     if (!shouldBeginEditing()) return false;
     if (!Base::becomeFirstResponder()) return false;
     editing_ = true;
-    caret_ = text_.size();
+    caret_ = anchor_ = text_.size();
+    textBeforeEditing_ = text_;
     this->setNeedsDisplay();
     didBeginEditing();
     post(notifications_.didBegin);
@@ -162,7 +176,7 @@ template <class Base>
 void EditableText<Base>::applyEdit(TextRange range, const std::string& replacement) {
     range = clamped(range);
     text_.replace(range.location, range.length, replacement);
-    caret_ = range.location + replacement.size();
+    caret_ = anchor_ = range.location + replacement.size();
     this->setNeedsDisplay();
     textDidChange();
     post(notifications_.didChange);
@@ -172,47 +186,71 @@ template <class Base>
 bool EditableText<Base>::insertText(const std::string& text) {
     if (!editing_) return Base::insertText(text);
     std::string typed = acceptedText(text);
-    if (!typed.empty()) replaceRange(TextRange{caret_, 0}, typed);
+    if (!typed.empty()) replaceRange(selectedRange(), typed);
     return true;
 }
 
 template <class Base>
-bool EditableText<Base>::keyPressed(Key key) {
-    if (!editing_) return Base::keyPressed(key);
+void EditableText<Base>::revertEditing() {
+    if (!editing_) return;
+    ViewPtr keepAlive = this->weak_from_this().lock();
+    if (text_ != textBeforeEditing_) applyEdit(TextRange{0, text_.size()}, textBeforeEditing_);
+    this->resignFirstResponder();
+}
+
+template <class Base>
+bool EditableText<Base>::keyPressed(Key key, unsigned modifiers) {
+    if (!editing_) return Base::keyPressed(key, modifiers);
+    const bool extend = (modifiers & KeyModifierShift) != 0;
+    const TextRange selection = selectedRange();
     switch (key) {
         case Key::Return:
             returnKeyPressed();
             return true;
         case Key::Backspace:
-            if (caret_ > 0) {
+            if (selection.length > 0) {
+                replaceRange(selection, std::string());
+            } else if (caret_ > 0) {
                 size_t start = previousCharacterBoundary(text_, caret_);
                 replaceRange(TextRange{start, caret_ - start}, std::string());
             }
             return true;
         case Key::Delete:
-            if (caret_ < text_.size()) {
+            if (selection.length > 0) {
+                replaceRange(selection, std::string());
+            } else if (caret_ < text_.size()) {
                 size_t end = nextCharacterBoundary(text_, caret_);
                 replaceRange(TextRange{caret_, end - caret_}, std::string());
             }
             return true;
         case Key::Left:
-            caret_ = previousCharacterBoundary(text_, caret_);
+            // Without Shift a selection collapses to its start.
+            moveCaret(!extend && selection.length > 0 ? selection.location : previousCharacterBoundary(text_, caret_),
+                      extend);
             break;
         case Key::Right:
-            caret_ = nextCharacterBoundary(text_, caret_);
+            moveCaret(!extend && selection.length > 0 ? selection.location + selection.length
+                                                      : nextCharacterBoundary(text_, caret_),
+                      extend);
             break;
         case Key::Home:
-            caret_ = 0;
+            moveCaret(0, extend);
             break;
         case Key::End:
+            moveCaret(text_.size(), extend);
+            break;
+        case Key::SelectAll:
+            anchor_ = 0;
             caret_ = text_.size();
             break;
         case Key::Up:
         case Key::Down:
         case Key::Escape:
         case Key::Tab:
+        case Key::PageUp:
+        case Key::PageDown:
         case Key::Other:
-            return Base::keyPressed(key);
+            return Base::keyPressed(key, modifiers);
     }
     this->setNeedsDisplay();
     return true;

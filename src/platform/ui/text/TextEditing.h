@@ -8,6 +8,7 @@
 #include "platform/graphics/Font.h"
 #include "platform/ui/View.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 
@@ -41,9 +42,9 @@ struct TextEditingNotifications {
 // resigns or leaves its window. Keys reach it through the first responder:
 // insertText types at the caret, Backspace and Delete remove a character,
 // Left / Right / Home / End move the caret, Return is the subclass's to
-// decide. Every change the user makes is offered to the subclass (its
-// delegate) first and then announced; setting the text in code announces
-// nothing.
+// decide; Shift with the moving keys extends a selection, SelectAll selects
+// everything, and typing or deleting replaces the selection. Every change the user makes is offered to the subclass
+// (its delegate) first and then announced; setting the text in code announces nothing.
 template <class Base>
 class EditableText : public Base {
 public:
@@ -58,16 +59,19 @@ public:
     void setTextAlignment(graphics::TextAlignment alignment);
 
     bool isEditing() const { return editing_; }
-    // The caret (length 0) in bytes of the text.
-    TextRange selectedRange() const { return TextRange{caret_, 0}; }
-    // Moves the caret, to a character boundary at or before the location.
+    // The selection in bytes of the text; length 0 is the caret alone.
+    TextRange selectedRange() const {
+        return TextRange{std::min(anchor_, caret_), std::max(anchor_, caret_) - std::min(anchor_, caret_)};
+    }
+    // Selects the range, its ends moved to character boundaries at or before
+    // them; the caret goes to its end.
     void setSelectedRange(TextRange range);
 
     void tintColorDidChange() override { this->setNeedsDisplay(); }
     bool becomeFirstResponder() override;
     bool resignFirstResponder() override;
     bool insertText(const std::string& text) override;
-    bool keyPressed(Key key) override;
+    bool keyPressed(Key key, unsigned modifiers) override;
     void willMoveToWindow(Window* newWindow) override;
 
 protected:
@@ -90,11 +94,17 @@ protected:
     bool replaceRange(TextRange range, const std::string& replacement);
     // Applies an edit without asking, and announces it.
     void applyEdit(TextRange range, const std::string& replacement);
+    // Puts back the text the editing began with (announced when it differs)
+    // and ends editing: the keyboard's cancel.
+    void revertEditing();
 
 private:
     void finishEditing();
     void post(const char* name);
     TextRange clamped(TextRange range) const;
+    size_t boundaryAtOrBefore(size_t location) const;
+    // Moves the caret; with `extend` the selection's anchor stays.
+    void moveCaret(size_t to, bool extend);
 
     TextEditingNotifications notifications_;
     std::string text_;
@@ -102,7 +112,11 @@ private:
     graphics::Color textColor_ = graphics::Color::black();
     graphics::TextAlignment alignment_ = graphics::TextAlignment::Left;
     size_t caret_ = 0;
+    // The fixed end of the selection; equal to the caret when none.
+    size_t anchor_ = 0;
     bool editing_ = false;
+    // The text when editing began, for revertEditing.
+    std::string textBeforeEditing_;
 };
 
 }  // namespace ui

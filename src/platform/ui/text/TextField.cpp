@@ -187,7 +187,9 @@ void TextField::drawRect(graphics::GraphicsContext& context, const Rect&) {
         double origin = textOriginX(rect, font().widthOfText(text())) - scrollOffset(rect);
         double x = origin + font().widthOfText(text().substr(0, caret()));
         context.setFillColor(tintColor());
-        context.fillRect(Rect(std::min(x, rect.maxX() - kCaretWidth), lineTop(rect), kCaretWidth, font().lineHeight()));
+        if (selectedRange().length == 0)
+            context.fillRect(
+                Rect(std::min(x, rect.maxX() - kCaretWidth), lineTop(rect), kCaretWidth, font().lineHeight()));
     }
 
     if (isClearButtonVisible()) {
@@ -227,6 +229,13 @@ void TextField::drawTextInRect(graphics::GraphicsContext& context, const Rect& r
     context.saveGState();
     context.clipToRect(
         Rect(rect.origin.x, rect.origin.y - lineHeight, rect.size.width, rect.size.height + 2 * lineHeight));
+    if (TextRange selection = selectedRange(); selection.length > 0) {
+        double from = font().widthOfText(text().substr(0, selection.location));
+        double to = font().widthOfText(text().substr(0, selection.location + selection.length));
+        context.setFillColor(tintColor().withAlpha(0.3));
+        context.fillRect(Rect(x + from, top, to - from, lineHeight));
+        context.setFillColor(isEnabled() ? textColor() : textColor().withAlpha(textColor().alpha() * 0.5));
+    }
     context.drawText(text(), Point{x, top}, font());
     context.restoreGState();
 }
@@ -274,21 +283,25 @@ bool TextField::insertText(const std::string& text) {
     return EditableText::insertText(text);
 }
 
-bool TextField::keyPressed(Key key) {
+bool TextField::keyPressed(Key key, unsigned modifiers) {
+    if (!isEditing()) return EditableText::keyPressed(key, modifiers);
     // One line: up and down go to its ends.
-    if (isEditing() && key == Key::Up) return EditableText::keyPressed(Key::Home);
-    if (isEditing() && key == Key::Down) return EditableText::keyPressed(Key::End);
-    return EditableText::keyPressed(key);
+    if (key == Key::Up) return EditableText::keyPressed(Key::Home, modifiers);
+    if (key == Key::Down) return EditableText::keyPressed(Key::End, modifiers);
+    if (key == Key::Escape) {
+        revertEditing();
+        return true;
+    }
+    return EditableText::keyPressed(key, modifiers);
 }
 
 void TextField::returnKeyPressed() {
     ViewPtr keepAlive = weak_from_this().lock();
+    // A delegate that refuses keeps the keyboard (it may have ended editing itself).
     if (delegate_ && !delegate_->textFieldShouldReturn(*this)) return;
-    // An action for "did end on exit" is what makes the return key put the
-    // keyboard away.
-    bool dismisses = (allControlEvents() & ControlEventEditingDidEndOnExit) != 0;
     sendActionsForControlEvents(ControlEventEditingDidEndOnExit);
-    if (dismisses && isEditing()) resignFirstResponder();
+    // On a desktop Return finishes the entry, as putting the keyboard away does.
+    if (isEditing()) resignFirstResponder();
 }
 
 void TextField::clear() {

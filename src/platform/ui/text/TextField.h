@@ -5,8 +5,10 @@
 // Editing begins when the field becomes the window's first responder (a tap
 // on it, or becomeFirstResponder) and ends when it resigns. Keys reach it
 // through the first responder: insertText types at the caret, Backspace and
-// Delete remove a character, Left / Right / Home / End move the caret, and
-// Return asks the delegate's textFieldShouldReturn. Every change the user
+// Delete remove a character, Left / Right / Home / End move the caret,
+// Return asks the delegate's textFieldShouldReturn and, unless it refuses,
+// ends editing, and Escape puts the text back as it was when editing began
+// and ends editing (a rename the user cancels). Every change the user
 // makes is offered to the delegate first and then announced with
 // EditingChanged and the text-did-change notification; setting the text in
 // code announces nothing.
@@ -92,7 +94,7 @@ public:
     // ---- responder ---------------------------------------------------------------------
     bool canBecomeFirstResponder() const override;
     bool insertText(const std::string& text) override;
-    bool keyPressed(Key key) override;
+    bool keyPressed(Key key, unsigned modifiers) override;
 
     bool beginTrackingWithTouch(const Touch& touch, const Event& event) override;
     void endTrackingWithTouch(const Touch& touch, const Event& event) override;

@@ -1,0 +1,426 @@
+// The keyboard's equivalents of taps, sent as Qt key events through the
+// window host: alerts and action sheets, text fields, grids, keypads and
+// scroll views; and the wheel's distance and a paging view's settling.
+
+#include "ControlsTestSupport.h"
+#include "platform/ui/controllers/ActionSheet.h"
+#include "platform/ui/controllers/AlertView.h"
+#include "platform/ui/controls/Button.h"
+#include "platform/ui/host/WindowHost.h"
+#include "platform/ui/lists/CollectionView.h"
+#include "platform/ui/lists/ScrollView.h"
+#include "platform/ui/text/TextField.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QWheelEvent>
+#include <QWindow>
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+#include <vector>
+
+using graphics::Point;
+using graphics::Rect;
+using graphics::Size;
+using ui::IndexPath;
+using ui::Key;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+class KeyboardTest : public controltest::ControlsTest {
+protected:
+    void SetUp() override {
+        window->makeKeyAndVisible();
+        host = std::make_unique<ui::WindowHost>(window);
+        host->show();
+        QCoreApplication::processEvents();
+    }
+    void TearDown() override {
+        for (auto& alert : ui::AlertView::visibleAlerts())
+            alert->dismissWithClickedButtonIndex(ui::kNoButtonIndex, false);
+        for (auto& sheet : ui::ActionSheet::visibleSheets())
+            sheet->dismissWithClickedButtonIndex(ui::kNoButtonIndex, false);
+        host.reset();
+        QCoreApplication::processEvents();
+        ControlsTest::TearDown();
+    }
+
+    void key(int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = {}) {
+        QKeyEvent event(QEvent::KeyPress, qtKey, modifiers, text);
+        QGuiApplication::sendEvent(host->qWindow(), &event);
+    }
+    void type(const std::string& text) {
+        for (char c : text) key(Qt::Key_unknown, Qt::NoModifier, QString(QChar(c)));
+    }
+
+    std::unique_ptr<ui::WindowHost> host;
+};
+
+// ---- alerts and action sheets -----------------------------------------------------------
+
+class PanelLog : public ui::AlertViewDelegate, public ui::ActionSheetDelegate {
+public:
+    void clickedButtonAtIndex(ui::AlertView&, int i) override { log.push_back("clicked " + std::to_string(i)); }
+    void didDismissWithButtonIndex(ui::AlertView&, int i) override { log.push_back("dismissed " + std::to_string(i)); }
+    void clickedButtonAtIndex(ui::ActionSheet&, int i) override { log.push_back("clicked " + std::to_string(i)); }
+    void didDismissWithButtonIndex(ui::ActionSheet&, int i) override {
+        log.push_back("dismissed " + std::to_string(i));
+    }
+    Strings log;
+};
+
+TEST_F(KeyboardTest, ReturnChoosesAPanelsDefaultButtonAndEscapeItsCancel) {
+    struct Case {
+        const char* what;
+        bool sheet;
+        std::optional<std::string> cancel;
+        std::optional<std::string> destructive;
+        std::vector<std::string> others;
+        int qtKey;
+        Strings expected;
+    };
+    const Case cases[] = {
+        {"alert: Return is the other button",
+         false,
+         "No",
+         {},
+         {"Delete"},
+         Qt::Key_Return,
+         {"clicked 1", "dismissed 1"}},
+        {"alert: Escape is the cancel button",
+         false,
+         "No",
+         {},
+         {"Delete"},
+         Qt::Key_Escape,
+         {"clicked 0", "dismissed 0"}},
+        {"alert: the first of several others",
+         false,
+         "Cancel",
+         {},
+         {"Ok", "Optimized (Slower)"},
+         Qt::Key_Enter,
+         {"clicked 1", "dismissed 1"}},
+        {"alert: a lone cancel button is the default",
+         false,
+         "OK",
+         {},
+         {},
+         Qt::Key_Return,
+         {"clicked 0", "dismissed 0"}},
+        {"alert: no cancel button, Escape is the system's cancel",
+         false,
+         {},
+         {},
+         {"Dismiss"},
+         Qt::Key_Escape,
+         {"dismissed -1"}},
+        {"sheet: the destructive button when it is the only choice",
+         true,
+         "Cancel",
+         "Delete",
+         {},
+         Qt::Key_Return,
+         {"clicked 0", "dismissed 0"}},
+        {"sheet: an other button before the destructive one",
+         true,
+         "Cancel",
+         "Delete",
+         {"Duplicate"},
+         Qt::Key_Return,
+         {"clicked 1", "dismissed 1"}},
+        {"sheet: Escape is its cancel button",
+         true,
+         "Cancel",
+         "Delete",
+         {},
+         Qt::Key_Escape,
+         {"clicked 1", "dismissed 1"}},
+    };
+    // A field editing under the panel must not get the panel's keys.
+    auto field = ui::makeView<ui::TextField>(Rect(10, 10, 200, 30));
+    window->addSubview(field);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PanelLog delegate;
+        ASSERT_TRUE(field->becomeFirstResponder());
+        std::shared_ptr<ui::ButtonPanel> panel;
+        if (c.sheet) {
+            auto sheet = ui::makeView<ui::ActionSheet>("", &delegate, c.cancel, c.destructive, c.others);
+            sheet->showInView(window.get());
+            panel = sheet;
+        } else {
+            auto alert = ui::makeView<ui::AlertView>("Warning", "Sure?", &delegate, c.cancel, c.others);
+            alert->show();
+            panel = alert;
+        }
+        foundation::RunLoop::main().advance(1);
+        type("x");
+        key(c.qtKey);
+        foundation::RunLoop::main().advance(1);
+        EXPECT_EQ(delegate.log, c.expected);
+        EXPECT_FALSE(panel->isVisible());
+        EXPECT_EQ(field->text(), "") << "typing went past the panel";
+        EXPECT_TRUE(field->isEditing()) << "the panel's key reached the field";
+    }
+}
+
+// ---- text fields ----------------------------------------------------------------------------
+
+class NameDelegate : public ui::TextFieldDelegate {
+public:
+    void textFieldDidEndEditing(ui::TextField& field) override { saved.push_back(field.text()); }
+    Strings saved;
+};
+
+TEST_F(KeyboardTest, EscapeCancelsARenameAndReturnEndsIt) {
+    auto field = ui::makeView<ui::TextField>(Rect(10, 10, 300, 30));
+    NameDelegate delegate;
+    field->setDelegate(&delegate);
+    field->setText("My Movie");
+    window->addSubview(field);
+
+    ASSERT_TRUE(field->becomeFirstResponder());
+    key(Qt::Key_Backspace);
+    type("e!");
+    EXPECT_EQ(field->text(), "My Movie!");
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(field->isEditing());
+    EXPECT_EQ(field->text(), "My Movie") << "Escape keeps the old name";
+
+    ASSERT_TRUE(field->becomeFirstResponder());
+    type(" 2");
+    key(Qt::Key_Return);
+    EXPECT_FALSE(field->isEditing());
+    EXPECT_EQ(delegate.saved, (Strings{"My Movie", "My Movie 2"}));
+    EXPECT_EQ(window->firstResponder(), nullptr);
+}
+
+TEST_F(KeyboardTest, SelectAllAndShiftArrowsSelectTextThatTypingReplaces) {
+    auto field = ui::makeView<ui::TextField>(Rect(10, 10, 300, 30));
+    field->setText("Sunrise");
+    window->addSubview(field);
+    ASSERT_TRUE(field->becomeFirstResponder());
+
+    struct Step {
+        int qtKey;
+        Qt::KeyboardModifiers modifiers;
+        ui::TextRange selection;
+    };
+    const Step steps[] = {
+        {Qt::Key_Left, Qt::ShiftModifier, {6, 1}},  // caret at the end, extended left
+        {Qt::Key_Left, Qt::ShiftModifier, {5, 2}},  //
+        {Qt::Key_Right, Qt::NoModifier, {7, 0}},    // collapses to the selection's end
+        {Qt::Key_Home, Qt::ShiftModifier, {0, 7}},  //
+        {Qt::Key_Left, Qt::NoModifier, {0, 0}},     // collapses to its start
+        {Qt::Key_End, Qt::ShiftModifier, {0, 7}},   //
+        {Qt::Key_Right, Qt::NoModifier, {7, 0}},    //
+        {Qt::Key_A, Qt::ControlModifier, {0, 7}},   // select all
+    };
+    for (const Step& step : steps) {
+        key(step.qtKey, step.modifiers, step.qtKey == Qt::Key_A ? QString(QChar(1)) : QString());
+        EXPECT_EQ(field->selectedRange(), step.selection) << "after key " << step.qtKey;
+    }
+    type("Dusk");
+    EXPECT_EQ(field->text(), "Dusk") << "typing replaces the selection; Ctrl+A types nothing";
+
+    key(Qt::Key_Left, Qt::ShiftModifier);
+    key(Qt::Key_Left, Qt::ShiftModifier);
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(field->text(), "Du");
+    EXPECT_EQ(field->selectedRange(), (ui::TextRange{2, 0}));
+
+    // The selection is drawn in the field's tint.
+    field->setTintColor(graphics::Color::rgb(1, 0, 0));
+    field->setBackgroundColor(graphics::Color::white());
+    key(Qt::Key_A, Qt::ControlModifier, QString(QChar(1)));
+    graphics::Image picture = ui::renderView(*field);
+    EXPECT_GT(controltest::countPixels(picture, Rect(0, 0, 30, 30), controltest::near(255, 178, 178, 30)), 20);
+}
+
+// ---- grids, keypads and scroll views ------------------------------------------------------------
+
+class Numbers : public ui::CollectionViewDataSource, public ui::CollectionViewDelegate {
+public:
+    explicit Numbers(size_t count) : count(count) {}
+    size_t numberOfItemsInSection(ui::CollectionView&, size_t) override { return count; }
+    ui::CollectionViewCellPtr cellForItemAtIndexPath(ui::CollectionView& view, const IndexPath& path) override {
+        return view.dequeueReusableCellWithReuseIdentifier("cell", path);
+    }
+    void didSelectItemAtIndexPath(ui::CollectionView&, const IndexPath& path) override { chosen.push_back(path.row); }
+    size_t count;
+    std::vector<size_t> chosen;
+};
+
+TEST_F(KeyboardTest, ArrowsMoveTheGridsFocusRingAndReturnOpensTheItem) {
+    // 100-point items with 10 between them in a 470-wide grid: four per row.
+    auto layout = std::make_shared<ui::CollectionViewFlowLayout>();
+    layout->setItemSize(Size{100, 100});
+    layout->setMinimumInteritemSpacing(10);
+    layout->setMinimumLineSpacing(10);
+    layout->setSectionInset(graphics::EdgeInsets{10, 10, 10, 10});
+    auto grid = ui::makeView<ui::CollectionView>(Rect(0, 0, 470, 320), layout);
+    Numbers items(10);
+    grid->registerClass([] { return ui::makeView<ui::CollectionViewCell>(); }, "cell");
+    grid->setDataSource(&items);
+    grid->setDelegate(&items);
+    grid->setTintColor(graphics::Color::rgb(0.5, 0.1, 0.9));
+    window->addSubview(grid);
+    grid->layoutIfNeeded();
+
+    struct Step {
+        int qtKey;
+        size_t focused;
+    };
+    const Step steps[] = {
+        {Qt::Key_Right, 0},  // the first arrow shows the ring on the first item
+        {Qt::Key_Right, 1}, {Qt::Key_Down, 5}, {Qt::Key_Down, 9}, {Qt::Key_Right, 9},  // no item after the last
+        {Qt::Key_Up, 5},    {Qt::Key_Left, 4}, {Qt::Key_Left, 3}, {Qt::Key_Up, 3},     // none above the first row
+    };
+    for (const Step& step : steps) {
+        key(step.qtKey);
+        ASSERT_TRUE(grid->focusedIndexPath().has_value());
+        EXPECT_EQ(grid->focusedIndexPath()->row, step.focused) << "after key " << step.qtKey;
+    }
+    ASSERT_NE(grid->focusRingView(), nullptr);
+    EXPECT_EQ(grid->focusRingView()->layer().borderColor(), graphics::Color::rgb(0.5, 0.1, 0.9));
+    auto focusedFrame = grid->layoutAttributesForItemAtIndexPath(*grid->focusedIndexPath())->frame;
+    EXPECT_EQ(grid->focusRingView()->frame(), focusedFrame.insetBy(-3, -3));
+    EXPECT_EQ(grid->subviews().back().get(), grid->focusRingView()) << "the ring is drawn over the cells";
+
+    key(Qt::Key_Return);
+    EXPECT_EQ(items.chosen, (std::vector<size_t>{3}));
+    EXPECT_EQ(grid->indexPathsForSelectedItems(), (std::vector<IndexPath>{IndexPath::indexPathForItem(3, 0)}));
+
+    // Items going away take the ring with them when its item goes.
+    items.count = 2;
+    grid->reloadData();
+    EXPECT_FALSE(grid->focusedIndexPath().has_value());
+    EXPECT_EQ(grid->focusRingView(), nullptr);
+    grid->setDataSource(nullptr);
+    grid->setDelegate(nullptr);
+}
+
+TEST_F(KeyboardTest, DigitsAndBackspaceReachAKeypadWhenNoFieldTakesThem) {
+    Strings pressed;
+    auto pad = ui::makeView<ui::View>(Rect(0, 0, 300, 300));
+    for (int digit = 0; digit < 10; ++digit) {
+        auto button = ui::makeView<ui::Button>(ui::ButtonType::System);
+        button->setKeyEquivalent(std::to_string(digit));
+        button->addTarget(
+            nullptr, [&pressed, digit](ui::Control&) { pressed.push_back(std::to_string(digit)); },
+            ui::ControlEventTouchUpInside);
+        pad->addSubview(button);
+    }
+    auto erase = ui::makeView<ui::Button>(ui::ButtonType::System);
+    erase->setKeyEquivalent(Key::Backspace);
+    erase->addTarget(
+        nullptr, [&pressed](ui::Control&) { pressed.push_back("<"); }, ui::ControlEventTouchUpInside);
+    pad->addSubview(erase);
+    window->addSubview(pad);
+
+    type("4a2");
+    key(Qt::Key_Backspace);
+    static_cast<ui::Button*>(pad->subviews()[7].get())->setEnabled(false);
+    type("7");
+    pad->subviews()[1]->setHidden(true);
+    type("1");
+    EXPECT_EQ(pressed, (Strings{"4", "2", "<"})) << "letters, disabled and hidden keys do nothing";
+
+    // An editing field takes the digits itself.
+    auto field = ui::makeView<ui::TextField>(Rect(0, 300, 100, 20));
+    window->addSubview(field);
+    ASSERT_TRUE(field->becomeFirstResponder());
+    type("5");
+    EXPECT_EQ(field->text(), "5");
+    EXPECT_EQ(pressed.size(), 3u);
+}
+
+TEST_F(KeyboardTest, PageKeysScrollTheScrollViewOnScreen) {
+    auto list = ui::makeView<ui::ScrollView>(Rect(0, 0, 480, 320));
+    list->setContentSize(Size{480, 1000});
+    auto pager = ui::makeView<ui::ScrollView>(Rect(0, 0, 400, 300));
+    pager->setPagingEnabled(true);
+    pager->setContentSize(Size{1200, 300});
+    window->addSubview(list);
+
+    struct Step {
+        int qtKey;
+        double offset;
+    };
+    // A page of a list is its height less a line (300), kept within the content (680 at most).
+    const Step listSteps[] = {{Qt::Key_PageDown, 300}, {Qt::Key_PageDown, 600}, {Qt::Key_PageDown, 680},
+                              {Qt::Key_PageUp, 380},   {Qt::Key_Home, 0},       {Qt::Key_End, 680}};
+    for (const Step& step : listSteps) {
+        key(step.qtKey);
+        EXPECT_EQ(list->contentOffset(), (Point{0, step.offset})) << "after key " << step.qtKey;
+    }
+
+    // A sideways pager moves a whole page at a time.
+    list->removeFromSuperview();
+    window->addSubview(pager);
+    const Step pagerSteps[] = {
+        {Qt::Key_PageDown, 400}, {Qt::Key_PageDown, 800}, {Qt::Key_PageDown, 800}, {Qt::Key_PageUp, 400}};
+    for (const Step& step : pagerSteps) {
+        key(step.qtKey);
+        EXPECT_EQ(pager->contentOffset(), (Point{step.offset, 0})) << "after key " << step.qtKey;
+    }
+}
+
+// ---- the wheel ----------------------------------------------------------------------------------
+
+TEST(WheelScrollDistance, NotchesAreLinesAndTrackpadsGivePixels) {
+    struct Case {
+        Point angle, pixels;
+        double scale;
+        int lines;
+        Point expected;
+    };
+    const Case cases[] = {
+        {{0, -120}, {}, 1, 3, {0, -60}},       // one notch: three lines of 20 points
+        {{0, 240}, {}, 2, 3, {0, 120}},        // the window's scale does not change notches
+        {{0, 60}, {}, 1, 3, {0, 30}},          // half a notch of a fine wheel
+        {{-120, 0}, {}, 1, 5, {-100, 0}},      // the desktop's lines per notch
+        {{0, 120}, {}, 1, 0, {0, 20}},         // at least a line
+        {{0, 120}, {0, 40}, 2, 3, {0, 20}},    // pixels of a window shown twice as large
+        {{0, 120}, {-9, 30}, 1, 3, {-9, 30}},  // both axes of a trackpad
+        {{0, 120}, {0, 10}, 0, 3, {0, 10}},    // no scale known
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ui::wheelScrollDistance(c.angle, c.pixels, c.scale, c.lines), c.expected)
+            << c.angle.y << " " << c.pixels.y << " " << c.scale;
+    }
+}
+
+TEST_F(KeyboardTest, APagingViewSettlesOnAPageOnceTheWheelRests) {
+    auto pager = ui::makeView<ui::ScrollView>(Rect(0, 0, 480, 320));
+    pager->setPagingEnabled(true);
+    pager->setContentSize(Size{480, 960});
+    window->addSubview(pager);
+    auto wheel = [&](int notches) {
+        QPointF at(100, 100);
+        QWheelEvent event(at, host->qWindow()->mapToGlobal(at), QPoint(), QPoint(0, -120 * notches), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QGuiApplication::sendEvent(host->qWindow(), &event);
+    };
+    wheel(1);
+    EXPECT_EQ(pager->contentOffset(), (Point{0, 60}));
+    foundation::RunLoop::main().advance(ui::ScrollView::kWheelSettleDelay / 2);
+    wheel(2);  // still turning: no settling yet
+    foundation::RunLoop::main().advance(ui::ScrollView::kWheelSettleDelay / 2);
+    EXPECT_EQ(pager->contentOffset(), (Point{0, 180}));
+    EXPECT_FALSE(pager->isScrollAnimating());
+    foundation::RunLoop::main().advance(ui::ScrollView::kWheelSettleDelay / 2 + 0.01);
+    EXPECT_TRUE(pager->isScrollAnimating());
+    foundation::RunLoop::main().advance(1);
+    EXPECT_EQ(pager->contentOffset(), (Point{0, 320})) << "180 of 320 is nearer the second page";
+
+    wheel(-1);  // back towards the first page, but not half way
+    foundation::RunLoop::main().advance(1);
+    EXPECT_EQ(pager->contentOffset(), (Point{0, 320}));
+}
+
+}  // namespace
