@@ -1,0 +1,56 @@
+#include "support/DecimalCommaLocale.h"
+
+#include "support/Process.h"
+
+#include <clocale>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <unistd.h>
+
+namespace testsupport {
+
+namespace {
+
+constexpr const char* kLocaleName = "de_DE.UTF-8";
+
+// The folder holding the compiled locale; empty when localedef failed.
+const std::string& compiledLocaleFolder() {
+    static const std::string folder = [] {
+        std::string path =
+            (std::filesystem::temp_directory_path() / ("tollivar-locale-" + std::to_string(::getpid()))).string();
+        std::filesystem::create_directories(path);
+        ProcessResult result = runProcess({"localedef", "-i", "de_DE", "-f", "UTF-8", path + "/" + kLocaleName});
+        // localedef warns (and exits 1) about harmless things; the files are what counts.
+        if (!std::filesystem::exists(path + "/" + kLocaleName + "/LC_NUMERIC")) return std::string();
+        return path;
+    }();
+    return folder;
+}
+
+struct CommaDecimals : std::numpunct<char> {
+    char do_decimal_point() const override { return ','; }
+    char do_thousands_sep() const override { return '.'; }
+    std::string do_grouping() const override { return "\3"; }
+};
+
+}  // namespace
+
+ScopedDecimalCommaLocale::ScopedDecimalCommaLocale()
+    : previousNumeric_(std::setlocale(LC_NUMERIC, nullptr)), previousGlobal_(std::locale()) {
+    cLocaleActive_ = std::setlocale(LC_NUMERIC, kLocaleName) != nullptr;
+    if (!cLocaleActive_ && !compiledLocaleFolder().empty()) {
+        ::setenv("LOCPATH", compiledLocaleFolder().c_str(), 1);
+        cLocaleActive_ = std::setlocale(LC_NUMERIC, kLocaleName) != nullptr;
+    }
+    std::locale::global(std::locale(std::locale::classic(), new CommaDecimals));
+}
+
+ScopedDecimalCommaLocale::~ScopedDecimalCommaLocale() {
+    // Restoring a named global std::locale resets the whole C locale too,
+    // so the numeric category comes back last.
+    std::locale::global(previousGlobal_);
+    std::setlocale(LC_NUMERIC, previousNumeric_.c_str());
+}
+
+}  // namespace testsupport
