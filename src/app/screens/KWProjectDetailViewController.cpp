@@ -12,6 +12,7 @@
 #include "app/widgets/popover/KWPopoverController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Lifetime.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/library/ActivityViewController.h"
@@ -71,10 +72,6 @@ KWProjectDetailViewController::KWProjectDetailViewController() : ui::ViewControl
 KWProjectDetailViewController::~KWProjectDetailViewController() {
     if (textFieldName_) textFieldName_->setDelegate(nullptr);
     if (popover_) popover_->dismissPopoverAnimated(false);
-}
-
-std::weak_ptr<KWProjectDetailViewController> KWProjectDetailViewController::weakSelf() {
-    return std::static_pointer_cast<KWProjectDetailViewController>(shared_from_this());
 }
 
 bool KWProjectDetailViewController::isTablet() {
@@ -162,7 +159,7 @@ void KWProjectDetailViewController::viewDidLoad() {
     // translucent background the platform's older systems got.
     mViewProjectDetailBG_->setBackgroundColor(graphics::Color::grey(0.0, 0.85));
 
-    std::weak_ptr<KWProjectDetailViewController> weak = weakSelf();
+    std::weak_ptr<KWProjectDetailViewController> weak = foundation::weakFrom(this);
     duplicateObserver_ = foundation::NotificationCenter::defaultCenter().addObserver(
         DuplicateConnectHandler::kDoDuplicateProjectNotification, nullptr,
         [weak](const foundation::Notification& notification) {
@@ -256,7 +253,7 @@ void KWProjectDetailViewController::addScaleAnimation(double from, double to) {
 void KWProjectDetailViewController::getProjectFileSize() {
     auto project = mProject_;
     if (!project) return;
-    std::weak_ptr<KWProjectDetailViewController> weak = weakSelf();
+    std::weak_ptr<KWProjectDetailViewController> weak = foundation::weakFrom(this);
     foundation::DispatchQueue::global(foundation::QueuePriority::Default).async([weak, project] {
         const int64_t size = project->getUsedStorageSpace();
         foundation::DispatchQueue::main().async([weak, project, size] {
@@ -316,7 +313,7 @@ void KWProjectDetailViewController::dismiss() {
     // Ending the edit stores a changed name before the browser gets the project back.
     if (textFieldName_ && textFieldName_->isEditing()) textFieldName_->resignFirstResponder();
     auto* thumb = mImageViewProjectDetail_.get();
-    std::weak_ptr<KWProjectDetailViewController> weak = weakSelf();
+    std::weak_ptr<KWProjectDetailViewController> weak = foundation::weakFrom(this);
     ui::animateWithSpring(
         0.25, 0.0, 1.0, 10.0, ui::AnimationOptionNone,
         [this, thumb] {
@@ -334,7 +331,7 @@ void KWProjectDetailViewController::dismiss() {
 void KWProjectDetailViewController::actionTrash() {
     auto project = mProject_;
     if (!project || busy_) return;
-    std::weak_ptr<KWProjectDetailViewController> weak = weakSelf();
+    std::weak_ptr<KWProjectDetailViewController> weak = foundation::weakFrom(this);
     UIActionSheet_MKBlockAdditions::actionSheetWithTitle(
         "", "", foundation::localized("Delete"), {}, trashBtn_.get(),
         [weak, project](int buttonIndex) {
@@ -364,7 +361,7 @@ void KWProjectDetailViewController::deleteProject(const ProjectModelPtr& project
     if (!project || busy_) return;
     busy_ = true;
     MovieRenderer::cleanRenderCacheForProject(project);
-    std::weak_ptr<KWProjectDetailViewController> weak = weakSelf();
+    std::weak_ptr<KWProjectDetailViewController> weak = foundation::weakFrom(this);
     // A folder that could not be removed is not reported: the project is
     // gone from the list either way.
     KWProjects::getInstance().deleteProject(project, [weak](const std::optional<foundation::Error>&) {
@@ -377,7 +374,7 @@ void KWProjectDetailViewController::deleteProject(const ProjectModelPtr& project
 void KWProjectDetailViewController::hideAfterDeletion() {
     busy_ = false;
     mProject_.reset();
-    std::weak_ptr<KWProjectDetailViewController> weak = weakSelf();
+    std::weak_ptr<KWProjectDetailViewController> weak = foundation::weakFrom(this);
     ui::animateWithSpring(
         0.25, 0.0, 1.0, 10.0, ui::AnimationOptionNone, [this] { mViewProjectDetails_->setAlpha(0.0); },
         [weak](bool) {
@@ -404,7 +401,7 @@ void KWProjectDetailViewController::actionDuplicate() {
     hud_->dismissAfterTime = Hudy::kStaysUntilDismissed;
     hud_->showInView(view());
 
-    std::weak_ptr<KWProjectDetailViewController> weak = weakSelf();
+    std::weak_ptr<KWProjectDetailViewController> weak = foundation::weakFrom(this);
     KWProjects::getInstance().duplicateProject(project, [weak](const std::optional<foundation::Error>& error) {
         foundation::DispatchQueue::main().async([weak, error] {
             auto self = weak.lock();
@@ -446,7 +443,7 @@ void KWProjectDetailViewController::actionEdit() {
     auto* thumb = mImageViewProjectDetail_.get();
     const bool phone = !isTablet();
     const double riseTo = view()->bounds().midY() - kEditRisePhone;
-    std::weak_ptr<KWProjectDetailViewController> weak = weakSelf();
+    std::weak_ptr<KWProjectDetailViewController> weak = foundation::weakFrom(this);
     ui::animate(
         0.3,
         [thumb, phone, riseTo] {

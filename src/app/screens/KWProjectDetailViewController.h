@@ -115,7 +115,6 @@ private:
     bool textFieldShouldReturn(ui::TextField& textField) override;
     void textFieldDidEndEditing(ui::TextField& textField) override;
 
-    std::weak_ptr<KWProjectDetailViewController> weakSelf();
     // The steps every showing shares.
     void showProject(const ProjectModelPtr& project, const graphics::Rect& imageRect);
     // Adds the thumbnail's kept scale animation.

@@ -3,6 +3,7 @@
 #include "app/core/BundleImage.h"
 #include "app/screens/ProjectExplorer.h"
 #include "app/widgets/alerts/AlertView.h"
+#include "platform/foundation/Lifetime.h"
 #include "platform/foundation/Localized.h"
 #include "platform/graphics/AffineTransform.h"
 #include "platform/ui/compositing/Animation.h"
@@ -93,10 +94,9 @@ void MainViewController::showFrameEditorWithProject(const ProjectModelPtr& proje
     auto alert = AlertView::create(foundation::localized(kEditorUnavailableTitle),
                                    foundation::localized(kEditorUnavailableMessage));
     alert->addButtonWithTitle(foundation::localized("OK"), {});
-    std::weak_ptr<ui::ViewController> weak = weak_from_this();
+    auto weak = foundation::weakFrom(this);
     alert->setAlertViewDidDismissWithButtonIndexBlock([weak](AlertView&, int) {
-        if (auto self = std::static_pointer_cast<MainViewController>(weak.lock()))
-            self->editorUnavailableAlertDidDismiss();
+        if (auto self = weak.lock()) self->editorUnavailableAlertDidDismiss();
     });
     editorAlert_ = alert;
     alert->show();

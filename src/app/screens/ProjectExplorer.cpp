@@ -15,6 +15,7 @@
 #include "app/widgets/alerts/Hudy.h"
 #include "app/widgets/views/NXNavigationController.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Lifetime.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/controls/Button.h"
@@ -84,10 +85,6 @@ ProjectExplorer::~ProjectExplorer() {
     }
     if (helpManager_) helpManager_->setDelegate(nullptr);
     if (importHud_) importHud_->dismiss();
-}
-
-std::weak_ptr<ProjectExplorer> ProjectExplorer::weakSelf() {
-    return std::static_pointer_cast<ProjectExplorer>(shared_from_this());
 }
 
 // ---- view --------------------------------------------------------------------------
@@ -173,7 +170,7 @@ void ProjectExplorer::viewWillAppear(bool animated) {
         mViewProjectsGrid_->addSubview(gridView);
         // The card's rect comes from the grid's layout, so lay it out now.
         view()->layoutIfNeeded();
-        auto weak = weakSelf();
+        auto weak = foundation::weakFrom(this);
         mProjectsCollectionView_->setSelectionHandler([weak](const KWGridCollectionViewController::GridItem& item) {
             if (auto self = weak.lock()) self->showProjectDetail(std::static_pointer_cast<ProjectModel>(item), 1);
         });
@@ -255,7 +252,7 @@ bool ProjectExplorer::checkIfProjectNeedsConversion(const ProjectModelPtr& proje
     }
     if (*version < 6.0f) {
         projectsInConversion().insert(project);
-        auto weak = weakSelf();
+        auto weak = foundation::weakFrom(this);
         ProjectConvertProcessor::create()->convertProject(project, [weak, project] {
             foundation::DispatchQueue::main().async([weak, project] {
                 projectsInConversion().erase(project);
@@ -295,7 +292,7 @@ void ProjectExplorer::presentProjectDetail(const ProjectModelPtr& project, unsig
         cardView->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleHeight);
         mViewDetails_->addSubview(cardView);
 
-        auto weak = weakSelf();
+        auto weak = foundation::weakFrom(this);
         mProjectDetailView_->handlerProjectOpen = [weak](const ProjectModelPtr& opened) {
             auto self = weak.lock();
             if (self && self->delegate) self->delegate->didFinishProjectExplorer(self.get(), opened);
@@ -348,7 +345,7 @@ void ProjectExplorer::validateRestrictionsSettings() {
         auto passCode = std::make_shared<PassCodeViewController>("PassCodeViewController");
         auto navigation = std::make_shared<NXNavigationController>(passCode);
         navigation->modalPresentationStyle = ui::ModalPresentationStyle::FormSheet;
-        auto weak = weakSelf();
+        auto weak = foundation::weakFrom(this);
         std::weak_ptr<ui::ViewController> weakNavigation = navigation;
         passCode->setCompletionHandler([weak, weakNavigation](bool accepted) {
             auto self = weak.lock();
@@ -435,7 +432,7 @@ void ProjectExplorer::documentPickerDidPickDocumentAtURL(const std::string& url)
     hud->showInView(view());
     importHud_ = hud;
 
-    auto weak = weakSelf();
+    auto weak = foundation::weakFrom(this);
     ProjectImportProcessor().importProjectAtUrl(url, [weak, hud](bool imported) {
         foundation::DispatchQueue::main().async([weak, hud, imported] {
             auto self = weak.lock();

@@ -118,7 +118,6 @@ private:
         unsigned withAnimation = 0;
     };
 
-    std::weak_ptr<ProjectExplorer> weakSelf();
     // Steps of showProjectDetail after the version check.
     void presentProjectDetail(const ProjectModelPtr& project, unsigned withAnimation);
     void conversionDidFinish(const ProjectModelPtr& project);

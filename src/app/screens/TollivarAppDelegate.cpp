@@ -5,6 +5,7 @@
 #include "app/core/ProjectImportProcessor.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/Lifetime.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
@@ -103,7 +104,7 @@ void TollivarAppDelegate::importProjectsFromInbox() {
     if (archives.empty()) return;
 
     auto alert = showImportAlert();
-    std::weak_ptr<UntitledAppDelegate> weak = weak_from_this();
+    auto weak = foundation::weakFrom(this);
     foundation::DispatchQueue::global(foundation::QueuePriority::Default).async([weak, alert, archives] {
         size_t imported = 0;
         for (const std::string& archive : archives) {
@@ -115,7 +116,7 @@ void TollivarAppDelegate::importProjectsFromInbox() {
         // The processor has queued each new project for the list on the main
         // queue already; this runs after them.
         foundation::DispatchQueue::main().sync([weak, alert, imported, total = archives.size()] {
-            auto self = std::static_pointer_cast<TollivarAppDelegate>(weak.lock());
+            auto self = weak.lock();
             if (!self) return;
             self->finishImport(alert, imported == total, imported > 0);
         });
@@ -128,9 +129,9 @@ void TollivarAppDelegate::finishImport(const std::shared_ptr<ui::AlertView>& ale
     // Projects that did arrive must show in the browser even when another
     // archive failed.
     if (anyImported) foundation::NotificationCenter::defaultCenter().post(kDidImportProjectNotification, this);
-    std::weak_ptr<UntitledAppDelegate> weak = weak_from_this();
+    auto weak = foundation::weakFrom(this);
     foundation::RunLoop::main().performAfter(kImportAlertSeconds, [weak, alert] {
-        if (auto self = std::static_pointer_cast<TollivarAppDelegate>(weak.lock())) self->dismissAlertView(alert);
+        if (auto self = weak.lock()) self->dismissAlertView(alert);
     });
 }
 
@@ -145,12 +146,11 @@ bool TollivarAppDelegate::applicationOpenURL(ui::Application&, const std::string
     std::string extension = urlPathExtension(url);
     if (isArchiveExtension(extension)) {
         auto alert = showImportAlert();
-        std::weak_ptr<UntitledAppDelegate> weak = weak_from_this();
+        auto weak = foundation::weakFrom(this);
         auto processor = std::make_shared<ProjectImportProcessor>();
         processor->importProjectAtUrl(url, [weak, alert, processor](bool success) {
             foundation::DispatchQueue::main().sync([weak, alert, success] {
-                if (auto self = std::static_pointer_cast<TollivarAppDelegate>(weak.lock()))
-                    self->finishImport(alert, success, success);
+                if (auto self = weak.lock()) self->finishImport(alert, success, success);
             });
         });
         return true;

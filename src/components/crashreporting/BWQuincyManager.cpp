@@ -49,7 +49,6 @@ void BWQuincyManager::resetSharedManagerForTesting() {
 }
 
 BWQuincyManager::~BWQuincyManager() {
-    foundation::RunLoop::main().cancelPreviousPerformRequests(this);
     if (started_) CrashReporter::disable();
 }
 
@@ -73,13 +72,8 @@ void BWQuincyManager::startManager() {
     if (foundation::Status enabled = CrashReporter::enable(livePath, bundleIdentity()); !enabled)
         logLine("crash capture is off: " + enabled.error().description);
 
-    std::weak_ptr<int> alive = lifetime_;
-    foundation::RunLoop::main().performAfter(
-        kSendCheckDelay,
-        [this, alive] {
-            if (!alive.expired()) checkForPendingReports();
-        },
-        this, "checkForPendingReports");
+    life_.performAfter(
+        kSendCheckDelay, [this] { checkForPendingReports(); }, "checkForPendingReports");
 }
 
 void BWQuincyManager::takeOverPreviousReport(const std::string& livePath) {
@@ -125,11 +119,11 @@ void BWQuincyManager::checkForPendingReports() {
     }
     if (!askHandler_) return;  // nobody to ask: the reports wait for a launch that can
 
-    std::weak_ptr<int> alive = lifetime_;
+    foundation::LifeObserver alive = life_.observer();
     auto answeredOnce = std::make_shared<bool>(false);
     askHandler_([this, alive, answeredOnce, reports](bool send) {
         auto deliver = [this, alive, answeredOnce, reports, send] {
-            if (alive.expired() || *answeredOnce) return;
+            if (!alive || *answeredOnce) return;
             *answeredOnce = true;
             answered(send, reports);
         };
@@ -153,7 +147,7 @@ void BWQuincyManager::sendReports(const std::vector<std::string>& reports) {
     foundation::Bundle& bundle = foundation::Bundle::main();
     if (delegate_) delegate_->connectionOpened();
     postsInFlight_ = 1;  // held until every post has started, so an early answer cannot close the round
-    std::weak_ptr<int> alive = lifetime_;
+    foundation::LifeObserver alive = life_.observer();
     for (const std::string& reportPath : reports) {
         foundation::Result<CrashReport> report = CrashReportDecoder::decodeFile(reportPath);
         if (!report) {
@@ -184,7 +178,7 @@ void BWQuincyManager::sendReports(const std::vector<std::string>& reports) {
             std::move(request), foundation::DispatchQueue::main(),
             [this, alive, reportPath](const std::optional<net::HTTPURLResponse>& response, const foundation::Bytes&,
                                       const std::optional<foundation::Error>& error) {
-                if (alive.expired()) return;
+                if (!alive) return;
                 if (!error && response && response->isSuccess()) {
                     (void)foundation::FileManager::defaultManager().removeItem(reportPath);
                 } else {

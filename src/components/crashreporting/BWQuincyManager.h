@@ -20,6 +20,8 @@
 //
 // Used on the main thread only.
 
+#include "platform/foundation/Lifetime.h"
+
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -89,7 +91,6 @@ private:
     AskHandler askHandler_;
     std::string crashesDirectory_;
     size_t postsInFlight_ = 0;
-    // Completions and timers hold a weak reference to this: they do nothing
-    // once the manager is gone.
-    std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
+    // Completions and timers do nothing once the manager is gone.
+    foundation::LifeToken life_;
 };

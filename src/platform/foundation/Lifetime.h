@@ -15,12 +15,18 @@
 //
 //     foundation::LifeToken life_;
 //     timer = scheduleTimer(1, false, life_.guard([this](Timer&) { tick(); }));
+//     life_.performAfter(2.0, [this] { dismiss(); });  // cancelled with the owner
 //
 // Both are checked where the callback runs, which must be the thread that
 // destroys the owner (the main thread for views and controllers): a check on
 // another thread could race with the destructor.
 
+#include "platform/foundation/Timer.h"
+
+#include <functional>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 
@@ -61,13 +67,22 @@ public:
     LifeToken() : state_(std::make_shared<const char>(0)) {}
     LifeToken(const LifeToken&) : LifeToken() {}
     LifeToken& operator=(const LifeToken&) { return *this; }
-    ~LifeToken() = default;
+    // Cancels the delayed performs still pending.
+    ~LifeToken();
 
     LifeObserver observer() const { return LifeObserver(state_); }
 
-    // Cancels every callback wrapped so far; later ones work again. For an
-    // owner that stops what it started without going away.
-    void revoke() { state_ = std::make_shared<const char>(0); }
+    // Cancels every callback wrapped so far and the delayed performs still
+    // pending; later ones work again. For an owner that stops what it
+    // started without going away.
+    void revoke();
+
+    // Runs `block` on the main run loop after `delay` seconds unless the
+    // token is gone or revoked by then. A `key` names the perform for
+    // cancelPerforms. Main thread only, as the run loop's own performs.
+    TimerHandle performAfter(double delay, std::function<void()> block, std::string key = {});
+    // Cancels the pending performs of one key; returns how many.
+    size_t cancelPerforms(std::string_view key);
 
     // Wraps `callback` so that it runs only while this token lives. A guarded
     // callback returns nothing, so only callbacks whose result nobody needs
@@ -80,7 +95,9 @@ public:
     }
 
 private:
+    void cancelAllPerforms();
     std::shared_ptr<const char> state_;
+    bool performed_ = false;  // spares the run loop a search when none was made
 };
 
 }  // namespace foundation

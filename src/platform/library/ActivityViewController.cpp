@@ -1,5 +1,6 @@
 #include "platform/library/ActivityViewController.h"
 
+#include "platform/foundation/Lifetime.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Control.h"
@@ -149,8 +150,7 @@ void ActivityViewController::chooseActivityAtIndex(size_t index) {
     const std::string type = activity->activityType();
     // The sheet may be gone by the time the activity ends (its presenter
     // releases it once closed), so the handler travels with the activity.
-    std::weak_ptr<ActivityViewController> weakSelf =
-        std::static_pointer_cast<ActivityViewController>(shared_from_this());
+    auto weakSelf = foundation::weakFrom(this);
     activity->finished_ = [weakSelf, handler = completionHandler, type](bool completed) {
         auto self = weakSelf.lock();
         finish(self.get(), handler, type, completed);

@@ -1,4 +1,6 @@
 #include "platform/foundation/Lifetime.h"
+#include "platform/foundation/RunLoop.h"
+#include "support/VirtualClock.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -104,4 +106,36 @@ TEST(LifeToken, RevokingStopsOnlyEarlierCallbacks) {
     late(2);
     EXPECT_EQ(log, std::vector<std::string>{"b2"});
     EXPECT_TRUE(owner.life.observer().alive());
+}
+
+// Delayed performs of a token: gone with the token (nothing left scheduled),
+// with a revoke, or by key; the others still run.
+TEST(LifeToken, DelayedPerformsEndWithTheToken) {
+    testsupport::VirtualClockScope clock;
+    auto& loop = foundation::RunLoop::main();
+    struct Case {
+        const char* what;
+        std::function<void(std::unique_ptr<LifeToken>&)> change;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {"kept", [](auto&) {}, {"a", "b"}},
+        {"destroyed", [](auto& token) { token.reset(); }, {}},
+        {"revoked", [](auto& token) { token->revoke(); }, {}},
+        {"key a cancelled", [](auto& token) { EXPECT_EQ(token->cancelPerforms("a"), 1u); }, {"b"}},
+        {"unknown key", [](auto& token) { EXPECT_EQ(token->cancelPerforms("c"), 0u); }, {"a", "b"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> log;
+        auto token = std::make_unique<LifeToken>();
+        size_t before = loop.scheduledTimerCount();
+        token->performAfter(
+            1.0, [&] { log.push_back("a"); }, "a");
+        token->performAfter(
+            2.0, [&] { log.push_back("b"); }, "b");
+        c.change(token);
+        EXPECT_EQ(loop.scheduledTimerCount(), before + c.expected.size()) << c.what;
+        loop.advance(3.0);
+        EXPECT_EQ(log, c.expected) << c.what;
+    }
 }

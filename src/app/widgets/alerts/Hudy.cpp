@@ -1,6 +1,5 @@
 #include "app/widgets/alerts/Hudy.h"
 
-#include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Font.h"
 #include "platform/ui/compositing/Animation.h"
@@ -38,10 +37,9 @@ const Color kAccent = Color::rgb8(212, 3, 215);
 
 Hudy::Hudy() = default;
 
-Hudy::~Hudy() {
-    // A HUD that goes away must not be dismissed later by its own timer.
-    foundation::RunLoop::main().cancelPreviousPerformRequests(this);
-}
+// A HUD that goes away is not dismissed later by its own timer: the timer
+// belongs to its life token.
+Hudy::~Hudy() = default;
 
 void Hudy::loadView() {
     auto root = ui::makeView<ui::View>(Rect(0, 0, kInitialWidth, kInitialHeight));
@@ -150,8 +148,8 @@ void Hudy::show() {
     ui::animateWithSpring(kFadeDuration, 0, 1.0, 0.25, ui::AnimationOptionNone, [hud] { hud->setAlpha(1.0); });
 
     if (dismissAfterTime != kStaysUntilDismissed) {
-        foundation::RunLoop::main().performAfter(
-            dismissAfterTime, [this] { dismiss(); }, this, "dismiss");
+        life_.performAfter(
+            dismissAfterTime, [this] { dismiss(); }, "dismiss");
     }
 }
 
@@ -161,7 +159,7 @@ void Hudy::updateCaption(std::string newCaption) {
 }
 
 void Hudy::dismiss() {
-    foundation::RunLoop::main().cancelPreviousPerformRequests(this);
+    life_.cancelPerforms("dismiss");
     ui::ViewPtr hud = viewPtr();
     std::weak_ptr<ui::View> weakHud = hud;
     std::weak_ptr<ui::ActivityIndicatorView> weakSpinner = spinner_;

@@ -8,6 +8,7 @@
 // A screen makes a fresh Hudy for each message and keeps it while it is up.
 // Main thread only.
 
+#include "platform/foundation/Lifetime.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/ui/controllers/ViewController.h"
 
@@ -69,4 +70,5 @@ private:
     std::shared_ptr<ui::ActivityIndicatorView> spinner_;
     std::shared_ptr<ui::ProgressView> bar_;
     float progress_ = -1.0f;
+    foundation::LifeToken life_;
 };

@@ -1,5 +1,6 @@
 #include "app/widgets/alerts/UIActionSheet_MKBlockAdditions_Picker.h"
 
+#include "platform/foundation/Lifetime.h"
 #include "platform/foundation/Localized.h"
 #include "platform/graphics/Color.h"
 #include "platform/ui/controls/Button.h"
@@ -74,7 +75,7 @@ void ImagePickerController::viewDidLoad() {
     const uint32_t types = sourceType == ImagePickerSourceType::SavedPhotosAlbum ? library::kAssetsGroupSavedPhotos
                                                                                  : library::kAssetsGroupAll;
     auto found = std::make_shared<std::vector<library::PhotoAsset>>();
-    std::weak_ptr<ViewController> weakSelf = weak_from_this();
+    auto weakSelf = foundation::weakFrom(this);
     library::PhotoLibrary photos;
     photos.enumerateGroups(
         types,
@@ -85,7 +86,7 @@ void ImagePickerController::viewDidLoad() {
                 for (auto& asset : pictures.assets()) found->push_back(asset);
                 return;
             }
-            if (auto self = std::static_pointer_cast<ImagePickerController>(weakSelf.lock())) {
+            if (auto self = weakSelf.lock()) {
                 self->showAssets(std::move(*found));
             }
         },

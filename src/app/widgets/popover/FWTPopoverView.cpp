@@ -1,6 +1,7 @@
 #include "app/widgets/popover/FWTPopoverView.h"
 
 #include "app/widgets/popover/FWTPopoverGeometry.h"
+#include "platform/foundation/Lifetime.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/compositing/Animation.h"
 
@@ -129,7 +130,7 @@ void FWTPopoverView::adjustPositionToRect(const Rect& rect, bool animated) {
 void FWTPopoverView::dismissPopoverAnimated(bool animated) {
     const uint64_t transition = ++transition_;
     // Kept alive until the end: the superview may hold the last reference.
-    auto self = std::static_pointer_cast<FWTPopoverView>(weak_from_this().lock());
+    auto self = foundation::weakFrom(this).lock();
     if (!animated || !self) {
         removeFromSuperview();
         if (didDismissBlock) didDismissBlock(*this);

@@ -15,9 +15,9 @@ void KWPopoverController::runHandler() {
 
 void KWPopoverController::dismissPopoverAnimated(bool animated) {
     if (animated) {
-        auto token = lifeToken();
+        foundation::LifeObserver alive = life_.observer();
         runHandler();
-        if (token.expired()) return;  // the handler released this controller
+        if (!alive) return;  // the handler released this controller
     }
     WEPopoverController::dismissPopoverAnimated(animated);
 }

@@ -127,14 +127,10 @@ void WEPopoverController::presentPopoverFromRect(const Rect& rect, ui::View& inV
 
     if (animated) {
         container->setAlpha(0.0);
-        auto token = lifeToken();
         std::weak_ptr<WEPopoverContainerView> faded = container;
         ui::animate(
             kFadeDuration, [&] { container->setAlpha(1.0); },
-            [this, token, faded](bool) {
-                if (token.expired()) return;
-                animationDidStop(kFadeInAnimation, faded.lock(), false);
-            });
+            life_.guard([this, faded](bool) { animationDidStop(kFadeInAnimation, faded.lock(), false); }));
     } else {
         popoverVisible_ = true;
         if (contentViewController_) contentViewController_->endAppearanceTransition();
@@ -214,15 +210,12 @@ void WEPopoverController::dismissPopoverAnimated(bool animated, bool userInitiat
         dismissing_ = true;
         view_->setUserInteractionEnabled(false);
         auto container = view_;
-        auto token = lifeToken();
         // Weak: the animation lives in the panel's layer.
         std::weak_ptr<WEPopoverContainerView> faded = container;
         ui::animate(
-            kFadeDuration, [&] { container->setAlpha(0.0); },
-            [this, token, faded, userInitiated](bool) {
-                if (token.expired()) return;
+            kFadeDuration, [&] { container->setAlpha(0.0); }, life_.guard([this, faded, userInitiated](bool) {
                 animationDidStop(kFadeOutAnimation, faded.lock(), userInitiated);
-            });
+            }));
     } else {
         removeFromScreen();
     }

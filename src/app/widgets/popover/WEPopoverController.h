@@ -13,6 +13,7 @@
 #include "app/widgets/popover/WEPopoverContainerView.h"
 #include "app/widgets/popover/WEPopoverContainerViewProperties.h"
 #include "app/widgets/popover/WETouchableView.h"
+#include "platform/foundation/Lifetime.h"
 #include "platform/ui/controllers/ViewController.h"
 
 #include <any>
@@ -103,7 +104,7 @@ protected:
     void dismissPopoverAnimated(bool animated, bool userInitiated);
     // Guards callbacks that may outlive this controller (animation ends,
     // handlers that release it).
-    std::weak_ptr<bool> lifeToken() const { return alive_; }
+    foundation::LifeToken life_;
 
 private:
     // The top view of the key window (the window itself when empty).
@@ -136,5 +137,4 @@ private:
     graphics::Rect anchorRect_;
     std::weak_ptr<ui::View> rootView_;
     std::weak_ptr<WEPopoverContainerView> savedContainerView_;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -1,5 +1,6 @@
 #include "app/widgets/views/DACircularProgressView.h"
 
+#include "platform/foundation/Lifetime.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Path.h"
 
@@ -79,7 +80,6 @@ DACircularProgressView::DACircularProgressView() : DACircularProgressView(graphi
 DACircularProgressView::DACircularProgressView(const graphics::Rect& frame) : ui::View(frame) { setUp(); }
 
 DACircularProgressView::~DACircularProgressView() {
-    *alive_ = false;
     if (redrawTimer_) redrawTimer_->invalidate();
 }
 
@@ -162,10 +162,11 @@ void DACircularProgressView::setProgress(double progress, bool animated, double 
     animation->beginTime = foundation::RunLoop::main().now() + initialDelay;
     // Only an animation that ran to its end sets the model: the completion
     // of one that was replaced arrives later and must not undo the newer value.
-    animation->completion = [this, alive = alive_, target](bool finished) {
-        if (!finished || !*alive) return;
-        layer_.progress = target;
-        setNeedsDisplay();
+    animation->completion = [weak = foundation::weakFrom(this), target](bool finished) {
+        auto self = weak.lock();
+        if (!finished || !self) return;
+        self->layer_.progress = target;
+        self->setNeedsDisplay();
     };
     layer().addAnimation(animation, kProgressAnimationKey);
     setNeedsDisplay();
@@ -174,16 +175,12 @@ void DACircularProgressView::setProgress(double progress, bool animated, double 
 
 void DACircularProgressView::startRedrawing() {
     if (redrawTimer_ && redrawTimer_->isValid()) return;
-    redrawTimer_ = foundation::RunLoop::main().scheduleTimer(kRedrawInterval, true,
-                                                             [this, alive = alive_](foundation::Timer& timer) {
-                                                                 if (!*alive) {
-                                                                     timer.invalidate();
-                                                                     return;
-                                                                 }
-                                                                 setNeedsDisplay();
-                                                                 if (!layer().animation(kProgressAnimationKey))
-                                                                     timer.invalidate();
-                                                             });
+    auto redraw = [weak = foundation::weakFrom(this)](foundation::Timer& timer) {
+        auto self = weak.lock();
+        if (self) self->setNeedsDisplay();
+        if (!self || !self->layer().animation(kProgressAnimationKey)) timer.invalidate();
+    };
+    redrawTimer_ = foundation::RunLoop::main().scheduleTimer(kRedrawInterval, true, std::move(redraw));
 }
 
 int DACircularProgressView::indeterminate() const { return layer().animation(kIndeterminateAnimationKey) ? 1 : 0; }

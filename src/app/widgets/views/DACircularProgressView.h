@@ -85,6 +85,4 @@ private:
     DACircularProgressLayer layer_;
     double indeterminateDuration_ = 2.0;
     foundation::TimerHandle redrawTimer_;
-    // Cleared when the view goes; blocks that outlive it check it first.
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -1,6 +1,5 @@
 #include "platform/ui/gestures/GestureRecognizer.h"
 
-#include "platform/foundation/RunLoop.h"
 #include "platform/ui/View.h"
 #include "platform/ui/gestures/GestureArena.h"
 
@@ -8,10 +7,7 @@
 
 namespace ui {
 
-GestureRecognizer::~GestureRecognizer() {
-    // Timers of subclasses are delayed performs owned by this address.
-    foundation::RunLoop::main().cancelPreviousPerformRequests(this);
-}
+GestureRecognizer::~GestureRecognizer() = default;
 
 void GestureRecognizer::setEnabled(bool enabled) {
     if (enabled_ == enabled) return;

@@ -10,6 +10,7 @@
 // that requires another to fail waits in Possible until that one fails (a
 // single tap waiting for a double tap), or fails when it recognises.
 
+#include "platform/foundation/Lifetime.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/ui/Responder.h"
 
@@ -102,6 +103,9 @@ protected:
     // And back: a vector in a view's coordinates into the window's.
     static graphics::Point viewVectorToWindow(graphics::Point vector, const View* view);
     TouchSet touches_;
+    // Timers of subclasses are delayed performs of this token: they end
+    // with the recogniser.
+    foundation::LifeToken life_;
 
 private:
     friend class Window;

@@ -1,7 +1,5 @@
 #include "platform/ui/gestures/LongPressGestureRecognizer.h"
 
-#include "platform/foundation/RunLoop.h"
-
 #include <cmath>
 
 namespace ui {
@@ -15,7 +13,7 @@ LongPressGestureRecognizer::~LongPressGestureRecognizer() { stopTimer(); }
 void LongPressGestureRecognizer::stopTimer() {
     if (!timing_) return;
     timing_ = false;
-    foundation::RunLoop::main().cancelPreviousPerformRequests(this, kPressKey);
+    life_.cancelPerforms(kPressKey);
 }
 
 void LongPressGestureRecognizer::touchesBegan(const TouchSet&, const Event&) {
@@ -28,15 +26,14 @@ void LongPressGestureRecognizer::touchesBegan(const TouchSet&, const Event&) {
     if (numberOfTouches() < numberOfTouchesRequired) return;
     start_ = locationInView(nullptr);
     timing_ = true;
-    // The destructor cancels this perform, so `this` cannot dangle in it.
-    foundation::RunLoop::main().performAfter(
+    life_.performAfter(
         minimumPressDuration,
         [this] {
             timing_ = false;
             if (state() == GestureState::Possible && numberOfTouches() == numberOfTouchesRequired)
                 setState(GestureState::Began);
         },
-        this, kPressKey);
+        kPressKey);
 }
 
 void LongPressGestureRecognizer::touchesMoved(const TouchSet&, const Event&) {

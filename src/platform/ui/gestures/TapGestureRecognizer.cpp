@@ -1,7 +1,5 @@
 #include "platform/ui/gestures/TapGestureRecognizer.h"
 
-#include "platform/foundation/RunLoop.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -20,7 +18,7 @@ TapGestureRecognizer::~TapGestureRecognizer() { stopWaiting(); }
 void TapGestureRecognizer::stopWaiting() {
     if (!awaitingNextTap_) return;
     awaitingNextTap_ = false;
-    foundation::RunLoop::main().cancelPreviousPerformRequests(this, kWaitKey);
+    life_.cancelPerforms(kWaitKey);
 }
 
 void TapGestureRecognizer::touchesBegan(const TouchSet& touches, const Event&) {
@@ -62,14 +60,13 @@ void TapGestureRecognizer::touchesEnded(const TouchSet& touches, const Event& ev
         return;
     }
     awaitingNextTap_ = true;
-    // The destructor cancels this perform, so `this` cannot dangle in it.
-    foundation::RunLoop::main().performAfter(
+    life_.performAfter(
         kMaximumTapInterval,
         [this] {
             awaitingNextTap_ = false;
             setState(GestureState::Failed);
         },
-        this, kWaitKey);
+        kWaitKey);
 }
 
 void TapGestureRecognizer::touchesCancelled(const TouchSet&, const Event&) { setState(GestureState::Failed); }

@@ -1,5 +1,6 @@
 #include "platform/ui/host/WindowHost.h"
 
+#include "platform/foundation/Lifetime.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/compositing/Animation.h"
@@ -112,7 +113,6 @@ public:
     ~HostWindow() override {
         destroying_ = true;
         window_->setCompositeRequestHandler(nullptr);
-        foundation::RunLoop::main().cancelPreviousPerformRequests(this);
     }
 
     ui::Window& tree() const { return *window_; }
@@ -157,8 +157,8 @@ public:
         if (animating(*window_, foundation::RunLoop::main().now())) {
             // The next frame comes from the run loop, so it follows the
             // loop's clock (virtual in tests).
-            foundation::RunLoop::main().performAfter(
-                kFrameInterval, [this] { scheduleUpdate(); }, this, "frame");
+            life_.performAfter(
+                kFrameInterval, [this] { scheduleUpdate(); }, "frame");
         }
     }
 
@@ -320,6 +320,7 @@ private:
     bool destroying_ = false;
     TouchPtr mouse_;
     std::map<int, TouchPtr> fingers_;
+    foundation::LifeToken life_;  // the next frame's perform ends with the window
 };
 
 WindowHost::WindowHost(std::shared_ptr<Window> window) : host_(std::make_unique<HostWindow>(std::move(window))) {}
