@@ -21,13 +21,10 @@ CaptureRemoteCameraBrowser::~CaptureRemoteCameraBrowser() {
 void CaptureRemoteCameraBrowser::startBonjourBrowser() {
     if (netServiceBrowser_) return;
     netServiceBrowser_ = net::ServiceBrowser::create();
-    // The handlers may use `this`: the service browser reports only on the
-    // main thread and only until it is stopped, which the destructor does
-    // first.
     netServiceBrowser_->setHandlers({
-        .found = [this](const net::NetService& service) { serviceFound(service); },
-        .removed = [this](const net::NetService& service) { serviceRemoved(service); },
-        .resolved = [this](const net::ResolvedService& resolved) { serviceResolved(resolved); },
+        .found = life_.guard([this](const net::NetService& service) { serviceFound(service); }),
+        .removed = life_.guard([this](const net::NetService& service) { serviceRemoved(service); }),
+        .resolved = life_.guard([this](const net::ResolvedService& resolved) { serviceResolved(resolved); }),
         .resolveFailed = nullptr,  // a service that does not resolve offers no camera
     });
     netServiceBrowser_->searchForServices(remotecamera::kServiceType, remotecamera::kServiceDomain);

@@ -14,6 +14,7 @@
 // registry; it stops searching when it goes.
 
 #include "app/capture/CaptureRemoteCameraClient.h"
+#include "platform/foundation/Lifetime.h"
 
 #include <map>
 #include <memory>
@@ -66,4 +67,5 @@ private:
     // Keyed by name, type and domain; the client stays null until resolved.
     std::map<std::string, std::shared_ptr<CaptureRemoteCameraClient>> services_;
     CaptureRemoteCameraBrowserDelegate* delegate_ = nullptr;
+    foundation::LifeToken life_;
 };

@@ -4,6 +4,7 @@
 #include "app/core/MovieResolution.h"
 #include "app/widgets/alerts/Hudy.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Lifetime.h"
 #include "platform/foundation/Localized.h"
 #include "platform/net/URLConnection.h"
 #include "platform/net/URLParsing.h"
@@ -56,10 +57,6 @@ CaptureRemoteCameraClient::CaptureRemoteCameraClient(std::string remoteURL, std:
 }
 
 CaptureRemoteCameraClient::~CaptureRemoteCameraClient() = default;
-
-std::shared_ptr<CaptureRemoteCameraClient> CaptureRemoteCameraClient::self() {
-    return std::static_pointer_cast<CaptureRemoteCameraClient>(shared_from_this());
-}
 
 std::optional<foundation::Value> CaptureRemoteCameraClient::remoteCameraStatus() const { return remoteCameraStatus_; }
 
@@ -159,7 +156,7 @@ void CaptureRemoteCameraClient::liveImageRunLoop() {
         if (polling_) return;
         polling_ = true;
     }
-    schedulePoll(self(), 0);
+    schedulePoll(foundation::weakFrom(this), 0);
 }
 
 bool CaptureRemoteCameraClient::continuePolling() {
@@ -232,7 +229,7 @@ void CaptureRemoteCameraClient::captureImage() {
     hud->caption = foundation::localized("Capturing image...");
     hud->isActivity = true;
     hud->dismissAfterTime = Hudy::kStaysUntilDismissed;
-    std::weak_ptr<CaptureRemoteCameraClient> weak = self();
+    std::weak_ptr<CaptureRemoteCameraClient> weak = foundation::weakFrom(this);
     foundation::DispatchQueue::global(foundation::QueuePriority::Background).async([weak, hud]() mutable {
         foundation::DispatchQueue::main().async([weak, hud] {
             if (auto source = weak.lock()) hud->showInView(source->view());

@@ -90,7 +90,6 @@ private:
     void sendMode(const char* path, const char* parameter, int64_t mode);
     void markNotAnswering();
 
-    std::shared_ptr<CaptureRemoteCameraClient> self();
     // One round of the preview poll, on a background queue.
     static void pollPreview(std::weak_ptr<CaptureRemoteCameraClient> weak);
     static void schedulePoll(std::weak_ptr<CaptureRemoteCameraClient> weak, double delaySeconds);

@@ -1,5 +1,6 @@
 #include "platform/net/FakeServiceBrowser.h"
 
+#include "platform/foundation/Lifetime.h"
 #include "platform/foundation/RunLoop.h"
 
 #include <algorithm>
@@ -89,7 +90,7 @@ void FakeServiceBrowser::resolve(const NetService& service, double timeoutSecond
         reportResolved(ResolvedService{service, address->first, address->second});
         return;
     }
-    std::weak_ptr<FakeServiceBrowser> weak = weak_from_this();
+    std::weak_ptr<FakeServiceBrowser> weak = foundation::weakFrom(this);
     foundation::RunLoop::main().performAfter(timeoutSeconds, [weak, service] {
         if (auto browser = weak.lock())
             browser->reportResolveFailed(service, netServicesError(kNetServicesTimeoutError));
