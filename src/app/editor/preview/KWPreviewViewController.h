@@ -1,0 +1,105 @@
+#pragma once
+
+// The pane that shows one frame of a project large, with the project's
+// aspect-ratio mask, its foreground picture and the theme fade over it. The
+// frame editor follows the playhead with it; the capture screen shows each
+// newly stored frame in it and the frame before the capture slot for the
+// onion skin.
+//
+// To stay fast while the playhead moves, the pane first shows a frame's
+// preview picture and swaps in the full-size picture once the frame has
+// stood still for one whole second (checked every 0.5 s).
+//
+// Main thread only. The owner calls removeView before it lets the pane go.
+
+#include "app/core/Frame.h"
+#include "app/core/KWImageProducer.h"
+#include "app/core/ProjectModel.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Timer.h"
+#include "platform/ui/controllers/ViewController.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace ui {
+class ImageView;
+}
+
+class KWPreviewViewController : public ui::ViewController {
+public:
+    static constexpr const char* kNibName = "KWPreviewViewController";
+
+    // Notifications the pane follows.
+    static constexpr const char* kNotificationDidMovePlayhead = "NotificationDidMovePlayhead";
+    static constexpr const char* kNotificationDidChangeForeground = "NotificationDidChangeForeground";
+    static constexpr const char* kNotificationDidChangeMask = "NotificationDidChangeMask";
+    // userInfo keys of the playhead notification.
+    static constexpr const char* kFrameKey = "FRAME";
+    static constexpr const char* kExpandedIndexKey = "EXPANDED_INDEX";
+    static constexpr const char* kExpandedTotalFramesKey = "EXPANDED_TOTAL_FRAMES";
+
+    // Project metadata the pane reads, and the foreground's file.
+    static constexpr const char* kMaskKey = "META_RECORD_ASPECT_RATIO_MASK";
+    static constexpr const char* kMaskFormatKey = "META_RECORD_ASPECT_RATIO_MASK_FORMAT";
+    static constexpr const char* kForegroundKey = "META_RECORD_FOREGROUND";
+    static constexpr const char* kForegroundFile = "foreground.png";
+    // Mask pictures for the two formats that have one.
+    static constexpr const char* kMaskWideImage = "mask_1_bg";    // 2.35
+    static constexpr const char* kMaskSquareImage = "mask_2_bg";  // 1.0
+
+    static constexpr double kLoopInterval = 0.5;
+    static constexpr double kMaskFadeDuration = 0.3;
+
+    explicit KWPreviewViewController(ProjectModelPtr project);
+    ~KWPreviewViewController() override;
+
+    void loadView() override;
+    void viewDidLoad() override;
+    // Stops the loop and the observers.
+    void removeView();
+
+    // The preview picture of a frame; nothing when it is shown already.
+    void showFrame(const FramePtr& frame);
+    // Reloads the preview picture of the frame, or of the shown one when null.
+    void updateFrame(const FramePtr& frame);
+    // `type` is a KWImageProducer image kind (0 full, 1 preview, 2 thumbnail).
+    void showFrame(const FramePtr& frame, uint64_t type, bool update);
+
+    void updateApspectRatioMask();
+    void updateForground();
+
+    void receiveNotificationDidMovePlayhead(const foundation::Notification& notification);
+    void receiveNotificationDidChangeForeground(const foundation::Notification& notification);
+    void receiveNotificationDidChangeMask(const foundation::Notification& notification);
+    void onLoopTimer();
+
+    // ---- state and outlets --------------------------------------------------------
+    const ProjectModelPtr& project() const { return project_; }
+    const FramePtr& lastFrame() const { return lastFrame_; }
+    bool isFullFrame() const { return isFullFrame_; }
+    bool isLoopRunning() const { return loopTimer_ && loopTimer_->isValid(); }
+    ui::ImageView* viewFrame() const { return viewFrame_.get(); }
+    ui::ImageView* viewForeground() const { return viewForeground_.get(); }
+    ui::ImageView* viewMask() const { return viewMask_.get(); }
+    ui::View* viewFade() const { return viewFade_.get(); }
+
+private:
+    std::shared_ptr<ui::ImageView> viewFrame_;
+    std::shared_ptr<ui::ImageView> viewForeground_;
+    std::shared_ptr<ui::ImageView> viewMask_;
+    ui::ViewPtr viewFade_;
+    ProjectModelPtr project_;
+    std::unique_ptr<KWImageProducer> imageProducer_;
+    FramePtr lastFrame_;
+    bool isUpdating_ = false;
+    bool isFullFrame_ = false;
+    bool maskOn_ = false;
+    foundation::TimerHandle loopTimer_;
+    double startTime_ = 0;
+    foundation::ObserverToken playheadObserver_;
+    foundation::ObserverToken foregroundObserver_;
+    foundation::ObserverToken maskObserver_;
+};
+
+using KWPreviewViewControllerPtr = std::shared_ptr<KWPreviewViewController>;
