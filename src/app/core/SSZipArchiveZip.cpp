@@ -140,12 +140,9 @@ bool SSZipArchive::createZipFileAtPath(const std::string& path, const std::strin
     std::error_code listError;
     const fs::path root(withContentsOfDirectory);
     fs::recursive_directory_iterator it(root, listError), end;
-    for (; !listError && it != end; it.increment(listError)) {
-        fs::path relative = it->path().lexically_relative(root);
-        entries.push_back(relative);
-        // Hidden folders are left out whole, so their contents need no listing.
-        if (relative.native().front() == '.' && it->is_directory()) it.disable_recursion_pending();
-    }
+    // Every entry counts as one progress step, the contents of hidden folders
+    // included, although only the entries that are packed are written.
+    for (; !listError && it != end; it.increment(listError)) entries.push_back(it->path().lexically_relative(root));
     bool success = !listError;
     if (listError) logLine("[SSZipArchive] Cannot list " + withContentsOfDirectory);
     std::sort(entries.begin(), entries.end());

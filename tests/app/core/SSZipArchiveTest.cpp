@@ -95,19 +95,33 @@ foundation::Error unzipExpectingFailure(const std::string& archive, const std::s
 }  // namespace
 
 TEST(SSZipArchivePacking, LeavesOutHiddenEntriesAndFoldersAndCountsEveryListedEntry) {
-    ScratchFolder scratch;
-    writeText(scratch.path("project/.hidden"), "secret");
-    writeText(scratch.path("project/a/b.jpg"), "picture");
-    Recorder recorder;
-    std::string archive = scratch.path("out.zip");
-    ASSERT_TRUE(SSZipArchive::createZipFileAtPath(archive, scratch.path("project"), &recorder));
+    struct Case {
+        std::vector<std::string> files;
+        uint64_t steps;
+        std::string packed;
+    };
+    // A hidden folder is left out of the archive, but its contents are listed
+    // and counted like every other entry.
+    const Case cases[] = {
+        {{".hidden", "a/b.jpg"}, 3, "a/b.jpg\n"},
+        {{".git/objects/x", "a/b.txt"}, 5, "a/b.txt\n"},
+        {{"a/.hidden/c.txt", "d.jpg"}, 4, "a/.hidden/c.txt\nd.jpg\n"},
+    };
+    for (const Case& c : cases) {
+        ScratchFolder scratch;
+        for (const std::string& file : c.files) writeText(scratch.path("project/" + file), "content");
+        Recorder recorder;
+        std::string archive = scratch.path("out.zip");
+        ASSERT_TRUE(SSZipArchive::createZipFileAtPath(archive, scratch.path("project"), &recorder));
 
-    std::vector<std::pair<uint64_t, uint64_t>> expected{{1, 3}, {2, 3}, {3, 3}};
-    EXPECT_EQ(recorder.progress, expected);
-    auto test = runProcess({"unzip", "-t", archive});
-    EXPECT_EQ(test.exitCode, 0) << test.output;
-    auto names = runProcess({"zipinfo", "-1", archive});
-    EXPECT_EQ(names.output, "a/b.jpg\n");
+        std::vector<std::pair<uint64_t, uint64_t>> expected;
+        for (uint64_t step = 1; step <= c.steps; ++step) expected.emplace_back(step, c.steps);
+        EXPECT_EQ(recorder.progress, expected) << c.files[0];
+        auto test = runProcess({"unzip", "-t", archive});
+        EXPECT_EQ(test.exitCode, 0) << test.output;
+        auto names = runProcess({"zipinfo", "-1", archive});
+        EXPECT_EQ(names.output, c.packed);
+    }
 }
 
 TEST(SSZipArchivePacking, RoundTripKeepsContentsPermissionsAndDates) {

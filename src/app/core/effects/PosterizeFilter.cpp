@@ -2,11 +2,13 @@
 
 #include <algorithm>
 
-PosterizeFilter::PosterizeFilter(int32_t requested) : numLevels(std::clamp(requested, 2, 256)) {
-    const uint32_t n = uint32_t(numLevels);
-    for (uint32_t v = 0; v < 256; ++v) {
-        const uint32_t t = (n * v) / 256;
-        levels[v] = (t * 255) / (n - 1);
+PosterizeFilter::PosterizeFilter(int32_t requested) : numLevels(std::max(requested, 2)) {
+    // In 64 bits the products cannot overflow for any level count, and every
+    // level stays within 0...255: t < n - 1 once n exceeds 256.
+    const uint64_t n = uint64_t(numLevels);
+    for (uint64_t v = 0; v < 256; ++v) {
+        const uint64_t t = (n * v) / 256;
+        levels[v] = uint32_t((t * 255) / (n - 1));
     }
 }
 

@@ -7,8 +7,8 @@
 // Reduces each colour byte to `numLevels` evenly spaced values.
 class PosterizeFilter : public RGBFilter {
 public:
-    // Fewer than 2 levels would divide by zero; such counts become 2, and
-    // counts above 256 become 256.
+    // Fewer than 2 levels would divide by zero; such counts become 2. Any
+    // larger count follows the one formula, even beyond 256 levels.
     explicit PosterizeFilter(int32_t numLevels);
 
     void processFilter(uint8_t* pixels, int32_t width, int32_t height) override;

@@ -76,6 +76,24 @@ TEST(PosterizeFilter, ScaledCopyKeepsFirstByteAndMapsAlpha) {
     EXPECT_EQ(dest, (Pixel{100, 85, 85, 85}));
 }
 
+TEST(PosterizeFilter, EveryLevelCountFollowsTheFormula) {
+    struct Case {
+        int32_t levels;
+        uint8_t value;
+        uint32_t expected;
+    };
+    // levels[v] = ((n * v / 256) * 255) / (n - 1); beyond 256 levels the top
+    // value falls short of 255.
+    const Case cases[] = {{2, 127, 0},           {2, 128, 255},    {3, 85, 0},      {3, 86, 127},    {256, 255, 255},
+                          {256, 1, 1},           {257, 255, 254},  {512, 255, 254}, {512, 128, 127}, {1000, 255, 254},
+                          {INT32_MAX, 255, 254}, {INT32_MAX, 0, 0}};
+    for (const Case& c : cases) {
+        PosterizeFilter f(c.levels);
+        EXPECT_EQ(f.getNumLevels(), c.levels);
+        EXPECT_EQ(f.levelFor(c.value), c.expected) << c.levels << " levels, value " << int(c.value);
+    }
+}
+
 TEST(PosterizeFilter, TooFewLevelsDoNotDivideByZero) {
     PosterizeFilter one(1);
     EXPECT_EQ(one.getNumLevels(), 2);
