@@ -6,8 +6,11 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
+#include <optional>
+#include <string_view>
 
 namespace foundation::plist::codec {
 
@@ -45,6 +48,37 @@ void civilFromDays(int64_t days, int64_t& year, unsigned& month, unsigned& day) 
     year = static_cast<int64_t>(yearOfEra) + era * 400 + (month <= 2);
 }
 
+// ---- the characters XML can hold ----------------------------------------------
+
+// XML 1.0 holds tab, line feed, carriage return and the characters from
+// U+0020 on, except U+FFFE and U+FFFF (surrogates never reach here: they are
+// not valid UTF-8). Writer and reader apply this one rule, as python's
+// plistlib does, so that whatever is read can be written again.
+bool isXmlCharacter(uint32_t cp) {
+    if (cp < 0x20) return cp == '\t' || cp == '\n' || cp == '\r';
+    return cp != 0xFFFE && cp != 0xFFFF;
+}
+
+// For valid UTF-8: the first character XML cannot hold, if any.
+std::optional<uint32_t> firstNonXmlCharacter(std::string_view utf8) {
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        auto byte = static_cast<unsigned char>(utf8[i]);
+        if (byte < 0x20 && !isXmlCharacter(byte)) return byte;
+        // U+FFFE and U+FFFF are EF BF BE and EF BF BF.
+        if (byte == 0xEF && utf8.size() - i >= 3 && static_cast<unsigned char>(utf8[i + 1]) == 0xBF &&
+            (static_cast<unsigned char>(utf8[i + 2]) & 0xFE) == 0xBE) {
+            return 0xFF00u | static_cast<unsigned char>(utf8[i + 2]);
+        }
+    }
+    return std::nullopt;
+}
+
+std::string characterName(uint32_t cp) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "U+%04X", cp);
+    return buffer;
+}
+
 // ---- writing ------------------------------------------------------------------
 
 class XmlWriter {
@@ -66,6 +100,8 @@ private:
 
     void writeEscaped(const std::string& text) {
         if (!isValidUtf8(text)) return fail("a string is not valid UTF-8");
+        if (auto bad = firstNonXmlCharacter(text))
+            return fail("a string contains the character " + characterName(*bad) + ", which XML cannot hold");
         size_t runStart = 0;
         auto flush = [&](size_t end) { out_.append(text, runStart, end - runStart); };
         for (size_t i = 0; i < text.size(); ++i) {
@@ -86,9 +122,6 @@ private:
                     replacement = "&#13;";
                     break;
                 default:
-                    if (c < 0x20 && c != '\t' && c != '\n') {
-                        return fail("a string contains a control character that XML cannot hold");
-                    }
                     continue;
             }
             flush(i);
@@ -391,10 +424,12 @@ private:
             std::string_view digits = name.substr(hex ? 2 : 1);
             uint32_t cp = 0;
             auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), cp, hex ? 16 : 10);
-            if (digits.empty() || ec != std::errc() || ptr != digits.data() + digits.size() || cp == 0 ||
-                cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            if (digits.empty() || ec != std::errc() || ptr != digits.data() + digits.size() || cp > 0x10FFFF ||
+                (cp >= 0xD800 && cp <= 0xDFFF)) {
                 corrupt("bad character reference");
             }
+            if (!isXmlCharacter(cp))
+                corrupt("a reference to the character " + characterName(cp) + ", which XML cannot hold");
             appendUtf8(out, cp);
         } else {
             corrupt("unknown entity &" + std::string(name) + ";");
@@ -543,6 +578,8 @@ private:
 
     std::string verifiedUtf8(std::string text) {
         if (!isValidUtf8(text)) corrupt("a string is not valid UTF-8");
+        if (auto bad = firstNonXmlCharacter(text))
+            corrupt("a string contains the character " + characterName(*bad) + ", which XML cannot hold");
         return text;
     }
 

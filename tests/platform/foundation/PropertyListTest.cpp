@@ -165,6 +165,72 @@ TEST_F(PropertyListTest, XmlTellsIntegersFromRealsAndEscapesText) {
     EXPECT_TRUE(back->asDictionary()["int"].isInteger());
 }
 
+TEST_F(PropertyListTest, XmlReaderAndWriterHoldTheCharactersPlistlibHolds) {
+    struct Case {
+        std::string text;  // as it stands in the XML file, raw or as a reference
+        bool holdable;
+    };
+    // XML 1.0's characters: tab, line feed, carriage return, U+0020 on,
+    // without U+FFFE and U+FFFF; raw or referenced alike.
+    const Case cases[] = {
+        {"a\x01"
+         "b",
+         false},
+        {std::string("a\0b", 3), false},
+        {"\x1f", false},
+        {"&#1;", false},
+        {"&#x1F;", false},
+        {"&#0;", false},
+        {"\xEF\xBF\xBE", false},
+        {"&#xFFFF;", false},
+        {"a\tb\nc", true},
+        {"&#13;", true},
+        {"\x7f", true},
+        {"\xC2\x85", true},
+        {"&#xFFFD;", true},
+        {"\xF0\x9F\x8E\xAC", true},
+    };
+    std::vector<std::string> files;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        // The same text as a key and as a string.
+        std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict><key>k" + c.text +
+                          "</key><string>" + c.text + "</string></dict></plist>\n";
+        files.push_back(dir + "/chars" + std::to_string(i) + ".plist");
+        ASSERT_TRUE(writeFileAtomically(files.back(), xml));
+        auto ours = plist::readFile(files.back());
+        EXPECT_EQ(ours.ok(), c.holdable) << "reading case " << i;
+        if (!ours.ok()) continue;
+        // What was read is written again, and plistlib reads it back unchanged.
+        auto written = plist::serialize(*ours, plist::Format::Xml);
+        ASSERT_TRUE(written.ok()) << "case " << i;
+        ASSERT_TRUE(writeFileAtomically(files.back() + ".again", *written));
+    }
+    std::string verdicts = python(R"PY(
+import os
+for path in sys.argv[1:]:
+    try:
+        value = plistlib.load(open(path, 'rb'))
+        again = plistlib.load(open(path + '.again', 'rb'))
+        print('ok' if again == value else 'changed')
+    except Exception:
+        print('refused')
+)PY",
+                                  files);
+    std::string expected;
+    for (const Case& c : cases) expected += c.holdable ? "ok\n" : "refused\n";
+    EXPECT_EQ(verdicts, expected);
+
+    // Our writer refuses exactly what our reader refuses, in keys and strings.
+    for (const std::string& bad : {std::string("\x01"), std::string("a\0b", 3), std::string("\xEF\xBF\xBF")}) {
+        for (const Value& value : {Value(Array{bad}), Value(Dictionary{{bad, 1}})}) {
+            auto result = plist::serialize(value, plist::Format::Xml);
+            ASSERT_FALSE(result.ok());
+            EXPECT_EQ(result.error().code, plist::kWriteInvalidError);
+        }
+    }
+}
+
 TEST_F(PropertyListTest, UidsRoundTripInBothFormatsAndAsCFUIDInXml) {
     Value value = Dictionary{{"root", Value::uid(7)}, {"big", Value::uid(70000)}};
     auto xml = plist::serialize(value, plist::Format::Xml);
@@ -259,6 +325,8 @@ TEST_F(PropertyListTest, MalformedXmlGivesReadErrors) {
         "<plist><integer>-9223372036854775809</integer></plist>",
         "<plist><string>&bogus;</string></plist>",
         "<plist><string>&#0;</string></plist>",
+        "<plist><string>&#7;</string></plist>",
+        "<plist><dict><key>a\x01</key><true/></dict></plist>",
         "<plist><date>2001-13-01T00:00:00Z</date></plist>",
         "<plist><data>@@@@</data></plist>",
         "<plist><string>\xC3\x28</string></plist>",
