@@ -5,8 +5,10 @@
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/PropertyList.h"
 
 #include <cmath>
+#include <limits>
 #include <set>
 #include <vector>
 
@@ -31,9 +33,17 @@ std::vector<AudioClip> collectOldClips(const Dictionary& meta) {
     return clips;
 }
 
+// Whole milliseconds, truncated toward zero. Old files may hold any time at
+// all: a time beyond what 64 bits of milliseconds can count is clamped to the
+// nearest count, since converting it unchecked is undefined.
 int64_t milliseconds(double seconds) {
-    double ms = seconds * 1000.0;
-    return std::isfinite(ms) ? static_cast<int64_t>(std::trunc(ms)) : 0;
+    // 2^63 is exactly representable; every double below it converts safely.
+    constexpr double kLimit = 9223372036854775808.0;
+    double ms = std::trunc(seconds * 1000.0);
+    if (std::isnan(ms)) return 0;
+    if (ms >= kLimit) return std::numeric_limits<int64_t>::max();
+    if (ms < -kLimit) return std::numeric_limits<int64_t>::min();
+    return static_cast<int64_t>(ms);
 }
 
 std::shared_ptr<KWAudioClip> newClipFromOld(const AudioClip& old) {
@@ -116,8 +126,21 @@ std::shared_ptr<ProjectConvertProcessor> ProjectConvertProcessor::create() {
     return std::shared_ptr<ProjectConvertProcessor>(new ProjectConvertProcessor());
 }
 
-bool ProjectConvertProcessor::needsConversion(const std::optional<double>& productVersion) {
-    return productVersion && *productVersion >= kOldestConvertibleVersion && *productVersion < kCurrentVersion;
+std::optional<float> ProjectConvertProcessor::getProductVersion(const Dictionary& metaData) {
+    const Value& stored = metaData.get(projectkeys::kProductVersion);
+    if (!stored.isNumber() && !stored.isString()) return std::nullopt;
+    // A text that does not begin with a number reads as 0, as older versions read it.
+    auto version = static_cast<float>(stored.asDouble());
+    if (!std::isfinite(version)) return std::nullopt;
+    return version;
+}
+
+bool ProjectConvertProcessor::canOpenProductVersion(std::optional<float> productVersion) {
+    return productVersion && *productVersion >= static_cast<float>(kOldestConvertibleVersion);
+}
+
+bool ProjectConvertProcessor::needsConversion(std::optional<float> productVersion) {
+    return canOpenProductVersion(productVersion) && *productVersion < static_cast<float>(kCurrentVersion);
 }
 
 void ProjectConvertProcessor::convertProject(const ProjectModelPtr& project, CompletionHandler withCompletionHandler) {
@@ -126,22 +149,24 @@ void ProjectConvertProcessor::convertProject(const ProjectModelPtr& project, Com
     auto self = shared_from_this();
     foundation::DispatchQueue::global().async([self, project] {
         if (project) {
-            std::optional<double> version;
-            if (auto meta = project->getMetaData(); meta && meta->get(projectkeys::kProductVersion).isNumber())
-                version = static_cast<float>(meta->get(projectkeys::kProductVersion).asDouble());
-            if (needsConversion(version)) self->convertProjectTo_6_0_AtPath(project);
+            if (auto meta = project->getMetaData(); meta && needsConversion(getProductVersion(*meta)))
+                (void)self->convertProjectTo_6_0_AtPath(project);  // the failure is kept in error()
         }
         if (self->completionHandler_) self->completionHandler_();
     });
     status_ = kStatusQueued;
 }
 
-bool ProjectConvertProcessor::convertProjectTo_6_0_AtPath(const ProjectModelPtr& project) {
+foundation::Status ProjectConvertProcessor::convertProjectTo_6_0_AtPath(const ProjectModelPtr& project) {
     auto meta = project->getMetaData();
     std::shared_ptr<FrameList> list = project->getFrameList();
     // A damaged file must not be "converted" into a project that claims the
     // new format while holding nothing of the old one.
-    if (!meta || !list) return false;
+    if (!meta || !list) {
+        error_ = foundation::Error(foundation::kCocoaErrorDomain, foundation::plist::kReadCorruptError,
+                                   "The project could not be converted because its files could not be read.");
+        return *error_;
+    }
 
     std::set<const Frame*> claimed;
     for (const AudioClip& old : collectOldClips(*meta)) {
@@ -160,8 +185,9 @@ bool ProjectConvertProcessor::convertProjectTo_6_0_AtPath(const ProjectModelPtr&
         if (frame->type() == Frame::kTypeThemeTextCard) frame->setTheme(getThemeItemForFrame(frame, project));
 
     meta->set(projectkeys::kProductVersion, Value::real(kCurrentVersion));
-    project->saveAllDataToDisk();
-    return true;
+    foundation::Status saved = project->saveAllDataToDisk();
+    if (!saved) error_ = saved.error();
+    return saved;
 }
 
 FramePtr ProjectConvertProcessor::findFrameWithUID(const std::string& uid, const FrameList& inFramelist) {

@@ -34,9 +34,11 @@ public:
     // alive until then.
     void convertProject(const ProjectModelPtr& project, CompletionHandler withCompletionHandler);
 
-    // The conversion itself, on the calling thread. Returns false (changing
-    // nothing) when the project's metadata or frame list cannot be read.
-    bool convertProjectTo_6_0_AtPath(const ProjectModelPtr& project);
+    // The conversion itself, on the calling thread. Fails (changing nothing)
+    // when the project's metadata or frame list cannot be read, and fails
+    // when the converted project could not be saved; the failure is also
+    // kept in error().
+    foundation::Status convertProjectTo_6_0_AtPath(const ProjectModelPtr& project);
     // Formats before 4.0 need no steps of their own.
     void convertProjectTo_4_0_AtPath(const ProjectModelPtr&) {}
     void convertProjectTo_3_0_AtPath(const ProjectModelPtr&) {}
@@ -48,8 +50,17 @@ public:
     // empty text and theme 0 when the file or the keys are missing.
     static std::shared_ptr<KWThemeItem> getThemeItemForFrame(const FramePtr& frame, const ProjectModelPtr& intProject);
 
-    // Whether a stored format version is one this processor converts.
-    static bool needsConversion(const std::optional<double>& productVersion);
+    // The format version of a project's metadata: "ProductVersion" stored as
+    // a number, or as a text that begins with one ("5.0"), read at single
+    // precision as older versions did. None when it is missing, of another
+    // kind, or no finite number. The browser's gate and the conversion both
+    // read it here, so a project they disagree on cannot exist.
+    static std::optional<float> getProductVersion(const foundation::Dictionary& metaData);
+    // Whether a project of that version can be opened at all (3.0 or above).
+    static bool canOpenProductVersion(std::optional<float> productVersion);
+    // Whether a project of that version is converted before it is opened
+    // (3.0 up to below 6.0).
+    static bool needsConversion(std::optional<float> productVersion);
 
     int64_t status() const { return status_; }
     float getProgress() const { return progress_; }
@@ -61,5 +72,6 @@ private:
     CompletionHandler completionHandler_;
     float progress_ = 0;
     std::atomic<int64_t> status_ = kStatusQueuing;
+    // Written by the worker before the completion runs; read after it.
     std::optional<foundation::Error> error_;
 };

@@ -242,15 +242,12 @@ bool ProjectExplorer::checkIfProjectNeedsConversion(const ProjectModelPtr& proje
     if (isProjectInConversion(project)) return true;
 
     std::optional<float> version;
-    if (auto metadata = project->getMetaData()) {
-        const auto& value = metadata->get("ProductVersion");
-        if (value.isNumber() || value.isString()) version = static_cast<float>(value.asDouble());
-    }
-    if (!version || *version < 3.0f) {
+    if (auto metadata = project->getMetaData()) version = ProjectConvertProcessor::getProductVersion(*metadata);
+    if (!ProjectConvertProcessor::canOpenProductVersion(version)) {
         showCannotReadAlert();
         return false;
     }
-    if (*version < 6.0f) {
+    if (ProjectConvertProcessor::needsConversion(version)) {
         projectsInConversion().insert(project);
         auto weak = foundation::weakFrom(this);
         ProjectConvertProcessor::create()->convertProject(project, [weak, project] {

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 
 using foundation::Array;
 using foundation::Dictionary;
@@ -53,15 +54,17 @@ protected:
         return ProjectModel::create(folder.string());
     }
 
-    // Converts through the background queue and waits for the completion.
-    void convert(const ProjectModelPtr& project) {
+    // Converts through the background queue and waits for the completion;
+    // the error the processor kept, if any.
+    std::optional<foundation::Error> convert(const ProjectModelPtr& project, bool expectFailure = false) {
         auto processor = ProjectConvertProcessor::create();
         std::atomic<bool> done = false;
         processor->convertProject(project, [&done] { done = true; });
         EXPECT_EQ(processor->status(), ProjectConvertProcessor::kStatusQueued);
-        ASSERT_TRUE(runMainUntil([&] { return done.load(); }));
+        EXPECT_TRUE(runMainUntil([&] { return done.load(); }));
         EXPECT_FLOAT_EQ(processor->getProgress(), 0.0f);
-        EXPECT_FALSE(processor->error());
+        EXPECT_EQ(processor->error().has_value(), expectFailure);
+        return processor->error();
     }
 
     static std::shared_ptr<FrameList> reread(const ProjectModelPtr& project) {
@@ -69,15 +72,66 @@ protected:
     }
 };
 
-TEST_F(ConversionTest, VersionsOutsideThreeToSixAreLeftUnchanged) {
-    for (const Value& version : {Value(), Value::real(2.9), Value::real(6.0), Value("5.0")}) {
-        auto project = oldProject(Array{entry("A", "X"), entry("B", "X")}, version);
+TEST_F(ConversionTest, VersionsFromThreeToBelowSixAreConvertedWhetherNumberOrText) {
+    struct Case {
+        Value version;
+        bool converted;
+    };
+    const Case cases[] = {{Value(), false},         {Value::real(2.9), false}, {Value::real(6.0), false},
+                          {Value("2.0"), false},    {Value("abc"), false},     {Value(true), false},
+                          {Value::real(5.9), true}, {Value(3), true},          {Value("5.0"), true},
+                          {Value(" 4.5 "), true}};
+    for (const Case& c : cases) {
+        auto project = oldProject(Array{entry("A", "X"), entry("B", "X")}, c.version);
         std::string metaFile = *project->getProjectPath() + "/kelbrin.meta";
         std::string listFile = *project->getProjectPath() + "/frames.meta";
         auto metaBefore = foundation::readFile(metaFile), listBefore = foundation::readFile(listFile);
         convert(project);
-        EXPECT_EQ(*foundation::readFile(metaFile), *metaBefore) << version.description();
-        EXPECT_EQ(*foundation::readFile(listFile), *listBefore) << version.description();
+        auto meta = foundation::plist::readFile(metaFile);
+        ASSERT_TRUE(meta) << c.version.description();
+        // The browser's gate reads the version the same way: whatever it
+        // sends to conversion comes back current, so it is converted once.
+        auto version = ProjectConvertProcessor::getProductVersion(meta->asDictionary());
+        EXPECT_EQ(ProjectConvertProcessor::needsConversion(version), false) << c.version.description();
+        if (c.converted) {
+            EXPECT_TRUE(meta->asDictionary().get("ProductVersion").isReal());
+            EXPECT_EQ(version, 6.0f);
+            EXPECT_EQ(reread(project)->getFrameAtIndex(0)->getDuration(), 2) << c.version.description();
+        } else {
+            EXPECT_EQ(*foundation::readFile(metaFile), *metaBefore) << c.version.description();
+            EXPECT_EQ(*foundation::readFile(listFile), *listBefore) << c.version.description();
+        }
+        fs::remove_all(*project->getProjectPath());
+    }
+}
+
+TEST_F(ConversionTest, HugeClipTimesAreClampedToWholeMilliseconds) {
+    constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+    constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
+    struct Case {
+        int64_t startValue, playedValue, lengthValue;  // each over a timescale of 1 s
+        int64_t start, stop, duration;
+    };
+    // Seconds beyond what 64 bits of milliseconds hold become the nearest
+    // count; a negative start reads as zero.
+    const Case cases[] = {
+        {kMax, 0, kMax, kMax, kMax, kMax},
+        {1, kMax, kMin, 1000, kMax, kMin},
+        {kMin, 2, -5, 0, 2000, -5000},
+        {9000000000000000, 0, 0, 9000000000000000000, 9000000000000000000, 0},
+    };
+    for (const Case& c : cases) {
+        Dictionary clip = oldClip("A", "long.caf", 0, 0, 0);
+        clip.set("RecordAudioStart", timeDictionary(c.startValue, 1));
+        clip.set("RecordAudioDuration", timeDictionary(c.playedValue, 1));
+        clip.set("RecordAudioLength", timeDictionary(c.lengthValue, 1));
+        auto project = oldProject(Array{entry("A", "X")}, Value::real(5.0), Dictionary{{"TRACK_0", Array{clip}}});
+        convert(project);
+        auto audio = reread(project)->getFrameAtIndex(0)->getAudio();
+        ASSERT_NE(audio, nullptr) << c.startValue;
+        EXPECT_EQ(audio->start(), c.start) << c.startValue;
+        EXPECT_EQ(audio->stop(), c.stop) << c.startValue;
+        EXPECT_EQ(audio->duration(), c.duration) << c.startValue;
         fs::remove_all(*project->getProjectPath());
     }
 }
@@ -187,7 +241,9 @@ TEST_F(ConversionTest, DamagedFrameListIsNotMarkedConverted) {
     auto project = oldProject(Array{entry("A", "X")}, Value::real(5.0));
     std::string listFile = *project->getProjectPath() + "/frames.meta";
     ASSERT_TRUE(foundation::writeFileAtomically(listFile, std::string_view("damaged")));
-    convert(project);
+    auto error = convert(project, true);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->description, "The project could not be converted because its files could not be read.");
     Dictionary meta = foundation::plist::readFile(*project->getProjectPath() + "/kelbrin.meta")->asDictionary();
     EXPECT_DOUBLE_EQ(meta.get("ProductVersion").asDouble(), 5.0);
 }
