@@ -2,6 +2,9 @@
 
 #include "app/core/FileUtil.h"
 #include "app/core/FrameKeys.h"
+#include "platform/foundation/Localized.h"
+
+#include <limits>
 
 using foundation::Dictionary;
 using foundation::Value;
@@ -45,11 +48,30 @@ std::shared_ptr<Frame> Frame::createWithDictionary(const Dictionary& dictionary)
     return frame;
 }
 
+foundation::Status Frame::checkDictionary(const Dictionary& dictionary) {
+    const Value& hold = dictionary.get("DURATION");
+    if (!hold.isNumber()) return foundation::Status::success();  // missing: 1
+    constexpr auto kLowest = double(std::numeric_limits<int32_t>::min());
+    constexpr auto kHighest = double(std::numeric_limits<int32_t>::max());
+    const bool inRange = hold.isUnsigned() ? hold.asUInt() <= uint64_t(kHighest)
+                                           : hold.asDouble() >= kLowest && hold.asDouble() <= kHighest;
+    if (inRange) return foundation::Status::success();
+    return foundation::Error(
+        foundation::kCocoaErrorDomain, foundation::kCoderReadCorruptError,
+        foundation::format("The frame list is damaged: frame %@ has the hold count %@, beyond the largest, %@.",
+                           {dictionary.get("FRAME_ID").stringValue().value_or("?"), Value(hold.description()),
+                            Value(int64_t(kHighest))}));
+}
+
 std::shared_ptr<Frame> Frame::createWithCoder(foundation::KeyedUnarchiver& coder) {
     Value data = coder.decodeValue(kArchiveKey);
     if (!data.isDictionary()) {
         coder.failWithError(foundation::Error(foundation::kCocoaErrorDomain, foundation::kCoderReadCorruptError,
                                               "A frame in the archive has no frame data."));
+        return nullptr;
+    }
+    if (foundation::Status checked = checkDictionary(data.asDictionary()); !checked) {
+        coder.failWithError(checked.error());
         return nullptr;
     }
     return createWithDictionary(data.asDictionary());

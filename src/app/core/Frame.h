@@ -7,6 +7,7 @@
 
 #include "app/core/KWAudioClip.h"
 #include "app/core/KWThemeItem.h"
+#include "platform/foundation/Error.h"
 #include "platform/foundation/KeyedArchive.h"
 #include "platform/foundation/Locked.h"
 #include "platform/foundation/Value.h"
@@ -36,6 +37,12 @@ public:
     static std::shared_ptr<Frame> create(int32_t type, std::string frameID);
     // From the dictionary form; missing keys take their documented defaults.
     static std::shared_ptr<Frame> createWithDictionary(const foundation::Dictionary& dictionary);
+    // Whether a stored dictionary form can be read without losing what it
+    // says: a hold count ("DURATION") is a 32-bit integer, and one beyond
+    // that range marks the entry as damaged (read anyway, it would turn into
+    // an unrelated count). A hold of 0 or less is fine: it leaves the frame
+    // out of the movie.
+    static foundation::Status checkDictionary(const foundation::Dictionary& dictionary);
     // From the keyed-archive form, the dictionary form under kArchiveKey, read
     // through a keyed unarchiver positioned on a frame (the factory registered
     // for kArchiveClassName); a frame without its dictionary fails the

@@ -29,6 +29,14 @@ FrameList::FrameList(const Dictionary& dictionary) {
     frameAtPlayhead_.set(frames_.front());
 }
 
+foundation::Status FrameList::checkStoredDictionary(const Dictionary& dictionary) {
+    for (const Value& entry : dictionary.get("FRAMELIST_DATA").asArray()) {
+        if (!entry.isDictionary()) continue;
+        if (foundation::Status checked = Frame::checkDictionary(entry.asDictionary()); !checked) return checked;
+    }
+    return foundation::Status::success();
+}
+
 Dictionary FrameList::encode() const {
     Array frames;
     for (const FramePtr& frame : frames_) frames.push_back(frame->encode());
@@ -93,8 +101,17 @@ void FrameList::removeFrameWithFrameType(int32_t type) {
     std::erase_if(frames_, [type](const FramePtr& f) { return f->type() == type; });
 }
 
+int64_t FrameList::expandedFrameCount() const {
+    // Each hold fits 32 bits, so the sum cannot overflow for any list that fits in memory.
+    int64_t total = 0;
+    for (const FramePtr& frame : frames_)
+        if (frame->type() != Frame::kTypeCaptureSlot && frame->getDuration() >= 1) total += frame->getDuration();
+    return total;
+}
+
 std::vector<FramePtr> FrameList::getExpandedFrameList() const {
     std::vector<FramePtr> expanded;
+    expanded.reserve(static_cast<size_t>(expandedFrameCount()));
     for (const FramePtr& frame : frames_) {
         if (frame->type() == Frame::kTypeCaptureSlot) continue;
         for (int64_t i = 0; i < frame->getDuration(); ++i) expanded.push_back(frame);

@@ -9,6 +9,7 @@
 // Main thread only, except for the playhead accessors, which are locked.
 
 #include "app/core/Frame.h"
+#include "platform/foundation/Error.h"
 #include "platform/foundation/Locked.h"
 #include "platform/foundation/NotFound.h"
 #include "platform/foundation/Value.h"
@@ -24,6 +25,9 @@ public:
     // From the "frames.meta" dictionary form. A capture slot is appended when
     // none was stored; the playhead goes to entry 0.
     explicit FrameList(const foundation::Dictionary& dictionary);
+    // Whether every stored entry can be read as what it says
+    // (Frame::checkDictionary); the first damaged entry's error otherwise.
+    static foundation::Status checkStoredDictionary(const foundation::Dictionary& dictionary);
 
     // The "frames.meta" dictionary form: version, banner and frames in order.
     foundation::Dictionary encode() const;
@@ -52,8 +56,13 @@ public:
     void removeFrameWithFrameType(int32_t type);
 
     // Each entry that is not a capture slot, repeated by its hold count
-    // (entries with a hold below 1 are left out).
+    // (entries with a hold below 1 are left out). Its size is the sum of the
+    // holds, which may be far beyond memory: what only needs the length uses
+    // expandedFrameCount.
     std::vector<FramePtr> getExpandedFrameList() const;
+    // The length of the expanded list, summed from the hold counts without
+    // building it.
+    int64_t expandedFrameCount() const;
 
     // Not checked against the list: removing the playhead frame leaves the
     // reference on the removed object until a caller moves it.

@@ -10,6 +10,7 @@
 #include "platform/graphics/JpegCodec.h"
 
 #include <algorithm>
+#include <cerrno>
 
 using graphics::GraphicsContext;
 using graphics::Image;
@@ -32,22 +33,32 @@ std::string KWImageProducer::frameFileName(const std::string& frameID) { return 
 std::string KWImageProducer::previewFileName(const std::string& frameID) { return "preview-" + frameID + ".jpg"; }
 std::string KWImageProducer::thumbnailFileName(const std::string& frameID) { return "thumb-" + frameID + ".jpg"; }
 
-bool KWImageProducer::storeImage(const Image& image, const std::string& frameId) {
-    if (!project || image.isNull() || frameId.empty()) return false;
-    if (!storeThumbImage(image, kThumbnailSize, thumbnailFileName(frameId))) return false;
-    if (!storeThumbImage(image, kPreviewSize, previewFileName(frameId))) return false;
-    auto jpeg = image.jpegData(kFullFrameQuality);
-    if (!jpeg.ok()) return false;
-    return project->updateRegularFileWithContents(jpeg.value(), frameFileName(frameId)).ok();
+foundation::Status KWImageProducer::storeImage(const Image& image, const std::string& frameId) {
+    if (!project || image.isNull() || frameId.empty())
+        return foundation::Error(foundation::kPOSIXErrorDomain, EINVAL, "There is no picture to store.");
+    foundation::Status stored = storeThumbImage(image, kThumbnailSize, thumbnailFileName(frameId));
+    if (stored) stored = storeThumbImage(image, kPreviewSize, previewFileName(frameId));
+    if (stored) {
+        auto jpeg = image.jpegData(kFullFrameQuality);
+        stored = jpeg ? project->updateRegularFileWithContents(*jpeg, frameFileName(frameId))
+                      : foundation::Status(jpeg.error());
+    }
+    if (!stored) {
+        // A picture is stored whole or not at all: no caller lists a frame
+        // whose pictures failed, so what was written would only take space.
+        for (const std::string& name : {thumbnailFileName(frameId), previewFileName(frameId)})
+            (void)project->removeRegularFileWithPreferredFilename(name);
+    }
+    return stored;
 }
 
-bool KWImageProducer::storeThumbImage(const Image& image, Size size, const std::string& fileName) {
-    if (!project) return false;
+foundation::Status KWImageProducer::storeThumbImage(const Image& image, Size size, const std::string& fileName) {
+    if (!project) return foundation::Error(foundation::kPOSIXErrorDomain, EINVAL, "There is no project to store into.");
     const auto scaled = UIImage_Resize::imageByScalingAndCroppingForSize(image, size);
-    if (!scaled) return false;
+    if (!scaled) return foundation::Error(foundation::kPOSIXErrorDomain, EINVAL, "The picture could not be scaled.");
     auto jpeg = scaled->jpegData(kThumbnailQuality);
-    if (!jpeg.ok()) return false;
-    return project->updateRegularFileWithContents(jpeg.value(), fileName).ok();
+    if (!jpeg.ok()) return jpeg.error();
+    return project->updateRegularFileWithContents(jpeg.value(), fileName);
 }
 
 void KWImageProducer::createThumbNailAndPreviewForFrameAtIndex(int64_t index) {

@@ -11,6 +11,7 @@
 #include "app/core/Frame.h"
 #include "app/core/ProjectModel.h"
 #include "app/core/UIImageFilter.h"
+#include "platform/foundation/Error.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/graphics/Image.h"
 
@@ -49,12 +50,13 @@ public:
     static std::string thumbnailFileName(const std::string& frameID);
 
     // Writes thumbnail, preview and full frame, in that order, without movie
-    // effect; false at the first failure (what was written stays). The first
-    // file written into a new project creates its folder.
-    bool storeImage(const graphics::Image& image, const std::string& withFrameId);
+    // effect. At the first failure it stops, removes what it wrote and
+    // reports why. The first file written into a new project creates its folder.
+    foundation::Status storeImage(const graphics::Image& image, const std::string& withFrameId);
     // The picture scaled to fill `withSize` and centre-cropped, as JPEG of
     // quality 0.5 under `inFile`.
-    bool storeThumbImage(const graphics::Image& image, graphics::Size withSize, const std::string& inFile);
+    foundation::Status storeThumbImage(const graphics::Image& image, graphics::Size withSize,
+                                       const std::string& inFile);
     // Writes thumbnail and preview again from the full frame at a list index
     // (after the full frame changed); failures are ignored.
     void createThumbNailAndPreviewForFrameAtIndex(int64_t index);

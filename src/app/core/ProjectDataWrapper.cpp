@@ -12,7 +12,9 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 
 using foundation::Bytes;
 using foundation::Date;
@@ -59,9 +61,17 @@ std::optional<std::string> externalPath(const std::string& fileURL) {
 
 Status statusOf(bool ok, const Error& error) { return ok ? Status::success() : Status(error); }
 
+Error damagedFileError(const std::string& file, const std::string& why, std::optional<Error> underlying = {}) {
+    return Error(foundation::kCocoaErrorDomain, foundation::plist::kReadCorruptError,
+                 "The project file \"" + file + "\" cannot be used: " + why,
+                 underlying ? std::make_shared<const Error>(*underlying) : nullptr);
+}
+
 // A project file's dictionary; none when the file is not there (a new
 // project, whose defaults apply). A file that cannot be read now or holds no
-// dictionary is an error: it must not be replaced by defaults.
+// dictionary is an error: it must not be replaced by defaults. So is one that
+// holds what the XML form cannot (a binary file with a control character in
+// a string, say): it would load, and then no save could ever write it again.
 Result<std::optional<Dictionary>> readStoredDictionary(const std::string& file) {
     Result<Value> stored = foundation::plist::readFile(file);
     if (!stored) {
@@ -69,9 +79,17 @@ Result<std::optional<Dictionary>> readStoredDictionary(const std::string& file) 
             return std::optional<Dictionary>();
         return stored.error();
     }
-    if (!stored->isDictionary())
-        return Error(foundation::kCocoaErrorDomain, foundation::plist::kReadCorruptError, "Not a dictionary: " + file);
+    if (!stored->isDictionary()) return damagedFileError(file, "it holds no dictionary.");
+    if (auto again = foundation::plist::serialize(*stored, foundation::plist::Format::Xml); !again)
+        return damagedFileError(file, "it could not be saved again.", again.error());
     return std::optional(stored->asDictionary());
+}
+
+// Whether a text can stand in a project file: property lists refuse control
+// characters other than tab, line feed and carriage return.
+bool isStorableCharacter(char c) {
+    auto byte = static_cast<unsigned char>(c);
+    return byte >= 0x20 || c == '\t' || c == '\n' || c == '\r';
 }
 
 Dictionary newProjectMetaData() {
@@ -100,78 +118,99 @@ std::optional<Dictionary> ProjectDataWrapper::getMetaData() {
     if (metaData_) return metaData_;
     if (auto file = pathForFile(keys::kMetaDataFile)) {
         Result<std::optional<Dictionary>> stored = readStoredDictionary(*file);
-        if (!stored) return std::nullopt;
+        if (!stored) {
+            metaDataLoadError_ = stored.error();
+            return std::nullopt;
+        }
         metaData_ = *stored;
     }
+    metaDataLoadError_.reset();
     if (!metaData_) metaData_ = newProjectMetaData();
     return metaData_;
 }
 
 std::shared_ptr<FrameList> ProjectDataWrapper::getFrameList() {
     if (frameList_) return frameList_;
+    bool readFromFolder = false;
     if (auto file = pathForFile(keys::kFrameListFile)) {
         Result<std::optional<Dictionary>> stored = readStoredDictionary(*file);
-        if (!stored) return nullptr;
+        if (stored && *stored) {
+            if (Status checked = FrameList::checkStoredDictionary(**stored); !checked)
+                stored = damagedFileError(*file, checked.error().description, checked.error());
+        }
+        if (!stored) {
+            frameListLoadError_ = stored.error();
+            return nullptr;
+        }
         if (*stored) frameList_ = std::make_shared<FrameList>(**stored);
+        readFromFolder = true;
     }
+    frameListLoadError_.reset();
     if (!frameList_) frameList_ = std::make_shared<FrameList>();
 
     if (auto meta = getMetaData(); meta && meta->contains(keys::kCurrentFrameIndex)) {
         auto index = static_cast<int32_t>(meta->get(keys::kCurrentFrameIndex).asInt());
         if (FramePtr frame = frameList_->getFrameAtIndex(index)) frameList_->setFrameAtPlayhead(frame);
     }
+    if (readFromFolder) removeLeftoverFiles();
     return frameList_;
 }
 
-bool ProjectDataWrapper::ensureFolderForSave() {
+Result<bool> ProjectDataWrapper::prepareFolderForSave() {
     if (hasProjectPath()) return true;
     std::shared_ptr<FrameList> list = getFrameList();
-    if (!list || list->count() < 2) return false;
-    createFilePathForProject();
-    return hasProjectPath();
+    if (!list) return *frameListLoadError_;
+    if (list->count() < 2) return false;
+    if (Status created = createFilePathForProject(); !created) return created.error();
+    return true;
 }
 
-void ProjectDataWrapper::saveFramelistToDisk() {
+Status ProjectDataWrapper::writeFrameList() {
     std::shared_ptr<FrameList> list = getFrameList();
-    if (!list || !ensureFolderForSave()) return;
-
-    (void)foundation::plist::writeFile(Value(list->encode()), *pathForFile(keys::kFrameListFile));
-
-    if (auto meta = getMetaData()) {
-        FramePtr playhead = list->frameAtPlayhead();
-        int64_t index = list->getIndexForFrame(playhead);
-        meta->set(keys::kCurrentFrameIndex, Value::integer(index));
-        // The project's picture in the browser: the playhead frame, or the
-        // picture in front of it while the playhead rests on the capture slot.
-        FramePtr thumbFrame = playhead;
-        if (playhead && playhead->type() == Frame::kTypeCaptureSlot && index != foundation::kNotFound && index >= 1)
-            thumbFrame = list->getFrameAtIndex(index - 1);
-        if (thumbFrame) meta->set(keys::kThumbFrameID, thumbFrame->frameID());
-    }
-    saveMetaDataToDisk();
+    if (!list) return *frameListLoadError_;
+    auto file = pathForFile(keys::kFrameListFile);
+    if (!file) return noFolderError();
+    return foundation::plist::writeFile(Value(list->encode()), *file);
 }
 
-void ProjectDataWrapper::saveMetaDataToDisk() {
-    if (!ensureFolderForSave()) return;
+Status ProjectDataWrapper::saveFramelistToDisk() {
+    Result<bool> folder = prepareFolderForSave();
+    if (!folder) return folder.error();
+    if (!*folder) return Status::success();
+    if (Status written = writeFrameList(); !written) return written;
+    return writeMetaDataAfterFrameList();
+}
+
+Status ProjectDataWrapper::saveMetaDataToDisk() {
+    Result<bool> folder = prepareFolderForSave();
+    if (!folder) return folder.error();
+    if (!*folder) return Status::success();
     auto meta = getMetaData();
-    if (!meta) return;
+    if (!meta) return *metaDataLoadError_;
     if (frameList_ && frameList_->count() >= 3) {
         meta->set(keys::kNumberOfFrames, Value::integer(frameList_->count()));
         meta->set(keys::kDateModified, Value::real(Date::now().unixTime()));
     }
-    (void)foundation::plist::writeFile(Value(*meta), *pathForFile(keys::kMetaDataFile));
+    return foundation::plist::writeFile(Value(*meta), *pathForFile(keys::kMetaDataFile));
 }
 
-void ProjectDataWrapper::saveAllDataToDisk() { saveFramelistToDisk(); }
+Status ProjectDataWrapper::saveAllDataToDisk() { return saveFramelistToDisk(); }
 
-void ProjectDataWrapper::createFilePathForProject() {
+Status ProjectDataWrapper::createFilePathForProject() {
     std::lock_guard guard(createLock_);
-    if (hasProjectPath()) return;
+    if (hasProjectPath()) return Status::success();
     Result<std::string> folder = createUniqueProjectDirectory(foundation::Paths::documentsDirectory());
-    if (!folder) return;
+    if (!folder) return folder.error();
     projectPath_.set(*folder);
-    saveAllDataToDisk();
+    if (Status saved = saveAllDataToDisk(); !saved) {
+        // Half a project must not stay behind: the folder was made just now
+        // and holds nothing but what this failed save wrote.
+        projectPath_.set(std::nullopt);
+        (void)FileManager::defaultManager().removeItem(*folder);
+        return saved;
+    }
     registerWithProjectList();
+    return Status::success();
 }
 
 void ProjectDataWrapper::registerWithProjectList() {
@@ -198,7 +237,9 @@ Result<std::string> ProjectDataWrapper::createUniqueProjectDirectory(const std::
 
 Status ProjectDataWrapper::updateRegularFileWithContents(const Bytes& contents, const std::string& preferredFilename) {
     if (!isPlainFileName(preferredFilename)) return invalidNameError(preferredFilename);
-    if (!hasProjectPath()) createFilePathForProject();
+    if (!hasProjectPath()) {
+        if (Status created = createFilePathForProject(); !created) return created;
+    }
     auto file = pathForFile(preferredFilename);
     if (!file) return noFolderError();
     return foundation::writeFileAtomically(*file, contents);
@@ -238,7 +279,9 @@ Status ProjectDataWrapper::copyFromExternal(const std::string& fileURL, const st
         return Error(foundation::kCocoaErrorDomain, foundation::kFileWriteUnsupportedSchemeError,
                      "Not a file URL: " + fileURL);
     if (!isPlainFileName(name)) return invalidNameError(name);
-    if (!hasProjectPath()) createFilePathForProject();
+    if (!hasProjectPath()) {
+        if (Status created = createFilePathForProject(); !created) return created;
+    }
     auto target = pathForFile(name);
     if (!target) return noFolderError();
     return FileManager::defaultManager().copyItem(*source, *target);
@@ -285,9 +328,11 @@ std::string ProjectDataWrapper::getName() {
 }
 
 void ProjectDataWrapper::setName(const std::string& name) {
+    std::string storable;
+    std::copy_if(name.begin(), name.end(), std::back_inserter(storable), isStorableCharacter);
     auto meta = getMetaData();
-    if (name.empty() || !meta || !meta->contains(keys::kName)) return;
-    meta->set(keys::kName, name);
+    if (storable.empty() || !meta || !meta->contains(keys::kName)) return;
+    meta->set(keys::kName, storable);
 }
 
 Date ProjectDataWrapper::getCreationDate() {

@@ -25,6 +25,9 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
+
+class KWImageProducer;
 
 class ProjectDataWrapper : public std::enable_shared_from_this<ProjectDataWrapper> {
 public:
@@ -42,24 +45,38 @@ public:
     const std::string& projectID() const { return projectID_; }
 
     // The metadata dictionary itself (shared: change keys in place, then save).
-    // None while "kelbrin.meta" exists but does not parse; the next call tries
-    // again and nothing overwrites the damaged file meanwhile.
+    // None while "kelbrin.meta" cannot be read (damaged, or holding what
+    // could never be saved again); the next call tries again and nothing
+    // overwrites the file meanwhile. metaDataLoadError() says why.
     std::optional<foundation::Dictionary> getMetaData();
-    // The frame list; nullptr while "frames.meta" exists but does not parse.
+    // The frame list; nullptr while "frames.meta" cannot be read (damaged,
+    // a hold count out of range, or holding what could never be saved
+    // again); frameListLoadError() says why.
+    //
+    // The first list read from the folder also clears the folder of what
+    // killed writers left behind (see removeLeftoverFiles).
     std::shared_ptr<FrameList> getFrameList();
+    std::optional<foundation::Error> metaDataLoadError() const { return metaDataLoadError_; }
+    std::optional<foundation::Error> frameListLoadError() const { return frameListLoadError_; }
 
+    // Every save reports what went wrong; a file that could not be read is
+    // never overwritten (that is a failure too). A new project whose list
+    // holds only the capture slot has nothing to save yet: success, nothing
+    // written.
+    //
     // Writes "frames.meta", records the playhead and the thumbnail frame in
-    // the metadata, then saves the metadata. Nothing happens for a new project
-    // whose list holds only the capture slot.
-    void saveFramelistToDisk();
-    // Writes "kelbrin.meta" (with the same rule for new projects).
-    virtual void saveMetaDataToDisk();
-    void saveAllDataToDisk();
+    // the metadata, then saves the metadata. When "frames.meta" cannot be
+    // written the metadata are not written either.
+    foundation::Status saveFramelistToDisk();
+    // Writes "kelbrin.meta".
+    virtual foundation::Status saveMetaDataToDisk();
+    foundation::Status saveAllDataToDisk();
 
     // Creates the project folder under a fresh name, saves both files into it
     // and registers the project with KWProjects at position 1. Does nothing
-    // when the project already has its folder.
-    void createFilePathForProject();
+    // when the project already has its folder. When the first save into the
+    // new folder fails, the folder is removed again and the project stays new.
+    foundation::Status createFilePathForProject();
 
     // ".kelbrin-yyyy-MM-dd-HH-mm-ss" of the current local time.
     static std::string createProjectDirName();
@@ -100,7 +117,8 @@ public:
     std::string getName();
     static std::string getDefaultName();
     // Replaces "RecordName" only with a non-empty name and only when the
-    // metadata holds a name already.
+    // metadata holds a name already. Control characters, which no project
+    // file can hold, are left out of the name.
     void setName(const std::string& name);
     foundation::Date getCreationDate();
     std::optional<foundation::Date> getModifiedDate();
@@ -112,6 +130,44 @@ public:
     // Path of a named file in the project folder; none while the project is new.
     std::optional<std::string> pathForFile(const std::string& preferredFilename) const;
 
+    // Frame operations that keep the list on disk and the pictures in step
+    // (ProjectFrameOperations.cpp).
+
+    // Error domain and codes of a picture that could not be stored.
+    static constexpr const char* kCaptureErrorDomain = "CaptureViewController";
+    static constexpr int64_t kCaptureErrorUnknown = 636;
+    static constexpr int64_t kCaptureErrorStorageFull = 623;
+
+    // A stored picture: the new frame, or null when it is not stored (then
+    // neither the list nor the folder holds anything of it). `error` is set
+    // whenever something failed, also when the frame is stored and listed on
+    // disk but the metadata after it could not be written.
+    struct StoredPicture {
+        FramePtr frame;
+        std::optional<foundation::Error> error;
+    };
+    // Stores a picture as a new frame in front of the capture slot (a slot is
+    // appended first when the list has none), marks the project for
+    // rendering and saves it. Not stored unless the frame list listing it was
+    // written: then its files are removed again and the list is as before.
+    // The error is kCaptureErrorStorageFull when the device is (nearly) full,
+    // else kCaptureErrorUnknown, with the failure as underlying error.
+    StoredPicture storeCapturedPicture(const graphics::Image& picture, KWImageProducer& producer);
+
+    // Removes the frames of the list range [location, location + length)
+    // that can be deleted (the capture slot stays), saves the list, and only
+    // then removes the files named after frame IDs that no listed frame uses
+    // any more. When the save fails nothing is removed from list or folder.
+    foundation::Status removeFramesInRange(int64_t location, int64_t length);
+
+    // Removes from the folder what writers killed midway left behind: the
+    // atomic writer's temporaries of the project's files whose process is
+    // gone, and pictures (frame-, preview-, thumb-<frameID>.jpg) of frame IDs
+    // the list does not use. Nothing else (audio, anything unknown) is
+    // touched, and nothing at all when the list cannot be read. Returns the
+    // names removed.
+    std::vector<std::string> removeLeftoverFiles();
+
 protected:
     // With a folder path, a stored project; with none, a new project.
     explicit ProjectDataWrapper(std::optional<std::string> projectPath);
@@ -119,14 +175,21 @@ protected:
 private:
     bool hasProjectPath() const { return getProjectPath().has_value(); }
     // The first save's rule: a new project gets its folder once its list holds
-    // more than the capture slot; false when nothing may be written.
-    bool ensureFolderForSave();
+    // more than the capture slot. False when there is nothing to write yet.
+    foundation::Result<bool> prepareFolderForSave();
+    foundation::Status writeFrameList();
+    // Records the playhead and the thumbnail frame in the metadata and saves them.
+    foundation::Status writeMetaDataAfterFrameList();
     void registerWithProjectList();
     foundation::Status copyFromExternal(const std::string& fileURL, const std::string& name);
+    // Removes the files named after frame IDs that no listed frame uses.
+    void removeFilesOfUnusedFrameIDs(const std::vector<FramePtr>& removed);
 
     foundation::Locked<std::optional<std::string>> projectPath_;
     std::optional<foundation::Dictionary> metaData_;
     std::shared_ptr<FrameList> frameList_;
+    std::optional<foundation::Error> metaDataLoadError_;
+    std::optional<foundation::Error> frameListLoadError_;
     int64_t projectSizesCache_ = 0;
     foundation::Locked<std::optional<foundation::Error>> error_;
     const std::string projectID_;

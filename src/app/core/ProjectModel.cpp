@@ -106,7 +106,7 @@ std::vector<ProjectModel::TrackPtr> ProjectModel::getAllTracks() {
     return all;
 }
 
-void ProjectModel::saveMetaDataToDisk() {
+foundation::Status ProjectModel::saveMetaDataToDisk() {
     // Tracks that were never loaded stay exactly as read; loaded ones are
     // stored so that their changes survive. A project that never had tracks
     // does not gain an empty "Tracks" entry.
@@ -117,5 +117,5 @@ void ProjectModel::saveMetaDataToDisk() {
             std::any_of(tracks_->begin(), tracks_->end(), [](const auto& entry) { return !entry.second.empty(); });
         if (meta && (anyTrack || meta->contains(projectkeys::kTracks))) meta->set(projectkeys::kTracks, encoded);
     }
-    ProjectDataWrapper::saveMetaDataToDisk();
+    return ProjectDataWrapper::saveMetaDataToDisk();
 }

@@ -45,7 +45,7 @@ public:
 
     // The base save; once the tracks were loaded their encoded form is stored
     // under "Tracks" first, so changes to tracks are not lost.
-    void saveMetaDataToDisk() override;
+    foundation::Status saveMetaDataToDisk() override;
 
 private:
     void loadTracks();

@@ -289,7 +289,7 @@ void KWProjectDetailViewController::updateProjectDetailWithSize(int64_t size) {
     }
 
     auto frames = mProject_->getFrameList();
-    const int64_t expanded = frames ? static_cast<int64_t>(frames->getExpandedFrameList().size()) : 0;
+    const int64_t expanded = frames ? frames->expandedFrameCount() : 0;
     if (expanded >= 1) {
         // getFPS never answers 0 or less.
         const float seconds = static_cast<float>(expanded) / static_cast<float>(mProject_->getFPS());

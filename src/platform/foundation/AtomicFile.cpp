@@ -2,6 +2,7 @@
 
 #include "platform/foundation/FileDescriptor.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -103,6 +104,27 @@ Status writeFileAtomically(const std::string& path, const Bytes& data) {
 
 Status writeFileAtomically(const std::string& path, std::string_view data) {
     return writeBytes(path, reinterpret_cast<const uint8_t*>(data.data()), data.size());
+}
+
+std::optional<AtomicTemporaryName> parseAtomicTemporaryName(std::string_view fileName) {
+    // From the right: ".tmp-", decimal pid, "-", decimal counter, "-", eight hex digits.
+    auto isDigits = [](std::string_view s, bool hex) {
+        return !s.empty() && std::all_of(s.begin(), s.end(), [hex](char c) {
+            return (c >= '0' && c <= '9') || (hex && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')));
+        });
+    };
+    size_t marker = fileName.rfind(".tmp-");
+    if (marker == std::string_view::npos || marker < 2 || fileName.front() != '.') return std::nullopt;
+    std::string_view fields = fileName.substr(marker + 5);
+    size_t first = fields.find('-'), second = fields.rfind('-');
+    if (first == std::string_view::npos || second == first) return std::nullopt;
+    std::string_view pid = fields.substr(0, first), counter = fields.substr(first + 1, second - first - 1),
+                     random = fields.substr(second + 1);
+    if (!isDigits(pid, false) || pid.size() > 10 || !isDigits(counter, false) || random.size() != 8 ||
+        !isDigits(random, true)) {
+        return std::nullopt;
+    }
+    return AtomicTemporaryName{std::string(fileName.substr(1, marker - 1)), std::stoll(std::string(pid))};
 }
 
 Result<Bytes> readFile(const std::string& path) {

@@ -9,6 +9,8 @@
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +26,21 @@ namespace foundation {
 // permission bits are kept.
 Status writeFileAtomically(const std::string& path, const Bytes& data);
 Status writeFileAtomically(const std::string& path, std::string_view data);
+
+// The temporary a write uses for a target named N is ".N.tmp-<process id>-
+// <counter>-<random>" in the target's folder; a process killed midway leaves
+// it behind. For a file name of that form: the target's name and the id of
+// the process that wrote it.
+struct AtomicTemporaryName {
+    std::string targetName;
+    int64_t writerProcessID = 0;
+};
+std::optional<AtomicTemporaryName> parseAtomicTemporaryName(std::string_view fileName);
+
+// Writes all `size` bytes to a file descriptor, going on after interrupted
+// and partial writes. False on failure, with errno telling why. It calls
+// nothing but write(), so a signal handler may use it.
+bool writeAll(int fd, const void* data, size_t size);
 
 // Reads a whole file. Errors are in kPOSIXErrorDomain with errno as code
 // (ENOENT for a missing file, EISDIR for a folder) and name the path.

@@ -247,8 +247,12 @@ TEST_F(KWImageProducerTest, FirstFailedWriteStopsTheStore) {
     const std::string id = "BLOCKED-ID";
     // A folder where the preview belongs makes its write fail.
     fs::create_directory(fileInProject("preview-" + id + ".jpg"));
-    EXPECT_FALSE(producer.storeImage(Image::filled(32, 18, kOrange), id));
-    EXPECT_TRUE(fs::is_regular_file(fileInProject("thumb-" + id + ".jpg")));
+    auto stored = producer.storeImage(Image::filled(32, 18, kOrange), id);
+    ASSERT_FALSE(stored);
+    EXPECT_EQ(stored.error().code, EISDIR);
+    // What was written before the failure goes again; the folder in the way stays.
+    EXPECT_FALSE(fs::exists(fileInProject("thumb-" + id + ".jpg")));
+    EXPECT_TRUE(fs::is_directory(fileInProject("preview-" + id + ".jpg")));
     EXPECT_FALSE(fs::exists(fileInProject("frame-" + id + ".jpg")));
     EXPECT_FALSE(producer.storeImage(Image(), "OTHER"));
 }

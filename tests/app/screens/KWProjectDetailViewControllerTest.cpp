@@ -140,6 +140,29 @@ TEST_F(ProjectCardTest, DetailsLineShowsDateDurationFramesAndTheSizeOnceMeasured
     EXPECT_EQ(plain(card->labelDetails()), date + "  Size " + FormatterUtil::getFormatedFileSize(0) + " ");
 }
 
+TEST_F(ProjectCardTest, LongestHoldsOpenAtOnceWithTheirDurationComputed) {
+    struct Case {
+        std::vector<int64_t> holds;
+        int64_t frames;
+    };
+    // Stored holds as read back from disk; building the movie's frame list
+    // for them would need gigabytes.
+    const Case cases[] = {{{2147483647}, 2147483647}, {{2147483647, 2147483647, -3, 0}, 4294967294}, {{7}, 7}};
+    for (const Case& c : cases) {
+        auto saved = savedProject(int(c.holds.size()));
+        for (size_t i = 0; i < c.holds.size(); ++i)
+            saved->getFrameList()->getFrameAtIndex(int64_t(i))->setDuration(c.holds[i]);
+        ASSERT_TRUE(saved->saveAllDataToDisk());
+        auto project = ProjectModel::create(saved->getProjectPath());
+        card->showAnimationFromProjectExplorerForProject(project, kCell);
+        const std::string duration = FormatterUtil::getFormatedDuration(float(c.frames) / 5.0f);
+        EXPECT_NE(
+            plain(card->labelDetails()).find("Duration " + duration + "  Frames " + std::to_string(c.frames) + "  "),
+            std::string::npos)
+            << plain(card->labelDetails());
+    }
+}
+
 TEST_F(ProjectCardTest, RenamedProjectIsFilteredAndSaved) {
     auto project = savedProject(2);
     showFromGrid(project);

@@ -1,0 +1,215 @@
+// The operations of a project that change its frame list and its files
+// together, ordered so that a failure at any write (a full device, a killed
+// process) never leaves a listed frame without its pictures: pictures are
+// written before the list that names them, and removed only after the list
+// that no longer names them was written.
+
+#include "app/core/FileUtil.h"
+#include "app/core/KWImageProducer.h"
+#include "app/core/ProjectDataWrapper.h"
+#include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/FileManager.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/Paths.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <set>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using foundation::Error;
+using foundation::Status;
+using foundation::Value;
+namespace keys = projectkeys;
+
+namespace {
+
+constexpr const char* kStorageFullText =
+    "There is almost no space left on this device. You cannot record new media until you free some space.";
+constexpr const char* kUnknownErrorFormat = "Ups. An unknown error occured. (%@-%d)";
+// Below this many free bytes (100 MiB) a failed write counts as a full device.
+constexpr uint64_t kLowSpaceBytes = 100ull << 20;
+
+// The prefixes of the three pictures of a frame, named "<prefix><frameID>.jpg".
+constexpr const char* kPicturePrefixes[] = {"frame-", "preview-", "thumb-"};
+constexpr std::string_view kPictureSuffix = ".jpg";
+
+bool isDeviceFull(const Error& error) {
+    for (const Error* e = &error; e; e = e->underlying.get())
+        if (e->domain == foundation::kPOSIXErrorDomain && e->code == ENOSPC) return true;
+    return false;
+}
+
+// The error a capture reports for a failed write: storage full when the
+// write said so or little space is left, else the unknown failure.
+Error captureError(const Error& cause) {
+    auto underlying = std::make_shared<const Error>(cause);
+    if (isDeviceFull(cause) || FileUtil::freeDiskspace() < kLowSpaceBytes)
+        return Error(ProjectDataWrapper::kCaptureErrorDomain, ProjectDataWrapper::kCaptureErrorStorageFull,
+                     foundation::localized(kStorageFullText), underlying);
+    return Error(ProjectDataWrapper::kCaptureErrorDomain, ProjectDataWrapper::kCaptureErrorUnknown,
+                 foundation::localizedFormat(kUnknownErrorFormat, {Value(ProjectDataWrapper::kCaptureErrorDomain),
+                                                                   Value(ProjectDataWrapper::kCaptureErrorUnknown)}),
+                 underlying);
+}
+
+// The frame ID a picture's file name carries; none for any other name.
+std::optional<std::string> pictureFrameID(const std::string& name) {
+    if (!name.ends_with(kPictureSuffix)) return std::nullopt;
+    for (std::string_view prefix : kPicturePrefixes) {
+        if (name.size() > prefix.size() + kPictureSuffix.size() && name.starts_with(prefix))
+            return name.substr(prefix.size(), name.size() - prefix.size() - kPictureSuffix.size());
+    }
+    return std::nullopt;
+}
+
+// The files whose temporaries the store may remove: those it writes itself.
+bool isStoreFileName(const std::string& name) {
+    return name == keys::kMetaDataFile || name == keys::kFrameListFile || pictureFrameID(name).has_value();
+}
+
+// A temporary is abandoned once the process that wrote it is gone; one of
+// this process may belong to a write in progress on another thread.
+bool writerIsGone(int64_t pid) {
+    if (pid <= 0 || pid == static_cast<int64_t>(::getpid())) return false;
+    return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+bool isRegularFile(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+}  // namespace
+
+Status ProjectDataWrapper::writeMetaDataAfterFrameList() {
+    std::shared_ptr<FrameList> list = getFrameList();
+    if (auto meta = getMetaData(); meta && list) {
+        FramePtr playhead = list->frameAtPlayhead();
+        int64_t index = list->getIndexForFrame(playhead);
+        meta->set(keys::kCurrentFrameIndex, Value::integer(index));
+        // The project's picture in the browser: the playhead frame, or the
+        // picture in front of it while the playhead rests on the capture slot.
+        FramePtr thumbFrame = playhead;
+        if (playhead && playhead->type() == Frame::kTypeCaptureSlot && index != foundation::kNotFound && index >= 1)
+            thumbFrame = list->getFrameAtIndex(index - 1);
+        if (thumbFrame) meta->set(keys::kThumbFrameID, thumbFrame->frameID());
+    }
+    return saveMetaDataToDisk();
+}
+
+ProjectDataWrapper::StoredPicture ProjectDataWrapper::storeCapturedPicture(const graphics::Image& picture,
+                                                                           KWImageProducer& producer) {
+    std::shared_ptr<FrameList> list = getFrameList();
+    if (!list) return {nullptr, captureError(*frameListLoadError_)};
+    FramePtr frame = Frame::create(Frame::kTypePicture);
+    // Nothing of a picture that is not stored stays in the folder.
+    auto notStored = [&](const Error& cause) {
+        removeFilesOfUnusedFrameIDs({frame});
+        return StoredPicture{nullptr, captureError(cause)};
+    };
+    if (Status stored = producer.storeImage(picture, frame->frameID()); !stored) return notStored(stored.error());
+
+    FramePtr addedSlot;
+    if (list->getCaptureIndex() == foundation::kNotFound) {
+        addedSlot = Frame::create(Frame::kTypeCaptureSlot);
+        list->addFrame(addedSlot);
+    }
+    list->insertFrame(frame, list->getCaptureIndex());
+    auto meta = getMetaData();
+    if (meta) {
+        meta->set(keys::kThumbFrameID, frame->frameID());
+        meta->set(keys::kCurrentFrameIndex, Value::integer(list->getCaptureIndex()));
+        meta->set(keys::kNeedsRendering, true);
+    }
+
+    foundation::Result<bool> folder = prepareFolderForSave();
+    Status listed = folder ? writeFrameList() : Status(folder.error());
+    if (!listed) {
+        list->removeFrame(frame);
+        if (addedSlot) list->removeFrame(addedSlot);
+        return notStored(listed.error());
+    }
+    // From here on the frame is listed on disk: it is stored, whatever the
+    // metadata save says.
+    if (!meta) return {frame, captureError(*metaDataLoadError_)};
+    if (Status saved = writeMetaDataAfterFrameList(); !saved) return {frame, captureError(saved.error())};
+    return {frame, std::nullopt};
+}
+
+Status ProjectDataWrapper::removeFramesInRange(int64_t location, int64_t length) {
+    std::shared_ptr<FrameList> list = getFrameList();
+    if (!list) return *frameListLoadError_;
+    std::vector<FramePtr> before(list->begin(), list->end());
+    std::vector<FramePtr> removed;
+    int64_t index = std::max<int64_t>(location, 0);
+    for (int64_t step = 0; step < length; ++step) {
+        FramePtr frame = list->getFrameAtIndex(index);
+        if (!frame) break;
+        if (frame->canDelete()) {
+            list->removeFrameAtIndex(index);
+            removed.push_back(frame);
+        } else {
+            ++index;  // the capture slot stays where it is
+        }
+    }
+    if (Status saved = saveFramelistToDisk(); !saved) {
+        // Put the list back as it was, in place: the frames were never removed.
+        for (const FramePtr& frame : removed) list->removeFrame(frame);
+        for (size_t i = 0; i < before.size(); ++i) list->insertFrame(before[i], static_cast<int64_t>(i));
+        return saved;
+    }
+    removeFilesOfUnusedFrameIDs(removed);
+    return Status::success();
+}
+
+void ProjectDataWrapper::removeFilesOfUnusedFrameIDs(const std::vector<FramePtr>& frames) {
+    auto folder = getProjectPath();
+    if (!folder) return;
+    // Copies of a frame share its audio file by name; a file a listed clip
+    // plays stays, whatever its name.
+    std::set<std::string> keep;
+    if (frameList_) {
+        for (const FramePtr& listed : *frameList_)
+            if (auto clip = listed->getAudio(); clip && clip->fileName()) keep.insert(*clip->fileName());
+    }
+    std::set<std::string> unused;
+    for (const FramePtr& frame : frames) {
+        // An empty ID would name every file; a listed one is still in use.
+        if (frame->frameID().empty()) continue;
+        if (frameList_ && frameList_->containsFrameWithFrameID(frame->frameID())) continue;
+        unused.insert(frame->frameID());
+    }
+    if (unused.empty()) return;
+    auto names = foundation::FileManager::defaultManager().contentsOfDirectory(*folder);
+    if (!names) return;
+    for (const std::string& name : *names) {
+        if (keep.contains(name)) continue;
+        bool named = std::any_of(unused.begin(), unused.end(),
+                                 [&](const std::string& id) { return name.find(id) != std::string::npos; });
+        std::string path = foundation::path::appending(*folder, name);
+        if (named && isRegularFile(path)) ::unlink(path.c_str());
+    }
+}
+
+std::vector<std::string> ProjectDataWrapper::removeLeftoverFiles() {
+    std::vector<std::string> removed;
+    auto folder = getProjectPath();
+    // Which pictures are unused is known only from a list that was read.
+    if (!folder || !frameList_) return removed;
+    auto names = foundation::FileManager::defaultManager().contentsOfDirectory(*folder);
+    if (!names) return removed;
+    for (const std::string& name : *names) {
+        bool leftover = false;
+        if (auto temporary = foundation::parseAtomicTemporaryName(name)) {
+            leftover = isStoreFileName(temporary->targetName) && writerIsGone(temporary->writerProcessID);
+        } else if (auto frameID = pictureFrameID(name)) {
+            leftover = !frameList_->containsFrameWithFrameID(*frameID);
+        }
+        std::string path = foundation::path::appending(*folder, name);
+        if (leftover && isRegularFile(path) && ::unlink(path.c_str()) == 0) removed.push_back(name);
+    }
+    return removed;
+}
