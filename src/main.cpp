@@ -7,8 +7,10 @@
 
 #include "app/screens/TollivarAppDelegate.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/media/SystemVolume.h"
 #include "platform/ui/host/ApplicationMain.h"
 #include "platform/ui/host/Device.h"
+#include "platform/ui/host/WindowHost.h"
 
 #include <cstdlib>
 #include <memory>
@@ -34,6 +36,8 @@ void chooseDevice() {
 
 int main(int argc, char** argv) {
     chooseDevice();
+    // The keyboard's volume keys are the device's volume buttons.
+    ui::WindowHost::setVolumeKeyHandler([](int step) { media::SystemVolume::shared().stepVolume(step); });
     int status = ui::ApplicationMain(argc, argv, [] { return std::make_shared<TollivarAppDelegate>(); });
     // The delegate owns the window and every screen: release them before the
     // process's static objects go, in a known order.

@@ -289,6 +289,19 @@ TEST_F(WindowHostTest, KeysReachTheFirstResponder) {
     EXPECT_EQ(target->log, (std::vector<std::string>{"b", "<return>", "<backspace>"}));
 }
 
+TEST_F(WindowHostTest, VolumeKeysGoToTheVolumeHandlerOnly) {
+    std::vector<int> steps;
+    ui::WindowHost::setVolumeKeyHandler([&steps](int step) { steps.push_back(step); });
+    ASSERT_TRUE(target->becomeFirstResponder());
+    key(Qt::Key_VolumeUp);
+    key(Qt::Key_VolumeDown);
+    key(Qt::Key_VolumeUp);
+    ui::WindowHost::setVolumeKeyHandler(nullptr);
+    key(Qt::Key_VolumeDown);  // no handler: nothing
+    EXPECT_EQ(steps, (std::vector<int>{1, -1, 1}));
+    EXPECT_TRUE(target->log.empty());
+}
+
 TEST_F(WindowHostTest, ChangesRepaintTheWindow) {
     host->paintNow();
     EXPECT_FALSE(window->needsComposite());

@@ -30,6 +30,11 @@ namespace ui {
 
 namespace {
 
+WindowHost::VolumeKeyHandler& volumeKeyHandler() {
+    static WindowHost::VolumeKeyHandler handler;
+    return handler;
+}
+
 constexpr double kFrameInterval = 1.0 / 60.0;
 
 // Whether anything in the tree is still moving at `now`.
@@ -244,6 +249,10 @@ protected:
     }
 
     void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_VolumeUp || event->key() == Qt::Key_VolumeDown) {
+            if (const auto& handler = volumeKeyHandler()) handler(event->key() == Qt::Key_VolumeUp ? 1 : -1);
+            return;
+        }
         if (auto key = keyFor(*event)) {
             window_->sendKey(*key, modifiersOf(*event));
             return;
@@ -322,6 +331,8 @@ private:
     std::map<int, TouchPtr> fingers_;
     foundation::LifeToken life_;  // the next frame's perform ends with the window
 };
+
+void WindowHost::setVolumeKeyHandler(VolumeKeyHandler handler) { volumeKeyHandler() = std::move(handler); }
 
 WindowHost::WindowHost(std::shared_ptr<Window> window) : host_(std::make_unique<HostWindow>(std::move(window))) {}
 

@@ -18,6 +18,7 @@
 #include "platform/graphics/Geometry.h"
 
 #include <QPointF>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -58,6 +59,12 @@ public:
     // Composites the tree into the backing store and shows it now (Qt's
     // expose and update events do the same).
     void paintNow();
+
+    // The volume keys of the keyboard step the device's volume: +1 up, -1
+    // down. Whoever keeps the volume installs the handler (once, for every
+    // host); without one the keys do nothing.
+    using VolumeKeyHandler = std::function<void(int step)>;
+    static void setVolumeKeyHandler(VolumeKeyHandler handler);
 
 private:
     class HostWindow;
