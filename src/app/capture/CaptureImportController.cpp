@@ -86,11 +86,11 @@ void CaptureImportController::runImport(const std::vector<library::PhotoAsset>& 
             if (picture) {
                 graphics::Image upright = UIImage_ScaleAndRotate::scaledAndRotatedImageWithMaxResolution(
                     picture->withScale(1.0).withOrientation(assets[i].orientation()), maximum);
-                stored = producer.storeImage(upright, frame->frameID());
+                stored = producer.storeImage(upright, frame->frameID()).ok();
             }
         }
+        // A failed store has taken back its own files already.
         if (!stored) {
-            removeStoredFrameFiles(*project_, {frame->frameID()});
             foundation::Error error = captureStoreError();
             foundation::DispatchQueue::main().async(
                 [self, frames, error, sender] { self->finish(frames, error, sender); });

@@ -131,7 +131,6 @@ void RezezavazUvodidVideoImportProcessor::cancelImport() {
 
 FramePtr RezezavazUvodidVideoImportProcessor::createFrameForImage(const graphics::Image& image) {
     FramePtr frame = Frame::create(Frame::kTypePicture);
-    if (imageProducer_.storeImage(image, frame->frameID())) return frame;
-    removeStoredFrameFiles(*project_, {frame->frameID()});
-    return nullptr;
+    // A failed store leaves none of the frame's files behind.
+    return imageProducer_.storeImage(image, frame->frameID()).ok() ? frame : nullptr;
 }
