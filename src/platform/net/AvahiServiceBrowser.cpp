@@ -192,8 +192,9 @@ private:
         state.client = client;
         state.running = clientState == AVAHI_CLIENT_S_RUNNING || clientState == AVAHI_CLIENT_S_REGISTERING ||
                         clientState == AVAHI_CLIENT_S_COLLISION;
-        // A daemon that goes away comes back as CONNECTING (NO_FAIL); a
-        // FAILURE is final, and the browser then simply stays empty.
+        // A daemon that goes away comes back as CONNECTING (NO_FAIL), and the
+        // client reconnects by itself when it returns. A lost system bus is a
+        // FAILURE that no client outlives: the browser then stays empty.
         if (state.running)
             startBrowsing(state);
         else
