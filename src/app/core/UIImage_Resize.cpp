@@ -164,9 +164,11 @@ Image rotatedByDegrees(const Image& image, double degrees) {
 }
 
 std::optional<Image> tintedImageNamed(std::string_view name) {
-    // Images here carry no rendering mode: the view that shows a template
-    // icon tints it, so the picture is returned as loaded.
-    return bundleImageNamed(name);
+    // Always a template, so every view that shows it fills its shape with
+    // the view's tint colour.
+    std::optional<Image> image = bundleImageNamed(name);
+    if (!image) return std::nullopt;
+    return image->withRenderingMode(graphics::ImageRenderingMode::AlwaysTemplate);
 }
 
 }  // namespace UIImage_Resize

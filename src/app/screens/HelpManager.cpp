@@ -1,5 +1,6 @@
 #include "app/screens/HelpManager.h"
 
+#include "app/widgets/views/AccentColor.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
@@ -97,7 +98,7 @@ HelpManager::HelpManager(std::string name) : name_(std::move(name)) {
     nextButton_ = std::make_shared<ui::Button>(ui::ButtonType::Custom);
     nextButton_->setTitle(foundation::localized("Next"), ui::ControlStateNormal);
     nextButton_->setTitleColor(graphics::Color::white(), ui::ControlStateNormal);
-    nextButton_->setBackgroundColor(graphics::Color::rgb8(212, 3, 215));
+    nextButton_->setBackgroundColor(kAccentColor);
     nextButton_->layer().setCornerRadius(8);
     nextButton_->addTarget(
         this, [this](ui::Control&) { dismiss(); }, ui::ControlEventTouchUpInside);

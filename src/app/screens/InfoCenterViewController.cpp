@@ -2,6 +2,7 @@
 
 #include "app/core/ConfigurationUtil.h"
 #include "app/screens/InfoCenterHelpViewController.h"
+#include "app/widgets/views/AccentColor.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/controllers/AlertView.h"
@@ -13,7 +14,6 @@ namespace {
 
 constexpr double kHeaderHeight = 56.0;
 constexpr double kRowHeight = 56.0;
-const graphics::Color kAccent = graphics::Color::rgb8(212, 3, 215);
 
 std::string configurationText(const char* key) {
     return ConfigurationUtil::mergedConfiguration().get(key).stringValue().value_or("");
@@ -71,7 +71,7 @@ void InfoCenterViewController::loadView() {
         auto row = std::make_shared<ui::Button>(ui::ButtonType::Custom);
         row->setTitle(foundation::localized(title), ui::ControlStateNormal);
         row->setTitleColor(graphics::Color::black(), ui::ControlStateNormal);
-        row->setTitleColor(kAccent, ui::ControlStateHighlighted);
+        row->setTitleColor(kAccentColor, ui::ControlStateHighlighted);
         row->setBackgroundColor(graphics::Color::white());
         row->setContentHorizontalAlignment(ui::ControlContentHorizontalAlignment::Left);
         row->setContentEdgeInsets({0, 20, 0, 20});

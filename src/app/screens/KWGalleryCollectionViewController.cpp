@@ -8,7 +8,8 @@ void KWGalleryCollectionViewController::viewDidLoad() {
     messageLabel_ = ui::makeView<ui::Label>(collectionView().bounds());
     messageLabel_->setText(foundation::localized(kNoConnectionText));
     messageLabel_->setFont(graphics::Font::systemFont(20));
-    messageLabel_->setTextColor(graphics::Color::grey(0.8));
+    // Dark on the grid's light background: at least 4.5:1, readable text.
+    messageLabel_->setTextColor(graphics::Color::grey(0.3));
     messageLabel_->setTextAlignment(graphics::TextAlignment::Center);
     messageLabel_->setNumberOfLines(0);
     messageLabel_->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleHeight);

@@ -22,6 +22,7 @@ void KWProjectCollectionViewController::prepareCell(KWGridCollectionViewCell& ce
     auto& thumbnail = cell.imageViewThumbnail();
     // A reused cell may be the one the card stood in for.
     cell.setHidden(false);
+    cell.setTitle(std::string());
     if (row == 0) {
         thumbnail.setImage(bundleImageNamed(kNewProjectImageName).value_or(graphics::Image()));
         return;
@@ -34,6 +35,7 @@ void KWProjectCollectionViewController::prepareCell(KWGridCollectionViewCell& ce
         return;
     }
     thumbnail.setImage(project->getThumbImageForProject());
+    cell.setTitle(project->getName());
 }
 
 void KWProjectCollectionViewController::updateProjects() { collectionView().reloadData(); }

@@ -2,7 +2,7 @@
 
 // The project browser's grid: one cell per entry of the project list, entry
 // 0 (the unsaved new project) drawn as the "new project" tile and every
-// other entry as its project's thumbnail. The list is held by reference, so
+// other entry as its project's thumbnail titled with the project's name. The list is held by reference, so
 // a reload shows what the list holds now.
 
 #include "app/core/ProjectModel.h"

@@ -1,5 +1,6 @@
 #include "app/screens/KWWelcomeViewController.h"
 
+#include "app/widgets/views/AccentColor.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/controls/Button.h"
@@ -9,7 +10,6 @@
 
 namespace {
 
-const graphics::Color kAccent = graphics::Color::rgb8(212, 3, 215);
 const graphics::Color kBackground = graphics::Color::rgb8(24, 20, 32);
 
 // One page: a large title over a paragraph, centred.
@@ -84,7 +84,7 @@ void KWWelcomeViewController::loadView() {
     startButton_ = std::make_shared<ui::Button>(ui::ButtonType::Custom);
     startButton_->setTitle(foundation::localized("Start"), ui::ControlStateNormal);
     startButton_->setTitleColor(graphics::Color::white(), ui::ControlStateNormal);
-    startButton_->setBackgroundColor(kAccent);
+    startButton_->setBackgroundColor(kAccentColor);
     startButton_->layer().setCornerRadius(8);
     startButton_->addTarget(
         this, [this](ui::Control&) { close(); }, ui::ControlEventTouchUpInside);

@@ -1,6 +1,7 @@
 #include "app/screens/PassCodeViewController.h"
 
 #include "app/core/DataManager.h"
+#include "app/widgets/views/AccentColor.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controllers/NavigationItem.h"
@@ -13,7 +14,6 @@ constexpr double kKeySize = 64.0;
 constexpr double kKeyGap = 12.0;
 constexpr double kMarkSize = 18.0;
 constexpr double kMarkGap = 24.0;
-const graphics::Color kAccent = graphics::Color::rgb8(212, 3, 215);
 
 }  // namespace
 
@@ -50,7 +50,7 @@ void PassCodeViewController::loadView() {
         mark = ui::makeView<ui::View>(graphics::Rect{0, 0, kMarkSize, kMarkSize});
         mark->layer().setCornerRadius(kMarkSize / 2);
         mark->layer().setBorderWidth(2);
-        mark->layer().setBorderColor(kAccent);
+        mark->layer().setBorderColor(kAccentColor);
         root->addSubview(mark);
     }
 
@@ -60,9 +60,11 @@ void PassCodeViewController::loadView() {
         key->titleLabel()->setFont(graphics::Font::systemFont(28));
         key->layer().setCornerRadius(kKeySize / 2);
         key->layer().setBorderWidth(1);
-        key->layer().setBorderColor(kAccent);
+        key->layer().setBorderColor(kAccentColor);
         key->addTarget(
             this, [this, digit](ui::Control&) { enterDigit(digit); }, ui::ControlEventTouchUpInside);
+        // The keyboard's digits press the keypad's keys.
+        key->setKeyEquivalent(std::to_string(digit));
         root->addSubview(key);
         digits_[static_cast<size_t>(digit)] = key;
     }
@@ -70,6 +72,7 @@ void PassCodeViewController::loadView() {
     deleteButton_->setTitle(foundation::localized("Delete"), ui::ControlStateNormal);
     deleteButton_->addTarget(
         this, [this](ui::Control&) { deleteDigit(); }, ui::ControlEventTouchUpInside);
+    deleteButton_->setKeyEquivalent(ui::Key::Backspace);
     root->addSubview(deleteButton_);
 }
 
@@ -170,7 +173,7 @@ void PassCodeViewController::finish(bool accepted) {
 
 void PassCodeViewController::updateMarks() {
     for (size_t i = 0; i < kCodeLength; ++i) {
-        if (marks_[i]) marks_[i]->setBackgroundColor(i < entered_.size() ? std::optional(kAccent) : std::nullopt);
+        if (marks_[i]) marks_[i]->setBackgroundColor(i < entered_.size() ? std::optional(kAccentColor) : std::nullopt);
     }
 }
 

@@ -13,6 +13,7 @@
 #include "app/screens/PassCodeViewController.h"
 #include "app/widgets/alerts/AlertView.h"
 #include "app/widgets/alerts/Hudy.h"
+#include "app/widgets/views/AccentColor.h"
 #include "app/widgets/views/NXNavigationController.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Lifetime.h"
@@ -32,7 +33,6 @@ namespace {
 constexpr double kToolBarHeight = 64.0;
 constexpr double kTabWidth = 120.0;
 constexpr double kIconButtonSize = 44.0;
-const graphics::Color kAccent = graphics::Color::rgb8(212, 3, 215);
 const graphics::Color kBackground = graphics::Color::rgb8(30, 27, 38);
 
 ProjectExplorer::DocumentPickerFactory& documentPickerFactory() {
@@ -372,8 +372,8 @@ void ProjectExplorer::validateRestrictionsSettings() {
 void ProjectExplorer::selectTab(bool library) {
     mBtnProjects_->setSelected(library);
     mBtnGallery_->setSelected(!library);
-    mBtnProjects_->setBackgroundColor(library ? std::optional(kAccent) : std::nullopt);
-    mBtnGallery_->setBackgroundColor(library ? std::nullopt : std::optional(kAccent));
+    mBtnProjects_->setBackgroundColor(library ? std::optional(kAccentColor) : std::nullopt);
+    mBtnGallery_->setBackgroundColor(library ? std::nullopt : std::optional(kAccentColor));
     mViewProjectsGrid_->setHidden(!library);
     mViewGalleryGrid_->setHidden(library);
 }

@@ -102,3 +102,26 @@ TEST_F(PassCodeTest, CancelAnswersNoOnceAndKeepsTheStoredCode) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PassCodeTest, TheKeyboardTypesOnTheKeypadAndEscapeCancels) {
+    present();
+    // Digits and Backspace as the window host hands them over; letters do nothing.
+    for (const char* text : {"7", "x", "3"}) window->sendText(text);
+    window->sendKey(ui::Key::Backspace);
+    for (const char* text : {"5", "0", "1"}) window->sendText(text);
+    EXPECT_EQ(screen->mode(), PassCodeViewController::Mode::Confirm);
+    for (const char* text : {"7", "5", "0", "1"}) window->sendText(text);
+    EXPECT_EQ(answers, std::vector<bool>{true});
+    EXPECT_EQ(DataManager::sharedDataManager().passCode(), "7501");
+    root->dismissViewController(false);
+
+    present();
+    window->sendText("9");
+    window->sendKey(ui::Key::Escape);  // the navigation bar's Cancel
+    EXPECT_EQ(answers, (std::vector<bool>{true, false}));
+    EXPECT_EQ(screen->enteredCode(), "9");
+}
+
+}  // namespace

@@ -14,6 +14,7 @@
 #include "app/screens/PassCodeViewController.h"
 #include "app/screens/ProjectExplorer.h"
 #include "app/widgets/alerts/Hudy.h"
+#include "app/widgets/views/AccentColor.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/controllers/NavigationController.h"
@@ -21,6 +22,8 @@
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/host/Application.h"
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -311,6 +314,82 @@ TEST_F(ProjectExplorerTest, GalleryTabSaysItNeedsANetworkAndImportNeedsAPicker) 
     tap(explorer->btnProjects());
     EXPECT_FALSE(explorer->viewProjectsGrid()->isHidden());
     EXPECT_TRUE(explorer->viewGalleryGrid()->isHidden());
+}
+
+// The WCAG contrast ratio of two opaque colours.
+double contrastRatio(const graphics::Color& a, const graphics::Color& b) {
+    auto luminance = [](const graphics::Color& color) {
+        double rgb[4];
+        EXPECT_TRUE(color.getRed(&rgb[0], &rgb[1], &rgb[2], &rgb[3]));
+        EXPECT_DOUBLE_EQ(rgb[3], 1.0) << "only opaque colours have a contrast of their own";
+        auto linear = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(rgb[0]) + 0.7152 * linear(rgb[1]) + 0.0722 * linear(rgb[2]);
+    };
+    double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// A colour laid over an opaque one.
+graphics::Color over(const graphics::Color& top, const graphics::Color& below) {
+    double t[4], b[4];
+    top.getRed(&t[0], &t[1], &t[2], &t[3]);
+    below.getRed(&b[0], &b[1], &b[2], &b[3]);
+    auto mix = [&](int i) { return t[i] * t[3] + b[i] * (1 - t[3]); };
+    return graphics::Color::rgb(mix(0), mix(1), mix(2));
+}
+
+TEST_F(ProjectExplorerTest, TextOnTheGalleryAndOnTilesIsReadable) {
+    EXPECT_NEAR(contrastRatio(graphics::Color::black(), graphics::Color::white()), 21.0, 1e-9);
+    EXPECT_NEAR(contrastRatio(graphics::Color::grey(0.8), graphics::Color::grey(0.96)), 1.5, 0.1);
+
+    showBrowser();
+    tap(explorer->btnGallery());
+    auto* gallery = explorer->galleryCollectionView();
+    ASSERT_NE(gallery, nullptr);
+    auto background = gallery->collectionView().backgroundColor();
+    ASSERT_TRUE(background.has_value());
+    EXPECT_GE(contrastRatio(gallery->messageLabel()->textColor(), *background), 4.5);
+
+    // A tile's title on its band, over the lightest and the darkest thumbnail.
+    for (const auto& picture : {graphics::Color::white(), graphics::Color::black()}) {
+        graphics::Color band = over(KWGridCollectionViewCell::kTitleBandColor, picture);
+        EXPECT_GE(contrastRatio(KWGridCollectionViewCell::kTitleColor, band), 4.5);
+    }
+}
+
+TEST_F(ProjectExplorerTest, TilesShowTheirProjectsNamesAndTheKeyboardOpensOne) {
+    auto older = savedProject(3, {40, 160, 200, 255});
+    auto newer = savedProject(3, {200, 120, 40, 255});
+    older->setName("Sunrise over the bay");
+    newer->setName("Robot dance");
+    older->saveMetaDataToDisk();
+    newer->saveMetaDataToDisk();
+    showBrowser();
+    savePicture("project_browser_titled.png");
+    const std::pair<size_t, std::string> titles[] = {{0, ""}, {1, "Robot dance"}, {2, "Sunrise over the bay"}};
+    for (const auto& [row, title] : titles) {
+        auto* tile = dynamic_cast<KWGridCollectionViewCell*>(cell(row));
+        ASSERT_NE(tile, nullptr);
+        EXPECT_EQ(tile->titleLabel().text(), title);
+        EXPECT_EQ(tile->titleBand().isHidden(), title.empty()) << "row " << row;
+    }
+    // The grid's tint, the one accent colour, frames the selection and rings the keyboard's item.
+    auto& collection = grid().collectionView();
+    EXPECT_EQ(collection.tintColor(), kAccentColor);
+    EXPECT_EQ(dynamic_cast<KWGridCollectionViewCell*>(cell(0))->selectedBackgroundView()->backgroundColor(),
+              kAccentColor);
+
+    // The first arrow rings the selected new-project entry; Right moves to
+    // the newest project and Return opens its card.
+    window->sendKey(ui::Key::Right);
+    window->sendKey(ui::Key::Right);
+    ASSERT_EQ(collection.focusedIndexPath(), ui::IndexPath::indexPathForItem(1, 0));
+    EXPECT_EQ(collection.focusRingView()->layer().borderColor(), kAccentColor);
+    window->sendKey(ui::Key::Return);
+    advance(1.0);
+    ASSERT_TRUE(cardShown());
+    EXPECT_EQ(explorer->projectDetailView()->project(), newer);
+    EXPECT_TRUE(root->opened.empty());
 }
 
 TEST_F(ProjectExplorerTest, ImportHudStaysUntilTheOutcomeAndReportsIt) {

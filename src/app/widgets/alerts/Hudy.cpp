@@ -1,5 +1,6 @@
 #include "app/widgets/alerts/Hudy.h"
 
+#include "app/widgets/views/AccentColor.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Font.h"
 #include "platform/ui/compositing/Animation.h"
@@ -30,8 +31,6 @@ constexpr double kPanelExtraHeight = 20;
 constexpr double kCaptionInset = 10;
 constexpr double kAccessoryHeight = 30;
 constexpr double kSpinnerFromBottom = 25;
-
-const Color kAccent = Color::rgb8(212, 3, 215);
 
 }  // namespace
 
@@ -71,7 +70,7 @@ void Hudy::loadView() {
                                           Rect(kBarSideInset, kInitialHeight - kBarBottomGap,
                                                kInitialWidth - 2 * kBarSideInset, ui::ProgressView::kHeight));
     bar_->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleTopMargin);
-    bar_->setProgressTintColor(kAccent);
+    bar_->setProgressTintColor(kAccentColor);
     bar_->setTrackTintColor(Color::grey(1.0, 0.3));
     bar_->setProgress(std::max(0.0f, progress_));
     bar_->setHidden(true);

@@ -1,5 +1,6 @@
 #include "app/widgets/cells/ConfigurationCell.h"
 
+#include "app/widgets/views/AccentColor.h"
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/controls/Switch.h"
 
@@ -31,7 +32,7 @@ ConfigurationCell::ConfigurationCell(std::string reuseIdentifier)
     labelDescription_ = description.get();
 
     switchOnOff_ = ui::makeView<ui::Switch>();
-    switchOnOff_->setOnTintColor(Color::rgb8(212, 3, 215));
+    switchOnOff_->setOnTintColor(kAccentColor);
     contentView().addSubview(switchOnOff_);
 }
 

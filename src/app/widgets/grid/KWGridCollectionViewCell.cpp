@@ -9,6 +9,7 @@ namespace {
 // Room around the thumbnail for the selection frame to show.
 constexpr double kThumbnailInset = 4;
 constexpr double kCornerRadius = 6;
+constexpr double kTitleMargin = 6;
 }  // namespace
 
 KWGridCollectionViewCell::KWGridCollectionViewCell() { setUp(); }
@@ -23,10 +24,33 @@ void KWGridCollectionViewCell::setUp() {
     imageViewThumbnail_->layer().setCornerRadius(kCornerRadius - 2);
     contentView().addSubview(imageViewThumbnail_);
 
+    // Inside the thumbnail so the band follows its rounded corners.
+    titleBand_ = ui::makeView<ui::View>();
+    titleBand_->setBackgroundColor(kTitleBandColor);
+    titleBand_->setHidden(true);
+    imageViewThumbnail_->addSubview(titleBand_);
+    titleLabel_ = ui::makeView<ui::Label>();
+    titleLabel_->setFont(graphics::Font::boldSystemFont(13));
+    titleLabel_->setTextColor(kTitleColor);
+    titleLabel_->setTextAlignment(graphics::TextAlignment::Center);
+    titleLabel_->setLineBreakMode(graphics::LineBreakMode::TruncateTail);
+    titleBand_->addSubview(titleLabel_);
+
+    // The selection frame is the tint colour, as the keyboard's focus ring is.
     auto selection = ui::makeView<ui::View>(bounds());
-    selection->setBackgroundColor(Color::rgb(0.16, 0.50, 0.96));
+    selection->setBackgroundColor(tintColor());
     selection->layer().setCornerRadius(kCornerRadius);
     setSelectedBackgroundView(selection);
+}
+
+void KWGridCollectionViewCell::setTitle(const std::string& title) {
+    titleLabel_->setText(title);
+    titleBand_->setHidden(title.empty());
+}
+
+void KWGridCollectionViewCell::tintColorDidChange() {
+    CollectionViewCell::tintColorDidChange();
+    if (auto& selection = selectedBackgroundView()) selection->setBackgroundColor(tintColor());
 }
 
 void KWGridCollectionViewCell::layoutSubviews() {
@@ -35,6 +59,13 @@ void KWGridCollectionViewCell::layoutSubviews() {
     Rect content = contentView().bounds();
     double inset = std::min(kThumbnailInset, std::min(content.width(), content.height()) / 2);
     imageViewThumbnail_->setFrame(content.insetBy(inset, inset));
+    Rect thumbnail = imageViewThumbnail_->bounds();
+    double band = std::min(kTitleBandHeight, thumbnail.height());
+    titleBand_->setFrame(Rect(0, thumbnail.height() - band, thumbnail.width(), band));
+    titleLabel_->setFrame(titleBand_->bounds().insetBy(std::min(kTitleMargin, thumbnail.width() / 2), 0));
 }
 
-void KWGridCollectionViewCell::prepareForReuse() { imageViewThumbnail_->setImage(graphics::Image()); }
+void KWGridCollectionViewCell::prepareForReuse() {
+    imageViewThumbnail_->setImage(graphics::Image());
+    setTitle(std::string());
+}

@@ -1,5 +1,6 @@
 #include "app/widgets/grid/KWGridCollectionViewController.h"
 
+#include "app/widgets/views/AccentColor.h"
 #include "platform/ui/host/Device.h"
 
 #include <algorithm>
@@ -36,6 +37,8 @@ void KWGridCollectionViewController::loadView() {
     collectionView_->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleHeight);
     collectionView_->setBackgroundColor(graphics::Color::rgb(0.96, 0.96, 0.97));
     collectionView_->setAlwaysBounceVertical(true);
+    // Selection frames and the keyboard's focus ring take the grid's tint.
+    collectionView_->setTintColor(kAccentColor);
     collectionView_->setDataSource(this);
     collectionView_->setDelegate(this);
     setView(collectionView_);

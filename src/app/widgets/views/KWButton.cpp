@@ -1,5 +1,7 @@
 #include "app/widgets/views/KWButton.h"
 
+#include "app/widgets/views/AccentColor.h"
+
 using graphics::Color;
 
 KWButton::KWButton() { setUp(); }
@@ -8,7 +10,7 @@ KWButton::KWButton(const graphics::Rect& frame) : ui::Button(ui::ButtonType::Cus
 
 void KWButton::setUp() { setAdjustsImageWhenHighlighted(false); }
 
-Color KWButton::accentColor() { return Color::rgb(212.0 / 255.0, 3.0 / 255.0, 215.0 / 255.0, 1.0); }
+Color KWButton::accentColor() { return kAccentColor; }
 
 void KWButton::setSelected(bool selected) {
     ui::Button::setSelected(selected);

@@ -145,6 +145,8 @@ ViewPtr BarButtonItem::makeView(BarButtonItemHost* host) {
         if (style_ == BarButtonItemStyle::Done) button->font = graphics::Font::boldSystemFont(17);
         button->image = image_;
         if (title_.empty() && image_.isNull()) button->glyph = systemItem_;
+        if (systemItem_ == BarButtonSystemItem::Cancel) button->keyEquivalent = Key::Escape;
+        if (systemItem_ == BarButtonSystemItem::Done) button->keyEquivalent = Key::Return;
         button->setEnabled(enabled_);
         std::weak_ptr<BarButtonItem> self = weak_from_this();
         BarButtonItem* raw = this;
@@ -199,6 +201,12 @@ void TextButtonView::sendTap() {
     ViewPtr keep = sharedFromThis();
     auto tap = onTap;
     tap();
+}
+
+bool TextButtonView::handleKeyEquivalent(const KeyPress& press) {
+    if (!keyEquivalent || press.key != *keyEquivalent || !press.text.empty() || !enabled_ || !onTap) return false;
+    sendTap();
+    return true;
 }
 
 Size TextButtonView::sizeThatFits(Size) const {

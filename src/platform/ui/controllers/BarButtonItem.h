@@ -146,6 +146,9 @@ public:
     // Fill while pressed; without one the content dims instead.
     std::optional<graphics::Color> highlightFill;
     std::function<void()> onTap;
+    // A key that taps it when no first responder takes the key (Escape for
+    // a bar's Cancel and Back, Return for its Done).
+    std::optional<Key> keyEquivalent;
 
     bool isEnabled() const { return enabled_; }
     void setEnabled(bool enabled);
@@ -160,6 +163,7 @@ public:
     void touchesEnded(const TouchSet& touches, const Event& event) override;
     void touchesCancelled(const TouchSet& touches, const Event& event) override;
     void tintColorDidChange() override { setNeedsDisplay(); }
+    bool handleKeyEquivalent(const KeyPress& press) override;
 
 private:
     void setHighlighted(bool highlighted);

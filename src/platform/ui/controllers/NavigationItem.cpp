@@ -147,6 +147,7 @@ void NavigationBar::rebuild() {
             if (text.empty()) text = foundation::localized("Back");
             auto button = makeView<detail::TextButtonView>();
             button->title = "\u2039 " + text;
+            button->keyEquivalent = Key::Escape;
             button->onTap = [this] {
                 if (backAction_) {
                     auto action = backAction_;
