@@ -62,6 +62,7 @@ TEST_F(RemoteCameraClientTest, SetUpReadsTheStatusAndShowsThePreview) {
     EXPECT_EQ(client->captureSourceID(), "127.0.0.1");
     EXPECT_EQ(client->captureSourceName(), "Kitchen");
     EXPECT_EQ(CaptureRemoteCameraClient("http://10.0.0.9:80", "").captureSourceName(), "Remote Camera");
+    EXPECT_EQ(client->captureSourceMenuIcon().pixelWidth(), 28);
 
     client->initCaptureDevice();
     EXPECT_TRUE(client->isReadyToCapture());
