@@ -79,7 +79,7 @@ ChildProcess ChildProcess::spawn(const std::vector<std::string>& argv, const Opt
     if (in) posix_spawn_file_actions_adddup2(&actions, in->read.get(), 0);
     if (out) {
         posix_spawn_file_actions_adddup2(&actions, out->write.get(), 1);
-        posix_spawn_file_actions_adddup2(&actions, out->write.get(), 2);
+        if (options.captureErrors) posix_spawn_file_actions_adddup2(&actions, out->write.get(), 2);
     }
     pid_t pid = -1;
     int spawned = ::posix_spawnp(&pid, argp[0], &actions, nullptr, argp.data(), envp.data());
@@ -104,7 +104,7 @@ ChildProcess ChildProcess::forked(const std::function<int()>& body, const Option
     if (pid == 0) {
         if (out) {
             ::dup2(out->write.get(), 1);
-            ::dup2(out->write.get(), 2);
+            if (options.captureErrors) ::dup2(out->write.get(), 2);
         }
         for (std::string& entry : environment) ::putenv(entry.data());
         int code = 125;

@@ -24,8 +24,10 @@ public:
     struct Options {
         // NAME=value entries that replace or add to the environment.
         std::vector<std::string> environment;
-        // Standard output and standard error go to a pipe read with output().
+        // Standard output goes to a pipe read with readOutput() or readUntil().
         bool captureOutput = false;
+        // Standard error goes into the same pipe (with captureOutput only).
+        bool captureErrors = false;
         // Written to the child's standard input, which then ends.
         std::optional<std::string> input;
     };

@@ -12,6 +12,7 @@ namespace testsupport {
 ProcessResult runProcess(const std::vector<std::string>& argv, const std::string& input) {
     ChildProcess::Options options;
     options.captureOutput = true;
+    options.captureErrors = true;
     options.input = input;
     ProcessResult result;
     std::optional<ChildProcess> started;

@@ -4,17 +4,14 @@
 #include "ProjectModelFixture.h"
 #include "app/core/KWImageProducer.h"
 #include "platform/foundation/PropertyList.h"
+#include "support/ChildProcess.h"
 #include "support/Process.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 using foundation::Value;
 namespace fs = std::filesystem;
@@ -106,52 +103,23 @@ print(kinds(frames['FRAMELIST_DATA'][0]['AUDIO']), frames['FRAMELIST_VERSION'], 
 // is killed; its standard output reports each completed save.
 class StoreWriterChild {
 public:
-    explicit StoreWriterChild(const std::string& projectPath) {
-        int fds[2];
-        if (::pipe(fds) != 0) throw std::runtime_error("pipe failed");
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        std::string self = fs::read_symlink("/proc/self/exe").string();
-        std::string filter = "--gtest_filter=StoreWriterChild.DISABLED_AddsPicturesUntilKilled";
-        std::string disabled = "--gtest_also_run_disabled_tests";
-        char* argv[] = {self.data(), filter.data(), disabled.data(), nullptr};
-        std::vector<std::string> environment;
-        for (char** e = environ; *e; ++e) environment.emplace_back(*e);
-        environment.push_back(std::string(kChildProjectVariable) + "=" + projectPath);
-        std::vector<char*> envp;
-        for (std::string& e : environment) envp.push_back(e.data());
-        envp.push_back(nullptr);
-        int spawned = posix_spawn(&pid_, self.c_str(), &actions, nullptr, argv, envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(fds[1]);
-        if (spawned != 0) throw std::runtime_error("spawn failed");
-        output_ = fds[0];
-    }
-    ~StoreWriterChild() {
-        ::close(output_);
-        if (pid_ > 0) kill();
-    }
+    explicit StoreWriterChild(const std::string& projectPath) : child_(start(projectPath)) {}
 
     // Waits for the child's next report of a finished save; false when it ended.
-    bool waitForSave() {
-        char c;
-        while (::read(output_, &c, 1) == 1)
-            if (c == '#') return true;
-        return false;
-    }
-
-    void kill() {
-        ::kill(pid_, SIGKILL);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        pid_ = -1;
-    }
+    bool waitForSave() { return child_.readUntil('#'); }
+    void kill() { child_.stop(SIGKILL); }
 
 private:
-    pid_t pid_ = -1;
-    int output_ = -1;
+    static testsupport::ChildProcess start(const std::string& projectPath) {
+        testsupport::ChildProcess::Options options;
+        options.captureOutput = true;
+        options.environment = {std::string(kChildProjectVariable) + "=" + projectPath};
+        return testsupport::ChildProcess::spawn(
+            {testsupport::ChildProcess::thisExecutable(),
+             "--gtest_filter=StoreWriterChild.DISABLED_AddsPicturesUntilKilled", "--gtest_also_run_disabled_tests"},
+            options);
+    }
+    testsupport::ChildProcess child_;
 };
 
 // Disabled so that it runs only when the crash-safety test starts it.

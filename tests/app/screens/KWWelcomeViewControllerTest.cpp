@@ -23,7 +23,7 @@ TEST_F(WelcomeTest, PagesSwipeAndStartOnTheLastPageCloses) {
     savePicture("welcome.png");
 
     const int64_t last = static_cast<int64_t>(KWWelcomeViewController::pages().size()) - 1;
-    fingers->drag({{800, 400}, {200, 400}}, 0.3);
+    fingers.drag({{800, 400}, {200, 400}}, 0.3);
     advance(2.0);
     EXPECT_EQ(pager->indexForSelectedPage(), 1);
 

@@ -24,6 +24,7 @@
 #include "support/Process.h"
 #include "support/TempAppFolders.h"
 #include "support/VirtualClock.h"
+#include "support/WindowFixture.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -115,11 +116,7 @@ protected:
         return result.output;
     }
 
-    static std::vector<std::string> alertMessages() {
-        std::vector<std::string> messages;
-        for (auto& alert : ui::AlertView::visibleAlerts()) messages.push_back(alert->message());
-        return messages;
-    }
+    static std::vector<std::string> alertMessages() { return testsupport::visibleAlertMessages(); }
 
     // A copy of the introduction archive, a real project archive.
     void placeArchive(const std::string& path) const {
@@ -131,9 +128,7 @@ protected:
 
     void savePicture(const std::string& name) {
         ASSERT_TRUE(delegate && delegate->window);
-        auto png = ui::renderView(*delegate->window).pngData();
-        ASSERT_TRUE(png.ok());
-        ASSERT_TRUE(foundation::writeFileAtomically(testsupport::artifactsDirectory() + "/" + name, *png).ok());
+        testsupport::saveWindowPicture(*delegate->window, name);
     }
 
     testsupport::VirtualClockScope clock;

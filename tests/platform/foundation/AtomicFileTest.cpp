@@ -1,4 +1,5 @@
 #include "platform/foundation/AtomicFile.h"
+#include "support/ChildProcess.h"
 #include "support/TempAppFolders.h"
 
 #include <cerrno>
@@ -8,7 +9,6 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace foundation;
@@ -87,30 +87,26 @@ TEST_F(AtomicFileTest, FailuresNameThePathAndCarryErrno) {
 // damage the old file nor leave a half-written temporary behind. The child
 // mounts a tiny file system of its own, so nothing outside it is affected.
 TEST_F(AtomicFileTest, FullDeviceReportsENOSPCAndKeepsOldFile) {
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        if (unshare(CLONE_NEWNS) != 0) _exit(77);
-        if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) _exit(77);
-        if (mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=64k") != 0) _exit(77);
+    auto child = testsupport::ChildProcess::forked([&] {
+        if (unshare(CLONE_NEWNS) != 0) return 77;
+        if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return 77;
+        if (mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=64k") != 0) return 77;
         std::string path = dir + "/project.plist";
-        if (!writeFileAtomically(path, std::string_view("old contents")).ok()) _exit(10);
+        if (!writeFileAtomically(path, std::string_view("old contents")).ok()) return 10;
         std::string big(256 * 1024, 'x');
         auto status = writeFileAtomically(path, big);
-        if (status.ok()) _exit(11);
-        if (status.error().domain != kPOSIXErrorDomain || status.error().code != ENOSPC) _exit(12);
-        if (status.error().description.find(path) == std::string::npos) _exit(13);
-        if (slurp(path) != "old contents") _exit(14);
+        if (status.ok()) return 11;
+        if (status.error().domain != kPOSIXErrorDomain || status.error().code != ENOSPC) return 12;
+        if (status.error().description.find(path) == std::string::npos) return 13;
+        if (slurp(path) != "old contents") return 14;
         int count = 0;
         for (const auto& entry : fs::directory_iterator(dir)) {
             (void)entry;
             ++count;
         }
-        _exit(count == 1 ? 0 : 15);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "cannot mount a private file system here";
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "child check failed with code " << WEXITSTATUS(status);
+        return count == 1 ? 0 : 15;
+    });
+    int code = child.wait();
+    if (code == 77) GTEST_SKIP() << "cannot mount a private file system here";
+    EXPECT_EQ(code, 0) << "child check failed with code " << code;
 }

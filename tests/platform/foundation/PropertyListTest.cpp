@@ -1,5 +1,6 @@
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/PropertyList.h"
+#include "support/ChildProcess.h"
 #include "support/Process.h"
 #include "support/TempAppFolders.h"
 
@@ -8,7 +9,6 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace foundation;
@@ -497,12 +497,10 @@ Value bigGeneration(int generation) {
 
 // Watches the folder (no sleeping) until the writer with the given process
 // id has a temporary file of at least `size` bytes, or has stopped.
-void waitForTemporary(const std::string& dir, pid_t writer, uintmax_t size) {
-    std::string prefix = ".frames.meta.tmp-" + std::to_string(writer) + "-";
+void waitForTemporary(const std::string& dir, testsupport::ChildProcess& writer, uintmax_t size) {
+    std::string prefix = ".frames.meta.tmp-" + std::to_string(writer.pid()) + "-";
     for (;;) {
-        siginfo_t info{};
-        if (waitid(P_PID, static_cast<id_t>(writer), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid != 0)
-            return;
+        if (writer.poll()) return;
         std::error_code error;
         for (const auto& entry : fs::directory_iterator(dir, error)) {
             std::string name = entry.path().filename().string();
@@ -518,33 +516,26 @@ TEST_F(PropertyListTest, KilledWriterAlwaysLeavesOldOrNewFile) {
     ASSERT_TRUE(plist::writeFile(bigGeneration(0), path, plist::Format::Binary).ok());
     int highest = 0;
     for (int round = 0; round < 30; ++round) {
-        int pipeEnds[2];
-        ASSERT_EQ(pipe(pipeEnds), 0);
         int first = highest + 1;
-        pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            close(pipeEnds[0]);
-            for (int generation = first;; ++generation) {
-                if (!plist::writeFile(bigGeneration(generation), path, plist::Format::Binary).ok()) _exit(1);
-                char done = 1;
-                if (write(pipeEnds[1], &done, 1) != 1) _exit(2);
-            }
-        }
-        close(pipeEnds[1]);
+        testsupport::ChildProcess::Options reports;
+        reports.captureOutput = true;
+        auto child = testsupport::ChildProcess::forked(
+            [&] {
+                for (int generation = first;; ++generation) {
+                    if (!plist::writeFile(bigGeneration(generation), path, plist::Format::Binary).ok()) return 1;
+                    if (write(1, "#", 1) != 1) return 2;
+                }
+            },
+            reports);
         // Let the child finish a varying number of writes (none in some rounds),
         // then kill it at a varying point of the next one: at once, or once its
         // temporary file has grown to a given size.
-        int reports = round % 3;
-        char byte;
-        for (int i = 0; i < reports; ++i) ASSERT_EQ(read(pipeEnds[0], &byte, 1), 1);
+        int finished = round % 3;
+        for (int i = 0; i < finished; ++i) ASSERT_TRUE(child.readUntil('#'));
         if (round % 2) waitForTemporary(dir, child, static_cast<uintmax_t>(round % 9) * 256 * 1024);
-        kill(child, SIGKILL);
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "writer failed with " << WEXITSTATUS(status);
-        while (read(pipeEnds[0], &byte, 1) == 1) ++reports;  // writes finished just before the kill
-        close(pipeEnds[0]);
+        int status = child.stop(SIGKILL);
+        ASSERT_EQ(status, 128 + SIGKILL) << "writer failed with " << status;
+        while (child.readUntil('#')) ++finished;  // writes finished just before the kill
 
         auto value = plist::readFile(path);
         ASSERT_TRUE(value.ok()) << "round " << round << ": " << value.error().description;
@@ -553,8 +544,8 @@ TEST_F(PropertyListTest, KilledWriterAlwaysLeavesOldOrNewFile) {
         ASSERT_EQ(payload.size(), 2u * 1024 * 1024);
         EXPECT_TRUE(std::all_of(payload.begin(), payload.end(), [&](uint8_t b) { return b == generation % 251; }));
         // The file holds the last finished write or the one after it.
-        EXPECT_GE(generation, highest + reports) << "round " << round;
-        EXPECT_LE(generation, highest + reports + 1) << "round " << round;
+        EXPECT_GE(generation, highest + finished) << "round " << round;
+        EXPECT_LE(generation, highest + finished + 1) << "round " << round;
         highest = generation;
     }
     // Temporaries of killed writers are hidden files beside the target; some

@@ -1,3 +1,4 @@
+#include "platform/foundation/FileDescriptor.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/URLConnection.h"
 #include "platform/net/URLError.h"
@@ -205,14 +206,14 @@ TEST_F(URLConnectionTest, AddressesThatCannotBeLoaded) {
     EXPECT_EQ(send(URLRequest("http://")).errorCode(), net::kURLErrorBadURL);
 
     // A port that was just free: nobody listens there.
-    int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+    foundation::FileDescriptor probe(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::bind(probe.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     socklen_t length = sizeof address;
-    ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(probe);
+    ::getsockname(probe.get(), reinterpret_cast<sockaddr*>(&address), &length);
+    probe.reset();
     Outcome refused = send(URLRequest("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/"));
     EXPECT_EQ(refused.errorCode(), net::kURLErrorCannotConnectToHost);
     EXPECT_EQ(refused.error->domain, "NSURLErrorDomain");

@@ -6,12 +6,10 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GuiApplication.h"
 #include "platform/graphics/Image.h"
-#include "platform/ui/Window.h"
 #include "platform/ui/compositing/Render.h"
 #include "platform/ui/gestures/GestureArena.h"
 #include "support/Process.h"
-#include "support/TouchDriver.h"
-#include "support/VirtualClock.h"
+#include "support/WindowFixture.h"
 
 #include <fstream>
 #include <functional>
@@ -21,27 +19,9 @@
 
 namespace controltest {
 
-class ControlsTest : public ::testing::Test {
+class ControlsTest : public testsupport::WindowFixture {
 protected:
-    ControlsTest() { graphics::ensureGuiApplication(); }
-    void TearDown() override {
-        foundation::RunLoop::main().runUntilIdle();
-        ui::GestureArena::shared().resetForTesting();
-    }
-
-    // The centre of a view in window coordinates.
-    graphics::Point centerOf(const ui::View& view) {
-        graphics::Rect b = view.bounds();
-        return view.convertPointToView(graphics::Point{b.midX(), b.midY()}, nullptr);
-    }
-    // A point given in a view's own coordinates, in the window's.
-    graphics::Point inWindow(const ui::View& view, graphics::Point point) {
-        return view.convertPointToView(point, nullptr);
-    }
-
-    testsupport::VirtualClockScope clock{100};
-    std::shared_ptr<ui::Window> window = std::make_shared<ui::Window>(graphics::Rect(0, 0, 480, 320));
-    testsupport::TouchDriver fingers{*window};
+    ControlsTest() : WindowFixture(graphics::Rect(0, 0, 480, 320), 100) {}
 };
 
 // Writes a picture into the artifacts folder and checks that an outside

@@ -6,10 +6,9 @@
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GuiApplication.h"
-#include "platform/ui/Window.h"
 #include "platform/ui/controllers/ViewController.h"
 #include "platform/ui/host/Device.h"
-#include "support/VirtualClock.h"
+#include "support/WindowFixture.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -44,15 +43,10 @@ private:
     Log& log_;
 };
 
-class ScreenTest : public ::testing::Test {
+class ScreenTest : public testsupport::WindowFixture {
 protected:
-    void SetUp() override {
-        graphics::ensureGuiApplication();
-        ui::Device::current().resetForTesting();
-        window = std::make_shared<ui::Window>(graphics::Rect(0, 0, 1024, 768));
-        window->makeKeyAndVisible();
-    }
-    void TearDown() override { foundation::RunLoop::main().runUntilIdle(); }
+    // The window goes first: its controllers still log while they leave it.
+    ~ScreenTest() override { window.reset(); }
 
     std::shared_ptr<Recorder> make(const std::string& name) { return std::make_shared<Recorder>(name, log); }
     // The callbacks logged since the last call, but for the events named in
@@ -67,13 +61,9 @@ protected:
         log.clear();
         return events;
     }
-    void advance(double seconds) { foundation::RunLoop::main().advance(seconds); }
-    graphics::Rect inWindow(ui::View* view) { return view->convertRectToView(view->bounds(), nullptr); }
 
-    testsupport::VirtualClockScope clock;
     Log log;
     std::vector<std::string> ignoredEvents{":load"};
-    std::shared_ptr<ui::Window> window;
 };
 
 }  // namespace screentest

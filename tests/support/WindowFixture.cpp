@@ -1,0 +1,70 @@
+#include "support/WindowFixture.h"
+
+#include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/GuiApplication.h"
+#include "platform/ui/compositing/Render.h"
+#include "platform/ui/controllers/AlertView.h"
+#include "platform/ui/gestures/GestureArena.h"
+#include "platform/ui/host/Device.h"
+#include "support/Process.h"
+
+namespace testsupport {
+
+std::vector<std::string> visibleAlertMessages() {
+    std::vector<std::string> messages;
+    for (auto& alert : ui::AlertView::visibleAlerts()) messages.push_back(alert->message());
+    return messages;
+}
+
+void saveWindowPicture(ui::Window& window, const std::string& name) {
+    auto png = ui::renderView(window).pngData();
+    ASSERT_TRUE(png.ok()) << png.error().description;
+    auto saved = foundation::writeFileAtomically(artifactsDirectory() + "/" + name, *png);
+    ASSERT_TRUE(saved.ok()) << saved.error().description;
+}
+
+namespace {
+
+bool prepareGui() {
+    graphics::ensureGuiApplication();
+    ui::Device::current().resetForTesting();
+    return true;
+}
+
+}  // namespace
+
+WindowFixture::WindowFixture(graphics::Rect frame, double clockStart)
+    : guiReady_(prepareGui()), clock(clockStart), window(std::make_shared<ui::Window>(frame)), fingers(*window) {
+    window->makeKeyAndVisible();
+}
+
+void WindowFixture::TearDown() {
+    for (auto& alert : ui::AlertView::visibleAlerts()) alert->dismissWithClickedButtonIndex(ui::kNoButtonIndex, false);
+    foundation::RunLoop::main().runUntilIdle();
+    ui::GestureArena::shared().resetForTesting();
+}
+
+void WindowFixture::advance(double seconds) { foundation::RunLoop::main().advance(seconds); }
+
+graphics::Point WindowFixture::centerOf(const ui::View& view) const {
+    graphics::Rect b = view.bounds();
+    return view.convertPointToView({b.midX(), b.midY()}, nullptr);
+}
+
+graphics::Point WindowFixture::inWindow(const ui::View& view, graphics::Point point) const {
+    return view.convertPointToView(point, nullptr);
+}
+
+graphics::Rect WindowFixture::inWindow(const ui::View* view) const {
+    return view->convertRectToView(view->bounds(), nullptr);
+}
+
+void WindowFixture::tap(const ui::View* view) {
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(view->window(), window.get()) << "the view is not on screen";
+    ui::prepareForRendering(*window, 1.0);
+    fingers.tap(centerOf(*view));
+}
+
+}  // namespace testsupport

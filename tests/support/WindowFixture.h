@@ -1,0 +1,58 @@
+#pragma once
+
+// A window on a fresh virtual clock with synthetic fingers: the common
+// ground of the tests of controls, screens and panels.
+//
+//     class SliderTest : public testsupport::WindowFixture {};
+//     TEST_F(SliderTest, Drags) { ...; fingers.drag({centerOf(*slider), {300, 10}}, 0.3); }
+//
+// The window is the key window (alerts and panels show over it) and the
+// device is reset to its defaults. Tear-down dismisses alerts still up and
+// runs what is queued, so no test leaves work for the next.
+
+#include "platform/graphics/Geometry.h"
+#include "platform/ui/Window.h"
+#include "support/TouchDriver.h"
+#include "support/VirtualClock.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// The texts of the alerts on screen, oldest first.
+std::vector<std::string> visibleAlertMessages();
+// Renders a window into the artifacts folder as a PNG, for a look by eye.
+void saveWindowPicture(ui::Window& window, const std::string& name);
+
+class WindowFixture : public ::testing::Test {
+protected:
+    // A tablet's screen in landscape unless a test asks for another frame.
+    explicit WindowFixture(graphics::Rect frame = graphics::Rect(0, 0, 1024, 768), double clockStart = 0);
+    void TearDown() override;
+
+    // Moves the virtual clock; timers fire on the way.
+    void advance(double seconds);
+    // The centre of a view, and a point or the bounds of a view, in window
+    // coordinates.
+    graphics::Point centerOf(const ui::View& view) const;
+    graphics::Point inWindow(const ui::View& view, graphics::Point point) const;
+    graphics::Rect inWindow(const ui::View* view) const;
+    // A finger tap in the middle of a view on screen, laid out first as the
+    // window host does before it delivers touches.
+    void tap(const ui::View* view);
+    static std::vector<std::string> alertMessages() { return visibleAlertMessages(); }
+    void savePicture(const std::string& name) { saveWindowPicture(*window, name); }
+
+private:
+    bool guiReady_;  // first: the window needs the application object
+
+protected:
+    VirtualClockScope clock;
+    std::shared_ptr<ui::Window> window;
+    TouchDriver fingers;
+};
+
+}  // namespace testsupport
