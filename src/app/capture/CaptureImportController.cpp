@@ -38,19 +38,19 @@ void CaptureImportController::setHandlerImportCancel(ImportCancel handler) {
 }
 
 void CaptureImportController::showImagePickerWithController(ui::ViewController& controller) {
-    picker_ = std::make_shared<ELCAlbumPickerController>();
-    picker_->setMultiSelection(true);
-    picker_->setIsVideoPicker(false);
+    auto picker = std::make_shared<ELCAlbumPickerController>();
+    picker_ = picker;
+    picker->setMultiSelection(true);
+    picker->setIsVideoPicker(false);
     // The picker's block holds the controller until the pick is made; the
     // presenting screen is the caller's and outlives its sheet.
     auto self = shared_from_this();
     ui::ViewController* presenting = &controller;
-    picker_->setDidFinishPickMedia([self, presenting](const std::vector<library::PhotoAsset>& assets) {
+    picker->setDidFinishPickMedia([self, presenting](const std::vector<library::PhotoAsset>& assets) {
         presenting->dismissViewController(true);
-        self->picker_.reset();
         self->importAssets(assets, presenting);
     });
-    auto navigation = std::make_shared<ui::NavigationController>(picker_);
+    auto navigation = std::make_shared<ui::NavigationController>(picker);
     navigation->modalPresentationStyle = ui::ModalPresentationStyle::FormSheet;
     controller.presentViewController(navigation, true);
 }

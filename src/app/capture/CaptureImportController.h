@@ -56,7 +56,7 @@ public:
     // The HUD of the running import; null for small imports and before one.
     const std::shared_ptr<Hudy>& hudy() const { return hudy_; }
     // The picker while it is shown.
-    const std::shared_ptr<ELCAlbumPickerController>& picker() const { return picker_; }
+    std::shared_ptr<ELCAlbumPickerController> picker() const { return picker_.lock(); }
 
 private:
     explicit CaptureImportController(std::shared_ptr<ProjectModel> project);
@@ -71,5 +71,7 @@ private:
     ImportComplete handlerImportComplete_;
     ImportCancel handlerImportCancel_;
     std::shared_ptr<Hudy> hudy_;
-    std::shared_ptr<ELCAlbumPickerController> picker_;
+    // The sheet owns the picker; once it closes, the picker and its block
+    // (which holds this controller) go.
+    std::weak_ptr<ELCAlbumPickerController> picker_;
 };

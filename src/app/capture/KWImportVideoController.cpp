@@ -44,20 +44,18 @@ void KWImportVideoController::setHandlerImportCancel(ImportCancel handler) {
 
 void KWImportVideoController::showVideoPickerWithController(ui::ViewController& controller) {
     controller_ = &controller;
-    picker_ = std::make_shared<ELCAlbumPickerController>();
-    picker_->setMultiSelection(false);
-    picker_->setIsVideoPicker(true);
+    auto picker = std::make_shared<ELCAlbumPickerController>();
+    picker_ = picker;
+    picker->setMultiSelection(false);
+    picker->setIsVideoPicker(true);
     auto self = shared_from_this();
-    picker_->setDidFinishPickMedia([self](const std::vector<library::PhotoAsset>& assets) {
+    picker->setDidFinishPickMedia([self](const std::vector<library::PhotoAsset>& assets) {
         if (assets.empty() || !self->controller_) return;
         library::PhotoAsset asset = assets.front();
         ui::ViewController* presenting = self->controller_;
-        presenting->dismissViewController(true, [self, asset, presenting] {
-            self->picker_.reset();
-            self->startImport(asset, presenting);
-        });
+        presenting->dismissViewController(true, [self, asset, presenting] { self->startImport(asset, presenting); });
     });
-    auto navigation = std::make_shared<ui::NavigationController>(picker_);
+    auto navigation = std::make_shared<ui::NavigationController>(picker);
     navigation->modalPresentationStyle = ui::ModalPresentationStyle::FormSheet;
     controller.presentViewController(navigation, true);
 }

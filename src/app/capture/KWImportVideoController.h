@@ -58,7 +58,7 @@ public:
         return videoImportProcessor_;
     }
     const std::shared_ptr<Hudy>& hudy() const { return hudy_; }
-    const std::shared_ptr<ELCAlbumPickerController>& picker() const { return picker_; }
+    std::shared_ptr<ELCAlbumPickerController> picker() const { return picker_.lock(); }
 
 private:
     explicit KWImportVideoController(std::shared_ptr<ProjectModel> project);
@@ -73,5 +73,7 @@ private:
     mutable std::mutex handlersMutex_;
     ImportComplete handlerImportComplete_;
     ImportCancel handlerImportCancel_;
-    std::shared_ptr<ELCAlbumPickerController> picker_;
+    // The sheet owns the picker; once it closes, the picker and its block
+    // (which holds this controller) go.
+    std::weak_ptr<ELCAlbumPickerController> picker_;
 };
