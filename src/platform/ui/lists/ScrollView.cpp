@@ -1,5 +1,6 @@
 #include "platform/ui/lists/ScrollView.h"
 
+#include "platform/foundation/Lifetime.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/compositing/Animation.h"
 #include "platform/ui/gestures/PanGestureRecognizer.h"
@@ -227,9 +228,8 @@ void ScrollView::scrollByWheel(Point delta) {
     if (!pagingEnabled_) return;
     // Each notch of a turn restarts the wait; the last one settles.
     if (wheelSettle_) wheelSettle_->invalidate();
-    std::weak_ptr<View> weak = weak_from_this();
-    wheelSettle_ = foundation::RunLoop::main().performAfter(kWheelSettleDelay, [weak] {
-        if (auto self = std::static_pointer_cast<ScrollView>(weak.lock())) self->settleOnPage();
+    wheelSettle_ = foundation::RunLoop::main().performAfter(kWheelSettleDelay, [weak = foundation::weakFrom(this)] {
+        if (auto self = weak.lock()) self->settleOnPage();
     });
 }
 

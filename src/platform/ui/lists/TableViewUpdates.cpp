@@ -1,6 +1,7 @@
 // The table's changes of single rows, editing, swipe to delete and dragging
 // rows by their reorder controls.
 
+#include "platform/foundation/Lifetime.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/compositing/Animation.h"
 #include "platform/ui/gestures/PanGestureRecognizer.h"
@@ -229,10 +230,10 @@ void TableView::attachReorderDrag(TableViewCell& cell) {
     if (!control || !control->gestureRecognizers().empty()) return;
     auto pan = std::make_shared<PanGestureRecognizer>();
     std::weak_ptr<View> weakTable = weak_from_this();
-    std::weak_ptr<View> weakCell = cell.weak_from_this();
+    auto weakCell = foundation::weakFrom(&cell);
     pan->addTarget([this, weakTable, weakCell](GestureRecognizer& r) {
         auto table = weakTable.lock();
-        auto cellView = std::static_pointer_cast<TableViewCell>(weakCell.lock());
+        auto cellView = weakCell.lock();
         if (table && cellView) reorderChanged(*cellView, r);
     });
     control->addGestureRecognizer(pan);
