@@ -302,6 +302,18 @@ TEST_F(WindowHostTest, VolumeKeysGoToTheVolumeHandlerOnly) {
     EXPECT_TRUE(target->log.empty());
 }
 
+TEST_F(WindowHostTest, TitleAndIconOfTheQtWindow) {
+    host->setWindowTitle("Tollivar");
+    EXPECT_EQ(host->qWindow()->title(), "Tollivar");
+    host->setWindowIcon(std::string(TOLLIVAR_SOURCE_DIR) + "/resources/icons/no-such-icon.svg");
+    EXPECT_TRUE(host->qWindow()->icon().isNull()) << "a missing file leaves the desktop's default";
+    host->setWindowIcon(std::string(TOLLIVAR_SOURCE_DIR) + "/resources/icons/tollivar.svg");
+    QPixmap icon = host->qWindow()->icon().pixmap(64, 64);
+    ASSERT_FALSE(icon.isNull());
+    // The icon's magenta square, drawn from the SVG.
+    EXPECT_EQ(icon.toImage().pixelColor(32, 8).name(), "#d403d7");
+}
+
 TEST_F(WindowHostTest, ChangesRepaintTheWindow) {
     host->paintNow();
     EXPECT_FALSE(window->needsComposite());
