@@ -42,6 +42,10 @@ WindowFixture::WindowFixture(graphics::Rect frame, double clockStart)
 void WindowFixture::TearDown() {
     for (auto& alert : ui::AlertView::visibleAlerts()) alert->dismissWithClickedButtonIndex(ui::kNoButtonIndex, false);
     foundation::RunLoop::main().runUntilIdle();
+    // The window and what it shows go before the members of the test that
+    // they may still call while they leave (logs, delegates).
+    window.reset();
+    foundation::RunLoop::main().runUntilIdle();
     ui::GestureArena::shared().resetForTesting();
 }
 

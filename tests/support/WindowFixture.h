@@ -7,8 +7,9 @@
 //     TEST_F(SliderTest, Drags) { ...; fingers.drag({centerOf(*slider), {300, 10}}, 0.3); }
 //
 // The window is the key window (alerts and panels show over it) and the
-// device is reset to its defaults. Tear-down dismisses alerts still up and
-// runs what is queued, so no test leaves work for the next.
+// device is reset to its defaults. Tear-down dismisses alerts still up,
+// closes the window and runs what is queued, so no test leaves work for the
+// next; a fixture's own tear-down calls WindowFixture::TearDown() last.
 
 #include "platform/graphics/Geometry.h"
 #include "platform/ui/Window.h"

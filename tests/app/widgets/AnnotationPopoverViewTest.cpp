@@ -8,6 +8,7 @@
 #include "platform/ui/host/Device.h"
 #include "support/Process.h"
 #include "support/VirtualClock.h"
+#include "support/WindowFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -17,21 +18,14 @@ using graphics::Size;
 
 namespace {
 
-class AnnotationPopover : public ::testing::Test {
+class AnnotationPopover : public testsupport::WindowFixture {
 protected:
     void SetUp() override {
-        graphics::ensureGuiApplication();
-        ui::Device::current().resetForTesting();
-        window = std::make_shared<ui::Window>(Rect(0, 0, 1024, 768));
         host = ui::makeView<ui::View>(Rect(0, 0, 400, 300));
         host->setBackgroundColor(graphics::Color::white());
         window->addSubview(host);
     }
-    void TearDown() override { ui::Device::current().resetForTesting(); }
-    void advance(double seconds) { foundation::RunLoop::main().advance(seconds); }
 
-    testsupport::VirtualClockScope clock;
-    std::shared_ptr<ui::Window> window;
     ui::ViewPtr host;
 };
 

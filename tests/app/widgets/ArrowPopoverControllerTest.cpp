@@ -12,6 +12,7 @@
 #include "support/Process.h"
 #include "support/TouchDriver.h"
 #include "support/VirtualClock.h"
+#include "support/WindowFixture.h"
 
 #include <gtest/gtest.h>
 #include <optional>
@@ -69,28 +70,17 @@ public:
     double toldAt = -1;
 };
 
-class ArrowPopover : public ::testing::Test {
+class ArrowPopover : public testsupport::WindowFixture {
 protected:
     void SetUp() override {
-        graphics::ensureGuiApplication();
-        ui::Device::current().resetForTesting();
-        window = std::make_shared<ui::Window>(Rect(0, 0, 1024, 768));
         root = std::make_shared<ui::ViewController>();
         window->setRootViewController(root);
-        window->makeKeyAndVisible();
         rootView = root->view();
         rootView->setBackgroundColor(graphics::Color::white());
         anchor = ui::makeView<TouchCounter>(Rect(400, 100, 60, 40));
         rootView->addSubview(anchor);
         screen = std::make_shared<RecordingScreen>();
-        fingers.emplace(*window);
     }
-    void TearDown() override {
-        fingers.reset();
-        window.reset();
-        ui::Device::current().resetForTesting();
-    }
-    void advance(double seconds) { foundation::RunLoop::main().advance(seconds); }
     // Shown from the anchor with the arrow up, the case most tests need.
     void present(WEPopoverController& popover, bool animated = false) {
         popover.presentPopoverFromRect(anchor->bounds(), *anchor, kPopoverArrowDirectionUp, animated);
@@ -99,13 +89,10 @@ protected:
     // A point on the backdrop far from panel and anchor.
     static constexpr Point kOutside{900, 700};
 
-    testsupport::VirtualClockScope clock;
-    std::shared_ptr<ui::Window> window;
     std::shared_ptr<ui::ViewController> root;
     ui::View* rootView = nullptr;
     std::shared_ptr<TouchCounter> anchor;
     std::shared_ptr<RecordingScreen> screen;
-    std::optional<testsupport::TouchDriver> fingers;
     Delegate delegate;
 };
 
@@ -155,7 +142,7 @@ TEST_F(ArrowPopover, FadesInAndIgnoresTapsOutsideMeanwhile) {
     EXPECT_DOUBLE_EQ(popover.view()->layer().presentation().opacity, 0.0);
     EXPECT_EQ(screen->log, (std::vector<std::string>{"willAppear:1"}));
 
-    fingers->tap(kOutside);  // 0.05 s into the fade
+    fingers.tap(kOutside);  // 0.05 s into the fade
     EXPECT_EQ(delegate.asked, 0);
     advance(0.1);
     EXPECT_GT(popover.view()->layer().presentation().opacity, 0.0);
@@ -175,14 +162,14 @@ TEST_F(ArrowPopover, TapOutsideFadesOutAndTellsTheDelegateAfterwards) {
     auto backdrop = popover.backgroundView();
 
     const double tappedAt = now();
-    auto touch = fingers->touchDown(kOutside);
+    auto touch = fingers.touchDown(kOutside);
     EXPECT_EQ(delegate.asked, 1);
     EXPECT_FALSE(popover.isPopoverVisible());
     EXPECT_TRUE(popover.view());  // still fading
     EXPECT_EQ(delegate.told, 0);
-    fingers->touchUp(touch);
+    fingers.touchUp(touch);
     // Taps during the fade-out change nothing.
-    fingers->tap(kOutside);
+    fingers.tap(kOutside);
     EXPECT_EQ(delegate.asked, 1);
 
     advance(0.3);
@@ -203,7 +190,7 @@ TEST_F(ArrowPopover, DelegateMayKeepThePopoverOpen) {
     WEPopoverController popover(screen);
     popover.setDelegate(&delegate);
     present(popover);
-    fingers->tap(kOutside);
+    fingers.tap(kOutside);
     advance(1.0);
     EXPECT_EQ(delegate.asked, 1);
     EXPECT_EQ(delegate.told, 0);
@@ -218,13 +205,13 @@ TEST_F(ArrowPopover, TapOnTheBorderOrArrowDismissesButOnTheContentDoesNot) {
     const Rect content = popover.view()->contentRect().offsetBy(frame.origin.x, frame.origin.y);
 
     // In the content: the content's own.
-    fingers->tap({content.midX(), content.midY()});
+    fingers.tap({content.midX(), content.midY()});
     EXPECT_EQ(delegate.asked, 0);
     EXPECT_TRUE(popover.isPopoverVisible());
 
     // On the arrow, inside the panel's frame but outside the content.
     const Rect arrow = popover.view()->arrowRect().offsetBy(frame.origin.x, frame.origin.y);
-    fingers->tap({arrow.midX(), arrow.midY()});
+    fingers.tap({arrow.midX(), arrow.midY()});
     EXPECT_EQ(delegate.asked, 1);
     EXPECT_FALSE(popover.isPopoverVisible());
     advance(0.3);
@@ -233,7 +220,7 @@ TEST_F(ArrowPopover, TapOnTheBorderOrArrowDismissesButOnTheContentDoesNot) {
     // On the border beside the content.
     present(popover);
     const Rect frame2 = popover.view()->frame();
-    fingers->tap({frame2.minX() + 2, frame2.midY()});
+    fingers.tap({frame2.minX() + 2, frame2.midY()});
     EXPECT_EQ(delegate.asked, 2);
     advance(0.3);
     EXPECT_EQ(delegate.told, 2);
@@ -254,14 +241,14 @@ TEST_F(ArrowPopover, PassthroughViewsAndTheirSubviewsGetTheirTouches) {
     popover.setPassthroughViews({button});
     ASSERT_EQ(popover.backgroundView()->passthroughViews().size(), 1u);
 
-    fingers->tap({150, 680});  // the button itself
+    fingers.tap({150, 680});  // the button itself
     EXPECT_EQ(button->touches, 1);
-    fingers->tap({40, 640});  // its subview
+    fingers.tap({40, 640});  // its subview
     EXPECT_EQ(inner->touches, 1);
     EXPECT_EQ(delegate.asked, 0);
     EXPECT_TRUE(popover.isPopoverVisible());
 
-    fingers->tap({350, 650});  // not passthrough
+    fingers.tap({350, 650});  // not passthrough
     EXPECT_EQ(other->touches, 0);
     EXPECT_EQ(delegate.asked, 1);
     EXPECT_FALSE(popover.isPopoverVisible());
@@ -273,7 +260,7 @@ TEST_F(ArrowPopover, NoPermittedDirectionShowsNothingButStillCatchesTouches) {
     ASSERT_TRUE(popover.view());
     EXPECT_EQ(popover.view()->frame().size, (Size{0, 0}));
     EXPECT_EQ(popover.popoverArrowDirection(), kPopoverArrowDirectionUnknown);
-    fingers->tap({430, 120});  // on the anchor
+    fingers.tap({430, 120});  // on the anchor
     EXPECT_EQ(anchor->touches, 0);
     EXPECT_FALSE(popover.isPopoverVisible());
 }
@@ -429,8 +416,8 @@ TEST_F(KWPopover, TapOutsideRunsTheHandlerOnceAfterTheFade) {
     EXPECT_EQ(runs, 0);
 
     const double tappedAt = now();
-    auto touch = fingers->touchDown(kOutside);
-    fingers->touchUp(touch);
+    auto touch = fingers.touchDown(kOutside);
+    fingers.touchUp(touch);
     advance(0.2);
     EXPECT_EQ(runs, 0);
     advance(0.1);

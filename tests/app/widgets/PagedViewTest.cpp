@@ -9,6 +9,7 @@
 #include "support/Process.h"
 #include "support/TouchDriver.h"
 #include "support/VirtualClock.h"
+#include "support/WindowFixture.h"
 
 #include <gtest/gtest.h>
 #include <set>
@@ -46,13 +47,11 @@ public:
     std::vector<ui::View*> reused;
 };
 
-class PagedViewTest : public ::testing::Test {
+class PagedViewTest : public testsupport::WindowFixture {
 protected:
+    PagedViewTest() : WindowFixture(Rect(0, 0, 400, 300)) {}
     void SetUp() override {
-        graphics::ensureGuiApplication();
-        window = std::make_shared<ui::Window>(Rect(0, 0, 400, 300));
         window->setRootViewController(std::make_shared<ui::ViewController>());
-        window->makeKeyAndVisible();
         paged = ui::makeView<PagedView>(Rect(0, 0, 400, 300));
         paged->setDelegate(&pages);
         window->rootViewController()->view()->addSubview(paged);
@@ -72,11 +71,8 @@ protected:
         EXPECT_EQ(inTree, indexes.size());
         return indexes;
     }
-    void advance(double seconds) { foundation::RunLoop::main().advance(seconds); }
 
-    testsupport::VirtualClockScope clock;
     Pages pages;
-    std::shared_ptr<ui::Window> window;
     std::shared_ptr<PagedView> paged;
 };
 

@@ -15,6 +15,7 @@
 #include "support/Process.h"
 #include "support/TouchDriver.h"
 #include "support/VirtualClock.h"
+#include "support/WindowFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -60,15 +61,11 @@ private:
     bool needsText_;
 };
 
-class ActivitySheetTest : public ::testing::Test {
+class ActivitySheetTest : public testsupport::WindowFixture {
 protected:
     void SetUp() override {
-        graphics::ensureGuiApplication();
-        window = std::make_shared<ui::Window>(graphics::Rect(0, 0, 1024, 768));
-        window->makeKeyAndVisible();
         root = std::make_shared<ui::ViewController>();
         window->setRootViewController(root);
-        fingers = std::make_unique<testsupport::TouchDriver>(*window);
     }
 
     std::shared_ptr<ActivityViewController> makeSheet(ActivityItems items,
@@ -85,23 +82,13 @@ protected:
         window->layoutIfNeeded();
         ASSERT_EQ(root->presentedViewController(), sheet.get());
     }
-    void tap(const ui::View* view) {
-        ASSERT_NE(view, nullptr);
-        ASSERT_EQ(view->window(), window.get());
-        auto bounds = view->bounds();
-        fingers->tap(view->convertPointToView({bounds.midX(), bounds.midY()}, nullptr));
-    }
-    void advance(double seconds) { foundation::RunLoop::main().advance(seconds); }
     static std::string titleOf(ui::Control* cell) {
         for (auto& subview : cell->subviews())
             if (auto* label = dynamic_cast<ui::Label*>(subview.get())) return label->text();
         return {};
     }
 
-    testsupport::VirtualClockScope clock;
-    std::shared_ptr<ui::Window> window;
     std::shared_ptr<ui::ViewController> root;
-    std::unique_ptr<testsupport::TouchDriver> fingers;
     Log log;
 };
 

@@ -11,6 +11,7 @@
 #include "platform/ui/gestures/TapGestureRecognizer.h"
 #include "support/TouchDriver.h"
 #include "support/VirtualClock.h"
+#include "support/WindowFixture.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -53,10 +54,10 @@ struct Together : ui::GestureRecognizerDelegate {
     bool shouldRecognizeSimultaneously(GestureRecognizer&, GestureRecognizer&) override { return true; }
 };
 
-class GestureTest : public ::testing::Test {
+class GestureTest : public testsupport::WindowFixture {
 protected:
+    GestureTest() : WindowFixture(Rect(0, 0, 400, 300), 100) {}
     void SetUp() override { window->addSubview(target); }
-    void TearDown() override { ui::GestureArena::shared().resetForTesting(); }
 
     template <class R>
     std::shared_ptr<R> add(StateLog& log) {
@@ -65,10 +66,7 @@ protected:
         return r;
     }
 
-    testsupport::VirtualClockScope clock{100};
-    std::shared_ptr<ui::Window> window = std::make_shared<ui::Window>(Rect(0, 0, 400, 300));
     std::shared_ptr<RecordingView> target = ui::makeView<RecordingView>(Rect(50, 50, 300, 200));
-    testsupport::TouchDriver fingers{*window};
 };
 
 // ---- taps --------------------------------------------------------------------

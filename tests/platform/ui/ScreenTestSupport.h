@@ -45,9 +45,6 @@ private:
 
 class ScreenTest : public testsupport::WindowFixture {
 protected:
-    // The window goes first: its controllers still log while they leave it.
-    ~ScreenTest() override { window.reset(); }
-
     std::shared_ptr<Recorder> make(const std::string& name) { return std::make_shared<Recorder>(name, log); }
     // The callbacks logged since the last call, but for the events named in
     // `ignoredEvents` (view loads unless a test says otherwise).

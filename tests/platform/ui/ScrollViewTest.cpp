@@ -9,6 +9,7 @@
 #include "platform/ui/lists/ScrollView.h"
 #include "support/TouchDriver.h"
 #include "support/VirtualClock.h"
+#include "support/WindowFixture.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -47,17 +48,17 @@ public:
     size_t count(const std::string& event) const { return size_t(std::count(events.begin(), events.end(), event)); }
 };
 
-class ScrollViewTest : public ::testing::Test {
+class ScrollViewTest : public testsupport::WindowFixture {
 protected:
+    ScrollViewTest() : WindowFixture(Rect(0, 0, 320, 480), 100) {}
     void SetUp() override {
-        graphics::ensureGuiApplication();
         scroll = ui::makeView<ui::ScrollView>(Rect(0, 0, 320, 480));
         scroll->setDelegate(&recorder);
         window->addSubview(scroll);
     }
     void TearDown() override {
         if (scroll) scroll->setDelegate(nullptr);
-        ui::GestureArena::shared().resetForTesting();
+        WindowFixture::TearDown();
     }
     void run(double seconds) { foundation::RunLoop::main().advance(seconds); }
     // Motion steps fire at whole frames from its start; a hair more than the
@@ -84,9 +85,6 @@ protected:
         fingers.touchUp(touch);
     }
 
-    testsupport::VirtualClockScope clock{100};
-    std::shared_ptr<ui::Window> window = std::make_shared<ui::Window>(Rect(0, 0, 320, 480));
-    testsupport::TouchDriver fingers{*window};
     std::shared_ptr<ui::ScrollView> scroll;
     Recorder recorder;
 };
