@@ -2,6 +2,10 @@
 
 #include "platform/media/VideoFrameDecoder.h"
 
+extern "C" {
+#include <libavutil/imgutils.h>
+}
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -24,6 +28,10 @@ struct Outcome {
     graphics::Image image;
     MediaTime actualTime = MediaTime::invalid();
     std::optional<foundation::Error> error;
+    // A frame found ahead of its turn, turned into the picture when the
+    // answer is due (decoded frames are a third of the picture's size).
+    DecodedFramePtr frame;
+    size_t heldBytes = 0;
 };
 
 // A requested time and the window its frame may come from, in seconds.
@@ -78,7 +86,15 @@ public:
             }
             Outcome outcome = outcomes_[next] ? std::move(*outcomes_[next]) : Outcome{};
             outcomes_[next].reset();
-            aheadBytes_ -= std::min(aheadBytes_, bytesOf(outcome.image));
+            aheadBytes_ -= std::min(aheadBytes_, outcome.heldBytes);
+            if (outcome.frame) {
+                auto image = pictureOf(*outcome.frame);
+                if (image)
+                    outcome.image = std::move(*image);
+                else
+                    outcome = failure(image.error());
+                outcome.frame.reset();
+            }
             deliver(next, std::move(outcome));
         }
     }
@@ -90,8 +106,10 @@ private:
         bool dropped = false;
     };
 
-    static size_t bytesOf(const graphics::Image& image) {
-        return static_cast<size_t>(image.pixelWidth()) * static_cast<size_t>(image.pixelHeight()) * 4;
+    static size_t bytesOf(const AVFrame& frame) {
+        const int size =
+            av_image_get_buffer_size(static_cast<AVPixelFormat>(frame.format), frame.width, frame.height, 1);
+        return size > 0 ? static_cast<size_t>(size) : static_cast<size_t>(frame.width) * frame.height * 4;
     }
 
     foundation::Status ensureDecoder() {
@@ -195,22 +213,19 @@ private:
                                   "No video picture near " + std::to_string(window.time) + " s in " + asset_.path()));
             return;
         }
-        auto image = pictureOf(*frame);
-        if (!image) {
-            outcomes_[entry.index] = failure(image.error());
-            return;
-        }
+        Outcome outcome;
         if (!isWanted) {
-            if (aheadBytes_ + bytesOf(*image) > kAheadBudgetBytes) {
+            const size_t bytes = bytesOf(*frame->frame);
+            if (aheadBytes_ + bytes > kAheadBudgetBytes) {
                 entry.best.reset();
                 entry.dropped = true;
                 return;
             }
-            aheadBytes_ += bytesOf(*image);
+            aheadBytes_ += bytes;
+            outcome.heldBytes = bytes;
         }
-        Outcome outcome;
         outcome.result = ImageGeneratorResult::Succeeded;
-        outcome.image = std::move(*image);
+        outcome.frame = frame;
         outcome.actualTime = MediaTime::fromSeconds(frame->seconds, 600);
         outcomes_[entry.index] = std::move(outcome);
     }

@@ -1,0 +1,93 @@
+// Video frame import's pictures: 60 evenly spaced upright frames of a 5 s
+// 1080p H.264 movie with a keyframe every 250 frames (one group of pictures),
+// asked in the import's order (latest first, within half a step), against
+// one `ffmpeg -ss t -i in.mp4 -frames:v 1` per frame making the same BGRA
+// pictures. One `-vf fps=12` pass over the movie is printed as the floor:
+// every frame decoded once, no seeking.
+
+#include "BenchSupport.h"
+#include "platform/media/AssetImageGenerator.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kFrames = 60;
+constexpr double kSeconds = 5.0;
+constexpr int kRuns = 3;
+constexpr double kTarget = 0.5;
+
+// Latest first, as the import asks.
+std::vector<media::MediaTime> importTimes() {
+    std::vector<media::MediaTime> times;
+    const float step = static_cast<float>(kSeconds) / kFrames;
+    for (int i = kFrames - 1; i >= 0; --i) times.push_back(media::MediaTime::fromSeconds(step * i, 30));
+    return times;
+}
+
+bool generateAll(const std::string& movie) {
+    auto asset = media::Asset::open(movie);
+    if (!asset) return false;
+    auto generator = media::AssetImageGenerator::create(std::move(*asset));
+    generator->appliesPreferredTrackTransform = true;
+    generator->maximumSize = graphics::Size(1920, 1080);
+    generator->requestedTimeToleranceBefore = generator->requestedTimeToleranceAfter =
+        media::MediaTime::fromSeconds(kSeconds / kFrames / 2, 30);
+    int succeeded = 0;
+    generator->generateImagesAsynchronously(
+        importTimes(), [&](media::MediaTime, const graphics::Image& image, media::MediaTime,
+                           media::ImageGeneratorResult result, const std::optional<foundation::Error>&) {
+            if (result == media::ImageGeneratorResult::Succeeded && image.pixelWidth() == 1920) ++succeeded;
+        });
+    generator->queue().sync([] {});
+    return succeeded == kFrames;
+}
+
+bool ffmpegPerFrame(const std::string& movie, const fs::path& out) {
+    for (const media::MediaTime& time : importTimes()) {
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.4f", time.seconds());
+        if (bench::runCommand({"ffmpeg", "-v", "error", "-nostdin", "-y", "-ss", seconds, "-i", movie, "-frames:v", "1",
+                               "-f", "rawvideo", "-pix_fmt", "bgra", out.string()}) != 0)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main() {
+    const fs::path root = fs::temp_directory_path() / "tollivar-video-frames-bench";
+    fs::remove_all(root);
+    fs::create_directories(root);
+    const std::string movie = (root / "in.mp4").string();
+    if (bench::runCommand({"ffmpeg", "-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
+                           "testsrc2=s=1920x1080:r=30:d=5", "-c:v", "libx264", "-pix_fmt", "yuv420p", "-g", "250",
+                           "-keyint_min", "250", movie}) != 0) {
+        std::fprintf(stderr, "ffmpeg could not make the input movie\n");
+        return 1;
+    }
+
+    const double ours = bench::medianSeconds(
+        kRuns, [] {}, [&] { return generateAll(movie); });
+    const double reference = bench::medianSeconds(
+        1, [] {}, [&] { return ffmpegPerFrame(movie, root / "frame.raw"); });
+    const double floor = bench::medianSeconds(
+        1, [] {},
+        [&] {
+            return bench::runCommand({"ffmpeg", "-v", "error", "-nostdin", "-y", "-i", movie, "-vf", "fps=12", "-f",
+                                      "rawvideo", "-pix_fmt", "bgra", (root / "all.raw").string()}) == 0;
+        });
+
+    std::printf("video frames, 5 s 1920x1080 H.264, keyframe every 250 -> %d upright BGRA pictures\n", kFrames);
+    std::printf("  one fps=12 pass over the movie (floor): %.2f ms\n", floor * 1000);
+    const bool met =
+        bench::printResult("video frames vs ffmpeg -ss per frame", ours, reference, bench::Target::atMost(kTarget));
+    fs::remove_all(root);
+    return met ? 0 : 1;
+}
