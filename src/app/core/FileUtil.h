@@ -32,12 +32,12 @@ public:
 
     // Copies every entry of `path` whose name contains the key into `toPath`,
     // every occurrence of the key in the name replaced by `replaceKey`.
-    // NO when the listing is empty or fails, or when any copy failed (an
+    // False when the listing is empty or fails, or when any copy failed (an
     // existing target name, say); all matching entries are tried either way.
     static bool copyAllFilesInPath(const std::string& path, const std::string& toPath, const std::string& containingKey,
                                    const std::string& replaceKey);
 
-    // YES when the item itself is a symbolic link; NO when it cannot be read.
+    // True when the item itself is a symbolic link; false when it cannot be read.
     static bool isFileASymbolicLinkAtPath(const std::string& path);
 
     // Free bytes of the file system that holds the documents folder; 0 when
@@ -62,7 +62,7 @@ public:
     // and turns every blank into "_".
     static std::string sanitizeFileNameString(const std::string& string);
 
-    // YES when nothing exists at the path; NO for a folder, which stays;
+    // True when nothing exists at the path; false for a folder, which stays;
     // otherwise removes the file (or symbolic link) and reports the outcome.
     static bool removeItemAtPath(const std::string& path, foundation::Error* error);
     // For a "file:" URL removeItemAtPath on its path; other URLs cannot be

@@ -86,7 +86,7 @@ public:
     // Packs every file below the directory under its relative path, leaving
     // out directories (they appear through their files' paths) and every
     // entry whose relative path begins with ".". On any failure the partial
-    // archive is removed and NO returned.
+    // archive is removed and false returned.
     static bool createZipFileAtPath(const std::string& path, const std::string& withContentsOfDirectory,
                                     SSZipArchiveDelegate* delegate);
     // Each file under its last path component.
@@ -104,7 +104,7 @@ public:
     bool writeFile(const std::string& path);
     // Adds bytes stored with the current time as date.
     bool writeData(const foundation::Bytes& data, const std::string& filename);
-    // Writes the central directory; NO when that fails.
+    // Writes the central directory; false when that fails.
     bool close();
 
 private:

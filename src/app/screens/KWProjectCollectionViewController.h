@@ -24,7 +24,7 @@ public:
 
     // Reloads the grid from the list.
     void updateProjects();
-    // Shows (YES) or hides (NO) the selected cell, which the detail card
+    // Shows (true) or hides (false) the selected cell, which the detail card
     // stands in for while it is open.
     void showSelectItem(bool show);
     // The selected cell's frame in the coordinates of the grid's superview;

@@ -5,7 +5,7 @@
 // Without a stored code (DataManager.passCode) the user sets one: the code is
 // typed twice, and when both agree it is stored and saved. With a stored code
 // the user types it once to prove they know it. The completion handler hears
-// YES for a code set or proven, NO when the user cancels; it runs at most
+// true for a code set or proven, false when the user cancels; it runs at most
 // once, and the presenter dismisses the screen in it.
 
 #include "platform/ui/controllers/ViewController.h"

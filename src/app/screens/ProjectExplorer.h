@@ -67,7 +67,7 @@ public:
     // withAnimation: 1 the card grows from the grid cell, 0 it is shown as
     // on return from the editor.
     void showProjectDetail(const ProjectModelPtr& project, unsigned withAnimation);
-    // NO (after an alert) for a project this version cannot read; YES
+    // False (after an alert) for a project this version cannot read; true
     // otherwise, after starting the conversion of an older one.
     bool checkIfProjectNeedsConversion(const ProjectModelPtr& project);
     // Whether a conversion of the project is running.

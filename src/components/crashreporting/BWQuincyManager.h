@@ -6,12 +6,12 @@
 // startManager (first call only):
 //  - a report left by the previous run ("live.plcrash" in the caches folder's
 //    "crashes" subfolder) is kept as a pending report and
-//    didCrashInLastSession becomes YES;
+//    didCrashInLastSession becomes true;
 //  - crash capture starts, writing to that live report file;
 //  - shortly after (kSendCheckDelay on the main run loop) the pending reports
-//    are offered: the ask handler asks the user; YES posts each report to the
-//    submission address and removes it once the server answered 2xx; NO
-//    removes them; a failed post, no address or no ask handler keeps them for
+//    are offered: the ask handler asks the user; true posts each report to
+//    the submission address and removes it once the server answered 2xx;
+//    false removes them; a failed post, no address or no ask handler keeps them for
 //    a later launch.
 //
 // Each report is posted on its own as an XML document (CrashSubmissionXML.h)
@@ -43,7 +43,7 @@ public:
 
 class BWQuincyManager {
 public:
-    // Receives a function to call with the user's answer (YES: send).
+    // Receives a function to call with the user's answer (true: send).
     using AskHandler = std::function<void(std::function<void(bool send)> answer)>;
 
     static constexpr double kSendCheckDelay = 0.5;

@@ -139,7 +139,7 @@ bool UserDefaults::boolForKey(std::string_view key) const {
     Value value = objectForKey(key);
     if (value.isString()) {
         const std::string& text = value.asString();
-        // The platform reads "YES" and "true" as YES, and otherwise the number the text starts with.
+        // The platform reads "YES" and "true" as true, and otherwise the number the text starts with.
         if (!text.empty() && (text[0] == 'Y' || text[0] == 'y' || text[0] == 'T' || text[0] == 't')) return true;
         return value.asDouble() != 0;
     }

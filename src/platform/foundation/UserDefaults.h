@@ -46,7 +46,7 @@ public:
     void removeObjectForKey(std::string_view key);
 
     // Conversions as the platform's accessors: numbers and booleans convert,
-    // strings parse ("YES"/"true"/a number), anything else gives 0 / NO.
+    // strings parse ("YES"/"true"/a number), anything else gives 0 / false.
     bool boolForKey(std::string_view key) const;
     int64_t integerForKey(std::string_view key) const;
     double doubleForKey(std::string_view key) const;

@@ -242,7 +242,7 @@ TEST_F(CrashCaptureTest, ReportsStayWhenTheServerFailsOrNobodyAnswers) {
     EXPECT_EQ(server_.requestCount(), 1u);
     EXPECT_EQ(pendingReports().size(), 1u);
 
-    // NO removes it without sending.
+    // Answering false removes it without sending.
     launch(false);
     RunLoop::main().advance(5);
     EXPECT_EQ(asked_, 2);
