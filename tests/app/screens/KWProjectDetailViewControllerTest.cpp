@@ -467,3 +467,45 @@ TEST_F(ProjectCardTest, EditFromTheBrowserReachesTheRootScreenWhichSaysTheEditor
 }
 
 }  // namespace
+
+namespace {
+
+// The card on a phone's screen (568 × 320) in the window's corner.
+class PhoneCardTest : public ProjectCardTest {
+protected:
+    void SetUp() override {
+        testsupport::ScreenTest::SetUp();
+        ui::Device::current().setUserInterfaceIdiom(ui::UserInterfaceIdiom::Phone);
+        ui::Device::current().setScreenBounds(kPhoneScreen);
+        makeCard();
+        card->view()->setFrame(kPhoneScreen);
+        window->layoutIfNeeded();
+    }
+    static inline const graphics::Rect kPhoneScreen{0, 0, 568, 320};
+};
+
+TEST_F(PhoneCardTest, TheDetailsLineShowsWholeBetweenTheNameAndTheToolbar) {
+    auto project = savedProject(10);
+    card->showAnimationFromProjectExplorerForProject(project, {20, 60, 100, 56});
+    foundation::RunLoop::main().runUntilIdle();
+    advance(1.0);
+    ui::prepareForRendering(*window, 1.0);
+    savePicture("project_card_phone.png");
+
+    const ui::Label* details = card->labelDetails();
+    const graphics::Rect line = details->convertRectToView(details->bounds(), nullptr);
+    const graphics::Rect name = card->textFieldName()->convertRectToView(card->textFieldName()->bounds(), nullptr);
+    const graphics::Rect toolbar = card->toolbar()->convertRectToView(card->toolbar()->bounds(), nullptr);
+    EXPECT_NE(plain(details).find("Frames 10"), std::string::npos);
+    EXPECT_NE(plain(details).find("Size"), std::string::npos);
+    EXPECT_GE(line.minY(), name.maxY()) << "the line runs into the name";
+    EXPECT_LE(line.maxY(), toolbar.minY()) << "the toolbar covers the line";
+    EXPECT_GE(line.minX(), kPhoneScreen.minX());
+    EXPECT_LE(line.maxX(), kPhoneScreen.maxX());
+    // All of its text fits: what it needs is no more than its frame.
+    const graphics::Size needed = details->sizeThatFits({line.width(), 0});
+    EXPECT_LE(needed.height, line.height() + 0.5) << "the line is cut";
+    EXPECT_GT(line.height(), 0);
+}
+
+}  // namespace
