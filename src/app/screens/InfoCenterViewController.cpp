@@ -1,14 +1,18 @@
 #include "app/screens/InfoCenterViewController.h"
 
 #include "app/core/ConfigurationUtil.h"
+#include "app/core/DataManager.h"
 #include "app/screens/InfoCenterHelpViewController.h"
+#include "app/screens/ProjectExplorer.h"
 #include "app/widgets/views/AccentColor.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Localized.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/ui/controllers/AlertView.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Label.h"
+#include "platform/ui/controls/Switch.h"
 
 namespace {
 
@@ -26,6 +30,7 @@ InfoCenterViewController::InfoCenterViewController(std::string nibName) : ui::Vi
 InfoCenterViewController::~InfoCenterViewController() {
     for (auto& row : rows_) row->removeTarget(this, ui::ControlEventAllEvents);
     if (doneButton_) doneButton_->removeTarget(this, ui::ControlEventAllEvents);
+    if (gallerySwitch_) gallerySwitch_->removeTarget(this, ui::ControlEventAllEvents);
 }
 
 std::string InfoCenterViewController::supportMessage() {
@@ -60,6 +65,7 @@ void InfoCenterViewController::loadView() {
     doneButton_->setTitle(foundation::localized("Done"), ui::ControlStateNormal);
     doneButton_->addTarget(
         this, [this](ui::Control&) { actionDone(); }, ui::ControlEventTouchUpInside);
+    doneButton_->setKeyEquivalent(ui::Key::Escape);
     root->addSubview(doneButton_);
 
     const std::pair<const char*, void (InfoCenterViewController::*)()> rows[] = {
@@ -80,6 +86,29 @@ void InfoCenterViewController::loadView() {
         root->addSubview(row);
         rows_.push_back(row);
     }
+
+    // The setting as the user last chose it, else as the browser keeps it.
+    const auto& defaults = foundation::UserDefaults::standard();
+    const char* key = ProjectExplorer::kGalleryEnabledDefaultsKey;
+    const bool galleryOn = defaults.objectForKey(key).isNull()
+                               ? DataManager::sharedDataManager().isYoutubeGalleryEnabled()
+                               : defaults.boolForKey(key);
+    galleryRow_ = ui::makeView<ui::View>();
+    galleryRow_->setBackgroundColor(graphics::Color::white());
+    galleryLabel_ = ui::makeView<ui::Label>();
+    galleryLabel_->setText(foundation::localized("Gallery"));
+    galleryRow_->addSubview(galleryLabel_);
+    gallerySwitch_ = ui::makeView<ui::Switch>();
+    gallerySwitch_->setOn(galleryOn);
+    gallerySwitch_->setOnTintColor(kAccentColor);
+    gallerySwitch_->addTarget(
+        this,
+        [key](ui::Control& control) {
+            foundation::UserDefaults::standard().setBool(static_cast<ui::Switch&>(control).isOn(), key);
+        },
+        ui::ControlEventValueChanged);
+    galleryRow_->addSubview(gallerySwitch_);
+    root->addSubview(galleryRow_);
 }
 
 void InfoCenterViewController::viewWillLayoutSubviews() {
@@ -91,6 +120,12 @@ void InfoCenterViewController::viewWillLayoutSubviews() {
         row->setFrame({0, y, bounds.width(), kRowHeight});
         y += kRowHeight + 1;  // a hairline of the background between rows
     }
+    y += 19;  // the settings apart from the information
+    galleryRow_->setFrame({0, y, bounds.width(), kRowHeight});
+    const auto switchSize = gallerySwitch_->sizeThatFits({});
+    gallerySwitch_->setFrame({bounds.width() - 20 - switchSize.width, (kRowHeight - switchSize.height) / 2,
+                              switchSize.width, switchSize.height});
+    galleryLabel_->setFrame({20, 0, gallerySwitch_->frame().minX() - 30, kRowHeight});
 }
 
 void InfoCenterViewController::actionHelp() {

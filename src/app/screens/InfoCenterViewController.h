@@ -2,7 +2,13 @@
 
 // The info centre the browser opens from its help button: rows for the help
 // pages, for support (the support address from the configuration) and for
-// the application's name and version. Done asks the delegate to close it.
+// the application's name and version, and the gallery switch. Done asks the
+// delegate to close it.
+//
+// The switch stands in for the phone platform's settings screen, which this
+// desktop has not: it writes the user-defaults key that the browser checks
+// against the parental setting (ProjectExplorer::validateRestrictionsSettings),
+// so a change asks for the pass code once the info centre has closed.
 
 #include "platform/ui/controllers/ViewController.h"
 
@@ -14,6 +20,7 @@ namespace ui {
 class AlertView;
 class Button;
 class Label;
+class Switch;
 }  // namespace ui
 
 class InfoCenterViewController;
@@ -47,6 +54,7 @@ public:
     ui::Button* supportButton() const { return rows_.size() > 1 ? rows_[1].get() : nullptr; }
     ui::Button* aboutButton() const { return rows_.size() > 2 ? rows_[2].get() : nullptr; }
     ui::Button* doneButton() const { return doneButton_.get(); }
+    ui::Switch* gallerySwitch() const { return gallerySwitch_.get(); }
 
     void loadView() override;
     void viewWillLayoutSubviews() override;
@@ -59,4 +67,7 @@ private:
     std::shared_ptr<ui::Label> titleLabel_;
     std::shared_ptr<ui::Button> doneButton_;
     std::vector<std::shared_ptr<ui::Button>> rows_;
+    ui::ViewPtr galleryRow_;
+    std::shared_ptr<ui::Label> galleryLabel_;
+    std::shared_ptr<ui::Switch> gallerySwitch_;
 };

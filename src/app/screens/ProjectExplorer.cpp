@@ -402,7 +402,12 @@ void ProjectExplorer::actionHelp() {
 
 void ProjectExplorer::infoCenterDidFinish(InfoCenterViewController& infoCenter) {
     infoCenter.setDelegate(nullptr);
-    infoCenter.dismissViewController(true);
+    // The info centre's gallery switch may have changed the setting: check
+    // it, as on a return from the platform's settings, once the screen is gone.
+    auto weak = foundation::weakFrom(this);
+    infoCenter.dismissViewController(true, [weak] {
+        if (auto self = weak.lock()) self->validateRestrictionsSettings();
+    });
 }
 
 void ProjectExplorer::helpManangerDidFinish(HelpManager& helpManager) {

@@ -7,6 +7,7 @@
 #include "ScreenTestSupport.h"
 #include "app/core/Frame.h"
 #include "app/core/SSZipArchive.h"
+#include "app/screens/InfoCenterViewController.h"
 #include "app/screens/KWGalleryCollectionViewController.h"
 #include "app/screens/KWProjectCollectionViewController.h"
 #include "app/screens/KWProjectDetailViewController.h"
@@ -20,6 +21,7 @@
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Label.h"
+#include "platform/ui/controls/Switch.h"
 #include "platform/ui/host/Application.h"
 
 #include <algorithm>
@@ -298,6 +300,40 @@ TEST_F(RestrictionTest, SettingACodeRestrictsTheGalleryAndTheCodeLiftsItAgain) {
     EXPECT_TRUE(DataManager::sharedDataManager().isYoutubeGalleryEnabled());
     EXPECT_FALSE(DataManager::sharedDataManager().passCode().has_value());
     EXPECT_TRUE(explorer->btnGallery()->isEnabled());
+}
+
+TEST_F(RestrictionTest, TheInfoCentresGallerySwitchAsksForThePassCodeOnceItCloses) {
+    showBrowser();
+    tap(explorer->btnHelp());
+    advance(1.0);
+    auto* info = dynamic_cast<InfoCenterViewController*>(root->presentedViewController());
+    ASSERT_NE(info, nullptr);
+    ASSERT_TRUE(info->gallerySwitch()->isOn());
+    tap(info->gallerySwitch());
+    EXPECT_FALSE(defaults().boolForKey(ProjectExplorer::kGalleryEnabledDefaultsKey));
+    EXPECT_EQ(passCodeScreen(), nullptr) << "no pass code while the info centre is up";
+    window->sendKey(ui::Key::Escape);  // the info centre's Done
+    advance(1.0);
+    ASSERT_NE(passCodeScreen(), nullptr);
+    // A new code: typed on the keyboard, confirmed on the keypad.
+    window->sendText("1");
+    window->sendText("3");
+    window->sendText("5");
+    window->sendText("7");
+    type("1357");
+    EXPECT_EQ(root->presentedViewController(), nullptr);
+    EXPECT_FALSE(DataManager::sharedDataManager().isYoutubeGalleryEnabled());
+    EXPECT_FALSE(explorer->btnGallery()->isEnabled());
+
+    // The switch shows the setting as it now stands.
+    tap(explorer->btnHelp());
+    advance(1.0);
+    info = dynamic_cast<InfoCenterViewController*>(root->presentedViewController());
+    ASSERT_NE(info, nullptr);
+    EXPECT_FALSE(info->gallerySwitch()->isOn());
+    tap(info->doneButton());
+    advance(1.0);
+    EXPECT_EQ(root->presentedViewController(), nullptr) << "an unchanged setting asks nothing";
 }
 
 TEST_F(ProjectExplorerTest, GalleryTabSaysItNeedsANetworkAndImportNeedsAPicker) {
