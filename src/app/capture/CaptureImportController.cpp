@@ -17,26 +17,6 @@ std::shared_ptr<CaptureImportController> CaptureImportController::create(std::sh
 CaptureImportController::CaptureImportController(std::shared_ptr<ProjectModel> project)
     : project_(std::move(project)) {}
 
-CaptureImportController::ImportComplete CaptureImportController::handlerImportComplete() const {
-    std::lock_guard guard(handlersMutex_);
-    return handlerImportComplete_;
-}
-
-void CaptureImportController::setHandlerImportComplete(ImportComplete handler) {
-    std::lock_guard guard(handlersMutex_);
-    handlerImportComplete_ = std::move(handler);
-}
-
-CaptureImportController::ImportCancel CaptureImportController::handlerImportCancel() const {
-    std::lock_guard guard(handlersMutex_);
-    return handlerImportCancel_;
-}
-
-void CaptureImportController::setHandlerImportCancel(ImportCancel handler) {
-    std::lock_guard guard(handlersMutex_);
-    handlerImportCancel_ = std::move(handler);
-}
-
 void CaptureImportController::showImagePickerWithController(ui::ViewController& controller) {
     auto picker = std::make_shared<ELCAlbumPickerController>();
     picker_ = picker;

@@ -17,12 +17,12 @@
 
 #include "app/core/Frame.h"
 #include "app/core/ProjectModel.h"
+#include "platform/foundation/Locked.h"
 #include "platform/library/PhotoLibrary.h"
 #include "platform/ui/controllers/ViewController.h"
 
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 class ELCAlbumPickerController;
@@ -43,11 +43,11 @@ public:
     // `controller` and imports what is picked. Returns at once.
     void showImagePickerWithController(ui::ViewController& controller);
 
-    ImportComplete handlerImportComplete() const;
-    void setHandlerImportComplete(ImportComplete handler);
+    ImportComplete handlerImportComplete() const { return handlerImportComplete_.get(); }
+    void setHandlerImportComplete(ImportComplete handler) { handlerImportComplete_.set(std::move(handler)); }
     // Kept for callers; this class never runs it.
-    ImportCancel handlerImportCancel() const;
-    void setHandlerImportCancel(ImportCancel handler);
+    ImportCancel handlerImportCancel() const { return handlerImportCancel_.get(); }
+    void setHandlerImportCancel(ImportCancel handler) { handlerImportCancel_.set(std::move(handler)); }
 
     // The import itself, for a pick that has been made (main thread): the
     // HUD goes into `presenting`'s view.
@@ -67,9 +67,8 @@ private:
     void finish(std::vector<FramePtr> frames, std::optional<foundation::Error> error, const void* sender);
 
     std::shared_ptr<ProjectModel> project_;
-    mutable std::mutex handlersMutex_;
-    ImportComplete handlerImportComplete_;
-    ImportCancel handlerImportCancel_;
+    foundation::Locked<ImportComplete> handlerImportComplete_;
+    foundation::Locked<ImportCancel> handlerImportCancel_;
     std::shared_ptr<Hudy> hudy_;
     // The sheet owns the picker; once it closes, the picker and its block
     // (which holds this controller) go.

@@ -22,26 +22,6 @@ int64_t KWImportVideoController::numberOfFramesForDuration(double seconds) {
     return std::min(kFramesPerSecond * wholeSeconds, kMaximumFrames);
 }
 
-KWImportVideoController::ImportComplete KWImportVideoController::handlerImportComplete() const {
-    std::lock_guard guard(handlersMutex_);
-    return handlerImportComplete_;
-}
-
-void KWImportVideoController::setHandlerImportComplete(ImportComplete handler) {
-    std::lock_guard guard(handlersMutex_);
-    handlerImportComplete_ = std::move(handler);
-}
-
-KWImportVideoController::ImportCancel KWImportVideoController::handlerImportCancel() const {
-    std::lock_guard guard(handlersMutex_);
-    return handlerImportCancel_;
-}
-
-void KWImportVideoController::setHandlerImportCancel(ImportCancel handler) {
-    std::lock_guard guard(handlersMutex_);
-    handlerImportCancel_ = std::move(handler);
-}
-
 void KWImportVideoController::showVideoPickerWithController(ui::ViewController& controller) {
     controller_ = &controller;
     auto picker = std::make_shared<ELCAlbumPickerController>();

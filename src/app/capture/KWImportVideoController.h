@@ -12,12 +12,12 @@
 #include "app/capture/RezezavazUvodidVideoImportProcessor.h"
 #include "app/core/Frame.h"
 #include "app/core/ProjectModel.h"
+#include "platform/foundation/Locked.h"
 #include "platform/library/PhotoLibrary.h"
 #include "platform/ui/controllers/ViewController.h"
 
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -48,11 +48,11 @@ public:
     void checkStatusForImporter(const std::shared_ptr<RezezavazUvodidVideoImportProcessor>& importer);
 
     std::optional<foundation::Error> error() const { return error_; }
-    ImportComplete handlerImportComplete() const;
-    void setHandlerImportComplete(ImportComplete handler);
+    ImportComplete handlerImportComplete() const { return handlerImportComplete_.get(); }
+    void setHandlerImportComplete(ImportComplete handler) { handlerImportComplete_.set(std::move(handler)); }
     // Kept for callers; this class never runs it.
-    ImportCancel handlerImportCancel() const;
-    void setHandlerImportCancel(ImportCancel handler);
+    ImportCancel handlerImportCancel() const { return handlerImportCancel_.get(); }
+    void setHandlerImportCancel(ImportCancel handler) { handlerImportCancel_.set(std::move(handler)); }
 
     const std::shared_ptr<RezezavazUvodidVideoImportProcessor>& videoImportProcessor() const {
         return videoImportProcessor_;
@@ -70,9 +70,8 @@ private:
     ui::ViewController* controller_ = nullptr;
     std::shared_ptr<Hudy> hudy_;
     std::optional<foundation::Error> error_;
-    mutable std::mutex handlersMutex_;
-    ImportComplete handlerImportComplete_;
-    ImportCancel handlerImportCancel_;
+    foundation::Locked<ImportComplete> handlerImportComplete_;
+    foundation::Locked<ImportCancel> handlerImportCancel_;
     // The sheet owns the picker; once it closes, the picker and its block
     // (which holds this controller) go.
     std::weak_ptr<ELCAlbumPickerController> picker_;

@@ -62,6 +62,12 @@ protected:
         return grid;
     }
 
+    // The photo picker, opened on the album at `index` of its list.
+    std::shared_ptr<ELCAssetTablePicker> presentPhotoGrid(size_t index) {
+        auto picker = presentPhotoPicker();
+        return picker ? openAlbum(*picker, index) : nullptr;
+    }
+
     void tapThumbnail(const ELCAssetTablePicker& grid, size_t index) {
         ui::View* thumbnail = grid.assets().at(index).get();
         ASSERT_NE(thumbnail->window(), nullptr) << "thumbnail " << index << " is not on screen";
@@ -121,9 +127,7 @@ TEST_F(PickerTest, AlbumListPutsSavedPhotosFirstAndCountsPhotos) {
 TEST_F(PickerTest, GridRowsRunOldestFirstAndPicksKeepTheirOrder) {
     for (int i = 0; i < 9; ++i)
         addToLibrary("beach" + std::to_string(i) + ".jpg", pictureOfWidth(90 + i), i, "Holidays");
-    auto picker = presentPhotoPicker();
-    ASSERT_TRUE(picker);
-    auto grid = openAlbum(*picker, 1);
+    auto grid = presentPhotoGrid(1);
     ASSERT_TRUE(grid);
 
     // Spacer, two full rows, a row of one, the count.
@@ -167,9 +171,7 @@ TEST_F(PickerTest, GridRowsRunOldestFirstAndPicksKeepTheirOrder) {
 
 TEST_F(PickerTest, ToolbarSelectsAllInGridOrderAfterEarlierPicks) {
     for (int i = 0; i < 6; ++i) addToLibrary("IMG_" + std::to_string(i) + ".JPG", pictureOfWidth(80 + i), i);
-    auto picker = presentPhotoPicker();
-    ASSERT_TRUE(picker);
-    auto grid = openAlbum(*picker, 0);
+    auto grid = presentPhotoGrid(0);
     ASSERT_TRUE(grid);
     std::vector<std::vector<library::PhotoAsset>> handed;
     grid->setDidFinishSelectingAssets(
@@ -192,9 +194,7 @@ TEST_F(PickerTest, ToolbarSelectsAllInGridOrderAfterEarlierPicks) {
 
 TEST_F(PickerTest, ALongAlbumOpensScrolledToItsNewestRow) {
     for (int i = 0; i < 30; ++i) addToLibrary("IMG_" + std::to_string(100 + i) + ".JPG", pictureOfWidth(64), i);
-    auto picker = presentPhotoPicker();
-    ASSERT_TRUE(picker);
-    auto grid = openAlbum(*picker, 0);
+    auto grid = presentPhotoGrid(0);
     ASSERT_TRUE(grid);
     ui::TableView& table = *grid->tableView();
     ASSERT_EQ(table.numberOfRowsInSection(0), 10u);
