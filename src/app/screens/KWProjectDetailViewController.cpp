@@ -126,6 +126,7 @@ void KWProjectDetailViewController::loadView() {
     };
     auto flexible = [] { return std::make_shared<ui::BarButtonItem>(ui::BarButtonSystemItem::FlexibleSpace, nullptr); };
     backBtn_ = titled("Back", &KWProjectDetailViewController::actionBack);
+    backBtn_->setKeyEquivalent(ui::Key::Escape);
     playBtn_ = item(ui::BarButtonSystemItem::Play, &KWProjectDetailViewController::actionPlay);
     shareBtn_ = item(ui::BarButtonSystemItem::Action, &KWProjectDetailViewController::actionShare);
     duplicateBtn_ = titled("Duplicate", &KWProjectDetailViewController::actionDuplicate);

@@ -426,6 +426,12 @@ TEST_F(ProjectExplorerTest, TilesShowTheirProjectsNamesAndTheKeyboardOpensOne) {
     ASSERT_TRUE(cardShown());
     EXPECT_EQ(explorer->projectDetailView()->project(), newer);
     EXPECT_TRUE(root->opened.empty());
+
+    // Escape is the card's Back.
+    window->sendKey(ui::Key::Escape);
+    advance(1.0);
+    EXPECT_FALSE(cardShown());
+    EXPECT_FALSE(cell(1)->isHidden());
 }
 
 TEST_F(ProjectExplorerTest, ImportHudStaysUntilTheOutcomeAndReportsIt) {

@@ -5,6 +5,9 @@
 #include "ControlsTestSupport.h"
 #include "platform/ui/controllers/ActionSheet.h"
 #include "platform/ui/controllers/AlertView.h"
+#include "platform/ui/controllers/BarButtonItem.h"
+#include "platform/ui/controllers/NavigationController.h"
+#include "platform/ui/controllers/Toolbar.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/host/WindowHost.h"
 #include "platform/ui/lists/CollectionView.h"
@@ -368,6 +371,47 @@ TEST_F(KeyboardTest, PageKeysScrollTheScrollViewOnScreen) {
         key(step.qtKey);
         EXPECT_EQ(pager->contentOffset(), (Point{step.offset, 0})) << "after key " << step.qtKey;
     }
+}
+
+TEST_F(KeyboardTest, EscapeAndReturnTapTheBarsCancelBackAndDoneButtons) {
+    Strings tapped;
+    auto item = [&](auto kind, const char* name) {
+        return std::make_shared<ui::BarButtonItem>(kind,
+                                                   [&tapped, name](ui::BarButtonItem&) { tapped.push_back(name); });
+    };
+    auto bar = ui::makeView<ui::Toolbar>(Rect(0, 276, 480, 44));
+    auto cancel = item(ui::BarButtonSystemItem::Cancel, "cancel");
+    auto done = item(ui::BarButtonSystemItem::Done, "done");
+    bar->setItems({cancel, done});
+    window->addSubview(bar);
+    key(Qt::Key_Escape);
+    key(Qt::Key_Return);
+    EXPECT_EQ(tapped, (Strings{"cancel", "done"}));
+
+    // An item may take another key, or none; a disabled one takes nothing.
+    auto back = std::make_shared<ui::BarButtonItem>("Back", ui::BarButtonItemStyle::Plain,
+                                                    [&tapped](ui::BarButtonItem&) { tapped.push_back("back"); });
+    back->setKeyEquivalent(Key::Escape);
+    cancel->setKeyEquivalent(std::nullopt);
+    done->setEnabled(false);
+    bar->setItems({cancel, back, done});
+    key(Qt::Key_Escape);
+    key(Qt::Key_Return);
+    EXPECT_EQ(tapped, (Strings{"cancel", "done", "back"}));
+    bar->removeFromSuperview();
+
+    // A navigation bar's back button is Escape too.
+    auto root = std::make_shared<ui::ViewController>();
+    root->title = "Projects";
+    auto navigation = std::make_shared<ui::NavigationController>(root);
+    navigation->view()->setFrame(window->bounds());
+    window->addSubview(navigation->viewPtr());
+    navigation->pushViewController(std::make_shared<ui::ViewController>(), false);
+    ASSERT_EQ(navigation->viewControllers().size(), 2u);
+    key(Qt::Key_Escape);
+    foundation::RunLoop::main().advance(1);
+    EXPECT_EQ(navigation->topViewController(), root.get());
+    navigation->view()->removeFromSuperview();
 }
 
 // ---- the wheel ----------------------------------------------------------------------------------

@@ -131,6 +131,18 @@ double BarButtonItem::preferredWidth() const {
     return systemItem_ ? kGlyphItemWidth : 0;
 }
 
+std::optional<Key> BarButtonItem::keyEquivalent() const {
+    if (keyEquivalent_) return *keyEquivalent_;
+    if (systemItem_ == BarButtonSystemItem::Cancel) return Key::Escape;
+    if (systemItem_ == BarButtonSystemItem::Done) return Key::Return;
+    return std::nullopt;
+}
+
+void BarButtonItem::setKeyEquivalent(std::optional<Key> key) {
+    keyEquivalent_ = key;
+    if (auto* button = dynamic_cast<detail::TextButtonView*>(view())) button->keyEquivalent = key;
+}
+
 ViewPtr BarButtonItem::makeView(BarButtonItemHost* host) {
     host_ = host;
     ViewPtr result;
@@ -145,8 +157,7 @@ ViewPtr BarButtonItem::makeView(BarButtonItemHost* host) {
         if (style_ == BarButtonItemStyle::Done) button->font = graphics::Font::boldSystemFont(17);
         button->image = image_;
         if (title_.empty() && image_.isNull()) button->glyph = systemItem_;
-        if (systemItem_ == BarButtonSystemItem::Cancel) button->keyEquivalent = Key::Escape;
-        if (systemItem_ == BarButtonSystemItem::Done) button->keyEquivalent = Key::Return;
+        button->keyEquivalent = keyEquivalent();
         button->setEnabled(enabled_);
         std::weak_ptr<BarButtonItem> self = weak_from_this();
         BarButtonItem* raw = this;

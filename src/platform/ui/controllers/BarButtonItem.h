@@ -91,6 +91,10 @@ public:
     void setTintColor(std::optional<graphics::Color> color);
     const Action& action() const { return action_; }
     void setAction(Action action) { action_ = std::move(action); }
+    // The key that taps the item's button when no first responder takes it;
+    // by default Escape for Cancel, Return for Done, none for the others.
+    std::optional<Key> keyEquivalent() const;
+    void setKeyEquivalent(std::optional<Key> key);
     int tag = 0;
 
     bool isFlexibleSpace() const { return systemItem_ == BarButtonSystemItem::FlexibleSpace; }
@@ -119,6 +123,7 @@ private:
     double width_ = 0;
     ViewPtr customView_;
     std::optional<graphics::Color> tintColor_;
+    std::optional<std::optional<Key>> keyEquivalent_;
     Action action_;
     BarButtonItemHost* host_ = nullptr;
     std::weak_ptr<View> view_;
