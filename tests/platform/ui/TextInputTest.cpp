@@ -306,6 +306,16 @@ TEST_F(TextViewTest, ReturnTypesALineBreakAndEveryEditIsAnnounced) {
     EXPECT_EQ(delegate.log.back(), "did-end");
 }
 
+TEST_F(TextViewTest, ShiftAndSelectAllMakeNoHiddenSelection) {
+    view->setText("Caption");
+    ASSERT_TRUE(view->becomeFirstResponder());
+    window->sendKey(Key::Left, ui::KeyModifierShift);
+    window->sendKey(Key::SelectAll);
+    EXPECT_EQ(view->selectedRange(), (TextRange{6, 0})) << "only the caret moved";
+    window->sendText("!");
+    EXPECT_EQ(view->text(), "Captio!n") << "typing replaced text the view does not show as selected";
+}
+
 TEST_F(TextViewTest, AReadOnlyViewTakesNoKeyboardAndMeasuresItsLines) {
     view->setEditable(false);
     fingers.tap(centerOf(*view));

@@ -121,6 +121,11 @@ void TextView::textDidChange() {
     if (delegate_) delegate_->textViewDidChange(*this);
 }
 
+bool TextView::keyPressed(Key key, unsigned modifiers) {
+    if (isEditing() && key == Key::SelectAll) return false;
+    return EditableText::keyPressed(key, modifiers & ~KeyModifierShift);
+}
+
 void TextView::returnKeyPressed() { replaceRange(TextRange{caret(), 0}, "\n"); }
 
 // ---- touches ----------------------------------------------------------------------------

@@ -64,6 +64,10 @@ public:
     void drawRect(graphics::GraphicsContext& context, const graphics::Rect& rect) override;
 
     bool canBecomeFirstResponder() const override { return editable_; }
+    // Only the caret moves here: a text view draws no selection, so none is
+    // made that typing could replace unseen (Shift is ignored, select-all
+    // is left to others).
+    bool keyPressed(Key key, unsigned modifiers) override;
 
     // A tap begins editing; the view keeps its touches to itself.
     void touchesBegan(const TouchSet& touches, const Event& event) override;
