@@ -421,6 +421,7 @@ TEST_F(ProjectExplorerTest, TilesShowTheirProjectsNamesAndTheKeyboardOpensOne) {
     window->sendKey(ui::Key::Right);
     ASSERT_EQ(collection.focusedIndexPath(), ui::IndexPath::indexPathForItem(1, 0));
     EXPECT_EQ(collection.focusRingView()->layer().borderColor(), kAccentColor);
+    savePicture("project_browser_keyboard.png");
     window->sendKey(ui::Key::Return);
     advance(1.0);
     ASSERT_TRUE(cardShown());
