@@ -33,6 +33,8 @@ std::shared_ptr<AudioOutput> AudioOutput::shared() {
     return output;
 }
 
+std::unique_ptr<AudioStream> AudioOutput::openStream(int, int, PcmPull) { return nullptr; }
+
 void AudioOutput::setShared(std::shared_ptr<AudioOutput> output) { installed() = std::move(output); }
 
 bool NullAudioOutput::play(const std::string& path, double durationSeconds, float) {

@@ -4,13 +4,39 @@
 // machine's audio device (Qt Multimedia); tests install a NullAudioOutput,
 // which plays nothing and counts what it was asked to play.
 //
+// Two kinds of sound go out: whole files started by name (interface sounds)
+// and streams of samples that a timed player pulls while it plays (a mix,
+// a recording). A stream's device reports how many frames it has played,
+// which is the clock of its player; an output without a device opens no
+// stream and its players keep time on the main run loop's clock.
+//
 // Main thread only.
 
+#include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 
 namespace media {
+
+// Fills `frames` frames of interleaved 16-bit samples; returns how many it
+// filled (fewer at the end of the sound). Called on the main thread.
+using PcmPull = std::function<size_t(int16_t* interleaved, size_t frames)>;
+
+// A stream playing on a device, paused until started.
+class AudioStream {
+public:
+    virtual ~AudioStream() = default;
+    virtual void start() = 0;
+    virtual void pause() = 0;
+    // Frames the device has played since the stream was opened.
+    virtual int64_t framesPlayed() const = 0;
+    // True once the device went away or refused the stream; the player then
+    // keeps time without it.
+    virtual bool failed() const = 0;
+};
 
 class AudioOutput {
 public:
@@ -21,6 +47,9 @@ public:
     virtual bool play(const std::string& path, double durationSeconds, float volume) = 0;
     virtual void stop(const std::string& path) = 0;
     virtual bool isPlaying(const std::string& path) const = 0;
+    // A stream of samples at the given rate and channel count, pulled from
+    // `pull` while it plays; null when there is no device to play it on.
+    virtual std::unique_ptr<AudioStream> openStream(int sampleRate, int channelCount, PcmPull pull);
 
     // The output every player uses; the machine's audio device unless
     // another was installed. TOLLIVAR_AUDIO=null chooses the null output.
@@ -29,7 +58,7 @@ public:
     static void setShared(std::shared_ptr<AudioOutput> output);
 };
 
-// Plays nothing. A sound counts as playing from play() until stop() or
+// Plays nothing and opens no streams. A sound counts as playing from play() until stop() or
 // until its duration has passed on the main run loop's clock.
 class NullAudioOutput : public AudioOutput {
 public:

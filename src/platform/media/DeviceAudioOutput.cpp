@@ -1,17 +1,83 @@
 // The audio device through Qt Multimedia: one QMediaPlayer per sound file,
-// made on first use and kept, so a repeated interface sound starts at once.
+// made on first use and kept, so a repeated interface sound starts at once;
+// streams through a QAudioSink that pulls from the player on the main thread
+// (the thread of Qt's event loop, which drives the main run loop).
 
 #include "platform/media/AudioOutput.h"
 
+#include <QAudioDevice>
+#include <QAudioFormat>
 #include <QAudioOutput>
+#include <QAudioSink>
+#include <QIODevice>
+#include <QMediaDevices>
 #include <QMediaPlayer>
 #include <QUrl>
+#include <algorithm>
 #include <map>
 #include <memory>
 
 namespace media {
 
 namespace {
+
+// The sink reads the player's samples through this device.
+class PullDevice : public QIODevice {
+public:
+    PullDevice(PcmPull pull, int channelCount) : pull_(std::move(pull)), channelCount_(channelCount) {
+        open(QIODevice::ReadOnly);
+    }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override {
+        const qint64 frameBytes = qint64(sizeof(int16_t)) * channelCount_;
+        const size_t frames = size_t(maxSize / frameBytes);
+        if (frames == 0) return 0;
+        const size_t filled = pull_(reinterpret_cast<int16_t*>(data), frames);
+        // Past the end the device hears silence, so it drains instead of
+        // stopping with an underrun error the player would take for a loss.
+        std::fill(data + filled * frameBytes, data + frames * frameBytes, char(0));
+        return qint64(frames) * frameBytes;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+    qint64 bytesAvailable() const override { return 1 << 16; }
+
+private:
+    PcmPull pull_;
+    int channelCount_;
+};
+
+class DeviceAudioStream : public AudioStream {
+public:
+    DeviceAudioStream(const QAudioDevice& device, const QAudioFormat& format, PcmPull pull)
+        : sampleRate_(format.sampleRate()),
+          pullDevice_(std::move(pull), format.channelCount()),
+          sink_(device, format) {}
+    ~DeviceAudioStream() override { sink_.stop(); }
+
+    void start() override {
+        if (!started_) {
+            sink_.start(&pullDevice_);
+            started_ = true;
+        } else {
+            sink_.resume();
+        }
+    }
+    void pause() override {
+        if (started_) sink_.suspend();
+    }
+    int64_t framesPlayed() const override { return sink_.processedUSecs() * sampleRate_ / 1'000'000; }
+    bool failed() const override {
+        const auto error = sink_.error();
+        return error == QAudio::OpenError || error == QAudio::IOError || error == QAudio::FatalError;
+    }
+
+private:
+    int64_t sampleRate_;
+    PullDevice pullDevice_;
+    QAudioSink sink_;
+    bool started_ = false;
+};
 
 class DeviceAudioOutput : public AudioOutput {
 public:
@@ -30,6 +96,16 @@ public:
     bool isPlaying(const std::string& path) const override {
         auto found = sounds_.find(path);
         return found != sounds_.end() && found->second.player->playbackState() == QMediaPlayer::PlayingState;
+    }
+    std::unique_ptr<AudioStream> openStream(int sampleRate, int channelCount, PcmPull pull) override {
+        const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+        if (device.isNull()) return nullptr;
+        QAudioFormat format;
+        format.setSampleRate(sampleRate);
+        format.setChannelCount(channelCount);
+        format.setSampleFormat(QAudioFormat::Int16);
+        if (!device.isFormatSupported(format)) return nullptr;
+        return std::make_unique<DeviceAudioStream>(device, format, std::move(pull));
     }
 
 private:

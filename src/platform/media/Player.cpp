@@ -1,12 +1,33 @@
 #include "platform/media/Player.h"
 
+#include "platform/foundation/Lifetime.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/media/Asset.h"
 #include "platform/media/AudioOutput.h"
 #include "platform/media/SystemVolume.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace media {
+
+namespace {
+
+// A device clock may trail the sound by what it still holds in its buffer;
+// the end is looked at again this much later.
+constexpr double kEndRecheckSeconds = 0.01;
+// Rounding of the clocks' arithmetic, far below a sample.
+constexpr double kEndToleranceSeconds = 1e-6;
+
+}  // namespace
+
+Player::Player(std::string path, double durationSeconds, std::shared_ptr<PcmSource> source)
+    : path_(std::move(path)), durationSeconds_(durationSeconds), source_(std::move(source)) {}
+
+Player::~Player() {
+    if (endTimer_) endTimer_->invalidate();
+}
 
 foundation::Result<std::shared_ptr<Player>> Player::create(const std::string& path) {
     auto asset = Asset::open(path);
@@ -14,7 +35,12 @@ foundation::Result<std::shared_ptr<Player>> Player::create(const std::string& pa
     const double duration = asset->durationSeconds();
     if (!(duration > 0))
         return foundation::Error(foundation::kPOSIXErrorDomain, 0, "The file has no sound to play: " + path);
-    return std::shared_ptr<Player>(new Player(path, duration));
+    return std::shared_ptr<Player>(new Player(path, duration, nullptr));
+}
+
+std::shared_ptr<Player> Player::create(std::shared_ptr<PcmSource> source) {
+    const double duration = source ? std::max(0.0, source->durationSeconds()) : 0.0;
+    return std::shared_ptr<Player>(new Player({}, duration, std::move(source)));
 }
 
 void Player::setVolume(float volume) { volume_ = std::clamp(volume, 0.0f, 1.0f); }
@@ -26,5 +52,123 @@ bool Player::play() {
 void Player::stop() { AudioOutput::shared()->stop(path_); }
 
 bool Player::isPlaying() const { return AudioOutput::shared()->isPlaying(path_); }
+
+double Player::timeNow() const {
+    if (rate_ == 0) return anchorSeconds_;
+    double seconds = 0;
+    if (stream_ && stream_->failed()) {
+        // The device went away: what it played so far counts, the rest of the
+        // sound goes on silently on the run loop's clock.
+        const double reached =
+            anchorSeconds_ + double(stream_->framesPlayed() - anchorStreamFrames_) / source_->sampleRate();
+        stream_.reset();
+        anchorAt(std::min(reached, durationSeconds_));
+    }
+    if (stream_)
+        seconds = anchorSeconds_ + double(stream_->framesPlayed() - anchorStreamFrames_) / source_->sampleRate();
+    else
+        seconds = anchorSeconds_ + (foundation::RunLoop::main().now() - anchorRunLoopTime_) * rate_;
+    return std::clamp(seconds, 0.0, durationSeconds_);
+}
+
+void Player::anchorAt(double seconds) const {
+    anchorSeconds_ = seconds;
+    anchorRunLoopTime_ = foundation::RunLoop::main().now();
+    anchorStreamFrames_ = stream_ ? stream_->framesPlayed() : 0;
+}
+
+MediaTime Player::currentTime() const { return MediaTime::fromSeconds(timeNow(), 1'000'000); }
+
+double Player::currentTimeSeconds() const { return timeNow(); }
+
+bool Player::isClockedByDevice() const {
+    (void)timeNow();  // notices a lost device
+    return rate_ != 0 && stream_ != nullptr;
+}
+
+void Player::setRate(float rate) {
+    rate = std::max(0.0f, rate);
+    if (rate == rate_) return;
+    const double reached = timeNow();
+    rate_ = rate;
+    if (rate_ != 1.0f) {
+        // Only the plain rate goes to the device; other rates and pauses keep
+        // time on the run loop.
+        stream_.reset();
+    } else {
+        startStream(reached);
+    }
+    anchorAt(reached);
+    scheduleEnd();
+}
+
+void Player::seekToTime(MediaTime time, std::function<void(bool finished)> completion) {
+    const double target = std::clamp(time.isValid() ? time.seconds() : 0.0, 0.0, durationSeconds_);
+    // What the device still holds belongs to the old place.
+    stream_.reset();
+    if (rate_ == 1.0f) startStream(target);
+    anchorAt(target);
+    scheduleEnd();
+    const uint64_t generation = ++seekGeneration_;
+    if (!completion) return;
+    foundation::RunLoop::main().post(
+        [weak = foundation::weakFrom(this), generation, completion = std::move(completion)] {
+            auto self = weak.lock();
+            completion(self && self->seekGeneration_ == generation);
+        });
+}
+
+void Player::startStream(double fromSeconds) {
+    if (stream_ || !source_ || source_->sampleRate() <= 0 || source_->channelCount() <= 0) return;
+    nextReadFrame_ = int64_t(std::llround(fromSeconds * source_->sampleRate()));
+    stream_ = AudioOutput::shared()->openStream(
+        source_->sampleRate(), source_->channelCount(),
+        [weak = foundation::weakFrom(this)](int16_t* interleaved, size_t frames) -> size_t {
+            auto self = weak.lock();
+            return self ? self->pull(interleaved, frames) : 0;
+        });
+    if (stream_) stream_->start();
+}
+
+size_t Player::pull(int16_t* interleaved, size_t frames) {
+    if (!source_ || rate_ == 0) return 0;
+    const size_t filled = source_->read(nextReadFrame_, interleaved, frames);
+    nextReadFrame_ += int64_t(filled);
+    const float gain = volume_ * SystemVolume::shared().volume();
+    if (gain < 1.0f) {
+        const size_t samples = filled * size_t(source_->channelCount());
+        for (size_t i = 0; i < samples; ++i) interleaved[i] = int16_t(std::lrint(interleaved[i] * gain));
+    }
+    return filled;
+}
+
+void Player::scheduleEnd() {
+    if (endTimer_) endTimer_->invalidate();
+    endTimer_.reset();
+    if (rate_ <= 0) return;
+    const double remaining = std::max(0.0, (durationSeconds_ - timeNow()) / rate_);
+    endTimer_ = foundation::RunLoop::main().scheduleTimer(remaining, false,
+                                                          [weak = foundation::weakFrom(this)](foundation::Timer&) {
+                                                              if (auto self = weak.lock()) self->reachEnd();
+                                                          });
+}
+
+void Player::reachEnd() {
+    endTimer_.reset();
+    if (rate_ <= 0) return;
+    const double reached = timeNow();
+    if (reached < durationSeconds_ - kEndToleranceSeconds) {
+        endTimer_ = foundation::RunLoop::main().scheduleTimer(
+            std::max(kEndRecheckSeconds, (durationSeconds_ - reached) / rate_), false,
+            [weak = foundation::weakFrom(this)](foundation::Timer&) {
+                if (auto self = weak.lock()) self->reachEnd();
+            });
+        return;
+    }
+    rate_ = 0;
+    stream_.reset();
+    anchorAt(durationSeconds_);
+    foundation::NotificationCenter::defaultCenter().post(kDidPlayToEndTimeNotification, this);
+}
 
 }  // namespace media

@@ -1,43 +1,120 @@
 #pragma once
 
-// A player for one sound file (WAV, AIFF or anything FFmpeg reads): the
-// interface sounds of the screens. It plays through the shared AudioOutput
-// at its own volume times the device volume (SystemVolume).
+// A player for one sound: a file (WAV, AIFF or anything FFmpeg reads) or a
+// source of samples such as a project's mix. It plays through the shared
+// AudioOutput at its own volume times the device volume (SystemVolume).
+//
+// Two ways to play:
+// - Interface sounds start over from the beginning with play():
 //
 //     auto shutter = media::Player::create(bundle.pathForResource("camera3", "wav"));
 //     if (shutter) (*shutter)->play();
 //
+// - Timed playback has a rate, a current time and seeks, like a transport:
+//
+//     player->seekToTime(MediaTime::make(4000, 1000), [player](bool) { player->setRate(1.0); });
+//     ... player->currentTime() ...
+//
+//   While the rate is not 0 the clock follows the frames the output device
+//   has played; with no device, or once it is lost, it follows the main run
+//   loop's clock (virtual in tests), so playback goes on silently. At the
+//   end the rate drops to 0, the time stays at the end and
+//   kDidPlayToEndTimeNotification is posted with the player as its object.
+//
 // Main thread only.
 
 #include "platform/foundation/Error.h"
+#include "platform/foundation/Timer.h"
+#include "platform/media/MediaTime.h"
 
+#include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace media {
 
-class Player {
+class AudioStream;
+
+// Samples a timed player plays: 16-bit interleaved frames from any frame on.
+class PcmSource {
 public:
+    virtual ~PcmSource() = default;
+    virtual int sampleRate() const = 0;
+    virtual int channelCount() const = 0;
+    virtual double durationSeconds() const = 0;
+    // Fills up to `frames` frames from `startFrame` on; returns how many it
+    // filled (fewer at the end, 0 past it or on a read error).
+    virtual size_t read(int64_t startFrame, int16_t* interleaved, size_t frames) = 0;
+};
+
+class Player : public std::enable_shared_from_this<Player> {
+public:
+    static constexpr const char* kDidPlayToEndTimeNotification = "AVPlayerItemDidPlayToEndTimeNotification";
+
     // Reads the file's length; an error when it is missing or no sound.
     static foundation::Result<std::shared_ptr<Player>> create(const std::string& path);
+    // A player over a source of samples (its duration may be 0).
+    static std::shared_ptr<Player> create(std::shared_ptr<PcmSource> source);
+    ~Player();
+    Player(const Player&) = delete;
+    Player& operator=(const Player&) = delete;
 
+    // The file's path; empty for a player over a source.
     const std::string& path() const { return path_; }
     double durationSeconds() const { return durationSeconds_; }
     float volume() const { return volume_; }
     void setVolume(float volume);
 
-    // Nothing to prepare ahead: answers whether the file can be played.
+    // Interface sounds. Nothing to prepare ahead: answers whether the file
+    // can be played.
     bool prepareToPlay() const { return durationSeconds_ > 0; }
-    // Starts from the beginning (again, when playing).
+    // Starts the file from the beginning (again, when playing).
     bool play();
     void stop();
     bool isPlaying() const;
 
+    // Timed playback. 0 pauses; any other rate plays from the current time.
+    float rate() const { return rate_; }
+    void setRate(float rate);
+    // Within 0 and the duration.
+    MediaTime currentTime() const;
+    double currentTimeSeconds() const;
+    // Moves to `time` (clamped to the sound) at once; the completion runs
+    // later on the main run loop, with false when a newer seek overtook it.
+    void seekToTime(MediaTime time, std::function<void(bool finished)> completion = {});
+    // Whether the clock follows an output device now (else the run loop).
+    bool isClockedByDevice() const;
+
 private:
-    Player(std::string path, double durationSeconds) : path_(std::move(path)), durationSeconds_(durationSeconds) {}
+    Player(std::string path, double durationSeconds, std::shared_ptr<PcmSource> source);
+    // The time reached now, moving to the run loop's clock when the device
+    // stream failed since the last look.
+    double timeNow() const;
+    void anchorAt(double seconds) const;
+    // Opens a device stream that reads the source from `fromSeconds` on.
+    void startStream(double fromSeconds);
+    void scheduleEnd();
+    void reachEnd();
+    size_t pull(int16_t* interleaved, size_t frames);
+
     std::string path_;
     double durationSeconds_ = 0;
+    std::shared_ptr<PcmSource> source_;
     float volume_ = 1.0f;
+
+    float rate_ = 0;
+    // The clock: the time at the anchor plus what passed since, counted in
+    // device frames (stream) or run-loop seconds.
+    mutable double anchorSeconds_ = 0;
+    mutable double anchorRunLoopTime_ = 0;
+    mutable int64_t anchorStreamFrames_ = 0;
+    mutable std::unique_ptr<AudioStream> stream_;
+    int64_t nextReadFrame_ = 0;
+    uint64_t seekGeneration_ = 0;
+    foundation::TimerHandle endTimer_;
 };
 
 using PlayerPtr = std::shared_ptr<Player>;
