@@ -1,0 +1,185 @@
+#pragma once
+
+// A capture session joins one camera input to its outputs: a video-data
+// output that hands frames to a delegate on a serial queue, a still-image
+// output, and preview layers that show the live picture.
+//
+// Frames leave this layer as the phone's sensor lays them down
+// (SensorOrientation.h): BGRA with premultiplied alpha, turned for the
+// session's interface orientation and the camera's position. Preview layers
+// show the frame upright, as the system's stored picture will look.
+//
+// The session is configured on the main thread. Stopping it never waits for
+// an output's queue: a delegate busy with a frame (it may itself wait for the
+// main thread) finishes on its own, and no further frame is handed out.
+
+#include "platform/capture/CaptureDevice.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Value.h"
+#include "platform/graphics/Image.h"
+
+#include <QImage>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace capture {
+
+class CaptureSession;
+class VideoPreviewLayer;
+struct SessionPipe;
+
+class CaptureDeviceInput {
+public:
+    // Opens the camera; fails with the backend's error when it cannot.
+    static foundation::Result<std::shared_ptr<CaptureDeviceInput>> create(const CaptureDevicePtr& device);
+    const CaptureDevicePtr& device() const { return device_; }
+
+    explicit CaptureDeviceInput(CaptureDevicePtr device) : device_(std::move(device)) {}
+
+private:
+    CaptureDevicePtr device_;
+};
+
+using CaptureDeviceInputPtr = std::shared_ptr<CaptureDeviceInput>;
+
+// One video frame as an output's delegate receives it.
+class SampleBuffer {
+public:
+    SampleBuffer(QImage viewed, graphics::ImageOrientation sensorOrientation, int64_t frameNumber)
+        : viewed_(std::move(viewed)), sensorOrientation_(sensorOrientation), frameNumber_(frameNumber) {}
+
+    // The frame's pixels, BGRA premultiplied, as the sensor wrote them;
+    // made on first use, so a frame the delegate drops costs nothing.
+    const QImage& pixelBuffer() const;
+    const uint8_t* baseAddress() const { return pixelBuffer().constBits(); }
+    int64_t bytesPerRow() const { return pixelBuffer().bytesPerLine(); }
+    int width() const { return pixelBuffer().width(); }
+    int height() const { return pixelBuffer().height(); }
+    // Counts the frames of the session from 0.
+    int64_t frameNumber() const { return frameNumber_; }
+
+private:
+    QImage viewed_;
+    graphics::ImageOrientation sensorOrientation_;
+    int64_t frameNumber_;
+    mutable std::optional<QImage> sensor_;
+};
+
+class CaptureOutput {
+public:
+    virtual ~CaptureOutput() = default;
+};
+
+class VideoDataOutput : public CaptureOutput {
+public:
+    using Delegate = std::function<void(const SampleBuffer& buffer)>;
+
+    // Frames go to `delegate` on `queue`, one at a time.
+    void setSampleBufferDelegate(Delegate delegate, foundation::DispatchQueue queue);
+    // A frame that arrives while the delegate still works on the previous one
+    // is dropped (the default) instead of queued.
+    bool alwaysDiscardsLateVideoFrames() const { return discardsLate_.load(); }
+    void setAlwaysDiscardsLateVideoFrames(bool discards) { discardsLate_.store(discards); }
+    // Only 32-bit BGRA is offered: "BGRA".
+    std::string pixelFormat() const { return "BGRA"; }
+
+    // For the session: hands a frame to the delegate's queue unless dropped.
+    void offer(const std::shared_ptr<const SampleBuffer>& buffer);
+
+private:
+    std::mutex mutex_;
+    Delegate delegate_;
+    std::optional<foundation::DispatchQueue> queue_;
+    std::atomic<bool> discardsLate_{true};
+    std::shared_ptr<std::atomic<int>> inFlight_ = std::make_shared<std::atomic<int>>(0);
+};
+
+class StillImageOutput : public CaptureOutput {
+public:
+    using Completion = std::function<void(foundation::Result<foundation::Bytes> jpegData)>;
+
+    // Takes a picture with the session's camera and hands its JPEG data
+    // (pixels as the sensor wrote them) to `completion` on a global queue.
+    // Without a running session with a connected camera the completion
+    // receives an error.
+    void captureStillImageAsynchronously(Completion completion);
+    bool isCapturingStillImage() const { return capturing_->load() > 0; }
+
+private:
+    friend class CaptureSession;
+    std::weak_ptr<SessionPipe> pipe_;
+    std::shared_ptr<std::atomic<int>> capturing_ = std::make_shared<std::atomic<int>>(0);
+};
+
+enum class VideoGravity { Resize, ResizeAspect, ResizeAspectFill };
+
+class CaptureSession : public std::enable_shared_from_this<CaptureSession> {
+public:
+    static std::shared_ptr<CaptureSession> create();
+    ~CaptureSession();
+    CaptureSession(const CaptureSession&) = delete;
+    CaptureSession& operator=(const CaptureSession&) = delete;
+
+    const std::string& sessionPreset() const { return preset_; }
+    // Presets the current camera does not offer are refused (false).
+    bool canSetSessionPreset(const std::string& preset) const;
+    bool setSessionPreset(const std::string& preset);
+
+    // One input at a time.
+    bool canAddInput(const CaptureDeviceInputPtr& input) const;
+    bool addInput(const CaptureDeviceInputPtr& input);
+    void removeInput(const CaptureDeviceInputPtr& input);
+    const std::vector<CaptureDeviceInputPtr>& inputs() const { return inputs_; }
+
+    bool canAddOutput(const std::shared_ptr<CaptureOutput>& output) const;
+    bool addOutput(const std::shared_ptr<CaptureOutput>& output);
+    void removeOutput(const std::shared_ptr<CaptureOutput>& output);
+    const std::vector<std::shared_ptr<CaptureOutput>>& outputs() const { return outputs_; }
+
+    // Changes between begin and commit take effect together at the commit.
+    void beginConfiguration();
+    void commitConfiguration();
+
+    void startRunning();
+    // Stops the flow of frames at once, without waiting for any output queue.
+    void stopRunning();
+    bool isRunning() const { return running_; }
+
+    // The interface orientation frames are laid down for (1-4, the platform's
+    // values); the status bar's at startRunning, changed by preview layers.
+    int interfaceOrientation() const;
+    void setInterfaceOrientation(int orientation);
+
+    // The frame size the camera streams at now (the clean aperture); zero
+    // while not streaming.
+    graphics::Size streamSize() const { return streamSize_; }
+
+    // For preview layers.
+    void attachPreviewLayer(const std::shared_ptr<VideoPreviewLayer>& layer);
+    void detachPreviewLayer(const VideoPreviewLayer* layer);
+
+private:
+    CaptureSession();
+    void reconfigure();
+    void stopStreaming();
+    CaptureDevicePtr currentDevice() const;
+    graphics::Size videoSizeFor(const CaptureDevice& device) const;
+
+    std::string preset_;
+    std::vector<CaptureDeviceInputPtr> inputs_;
+    std::vector<std::shared_ptr<CaptureOutput>> outputs_;
+    std::shared_ptr<SessionPipe> pipe_;
+    CaptureDevicePtr streamingDevice_;
+    graphics::Size streamSize_;
+    int configurationDepth_ = 0;
+    bool running_ = false;
+};
+
+using CaptureSessionPtr = std::shared_ptr<CaptureSession>;
+
+}  // namespace capture

@@ -1,0 +1,249 @@
+#include "platform/capture/QtCamera.h"
+
+#include "platform/capture/VideoFrameConversion.h"
+#include "platform/foundation/BackgroundActivity.h"
+#include "platform/graphics/GuiApplication.h"
+
+#include <QCamera>
+#include <QImageCapture>
+#include <QMediaCaptureSession>
+#include <QMediaDevices>
+#include <QPointF>
+#include <QVideoSink>
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+
+namespace capture {
+
+DevicePosition positionOfCamera(const QCameraDevice& camera) {
+    return camera.position() == QCameraDevice::FrontFace ? DevicePosition::Front : DevicePosition::Back;
+}
+
+DeviceCapabilities capabilitiesOfCamera(const QCameraDevice& camera) {
+    DeviceCapabilities capabilities;
+    capabilities.sessionPresets.clear();
+    for (const char* preset :
+         {kSessionPreset640x480, kSessionPreset1280x720, kSessionPreset1920x1080, kSessionPreset3840x2160}) {
+        const graphics::Size size = *sizeOfSessionPreset(preset);
+        const auto formats = camera.videoFormats();
+        if (std::any_of(formats.begin(), formats.end(), [&](const QCameraFormat& format) {
+                return format.resolution().width() == size.width && format.resolution().height() == size.height;
+            })) {
+            capabilities.sessionPresets.push_back(preset);
+        }
+    }
+    capabilities.sessionPresets.push_back(kSessionPresetPhoto);
+    QSize largest(0, 0);
+    for (const QSize& size : camera.photoResolutions()) {
+        if (size.width() * size.height() > largest.width() * largest.height()) largest = size;
+    }
+    if (largest.width() * largest.height() == 0) {
+        for (const QCameraFormat& format : camera.videoFormats()) {
+            const QSize size = format.resolution();
+            if (size.width() * size.height() > largest.width() * largest.height()) largest = size;
+        }
+    }
+    capabilities.photoSize = {double(largest.width()), double(largest.height())};
+    // Webcams offer automatic settings and leave them alone when asked to
+    // keep them; Qt answers finer questions only once a camera is open.
+    capabilities.focusModes = 0b101;
+    capabilities.exposureModes = 0b101;
+    capabilities.whiteBalanceModes = 0b101;
+    capabilities.focusPointOfInterest = false;
+    capabilities.exposureTargetBias = true;
+    capabilities.minExposureTargetBias = -2;
+    capabilities.maxExposureTargetBias = 2;
+    return capabilities;
+}
+
+// ---- driver ------------------------------------------------------------------------------
+
+struct QtCameraDriver::Objects {
+    std::unique_ptr<QCamera> camera;
+    QMediaCaptureSession session;
+    QVideoSink sink;
+    QImageCapture imageCapture;
+    QMetaObject::Connection frames;
+    std::mutex mutex;  // guards the pending stills
+    std::map<int, StillHandler> pendingStills;
+};
+
+QtCameraDriver::QtCameraDriver(QCameraDevice camera) : camera_(std::move(camera)) {}
+
+QtCameraDriver::~QtCameraDriver() {
+    stopStreaming();
+    failPendingStills();
+}
+
+foundation::Status QtCameraDriver::open() {
+    if (!objects_) {
+        objects_ = std::make_unique<Objects>();
+        objects_->camera = std::make_unique<QCamera>(camera_);
+        objects_->session.setCamera(objects_->camera.get());
+        objects_->session.setVideoSink(&objects_->sink);
+        objects_->session.setImageCapture(&objects_->imageCapture);
+        Objects* objects = objects_.get();
+        QObject::connect(&objects_->imageCapture, &QImageCapture::imageCaptured, &objects_->imageCapture,
+                         [objects](int id, const QImage& picture) {
+                             StillHandler handler;
+                             {
+                                 std::lock_guard lock(objects->mutex);
+                                 auto found = objects->pendingStills.find(id);
+                                 if (found == objects->pendingStills.end()) return;
+                                 handler = std::move(found->second);
+                                 objects->pendingStills.erase(found);
+                             }
+                             handler(picture.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+                         });
+        QObject::connect(
+            &objects_->imageCapture, &QImageCapture::errorOccurred, &objects_->imageCapture,
+            [objects](int id, QImageCapture::Error, const QString& text) {
+                StillHandler handler;
+                {
+                    std::lock_guard lock(objects->mutex);
+                    auto found = objects->pendingStills.find(id);
+                    if (found == objects->pendingStills.end()) return;
+                    handler = std::move(found->second);
+                    objects->pendingStills.erase(found);
+                }
+                handler(foundation::Error(kCaptureErrorDomain, kCaptureErrorCaptureFailed, text.toStdString()));
+            });
+    }
+    if (objects_->camera->error() != QCamera::NoError) {
+        const std::string text = objects_->camera->errorString().toStdString();
+        objects_.reset();
+        return foundation::Error(kCaptureErrorDomain, kCaptureErrorDeviceNotAvailable,
+                                 text.empty() ? "The camera cannot be opened." : text);
+    }
+    return {};
+}
+
+void QtCameraDriver::applySettings(const DeviceSettings& settings) {
+    if (!objects_) return;
+    QCamera& camera = *objects_->camera;
+    const QCamera::FocusMode focus =
+        settings.focusMode == CaptureMode::Locked ? QCamera::FocusModeManual : QCamera::FocusModeAuto;
+    if (camera.isFocusModeSupported(focus)) camera.setFocusMode(focus);
+    if (camera.supportedFeatures().testFlag(QCamera::Feature::CustomFocusPoint)) {
+        camera.setCustomFocusPoint(QPointF(settings.focusPointOfInterest.x, settings.focusPointOfInterest.y));
+    }
+    camera.setExposureCompensation(settings.exposureTargetBias);
+    const QCamera::WhiteBalanceMode balance =
+        settings.whiteBalanceMode == CaptureMode::Locked ? QCamera::WhiteBalanceManual : QCamera::WhiteBalanceAuto;
+    if (camera.isWhiteBalanceModeSupported(balance)) camera.setWhiteBalanceMode(balance);
+    const QCamera::ExposureMode exposure = QCamera::ExposureAuto;
+    if (camera.isExposureModeSupported(exposure)) camera.setExposureMode(exposure);
+    if (camera.isFlashModeSupported(QCamera::FlashMode(settings.flashMode))) {
+        camera.setFlashMode(QCamera::FlashMode(settings.flashMode));
+    }
+}
+
+void QtCameraDriver::startStreaming(graphics::Size size, FrameHandler handler) {
+    if (!objects_ && !open()) return;
+    stopStreaming();
+    // The format nearest the wanted size, the larger on a tie.
+    QCameraFormat best;
+    double bestDistance = INFINITY;
+    for (const QCameraFormat& format : camera_.videoFormats()) {
+        const double distance =
+            std::abs(format.resolution().width() - size.width) + std::abs(format.resolution().height() - size.height);
+        if (distance < bestDistance || (distance == bestDistance && format.maxFrameRate() > best.maxFrameRate())) {
+            best = format;
+            bestDistance = distance;
+        }
+    }
+    if (!best.isNull()) objects_->camera->setCameraFormat(best);
+    auto shared = std::make_shared<FrameHandler>(std::move(handler));
+    // Qt's backend may emit from its own thread; the conversion runs there.
+    objects_->frames = QObject::connect(
+        &objects_->sink, &QVideoSink::videoFrameChanged, &objects_->sink,
+        [shared](const QVideoFrame& frame) {
+            foundation::ScopedBackgroundActivity activity;
+            auto picture = imageFromVideoFrame(frame);
+            if (picture.ok()) (*shared)(std::move(picture.value()));
+        },
+        Qt::DirectConnection);
+    objects_->camera->start();
+}
+
+void QtCameraDriver::stopStreaming() {
+    if (!objects_) return;
+    QObject::disconnect(objects_->frames);
+    objects_->camera->stop();
+}
+
+void QtCameraDriver::captureStill(graphics::Size size, StillHandler handler) {
+    if (!objects_ || !objects_->imageCapture.isReadyForCapture()) {
+        handler(foundation::Error(kCaptureErrorDomain, kCaptureErrorCaptureFailed,
+                                  "The camera is not ready for a picture."));
+        return;
+    }
+    objects_->imageCapture.setResolution(QSize(int(size.width), int(size.height)));
+    std::lock_guard lock(objects_->mutex);
+    const int id = objects_->imageCapture.capture();
+    if (id < 0) {
+        handler(foundation::Error(kCaptureErrorDomain, kCaptureErrorCaptureFailed,
+                                  objects_->imageCapture.errorString().toStdString()));
+        return;
+    }
+    objects_->pendingStills[id] = std::move(handler);
+}
+
+void QtCameraDriver::failPendingStills() {
+    if (!objects_) return;
+    std::map<int, StillHandler> pending;
+    {
+        std::lock_guard lock(objects_->mutex);
+        pending.swap(objects_->pendingStills);
+    }
+    for (auto& [id, handler] : pending) {
+        handler(
+            foundation::Error(kCaptureErrorDomain, kCaptureErrorDeviceDisconnected, "The camera is not connected."));
+    }
+}
+
+// ---- backend -----------------------------------------------------------------------------
+
+QtCaptureBackend::QtCaptureBackend() {
+    graphics::ensureGuiApplication();
+    watcher_ = std::make_unique<QMediaDevices>();
+    QObject::connect(watcher_.get(), &QMediaDevices::videoInputsChanged, watcher_.get(), [this] { refresh(); });
+}
+
+QtCaptureBackend::~QtCaptureBackend() = default;
+
+void QtCaptureBackend::refresh() {
+    const QList<QCameraDevice> cameras = QMediaDevices::videoInputs();
+    for (auto it = known_.begin(); it != known_.end();) {
+        const bool present = std::any_of(cameras.begin(), cameras.end(),
+                                         [&](const QCameraDevice& camera) { return camera.id() == it->first; });
+        if (present) {
+            ++it;
+            continue;
+        }
+        it->second.device->markDisconnected();
+        it->second.driver->stopStreaming();
+        it->second.driver->failPendingStills();
+        it = known_.erase(it);
+    }
+}
+
+std::vector<CaptureDevicePtr> QtCaptureBackend::videoDevices() {
+    refresh();
+    std::vector<CaptureDevicePtr> devices;
+    for (const QCameraDevice& camera : QMediaDevices::videoInputs()) {
+        auto found = known_.find(camera.id());
+        if (found == known_.end()) {
+            auto driver = std::make_shared<QtCameraDriver>(camera);
+            auto device =
+                std::make_shared<CaptureDevice>(camera.id().toStdString(), camera.description().toStdString(),
+                                                positionOfCamera(camera), capabilitiesOfCamera(camera), driver);
+            found = known_.emplace(camera.id(), Known{device, driver}).first;
+        }
+        devices.push_back(found->second.device);
+    }
+    return devices;
+}
+
+}  // namespace capture

@@ -1,0 +1,73 @@
+#pragma once
+
+// The machine's cameras through Qt Multimedia: QCamera in a capture session
+// with a QVideoSink for the live frames and a QImageCapture for stills.
+//
+// Qt objects are made and used on the main thread. Frames arrive on the
+// thread Qt's backend chooses; the driver converts them there (swscale) while
+// it holds a ScopedBackgroundActivity, and hands them on. A camera that
+// disappears from QMediaDevices is marked disconnected and fails its
+// pending stills.
+
+#include "platform/capture/CaptureDevice.h"
+
+#include <QCameraDevice>
+#include <map>
+#include <memory>
+#include <string>
+
+class QCamera;
+class QImageCapture;
+class QMediaCaptureSession;
+class QMediaDevices;
+class QVideoSink;
+
+namespace capture {
+
+// What a camera offers, read from Qt's description of it.
+DeviceCapabilities capabilitiesOfCamera(const QCameraDevice& camera);
+// Qt's position in the platform's values (an unspecified one counts as back).
+DevicePosition positionOfCamera(const QCameraDevice& camera);
+
+class QtCameraDriver : public CaptureDriver {
+public:
+    explicit QtCameraDriver(QCameraDevice camera);
+    ~QtCameraDriver() override;
+
+    foundation::Status open() override;
+    void applySettings(const DeviceSettings& settings) override;
+    void startStreaming(graphics::Size size, FrameHandler handler) override;
+    void stopStreaming() override;
+    void captureStill(graphics::Size size, StillHandler handler) override;
+
+    // Fails the pending stills (the camera went away).
+    void failPendingStills();
+
+private:
+    struct Objects;
+    QCameraDevice camera_;
+    std::unique_ptr<Objects> objects_;
+};
+
+class QtCaptureBackend : public CaptureBackend {
+public:
+    QtCaptureBackend();
+    ~QtCaptureBackend() override;
+
+    // Qt's cameras in its order; one device object per camera for as long
+    // as it stays present. Cameras that vanished since the last call (or
+    // since Qt reported the change) are marked disconnected.
+    std::vector<CaptureDevicePtr> videoDevices() override;
+
+private:
+    void refresh();
+
+    std::unique_ptr<QMediaDevices> watcher_;
+    struct Known {
+        CaptureDevicePtr device;
+        std::shared_ptr<QtCameraDriver> driver;
+    };
+    std::map<QByteArray, Known> known_;
+};
+
+}  // namespace capture

@@ -1,0 +1,114 @@
+#pragma once
+
+// Cameras made of code, for tests and for machines without a camera
+// (TOLLIVAR_CAMERA=synthetic).
+//
+// Each camera shows a moving bar over a dark ground, a red square in its
+// top-left corner, a green one in its top-right corner and its frame counter
+// as a row of black and white cells along the bottom, so a test can tell
+// which frame it got and which way up. Frames come from a timer on the main
+// run loop, so under a virtual clock they arrive only as time moves. Every
+// capability is settable, and failures can be injected: a camera that
+// cannot be opened, a settings lock that is refused, stills that fail, and
+// unplugging while in use.
+
+#include "platform/capture/CaptureDevice.h"
+#include "platform/foundation/Timer.h"
+
+#include <QImage>
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace capture {
+
+struct SyntheticCameraConfig {
+    std::string uniqueID = "synthetic-back";
+    std::string localizedName = "Synthetic Camera";
+    DevicePosition position = DevicePosition::Back;
+    DeviceCapabilities capabilities;
+    double framesPerSecond = 10;
+    // Seconds on the run loop's clock from a still request to its picture.
+    double stillDelaySeconds = 0.05;
+    bool failsToOpen = false;
+    bool refusesLock = false;
+    bool failsStills = false;
+};
+
+class SyntheticCameraDriver : public CaptureDriver {
+public:
+    explicit SyntheticCameraDriver(SyntheticCameraConfig config) : config_(std::move(config)) {}
+    ~SyntheticCameraDriver() override;
+
+    SyntheticCameraConfig& config() { return config_; }
+
+    foundation::Status open() override;
+    bool acquireLock() override { return !config_.refusesLock; }
+    void applySettings(const DeviceSettings& settings) override { applied_.push_back(settings); }
+    void startStreaming(graphics::Size size, FrameHandler handler) override;
+    void stopStreaming() override;
+    void captureStill(graphics::Size size, StillHandler handler) override;
+
+    bool isStreaming() const { return streaming_ && streaming_->isValid(); }
+    graphics::Size streamingSize() const { return streamingSize_; }
+    int64_t framesDelivered() const { return framesDelivered_.load(); }
+    int openCount() const { return openCount_; }
+    // Every settings change applied, oldest first.
+    const std::vector<DeviceSettings>& appliedSettings() const { return applied_; }
+    size_t pendingStills() const;
+
+    // Stops everything and fails the stills still pending (backend use).
+    void unplug();
+
+private:
+    void deliverStill(uint64_t request);
+
+    SyntheticCameraConfig config_;
+    foundation::TimerHandle streaming_;
+    graphics::Size streamingSize_;
+    std::atomic<int64_t> framesDelivered_{0};
+    int openCount_ = 0;
+    std::vector<DeviceSettings> applied_;
+    mutable std::mutex mutex_;  // guards the pending stills
+    std::map<uint64_t, StillHandler> pendingStills_;
+    uint64_t nextStill_ = 0;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+class SyntheticCaptureBackend : public CaptureBackend {
+public:
+    explicit SyntheticCaptureBackend(std::vector<SyntheticCameraConfig> cameras = {});
+    // Zero, one (back) or two (back, then front) cameras of 1920 × 1080
+    // (photos of 3840 × 2160).
+    static std::shared_ptr<SyntheticCaptureBackend> withCameras(int count);
+    static SyntheticCameraConfig backCamera();
+    static SyntheticCameraConfig frontCamera();
+
+    std::vector<CaptureDevicePtr> videoDevices() override;
+
+    // Adds a camera at the end of the list.
+    CaptureDevicePtr plugIn(SyntheticCameraConfig config);
+    // The camera goes away: off the list, disconnected, its pending stills
+    // failed. Nothing for an unknown identifier.
+    void unplug(const std::string& uniqueID);
+    CaptureDevicePtr device(const std::string& uniqueID) const;
+    SyntheticCameraDriver* driver(const std::string& uniqueID) const;
+
+private:
+    struct Camera {
+        CaptureDevicePtr device;
+        std::shared_ptr<SyntheticCameraDriver> driver;
+    };
+    std::vector<Camera> cameras_;
+};
+
+// One synthetic picture, BGRA premultiplied.
+QImage syntheticFrame(int width, int height, int64_t counter);
+// The counter of an upright synthetic picture; none when the cells cannot be read.
+std::optional<int64_t> syntheticFrameCounter(const QImage& picture);
+
+}  // namespace capture
