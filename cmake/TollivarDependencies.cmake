@@ -11,6 +11,7 @@ pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
 pkg_check_modules(ZLIB REQUIRED IMPORTED_TARGET zlib)
 pkg_check_modules(AVCODEC REQUIRED IMPORTED_TARGET libavcodec libavutil)
 pkg_check_modules(SWSCALE REQUIRED IMPORTED_TARGET libswscale libavutil)
+pkg_check_modules(SWRESAMPLE REQUIRED IMPORTED_TARGET libswresample libavutil)
 pkg_check_modules(AVFORMAT REQUIRED IMPORTED_TARGET libavformat)
 pkg_check_modules(CURL REQUIRED IMPORTED_TARGET libcurl)
 # DNS service discovery.

@@ -14,6 +14,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/frame.h>
+#include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
 
@@ -26,12 +27,6 @@ struct FormatContextCloser {
 struct CodecContextFreer {
     void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
 };
-struct OutputContextFreer {
-    void operator()(AVFormatContext* context) const {
-        if (context && context->pb && !(context->oformat->flags & AVFMT_NOFILE)) avio_closep(&context->pb);
-        avformat_free_context(context);
-    }
-};
 struct FrameFreer {
     void operator()(AVFrame* frame) const { av_frame_free(&frame); }
 };
@@ -41,16 +36,18 @@ struct PacketFreer {
 struct ScaleContextFreer {
     void operator()(SwsContext* context) const { sws_freeContext(context); }
 };
+struct ResampleContextFreer {
+    void operator()(SwrContext* context) const { swr_free(&context); }
+};
 }  // namespace detail
 
 // An input opened with avformat_open_input.
 using FormatContextPtr = std::unique_ptr<AVFormatContext, detail::FormatContextCloser>;
-// An output made with avformat_alloc_output_context2; closes its file too.
-using OutputContextPtr = std::unique_ptr<AVFormatContext, detail::OutputContextFreer>;
 using CodecContextPtr = std::unique_ptr<AVCodecContext, detail::CodecContextFreer>;
 using AVFramePtr = std::unique_ptr<AVFrame, detail::FrameFreer>;
 using PacketPtr = std::unique_ptr<AVPacket, detail::PacketFreer>;
 using ScaleContextPtr = std::unique_ptr<SwsContext, detail::ScaleContextFreer>;
+using ResampleContextPtr = std::unique_ptr<SwrContext, detail::ResampleContextFreer>;
 
 // An error of kMediaErrorDomain for an FFmpeg return value (AVERROR_*):
 // "<context>: <FFmpeg's text>", FFmpeg's code kept in the underlying error

@@ -30,6 +30,27 @@ struct MediaTime {
     // sorts before every valid one.
     std::partial_ordering operator<=>(const MediaTime& other) const;
     bool operator==(const MediaTime& other) const { return (*this <=> other) == 0; }
+
+    // Sum and difference of two valid, finite times: exact in a shared
+    // timescale, else in the finer of the two (rounded half away from zero).
+    // Anything else gives an invalid time.
+    MediaTime operator+(const MediaTime& other) const;
+    MediaTime operator-(const MediaTime& other) const;
+    // The same time in another timescale, rounded half away from zero.
+    MediaTime convertScale(int32_t newTimescale) const;
+    // floor(seconds × rate): the sample frame at this time; 0 for an invalid time.
+    int64_t framesAtRate(int rate) const;
+};
+
+// A span of media time (start and duration), as compositions place them.
+struct TimeRange {
+    MediaTime start = MediaTime::invalid();
+    MediaTime duration = MediaTime::invalid();
+
+    static TimeRange make(MediaTime start, MediaTime duration) { return TimeRange{start, duration}; }
+    // Both times valid and finite, the duration zero or more.
+    bool isValid() const;
+    MediaTime end() const { return start + duration; }
 };
 
 }  // namespace media

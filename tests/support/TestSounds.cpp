@@ -1,0 +1,71 @@
+#include "support/TestSounds.h"
+
+#include "support/Process.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+
+namespace testsupport {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class SoundFolder {
+public:
+    SoundFolder() {
+        std::string pattern = (fs::temp_directory_path() / "tollivar-sounds-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make the sound folder");
+        path_ = pattern;
+    }
+    ~SoundFolder() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+std::string keyOf(const TestSound& sound) {
+    std::string key = sound.expression + "/" + std::to_string(sound.seconds) + "/" + std::to_string(sound.sampleRate) +
+                      "/" + sound.extension;
+    for (const auto& option : sound.options) key += "/" + option;
+    return key;
+}
+
+}  // namespace
+
+std::string testSound(const TestSound& sound) {
+    static std::mutex mutex;
+    static SoundFolder folder;
+    static std::map<std::string, std::string> made;
+    std::lock_guard lock(mutex);
+    const std::string key = keyOf(sound);
+    if (auto found = made.find(key); found != made.end()) return found->second;
+
+    const std::string path = folder.path() + "/sound-" + std::to_string(made.size()) + "." + sound.extension;
+    std::vector<std::string> argv = {"ffmpeg",
+                                     "-hide_banner",
+                                     "-loglevel",
+                                     "error",
+                                     "-nostdin",
+                                     "-y",
+                                     "-f",
+                                     "lavfi",
+                                     "-i",
+                                     "aevalsrc='" + sound.expression + "':s=" + std::to_string(sound.sampleRate) +
+                                         ":d=" + std::to_string(sound.seconds)};
+    argv.insert(argv.end(), sound.options.begin(), sound.options.end());
+    argv.push_back(path);
+    ProcessResult result = runProcess(argv);
+    if (result.exitCode != 0) throw std::runtime_error("ffmpeg failed: " + result.output);
+    made.emplace(key, path);
+    return path;
+}
+
+}  // namespace testsupport
