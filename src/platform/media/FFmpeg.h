@@ -27,6 +27,12 @@ struct FormatContextCloser {
 struct CodecContextFreer {
     void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
 };
+struct OutputContextFreer {
+    void operator()(AVFormatContext* context) const {
+        if (context && context->pb && !(context->oformat->flags & AVFMT_NOFILE)) avio_closep(&context->pb);
+        avformat_free_context(context);
+    }
+};
 struct FrameFreer {
     void operator()(AVFrame* frame) const { av_frame_free(&frame); }
 };
@@ -43,6 +49,8 @@ struct ResampleContextFreer {
 
 // An input opened with avformat_open_input.
 using FormatContextPtr = std::unique_ptr<AVFormatContext, detail::FormatContextCloser>;
+// An output made with avformat_alloc_output_context2; closes its file too.
+using OutputContextPtr = std::unique_ptr<AVFormatContext, detail::OutputContextFreer>;
 using CodecContextPtr = std::unique_ptr<AVCodecContext, detail::CodecContextFreer>;
 using AVFramePtr = std::unique_ptr<AVFrame, detail::FrameFreer>;
 using PacketPtr = std::unique_ptr<AVPacket, detail::PacketFreer>;

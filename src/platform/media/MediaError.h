@@ -15,6 +15,9 @@ inline constexpr const char* kFFmpegErrorDomain = "FFmpeg";
 enum MediaErrorCode : int64_t {
     kMediaErrorUnknown = -11800,
     kMediaErrorOutOfMemory = -11801,
+    kMediaErrorDiskFull = -11807,
+    kMediaErrorDeviceWasDisconnected = -11808,
+    kMediaErrorDeviceNotConnected = -11814,
     kMediaErrorDecodeFailed = -11821,
     kMediaErrorFileFormatNotRecognized = -11828,
     kMediaErrorFileFailedToParse = -11829,

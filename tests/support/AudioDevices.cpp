@@ -1,0 +1,44 @@
+#include "support/AudioDevices.h"
+
+#include "platform/media/AudioSession.h"
+#include "support/Process.h"
+
+#include <sstream>
+
+namespace testsupport {
+
+AudioDevicesScope::AudioDevicesScope(std::shared_ptr<media::AudioInput> input) {
+    media::AudioOutput::setShared(output_);
+    media::AudioInput::setShared(std::move(input));
+    media::AudioSession::sharedInstance().resetForTesting();
+}
+
+AudioDevicesScope::~AudioDevicesScope() {
+    media::AudioOutput::setShared(nullptr);
+    media::AudioInput::resetShared();
+    media::AudioSession::sharedInstance().resetForTesting();
+}
+
+ProbedAudio probeAudio(const std::string& path) {
+    const auto result = runProcess({"ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries",
+                                    "stream=codec_name,profile,sample_rate,channels:format=duration", "-of",
+                                    "default=noprint_wrappers=1", path});
+    ProbedAudio probed;
+    if (result.exitCode != 0) return probed;
+    std::istringstream lines(result.output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const auto equals = line.find('=');
+        if (equals == std::string::npos) continue;
+        const std::string key = line.substr(0, equals);
+        const std::string value = line.substr(equals + 1);
+        if (key == "codec_name") probed.codecName = value;
+        if (key == "profile") probed.profile = value;
+        if (key == "sample_rate") probed.sampleRate = std::atoi(value.c_str());
+        if (key == "channels") probed.channels = std::atoi(value.c_str());
+        if (key == "duration") probed.durationSeconds = std::atof(value.c_str());
+    }
+    return probed;
+}
+
+}  // namespace testsupport
