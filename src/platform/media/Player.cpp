@@ -5,10 +5,12 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/media/Asset.h"
 #include "platform/media/AudioOutput.h"
+#include "platform/media/AudioPcmReader.h"
 #include "platform/media/SystemVolume.h"
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace media {
 
@@ -19,6 +21,42 @@ namespace {
 constexpr double kEndRecheckSeconds = 0.01;
 // Rounding of the clocks' arithmetic, far below a sample.
 constexpr double kEndToleranceSeconds = 1e-6;
+
+// A file's sound for a device stream, decoded on first use: a player that
+// only keeps time (no device, tests) never decodes.
+class FilePcmSource : public PcmSource {
+public:
+    FilePcmSource(std::string path, double durationSeconds)
+        : path_(std::move(path)), durationSeconds_(durationSeconds) {}
+    int sampleRate() const override { return kRate; }
+    int channelCount() const override { return kChannels; }
+    double durationSeconds() const override { return durationSeconds_; }
+    size_t read(int64_t startFrame, int16_t* interleaved, size_t frames) override {
+        if (!reader_ && !failed_) {
+            auto reader = AudioPcmReader::open(path_, kRate, kChannels);
+            if (reader) reader_ = std::move(*reader);
+            failed_ = !reader_;
+        }
+        if (!reader_) return 0;
+        if (reader_->position() != startFrame && !reader_->seek(startFrame)) return 0;
+        floats_.resize(frames * kChannels);
+        auto read = reader_->read(floats_.data(), int64_t(frames));
+        if (!read) return 0;
+        const auto filled = size_t(*read);
+        for (size_t i = 0; i < filled * kChannels; ++i)
+            interleaved[i] = int16_t(std::lrint(std::clamp(floats_[i], -1.0f, 1.0f) * 32767.0f));
+        return filled;
+    }
+
+private:
+    static constexpr int kRate = 44100;
+    static constexpr int kChannels = 2;
+    std::string path_;
+    double durationSeconds_;
+    std::unique_ptr<AudioPcmReader> reader_;
+    bool failed_ = false;
+    std::vector<float> floats_;
+};
 
 }  // namespace
 
@@ -35,7 +73,7 @@ foundation::Result<std::shared_ptr<Player>> Player::create(const std::string& pa
     const double duration = asset->durationSeconds();
     if (!(duration > 0))
         return foundation::Error(foundation::kPOSIXErrorDomain, 0, "The file has no sound to play: " + path);
-    return std::shared_ptr<Player>(new Player(path, duration, nullptr));
+    return std::shared_ptr<Player>(new Player(path, duration, std::make_shared<FilePcmSource>(path, duration)));
 }
 
 std::shared_ptr<Player> Player::create(std::shared_ptr<PcmSource> source) {

@@ -5,6 +5,7 @@
 #include "platform/media/AudioOutput.h"
 #include "platform/media/Player.h"
 #include "platform/media/SystemVolume.h"
+#include "support/TestSounds.h"
 #include "support/VirtualClock.h"
 
 #include <gtest/gtest.h>
@@ -155,6 +156,30 @@ TEST_F(PlayerClockTest, ADeviceClocksByPlayedFramesAndALostOneHandsOverToTheRunL
     EXPECT_EQ(device->opened, 2);
     EXPECT_EQ(device->last->pull(samples, 1), 1u);
     EXPECT_EQ(samples[0], 50);
+}
+
+TEST_F(PlayerClockTest, AFilePlayerDecodesForTheDeviceFromWhereItWasSought) {
+    auto device = std::make_shared<FakeDeviceOutput>();
+    media::AudioOutput::setShared(device);
+    // Left 0.25, right -0.5 for the first second, then silence.
+    auto player = media::Player::create(testsupport::testSound({"0.25*lt(t,1)|-0.5*lt(t,1)", 2.0}));
+    ASSERT_TRUE(player.ok());
+    EXPECT_NEAR((*player)->durationSeconds(), 2.0, 0.01);
+    struct Case {
+        int64_t seekMs;
+        int16_t left, right;
+    };
+    const Case cases[] = {{0, 8192, -16384}, {500, 8192, -16384}, {1500, 0, 0}, {100, 8192, -16384}};
+    for (const auto& c : cases) {
+        (*player)->seekToTime(media::MediaTime::make(c.seekMs, 1000));
+        (*player)->setRate(1);
+        ASSERT_TRUE(device->last);
+        int16_t samples[2 * 64] = {};
+        EXPECT_EQ(device->last->pull(samples, 64), 64u) << c.seekMs;
+        EXPECT_NEAR(samples[126], c.left, 1) << c.seekMs;
+        EXPECT_NEAR(samples[127], c.right, 1) << c.seekMs;
+        (*player)->setRate(0);
+    }
 }
 
 }  // namespace
