@@ -1,5 +1,6 @@
 #include "support/TestSounds.h"
 
+#include "support/ChildProcess.h"
 #include "support/Process.h"
 
 #include <cstdlib>
@@ -66,6 +67,22 @@ std::string testSound(const TestSound& sound) {
     if (result.exitCode != 0) throw std::runtime_error("ffmpeg failed: " + result.output);
     made.emplace(key, path);
     return path;
+}
+
+std::string ffmpegOutput(const std::vector<std::string>& arguments) {
+    std::vector<std::string> argv = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    ChildProcess::Options options;
+    options.captureOutput = true;
+    auto child = ChildProcess::spawn(argv, options);
+    std::string output = child.readOutput();
+    if (int code = child.wait(); code != 0)
+        throw std::runtime_error("ffmpeg failed with status " + std::to_string(code));
+    return output;
+}
+
+std::string audioPacketChecksums(const std::string& path) {
+    return ffmpegOutput({"-i", path, "-map", "0:a", "-c", "copy", "-f", "framemd5", "-"});
 }
 
 }  // namespace testsupport

@@ -24,4 +24,13 @@ struct TestSound {
 
 std::string testSound(const TestSound& sound);
 
+// What ffmpeg writes to standard output for the arguments (its messages
+// left out); throws std::runtime_error when it fails.
+std::string ffmpegOutput(const std::vector<std::string>& arguments);
+
+// The audio packets of a file as ffmpeg's framemd5 muxer lists them (time
+// base, codec, sample rate, layout, then timestamps, size and MD5 of every
+// packet): two files with the same list hold the same packets.
+std::string audioPacketChecksums(const std::string& path);
+
 }  // namespace testsupport

@@ -62,6 +62,7 @@ foundation::Result<Asset> Asset::open(const std::string& path) {
         AssetTrack track;
         track.trackID = static_cast<int>(i);
         track.mediaType = typeOf(parameters.codec_type);
+        track.isAttachedPicture = (stream.disposition & AV_DISPOSITION_ATTACHED_PIC) != 0;
         track.codecName = avcodec_get_name(parameters.codec_id);
         if (stream.duration != AV_NOPTS_VALUE && stream.duration > 0)
             track.duration = timeInBase(stream.duration, stream.time_base);

@@ -22,6 +22,9 @@ struct AssetTrack {
     // The track's number in the file (FFmpeg's stream index).
     int trackID = 0;
     MediaType mediaType = MediaType::Other;
+    // A picture that only labels the file (an MP3's or a song's cover art),
+    // not a track to play.
+    bool isAttachedPicture = false;
     // FFmpeg's short name of the codec ("h264", "aac").
     std::string codecName;
     MediaTime duration = MediaTime::invalid();

@@ -45,6 +45,14 @@ struct ScaleContextFreer {
 struct ResampleContextFreer {
     void operator()(SwrContext* context) const { swr_free(&context); }
 };
+struct IOContextFreer {
+    // A context made with avio_alloc_context: its buffer (which FFmpeg may
+    // have replaced) goes with it.
+    void operator()(AVIOContext* context) const {
+        if (context) av_freep(&context->buffer);
+        avio_context_free(&context);
+    }
+};
 }  // namespace detail
 
 // An input opened with avformat_open_input.
@@ -56,6 +64,9 @@ using AVFramePtr = std::unique_ptr<AVFrame, detail::FrameFreer>;
 using PacketPtr = std::unique_ptr<AVPacket, detail::PacketFreer>;
 using ScaleContextPtr = std::unique_ptr<SwsContext, detail::ScaleContextFreer>;
 using ResampleContextPtr = std::unique_ptr<SwrContext, detail::ResampleContextFreer>;
+// An I/O context of our own (avio_alloc_context) for an output; detach it
+// from the output (pb = nullptr) before the output goes.
+using IOContextPtr = std::unique_ptr<AVIOContext, detail::IOContextFreer>;
 
 // An error of kMediaErrorDomain for an FFmpeg return value (AVERROR_*):
 // "<context>: <FFmpeg's text>", FFmpeg's code kept in the underlying error

@@ -1,0 +1,68 @@
+#include "platform/foundation/StreamedFile.h"
+
+#include "platform/foundation/FileManager.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/Uuid.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace foundation {
+
+Result<StreamedFile> StreamedFile::create(const std::string& target) {
+    struct stat existing;
+    if (::lstat(target.c_str(), &existing) == 0) return fileSystemError(EEXIST, target, true);
+    // Hidden and named after the target, so a leftover of a crash is easy to
+    // tell from the real files of the folder.
+    std::string temporary = path::appending(path::deletingLastComponent(target),
+                                            "." + path::lastComponent(target) + ".partial-" + makeUuidString());
+    FileDescriptor file = FileDescriptor::open(temporary, O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (!file) return fileSystemError(errno, target, true);
+    return StreamedFile(target, std::move(temporary), std::move(file));
+}
+
+StreamedFile::StreamedFile(StreamedFile&& other) noexcept
+    : target_(std::move(other.target_)), temporary_(std::move(other.temporary_)), file_(std::move(other.file_)) {
+    other.temporary_.clear();
+}
+
+StreamedFile::~StreamedFile() { discard(); }
+
+void StreamedFile::discard() {
+    file_.reset();
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    temporary_.clear();
+}
+
+Error StreamedFile::writeError(int errnoValue) const { return fileSystemError(errnoValue, target_, true); }
+
+Status StreamedFile::write(const void* data, size_t size) {
+    if (!file_) return writeError(EBADF);
+    if (!writeAll(file_.get(), data, size)) return writeError(errno);
+    return {};
+}
+
+Status StreamedFile::commit() {
+    if (!file_) return writeError(EBADF);
+    if (::fsync(file_.get()) != 0) {
+        Error error = writeError(errno);
+        discard();
+        return error;
+    }
+    // close() is where some file systems first report that data was lost.
+    if (int closeError = file_.close(); closeError != 0) {
+        discard();
+        return writeError(closeError);
+    }
+    Status moved = FileManager::defaultManager().moveItem(temporary_, target_);
+    if (!moved) {
+        discard();
+        return moved;
+    }
+    temporary_.clear();
+    return {};
+}
+
+}  // namespace foundation
