@@ -14,10 +14,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <set>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 using foundation::Error;
 using foundation::Status;
@@ -119,7 +121,13 @@ ProjectDataWrapper::StoredPicture ProjectDataWrapper::storeCapturedPicture(const
     }
     list->insertFrame(frame, list->getCaptureIndex());
     auto meta = getMetaData();
+    // The keys as they were, so a picture that is not stored leaves the
+    // metadata in memory as it found them (a later save writes them).
+    const char* const changedKeys[] = {keys::kThumbFrameID, keys::kCurrentFrameIndex, keys::kNeedsRendering};
+    std::vector<std::optional<Value>> previous;
     if (meta) {
+        for (const char* key : changedKeys)
+            previous.push_back(meta->contains(key) ? std::optional<Value>(meta->get(key)) : std::nullopt);
         meta->set(keys::kThumbFrameID, frame->frameID());
         meta->set(keys::kCurrentFrameIndex, Value::integer(list->getCaptureIndex()));
         meta->set(keys::kNeedsRendering, true);
@@ -130,6 +138,12 @@ ProjectDataWrapper::StoredPicture ProjectDataWrapper::storeCapturedPicture(const
     if (!listed) {
         list->removeFrame(frame);
         if (addedSlot) list->removeFrame(addedSlot);
+        for (size_t i = 0; meta && i < previous.size(); ++i) {
+            if (previous[i])
+                meta->set(changedKeys[i], *previous[i]);
+            else
+                meta->remove(changedKeys[i]);
+        }
         return notStored(listed.error());
     }
     // From here on the frame is listed on disk: it is stored, whatever the
