@@ -1,0 +1,363 @@
+#include "app/capture/CaptureLocalCamera.h"
+
+#include "app/capture/CaptureLocalCameraGeometry.h"
+#include "app/core/BundleImage.h"
+#include "app/core/DataManager.h"
+#include "platform/capture/CaptureDevice.h"
+#include "platform/foundation/Localized.h"
+#include "platform/ui/host/Application.h"
+
+namespace {
+
+constexpr const char* kErrorDomain = "CaptureLocalCamera";
+constexpr int64_t kNoCaptureDevice = 63;
+constexpr int64_t kInputFailed = 119;
+
+foundation::Error noCaptureDeviceError() {
+    return {kErrorDomain, kNoCaptureDevice, foundation::localized("No capture device found.")};
+}
+
+int64_t positionValue(const capture::CaptureDevice& device) { return static_cast<int64_t>(device.position()); }
+
+}  // namespace
+
+CaptureLocalCamera::CaptureLocalCamera() { setCaptureSourceID("CaptureLocalCamera"); }
+
+CaptureLocalCamera::~CaptureLocalCamera() {
+    disconnectionObserver_.reset();
+    if (captureSession_) captureSession_->stopRunning();
+}
+
+void CaptureLocalCamera::noteInterfaceOrientation() {
+    const int orientation = static_cast<int>(ui::Application::shared().statusBarOrientation());
+    interfaceOrientation_.store(orientation);
+    if (captureSession_) captureSession_->setInterfaceOrientation(orientation);
+}
+
+void CaptureLocalCamera::failSetUp(foundation::Error error) { setError(std::move(error)); }
+
+void CaptureLocalCamera::initCaptureDevice() {
+    setError(std::nullopt);
+    // A new set-up replaces whatever an earlier one left behind.
+    if (captureSession_) stopCameraCapture();
+    if (previewView_) previewView_->removeFromSuperview();
+    previewView_ = ui::makeView<VideoPreview>(view()->bounds());
+    view()->addSubview(previewView_);
+
+    const auto devices = capture::videoDevices();
+    if (devices.empty()) return failSetUp(noCaptureDeviceError());
+
+    capture::CaptureDevicePtr chosen;
+    capture::CaptureDeviceInputPtr input;
+    isMultipleCaptureDeviceAvaliable_ = devices.size() >= 2;
+    if (devices.size() >= 2) {
+        const int64_t wanted = DataManager::sharedDataManager().avCaptureDevicePosition();
+        for (const auto& device : devices) {
+            if (positionValue(*device) != wanted) continue;
+            auto opened = capture::CaptureDeviceInput::create(device);
+            if (!opened.ok()) return failSetUp(opened.error());
+            chosen = device;
+            input = opened.value();
+            break;
+        }
+    }
+    if (!input) {
+        chosen = devices.back();
+        auto opened = capture::CaptureDeviceInput::create(chosen);
+        if (!opened.ok()) {
+            const std::string& text = opened.error().localizedDescription();
+            return failSetUp({kErrorDomain, kInputFailed,
+                              text.empty() ? foundation::localized("No capture device found.") : text});
+        }
+        input = opened.value();
+    }
+    DataManager::sharedDataManager().setAvCaptureDevicePosition(positionValue(*chosen));
+
+    videoOutput_ = std::make_shared<capture::VideoDataOutput>();
+    videoOutput_->setAlwaysDiscardsLateVideoFrames(true);
+    cameraQueue_.emplace("cameraQueue");
+    std::weak_ptr<ui::ViewController> weak = weak_from_this();
+    videoOutput_->setSampleBufferDelegate(
+        [weak](const capture::SampleBuffer& buffer) {
+            if (auto self = std::static_pointer_cast<CaptureLocalCamera>(weak.lock())) self->captureOutput(buffer);
+        },
+        *cameraQueue_);
+
+    captureSession_ = capture::CaptureSession::create();
+    captureSession_->setSessionPreset(getPresetWithMaximumResoulutionFromCaptureDevice(*chosen));
+    captureInput_ = input;
+    captureSession_->addInput(captureInput_);
+    captureSession_->addOutput(videoOutput_);
+
+    prevLayer_ = capture::VideoPreviewLayer::create(captureSession_);
+    prevLayer_->setFrame(previewView_->bounds());
+    prevLayer_->setVideoGravity(capture::VideoGravity::ResizeAspectFill);
+    prevLayer_->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleHeight);
+    previewView_->setAutoresizesSubviews(true);
+    previewView_->addPreviewLayer(prevLayer_);
+
+    captureSession_->startRunning();
+    noteInterfaceOrientation();
+    observeDisconnection();
+    checkDeviceCapabilities();
+    setCaptureSourceViewCamera(previewView_);
+    isReadyToCapture_ = true;
+    if (auto* receiver = delegate()) receiver->captureControllerDidInitCaptureDeviceWithPositon(*this, positionValue(*chosen));
+}
+
+void CaptureLocalCamera::observeDisconnection() {
+    auto device = currentDevice();
+    if (!device) return;
+    std::weak_ptr<ui::ViewController> weak = weak_from_this();
+    disconnectionObserver_ = foundation::NotificationCenter::defaultCenter().addObserver(
+        capture::kDeviceWasDisconnectedNotification, device.get(), [weak](const foundation::Notification&) {
+            if (auto self = std::static_pointer_cast<CaptureLocalCamera>(weak.lock())) self->cameraWasDisconnected();
+        });
+}
+
+void CaptureLocalCamera::cameraWasDisconnected() {
+    isReadyToCapture_ = false;
+    setError(noCaptureDeviceError());
+    if (captureSession_) captureSession_->stopRunning();
+    if (recordNextImage_.exchange(false)) deliverNoPicture();
+}
+
+void CaptureLocalCamera::deliverNoPicture() {
+    std::weak_ptr<ui::ViewController> weak = weak_from_this();
+    auto deliver = [weak] {
+        auto self = std::static_pointer_cast<CaptureController>(weak.lock());
+        if (!self) return;
+        if (auto* receiver = self->delegate()) receiver->captureControllerDidTakeImage(*self, graphics::Image());
+    };
+    if (cameraQueue_) {
+        cameraQueue_->async(std::move(deliver));
+    } else {
+        deliver();
+    }
+}
+
+void CaptureLocalCamera::captureImage() {
+    noteInterfaceOrientation();
+    auto device = currentDevice();
+    if (!device || !device->isConnected() || !captureSession_ || !captureSession_->isRunning()) {
+        // No frame will come to serve the request.
+        deliverNoPicture();
+        return;
+    }
+    recordNextImage_.store(true);
+}
+
+void CaptureLocalCamera::captureOutput(const capture::SampleBuffer& sampleBuffer) {
+    if (!recordNextImage_.exchange(false)) return;
+    // The frame's pixels are BGRA with premultiplied alpha; wrapped without
+    // a copy, then drawn upright once.
+    const QImage wrapped(sampleBuffer.baseAddress(), sampleBuffer.width(), sampleBuffer.height(),
+                         sampleBuffer.bytesPerRow(), QImage::Format_ARGB32_Premultiplied);
+    const graphics::ImageOrientation orientation = getImageOrientation();
+    graphics::Image upright = graphics::Image(wrapped, 1.0, orientation).normalized();
+    // An upright frame is not redrawn, so it still points into the buffer.
+    if (orientation == graphics::ImageOrientation::Up) upright = graphics::Image(wrapped.copy());
+    if (auto* receiver = delegate()) receiver->captureControllerDidTakeImage(*this, std::move(upright));
+}
+
+void CaptureLocalCamera::switchCaptureDevice() {
+    const auto devices = capture::videoDevices();
+    if (devices.size() < 2 || !captureSession_ || !captureInput_) return;
+    DataManager& settings = DataManager::sharedDataManager();
+    const int64_t target = settings.avCaptureDevicePosition() == kCaptureDevicePositionFront ? kCaptureDevicePositionBack
+                                                                                          : kCaptureDevicePositionFront;
+    if (positionValue(*captureInput_->device()) != target) {
+        const auto previous = captureInput_;
+        captureSession_->removeInput(previous);
+        capture::CaptureDevicePtr next;
+        for (const auto& device : devices) {
+            if (positionValue(*device) == target) {
+                next = device;
+                break;
+            }
+        }
+        if (next) {
+            auto opened = capture::CaptureDeviceInput::create(next);
+            if (!opened.ok()) {
+                // Keep filming with the camera that worked rather than leave
+                // the session without any.
+                captureSession_->addInput(previous);
+                setError(opened.error());
+                return;
+            }
+            captureInput_ = opened.value();
+        }
+        settings.setAvCaptureDevicePosition(positionValue(*captureInput_->device()));
+        changeCaptureQuality();
+        captureSession_->addInput(captureInput_);
+        observeDisconnection();
+        checkDeviceCapabilities();
+    }
+    if (auto* receiver = delegate()) {
+        receiver->captureControllerDidSwitchCaptureDevicePosition(*this, positionValue(*captureInput_->device()));
+    }
+}
+
+void CaptureLocalCamera::setFocusMode(int64_t mode) {
+    auto device = currentDevice();
+    if (!device) return;
+    const auto wanted = static_cast<capture::CaptureMode>(mode);
+    if (device->isFocusModeSupported(wanted) && device->focusMode() != wanted && device->lockForConfiguration()) {
+        device->setFocusMode(wanted);
+        device->unlockForConfiguration();
+    }
+    focusMode_ = static_cast<int64_t>(device->focusMode());
+}
+
+void CaptureLocalCamera::setExposureMode(int64_t mode) {
+    auto device = currentDevice();
+    if (!device) return;
+    const auto wanted = static_cast<capture::CaptureMode>(mode);
+    if (device->isExposureModeSupported(wanted) && device->exposureMode() != wanted && device->lockForConfiguration()) {
+        device->setExposureMode(wanted);
+        device->unlockForConfiguration();
+    }
+    exposureMode_ = static_cast<int64_t>(device->exposureMode());
+}
+
+void CaptureLocalCamera::setWhiteBalanceMode(int64_t mode) {
+    auto device = currentDevice();
+    if (!device) return;
+    const auto wanted = static_cast<capture::CaptureMode>(mode);
+    if (device->isWhiteBalanceModeSupported(wanted) && device->whiteBalanceMode() != wanted &&
+        device->lockForConfiguration()) {
+        device->setWhiteBalanceMode(wanted);
+        device->unlockForConfiguration();
+    }
+    whiteBalanceMode_ = static_cast<int64_t>(device->whiteBalanceMode());
+}
+
+void CaptureLocalCamera::changeExposureTargetBiasTo(float bias) {
+    auto device = currentDevice();
+    if (!device || !device->supportsExposureTargetBias() || !device->lockForConfiguration()) return;
+    device->setExposureTargetBias(bias);
+    currentExposureTargetBias_ = bias;
+    device->unlockForConfiguration();
+}
+
+bool CaptureLocalCamera::focusAtPoint(graphics::Point point) {
+    changeExposureTargetBiasTo(0.0f);
+    auto device = currentDevice();
+    if (!device || !device->isFocusPointOfInterestSupported() ||
+        !device->isFocusModeSupported(capture::CaptureMode::Automatic)) {
+        return false;
+    }
+    const graphics::Point interest = convertToPointOfInterestFromViewCoordinates(point);
+    if (!device->lockForConfiguration()) return false;
+    device->setFocusPointOfInterest(interest);
+    device->setFocusMode(capture::CaptureMode::Automatic);
+    device->unlockForConfiguration();
+    return true;
+}
+
+graphics::Point CaptureLocalCamera::convertToPointOfInterestFromViewCoordinates(graphics::Point point) const {
+    if (!previewView_ || !prevLayer_) return {0.5, 0.5};
+    std::optional<graphics::Size> aperture;
+    if (captureSession_ && captureInput_) {
+        aperture = captureSession_->streamSize();
+        if (aperture->width <= 0) aperture = capture::sizeOfSessionPreset(captureSession_->sessionPreset());
+    }
+    return pointOfInterestForViewPoint(point, previewView_->frame().size, prevLayer_->videoGravity(),
+                                       prevLayer_->isMirrored(), aperture);
+}
+
+void CaptureLocalCamera::checkDeviceCapabilities() {
+    auto device = currentDevice();
+    if (!device) return;
+    position_ = positionValue(*device);
+    checkDeviceFocusModeSupport();
+    checkDeviceExposureModeSupport();
+    checkDeviceWhiteBalanceModeSupport();
+    minExposureTargetBias_ = device->minExposureTargetBias();
+    maxExposureTargetBias_ = device->maxExposureTargetBias();
+    currentExposureTargetBias_ = device->supportsExposureTargetBias() ? device->exposureTargetBias() : 0.0f;
+}
+
+void CaptureLocalCamera::checkDeviceFocusModeSupport() {
+    auto device = currentDevice();
+    if (!device) return;
+    isFocusModeSuported_ = device->isFocusModeSupported(capture::CaptureMode::Locked) &&
+                           device->isFocusModeSupported(capture::CaptureMode::ContinuousAutomatic);
+    focusMode_ = static_cast<int64_t>(device->focusMode());
+}
+
+void CaptureLocalCamera::checkDeviceExposureModeSupport() {
+    auto device = currentDevice();
+    if (!device) return;
+    isExposureModeSuported_ = device->isExposureModeSupported(capture::CaptureMode::Locked) &&
+                              device->isExposureModeSupported(capture::CaptureMode::ContinuousAutomatic);
+    exposureMode_ = static_cast<int64_t>(device->exposureMode());
+}
+
+void CaptureLocalCamera::checkDeviceWhiteBalanceModeSupport() {
+    auto device = currentDevice();
+    if (!device) return;
+    isWhiteBalanceModeSuported_ = device->isWhiteBalanceModeSupported(capture::CaptureMode::Locked) &&
+                                  device->isWhiteBalanceModeSupported(capture::CaptureMode::ContinuousAutomatic);
+    whiteBalanceMode_ = static_cast<int64_t>(device->whiteBalanceMode());
+}
+
+void CaptureLocalCamera::changeCaptureQuality() {
+    if (!captureSession_ || !captureInput_) return;
+    const auto& device = *captureInput_->device();
+    captureSession_->beginConfiguration();
+    for (const char* preset :
+         {capture::kSessionPreset1920x1080, capture::kSessionPreset1280x720, capture::kSessionPreset640x480}) {
+        if (device.supportsSessionPreset(preset) || preset == std::string(capture::kSessionPreset640x480)) {
+            captureSession_->setSessionPreset(preset);
+            break;
+        }
+    }
+    captureSession_->commitConfiguration();
+    if (prevLayer_) prevLayer_->setSession(captureSession_);
+}
+
+void CaptureLocalCamera::stopCameraCapture() {
+    disconnectionObserver_.reset();
+    if (captureSession_) captureSession_->stopRunning();
+    if (prevLayer_) prevLayer_->removeFromSuperview();
+    if (previewView_) previewView_->removeFromSuperview();
+    captureSession_.reset();
+    captureInput_.reset();
+    prevLayer_.reset();
+    previewView_.reset();
+    videoOutput_.reset();
+}
+
+void CaptureLocalCamera::pauseCameraCapture() {
+    if (captureSession_) captureSession_->stopRunning();
+}
+
+void CaptureLocalCamera::resumeCameraCapture() {
+    if (captureSession_) captureSession_->startRunning();
+}
+
+graphics::ImageOrientation CaptureLocalCamera::getImageOrientation() const {
+    return imageOrientationForInterface(interfaceOrientation_.load(),
+                                        DataManager::sharedDataManager().avCaptureDevicePosition());
+}
+
+void CaptureLocalCamera::switchFlashLight() {
+    const auto devices = capture::videoDevices();
+    if (devices.empty() || !devices.front()->lockForConfiguration()) return;
+    devices.front()->setFlashMode(1);
+    devices.front()->unlockForConfiguration();
+}
+
+std::string CaptureLocalCamera::getCaptureSourceName() const { return "Camera"; }
+
+graphics::Image CaptureLocalCamera::getCaptureSourceMenuIcon() const {
+    return bundleImageNamed("capturesource_icon_camera.png").value_or(graphics::Image());
+}
+
+bool CaptureLocalCamera::getIsZoomSupported() const { return true; }
+
+void CaptureLocalCamera::didRotateFromInterfaceOrientation(ui::InterfaceOrientation from) {
+    CaptureController::didRotateFromInterfaceOrientation(from);
+    noteInterfaceOrientation();
+}
