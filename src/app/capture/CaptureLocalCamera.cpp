@@ -66,8 +66,8 @@ void CaptureLocalCamera::initCaptureDevice() {
         auto opened = capture::CaptureDeviceInput::create(chosen);
         if (!opened.ok()) {
             const std::string& text = opened.error().localizedDescription();
-            return failSetUp({kErrorDomain, kInputFailed,
-                              text.empty() ? foundation::localized("No capture device found.") : text});
+            return failSetUp(
+                {kErrorDomain, kInputFailed, text.empty() ? foundation::localized("No capture device found.") : text});
         }
         input = opened.value();
     }
@@ -102,7 +102,8 @@ void CaptureLocalCamera::initCaptureDevice() {
     checkDeviceCapabilities();
     setCaptureSourceViewCamera(previewView_);
     isReadyToCapture_ = true;
-    if (auto* receiver = delegate()) receiver->captureControllerDidInitCaptureDeviceWithPositon(*this, positionValue(*chosen));
+    if (auto* receiver = delegate())
+        receiver->captureControllerDidInitCaptureDeviceWithPositon(*this, positionValue(*chosen));
 }
 
 void CaptureLocalCamera::observeDisconnection() {
@@ -164,8 +165,9 @@ void CaptureLocalCamera::switchCaptureDevice() {
     const auto devices = capture::videoDevices();
     if (devices.size() < 2 || !captureSession_ || !captureInput_) return;
     DataManager& settings = DataManager::sharedDataManager();
-    const int64_t target = settings.avCaptureDevicePosition() == kCaptureDevicePositionFront ? kCaptureDevicePositionBack
-                                                                                          : kCaptureDevicePositionFront;
+    const int64_t target = settings.avCaptureDevicePosition() == kCaptureDevicePositionFront
+                               ? kCaptureDevicePositionBack
+                               : kCaptureDevicePositionFront;
     if (positionValue(*captureInput_->device()) != target) {
         const auto previous = captureInput_;
         captureSession_->removeInput(previous);

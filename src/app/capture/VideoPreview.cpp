@@ -35,7 +35,8 @@ void VideoPreview::setOrientation(int64_t orientation) {
 
 void VideoPreview::deviceOrientationDidChange() {
     const auto orientation = ui::Application::shared().statusBarOrientation();
-    if (orientation == ui::InterfaceOrientation::LandscapeRight || orientation == ui::InterfaceOrientation::LandscapeLeft) {
+    if (orientation == ui::InterfaceOrientation::LandscapeRight ||
+        orientation == ui::InterfaceOrientation::LandscapeLeft) {
         setOrientation(static_cast<int64_t>(orientation));
     }
 }
