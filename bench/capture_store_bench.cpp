@@ -1,0 +1,224 @@
+// A captured picture to a stored frame, as the capture screen does it: the
+// camera's BGRA frame made upright, its thumbnail, preview and full-frame
+// JPEGs written and the frame list and metadata saved. Against ImageMagick's
+// convert making the same three files from the same raw frame in one call,
+// and against a pipeline of ImageMagick (raw frame to the three sizes) and
+// cjpeg -quality 100 encoding them. At 1920×1080 and 3840×2160.
+
+#include "BenchSupport.h"
+#include "app/core/KWImageProducer.h"
+#include "app/core/KWProjects.h"
+#include "app/core/ProjectModel.h"
+
+#include <QImage>
+#include <QPainter>
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kRuns = 7;
+constexpr double kTarget = 0.5;
+
+// A camera frame: gradients, shapes and sensor grain, in the camera's
+// premultiplied BGRA byte order.
+std::vector<uint8_t> makeCameraFrame(int width, int height) {
+    QImage picture(width, height, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&picture);
+    QLinearGradient gradient(0, 0, width, height);
+    gradient.setColorAt(0, QColor(30, 80, 160));
+    gradient.setColorAt(0.5, QColor(220, 180, 90));
+    gradient.setColorAt(1, QColor(40, 120, 60));
+    painter.fillRect(picture.rect(), gradient);
+    std::mt19937 random(11);
+    for (int i = 0; i < 300; ++i) {
+        painter.setBrush(QColor(int(random() % 256), int(random() % 256), int(random() % 256)));
+        painter.setPen(Qt::NoPen);
+        painter.drawEllipse(int(random() % width), int(random() % height), 20 + int(random() % (width / 12)),
+                            20 + int(random() % (height / 12)));
+    }
+    painter.end();
+    std::vector<uint8_t> bytes(size_t(width) * height * 4);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        uint8_t* out = bytes.data() + size_t(y) * width * 4;
+        for (int x = 0; x < width; ++x) {
+            const int grain = int(random() % 13) - 6;
+            out[4 * x + 0] = uint8_t(std::clamp(qBlue(row[x]) + grain, 0, 255));
+            out[4 * x + 1] = uint8_t(std::clamp(qGreen(row[x]) + grain, 0, 255));
+            out[4 * x + 2] = uint8_t(std::clamp(qRed(row[x]) + grain, 0, 255));
+            out[4 * x + 3] = 255;
+        }
+    }
+    return bytes;
+}
+
+// The capture screen's path from the camera's bytes to a stored frame.
+bool captureToStored(const std::vector<uint8_t>& frame, int width, int height, ProjectModel& project,
+                     KWImageProducer& producer) {
+    // The camera's buffer is reused for its next frame: the picture copies it.
+    QImage bgra(frame.data(), width, height, width * 4, QImage::Format_ARGB32_Premultiplied);
+    const graphics::Image upright = graphics::Image(bgra.copy()).normalized();
+    return project.storeCapturedPicture(upright, producer).frame != nullptr;
+}
+
+std::string sizeText(graphics::Size size) {
+    return std::to_string(int(size.width)) + "x" + std::to_string(int(size.height));
+}
+
+// ImageMagick: the three files from the raw frame in one call.
+std::vector<std::string> magickCommand(const fs::path& raw, int width, int height, const fs::path& out) {
+    const std::string thumb = sizeText(KWImageProducer::kThumbnailSize);
+    const std::string preview = sizeText(KWImageProducer::kPreviewSize);
+    return {"convert",
+            "-size",
+            std::to_string(width) + "x" + std::to_string(height),
+            "-depth",
+            "8",
+            "bgra:" + raw.string(),
+            "-alpha",
+            "off",
+            "(",
+            "+clone",
+            "-resize",
+            thumb + "^",
+            "-gravity",
+            "center",
+            "-extent",
+            thumb,
+            "-quality",
+            "50",
+            "-write",
+            (out / "thumb.jpg").string(),
+            "+delete",
+            ")",
+            "(",
+            "+clone",
+            "-resize",
+            preview + "^",
+            "-gravity",
+            "center",
+            "-extent",
+            preview,
+            "-quality",
+            "50",
+            "-write",
+            (out / "preview.jpg").string(),
+            "+delete",
+            ")",
+            "-quality",
+            "100",
+            (out / "frame.jpg").string()};
+}
+
+// ImageMagick makes the three sizes as PPM, cjpeg -quality 100 encodes each.
+const char* kPipelineScript = R"SH(set -e
+convert -size "$1" -depth 8 "bgra:$2" -alpha off \
+  \( +clone -resize "$4^" -gravity center -extent "$4" -write "ppm:$3/thumb.ppm" +delete \) \
+  \( +clone -resize "$5^" -gravity center -extent "$5" -write "ppm:$3/preview.ppm" +delete \) \
+  "ppm:$3/frame.ppm"
+for f in thumb preview frame; do cjpeg -quality 100 -outfile "$3/$f.jpg" "$3/$f.ppm"; done
+)SH";
+
+// The floor: cjpeg -quality 100 alone, on the three sizes made beforehand.
+const char* kFloorScript = R"SH(set -e
+for f in thumb preview frame; do cjpeg -quality 100 -outfile "$1/$f.jpg" "$2/$f.ppm"; done
+)SH";
+constexpr double kFloorTarget = 1.3;
+
+double timeTool(const std::string& tool, const fs::path& root,
+                const std::function<std::vector<std::string>(const fs::path&)>& command) {
+    int run = 0;
+    fs::path out;
+    return bench::medianSeconds(
+        kRuns,
+        [&] {
+            out = root / ("tool-" + std::to_string(run++));
+            fs::remove_all(out);
+            fs::create_directories(out);
+        },
+        [&] {
+            const int status = bench::runCommand(command(out));
+            if (status != 0) std::fprintf(stderr, "%s failed (status %d)\n", tool.c_str(), status);
+            return status == 0;
+        });
+}
+
+bool benchSize(const fs::path& root, int width, int height) {
+    const std::vector<uint8_t> frame = makeCameraFrame(width, height);
+    const fs::path raw = root / ("frame-" + std::to_string(width) + ".bgra");
+    std::ofstream(raw, std::ios::binary)
+        .write(reinterpret_cast<const char*>(frame.data()), std::streamsize(frame.size()));
+
+    // Ours: into a project that already holds a picture, as a second capture does.
+    auto project = ProjectModel::create();
+    KWImageProducer producer(project);
+    if (!captureToStored(frame, width, height, *project, producer)) {
+        std::fprintf(stderr, "the first capture was not stored\n");
+        return false;
+    }
+    const double ours = bench::medianSeconds(
+        kRuns, [] {}, [&] { return captureToStored(frame, width, height, *project, producer); });
+
+    const double magick =
+        timeTool("convert", root, [&](const fs::path& out) { return magickCommand(raw, width, height, out); });
+    const double pipeline = timeTool("convert and cjpeg", root, [&](const fs::path& out) -> std::vector<std::string> {
+        return {"sh",
+                "-c",
+                kPipelineScript,
+                "pipeline",
+                std::to_string(width) + "x" + std::to_string(height),
+                raw.string(),
+                out.string(),
+                sizeText(KWImageProducer::kThumbnailSize),
+                sizeText(KWImageProducer::kPreviewSize)};
+    });
+
+    // The three sizes as PPM, made once by the pipeline's first step.
+    const fs::path sizes = root / ("sizes-" + std::to_string(width));
+    fs::create_directories(sizes);
+    if (bench::runCommand({"sh", "-c", kPipelineScript, "sizes", std::to_string(width) + "x" + std::to_string(height),
+                           raw.string(), sizes.string(), sizeText(KWImageProducer::kThumbnailSize),
+                           sizeText(KWImageProducer::kPreviewSize)}) != 0) {
+        std::fprintf(stderr, "could not make the three sizes\n");
+        return false;
+    }
+    const double floor = timeTool("cjpeg", root, [&](const fs::path& out) -> std::vector<std::string> {
+        return {"sh", "-c", kFloorScript, "floor", out.string(), sizes.string()};
+    });
+
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    std::printf("capture to stored, %s BGRA -> upright -> three JPEGs -> lists saved (median of %d runs)\n",
+                size.c_str(), kRuns);
+    bool met = bench::printResult("capture store " + size + " vs ImageMagick convert", ours, magick,
+                                  bench::Target::atMost(kTarget));
+    met &= bench::printResult("capture store " + size + " vs convert + cjpeg -quality 100", ours, pipeline,
+                              bench::Target::atMost(kTarget));
+    met &= bench::printResult("capture store " + size + " vs cjpeg -quality 100 alone (floor)", ours, floor,
+                              bench::Target::atMost(kFloorTarget));
+    return met;
+}
+
+}  // namespace
+
+int main() {
+    const fs::path root = fs::temp_directory_path() / ("capture-store-bench-" + std::to_string(getpid()));
+    fs::create_directories(root);
+    setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
+    setenv("XDG_CACHE_HOME", (root / "cache").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+
+    bool met = benchSize(root, 1920, 1080);
+    met &= benchSize(root, 3840, 2160);
+    KWProjects::getInstance().resetForTesting();
+    fs::remove_all(root);
+    return met ? 0 : 1;
+}
