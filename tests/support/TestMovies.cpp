@@ -1,6 +1,7 @@
 #include "support/TestMovies.h"
 
 #include "support/Process.h"
+#include "support/RunFolder.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -48,24 +49,6 @@ void makeBands(const std::string& path, double seconds, int width, int height, i
     runFFmpeg(arguments);
 }
 
-// The folder of this run's movies; removed when the process ends.
-class MovieFolder {
-public:
-    MovieFolder() {
-        std::string pattern = (fs::temp_directory_path() / "tollivar-movies-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make the movie folder");
-        path_ = pattern;
-    }
-    ~MovieFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
 std::string make(TestMovie movie, const std::string& folder) {
     const int rate = kTestMovieFrameRate;
     auto in = [&](const char* name) { return folder + "/" + name; };
@@ -109,7 +92,7 @@ std::string make(TestMovie movie, const std::string& folder) {
 
 std::string testMovie(TestMovie movie) {
     static std::mutex lock;
-    static MovieFolder folder;
+    static RunFolder folder("tollivar-movies");
     static std::map<TestMovie, std::string> made;
     std::lock_guard guard(lock);
     auto found = made.find(movie);

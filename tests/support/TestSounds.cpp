@@ -2,6 +2,7 @@
 
 #include "support/ChildProcess.h"
 #include "support/Process.h"
+#include "support/RunFolder.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -15,23 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class SoundFolder {
-public:
-    SoundFolder() {
-        std::string pattern = (fs::temp_directory_path() / "tollivar-sounds-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make the sound folder");
-        path_ = pattern;
-    }
-    ~SoundFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
 std::string keyOf(const TestSound& sound) {
     std::string key = sound.expression + "/" + std::to_string(sound.seconds) + "/" + std::to_string(sound.sampleRate) +
                       "/" + sound.extension;
@@ -43,7 +27,7 @@ std::string keyOf(const TestSound& sound) {
 
 std::string testSound(const TestSound& sound) {
     static std::mutex mutex;
-    static SoundFolder folder;
+    static RunFolder folder("tollivar-sounds");
     static std::map<std::string, std::string> made;
     std::lock_guard lock(mutex);
     const std::string key = keyOf(sound);

@@ -46,13 +46,9 @@ MediaTime timeInBase(int64_t value, AVRational base) {
 }  // namespace
 
 foundation::Result<Asset> Asset::open(const std::string& path) {
-    quietFFmpegLog();
-    AVFormatContext* raw = nullptr;
-    if (int status = avformat_open_input(&raw, path.c_str(), nullptr, nullptr); status < 0)
-        return mediaError(status, "Cannot open " + path);
-    FormatContextPtr format(raw);
-    if (int status = avformat_find_stream_info(format.get(), nullptr); status < 0)
-        return mediaError(status, "Cannot read the tracks of " + path);
+    auto opened = openInput(path);
+    if (!opened) return opened.error();
+    FormatContextPtr format = std::move(*opened);
 
     Asset asset;
     asset.path_ = path;

@@ -239,17 +239,14 @@ foundation::Result<std::unique_ptr<AudioPcmReader>> AudioPcmReader::open(const s
                                                                          int channelCount, int trackID) {
     if (sampleRate <= 0 || sampleRate > kMaximumSampleRate || channelCount < 1 || channelCount > 2)
         return mediaError(AVERROR(EINVAL), "Unsupported output format for " + path);
-    quietFFmpegLog();
     auto decoder = std::make_unique<Decoder>();
     decoder->path = path;
     decoder->outRate = sampleRate;
     decoder->outChannels = channelCount;
-    AVFormatContext* raw = nullptr;
-    if (int status = avformat_open_input(&raw, path.c_str(), nullptr, nullptr); status < 0)
-        return mediaError(status, "Cannot open " + path);
-    decoder->format.reset(raw);
-    if (int status = avformat_find_stream_info(raw, nullptr); status < 0)
-        return mediaError(status, "Cannot read the tracks of " + path);
+    auto opened = openInput(path);
+    if (!opened) return opened.error();
+    decoder->format = std::move(*opened);
+    AVFormatContext* raw = decoder->format.get();
     int index = trackID;
     if (index < 0) {
         index = av_find_best_stream(raw, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);

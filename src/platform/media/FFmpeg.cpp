@@ -39,6 +39,17 @@ foundation::Error mediaError(int averror, const std::string& context) {
     return foundation::Error(kMediaErrorDomain, codeFor(averror), std::move(description), std::move(underlying));
 }
 
+foundation::Result<FormatContextPtr> openInput(const std::string& path) {
+    quietFFmpegLog();
+    AVFormatContext* raw = nullptr;
+    if (int status = avformat_open_input(&raw, path.c_str(), nullptr, nullptr); status < 0)
+        return mediaError(status, "Cannot open " + path);
+    FormatContextPtr format(raw);
+    if (int status = avformat_find_stream_info(raw, nullptr); status < 0)
+        return mediaError(status, "Cannot read the tracks of " + path);
+    return format;
+}
+
 void quietFFmpegLog() {
     static std::once_flag once;
     std::call_once(once, [] { av_log_set_level(AV_LOG_FATAL); });

@@ -73,6 +73,10 @@ using IOContextPtr = std::unique_ptr<AVIOContext, detail::IOContextFreer>;
 // (a POSIX error where FFmpeg passed one on).
 foundation::Error mediaError(int averror, const std::string& context);
 
+// Opens a file and reads its tracks' parameters ("Cannot open <path>",
+// "Cannot read the tracks of <path>" on failure). Quiets FFmpeg's log first.
+foundation::Result<FormatContextPtr> openInput(const std::string& path);
+
 // Keeps FFmpeg's own messages off standard error: what goes wrong reaches
 // callers as errors. Called before the first FFmpeg call of each entry point.
 void quietFFmpegLog();

@@ -38,13 +38,10 @@ struct Source {
 };
 
 foundation::Result<Source> openSource(const std::string& path, int trackID) {
-    quietFFmpegLog();
-    AVFormatContext* raw = nullptr;
-    if (int status = avformat_open_input(&raw, path.c_str(), nullptr, nullptr); status < 0)
-        return mediaError(status, "Cannot open " + path);
-    Source source{FormatContextPtr(raw)};
-    if (int status = avformat_find_stream_info(raw, nullptr); status < 0)
-        return mediaError(status, "Cannot read the tracks of " + path);
+    auto opened = openInput(path);
+    if (!opened) return opened.error();
+    Source source{std::move(*opened)};
+    AVFormatContext* raw = source.format.get();
     if (trackID < 0 || static_cast<unsigned>(trackID) >= raw->nb_streams)
         return mediaError(AVERROR_STREAM_NOT_FOUND, "No track " + std::to_string(trackID) + " in " + path);
     for (unsigned i = 0; i < raw->nb_streams; ++i)

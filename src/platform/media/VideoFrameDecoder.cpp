@@ -11,15 +11,12 @@ extern "C" {
 namespace media::detail {
 
 foundation::Result<std::unique_ptr<VideoFrameDecoder>> VideoFrameDecoder::open(const std::string& path) {
-    quietFFmpegLog();
     std::unique_ptr<VideoFrameDecoder> decoder(new VideoFrameDecoder());
     decoder->path_ = path;
-    AVFormatContext* raw = nullptr;
-    if (int status = avformat_open_input(&raw, path.c_str(), nullptr, nullptr); status < 0)
-        return mediaError(status, "Cannot open " + path);
-    decoder->format_.reset(raw);
-    if (int status = avformat_find_stream_info(raw, nullptr); status < 0)
-        return mediaError(status, "Cannot read the tracks of " + path);
+    auto opened = openInput(path);
+    if (!opened) return opened.error();
+    decoder->format_ = std::move(*opened);
+    AVFormatContext* raw = decoder->format_.get();
     const AVCodec* codec = nullptr;
     int index = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
     if (index < 0) return mediaError(index, "No video in " + path);
