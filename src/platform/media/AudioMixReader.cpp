@@ -16,6 +16,8 @@ struct AudioMixReader::Part {
     // Volume from each frame on; the first entry covers everything before.
     std::vector<std::pair<int64_t, float>> volumes;
     std::unique_ptr<AudioPcmReader> reader;
+    // Where the source turned out to end (a frame of the source), once a read came up short.
+    int64_t sourceEnd = INT64_MAX;
     bool failed = false;
 
     float volumeAt(int64_t frame) const {
@@ -74,14 +76,15 @@ void AudioMixReader::noteFailure(Part& part, const foundation::Error& error) {
 void AudioMixReader::mixPart(Part& part, int64_t firstFrame, int64_t begin, int64_t end) {
     const int64_t from = std::max(begin, part.targetStart);
     const int64_t to = std::min(end, part.targetEnd);
-    if (from >= to || part.failed) return;
+    const int64_t sourceFrame = part.sourceStart + (from - part.targetStart);
+    // A source shorter than its segment leaves the rest silent.
+    if (from >= to || part.failed || sourceFrame >= part.sourceEnd) return;
     if (!part.reader) {
         auto opened =
             AudioPcmReader::open(part.segment.sourcePath, kSampleRate, kChannelCount, part.segment.sourceTrackID);
         if (!opened) return noteFailure(part, opened.error());
         part.reader = std::move(*opened);
     }
-    const int64_t sourceFrame = part.sourceStart + (from - part.targetStart);
     if (part.reader->position() != sourceFrame) {
         if (auto status = part.reader->seek(sourceFrame); !status) return noteFailure(part, status.error());
     }
@@ -89,7 +92,7 @@ void AudioMixReader::mixPart(Part& part, int64_t firstFrame, int64_t begin, int6
     scratch_.resize(static_cast<size_t>(count) * kChannelCount);
     auto got = part.reader->read(scratch_.data(), count);
     if (!got) return noteFailure(part, got.error());
-    // A source shorter than its segment leaves the rest silent.
+    if (*got < count) part.sourceEnd = sourceFrame + *got;
     for (int64_t frame = 0; frame < *got;) {
         const int64_t timelineFrame = from + frame;
         const int64_t runEnd = std::min<int64_t>(*got, part.nextChangeAfter(timelineFrame) - from);
@@ -100,6 +103,9 @@ void AudioMixReader::mixPart(Part& part, int64_t firstFrame, int64_t begin, int6
         for (size_t i = 0; i < samples; ++i) out[i] += in[i] * volume;
         frame = runEnd;
     }
+    // A part read to its end lets its file go (a long movie may hold many
+    // clips); reading it again opens it again.
+    if (to >= part.targetEnd || *got < count) part.reader.reset();
 }
 
 size_t AudioMixReader::read(int64_t startFrame, int16_t* interleaved, size_t frames) {
