@@ -1,5 +1,6 @@
 #include "app/capture/CaptureSourceSelectionView.h"
 
+#include "app/capture/CaptureSources.h"
 #include "app/core/DataManager.h"
 #include "app/core/UIImage_Resize.h"
 #include "platform/foundation/Lifetime.h"
@@ -7,6 +8,12 @@
 #include "platform/ui/controls/ImageView.h"
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/lists/TableViewCell.h"
+
+CaptureSourceList registryCaptureSources() {
+    return []() -> const std::vector<CaptureControllerPtr>& {
+        return *CaptureSources::sharedInstance().getAvailableCaptureSources();
+    };
+}
 
 CaptureSourceSelectionView::CaptureSourceSelectionView(CaptureSourceList sources) : sources_(std::move(sources)) {
     // The height as of now: a source found later adds a row, not height.

@@ -31,6 +31,9 @@ public:
 // The sources the user can choose from (the registry's live list), read
 // anew at every call.
 using CaptureSourceList = std::function<const std::vector<CaptureControllerPtr>&()>;
+// The registry's list (CaptureSources), read through the registry at every
+// call: a rebuilt registry list is followed too.
+CaptureSourceList registryCaptureSources();
 
 class CaptureSourceSelectionView : public ui::ViewController,
                                    private ui::TableViewDataSource,
@@ -47,7 +50,7 @@ public:
     static constexpr const char* kHelpPageKey = "page";
     static constexpr const char* kUpdateSourcesNotification = "NOTIFICATION_CAPTURESOURCE_UPDATE_SOURCES";
 
-    explicit CaptureSourceSelectionView(CaptureSourceList sources);
+    explicit CaptureSourceSelectionView(CaptureSourceList sources = registryCaptureSources());
     ~CaptureSourceSelectionView() override;
 
     CaptureSourceSelectionDelegate* delegate = nullptr;

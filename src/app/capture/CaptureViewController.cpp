@@ -71,6 +71,9 @@ void CaptureViewController::loadView() { buildViews(); }
 void CaptureViewController::viewDidLoad() { initController(); }
 
 void CaptureViewController::initController() {
+    // Reading the registry's list makes the registry, so remote-camera
+    // discovery runs from here on.
+    (void)sources_();
     // The display stays on while pictures are taken.
     ui::Application::shared().setIdleTimerDisabled(true);
 

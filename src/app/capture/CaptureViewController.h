@@ -103,8 +103,10 @@ public:
 
     // `sources`: the registry's live list of sources to choose from.
     CaptureViewController(std::string nibName, ProjectModelPtr project, CaptureSourceList sources);
-    // The arrangement of this device: tablet or phone interface file.
-    static std::shared_ptr<CaptureViewController> create(ProjectModelPtr project, CaptureSourceList sources);
+    // The arrangement of this device: tablet or phone interface file; the
+    // sources of the registry unless others are given.
+    static std::shared_ptr<CaptureViewController> create(ProjectModelPtr project,
+                                                         CaptureSourceList sources = registryCaptureSources());
     ~CaptureViewController() override;
 
     // ---- lifecycle (CaptureViewController.cpp) --------------------------------------
