@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <sys/wait.h>
@@ -61,6 +62,27 @@ inline int runCommand(const std::vector<std::string>& argv, const std::string& w
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Median seconds of an outside tool run `runs` times, each time in a fresh
+// folder below `root` (made untimed); `command` gives the tool's arguments
+// for that folder. A failing run ends the benchmark.
+inline double medianToolSeconds(int runs, const std::string& tool, const std::filesystem::path& root,
+                                const std::function<std::vector<std::string>(const std::filesystem::path&)>& command) {
+    int run = 0;
+    std::filesystem::path out;
+    return medianSeconds(
+        runs,
+        [&] {
+            out = root / ("tool-" + std::to_string(run++));
+            std::filesystem::remove_all(out);
+            std::filesystem::create_directories(out);
+        },
+        [&] {
+            const int status = runCommand(command(out));
+            if (status != 0) std::fprintf(stderr, "%s failed (status %d)\n", tool.c_str(), status);
+            return status == 0;
+        });
 }
 
 // What a comparison must reach. Where less is better the ratio is our time

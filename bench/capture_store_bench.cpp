@@ -134,24 +134,6 @@ for f in thumb preview frame; do cjpeg -quality 100 -outfile "$1/$f.jpg" "$2/$f.
 )SH";
 constexpr double kFloorTarget = 1.3;
 
-double timeTool(const std::string& tool, const fs::path& root,
-                const std::function<std::vector<std::string>(const fs::path&)>& command) {
-    int run = 0;
-    fs::path out;
-    return bench::medianSeconds(
-        kRuns,
-        [&] {
-            out = root / ("tool-" + std::to_string(run++));
-            fs::remove_all(out);
-            fs::create_directories(out);
-        },
-        [&] {
-            const int status = bench::runCommand(command(out));
-            if (status != 0) std::fprintf(stderr, "%s failed (status %d)\n", tool.c_str(), status);
-            return status == 0;
-        });
-}
-
 bool benchSize(const fs::path& root, int width, int height) {
     const std::vector<uint8_t> frame = makeCameraFrame(width, height);
     const fs::path raw = root / ("frame-" + std::to_string(width) + ".bgra");
@@ -168,19 +150,20 @@ bool benchSize(const fs::path& root, int width, int height) {
     const double ours = bench::medianSeconds(
         kRuns, [] {}, [&] { return captureToStored(frame, width, height, *project, producer); });
 
-    const double magick =
-        timeTool("convert", root, [&](const fs::path& out) { return magickCommand(raw, width, height, out); });
-    const double pipeline = timeTool("convert and cjpeg", root, [&](const fs::path& out) -> std::vector<std::string> {
-        return {"sh",
-                "-c",
-                kPipelineScript,
-                "pipeline",
-                std::to_string(width) + "x" + std::to_string(height),
-                raw.string(),
-                out.string(),
-                sizeText(KWImageProducer::kThumbnailSize),
-                sizeText(KWImageProducer::kPreviewSize)};
-    });
+    const double magick = bench::medianToolSeconds(
+        kRuns, "convert", root, [&](const fs::path& out) { return magickCommand(raw, width, height, out); });
+    const double pipeline = bench::medianToolSeconds(kRuns, "convert and cjpeg", root,
+                                                     [&](const fs::path& out) -> std::vector<std::string> {
+                                                         return {"sh",
+                                                                 "-c",
+                                                                 kPipelineScript,
+                                                                 "pipeline",
+                                                                 std::to_string(width) + "x" + std::to_string(height),
+                                                                 raw.string(),
+                                                                 out.string(),
+                                                                 sizeText(KWImageProducer::kThumbnailSize),
+                                                                 sizeText(KWImageProducer::kPreviewSize)};
+                                                     });
 
     // The three sizes as PPM, made once by the pipeline's first step.
     const fs::path sizes = root / ("sizes-" + std::to_string(width));
@@ -191,9 +174,10 @@ bool benchSize(const fs::path& root, int width, int height) {
         std::fprintf(stderr, "could not make the three sizes\n");
         return false;
     }
-    const double floor = timeTool("cjpeg", root, [&](const fs::path& out) -> std::vector<std::string> {
-        return {"sh", "-c", kFloorScript, "floor", out.string(), sizes.string()};
-    });
+    const double floor =
+        bench::medianToolSeconds(kRuns, "cjpeg", root, [&](const fs::path& out) -> std::vector<std::string> {
+            return {"sh", "-c", kFloorScript, "floor", out.string(), sizes.string()};
+        });
 
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
     std::printf("capture to stored, %s BGRA -> upright -> three JPEGs -> lists saved (median of %d runs)\n",

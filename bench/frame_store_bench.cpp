@@ -76,26 +76,6 @@ cjpeg -quality "$3" -outfile "$4/preview.jpg" "$5"
 cjpeg -quality "$3" -outfile "$4/thumb.jpg" "$6"
 )SH";
 
-// Median seconds of an outside tool making the three files in a fresh folder
-// below `root` on each run; `command` gives its arguments for that folder.
-double timeTool(const std::string& tool, const fs::path& root,
-                const std::function<std::vector<std::string>(const fs::path&)>& command) {
-    int run = 0;
-    fs::path out;
-    return bench::medianSeconds(
-        kRuns,
-        [&] {
-            out = root / ("tool-" + std::to_string(run++));
-            fs::remove_all(out);
-            fs::create_directories(out);
-        },
-        [&] {
-            const int status = bench::runCommand(command(out));
-            if (status != 0) std::fprintf(stderr, "%s failed (status %d)\n", tool.c_str(), status);
-            return status == 0;
-        });
-}
-
 }  // namespace
 
 int main() {
@@ -129,41 +109,42 @@ int main() {
         });
 
     // ImageMagick: the same three files from the same input in one call.
-    const double magickTime = timeTool("convert", root, [&](const fs::path& out) -> std::vector<std::string> {
-        return {"convert",
-                input.string(),
-                "(",
-                "+clone",
-                "-resize",
-                "272x153^",
-                "-gravity",
-                "center",
-                "-extent",
-                "272x153",
-                "-quality",
-                kSmallPictureQuality,
-                "-write",
-                (out / "thumb.jpg").string(),
-                "+delete",
-                ")",
-                "(",
-                "+clone",
-                "-resize",
-                "796x448^",
-                "-gravity",
-                "center",
-                "-extent",
-                "796x448",
-                "-quality",
-                kSmallPictureQuality,
-                "-write",
-                (out / "preview.jpg").string(),
-                "+delete",
-                ")",
-                "-quality",
-                kFullFrameQuality,
-                (out / "frame.jpg").string()};
-    });
+    const double magickTime =
+        bench::medianToolSeconds(kRuns, "convert", root, [&](const fs::path& out) -> std::vector<std::string> {
+            return {"convert",
+                    input.string(),
+                    "(",
+                    "+clone",
+                    "-resize",
+                    "272x153^",
+                    "-gravity",
+                    "center",
+                    "-extent",
+                    "272x153",
+                    "-quality",
+                    kSmallPictureQuality,
+                    "-write",
+                    (out / "thumb.jpg").string(),
+                    "+delete",
+                    ")",
+                    "(",
+                    "+clone",
+                    "-resize",
+                    "796x448^",
+                    "-gravity",
+                    "center",
+                    "-extent",
+                    "796x448",
+                    "-quality",
+                    kSmallPictureQuality,
+                    "-write",
+                    (out / "preview.jpg").string(),
+                    "+delete",
+                    ")",
+                    "-quality",
+                    kFullFrameQuality,
+                    (out / "frame.jpg").string()};
+        });
 
     // The floor: the small pictures' pixels are made beforehand, so that only
     // the decode and the three encodes are timed.
@@ -177,18 +158,19 @@ int main() {
             return 1;
         }
     }
-    const double floorTime = timeTool("djpeg | cjpeg", root, [&](const fs::path& out) -> std::vector<std::string> {
-        return {"sh",
-                "-c",
-                kFloorScript,
-                "floor",
-                input.string(),
-                kFullFrameQuality,
-                kSmallPictureQuality,
-                out.string(),
-                previewPpm.string(),
-                thumbPpm.string()};
-    });
+    const double floorTime =
+        bench::medianToolSeconds(kRuns, "djpeg | cjpeg", root, [&](const fs::path& out) -> std::vector<std::string> {
+            return {"sh",
+                    "-c",
+                    kFloorScript,
+                    "floor",
+                    input.string(),
+                    kFullFrameQuality,
+                    kSmallPictureQuality,
+                    out.string(),
+                    previewPpm.string(),
+                    thumbPpm.string()};
+        });
 
     std::printf("frame store, 3840x2160 -> thumbnail, preview, full frame (median of %d runs)\n", kRuns);
     bool met =
