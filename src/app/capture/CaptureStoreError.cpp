@@ -4,7 +4,6 @@
 #include "app/core/KWImageProducer.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Localized.h"
-#include "platform/foundation/NotificationCenter.h"
 
 foundation::Error captureStoreErrorForFreeSpace(uint64_t freeBytes) {
     // At least 100 MiB free: the device is not full, something else failed.
@@ -20,12 +19,6 @@ foundation::Error captureStoreErrorForFreeSpace(uint64_t freeBytes) {
 }
 
 foundation::Error captureStoreError() { return captureStoreErrorForFreeSpace(FileUtil::freeDiskspace()); }
-
-void postShowError(const foundation::Error& error, const void* sender) {
-    foundation::NotificationCenter::defaultCenter().post(
-        kShowErrorNotification, sender,
-        foundation::Dictionary{{kShowErrorNotificationErrorKey, foundation::Value::object(error)}});
-}
 
 void removeStoredFrameFiles(const ProjectModel& project, const std::vector<std::string>& frameIDs) {
     auto folder = project.getProjectPath();

@@ -5,6 +5,7 @@
 // notice that asks the editor to show one.
 
 #include "app/core/ProjectModel.h"
+#include "app/core/ShowErrorNotification.h"
 #include "platform/foundation/Error.h"
 
 #include <cstdint>
@@ -15,19 +16,11 @@ inline constexpr const char* kCaptureViewControllerErrorDomain = "CaptureViewCon
 inline constexpr int64_t kCaptureErrorStorageFull = 623;
 inline constexpr int64_t kCaptureErrorUnknownStoreFailure = 636;
 
-// Posted with the error under kShowErrorNotificationErrorKey (a native
-// foundation::Error); the editor shows it.
-inline constexpr const char* kShowErrorNotification = "ShowErrorNotification";
-inline constexpr const char* kShowErrorNotificationErrorKey = "ERROR";
-
 // 636 "Ups. An unknown error occured. (CaptureViewController-636)" while at
 // least 100 MiB are free, otherwise 623 with the storage-full text.
 foundation::Error captureStoreErrorForFreeSpace(uint64_t freeBytes);
 // The same for the device's free space now.
 foundation::Error captureStoreError();
-
-// Posts kShowErrorNotification from `sender`; on the calling thread.
-void postShowError(const foundation::Error& error, const void* sender);
 
 // Removes whatever files of these frames exist in the project's folder
 // (full frame, preview, thumbnail): an import that fails takes back what it

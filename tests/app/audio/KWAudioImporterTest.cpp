@@ -1,10 +1,19 @@
 #include "app/audio/KWAudioImporter.h"
+#include "app/core/ShowErrorNotification.h"
+#include "platform/foundation/FileManager.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "support/ChildProcess.h"
 #include "support/TempAppFolders.h"
+#include "support/TestSounds.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <map>
+#include <sched.h>
+#include <sys/mount.h>
 
 namespace fs = std::filesystem;
 
@@ -18,6 +27,13 @@ void writeFile(const fs::path& path, const std::string& contents) {
 std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> namesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace
@@ -34,13 +50,166 @@ TEST(SharedAudioInbox, FileURLIsMovedInUnderItsOwnNameEscapesDecoded) {
     EXPECT_FALSE(fs::exists(source));
 }
 
-TEST(SharedAudioInbox, ExistingNameIsNeverReplaced) {
+namespace {
+
+// Files the importer is handed: ffmpeg-made sounds and plain files.
+struct ImportFixture : ::testing::Test {
     testsupport::TempAppFolders folders;
-    fs::path inbox = fs::path(folders.documents()) / "shared-audio";
+    ProjectModelPtr project = ProjectModel::create();
+    KWAudioImporter importer{project};
+    std::vector<foundation::Error> shownErrors;
+    foundation::ObserverToken observer = foundation::NotificationCenter::defaultCenter().addObserver(
+        kShowErrorNotification, nullptr, [this](const foundation::Notification& notification) {
+            EXPECT_EQ(notification.object, &importer);
+            const auto* error = notification.userInfo.get(kShowErrorNotificationErrorKey).objectAs<foundation::Error>();
+            ASSERT_NE(error, nullptr);
+            shownErrors.push_back(*error);
+        });
+
+    // A file named `name` in a folder of its own with the bytes of `from`.
+    std::string named(const std::string& name, const std::string& from) {
+        fs::path path = fs::path(folders.temporary()) / ("from-" + std::to_string(++count)) / name;
+        writeFile(path, readFile(from));
+        return path.string();
+    }
+    std::string projectFolder() const { return *project->getProjectPath(); }
+    int count = 0;
+};
+
+std::string recording() {
+    // 75.4 s, a whole number of samples, so the file's length is exact.
+    return testsupport::testSound({"0.1*sin(2*PI*300*t)", 75.4, 44100, "m4a", {"-c:a", "aac"}});
+}
+
+}  // namespace
+
+TEST_F(ImportFixture, ClipsTakeTheWholeSoundNamedByNameTypeOrLength) {
+    const std::string take = named("record-2015-06-01-14-03-59.m4a", recording());
+    struct Case {
+        std::optional<std::string> name;
+        int32_t type;
+        const char* expectedName;
+    } cases[] = {
+        {std::nullopt, 1, "01:15"},
+        {std::nullopt, 0, "record-2015-06-01-14-03-59"},
+        {std::nullopt, 2, "record-2015-06-01-14-03-59"},
+        {"record-of-my-voice", 1, "01:15"},  // the name, given or not, is what counts
+        {"Morning", 1, "Morning"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expectedName);
+        auto clip = importer.prepareAudioClipWithFile(take, c.name, c.type);
+        ASSERT_TRUE(clip);
+        EXPECT_EQ(clip->name(), c.expectedName);
+        EXPECT_EQ(clip->fileName(), "record-2015-06-01-14-03-59.m4a");
+        EXPECT_EQ(clip->start(), 0);
+        EXPECT_EQ(clip->stop(), 75400);
+        EXPECT_EQ(clip->duration(), 75400);
+        EXPECT_EQ(clip->volume(), 1.0f);
+        EXPECT_EQ(clip->timeIndexInAudioTrack(), 0);
+    }
+    // The project had no folder: the first import made it; every later one
+    // found the same sound there and wrote nothing.
+    EXPECT_EQ(readFile(fs::path(projectFolder()) / "record-2015-06-01-14-03-59.m4a"), readFile(take));
+    EXPECT_TRUE(shownErrors.empty());
+}
+
+TEST_F(ImportFixture, ANameTakenByAnotherSoundGivesANumberedFileNeverTheWrongSound) {
+    const std::string low = testsupport::testSound({"0.3*sin(2*PI*220*t)", 1, 44100, "wav"});
+    const std::string high = testsupport::testSound({"0.3*sin(2*PI*880*t)", 2, 44100, "wav"});
+    auto first = importer.prepareAudioClipWithFile(named("tune.wav", low), std::nullopt, 0);
+    auto second = importer.prepareAudioClipWithFile(named("tune.wav", high), std::nullopt, 0);
+    auto again = importer.prepareAudioClipWithFile(named("tune.wav", high), std::nullopt, 0);
+    ASSERT_TRUE(first && second && again);
+    EXPECT_EQ(first->fileName(), "tune.wav");
+    EXPECT_EQ(second->fileName(), "tune-2.wav");
+    EXPECT_EQ(again->fileName(), "tune-2.wav");
+    EXPECT_EQ(second->name(), "tune");
+    EXPECT_EQ(first->duration(), 1000);
+    EXPECT_EQ(second->duration(), 2000);
+    EXPECT_EQ(readFile(fs::path(projectFolder()) / "tune.wav"), readFile(low));
+    EXPECT_EQ(readFile(fs::path(projectFolder()) / "tune-2.wav"), readFile(high));
+
+    // A file already in the project (as a conversion's output is) is used in place.
+    auto inPlace = importer.prepareAudioClipWithFile("file://" + projectFolder() + "/tune-2.wav", "Mine", 2);
+    ASSERT_TRUE(inPlace);
+    EXPECT_EQ(inPlace->fileName(), "tune-2.wav");
+    EXPECT_EQ(fs::path(projectFolder()).filename().string().rfind(".kelbrin", 0), 0u);
+    EXPECT_EQ(std::count_if(fs::directory_iterator(projectFolder()), fs::directory_iterator(),
+                            [](const auto& entry) { return entry.path().extension() == ".wav"; }),
+              2);
+}
+
+TEST_F(ImportFixture, UnreadableSoundsAreClipsOfNoLengthAndUncopiableFilesShowAnError) {
+    writeFile(fs::path(folders.temporary()) / "text.mp3", "not a sound at all");
+    auto empty = importer.prepareAudioClipWithFile(named("empty.m4a", "/dev/null"), std::nullopt, 1);
+    auto text = importer.prepareAudioClipWithFile((fs::path(folders.temporary()) / "text.mp3").string(), {}, 0);
+    ASSERT_TRUE(empty && text);
+    for (const auto& clip : {empty, text}) {
+        EXPECT_EQ(clip->duration(), 0);
+        EXPECT_EQ(clip->stop(), 0);
+        EXPECT_EQ(clip->volume(), 1.0f);
+    }
+    EXPECT_EQ(text->name(), "text");
+    EXPECT_TRUE(shownErrors.empty());
+
+    auto missing = importer.prepareAudioClipWithFile(folders.temporary() + "/gone.m4a", std::nullopt, 0);
+    EXPECT_EQ(missing, nullptr);
+    ASSERT_EQ(shownErrors.size(), 1u);
+    EXPECT_EQ(shownErrors[0].domain, foundation::kCocoaErrorDomain);
+    EXPECT_EQ(shownErrors[0].code, foundation::kFileReadNoSuchFileError);
+}
+
+// The project folder on a full device: an error is shown, no clip is made
+// and no partial file stays in the project.
+TEST_F(ImportFixture, AFullDeviceShowsAnErrorAndLeavesNoFile) {
+    ASSERT_TRUE(project->createFilePathForProject());
+    const std::string folder = projectFolder();
+    const std::string source = named("long.wav", testsupport::testSound({"0.2*sin(2*PI*500*t)", 10, 44100, "wav"}));
+    auto before = namesIn(folder);
+    auto child = testsupport::ChildProcess::forked([&] {
+        if (unshare(CLONE_NEWNS) != 0) return 77;
+        if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return 77;
+        // A copy of the project's files on a small device in the project's place.
+        std::map<std::string, std::string> files;
+        for (const std::string& name : before) files[name] = readFile(fs::path(folder) / name);
+        if (mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=256k") != 0) return 77;
+        for (const auto& [name, contents] : files) writeFile(fs::path(folder) / name, contents);
+        auto clip = importer.prepareAudioClipWithFile(source, std::nullopt, 0);
+        if (clip) return 10;
+        if (shownErrors.size() != 1 || !foundation::isOutOfSpaceError(shownErrors[0])) return 11;
+        return namesIn(folder) == before ? 0 : 12;
+    });
+    int code = child.wait();
+    if (code == 77) GTEST_SKIP() << "cannot mount a private file system here";
+    EXPECT_EQ(code, 0) << "child check failed with code " << code;
+}
+
+TEST(SharedAudioInbox, ArrivalsNeverReplaceAnotherSoundAndTheSameSoundIsKeptOnce) {
+    testsupport::TempAppFolders folders;
+    const fs::path inbox = fs::path(folders.documents()) / "shared-audio";
     writeFile(inbox / "clip.wav", "first");
-    fs::path source = fs::path(folders.temporary()) / "clip.wav";
-    writeFile(source, "second");
-    KWAudioImporter::importAudioFromFileURL("file://" + source.string());
+    struct Case {
+        const char* contents;
+        std::optional<std::string> landsAs;  // none: the inbox had it
+    } cases[] = {
+        {"second", "clip-2.wav"},
+        {"first", std::nullopt},
+        {"second", std::nullopt},
+        {"third", "clip-3.wav"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.contents);
+        fs::path source = fs::path(folders.temporary()) / "clip.wav";
+        writeFile(source, c.contents);
+        auto kept = KWAudioImporter::importAudioFromFileURL("file://" + source.string());
+        ASSERT_TRUE(kept);
+        EXPECT_EQ(readFile(*kept), c.contents);
+        EXPECT_EQ(fs::exists(source), !c.landsAs);
+        if (c.landsAs) {
+            EXPECT_EQ(*kept, (inbox / *c.landsAs).string());
+        }
+    }
+    EXPECT_EQ(namesIn(inbox), (std::vector<std::string>{"clip-2.wav", "clip-3.wav", "clip.wav"}));
     EXPECT_EQ(readFile(inbox / "clip.wav"), "first");
-    EXPECT_EQ(readFile(source), "second");  // nothing lost either
 }
