@@ -59,11 +59,11 @@ VideoPreviewLayer::VideoPreviewLayer() { setClipsToBounds(true); }
 
 VideoPreviewLayer::~VideoPreviewLayer() {
     feed_->setAccepting(false);
-    if (auto session = session_.lock()) session->detachPreviewLayer(this);
+    if (session_) session_->detachPreviewLayer(this);
 }
 
 void VideoPreviewLayer::setSession(const CaptureSessionPtr& session) {
-    if (auto old = session_.lock()) old->detachPreviewLayer(this);
+    if (session_) session_->detachPreviewLayer(this);
     session_ = session;
     {
         std::lock_guard lock(feed_->mutex_);
@@ -82,13 +82,12 @@ void VideoPreviewLayer::setVideoGravity(VideoGravity gravity) {
 
 void VideoPreviewLayer::setVideoOrientation(int orientation) {
     videoOrientation_ = orientation;
-    if (auto session = session_.lock()) session->setInterfaceOrientation(orientation);
+    if (session_) session_->setInterfaceOrientation(orientation);
 }
 
 bool VideoPreviewLayer::isMirrored() const {
-    auto session = session_.lock();
-    if (!session || session->inputs().empty()) return false;
-    return session->inputs().front()->device()->position() == DevicePosition::Front;
+    if (!session_ || session_->inputs().empty()) return false;
+    return session_->inputs().front()->device()->position() == DevicePosition::Front;
 }
 
 void VideoPreviewLayer::didMoveToWindow() { feed_->setAccepting(window() != nullptr); }

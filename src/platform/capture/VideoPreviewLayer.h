@@ -36,7 +36,8 @@ public:
     VideoPreviewLayer();
     ~VideoPreviewLayer() override;
 
-    CaptureSessionPtr session() const { return session_.lock(); }
+    // The layer keeps its session alive, as the session's viewer.
+    const CaptureSessionPtr& session() const { return session_; }
     void setSession(const CaptureSessionPtr& session);
 
     VideoGravity videoGravity() const { return gravity_; }
@@ -60,7 +61,7 @@ private:
     void show(QImage viewed);
     void updateContents();
 
-    std::weak_ptr<CaptureSession> session_;
+    CaptureSessionPtr session_;
     std::shared_ptr<PreviewFeed> feed_ = std::make_shared<PreviewFeed>();
     VideoGravity gravity_ = VideoGravity::ResizeAspect;
     int videoOrientation_ = 0;

@@ -1,9 +1,11 @@
 #include "platform/capture/CaptureSession.h"
 #include "platform/capture/SensorOrientation.h"
 #include "platform/capture/SyntheticCamera.h"
+#include "platform/capture/VideoPreviewLayer.h"
 #include "platform/foundation/DispatchSemaphore.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/ui/Window.h"
 #include "platform/ui/host/Application.h"
 #include "support/VirtualClock.h"
 
@@ -225,6 +227,54 @@ TEST(SyntheticCamera, UnplugStopsFramesFailsPendingStillsAndIsPosted) {
     RunLoop::main().runUntil([&] { return results.size() == 3; }, 5);
     ASSERT_EQ(results.size(), 3u);
     EXPECT_FALSE(results[2].ok());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(VideoPreviewLayer, ShowsTheNewestFrameUprightWhileInAWindow) {
+    testsupport::VirtualClockScope clock;
+    auto backend = capture::SyntheticCaptureBackend::withCameras(2);
+    auto session = capture::CaptureSession::create();
+    auto input = capture::CaptureDeviceInput::create(backend->device("synthetic-front"));
+    ASSERT_TRUE(input.ok());
+    ASSERT_TRUE(session->setSessionPreset(capture::kSessionPreset640x480));
+    ASSERT_TRUE(session->addInput(input.value()));
+    auto layer = capture::VideoPreviewLayer::create(session);
+    layer->setFrame({0, 0, 160, 120});
+    session->startRunning();
+    foundation::RunLoop::main().advance(0.5);
+    EXPECT_TRUE(layer->currentFrame().isNull()) << "no frames outside a window";
+
+    ui::Window window({0, 0, 320, 240});
+    window.addSubview(layer);
+    foundation::RunLoop::main().advance(0.5);
+    foundation::RunLoop::main().runUntilIdle();
+    ASSERT_FALSE(layer->currentFrame().isNull());
+    EXPECT_TRUE(layer->isMirrored());
+    // The front camera is shown as in a mirror: green on the left.
+    EXPECT_EQ(layer->currentFrame().pixel(2, 2), qRgb(0, 255, 0));
+    EXPECT_EQ(capture::syntheticFrameCounter(layer->currentFrame().mirrored(true, false)), 9);
+    session->stopRunning();
+}
+
+TEST(VideoPreviewLayer, AspectFillKeepsTheMiddleOfTheFrame) {
+    using capture::VideoGravity;
+    struct Case {
+        graphics::Size frame, bounds;
+        VideoGravity gravity;
+        graphics::Rect expected;
+    };
+    const Case cases[] = {
+        {{1920, 1080}, {1024, 768}, VideoGravity::ResizeAspectFill, {240, 0, 1440, 1080}},
+        {{1920, 1080}, {1920, 540}, VideoGravity::ResizeAspectFill, {0, 270, 1920, 540}},
+        {{1920, 1080}, {1024, 768}, VideoGravity::ResizeAspect, {0, 0, 1920, 1080}},
+        {{1920, 1080}, {0, 0}, VideoGravity::ResizeAspectFill, {0, 0, 1920, 1080}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(capture::visibleFrameRect(c.frame, c.bounds, c.gravity), c.expected) << c.bounds.width;
+    }
 }
 
 }  // namespace
