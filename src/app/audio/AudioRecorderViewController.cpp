@@ -5,6 +5,7 @@
 #include "app/audio/AudioRecorderViewController.h"
 
 #include "app/audio/F3BarGauge.h"
+#include "app/core/BundleImage.h"
 #include "app/widgets/alerts/AlertView.h"
 #include "platform/foundation/DateFormat.h"
 #include "platform/foundation/Localized.h"
@@ -94,6 +95,7 @@ void AudioRecorderViewController::loadView() {
 }
 
 void AudioRecorderViewController::viewDidLoad() {
+    sliderAudioRecordLevel_->setThumbImage(bundleImageNamed(kSliderThumbImage));
     labelAudioRecordInfo_->setText(localized("Ready to Record"));
 
     auto life = life_.observer();

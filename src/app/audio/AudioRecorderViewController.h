@@ -62,6 +62,7 @@ public:
 class AudioRecorderViewController : public ui::ViewController, public PreviewPlayerDelegate {
 public:
     static inline const char* kNibName = "AudioRecorderViewController";
+    static inline const char* kSliderThumbImage = "edit_record_db_knop.png";
     // The level meter's scale: this many decibels below full scale show empty.
     static constexpr float kMeterFloorDecibels = 40.0f;
     static constexpr double kCountdownStepSeconds = 1.0;

@@ -9,6 +9,7 @@
 #include "platform/media/MediaError.h"
 #include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controls/Label.h"
+#include "platform/ui/controls/Slider.h"
 #include "support/AudioDevices.h"
 #include "support/ChildProcess.h"
 #include "support/TempAppFolders.h"
@@ -138,6 +139,8 @@ TEST_F(AudioRecorderSheetTest, CountsDownFiveSecondsThenRecordsOnTheMoviesClock)
     show(media::SyntheticAudioInput::squareWave(0.1f));
     EXPECT_EQ(label(), "Ready to Record");
     EXPECT_EQ(buttons(), "Record+ Play- Accept-");
+    ASSERT_TRUE(sheet->sliderAudioRecordLevel()->thumbImage().has_value());
+    EXPECT_EQ(sheet->sliderAudioRecordLevel()->thumbImage()->size(), graphics::Size(28, 28));
     EXPECT_EQ(fs::path(sheet->audioFile()).parent_path(), fs::path(folders.temporary()));
     EXPECT_TRUE(fs::path(sheet->audioFile()).filename().string().starts_with("record-"));
 

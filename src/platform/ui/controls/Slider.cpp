@@ -96,12 +96,27 @@ void Slider::setThumbTintColor(std::optional<Color> color) {
     updateColors();
 }
 
+void Slider::setThumbImage(std::optional<graphics::Image> image) {
+    thumbImage_ = std::move(image);
+    Layer& thumb = thumb_->layer();
+    // The picture brings its own look: no round white knob, border or shadow.
+    const bool knob = !thumbImage_;
+    thumb.setContents(thumbImage_);
+    thumb.setCornerRadius(knob ? kThumbDiameter / 2 : 0);
+    thumb.setBorderWidth(knob ? 0.5 : 0);
+    thumb.setShadowOpacity(knob ? 0.25 : 0);
+    updateColors();
+}
+
 void Slider::tintColorDidChange() { updateColors(); }
 
 void Slider::updateColors() {
     minimumTrack_->setBackgroundColor(minimumTrackTint_.value_or(tintColor()));
     maximumTrack_->setBackgroundColor(maximumTrackTint_.value_or(Color::rgb8(183, 183, 183)));
-    thumb_->setBackgroundColor(thumbTint_.value_or(Color::white()));
+    if (thumbImage_)
+        thumb_->setBackgroundColor(std::nullopt);
+    else
+        thumb_->setBackgroundColor(thumbTint_.value_or(Color::white()));
 }
 
 // ---- geometry ---------------------------------------------------------------------------

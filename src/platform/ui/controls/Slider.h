@@ -7,6 +7,7 @@
 // every change during the drag, another one once when the finger lifts.
 
 #include "platform/graphics/Color.h"
+#include "platform/graphics/Image.h"
 #include "platform/ui/controls/Control.h"
 
 #include <memory>
@@ -39,6 +40,10 @@ public:
     void setMaximumTrackTintColor(std::optional<graphics::Color> color);
     const std::optional<graphics::Color>& thumbTintColor() const { return thumbTint_; }
     void setThumbTintColor(std::optional<graphics::Color> color);
+    // A picture drawn as the thumb instead of the round white knob (null:
+    // the knob again); it fills the thumb's rectangle.
+    const std::optional<graphics::Image>& thumbImage() const { return thumbImage_; }
+    void setThumbImage(std::optional<graphics::Image> image);
 
     // The track's and the thumb's rectangles in the bounds.
     virtual graphics::Rect trackRectForBounds(const graphics::Rect& bounds) const;
@@ -70,6 +75,7 @@ private:
     std::optional<graphics::Color> minimumTrackTint_;
     std::optional<graphics::Color> maximumTrackTint_;
     std::optional<graphics::Color> thumbTint_;
+    std::optional<graphics::Image> thumbImage_;
     ViewPtr maximumTrack_;
     ViewPtr minimumTrack_;
     ViewPtr thumb_;
