@@ -187,6 +187,12 @@ void CaptureViewController::switchCaptureSource(const CaptureControllerPtr& sour
     if (!source) return;
     view();
     if (mIsTimer_) stopTimer();
+    // The registry's sources come back on the next visit: the old source's
+    // live view keeps no tap recognizer of ours.
+    if (focusTap_) {
+        if (ui::View* tapped = focusTap_->view()) tapped->removeGestureRecognizer(focusTap_.get());
+        focusTap_.reset();
+    }
     if (captureSource_) {
         captureSource_->stopCameraCapture();
         captureSource_->setDelegate(nullptr);
@@ -216,9 +222,9 @@ void CaptureViewController::switchCaptureSource(const CaptureControllerPtr& sour
     }
     restoreCaptureSourceConfiguration();
     if (auto live = source->captureSourceViewCamera()) {
-        auto tap = std::make_shared<ui::TapGestureRecognizer>(
+        focusTap_ = std::make_shared<ui::TapGestureRecognizer>(
             life_.guard([this](ui::GestureRecognizer& recognizer) { doSingleTap(recognizer); }));
-        live->addGestureRecognizer(tap);
+        live->addGestureRecognizer(focusTap_);
     }
     // The live picture takes the onion skin's transparency too.
     applyOverlayValue(static_cast<float>(sliderOverlayControl_->value()));

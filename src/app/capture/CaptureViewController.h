@@ -286,6 +286,7 @@ private:
     std::shared_ptr<ui::Slider> sliderExposureBias_;
     std::shared_ptr<DACircularProgressView> progressTimer_;
     std::shared_ptr<ui::PinchGestureRecognizer> pinch_;
+    std::shared_ptr<ui::GestureRecognizer> focusTap_;  // on the current source's live view
 
     // Model and helpers.
     ProjectModelPtr project_;

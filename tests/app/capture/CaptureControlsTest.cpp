@@ -157,6 +157,10 @@ TEST_F(CaptureControlsTest, TapToFocusDrawsTheSquareOnlyWhenTheSourceFocuses) {
         sources[0] = source;
         camera = source;
         openScreen(storedProject());
+        // Switching away and back leaves one tap recognizer on the live view.
+        screen->switchCaptureSource(sources[1]);
+        screen->switchCaptureSource(source);
+        EXPECT_EQ(source->view()->gestureRecognizers().size(), 1u);
         SCOPED_TRACE(testing::Message() << "focuses " << c.focuses << " bias " << c.biasMax);
         EXPECT_EQ(screen->sliderExposureBias()->maximumValue(), c.biasMax);
         fingers->tap({300, 500});
