@@ -2,6 +2,7 @@
 #include "app/capture/RecordingDelegate.h"
 #include "platform/capture/CaptureDevice.h"
 #include "platform/media/ExportPresets.h"
+#include "support/Pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -49,10 +50,15 @@ TEST(CaptureController, BaseSourceDeliversItsDebugPictureOnTheCallingThread) {
     capturetest::RecordingDelegate delegate;
     source->setDelegate(&delegate);
     source->captureImage();
-    // Delivered before captureImage returned, whether or not the debug
-    // pictures are among the resources (a null picture when they are not).
+    // Delivered before captureImage returned. The resources hold no
+    // "DEBUG_1.jpg", so the 1080p test card stands in: grey bar on the left,
+    // blue one second from the right.
     ASSERT_EQ(delegate.pictureCount(), 1u);
-    EXPECT_EQ(delegate.pictures[0].image.orientation(), graphics::ImageOrientation::Up);
+    const graphics::Image& picture = delegate.pictures[0].image;
+    ASSERT_EQ(picture.pixelWidth(), 1920);
+    ASSERT_EQ(picture.pixelHeight(), 1080);
+    EXPECT_TRUE(testsupport::pixelNear(picture.pixelAt(100, 300), {192, 192, 192, 255}));
+    EXPECT_TRUE(testsupport::pixelNear(picture.pixelAt(1560, 300), {0, 0, 192, 255}));
 }
 
 TEST(CaptureController, PresetFollowsTheDeviceAndTheExportPresets) {

@@ -58,6 +58,8 @@ TEST(CaptureSources, BuiltInSourcesInPickerOrderAndTheGreenScreenPlaceholder) {
     EXPECT_TRUE(list[0]->isZoomSupported());
     EXPECT_TRUE(list[2]->hasShutterSound());
     EXPECT_FALSE(list[0]->hasShutterSound());
+    for (const auto& source : list)
+        EXPECT_EQ(source->captureSourceMenuIcon().pixelWidth(), 28) << source->captureSourceName();
 
     capturetest::RecordingDelegate delegate;
     list[1]->setDelegate(&delegate);

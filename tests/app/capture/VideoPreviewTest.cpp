@@ -48,9 +48,10 @@ TEST(SimulatorCamera, ShowsAndCapturesItsPicture) {
     EXPECT_EQ(source->imageView()->frame(), (graphics::Rect{0, 0, 320, 240}));
     source->captureImage();
     ASSERT_EQ(delegate.pictureCount(), 1u);
-    // The picture handed over is the one shown (null when the resources lack it).
-    EXPECT_EQ(delegate.pictures[0].image.isNull(), source->imageView()->image().isNull());
-    EXPECT_EQ(delegate.pictures[0].image.pixelWidth(), source->getDebugImage().pixelWidth());
+    // The picture handed over is the one shown: the 1080p test card, as the
+    // resources hold no "DEBUG_4.jpg".
+    EXPECT_EQ(delegate.pictures[0].image.bitmap(), source->imageView()->image().bitmap());
+    EXPECT_EQ(delegate.pictures[0].image.pixelWidth(), 1920);
 }
 
 }  // namespace
