@@ -3,7 +3,9 @@
 #include "platform/media/AudioSession.h"
 #include "support/Process.h"
 
+#include <csignal>
 #include <sstream>
+#include <sys/resource.h>
 
 namespace testsupport {
 
@@ -17,6 +19,12 @@ AudioDevicesScope::~AudioDevicesScope() {
     media::AudioOutput::setShared(nullptr);
     media::AudioInput::resetShared();
     media::AudioSession::sharedInstance().resetForTesting();
+}
+
+bool limitFileSizeInThisProcess(size_t bytes) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{rlim_t(bytes), RLIM_INFINITY};
+    return setrlimit(RLIMIT_FSIZE, &limit) == 0;
 }
 
 ProbedAudio probeAudio(const std::string& path) {

@@ -9,7 +9,9 @@
 #include "platform/media/AudioInput.h"
 #include "platform/media/AudioOutput.h"
 
+#include <cstddef>
 #include <memory>
+#include <string>
 
 namespace testsupport {
 
@@ -25,6 +27,11 @@ public:
 private:
     std::shared_ptr<media::NullAudioOutput> output_ = std::make_shared<media::NullAudioOutput>();
 };
+
+// Lets this process write files of at most `bytes` bytes, as a full disk
+// would: larger writes fail with EFBIG instead of a signal. Process-wide, so
+// for forked children (ChildProcess::forked) only; false when refused.
+bool limitFileSizeInThisProcess(size_t bytes);
 
 // ffprobe's view of a sound file's first audio stream.
 struct ProbedAudio {

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Lifetime.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/media/AudioPcmReader.h"
 #include "platform/media/MediaError.h"
 
 #include <cmath>
@@ -27,9 +28,10 @@ Installed& installed() {
 // Delivers the synthetic sound on a repeating run-loop timer.
 class SyntheticCapture : public AudioCapture {
 public:
-    SyntheticCapture(AudioInputFormat format, float amplitude, double frequency, double failAfterSeconds,
-                     AudioInput::SamplesHandler samples, AudioInput::FailureHandler failure)
+    SyntheticCapture(AudioInputFormat format, float amplitude, double frequency, std::vector<float> recorded,
+                     double failAfterSeconds, AudioInput::SamplesHandler samples, AudioInput::FailureHandler failure)
         : format_(format),
+          recorded_(std::move(recorded)),
           amplitude_(amplitude),
           framesPerHalfPeriod_(frequency > 0 ? format.sampleRate / (2.0 * frequency) : 0),
           failAfterSeconds_(failAfterSeconds),
@@ -60,6 +62,17 @@ private:
     }
     void deliver(int64_t frames) {
         buffer_.resize(size_t(frames) * size_t(format_.channelCount));
+        if (!recorded_.empty()) {
+            // The file's sound, then silence.
+            const size_t channels = size_t(format_.channelCount);
+            for (size_t i = 0; i < buffer_.size(); ++i) {
+                const size_t at = size_t(delivered_) * channels + i;
+                buffer_[i] = at < recorded_.size() ? recorded_[at] : 0.0f;
+            }
+            delivered_ += frames;
+            if (samples_) samples_(buffer_.data(), size_t(frames));
+            return;
+        }
         for (int64_t f = 0; f < frames; ++f) {
             const int64_t index = delivered_ + f;
             float value = 0;
@@ -73,6 +86,7 @@ private:
     }
 
     AudioInputFormat format_;
+    std::vector<float> recorded_;  // interleaved, from a file
     float amplitude_;
     double framesPerHalfPeriod_;
     double failAfterSeconds_;
@@ -117,14 +131,31 @@ std::shared_ptr<SyntheticAudioInput> SyntheticAudioInput::silence() {
     return std::shared_ptr<SyntheticAudioInput>(new SyntheticAudioInput(0, 0));
 }
 
+std::shared_ptr<SyntheticAudioInput> SyntheticAudioInput::file(std::string path) {
+    return std::shared_ptr<SyntheticAudioInput>(new SyntheticAudioInput(0, 0, std::move(path)));
+}
+
 foundation::Result<std::unique_ptr<AudioCapture>> SyntheticAudioInput::start(AudioInputFormat format,
                                                                              SamplesHandler samples,
                                                                              FailureHandler failure) {
     if (format.sampleRate <= 0 || format.channelCount < 1)
         return foundation::Error(kMediaErrorDomain, kMediaErrorUnknown, "Unsupported recording format");
+    std::vector<float> recorded;
+    if (!path_.empty()) {
+        auto reader = AudioPcmReader::open(path_, format.sampleRate, format.channelCount);
+        if (!reader) return reader.error();
+        std::vector<float> chunk(size_t(4096 * format.channelCount));
+        while (true) {
+            auto read = (*reader)->read(chunk.data(), 4096);
+            if (!read) return read.error();
+            if (*read == 0) break;
+            recorded.insert(recorded.end(), chunk.begin(), chunk.begin() + std::ptrdiff_t(*read * format.channelCount));
+        }
+    }
     ++capturesStarted_;
-    return std::unique_ptr<AudioCapture>(new SyntheticCapture(format, amplitude_, frequency_, failAfterSeconds_,
-                                                              std::move(samples), std::move(failure)));
+    return std::unique_ptr<AudioCapture>(new SyntheticCapture(format, amplitude_, frequency_, std::move(recorded),
+                                                              failAfterSeconds_, std::move(samples),
+                                                              std::move(failure)));
 }
 
 }  // namespace media

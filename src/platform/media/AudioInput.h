@@ -67,6 +67,10 @@ public:
     // -amplitude, half a period each.
     static std::shared_ptr<SyntheticAudioInput> squareWave(float amplitude, double frequency = 441.0);
     static std::shared_ptr<SyntheticAudioInput> silence();
+    // The sound of a file (anything the PCM reader decodes), converted to
+    // the format each capture asks for, then silence; a capture of a file
+    // that cannot be read fails to start.
+    static std::shared_ptr<SyntheticAudioInput> file(std::string path);
 
     std::string name() const override { return "Synthetic microphone"; }
     foundation::Result<std::unique_ptr<AudioCapture>> start(AudioInputFormat format, SamplesHandler samples,
@@ -81,9 +85,11 @@ public:
     static constexpr double kTickSeconds = 0.02;
 
 private:
-    SyntheticAudioInput(float amplitude, double frequency) : amplitude_(amplitude), frequency_(frequency) {}
+    SyntheticAudioInput(float amplitude, double frequency, std::string path = {})
+        : amplitude_(amplitude), frequency_(frequency), path_(std::move(path)) {}
     float amplitude_;
     double frequency_;
+    std::string path_;
     double failAfterSeconds_ = -1;
     int capturesStarted_ = 0;
 };

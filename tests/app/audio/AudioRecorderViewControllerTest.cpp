@@ -16,10 +16,8 @@
 #include "support/WindowFixture.h"
 
 #include <cmath>
-#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -333,9 +331,7 @@ TEST(AudioRecorderSheetDisk, AFullDiskStopsTheTakeRemovesItsFileAndSaysWhy) {
     testsupport::TempAppFolders folders;
     // The file-size limit is process-wide: the sheet runs in a child.
     auto child = testsupport::ChildProcess::forked([] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{16 * 1024, RLIM_INFINITY};
-        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 10;
+        if (!testsupport::limitFileSizeInThisProcess(16 * 1024)) return 10;
         testsupport::VirtualClockScope clock;
         testsupport::AudioDevicesScope audio(media::SyntheticAudioInput::squareWave(0.5f, 1000));
         FakeEditor editor;

@@ -8,12 +8,11 @@
 #include "support/AudioDevices.h"
 #include "support/ChildProcess.h"
 #include "support/TempAppFolders.h"
+#include "support/TestSounds.h"
 #include "support/VirtualClock.h"
 
-#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -104,13 +103,39 @@ TEST_F(AudioRecorderTest, SilenceMetersAtTheFloorAndALostMicrophoneKeepsWhatWasR
     EXPECT_NEAR(testsupport::probeAudio(path("lost.m4a")).durationSeconds, 1.5, 0.05);
 }
 
+TEST_F(AudioRecorderTest, AFileMicrophonePlaysItsSoundThenSilence) {
+    testsupport::AudioDevicesScope audio(
+        media::SyntheticAudioInput::file(testsupport::testSound({"0.5*lt(t,1)", 2.0, 22050})));
+    Take take;
+    auto recorder = makeRecorder(path("from-file.m4a"), take);
+    recorder->setMeteringEnabled(true);
+    ASSERT_TRUE(recorder->record());
+    const struct {
+        double at;
+        float decibels;
+    } levels[] = {
+        {0.5, -6.02f}, {1.5, media::AudioRecorder::kMinimumPower}, {3.0, media::AudioRecorder::kMinimumPower}};
+    double now = 0;
+    for (const auto& level : levels) {
+        foundation::RunLoop::main().advance(level.at - now);
+        now = level.at;
+        recorder->updateMeters();
+        EXPECT_NEAR(recorder->averagePowerForChannel(0), level.decibels, 0.05f) << level.at;
+    }
+    recorder->stop();
+    EXPECT_NEAR(testsupport::probeAudio(path("from-file.m4a")).durationSeconds, 3.0, 0.05);
+
+    testsupport::AudioDevicesScope unreadable(media::SyntheticAudioInput::file(path("no-such-sound.wav")));
+    auto refused = makeRecorder(path("refused.m4a"), take);
+    EXPECT_FALSE(refused->record());
+    EXPECT_TRUE(refused->lastError().has_value());
+}
+
 TEST_F(AudioRecorderTest, AFullDiskStopsTheTakeAndLeavesNoFile) {
     // The file-size limit is process-wide: the take runs in a child.
     const std::string folder = folders.temporary();
     auto child = testsupport::ChildProcess::forked([folder] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{16 * 1024, RLIM_INFINITY};
-        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 10;
+        if (!testsupport::limitFileSizeInThisProcess(16 * 1024)) return 10;
         testsupport::VirtualClockScope clock;
         testsupport::AudioDevicesScope audio(media::SyntheticAudioInput::squareWave(0.5f, 1000));
         Take take;
