@@ -56,21 +56,34 @@ void Capture4KCamera::captureImage() {
     stillImageOutput_->captureStillImageAsynchronously([weak, orientation](foundation::Result<foundation::Bytes> jpeg) {
         auto self = std::static_pointer_cast<Capture4KCamera>(weak.lock());
         if (!self) return;
-        self->ready_ = true;
         auto* receiver = self->delegate();
         if (!jpeg.ok()) {
-            // A camera that went away answers the request; any other
-            // failure only makes the source ready again.
-            if (jpeg.error().code == capture::kCaptureErrorDeviceDisconnected && receiver) {
-                receiver->captureControllerDidTakeImage(*self, graphics::Image());
+            if (jpeg.error().code == capture::kCaptureErrorDeviceDisconnected) {
+                // The camera went away: not ready, and the request is
+                // answered, the error set before the answer arrives.
+                self->cameraLost();
+                if (receiver) receiver->captureControllerDidTakeImage(*self, graphics::Image());
+                return;
             }
+            self->ready_ = true;  // any other failure only makes the source ready again
             return;
         }
+        self->ready_ = true;
         auto decoded = graphics::Image::decode(jpeg.value());
         if (!decoded.ok()) return;
         graphics::Image upright = graphics::Image(decoded->bitmap(), 1.0, orientation).normalized();
         if (receiver) receiver->captureControllerDidTakeImage(*self, std::move(upright));
     });
+}
+
+void Capture4KCamera::cameraLost() {
+    ready_ = false;
+    setError(noCaptureDeviceError());
+}
+
+void Capture4KCamera::cameraWasDisconnected() {
+    cameraLost();
+    CaptureLocalCamera::cameraWasDisconnected();
 }
 
 void Capture4KCamera::stopCameraCapture() {

@@ -44,8 +44,13 @@ public:
     // The storage warning while it is shown.
     const std::shared_ptr<AlertView>& storageAlert() const { return storageAlert_; }
 
+protected:
+    void cameraWasDisconnected() override;
+
 private:
     void showStorageAlertOnce();
+    // Not ready, error 63; safe from any thread.
+    void cameraLost();
 
     std::shared_ptr<capture::StillImageOutput> stillImageOutput_;
     std::shared_ptr<AlertView> storageAlert_;

@@ -13,13 +13,44 @@ constexpr const char* kErrorDomain = "CaptureLocalCamera";
 constexpr int64_t kNoCaptureDevice = 63;
 constexpr int64_t kInputFailed = 119;
 
-foundation::Error noCaptureDeviceError() {
-    return {kErrorDomain, kNoCaptureDevice, foundation::localized("No capture device found.")};
-}
-
 int64_t positionValue(const capture::CaptureDevice& device) { return static_cast<int64_t>(device.position()); }
 
+// One of the camera's three mode controls (focus, exposure, white balance).
+struct ModeControl {
+    bool (capture::CaptureDevice::*supports)(capture::CaptureMode) const;
+    capture::CaptureMode (capture::CaptureDevice::*current)() const;
+    bool (capture::CaptureDevice::*set)(capture::CaptureMode);
+};
+constexpr ModeControl kFocus{&capture::CaptureDevice::isFocusModeSupported, &capture::CaptureDevice::focusMode,
+                             &capture::CaptureDevice::setFocusMode};
+constexpr ModeControl kExposure{&capture::CaptureDevice::isExposureModeSupported, &capture::CaptureDevice::exposureMode,
+                                &capture::CaptureDevice::setExposureMode};
+constexpr ModeControl kWhiteBalance{&capture::CaptureDevice::isWhiteBalanceModeSupported,
+                                    &capture::CaptureDevice::whiteBalanceMode,
+                                    &capture::CaptureDevice::setWhiteBalanceMode};
+
+// Applies a mode the camera offers and does not have yet; a refused lock
+// changes nothing. Returns the camera's mode afterwards.
+int64_t applyMode(capture::CaptureDevice& device, const ModeControl& control, int64_t mode) {
+    const auto wanted = static_cast<capture::CaptureMode>(mode);
+    if ((device.*control.supports)(wanted) && (device.*control.current)() != wanted && device.lockForConfiguration()) {
+        (device.*control.set)(wanted);
+        device.unlockForConfiguration();
+    }
+    return static_cast<int64_t>((device.*control.current)());
+}
+
+// The screen's control applies when the camera can both lock and follow continuously.
+bool offersLockedAndContinuous(const capture::CaptureDevice& device, const ModeControl& control) {
+    return (device.*control.supports)(capture::CaptureMode::Locked) &&
+           (device.*control.supports)(capture::CaptureMode::ContinuousAutomatic);
+}
+
 }  // namespace
+
+foundation::Error CaptureLocalCamera::noCaptureDeviceError() {
+    return {kErrorDomain, kNoCaptureDevice, foundation::localized("No capture device found.")};
+}
 
 CaptureLocalCamera::CaptureLocalCamera() { setCaptureSourceID("CaptureLocalCamera"); }
 
@@ -34,8 +65,6 @@ void CaptureLocalCamera::noteInterfaceOrientation() {
     if (captureSession_) captureSession_->setInterfaceOrientation(orientation);
 }
 
-void CaptureLocalCamera::failSetUp(foundation::Error error) { setError(std::move(error)); }
-
 void CaptureLocalCamera::initCaptureDevice() {
     setError(std::nullopt);
     // A new set-up replaces whatever an earlier one left behind.
@@ -45,7 +74,7 @@ void CaptureLocalCamera::initCaptureDevice() {
     view()->addSubview(previewView_);
 
     const auto devices = capture::videoDevices();
-    if (devices.empty()) return failSetUp(noCaptureDeviceError());
+    if (devices.empty()) return setError(noCaptureDeviceError());
 
     capture::CaptureDevicePtr chosen;
     capture::CaptureDeviceInputPtr input;
@@ -55,7 +84,7 @@ void CaptureLocalCamera::initCaptureDevice() {
         for (const auto& device : devices) {
             if (positionValue(*device) != wanted) continue;
             auto opened = capture::CaptureDeviceInput::create(device);
-            if (!opened.ok()) return failSetUp(opened.error());
+            if (!opened.ok()) return setError(opened.error());
             chosen = device;
             input = opened.value();
             break;
@@ -66,8 +95,8 @@ void CaptureLocalCamera::initCaptureDevice() {
         auto opened = capture::CaptureDeviceInput::create(chosen);
         if (!opened.ok()) {
             const std::string& text = opened.error().localizedDescription();
-            return failSetUp(
-                {kErrorDomain, kInputFailed, text.empty() ? foundation::localized("No capture device found.") : text});
+            return setError(foundation::Error{kErrorDomain, kInputFailed,
+                                              text.empty() ? foundation::localized("No capture device found.") : text});
         }
         input = opened.value();
     }
@@ -201,37 +230,15 @@ void CaptureLocalCamera::switchCaptureDevice() {
 }
 
 void CaptureLocalCamera::setFocusMode(int64_t mode) {
-    auto device = currentDevice();
-    if (!device) return;
-    const auto wanted = static_cast<capture::CaptureMode>(mode);
-    if (device->isFocusModeSupported(wanted) && device->focusMode() != wanted && device->lockForConfiguration()) {
-        device->setFocusMode(wanted);
-        device->unlockForConfiguration();
-    }
-    focusMode_ = static_cast<int64_t>(device->focusMode());
+    if (auto device = currentDevice()) focusMode_ = applyMode(*device, kFocus, mode);
 }
 
 void CaptureLocalCamera::setExposureMode(int64_t mode) {
-    auto device = currentDevice();
-    if (!device) return;
-    const auto wanted = static_cast<capture::CaptureMode>(mode);
-    if (device->isExposureModeSupported(wanted) && device->exposureMode() != wanted && device->lockForConfiguration()) {
-        device->setExposureMode(wanted);
-        device->unlockForConfiguration();
-    }
-    exposureMode_ = static_cast<int64_t>(device->exposureMode());
+    if (auto device = currentDevice()) exposureMode_ = applyMode(*device, kExposure, mode);
 }
 
 void CaptureLocalCamera::setWhiteBalanceMode(int64_t mode) {
-    auto device = currentDevice();
-    if (!device) return;
-    const auto wanted = static_cast<capture::CaptureMode>(mode);
-    if (device->isWhiteBalanceModeSupported(wanted) && device->whiteBalanceMode() != wanted &&
-        device->lockForConfiguration()) {
-        device->setWhiteBalanceMode(wanted);
-        device->unlockForConfiguration();
-    }
-    whiteBalanceMode_ = static_cast<int64_t>(device->whiteBalanceMode());
+    if (auto device = currentDevice()) whiteBalanceMode_ = applyMode(*device, kWhiteBalance, mode);
 }
 
 void CaptureLocalCamera::changeExposureTargetBiasTo(float bias) {
@@ -281,27 +288,24 @@ void CaptureLocalCamera::checkDeviceCapabilities() {
 }
 
 void CaptureLocalCamera::checkDeviceFocusModeSupport() {
-    auto device = currentDevice();
-    if (!device) return;
-    isFocusModeSuported_ = device->isFocusModeSupported(capture::CaptureMode::Locked) &&
-                           device->isFocusModeSupported(capture::CaptureMode::ContinuousAutomatic);
-    focusMode_ = static_cast<int64_t>(device->focusMode());
+    if (auto device = currentDevice()) {
+        isFocusModeSuported_ = offersLockedAndContinuous(*device, kFocus);
+        focusMode_ = static_cast<int64_t>(device->focusMode());
+    }
 }
 
 void CaptureLocalCamera::checkDeviceExposureModeSupport() {
-    auto device = currentDevice();
-    if (!device) return;
-    isExposureModeSuported_ = device->isExposureModeSupported(capture::CaptureMode::Locked) &&
-                              device->isExposureModeSupported(capture::CaptureMode::ContinuousAutomatic);
-    exposureMode_ = static_cast<int64_t>(device->exposureMode());
+    if (auto device = currentDevice()) {
+        isExposureModeSuported_ = offersLockedAndContinuous(*device, kExposure);
+        exposureMode_ = static_cast<int64_t>(device->exposureMode());
+    }
 }
 
 void CaptureLocalCamera::checkDeviceWhiteBalanceModeSupport() {
-    auto device = currentDevice();
-    if (!device) return;
-    isWhiteBalanceModeSuported_ = device->isWhiteBalanceModeSupported(capture::CaptureMode::Locked) &&
-                                  device->isWhiteBalanceModeSupported(capture::CaptureMode::ContinuousAutomatic);
-    whiteBalanceMode_ = static_cast<int64_t>(device->whiteBalanceMode());
+    if (auto device = currentDevice()) {
+        isWhiteBalanceModeSuported_ = offersLockedAndContinuous(*device, kWhiteBalance);
+        whiteBalanceMode_ = static_cast<int64_t>(device->whiteBalanceMode());
+    }
 }
 
 void CaptureLocalCamera::changeCaptureQuality() {

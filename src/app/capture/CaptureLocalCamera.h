@@ -75,6 +75,8 @@ public:
     bool recordNextImage() const { return recordNextImage_.load(); }
 
 protected:
+    // Domain "CaptureLocalCamera", 63, "No capture device found.".
+    static foundation::Error noCaptureDeviceError();
     // The camera in use went away (main thread).
     virtual void cameraWasDisconnected();
     // Hands a null picture to the delegate on the camera queue.
@@ -88,7 +90,6 @@ protected:
 
 private:
     void observeDisconnection();
-    void failSetUp(foundation::Error error);
 
     std::shared_ptr<capture::VideoPreviewLayer> prevLayer_;
     std::shared_ptr<VideoPreview> previewView_;

@@ -67,6 +67,16 @@ struct QtCameraDriver::Objects {
     QMetaObject::Connection frames;
     std::mutex mutex;  // guards the pending stills
     std::map<int, StillHandler> pendingStills;
+
+    // The handler of a pending still, taken off the list; null when none.
+    StillHandler takePending(int id) {
+        std::lock_guard lock(mutex);
+        auto found = pendingStills.find(id);
+        if (found == pendingStills.end()) return nullptr;
+        StillHandler handler = std::move(found->second);
+        pendingStills.erase(found);
+        return handler;
+    }
 };
 
 QtCameraDriver::QtCameraDriver(QCameraDevice camera) : camera_(std::move(camera)) {}
@@ -86,27 +96,15 @@ foundation::Status QtCameraDriver::open() {
         Objects* objects = objects_.get();
         QObject::connect(&objects_->imageCapture, &QImageCapture::imageCaptured, &objects_->imageCapture,
                          [objects](int id, const QImage& picture) {
-                             StillHandler handler;
-                             {
-                                 std::lock_guard lock(objects->mutex);
-                                 auto found = objects->pendingStills.find(id);
-                                 if (found == objects->pendingStills.end()) return;
-                                 handler = std::move(found->second);
-                                 objects->pendingStills.erase(found);
-                             }
+                             StillHandler handler = objects->takePending(id);
+                             if (!handler) return;
                              handler(picture.convertToFormat(QImage::Format_ARGB32_Premultiplied));
                          });
         QObject::connect(
             &objects_->imageCapture, &QImageCapture::errorOccurred, &objects_->imageCapture,
             [objects](int id, QImageCapture::Error, const QString& text) {
-                StillHandler handler;
-                {
-                    std::lock_guard lock(objects->mutex);
-                    auto found = objects->pendingStills.find(id);
-                    if (found == objects->pendingStills.end()) return;
-                    handler = std::move(found->second);
-                    objects->pendingStills.erase(found);
-                }
+                StillHandler handler = objects->takePending(id);
+                if (!handler) return;
                 handler(foundation::Error(kCaptureErrorDomain, kCaptureErrorCaptureFailed, text.toStdString()));
             });
     }

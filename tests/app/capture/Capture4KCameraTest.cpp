@@ -108,7 +108,11 @@ TEST(Capture4KCamera, FailedStillsGiveNothingButAnUnpluggedCameraAnswersWithNull
     fixture.backend->unplug("synthetic-back");
     ASSERT_TRUE(fixture.waitForPictures(1));
     EXPECT_TRUE(fixture.delegate.pictures[0].image.isNull());
+    ASSERT_TRUE(fixture.source->error()) << "set before the answer arrives";
     EXPECT_EQ(fixture.source->error()->code, 63);
+    EXPECT_FALSE(fixture.source->isReadyToCapture());
+    RunLoop::main().runUntilIdle();
+    EXPECT_FALSE(fixture.source->isReadyToCapture());
 }
 
 }  // namespace

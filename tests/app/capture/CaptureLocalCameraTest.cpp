@@ -1,6 +1,8 @@
 #include "app/capture/CameraFixture.h"
 #include "app/capture/CaptureLocalCamera.h"
+#include "platform/capture/QtCamera.h"
 #include "platform/capture/SyntheticCamera.h"
+#include "platform/foundation/DispatchSemaphore.h"
 
 #include <gtest/gtest.h>
 
@@ -199,6 +201,50 @@ TEST(CaptureLocalCamera, TapToFocusResetsTheBiasFirst) {
     fixture.source->focusAtPoint({0, 0});
     EXPECT_EQ(fixture.source->currentExposureTargetBias(), 0.0f);
     EXPECT_EQ(fixture.source->captureInput()->device()->exposureTargetBias(), 0.0f);
+}
+
+}  // namespace
+
+namespace {
+
+// Waits in the picture callback as a screen that stores on the main thread does.
+class BlockingDelegate : public capturetest::RecordingDelegate {
+public:
+    void captureControllerDidTakeImage(CaptureController& controller, graphics::Image image) override {
+        gate.wait();
+        RecordingDelegate::captureControllerDidTakeImage(controller, std::move(image));
+    }
+    foundation::DispatchSemaphore gate{0};
+};
+
+TEST(CaptureLocalCamera, StopReturnsWhileTheCameraQueueWaitsForTheMainThread) {
+    CameraFixture<CaptureLocalCamera> fixture(1);
+    BlockingDelegate blocking;
+    fixture.source->setDelegate(&blocking);
+    fixture.source->initCaptureDevice();
+    fixture.source->captureImage();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return blocking.gate.waitingCount() == 1; }, 10));
+    fixture.source->stopCameraCapture();  // must not wait for "cameraQueue"
+    EXPECT_FALSE(fixture.driver().isStreaming());
+    blocking.gate.signal();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return blocking.pictureCount() == 1; }, 10));
+    EXPECT_FALSE(blocking.pictures[0].image.isNull());
+}
+
+TEST(CaptureLocalCamera, QtCamerasWithoutAnyDeviceReportNoCaptureDevice) {
+    auto qt = std::make_shared<capture::QtCaptureBackend>();
+    if (!qt->videoDevices().empty()) GTEST_SKIP() << "this machine has a camera; the case needs none";
+    testsupport::VirtualClockScope clock;
+    capture::setCaptureBackend(qt);
+    auto source = std::make_shared<CaptureLocalCamera>();
+    capturetest::RecordingDelegate delegate;
+    source->setDelegate(&delegate);
+    source->initCaptureDevice();
+    ASSERT_TRUE(source->error());
+    EXPECT_EQ(source->error()->code, 63);
+    EXPECT_EQ(source->error()->localizedDescription(), "No capture device found.");
+    EXPECT_TRUE(delegate.inits.empty());
+    capture::setCaptureBackend(nullptr);
 }
 
 }  // namespace
