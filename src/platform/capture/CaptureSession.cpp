@@ -61,13 +61,13 @@ foundation::Result<std::shared_ptr<CaptureDeviceInput>> CaptureDeviceInput::crea
 }
 
 const QImage& SampleBuffer::pixelBuffer() const {
-    if (!sensor_) {
-        QImage bgra = viewed_.format() == QImage::Format_ARGB32_Premultiplied
-                          ? viewed_
-                          : viewed_.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    std::call_once(made_, [this] {
+        const QImage bgra = viewed_.format() == QImage::Format_ARGB32_Premultiplied
+                                ? viewed_
+                                : viewed_.convertToFormat(QImage::Format_ARGB32_Premultiplied);
         sensor_ = sensorFrameFromUpright(bgra, sensorOrientation_);
-    }
-    return *sensor_;
+    });
+    return sensor_;
 }
 
 // ---- outputs -----------------------------------------------------------------------------

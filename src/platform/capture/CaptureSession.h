@@ -54,7 +54,8 @@ public:
         : viewed_(std::move(viewed)), sensorOrientation_(sensorOrientation), frameNumber_(frameNumber) {}
 
     // The frame's pixels, BGRA premultiplied, as the sensor wrote them;
-    // made on first use, so a frame the delegate drops costs nothing.
+    // made on first use, so a frame the delegate drops costs nothing. One
+    // buffer may reach several outputs, each on its own queue.
     const QImage& pixelBuffer() const;
     const uint8_t* baseAddress() const { return pixelBuffer().constBits(); }
     int64_t bytesPerRow() const { return pixelBuffer().bytesPerLine(); }
@@ -67,7 +68,8 @@ private:
     QImage viewed_;
     graphics::ImageOrientation sensorOrientation_;
     int64_t frameNumber_;
-    mutable std::optional<QImage> sensor_;
+    mutable std::once_flag made_;
+    mutable QImage sensor_;
 };
 
 class CaptureOutput {
