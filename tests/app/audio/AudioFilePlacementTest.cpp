@@ -3,39 +3,13 @@
 
 #include "app/audio/AudioFilePlacement.h"
 #include "platform/foundation/FileManager.h"
-#include "support/ChildProcess.h"
 #include "support/TempAppFolders.h"
+#include "support/TestFiles.h"
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
-#include <sched.h>
-#include <sys/mount.h>
 
 namespace fs = std::filesystem;
-
-namespace {
-
-void writeFile(const fs::path& path, const std::string& contents) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << contents;
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::vector<std::string> namesIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-}  // namespace
 
 TEST(AudioFilePlacement, NumberedNamesGoBeforeTheExtension) {
     struct Case {
@@ -53,7 +27,7 @@ TEST(AudioFilePlacement, SameBytesAreReusedOtherBytesTakeTheNextFreeName) {
     testsupport::TempAppFolders folders;
     const fs::path folder = fs::path(folders.documents()) / "project";
     const fs::path source = fs::path(folders.temporary()) / "clip.wav";
-    writeFile(source, "the new sound");
+    testsupport::writeFileBytes(source, "the new sound");
     struct Case {
         const char* what;
         std::vector<std::pair<std::string, std::string>> before;  // files in the folder
@@ -71,41 +45,42 @@ TEST(AudioFilePlacement, SameBytesAreReusedOtherBytesTakeTheNextFreeName) {
         SCOPED_TRACE(c.what);
         fs::remove_all(folder);
         fs::create_directories(folder);
-        for (const auto& [name, contents] : c.before) writeFile(folder / name, contents);
+        for (const auto& [name, contents] : c.before) testsupport::writeFileBytes(folder / name, contents);
         auto placed = placeAudioFile(source, folder.string(), "clip.wav", PlacementMode::Copy);
         ASSERT_TRUE(placed) << placed.error().description;
         EXPECT_EQ(placed->path, (folder / c.landsAs).string());
         EXPECT_EQ(placed->existed, c.existed);
-        EXPECT_EQ(readFile(folder / c.landsAs), "the new sound");
+        EXPECT_EQ(testsupport::readFileBytes(folder / c.landsAs), "the new sound");
         // Every earlier file keeps its bytes, and nothing else appeared.
-        for (const auto& [name, contents] : c.before) EXPECT_EQ(readFile(folder / name), contents) << name;
-        EXPECT_EQ(namesIn(folder).size(), c.before.size() + (c.existed ? 0 : 1));
-        EXPECT_EQ(readFile(source), "the new sound");  // a copy keeps its source
+        for (const auto& [name, contents] : c.before)
+            EXPECT_EQ(testsupport::readFileBytes(folder / name), contents) << name;
+        EXPECT_EQ(testsupport::namesInFolder(folder).size(), c.before.size() + (c.existed ? 0 : 1));
+        EXPECT_EQ(testsupport::readFileBytes(source), "the new sound");  // a copy keeps its source
     }
 }
 
 TEST(AudioFilePlacement, MovesConsumeTheSourceOnlyWhenTheyWriteAndAFileInPlaceIsItself) {
     testsupport::TempAppFolders folders;
     const fs::path folder = fs::path(folders.documents()) / "inbox";
-    writeFile(folder / "a.mp3", "same");
+    testsupport::writeFileBytes(folder / "a.mp3", "same");
     const fs::path twin = fs::path(folders.temporary()) / "a.mp3";
-    writeFile(twin, "same");
+    testsupport::writeFileBytes(twin, "same");
     auto reused = placeAudioFile(twin.string(), folder.string(), "a.mp3", PlacementMode::Move);
     ASSERT_TRUE(reused);
     EXPECT_TRUE(reused->existed);
     EXPECT_TRUE(fs::exists(twin));  // the inbox had it: nothing lost, nothing moved
 
-    writeFile(twin, "different");
+    testsupport::writeFileBytes(twin, "different");
     auto moved = placeAudioFile(twin.string(), folder.string(), "a.mp3", PlacementMode::Move);
     ASSERT_TRUE(moved);
     EXPECT_EQ(moved->path, (folder / "a-2.mp3").string());
     EXPECT_FALSE(fs::exists(twin));
-    EXPECT_EQ(readFile(folder / "a-2.mp3"), "different");
+    EXPECT_EQ(testsupport::readFileBytes(folder / "a-2.mp3"), "different");
 
     auto itself = placeAudioFile((folder / "a.mp3").string(), folder.string(), "a.mp3", PlacementMode::Copy);
     ASSERT_TRUE(itself);
     EXPECT_TRUE(itself->existed);
-    EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"a-2.mp3", "a.mp3"}));
+    EXPECT_EQ(testsupport::namesInFolder(folder), (std::vector<std::string>{"a-2.mp3", "a.mp3"}));
 
     auto missing = placeAudioFile((folder / "gone.mp3").string(), folder.string(), "gone.mp3", PlacementMode::Copy);
     ASSERT_FALSE(missing);
@@ -117,17 +92,13 @@ TEST(AudioFilePlacement, AFullDeviceLeavesNoPartialCopy) {
     const std::string folder = folders.documents() + "/small";
     fs::create_directories(folder);
     const fs::path source = fs::path(folders.temporary()) / "big.wav";
-    writeFile(source, std::string(512 * 1024, 'x'));
-    auto child = testsupport::ChildProcess::forked([&] {
-        if (unshare(CLONE_NEWNS) != 0) return 77;
-        if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return 77;
-        if (mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=128k") != 0) return 77;
+    testsupport::writeFileBytes(source, std::string(512 * 1024, 'x'));
+    int code = testsupport::onPrivateDevice(folder, 128, false, [&] {
         auto placed = placeAudioFile(source.string(), folder, "big.wav", PlacementMode::Copy);
         if (placed) return 10;
         if (!foundation::isOutOfSpaceError(placed.error())) return 11;
-        return namesIn(folder).empty() ? 0 : 12;
+        return testsupport::namesInFolder(folder).empty() ? 0 : 12;
     });
-    int code = child.wait();
-    if (code == 77) GTEST_SKIP() << "cannot mount a private file system here";
+    if (code == testsupport::kNoPrivateDevice) GTEST_SKIP() << "cannot mount a private file system here";
     EXPECT_EQ(code, 0) << "child check failed with code " << code;
 }

@@ -6,35 +6,19 @@
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/media/MediaError.h"
-#include "support/ChildProcess.h"
 #include "support/TempAppFolders.h"
+#include "support/TestFiles.h"
 #include "support/TestMovies.h"
 #include "support/TestSounds.h"
 #include "support/VirtualClock.h"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <regex>
-#include <sched.h>
-#include <sys/mount.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::vector<std::string> namesIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 std::string sound(const std::string& extension, std::vector<std::string> options, int channels = 1) {
     std::string wave = "0.4*sin(2*PI*523*t)";
@@ -105,10 +89,11 @@ TEST_F(ExporterTest, MP3BecomesItsBareFramesAsFFmpegCopiesThem) {
         const fs::path file = outcome.url->substr(7);
         EXPECT_TRUE(std::regex_match(file.filename().string(), kConvertedName)) << file;
         EXPECT_EQ(file.extension(), ".mp3");
-        EXPECT_TRUE(readFile(file) == readFile(expected)) << fs::file_size(file) << " vs " << fs::file_size(expected);
+        EXPECT_TRUE(testsupport::readFileBytes(file) == testsupport::readFileBytes(expected))
+            << fs::file_size(file) << " vs " << fs::file_size(expected);
         fs::remove(expected);
     }
-    EXPECT_EQ(namesIn(target).size(), 2u);
+    EXPECT_EQ(testsupport::namesInFolder(target).size(), 2u);
 }
 
 TEST_F(ExporterTest, AACAndPCMAreRewrappedKeepingTheirPackets) {
@@ -137,8 +122,8 @@ TEST_F(ExporterTest, AACAndPCMAreRewrappedKeepingTheirPackets) {
 
 TEST_F(ExporterTest, RefusedSourcesFailWithTheirCodeAndLeaveNothing) {
     fs::create_directories(sources);
-    std::ofstream(sources + "/empty.m4a").flush();
-    std::ofstream(sources + "/list.mp3") << "eggs, milk, flour\n";
+    testsupport::writeFileBytes(sources + "/empty.m4a", "");
+    testsupport::writeFileBytes(sources + "/list.mp3", "eggs, milk, flour\n");
     const std::string localized = "The media format is unsupported.";
     struct Case {
         const char* what;
@@ -167,7 +152,7 @@ TEST_F(ExporterTest, RefusedSourcesFailWithTheirCodeAndLeaveNothing) {
         EXPECT_EQ(outcome.error->code, c.code);
         EXPECT_EQ(outcome.error->description, c.text);
     }
-    EXPECT_TRUE(namesIn(target).empty());
+    EXPECT_TRUE(testsupport::namesInFolder(target).empty());
 }
 
 TEST_F(ExporterTest, DamagedSourcesFailWithoutAFileOrAURL) {
@@ -177,16 +162,16 @@ TEST_F(ExporterTest, DamagedSourcesFailWithoutAFileOrAURL) {
         std::vector<std::string> options = {"-c:a", extension == std::string("mp3") ? "libmp3lame" : "aac"};
         if (extension == std::string("m4a")) options.insert(options.end(), {"-movflags", "+faststart"});
         const std::string whole =
-            readFile(testsupport::testSound({"0.4*sin(2*PI*523*t)", 20, 44100, extension, options}));
+            testsupport::readFileBytes(testsupport::testSound({"0.4*sin(2*PI*523*t)", 20, 44100, extension, options}));
         const std::string cut = sources + "/cut." + extension;
-        std::ofstream(cut, std::ios::binary) << whole.substr(0, whole.size() / 2);
+        testsupport::writeFileBytes(cut, whole.substr(0, whole.size() / 2));
         Outcome outcome = convert(cut);
         EXPECT_FALSE(outcome.url);
         EXPECT_EQ(outcome.status, KWAudioExporter::kStatusFailed);
         ASSERT_TRUE(outcome.error);
         EXPECT_EQ(outcome.error->domain, media::kMediaErrorDomain);
     }
-    EXPECT_TRUE(namesIn(target).empty());
+    EXPECT_TRUE(testsupport::namesInFolder(target).empty());
 }
 
 // A full and a read-only project device, each a small file system of a
@@ -197,18 +182,15 @@ TEST_F(ExporterTest, FullOrReadOnlyDevicesFailWithStatusOneAndNoFile) {
     const std::string mp3 = testsupport::testSound({"0.4*sin(2*PI*523*t)", 30, 44100, "mp3", {"-c:a", "libmp3lame"}});
     struct Case {
         const char* what;
-        unsigned long flags;
+        bool readOnly;
         int64_t code;
     } cases[] = {
-        {"full", 0, foundation::kFileWriteOutOfSpaceError},
-        {"read-only", MS_RDONLY, foundation::kFileWriteVolumeReadOnlyError},
+        {"full", false, foundation::kFileWriteOutOfSpaceError},
+        {"read-only", true, foundation::kFileWriteVolumeReadOnlyError},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        auto child = testsupport::ChildProcess::forked([&] {
-            if (unshare(CLONE_NEWNS) != 0) return 77;
-            if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return 77;
-            if (mount("tmpfs", target.c_str(), "tmpfs", c.flags, "size=64k") != 0) return 77;
+        int code = testsupport::onPrivateDevice(target, 64, c.readOnly, [&] {
             auto exporter = KWAudioExporter::create();
             bool called = false;
             std::optional<std::string> url;
@@ -220,10 +202,9 @@ TEST_F(ExporterTest, FullOrReadOnlyDevicesFailWithStatusOneAndNoFile) {
             if (!exporter->error() || exporter->error()->code != c.code) return 11;
             foundation::Status copied = exporter->exportMP3(mp3, target + "/copy.mp3");
             if (copied || copied.error().code != c.code) return 12;
-            return namesIn(target).empty() ? 0 : 13;
+            return testsupport::namesInFolder(target).empty() ? 0 : 13;
         });
-        int code = child.wait();
-        if (code == 77) GTEST_SKIP() << "cannot mount a private file system here";
+        if (code == testsupport::kNoPrivateDevice) GTEST_SKIP() << "cannot mount a private file system here";
         EXPECT_EQ(code, 0) << "child check failed with code " << code;
     }
 }

@@ -2,51 +2,26 @@
 #include "app/core/ShowErrorNotification.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "support/ChildProcess.h"
 #include "support/TempAppFolders.h"
+#include "support/TestFiles.h"
 #include "support/TestSounds.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <map>
-#include <sched.h>
-#include <sys/mount.h>
 
 namespace fs = std::filesystem;
-
-namespace {
-
-void writeFile(const fs::path& path, const std::string& contents) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << contents;
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::vector<std::string> namesIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-}  // namespace
 
 TEST(SharedAudioInbox, FileURLIsMovedInUnderItsOwnNameEscapesDecoded) {
     testsupport::TempAppFolders folders;
     fs::path source = fs::path(folders.temporary()) / "Voice memo 1.m4a";
-    writeFile(source, "sound bytes");
+    testsupport::writeFileBytes(source, "sound bytes");
     // No inbox yet: the import creates it.
     KWAudioImporter::importAudioFromFileURL("file://" + fs::path(folders.temporary()).string() +
                                             "/Voice%20memo%201.m4a");
     fs::path moved = fs::path(folders.documents()) / "shared-audio" / "Voice memo 1.m4a";
-    EXPECT_EQ(readFile(moved), "sound bytes");
+    EXPECT_EQ(testsupport::readFileBytes(moved), "sound bytes");
     EXPECT_FALSE(fs::exists(source));
 }
 
@@ -69,7 +44,7 @@ struct ImportFixture : ::testing::Test {
     // A file named `name` in a folder of its own with the bytes of `from`.
     std::string named(const std::string& name, const std::string& from) {
         fs::path path = fs::path(folders.temporary()) / ("from-" + std::to_string(++count)) / name;
-        writeFile(path, readFile(from));
+        testsupport::writeFileBytes(path, testsupport::readFileBytes(from));
         return path.string();
     }
     std::string projectFolder() const { return *project->getProjectPath(); }
@@ -110,7 +85,8 @@ TEST_F(ImportFixture, ClipsTakeTheWholeSoundNamedByNameTypeOrLength) {
     }
     // The project had no folder: the first import made it; every later one
     // found the same sound there and wrote nothing.
-    EXPECT_EQ(readFile(fs::path(projectFolder()) / "record-2015-06-01-14-03-59.m4a"), readFile(take));
+    EXPECT_EQ(testsupport::readFileBytes(fs::path(projectFolder()) / "record-2015-06-01-14-03-59.m4a"),
+              testsupport::readFileBytes(take));
     EXPECT_TRUE(shownErrors.empty());
 }
 
@@ -127,8 +103,8 @@ TEST_F(ImportFixture, ANameTakenByAnotherSoundGivesANumberedFileNeverTheWrongSou
     EXPECT_EQ(second->name(), "tune");
     EXPECT_EQ(first->duration(), 1000);
     EXPECT_EQ(second->duration(), 2000);
-    EXPECT_EQ(readFile(fs::path(projectFolder()) / "tune.wav"), readFile(low));
-    EXPECT_EQ(readFile(fs::path(projectFolder()) / "tune-2.wav"), readFile(high));
+    EXPECT_EQ(testsupport::readFileBytes(fs::path(projectFolder()) / "tune.wav"), testsupport::readFileBytes(low));
+    EXPECT_EQ(testsupport::readFileBytes(fs::path(projectFolder()) / "tune-2.wav"), testsupport::readFileBytes(high));
 
     // A file already in the project (as a conversion's output is) is used in place.
     auto inPlace = importer.prepareAudioClipWithFile("file://" + projectFolder() + "/tune-2.wav", "Mine", 2);
@@ -141,7 +117,7 @@ TEST_F(ImportFixture, ANameTakenByAnotherSoundGivesANumberedFileNeverTheWrongSou
 }
 
 TEST_F(ImportFixture, UnreadableSoundsAreClipsOfNoLengthAndUncopiableFilesShowAnError) {
-    writeFile(fs::path(folders.temporary()) / "text.mp3", "not a sound at all");
+    testsupport::writeFileBytes(fs::path(folders.temporary()) / "text.mp3", "not a sound at all");
     auto empty = importer.prepareAudioClipWithFile(named("empty.m4a", "/dev/null"), std::nullopt, 1);
     auto text = importer.prepareAudioClipWithFile((fs::path(folders.temporary()) / "text.mp3").string(), {}, 0);
     ASSERT_TRUE(empty && text);
@@ -166,29 +142,25 @@ TEST_F(ImportFixture, AFullDeviceShowsAnErrorAndLeavesNoFile) {
     ASSERT_TRUE(project->createFilePathForProject());
     const std::string folder = projectFolder();
     const std::string source = named("long.wav", testsupport::testSound({"0.2*sin(2*PI*500*t)", 10, 44100, "wav"}));
-    auto before = namesIn(folder);
-    auto child = testsupport::ChildProcess::forked([&] {
-        if (unshare(CLONE_NEWNS) != 0) return 77;
-        if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return 77;
-        // A copy of the project's files on a small device in the project's place.
-        std::map<std::string, std::string> files;
-        for (const std::string& name : before) files[name] = readFile(fs::path(folder) / name);
-        if (mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=256k") != 0) return 77;
-        for (const auto& [name, contents] : files) writeFile(fs::path(folder) / name, contents);
+    auto before = testsupport::namesInFolder(folder);
+    // The project's files go onto the small device that takes the folder's place.
+    std::map<std::string, std::string> files;
+    for (const std::string& name : before) files[name] = testsupport::readFileBytes(fs::path(folder) / name);
+    int code = testsupport::onPrivateDevice(folder, 256, false, [&] {
+        for (const auto& [name, contents] : files) testsupport::writeFileBytes(fs::path(folder) / name, contents);
         auto clip = importer.prepareAudioClipWithFile(source, std::nullopt, 0);
         if (clip) return 10;
         if (shownErrors.size() != 1 || !foundation::isOutOfSpaceError(shownErrors[0])) return 11;
-        return namesIn(folder) == before ? 0 : 12;
+        return testsupport::namesInFolder(folder) == before ? 0 : 12;
     });
-    int code = child.wait();
-    if (code == 77) GTEST_SKIP() << "cannot mount a private file system here";
+    if (code == testsupport::kNoPrivateDevice) GTEST_SKIP() << "cannot mount a private file system here";
     EXPECT_EQ(code, 0) << "child check failed with code " << code;
 }
 
 TEST(SharedAudioInbox, ArrivalsNeverReplaceAnotherSoundAndTheSameSoundIsKeptOnce) {
     testsupport::TempAppFolders folders;
     const fs::path inbox = fs::path(folders.documents()) / "shared-audio";
-    writeFile(inbox / "clip.wav", "first");
+    testsupport::writeFileBytes(inbox / "clip.wav", "first");
     struct Case {
         const char* contents;
         std::optional<std::string> landsAs;  // none: the inbox had it
@@ -201,15 +173,15 @@ TEST(SharedAudioInbox, ArrivalsNeverReplaceAnotherSoundAndTheSameSoundIsKeptOnce
     for (const Case& c : cases) {
         SCOPED_TRACE(c.contents);
         fs::path source = fs::path(folders.temporary()) / "clip.wav";
-        writeFile(source, c.contents);
+        testsupport::writeFileBytes(source, c.contents);
         auto kept = KWAudioImporter::importAudioFromFileURL("file://" + source.string());
         ASSERT_TRUE(kept);
-        EXPECT_EQ(readFile(*kept), c.contents);
+        EXPECT_EQ(testsupport::readFileBytes(*kept), c.contents);
         EXPECT_EQ(fs::exists(source), !c.landsAs);
         if (c.landsAs) {
             EXPECT_EQ(*kept, (inbox / *c.landsAs).string());
         }
     }
-    EXPECT_EQ(namesIn(inbox), (std::vector<std::string>{"clip-2.wav", "clip-3.wav", "clip.wav"}));
-    EXPECT_EQ(readFile(inbox / "clip.wav"), "first");
+    EXPECT_EQ(testsupport::namesInFolder(inbox), (std::vector<std::string>{"clip-2.wav", "clip-3.wav", "clip.wav"}));
+    EXPECT_EQ(testsupport::readFileBytes(inbox / "clip.wav"), "first");
 }

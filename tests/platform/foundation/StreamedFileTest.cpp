@@ -1,32 +1,14 @@
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/StreamedFile.h"
 #include "support/TempAppFolders.h"
+#include "support/TestFiles.h"
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <optional>
 
 using namespace foundation;
 namespace fs = std::filesystem;
-
-namespace {
-
-std::vector<std::string> entries(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-}  // namespace
 
 // The target appears whole at commit or not at all, and never over a file
 // that is there already, also one that came while the file was written.
@@ -52,7 +34,7 @@ TEST(StreamedFile, TargetAppearsOnlyAtCommitAndNeverReplacesAFile) {
             ASSERT_TRUE(file->write("first part, ", 12));
             ASSERT_TRUE(file->write("second part", 11));
             EXPECT_FALSE(fs::exists(target));
-            if (c.rivalArrives) std::ofstream(target) << "rival";
+            if (c.rivalArrives) testsupport::writeFileBytes(target, "rival");
             if (c.commit) {
                 Status committed = file->commit();
                 EXPECT_EQ(committed.ok(), !c.rivalArrives);
@@ -61,10 +43,10 @@ TEST(StreamedFile, TargetAppearsOnlyAtCommitAndNeverReplacesAFile) {
                 }
             }
         }
-        EXPECT_EQ(fs::exists(target) ? std::optional(slurp(target)) : std::nullopt, c.expected);
+        EXPECT_EQ(fs::exists(target) ? std::optional(testsupport::readFileBytes(target)) : std::nullopt, c.expected);
     }
     // No temporary file outlives its StreamedFile.
-    EXPECT_EQ(entries(dir), (std::vector<std::string>{"committed", "overtaken"}));
+    EXPECT_EQ(testsupport::namesInFolder(dir), (std::vector<std::string>{"committed", "overtaken"}));
 
     auto taken = StreamedFile::create(dir + "/committed");
     ASSERT_FALSE(taken);

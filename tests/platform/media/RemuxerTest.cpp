@@ -2,17 +2,12 @@
 #include "platform/media/Asset.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/Remuxer.h"
-#include "support/ChildProcess.h"
 #include "support/TempAppFolders.h"
+#include "support/TestFiles.h"
 #include "support/TestSounds.h"
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
-#include <sched.h>
-#include <sys/mount.h>
 
 namespace fs = std::filesystem;
 using media::Remuxer;
@@ -34,18 +29,6 @@ std::string toneM4A() { return tone("m4a", "aac"); }
 std::string toneWAV() { return tone("wav", "pcm_s16le", 2); }
 std::string toneAIF() { return tone("aif", "pcm_s16be"); }
 std::string toneAIFF() { return tone("aiff", "pcm_s24be", 2); }
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::vector<std::string> namesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 class RemuxerTest : public ::testing::Test {
 protected:
@@ -82,10 +65,11 @@ TEST_F(RemuxerTest, RawMP3IsByteEqualToFFmpegsTaglessCopy) {
     testsupport::ffmpegOutput(
         {"-i", toneMP3(), "-c", "copy", "-f", "mp3", "-write_xing", "0", "-id3v2_version", "0", expected});
     ASSERT_TRUE(Remuxer::copyTrack(toneMP3(), 0, RemuxFormat::RawPackets, out("copy.mp3")));
-    std::string copy = slurp(out("copy.mp3"));
+    std::string copy = testsupport::readFileBytes(out("copy.mp3"));
     ASSERT_GT(copy.size(), 10'000u);
-    EXPECT_TRUE(copy == slurp(expected)) << "sizes " << copy.size() << " and " << fs::file_size(expected);
-    EXPECT_NE(copy, slurp(toneMP3()));  // the source's tag and header frame are gone
+    EXPECT_TRUE(copy == testsupport::readFileBytes(expected))
+        << "sizes " << copy.size() << " and " << fs::file_size(expected);
+    EXPECT_NE(copy, testsupport::readFileBytes(toneMP3()));  // the source's tag and header frame are gone
 }
 
 TEST_F(RemuxerTest, ContainersKeepEveryPacket) {
@@ -110,16 +94,16 @@ TEST_F(RemuxerTest, ContainersKeepEveryPacket) {
         EXPECT_NEAR(asset->durationSeconds(), 2.0, 0.03);
     }
     // Nothing but the finished files: no temporary left behind.
-    EXPECT_EQ(namesIn(folders.temporary()),
+    EXPECT_EQ(testsupport::namesInFolder(folders.temporary()),
               (std::vector<std::string>{"copy.aif", "copy.aiff", "copy.m4a", "copy.wav"}));
 }
 
 TEST_F(RemuxerTest, FailuresLeaveNoFileAndReplaceNothing) {
-    std::ofstream(out("taken.wav")) << "an earlier file";
+    testsupport::writeFileBytes(out("taken.wav"), "an earlier file");
     // Sources cut off at two thirds: their headers promise more than they hold.
     auto cutOff = [&](const std::string& name, const std::string& whole) {
-        std::string bytes = slurp(whole);
-        std::ofstream(out(name), std::ios::binary) << bytes.substr(0, bytes.size() * 2 / 3);
+        std::string bytes = testsupport::readFileBytes(whole);
+        testsupport::writeFileBytes(out(name), bytes.substr(0, bytes.size() * 2 / 3));
         return out(name);
     };
     const std::string cutM4A = cutOff("cut.m4a", tone("m4a", "aac", 1, 20, {"-movflags", "+faststart"}));
@@ -158,8 +142,9 @@ TEST_F(RemuxerTest, FailuresLeaveNoFileAndReplaceNothing) {
         EXPECT_EQ(copied.error().domain, c.domain);
         EXPECT_EQ(copied.error().code, c.code) << copied.error().description;
     }
-    EXPECT_EQ(slurp(out("taken.wav")), "an earlier file");
-    EXPECT_EQ(namesIn(folders.temporary()), (std::vector<std::string>{"cut.m4a", "cut.mp3", "cut.wav", "taken.wav"}));
+    EXPECT_EQ(testsupport::readFileBytes(out("taken.wav")), "an earlier file");
+    EXPECT_EQ(testsupport::namesInFolder(folders.temporary()),
+              (std::vector<std::string>{"cut.m4a", "cut.mp3", "cut.wav", "taken.wav"}));
 }
 
 // A full device and a read-only one, each a small file system of a child
@@ -171,29 +156,25 @@ TEST_F(RemuxerTest, FullAndReadOnlyDevicesGiveFileSystemErrorsAndNoFile) {
     fs::create_directories(folder);
     struct Case {
         const char* what;
-        unsigned long flags;
+        bool readOnly;
         std::string source;
         RemuxFormat format;
         int64_t code;
     } cases[] = {
-        {"full, container", 0, source, RemuxFormat::Wave, foundation::kFileWriteOutOfSpaceError},
-        {"full, raw", 0, tone("mp3", "libmp3lame", 2, 60), RemuxFormat::RawPackets,
+        {"full, container", false, source, RemuxFormat::Wave, foundation::kFileWriteOutOfSpaceError},
+        {"full, raw", false, tone("mp3", "libmp3lame", 2, 60), RemuxFormat::RawPackets,
          foundation::kFileWriteOutOfSpaceError},
-        {"read-only", MS_RDONLY, mp3, RemuxFormat::RawPackets, foundation::kFileWriteVolumeReadOnlyError},
+        {"read-only", true, mp3, RemuxFormat::RawPackets, foundation::kFileWriteVolumeReadOnlyError},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        auto child = testsupport::ChildProcess::forked([&] {
-            if (unshare(CLONE_NEWNS) != 0) return 77;
-            if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return 77;
-            if (mount("tmpfs", folder.c_str(), "tmpfs", c.flags, "size=256k") != 0) return 77;
+        int code = testsupport::onPrivateDevice(folder, 256, c.readOnly, [&] {
             auto copied = Remuxer::copyTrack(c.source, 0, c.format, folder + "/copy");
             if (copied) return 10;
             if (copied.error().code != c.code) return 11;
-            return namesIn(folder).empty() ? 0 : 12;
+            return testsupport::namesInFolder(folder).empty() ? 0 : 12;
         });
-        int code = child.wait();
-        if (code == 77) GTEST_SKIP() << "cannot mount a private file system here";
+        if (code == testsupport::kNoPrivateDevice) GTEST_SKIP() << "cannot mount a private file system here";
         EXPECT_EQ(code, 0) << "child check failed with code " << code;
     }
 }
