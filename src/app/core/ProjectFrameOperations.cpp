@@ -157,26 +157,22 @@ Status ProjectDataWrapper::removeFramesInRange(int64_t location, int64_t length)
     std::shared_ptr<FrameList> list = getFrameList();
     if (!list) return *frameListLoadError_;
     std::vector<FramePtr> before(list->begin(), list->end());
+    // The deletable frames at the positions of the range that lie in the list.
     std::vector<FramePtr> removed;
-    int64_t index = std::max<int64_t>(location, 0);
-    for (int64_t step = 0; step < length; ++step) {
-        FramePtr frame = list->getFrameAtIndex(index);
-        if (!frame) break;
-        if (frame->canDelete()) {
-            list->removeFrameAtIndex(index);
-            removed.push_back(frame);
-        } else {
-            ++index;  // the capture slot stays where it is
-        }
-    }
-    if (Status saved = saveFramelistToDisk(); !saved) {
+    for (int64_t index = std::max<int64_t>(location, 0); index < list->count() && index - location < length; ++index)
+        if (FramePtr frame = list->getFrameAtIndex(index); frame->canDelete()) removed.push_back(frame);
+    for (const FramePtr& frame : removed) list->removeFrame(frame);
+    foundation::Result<bool> folder = prepareFolderForSave();
+    Status listed = !folder ? Status(folder.error()) : *folder ? writeFrameList() : Status::success();
+    if (!listed) {
         // Put the list back as it was, in place: the frames were never removed.
-        for (const FramePtr& frame : removed) list->removeFrame(frame);
         for (size_t i = 0; i < before.size(); ++i) list->insertFrame(before[i], static_cast<int64_t>(i));
-        return saved;
+        return listed;
     }
+    // The list on disk names them no more: their files can go, whatever the
+    // metadata save says.
     removeFilesOfUnusedFrameIDs(removed);
-    return Status::success();
+    return folder.value() ? writeMetaDataAfterFrameList() : Status::success();
 }
 
 void ProjectDataWrapper::removeFilesOfUnusedFrameIDs(const std::vector<FramePtr>& frames) {
