@@ -85,12 +85,15 @@ std::vector<FramePtr> KWPasteboardHandler::pasteFrames(const CopiedFrames& copie
     std::vector<FramePtr> pasted;
     if (!copied.location || copied.location->empty() || !project) return pasted;
     const std::string& source = *copied.location;
+    // Opening the list clears pictures that no listed frame uses; it must
+    // happen before pasted pictures arrive that are listed only later.
+    if (!project->getFrameList()) return pasted;
     for (const FramePtr& original : copied.frames) {
         // An empty identifier would match every file of the source folder.
         if (original->frameID().empty()) continue;
         if (!folderHoldsFilesOf(source, original->frameID())) continue;
         FramePtr copy = original->copy();
-        if (!project->getProjectPath()) project->createFilePathForProject();
+        if (!project->getProjectPath() && !project->createFilePathForProject()) break;
         const auto target = project->getProjectPath();
         if (!target) continue;
         if (!FileUtil::copyAllFilesInPath(source, *target, original->frameID(), copy->frameID())) continue;

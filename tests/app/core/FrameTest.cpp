@@ -2,6 +2,7 @@
 #include "support/Pictures.h"
 #include "support/Process.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <regex>
 
@@ -179,6 +180,43 @@ TEST(FrameArchive, ArchivedFrameWithoutDataIsRefused) {
     auto archive = foundation::KeyedArchiver::archivedData(std::make_shared<Impostor>());
     ASSERT_TRUE(archive);
     EXPECT_FALSE(foundation::KeyedUnarchiver::unarchiveObject(*archive));
+}
+
+TEST(FrameDictionary, HoldsBeyondThirtyTwoBitsAreDamageInFilesAndArchives) {
+    struct Case {
+        Value hold;
+        bool readable;
+    };
+    const Case cases[] = {
+        {Value(int64_t(2147483647)), true},
+        {Value(int64_t(-2147483648LL)), true},
+        {Value(0), true},
+        {Value::real(2147483647.0), true},
+        {Value("many"), true},
+        {Value(true), true},
+        {Value(int64_t(2147483648LL)), false},
+        {Value(int64_t(-2147483649LL)), false},
+        {Value(18446744073709551615ULL), false},
+        {Value::real(1e300), false},
+        {Value::real(std::nan("")), false},
+    };
+    for (const Case& c : cases) {
+        Dictionary stored{{"UID", "U"}, {"FRAME_ID", "F"}, {"DURATION", c.hold}};
+        EXPECT_EQ(Frame::checkDictionary(stored).ok(), c.readable) << c.hold.description();
+        // The pasteboard's archives are held to the same rule.
+        struct Stored : foundation::Archivable {
+            Dictionary dictionary;
+            std::string className() const override { return "Frame"; }
+            void encodeWithCoder(foundation::KeyedArchiver& coder) const override {
+                coder.encodeValue(dictionary, Frame::kArchiveKey);
+            }
+        };
+        auto archived = std::make_shared<Stored>();
+        archived->dictionary = stored;
+        auto archive = foundation::KeyedArchiver::archivedData(archived);
+        ASSERT_TRUE(archive);
+        EXPECT_EQ(bool(foundation::KeyedUnarchiver::unarchiveObject(*archive)), c.readable) << c.hold.description();
+    }
 }
 
 TEST(FrameCopy, CopyHasNewIdentityAndIndependentClipSharingTheAudioFile) {

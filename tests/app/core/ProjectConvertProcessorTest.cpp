@@ -248,6 +248,20 @@ TEST_F(ConversionTest, DamagedFrameListIsNotMarkedConverted) {
     EXPECT_DOUBLE_EQ(meta.get("ProductVersion").asDouble(), 5.0);
 }
 
+TEST_F(ConversionTest, AFailedSaveIsKeptAsTheConversionsError) {
+    auto project = oldProject(Array{entry("A", "X"), entry("B", "X")}, Value::real(5.0));
+    ASSERT_TRUE(project->getMetaData() && project->getFrameList());
+    // A folder where the metadata belong: the converted project cannot be saved.
+    std::string metaFile = *project->getProjectPath() + "/kelbrin.meta";
+    fs::remove(metaFile);
+    fs::create_directory(metaFile);
+    auto error = convert(project, true);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->domain, foundation::kPOSIXErrorDomain);
+    EXPECT_EQ(error->code, EISDIR);
+    EXPECT_NE(error->description.find("kelbrin.meta"), std::string::npos) << error->description;
+}
+
 TEST(ConversionHelpers, HoldCountAndUIDLookup) {
     FrameList list;
     list.removeFrameAtIndex(0);

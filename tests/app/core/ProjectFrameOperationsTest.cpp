@@ -27,29 +27,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kPictureKinds[] = {"frame-", "preview-", "thumb-"};
-
-std::set<std::string> folderNames(const std::string& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
-    return names;
-}
-
-std::set<std::string> picturesOf(const std::string& frameID) {
-    std::set<std::string> names;
-    for (const char* kind : kPictureKinds) names.insert(kind + frameID + ".jpg");
-    return names;
-}
-
-// What the folder must hold for a list: both project files and every
-// picture of every listed picture frame, nothing else of the store's.
-std::set<std::string> expectedFiles(const FrameList& list) {
-    std::set<std::string> names{"kelbrin.meta", "frames.meta"};
-    for (const FramePtr& frame : list)
-        if (frame->type() == Frame::kTypePicture) names.merge(picturesOf(frame->frameID()));
-    return names;
-}
-
 // A process id that no process has now: a child that has ended and been reaped.
 int64_t deadProcessID() {
     auto child = testsupport::ChildProcess::forked([] { return 0; });
@@ -93,7 +70,7 @@ TEST_F(FrameOperationsTest, CaptureGoesInFrontOfTheSlotAndIsThereAfterAReload) {
 
     auto reopened = ProjectModel::create(project->getProjectPath());
     EXPECT_EQ(reopened->getFrameList()->getFrameAtIndex(1)->frameID(), stored.frame->frameID());
-    EXPECT_EQ(folderNames(folderOf(project)), expectedFiles(*reopened->getFrameList()));
+    EXPECT_EQ(folderFiles(folderOf(project)), filesOfList(*reopened->getFrameList()));
 }
 
 TEST_F(FrameOperationsTest, FailedSavesDecideWhetherACaptureIsStoredAndWhichErrorItReports) {
@@ -137,9 +114,9 @@ TEST_F(FrameOperationsTest, FailedSavesDecideWhetherACaptureIsStoredAndWhichErro
         }
         fs::remove(folderOf(project) + "/" + c.blocked);
         // The folder holds exactly the pictures of what is listed.
-        std::set<std::string> files = expectedFiles(*list);
+        std::set<std::string> files = filesOfList(*list);
         files.erase(c.blocked);
-        EXPECT_EQ(folderNames(folderOf(project)), files) << c.blocked;
+        EXPECT_EQ(folderFiles(folderOf(project)), files) << c.blocked;
     }
 }
 
@@ -187,7 +164,7 @@ TEST(FrameOperationsChild, DISABLED_CapturesOnANearlyFullFileSystem) {
         }
         // Before a reload (which clears leftovers): the folder holds the
         // pictures of the stored captures and nothing of the refused ones.
-        EXPECT_EQ(folderNames(folder), expected) << room;
+        EXPECT_EQ(folderFiles(folder), expected) << room;
         auto onDisk = ProjectModel::create(folder)->getFrameList();
         ASSERT_NE(onDisk, nullptr) << room;
         EXPECT_EQ(onDisk->count(), list->count()) << room;
@@ -245,7 +222,7 @@ TEST_F(FrameOperationsTest, RemovingFramesSavesTheListFirstAndKeepsFilesStillInU
         ASSERT_TRUE(project->saveAllDataToDisk());
         std::ofstream(folderOf(project) + "/" + voice) << "sound";
         std::vector<FramePtr> original(list->begin(), list->end());
-        std::set<std::string> filesBefore = folderNames(folderOf(project));
+        std::set<std::string> filesBefore = folderFiles(folderOf(project));
         if (c.saveFails) blockFile(project, "frames.meta");
 
         auto removed = project->removeFramesInRange(c.location, c.length);
@@ -254,16 +231,16 @@ TEST_F(FrameOperationsTest, RemovingFramesSavesTheListFirstAndKeepsFilesStillInU
         for (int i : c.kept) expected.push_back(original[size_t(i)]);
         EXPECT_EQ(std::vector<FramePtr>(list->begin(), list->end()), expected) << c.location << "+" << c.length;
         if (c.saveFails) {
-            EXPECT_EQ(folderNames(folderOf(project)), filesBefore);
+            EXPECT_EQ(folderFiles(folderOf(project)), filesBefore);
             continue;
         }
         // The files are those of the remaining frames; the clip's file stays
         // while a listed clip plays it.
-        std::set<std::string> files = expectedFiles(*list);
+        std::set<std::string> files = filesOfList(*list);
         bool clipListed =
             std::any_of(list->begin(), list->end(), [](const FramePtr& f) { return bool(f->getAudio()); });
         if (clipListed) files.insert(voice);
-        EXPECT_EQ(folderNames(folderOf(project)), files) << c.location << "+" << c.length;
+        EXPECT_EQ(folderFiles(folderOf(project)), files) << c.location << "+" << c.length;
         EXPECT_EQ(ProjectModel::create(project->getProjectPath())->getFrameList()->count(), list->count());
     }
 }
@@ -312,7 +289,7 @@ TEST_F(FrameOperationsTest, OpeningRemovesOnlyTheStoresOwnLeftovers) {
     expected.insert({"kelbrin.meta", "frames.meta", "frame-FOLDER.jpg", "thumb-LINK.jpg"});
     for (const Entry& entry : entries)
         if (!entry.leftover) expected.insert(entry.name);
-    EXPECT_EQ(folderNames(folder), expected);
+    EXPECT_EQ(folderFiles(folder), expected);
 }
 
 TEST_F(FrameOperationsTest, ProjectFilesThatCouldNeverBeSavedAgainAreRefusedWithAClearError) {

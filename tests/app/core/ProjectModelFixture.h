@@ -12,8 +12,29 @@
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <set>
 #include <string>
 #include <vector>
+
+// Names of the entries of a folder.
+inline std::set<std::string> folderFiles(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+// The three pictures of a frame ID.
+inline std::set<std::string> picturesOf(const std::string& frameID) {
+    return {"frame-" + frameID + ".jpg", "preview-" + frameID + ".jpg", "thumb-" + frameID + ".jpg"};
+}
+// What a project folder holds for a list: both project files and the
+// pictures of every listed picture frame.
+inline std::set<std::string> filesOfList(const FrameList& list) {
+    std::set<std::string> names{"kelbrin.meta", "frames.meta"};
+    for (const FramePtr& frame : list)
+        if (frame->type() == Frame::kTypePicture) names.merge(picturesOf(frame->frameID()));
+    return names;
+}
 
 class ProjectModelFixture : public ::testing::Test {
 protected:

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -47,6 +48,34 @@ TEST_F(AtomicFileTest, WritesNewAndReplacesExistingLeavingNoTemporary) {
     ASSERT_TRUE(writeFileAtomically(path, std::string_view()).ok());
     EXPECT_EQ(fs::file_size(path), 0u);
     EXPECT_EQ(entries(), std::vector<std::string>{"a.plist"});
+}
+
+TEST(AtomicTemporaryName, OnlyTheWritersOwnNamesParse) {
+    struct Case {
+        std::string name;
+        std::optional<std::string> target;
+        int64_t pid;
+    };
+    const Case cases[] = {
+        {".frames.meta.tmp-4242-0-0a1b2c3d", "frames.meta", 4242},
+        {".frame-AB-12.jpg.tmp-7-19-FFFFFFFF", "frame-AB-12.jpg", 7},
+        {".a.tmp-1-1-00000000", "a", 1},
+        {"frames.meta.tmp-4242-0-0a1b2c3d", std::nullopt, 0},   // not hidden
+        {".frames.meta.tmp-4242-0-0a1b2c3", std::nullopt, 0},   // seven hex digits
+        {".frames.meta.tmp-42x2-0-0a1b2c3d", std::nullopt, 0},  // not a process id
+        {".frames.meta.tmp-4242-0a1b2c3d", std::nullopt, 0},    // no counter
+        {".frames.meta.tmp--0-0a1b2c3d", std::nullopt, 0},
+        {".frames.meta.tmp-12345678901-0-0a1b2c3d", std::nullopt, 0},
+        {".tmp-1-1-00000000", std::nullopt, 0},
+        {"frames.meta", std::nullopt, 0},
+    };
+    for (const Case& c : cases) {
+        auto parsed = parseAtomicTemporaryName(c.name);
+        ASSERT_EQ(parsed.has_value(), c.target.has_value()) << c.name;
+        if (!parsed) continue;
+        EXPECT_EQ(parsed->targetName, *c.target);
+        EXPECT_EQ(parsed->writerProcessID, c.pid);
+    }
 }
 
 TEST_F(AtomicFileTest, KeepsPermissionsOfReplacedFile) {

@@ -554,7 +554,12 @@ TEST_F(PropertyListTest, KilledWriterAlwaysLeavesOldOrNewFile) {
     for (const auto& entry : fs::directory_iterator(dir)) {
         std::string name = entry.path().filename().string();
         if (name == "frames.meta") continue;
-        EXPECT_EQ(name.rfind(".frames.meta.tmp-", 0), 0u) << name;
+        // Each names its target and its writer, which is gone.
+        auto temporary = parseAtomicTemporaryName(name);
+        ASSERT_TRUE(temporary) << name;
+        EXPECT_EQ(temporary->targetName, "frames.meta");
+        EXPECT_GT(temporary->writerProcessID, 0);
+        EXPECT_NE(temporary->writerProcessID, int64_t(getpid()));
         ++temporaries;
     }
     EXPECT_GT(temporaries, 0);
