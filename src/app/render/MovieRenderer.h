@@ -1,26 +1,104 @@
 #pragma once
 
-// The renderers' shared class operations: the movie sizes this machine can
-// export and the per-project render cache ("rendercache" in the caches
-// folder, one folder per project named as the project's folder), which holds
-// every output of every renderer of that project.
+// The family of renderers that make an output from a project (a QuickTime
+// movie, an animated GIF, a folder of JPEG images, a project archive), and
+// their shared class operations: the movie sizes this machine can export and
+// the per-project render cache ("rendercache" in the caches folder, one
+// folder per project named as the project's folder), which holds every
+// output of every renderer of that project.
+//
+// A caller gets a renderer from MovieRendererSources, starts one export,
+// polls status() and progress() from the main thread and reads exportURL()
+// when the completion handler runs (on the main queue, once per export).
+// Status values: 0 not started, 2 rendering, 3 finished, 4 failed (error()
+// says why), 5 cancelled. A cancel sticks: a cancel that comes before the
+// render has begun still ends the export as cancelled.
 
+#include "app/core/ProjectModel.h"
+#include "app/render/MovieExportType.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Progress.h"
 #include "platform/graphics/Geometry.h"
 
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <limits>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
-class ProjectModel;
-
-class MovieRenderer {
+class MovieRenderer : public std::enable_shared_from_this<MovieRenderer> {
 public:
     static inline const char* kRenderCacheFolder = "rendercache";
+    static inline const char* kRenderQueueLabel = "com.marrowick.renderqueue";
+
+    static constexpr int64_t kStatusNotStarted = 0;
+    static constexpr int64_t kStatusRendering = 2;
+    static constexpr int64_t kStatusFinished = 3;
+    static constexpr int64_t kStatusFailed = 4;
+    static constexpr int64_t kStatusCancelled = 5;
+
+    // The size estimate that stands for "no estimate".
+    static constexpr int64_t kNoEstimate = std::numeric_limits<int64_t>::max();
+
+    // Set-up failures shared by the renderers.
+    static inline const char* kErrorDomain = "MovieRenderer";
+    static constexpr int64_t kErrorNoFrames = 238;
+    static constexpr int64_t kErrorNoExportType = 392;
+    static constexpr int64_t kErrorInvalidSize = 403;
+
+    using CompletionHandler = std::function<void()>;
+
+    explicit MovieRenderer(ProjectModelPtr project);
+    virtual ~MovieRenderer() = default;
+    MovieRenderer(const MovieRenderer&) = delete;
+    MovieRenderer& operator=(const MovieRenderer&) = delete;
+
+    const ProjectModelPtr& project() const { return project_; }
+
+    // Stores the type and the handler and runs renderMovie on a new serial
+    // queue; returns at once. The handler runs once on the main queue when
+    // the export has ended, whatever its status. Called on the main thread.
+    virtual void exportProjectWithExportType(std::optional<MovieExportType> exportType,
+                                             CompletionHandler asynchronouslyWithCompletionHandler);
+    // Does the work; the base does nothing.
+    virtual void renderMovie() {}
+    // Sets the status to 5; the running render stops at its next frame.
+    virtual void cancelExport();
+
+    // The one type identifier this renderer writes; none in the base.
+    virtual std::optional<std::string> getSupportedUTI() const { return std::nullopt; }
+    // The types to offer, in order; none in the base.
+    virtual std::vector<MovieExportType> getSupportedExportTypes() const { return {}; }
+    // Kilobytes; kNoEstimate when there is no estimate (the base).
+    virtual int64_t getEstimatedFileSizeAfterExportforType(const MovieExportType& type);
+    // The path of an earlier output that is still current; none in the base.
+    virtual std::optional<std::string> getPreparedMovieForExportType(const MovieExportType& type);
+    bool getNeedsAudioMixing() const { return false; }
+
+    // The output's path: the project's cache folder (created when missing;
+    // a failure shows when the output is written) and the project's
+    // sanitised name, or "My_Stop_Ziruru_Movie" when it has none that
+    // survives sanitising, with the type's extension.
+    std::string getExportURLForExportType(const MovieExportType& type);
+
+    int64_t status() const { return status_.load(); }
+    std::optional<foundation::Error> error() const;
+    float progress() const { return static_cast<float>(currentProgress().fraction()); }
+    std::optional<std::string> exportURL() const;
+    void setExportURL(std::optional<std::string> url);
+    const std::optional<MovieExportType>& exportType() const { return exportType_; }
 
     // The largest movie size this machine exports; (0, 0) when none.
     static graphics::Size getMaximumResolutionAvailable();
     // Whether a movie of that pixel size can be exported.
     static bool isResolutionAvailable(graphics::Size size);
+    // The export preset of a movie size; none for sizes without one.
+    static std::optional<std::string> getAVAssetExportPresetForSize(graphics::Size size);
 
     // The project's folder in the render cache; none for a project that has
     // no folder of its own yet (it cannot have rendered anything).
@@ -28,4 +106,43 @@ public:
     // Removes the project's render-cache folder with everything in it; a
     // failure, or nothing to remove, is ignored.
     static void cleanRenderCacheForProject(const std::shared_ptr<ProjectModel>& project);
+    static bool isFileAtPath(const std::string&, const MovieExportType&) { return false; }
+
+protected:
+    // The start of a render: status 2, unless a cancel came first; false then
+    // (the render must end without doing anything).
+    bool beginRendering();
+    bool isCancelled() const { return status_.load() == kStatusCancelled; }
+    void setProgress(double fraction) { currentProgress().setFraction(fraction); }
+    // Status 4 with the error, unless the export has ended or was cancelled.
+    void failWithError(foundation::Error error);
+    // Status 3, unless the export failed or was cancelled meanwhile.
+    void markFinished();
+
+    // Ends the export: the handler runs once, on the main queue.
+    void completeExport();
+    // Ends the export at set-up: the handler runs at once on this thread.
+    void completeExportNow();
+
+    const std::optional<MovieExportType>& storedExportType() const { return exportType_; }
+
+private:
+    foundation::Progress currentProgress() const;
+    // Starts a new export: a fresh progress (unless a cancel is waiting on
+    // the current one) and the stored handler.
+    void prepareExport(std::optional<MovieExportType> exportType, CompletionHandler handler);
+    void runStoredHandler();
+
+    ProjectModelPtr project_;
+    std::optional<MovieExportType> exportType_;
+    CompletionHandler completionHandler_;
+    std::optional<foundation::DispatchQueue> renderQueue_;
+    std::atomic<int64_t> status_{kStatusNotStarted};
+    std::atomic<bool> handlerRun_{false};
+    mutable std::mutex mutex_;  // guards the fields below
+    foundation::Progress progress_;
+    std::optional<foundation::Error> error_;
+    std::optional<std::string> exportURL_;
 };
+
+using MovieRendererPtr = std::shared_ptr<MovieRenderer>;

@@ -1,0 +1,25 @@
+#include "app/render/MovieRendererSources.h"
+
+#include <algorithm>
+
+MovieRendererPtr MovieRendererSourcesBase::getRendererForUTI(const std::string& UTI) {
+    for (MovieRendererPtr& renderer : getAvailableRenderer())
+        if (renderer->getSupportedUTI() == UTI) return renderer;
+    return nullptr;
+}
+
+std::vector<MovieExportType> MovieRendererSourcesBase::getMovieExportTypesForUTIItems(
+    const std::vector<std::string>& UTIItems) {
+    std::vector<MovieExportType> types;
+    for (const MovieRendererPtr& renderer : getAvailableRenderer()) {
+        std::optional<std::string> UTI = renderer->getSupportedUTI();
+        if (!UTI || std::find(UTIItems.begin(), UTIItems.end(), *UTI) == UTIItems.end()) continue;
+        for (MovieExportType& type : renderer->getSupportedExportTypes()) types.push_back(std::move(type));
+    }
+    return types;
+}
+
+std::vector<MovieRendererPtr> MovieRendererSources::getAvailableRenderer() {
+    std::vector<MovieRendererPtr> renderers;
+    return renderers;
+}

@@ -1,0 +1,51 @@
+#include "app/render/RenderImageProducer.h"
+
+#include "app/core/UIImage_Resize.h"
+#include "platform/graphics/GraphicsContext.h"
+
+using graphics::Image;
+using graphics::Size;
+
+namespace {
+
+constexpr Size kPreviewRenderSize{640, 360};
+
+}  // namespace
+
+RenderImageProducer::RenderImageProducer(ProjectModelPtr project) : KWImageProducer(std::move(project)) {
+    if (!getProject()) return;
+    auto meta = getProject()->getMetaData();
+    if (!meta || meta->get(kForegroundKey).asInt(0) == 0) return;
+    auto bytes = getProject()->fileDataForFileWithPreferredFilename(kForegroundFile);
+    if (!bytes) return;
+    auto decoded = Image::decode(*bytes);
+    if (decoded && !decoded->isNull()) imageForeground_ = std::move(*decoded);
+}
+
+Image RenderImageProducer::getImageRenderingForFrame(const FramePtr& frame, Size withSize, int64_t atIndex,
+                                                     int64_t total) {
+    const int32_t type = withSize == kPreviewRenderSize ? kImageTypePreview : kImageTypeFrame;
+    std::optional<Image> picture = getImageForFrame(frame, type, withSize);
+    if (!picture || picture->isNull()) return {};
+
+    Image image = std::move(*picture);
+    if (withSize != Size{0, 0} && image.size() != withSize) {
+        std::optional<Image> fitted = UIImage_Resize::imageByScalingAndCroppingForSize(image, withSize);
+        if (!fitted) return {};
+        image = std::move(*fitted);
+    }
+    if (imageForeground_) image = blendUIImage(*imageForeground_, image);
+    return applyFade(image, atIndex, total);
+}
+
+Image RenderImageProducer::applyFade(const Image& image, int64_t atIndex, int64_t total) {
+    const float amount = calculateAlphaForFadeforFrameAtIndex(atIndex, total);
+    if (amount == 0.0f || image.isNull()) return image;
+    const Size size = image.size();
+    graphics::GraphicsContext context(size, 1.0, true);
+    const graphics::Rect rect{0, 0, size.width, size.height};
+    context.setFillColor(graphics::Color::black());
+    context.fillRect(rect);
+    context.drawImage(image, rect, graphics::BlendMode::Normal, 1.0 - amount);
+    return context.makeImage();
+}

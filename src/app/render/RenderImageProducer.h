@@ -1,0 +1,44 @@
+#pragma once
+
+// The finished picture of one movie frame, as every renderer writes it: the
+// frame's stored picture with the project's movie effect, scaled to fill the
+// output size and centre-cropped, the project's foreground laid over it, and
+// darkened towards black at the movie's start and end when the theme fades
+// are on.
+//
+// One thread at a time (the producer caches its effect filter).
+
+#include "app/core/Frame.h"
+#include "app/core/KWImageProducer.h"
+#include "app/core/ProjectModel.h"
+#include "platform/graphics/Geometry.h"
+#include "platform/graphics/Image.h"
+
+#include <cstdint>
+#include <optional>
+
+class RenderImageProducer : public KWImageProducer {
+public:
+    static constexpr const char* kForegroundKey = "META_RECORD_FOREGROUND";
+    static constexpr const char* kForegroundFile = "foreground.png";
+
+    // Loads "foreground.png" once when the metadata asks for a foreground; a
+    // missing or unreadable file means no foreground.
+    explicit RenderImageProducer(ProjectModelPtr project);
+
+    // The picture of `frame` at position `index` of a movie of `total`
+    // positions (expanded list positions), at `withSize` pixels; (0, 0)
+    // keeps the stored size. 640×360 starts from the smaller preview
+    // picture. A missing or damaged picture gives the placeholder, treated
+    // like any other. Null only when there is nothing to draw at all.
+    graphics::Image getImageRenderingForFrame(const FramePtr& frame, graphics::Size withSize, int64_t atIndex,
+                                              int64_t total);
+    // The picture darkened by the fade amount at that position; the same
+    // picture where there is no fade.
+    graphics::Image applyFade(const graphics::Image& image, int64_t atIndex, int64_t total);
+
+    const std::optional<graphics::Image>& imageForeground() const { return imageForeground_; }
+
+private:
+    std::optional<graphics::Image> imageForeground_;
+};
