@@ -54,6 +54,11 @@ Status copyInto(const std::string& source, const std::string& target) {
 
 }  // namespace
 
+std::string localPathOfURL(const std::string& url) {
+    if (url.starts_with("/")) return url;
+    return foundation::path::fromFileURL(url).value_or(std::string());
+}
+
 std::string numberedFileName(const std::string& fileName, int number) {
     const std::string extension = foundation::path::extension(fileName);
     const std::string suffix = "-" + std::to_string(number);

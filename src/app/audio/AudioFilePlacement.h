@@ -10,6 +10,10 @@
 
 #include <string>
 
+// The local path of a "file:" URL (escapes decoded) or of an absolute path
+// given as it is; empty for anything else.
+std::string localPathOfURL(const std::string& url);
+
 // The file name with "-<number>" put before its extension:
 // ("song.mp3", 2) → "song-2.mp3"; ("notes", 3) → "notes-3"; ("a.b.wav", 2) →
 // "a.b-2.wav"; (".hidden", 2) → ".hidden-2".

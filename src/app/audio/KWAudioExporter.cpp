@@ -1,5 +1,6 @@
 #include "app/audio/KWAudioExporter.h"
 
+#include "app/audio/AudioFilePlacement.h"
 #include "app/core/FileUtil.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Localized.h"
@@ -11,11 +12,6 @@ namespace {
 
 using foundation::Error;
 using foundation::Result;
-
-std::string localPathOf(const std::string& url) {
-    if (url.starts_with("/")) return url;
-    return foundation::path::fromFileURL(url).value_or(std::string());
-}
 
 bool isPCM(const std::string& codecName) { return codecName.starts_with("pcm_"); }
 
@@ -42,7 +38,7 @@ struct SourceTrack {
 };
 
 Result<SourceTrack> firstTrackOf(const std::string& assetURL) {
-    const std::string path = localPathOf(assetURL);
+    const std::string path = localPathOfURL(assetURL);
     if (path.empty()) return KWAudioExporter::exporterError(KWAudioExporter::kErrorNotMedia);
     auto asset = media::Asset::open(path);
     if (!asset) return KWAudioExporter::exporterError(KWAudioExporter::kErrorNotMedia);
@@ -119,7 +115,7 @@ void KWAudioExporter::run(const std::string& assetURL, const std::string& toPath
 foundation::Status KWAudioExporter::exportMP3(const std::string& assetURL, const std::string& toFileUrl) {
     auto source = firstTrackOf(assetURL);
     if (!source) return source.error();
-    const std::string target = localPathOf(toFileUrl);
+    const std::string target = localPathOfURL(toFileUrl);
     return media::Remuxer::copyTrack(source->path, source->track.trackID, media::RemuxFormat::RawPackets,
                                      target.empty() ? toFileUrl : target);
 }

@@ -11,12 +11,6 @@
 
 namespace {
 
-// The local path a URL names; empty for anything that is not a local file.
-std::string localPathOf(const std::string& fileURL) {
-    if (fileURL.starts_with("/")) return fileURL;
-    return foundation::path::fromFileURL(fileURL).value_or(std::string());
-}
-
 // The sound's length in whole milliseconds, cut toward zero; 0 for a file
 // that holds no sound that can be read.
 int64_t durationMilliseconds(const std::string& file) {
@@ -35,7 +29,7 @@ KWAudioImporter::KWAudioImporter(ProjectModelPtr project) : project_(std::move(p
 std::shared_ptr<KWAudioClip> KWAudioImporter::prepareAudioClipWithFile(const std::string& file,
                                                                        const std::optional<std::string>& withName,
                                                                        int32_t withType) {
-    const std::string source = localPathOf(file);
+    const std::string source = localPathOfURL(file);
     const std::string fileName = foundation::path::lastComponent(source);
     if (foundation::Status folder = project_->createFilePathForProject(); !folder) {
         postShowError(folder.error(), this);
@@ -73,7 +67,7 @@ void KWAudioImporter::createSharedAudioInboxFolder() {
 
 std::optional<std::string> KWAudioImporter::importAudioFromFileURL(const std::string& fileURL) {
     createSharedAudioInboxFolder();
-    std::string source = localPathOf(fileURL);
+    std::string source = localPathOfURL(fileURL);
     if (source.empty()) return std::nullopt;
     auto placed =
         placeAudioFile(source, sharedAudioInboxPath(), foundation::path::lastComponent(source), PlacementMode::Move);

@@ -201,7 +201,8 @@ Status Remuxer::copyTrack(const std::string& source, int trackID, RemuxFormat fo
     if (!input) return input.error();
     const char* codecName = avcodec_get_name(input->stream->codecpar->codec_id);
     if (!canHold(format, codecName))
-        return mediaError(AVERROR_PATCHWELCOME, std::string("No place for ") + codecName + " in " + target);
+        return foundation::Error(kMediaErrorDomain, kMediaErrorUnknown,
+                                 "A file of the type of " + target + " cannot hold " + codecName + " sound");
 
     auto output = StreamedFile::create(target);
     if (!output) return output.error();

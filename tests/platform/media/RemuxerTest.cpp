@@ -146,35 +146,3 @@ TEST_F(RemuxerTest, FailuresLeaveNoFileAndReplaceNothing) {
     EXPECT_EQ(testsupport::namesInFolder(folders.temporary()),
               (std::vector<std::string>{"cut.m4a", "cut.mp3", "cut.wav", "taken.wav"}));
 }
-
-// A full device and a read-only one, each a small file system of a child
-// process's own, so nothing outside it is affected.
-TEST_F(RemuxerTest, FullAndReadOnlyDevicesGiveFileSystemErrorsAndNoFile) {
-    std::string source = tone("wav", "pcm_s16le", 2, 10);
-    std::string mp3 = toneMP3();
-    std::string folder = out("device");
-    fs::create_directories(folder);
-    struct Case {
-        const char* what;
-        bool readOnly;
-        std::string source;
-        RemuxFormat format;
-        int64_t code;
-    } cases[] = {
-        {"full, container", false, source, RemuxFormat::Wave, foundation::kFileWriteOutOfSpaceError},
-        {"full, raw", false, tone("mp3", "libmp3lame", 2, 60), RemuxFormat::RawPackets,
-         foundation::kFileWriteOutOfSpaceError},
-        {"read-only", true, mp3, RemuxFormat::RawPackets, foundation::kFileWriteVolumeReadOnlyError},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        int code = testsupport::onPrivateDevice(folder, 256, c.readOnly, [&] {
-            auto copied = Remuxer::copyTrack(c.source, 0, c.format, folder + "/copy");
-            if (copied) return 10;
-            if (copied.error().code != c.code) return 11;
-            return testsupport::namesInFolder(folder).empty() ? 0 : 12;
-        });
-        if (code == testsupport::kNoPrivateDevice) GTEST_SKIP() << "cannot mount a private file system here";
-        EXPECT_EQ(code, 0) << "child check failed with code " << code;
-    }
-}
