@@ -123,12 +123,13 @@ void StillImageOutput::captureStillImageAsynchronously(Completion completion) {
     device->driver().captureStill(size, [completion = std::move(completion), where, sensor,
                                          counter = capturing_](foundation::Result<QImage> picture) {
         foundation::DispatchQueue::global().async([completion, where, sensor, counter, picture = std::move(picture)] {
-            counter->fetch_sub(1);
-            if (!picture.ok()) return completion(picture.error());
-            QImage bgra = viewedFrame(picture.value(), where).convertToFormat(QImage::Format_ARGB32_Premultiplied);
-            auto jpeg = graphics::Image(sensorFrameFromUpright(bgra, sensor)).jpegData(0.95);
-            if (!jpeg.ok()) return completion(jpeg.error());
-            completion(std::move(jpeg.value()));
+            auto jpeg = [&]() -> foundation::Result<foundation::Bytes> {
+                if (!picture.ok()) return picture.error();
+                QImage bgra = viewedFrame(picture.value(), where).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+                return graphics::Image(sensorFrameFromUpright(bgra, sensor)).jpegData(0.95);
+            }();
+            completion(std::move(jpeg));
+            counter->fetch_sub(1);  // capturing until the picture is handed over
         });
     });
 }
