@@ -1,0 +1,255 @@
+#include "platform/graphics/GifWriter.h"
+
+#include "platform/foundation/StreamedFile.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <gif_lib.h>
+#include <libimagequant.h>
+#include <vector>
+
+namespace graphics {
+
+namespace {
+
+// SIZE_MAX stands for "no limit", so the hook is one atomic read per flush.
+std::atomic<size_t> failWritesAfterBytes{SIZE_MAX};
+
+constexpr size_t kFlushBytes = 64 * 1024;
+
+foundation::Error encodingError(const std::string& what) {
+    return {kImageErrorDomain, kImageErrorEncodingFailed, "The GIF could not be written (" + what + ")."};
+}
+
+struct QuantizerAttributes {
+    liq_attr* attributes = liq_attr_create();
+    ~QuantizerAttributes() {
+        if (attributes) liq_attr_destroy(attributes);
+    }
+};
+
+// One picture reduced to indices into its own palette.
+struct IndexedPicture {
+    std::vector<GifColorType> palette;  // 2 to 256 entries, a power of two
+    std::vector<GifByteType> indices;   // width × height, row by row
+};
+
+foundation::Result<IndexedPicture> quantize(liq_attr* attributes, const QImage& rgba) {
+    const int width = rgba.width();
+    const int height = rgba.height();
+    // libimagequant reads rows through pointers, so QImage's row padding
+    // needs no copy.
+    std::vector<void*> rows(static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y) rows[size_t(y)] = const_cast<uchar*>(rgba.constScanLine(y));
+    liq_image* image = liq_image_create_rgba_rows(attributes, rows.data(), width, height, 0);
+    if (!image) return encodingError("the picture could not be read for its palette");
+    liq_result* result = nullptr;
+    liq_error quantized = liq_image_quantize(image, attributes, &result);
+    if (quantized != LIQ_OK || !result) {
+        liq_image_destroy(image);
+        return encodingError("no palette could be made, libimagequant error " + std::to_string(int(quantized)));
+    }
+    IndexedPicture picture;
+    picture.indices.resize(size_t(width) * size_t(height));
+    liq_error remapped = liq_set_dithering_level(result, 1.0f);
+    if (remapped == LIQ_OK)
+        remapped = liq_write_remapped_image(result, image, picture.indices.data(), picture.indices.size());
+    const liq_palette* palette = remapped == LIQ_OK ? liq_get_palette(result) : nullptr;
+    if (palette && palette->count >= 1 && palette->count <= 256) {
+        // A GIF colour table holds a power of two of at least two entries.
+        size_t tableSize = 2;
+        while (tableSize < palette->count) tableSize *= 2;
+        picture.palette.assign(tableSize, GifColorType{0, 0, 0});
+        for (unsigned i = 0; i < palette->count; ++i)
+            picture.palette[i] = {palette->entries[i].r, palette->entries[i].g, palette->entries[i].b};
+    }
+    liq_result_destroy(result);
+    liq_image_destroy(image);
+    if (picture.palette.empty()) return encodingError("the picture could not be mapped onto its palette");
+    return picture;
+}
+
+}  // namespace
+
+struct GifWriter::State {
+    State(foundation::StreamedFile file, int width, int height, int delay)
+        : file(std::move(file)), width(width), height(height), delayCentiseconds(delay) {}
+    ~State() {
+        // Closing also frees giflib's memory; the bytes it writes then go to
+        // a file that is about to be removed.
+        if (gif) EGifCloseFile(gif, nullptr);
+    }
+
+    foundation::StreamedFile file;
+    GifFileType* gif = nullptr;
+    QuantizerAttributes quantizer;
+    int width;
+    int height;
+    int delayCentiseconds;
+    int imageCount = 0;
+    std::vector<uint8_t> pending;
+    size_t bytesWritten = 0;
+    // The first failure; every later call reports it again.
+    std::optional<foundation::Error> failure;
+
+    bool flush() {
+        if (failure) return false;
+        if (pending.empty()) return true;
+        if (bytesWritten + pending.size() > failWritesAfterBytes.load()) {
+            failure = file.writeError(ENOSPC);
+            return false;
+        }
+        foundation::Status written = file.write(pending.data(), pending.size());
+        if (!written) {
+            failure = written.error();
+            return false;
+        }
+        bytesWritten += pending.size();
+        pending.clear();
+        return true;
+    }
+
+    // Write failures are kept here and never handed to giflib: some of its
+    // error paths (the trailer of EGifCloseFile) return without freeing.
+    static int output(GifFileType* gif, const GifByteType* bytes, int length) {
+        auto* state = static_cast<State*>(gif->UserData);
+        if (state->failure || length <= 0) return length;
+        state->pending.insert(state->pending.end(), bytes, bytes + length);
+        if (state->pending.size() >= kFlushBytes) state->flush();
+        return length;
+    }
+
+    // The outcome of a giflib call: the first write failure when there is
+    // one, else giflib's own reason when the call failed.
+    foundation::Status check(int result, const char* call) {
+        if (!failure && result == GIF_ERROR) {
+            const char* reason = GifErrorString(gif ? gif->Error : 0);
+            failure = encodingError(std::string(call) + ": " + (reason ? reason : "unknown error"));
+        }
+        if (failure) return *failure;
+        return {};
+    }
+
+    foundation::Status writeLoopExtension(int loopCount) {
+        static const GifByteType application[] = {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
+        const GifByteType loop[] = {1, GifByteType(loopCount & 0xff), GifByteType((loopCount >> 8) & 0xff)};
+        if (auto s = check(EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE), "EGifPutExtensionLeader"); !s)
+            return s;
+        if (auto s = check(EGifPutExtensionBlock(gif, sizeof application, application), "EGifPutExtensionBlock"); !s)
+            return s;
+        if (auto s = check(EGifPutExtensionBlock(gif, sizeof loop, loop), "EGifPutExtensionBlock"); !s) return s;
+        return check(EGifPutExtensionTrailer(gif), "EGifPutExtensionTrailer");
+    }
+};
+
+int GifWriter::delayCentisecondsForFramesPerSecond(double framesPerSecond) {
+    if (!(framesPerSecond > 0)) return 10;
+    double delay = std::round(100.0 / framesPerSecond);
+    return int(std::clamp(delay, 2.0, 65535.0));
+}
+
+void GifWriter::setFailWritesAfterBytesForTesting(std::optional<size_t> bytes) {
+    failWritesAfterBytes.store(bytes.value_or(SIZE_MAX));
+}
+
+GifWriter::GifWriter(std::unique_ptr<State> state) : state_(std::move(state)) {}
+GifWriter::GifWriter(GifWriter&&) noexcept = default;
+GifWriter& GifWriter::operator=(GifWriter&&) noexcept = default;
+GifWriter::~GifWriter() = default;
+
+int GifWriter::imageCount() const { return state_ ? state_->imageCount : 0; }
+
+foundation::Result<GifWriter> GifWriter::create(const std::string& path, int width, int height, int delayCentiseconds,
+                                                int loopCount) {
+    if (width < 1 || height < 1 || width > 65535 || height > 65535)
+        return foundation::Error(kImageErrorDomain, kImageErrorInvalidArgument,
+                                 "A GIF must be 1 to 65535 pixels wide and high.");
+    auto file = foundation::StreamedFile::create(path);
+    if (!file) return file.error();
+    auto state =
+        std::make_unique<State>(std::move(file).value(), width, height, std::clamp(delayCentiseconds, 0, 65535));
+    if (!state->quantizer.attributes) return encodingError("libimagequant could not start");
+    // Speed 8 of 10 keeps the palette's quality close to the slow settings
+    // for camera pictures at a fraction of the time.
+    if (liq_set_speed(state->quantizer.attributes, 8) != LIQ_OK) return encodingError("liq_set_speed");
+
+    int openError = 0;
+    state->gif = EGifOpen(state.get(), &State::output, &openError);
+    if (!state->gif) {
+        const char* reason = GifErrorString(openError);
+        return encodingError(std::string("EGifOpen: ") + (reason ? reason : "unknown error"));
+    }
+    // The graphics control and application extensions need GIF89a.
+    EGifSetGifVersion(state->gif, true);
+    if (auto described = state->check(EGifPutScreenDesc(state->gif, width, height, 8, 0, nullptr), "EGifPutScreenDesc");
+        !described)
+        return described.error();
+    if (auto loop = state->writeLoopExtension(std::clamp(loopCount, 0, 65535)); !loop) return loop.error();
+    return GifWriter(std::move(state));
+}
+
+foundation::Status GifWriter::addImage(const Image& image) {
+    if (!state_ || !state_->gif) return encodingError("the writer has finished");
+    State& state = *state_;
+    if (state.failure) return *state.failure;
+    QImage upright = image.normalized().bitmap();
+    if (upright.width() != state.width || upright.height() != state.height)
+        return foundation::Error(
+            kImageErrorDomain, kImageErrorInvalidArgument,
+            "A GIF picture must be " + std::to_string(state.width) + "×" + std::to_string(state.height) + " pixels.");
+    // GIF pictures are opaque here; RGBX keeps libimagequant from spending
+    // palette entries on alpha.
+    upright = upright.convertToFormat(QImage::Format_RGBX8888);
+    auto indexed = quantize(state.quantizer.attributes, upright);
+    if (!indexed) return indexed.error();
+
+    GraphicsControlBlock control{};
+    control.DisposalMode = DISPOSE_DO_NOT;
+    control.UserInputFlag = false;
+    control.DelayTime = state.delayCentiseconds;
+    control.TransparentColor = NO_TRANSPARENT_COLOR;
+    GifByteType controlBytes[4];
+    EGifGCBToExtension(&control, controlBytes);
+    if (auto put = state.check(EGifPutExtension(state.gif, GRAPHICS_EXT_FUNC_CODE, sizeof controlBytes, controlBytes),
+                               "EGifPutExtension");
+        !put)
+        return put;
+
+    ColorMapObject* colors = GifMakeMapObject(int(indexed->palette.size()), indexed->palette.data());
+    if (!colors) return encodingError("GifMakeMapObject: out of memory");
+    int described = EGifPutImageDesc(state.gif, 0, 0, state.width, state.height, false, colors);
+    GifFreeMapObject(colors);  // giflib keeps its own copy
+    if (auto put = state.check(described, "EGifPutImageDesc"); !put) return put;
+    for (int y = 0; y < state.height; ++y) {
+        GifPixelType* row = indexed->indices.data() + size_t(y) * size_t(state.width);
+        if (auto put = state.check(EGifPutLine(state.gif, row, state.width), "EGifPutLine"); !put) return put;
+    }
+    if (!state.flush()) return *state.failure;
+    ++state.imageCount;
+    return {};
+}
+
+foundation::Status GifWriter::finish() {
+    if (!state_ || !state_->gif) return encodingError("the writer has finished");
+    State& state = *state_;
+    if (state.failure) return *state.failure;
+    if (state.imageCount == 0)
+        return foundation::Error(kImageErrorDomain, kImageErrorEmptyImage, "A GIF needs at least one picture.");
+    int closeError = 0;
+    int closed = EGifCloseFile(state.gif, &closeError);
+    state.gif = nullptr;
+    if (closed == GIF_ERROR && !state.failure) {
+        const char* reason = GifErrorString(closeError);
+        state.failure = encodingError(std::string("EGifCloseFile: ") + (reason ? reason : "unknown error"));
+    }
+    if (state.failure) return *state.failure;
+    if (!state.flush()) return *state.failure;
+    foundation::Status committed = state.file.commit();
+    if (!committed) state.failure = committed.error();
+    return committed;
+}
+
+}  // namespace graphics
