@@ -58,7 +58,7 @@ QRect itemBounds(const DisplayItem& item) {
 bool sameItem(const DisplayItem& a, const DisplayItem& b) {
     return a.kind == b.kind && a.transform == b.transform && a.opacity == b.opacity && a.rect == b.rect &&
            a.path == b.path && a.brush == b.brush && a.pen == b.pen && a.image.cacheKey() == b.image.cacheKey() &&
-           a.area == b.area && a.shadow == b.shadow && a.shadowColor == b.shadowColor &&
+           a.additive == b.additive && a.area == b.area && a.shadow == b.shadow && a.shadowColor == b.shadowColor &&
            a.shadowOpacity == b.shadowOpacity && a.shadowBlur == b.shadowBlur && a.shadowOffset == b.shadowOffset;
 }
 
@@ -150,7 +150,9 @@ void DisplayList::play(QPainter& root, const QRegion* area) const {
             case DisplayItem::Kind::DrawImage:
                 p->setTransform(transform(item.transform));
                 p->setOpacity(opacity(item.opacity));
+                if (item.additive) p->setCompositionMode(QPainter::CompositionMode_Plus);
                 p->drawImage(item.rect, item.image, QRectF(0, 0, item.image.width(), item.image.height()));
+                if (item.additive) p->setCompositionMode(QPainter::CompositionMode_SourceOver);
                 break;
             case DisplayItem::Kind::ClipRect:
                 p->save();

@@ -42,6 +42,9 @@ struct DisplayItem {
     QBrush brush;
     QPen pen;
     QImage image;
+    // Images: added to what lies below (a cross-fade's outgoing picture)
+    // instead of drawn over it.
+    bool additive = false;
     // Groups: the buffer's place in the enclosing device, and a shadow cast
     // by the group's coverage.
     QRect area;

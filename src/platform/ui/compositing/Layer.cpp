@@ -214,6 +214,7 @@ void Layer::setShadowOffset(Size offset) { setAnimatable(&LayerState::shadowOffs
 void Layer::setShadowRadius(double radius) { setAnimatable(&LayerState::shadowRadius, "shadowRadius", radius); }
 
 void Layer::setMasksToBounds(bool masks) { setStill(&LayerState::masksToBounds, masks); }
+void Layer::setDoubleSided(bool doubleSided) { setStill(&LayerState::doubleSided, doubleSided); }
 
 std::optional<AnimatableValue> Layer::valueForKeyPath(const std::string& keyPath) const {
     return model_.valueForKeyPath(keyPath);

@@ -53,6 +53,9 @@ struct LayerState {
     graphics::Size shadowOffset{0, -3};
     double shadowRadius = 3;
     bool masksToBounds = false;
+    // False: the layer is not drawn while its back faces the viewer (turned
+    // more than a quarter about the x or y axis).
+    bool doubleSided = true;
 
     // Reads or writes a property by key path: "bounds", "bounds.size",
     // "bounds.origin", "position", "position.x", "position.y", "transform",
@@ -116,6 +119,8 @@ public:
     void setShadowRadius(double radius);
     bool masksToBounds() const { return model_.masksToBounds; }
     void setMasksToBounds(bool masks);
+    bool isDoubleSided() const { return model_.doubleSided; }
+    void setDoubleSided(bool doubleSided);
 
     // Any property by key path (see LayerState). Setting goes through the
     // same path as the typed setters, so it animates inside an animation block.

@@ -4,6 +4,7 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/View.h"
 #include "platform/ui/compositing/DisplayList.h"
+#include "platform/ui/compositing/Transition.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -36,6 +37,18 @@ bool inFrontOfEye(const QTransform& t, const graphics::Rect& r) {
                 if (t.m13() * x + t.m23() * y + t.m33() <= 1e-9) return false;
     }
     return true;
+}
+
+// False for a single-sided layer whose back faces the viewer: its corners
+// land on the device in mirrored order (the projected area turns negative).
+bool showsFace(const LayerState& s, const QTransform& toDevice) {
+    if (s.doubleSided) return true;
+    const graphics::Rect& r = s.bounds;
+    const QPointF a = toDevice.map(QPointF(r.minX(), r.minY()));
+    const QPointF b = toDevice.map(QPointF(r.maxX(), r.minY()));
+    const QPointF c = toDevice.map(QPointF(r.minX(), r.maxY()));
+    const double area = (b.x() - a.x()) * (c.y() - a.y()) - (b.y() - a.y()) * (c.x() - a.x());
+    return area >= 0;
 }
 
 QRectF toQRect(const graphics::Rect& r) { return QRectF(r.origin.x, r.origin.y, r.size.width, r.size.height); }
@@ -122,7 +135,7 @@ QRectF subtreeArea(const View& view, const LayerState& s, const QTransform& toDe
             LayerState cs = child->layer().presentationAt(time);
             if (cs.hidden || cs.opacity <= 0) continue;
             QTransform childToDevice = flatten(transformToSuperlayer(cs, &s)) * toDevice;
-            if (!inFrontOfEye(childToDevice, cs.bounds)) continue;
+            if (!inFrontOfEye(childToDevice, cs.bounds) || !showsFace(cs, childToDevice)) continue;
             area = area.united(subtreeArea(*child, cs, childToDevice, time));
         }
     }
@@ -264,8 +277,14 @@ void Compositor::draw(View& view, QPainter& painter, double scale, bool keepFram
 
 void Compositor::recordTree(Frame& frame, View& view, const LayerState& state, const QTransform& parentToDevice,
                             const QTransform& toDevice) {
-    const double opacity = std::clamp(state.opacity, 0.0, 1.0);
+    double opacity = std::clamp(state.opacity, 0.0, 1.0);
     if (state.hidden || opacity <= 0) return;
+    if (const FadeTransition* fade = fadeTransitionOf(view.layer())) {
+        if (auto fraction = fade->fractionAt(frame.time); fraction && !fade->snapshot.isNull()) {
+            recordFade(frame, view, state, toDevice, opacity, fade->snapshot, *fraction);
+            return;
+        }
+    }
 
     const bool shadow = state.shadowOpacity > 0 && isVisibleColor(state.shadowColor);
     // Opacity belongs to the layer as a whole: where its own parts or its
@@ -325,6 +344,39 @@ void Compositor::recordGroup(Frame& frame, View& view, const LayerState& state, 
     frame.add(DisplayItem::Kind::EndGroup, QTransform());
 }
 
+void Compositor::recordFade(Frame& frame, View& view, const LayerState& state, const QTransform& toDevice,
+                            double opacity, const graphics::Image& snapshot, double fraction) {
+    QRectF reach = subtreeArea(view, state, toDevice, frame.time).united(toDevice.mapRect(toQRect(state.bounds)));
+    QRect area = reach.intersected(frame.deviceClip).toAlignedRect();
+    if (area.isEmpty() || area.width() > kMaxBufferSide || area.height() > kMaxBufferSide) return;
+
+    DisplayItem& group = frame.add(DisplayItem::Kind::BeginGroup, QTransform());
+    group.opacity = frame.opacity * opacity;
+    group.area = area;
+    const double savedOpacity = frame.opacity;
+    const QRectF savedClip = frame.deviceClip;
+    frame.opacity = 1;
+    frame.deviceClip = QRectF(0, 0, area.width(), area.height());
+    const QTransform inGroup = toDevice * QTransform::fromTranslate(-area.x(), -area.y());
+    // new·f + old·(1 − f) on a clear buffer: opaque stays opaque throughout.
+    if (fraction > 0) recordGroup(frame, view, state, inGroup, inGroup, fraction, false);
+    // The old picture's weight goes into its pixels: an added image drawn at
+    // an opacity would saturate before it is weighed.
+    QImage faded = drawable(snapshot).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter weigh(&faded);
+        weigh.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        weigh.fillRect(faded.rect(), QColor(0, 0, 0, static_cast<int>(std::lround((1 - fraction) * 255))));
+    }
+    DisplayItem& old = frame.add(DisplayItem::Kind::DrawImage, inGroup);
+    old.rect = toQRect(state.bounds);
+    old.image = std::move(faded);
+    old.additive = true;
+    frame.opacity = savedOpacity;
+    frame.deviceClip = savedClip;
+    frame.add(DisplayItem::Kind::EndGroup, QTransform());
+}
+
 void Compositor::recordLayer(Frame& frame, View& view, const LayerState& state, const QTransform& toDevice) {
     const bool rounded = state.cornerRadius > 0;
     if (state.backgroundColor && isVisibleColor(*state.backgroundColor)) {
@@ -358,7 +410,7 @@ void Compositor::recordLayer(Frame& frame, View& view, const LayerState& state, 
                 LayerState childState = child->layer().presentationAt(frame.time);
                 if (childState.hidden || childState.opacity <= 0) continue;
                 QTransform childToDevice = flatten(transformToSuperlayer(childState, &state)) * toDevice;
-                if (!inFrontOfEye(childToDevice, childState.bounds)) continue;
+                if (!inFrontOfEye(childToDevice, childState.bounds) || !showsFace(childState, childToDevice)) continue;
                 if (childState.masksToBounds && childState.shadowOpacity <= 0 &&
                     !childToDevice.mapRect(toQRect(childState.bounds)).intersects(frame.deviceClip))
                     continue;

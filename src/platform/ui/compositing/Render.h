@@ -64,6 +64,10 @@ private:
                     const QTransform& toDevice);
     void recordGroup(Frame& frame, View& view, const LayerState& state, const QTransform& parentToDevice,
                      const QTransform& toDevice, double opacity, bool shadow);
+    // A layer in a fade transition: its new picture cross-dissolved with the
+    // snapshot of the old one, blended as one.
+    void recordFade(Frame& frame, View& view, const LayerState& state, const QTransform& toDevice, double opacity,
+                    const graphics::Image& snapshot, double fraction);
     void recordLayer(Frame& frame, View& view, const LayerState& state, const QTransform& toDevice);
     void recordContents(Frame& frame, View& view, const LayerState& state, const QTransform& toDevice);
     // Contents in a form QPainter draws fast (premultiplied, upright),
