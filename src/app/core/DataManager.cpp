@@ -59,14 +59,13 @@ void DataManager::loadState() {
     manager.decodeData(stored->asDictionary());
 }
 
-void DataManager::saveState() {
+foundation::Status DataManager::saveState() {
     std::lock_guard<std::mutex> guard(classLock());
     Dictionary encoded = sharedDataManager().encodeData();
     foundation::Status written = foundation::plist::writeFile(Value(encoded), settingsPath());
-    if (!written.ok()) {
-        // Not reported to the user: the previous file is intact.
+    if (!written.ok())
         std::fprintf(stderr, "DataManager: could not save settings: %s\n", written.error().description.c_str());
-    }
+    return written;
 }
 
 Dictionary DataManager::encodeData() const {

@@ -11,6 +11,7 @@
 // scalars and the capture source are atomic so that a read from another
 // thread is at least whole.
 
+#include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
 
 #include <atomic>
@@ -29,8 +30,9 @@ public:
     // Makes sure the instance exists and decodes ".settings.plist" into it
     // when the file exists; an unreadable file changes nothing.
     static void loadState();
-    // Encodes the instance and writes ".settings.plist" atomically.
-    static void saveState();
+    // Encodes the instance and writes ".settings.plist" atomically; a
+    // failure leaves the previous file and is reported (and logged).
+    static foundation::Status saveState();
 
     DataManager(const DataManager&) = delete;
     DataManager& operator=(const DataManager&) = delete;

@@ -61,21 +61,25 @@ foundation::Status KWImageProducer::storeThumbImage(const Image& image, Size siz
     return project->updateRegularFileWithContents(jpeg.value(), fileName);
 }
 
-void KWImageProducer::createThumbNailAndPreviewForFrameAtIndex(int64_t index) {
+foundation::Status KWImageProducer::createThumbNailAndPreviewForFrameAtIndex(int64_t index) {
+    auto unreadable = [](const std::string& why) {
+        return foundation::Status(foundation::Error(foundation::kPOSIXErrorDomain, ENOENT, why));
+    };
     const auto list = project ? project->getFrameList() : nullptr;
     const FramePtr frame = list ? list->getFrameAtIndex(index) : nullptr;
-    if (!frame) return;
+    if (!frame) return unreadable("There is no frame at that index.");
     const auto data = project->fileDataForFileWithPreferredFilename(frameFileName(frame->frameID()));
-    if (!data || data->empty()) return;
+    if (!data || data->empty()) return unreadable("The frame's picture cannot be read.");
     // Both small pictures come from a decode just large enough for the
     // preview; an Ultra HD frame is never decoded at full size for them.
     auto source = graphics::jpeg::looksLikeJpeg(data->data(), data->size())
                       ? graphics::jpeg::decodeForMaximumSize(data->data(), data->size(), int(kPreviewSize.width),
                                                              int(kPreviewSize.height))
                       : Image::decode(*data);
-    if (!source.ok() || source->isNull()) return;
-    storeThumbImage(source.value(), kThumbnailSize, thumbnailFileName(frame->frameID()));
-    storeThumbImage(source.value(), kPreviewSize, previewFileName(frame->frameID()));
+    if (!source.ok() || source->isNull()) return unreadable("The frame's picture cannot be decoded.");
+    foundation::Status thumbnail = storeThumbImage(source.value(), kThumbnailSize, thumbnailFileName(frame->frameID()));
+    foundation::Status preview = storeThumbImage(source.value(), kPreviewSize, previewFileName(frame->frameID()));
+    return thumbnail ? preview : thumbnail;
 }
 
 std::optional<Image> KWImageProducer::readImageFile(const std::string& fileName) const {

@@ -58,8 +58,9 @@ public:
     foundation::Status storeThumbImage(const graphics::Image& image, graphics::Size withSize,
                                        const std::string& inFile);
     // Writes thumbnail and preview again from the full frame at a list index
-    // (after the full frame changed); failures are ignored.
-    void createThumbNailAndPreviewForFrameAtIndex(int64_t index);
+    // (after the full frame changed). Both are tried; the first failure is
+    // reported, and a small picture that failed keeps its former contents.
+    foundation::Status createThumbNailAndPreviewForFrameAtIndex(int64_t index);
 
     // The picture of a kind (0 full, 1 preview, 2 thumbnail) with the movie
     // effect. The capture slot shows the camera picture as thumbnail and the

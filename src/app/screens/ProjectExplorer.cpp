@@ -250,9 +250,14 @@ bool ProjectExplorer::checkIfProjectNeedsConversion(const ProjectModelPtr& proje
     if (ProjectConvertProcessor::needsConversion(version)) {
         projectsInConversion().insert(project);
         auto weak = foundation::weakFrom(this);
-        ProjectConvertProcessor::create()->convertProject(project, [weak, project] {
-            foundation::DispatchQueue::main().async([weak, project] {
+        auto processor = ProjectConvertProcessor::create();
+        std::weak_ptr<ProjectConvertProcessor> weakProcessor = processor;
+        processor->convertProject(project, [weak, weakProcessor, project] {
+            // The processor lives until this completion has run.
+            auto failure = weakProcessor.lock()->error();
+            foundation::DispatchQueue::main().async([weak, project, failure] {
                 projectsInConversion().erase(project);
+                if (failure) showAlert(failure->localizedDescription());
                 if (auto self = weak.lock()) self->conversionDidFinish(project);
             });
         });
@@ -270,9 +275,11 @@ void ProjectExplorer::conversionDidFinish(const ProjectModelPtr& project) {
     presentProjectDetail(pending.project, pending.withAnimation);
 }
 
-void ProjectExplorer::showCannotReadAlert() {
-    auto alert = ui::makeView<ui::AlertView>("", foundation::localized(kCannotReadProjectMessage), nullptr,
-                                             foundation::localized("OK"), std::vector<std::string>{});
+void ProjectExplorer::showCannotReadAlert() { showAlert(foundation::localized(kCannotReadProjectMessage)); }
+
+void ProjectExplorer::showAlert(const std::string& message) {
+    auto alert =
+        ui::makeView<ui::AlertView>("", message, nullptr, foundation::localized("OK"), std::vector<std::string>{});
     alert->show();
 }
 

@@ -122,6 +122,8 @@ private:
     void presentProjectDetail(const ProjectModelPtr& project, unsigned withAnimation);
     void conversionDidFinish(const ProjectModelPtr& project);
     void showCannotReadAlert();
+    // A platform alert without title with that message and "OK".
+    static void showAlert(const std::string& message);
     void checkLowStorage();
     void checkWelcome();
     void selectTab(bool library);

@@ -3,6 +3,7 @@
 #include "support/Process.h"
 #include "support/TempAppFolders.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -155,8 +156,19 @@ TEST_F(DataManagerTest, WrongTypesAndUnreadableFilesChangeNothing) {
 TEST_F(DataManagerTest, ScalarsAreStoredAsTheirLow32Bits) {
     DataManager& m = DataManager::sharedDataManager();
     m.setAvCaptureDevicePosition((int64_t{1} << 32) + 2);
-    DataManager::saveState();
+    ASSERT_TRUE(DataManager::saveState());
     EXPECT_NE(describeFile().find("_avCaptureDevicePosition int 2\n"), std::string::npos);
     DataManager::loadState();
     EXPECT_EQ(m.avCaptureDevicePosition(), 2);
+}
+
+TEST_F(DataManagerTest, AFailedSaveIsReported) {
+    ASSERT_TRUE(DataManager::saveState());
+    // A folder in place of the settings file makes the write fail.
+    std::filesystem::remove(settingsPath());
+    std::filesystem::create_directory(settingsPath());
+    auto saved = DataManager::saveState();
+    ASSERT_FALSE(saved);
+    EXPECT_EQ(saved.error().code, EISDIR);
+    EXPECT_TRUE(std::filesystem::is_directory(settingsPath()));
 }

@@ -265,7 +265,7 @@ TEST_F(KWImageProducerTest, ThumbnailAndPreviewFollowAChangedFullFrame) {
 
     const int64_t index = project->getFrameList()->getIndexForFrame(frame);
     EXPECT_GT(producer.getThumbnailImageForFrameAtIndex(index)->pixelAt(10, 10).r, 200);
-    producer.createThumbNailAndPreviewForFrameAtIndex(index);
+    EXPECT_TRUE(producer.createThumbNailAndPreviewForFrameAtIndex(index));
     const RGBA thumb = producer.getThumbnailImageForFrameAtIndex(index)->pixelAt(10, 10);
     const RGBA preview = producer.getPreviewImageForFrameAtIndex(index)->pixelAt(10, 10);
     EXPECT_TRUE(testsupport::pixelNear(thumb, RGBA{0, 0, 250, 255}, 6));
@@ -275,11 +275,22 @@ TEST_F(KWImageProducerTest, ThumbnailAndPreviewFollowAChangedFullFrame) {
     // From a large full frame the small pictures keep their exact sizes.
     const auto large = Image::filled(3840, 2160, RGBA{0, 250, 0, 255}).jpegData(0.8);
     ASSERT_TRUE(project->updateRegularFileWithContents(large.value(), "frame-" + frame->frameID() + ".jpg").ok());
-    producer.createThumbNailAndPreviewForFrameAtIndex(index);
+    EXPECT_TRUE(producer.createThumbNailAndPreviewForFrameAtIndex(index));
     EXPECT_EQ(probeSize(fileInProject("thumb-" + frame->frameID() + ".jpg")), "272,153");
     EXPECT_EQ(probeSize(fileInProject("preview-" + frame->frameID() + ".jpg")), "796,448");
     EXPECT_TRUE(testsupport::pixelNear(producer.getPreviewImageForFrameAtIndex(index)->pixelAt(400, 200),
                                        RGBA{0, 250, 0, 255}, 6));
+
+    // A preview that cannot be written is reported; the thumbnail is still made.
+    const auto red = Image::filled(320, 180, RGBA{250, 0, 0, 255}).jpegData(1.0);
+    ASSERT_TRUE(project->updateRegularFileWithContents(red.value(), "frame-" + frame->frameID() + ".jpg").ok());
+    fs::remove(fileInProject("preview-" + frame->frameID() + ".jpg"));
+    fs::create_directory(fileInProject("preview-" + frame->frameID() + ".jpg"));
+    auto remade = producer.createThumbNailAndPreviewForFrameAtIndex(index);
+    ASSERT_FALSE(remade);
+    EXPECT_EQ(remade.error().code, EISDIR);
+    EXPECT_GT(producer.getThumbnailImageForFrameAtIndex(index)->pixelAt(10, 10).r, 200);
+    EXPECT_FALSE(producer.createThumbNailAndPreviewForFrameAtIndex(99));
 }
 
 TEST_F(KWImageProducerTest, FadeStrength) {
