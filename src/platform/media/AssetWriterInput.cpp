@@ -1,0 +1,253 @@
+#include "platform/media/AssetWriterInput.h"
+
+#include "platform/media/AssetWriter.h"
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+}
+
+#include <cstring>
+#include <string>
+
+namespace media {
+
+using foundation::Status;
+
+std::shared_ptr<AssetWriterInput> AssetWriterInput::video(const VideoSettings& settings) {
+    std::shared_ptr<AssetWriterInput> input(new AssetWriterInput(Kind::Video));
+    input->video_ = settings;
+    return input;
+}
+
+std::shared_ptr<AssetWriterInput> AssetWriterInput::audio(const PcmAudioSettings& settings) {
+    std::shared_ptr<AssetWriterInput> input(new AssetWriterInput(Kind::Audio));
+    input->audio_ = settings;
+    return input;
+}
+
+AssetWriterInput::~AssetWriterInput() = default;
+
+namespace {
+
+Status openVideoEncoder(const VideoSettings& settings, AVFormatContext& muxer, CodecContextPtr& encoder) {
+    const std::string context =
+        "Cannot encode video of " + std::to_string(settings.width) + "x" + std::to_string(settings.height);
+    // 4:2:0 pictures have even sides; x264 refuses others only after
+    // allocating what it then leaks.
+    if (settings.width <= 0 || settings.height <= 0 || settings.width % 2 || settings.height % 2 ||
+        settings.frameRate <= 0)
+        return mediaError(AVERROR(EINVAL), context);
+    const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
+    if (!codec) return mediaError(AVERROR_ENCODER_NOT_FOUND, context);
+    encoder.reset(avcodec_alloc_context3(codec));
+    if (!encoder) return mediaError(AVERROR(ENOMEM), context);
+    encoder->width = settings.width;
+    encoder->height = settings.height;
+    encoder->pix_fmt = AV_PIX_FMT_YUV420P;
+    encoder->time_base = AVRational{1, settings.frameRate};
+    encoder->framerate = AVRational{settings.frameRate, 1};
+    encoder->bit_rate = settings.averageBitRate;
+    encoder->max_b_frames = 0;
+    encoder->gop_size = 2 * settings.frameRate;
+    encoder->sample_aspect_ratio = AVRational{1, 1};
+    if (muxer.oformat->flags & AVFMT_GLOBALHEADER) encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "preset", AssetWriterInput::kX264Preset, 0);
+    av_dict_set(&options, "profile", "high", 0);
+    av_dict_set(&options, "x264-params", "log=-1", 0);
+    const int status = avcodec_open2(encoder.get(), codec, &options);
+    av_dict_free(&options);
+    if (status < 0) return mediaError(status, context);
+    return {};
+}
+
+}  // namespace
+
+Status AssetWriterInput::open(AVFormatContext& muxer) {
+    stream_ = avformat_new_stream(&muxer, nullptr);
+    if (!stream_) return mediaError(AVERROR(ENOMEM), "Cannot add a track");
+    if (kind_ == Kind::Audio) {
+        AVCodecParameters& p = *stream_->codecpar;
+        p.codec_type = AVMEDIA_TYPE_AUDIO;
+        p.codec_id = AV_CODEC_ID_PCM_S16LE;
+        p.sample_rate = audio_.sampleRate;
+        av_channel_layout_default(&p.ch_layout, audio_.channelCount);
+        p.format = AV_SAMPLE_FMT_S16;
+        p.bits_per_coded_sample = 16;
+        p.block_align = 2 * audio_.channelCount;
+        p.bit_rate = int64_t(audio_.sampleRate) * 16 * audio_.channelCount;
+        stream_->time_base = AVRational{1, audio_.sampleRate};
+        return {};
+    }
+    if (Status opened = openVideoEncoder(video_, muxer, encoder_); !opened) return opened;
+    if (int status = avcodec_parameters_from_context(stream_->codecpar, encoder_.get()); status < 0)
+        return mediaError(status, "Cannot add a track");
+    stream_->time_base = encoder_->time_base;
+    stream_->avg_frame_rate = encoder_->framerate;
+    frame_.reset(av_frame_alloc());
+    if (!frame_) return mediaError(AVERROR(ENOMEM), "Cannot add a track");
+    frame_->format = AV_PIX_FMT_YUV420P;
+    frame_->width = video_.width;
+    frame_->height = video_.height;
+    if (int status = av_frame_get_buffer(frame_.get(), 0); status < 0) return mediaError(status, "Cannot add a track");
+    return {};
+}
+
+std::shared_ptr<AssetWriter> AssetWriterInput::writingWriter() const {
+    std::shared_ptr<AssetWriter> writer = writer_.lock();
+    if (!writer) return nullptr;
+    std::lock_guard lock(writer->mutex_);
+    return writer->status_ == AssetWriterStatus::Writing && !finished_ ? writer : nullptr;
+}
+
+bool AssetWriterInput::isReadyForMoreMediaData() const {
+    std::shared_ptr<AssetWriter> writer = writer_.lock();
+    return writer && writer->isReady(*this);
+}
+
+void AssetWriterInput::requestMediaDataWhenReady(foundation::DispatchQueue queue, std::function<void()> block) {
+    std::shared_ptr<AssetWriter> writer = writer_.lock();
+    if (!writer) return;
+    {
+        std::lock_guard lock(writer->mutex_);
+        queue_ = std::move(queue);
+        block_ = std::move(block);
+    }
+    writer->wakeWaitingInputs();
+}
+
+void AssetWriterInput::scheduleLocked() {
+    if (scheduled_ || finished_ || !queue_ || !block_) return;
+    scheduled_ = true;
+    queue_->async([self = shared_from_this()] { self->runBlock(); });
+}
+
+void AssetWriterInput::runBlock() {
+    std::shared_ptr<AssetWriter> writer = writer_.lock();
+    if (!writer) return;
+    std::function<void()> block;
+    {
+        std::lock_guard lock(writer->mutex_);
+        scheduled_ = false;
+        block = block_;
+    }
+    if (!block || !writer->isReady(*this)) return;
+    block();
+    // The block returns when the input is no longer ready, or it would be
+    // asked again; a waiting input is woken by the others' appends.
+    if (writer->isReady(*this)) {
+        std::lock_guard lock(writer->mutex_);
+        scheduleLocked();
+    }
+}
+
+void AssetWriterInput::advance(double until, AssetWriter& writer) {
+    {
+        std::lock_guard lock(writer.mutex_);
+        appendedUntil_ = until;
+    }
+    writer.wakeWaitingInputs();
+}
+
+bool AssetWriterInput::appendPixelBuffer(const PixelBuffer& buffer, MediaTime presentationTime) {
+    std::shared_ptr<AssetWriter> writer = writingWriter();
+    if (kind_ != Kind::Video || !writer || !presentationTime.isValid()) return false;
+    if (buffer.width != video_.width || buffer.height != video_.height || buffer.pixelFormat != kPixelFormat32ARGB ||
+        buffer.bytesPerRow < size_t(buffer.width) * 4 ||
+        buffer.bytes.size() < buffer.bytesPerRow * size_t(buffer.height)) {
+        writer->fail(mediaError(AVERROR(EINVAL), "A picture of " + std::to_string(buffer.width) + "x" +
+                                                     std::to_string(buffer.height) + " does not fit the movie"));
+        return false;
+    }
+    const int64_t pts = (presentationTime - writer->sessionStart()).convertScale(video_.frameRate).value;
+    if (pts <= lastPts_ || pts < 0) {
+        writer->fail(mediaError(AVERROR(EINVAL), "Pictures must be appended in time order"));
+        return false;
+    }
+    scaler_.reset(sws_getCachedContext(scaler_.release(), buffer.width, buffer.height, AV_PIX_FMT_ARGB, video_.width,
+                                       video_.height, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
+    if (!scaler_) {
+        writer->fail(mediaError(AVERROR(ENOMEM), "Cannot convert a picture"));
+        return false;
+    }
+    if (int status = av_frame_make_writable(frame_.get()); status < 0) {
+        writer->fail(mediaError(status, "Cannot convert a picture"));
+        return false;
+    }
+    const uint8_t* source[] = {buffer.bytes.data()};
+    const int sourceStride[] = {static_cast<int>(buffer.bytesPerRow)};
+    sws_scale(scaler_.get(), source, sourceStride, 0, buffer.height, frame_->data, frame_->linesize);
+    frame_->pts = pts;
+    lastPts_ = pts;
+    if (!encode(frame_.get(), *writer)) return false;
+    advance(double(pts + 1) / video_.frameRate, *writer);
+    return true;
+}
+
+bool AssetWriterInput::encode(AVFrame* frame, AssetWriter& writer) {
+    if (int status = avcodec_send_frame(encoder_.get(), frame); status < 0) {
+        writer.fail(mediaError(status, "Cannot encode a picture"));
+        return false;
+    }
+    std::vector<PacketPtr> packets;
+    for (;;) {
+        PacketPtr packet(av_packet_alloc());
+        if (!packet) {
+            writer.fail(mediaError(AVERROR(ENOMEM), "Cannot encode a picture"));
+            return false;
+        }
+        const int status = avcodec_receive_packet(encoder_.get(), packet.get());
+        if (status == AVERROR(EAGAIN) || status == AVERROR_EOF) break;
+        if (status < 0) {
+            writer.fail(mediaError(status, "Cannot encode a picture"));
+            return false;
+        }
+        // Every picture lasts one frame period until the next; the last one too.
+        if (packet->duration <= 0) packet->duration = 1;
+        av_packet_rescale_ts(packet.get(), encoder_->time_base, stream_->time_base);
+        packet->stream_index = stream_->index;
+        packets.push_back(std::move(packet));
+    }
+    return packets.empty() || writer.writePackets(packets);
+}
+
+bool AssetWriterInput::appendAudioSamples(const int16_t* interleaved, size_t frames, MediaTime presentationTime) {
+    std::shared_ptr<AssetWriter> writer = writingWriter();
+    if (kind_ != Kind::Audio || !writer || !presentationTime.isValid()) return false;
+    if (frames == 0) return true;
+    const size_t bytes = frames * size_t(audio_.channelCount) * sizeof(int16_t);
+    PacketPtr packet(av_packet_alloc());
+    if (!packet || av_new_packet(packet.get(), static_cast<int>(bytes)) < 0) {
+        writer->fail(mediaError(AVERROR(ENOMEM), "Cannot write sound"));
+        return false;
+    }
+    std::memcpy(packet->data, interleaved, bytes);
+    const int64_t start = (presentationTime - writer->sessionStart()).convertScale(audio_.sampleRate).value;
+    packet->pts = packet->dts = start;
+    packet->duration = static_cast<int64_t>(frames);
+    packet->stream_index = stream_->index;
+    packet->flags |= AV_PKT_FLAG_KEY;
+    std::vector<PacketPtr> packets;
+    packets.push_back(std::move(packet));
+    if (!writer->writePackets(packets)) return false;
+    advance(double(start + int64_t(frames)) / audio_.sampleRate, *writer);
+    return true;
+}
+
+void AssetWriterInput::markAsFinished() {
+    std::shared_ptr<AssetWriter> writer = writer_.lock();
+    if (!writer) return;
+    {
+        std::lock_guard lock(writer->mutex_);
+        if (finished_) return;
+        finished_ = true;
+    }
+    if (kind_ == Kind::Video && encoder_ && !flushed_ && writer->isWriting()) {
+        flushed_ = true;
+        encode(nullptr, *writer);
+    }
+    writer->wakeWaitingInputs();
+}
+
+}  // namespace media

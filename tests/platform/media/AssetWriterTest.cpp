@@ -1,0 +1,248 @@
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/media/AssetWriter.h"
+#include "platform/media/MovieProbe.h"
+#include "support/MovieFacts.h"
+#include "support/RunFolder.h"
+#include "support/TestMovies.h"
+#include "support/VirtualClock.h"
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace media;
+
+namespace {
+
+// A picture of one colour, bytes A R G B.
+PixelBuffer solid(int width, int height, uint8_t r, uint8_t g, uint8_t b) {
+    PixelBuffer buffer = PixelBuffer::create(width, height);
+    for (size_t i = 0; i < buffer.bytes.size(); i += 4) {
+        buffer.bytes[i] = 255;
+        buffer.bytes[i + 1] = r;
+        buffer.bytes[i + 2] = g;
+        buffer.bytes[i + 3] = b;
+    }
+    return buffer;
+}
+
+struct Outcome {
+    AssetWriterStatus status = AssetWriterStatus::Unknown;
+    std::optional<foundation::Error> error;
+    int finishes = 0;
+};
+
+// Writes `times.size()` pictures at those times (units of 1/fps) and
+// `audioFrames` frames of a quiet tone through the pull interface, both on
+// their own queues, then finishes. `stopAfter` cancels after that many pictures.
+class MovieJob {
+public:
+    MovieJob(std::string path, VideoSettings settings, std::vector<int64_t> times, int64_t audioFrames)
+        : path_(std::move(path)), settings_(settings), times_(std::move(times)), audioFrames_(audioFrames) {}
+
+    Outcome run(int stopAfter = -1) {
+        auto created = AssetWriter::create(path_, AssetWriter::kFileTypeQuickTimeMovie);
+        EXPECT_TRUE(created) << created.error().description;
+        if (!created) return {};
+        writer_ = *created;
+        video_ = AssetWriterInput::video(settings_);
+        audio_ = AssetWriterInput::audio({});
+        writer_->addInput(video_);
+        writer_->addInput(audio_);
+        EXPECT_FALSE(writer_->canAddInput(*AssetWriterInput::audio({}))) << "one input per kind";
+        if (!writer_->startWriting()) return {writer_->status(), writer_->error(), 0};
+        writer_->startSessionAtSourceTime(MediaTime::zero());
+        stopAfter_ = stopAfter;
+
+        audio_->requestMediaDataWhenReady(foundation::DispatchQueue("test.audio"), [this] { pumpAudio(); });
+        video_->requestMediaDataWhenReady(foundation::DispatchQueue("test.video"), [this] { pumpVideo(); });
+        foundation::RunLoop::main().runUntilIdle();
+        return {writer_->status(), writer_->error(), finishes_.load()};
+    }
+
+private:
+    void pumpVideo() {
+        while (video_->isReadyForMoreMediaData()) {
+            if (next_ == stopAfter_) {
+                writer_->cancelWriting();
+                return;
+            }
+            if (next_ >= times_.size()) {
+                video_->markAsFinished();
+                videoDone_ = true;
+                return finishWhenBothDone();
+            }
+            const uint8_t level = static_cast<uint8_t>(40 * (next_ % 6));
+            if (!video_->appendPixelBuffer(solid(settings_.width, settings_.height, level, 128, 255 - level),
+                                           MediaTime::make(times_[next_], settings_.frameRate))) {
+                return;
+            }
+            ++next_;
+        }
+    }
+    void pumpAudio() {
+        std::vector<int16_t> chunk(2 * 4096);
+        while (audio_->isReadyForMoreMediaData()) {
+            if (audioNext_ >= audioFrames_) {
+                audio_->markAsFinished();
+                audioDone_ = true;
+                return finishWhenBothDone();
+            }
+            const int64_t frames = std::min<int64_t>(4096, audioFrames_ - audioNext_);
+            for (int64_t i = 0; i < frames; ++i)
+                chunk[2 * i] = chunk[2 * i + 1] = int16_t(((audioNext_ + i) % 100) * 40);
+            if (!audio_->appendAudioSamples(chunk.data(), size_t(frames), MediaTime::make(audioNext_, 44100))) return;
+            audioNext_ += frames;
+        }
+    }
+    void finishWhenBothDone() {
+        if (videoDone_ && audioDone_ && !finishing_.exchange(true)) writer_->finishWriting([this] { ++finishes_; });
+    }
+
+    std::string path_;
+    VideoSettings settings_;
+    std::vector<int64_t> times_;
+    int64_t audioFrames_;
+    std::shared_ptr<AssetWriter> writer_;
+    std::shared_ptr<AssetWriterInput> video_, audio_;
+    size_t next_ = 0;
+    size_t stopAfter_ = size_t(-1);
+    int64_t audioNext_ = 0;
+    std::atomic<bool> videoDone_{false}, audioDone_{false}, finishing_{false};
+    std::atomic<int> finishes_{0};
+};
+
+class AssetWriterTest : public ::testing::Test {
+protected:
+    void TearDown() override { AssetWriter::setWriteLimitForTesting(std::nullopt); }
+    std::string path(const std::string& name) const { return folder.path() + "/" + name; }
+    bool folderHoldsOnly(const std::vector<std::string>& names) const {
+        std::vector<std::string> found;
+        for (const auto& entry : fs::directory_iterator(folder.path())) found.push_back(entry.path().filename());
+        std::sort(found.begin(), found.end());
+        return found == names;
+    }
+
+    testsupport::RunFolder folder{"tollivar-writer"};
+    testsupport::VirtualClockScope clock;
+};
+
+TEST_F(AssetWriterTest, WritesQuickTimeH264HighWithoutBFramesAndPcmSound) {
+    // A picture held three times at 5 fps as the renderer appends it: the
+    // first twice (0 and 1/5), then its repeats.
+    const std::string movie = path("held.mov");
+    MovieJob job(movie, {320, 240, 1'000'000, 5}, {0, 1, 2, 3}, 44100 * 3 / 5);
+    const Outcome outcome = job.run();
+    ASSERT_EQ(outcome.status, AssetWriterStatus::Completed) << (outcome.error ? outcome.error->description : "");
+    EXPECT_EQ(outcome.finishes, 1);
+    EXPECT_TRUE(folderHoldsOnly({"held.mov"})) << "the temporary file is renamed";
+
+    const testsupport::MovieFacts facts = testsupport::probeMovieFacts(movie);
+    ASSERT_TRUE(facts.readable);
+    EXPECT_EQ(facts.majorBrand, "qt  ");
+    EXPECT_EQ(facts.videoCodec, "h264");
+    EXPECT_EQ(facts.videoProfile, "High");
+    EXPECT_EQ(facts.hasBFrames, 0);
+    EXPECT_EQ(facts.width, 320);
+    EXPECT_EQ(facts.height, 240);
+    ASSERT_EQ(facts.frameTimes, (std::vector<double>{0, 0.2, 0.4, 0.6}));
+    EXPECT_EQ(facts.audioCodec, "pcm_s16le");
+    EXPECT_EQ(facts.sampleRate, 44100);
+    EXPECT_EQ(facts.channels, 2);
+    EXPECT_NEAR(facts.audioDurationSeconds, 0.6, 1e-3);
+    EXPECT_TRUE(testsupport::fileContains(movie, "bframes=0"));
+    EXPECT_TRUE(testsupport::fileContains(movie, "bitrate=1000"));
+    EXPECT_TRUE(testsupport::fileContains(movie, "keyint=10 "));
+
+    auto probe = probeMovie(movie);
+    ASSERT_TRUE(probe);
+    EXPECT_TRUE(probe->compatible);
+    EXPECT_EQ(probe->naturalSize, (graphics::Size{320, 240}));
+    EXPECT_NEAR(probe->minFrameDurationSeconds, 0.2, 1e-6);
+}
+
+TEST_F(AssetWriterTest, FailuresAndCancelLeaveNoFile) {
+    struct Case {
+        const char* what;
+        std::optional<int64_t> writeLimit;
+        int stopAfter;
+        AssetWriterStatus status;
+        int64_t code;
+    };
+    for (const Case& c : {Case{"device full", 20'000, -1, AssetWriterStatus::Failed, 640},
+                          Case{"device full at the header", 10, -1, AssetWriterStatus::Failed, 640},
+                          Case{"cancelled", std::nullopt, 30, AssetWriterStatus::Cancelled, 0}}) {
+        SCOPED_TRACE(c.what);
+        AssetWriter::setWriteLimitForTesting(c.writeLimit);
+        MovieJob job(
+            path("broken.mov"), {640, 360, 10'000'000, 12},
+            [] {
+                std::vector<int64_t> times;
+                for (int64_t i = 0; i < 60; ++i) times.push_back(i);
+                return times;
+            }(),
+            44100 * 5);
+        const Outcome outcome = job.run(c.stopAfter);
+        EXPECT_EQ(outcome.status, c.status);
+        EXPECT_EQ(outcome.error.has_value(), c.code != 0);
+        if (outcome.error) {
+            EXPECT_EQ(outcome.error->code, c.code);
+            EXPECT_NE(outcome.error->description.find("isn\u2019t enough space"), std::string::npos)
+                << outcome.error->description;
+        }
+        EXPECT_LE(outcome.finishes, 1);
+        EXPECT_TRUE(folderHoldsOnly({})) << "no movie and no temporary file";
+        fs::remove(path("taken.mov"));
+    }
+}
+
+TEST_F(AssetWriterTest, RefusesWhatItCannotWrite) {
+    std::ofstream(path("taken.mov")) << "x";
+    EXPECT_FALSE(AssetWriter::create(path("taken.mov"), AssetWriter::kFileTypeQuickTimeMovie));
+    EXPECT_FALSE(AssetWriter::create(path("missing/x.mov"), AssetWriter::kFileTypeQuickTimeMovie));
+    EXPECT_FALSE(AssetWriter::create(path("x.mp4"), "mp4"));
+
+    // Pictures of the wrong size or out of order fail the writer.
+    for (int variant = 0; variant < 2; ++variant) {
+        const std::string movie = path("bad" + std::to_string(variant) + ".mov");
+        auto writer = *AssetWriter::create(movie, AssetWriter::kFileTypeQuickTimeMovie);
+        auto video = AssetWriterInput::video({64, 64, 500'000, 10});
+        writer->addInput(video);
+        ASSERT_TRUE(writer->startWriting());
+        ASSERT_TRUE(video->appendPixelBuffer(solid(64, 64, 1, 2, 3), MediaTime::make(3, 10)));
+        const bool appended = variant == 0 ? video->appendPixelBuffer(solid(32, 64, 1, 2, 3), MediaTime::make(4, 10))
+                                           : video->appendPixelBuffer(solid(64, 64, 1, 2, 3), MediaTime::make(3, 10));
+        EXPECT_FALSE(appended);
+        EXPECT_EQ(writer->status(), AssetWriterStatus::Failed);
+        EXPECT_FALSE(fs::exists(movie));
+    }
+    // An encoder that cannot open at an odd size fails at the start.
+    auto writer = *AssetWriter::create(path("odd.mov"), AssetWriter::kFileTypeQuickTimeMovie);
+    writer->addInput(AssetWriterInput::video({101, 57, 500'000, 10}));
+    EXPECT_FALSE(writer->startWriting());
+    EXPECT_EQ(writer->status(), AssetWriterStatus::Failed);
+    EXPECT_TRUE(writer->error());
+}
+
+TEST_F(AssetWriterTest, ProbeTellsMoviesItCannotUse) {
+    struct Case {
+        testsupport::TestMovie movie;
+        bool readable, compatible;
+        graphics::Size size;
+    };
+    for (const Case& c : {Case{testsupport::TestMovie::HalfSecond, true, true, {128, 72}},
+                          Case{testsupport::TestMovie::NotAVideo, false, false, {0, 0}}}) {
+        auto probe = probeMovie(testsupport::testMovie(c.movie));
+        ASSERT_EQ(bool(probe), c.readable);
+        if (!probe) continue;
+        EXPECT_EQ(probe->compatible, c.compatible);
+        EXPECT_EQ(probe->naturalSize, c.size);
+        EXPECT_NEAR(probe->minFrameDurationSeconds, 1.0 / testsupport::kTestMovieFrameRate, 1e-3);
+    }
+}
+
+}  // namespace
