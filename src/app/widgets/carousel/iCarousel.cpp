@@ -183,7 +183,7 @@ void iCarousel::updateItemWidth() {
             return;
         }
     }
-    if (!itemViews_.empty()) return;
+    if (!itemViews_.empty() || !dataSource_) return;
     if (numberOfItems_ > 0)
         loadViewAtIndex(0);
     else if (numberOfPlaceholdersToShow_ > 0)

@@ -92,6 +92,9 @@ ui::ViewPtr iCarousel::loadViewAtIndex(int64_t index, ui::View* container) {
 }
 
 void iCarousel::loadUnloadViews() {
+    // Without a data source the loaded views stay as they are: there is
+    // nothing to load new ones from.
+    if (!dataSource_) return;
     updateItemWidth();
     updateNumberOfVisibleItems();
     const carousel::LayoutState state = layoutState();

@@ -185,6 +185,27 @@ TEST(CarouselLayoutTest, ItemTransformsPlaceItemsOnTheirPaths) {
     EXPECT_DOUBLE_EQ(fallback.m41, 90);
 }
 
+TEST(CarouselLayoutTest, TheTogglingFlowTurnsTheItemsNearTheCentreWithTheToggle) {
+    const double tilt = static_cast<double>(0.9f);
+    struct Case {
+        double toggle, offset, turn;  // how far the item is turned (−1 to 1)
+    };
+    const Case cases[] = {
+        {0.5, 0, -0.5}, {0.5, 1, 0.5},    {0.5, -1, -1}, {0.5, 2, 1},
+        {-0.5, 0, 0.5}, {-0.5, -1, -0.5}, {-0.5, 1, 1},  {-0.5, -2, -1},
+    };
+    for (const Case& c : cases) {
+        LayoutState state = stateOf(iCarouselTypeTiltedFlowToggle, 20);
+        state.toggle = c.toggle;
+        const graphics::Transform3D t = itemTransform(c.offset, state, plainOption);
+        EXPECT_NEAR(t.m41, 100 * (c.offset * 0.25 + c.turn * tilt * 0.5), 1e-9) << c.toggle << " " << c.offset;
+        EXPECT_NEAR(t.m43, 100 * std::fabs(c.turn) * -0.5, 1e-9) << c.toggle << " " << c.offset;
+    }
+    // What the items leave behind while the path moves: the centre's distance, mirrored.
+    const std::pair<double, double> toggles[] = {{0.25, -0.25}, {0.75, 0.25}, {1.5, 0}, {-0.25, 0.25}, {-0.75, -0.25}};
+    for (auto [offset, toggle] : toggles) EXPECT_DOUBLE_EQ(toggleForOffset(offset), toggle) << offset;
+}
+
 TEST(CarouselLayoutTest, DepthOrderDrawsFarAndSidewaysItemsFirst) {
     using graphics::Transform3D;
     const Transform3D near = Transform3D::makeTranslation(0, 0, 10);

@@ -40,6 +40,17 @@ public:
     std::vector<int64_t> asked;
 };
 
+// Three items with two placeholders beyond the ends.
+class ItemsWithPlaceholders : public Items {
+public:
+    int64_t numberOfPlaceholdersInCarousel(iCarousel&) override { return 2; }
+    ui::ViewPtr carouselPlaceholderViewAtIndex(iCarousel&, int64_t index, ui::ViewPtr view) override {
+        placeholdersAsked.push_back(index);
+        return view ? view : ui::makeView(Rect(0, 0, 100, 80));
+    }
+    std::vector<int64_t> placeholdersAsked;
+};
+
 // Writes down the events it gets, and answers options from a table.
 class Recorder : public iCarouselDelegate {
 public:
@@ -200,6 +211,22 @@ TEST_F(iCarouselTest, EveryOlderOperationWarnsWithItsText) {
     }
 }
 
+TEST_F(iCarouselTest, PlaceholdersFillTheEndsUnlessWrapping) {
+    ItemsWithPlaceholders withPlaceholders;
+    withPlaceholders.count = 3;
+    carousel->setDataSource(&withPlaceholders);
+    window->rootViewController()->view()->addSubview(carousel);
+    carousel->layoutIfNeeded();
+    EXPECT_EQ(carousel->numberOfPlaceholders(), 2);
+    EXPECT_EQ(loaded(), (std::vector<int64_t>{-1, 0, 1, 2, 3}));
+    EXPECT_EQ(withPlaceholders.placeholdersAsked, (std::vector<int64_t>{0, 1}));
+    carousel->setType(iCarouselTypeRotary);
+    EXPECT_EQ(loaded(), (std::vector<int64_t>{0, 1, 2}));
+    EXPECT_EQ(carousel->pooledPlaceholderViewCount(), 2u);
+    EXPECT_EQ(carousel->pooledItemViewCount(), 0u);
+    carousel->setDataSource(nullptr);
+}
+
 TEST_F(iCarouselTest, ItemsFadedToNothingAreNotLoaded) {
     recorder.options[iCarouselOptionFadeMax] = 0.5;
     recorder.options[iCarouselOptionFadeRange] = 0.5;
@@ -321,6 +348,11 @@ TEST_F(iCarouselTest, TapsSelectAndCentreExceptOnControls) {
     carousel->layoutIfNeeded();
     fingers.drag({inWindow(*slider, {10, 15}), inWindow(*slider, {90, 15})}, 0.3);
     EXPECT_EQ(carousel->scrollOffset(), 0.0);  // a pan on a slider does not scroll
+
+    recorder.events.clear();
+    fingers.drag({{160, 10}, {170, 190}}, 0.3);  // across the path: no pan
+    EXPECT_EQ(carousel->scrollOffset(), 0.0);
+    EXPECT_TRUE(recorder.events.empty());
 }
 
 TEST_F(iCarouselTest, InsertRemoveAndReloadItems) {
