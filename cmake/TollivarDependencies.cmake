@@ -8,6 +8,8 @@ pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng)
 # Animated GIF: giflib has no pkg-config file, CMake's own module finds it.
 find_package(GIF REQUIRED)
 pkg_check_modules(IMAGEQUANT REQUIRED IMPORTED_TARGET imagequant)
+# HTML card templates: litehtml (its target brings the gumbo parser).
+find_package(litehtml REQUIRED)
 pkg_check_modules(ICU REQUIRED IMPORTED_TARGET icu-uc icu-i18n)
 pkg_check_modules(UUID REQUIRED IMPORTED_TARGET uuid)
 pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
