@@ -157,6 +157,8 @@ private:
     void startDecelerating();
     // Centres the current item: a 0.01 s nudge when it is nearly there.
     void snapToCurrentItem();
+    // Within 0.01 of the current item.
+    bool nearlyCentred() const;
     bool offsetOutsideItems() const;
     void didPan(ui::PanGestureRecognizer& pan);
     void didTap(ui::TapGestureRecognizer& tap);

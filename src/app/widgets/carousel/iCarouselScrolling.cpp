@@ -81,12 +81,15 @@ double iCarousel::minScrollDistanceFromOffset(double fromOffset, double toOffset
     return carousel::minScrollDistance(fromOffset, toOffset, numberOfItems_, wrapEnabled_);
 }
 
+bool iCarousel::nearlyCentred() const {
+    return std::fabs(static_cast<float>(scrollOffset_ - static_cast<double>(currentItemIndex()))) < 0.01f;
+}
+
 void iCarousel::snapToCurrentItem() {
-    const int64_t current = currentItemIndex();
-    if (std::fabs(static_cast<float>(scrollOffset_ - static_cast<double>(current))) < 0.01f)
-        scrollToItemAtIndex(current, carousel::kNudgeDuration);
+    if (nearlyCentred())
+        scrollToItemAtIndex(currentItemIndex(), carousel::kNudgeDuration);
     else
-        scrollToItemAtIndexAnimated(current, true);
+        scrollToItemAtIndexAnimated(currentItemIndex(), true);
 }
 
 // ---- every change of the offset ----------------------------------------------------------
@@ -252,13 +255,12 @@ void iCarousel::didPan(ui::PanGestureRecognizer& pan) {
             if (delegate_) delegate_->carouselDidEndDragging(*this, decelerating_);
             if (!decelerating_ && (scrollToItemBoundary || offsetOutsideItems())) {
                 const int64_t current = currentItemIndex();
-                if (std::fabs(static_cast<float>(scrollOffset_ - static_cast<double>(current))) < 0.01f) {
-                    scrollToItemAtIndex(current, carousel::kNudgeDuration);
-                } else if (carousel::shouldScroll(startVelocity_, scrollOffset_, current)) {
+                // A quick release past the snapping distance moves on one item.
+                if (!nearlyCentred() && carousel::shouldScroll(startVelocity_, scrollOffset_, current)) {
                     const int64_t direction = static_cast<int64_t>(startVelocity_ / std::fabs(startVelocity_));
                     scrollToItemAtIndexAnimated(current + direction, true);
                 } else {
-                    scrollToItemAtIndexAnimated(current, true);
+                    snapToCurrentItem();
                 }
             } else if (delegate_) {
                 delegate_->carouselWillBeginDecelerating(*this);
