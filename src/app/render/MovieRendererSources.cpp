@@ -1,5 +1,9 @@
 #include "app/render/MovieRendererSources.h"
 
+#include "app/render/AnimatedGifRenderer.h"
+#include "app/render/ProjectExportRenderer.h"
+#include "app/render/SingleImagesExportRenderer.h"
+
 #include <algorithm>
 
 MovieRendererPtr MovieRendererSourcesBase::getRendererForUTI(const std::string& UTI) {
@@ -21,5 +25,8 @@ std::vector<MovieExportType> MovieRendererSourcesBase::getMovieExportTypesForUTI
 
 std::vector<MovieRendererPtr> MovieRendererSources::getAvailableRenderer() {
     std::vector<MovieRendererPtr> renderers;
+    renderers.push_back(std::make_shared<AnimatedGifRenderer>(project()));
+    renderers.push_back(std::make_shared<SingleImagesExportRenderer>(project()));
+    renderers.push_back(std::make_shared<ProjectExportRenderer>(project()));
     return renderers;
 }

@@ -1,0 +1,77 @@
+#include "app/render/AnimatedGifRenderer.h"
+
+#include "app/core/FileUtil.h"
+#include "app/render/ExpandedFrames.h"
+#include "app/render/RenderOutput.h"
+#include "platform/foundation/Localized.h"
+#include "platform/graphics/GifWriter.h"
+
+#include <algorithm>
+
+std::vector<MovieExportType> AnimatedGifRenderer::getSupportedExportTypes() const {
+    return {MovieExportType(foundation::localized("Animated GIF"), std::nullopt, kPictureSize, kUTTypeGIF, "gif")};
+}
+
+int64_t AnimatedGifRenderer::getEstimatedFileSizeAfterExportforType(const MovieExportType&) {
+    const auto entries = project()->getFrameList()->count();
+    return int64_t(float(entries - 1) / float(project()->getFPS()) * 1750.0f + 212.0f);
+}
+
+int64_t AnimatedGifRenderer::sourcePositionOfPicture(int64_t index, int64_t pictures, int64_t frames) {
+    if (pictures >= frames) return index;
+    // In integers, so 120 frames give 0, 2, 4, 7, 9, … exactly where a
+    // floating step of 2.4 could land a hair below a whole number.
+    return int64_t((__int128(index) * frames) / pictures);
+}
+
+void AnimatedGifRenderer::renderMovie() {
+    if (!imageProducer_) imageProducer_ = std::make_shared<RenderImageProducer>(project());
+    const ExpandedFrames frames(*project()->getFrameList());
+    totalFrames_ = std::min(frames.count(), kMaximumPictures);
+    if (frames.count() < 1) return failWithError(renderoutput::noFramesError(kErrorDomain));
+    if (!beginRendering()) return;
+
+    const std::string path = getExportURLForExportType(getSupportedExportTypes().front());
+    setExportURL(path);
+    // An earlier GIF goes first: a failed export must not leave it looking
+    // like this export's output.
+    foundation::Error removeError;
+    if (!FileUtil::removeItemAtPath(path, &removeError))
+        return failWithError(renderoutput::writeFailedError(kErrorDomain, removeError));
+    if (auto failure = writeGif(path, frames))
+        return failWithError(renderoutput::writeFailedError(kErrorDomain, *failure));
+    if (isCancelled()) return;
+    setProgress(1.0);
+    markFinished();
+}
+
+std::optional<foundation::Error> AnimatedGifRenderer::writeGif(const std::string& path, const ExpandedFrames& frames) {
+    const int64_t pictures = totalFrames_.load();
+    const int width = int(kPictureSize.width), height = int(kPictureSize.height);
+    auto writer = graphics::GifWriter::create(
+        path, width, height, graphics::GifWriter::delayCentisecondsForFramesPerSecond(double(project()->getFPS())));
+    if (!writer) return writer.error();
+    for (int64_t k = 0; k < pictures; ++k) {
+        // Dropping the writer removes its temporary file: no partial GIF.
+        if (isCancelled()) return std::nullopt;
+        const int64_t position = sourcePositionOfPicture(k, pictures, frames.count());
+        graphics::Image picture =
+            imageProducer_->getImageRenderingForFrame(frames.frameAt(position), kPictureSize, position, frames.count());
+        if (!picture.isNull()) {
+            picture = picture.normalized();
+            if (picture.pixelWidth() != width || picture.pixelHeight() != height)
+                picture = picture.resized(width, height);
+            if (auto added = writer->addImage(picture); !added) return added.error();
+        }
+        setProgress(double(k) / double(pictures));
+    }
+    if (isCancelled()) return std::nullopt;
+    // A movie whose every picture failed to draw still makes a GIF rather
+    // than a file that no viewer opens.
+    if (writer->imageCount() == 0) {
+        if (auto added = writer->addImage(graphics::Image::filled(width, height, {0, 0, 0, 255})); !added)
+            return added.error();
+    }
+    if (auto finished = writer->finish(); !finished) return finished.error();
+    return std::nullopt;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+// Writes the movie as a looping animated GIF of at most 50 pictures of
+// 640×360: a longer movie is sampled evenly, and every picture shows for one
+// frame time of the project's rate, so such a GIF plays faster than the
+// movie. Pictures come from the smaller preview pictures.
+//
+// Failures end with status 4 in the domain "AnimatedGifRenderer": 38 for a
+// movie without frames, 39 with the file system's text when the GIF cannot
+// be written. A cancel leaves no file.
+
+#include "app/render/MovieRenderer.h"
+#include "app/render/RenderImageProducer.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+class AnimatedGifRenderer : public MovieRenderer {
+public:
+    static inline const char* kErrorDomain = "AnimatedGifRenderer";
+    static constexpr int64_t kMaximumPictures = 50;
+    static constexpr graphics::Size kPictureSize{640, 360};
+
+    using MovieRenderer::MovieRenderer;
+
+    void renderMovie() override;
+    std::optional<std::string> getSupportedUTI() const override { return kUTTypeGIF; }
+    std::vector<MovieExportType> getSupportedExportTypes() const override;
+    // (entries of the frame list − 1) ÷ frame rate × 1750 + 212 kilobytes.
+    int64_t getEstimatedFileSizeAfterExportforType(const MovieExportType& type) override;
+
+    // The number of pictures of the last render.
+    int64_t totalFrames() const { return totalFrames_.load(); }
+    // The movie position that picture `index` of `pictures` shows, for a
+    // movie of `frames` positions: index × frames ÷ pictures, rounded down.
+    static int64_t sourcePositionOfPicture(int64_t index, int64_t pictures, int64_t frames);
+
+private:
+    // The GIF's outcome: empty on success or cancel, else the system's error.
+    std::optional<foundation::Error> writeGif(const std::string& path, const class ExpandedFrames& frames);
+
+    std::shared_ptr<RenderImageProducer> imageProducer_;
+    std::atomic<int64_t> totalFrames_{0};
+};

@@ -1,0 +1,24 @@
+#include "app/render/ExpandedFrames.h"
+
+#include <algorithm>
+#include <limits>
+
+ExpandedFrames::ExpandedFrames(const FrameList& list) {
+    for (int64_t i = 0; i < list.count(); ++i) {
+        FramePtr frame = list.getFrameAtIndex(i);
+        if (!frame || frame->type() == Frame::kTypeCaptureSlot) continue;
+        int64_t hold = frame->getDuration();
+        if (hold < 1) continue;
+        // Saturates instead of wrapping: no movie gets that long anyway.
+        count_ =
+            hold > std::numeric_limits<int64_t>::max() - count_ ? std::numeric_limits<int64_t>::max() : count_ + hold;
+        runs_.push_back({std::move(frame), count_});
+    }
+}
+
+FramePtr ExpandedFrames::frameAt(int64_t position) const {
+    if (position < 0 || position >= count_) return nullptr;
+    auto run = std::upper_bound(runs_.begin(), runs_.end(), position,
+                                [](int64_t value, const Run& candidate) { return value < candidate.end; });
+    return run == runs_.end() ? nullptr : run->frame;
+}

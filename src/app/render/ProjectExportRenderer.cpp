@@ -1,0 +1,39 @@
+#include "app/render/ProjectExportRenderer.h"
+
+#include "app/render/RenderOutput.h"
+#include "platform/foundation/Localized.h"
+
+std::vector<MovieExportType> ProjectExportRenderer::getSupportedExportTypes() const {
+    return {MovieExportType(foundation::localized("Export Project"), std::nullopt, {0, 0}, kUTI, "tollivarmobile")};
+}
+
+int64_t ProjectExportRenderer::getEstimatedFileSizeAfterExportforType(const MovieExportType&) {
+    return project()->getFrameList()->count() * 1250 + 212;
+}
+
+void ProjectExportRenderer::zipArchiveProgressEvent(uint64_t loaded, uint64_t total) {
+    if (total > 0) setProgress(double(loaded) / double(total));
+}
+
+void ProjectExportRenderer::renderMovie() {
+    if (!beginRendering()) return;
+    const foundation::Error archivingError(kErrorDomain, kErrorArchiving, "Error archiving files.");
+    const std::string path = getExportURLForExportType(getSupportedExportTypes().front());
+    setExportURL(path);
+    setProgress(0.2);
+    setProgress(0.3);
+    const std::optional<std::string> projectPath = project()->getProjectPath();
+    if (!projectPath) return failWithError(archivingError);
+    // The archive is written outside the project folder, so it never packs itself.
+    const std::string temporary = renderoutput::temporaryPathBeside(path);
+    if (!SSZipArchive::createZipFileAtPath(temporary, *projectPath, this)) {
+        renderoutput::discardTemporary(temporary);
+        return failWithError(archivingError);
+    }
+    if (isCancelled()) return renderoutput::discardTemporary(temporary);
+    if (auto placed = renderoutput::replaceWithTemporary(temporary, path); !placed)
+        return failWithError(foundation::Error(kErrorDomain, kErrorArchiving, archivingError.description,
+                                               std::make_shared<const foundation::Error>(placed.error())));
+    setProgress(1.0);
+    markFinished();
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+// Writes the whole project folder (pictures, frame list, metadata, paint
+// and audio files, foreground) as one zip archive that another device
+// imports as a project. The frame list is not consulted, so a project of
+// only the capture slot exports too. The archive is built under a temporary
+// name and replaces an earlier one only when complete.
+//
+// A failure ends with status 4, domain "ProjectExportZipRenderer", code 45,
+// "Error archiving files."; a cancel is noticed once the zip is complete and
+// leaves no archive.
+
+#include "app/core/SSZipArchive.h"
+#include "app/render/MovieRenderer.h"
+
+class ProjectExportRenderer : public MovieRenderer, public SSZipArchiveDelegate {
+public:
+    static inline const char* kErrorDomain = "ProjectExportZipRenderer";
+    static constexpr int64_t kErrorArchiving = 45;
+    static inline const char* kUTI = "com.marrowick.kelbrin.archive";
+
+    using MovieRenderer::MovieRenderer;
+
+    void renderMovie() override;
+    std::optional<std::string> getSupportedUTI() const override { return kUTI; }
+    std::vector<MovieExportType> getSupportedExportTypes() const override;
+    // Entries of the frame list × 1250 + 212 kilobytes.
+    int64_t getEstimatedFileSizeAfterExportforType(const MovieExportType& type) override;
+
+    // Progress of the zip: entry number ÷ entry count.
+    void zipArchiveProgressEvent(uint64_t loaded, uint64_t total) override;
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+// What the GIF, image-folder and archive renderers share about their
+// outputs: the errors they end with, and how an output is built under a
+// hidden temporary name beside its place in the render cache and put there
+// only when complete, so a cancelled or failed export leaves no partial file
+// and the output of an earlier export is replaced only by a whole new one.
+
+#include "platform/foundation/Error.h"
+
+#include <cstdint>
+#include <string>
+
+namespace renderoutput {
+
+inline constexpr int64_t kErrorNoFrames = 38;
+inline constexpr int64_t kErrorWriteFailed = 39;
+inline constexpr const char* kNoFramesDescription = "No frames found in project.";
+
+// A project whose movie has no frames, in the renderer's domain.
+foundation::Error noFramesError(const std::string& domain);
+// A write that failed, in the renderer's domain with the system's text; the
+// system's error stays attached as the underlying one.
+foundation::Error writeFailedError(const std::string& domain, const foundation::Error& systemError);
+
+// A fresh hidden name in the target's folder, named after the target.
+std::string temporaryPathBeside(const std::string& target);
+
+// Removes what is at `target` (an earlier output) and moves `temporary`
+// there. On failure the temporary item is removed too.
+foundation::Status replaceWithTemporary(const std::string& temporary, const std::string& target);
+
+// Removes a temporary item; nothing there is fine.
+void discardTemporary(const std::string& temporary);
+
+}  // namespace renderoutput

@@ -1,0 +1,62 @@
+#include "app/render/SingleImagesExportRenderer.h"
+
+#include "app/render/ExpandedFrames.h"
+#include "app/render/RenderOutput.h"
+#include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/FileManager.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/Paths.h"
+
+#include <cstdio>
+
+std::vector<MovieExportType> SingleImagesExportRenderer::getSupportedExportTypes() const {
+    return {MovieExportType(foundation::localized("Export All Images"), std::nullopt, {0, 0}, kUTI, "export")};
+}
+
+int64_t SingleImagesExportRenderer::getEstimatedFileSizeAfterExportforType(const MovieExportType&) {
+    return project()->getFrameList()->count() * 1750 + 212;
+}
+
+std::string SingleImagesExportRenderer::fileNameForFrameAtPosition(int64_t position) {
+    char name[40];
+    std::snprintf(name, sizeof name, "frame-%.5lld.jpg", static_cast<long long>(position));
+    return name;
+}
+
+void SingleImagesExportRenderer::renderMovie() {
+    if (!beginRendering()) return;
+    if (!imageProducer_) imageProducer_ = std::make_shared<RenderImageProducer>(project());
+    const ExpandedFrames frames(*project()->getFrameList());
+    if (frames.count() < 1) return failWithError(renderoutput::noFramesError(kErrorDomain));
+    const std::string path = getExportURLForExportType(getSupportedExportTypes().front());
+    setExportURL(path);
+    const std::string temporary = renderoutput::temporaryPathBeside(path);
+    if (auto failure = writePictures(temporary, frames)) {
+        renderoutput::discardTemporary(temporary);
+        return failWithError(renderoutput::writeFailedError(kErrorDomain, *failure));
+    }
+    if (isCancelled()) return renderoutput::discardTemporary(temporary);
+    if (auto placed = renderoutput::replaceWithTemporary(temporary, path); !placed)
+        return failWithError(renderoutput::writeFailedError(kErrorDomain, placed.error()));
+    setProgress(1.0);
+    markFinished();
+}
+
+std::optional<foundation::Error> SingleImagesExportRenderer::writePictures(const std::string& folder,
+                                                                           const ExpandedFrames& frames) {
+    if (auto created = foundation::FileManager::defaultManager().createDirectory(folder, true); !created)
+        return created.error();
+    for (int64_t i = 0; i < frames.count(); ++i) {
+        if (isCancelled()) return std::nullopt;
+        graphics::Image picture =
+            imageProducer_->getImageRenderingForFrame(frames.frameAt(i), {0, 0}, i, frames.count());
+        if (!picture.isNull()) {
+            auto jpeg = picture.jpegData(1.0);
+            if (!jpeg) return jpeg.error();
+            const std::string file = foundation::path::appending(folder, fileNameForFrameAtPosition(i));
+            if (auto written = foundation::writeFileAtomically(file, *jpeg); !written) return written.error();
+        }
+        setProgress(double(i) / double(frames.count()));
+    }
+    return std::nullopt;
+}

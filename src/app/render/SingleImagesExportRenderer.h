@@ -1,0 +1,38 @@
+#pragma once
+
+// Writes every frame of the movie as a full-size JPEG at quality 100
+// ("frame-00000.jpg" onward) into a folder in the render cache: one file per
+// movie frame, so a held frame gives several files. The folder is built
+// under a temporary name and replaces an earlier one only when complete.
+//
+// Failures end with status 4 in the domain "SingleImagesExportRenderer": 38
+// for a movie without frames, 39 with the file system's text when a picture
+// or the folder cannot be written. A cancel leaves no folder.
+
+#include "app/render/MovieRenderer.h"
+#include "app/render/RenderImageProducer.h"
+
+#include <memory>
+
+class SingleImagesExportRenderer : public MovieRenderer {
+public:
+    static inline const char* kErrorDomain = "SingleImagesExportRenderer";
+    static inline const char* kUTI = "com.marrowick.kelbrin.all-images";
+
+    using MovieRenderer::MovieRenderer;
+
+    void renderMovie() override;
+    std::optional<std::string> getSupportedUTI() const override { return kUTI; }
+    std::vector<MovieExportType> getSupportedExportTypes() const override;
+    // Entries of the frame list × 1750 + 212 kilobytes.
+    int64_t getEstimatedFileSizeAfterExportforType(const MovieExportType& type) override;
+
+    // "frame-00000.jpg" for position 0.
+    static std::string fileNameForFrameAtPosition(int64_t position);
+
+private:
+    // The pictures' outcome: empty on success or cancel, else the system's error.
+    std::optional<foundation::Error> writePictures(const std::string& folder, const class ExpandedFrames& frames);
+
+    std::shared_ptr<RenderImageProducer> imageProducer_;
+};

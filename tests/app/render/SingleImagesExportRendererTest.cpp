@@ -1,0 +1,119 @@
+#include "ExportTestSupport.h"
+#include "app/render/SingleImagesExportRenderer.h"
+#include "support/AudioDevices.h"
+#include "support/ChildProcess.h"
+#include "support/Process.h"
+
+#include <random>
+#include <sstream>
+
+namespace {
+
+using namespace rendertest;
+
+class SingleImagesExportRendererTest : public RenderProjectTest {
+protected:
+    std::shared_ptr<SingleImagesExportRenderer> renderer() {
+        return std::make_shared<SingleImagesExportRenderer>(project);
+    }
+};
+
+// Width, height, JPEG quality and the picture's number, as ImageMagick reads them.
+std::string describeJpeg(const std::string& path) {
+    auto result = testsupport::runProcess(
+        {"identify", "-format", "%w×%h Q%Q %[fx:int(255*p{5,5}.r)] %[fx:int(255*p{5,5}.g)] %[fx:int(255*p{5,5}.b)]",
+         path});
+    std::istringstream fields(result.output);
+    std::string size, quality;
+    int r = 0, g = 0, b = 0;
+    fields >> size >> quality >> r >> g >> b;
+    return size + " " + quality + " #" + std::to_string(numberOfColour(r, g, b));
+}
+
+TEST(SingleImagesFileNames, FiveDigitsFromZero) {
+    EXPECT_EQ(SingleImagesExportRenderer::fileNameForFrameAtPosition(0), "frame-00000.jpg");
+    EXPECT_EQ(SingleImagesExportRenderer::fileNameForFrameAtPosition(42), "frame-00042.jpg");
+    EXPECT_EQ(SingleImagesExportRenderer::fileNameForFrameAtPosition(123456), "frame-123456.jpg");
+}
+
+TEST_F(SingleImagesExportRendererTest, OneFullSizeFilePerMovieFrameWithHeldOnesEqual) {
+    addPicture(numberedPicture(5, 320, 180));
+    addPicture(numberedPicture(17, 640, 480), 3);
+    FramePtr last = addPicture(numberedPicture(30, 320, 180), 2);
+    auto images = renderer();
+    ExportOutcome outcome = runExport(images);
+    ASSERT_EQ(outcome.status, MovieRenderer::kStatusFinished) << (outcome.error ? outcome.error->description : "");
+    EXPECT_EQ(outcome.completions, 1);
+    ASSERT_TRUE(outcome.exportURL);
+    EXPECT_EQ(std::filesystem::path(*outcome.exportURL).filename(), "My_Stop_Ziruru_Movie.export");
+
+    auto files = filesBelow(*outcome.exportURL);
+    ASSERT_EQ(files.size(), 6u);
+    const char* expected[] = {"320×180 Q100 #5",  "640×480 Q100 #17", "640×480 Q100 #17",
+                              "640×480 Q100 #17", "320×180 Q100 #30", "320×180 Q100 #30"};
+    for (int i = 0; i < 6; ++i) {
+        const std::string name = SingleImagesExportRenderer::fileNameForFrameAtPosition(i);
+        ASSERT_TRUE(files.count(name)) << name;
+        EXPECT_EQ(describeJpeg(*outcome.exportURL + "/" + name), expected[i]) << name;
+    }
+    EXPECT_EQ(files["frame-00001.jpg"], files["frame-00002.jpg"]);
+    EXPECT_EQ(files["frame-00001.jpg"], files["frame-00003.jpg"]);
+    EXPECT_EQ(files["frame-00004.jpg"], files["frame-00005.jpg"]);
+    EXPECT_NE(files["frame-00000.jpg"], files["frame-00004.jpg"]);
+
+    // A second run replaces the folder as a whole.
+    std::ofstream(*outcome.exportURL + "/stray.txt") << "left by someone";
+    project->getFrameList()->removeFrame(last);
+    ExportOutcome again = runExport(renderer());
+    ASSERT_EQ(again.status, MovieRenderer::kStatusFinished);
+    EXPECT_EQ(namesIn(*again.exportURL),
+              (std::vector<std::string>{"frame-00000.jpg", "frame-00001.jpg", "frame-00002.jpg", "frame-00003.jpg"}));
+    EXPECT_EQ(namesIn(*MovieRenderer::renderCachePathForProject(*project)),
+              std::vector<std::string>{"My_Stop_Ziruru_Movie.export"})
+        << "no temporary folder left";
+}
+
+TEST_F(SingleImagesExportRendererTest, WriteFailureEndsWithTheSystemsTextAndLeavesNoFolder) {
+    // Frame 2 is noise, whose JPEG passes the file-size limit of the child.
+    addPicture(numberedPicture(1));
+    addPicture(numberedPicture(2));
+    QImage noise(640, 360, QImage::Format_RGB32);
+    std::mt19937 random(7);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x) noise.setPixel(x, y, random() & 0xffffff);
+    addPicture(graphics::Image(noise));
+    addPicture(numberedPicture(4));
+    auto images = renderer();
+    const std::string cache = *MovieRenderer::renderCachePathForProject(*project);
+
+    testsupport::ChildProcess::Options options;
+    options.captureOutput = true;
+    auto child = testsupport::ChildProcess::forked(
+        [&] {
+            if (!testsupport::limitFileSizeInThisProcess(64 * 1024)) return 10;
+            images->renderMovie();
+            auto error = images->error();
+            std::printf("%lld|%s|%lld|%s", static_cast<long long>(images->status()), error ? error->domain.c_str() : "",
+                        static_cast<long long>(error ? error->code : 0), error ? error->description.c_str() : "");
+            std::fflush(stdout);
+            return 0;
+        },
+        options);
+    const std::string report = child.readOutput();
+    ASSERT_EQ(child.wait(), 0) << report;
+    EXPECT_EQ(report.substr(0, report.rfind('|')), "4|SingleImagesExportRenderer|39");
+    EXPECT_NE(report.find("frame-00002.jpg"), std::string::npos) << "the system's text names the file: " << report;
+    EXPECT_NE(report.find("File too large"), std::string::npos) << report;
+    EXPECT_TRUE(namesIn(cache).empty()) << "no folder, no temporary one";
+}
+
+TEST_F(SingleImagesExportRendererTest, CancelInTheMiddleLeavesNoFolder) {
+    for (int i = 0; i < 40; ++i) addPicture(numberedPicture(i));
+    auto images = renderer();
+    ExportOutcome outcome = runExport(images, [&] { images->cancelExport(); });
+    EXPECT_EQ(outcome.completions, 1);
+    EXPECT_EQ(outcome.status, MovieRenderer::kStatusCancelled);
+    EXPECT_TRUE(namesIn(*MovieRenderer::renderCachePathForProject(*project)).empty());
+}
+
+}  // namespace
