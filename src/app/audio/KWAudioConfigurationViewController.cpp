@@ -41,6 +41,15 @@ graphics::Image glyph(bool play, graphics::Color color) {
     return context.makeImage();
 }
 
+graphics::Image closeGlyph() {
+    graphics::GraphicsContext context(graphics::Size(22, 22), 2.0);
+    context.setStrokeColor(graphics::Color::black());
+    context.setLineWidth(2.5);
+    context.strokeLine(graphics::Point(5, 5), graphics::Point(17, 17));
+    context.strokeLine(graphics::Point(17, 5), graphics::Point(5, 17));
+    return context.makeImage();
+}
+
 graphics::Image resourceOr(std::string_view name, graphics::Image fallback) {
     if (auto image = bundleImageNamed(name)) return *image;
     return fallback;
@@ -99,11 +108,11 @@ void KWAudioConfigurationViewController::loadView() {
 void KWAudioConfigurationViewController::viewDidLoad() {
     if (audioClip_) setTitle(audioClip_->name().value_or(""));
     auto weak = foundation::weakFrom(this);
-    navigationItem().setLeftBarButtonItem(std::make_shared<ui::BarButtonItem>(
-        resourceOr("theme_view_btn_close.png", glyph(false, graphics::Color::grey(0.3))),
-        ui::BarButtonItemStyle::Bordered, [weak](ui::BarButtonItem&) {
-            if (auto self = weak.lock()) self->actionDone();
-        }));
+    navigationItem().setLeftBarButtonItem(
+        std::make_shared<ui::BarButtonItem>(resourceOr("theme_view_btn_close.png", closeGlyph()),
+                                            ui::BarButtonItemStyle::Bordered, [weak](ui::BarButtonItem&) {
+                                                if (auto self = weak.lock()) self->actionDone();
+                                            }));
     navigationItem().setRightBarButtonItem(
         std::make_shared<ui::BarButtonItem>(ui::BarButtonSystemItem::Trash, [weak](ui::BarButtonItem&) {
             if (auto self = weak.lock()) self->actionTrash();

@@ -141,7 +141,8 @@ TEST_F(KWAudioConfigurationTest, TrimStoresWholeMillisecondsAndStopsListeningFir
 
 TEST_F(KWAudioConfigurationTest, TheTrimControlSpansTheWaveformAndAClipOfLengthZeroCannotBeTrimmed) {
     auto project = projectWithFrames(5, 60);
-    auto clip = attach(project, 0, kTone, 8000, 1.0f, 2000);
+    // A tone that swells and fades, for a waveform worth a look.
+    auto clip = attach(project, 0, {"0.8*sin(2*PI*440*t)*abs(sin(PI*t/2.5))", 10.0}, 8000, 1.0f, 2000);
     auto screen = open(project, 0);
     RETrimControl* control = screen->trimControlView();
     ASSERT_NE(control, nullptr);
