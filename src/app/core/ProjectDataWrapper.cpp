@@ -142,8 +142,12 @@ std::shared_ptr<FrameList> ProjectDataWrapper::getFrameList() {
             frameListLoadError_ = stored.error();
             return nullptr;
         }
-        if (*stored) frameList_ = std::make_shared<FrameList>(**stored);
-        readFromFolder = true;
+        // Only a list that was read says which pictures are unused: a folder
+        // without one (an odd import, say) keeps all it holds.
+        if (*stored) {
+            frameList_ = std::make_shared<FrameList>(**stored);
+            readFromFolder = true;
+        }
     }
     frameListLoadError_.reset();
     if (!frameList_) frameList_ = std::make_shared<FrameList>();

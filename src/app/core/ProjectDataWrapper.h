@@ -164,8 +164,8 @@ public:
     // atomic writer's temporaries of the project's files whose process is
     // gone, and pictures (frame-, preview-, thumb-<frameID>.jpg) of frame IDs
     // the list does not use. Nothing else (audio, anything unknown) is
-    // touched, and nothing at all when the list cannot be read. Returns the
-    // names removed.
+    // touched, and nothing at all when the folder has no list that was read.
+    // Returns the names removed.
     std::vector<std::string> removeLeftoverFiles();
 
 protected:

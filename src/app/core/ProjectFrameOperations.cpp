@@ -207,8 +207,9 @@ void ProjectDataWrapper::removeFilesOfUnusedFrameIDs(const std::vector<FramePtr>
 std::vector<std::string> ProjectDataWrapper::removeLeftoverFiles() {
     std::vector<std::string> removed;
     auto folder = getProjectPath();
-    // Which pictures are unused is known only from a list that was read.
-    if (!folder || !frameList_) return removed;
+    // Which pictures are unused is known only from a list that was read, or
+    // saved, as the folder's list.
+    if (!folder || !frameList_ || !isRegularFile(*pathForFile(keys::kFrameListFile))) return removed;
     auto names = foundation::FileManager::defaultManager().contentsOfDirectory(*folder);
     if (!names) return removed;
     for (const std::string& name : *names) {

@@ -274,13 +274,17 @@ TEST_F(FrameOperationsTest, OpeningRemovesOnlyTheStoresOwnLeftovers) {
     fs::create_directory(folder + "/frame-FOLDER.jpg");
     fs::create_symlink(folder + "/notes.txt", folder + "/thumb-LINK.jpg");
 
-    // A damaged list says nothing about which pictures are unused.
+    // A damaged or missing list says nothing about which pictures are unused.
     std::string listFile = folder + "/frames.meta";
     auto listBytes = foundation::readFile(listFile);
     ASSERT_TRUE(foundation::writeFileAtomically(listFile, std::string_view("damaged")));
     auto damaged = ProjectModel::create(folder);
     EXPECT_EQ(damaged->getFrameList(), nullptr);
     EXPECT_TRUE(damaged->removeLeftoverFiles().empty());
+    fs::remove(listFile);
+    auto withoutList = ProjectModel::create(folder);
+    EXPECT_EQ(withoutList->getFrameList()->count(), 1);
+    EXPECT_TRUE(fs::exists(folder + "/frame-UNLISTED.jpg"));
     ASSERT_TRUE(foundation::writeFileAtomically(listFile, *listBytes));
 
     auto reopened = ProjectModel::create(folder);
