@@ -66,6 +66,31 @@ JGAlbumTrackTableViewCell::JGAlbumTrackTableViewCell()
     setBackgroundView(ui::makeView<ui::View>());
 }
 
+std::shared_ptr<JGAlbumTrackTableViewCell> JGAlbumTrackTableViewCell::dequeue(ui::TableView& table, const void* target,
+                                                                              std::function<void(size_t row)> play) {
+    if (auto reused = std::dynamic_pointer_cast<JGAlbumTrackTableViewCell>(
+            table.dequeueReusableCellWithIdentifier(kReuseIdentifier)))
+        return reused;
+    auto cell = std::make_shared<JGAlbumTrackTableViewCell>();
+    cell->btnPlay_->addTarget(
+        target, [play = std::move(play)](ui::Control& sender) { play(static_cast<size_t>(sender.tag())); },
+        ui::ControlEventTouchUpInside);
+    return cell;
+}
+
+void JGAlbumTrackTableViewCell::showTrack(const std::string& number, const std::string& name, const std::string& length,
+                                          size_t row, bool playing, bool playable) {
+    trackNumberLabel_->setText(number);
+    trackNameLabel_->setText(name);
+    trackLengthLabel_->setText(length);
+    trackNameLabel_->setTextColor(playable ? graphics::Color::black() : graphics::Color::lightGray());
+    setUserInteractionEnabled(playable);
+    btnPlay_->setEnabled(playable);
+    btnPlay_->setTag(static_cast<int>(row));
+    btnPlay_->setSelected(playing);
+    setRowBackground(row);
+}
+
 void JGAlbumTrackTableViewCell::setRowBackground(size_t row) {
     backgroundView()->setBackgroundColor(row % 2 == 1 ? graphics::Color::grey(245.0 / 255.0)
                                                       : graphics::Color::white());

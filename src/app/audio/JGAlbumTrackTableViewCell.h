@@ -3,7 +3,12 @@
 // The row of a track in the album screen and in the application's sound
 // lists: number, name, length and a play button for listening.
 
+#include "platform/ui/lists/TableView.h"
 #include "platform/ui/lists/TableViewCell.h"
+
+#include <functional>
+#include <memory>
+#include <string>
 
 namespace ui {
 class Button;
@@ -16,6 +21,15 @@ public:
     static constexpr double kPlayButtonSize = 36;
 
     JGAlbumTrackTableViewCell();
+
+    // A cell for the table, reused or new; a new one's play button calls
+    // `play` with the row it shows.
+    static std::shared_ptr<JGAlbumTrackTableViewCell> dequeue(ui::TableView& table, const void* target,
+                                                              std::function<void(size_t row)> play);
+    // The row's texts, its play button (selected while it plays) and tint.
+    // An unplayable row is grey, takes no touches and cannot be listened to.
+    void showTrack(const std::string& number, const std::string& name, const std::string& length, size_t row,
+                   bool playing, bool playable = true);
 
     ui::Label* trackNumberLabel() const { return trackNumberLabel_; }
     ui::Label* trackNameLabel() const { return trackNameLabel_; }

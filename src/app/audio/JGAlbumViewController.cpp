@@ -131,31 +131,16 @@ size_t JGAlbumViewController::numberOfRowsInSection(ui::TableView&, size_t) {
 
 ui::TableViewCellPtr JGAlbumViewController::cellForRowAtIndexPath(ui::TableView& tableView,
                                                                   const ui::IndexPath& indexPath) {
-    auto cell = std::dynamic_pointer_cast<JGAlbumTrackTableViewCell>(
-        tableView.dequeueReusableCellWithIdentifier(JGAlbumTrackTableViewCell::kReuseIdentifier));
-    if (!cell) {
-        cell = std::make_shared<JGAlbumTrackTableViewCell>();
-        auto weak = foundation::weakFrom(this);
-        cell->btnPlay()->addTarget(
-            this,
-            [weak](ui::Control& sender) {
-                if (auto self = weak.lock()) self->actionPlayButton(static_cast<size_t>(sender.tag()));
-            },
-            ui::ControlEventTouchUpInside);
-    }
+    auto weak = foundation::weakFrom(this);
+    auto cell = JGAlbumTrackTableViewCell::dequeue(tableView, this, [weak](size_t row) {
+        if (auto self = weak.lock()) self->actionPlayButton(row);
+    });
     const library::MediaItemPtr& item = albumCollection_->items()[indexPath.row];
     char number[24];
     std::snprintf(number, sizeof number, "%d", item->trackNumber);
-    cell->trackNumberLabel()->setText(number);
-    cell->trackNameLabel()->setText(item->title);
-    cell->trackLengthLabel()->setText(library::trackLengthString(item->playbackDuration));
-    const bool playable = allowsSelectionOfNonPlayableItem || item->isPlayable();
-    cell->btnPlay()->setEnabled(playable);
-    cell->setUserInteractionEnabled(playable);
-    cell->trackNameLabel()->setTextColor(playable ? graphics::Color::black() : graphics::Color::lightGray());
-    cell->btnPlay()->setTag(static_cast<int>(indexPath.row));
-    cell->btnPlay()->setSelected(static_cast<int64_t>(indexPath.row) == preview_.currentPlayedItemIndex());
-    cell->setRowBackground(indexPath.row);
+    cell->showTrack(number, item->title, library::trackLengthString(item->playbackDuration), indexPath.row,
+                    static_cast<int64_t>(indexPath.row) == preview_.currentPlayedItemIndex(),
+                    allowsSelectionOfNonPlayableItem || item->isPlayable());
     return cell;
 }
 

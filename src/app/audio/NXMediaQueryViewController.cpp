@@ -95,25 +95,13 @@ size_t NXMediaQueryViewController::numberOfRowsInSection(ui::TableView&, size_t)
 
 ui::TableViewCellPtr NXMediaQueryViewController::cellForRowAtIndexPath(ui::TableView& tableView,
                                                                        const ui::IndexPath& indexPath) {
-    auto cell = std::dynamic_pointer_cast<JGAlbumTrackTableViewCell>(
-        tableView.dequeueReusableCellWithIdentifier(JGAlbumTrackTableViewCell::kReuseIdentifier));
-    if (!cell) {
-        cell = std::make_shared<JGAlbumTrackTableViewCell>();
-        auto weak = foundation::weakFrom(this);
-        cell->btnPlay()->addTarget(
-            this,
-            [weak](ui::Control& sender) {
-                if (auto self = weak.lock()) self->actionPlayButton(static_cast<size_t>(sender.tag()));
-            },
-            ui::ControlEventTouchUpInside);
-    }
+    auto weak = foundation::weakFrom(this);
+    auto cell = JGAlbumTrackTableViewCell::dequeue(tableView, this, [weak](size_t row) {
+        if (auto self = weak.lock()) self->actionPlayButton(row);
+    });
     const NXMediaPickerItemPtr& item = mediaItemsCollection_[indexPath.row];
-    cell->trackNumberLabel()->setText(std::to_string(indexPath.row + 1) + ".");
-    cell->trackNameLabel()->setText(item->title);
-    cell->trackLengthLabel()->setText(item->getDuration());
-    cell->btnPlay()->setTag(static_cast<int>(indexPath.row));
-    cell->btnPlay()->setSelected(static_cast<int64_t>(indexPath.row) == preview_.currentPlayedItemIndex());
-    cell->setRowBackground(indexPath.row);
+    cell->showTrack(std::to_string(indexPath.row + 1) + ".", item->title, item->getDuration(), indexPath.row,
+                    static_cast<int64_t>(indexPath.row) == preview_.currentPlayedItemIndex());
     return cell;
 }
 

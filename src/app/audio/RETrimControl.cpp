@@ -218,20 +218,16 @@ bool RETrimControl::applyHandleStep(ui::GestureRecognizer& recognizer, bool left
     return true;
 }
 
-void RETrimControl::handleLeftPan(ui::GestureRecognizer& recognizer) {
-    if (!hasLength()) return;
-    if (recognizer.state() == ui::GestureState::Began || recognizer.state() == ui::GestureState::Changed)
-        applyHandleStep(recognizer, true);
-    else if (recognizer.state() == ui::GestureState::Ended)
-        hidePopover(*leftPopover_);
-}
+void RETrimControl::handleLeftPan(ui::GestureRecognizer& recognizer) { handleThumbPan(recognizer, true); }
 
-void RETrimControl::handleRightPan(ui::GestureRecognizer& recognizer) {
+void RETrimControl::handleRightPan(ui::GestureRecognizer& recognizer) { handleThumbPan(recognizer, false); }
+
+void RETrimControl::handleThumbPan(ui::GestureRecognizer& recognizer, bool left) {
     if (!hasLength()) return;
     if (recognizer.state() == ui::GestureState::Began || recognizer.state() == ui::GestureState::Changed)
-        applyHandleStep(recognizer, false);
+        applyHandleStep(recognizer, left);
     else if (recognizer.state() == ui::GestureState::Ended)
-        hidePopover(*rightPopover_);
+        hidePopover(left ? *leftPopover_ : *rightPopover_);
 }
 
 void RETrimControl::handleMiddlePan(ui::GestureRecognizer& recognizer) {

@@ -100,6 +100,7 @@ public:
 private:
     bool hasLength() const { return length_ > 0; }
     void showPopover(ui::View& popover, double x);
+    void handleThumbPan(ui::GestureRecognizer& recognizer, bool left);
     // Applies a handle step; false when it was refused.
     bool applyHandleStep(ui::GestureRecognizer& recognizer, bool left);
 
