@@ -6,6 +6,7 @@
 #include "platform/media/Asset.h"
 #include "platform/media/AudioOutput.h"
 #include "platform/media/AudioPcmReader.h"
+#include "platform/media/PlayerVideo.h"
 #include "platform/media/SystemVolume.h"
 
 #include <algorithm>
@@ -65,6 +66,8 @@ Player::Player(std::string path, double durationSeconds, std::shared_ptr<PcmSour
 
 Player::~Player() {
     if (endTimer_) endTimer_->invalidate();
+    for (TimeObserver& observer : observers_)
+        if (observer.timer) observer.timer->invalidate();
 }
 
 foundation::Result<std::shared_ptr<Player>> Player::create(const std::string& path) {
@@ -73,7 +76,18 @@ foundation::Result<std::shared_ptr<Player>> Player::create(const std::string& pa
     const double duration = asset->durationSeconds();
     if (!(duration > 0))
         return foundation::Error(foundation::kPOSIXErrorDomain, 0, "The file has no sound to play: " + path);
-    return std::shared_ptr<Player>(new Player(path, duration, std::make_shared<FilePcmSource>(path, duration)));
+    bool hasSound = false, hasPictures = false;
+    for (const AssetTrack& track : asset->tracks()) {
+        hasSound = hasSound || track.mediaType == MediaType::Audio;
+        hasPictures = hasPictures || (track.mediaType == MediaType::Video && !track.isAttachedPicture);
+    }
+    // A movie without sound keeps time on the run loop: a device stream
+    // would wait for samples that never come.
+    std::shared_ptr<PcmSource> source;
+    if (hasSound || !hasPictures) source = std::make_shared<FilePcmSource>(path, duration);
+    std::shared_ptr<Player> player(new Player(path, duration, std::move(source)));
+    if (hasPictures) player->video_ = detail::PlayerVideo::open(path);
+    return player;
 }
 
 std::shared_ptr<Player> Player::create(std::shared_ptr<PcmSource> source) {
@@ -125,7 +139,7 @@ bool Player::isClockedByDevice() const {
 }
 
 void Player::setRate(float rate) {
-    rate = std::max(0.0f, rate);
+    if (!std::isfinite(rate)) rate = 0;
     if (rate == rate_) return;
     const double reached = timeNow();
     rate_ = rate;
@@ -141,7 +155,27 @@ void Player::setRate(float rate) {
 }
 
 void Player::seekToTime(MediaTime time, std::function<void(bool finished)> completion) {
+    moveTo(std::clamp(time.isValid() ? time.seconds() : 0.0, 0.0, durationSeconds_), std::move(completion));
+}
+
+void Player::seekToTime(MediaTime time, MediaTime toleranceBefore, MediaTime toleranceAfter,
+                        std::function<void(bool finished)> completion) {
     const double target = std::clamp(time.isValid() ? time.seconds() : 0.0, 0.0, durationSeconds_);
+    double landing = target;
+    if (video_) {
+        const double before = toleranceBefore.isValid() ? std::max(0.0, toleranceBefore.seconds()) : 0.0;
+        const double after = toleranceAfter.isValid() ? std::max(0.0, toleranceAfter.seconds()) : 0.0;
+        const auto shown = currentVideoFrameSeconds();
+        const double keyframe = video_->keyframeAtOrBefore(target);
+        if (shown && *shown >= target - before && *shown <= target + after)
+            landing = *shown;  // nothing new to decode
+        else if (keyframe >= target - before)
+            landing = keyframe;
+    }
+    moveTo(landing, std::move(completion));
+}
+
+void Player::moveTo(double target, std::function<void(bool finished)> completion) {
     // What the device still holds belongs to the old place.
     stream_.reset();
     if (rate_ == 1.0f) startStream(target);
@@ -183,8 +217,9 @@ size_t Player::pull(int16_t* interleaved, size_t frames) {
 void Player::scheduleEnd() {
     if (endTimer_) endTimer_->invalidate();
     endTimer_.reset();
-    if (rate_ <= 0) return;
-    const double remaining = std::max(0.0, (durationSeconds_ - timeNow()) / rate_);
+    if (rate_ == 0) return;
+    const double remaining =
+        rate_ > 0 ? std::max(0.0, (durationSeconds_ - timeNow()) / rate_) : std::max(0.0, timeNow() / -rate_);
     endTimer_ = foundation::RunLoop::main().scheduleTimer(remaining, false,
                                                           [weak = foundation::weakFrom(this)](foundation::Timer&) {
                                                               if (auto self = weak.lock()) self->reachEnd();
@@ -193,8 +228,18 @@ void Player::scheduleEnd() {
 
 void Player::reachEnd() {
     endTimer_.reset();
-    if (rate_ <= 0) return;
+    if (rate_ == 0) return;
     const double reached = timeNow();
+    if (rate_ < 0) {
+        if (reached > kEndToleranceSeconds) {
+            scheduleEnd();
+            return;
+        }
+        // Backwards play stops at the start; only the end is announced.
+        rate_ = 0;
+        anchorAt(0);
+        return;
+    }
     if (reached < durationSeconds_ - kEndToleranceSeconds) {
         endTimer_ = foundation::RunLoop::main().scheduleTimer(
             std::max(kEndRecheckSeconds, (durationSeconds_ - reached) / rate_), false,
@@ -207,6 +252,51 @@ void Player::reachEnd() {
     stream_.reset();
     anchorAt(durationSeconds_);
     foundation::NotificationCenter::defaultCenter().post(kDidPlayToEndTimeNotification, this);
+}
+
+graphics::Size Player::presentationSize() const { return video_ ? video_->size() : graphics::Size(); }
+
+std::optional<graphics::Image> Player::currentVideoImage() {
+    if (!video_) return std::nullopt;
+    return video_->imageAt(timeNow());
+}
+
+std::optional<double> Player::currentVideoFrameSeconds() {
+    if (!video_) return std::nullopt;
+    return video_->frameTimeAt(timeNow());
+}
+
+Player::TimeObserverToken Player::addPeriodicTimeObserver(double intervalSeconds,
+                                                          std::function<void(MediaTime time)> block) {
+    const TimeObserverToken token = nextObserverToken_++;
+    if (!(intervalSeconds > 0) || !block) return token;  // nothing to call, nothing to remove
+    TimeObserver observer{token, std::move(block), {}, -1};
+    observer.timer = foundation::RunLoop::main().scheduleTimer(
+        intervalSeconds, true, [weak = foundation::weakFrom(this), token](foundation::Timer&) {
+            if (auto self = weak.lock()) self->tick(token);
+        });
+    observers_.push_back(std::move(observer));
+    return token;
+}
+
+void Player::removeTimeObserver(TimeObserverToken token) {
+    auto found = std::find_if(observers_.begin(), observers_.end(),
+                              [token](const TimeObserver& observer) { return observer.token == token; });
+    if (found == observers_.end()) return;
+    if (found->timer) found->timer->invalidate();
+    observers_.erase(found);
+}
+
+void Player::tick(TimeObserverToken token) {
+    auto found = std::find_if(observers_.begin(), observers_.end(),
+                              [token](const TimeObserver& observer) { return observer.token == token; });
+    if (found == observers_.end()) return;
+    const double now = timeNow();
+    if (rate_ == 0 && now == found->lastReported) return;
+    found->lastReported = now;
+    // The block may remove observers (itself too): call a copy.
+    auto block = found->block;
+    block(MediaTime::fromSeconds(now, 1'000'000));
 }
 
 }  // namespace media

@@ -20,11 +20,24 @@
 //   loop's clock (virtual in tests), so playback goes on silently. At the
 //   end the rate drops to 0, the time stays at the end and
 //   kDidPlayToEndTimeNotification is posted with the player as its object.
+//   Rates other than 1 (fast forward 3, backwards −2) keep time on the run
+//   loop without sound; backwards play stops at 0 with the rate 0 and no
+//   notification.
+//
+// A movie's pictures follow the same clock: currentVideoImage() is the
+// frame shown at currentTime(), decoded when asked for. A periodic time
+// observer is how a screen follows playback:
+//
+//     token = player->addPeriodicTimeObserver(0.1, [](MediaTime t) { ... });
+//     ...
+//     player->removeTimeObserver(token);
 //
 // Main thread only.
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Timer.h"
+#include "platform/graphics/Geometry.h"
+#include "platform/graphics/Image.h"
 #include "platform/media/MediaTime.h"
 
 #include <cstddef>
@@ -33,10 +46,14 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace media {
 
 class AudioStream;
+namespace detail {
+class PlayerVideo;
+}
 
 // Samples a timed player plays: 16-bit interleaved frames from any frame on.
 class PcmSource {
@@ -76,7 +93,8 @@ public:
     void stop();
     bool isPlaying() const;
 
-    // Timed playback. 0 pauses; any other rate plays from the current time.
+    // Timed playback. 0 pauses; any other rate plays from the current time,
+    // a negative one backwards.
     float rate() const { return rate_; }
     void setRate(float rate);
     // Within 0 and the duration.
@@ -85,8 +103,35 @@ public:
     // Moves to `time` (clamped to the sound) at once; the completion runs
     // later on the main run loop, with false when a newer seek overtook it.
     void seekToTime(MediaTime time, std::function<void(bool finished)> completion = {});
+    // Like seekToTime, but may land anywhere from `toleranceBefore` before
+    // to `toleranceAfter` after `time`: on the frame already decoded there,
+    // or on the keyframe before it, which costs one frame to decode. The
+    // current time becomes the time landed on.
+    void seekToTime(MediaTime time, MediaTime toleranceBefore, MediaTime toleranceAfter,
+                    std::function<void(bool finished)> completion = {});
     // Whether the clock follows an output device now (else the run loop).
     bool isClockedByDevice() const;
+
+    // ---- video ----------------------------------------------------------------------------
+    bool hasVideo() const { return video_ != nullptr; }
+    // The pictures' size in pixels; zero without video.
+    graphics::Size presentationSize() const;
+    // The frame shown at the current time; none without video or when it
+    // cannot be decoded.
+    std::optional<graphics::Image> currentVideoImage();
+    // The start of that frame in seconds.
+    std::optional<double> currentVideoFrameSeconds();
+
+    // ---- periodic time observers ------------------------------------------------------------
+    using TimeObserverToken = uint64_t;
+    // Calls `block` on the main run loop every `intervalSeconds` while the
+    // rate is not 0, and once at the next tick after the time jumped (a
+    // seek, the end) while paused. The token removes it; a player that goes
+    // away takes its observers with it.
+    TimeObserverToken addPeriodicTimeObserver(double intervalSeconds, std::function<void(MediaTime time)> block);
+    // An unknown or removed token changes nothing.
+    void removeTimeObserver(TimeObserverToken token);
+    size_t timeObserverCount() const { return observers_.size(); }
 
 private:
     Player(std::string path, double durationSeconds, std::shared_ptr<PcmSource> source);
@@ -99,6 +144,15 @@ private:
     void scheduleEnd();
     void reachEnd();
     size_t pull(int16_t* interleaved, size_t frames);
+    void moveTo(double target, std::function<void(bool finished)> completion);
+
+    struct TimeObserver {
+        TimeObserverToken token;
+        std::function<void(MediaTime)> block;
+        foundation::TimerHandle timer;
+        double lastReported = -1;
+    };
+    void tick(TimeObserverToken token);
 
     std::string path_;
     double durationSeconds_ = 0;
@@ -115,6 +169,9 @@ private:
     int64_t nextReadFrame_ = 0;
     uint64_t seekGeneration_ = 0;
     foundation::TimerHandle endTimer_;
+    std::unique_ptr<detail::PlayerVideo> video_;
+    std::vector<TimeObserver> observers_;
+    TimeObserverToken nextObserverToken_ = 1;
 };
 
 using PlayerPtr = std::shared_ptr<Player>;
