@@ -56,11 +56,15 @@ void copySound(const testsupport::TestSound& sound, const std::string& folder, c
 class NXMediaPickerTest : public testsupport::WindowFixture {
 protected:
     void SetUp() override {
-        empty = library::MusicLibrary::createSynthetic({});
+        std::vector<library::MediaItem> songs(2);
+        songs[0].title = "Harbour Lights", songs[0].artist = "Ann", songs[0].albumTitle = "Coastlines";
+        songs[1].title = "Paper Boats", songs[1].artist = "Ben", songs[1].albumTitle = "Small Hours";
+        for (auto& song : songs) song.assetURL = "/music/" + song.title + ".mp3", song.albumArtist = song.artist;
+        musicLibrary = library::MusicLibrary::createSynthetic(songs, {{"Road Trip", {1, 0}}});
         shared = foundation::path::appending(foundation::Paths::documentsDirectory(), "shared-audio");
     }
     void show(ProjectModelPtr project) {
-        picker = NXMediaPickerController::create(std::move(project), empty);
+        picker = NXMediaPickerController::create(std::move(project), musicLibrary);
         picker->setDelegate(&editor);
         window->setRootViewController(picker->viewController());
         window->layoutIfNeeded();
@@ -89,7 +93,7 @@ protected:
     }
     testsupport::TempAppFolders folders;
     testsupport::AudioDevicesScope audio{nullptr};
-    library::MusicLibraryPtr empty;
+    library::MusicLibraryPtr musicLibrary;
     std::string shared;
     Editor editor;
     std::shared_ptr<NXMediaPickerController> picker;
@@ -106,6 +110,12 @@ TEST_F(NXMediaPickerTest, SevenTabsWithSoundEffectsSelected) {
     EXPECT_EQ(picker->selectedTabIndex(), 2);
     EXPECT_EQ(tabs.selectedViewController(), tabs.viewControllers()[2].get());
     EXPECT_FALSE(picker->allowsSelectionOfNonPlayableItem);
+    // Sounds in the folder lists, for the pictures.
+    const std::string sounds = folders.root() + "/sounds";
+    copySound({"0.1", 75.0, 8000}, sounds, "Morning Theme.m4a");
+    copySound({"0.1", 2.5}, sounds, "Door Bell.wav");
+    picker->themeMusicViewController()->updateLibraryFromFolderAtPath(sounds);
+    picker->soundEffectsViewController()->updateLibraryFromFolderAtPath(sounds);
     for (size_t i = 0; i < tabs.viewControllers().size(); ++i) {
         tabs.setSelectedIndex(i);
         window->layoutIfNeeded();
