@@ -1,12 +1,12 @@
 # Links every entry of the source tree's resources folder into the build's
 # resources folder, so that resources added later are found without copying.
-# Entries the build generates itself (sample/, launch/) are real folders there.
+# Entries the build generates itself (sample/, launch/, themes/) are real folders there.
 # Usage: cmake -DSOURCE=<resources> -DDESTINATION=<build resources> -P link-resources.cmake
 
 file(MAKE_DIRECTORY ${DESTINATION})
 file(GLOB entries RELATIVE ${SOURCE} ${SOURCE}/*)
 foreach(entry IN LISTS entries)
-  if(entry STREQUAL "sample" OR entry STREQUAL "launch")
+  if(entry STREQUAL "sample" OR entry STREQUAL "launch" OR entry STREQUAL "themes")
     continue()
   endif()
   set(link ${DESTINATION}/${entry})
