@@ -1,25 +1,46 @@
-// The process entry: hands control to the application loop with
-// TollivarAppDelegate as the application's delegate, and returns its status.
+// The process entry: makes sure one copy runs per data folder, then hands
+// control to the application loop with TollivarAppDelegate as the
+// application's delegate, and returns its status.
+//
+// A launch while another copy runs for the same data folder hands that copy
+// the files and URLs it was given (relative paths resolved against the
+// folder it was started in), which opens them and comes to the front; the
+// launch then exits with status 0.
 //
 // The window is tablet-sized unless a phone is asked for: the environment
 // variable TOLLIVAR_DEVICE ("phone" or "tablet") wins over the setting
 // "device_preference" in the user defaults.
 
+#include "app/core/KWProjects.h"
+#include "app/screens/KWProjectDetailViewController.h"
+#include "app/screens/ProjectExplorer.h"
 #include "app/screens/TollivarAppDelegate.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/SingleInstance.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/media/SystemVolume.h"
+#include "platform/ui/Window.h"
 #include "platform/ui/host/ApplicationMain.h"
 #include "platform/ui/host/Device.h"
+#include "platform/ui/host/OpenArguments.h"
 #include "platform/ui/host/WindowHost.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
 constexpr const char* kDeviceVariable = "TOLLIVAR_DEVICE";
 constexpr const char* kDevicePreferenceKey = "device_preference";
+constexpr const char* kLockFile = "tollivar.lock";
+constexpr const char* kSocketPrefix = "tollivar";
+// How long a launch waits for a running copy that is still starting up.
+constexpr double kHandOffSeconds = 30.0;
 
 void chooseDevice() {
     std::string choice;
@@ -32,15 +53,71 @@ void chooseDevice() {
     if (choice == "tablet") ui::Device::current().setUserInterfaceIdiom(ui::UserInterfaceIdiom::Pad);
 }
 
+std::string dataFolder() { return foundation::path::deletingLastComponent(foundation::Paths::documentsDirectory()); }
+
+// The copy that runs for this data folder opens what later launches hand it.
+void openHandedOver(const std::vector<std::string>& urls) {
+    ui::Application& application = ui::Application::shared();
+    for (const std::string& url : urls) application.handleIncomingURL(url);
+    ui::activateWindows();
+}
+
+// For tests of the real binary only: with TOLLIVAR_TEST_TYPE_NAME set, once
+// the browser is up the card of the first listed project opens as a tap on
+// its tile opens it, its name field starts editing and the variable's text
+// is typed through the window's keyboard path; then "typed" is printed.
+void typeProjectNameForTests() {
+    const char* text = std::getenv("TOLLIVAR_TEST_TYPE_NAME");
+    if (!text) return;
+    foundation::RunLoop::main().performAfter(1.5, [typed = std::string(text)] {
+        auto* delegate = dynamic_cast<TollivarAppDelegate*>(ui::Application::shared().delegate());
+        ProjectExplorer* explorer = delegate ? delegate->mainViewController->viewExplorer() : nullptr;
+        auto& projects = KWProjects::getInstance().getProjects();
+        if (!explorer || projects.size() < 2) return;
+        explorer->showProjectDetail(projects[1], 1);
+        KWProjectDetailViewController* card = explorer->projectDetailView();
+        if (!card || !card->textFieldName()->becomeFirstResponder()) return;
+        ui::Window::keyWindow()->sendText(typed);
+        std::printf("typed\n");
+        std::fflush(stdout);
+    });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::error_code noFolder;
+    std::string workingFolder = std::filesystem::current_path(noFolder).string();
+    std::vector<std::string> urls = ui::urlsFromArguments({argv + std::min(argc, 1), argv + argc}, workingFolder);
+
+    std::unique_ptr<foundation::SingleInstance> instance;
+    if (auto socket = foundation::SingleInstance::socketPathFor(dataFolder(), kSocketPrefix); socket) {
+        instance =
+            std::make_unique<foundation::SingleInstance>(foundation::path::appending(dataFolder(), kLockFile), *socket);
+        auto role = instance->claimOrHandOff(urls, kHandOffSeconds);
+        if (!role) {
+            std::fprintf(stderr, "tollivar: another copy runs for %s but did not take the files: %s\n",
+                         dataFolder().c_str(), role.error().description.c_str());
+            return 1;
+        }
+        if (*role == foundation::SingleInstance::Role::HandedOff) return 0;
+    } else {
+        // Without a safe place for the socket the application still runs;
+        // later launches cannot hand it anything.
+        std::fprintf(stderr, "tollivar: %s\n", socket.error().description.c_str());
+    }
+
     chooseDevice();
     // The keyboard's volume keys are the device's volume buttons.
     ui::WindowHost::setVolumeKeyHandler([](int step) { media::SystemVolume::shared().stepVolume(step); });
-    int status = ui::ApplicationMain(argc, argv, [] { return std::make_shared<TollivarAppDelegate>(); });
+    int status = ui::ApplicationMain(argc, argv, [&instance] {
+        if (instance) instance->startListening(openHandedOver);
+        typeProjectNameForTests();
+        return std::make_shared<TollivarAppDelegate>();
+    });
     // The delegate owns the window and every screen: release them before the
     // process's static objects go, in a known order.
     ui::Application::shared().setDelegate(nullptr);
+    instance.reset();
     return status;
 }

@@ -98,14 +98,23 @@ void KWProjects::insertProject(const ProjectModelPtr& project, size_t position) 
     projects.insert(projects.begin() + static_cast<std::ptrdiff_t>(std::min(position, projects.size())), project);
 }
 
-void KWProjects::addProject(const ProjectModelPtr& project) {
-    if (!project) return;
-    onMain([this, project] {
+Status KWProjects::addProject(const ProjectModelPtr& project) {
+    if (!project) return Status::success();
+    Status outcome;
+    // The caller acts on the outcome, so a change from another thread waits
+    // for the main queue instead of being queued blindly.
+    auto add = [this, &project, &outcome] {
         std::vector<ProjectModelPtr>& projects = getProjects();
         if (std::find(projects.begin(), projects.end(), project) != projects.end()) return;
         insertProject(project, 1);
-        (void)saveToDisk();
-    });
+        outcome = saveToDisk();
+        if (!outcome) std::erase(projects, project);
+    };
+    if (foundation::RunLoop::isMainThread())
+        add();
+    else
+        DispatchQueue::main().sync(add);
+    return outcome;
 }
 
 Status KWProjects::saveToDisk() {
@@ -120,8 +129,17 @@ void KWProjects::deleteProject(const ProjectModelPtr& project, Completion comple
         std::optional<std::string> folder;
         if (project) {
             folder = project->getProjectPath();
-            std::erase(getProjects(), project);
-            (void)saveToDisk();
+            std::vector<ProjectModelPtr>& projects = getProjects();
+            std::vector<ProjectModelPtr> before = projects;
+            std::erase(projects, project);
+            if (Status saved = saveToDisk(); !saved) {
+                // The stored list still names the folder: removing it now
+                // would leave the next launch a project without files.
+                projects = std::move(before);
+                if (completion)
+                    completion(wrapped(kDeleteFailedCode, "The project could not be deleted.", saved.error()));
+                return;
+            }
         }
         DispatchQueue::global().async([folder, completion = std::move(completion)] {
             std::optional<Error> failure;
@@ -136,7 +154,7 @@ void KWProjects::deleteProject(const ProjectModelPtr& project, Completion comple
 
 void KWProjects::duplicateProject(const ProjectModelPtr& project, Completion completion) {
     DispatchQueue::global().async([this, project, completion = std::move(completion)] {
-        auto report = [&](std::optional<Error> failure) {
+        auto report = [&completion](std::optional<Error> failure) {
             if (completion) completion(failure);
         };
         std::optional<std::string> source = project ? project->getProjectPath() : std::nullopt;
@@ -157,15 +175,22 @@ void KWProjects::duplicateProject(const ProjectModelPtr& project, Completion com
             return;
         }
         ProjectModelPtr copy = ProjectModel::create(*folder);
-        onMain([this, project, copy] {
+        onMain([this, project, copy, folder = *folder, completion] {
             std::vector<ProjectModelPtr>& projects = getProjects();
             auto source = std::find(projects.begin(), projects.end(), project);
             // A source no longer listed puts the copy where new projects go.
             size_t position = source == projects.end() ? 1 : static_cast<size_t>(source - projects.begin());
             insertProject(copy, position);
-            (void)saveToDisk();
+            std::optional<Error> failure;
+            if (Status saved = saveToDisk(); !saved) {
+                // Unlisted on disk, the copy would be lost at the next launch
+                // anyway: take it back now and say so.
+                std::erase(projects, copy);
+                (void)FileUtil::removeFolderAtPath(folder, nullptr);
+                failure = wrapped(kDuplicateFailedCode, "The project could not be duplicated.", saved.error());
+            }
+            if (completion) completion(failure);
         });
-        report(std::nullopt);
     });
 }
 

@@ -8,6 +8,10 @@
 // The list lives on the main thread: every change and every save of
 // ".projects.plist" happens there. Deleting and duplicating do their disk work
 // on a global queue and hand the list change back to the main queue.
+//
+// A change whose save fails is taken back, so the list in memory never
+// claims a project that the next launch would not find (or the other way
+// round), and the failure goes to the caller.
 
 #include "app/core/ProjectModel.h"
 #include "platform/foundation/Error.h"
@@ -20,8 +24,9 @@
 
 class KWProjects {
 public:
-    // Called on the global queue that did the work, after the list change has
-    // been queued to the main queue; an error when the operation failed.
+    // Called once the operation is over (on a global queue or on the main
+    // queue: callers go back to the main queue themselves); an error when the
+    // operation failed.
     using Completion = std::function<void(const std::optional<foundation::Error>& error)>;
 
     static inline const char* kProjectListFile = ".projects.plist";
@@ -40,18 +45,21 @@ public:
     // project per stored name (the introduction project's in the caches folder).
     void loadFromDisk();
     // Inserts the project at position 1 and saves, unless it is listed already.
-    // From another thread the change is queued to the main queue.
-    void addProject(const ProjectModelPtr& project);
+    // From another thread it waits for the main queue to do this. When the
+    // save fails the project is taken out again and the error returned.
+    foundation::Status addProject(const ProjectModelPtr& project);
     // Writes ".projects.plist" from the projects that have a folder.
     foundation::Status saveToDisk();
 
     // Takes the project out of the list and saves the list at once, then
     // removes its folder on a global queue. The completion reports a folder
-    // that could not be removed.
+    // that could not be removed, or a list that could not be saved (then the
+    // project stays listed and its folder is kept).
     void deleteProject(const ProjectModelPtr& project, Completion completion);
     // Copies the project's folder to a new folder on a global queue; then, on
     // the main queue, lists the copy in front of its source and saves. A copy
-    // that fails removes what it copied, lists nothing and reports the error.
+    // or a save that fails removes what it copied, lists nothing and reports
+    // the error.
     void duplicateProject(const ProjectModelPtr& project, Completion completion);
 
     // Name under which ".projects.plist" lists the introduction project, whose

@@ -12,8 +12,10 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 using foundation::Error;
 using foundation::FileManager;
@@ -113,8 +115,8 @@ bool settleProjectFolder(const std::string& destination, Error* error) {
     return true;
 }
 
-// Keeps a failed archive for the user under another name that the inbox
-// does not pick up again.
+// Keeps a failed inbox archive for the user under another name that the
+// inbox does not pick up again.
 void setArchiveAside(const std::string& archive) {
     const FileManager& files = FileManager::defaultManager();
     if (!files.attributesOfItem(archive).ok()) return;
@@ -126,44 +128,127 @@ void setArchiveAside(const std::string& archive) {
     }
 }
 
+bool isOutOfSpace(const Error& error) {
+    for (const Error* e = &error; e; e = e->underlying.get()) {
+        if (e->domain == kSSZipArchiveErrorDomain && e->code == kSSZipArchiveErrorStorageFull) return true;
+        if (e->domain == foundation::kPOSIXErrorDomain && (e->code == ENOSPC || e->code == EDQUOT)) return true;
+        if (e->domain == foundation::kCocoaErrorDomain && e->code == foundation::kFileWriteOutOfSpaceError) return true;
+    }
+    return false;
+}
+
+std::string canonicalFolder(const std::string& folder) {
+    std::error_code ignored;
+    fs::path canonical = fs::weakly_canonical(folder, ignored);
+    return canonical.empty() ? folder : canonical.string();
+}
+
 }  // namespace
 
 std::string ProjectImportProcessor::createRecordName() { return ProjectDataWrapper::createProjectDirName(); }
 
+std::string ProjectImportProcessor::inboxPath() {
+    return path::appending(foundation::Paths::documentsDirectory(), kInboxFolder);
+}
+
+bool ProjectImportProcessor::isInInbox(const std::string& archive) {
+    std::string parent = path::deletingLastComponent(fs::absolute(archive).lexically_normal().string());
+    return canonicalFolder(parent) == canonicalFolder(inboxPath());
+}
+
+bool ProjectImportProcessor::looksComplete(const std::string& archive) {
+    // The record is 22 bytes plus a comment of at most 65535 bytes, at the end.
+    constexpr std::streamoff kRecordSize = 22, kLongestTail = kRecordSize + 65535;
+    std::ifstream in(archive, std::ios::binary | std::ios::ate);
+    if (!in) return false;
+    std::streamoff size = in.tellg();
+    if (size < kRecordSize) return false;
+    std::streamoff tailSize = std::min(size, kLongestTail);
+    std::string tail(static_cast<size_t>(tailSize), '\0');
+    in.seekg(size - tailSize);
+    if (!in.read(tail.data(), tailSize)) return false;
+    for (size_t at = tail.size() - kRecordSize + 1; at-- > 0;) {
+        if (tail.compare(at, 4, "PK\x05\x06") != 0) continue;
+        // The comment length in the record must reach exactly to the end.
+        size_t commentLength = uint8_t(tail[at + 20]) | size_t(uint8_t(tail[at + 21])) << 8;
+        if (at + kRecordSize + commentLength == tail.size()) return true;
+    }
+    return false;
+}
+
+std::string ProjectImportProcessor::failureReason(const Error& error) {
+    if (isOutOfSpace(error)) return foundation::localized("There is not enough free storage space.");
+    if (error.domain == kErrorDomain) {
+        switch (error.code) {
+            case kErrorNoProject:
+                return foundation::localized("The archive holds no project.");
+            case kErrorFileNotFound:
+                return foundation::localized("The file could not be found.");
+            case kErrorListNotSaved:
+                return foundation::localized("The project list could not be saved.");
+            default:
+                break;
+        }
+    }
+    if (error.domain == kSSZipArchiveErrorDomain) {
+        if (error.code == kSSZipArchiveErrorOpenFailed) return foundation::localized("The file is not a zip archive.");
+        if (error.code == kSSZipArchiveErrorWriteFailed)
+            return foundation::localized("Its files could not be written.");
+        return foundation::localized("The archive is damaged.");
+    }
+    return foundation::localized("The archive could not be read.");
+}
+
 void ProjectImportProcessor::importProjectAtUrl(const std::string& url,
                                                 std::function<void(bool)> withCompletionHandler) {
+    importProjectAtUrl(url, [completion = std::move(withCompletionHandler)](const std::optional<Error>& error) {
+        if (completion) completion(!error);
+    });
+}
+
+void ProjectImportProcessor::importProjectAtUrl(
+    const std::string& url, std::function<void(const std::optional<foundation::Error>&)> withErrorHandler) {
     // Anything but a file URL is taken as a path already.
     std::string archive = path::fromFileURL(url).value_or(url);
     foundation::DispatchQueue::global(foundation::QueuePriority::Default)
-        .async([archive, completion = std::move(withCompletionHandler)] {
-            bool imported = ProjectImportProcessor().importProjectAtPath(archive);
-            if (completion) completion(imported);
+        .async([archive, completion = std::move(withErrorHandler)] {
+            Error error;
+            bool imported = ProjectImportProcessor().importProjectAtPath(archive, &error);
+            if (completion) completion(imported ? std::nullopt : std::optional<Error>(error));
         });
 }
 
 bool ProjectImportProcessor::importProjectAtPath(const std::string& archive, Error* error) {
+    const bool consume = isInInbox(archive);
+    if (!FileManager::defaultManager().attributesOfItem(archive).ok()) {
+        setError(error, Error(kErrorDomain, kErrorFileNotFound,
+                              foundation::format(foundation::localized("The file “%@” could not be found."),
+                                                 {foundation::Value(archive)})));
+        return false;
+    }
+    auto fail = [&](const std::string* folder, Error failure) {
+        if (folder) FileUtil::removeFolderAtPath(*folder, nullptr);
+        if (consume) setArchiveAside(archive);
+        setError(error, std::move(failure));
+        return false;
+    };
+
     // The folder is created exclusively, so imports within the same second
     // never share one.
     foundation::Result<std::string> folder =
         ProjectDataWrapper::createUniqueProjectDirectory(foundation::Paths::documentsDirectory());
-    if (!folder.ok()) {
-        setError(error, folder.error());
-        setArchiveAside(archive);
-        return false;
-    }
+    if (!folder.ok()) return fail(nullptr, folder.error());
     const std::string& destination = *folder;
     std::fprintf(stderr, "Decompress data from:%s to :%s\n", archive.c_str(), destination.c_str());
 
     Error failure;
-    bool imported = SSZipArchive::unzipFileAtPath(archive, destination, true, std::string(), &failure) &&
-                    settleProjectFolder(destination, &failure);
-    if (!imported) {
-        FileUtil::removeFolderAtPath(destination, nullptr);
-        setArchiveAside(archive);
-        setError(error, failure);
-        return false;
-    }
-    KWProjects::getInstance().addProject(ProjectModel::create(destination));
-    FileUtil::removeItemAtPath(archive, nullptr);
+    if (!SSZipArchive::unzipFileAtPath(archive, destination, true, std::string(), &failure) ||
+        !settleProjectFolder(destination, &failure))
+        return fail(&destination, failure);
+    if (foundation::Status listed = KWProjects::getInstance().addProject(ProjectModel::create(destination)); !listed)
+        return fail(&destination, Error(kErrorDomain, kErrorListNotSaved,
+                                        foundation::localized("The project list could not be saved."),
+                                        std::make_shared<Error>(listed.error())));
+    if (consume) FileUtil::removeItemAtPath(archive, nullptr);
     return true;
 }

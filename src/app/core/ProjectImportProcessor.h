@@ -3,34 +3,61 @@
 // Turns a project archive (a zip of one project folder, "tollivarmobile")
 // into a new project at position 1 of the project list.
 //
-// An import either yields a complete project or leaves no trace of itself:
-// the archive is unpacked into a fresh folder of its own; unless that folder
-// then holds a readable "kelbrin.meta" (directly, or inside the archive's one
-// top-level folder, which is moved up), the folder is removed again. A failed
-// archive is not destroyed but set aside under its name plus ".failed", so
-// the inbox does not retry it at every launch; an imported one is removed.
+// An import either yields a complete, listed project or leaves no trace of
+// itself: the archive is unpacked into a fresh folder of its own; unless that
+// folder then holds a readable "kelbrin.meta" (directly, or inside the
+// archive's one top-level folder, which is moved up) and the project list
+// with the new project has been saved, the folder is removed again.
+//
+// The archive itself is the user's file and is only read. The one exception
+// is the application's own "Import" inbox, whose archives are consumed: an
+// imported one is removed, a failed one is set aside under its name plus
+// ".failed", so the inbox does not retry it at every launch.
 
 #include "platform/foundation/Error.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 class ProjectImportProcessor {
 public:
     static inline const char* kErrorDomain = "ProjectImportProcessor";
     static inline const char* kFailedSuffix = ".failed";
+    static inline const char* kInboxFolder = "Import";
     enum ErrorCode : int64_t {
-        kErrorNoProject = 1,  // the archive holds no readable "kelbrin.meta"
+        kErrorNoProject = 1,     // the archive holds no readable "kelbrin.meta"
+        kErrorFileNotFound = 2,  // nothing at the archive's path
+        kErrorListNotSaved = 3,  // the project list with the new project could not be saved
     };
+
+    // The inbox of archives: "Import" in the documents folder.
+    static std::string inboxPath();
+    // Whether the archive lies directly in the inbox (and is consumed).
+    static bool isInInbox(const std::string& archive);
+
+    // Whether the file ends with a zip's end-of-directory record, as an
+    // archive that has been written completely does. A file still being
+    // copied in does not yet.
+    static bool looksComplete(const std::string& archive);
+
+    // One sentence that names what went wrong with an archive, for the user:
+    // not found, not a zip file, damaged, holds no project, storage full, or
+    // the project list could not be saved.
+    static std::string failureReason(const foundation::Error& error);
 
     // Imports on a global queue of default priority and then calls the
     // completion there with the outcome. Takes a "file:" URL or a path.
     void importProjectAtUrl(const std::string& url, std::function<void(bool)> withCompletionHandler);
+    // The same, with the error of a failed import (none on success).
+    void importProjectAtUrl(const std::string& url,
+                            std::function<void(const std::optional<foundation::Error>&)> withErrorHandler);
 
-    // Imports synchronously on the caller's queue. The project list is
-    // changed on the main queue (queued there when called from elsewhere).
-    // The error tells a full device (kSSZipArchiveErrorStorageFull, or the
-    // file system's out-of-space error) from other failures.
+    // Imports synchronously on the caller's queue; the project list is
+    // changed on the main queue (waited for when called from elsewhere, so
+    // the outcome includes the saved list). The error tells a full device
+    // (kSSZipArchiveErrorStorageFull, or the file system's out-of-space
+    // error) from other failures.
     bool importProjectAtPath(const std::string& path, foundation::Error* error = nullptr);
 
     // ".kelbrin-yyyy-MM-dd-HH-mm-ss" of the current local time.

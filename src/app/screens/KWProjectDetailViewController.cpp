@@ -23,6 +23,7 @@
 #include "platform/ui/controllers/Toolbar.h"
 #include "platform/ui/controls/ImageView.h"
 #include "platform/ui/controls/Label.h"
+#include "platform/ui/host/Application.h"
 #include "platform/ui/host/Device.h"
 
 #include <cmath>
@@ -35,6 +36,8 @@ constexpr double kBaseFontSizePhone = 10.0;
 const char* const kDetailsFontFamily = "HelveticaNeue-CondensedBlack";
 // How far the thumbnail rises on a phone as it grows into the editor.
 constexpr double kEditRisePhone = 70.0;
+// How long the thumbnail takes on its way into the editor.
+constexpr double kEditSeconds = 0.3;
 constexpr double kEditScaleTablet = 2.5;
 constexpr double kEditScalePhone = 1.9;
 constexpr double kDeleteWarningDelay = 0.25;
@@ -166,6 +169,16 @@ void KWProjectDetailViewController::viewDidLoad() {
         [weak](const foundation::Notification& notification) {
             if (auto self = weak.lock()) self->receiveDuplicateProjectNotification(notification);
         });
+    // Quitting (the window closed, SIGTERM, SIGINT) keeps a name being typed,
+    // the same way Back does: ending the edit stores it.
+    terminateObserver_ = foundation::NotificationCenter::defaultCenter().addObserver(
+        ui::Application::WillTerminateNotification, nullptr, [weak](const foundation::Notification&) {
+            if (auto self = weak.lock()) self->endNameEditing();
+        });
+}
+
+void KWProjectDetailViewController::endNameEditing() {
+    if (textFieldName_ && textFieldName_->isEditing()) textFieldName_->resignFirstResponder();
 }
 
 void KWProjectDetailViewController::viewWillLayoutSubviews() {
@@ -312,7 +325,7 @@ void KWProjectDetailViewController::actionBack() {
 
 void KWProjectDetailViewController::dismiss() {
     // Ending the edit stores a changed name before the browser gets the project back.
-    if (textFieldName_ && textFieldName_->isEditing()) textFieldName_->resignFirstResponder();
+    endNameEditing();
     auto* thumb = mImageViewProjectDetail_.get();
     std::weak_ptr<KWProjectDetailViewController> weak = foundation::weakFrom(this);
     ui::animateWithSpring(
@@ -444,16 +457,16 @@ void KWProjectDetailViewController::actionEdit() {
     auto* thumb = mImageViewProjectDetail_.get();
     const bool phone = !isTablet();
     const double riseTo = view()->bounds().midY() - kEditRisePhone;
+    ui::animate(kEditSeconds, [thumb, phone, riseTo] {
+        if (phone) thumb->setCenter({thumb->center().x, riseTo});
+    });
+    // The editor opens when the animation is over, also on a tablet, where
+    // nothing moves and an animation's completion would come at once.
     std::weak_ptr<KWProjectDetailViewController> weak = foundation::weakFrom(this);
-    ui::animate(
-        0.3,
-        [thumb, phone, riseTo] {
-            if (phone) thumb->setCenter({thumb->center().x, riseTo});
-        },
-        [weak, project](bool) {
-            auto self = weak.lock();
-            if (self && self->handlerProjectOpen) self->handlerProjectOpen(project);
-        });
+    foundation::RunLoop::main().performAfter(kEditSeconds, [weak, project] {
+        auto self = weak.lock();
+        if (self && self->handlerProjectOpen) self->handlerProjectOpen(project);
+    });
 }
 
 graphics::Size KWProjectDetailViewController::previewSizeForPlaying() {

@@ -117,6 +117,8 @@ private:
 
     // The steps every showing shares.
     void showProject(const ProjectModelPtr& project, const graphics::Rect& imageRect);
+    // Ends editing of the name, which stores it (textFieldDidEndEditing).
+    void endNameEditing();
     // Adds the thumbnail's kept scale animation.
     void addScaleAnimation(double from, double to);
     // Fades the container out and hands the outcome to the browser.
@@ -145,4 +147,5 @@ private:
     // touched from here until it is back on the main queue.
     bool busy_ = false;
     foundation::ObserverToken duplicateObserver_;
+    foundation::ObserverToken terminateObserver_;
 };

@@ -10,12 +10,15 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Uuid.h"
 #include "platform/ui/Window.h"
 
 #include <QUrl>
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdio>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -57,6 +60,21 @@ std::string urlScheme(const std::string& url) {
     return lowercase(url.substr(0, colon));
 }
 
+// A copy of the file under its own name in a fresh folder of the temporary
+// folder, for an importer that consumes what it gets.
+std::optional<std::string> copyForAudioInbox(const std::string& file) {
+    auto& files = foundation::FileManager::defaultManager();
+    std::string staging =
+        path::appending(foundation::Paths::temporaryDirectory(), "opened-" + foundation::makeUuidString());
+    if (!files.createDirectory(staging, true).ok()) return std::nullopt;
+    std::string copy = path::appending(staging, path::lastComponent(file));
+    if (!files.copyItem(file, copy).ok()) {
+        (void)files.removeItem(staging);
+        return std::nullopt;
+    }
+    return copy;
+}
+
 }  // namespace
 
 bool TollivarAppDelegate::applicationDidFinishLaunchingWithOptions(ui::Application& application,
@@ -66,13 +84,12 @@ bool TollivarAppDelegate::applicationDidFinishLaunchingWithOptions(ui::Applicati
     // adds to it only afterwards, so nothing of the set-up is lost.
     prepareProjectStore();
     importProjectsFromInbox();
+    watchInbox();
     KWAudioImporter::createSharedAudioInboxFolder();
     return UntitledAppDelegate::applicationDidFinishLaunchingWithOptions(application, launchOptions);
 }
 
-std::string TollivarAppDelegate::inboxPath() {
-    return path::appending(foundation::Paths::documentsDirectory(), kInboxFolder);
-}
+std::string TollivarAppDelegate::inboxPath() { return ProjectImportProcessor::inboxPath(); }
 
 void TollivarAppDelegate::createInboxFolder() {
     auto& files = foundation::FileManager::defaultManager();
@@ -95,40 +112,154 @@ std::shared_ptr<ui::AlertView> TollivarAppDelegate::showImportAlert() {
     return alert;
 }
 
+void TollivarAppDelegate::showStickyAlert(const std::string& message) {
+    auto alert = ui::makeView<ui::AlertView>(std::string{}, message, nullptr, foundation::localized("OK"),
+                                             std::vector<std::string>{});
+    importAlert_ = alert;
+    if (ui::Window::keyWindow())
+        alert->show();
+    else
+        foundation::RunLoop::main().post([alert] { alert->show(); });
+}
+
 void TollivarAppDelegate::importProjectsFromInbox() {
     auto entries = foundation::FileManager::defaultManager().contentsOfDirectory(inboxPath());
     if (!entries) return;
     std::vector<std::string> archives;
-    for (const std::string& name : *entries)
-        if (name.ends_with(kArchiveSuffix)) archives.push_back(path::appending(inboxPath(), name));
+    bool stillArriving = false;
+    for (const std::string& name : *entries) {
+        if (!name.ends_with(kArchiveSuffix)) continue;
+        std::string archive = path::appending(inboxPath(), name);
+        if (inboxInFlight_.contains(archive)) continue;
+        // One that is still being copied in is left to the inbox watch.
+        if (!ProjectImportProcessor::looksComplete(archive)) {
+            stillArriving = true;
+            continue;
+        }
+        archives.push_back(archive);
+    }
+    if (stillArriving) inboxDidChange();
     if (archives.empty()) return;
+    importArchives(std::move(archives), ImportSource::Inbox);
+}
 
+void TollivarAppDelegate::watchInbox() {
+    if (inboxWatcher_) return;
+    auto weak = foundation::weakFrom(this);
+    auto watcher = foundation::FolderWatcher::watch(inboxPath(), [weak] {
+        if (auto self = weak.lock()) self->inboxDidChange();
+    });
+    if (!watcher) {
+        std::fprintf(stderr, "Import: %s\n", watcher.error().description.c_str());
+        return;
+    }
+    inboxWatcher_ = std::move(*watcher);
+}
+
+void TollivarAppDelegate::inboxDidChange() {
+    static constexpr const char* kCheckKey = "inbox";
+    foundation::RunLoop& loop = foundation::RunLoop::main();
+    loop.cancelPreviousPerformRequests(this, kCheckKey);
+    auto weak = foundation::weakFrom(this);
+    loop.performAfter(
+        kInboxSettleSeconds,
+        [weak] {
+            if (auto self = weak.lock()) self->checkInbox();
+        },
+        this, kCheckKey);
+}
+
+void TollivarAppDelegate::checkInbox() {
+    auto entries = foundation::FileManager::defaultManager().contentsOfDirectory(inboxPath());
+    if (!entries) return;
+    std::map<std::string, InboxFile> waiting;
+    std::vector<std::string> ready;
+    for (const std::string& name : *entries) {
+        if (!name.ends_with(kArchiveSuffix)) continue;
+        std::string archive = path::appending(inboxPath(), name);
+        struct stat status {};
+        if (inboxInFlight_.contains(archive) || ::stat(archive.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+            continue;
+        InboxFile seen{status.st_size, int64_t(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec, 0};
+        auto before = inboxWaiting_.find(archive);
+        if (before != inboxWaiting_.end() && before->second.size == seen.size &&
+            before->second.modifiedNanoseconds == seen.modifiedNanoseconds)
+            seen.quietChecks = before->second.quietChecks + 1;
+        bool settled = seen.quietChecks > 0 &&
+                       (ProjectImportProcessor::looksComplete(archive) || seen.quietChecks >= kIncompleteChecks);
+        if (settled)
+            ready.push_back(archive);
+        else
+            waiting[archive] = seen;
+    }
+    inboxWaiting_ = std::move(waiting);
+    if (!inboxWaiting_.empty()) inboxDidChange();
+    if (!ready.empty()) importArchives(std::move(ready), ImportSource::Inbox);
+}
+
+void TollivarAppDelegate::importArchives(std::vector<std::string> archives, ImportSource source) {
+    if (source == ImportSource::Inbox) inboxInFlight_.insert(archives.begin(), archives.end());
     auto alert = showImportAlert();
     auto weak = foundation::weakFrom(this);
-    foundation::DispatchQueue::global(foundation::QueuePriority::Default).async([weak, alert, archives] {
-        size_t imported = 0;
+    foundation::DispatchQueue::global(foundation::QueuePriority::Default).async([weak, alert, archives, source] {
+        std::vector<ImportOutcome> outcomes;
         for (const std::string& archive : archives) {
-            // The processor removes an imported archive and sets a failed one
-            // aside, so the inbox never imports the same file twice.
-            ProjectImportProcessor processor;
-            if (processor.importProjectAtPath(archive)) ++imported;
+            foundation::Error error;
+            bool imported = ProjectImportProcessor().importProjectAtPath(archive, &error);
+            outcomes.push_back({archive, imported ? std::nullopt : std::optional<foundation::Error>(error)});
         }
-        // The processor has queued each new project for the list on the main
-        // queue already; this runs after them.
-        foundation::DispatchQueue::main().sync([weak, alert, imported, total = archives.size()] {
-            auto self = weak.lock();
-            if (!self) return;
-            self->finishImport(alert, imported == total, imported > 0);
+        // Each new project is listed (on the main queue) before its import
+        // returns, so the browser finds them all when it is told below.
+        foundation::DispatchQueue::main().sync([weak, alert, &outcomes, source] {
+            if (auto self = weak.lock())
+                self->finishImport(alert, outcomes, source);
         });
     });
 }
 
-void TollivarAppDelegate::finishImport(const std::shared_ptr<ui::AlertView>& alert, bool allSucceeded,
-                                       bool anyImported) {
-    alert->setMessage(foundation::localized(allSucceeded ? kImportedMessage : kImportFailedMessage));
-    // Projects that did arrive must show in the browser even when another
-    // archive failed.
-    if (anyImported) foundation::NotificationCenter::defaultCenter().post(kDidImportProjectNotification, this);
+std::string TollivarAppDelegate::importSummary(const std::vector<ImportOutcome>& outcomes) {
+    size_t imported = 0;
+    for (const ImportOutcome& outcome : outcomes)
+        if (!outcome.error) ++imported;
+    if (imported == outcomes.size()) {
+        if (imported == 1) return foundation::localized(kImportedMessage);
+        return foundation::localizedFormat("%ld projects successfully imported.",
+                                           {foundation::Value(int64_t(imported))});
+    }
+    std::string message = foundation::localized(kImportFailedMessage);
+    if (outcomes.size() > 1) {
+        message += "\n" + foundation::localizedFormat(
+                              "%ld of %ld projects imported.",
+                              {foundation::Value(int64_t(imported)), foundation::Value(int64_t(outcomes.size()))});
+    }
+    for (const ImportOutcome& outcome : outcomes) {
+        if (!outcome.error) continue;
+        message += "\n" + foundation::localizedFormat(
+                              "“%@”: %@", {foundation::Value(path::lastComponent(outcome.archive)),
+                                           foundation::Value(ProjectImportProcessor::failureReason(*outcome.error))});
+    }
+    return message;
+}
+
+void TollivarAppDelegate::finishImport(const std::shared_ptr<ui::AlertView>& alert,
+                                       const std::vector<ImportOutcome>& outcomes, ImportSource source) {
+    bool anyImported = false, anyFailed = false;
+    for (const ImportOutcome& outcome : outcomes) {
+        inboxInFlight_.erase(outcome.archive);
+        (outcome.error ? anyFailed : anyImported) = true;
+    }
+    // After an inbox run the browser always reloads; an opened archive makes
+    // it reload only when the project came in.
+    if (source == ImportSource::Inbox || anyImported)
+        foundation::NotificationCenter::defaultCenter().post(kDidImportProjectNotification, this);
+
+    if (anyFailed) {
+        // A failure must stay readable until the user has seen it.
+        alert->dismissWithClickedButtonIndex(0, false);
+        showStickyAlert(importSummary(outcomes));
+        return;
+    }
+    alert->setMessage(importSummary(outcomes));
     auto weak = foundation::weakFrom(this);
     foundation::RunLoop::main().performAfter(kImportAlertSeconds, [weak, alert] {
         if (auto self = weak.lock()) self->dismissAlertView(alert);
@@ -144,20 +275,28 @@ bool TollivarAppDelegate::applicationOpenURL(ui::Application&, const std::string
     if (urlScheme(url) == "tollivar") return true;
 
     std::string extension = urlPathExtension(url);
-    if (isArchiveExtension(extension)) {
-        auto alert = showImportAlert();
-        auto weak = foundation::weakFrom(this);
-        auto processor = std::make_shared<ProjectImportProcessor>();
-        processor->importProjectAtUrl(url, [weak, alert, processor](bool success) {
-            foundation::DispatchQueue::main().sync([weak, alert, success] {
-                if (auto self = weak.lock()) self->finishImport(alert, success, success);
-            });
-        });
+    const bool archive = isArchiveExtension(extension), audio = isAudioExtension(extension);
+    std::optional<std::string> file = path::fromFileURL(url);
+    if ((archive || audio) && file && !foundation::FileManager::defaultManager().attributesOfItem(*file).ok()) {
+        showStickyAlert(foundation::localizedFormat("The file “%@” could not be found.", {foundation::Value(*file)}));
+        return false;
+    }
+
+    if (archive) {
+        importArchives({file.value_or(url)}, ImportSource::OpenedFile);
         return true;
     }
 
-    if (isAudioExtension(extension)) {
-        KWAudioImporter::importAudioFromFileURL(url);
+    if (audio) {
+        // The audio importer moves what it is given into its inbox: hand it a
+        // copy, so the user's own file stays where it is.
+        std::optional<std::string> copy = file ? copyForAudioInbox(*file) : std::nullopt;
+        if (!copy) {
+            showStickyAlert(foundation::localizedFormat("The file “%@” could not be read.",
+                                                        {foundation::Value(file.value_or(url))}));
+            return false;
+        }
+        KWAudioImporter::importAudioFromFileURL(*copy);
         auto alert = ui::makeView<ui::AlertView>(std::string{}, foundation::localized("Audio file imported."), nullptr,
                                                  foundation::localized("OK"), std::vector<std::string>{});
         alert->show();

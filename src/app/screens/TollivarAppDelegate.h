@@ -4,15 +4,21 @@
 // of project archives, the files and URLs other applications hand over, and
 // the requests of the watch extension.
 
+#include "app/core/ProjectImportProcessor.h"
 #include "app/screens/UntitledAppDelegate.h"
+#include "platform/foundation/FolderWatcher.h"
 #include "platform/ui/controllers/AlertView.h"
 
+#include <map>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 class TollivarAppDelegate : public UntitledAppDelegate {
 public:
-    static inline const char* kInboxFolder = "Import";
+    static inline const char* kInboxFolder = ProjectImportProcessor::kInboxFolder;
     static inline const char* kArchiveSuffix = "tollivarmobile";
     static inline const char* kArchiveTypeIdentifier = "com.marrowick.tollivar.archive";
     static inline const char* kDidImportProjectNotification = "PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT";
@@ -28,12 +34,29 @@ public:
     // Creates "Import" in the documents folder when missing.
     void createInboxFolder();
     // Imports every "Import" entry whose name ends with "tollivarmobile" on a
-    // global queue, with an alert that tells the outcome.
+    // global queue, with an alert that tells the outcome. An archive that is
+    // still being copied in (no end of its zip directory yet) is left for
+    // the inbox watch.
     void importProjectsFromInbox();
+    // Archives put into "Import" while the application runs are imported
+    // once they have stopped changing: an event of the folder watch starts
+    // a look every kInboxSettleSeconds until nothing waits any more. An
+    // archive is taken when it was unchanged since the previous look and
+    // ends like a complete zip, or when it has been unchanged for
+    // kIncompleteChecks looks all the same (it then fails as damaged).
+    static constexpr double kInboxSettleSeconds = 1.0;
+    static constexpr int kIncompleteChecks = 30;
+    // Starts the folder watch of "Import".
+    void watchInbox();
+    // Something in "Import" changed: look again once it has been quiet.
+    void inboxDidChange();
+
     // Closes an alert as if its first button had been tapped.
     void dismissAlertView(const std::shared_ptr<ui::AlertView>& alertView);
 
     // "tollivar:" URLs, project archives, audio files, then the Dropbox login.
+    // A file that does not exist gets an alert that names it. Archives and
+    // audio files are taken in as copies: the user's file stays as it is.
     bool applicationOpenURL(ui::Application& application, const std::string& url, const std::string& sourceApplication,
                             const foundation::Value& annotation) override;
     // "action" = "capture" asks the capture screen for a picture; every
@@ -46,13 +69,43 @@ public:
     // The alert of the last import, while it is up (tests read its text).
     std::shared_ptr<ui::AlertView> importAlert() const { return importAlert_.lock(); }
 
+    // What an import of several archives tells the user: the usual texts
+    // for a clean result, else how many arrived and, per failed archive, its
+    // file name and what was wrong.
+    struct ImportOutcome {
+        std::string archive;
+        std::optional<foundation::Error> error;
+    };
+    static std::string importSummary(const std::vector<ImportOutcome>& outcomes);
+
 private:
+    enum class ImportSource { Inbox, OpenedFile };
+
     // Shows the "Import." alert, the start of every import.
     std::shared_ptr<ui::AlertView> showImportAlert();
-    // Tells the outcome in the alert (success only when every archive came
-    // in), has the browser reload when any did, and closes the alert 3 s
-    // later. Main thread.
-    void finishImport(const std::shared_ptr<ui::AlertView>& alert, bool allSucceeded, bool anyImported);
+    // Imports the archives one after the other on a global queue, then
+    // reports on the main queue.
+    void importArchives(std::vector<std::string> archives, ImportSource source);
+    // A clean result shows in the "Import." alert, which closes 3 s later; a
+    // failure replaces it with an alert that stays until its OK. The browser
+    // reloads after every inbox run and after an opened archive came in.
+    void finishImport(const std::shared_ptr<ui::AlertView>& alert, const std::vector<ImportOutcome>& outcomes,
+                      ImportSource source);
+    // An alert with an OK button that stays until the user closes it.
+    void showStickyAlert(const std::string& message);
 
     std::weak_ptr<ui::AlertView> importAlert_;
+    // One look at the inbox (see kInboxSettleSeconds).
+    void checkInbox();
+
+    // Inbox archives being imported right now, which no other run may take.
+    std::set<std::string> inboxInFlight_;
+    // What the last look saw of each archive still waiting.
+    struct InboxFile {
+        int64_t size = 0;
+        int64_t modifiedNanoseconds = 0;
+        int quietChecks = 0;
+    };
+    std::map<std::string, InboxFile> inboxWaiting_;
+    std::unique_ptr<foundation::FolderWatcher> inboxWatcher_;
 };

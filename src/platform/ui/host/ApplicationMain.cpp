@@ -3,11 +3,12 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/QtRunLoopDriver.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/host/OpenArguments.h"
 #include "platform/ui/host/WindowHost.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QSocketNotifier>
-#include <QUrl>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -27,20 +28,12 @@ void onTerminationSignal(int) {
     (void)written;
 }
 
-// The launch URL, when the program was started with one (a file or URL
-// argument, as a desktop passes it).
-foundation::Dictionary launchOptions(const QStringList& arguments) {
-    foundation::Dictionary options;
-    for (int i = 1; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (argument.startsWith('-')) continue;
-        QUrl url = QUrl::fromUserInput(argument);
-        if (url.isValid()) {
-            options.set(Application::LaunchOptionsURLKey, url.toString().toStdString());
-            break;
-        }
-    }
-    return options;
+// What the program was asked to open: the first is the launch URL, the
+// others are opened once the launch is through.
+std::vector<std::string> urlsToOpen(const QStringList& arguments) {
+    std::vector<std::string> texts;
+    for (int i = 1; i < arguments.size(); ++i) texts.push_back(arguments[i].toStdString());
+    return urlsFromArguments(texts, QDir::currentPath().toStdString());
 }
 
 }  // namespace
@@ -86,7 +79,11 @@ int ApplicationMain(int argc, char** argv, const std::function<std::shared_ptr<A
         }
     });
 
-    application.launch(makeDelegate ? makeDelegate() : nullptr, launchOptions(QCoreApplication::arguments()));
+    std::vector<std::string> urls = urlsToOpen(QCoreApplication::arguments());
+    foundation::Dictionary launchOptions;
+    if (!urls.empty()) launchOptions.set(Application::LaunchOptionsURLKey, urls.front());
+    application.launch(makeDelegate ? makeDelegate() : nullptr, launchOptions);
+    for (size_t i = 1; i < urls.size() && !application.isTerminated(); ++i) application.handleIncomingURL(urls[i]);
 
     std::unique_ptr<WindowHost> host;
     if (Window* key = Window::keyWindow()) {
