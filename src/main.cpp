@@ -62,24 +62,33 @@ void openHandedOver(const std::vector<std::string>& urls) {
     ui::activateWindows();
 }
 
-// For tests of the real binary only: with TOLLIVAR_TEST_TYPE_NAME set, once
-// the browser is up the card of the first listed project opens as a tap on
-// its tile opens it, its name field starts editing and the variable's text
-// is typed through the window's keyboard path; then "typed" is printed.
-void typeProjectNameForTests() {
-    const char* text = std::getenv("TOLLIVAR_TEST_TYPE_NAME");
-    if (!text) return;
-    foundation::RunLoop::main().performAfter(1.5, [typed = std::string(text)] {
+// For tests of the real binary only. TOLLIVAR_TEST_CARD, once the browser
+// is up, opens the card of the first listed project as a tap on its tile
+// does, then with "type:<text>" starts editing the name and types the text
+// through the window's keyboard path, or with "duplicate" taps Duplicate;
+// then it prints "card" on standard output ("no card" when it could not).
+void driveCardForTests() {
+    const char* action = std::getenv("TOLLIVAR_TEST_CARD");
+    if (!action) return;
+    foundation::RunLoop::main().performAfter(1.5, [action = std::string(action)] {
+        bool done = false;
+        auto report = [&done] {
+            std::printf(done ? "card\n" : "no card\n");
+            std::fflush(stdout);
+        };
         auto* delegate = dynamic_cast<TollivarAppDelegate*>(ui::Application::shared().delegate());
         ProjectExplorer* explorer = delegate ? delegate->mainViewController->viewExplorer() : nullptr;
         auto& projects = KWProjects::getInstance().getProjects();
-        if (!explorer || projects.size() < 2) return;
-        explorer->showProjectDetail(projects[1], 1);
-        KWProjectDetailViewController* card = explorer->projectDetailView();
-        if (!card || !card->textFieldName()->becomeFirstResponder()) return;
-        ui::Window::keyWindow()->sendText(typed);
-        std::printf("typed\n");
-        std::fflush(stdout);
+        if (explorer && projects.size() >= 2) explorer->showProjectDetail(projects[1], 1);
+        KWProjectDetailViewController* card = explorer ? explorer->projectDetailView() : nullptr;
+        if (card && action.starts_with("type:") && card->textFieldName()->becomeFirstResponder()) {
+            ui::Window::keyWindow()->sendText(action.substr(5));
+            done = true;
+        } else if (card && action == "duplicate") {
+            card->actionDuplicate();
+            done = true;
+        }
+        report();
     });
 }
 
@@ -112,7 +121,7 @@ int main(int argc, char** argv) {
     ui::WindowHost::setVolumeKeyHandler([](int step) { media::SystemVolume::shared().stepVolume(step); });
     int status = ui::ApplicationMain(argc, argv, [&instance] {
         if (instance) instance->startListening(openHandedOver);
-        typeProjectNameForTests();
+        driveCardForTests();
         return std::make_shared<TollivarAppDelegate>();
     });
     // The delegate owns the window and every screen: release them before the

@@ -10,21 +10,20 @@ namespace foundation {
 
 DescriptorWatch::DescriptorWatch(int descriptor, Block onReadable)
     : descriptor_(descriptor), stopEvent_(::eventfd(0, EFD_CLOEXEC)), onReadable_(std::move(onReadable)) {
-    if (stopEvent_ >= 0 && descriptor_ >= 0) thread_ = std::thread([this] { run(); });
+    if (stopEvent_ && descriptor_ >= 0) thread_ = std::thread([this] { run(); });
 }
 
 DescriptorWatch::~DescriptorWatch() {
     if (thread_.joinable()) {
         uint64_t one = 1;
-        while (::write(stopEvent_, &one, sizeof one) < 0 && errno == EINTR) {}
+        (void)writeAll(stopEvent_.get(), &one, sizeof one);
         thread_.join();
     }
-    if (stopEvent_ >= 0) ::close(stopEvent_);
 }
 
 void DescriptorWatch::run() {
     for (;;) {
-        pollfd watched[2] = {{descriptor_, POLLIN, 0}, {stopEvent_, POLLIN, 0}};
+        pollfd watched[2] = {{descriptor_, POLLIN, 0}, {stopEvent_.get(), POLLIN, 0}};
         int ready = ::poll(watched, 2, -1);
         if (ready < 0) {
             if (errno == EINTR) continue;

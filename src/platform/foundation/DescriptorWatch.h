@@ -9,6 +9,8 @@
 // it must outlive the watch. The block must read what is pending, or the
 // watch calls it again at once.
 
+#include "platform/foundation/FileDescriptor.h"
+
 #include <functional>
 #include <thread>
 
@@ -28,7 +30,7 @@ private:
     void run();
 
     int descriptor_;
-    int stopEvent_;
+    FileDescriptor stopEvent_;
     Block onReadable_;
     std::thread thread_;
 };

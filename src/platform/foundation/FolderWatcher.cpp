@@ -17,28 +17,24 @@ constexpr uint32_t kWatchedEvents =
 }  // namespace
 
 Result<std::unique_ptr<FolderWatcher>> FolderWatcher::watch(const std::string& folder, Block onChange) {
-    int inotify = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
-    if (inotify < 0) return Error::posix(errno, "Cannot watch " + folder);
-    if (::inotify_add_watch(inotify, folder.c_str(), kWatchedEvents | IN_ONLYDIR) < 0) {
-        Error error = Error::posix(errno, "Cannot watch " + folder);
-        ::close(inotify);
-        return error;
-    }
-    return std::unique_ptr<FolderWatcher>(new FolderWatcher(inotify, std::move(onChange)));
+    FileDescriptor inotify(::inotify_init1(IN_CLOEXEC | IN_NONBLOCK));
+    if (!inotify) return Error::posix(errno, "Cannot watch " + folder);
+    if (::inotify_add_watch(inotify.get(), folder.c_str(), kWatchedEvents | IN_ONLYDIR) < 0)
+        return Error::posix(errno, "Cannot watch " + folder);
+    return std::unique_ptr<FolderWatcher>(new FolderWatcher(std::move(inotify), std::move(onChange)));
 }
 
-FolderWatcher::FolderWatcher(int inotify, Block onChange)
-    : inotify_(inotify),
+FolderWatcher::FolderWatcher(FileDescriptor inotify, Block onChange)
+    : inotify_(std::move(inotify)),
       onChange_(std::make_shared<Block>(std::move(onChange))),
       posted_(std::make_shared<std::atomic<bool>>(false)) {
-    watch_ = std::make_unique<DescriptorWatch>(inotify_, [this] { drain(); });
+    watch_ = std::make_unique<DescriptorWatch>(inotify_.get(), [this] { drain(); });
 }
 
 FolderWatcher::~FolderWatcher() {
     watch_.reset();
     // A block already posted must not call into a listener that is gone.
     *onChange_ = nullptr;
-    ::close(inotify_);
 }
 
 void FolderWatcher::drain() {
@@ -46,7 +42,7 @@ void FolderWatcher::drain() {
     alignas(inotify_event) char buffer[4096];
     bool changed = false;
     for (;;) {
-        ssize_t got = ::read(inotify_, buffer, sizeof buffer);
+        ssize_t got = ::read(inotify_.get(), buffer, sizeof buffer);
         if (got > 0) {
             changed = true;
             continue;

@@ -10,6 +10,7 @@
 
 #include "platform/foundation/DescriptorWatch.h"
 #include "platform/foundation/Error.h"
+#include "platform/foundation/FileDescriptor.h"
 
 #include <atomic>
 #include <functional>
@@ -29,10 +30,10 @@ public:
     FolderWatcher& operator=(const FolderWatcher&) = delete;
 
 private:
-    FolderWatcher(int inotify, Block onChange);
+    FolderWatcher(FileDescriptor inotify, Block onChange);
     void drain();
 
-    int inotify_;
+    FileDescriptor inotify_;
     // Shared with the posted blocks, which may run after the watcher is gone.
     std::shared_ptr<Block> onChange_;
     std::shared_ptr<std::atomic<bool>> posted_;

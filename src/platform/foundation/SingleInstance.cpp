@@ -1,6 +1,5 @@
 #include "platform/foundation/SingleInstance.h"
 
-#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/BackgroundActivity.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
@@ -123,30 +122,26 @@ SingleInstance::SingleInstance(std::string lockFile, std::string socketPath)
 SingleInstance::~SingleInstance() {
     watch_.reset();
     if (handler_) *handler_ = nullptr;
-    if (listenDescriptor_ >= 0) {
-        ::close(listenDescriptor_);
+    if (listenDescriptor_) {
+        listenDescriptor_.reset();
         // Only our own socket goes: a later copy may have put its own there.
         struct stat status {};
         if (::lstat(socketPath_.c_str(), &status) == 0 && status.st_ino == socketInode_) ::unlink(socketPath_.c_str());
     }
-    if (lockDescriptor_ >= 0) ::close(lockDescriptor_);
 }
 
 Result<bool> SingleInstance::takeLock() {
-    int descriptor = ::open(lockFile_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (descriptor < 0) return Error::posix(errno, "Cannot open the lock file " + lockFile_);
+    FileDescriptor descriptor = FileDescriptor::open(lockFile_, O_RDWR | O_CREAT | O_NOFOLLOW, 0600);
+    if (!descriptor) return Error::posix(errno, "Cannot open the lock file " + lockFile_);
     struct stat status {};
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != ::geteuid()) {
-        ::close(descriptor);
+    if (::fstat(descriptor.get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != ::geteuid())
         return Error(kPOSIXErrorDomain, EACCES, "The lock file is not this user's own: " + lockFile_);
-    }
-    (void)::fchmod(descriptor, 0600);
-    if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0) {
-        lockDescriptor_ = descriptor;
+    (void)::fchmod(descriptor.get(), 0600);
+    if (::flock(descriptor.get(), LOCK_EX | LOCK_NB) == 0) {
+        lockDescriptor_ = std::move(descriptor);
         return true;
     }
     int reason = errno;
-    ::close(descriptor);
     if (reason == EWOULDBLOCK) return false;
     return Error::posix(reason, "Cannot lock " + lockFile_);
 }
@@ -168,21 +163,20 @@ Status SingleInstance::listen() {
     if (!freshAddress) return freshAddress.error();
     if (::lstat(fresh.c_str(), &status) == 0 && isOwnSocket(status)) ::unlink(fresh.c_str());
 
-    int descriptor = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (descriptor < 0) return Error::posix(errno, "Cannot make a socket");
+    FileDescriptor descriptor(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!descriptor) return Error::posix(errno, "Cannot make a socket");
     auto fail = [&](const std::string& context) {
         Error error = Error::posix(errno, context);
-        ::close(descriptor);
         ::unlink(fresh.c_str());
         return error;
     };
-    if (::bind(descriptor, reinterpret_cast<const sockaddr*>(&*freshAddress), sizeof(sockaddr_un)) != 0)
+    if (::bind(descriptor.get(), reinterpret_cast<const sockaddr*>(&*freshAddress), sizeof(sockaddr_un)) != 0)
         return fail("Cannot bind " + fresh);
     if (::chmod(fresh.c_str(), 0600) != 0) return fail("Cannot restrict " + fresh);
-    if (::listen(descriptor, 16) != 0) return fail("Cannot listen on " + fresh);
+    if (::listen(descriptor.get(), 16) != 0) return fail("Cannot listen on " + fresh);
     if (::rename(fresh.c_str(), socketPath_.c_str()) != 0) return fail("Cannot move the socket to " + socketPath_);
     if (::lstat(socketPath_.c_str(), &status) == 0) socketInode_ = status.st_ino;
-    listenDescriptor_ = descriptor;
+    listenDescriptor_ = std::move(descriptor);
     return Status::success();
 }
 
@@ -203,23 +197,18 @@ Status SingleInstance::handOff(const std::vector<std::string>& messages, double 
     }
     if (payload.size() > kLongestPayload) return Error(kPOSIXErrorDomain, E2BIG, "The messages are too long");
 
-    int descriptor = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (descriptor < 0) return Error::posix(errno, "Cannot make a socket");
-    auto fail = [descriptor](Error error) {
-        ::close(descriptor);
-        return error;
-    };
-    if (::connect(descriptor, reinterpret_cast<const sockaddr*>(&*address), sizeof(sockaddr_un)) != 0)
-        return fail(Error::posix(errno, "Cannot reach the running copy at " + socketPath_));
-    if (!peerIsThisUser(descriptor))
-        return fail(Error(kPOSIXErrorDomain, EACCES, "The running copy is another user's: " + socketPath_));
-    if (!writeAll(descriptor, payload.data(), payload.size()) || ::shutdown(descriptor, SHUT_WR) != 0)
-        return fail(Error::posix(errno, "Cannot send to the running copy"));
+    FileDescriptor descriptor(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!descriptor) return Error::posix(errno, "Cannot make a socket");
+    if (::connect(descriptor.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof(sockaddr_un)) != 0)
+        return Error::posix(errno, "Cannot reach the running copy at " + socketPath_);
+    if (!peerIsThisUser(descriptor.get()))
+        return Error(kPOSIXErrorDomain, EACCES, "The running copy is another user's: " + socketPath_);
+    if (!writeAll(descriptor.get(), payload.data(), payload.size()) || ::shutdown(descriptor.get(), SHUT_WR) != 0)
+        return Error::posix(errno, "Cannot send to the running copy");
 
     auto deadline = deadlineAfter(timeoutSeconds);
     auto reply = readToEnd(
-        descriptor, [deadline] { return millisecondsUntil(deadline); }, 64);
-    ::close(descriptor);
+        descriptor.get(), [deadline] { return millisecondsUntil(deadline); }, 64);
     if (!reply) return Error(kPOSIXErrorDomain, ETIMEDOUT, "The running copy did not answer");
     if (*reply != kAcknowledgement) return Error(kPOSIXErrorDomain, EPROTO, "The running copy refused the messages");
     return Status::success();
@@ -229,7 +218,7 @@ Result<SingleInstance::Role> SingleInstance::claimOrHandOff(const std::vector<st
                                                             double timeoutSeconds) {
     auto deadline = deadlineAfter(timeoutSeconds);
     for (;;) {
-        if (lockDescriptor_ >= 0) return Role::Running;
+        if (lockDescriptor_) return Role::Running;
         Result<bool> locked = takeLock();
         if (!locked) return locked.error();
         if (*locked) {
@@ -248,25 +237,18 @@ Result<SingleInstance::Role> SingleInstance::claimOrHandOff(const std::vector<st
 }
 
 void SingleInstance::startListening(MessageHandler handler) {
-    if (listenDescriptor_ < 0 || watch_) return;
+    if (!listenDescriptor_ || watch_) return;
     handler_ = std::make_shared<MessageHandler>(std::move(handler));
-    watch_ = std::make_unique<DescriptorWatch>(listenDescriptor_, [this] { serveOne(); });
+    watch_ = std::make_unique<DescriptorWatch>(listenDescriptor_.get(), [this] { serveOne(); });
 }
 
 void SingleInstance::serveOne() {
     ScopedBackgroundActivity activity;
-    int client = ::accept4(listenDescriptor_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (client < 0) return;
-    if (!peerIsThisUser(client)) {
-        ::close(client);
-        return;
-    }
+    FileDescriptor client(::accept4(listenDescriptor_.get(), nullptr, nullptr, SOCK_CLOEXEC));
+    if (!client || !peerIsThisUser(client.get())) return;
     auto payload = readToEnd(
-        client, [] { return kClientReadMilliseconds; }, kLongestPayload);
-    if (!payload || (!payload->empty() && payload->back() != '\0')) {
-        ::close(client);
-        return;
-    }
+        client.get(), [] { return kClientReadMilliseconds; }, kLongestPayload);
+    if (!payload || (!payload->empty() && payload->back() != '\0')) return;
     std::vector<std::string> messages;
     for (size_t start = 0; start < payload->size();) {
         size_t end = payload->find('\0', start);
@@ -276,8 +258,7 @@ void SingleInstance::serveOne() {
     RunLoop::main().post([handler = handler_, messages = std::move(messages)] {
         if (*handler) (*handler)(messages);
     });
-    (void)writeAll(client, kAcknowledgement, std::char_traits<char>::length(kAcknowledgement));
-    ::close(client);
+    (void)writeAll(client.get(), kAcknowledgement, std::char_traits<char>::length(kAcknowledgement));
 }
 
 }  // namespace foundation

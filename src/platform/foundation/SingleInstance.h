@@ -19,6 +19,7 @@
 
 #include "platform/foundation/DescriptorWatch.h"
 #include "platform/foundation/Error.h"
+#include "platform/foundation/FileDescriptor.h"
 
 #include <functional>
 #include <memory>
@@ -55,7 +56,7 @@ public:
     // The running copy: later launches' messages go to the handler, on the
     // main run loop. Messages that arrived before this wait in the socket.
     void startListening(MessageHandler handler);
-    bool isRunningCopy() const { return lockDescriptor_ >= 0; }
+    bool isRunningCopy() const { return lockDescriptor_.valid(); }
 
 private:
     // True when the lock was taken now; false when another process has it.
@@ -66,8 +67,8 @@ private:
 
     std::string lockFile_;
     std::string socketPath_;
-    int lockDescriptor_ = -1;
-    int listenDescriptor_ = -1;
+    FileDescriptor lockDescriptor_;
+    FileDescriptor listenDescriptor_;
     unsigned long socketInode_ = 0;
     std::shared_ptr<MessageHandler> handler_;
     std::unique_ptr<DescriptorWatch> watch_;

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sys/stat.h>
 #include <thread>
 
@@ -153,6 +154,52 @@ TEST_F(ProjectListTest, DeletingTheOnlySavedProjectLeavesAnEmptyList) {
     auto stored = foundation::plist::readFile(folders_.documents() + "/.projects.plist");
     ASSERT_TRUE(stored && stored->isArray());
     EXPECT_TRUE(stored->asArray().empty());
+}
+
+// The list file cannot be replaced once a folder stands in its place (even
+// for root), so every save of the list fails from then on.
+void breakListFile(const std::string& documents) {
+    fs::remove(documents + "/.projects.plist");
+    fs::create_directories(documents + "/.projects.plist/blocked");
+}
+
+TEST_F(ProjectListTest, AChangeWhoseSaveFailsIsTakenBackAndReported) {
+    auto kept = savedProject();
+    auto& list = KWProjects::getInstance();
+    const std::vector<ProjectModelPtr> before = list.getProjects();
+    breakListFile(folders_.documents());
+
+    // Register: reported, and not listed in memory either.
+    auto stray = ProjectModel::create(folders_.documents() + "/.kelbrin-stray");
+    foundation::Status added = list.addProject(stray);
+    EXPECT_FALSE(added.ok());
+    EXPECT_EQ(list.getProjects(), before);
+
+    // Delete and duplicate: both report, the list is as it was and so are
+    // the folders on disk (the project's kept, no copy left).
+    struct Case {
+        const char* name;
+        std::function<void(KWProjects::Completion)> run;
+    };
+    const std::vector<Case> cases = {
+        {"delete", [&](KWProjects::Completion done) { list.deleteProject(kept, std::move(done)); }},
+        {"duplicate", [&](KWProjects::Completion done) { list.duplicateProject(kept, std::move(done)); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::atomic<bool> done = false;
+        std::optional<foundation::Error> reported;
+        c.run([&](const std::optional<foundation::Error>& error) {
+            reported = error;
+            done = true;
+        });
+        ASSERT_TRUE(runMainUntil([&] { return done.load(); }));
+        foundation::RunLoop::main().runUntilIdle();
+        ASSERT_TRUE(reported);
+        EXPECT_EQ(reported->domain, "KWProjects");
+        EXPECT_EQ(list.getProjects(), before);
+        EXPECT_EQ(projectFolders(), std::vector<std::string>{nameOf(kept)});
+    }
 }
 
 TEST_F(ProjectListTest, ReloadKeepsTheSavedOrder) {

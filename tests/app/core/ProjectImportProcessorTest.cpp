@@ -244,6 +244,89 @@ TEST_F(ProjectImportTest, UrlImportCompletesOnABackgroundQueueAndListsOnTheMainQ
     EXPECT_FALSE(fs::exists(archive));
 }
 
+TEST_F(ProjectImportTest, AnArchiveOutsideTheInboxIsOnlyRead) {
+    fs::create_directories(folders_.root() + "/Downloads");
+    struct Case {
+        const char* name;
+        const char* entries;
+        bool imports;
+    };
+    const std::vector<Case> cases = {
+        {"good.tollivarmobile", "[('kelbrin.meta', meta, 0o100644)]", true},
+        {"empty.tollivarmobile", "[('notes.txt', 'hello', 0o100644)]", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string made = hostileArchive(c.name, c.entries);
+        std::string archive = folders_.root() + "/Downloads/" + c.name;
+        fs::rename(made, archive);
+        const std::string before = readBytes(archive);
+        const auto modified = fs::last_write_time(archive);
+        foundation::Error error;
+        EXPECT_EQ(ProjectImportProcessor().importProjectAtPath(archive, &error), c.imports);
+        EXPECT_EQ(readBytes(archive), before);
+        EXPECT_EQ(fs::last_write_time(archive), modified);
+        EXPECT_FALSE(fs::exists(archive + ".failed"));
+        if (!c.imports) {
+            EXPECT_EQ(ProjectImportProcessor::failureReason(error), "The archive holds no project.");
+        }
+    }
+    EXPECT_EQ(projectFolders().size(), 1u);
+    EXPECT_FALSE(ProjectImportProcessor::isInInbox(folders_.root() + "/Downloads/good.tollivarmobile"));
+    EXPECT_TRUE(ProjectImportProcessor::isInInbox(inbox() + "/../Import/x.tollivarmobile"));
+}
+
+TEST_F(ProjectImportTest, AListThatCannotBeSavedFailsTheImportAndKeepsTheArchive) {
+    auto& projects = KWProjects::getInstance().getProjects();
+    ASSERT_EQ(projects.size(), 1u);
+    fs::create_directories(folders_.documents() + "/.projects.plist/blocked");
+
+    std::string archive = hostileArchive("film.tollivarmobile", "[('kelbrin.meta', meta, 0o100644)]");
+    const std::string before = readBytes(archive);
+    foundation::Error error;
+    EXPECT_FALSE(ProjectImportProcessor().importProjectAtPath(archive, &error));
+    EXPECT_EQ(error.domain, ProjectImportProcessor::kErrorDomain);
+    EXPECT_EQ(error.code, ProjectImportProcessor::kErrorListNotSaved);
+    EXPECT_EQ(ProjectImportProcessor::failureReason(error), "The project list could not be saved.");
+    // Nothing half-registered: no folder, no entry; the inbox keeps the
+    // archive, unchanged, as a failed one.
+    EXPECT_TRUE(projectFolders().empty());
+    EXPECT_EQ(projects.size(), 1u);
+    EXPECT_FALSE(fs::exists(archive));
+    EXPECT_EQ(readBytes(archive + ".failed"), before);
+}
+
+TEST_F(ProjectImportTest, FailureReasonsNameWhatWentWrong) {
+    using foundation::Error;
+    const std::vector<std::pair<Error, std::string>> cases = {
+        {Error(kSSZipArchiveErrorDomain, kSSZipArchiveErrorOpenFailed, "x"), "The file is not a zip archive."},
+        {Error(kSSZipArchiveErrorDomain, kSSZipArchiveErrorReadFailed, "x"), "The archive is damaged."},
+        {Error(kSSZipArchiveErrorDomain, kSSZipArchiveErrorNoFirstFile, "x"), "The archive is damaged."},
+        {Error(kSSZipArchiveErrorDomain, kSSZipArchiveErrorStorageFull, "x"),
+         "There is not enough free storage space."},
+        {Error(ProjectImportProcessor::kErrorDomain, ProjectImportProcessor::kErrorListNotSaved, "x",
+               std::make_shared<Error>(Error::posix(ENOSPC, "list"))),
+         "There is not enough free storage space."},
+        {Error(ProjectImportProcessor::kErrorDomain, ProjectImportProcessor::kErrorNoProject, "x"),
+         "The archive holds no project."},
+        {Error(ProjectImportProcessor::kErrorDomain, ProjectImportProcessor::kErrorFileNotFound, "x"),
+         "The file could not be found."},
+    };
+    for (const auto& [error, reason] : cases) EXPECT_EQ(ProjectImportProcessor::failureReason(error), reason);
+}
+
+TEST_F(ProjectImportTest, OnlyAFinishedZipLooksComplete) {
+    std::string archive = hostileArchive("whole.tollivarmobile", "[('kelbrin.meta', meta, 0o100644)]");
+    const std::string whole = readBytes(archive);
+    EXPECT_TRUE(ProjectImportProcessor::looksComplete(archive));
+    for (size_t cut : {size_t{0}, size_t{10}, whole.size() / 2, whole.size() - 1}) {
+        SCOPED_TRACE(cut);
+        std::ofstream(archive, std::ios::binary | std::ios::trunc) << whole.substr(0, cut);
+        EXPECT_FALSE(ProjectImportProcessor::looksComplete(archive));
+    }
+    EXPECT_FALSE(ProjectImportProcessor::looksComplete(inbox() + "/missing.tollivarmobile"));
+}
+
 TEST_F(ProjectImportTest, UrlImportOfAMissingFileReportsFailure) {
     std::atomic<bool> done{false}, result{true};
     ProjectImportProcessor().importProjectAtUrl("file://" + inbox() + "/missing.tollivarmobile", [&](bool imported) {

@@ -434,6 +434,26 @@ TEST_F(ProjectCardTest, OnAPhoneTheThumbnailRisesIntoTheEditor) {
     EXPECT_EQ(outcomes[0].what, "open");
 }
 
+TEST_F(ProjectCardTest, TheEditorOpensWhenTheEditAnimationEndsOnEveryDevice) {
+    for (auto idiom : {ui::UserInterfaceIdiom::Pad, ui::UserInterfaceIdiom::Phone}) {
+        SCOPED_TRACE(idiom == ui::UserInterfaceIdiom::Pad ? "tablet" : "phone");
+        ui::Device::current().setUserInterfaceIdiom(idiom);
+        makeCard();
+        outcomes.clear();
+        card->showAnimationFromFrameEditorForProject(savedProject(2), kCell);
+        advance(1.0);
+
+        card->actionEdit();
+        foundation::RunLoop::main().runUntilIdle();
+        EXPECT_TRUE(outcomes.empty());
+        advance(0.29);
+        EXPECT_TRUE(outcomes.empty());
+        advance(0.02);
+        ASSERT_EQ(outcomes.size(), 1u);
+        EXPECT_EQ(outcomes[0].what, "open");
+    }
+}
+
 TEST_F(ProjectCardTest, PlaySaysClearlyThatItIsNotAvailable) {
     auto project = savedProject(2);
     showFromGrid(project);

@@ -14,7 +14,21 @@ constexpr const char* kFailed = "There was a problem copying the project. Please
 
 void writeText(const std::string& path, const std::string& text) {
     fs::create_directories(fs::path(path).parent_path());
-    std::ofstream(path) << text;
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A complete zip that holds one text file and no project.
+void writeZip(const std::string& path, const std::string& entry) {
+    fs::create_directories(fs::path(path).parent_path());
+    auto made = testsupport::runPython(
+        "import sys, zipfile\nwith zipfile.ZipFile(sys.argv[1], 'w') as z: z.writestr(sys.argv[2], 'hello')",
+        {path, entry});
+    ASSERT_EQ(made.exitCode, 0) << made.output;
 }
 
 size_t projectsNamed(const std::string& name) {
@@ -35,8 +49,9 @@ TEST_F(LaunchTest, InboxArchivesAreImportedOnFirstLaunchWithoutLosingTheIntroduc
     EXPECT_EQ(delegate->importAlert()->message(), "Import.");
     settle();
 
-    EXPECT_EQ(alertMessages(), std::vector<std::string>{kImported});
+    EXPECT_EQ(alertMessages(), std::vector<std::string>{"2 projects successfully imported."});
     EXPECT_EQ(imported.count, 1);
+    EXPECT_EQ(imported.lastObject, delegate.get());
     EXPECT_FALSE(fs::exists(documents("Import/xtollivarmobile")));
     EXPECT_FALSE(fs::exists(documents("Import/a.tollivarmobile")));
     EXPECT_TRUE(fs::exists(documents("Import/notes.txt")));
@@ -52,40 +67,134 @@ TEST_F(LaunchTest, InboxArchivesAreImportedOnFirstLaunchWithoutLosingTheIntroduc
     EXPECT_TRUE(alertMessages().empty());
 }
 
-TEST_F(LaunchTest, OneBrokenInboxArchiveIsReportedButTheOthersArrive) {
+TEST_F(LaunchTest, AFailedInboxArchiveIsNamedWithItsReasonAndStaysUntilOK) {
     placeArchive(documents("Import/good.tollivarmobile"));
-    writeText(documents("Import/broken.tollivarmobile"), "not a zip");
+    writeZip(documents("Import/holiday.tollivarmobile"), "notes.txt");
     PostCounter imported(TollivarAppDelegate::kDidImportProjectNotification);
 
     launch();
-    EXPECT_EQ(alertMessages(), std::vector<std::string>{kFailed});
+    const std::string expected = std::string(kFailed) +
+                                 "\n1 of 2 projects imported."
+                                 "\n“holiday.tollivarmobile”: The archive holds no project.";
+    EXPECT_EQ(alertMessages(), std::vector<std::string>{expected});
     EXPECT_EQ(imported.count, 1);  // the browser still shows the good one
     EXPECT_EQ(projectsNamed("Sunrise"), 2u);
-    EXPECT_FALSE(fs::exists(documents("Import/broken.tollivarmobile")));
+    EXPECT_FALSE(fs::exists(documents("Import/good.tollivarmobile")));
+    EXPECT_FALSE(fs::exists(documents("Import/holiday.tollivarmobile")));
+    EXPECT_TRUE(fs::exists(documents("Import/holiday.tollivarmobile.failed")));
+
+    // A failure waits for the user: no timer takes it away.
+    foundation::RunLoop::main().advance(60.0);
+    ASSERT_EQ(ui::AlertView::visibleAlerts().size(), 1u);
+    EXPECT_EQ(ui::AlertView::visibleAlerts().front()->buttonTitleAtIndex(0), "OK");
+    ui::AlertView::visibleAlerts().front()->dismissWithClickedButtonIndex(0, false);
+    EXPECT_TRUE(alertMessages().empty());
 }
 
-TEST_F(LaunchTest, ArchiveURLsImportWithTheirOutcome) {
+TEST_F(LaunchTest, AnInboxRunTellsTheBrowserEvenWhenNothingCameIn) {
+    writeZip(documents("Import/only.tollivarmobile"), "notes.txt");
+    PostCounter imported(TollivarAppDelegate::kDidImportProjectNotification);
+    launch();
+    EXPECT_EQ(imported.count, 1);
+    EXPECT_EQ(imported.lastObject, delegate.get());
+    EXPECT_EQ(alertMessages(), std::vector<std::string>{std::string(kFailed) +
+                                                        "\n“only.tollivarmobile”: The archive holds no project."});
+}
+
+TEST_F(LaunchTest, OpenedArchivesAreCopiedAndTheUsersFileStaysAsItWas) {
     launch();
     PostCounter imported(TollivarAppDelegate::kDidImportProjectNotification);
     auto& application = ui::Application::shared();
 
     placeArchive(folders.temporary() + "/Shared Film.TollivarMobile");
+    const std::string original = readBytes(folders.temporary() + "/Shared Film.TollivarMobile");
     EXPECT_TRUE(application.handleIncomingURL("file://" + folders.temporary() + "/Shared%20Film.TollivarMobile"));
     EXPECT_EQ(alertMessages(), std::vector<std::string>{"Import."});
     foundation::RunLoop::main().runUntilIdle();
     EXPECT_EQ(alertMessages(), std::vector<std::string>{kImported});
     EXPECT_EQ(imported.count, 1);
+    EXPECT_EQ(imported.lastObject, delegate.get());
     EXPECT_EQ(projectsNamed("Sunrise"), 2u);
+    EXPECT_EQ(readBytes(folders.temporary() + "/Shared Film.TollivarMobile"), original);
     foundation::RunLoop::main().advance(3.0);
     EXPECT_TRUE(alertMessages().empty());
 
-    writeText(folders.temporary() + "/broken.tollivarmobile", "not a zip");
-    EXPECT_TRUE(application.handleIncomingURL("file://" + folders.temporary() + "/broken.tollivarmobile"));
-    foundation::RunLoop::main().runUntilIdle();
-    EXPECT_EQ(alertMessages(), std::vector<std::string>{kFailed});
+    // Each failure names the file and what was wrong with it, and leaves it alone.
+    struct Case {
+        std::string name;
+        std::string contents;  // empty: a zip of one stray text file
+        std::string reason;
+    };
+    const std::vector<Case> cases = {
+        {"text.tollivarmobile", "not a zip", "The file is not a zip archive."},
+        {"cut.tollivarmobile", "", "The archive is damaged."},
+        {"stray.tollivarmobile", "", "The archive holds no project."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string file = folders.temporary() + "/" + c.name;
+        if (!c.contents.empty()) {
+            writeText(file, c.contents);
+        } else if (c.name == "cut.tollivarmobile") {
+            placeArchive(file);
+            std::string whole = readBytes(file);
+            // The entries' data is cut short while the directory at the end stays.
+            std::string damaged = whole.substr(0, 40) + std::string(200, 'x') + whole.substr(240);
+            writeText(file, damaged);
+        } else {
+            writeZip(file, "notes.txt");
+        }
+        const std::string before = readBytes(file);
+        EXPECT_TRUE(application.handleIncomingURL("file://" + file));
+        foundation::RunLoop::main().runUntilIdle();
+        EXPECT_EQ(alertMessages(), std::vector<std::string>{std::string(kFailed) + "\n“" + c.name + "”: " + c.reason});
+        EXPECT_EQ(readBytes(file), before);
+        EXPECT_FALSE(fs::exists(file + ".failed"));
+        for (auto& alert : ui::AlertView::visibleAlerts()) alert->dismissWithClickedButtonIndex(0, false);
+    }
     EXPECT_EQ(imported.count, 1);
-    foundation::RunLoop::main().advance(3.0);
-    EXPECT_TRUE(alertMessages().empty());
+    EXPECT_EQ(projectsNamed("Sunrise"), 2u);
+}
+
+TEST_F(LaunchTest, AFileThatIsNotThereGetsAnAlertNamingIt) {
+    launch();
+    const std::string missing = folders.temporary() + "/gone.tollivarmobile";
+    EXPECT_FALSE(ui::Application::shared().handleIncomingURL("file://" + missing));
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(alertMessages(), std::vector<std::string>{"The file “" + missing + "” could not be found."});
+    EXPECT_EQ(ui::AlertView::visibleAlerts().front()->buttonTitleAtIndex(0), "OK");
+}
+
+TEST_F(LaunchTest, ArchivesDroppedIntoTheInboxWhileRunningArriveOnceComplete) {
+    launch();
+    PostCounter imported(TollivarAppDelegate::kDidImportProjectNotification);
+    placeArchive(folders.temporary() + "/whole.zip");
+    const std::string whole = readBytes(folders.temporary() + "/whole.zip");
+    const std::string arriving = documents("Import/late.tollivarmobile");
+
+    // Half of it is there: however long that lasts, it is neither taken
+    // nor set aside as failed.
+    writeText(arriving, whole.substr(0, whole.size() / 2));
+    delegate->inboxDidChange();
+    foundation::RunLoop::main().advance(10.0);
+    EXPECT_TRUE(fs::exists(arriving));
+    EXPECT_FALSE(fs::exists(arriving + ".failed"));
+    EXPECT_EQ(imported.count, 0);
+
+    // The rest arrives: once it has been quiet for a moment it comes in.
+    writeText(arriving, whole);
+    delegate->inboxDidChange();
+    EXPECT_TRUE(foundation::RunLoop::main().runUntil([&] { return imported.count == 1; }, 10.0));
+    EXPECT_FALSE(fs::exists(arriving));
+    EXPECT_EQ(projectsNamed("Sunrise"), 2u);
+    EXPECT_EQ(alertMessages(), std::vector<std::string>{kImported});
+
+    // One that never completes is at last reported as damaged and kept.
+    writeText(documents("Import/stuck.tollivarmobile"), whole.substr(0, 100));
+    delegate->inboxDidChange();
+    EXPECT_TRUE(foundation::RunLoop::main().runUntil(
+        [&] { return fs::exists(documents("Import/stuck.tollivarmobile.failed")); },
+        TollivarAppDelegate::kInboxSettleSeconds * (TollivarAppDelegate::kIncompleteChecks + 5)));
 }
 
 TEST_F(LaunchTest, LaunchURLArchiveIsImportedAfterTheSetUp) {

@@ -41,8 +41,12 @@ class PostCounter {
 public:
     explicit PostCounter(const std::string& name)
         : token_(foundation::NotificationCenter::defaultCenter().addObserver(
-              name, nullptr, [this](const foundation::Notification&) { ++count; })) {}
+              name, nullptr, [this](const foundation::Notification& notification) {
+                  ++count;
+                  lastObject = notification.object;
+              })) {}
     int count = 0;
+    const void* lastObject = nullptr;
 
 private:
     foundation::ObserverToken token_;

@@ -1,0 +1,142 @@
+// One running copy per data folder, with the real executable: later launches
+// hand their files to the running copy and exit 0; the running copy is the
+// only writer of ".projects.plist", so nothing a later launch does can put an
+// older list back. The user's archive stays byte for byte as it was. A name
+// being typed on the project card survives SIGTERM.
+
+#include "AppProcess.h"
+#include "app/core/ProjectModel.h"
+#include "support/Process.h"
+#include "support/TempAppFolders.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <set>
+#include <signal.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace startuptest;
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class RunningCopyTest : public ::testing::Test {
+protected:
+    // ".projects.plist" as python's plistlib reads it.
+    std::vector<std::string> listedNames() const {
+        auto result = testsupport::runPython(
+            "import plistlib, sys\n"
+            "try:\n"
+            "    print('\\n'.join(plistlib.load(open(sys.argv[1], 'rb'))))\n"
+            "except FileNotFoundError:\n"
+            "    pass",
+            {folders.documents() + "/.projects.plist"});
+        std::vector<std::string> names;
+        std::string line;
+        for (char c : result.output) {
+            if (c != '\n') {
+                line += c;
+            } else if (!line.empty()) {
+                names.push_back(line);
+                line.clear();
+            }
+        }
+        return names;
+    }
+
+    // Every project folder in the documents folder, plus the introduction.
+    std::set<std::string> projectFolders() const {
+        std::set<std::string> names{".kelbrin-introduction"};
+        for (const auto& entry : fs::directory_iterator(folders.documents()))
+            if (entry.is_directory() && entry.path().filename().string().starts_with(".kelbrin-"))
+                names.insert(entry.path().filename().string());
+        return names;
+    }
+
+    void waitForLaunch(testsupport::ChildProcess& child) {
+        ASSERT_TRUE(waitInFolder(folders.config(), child, [&] { return launchCompleted(folders.config()); }))
+            << "the application did not finish launching";
+    }
+
+    bool waitForListedCount(testsupport::ChildProcess& child, size_t count) {
+        return waitInFolder(folders.documents(), child, [&] { return listedNames().size() == count; });
+    }
+
+    // A real project archive outside the application's folders.
+    std::string placeArchive(const std::string& name) {
+        fs::create_directories(outside());
+        std::string archive = outside() + "/" + name;
+        fs::copy_file(TOLLIVAR_BUILD_RESOURCES "/sample/sample.zip", archive);
+        return archive;
+    }
+    std::string outside() const { return folders.root() + "/Downloads"; }
+
+    testsupport::TempAppFolders folders;
+};
+
+TEST_F(RunningCopyTest, LaterLaunchesHandTheirArchivesToTheRunningCopy) {
+    auto first = startApplication({}, {}, {"TOLLIVAR_TEST_CARD=duplicate"});
+    waitForLaunch(first);
+    // The running copy duplicates the introduction: its list now has two.
+    ASSERT_TRUE(waitForListedCount(first, 2)) << "the duplicate was not listed";
+
+    const std::string archive = placeArchive("Film.tollivarmobile");
+    const std::string original = readBytes(archive);
+    // A relative path, from the folder the launch was made in; then the
+    // same archive again by its absolute path.
+    struct Launch {
+        std::vector<std::string> arguments;
+        std::string workingFolder;
+    };
+    const std::vector<Launch> launches = {{{"Film.tollivarmobile"}, outside()}, {{archive}, {}}};
+    size_t expected = 2;
+    for (const Launch& launch : launches) {
+        auto later = startApplication(launch.arguments, launch.workingFolder);
+        EXPECT_EQ(later.wait(), 0);
+        ++expected;
+        EXPECT_TRUE(waitForListedCount(first, expected)) << "the running copy did not import " << archive;
+        EXPECT_EQ(readBytes(archive), original);
+    }
+
+    // Every project folder is listed, each once: the duplicate made before
+    // the later launches included.
+    auto names = listedNames();
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()), projectFolders());
+    EXPECT_EQ(names.size(), projectFolders().size());
+    EXPECT_EQ(first.stop(SIGTERM), 0);
+    EXPECT_EQ(readBytes(archive), original);
+}
+
+TEST_F(RunningCopyTest, ALaunchWithNothingToOpenJustEnds) {
+    auto first = startApplication();
+    waitForLaunch(first);
+    auto later = startApplication();
+    EXPECT_EQ(later.wait(), 0);
+    EXPECT_FALSE(first.poll().has_value()) << "the running copy ended";
+    EXPECT_EQ(first.stop(SIGTERM), 0);
+}
+
+TEST_F(RunningCopyTest, ANameBeingTypedOnTheCardSurvivesSigterm) {
+    auto child = startApplication({}, {}, {"TOLLIVAR_TEST_CARD=type: at Dawn"}, true);
+    waitForLaunch(child);
+    // The hook's line comes after whatever else the child prints.
+    std::string line;
+    while (line != "card" && line != "no card") {
+        line.clear();
+        ASSERT_TRUE(child.readUntil('\n', &line));
+    }
+    ASSERT_EQ(line, "card");
+    const std::string introduction = folders.caches() + "/.kelbrin-introduction";
+    const std::string before = ProjectModel::create(introduction)->getName();
+    EXPECT_EQ(child.stop(SIGTERM), 0);
+    EXPECT_EQ(ProjectModel::create(introduction)->getName(), before + " at Dawn");
+}
+
+}  // namespace

@@ -1,0 +1,144 @@
+// One running copy per data folder: the lock, the owner-only socket, the
+// hand-over of messages to the running copy, and refusing sockets and
+// folders that are not this user's alone.
+
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/SingleInstance.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TempAppFolders.h"
+#include "support/VirtualClock.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using foundation::SingleInstance;
+
+unsigned permissions(const std::string& path) {
+    struct stat status {};
+    EXPECT_EQ(::lstat(path.c_str(), &status), 0) << path;
+    return status.st_mode & 07777;
+}
+
+class SingleInstanceTest : public ::testing::Test {
+protected:
+    SingleInstanceTest() {
+        fs::create_directories(runtime());
+        fs::permissions(runtime(), fs::perms::owner_all, fs::perm_options::replace);
+    }
+    std::string runtime() const { return folders.root() + "/run"; }
+    std::string lockFile() const { return folders.root() + "/app.lock"; }
+    std::string socketPath() const { return runtime() + "/app.socket"; }
+    std::unique_ptr<SingleInstance> instance() const {
+        return std::make_unique<SingleInstance>(lockFile(), socketPath());
+    }
+
+    testsupport::TempAppFolders folders;
+    testsupport::VirtualClockScope clock;
+};
+
+TEST_F(SingleInstanceTest, LaterLaunchesHandTheirMessagesToTheRunningCopy) {
+    auto running = instance();
+    auto claimed = running->claimOrHandOff({}, 1.0);
+    ASSERT_TRUE(claimed.ok()) << claimed.error().description;
+    EXPECT_EQ(*claimed, SingleInstance::Role::Running);
+    EXPECT_TRUE(running->isRunningCopy());
+    EXPECT_EQ(permissions(lockFile()), 0600u);
+    EXPECT_EQ(permissions(socketPath()), 0600u);
+
+    std::vector<std::vector<std::string>> received;
+    running->startListening([&](std::vector<std::string> messages) { received.push_back(std::move(messages)); });
+    const std::vector<std::vector<std::string>> sent = {
+        {"file:///a/Film%201.tollivarmobile", "", "tollivar://x"}, {}, {std::string(5000, 'x')}};
+    for (const auto& messages : sent) {
+        auto later = instance();
+        auto handed = later->claimOrHandOff(messages, 5.0);
+        ASSERT_TRUE(handed.ok()) << handed.error().description;
+        EXPECT_EQ(*handed, SingleInstance::Role::HandedOff);
+        EXPECT_FALSE(later->isRunningCopy());
+    }
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(received, sent);
+
+    // The running copy takes its socket along; the next launch runs.
+    running.reset();
+    EXPECT_FALSE(fs::exists(socketPath()));
+    auto next = instance();
+    auto claimedAgain = next->claimOrHandOff({}, 1.0);
+    ASSERT_TRUE(claimedAgain.ok());
+    EXPECT_EQ(*claimedAgain, SingleInstance::Role::Running);
+}
+
+TEST_F(SingleInstanceTest, SocketsThatAreNotThisUsersOwnAreRefused) {
+    auto running = instance();
+    ASSERT_TRUE(running->claimOrHandOff({}, 1.0).ok());
+    running->startListening([](std::vector<std::string>) { ADD_FAILURE() << "an impostor's messages arrived"; });
+
+    struct Case {
+        const char* name;
+        std::function<bool()> replaceSocket;  // false: not possible here
+    };
+    const std::vector<Case> cases = {
+        {"a plain file",
+         [&] {
+             fs::remove(socketPath());
+             std::ofstream(socketPath()) << "x";
+             return true;
+         }},
+        {"another user's socket",
+         [&] {
+             // Only root can give a file away.
+             return ::geteuid() == 0 && ::chown(socketPath().c_str(), 65534, 65534) == 0;
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(socketPath());
+        running.reset();
+        running = instance();
+        ASSERT_TRUE(running->claimOrHandOff({}, 1.0).ok());
+        if (!c.replaceSocket()) continue;
+        auto later = instance();
+        auto handed = later->claimOrHandOff({"file:///secret"}, 1.0);
+        ASSERT_FALSE(handed.ok());
+        EXPECT_EQ(handed.error().code, EACCES);
+    }
+    foundation::RunLoop::main().runUntilIdle();
+}
+
+TEST_F(SingleInstanceTest, RuntimeFolderMustBeThisUsersAlone) {
+    const std::string shared = folders.root() + "/shared-run";
+    fs::create_directories(shared);
+    fs::permissions(shared,
+                    fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
+                        fs::perms::others_exec,
+                    fs::perm_options::replace);
+    struct Case {
+        std::optional<std::string> variable;
+        bool used;
+    };
+    const std::vector<Case> cases = {
+        {runtime(), true}, {shared, false}, {"relative/run", false}, {std::nullopt, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.variable.value_or("unset"));
+        testsupport::ScopedEnvironment environment({{"XDG_RUNTIME_DIR", c.variable}});
+        auto folder = SingleInstance::runtimeDirectory();
+        ASSERT_TRUE(folder.ok()) << folder.error().description;
+        EXPECT_EQ(*folder == c.variable.value_or(""), c.used);
+        EXPECT_EQ(permissions(*folder) & 077, 0u);
+        auto socket = SingleInstance::socketPathFor(folders.documents(), "app");
+        ASSERT_TRUE(socket.ok());
+        EXPECT_EQ(fs::path(*socket).parent_path(), fs::path(*folder));
+        // One data folder, one socket; another folder, another socket.
+        EXPECT_EQ(*socket, *SingleInstance::socketPathFor(folders.documents() + "/", "app"));
+        EXPECT_NE(*socket, *SingleInstance::socketPathFor(folders.caches(), "app"));
+    }
+}
+
+}  // namespace
