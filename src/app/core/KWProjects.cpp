@@ -10,6 +10,7 @@
 #include "platform/foundation/RunLoop.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 
 using foundation::Array;
@@ -100,21 +101,21 @@ void KWProjects::insertProject(const ProjectModelPtr& project, size_t position) 
 
 Status KWProjects::addProject(const ProjectModelPtr& project) {
     if (!project) return Status::success();
-    Status outcome;
-    // The caller acts on the outcome, so a change from another thread waits
-    // for the main queue instead of being queued blindly.
-    auto add = [this, &project, &outcome] {
-        std::vector<ProjectModelPtr>& projects = getProjects();
-        if (std::find(projects.begin(), projects.end(), project) != projects.end()) return;
-        insertProject(project, 1);
-        outcome = saveToDisk();
-        if (!outcome) std::erase(projects, project);
-    };
-    if (foundation::RunLoop::isMainThread())
-        add();
-    else
-        DispatchQueue::main().sync(add);
-    return outcome;
+    if (!foundation::RunLoop::isMainThread()) {
+        // The main thread may be waiting for this thread: queue the change
+        // rather than wait for it. Its outcome can only be logged.
+        DispatchQueue::main().async([this, project] {
+            if (Status added = addProject(project); !added)
+                std::fprintf(stderr, "KWProjects: %s\n", added.error().description.c_str());
+        });
+        return Status::success();
+    }
+    std::vector<ProjectModelPtr>& projects = getProjects();
+    if (std::find(projects.begin(), projects.end(), project) != projects.end()) return Status::success();
+    insertProject(project, 1);
+    Status saved = saveToDisk();
+    if (!saved) std::erase(projects, project);
+    return saved;
 }
 
 Status KWProjects::saveToDisk() {

@@ -45,8 +45,10 @@ public:
     // project per stored name (the introduction project's in the caches folder).
     void loadFromDisk();
     // Inserts the project at position 1 and saves, unless it is listed already.
-    // From another thread it waits for the main queue to do this. When the
-    // save fails the project is taken out again and the error returned.
+    // When the save fails the project is taken out again and the error
+    // returned. From another thread the change is queued to the main queue
+    // (which that thread may not wait for) and a failure is only logged:
+    // callers that must act on the outcome call on the main queue.
     foundation::Status addProject(const ProjectModelPtr& project);
     // Writes ".projects.plist" from the projects that have a folder.
     foundation::Status saveToDisk();

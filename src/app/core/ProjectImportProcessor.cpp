@@ -11,6 +11,7 @@
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/RunLoop.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -245,7 +246,18 @@ bool ProjectImportProcessor::importProjectAtPath(const std::string& archive, Err
     if (!SSZipArchive::unzipFileAtPath(archive, destination, true, std::string(), &failure) ||
         !settleProjectFolder(destination, &failure))
         return fail(&destination, failure);
-    if (foundation::Status listed = KWProjects::getInstance().addProject(ProjectModel::create(destination)); !listed)
+    // The outcome decides what becomes of the folder and the archive, so the
+    // import waits for the main queue to list the project (its callers never
+    // make the main queue wait for an import).
+    foundation::Status listed;
+    auto list = [&listed, &destination] {
+        listed = KWProjects::getInstance().addProject(ProjectModel::create(destination));
+    };
+    if (foundation::RunLoop::isMainThread())
+        list();
+    else
+        foundation::DispatchQueue::main().sync(list);
+    if (!listed)
         return fail(&destination, Error(kErrorDomain, kErrorListNotSaved,
                                         foundation::localized("The project list could not be saved."),
                                         std::make_shared<Error>(listed.error())));

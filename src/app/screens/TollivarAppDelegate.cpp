@@ -199,7 +199,9 @@ void TollivarAppDelegate::checkInbox() {
 
 void TollivarAppDelegate::importArchives(std::vector<std::string> archives, ImportSource source) {
     if (source == ImportSource::Inbox) inboxInFlight_.insert(archives.begin(), archives.end());
-    auto alert = showImportAlert();
+    // Views live and die on the main thread: the import holds the alert
+    // weakly (while it shows, the list of shown alerts keeps it).
+    std::weak_ptr<ui::AlertView> alert = showImportAlert();
     auto weak = foundation::weakFrom(this);
     foundation::DispatchQueue::global(foundation::QueuePriority::Default).async([weak, alert, archives, source] {
         std::vector<ImportOutcome> outcomes;
@@ -211,8 +213,7 @@ void TollivarAppDelegate::importArchives(std::vector<std::string> archives, Impo
         // Each new project is listed (on the main queue) before its import
         // returns, so the browser finds them all when it is told below.
         foundation::DispatchQueue::main().sync([weak, alert, &outcomes, source] {
-            if (auto self = weak.lock())
-                self->finishImport(alert, outcomes, source);
+            if (auto self = weak.lock()) self->finishImport(alert.lock(), outcomes, source);
         });
     });
 }
@@ -255,14 +256,16 @@ void TollivarAppDelegate::finishImport(const std::shared_ptr<ui::AlertView>& ale
 
     if (anyFailed) {
         // A failure must stay readable until the user has seen it.
-        alert->dismissWithClickedButtonIndex(0, false);
+        if (alert) alert->dismissWithClickedButtonIndex(0, true);
         showStickyAlert(importSummary(outcomes));
         return;
     }
-    alert->setMessage(importSummary(outcomes));
+    // An "Import." alert closed meanwhile (Escape) gets a successor.
+    std::shared_ptr<ui::AlertView> shown = alert ? alert : showImportAlert();
+    shown->setMessage(importSummary(outcomes));
     auto weak = foundation::weakFrom(this);
-    foundation::RunLoop::main().performAfter(kImportAlertSeconds, [weak, alert] {
-        if (auto self = weak.lock()) self->dismissAlertView(alert);
+    foundation::RunLoop::main().performAfter(kImportAlertSeconds, [weak, shown] {
+        if (auto self = weak.lock()) self->dismissAlertView(shown);
     });
 }
 
