@@ -1,6 +1,8 @@
 #include "app/screens/MainViewController.h"
 
 #include "app/core/BundleImage.h"
+#include "app/editor/FrameEditorModel.h"
+#include "app/editor/FrameEditorViewController.h"
 #include "app/screens/ProjectExplorer.h"
 #include "app/widgets/alerts/AlertView.h"
 #include "platform/foundation/Lifetime.h"
@@ -80,32 +82,36 @@ void MainViewController::showProjectExplorerWithFade(bool fade, const ProjectMod
         ui::animate(1.0, [explorerView] { explorerView->setAlpha(1.0); });
     }
     removeChildScreen(viewFrameEditor_);
-    // A browser shown again without the editor in between (the editor is
-    // missing) replaces the one before it: never two browsers at once.
+    // Never two browsers at once.
     removeChildScreen(previous);
 }
 
 void MainViewController::showFrameEditorWithProject(const ProjectModelPtr& project) {
-    // Until the frame editor is part of the application the user is told so
-    // plainly, and gets the browser back with the project once the alert is
-    // closed, as after an edit.
-    if (editorAlert_) return;
-    projectAwaitingEditor_ = project;
-    auto alert = AlertView::create(foundation::localized(kEditorUnavailableTitle),
-                                   foundation::localized(kEditorUnavailableMessage));
-    alert->addButtonWithTitle(foundation::localized("OK"), {});
-    auto weak = foundation::weakFrom(this);
-    alert->setAlertViewDidDismissWithButtonIndexBlock([weak](AlertView&, int) {
-        if (auto self = weak.lock()) self->editorUnavailableAlertDidDismiss();
-    });
-    editorAlert_ = alert;
-    alert->show();
-}
-
-void MainViewController::editorUnavailableAlertDidDismiss() {
-    editorAlert_.reset();
-    ProjectModelPtr project = std::move(projectAwaitingEditor_);
-    didFinishFrameEditor(nullptr, project);
+    if (!project || openFailedAlert_) return;
+    // A project that cannot be read stays closed and untouched: the editor
+    // would save over what it could not read.
+    if (auto error = frameeditor::projectOpenError(*project)) {
+        auto alert = AlertView::create(foundation::localized("Error"), error->localizedDescription());
+        auto weak = foundation::weakFrom(this);
+        alert->addButtonWithTitle(foundation::localized("OK"), [weak](AlertView&, int) {
+            if (auto self = weak.lock()) self->openFailedAlert_.reset();
+        });
+        openFailedAlert_ = alert;
+        alert->show();
+        return;
+    }
+    auto editor = std::make_shared<FrameEditorViewController>(
+        ui::Device::current().userInterfaceIdiom() == ui::UserInterfaceIdiom::Pad
+            ? FrameEditorViewController::kNibNameTablet
+            : FrameEditorViewController::kNibNamePhone,
+        project);
+    editor->setDelegate(this);
+    editor->view()->setFrame(getOrientationCorrectedRectFromRect(view()->frame()));
+    viewFrameEditor_ = editor;
+    addChildViewController(editor);
+    view()->addSubview(editor->viewPtr());
+    editor->didMoveToParentViewController(this);
+    removeChildScreen(viewExplorer_);
 }
 
 void MainViewController::didFinishProjectExplorer(ProjectExplorer* explorer, const ProjectModelPtr& withProject) {

@@ -6,9 +6,8 @@
 // every switch exactly one of the two is a child whose view fills the root
 // view, framed landscape whatever the root's own shape.
 //
-// The frame editor is not part of the application yet: a project handed over
-// for editing gets an alert saying so, and the browser comes back with that
-// project as it would after editing.
+// A project whose frame list or metadata cannot be read does not open: an
+// alert says why, the browser stays and nothing is written.
 
 #include "app/core/ProjectModel.h"
 #include "app/screens/MainViewControllerDelegate.h"
@@ -22,14 +21,11 @@ class AlertView;
 class ImageView;
 }  // namespace ui
 
+class FrameEditorViewController;
 class ProjectExplorer;
 
 class MainViewController : public ui::ViewController, public MainViewControllerDelegate {
 public:
-    static inline const char* kEditorUnavailableTitle = "Frame Editor";
-    static inline const char* kEditorUnavailableMessage =
-        "Editing projects is not available in this version yet. The project is unchanged.";
-
     // The interface file name is kept for the record; the view is built in code.
     explicit MainViewController(std::string nibName);
     ~MainViewController() override;
@@ -47,22 +43,17 @@ public:
 
     ui::ImageView* imageView() const { return imageView_.get(); }
     ProjectExplorer* viewExplorer() const { return viewExplorer_.get(); }
-    // The frame editor child; none until the editor is part of the application.
-    ui::ViewController* viewFrameEditor() const { return viewFrameEditor_.get(); }
-    // The alert that says the editor is missing, while it is shown.
-    ui::AlertView* editorUnavailableAlert() const { return editorAlert_.get(); }
+    FrameEditorViewController* viewFrameEditor() const { return viewFrameEditor_.get(); }
+    // The alert that says a project cannot be opened, while it is shown.
+    ui::AlertView* openFailedAlert() const { return openFailedAlert_.get(); }
 
     void loadView() override;
     void viewDidLoad() override;
     unsigned supportedInterfaceOrientations() const override { return ui::OrientationMaskLandscape; }
 
 private:
-    // The alert is gone: the browser comes back as after an edit.
-    void editorUnavailableAlertDidDismiss();
-
     std::shared_ptr<ui::ImageView> imageView_;
     std::shared_ptr<ProjectExplorer> viewExplorer_;
-    std::shared_ptr<ui::ViewController> viewFrameEditor_;
-    std::shared_ptr<ui::AlertView> editorAlert_;
-    ProjectModelPtr projectAwaitingEditor_;
+    std::shared_ptr<FrameEditorViewController> viewFrameEditor_;
+    std::shared_ptr<ui::AlertView> openFailedAlert_;
 };

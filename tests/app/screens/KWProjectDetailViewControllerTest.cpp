@@ -6,6 +6,7 @@
 #include "ScreenTestSupport.h"
 #include "app/core/FormatterUtil.h"
 #include "app/core/KWProfanityFilter.h"
+#include "app/editor/FrameEditorViewController.h"
 #include "app/render/MovieRenderer.h"
 #include "app/screens/KWProjectCollectionViewController.h"
 #include "app/screens/KWProjectDetailViewController.h"
@@ -464,7 +465,7 @@ TEST_F(ProjectCardTest, PlaySaysClearlyThatItIsNotAvailable) {
     EXPECT_EQ(KWProjectDetailViewController::previewSizeForPlaying(), (graphics::Size{1920, 1080}));
 }
 
-TEST_F(ProjectCardTest, EditFromTheBrowserReachesTheRootScreenWhichSaysTheEditorIsMissing) {
+TEST_F(ProjectCardTest, EditFromTheBrowserOpensTheEditorOnTheProject) {
     auto project = savedProject(2);
     KWWelcomeViewController::setHasSeen(true);
     auto main = std::make_shared<MainViewController>("MainViewController");
@@ -482,8 +483,9 @@ TEST_F(ProjectCardTest, EditFromTheBrowserReachesTheRootScreenWhichSaysTheEditor
     window->layoutIfNeeded();
     tapItem(shown->editBtn());
     advance(1.0);
-    ASSERT_NE(main->editorUnavailableAlert(), nullptr);
-    EXPECT_EQ(main->editorUnavailableAlert()->message(), MainViewController::kEditorUnavailableMessage);
+    ASSERT_NE(main->viewFrameEditor(), nullptr);
+    EXPECT_EQ(main->viewFrameEditor()->project(), project);
+    EXPECT_EQ(main->viewExplorer(), nullptr);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
-// The root screen: launch picture, landscape framing, and the switch that
-// stands in for the frame editor until the editor is part of the application.
+// The root screen: launch picture, landscape framing, and the switch between
+// the browser and the frame editor.
 
 #include "LaunchFixture.h"
+#include "app/editor/FrameEditorViewController.h"
 #include "app/screens/MainViewController.h"
 #include "app/screens/ProjectExplorer.h"
 #include "platform/ui/controls/ImageView.h"
@@ -46,7 +47,7 @@ TEST_F(LaunchTest, PhoneTurnsItsUprightLaunchPictureToFillTheScreen) {
     savePicture("Launch-phone.png");
 }
 
-TEST_F(LaunchTest, EditingSaysTheEditorIsMissingAndBringsTheBrowserBack) {
+TEST_F(LaunchTest, EditingSwitchesToTheEditorAndBackBringsTheBrowserWithTheProject) {
     launch();
     if (auto* pager = delegate->mainViewController->presentedViewController()) pager->dismissViewController(false);
     foundation::RunLoop::main().runUntilIdle();
@@ -55,27 +56,17 @@ TEST_F(LaunchTest, EditingSaysTheEditorIsMissingAndBringsTheBrowserBack) {
     ProjectModelPtr introduction = KWProjects::getInstance().getProjects()[1];
 
     root.didFinishProjectExplorer(before, introduction);
-    ASSERT_NE(root.editorUnavailableAlert(), nullptr);
-    EXPECT_EQ(alertMessages(), std::vector<std::string>{MainViewController::kEditorUnavailableMessage});
-    EXPECT_EQ(root.viewExplorer(), before);  // nothing switches behind the alert
-    // A second hand-over while the alert is up does not stack alerts.
-    root.didFinishProjectExplorer(before, introduction);
-    EXPECT_EQ(alertMessages().size(), 1u);
-    foundation::RunLoop::main().advance(0.5);
-    savePicture("Launch-editor-unavailable.png");
-
-    testsupport::TouchDriver fingers(*delegate->window);
-    ui::View* ok = root.editorUnavailableAlert()->buttonViewAtIndex(0);
-    ASSERT_NE(ok, nullptr);
-    fingers.tap(ok->convertPointToView({ok->bounds().midX(), ok->bounds().midY()}, nullptr));
-    foundation::RunLoop::main().advance(1.0);
-
-    EXPECT_TRUE(alertMessages().empty());
-    EXPECT_EQ(root.editorUnavailableAlert(), nullptr);
-    ASSERT_NE(root.viewExplorer(), nullptr);
-    EXPECT_NE(root.viewExplorer(), before);
+    ASSERT_NE(root.viewFrameEditor(), nullptr);
+    EXPECT_EQ(root.viewFrameEditor()->project(), introduction);
+    EXPECT_EQ(root.viewExplorer(), nullptr);
     EXPECT_EQ(root.childViewControllers().size(), 1u);
+    EXPECT_EQ(root.viewFrameEditor()->view()->frame(), graphics::Rect(0, 0, 1024, 768));
+
+    root.didFinishFrameEditor(root.viewFrameEditor(), introduction);
+    foundation::RunLoop::main().advance(1.0);
     EXPECT_EQ(root.viewFrameEditor(), nullptr);
+    ASSERT_NE(root.viewExplorer(), nullptr);
+    EXPECT_EQ(root.childViewControllers().size(), 1u);
     // The new browser fills the root without a fade.
     EXPECT_DOUBLE_EQ(root.viewExplorer()->view()->alpha(), 1.0);
     ASSERT_EQ(root.view()->subviews().size(), 2u);  // launch picture and one browser

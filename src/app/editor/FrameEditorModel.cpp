@@ -1,0 +1,172 @@
+#include "app/editor/FrameEditorModel.h"
+
+#include "platform/foundation/Localized.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+
+using foundation::Error;
+using foundation::Status;
+using graphics::Image;
+
+namespace frameeditor {
+
+namespace {
+
+constexpr const char* kStorageFullDomain = "CaptureViewController";
+constexpr int64_t kStorageFullCode = 623;
+constexpr const char* kStorageFullText =
+    "There is almost no space left on this device. You cannot record new media until you free some space.";
+constexpr const char* kPasteIncompleteText =
+    "One or more of the items may have been deleted or are no longer available.";
+// Appended to a frame ID while its new picture is written: the name is never
+// listed, so what a killed write leaves behind is cleared at the next opening
+// like any unlisted picture.
+constexpr const char* kReplacingSuffix = ".replacing";
+
+// The three picture names of a frame ID, in the order they are replaced.
+std::array<std::string, 3> pictureNames(const std::string& frameID) {
+    return {KWImageProducer::thumbnailFileName(frameID), KWImageProducer::previewFileName(frameID),
+            KWImageProducer::frameFileName(frameID)};
+}
+
+std::optional<Image> decodeStored(const ProjectModel& project, const std::string& fileName) {
+    const auto data = project.fileDataForFileWithPreferredFilename(fileName);
+    if (!data || data->empty()) return std::nullopt;
+    auto image = Image::decode(*data);
+    if (!image.ok() || image->isNull()) return std::nullopt;
+    return std::move(image.value());
+}
+
+}  // namespace
+
+int64_t clampedInsertionIndex(int64_t index, int64_t count) { return std::clamp<int64_t>(index, 0, count); }
+
+std::vector<int64_t> insertFrames(FrameList& list, const std::vector<FramePtr>& frames, int64_t atIndex) {
+    int64_t next = clampedInsertionIndex(atIndex, list.count());
+    std::vector<int64_t> placed;
+    placed.reserve(frames.size());
+    for (const FramePtr& frame : frames) {
+        if (!frame) continue;
+        const int64_t present = list.getIndexForFrame(frame);
+        if (present != foundation::kNotFound) {
+            // Already listed (the capture screen put it there): it stays, and
+            // the frames after it follow it.
+            placed.push_back(present);
+            next = present + 1;
+            continue;
+        }
+        list.insertFrame(frame, next);
+        placed.push_back(next);
+        ++next;
+    }
+    return placed;
+}
+
+std::vector<FramePtr> framesInRange(const FrameList& list, int64_t location, int64_t length) {
+    const int64_t begin = std::clamp<int64_t>(location, 0, list.count());
+    const int64_t end = length <= 0 ? begin : std::clamp<int64_t>(location + length, begin, list.count());
+    return list.subarrayWithRange(begin, end - begin);
+}
+
+std::vector<FramePtr> copyableFrames(const FrameList& list, int64_t location, int64_t length) {
+    std::vector<FramePtr> frames = framesInRange(list, location, length);
+    std::erase_if(frames, [](const FramePtr& frame) { return !frame->canCopy(); });
+    return frames;
+}
+
+std::optional<CaptureHerePlacement> captureHerePlacement(const FrameList& list, const FramePtr& frame) {
+    if (!frame || (frame->type() == Frame::kTypeCaptureSlot)) return std::nullopt;
+    const int64_t index = list.getIndexForFrame(frame);
+    if (index == foundation::kNotFound) return std::nullopt;
+    FramePtr slot = list.findFirstOccurrenceOfFrameWithType(Frame::kTypeCaptureSlot);
+    const bool listed = slot != nullptr;
+    if (!slot) slot = Frame::create(Frame::kTypeCaptureSlot);
+    return CaptureHerePlacement{slot, index, listed};
+}
+
+ThemeCards themeCards(const FrameList& list) {
+    return {list.findFirstOccurrenceOfFrameWithType(Frame::kTypeTitleCard),
+            list.findFirstOccurrenceOfFrameWithType(Frame::kTypeCreditsCard)};
+}
+
+int64_t themeCardHold(int64_t fps) { return 4 * std::max<int64_t>(fps, 1); }
+
+int64_t framesPerSecond(ProjectModel& project) { return std::max<int64_t>(project.getFPS(), 1); }
+
+Status replaceFramePicture(ProjectModel& project, KWImageProducer& producer, const Image& image,
+                           const std::string& frameID) {
+    const std::string temporaryID = frameID + kReplacingSuffix;
+    // The producer removes what it wrote when one of the three fails.
+    if (Status stored = producer.storeImage(image, temporaryID); !stored) {
+        return deviceIsFull(stored.error()) ? Status(storageFullError(stored.error())) : stored;
+    }
+    const auto temporaries = pictureNames(temporaryID);
+    const auto targets = pictureNames(frameID);
+    for (size_t i = 0; i < targets.size(); ++i) {
+        const auto from = project.pathForFile(temporaries[i]);
+        const auto to = project.pathForFile(targets[i]);
+        if (!from || !to || std::rename(from->c_str(), to->c_str()) != 0) {
+            const int code = errno;
+            for (size_t j = i; j < temporaries.size(); ++j)
+                (void)project.removeRegularFileWithPreferredFilename(temporaries[j]);
+            return Error::posix(code, "Cannot replace " + targets[i]);
+        }
+    }
+    return Status::success();
+}
+
+std::optional<Image> originalPicture(ProjectModel& project, const FramePtr& frame) {
+    if (!frame || (frame->type() == Frame::kTypeCaptureSlot)) return std::nullopt;
+    return decodeStored(project, KWImageProducer::frameFileName(frame->frameID()));
+}
+
+std::vector<std::optional<Image>> mergeSources(ProjectModel& project, int64_t index) {
+    std::vector<std::optional<Image>> sources;
+    const auto list = project.getFrameList();
+    for (int64_t i = index; i > index - 3; --i) {
+        const FramePtr frame = list && i >= 0 ? list->getFrameAtIndex(i) : nullptr;
+        sources.push_back(frame ? originalPicture(project, frame) : std::nullopt);
+    }
+    return sources;
+}
+
+bool deviceIsFull(const Error& error) {
+    for (const Error* e = &error; e; e = e->underlying.get()) {
+        if (e->domain == kStorageFullDomain && e->code == kStorageFullCode) return true;
+        if (e->domain == foundation::kPOSIXErrorDomain && (e->code == ENOSPC || e->code == EDQUOT || e->code == EFBIG))
+            return true;
+    }
+    return false;
+}
+
+std::string saveFailureMessage(const Error& error) {
+    if (deviceIsFull(error)) return foundation::localized(kStorageFullText);
+    if (!error.description.empty()) return error.description;
+    return foundation::localizedFormat("Ups. An unknown error occured. (%@-%d)",
+                                       {foundation::Value(error.domain), foundation::Value(error.code)});
+}
+
+Error storageFullError(const Error& cause) {
+    return Error(kStorageFullDomain, kStorageFullCode, foundation::localized(kStorageFullText),
+                 std::make_shared<const Error>(cause));
+}
+
+Error pasteIncompleteError() { return Error("FrameEditor", 2090, foundation::localized(kPasteIncompleteText)); }
+
+std::optional<Error> projectOpenError(ProjectModel& project) {
+    // A new project has nothing to read yet.
+    if (!project.getProjectPath()) return std::nullopt;
+    if (!project.getFrameList()) {
+        return project.frameListLoadError().value_or(Error("FrameEditor", 0, "The frame list cannot be read."));
+    }
+    if (!project.getMetaData()) {
+        return project.metaDataLoadError().value_or(Error("FrameEditor", 0, "The project's data cannot be read."));
+    }
+    return std::nullopt;
+}
+
+}  // namespace frameeditor

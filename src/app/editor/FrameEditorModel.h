@@ -1,0 +1,88 @@
+#pragma once
+
+// The frame editor's work on the project, apart from its views: where frames
+// go, which frames an operation takes, how a picture is replaced and what a
+// failed save tells the user. The editor screen calls these; tests call them
+// directly.
+
+#include "app/core/Frame.h"
+#include "app/core/FrameList.h"
+#include "app/core/KWImageProducer.h"
+#include "app/core/ProjectModel.h"
+#include "platform/foundation/Error.h"
+#include "platform/graphics/Image.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace frameeditor {
+
+// The index an insertion uses: clamped to [0, count].
+int64_t clampedInsertionIndex(int64_t index, int64_t count);
+
+// Inserts the frames in their given order starting at the clamped index and
+// returns, for each frame in that order, the index it stands at (so the
+// strip can follow); a frame already in the list is left where it is and
+// reported at its index.
+std::vector<int64_t> insertFrames(FrameList& list, const std::vector<FramePtr>& frames, int64_t atIndex);
+
+// The frames of [location, location + length) in the list, the range cut to
+// the list (an empty result for a range outside it).
+std::vector<FramePtr> framesInRange(const FrameList& list, int64_t location, int64_t length);
+// What Copy puts on the pasteboard: the range without the capture slot.
+std::vector<FramePtr> copyableFrames(const FrameList& list, int64_t location, int64_t length);
+
+// Capture here on `frame`: the capture slot to insert (the list's first one,
+// or a new one when it has none) and the index to insert it at (the frame's
+// index before anything moves). None when `frame` is the slot or not listed.
+struct CaptureHerePlacement {
+    FramePtr slot;
+    int64_t index;
+    bool slotIsListed;
+};
+std::optional<CaptureHerePlacement> captureHerePlacement(const FrameList& list, const FramePtr& frame);
+
+// The theme cards: the first frame of type 2 (title) and of type 3 (credits).
+struct ThemeCards {
+    FramePtr title;
+    FramePtr credits;
+};
+ThemeCards themeCards(const FrameList& list);
+// The hold of a new theme card: four seconds at the project's frame rate.
+int64_t themeCardHold(int64_t fps);
+// The project's frame rate as every reader uses it: at least 1.
+int64_t framesPerSecond(ProjectModel& project);
+
+// Replaces the three pictures of `frameID` with `image`: all three are
+// written under temporary names first and renamed over the old files only
+// when every write succeeded, so a failure leaves the old picture whole.
+// The error of a failure tells a full device apart (deviceIsFull).
+foundation::Status replaceFramePicture(ProjectModel& project, KWImageProducer& producer, const graphics::Image& image,
+                                       const std::string& frameID);
+
+// The unfiltered full picture of a frame (no movie effect); none without a
+// stored full-size file.
+std::optional<graphics::Image> originalPicture(ProjectModel& project, const FramePtr& frame);
+// The unfiltered pictures merge combines for the entry at `index`: the
+// entries at index, index - 1 and index - 2 (none for an index below 0 or a
+// frame without a stored picture).
+std::vector<std::optional<graphics::Image>> mergeSources(ProjectModel& project, int64_t index);
+
+// Whether a failure came from a device (or quota, or file-size limit) that is full.
+bool deviceIsFull(const foundation::Error& error);
+// The text an alert about a failed save shows: the storage-full text when
+// the device is full, else the error's own description.
+std::string saveFailureMessage(const foundation::Error& error);
+// The storage-full error of a failed write (623), the failure as its underlying error.
+foundation::Error storageFullError(const foundation::Error& cause);
+
+// The error of a paste that delivered fewer frames than were counted.
+foundation::Error pasteIncompleteError();
+
+// Why a project cannot be opened in the editor: its frame list or metadata
+// cannot be read. None when it can.
+std::optional<foundation::Error> projectOpenError(ProjectModel& project);
+
+}  // namespace frameeditor

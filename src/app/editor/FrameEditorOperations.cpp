@@ -1,0 +1,277 @@
+// What the frame-edit menu's choices do to the project: select, copy, paste,
+// delete, reverse, hold, capture here, crop, merge, draw, erase and text.
+// The menu only posts a notification per choice; every change happens here
+// and ends in the insertion routine or a save.
+
+#include "app/core/KWImageProducer.h"
+#include "app/core/KWPasteboardHandler.h"
+#include "app/editor/EditorNotifications.h"
+#include "app/editor/FrameEditorModel.h"
+#include "app/editor/FrameEditorViewController.h"
+#include "app/widgets/alerts/AlertView.h"
+#include "app/widgets/popover/KWPopoverController.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Localized.h"
+#include "platform/media/Player.h"
+
+namespace n = editornotifications;
+
+namespace {
+
+constexpr const char* kPaintingUnavailable = "Painting is not available yet.";
+// Pastes of at least this many frames show a notice while they run.
+constexpr int64_t kPasteNoticeThreshold = 4;
+constexpr int64_t kPasteNoticeSeconds = 20;
+constexpr int64_t kMergedNoticeSeconds = 2;
+
+n::FrameRange selectionOf(const foundation::Notification& notification) {
+    return n::selectionIn(notification.userInfo).value_or(n::FrameRange{});
+}
+
+void playSystemSound(const char* name, const char* type) {
+    auto path = foundation::Bundle::main().pathForResource(name, type);
+    if (!path) return;
+    auto player = media::Player::create(*path);
+    if (player.ok()) (*player)->play();
+}
+
+}  // namespace
+
+void FrameEditorViewController::closeMenu(bool keepSelectionMode) {
+    if (kwPopoverController_) kwPopoverController_->dismissPopoverAnimated(true);
+    if (!keepSelectionMode) disableStripSelection();
+}
+
+// ---- menu --------------------------------------------------------------------------------------
+
+void FrameEditorViewController::receiveNotificationDidSelectFrame(const foundation::Notification& notification) {
+    // PENDING: the frame-edit menu (KWFrameEditMenuViewController) opens here
+    // in the editor's popover, from the tapped item's rectangle moved down by
+    // 35 points, once it is on main.
+    (void)notification;
+}
+
+void FrameEditorViewController::receiveNotificationFrameEditMenuSelectSelected(
+    const foundation::Notification& notification) {
+    closeMenu(true);
+    enableStripSelection(n::frameIn(notification.userInfo));
+}
+
+void FrameEditorViewController::receiveNotificationFrameEditMenuDeselectSelected(const foundation::Notification&) {
+    closeMenu(false);
+}
+
+void FrameEditorViewController::receiveNotificationFrameEditMenuCopySelected(
+    const foundation::Notification& notification) {
+    closeMenu(false);
+    const n::FrameRange range = selectionOf(notification);
+    copyFrames(range.location, range.length);
+}
+
+void FrameEditorViewController::receiveNotificationFrameEditMenuPasteSelected(
+    const foundation::Notification& notification) {
+    closeMenu(false);
+    pasteFrames(selectionOf(notification).location);
+}
+
+void FrameEditorViewController::receiveNotificationFrameEditMenuDeleteSelected(
+    const foundation::Notification& notification) {
+    closeMenu(false);
+    const n::FrameRange range = selectionOf(notification);
+    deleteFrames(range.location, range.length);
+}
+
+void FrameEditorViewController::receiveNotificationFrameEditMenuReverseSelected(
+    const foundation::Notification& notification) {
+    closeMenu(false);
+    const n::FrameRange range = selectionOf(notification);
+    reverseFrames(range.location, range.length);
+}
+
+void FrameEditorViewController::receiveNotificationFrameEditMenuHoldSelected(
+    const foundation::Notification& notification) {
+    frameEditMenuHold(n::frameIn(notification.userInfo));
+}
+
+void FrameEditorViewController::receiveNotificationFrameEditMenuCaptureHereSelected(
+    const foundation::Notification& notification) {
+    closeMenu(false);
+    frameEditMenuCaptureHere(n::frameIn(notification.userInfo));
+}
+
+void FrameEditorViewController::receiveNotificationFrameEditMenuCropSelected(
+    const foundation::Notification& notification) {
+    closeMenu(false);
+    showImageEditorForFrame(n::frameIn(notification.userInfo));
+}
+
+void FrameEditorViewController::receiveNotificationFrameEditMenuDrawSelected(
+    const foundation::Notification& notification) {
+    closeMenu(false);
+    const FramePtr frame = n::frameIn(notification.userInfo);
+    if (frame) scrollStripToFrame(frame, false);
+    showPainterWithOption(0, frame);
+}
+
+void FrameEditorViewController::receiveNotificationFrameEditMenuEraserSelected(
+    const foundation::Notification& notification) {
+    closeMenu(false);
+    const FramePtr frame = n::frameIn(notification.userInfo);
+    if (frame) scrollStripToFrame(frame, false);
+    showPainterWithOption(1, frame);
+}
+
+void FrameEditorViewController::receiveNotificationFrameEditMenuTextSelected(
+    const foundation::Notification& notification) {
+    closeMenu(false);
+    const FramePtr frame = n::frameIn(notification.userInfo);
+    if (!frame) return;
+    if (frame->type() == Frame::kTypeThemeTextCard)
+        textCardEditForFrame(frame);
+    else if (frame->type() == Frame::kTypeTitleCard || frame->type() == Frame::kTypeCreditsCard)
+        showThemeWithPageOpen(1);
+}
+
+void FrameEditorViewController::receiveNotificationFrameEditMenuMergeSelected(
+    const foundation::Notification& notification) {
+    closeMenu(false);
+    mergeImagesForFrame(n::frameIn(notification.userInfo));
+}
+
+// ---- operations on a range ------------------------------------------------------------------------
+
+void FrameEditorViewController::copyFrames(int64_t location, int64_t length) {
+    auto list = project_->getFrameList();
+    if (!list) return;
+    KWPasteboardHandler(project_).setFramesInPasteboard(frameeditor::copyableFrames(*list, location, length));
+}
+
+void FrameEditorViewController::pasteFrames(int64_t location) {
+    auto handler = std::make_shared<KWPasteboardHandler>(project_);
+    const int64_t expected = handler->getNumberOfFramesInPasteboard();
+    if (expected >= kPasteNoticeThreshold)
+        showInfoNotification(foundation::localized("Paste"), kPasteNoticeSeconds, true);
+    auto weak = foundation::weakFrom(this);
+    // The handler may run on a global queue; the editor is touched on the main queue only.
+    handler->getFramesInPasterboardWithHandler([weak, handler, expected, location](std::vector<FramePtr> frames) {
+        foundation::DispatchQueue::main().async([weak, frames = std::move(frames), expected, location] {
+            auto self = weak.lock();
+            if (!self) return;
+            if (!frames.empty()) self->addFrames(frames, location);
+            self->hideNotification();
+            if (static_cast<int64_t>(frames.size()) != expected) self->showError(frameeditor::pasteIncompleteError());
+        });
+    });
+}
+
+void FrameEditorViewController::deleteFrames(int64_t location, int64_t length) {
+    auto list = project_->getFrameList();
+    if (!list) return;
+    std::vector<FramePtr> going = frameeditor::framesInRange(*list, location, length);
+    std::erase_if(going, [](const FramePtr& frame) { return !frame->canDelete(); });
+    if (!going.empty()) {
+        // The store writes the shorter list first and only then removes the
+        // files that no remaining entry names (two entries may share a
+        // frame ID); when that write fails nothing is removed.
+        foundation::Status removed = project_->removeFramesInRange(location, length);
+        if (!removed) {
+            saveProjectReportingFailure();
+            return;
+        }
+        reloadStrip();
+        for (const FramePtr& frame : going)
+            if (auto clip = frame->getAudio(); clip && clip->fileName()) deleteAudioFile(*clip->fileName());
+        playSystemSound("trash", "aiff");
+        if (list->getIndexForFrame(list->frameAtPlayhead()) == foundation::kNotFound) {
+            const int64_t next = std::min<int64_t>(std::max<int64_t>(location, 0), list->count() - 1);
+            scrollStripToFrame(list->getFrameAtIndex(next), false);
+        }
+    }
+    updateGUIWithStatus(true);
+    updateAllAndSaveProject();
+}
+
+void FrameEditorViewController::reverseFrames(int64_t location, int64_t length) {
+    auto list = project_->getFrameList();
+    if (!list) return;
+    std::vector<FramePtr> reversed = frameeditor::framesInRange(*list, location, length);
+    if (reversed.empty()) return;
+    std::reverse(reversed.begin(), reversed.end());
+    for (const FramePtr& frame : reversed) removeFrameFromStripAndList(frame, false);
+    addFrames(reversed, location);
+}
+
+void FrameEditorViewController::frameEditMenuCaptureHere(const FramePtr& frame) {
+    auto list = project_->getFrameList();
+    if (!list) return;
+    const auto placement = frameeditor::captureHerePlacement(*list, frame);
+    if (!placement) return;
+    if (placement->slotIsListed) removeFrameFromStripAndList(placement->slot, true);
+    addFrames({placement->slot}, placement->index);
+}
+
+void FrameEditorViewController::frameEditMenuHold(const FramePtr& frame) {
+    // PENDING: the hold panel (DuplicateFramesView) replaces the menu in the
+    // open popover once it is on main; its dismissal saves when the hold
+    // count changed.
+    (void)frame;
+}
+
+// ---- pictures -------------------------------------------------------------------------------------
+
+void FrameEditorViewController::showImageEditorForFrame(const FramePtr& frame) {
+    // Crop edits the unfiltered full picture; without one nothing opens.
+    if (!frame || !frameeditor::originalPicture(*project_, frame)) return;
+    // PENDING: the crop editor (ImageEditor) opens here once it is on main;
+    // its done callback calls storeCroppedImage.
+}
+
+bool FrameEditorViewController::storeCroppedImage(const graphics::Image& image, const FramePtr& forFrame) {
+    if (!forFrame || image.isNull()) return false;  // a cancelled crop writes nothing
+    foundation::Status stored =
+        frameeditor::replaceFramePicture(*project_, imageProducer(), image, forFrame->frameID());
+    if (!stored) {
+        showError(foundation::Error(stored.error().domain, stored.error().code,
+                                    frameeditor::saveFailureMessage(stored.error())));
+        return false;
+    }
+    updateFrameViews(forFrame);
+    return true;
+}
+
+void FrameEditorViewController::mergeImagesForFrame(const FramePtr& frame) {
+    auto list = project_->getFrameList();
+    if (!list || !frame) return;
+    const int64_t index = list->getIndexForFrame(frame);
+    if (index == foundation::kNotFound) return;
+    const auto sources = frameeditor::mergeSources(*project_, index);
+    if (!sources[0]) return;  // nothing to merge onto
+    const graphics::Image none;
+    const graphics::Image merged =
+        imageProducer().mergeImage(*sources[0], sources[1].value_or(none), sources[2].value_or(none));
+    foundation::Status stored = frameeditor::replaceFramePicture(*project_, imageProducer(), merged, frame->frameID());
+    if (!stored) {
+        showError(foundation::Error(stored.error().domain, stored.error().code,
+                                    frameeditor::saveFailureMessage(stored.error())));
+        return;
+    }
+    updateFrameViews(frame);
+    showInfoNotification(foundation::localized("Frames merged"), kMergedNoticeSeconds, false);
+}
+
+void FrameEditorViewController::showPainterWithOption(int32_t option, const FramePtr& forFrame) {
+    (void)option;
+    if (!forFrame || (forFrame->type() == Frame::kTypeCaptureSlot)) return;
+    // Painting comes later; until then the user is told so and nothing changes.
+    auto alert = AlertView::create("", foundation::localized(kPaintingUnavailable));
+    alert->addButtonWithTitle(foundation::localized("OK"), {});
+    alert->show();
+}
+
+void FrameEditorViewController::textCardEditForFrame(const FramePtr& frame) {
+    if (!frame) return;
+    scrollStripToFrame(frame, true);
+    // PENDING: the text-card editor (ThemeCardEditViewController) opens here
+    // once the theme screens are on main.
+}

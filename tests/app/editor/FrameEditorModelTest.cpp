@@ -1,0 +1,222 @@
+// The editor's work on the project apart from its views: where inserted
+// frames go, what copy and capture here take, how a picture is replaced and
+// what a failed save says.
+
+#include "EditorTestSupport.h"
+#include "app/core/FileUtil.h"
+#include "app/core/KWImageProducer.h"
+#include "app/core/KWProjects.h"
+#include "app/editor/FrameEditorModel.h"
+#include "platform/foundation/RunLoop.h"
+#include "support/Pictures.h"
+#include "support/TestFiles.h"
+#include "support/VirtualClock.h"
+
+#include <cerrno>
+#include <filesystem>
+
+namespace editortest {
+namespace {
+
+using frameeditor::clampedInsertionIndex;
+
+class EditorModelTest : public ::testing::Test {
+protected:
+    EditorModelTest() { KWProjects::getInstance().resetForTesting(); }
+    ~EditorModelTest() override { KWProjects::getInstance().resetForTesting(); }
+    testsupport::TempAppFolders folders;
+    testsupport::VirtualClockScope clock;
+};
+
+TEST(EditorModel, InsertionIndexIsClampedToTheList) {
+    struct Case {
+        int64_t index, count, expected;
+    } cases[] = {{-5, 4, 0}, {-1, 4, 0}, {0, 4, 0},    {2, 4, 2},
+                 {4, 4, 4},  {5, 4, 4},  {1000, 1, 1}, {foundation::kNotFound, 3, foundation::kNotFound < 0 ? 0 : 3}};
+    for (const Case& c : cases)
+        EXPECT_EQ(clampedInsertionIndex(c.index, c.count), c.expected) << c.index << " of " << c.count;
+}
+
+TEST_F(EditorModelTest, InsertedFramesKeepTheirOrderWhereverTheIndexPoints) {
+    struct Case {
+        int64_t index;
+        const char* expected;  // letters of the list after inserting X Y (the list is A B C S)
+    } cases[] = {{0, "XYABCS"}, {2, "ABXYCS"}, {4, "ABCSXY"}, {9, "ABCSXY"}, {-3, "XYABCS"}};
+    for (const Case& c : cases) {
+        auto project = projectOfPictures("ABC");
+        auto list = project->getFrameList();
+        KWImageProducer producer(project);
+        FramePtr x = Frame::create(Frame::kTypePicture), y = Frame::create(Frame::kTypePicture);
+        ASSERT_TRUE(producer.storeImage(pictureOf('G'), x->frameID()).ok());
+        ASSERT_TRUE(producer.storeImage(pictureOf('H'), y->frameID()).ok());
+        const auto placed = frameeditor::insertFrames(*list, {x, y}, c.index);
+        std::string names = namesOfList(*project);
+        std::replace(names.begin(), names.end(), 'G', 'X');
+        std::replace(names.begin(), names.end(), 'H', 'Y');
+        EXPECT_EQ(names, c.expected) << "at " << c.index;
+        ASSERT_EQ(placed.size(), 2u);
+        EXPECT_EQ(list->getFrameAtIndex(placed[0]), x);
+        EXPECT_EQ(list->getFrameAtIndex(placed[1]), y);
+        EXPECT_LIST_INVARIANTS(project);
+    }
+}
+
+TEST_F(EditorModelTest, AFrameAlreadyListedStaysOnceAndIsReportedWhereItStands) {
+    auto project = projectOfPictures("AB");
+    auto list = project->getFrameList();
+    FramePtr b = list->getFrameAtIndex(1);
+    EXPECT_EQ(frameeditor::insertFrames(*list, {b}, 1), std::vector<int64_t>{1});
+    EXPECT_EQ(namesOfList(*project), "ABS");
+}
+
+TEST_F(EditorModelTest, CopyTakesTheRangeWithoutTheCaptureSlot) {
+    auto project = projectOfPictures("ABCD");
+    auto list = project->getFrameList();
+    struct Case {
+        int64_t location, length;
+        size_t expected;
+    } cases[] = {{0, 5, 4}, {3, 2, 1}, {4, 1, 0}, {1, 2, 2}, {2, 99, 2}, {7, 2, 0}, {-2, 3, 1}};
+    for (const Case& c : cases) {
+        const auto frames = frameeditor::copyableFrames(*list, c.location, c.length);
+        EXPECT_EQ(frames.size(), c.expected) << c.location << "+" << c.length;
+        for (const FramePtr& frame : frames) EXPECT_NE(frame->type(), Frame::kTypeCaptureSlot);
+    }
+}
+
+TEST_F(EditorModelTest, CaptureHerePutsTheSlotAtTheFramesIndex) {
+    auto project = projectOfPictures("ABC");
+    auto list = project->getFrameList();
+    const FramePtr slot = list->getFrameAtIndex(3);
+    auto placement = frameeditor::captureHerePlacement(*list, list->getFrameAtIndex(0));
+    ASSERT_TRUE(placement);
+    EXPECT_EQ(placement->slot, slot);
+    EXPECT_EQ(placement->index, 0);
+    EXPECT_TRUE(placement->slotIsListed);
+    EXPECT_FALSE(frameeditor::captureHerePlacement(*list, slot));
+    EXPECT_FALSE(frameeditor::captureHerePlacement(*list, Frame::create(Frame::kTypePicture)));  // not listed
+    // A list without slot gets a new one.
+    list->removeFrame(slot);
+    placement = frameeditor::captureHerePlacement(*list, list->getFrameAtIndex(1));
+    ASSERT_TRUE(placement);
+    EXPECT_FALSE(placement->slotIsListed);
+    EXPECT_EQ(placement->slot->type(), Frame::kTypeCaptureSlot);
+}
+
+TEST(EditorModel, ThemeCardsHoldFourSecondsAtAtLeastOneFramePerSecond) {
+    struct Case {
+        int64_t fps, hold;
+    } cases[] = {{5, 20}, {12, 48}, {1, 4}, {0, 4}, {-3, 4}};
+    for (const Case& c : cases) EXPECT_EQ(frameeditor::themeCardHold(c.fps), c.hold) << c.fps;
+}
+
+TEST_F(EditorModelTest, FrameRateReadsAsAtLeastOne) {
+    struct Case {
+        foundation::Value stored;
+        int64_t atLeast;
+    } cases[] = {{foundation::Value(0), 1},
+                 {foundation::Value(-4), 1},
+                 {foundation::Value("fast"), 1},
+                 {foundation::Value(9), 9}};
+    for (const Case& c : cases) {
+        auto project = projectOfPictures("A");
+        project->getMetaData()->set("RecordFPS", c.stored);
+        EXPECT_GE(frameeditor::framesPerSecond(*project), c.atLeast);
+        if (c.atLeast > 1) {
+            EXPECT_EQ(frameeditor::framesPerSecond(*project), c.atLeast);
+        }
+    }
+}
+
+TEST_F(EditorModelTest, AReplacedPictureChangesAllThreeFilesAndLeavesNoTemporaries) {
+    auto project = projectOfPictures("AB");
+    auto list = project->getFrameList();
+    const FramePtr a = list->getFrameAtIndex(0);
+    KWImageProducer producer(project);
+    ASSERT_TRUE(frameeditor::replaceFramePicture(*project, producer, pictureOf('E'), a->frameID()).ok());
+    EXPECT_EQ(namesOfList(*project), "EBS");
+    for (const std::string& name :
+         {KWImageProducer::previewFileName(a->frameID()), KWImageProducer::thumbnailFileName(a->frameID())}) {
+        auto image = graphics::Image::decode(*project->fileDataForFileWithPreferredFilename(name));
+        ASSERT_TRUE(image.ok());
+        EXPECT_EQ(nameOfPicture(*image), 'E') << name;
+    }
+    EXPECT_EQ(testsupport::namesInFolder(*project->getProjectPath()).size(), 2u + 3 * 2);
+    EXPECT_LIST_INVARIANTS(project);
+}
+
+TEST_F(EditorModelTest, AFailedReplacementKeepsTheOldPicture) {
+    auto project = projectOfPictures("AB");
+    const FramePtr a = project->getFrameList()->getFrameAtIndex(0);
+    // The full frame's temporary name taken by a folder: the last of the
+    // three writes fails.
+    std::filesystem::create_directory(*project->getProjectPath() + "/" +
+                                      KWImageProducer::frameFileName(a->frameID() + ".replacing"));
+    KWImageProducer producer(project);
+    EXPECT_FALSE(frameeditor::replaceFramePicture(*project, producer, pictureOf('E'), a->frameID()).ok());
+    EXPECT_EQ(namesOfList(*project), "ABS");
+    auto thumb = graphics::Image::decode(
+        *project->fileDataForFileWithPreferredFilename(KWImageProducer::thumbnailFileName(a->frameID())));
+    ASSERT_TRUE(thumb.ok());
+    EXPECT_EQ(nameOfPicture(*thumb), 'A');
+    EXPECT_LIST_INVARIANTS(project);
+}
+
+TEST_F(EditorModelTest, MergeAndCropReadTheUnfilteredOriginals) {
+    auto project = projectOfPictures("ABC");
+    project->getMetaData()->set("RecordMovieFilter", 2);  // sepia
+    auto list = project->getFrameList();
+    const auto sources = frameeditor::mergeSources(*project, 1);
+    ASSERT_EQ(sources.size(), 3u);
+    ASSERT_TRUE(sources[0] && sources[1]);
+    EXPECT_EQ(nameOfPicture(*sources[0]), 'B');
+    EXPECT_EQ(nameOfPicture(*sources[1]), 'A');
+    EXPECT_FALSE(sources[2]);                                                        // before the first frame
+    EXPECT_FALSE(frameeditor::originalPicture(*project, list->getFrameAtIndex(3)));  // the slot
+    // A frame whose full picture is gone has nothing to crop.
+    ASSERT_TRUE(project
+                    ->removeRegularFileWithPreferredFilename(
+                        KWImageProducer::frameFileName(list->getFrameAtIndex(2)->frameID()))
+                    .ok());
+    EXPECT_FALSE(frameeditor::originalPicture(*project, list->getFrameAtIndex(2)));
+}
+
+TEST(EditorModel, SaveFailuresTellAFullDeviceApart) {
+    const std::string full =
+        "There is almost no space left on this device. You cannot record new media until you free some space.";
+    struct Case {
+        foundation::Error error;
+        std::string expected;
+    } cases[] = {
+        {foundation::Error::posix(ENOSPC, "write"), full},
+        {foundation::Error::posix(EFBIG, "write"), full},
+        {foundation::Error("X", 1, "outer",
+                           std::make_shared<const foundation::Error>(foundation::Error::posix(ENOSPC, "w"))),
+         full},
+        {foundation::Error("NSCocoaErrorDomain", 513, "You may not write here."), "You may not write here."},
+        {foundation::Error("Store", 7, ""), "Ups. An unknown error occured. (Store-7)"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(frameeditor::saveFailureMessage(c.error), c.expected) << c.error.description;
+    const foundation::Error paste = frameeditor::pasteIncompleteError();
+    EXPECT_EQ(paste.domain, "FrameEditor");
+    EXPECT_EQ(paste.code, 2090);
+    EXPECT_EQ(paste.description, "One or more of the items may have been deleted or are no longer available.");
+}
+
+TEST_F(EditorModelTest, AProjectWhoseFilesCannotBeReadDoesNotOpen) {
+    struct Case {
+        const char* file;
+        const char* contents;
+    } cases[] = {{"frames.meta", "not a property list"}, {"kelbrin.meta", "<plist><dict><key>x</key>"}};
+    for (const Case& c : cases) {
+        auto stored = projectOfPictures("A");
+        const std::string folder = *stored->getProjectPath();
+        testsupport::writeFileBytes(folder + "/" + c.file, c.contents);
+        auto project = ProjectModel::create(folder);
+        EXPECT_TRUE(frameeditor::projectOpenError(*project).has_value()) << c.file;
+        EXPECT_EQ(testsupport::readFileBytes(folder + "/" + c.file), c.contents);  // nothing written
+    }
+    EXPECT_FALSE(frameeditor::projectOpenError(*ProjectModel::create()).has_value());
+}
+
+}  // namespace
+}  // namespace editortest
