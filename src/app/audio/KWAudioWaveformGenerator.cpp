@@ -15,6 +15,10 @@ namespace {
 std::atomic<int64_t> gAudioReads{0};
 
 constexpr int64_t kReadFrames = 8192;
+// A file whose headers understate its length would give a column for every
+// few frames and a picture wider than memory: reading stops at this many
+// columns per point asked for.
+constexpr double kMaxColumnsPerPoint = 4;
 
 int16_t toInt16(float sample) {
     const float clamped = std::clamp(sample, -1.0f, 1.0f);
@@ -68,7 +72,8 @@ std::optional<graphics::Image> KWAudioWaveformGenerator::renderPNGAudioPictogram
                             channels);
     std::vector<float> samples(static_cast<size_t>(kReadFrames * channels));
     std::vector<int16_t> frame(static_cast<size_t>(channels));
-    for (;;) {
+    const auto maxValues = static_cast<size_t>(std::ceil(withSize.width * kMaxColumnsPerPoint)) * size_t(channels);
+    while (columns.values().size() < maxValues) {
         auto got = (*reader)->read(samples.data(), kReadFrames);
         if (!got.ok()) return std::nullopt;
         if (*got == 0) break;
@@ -78,7 +83,7 @@ std::optional<graphics::Image> KWAudioWaveformGenerator::renderPNGAudioPictogram
         }
     }
     const auto& values = columns.values();
-    return audioImageGraph(values, columns.normalizeMax(), static_cast<int64_t>(values.size()), 1,
+    return audioImageGraph(values, columns.normalizeMax(), static_cast<int64_t>(std::min(values.size(), maxValues)), 1,
                            static_cast<float>(withSize.height));
 }
 

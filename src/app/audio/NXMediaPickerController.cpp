@@ -19,6 +19,8 @@ std::shared_ptr<NXMediaPickerController> NXMediaPickerController::create(Project
 NXMediaPickerController::NXMediaPickerController(ProjectModelPtr project, library::MusicLibraryPtr library)
     : JGMediaPickerController(std::move(library)), project_(std::move(project)) {}
 
+NXMediaPickerController::~NXMediaPickerController() { NXMediaPickerController::cleanUp(); }
+
 void NXMediaPickerController::setupViewControllers() {
     allowsSelectionOfNonPlayableItem = false;
     JGMediaPickerController::setupViewControllers();

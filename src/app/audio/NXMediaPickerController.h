@@ -44,6 +44,9 @@ public:
     static std::shared_ptr<NXMediaPickerController> create(ProjectModelPtr project,
                                                            library::MusicLibraryPtr library = nullptr);
 
+    // The lists may outlive the picker in a presented screen: they forget it.
+    ~NXMediaPickerController() override;
+
     const std::shared_ptr<NXRecordQueryViewController>& projectAudioViewController() const { return records_; }
     const std::shared_ptr<NXMediaQueryViewController>& themeMusicViewController() const { return themeMusic_; }
     const std::shared_ptr<NXMediaQueryViewController>& soundEffectsViewController() const { return soundEffects_; }

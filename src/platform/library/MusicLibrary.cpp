@@ -1,5 +1,6 @@
 #include "platform/library/MusicLibrary.h"
 
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
@@ -68,6 +69,18 @@ std::vector<fs::path> filesBelow(const std::string& folder) {
     }
     std::sort(files.begin(), files.end());
     return files;
+}
+
+// What changes when files come, go or change: names, sizes and times.
+std::string signatureOf(const std::string& folder) {
+    std::string signature;
+    for (const fs::path& file : filesBelow(folder)) {
+        std::error_code error;
+        const auto size = fs::file_size(file, error);
+        const auto time = fs::last_write_time(file, error).time_since_epoch().count();
+        signature += file.string() + "\n" + std::to_string(size) + "\n" + std::to_string(time) + "\n";
+    }
+    return signature;
 }
 
 MediaItem itemForFile(const fs::path& path) {
@@ -147,7 +160,7 @@ bool isAudioFileName(std::string_view fileName) {
 
 std::shared_ptr<MusicLibrary> MusicLibrary::defaultMediaLibrary() {
     auto& slot = defaultSlot();
-    if (!slot) slot = createWithFolder(musicFolder());
+    if (!slot) slot = readFolderInBackground(musicFolder());
     return slot;
 }
 
@@ -164,6 +177,13 @@ std::shared_ptr<MusicLibrary> MusicLibrary::createWithFolder(std::string folder)
     std::shared_ptr<MusicLibrary> library(new MusicLibrary());
     library->folder_ = std::move(folder);
     library->scanFolder();
+    return library;
+}
+
+std::shared_ptr<MusicLibrary> MusicLibrary::readFolderInBackground(std::string folder) {
+    std::shared_ptr<MusicLibrary> library(new MusicLibrary());
+    library->folder_ = std::move(folder);
+    library->readInBackground();
     return library;
 }
 
@@ -196,36 +216,49 @@ void MusicLibrary::setContents(std::vector<MediaItem> items,
     }
 }
 
-std::string MusicLibrary::folderSignature() const {
-    std::string signature;
-    for (const fs::path& file : filesBelow(folder_)) {
-        std::error_code error;
-        const auto size = fs::file_size(file, error);
-        const auto time = fs::last_write_time(file, error).time_since_epoch().count();
-        signature += file.string() + "\n" + std::to_string(size) + "\n" + std::to_string(time) + "\n";
-    }
-    return signature;
-}
+std::string MusicLibrary::folderSignature() const { return signatureOf(folder_); }
 
-void MusicLibrary::scanFolder() {
-    signature_ = folderSignature();
-    std::vector<MediaItem> items;
+MusicLibrary::FolderContents MusicLibrary::readFolder(const std::string& folder) {
+    FolderContents contents;
+    contents.signature = signatureOf(folder);
     std::map<std::string, size_t> indexOfFile;
     std::vector<fs::path> playlistFiles;
-    for (const fs::path& file : filesBelow(folder_)) {
-        if (lowercase(foundation::path::extension(file.string())) == "m3u" ||
-            lowercase(foundation::path::extension(file.string())) == "m3u8") {
+    for (const fs::path& file : filesBelow(folder)) {
+        const std::string extension = lowercase(foundation::path::extension(file.string()));
+        if (extension == "m3u" || extension == "m3u8") {
             playlistFiles.push_back(file);
             continue;
         }
         if (!isAudioFile(file)) continue;
         std::error_code error;
-        indexOfFile[fs::weakly_canonical(file, error).string()] = items.size();
-        items.push_back(itemForFile(file));
+        indexOfFile[fs::weakly_canonical(file, error).string()] = contents.items.size();
+        contents.items.push_back(itemForFile(file));
     }
-    std::vector<std::pair<std::string, std::vector<size_t>>> lists;
-    for (const fs::path& file : playlistFiles) lists.push_back(readPlaylist(file, indexOfFile));
-    setContents(std::move(items), lists);
+    for (const fs::path& file : playlistFiles) contents.playlists.push_back(readPlaylist(file, indexOfFile));
+    return contents;
+}
+
+void MusicLibrary::apply(FolderContents contents) {
+    signature_ = std::move(contents.signature);
+    setContents(std::move(contents.items), contents.playlists);
+}
+
+void MusicLibrary::scanFolder() { apply(readFolder(folder_)); }
+
+void MusicLibrary::readInBackground() {
+    if (reading_) return;
+    reading_ = true;
+    std::weak_ptr<MusicLibrary> weak = weak_from_this();
+    foundation::DispatchQueue::global(foundation::QueuePriority::Low).async([weak, folder = folder_] {
+        auto contents = std::make_shared<FolderContents>(readFolder(folder));
+        foundation::DispatchQueue::main().async([weak, contents] {
+            auto self = weak.lock();
+            if (!self) return;
+            self->reading_ = false;
+            self->apply(std::move(*contents));
+            self->postChange();
+        });
+    });
 }
 
 void MusicLibrary::reloadIfChanged() {
@@ -247,7 +280,8 @@ void MusicLibrary::beginGeneratingLibraryChangeNotifications() {
     if (notificationUsers_++ > 0 || synthetic_) return;
     std::weak_ptr<MusicLibrary> weak = weak_from_this();
     checkTimer_ = foundation::RunLoop::main().scheduleTimer(kFolderCheckSeconds, true, [weak](foundation::Timer&) {
-        if (auto self = weak.lock()) self->reloadIfChanged();
+        auto self = weak.lock();
+        if (self && !self->reading_ && self->folderSignature() != self->signature_) self->readInBackground();
     });
 }
 

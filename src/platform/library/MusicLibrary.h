@@ -8,8 +8,8 @@
 //
 // While change notifications are generated, the folder is looked at every
 // few seconds; when files came, went or changed, the library reads them
-// again and posts kDidChangeNotification (object: the library) on the main
-// run loop.
+// again on a background queue and posts kDidChangeNotification (object: the
+// library) on the main run loop.
 //
 // Main thread only.
 
@@ -38,6 +38,10 @@ public:
 
     // Reads the folder now; a missing folder is an empty library.
     static std::shared_ptr<MusicLibrary> createWithFolder(std::string folder);
+    // Empty at first; reads the folder on a background queue and posts the
+    // change notification when its items are in (a large library's tags
+    // take long to read).
+    static std::shared_ptr<MusicLibrary> readFolderInBackground(std::string folder);
     // A library of exactly these items and playlists (names and the indices
     // of their items); items without an asset URL are unplayable.
     static std::shared_ptr<MusicLibrary> createSynthetic(
@@ -61,7 +65,16 @@ public:
 
 private:
     MusicLibrary() = default;
+    struct FolderContents {
+        std::string signature;
+        std::vector<MediaItem> items;
+        std::vector<std::pair<std::string, std::vector<size_t>>> playlists;
+    };
+    // Any thread.
+    static FolderContents readFolder(const std::string& folder);
+    void apply(FolderContents contents);
     void scanFolder();
+    void readInBackground();
     std::string folderSignature() const;
     void setContents(std::vector<MediaItem> items,
                      const std::vector<std::pair<std::string, std::vector<size_t>>>& lists);
@@ -73,6 +86,7 @@ private:
     std::vector<MediaItemPtr> items_;
     std::vector<MediaPlaylistPtr> playlists_;
     int notificationUsers_ = 0;
+    bool reading_ = false;
     foundation::TimerHandle checkTimer_;
 };
 

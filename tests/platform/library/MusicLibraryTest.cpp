@@ -146,6 +146,23 @@ TEST_F(MusicLibraryTest, ChangesOfTheFolderArePostedWhileNotificationsAreGenerat
     EXPECT_EQ(musicLibrary->items().size(), 4u);
 }
 
+TEST_F(MusicLibraryTest, ALibraryReadInTheBackgroundPostsWhenItsItemsAreIn) {
+    testsupport::VirtualClockScope clock;
+    auto musicLibrary = library::MusicLibrary::readFolderInBackground(music);
+    int posted = 0;
+    auto token = foundation::NotificationCenter::defaultCenter().addObserver(
+        library::MusicLibrary::kDidChangeNotification, musicLibrary.get(),
+        [&](const foundation::Notification&) { ++posted; });
+    EXPECT_TRUE(musicLibrary->items().empty());
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(posted, 1);
+    EXPECT_EQ(musicLibrary->items().size(), 3u);
+    EXPECT_EQ(musicLibrary->playlists().size(), 1u);
+    // Nothing changed since: a look at the folder reads nothing again.
+    musicLibrary->reloadIfChanged();
+    EXPECT_EQ(posted, 1);
+}
+
 TEST_F(MusicLibraryTest, MusicFolderComesFromTheEnvironmentThenTheDesktopsSettings) {
     const std::string config = folders.root() + "/xdgconfig";
     fs::create_directories(config);
