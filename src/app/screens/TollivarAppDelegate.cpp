@@ -300,6 +300,8 @@ bool TollivarAppDelegate::applicationOpenURL(ui::Application&, const std::string
             return false;
         }
         KWAudioImporter::importAudioFromFileURL(*copy);
+        // The copy has moved on into the inbox; its folder is left empty.
+        (void)foundation::FileManager::defaultManager().removeItem(path::deletingLastComponent(*copy));
         auto alert = ui::makeView<ui::AlertView>(std::string{}, foundation::localized("Audio file imported."), nullptr,
                                                  foundation::localized("OK"), std::vector<std::string>{});
         alert->show();

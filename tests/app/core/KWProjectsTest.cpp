@@ -25,6 +25,20 @@ protected:
         return names;
     }
 
+    // Starts a list operation and runs the main loop until its completion
+    // has come and what it queued has run; the error it reported.
+    std::optional<foundation::Error> outcomeOf(const std::function<void(KWProjects::Completion)>& start) {
+        std::atomic<bool> done = false;
+        std::optional<foundation::Error> reported;
+        start([&](const std::optional<foundation::Error>& error) {
+            reported = error;
+            done = true;
+        });
+        EXPECT_TRUE(runMainUntil([&] { return done.load(); }));
+        foundation::RunLoop::main().runUntilIdle();
+        return reported;
+    }
+
     static std::string nameOf(const ProjectModelPtr& project) {
         return fs::path(*project->getProjectPath()).filename().string();
     }
@@ -109,15 +123,8 @@ TEST_F(ProjectListTest, FailedDuplicateInsertsNothingAndLeavesNoCopy) {
     // the copy fail half-way.
     ASSERT_EQ(::mkfifo((folder / "zz-pipe").c_str(), 0600), 0);
 
-    std::atomic<bool> done = false;
-    std::optional<foundation::Error> reported;
-    KWProjects::getInstance().duplicateProject(project, [&](const std::optional<foundation::Error>& error) {
-        reported = error;
-        done = true;
-    });
-    ASSERT_TRUE(runMainUntil([&] { return done.load(); }));
-    foundation::RunLoop::main().runUntilIdle();
-
+    auto reported = outcomeOf(
+        [&](KWProjects::Completion done) { KWProjects::getInstance().duplicateProject(project, std::move(done)); });
     ASSERT_TRUE(reported);
     EXPECT_EQ(reported->domain, "KWProjects");
     EXPECT_EQ(KWProjects::getInstance().getProjects().size(), 2u);
@@ -187,14 +194,7 @@ TEST_F(ProjectListTest, AChangeWhoseSaveFailsIsTakenBackAndReported) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::atomic<bool> done = false;
-        std::optional<foundation::Error> reported;
-        c.run([&](const std::optional<foundation::Error>& error) {
-            reported = error;
-            done = true;
-        });
-        ASSERT_TRUE(runMainUntil([&] { return done.load(); }));
-        foundation::RunLoop::main().runUntilIdle();
+        auto reported = outcomeOf(c.run);
         ASSERT_TRUE(reported);
         EXPECT_EQ(reported->domain, "KWProjects");
         EXPECT_EQ(list.getProjects(), before);

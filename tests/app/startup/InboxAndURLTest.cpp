@@ -219,6 +219,8 @@ TEST_F(LaunchTest, AudioFilesGoToTheSharedInboxOtherURLsAreRefused) {
     writeText(folders.temporary() + "/take 1.M4A", "sound");
     EXPECT_TRUE(application.handleIncomingURL("file://" + folders.temporary() + "/take%201.M4A"));
     EXPECT_TRUE(fs::exists(documents("shared-audio/take 1.M4A")));
+    // The user's own file stays where it was.
+    EXPECT_EQ(readBytes(folders.temporary() + "/take 1.M4A"), "sound");
     EXPECT_EQ(alertMessages(), std::vector<std::string>{"Audio file imported."});
     EXPECT_EQ(ui::AlertView::visibleAlerts().front()->buttonTitleAtIndex(0), "OK");
 
