@@ -114,6 +114,19 @@ TEST_F(RunningCopyTest, LaterLaunchesHandTheirArchivesToTheRunningCopy) {
     EXPECT_EQ(readBytes(archive), original);
 }
 
+TEST_F(RunningCopyTest, AnArchiveMovedIntoTheInboxArrivesWithoutARestart) {
+    auto running = startApplication();
+    waitForLaunch(running);
+    ASSERT_EQ(listedNames().size(), 1u);
+    // Copied next to the inbox and moved in whole, as file managers do.
+    const std::string archive = placeArchive("Dropped.tollivarmobile");
+    fs::rename(archive, folders.documents() + "/Import/Dropped.tollivarmobile");
+    EXPECT_TRUE(waitForListedCount(running, 2)) << "the dropped archive was not imported";
+    EXPECT_TRUE(waitInFolder(folders.documents() + "/Import", running,
+                             [&] { return !fs::exists(folders.documents() + "/Import/Dropped.tollivarmobile"); }));
+    EXPECT_EQ(running.stop(SIGTERM), 0);
+}
+
 TEST_F(RunningCopyTest, ALaunchWithNothingToOpenJustEnds) {
     auto first = startApplication();
     waitForLaunch(first);
