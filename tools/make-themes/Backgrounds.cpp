@@ -188,10 +188,10 @@ void comic(graphics::GraphicsContext& c) {
             c.fillEllipse(Rect(col * 31.0 - r / 2, row * 31.0 - r / 2, r, r));
         }
     c.setFillColor(Color::grey(1.0, 0.85));
-    c.fillEllipse(Rect(200, 150, 880, 420));
+    c.fillEllipse(Rect(120, 60, 1040, 600));
     c.setStrokeColor(Color::black());
     c.setLineWidth(6);
-    c.strokeEllipse(Rect(200, 150, 880, 420));
+    c.strokeEllipse(Rect(120, 60, 1040, 600));
 }
 
 void space(graphics::GraphicsContext& c) {

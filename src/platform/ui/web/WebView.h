@@ -73,6 +73,8 @@ public:
 
     // The page shown, null before the first finished load.
     const graphics::HtmlDocument* document() const { return document_.get(); }
+    // The HTML of the page shown, as it was loaded.
+    const std::string& htmlString() const { return html_; }
     // The base URL of the page shown.
     const std::string& baseURL() const { return baseURL_; }
 
