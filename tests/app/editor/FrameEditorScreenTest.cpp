@@ -1,0 +1,229 @@
+// The editor screen through its view tree and the default notification
+// centre: insertion, control states, the registry, saves and their failures,
+// and pictures of the screen at both sizes.
+
+#include "EditorTestSupport.h"
+#include "app/capture/CaptureViewController.h"
+#include "app/core/KWThemeItem.h"
+#include "app/editor/EditorNotifications.h"
+#include "app/editor/FrameEditorModel.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/ui/controllers/AlertView.h"
+#include "platform/ui/controls/Button.h"
+#include "platform/ui/controls/Label.h"
+
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace editortest {
+namespace {
+
+namespace n = editornotifications;
+
+void post(const char* name, foundation::Dictionary userInfo = {}) {
+    foundation::NotificationCenter::defaultCenter().post(name, nullptr, std::move(userInfo));
+}
+
+// The inode of the saved frame list: the atomic writer gives every save a new file.
+ino_t savedListInode(ProjectModel& project) {
+    struct stat info {};
+    if (::stat(project.pathForFile("frames.meta")->c_str(), &info) != 0) return 0;
+    return info.st_ino;
+}
+
+TEST_F(EditorTest, RegistryHoldsThirtyFourNamesOnceEach) {
+    const auto& names = FrameEditorViewController::notificationNames();
+    EXPECT_EQ(names.size(), 34u);
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), 34u);
+    open(projectOfPictures("AB"));
+    EXPECT_TRUE(editor->isObserving());
+    editor->removeNotifications();
+    EXPECT_FALSE(editor->isObserving());
+    // Without observers a notification changes nothing.
+    post(n::kThemeDidChange, {{n::kThemeKey, foundation::Value::object(std::make_shared<KWThemeItem>())}});
+    settle();
+    EXPECT_EQ(namesOfList(*editor->project()), "ABS");
+}
+
+TEST_F(EditorTest, TwoInsertionsInARowRunAfterTheCallerReturnsInOrder) {
+    auto project = projectOfPictures("AB");
+    open(project);
+    auto list = project->getFrameList();
+    FramePtr c = Frame::create(Frame::kTypePicture), d = Frame::create(Frame::kTypePicture);
+    KWImageProducer producer(project);
+    ASSERT_TRUE(producer.storeImage(pictureOf('C'), c->frameID()).ok());
+    ASSERT_TRUE(producer.storeImage(pictureOf('D'), d->frameID()).ok());
+    const ino_t before = savedListInode(*project);
+    editor->addFrames({c}, 1);
+    editor->addFrames({d}, 1);
+    EXPECT_EQ(list->count(), 3);  // nothing yet
+    EXPECT_EQ(savedListInode(*project), before);
+    settle();
+    // The second call's index was taken before the first ran: D lands in front of C.
+    EXPECT_EQ(namesOfList(*project), "ADCBS");
+    EXPECT_EQ(namesOfSavedList(*project), "ADCBS");
+    EXPECT_LIST_INVARIANTS(project);
+}
+
+TEST_F(EditorTest, AnIndexPastTheEndAppendsInTheGivenOrder) {
+    auto project = projectOfPictures("A");
+    open(project);
+    KWImageProducer producer(project);
+    std::vector<FramePtr> frames;
+    for (char name : std::string("BCD")) {
+        frames.push_back(Frame::create(Frame::kTypePicture));
+        ASSERT_TRUE(producer.storeImage(pictureOf(name), frames.back()->frameID()).ok());
+    }
+    editor->addFrames(frames, 99);
+    settle();
+    EXPECT_EQ(namesOfList(*project), "ASBCD");
+    EXPECT_LIST_INVARIANTS(project);
+}
+
+TEST_F(EditorTest, AddFrameNotificationWithoutFrameChangesNothing) {
+    auto project = projectOfPictures("AB");
+    open(project);
+    const ino_t before = savedListInode(*project);
+    post(n::kAddFrame);
+    post(n::kAddFrame, {{"OTHER", 1}});
+    settle();
+    EXPECT_EQ(namesOfList(*project), "ABS");
+    EXPECT_EQ(savedListInode(*project), before);
+    EXPECT_LIST_INVARIANTS(project);
+}
+
+TEST_F(EditorTest, AddFrameNotificationKeepsTheCapturedFrameOnceAndSaves) {
+    auto project = projectOfPictures("AB");
+    open(project);
+    auto list = project->getFrameList();
+    FramePtr captured = Frame::create(Frame::kTypePicture);
+    ASSERT_TRUE(KWImageProducer(project).storeImage(pictureOf('C'), captured->frameID()).ok());
+    list->insertFrame(captured, list->getCaptureIndex());  // as the capture screen does
+    post(n::kAddFrame, {{n::kFrameKey, n::box(captured)}});
+    settle();
+    EXPECT_EQ(namesOfList(*project), "ABCS");
+    EXPECT_EQ(namesOfSavedList(*project), "ABCS");
+    EXPECT_LIST_INVARIANTS(project);
+}
+
+TEST_F(EditorTest, BelowTwoEntriesPlayAndVoiceOverStayDisabledAndTheHintShows) {
+    struct Case {
+        const char* pictures;
+        bool enabled;
+        bool playEnabled;
+        bool hint;
+    } cases[] = {
+        {"", true, false, true}, {"A", true, true, false}, {"", false, false, true}, {"AB", false, false, false}};
+    for (const Case& c : cases) {
+        auto project = c.pictures[0] ? projectOfPictures(c.pictures) : ProjectModel::create();
+        open(project);
+        editor->updateGUIWithStatus(c.enabled);
+        EXPECT_EQ(editor->btnPlay()->isEnabled(), c.playEnabled) << c.pictures << c.enabled;
+        EXPECT_EQ(editor->btnAudio()->isEnabled(), c.playEnabled) << c.pictures << c.enabled;
+        EXPECT_EQ(editor->btnMusic()->isEnabled(), c.enabled);
+        EXPECT_EQ(editor->viewEmptyHelp()->isHidden(), !c.hint) << c.pictures;
+    }
+    EXPECT_EQ(editor->labelEmptyHelp()->text(), "Tap here to\radd some pictures");
+}
+
+TEST_F(EditorTest, AFailedSaveIsShownAndTheNextSaveWritesTheChange) {
+    auto project = projectOfPictures("AB");
+    open(project);
+    auto list = project->getFrameList();
+    const std::string listFile = *project->pathForFile("frames.meta");
+    // A folder where the list goes: the save cannot replace it.
+    std::filesystem::remove(listFile);
+    std::filesystem::create_directory(listFile);
+    editor->reverseFrames(0, 2);
+    settle();
+    EXPECT_EQ(namesOfList(*project), "BAS");  // memory keeps the change
+    ASSERT_TRUE(editor->pendingSaveError().has_value());
+    ASSERT_EQ(alertMessages().size(), 1u);
+    EXPECT_EQ(alertMessages()[0], frameeditor::saveFailureMessage(*editor->pendingSaveError()));
+    EXPECT_FALSE(alertMessages()[0].empty());
+
+    std::filesystem::remove(listFile);
+    EXPECT_TRUE(editor->updateAllAndSaveProject().ok());
+    EXPECT_FALSE(editor->pendingSaveError().has_value());
+    EXPECT_EQ(namesOfSavedList(*project), "BAS");
+    EXPECT_LIST_INVARIANTS(project);
+}
+
+TEST_F(EditorTest, AThemeAddsTitleAndCreditsAndNoThemeRemovesThem) {
+    auto project = projectOfPictures("ABC");
+    project->setFPS(5);
+    open(project);
+    auto theme = std::make_shared<KWThemeItem>();
+    theme->setThemeID(3);
+    post(n::kThemeDidChange, {{n::kThemeKey, foundation::Value::object(theme)}});
+    settle();
+    EXPECT_EQ(namesOfList(*project), "TABCSC");
+    EXPECT_EQ(namesOfSavedList(*project), "TABCSC");
+    auto list = project->getFrameList();
+    EXPECT_EQ(list->getFrameAtIndex(0)->getDuration(), 20);
+    EXPECT_EQ(list->getFrameAtIndex(5)->getDuration(), 20);
+    EXPECT_LIST_INVARIANTS(project);
+
+    // Again: no new cards.
+    post(n::kThemeDidChange, {{n::kThemeKey, foundation::Value::object(theme)}});
+    settle();
+    EXPECT_EQ(namesOfList(*project), "TABCSC");
+
+    auto none = std::make_shared<KWThemeItem>();
+    post(n::kThemeDidChange, {{n::kThemeKey, foundation::Value::object(none)}});
+    settle();
+    EXPECT_EQ(namesOfList(*project), "ABCS");
+    EXPECT_EQ(namesOfSavedList(*project), "ABCS");
+    EXPECT_LIST_INVARIANTS(project);
+
+    // An outline change without cards does nothing.
+    const ino_t before = savedListInode(*project);
+    post(n::kOutlineHasChanged);
+    settle();
+    EXPECT_EQ(namesOfList(*project), "ABCS");
+    EXPECT_EQ(savedListInode(*project), before);
+}
+
+TEST_F(EditorTest, TabletEmbedsTheCaptureScreenAroundThePreview) {
+    open(projectOfPictures("AB"));
+    ASSERT_NE(editor->captureViewController(), nullptr);
+    EXPECT_EQ(editor->captureViewController()->previewViewController().get(), editor->previewViewController());
+    EXPECT_EQ(editor->view()->frame(), graphics::Rect(0, 0, 1024, 768));
+    EXPECT_TRUE(editor->btnCamera()->isHidden());
+}
+
+TEST_F(PhoneEditorTest, PhoneLayoutPutsA16By9PreviewBetweenTheSidePanels) {
+    open(projectOfPictures("AB"));
+    EXPECT_EQ(editor->captureViewController(), nullptr);
+    const double h = 320 - editor->viewPlayerViewController()->frame().height();
+    const float pw = static_cast<float>(h * 1.7777777777777777);
+    const float side = static_cast<float>((568 - pw) * 0.5);
+    EXPECT_EQ(editor->viewPreview()->frame(), graphics::Rect(side, 0, pw, h));
+    EXPECT_EQ(editor->viewLeftControls()->frame(), graphics::Rect(0, 0, side, h));
+    EXPECT_EQ(editor->viewRightControls()->frame(), graphics::Rect(568.0 - double(side), 0, side, h));
+    EXPECT_FALSE(editor->btnCamera()->isHidden());
+}
+
+TEST_F(EditorTest, PicturesOfTheTabletEditor) {
+    open(ProjectModel::create());
+    advance(1.0);
+    savePicture("Editor-empty-tablet.png");
+    open(projectOfPictures("ABCD"));
+    advance(1.0);
+    savePicture("Editor-tablet.png");
+    EXPECT_TRUE(editor->viewEmptyHelp()->isHidden());
+}
+
+TEST_F(PhoneEditorTest, PicturesOfThePhoneEditor) {
+    open(ProjectModel::create());
+    advance(1.0);
+    savePicture("Editor-empty-phone.png");
+    open(projectOfPictures("ABCD"));
+    advance(1.0);
+    savePicture("Editor-phone.png");
+    EXPECT_TRUE(editor->viewEmptyHelp()->isHidden());
+}
+
+}  // namespace
+}  // namespace editortest
