@@ -1,0 +1,235 @@
+// The frame-edit menu's operations on a project in the editor, driven by the
+// notifications the menu posts, with the list's invariants checked after
+// each one and the saved list read back with plistlib.
+
+#include "EditorTestSupport.h"
+#include "app/core/KWImageProducer.h"
+#include "app/core/KWPasteboardHandler.h"
+#include "app/editor/EditorNotifications.h"
+#include "app/editor/FrameEditorModel.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/library/Pasteboard.h"
+#include "platform/ui/controllers/AlertView.h"
+#include "platform/ui/controls/Label.h"
+#include "support/Pictures.h"
+
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace editortest {
+namespace {
+
+namespace n = editornotifications;
+
+// Whether a label in the tree shows the text (a notice stays in the tree
+// while it fades out).
+bool showsText(const ui::View& view, const std::string& text) {
+    if (auto* label = dynamic_cast<const ui::Label*>(&view); label && label->text() == text) return true;
+    for (const auto& child : view.subviews())
+        if (showsText(*child, text)) return true;
+    return false;
+}
+
+class OperationsTest : public EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        library::Pasteboard::general().clear();
+    }
+    void TearDown() override {
+        library::Pasteboard::general().clear();
+        EditorTest::TearDown();
+    }
+    // Posts a menu choice for the entry at `index` with the selection (location, length).
+    void choose(const char* name, int64_t index, int64_t location, int64_t length) {
+        auto list = editor->project()->getFrameList();
+        foundation::NotificationCenter::defaultCenter().post(
+            name, nullptr,
+            {{n::kFrameKey, n::box(list->getFrameAtIndex(index))},
+             {n::kSelectionKey, n::box(n::FrameRange{location, length})}});
+        settle();
+    }
+    ino_t savedListInode() {
+        struct stat info {};
+        if (::stat(editor->project()->pathForFile("frames.meta")->c_str(), &info) != 0) return 0;
+        return info.st_ino;
+    }
+    bool waitFor(const std::function<bool()>& done) { return foundation::RunLoop::main().runUntil(done, 60.0); }
+};
+
+TEST_F(OperationsTest, DeleteKeepsTheCaptureSlotPlaysTrashOnceAndSaves) {
+    struct Case {
+        const char* pictures;
+        int64_t location, length;
+        const char* after;
+        int trash;
+    } cases[] = {
+        {"ABC", 2, 2, "ABS", 1},   // over the slot at the end
+        {"ABC", 0, 4, "S", 1},     // everything
+        {"ABC", 3, 1, "ABCS", 0},  // the slot alone: no sound, still saved
+        {"ABCD", 1, 2, "ADS", 1},
+    };
+    for (const Case& c : cases) {
+        auto project = projectOfPictures(c.pictures);
+        open(project);
+        const int before = plays("trash.aiff");
+        const ino_t saved = savedListInode();
+        choose(n::kMenuDelete, c.location, c.location, c.length);
+        EXPECT_EQ(namesOfList(*project), c.after) << c.pictures << " " << c.location << "+" << c.length;
+        EXPECT_EQ(namesOfSavedList(*project), c.after);
+        EXPECT_NE(savedListInode(), saved);
+        EXPECT_EQ(plays("trash.aiff") - before, c.trash);
+        EXPECT_LIST_INVARIANTS(project);
+    }
+}
+
+TEST_F(OperationsTest, DeletingOneOfTwoFramesSharingAFrameIDKeepsTheFiles) {
+    auto project = projectOfPictures("AB");
+    auto list = project->getFrameList();
+    const FramePtr a = list->getFrameAtIndex(0);
+    FramePtr twin = Frame::create(Frame::kTypePicture, a->frameID());
+    list->insertFrame(twin, 1);
+    ASSERT_TRUE(project->saveAllDataToDisk().ok());
+    open(project);
+    choose(n::kMenuDelete, 0, 0, 1);
+    EXPECT_EQ(namesOfList(*project), "ABS");
+    EXPECT_EQ(list->getFrameAtIndex(0), twin);
+    EXPECT_LIST_INVARIANTS(project);  // the twin's three files are still there
+    choose(n::kMenuDelete, 0, 0, 1);
+    EXPECT_FALSE(std::filesystem::exists(*project->pathForFile(KWImageProducer::frameFileName(a->frameID()))));
+    EXPECT_LIST_INVARIANTS(project);
+}
+
+TEST_F(OperationsTest, ReverseTurnsTheRangeAroundAndSavesOnce) {
+    auto project = projectOfPictures("EFABCD");
+    open(project);
+    const ino_t before = savedListInode();
+    foundation::NotificationCenter::defaultCenter().post(
+        n::kMenuReverse, nullptr,
+        {{n::kFrameKey, n::box(project->getFrameList()->getFrameAtIndex(2))},
+         {n::kSelectionKey, n::box(n::FrameRange{2, 4})}});
+    // Removal alone saves nothing: the one save follows the insertion.
+    EXPECT_EQ(savedListInode(), before);
+    settle();
+    EXPECT_EQ(namesOfList(*project), "EFDCBAS");
+    EXPECT_EQ(namesOfSavedList(*project), "EFDCBAS");
+    EXPECT_NE(savedListInode(), before);
+    EXPECT_LIST_INVARIANTS(project);
+}
+
+TEST_F(OperationsTest, CaptureHereMovesTheSlot) {
+    struct Case {
+        int64_t on;
+        const char* after;
+    } cases[] = {{0, "SABC"}, {2, "ABSC"}, {3, "ABCS"}};
+    for (const Case& c : cases) {
+        auto project = projectOfPictures("ABC");
+        open(project);
+        choose(n::kMenuCaptureHere, c.on, c.on, 1);
+        EXPECT_EQ(namesOfList(*project), c.after) << "on " << c.on;
+        EXPECT_EQ(namesOfSavedList(*project), c.after);
+        EXPECT_LIST_INVARIANTS(project);
+    }
+}
+
+TEST_F(OperationsTest, CopyDropsTheSlotAndChangesNothing) {
+    auto project = projectOfPictures("ABC");
+    open(project);
+    const ino_t before = savedListInode();
+    choose(n::kMenuCopy, 1, 1, 3);
+    EXPECT_EQ(KWPasteboardHandler(project).getNumberOfFramesInPasteboard(), 2);
+    EXPECT_EQ(namesOfList(*project), "ABCS");
+    EXPECT_EQ(savedListInode(), before);
+    EXPECT_LIST_INVARIANTS(project);
+}
+
+TEST_F(OperationsTest, PasteInsertsBeforeTheTappedFrameWithANoticeFromFourFrames) {
+    struct Case {
+        const char* source;
+        bool notice;
+    } cases[] = {{"DEF", false}, {"DEFG", true}};
+    for (const Case& c : cases) {
+        auto source = projectOfPictures(c.source);
+        KWPasteboardHandler(source).setFramesInPasteboard(frameeditor::copyableFrames(
+            *source->getFrameList(), 0, static_cast<int64_t>(std::string(c.source).size())));
+        auto project = projectOfPictures("AB");
+        open(project);
+        foundation::NotificationCenter::defaultCenter().post(
+            n::kMenuPaste, nullptr,
+            {{n::kFrameKey, n::box(project->getFrameList()->getFrameAtIndex(1))},
+             {n::kSelectionKey, n::box(n::FrameRange{1, 1})}});
+        const std::string expected = std::string("A") + c.source + "BS";
+        ASSERT_TRUE(waitFor([&] { return namesOfList(*project) == expected; })) << namesOfList(*project);
+        settle();
+        EXPECT_EQ(showsText(*editor->view(), "Paste"), c.notice) << c.source;
+        advance(1.0);
+        EXPECT_FALSE(showsText(*editor->view(), "Paste"));  // hidden once the frames are in
+        EXPECT_EQ(namesOfSavedList(*project), expected);
+        EXPECT_TRUE(alertMessages().empty());
+        EXPECT_LIST_INVARIANTS(project);
+    }
+}
+
+TEST_F(OperationsTest, APasteOfFewerFramesThanCountedSaysSoAndKeepsWhatCame) {
+    auto source = projectOfPictures("DEF");
+    KWPasteboardHandler(source).setFramesInPasteboard(frameeditor::copyableFrames(*source->getFrameList(), 0, 3));
+    // E's pictures are gone before the paste.
+    const FramePtr e = source->getFrameList()->getFrameAtIndex(1);
+    for (const std::string& name :
+         {KWImageProducer::frameFileName(e->frameID()), KWImageProducer::previewFileName(e->frameID()),
+          KWImageProducer::thumbnailFileName(e->frameID())})
+        std::filesystem::remove(*source->pathForFile(name));
+    auto project = projectOfPictures("AB");
+    open(project);
+    choose(n::kMenuPaste, 0, 0, 1);
+    ASSERT_TRUE(waitFor([&] { return !alertMessages().empty(); }));
+    settle();
+    EXPECT_EQ(alertMessages(),
+              std::vector<std::string>{"One or more of the items may have been deleted or are no longer available."});
+    EXPECT_EQ(namesOfList(*project), "DFABS");
+    EXPECT_LIST_INVARIANTS(project);
+}
+
+TEST_F(OperationsTest, CropAndMergeStoreUnfilteredPixels) {
+    auto project = projectOfPictures("ABC");
+    project->getMetaData()->set("RecordMovieFilter", 2);  // sepia over everything shown
+    open(project);
+    auto list = project->getFrameList();
+    const FramePtr b = list->getFrameAtIndex(1);
+    ASSERT_TRUE(editor->storeCroppedImage(pictureOf('E'), b));
+    EXPECT_EQ(namesOfList(*project), "AECS");                       // stored as given, not sepia
+    EXPECT_FALSE(editor->storeCroppedImage(graphics::Image(), b));  // a cancelled crop writes nothing
+    EXPECT_LIST_INVARIANTS(project);
+
+    choose(n::kMenuMerge, 2, 2, 1);
+    auto merged = graphics::Image::decode(*project->fileDataForFileWithPreferredFilename(
+        KWImageProducer::frameFileName(list->getFrameAtIndex(2)->frameID())));
+    ASSERT_TRUE(merged.ok());
+    // C, then E at 0.2 and A at 0.1 over it, from the originals.
+    const graphics::RGBA c = colourOf('C'), e = colourOf('E'), a = colourOf('A');
+    auto mix = [](int under, int over, double alpha) { return int(under * (1 - alpha) + over * alpha + 0.5); };
+    const graphics::RGBA expected{uint8_t(mix(mix(c.r, e.r, 0.2), a.r, 0.1)),
+                                  uint8_t(mix(mix(c.g, e.g, 0.2), a.g, 0.1)),
+                                  uint8_t(mix(mix(c.b, e.b, 0.2), a.b, 0.1)), 255};
+    EXPECT_TRUE(testsupport::pixelNear(merged->pixelAt(160, 90), expected, 12));
+    EXPECT_LIST_INVARIANTS(project);
+}
+
+TEST_F(OperationsTest, DrawAndEraseSayPaintingIsNotAvailable) {
+    auto project = projectOfPictures("AB");
+    open(project);
+    for (const char* name : {n::kMenuDraw, n::kMenuEraser}) {
+        choose(name, 0, 0, 1);
+        EXPECT_EQ(alertMessages(), std::vector<std::string>{"Painting is not available yet."});
+        for (auto& alert : ui::AlertView::visibleAlerts()) alert->dismissWithClickedButtonIndex(0, false);
+        settle();
+    }
+    choose(n::kMenuDraw, 2, 2, 1);  // the slot: nothing at all
+    EXPECT_TRUE(alertMessages().empty());
+    EXPECT_EQ(namesOfList(*project), "ABS");
+    EXPECT_LIST_INVARIANTS(project);
+}
+
+}  // namespace
+}  // namespace editortest
