@@ -13,7 +13,7 @@ std::vector<MovieExportType> AnimatedGifRenderer::getSupportedExportTypes() cons
 }
 
 int64_t AnimatedGifRenderer::getEstimatedFileSizeAfterExportforType(const MovieExportType&) {
-    const auto entries = project()->getFrameList()->count();
+    const auto entries = ExpandedFrames::entriesOfProject(*project());
     return int64_t(float(entries - 1) / float(project()->getFPS()) * 1750.0f + 212.0f);
 }
 
@@ -26,7 +26,7 @@ int64_t AnimatedGifRenderer::sourcePositionOfPicture(int64_t index, int64_t pict
 
 void AnimatedGifRenderer::renderMovie() {
     if (!imageProducer_) imageProducer_ = std::make_shared<RenderImageProducer>(project());
-    const ExpandedFrames frames(*project()->getFrameList());
+    const ExpandedFrames frames = ExpandedFrames::ofProject(*project());
     totalFrames_ = std::min(frames.count(), kMaximumPictures);
     if (frames.count() < 1) return failWithError(renderoutput::noFramesError(kErrorDomain));
     if (!beginRendering()) return;

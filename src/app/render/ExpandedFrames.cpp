@@ -22,3 +22,13 @@ FramePtr ExpandedFrames::frameAt(int64_t position) const {
                                 [](int64_t value, const Run& candidate) { return value < candidate.end; });
     return run == runs_.end() ? nullptr : run->frame;
 }
+
+ExpandedFrames ExpandedFrames::ofProject(ProjectModel& project) {
+    std::shared_ptr<FrameList> list = project.getFrameList();
+    return list ? ExpandedFrames(*list) : ExpandedFrames();
+}
+
+int64_t ExpandedFrames::entriesOfProject(ProjectModel& project) {
+    std::shared_ptr<FrameList> list = project.getFrameList();
+    return list ? std::max<int64_t>(list->count(), 1) : 1;
+}

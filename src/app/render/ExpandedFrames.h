@@ -6,6 +6,7 @@
 
 #include "app/core/Frame.h"
 #include "app/core/FrameList.h"
+#include "app/core/ProjectModel.h"
 
 #include <cstdint>
 #include <vector>
@@ -13,12 +14,19 @@
 class ExpandedFrames {
 public:
     explicit ExpandedFrames(const FrameList& list);
+    // The project's movie; none for a frame list that cannot be read.
+    static ExpandedFrames ofProject(ProjectModel& project);
+    // Entries of the project's frame list, the capture slot included, as the
+    // size estimates count them; 1 (the capture slot) for a list that cannot
+    // be read.
+    static int64_t entriesOfProject(ProjectModel& project);
 
     int64_t count() const { return count_; }
     // The frame at a position from 0 to count() − 1; null outside.
     FramePtr frameAt(int64_t position) const;
 
 private:
+    ExpandedFrames() = default;
     struct Run {
         FramePtr frame;
         int64_t end;  // one past the run's last position

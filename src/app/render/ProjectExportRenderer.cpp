@@ -1,5 +1,6 @@
 #include "app/render/ProjectExportRenderer.h"
 
+#include "app/render/ExpandedFrames.h"
 #include "app/render/RenderOutput.h"
 #include "platform/foundation/Localized.h"
 
@@ -8,7 +9,7 @@ std::vector<MovieExportType> ProjectExportRenderer::getSupportedExportTypes() co
 }
 
 int64_t ProjectExportRenderer::getEstimatedFileSizeAfterExportforType(const MovieExportType&) {
-    return project()->getFrameList()->count() * 1250 + 212;
+    return ExpandedFrames::entriesOfProject(*project()) * 1250 + 212;
 }
 
 void ProjectExportRenderer::zipArchiveProgressEvent(uint64_t loaded, uint64_t total) {

@@ -14,7 +14,7 @@ std::vector<MovieExportType> SingleImagesExportRenderer::getSupportedExportTypes
 }
 
 int64_t SingleImagesExportRenderer::getEstimatedFileSizeAfterExportforType(const MovieExportType&) {
-    return project()->getFrameList()->count() * 1750 + 212;
+    return ExpandedFrames::entriesOfProject(*project()) * 1750 + 212;
 }
 
 std::string SingleImagesExportRenderer::fileNameForFrameAtPosition(int64_t position) {
@@ -26,7 +26,7 @@ std::string SingleImagesExportRenderer::fileNameForFrameAtPosition(int64_t posit
 void SingleImagesExportRenderer::renderMovie() {
     if (!beginRendering()) return;
     if (!imageProducer_) imageProducer_ = std::make_shared<RenderImageProducer>(project());
-    const ExpandedFrames frames(*project()->getFrameList());
+    const ExpandedFrames frames = ExpandedFrames::ofProject(*project());
     if (frames.count() < 1) return failWithError(renderoutput::noFramesError(kErrorDomain));
     const std::string path = getExportURLForExportType(getSupportedExportTypes().front());
     setExportURL(path);

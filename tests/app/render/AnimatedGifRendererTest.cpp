@@ -151,12 +151,18 @@ TEST_F(AnimatedGifRendererTest, EmptyMoviesAndEarlyCancelsEndOnceWithoutOutput) 
         int64_t status;
         std::string domain;
         int64_t code;
+        bool damagedList = false;
     };
     const Case cases[] = {
         {"GIF of the capture slot", [&] { return std::make_shared<AnimatedGifRenderer>(project); }, false, false, 4,
          "AnimatedGifRenderer", 38},
         {"images of the capture slot", [&] { return std::make_shared<SingleImagesExportRenderer>(project); }, false,
          false, 4, "SingleImagesExportRenderer", 38},
+        {"GIF of a frame list that cannot be read", [&] { return std::make_shared<AnimatedGifRenderer>(project); },
+         true, false, 4, "AnimatedGifRenderer", 38, true},
+        {"images of a frame list that cannot be read",
+         [&] { return std::make_shared<SingleImagesExportRenderer>(project); }, true, false, 4,
+         "SingleImagesExportRenderer", 38, true},
         {"GIF cancelled first", [&] { return std::make_shared<AnimatedGifRenderer>(project); }, true, true, 5, "", 0},
         {"images cancelled first", [&] { return std::make_shared<SingleImagesExportRenderer>(project); }, true, true, 5,
          "", 0},
@@ -167,7 +173,16 @@ TEST_F(AnimatedGifRendererTest, EmptyMoviesAndEarlyCancelsEndOnceWithoutOutput) 
         SCOPED_TRACE(c.what);
         project = ProjectModel::create();
         if (c.withFrame) addPicture(numberedPicture(1));
+        if (c.damagedList) {
+            ASSERT_TRUE(project->saveAllDataToDisk());
+            std::ofstream(projectFile("frames.meta")) << "<plist><array><dict>";
+            project = ProjectModel::create(project->getProjectPath());
+            ASSERT_EQ(project->getFrameList(), nullptr);
+        }
         MovieRendererPtr renderer = c.make();
+        if (c.damagedList) {
+            EXPECT_GT(renderer->getEstimatedFileSizeAfterExportforType(renderer->getSupportedExportTypes().front()), 0);
+        }
         if (c.cancelFirst) renderer->cancelExport();
         ExportOutcome outcome = runExport(renderer);
         EXPECT_EQ(outcome.completions, 1);
