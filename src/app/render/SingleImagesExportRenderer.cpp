@@ -46,15 +46,27 @@ std::optional<foundation::Error> SingleImagesExportRenderer::writePictures(const
                                                                            const ExpandedFrames& frames) {
     if (auto created = foundation::FileManager::defaultManager().createDirectory(folder, true); !created)
         return created.error();
+    // A held frame outside the fades is the same picture at every
+    // position: it is drawn and encoded once and its bytes written again.
+    FramePtr previousFrame;
+    std::optional<foundation::Bytes> previousJpeg;
     for (int64_t i = 0; i < frames.count(); ++i) {
         if (isCancelled()) return std::nullopt;
-        graphics::Image picture =
-            imageProducer_->getImageRenderingForFrame(frames.frameAt(i), {0, 0}, i, frames.count());
-        if (!picture.isNull()) {
-            auto jpeg = picture.jpegData(1.0);
-            if (!jpeg) return jpeg.error();
+        const FramePtr frame = frames.frameAt(i);
+        const bool unfaded = imageProducer_->calculateAlphaForFadeforFrameAtIndex(i, frames.count()) == 0.0f;
+        if (!(unfaded && previousJpeg && frame == previousFrame)) {
+            previousJpeg.reset();
+            graphics::Image picture = imageProducer_->getImageRenderingForFrame(frame, {0, 0}, i, frames.count());
+            if (!picture.isNull()) {
+                auto jpeg = picture.jpegData(1.0);
+                if (!jpeg) return jpeg.error();
+                previousJpeg = std::move(*jpeg);
+            }
+            previousFrame = unfaded ? frame : nullptr;
+        }
+        if (previousJpeg) {
             const std::string file = foundation::path::appending(folder, fileNameForFrameAtPosition(i));
-            if (auto written = foundation::writeFileAtomically(file, *jpeg); !written) return written.error();
+            if (auto written = foundation::writeFileAtomically(file, *previousJpeg); !written) return written.error();
         }
         setProgress(double(i) / double(frames.count()));
     }

@@ -73,6 +73,27 @@ TEST_F(SingleImagesExportRendererTest, OneFullSizeFilePerMovieFrameWithHeldOnesE
         << "no temporary folder left";
 }
 
+TEST_F(SingleImagesExportRendererTest, HeldFramesInsideTheFadeAreDrawnAtEachPosition) {
+    // Six positions at 5 fps with the fade-in on: a fade of two frames, so
+    // the first frame's three positions are black, half and whole; the
+    // second frame's are all whole.
+    addPicture(numberedPicture(50), 3);
+    addPicture(numberedPicture(60), 3);
+    project->setFPS(5);
+    setMeta("META_RECORD_THEME_FADE_IN", foundation::Value(true));
+    ExportOutcome outcome = runExport(renderer());
+    ASSERT_EQ(outcome.status, MovieRenderer::kStatusFinished);
+    auto files = filesBelow(*outcome.exportURL);
+    ASSERT_EQ(files.size(), 6u);
+    EXPECT_EQ(describeJpeg(*outcome.exportURL + "/frame-00000.jpg"), "320×180 Q100 #-1") << "black";
+    EXPECT_EQ(describeJpeg(*outcome.exportURL + "/frame-00002.jpg"), "320×180 Q100 #50");
+    EXPECT_NE(files["frame-00000.jpg"], files["frame-00001.jpg"]);
+    EXPECT_NE(files["frame-00001.jpg"], files["frame-00002.jpg"]);
+    EXPECT_EQ(files["frame-00003.jpg"], files["frame-00004.jpg"]);
+    EXPECT_EQ(files["frame-00003.jpg"], files["frame-00005.jpg"]);
+    EXPECT_EQ(describeJpeg(*outcome.exportURL + "/frame-00005.jpg"), "320×180 Q100 #60");
+}
+
 TEST_F(SingleImagesExportRendererTest, WriteFailureEndsWithTheSystemsTextAndLeavesNoFolder) {
     // Frame 2 is noise, whose JPEG passes the file-size limit of the child.
     addPicture(numberedPicture(1));
