@@ -65,6 +65,9 @@ std::string make(TestMovie movie, const std::string& folder) {
         case TestMovie::TwentySeconds:
             makeBands(in("twenty-seconds.mp4"), 20, 128, 72, rate, 50, "", {});
             return in("twenty-seconds.mp4");
+        case TestMovie::FortyFiveSeconds:
+            makeBands(in("forty-five-seconds.mp4"), 45, 128, 72, rate, 50, "", {});
+            return in("forty-five-seconds.mp4");
         case TestMovie::Rotated: {
             // Stored a quarter turn clockwise; the display matrix that ffmpeg
             // writes for "rotate=90" turns it back counter-clockwise.

@@ -16,13 +16,14 @@ namespace testsupport {
 inline constexpr int kTestMovieFrameRate = 24;
 
 enum class TestMovie {
-    HalfSecond,     // 0.5 s
-    FourPointNine,  // 4.9 s
-    FiveSeconds,    // 5 s
-    TwentySeconds,  // 20 s
-    Rotated,        // 2 s, stored turned a quarter, upright (72 × 128) through its display matrix
-    Truncated,      // 5 s with its header first, cut off after 75 % of its bytes
-    NotAVideo,      // a text file named .mp4
+    HalfSecond,        // 0.5 s
+    FourPointNine,     // 4.9 s
+    FiveSeconds,       // 5 s
+    TwentySeconds,     // 20 s
+    FortyFiveSeconds,  // 45 s, a player's length to show
+    Rotated,           // 2 s, stored turned a quarter, upright (72 × 128) through its display matrix
+    Truncated,         // 5 s with its header first, cut off after 75 % of its bytes
+    NotAVideo,         // a text file named .mp4
 };
 
 std::string testMovie(TestMovie movie);
