@@ -6,6 +6,7 @@
 #include "app/editor/FrameEditorModel.h"
 #include "app/editor/FrameEditorViewController.h"
 #include "app/editor/preview/KWPreviewViewController.h"
+#include "app/render/themes/ThemeMovieHandler.h"
 #include "app/widgets/popover/KWPopoverController.h"
 
 namespace n = editornotifications;
@@ -76,8 +77,10 @@ void FrameEditorViewController::applyTheme(std::optional<int64_t> themeID) {
         credits->setDuration(hold);
         addFrames({credits}, end);
     }
-    // PENDING: the card renderer (ThemeMovieHandler) draws both cards here
-    // once it is on main; it ends in "ThemeRenderingFinishedNotification".
+    // Both cards drawn from the theme and the outline; the renderer ends in
+    // "ThemeRenderingFinishedNotification" whatever happens.
+    themeMovieHandler_ = ThemeMovieHandler::create(project_);
+    themeMovieHandler_->updateThemeforTitle(title, credits);
 }
 
 void FrameEditorViewController::receiveOutlineHasChangedNotification(const foundation::Notification&) {

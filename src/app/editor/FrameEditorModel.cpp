@@ -66,6 +66,18 @@ std::vector<int64_t> insertFrames(FrameList& list, const std::vector<FramePtr>& 
     return placed;
 }
 
+void removeFrame(FrameList& list, const FramePtr& frame) {
+    const int64_t index = list.getIndexForFrame(frame);
+    if (index == foundation::kNotFound) return;
+    list.removeFrame(frame);
+    keepPlayheadListed(list, index);
+}
+
+void keepPlayheadListed(FrameList& list, int64_t index) {
+    if (list.count() == 0 || list.getIndexForFrame(list.frameAtPlayhead()) != foundation::kNotFound) return;
+    list.setFrameAtPlayhead(list.getFrameAtIndex(std::clamp<int64_t>(index, 0, list.count() - 1)));
+}
+
 std::vector<FramePtr> framesInRange(const FrameList& list, int64_t location, int64_t length) {
     const int64_t begin = std::clamp<int64_t>(location, 0, list.count());
     const int64_t end = length <= 0 ? begin : std::clamp<int64_t>(location + length, begin, list.count());

@@ -28,6 +28,12 @@ int64_t clampedInsertionIndex(int64_t index, int64_t count);
 // reported at its index.
 std::vector<int64_t> insertFrames(FrameList& list, const std::vector<FramePtr>& frames, int64_t atIndex);
 
+// Removes the frame from the list; a playhead left on it moves to the entry
+// that took its place (the last entry when it was last).
+void removeFrame(FrameList& list, const FramePtr& frame);
+// Moves a playhead that is on no listed frame to the entry at `index`, cut to the list.
+void keepPlayheadListed(FrameList& list, int64_t index);
+
 // The frames of [location, location + length) in the list, the range cut to
 // the list (an empty result for a range outside it).
 std::vector<FramePtr> framesInRange(const FrameList& list, int64_t location, int64_t length);

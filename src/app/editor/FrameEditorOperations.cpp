@@ -184,8 +184,8 @@ void FrameEditorViewController::deleteFrames(int64_t location, int64_t length) {
             if (auto clip = frame->getAudio(); clip && clip->fileName()) deleteAudioFile(*clip->fileName());
         playSystemSound("trash", "aiff");
         if (list->getIndexForFrame(list->frameAtPlayhead()) == foundation::kNotFound) {
-            const int64_t next = std::min<int64_t>(std::max<int64_t>(location, 0), list->count() - 1);
-            scrollStripToFrame(list->getFrameAtIndex(next), false);
+            frameeditor::keepPlayheadListed(*list, location);
+            scrollStripToFrame(list->frameAtPlayhead(), false);
         }
     }
     updateGUIWithStatus(true);
@@ -198,8 +198,14 @@ void FrameEditorViewController::reverseFrames(int64_t location, int64_t length) 
     std::vector<FramePtr> reversed = frameeditor::framesInRange(*list, location, length);
     if (reversed.empty()) return;
     std::reverse(reversed.begin(), reversed.end());
+    const FramePtr playhead = list->frameAtPlayhead();
     for (const FramePtr& frame : reversed) removeFrameFromStripAndList(frame, false);
     addFrames(reversed, location);
+    // The playhead stays on its frame, which comes back with the insertion.
+    auto weak = foundation::weakFrom(this);
+    foundation::DispatchQueue::main().async([weak, playhead] {
+        if (auto self = weak.lock()) self->scrollStripToFrame(playhead, false);
+    });
 }
 
 void FrameEditorViewController::frameEditMenuCaptureHere(const FramePtr& frame) {

@@ -6,6 +6,7 @@
 // alongside this screen; until they are on main, the calls into them below
 // are left out and only the model side runs.
 
+#include "app/editor/FrameEditorModel.h"
 #include "app/editor/FrameEditorViewController.h"
 #include "app/editor/preview/KWPreviewViewController.h"
 
@@ -25,7 +26,7 @@ void FrameEditorViewController::insertStripItem(const FramePtr& frame, int64_t a
 
 void FrameEditorViewController::removeFrameFromStripAndList(const FramePtr& frame, bool animated) {
     (void)animated;
-    if (auto list = project_->getFrameList()) list->removeFrame(frame);
+    if (auto list = project_->getFrameList()) frameeditor::removeFrame(*list, frame);
 }
 
 void FrameEditorViewController::scrollStripToFrame(const FramePtr& frame, bool animated) {

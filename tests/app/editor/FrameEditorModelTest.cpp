@@ -69,6 +69,25 @@ TEST_F(EditorModelTest, AFrameAlreadyListedStaysOnceAndIsReportedWhereItStands) 
     EXPECT_EQ(namesOfList(*project), "ABS");
 }
 
+TEST_F(EditorModelTest, RemovingThePlayheadFrameMovesThePlayheadToItsNeighbour) {
+    struct Case {
+        int64_t playhead, removed, expected;  // indexes before removal; expected after
+    } cases[] = {{1, 1, 1}, {3, 3, 2}, {0, 0, 0}, {2, 0, 1}};
+    for (const Case& c : cases) {
+        auto project = projectOfPictures("ABC");
+        auto list = project->getFrameList();
+        const FramePtr removed = list->getFrameAtIndex(c.removed);
+        list->setFrameAtPlayhead(list->getFrameAtIndex(c.playhead));
+        const FramePtr expected = c.playhead == c.removed ? nullptr : list->getFrameAtIndex(c.playhead);
+        frameeditor::removeFrame(*list, removed);
+        EXPECT_EQ(list->getIndexForFrame(list->frameAtPlayhead()), c.expected) << c.playhead << " " << c.removed;
+        if (expected) {
+            EXPECT_EQ(list->frameAtPlayhead(), expected);
+        }
+        EXPECT_EQ(list->getIndexForFrame(removed), foundation::kNotFound);
+    }
+}
+
 TEST_F(EditorModelTest, CopyTakesTheRangeWithoutTheCaptureSlot) {
     auto project = projectOfPictures("ABCD");
     auto list = project->getFrameList();

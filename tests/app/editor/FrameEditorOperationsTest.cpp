@@ -103,6 +103,8 @@ TEST_F(OperationsTest, DeletingOneOfTwoFramesSharingAFrameIDKeepsTheFiles) {
 
 TEST_F(OperationsTest, ReverseTurnsTheRangeAroundAndSavesOnce) {
     auto project = projectOfPictures("EFABCD");
+    const FramePtr b = project->getFrameList()->getFrameAtIndex(3);
+    project->getFrameList()->setFrameAtPlayhead(b);
     open(project);
     const ino_t before = savedListInode();
     foundation::NotificationCenter::defaultCenter().post(
@@ -114,6 +116,7 @@ TEST_F(OperationsTest, ReverseTurnsTheRangeAroundAndSavesOnce) {
     settle();
     EXPECT_EQ(namesOfList(*project), "EFDCBAS");
     EXPECT_EQ(namesOfSavedList(*project), "EFDCBAS");
+    EXPECT_EQ(project->getFrameList()->frameAtPlayhead(), b);
     EXPECT_NE(savedListInode(), before);
     EXPECT_LIST_INVARIANTS(project);
 }

@@ -4,6 +4,7 @@
 
 #include "EditorTestSupport.h"
 #include "app/capture/CaptureViewController.h"
+#include "app/core/KWImageProducer.h"
 #include "app/core/KWThemeItem.h"
 #include "app/editor/EditorNotifications.h"
 #include "app/editor/FrameEditorModel.h"
@@ -153,6 +154,7 @@ TEST_F(EditorTest, AFailedSaveIsShownAndTheNextSaveWritesTheChange) {
 TEST_F(EditorTest, AThemeAddsTitleAndCreditsAndNoThemeRemovesThem) {
     auto project = projectOfPictures("ABC");
     project->setFPS(5);
+    project->getMetaData()->set("META_RECORD_THEME", 3);  // as the theme picker stores it
     open(project);
     auto theme = std::make_shared<KWThemeItem>();
     theme->setThemeID(3);
@@ -164,6 +166,15 @@ TEST_F(EditorTest, AThemeAddsTitleAndCreditsAndNoThemeRemovesThem) {
     EXPECT_EQ(list->getFrameAtIndex(0)->getDuration(), 20);
     EXPECT_EQ(list->getFrameAtIndex(5)->getDuration(), 20);
     EXPECT_LIST_INVARIANTS(project);
+    // Both cards rendered into their pictures.
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil(
+        [&] {
+            return std::filesystem::exists(
+                *project->pathForFile(KWImageProducer::frameFileName(list->getFrameAtIndex(5)->frameID())));
+        },
+        60.0));
+    EXPECT_TRUE(std::filesystem::exists(
+        *project->pathForFile(KWImageProducer::previewFileName(list->getFrameAtIndex(0)->frameID()))));
 
     // Again: no new cards.
     post(n::kThemeDidChange, {{n::kThemeKey, foundation::Value::object(theme)}});
