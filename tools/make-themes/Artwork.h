@@ -14,7 +14,7 @@ namespace themes {
 
 inline constexpr graphics::Size kCardSize{1280, 720};
 inline constexpr graphics::Size kOverlaySize{1920, 1080};
-inline constexpr graphics::Size kThumbnailSize{240, 135};
+inline constexpr graphics::Size kThumbnailSize{142, 80};
 inline constexpr graphics::Size kTileSize{240, 180};
 
 // A small deterministic generator, so every build draws the same pictures.

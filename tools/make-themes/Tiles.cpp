@@ -21,17 +21,20 @@ struct EffectFilters : KWImageProducer {
     using KWImageProducer::makePixelFilter;
 };
 
+// A caption bar along the bottom, a fifth of the picture high.
 void label(graphics::GraphicsContext& c, const std::string& text, graphics::Size size) {
+    double bar = std::round(size.height * 0.19);
     c.setFillColor(Color::grey(0, 0.55));
-    c.fillRect(Rect(0, size.height - 34, size.width, 34));
+    c.fillRect(Rect(0, size.height - bar, size.width, bar));
     c.setFillColor(Color::grey(1.0));
-    drawCentredText(c, text, Point(size.width / 2, size.height - 17), Font("DejaVu Sans", 17, true));
+    drawCentredText(c, text, Point(size.width / 2, size.height - bar / 2), Font("DejaVu Sans", bar / 2, true));
 }
 
 void border(graphics::GraphicsContext& c, graphics::Size size) {
     c.setStrokeColor(Color::grey(1.0, 0.9));
-    c.setLineWidth(4);
-    c.strokeRect(Rect(2, 2, size.width - 4, size.height - 4));
+    double width = size.height >= 120 ? 4 : 2;
+    c.setLineWidth(width);
+    c.strokeRect(Rect(width / 2, width / 2, size.width - width, size.height - width));
 }
 
 }  // namespace
@@ -49,9 +52,11 @@ Image noThemeTile() {
     fillVerticalGradient(c, Rect(0, 0, kThumbnailSize.width, kThumbnailSize.height), Color::grey(0.35),
                          Color::grey(0.18));
     c.setStrokeColor(Color::grey(1.0, 0.6));
-    c.setLineWidth(6);
-    c.strokeEllipse(Rect(90, 22, 60, 60));
-    c.strokeLine(Point(98, 74), Point(142, 30));
+    // A "no" sign above the caption.
+    double r = kThumbnailSize.height * 0.27, cx = kThumbnailSize.width / 2, cy = kThumbnailSize.height * 0.4;
+    c.setLineWidth(r * 0.2);
+    c.strokeEllipse(Rect(cx - r, cy - r, 2 * r, 2 * r));
+    c.strokeLine(Point(cx - r * 0.7, cy + r * 0.7), Point(cx + r * 0.7, cy - r * 0.7));
     label(c, "No Theme", kThumbnailSize);
     border(c, kThumbnailSize);
     return c.makeImage();
