@@ -158,7 +158,14 @@ foundation::Result<HeaderInfo> readHeader(const uint8_t* data, size_t length) {
     return HeaderInfo{width, height, exifOrientation(data, length)};
 }
 
+namespace {
+thread_local uint64_t decodesOnThisThread = 0;
+}  // namespace
+
+uint64_t decodeCountOnThisThread() { return decodesOnThisThread; }
+
 foundation::Result<Image> decode(const uint8_t* data, size_t length, int scaleDenominator) {
+    ++decodesOnThisThread;
     if (scaleDenominator != 1 && scaleDenominator != 2 && scaleDenominator != 4 && scaleDenominator != 8)
         return foundation::Error(kImageErrorDomain, kImageErrorInvalidArgument,
                                  "A JPEG can be decoded at 1/1, 1/2, 1/4 or 1/8 of its size only.");

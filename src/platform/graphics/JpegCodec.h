@@ -27,6 +27,10 @@ foundation::Result<HeaderInfo> readHeader(const uint8_t* data, size_t length);
 // without a full-size bitmap. Truncated or corrupt data is an error.
 foundation::Result<Image> decode(const uint8_t* data, size_t length, int scaleDenominator = 1);
 
+// How many decodes the calling thread has started so far: lets a screen's
+// tests and benchmarks show that scrolling decodes nothing on the main thread.
+uint64_t decodeCountOnThisThread();
+
 // Decodes at the smallest decoder scale whose result still covers
 // maxPixelWidth x maxPixelHeight (of the stored bitmap); for thumbnails.
 foundation::Result<Image> decodeForMaximumSize(const uint8_t* data, size_t length, int maxPixelWidth,

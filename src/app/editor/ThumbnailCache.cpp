@@ -1,0 +1,141 @@
+#include "app/editor/ThumbnailCache.h"
+
+#include "app/core/BundleImage.h"
+#include "app/core/KWImageProducer.h"
+#include "app/core/UIImageFilter.h"
+#include "platform/foundation/AtomicFile.h"
+#include "platform/graphics/JpegCodec.h"
+
+namespace {
+
+// Reaches the producer's filter table, which decides what each movie
+// effect number means; the decoding threads never touch the project.
+class EffectFilters : public KWImageProducer {
+public:
+    static std::shared_ptr<RGBFilter> filterFor(int32_t effect) { return makePixelFilter(effect); }
+};
+
+graphics::Image decodeThumbnail(const std::optional<std::string>& path, int pixelWidth, int pixelHeight,
+                                int32_t effect) {
+    std::optional<graphics::Image> picture;
+    if (path) {
+        if (auto data = foundation::readFile(*path); data.ok()) {
+            auto decoded = graphics::jpeg::decodeForMaximumSize(data->data(), data->size(), pixelWidth, pixelHeight);
+            if (decoded.ok() && !decoded->isNull()) picture = std::move(decoded.value());
+        }
+    }
+    if (!picture) picture = bundleImageNamed(KWImageProducer::kPlaceholderImage);
+    if (!picture) return {};
+    if (effect == 0) return *picture;
+    return UIImageFilter(EffectFilters::filterFor(effect)).processImage(*picture);
+}
+
+size_t bytesOf(const graphics::Image& image) {
+    return static_cast<size_t>(image.pixelWidth()) * static_cast<size_t>(image.pixelHeight()) * 4u;
+}
+
+}  // namespace
+
+struct ThumbnailCache::Shared {
+    ThumbnailCache* owner;
+};
+
+ThumbnailCache::ThumbnailCache(ProjectModelPtr project, size_t byteLimit)
+    : project_(std::move(project)), byteLimit_(byteLimit), shared_(std::make_shared<Shared>(Shared{this})) {}
+
+ThumbnailCache::~ThumbnailCache() = default;
+
+int32_t ThumbnailCache::movieEffect() const {
+    if (!project_) return 0;
+    const auto meta = project_->getMetaData();
+    return meta ? static_cast<int32_t>(meta->get(projectkeys::kMovieFilter).asInt(0)) : 0;
+}
+
+ThumbnailCache::Key ThumbnailCache::keyFor(const FramePtr& frame, int pixelWidth, int pixelHeight) const {
+    return Key{frame->frameID(), pixelWidth, pixelHeight, movieEffect()};
+}
+
+std::optional<graphics::Image> ThumbnailCache::cachedImage(const FramePtr& frame, int pixelWidth, int pixelHeight) {
+    if (!frame) return std::nullopt;
+    const auto found = entries_.find(keyFor(frame, pixelWidth, pixelHeight));
+    if (found == entries_.end()) return std::nullopt;
+    recency_.splice(recency_.begin(), recency_, found->second.recency);
+    return found->second.image;
+}
+
+void ThumbnailCache::requestImage(const FramePtr& frame, int pixelWidth, int pixelHeight, Delivery delivery) {
+    if (!frame || !delivery) return;
+    const Key key = keyFor(frame, pixelWidth, pixelHeight);
+    std::weak_ptr<Shared> weak = shared_;
+    if (auto cached = cachedImage(frame, pixelWidth, pixelHeight)) {
+        foundation::DispatchQueue::main().async([weak, delivery = std::move(delivery), image = *cached] {
+            if (weak.lock()) delivery(image);
+        });
+        return;
+    }
+    auto& waiting = pending_[{key, generation_}];
+    waiting.push_back(std::move(delivery));
+    if (waiting.size() > 1) return;  // a decode of this picture is on its way
+
+    std::optional<std::string> path;
+    if (auto folder = project_ ? project_->getProjectPath() : std::nullopt)
+        path = *folder + "/" + KWImageProducer::thumbnailFileName(frame->frameID());
+    const int32_t effect = std::get<3>(key);
+    const uint64_t generation = generation_;
+    foundation::DispatchQueue::global().async([weak, key, path, pixelWidth, pixelHeight, effect, generation] {
+        graphics::Image image = decodeThumbnail(path, pixelWidth, pixelHeight, effect);
+        foundation::DispatchQueue::main().async([weak, key, image = std::move(image), generation] {
+            if (auto shared = weak.lock()) shared->owner->finish(key, image, generation);
+        });
+    });
+}
+
+void ThumbnailCache::finish(const Key& key, const graphics::Image& image, uint64_t generation) {
+    auto waiting = pending_.find({key, generation});
+    if (waiting == pending_.end()) return;
+    std::vector<Delivery> deliveries = std::move(waiting->second);
+    pending_.erase(waiting);
+    // A decode started before its files changed is shown once but not kept.
+    if (generation == generation_ && !image.isNull()) store(key, image);
+    for (auto& delivery : deliveries) delivery(image);
+}
+
+void ThumbnailCache::store(const Key& key, const graphics::Image& image) {
+    const size_t bytes = bytesOf(image);
+    if (bytes > byteLimit_) return;
+    if (auto old = entries_.find(key); old != entries_.end()) {
+        byteCount_ -= old->second.bytes;
+        recency_.erase(old->second.recency);
+        entries_.erase(old);
+    }
+    while (byteCount_ + bytes > byteLimit_ && !recency_.empty()) {
+        const auto oldest = entries_.find(recency_.back());
+        byteCount_ -= oldest->second.bytes;
+        entries_.erase(oldest);
+        recency_.pop_back();
+    }
+    recency_.push_front(key);
+    entries_.emplace(key, Entry{image, bytes, recency_.begin()});
+    byteCount_ += bytes;
+}
+
+void ThumbnailCache::invalidate(const FramePtr& frame) {
+    if (!frame) return;
+    ++generation_;
+    for (auto it = entries_.begin(); it != entries_.end();) {
+        if (std::get<0>(it->first) == frame->frameID()) {
+            byteCount_ -= it->second.bytes;
+            recency_.erase(it->second.recency);
+            it = entries_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void ThumbnailCache::invalidateAll() {
+    ++generation_;
+    entries_.clear();
+    recency_.clear();
+    byteCount_ = 0;
+}
