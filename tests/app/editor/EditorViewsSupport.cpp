@@ -1,0 +1,51 @@
+#include "EditorViewsSupport.h"
+
+#include "app/core/KWImageProducer.h"
+#include "support/Pictures.h"
+
+#include <gtest/gtest.h>
+
+namespace viewstest {
+
+graphics::RGBA colourOf(int64_t index) {
+    // Far apart in every channel step, so JPEG and scaling keep them apart.
+    const uint8_t r = static_cast<uint8_t>(40 + (index % 3) * 90);
+    const uint8_t g = static_cast<uint8_t>(40 + ((index / 3) % 3) * 90);
+    const uint8_t b = static_cast<uint8_t>(40 + ((index / 9) % 3) * 90);
+    return {r, g, b, 255};
+}
+
+bool showsColour(const graphics::Image& picture, graphics::RGBA colour) {
+    if (picture.isNull()) return false;
+    return testsupport::pixelNear(picture.pixelAt(picture.pixelWidth() / 2, picture.pixelHeight() / 2), colour, 12);
+}
+
+namespace {
+ProjectModelPtr project(int frames, int64_t fps, bool withFiles) {
+    auto project = ProjectModel::create();
+    KWImageProducer producer(project);
+    auto list = project->getFrameList();
+    for (int i = 0; i < frames; ++i) {
+        FramePtr frame = Frame::create(Frame::kTypePicture);
+        if (withFiles) {
+            EXPECT_TRUE(producer.storeImage(graphics::Image::filled(320, 180, colourOf(i)), frame->frameID()).ok());
+        }
+        list->insertFrame(frame, list->getCaptureIndex());
+    }
+    list->setFrameAtPlayhead(list->getFrameAtIndex(0));
+    if (withFiles) {
+        EXPECT_TRUE(project->saveAllDataToDisk().ok());
+        project->setFPS(fps);
+    }
+    return project;
+}
+}  // namespace
+
+ProjectModelPtr projectOfPictures(int pictures, int64_t fps) { return project(pictures, fps, true); }
+ProjectModelPtr projectOfBareFrames(int entries, int64_t fps) { return project(entries, fps, false); }
+
+Recorder::Recorder(const char* name)
+    : token_(foundation::NotificationCenter::defaultCenter().addObserver(
+          name, nullptr, [this](const foundation::Notification& note) { received_.push_back(note); })) {}
+
+}  // namespace viewstest
