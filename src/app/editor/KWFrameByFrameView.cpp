@@ -3,8 +3,8 @@
 #include "app/core/BundleImage.h"
 #include "app/editor/EditorNotifications.h"
 #include "app/editor/StripSelection.h"
-#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/NotFound.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Font.h"
 #include "platform/ui/controls/ImageView.h"
 #include "platform/ui/controls/Label.h"
@@ -176,7 +176,7 @@ ui::ViewPtr KWFrameByFrameView::makeItemView() {
 void KWFrameByFrameView::fillItemView(ui::View& item, const FramePtr& frame) {
     auto* stripItem = static_cast<StripItemView*>(&item);
     stripItem->shownFrame = frame;
-    auto* thumbnail = static_cast<ui::ImageView*>(item.viewWithTag(kTagThumbnail));
+    auto* thumbnail = static_cast<ui::ImageView*>(itemSubview(item, kTagThumbnail));
     if (frame->type() == Frame::kTypeCaptureSlot) {
         // The camera picture of the resources: no stored file to decode.
         thumbnail->setImage(imageProducer_->getImageForFrame(frame, KWImageProducer::kImageTypeThumbnail, {90, 90})
@@ -193,16 +193,23 @@ void KWFrameByFrameView::fillItemView(ui::View& item, const FramePtr& frame) {
             thumbnails_.requestImage(frame, pixelWidth, pixelHeight, [weakItem, frame](const graphics::Image& image) {
                 auto shown = weakItem.lock();
                 if (!shown || static_cast<StripItemView*>(shown.get())->shownFrame != frame) return;
-                if (auto* view = static_cast<ui::ImageView*>(shown->viewWithTag(kTagThumbnail))) view->setImage(image);
+                if (auto* view = static_cast<ui::ImageView*>(itemSubview(*shown, kTagThumbnail))) view->setImage(image);
             });
         }
     }
     const int32_t type = frame->type();
-    item.viewWithTag(kTagSelection)->setHidden(true);
-    item.viewWithTag(kTagHold)->setHidden(frame->getDuration() == 1);
-    item.viewWithTag(kTagText)->setHidden(!(type == Frame::kTypeTitleCard || type == Frame::kTypeCreditsCard ||
-                                            type == Frame::kTypeThemeTextCard));
-    item.viewWithTag(kTagAudio)->setHidden(frame->getAudio() == nullptr);
+    itemSubview(item, kTagSelection)->setHidden(true);
+    itemSubview(item, kTagHold)->setHidden(frame->getDuration() == 1);
+    itemSubview(item, kTagText)
+        ->setHidden(
+            !(type == Frame::kTypeTitleCard || type == Frame::kTypeCreditsCard || type == Frame::kTypeThemeTextCard));
+    itemSubview(item, kTagAudio)->setHidden(frame->getAudio() == nullptr);
+}
+
+ui::View* KWFrameByFrameView::itemSubview(const ui::View& item, int tag) {
+    for (const ui::ViewPtr& subview : item.subviews())
+        if (subview->tag() == tag) return subview.get();
+    return nullptr;
 }
 
 FramePtr KWFrameByFrameView::frameShownBy(const ui::View* itemView) {
@@ -297,7 +304,7 @@ void KWFrameByFrameView::updateSelection() {
     const auto indexes = carousel_->indexesForVisibleItems();
     const auto views = carousel_->visibleItemViews();
     for (size_t k = 0; k < indexes.size() && k < views.size(); ++k) {
-        ui::View* overlay = views[k]->viewWithTag(kTagSelection);
+        ui::View* overlay = itemSubview(*views[k], kTagSelection);
         if (!overlay) continue;
         const FramePtr frame = frameList_->getFrameAtIndex(indexes[k]);
         const bool marked =
@@ -318,7 +325,8 @@ void KWFrameByFrameView::didTapItem(ui::GestureRecognizer& recognizer) {
     // The item's rectangle in the editor's screen, two levels above this view.
     ui::View* root = view();
     ui::View* screen = root->superview() ? root->superview()->superview() : nullptr;
-    const graphics::Rect rect = item->convertRectToView(graphics::Rect{item->frame().origin, item->frame().size}, screen);
+    const graphics::Rect rect =
+        item->convertRectToView(graphics::Rect{item->frame().origin, item->frame().size}, screen);
 
     const strip::TapResult tap = strip::selectionForTap(index, selectionStartIndex_, getCurrentFrame());
     if (tap.endsSelection) disableSelectionMode();

@@ -87,6 +87,9 @@ public:
     ThumbnailCache& thumbnails() { return thumbnails_; }
     // The frame a loaded item view shows, null for any other view.
     static FramePtr frameShownBy(const ui::View* itemView);
+    // The subview of an item with one of the tags above (the item's own tag
+    // is 0 too, so a plain tag search would find the item itself).
+    static ui::View* itemSubview(const ui::View& item, int tag);
 
     unsigned supportedInterfaceOrientations() const override { return ui::OrientationMaskPortrait; }
 

@@ -49,8 +49,8 @@ void KWTimelineViewController::loadView() {
     viewClipScroller_->setAlwaysBounceHorizontal(true);
     viewClipScroller_->setDelegate(this);
     root->addSubview(viewClipScroller_);
-    viewClip_ = ui::makeView<ui::View>(
-        graphics::Rect{width / 2, kFilmY, timeline::kFilmWidth, timeline::kPictureHeight});
+    viewClip_ =
+        ui::makeView<ui::View>(graphics::Rect{width / 2, kFilmY, timeline::kFilmWidth, timeline::kPictureHeight});
     viewClipScroller_->addSubview(viewClip_);
 
     viewPosition_ = ui::makeView<ui::View>(graphics::Rect{width / 2 - 1, kScrollerY - 4, 2, kScrollerHeight + 8});
@@ -87,8 +87,8 @@ void KWTimelineViewController::viewWillAppear(bool) {
     for (auto& picture : imageViews_) picture->removeFromSuperview();
     imageViews_.clear();
     for (int k = 0; k < timeline::kPictureCount; ++k) {
-        auto picture = ui::makeView<ui::ImageView>(graphics::Rect{
-            k * timeline::kPictureWidth, 0, timeline::kPictureWidth, timeline::kPictureHeight});
+        auto picture = ui::makeView<ui::ImageView>(
+            graphics::Rect{k * timeline::kPictureWidth, 0, timeline::kPictureWidth, timeline::kPictureHeight});
         picture->setBackgroundColor(graphics::Color::black());
         picture->setContentMode(ui::ContentMode::ScaleAspectFill);
         picture->setClipsToBounds(true);

@@ -51,7 +51,8 @@ void PreviewPlayer::scheduleTick() {
     // play, or an extra call from outside, would otherwise run a second
     // chain beside this one.
     life_.cancelPerforms(kTickKey);
-    life_.performAfter(kTickInterval, [this] { playPreview(); }, kTickKey);
+    life_.performAfter(
+        kTickInterval, [this] { playPreview(); }, kTickKey);
 }
 
 void PreviewPlayer::stop() {

@@ -8,7 +8,9 @@
 namespace viewstest {
 
 graphics::RGBA colourOf(int64_t index) {
-    // Far apart in every channel step, so JPEG and scaling keep them apart.
+    // Far apart in every channel step, so JPEG and scaling keep them apart;
+    // shifted so that the first frames are not nearly black.
+    index += 4;
     const uint8_t r = static_cast<uint8_t>(40 + (index % 3) * 90);
     const uint8_t g = static_cast<uint8_t>(40 + ((index / 3) % 3) * 90);
     const uint8_t b = static_cast<uint8_t>(40 + ((index / 9) % 3) * 90);

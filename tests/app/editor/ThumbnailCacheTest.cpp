@@ -26,8 +26,8 @@ TEST_F(ThumbnailCacheTest, DecodesOffTheMainThreadAtTheSmallestCoveringScale) {
         int decodedWidth, decodedHeight;  // of the 272 x 153 thumbnail file
     };
     const uint64_t mainDecodes = graphics::jpeg::decodeCountOnThisThread();
-    for (const Case& c : {Case{70, 50, 136, 77}, Case{105, 75, 136, 77}, Case{140, 100, 272, 153},
-                          Case{44, 25, 68, 39}, Case{30, 16, 34, 20}}) {
+    for (const Case& c : {Case{70, 50, 136, 77}, Case{105, 75, 136, 77}, Case{140, 100, 272, 153}, Case{44, 25, 68, 39},
+                          Case{30, 16, 34, 20}}) {
         EXPECT_EQ(cache.cachedImage(frame, c.width, c.height), std::nullopt);
         graphics::Image delivered;
         cache.requestImage(frame, c.width, c.height, [&](const graphics::Image& image) { delivered = image; });
@@ -65,7 +65,8 @@ TEST_F(ThumbnailCacheTest, BoundedInBytesDroppingTheLeastRecentlyUsed) {
     // A picture larger than the whole bound is delivered but not kept.
     ThumbnailCache tiny(project, 100);
     bool delivered = false;
-    tiny.requestImage(list->getFrameAtIndex(0), 70, 50, [&](const graphics::Image& image) { delivered = !image.isNull(); });
+    tiny.requestImage(list->getFrameAtIndex(0), 70, 50,
+                      [&](const graphics::Image& image) { delivered = !image.isNull(); });
     loop.runUntilIdle();
     EXPECT_TRUE(delivered);
     EXPECT_EQ(tiny.byteCount(), 0u);

@@ -3,7 +3,6 @@
 #include "app/editor/TimelineMapping.h"
 
 #include <gtest/gtest.h>
-
 #include <optional>
 #include <vector>
 
@@ -118,9 +117,9 @@ TEST(StripSelection, TapsInsideAndOutsideTheMarkedRun) {
         bool ends;
     };
     const Case cases[] = {
-        {2, 5, 4, 2, 4, false}, {2, 5, 7, 7, 1, true},  {2, 5, 2, 2, 4, false}, {2, 5, 5, 2, 4, false},
-        {2, 5, 6, 6, 1, true},  {2, 5, 1, 1, 1, true},  {5, 2, 3, 2, 4, false}, {3, 3, 3, 3, 1, false},
-        {-1, 5, 3, 3, 1, false},
+        {2, 5, 4, 2, 4, false}, {2, 5, 7, 7, 1, true},  {2, 5, 2, 2, 4, false},
+        {2, 5, 5, 2, 4, false}, {2, 5, 6, 6, 1, true},  {2, 5, 1, 1, 1, true},
+        {5, 2, 3, 2, 4, false}, {3, 3, 3, 3, 1, false}, {-1, 5, 3, 3, 1, false},
     };
     for (const Case& c : cases) {
         const auto tap = strip::selectionForTap(c.tapped, c.anchor, c.current);

@@ -7,6 +7,7 @@
 #include "platform/media/AudioOutput.h"
 #include "platform/ui/controls/ImageView.h"
 #include "platform/ui/controls/Label.h"
+#include "platform/ui/host/Device.h"
 #include "support/Pictures.h"
 #include "support/TempAppFolders.h"
 #include "support/WindowFixture.h"
@@ -23,7 +24,8 @@ protected:
     KWTimelineViewController& show(const ProjectModelPtr& project) {
         timeline = std::make_shared<KWTimelineViewController>(project);
         ui::View* root = timeline->view();
-        root->setFrame({0, window->bounds().height() - 115, window->bounds().width(), 115});
+        const double height = root->frame().height();
+        root->setFrame({0, window->bounds().height() - height, window->bounds().width(), height});
         window->addSubview(timeline->viewPtr());
         timeline->viewWillAppear(false);
         foundation::RunLoop::main().runUntilIdle();
@@ -53,7 +55,22 @@ TEST_F(TimelinePlayerTest, FilmPicturesFollowTheSampledEntries) {
     }
     EXPECT_EQ(shown.viewClipScroller()->contentSize().width, window->bounds().width() + 660);
     EXPECT_EQ(shown.viewClip()->frame().origin.x, window->bounds().width() / 2);
-    savePicture("timeline_tablet");
+}
+
+TEST_F(TimelinePlayerTest, PicturesOfBothIdioms) {
+    for (bool phone : {false, true}) {
+        ui::Device::current().setUserInterfaceIdiom(phone ? ui::UserInterfaceIdiom::Phone
+                                                          : ui::UserInterfaceIdiom::Pad);
+        window->setFrame(phone ? graphics::Rect(0, 0, 568, 320) : graphics::Rect(0, 0, 1024, 768));
+        auto project = viewstest::projectOfPictures(10);
+        auto& shown = show(project);
+        EXPECT_EQ(shown.view()->frame().height(), phone ? 110 : 115);
+        shown.scrollToTimeIndex(1000, false);
+        EXPECT_EQ(shown.labelFrameNumber()->text(), "00:01");
+        savePicture(phone ? "timeline_phone.png" : "timeline_tablet.png");
+        shown.view()->removeFromSuperview();
+    }
+    ui::Device::current().resetForTesting();
 }
 
 TEST_F(TimelinePlayerTest, TimeAndFrameScrollsMoveThePlayhead) {
