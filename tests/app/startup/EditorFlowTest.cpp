@@ -1,0 +1,108 @@
+// The whole application on the synthetic camera: the browser's new-project
+// entry opens the editor with the capture screen inside it, three pictures
+// are taken, back lists the project at position 1, and the card's edit opens
+// it again on the frame under its playhead.
+
+#include "LaunchFixture.h"
+#include "app/capture/CaptureViewController.h"
+#include "app/core/KWImageProducer.h"
+#include "app/editor/FrameEditorViewController.h"
+#include "app/editor/preview/KWPreviewViewController.h"
+#include "app/screens/KWProjectCollectionViewController.h"
+#include "app/screens/KWProjectDetailViewController.h"
+#include "app/screens/MainViewController.h"
+#include "app/screens/ProjectExplorer.h"
+#include "platform/capture/CaptureTypes.h"
+#include "platform/media/AudioOutput.h"
+#include "platform/ui/controllers/BarButtonItem.h"
+#include "platform/ui/controls/Button.h"
+#include "platform/ui/lists/CollectionView.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TouchDriver.h"
+
+#include <filesystem>
+
+namespace startuptest {
+namespace {
+
+class EditorFlowTest : public LaunchTest {
+protected:
+    void SetUp() override {
+        LaunchTest::SetUp();
+        media::AudioOutput::setShared(std::make_shared<media::NullAudioOutput>());
+    }
+    void TearDown() override {
+        LaunchTest::TearDown();
+        media::AudioOutput::setShared(nullptr);
+    }
+    void tapView(ui::View* view) {
+        ASSERT_NE(view, nullptr);
+        delegate->window->layoutIfNeeded();
+        testsupport::TouchDriver fingers(*delegate->window);
+        fingers.tap(view->convertPointToView({view->bounds().midX(), view->bounds().midY()}, nullptr));
+        foundation::RunLoop::main().runUntilIdle();
+    }
+    testsupport::ScopedEnvironment camera{{capture::kCameraEnvironmentVariable, std::string("synthetic")}};
+};
+
+TEST_F(EditorFlowTest, NewProjectCapturedListedAndReopenedOnItsPlayhead) {
+    launch();
+    if (auto* pager = delegate->mainViewController->presentedViewController()) pager->dismissViewController(false);
+    settle();
+    MainViewController& root = *delegate->mainViewController;
+    ASSERT_NE(root.viewExplorer(), nullptr);
+    auto& grid = root.viewExplorer()->projectsCollectionView()->collectionView();
+    tapView(grid.cellForItemAtIndexPath(ui::IndexPath::indexPathForItem(0, 0)).get());
+    settle();
+
+    FrameEditorViewController* editor = root.viewFrameEditor();
+    ASSERT_NE(editor, nullptr);
+    ProjectModelPtr project = editor->project();
+    EXPECT_FALSE(project->getProjectPath().has_value());  // a new, empty project
+    CaptureViewController* capture = editor->captureViewController();
+    ASSERT_NE(capture, nullptr);
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return capture->captureSource() != nullptr; }, 30.0));
+    auto list = project->getFrameList();
+    for (int64_t taken = 1; taken <= 3; ++taken) {
+        capture->actionPauseRecord();
+        ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return list->count() == taken + 1; }, 30.0))
+            << "capture " << taken;
+        settle();
+    }
+    ASSERT_TRUE(project->getProjectPath().has_value());
+    for (const FramePtr& frame : *list) {
+        if (frame->type() != Frame::kTypePicture) continue;
+        EXPECT_TRUE(std::filesystem::exists(*project->pathForFile(KWImageProducer::frameFileName(frame->frameID()))));
+    }
+    savePicture("EditorFlow-three-captures.png");
+    const FramePtr playhead = list->frameAtPlayhead();
+    const int64_t playheadIndex = list->getIndexForFrame(playhead);
+    ASSERT_NE(playheadIndex, foundation::kNotFound);
+
+    tapView(editor->btnExplorer());
+    settle();
+    EXPECT_EQ(root.viewFrameEditor(), nullptr);
+    ASSERT_NE(root.viewExplorer(), nullptr);
+    ASSERT_GE(KWProjects::getInstance().getProjects().size(), 2u);
+    EXPECT_EQ(KWProjects::getInstance().getProjects()[1]->getProjectPath(), project->getProjectPath());
+
+    // The browser comes back with the project's card shown; its edit opens the editor again.
+    KWProjectDetailViewController* card = root.viewExplorer()->projectDetailView();
+    ASSERT_NE(card, nullptr);
+    ASSERT_NE(card->editBtn(), nullptr);
+    tapView(card->editBtn()->view());
+    settle();
+    FrameEditorViewController* reopened = root.viewFrameEditor();
+    ASSERT_NE(reopened, nullptr);
+    auto reopenedList = reopened->project()->getFrameList();
+    ASSERT_NE(reopenedList, nullptr);
+    EXPECT_EQ(reopenedList->count(), 4);
+    const FramePtr shown = reopenedList->frameAtPlayhead();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->UID(), playhead->UID());
+    EXPECT_EQ(reopened->previewViewController()->lastFrame(), shown);
+    savePicture("EditorFlow-reopened.png");
+}
+
+}  // namespace
+}  // namespace startuptest
