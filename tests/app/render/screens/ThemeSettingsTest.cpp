@@ -1,0 +1,252 @@
+// The movie-settings sheet and its five carousel pickers: the stored
+// choice shown on opening, the keys each tile writes (saved, read back from
+// disk), the notifications, the theme picker frozen until its cards are
+// rendered, the foreground file, and the sheet's tabs and size.
+
+#include "RenderScreenTestSupport.h"
+#include "app/core/KWThemeItem.h"
+#include "app/render/OutlineTexts.h"
+#include "app/render/screens/OutlineViewController.h"
+#include "app/render/screens/ThemeSettingsNames.h"
+#include "app/render/screens/ThemeSettingsViewController.h"
+#include "app/widgets/views/NXNavigationController.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/controllers/BarButtonItem.h"
+#include "platform/ui/controllers/NavigationItem.h"
+#include "platform/ui/controls/ImageView.h"
+
+namespace {
+
+namespace names = themesettings;
+using foundation::Value;
+
+enum Section : size_t { kTheme = 0, kForeground = 1, kFade = 2, kEffect = 3, kMask = 4 };
+
+class ThemeSettingsTest : public renderscreens::RenderScreenTest {
+protected:
+    void SetUp() override {
+        RenderScreenTest::SetUp();
+        project = savedProject(2);
+        for (const char* name : {names::kThemeDidChangeNotification, names::kFadeInOutDidChangeNotification,
+                                 names::kForegroundDidChangeNotification, names::kMovieEffectDidChangeNotification,
+                                 names::kMaskDidChangeNotification, names::kThemeDoneNotification})
+            tokens.push_back(foundation::NotificationCenter::defaultCenter().addObserver(
+                name, nullptr, [this](const foundation::Notification& n) {
+                    posted.push_back(n.name);
+                    if (const auto* theme = n.userInfo.get(names::kThemeKey).objectAs<std::shared_ptr<KWThemeItem>>())
+                        postedThemes.push_back((*theme)->themeID());
+                }));
+    }
+    // The sheet over the whole window, in its navigation controller.
+    void open(int32_t page = 0) {
+        sheet = std::make_shared<ThemeSettingsViewController>(ThemeSettingsViewController::kNibName, project);
+        sheet->setShowPageAtStart(page);
+        navigation = std::make_shared<NXNavigationController>(sheet);
+        auto root = std::make_shared<ui::ViewController>();
+        window->setRootViewController(root);
+        root->addChildViewController(navigation);
+        navigation->view()->setFrame(root->view()->bounds());
+        root->view()->addSubview(navigation->viewPtr());
+        window->layoutIfNeeded();
+        advance(0.1);
+        posted.clear();
+    }
+    KWSelectionViewController& picker(Section section) { return *sheet->pickerForSection(section); }
+    // Scrolls a picker's strip to a tile, as a user's swipe ends there.
+    void choose(Section section, int64_t tile) {
+        picker(section).carousel()->scrollToItemAtIndexAnimated(tile, true);
+        advance(1.0);
+    }
+    void setMeta(const char* key, Value value) { (*project->getMetaData()).set(key, std::move(value)); }
+    foundation::Dictionary stored() { return storedMetaData(project); }
+    // Writes "RecordNeedsRendering" back to false on disk.
+    void clearNeedsRendering() {
+        setMeta(projectkeys::kNeedsRendering, false);
+        ASSERT_TRUE(project->saveMetaDataToDisk());
+    }
+
+    ProjectModelPtr project;
+    std::shared_ptr<ThemeSettingsViewController> sheet;
+    std::shared_ptr<NXNavigationController> navigation;
+    std::vector<foundation::ObserverToken> tokens;
+    std::vector<std::string> posted;
+    std::vector<int64_t> postedThemes;
+};
+
+TEST_F(ThemeSettingsTest, OpeningShowsTheStoredChoiceOfEveryPicker) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<const char*, Value>> meta;
+        Section section;
+        int64_t tile;
+    };
+    const Case cases[] = {
+        {"theme 4", {{outlinekeys::kTheme, Value(4)}}, kTheme, 4},
+        {"theme 12 is out of range", {{outlinekeys::kTheme, Value(12)}}, kTheme, 0},
+        {"fade in and out", {{names::kFadeInKey, Value(true)}, {names::kFadeOutKey, Value(true)}}, kFade, 2},
+        {"fade in", {{names::kFadeInKey, Value(true)}}, kFade, 1},
+        {"fade out", {{names::kFadeOutKey, Value(true)}}, kFade, 3},
+        {"foreground 5", {{names::kForegroundKey, Value(5)}}, kForeground, 5},
+        {"effect 3", {{projectkeys::kMovieFilter, Value(3)}}, kEffect, 3},
+        {"mask 2.35", {{names::kMaskKey, Value(1)}, {names::kMaskFormatKey, Value(2.35)}}, kMask, 1},
+        {"mask 1.0", {{names::kMaskKey, Value(1)}, {names::kMaskFormatKey, Value(1)}}, kMask, 2},
+        {"mask of another format", {{names::kMaskKey, Value(1)}, {names::kMaskFormatKey, Value(1.85)}}, kMask, 0},
+        {"mask off", {{names::kMaskKey, Value(0)}, {names::kMaskFormatKey, Value(1)}}, kMask, 0},
+    };
+    for (const Case& c : cases) {
+        project = savedProject(1);
+        for (const auto& [key, value] : c.meta) setMeta(key, value);
+        open();
+        EXPECT_EQ(picker(c.section).carousel()->currentItemIndex(), c.tile) << c.what;
+        EXPECT_EQ(picker(c.section).lastSelection(), c.tile) << c.what;
+        EXPECT_TRUE(posted.empty()) << c.what << ": showing writes nothing";
+    }
+}
+
+TEST_F(ThemeSettingsTest, FadeAndMaskTilesWriteTheirPairsAndReopenOnTheSameTile) {
+    struct Case {
+        Section section;
+        int64_t tile;
+        const char* keyA;
+        Value a;
+        const char* keyB;
+        Value b;
+        const char* notification;
+    };
+    const Case cases[] = {
+        {kFade, 1, names::kFadeInKey, Value(true), names::kFadeOutKey, Value(false),
+         names::kFadeInOutDidChangeNotification},
+        {kFade, 2, names::kFadeInKey, Value(true), names::kFadeOutKey, Value(true),
+         names::kFadeInOutDidChangeNotification},
+        {kFade, 3, names::kFadeInKey, Value(false), names::kFadeOutKey, Value(true),
+         names::kFadeInOutDidChangeNotification},
+        {kFade, 0, names::kFadeInKey, Value(false), names::kFadeOutKey, Value(false),
+         names::kFadeInOutDidChangeNotification},
+        {kMask, 1, names::kMaskKey, Value(1), names::kMaskFormatKey, Value(2.35), names::kMaskDidChangeNotification},
+        {kMask, 2, names::kMaskKey, Value(1), names::kMaskFormatKey, Value(1), names::kMaskDidChangeNotification},
+        {kMask, 0, names::kMaskKey, Value(0), names::kMaskFormatKey, Value(2.35), names::kMaskDidChangeNotification},
+    };
+    open();
+    for (const Case& c : cases) {
+        clearNeedsRendering();
+        posted.clear();
+        choose(c.section, c.tile);
+        const foundation::Dictionary meta = stored();
+        EXPECT_EQ(meta.get(c.keyA).asDouble(-1), c.a.asDouble()) << c.keyA << " tile " << c.tile;
+        EXPECT_EQ(meta.get(c.keyB).asDouble(-1), c.b.asDouble()) << c.keyB << " tile " << c.tile;
+        EXPECT_TRUE(meta.get(projectkeys::kNeedsRendering).asBool()) << c.tile;
+        EXPECT_EQ(posted, std::vector<std::string>{c.notification}) << c.tile;
+    }
+    // The last choices open again: fade 0 and mask 0; then fade 3 stays 3.
+    choose(kFade, 3);
+    open();
+    EXPECT_EQ(picker(kFade).carousel()->currentItemIndex(), 3);
+    EXPECT_EQ(picker(kMask).carousel()->currentItemIndex(), 0);
+}
+
+TEST_F(ThemeSettingsTest, ThePickerOfAThemeStaysFrozenUntilTheCardsAreRendered) {
+    open();
+    auto& theme = *sheet->themeController();
+    clearNeedsRendering();
+    choose(kTheme, 3);
+    EXPECT_EQ(stored().get(outlinekeys::kTheme).asInt(), 3);
+    EXPECT_FALSE(stored().get(projectkeys::kNeedsRendering).asBool()) << "the theme leaves the movie to the cards";
+    EXPECT_EQ(posted, std::vector<std::string>{names::kThemeDidChangeNotification});
+    EXPECT_EQ(postedThemes, std::vector<int64_t>{3});
+    EXPECT_TRUE(theme.isBusy());
+    // Frozen: the strip takes no swipe meanwhile.
+    const graphics::Point middle = centerOf(*theme.carousel());
+    fingers.drag({middle, {middle.x - 300, middle.y}}, 0.2);
+    advance(1.0);
+    EXPECT_EQ(theme.carousel()->currentItemIndex(), 3);
+
+    foundation::NotificationCenter::defaultCenter().post(names::kThemeRenderingFinishedNotification, nullptr);
+    EXPECT_FALSE(theme.isBusy());
+    EXPECT_TRUE(theme.carousel()->isUserInteractionEnabled());
+
+    // No theme: announced, never frozen. Back to 3 writes again.
+    posted.clear();
+    choose(kTheme, 0);
+    EXPECT_FALSE(theme.isBusy());
+    choose(kTheme, 3);
+    EXPECT_EQ(postedThemes, (std::vector<int64_t>{3, 0, 3}));
+    EXPECT_EQ(stored().get(outlinekeys::kTheme).asInt(), 3);
+    savePicture("movie-settings-sheet.png");
+}
+
+TEST_F(ThemeSettingsTest, AForegroundWritesItsOverlayAndNoForegroundRemovesIt) {
+    open();
+    choose(kForeground, 5);
+    EXPECT_EQ(stored().get(names::kForegroundKey).asInt(), 5);
+    EXPECT_EQ(posted, std::vector<std::string>{names::kForegroundDidChangeNotification});
+    auto overlay = graphics::Image::load(*project->pathForFile(names::kForegroundFile));
+    ASSERT_TRUE(overlay.ok());
+    EXPECT_EQ(overlay->pixelWidth(), 1920);
+    EXPECT_EQ(overlay->pixelHeight(), 1080);
+
+    posted.clear();
+    choose(kForeground, 0);
+    EXPECT_EQ(stored().get(names::kForegroundKey).asInt(), 0);
+    EXPECT_EQ(posted, std::vector<std::string>{names::kForegroundDidChangeNotification});
+    EXPECT_FALSE(project->fileDataForFileWithPreferredFilename(names::kForegroundFile));
+}
+
+TEST_F(ThemeSettingsTest, EffectsAreWrittenEachTimeATileIsChosen) {
+    open();
+    for (int64_t tile : {2, 7, 2}) {
+        clearNeedsRendering();
+        posted.clear();
+        choose(kEffect, tile);
+        EXPECT_EQ(stored().get(projectkeys::kMovieFilter).asInt(), tile);
+        EXPECT_TRUE(stored().get(projectkeys::kNeedsRendering).asBool());
+        EXPECT_EQ(posted, std::vector<std::string>{names::kMovieEffectDidChangeNotification});
+    }
+    // A scroll that ends on the same tile chooses nothing.
+    posted.clear();
+    choose(kEffect, 2);
+    EXPECT_TRUE(posted.empty());
+}
+
+TEST_F(ThemeSettingsTest, SheetTabsSizeAndDone) {
+    open();
+    EXPECT_EQ(sheet->tableView()->numberOfSections(), 5u);
+    EXPECT_EQ(sheet->tableView()->rectForRowAtIndexPath(ui::IndexPath{2, 0}).height(), 90);
+    for (size_t section = 0; section < 5; ++section)
+        EXPECT_EQ(picker(Section(section)).view()->superview()->superview(),
+                  sheet->tableView()->cellForRowAtIndexPath(ui::IndexPath{section, 0}).get());
+
+    // Toggling twice returns the navigation view and the button picture.
+    const graphics::Rect first = navigation->view()->frame();
+    auto firstButton = sheet->navigationItem().leftBarButtonItem();
+    sheet->actionChangeSize();
+    advance(0.3);
+    EXPECT_EQ(navigation->view()->frame(), graphics::Rect(0, 476, first.width(), first.height() - 476));
+    EXPECT_NE(sheet->navigationItem().leftBarButtonItem()->image().pngData()->size(),
+              firstButton->image().pngData()->size());
+    sheet->actionChangeSize();
+    advance(0.3);
+    EXPECT_EQ(navigation->view()->frame(), graphics::Rect(0, 0, first.width(), 768));
+    EXPECT_EQ(sheet->navigationItem().leftBarButtonItem()->image().pngData()->size(),
+              firstButton->image().pngData()->size());
+
+    sheet->actionDone();
+    EXPECT_EQ(posted, std::vector<std::string>{names::kThemeDoneNotification});
+
+    // The outline tab, and page 1 at the start.
+    sheet->actionUpload();
+    EXPECT_TRUE(dynamic_cast<OutlineViewController*>(navigation->topViewController()));
+    open(1);
+    EXPECT_TRUE(dynamic_cast<OutlineViewController*>(navigation->topViewController()));
+    navigation->popViewController(false);
+    EXPECT_EQ(navigation->topViewController(), sheet.get());
+}
+
+TEST(MaskTiles, FormatsCompareExactly) {
+    const std::tuple<bool, Value, int32_t> cases[] = {
+        {true, Value(2.35), 1}, {true, Value(1), 2},      {true, Value(1.0), 2},   {true, Value(2.3500001), 0},
+        {true, Value(), 0},     {true, Value("2.35"), 0}, {false, Value(2.35), 0},
+    };
+    for (const auto& [mask, format, tile] : cases) EXPECT_EQ(KWMaskSelectionView::tileForMask(mask, format), tile);
+}
+
+}  // namespace
