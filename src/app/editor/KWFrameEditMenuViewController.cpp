@@ -73,10 +73,10 @@ KWFrameEditMenuCollectionViewCell::KWFrameEditMenuCollectionViewCell()
     : ui::CollectionViewCell(
           graphics::Rect(0, 0, KWFrameEditMenuViewController::kCellWidth, KWFrameEditMenuViewController::kCellHeight)) {
     thumbImage_ = ui::makeView<ui::ImageView>(graphics::Rect(18, 8, 28, 28));
-    thumbImage_->setTintColor(graphics::Color::white());
+    thumbImage_->setTintColor(graphics::Color::grey(0.15));
     label_ = ui::makeView<ui::Label>(graphics::Rect(0, 40, 64, 18));
     label_->setFont(graphics::Font("HelveticaNeue-Light", 11));
-    label_->setTextColor(graphics::Color::white());
+    label_->setTextColor(graphics::Color::black());
     label_->setTextAlignment(graphics::TextAlignment::Center);
     label_->setBackgroundColor(std::nullopt);
     badge_ = ui::makeView<MKNumberBadgeView>(graphics::Rect(34, 0, 30, 22));
@@ -96,7 +96,12 @@ void KWFrameEditMenuCollectionViewCell::resetLook() {
     badge_->setShadow(false);
     badge_->setUserInteractionEnabled(false);
     badge_->setHidden(true);
-    setAlpha(frameeditmenu::kEnabledAlpha);
+    setMenuAlpha(frameeditmenu::kEnabledAlpha);
+}
+
+void KWFrameEditMenuCollectionViewCell::setMenuAlpha(double alpha) {
+    menuAlpha_ = alpha;
+    setAlpha(alpha);
 }
 
 void KWFrameEditMenuCollectionViewCell::layoutSubviews() {
@@ -169,13 +174,13 @@ ui::CollectionViewCellPtr KWFrameEditMenuViewController::cellForItemAtIndexPath(
         // Without a frame nothing applies.
         cell->label()->setText({});
         cell->setNotificationName({});
-        cell->setAlpha(frameeditmenu::kDisabledAlpha);
+        cell->setMenuAlpha(frameeditmenu::kDisabledAlpha);
         return cell;
     }
     cell->label()->setText(foundation::localized(item->title));
     cell->thumbImage()->setImage(UIImage_Resize::tintedImageNamed(item->icon).value_or(graphics::Image()));
     cell->setNotificationName(item->notificationName);
-    cell->setAlpha(item->enabled ? frameeditmenu::kEnabledAlpha : frameeditmenu::kDisabledAlpha);
+    cell->setMenuAlpha(item->enabled ? frameeditmenu::kEnabledAlpha : frameeditmenu::kDisabledAlpha);
     if (item->badge) {
         cell->badge()->setValue(static_cast<uint32_t>(*item->badge));
         cell->badge()->setHidden(false);
@@ -183,12 +188,18 @@ ui::CollectionViewCellPtr KWFrameEditMenuViewController::cellForItemAtIndexPath(
     return cell;
 }
 
+void KWFrameEditMenuViewController::willDisplayCell(ui::CollectionView&, ui::CollectionViewCell& cell,
+                                                    const ui::IndexPath&) {
+    if (auto* menuCell = dynamic_cast<KWFrameEditMenuCollectionViewCell*>(&cell))
+        menuCell->setAlpha(menuCell->menuAlpha());
+}
+
 void KWFrameEditMenuViewController::didSelectItemAtIndexPath(ui::CollectionView& collectionView,
                                                              const ui::IndexPath& indexPath) {
     auto cell =
         std::dynamic_pointer_cast<KWFrameEditMenuCollectionViewCell>(collectionView.cellForItemAtIndexPath(indexPath));
     // The cell's alpha is its enabled state: a dimmed cell posts nothing.
-    if (!cell || cell->alpha() != frameeditmenu::kEnabledAlpha || cell->notificationName().empty()) return;
+    if (!cell || cell->menuAlpha() != frameeditmenu::kEnabledAlpha || cell->notificationName().empty()) return;
     foundation::Dictionary userInfo;
     userInfo.set(n::kFrameKey, n::box(frame_));
     userInfo.set(n::kSelectionKey, n::box(selection_));

@@ -59,6 +59,10 @@ public:
     void setNotificationName(std::string name) { notificationName_ = std::move(name); }
     // Badge style, no badge, full alpha: the state every fill starts from.
     void resetLook();
+    // The alpha that tells the enabled state; the collection view's own
+    // alpha changes (showing and animating cells) end on it again.
+    double menuAlpha() const { return menuAlpha_; }
+    void setMenuAlpha(double alpha);
 
     void layoutSubviews() override;
 
@@ -67,6 +71,7 @@ private:
     std::shared_ptr<ui::Label> label_;
     std::shared_ptr<MKNumberBadgeView> badge_;
     std::string notificationName_;
+    double menuAlpha_ = 1.0;
 };
 
 class KWFrameEditMenuViewController : public ui::ViewController,
@@ -95,6 +100,8 @@ public:
     ui::CollectionViewCellPtr cellForItemAtIndexPath(ui::CollectionView& collectionView,
                                                      const ui::IndexPath& indexPath) override;
     void didSelectItemAtIndexPath(ui::CollectionView& collectionView, const ui::IndexPath& indexPath) override;
+    void willDisplayCell(ui::CollectionView& collectionView, ui::CollectionViewCell& cell,
+                         const ui::IndexPath& forItemAtIndexPath) override;
 
 private:
     FramePtr frame_;
