@@ -32,6 +32,7 @@ std::shared_ptr<ui::Button> makeStepButton(const Rect& frame, const char* title)
     button->setTitle(std::string(title), ui::ControlStateNormal);
     button->setTitleColor(kAccentColor, ui::ControlStateNormal);
     button->setTitleColor(graphics::Color::lightGray(), ui::ControlStateDisabled);
+    button->titleLabel()->setFont(graphics::Font::boldSystemFont(24));
     return button;
 }
 
