@@ -115,4 +115,16 @@ inline bool printResult(const std::string& name, double oursSeconds, double refe
     return target.met(ratio);
 }
 
+// The same line for a measure other than time, in its own unit:
+// "bench <name>: ours <x> MB, reference <y> MB, ratio <r>, target <= <t>".
+inline bool printMeasure(const std::string& name, double ours, double reference, const std::string& unit,
+                         Target target) {
+    const double ratio = target.ratio(ours, reference);
+    std::printf("bench %s: ours %.2f %s, reference %.2f %s, ratio %.2f, target %s %.2g\n", name.c_str(), ours,
+                unit.c_str(), reference, unit.c_str(), ratio,
+                target.better == Target::Better::Less ? "<=" : ">=", target.bound);
+    std::fflush(stdout);
+    return target.met(ratio);
+}
+
 }  // namespace bench

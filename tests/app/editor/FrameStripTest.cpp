@@ -1,5 +1,7 @@
+#include "EditorTestSupport.h"
 #include "EditorViewsSupport.h"
 #include "app/core/KWAudioClip.h"
+#include "app/core/KWImageProducer.h"
 #include "app/editor/EditorNotifications.h"
 #include "app/editor/KWFrameByFrameView.h"
 #include "platform/foundation/RunLoop.h"
@@ -61,10 +63,12 @@ protected:
     void centre(int64_t index) {
         strip->carousel()->scrollToItemAtIndexAnimated(index, false);
         foundation::RunLoop::main().runUntilIdle();
+        EXPECT_LIST_INVARIANTS(strip->project());
     }
     void tapItem(int64_t index) {
         tap(KWFrameByFrameView::itemSubview(*itemAt(index), KWFrameByFrameView::kTagThumbnail));
         advance(0.4);  // the double tap has failed by then
+        EXPECT_LIST_INVARIANTS(strip->project());
     }
 
     testsupport::TempAppFolders folders;
@@ -164,6 +168,9 @@ TEST_P(FrameStripTest, PlayheadFollowsInsertsAndRemovesAfterADelay) {
     auto& shown = show(project);
     viewstest::Recorder playheads(en::kDidMovePlayhead);
     auto inserted = Frame::create(Frame::kTypePicture);
+    ASSERT_TRUE(KWImageProducer(project)
+                    .storeImage(graphics::Image::filled(320, 180, viewstest::colourOf(9)), inserted->frameID())
+                    .ok());
     list->insertFrame(inserted, 0);
     shown.insertFrame(inserted, 0, true);
     advance(0.1);
@@ -173,6 +180,7 @@ TEST_P(FrameStripTest, PlayheadFollowsInsertsAndRemovesAfterADelay) {
     ASSERT_EQ(playheads.count(), 1u);
     EXPECT_EQ(list->frameAtPlayhead(), inserted);
     EXPECT_EQ(shown.labelFrameNumber()->text(), "1 / 6");
+    EXPECT_LIST_INVARIANTS(project);
 
     const FramePtr second = list->getFrameAtIndex(1);
     shown.removeFrame(inserted, false);
@@ -180,6 +188,7 @@ TEST_P(FrameStripTest, PlayheadFollowsInsertsAndRemovesAfterADelay) {
     advance(0.2);
     EXPECT_EQ(list->frameAtPlayhead(), second);
     EXPECT_EQ(shown.labelFrameNumber()->text(), "1 / 5");
+    EXPECT_LIST_INVARIANTS(project);
     // A frame no longer listed is not removed twice; indexes outside are ignored.
     const size_t posted = playheads.count();
     shown.removeFrame(inserted, false);
@@ -200,6 +209,8 @@ TEST_P(FrameStripTest, AFlingDecodesNothingOnTheMainThread) {
     for (int i = 0; i < 240 && shown.carousel()->isAnimating(); ++i) advance(1.0 / 60);
     foundation::RunLoop::main().runUntilIdle();
     EXPECT_GT(shown.getCurrentFrame(), 2);
+    EXPECT_EQ(list->frameAtPlayhead(), list->getFrameAtIndex(shown.getCurrentFrame()));
+    EXPECT_LIST_INVARIANTS(project);
     EXPECT_EQ(graphics::jpeg::decodeCountOnThisThread(), before);
     // Every loaded item shows its own frame's picture once the decodes are in.
     for (int64_t index : shown.carousel()->indexesForVisibleItems()) {

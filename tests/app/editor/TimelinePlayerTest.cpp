@@ -1,3 +1,4 @@
+#include "EditorTestSupport.h"
 #include "EditorViewsSupport.h"
 #include "app/audio/KWAudioController.h"
 #include "app/editor/EditorNotifications.h"
@@ -86,6 +87,7 @@ TEST_F(TimelinePlayerTest, TimeAndFrameScrollsMoveThePlayhead) {
     EXPECT_EQ(list->frameAtPlayhead(), list->getFrameAtIndex(5));
     EXPECT_EQ(playheads.last().object, &shown);
     EXPECT_EQ(shown.labelFrameNumber()->text(), "00:01");
+    EXPECT_LIST_INVARIANTS(project);
 
     // The capture slot stands for the frame before it; a held frame is
     // reached at its first position and counts each repetition.
@@ -97,6 +99,7 @@ TEST_F(TimelinePlayerTest, TimeAndFrameScrollsMoveThePlayhead) {
     shown.scrollToFrame(list->getFrameAtIndex(list->getCaptureIndex()), false);
     EXPECT_EQ(lastFrame(), list->getFrameAtIndex(9));
     EXPECT_EQ(lastIndex(), 12);
+    EXPECT_LIST_INVARIANTS(project);
     // A frame not in the film and an index past it change nothing.
     const size_t posted = playheads.count();
     shown.scrollToFrame(Frame::create(Frame::kTypePicture), false);
@@ -116,6 +119,7 @@ TEST_F(TimelinePlayerTest, EveryEntryOfAThousandEntryFilmIsReachable) {
         if (lastIndex() != i || list->frameAtPlayhead() != list->getFrameAtIndex(i)) missed.push_back(i);
     }
     EXPECT_EQ(missed, std::vector<int64_t>{});
+    EXPECT_LIST_INVARIANTS(project);
 }
 
 TEST_F(TimelinePlayerTest, EmptyFilmScrollsNothingAndPostsNothing) {
@@ -173,6 +177,7 @@ TEST_F(TimelinePlayerTest, PlayerFollowsTheClockLoopsAndStartsOnce) {
     EXPECT_EQ(clock.seeks.back(), 0);
     EXPECT_EQ(lastIndex(), 0);
     EXPECT_EQ(list->frameAtPlayhead(), list->getFrameAtIndex(0));
+    EXPECT_LIST_INVARIANTS(project);
     // Loop off: the last position stays and nothing stops by itself.
     player.setIsLoopPlayback(false);
     clock.time = 2200;
@@ -198,6 +203,7 @@ TEST_F(TimelinePlayerTest, PlayerFollowsTheClockLoopsAndStartsOnce) {
     advance(0.1);
     EXPECT_EQ(player.duration(), 2400);
     player.stop();
+    EXPECT_LIST_INVARIANTS(project);
 }
 
 TEST_F(TimelinePlayerTest, AStartOutsideTheFilmPlaysFromTheBeginning) {
@@ -231,6 +237,7 @@ TEST_F(TimelinePlayerTest, AudioControllerIsTheClockOnTheVirtualLoop) {
     advance(1.0);
     EXPECT_EQ(lastIndex(), 5);
     EXPECT_EQ(list->frameAtPlayhead(), list->getFrameAtIndex(5));
+    EXPECT_LIST_INVARIANTS(project);
     advance(1.1);  // 2.1 s of a 2 s movie: looped
     EXPECT_LE(lastIndex(), 1);
     player.stop();

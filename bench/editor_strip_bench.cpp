@@ -1,0 +1,228 @@
+// The frame editor's strip, timeline, preview pane and player over a project
+// of 1,000 frames of 3840×2160 (hard links of one frame's three files):
+//
+// 1. Opened, the strip scrolled end to end, the timeline scrolled end to
+//    end and the movie played once: the process's peak resident size must
+//    stay under 400 MB.
+// 2. A fling across the strip: the 95th percentile of one 1/60 s tick (the
+//    carousel step, the thumbnails arriving, compositing the strip) against
+//    the 16.7 ms of a frame, with no JPEG decoded on the main thread. The
+//    timed ticks include waiting for the background decodes that are in
+//    flight, since the virtual clock moves only once they are done.
+// 3. Thumbnail decoding through the cache against `djpeg -scale 1/2` on the
+//    same thumbnail files, one run of the tool per file as it takes them
+//    (its start-up counts, as it would for any caller of the command).
+
+#include "BenchSupport.h"
+#include "app/audio/KWAudioController.h"
+#include "app/core/KWImageProducer.h"
+#include "app/core/ProjectModel.h"
+#include "app/editor/EditorNotifications.h"
+#include "app/editor/KWFrameByFrameView.h"
+#include "app/editor/KWTimelineViewController.h"
+#include "app/editor/PreviewPlayer.h"
+#include "app/editor/ThumbnailCache.h"
+#include "app/editor/preview/KWPreviewViewController.h"
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/GuiApplication.h"
+#include "platform/graphics/JpegCodec.h"
+#include "platform/media/AudioOutput.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/compositing/Render.h"
+
+#include <QImage>
+#include <QPainter>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kFrames = 1000;
+constexpr double kTick = 1.0 / 60;
+constexpr double kRssLimitMB = 400;
+constexpr double kFrameBudgetSeconds = 0.0167;
+constexpr int kDecodedThumbnails = 300;
+
+double peakResidentMB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// A photo-like 4K picture: gradients, so the JPEGs have real content.
+graphics::Image fourKPicture() {
+    QImage bitmap(3840, 2160, QImage::Format_RGB32);
+    for (int y = 0; y < bitmap.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(bitmap.scanLine(y));
+        for (int x = 0; x < bitmap.width(); ++x) line[x] = qRgb(x * 255 / 3840, y * 255 / 2160, (x ^ y) & 255);
+    }
+    return graphics::Image(std::move(bitmap));
+}
+
+// The project folder with 1,000 frames sharing one frame's files through hard links.
+std::string makeProject(const fs::path& documents) {
+    auto project = ProjectModel::create();
+    KWImageProducer producer(project);
+    auto list = project->getFrameList();
+    FramePtr first = Frame::create(Frame::kTypePicture);
+    if (!producer.storeImage(fourKPicture(), first->frameID()).ok()) {
+        std::fprintf(stderr, "cannot store the picture\n");
+        std::exit(1);
+    }
+    list->insertFrame(first, 0);
+    const fs::path folder = *project->getProjectPath();
+    for (int i = 1; i < kFrames; ++i) {
+        FramePtr frame = Frame::create(Frame::kTypePicture);
+        for (auto name :
+             {&KWImageProducer::frameFileName, &KWImageProducer::previewFileName, &KWImageProducer::thumbnailFileName})
+            fs::create_hard_link(folder / name(first->frameID()), folder / name(frame->frameID()));
+        list->insertFrame(frame, list->getCaptureIndex());
+    }
+    list->setFrameAtPlayhead(first);
+    if (!project->saveAllDataToDisk().ok()) {
+        std::fprintf(stderr, "cannot save the project\n");
+        std::exit(1);
+    }
+    (void)documents;
+    return folder.string();
+}
+
+}  // namespace
+
+int main() {
+    graphics::ensureGuiApplication();
+    const fs::path root = fs::temp_directory_path() / ("tollivar-strip-bench-" + std::to_string(getpid()));
+    fs::create_directories(root / "data" / "config");
+    setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
+    setenv("XDG_CACHE_HOME", (root / "cache").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (root / "data" / "config").c_str(), 1);
+    auto clock = std::make_shared<foundation::VirtualClock>();
+    foundation::RunLoop& loop = foundation::RunLoop::main();
+    loop.reset(clock);
+    media::AudioOutput::setShared(std::make_shared<media::NullAudioOutput>());
+
+    const std::string folder = makeProject(root);
+    bool ok = true;
+    {
+        // ---- opened as the editor holds its parts -----------------------------------------
+        auto project = ProjectModel::create(folder);
+        if (!project->getFrameList() || project->getFrameList()->count() != kFrames + 1) {
+            std::fprintf(stderr, "the project did not open\n");
+            return 1;
+        }
+        auto window = std::make_shared<ui::Window>(graphics::Rect(0, 0, 1024, 768));
+        auto strip = std::make_shared<KWFrameByFrameView>(project);
+        strip->view()->setFrame({0, 612, 1024, 115});
+        window->addSubview(strip->viewPtr());
+        auto timeline = std::make_shared<KWTimelineViewController>(project);
+        timeline->view()->setFrame({0, 500, 1024, 115});
+        window->addSubview(timeline->viewPtr());
+        timeline->viewWillAppear(false);
+        window->layoutIfNeeded();
+        loop.runUntilIdle();
+        // The strip follows the timeline's playhead, as the editor makes it.
+        auto follow = foundation::NotificationCenter::defaultCenter().addObserver(
+            editornotifications::kDidMovePlayhead, timeline.get(), [&](const foundation::Notification& note) {
+                if (auto frame = editornotifications::frameIn(note.userInfo)) strip->scrollToFrame(frame, false);
+            });
+
+        // ---- a fling across the strip: ticks timed on the main thread ---------------------
+        ui::Compositor compositor;
+        QImage target(1024, 115, QImage::Format_ARGB32_Premultiplied);
+        std::vector<double> ticks;
+        const uint64_t mainDecodes = graphics::jpeg::decodeCountOnThisThread();
+        strip->carousel()->scrollToItemAtIndex(kFrames - 1, 5.0);
+        while (strip->carousel()->isAnimating() || ticks.size() < 300) {
+            ticks.push_back(bench::secondsOf([&] {
+                loop.advance(kTick);
+                QPainter painter(&target);
+                compositor.render(*strip->view(), painter, 1.0);
+            }));
+            if (ticks.size() > 2000) break;
+        }
+        const int64_t reached = strip->getCurrentFrame();
+        const uint64_t decodedOnMain = graphics::jpeg::decodeCountOnThisThread() - mainDecodes;
+        std::sort(ticks.begin(), ticks.end());
+        const double p95 = ticks[ticks.size() * 95 / 100];
+        std::printf("fling: %zu ticks, reached item %lld, %llu JPEG decodes on the main thread\n", ticks.size(),
+                    static_cast<long long>(reached), static_cast<unsigned long long>(decodedOnMain));
+        if (reached < kFrames - 1 || decodedOnMain != 0) ok = false;
+        ok = bench::printResult("strip fling tick p95, 1000 frames", p95, kFrameBudgetSeconds,
+                                bench::Target::atMost(1.0)) &&
+             ok;
+
+        // ---- the timeline end to end, then the movie played once --------------------------
+        // The preview pane joins here: its pictures are not part of the strip's tick.
+        auto preview = std::make_shared<KWPreviewViewController>(project);
+        preview->view()->setFrame({114, 40, 796, 448});
+        window->addSubview(preview->viewPtr());
+        for (int i = 0; i <= kFrames; i += 7) {
+            timeline->scrollToTimeIndex(i * 200, false);
+            loop.advance(kTick);
+        }
+        KWAudioController audio(project);
+        PreviewPlayer player(project, timeline);
+        player.setTimerController(&audio);
+        player.setIsLoopPlayback(false);
+        int64_t lastEntry = -1;
+        auto played = foundation::NotificationCenter::defaultCenter().addObserver(
+            editornotifications::kDidMovePlayhead, timeline.get(), [&](const foundation::Notification& note) {
+                lastEntry = note.userInfo.get(editornotifications::kExpandedIndexKey).asInt();
+            });
+        player.playFrom(0, -1);
+        loop.advance(kFrames / 5.0 - 0.1);
+        player.stop();
+        // The pane's full-size step for the last frame, after it stood a second.
+        loop.advance(1.5);
+        std::printf("played to entry %lld\n", static_cast<long long>(lastEntry));
+        if (lastEntry < kFrames - 2) ok = false;
+        preview->removeView();
+        ok = bench::printMeasure("peak resident size, 1000 4K frames opened, scrolled, played", peakResidentMB(),
+                                 kRssLimitMB, "MB", bench::Target::atMost(1.0)) &&
+             ok;
+
+        // ---- thumbnail decoding against djpeg on the same files ---------------------------
+        std::vector<std::string> files;
+        std::vector<FramePtr> frames;
+        for (int i = 0; i < kDecodedThumbnails; ++i) {
+            FramePtr frame = project->getFrameList()->getFrameAtIndex(i);
+            frames.push_back(frame);
+            files.push_back(folder + "/" + KWImageProducer::thumbnailFileName(frame->frameID()));
+        }
+        const double ours = bench::medianSeconds(
+            3, [] {},
+            [&] {
+                ThumbnailCache cache(project);
+                int delivered = 0;
+                for (const FramePtr& frame : frames)
+                    cache.requestImage(frame, 105, 75, [&](const graphics::Image& image) {
+                        if (image.pixelWidth() == 136) ++delivered;
+                    });
+                loop.runUntilIdle();
+                return delivered == kDecodedThumbnails;
+            });
+        const double reference = bench::medianSeconds(
+            3, [] {},
+            [&] {
+                for (const std::string& file : files)
+                    if (bench::runCommand({"djpeg", "-scale", "1/2", "-outfile", "/dev/null", file}) != 0) return false;
+                return true;
+            });
+        ok = bench::printResult("thumbnail decoding, 300 files, vs djpeg -scale 1/2", ours, reference,
+                                bench::Target::atMost(1.0)) &&
+             ok;
+        strip->view()->removeFromSuperview();
+        timeline->view()->removeFromSuperview();
+        preview->view()->removeFromSuperview();
+    }
+    fs::remove_all(root);
+    return ok ? 0 : 1;
+}
