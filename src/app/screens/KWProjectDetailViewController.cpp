@@ -477,16 +477,6 @@ graphics::Size KWProjectDetailViewController::previewSizeForPlaying() {
     return MovieRenderer::isResolutionAvailable(phoneSize) ? phoneSize : graphics::Size{640, 360};
 }
 
-void KWProjectDetailViewController::actionPlay() {
-    if (!mProject_) return;
-    // The preview would be rendered at previewSizeForPlaying(); until the
-    // renderer is part of the application the user is told plainly.
-    auto alert =
-        AlertView::create(foundation::localized(kPlayUnavailableTitle), foundation::localized(kPlayUnavailableMessage));
-    alert->addButtonWithTitle(foundation::localized("OK"), {});
-    alert->show();
-}
-
 // ---- name ------------------------------------------------------------------------------------
 
 bool KWProjectDetailViewController::textFieldShouldReturn(ui::TextField& textField) {

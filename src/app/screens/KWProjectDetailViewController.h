@@ -7,12 +7,15 @@
 // into it, and reports every outcome to the browser through four handlers.
 // The browser creates one card and reuses it for every project.
 //
-// Playing needs the movie renderer, which is not part of the application
-// yet: the play button says so in an alert.
+// Play renders a preview movie into the project's render cache (once; a
+// current one plays at once), shows the progress panel while it renders,
+// polled once a second, and then plays it in the movie player.
 //
 // Main thread only.
 
 #include "app/core/ProjectModel.h"
+#include "app/render/MovieExportType.h"
+#include "app/render/MovieRenderer.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Geometry.h"
@@ -33,6 +36,8 @@ class Toolbar;
 
 class Hudy;
 class KWPopoverController;
+class NXNavigationController;
+class RenderProgressViewController;
 
 class KWProjectDetailViewController : public ui::ViewController, private ui::TextFieldDelegate {
 public:
@@ -41,9 +46,12 @@ public:
     static inline const char* kNibName = "KWProjectDetailViewController";
     // The key of the thumbnail's scale animation (into and out of the editor).
     static inline const char* kScaleAnimationKey = "scale";
-    static inline const char* kPlayUnavailableTitle = "Play";
-    static inline const char* kPlayUnavailableMessage =
-        "Playing projects is not available in this version yet. The project is unchanged.";
+    static inline const char* kRenderTitle = "Render Movie";
+    static inline const char* kRenderMessage = "The project needs to be rendered first. This may take a while.";
+    static inline const char* kRenderWaitText = "Please wait while your video is being prepared.";
+    static inline const char* kRenderFailedFormat =
+        "The project could not be prepared because an error occurred. - (%@)";
+    static constexpr double kRenderPollSeconds = 1.0;
     // A project whose frame list holds more entries than this (the capture
     // slot included) is deleted only after a warning.
     static constexpr int64_t kDeleteWithoutWarningEntries = 4;
@@ -57,6 +65,9 @@ public:
     ProjectHandler handlerProjectBack;
     ProjectHandler handlerProjectDelete;
     ProjectHandler handlerProjectDuplicate;
+    // Where the preview's renderer comes from; none: the registry's renderer
+    // of QuickTime movies.
+    std::function<MovieRendererPtr(const ProjectModelPtr& project)> rendererSource;
 
     // imageRect: the grid cell's rect in the card's coordinates.
     void showAnimationFromProjectExplorerForProject(const ProjectModelPtr& project, const graphics::Rect& imageRect);
@@ -79,6 +90,12 @@ public:
     void actionDuplicate();
     void actionEdit();
     void actionPlay();
+    void prepareMovieWithResolution(graphics::Size size);
+    void checkStatusForExporter(const MovieRendererPtr& exporter);
+    void cancelMovieRenderer();
+    void playVideoInMovieView(const std::string& url);
+    // The preview's export type at a size: "MoviePreview", a QuickTime movie.
+    static MovieExportType previewExportType(graphics::Size size);
 
     // None does nothing.
     void showError(const std::optional<foundation::Error>& error);
@@ -105,6 +122,8 @@ public:
     ui::BarButtonItem* editBtn() const { return editBtn_.get(); }
     KWPopoverController* sharePopover() const { return popover_.get(); }
     Hudy* duplicateHud() const { return hud_.get(); }
+    RenderProgressViewController* renderProgressViewController() const { return renderProgressViewController_.get(); }
+    const MovieRendererPtr& movieRenderer() const { return movieRenderer_; }
 
     void loadView() override;
     void viewDidLoad() override;
@@ -124,6 +143,10 @@ private:
     // Fades the container out and hands the outcome to the browser.
     void hideAfterDeletion();
     static bool isTablet();
+    MovieRendererPtr makeRenderer();
+    // The renderer's end: an error stays on the panel, anything else closes
+    // it, and a finished movie plays.
+    void finishPreview(const MovieRendererPtr& renderer);
 
     ProjectModelPtr mProject_;
     std::shared_ptr<KWPopoverController> popover_;
@@ -143,6 +166,9 @@ private:
     graphics::Rect orgRect_;
 
     std::shared_ptr<Hudy> hud_;
+    std::shared_ptr<RenderProgressViewController> renderProgressViewController_;
+    std::shared_ptr<NXNavigationController> renderNavigation_;
+    MovieRendererPtr movieRenderer_;
     // A duplication or deletion is on its way: the project list must not be
     // touched from here until it is back on the main queue.
     bool busy_ = false;

@@ -455,16 +455,6 @@ TEST_F(ProjectCardTest, TheEditorOpensWhenTheEditAnimationEndsOnEveryDevice) {
     }
 }
 
-TEST_F(ProjectCardTest, PlaySaysClearlyThatItIsNotAvailable) {
-    auto project = savedProject(2);
-    showFromGrid(project);
-    tapItem(card->playBtn());
-    EXPECT_EQ(alertMessages(), std::vector<std::string>{KWProjectDetailViewController::kPlayUnavailableMessage});
-    EXPECT_EQ(KWProjectDetailViewController::previewSizeForPlaying(), (graphics::Size{1280, 720}));
-    ui::Device::current().setScreenScale(2.0);
-    EXPECT_EQ(KWProjectDetailViewController::previewSizeForPlaying(), (graphics::Size{1920, 1080}));
-}
-
 TEST_F(ProjectCardTest, EditFromTheBrowserOpensTheEditorOnTheProject) {
     auto project = savedProject(2);
     KWWelcomeViewController::setHasSeen(true);
