@@ -89,6 +89,34 @@ QPainterPath roundedPath(const litehtml::position& pos, const litehtml::border_r
     return path;
 }
 
+// How deep the markup nests, counted conservatively from its tags: every
+// start tag that is not void, self-closed or one that the next of its kind
+// closes (p, li, table cells and rows, ...) goes one level down, every end
+// tag one up. Parser and layout recurse once per level.
+size_t nestingDepth(std::string_view html) {
+    static const std::vector<std::string_view> flat = {
+        "area",   "base",  "br",  "col", "embed", "hr", "img", "input", "link", "meta", "param",
+        "source", "track", "wbr", "p",   "li",    "dt", "dd",  "tr",    "td",   "th",   "option"};
+    size_t depth = 0, deepest = 0;
+    for (size_t at = html.find('<'); at != std::string_view::npos; at = html.find('<', at + 1)) {
+        bool closing = at + 1 < html.size() && html[at + 1] == '/';
+        size_t nameStart = at + (closing ? 2 : 1);
+        size_t nameEnd = nameStart;
+        while (nameEnd < html.size() && std::isalnum(static_cast<unsigned char>(html[nameEnd]))) ++nameEnd;
+        if (nameEnd == nameStart) continue;  // not a tag: "<" in text, a comment, a doctype
+        std::string name(html.substr(nameStart, nameEnd - nameStart));
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+        if (std::find(flat.begin(), flat.end(), name) != flat.end()) continue;
+        size_t tagEnd = html.find('>', nameEnd);
+        if (closing) {
+            if (depth > 0) --depth;
+        } else if (tagEnd == std::string_view::npos || html[tagEnd - 1] != '/') {
+            deepest = std::max(deepest, ++depth);
+        }
+    }
+    return deepest;
+}
+
 litehtml::context& sharedContext() {
     static litehtml::context context;
     static std::once_flag once;
@@ -106,6 +134,10 @@ public:
     }
 
     void load(const std::string& html) {
+        if (nestingDepth(html) > HtmlDocument::kMaximumNesting) {
+            tooDeep_ = true;
+            return;
+        }
         document_ = litehtml::document::createFromUTF8(html.c_str(), this, &sharedContext());
         if (document_) document_->render(static_cast<int>(std::lround(viewport_.width)));
     }
@@ -116,6 +148,7 @@ public:
         return Size(std::max<double>(document_->width(), viewport_.width), document_->height());
     }
     const std::string& title() const { return title_; }
+    bool tooDeep() const { return tooDeep_; }
     const std::vector<HtmlTextRun>& drawnText() const { return drawnText_; }
     const std::vector<std::string>& unresolved() const { return unresolved_; }
 
@@ -408,6 +441,7 @@ private:
     std::vector<HtmlTextRun> drawnText_;
     std::vector<std::string> unresolved_;
     std::string title_;
+    bool tooDeep_ = false;
 };
 
 HtmlDocument::HtmlDocument(const std::string& html, Size viewport, const std::string& baseURL,
@@ -421,6 +455,7 @@ HtmlDocument::~HtmlDocument() = default;
 Size HtmlDocument::viewport() const { return container_->viewport(); }
 Size HtmlDocument::contentSize() const { return container_->contentSize(); }
 const std::string& HtmlDocument::title() const { return container_->title(); }
+bool HtmlDocument::isTooDeep() const { return container_->tooDeep(); }
 void HtmlDocument::draw(GraphicsContext& context) { container_->draw(context); }
 const std::vector<HtmlTextRun>& HtmlDocument::drawnText() const { return container_->drawnText(); }
 const std::vector<std::string>& HtmlDocument::unresolvedReferences() const { return container_->unresolved(); }

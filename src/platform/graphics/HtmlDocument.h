@@ -39,8 +39,12 @@ struct HtmlTextRun {
 
 class HtmlDocument {
 public:
+    // Deeper markup is not read at all: parser and layout recurse once per level.
+    static constexpr size_t kMaximumNesting = 1000;
+
     // Parses UTF-8 HTML and lays it out at the viewport's width. Faulty
-    // markup is repaired as browsers do; nothing here fails.
+    // markup is repaired as browsers do; markup nested deeper than
+    // kMaximumNesting gives an empty page (see isTooDeep).
     HtmlDocument(const std::string& html, Size viewport, const std::string& baseURL = {},
                  HtmlResourceResolver resolver = {});
     ~HtmlDocument();
@@ -52,6 +56,8 @@ public:
     Size contentSize() const;
     // The page's <title>, empty when it has none.
     const std::string& title() const;
+    // Whether the markup was refused for nesting too deeply.
+    bool isTooDeep() const;
 
     // Draws the page with its top left at the context's origin.
     void draw(GraphicsContext& context);

@@ -129,3 +129,33 @@ TEST(HtmlDocument, TitleComesFromTheHead) {
     HtmlDocument page("<html><head><title>Card</title></head><body>x</body></html>", Size(100, 100));
     EXPECT_EQ(page.title(), "Card");
 }
+
+TEST(HtmlDocument, MarkupNestedTooDeeplyIsNotRead) {
+    auto repeated = [](const std::string& piece, size_t times) {
+        std::string text;
+        for (size_t i = 0; i < times; ++i) text += piece;
+        return text;
+    };
+    struct Case {
+        std::string html;
+        bool refused;
+    } cases[] = {
+        {repeated("<div>", 900) + "x", false},
+        {repeated("<div>", 1001) + "x", true},
+        {repeated("<DIV class='a'>", 100000) + "x", true},
+        {repeated("<div>a</div>", 5000), false},  // closed again: flat
+        {repeated("<p>a", 5000), false},          // each p closes the one before
+        {repeated("<li>a<br>", 5000), false},
+        {repeated("<div/>", 5000), false},
+        {repeated("a < b ", 5000), false},  // no tags at all
+    };
+    for (const Case& c : cases) {
+        HtmlDocument page(c.html, Size(200, 100));
+        EXPECT_EQ(page.isTooDeep(), c.refused) << c.html.substr(0, 40);
+        GraphicsContext context(Size(200, 100));
+        page.draw(context);
+        if (c.refused) {
+            EXPECT_TRUE(page.drawnText().empty());
+        }
+    }
+}

@@ -53,6 +53,19 @@ TEST(WebView, TellsTheDelegateFromTheMainRunLoop) {
         {"http://example.invalid/", true, {"should http://example.invalid/ 5", "start", "fail WebViewErrorDomain 1"}},
         {resources(), false, {"should " + resources() + " 5"}},
     };
+    // A page nested too deeply fails too.
+    {
+        WebView view(graphics::Rect(0, 0, 100, 50));
+        RecordingDelegate delegate;
+        view.setDelegate(&delegate);
+        std::string deep;
+        for (int i = 0; i < 2000; ++i) deep += "<div>";
+        view.loadHTMLString(deep, "");
+        RunLoop::main().runUntilIdle();
+        EXPECT_EQ(delegate.calls,
+                  (std::vector<std::string>{"should about:blank 5", "start", "fail WebViewErrorDomain 2"}));
+        EXPECT_EQ(view.document(), nullptr);
+    }
     for (const Case& c : cases) {
         WebView view(graphics::Rect(0, 0, 100, 50));
         RecordingDelegate delegate;

@@ -107,9 +107,17 @@ void WebView::performLoad(const std::string& html, const std::string& baseURL) {
         if (delegate_) delegate_->webViewDidFailLoadWithError(*this, error);
         return;
     }
+    auto page = std::make_unique<graphics::HtmlDocument>(html, bounds().size, baseURL, &WebView::resolveResource);
+    if (page->isTooDeep()) {
+        loading_ = false;
+        foundation::Error error{kWebViewErrorDomain, kWebViewErrorPageTooDeep,
+                                "The page nests its elements too deeply to be shown."};
+        if (delegate_) delegate_->webViewDidFailLoadWithError(*this, error);
+        return;
+    }
     html_ = html;
     baseURL_ = baseURL;
-    document_ = std::make_unique<graphics::HtmlDocument>(html_, bounds().size, baseURL_, &WebView::resolveResource);
+    document_ = std::move(page);
     loading_ = false;
     setNeedsDisplay();
     if (delegate_) delegate_->webViewDidFinishLoad(*this);

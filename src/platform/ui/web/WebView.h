@@ -28,6 +28,8 @@ class WebView;
 inline constexpr const char* kWebViewErrorDomain = "WebViewErrorDomain";
 // The base URL names no folder on this machine.
 inline constexpr int64_t kWebViewErrorBadBaseURL = 1;
+// The page nests deeper than HtmlDocument reads.
+inline constexpr int64_t kWebViewErrorPageTooDeep = 2;
 
 // The platform's navigation types; a page loaded from a string is "other".
 enum class WebViewNavigationType {
