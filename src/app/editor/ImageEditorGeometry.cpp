@@ -66,10 +66,12 @@ bool coversCropRect(const AffineTransform& transform, const Rect& initialImageFr
         graphics::concat(AffineTransform::makeTranslation(-cx, -cy), AffineTransform::makeRotation(-theta)),
         AffineTransform::makeTranslation(cx, cy));
     // A mirrored picture gives negative sizes; containment reads the
-    // standardized rect, as the drawing system's does. A small tolerance
-    // keeps a picture that exactly fills the window (after trigonometry)
-    // counted as covering it.
-    const Rect picture = CGRectFromRectangle(applyTransform(turnBack, corners)).standardized().insetBy(-1e-9, -1e-9);
+    // standardized rect, as the drawing system's does. The turn is taken in
+    // single precision, so a picture that exactly fills the window comes back
+    // a few hundred-thousandths of a point off after a flip; a thousandth of
+    // a point of tolerance keeps it counted as covering (else the flip would
+    // be undone at the next gesture's end).
+    const Rect picture = CGRectFromRectangle(applyTransform(turnBack, corners)).standardized().insetBy(-1e-3, -1e-3);
     return picture.contains(cropBox);
 }
 
