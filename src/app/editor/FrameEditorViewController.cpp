@@ -113,6 +113,8 @@ void FrameEditorViewController::buildViews() {
     viewSeperator_ = ui::makeView<ui::View>(graphics::Rect{});
     viewSeperator_->setBackgroundColor(panelColor());
     viewCaptureView_ = ui::makeView<ui::View>(kTabletCapture);
+    // The capture screen lays itself out for the whole screen; only its top part shows.
+    viewCaptureView_->setClipsToBounds(true);
     viewPreview_ = ui::makeView<ui::View>(graphics::Rect{});
     viewPreview_->setBackgroundColor(graphics::Color::black());
     viewLeftControls_ = ui::makeView<ui::View>(graphics::Rect{});
@@ -185,13 +187,16 @@ void FrameEditorViewController::buildViews() {
             viewLeftControls_->addSubview(button->shared_from_this());
         for (auto* button : {btnCamera_.get(), btnPlay_.get(), btnMore_.get()})
             viewRightControls_->addSubview(button->shared_from_this());
-        root->addSubview(btnBackward_);
-        root->addSubview(btnForward_);
         viewCaptureView_->setHidden(true);
     }
     root->addSubview(viewPlayerViewController_);
     root->addSubview(viewTimelineViewController_);
     root->addSubview(viewEmptyHelp_);
+    if (!isTablet()) {
+        // At the strip's two ends, over it.
+        root->addSubview(btnBackward_);
+        root->addSubview(btnForward_);
+    }
     if (!isTablet()) layoutViews();
 }
 

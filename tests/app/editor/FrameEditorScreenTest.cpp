@@ -8,6 +8,9 @@
 #include "app/core/KWThemeItem.h"
 #include "app/editor/EditorNotifications.h"
 #include "app/editor/FrameEditorModel.h"
+#include "app/editor/KWFrameByFrameView.h"
+#include "app/editor/PreviewPlayer.h"
+#include "app/widgets/carousel/iCarousel.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/controllers/AlertView.h"
@@ -196,6 +199,63 @@ TEST_F(EditorTest, AThemeAddsTitleAndCreditsAndNoThemeRemovesThem) {
     EXPECT_EQ(savedListInode(*project), before);
 }
 
+TEST_F(EditorTest, TheStripFollowsTheListThroughInsertionsAndRemovals) {
+    auto project = projectOfPictures("ABC");
+    open(project);
+    KWFrameByFrameView* strip = editor->playerViewController();
+    ASSERT_NE(strip, nullptr);
+    EXPECT_EQ(strip->carousel()->numberOfItems(), 4);
+    FramePtr d = Frame::create(Frame::kTypePicture);
+    ASSERT_TRUE(KWImageProducer(project).storeImage(pictureOf('D'), d->frameID()).ok());
+    editor->addFrames({d}, 3);
+    settle();
+    EXPECT_EQ(strip->carousel()->numberOfItems(), 5);
+    editor->deleteFrames(0, 2);
+    settle();
+    advance(1.0);
+    EXPECT_EQ(namesOfList(*project), "CDS");
+    EXPECT_EQ(strip->carousel()->numberOfItems(), 3);
+    EXPECT_LIST_INVARIANTS(project);
+}
+
+TEST_F(EditorTest, PlaybackShowsTheTimelineAndStopBringsTheStripBack) {
+    auto project = projectOfPictures("ABCD");
+    open(project);
+    editor->actionPlayPreview();
+    EXPECT_TRUE(editor->isPlaying());
+    EXPECT_TRUE(editor->isTimeline());
+    ASSERT_NE(editor->previewPlayer(), nullptr);
+    EXPECT_TRUE(editor->previewPlayer()->isPlaying());
+    EXPECT_TRUE(editor->btnPlay()->isEnabled());  // it stops playback
+    EXPECT_FALSE(editor->btnMusic()->isEnabled());
+    advance(0.5);
+    editor->actionPlayPreview();
+    EXPECT_FALSE(editor->isPlaying());
+    EXPECT_FALSE(editor->isTimeline());
+    EXPECT_FALSE(editor->previewPlayer()->isPlaying());
+    EXPECT_TRUE(editor->btnMusic()->isEnabled());
+    advance(0.5);
+    EXPECT_DOUBLE_EQ(editor->viewPlayerViewController()->alpha(), 1.0);
+    EXPECT_DOUBLE_EQ(editor->viewTimelineViewController()->alpha(), 0.0);
+    EXPECT_LIST_INVARIANTS(project);
+}
+
+TEST_F(EditorTest, TheTimelineOpensFromThreeEntriesButADoubleTapOpensItAlways) {
+    struct Case {
+        const char* pictures;
+        bool action;  // the zoom-out control, else the strip's double tap
+        bool timeline;
+    } cases[] = {{"A", true, false}, {"AB", true, true}, {"A", false, true}};
+    for (const Case& c : cases) {
+        open(projectOfPictures(c.pictures));
+        if (c.action)
+            editor->zoomOutAction();
+        else
+            post(n::kFrameByFrameViewDoubleTapped);
+        EXPECT_EQ(editor->isTimeline(), c.timeline) << c.pictures << c.action;
+    }
+}
+
 TEST_F(EditorTest, TabletEmbedsTheCaptureScreenAroundThePreview) {
     open(projectOfPictures("AB"));
     ASSERT_NE(editor->captureViewController(), nullptr);
@@ -216,12 +276,24 @@ TEST_F(PhoneEditorTest, PhoneLayoutPutsA16By9PreviewBetweenTheSidePanels) {
     EXPECT_FALSE(editor->btnCamera()->isHidden());
 }
 
+// The editor with a selection run from B to D (marks on the strip).
+void selectRun(FrameEditorViewController& editor) {
+    auto list = editor.project()->getFrameList();
+    foundation::NotificationCenter::defaultCenter().post(
+        n::kMenuSelect, nullptr,
+        {{n::kFrameKey, n::box(list->getFrameAtIndex(1))}, {n::kSelectionKey, n::box(n::FrameRange{1, 1})}});
+    editor.playerViewController()->scrollToFrame(list->getFrameAtIndex(3), false);
+}
+
 TEST_F(EditorTest, PicturesOfTheTabletEditor) {
     open(ProjectModel::create());
     advance(1.0);
     savePicture("Editor-empty-tablet.png");
-    open(projectOfPictures("ABCD"));
+    open(projectOfPictures("ABCDE"));
+    selectRun(*editor);
     advance(1.0);
+    EXPECT_EQ(editor->playerViewController()->selectionStartIndex(), 1);
+    settle();
     savePicture("Editor-tablet.png");
     EXPECT_TRUE(editor->viewEmptyHelp()->isHidden());
 }
@@ -230,8 +302,11 @@ TEST_F(PhoneEditorTest, PicturesOfThePhoneEditor) {
     open(ProjectModel::create());
     advance(1.0);
     savePicture("Editor-empty-phone.png");
-    open(projectOfPictures("ABCD"));
+    open(projectOfPictures("ABCDE"));
+    selectRun(*editor);
     advance(1.0);
+    EXPECT_EQ(editor->playerViewController()->selectionStartIndex(), 1);
+    settle();
     savePicture("Editor-phone.png");
     EXPECT_TRUE(editor->viewEmptyHelp()->isHidden());
 }

@@ -188,9 +188,15 @@ void iCarousel::removeItemAtIndex(int64_t index, bool animated) {
     if (animated) {
         if (view && view->superview()) {
             ui::ViewPtr container = view->superview()->sharedFromThis();
+            // The completion holds the container weakly: the animation lives
+            // on the container's layer, and a strong hold would keep both
+            // alive when the carousel goes before the fade ends.
+            std::weak_ptr<ui::View> fading = container;
             ui::animate(
                 kFadeDuration, [container] { container->setAlpha(0); },
-                [container](bool) { container->removeFromSuperview(); });
+                [fading](bool) {
+                    if (auto gone = fading.lock()) gone->removeFromSuperview();
+                });
             life_.performAfter(kFadeDuration, [this, view] { itemViewPool_.push_back(view); });
         }
         ui::animate(kMoveDuration, afterRemoval, life_.guard([this](bool) { depthSortViews(); }));
