@@ -154,6 +154,9 @@ void ThemeCardEditViewController::updateFrameWithImage(const graphics::Image& im
 }
 
 void ThemeCardEditViewController::finish() {
+    // The frame editor may close this screen from the handler.
+    auto keep = weak_from_this().lock();
     std::function<void(FramePtr)> handler = handlerComplete_;
-    if (handler) handler(frame_);
+    FramePtr frame = frame_;
+    if (handler) handler(frame);
 }

@@ -86,6 +86,8 @@ bool ThemeMovieHandler::renderCardForFrame(const FramePtr& card) {
 }
 
 void ThemeMovieHandler::finish() {
+    // Whoever made the handler may let it go on the notification.
+    auto keep = weak_from_this().lock();
     foundation::NotificationCenter::defaultCenter().post(kThemeRenderingFinishedNotification, this);
     if (handlerComplete_) {
         std::function<void()> handler = handlerComplete_;

@@ -262,3 +262,27 @@ TEST_F(ThemeCards, AMissingTemplateIsReportedOnTheRunLoop) {
     EXPECT_EQ(failures[0].code, kWebRendererErrorTemplateUnreadable);
     EXPECT_EQ(completions, 0);
 }
+
+TEST_F(ThemeCards, TheHandlerMayBeLetGoOnItsNotification) {
+    // As the frame editor does: it keeps the handler only until the chain ends,
+    // whether that is inside the first call (no title card) or after rendering.
+    project->getMetaData()->set(kTheme, 6);
+    FramePtr credits = addCard(Frame::kTypeCreditsCard);
+    for (FramePtr title : {FramePtr(), addCard(Frame::kTypeTitleCard)}) {
+        auto handler = ThemeMovieHandler::create(project);
+        // Watched through what the handler owns: a weak pointer to the handler
+        // itself would keep its memory and hide a use after its end.
+        auto sentinel = std::make_shared<int>(0);
+        std::weak_ptr<int> watched = sentinel;
+        int completions = 0;
+        auto token = foundation::NotificationCenter::defaultCenter().addObserver(
+            kThemeRenderingFinishedNotification, handler.get(),
+            [&](const foundation::Notification&) { handler.reset(); });
+        handler->setHandlerComplete([&completions, sentinel] { ++completions; });
+        sentinel.reset();
+        handler->updateThemeforTitle(title, credits);
+        RunLoop::main().runUntilIdle();
+        EXPECT_EQ(completions, 1);
+        EXPECT_TRUE(watched.expired());
+    }
+}
