@@ -251,6 +251,24 @@ TEST_F(NavigationTest, ToolbarSharesSpareRoomBetweenFlexibleSpaces) {
     EXPECT_EQ(custom->view(), custom->customView().get());
 }
 
+TEST_F(NavigationTest, BarImagesAreTemplatesUnlessTheyKeepTheirColours) {
+    ui::Toolbar bar(Rect(0, 0, 200, 44));
+    bar.setTintColor(graphics::Color::blue());
+    const graphics::Image red = graphics::Image::filled(20, 20, graphics::RGBA{255, 0, 0, 255});
+    auto tinted = std::make_shared<BarButtonItem>(red, BarButtonItemStyle::Plain, nullptr);
+    auto original = std::make_shared<BarButtonItem>(red.withRenderingMode(graphics::ImageRenderingMode::AlwaysOriginal),
+                                                    BarButtonItemStyle::Plain, nullptr);
+    bar.setItems({tinted, original});
+    bar.layoutIfNeeded();
+    graphics::Image picture = ui::renderView(bar);
+    auto middle = [&picture, &bar](const BarButtonItem& item) {
+        const Rect frame = item.view()->convertRectToView(item.view()->bounds(), &bar);
+        return picture.pixelAt(int(frame.midX()), int(frame.midY()));
+    };
+    EXPECT_EQ(middle(*tinted), (graphics::RGBA{0, 0, 255, 255}));
+    EXPECT_EQ(middle(*original), (graphics::RGBA{255, 0, 0, 255}));
+}
+
 TEST_F(NavigationTest, PresentedNavigationStackGivesItsTopScreenTheCallbacks) {
     auto inner = make("inner");
     auto sheet = std::make_shared<NavigationController>(inner);

@@ -237,8 +237,12 @@ void TextButtonView::drawRect(GraphicsContext& context, const Rect&) {
     }
     Color color = enabled_ ? titleColor.value_or(tintColor()) : Color::grey(0.6);
     if (highlighted_ && !highlightFill) color = color.withAlpha(color.alpha() * 0.3);
-    if (!image.isNull()) {
-        // Bar images are templates: their shape in the button's colour.
+    if (!image.isNull() && image.renderingMode() == graphics::ImageRenderingMode::AlwaysOriginal) {
+        // An image asked to keep its own colours is drawn as it is.
+        Size size = image.size();
+        context.drawImage(image, Rect(b.midX() - size.width / 2, b.midY() - size.height / 2, size.width, size.height));
+    } else if (!image.isNull()) {
+        // Bar images are templates by default: their shape in the button's colour.
         Size size = image.size();
         Rect target(b.midX() - size.width / 2, b.midY() - size.height / 2, size.width, size.height);
         GraphicsContext mask(size, context.scale());
