@@ -165,7 +165,7 @@ void OutlineViewController::setValue(const ui::IndexPath& indexPath, const std::
 bool OutlineViewController::textFieldShouldBeginEditing(ui::TextField& textField) {
     isOutlineChanged_ = true;
     if (navigationController() && !themesheet::isExpanded(*navigationController()->view())) actionChangeSize();
-    lastTextField_ = &textField;
+    lastTextField_ = std::static_pointer_cast<ui::TextField>(textField.shared_from_this());
     return true;
 }
 
@@ -176,7 +176,7 @@ void OutlineViewController::textFieldDidEndEditing(ui::TextField& textField) {
     textField.setText(filtered);
     setValue(cell->indexPath, filtered);
     noteCardUsed(cell->indexPath);
-    lastTextField_ = nullptr;
+    lastTextField_.reset();
 }
 
 bool OutlineViewController::textFieldCellShouldReturnForIndexPath(ELCTextFieldCell& cell,
@@ -206,7 +206,7 @@ void OutlineViewController::textFieldCellUpdateTextLabelAtIndexPath(ELCTextField
 // ---- saving and leaving -------------------------------------------------------------------------
 
 bool OutlineViewController::saveDataAndFinish() {
-    if (lastTextField_) lastTextField_->resignFirstResponder();  // its end-of-editing step runs first
+    if (auto editing = lastTextField_.lock()) editing->resignFirstResponder();  // its end-of-editing step runs first
     if (!project_) return false;
     foundation::Dictionary outline;
     for (size_t s = 0; s < values_.size(); ++s)
@@ -239,7 +239,7 @@ bool OutlineViewController::saveDataAndFinish() {
 }
 
 void OutlineViewController::saveIfChanged() {
-    if (isOutlineChanged_ || lastTextField_) saveDataAndFinish();
+    if (isOutlineChanged_ || !lastTextField_.expired()) saveDataAndFinish();
 }
 
 void OutlineViewController::actionUpload() {

@@ -88,7 +88,8 @@ private:
     std::vector<std::vector<std::string>> values_;
     std::vector<std::vector<std::string>> metadataIds_;
     int32_t lastCardUsed_ = 0;
-    ui::TextField* lastTextField_ = nullptr;
+    // The field being edited; the table owns it.
+    std::weak_ptr<ui::TextField> lastTextField_;
     ProjectModelPtr project_;
     bool isOutlineChanged_ = false;
     std::shared_ptr<ui::TableView> tableView_;
