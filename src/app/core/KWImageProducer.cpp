@@ -11,6 +11,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
+#include <utility>
+#include <vector>
 
 using graphics::GraphicsContext;
 using graphics::Image;
@@ -36,28 +39,53 @@ std::string KWImageProducer::thumbnailFileName(const std::string& frameID) { ret
 foundation::Status KWImageProducer::storeImage(const Image& image, const std::string& frameId) {
     if (!project || image.isNull() || frameId.empty())
         return foundation::Error(foundation::kPOSIXErrorDomain, EINVAL, "There is no picture to store.");
-    foundation::Status stored = storeThumbImage(image, kThumbnailSize, thumbnailFileName(frameId));
-    if (stored) stored = storeThumbImage(image, kPreviewSize, previewFileName(frameId));
-    if (stored) {
-        auto jpeg = image.jpegData(kFullFrameQuality);
-        stored = jpeg ? project->updateRegularFileWithContents(*jpeg, frameFileName(frameId))
-                      : foundation::Status(jpeg.error());
+    // Every picture is encoded before the first file is touched, so a picture
+    // that cannot be encoded changes nothing on disk.
+    struct Planned {
+        std::string fileName;
+        foundation::Bytes jpeg;
+        bool existed = false;
+    };
+    std::vector<Planned> files;
+    auto full = image.jpegData(kFullFrameQuality);
+    if (!full) return full.error();
+    files.push_back({frameFileName(frameId), std::move(full.value())});
+    for (const auto& [size, name] :
+         {std::pair{kPreviewSize, previewFileName(frameId)}, std::pair{kThumbnailSize, thumbnailFileName(frameId)}}) {
+        auto small = encodeThumbImage(image, size);
+        if (!small) return small.error();
+        files.push_back({name, std::move(small.value())});
     }
-    if (!stored) {
-        // A picture is stored whole or not at all: no caller lists a frame
-        // whose pictures failed, so what was written would only take space.
-        for (const std::string& name : {thumbnailFileName(frameId), previewFileName(frameId)})
-            (void)project->removeRegularFileWithPreferredFilename(name);
+    for (Planned& file : files) {
+        const auto path = project->pathForFile(file.fileName);
+        std::error_code ignored;
+        file.existed = path && std::filesystem::exists(*path, ignored);
     }
-    return stored;
+    // The full-size picture goes first: it is what every other picture of the
+    // frame is made from. Each write is atomic, so a frame being replaced keeps
+    // whole pictures, old or new, whatever fails.
+    for (const Planned& file : files) {
+        foundation::Status written = project->updateRegularFileWithContents(file.jpeg, file.fileName);
+        if (written) continue;
+        // A new frame is stored whole or not at all: no caller lists a frame
+        // whose pictures failed, so what this call wrote would only take space.
+        for (const Planned& other : files)
+            if (!other.existed) (void)project->removeRegularFileWithPreferredFilename(other.fileName);
+        return written;
+    }
+    return foundation::Status::success();
+}
+
+foundation::Result<foundation::Bytes> KWImageProducer::encodeThumbImage(const Image& image, Size size) {
+    const auto scaled = UIImage_Resize::imageByScalingAndCroppingForSize(image, size);
+    if (!scaled) return foundation::Error(foundation::kPOSIXErrorDomain, EINVAL, "The picture could not be scaled.");
+    return scaled->jpegData(kThumbnailQuality);
 }
 
 foundation::Status KWImageProducer::storeThumbImage(const Image& image, Size size, const std::string& fileName) {
     if (!project) return foundation::Error(foundation::kPOSIXErrorDomain, EINVAL, "There is no project to store into.");
-    const auto scaled = UIImage_Resize::imageByScalingAndCroppingForSize(image, size);
-    if (!scaled) return foundation::Error(foundation::kPOSIXErrorDomain, EINVAL, "The picture could not be scaled.");
-    auto jpeg = scaled->jpegData(kThumbnailQuality);
-    if (!jpeg.ok()) return jpeg.error();
+    auto jpeg = encodeThumbImage(image, size);
+    if (!jpeg) return jpeg.error();
     return project->updateRegularFileWithContents(jpeg.value(), fileName);
 }
 

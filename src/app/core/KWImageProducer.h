@@ -49,12 +49,15 @@ public:
     static std::string previewFileName(const std::string& frameID);
     static std::string thumbnailFileName(const std::string& frameID);
 
-    // Writes thumbnail, preview and full frame, in that order, without movie
-    // effect. At the first failure it stops, removes what it wrote and
-    // reports why. The first file written into a new project creates its folder.
+    // Writes full frame, preview and thumbnail, in that order, without movie
+    // effect, after all three are encoded. At the first failed write it stops
+    // and reports why; a new frame's files are removed again, a replaced
+    // frame keeps whole pictures (each write is atomic). The first file
+    // written into a new project creates its folder.
     foundation::Status storeImage(const graphics::Image& image, const std::string& withFrameId);
-    // The picture scaled to fill `withSize` and centre-cropped, as JPEG of
-    // quality 0.5 under `inFile`.
+    // The picture scaled to fill `size` and centre-cropped, as JPEG of quality 0.5.
+    static foundation::Result<foundation::Bytes> encodeThumbImage(const graphics::Image& image, graphics::Size size);
+    // The same, written under `inFile`.
     foundation::Status storeThumbImage(const graphics::Image& image, graphics::Size withSize,
                                        const std::string& inFile);
     // Writes thumbnail and preview again from the full frame at a list index

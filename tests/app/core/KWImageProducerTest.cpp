@@ -7,6 +7,7 @@
 #include "support/Pictures.h"
 #include "support/Process.h"
 #include "support/TempAppFolders.h"
+#include "support/TestFiles.h"
 #include "support/VirtualClock.h"
 
 #include <array>
@@ -352,3 +353,16 @@ TEST_F(KWImageProducerTest, BlendAndMerge) {
 }
 
 }  // namespace
+
+TEST_F(KWImageProducerTest, AFailedReplacementKeepsTheFramesPictures) {
+    KWImageProducer producer(project);
+    const FramePtr frame = addStoredFrame(producer, Image::filled(320, 180, kOrange));
+    const std::string id = frame->frameID();
+    const auto before = testsupport::readFileBytes(fileInProject("thumb-" + id + ".jpg"));
+    // The preview cannot be replaced: the full frame is new, the others stay as they were.
+    fs::remove(fileInProject("preview-" + id + ".jpg"));
+    fs::create_directory(fileInProject("preview-" + id + ".jpg"));
+    ASSERT_FALSE(producer.storeImage(Image::filled(320, 180, RGBA{0, 0, 250, 255}), id));
+    EXPECT_TRUE(fs::is_regular_file(fileInProject("frame-" + id + ".jpg")));
+    EXPECT_EQ(testsupport::readFileBytes(fileInProject("thumb-" + id + ".jpg")), before);
+}
