@@ -38,6 +38,7 @@ NXMovieView::NXMovieView(std::string nibName, std::string movieURL, bool showCur
     : ui::ViewController(std::move(nibName)), movieURL_(std::move(movieURL)), showCurtains_(showCurtains) {}
 
 NXMovieView::~NXMovieView() {
+    if (touchOnScreen_) touchOnScreen_->delegate = nullptr;
     if (loopTimer_) loopTimer_->invalidate();
     removeTimeObserverFromPlayer();
 }
@@ -67,10 +68,11 @@ void NXMovieView::loadView() {
     viewLandscapeControls_ = ui::makeView<ui::View>(bounds);
     viewLandscapeControls_->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleHeight);
     root->addSubview(viewLandscapeControls_);
-    auto touch = std::make_shared<ui::TapGestureRecognizer>([weak = foundation::weakFrom(this)](auto&) {
+    touchOnScreen_ = std::make_shared<ui::TapGestureRecognizer>([weak = foundation::weakFrom(this)](auto&) {
         if (auto self = weak.lock()) self->actionTouchOnScreen();
     });
-    root->addGestureRecognizer(touch);
+    touchOnScreen_->delegate = this;
+    root->addGestureRecognizer(touchOnScreen_);
 
     auto action = [weak = foundation::weakFrom(this)](void (NXMovieView::*method)()) {
         return [weak, method](ui::BarButtonItem&) {
@@ -150,6 +152,12 @@ void NXMovieView::loadView() {
     curtainRight_->setFrame(graphics::Rect(half, 0, half + 2, bounds.height()));
     setView(root);
     layOutControls();
+}
+
+bool NXMovieView::shouldReceiveTouch(ui::GestureRecognizer&, const ui::Touch& touch) {
+    for (const ui::View* view = touch.view; view; view = view->superview())
+        if (view == toolBar_.get() || view == toolBarLower_.get() || view == scrubber_.get()) return false;
+    return true;
 }
 
 void NXMovieView::layOutControls() {

@@ -12,6 +12,7 @@
 #include "platform/foundation/Timer.h"
 #include "platform/media/Player.h"
 #include "platform/ui/controllers/ViewController.h"
+#include "platform/ui/gestures/GestureRecognizer.h"
 
 #include <cstdint>
 #include <memory>
@@ -27,7 +28,7 @@ class Slider;
 class Toolbar;
 }  // namespace ui
 
-class NXMovieView : public ui::ViewController {
+class NXMovieView : public ui::ViewController, private ui::GestureRecognizerDelegate {
 public:
     static inline const char* kNibName = "NXMovieView";
     static inline const char* kPlayImage = "movieplayer_btn_play";
@@ -103,6 +104,8 @@ public:
     unsigned supportedInterfaceOrientations() const override { return ui::OrientationMaskLandscape; }
 
 private:
+    // A touch on a button or the scrubber works that control only.
+    bool shouldReceiveTouch(ui::GestureRecognizer& recognizer, const ui::Touch& touch) override;
     void layOutControls();
     void setPlayButtonImage(const char* name);
     void setLoopButtonImage(const char* name);
@@ -139,4 +142,5 @@ private:
     ui::ViewPtr viewLandscapeControls_;
     std::shared_ptr<ui::Toolbar> toolBar_;
     std::shared_ptr<ui::Toolbar> toolBarLower_;
+    std::shared_ptr<ui::GestureRecognizer> touchOnScreen_;
 };

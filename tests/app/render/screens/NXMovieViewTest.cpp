@@ -96,8 +96,8 @@ TEST_F(MovieViewTest, CurtainsOpenOnTheLengthAndPlaybackStartsBehindThem) {
 
 TEST_F(MovieViewTest, ControlsHideAfterFourSecondsOfPlayWithoutATouch) {
     present(testsupport::testMovie(TestMovie::FortyFiveSeconds));
-    advance(2.05);  // curtains open, playing, controls hidden
-    movie->actionTouchOnScreen();
+    advance(2.05);               // curtains open, playing, controls hidden
+    tap(movie->playbackView());  // a finger on the picture shows them
     advance(1.0);
     EXPECT_EQ(movie->viewLandscapeControls()->alpha(), 1.0);
     advance(2.0);
@@ -105,9 +105,11 @@ TEST_F(MovieViewTest, ControlsHideAfterFourSecondsOfPlayWithoutATouch) {
     advance(2.0);
     EXPECT_EQ(movie->viewLandscapeControls()->alpha(), 0.0);
 
-    // Paused, they stay.
+    // Paused, they stay. A finger on a button works the button only.
     movie->actionTouchOnScreen();
-    press(movie->btnPlayPause());
+    advance(1.0);
+    tap(movie->btnPlayPause()->view());
+    advance(1.0);
     EXPECT_EQ(movie->player()->rate(), 0.0f);
     EXPECT_EQ(movie->playButtonImageName(), NXMovieView::kPlayImage);
     advance(10);
