@@ -5,20 +5,47 @@
 #include "app/editor/EditorNotifications.h"
 #include "app/editor/FrameEditorModel.h"
 #include "app/editor/FrameEditorViewController.h"
+#include "app/editor/FramePanels.h"
 #include "app/editor/preview/KWPreviewViewController.h"
 #include "app/render/themes/ThemeMovieHandler.h"
 #include "app/widgets/popover/KWPopoverController.h"
+#include "platform/ui/controls/Button.h"
 
 namespace n = editornotifications;
 
 void FrameEditorViewController::actionMusic() {
-    // PENDING: the add-media popover (MediaSelectionViewController) opens
-    // here once it is on main; its choice arrives in mediaSelectionDidSelect.
+    btnMusic_->setSelected(true);
+    auto menu = std::make_shared<MediaSelectionViewController>(project_, ui::TableViewStyle::Plain);
+    menu->setDelegate(this);
+    kwPopoverController_ = std::make_shared<KWPopoverController>(menu);
+    auto weak = foundation::weakFrom(this);
+    kwPopoverController_->setHandlerDismissPopover([weak] {
+        if (auto self = weak.lock()) self->btnMusic_->setSelected(false);
+    });
+    const graphics::Rect anchor = btnMusic_->superview()->convertRectToView(btnMusic_->frame(), view());
+    kwPopoverController_->presentPopoverFromRect(
+        anchor, *view(), isTablet() ? kPopoverArrowDirectionDown : kPopoverArrowDirectionLeft, true);
 }
 
 void FrameEditorViewController::actionMore() {
-    // PENDING: the speed popover (SpeedViewController) opens here once it is
-    // on main; a changed frame rate updates the holds for audio and saves.
+    btnMore_->setSelected(true);
+    const int64_t fpsBefore = project_->getFPS();
+    // Showing the panel already stores the speed and marks the movie for rendering.
+    auto speed = std::make_shared<SpeedViewController>(project_);
+    kwPopoverController_ = std::make_shared<KWPopoverController>(speed);
+    kwPopoverController_->setPopoverContentSize(speed->preferredContentSize);
+    auto weak = foundation::weakFrom(this);
+    kwPopoverController_->setHandlerDismissPopover([weak, fpsBefore] {
+        auto self = weak.lock();
+        if (!self) return;
+        self->btnMore_->setSelected(false);
+        if (self->project_->getFPS() == fpsBefore) return;
+        self->updateAudioHoldForAllFrames();
+        self->updateAllAndSaveProject();
+    });
+    const graphics::Rect anchor = btnMore_->superview()->convertRectToView(btnMore_->frame(), view());
+    kwPopoverController_->presentPopoverFromRect(
+        anchor, *view(), isTablet() ? kPopoverArrowDirectionDown : kPopoverArrowDirectionRight, true);
 }
 
 void FrameEditorViewController::mediaSelectionDidSelect(int64_t choice) {

@@ -8,6 +8,9 @@
 #include "app/editor/EditorNotifications.h"
 #include "app/editor/FrameEditorModel.h"
 #include "app/editor/FrameEditorViewController.h"
+#include "app/editor/FramePanels.h"
+#include "app/editor/HFImageEditorViewController.h"
+#include "app/editor/KWFrameEditMenuViewController.h"
 #include "app/widgets/alerts/AlertView.h"
 #include "app/widgets/popover/KWPopoverController.h"
 #include "platform/foundation/Bundle.h"
@@ -24,6 +27,8 @@ constexpr const char* kPaintingUnavailable = "Painting is not available yet.";
 constexpr int64_t kPasteNoticeThreshold = 4;
 constexpr int64_t kPasteNoticeSeconds = 20;
 constexpr int64_t kMergedNoticeSeconds = 2;
+// The menu points at the tapped item from a little below its top.
+constexpr double kMenuAnchorDrop = 35;
 
 n::FrameRange selectionOf(const foundation::Notification& notification) {
     return n::selectionIn(notification.userInfo).value_or(n::FrameRange{});
@@ -46,10 +51,16 @@ void FrameEditorViewController::closeMenu(bool keepSelectionMode) {
 // ---- menu --------------------------------------------------------------------------------------
 
 void FrameEditorViewController::receiveNotificationDidSelectFrame(const foundation::Notification& notification) {
-    // PENDING: the frame-edit menu (KWFrameEditMenuViewController) opens here
-    // in the editor's popover, from the tapped item's rectangle moved down by
-    // 35 points, once it is on main.
-    (void)notification;
+    const FramePtr frame = n::frameIn(notification.userInfo);
+    const auto itemRect = n::viewRectIn(notification.userInfo);
+    if (!frame || !itemRect) return;
+    const int64_t waiting = KWPasteboardHandler(project_).getNumberOfFramesInPasteboard();
+    auto menu = std::make_shared<KWFrameEditMenuViewController>(frame, selectionOf(notification), waiting);
+    if (kwPopoverController_) kwPopoverController_->dismissPopoverAnimated(false);
+    kwPopoverController_ = std::make_shared<KWPopoverController>(menu);
+    kwPopoverController_->setPopoverContentSize(menu->preferredContentSize);
+    kwPopoverController_->presentPopoverFromRect(itemRect->offsetBy(0, kMenuAnchorDrop), *view(),
+                                                 kPopoverArrowDirectionDown, true);
 }
 
 void FrameEditorViewController::receiveNotificationFrameEditMenuSelectSelected(
@@ -218,19 +229,46 @@ void FrameEditorViewController::frameEditMenuCaptureHere(const FramePtr& frame) 
 }
 
 void FrameEditorViewController::frameEditMenuHold(const FramePtr& frame) {
-    // PENDING: the hold panel (DuplicateFramesView) replaces the menu in the
-    // open popover once it is on main; its dismissal saves when the hold
-    // count changed.
-    (void)frame;
+    if (!frame || !kwPopoverController_) return;
+    const int64_t holdBefore = frame->getDuration();
+    auto panel = std::make_shared<DuplicateFramesView>(frame, project_);
+    kwPopoverController_->setPopoverContentSize(panel->preferredContentSize);
+    kwPopoverController_->updateContentViewController(panel);
+    // The panel changes the hold as the slider moves; the project is saved
+    // once, when the popover goes.
+    auto weak = foundation::weakFrom(this);
+    kwPopoverController_->setHandlerDismissPopover([weak, frame, holdBefore] {
+        auto self = weak.lock();
+        if (!self || frame->getDuration() == holdBefore) return;
+        self->updateFrameViews(frame);
+        self->updateAllAndSaveProject();
+    });
 }
 
 // ---- pictures -------------------------------------------------------------------------------------
 
 void FrameEditorViewController::showImageEditorForFrame(const FramePtr& frame) {
     // Crop edits the unfiltered full picture; without one nothing opens.
-    if (!frame || !frameeditor::originalPicture(*project_, frame)) return;
-    // PENDING: the crop editor (ImageEditor) opens here once it is on main;
-    // its done callback calls storeCroppedImage.
+    if (!frame) return;
+    const auto source = frameeditor::originalPicture(*project_, frame);
+    if (!source) return;
+    auto editor = ImageEditor::create();
+    editor->setCheckBounds(true);
+    editor->setRotateEnabled(true);
+    editor->setPanEnabled(true);
+    editor->setSourceImage(*source);
+    editor->setPreviewImage(
+        imageProducer().getImageForFrame(frame, KWImageProducer::kImageTypePreview, {}).value_or(*source));
+    editor->reset(false);
+    auto weak = foundation::weakFrom(this);
+    std::weak_ptr<ImageEditor> weakEditor = editor;
+    editor->setDoneCallback([weak, weakEditor, frame](std::optional<graphics::Image> image, bool canceled) {
+        auto self = weak.lock();
+        if (!self) return;
+        if (image && !canceled) self->storeCroppedImage(*image, frame);
+        self->dismissViewControllerFromFrameEditorWithZoomIn(weakEditor.lock().get(), frame);
+    });
+    presentViewControllerFromFrameEditorWithZoomIn(editor);
 }
 
 bool FrameEditorViewController::storeCroppedImage(const graphics::Image& image, const FramePtr& forFrame) {

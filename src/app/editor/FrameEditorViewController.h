@@ -27,6 +27,7 @@
 #include "app/audio/AudioRecorderViewController.h"
 #include "app/core/Frame.h"
 #include "app/core/ProjectModel.h"
+#include "app/editor/MediaSelectionViewController.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Lifetime.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -61,7 +62,9 @@ class MainViewControllerDelegate;
 class PreviewPlayer;
 class ThemeMovieHandler;
 
-class FrameEditorViewController : public ui::ViewController, public AudioRecorderViewDelegate {
+class FrameEditorViewController : public ui::ViewController,
+                                  public AudioRecorderViewDelegate,
+                                  public MediaSelectionDelegate {
 public:
     static constexpr const char* kNibNameTablet = "FrameEditorViewController_iPad";
     static constexpr const char* kNibNamePhone = "FrameEditorViewController";
@@ -177,6 +180,10 @@ public:
 
     // ---- media import and theme cards (FrameEditorImports.cpp) -----------------------------------
     void mediaSelectionDidSelect(int64_t choice);
+    void mediaSelectionDidSelect(MediaSelectionViewController& menu, int64_t didSelect) override {
+        (void)menu;
+        mediaSelectionDidSelect(didSelect);
+    }
     void showThemeWithPageOpen(int32_t page);
     void receiveThemeDoneNotification(const foundation::Notification& notification);
     void receiveThemeDidChangeNotification(const foundation::Notification& notification);

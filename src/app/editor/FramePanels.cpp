@@ -99,21 +99,21 @@ void reportSaveFailure(const foundation::Status& status) {
 
 DuplicateFramesView::DuplicateFramesView(FramePtr frame, ProjectModelPtr project)
     : ui::ViewController("DuplicateFramesView"), frame_(std::move(frame)), project_(std::move(project)) {
-    preferredContentSize = {300, 136};
+    preferredContentSize = {320, 115};
 }
 
 void DuplicateFramesView::loadView() {
     auto root = ui::makeView<ui::View>(Rect{{0, 0}, preferredContentSize});
     root->setBackgroundColor(std::nullopt);
-    infoLabel_ = makeLabel(Rect(12, 8, 276, 24), 17);
+    infoLabel_ = makeLabel(Rect(12, 4, 296, 24), 17);
     infoLabel_->setTextAlignment(graphics::TextAlignment::Center);
-    btnMinus_ = makeStepButton(Rect(8, 40, 36, 36), "-");
-    sliderTimer_ = makeSlider(Rect(48, 43, 204, 30), kMinimumHold, kMaximumHold);
-    btnPlus_ = makeStepButton(Rect(256, 40, 36, 36), "+");
-    labelAudioTitle_ = makeLabel(Rect(12, 90, 210, 36), 13);
+    btnMinus_ = makeStepButton(Rect(6, 30, 36, 36), "-");
+    sliderTimer_ = makeSlider(Rect(46, 33, 228, 30), kMinimumHold, kMaximumHold);
+    btnPlus_ = makeStepButton(Rect(278, 30, 36, 36), "+");
+    labelAudioTitle_ = makeLabel(Rect(12, 72, 236, 36), 13);
     labelAudioTitle_->setNumberOfLines(2);
     switchAudioPause_ =
-        ui::makeView<ui::Switch>(Rect(288 - ui::Switch::kWidth, 94, ui::Switch::kWidth, ui::Switch::kHeight));
+        ui::makeView<ui::Switch>(Rect(308 - ui::Switch::kWidth, 75, ui::Switch::kWidth, ui::Switch::kHeight));
     switchAudioPause_->setOnTintColor(kAccentColor);
     for (const ui::ViewPtr& view :
          std::vector<ui::ViewPtr>{infoLabel_, btnMinus_, sliderTimer_, btnPlus_, labelAudioTitle_, switchAudioPause_})
@@ -195,17 +195,18 @@ void DuplicateFramesView::actionHoldForAudioClip() {
 
 SpeedViewController::SpeedViewController(ProjectModelPtr project)
     : ui::ViewController("SpeedViewController"), project_(std::move(project)) {
-    preferredContentSize = {300, 74};
+    preferredContentSize = {360, 74};
 }
 
 void SpeedViewController::loadView() {
     auto root = ui::makeView<ui::View>(Rect{{0, 0}, preferredContentSize});
     root->setBackgroundColor(std::nullopt);
-    labelTitle_ = makeLabel(Rect(12, 2, 276, 20), 14);
+    const double w = preferredContentSize.width;
+    labelTitle_ = makeLabel(Rect(12, 2, w - 24, 20), 14);
     btnMinus_ = makeStepButton(Rect(8, 22, 30, 30), "-");
-    sliderSpeed_ = makeSlider(Rect(40, 22, 220, 30), kMinimumFPS, kMaximumFPS);
-    btnPlus_ = makeStepButton(Rect(262, 22, 30, 30), "+");
-    labelValue_ = makeLabel(Rect(12, 52, 276, 20), 13);
+    sliderSpeed_ = makeSlider(Rect(40, 22, w - 80, 30), kMinimumFPS, kMaximumFPS);
+    btnPlus_ = makeStepButton(Rect(w - 38, 22, 30, 30), "+");
+    labelValue_ = makeLabel(Rect(12, 52, w - 24, 20), 13);
     labelValue_->setTextAlignment(graphics::TextAlignment::Right);
     for (const ui::ViewPtr& view :
          std::vector<ui::ViewPtr>{labelTitle_, btnMinus_, sliderSpeed_, btnPlus_, labelValue_})

@@ -72,14 +72,14 @@ std::optional<FrameEditMenuItem> itemAt(size_t section, size_t row, const Frame&
 KWFrameEditMenuCollectionViewCell::KWFrameEditMenuCollectionViewCell()
     : ui::CollectionViewCell(
           graphics::Rect(0, 0, KWFrameEditMenuViewController::kCellWidth, KWFrameEditMenuViewController::kCellHeight)) {
-    thumbImage_ = ui::makeView<ui::ImageView>(graphics::Rect(18, 8, 28, 28));
+    thumbImage_ = ui::makeView<ui::ImageView>(graphics::Rect(14, 10, 28, 28));
     thumbImage_->setTintColor(graphics::Color::grey(0.15));
-    label_ = ui::makeView<ui::Label>(graphics::Rect(0, 40, 64, 18));
+    label_ = ui::makeView<ui::Label>(graphics::Rect(0, 44, 56, 18));
     label_->setFont(graphics::Font("HelveticaNeue-Light", 11));
     label_->setTextColor(graphics::Color::black());
     label_->setTextAlignment(graphics::TextAlignment::Center);
     label_->setBackgroundColor(std::nullopt);
-    badge_ = ui::makeView<MKNumberBadgeView>(graphics::Rect(34, 0, 30, 22));
+    badge_ = ui::makeView<MKNumberBadgeView>(graphics::Rect(26, 0, 30, 22));
     contentView().addSubview(thumbImage_);
     contentView().addSubview(label_);
     contentView().addSubview(badge_);
@@ -107,8 +107,8 @@ void KWFrameEditMenuCollectionViewCell::setMenuAlpha(double alpha) {
 void KWFrameEditMenuCollectionViewCell::layoutSubviews() {
     ui::CollectionViewCell::layoutSubviews();
     const graphics::Rect b = contentView().bounds();
-    thumbImage_->setFrame(graphics::Rect(b.midX() - 14, 8, 28, 28));
-    label_->setFrame(graphics::Rect(0, 40, b.size.width, 18));
+    thumbImage_->setFrame(graphics::Rect(b.midX() - 14, 10, 28, 28));
+    label_->setFrame(graphics::Rect(0, 44, b.size.width, 18));
     badge_->setFrame(graphics::Rect(b.size.width - 30, 0, 30, 22));
 }
 
@@ -120,8 +120,7 @@ KWFrameEditMenuViewController::KWFrameEditMenuViewController(FramePtr frame, n::
       frame_(std::move(frame)),
       selection_(selection),
       numberOfFramesInPasteboard_(numberOfFramesInPasteboard) {
-    const double widest = 7 * kCellWidth + 6 * kSpacing + 2 * kInset;
-    preferredContentSize = {widest, 2 * kCellHeight + 3 * kInset};
+    preferredContentSize = kContentSize;
 }
 
 KWFrameEditMenuViewController::~KWFrameEditMenuViewController() {

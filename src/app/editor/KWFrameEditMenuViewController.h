@@ -78,10 +78,12 @@ class KWFrameEditMenuViewController : public ui::ViewController,
                                       public ui::CollectionViewDataSource,
                                       public ui::CollectionViewDelegate {
 public:
-    static constexpr double kCellWidth = 64;
-    static constexpr double kCellHeight = 64;
+    // Seven cells across, two rows, in the editor's 440 × 160 popover.
+    static constexpr double kCellWidth = 56;
+    static constexpr double kCellHeight = 70;
     static constexpr double kSpacing = 4;
     static constexpr double kInset = 6;
+    static constexpr graphics::Size kContentSize{440, 160};
 
     KWFrameEditMenuViewController(FramePtr frame, editornotifications::FrameRange selection,
                                   int64_t numberOfFramesInPasteboard);

@@ -27,7 +27,7 @@ constexpr size_t kSwitchRows = std::size(kOptionRows);
 
 ConfigurationViewController::ConfigurationViewController(ProjectModelPtr project)
     : project_(std::move(project)), speedController_(std::make_shared<SpeedViewController>(project_)) {
-    preferredContentSize = {320, kSwitchRows * kSwitchRowHeight + kSpeedRowHeight};
+    preferredContentSize = {360, kSwitchRows * kSwitchRowHeight + kSpeedRowHeight};
 }
 
 ConfigurationViewController::~ConfigurationViewController() {
