@@ -24,3 +24,7 @@ pkg_check_modules(AVAHI REQUIRED IMPORTED_TARGET avahi-client)
 pkg_check_modules(PROTOBUFC REQUIRED IMPORTED_TARGET libprotobuf-c)
 # Loopback HTTP(S) servers of the tests.
 pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+# Surfaceless EGL with OpenGL ES 1.1 (painting canvases) and ES 2.0 (GPU pipeline).
+pkg_check_modules(EGL REQUIRED IMPORTED_TARGET egl)
+pkg_check_modules(GLESV1 REQUIRED IMPORTED_TARGET glesv1_cm)
+pkg_check_modules(GLESV2 REQUIRED IMPORTED_TARGET glesv2)
