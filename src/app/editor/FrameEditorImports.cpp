@@ -1,75 +1,168 @@
 // What the add-media menu brings into the project, and the theme's title and
 // credits cards kept in step with the movie theme.
 
+#include "app/capture/CaptureImportController.h"
+#include "app/capture/KWImportVideoController.h"
 #include "app/core/KWThemeItem.h"
 #include "app/editor/EditorNotifications.h"
 #include "app/editor/FrameEditorModel.h"
 #include "app/editor/FrameEditorViewController.h"
 #include "app/editor/FramePanels.h"
 #include "app/editor/preview/KWPreviewViewController.h"
+#include "app/render/screens/ThemeSettingsViewController.h"
+#include "app/render/themes/ThemeCardTableViewController.h"
 #include "app/render/themes/ThemeMovieHandler.h"
 #include "app/widgets/popover/KWPopoverController.h"
+#include "app/widgets/views/NXNavigationController.h"
+#include "platform/ui/compositing/Animation.h"
 #include "platform/ui/controls/Button.h"
 
 namespace n = editornotifications;
+
+namespace {
+
+constexpr graphics::Size kSpeedSize{360, 74};
+constexpr double kThemeSheetHeight = 170;
+constexpr double kThemeSheetTopPhone = 150;
+constexpr double kThemeSheetTopTablet = 476;
+constexpr double kThemeSheetSeconds = 0.25;
+
+}  // namespace
 
 void FrameEditorViewController::actionMusic() {
     btnMusic_->setSelected(true);
     auto menu = std::make_shared<MediaSelectionViewController>(project_, ui::TableViewStyle::Plain);
     menu->setDelegate(this);
+    if (kwPopoverController_) kwPopoverController_->dismissPopoverAnimated(false);
     kwPopoverController_ = std::make_shared<KWPopoverController>(menu);
     auto weak = foundation::weakFrom(this);
     kwPopoverController_->setHandlerDismissPopover([weak] {
         if (auto self = weak.lock()) self->btnMusic_->setSelected(false);
     });
-    const graphics::Rect anchor = btnMusic_->superview()->convertRectToView(btnMusic_->frame(), view());
-    kwPopoverController_->presentPopoverFromRect(
-        anchor, *view(), isTablet() ? kPopoverArrowDirectionDown : kPopoverArrowDirectionLeft, true);
+    kwPopoverController_->presentPopoverFromRect(btnMusic_->convertRectToView(btnMusic_->bounds(), view()), *view(),
+                                                 isTablet() ? kPopoverArrowDirectionDown : kPopoverArrowDirectionLeft,
+                                                 true);
 }
 
 void FrameEditorViewController::actionMore() {
     btnMore_->setSelected(true);
-    const int64_t fpsBefore = project_->getFPS();
-    // Showing the panel already stores the speed and marks the movie for rendering.
+    const int64_t fps = project_->getFPS();
     auto speed = std::make_shared<SpeedViewController>(project_);
+    if (kwPopoverController_) kwPopoverController_->dismissPopoverAnimated(false);
     kwPopoverController_ = std::make_shared<KWPopoverController>(speed);
-    kwPopoverController_->setPopoverContentSize(speed->preferredContentSize);
+    kwPopoverController_->setPopoverContentSize(kSpeedSize);
     auto weak = foundation::weakFrom(this);
-    kwPopoverController_->setHandlerDismissPopover([weak, fpsBefore] {
+    kwPopoverController_->setHandlerDismissPopover([weak, fps] {
         auto self = weak.lock();
         if (!self) return;
         self->btnMore_->setSelected(false);
-        if (self->project_->getFPS() == fpsBefore) return;
+        if (self->project_->getFPS() == fps) return;
         self->updateAudioHoldForAllFrames();
         self->updateAllAndSaveProject();
     });
-    const graphics::Rect anchor = btnMore_->superview()->convertRectToView(btnMore_->frame(), view());
-    kwPopoverController_->presentPopoverFromRect(
-        anchor, *view(), isTablet() ? kPopoverArrowDirectionDown : kPopoverArrowDirectionRight, true);
+    kwPopoverController_->presentPopoverFromRect(btnMore_->convertRectToView(btnMore_->bounds(), view()), *view(),
+                                                 isTablet() ? kPopoverArrowDirectionDown : kPopoverArrowDirectionRight,
+                                                 true);
 }
 
-void FrameEditorViewController::mediaSelectionDidSelect(int64_t choice) {
+void FrameEditorViewController::mediaSelectionDidSelect(MediaSelectionViewController&, int64_t didSelect) {
     if (kwPopoverController_) kwPopoverController_->dismissPopoverAnimated(true);
     auto list = project_->getFrameList();
-    switch (choice) {
+    auto weak = foundation::weakFrom(this);
+    switch (didSelect) {
+        case 0: {
+            auto importer = CaptureImportController::create(project_);
+            importer->setHandlerImportComplete([weak](const std::vector<FramePtr>& frames) {
+                if (auto self = weak.lock(); self && !frames.empty()) self->addFrames(frames);
+            });
+            mediaImporter_ = importer;
+            importer->showImagePickerWithController(*this);
+            break;
+        }
+        case 1: {
+            auto chooser = std::make_shared<ThemeCardTableViewController>(project_);
+            chooser->setHandlerComplete([weak](FramePtr card) {
+                if (auto self = weak.lock(); self && card) self->addFrames({card});
+            });
+            auto navigation = std::make_shared<NXNavigationController>(chooser);
+            navigation->modalPresentationStyle = ui::ModalPresentationStyle::FormSheet;
+            presentViewController(navigation, true);
+            break;
+        }
         case 2:
             if (list && list->frameAtPlayhead()) showAudioChooserForFrame(list->frameAtPlayhead());
             break;
+        case 3: {
+            auto importer = KWImportVideoController::create(project_);
+            std::weak_ptr<KWImportVideoController> weakImporter = importer;
+            importer->setHandlerImportComplete(
+                [weak, weakImporter](const std::optional<std::vector<FramePtr>>& frames) {
+                    auto self = weak.lock();
+                    if (!self) return;
+                    if (!frames || frames->empty()) {
+                        if (auto importer = weakImporter.lock(); importer && importer->error())
+                            self->showError(importer->error());
+                        return;
+                    }
+                    self->addFrames(*frames);
+                });
+            mediaImporter_ = importer;
+            importer->showVideoPickerWithController(*this);
+            break;
+        }
         default:
-            // PENDING: pictures (0), theme cards (1) and video (3) open their
-            // importers once the pickers' screens are on main.
             break;
     }
 }
 
 void FrameEditorViewController::showThemeWithPageOpen(int32_t page) {
-    // PENDING: the theme settings sheet (ThemeSettingsViewController) slides
-    // up here once it is on main.
-    (void)page;
+    updateGUIWithStatus(false);
+    auto settings = std::make_shared<ThemeSettingsViewController>(ThemeSettingsViewController::kNibName, project_);
+    auto navigation = std::make_shared<NXNavigationController>(settings);
+    outlineNavigationController_ = navigation;
+    const graphics::Rect bounds = view()->bounds();
+    ui::View* sheet = navigation->view();
+    sheet->setFrame({0, bounds.height(), bounds.width(), kThemeSheetHeight});
+    btnCloseModalController_ = std::make_shared<ui::Button>(ui::ButtonType::Custom, bounds);
+    btnCloseModalController_->setBackgroundColor(std::nullopt);
+    btnCloseModalController_->addTarget(
+        this, life_.guard([this](ui::Control&) { receiveThemeDoneNotification(foundation::Notification{}); }),
+        ui::ControlEventTouchUpInside);
+    view()->addSubview(btnCloseModalController_);
+    addChildViewController(navigation);
+    view()->addSubview(navigation->viewPtr());
+    navigation->didMoveToParentViewController(this);
+    settings->setShowPageAtStart(page);
+    const double top = isTablet() ? kThemeSheetTopTablet : kThemeSheetTopPhone;
+    ui::animate(kThemeSheetSeconds, [sheet, bounds, top] {
+        sheet->setFrame({0, top, bounds.width(), bounds.height() - top});
+    });
 }
 
 void FrameEditorViewController::receiveThemeDoneNotification(const foundation::Notification&) {
-    updateGUIWithStatus(true);
+    if (btnCloseModalController_) {
+        btnCloseModalController_->removeFromSuperview();
+        btnCloseModalController_.reset();
+    }
+    auto sheet = std::move(outlineNavigationController_);
+    if (!sheet) {
+        updateGUIWithStatus(true);
+        return;
+    }
+    ui::View* sheetView = sheet->view();
+    const graphics::Rect bounds = view()->bounds();
+    auto weak = foundation::weakFrom(this);
+    ui::animate(
+        kThemeSheetSeconds,
+        [sheetView, bounds] {
+            sheetView->setFrame({0, bounds.height(), bounds.width(), sheetView->frame().height()});
+        },
+        [weak, sheet](bool) {
+            sheet->willMoveToParentViewController(nullptr);
+            sheet->view()->removeFromSuperview();
+            sheet->removeFromParentViewController();
+            if (auto self = weak.lock()) self->updateGUIWithStatus(true);
+        });
 }
 
 void FrameEditorViewController::receiveThemeDidChangeNotification(const foundation::Notification& notification) {

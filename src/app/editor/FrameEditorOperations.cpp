@@ -11,12 +11,14 @@
 #include "app/editor/FramePanels.h"
 #include "app/editor/HFImageEditorViewController.h"
 #include "app/editor/KWFrameEditMenuViewController.h"
+#include "app/render/themes/ThemeCardEditViewController.h"
 #include "app/widgets/alerts/AlertView.h"
 #include "app/widgets/popover/KWPopoverController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Localized.h"
 #include "platform/media/Player.h"
+#include "platform/ui/compositing/Animation.h"
 
 namespace n = editornotifications;
 
@@ -27,8 +29,10 @@ constexpr const char* kPaintingUnavailable = "Painting is not available yet.";
 constexpr int64_t kPasteNoticeThreshold = 4;
 constexpr int64_t kPasteNoticeSeconds = 20;
 constexpr int64_t kMergedNoticeSeconds = 2;
-// The menu points at the tapped item from a little below its top.
-constexpr double kMenuAnchorDrop = 35;
+constexpr graphics::Size kMenuSize{440, 160};
+constexpr graphics::Size kHoldSize{320, 115};
+constexpr double kMenuOffset = 35;
+constexpr double kCardFadeSeconds = 0.25;
 
 n::FrameRange selectionOf(const foundation::Notification& notification) {
     return n::selectionIn(notification.userInfo).value_or(n::FrameRange{});
@@ -52,15 +56,16 @@ void FrameEditorViewController::closeMenu(bool keepSelectionMode) {
 
 void FrameEditorViewController::receiveNotificationDidSelectFrame(const foundation::Notification& notification) {
     const FramePtr frame = n::frameIn(notification.userInfo);
-    const auto itemRect = n::viewRectIn(notification.userInfo);
-    if (!frame || !itemRect) return;
-    const int64_t waiting = KWPasteboardHandler(project_).getNumberOfFramesInPasteboard();
-    auto menu = std::make_shared<KWFrameEditMenuViewController>(frame, selectionOf(notification), waiting);
+    const auto rect = n::viewRectIn(notification.userInfo);
+    if (!frame || !rect) return;
+    const int64_t inPasteboard = KWPasteboardHandler(project_).getNumberOfFramesInPasteboard();
+    auto menu = std::make_shared<KWFrameEditMenuViewController>(frame, selectionOf(notification), inPasteboard);
     if (kwPopoverController_) kwPopoverController_->dismissPopoverAnimated(false);
     kwPopoverController_ = std::make_shared<KWPopoverController>(menu);
-    kwPopoverController_->setPopoverContentSize(menu->preferredContentSize);
-    kwPopoverController_->presentPopoverFromRect(itemRect->offsetBy(0, kMenuAnchorDrop), *view(),
-                                                 kPopoverArrowDirectionDown, true);
+    kwPopoverController_->setPopoverContentSize(kMenuSize);
+    // Below the tapped item, so the menu does not hide it.
+    const graphics::Rect from{rect->origin.x, rect->origin.y + kMenuOffset, rect->size.width, rect->size.height};
+    kwPopoverController_->presentPopoverFromRect(from, *view(), kPopoverArrowDirectionDown, true);
 }
 
 void FrameEditorViewController::receiveNotificationFrameEditMenuSelectSelected(
@@ -230,16 +235,15 @@ void FrameEditorViewController::frameEditMenuCaptureHere(const FramePtr& frame) 
 
 void FrameEditorViewController::frameEditMenuHold(const FramePtr& frame) {
     if (!frame || !kwPopoverController_) return;
-    const int64_t holdBefore = frame->getDuration();
-    auto panel = std::make_shared<DuplicateFramesView>(frame, project_);
-    kwPopoverController_->setPopoverContentSize(panel->preferredContentSize);
-    kwPopoverController_->updateContentViewController(panel);
-    // The panel changes the hold as the slider moves; the project is saved
-    // once, when the popover goes.
+    const int64_t before = frame->getDuration();
+    auto hold = std::make_shared<DuplicateFramesView>(frame, project_);
+    // The popover takes the size of what it shows now.
+    hold->preferredContentSize = kHoldSize;
+    kwPopoverController_->updateContentViewController(hold);
     auto weak = foundation::weakFrom(this);
-    kwPopoverController_->setHandlerDismissPopover([weak, frame, holdBefore] {
+    kwPopoverController_->setHandlerDismissPopover([weak, frame, before] {
         auto self = weak.lock();
-        if (!self || frame->getDuration() == holdBefore) return;
+        if (!self || frame->getDuration() == before) return;
         self->updateFrameViews(frame);
         self->updateAllAndSaveProject();
     });
@@ -248,8 +252,8 @@ void FrameEditorViewController::frameEditMenuHold(const FramePtr& frame) {
 // ---- pictures -------------------------------------------------------------------------------------
 
 void FrameEditorViewController::showImageEditorForFrame(const FramePtr& frame) {
-    // Crop edits the unfiltered full picture; without one nothing opens.
     if (!frame) return;
+    // Crop edits the unfiltered full picture; without one nothing opens.
     const auto source = frameeditor::originalPicture(*project_, frame);
     if (!source) return;
     auto editor = ImageEditor::create();
@@ -257,16 +261,19 @@ void FrameEditorViewController::showImageEditorForFrame(const FramePtr& frame) {
     editor->setRotateEnabled(true);
     editor->setPanEnabled(true);
     editor->setSourceImage(*source);
-    editor->setPreviewImage(
-        imageProducer().getImageForFrame(frame, KWImageProducer::kImageTypePreview, {}).value_or(*source));
+    const auto preview =
+        project_->fileDataForFileWithPreferredFilename(KWImageProducer::previewFileName(frame->frameID()));
+    auto decoded =
+        preview ? graphics::Image::decode(*preview) : foundation::Result<graphics::Image>(foundation::Error());
+    editor->setPreviewImage(decoded.ok() && !decoded->isNull() ? *decoded : *source);
     editor->reset(false);
     auto weak = foundation::weakFrom(this);
-    std::weak_ptr<ImageEditor> weakEditor = editor;
-    editor->setDoneCallback([weak, weakEditor, frame](std::optional<graphics::Image> image, bool canceled) {
+    ImageEditor* shown = editor.get();
+    editor->setDoneCallback([weak, frame, shown](std::optional<graphics::Image> image, bool canceled) {
         auto self = weak.lock();
         if (!self) return;
         if (image && !canceled) self->storeCroppedImage(*image, frame);
-        self->dismissViewControllerFromFrameEditorWithZoomIn(weakEditor.lock().get(), frame);
+        self->dismissViewControllerFromFrameEditorWithZoomIn(shown, frame);
     });
     presentViewControllerFromFrameEditorWithZoomIn(editor);
 }
@@ -316,6 +323,38 @@ void FrameEditorViewController::showPainterWithOption(int32_t option, const Fram
 void FrameEditorViewController::textCardEditForFrame(const FramePtr& frame) {
     if (!frame) return;
     scrollStripToFrame(frame, true);
-    // PENDING: the text-card editor (ThemeCardEditViewController) opens here
-    // once the theme screens are on main.
+    auto card = std::make_shared<ThemeCardEditViewController>(
+        isTablet() ? "ThemeCardEditViewController_iPad" : "ThemeCardEditViewController", frame, project_);
+    ui::View* cardView = card->view();
+    cardView->setFrame(view()->bounds());
+    cardView->setAlpha(0.0);
+    addChildViewController(card);
+    view()->addSubview(card->viewPtr());
+    card->didMoveToParentViewController(this);
+    ui::animate(kCardFadeSeconds, [cardView] { cardView->setAlpha(1.0); });
+    auto weak = foundation::weakFrom(this);
+    std::weak_ptr<ThemeCardEditViewController> weakCard = card;
+    card->setHandlerComplete([weak, weakCard, frame](FramePtr) {
+        foundation::DispatchQueue::main().async([weak, weakCard, frame] {
+            auto self = weak.lock();
+            auto leaving = weakCard.lock();
+            if (!self || !leaving) return;
+            ui::View* leavingView = leaving->view();
+            ui::animate(
+                kCardFadeSeconds, [leavingView] { leavingView->setAlpha(0.0); },
+                [weak, weakCard, frame](bool) {
+                    auto editor = weak.lock();
+                    auto gone = weakCard.lock();
+                    if (!editor || !gone) return;
+                    editor->updateFrameViews(frame);
+                    gone->willMoveToParentViewController(nullptr);
+                    gone->view()->removeFromSuperview();
+                    gone->removeFromParentViewController();
+                });
+        });
+        if (auto self = weak.lock())
+            if (foundation::Status saved = self->project()->saveFramelistToDisk(); !saved)
+                self->showError(foundation::Error(saved.error().domain, saved.error().code,
+                                                  frameeditor::saveFailureMessage(saved.error())));
+    });
 }

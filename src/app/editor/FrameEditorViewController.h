@@ -179,11 +179,7 @@ public:
     void mergeImagesForFrame(const FramePtr& frame);
 
     // ---- media import and theme cards (FrameEditorImports.cpp) -----------------------------------
-    void mediaSelectionDidSelect(int64_t choice);
-    void mediaSelectionDidSelect(MediaSelectionViewController& menu, int64_t didSelect) override {
-        (void)menu;
-        mediaSelectionDidSelect(didSelect);
-    }
+    void mediaSelectionDidSelect(MediaSelectionViewController& menu, int64_t didSelect) override;
     void showThemeWithPageOpen(int32_t page);
     void receiveThemeDoneNotification(const foundation::Notification& notification);
     void receiveThemeDidChangeNotification(const foundation::Notification& notification);
@@ -263,6 +259,7 @@ public:
     bool timeLineNeedsUpdate() const { return timeLineNeedsUpdate_; }
     bool isHelpShownThisTime() const { return isHelpShownThisTime_; }
     bool isCommingBackFromCaptureView() const { return isCommingBackFromCaptureView_; }
+    ui::ViewController* outlineNavigationController() const { return outlineNavigationController_.get(); }
     // The last failed save, while no later save succeeded.
     const std::optional<foundation::Error>& pendingSaveError() const { return pendingSaveError_; }
 
@@ -302,6 +299,8 @@ private:
     std::shared_ptr<CaptureViewController> captureViewController_;
     std::shared_ptr<AudioRecorderViewController> audioRecorderView_;
     std::shared_ptr<ui::ViewController> outlineNavigationController_;
+    // Importers while their pickers are up.
+    std::shared_ptr<void> mediaImporter_;
     std::shared_ptr<FrameEditorHelp> frameEditorHelp_;
     std::shared_ptr<ThemeMovieHandler> themeMovieHandler_;
     std::unique_ptr<KWImageProducer> imageProducer_;
