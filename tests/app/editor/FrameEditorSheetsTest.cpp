@@ -11,7 +11,6 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/controls/Button.h"
 
-
 namespace editortest {
 namespace {
 
