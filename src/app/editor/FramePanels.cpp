@@ -19,6 +19,14 @@ namespace {
 
 const graphics::Font kPanelFont("HelveticaNeue-Light", 15);
 
+// A control action that calls `method` on the panel while it is alive.
+template <class Panel>
+ui::Control::Action actionOf(Panel* panel, void (Panel::*method)()) {
+    return [weak = foundation::weakFrom(panel), method](ui::Control&) {
+        if (auto self = weak.lock()) ((*self).*method)();
+    };
+}
+
 std::shared_ptr<ui::Label> makeLabel(const Rect& frame, double size) {
     auto label = ui::makeView<ui::Label>(frame);
     label->setFont(kPanelFont.withSize(size));
@@ -122,16 +130,12 @@ void DuplicateFramesView::loadView() {
 }
 
 void DuplicateFramesView::viewDidLoad() {
-    auto weak = foundation::weakFrom(this);
-    auto on = [weak](void (DuplicateFramesView::*action)()) {
-        return [weak, action](ui::Control&) {
-            if (auto self = weak.lock()) ((*self).*action)();
-        };
-    };
-    sliderTimer_->addTarget(this, on(&DuplicateFramesView::actionSliderValueChanged), ui::ControlEventValueChanged);
-    btnPlus_->addTarget(this, on(&DuplicateFramesView::actionPlus), ui::ControlEventTouchUpInside);
-    btnMinus_->addTarget(this, on(&DuplicateFramesView::actionMinus), ui::ControlEventTouchUpInside);
-    switchAudioPause_->addTarget(this, on(&DuplicateFramesView::actionHoldForAudioClip), ui::ControlEventValueChanged);
+    sliderTimer_->addTarget(this, actionOf(this, &DuplicateFramesView::actionSliderValueChanged),
+                            ui::ControlEventValueChanged);
+    btnPlus_->addTarget(this, actionOf(this, &DuplicateFramesView::actionPlus), ui::ControlEventTouchUpInside);
+    btnMinus_->addTarget(this, actionOf(this, &DuplicateFramesView::actionMinus), ui::ControlEventTouchUpInside);
+    switchAudioPause_->addTarget(this, actionOf(this, &DuplicateFramesView::actionHoldForAudioClip),
+                                 ui::ControlEventValueChanged);
 
     infoLabel_->setText(foundation::localized("Hold"));
     labelAudioTitle_->setText(foundation::localized("Pause frame for audio clip length"));
@@ -215,15 +219,10 @@ void SpeedViewController::loadView() {
 }
 
 void SpeedViewController::viewDidLoad() {
-    auto weak = foundation::weakFrom(this);
-    auto on = [weak](void (SpeedViewController::*action)()) {
-        return [weak, action](ui::Control&) {
-            if (auto self = weak.lock()) ((*self).*action)();
-        };
-    };
-    sliderSpeed_->addTarget(this, on(&SpeedViewController::actionValueChanged), ui::ControlEventValueChanged);
-    btnPlus_->addTarget(this, on(&SpeedViewController::actionPlus), ui::ControlEventTouchUpInside);
-    btnMinus_->addTarget(this, on(&SpeedViewController::actionMinus), ui::ControlEventTouchUpInside);
+    sliderSpeed_->addTarget(this, actionOf(this, &SpeedViewController::actionValueChanged),
+                            ui::ControlEventValueChanged);
+    btnPlus_->addTarget(this, actionOf(this, &SpeedViewController::actionPlus), ui::ControlEventTouchUpInside);
+    btnMinus_->addTarget(this, actionOf(this, &SpeedViewController::actionMinus), ui::ControlEventTouchUpInside);
 
     labelTitle_->setText(foundation::localized("Movie Speed (frames/sec.)"));
     // A stored speed that is not a number reads as the project's own rate;

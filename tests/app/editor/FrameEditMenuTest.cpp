@@ -96,6 +96,11 @@ TEST_F(FrameEditMenuTest, CellsShowTitlesDimmingAndBadges) {
     FramePtr frame = Frame::create(Frame::kTypePicture);
     showMenu(frame, {2, 5}, 3);
     EXPECT_EQ(cellAt(1, 2).label()->text(), "Deselect");
+    // Each section is one row: six operations on the picture, seven on the list.
+    for (size_t row = 1; row < 7; ++row)
+        EXPECT_EQ(cellAt(1, row).frame().origin.y, cellAt(1, 0).frame().origin.y) << row;
+    for (size_t row = 1; row < 6; ++row)
+        EXPECT_EQ(cellAt(0, row).frame().origin.y, cellAt(0, 0).frame().origin.y) << row;
     struct Expect {
         size_t section, row;
         double alpha;
