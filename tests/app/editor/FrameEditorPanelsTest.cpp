@@ -8,8 +8,10 @@
 #include "app/editor/EditorNotifications.h"
 #include "app/editor/FramePanels.h"
 #include "app/editor/HFImageEditorViewController.h"
+#include "app/editor/KWFrameByFrameView.h"
 #include "app/editor/KWFrameEditMenuViewController.h"
 #include "app/editor/MediaSelectionViewController.h"
+#include "app/widgets/carousel/iCarousel.h"
 #include "app/widgets/popover/KWPopoverController.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/controls/Button.h"
@@ -84,6 +86,26 @@ TEST_F(EditorPanelsTest, TappedEntryOpensTheMenuAndHoldReplacesIt) {
     settle();
     EXPECT_EQ(savedHolds(), "1 4 1 1");
     EXPECT_LIST_INVARIANTS(project);
+}
+
+TEST_F(EditorPanelsTest, FingerOnAStripItemOpensTheMenuPointingAtIt) {
+    auto project = projectOfPictures("ABCD");
+    open(project);
+    KWFrameByFrameView* strip = editor->playerViewController();
+    ASSERT_TRUE(strip);
+    ui::ViewPtr item = strip->carousel()->itemViewAtIndex(1);
+    ASSERT_TRUE(item);
+    tap(KWFrameByFrameView::itemSubview(*item, KWFrameByFrameView::kTagThumbnail));
+    advance(0.5);  // a single tap is known once no second one follows
+    auto* menu = popoverContent<KWFrameEditMenuViewController>();
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(menu->frame(), project->getFrameList()->getFrameAtIndex(1));
+    // The menu stands above the item it was opened for, over the same x.
+    const graphics::Rect shown = inWindow(menu->view());
+    const graphics::Rect tapped = inWindow(item.get());
+    EXPECT_LT(shown.maxY(), tapped.maxY());
+    EXPECT_TRUE(shown.minX() <= tapped.midX() && tapped.midX() <= shown.maxX())
+        << shown.minX() << ".." << shown.maxX() << " for " << tapped.midX();
 }
 
 TEST_F(EditorPanelsTest, UnchangedHoldSavesNothing) {
