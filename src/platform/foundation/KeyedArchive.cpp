@@ -1,5 +1,6 @@
 #include "platform/foundation/KeyedArchive.h"
 
+#include <charconv>
 #include <mutex>
 #include <unordered_map>
 
@@ -40,6 +41,44 @@ ArchivableFactory KeyedArchiveRegistry::factoryFor(const std::string& className)
     std::lock_guard lock(r.mutex);
     auto it = r.factories.find(className);
     return it == r.factories.end() ? ArchivableFactory() : it->second;
+}
+
+std::string pointString(ArchivedPoint point) {
+    char text[80];
+    char* at = text;
+    *at++ = '{';
+    at = std::to_chars(at, text + sizeof text, point.x).ptr;
+    *at++ = ',';
+    *at++ = ' ';
+    at = std::to_chars(at, text + sizeof text, point.y).ptr;
+    *at++ = '}';
+    return std::string(text, at);
+}
+
+std::optional<ArchivedPoint> parsePointString(std::string_view text) {
+    const char* at = text.data();
+    const char* end = text.data() + text.size();
+    auto skipSpaces = [&] {
+        while (at < end && *at == ' ') ++at;
+    };
+    auto expect = [&](char c) {
+        skipSpaces();
+        if (at >= end || *at != c) return false;
+        ++at;
+        return true;
+    };
+    auto number = [&](double& out) {
+        skipSpaces();
+        auto [next, error] = std::from_chars(at, end, out);
+        if (error != std::errc()) return false;
+        at = next;
+        return true;
+    };
+    ArchivedPoint point;
+    if (!expect('{') || !number(point.x) || !expect(',') || !number(point.y) || !expect('}')) return std::nullopt;
+    skipSpaces();
+    if (at != end) return std::nullopt;
+    return point;
 }
 
 }  // namespace foundation

@@ -19,7 +19,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace foundation {
@@ -46,6 +48,17 @@ public:
     virtual std::vector<std::string> classHierarchy() const { return {className(), "NSObject"}; }
     virtual void encodeWithCoder(KeyedArchiver& coder) const = 0;
 };
+
+// A point as archives store it: the string "{x, y}" (shortest text that
+// reads back to the same doubles).
+struct ArchivedPoint {
+    double x = 0;
+    double y = 0;
+    bool operator==(const ArchivedPoint&) const = default;
+};
+std::string pointString(ArchivedPoint point);
+// None unless the text is "{x, y}" with two numbers (spaces optional).
+std::optional<ArchivedPoint> parsePointString(std::string_view text);
 
 // Archivable objects inside encoded containers travel as native-object Values
 // holding exactly a std::shared_ptr<Archivable>.

@@ -39,6 +39,15 @@ void KeyedArchiver::encodeValue(const Value& value, const std::string& key) {
 void KeyedArchiver::encodeInt(int64_t value, const std::string& key) { current_.set(key, Value::integer(value)); }
 void KeyedArchiver::encodeDouble(double value, const std::string& key) { current_.set(key, Value(value)); }
 void KeyedArchiver::encodeBool(bool value, const std::string& key) { current_.set(key, Value(value)); }
+void KeyedArchiver::encodeFloat(float value, const std::string& key) { current_.set(key, Value(value)); }
+
+void KeyedArchiver::encodePoint(ArchivedPoint point, const std::string& key) {
+    current_.set(key, Value::uid(uidForValue(Value(pointString(point)))));
+}
+
+void KeyedArchiver::encodeMutableArray(const Array& array, const std::string& key) {
+    current_.set(key, Value::uid(failure_ ? 0 : uidForContainer(Value(array), "NSMutableArray")));
+}
 
 uint64_t KeyedArchiver::uidForClass(const std::vector<std::string>& hierarchy) {
     std::string signature;
@@ -85,7 +94,7 @@ uint64_t KeyedArchiver::uidForObject(const std::shared_ptr<Archivable>& object) 
     return uid;
 }
 
-uint64_t KeyedArchiver::uidForContainer(const Value& value) {
+uint64_t KeyedArchiver::uidForContainer(const Value& value, const char* arrayClass) {
     const void* identity =
         value.isArray() ? static_cast<const void*>(&value.asArray().values()) : &value.asDictionary().entries();
     if (inProgress_.count(identity)) {
@@ -106,7 +115,9 @@ uint64_t KeyedArchiver::uidForContainer(const Value& value) {
         Array elements;
         for (const Value& element : value.asArray()) elements.push_back(Value::uid(uidForValue(element)));
         entry.set("NS.objects", elements);
-        entry.set("$class", Value::uid(uidForClass({"NSArray", "NSObject"})));
+        entry.set("$class", Value::uid(uidForClass(std::string(arrayClass) == "NSArray"
+                                                       ? std::vector<std::string>{"NSArray", "NSObject"}
+                                                       : std::vector<std::string>{arrayClass, "NSArray", "NSObject"})));
     } else {
         Array keys, elements;
         for (const auto& [key, element] : value.asDictionary()) {
@@ -170,6 +181,12 @@ Result<Bytes> KeyedArchiver::finishEncoding(plist::Format format) {
 Result<Bytes> KeyedArchiver::archivedData(const std::shared_ptr<Archivable>& root, plist::Format format) {
     KeyedArchiver archiver;
     archiver.encodeObject(root, kRootKey);
+    return archiver.finishEncoding(format);
+}
+
+Result<Bytes> KeyedArchiver::archivedMutableArray(const Array& root, plist::Format format) {
+    KeyedArchiver archiver;
+    archiver.encodeMutableArray(root, kRootKey);
     return archiver.finishEncoding(format);
 }
 

@@ -30,6 +30,13 @@ public:
     void encodeInt(int64_t value, const std::string& key);
     void encodeDouble(double value, const std::string& key);
     void encodeBool(bool value, const std::string& key);
+    // A 32-bit float, stored as one (not widened to a double).
+    void encodeFloat(float value, const std::string& key);
+    // A point as its "{x, y}" string.
+    void encodePoint(ArchivedPoint point, const std::string& key);
+    // An array stored as "NSMutableArray" (encodeValue stores "NSArray");
+    // arrays inside it stay "NSArray".
+    void encodeMutableArray(const Array& array, const std::string& key);
 
     // The archive of everything encoded so far under the top-level keys, or
     // the first error met (an object that cannot be archived, a cycle).
@@ -39,13 +46,14 @@ public:
     static Result<Bytes> archivedData(const std::shared_ptr<Archivable>& root,
                                       plist::Format format = plist::Format::Binary);
     static Result<Bytes> archivedData(const Value& root, plist::Format format = plist::Format::Binary);
+    static Result<Bytes> archivedMutableArray(const Array& root, plist::Format format = plist::Format::Binary);
 
 private:
     uint64_t add(Value entry);
     uint64_t uidForObject(const std::shared_ptr<Archivable>& object);
     uint64_t uidForValue(const Value& value);
     uint64_t uidForClass(const std::vector<std::string>& hierarchy);
-    uint64_t uidForContainer(const Value& value);
+    uint64_t uidForContainer(const Value& value, const char* arrayClass = "NSArray");
     void fail(const std::string& detail);
 
     Array objects_;

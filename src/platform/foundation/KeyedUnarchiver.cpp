@@ -97,6 +97,19 @@ bool KeyedUnarchiver::decodeBool(const std::string& key) {
     return value.asBool();
 }
 
+float KeyedUnarchiver::decodeFloat(const std::string& key) { return static_cast<float>(decodeDouble(key)); }
+
+ArchivedPoint KeyedUnarchiver::decodePoint(const std::string& key) {
+    Value value = keyed(key);
+    if (value.isNull()) return {};
+    std::optional<ArchivedPoint> point = value.isString() ? parsePointString(value.asString()) : std::nullopt;
+    if (!point) {
+        failWrongType(key, value.isString() ? "a string that is not a point" : value.typeName());
+        return {};
+    }
+    return *point;
+}
+
 Value KeyedUnarchiver::decodeUid(uint64_t uid) {
     if (failure_ || uid == 0) return Value();
     if (uid >= objects_.size()) {

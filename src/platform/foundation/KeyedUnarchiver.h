@@ -32,6 +32,9 @@ public:
     int64_t decodeInt(const std::string& key);
     double decodeDouble(const std::string& key);
     bool decodeBool(const std::string& key);
+    float decodeFloat(const std::string& key);
+    // A "{x, y}" string; (0, 0) when missing, a failure when malformed.
+    ArchivedPoint decodePoint(const std::string& key);
 
     // Lets a factory refuse what it was given; unarchiving then fails with this error.
     void failWithError(Error error);

@@ -76,6 +76,14 @@ void appendMarker(std::string& out, uint8_t type, uint64_t count) {
     }
 }
 
+// A number kept as a 32-bit float is written as one, as the platform does.
+void appendFloat(std::string& out, uint8_t marker, float value) {
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    out += static_cast<char>(marker);
+    appendBigEndian(out, bits, 4);
+}
+
 void appendDouble(std::string& out, uint8_t marker, double value) {
     uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
@@ -188,7 +196,10 @@ private:
                     appendSignedInt(encoded, value.asInt());
                 return addScalar(std::move(encoded));
             case Value::Type::Real:
-                appendDouble(encoded, kReal | 3, value.asDouble());
+                if (value.numberType() == Value::kTypeFloat)
+                    appendFloat(encoded, kReal | 2, static_cast<float>(value.asDouble()));
+                else
+                    appendDouble(encoded, kReal | 3, value.asDouble());
                 return addScalar(std::move(encoded));
             case Value::Type::Date:
                 appendDouble(encoded, kDate, value.asDate()->sinceReferenceDate);
