@@ -1,0 +1,36 @@
+#pragma once
+
+// The mask-mode canvas: shows the frame's picture and rubs it away along
+// drags and taps, so that what lies behind the canvas shows through. The
+// mask brush is fixed: untextured squares of five times the sample width
+// that halve colour and alpha under them.
+
+#include "app/painter/StrokeCanvasView.h"
+
+class MaskingView : public StrokeCanvasView {
+public:
+    static constexpr int32_t kMaskStrokeType = 300;
+    static constexpr float kMaskPointScale = 5;
+
+    static foundation::Result<std::shared_ptr<MaskingView>> create(const graphics::Rect& frame = {});
+    ~MaskingView() override;
+
+    // Must be set before the first layout, which turns it into a texture.
+    void setBackgroundImage(const graphics::Image& image) override;
+    void layoutSubviews() override;
+
+    void handlePan(ui::GestureState state, graphics::Point location, graphics::Point velocity) override;
+    void handleSingleTap(graphics::Point location) override;
+    void replayBuffer() override;
+    void undo() override;
+    void redo() override;
+
+private:
+    explicit MaskingView(std::unique_ptr<CanvasSurface> surface) : StrokeCanvasView(std::move(surface)) {}
+    void drawBack(bool replaying);
+    void drawFromBuffer(bool replaying);
+
+    graphics::Image bgImage_;
+    graphics::Image bgTexturePixels_;  // the picture bottom row first, made once
+    gl::Name texture_ = 0;
+};

@@ -1,0 +1,280 @@
+#include "app/painter/PaintingView.h"
+
+#include "app/painter/PaintingRules.h"
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/ui/gestures/GestureRecognizer.h"
+
+#include <QImage>
+#include <QPainter>
+#include <cmath>
+
+namespace {
+
+// The eraser's own tip: a round disc with a soft rim. Without it the eraser
+// would stamp with whatever tip was bound last.
+graphics::Image makeEraserTip() {
+    constexpr int kSize = 64;
+    QImage tip(kSize, kSize, QImage::Format_RGBA8888_Premultiplied);
+    const double radius = kSize / 2.0;
+    for (int y = 0; y < kSize; ++y) {
+        auto* row = reinterpret_cast<uint8_t*>(tip.scanLine(y));
+        for (int x = 0; x < kSize; ++x) {
+            double distance = std::hypot(x + 0.5 - radius, y + 0.5 - radius);
+            double coverage = std::clamp(radius - distance, 0.0, 1.0);
+            auto value = static_cast<uint8_t>(std::lround(coverage * 255));
+            row[x * 4 + 0] = row[x * 4 + 1] = row[x * 4 + 2] = row[x * 4 + 3] = value;
+        }
+    }
+    return graphics::Image(std::move(tip));
+}
+
+}  // namespace
+
+foundation::Result<std::shared_ptr<PaintingView>> PaintingView::create(const graphics::Rect& frame) {
+    auto surface = CanvasSurface::create();
+    if (!surface.ok()) return surface.error();
+    std::shared_ptr<PaintingView> view(new PaintingView(std::move(*surface)));
+    view->setFrame(frame);
+    view->eraserTip_ = makeEraserTip();
+    view->addRecognizers();
+    return view;
+}
+
+PaintingView::~PaintingView() {
+    // Textures and buffers are deleted in the canvas's own context.
+    surface_->makeCurrent();
+}
+
+void PaintingView::layoutSubviews() {
+    if (!rebuildFramebuffer()) return;
+    setUpDrawingState();
+    needsErase_ = true;
+    if (!brush_)
+        changeBrush(kBrushTypeBrush);
+    else
+        changePainterBrush(brush_);
+    if (needsErase_) {
+        erase();
+        needsErase_ = false;
+    }
+}
+
+void PaintingView::setUpDrawingState() {
+    glDisable(GL_DITHER);
+    glEnable(GL_TEXTURE_2D);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_POINT_SPRITE_OES);
+    glTexEnvf(GL_POINT_SPRITE_OES, GL_COORD_REPLACE_OES, GL_TRUE);
+}
+
+void PaintingView::changeBrush(int64_t type) {
+    auto found = brushes.find(type);
+    if (found != brushes.end() && found->second) changePainterBrush(found->second);
+}
+
+void PaintingView::setGLColour(float red, float green, float blue, float alpha) { glColor4f(red, green, blue, alpha); }
+
+void PaintingView::bindBrushTip(const PainterBrush& brush) {
+    const graphics::Image& tip = brush.image.isNull() ? eraserTip_ : brush.image;
+    glBindTexture(GL_TEXTURE_2D, surface_->textureFor(tip));
+    glEnable(GL_TEXTURE_2D);
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_BLEND);
+    glPointSize(static_cast<float>(tip.pixelWidth() / 2));
+}
+
+void PaintingView::changePainterBrush(const std::shared_ptr<PainterBrush>& brush) {
+    if (!brush) return;
+    brush_ = brush;
+    // The move brush draws nothing and leaves the drawing state alone.
+    if (brush->type == kBrushTypeMove || !surface_->makeCurrent()) return;
+    if (!brush->image.isNull() || brush->type == kBrushTypeEraser) {
+        bindBrushTip(*brush);
+        graphics::RGBAComponents colour = brush->color.rgba().value_or(graphics::RGBAComponents{0, 0, 0, 1});
+        setGLColour(static_cast<float>(colour.red), static_cast<float>(colour.green), static_cast<float>(colour.blue),
+                    static_cast<float>(colour.alpha));
+    }
+}
+
+void PaintingView::setBrushColorWithRed(double red, double green, double blue) {
+    if (surface_->makeCurrent())
+        setGLColour(static_cast<float>(red), static_cast<float>(green), static_cast<float>(blue), 1);
+    if (brush_) brush_->color = graphics::Color::rgb(red, green, blue, 1);
+}
+
+void PaintingView::drawFromBuffer(bool replaying, graphics::Point offset) {
+    if (!replaying && !beginDrawing()) return;
+    spritesDrawn_ = 0;
+    std::optional<std::vector<LinePoint>> smoothed = paintingrules::calculateSmoothLinePoints(points_);
+    if (smoothed && brush_) {
+        if (brush_->type == kBrushTypeEraser) {
+            glBlendFunc(GL_ZERO, GL_ONE_MINUS_SRC_ALPHA);
+            setGLColour(0, 0, 0, 0.5f);
+        }
+        std::vector<CanvasSprite> sprites;
+        sprites.reserve(smoothed->size());
+        float size = 1;
+        glGetFloatv(GL_POINT_SIZE, &size);
+        for (const LinePoint& sample : *smoothed) {
+            if (auto pointSize = paintingrules::pointSize(brush_->type, brush_->size, sample.width)) size = *pointSize;
+            sprites.push_back(
+                {static_cast<float>(sample.pos.x + offset.x), static_cast<float>(sample.pos.y + offset.y), size});
+        }
+        if (brush_->type != kBrushTypeMove) {
+            surface_->drawSprites(sprites, true);
+            spritesDrawn_ = sprites.size();
+        }
+    }
+    if (!replaying) present();
+}
+
+void PaintingView::handlePan(ui::GestureState state, graphics::Point location, graphics::Point velocity) {
+    if (brush_ && brush_->type == kBrushTypeMove) {
+        handleMove(state, location);
+        return;
+    }
+    graphics::Point p = canvasPoint(location);
+    switch (state) {
+        case ui::GestureState::Began: {
+            beginLine(p, 0);
+            float width = paintingrules::extractSize(velocity, velocities_);
+            for (LinePoint& sample : points_) sample.width = width;
+            if (brush_) {
+                graphics::RGBAComponents colour = brush_->color.rgba().value_or(graphics::RGBAComponents{});
+                stroke_->red = static_cast<float>(colour.red);
+                stroke_->green = static_cast<float>(colour.green);
+                stroke_->blue = static_cast<float>(colour.blue);
+                stroke_->alpha = static_cast<float>(colour.alpha);
+                stroke_->type = static_cast<int32_t>(brush_->type);
+                stroke_->brushSize = brush_->size;
+            }
+            break;
+        }
+        case ui::GestureState::Changed:
+            if (stroke_ && addLineSample(p, velocity)) drawFromBuffer(false);
+            break;
+        case ui::GestureState::Ended:
+            if (!stroke_) break;
+            paintingrules::extractSize(velocity, velocities_);
+            points_.push_back(LinePoint{velocities_.back(), p});
+            stroke_->velocities = velocities_;
+            recordStroke(stroke_, true);
+            break;
+        default:
+            break;  // a cancelled drag records nothing
+    }
+}
+
+void PaintingView::handleMove(ui::GestureState state, graphics::Point location) {
+    switch (state) {
+        case ui::GestureState::Began:
+            movePrevPoint_ = location;
+            moveOrigCanvasCenter_ = center();
+            break;
+        case ui::GestureState::Changed:
+            setCenter({center().x - (movePrevPoint_.x - location.x), center().y - (movePrevPoint_.y - location.y)});
+            break;
+        case ui::GestureState::Ended: {
+            graphics::Point d{moveOrigCanvasCenter_.x - center().x, moveOrigCanvasCenter_.y - center().y};
+            setCenter(moveOrigCanvasCenter_);
+            auto record = std::make_shared<Stroke>();
+            record->type = static_cast<int32_t>(kBrushTypeMove);
+            record->points = {StrokeSegment{LinePoint{0, d}}};
+            stroke_ = record;
+            recordStroke(record, true);
+            applyMove(d, false);
+            replayBuffer();
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void PaintingView::applyMove(graphics::Point d, bool undoing) {
+    for (const StrokePtr& stroke : strokeBuffer_)
+        stroke->offset =
+            undoing ? paintingrules::unmovedOffset(stroke->offset, d) : paintingrules::movedOffset(stroke->offset, d);
+}
+
+void PaintingView::handleSingleTap(graphics::Point location) {
+    addStrokeWithPosition(canvasPoint(location), 5, 0, brush_);
+}
+
+void PaintingView::addStrokeWithPosition(graphics::Point position, double size, double angle,
+                                         const std::shared_ptr<PainterBrush>& brush) {
+    (void)angle;
+    if (!brush) return;
+    points_ = paintingrules::tapSegment(position, static_cast<float>(size));
+    velocities_.clear();
+    auto stroke = std::make_shared<Stroke>();
+    graphics::RGBAComponents colour = brush->color.rgba().value_or(graphics::RGBAComponents{});
+    stroke->red = static_cast<float>(colour.red);
+    stroke->green = static_cast<float>(colour.green);
+    stroke->blue = static_cast<float>(colour.blue);
+    stroke->alpha = static_cast<float>(colour.alpha);
+    stroke->brushSize = brush->size;
+    stroke->type = static_cast<int32_t>(brush->type);
+    stroke->points = {points_};
+    stroke_ = stroke;
+    recordStroke(stroke, true);
+    drawFromBuffer(false);
+}
+
+void PaintingView::placeStamp(graphics::Point position, double size, double angle) {
+    if (!brush_) return;
+    brush_->size = static_cast<int64_t>(size);
+    brush_->angle = angle;
+    addStrokeWithPosition(position, size, angle, brush_);
+}
+
+void PaintingView::replayBuffer() {
+    std::shared_ptr<PainterBrush> kept = brush_;
+    int64_t keptSize = kept ? kept->size : 0;
+    graphics::Color keptColour = kept ? kept->color : graphics::Color::rgb(0, 0, 0);
+    if (!beginDrawing()) return;
+    surface_->clear();
+    bool first = true;
+    for (const StrokePtr& stroke : strokeBuffer_) {
+        if (stroke->type == kBrushTypeMove) continue;
+        if (first || !brush_ || stroke->type != brush_->type) changeBrush(stroke->type);
+        first = false;
+        if (!brush_) continue;
+        if (brush_->size != stroke->brushSize)
+            brush_->size = paintingrules::replayBrushSize(stroke->brushSize, brush_->defaultSize);
+        setGLColour(stroke->red, stroke->green, stroke->blue, stroke->alpha);
+        velocities_ = stroke->velocities;
+        for (const StrokeSegment& segment : stroke->points) {
+            points_ = segment;
+            drawFromBuffer(true, stroke->offset);
+        }
+    }
+    present();
+    if (kept) {
+        changePainterBrush(kept);
+        kept->size = keptSize;
+        kept->color = keptColour;
+        graphics::RGBAComponents colour = keptColour.rgba().value_or(graphics::RGBAComponents{0, 0, 0, 1});
+        if (kept->type != kBrushTypeMove)
+            setGLColour(static_cast<float>(colour.red), static_cast<float>(colour.green),
+                        static_cast<float>(colour.blue), static_cast<float>(colour.alpha));
+    }
+}
+
+void PaintingView::undo() {
+    if (!canUndo()) return;
+    const StrokePtr& last = strokeBuffer_.back();
+    if (last->isMoveRecord()) applyMove(last->moveDisplacement(), true);
+    moveToRedo();
+    replayBuffer();
+}
+
+void PaintingView::redo() {
+    if (!canRedo()) return;
+    const StrokePtr& next = redoBuffer_->back();
+    if (next->isMoveRecord()) applyMove(next->moveDisplacement(), false);
+    takeFromRedo();
+    replayBuffer();
+}

@@ -1,0 +1,224 @@
+#include "app/painter/Stroke.h"
+
+#include "app/painter/PainterBrush.h"
+
+#include <cmath>
+#include <limits>
+#include <set>
+
+using foundation::ArchivedPoint;
+using foundation::Array;
+using foundation::Error;
+using foundation::KeyedArchiver;
+using foundation::KeyedUnarchiver;
+using foundation::Value;
+
+namespace {
+
+// A sample as an archived object of class "LinePoint".
+class LinePointObject : public foundation::Archivable {
+public:
+    explicit LinePointObject(LinePoint point) : point(point) {}
+    LinePoint point;
+    std::string className() const override { return "LinePoint"; }
+    void encodeWithCoder(KeyedArchiver& coder) const override {
+        coder.encodePoint({point.pos.x, point.pos.y}, "pos");
+        coder.encodeFloat(point.width, "width");
+    }
+};
+
+// Samples decoded so far by the running decodeStrokeBuffer on this thread:
+// segments may be shared inside an archive, so a small file can name far
+// more samples than it holds, and the count stops it before copying them.
+thread_local size_t decodedSamples = 0;
+
+Error damaged(const std::string& detail) {
+    return Error(foundation::kCocoaErrorDomain, foundation::kCoderReadCorruptError,
+                 "The strokes could not be read: " + detail + ".");
+}
+
+bool finite(double value) { return std::isfinite(value); }
+
+Value segmentValue(const StrokeSegment& segment) {
+    Array samples;
+    for (const LinePoint& sample : segment)
+        samples.push_back(foundation::archivableValue(std::make_shared<LinePointObject>(sample)));
+    return samples;
+}
+
+std::shared_ptr<foundation::Archivable> decodeLinePoint(KeyedUnarchiver& coder) {
+    LinePoint sample;
+    ArchivedPoint pos = coder.decodePoint("pos");
+    double width = coder.decodeDouble("width");
+    if (coder.failed()) return nullptr;
+    if (!finite(pos.x) || !finite(pos.y) || !finite(width) || std::fabs(width) > std::numeric_limits<float>::max()) {
+        coder.failWithError(damaged("a sample holds a number that is not finite"));
+        return nullptr;
+    }
+    sample.pos = {pos.x, pos.y};
+    sample.width = static_cast<float>(width);
+    return std::make_shared<LinePointObject>(sample);
+}
+
+const LinePoint* asSample(const Value& value) {
+    auto object = std::dynamic_pointer_cast<LinePointObject>(foundation::archivableFrom(value));
+    return object ? &object->point : nullptr;
+}
+
+bool readSegments(KeyedUnarchiver& coder, const Value& points, std::vector<StrokeSegment>& out) {
+    if (points.isNull()) return true;
+    if (!points.isArray()) return false;
+    for (const Value& entry : points.asArray()) {
+        StrokeSegment segment;
+        if (const LinePoint* sample = asSample(entry)) {
+            segment.push_back(*sample);  // a move record's single sample
+        } else if (entry.isArray()) {
+            Array samples = entry.asArray();
+            if (decodedSamples + samples.size() > kMaximumStrokeSamples) {
+                coder.failWithError(damaged("it holds more than a million samples"));
+                return true;
+            }
+            segment.reserve(samples.size());
+            for (const Value& element : samples) {
+                const LinePoint* decoded = asSample(element);
+                if (!decoded) return false;
+                segment.push_back(*decoded);
+            }
+        } else {
+            return false;
+        }
+        decodedSamples += segment.size();
+        if (decodedSamples > kMaximumStrokeSamples) {
+            coder.failWithError(damaged("it holds more than a million samples"));
+            return true;
+        }
+        out.push_back(std::move(segment));
+    }
+    return true;
+}
+
+std::shared_ptr<foundation::Archivable> decodeStroke(KeyedUnarchiver& coder) {
+    auto stroke = std::make_shared<Stroke>();
+    int64_t type = coder.decodeInt("type");
+    double colour[4] = {coder.decodeDouble("red"), coder.decodeDouble("green"), coder.decodeDouble("blue"),
+                        coder.decodeDouble("alpha")};
+    stroke->brushSize = coder.decodeInt("brushSize");
+    ArchivedPoint offset = coder.decodePoint("offset");
+    Value points = coder.decodeValue("points");
+    Value velocities = coder.decodeValue("velocities");
+    if (coder.failed()) return nullptr;
+    if (type < std::numeric_limits<int32_t>::min() || type > std::numeric_limits<int32_t>::max()) {
+        coder.failWithError(damaged("a stroke's type is out of range"));
+        return nullptr;
+    }
+    for (double component : colour) {
+        if (!finite(component) || std::fabs(component) > 1e6) {
+            coder.failWithError(damaged("a stroke's colour is not a finite number"));
+            return nullptr;
+        }
+    }
+    if (!finite(offset.x) || !finite(offset.y)) {
+        coder.failWithError(damaged("a stroke's offset is not finite"));
+        return nullptr;
+    }
+    stroke->type = static_cast<int32_t>(type);
+    stroke->red = static_cast<float>(colour[0]);
+    stroke->green = static_cast<float>(colour[1]);
+    stroke->blue = static_cast<float>(colour[2]);
+    stroke->alpha = static_cast<float>(colour[3]);
+    stroke->offset = {offset.x, offset.y};
+    if (!readSegments(coder, points, stroke->points)) {
+        coder.failWithError(damaged("a stroke's points are not lists of samples"));
+        return nullptr;
+    }
+    if (coder.failed()) return nullptr;
+    if (!velocities.isNull()) {
+        if (!velocities.isArray()) {
+            coder.failWithError(damaged("a stroke's velocities are not a list"));
+            return nullptr;
+        }
+        for (const Value& velocity : velocities.asArray()) {
+            if (!velocity.isNumber() || !finite(velocity.asDouble()) ||
+                std::fabs(velocity.asDouble()) > std::numeric_limits<float>::max()) {
+                coder.failWithError(damaged("a stroke's velocities are not finite numbers"));
+                return nullptr;
+            }
+            stroke->velocities.push_back(static_cast<float>(velocity.asDouble()));
+        }
+    }
+    return stroke;
+}
+
+void registerClasses() {
+    static const bool registered = [] {
+        foundation::KeyedArchiveRegistry::registerClass("Stroke", decodeStroke);
+        foundation::KeyedArchiveRegistry::registerClass("LinePoint", decodeLinePoint);
+        return true;
+    }();
+    (void)registered;
+}
+
+}  // namespace
+
+bool Stroke::isMoveRecord() const { return type == kBrushTypeMove && !points.empty() && points.back().size() == 1; }
+
+graphics::Point Stroke::moveDisplacement() const {
+    return isMoveRecord() ? points.back().front().pos : graphics::Point{};
+}
+
+size_t Stroke::sampleCount() const {
+    size_t count = 0;
+    for (const StrokeSegment& segment : points) count += segment.size();
+    return count;
+}
+
+void Stroke::encodeWithCoder(KeyedArchiver& coder) const {
+    if (type == kBrushTypeMove && points.size() == 1 && points.front().size() == 1) {
+        // A move record's list holds its sample itself, not a segment.
+        coder.encodeValue(Array{segmentValue(points.front()).asArray().at(0)}, "points");
+    } else {
+        Array segments;
+        for (const StrokeSegment& segment : points) segments.push_back(segmentValue(segment));
+        coder.encodeMutableArray(segments, "points");
+    }
+    if (type == kBrushTypeMove && velocities.empty()) {
+        coder.encodeValue(Value(), "velocities");
+    } else {
+        Array speeds;
+        for (float velocity : velocities) speeds.push_back(Value(velocity));
+        coder.encodeValue(speeds, "velocities");
+    }
+    coder.encodeInt(type, "type");
+    coder.encodeFloat(red, "red");
+    coder.encodeFloat(green, "green");
+    coder.encodeFloat(blue, "blue");
+    coder.encodeFloat(alpha, "alpha");
+    coder.encodeInt(brushSize, "brushSize");
+    coder.encodePoint({offset.x, offset.y}, "offset");
+}
+
+foundation::Result<foundation::Bytes> strokeBufferData(const StrokeList& strokes) {
+    Array buffer;
+    for (const StrokePtr& stroke : strokes) buffer.push_back(foundation::archivableValue(stroke));
+    return KeyedArchiver::archivedMutableArray(buffer);
+}
+
+foundation::Result<StrokeList> decodeStrokeBuffer(const foundation::Bytes& data) {
+    registerClasses();
+    decodedSamples = 0;
+    auto root = KeyedUnarchiver::unarchiveValue(data);
+    if (!root.ok()) return damaged(root.error().description);
+    if (root->isNull()) return StrokeList{};
+    if (!root->isArray()) return damaged(std::string("the archive holds a ") + root->typeName() + ", not a list");
+    StrokeList strokes;
+    std::set<const Stroke*> seen;
+    for (const Value& entry : root->asArray()) {
+        auto stroke = std::dynamic_pointer_cast<Stroke>(foundation::archivableFrom(entry));
+        if (!stroke) return damaged("the list holds something other than strokes");
+        // A stroke listed twice becomes two records: moves shift each record
+        // once, and a shared one would move twice.
+        if (!seen.insert(stroke.get()).second) stroke = std::make_shared<Stroke>(*stroke);
+        strokes.push_back(std::move(stroke));
+    }
+    return strokes;
+}

@@ -1,0 +1,123 @@
+#include "app/painter/StrokeCanvasView.h"
+
+#include "app/painter/PaintingRules.h"
+#include "platform/foundation/Lifetime.h"
+#include "platform/ui/gestures/PanGestureRecognizer.h"
+#include "platform/ui/gestures/TapGestureRecognizer.h"
+
+#include <cmath>
+
+StrokeCanvasView::StrokeCanvasView(std::unique_ptr<CanvasSurface> surface) : surface_(std::move(surface)) {
+    setOpaque(false);
+    setBackgroundColor(std::nullopt);
+    strokeBuffer_.reserve(100);
+}
+
+void StrokeCanvasView::addRecognizers() {
+    auto weak = foundation::weakFrom(this);
+    tapRecognizer_ = std::make_shared<ui::TapGestureRecognizer>([weak](ui::GestureRecognizer& recognizer) {
+        if (auto self = weak.lock()) self->handleSingleTap(recognizer.locationInView(self.get()));
+    });
+    auto pan = std::make_shared<ui::PanGestureRecognizer>([weak](ui::GestureRecognizer& recognizer) {
+        auto self = weak.lock();
+        if (!self) return;
+        auto& panRecognizer = static_cast<ui::PanGestureRecognizer&>(recognizer);
+        self->handlePan(recognizer.state(), recognizer.locationInView(self.get()),
+                        panRecognizer.velocityInView(self.get()));
+    });
+    pan->maximumNumberOfTouches = 1;
+    panRecognizer_ = pan;
+    addGestureRecognizer(tapRecognizer_);
+    addGestureRecognizer(panRecognizer_);
+}
+
+graphics::Point StrokeCanvasView::canvasPoint(graphics::Point location) const {
+    return {location.x, bounds().size.height - location.y};
+}
+
+bool StrokeCanvasView::beginDrawing() {
+    if (!surface_->hasFramebuffer() || !surface_->makeCurrent()) return false;
+    surface_->bindFramebuffer();
+    return true;
+}
+
+void StrokeCanvasView::present() {
+    if (!surface_->hasFramebuffer()) return;
+    layer().setContents(surface_->readImage(surface_->backingWidth(), surface_->backingHeight()));
+}
+
+bool StrokeCanvasView::rebuildFramebuffer() {
+    if (!surface_->makeCurrent()) return false;
+    surface_->destroyFramebuffer();
+    int width = static_cast<int>(bounds().size.width);
+    int height = static_cast<int>(bounds().size.height);
+    if (width <= 0 || height <= 0) return false;
+    if (!surface_->createFramebuffer(width, height)) {
+        surface_->destroyFramebuffer();
+        return false;
+    }
+    return true;
+}
+
+void StrokeCanvasView::erase() {
+    if (beginDrawing()) {
+        surface_->clear();
+        present();
+    }
+    strokeBuffer_.clear();
+}
+
+std::optional<graphics::Image> StrokeCanvasView::createImage() {
+    if (!surface_->hasFramebuffer() || !surface_->makeCurrent()) return std::nullopt;
+    surface_->bindFramebuffer();
+    graphics::Image image =
+        surface_->readImage(static_cast<int>(frame().size.width), static_cast<int>(frame().size.height));
+    if (image.isNull()) return std::nullopt;
+    return image;
+}
+
+std::optional<foundation::Bytes> StrokeCanvasView::getBufferData() {
+    auto data = strokeBufferData(strokeBuffer_);
+    if (!data.ok()) return std::nullopt;
+    return *data;
+}
+
+foundation::Status StrokeCanvasView::loadBufferData(const foundation::Bytes& data) {
+    auto strokes = decodeStrokeBuffer(data);
+    if (!strokes.ok()) return strokes.error();
+    strokeBuffer_ = std::move(*strokes);
+    replayBuffer();
+    return foundation::Status::success();
+}
+
+void StrokeCanvasView::recordStroke(StrokePtr stroke, bool clearsRedo) {
+    strokeBuffer_.push_back(std::move(stroke));
+    if (clearsRedo && redoBuffer_) redoBuffer_->clear();
+}
+
+void StrokeCanvasView::beginLine(graphics::Point position, float width) {
+    points_.clear();
+    velocities_.clear();
+    stroke_ = std::make_shared<Stroke>();
+    stroke_->points.reserve(10);
+    for (int i = 0; i < 3; ++i) points_.push_back(LinePoint{width, position});
+}
+
+bool StrokeCanvasView::addLineSample(graphics::Point position, graphics::Point velocity) {
+    if (!paintingrules::acceptsSample(points_, position)) return false;
+    float width = paintingrules::extractSize(velocity, velocities_);
+    points_.push_back(LinePoint{width, position});
+    if (stroke_) stroke_->points.push_back(points_);
+    return true;
+}
+
+void StrokeCanvasView::moveToRedo() {
+    if (!redoBuffer_) redoBuffer_.emplace();
+    redoBuffer_->push_back(strokeBuffer_.back());
+    strokeBuffer_.pop_back();
+}
+
+void StrokeCanvasView::takeFromRedo() {
+    strokeBuffer_.push_back(redoBuffer_->back());
+    redoBuffer_->pop_back();
+}
