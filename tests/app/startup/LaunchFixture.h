@@ -8,6 +8,7 @@
 #include "app/core/DataManager.h"
 #include "app/core/FileUtil.h"
 #include "app/core/KWProjects.h"
+#include "app/core/KWWatchKitLocalStorage.h"
 #include "app/screens/TollivarAppDelegate.h"
 #include "components/crashreporting/BWQuincyManager.h"
 #include "platform/foundation/AtomicFile.h"
@@ -80,6 +81,13 @@ protected:
         DataManager::resetForTesting();
         KWProjects::getInstance().resetForTesting();
         foundation::UserDefaults::resetStandardUserDefaults();
+        // The watch state lives in memory only: a new process starts not ready,
+        // whatever capture screen an earlier launch in this process left open.
+        auto& watch = KWWatchKitLocalStorage::sharedWatchKitLocalStorage();
+        watch.setIsReady(false);
+        watch.setIsReadyToCapture(false);
+        watch.setName(std::nullopt);
+        watch.setInfo(std::nullopt);
         delegate = std::make_shared<TollivarAppDelegate>();
         ui::Application::shared().launch(delegate, options);
         if (waitForEnd) settle();
