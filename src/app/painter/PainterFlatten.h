@@ -1,0 +1,21 @@
+#pragma once
+
+// Flattening of the layer stack into one picture, as plain functions.
+
+#include "platform/graphics/Image.h"
+
+#include <vector>
+
+// One layer's picture with the opacity it is shown at.
+struct LayerPicture {
+    graphics::Image picture;
+    double opacity = 1.0;
+};
+
+// The background at its own size with each picture drawn over it in the given
+// order (the backmost first), scaled to the background's size, at its opacity.
+// Without a background the result is `size` of opaque black under the
+// pictures, so a flattened picture is never empty. Null only when there is
+// neither a background nor a size.
+graphics::Image flattenLayerPictures(const graphics::Image& background, graphics::Size size,
+                                     const std::vector<LayerPicture>& backToFront);

@@ -1,0 +1,182 @@
+// Storing and restoring a frame's layer stack: the layer information file
+// (a keyed archive of { "layers": [layer dictionaries], "active": UUID }) and
+// a picture and a stroke file per layer.
+
+#include "app/core/FileUtil.h"
+#include "app/core/ProjectModel.h"
+#include "app/painter/PainterLayerManager.h"
+#include "platform/foundation/KeyedArchive.h"
+#include "platform/ui/View.h"
+#include "platform/ui/controls/ImageView.h"
+
+#include <set>
+
+namespace {
+
+constexpr const char* kLayersKey = "layers";
+constexpr const char* kActiveKey = "active";
+
+foundation::Error shapeError(const std::string& why) {
+    return foundation::Error(foundation::kCocoaErrorDomain, foundation::kCoderReadCorruptError, why);
+}
+
+std::set<std::string> storedLayerIDs(ProjectModel& project, const std::string& frameID) {
+    std::set<std::string> ids;
+    const auto data = project.fileDataForFileWithPreferredFilename(PainterLayerManager::layersFileName(frameID));
+    if (!data) return ids;
+    auto stack = decodeLayerStack(*data);
+    if (!stack) return ids;
+    for (const auto& layer : stack->layers) ids.insert(layer->UUID);
+    return ids;
+}
+
+}  // namespace
+
+foundation::Result<StoredLayerStack> decodeLayerStack(const foundation::Bytes& data) {
+    auto root = foundation::KeyedUnarchiver::unarchiveValue(data);
+    if (!root) return root.error();
+    if (!root->isDictionary()) return shapeError("The layer information is not a dictionary.");
+    const foundation::Dictionary dictionary = root->asDictionary();
+    const auto& list = dictionary.get(kLayersKey);
+    if (!list.isArray()) return shapeError("The layer information holds no list of layers.");
+    const foundation::Array array = list.asArray();
+    if (array.empty() || array.size() > PainterLayerManager::kMaximumLayers)
+        return shapeError("The layer information holds no layers or too many.");
+    StoredLayerStack stack;
+    std::set<std::string> seen;
+    for (const foundation::Value& entry : array) {
+        auto layer = PainterLayer::initWithDict(entry);
+        if (!layer) return layer.error();
+        if (!seen.insert((*layer)->UUID).second) return shapeError("Two layers share one identifier.");
+        stack.layers.push_back(*layer);
+    }
+    if (const auto& active = dictionary.get(kActiveKey); !active.isNull()) {
+        if (!active.isString() || !seen.count(active.asString()))
+            return shapeError("The active layer is not one of the layers.");
+        stack.activeID = active.asString();
+    }
+    return stack;
+}
+
+foundation::Status PainterLayerManager::saveLayerFiles(const std::string& frameID) {
+    if (!project_) return foundation::Error(foundation::kPOSIXErrorDomain, EINVAL, "There is no project.");
+    const std::set<std::string> before = storedLayerIDs(*project_, frameID);
+    foundation::Array list;
+    for (const PainterLayerPtr& layer : layers_) {
+        const auto picture = pictureOf(layer);
+        if (picture && !picture->isNull()) {
+            auto png = picture->pngData();
+            if (!png) return png.error();
+            if (auto written =
+                    project_->updateRegularFileWithContents(*png, layerPictureFileName(frameID, layer->UUID));
+                !written)
+                return written;
+        } else if (auto removed =
+                       project_->removeRegularFileWithPreferredFilename(layerPictureFileName(frameID, layer->UUID));
+                   !removed) {
+            return removed;
+        }
+        const foundation::Bytes strokes = layer->bufferData.value_or(foundation::Bytes());
+        if (auto written = project_->updateRegularFileWithContents(strokes, layerStrokesFileName(frameID, layer->UUID));
+            !written)
+            return written;
+        list.push_back(layer->encode());
+    }
+    foundation::Dictionary root{{kLayersKey, list}, {kActiveKey, currentLayer_->UUID}};
+    auto archive = foundation::KeyedArchiver::archivedData(foundation::Value(root));
+    if (!archive) return archive.error();
+    if (auto written = project_->updateRegularFileWithContents(*archive, layersFileName(frameID)); !written)
+        return written;
+    // Files of layers deleted since the last save go only once the new
+    // information file no longer lists them.
+    for (const std::string& id : before) {
+        const bool kept = std::any_of(layers_.begin(), layers_.end(), [&](const auto& l) { return l->UUID == id; });
+        if (kept) continue;
+        (void)project_->removeRegularFileWithPreferredFilename(layerPictureFileName(frameID, id));
+        (void)project_->removeRegularFileWithPreferredFilename(layerStrokesFileName(frameID, id));
+    }
+    return foundation::Status::success();
+}
+
+foundation::Result<bool> PainterLayerManager::restoreLayerFiles(const std::string& frameID,
+                                                                const std::optional<foundation::Bytes>& activeStrokes) {
+    if (!project_) return false;
+    const auto data = project_->fileDataForFileWithPreferredFilename(layersFileName(frameID));
+    if (!data) return false;
+    auto stack = decodeLayerStack(*data);
+    if (!stack) return stack.error();
+    // Everything is read and decoded before the stack on screen changes.
+    std::vector<graphics::Image> pictures;
+    PainterLayerPtr active = stack->layers.front();
+    for (const PainterLayerPtr& layer : stack->layers) {
+        if (stack->activeID && layer->UUID == *stack->activeID) active = layer;
+        layer->bufferData = project_->fileDataForFileWithPreferredFilename(layerStrokesFileName(frameID, layer->UUID));
+        if (layer->bufferData && layer->bufferData->empty()) layer->bufferData.reset();
+        graphics::Image picture;
+        if (auto png = project_->fileDataForFileWithPreferredFilename(layerPictureFileName(frameID, layer->UUID))) {
+            auto decoded = graphics::Image::decode(*png);
+            if (!decoded) return shapeError("A layer's picture cannot be decoded.");
+            picture = *decoded;
+        }
+        pictures.push_back(picture);
+    }
+    if (activeStrokes) active->bufferData = activeStrokes->empty() ? std::nullopt : activeStrokes;
+    if (paintingCanvas_ && active->bufferData) {
+        if (auto loaded = paintingCanvas_->loadBufferData(*active->bufferData); !loaded) return loaded.error();
+    } else if (paintingCanvas_) {
+        paintingCanvas_->erase();
+    }
+    for (const PainterLayerPtr& layer : layers_)
+        if (layer->viewImage) layer->viewImage->removeFromSuperview();
+    layers_ = stack->layers;
+    currentLayer_ = active;
+    for (size_t i = 0; i < layers_.size(); ++i) {
+        const PainterLayerPtr& layer = layers_[i];
+        if (layer == active || pictures[i].isNull()) continue;
+        auto view = std::make_shared<ui::ImageView>(pictures[i]);
+        view->setFrame(graphics::Rect{0, 0, pictures[i].size().width, pictures[i].size().height});
+        view->setAlpha(layer->obacity);
+        view->setHidden(!layer->isEnabled);
+        if (viewCanvas_) viewCanvas_->addSubview(view);
+        layer->viewImage = view;
+    }
+    showAsActive(active);
+    orderAllSubviews();
+    return true;
+}
+
+void PainterLayerManager::removeLayerFiles(ProjectModel& project, const std::string& frameID) {
+    for (const std::string& id : storedLayerIDs(project, frameID)) {
+        (void)project.removeRegularFileWithPreferredFilename(layerPictureFileName(frameID, id));
+        (void)project.removeRegularFileWithPreferredFilename(layerStrokesFileName(frameID, id));
+    }
+    (void)project.removeRegularFileWithPreferredFilename(layersFileName(frameID));
+}
+
+foundation::Status PainterLayerManager::duplicateFrameID(const std::string& sourceID, const std::string& targetID,
+                                                         ProjectModel& project) {
+    const auto data = project.fileDataForFileWithPreferredFilename(layersFileName(sourceID));
+    if (!data) return foundation::Status::success();
+    auto root = foundation::KeyedUnarchiver::unarchiveValue(*data);
+    if (!root) return root.error();
+    auto stack = decodeLayerStack(*data);
+    if (!stack) return stack.error();
+    foundation::Array list;
+    std::optional<std::string> active;
+    for (const PainterLayerPtr& layer : stack->layers) {
+        const std::string oldID = layer->UUID;
+        layer->UUID = FileUtil::createUUID();
+        if (stack->activeID == oldID) active = layer->UUID;
+        // A file that is missing or whose target is taken is skipped.
+        (void)project.cloneFileWithPreferredFilename(layerPictureFileName(sourceID, oldID),
+                                                     layerPictureFileName(targetID, layer->UUID));
+        (void)project.cloneFileWithPreferredFilename(layerStrokesFileName(sourceID, oldID),
+                                                     layerStrokesFileName(targetID, layer->UUID));
+        list.push_back(layer->encode());
+    }
+    foundation::Dictionary copy{{kLayersKey, list}};
+    if (active) copy.set(kActiveKey, *active);
+    auto archive = foundation::KeyedArchiver::archivedData(foundation::Value(copy));
+    if (!archive) return archive.error();
+    return project.updateRegularFileWithContents(*archive, layersFileName(targetID));
+}

@@ -1,0 +1,118 @@
+#pragma once
+
+// The layer stack of one opening of the painter. Only the active layer lives
+// on the canvas; every other layer is a picture view stacked with the canvas
+// inside `viewCanvas`, index 0 in front. The whole stack is stored beside the
+// frame ("canvas-<frame>.layers" with one picture and one stroke file per
+// layer) and restored at the next opening.
+
+#include "app/painter/PainterLayer.h"
+#include "app/painter/PaintingCanvasView.h"
+#include "platform/foundation/Error.h"
+#include "platform/graphics/Image.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class ProjectModel;
+
+namespace ui {
+class View;
+}
+
+class PainterLayerManager {
+public:
+    // The stack holds at most this many layers.
+    static constexpr size_t kMaximumLayers = 21;
+
+    explicit PainterLayerManager(std::shared_ptr<ProjectModel> project);
+
+    // File names of a frame's stack.
+    static std::string layersFileName(const std::string& frameID);
+    static std::string layerPictureFileName(const std::string& frameID, const std::string& layerID);
+    static std::string layerStrokesFileName(const std::string& frameID, const std::string& layerID);
+
+    void setPaintingCanvas(std::shared_ptr<PaintingCanvasView> canvas) { paintingCanvas_ = std::move(canvas); }
+    const std::shared_ptr<PaintingCanvasView>& paintingCanvas() const { return paintingCanvas_; }
+    void setViewCanvas(ui::View* view) { viewCanvas_ = view; }
+    void setImageBackground(graphics::Image image) { imageBackground_ = std::move(image); }
+    const graphics::Image& imageBackground() const { return imageBackground_; }
+    // The size a flattened picture takes when there is no background (the
+    // frame's size), so that it is never empty.
+    void setFlattenSize(graphics::Size size) { flattenSize_ = size; }
+
+    const std::vector<PainterLayerPtr>& layers() const { return layers_; }
+    const PainterLayerPtr& currentLayer() const { return currentLayer_; }
+    int64_t layerNumber() const { return layerNumber_; }
+
+    std::optional<graphics::Image> getThumbnailForLayer(const PainterLayerPtr& layer);
+    // Position of the active layer; none when it is not listed.
+    std::optional<size_t> getActiveLayerIndex() const;
+    void setActiveLayerAtIndex(size_t index);
+    void setCurrentLayer(const PainterLayerPtr& layer);
+    void saveLayer(const PainterLayerPtr& layer);
+    void restoreLayer(const PainterLayerPtr& layer);
+    void orderAllSubviews();
+
+    // False when the stack is full.
+    bool addLayerAtIndex(size_t index);
+    // False for an index outside the list and for the last remaining layer.
+    // Removing the active layer makes its neighbour active: the one that
+    // takes its place, else the one before it.
+    bool removeLayerAtIndex(size_t index);
+    void moveLayerFromIndex(size_t from, size_t toIndex);
+    void enableLayerAtIndex(size_t index, bool enabled);
+    void changeLayerOpacityAtIndex(size_t index, float opacity);
+
+    // Loads strokes into the active layer and the canvas. A damaged archive
+    // leaves the canvas as it was and returns why.
+    foundation::Status decodeLayerInformationFromData(const std::optional<foundation::Bytes>& data);
+    // Saves the active layer; its strokes (empty when there are none).
+    foundation::Bytes encodeLayerInformation();
+    // Background and the shown layers as on screen: index 0 on top, hidden
+    // layers left out, each at its opacity.
+    graphics::Image mergeDownAllLayer();
+
+    // Storing and restoring the stack (PainterLayerFiles.cpp).
+
+    // Writes every layer's picture and strokes, then the layer information
+    // file, each atomically; then removes the files of layers no longer in
+    // the stack. Call after encodeLayerInformation.
+    foundation::Status saveLayerFiles(const std::string& frameID);
+    // Replaces the stack with the one stored for the frame; `activeStrokes`
+    // (the frame's stroke file) go onto the active layer. Returns false when
+    // the frame has no stored stack. A damaged stack file or layer file
+    // leaves the stack as it was and returns why.
+    foundation::Result<bool> restoreLayerFiles(const std::string& frameID,
+                                               const std::optional<foundation::Bytes>& activeStrokes);
+    // Removes the frame's stack files (the information file and each layer's).
+    static void removeLayerFiles(ProjectModel& project, const std::string& frameID);
+    // Copies a frame's stack to another frame under new layer identifiers.
+    static foundation::Status duplicateFrameID(const std::string& sourceID, const std::string& targetID,
+                                               ProjectModel& project);
+
+private:
+    PainterLayerPtr makeNamedLayer();
+    void showAsActive(const PainterLayerPtr& layer);
+    std::optional<graphics::Image> pictureOf(const PainterLayerPtr& layer);
+
+    std::shared_ptr<ProjectModel> project_;
+    int64_t layerNumber_ = 0;
+    std::vector<PainterLayerPtr> layers_;
+    PainterLayerPtr currentLayer_;
+    std::shared_ptr<PaintingCanvasView> paintingCanvas_;
+    ui::View* viewCanvas_ = nullptr;
+    graphics::Image imageBackground_;
+    graphics::Size flattenSize_;
+};
+
+// Reads a layer information file: the layers of its "layers" list and the
+// identifier under "active" (none when absent). Anything of another shape
+// is an error.
+struct StoredLayerStack {
+    std::vector<PainterLayerPtr> layers;
+    std::optional<std::string> activeID;
+};
+foundation::Result<StoredLayerStack> decodeLayerStack(const foundation::Bytes& data);
