@@ -1,34 +1,9 @@
 #include "app/editor/ThumbnailCache.h"
 
-#include "app/core/BundleImage.h"
 #include "app/core/KWImageProducer.h"
-#include "app/core/UIImageFilter.h"
-#include "platform/foundation/AtomicFile.h"
-#include "platform/graphics/JpegCodec.h"
+#include "app/editor/preview/ScaledPicture.h"
 
 namespace {
-
-// Reaches the producer's filter table, which decides what each movie
-// effect number means; the decoding threads never touch the project.
-class EffectFilters : public KWImageProducer {
-public:
-    static std::shared_ptr<RGBFilter> filterFor(int32_t effect) { return makePixelFilter(effect); }
-};
-
-graphics::Image decodeThumbnail(const std::optional<std::string>& path, int pixelWidth, int pixelHeight,
-                                int32_t effect) {
-    std::optional<graphics::Image> picture;
-    if (path) {
-        if (auto data = foundation::readFile(*path); data.ok()) {
-            auto decoded = graphics::jpeg::decodeForMaximumSize(data->data(), data->size(), pixelWidth, pixelHeight);
-            if (decoded.ok() && !decoded->isNull()) picture = std::move(decoded.value());
-        }
-    }
-    if (!picture) picture = bundleImageNamed(KWImageProducer::kPlaceholderImage);
-    if (!picture) return {};
-    if (effect == 0) return *picture;
-    return UIImageFilter(EffectFilters::filterFor(effect)).processImage(*picture);
-}
 
 size_t bytesOf(const graphics::Image& image) {
     return static_cast<size_t>(image.pixelWidth()) * static_cast<size_t>(image.pixelHeight()) * 4u;
@@ -45,11 +20,7 @@ ThumbnailCache::ThumbnailCache(ProjectModelPtr project, size_t byteLimit)
 
 ThumbnailCache::~ThumbnailCache() = default;
 
-int32_t ThumbnailCache::movieEffect() const {
-    if (!project_) return 0;
-    const auto meta = project_->getMetaData();
-    return meta ? static_cast<int32_t>(meta->get(projectkeys::kMovieFilter).asInt(0)) : 0;
-}
+int32_t ThumbnailCache::movieEffect() const { return project_ ? movieEffectOfProject(*project_) : 0; }
 
 ThumbnailCache::Key ThumbnailCache::keyFor(const FramePtr& frame, int pixelWidth, int pixelHeight) const {
     return Key{frame->frameID(), pixelWidth, pixelHeight, movieEffect()};
@@ -83,7 +54,7 @@ void ThumbnailCache::requestImage(const FramePtr& frame, int pixelWidth, int pix
     const int32_t effect = std::get<3>(key);
     const uint64_t generation = generation_;
     foundation::DispatchQueue::global().async([weak, key, path, pixelWidth, pixelHeight, effect, generation] {
-        graphics::Image image = decodeThumbnail(path, pixelWidth, pixelHeight, effect);
+        graphics::Image image = decodeScaledPicture(path, pixelWidth, pixelHeight, effect);
         foundation::DispatchQueue::main().async([weak, key, image = std::move(image), generation] {
             if (auto shared = weak.lock()) shared->owner->finish(key, image, generation);
         });

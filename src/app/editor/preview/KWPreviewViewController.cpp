@@ -1,10 +1,13 @@
 #include "app/editor/preview/KWPreviewViewController.h"
 
 #include "app/core/BundleImage.h"
+#include "app/editor/preview/ScaledPicture.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Lifetime.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/compositing/Animation.h"
 #include "platform/ui/controls/ImageView.h"
+#include "platform/ui/host/Device.h"
 
 #include <cmath>
 
@@ -99,13 +102,57 @@ void KWPreviewViewController::showFrame(const FramePtr& frame, uint64_t type, bo
     if ((frame == lastFrame_ && !update) || isUpdating_) return;
     isUpdating_ = true;
     view();  // the outlets exist once the view is loaded
-    std::optional<graphics::Image> picture;
-    if (frame) picture = imageProducer_->getImageForFrame(frame, static_cast<int32_t>(type), view()->bounds().size);
-    viewFrame_->setImage(picture.value_or(graphics::Image()));
-    isFullFrame_ = type == static_cast<uint64_t>(KWImageProducer::kImageTypeFrame);
     lastFrame_ = frame;
+    isFullFrame_ = type == static_cast<uint64_t>(KWImageProducer::kImageTypeFrame);
     startTime_ = foundation::RunLoop::main().now();
+    const uint64_t request = ++pictureRequest_;
+    loadingRequest_ = 0;
     isUpdating_ = false;
+    if (!frame) {
+        viewFrame_->setImage(graphics::Image());
+        return;
+    }
+    if (frame->type() == Frame::kTypeCaptureSlot && type == uint64_t(KWImageProducer::kImageTypeThumbnail)) {
+        // The camera picture among the resources: nothing stored to decode.
+        viewFrame_->setImage(imageProducer_->getImageForFrame(frame, KWImageProducer::kImageTypeThumbnail, {})
+                                 .value_or(graphics::Image()));
+        return;
+    }
+    // The capture slot shows the frame in front of it, nothing when none is.
+    FramePtr source = frame;
+    if (frame->type() == Frame::kTypeCaptureSlot) {
+        auto list = project_->getFrameList();
+        const int64_t index = list ? list->getCaptureIndex() : foundation::kNotFound;
+        source = index == foundation::kNotFound || index < 1 ? nullptr : list->getFrameAtIndex(index - 1);
+        if (!source) {
+            viewFrame_->setImage(graphics::Image());
+            return;
+        }
+    }
+    std::optional<std::string> path;
+    if (auto folder = project_->getProjectPath()) {
+        const std::string& id = source->frameID();
+        const std::string name = type == uint64_t(KWImageProducer::kImageTypeFrame) ? KWImageProducer::frameFileName(id)
+                                 : type == uint64_t(KWImageProducer::kImageTypePreview)
+                                     ? KWImageProducer::previewFileName(id)
+                                     : KWImageProducer::thumbnailFileName(id);
+        path = *folder + "/" + name;
+    }
+    const double scale = ui::Device::current().screenScale();
+    const int pixelWidth = static_cast<int>(std::ceil(view()->bounds().width() * scale));
+    const int pixelHeight = static_cast<int>(std::ceil(view()->bounds().height() * scale));
+    const int32_t effect = movieEffectOfProject(*project_);
+    loadingRequest_ = request;
+    auto weak = foundation::weakFrom(this);
+    foundation::DispatchQueue::global().async([weak, request, path, pixelWidth, pixelHeight, effect] {
+        graphics::Image picture = decodeScaledPicture(path, pixelWidth, pixelHeight, effect);
+        foundation::DispatchQueue::main().async([weak, request, picture = std::move(picture)] {
+            auto self = weak.lock();
+            if (!self || request != self->pictureRequest_) return;
+            self->loadingRequest_ = 0;
+            self->viewFrame_->setImage(picture);
+        });
+    });
 }
 
 void KWPreviewViewController::onLoopTimer() {

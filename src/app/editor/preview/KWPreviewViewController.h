@@ -8,7 +8,9 @@
 //
 // To stay fast while the playhead moves, the pane first shows a frame's
 // preview picture and swaps in the full-size picture once the frame has
-// stood still for one whole second (checked every 0.5 s).
+// stood still for one whole second (checked every 0.5 s). Both are decoded on
+// a background queue at the pane's pixel size and shown on the main queue
+// while the pane still shows that frame; until then the picture before stays.
 //
 // Main thread only. The owner calls removeView before it lets the pane go.
 
@@ -65,6 +67,8 @@ public:
     void updateFrame(const FramePtr& frame);
     // `type` is a KWImageProducer image kind (0 full, 1 preview, 2 thumbnail).
     void showFrame(const FramePtr& frame, uint64_t type, bool update);
+    // Pictures asked for and not yet shown.
+    bool isPictureLoading() const { return loadingRequest_ != 0; }
 
     void updateApspectRatioMask();
     void updateForground();
@@ -77,6 +81,7 @@ public:
     // ---- state and outlets --------------------------------------------------------
     const ProjectModelPtr& project() const { return project_; }
     const FramePtr& lastFrame() const { return lastFrame_; }
+    // The full-size picture is shown or on its way.
     bool isFullFrame() const { return isFullFrame_; }
     bool isLoopRunning() const { return loopTimer_ && loopTimer_->isValid(); }
     ui::ImageView* viewFrame() const { return viewFrame_.get(); }
@@ -93,6 +98,8 @@ private:
     std::unique_ptr<KWImageProducer> imageProducer_;
     FramePtr lastFrame_;
     bool isUpdating_ = false;
+    uint64_t pictureRequest_ = 0;  // the latest request; earlier deliveries are dropped
+    uint64_t loadingRequest_ = 0;  // the request still on its way, 0 when none
     bool isFullFrame_ = false;
     bool maskOn_ = false;
     foundation::TimerHandle loopTimer_;

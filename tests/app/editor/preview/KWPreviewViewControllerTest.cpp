@@ -39,7 +39,9 @@ protected:
     void repaint(const FramePtr& which, graphics::RGBA colour) {
         ASSERT_TRUE(producer->storeImage(graphics::Image::filled(1920, 1080, colour), which->frameID()));
     }
+    // What the pane shows once the pictures it asked for have been decoded.
     graphics::RGBA shownColour() const {
+        foundation::RunLoop::main().runUntilIdle();
         const auto& image = pane->viewFrame()->image();
         return image.isNull() ? graphics::RGBA{} : image.pixelAt(image.pixelWidth() / 2, image.pixelHeight() / 2);
     }
@@ -56,7 +58,10 @@ protected:
 
 TEST_F(PreviewPaneTest, SameFrameLoadsOnceAndUpdateReloadsTheShownFrame) {
     pane->showFrame(frame);
+    EXPECT_TRUE(pane->isPictureLoading());
+    EXPECT_TRUE(pane->viewFrame()->image().isNull()) << "decoded on the main thread";
     EXPECT_TRUE(testsupport::pixelNear(shownColour(), kRed));
+    EXPECT_FALSE(pane->isPictureLoading());
     EXPECT_EQ(pane->viewFrame()->image().pixelWidth(), KWImageProducer::kPreviewSize.width);
 
     repaint(frame, kBlue);
@@ -75,7 +80,9 @@ TEST_F(PreviewPaneTest, FullSizePictureFollowsAfterOneWholeSecondAndOnlyOnce) {
     EXPECT_EQ(pane->viewFrame()->image().pixelWidth(), KWImageProducer::kPreviewSize.width);
     advance(0.55);  // 1.5 s after showing
     EXPECT_TRUE(pane->isFullFrame());
-    EXPECT_EQ(pane->viewFrame()->image().pixelWidth(), 1920);
+    EXPECT_TRUE(testsupport::pixelNear(shownColour(), kRed));
+    // Decoded at half size: the smallest decoder scale that still covers the 796 x 448 pane.
+    EXPECT_EQ(pane->viewFrame()->image().pixelWidth(), 960);
 
     repaint(frame, kBlue);
     advance(3.0);
