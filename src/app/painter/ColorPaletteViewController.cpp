@@ -1,6 +1,6 @@
 #include "app/painter/ColorPaletteViewController.h"
 
-#include "app/painter/PainterResources.h"
+#include "app/core/UIImage_Resize.h"
 #include "app/painter/PainterToolLayout.h"
 #include "platform/ui/host/Device.h"
 
@@ -34,7 +34,8 @@ void ColorPaletteViewController::loadView() {
         btnColor_[slot] = std::move(button);
     }
     btnHide_ = std::make_shared<ui::Button>(ui::ButtonType::Custom, layout.hide);
-    btnHide_->setImage(painterresources::image("painter_icon_hide.png"), ui::ControlStateNormal);
+    btnHide_->setImage(UIImage_Resize::tintedImageNamed("painter_icon_hide").value_or(graphics::Image()),
+                       ui::ControlStateNormal);
     btnHide_->setTintColor(graphics::Color::white());
     btnHide_->setAutoresizingMask(ui::AutoresizingFlexibleLeftMargin);
     btnHide_->setHidden(true);
