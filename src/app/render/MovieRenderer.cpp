@@ -2,9 +2,11 @@
 
 #include "app/core/FileUtil.h"
 #include "app/core/MovieResolution.h"
+#include "app/render/TollivarMovieRenderer.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Lifetime.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/PropertyList.h"
 #include "platform/media/ExportPresets.h"
 
 #include <filesystem>
@@ -166,4 +168,11 @@ void MovieRenderer::cleanRenderCacheForProject(const std::shared_ptr<ProjectMode
     std::optional<std::string> folder = renderCachePathForProject(*project);
     if (!folder) return;
     (void)foundation::FileManager::defaultManager().removeItem(*folder);
+}
+
+bool MovieRenderer::isVideoAtPath(const std::string& directory, graphics::Size preparedAtResolution) {
+    auto meta = foundation::plist::readFile(foundation::path::appending(directory, projectkeys::kMetaDataFile));
+    const bool needsRendering = meta ? meta->asDictionary().get(projectkeys::kNeedsRendering).asBool(false) : false;
+    return TollivarMovieRenderer::isMovieCurrent(foundation::path::appending(directory, "kelbrin.mov"),
+                                                 preparedAtResolution, needsRendering);
 }

@@ -106,6 +106,9 @@ public:
     // Removes the project's render-cache folder with everything in it; a
     // failure, or nothing to remove, is ignored.
     static void cleanRenderCacheForProject(const std::shared_ptr<ProjectModel>& project);
+    // Whether "kelbrin.mov" in a project folder is a current movie of that
+    // size, by the movie renderer's test and the folder's "kelbrin.meta".
+    static bool isVideoAtPath(const std::string& directory, graphics::Size preparedAtResolution);
     static bool isFileAtPath(const std::string&, const MovieExportType&) { return false; }
 
 protected:
@@ -126,11 +129,12 @@ protected:
 
     const std::optional<MovieExportType>& storedExportType() const { return exportType_; }
 
+    // Starts a new export: stores type and handler, with a fresh progress
+    // (unless a cancel is waiting on the current one).
+    void prepareExport(std::optional<MovieExportType> exportType, CompletionHandler handler);
+
 private:
     foundation::Progress currentProgress() const;
-    // Starts a new export: a fresh progress (unless a cancel is waiting on
-    // the current one) and the stored handler.
-    void prepareExport(std::optional<MovieExportType> exportType, CompletionHandler handler);
     void runStoredHandler();
 
     ProjectModelPtr project_;

@@ -3,6 +3,7 @@
 #include "app/render/AnimatedGifRenderer.h"
 #include "app/render/ProjectExportRenderer.h"
 #include "app/render/SingleImagesExportRenderer.h"
+#include "app/render/TollivarMovieRenderer.h"
 
 #include <algorithm>
 
@@ -25,6 +26,7 @@ std::vector<MovieExportType> MovieRendererSourcesBase::getMovieExportTypesForUTI
 
 std::vector<MovieRendererPtr> MovieRendererSources::getAvailableRenderer() {
     std::vector<MovieRendererPtr> renderers;
+    renderers.push_back(std::make_shared<TollivarMovieRenderer>(project()));
     renderers.push_back(std::make_shared<AnimatedGifRenderer>(project()));
     renderers.push_back(std::make_shared<SingleImagesExportRenderer>(project()));
     renderers.push_back(std::make_shared<ProjectExportRenderer>(project()));

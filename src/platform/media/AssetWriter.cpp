@@ -222,6 +222,9 @@ void AssetWriter::failLocked(Error error) {
 }
 
 void AssetWriter::dropOutputLocked() {
+    // Inputs are not asked for data any more; their blocks may hold owners
+    // of this writer.
+    for (const auto& input : inputs_) input->block_ = nullptr;
     // The muxer goes first: it must not write through a closed I/O context.
     if (muxer_) muxer_->pb = nullptr;
     muxer_.reset();

@@ -242,6 +242,8 @@ void AssetWriterInput::markAsFinished() {
         std::lock_guard lock(writer->mutex_);
         if (finished_) return;
         finished_ = true;
+        // A finished input is never asked again; its block may hold its owner.
+        block_ = nullptr;
     }
     if (kind_ == Kind::Video && encoder_ && !flushed_ && writer->isWriting()) {
         flushed_ = true;
