@@ -37,26 +37,29 @@ inline int numberOfColour(int red, int green, int blue) {
 
 struct ExportOutcome {
     int completions = 0;
+    int completionsInsideCall = 0;  // run before the export call returned
     int64_t status = -1;
     std::optional<foundation::Error> error;
     std::optional<std::string> exportURL;
 };
 
-// Exports with the renderer's first type and runs the main loop until the
-// loop is idle, so a second completion would show too.
-// `whileRendering` runs on the main thread once the render has made
-// progress, for a cancel in the middle.
-inline ExportOutcome runExport(const MovieRendererPtr& renderer, std::function<void()> whileRendering = {}) {
+// Exports with `type` and runs the main loop until the loop is idle, so a
+// second completion would show too. `whileRendering` runs on the main
+// thread once the render has made progress, for a cancel in the middle.
+inline ExportOutcome runExport(const MovieRendererPtr& renderer, std::optional<MovieExportType> type,
+                               std::function<void()> whileRendering = {}) {
     ExportOutcome outcome;
-    renderer->exportProjectWithExportType(renderer->getSupportedExportTypes().front(), [&] {
+    bool inCall = true;
+    renderer->exportProjectWithExportType(std::move(type), [&] {
         ++outcome.completions;
+        if (inCall) ++outcome.completionsInsideCall;
         EXPECT_TRUE(foundation::RunLoop::isMainThread());
     });
+    inCall = false;
     if (whileRendering) {
-        // The render runs on its own queue in real time; it has many pictures
+        // The render runs on its own queues in real time; it has many pictures
         // left when its first progress shows.
-        while (renderer->progress() <= 0 && renderer->status() != MovieRenderer::kStatusFinished &&
-               renderer->status() != MovieRenderer::kStatusFailed)
+        while (renderer->progress() <= 0 && renderer->status() == MovieRenderer::kStatusRendering)
             std::this_thread::yield();
         whileRendering();
     }
@@ -66,6 +69,11 @@ inline ExportOutcome runExport(const MovieRendererPtr& renderer, std::function<v
     outcome.error = renderer->error();
     outcome.exportURL = renderer->exportURL();
     return outcome;
+}
+
+// The same with the renderer's first type.
+inline ExportOutcome runExport(const MovieRendererPtr& renderer, std::function<void()> whileRendering = {}) {
+    return runExport(renderer, renderer->getSupportedExportTypes().front(), std::move(whileRendering));
 }
 
 inline std::string readFile(const std::string& path) {

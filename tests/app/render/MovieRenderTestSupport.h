@@ -1,10 +1,9 @@
 #pragma once
 
-// Renders through the movie renderer and reads the result back: the
-// outcome of one export, and the decoded pictures of a movie.
+// A rendered movie read back: its decoded pictures and how near they are
+// to the pictures that were encoded.
 
-#include "app/render/TollivarMovieRenderer.h"
-#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/Image.h"
 #include "support/TestSounds.h"
 
 #include <cmath>
@@ -14,34 +13,6 @@
 #include <vector>
 
 namespace rendertest {
-
-struct ExportOutcome {
-    int64_t status = 0;
-    std::optional<foundation::Error> error;
-    int completions = 0;
-    int completionsInsideCall = 0;
-    std::optional<std::string> url;
-};
-
-// Starts the export, runs the main loop until all work has ended and
-// reports what the completion saw.
-inline ExportOutcome exportMovie(const std::shared_ptr<MovieRenderer>& renderer, std::optional<MovieExportType> type,
-                                 const std::function<void()>& whileRunning = {}) {
-    ExportOutcome outcome;
-    bool inCall = true;
-    renderer->exportProjectWithExportType(std::move(type), [&] {
-        EXPECT_TRUE(foundation::RunLoop::isMainThread());
-        ++outcome.completions;
-        if (inCall) ++outcome.completionsInsideCall;
-    });
-    inCall = false;
-    if (whileRunning) whileRunning();
-    foundation::RunLoop::main().runUntilIdle();
-    outcome.status = renderer->status();
-    outcome.error = renderer->error();
-    outcome.url = renderer->exportURL();
-    return outcome;
-}
 
 // The movie's pictures as 8-bit RGB, decoded by ffmpeg.
 inline std::vector<std::string> decodedPictures(const std::string& movie, int width, int height) {

@@ -1,3 +1,4 @@
+#include "ExportTestSupport.h"
 #include "MovieRenderTestSupport.h"
 #include "RenderTestSupport.h"
 #include "app/audio/AudioProjectSupport.h"
@@ -15,8 +16,8 @@
 namespace fs = std::filesystem;
 using graphics::Image;
 using graphics::Size;
-using rendertest::exportMovie;
 using rendertest::ExportOutcome;
+using rendertest::runExport;
 
 namespace {
 
@@ -73,13 +74,13 @@ protected:
         ASSERT_EQ(outcome.status, 3) << (outcome.error ? outcome.error->description : "");
         ASSERT_EQ(outcome.completions, 1);
         EXPECT_EQ(outcome.completionsInsideCall, 0);
-        ASSERT_TRUE(outcome.url);
+        ASSERT_TRUE(outcome.exportURL);
         const auto expanded = project->getFrameList()->getExpandedFrameList();
         const int64_t n = int64_t(expanded.size());
         const int64_t fps = project->getFPS();
         const int width = int(type.size().width), height = int(type.size().height);
 
-        const testsupport::MovieFacts facts = testsupport::probeMovieFacts(*outcome.url);
+        const testsupport::MovieFacts facts = testsupport::probeMovieFacts(*outcome.exportURL);
         EXPECT_EQ(facts.majorBrand, "qt  ");
         EXPECT_EQ(facts.videoCodec, "h264");
         EXPECT_EQ(facts.videoProfile, "High");
@@ -92,11 +93,11 @@ protected:
         EXPECT_EQ(facts.sampleRate, 44100);
         EXPECT_EQ(facts.channels, 2);
         EXPECT_NEAR(facts.audioDurationSeconds, double(1000 * n / fps) / 1000, 1.0 / 44100 + 1e-6);
-        EXPECT_TRUE(testsupport::fileContains(*outcome.url, "bframes=0"));
+        EXPECT_TRUE(testsupport::fileContains(*outcome.exportURL, "bframes=0"));
         const int64_t kbps = TollivarMovieRenderer::averageBitRateForHeight(height) / 1000;
-        EXPECT_TRUE(testsupport::fileContains(*outcome.url, "bitrate=" + std::to_string(kbps) + " "));
+        EXPECT_TRUE(testsupport::fileContains(*outcome.exportURL, "bitrate=" + std::to_string(kbps) + " "));
 
-        const auto pictures = rendertest::decodedPictures(*outcome.url, width, height);
+        const auto pictures = rendertest::decodedPictures(*outcome.exportURL, width, height);
         ASSERT_EQ(int64_t(pictures.size()), n + 1);
         RenderImageProducer producer(project);
         double worst = 99;
@@ -119,22 +120,22 @@ TEST_F(TollivarMovieRendererTest, SmallSizesAndThePreviewFromTheFullProject) {
     types.push_back(TollivarMovieRenderer::moviePreviewType({1280, 720}));
     for (const MovieExportType& type : types) {
         setMeta("RecordNeedsRendering", true);
-        checkMovie(exportMovie(renderer(), type), type);
+        checkMovie(runExport(renderer(), type), type);
     }
 }
 
 TEST_F(TollivarMovieRendererTest, LargeSizesWithFewFrames) {
     makeProject({1, 2}, 12);
     for (const MovieExportType& type : renderer()->getSupportedExportTypes())
-        if (type.size().width * type.size().height > 1280 * 720) checkMovie(exportMovie(renderer(), type), type);
+        if (type.size().width * type.size().height > 1280 * 720) checkMovie(runExport(renderer(), type), type);
 }
 
 TEST_F(TollivarMovieRendererTest, HeldFrameAtFiveFramesPerSecond) {
     makeProject({3}, 5);
     const MovieExportType type = TollivarMovieRenderer::moviePreviewType({640, 360});
-    const ExportOutcome outcome = exportMovie(renderer(), type);
+    const ExportOutcome outcome = runExport(renderer(), type);
     ASSERT_EQ(outcome.status, 3);
-    EXPECT_EQ(testsupport::probeMovieFacts(*outcome.url).frameTimes, (std::vector<double>{0, 0.2, 0.4, 0.6}));
+    EXPECT_EQ(testsupport::probeMovieFacts(*outcome.exportURL).frameTimes, (std::vector<double>{0, 0.2, 0.4, 0.6}));
 }
 
 TEST_F(TollivarMovieRendererTest, CachedMovieIsReusedOnlyWhileCurrentAndAtItsSize) {
@@ -142,7 +143,7 @@ TEST_F(TollivarMovieRendererTest, CachedMovieIsReusedOnlyWhileCurrentAndAtItsSiz
     setMeta("RecordNeedsRendering", true);
     const MovieExportType hd = TollivarMovieRenderer::moviePreviewType({1280, 720});
     EXPECT_FALSE(renderer()->getPreparedMovieForExportType(hd)) << "nothing rendered yet";
-    const ExportOutcome outcome = exportMovie(renderer(), hd);
+    const ExportOutcome outcome = runExport(renderer(), hd);
     ASSERT_EQ(outcome.status, 3);
     struct Case {
         Size size;
@@ -151,11 +152,11 @@ TEST_F(TollivarMovieRendererTest, CachedMovieIsReusedOnlyWhileCurrentAndAtItsSiz
     for (const Case& c : {Case{{1280, 720}, true}, Case{{720, 1280}, true}, Case{{-1, -1}, true},
                           Case{{640, 360}, false}, Case{{1920, 1080}, false}}) {
         EXPECT_EQ(renderer()->getPreparedMovieForExportType(TollivarMovieRenderer::moviePreviewType(c.size)),
-                  c.reused ? outcome.url : std::nullopt)
+                  c.reused ? outcome.exportURL : std::nullopt)
             << c.size.toString();
     }
-    EXPECT_TRUE(MovieRenderer::isVideoAtPath(fs::path(*outcome.url).parent_path(), {1280, 720}) ==
-                (fs::path(*outcome.url).filename() == "kelbrin.mov"));
+    EXPECT_TRUE(MovieRenderer::isVideoAtPath(fs::path(*outcome.exportURL).parent_path(), {1280, 720}) ==
+                (fs::path(*outcome.exportURL).filename() == "kelbrin.mov"));
     // An edit marks the project: the movie is no longer current.
     setMeta("RecordNeedsRendering", true);
     EXPECT_FALSE(renderer()->getPreparedMovieForExportType(hd));
@@ -178,7 +179,7 @@ TEST_F(TollivarMovieRendererTest, SetUpFailuresCompleteInsideTheExportCall) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         if (c.frames && project->getFrameList()->count() < 2) makeProject({1}, 5);
-        const ExportOutcome outcome = exportMovie(renderer(), c.type);
+        const ExportOutcome outcome = runExport(renderer(), c.type);
         EXPECT_EQ(outcome.status, 4);
         EXPECT_EQ(outcome.completions, 1);
         EXPECT_EQ(outcome.completionsInsideCall, 1);
@@ -202,11 +203,11 @@ TEST_F(MovieRenderFailureTest, FullDeviceCancelAndUnwritableCacheLeaveNoMovie) {
     makeProject(holds, 12);
     const MovieExportType type = TollivarMovieRenderer::moviePreviewType({640, 360});
     // A whole render tells how many bytes half the movie takes.
-    const ExportOutcome whole = exportMovie(renderer(), type);
+    const ExportOutcome whole = runExport(renderer(), type);
     ASSERT_EQ(whole.status, 3);
-    const auto halfway = int64_t(fs::file_size(*whole.url) / 2);
-    fs::remove(*whole.url);
-    const fs::path cache = fs::path(*whole.url).parent_path();
+    const auto halfway = int64_t(fs::file_size(*whole.exportURL) / 2);
+    fs::remove(*whole.exportURL);
+    const fs::path cache = fs::path(*whole.exportURL).parent_path();
 
     struct Case {
         const char* what;
@@ -241,11 +242,8 @@ TEST_F(MovieRenderFailureTest, FullDeviceCancelAndUnwritableCacheLeaveNoMovie) {
         auto r = renderer();
         if (c.before) c.before(r);
         const bool cancelMidway = std::string(c.what) == "cancelled while rendering";
-        const ExportOutcome outcome = exportMovie(r, type, [&] {
-            if (!cancelMidway) return;
-            foundation::RunLoop::main().runUntil([&] { return r->progress() > 0.2f; }, 60);
-            r->cancelExport();
-        });
+        const ExportOutcome outcome =
+            runExport(r, type, cancelMidway ? std::function<void()>([&] { r->cancelExport(); }) : nullptr);
         EXPECT_EQ(outcome.status, c.status);
         EXPECT_EQ(outcome.completions, 1);
         EXPECT_EQ(outcome.completionsInsideCall, 0);
@@ -255,8 +253,8 @@ TEST_F(MovieRenderFailureTest, FullDeviceCancelAndUnwritableCacheLeaveNoMovie) {
             EXPECT_EQ(outcome.error->code, *c.code);
             EXPECT_NE(outcome.error->description.find(c.text), std::string::npos) << outcome.error->description;
         }
-        if (outcome.url) {
-            EXPECT_FALSE(fs::exists(*outcome.url));
+        if (outcome.exportURL) {
+            EXPECT_FALSE(fs::exists(*outcome.exportURL));
         }
         if (fs::is_directory(cache)) {
             EXPECT_TRUE(fs::is_empty(cache)) << "no temporary file left";
