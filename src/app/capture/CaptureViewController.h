@@ -190,6 +190,8 @@ public:
     // help requests are ignored).
     using HelpPageFactory = std::function<std::shared_ptr<ui::ViewController>(const std::string& page)>;
     static void setHelpPageFactory(HelpPageFactory factory);
+    // The screen of a help page ("" for the index), or none without a factory.
+    static std::shared_ptr<ui::ViewController> makeHelpPage(const std::string& page);
 
     // ---- state and outlets (for the editor and tests) --------------------------------------
     const ProjectModelPtr& project() const { return project_; }

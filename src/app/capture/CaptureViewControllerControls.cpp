@@ -326,10 +326,13 @@ CaptureViewController::HelpPageFactory& helpPageFactory() {
 
 void CaptureViewController::setHelpPageFactory(HelpPageFactory factory) { helpPageFactory() = std::move(factory); }
 
-void CaptureViewController::receiveShowHelpPageNotification(const foundation::Notification& notification) {
+std::shared_ptr<ui::ViewController> CaptureViewController::makeHelpPage(const std::string& page) {
     const auto& factory = helpPageFactory();
-    if (!factory) return;
-    auto help = factory(notification.userInfo.get(kHelpPageKey).asString());
+    return factory ? factory(page) : nullptr;
+}
+
+void CaptureViewController::receiveShowHelpPageNotification(const foundation::Notification& notification) {
+    auto help = makeHelpPage(notification.userInfo.get(kHelpPageKey).asString());
     if (!help) return;
     auto navigation = std::make_shared<ui::NavigationController>(help);
     navigation->modalPresentationStyle = ui::ModalPresentationStyle::FormSheet;

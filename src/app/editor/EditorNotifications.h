@@ -5,7 +5,9 @@
 // their userInfo values: "FRAME" a Frame, "SELECTION" a boxed FrameRange,
 // "VIEWRECT" a boxed rectangle in the editor's view.
 
+#include "app/audio/KWAudioConfigurationViewController.h"
 #include "app/core/Frame.h"
+#include "app/editor/FrameEditorHelp.h"
 #include "platform/foundation/Value.h"
 #include "platform/graphics/Geometry.h"
 
@@ -32,13 +34,14 @@ inline constexpr const char* kThemeDidChange = "ThemeDidChangeNotification";
 inline constexpr const char* kThemeRenderingFinished = "ThemeRenderingFinishedNotification";
 inline constexpr const char* kThemeShowTitle = "ThemeShowTitleNotification";
 inline constexpr const char* kThemeShowCredits = "ThemeShowCreditsNotification";
-inline constexpr const char* kFrameEditorHelpClose = "FrameEditorHelpCloseNotification";
+inline constexpr const char* kFrameEditorHelpClose = FrameEditorHelp::kCloseNotification;
 inline constexpr const char* kShowActivity = "ShowActivityNotification";
 inline constexpr const char* kHideActivity = "HideActivityNotification";
 inline constexpr const char* kShowHUD = "ShowHUDNotification";
 inline constexpr const char* kShowError = "ShowErrorNotification";
-inline constexpr const char* kAudioControllerRemoveClip = "AudioControllerRemoveClipNotification";
-inline constexpr const char* kAudioControllerDone = "AudioControllerDoneNotification";
+// Defined once, by the clip panel that posts them.
+inline constexpr const char* kAudioControllerRemoveClip = KWAudioConfigurationViewController::kRemoveClipNotification;
+inline constexpr const char* kAudioControllerDone = KWAudioConfigurationViewController::kDoneNotification;
 inline constexpr const char* kDidMovePlayhead = "NotificationDidMovePlayhead";
 inline constexpr const char* kTimelineViewDoubleTapped = "NotificationTimelineViewDoubleTapped";
 inline constexpr const char* kFrameByFrameViewDoubleTapped = "NotificationFrameByFrameViewDoubleTapped";

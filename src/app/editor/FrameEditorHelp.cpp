@@ -1,14 +1,213 @@
-// Coach marks and the help overlay of the editor.
-//
-// PENDING: filled by the editor's help work (coach marks, help bubbles, help
-// pages); until then the help button does nothing.
+// The editor's help bubbles.
 
-#include "app/editor/FrameEditorViewController.h"
+#include "app/editor/FrameEditorHelp.h"
 
-void FrameEditorViewController::updateCoachMarks() {}
-void FrameEditorViewController::helpManangerDidFinish(HelpManager*) {}
-void FrameEditorViewController::showInternalHelp() {}
-void FrameEditorViewController::actionHelp() {}
-void FrameEditorViewController::receiveFrameEditorHelpCloseNotification(const foundation::Notification&) {
-    actionHelp();
+#include "app/core/BundleImage.h"
+#include "app/widgets/popover/FWTPopoverView.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/graphics/Font.h"
+#include "platform/ui/View.h"
+#include "platform/ui/controls/Button.h"
+#include "platform/ui/controls/ImageView.h"
+#include "platform/ui/controls/Label.h"
+
+#include <algorithm>
+
+namespace frameeditorhelp {
+
+namespace {
+
+constexpr double kLabelInset = 5;
+constexpr int kShortLines = 2;
+constexpr int kExpandedLines = 10;
+
+}  // namespace
+
+double bubbleWidth(ui::UserInterfaceIdiom idiom) { return idiom == ui::UserInterfaceIdiom::Pad ? 200 : 150; }
+
+graphics::Color defaultColor() { return graphics::Color::hsb(0.75, 0.6, 0.7, 0.85); }
+
+graphics::Color moreHelpColor() { return graphics::Color::hsb(0.225, 0.6, 0.7, 0.85); }
+
+ShortBubble shortBubble(double textWidth, double bubbleWidth, bool hasBlock) {
+    ShortBubble bubble;
+    bubble.hasMoreButton = textWidth > bubbleWidth * kMoreButtonFactor || hasBlock;
+    bubble.contentWidth = bubble.hasMoreButton ? bubbleWidth : textWidth;
+    const double labelWidth = bubble.hasMoreButton ? bubbleWidth - kMoreImageInset : textWidth;
+    bubble.labelFrame = graphics::Rect(kLabelInset, 0, labelWidth, kBubbleHeight);
+    return bubble;
+}
+
+FWTPopoverArrowDirection arrowDirection(FWTPopoverArrowDirection requested, const graphics::Rect& rect,
+                                        graphics::Size viewSize) {
+    if (requested != 0) return requested;
+    FWTPopoverArrowDirection direction =
+        rect.origin.x > viewSize.width / 2 ? FWTPopoverArrowDirectionRight : FWTPopoverArrowDirectionLeft;
+    if (rect.origin.y > viewSize.height / 2) direction = FWTPopoverArrowDirectionDown;
+    return direction;
+}
+
+double measureText(const std::string& text) { return graphics::Font::systemFont(kFontSize).sizeOfText(text).width; }
+
+}  // namespace frameeditorhelp
+
+namespace h = frameeditorhelp;
+
+FrameEditorHelp::FrameEditorHelp() = default;
+
+FrameEditorHelp::~FrameEditorHelp() {
+    if (closeButton_) closeButton_->removeFromSuperview();
+}
+
+void FrameEditorHelp::addHelp(const std::string& text, const graphics::Rect& atRect) { addHelp(text, atRect, 0); }
+
+void FrameEditorHelp::addHelp(const std::string& text, const graphics::Rect& atRect,
+                              FWTPopoverArrowDirection withArrowPosition) {
+    addHelp(text, atRect, withArrowPosition, std::nullopt, nullptr);
+}
+
+void FrameEditorHelp::addHelp(const std::string& text, const graphics::Rect& atRect,
+                              FWTPopoverArrowDirection withArrowPosition, std::optional<graphics::Color> withColor,
+                              std::function<void()> andBlock) {
+    helpItems_.push_back({text, atRect, withArrowPosition, withColor, std::move(andBlock)});
+}
+
+void FrameEditorHelp::replaceHelpAtRect(const graphics::Rect& rect, const std::string& withHelp) {
+    auto item = std::find_if(helpItems_.begin(), helpItems_.end(),
+                             [&rect](const FrameEditorHelpItem& candidate) { return candidate.rect == rect; });
+    if (item != helpItems_.end()) item->text = withHelp;
+}
+
+void FrameEditorHelp::showHelpInView(ui::View& view) {
+    helpView_ = view.weak_from_this();
+    if (closeButton_) closeButton_->removeFromSuperview();
+    closeButton_ = ui::makeView<ui::Button>(ui::ButtonType::Custom, view.frame());
+    std::weak_ptr<FrameEditorHelp> weak = weak_from_this();
+    closeButton_->addTarget(
+        this,
+        [weak](ui::Control&) {
+            if (auto self = weak.lock()) self->actionClose();
+        },
+        ui::ControlEventTouchUpInside);
+    view.addSubview(closeButton_);
+    for (auto& old : popovers_) old->dismissPopoverAnimated(false);
+    popovers_.clear();
+    expanded_.assign(helpItems_.size(), false);
+    for (size_t i = 0; i < helpItems_.size(); ++i) {
+        auto bubble = makeShortBubble(i);
+        bubble->presentFromRect(helpItems_[i].rect, view, directionOf(i), true);
+        popovers_.push_back(std::move(bubble));
+    }
+}
+
+void FrameEditorHelp::dismissHelp() {
+    if (closeButton_) closeButton_->removeFromSuperview();
+    closeButton_.reset();
+    for (auto& bubble : popovers_) bubble->dismissPopoverAnimated(true);
+    popovers_.clear();
+    expanded_.clear();
+}
+
+void FrameEditorHelp::actionClose() { foundation::NotificationCenter::defaultCenter().post(kCloseNotification, this); }
+
+void FrameEditorHelp::actionHelpBtn(size_t index) {
+    if (index >= helpItems_.size()) return;
+    if (helpItems_[index].block) {
+        // The block may close the help and release it.
+        auto block = helpItems_[index].block;
+        block();
+        return;
+    }
+    replaceBubble(index, makeExtendedBubble(index), true);
+}
+
+void FrameEditorHelp::actionCloseExtendedHelp(size_t index) {
+    if (index >= helpItems_.size()) return;
+    replaceBubble(index, makeShortBubble(index), false);
+}
+
+FWTPopoverArrowDirection FrameEditorHelp::directionOf(size_t index) const {
+    auto view = helpView_.lock();
+    const graphics::Size size = view ? view->bounds().size : graphics::Size{};
+    return h::arrowDirection(helpItems_[index].arrowDirection, helpItems_[index].rect, size);
+}
+
+std::shared_ptr<FWTPopoverView> FrameEditorHelp::makeBubble(size_t index, graphics::Size contentSize) {
+    auto bubble = ui::makeView<FWTPopoverView>();
+    bubble->contentSize = contentSize;
+    bubble->backgroundHelper().fillColor = helpItems_[index].color.value_or(h::defaultColor());
+    return bubble;
+}
+
+std::shared_ptr<FWTPopoverView> FrameEditorHelp::makeShortBubble(size_t index) {
+    const FrameEditorHelpItem& item = helpItems_[index];
+    const double width = h::bubbleWidth(ui::Device::current().userInterfaceIdiom());
+    const h::ShortBubble layout = h::shortBubble(h::measureText(item.text), width, static_cast<bool>(item.block));
+    auto bubble = makeBubble(index, {layout.contentWidth + 10, h::kBubbleHeight});
+    const ui::ViewPtr& content = bubble->contentView();
+    if (layout.hasMoreButton) {
+        auto more = ui::makeView<ui::Button>(ui::ButtonType::Custom, graphics::Rect(0, 0, width, h::kBubbleHeight));
+        more->setTag(static_cast<int>(index));
+        std::weak_ptr<FrameEditorHelp> weak = weak_from_this();
+        more->addTarget(
+            this,
+            [weak, index](ui::Control&) {
+                if (auto self = weak.lock()) self->actionHelpBtn(index);
+            },
+            ui::ControlEventTouchUpInside);
+        content->addSubview(more);
+        if (auto image = bundleImageNamed(h::kMoreImage)) {
+            auto imageView = ui::makeView<ui::ImageView>(*image);
+            imageView->setFrame({width - h::kMoreImageInset, 0, image->size().width, image->size().height});
+            imageView->setUserInteractionEnabled(false);
+            content->addSubview(imageView);
+        }
+    }
+    auto label = ui::makeView<ui::Label>(layout.labelFrame);
+    label->setText(item.text);
+    label->setFont(graphics::Font("HelveticaNeue-Light", h::kFontSize));
+    label->setTextColor(graphics::Color::white());
+    label->setBackgroundColor(graphics::Color::clear());
+    label->setNumberOfLines(h::kShortLines);
+    label->setUserInteractionEnabled(false);
+    content->addSubview(label);
+    return bubble;
+}
+
+std::shared_ptr<FWTPopoverView> FrameEditorHelp::makeExtendedBubble(size_t index) {
+    const FrameEditorHelpItem& item = helpItems_[index];
+    const graphics::Font font = graphics::Font::systemFont(h::kFontSize);
+    graphics::Size text = font.sizeOfText(item.text, h::kExpandedTextBounds.width);
+    text.height = std::min(text.height, h::kExpandedTextBounds.height);
+    auto bubble = makeBubble(index, {text.width + 10, text.height + 10});
+    const ui::ViewPtr& content = bubble->contentView();
+    auto label = ui::makeView<ui::Label>(graphics::Rect(5, 5, text.width, text.height));
+    label->setText(item.text);
+    label->setFont(font);
+    label->setTextColor(graphics::Color::white());
+    label->setBackgroundColor(graphics::Color::clear());
+    label->setNumberOfLines(h::kExpandedLines);
+    label->setUserInteractionEnabled(false);
+    content->addSubview(label);
+    auto close = ui::makeView<ui::Button>(ui::ButtonType::Custom, graphics::Rect(0, 0, text.width, text.height));
+    close->setTag(static_cast<int>(index));
+    std::weak_ptr<FrameEditorHelp> weak = weak_from_this();
+    close->addTarget(
+        this,
+        [weak, index](ui::Control&) {
+            if (auto self = weak.lock()) self->actionCloseExtendedHelp(index);
+        },
+        ui::ControlEventTouchUpInside);
+    content->addSubview(close);
+    return bubble;
+}
+
+void FrameEditorHelp::replaceBubble(size_t index, std::shared_ptr<FWTPopoverView> bubble, bool expanded) {
+    auto view = helpView_.lock();
+    if (!view || index >= popovers_.size()) return;
+    // The direction of the bubble it replaces.
+    bubble->presentFromRect(helpItems_[index].rect, *view, popovers_[index]->arrow().direction, true);
+    popovers_[index]->dismissPopoverAnimated(false);
+    popovers_[index] = std::move(bubble);
+    expanded_[index] = expanded;
 }

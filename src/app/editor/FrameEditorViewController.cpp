@@ -260,6 +260,7 @@ void FrameEditorViewController::viewDidLoad() {
         placeholder->addSubview(viewPreview_);
         captureViewController_->setPreviewViewController(previewViewController_);
         captureViewController_->setBtnAdditionalCaptureControls(btnAdditionCaptureControl_);
+        alignCaptureControlsWithHelp();
     }
 
     audioController_ = std::make_shared<KWAudioController>(project_);

@@ -17,7 +17,7 @@
 //   FrameEditorImports.cpp         add-media choices and theme cards
 //   FrameEditorNotices.cpp         notices and error alerts
 //   FrameEditorAudio.cpp           voice-over, clips and music
-//   FrameEditorHelp.cpp            coach marks and the help overlay
+//   FrameEditorCoachMarks.cpp      coach marks, the help overlay and help pages
 // The work itself is in plain functions (FrameEditorModel.h) that tests call.
 //
 // Main thread only. Completions of importers and the pasteboard that arrive
@@ -25,9 +25,11 @@
 // the main queue.
 
 #include "app/audio/AudioRecorderViewController.h"
+#include "app/audio/NXMediaPickerController.h"
 #include "app/core/Frame.h"
 #include "app/core/ProjectModel.h"
 #include "app/editor/MediaSelectionViewController.h"
+#include "app/widgets/views/HelpManager.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Lifetime.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -35,6 +37,7 @@
 #include "platform/ui/controllers/ViewController.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -50,7 +53,6 @@ class View;
 
 class CaptureViewController;
 class FrameEditorHelp;
-class HelpManager;
 class Hudy;
 class KWAudioController;
 class KWFrameByFrameView;
@@ -64,7 +66,9 @@ class ThemeMovieHandler;
 
 class FrameEditorViewController : public ui::ViewController,
                                   public AudioRecorderViewDelegate,
-                                  public MediaSelectionDelegate {
+                                  public MediaSelectionDelegate,
+                                  public NXMediaPickerDelegate,
+                                  public HelpManagerDelegate {
 public:
     static constexpr const char* kNibNameTablet = "FrameEditorViewController_iPad";
     static constexpr const char* kNibNamePhone = "FrameEditorViewController";
@@ -218,11 +222,26 @@ public:
     void audioRecorderDidStartPlayback(AudioRecorderViewController& recorder) override;
     void audioRecorderDidStopPlayback(AudioRecorderViewController& recorder) override;
     void audioRecorderDidAcceptRecording(AudioRecorderViewController& recorder, const std::string& file) override;
+    void nxMediaPicker(NXMediaPickerController& picker, const std::vector<NXMediaPickerItemPtr>& didPickMediaItems,
+                       const NXMediaPickerItemPtr& selectedItem) override;
+    void nxMediaPicker(NXMediaPickerController& picker, const NXMediaPickerItemPtr& didSelectRemoveItem) override;
+    void jgMediaPicker(JGMediaPickerController& picker, const library::MediaItemCollectionPtr& didPickMediaItems,
+                       const library::MediaItemPtr& selectedItem) override;
+    void jgMediaPickerDidCancel(JGMediaPickerController& picker) override;
+    AudioRecorderViewController* audioRecorderView() const { return audioRecorderView_.get(); }
+    ui::ViewController* audioConfigurationController() const { return audioConfigurationController_.get(); }
+    ui::Button* btnCloseModalController() const { return btnCloseModalController_.get(); }
+    const FramePtr& selectedFrame() const { return selectedFrame_; }
+    // The picker on screen while a chooser is up.
+    NXMediaPickerController* mediaPicker() const { return mediaPicker_.get(); }
 
     // ---- coach marks and help (FrameEditorHelp.cpp) ----------------------------------------------
     void updateCoachMarks();
-    void helpManangerDidFinish(HelpManager* helpManager);
+    void helpManangerDidFinish(HelpManager& helpManager) override;
+    std::shared_ptr<FrameEditorHelp> prepareFrameEditorHelp();
     void showInternalHelp();
+    HelpManager* helpManager() const { return helpManager_.get(); }
+    FrameEditorHelp* frameEditorHelp() const { return frameEditorHelp_.get(); }
     void receiveFrameEditorHelpCloseNotification(const foundation::Notification& notification);
 
     // ---- state and outlets (for the other editor files and tests) ----------------------------------
@@ -287,6 +306,13 @@ private:
     // The dismissed popover (animated) and the strip out of selection mode:
     // what every menu handler but Select and Hold does first.
     void closeMenu(bool keepSelectionMode);
+    // Tablet: the embedded capture screen's shutter and timer button where
+    // the help's fixed rectangles point (FrameEditorCoachMarks.cpp).
+    void alignCaptureControlsWithHelp();
+    // The preview's clock and looping (FrameEditorAudio.cpp).
+    void usePreviewClock(PreviewPlayerDelegate* clock, bool loop);
+    std::shared_ptr<ui::Button> makeCloseModalButton(std::function<void()> onTap);
+    void importMusicLibraryItem(const std::string& url, const std::string& title, int32_t type);
     KWImageProducer& imageProducer();
     void addObserver(const char* name, void (FrameEditorViewController::*handler)(const foundation::Notification&));
 
@@ -309,6 +335,7 @@ private:
     std::shared_ptr<KWPopoverController> kwPopoverController_;
     std::shared_ptr<Hudy> hudy_;
     FramePtr selectedFrame_;
+    std::shared_ptr<NXMediaPickerController> mediaPicker_;
 
     // Views.
     ui::ViewPtr viewPlayerViewController_;
@@ -345,6 +372,9 @@ private:
     bool isCommingBackFromCaptureView_ = false;
     bool shouldPlayZoomOutAnimationFromFullScreenFrame_ = false;
     bool isTimeline_ = false;
+    // Where strip and timeline were before the voice-over panel moved them.
+    graphics::Rect stripFrameBeforeVoiceOver_;
+    graphics::Rect timelineFrameBeforeVoiceOver_;
     foundation::LifeToken life_;
 };
 

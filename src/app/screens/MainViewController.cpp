@@ -1,8 +1,10 @@
 #include "app/screens/MainViewController.h"
 
+#include "app/capture/CaptureViewController.h"
 #include "app/core/BundleImage.h"
 #include "app/editor/FrameEditorModel.h"
 #include "app/editor/FrameEditorViewController.h"
+#include "app/screens/InfoCenterHelpViewController.h"
 #include "app/screens/ProjectExplorer.h"
 #include "app/widgets/alerts/AlertView.h"
 #include "platform/foundation/Lifetime.h"
@@ -29,7 +31,15 @@ void removeChildScreen(std::shared_ptr<Controller>& child) {
 
 }  // namespace
 
-MainViewController::MainViewController(std::string nibName) : ui::ViewController(std::move(nibName)) {}
+MainViewController::MainViewController(std::string nibName) : ui::ViewController(std::move(nibName)) {
+    // The capture screen and the editor sit below these screens: they get
+    // their help pages from here.
+    CaptureViewController::setHelpPageFactory([](const std::string& page) -> std::shared_ptr<ui::ViewController> {
+        auto help = std::make_shared<InfoCenterHelpViewController>();
+        help->setSubpage(page);
+        return help;
+    });
+}
 
 MainViewController::~MainViewController() = default;
 

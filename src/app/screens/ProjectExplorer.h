@@ -14,7 +14,7 @@
 // Main thread only; landscape only.
 
 #include "app/core/ProjectModel.h"
-#include "app/screens/HelpManager.h"
+#include "app/widgets/views/HelpManager.h"
 #include "app/screens/InfoCenterViewController.h"
 #include "app/screens/MainViewControllerDelegate.h"
 #include "platform/foundation/NotificationCenter.h"

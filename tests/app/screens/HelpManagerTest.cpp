@@ -2,7 +2,7 @@
 // never again, remembered in a property list that outside tools can read.
 
 #include "ScreenTestSupport.h"
-#include "app/screens/HelpManager.h"
+#include "app/widgets/views/HelpManager.h"
 #include "platform/foundation/Paths.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Label.h"

@@ -3,8 +3,10 @@
 // must not reach outside the help folder.
 
 #include "ScreenTestSupport.h"
+#include "app/capture/CaptureViewController.h"
 #include "app/screens/InfoCenterHelpViewController.h"
 #include "app/screens/InfoCenterViewController.h"
+#include "app/screens/MainViewController.h"
 #include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controllers/NavigationItem.h"
@@ -126,3 +128,23 @@ TEST_F(InfoCenterTest, SubpageSelectsThePageShownAndUnknownPagesSaySo) {
 }
 
 }  // namespace
+
+namespace testsupport {
+namespace {
+
+// The capture screen and the editor build below these screens; the root
+// screen hands them the help pages.
+TEST(HelpPagesBelowTheScreens, TheRootScreenHandsCaptureAndEditorTheirHelpPages) {
+    CaptureViewController::setHelpPageFactory(nullptr);
+    EXPECT_EQ(CaptureViewController::makeHelpPage(""), nullptr);
+    MainViewController root("MainViewController");
+    for (const char* page : {"", "kelbrin-remotecamera"}) {
+        auto help = std::dynamic_pointer_cast<InfoCenterHelpViewController>(CaptureViewController::makeHelpPage(page));
+        ASSERT_NE(help, nullptr) << page;
+        EXPECT_EQ(help->subpage(), *page ? page : InfoCenterHelpViewController::kDefaultPage);
+    }
+    CaptureViewController::setHelpPageFactory(nullptr);
+}
+
+}  // namespace
+}  // namespace testsupport

@@ -1,4 +1,4 @@
-#include "app/screens/HelpManager.h"
+#include "app/widgets/views/HelpManager.h"
 
 #include "app/widgets/views/AccentColor.h"
 #include "platform/foundation/Localized.h"

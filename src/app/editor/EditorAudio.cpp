@@ -1,0 +1,92 @@
+#include "app/editor/EditorAudio.h"
+
+#include "app/audio/KWAudioHelper.h"
+#include "app/core/KWAudioClip.h"
+#include "platform/foundation/Paths.h"
+#include "platform/media/Asset.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+namespace frameeditor {
+
+namespace {
+
+bool equalIgnoringCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
+}
+
+bool isPlainFileName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+           name.find('\0') == std::string::npos;
+}
+
+}  // namespace
+
+int64_t voiceOverStartTime(int64_t expandedIndex, int64_t fps) {
+    const double perFrame = (1.0 / static_cast<double>(std::max<int64_t>(fps, 1))) * 1000.0;
+    return static_cast<int64_t>(static_cast<double>(expandedIndex) * perFrame);
+}
+
+int64_t expandedIndexOf(const FrameList& list, const FramePtr& frame) {
+    const std::vector<FramePtr> expanded = list.getExpandedFrameList();
+    auto found = std::find(expanded.begin(), expanded.end(), frame);
+    return found == expanded.end() ? 0 : static_cast<int64_t>(found - expanded.begin());
+}
+
+int32_t audioTypeForDuration(std::optional<double> seconds) {
+    return seconds && *seconds > kLongAudioSeconds ? kAudioTypeLong : kAudioTypeSound;
+}
+
+std::optional<double> audioDurationSeconds(const std::string& pathOrURL) {
+    const std::string path = foundation::path::fromFileURL(pathOrURL).value_or(pathOrURL);
+    auto asset = media::Asset::open(path);
+    if (!asset) return std::nullopt;
+    const double seconds = asset->durationSeconds();
+    if (!std::isfinite(seconds)) return std::nullopt;
+    return seconds;
+}
+
+bool isAudioFileInUse(const FrameList& list, const std::string& fileName) {
+    return std::any_of(list.begin(), list.end(), [&fileName](const FramePtr& frame) {
+        auto clip = frame ? frame->getAudio() : nullptr;
+        auto name = clip ? clip->fileName() : std::nullopt;
+        return name && equalIgnoringCase(*name, fileName);
+    });
+}
+
+foundation::Status removeUnusedAudioFile(ProjectModel& project, const std::string& fileName) {
+    if (!isPlainFileName(fileName))
+        return foundation::Error::posix(EINVAL, "Not a sound file name: \"" + fileName + "\"");
+    auto list = project.getFrameList();
+    const auto folder = project.getProjectPath();
+    if (!list || !folder || isAudioFileInUse(*list, fileName)) return {};
+    std::error_code error;
+    std::filesystem::remove(foundation::path::appending(*folder, fileName), error);
+    if (error) return foundation::Error::posix(error.value(), "Could not remove \"" + fileName + "\"");
+    return {};
+}
+
+bool updateAudioHolds(const ProjectModelPtr& project) {
+    auto list = project ? project->getFrameList() : nullptr;
+    if (!list) return false;
+    bool changed = false;
+    for (const FramePtr& frame : *list) {
+        if (!frame || !frame->isFramePausedForDurationOfAudio()) continue;
+        const int64_t hold = KWAudioHelper::calculateHoldForFrameBasedOnAudio(frame, project);
+        if (hold == -1) {
+            frame->setIsFramePausedForDurationOfAudio(false);
+        } else if (hold != frame->getDuration()) {
+            frame->setDuration(hold);
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+}  // namespace frameeditor

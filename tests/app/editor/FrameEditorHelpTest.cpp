@@ -1,0 +1,419 @@
+// The help bubbles' geometry, the overlay's expand, collapse and close, the
+// editor's coach marks (one per editor), its help overlay on both idioms,
+// the help pages, and its notices and error texts.
+
+#include "EditorTestSupport.h"
+#include "app/capture/CaptureViewController.h"
+#include "app/editor/EditorNotifications.h"
+#include "app/editor/FrameEditorHelp.h"
+#include "app/widgets/alerts/Hudy.h"
+#include "app/widgets/popover/FWTPopoverView.h"
+#include "app/widgets/views/HelpManager.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/ui/controllers/NavigationController.h"
+#include "platform/ui/controls/Button.h"
+#include "platform/ui/controls/Label.h"
+
+#include <filesystem>
+#include <functional>
+
+namespace editortest {
+namespace {
+
+namespace h = frameeditorhelp;
+namespace n = editornotifications;
+using graphics::Rect;
+
+TEST(FrameEditorHelpGeometry, MoreButtonFromTheTextWidthAndTheBlock) {
+    struct Case {
+        ui::UserInterfaceIdiom idiom;
+        double textWidth;
+        bool block;
+        bool more;
+        double contentWidth, labelWidth;
+    } cases[] = {
+        {ui::UserInterfaceIdiom::Phone, 250, false, false, 250, 250},  // 250 < 277.5
+        {ui::UserInterfaceIdiom::Phone, 300, false, true, 150, 125},
+        {ui::UserInterfaceIdiom::Phone, 250, true, true, 150, 125},  // an action always gets the button
+        {ui::UserInterfaceIdiom::Phone, 277.5, false, false, 277.5, 277.5},
+        {ui::UserInterfaceIdiom::Unspecified, 278, false, true, 150, 125},
+        {ui::UserInterfaceIdiom::Pad, 370, false, false, 370, 370},
+        {ui::UserInterfaceIdiom::Pad, 371, false, true, 200, 175},
+    };
+    for (const Case& c : cases) {
+        const h::ShortBubble bubble = h::shortBubble(c.textWidth, h::bubbleWidth(c.idiom), c.block);
+        SCOPED_TRACE(testing::Message() << static_cast<int>(c.idiom) << " " << c.textWidth << " " << c.block);
+        EXPECT_EQ(bubble.hasMoreButton, c.more);
+        EXPECT_DOUBLE_EQ(bubble.contentWidth, c.contentWidth);
+        EXPECT_EQ(bubble.labelFrame, Rect(5, 0, c.labelWidth, 40));
+    }
+}
+
+TEST(FrameEditorHelpGeometry, AutomaticArrowFromTheQuarterOfTheView) {
+    const graphics::Size view{1024, 768};
+    struct Case {
+        FWTPopoverArrowDirection requested;
+        Rect rect;
+        FWTPopoverArrowDirection expected;
+    } cases[] = {
+        {0, {900, 700, 10, 10}, FWTPopoverArrowDirectionDown},  // lower right
+        {0, {900, 100, 10, 10}, FWTPopoverArrowDirectionRight},
+        {0, {100, 100, 10, 10}, FWTPopoverArrowDirectionLeft},
+        {0, {100, 700, 10, 10}, FWTPopoverArrowDirectionDown},
+        {0, {512, 384, 10, 10}, FWTPopoverArrowDirectionLeft},  // on the halves: not greater
+        {FWTPopoverArrowDirectionUp, {900, 700, 10, 10}, FWTPopoverArrowDirectionUp},
+        {FWTPopoverArrowDirectionNone, {50, 720, 1, 1}, FWTPopoverArrowDirectionNone},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(h::arrowDirection(c.requested, c.rect, view), c.expected)
+            << c.rect.origin.x << "," << c.rect.origin.y;
+}
+
+class HelpOverlayTest : public EditorTest {
+protected:
+    explicit HelpOverlayTest(bool phone = false) : EditorTest(phone) {}
+    // The overlay over the window's root view, with items given by the test.
+    std::shared_ptr<FrameEditorHelp> show(const std::function<void(FrameEditorHelp&)>& items) {
+        root = ui::makeView<ui::View>(window->bounds());
+        window->addSubview(root);
+        auto help = std::make_shared<FrameEditorHelp>();
+        items(*help);
+        help->showHelpInView(*root);
+        advance(1);
+        return help;
+    }
+    ui::ViewPtr root;
+};
+
+class PhoneHelpOverlayTest : public HelpOverlayTest {
+protected:
+    PhoneHelpOverlayTest() : HelpOverlayTest(true) {}
+};
+
+TEST_F(PhoneHelpOverlayTest, BubblesExpandCollapseRunTheirActionAndClose) {
+    const std::string longText(60, 'w');  // far wider than 277.5 points
+    int ran = 0;
+    auto help = show([&](FrameEditorHelp& help) {
+        help.addHelp("Short.", {10, 10, 40, 40});
+        help.addHelp(longText, {500, 250, 40, 40});
+        help.addHelp("Tap.", {40, 280, 1, 1}, FWTPopoverArrowDirectionNone, h::moreHelpColor(), [&ran] { ++ran; });
+    });
+    ASSERT_EQ(help->popovers().size(), 3u);
+    EXPECT_EQ(help->closeButton()->frame(), root->frame());
+    // Sizes, arrows and colours of the short bubbles.
+    EXPECT_EQ(help->popovers()[0]->contentSize, (graphics::Size{h::measureText("Short.") + 10, 40}));
+    EXPECT_EQ(help->popovers()[1]->contentSize, (graphics::Size{160, 40}));
+    EXPECT_EQ(help->popovers()[1]->arrow().direction, FWTPopoverArrowDirectionDown);
+    EXPECT_EQ(help->popovers()[0]->arrow().direction, FWTPopoverArrowDirectionLeft);
+    EXPECT_EQ(help->popovers()[0]->backgroundHelper().fillColor, h::defaultColor());
+    EXPECT_EQ(help->popovers()[2]->backgroundHelper().fillColor, h::moreHelpColor());
+    savePicture("edhelp_overlay_bubbles_phone.png");
+
+    // The more button of the long one expands it to its whole text and back.
+    auto* more = dynamic_cast<ui::Button*>(help->popovers()[1]->contentView()->viewWithTag(1));
+    ASSERT_NE(more, nullptr);
+    more->sendActionsForControlEvents(ui::ControlEventTouchUpInside);
+    advance(1);
+    EXPECT_TRUE(help->isExpanded(1));
+    const graphics::Size text = graphics::Font::systemFont(12).sizeOfText(longText, 300);
+    EXPECT_EQ(help->popovers()[1]->contentSize, (graphics::Size{text.width + 10, text.height + 10}));
+    EXPECT_EQ(help->popovers()[1]->arrow().direction, FWTPopoverArrowDirectionDown);
+    EXPECT_EQ(help->popovers().size(), 3u);
+    help->actionCloseExtendedHelp(1);
+    advance(1);
+    EXPECT_FALSE(help->isExpanded(1));
+    EXPECT_EQ(help->popovers()[1]->contentSize, (graphics::Size{160, 40}));
+
+    // A bubble with an action runs it and nothing else.
+    help->actionHelpBtn(2);
+    EXPECT_EQ(ran, 1);
+    EXPECT_FALSE(help->isExpanded(2));
+
+    // A tap on the layer asks to close; dismissing removes everything.
+    int closes = 0;
+    auto token = foundation::NotificationCenter::defaultCenter().addObserver(
+        FrameEditorHelp::kCloseNotification, help.get(), [&closes](const foundation::Notification&) { ++closes; });
+    tap(help->closeButton());
+    EXPECT_EQ(closes, 1);
+    help->dismissHelp();
+    advance(1);
+    EXPECT_EQ(help->closeButton(), nullptr);
+    EXPECT_TRUE(help->popovers().empty());
+    for (const auto& child : root->subviews()) EXPECT_EQ(dynamic_cast<FWTPopoverView*>(child.get()), nullptr);
+}
+
+TEST_F(HelpOverlayTest, ReplacedTextShowsAtTheNextShowing) {
+    auto help = show([](FrameEditorHelp& help) {
+        help.addHelp("One.", {10, 10, 20, 20});
+        help.addHelp("Two.", {10, 10, 20, 20});
+    });
+    help->replaceHelpAtRect({10, 10, 20, 20}, "Changed.");
+    help->replaceHelpAtRect({0, 0, 1, 1}, "Nowhere.");
+    EXPECT_EQ(help->helpItems()[0].text, "Changed.");
+    EXPECT_EQ(help->helpItems()[1].text, "Two.");
+    help->showHelpInView(*root);
+    EXPECT_EQ(help->popovers().size(), 2u);
+}
+
+// ---- the editor's overlay and coach marks ---------------------------------------------------
+
+bool showsLabel(const ui::View& view, const std::string& text) {
+    if (auto* label = dynamic_cast<const ui::Label*>(&view); label && label->text() == text) return true;
+    for (const auto& child : view.subviews())
+        if (showsLabel(*child, text)) return true;
+    return false;
+}
+
+// How many coach marks the editor's view shows, and the name of the last.
+int coachMarksOnScreen(const ui::View& view, std::string* name = nullptr) {
+    int shown = 0;
+    for (const auto& child : view.subviews())
+        for (const char* mark : {"Timeline", "Media", "CopyPaste", "Speed", "Effects"})
+            if (child->alpha() > 0 && showsLabel(*child, HelpManager::helpTextForName(mark))) {
+                ++shown;
+                if (name) *name = mark;
+            }
+    return shown;
+}
+
+// Dismisses the coach marks of the names, as an earlier editor would have.
+void dismissBefore(const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+        auto help = HelpManager::initWithName(name);
+        ASSERT_NE(help, nullptr) << name;
+        help->show();
+        help->dismiss();
+    }
+}
+
+std::string picturesOf(int count) { return std::string(static_cast<size_t>(count), 'A'); }
+
+TEST_F(EditorTest, CoachMarkFromTheEntryCountAndWhatWasDismissedBefore) {
+    struct Case {
+        int pictures;  // the capture slot makes one more entry
+        std::vector<std::string> dismissed;
+        const char* shown;
+    } cases[] = {
+        {9, {}, ""},  // 10 entries
+        {10, {}, "Timeline"},
+        {15, {"Timeline"}, "Media"},
+        {15, {}, "Timeline"},
+        {20, {"Timeline", "Media"}, "CopyPaste"},
+        {24, {"Timeline", "Media", "CopyPaste"}, ""},  // 25 entries: Speed not yet
+        {25, {"Timeline", "Media", "CopyPaste"}, "Speed"},
+        {30, {"Timeline", "Media", "CopyPaste", "Speed"}, "Effects"},
+        {39, {"Timeline", "Media", "CopyPaste", "Speed", "Effects"}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pictures);
+        std::filesystem::remove(folders.documents() + "/" + HelpManager::kHelpManagerFile);
+        dismissBefore(c.dismissed);
+        open(projectOfPictures(picturesOf(c.pictures)));
+        advance(1);
+        std::string name;
+        EXPECT_EQ(coachMarksOnScreen(*editor->view(), &name), *c.shown ? 1 : 0);
+        EXPECT_EQ(name, c.shown);
+        EXPECT_EQ(editor->isHelpShownThisTime(), *c.shown != 0);
+        if (editor->helpManager()) {
+            EXPECT_EQ(editor->helpManager()->name(), c.shown);
+        }
+        EXPECT_LIST_INVARIANTS(editor->project());
+        editor.reset();
+        settle();
+    }
+}
+
+TEST_F(EditorTest, OneCoachMarkPerEditorLife) {
+    open(projectOfPictures(picturesOf(39)));  // 40 entries: every mark is due
+    advance(1);
+    ASSERT_NE(editor->helpManager(), nullptr);
+    EXPECT_EQ(editor->helpManager()->name(), "Timeline");
+    EXPECT_EQ(editor->helpManager()->positionNextBtn(), HelpManager::kBottomRight);
+    EXPECT_EQ(editor->helpManager()->positionLabel(), editor->viewPlayerViewController()->center());
+    savePicture("edhelp_coach_mark_tablet.png");
+    editor->helpManager()->dismiss();
+    advance(2);
+    EXPECT_EQ(editor->helpManager(), nullptr);  // told it finished
+    for (int i = 0; i < 5; ++i) {
+        editor->updateGUIWithStatus(i % 2 == 0);
+        advance(1);
+        EXPECT_EQ(coachMarksOnScreen(*editor->view()), 0);
+    }
+    // A new editor on the same project shows the next one.
+    auto project = editor->project();
+    editor.reset();
+    settle();
+    open(project);
+    advance(1);
+    ASSERT_NE(editor->helpManager(), nullptr);
+    EXPECT_EQ(editor->helpManager()->name(), "Media");
+    EXPECT_EQ(coachMarksOnScreen(*editor->view()), 1);
+}
+
+TEST_F(PhoneEditorTest, CoachMarkOnThePhoneUsesTheLowerLeftNextButtonExceptForSpeed) {
+    dismissBefore({"Timeline", "Media", "CopyPaste"});
+    open(projectOfPictures(picturesOf(25)));
+    advance(1);
+    ASSERT_NE(editor->helpManager(), nullptr);
+    EXPECT_EQ(editor->helpManager()->name(), "Speed");
+    EXPECT_EQ(editor->helpManager()->positionNextBtn(), HelpManager::kBottomRight);
+    const graphics::Point more =
+        editor->viewRightControls()->convertPointToView(editor->btnMore()->center(), editor->view());
+    EXPECT_EQ(editor->helpManager()->positionLabel(), more);
+    editor.reset();
+    settle();
+    std::filesystem::remove(folders.documents() + "/" + HelpManager::kHelpManagerFile);
+    open(projectOfPictures(picturesOf(10)));
+    advance(1);
+    ASSERT_NE(editor->helpManager(), nullptr);
+    EXPECT_EQ(editor->helpManager()->positionNextBtn(), HelpManager::kBottomLeft);
+    savePicture("edhelp_coach_mark_phone.png");
+}
+
+// The texts of the overlay's bubbles, in order.
+std::vector<std::string> textsOf(const FrameEditorHelp& help) {
+    std::vector<std::string> texts;
+    for (const auto& item : help.helpItems()) texts.push_back(item.text);
+    return texts;
+}
+
+TEST_F(EditorTest, HelpOverlayOnTheTabletTogglesWithTheButtonAndItsLayer) {
+    dismissBefore({"Timeline"});
+    open(projectOfPictures("ABC"));
+    tap(editor->btnHelp());
+    advance(1);
+    ASSERT_NE(editor->frameEditorHelp(), nullptr);
+    EXPECT_TRUE(editor->btnHelp()->isSelected());
+    const FrameEditorHelp& help = *editor->frameEditorHelp();
+    EXPECT_EQ(textsOf(help).size(), 11u);
+    EXPECT_EQ(textsOf(help).back(), "Need more help. Tap here.");
+    EXPECT_EQ(help.helpItems().back().rect, Rect(50, 720, 1, 1));
+    EXPECT_EQ(help.helpItems()[3].rect, Rect(948, 353, 60, 60));
+    EXPECT_EQ(help.helpItems()[4].arrowDirection, FWTPopoverArrowDirectionDown);
+    EXPECT_EQ(help.popovers().size(), 11u);
+    savePicture("edhelp_help_overlay_tablet.png");
+    // The layer's tap closes it through the notification.
+    help.closeButton()->sendActionsForControlEvents(ui::ControlEventTouchUpInside);
+    advance(1);
+    EXPECT_EQ(editor->frameEditorHelp(), nullptr);
+    EXPECT_FALSE(editor->btnHelp()->isSelected());
+    // Another overlay's close is not ours.
+    tap(editor->btnHelp());
+    FrameEditorHelp other;
+    foundation::NotificationCenter::defaultCenter().post(n::kFrameEditorHelpClose, &other);
+    EXPECT_NE(editor->frameEditorHelp(), nullptr);
+    editor->actionHelp();  // the layer covers the button now
+    EXPECT_EQ(editor->frameEditorHelp(), nullptr);
+    EXPECT_FALSE(editor->btnHelp()->isSelected());
+}
+
+TEST_F(EditorTest, TabletControlsSitWhereTheFixedHelpRectanglesPoint) {
+    open(projectOfPictures("ABC"));
+    auto help = editor->prepareFrameEditorHelp();
+    // The centre of each fixed rectangle lies on a shown control.
+    std::function<bool(const ui::View&, graphics::Point)> hits = [&](const ui::View& view, graphics::Point point) {
+        if (view.isHidden() || view.alpha() == 0) return false;
+        if (auto* button = dynamic_cast<const ui::Control*>(&view)) {
+            const Rect frame = view.superview()->convertRectToView(view.frame(), editor->view());
+            if (frame.contains(point) && button != editor->btnCloseModalController()) return true;
+        }
+        for (const auto& child : view.subviews())
+            if (hits(*child, point)) return true;
+        return false;
+    };
+    for (const char* text :
+         {"Capture images.", "Change camera settings.", "Setup a timer to capture images at a regularly interval.",
+          "Overlay or Onion Skin setting.", "Jump to start or capture frame.", "Need more help. Tap here."}) {
+        auto item = std::find_if(help->helpItems().begin(), help->helpItems().end(),
+                                 [text](const FrameEditorHelpItem& item) { return item.text == text; });
+        ASSERT_NE(item, help->helpItems().end()) << text;
+        const graphics::Point centre{item->rect.midX(), item->rect.midY()};
+        EXPECT_TRUE(hits(*editor->view(), centre)) << text << " at " << centre.x << "," << centre.y;
+    }
+}
+
+TEST_F(PhoneEditorTest, HelpOverlayOnThePhonePointsAtTheButtons) {
+    dismissBefore({"Timeline"});
+    open(projectOfPictures("ABC"));
+    editor->actionHelp();
+    advance(1);
+    ASSERT_NE(editor->frameEditorHelp(), nullptr);
+    const FrameEditorHelp& help = *editor->frameEditorHelp();
+    EXPECT_EQ(textsOf(help),
+              (std::vector<std::string>{"Back to projects.", "Add voice over.", "Add background music.",
+                                        "Change themes and more.", "Capture images.", "Project settings.",
+                                        "Play movie preview.",
+                                        "Frame-by-Frame view. Tap to scroll. Double-tap for timeline. Tap and hold "
+                                        "to for more options.",
+                                        "Need more help. Tap here."}));
+    EXPECT_EQ(help.helpItems()[6].rect,
+              editor->viewRightControls()->convertRectToView(editor->btnPlay()->frame(), editor->view()));
+    EXPECT_EQ(help.helpItems()[3].arrowDirection, FWTPopoverArrowDirectionLeft);
+    EXPECT_EQ(help.helpItems()[8].rect, Rect(40, 280, 1, 1));
+    // The strip's long text gets the more button, the short ones do not.
+    EXPECT_EQ(help.popovers()[7]->contentSize.width, 160);
+    EXPECT_LT(help.popovers()[0]->contentSize.width, 160);
+    savePicture("edhelp_help_overlay_phone.png");
+}
+
+TEST_F(EditorTest, MoreHelpBubbleOpensTheHelpPagesInAFormSheet) {
+    std::vector<std::string> asked;
+    CaptureViewController::setHelpPageFactory([&asked](const std::string& page) {
+        asked.push_back(page);
+        return std::make_shared<ui::ViewController>("HelpPage");
+    });
+    dismissBefore({"Timeline"});
+    open(projectOfPictures("AB"));
+    editor->actionHelp();
+    advance(1);
+    editor->frameEditorHelp()->actionHelpBtn(editor->frameEditorHelp()->helpItems().size() - 1);
+    EXPECT_EQ(editor->presentedViewController(), nullptr);  // on the main queue
+    settle();
+    advance(1);
+    auto* navigation = dynamic_cast<ui::NavigationController*>(editor->presentedViewController());
+    ASSERT_NE(navigation, nullptr);
+    EXPECT_EQ(navigation->modalPresentationStyle, ui::ModalPresentationStyle::FormSheet);
+    EXPECT_EQ(asked, (std::vector<std::string>{""}));
+    CaptureViewController::setHelpPageFactory(nullptr);
+}
+
+// ---- notices and errors ----------------------------------------------------------------------
+
+TEST_F(EditorTest, ErrorTextsAndNoticeTimes) {
+    open(projectOfPictures("AB"));
+    struct Case {
+        foundation::Error error;
+        const char* message;
+    } cases[] = {
+        {{"FrameEditor", 2090, ""}, "Ups. An unknown error occured. (FrameEditor-2090)"},
+        {{"NSPOSIXErrorDomain", 28, "No space left on device"}, "No space left on device"},
+    };
+    for (const Case& c : cases) {
+        editor->showError(c.error);
+        settle();
+        const auto messages = alertMessages();
+        ASSERT_FALSE(messages.empty());
+        EXPECT_EQ(messages.back(), c.message);
+    }
+    const size_t alerts = alertMessages().size();
+    editor->showError(std::nullopt);
+    settle();
+    EXPECT_EQ(alertMessages().size(), alerts);
+
+    editor->showInfoNotification("Wait", 0, true);
+    settle();
+    ASSERT_NE(editor->hudy(), nullptr);
+    EXPECT_EQ(editor->hudy()->dismissAfterTime, 20);
+    Hudy* first = editor->hudy();
+    foundation::NotificationCenter::defaultCenter().post(n::kShowActivity, editor.get(),
+                                                         {{n::kInfoKey, foundation::Value("Importing...")}});
+    settle();
+    ASSERT_NE(editor->hudy(), first);  // replaced
+    EXPECT_EQ(editor->hudy()->caption, "Importing...");
+    EXPECT_TRUE(editor->hudy()->isActivity);
+    EXPECT_EQ(editor->hudy()->dismissAfterTime, 20);
+}
+
+}  // namespace
+}  // namespace editortest
