@@ -124,6 +124,9 @@ TEST_P(FrameStripTest, SelectionMarksTheRunAndTapsPostItsRange) {
     auto slot = list->getFrameAtIndex(list->getCaptureIndex());
     list->removeFrame(slot);
     list->insertFrame(slot, 3);
+    // Marks stay visible over the selection.
+    list->getFrameAtIndex(4)->setDuration(3);
+    list->getFrameAtIndex(5)->setAudio(std::make_shared<KWAudioClip>(std::string("voice"), std::string("v.m4a")));
     auto& shown = show(project);
     viewstest::Recorder selections(en::kDidSelectFrame), doubles(en::kFrameByFrameViewDoubleTapped);
 
