@@ -7,7 +7,9 @@
 #include "ScreenTestSupport.h"
 #include "app/core/Frame.h"
 #include "app/core/FrameList.h"
+#include "app/core/KWImageProducer.h"
 #include "app/render/MovieRenderer.h"
+#include "app/render/screens/AVPlayerDemoPlaybackView.h"
 #include "app/render/screens/NXMovieView.h"
 #include "app/render/screens/RenderProgressViewController.h"
 #include "app/screens/KWProjectDetailViewController.h"
@@ -15,6 +17,7 @@
 #include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controllers/NavigationItem.h"
+#include "platform/ui/controls/ImageView.h"
 #include "platform/ui/controls/ProgressView.h"
 #include "platform/ui/host/Device.h"
 #include "support/TestMovies.h"
@@ -235,6 +238,64 @@ TEST_F(ProjectCardPlayTest, PreviewSizesByDevice) {
     auto alert = ui::AlertView::visibleAlerts().back();
     ASSERT_EQ(alert->numberOfButtons(), 3);
     EXPECT_EQ(alert->buttonTitleAtIndex(1), "Optimized (Slower)");
+}
+
+}  // namespace
+
+namespace {
+
+// The same play with the application's own movie renderer: a real preview
+// movie is written into the render cache and played.
+class ProjectCardMovieTest : public ProjectCardPlayTest {
+protected:
+    void SetUp() override {
+        ProjectCardPlayTest::SetUp();
+        card->rendererSource = nullptr;  // the registry's renderer of QuickTime movies
+        KWImageProducer producer(project);
+        auto list = project->getFrameList();
+        for (int64_t i = 0; i < list->getCaptureIndex(); ++i) {
+            const auto shade = uint8_t(60 + 60 * i);
+            ASSERT_TRUE(producer.storeImage(graphics::Image::filled(320, 180, graphics::RGBA{shade, 40, 200, 255}),
+                                            list->getFrameAtIndex(i)->frameID()));
+        }
+    }
+};
+
+TEST_F(ProjectCardMovieTest, PlayRendersAPreviewMovieAndPlaysIt) {
+    tapPlay();
+    ASSERT_EQ(alertMessages(), std::vector<std::string>{KWProjectDetailViewController::kRenderMessage});
+    tapAlertButton("Ok");
+    // The render runs on its own queue while the virtual clock waits for it.
+    for (int step = 0; step < 120 && presentedName() != "player"; ++step) advance(0.5);
+    ASSERT_EQ(presentedName(), "player") << (card->renderProgressViewController()
+                                                 ? card->renderProgressViewController()->labelInfo()->text()
+                                                 : std::string());
+    auto* player = dynamic_cast<NXMovieView*>(card->presentedViewController());
+    ASSERT_TRUE(player && player->player());
+    EXPECT_TRUE(player->player()->hasVideo());
+    EXPECT_EQ(player->player()->presentationSize(), KWProjectDetailViewController::previewSizeForPlaying());
+    advance(2.5);
+    EXPECT_TRUE(player->isCurtainOpen());
+    // The picture is one of the project's frames (blue 200, green 40).
+    const graphics::Image& shown = player->playbackView()->pictureView()->image();
+    ASSERT_FALSE(shown.isNull());
+    const graphics::RGBA middle = shown.pixelAt(shown.pixelWidth() / 2, shown.pixelHeight() / 2);
+    EXPECT_NEAR(middle.b, 200, 12);
+    EXPECT_NEAR(middle.g, 40, 12);
+    player->actionHome();
+    advance(1.5);
+
+    tapPlay();
+    EXPECT_TRUE(alertMessages().empty()) << "the movie is current";
+    advance(0.6);
+    EXPECT_EQ(presentedName(), "player");
+    dynamic_cast<NXMovieView*>(card->presentedViewController())->actionHome();
+    advance(1.5);
+
+    card->actionEdit();
+    advance(1.0);
+    tapPlay();
+    EXPECT_EQ(alertMessages(), std::vector<std::string>{KWProjectDetailViewController::kRenderMessage});
 }
 
 }  // namespace
