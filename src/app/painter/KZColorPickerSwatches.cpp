@@ -51,7 +51,27 @@ void showHighlight(ui::View& highlight, bool shown) {
 
 }  // namespace
 
-KZColorPickerSwatchView::KZColorPickerSwatchView(const graphics::Rect& frame) : ui::Control(frame) {
+KZHighlightingControl::KZHighlightingControl(const graphics::Rect& frame) : ui::Control(frame) {
+    highlight_ = makeHighlight(bounds());
+    addSubview(highlight_);
+}
+
+void KZHighlightingControl::touchesBegan(const ui::TouchSet& touches, const ui::Event& event) {
+    showHighlight(*highlight_, true);
+    ui::Control::touchesBegan(touches, event);
+}
+
+void KZHighlightingControl::touchesEnded(const ui::TouchSet& touches, const ui::Event& event) {
+    showHighlight(*highlight_, false);
+    ui::Control::touchesEnded(touches, event);
+}
+
+void KZHighlightingControl::touchesCancelled(const ui::TouchSet& touches, const ui::Event& event) {
+    showHighlight(*highlight_, false);
+    ui::Control::touchesCancelled(touches, event);
+}
+
+KZColorPickerSwatchView::KZColorPickerSwatchView(const graphics::Rect& frame) : KZHighlightingControl(frame) {
     const graphics::Rect area = bounds();
     checkerboard_ = ui::makeView(area);
     checkerboard_->setBackgroundColor(painterresources::checkerboardColor());
@@ -72,8 +92,7 @@ KZColorPickerSwatchView::KZColorPickerSwatchView(const graphics::Rect& frame) : 
     checkMark_->setAutoresizingMask(ui::AutoresizingFlexibleLeftMargin | ui::AutoresizingFlexibleTopMargin);
     checkMark_->setHidden(true);
     addSubview(checkMark_);
-    highlight_ = makeHighlight(area);
-    addSubview(highlight_);
+    raiseHighlight();
     setColor(color_);
 }
 
@@ -87,27 +106,10 @@ void KZColorPickerSwatchView::setSelected(bool selected) {
     checkMark_->setHidden(!selected);
 }
 
-void KZColorPickerSwatchView::touchesBegan(const ui::TouchSet& touches, const ui::Event& event) {
-    showHighlight(*highlight_, true);
-    ui::Control::touchesBegan(touches, event);
-}
-
-void KZColorPickerSwatchView::touchesEnded(const ui::TouchSet& touches, const ui::Event& event) {
-    showHighlight(*highlight_, false);
-    ui::Control::touchesEnded(touches, event);
-}
-
-void KZColorPickerSwatchView::touchesCancelled(const ui::TouchSet& touches, const ui::Event& event) {
-    showHighlight(*highlight_, false);
-    ui::Control::touchesCancelled(touches, event);
-}
-
-KZColorCompareView::KZColorCompareView(const graphics::Rect& frame) : ui::Control(frame) {
+KZColorCompareView::KZColorCompareView(const graphics::Rect& frame) : KZHighlightingControl(frame) {
     setDrawsContent(true);
     setOpaque(false);
     setBackgroundColor(graphics::Color::clear());
-    highlight_ = makeHighlight(bounds());
-    addSubview(highlight_);
 }
 
 void KZColorCompareView::setOldColor(graphics::Color color) {
@@ -136,19 +138,4 @@ void KZColorCompareView::drawRect(graphics::GraphicsContext& context, const grap
     context.setStrokeColor(graphics::Color::grey(0.0, 0.5));
     context.setLineWidth(1);
     context.strokePath(outline);
-}
-
-void KZColorCompareView::touchesBegan(const ui::TouchSet& touches, const ui::Event& event) {
-    showHighlight(*highlight_, true);
-    ui::Control::touchesBegan(touches, event);
-}
-
-void KZColorCompareView::touchesEnded(const ui::TouchSet& touches, const ui::Event& event) {
-    showHighlight(*highlight_, false);
-    ui::Control::touchesEnded(touches, event);
-}
-
-void KZColorCompareView::touchesCancelled(const ui::TouchSet& touches, const ui::Event& event) {
-    showHighlight(*highlight_, false);
-    ui::Control::touchesCancelled(touches, event);
 }

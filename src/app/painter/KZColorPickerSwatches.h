@@ -10,7 +10,25 @@
 
 #include <memory>
 
-class KZColorPickerSwatchView : public ui::Control {
+// A control that shows a light highlight while a finger is on it.
+class KZHighlightingControl : public ui::Control {
+public:
+    explicit KZHighlightingControl(const graphics::Rect& frame);
+    ui::View* highlight() const { return highlight_.get(); }
+
+    void touchesBegan(const ui::TouchSet& touches, const ui::Event& event) override;
+    void touchesEnded(const ui::TouchSet& touches, const ui::Event& event) override;
+    void touchesCancelled(const ui::TouchSet& touches, const ui::Event& event) override;
+
+protected:
+    // Puts the highlight on top of what the subclass added.
+    void raiseHighlight() { bringSubviewToFront(highlight_.get()); }
+
+private:
+    ui::ViewPtr highlight_;
+};
+
+class KZColorPickerSwatchView : public KZHighlightingControl {
 public:
     explicit KZColorPickerSwatchView(const graphics::Rect& frame);
 
@@ -19,21 +37,15 @@ public:
     // The check mark shows while selected.
     void setSelected(bool selected) override;
     ui::View* checkMark() const { return checkMark_.get(); }
-    ui::View* highlight() const { return highlight_.get(); }
-
-    void touchesBegan(const ui::TouchSet& touches, const ui::Event& event) override;
-    void touchesEnded(const ui::TouchSet& touches, const ui::Event& event) override;
-    void touchesCancelled(const ui::TouchSet& touches, const ui::Event& event) override;
 
 private:
     graphics::Color color_ = graphics::Color::white();
     ui::ViewPtr checkerboard_;
     ui::ViewPtr colorView_;
     ui::ViewPtr checkMark_;
-    ui::ViewPtr highlight_;
 };
 
-class KZColorCompareView : public ui::Control {
+class KZColorCompareView : public KZHighlightingControl {
 public:
     explicit KZColorCompareView(const graphics::Rect& frame);
 
@@ -41,15 +53,9 @@ public:
     void setOldColor(graphics::Color color);
     const graphics::Color& currentColor() const { return currentColor_; }
     void setCurrentColor(graphics::Color color);
-    ui::View* highlight() const { return highlight_.get(); }
-
     void drawRect(graphics::GraphicsContext& context, const graphics::Rect& rect) override;
-    void touchesBegan(const ui::TouchSet& touches, const ui::Event& event) override;
-    void touchesEnded(const ui::TouchSet& touches, const ui::Event& event) override;
-    void touchesCancelled(const ui::TouchSet& touches, const ui::Event& event) override;
 
 private:
     graphics::Color oldColor_ = graphics::Color::white();
     graphics::Color currentColor_ = graphics::Color::white();
-    ui::ViewPtr highlight_;
 };

@@ -256,3 +256,23 @@ TEST(ColorPickerParts, AlphaSliderSwatchAndComparison) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ColorPickerTest, SwatchesLightUpWhileTouched) {
+    auto swatch = ui::makeView<KZColorPickerSwatchView>(graphics::Rect(180, 140, 40, 36));
+    swatch->setColor(graphics::Color::rgb(0, 0, 1));
+    picker->setSwatches({swatch});
+    window->layoutIfNeeded();
+    const auto finger = fingers.touchDown(centerOf(*swatch));
+    advance(0.1);
+    EXPECT_NEAR(swatch->highlight()->alpha(), 0.2, 1e-9);
+    fingers.touchUp(finger);
+    advance(0.1);
+    EXPECT_NEAR(swatch->highlight()->alpha(), 0.0, 1e-9);
+    EXPECT_EQ(picker->selectedColor(), graphics::Color::rgb(0, 0, 1));  // the tap picked its colour
+    ASSERT_FALSE(changes.colors.empty());
+    EXPECT_EQ(changes.colors.back(), graphics::Color::rgb(0, 0, 1));
+}
+
+}  // namespace
