@@ -3,6 +3,7 @@
 #include "app/core/UIImage_Resize.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Path.h"
+#include "platform/ui/controllers/Bar.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/host/Device.h"
 #include "platform/ui/lists/TableView.h"
@@ -274,6 +275,12 @@ void PaintToolViewController::actionShowToolOptions(ui::Button& button) {
 void PaintToolViewController::showLayerControlFromButton(ui::Button& button) {
     if (!painterLayerTableViewController_) return;
     auto navigation = std::make_shared<ui::NavigationController>(painterLayerTableViewController_);
+    // The panel holds the list at the list's own size (known once its view
+    // is loaded) under the navigation bar.
+    painterLayerTableViewController_->view();
+    const graphics::Size list = painterLayerTableViewController_->preferredContentSize;
+    navigation->preferredContentSize = {list.width,
+                                        list.height + (navigation->isNavigationBarHidden() ? 0 : ui::Bar::kHeight)};
     presentPopover(navigation, button, kPopoverArrowDirectionUp,
                    dynamic_cast<WEPopoverControllerDelegate*>(painterLayerTableViewController_.get()));
     if (auto* table = dynamic_cast<ui::TableView*>(painterLayerTableViewController_->view())) table->reloadData();

@@ -311,6 +311,9 @@ TEST_F(ToolBarTest, LayerButtonOpensTheListUnderIt) {
     EXPECT_EQ(popover->delegate(), list.get());
     EXPECT_EQ(popover->popoverArrowDirection(), kPopoverArrowDirectionUp);
     EXPECT_TRUE(list->view()->window());
+    // The list keeps its size below the navigation bar.
+    EXPECT_EQ(list->view()->frame().size, (graphics::Size{320, 500}));
+    EXPECT_EQ(popover->contentViewController()->preferredContentSize, (graphics::Size{320, 544}));
     tapOutsidePopover(*popover);
     EXPECT_EQ(list->dismissed, 1);
     EXPECT_TRUE(codes.codes.empty());
