@@ -206,7 +206,7 @@ foundation::Result<Image> decodeForMaximumSize(const uint8_t* data, size_t lengt
     return decode(data, length, denominator);
 }
 
-foundation::Result<foundation::Bytes> encode(const QImage& source, double quality) {
+foundation::Result<foundation::Bytes> encode(const QImage& source, double quality, bool fullColourResolution) {
     if (source.isNull()) return foundation::Error(kImageErrorDomain, kImageErrorEmptyImage, "The image has no pixels.");
     const QImage* bitmap = &source;
     QImage converted;
@@ -227,8 +227,11 @@ foundation::Result<foundation::Bytes> encode(const QImage& source, double qualit
         return foundation::Error(kImageErrorDomain, kImageErrorEncodingFailed, "The JPEG encoder could not start.");
     unsigned char* out = nullptr;
     unsigned long outSize = 0;
+    const int subsampling =
+        fullColourResolution && layout->subsampling != TJSAMP_GRAY ? int(TJSAMP_444) : layout->subsampling;
     int rc = tjCompress2(handle.get(), bitmap->constBits(), bitmap->width(), static_cast<int>(bitmap->bytesPerLine()),
-                         bitmap->height(), layout->format, &out, &outSize, layout->subsampling, q, 0);
+                         bitmap->height(), layout->format, &out, &outSize, subsampling, q,
+                         fullColourResolution ? TJFLAG_ACCURATEDCT : 0);
     std::unique_ptr<unsigned char, void (*)(unsigned char*)> owned(out, &tjFree);
     if (rc != 0)
         return foundation::Error(kImageErrorDomain, kImageErrorEncodingFailed,

@@ -38,7 +38,9 @@ foundation::Result<Image> decodeForMaximumSize(const uint8_t* data, size_t lengt
 
 // Encodes the stored bitmap (orientation not applied) with quality 0.0-1.0
 // mapped onto 0-100; 4:2:0 subsampling, as cameras write. Alpha is dropped.
-foundation::Result<foundation::Bytes> encode(const QImage& bitmap, double quality);
+// Colour is stored at half resolution unless `fullColourResolution` asks
+// for every pixel's own colour (for pictures later compared or re-encoded).
+foundation::Result<foundation::Bytes> encode(const QImage& bitmap, double quality, bool fullColourResolution = false);
 
 // The EXIF orientation of a JPEG stream (APP1 "Exif" TIFF data, IFD0 tag
 // 0x0112); Up when absent, unknown or unreadable.

@@ -1,0 +1,79 @@
+#include "app/painter/PainterFrameSave.h"
+
+#include "app/core/KWImageProducer.h"
+#include "app/core/ProjectModel.h"
+#include "app/painter/PainterLayerManager.h"
+#include "platform/graphics/JpegCodec.h"
+
+#include <cerrno>
+
+namespace painterfiles {
+
+std::string strokesFileName(const std::string& frameID) { return "canvas-" + frameID + ".cnv"; }
+std::string unpaintedFileName(const std::string& frameID) { return "canvas-" + frameID + ".jpg"; }
+std::string damagedFileName(const std::string& fileName) { return fileName + ".damaged"; }
+
+foundation::Status keepDamagedFile(ProjectModel& project, const std::string& fileName) {
+    const auto data = project.fileDataForFileWithPreferredFilename(fileName);
+    if (!data) return foundation::Status::success();
+    return project.updateRegularFileWithContents(*data, damagedFileName(fileName));
+}
+
+}  // namespace painterfiles
+
+namespace {
+
+foundation::Error noFrame() {
+    return foundation::Error(foundation::kPOSIXErrorDomain, ENOENT, "There is no frame at that index.");
+}
+
+}  // namespace
+
+foundation::Status savePainterFrame(ProjectModel& project, KWImageProducer& producer, int64_t frameIndex,
+                                    bool isMasking, const foundation::Bytes& strokes, const graphics::Image& picture,
+                                    PainterLayerManager& layers) {
+    const auto list = project.getFrameList();
+    const FramePtr frame = list ? list->getFrameAtIndex(frameIndex) : nullptr;
+    if (!frame) return noFrame();
+    if (picture.isNull())
+        return foundation::Error(foundation::kPOSIXErrorDomain, EINVAL, "There is no picture to store.");
+    const std::string id = frame->frameID();
+    // Full colour resolution keeps the saved picture within a step or two of
+    // what the painter showed, also along thin strokes.
+    auto jpeg = graphics::jpeg::encode(picture.normalized().bitmap(), 1.0, true);
+    if (!jpeg) return jpeg.error();
+    const std::string frameFile = KWImageProducer::frameFileName(id);
+    const std::string unpainted = painterfiles::unpaintedFileName(id);
+
+    if (!isMasking) {
+        // The picture from before the first painting, from which every later
+        // opening starts; made once, before the frame picture is replaced.
+        if (!project.fileDataForFileWithPreferredFilename(unpainted)) {
+            const auto original = project.fileDataForFileWithPreferredFilename(frameFile);
+            if (!original)
+                return foundation::Error(foundation::kPOSIXErrorDomain, ENOENT, "The frame's picture cannot be read.");
+            if (auto kept = project.updateRegularFileWithContents(*original, unpainted); !kept) return kept;
+        }
+        if (auto written = project.updateRegularFileWithContents(strokes, painterfiles::strokesFileName(id)); !written)
+            return written;
+        if (auto written = layers.saveLayerFiles(id); !written) return written;
+        if (auto written = project.updateRegularFileWithContents(*jpeg, frameFile); !written) return written;
+    } else {
+        if (auto written = project.updateRegularFileWithContents(*jpeg, frameFile); !written) return written;
+        const bool hasCanvasFiles =
+            project.fileDataForFileWithPreferredFilename(unpainted) ||
+            project.fileDataForFileWithPreferredFilename(painterfiles::strokesFileName(id)) ||
+            project.fileDataForFileWithPreferredFilename(PainterLayerManager::layersFileName(id));
+        if (hasCanvasFiles) {
+            // The masked picture holds the painting now: it becomes the
+            // picture later openings start from, and the strokes that it
+            // already shows are dropped so they are not drawn twice.
+            if (auto written = project.updateRegularFileWithContents(*jpeg, unpainted); !written) return written;
+            if (auto removed = project.removeRegularFileWithPreferredFilename(painterfiles::strokesFileName(id));
+                !removed)
+                return removed;
+            PainterLayerManager::removeLayerFiles(project, id);
+        }
+    }
+    return producer.createThumbNailAndPreviewForFrameAtIndex(frameIndex);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+// Writing a frame back after painting or masking, as a plain function the
+// painter screen calls. Every file goes through the atomic writer, and every
+// failure is reported.
+
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Value.h"
+#include "platform/graphics/Image.h"
+
+#include <cstdint>
+#include <string>
+
+class KWImageProducer;
+class PainterLayerManager;
+class ProjectModel;
+
+namespace painterfiles {
+
+std::string strokesFileName(const std::string& frameID);    // "canvas-<id>.cnv"
+std::string unpaintedFileName(const std::string& frameID);  // "canvas-<id>.jpg"
+std::string damagedFileName(const std::string& fileName);   // "<name>.damaged"
+
+// Keeps a stroke or layer file that could not be read as "<name>.damaged"
+// (replacing an older one), so that the next save does not destroy it.
+foundation::Status keepDamagedFile(ProjectModel& project, const std::string& fileName);
+
+}  // namespace painterfiles
+
+// Paint mode: the unpainted picture is kept once as "canvas-<id>.jpg" (a byte
+// copy of "frame-<id>.jpg"), then the active layer's strokes, the layer
+// stack, the picture at JPEG quality 1.0 and its thumbnail and preview are
+// written.
+//
+// Mask mode: the picture, its thumbnail and preview are written; when the
+// frame has canvas files the masked picture also becomes "canvas-<id>.jpg"
+// and the strokes and layer files, which the picture now holds, are removed.
+//
+// The picture is encoded before anything is written. Stops at the first
+// failure and returns it.
+foundation::Status savePainterFrame(ProjectModel& project, KWImageProducer& producer, int64_t frameIndex,
+                                    bool isMasking, const foundation::Bytes& strokes, const graphics::Image& picture,
+                                    PainterLayerManager& layers);

@@ -1,0 +1,183 @@
+#include "app/painter/PainterLayerTableViewController.h"
+
+#include "app/core/BundleImage.h"
+#include "app/painter/PainterLayerManager.h"
+#include "platform/ui/controllers/BarButtonItem.h"
+#include "platform/ui/controllers/NavigationController.h"
+#include "platform/ui/controllers/NavigationItem.h"
+#include "platform/ui/controls/ImageView.h"
+#include "platform/ui/controls/Label.h"
+#include "platform/ui/controls/Slider.h"
+#include "platform/ui/controls/Switch.h"
+#include "platform/ui/host/Device.h"
+#include "platform/ui/lists/TableViewCell.h"
+
+namespace {
+
+constexpr double kRowHeight = 60;
+
+std::shared_ptr<ui::BarButtonItem> imageItem(const char* name, ui::BarButtonItem::Action action) {
+    return std::make_shared<ui::BarButtonItem>(bundleImageNamed(name).value_or(graphics::Image()),
+                                               ui::BarButtonItemStyle::Plain, std::move(action));
+}
+
+}  // namespace
+
+PainterLayerTableViewController::PainterLayerTableViewController() = default;
+PainterLayerTableViewController::~PainterLayerTableViewController() = default;
+
+graphics::Size PainterLayerTableViewController::contentSizeForViewInPopover() {
+    const bool tablet = ui::Device::current().userInterfaceIdiom() == ui::UserInterfaceIdiom::Pad;
+    return graphics::Size{kWidth, tablet ? kTabletHeight : kPhoneHeight};
+}
+
+void PainterLayerTableViewController::loadView() {
+    auto table = std::make_shared<ui::TableView>();
+    table->setFrame(graphics::Rect{graphics::Point{}, contentSizeForViewInPopover()});
+    table->setDataSource(this);
+    table->setDelegate(this);
+    table->setRowHeight(kRowHeight);
+    table->setAllowsSelectionDuringEditing(true);
+    setView(table);
+}
+
+ui::TableView& PainterLayerTableViewController::tableView() { return static_cast<ui::TableView&>(*view()); }
+
+void PainterLayerTableViewController::viewDidLoad() {
+    preferredContentSize = contentSizeForViewInPopover();
+    tableView().setEditing(true, false);
+    auto guarded = [this](void (PainterLayerTableViewController::*action)()) {
+        return life_.guard([this, action](ui::BarButtonItem&) { (this->*action)(); });
+    };
+    addBtn_ = std::make_shared<ui::BarButtonItem>(ui::BarButtonSystemItem::Add,
+                                                  guarded(&PainterLayerTableViewController::addLayer));
+    // Duplicate, import and export have no behaviour beyond their state.
+    duplicateBtn_ = imageItem("painter_btn_duplicate", {});
+    importBtn_ = imageItem("painter_btn_import", {});
+    exportBtn_ = imageItem("painter_btn_export", {});
+    deleteBtn_ = std::make_shared<ui::BarButtonItem>(ui::BarButtonSystemItem::Trash,
+                                                     guarded(&PainterLayerTableViewController::deleteLayer));
+    for (auto* item : {&duplicateBtn_, &importBtn_, &exportBtn_, &deleteBtn_}) (*item)->setEnabled(false);
+    navigationItem().setLeftBarButtonItems(
+        {addBtn_, duplicateBtn_, importBtn_, exportBtn_,
+         std::make_shared<ui::BarButtonItem>(ui::BarButtonSystemItem::FlexibleSpace, ui::BarButtonItem::Action{}),
+         deleteBtn_});
+    sliderOpacity_ = std::make_shared<ui::Slider>(graphics::Rect{0, 0, view()->bounds().size.width - 30, 30});
+    sliderOpacity_->setMinimumValue(0.0);
+    sliderOpacity_->setMaximumValue(1.0);
+    sliderOpacity_->addTarget(this, life_.guard([this](ui::Control&) { actionOpacityValueChanged(); }),
+                              ui::ControlEventValueChanged);
+    setToolbarItems({std::make_shared<ui::BarButtonItem>(sliderOpacity_)});
+    if (auto* navigation = navigationController()) navigation->setToolbarHidden(false, false);
+}
+
+void PainterLayerTableViewController::viewWillAppear(bool animated) {
+    (void)animated;
+    tableView().reloadData();
+    updateSelectionHandler();
+    if (auto* navigation = navigationController()) navigation->setToolbarHidden(false, false);
+}
+
+size_t PainterLayerTableViewController::numberOfRowsInSection(ui::TableView&, size_t) {
+    return layerManager_ ? layerManager_->layers().size() : 0;
+}
+
+ui::TableViewCellPtr PainterLayerTableViewController::cellForRowAtIndexPath(ui::TableView& table,
+                                                                            const ui::IndexPath& indexPath) {
+    ui::TableViewCellPtr cell = table.dequeueReusableCellWithIdentifier(kCellIdentifier);
+    if (!cell) {
+        cell = std::make_shared<ui::TableViewCell>(ui::TableViewCellStyle::Default, kCellIdentifier);
+        auto visible = std::make_shared<ui::Switch>();
+        visible->addTarget(this, life_.guard([this](ui::Control& sender) {
+            auto& control = static_cast<ui::Switch&>(sender);
+            enableLayer(static_cast<size_t>(control.tag()), control.isOn());
+        }),
+                           ui::ControlEventValueChanged);
+        cell->setAccessoryView(visible);
+    }
+    const size_t row = indexPath.row;
+    if (!layerManager_ || row >= layerManager_->layers().size()) return cell;
+    const PainterLayerPtr& layer = layerManager_->layers()[row];
+    cell->textLabel()->setText(layer->name);
+    cell->imageView()->setImage(layerManager_->getThumbnailForLayer(layer).value_or(graphics::Image()));
+    auto* visible = static_cast<ui::Switch*>(cell->accessoryView().get());
+    visible->setTag(static_cast<int>(row));
+    visible->setOn(layer->isEnabled);
+    return cell;
+}
+
+bool PainterLayerTableViewController::canEditRowAtIndexPath(ui::TableView&, const ui::IndexPath&) { return true; }
+bool PainterLayerTableViewController::canMoveRowAtIndexPath(ui::TableView&, const ui::IndexPath&) { return true; }
+
+void PainterLayerTableViewController::moveRowAtIndexPath(ui::TableView&, const ui::IndexPath& fromIndexPath,
+                                                         const ui::IndexPath& toIndexPath) {
+    if (layerManager_) layerManager_->moveLayerFromIndex(fromIndexPath.row, toIndexPath.row);
+}
+
+void PainterLayerTableViewController::didSelectRowAtIndexPath(ui::TableView&, const ui::IndexPath& indexPath) {
+    updateButtonStates(indexPath.row);
+}
+
+ui::TableViewCellEditingStyle PainterLayerTableViewController::editingStyleForRowAtIndexPath(ui::TableView&,
+                                                                                             const ui::IndexPath&) {
+    return ui::TableViewCellEditingStyle::None;
+}
+
+bool PainterLayerTableViewController::shouldIndentWhileEditingRowAtIndexPath(ui::TableView&, const ui::IndexPath&) {
+    return false;
+}
+
+void PainterLayerTableViewController::updateButtonStates(size_t row) {
+    if (!layerManager_ || row >= layerManager_->layers().size() || !deleteBtn_) return;
+    const PainterLayerPtr& layer = layerManager_->layers()[row];
+    exportBtn_->setEnabled(layer->canStored);
+    duplicateBtn_->setEnabled(layer->canStored);
+    importBtn_->setEnabled(true);
+    // The last layer stays, so it cannot be deleted.
+    deleteBtn_->setEnabled(layer->canDeleted && layerManager_->layers().size() > 1);
+    sliderOpacity_->setValue(layer->obacity);
+}
+
+void PainterLayerTableViewController::updateSelectionHandler() {
+    if (!layerManager_) return;
+    const auto active = layerManager_->getActiveLayerIndex();
+    if (!active) return;
+    tableView().selectRowAtIndexPath(ui::IndexPath::indexPathForRow(*active, 0), false,
+                                     ui::TableViewScrollPosition::Top);
+    updateButtonStates(*active);
+}
+
+void PainterLayerTableViewController::addLayer() {
+    const auto selected = tableView().indexPathForSelectedRow();
+    if (!selected || !layerManager_) return;
+    if (!layerManager_->addLayerAtIndex(selected->row)) return;
+    tableView().insertRowsAtIndexPaths({*selected}, ui::TableViewRowAnimation::Automatic);
+    life_.performAfter(0.3, [this] { updateSelectionHandler(); });
+}
+
+void PainterLayerTableViewController::deleteLayer() {
+    const auto selected = tableView().indexPathForSelectedRow();
+    if (!selected || !layerManager_) return;
+    if (!layerManager_->removeLayerAtIndex(selected->row)) return;
+    tableView().deleteRowsAtIndexPaths({*selected}, ui::TableViewRowAnimation::Automatic);
+    // The switches carry their row in their tag; rows below moved up.
+    tableView().reloadData();
+    updateSelectionHandler();
+}
+
+void PainterLayerTableViewController::enableLayer(size_t row, bool enabled) {
+    if (layerManager_) layerManager_->enableLayerAtIndex(row, enabled);
+}
+
+void PainterLayerTableViewController::actionOpacityValueChanged() {
+    const auto selected = tableView().indexPathForSelectedRow();
+    if (!selected || !layerManager_) return;
+    layerManager_->changeLayerOpacityAtIndex(selected->row, static_cast<float>(sliderOpacity_->value()));
+}
+
+bool PainterLayerTableViewController::popoverControllerShouldDismissPopover(WEPopoverController&) { return true; }
+
+void PainterLayerTableViewController::popoverControllerDidDismissPopover(WEPopoverController&) {
+    const auto selected = tableView().indexPathForSelectedRow();
+    if (layerManager_) layerManager_->setActiveLayerAtIndex(selected ? selected->row : 0);
+}

@@ -1,0 +1,156 @@
+#include "app/painter/PainterViewController.h"
+
+#include "app/core/KWImageProducer.h"
+#include "app/core/ProjectModel.h"
+#include "app/painter/MaskingView.h"
+#include "app/painter/PainterLayerManager.h"
+#include "app/painter/PainterLayerTableViewController.h"
+#include "app/painter/PaintingView.h"
+#include "platform/foundation/Localized.h"
+#include "platform/ui/controls/ImageView.h"
+
+#include <cerrno>
+
+namespace {
+
+foundation::Error cannotOpen(const std::string& why) {
+    return foundation::Error(foundation::kPOSIXErrorDomain, ENOENT, foundation::localized(why));
+}
+
+foundation::Result<std::shared_ptr<PaintingCanvasView>> makeCanvas(bool isMasking) {
+    if (isMasking) {
+        auto canvas = MaskingView::create();
+        if (!canvas) return canvas.error();
+        return std::shared_ptr<PaintingCanvasView>(*canvas);
+    }
+    auto canvas = PaintingView::create();
+    if (!canvas) return canvas.error();
+    return std::shared_ptr<PaintingCanvasView>(*canvas);
+}
+
+}  // namespace
+
+foundation::Result<std::shared_ptr<PainterViewController>> PainterViewController::create(
+    std::shared_ptr<ProjectModel> project, int64_t frameIndex, bool isMasking) {
+    const auto list = project ? project->getFrameList() : nullptr;
+    const FramePtr frame = list ? list->getFrameAtIndex(frameIndex) : nullptr;
+    if (!frame || frame->type() == Frame::kTypeCaptureSlot) return cannotOpen("There is no frame to paint on.");
+    KWImageProducer producer(project);
+    auto picture = producer.getOriginialImageForFrameAtIndex(frameIndex);
+    if (!picture || picture->isNull()) return cannotOpen("The picture of this frame cannot be read.");
+    auto canvas = makeCanvas(isMasking);
+    if (!canvas)
+        return foundation::Error(canvas.error().domain, canvas.error().code, foundation::localized(kNoOpenGLMessage));
+    return std::shared_ptr<PainterViewController>(
+        new PainterViewController(std::move(project), frameIndex, isMasking, std::move(*canvas), std::move(*picture)));
+}
+
+PainterViewController::PainterViewController(std::shared_ptr<ProjectModel> project, int64_t frameIndex, bool isMasking,
+                                             std::shared_ptr<PaintingCanvasView> canvas, graphics::Image framePicture)
+    : ui::ViewController("PainterViewController"),
+      project_(std::move(project)),
+      currentFrame_(frameIndex),
+      isMasking_(isMasking),
+      drawingView_(std::move(canvas)),
+      framePicture_(std::move(framePicture)) {}
+
+PainterViewController::~PainterViewController() = default;
+
+unsigned PainterViewController::supportedInterfaceOrientations() const {
+    return ui::OrientationMaskLandscapeLeft | ui::OrientationMaskLandscapeRight;
+}
+
+void PainterViewController::viewDidLoad() {
+    ui::View* root = view();
+    root->setBackgroundColor(graphics::Color::rgb(0, 0, 0));
+    bgImageView_ = std::make_shared<ui::ImageView>(root->bounds());
+    bgImageView_->setContentMode(ui::ContentMode::ScaleAspectFill);
+    bgImageView_->setClipsToBounds(true);
+    root->addSubview(bgImageView_);
+    paintMainView_ = std::make_shared<ui::View>(root->bounds());
+    paintMainView_->setClipsToBounds(true);
+    root->addSubview(paintMainView_);
+
+    drawingView_->setUserInteractionEnabled(true);
+    drawingView_->setFrame(paintMainView_->bounds());
+    paintMainView_->addSubview(drawingView_);
+
+    makeBrushes();
+    layerManager_ = std::make_unique<PainterLayerManager>(project_);
+    layerManager_->setPaintingCanvas(drawingView_);
+    layerManager_->setViewCanvas(paintMainView_.get());
+    layerTable_ = std::make_shared<PainterLayerTableViewController>();
+    layerTable_->setLayerManager(layerManager_.get());
+
+    restoreSettings();
+    imageProducer_ = std::make_unique<KWImageProducer>(project_);
+    prepareBackground();
+}
+
+void PainterViewController::viewDidAppear(bool animated) {
+    (void)animated;
+    layoutCanvasAndLoad();
+}
+
+graphics::Rect PainterViewController::getOrientationCorrectedRectFromRect(const graphics::Rect& rect) {
+    return graphics::Rect{rect.origin.x, rect.origin.y, std::max(rect.size.width, rect.size.height),
+                          std::min(rect.size.width, rect.size.height)};
+}
+
+void PainterViewController::layoutCanvasAndLoad() {
+    const graphics::Rect r = getOrientationCorrectedRectFromRect(view()->frame());
+    const double width = static_cast<float>(r.size.width);
+    const double height = width * 0.5625;
+    const double y = (r.size.height - height) * 0.5;
+    bgImageView_->setFrame(graphics::Rect{0, y, width, height});
+    paintMainView_->setFrame(graphics::Rect{0, y, width, height});
+    drawingView_->setFrame(graphics::Rect{0, 0, width, height});
+    // The canvas's layout pass empties its stroke buffer, so the strokes are
+    // loaded right after it and never before.
+    drawingView_->layoutIfNeeded();
+    if (loaded_) return;
+    loaded_ = true;
+    loadStrokes();
+}
+
+void PainterViewController::paintToolDidSelectTool(int64_t tool) {
+    auto selectBrush = [this](int64_t type, int64_t index) {
+        drawingView_->changeBrush(type);
+        currentSelectedTool_ = index;
+    };
+    switch (tool) {
+        case 0:
+            (void)saveAndClose();
+            break;
+        case 2:
+            selectBrush(kBrushTypeBrush, 0);
+            break;
+        case 3:
+            selectBrush(kBrushTypePen, 1);
+            break;
+        case 4:
+            selectBrush(kBrushTypeFountainPen, 2);
+            break;
+        case 5:
+            selectBrush(kBrushTypeEraser, 3);
+            break;
+        case 10:
+            drawingView_->undo();
+            break;
+        case 15:
+            drawingView_->redo();
+            break;
+        case 20:
+            drawingView_->changeBrush(kBrushTypeMove);
+            break;
+        default:
+            break;
+    }
+}
+
+void PainterViewController::colorPaleteDidSelectColor(const graphics::Color& color, int atIndex) {
+    const auto rgba = color.rgba();
+    if (!rgba || currentSelectedTool_ >= 3 || atIndex < 0) return;
+    drawingView_->setBrushColorWithRed(rgba->red, rgba->green, rgba->blue);
+    colorToolList_[static_cast<size_t>(currentSelectedTool_)] = atIndex;
+}

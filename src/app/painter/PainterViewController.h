@@ -1,0 +1,114 @@
+#pragma once
+
+// The full-screen painter over one frame of a project: paint mode draws
+// strokes in layers over the frame's unpainted picture, mask mode rubs parts
+// of the frame away so that the previous frame shows through. It writes the
+// frame's pictures and canvas files itself before its completion runs.
+
+#include "app/painter/PainterBrush.h"
+#include "app/painter/PaintingCanvasView.h"
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Lifetime.h"
+#include "platform/graphics/Color.h"
+#include "platform/ui/controllers/ViewController.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class KWImageProducer;
+class PainterLayerManager;
+class PainterLayerTableViewController;
+class ProjectModel;
+
+namespace ui {
+class ImageView;
+}
+
+class PainterViewController : public ui::ViewController {
+public:
+    // What the user is told when the system has no OpenGL ES 1.1.
+    static constexpr const char* kNoOpenGLMessage = "Painting needs OpenGL ES 1.1, which this system does not offer.";
+    static constexpr const char* kDamagedStrokesMessage =
+        "The strokes of this frame could not be read. The painting starts from the picture; the file was kept "
+        "beside it.";
+    static constexpr const char* kSaveFailedTitle = "The painting could not be saved.";
+
+    // Checks everything an opening needs before anything is shown: a picture
+    // frame at that index (not the capture slot) whose stored picture decodes,
+    // and a canvas (OpenGL ES 1.1). An error says what is missing and nothing
+    // has been written.
+    static foundation::Result<std::shared_ptr<PainterViewController>> create(std::shared_ptr<ProjectModel> project,
+                                                                             int64_t frameIndex, bool isMasking);
+    ~PainterViewController() override;
+
+    bool isMasking() const { return isMasking_; }
+    int64_t currentFrame() const { return currentFrame_; }
+    void setHandlerComplete(std::function<void()> handler) { handlerComplete_ = std::move(handler); }
+
+    void viewDidLoad() override;
+    void viewDidAppear(bool animated) override;
+    unsigned supportedInterfaceOrientations() const override;
+
+    // Tool codes: 0 save and close, 2 to 5 brush, pen, fountain pen, eraser,
+    // 10 undo, 15 redo, 20 move; others do nothing.
+    void paintToolDidSelectTool(int64_t tool);
+    void colorPaleteDidSelectColor(const graphics::Color& color, int atIndex);
+
+    // Writes the frame, the settings and the metadata, then runs the
+    // completion. A failure shows an alert, keeps the painter open with its
+    // strokes and does not run the completion.
+    foundation::Status saveAndClose();
+
+    // Sizes the canvas (16:9, full width, centred) and loads the frame's
+    // strokes right after the canvas's first layout, once.
+    void layoutCanvasAndLoad();
+    static graphics::Rect getOrientationCorrectedRectFromRect(const graphics::Rect& rect);
+
+    PaintingCanvasView* drawingView() const { return drawingView_.get(); }
+    PainterLayerManager* layerManager() const { return layerManager_.get(); }
+    const std::shared_ptr<PainterLayerTableViewController>& layerTable() const { return layerTable_; }
+    ui::View* paintMainView() const { return paintMainView_.get(); }
+    ui::ImageView* bgImageView() const { return bgImageView_.get(); }
+    const PainterBrushes& brushes() const { return brushes_; }
+    int64_t currentSelectedTool() const { return currentSelectedTool_; }
+    const std::vector<int64_t>& colorToolList() const { return colorToolList_; }
+    const std::vector<graphics::Color>& paletteColors() const { return paletteColors_; }
+    bool strokesLoaded() const { return loaded_; }
+
+private:
+    PainterViewController(std::shared_ptr<ProjectModel> project, int64_t frameIndex, bool isMasking,
+                          std::shared_ptr<PaintingCanvasView> canvas, graphics::Image framePicture);
+
+    // Loading (PainterViewLoad.cpp).
+    void makeBrushes();
+    void restoreSettings();
+    void applyColourToTool(int64_t tool, int64_t slot);
+    void prepareBackground();
+    void loadStrokes();
+    void reportDamaged(const std::string& fileName);
+    // Saving (PainterViewSave.cpp).
+    foundation::Dictionary settingsDictionary() const;
+    void showSaveFailure(const foundation::Error& error);
+
+    std::shared_ptr<ProjectModel> project_;
+    int64_t currentFrame_ = 0;
+    bool isMasking_ = false;
+    std::function<void()> handlerComplete_;
+    std::shared_ptr<PaintingCanvasView> drawingView_;
+    graphics::Image framePicture_;
+    std::shared_ptr<ui::View> paintMainView_;
+    std::shared_ptr<ui::ImageView> bgImageView_;
+    std::unique_ptr<PainterLayerManager> layerManager_;
+    std::shared_ptr<PainterLayerTableViewController> layerTable_;
+    std::unique_ptr<KWImageProducer> imageProducer_;
+    PainterBrushes brushes_;
+    int64_t currentSelectedTool_ = 0;
+    std::vector<int64_t> colorToolList_{0, 1, 2};
+    std::vector<graphics::Color> paletteColors_;
+    bool loaded_ = false;
+    bool saving_ = false;
+    foundation::LifeToken life_;
+};

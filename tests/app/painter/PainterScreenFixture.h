@@ -1,0 +1,45 @@
+#pragma once
+
+// A project with stored picture frames and the painter opened on one of them
+// inside the test window.
+
+#include "app/core/DataManager.h"
+#include "app/core/KWImageProducer.h"
+#include "app/core/KWProjects.h"
+#include "app/core/ProjectModel.h"
+#include "app/painter/PainterViewController.h"
+#include "support/TempAppFolders.h"
+#include "support/WindowFixture.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+class PainterScreenFixture : public testsupport::WindowFixture {
+protected:
+    static constexpr int kFrameWidth = 640;
+    static constexpr int kFrameHeight = 360;
+
+    explicit PainterScreenFixture(graphics::Rect frame = graphics::Rect(0, 0, 1024, 768))
+        : testsupport::WindowFixture(frame) {}
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // Stores `count` frames of solid colours in front of the capture slot.
+    void addFrames(int count);
+    std::shared_ptr<PainterViewController> open(int64_t index, bool masking);
+    // A drag across the canvas from `from` to `to`, in canvas points.
+    void drawLine(graphics::Point from, graphics::Point to);
+    std::string frameID(int64_t index) const;
+    std::string path(const std::string& name) const { return *project->getProjectPath() + "/" + name; }
+    std::optional<foundation::Bytes> fileData(const std::string& name) const {
+        return project->fileDataForFileWithPreferredFilename(name);
+    }
+    static graphics::RGBA frameColour(int index);
+
+    testsupport::TempAppFolders folders;
+    ProjectModelPtr project;
+    std::shared_ptr<PainterViewController> painter;
+    int completions = 0;
+};

@@ -1,0 +1,298 @@
+#include "PainterScreenFixture.h"
+#include "app/painter/PainterFrameSave.h"
+#include "app/painter/PainterLayerManager.h"
+#include "app/painter/PainterLayerTableViewController.h"
+#include "app/painter/PainterSettings.h"
+#include "app/painter/PaintingView.h"
+#include "platform/ui/host/Device.h"
+#include "support/Pictures.h"
+#include "support/Process.h"
+
+#include <filesystem>
+
+namespace {
+
+using graphics::Image;
+using graphics::RGBA;
+namespace fs = std::filesystem;
+
+class PainterViewControllerTest : public PainterScreenFixture {};
+
+int difference(RGBA p, RGBA q) { return std::max({std::abs(p.r - q.r), std::abs(p.g - q.g), std::abs(p.b - q.b)}); }
+
+int largestDifference(const Image& a, const Image& b) {
+    int largest = 0;
+    for (int y = 0; y < a.pixelHeight(); ++y)
+        for (int x = 0; x < a.pixelWidth(); ++x)
+            largest = std::max(largest, difference(a.pixelAt(x, y), b.pixelAt(x, y)));
+    return largest;
+}
+
+int pixelsFartherThan(const Image& a, const Image& b, int tolerance) {
+    int count = 0;
+    for (int y = 0; y < a.pixelHeight(); ++y)
+        for (int x = 0; x < a.pixelWidth(); ++x) count += difference(a.pixelAt(x, y), b.pixelAt(x, y)) > tolerance;
+    return count;
+}
+
+Image decoded(const std::optional<foundation::Bytes>& data) {
+    if (!data) return {};
+    auto image = Image::decode(*data);
+    return image ? *image : Image();
+}
+
+TEST_F(PainterViewControllerTest, PaintedFrameIsSavedWithItsLayersAndReopens) {
+    addFrames(2);
+    const std::string id = frameID(1);
+    const auto unpainted = fileData(KWImageProducer::frameFileName(id));
+    ASSERT_TRUE(open(1, false));
+    ASSERT_TRUE(painter->strokesLoaded());
+    auto* canvas = painter->drawingView();
+    EXPECT_EQ(canvas->frame(), (graphics::Rect{0, 0, 1024, 576}));
+    drawLine({100, 100}, {400, 300});
+    ASSERT_TRUE(canvas->canUndo());
+    painter->paintToolDidSelectTool(10);
+    EXPECT_FALSE(canvas->canUndo());
+    painter->paintToolDidSelectTool(15);
+    ASSERT_TRUE(canvas->canUndo());
+
+    PainterLayerManager& layers = *painter->layerManager();
+    ASSERT_TRUE(layers.addLayerAtIndex(0));
+    EXPECT_EQ(layers.currentLayer()->name, "Draw Layer 1");
+    drawLine({600, 100}, {900, 400});
+    layers.enableLayerAtIndex(0, false);
+    layers.changeLayerOpacityAtIndex(1, 0.5f);
+    ASSERT_TRUE(painter->saveAndClose());
+    EXPECT_EQ(completions, 1);
+
+    // The unpainted picture is kept byte for byte, once.
+    EXPECT_EQ(fileData(painterfiles::unpaintedFileName(id)), unpainted);
+    const auto strokes = fileData(painterfiles::strokesFileName(id));
+    ASSERT_TRUE(strokes && !strokes->empty());
+    const auto check = testsupport::runPython(
+        "import plistlib,sys\n"
+        "d=plistlib.load(open(sys.argv[1],'rb'))\n"
+        "print(d['$archiver'], sorted({o['$classname'] for o in d['$objects'] if isinstance(o,dict) and '$classname' "
+        "in o}))\n"
+        "m=plistlib.load(open(sys.argv[2],'rb'))\n"
+        "print(m['RecordNeedsRendering'])\n"
+        "c=plistlib.load(open(sys.argv[3],'rb'))['METADATA']['PAINTER_CONFIGURATION']\n"
+        "print(sorted((k,type(v).__name__) for k,v in c.items()), len(c['PAINTER_TOOL_COLORLIST']), "
+        "c['PAINTER_TOOL_SIZES'])\n",
+        {path(painterfiles::strokesFileName(id)), path("kelbrin.meta"),
+         folders.documents() + "/" + DataManager::kSettingsFile});
+    EXPECT_EQ(check.output,
+              "NSKeyedArchiver ['LinePoint', 'NSArray', 'NSMutableArray', 'Stroke']\nTrue\n"
+              "[('PAINTER_TOOL', 'int'), ('PAINTER_TOOL_COLORLIST', 'list'), ('PAINTER_TOOL_COLORS', 'list'), "
+              "('PAINTER_TOOL_SIZES', 'list')] 9 [2, 15, 10, 5]\n");
+
+    // The stack: two layers, each with its picture and strokes.
+    const auto stack = decodeLayerStack(*fileData(PainterLayerManager::layersFileName(id)));
+    ASSERT_TRUE(stack.ok());
+    ASSERT_EQ(stack->layers.size(), 2u);
+    for (const auto& layer : stack->layers) {
+        EXPECT_FALSE(decoded(fileData(PainterLayerManager::layerPictureFileName(id, layer->UUID))).isNull());
+        EXPECT_TRUE(fileData(PainterLayerManager::layerStrokesFileName(id, layer->UUID)));
+    }
+
+    // The frame picture is the flattened stack at the frame's size: the
+    // hidden front layer is left out, the back layer is half transparent.
+    const Image frame = decoded(fileData(KWImageProducer::frameFileName(id)));
+    const Image flat = layers.mergeDownAllLayer();
+    ASSERT_EQ(frame.pixelWidth(), kFrameWidth);
+    ASSERT_EQ(flat.pixelWidth(), kFrameWidth);
+    // JPEG's colour conversion leaves a rare pixel of a saturated edge one
+    // step further off.
+    EXPECT_LE(largestDifference(frame, flat), 4);
+    EXPECT_LE(pixelsFartherThan(frame, flat, 3), frame.pixelWidth() * frame.pixelHeight() / 10000);
+    EXPECT_EQ(flat.pixelAt(500, 60), frameColour(1)) << "the hidden layer's stroke is not in the picture";
+    EXPECT_EQ(decoded(fileData(KWImageProducer::thumbnailFileName(id))).size(), (graphics::Size{272, 153}));
+    EXPECT_EQ(decoded(fileData(KWImageProducer::previewFileName(id))).size(), (graphics::Size{796, 448}));
+
+    // Reopening gives back both layers and the active layer's strokes.
+    window->setRootViewController(nullptr);
+    ASSERT_TRUE(open(1, false));
+    const auto& reopened = painter->layerManager()->layers();
+    ASSERT_EQ(reopened.size(), 2u);
+    EXPECT_EQ(reopened[0]->name, "Draw Layer 1");
+    EXPECT_FALSE(reopened[0]->isEnabled);
+    EXPECT_EQ(reopened[1]->obacity, 0.5f);
+    EXPECT_TRUE(painter->drawingView()->canUndo());
+    EXPECT_EQ(fileData(painterfiles::unpaintedFileName(id)), unpainted) << "made once";
+    savePicture("painter-paint");
+}
+
+TEST_F(PainterViewControllerTest, AFrameWithoutStrokesStartsWithThePreviousFramesStrokes) {
+    addFrames(3);
+    ASSERT_TRUE(open(1, false));
+    drawLine({100, 100}, {300, 200});
+    ASSERT_TRUE(painter->saveAndClose());
+    ASSERT_TRUE(open(2, false));
+    EXPECT_TRUE(painter->drawingView()->canUndo());
+    ASSERT_TRUE(open(0, false));
+    EXPECT_FALSE(painter->drawingView()->canUndo()) << "the first frame has no previous frame";
+}
+
+TEST_F(PainterViewControllerTest, StoredSettingsAreRestoredKeyByKey) {
+    addFrames(1);
+    struct Case {
+        const char* what;
+        foundation::Dictionary stored;
+        int64_t tool;
+        int64_t brushType;
+        std::vector<int64_t> sizes;  // of brushes 200, 300, 400, 100
+        std::vector<int64_t> toolSlots;
+    };
+    using List = foundation::Array;
+    const Case cases[] = {
+        {"eraser", {{"PAINTER_TOOL", 3}}, 3, kBrushTypeEraser, {2, 15, 10, 5}, {0, 1, 2}},
+        {"two sizes", {{"PAINTER_TOOL_SIZES", List{200, 300}}}, 0, kBrushTypeBrush, {200, 300, 10, 5}, {0, 1, 2}},
+        {"toolSlots",
+         {{"PAINTER_TOOL_COLORS", List{4, 5, 6}}, {"PAINTER_TOOL", 1}},
+         1,
+         kBrushTypePen,
+         {2, 15, 10, 5},
+         {4, 5, 6}},
+        {"out of range",
+         {{"PAINTER_TOOL", 7}, {"PAINTER_TOOL_COLORS", List{12, 1, 2}}, {"PAINTER_TOOL_SIZES", List{0, 30}}},
+         0,
+         kBrushTypeBrush,
+         {2, 15, 10, 5},
+         {0, 1, 2}},
+        {"wrong types",
+         {{"PAINTER_TOOL", "3"},
+          {"PAINTER_TOOL_COLORS", 4},
+          {"PAINTER_TOOL_COLORLIST", List{1}},
+          {"PAINTER_TOOL_SIZES", List{"x"}}},
+         0,
+         kBrushTypeBrush,
+         {2, 15, 10, 5},
+         {0, 1, 2}},
+    };
+    for (const Case& c : cases) {
+        DataManager::sharedDataManager().setValue(c.stored, paintersettings::kConfigurationKey);
+        ASSERT_TRUE(open(0, false)) << c.what;
+        EXPECT_EQ(painter->currentSelectedTool(), c.tool) << c.what;
+        auto* canvas = dynamic_cast<PaintingView*>(painter->drawingView());
+        ASSERT_TRUE(canvas && canvas->currentBrush()) << c.what;
+        EXPECT_EQ(canvas->currentBrush()->type, c.brushType) << c.what;
+        std::vector<int64_t> sizes;
+        for (int64_t type : {kBrushTypeBrush, kBrushTypePen, kBrushTypeFountainPen, kBrushTypeEraser})
+            sizes.push_back(painter->brushes().at(type)->size);
+        EXPECT_EQ(sizes, c.sizes) << c.what;
+        EXPECT_EQ(painter->colorToolList(), c.toolSlots) << c.what;
+        // Each colour tool's brush has the colour of its palette slot.
+        EXPECT_EQ(painter->brushes().at(kBrushTypeBrush)->color, painter->paletteColors()[size_t(c.toolSlots[0])]);
+        EXPECT_EQ(painter->brushes().at(kBrushTypePen)->color, painter->paletteColors()[size_t(c.toolSlots[1])]);
+    }
+}
+
+TEST_F(PainterViewControllerTest, NothingOpensWithoutAPicture) {
+    addFrames(2);
+    // The capture slot, an index outside the list, a missing and an undecodable picture.
+    const int64_t capture = project->getFrameList()->getCaptureIndex();
+    EXPECT_FALSE(PainterViewController::create(project, capture, false).ok());
+    EXPECT_FALSE(PainterViewController::create(project, 99, false).ok());
+    ASSERT_TRUE(project->removeRegularFileWithPreferredFilename(KWImageProducer::frameFileName(frameID(0))));
+    ASSERT_TRUE(
+        project->updateRegularFileWithContents(foundation::Bytes{1, 2, 3}, KWImageProducer::frameFileName(frameID(1))));
+    const auto before = fs::directory_iterator(*project->getProjectPath());
+    size_t files = std::distance(fs::begin(before), fs::end(before));
+    for (int64_t index : {0, 1})
+        for (bool masking : {false, true}) {
+            auto created = PainterViewController::create(project, index, masking);
+            ASSERT_FALSE(created.ok());
+            EXPECT_EQ(created.error().description, "The picture of this frame cannot be read.");
+        }
+    const auto after = fs::directory_iterator(*project->getProjectPath());
+    EXPECT_EQ(size_t(std::distance(fs::begin(after), fs::end(after))), files);
+}
+
+TEST_F(PainterViewControllerTest, DamagedStrokesAreKeptAsideAndTheCanvasStartsFromThePicture) {
+    addFrames(1);
+    const std::string id = frameID(0);
+    for (const std::string& file : {painterfiles::strokesFileName(id), PainterLayerManager::layersFileName(id)}) {
+        ASSERT_TRUE(project->updateRegularFileWithContents(foundation::Bytes{'b', 'a', 'd'}, file));
+        ASSERT_TRUE(open(0, false)) << file;
+        EXPECT_FALSE(painter->drawingView()->canUndo()) << file;
+        EXPECT_EQ(fileData(painterfiles::damagedFileName(file)), (foundation::Bytes{'b', 'a', 'd'})) << file;
+        const auto messages = alertMessages();
+        EXPECT_NE(std::find(messages.begin(), messages.end(), PainterViewController::kDamagedStrokesMessage),
+                  messages.end())
+            << file;
+        ASSERT_TRUE(project->removeRegularFileWithPreferredFilename(file));
+    }
+}
+
+TEST_F(PainterViewControllerTest, AFailedSaveKeepsThePainterOpenWithItsStrokes) {
+    addFrames(1);
+    const std::string id = frameID(0);
+    ASSERT_TRUE(open(0, false));
+    drawLine({100, 100}, {300, 200});
+    // A folder where the stroke file belongs makes its write fail.
+    fs::create_directory(path(painterfiles::strokesFileName(id)));
+    const auto picture = fileData(KWImageProducer::frameFileName(id));
+    EXPECT_FALSE(painter->saveAndClose());
+    EXPECT_EQ(completions, 0);
+    EXPECT_TRUE(painter->drawingView()->canUndo());
+    EXPECT_EQ(fileData(KWImageProducer::frameFileName(id)), picture) << "the frame picture is untouched";
+    const auto messages = alertMessages();
+    EXPECT_FALSE(messages.empty());
+    fs::remove(path(painterfiles::strokesFileName(id)));
+    EXPECT_TRUE(painter->saveAndClose());
+    EXPECT_EQ(completions, 1);
+}
+
+TEST_F(PainterViewControllerTest, MaskingAPaintedFrameKeepsEveryPixel) {
+    addFrames(2);
+    const std::string id = frameID(1);
+    ASSERT_TRUE(open(1, false));
+    ASSERT_TRUE(painter->layerManager()->addLayerAtIndex(0));
+    drawLine({100, 100}, {300, 200});
+    ASSERT_TRUE(painter->saveAndClose());
+    const auto stack = decodeLayerStack(*fileData(PainterLayerManager::layersFileName(id)));
+    ASSERT_TRUE(stack.ok());
+
+    ASSERT_TRUE(open(1, true));
+    fingers.tap(inWindow(*painter->drawingView(), graphics::Point{800, 400}));
+    ASSERT_TRUE(painter->saveAndClose());
+    const auto masked = fileData(KWImageProducer::frameFileName(id));
+    const auto unpainted = fileData(painterfiles::unpaintedFileName(id));
+    ASSERT_TRUE(masked && unpainted);
+    EXPECT_EQ(*unpainted, *masked) << "the masked picture is where the next painting starts";
+    EXPECT_FALSE(fileData(painterfiles::strokesFileName(id)));
+    EXPECT_FALSE(fileData(PainterLayerManager::layersFileName(id)));
+    for (const auto& layer : stack->layers) {
+        EXPECT_FALSE(fileData(PainterLayerManager::layerPictureFileName(id, layer->UUID)));
+        EXPECT_FALSE(fileData(PainterLayerManager::layerStrokesFileName(id, layer->UUID)));
+    }
+    // The rubbed spot shows the previous frame; the rest keeps the painting.
+    const Image picture = decoded(masked);
+    const double scale = kFrameWidth / 1024.0;
+    EXPECT_TRUE(testsupport::pixelNear(picture.pixelAt(int(800 * scale), int(400 * scale)), frameColour(0)));
+    EXPECT_TRUE(testsupport::pixelNear(picture.pixelAt(int(900 * scale), int(60 * scale)), frameColour(1)));
+}
+
+TEST_F(PainterViewControllerTest, MaskingTheFirstFrameShowsBlackWhereRubbed) {
+    addFrames(1);
+    const std::string id = frameID(0);
+    ASSERT_TRUE(open(0, true));
+    fingers.tap(inWindow(*painter->drawingView(), graphics::Point{512, 288}));
+    ASSERT_TRUE(painter->saveAndClose());
+    const Image picture = decoded(fileData(KWImageProducer::frameFileName(id)));
+    ASSERT_EQ(picture.size(), (graphics::Size{kFrameWidth, kFrameHeight}));
+    EXPECT_TRUE(testsupport::pixelNear(picture.pixelAt(kFrameWidth / 2, kFrameHeight / 2), RGBA{0, 0, 0, 255}));
+    EXPECT_TRUE(testsupport::pixelNear(picture.pixelAt(20, 20), frameColour(0)));
+    EXPECT_FALSE(fileData(painterfiles::unpaintedFileName(id))) << "a frame never painted gets no canvas files";
+}
+
+TEST_F(PainterViewControllerTest, LayerListSizeFollowsTheIdiom) {
+    const auto idiom = ui::Device::current().userInterfaceIdiom();
+    ui::Device::current().setUserInterfaceIdiom(ui::UserInterfaceIdiom::Pad);
+    EXPECT_EQ(PainterLayerTableViewController::contentSizeForViewInPopover(), (graphics::Size{320, 500}));
+    ui::Device::current().setUserInterfaceIdiom(ui::UserInterfaceIdiom::Phone);
+    EXPECT_EQ(PainterLayerTableViewController::contentSizeForViewInPopover(), (graphics::Size{320, 230}));
+    ui::Device::current().setUserInterfaceIdiom(idiom);
+}
+
+}  // namespace
