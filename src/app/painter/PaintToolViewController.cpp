@@ -65,16 +65,6 @@ std::shared_ptr<ui::Button> PaintToolViewController::makeButton(const char* icon
     return button;
 }
 
-std::shared_ptr<ui::Button> PaintToolViewController::makeToolButton(const char* icon, int64_t type, int64_t code) {
-    auto button = makeButton(icon, static_cast<int>(type), nullptr);
-    button->removeTarget(this, ui::ControlEventAllEvents);
-    button->addTarget(this, life_.guard([this, code](ui::Control& sender) {
-        actionToolButton(static_cast<ui::Button&>(sender), code);
-    }),
-                      ui::ControlEventTouchUpInside);
-    return button;
-}
-
 ui::ViewPtr PaintToolViewController::makeColorBar(const ui::Button& button) {
     const BarMetrics bar = metrics();
     auto colorBar = ui::makeView(graphics::Rect(button.frame().minX() + 5, bar.colorBarY, 50, bar.colorBarHeight));
@@ -92,10 +82,12 @@ void PaintToolViewController::loadView() {
     root->setBackgroundColor(graphics::Color::grey(0.1, 0.85));
     setView(root);
     btnBack_ = makeButton("painter_icon_back", kTagBack, &PaintToolViewController::actionButton1);
-    btnBrush_ = makeToolButton("painter_icon_brush", kBrushTypeBrush, kPaintToolBrush);
-    btnPen_ = makeToolButton("painter_icon_pen", kBrushTypePen, kPaintToolPen);
-    btnFountainPen_ = makeToolButton("painter_icon_fountainpen", kBrushTypeFountainPen, kPaintToolFountainPen);
-    btnEraser_ = makeToolButton("painter_icon_eraser", kBrushTypeEraser, kPaintToolEraser);
+    // A drawing tool's tag is the type of its brush.
+    btnBrush_ = makeButton("painter_icon_brush", kBrushTypeBrush, &PaintToolViewController::actionButton3);
+    btnPen_ = makeButton("painter_icon_pen", kBrushTypePen, &PaintToolViewController::actionButton4);
+    btnFountainPen_ =
+        makeButton("painter_icon_fountainpen", kBrushTypeFountainPen, &PaintToolViewController::actionButton5);
+    btnEraser_ = makeButton("painter_icon_eraser", kBrushTypeEraser, &PaintToolViewController::actionButton6);
     btnMove_ = makeButton("painter_icon_move", kTagMove, &PaintToolViewController::actionMove);
     btnUndo_ = makeButton("painter_icon_undo", kTagUndo, &PaintToolViewController::actionUndo);
     btnRedo_ = makeButton("painter_icon_redo", kTagRedo, &PaintToolViewController::actionRedo);
@@ -225,6 +217,11 @@ void PaintToolViewController::actionToolButton(ui::Button& button, int64_t code)
     selectButton(&button);
     if (delegate_) delegate_->paintToolDidSelectTool(code);
 }
+
+void PaintToolViewController::actionButton3(ui::Button& button) { actionToolButton(button, kPaintToolBrush); }
+void PaintToolViewController::actionButton4(ui::Button& button) { actionToolButton(button, kPaintToolPen); }
+void PaintToolViewController::actionButton5(ui::Button& button) { actionToolButton(button, kPaintToolFountainPen); }
+void PaintToolViewController::actionButton6(ui::Button& button) { actionToolButton(button, kPaintToolEraser); }
 
 void PaintToolViewController::actionButton7(ui::Button& button) {
     selectButton(&button);

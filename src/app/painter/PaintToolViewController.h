@@ -73,7 +73,12 @@ public:
 
     // The buttons' actions.
     void actionButton1(ui::Button& button);
-    void actionToolButton(ui::Button& button, int64_t code);
+    // Brush, pen, fountain pen and eraser: select and send the tool's code,
+    // or open the size popover of the tool already selected.
+    void actionButton3(ui::Button& button);
+    void actionButton4(ui::Button& button);
+    void actionButton5(ui::Button& button);
+    void actionButton6(ui::Button& button);
     void actionButton7(ui::Button& button);
     void actionMove(ui::Button& button);
     void actionStamp(ui::Button& button);
@@ -116,7 +121,7 @@ public:
 private:
     std::shared_ptr<ui::Button> makeButton(const char* icon, int tag,
                                            void (PaintToolViewController::*action)(ui::Button&));
-    std::shared_ptr<ui::Button> makeToolButton(const char* icon, int64_t type, int64_t code);
+    void actionToolButton(ui::Button& button, int64_t code);
     ui::ViewPtr makeColorBar(const ui::Button& button);
     void selectButton(ui::Button* button);
     // Replaces the popover; the one still up goes without telling anyone.
