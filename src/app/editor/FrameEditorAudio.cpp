@@ -100,9 +100,10 @@ void FrameEditorViewController::showAudioRecorder() {
         addChildViewController(audioRecorderView_);
         view()->addSubview(audioRecorderView_->viewPtr());
         audioRecorderView_->didMoveToParentViewController(this);
+        // Where the layout put them; a second showing finds them moved already.
+        stripFrameBeforeVoiceOver_ = viewPlayerViewController_->frame();
+        timelineFrameBeforeVoiceOver_ = viewTimelineViewController_->frame();
     }
-    stripFrameBeforeVoiceOver_ = viewPlayerViewController_->frame();
-    timelineFrameBeforeVoiceOver_ = viewTimelineViewController_->frame();
 
     ui::View* panel = audioRecorderView_->view();
     const double panelHeight = panel->frame().height();

@@ -193,6 +193,9 @@ TEST_F(VoiceOverTest, TabletPanelPlaceClockAndControls) {
               graphics::Rect(512 - size.width / 2, 768 - size.height - 50, size.width, size.height));
     EXPECT_EQ(editor->viewPlayerViewController()->frame().origin.y, 0);
     EXPECT_EQ(editor->viewTimelineViewController()->frame().origin.y, 0);
+    editor->showAudioRecorder();  // again: the same panel, strip and timeline still go back home
+    advance(1);
+    EXPECT_EQ(editor->audioRecorderView(), recorder);
     EXPECT_EQ(editor->previewPlayer()->timerController(), recorder);
     EXPECT_FALSE(editor->previewPlayer()->isLoopPlayback());
     EXPECT_FALSE(editor->btnPlay()->isEnabled());
