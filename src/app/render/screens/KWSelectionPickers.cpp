@@ -138,7 +138,7 @@ void KWForegroundSelectionViewController::didSelectItem(const KWSelectionItem& i
                                      : project_->removeRegularFileWithPreferredFilename(names::kForegroundFile);
     if (!written && number != 0) {
         // The number would point at a picture that is not there: keep the old choice.
-        saveSetting(*project_);
+        showSaveFailure(written.error());
         return;
     }
     meta->set(names::kForegroundKey, foundation::Value(int64_t(number)));

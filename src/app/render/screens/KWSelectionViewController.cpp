@@ -61,12 +61,16 @@ void KWSelectionViewController::fillItems(int32_t first, int32_t last, const cha
 bool KWSelectionViewController::saveSetting(ProjectModel& project) {
     foundation::Status saved = project.saveMetaDataToDisk();
     if (saved) return true;
+    showSaveFailure(saved.error());
+    return false;
+}
+
+void KWSelectionViewController::showSaveFailure(const foundation::Error& error) {
     auto alert =
         AlertView::create(foundation::localized("Error"), foundation::localized("The setting could not be saved.") +
-                                                              " " + saved.error().localizedDescription());
+                                                              " " + error.localizedDescription());
     alert->addButtonWithTitle(foundation::localized("OK"), {});
     alert->show();
-    return false;
 }
 
 // ---- carousel -----------------------------------------------------------------------------------

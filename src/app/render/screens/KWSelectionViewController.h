@@ -71,6 +71,7 @@ protected:
     void fillItems(int32_t first, int32_t last, const char* imageFormat);
     // Saves the project's metadata; a failure is shown to the user.
     static bool saveSetting(ProjectModel& project);
+    static void showSaveFailure(const foundation::Error& error);
 
     std::optional<std::vector<KWSelectionItem>> items_;
 

@@ -15,6 +15,9 @@
 #include "platform/ui/controllers/NavigationItem.h"
 #include "platform/ui/controls/ImageView.h"
 
+#include <filesystem>
+#include <fstream>
+
 namespace {
 
 namespace names = themesettings;
@@ -205,6 +208,18 @@ TEST_F(ThemeSettingsTest, EffectsAreWrittenEachTimeATileIsChosen) {
     posted.clear();
     choose(kEffect, 2);
     EXPECT_TRUE(posted.empty());
+}
+
+TEST_F(ThemeSettingsTest, ASettingThatCannotBeSavedSaysSo) {
+    open();
+    // The project's folder gives way to a file: nothing can be written into it.
+    const std::string folder = *project->getProjectPath();
+    std::filesystem::remove_all(folder);
+    { std::ofstream(folder) << "not a folder"; }
+    choose(kEffect, 4);
+    ASSERT_EQ(alertMessages().size(), 1u);
+    EXPECT_EQ(alertMessages()[0].rfind("The setting could not be saved.", 0), 0u) << alertMessages()[0];
+    std::filesystem::remove(folder);
 }
 
 TEST_F(ThemeSettingsTest, SheetTabsSizeAndDone) {
