@@ -135,6 +135,21 @@ protected:
         return renderers.empty() ? nullptr : renderers.back();
     }
 
+    // After a finished render: the movie is current and plays at once; an
+    // edit wipes the render cache, so the next play renders again.
+    void playsAtOnceAndRendersAgainAfterAnEdit() {
+        tapPlay();
+        EXPECT_TRUE(alertMessages().empty()) << "the movie is current";
+        advance(0.6);
+        ASSERT_EQ(presentedName(), "player");
+        dynamic_cast<NXMovieView*>(card->presentedViewController())->actionHome();
+        advance(1.5);
+        card->actionEdit();
+        advance(1.0);
+        tapPlay();
+        EXPECT_EQ(alertMessages(), std::vector<std::string>{KWProjectDetailViewController::kRenderMessage});
+    }
+
     std::shared_ptr<ui::ViewController> root;
     std::shared_ptr<KWProjectDetailViewController> card;
     std::vector<std::shared_ptr<ScriptedRenderer>> renderers;
@@ -178,19 +193,7 @@ TEST_F(ProjectCardPlayTest, RenderFirstThenPlayAndPlayAgainAtOnceAndRenderAgainA
     advance(1.5);
     EXPECT_EQ(presentedName(), "");
 
-    // Again: the movie is current and plays at once.
-    tapPlay();
-    EXPECT_TRUE(alertMessages().empty());
-    advance(0.6);
-    EXPECT_EQ(presentedName(), "player");
-    dynamic_cast<NXMovieView*>(card->presentedViewController())->actionHome();
-    advance(1.5);
-
-    // An edit wipes the render cache: the next play renders again.
-    card->actionEdit();
-    advance(1.0);
-    tapPlay();
-    EXPECT_EQ(alertMessages(), std::vector<std::string>{KWProjectDetailViewController::kRenderMessage});
+    playsAtOnceAndRendersAgainAfterAnEdit();
 }
 
 TEST_F(ProjectCardPlayTest, AFailedRenderStaysOnThePanelWithItsError) {
@@ -285,17 +288,7 @@ TEST_F(ProjectCardMovieTest, PlayRendersAPreviewMovieAndPlaysIt) {
     player->actionHome();
     advance(1.5);
 
-    tapPlay();
-    EXPECT_TRUE(alertMessages().empty()) << "the movie is current";
-    advance(0.6);
-    EXPECT_EQ(presentedName(), "player");
-    dynamic_cast<NXMovieView*>(card->presentedViewController())->actionHome();
-    advance(1.5);
-
-    card->actionEdit();
-    advance(1.0);
-    tapPlay();
-    EXPECT_EQ(alertMessages(), std::vector<std::string>{KWProjectDetailViewController::kRenderMessage});
+    playsAtOnceAndRendersAgainAfterAnEdit();
 }
 
 }  // namespace
