@@ -80,6 +80,7 @@ uint64_t KeyedArchiver::uidForObject(const std::shared_ptr<Archivable>& object) 
 
     uint64_t uid = add(Value());
     objectUids_.emplace(identity, uid);
+    retainedObjects_.push_back(object);
     inProgress_.insert(identity);
     Dictionary keys;
     Dictionary saved = current_;
@@ -108,6 +109,7 @@ uint64_t KeyedArchiver::uidForContainer(const Value& value, const char* arrayCla
     }
     uint64_t uid = add(Value());
     containerUids_.emplace(identity, uid);
+    retainedContainers_.push_back(value);
     inProgress_.insert(identity);
     ++depth_;
     Dictionary entry;

@@ -9,6 +9,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 namespace foundation {
 
@@ -64,6 +65,12 @@ private:
     std::unordered_map<std::string, uint64_t> stringUids_;
     std::unordered_map<std::string, uint64_t> classUids_;
     std::unordered_set<const void*> inProgress_;
+    // Everything whose address is a key above stays alive until the archiver
+    // goes: an object or container freed during encoding (a temporary made
+    // by an encodeWithCoder) could otherwise leave its address to a new one,
+    // which would then be written as a reference to the old.
+    std::vector<std::shared_ptr<Archivable>> retainedObjects_;
+    std::vector<Value> retainedContainers_;
     int depth_ = 0;
     std::optional<Error> failure_;
 };

@@ -114,4 +114,39 @@ TEST(KeyedArchiveAdditions, AMalformedPointFailsTheWholeUnarchiving) {
     }
 }
 
+// Objects and containers made and freed inside encodeWithCoder: a later one
+// may get a freed one's address, and must not be written as a reference to it.
+TEST(KeyedArchiveAdditions, TemporariesEncodedOneAfterAnotherKeepTheirOwnContents) {
+    class Temporaries : public Archivable {
+    public:
+        std::string className() const override { return "Temporaries"; }
+        void encodeWithCoder(KeyedArchiver& coder) const override {
+            for (int i = 0; i < 200; ++i) {
+                auto sample = std::make_shared<Sample>();
+                sample->width = static_cast<float>(i);
+                coder.encodeValue(Array{archivableValue(sample)}, "objects" + std::to_string(i));
+                coder.encodeValue(Array{Value(i)}, "numbers" + std::to_string(i));
+            }
+        }
+    };
+    KeyedArchiveRegistry::registerClass("Sample", decodeSample);
+    KeyedArchiveRegistry::registerClass("Temporaries", [](KeyedUnarchiver& coder) -> std::shared_ptr<Archivable> {
+        for (int i = 0; i < 200; ++i) {
+            Value objects = coder.decodeValue("objects" + std::to_string(i));
+            auto sample = std::dynamic_pointer_cast<Sample>(archivableFrom(objects.asArray().at(0)));
+            Value numbers = coder.decodeValue("numbers" + std::to_string(i));
+            if (!sample || sample->width != static_cast<float>(i) || !numbers.asArray().at(0).isInteger() ||
+                numbers.asArray().at(0).asInt() != i) {
+                coder.failWithError(Error("test", i, "entry " + std::to_string(i) + " came back wrong"));
+                return nullptr;
+            }
+        }
+        return std::make_shared<Temporaries>();
+    });
+    auto data = KeyedArchiver::archivedData(std::shared_ptr<Archivable>(std::make_shared<Temporaries>()));
+    ASSERT_TRUE(data.ok());
+    auto back = KeyedUnarchiver::unarchiveObject(*data);
+    EXPECT_TRUE(back.ok()) << back.error().description;
+}
+
 }  // namespace
