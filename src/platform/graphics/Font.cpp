@@ -45,6 +45,13 @@ void requireGuiApplication() {
     });
 }
 
+QStringList paragraphsOf(const QString& text) {
+    QString unified = text;
+    unified.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    unified.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return unified.split(QLatin1Char('\n'));
+}
+
 std::vector<TextLine> layoutText(const std::string& text, const Font& font, double maxWidth, LineBreakMode mode) {
     requireGuiApplication();
     QFont qfont = font.qfont();
@@ -52,7 +59,7 @@ std::vector<TextLine> layoutText(const std::string& text, const Font& font, doub
     bool wraps = mode == LineBreakMode::WordWrap || mode == LineBreakMode::CharWrap;
     double limit = std::isfinite(maxWidth) && maxWidth > 0 ? maxWidth : 1e9;
     std::vector<TextLine> lines;
-    const QStringList paragraphs = QString::fromStdString(text).split(QLatin1Char('\n'));
+    const QStringList paragraphs = paragraphsOf(QString::fromStdString(text));
     for (const QString& paragraph : paragraphs) {
         if (paragraph.isEmpty()) {
             lines.push_back({});

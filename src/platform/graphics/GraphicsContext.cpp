@@ -555,7 +555,7 @@ void GraphicsContext::strokeText(const std::string& text, Point point, const Fon
     double ratio = metrics.ascent() / QFontMetricsF(qfont).ascent();
     QPainterPath outline;
     double baseline = 0;
-    for (const QString& line : QString::fromStdString(text).split(QLatin1Char('\n'))) {
+    for (const QString& line : detail::paragraphsOf(QString::fromStdString(text))) {
         outline.addText(QPointF(0, baseline), qfont, line);
         baseline += (metrics.ascent() + metrics.descent()) / ratio;
     }

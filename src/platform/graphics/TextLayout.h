@@ -6,6 +6,7 @@
 #include "platform/graphics/Font.h"
 
 #include <QString>
+#include <QStringList>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,10 @@ struct TextLine {
     QString text;  // as drawn (ellipsis included)
     double width = 0;
 };
+
+// The text's paragraphs: a line feed, a carriage return and the pair of
+// both each end one, as they do in every label of the platform.
+QStringList paragraphsOf(const QString& text);
 
 std::vector<TextLine> layoutText(const std::string& text, const Font& font, double maxWidth, LineBreakMode mode);
 

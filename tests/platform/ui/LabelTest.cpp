@@ -60,8 +60,14 @@ TEST_F(LabelTest, SeveralLinesWrapAtTheWidthAndSizeToFitKeepsIt) {
 TEST_F(LabelTest, ExplicitLineBreaksMakeLines) {
     auto label = ui::makeView<Label>();
     label->setNumberOfLines(0);
-    label->setText("Tap here to\nadd some pictures");
-    EXPECT_EQ(label->sizeThatFits(Size{}).height, std::ceil(2 * label->font().lineHeight() - 1e-9));
+    // A carriage return, alone or before a line feed, ends a line as a line feed does.
+    for (const char* text :
+         {"Tap here to\nadd some pictures", "Tap here to\radd some pictures", "Tap here to\r\nadd some pictures"}) {
+        label->setText(text);
+        EXPECT_EQ(label->sizeThatFits(Size{}).height, std::ceil(2 * label->font().lineHeight() - 1e-9)) << text;
+        EXPECT_EQ(ui::layoutLabelText(text, label->font(), 0, 0, LineBreakMode::WordWrap).lines,
+                  (std::vector<std::string>{"Tap here to", "add some pictures"}));
+    }
 }
 
 TEST_F(LabelTest, EmptyTextMeasuresZero) {

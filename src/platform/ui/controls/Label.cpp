@@ -70,7 +70,7 @@ LabelTextLayout layoutLabelText(const std::string& text, const Font& font, doubl
         if (truncates(lineBreakMode)) {
             // The last line shown carries the rest of the text, cut with an
             // ellipsis where the mode says.
-            QString all = QString::fromStdString(text);
+            QString all = graphics::detail::paragraphsOf(QString::fromStdString(text)).join(QLatin1Char('\n'));
             QString rest = all.mid(startOfLine(all, lines, last));
             rest.replace(QLatin1Char('\n'), QLatin1Char(' '));
             auto cut = graphics::detail::layoutText(rest.toStdString(), font, width, lineBreakMode);
