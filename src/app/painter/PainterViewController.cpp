@@ -7,7 +7,9 @@
 #include "app/painter/PainterLayerTableViewController.h"
 #include "app/painter/PaintingView.h"
 #include "platform/foundation/Localized.h"
+#include "platform/ui/compositing/Animation.h"
 #include "platform/ui/controls/ImageView.h"
+#include "platform/ui/host/Device.h"
 
 #include <cerrno>
 
@@ -82,14 +84,39 @@ void PainterViewController::viewDidLoad() {
     layerTable_ = std::make_shared<PainterLayerTableViewController>();
     layerTable_->setLayerManager(layerManager_.get());
 
+    makeControls();
+    toolPalette_->setPainterLayerTableViewController(layerTable_);
     restoreSettings();
     imageProducer_ = std::make_unique<KWImageProducer>(project_);
     prepareBackground();
+    if (isMasking_) {
+        for (int64_t tool = 0; tool <= 4; ++tool) toolPalette_->hideTool(tool);
+        toolPalette_->setSelectedTool(3);
+        colorPalette_->hideColors();
+        colorPalette_->showHide();
+    }
+}
+
+void PainterViewController::placeControls() {
+    const graphics::Rect bounds = view()->bounds();
+    if (ui::Device::current().userInterfaceIdiom() == ui::UserInterfaceIdiom::Pad) {
+        toolPalette_->view()->setFrame(graphics::Rect{0, 0, bounds.size.width, 96});
+        colorPalette_->view()->setFrame(graphics::Rect{0, 672, bounds.size.width, 96});
+    } else {
+        toolPalette_->view()->setCenter(graphics::Point{toolPalette_->view()->center().x, 10});
+        colorPalette_->view()->setCenter(graphics::Point{colorPalette_->view()->center().x, bounds.size.height - 40});
+    }
 }
 
 void PainterViewController::viewDidAppear(bool animated) {
     (void)animated;
     layoutCanvasAndLoad();
+    auto weak = life_.observer();
+    ui::animateWithSpring(0.25, 0, 1.0, 10.0, 0, [this, weak] {
+        if (weak.alive()) placeControls();
+    });
+    // The palette's selection reaches the canvas now that it has its brushes.
+    if (!isMasking_) colorPalette_->reportSelectedColor();
 }
 
 graphics::Rect PainterViewController::getOrientationCorrectedRectFromRect(const graphics::Rect& rect) {

@@ -5,6 +5,8 @@
 // of the frame away so that the previous frame shows through. It writes the
 // frame's pictures and canvas files itself before its completion runs.
 
+#include "app/painter/ColorPaletteViewController.h"
+#include "app/painter/PaintToolViewController.h"
 #include "app/painter/PainterBrush.h"
 #include "app/painter/PaintingCanvasView.h"
 #include "platform/foundation/Error.h"
@@ -27,7 +29,7 @@ namespace ui {
 class ImageView;
 }
 
-class PainterViewController : public ui::ViewController {
+class PainterViewController : public ui::ViewController, public PaintToolDelegate, public ColorPaletteDelegate {
 public:
     // What the user is told when the system has no OpenGL ES 1.1.
     static constexpr const char* kNoOpenGLMessage = "Painting needs OpenGL ES 1.1, which this system does not offer.";
@@ -54,8 +56,10 @@ public:
 
     // Tool codes: 0 save and close, 2 to 5 brush, pen, fountain pen, eraser,
     // 10 undo, 15 redo, 20 move; others do nothing.
-    void paintToolDidSelectTool(int64_t tool);
-    void colorPaleteDidSelectColor(const graphics::Color& color, int atIndex);
+    void paintToolDidSelectTool(int64_t tool) override;
+    // Colours reach the canvas for the brush, pen and fountain pen only.
+    void colorPaleteDidSelectColor(const graphics::Color& color, int atIndex) override;
+    void colorPaleteDidSelectHide() override {}
 
     // Writes the frame, the settings and the metadata, then runs the
     // completion. A failure shows an alert, keeps the painter open with its
@@ -69,6 +73,8 @@ public:
 
     PaintingCanvasView* drawingView() const { return drawingView_.get(); }
     PainterLayerManager* layerManager() const { return layerManager_.get(); }
+    PaintToolViewController* toolPalette() const { return toolPalette_.get(); }
+    ColorPaletteViewController* colorPalette() const { return colorPalette_.get(); }
     const std::shared_ptr<PainterLayerTableViewController>& layerTable() const { return layerTable_; }
     ui::View* paintMainView() const { return paintMainView_.get(); }
     ui::ImageView* bgImageView() const { return bgImageView_.get(); }
@@ -84,6 +90,8 @@ private:
 
     // Loading (PainterViewLoad.cpp).
     void makeBrushes();
+    void makeControls();
+    void placeControls();
     void restoreSettings();
     void applyColourToTool(int64_t tool, int64_t slot);
     void prepareBackground();
@@ -103,6 +111,8 @@ private:
     std::shared_ptr<ui::ImageView> bgImageView_;
     std::unique_ptr<PainterLayerManager> layerManager_;
     std::shared_ptr<PainterLayerTableViewController> layerTable_;
+    std::shared_ptr<PaintToolViewController> toolPalette_;
+    std::shared_ptr<ColorPaletteViewController> colorPalette_;
     std::unique_ptr<KWImageProducer> imageProducer_;
     PainterBrushes brushes_;
     int64_t currentSelectedTool_ = 0;

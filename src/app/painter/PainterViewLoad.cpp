@@ -4,27 +4,17 @@
 #include "app/core/DataManager.h"
 #include "app/core/KWImageProducer.h"
 #include "app/core/ProjectModel.h"
+#include "app/painter/PainterBrushSet.h"
 #include "app/painter/PainterFrameSave.h"
 #include "app/painter/PainterLayerManager.h"
+#include "app/painter/PainterResources.h"
 #include "app/painter/PainterSettings.h"
 #include "app/painter/PainterViewController.h"
 #include "app/widgets/alerts/AlertView.h"
-#include "platform/foundation/Bundle.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/controls/ImageView.h"
 
 namespace {
-
-graphics::Color paletteColour(int red, int green, int blue) {
-    return graphics::Color::rgb(red / 255.0, green / 255.0, blue / 255.0, 1.0);
-}
-
-graphics::Image brushTip(const char* name) {
-    auto path = foundation::Bundle::main().pathForResource(name);
-    if (!path) return {};
-    auto image = graphics::Image::load(*path);
-    return image ? *image : graphics::Image();
-}
 
 // The brushes whose colours the colour tools 0, 1 and 2 set, and whose sizes
 // the settings list in this order.
@@ -34,46 +24,68 @@ constexpr int64_t kSizedBrushes[] = {kBrushTypeBrush, kBrushTypePen, kBrushTypeF
 }  // namespace
 
 void PainterViewController::makeBrushes() {
-    paletteColors_ = {paletteColour(228, 73, 19),   paletteColour(253, 182, 50),  paletteColour(40, 127, 136),
-                      paletteColour(106, 128, 19),  paletteColour(184, 143, 170), paletteColour(0, 0, 0),
-                      paletteColour(178, 173, 163), paletteColour(246, 246, 246), paletteColour(138, 122, 86)};
-    const graphics::Image pen = brushTip("Brush.png");
-    const graphics::Image particle = brushTip("Particle_test.png");
-    // Each colour tool starts with the palette slot that colorToolList gives
-    // it, so the first stroke has the colour the palette shows selected.
-    brushes_[kBrushTypeBrush] = PainterBrush::create(kBrushTypeBrush, 2, paletteColors_[0], particle);
-    brushes_[kBrushTypePen] = PainterBrush::create(kBrushTypePen, 15, paletteColors_[1], pen);
-    brushes_[kBrushTypeFountainPen] = PainterBrush::create(kBrushTypeFountainPen, 10, paletteColors_[2], pen);
-    brushes_[kBrushTypeEraser] = PainterBrush::create(kBrushTypeEraser, 5, graphics::Color::rgb(0, 0, 0, 0));
-    brushes_[kBrushTypeMove] = PainterBrush::create(kBrushTypeMove, 0, graphics::Color::rgb(0, 0, 0, 0));
+    paletteColors_ = painterbrushes::defaultPaletteColors();
+    const auto& startSlots = painterbrushes::kDefaultColorToolList;
+    colorToolList_.assign(startSlots.begin(), startSlots.end());
+    brushes_ =
+        painterbrushes::makeBrushes(paletteColors_, startSlots, painterresources::image(painterresources::kPenTip),
+                                    painterresources::image(painterresources::kBrushTip));
     drawingView_->brushes = brushes_;
     currentSelectedTool_ = 0;
-    colorToolList_ = {0, 1, 2};
+}
+
+void PainterViewController::makeControls() {
+    ui::View* root = view();
+    const graphics::Rect bounds = root->bounds();
+    toolPalette_ = std::make_shared<PaintToolViewController>();
+    addChildViewController(toolPalette_);
+    root->addSubview(toolPalette_->viewPtr());
+    const double toolHeight = toolPalette_->view()->frame().size.height;
+    toolPalette_->view()->setFrame(graphics::Rect{0, 0, bounds.size.width, toolHeight});
+    toolPalette_->view()->setCenter(graphics::Point{bounds.size.width / 2, -toolHeight});
+    toolPalette_->setDelegate(this);
+
+    colorPalette_ = std::make_shared<ColorPaletteViewController>();
+    addChildViewController(colorPalette_);
+    root->addSubview(colorPalette_->viewPtr());
+    const double paletteHeight = colorPalette_->view()->frame().size.height;
+    colorPalette_->view()->setFrame(graphics::Rect{0, 0, bounds.size.width, paletteHeight});
+    colorPalette_->view()->setCenter(graphics::Point{bounds.size.width / 2, bounds.size.height + paletteHeight});
+    for (size_t slot = 0; slot < paletteColors_.size(); ++slot)
+        colorPalette_->setColor(paletteColors_[slot], int(slot));
+    colorPalette_->setDelegate(this);
+    colorPalette_->setSelectedColorAtIndex(0);
+
+    for (int64_t type : kSizedBrushes) toolPalette_->setBrush(brushes_[type], type);
+    toolPalette_->setSelectedTool(0);
 }
 
 void PainterViewController::applyColourToTool(int64_t tool, int64_t slot) {
     if (tool < 0 || tool > 2 || slot < 0 || slot >= int64_t(paletteColors_.size())) return;
     colorToolList_[size_t(tool)] = slot;
     brushes_[kToolBrushes[tool]]->color = paletteColors_[size_t(slot)];
+    if (toolPalette_) toolPalette_->setColor(paletteColors_[size_t(slot)], tool);
 }
 
 void PainterViewController::restoreSettings() {
     const paintersettings::Stored stored =
         paintersettings::decode(DataManager::sharedDataManager().objectForKey(paintersettings::kConfigurationKey));
-    if (stored.colors) paletteColors_ = *stored.colors;
+    if (stored.colors) {
+        paletteColors_ = *stored.colors;
+        for (size_t slot = 0; slot < paletteColors_.size(); ++slot)
+            colorPalette_->setColor(paletteColors_[slot], int(slot));
+    }
     for (int64_t tool = 0; tool < 3; ++tool) applyColourToTool(tool, colorToolList_[size_t(tool)]);
     if (stored.toolColors)
         for (size_t tool = 0; tool < stored.toolColors->size(); ++tool)
             applyColourToTool(int64_t(tool), (*stored.toolColors)[tool]);
     if (stored.sizes)
-        for (size_t i = 0; i < stored.sizes->size(); ++i) {
-            auto& brush = brushes_[kSizedBrushes[i]];
-            brush->size = (*stored.sizes)[i];
-        }
-    if (stored.tool)
-        paintToolDidSelectTool(*stored.tool + 2);
-    else
-        paintToolDidSelectTool(2);
+        for (size_t i = 0; i < stored.sizes->size(); ++i) brushes_[kSizedBrushes[i]]->size = (*stored.sizes)[i];
+    const int64_t tool = stored.tool.value_or(0);
+    toolPalette_->setSelectedTool(tool);
+    paintToolDidSelectTool(tool + 2);
+    // The palette shows the slot of the selected colour tool.
+    if (tool < 3) colorPalette_->setSelectedColorAtIndex(int(colorToolList_[size_t(tool)]));
 }
 
 void PainterViewController::prepareBackground() {

@@ -2,8 +2,13 @@
 
 #include "app/core/Frame.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/host/Device.h"
 
 void PainterScreenFixture::SetUp() {
+    if (phone_) {
+        ui::Device::current().setUserInterfaceIdiom(ui::UserInterfaceIdiom::Phone);
+        ui::Device::current().setScreenBounds(graphics::Rect(0, 0, 568, 320));
+    }
     KWProjects::getInstance().resetForTesting();
     DataManager::sharedDataManager().decodeData(foundation::Dictionary{});
     project = ProjectModel::create();
@@ -45,6 +50,7 @@ std::shared_ptr<PainterViewController> PainterScreenFixture::open(int64_t index,
     window->setRootViewController(painter);
     painter->view()->layoutIfNeeded();
     painter->viewDidAppear(false);
+    advance(0.5);  // the controls slide in
     return painter;
 }
 

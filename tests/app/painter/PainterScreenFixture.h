@@ -20,8 +20,9 @@ protected:
     static constexpr int kFrameWidth = 640;
     static constexpr int kFrameHeight = 360;
 
-    explicit PainterScreenFixture(graphics::Rect frame = graphics::Rect(0, 0, 1024, 768))
-        : testsupport::WindowFixture(frame) {}
+    explicit PainterScreenFixture(bool phone = false)
+        : testsupport::WindowFixture(phone ? graphics::Rect(0, 0, 568, 320) : graphics::Rect(0, 0, 1024, 768)),
+          phone_(phone) {}
 
     void SetUp() override;
     void TearDown() override;
@@ -42,4 +43,7 @@ protected:
     ProjectModelPtr project;
     std::shared_ptr<PainterViewController> painter;
     int completions = 0;
+
+private:
+    bool phone_;
 };

@@ -51,9 +51,9 @@ TEST_F(PainterViewControllerTest, PaintedFrameIsSavedWithItsLayersAndReopens) {
     EXPECT_EQ(canvas->frame(), (graphics::Rect{0, 0, 1024, 576}));
     drawLine({100, 100}, {400, 300});
     ASSERT_TRUE(canvas->canUndo());
-    painter->paintToolDidSelectTool(10);
+    tap(painter->toolPalette()->btnUndo());
     EXPECT_FALSE(canvas->canUndo());
-    painter->paintToolDidSelectTool(15);
+    tap(painter->toolPalette()->btnRedo());
     ASSERT_TRUE(canvas->canUndo());
 
     PainterLayerManager& layers = *painter->layerManager();
@@ -62,7 +62,7 @@ TEST_F(PainterViewControllerTest, PaintedFrameIsSavedWithItsLayersAndReopens) {
     drawLine({600, 100}, {900, 400});
     layers.enableLayerAtIndex(0, false);
     layers.changeLayerOpacityAtIndex(1, 0.5f);
-    ASSERT_TRUE(painter->saveAndClose());
+    tap(painter->toolPalette()->btnBack());
     EXPECT_EQ(completions, 1);
 
     // The unpainted picture is kept byte for byte, once.

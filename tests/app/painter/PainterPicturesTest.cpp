@@ -1,0 +1,44 @@
+#include "PainterScreenFixture.h"
+#include "app/painter/PaintToolViewController.h"
+#include "app/painter/PainterLayerManager.h"
+#include "app/painter/PainterLayerTableViewController.h"
+
+namespace {
+
+// Pictures of the painter for a look: a painting with strokes, a mask and the
+// layer list, on a tablet and on a phone.
+class PainterPicturesTest : public PainterScreenFixture, public ::testing::WithParamInterface<bool> {
+protected:
+    PainterPicturesTest() : PainterScreenFixture(GetParam()) {}
+    std::string suffix() const { return GetParam() ? "-phone" : "-tablet"; }
+};
+
+TEST_P(PainterPicturesTest, PaintMaskAndLayerList) {
+    addFrames(2);
+    ASSERT_TRUE(open(1, false));
+    const graphics::Size canvas = painter->drawingView()->bounds().size;
+    EXPECT_EQ(canvas.width, window->bounds().size.width);
+    EXPECT_EQ(canvas.height, canvas.width * 0.5625);
+    const auto picture = painter->drawingView()->createImage();
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->pixelHeight(), int(canvas.height)) << "one pixel per whole point";
+    drawLine({canvas.width * 0.1, canvas.height * 0.2}, {canvas.width * 0.6, canvas.height * 0.7});
+    drawLine({canvas.width * 0.2, canvas.height * 0.8}, {canvas.width * 0.9, canvas.height * 0.3});
+    EXPECT_TRUE(painter->drawingView()->canUndo());
+    savePicture("painter-strokes" + suffix());
+
+    tap(painter->toolPalette()->btnLayer());
+    advance(0.5);
+    ASSERT_NE(painter->layerTable()->view()->window(), nullptr) << "the layer list is on screen";
+    savePicture("painter-layers" + suffix());
+    ASSERT_TRUE(painter->saveAndClose());
+
+    ASSERT_TRUE(open(1, true));
+    fingers.tap(inWindow(*painter->drawingView(), graphics::Point{canvas.width / 2, canvas.height / 2}));
+    EXPECT_TRUE(painter->drawingView()->canUndo());
+    savePicture("painter-mask" + suffix());
+}
+
+INSTANTIATE_TEST_SUITE_P(Idioms, PainterPicturesTest, ::testing::Values(false, true));
+
+}  // namespace
