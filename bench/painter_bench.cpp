@@ -180,7 +180,9 @@ bool canvasFileBench(const fs::path& root) {
     double reference = 0;
     if (!pipe || std::fscanf(pipe, "%lf", &reference) != 1) return false;
     pclose(pipe);
-    std::printf("canvas file: %zu bytes\n", data.size());
+    double writeOnly = bench::medianSeconds(
+        3, [] {}, [&] { return strokeBufferData(strokes).ok(); });
+    std::printf("canvas file: %zu bytes, written in %.0f ms\n", data.size(), writeOnly * 1000);
     return bench::printResult("painter canvas file write+read vs plistlib", ours, reference,
                               bench::Target::atMost(0.5));
 }

@@ -115,16 +115,24 @@ void PaintingView::drawFromBuffer(bool replaying, graphics::Point offset) {
         }
         std::vector<CanvasSprite> sprites;
         sprites.reserve(smoothed->size());
-        float size = 1;
-        glGetFloatv(GL_POINT_SIZE, &size);
+        // Types without a size rule keep the point size in force.
+        std::optional<float> unchanged;
         for (const LinePoint& sample : *smoothed) {
-            if (auto pointSize = paintingrules::pointSize(brush_->type, brush_->size, sample.width)) size = *pointSize;
+            std::optional<float> pointSize = paintingrules::pointSize(brush_->type, brush_->size, sample.width);
+            if (!pointSize && !unchanged) {
+                unchanged = 1.0f;
+                glGetFloatv(GL_POINT_SIZE, &*unchanged);
+            }
+            float size = pointSize ? *pointSize : *unchanged;
             sprites.push_back(
                 {static_cast<float>(sample.pos.x + offset.x), static_cast<float>(sample.pos.y + offset.y), size});
         }
         if (brush_->type != kBrushTypeMove) {
-            surface_->drawSprites(sprites, true);
             spritesDrawn_ = sprites.size();
+            if (replaying)
+                replaySprites_.insert(replaySprites_.end(), sprites.begin(), sprites.end());
+            else
+                surface_->drawSprites(sprites, true);
         }
     }
     if (!replaying) present();
@@ -250,6 +258,7 @@ void PaintingView::replayBuffer() {
             points_ = segment;
             drawFromBuffer(true, stroke->offset);
         }
+        flushReplaySprites();
     }
     present();
     if (kept) {
@@ -261,6 +270,11 @@ void PaintingView::replayBuffer() {
             setGLColour(static_cast<float>(colour.red), static_cast<float>(colour.green),
                         static_cast<float>(colour.blue), static_cast<float>(colour.alpha));
     }
+}
+
+void PaintingView::flushReplaySprites() {
+    surface_->drawSprites(replaySprites_, true);
+    replaySprites_.clear();
 }
 
 void PaintingView::undo() {

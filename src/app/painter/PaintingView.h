@@ -46,6 +46,12 @@ private:
     void applyMove(graphics::Point d, bool undoing);
     void handleMove(ui::GestureState state, graphics::Point location);
 
+    // Replay gathers a stroke's sprites and draws them in one call: the same
+    // fragments in the same order as a call per segment, without a driver
+    // round trip for each.
+    void flushReplaySprites();
+    std::vector<CanvasSprite> replaySprites_;
+
     std::shared_ptr<PainterBrush> brush_;
     graphics::Image eraserTip_;
     graphics::Point movePrevPoint_;
