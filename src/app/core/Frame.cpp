@@ -35,7 +35,10 @@ std::shared_ptr<Frame> Frame::create(int32_t type, std::string frameID) {
 }
 
 std::shared_ptr<Frame> Frame::createWithDictionary(const Dictionary& dictionary) {
-    std::string uid = dictionary.get("UID").stringValue().value_or(FileUtil::createUUID());
+    // A new identity only for an entry without one (made lazily: thousands
+    // of entries are read at every opening).
+    std::optional<std::string> stored = dictionary.get("UID").stringValue();
+    std::string uid = stored ? std::move(*stored) : FileUtil::createUUID();
     std::string frameID = dictionary.get("FRAME_ID").stringValue().value_or(uid);
     int32_t type = framekeys::int32Or(dictionary, "FRAME_TYPE", kTypePicture);
     auto frame = std::make_shared<Frame>(Passkey{}, type, std::move(frameID), std::move(uid));

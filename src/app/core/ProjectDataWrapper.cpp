@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fstream>
 #include <iterator>
 
 using foundation::Bytes;
@@ -72,6 +73,13 @@ Error damagedFileError(const std::string& file, const std::string& why, std::opt
 // dictionary is an error: it must not be replaced by defaults. So is one that
 // holds what the XML form cannot (a binary file with a control character in
 // a string, say): it would load, and then no save could ever write it again.
+// Whether the file begins with the binary property-list header.
+bool isBinaryPropertyList(const std::string& file) {
+    char header[8] = {};
+    std::ifstream in(file, std::ios::binary);
+    return in.read(header, sizeof header) && std::string_view(header, sizeof header) == "bplist00";
+}
+
 Result<std::optional<Dictionary>> readStoredDictionary(const std::string& file) {
     Result<Value> stored = foundation::plist::readFile(file);
     if (!stored) {
@@ -80,8 +88,14 @@ Result<std::optional<Dictionary>> readStoredDictionary(const std::string& file) 
         return stored.error();
     }
     if (!stored->isDictionary()) return damagedFileError(file, "it holds no dictionary.");
-    if (auto again = foundation::plist::serialize(*stored, foundation::plist::Format::Xml); !again)
-        return damagedFileError(file, "it could not be saved again.", again.error());
+    // The XML reader accepts only what the XML writer can write again (valid
+    // UTF-8 of XML characters, four-digit years, the same nesting limit), so
+    // only a binary file needs the trial write, which costs as much as the
+    // read on a large list.
+    if (isBinaryPropertyList(file)) {
+        if (auto again = foundation::plist::serialize(*stored, foundation::plist::Format::Xml); !again)
+            return damagedFileError(file, "it could not be saved again.", again.error());
+    }
     return std::optional(stored->asDictionary());
 }
 

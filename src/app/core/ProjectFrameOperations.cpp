@@ -19,6 +19,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_set>
 #include <vector>
 
 using foundation::Error;
@@ -185,11 +186,14 @@ void ProjectDataWrapper::removeFilesOfUnusedFrameIDs(const std::vector<FramePtr>
         for (const FramePtr& listed : *frameList_)
             if (auto clip = listed->getAudio(); clip && clip->fileName()) keep.insert(*clip->fileName());
     }
+    std::unordered_set<std::string> listed;
+    if (frameList_)
+        for (const FramePtr& frame : *frameList_) listed.insert(frame->frameID());
     std::set<std::string> unused;
     for (const FramePtr& frame : frames) {
         // An empty ID would name every file; a listed one is still in use.
         if (frame->frameID().empty()) continue;
-        if (frameList_ && frameList_->containsFrameWithFrameID(frame->frameID())) continue;
+        if (listed.contains(frame->frameID())) continue;
         unused.insert(frame->frameID());
     }
     if (unused.empty()) return;
@@ -212,12 +216,15 @@ std::vector<std::string> ProjectDataWrapper::removeLeftoverFiles() {
     if (!folder || !frameList_ || !isRegularFile(*pathForFile(keys::kFrameListFile))) return removed;
     auto names = foundation::FileManager::defaultManager().contentsOfDirectory(*folder);
     if (!names) return removed;
+    // Looked up once per file: a large project has thousands of both.
+    std::unordered_set<std::string> listed;
+    for (const FramePtr& frame : *frameList_) listed.insert(frame->frameID());
     for (const std::string& name : *names) {
         bool leftover = false;
         if (auto temporary = foundation::parseAtomicTemporaryName(name)) {
             leftover = isStoreFileName(temporary->targetName) && writerIsGone(temporary->writerProcessID);
         } else if (auto frameID = pictureFrameID(name)) {
-            leftover = !frameList_->containsFrameWithFrameID(*frameID);
+            leftover = !listed.contains(*frameID);
         }
         std::string path = foundation::path::appending(*folder, name);
         if (leftover && isRegularFile(path) && ::unlink(path.c_str()) == 0) removed.push_back(name);

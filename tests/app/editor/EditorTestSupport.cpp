@@ -14,6 +14,7 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace editortest {
 
@@ -140,6 +141,13 @@ std::string namesOfSavedList(ProjectModel& project) {
         names += found == letters.end() ? '?' : found->second;
     }
     return names;
+}
+
+SavedListStamp savedListStamp(ProjectModel& project) {
+    const auto path = project.pathForFile("frames.meta");
+    struct stat info {};
+    if (!path || ::stat(path->c_str(), &info) != 0) return {0, 0};
+    return {info.st_ino, int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
 }
 
 EditorTest::EditorTest(bool phone)

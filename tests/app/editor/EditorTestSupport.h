@@ -18,6 +18,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace editortest {
@@ -44,6 +45,12 @@ std::string namesOfList(ProjectModel& project);
 // The same read back from the saved "frames.meta" through python3 plistlib:
 // the entries' frame IDs mapped to the letters the list in memory gives them.
 std::string namesOfSavedList(ProjectModel& project);
+
+// Which write of "frames.meta" is on disk: its inode and modification time
+// (the atomic writer gives every save a new file, but an inode freed by a
+// rename can be handed to the next save's file, so the time counts too).
+using SavedListStamp = std::pair<unsigned long, int64_t>;
+SavedListStamp savedListStamp(ProjectModel& project);
 
 class EditorTest : public testsupport::WindowFixture {
 protected:

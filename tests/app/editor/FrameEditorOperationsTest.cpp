@@ -15,7 +15,6 @@
 #include "support/Pictures.h"
 
 #include <filesystem>
-#include <sys/stat.h>
 
 namespace editortest {
 namespace {
@@ -50,14 +49,7 @@ protected:
              {n::kSelectionKey, n::box(n::FrameRange{location, length})}});
         settle();
     }
-    // Which write of "frames.meta" is on disk: its inode and modification
-    // time. The inode alone is not enough: one freed by a rename can be
-    // handed to the next save's temporary file.
-    std::pair<ino_t, int64_t> savedListStamp() {
-        struct stat info {};
-        if (::stat(editor->project()->pathForFile("frames.meta")->c_str(), &info) != 0) return {0, 0};
-        return {info.st_ino, int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
-    }
+    SavedListStamp savedListStamp() { return editortest::savedListStamp(*editor->project()); }
     bool waitFor(const std::function<bool()>& done) { return foundation::RunLoop::main().runUntil(done, 60.0); }
 };
 

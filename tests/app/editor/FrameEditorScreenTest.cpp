@@ -18,7 +18,6 @@
 #include "platform/ui/controls/Label.h"
 
 #include <filesystem>
-#include <sys/stat.h>
 
 namespace editortest {
 namespace {
@@ -27,13 +26,6 @@ namespace n = editornotifications;
 
 void post(const char* name, foundation::Dictionary userInfo = {}) {
     foundation::NotificationCenter::defaultCenter().post(name, nullptr, std::move(userInfo));
-}
-
-// The inode of the saved frame list: the atomic writer gives every save a new file.
-ino_t savedListInode(ProjectModel& project) {
-    struct stat info {};
-    if (::stat(project.pathForFile("frames.meta")->c_str(), &info) != 0) return 0;
-    return info.st_ino;
 }
 
 TEST_F(EditorTest, RegistryHoldsThirtyFourNamesOnceEach) {
@@ -58,11 +50,11 @@ TEST_F(EditorTest, TwoInsertionsInARowRunAfterTheCallerReturnsInOrder) {
     KWImageProducer producer(project);
     ASSERT_TRUE(producer.storeImage(pictureOf('C'), c->frameID()).ok());
     ASSERT_TRUE(producer.storeImage(pictureOf('D'), d->frameID()).ok());
-    const ino_t before = savedListInode(*project);
+    const auto before = savedListStamp(*project);
     editor->addFrames({c}, 1);
     editor->addFrames({d}, 1);
     EXPECT_EQ(list->count(), 3);  // nothing yet
-    EXPECT_EQ(savedListInode(*project), before);
+    EXPECT_EQ(savedListStamp(*project), before);
     settle();
     // The second call's index was taken before the first ran: D lands in front of C.
     EXPECT_EQ(namesOfList(*project), "ADCBS");
@@ -88,12 +80,12 @@ TEST_F(EditorTest, AnIndexPastTheEndAppendsInTheGivenOrder) {
 TEST_F(EditorTest, AddFrameNotificationWithoutFrameChangesNothing) {
     auto project = projectOfPictures("AB");
     open(project);
-    const ino_t before = savedListInode(*project);
+    const auto before = savedListStamp(*project);
     post(n::kAddFrame);
     post(n::kAddFrame, {{"OTHER", 1}});
     settle();
     EXPECT_EQ(namesOfList(*project), "ABS");
-    EXPECT_EQ(savedListInode(*project), before);
+    EXPECT_EQ(savedListStamp(*project), before);
     EXPECT_LIST_INVARIANTS(project);
 }
 
@@ -192,11 +184,11 @@ TEST_F(EditorTest, AThemeAddsTitleAndCreditsAndNoThemeRemovesThem) {
     EXPECT_LIST_INVARIANTS(project);
 
     // An outline change without cards does nothing.
-    const ino_t before = savedListInode(*project);
+    const auto before = savedListStamp(*project);
     post(n::kOutlineHasChanged);
     settle();
     EXPECT_EQ(namesOfList(*project), "ABCS");
-    EXPECT_EQ(savedListInode(*project), before);
+    EXPECT_EQ(savedListStamp(*project), before);
 }
 
 TEST_F(EditorTest, TheStripFollowsTheListThroughInsertionsAndRemovals) {
