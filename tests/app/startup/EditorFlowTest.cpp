@@ -6,6 +6,7 @@
 #include "LaunchFixture.h"
 #include "app/capture/CaptureViewController.h"
 #include "app/core/KWImageProducer.h"
+#include "app/core/KWWatchKitLocalStorage.h"
 #include "app/editor/FrameEditorViewController.h"
 #include "app/editor/preview/KWPreviewViewController.h"
 #include "app/screens/KWProjectCollectionViewController.h"
@@ -102,6 +103,12 @@ TEST_F(EditorFlowTest, NewProjectCapturedListedAndReopenedOnItsPlayhead) {
     EXPECT_EQ(shown->UID(), playhead->UID());
     EXPECT_EQ(reopened->previewViewController()->lastFrame(), shown);
     savePicture("EditorFlow-reopened.png");
+
+    // Leaving finishes the capture screen: the watch is told it cannot capture.
+    tapView(reopened->btnExplorer());
+    settle();
+    EXPECT_NE(root.viewExplorer(), nullptr);
+    EXPECT_FALSE(KWWatchKitLocalStorage::sharedWatchKitLocalStorage().isReady());
 }
 
 }  // namespace
