@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -18,10 +19,10 @@ namespace logging {
 namespace {
 
 // Shared by every file logger of the process.
-std::atomic<int> exceptionCount{0};
+std::atomic<int> exceptionsSoFar{0};
 
 void reportException(const std::string& what) {
-    const int count = ++exceptionCount;
+    const int count = ++exceptionsSoFar;
     if (count > kMaximumReportedFileLoggerExceptions) return;
     reportToConsole("DDFileLogger.logMessage: " + what);
     if (count == kMaximumReportedFileLoggerExceptions) {
@@ -45,6 +46,8 @@ DDFileLogger::~DDFileLogger() {
         currentLogFileHandle_.close();
     }
 }
+
+int DDFileLogger::exceptionCount() { return exceptionsSoFar.load(); }
 
 void DDFileLogger::setCurrentDateSource(std::function<foundation::Date()> source) { currentDate_ = std::move(source); }
 
@@ -166,11 +169,15 @@ void DDFileLogger::rollLogFileNow() {
     if (!currentLogFileHandle_) return;
     // On disk before it is marked: an archived file is a finished file.
     ::fsync(currentLogFileHandle_.get());
-    currentLogFileHandle_.close();
     std::shared_ptr<DDLogFileInfo> info = currentLogFileInfo_;
     currentLogFileInfo_.reset();
+    // Marked through the open descriptor, so that a file moved or deleted
+    // underneath us is marked where it is now.
+    const std::string mark = std::string("user.") + kArchivedAttributeName;
+    const bool marked = ::fsetxattr(currentLogFileHandle_.get(), mark.c_str(), "", 0, 0) == 0;
+    currentLogFileHandle_.close();
     if (info) {
-        info->setIsArchived(true);
+        if (!marked) info->setIsArchived(true);
         logFileManager_->didRollAndArchiveLogFile(info->filePath());
     }
     stopWatching();

@@ -46,6 +46,10 @@ public:
     void logMessage(const DDLogMessage& message) override;
     void willRemoveLogger() override;
 
+    // Write failures counted so far in this process (reports stop after
+    // kMaximumReportedFileLoggerExceptions).
+    static int exceptionCount();
+
     // What "now" is for file ages; tests hand in their virtual time.
     void setCurrentDateSource(std::function<foundation::Date()> source);
 

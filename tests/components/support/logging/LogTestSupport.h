@@ -58,10 +58,14 @@ inline void logText(const std::string& text, int flag = logging::kLogFlagInfo, b
                         "%s", text.c_str());
 }
 
-// Every test leaves the hub without loggers.
+// Every test leaves the hub without loggers, their goodbyes done.
 inline void removeAllLoggersAndWait() {
+    const auto loggers = logging::DDLog::allLoggers();
     logging::DDLog::removeAllLoggers();
-    logging::DDLog::flushLog();
+    logging::DDLog::loggingQueue().sync([] {});
+    for (const auto& logger : loggers) {
+        if (auto queue = logger->loggerQueue()) queue->sync([] {});
+    }
 }
 
 }  // namespace logtest
