@@ -15,15 +15,20 @@ namespace {
 
 // Pictures composed ahead of the encoder: enough to keep it busy, few enough
 // for memory to stay flat at 3840×2160.
-constexpr size_t kComposedAhead = 4;
+constexpr size_t kComposedAhead = 2;  // per composer
+// Composers decoding and scaling in parallel: a JPEG decode of a large
+// picture takes about as long as its encoding, which runs on threads of its own.
+constexpr size_t kComposers = 3;
 constexpr size_t kAudioChunkFrames = 4096;
 
 }  // namespace
 
 TollivarMovieRenderer::TollivarMovieRenderer(ProjectModelPtr project) : MovieRenderer(std::move(project)) {}
 
-TollivarMovieRenderer::~TollivarMovieRenderer() {
-    if (composed_) composed_->close();
+TollivarMovieRenderer::~TollivarMovieRenderer() { closeComposers(); }
+
+void TollivarMovieRenderer::closeComposers() {
+    for (const auto& queue : composed_) queue->close();
 }
 
 void TollivarMovieRenderer::exportProjectWithExportType(std::optional<MovieExportType> exportType,
@@ -41,7 +46,8 @@ void TollivarMovieRenderer::renderMovie() {
     auto list = project()->getFrameList();
     frames_ = list ? list->getExpandedFrameList() : std::vector<FramePtr>{};
     fps_ = project()->getFPS();
-    if (!imageProducer_) imageProducer_ = std::make_shared<RenderImageProducer>(project());
+    while (imageProducers_.size() < kComposers)
+        imageProducers_.push_back(std::make_shared<RenderImageProducer>(project()));
     totalFrames_ = static_cast<int64_t>(frames_.size());
     counter_ = 0;
     audioFrameNext_ = 0;
@@ -71,9 +77,12 @@ void TollivarMovieRenderer::renderMovie() {
         return completeExport();
     }
 
-    composed_ = std::make_shared<foundation::BoundedQueue<ComposedFrame>>(kComposedAhead);
+    composed_.clear();
     auto self = std::static_pointer_cast<TollivarMovieRenderer>(shared_from_this());
-    DispatchQueue(kComposerQueueLabel).async([self] { self->compose(); });
+    for (size_t worker = 0; worker < kComposers; ++worker) {
+        composed_.push_back(std::make_shared<foundation::BoundedQueue<ComposedFrame>>(kComposedAhead));
+        DispatchQueue(kComposerQueueLabel).async([self, worker] { self->compose(worker); });
+    }
     audioWriterInput_->requestMediaDataWhenReady(DispatchQueue(kAudioQueueLabel), [self] { self->audioPump(); });
     videoWriterInput_->requestMediaDataWhenReady(DispatchQueue(kVideoQueueLabel), [self] { self->videoPump(); });
 }
@@ -105,20 +114,22 @@ std::optional<Error> TollivarMovieRenderer::openWriterAt(const std::string& url,
     return std::nullopt;
 }
 
-void TollivarMovieRenderer::compose() {
-    for (int64_t i = 0; i < totalFrames_ && !isCancelled(); ++i) {
-        graphics::Image image = imageProducer_->getImageRenderingForFrame(frames_[size_t(i)], size_, i, totalFrames_);
+void TollivarMovieRenderer::compose(size_t worker) {
+    RenderImageProducer& producer = *imageProducers_[worker];
+    foundation::BoundedQueue<ComposedFrame>& queue = *composed_[worker];
+    for (auto i = int64_t(worker); i < totalFrames_ && !isCancelled(); i += int64_t(kComposers)) {
+        graphics::Image image = producer.getImageRenderingForFrame(frames_[size_t(i)], size_, i, totalFrames_);
         image = applyPostRenderStep(image, i);
         ComposedFrame frame{i, pixelBufferFromCGImage(image, int(size_.width), int(size_.height))};
-        if (!composed_->push(std::move(frame))) return;
+        if (!queue.push(std::move(frame))) return;
     }
-    composed_->close();
+    queue.close();
 }
 
 void TollivarMovieRenderer::videoPump() {
     while (videoWriterInput_->isReadyForMoreMediaData()) {
         std::optional<ComposedFrame> frame;
-        if (counter_ < totalFrames_ && !isCancelled()) frame = composed_->pop();
+        if (counter_ < totalFrames_ && !isCancelled()) frame = composed_[size_t(counter_) % kComposers]->pop();
         if (frame) {
             const int64_t i = frame->index;
             setProgress(totalFrames_ < 1 ? 0.0 : double(i) / double(totalFrames_));
@@ -176,7 +187,7 @@ void TollivarMovieRenderer::checkStatus() {
 void TollivarMovieRenderer::closeWriter() {
     // Both pumps and a failed append may get here; the export ends once.
     if (closed_.exchange(true)) return;
-    composed_->close();
+    closeComposers();
     if (status() != kStatusFailed && status() != kStatusCancelled) {
         auto self = std::static_pointer_cast<TollivarMovieRenderer>(shared_from_this());
         videoWriter_->finishWriting([self] { DispatchQueue::main().async([self] { self->finishOnMainQueue(); }); });

@@ -6,8 +6,9 @@
 // at 1/fps, frame i from (i+1)/fps, the last one for 1/fps.
 //
 // The export call sets the writer up on the caller's thread (the main
-// thread: the sound mix is built from main-thread data) and returns; a
-// composer turns frames into pictures on its own queue, and the video and
+// thread: the sound mix is built from main-thread data) and returns;
+// composers turn frames into pictures on their own queues (decoding and
+// scaling in parallel, the encoder's threads busy meanwhile), and the video and
 // audio inputs pull on theirs ("assetVideoWriterQueue",
 // "assetAudioWriterQueue"). Set-up failures of the project (no frames, no
 // type, size 0) complete inside the export call; every other ending
@@ -89,7 +90,9 @@ private:
 
     // Returns the writer's error when it cannot be made or started.
     std::optional<foundation::Error> openWriterAt(const std::string& url, graphics::Size withFrameSize);
-    void compose();
+    // Composes frames worker, worker + composers, ... into that worker's queue.
+    void compose(size_t worker);
+    void closeComposers();
     void videoPump();
     void audioPump();
     void handleErrorDuringRendering();
@@ -99,7 +102,8 @@ private:
     void finishOnMainQueue();
     foundation::Error writingError() const;
 
-    std::shared_ptr<RenderImageProducer> imageProducer_;
+    // One producer per composer (a producer is used by one thread at a time).
+    std::vector<std::shared_ptr<RenderImageProducer>> imageProducers_;
     std::vector<FramePtr> frames_;
     int64_t fps_ = 5;
     int64_t totalFrames_ = 0;
@@ -109,7 +113,8 @@ private:
     std::shared_ptr<media::AssetWriterInput> videoWriterInput_;
     std::shared_ptr<media::AssetWriterInput> audioWriterInput_;
     std::unique_ptr<media::AudioMixReader> audioReader_;
-    std::shared_ptr<foundation::BoundedQueue<ComposedFrame>> composed_;
+    // Frame i waits in queue i % composers, so the encoder takes them in order.
+    std::vector<std::shared_ptr<foundation::BoundedQueue<ComposedFrame>>> composed_;
 
     int64_t counter_ = 0;         // video queue only
     int64_t audioFrameNext_ = 0;  // audio queue only
