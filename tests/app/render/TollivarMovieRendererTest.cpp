@@ -155,8 +155,17 @@ TEST_F(TollivarMovieRendererTest, CachedMovieIsReusedOnlyWhileCurrentAndAtItsSiz
                   c.reused ? outcome.exportURL : std::nullopt)
             << c.size.toString();
     }
-    EXPECT_TRUE(MovieRenderer::isVideoAtPath(fs::path(*outcome.exportURL).parent_path(), {1280, 720}) ==
-                (fs::path(*outcome.exportURL).filename() == "kelbrin.mov"));
+    // The same test over a folder holding "kelbrin.mov" and "kelbrin.meta".
+    const fs::path folder = fs::path(folders.root()) / "prepared";
+    fs::create_directories(folder);
+    fs::copy_file(*outcome.exportURL, folder / "kelbrin.mov");
+    for (bool needsRendering : {false, true}) {
+        foundation::Dictionary meta;
+        meta.set("RecordNeedsRendering", needsRendering);
+        ASSERT_TRUE(foundation::plist::writeFile(meta, (folder / "kelbrin.meta").string()));
+        EXPECT_EQ(MovieRenderer::isVideoAtPath(folder.string(), {1280, 720}), !needsRendering);
+        EXPECT_FALSE(MovieRenderer::isVideoAtPath(folder.string(), {640, 360}));
+    }
     // An edit marks the project: the movie is no longer current.
     setMeta("RecordNeedsRendering", true);
     EXPECT_FALSE(renderer()->getPreparedMovieForExportType(hd));
