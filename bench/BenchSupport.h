@@ -85,6 +85,14 @@ inline double medianToolSeconds(int runs, const std::string& tool, const std::fi
         });
 }
 
+// Points the application's data, caches and settings folders below `root`,
+// so a benchmark's projects and renders never touch the user's.
+inline void useApplicationFoldersBelow(const std::filesystem::path& root) {
+    setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
+    setenv("XDG_CACHE_HOME", (root / "cache").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+}
+
 // What a comparison must reach. Where less is better the ratio is our time
 // over the reference's and must stay at or below the bound; where more is
 // better it is the reference's time over ours (how many times faster we are)

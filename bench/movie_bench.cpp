@@ -184,9 +184,7 @@ bool runScenario(const Scenario& s, const fs::path& root) {
 int main() {
     const fs::path root = fs::temp_directory_path() / ("tollivar-movie-bench-" + std::to_string(getpid()));
     fs::create_directories(root);
-    setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
-    setenv("XDG_CACHE_HOME", (root / "cache").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+    bench::useApplicationFoldersBelow(root);
     bool met = true;
     for (const Scenario& s : {Scenario{"1080p", 1920, 1080, 200, "10M"}, Scenario{"2160p", 3840, 2160, 48, "45M"}})
         met = runScenario(s, root) && met;

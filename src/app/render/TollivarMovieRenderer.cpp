@@ -120,7 +120,9 @@ void TollivarMovieRenderer::compose(size_t worker) {
     for (auto i = int64_t(worker); i < totalFrames_ && !isCancelled(); i += int64_t(kComposers)) {
         graphics::Image image = producer.getImageRenderingForFrame(frames_[size_t(i)], size_, i, totalFrames_);
         image = applyPostRenderStep(image, i);
-        ComposedFrame frame{i, pixelBufferFromCGImage(image, int(size_.width), int(size_.height))};
+        // Converted here, in parallel, rather than on the encoder's queue.
+        ComposedFrame frame{
+            i, media::convertedTo420Planar(pixelBufferFromCGImage(image, int(size_.width), int(size_.height)))};
         if (!queue.push(std::move(frame))) return;
     }
     queue.close();

@@ -4,6 +4,7 @@
 
 extern "C" {
 #include <libavutil/channel_layout.h>
+#include <libavutil/imgutils.h>
 #include <libavutil/opt.h>
 }
 
@@ -153,9 +154,14 @@ void AssetWriterInput::advance(double until, AssetWriter& writer) {
 bool AssetWriterInput::appendPixelBuffer(const PixelBuffer& buffer, MediaTime presentationTime) {
     std::shared_ptr<AssetWriter> writer = writingWriter();
     if (kind_ != Kind::Video || !writer || !presentationTime.isValid()) return false;
-    if (buffer.width != video_.width || buffer.height != video_.height || buffer.pixelFormat != kPixelFormat32ARGB ||
-        buffer.bytesPerRow < size_t(buffer.width) * 4 ||
-        buffer.bytes.size() < buffer.bytesPerRow * size_t(buffer.height)) {
+    const bool planar = buffer.pixelFormat == kPixelFormat420YpCbCr8Planar;
+    const size_t planarSize = size_t(video_.width) * size_t(video_.height) * 3 / 2;
+    const bool fits =
+        buffer.width == video_.width && buffer.height == video_.height &&
+        (planar ? buffer.bytes.size() >= planarSize
+                : buffer.pixelFormat == kPixelFormat32ARGB && buffer.bytesPerRow >= size_t(buffer.width) * 4 &&
+                      buffer.bytes.size() >= buffer.bytesPerRow * size_t(buffer.height));
+    if (!fits) {
         writer->fail(mediaError(AVERROR(EINVAL), "A picture of " + std::to_string(buffer.width) + "x" +
                                                      std::to_string(buffer.height) + " does not fit the movie"));
         return false;
@@ -165,19 +171,30 @@ bool AssetWriterInput::appendPixelBuffer(const PixelBuffer& buffer, MediaTime pr
         writer->fail(mediaError(AVERROR(EINVAL), "Pictures must be appended in time order"));
         return false;
     }
-    scaler_.reset(sws_getCachedContext(scaler_.release(), buffer.width, buffer.height, AV_PIX_FMT_ARGB, video_.width,
-                                       video_.height, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
-    if (!scaler_) {
-        writer->fail(mediaError(AVERROR(ENOMEM), "Cannot convert a picture"));
-        return false;
-    }
     if (int status = av_frame_make_writable(frame_.get()); status < 0) {
         writer->fail(mediaError(status, "Cannot convert a picture"));
         return false;
     }
-    const uint8_t* source[] = {buffer.bytes.data()};
-    const int sourceStride[] = {static_cast<int>(buffer.bytesPerRow)};
-    sws_scale(scaler_.get(), source, sourceStride, 0, buffer.height, frame_->data, frame_->linesize);
+    if (planar) {
+        const uint8_t* plane = buffer.bytes.data();
+        for (int p = 0; p < 3; ++p) {
+            const int width = p == 0 ? video_.width : video_.width / 2;
+            const int height = p == 0 ? video_.height : video_.height / 2;
+            av_image_copy_plane(frame_->data[p], frame_->linesize[p], plane, width, width, height);
+            plane += size_t(width) * size_t(height);
+        }
+    } else {
+        scaler_.reset(sws_getCachedContext(scaler_.release(), buffer.width, buffer.height, AV_PIX_FMT_ARGB,
+                                           video_.width, video_.height, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr,
+                                           nullptr, nullptr));
+        if (!scaler_) {
+            writer->fail(mediaError(AVERROR(ENOMEM), "Cannot convert a picture"));
+            return false;
+        }
+        const uint8_t* source[] = {buffer.bytes.data()};
+        const int sourceStride[] = {static_cast<int>(buffer.bytesPerRow)};
+        sws_scale(scaler_.get(), source, sourceStride, 0, buffer.height, frame_->data, frame_->linesize);
+    }
     frame_->pts = pts;
     lastPts_ = pts;
     if (!encode(frame_.get(), *writer)) return false;
@@ -250,6 +267,34 @@ void AssetWriterInput::markAsFinished() {
         encode(nullptr, *writer);
     }
     writer->wakeWaitingInputs();
+}
+
+}  // namespace media
+
+namespace media {
+
+PixelBuffer convertedTo420Planar(const PixelBuffer& argb) {
+    if (argb.pixelFormat != kPixelFormat32ARGB || argb.width <= 0 || argb.height <= 0 || argb.width % 2 ||
+        argb.height % 2 || argb.bytes.size() < argb.bytesPerRow * size_t(argb.height))
+        return argb;
+    // One conversion context per thread: producers convert in parallel.
+    thread_local ScaleContextPtr scaler;
+    scaler.reset(sws_getCachedContext(scaler.release(), argb.width, argb.height, AV_PIX_FMT_ARGB, argb.width,
+                                      argb.height, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
+    if (!scaler) return argb;
+    PixelBuffer planar;
+    planar.width = argb.width;
+    planar.height = argb.height;
+    planar.bytesPerRow = size_t(argb.width);
+    planar.pixelFormat = kPixelFormat420YpCbCr8Planar;
+    const size_t lumaSize = size_t(argb.width) * size_t(argb.height);
+    planar.bytes.resize(lumaSize * 3 / 2);
+    uint8_t* planes[] = {planar.bytes.data(), planar.bytes.data() + lumaSize, planar.bytes.data() + lumaSize * 5 / 4};
+    const int strides[] = {argb.width, argb.width / 2, argb.width / 2};
+    const uint8_t* source[] = {argb.bytes.data()};
+    const int sourceStride[] = {static_cast<int>(argb.bytesPerRow)};
+    sws_scale(scaler.get(), source, sourceStride, 0, argb.height, planes, strides);
+    return planar;
 }
 
 }  // namespace media

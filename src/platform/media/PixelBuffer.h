@@ -2,7 +2,10 @@
 
 // A picture handed to the movie writer: rows of 32-bit pixels with the bytes
 // alpha (ignored), red, green, blue in that order, as the platform's 32ARGB
-// pixel format stores them.
+// pixel format stores them; or the same picture already converted to planar
+// 4:2:0 YCbCr (a luma plane of width × height bytes, then the two chroma
+// planes of half width and height), so the conversion can run on the
+// producer's threads instead of the encoder's.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +14,7 @@
 namespace media {
 
 inline constexpr uint32_t kPixelFormat32ARGB = 32;
+inline constexpr uint32_t kPixelFormat420YpCbCr8Planar = 0x79343230;  // 'y420'
 
 struct PixelBuffer {
     int width = 0;
@@ -31,5 +35,10 @@ struct PixelBuffer {
     uint8_t* row(int y) { return bytes.data() + bytesPerRow * static_cast<size_t>(y); }
     const uint8_t* row(int y) const { return bytes.data() + bytesPerRow * static_cast<size_t>(y); }
 };
+
+// A 32ARGB picture of even width and height converted by libswscale to
+// planar 4:2:0, as the movie encoder takes it; the buffer unchanged for any
+// other picture. Any thread.
+PixelBuffer convertedTo420Planar(const PixelBuffer& argb);
 
 }  // namespace media

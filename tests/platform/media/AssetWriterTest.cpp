@@ -77,8 +77,10 @@ private:
                 return finishWhenBothDone();
             }
             const uint8_t level = static_cast<uint8_t>(40 * (next_ % 6));
-            if (!video_->appendPixelBuffer(solid(settings_.width, settings_.height, level, 128, 255 - level),
-                                           MediaTime::make(times_[next_], settings_.frameRate))) {
+            PixelBuffer picture = solid(settings_.width, settings_.height, level, 128, 255 - level);
+            // Every other picture comes converted already, as the renderer's composers hand them over.
+            if (next_ % 2) picture = convertedTo420Planar(picture);
+            if (!video_->appendPixelBuffer(picture, MediaTime::make(times_[next_], settings_.frameRate))) {
                 return;
             }
             ++next_;
@@ -226,6 +228,24 @@ TEST_F(AssetWriterTest, RefusesWhatItCannotWrite) {
     EXPECT_FALSE(writer->startWriting());
     EXPECT_EQ(writer->status(), AssetWriterStatus::Failed);
     EXPECT_TRUE(writer->error());
+}
+
+TEST(PixelBufferConversion, ArgbBecomesLimitedRangeYCbCr) {
+    struct Case {
+        uint8_t r, g, b;
+        int y, cb, cr;
+    };
+    for (const Case& c : {Case{255, 0, 0, 81, 90, 240}, Case{0, 255, 0, 145, 54, 34}, Case{0, 0, 255, 41, 240, 110},
+                          Case{255, 255, 255, 235, 128, 128}, Case{0, 0, 0, 16, 128, 128}}) {
+        const PixelBuffer planar = convertedTo420Planar(solid(8, 4, c.r, c.g, c.b));
+        ASSERT_EQ(planar.pixelFormat, kPixelFormat420YpCbCr8Planar);
+        ASSERT_EQ(planar.bytes.size(), 8u * 4 * 3 / 2);
+        EXPECT_NEAR(planar.bytes[9], c.y, 2);
+        EXPECT_NEAR(planar.bytes[32 + 1], c.cb, 2);
+        EXPECT_NEAR(planar.bytes[40 + 1], c.cr, 2);
+    }
+    // Odd sides cannot be subsampled: the picture stays as it was.
+    EXPECT_EQ(convertedTo420Planar(solid(7, 4, 1, 2, 3)).pixelFormat, kPixelFormat32ARGB);
 }
 
 TEST_F(AssetWriterTest, ProbeTellsMoviesItCannotUse) {
