@@ -3,6 +3,7 @@
 // The menu only posts a notification per choice; every change happens here
 // and ends in the insertion routine or a save.
 
+#include "app/capture/CaptureViewController.h"
 #include "app/core/KWImageProducer.h"
 #include "app/core/KWPasteboardHandler.h"
 #include "app/editor/EditorNotifications.h"
@@ -11,6 +12,7 @@
 #include "app/editor/FramePanels.h"
 #include "app/editor/HFImageEditorViewController.h"
 #include "app/editor/KWFrameEditMenuViewController.h"
+#include "app/painter/PainterViewController.h"
 #include "app/render/themes/ThemeCardEditViewController.h"
 #include "app/widgets/alerts/AlertView.h"
 #include "app/widgets/popover/KWPopoverController.h"
@@ -24,7 +26,6 @@ namespace n = editornotifications;
 
 namespace {
 
-constexpr const char* kPaintingUnavailable = "Painting is not available yet.";
 // Pastes of at least this many frames show a notice while they run.
 constexpr int64_t kPasteNoticeThreshold = 4;
 constexpr int64_t kPasteNoticeSeconds = 20;
@@ -312,12 +313,30 @@ void FrameEditorViewController::mergeImagesForFrame(const FramePtr& frame) {
 }
 
 void FrameEditorViewController::showPainterWithOption(int32_t option, const FramePtr& forFrame) {
-    (void)option;
     if (!forFrame || (forFrame->type() == Frame::kTypeCaptureSlot)) return;
-    // Painting comes later; until then the user is told so and nothing changes.
-    auto alert = AlertView::create("", foundation::localized(kPaintingUnavailable));
-    alert->addButtonWithTitle(foundation::localized("OK"), {});
-    alert->show();
+    auto list = project_->getFrameList();
+    const int64_t index = list ? list->getIndexForFrame(forFrame) : foundation::kNotFound;
+    if (index == foundation::kNotFound) return;
+    // Everything the painter needs (the picture, OpenGL ES) is checked before
+    // the camera pauses; a painter that cannot open says why and changes nothing.
+    auto created = PainterViewController::create(project_, index, option == 1);
+    if (!created) {
+        auto alert = AlertView::create("", created.error().description);
+        alert->addButtonWithTitle(foundation::localized("OK"), {});
+        alert->show();
+        return;
+    }
+    if (isTablet() && captureViewController_) captureViewController_->pauseCameraCapture();
+    std::shared_ptr<PainterViewController> painter = *created;
+    auto weak = foundation::weakFrom(this);
+    PainterViewController* shown = painter.get();
+    painter->setHandlerComplete([weak, forFrame, shown] {
+        auto self = weak.lock();
+        if (!self) return;
+        self->updateFrameViews(forFrame);
+        self->dismissViewControllerFromFrameEditorWithZoomIn(shown, forFrame);
+    });
+    presentViewControllerFromFrameEditorWithZoomIn(painter);
 }
 
 void FrameEditorViewController::textCardEditForFrame(const FramePtr& frame) {

@@ -7,11 +7,13 @@
 #include "app/core/KWPasteboardHandler.h"
 #include "app/editor/EditorNotifications.h"
 #include "app/editor/FrameEditorModel.h"
+#include "app/painter/PainterViewController.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/library/Pasteboard.h"
 #include "platform/ui/controllers/AlertView.h"
 #include "platform/ui/controls/Label.h"
+#include "support/ChildProcess.h"
 #include "support/Pictures.h"
 
 #include <filesystem>
@@ -214,19 +216,69 @@ TEST_F(OperationsTest, CropAndMergeStoreUnfilteredPixels) {
     EXPECT_LIST_INVARIANTS(project);
 }
 
-TEST_F(OperationsTest, DrawAndEraseSayPaintingIsNotAvailable) {
+TEST_F(OperationsTest, DrawAndEraseOpenThePainterWhoseSaveUpdatesTheFrame) {
     auto project = projectOfPictures("AB");
     open(project);
-    for (const char* name : {n::kMenuDraw, n::kMenuEraser}) {
-        choose(name, 0, 0, 1);
-        EXPECT_EQ(alertMessages(), std::vector<std::string>{"Painting is not available yet."});
-        for (auto& alert : ui::AlertView::visibleAlerts()) alert->dismissWithClickedButtonIndex(0, false);
+    const FramePtr b = project->getFrameList()->getFrameAtIndex(1);
+    const std::string picture = KWImageProducer::frameFileName(b->frameID());
+    for (const auto& [name, masking] : {std::pair{n::kMenuDraw, false}, std::pair{n::kMenuEraser, true}}) {
+        const auto before = project->fileDataForFileWithPreferredFilename(picture);
+        choose(name, 1, 1, 1);
         settle();
+        auto* painter = dynamic_cast<PainterViewController*>(editor->presentedViewController());
+        ASSERT_NE(painter, nullptr) << name;
+        EXPECT_EQ(painter->isMasking(), masking) << name;
+        EXPECT_EQ(painter->currentFrame(), 1) << name;
+        EXPECT_TRUE(alertMessages().empty()) << name;
+        painter->viewDidAppear(false);
+        fingers.tap(inWindow(*painter->drawingView(), graphics::Point{200, 200}));
+        ASSERT_TRUE(painter->saveAndClose()) << name;
+        settle();
+        EXPECT_EQ(editor->presentedViewController(), nullptr) << name << ": the completion dismisses it";
+        EXPECT_NE(project->fileDataForFileWithPreferredFilename(picture), before) << name;
     }
     choose(n::kMenuDraw, 2, 2, 1);  // the slot: nothing at all
+    settle();
+    EXPECT_EQ(editor->presentedViewController(), nullptr);
     EXPECT_TRUE(alertMessages().empty());
     EXPECT_EQ(namesOfList(*project), "ABS");
     EXPECT_LIST_INVARIANTS(project);
+}
+
+// Run in a child whose Mesa finds no drivers: Draw and Erase only say why.
+TEST_F(OperationsTest, WithoutOpenGLDrawAndEraseSayWhyAndChangeNothing) {
+    if (!std::getenv("TOLLIVAR_NO_GL_CHILD")) {
+        const std::string drivers = folders.temporary() + "/no-drivers";  // an empty folder
+        std::filesystem::create_directories(drivers);
+        testsupport::ChildProcess::Options options;
+        options.environment = {"LIBGL_DRIVERS_PATH=" + drivers, "TOLLIVAR_NO_GL_CHILD=1"};
+        options.captureOutput = true;
+        options.captureErrors = true;
+        auto child = testsupport::ChildProcess::spawn(
+            {testsupport::ChildProcess::thisExecutable(),
+             "--gtest_filter=OperationsTest.WithoutOpenGLDrawAndEraseSayWhyAndChangeNothing"},
+            options);
+        const std::string output = child.readOutput();
+        EXPECT_EQ(child.wait(), 0) << output;
+        EXPECT_NE(output.find("[  PASSED  ] 1 test"), std::string::npos) << output;
+        return;
+    }
+    auto project = projectOfPictures("AB");
+    open(project);
+    const auto files = std::distance(std::filesystem::directory_iterator(*project->getProjectPath()),
+                                     std::filesystem::directory_iterator());
+    for (const char* name : {n::kMenuDraw, n::kMenuEraser}) {
+        choose(name, 0, 0, 1);
+        EXPECT_EQ(alertMessages(),
+                  std::vector<std::string>{"Painting needs OpenGL ES 1.1, which this system does not offer."});
+        EXPECT_EQ(editor->presentedViewController(), nullptr);
+        for (auto& alert : ui::AlertView::visibleAlerts()) alert->dismissWithClickedButtonIndex(0, false);
+        settle();
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(*project->getProjectPath()),
+                            std::filesystem::directory_iterator()),
+              files);
+    EXPECT_EQ(namesOfList(*project), "ABS");
 }
 
 }  // namespace
