@@ -287,4 +287,27 @@ TEST(MaskingCanvas, TheBackgroundFillsTheCanvasUpright) {
     EXPECT_EQ(pixel(*image, 299, 80), (RGBA{0, 0, 255, 255}));
 }
 
+TEST(PaintingCanvas, ABufferStartingWithAMoveRecordReplaysWithoutDrawingIt) {
+    auto move = std::make_shared<Stroke>();
+    move->type = static_cast<int32_t>(kBrushTypeMove);
+    move->points = {{LinePoint{0, {-30, -20}}}};
+    auto pen = std::make_shared<Stroke>();
+    pen->type = static_cast<int32_t>(kBrushTypePen);
+    pen->red = 1, pen->alpha = 1;
+    pen->brushSize = 15;
+    pen->offset = {30, -20};
+    pen->points = {paintingrules::tapSegment({100, 50}, 5)};
+    auto canvas = paintingCanvas();
+    ASSERT_NE(canvas, nullptr);
+    ASSERT_TRUE(canvas->loadBufferData(*strokeBufferData({move, pen})).ok());
+    auto image = canvas->createImage();
+    Box painted = boxOf(*image, [](RGBA p) { return !isClear(p); });
+    EXPECT_EQ(painted.count, 15 * 15);
+    EXPECT_TRUE(painted.contains(130, 576 - 30));  // (100, 50) + offset, rows counted from the top
+    EXPECT_EQ(pixel(*image, 130, 546), (RGBA{255, 0, 0, 255}));
+    // Undoing the pen stroke leaves the move record, which draws nothing.
+    canvas->undo();
+    EXPECT_EQ(boxOf(*canvas->createImage(), [](RGBA p) { return !isClear(p); }).count, 0);
+}
+
 }  // namespace
