@@ -76,10 +76,12 @@ foundation::Status PainterLayerManager::saveLayerFiles(const std::string& frameI
                    !removed) {
             return removed;
         }
-        const foundation::Bytes strokes = layer->bufferData.value_or(foundation::Bytes());
-        if (auto written = project_->updateRegularFileWithContents(strokes, layerStrokesFileName(frameID, layer->UUID));
-            !written)
-            return written;
+        // A layer without strokes has no stroke file, so every stroke file decodes.
+        const std::string strokesFile = layerStrokesFileName(frameID, layer->UUID);
+        auto written = layer->bufferData && !layer->bufferData->empty()
+                           ? project_->updateRegularFileWithContents(*layer->bufferData, strokesFile)
+                           : project_->removeRegularFileWithPreferredFilename(strokesFile);
+        if (!written) return written;
         list.push_back(layer->encode());
     }
     foundation::Dictionary root{{kLayersKey, list}, {kActiveKey, currentLayer_->UUID}};
@@ -120,7 +122,10 @@ foundation::Result<bool> PainterLayerManager::restoreLayerFiles(const std::strin
         }
         pictures.push_back(picture);
     }
-    if (activeStrokes) active->bufferData = activeStrokes->empty() ? std::nullopt : activeStrokes;
+    // The active layer's own stroke file was written before the information
+    // file that lists it, so it matches the stack even after a save that was
+    // cut short; the frame's stroke file stands in only when it is missing.
+    if (!active->bufferData && activeStrokes && !activeStrokes->empty()) active->bufferData = activeStrokes;
     if (paintingCanvas_ && active->bufferData) {
         if (auto loaded = paintingCanvas_->loadBufferData(*active->bufferData); !loaded) return loaded.error();
     } else if (paintingCanvas_) {

@@ -82,7 +82,8 @@ public:
     // the stack. Call after encodeLayerInformation.
     foundation::Status saveLayerFiles(const std::string& frameID);
     // Replaces the stack with the one stored for the frame; `activeStrokes`
-    // (the frame's stroke file) go onto the active layer. Returns false when
+    // (the frame's stroke file) go onto the active layer when its own stroke
+    // file is missing. Returns false when
     // the frame has no stored stack. A damaged stack file or layer file
     // leaves the stack as it was and returns why.
     foundation::Result<bool> restoreLayerFiles(const std::string& frameID,

@@ -16,7 +16,7 @@
 #include <vector>
 
 class PainterScreenFixture : public testsupport::WindowFixture {
-protected:
+public:
     static constexpr int kFrameWidth = 640;
     static constexpr int kFrameHeight = 360;
 
@@ -30,6 +30,8 @@ protected:
     // Stores `count` frames of solid colours in front of the capture slot.
     void addFrames(int count);
     std::shared_ptr<PainterViewController> open(int64_t index, bool masking);
+    // The same on frame 1 in paint mode, for a child process's test body.
+    std::shared_ptr<PainterViewController> openForChild() { return open(1, false); }
     // A drag across the canvas from `from` to `to`, in canvas points.
     void drawLine(graphics::Point from, graphics::Point to);
     std::string frameID(int64_t index) const;

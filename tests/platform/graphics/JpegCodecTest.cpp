@@ -217,3 +217,20 @@ TEST(ImageLoadTest, LoadsFromFilesAndReportsMissingOnes) {
     ASSERT_FALSE(cut.ok());
     EXPECT_NE(cut.error().description.find("cut.jpg"), std::string::npos);
 }
+
+TEST(JpegCodec, FullColourResolutionKeepsOnePixelStripes) {
+    // Columns alternating red and blue: half-resolution colour blends
+    // neighbours, full resolution keeps each pixel's own colour.
+    QImage stripes(64, 16, QImage::Format_RGB32);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 64; ++x) stripes.setPixel(x, y, x % 2 ? qRgb(220, 30, 20) : qRgb(20, 40, 210));
+    auto full = jpeg::encode(stripes, 1.0, true);
+    auto half = jpeg::encode(stripes, 1.0);
+    ASSERT_TRUE(full.ok() && half.ok());
+    auto fullPicture = Image::decode(*full);
+    auto halfPicture = Image::decode(*half);
+    ASSERT_TRUE(fullPicture.ok() && halfPicture.ok());
+    EXPECT_TRUE(pixelNear(fullPicture->pixelAt(9, 8), RGBA{220, 30, 20, 255}, 3));
+    EXPECT_TRUE(pixelNear(fullPicture->pixelAt(10, 8), RGBA{20, 40, 210, 255}, 3));
+    EXPECT_FALSE(pixelNear(halfPicture->pixelAt(9, 8), RGBA{220, 30, 20, 255}, 30));
+}
