@@ -14,7 +14,7 @@ void DDAbstractLogger::changeOnLoggerQueue(std::function<void()> block) {
         return;
     }
     auto self = shared_from_this();
-    DDLog::loggingQueue().async([self, block = std::move(block)]() mutable {
+    DDLog::asyncInOrder([self, block = std::move(block)]() mutable {
         self->loggerQueue_.async([self, block = std::move(block)] { block(); });
     });
 }
@@ -24,7 +24,7 @@ void DDAbstractLogger::readOnLoggerQueue(const std::function<void()>& block) con
         block();
         return;
     }
-    DDLog::loggingQueue().sync([&] { loggerQueue_.sync(block); });
+    DDLog::syncInOrder([&] { loggerQueue_.sync(block); });
 }
 
 std::shared_ptr<DDLogFormatter> DDAbstractLogger::logFormatter() {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <deque>
 #include <mutex>
 #include <thread>
 #include <unistd.h>
@@ -85,25 +86,113 @@ void ltRemoveAllLoggers() {
     hub().nodes.clear();
 }
 
-void ltLog(const std::shared_ptr<const DDLogMessage>& message, bool holdsSlot) {
+// What the logging queue has still to do, in the order callers asked for
+// it: messages and changes of the logger list.
+struct Event {
+    enum class Kind { Message, Add, Remove, RemoveAll, Run };
+    Kind kind;
+    std::shared_ptr<const DDLogMessage> message;
+    bool holdsSlot = false;
+    std::shared_ptr<DDLogger> logger;
+    int level = 0;
+    std::function<void()> block = {};
+};
+
+struct Pending {
+    std::mutex mutex;
+    std::deque<Event> events;
+    bool drainScheduled = false;
+};
+
+Pending& pending() {
+    static Pending* instance = new Pending;
+    return *instance;
+}
+
+// Delivers a run of messages: each picked logger gets its share in order in
+// one block on its queue, the loggers in parallel; the run ends when every
+// logger is done, and only then are the callers' slots given back.
+void deliver(const std::vector<const Event*>& run) {
     Hub& h = hub();
-    if (h.processorCount > 1) {
-        for (const auto& node : h.nodes) {
-            if (!(node.logLevel & message->logFlag())) continue;
-            auto logger = node.logger;
-            h.group.async(node.loggerQueue, [logger, message] { logger->logMessage(*message); });
+    for (const auto& node : h.nodes) {
+        auto share = std::make_shared<std::vector<std::shared_ptr<const DDLogMessage>>>();
+        for (const Event* event : run) {
+            if (node.logLevel & event->message->logFlag()) share->push_back(event->message);
         }
-        h.group.wait();
-    } else {
-        for (const auto& node : h.nodes) {
-            if (!(node.logLevel & message->logFlag())) continue;
-            node.loggerQueue.sync([&] { node.logger->logMessage(*message); });
+        if (share->empty()) continue;
+        auto logger = node.logger;
+        auto deliverShare = [logger, share] {
+            for (const auto& message : *share) logger->logMessage(*message);
+        };
+        if (h.processorCount > 1) {
+            h.group.async(node.loggerQueue, deliverShare);
+        } else {
+            node.loggerQueue.sync(deliverShare);
         }
     }
-    if (holdsSlot) h.slots.signal();
+    if (h.processorCount > 1) h.group.wait();
+    for (const Event* event : run) {
+        if (event->holdsSlot) h.slots.signal();
+    }
+}
+
+// On the logging queue: works through everything asked for so far. Messages
+// that follow each other are delivered as one run, so a burst costs one
+// hand-over per logger instead of one per message.
+void drainPending() {
+    Pending& p = pending();
+    for (;;) {
+        std::deque<Event> events;
+        {
+            std::lock_guard lock(p.mutex);
+            if (p.events.empty()) {
+                p.drainScheduled = false;
+                return;
+            }
+            events.swap(p.events);
+        }
+        std::vector<const Event*> run;
+        for (const Event& event : events) {
+            if (event.kind == Event::Kind::Message) {
+                run.push_back(&event);
+                continue;
+            }
+            if (!run.empty()) deliver(run);
+            run.clear();
+            switch (event.kind) {
+                case Event::Kind::Add:
+                    ltAddLogger(event.logger, event.level);
+                    break;
+                case Event::Kind::Remove:
+                    ltRemoveLogger(event.logger);
+                    break;
+                case Event::Kind::RemoveAll:
+                    ltRemoveAllLoggers();
+                    break;
+                case Event::Kind::Run:
+                    event.block();
+                    break;
+                case Event::Kind::Message:
+                    break;
+            }
+        }
+        if (!run.empty()) deliver(run);
+    }
+}
+
+void post(Event event) {
+    Pending& p = pending();
+    bool schedule;
+    {
+        std::lock_guard lock(p.mutex);
+        p.events.push_back(std::move(event));
+        schedule = !std::exchange(p.drainScheduled, true);
+    }
+    if (schedule) hub().queue.async([] { drainPending(); });
 }
 
 void ltFlush() {
+    drainPending();
     Hub& h = hub();
     for (const auto& node : h.nodes) {
         auto logger = node.logger;
@@ -118,21 +207,20 @@ const foundation::DispatchQueue& DDLog::loggingQueue() { return hub().queue; }
 
 void DDLog::addLogger(std::shared_ptr<DDLogger> logger, int level) {
     if (!logger) return;
-    hub().queue.async([logger = std::move(logger), level] { ltAddLogger(logger, level); });
+    post(Event{Event::Kind::Add, nullptr, false, std::move(logger), level});
 }
 
 void DDLog::removeLogger(const std::shared_ptr<DDLogger>& logger) {
     if (!logger) return;
-    hub().queue.async([logger] { ltRemoveLogger(logger); });
+    post(Event{Event::Kind::Remove, nullptr, false, logger, 0});
 }
 
-void DDLog::removeAllLoggers() {
-    hub().queue.async([] { ltRemoveAllLoggers(); });
-}
+void DDLog::removeAllLoggers() { post(Event{Event::Kind::RemoveAll, nullptr, false, nullptr, 0}); }
 
 std::vector<std::shared_ptr<DDLogger>> DDLog::allLoggers() {
     std::vector<std::shared_ptr<DDLogger>> result;
     hub().queue.sync([&] {
+        drainPending();
         for (const auto& node : hub().nodes) result.push_back(node.logger);
     });
     return result;
@@ -174,15 +262,26 @@ void DDLog::queueLogMessage(std::shared_ptr<const DDLogMessage> message, bool as
     if (isOnLoggingQueues()) {
         // Waiting for a slot or for delivery here would wait on ourselves.
         const bool holdsSlot = h.slots.wait(0);
-        h.queue.async([message = std::move(message), holdsSlot] { ltLog(message, holdsSlot); });
+        post(Event{Event::Kind::Message, std::move(message), holdsSlot, nullptr, 0});
         return;
     }
     h.slots.wait();
-    if (asynchronously) {
-        h.queue.async([message = std::move(message)] { ltLog(message, true); });
-    } else {
-        h.queue.sync([&] { ltLog(message, true); });
-    }
+    post(Event{Event::Kind::Message, std::move(message), true, nullptr, 0});
+    // Returns once the message (and everything asked for before it) is
+    // delivered.
+    if (!asynchronously) h.queue.sync([] { drainPending(); });
+}
+
+void DDLog::asyncInOrder(std::function<void()> block) {
+    if (!block) return;
+    post(Event{Event::Kind::Run, nullptr, false, nullptr, 0, std::move(block)});
+}
+
+void DDLog::syncInOrder(const std::function<void()>& block) {
+    hub().queue.sync([&] {
+        drainPending();
+        block();
+    });
 }
 
 void DDLog::flushLog() {

@@ -1,10 +1,13 @@
 #pragma once
 
 // The process-wide logging hub: an ordered list of loggers, each with a level
-// mask and a serial queue, fed one message at a time on the serial queue
-// "cocoa.lumberjack". At most 1000 messages wait for delivery; the next
-// caller blocks until one has been delivered, so a slow logger slows the
-// callers down instead of growing memory.
+// mask and a serial queue, fed on the serial queue "cocoa.lumberjack" in the
+// order callers logged and changed the list. Messages that arrive together
+// go to each logger as one run on its queue (loggers in parallel), and the
+// next run starts once every logger has finished the last. At most 1000
+// messages wait for delivery; the next caller blocks until one has been
+// delivered, so a slow logger slows the callers down instead of growing
+// memory.
 //
 // Queue order is always the logging queue first, then a logger's queue.
 
@@ -57,7 +60,14 @@ public:
     // logging queue or a logger's queue it would wait on itself, so there it
     // is queued instead (taking a slot only when one is free).
     static void queueLogMessage(std::shared_ptr<const DDLogMessage> message, bool asynchronously);
-    // Returns once every installed logger has flushed.
+    // Runs `block` on the logging queue after everything asked of the hub
+    // before it (messages, logger changes, earlier blocks): the first step of
+    // a logger's setter.
+    static void asyncInOrder(std::function<void()> block);
+    // The same, waiting for it: the first step of a logger's getter.
+    static void syncInOrder(const std::function<void()>& block);
+    // Returns once everything asked of the hub before is done and every
+    // installed logger has flushed.
     static void flushLog();
     static void applicationWillTerminate();
 

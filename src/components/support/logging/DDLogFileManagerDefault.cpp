@@ -36,6 +36,16 @@ std::vector<std::string> splitAtBlanks(const std::string& text) {
     return pieces;
 }
 
+// 1 for "app 2026-12-07 14-05.log", n for "app 2026-12-07 14-05 n.log".
+unsigned long attemptNumber(const std::string& fileName) {
+    const std::string stem = foundation::path::deletingExtension(fileName);
+    const size_t blank = stem.rfind(' ');
+    if (blank == std::string::npos || blank + 1 == stem.size()) return 1;
+    const std::string digits = stem.substr(blank + 1);
+    if (digits.find_first_not_of("0123456789") != std::string::npos || digits.size() > 9) return 1;
+    return std::stoul(digits);
+}
+
 }  // namespace
 
 DDLogFileManagerDefault::DDLogFileManagerDefault(std::optional<std::string> logsDirectory,
@@ -177,8 +187,13 @@ LogFileInfos DDLogFileManagerDefault::unsortedLogFileInfos() {
 
 LogFileInfos DDLogFileManagerDefault::sortedLogFileInfos() {
     LogFileInfos infos = unsortedLogFileInfos();
-    std::stable_sort(infos.begin(), infos.end(),
-                     [](const auto& a, const auto& b) { return DDLogFileInfo::reverseCompareByCreationDate(*a, *b); });
+    // Files made within one clock tick share a birth time; the later attempt
+    // number ("... 3.log" after "... 2.log") is the newer file then.
+    std::stable_sort(infos.begin(), infos.end(), [](const auto& a, const auto& b) {
+        if (DDLogFileInfo::reverseCompareByCreationDate(*a, *b)) return true;
+        if (DDLogFileInfo::reverseCompareByCreationDate(*b, *a)) return false;
+        return attemptNumber(a->fileName()) > attemptNumber(b->fileName());
+    });
     return infos;
 }
 
@@ -198,7 +213,7 @@ void DDLogFileManagerDefault::setMaximumNumberOfLogFiles(uint64_t count) {
     const uint64_t previous = maximumNumberOfLogFiles_.exchange(count);
     if (previous == count) return;
     std::weak_ptr<DDLogFileManagerDefault> weak = weak_from_this();
-    DDLog::loggingQueue().async([weak] {
+    DDLog::asyncInOrder([weak] {
         if (auto self = weak.lock()) self->deleteOldLogFiles();
     });
 }

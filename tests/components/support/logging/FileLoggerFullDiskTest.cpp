@@ -30,7 +30,7 @@ TEST(FileLoggerOnAFullDevice, KeepsWholeLinesReportsTenTimesAndResumes) {
     auto logger = std::make_shared<DDFileLogger>(manager);
     logger->setLogFormatter(std::make_shared<logtest::PlainFormatter>());
     logger->setMaximumFileSize(8192);
-    DDLog::loggingQueue().sync([] {});
+    DDLog::flushLog();
     logger->loggerQueue()->sync([] {});
 
     std::vector<std::string> kept;

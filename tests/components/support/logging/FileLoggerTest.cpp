@@ -38,7 +38,7 @@ protected:
 
     // Waits until what was handed to the logging queue has reached the logger.
     static void settle(DDFileLogger& logger) {
-        DDLog::loggingQueue().sync([] {});
+        DDLog::flushLog();
         logger.loggerQueue()->sync([] {});
     }
 
@@ -207,7 +207,7 @@ TEST_F(FileLoggers, OnlyTheNewestArchivedFilesAreKeptAndOddNamesAreLeftAlone) {
     EXPECT_EQ(manager->unsortedLogFilePaths().size(), 6u);
 
     manager->setMaximumNumberOfLogFiles(2);
-    DDLog::loggingQueue().sync([] {});
+    DDLog::flushLog();
     const std::vector<std::string> kept = {current, archived[4], archived[3]};
     EXPECT_EQ(manager->sortedLogFilePaths(), kept);
     for (const auto& name : odd) EXPECT_EQ(testsupport::readFileBytes(inLogs(name)), "keep") << name;

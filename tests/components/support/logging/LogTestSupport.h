@@ -62,7 +62,7 @@ inline void logText(const std::string& text, int flag = logging::kLogFlagInfo, b
 inline void removeAllLoggersAndWait() {
     const auto loggers = logging::DDLog::allLoggers();
     logging::DDLog::removeAllLoggers();
-    logging::DDLog::loggingQueue().sync([] {});
+    logging::DDLog::flushLog();
     for (const auto& logger : loggers) {
         if (auto queue = logger->loggerQueue()) queue->sync([] {});
     }
