@@ -8,13 +8,9 @@
 #include <cctype>
 #include <cmath>
 
-namespace {
-
-foundation::Error shapeError(const std::string& why) {
+foundation::Error layerFileShapeError(const std::string& why) {
     return foundation::Error(foundation::kCocoaErrorDomain, foundation::kCoderReadCorruptError, why);
 }
-
-}  // namespace
 
 PainterLayer::PainterLayer() : name(foundation::localized("Layer")), UUID(FileUtil::createUUID()) {}
 
@@ -35,26 +31,27 @@ void PainterLayer::setType(int64_t value) {
 }
 
 foundation::Result<PainterLayerPtr> PainterLayer::initWithDict(const foundation::Value& value) {
-    if (!value.isDictionary()) return shapeError("A layer is not a dictionary.");
+    if (!value.isDictionary()) return layerFileShapeError("A layer is not a dictionary.");
     const foundation::Dictionary dictionary = value.asDictionary();
     auto layer = std::make_shared<PainterLayer>();
     if (const auto& uuid = dictionary.get("UUID"); !uuid.isNull()) {
         if (!uuid.isString() || !isSafeLayerIdentifier(uuid.asString()))
-            return shapeError("A layer's identifier cannot name a file.");
+            return layerFileShapeError("A layer's identifier cannot name a file.");
         layer->UUID = uuid.asString();
     }
     const auto& name = dictionary.get("name");
-    if (!name.isNull() && !name.isString()) return shapeError("A layer's name is not a string.");
+    if (!name.isNull() && !name.isString()) return layerFileShapeError("A layer's name is not a string.");
     layer->name = name.isString() ? name.asString() : std::string();
     const auto& enabled = dictionary.get("enabled");
-    if (!enabled.isNull() && !enabled.isNumber()) return shapeError("A layer's visibility is not a number.");
+    if (!enabled.isNull() && !enabled.isNumber()) return layerFileShapeError("A layer's visibility is not a number.");
     layer->isEnabled = enabled.asBool(false);
     const auto& opacity = dictionary.get("obacity");
     if (!opacity.isNull() && (!opacity.isNumber() || !std::isfinite(opacity.asDouble())))
-        return shapeError("A layer's opacity is not a finite number.");
+        return layerFileShapeError("A layer's opacity is not a finite number.");
     layer->obacity = static_cast<float>(std::clamp(opacity.asDouble(0.0), 0.0, 1.0));
     const auto& type = dictionary.get("type");
-    if (!type.isNull() && !(type.isInteger() || type.isBool())) return shapeError("A layer's type is not an integer.");
+    if (!type.isNull() && !(type.isInteger() || type.isBool()))
+        return layerFileShapeError("A layer's type is not an integer.");
     layer->setType(type.asInt(0));
     return layer;
 }

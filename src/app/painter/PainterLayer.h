@@ -45,5 +45,8 @@ public:
 
 using PainterLayerPtr = std::shared_ptr<PainterLayer>;
 
+// The error of a layer information file of the wrong shape.
+foundation::Error layerFileShapeError(const std::string& why);
+
 // Identifiers that may stand in a file name: letters, digits and '-', 1 to 64.
 bool isSafeLayerIdentifier(const std::string& identifier);

@@ -16,10 +16,6 @@ namespace {
 constexpr const char* kLayersKey = "layers";
 constexpr const char* kActiveKey = "active";
 
-foundation::Error shapeError(const std::string& why) {
-    return foundation::Error(foundation::kCocoaErrorDomain, foundation::kCoderReadCorruptError, why);
-}
-
 std::set<std::string> storedLayerIDs(ProjectModel& project, const std::string& frameID) {
     std::set<std::string> ids;
     const auto data = project.fileDataForFileWithPreferredFilename(PainterLayerManager::layersFileName(frameID));
@@ -35,24 +31,24 @@ std::set<std::string> storedLayerIDs(ProjectModel& project, const std::string& f
 foundation::Result<StoredLayerStack> decodeLayerStack(const foundation::Bytes& data) {
     auto root = foundation::KeyedUnarchiver::unarchiveValue(data);
     if (!root) return root.error();
-    if (!root->isDictionary()) return shapeError("The layer information is not a dictionary.");
+    if (!root->isDictionary()) return layerFileShapeError("The layer information is not a dictionary.");
     const foundation::Dictionary dictionary = root->asDictionary();
     const auto& list = dictionary.get(kLayersKey);
-    if (!list.isArray()) return shapeError("The layer information holds no list of layers.");
+    if (!list.isArray()) return layerFileShapeError("The layer information holds no list of layers.");
     const foundation::Array array = list.asArray();
     if (array.empty() || array.size() > PainterLayerManager::kMaximumLayers)
-        return shapeError("The layer information holds no layers or too many.");
+        return layerFileShapeError("The layer information holds no layers or too many.");
     StoredLayerStack stack;
     std::set<std::string> seen;
     for (const foundation::Value& entry : array) {
         auto layer = PainterLayer::initWithDict(entry);
         if (!layer) return layer.error();
-        if (!seen.insert((*layer)->UUID).second) return shapeError("Two layers share one identifier.");
+        if (!seen.insert((*layer)->UUID).second) return layerFileShapeError("Two layers share one identifier.");
         stack.layers.push_back(*layer);
     }
     if (const auto& active = dictionary.get(kActiveKey); !active.isNull()) {
         if (!active.isString() || !seen.count(active.asString()))
-            return shapeError("The active layer is not one of the layers.");
+            return layerFileShapeError("The active layer is not one of the layers.");
         stack.activeID = active.asString();
     }
     return stack;
@@ -117,7 +113,7 @@ foundation::Result<bool> PainterLayerManager::restoreLayerFiles(const std::strin
         graphics::Image picture;
         if (auto png = project_->fileDataForFileWithPreferredFilename(layerPictureFileName(frameID, layer->UUID))) {
             auto decoded = graphics::Image::decode(*png);
-            if (!decoded) return shapeError("A layer's picture cannot be decoded.");
+            if (!decoded) return layerFileShapeError("A layer's picture cannot be decoded.");
             picture = *decoded;
         }
         pictures.push_back(picture);

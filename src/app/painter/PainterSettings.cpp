@@ -74,14 +74,14 @@ Stored decode(const foundation::Value& configuration) {
 
 foundation::Dictionary encode(int64_t tool, const std::vector<int64_t>& toolColors,
                               const std::vector<graphics::Color>& colors, const std::vector<int64_t>& sizes) {
-    foundation::Array slots;
-    for (int64_t slot : toolColors) slots.push_back(foundation::Value::integer(slot));
+    foundation::Array slotList;
+    for (int64_t slot : toolColors) slotList.push_back(foundation::Value::integer(slot));
     foundation::Array colourList;
     for (const graphics::Color& colour : colors) colourList.push_back(FileUtil::getDictionaryFromUIColor(colour));
     foundation::Array sizeList;
     for (int64_t size : sizes) sizeList.push_back(foundation::Value::integer(size));
     return foundation::Dictionary{{kToolKey, foundation::Value::integer(tool)},
-                                  {kToolColorsKey, slots},
+                                  {kToolColorsKey, slotList},
                                   {kColorListKey, colourList},
                                   {kToolSizesKey, sizeList}};
 }

@@ -4,6 +4,7 @@
 // store): the selected tool, the palette slot of each colour tool, the nine
 // palette colours and the sizes of brushes 200, 300, 400 and 100.
 
+#include "app/painter/PainterBrushSet.h"
 #include "platform/foundation/Value.h"
 #include "platform/graphics/Color.h"
 
@@ -20,8 +21,8 @@ inline constexpr const char* kToolColorsKey = "PAINTER_TOOL_COLORS";
 inline constexpr const char* kColorListKey = "PAINTER_TOOL_COLORLIST";
 inline constexpr const char* kToolSizesKey = "PAINTER_TOOL_SIZES";
 
-inline constexpr int kPaletteSlots = 9;
-inline constexpr int kColourTools = 3;
+inline constexpr int kPaletteSlots = painterbrushes::kPaletteSlots;
+inline constexpr int kColourTools = painterbrushes::kDrawingTools;
 inline constexpr int kSizedBrushes = 4;  // 200, 300, 400, 100 in that order
 inline constexpr int64_t kLargestSize = 1000;
 
