@@ -58,8 +58,7 @@ int DDASLLogger::levelForFlag(int flag) {
 void DDASLLogger::logMessage(const DDLogMessage& message) {
     // Messages captured from the system log itself must not go back into it.
     if (message.file() && std::strcmp(message.file(), "DDASLLogCapture") == 0) return;
-    std::shared_ptr<const std::string> text =
-        formatter_ ? formatter_->formatLogMessage(message) : message.logMsgShared();
+    std::shared_ptr<const std::string> text = textFor(message);
     if (!text) return;
     client_->log(levelForFlag(message.logFlag()), *text, {{"ReadUID", "501"}});
 }

@@ -29,6 +29,11 @@ public:
     bool isOnInternalLoggerQueue() const { return loggerQueue_.isCurrent(); }
 
 protected:
+    // The formatter's text for the message, or the message's own text
+    // without a formatter; null drops the message. On the logger queue.
+    std::shared_ptr<const std::string> textFor(const DDLogMessage& message) const {
+        return formatter_ ? formatter_->formatLogMessage(message) : message.logMsgShared();
+    }
     // Runs `block` on the logger queue: at once when already there, else
     // through the logging queue asynchronously. The logger is kept alive
     // until the block has run.

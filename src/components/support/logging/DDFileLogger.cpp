@@ -151,8 +151,7 @@ void DDFileLogger::writeBytes(const std::string& bytes) {
 
 void DDFileLogger::logMessage(const DDLogMessage& message) {
     try {
-        std::shared_ptr<const std::string> text =
-            formatter_ ? formatter_->formatLogMessage(message) : message.logMsgShared();
+        std::shared_ptr<const std::string> text = textFor(message);
         if (!text) return;
         if (!text->empty() && text->back() == '\n') {
             writeBytes(*text);

@@ -198,8 +198,7 @@ const DDTTYLoggerColorProfile* DDTTYLogger::profileFor(const DDLogMessage& messa
 }
 
 void DDTTYLogger::logMessage(const DDLogMessage& message) {
-    std::shared_ptr<const std::string> text =
-        formatter_ ? formatter_->formatLogMessage(message) : message.logMsgShared();
+    std::shared_ptr<const std::string> text = textFor(message);
     if (!text) return;
     const bool formatted = text != message.logMsgShared();
 

@@ -1,6 +1,7 @@
 #include "LogTestSupport.h"
 #include "components/support/logging/DDLog.h"
 #include "components/support/logging/DDLogMessage.h"
+#include "platform/foundation/NotificationCenter.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
@@ -108,6 +109,16 @@ TEST_F(LogHub, ASynchronousCallFromInsideALoggerIsQueuedInsteadOfWaitingOnItself
     DDLog::flushLog();
     logtest::logText("last");
     EXPECT_EQ(logger->texts(), (std::vector<std::string>{"outer", "inner", "from the logging queue", "last"}));
+}
+
+TEST_F(LogHub, TerminationFlushesEveryLogger) {
+    auto first = std::make_shared<RecordingLogger>();
+    auto second = std::make_shared<RecordingLogger>();
+    DDLog::addLogger(first);
+    DDLog::addLogger(second, kLogFlagError);
+    foundation::NotificationCenter::defaultCenter().post(kWillTerminateNotification);
+    EXPECT_EQ(first->flushes.load(), 1);
+    EXPECT_EQ(second->flushes.load(), 1);
 }
 
 class FormatterProbe : public DDLogFormatter {

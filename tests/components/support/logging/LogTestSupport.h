@@ -34,6 +34,9 @@ public:
         std::lock_guard lock(mutex_);
         return flags_;
     }
+    void flush() override { ++flushes; }
+    std::atomic<int> flushes{0};
+
     void stall() { stalled_.store(true); }
     // Lets the message waiting in the logger through, and every later one.
     void release() {
