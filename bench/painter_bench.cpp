@@ -135,11 +135,14 @@ StrokeList manyStrokes() {
         stroke->type = kBrushTypeBrush;
         stroke->red = 0.9f, stroke->green = 0.3f, stroke->blue = 0.1f, stroke->alpha = 1;
         stroke->brushSize = 2;
+        // As a drag records them: the start sample three times and a move,
+        // then the last two samples of the step before and a new move.
+        LinePoint start{1, {s * 0.5, 100}};
+        StrokeSegment pending{start, start, start};
         for (int g = 0; g < 50; ++g) {
-            StrokeSegment segment;
-            for (int k = 0; k < (g == 0 ? 4 : 3); ++k)
-                segment.push_back({1 + 0.37f * k + 0.01f * g, {s * 0.5 + g * 3.25 + k, 100.0 + g * 0.75 + k}});
-            stroke->points.push_back(segment);
+            pending.push_back({1 + 0.37f * (g % 7), {s * 0.5 + g * 3.25, 100.0 + g * 0.75 + (g % 3)}});
+            stroke->points.push_back(pending);
+            pending.erase(pending.begin(), pending.end() - 2);
             stroke->velocities.push_back(1 + 0.1f * g);
         }
         strokes.push_back(stroke);

@@ -177,8 +177,24 @@ void Stroke::encodeWithCoder(KeyedArchiver& coder) const {
         // A move record's list holds its sample itself, not a segment.
         coder.encodeValue(Array{segmentValue(points.front()).asArray().at(0)}, "points");
     } else {
+        // A segment starts with the last two samples of the one before; as in
+        // a live drag, those are the same sample objects, stored once.
         Array segments;
-        for (const StrokeSegment& segment : points) segments.push_back(segmentValue(segment));
+        const StrokeSegment* previous = nullptr;
+        Array previousValues;
+        for (const StrokeSegment& segment : points) {
+            Array values;
+            for (size_t i = 0; i < segment.size(); ++i) {
+                size_t shared = previous ? previous->size() - 2 + i : 0;
+                if (previous && i < 2 && previous->size() >= 2 && (*previous)[shared] == segment[i])
+                    values.push_back(previousValues.at(shared));
+                else
+                    values.push_back(foundation::archivableValue(std::make_shared<LinePointObject>(segment[i])));
+            }
+            segments.push_back(values);
+            previous = &segment;
+            previousValues = values;
+        }
         coder.encodeMutableArray(segments, "points");
     }
     if (type == kBrushTypeMove && velocities.empty()) {

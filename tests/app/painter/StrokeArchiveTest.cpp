@@ -83,6 +83,8 @@ print([get(v) for v in get(s["velocities"])["NS.objects"]])
 m = get(root["NS.objects"][1])
 mp = get(m["points"])
 print(cls(mp), cls(get(mp["NS.objects"][0])), get(get(mp["NS.objects"][0])["pos"]), m["type"])
+# a segment's first two samples are the previous segment's last two, stored once
+print(sum(1 for e in o if isinstance(e, dict) and "$class" in e and cls(e) == "LinePoint"))
 )PY",
                                          {path});
     ASSERT_EQ(result.exitCode, 0) << result.output;
@@ -92,7 +94,8 @@ print(cls(mp), cls(get(mp["NS.objects"][0])), get(get(mp["NS.objects"][0])["pos"
               "NSMutableArray NSArray 4 NSArray\n"
               "LinePoint {4, 5.5} 3.0 {30.5, -20} 400 10\n"
               "[12.5, 3.0, 7.0]\n"
-              "NSArray LinePoint {-30, -20} 500\n");
+              "NSArray LinePoint {-30, -20} 500\n"
+              "6\n");
 }
 
 TEST(StrokeArchive, AnArchiveMadeByAnotherWriterStartingWithAMoveRecordDecodes) {
