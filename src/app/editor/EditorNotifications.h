@@ -6,8 +6,12 @@
 // "VIEWRECT" a boxed rectangle in the editor's view.
 
 #include "app/audio/KWAudioConfigurationViewController.h"
+#include "app/capture/CaptureViewController.h"
 #include "app/core/Frame.h"
+#include "app/core/ShowErrorNotification.h"
 #include "app/editor/FrameEditorHelp.h"
+#include "app/editor/preview/KWPreviewViewController.h"
+#include "app/render/screens/ThemeSettingsNames.h"
 #include "platform/foundation/Value.h"
 #include "platform/graphics/Geometry.h"
 
@@ -19,35 +23,37 @@ namespace editornotifications {
 inline constexpr const char* kFrameKey = "FRAME";
 inline constexpr const char* kSelectionKey = "SELECTION";
 inline constexpr const char* kViewRectKey = "VIEWRECT";
-inline constexpr const char* kThemeKey = "THEME";
+inline constexpr const char* kThemeKey = themesettings::kThemeKey;
 inline constexpr const char* kInfoKey = "INFO";
 inline constexpr const char* kHideAfterKey = "HIDE_AFTER";
 inline constexpr const char* kExpandedIndexKey = "EXPANDED_INDEX";
 inline constexpr const char* kExpandedTotalFramesKey = "EXPANDED_TOTAL_FRAMES";
 
-inline constexpr const char* kAddFrame = "AddFrameNotification";
-inline constexpr const char* kGotoCaptureFrame = "GotoCaptureFrameNotification";
-inline constexpr const char* kMovieEffectDidChange = "MovieEffectDidChangeNotification";
-inline constexpr const char* kOutlineHasChanged = "OutlineHasChangedNotification";
-inline constexpr const char* kThemeDone = "ThemeDoneNotification";
-inline constexpr const char* kThemeDidChange = "ThemeDidChangeNotification";
-inline constexpr const char* kThemeRenderingFinished = "ThemeRenderingFinishedNotification";
+// A name that a screen below the editor posts or observes too is defined
+// once, there (the capture screen, the preview pane, the movie settings, the
+// clip panel, the error notice), and only named here.
+inline constexpr const char* kAddFrame = CaptureViewController::kAddFrameNotification;
+inline constexpr const char* kGotoCaptureFrame = CaptureViewController::kGotoCaptureFrameNotification;
+inline constexpr const char* kMovieEffectDidChange = themesettings::kMovieEffectDidChangeNotification;
+inline constexpr const char* kOutlineHasChanged = themesettings::kOutlineHasChangedNotification;
+inline constexpr const char* kThemeDone = themesettings::kThemeDoneNotification;
+inline constexpr const char* kThemeDidChange = themesettings::kThemeDidChangeNotification;
+inline constexpr const char* kThemeRenderingFinished = themesettings::kThemeRenderingFinishedNotification;
 inline constexpr const char* kThemeShowTitle = "ThemeShowTitleNotification";
-inline constexpr const char* kThemeShowCredits = "ThemeShowCreditsNotification";
+inline constexpr const char* kThemeShowCredits = themesettings::kThemeShowCreditsNotification;
 inline constexpr const char* kFrameEditorHelpClose = FrameEditorHelp::kCloseNotification;
 inline constexpr const char* kShowActivity = "ShowActivityNotification";
 inline constexpr const char* kHideActivity = "HideActivityNotification";
 inline constexpr const char* kShowHUD = "ShowHUDNotification";
-inline constexpr const char* kShowError = "ShowErrorNotification";
-// Defined once, by the clip panel that posts them.
+inline constexpr const char* kShowError = kShowErrorNotification;
 inline constexpr const char* kAudioControllerRemoveClip = KWAudioConfigurationViewController::kRemoveClipNotification;
 inline constexpr const char* kAudioControllerDone = KWAudioConfigurationViewController::kDoneNotification;
-inline constexpr const char* kDidMovePlayhead = "NotificationDidMovePlayhead";
+inline constexpr const char* kDidMovePlayhead = KWPreviewViewController::kNotificationDidMovePlayhead;
 inline constexpr const char* kTimelineViewDoubleTapped = "NotificationTimelineViewDoubleTapped";
 inline constexpr const char* kFrameByFrameViewDoubleTapped = "NotificationFrameByFrameViewDoubleTapped";
 inline constexpr const char* kDidSelectFrame = "NotificationDidSelectFrame";
-inline constexpr const char* kDidStartPlaying = "NotificationDidStartPlaying";
-inline constexpr const char* kDidStopPlaying = "NotificationDidStopPlaying";
+inline constexpr const char* kDidStartPlaying = CaptureViewController::kDidStartPlayingNotification;
+inline constexpr const char* kDidStopPlaying = CaptureViewController::kDidStopPlayingNotification;
 inline constexpr const char* kMenuText = "NotificationFrameEditMenuTextSelected";
 inline constexpr const char* kMenuDraw = "NotificationFrameEditMenuDrawSelected";
 inline constexpr const char* kMenuEraser = "NotificationFrameEditMenuEraserSelected";
