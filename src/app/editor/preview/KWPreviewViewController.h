@@ -16,6 +16,7 @@
 
 #include "app/core/Frame.h"
 #include "app/core/KWImageProducer.h"
+#include "app/core/MovieSettingsNotifications.h"
 #include "app/core/ProjectModel.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Timer.h"
@@ -34,8 +35,8 @@ public:
 
     // Notifications the pane follows.
     static constexpr const char* kNotificationDidMovePlayhead = "NotificationDidMovePlayhead";
-    static constexpr const char* kNotificationDidChangeForeground = "NotificationDidChangeForeground";
-    static constexpr const char* kNotificationDidChangeMask = "NotificationDidChangeMask";
+    static constexpr const char* kNotificationDidChangeForeground = kForegroundDidChangeNotification;
+    static constexpr const char* kNotificationDidChangeMask = kMaskDidChangeNotification;
     // userInfo keys of the playhead notification.
     static constexpr const char* kFrameKey = "FRAME";
     static constexpr const char* kExpandedIndexKey = "EXPANDED_INDEX";

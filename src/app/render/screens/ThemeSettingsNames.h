@@ -5,6 +5,8 @@
 // application names (the theme, the movie effect, the outline: see
 // OutlineTexts.h and ProjectDataWrapper.h).
 
+#include "app/core/MovieSettingsNotifications.h"
+
 namespace themesettings {
 
 // Posted with the sheet or the outline editor as object: close the sheet.
@@ -17,12 +19,13 @@ inline constexpr const char* kOutlineLastCardUsedKey = "OUTLINE_LAST_CARD_USED";
 // Posted by the theme picker with a std::shared_ptr<KWThemeItem> under kThemeKey.
 inline constexpr const char* kThemeDidChangeNotification = "ThemeDidChangeNotification";
 inline constexpr const char* kThemeKey = "THEME";
-// Posted when the theme cards were rendered (or could not be).
-inline constexpr const char* kThemeRenderingFinishedNotification = "ThemeRenderingFinishedNotification";
+// Shared with the preview pane and the theme renderer, which do not depend
+// on these screens: defined in MovieSettingsNotifications.h.
+inline constexpr const char* kThemeRenderingFinishedNotification = ::kThemeRenderingFinishedNotification;
 inline constexpr const char* kFadeInOutDidChangeNotification = "FadeInOutDidChangeNotification";
-inline constexpr const char* kForegroundDidChangeNotification = "NotificationDidChangeForeground";
+inline constexpr const char* kForegroundDidChangeNotification = ::kForegroundDidChangeNotification;
 inline constexpr const char* kMovieEffectDidChangeNotification = "MovieEffectDidChangeNotification";
-inline constexpr const char* kMaskDidChangeNotification = "NotificationDidChangeMask";
+inline constexpr const char* kMaskDidChangeNotification = ::kMaskDidChangeNotification;
 
 inline constexpr const char* kFadeInKey = "META_RECORD_THEME_FADE_IN";
 inline constexpr const char* kFadeOutKey = "META_RECORD_THEME_FADE_OUT";

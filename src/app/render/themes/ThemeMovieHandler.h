@@ -11,14 +11,13 @@
 // Main thread only.
 
 #include "app/core/Frame.h"
+#include "app/core/MovieSettingsNotifications.h"
 #include "app/core/ProjectModel.h"
 #include "app/render/themes/WebRenderer.h"
 
 #include <functional>
 #include <memory>
 #include <string>
-
-inline constexpr const char* kThemeRenderingFinishedNotification = "ThemeRenderingFinishedNotification";
 
 class ThemeMovieHandler : public std::enable_shared_from_this<ThemeMovieHandler> {
     struct Passkey {};
