@@ -51,6 +51,15 @@ void WindowFixture::TearDown() {
 
 void WindowFixture::advance(double seconds) { foundation::RunLoop::main().advance(seconds); }
 
+std::shared_ptr<ui::ViewController> WindowFixture::showFillingRoot(const std::shared_ptr<ui::ViewController>& child) {
+    auto root = std::make_shared<ui::ViewController>();
+    window->setRootViewController(root);
+    root->addChildViewController(child);
+    child->view()->setFrame(root->view()->bounds());
+    root->view()->addSubview(child->viewPtr());
+    return root;
+}
+
 graphics::Point WindowFixture::centerOf(const ui::View& view) const {
     graphics::Rect b = view.bounds();
     return view.convertPointToView({b.midX(), b.midY()}, nullptr);

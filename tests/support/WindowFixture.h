@@ -13,6 +13,7 @@
 
 #include "platform/graphics/Geometry.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/controllers/ViewController.h"
 #include "support/TouchDriver.h"
 #include "support/VirtualClock.h"
 
@@ -46,6 +47,9 @@ protected:
     void tap(const ui::View* view);
     static std::vector<std::string> alertMessages() { return visibleAlertMessages(); }
     void savePicture(const std::string& name) { saveWindowPicture(*window, name); }
+    // A plain controller as the window's root with `child` contained in it,
+    // filling it, as a screen's container holds it; returns the root.
+    std::shared_ptr<ui::ViewController> showFillingRoot(const std::shared_ptr<ui::ViewController>& child);
 
 private:
     bool guiReady_;  // first: the window needs the application object

@@ -39,12 +39,8 @@ protected:
         makeCard();
     }
     void makeCard() {
-        root = std::make_shared<ui::ViewController>();
-        window->setRootViewController(root);
         card = std::make_shared<KWProjectDetailViewController>();
-        root->addChildViewController(card);
-        card->view()->setFrame(root->view()->bounds());
-        root->view()->addSubview(card->viewPtr());
+        root = showFillingRoot(card);
         card->handlerProjectOpen = [this](const ProjectModelPtr& p) { outcomes.push_back({"open", p}); };
         card->handlerProjectBack = [this](const ProjectModelPtr& p) { outcomes.push_back({"back", p}); };
         card->handlerProjectDelete = [this](const ProjectModelPtr& p) { outcomes.push_back({"delete", p}); };

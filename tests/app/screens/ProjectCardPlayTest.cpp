@@ -80,12 +80,8 @@ class ProjectCardPlayTest : public testsupport::ScreenTest {
 protected:
     void SetUp() override {
         ScreenTest::SetUp();
-        root = std::make_shared<ui::ViewController>();
-        window->setRootViewController(root);
         card = std::make_shared<KWProjectDetailViewController>();
-        root->addChildViewController(card);
-        card->view()->setFrame(root->view()->bounds());
-        root->view()->addSubview(card->viewPtr());
+        root = showFillingRoot(card);
         card->rendererSource = [this](const ProjectModelPtr& project) {
             renderers.push_back(std::make_shared<ScriptedRenderer>(project));
             return renderers.back();

@@ -36,11 +36,7 @@ protected:
     void open() {
         sheet = std::make_shared<ui::ViewController>();
         navigation = std::make_shared<NXNavigationController>(sheet);
-        auto root = std::make_shared<ui::ViewController>();
-        window->setRootViewController(root);
-        root->addChildViewController(navigation);
-        navigation->view()->setFrame(root->view()->bounds());
-        root->view()->addSubview(navigation->viewPtr());
+        showFillingRoot(navigation);
         outline = std::make_shared<OutlineViewController>(OutlineViewController::kNibName, project);
         navigation->pushViewController(outline, false);
         window->layoutIfNeeded();

@@ -45,11 +45,7 @@ protected:
         sheet = std::make_shared<ThemeSettingsViewController>(ThemeSettingsViewController::kNibName, project);
         sheet->setShowPageAtStart(page);
         navigation = std::make_shared<NXNavigationController>(sheet);
-        auto root = std::make_shared<ui::ViewController>();
-        window->setRootViewController(root);
-        root->addChildViewController(navigation);
-        navigation->view()->setFrame(root->view()->bounds());
-        root->view()->addSubview(navigation->viewPtr());
+        showFillingRoot(navigation);
         window->layoutIfNeeded();
         advance(0.1);
         posted.clear();
