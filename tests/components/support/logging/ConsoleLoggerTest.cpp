@@ -1,6 +1,7 @@
 #include "LogTestSupport.h"
 #include "components/support/logging/DDASLLogger.h"
 #include "components/support/logging/DDTTYLogger.h"
+#include "support/ChildProcess.h"
 #include "support/ScopedEnvironment.h"
 
 #include <ctime>
@@ -205,6 +206,19 @@ TEST_F(ConsoleLoggers, UnformattedLinesCarryDateProcessAndThread) {
     const std::string expected = "2001-01-01 03:00:01:500 " + std::string(program_invocation_short_name) + "[" +
                                  std::to_string(getpid()) + ":" + thread + "] hello\n";
     EXPECT_EQ(recorder.lines(), (std::vector<std::string>{expected, expected}));
+}
+
+TEST(ConsoleLoggerInstances, NoSecondLoggerOnceTheSharedOneExists) {
+    // In a child: the shared instances live for the rest of the process.
+    auto child = testsupport::ChildProcess::forked([] {
+        if (!DDTTYLogger::create() || !DDASLLogger::create()) return 1;
+        auto tty = DDTTYLogger::sharedInstance();
+        auto asl = DDASLLogger::sharedInstance();
+        if (!tty || tty != DDTTYLogger::sharedInstance() || asl != DDASLLogger::sharedInstance()) return 2;
+        if (DDTTYLogger::create() || DDASLLogger::create()) return 3;
+        return tty->loggerName() == "cocoa.lumberjack.ttyLogger" ? 0 : 4;
+    });
+    EXPECT_EQ(child.wait(), 0);
 }
 
 class RecordingSystemLog : public SystemLogClient {
