@@ -3,6 +3,7 @@
 #include "app/capture/CaptureSources.h"
 #include "app/core/DataManager.h"
 #include "app/core/UIImage_Resize.h"
+#include "app/widgets/popover/PopoverMenuTable.h"
 #include "platform/foundation/Lifetime.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/controls/ImageView.h"
@@ -29,18 +30,13 @@ CaptureSourceSelectionView::~CaptureSourceSelectionView() {
 }
 
 void CaptureSourceSelectionView::loadView() {
-    table_ = ui::makeView<ui::TableView>(graphics::Rect{{0, 0}, preferredContentSize}, ui::TableViewStyle::Plain);
-    table_->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleHeight);
+    table_ = popovermenu::makeTable(preferredContentSize);
     setView(table_);
 }
 
 void CaptureSourceSelectionView::viewDidLoad() {
     table_->setRowHeight(kRowHeight);
-    table_->setBackgroundColor(std::nullopt);
-    table_->setSeparatorColor(graphics::Color::darkGray());
-    table_->setScrollEnabled(false);
-    table_->setDataSource(this);
-    table_->setDelegate(this);
+    popovermenu::setUpTable(*table_, this, this);
     auto weak = foundation::weakFrom(this);
     updateObserver_ = foundation::NotificationCenter::defaultCenter().addObserver(
         kUpdateSourcesNotification, nullptr, [weak](const foundation::Notification& notification) {

@@ -1,6 +1,7 @@
 #include "app/editor/MediaSelectionViewController.h"
 
 #include "app/core/UIImage_Resize.h"
+#include "app/widgets/popover/PopoverMenuTable.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/controls/ImageView.h"
 #include "platform/ui/controls/Label.h"
@@ -38,18 +39,13 @@ MediaSelectionViewController::~MediaSelectionViewController() {
 }
 
 void MediaSelectionViewController::loadView() {
-    table_ = ui::makeView<ui::TableView>(graphics::Rect{{0, 0}, preferredContentSize}, style_);
-    table_->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleHeight);
+    table_ = popovermenu::makeTable(preferredContentSize, style_);
     setView(table_);
 }
 
 void MediaSelectionViewController::viewDidLoad() {
     table_->setRowHeight(kRowHeight);
-    table_->setBackgroundColor(std::nullopt);
-    table_->setSeparatorColor(graphics::Color::darkGray());
-    table_->setScrollEnabled(false);
-    table_->setDataSource(this);
-    table_->setDelegate(this);
+    popovermenu::setUpTable(*table_, this, this);
     table_->reloadData();
 }
 

@@ -3,6 +3,7 @@
 
 #include "app/editor/FramePanels.h"
 #include "app/widgets/cells/ConfigurationCell.h"
+#include "app/widgets/popover/PopoverMenuTable.h"
 #include "app/widgets/views/AccentColor.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/controls/Label.h"
@@ -38,18 +39,13 @@ ConfigurationViewController::~ConfigurationViewController() {
 }
 
 void ConfigurationViewController::loadView() {
-    table_ = ui::makeView<ui::TableView>(graphics::Rect{{0, 0}, preferredContentSize}, ui::TableViewStyle::Plain);
-    table_->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleHeight);
+    table_ = popovermenu::makeTable(preferredContentSize);
     setView(table_);
 }
 
 void ConfigurationViewController::viewDidLoad() {
-    table_->setBackgroundColor(std::nullopt);
+    popovermenu::setUpTable(*table_, this, this);
     table_->setOpaque(false);
-    table_->setSeparatorColor(graphics::Color::darkGray());
-    table_->setScrollEnabled(false);
-    table_->setDataSource(this);
-    table_->setDelegate(this);
     table_->reloadData();
 }
 
