@@ -8,12 +8,16 @@
 #include "app/painter/PaintingView.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/compositing/Animation.h"
+#include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/ImageView.h"
+#include "platform/ui/gestures/SwipeGestureRecognizer.h"
 #include "platform/ui/host/Device.h"
 
 #include <cerrno>
 
 namespace {
+
+constexpr double kShowButtonSize = 40;
 
 foundation::Error cannotOpen(const std::string& why) {
     return foundation::Error(foundation::kPOSIXErrorDomain, ENOENT, foundation::localized(why));
@@ -89,6 +93,7 @@ void PainterViewController::viewDidLoad() {
     restoreSettings();
     imageProducer_ = std::make_unique<KWImageProducer>(project_);
     prepareBackground();
+    addSwipes();
     if (isMasking_) {
         for (int64_t tool = 0; tool <= 4; ++tool) toolPalette_->hideTool(tool);
         toolPalette_->setSelectedTool(3);
@@ -111,6 +116,8 @@ void PainterViewController::placeControls() {
 void PainterViewController::viewDidAppear(bool animated) {
     (void)animated;
     layoutCanvasAndLoad();
+    const graphics::Rect r = getOrientationCorrectedRectFromRect(view()->frame());
+    btnShow_->setCenter(graphics::Point{r.size.width * 0.7, r.size.height + kShowButtonSize / 2});
     auto weak = life_.observer();
     ui::animateWithSpring(0.25, 0, 1.0, 10.0, 0, [this, weak] {
         if (weak.alive()) placeControls();
@@ -138,6 +145,62 @@ void PainterViewController::layoutCanvasAndLoad() {
     if (loaded_) return;
     loaded_ = true;
     loadStrokes();
+}
+
+void PainterViewController::addSwipes() {
+    auto weak = life_.observer();
+    for (ui::View* target : {toolPalette_->view(), colorPalette_->view()}) {
+        auto swipe = std::make_shared<ui::SwipeGestureRecognizer>([this, weak](ui::GestureRecognizer&) {
+            if (weak.alive()) handleSwipe();
+        });
+        swipe->direction = ui::SwipeDirectionUp | ui::SwipeDirectionDown;
+        target->addGestureRecognizer(swipe);
+    }
+    btnShow_ = std::make_shared<ui::Button>(ui::ButtonType::Custom,
+                                            graphics::Rect{0, 0, kShowButtonSize * 1.5, kShowButtonSize});
+    btnShow_->setTitle("\u25B2", ui::ControlStateNormal);
+    btnShow_->setTitleColor(graphics::Color::rgb(1, 1, 1), ui::ControlStateNormal);
+    btnShow_->setBackgroundColor(graphics::Color::rgb(0.1, 0.1, 0.12, 0.85));
+    btnShow_->layer().setCornerRadius(8);
+    btnShow_->addTarget(this, life_.guard([this](ui::Control&) { actionShow(); }), ui::ControlEventTouchUpInside);
+    view()->addSubview(btnShow_);
+}
+
+void PainterViewController::handleSwipe() {
+    if (ui::Device::current().userInterfaceIdiom() == ui::UserInterfaceIdiom::Pad) return;
+    auto weak = life_.observer();
+    ui::animateWithSpring(
+        0.25, 0, 1.0, 10.0, 0,
+        [this, weak] {
+            if (!weak.alive()) return;
+            ui::View* tools = toolPalette_->view();
+            ui::View* colours = colorPalette_->view();
+            const double height = view()->bounds().size.height;
+            if (tools->center().y != 10) {
+                tools->setCenter({tools->center().x, 10});
+                colours->setCenter({colours->center().x, height - 40});
+            } else {
+                tools->setCenter({tools->center().x, 50 - tools->frame().size.height});
+                colours->setCenter({colours->center().x, height + colours->frame().size.height * 0.5});
+            }
+        },
+        [this, weak](bool) {
+            if (!weak.alive()) return;
+            const double bottom = getOrientationCorrectedRectFromRect(view()->frame()).size.height;
+            ui::animateWithSpring(0.25, 0, 1.0, 10.0, 0, [this, weak, bottom] {
+                if (weak.alive()) btnShow_->setCenter({btnShow_->center().x, bottom});
+            });
+        });
+}
+
+void PainterViewController::actionShow() {
+    auto weak = life_.observer();
+    ui::animateWithSpring(0.25, 0, 1.0, 10.0, 0, [this, weak] {
+        if (!weak.alive()) return;
+        toolPalette_->view()->setCenter({toolPalette_->view()->center().x, 10});
+        colorPalette_->view()->setCenter({colorPalette_->view()->center().x, view()->bounds().size.height - 40});
+        btnShow_->setCenter({btnShow_->center().x, view()->frame().size.width + 50});
+    });
 }
 
 void PainterViewController::paintToolDidSelectTool(int64_t tool) {

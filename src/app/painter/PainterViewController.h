@@ -26,8 +26,9 @@ class PainterLayerTableViewController;
 class ProjectModel;
 
 namespace ui {
+class Button;
 class ImageView;
-}
+}  // namespace ui
 
 class PainterViewController : public ui::ViewController, public PaintToolDelegate, public ColorPaletteDelegate {
 public:
@@ -59,7 +60,13 @@ public:
     void paintToolDidSelectTool(int64_t tool) override;
     // Colours reach the canvas for the brush, pen and fountain pen only.
     void colorPaleteDidSelectColor(const graphics::Color& color, int atIndex) override;
-    void colorPaleteDidSelectHide() override {}
+    void colorPaleteDidSelectHide() override { handleSwipe(); }
+
+    // On a phone a swipe on the tool bar or palette hides both, leaving the
+    // show button peeking in at the bottom; another swipe brings them back.
+    void handleSwipe();
+    // The show button's action: tool bar and palette back, the button away.
+    void actionShow();
 
     // Writes the frame, the settings and the metadata, then runs the
     // completion. A failure shows an alert, keeps the painter open with its
@@ -78,6 +85,7 @@ public:
     const std::shared_ptr<PainterLayerTableViewController>& layerTable() const { return layerTable_; }
     ui::View* paintMainView() const { return paintMainView_.get(); }
     ui::ImageView* bgImageView() const { return bgImageView_.get(); }
+    ui::Button* btnShow() const { return btnShow_.get(); }
     const PainterBrushes& brushes() const { return brushes_; }
     int64_t currentSelectedTool() const { return currentSelectedTool_; }
     const std::vector<int64_t>& colorToolList() const { return colorToolList_; }
@@ -91,6 +99,7 @@ private:
     // Loading (PainterViewLoad.cpp).
     void makeBrushes();
     void makeControls();
+    void addSwipes();
     void placeControls();
     void restoreSettings();
     void applyColourToTool(int64_t tool, int64_t slot);
@@ -113,6 +122,7 @@ private:
     std::shared_ptr<PainterLayerTableViewController> layerTable_;
     std::shared_ptr<PaintToolViewController> toolPalette_;
     std::shared_ptr<ColorPaletteViewController> colorPalette_;
+    std::shared_ptr<ui::Button> btnShow_;
     std::unique_ptr<KWImageProducer> imageProducer_;
     PainterBrushes brushes_;
     int64_t currentSelectedTool_ = 0;

@@ -42,3 +42,32 @@ TEST_P(PainterPicturesTest, PaintMaskAndLayerList) {
 INSTANTIATE_TEST_SUITE_P(Idioms, PainterPicturesTest, ::testing::Values(false, true));
 
 }  // namespace
+
+namespace {
+
+class PhonePainterTest : public PainterScreenFixture {
+protected:
+    PhonePainterTest() : PainterScreenFixture(true) {}
+};
+
+TEST_F(PhonePainterTest, ASwipeHidesTheControlsAndTheShowButtonBringsThemBack) {
+    addFrames(1);
+    ASSERT_TRUE(open(0, false));
+    ui::View* tools = painter->toolPalette()->view();
+    ui::View* colours = painter->colorPalette()->view();
+    ASSERT_EQ(tools->center().y, 10);
+    ASSERT_EQ(colours->center().y, 320 - 40);
+    const graphics::Point start = centerOf(*tools);
+    fingers.drag({start, {start.x, start.y + 30}, {start.x, start.y + 70}}, 0.1);
+    advance(1);
+    EXPECT_EQ(tools->center().y, 50 - tools->frame().size.height);
+    EXPECT_EQ(colours->center().y, 320 + colours->frame().size.height * 0.5);
+    EXPECT_EQ(painter->btnShow()->center().y, 320) << "the show button peeks in at the bottom";
+    fingers.tap({painter->btnShow()->center().x, 310});
+    advance(1);
+    EXPECT_EQ(tools->center().y, 10);
+    EXPECT_EQ(colours->center().y, 320 - 40);
+    EXPECT_GT(painter->btnShow()->frame().origin.y, 320) << "out of sight";
+}
+
+}  // namespace
