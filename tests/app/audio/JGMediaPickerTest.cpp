@@ -1,6 +1,7 @@
 // The music-library picker over synthetic libraries and over a folder of
 // ffmpeg-made, tagged files, driven by synthetic fingers.
 
+#include "PickerFixture.h"
 #include "app/audio/JGAlbumTrackTableViewCell.h"
 #include "app/audio/JGAlbumViewController.h"
 #include "app/audio/JGMediaPickerController.h"
@@ -9,10 +10,7 @@
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Label.h"
-#include "support/AudioDevices.h"
-#include "support/TempAppFolders.h"
 #include "support/TestSounds.h"
-#include "support/WindowFixture.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -48,19 +46,10 @@ public:
     int cancels = 0;
 };
 
-class JGMediaPickerTest : public testsupport::WindowFixture {
+class JGMediaPickerTest : public audiotest::PickerFixture<JGMediaPickerController> {
 protected:
     void show(library::MusicLibraryPtr musicLibrary) {
-        picker = JGMediaPickerController::create(std::move(musicLibrary));
-        picker->setDelegate(&caller);
-        window->setRootViewController(picker->viewController());
-        window->layoutIfNeeded();
-    }
-    void TearDown() override {
-        window->setRootViewController(nullptr);
-        if (picker) picker->cleanUp();
-        picker.reset();
-        WindowFixture::TearDown();
+        present(JGMediaPickerController::create(std::move(musicLibrary)), &caller);
     }
     ui::NavigationController& stack(size_t tab) {
         return static_cast<ui::NavigationController&>(*picker->tabBarController()->viewControllers().at(tab));
@@ -79,10 +68,7 @@ protected:
         advance(0.6);  // the push
         window->layoutIfNeeded();
     }
-    testsupport::TempAppFolders folders;
-    testsupport::AudioDevicesScope audio{nullptr};
     Caller caller;
-    std::shared_ptr<JGMediaPickerController> picker;
 };
 
 TEST_F(JGMediaPickerTest, LongListsGetFirstLetterSectionsOnlyFrom26ItemsInTwoSections) {

@@ -1,6 +1,7 @@
 // The frame editor's audio picker: its seven tabs, the recordings list with
 // shared files, the sound folders and the delegate's callbacks.
 
+#include "PickerFixture.h"
 #include "app/audio/JGAlbumTrackTableViewCell.h"
 #include "app/audio/NXMediaPickerController.h"
 #include "app/core/FormatterUtil.h"
@@ -10,10 +11,7 @@
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Label.h"
-#include "support/AudioDevices.h"
-#include "support/TempAppFolders.h"
 #include "support/TestSounds.h"
-#include "support/WindowFixture.h"
 
 #include <filesystem>
 #include <fstream>
@@ -53,7 +51,7 @@ void copySound(const testsupport::TestSound& sound, const std::string& folder, c
     fs::copy_file(testsupport::testSound(sound), folder + "/" + name, fs::copy_options::overwrite_existing);
 }
 
-class NXMediaPickerTest : public testsupport::WindowFixture {
+class NXMediaPickerTest : public audiotest::PickerFixture<NXMediaPickerController> {
 protected:
     void SetUp() override {
         std::vector<library::MediaItem> songs(2);
@@ -64,16 +62,7 @@ protected:
         shared = foundation::path::appending(foundation::Paths::documentsDirectory(), "shared-audio");
     }
     void show(ProjectModelPtr project) {
-        picker = NXMediaPickerController::create(std::move(project), musicLibrary);
-        picker->setDelegate(&editor);
-        window->setRootViewController(picker->viewController());
-        window->layoutIfNeeded();
-    }
-    void TearDown() override {
-        window->setRootViewController(nullptr);
-        if (picker) picker->cleanUp();
-        picker.reset();
-        WindowFixture::TearDown();
+        present(NXMediaPickerController::create(std::move(project), musicLibrary), &editor);
     }
     // A saved project whose folder holds these files.
     ProjectModelPtr projectWith(const std::vector<std::string>& files) {
@@ -91,12 +80,9 @@ protected:
         picker->tabBarController()->setSelectedIndex(0);
         window->layoutIfNeeded();
     }
-    testsupport::TempAppFolders folders;
-    testsupport::AudioDevicesScope audio{nullptr};
     library::MusicLibraryPtr musicLibrary;
     std::string shared;
     Editor editor;
-    std::shared_ptr<NXMediaPickerController> picker;
 };
 
 TEST_F(NXMediaPickerTest, SevenTabsWithSoundEffectsSelected) {
