@@ -20,16 +20,6 @@ namespace editortest {
 
 namespace {
 
-// Before any test: the build's resources (drawn theme cards, sounds) as the
-// application's resources.
-class ResourcesEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { setenv("TOLLIVAR_RESOURCES", TOLLIVAR_BUILD_RESOURCES, 1); }
-};
-
-[[maybe_unused]] ::testing::Environment* const environment =
-    ::testing::AddGlobalTestEnvironment(new ResourcesEnvironment);
-
 const std::string kLetters = "ABCDEFGH";
 const graphics::RGBA kColours[] = {{230, 20, 20, 255},  {20, 200, 20, 255},  {20, 20, 230, 255}, {230, 230, 20, 255},
                                    {20, 220, 220, 255}, {220, 20, 220, 255}, {120, 60, 20, 255}, {250, 250, 250, 255}};
