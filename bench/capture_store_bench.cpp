@@ -5,6 +5,7 @@
 // and against a pipeline of ImageMagick (raw frame to the three sizes) and
 // cjpeg -quality 100 encoding them. At 1920×1080 and 3840×2160.
 
+#include "BenchPictures.h"
 #include "BenchSupport.h"
 #include "app/core/KWImageProducer.h"
 #include "app/core/KWProjects.h"
@@ -33,11 +34,7 @@ constexpr double kTarget = 0.5;
 std::vector<uint8_t> makeCameraFrame(int width, int height) {
     QImage picture(width, height, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&picture);
-    QLinearGradient gradient(0, 0, width, height);
-    gradient.setColorAt(0, QColor(30, 80, 160));
-    gradient.setColorAt(0.5, QColor(220, 180, 90));
-    gradient.setColorAt(1, QColor(40, 120, 60));
-    painter.fillRect(picture.rect(), gradient);
+    bench::paintBackdrop(painter, width, height);
     std::mt19937 random(11);
     for (int i = 0; i < 300; ++i) {
         painter.setBrush(QColor(int(random() % 256), int(random() % 256), int(random() % 256)));
@@ -196,9 +193,7 @@ bool benchSize(const fs::path& root, int width, int height) {
 int main() {
     const fs::path root = fs::temp_directory_path() / ("capture-store-bench-" + std::to_string(getpid()));
     fs::create_directories(root);
-    setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
-    setenv("XDG_CACHE_HOME", (root / "cache").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+    bench::useApplicationFoldersBelow(root);
 
     bool met = benchSize(root, 1920, 1080);
     met &= benchSize(root, 3840, 2160);

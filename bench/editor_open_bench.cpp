@@ -90,9 +90,7 @@ int main() {
     graphics::ensureGuiApplication();
     const fs::path root = fs::temp_directory_path() / ("tollivar-open-bench-" + std::to_string(getpid()));
     fs::create_directories(root / "config");
-    setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
-    setenv("XDG_CACHE_HOME", (root / "cache").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+    bench::useApplicationFoldersBelow(root);
     setenv("TOLLIVAR_CAMERA", "synthetic", 1);
     foundation::RunLoop& loop = foundation::RunLoop::main();
     loop.reset(std::make_shared<foundation::VirtualClock>());

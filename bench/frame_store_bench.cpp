@@ -4,6 +4,7 @@
 // decode of the input (djpeg) and the three encodes at the store's qualities
 // and sizes (cjpeg). Prints both times (median of several runs) and the ratios.
 
+#include "BenchPictures.h"
 #include "BenchSupport.h"
 #include "app/core/KWImageProducer.h"
 #include "app/core/KWProjects.h"
@@ -38,11 +39,7 @@ constexpr const char* kSmallPictureQuality = "50";
 QImage makeInputPicture() {
     QImage picture(3840, 2160, QImage::Format_RGB32);
     QPainter painter(&picture);
-    QLinearGradient gradient(0, 0, 3840, 2160);
-    gradient.setColorAt(0, QColor(30, 80, 160));
-    gradient.setColorAt(0.5, QColor(220, 180, 90));
-    gradient.setColorAt(1, QColor(40, 120, 60));
-    painter.fillRect(picture.rect(), gradient);
+    bench::paintBackdrop(painter, 3840, 2160);
     std::mt19937 random(7);
     for (int i = 0; i < 400; ++i) {
         painter.setBrush(QColor(int(random() % 256), int(random() % 256), int(random() % 256)));
@@ -82,9 +79,7 @@ int main() {
     const fs::path root = fs::temp_directory_path() / ("frame-store-bench-" + std::to_string(getpid()));
     fs::create_directories(root);
     // Keep the project store inside the bench folder.
-    setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
-    setenv("XDG_CACHE_HOME", (root / "cache").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+    bench::useApplicationFoldersBelow(root);
 
     const fs::path input = root / "input.jpg";
     {
