@@ -43,7 +43,11 @@ void MovieRenderer::prepareExport(std::optional<MovieExportType> exportType, Com
 
 void MovieRenderer::runStoredHandler() {
     if (handlerRun_.exchange(true)) return;
-    if (completionHandler_) completionHandler_();
+    // Run once and let go: a caller's handler often holds this renderer, and
+    // kept here it would keep the renderer, its writer and its pictures alive.
+    CompletionHandler handler = std::move(completionHandler_);
+    completionHandler_ = nullptr;
+    if (handler) handler();
 }
 
 void MovieRenderer::cancelExport() {

@@ -104,6 +104,17 @@ TEST_F(MovieRendererBaseTest, ExportRunsOnItsQueueAndCompletesOnceOnTheMainQueue
     }
 }
 
+TEST_F(MovieRendererBaseTest, AHandlerHoldingItsRendererDoesNotKeepItAlive) {
+    auto renderer = std::make_shared<StepRenderer>(project, "movie", std::vector<MovieExportType>{});
+    const std::weak_ptr<StepRenderer> watched = renderer;
+    int completions = 0;
+    renderer->exportProjectWithExportType(typeOf("HD", "movie", "mov"), [renderer, &completions] { ++completions; });
+    renderer.reset();
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(completions, 1);
+    EXPECT_TRUE(watched.expired());
+}
+
 TEST_F(MovieRendererBaseTest, ExportNamesFollowTheProjectNameInItsCacheFolder) {
     addPicture(graphics::Image::filled(8, 8, {1, 2, 3, 255}));
     ASSERT_TRUE(project->saveAllDataToDisk());
