@@ -135,4 +135,22 @@ inline bool printMeasure(const std::string& name, double ours, double reference,
     return target.met(ratio);
 }
 
+// ImageMagick convert's arguments that read a picture with `input` and write
+// from it, in one call, what the frame store writes into `out`: a thumbnail
+// and a preview (scaled to fill, cropped to the middle) at `smallQuality` and
+// the whole frame at `fullQuality`. Sizes are "WIDTHxHEIGHT".
+inline std::vector<std::string> convertToStoredPictures(std::vector<std::string> input,
+                                                        const std::string& thumbnailSize,
+                                                        const std::string& previewSize, const std::string& smallQuality,
+                                                        const std::string& fullQuality,
+                                                        const std::filesystem::path& out) {
+    std::vector<std::string> arguments{"convert"};
+    arguments.insert(arguments.end(), input.begin(), input.end());
+    for (const auto& [size, name] : {std::pair{thumbnailSize, "thumb.jpg"}, std::pair{previewSize, "preview.jpg"}})
+        arguments.insert(arguments.end(), {"(", "+clone", "-resize", size + "^", "-gravity", "center", "-extent", size,
+                                           "-quality", smallQuality, "-write", (out / name).string(), "+delete", ")"});
+    arguments.insert(arguments.end(), {"-quality", fullQuality, (out / "frame.jpg").string()});
+    return arguments;
+}
+
 }  // namespace bench

@@ -75,45 +75,9 @@ std::string sizeText(graphics::Size size) {
 std::vector<std::string> magickCommand(const fs::path& raw, int width, int height, const fs::path& out) {
     const std::string thumb = sizeText(KWImageProducer::kThumbnailSize);
     const std::string preview = sizeText(KWImageProducer::kPreviewSize);
-    return {"convert",
-            "-size",
-            std::to_string(width) + "x" + std::to_string(height),
-            "-depth",
-            "8",
-            "bgra:" + raw.string(),
-            "-alpha",
-            "off",
-            "(",
-            "+clone",
-            "-resize",
-            thumb + "^",
-            "-gravity",
-            "center",
-            "-extent",
-            thumb,
-            "-quality",
-            "50",
-            "-write",
-            (out / "thumb.jpg").string(),
-            "+delete",
-            ")",
-            "(",
-            "+clone",
-            "-resize",
-            preview + "^",
-            "-gravity",
-            "center",
-            "-extent",
-            preview,
-            "-quality",
-            "50",
-            "-write",
-            (out / "preview.jpg").string(),
-            "+delete",
-            ")",
-            "-quality",
-            "100",
-            (out / "frame.jpg").string()};
+    return bench::convertToStoredPictures({"-size", std::to_string(width) + "x" + std::to_string(height), "-depth", "8",
+                                           "bgra:" + raw.string(), "-alpha", "off"},
+                                          thumb, preview, "50", "100", out);
 }
 
 // ImageMagick makes the three sizes as PPM, cjpeg -quality 100 encodes each.

@@ -106,39 +106,8 @@ int main() {
     // ImageMagick: the same three files from the same input in one call.
     const double magickTime =
         bench::medianToolSeconds(kRuns, "convert", root, [&](const fs::path& out) -> std::vector<std::string> {
-            return {"convert",
-                    input.string(),
-                    "(",
-                    "+clone",
-                    "-resize",
-                    "272x153^",
-                    "-gravity",
-                    "center",
-                    "-extent",
-                    "272x153",
-                    "-quality",
-                    kSmallPictureQuality,
-                    "-write",
-                    (out / "thumb.jpg").string(),
-                    "+delete",
-                    ")",
-                    "(",
-                    "+clone",
-                    "-resize",
-                    "796x448^",
-                    "-gravity",
-                    "center",
-                    "-extent",
-                    "796x448",
-                    "-quality",
-                    kSmallPictureQuality,
-                    "-write",
-                    (out / "preview.jpg").string(),
-                    "+delete",
-                    ")",
-                    "-quality",
-                    kFullFrameQuality,
-                    (out / "frame.jpg").string()};
+            return bench::convertToStoredPictures({input.string()}, "272x153", "796x448", kSmallPictureQuality,
+                                                  kFullFrameQuality, out);
         });
 
     // The floor: the small pictures' pixels are made beforehand, so that only
