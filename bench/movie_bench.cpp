@@ -5,6 +5,7 @@
 // 200 frames at 1920×1080 and 10 Mbit/s, then fewer at 3840×2160 and
 // 45 Mbit/s. Prints times, ratios and each movie's PSNR against the sources.
 
+#include "BenchPictures.h"
 #include "BenchSupport.h"
 #include "app/core/KWImageProducer.h"
 #include "app/core/KWProjects.h"
@@ -36,11 +37,7 @@ constexpr int kRuns = 3;
 QImage makePicture(int width, int height, int frame) {
     QImage picture(width, height, QImage::Format_RGB32);
     QPainter painter(&picture);
-    QLinearGradient gradient(0, 0, width, height);
-    gradient.setColorAt(0, QColor(30, 80, 160));
-    gradient.setColorAt(0.5, QColor(220, 180, 90));
-    gradient.setColorAt(1, QColor(40, 120, 60));
-    painter.fillRect(picture.rect(), gradient);
+    bench::paintBackdrop(painter, width, height);
     std::mt19937 random(7);
     painter.setPen(Qt::NoPen);
     for (int i = 0; i < 120; ++i) {
