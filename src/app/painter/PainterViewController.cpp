@@ -119,9 +119,14 @@ void PainterViewController::viewDidAppear(bool animated) {
     const graphics::Rect r = getOrientationCorrectedRectFromRect(view()->frame());
     btnShow_->setCenter(graphics::Point{r.size.width * 0.7, r.size.height + kShowButtonSize / 2});
     auto weak = life_.observer();
-    ui::animateWithSpring(0.25, 0, 1.0, 10.0, 0, [this, weak] {
-        if (weak.alive()) placeControls();
-    });
+    ui::animateWithSpring(
+        0.25, 0, 1.0, 10.0, 0,
+        [this, weak] {
+            if (weak.alive()) placeControls();
+        },
+        [this, weak](bool) {
+            if (weak.alive()) showHelp();
+        });
     // The palette's selection reaches the canvas now that it has its brushes.
     if (!isMasking_) colorPalette_->reportSelectedColor();
 }
@@ -165,6 +170,25 @@ void PainterViewController::addSwipes() {
     btnShow_->addTarget(this, life_.guard([this](ui::Control&) { actionShow(); }), ui::ControlEventTouchUpInside);
     view()->addSubview(btnShow_);
 }
+
+void PainterViewController::showHelp() {
+    if (helpManager_) return;  // appearing again while it is shown
+    auto help = HelpManager::initWithName(isMasking_ ? "Mask" : "PaintColor");
+    if (!help) return;  // shown once already
+    const graphics::Rect bounds = view()->bounds();
+    const bool phone = ui::Device::current().userInterfaceIdiom() == ui::UserInterfaceIdiom::Phone;
+    helpManager_ = help;
+    help->setDelegate(this);
+    help->view()->setFrame(bounds);
+    help->setPositionNextBtn(isMasking_ && !phone ? HelpManager::kBottomRight : HelpManager::kBottomLeft);
+    const graphics::Point centre = view()->center();
+    help->setPositionLabel(isMasking_ ? graphics::Point{centre.x + 100, centre.y}
+                                      : graphics::Point{centre.x + 100, view()->frame().size.height - 60});
+    view()->addSubview(help->viewPtr());
+    help->show();
+}
+
+void PainterViewController::helpManangerDidFinish(HelpManager&) { helpManager_.reset(); }
 
 void PainterViewController::handleSwipe() {
     if (ui::Device::current().userInterfaceIdiom() == ui::UserInterfaceIdiom::Pad) return;

@@ -9,6 +9,7 @@
 #include "app/painter/PaintToolViewController.h"
 #include "app/painter/PainterBrush.h"
 #include "app/painter/PaintingCanvasView.h"
+#include "app/widgets/views/HelpManager.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Lifetime.h"
 #include "platform/graphics/Color.h"
@@ -30,7 +31,10 @@ class Button;
 class ImageView;
 }  // namespace ui
 
-class PainterViewController : public ui::ViewController, public PaintToolDelegate, public ColorPaletteDelegate {
+class PainterViewController : public ui::ViewController,
+                              public PaintToolDelegate,
+                              public ColorPaletteDelegate,
+                              public HelpManagerDelegate {
 public:
     // What the user is told when the system has no OpenGL ES 1.1.
     static constexpr const char* kNoOpenGLMessage = "Painting needs OpenGL ES 1.1, which this system does not offer.";
@@ -61,6 +65,9 @@ public:
     // Colours reach the canvas for the brush, pen and fountain pen only.
     void colorPaleteDidSelectColor(const graphics::Color& color, int atIndex) override;
     void colorPaleteDidSelectHide() override { handleSwipe(); }
+    void helpManangerDidFinish(HelpManager& helpManager) override;
+    // The help overlay while it is shown ("Mask" or "PaintColor", once each).
+    HelpManager* helpManager() const { return helpManager_.get(); }
 
     // On a phone a swipe on the tool bar or palette hides both, leaving the
     // show button peeking in at the bottom; another swipe brings them back.
@@ -100,6 +107,7 @@ private:
     void makeBrushes();
     void makeControls();
     void addSwipes();
+    void showHelp();
     void placeControls();
     void restoreSettings();
     void applyColourToTool(int64_t tool, int64_t slot);
@@ -123,6 +131,7 @@ private:
     std::shared_ptr<PaintToolViewController> toolPalette_;
     std::shared_ptr<ColorPaletteViewController> colorPalette_;
     std::shared_ptr<ui::Button> btnShow_;
+    std::shared_ptr<HelpManager> helpManager_;
     std::unique_ptr<KWImageProducer> imageProducer_;
     PainterBrushes brushes_;
     int64_t currentSelectedTool_ = 0;

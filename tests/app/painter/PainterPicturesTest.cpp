@@ -2,6 +2,7 @@
 #include "app/painter/PaintToolViewController.h"
 #include "app/painter/PainterLayerManager.h"
 #include "app/painter/PainterLayerTableViewController.h"
+#include "app/widgets/views/HelpManager.h"
 
 namespace {
 
@@ -57,6 +58,7 @@ TEST_F(PhonePainterTest, ASwipeHidesTheControlsAndTheShowButtonBringsThemBack) {
     ui::View* colours = painter->colorPalette()->view();
     ASSERT_EQ(tools->center().y, 10);
     ASSERT_EQ(colours->center().y, 320 - 40);
+    ASSERT_EQ(painter->helpManager(), nullptr);
     const graphics::Point start = centerOf(*tools);
     fingers.drag({start, {start.x, start.y + 30}, {start.x, start.y + 70}}, 0.1);
     advance(1);
@@ -68,6 +70,35 @@ TEST_F(PhonePainterTest, ASwipeHidesTheControlsAndTheShowButtonBringsThemBack) {
     EXPECT_EQ(tools->center().y, 10);
     EXPECT_EQ(colours->center().y, 320 - 40);
     EXPECT_GT(painter->btnShow()->frame().origin.y, 320) << "out of sight";
+}
+
+}  // namespace
+
+namespace {
+
+class PainterHelpTest : public PainterScreenFixture {};
+
+TEST_F(PainterHelpTest, EachModeShowsItsHelpOnce) {
+    addFrames(2);
+    for (const auto& [masking, name] : {std::pair{false, "PaintColor"}, std::pair{true, "Mask"}}) {
+        EXPECT_FALSE(HelpManager::wasDismissed(name));
+        auto created = PainterViewController::create(project, 1, masking);
+        ASSERT_TRUE(created.ok());
+        painter = *created;
+        window->setRootViewController(painter);
+        painter->viewDidAppear(false);
+        advance(0.5);
+        HelpManager* help = painter->helpManager();
+        ASSERT_NE(help, nullptr) << name;
+        EXPECT_EQ(help->positionNextBtn(), masking ? HelpManager::kBottomRight : HelpManager::kBottomLeft);
+        EXPECT_EQ(help->positionLabel(), masking ? graphics::Point(612, 384) : graphics::Point(612, 708)) << name;
+        help->dismiss();
+        advance(1);
+        EXPECT_EQ(painter->helpManager(), nullptr) << "released when it finishes";
+        EXPECT_TRUE(HelpManager::wasDismissed(name));
+        ASSERT_TRUE(open(1, masking));
+        EXPECT_EQ(painter->helpManager(), nullptr) << name << " is shown once";
+    }
 }
 
 }  // namespace

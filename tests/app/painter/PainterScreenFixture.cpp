@@ -50,7 +50,11 @@ std::shared_ptr<PainterViewController> PainterScreenFixture::open(int64_t index,
     window->setRootViewController(painter);
     painter->view()->layoutIfNeeded();
     painter->viewDidAppear(false);
-    advance(0.5);  // the controls slide in
+    advance(0.5);  // the controls slide in, then the help overlay of the first opening
+    if (HelpManager* help = painter->helpManager()) {
+        help->dismiss();
+        advance(1);
+    }
     return painter;
 }
 
