@@ -1,0 +1,93 @@
+#include "FakeCanvas.h"
+#include "app/core/ProjectModel.h"
+#include "app/painter/PainterLayerManager.h"
+#include "app/painter/PainterLayerTableViewController.h"
+#include "platform/ui/controllers/BarButtonItem.h"
+#include "platform/ui/controllers/NavigationController.h"
+#include "platform/ui/controls/Label.h"
+#include "platform/ui/controls/Slider.h"
+#include "platform/ui/controls/Switch.h"
+#include "platform/ui/lists/TableViewCell.h"
+#include "support/TempAppFolders.h"
+#include "support/WindowFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class PainterLayerTableTest : public testsupport::WindowFixture {
+protected:
+    void SetUp() override {
+        canvas = std::make_shared<FakeCanvas>();
+        container = std::make_shared<ui::View>(graphics::Rect{0, 0, 64, 36});
+        container->addSubview(canvas);
+        manager.setPaintingCanvas(canvas);
+        manager.setViewCanvas(container.get());
+        table->setLayerManager(&manager);
+        navigation = std::make_shared<ui::NavigationController>(table);
+        window->setRootViewController(navigation);
+        table->viewWillAppear(false);
+    }
+    void TearDown() override {
+        window->setRootViewController(nullptr);
+        testsupport::WindowFixture::TearDown();
+    }
+    static void press(ui::BarButtonItem* item) { item->action()(*item); }
+    size_t rows() { return table->numberOfRowsInSection(table->tableView(), 0); }
+    std::optional<size_t> selectedRow() {
+        auto selected = table->tableView().indexPathForSelectedRow();
+        return selected ? std::optional<size_t>(selected->row) : std::nullopt;
+    }
+
+    testsupport::TempAppFolders folders;
+    std::shared_ptr<FakeCanvas> canvas;
+    std::shared_ptr<ui::View> container;
+    PainterLayerManager manager{ProjectModel::create()};
+    std::shared_ptr<PainterLayerTableViewController> table = std::make_shared<PainterLayerTableViewController>();
+    std::shared_ptr<ui::NavigationController> navigation;
+};
+
+TEST_F(PainterLayerTableTest, BarButtonsSliderAndSwitchesWorkOnTheSelectedLayer) {
+    EXPECT_EQ(table->preferredContentSize, (graphics::Size{320, 500}));
+    EXPECT_EQ(rows(), 1u);
+    EXPECT_EQ(selectedRow(), 0u);
+    EXPECT_FALSE(table->deleteBtn()->isEnabled()) << "the only layer stays";
+
+    canvas->strokes = FakeCanvas::bytes("a");
+    press(table->addBtn());
+    advance(0.5);
+    ASSERT_EQ(rows(), 2u);
+    EXPECT_EQ(manager.layers()[0]->name, "Draw Layer 1");
+    EXPECT_EQ(selectedRow(), 0u) << "the new layer is selected";
+    EXPECT_TRUE(table->deleteBtn()->isEnabled());
+    EXPECT_TRUE(table->exportBtn()->isEnabled() && table->duplicateBtn()->isEnabled() &&
+                table->importBtn()->isEnabled());
+
+    // The slider sets the selected layer's opacity; the row's switch hides it.
+    table->tableView().selectRowAtIndexPath(ui::IndexPath::indexPathForRow(1, 0), false,
+                                            ui::TableViewScrollPosition::None);
+    table->updateButtonStates(1);
+    table->sliderOpacity()->setValue(0.25);
+    table->sliderOpacity()->sendActionsForControlEvents(ui::ControlEventValueChanged);
+    EXPECT_FLOAT_EQ(manager.layers()[1]->obacity, 0.25f);
+    auto cell = table->cellForRowAtIndexPath(table->tableView(), ui::IndexPath::indexPathForRow(1, 0));
+    auto* visible = static_cast<ui::Switch*>(cell->accessoryView().get());
+    EXPECT_EQ(cell->textLabel()->text(), "Layer");
+    visible->setOn(false);
+    visible->sendActionsForControlEvents(ui::ControlEventValueChanged);
+    EXPECT_FALSE(manager.layers()[1]->isEnabled);
+
+    // Closing the list makes the selected layer active.
+    WEPopoverController popover;
+    EXPECT_TRUE(table->popoverControllerShouldDismissPopover(popover));
+    table->popoverControllerDidDismissPopover(popover);
+    EXPECT_EQ(manager.getActiveLayerIndex(), 1u);
+    EXPECT_EQ(canvas->strokes, FakeCanvas::bytes("a"));
+
+    press(table->deleteBtn());
+    EXPECT_EQ(rows(), 1u);
+    EXPECT_EQ(manager.layers()[0]->name, "Draw Layer 1");
+    EXPECT_FALSE(table->deleteBtn()->isEnabled());
+}
+
+}  // namespace
