@@ -12,6 +12,7 @@
 // Main thread only.
 
 #include "app/capture/CaptureController.h"
+#include "app/capture/CaptureSources.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/controllers/ViewController.h"
 #include "platform/ui/lists/TableView.h"
@@ -48,7 +49,7 @@ public:
     // Asks the screen for a help page (userInfo "page": its name).
     static constexpr const char* kShowHelpPageNotification = "ShowHelpPage";
     static constexpr const char* kHelpPageKey = "page";
-    static constexpr const char* kUpdateSourcesNotification = "NOTIFICATION_CAPTURESOURCE_UPDATE_SOURCES";
+    static constexpr const char* kUpdateSourcesNotification = CaptureSources::kUpdateSourcesNotification;
 
     explicit CaptureSourceSelectionView(CaptureSourceList sources = registryCaptureSources());
     ~CaptureSourceSelectionView() override;

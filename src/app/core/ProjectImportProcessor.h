@@ -25,6 +25,8 @@ public:
     static inline const char* kErrorDomain = "ProjectImportProcessor";
     static inline const char* kFailedSuffix = ".failed";
     static inline const char* kInboxFolder = "Import";
+    // Posted by whoever imported an archive as a project, with itself as object.
+    static constexpr const char* kDidImportProjectNotification = "PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT";
     enum ErrorCode : int64_t {
         kErrorNoProject = 1,     // the archive holds no readable "kelbrin.meta"
         kErrorFileNotFound = 2,  // nothing at the archive's path

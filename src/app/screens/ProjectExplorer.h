@@ -13,10 +13,11 @@
 //
 // Main thread only; landscape only.
 
+#include "app/core/ProjectImportProcessor.h"
 #include "app/core/ProjectModel.h"
-#include "app/widgets/views/HelpManager.h"
 #include "app/screens/InfoCenterViewController.h"
 #include "app/screens/MainViewControllerDelegate.h"
+#include "app/widgets/views/HelpManager.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/controllers/ViewController.h"
 
@@ -39,7 +40,7 @@ class KWProjectDetailViewController;
 
 class ProjectExplorer : public ui::ViewController, public InfoCenterDelegate, public HelpManagerDelegate {
 public:
-    static inline const char* kDidImportProjectNotification = "PROJECTIMPORTPROCESSOR_DID_IMPORT_PROJECT";
+    static inline const char* kDidImportProjectNotification = ProjectImportProcessor::kDidImportProjectNotification;
     static inline const char* kGalleryEnabledDefaultsKey = "isYoutubeGalleryEnabled";
     static inline const char* kArchiveTypeIdentifier = "com.marrowick.tollivar.archive";
     static inline const char* kCannotReadProjectMessage = "This project cannot be read by this version of the app.";

@@ -1,6 +1,7 @@
 #include "app/screens/TollivarAppDelegate.h"
 
 #include "app/audio/KWAudioImporter.h"
+#include "app/capture/CaptureViewController.h"
 #include "app/core/KWWatchKitLocalStorage.h"
 #include "app/core/ProjectImportProcessor.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -316,7 +317,8 @@ void TollivarAppDelegate::applicationHandleWatchKitExtensionRequest(ui::Applicat
                                                                     std::function<void(foundation::Dictionary)> reply) {
     foundation::Value action = request.get("action");
     if (action.isString() && action.asString() == "capture")
-        foundation::NotificationCenter::defaultCenter().post(kWatchKitActionCaptureNotification, this);
+        foundation::NotificationCenter::defaultCenter().post(CaptureViewController::kWatchKitActionCaptureNotification,
+                                                             this);
 
     foundation::Dictionary answer;
     KWWatchKitLocalStorage& storage = KWWatchKitLocalStorage::sharedWatchKitLocalStorage();
