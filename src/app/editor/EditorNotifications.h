@@ -20,14 +20,15 @@
 
 namespace editornotifications {
 
-inline constexpr const char* kFrameKey = "FRAME";
+// Keys that the preview pane or the movie settings read too are theirs.
+inline constexpr const char* kFrameKey = KWPreviewViewController::kFrameKey;
 inline constexpr const char* kSelectionKey = "SELECTION";
 inline constexpr const char* kViewRectKey = "VIEWRECT";
 inline constexpr const char* kThemeKey = themesettings::kThemeKey;
 inline constexpr const char* kInfoKey = "INFO";
 inline constexpr const char* kHideAfterKey = "HIDE_AFTER";
-inline constexpr const char* kExpandedIndexKey = "EXPANDED_INDEX";
-inline constexpr const char* kExpandedTotalFramesKey = "EXPANDED_TOTAL_FRAMES";
+inline constexpr const char* kExpandedIndexKey = KWPreviewViewController::kExpandedIndexKey;
+inline constexpr const char* kExpandedTotalFramesKey = KWPreviewViewController::kExpandedTotalFramesKey;
 
 // A name that a screen below the editor posts or observes too is defined
 // once, there (the capture screen, the preview pane, the movie settings, the
