@@ -3,7 +3,7 @@
 #include "platform/foundation/BackgroundActivity.h"
 
 #include <arpa/inet.h>
-#include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>

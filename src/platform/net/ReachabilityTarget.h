@@ -56,7 +56,8 @@ public:
     // notifier cannot watch the kernel (no netlink socket).
     bool setCallback(Callback callback);
     // Starts calling back on `loop`; false without a callback or when
-    // already scheduled.
+    // already scheduled. A thread's own loop ends with its thread, so a
+    // watch scheduled there must be unscheduled before that thread exits.
     bool scheduleWithRunLoop(foundation::RunLoop& loop);
     // Stops calling back, whichever thread asks: a callback already posted
     // to the scheduling loop is dropped there.
