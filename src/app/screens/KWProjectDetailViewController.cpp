@@ -47,6 +47,13 @@ const char* const kPhotoAccessKey = "UserDeniedKey_Photo_Access_ios6";
 const char* const kPhotoAccessFallback =
     "%@ cannot reach your photos. Please allow access to the photo library in the settings.";
 
+// Where the thumbnail rests: 16:9, 47 % of the screen's height, centred.
+graphics::Rect restingThumbFrame(const graphics::Rect& bounds, bool tablet) {
+    const double thumbWidth = std::round(std::round(bounds.height() * 0.47) / kThumbAspect);
+    const double thumbTop = tablet ? 60 : 16;
+    return {(bounds.width() - thumbWidth) / 2, thumbTop, thumbWidth, thumbWidth * kThumbAspect};
+}
+
 double baseFontSize(bool tablet) { return tablet ? kBaseFontSizeTablet : kBaseFontSizePhone; }
 
 graphics::Font detailsFont(double size) { return graphics::Font(kDetailsFontFamily, size, true); }
@@ -145,11 +152,7 @@ void KWProjectDetailViewController::loadView() {
 
     // Where the interface places the thumbnail; its 16:9 resting frame is
     // derived from this by calcOrgRect.
-    const double thumbHeight = std::round(bounds.height() * 0.47);
-    const double thumbWidth = std::round(thumbHeight / kThumbAspect);
-    const double thumbTop = tablet ? 60 : 16;
-    mImageViewProjectDetail_ = ui::makeView<ui::ImageView>(
-        graphics::Rect{(bounds.width() - thumbWidth) / 2, thumbTop, thumbWidth, thumbHeight});
+    mImageViewProjectDetail_ = ui::makeView<ui::ImageView>(restingThumbFrame(bounds, tablet));
     mImageViewProjectDetail_->setContentMode(ui::ContentMode::ScaleAspectFill);
     mImageViewProjectDetail_->setClipsToBounds(true);
     mImageViewProjectDetail_->setAutoresizingMask(ui::AutoresizingFlexibleLeftMargin |
@@ -204,10 +207,9 @@ void KWProjectDetailViewController::viewWillLayoutSubviews() {
 void KWProjectDetailViewController::calcOrgRect() {
     auto* thumb = mImageViewProjectDetail_.get();
     if (!thumb) return;
-    const graphics::Point center = thumb->center();
-    const double width = thumb->frame().width();
-    thumb->setFrame({0, 0, width, width * kThumbAspect});
-    thumb->setCenter(center);
+    // From the screen's size now: the view may have been made at another
+    // size, and a frame kept from then leaves no room for the details on a phone.
+    thumb->setFrame(restingThumbFrame(view()->bounds(), isTablet()));
     orgRect_ = thumb->frame();
     view()->setNeedsLayout();
 }

@@ -486,6 +486,10 @@ protected:
         ui::Device::current().setUserInterfaceIdiom(ui::UserInterfaceIdiom::Phone);
         ui::Device::current().setScreenBounds(kPhoneScreen);
         makeCard();
+        // Made at another size first, as a screen can be before its window
+        // settles: the card's resting layout must follow the phone's size.
+        card->view()->setFrame({0, 0, 1024, 768});
+        window->layoutIfNeeded();
         card->view()->setFrame(kPhoneScreen);
         window->layoutIfNeeded();
     }
@@ -506,6 +510,7 @@ TEST_F(PhoneCardTest, TheDetailsLineShowsWholeBetweenTheNameAndTheToolbar) {
     const graphics::Rect toolbar = card->toolbar()->convertRectToView(card->toolbar()->bounds(), nullptr);
     EXPECT_NE(plain(details).find("Frames 10"), std::string::npos);
     EXPECT_NE(plain(details).find("Size"), std::string::npos);
+    EXPECT_GE(line.height(), std::ceil(details->font().lineHeight())) << "no room for the line";
     EXPECT_GE(line.minY(), name.maxY()) << "the line runs into the name";
     EXPECT_LE(line.maxY(), toolbar.minY()) << "the toolbar covers the line";
     EXPECT_GE(line.minX(), kPhoneScreen.minX());
