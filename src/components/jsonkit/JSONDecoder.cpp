@@ -1,0 +1,699 @@
+#include "components/jsonkit/JSONDecoder.h"
+
+#include "components/jsonkit/JKUtf8.h"
+
+#include <cerrno>
+#include <clocale>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <locale.h>
+#include <stdexcept>
+#include <string>
+
+namespace jsonkit {
+
+using foundation::Array;
+using foundation::Dictionary;
+using foundation::Value;
+
+namespace {
+
+enum class Token {
+    Invalid,
+    Number,
+    String,
+    ObjectBegin,
+    ObjectEnd,
+    ArrayBegin,
+    ArrayEnd,
+    Colon,
+    Comma,
+    True,
+    False,
+    Null
+};
+
+constexpr const char* kUnexpectedToken =
+    "Unexpected token, wanted '{', '}', '[', ']', ',', ':', 'true', 'false', 'null', '\"STRING\"', 'NUMBER'.";
+
+// Numbers are read in the C locale whatever the process's locale is.
+locale_t cLocale() {
+    static locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return locale;
+}
+
+bool isValueToken(Token token) {
+    return token == Token::Number || token == Token::String || token == Token::ObjectBegin ||
+           token == Token::ArrayBegin || token == Token::True || token == Token::False || token == Token::Null;
+}
+
+void appendUtf8(std::string& out, uint32_t codePoint) {
+    if (codePoint < 0x80) {
+        out += static_cast<char>(codePoint);
+    } else if (codePoint < 0x800) {
+        out += static_cast<char>(0xC0 | (codePoint >> 6));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else if (codePoint < 0x10000) {
+        out += static_cast<char>(0xE0 | (codePoint >> 12));
+        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (codePoint >> 18));
+        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    }
+}
+
+int hexDigit(uint8_t byte) {
+    if (byte >= '0' && byte <= '9') return byte - '0';
+    if (byte >= 'a' && byte <= 'f') return byte - 'a' + 10;
+    if (byte >= 'A' && byte <= 'F') return byte - 'A' + 10;
+    return -1;
+}
+
+// One parse: the scanner over the input, the current token and the first error.
+class Parse {
+public:
+    Parse(uint64_t options, const uint8_t* bytes, size_t length) : options_(options), in_(bytes), length_(length) {}
+
+    std::optional<Value> run(JKError* error);
+
+private:
+    bool atEnd() const { return index_ >= length_; }
+    size_t remaining() const { return length_ - index_; }
+
+    void record(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    size_t lineBreakAt(size_t at) const;
+    void skipWhiteSpace();
+    bool nextToken();
+    bool scanString();
+    bool scanNumber();
+    bool convertNumber(const std::string& text, bool floating, bool negative);
+    bool buildValue(Value& out, size_t depth);
+    bool buildArray(Value& out, size_t depth);
+    bool buildDictionary(Value& out, size_t depth);
+    void recordExpectation(bool valueAllowed, bool commaAllowed, bool closeAllowed, const char* valuePhrase,
+                           const char* closePhrase);
+
+    uint64_t options_;
+    const uint8_t* in_;
+    size_t length_;
+    size_t index_ = 0;
+    size_t line_ = 1;
+    size_t lineStart_ = 0;
+
+    Token token_ = Token::Invalid;
+    size_t tokenStart_ = 0;
+    size_t tokenLength_ = 0;
+    std::string string_;  // the unescaped value of a string token
+    Value number_;        // the value of a number token
+
+    std::optional<JKError> error_;
+};
+
+void Parse::record(const char* format, ...) {
+    if (error_) return;  // only the first error of a parse counts
+    va_list args;
+    va_start(args, format);
+    char buffer[512];
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    JKError error;
+    error.domain = kJKErrorDomain;
+    error.code = -1;
+    error.description = buffer;
+    error.userInfo.set(kNSLocalizedDescriptionKey, Value(error.description));
+    error.userInfo.set(kJKAtIndexKey, Value(static_cast<unsigned long long>(index_)));
+    error.userInfo.set(kJKLineNumberKey, Value(static_cast<unsigned long long>(line_)));
+    error_ = std::move(error);
+}
+
+// The byte length of a line break at `at`, or 0.
+size_t Parse::lineBreakAt(size_t at) const {
+    const size_t left = length_ - at;
+    const uint8_t byte = in_[at];
+    if (byte == '\n') return 1;
+    if (byte == '\r') return left >= 2 && in_[at + 1] == '\n' ? 2 : 1;
+    if (options_ & JKDecodeUnicodeLineBreaks) {
+        if (byte == 0xC2 && left >= 2 && in_[at + 1] == 0x85) return 2;
+        if (byte == 0xE2 && left >= 3 && in_[at + 1] == 0x80 && (in_[at + 2] == 0xA8 || in_[at + 2] == 0xA9)) return 3;
+    }
+    return 0;
+}
+
+void Parse::skipWhiteSpace() {
+    while (!atEnd()) {
+        const uint8_t byte = in_[index_];
+        if (byte == ' ' || byte == '\t') {
+            ++index_;
+            continue;
+        }
+        if (size_t breakLength = lineBreakAt(index_)) {
+            index_ += breakLength;
+            ++line_;
+            lineStart_ = index_;
+            continue;
+        }
+        if (byte == '/' && (options_ & JKDecodeAllowComments) && remaining() >= 2) {
+            if (in_[index_ + 1] == '/') {
+                index_ += 2;
+                while (!atEnd()) {
+                    if (size_t breakLength = lineBreakAt(index_)) {
+                        index_ += breakLength;
+                        ++line_;
+                        lineStart_ = index_;
+                        break;
+                    }
+                    ++index_;
+                }
+                continue;
+            }
+            if (in_[index_ + 1] == '*') {
+                index_ += 2;
+                while (!atEnd()) {
+                    if (remaining() >= 2 && in_[index_] == '*' && in_[index_ + 1] == '/') {
+                        index_ += 2;
+                        break;
+                    }
+                    if (size_t breakLength = lineBreakAt(index_)) {
+                        index_ += breakLength;
+                        ++line_;
+                        lineStart_ = index_;
+                    } else {
+                        ++index_;
+                    }
+                }
+                continue;
+            }
+        }
+        return;
+    }
+}
+
+bool Parse::nextToken() {
+    skipWhiteSpace();
+    token_ = Token::Invalid;
+    tokenStart_ = index_;
+    tokenLength_ = 0;
+    if (atEnd()) {
+        record("%s", kUnexpectedToken);
+        return false;
+    }
+    auto single = [&](Token token) {
+        token_ = token;
+        tokenLength_ = 1;
+        ++index_;
+        return true;
+    };
+    // A literal needs at least one byte after its word.
+    auto literal = [&](std::string_view word, Token token) {
+        if (remaining() > word.size() &&
+            std::string_view(reinterpret_cast<const char*>(in_ + index_), word.size()) == word) {
+            token_ = token;
+            tokenLength_ = word.size();
+            index_ += word.size();
+            return true;
+        }
+        record("%s", kUnexpectedToken);
+        return false;
+    };
+    switch (in_[index_]) {
+        case ',':
+            return single(Token::Comma);
+        case ':':
+            return single(Token::Colon);
+        case '[':
+            return single(Token::ArrayBegin);
+        case ']':
+            return single(Token::ArrayEnd);
+        case '{':
+            return single(Token::ObjectBegin);
+        case '}':
+            return single(Token::ObjectEnd);
+        case 't':
+            return literal("true", Token::True);
+        case 'f':
+            return literal("false", Token::False);
+        case 'n':
+            return literal("null", Token::Null);
+        case '"':
+            if (scanString()) return true;
+            record("Invalid string.");
+            record("%s", kUnexpectedToken);
+            return false;
+        default:
+            if (in_[index_] == '-' || (in_[index_] >= '0' && in_[index_] <= '9')) return scanNumber();
+            record("%s", kUnexpectedToken);
+            return false;
+    }
+}
+
+bool Parse::scanString() {
+    const bool replace = options_ & JKDecodeReplaceInvalidUnicode;
+    const uint8_t* const end = in_ + length_;
+    string_.clear();
+    size_t at = index_ + 1;
+    auto fail = [&](size_t where) {
+        index_ = where;
+        return false;
+    };
+    while (at < length_) {
+        const uint8_t byte = in_[at];
+        if (byte == '"') {
+            token_ = Token::String;
+            tokenStart_ = index_;
+            tokenLength_ = at + 1 - index_;
+            index_ = at + 1;
+            return true;
+        }
+        if (byte < 0x20) {
+            index_ = at;
+            record("Invalid character < 0x20 found in string: 0x%2.2x.", byte);
+            return false;
+        }
+        if (byte >= 0x80) {
+            uint32_t codePoint = 0;
+            const uint8_t* next = nullptr;
+            switch (jkDecodeUtf8(in_ + at, end, codePoint, next)) {
+                case JKUtf8Result::Valid:
+                    string_.append(reinterpret_cast<const char*>(in_ + at), static_cast<size_t>(next - (in_ + at)));
+                    break;
+                case JKUtf8Result::Truncated:
+                    index_ = at;
+                    record("End of buffer reached while parsing UTF8 in \"\" string.");
+                    return false;
+                case JKUtf8Result::Invalid:
+                    if (!replace) {
+                        index_ = at;
+                        record("Illegal UTF8 sequence found in \"\" string.");
+                        return false;
+                    }
+                    appendUtf8(string_, 0xFFFD);
+                    break;
+            }
+            at = static_cast<size_t>(next - in_);
+            continue;
+        }
+        if (byte != '\\') {
+            string_ += static_cast<char>(byte);
+            ++at;
+            continue;
+        }
+        // An escape sequence.
+        if (at + 1 >= length_) return fail(length_);
+        const uint8_t escaped = in_[at + 1];
+        at += 2;
+        switch (escaped) {
+            case '"':
+                string_ += '"';
+                continue;
+            case '\\':
+                string_ += '\\';
+                continue;
+            case '/':
+                string_ += '/';
+                continue;
+            case 'b':
+                string_ += '\b';
+                continue;
+            case 'f':
+                string_ += '\f';
+                continue;
+            case 'n':
+                string_ += '\n';
+                continue;
+            case 'r':
+                string_ += '\r';
+                continue;
+            case 't':
+                string_ += '\t';
+                continue;
+            case 'u':
+                break;
+            default:
+                index_ = at - 1;
+                record("Invalid escape sequence found in \"\" string.");
+                return false;
+        }
+        auto readHex = [&](uint32_t& value) {
+            value = 0;
+            for (int i = 0; i < 4; ++i, ++at) {
+                if (at >= length_) return false;
+                const int digit = hexDigit(in_[at]);
+                if (digit < 0) {
+                    index_ = at;
+                    record(
+                        "Unexpected character found in \\u Unicode escape sequence.  Found '%c', expected [0-9a-fA-F].",
+                        in_[at]);
+                    return false;
+                }
+                value = value * 16 + static_cast<uint32_t>(digit);
+            }
+            return true;
+        };
+        uint32_t first = 0;
+        if (!readHex(first)) return fail(at);
+        uint32_t codePoint = first;
+        if (first >= 0xD800 && first <= 0xDBFF) {
+            // A high surrogate needs a second escape right after it.
+            if (at + 1 >= length_) return fail(length_);
+            if (in_[at] != '\\' || in_[at + 1] != 'u') {
+                if (!replace) {
+                    index_ = at;
+                    record(
+                        "Required a second \\u Unicode escape sequence following a surrogate \\u Unicode escape "
+                        "sequence.");
+                    return false;
+                }
+                appendUtf8(string_, 0xFFFD);
+                continue;  // the byte after the first escape is read again as ordinary text
+            }
+            at += 2;
+            uint32_t second = 0;
+            if (!readHex(second)) return fail(at);
+            codePoint = second >= 0xDC00 && second <= 0xDFFF ? (first - 0xD800) * 0x400 + (second - 0xDC00) + 0x10000
+                                                             : 0xD800;  // not a pair: illegal
+        }
+        if (!jkIsLegalEscapedCodePoint(codePoint)) {
+            if (!replace) {
+                index_ = at;
+                record("Illegal \\u Unicode escape sequence.");
+                return false;
+            }
+            codePoint = 0xFFFD;
+        }
+        appendUtf8(string_, codePoint);
+    }
+    index_ = length_;
+    return false;
+}
+
+bool Parse::scanNumber() {
+    enum class State {
+        Start,
+        AfterMinus,
+        Zero,
+        Integer,
+        FractionStart,
+        Fraction,
+        ExponentStart,
+        ExponentSign,
+        Exponent,
+        Finished,
+        Error
+    };
+    State state = State::Start;
+    bool negative = false;
+    bool floating = false;
+    size_t at = index_;
+    while (state != State::Finished && state != State::Error && at < length_) {
+        const uint8_t byte = in_[at];
+        const bool digit = byte >= '0' && byte <= '9';
+        State next = State::Error;
+        switch (state) {
+            case State::Start:
+                if (byte == '-') {
+                    negative = true;
+                    next = State::AfterMinus;
+                    break;
+                }
+                [[fallthrough]];
+            case State::AfterMinus:
+                next = byte == '0' ? State::Zero : digit ? State::Integer : State::Error;
+                break;
+            case State::Zero:
+            case State::Integer:
+                if (byte == '.') {
+                    floating = true;
+                    next = State::FractionStart;
+                } else if (byte == 'e' || byte == 'E') {
+                    floating = true;
+                    next = State::ExponentStart;
+                } else {
+                    next = digit && state == State::Integer ? State::Integer : State::Finished;
+                }
+                break;
+            case State::FractionStart:
+                next = digit ? State::Fraction : State::Error;
+                break;
+            case State::Fraction:
+                next = digit ? State::Fraction : (byte == 'e' || byte == 'E') ? State::ExponentStart : State::Finished;
+                break;
+            case State::ExponentStart:
+                if (byte == '+' || byte == '-') {
+                    next = State::ExponentSign;
+                    break;
+                }
+                [[fallthrough]];
+            case State::ExponentSign:
+                next = digit ? State::Exponent : State::Error;
+                break;
+            case State::Exponent:
+                next = digit ? State::Exponent : State::Finished;
+                break;
+            default:
+                break;
+        }
+        state = next;
+        if (state != State::Finished && state != State::Error) ++at;
+    }
+    if (state != State::Finished) {
+        index_ = at;
+        record("Invalid number.");
+        return false;
+    }
+    const std::string text(reinterpret_cast<const char*>(in_ + index_), at - index_);
+    token_ = Token::Number;
+    tokenStart_ = index_;
+    tokenLength_ = text.size();
+    index_ = at;
+    if (!convertNumber(text, floating || text == "-0", negative)) {
+        record("Invalid number.");
+        return false;
+    }
+    return true;
+}
+
+bool Parse::convertNumber(const std::string& text, bool floating, bool negative) {
+    const char* begin = text.c_str();
+    char* stop = nullptr;
+    errno = 0;
+    if (floating) {
+        const double value = strtod_l(begin, &stop, cLocale());
+        // A subnormal result also reports ERANGE; only zero and infinity lost the value.
+        if (errno == ERANGE && (value == 0 || std::isinf(value))) {
+            record("The value '%s' could not be represented as a 'double' due to %s.", begin,
+                   value == 0 ? "underflow" : "overflow");
+            return false;
+        }
+        number_ = Value::real(value);
+    } else if (negative) {
+        const long long value = std::strtoll(begin, &stop, 10);
+        if (errno == ERANGE) {
+            record("The value '%s' exceeded the minimum value that could be represented: %lld.", begin, value);
+            return false;
+        }
+        number_ = Value::integer(value);
+    } else {
+        const unsigned long long value = std::strtoull(begin, &stop, 10);
+        if (errno == ERANGE) {
+            record("The value '%s' exceeded the maximum value that could be represented: %llu.", begin, value);
+            return false;
+        }
+        number_ = value >= (1ULL << 63) ? Value(value) : Value::integer(static_cast<int64_t>(value));
+    }
+    if (stop != begin + text.size()) {
+        record("The conversion function did not consume all of the number tokens characters.");
+        return false;
+    }
+    return true;
+}
+
+void Parse::recordExpectation(bool valueAllowed, bool commaAllowed, bool closeAllowed, const char* valuePhrase,
+                              const char* closePhrase) {
+    const char* phrases[3];
+    int count = 0;
+    if (valueAllowed) phrases[count++] = valuePhrase;
+    if (commaAllowed) phrases[count++] = "a comma";
+    if (closeAllowed) phrases[count++] = closePhrase;
+    const int width = static_cast<int>(tokenLength_);
+    const char* found = reinterpret_cast<const char*>(in_ + tokenStart_);
+    if (count == 1) record("Expected %s, not '%*.*s'", phrases[0], width, width, found);
+    if (count == 2) record("Expected %s or %s, not '%*.*s'", phrases[0], phrases[1], width, width, found);
+    if (count == 3)
+        record("Expected %s, %s, or %s, not '%*.*s", phrases[0], phrases[1], phrases[2], width, width, found);
+}
+
+bool Parse::buildValue(Value& out, size_t depth) {
+    switch (token_) {
+        case Token::Number:
+            out = number_;
+            return true;
+        case Token::String:
+            out = Value(std::move(string_));
+            return true;
+        case Token::True:
+            out = Value(true);
+            return true;
+        case Token::False:
+            out = Value(false);
+            return true;
+        case Token::Null:
+            out = Value();
+            return true;
+        case Token::ArrayBegin:
+        case Token::ObjectBegin:
+            if (depth >= kJKMaximumDepth) {
+                record("Arrays and objects are nested deeper than %zu levels.", kJKMaximumDepth);
+                return false;
+            }
+            return token_ == Token::ArrayBegin ? buildArray(out, depth + 1) : buildDictionary(out, depth + 1);
+        default:
+            record("Internal error: Unknown token type. %s line #%d", __FILE__, __LINE__);
+            return false;
+    }
+}
+
+bool Parse::buildArray(Value& out, size_t depth) {
+    std::vector<Value> values;
+    bool valueAllowed = true, commaAllowed = false, closeAllowed = true;
+    while (!atEnd()) {
+        if (!nextToken()) return false;
+        if (isValueToken(token_)) {
+            if (!valueAllowed) {
+                record("Unexpected value.");
+                return false;
+            }
+            Value value;
+            if (!buildValue(value, depth)) return false;
+            values.push_back(std::move(value));
+            valueAllowed = false;
+            commaAllowed = closeAllowed = true;
+        } else if (token_ == Token::ArrayEnd) {
+            if (!closeAllowed) {
+                record("Unexpected ']'.");
+                return false;
+            }
+            out = Value(Array(std::move(values)));
+            return true;
+        } else if (token_ == Token::Comma) {
+            if (!commaAllowed) {
+                record("Unexpected ','.");
+                return false;
+            }
+            valueAllowed = true;
+            commaAllowed = closeAllowed = false;
+        } else {
+            recordExpectation(valueAllowed, commaAllowed, closeAllowed, "a value", "a ']'");
+            return false;
+        }
+    }
+    return false;
+}
+
+bool Parse::buildDictionary(Value& out, size_t depth) {
+    Dictionary dictionary;
+    bool keyAllowed = true, commaAllowed = false, closeAllowed = true;
+    while (!atEnd()) {
+        if (!nextToken()) return false;
+        if (token_ == Token::ObjectEnd) {
+            if (!closeAllowed) {
+                record("Unexpected '}'.");
+                return false;
+            }
+            out = Value(std::move(dictionary));
+            return true;
+        }
+        if (token_ == Token::Comma) {
+            if (!commaAllowed) {
+                record("Unexpected ','.");
+                return false;
+            }
+            keyAllowed = true;
+            commaAllowed = closeAllowed = false;
+            continue;
+        }
+        if (token_ != Token::String) {
+            recordExpectation(keyAllowed, commaAllowed, closeAllowed, "a \"STRING\"", "a '}'");
+            return false;
+        }
+        if (!keyAllowed) {
+            record("Unexpected string.");
+            return false;
+        }
+        std::string key = std::move(string_);
+        if (!nextToken()) return false;
+        if (token_ != Token::Colon) {
+            record("Expected ':'.");
+            return false;
+        }
+        if (!nextToken()) return false;
+        if (!isValueToken(token_)) {
+            recordExpectation(keyAllowed, commaAllowed, closeAllowed, "a value", "a '}'");
+            return false;
+        }
+        Value value;
+        if (!buildValue(value, depth)) return false;
+        dictionary.set(std::move(key), std::move(value));
+        keyAllowed = false;
+        commaAllowed = closeAllowed = true;
+    }
+    return false;
+}
+
+std::optional<Value> Parse::run(JKError* error) {
+    std::optional<Value> result;
+    if (length_ > 0 && nextToken()) {
+        if (token_ != Token::ArrayBegin && token_ != Token::ObjectBegin) {
+            record("Expected either '[' or '{'.");
+        } else {
+            Value value;
+            if (buildValue(value, 0)) {
+                skipWhiteSpace();
+                if (!atEnd() && !(options_ & JKDecodeAllowTrailingText)) {
+                    record(
+                        "A valid JSON object was parsed but there were additional non-white-space characters "
+                        "remaining.");
+                } else {
+                    result = std::move(value);
+                }
+            }
+        }
+    }
+    if (!result) {
+        if (atEnd()) record("Reached the end of the buffer.");
+        record("Unable to parse JSON.");
+    }
+    if (error && error_) *error = *error_;
+    return result;
+}
+
+}  // namespace
+
+JSONDecoder::JSONDecoder(uint64_t parseOptions) : options_(parseOptions) {
+    if (parseOptions >= 16) throw std::invalid_argument("Invalid parse options.");
+}
+
+std::optional<Value> JSONDecoder::objectWithUTF8String(const char* bytes, size_t length, JKError* error) {
+    if (!bytes) throw std::invalid_argument("The string argument is NULL.");
+    return Parse(options_, reinterpret_cast<const uint8_t*>(bytes), length).run(error);
+}
+
+std::optional<Value> JSONDecoder::objectWithData(const foundation::Bytes& data, JKError* error) {
+    static const char empty = 0;
+    const char* bytes = data.empty() ? &empty : reinterpret_cast<const char*>(data.data());
+    return objectWithUTF8String(bytes, data.size(), error);
+}
+
+std::optional<Value> objectFromJSONString(std::string_view text, uint64_t parseOptions, JKError* error) {
+    return JSONDecoder(parseOptions).objectWithUTF8String(text.data() ? text.data() : "", text.size(), error);
+}
+
+std::optional<Value> objectFromJSONData(const foundation::Bytes& data, uint64_t parseOptions, JKError* error) {
+    return JSONDecoder(parseOptions).objectWithData(data, error);
+}
+
+}  // namespace jsonkit

@@ -1,0 +1,168 @@
+#include "components/jsonkit/JSONDecoder.h"
+
+#include <clocale>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <string>
+
+using namespace foundation;
+using namespace jsonkit;
+
+namespace {
+
+struct Failure {
+    std::string input;
+    uint64_t options;
+    std::string message;
+    uint64_t index;
+    uint64_t line;
+};
+
+}  // namespace
+
+TEST(JSONDecoder, RejectsBadInputWithTheFirstErrorItsIndexAndLine) {
+    const std::string expectContainer = "Expected either '[' or '{'.";
+    const std::string unexpected =
+        "Unexpected token, wanted '{', '}', '[', ']', ',', ':', 'true', 'false', 'null', '\"STRING\"', 'NUMBER'.";
+    const Failure cases[] = {
+        {"", 0, "Reached the end of the buffer.", 0, 1},
+        {"  \n ", 0, unexpected, 4, 2},
+        {"\"a\" ", 0, expectContainer, 3, 1},
+        {"1 ", 0, expectContainer, 1, 1},
+        {"true ", 0, expectContainer, 4, 1},
+        {"5", 0, "Invalid number.", 1, 1},
+        {"true", 0, unexpected, 0, 1},
+        {"[1] x", 0, "A valid JSON object was parsed but there were additional non-white-space characters remaining.",
+         4, 1},
+        {"[1,]", 0, "Unexpected ']'.", 4, 1},
+        {"[,1]", 0, "Unexpected ','.", 2, 1},
+        {"[1 2]", 0, "Unexpected value.", 4, 1},
+        {"{\"a\" 1}", 0, "Expected ':'.", 6, 1},
+        {"{\"a\":1,}", 0, "Unexpected '}'.", 8, 1},
+        {"[1:2]", 0, "Expected a comma or a ']', not ':'", 3, 1},
+        {"{\"a\":1 2}", 0, "Expected a comma or a '}', not '2'", 8, 1},
+        {"{:1}", 0, "Expected a \"STRING\" or a '}', not ':'", 2, 1},
+        {"[\"a\":1]", 0, "Expected a comma or a ']', not ':'", 5, 1},
+        {"[tru]", 0, unexpected, 1, 1},
+        {"[truex]", 0, unexpected, 5, 1},
+        {"[0123]", 0, "Unexpected value.", 5, 1},
+        {"[18446744073709551616]", 0,
+         "The value '18446744073709551616' exceeded the maximum value that could be represented: 18446744073709551615.",
+         21, 1},
+        {"[-9223372036854775809]", 0,
+         "The value '-9223372036854775809' exceeded the minimum value that could be represented: -9223372036854775808.",
+         21, 1},
+        {"[1e999]", 0, "The value '1e999' could not be represented as a 'double' due to overflow.", 6, 1},
+        {"[1e-999]", 0, "The value '1e-999' could not be represented as a 'double' due to underflow.", 7, 1},
+        {"[1.]", 0, "Invalid number.", 3, 1},
+        {"[-]", 0, "Invalid number.", 2, 1},
+        {"[1e+]", 0, "Invalid number.", 4, 1},
+        {std::string("[\"a\x01\"]", 6), 0, "Invalid character < 0x20 found in string: 0x01.", 3, 1},
+        {std::string("[\"a\0\"]", 6), 0, "Invalid character < 0x20 found in string: 0x00.", 3, 1},
+        {std::string("[1,\0]", 5), 0, unexpected, 3, 1},
+        {"[\"\\u0000\"]", 0, "Illegal \\u Unicode escape sequence.", 8, 1},
+        {"[\"\\udc00\"]", 0, "Illegal \\u Unicode escape sequence.", 8, 1},
+        {"[\"\\ud800x\"]", 0,
+         "Required a second \\u Unicode escape sequence following a surrogate \\u Unicode escape sequence.", 8, 1},
+        {"[\"\\u12g4\"]", 0,
+         "Unexpected character found in \\u Unicode escape sequence.  Found 'g', expected [0-9a-fA-F].", 6, 1},
+        {"[\"\\q\"]", 0, "Invalid escape sequence found in \"\" string.", 3, 1},
+        {"[\"\xC3\"]", 0, "Illegal UTF8 sequence found in \"\" string.", 2, 1},
+        {"[\"\xED\xA0\x80\"]", 0, "Illegal UTF8 sequence found in \"\" string.", 2, 1},
+        {"[\"\xE2\x82", 0, "End of buffer reached while parsing UTF8 in \"\" string.", 2, 1},
+        {"[\"abc", 0, "Invalid string.", 5, 1},
+        {"[1", 0, "Invalid number.", 2, 1},
+        {"[1 ", 0, unexpected, 3, 1},
+        {"/* c */ [1]", 0, unexpected, 0, 1},
+        {"/* a\n b */ [1,\n// x\n ]", JKDecodeAllowComments, "Unexpected ']'.", 22, 4},
+        {"[1]\xE2\x80\xA8", 0,
+         "A valid JSON object was parsed but there were additional non-white-space characters remaining.", 3, 1},
+        {"\xE2\x80\xA8[1,]", JKDecodeUnicodeLineBreaks, "Unexpected ']'.", 7, 2},
+        {"\r\n\r[1,]", 0, "Unexpected ']'.", 7, 3},
+    };
+    for (const Failure& c : cases) {
+        SCOPED_TRACE(c.input);
+        JKError error;
+        EXPECT_FALSE(objectFromJSONString(c.input, c.options, &error).has_value());
+        EXPECT_EQ(error.domain, "JKErrorDomain");
+        EXPECT_EQ(error.code, -1);
+        EXPECT_EQ(error.description, c.message);
+        EXPECT_EQ(error.userInfo.get("NSLocalizedDescriptionKey").asString(), c.message);
+        EXPECT_EQ(error.userInfo.get("JKAtIndexKey").asUInt(99999), c.index);
+        EXPECT_EQ(error.userInfo.get("JKLineNumberKey").asUInt(99999), c.line);
+    }
+}
+
+TEST(JSONDecoder, ReadsValuesAsTheyAreWritten) {
+    struct Case {
+        std::string input;
+        uint64_t options;
+        Value expected;
+    };
+    const Case cases[] = {
+        {"[true, false, null] ", 0, Array{true, false, Value()}},
+        {"[1] x", JKDecodeAllowTrailingText, Array{1}},
+        {"[1] \t\r\n ", 0, Array{1}},
+        {"[\"\\ud83d\\ude00\", \"\\u00e9\\/\\b\\f\\n\\r\\t\\\"\\\\\"]", 0,
+         Array{"\U0001F600", "\u00e9/\b\f\n\r\t\"\\"}},
+        {"[\"\\ud800x\"]", JKDecodeReplaceInvalidUnicode, Array{"\uFFFDx"}},
+        {"[\"\\ud800\\n\"]", JKDecodeReplaceInvalidUnicode, Array{"\uFFFD\n"}},
+        {"[\"\\u0000\", \"\\ud800\\u0041\"]", JKDecodeReplaceInvalidUnicode, Array{"\uFFFD", "\uFFFD"}},
+        {"[\"a\xC3\"]", JKDecodeReplaceInvalidUnicode, Array{"a\uFFFD"}},
+        {"/* a */ [1, // b\n 2]", JKDecodeAllowComments, Array{1, 2}},
+        {"[1]\xE2\x80\xA8\xC2\x85", JKDecodeUnicodeLineBreaks, Array{1}},
+        {"{\"a\":1,\"b\":2,\"a\":3}", 0, Dictionary{{"a", 3}, {"b", 2}}},
+        {"{\"\":{}, \"x\":[[]]}", 0, Dictionary{{"", Dictionary{}}, {"x", Array{Array{}}}}},
+        {"[1.5e2, -7, 0.25, 1e-310]", 0, Array{150.0, -7, 0.25, 1e-310}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        JKError error;
+        std::optional<Value> result = objectFromJSONString(c.input, c.options, &error);
+        ASSERT_TRUE(result.has_value()) << error.description;
+        EXPECT_EQ(*result, c.expected) << result->description();
+    }
+}
+
+TEST(JSONDecoder, NumbersKeepTheirKindAndIgnoreTheLocale) {
+    const char* previous = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+    std::optional<Value> result =
+        objectFromJSONString("[18446744073709551615, 9223372036854775807, -9223372036854775808, -0, 0.5, 1e-310, 0]");
+    if (previous) std::setlocale(LC_NUMERIC, "C");
+    ASSERT_TRUE(result.has_value());
+    Array values = result->asArray();
+    EXPECT_EQ(values[0].numberType(), 'Q');
+    EXPECT_EQ(values[0].asUInt(), 18446744073709551615ULL);
+    EXPECT_EQ(values[1].numberType(), 'q');
+    EXPECT_EQ(values[1].asInt(), INT64_MAX);
+    EXPECT_EQ(values[2].asInt(), INT64_MIN);
+    EXPECT_TRUE(values[3].isReal());
+    EXPECT_TRUE(std::signbit(values[3].asDouble()));
+    EXPECT_EQ(values[3].asDouble(), 0.0);
+    EXPECT_EQ(values[4].asDouble(), 0.5);
+    EXPECT_EQ(values[5].asDouble(), 1e-310);
+    EXPECT_TRUE(values[6].isInteger());
+}
+
+TEST(JSONDecoder, HostileInputEndsInAnOrderlyError) {
+    JSONDecoder decoder;
+    JKError error;
+    const std::string deep(1000000, '[');
+    EXPECT_FALSE(decoder.objectWithUTF8String(deep.data(), deep.size(), &error).has_value());
+    EXPECT_EQ(error.description, "Arrays and objects are nested deeper than 1024 levels.");
+    EXPECT_EQ(error.userInfo.get("JKAtIndexKey").asUInt(), 1025u);
+
+    const std::string deepest = std::string(1024, '[') + std::string(1024, ']');
+    EXPECT_TRUE(decoder.objectWithUTF8String(deepest.data(), deepest.size()).has_value());
+
+    // Fifty megabytes of one array of numbers and strings.
+    std::string big = "[";
+    while (big.size() < 50u * 1024 * 1024) big += "123456789,\"abcdefghijklmnopqrstuvwxyz\",";
+    big += "0]";
+    std::optional<Value> result = decoder.objectWithUTF8String(big.data(), big.size(), &error);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(result->asArray().size() % 2, 1u);
+
+    EXPECT_THROW(JSONDecoder(16), std::invalid_argument);
+    EXPECT_THROW(decoder.objectWithUTF8String(nullptr, 0), std::invalid_argument);
+}
