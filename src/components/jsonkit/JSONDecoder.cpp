@@ -1,6 +1,7 @@
 #include "components/jsonkit/JSONDecoder.h"
 
 #include "components/jsonkit/JKUtf8.h"
+#include "platform/foundation/Utf8.h"
 
 #include <cerrno>
 #include <clocale>
@@ -14,6 +15,7 @@
 
 namespace jsonkit {
 
+using foundation::appendUtf8;
 using foundation::Array;
 using foundation::Dictionary;
 using foundation::Value;
@@ -47,24 +49,6 @@ locale_t cLocale() {
 bool isValueToken(Token token) {
     return token == Token::Number || token == Token::String || token == Token::ObjectBegin ||
            token == Token::ArrayBegin || token == Token::True || token == Token::False || token == Token::Null;
-}
-
-void appendUtf8(std::string& out, uint32_t codePoint) {
-    if (codePoint < 0x80) {
-        out += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        out += static_cast<char>(0xC0 | (codePoint >> 6));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        out += static_cast<char>(0xE0 | (codePoint >> 12));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (codePoint >> 18));
-        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
 }
 
 int hexDigit(uint8_t byte) {

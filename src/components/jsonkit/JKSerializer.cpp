@@ -1,0 +1,307 @@
+#include "components/jsonkit/JKSerializer.h"
+
+#include "components/jsonkit/JKUtf8.h"
+#include "platform/foundation/Utf8.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+
+namespace jsonkit {
+
+using foundation::Value;
+
+namespace {
+
+// One call: the output text, the pretty-print depth and the first error.
+class Encoder {
+public:
+    Encoder(uint64_t options, uint64_t encodeOption, const JKUnsupportedFormatter& formatter)
+        : options_(options), encodeOption_(encodeOption), formatter_(formatter) {}
+
+    bool write(const Value& value, size_t depth, bool substitute);
+    bool writeString(std::string_view text);
+    void fail(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+    std::string out;
+    std::optional<JKError> error;
+
+private:
+    bool writeNumber(const Value& number);
+    void open(char bracket);
+    void close(char bracket);
+    void separator();
+    void indent();
+
+    uint64_t options_;
+    uint64_t encodeOption_;
+    const JKUnsupportedFormatter& formatter_;
+    size_t indentDepth_ = 0;
+};
+
+void Encoder::fail(const char* format, ...) {
+    if (error) return;
+    va_list args;
+    va_start(args, format);
+    char buffer[512];
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    JKError recorded;
+    recorded.domain = kJKErrorDomain;
+    recorded.code = -1;
+    recorded.description = buffer;
+    recorded.userInfo.set(kNSLocalizedDescriptionKey, Value(recorded.description));
+    error = std::move(recorded);
+}
+
+void Encoder::indent() {
+    out += '\n';
+    out.append(2 * indentDepth_, ' ');
+}
+
+void Encoder::open(char bracket) {
+    out += bracket;
+    if (options_ & JKEncodePrettyPrint) {
+        ++indentDepth_;
+        indent();
+    }
+}
+
+void Encoder::close(char bracket) {
+    if (options_ & JKEncodePrettyPrint) {
+        --indentDepth_;
+        indent();
+    }
+    out += bracket;
+}
+
+void Encoder::separator() {
+    out += ',';
+    if (options_ & JKEncodePrettyPrint) indent();
+}
+
+bool Encoder::writeString(std::string_view text) {
+    const bool quotes = !(encodeOption_ & JKEncodeOmitQuotes);
+    const bool escapeUnicode = options_ & JKEncodeEscapeUnicode;
+    if (!foundation::isValidUtf8(text)) {
+        fail("An error occurred converting the contents of a NSString to UTF8.");
+        return false;
+    }
+    out.reserve(out.size() + text.size() + 2);
+    if (quotes) out += '"';
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const uint8_t* const end = bytes + text.size();
+    for (const uint8_t* at = bytes; at < end;) {
+        const uint8_t byte = *at;
+        char escape[16];
+        switch (byte) {
+            case '\b':
+                out += "\\b";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\f':
+                out += "\\f";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '/':
+                out += options_ & JKEncodeEscapeForwardSlash ? "\\/" : "/";
+                break;
+            default:
+                if (byte < 0x20) {
+                    std::snprintf(escape, sizeof escape, "\\u%4.4x", byte);
+                    out += escape;
+                } else if (byte >= 0x80 && escapeUnicode) {
+                    uint32_t codePoint = 0;
+                    const uint8_t* next = nullptr;
+                    if (jkDecodeUtf8(at, end, codePoint, next) != JKUtf8Result::Valid) {
+                        fail("Error converting UTF8.");
+                        return false;
+                    }
+                    if (codePoint <= 0xFFFF) {
+                        std::snprintf(escape, sizeof escape, "\\u%4.4x", codePoint);
+                    } else {
+                        std::snprintf(escape, sizeof escape, "\\u%4.4x\\u%4.4x", (codePoint >> 10) + 0xD7C0,
+                                      (codePoint & 0x3FF) | 0xDC00);
+                    }
+                    out += escape;
+                    at = next;
+                    continue;
+                } else {
+                    out += static_cast<char>(byte);
+                }
+        }
+        ++at;
+    }
+    if (quotes) out += '"';
+    return true;
+}
+
+bool Encoder::writeNumber(const Value& number) {
+    if (number.isBool()) {
+        out += number.asBool() ? "true" : "false";
+        return true;
+    }
+    if (number.isDecimal()) {  // an exact literal read from JSON text is written back unchanged
+        out += number.decimalText();
+        return true;
+    }
+    char text[32];
+    if (number.isReal()) {
+        const double value = number.asDouble();
+        if (!std::isfinite(value)) {
+            fail("Floating point values must be finite.  JSON does not support NaN or Infinity.");
+            return false;
+        }
+        // As "%.17g" formats, but independent of the locale.
+        const auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 17);
+        out.append(text, written.ptr);
+        return true;
+    }
+    const auto written = number.isUnsigned() ? std::to_chars(text, text + sizeof text, number.asUInt())
+                                             : std::to_chars(text, text + sizeof text, number.asInt());
+    out.append(text, written.ptr);
+    return true;
+}
+
+bool Encoder::write(const Value& value, size_t depth, bool substitute) {
+    switch (value.type()) {
+        case Value::Type::Null:
+            out += "null";
+            return true;
+        case Value::Type::Boolean:
+        case Value::Type::Integer:
+        case Value::Type::Real:
+            return writeNumber(value);
+        case Value::Type::String:
+            return writeString(value.asString());
+        case Value::Type::Array:
+        case Value::Type::Dictionary:
+            break;
+        default: {
+            if (substitute) {
+                fail(
+                    "Unable to serialize object class %s that was returned by the unsupported class formatter.  "
+                    "Original "
+                    "object class was %s.",
+                    value.typeName(), "NULL");
+                return false;
+            }
+            std::optional<Value> replacement = formatter_ ? formatter_(value) : std::nullopt;
+            if (!replacement) {
+                fail("Unable to serialize object class %s.", value.typeName());
+                return false;
+            }
+            const Value::Type type = replacement->type();
+            if (type == Value::Type::Data || type == Value::Type::Date || type == Value::Type::Uid ||
+                type == Value::Type::Object) {
+                fail(
+                    "Unable to serialize object class %s that was returned by the unsupported class formatter.  "
+                    "Original "
+                    "object class was %s.",
+                    replacement->typeName(), value.typeName());
+                return false;
+            }
+            return write(*replacement, depth, true);
+        }
+    }
+    if (depth >= kJKMaximumDepth) {
+        fail("Arrays and objects are nested deeper than %zu levels.", kJKMaximumDepth);
+        return false;
+    }
+    if (value.isArray()) {
+        const foundation::Array array = value.asArray();
+        open('[');
+        for (size_t i = 0; i < array.size(); ++i) {
+            if (i > 0) separator();
+            if (!write(array[i], depth + 1, false)) return false;
+        }
+        close(']');
+        return true;
+    }
+    const foundation::Dictionary dictionary = value.asDictionary();
+    std::vector<const foundation::Dictionary::Entry*> entries;
+    entries.reserve(dictionary.size());
+    for (const auto& entry : dictionary) entries.push_back(&entry);
+    if (options_ & JKEncodePrettyPrint) {
+        std::sort(entries.begin(), entries.end(), [](const auto* a, const auto* b) { return a->first < b->first; });
+    }
+    open('{');
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (i > 0) separator();
+        if (!writeString(entries[i]->first)) return false;
+        out += options_ & JKEncodePrettyPrint ? ": " : ":";
+        if (!write(entries[i]->second, depth + 1, false)) return false;
+    }
+    close('}');
+    return true;
+}
+
+}  // namespace
+
+std::optional<Value> JKSerializer::serializeObject(const Value& object, uint64_t options, uint64_t encodeOption,
+                                                   const JKUnsupportedFormatter& formatter, JKError* error) {
+    Encoder encoder(options, encodeOption, formatter);
+    bool written = false;
+    if ((encodeOption & JKEncodeCollectionOnly) && !object.isArray() && !object.isDictionary()) {
+        encoder.fail("Unable to serialize object class %s, expected a NSArray or NSDictionary.", object.typeName());
+    } else if ((encodeOption & JKEncodeStringOnly) && !object.isString()) {
+        encoder.fail("Unable to serialize object class %s, expected a NSString.", object.typeName());
+    } else {
+        written = encoder.write(object, 0, false);
+    }
+    std::optional<Value> result;
+    if (written) {
+        switch (encodeOption & 7) {
+            case JKEncodeAsData:
+                result = Value(foundation::Bytes(encoder.out.begin(), encoder.out.end()));
+                break;
+            case JKEncodeAsString:
+                result = Value(std::move(encoder.out));
+                break;
+            default:
+                encoder.fail("Unknown encode as type.");
+                break;
+        }
+    }
+    if (error && encoder.error) *error = *encoder.error;
+    return result;
+}
+
+std::optional<std::string> JSONString(const Value& collection, uint64_t options,
+                                      const JKUnsupportedFormatter& formatter, JKError* error) {
+    std::optional<Value> result =
+        JKSerializer::serializeObject(collection, options, JKEncodeAsString | JKEncodeCollectionOnly, formatter, error);
+    return result ? std::optional<std::string>(result->asString()) : std::nullopt;
+}
+
+std::optional<foundation::Bytes> JSONData(const Value& collection, uint64_t options,
+                                          const JKUnsupportedFormatter& formatter, JKError* error) {
+    std::optional<Value> result =
+        JKSerializer::serializeObject(collection, options, JKEncodeAsData | JKEncodeCollectionOnly, formatter, error);
+    return result ? std::optional<foundation::Bytes>(result->asData()) : std::nullopt;
+}
+
+std::optional<std::string> JSONStringFromString(std::string_view text, uint64_t options, bool includeQuotes,
+                                                JKError* error) {
+    const uint64_t encodeOption =
+        JKEncodeAsString | JKEncodeStringOnly | (includeQuotes ? 0 : uint64_t{JKEncodeOmitQuotes});
+    std::optional<Value> result = JKSerializer::serializeObject(Value(text), options, encodeOption, nullptr, error);
+    return result ? std::optional<std::string>(result->asString()) : std::nullopt;
+}
+
+}  // namespace jsonkit

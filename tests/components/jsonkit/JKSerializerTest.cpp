@@ -1,0 +1,119 @@
+#include "components/jsonkit/JKSerializer.h"
+#include "support/Process.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+
+using namespace foundation;
+using namespace jsonkit;
+
+TEST(JKSerializer, WritesTheExpectedText) {
+    struct Case {
+        Value value;
+        uint64_t options;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {Array{}, JKEncodePrettyPrint, "[\n  \n]"},
+        {Array{}, 0, "[]"},
+        {Array{0.1, 1.5, -0.0, 1e300}, 0, "[0.10000000000000001,1.5,-0,1.0000000000000001e+300]"},
+        {Array{Value(INT64_MIN), Value(UINT64_MAX), 0, true, false, Value()}, 0,
+         "[-9223372036854775808,18446744073709551615,0,true,false,null]"},
+        {Array{"\u00e9"}, 0, "[\"\u00e9\"]"},
+        {Array{"\u00e9"}, JKEncodeEscapeUnicode, "[\"\\u00e9\"]"},
+        {Array{"\U0001F600"}, JKEncodeEscapeUnicode, "[\"\\ud83d\\ude00\"]"},
+        {Array{"a/b"}, 0, "[\"a/b\"]"},
+        {Array{"a/b"}, JKEncodeEscapeForwardSlash, "[\"a\\/b\"]"},
+        {Array{std::string("\x01\b\t\n\f\r\"\\\x1f\0", 10)}, 0, "[\"\\u0001\\b\\t\\n\\f\\r\\\"\\\\\\u001f\\u0000\"]"},
+        {Dictionary{{"b", 1}, {"a", Array{2}}}, 0, "{\"b\":1,\"a\":[2]}"},
+        {Dictionary{{"b", 1}, {"a", Array{2}}}, JKEncodePrettyPrint, "{\n  \"a\": [\n    2\n  ],\n  \"b\": 1\n}"},
+        {Array{"x", "x", "x"}, 0, "[\"x\",\"x\",\"x\"]"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected);
+        JKError error;
+        std::optional<std::string> text = JSONString(c.value, c.options, nullptr, &error);
+        ASSERT_TRUE(text.has_value()) << error.description;
+        EXPECT_EQ(*text, c.expected);
+        std::optional<Bytes> data = JSONData(c.value, c.options);
+        ASSERT_TRUE(data.has_value());
+        EXPECT_EQ(std::string(data->begin(), data->end()), c.expected);
+    }
+    EXPECT_EQ(JSONStringFromString("a/\"\u00e9", JKEncodeEscapeUnicode, false).value_or("?"), "a/\\\"\\u00e9");
+    EXPECT_EQ(JSONStringFromString("x").value_or("?"), "\"x\"");
+}
+
+TEST(JKSerializer, FailsWithTheFirstErrorAndNoText) {
+    Array loop;
+    loop.push_back(Value(loop));
+    const JKUnsupportedFormatter toText = [](const Value&) { return std::optional<Value>(Value("date")); };
+    const JKUnsupportedFormatter toData = [](const Value&) { return std::optional<Value>(Value(Bytes{1})); };
+    const JKUnsupportedFormatter toNothing = [](const Value&) { return std::optional<Value>(); };
+    struct Case {
+        Value value;
+        uint64_t encodeOption;
+        JKUnsupportedFormatter formatter;
+        std::string message;
+    };
+    const Case cases[] = {
+        {Array{std::nan("")}, 10, nullptr,
+         "Floating point values must be finite.  JSON does not support NaN or Infinity."},
+        {Array{INFINITY}, 10, nullptr, "Floating point values must be finite.  JSON does not support NaN or Infinity."},
+        {Array{Value(Date{})}, 10, nullptr, "Unable to serialize object class date."},
+        {Array{Value(Date{})}, 10, toNothing, "Unable to serialize object class date."},
+        {Array{Value(Date{})}, 10, toData,
+         "Unable to serialize object class data that was returned by the unsupported class formatter.  Original object "
+         "class was date."},
+        {Value("s"), 10, nullptr, "Unable to serialize object class string, expected a NSArray or NSDictionary."},
+        {Value(1), 18, nullptr, "Unable to serialize object class integer, expected a NSString."},
+        {Array{}, 8, nullptr, "Unknown encode as type."},
+        {Array{std::string("\xC3")}, 10, nullptr, "An error occurred converting the contents of a NSString to UTF8."},
+        {Value(loop), 10, nullptr, "Arrays and objects are nested deeper than 1024 levels."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        JKError error;
+        EXPECT_FALSE(JKSerializer::serializeObject(c.value, 0, c.encodeOption, c.formatter, &error).has_value());
+        EXPECT_EQ(error.domain, "JKErrorDomain");
+        EXPECT_EQ(error.code, -1);
+        EXPECT_EQ(error.description, c.message);
+        EXPECT_EQ(error.userInfo.size(), 1u);
+    }
+    loop.clear();  // breaks the reference cycle
+
+    std::optional<std::string> substituted = JSONString(Array{Value(Date{}), 1}, 0, toText);
+    EXPECT_EQ(substituted.value_or("?"), "[\"date\",1]");
+}
+
+TEST(JKSerializer, PythonReadsTheOutputBackEqual) {
+    const Value documents[] = {
+        Array{0.1, 1e-310, 5e-324, -0.0, Value(INT64_MIN), Value(UINT64_MAX), 123456789.125, 1e22},
+        Dictionary{{"caf\u00e9 \U0001F3AC", "\u2028 / \x7f"}, {"", Dictionary{}}, {"n", Value()}},
+        Array{"c\x01\x1f\"\\", Array{Array{Dictionary{{"k", Array{true, false}}}}}},
+    };
+    const char* script =
+        "import json, sys\n"
+        "text, expected = open(sys.argv[1], encoding='utf-8').read(), json.loads(sys.argv[2])\n"
+        "value = json.loads(text)\n"
+        "print('equal' if value == expected and json.dumps(value, sort_keys=True) == json.dumps(expected, sort_keys=True) else 'differ ' + "
+        "repr(value))\n";
+    for (const Value& document : documents) {
+        for (uint64_t options : {0ULL, 1ULL, 2ULL, 17ULL, 19ULL}) {
+            std::optional<std::string> text = JSONString(document, options);
+            ASSERT_TRUE(text.has_value());
+            // The plain form, read back by our own decoder, is python's reference.
+            std::optional<std::string> reference = JSONString(document, JKEncodeEscapeUnicode);
+            const std::string path = testsupport::artifactsDirectory() + "/jsonkit-roundtrip.json";
+            FILE* file = std::fopen(path.c_str(), "wb");
+            ASSERT_NE(file, nullptr);
+            std::fwrite(text->data(), 1, text->size(), file);
+            std::fclose(file);
+            testsupport::ProcessResult run = testsupport::runPython(script, {path, *reference});
+            EXPECT_EQ(run.output, "equal\n") << *text;
+            std::optional<Value> decoded = objectFromJSONString(*text);
+            ASSERT_TRUE(decoded.has_value()) << *text;
+            EXPECT_EQ(*decoded, document) << *text;
+        }
+    }
+}
