@@ -61,7 +61,8 @@ int hexDigit(uint8_t byte) {
 // One parse: the scanner over the input, the current token and the first error.
 class Parse {
 public:
-    Parse(uint64_t options, const uint8_t* bytes, size_t length) : options_(options), in_(bytes), length_(length) {}
+    Parse(uint64_t options, JKTokenCache& cache, const uint8_t* bytes, size_t length)
+        : options_(options), cache_(cache), in_(bytes), length_(length) {}
 
     std::optional<Value> run(JKError* error);
 
@@ -83,6 +84,7 @@ private:
                            const char* closePhrase);
 
     uint64_t options_;
+    JKTokenCache& cache_;
     const uint8_t* in_;
     size_t length_;
     size_t index_ = 0;
@@ -473,21 +475,21 @@ bool Parse::convertNumber(const std::string& text, bool floating, bool negative)
                    value == 0 ? "underflow" : "overflow");
             return false;
         }
-        number_ = Value::real(value);
+        number_ = cache_.real(value);
     } else if (negative) {
         const long long value = std::strtoll(begin, &stop, 10);
         if (errno == ERANGE) {
             record("The value '%s' exceeded the minimum value that could be represented: %lld.", begin, value);
             return false;
         }
-        number_ = Value::integer(value);
+        number_ = cache_.signedInteger(value);
     } else {
         const unsigned long long value = std::strtoull(begin, &stop, 10);
         if (errno == ERANGE) {
             record("The value '%s' exceeded the maximum value that could be represented: %llu.", begin, value);
             return false;
         }
-        number_ = value >= (1ULL << 63) ? Value(value) : Value::integer(static_cast<int64_t>(value));
+        number_ = cache_.unsignedInteger(value);
     }
     if (stop != begin + text.size()) {
         record("The conversion function did not consume all of the number tokens characters.");
@@ -517,7 +519,7 @@ bool Parse::buildValue(Value& out, size_t depth) {
             out = number_;
             return true;
         case Token::String:
-            out = Value(std::move(string_));
+            out = cache_.string(string_);
             return true;
         case Token::True:
             out = Value(true);
@@ -663,7 +665,7 @@ JSONDecoder::JSONDecoder(uint64_t parseOptions) : options_(parseOptions) {
 
 std::optional<Value> JSONDecoder::objectWithUTF8String(const char* bytes, size_t length, JKError* error) {
     if (!bytes) throw std::invalid_argument("The string argument is NULL.");
-    return Parse(options_, reinterpret_cast<const uint8_t*>(bytes), length).run(error);
+    return Parse(options_, *cache_, reinterpret_cast<const uint8_t*>(bytes), length).run(error);
 }
 
 std::optional<Value> JSONDecoder::objectWithData(const foundation::Bytes& data, JKError* error) {

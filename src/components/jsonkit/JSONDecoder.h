@@ -1,10 +1,12 @@
 #pragma once
 
+#include "components/jsonkit/JKTokenCache.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 namespace jsonkit {
@@ -35,8 +37,9 @@ inline constexpr size_t kJKMaximumDepth = 1024;
 // Turns UTF-8 JSON text into Values. The top-level value must be an object or
 // an array. Objects become dictionaries (a repeated key keeps its last
 // value), integers 64-bit signed numbers (unsigned from 2^63 up), "-0" and
-// numbers with a fraction or exponent doubles. A decoder serves one parse at
-// a time.
+// numbers with a fraction or exponent doubles. Strings and numbers repeated
+// within a document or across the documents of one decoder are the same
+// Value. A decoder serves one parse at a time.
 class JSONDecoder {
 public:
     // Options of 16 or more throw std::invalid_argument("Invalid parse options.").
@@ -49,8 +52,12 @@ public:
     std::optional<foundation::Value> objectWithUTF8String(const char* bytes, size_t length, JKError* error = nullptr);
     std::optional<foundation::Value> objectWithData(const foundation::Bytes& data, JKError* error = nullptr);
 
+    // Forgets the strings and numbers shared across parses.
+    void clearCache() { cache_->clear(); }
+
 private:
     uint64_t options_;
+    std::unique_ptr<JKTokenCache> cache_ = std::make_unique<JKTokenCache>();
 };
 
 // One-call forms of a decoder with the given options.

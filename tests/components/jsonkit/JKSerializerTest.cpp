@@ -96,7 +96,8 @@ TEST(JKSerializer, PythonReadsTheOutputBackEqual) {
         "import json, sys\n"
         "text, expected = open(sys.argv[1], encoding='utf-8').read(), json.loads(sys.argv[2])\n"
         "value = json.loads(text)\n"
-        "print('equal' if value == expected and json.dumps(value, sort_keys=True) == json.dumps(expected, sort_keys=True) else 'differ ' + "
+        "print('equal' if value == expected and json.dumps(value, sort_keys=True) == json.dumps(expected, "
+        "sort_keys=True) else 'differ ' + "
         "repr(value))\n";
     for (const Value& document : documents) {
         for (uint64_t options : {0ULL, 1ULL, 2ULL, 17ULL, 19ULL}) {

@@ -166,3 +166,25 @@ TEST(JSONDecoder, HostileInputEndsInAnOrderlyError) {
     EXPECT_THROW(JSONDecoder(16), std::invalid_argument);
     EXPECT_THROW(decoder.objectWithUTF8String(nullptr, 0), std::invalid_argument);
 }
+
+TEST(JSONDecoder, SharesRepeatedStringsAndNumbersAcrossParses) {
+    JSONDecoder decoder;
+    const std::string text = "[\"frame\", 42, 0.5, 18446744073709551615, \"frame\", 42, \"\", -3]";
+    std::optional<Value> first = decoder.objectWithUTF8String(text.data(), text.size());
+    std::optional<Value> second = decoder.objectWithUTF8String(text.data(), text.size());
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(*first, *second);
+    const Array a = first->asArray(), b = second->asArray();
+    EXPECT_TRUE(a[0].isIdenticalTo(a[4]));
+    EXPECT_TRUE(a[1].isIdenticalTo(a[5]));
+    for (size_t i : {0u, 1u, 2u, 3u, 7u}) EXPECT_TRUE(a[i].isIdenticalTo(b[i])) << i;
+    EXPECT_EQ(b[3].numberType(), 'Q');
+
+    decoder.clearCache();
+    std::optional<Value> third = decoder.objectWithUTF8String(text.data(), text.size());
+    ASSERT_TRUE(third);
+    EXPECT_EQ(*third, *first);
+    EXPECT_FALSE(third->asArray()[0].isIdenticalTo(a[0]));
+    // Another decoder shares nothing with this one.
+    EXPECT_FALSE(JSONDecoder().objectWithUTF8String(text.data(), text.size())->asArray()[0].isIdenticalTo(a[0]));
+}

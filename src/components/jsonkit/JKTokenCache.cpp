@@ -1,0 +1,70 @@
+#include "components/jsonkit/JKTokenCache.h"
+
+#include <cstring>
+
+namespace jsonkit {
+
+using foundation::Value;
+
+namespace {
+
+// The 8 bytes of a number in memory order.
+template <class T>
+std::string_view numberBytes(const T& value) {
+    static_assert(sizeof(T) == 8);
+    return std::string_view(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+}  // namespace
+
+uint64_t JKTokenCache::hash(uint64_t seed, std::string_view bytes) {
+    uint64_t h = seed;
+    for (char c : bytes) h = ((h * 33 + static_cast<uint8_t>(c)) - 29) ^ (h >> 19);
+    return h;
+}
+
+template <class Make>
+Value JKTokenCache::lookup(uint64_t hash, Kind kind, std::string_view bytes, Make make) {
+    Item* replacement = nullptr;
+    for (uint64_t i = 0; i < 4; ++i) {
+        Item& item = items_[(hash + i * (bytes.size() + kind + 3)) & (kBucketCount - 1)];
+        if (!item.used) {
+            if (!replacement) replacement = &item;
+            break;
+        }
+        if (item.hash == hash && item.kind == kind && item.bytes == bytes) return item.object;
+        if (!replacement) replacement = &item;
+    }
+    Value object = make();
+    *replacement = Item{object, true, hash, kind, std::string(bytes)};
+    return object;
+}
+
+Value JKTokenCache::string(std::string_view bytes) {
+    if (bytes.empty()) return Value(std::string());
+    return lookup(hash(kHashSeed, bytes), String, bytes, [&] { return Value(bytes); });
+}
+
+Value JKTokenCache::signedInteger(int64_t value) {
+    return lookup(hash(kHashSeed + SignedInteger + static_cast<uint64_t>(value), numberBytes(value)), SignedInteger,
+                  numberBytes(value), [&] { return Value::integer(value); });
+}
+
+Value JKTokenCache::unsignedInteger(uint64_t value) {
+    return lookup(hash(kHashSeed + UnsignedInteger + value, numberBytes(value)), UnsignedInteger, numberBytes(value),
+                  [&] {
+                      return value >= (uint64_t{1} << 63) ? Value(static_cast<unsigned long long>(value))
+                                                          : Value::integer(static_cast<int64_t>(value));
+                  });
+}
+
+Value JKTokenCache::real(double value) {
+    return lookup(hash(kHashSeed + Double, numberBytes(value)), Double, numberBytes(value),
+                  [&] { return Value::real(value); });
+}
+
+void JKTokenCache::clear() {
+    for (Item& item : items_) item = Item{};
+}
+
+}  // namespace jsonkit
