@@ -8,6 +8,24 @@
 using foundation::Dictionary;
 using foundation::Value;
 
+namespace {
+
+// The keys of a clip's dictionary form, read back by decoding.
+constexpr const char* kAudioUIDKey = "RecordAudioUID";
+constexpr const char* kAudioURLKey = "RecordAudioURL";
+constexpr const char* kAudioNameKey = "RecordAudioName";
+constexpr const char* kAudioStartKey = "RecordAudioStart";
+constexpr const char* kAudioDurationKey = "RecordAudioDuration";
+constexpr const char* kAudioLengthKey = "RecordAudioLength";
+constexpr const char* kAudioVolumeKey = "RecordAudioVolume";
+constexpr const char* kAudioTypeKey = "RecordAudioType";
+constexpr const char* kAudioLinkToFrameKey = "RecordAudioLinkToFrame";
+constexpr const char* kAudioLinkToPositionKey = "RecordAudioLinkToPosition";
+constexpr const char* kFileIDKey = "fileID";
+constexpr const char* kOriginalFilenameKey = "OriginalFilename";
+
+}  // namespace
+
 AudioClip::Time AudioClip::Time::seconds(double seconds, int32_t timescale) {
     return {static_cast<int64_t>(std::llround(seconds * timescale)), timescale, kFlagValid, 0};
 }
@@ -29,20 +47,20 @@ bool AudioClip::TimeRange::contains(const Time& time) const {
 AudioClip::AudioClip() : uid_(FileUtil::createUUID()) {}
 
 AudioClip::AudioClip(const Dictionary& metaData)
-    : uid_(metaData.get("RecordAudioUID").stringValue().value_or(FileUtil::createUUID())) {
-    if (auto path = metaData.get("RecordAudioURL").stringValue())
+    : uid_(metaData.get(kAudioUIDKey).stringValue().value_or(FileUtil::createUUID())) {
+    if (auto path = metaData.get(kAudioURLKey).stringValue())
         url = path->starts_with("file://") ? *path : "file://" + *path;
-    name = metaData.get("RecordAudioName").stringValue();
-    start = getCMTimeFromDictonary(metaData.get("RecordAudioStart"));
+    name = metaData.get(kAudioNameKey).stringValue();
+    start = getCMTimeFromDictonary(metaData.get(kAudioStartKey));
     if (!start.isNumeric() || start.value < 0) start = Time::zero();
-    duration = getCMTimeFromDictonary(metaData.get("RecordAudioDuration"));
-    totalDuration = getCMTimeFromDictonary(metaData.get("RecordAudioLength"));
-    volume = static_cast<float>(metaData.get("RecordAudioVolume").asDouble(0));
-    type = static_cast<int32_t>(metaData.get("RecordAudioType").asInt(0));
-    linkToFrameUID = metaData.get("RecordAudioLinkToFrame").stringValue();
-    linkToPosition = static_cast<int32_t>(metaData.get("RecordAudioLinkToPosition").asInt(0));
-    fileID = metaData.get("fileID").stringValue();
-    originalFilename = metaData.get("OriginalFilename").stringValue();
+    duration = getCMTimeFromDictonary(metaData.get(kAudioDurationKey));
+    totalDuration = getCMTimeFromDictonary(metaData.get(kAudioLengthKey));
+    volume = static_cast<float>(metaData.get(kAudioVolumeKey).asDouble(0));
+    type = static_cast<int32_t>(metaData.get(kAudioTypeKey).asInt(0));
+    linkToFrameUID = metaData.get(kAudioLinkToFrameKey).stringValue();
+    linkToPosition = static_cast<int32_t>(metaData.get(kAudioLinkToPositionKey).asInt(0));
+    fileID = metaData.get(kFileIDKey).stringValue();
+    originalFilename = metaData.get(kOriginalFilenameKey).stringValue();
 }
 
 Dictionary AudioClip::encode() const {
@@ -50,21 +68,21 @@ Dictionary AudioClip::encode() const {
     if (url) {
         // Files keep only the name of a project file, so that a project moved
         // to another folder still finds its audio.
-        dictionary.set("RecordAudioURL",
+        dictionary.set(kAudioURLKey,
                        url->starts_with("file://") ? foundation::path::lastComponent(url->substr(7)) : *url);
     }
-    if (name) dictionary.set("RecordAudioName", *name);
-    dictionary.set("RecordAudioStart", getDictionaryFromCMTime(start));
-    dictionary.set("RecordAudioDuration", getDictionaryFromCMTime(duration));
-    dictionary.set("RecordAudioLength", getDictionaryFromCMTime(totalDuration));
-    dictionary.set("RecordAudioVolume", Value::real(volume, Value::kTypeFloat));
+    if (name) dictionary.set(kAudioNameKey, *name);
+    dictionary.set(kAudioStartKey, getDictionaryFromCMTime(start));
+    dictionary.set(kAudioDurationKey, getDictionaryFromCMTime(duration));
+    dictionary.set(kAudioLengthKey, getDictionaryFromCMTime(totalDuration));
+    dictionary.set(kAudioVolumeKey, Value::real(volume, Value::kTypeFloat));
     dictionary.set("RecordAudioVolumeMute", isOn);
-    dictionary.set("RecordAudioType", Value::integer(type, Value::kTypeInt32));
-    if (linkToFrameUID) dictionary.set("RecordAudioLinkToFrame", *linkToFrameUID);
-    dictionary.set("RecordAudioLinkToPosition", Value::integer(linkToPosition, Value::kTypeInt32));
-    dictionary.set("RecordAudioUID", uid_);
-    if (fileID) dictionary.set("fileID", *fileID);
-    if (originalFilename) dictionary.set("OriginalFilename", *originalFilename);
+    dictionary.set(kAudioTypeKey, Value::integer(type, Value::kTypeInt32));
+    if (linkToFrameUID) dictionary.set(kAudioLinkToFrameKey, *linkToFrameUID);
+    dictionary.set(kAudioLinkToPositionKey, Value::integer(linkToPosition, Value::kTypeInt32));
+    dictionary.set(kAudioUIDKey, uid_);
+    if (fileID) dictionary.set(kFileIDKey, *fileID);
+    if (originalFilename) dictionary.set(kOriginalFilenameKey, *originalFilename);
     return dictionary;
 }
 

@@ -20,7 +20,6 @@ std::mutex& classLock() {
 constexpr const char* kVersionKey = "version";
 constexpr const char* kLastSelectionKey = "lastSelection";
 constexpr const char* kPassCodeKey = "passCode";
-constexpr const char* kGalleryKey = "isYoutubeGalleryEnabled";
 constexpr const char* kMetadataKey = "METADATA";
 constexpr const char* kCaptureSourceKey = "_currentCaptureSourceID";
 constexpr const char* kDevicePositionKey = "_avCaptureDevicePosition";
@@ -73,7 +72,7 @@ Dictionary DataManager::encodeData() const {
     if (version_) data.set(kVersionKey, Value(*version_));
     if (lastSelection_) data.set(kLastSelectionKey, Value::integer(static_cast<int64_t>(*lastSelection_)));
     if (passCode_) data.set(kPassCodeKey, Value(*passCode_));
-    data.set(kGalleryKey, Value(isYoutubeGalleryEnabled_.load()));
+    data.set(kGalleryEnabledKey, Value(isYoutubeGalleryEnabled_.load()));
     data.set(kMetadataKey, Value(dictMeta_.copy()));
     std::string source = currentCaptureSourceID();
     if (!source.empty()) data.set(kCaptureSourceKey, Value(source));
@@ -92,7 +91,7 @@ void DataManager::decodeData(const Dictionary& data) {
     if (const Value& v = data[kVersionKey]; v.isNumber()) version_ = v.asDouble();
     if (const Value& v = data[kLastSelectionKey]; v.isNumber()) lastSelection_ = v.asUInt();
     if (const Value& v = data[kPassCodeKey]; v.isString()) passCode_ = v.asString();
-    if (const Value& v = data[kGalleryKey]; isScalar(v)) isYoutubeGalleryEnabled_ = v.asBool();
+    if (const Value& v = data[kGalleryEnabledKey]; isScalar(v)) isYoutubeGalleryEnabled_ = v.asBool();
     if (const Value& v = data[kMetadataKey]; v.isDictionary()) dictMeta_ = v.asDictionary().copy();
     if (const Value& v = data[kCaptureSourceKey]; v.isString()) setCurrentCaptureSourceID(v.asString());
     if (const Value& v = data[kDevicePositionKey]; isScalar(v)) avCaptureDevicePosition_ = widenedInt32(v);

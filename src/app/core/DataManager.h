@@ -24,6 +24,9 @@
 class DataManager {
 public:
     static inline const char* kSettingsFile = ".settings.plist";
+    // The settings key of the gallery switch; the user defaults use the same
+    // key for the choice made in the info center.
+    static inline const char* kGalleryEnabledKey = "isYoutubeGalleryEnabled";
 
     // The single instance, created with the defaults on first use.
     static DataManager& sharedDataManager();

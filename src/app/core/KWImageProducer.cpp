@@ -25,9 +25,6 @@ namespace {
 constexpr double kFullFrameQuality = 1.0;
 constexpr double kThumbnailQuality = 0.5;
 
-constexpr const char* kFadeInKey = "META_RECORD_THEME_FADE_IN";
-constexpr const char* kFadeOutKey = "META_RECORD_THEME_FADE_OUT";
-
 }  // namespace
 
 KWImageProducer::KWImageProducer(std::shared_ptr<ProjectModel> project) : project(std::move(project)) {}
@@ -251,8 +248,8 @@ float KWImageProducer::calculateAlphaForFadeforFrameAtIndex(int64_t index, int64
     bool fadeIn = false, fadeOut = false;
     if (project) {
         if (const auto meta = project->getMetaData()) {
-            fadeIn = meta->get(kFadeInKey).asBool(false);
-            fadeOut = meta->get(kFadeOutKey).asBool(false);
+            fadeIn = meta->get(projectkeys::kThemeFadeIn).asBool(false);
+            fadeOut = meta->get(projectkeys::kThemeFadeOut).asBool(false);
         }
     }
 

@@ -196,7 +196,7 @@ private:
     std::recursive_mutex createLock_;  // one folder per project even when two threads store at once
 };
 
-// Metadata keys that the store itself reads or writes.
+// Metadata keys of the project; one spelling for every part that names them.
 namespace projectkeys {
 inline constexpr const char* kProductVersion = "ProductVersion";
 inline constexpr const char* kName = "RecordName";
@@ -212,8 +212,17 @@ inline constexpr const char* kNeedsRendering = "RecordNeedsRendering";
 inline constexpr const char* kMovieFilter = "RecordMovieFilter";
 inline constexpr const char* kTracks = "Tracks";
 inline constexpr const char* kMetaAudio = "RecordMetaAudio";
+// Written by the movie-settings pickers; read by the preview pane and the
+// picture producers.
+inline constexpr const char* kThemeFadeIn = "META_RECORD_THEME_FADE_IN";
+inline constexpr const char* kThemeFadeOut = "META_RECORD_THEME_FADE_OUT";
+inline constexpr const char* kForeground = "META_RECORD_FOREGROUND";
+inline constexpr const char* kAspectRatioMask = "META_RECORD_ASPECT_RATIO_MASK";
+inline constexpr const char* kAspectRatioMaskFormat = "META_RECORD_ASPECT_RATIO_MASK_FORMAT";
 
 inline constexpr const char* kMetaDataFile = "kelbrin.meta";
 inline constexpr const char* kFrameListFile = "frames.meta";
 inline constexpr const char* kProjectThumbFile = "thumb.jpg";
+// The picture of the chosen foreground overlay.
+inline constexpr const char* kForegroundFile = "foreground.png";
 }  // namespace projectkeys

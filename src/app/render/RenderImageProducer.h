@@ -19,8 +19,8 @@
 
 class RenderImageProducer : public KWImageProducer {
 public:
-    static constexpr const char* kForegroundKey = "META_RECORD_FOREGROUND";
-    static constexpr const char* kForegroundFile = "foreground.png";
+    static constexpr const char* kForegroundKey = projectkeys::kForeground;
+    static constexpr const char* kForegroundFile = projectkeys::kForegroundFile;
 
     // Loads "foreground.png" once when the metadata asks for a foreground; a
     // missing or unreadable file means no foreground.

@@ -13,6 +13,7 @@
 //
 // Main thread only; landscape only.
 
+#include "app/core/DataManager.h"
 #include "app/core/ProjectImportProcessor.h"
 #include "app/core/ProjectModel.h"
 #include "app/screens/InfoCenterViewController.h"
@@ -41,7 +42,7 @@ class KWProjectDetailViewController;
 class ProjectExplorer : public ui::ViewController, public InfoCenterDelegate, public HelpManagerDelegate {
 public:
     static inline const char* kDidImportProjectNotification = ProjectImportProcessor::kDidImportProjectNotification;
-    static inline const char* kGalleryEnabledDefaultsKey = "isYoutubeGalleryEnabled";
+    static inline const char* kGalleryEnabledDefaultsKey = DataManager::kGalleryEnabledKey;
     static inline const char* kArchiveTypeIdentifier = "com.marrowick.tollivar.archive";
     static inline const char* kCannotReadProjectMessage = "This project cannot be read by this version of the app.";
     static inline const char* kImportSucceededCaption = "Project successfully imported.";

@@ -20,7 +20,6 @@ class TollivarAppDelegate : public UntitledAppDelegate {
 public:
     static inline const char* kInboxFolder = ProjectImportProcessor::kInboxFolder;
     static inline const char* kArchiveSuffix = "tollivarmobile";
-    static inline const char* kArchiveTypeIdentifier = "com.marrowick.tollivar.archive";
     static inline const char* kDidImportProjectNotification = ProjectImportProcessor::kDidImportProjectNotification;
     // How long an import's outcome stays on screen.
     static constexpr double kImportAlertSeconds = 3.0;

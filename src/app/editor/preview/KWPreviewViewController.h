@@ -43,10 +43,10 @@ public:
     static constexpr const char* kExpandedTotalFramesKey = "EXPANDED_TOTAL_FRAMES";
 
     // Project metadata the pane reads, and the foreground's file.
-    static constexpr const char* kMaskKey = "META_RECORD_ASPECT_RATIO_MASK";
-    static constexpr const char* kMaskFormatKey = "META_RECORD_ASPECT_RATIO_MASK_FORMAT";
-    static constexpr const char* kForegroundKey = "META_RECORD_FOREGROUND";
-    static constexpr const char* kForegroundFile = "foreground.png";
+    static constexpr const char* kMaskKey = projectkeys::kAspectRatioMask;
+    static constexpr const char* kMaskFormatKey = projectkeys::kAspectRatioMaskFormat;
+    static constexpr const char* kForegroundKey = projectkeys::kForeground;
+    static constexpr const char* kForegroundFile = projectkeys::kForegroundFile;
     // Mask pictures for the two formats that have one.
     static constexpr const char* kMaskWideImage = "mask_1_bg";    // 2.35
     static constexpr const char* kMaskSquareImage = "mask_2_bg";  // 1.0

@@ -1,11 +1,12 @@
 #pragma once
 
 // The notifications of the movie-settings sheet, its pickers and the outline
-// editor, and the metadata keys the pickers write that no other part of the
-// application names (the theme, the movie effect, the outline: see
-// OutlineTexts.h and ProjectDataWrapper.h).
+// editor, and the names the pickers use for the metadata keys they write (the
+// theme and the outline keys are in OutlineTexts.h, the others in
+// ProjectDataWrapper.h).
 
 #include "app/core/MovieSettingsNotifications.h"
+#include "app/core/ProjectDataWrapper.h"
 
 namespace themesettings {
 
@@ -27,12 +28,14 @@ inline constexpr const char* kForegroundDidChangeNotification = ::kForegroundDid
 inline constexpr const char* kMovieEffectDidChangeNotification = "MovieEffectDidChangeNotification";
 inline constexpr const char* kMaskDidChangeNotification = ::kMaskDidChangeNotification;
 
-inline constexpr const char* kFadeInKey = "META_RECORD_THEME_FADE_IN";
-inline constexpr const char* kFadeOutKey = "META_RECORD_THEME_FADE_OUT";
-inline constexpr const char* kForegroundKey = "META_RECORD_FOREGROUND";
-inline constexpr const char* kMaskKey = "META_RECORD_ASPECT_RATIO_MASK";
-inline constexpr const char* kMaskFormatKey = "META_RECORD_ASPECT_RATIO_MASK_FORMAT";
+// Metadata the pickers write; the preview pane and the picture producers
+// read it too, so the keys are defined with the project's other keys.
+inline constexpr const char* kFadeInKey = projectkeys::kThemeFadeIn;
+inline constexpr const char* kFadeOutKey = projectkeys::kThemeFadeOut;
+inline constexpr const char* kForegroundKey = projectkeys::kForeground;
+inline constexpr const char* kMaskKey = projectkeys::kAspectRatioMask;
+inline constexpr const char* kMaskFormatKey = projectkeys::kAspectRatioMaskFormat;
 // The project file of the chosen foreground overlay.
-inline constexpr const char* kForegroundFile = "foreground.png";
+inline constexpr const char* kForegroundFile = projectkeys::kForegroundFile;
 
 }  // namespace themesettings
