@@ -79,10 +79,12 @@ void TollivarMovieRenderer::renderMovie() {
 
     composed_.clear();
     auto self = std::static_pointer_cast<TollivarMovieRenderer>(shared_from_this());
-    for (size_t worker = 0; worker < kComposers; ++worker) {
+    // Every queue exists before any composer starts: a composer reads its
+    // queue from composed_, which must not grow under it.
+    for (size_t worker = 0; worker < kComposers; ++worker)
         composed_.push_back(std::make_shared<foundation::BoundedQueue<ComposedFrame>>(kComposedAhead));
+    for (size_t worker = 0; worker < kComposers; ++worker)
         DispatchQueue(kComposerQueueLabel).async([self, worker] { self->compose(worker); });
-    }
     audioWriterInput_->requestMediaDataWhenReady(DispatchQueue(kAudioQueueLabel), [self] { self->audioPump(); });
     videoWriterInput_->requestMediaDataWhenReady(DispatchQueue(kVideoQueueLabel), [self] { self->videoPump(); });
 }
