@@ -99,12 +99,7 @@ void MaskingView::handlePan(ui::GestureState state, graphics::Point location, gr
             if (stroke_ && addLineSample(p, velocity)) drawFromBuffer(false);
             break;
         case ui::GestureState::Ended:
-            if (!stroke_) break;
-            paintingrules::extractSize(velocity, velocities_);
-            points_.push_back(LinePoint{velocities_.back(), p});
-            stroke_->velocities = velocities_;
-            // Mask strokes leave the redo list alone.
-            recordStroke(stroke_, false);
+            endLine(p, velocity, false);  // mask strokes leave the redo list alone
             break;
         default:
             break;

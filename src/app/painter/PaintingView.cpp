@@ -164,11 +164,7 @@ void PaintingView::handlePan(ui::GestureState state, graphics::Point location, g
             if (stroke_ && addLineSample(p, velocity)) drawFromBuffer(false);
             break;
         case ui::GestureState::Ended:
-            if (!stroke_) break;
-            paintingrules::extractSize(velocity, velocities_);
-            points_.push_back(LinePoint{velocities_.back(), p});
-            stroke_->velocities = velocities_;
-            recordStroke(stroke_, true);
+            endLine(p, velocity, true);
             break;
         default:
             break;  // a cancelled drag records nothing

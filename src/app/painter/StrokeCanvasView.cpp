@@ -103,6 +103,14 @@ void StrokeCanvasView::beginLine(graphics::Point position, float width) {
     for (int i = 0; i < 3; ++i) points_.push_back(LinePoint{width, position});
 }
 
+void StrokeCanvasView::endLine(graphics::Point position, graphics::Point velocity, bool clearsRedo) {
+    if (!stroke_) return;
+    paintingrules::extractSize(velocity, velocities_);
+    points_.push_back(LinePoint{velocities_.back(), position});
+    stroke_->velocities = velocities_;
+    recordStroke(stroke_, clearsRedo);
+}
+
 bool StrokeCanvasView::addLineSample(graphics::Point position, graphics::Point velocity) {
     if (!paintingrules::acceptsSample(points_, position)) return false;
     float width = paintingrules::extractSize(velocity, velocities_);

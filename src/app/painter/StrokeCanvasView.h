@@ -55,6 +55,9 @@ protected:
     // Drag bookkeeping shared by both canvases: began, an accepted move, end.
     void beginLine(graphics::Point position, float width);
     bool addLineSample(graphics::Point position, graphics::Point velocity);
+    // The drag's last sample, then the stroke recorded (a drag that never
+    // began records nothing).
+    void endLine(graphics::Point position, graphics::Point velocity, bool clearsRedo);
     void takeFromRedo();
     void moveToRedo();
 
