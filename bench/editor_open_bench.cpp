@@ -7,6 +7,7 @@
 // (the file read, checked and turned into the frame list) is compared too.
 
 #include "BenchSupport.h"
+#include "LinkedProject.h"
 #include "app/core/FrameList.h"
 #include "app/core/KWImageProducer.h"
 #include "app/core/KWProjects.h"
@@ -38,32 +39,10 @@ constexpr int kRuns = 7;
 
 // A project folder of 5,000 frames sharing one small frame's pictures through hard links.
 std::string makeProject() {
-    auto project = ProjectModel::create();
-    KWImageProducer producer(project);
-    auto list = project->getFrameList();
-    FramePtr first = Frame::create(Frame::kTypePicture);
     QImage bitmap(640, 360, QImage::Format_RGB32);
     bitmap.fill(qRgb(200, 120, 40));
-    if (!producer.storeImage(graphics::Image(std::move(bitmap)), first->frameID()).ok()) {
-        std::fprintf(stderr, "cannot store the picture\n");
-        std::exit(1);
-    }
-    list->insertFrame(first, 0);
-    const fs::path folder = *project->getProjectPath();
-    for (int i = 1; i < kFrames; ++i) {
-        FramePtr frame = Frame::create(Frame::kTypePicture);
-        frame->setDuration(1 + i % 3);
-        for (auto name :
-             {&KWImageProducer::frameFileName, &KWImageProducer::previewFileName, &KWImageProducer::thumbnailFileName})
-            fs::create_hard_link(folder / name(first->frameID()), folder / name(frame->frameID()));
-        list->insertFrame(frame, list->getCaptureIndex());
-    }
-    list->setFrameAtPlayhead(list->getFrameAtIndex(kFrames / 2));
-    if (!project->saveAllDataToDisk().ok()) {
-        std::fprintf(stderr, "cannot save the project\n");
-        std::exit(1);
-    }
-    return folder.string();
+    return bench::makeLinkedProject(graphics::Image(std::move(bitmap)), kFrames, kFrames / 2,
+                                    [](Frame& frame, int i) { frame.setDuration(1 + i % 3); });
 }
 
 // plistlib's median parse time of the file, timed inside python.

@@ -16,6 +16,7 @@
 //    (its start-up counts, as it would for any caller of the command).
 
 #include "BenchSupport.h"
+#include "LinkedProject.h"
 #include "app/audio/KWAudioController.h"
 #include "app/core/KWImageProducer.h"
 #include "app/core/ProjectModel.h"
@@ -70,32 +71,7 @@ graphics::Image fourKPicture() {
 }
 
 // The project folder with 1,000 frames sharing one frame's files through hard links.
-std::string makeProject(const fs::path& documents) {
-    auto project = ProjectModel::create();
-    KWImageProducer producer(project);
-    auto list = project->getFrameList();
-    FramePtr first = Frame::create(Frame::kTypePicture);
-    if (!producer.storeImage(fourKPicture(), first->frameID()).ok()) {
-        std::fprintf(stderr, "cannot store the picture\n");
-        std::exit(1);
-    }
-    list->insertFrame(first, 0);
-    const fs::path folder = *project->getProjectPath();
-    for (int i = 1; i < kFrames; ++i) {
-        FramePtr frame = Frame::create(Frame::kTypePicture);
-        for (auto name :
-             {&KWImageProducer::frameFileName, &KWImageProducer::previewFileName, &KWImageProducer::thumbnailFileName})
-            fs::create_hard_link(folder / name(first->frameID()), folder / name(frame->frameID()));
-        list->insertFrame(frame, list->getCaptureIndex());
-    }
-    list->setFrameAtPlayhead(first);
-    if (!project->saveAllDataToDisk().ok()) {
-        std::fprintf(stderr, "cannot save the project\n");
-        std::exit(1);
-    }
-    (void)documents;
-    return folder.string();
-}
+std::string makeProject() { return bench::makeLinkedProject(fourKPicture(), kFrames, 0); }
 
 }  // namespace
 
@@ -111,7 +87,7 @@ int main() {
     loop.reset(clock);
     media::AudioOutput::setShared(std::make_shared<media::NullAudioOutput>());
 
-    const std::string folder = makeProject(root);
+    const std::string folder = makeProject();
     bool ok = true;
     {
         // ---- opened as the editor holds its parts -----------------------------------------
