@@ -245,20 +245,26 @@ void MusicLibrary::apply(FolderContents contents) {
 
 void MusicLibrary::scanFolder() { apply(readFolder(folder_)); }
 
-void MusicLibrary::readInBackground() {
+void MusicLibrary::readInBackground(std::optional<std::string> unlessSignature) {
     if (reading_) return;
     reading_ = true;
     std::weak_ptr<MusicLibrary> weak = weak_from_this();
-    foundation::DispatchQueue::global(foundation::QueuePriority::Low).async([weak, folder = folder_] {
-        auto contents = std::make_shared<FolderContents>(readFolder(folder));
-        foundation::DispatchQueue::main().async([weak, contents] {
-            auto self = weak.lock();
-            if (!self) return;
-            self->reading_ = false;
-            self->apply(std::move(*contents));
-            self->postChange();
+    // The folder walk that tells whether anything changed runs here too, off
+    // the main thread: a large music folder takes a while to walk.
+    foundation::DispatchQueue::global(foundation::QueuePriority::Low)
+        .async([weak, folder = folder_, unlessSignature = std::move(unlessSignature)] {
+            std::shared_ptr<FolderContents> contents;
+            if (!unlessSignature || signatureOf(folder) != *unlessSignature)
+                contents = std::make_shared<FolderContents>(readFolder(folder));
+            foundation::DispatchQueue::main().async([weak, contents] {
+                auto self = weak.lock();
+                if (!self) return;
+                self->reading_ = false;
+                if (!contents) return;
+                self->apply(std::move(*contents));
+                self->postChange();
+            });
         });
-    });
 }
 
 void MusicLibrary::reloadIfChanged() {
@@ -281,7 +287,7 @@ void MusicLibrary::beginGeneratingLibraryChangeNotifications() {
     std::weak_ptr<MusicLibrary> weak = weak_from_this();
     checkTimer_ = foundation::RunLoop::main().scheduleTimer(kFolderCheckSeconds, true, [weak](foundation::Timer&) {
         auto self = weak.lock();
-        if (self && !self->reading_ && self->folderSignature() != self->signature_) self->readInBackground();
+        if (self) self->readInBackground(self->signature_);
     });
 }
 

@@ -74,7 +74,9 @@ private:
     static FolderContents readFolder(const std::string& folder);
     void apply(FolderContents contents);
     void scanFolder();
-    void readInBackground();
+    // Reads the folder off the main thread; with a signature, only when the
+    // folder no longer has it.
+    void readInBackground(std::optional<std::string> unlessSignature = std::nullopt);
     std::string folderSignature() const;
     void setContents(std::vector<MediaItem> items,
                      const std::vector<std::pair<std::string, std::vector<size_t>>>& lists);
