@@ -5,6 +5,8 @@ find_package(Qt6 REQUIRED COMPONENTS Core Gui Svg Multimedia)
 
 pkg_check_modules(TURBOJPEG REQUIRED IMPORTED_TARGET libturbojpeg)
 pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng)
+# The suspending data source of incremental JPEG decoding (turbojpeg has none).
+pkg_check_modules(JPEG REQUIRED IMPORTED_TARGET libjpeg)
 # Animated GIF: giflib has no pkg-config file, CMake's own module finds it.
 find_package(GIF REQUIRED)
 pkg_check_modules(IMAGEQUANT REQUIRED IMPORTED_TARGET imagequant)
@@ -19,6 +21,8 @@ pkg_check_modules(SWSCALE REQUIRED IMPORTED_TARGET libswscale libavutil)
 pkg_check_modules(SWRESAMPLE REQUIRED IMPORTED_TARGET libswresample libavutil)
 pkg_check_modules(AVFORMAT REQUIRED IMPORTED_TARGET libavformat)
 pkg_check_modules(CURL REQUIRED IMPORTED_TARGET libcurl)
+# Digests.
+pkg_check_modules(OPENSSL REQUIRED IMPORTED_TARGET libcrypto)
 # DNS service discovery.
 pkg_check_modules(AVAHI REQUIRED IMPORTED_TARGET avahi-client)
 pkg_check_modules(PROTOBUFC REQUIRED IMPORTED_TARGET libprotobuf-c)

@@ -1,0 +1,26 @@
+#pragma once
+
+// Message digests through OpenSSL's EVP interface.
+//
+//     std::string name = security::md5HexString(address);  // 32 lower-case hex digits
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace security {
+
+using MD5Digest = std::array<uint8_t, 16>;
+
+// The MD5 digest of `length` bytes at `data` (null is allowed when length is 0).
+// MD5 is no protection against a forger; it names things, such as cache files.
+MD5Digest md5(const uint8_t* data, size_t length);
+MD5Digest md5(std::string_view text);
+
+// The digest as 32 lower-case hexadecimal digits.
+std::string hexString(const MD5Digest& digest);
+std::string md5HexString(std::string_view text);
+
+}  // namespace security
