@@ -46,11 +46,14 @@ MovieFacts probeMovieFacts(const std::string& path) {
     const std::string bFrames = entry(video.output, "has_b_frames");
     facts.hasBFrames = bFrames.empty() ? -1 : number(bFrames);
 
-    const auto audio = runProcess({"ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries",
-                                   "stream=codec_name,sample_rate,channels,duration", "-of", "default=nw=1", path});
+    const auto audio =
+        runProcess({"ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries",
+                    "stream=codec_name,sample_rate,channels,duration,bit_rate", "-of", "default=nw=1", path});
     facts.audioCodec = entry(audio.output, "codec_name");
     facts.sampleRate = number(entry(audio.output, "sample_rate"));
     facts.channels = number(entry(audio.output, "channels"));
+    const std::string bitRate = entry(audio.output, "bit_rate");
+    facts.audioBitRate = bitRate.empty() || bitRate == "N/A" ? 0 : number(bitRate);
     const std::string duration = entry(audio.output, "duration");
     facts.audioDurationSeconds = duration.empty() || duration == "N/A" ? 0 : std::stod(duration);
 

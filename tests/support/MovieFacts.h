@@ -15,6 +15,7 @@ struct MovieFacts {
     int hasBFrames = -1;
     std::string audioCodec;
     int sampleRate = 0, channels = 0;
+    int audioBitRate = 0;  // bits a second, as the track's header gives it
     double audioDurationSeconds = 0;
     std::vector<double> frameTimes;  // presentation times of the video frames, in order
     bool readable = false;

@@ -8,6 +8,8 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -27,6 +29,13 @@ std::shared_ptr<AssetWriterInput> AssetWriterInput::audio(const PcmAudioSettings
     return input;
 }
 
+std::shared_ptr<AssetWriterInput> AssetWriterInput::aacAudio(const AacAudioSettings& settings) {
+    std::shared_ptr<AssetWriterInput> input(new AssetWriterInput(Kind::Audio));
+    input->aac_ = settings;
+    input->audio_ = PcmAudioSettings{settings.sampleRate, settings.channelCount};
+    return input;
+}
+
 AssetWriterInput::~AssetWriterInput() = default;
 
 namespace {
@@ -36,8 +45,9 @@ Status openVideoEncoder(const VideoSettings& settings, AVFormatContext& muxer, C
         "Cannot encode video of " + std::to_string(settings.width) + "x" + std::to_string(settings.height);
     // 4:2:0 pictures have even sides; x264 refuses others only after
     // allocating what it then leaks.
+    const int timescale = settings.timescale > 0 ? settings.timescale : settings.frameRate;
     if (settings.width <= 0 || settings.height <= 0 || settings.width % 2 || settings.height % 2 ||
-        settings.frameRate <= 0)
+        settings.frameRate <= 0 || settings.timescale < 0)
         return mediaError(AVERROR(EINVAL), context);
     const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
     if (!codec) return mediaError(AVERROR_ENCODER_NOT_FOUND, context);
@@ -46,7 +56,7 @@ Status openVideoEncoder(const VideoSettings& settings, AVFormatContext& muxer, C
     encoder->width = settings.width;
     encoder->height = settings.height;
     encoder->pix_fmt = AV_PIX_FMT_YUV420P;
-    encoder->time_base = AVRational{1, settings.frameRate};
+    encoder->time_base = AVRational{1, timescale};
     encoder->framerate = AVRational{settings.frameRate, 1};
     encoder->bit_rate = settings.averageBitRate;
     encoder->max_b_frames = 0;
@@ -68,6 +78,12 @@ Status openVideoEncoder(const VideoSettings& settings, AVFormatContext& muxer, C
 Status AssetWriterInput::open(AVFormatContext& muxer) {
     stream_ = avformat_new_stream(&muxer, nullptr);
     if (!stream_) return mediaError(AVERROR(ENOMEM), "Cannot add a track");
+    if (aac_) {
+        auto encoder = detail::AacEncoder::open(*aac_, muxer, *stream_);
+        if (!encoder) return encoder.error();
+        aacEncoder_ = std::move(*encoder);
+        return {};
+    }
     if (kind_ == Kind::Audio) {
         AVCodecParameters& p = *stream_->codecpar;
         p.codec_type = AVMEDIA_TYPE_AUDIO;
@@ -155,18 +171,18 @@ bool AssetWriterInput::appendPixelBuffer(const PixelBuffer& buffer, MediaTime pr
     std::shared_ptr<AssetWriter> writer = writingWriter();
     if (kind_ != Kind::Video || !writer || !presentationTime.isValid()) return false;
     const bool planar = buffer.pixelFormat == kPixelFormat420YpCbCr8Planar;
+    const bool packed = buffer.pixelFormat == kPixelFormat32ARGB || buffer.pixelFormat == kPixelFormat32BGRA;
     const size_t planarSize = size_t(video_.width) * size_t(video_.height) * 3 / 2;
-    const bool fits =
-        buffer.width == video_.width && buffer.height == video_.height &&
-        (planar ? buffer.bytes.size() >= planarSize
-                : buffer.pixelFormat == kPixelFormat32ARGB && buffer.bytesPerRow >= size_t(buffer.width) * 4 &&
-                      buffer.bytes.size() >= buffer.bytesPerRow * size_t(buffer.height));
+    const bool fits = buffer.width == video_.width && buffer.height == video_.height &&
+                      (planar ? buffer.bytes.size() >= planarSize
+                              : packed && buffer.bytesPerRow >= size_t(buffer.width) * 4 &&
+                                    buffer.bytes.size() >= buffer.bytesPerRow * size_t(buffer.height));
     if (!fits) {
         writer->fail(mediaError(AVERROR(EINVAL), "A picture of " + std::to_string(buffer.width) + "x" +
                                                      std::to_string(buffer.height) + " does not fit the movie"));
         return false;
     }
-    const int64_t pts = (presentationTime - writer->sessionStart()).convertScale(video_.frameRate).value;
+    const int64_t pts = (presentationTime - writer->sessionStart()).convertScale(timescale()).value;
     if (pts <= lastPts_ || pts < 0) {
         writer->fail(mediaError(AVERROR(EINVAL), "Pictures must be appended in time order"));
         return false;
@@ -184,7 +200,8 @@ bool AssetWriterInput::appendPixelBuffer(const PixelBuffer& buffer, MediaTime pr
             plane += size_t(width) * size_t(height);
         }
     } else {
-        scaler_.reset(sws_getCachedContext(scaler_.release(), buffer.width, buffer.height, AV_PIX_FMT_ARGB,
+        scaler_.reset(sws_getCachedContext(scaler_.release(), buffer.width, buffer.height,
+                                           buffer.pixelFormat == kPixelFormat32BGRA ? AV_PIX_FMT_BGRA : AV_PIX_FMT_ARGB,
                                            video_.width, video_.height, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr,
                                            nullptr, nullptr));
         if (!scaler_) {
@@ -198,7 +215,7 @@ bool AssetWriterInput::appendPixelBuffer(const PixelBuffer& buffer, MediaTime pr
     frame_->pts = pts;
     lastPts_ = pts;
     if (!encode(frame_.get(), *writer)) return false;
-    advance(double(pts + 1) / video_.frameRate, *writer);
+    advance(double(pts) / timescale() + 1.0 / video_.frameRate, *writer);
     return true;
 }
 
@@ -221,7 +238,7 @@ bool AssetWriterInput::encode(AVFrame* frame, AssetWriter& writer) {
             return false;
         }
         // Every picture lasts one frame period until the next; the last one too.
-        if (packet->duration <= 0) packet->duration = 1;
+        if (packet->duration <= 0) packet->duration = std::max(1, timescale() / video_.frameRate);
         av_packet_rescale_ts(packet.get(), encoder_->time_base, stream_->time_base);
         packet->stream_index = stream_->index;
         packets.push_back(std::move(packet));
@@ -229,7 +246,34 @@ bool AssetWriterInput::encode(AVFrame* frame, AssetWriter& writer) {
     return packets.empty() || writer.writePackets(packets);
 }
 
+bool AssetWriterInput::appendAudioSamples(const float* interleaved, size_t frames, MediaTime presentationTime) {
+    if (aac_) return appendAac(interleaved, frames, presentationTime);
+    std::vector<int16_t> converted(frames * size_t(audio_.channelCount));
+    for (size_t i = 0; i < converted.size(); ++i)
+        converted[i] = static_cast<int16_t>(std::lround(std::clamp(interleaved[i], -1.0f, 1.0f) * 32767.0f));
+    return appendAudioSamples(converted.data(), frames, presentationTime);
+}
+
+bool AssetWriterInput::appendAac(const float* interleaved, size_t frames, MediaTime presentationTime) {
+    std::shared_ptr<AssetWriter> writer = writingWriter();
+    if (!writer || !presentationTime.isValid()) return false;
+    const int64_t start = (presentationTime - writer->sessionStart()).convertScale(audio_.sampleRate).value;
+    std::vector<PacketPtr> packets;
+    if (foundation::Status pushed = aacEncoder_->push(interleaved, frames, start, packets); !pushed) {
+        writer->fail(pushed.error());
+        return false;
+    }
+    if (!packets.empty() && !writer->writePackets(packets)) return false;
+    advance(double(aacEncoder_->end()) / audio_.sampleRate, *writer);
+    return true;
+}
+
 bool AssetWriterInput::appendAudioSamples(const int16_t* interleaved, size_t frames, MediaTime presentationTime) {
+    if (aac_) {
+        std::vector<float> converted(frames * size_t(audio_.channelCount));
+        for (size_t i = 0; i < converted.size(); ++i) converted[i] = float(interleaved[i]) / 32768.0f;
+        return appendAac(converted.data(), frames, presentationTime);
+    }
     std::shared_ptr<AssetWriter> writer = writingWriter();
     if (kind_ != Kind::Audio || !writer || !presentationTime.isValid()) return false;
     if (frames == 0) return true;
@@ -265,6 +309,14 @@ void AssetWriterInput::markAsFinished() {
     if (kind_ == Kind::Video && encoder_ && !flushed_ && writer->isWriting()) {
         flushed_ = true;
         encode(nullptr, *writer);
+    }
+    if (aacEncoder_ && !flushed_ && writer->isWriting()) {
+        flushed_ = true;
+        std::vector<PacketPtr> packets;
+        if (foundation::Status flushedAac = aacEncoder_->flush(packets); !flushedAac)
+            writer->fail(flushedAac.error());
+        else if (!packets.empty())
+            writer->writePackets(packets);
     }
     writer->wakeWaitingInputs();
 }

@@ -4,9 +4,9 @@
 // encodes pictures with libx264: profile High, no B-frames, the average bit
 // rate given, a key frame at least every 2 seconds, x264's "veryfast" preset
 // (a render of a long movie should take a fraction of its playing time, and
-// the slower presets gain little at these bit rates), 32ARGB pictures turned
-// into yuv420p by libswscale. An audio input passes 16-bit PCM through
-// untouched.
+// the slower presets gain little at these bit rates), 32ARGB or 32BGRA
+// pictures turned into yuv420p by libswscale. An audio input passes 16-bit
+// PCM through untouched; an AAC input encodes what it is given.
 //
 // The writer pulls: requestMediaDataWhenReady runs the block on the given
 // serial queue for as long as the input is ready for more data and not
@@ -15,6 +15,7 @@
 // the tracks reach the file interleaved and memory stays flat.
 
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/media/AacEncoder.h"
 #include "platform/media/FFmpeg.h"
 #include "platform/media/MediaTime.h"
 #include "platform/media/PixelBuffer.h"
@@ -34,9 +35,12 @@ struct VideoSettings {
     int width = 0;
     int height = 0;
     int64_t averageBitRate = 0;
-    // Appended times are multiples of 1/frameRate; key frames come at least
-    // every 2 × frameRate frames.
+    // Key frames come at least every 2 × frameRate frames.
     int frameRate = 0;
+    // Appended times are multiples of 1/timescale s, each picture lasting
+    // until the next (the last one timescale/frameRate units); 0 takes
+    // frameRate, so times are whole frames.
+    int timescale = 0;
 };
 
 struct PcmAudioSettings {
@@ -52,6 +56,7 @@ public:
 
     static std::shared_ptr<AssetWriterInput> video(const VideoSettings& settings);
     static std::shared_ptr<AssetWriterInput> audio(const PcmAudioSettings& settings);
+    static std::shared_ptr<AssetWriterInput> aacAudio(const AacAudioSettings& settings);
     ~AssetWriterInput();
     AssetWriterInput(const AssetWriterInput&) = delete;
     AssetWriterInput& operator=(const AssetWriterInput&) = delete;
@@ -59,6 +64,7 @@ public:
     Kind kind() const { return kind_; }
     const VideoSettings& videoSettings() const { return video_; }
     const PcmAudioSettings& audioSettings() const { return audio_; }
+    bool encodesAac() const { return aac_.has_value(); }
 
     bool isReadyForMoreMediaData() const;
     void requestMediaDataWhenReady(foundation::DispatchQueue queue, std::function<void()> block);
@@ -67,8 +73,10 @@ public:
     // later than the one before. False when the writer is not writing, the
     // input is finished, or the writer fails on it (then status 3).
     bool appendPixelBuffer(const PixelBuffer& buffer, MediaTime presentationTime);
-    // Audio: `frames` frames of interleaved 16-bit samples starting at `presentationTime`.
+    // Audio: `frames` frames of interleaved samples (the input's channel
+    // count) starting at `presentationTime`. Float samples run from -1 to 1.
     bool appendAudioSamples(const int16_t* interleaved, size_t frames, MediaTime presentationTime);
+    bool appendAudioSamples(const float* interleaved, size_t frames, MediaTime presentationTime);
 
     // No more data: a video input hands out what its encoder still holds.
     void markAsFinished();
@@ -87,6 +95,8 @@ private:
 
     void runBlock();
     bool encode(AVFrame* frame, AssetWriter& writer);
+    bool appendAac(const float* interleaved, size_t frames, MediaTime presentationTime);
+    int timescale() const { return video_.timescale > 0 ? video_.timescale : video_.frameRate; }
     std::shared_ptr<AssetWriter> writingWriter() const;
     // Records the end of what was appended and wakes the others.
     void advance(double until, AssetWriter& writer);
@@ -94,12 +104,14 @@ private:
     const Kind kind_;
     VideoSettings video_;
     PcmAudioSettings audio_;
+    std::optional<AacAudioSettings> aac_;
     std::weak_ptr<AssetWriter> writer_;
     AVStream* stream_ = nullptr;
 
     // Owned by the appending queue.
     CodecContextPtr encoder_;
     ScaleContextPtr scaler_;
+    std::unique_ptr<detail::AacEncoder> aacEncoder_;
     AVFramePtr frame_;
     int64_t lastPts_ = -1;
     bool flushed_ = false;

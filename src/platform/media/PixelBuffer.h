@@ -2,7 +2,8 @@
 
 // A picture handed to the movie writer: rows of 32-bit pixels with the bytes
 // alpha (ignored), red, green, blue in that order, as the platform's 32ARGB
-// pixel format stores them; or the same picture already converted to planar
+// pixel format stores them, or blue, green, red, alpha (32BGRA, as GL reads
+// back fastest and decoders hand out); or the same picture already converted to planar
 // 4:2:0 YCbCr (a luma plane of width × height bytes, then the two chroma
 // planes of half width and height), so the conversion can run on the
 // producer's threads instead of the encoder's.
@@ -14,6 +15,7 @@
 namespace media {
 
 inline constexpr uint32_t kPixelFormat32ARGB = 32;
+inline constexpr uint32_t kPixelFormat32BGRA = 0x42475241;            // 'BGRA'
 inline constexpr uint32_t kPixelFormat420YpCbCr8Planar = 0x79343230;  // 'y420'
 
 struct PixelBuffer {
