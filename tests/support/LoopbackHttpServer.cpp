@@ -6,14 +6,19 @@
 #define CPPHTTPLIB_BROTLI_SUPPORT
 #include "support/LoopbackHttpServer.h"
 
+#include "platform/foundation/FileDescriptor.h"
 #include "support/Process.h"
 
 #include <chrono>
 #include <httplib.h>
+#include <netinet/in.h>
 #include <stdexcept>
+#include <sys/socket.h>
 #include <thread>
 
 namespace testsupport {
+
+using foundation::FileDescriptor;
 
 namespace {
 
@@ -28,6 +33,38 @@ bool sameName(std::string_view a, std::string_view b) {
 std::optional<std::string> HttpExchange::header(std::string_view name) const {
     for (const auto& [key, value] : headers)
         if (sameName(key, name)) return value;
+    return std::nullopt;
+}
+
+void ReleasedBody::release(std::string piece) {
+    {
+        std::lock_guard lock(mutex_);
+        pieces_.push_back(std::move(piece));
+    }
+    changed_.notify_all();
+}
+
+void ReleasedBody::finish() {
+    {
+        std::lock_guard lock(mutex_);
+        finished_ = true;
+    }
+    changed_.notify_all();
+}
+
+void ReleasedBody::cutOff() {
+    {
+        std::lock_guard lock(mutex_);
+        cut_ = true;
+    }
+    changed_.notify_all();
+}
+
+std::optional<std::string> ReleasedBody::next(bool& cut) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return sent_ < pieces_.size() || finished_ || cut_; });
+    cut = cut_;
+    if (sent_ < pieces_.size() && !cut_) return pieces_[sent_++];
     return std::nullopt;
 }
 
@@ -47,6 +84,18 @@ TestCertificates TestCertificates::create(const std::string& directory) {
     run({"openssl", "x509", "-req", "-in", request, "-CA", files.authorityFile, "-CAkey", caKey, "-CAcreateserial",
          "-out", files.serverCertificateFile, "-days", "2", "-extfile", extensions});
     return files;
+}
+
+int unusedLoopbackPort() {
+    FileDescriptor probe(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(probe.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+        throw std::runtime_error("cannot bind a probe socket to 127.0.0.1");
+    socklen_t length = sizeof address;
+    ::getsockname(probe.get(), reinterpret_cast<sockaddr*>(&address), &length);
+    return ntohs(address.sin_port);
 }
 
 struct LoopbackHttpServer::Impl {
@@ -79,6 +128,33 @@ void LoopbackHttpServer::start() {
         HttpReply reply = dispatch(exchange);
         response.status = reply.status;
         for (const auto& [name, value] : reply.headers) response.set_header(name, value);
+        if (reply.pieces) {
+            {
+                std::lock_guard lock(mutex_);
+                releasedBodies_.push_back(reply.pieces);
+            }
+            auto pieces = reply.pieces;
+            // Writes one released piece per call; false (a dropped
+            // connection) once the body is cut off or ends short of its
+            // declared length.
+            auto sendNext = [pieces](httplib::DataSink& sink, bool chunked) {
+                bool cut = false;
+                std::optional<std::string> piece = pieces->next(cut);
+                if (piece) return piece->empty() || sink.write(piece->data(), piece->size());
+                if (cut || !chunked) return false;
+                sink.done();
+                return true;
+            };
+            if (reply.declaredLength) {
+                response.set_content_provider(
+                    *reply.declaredLength, reply.contentType,
+                    [sendNext](size_t, size_t, httplib::DataSink& sink) { return sendNext(sink, false); });
+            } else {
+                response.set_chunked_content_provider(
+                    reply.contentType, [sendNext](size_t, httplib::DataSink& sink) { return sendNext(sink, true); });
+            }
+            return;
+        }
         if (reply.cutsOff) {
             // A provider that fails makes the server drop the connection
             // after the headers, with the promised length unsent.
@@ -104,6 +180,13 @@ void LoopbackHttpServer::start() {
 }
 
 LoopbackHttpServer::~LoopbackHttpServer() {
+    {
+        // A body still waiting for its next piece would hold the server's
+        // thread, and with it the stop, forever.
+        std::lock_guard lock(mutex_);
+        for (const auto& weak : releasedBodies_)
+            if (auto body = weak.lock()) body->cutOff();
+    }
     impl_->server->stop();
     if (impl_->thread.joinable()) impl_->thread.join();
 }

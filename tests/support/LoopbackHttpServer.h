@@ -17,6 +17,7 @@
 // destroyed.
 
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -39,6 +40,31 @@ struct HttpExchange {
     std::optional<std::string> header(std::string_view name) const;
 };
 
+// A body that the test hands out piece by piece: the server sends each
+// released piece at once and then waits for the next, so a test can look at
+// what the client made of the bytes so far. Shared between the test and the
+// server's handler; the server cuts off any body still waiting when it stops.
+class ReleasedBody {
+public:
+    void release(std::string piece);
+    // Ends the body after the pieces released so far.
+    void finish();
+    // Drops the connection after the pieces released so far.
+    void cutOff();
+
+    // For the server: the next piece, waiting until there is one; nullopt at
+    // the end, with `cut` telling whether the body was cut off.
+    std::optional<std::string> next(bool& cut);
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::string> pieces_;
+    size_t sent_ = 0;
+    bool finished_ = false;
+    bool cut_ = false;
+};
+
 struct HttpReply {
     HttpReply(int status = 200, std::string body = {}, std::string contentType = "text/plain",
               std::vector<std::pair<std::string, std::string>> headers = {})
@@ -52,11 +78,24 @@ struct HttpReply {
         return reply;
     }
 
+    // A reply whose body the test releases piece by piece. With
+    // `declaredLength` the head promises that many bytes (truthfully or not);
+    // without it the body goes in chunked encoding, of no length known ahead.
+    static HttpReply inPieces(std::shared_ptr<ReleasedBody> pieces, std::optional<uint64_t> declaredLength,
+                              std::string contentType = "application/octet-stream") {
+        HttpReply reply{200, {}, std::move(contentType)};
+        reply.pieces = std::move(pieces);
+        reply.declaredLength = declaredLength;
+        return reply;
+    }
+
     int status = 200;
     std::string body;
     std::string contentType = "text/plain";
     std::vector<std::pair<std::string, std::string>> headers;
     bool cutsOff = false;
+    std::shared_ptr<ReleasedBody> pieces;
+    std::optional<uint64_t> declaredLength;
 };
 
 // Files of a throw-away certificate authority and a server certificate it
@@ -70,6 +109,10 @@ struct TestCertificates {
     // std::runtime_error when openssl fails.
     static TestCertificates create(const std::string& directory);
 };
+
+// A port on 127.0.0.1 that was free a moment ago: nobody listens there, so a
+// connection to it is refused.
+int unusedLoopbackPort();
 
 class LoopbackHttpServer {
 public:
@@ -112,6 +155,7 @@ private:
     mutable std::condition_variable arrived_;
     std::vector<HttpExchange> requests_;
     std::vector<std::pair<std::pair<std::string, std::string>, Handler>> routes_;
+    std::vector<std::weak_ptr<ReleasedBody>> releasedBodies_;
 };
 
 }  // namespace testsupport

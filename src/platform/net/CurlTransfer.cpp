@@ -32,11 +32,13 @@ struct ListDeleter {
 };
 
 struct TransferState {
+    CURL* easy = nullptr;
     const TransferControl* control = nullptr;
     TransferOutcome* outcome = nullptr;
     TransferProgress progress;
     bool active = false;  // something moved since the loop last looked
     bool failedInCallback = false;
+    bool streamsBody = false;  // the body goes to control->onBodyChunk
 };
 
 std::string trim(std::string_view text) {
@@ -50,7 +52,10 @@ size_t onBody(char* data, size_t size, size_t count, void* context) {
     auto* state = static_cast<TransferState*>(context);
     size_t length = size * count;
     try {
-        state->outcome->body.insert(state->outcome->body.end(), data, data + length);
+        if (state->streamsBody)
+            state->control->onBodyChunk(reinterpret_cast<const uint8_t*>(data), length);
+        else
+            state->outcome->body.insert(state->outcome->body.end(), data, data + length);
     } catch (...) {
         state->failedInCallback = true;
         return 0;  // makes curl stop with a write error
@@ -75,7 +80,19 @@ size_t onHeaderLine(char* data, size_t size, size_t count, void* context) {
         // allows either, and nothing we talk to folds.
         if (line.starts_with(" ") || line.starts_with("\t")) return length;
         size_t colon = line.find(':');
-        if (colon == std::string_view::npos) return length;  // the blank line that ends the block
+        if (colon == std::string_view::npos) {
+            // The blank line that ends the block.
+            if (trim(line).empty() && state->control->onResponseHead) {
+                long status = 0;
+                curl_easy_getinfo(state->easy, CURLINFO_RESPONSE_CODE, &status);
+                if (status >= 200) {
+                    state->streamsBody =
+                        state->control->onResponseHead(static_cast<int>(status), state->outcome->headers) &&
+                        state->control->onBodyChunk;
+                }
+            }
+            return length;
+        }
         state->outcome->headers.add(trim(line.substr(0, colon)), trim(line.substr(colon + 1)));
     } catch (const std::invalid_argument&) {
         // A malformed field from the server is dropped; the rest of the answer still counts.
@@ -145,6 +162,7 @@ TransferOutcome performTransfer(const URLRequest& request, const std::string& ho
         return outcome;
     }
     TransferState state;
+    state.easy = easy.get();
     state.control = &control;
     state.outcome = &outcome;
     auto headers = headerList(request);

@@ -37,6 +37,12 @@ struct TransferControl {
     // When set, the transfer gives up with "timed out" at this moment however
     // busy the line is.
     std::optional<std::chrono::steady_clock::time_point> deadline;
+    // When set, called on the transferring thread once the head of the final
+    // (not 1xx) response is in, before any of its body. Answering true hands
+    // the body to onBodyChunk piece by piece instead of collecting it in the
+    // outcome, so a long body never has to fit in memory here.
+    std::function<bool(int statusCode, const HTTPHeaders& headers)> onResponseHead;
+    std::function<void(const uint8_t* data, size_t length)> onBodyChunk;
 };
 
 struct TransferOutcome {

@@ -1,8 +1,6 @@
 #include "platform/net/URLConnection.h"
 
-#include "platform/net/CurlTransfer.h"
-#include "platform/net/URLError.h"
-#include "platform/net/URLParsing.h"
+#include "platform/net/URLLoad.h"
 
 #include <algorithm>
 #include <chrono>
@@ -14,12 +12,6 @@ namespace {
 
 std::mutex gSettingsMutex;
 std::optional<std::string> gAdditionalAuthorities;
-
-// Header fields that carry the caller's identity or describe a body; which of
-// them survive a redirect depends on where it leads and what it does.
-constexpr const char* kCredentialFields[] = {"Authorization", "Cookie", "Proxy-Authorization"};
-constexpr const char* kBodyFields[] = {"Content-Type", "Content-Length", "Content-Encoding", "Content-Language",
-                                       "Content-Location"};
 
 }  // namespace
 
@@ -76,50 +68,13 @@ void URLConnection::reportProgress(const detail::TransferProgress& progress) {
          progress.bytesToReceive > 0 ? progress.bytesToReceive : kURLResponseUnknownLength);
 }
 
-namespace {
-
-// Loads `request` on the calling thread, following redirects.
-URLLoadResult load(URLRequest hop, const detail::TransferControl& control) {
-    for (int redirects = 0;; ++redirects) {
-        foundation::Result<URLOrigin> origin = originOfURL(hop.url);
-        if (!origin) return {std::nullopt, {}, origin.error()};
-        if (control.cancelled && control.cancelled->load())
-            return {std::nullopt, {}, urlError(kURLErrorCancelled, origin->host)};
-
-        detail::TransferOutcome outcome = detail::performTransfer(hop, origin->host, control);
-        if (outcome.error) return {std::nullopt, {}, outcome.error};
-
-        std::optional<RedirectStep> step =
-            redirectFor(outcome.statusCode, outcome.headers.value("Location"), hop.url, hop.httpMethod);
-        if (!step) {
-            HTTPURLResponse response{hop.url, outcome.statusCode, std::move(outcome.headers)};
-            return {std::move(response), std::move(outcome.body), std::nullopt};
-        }
-        if (redirects == URLConnection::kMaximumRedirects)
-            return {std::nullopt, {}, urlError(kURLErrorHTTPTooManyRedirects)};
-
-        foundation::Result<URLOrigin> nextOrigin = originOfURL(step->url);
-        if (!nextOrigin) return {std::nullopt, {}, nextOrigin.error()};
-        if (!(*nextOrigin == *origin))
-            for (const char* field : kCredentialFields) hop.headers.remove(field);
-        if (!step->keepsBody) {
-            hop.httpBody.clear();
-            for (const char* field : kBodyFields) hop.headers.remove(field);
-        }
-        hop.url = step->url;
-        hop.httpMethod = step->method;
-    }
-}
-
-}  // namespace
-
 URLLoadResult URLConnection::sendSynchronousRequest(const URLRequest& request, double wholeRequestLimitSeconds) {
     detail::TransferControl control;
     control.additionalCertificateAuthorities = additionalCertificateAuthorityFile();
     control.deadline =
         std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                                                std::chrono::duration<double>(std::max(0.0, wholeRequestLimitSeconds)));
-    return load(request, control);
+    return detail::loadFollowingRedirects(request, control);
 }
 
 void URLConnection::run() {
@@ -138,7 +93,7 @@ void URLConnection::run() {
             if (upload || download) reportProgress(progress);
         };
     }
-    URLLoadResult result = load(request_, control);
+    URLLoadResult result = detail::loadFollowingRedirects(request_, control);
     finish(std::move(result.response), std::move(result.data), std::move(result.error));
 }
 

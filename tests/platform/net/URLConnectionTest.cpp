@@ -1,4 +1,3 @@
-#include "platform/foundation/FileDescriptor.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/URLConnection.h"
 #include "platform/net/URLError.h"
@@ -8,9 +7,6 @@
 
 #include <future>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using foundation::Bytes;
 using foundation::RunLoop;
@@ -205,16 +201,7 @@ TEST_F(URLConnectionTest, AddressesThatCannotBeLoaded) {
     EXPECT_EQ(send(URLRequest("ftp://127.0.0.1/x")).errorCode(), net::kURLErrorUnsupportedURL);
     EXPECT_EQ(send(URLRequest("http://")).errorCode(), net::kURLErrorBadURL);
 
-    // A port that was just free: nobody listens there.
-    foundation::FileDescriptor probe(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(probe.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    socklen_t length = sizeof address;
-    ::getsockname(probe.get(), reinterpret_cast<sockaddr*>(&address), &length);
-    probe.reset();
-    Outcome refused = send(URLRequest("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/"));
+    Outcome refused = send(URLRequest("http://127.0.0.1:" + std::to_string(testsupport::unusedLoopbackPort()) + "/"));
     EXPECT_EQ(refused.errorCode(), net::kURLErrorCannotConnectToHost);
     EXPECT_EQ(refused.error->domain, "NSURLErrorDomain");
 }

@@ -1,0 +1,82 @@
+#include "platform/net/StreamingURLConnection.h"
+
+#include "platform/net/URLLoad.h"
+
+#include <stdexcept>
+
+namespace net {
+
+std::shared_ptr<StreamingURLConnection> StreamingURLConnection::create(
+    URLRequest request, std::shared_ptr<StreamingURLConnectionDelegate> delegate) {
+    return std::shared_ptr<StreamingURLConnection>(new StreamingURLConnection(std::move(request), std::move(delegate)));
+}
+
+void StreamingURLConnection::start(foundation::DispatchQueue queue, foundation::QueuePriority priority) {
+    if (started_.exchange(true)) throw std::logic_error("StreamingURLConnection: started twice");
+    queue_ = std::move(queue);
+    auto self = shared_from_this();
+    foundation::DispatchQueue::global(priority).async([self] { self->run(); });
+}
+
+void StreamingURLConnection::cancel() {
+    cancelled_ = true;
+    ended_ = true;
+    delegate_.reset();
+}
+
+template <typename Message>
+void StreamingURLConnection::post(Message message, bool last) {
+    queue_->async([self = shared_from_this(), message = std::move(message), last] {
+        if (self->ended_) return;  // cancelled meanwhile: the rest is dropped
+        // Held for the call: the delegate may cancel, or drop its last
+        // reference to itself, from inside its own message.
+        std::shared_ptr<StreamingURLConnectionDelegate> delegate = self->delegate_;
+        if (last) {
+            self->ended_ = true;
+            self->delegate_.reset();
+        }
+        if (delegate) message(*delegate, *self);
+    });
+}
+
+void StreamingURLConnection::run() {
+    detail::TransferControl control;
+    control.cancelled = &cancelled_;
+    control.additionalCertificateAuthorities = URLConnection::additionalCertificateAuthorityFile();
+    control.onBodyChunk = [this](const uint8_t* data, size_t length) {
+        if (length == 0) return;
+        post([chunk = foundation::Bytes(data, data + length)](StreamingURLConnectionDelegate& delegate,
+                                                              StreamingURLConnection& connection) {
+            delegate.connectionDidReceiveData(connection, chunk);
+        });
+    };
+    bool announced = false;
+    auto announce = [this, &announced](const HTTPURLResponse& response) {
+        announced = true;
+        post([response](StreamingURLConnectionDelegate& delegate, StreamingURLConnection& connection) {
+            delegate.connectionDidReceiveResponse(connection, response);
+        });
+        return true;
+    };
+
+    URLLoadResult result = detail::loadFollowingRedirects(request_, control, announce);
+    if (result.error) {
+        post(
+            [error = *result.error](StreamingURLConnectionDelegate& delegate, StreamingURLConnection& connection) {
+                delegate.connectionDidFailWithError(connection, error);
+            },
+            true);
+        return;
+    }
+    // An answer whose head was never seen on its own (there is none today)
+    // still reaches the delegate whole.
+    if (!announced && result.response) {
+        announce(*result.response);
+        if (!result.data.empty()) control.onBodyChunk(result.data.data(), result.data.size());
+    }
+    post([](StreamingURLConnectionDelegate& delegate,
+            StreamingURLConnection& connection) { delegate.connectionDidFinishLoading(connection); },
+         true);
+}
+
+}  // namespace net

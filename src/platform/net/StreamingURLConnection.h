@@ -1,0 +1,84 @@
+#pragma once
+
+// Loads a URLRequest in the background and hands its answer over piece by
+// piece, as it arrives: first the response, then the body in chunks, then
+// either the end or a failure.
+//
+//     class Loader : public net::StreamingURLConnectionDelegate { ... };
+//     auto connection = net::StreamingURLConnection::create(request, loader);
+//     connection->start();
+//
+// Every message runs on the delegate queue (the main queue unless start()
+// names another serial queue), in order, and the connection ends with
+// exactly one of connectionDidFinishLoading, connectionDidFailWithError or
+// cancel(). Until it ends the connection keeps its delegate alive, and the
+// running transfer keeps the connection alive; afterwards it lets go of the
+// delegate. Any HTTP status is a response; transport failures, bodies cut
+// short and time-outs are URL-domain errors (URLError.h). Redirects are
+// followed as URLConnection follows them and are never announced.
+
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Value.h"
+#include "platform/net/HTTPURLResponse.h"
+#include "platform/net/URLRequest.h"
+
+#include <atomic>
+#include <memory>
+#include <optional>
+
+namespace net {
+
+class StreamingURLConnection;
+
+class StreamingURLConnectionDelegate {
+public:
+    virtual ~StreamingURLConnectionDelegate() = default;
+    // The head of the answer, once, before any data.
+    virtual void connectionDidReceiveResponse(StreamingURLConnection&, const HTTPURLResponse&) {}
+    // The next piece of the body; pieces arrive in order, none empty.
+    virtual void connectionDidReceiveData(StreamingURLConnection&, const foundation::Bytes&) {}
+    virtual void connectionDidFinishLoading(StreamingURLConnection&) {}
+    virtual void connectionDidFailWithError(StreamingURLConnection&, const foundation::Error&) {}
+};
+
+class StreamingURLConnection : public std::enable_shared_from_this<StreamingURLConnection> {
+public:
+    static std::shared_ptr<StreamingURLConnection> create(URLRequest request,
+                                                          std::shared_ptr<StreamingURLConnectionDelegate> delegate);
+
+    // Starts the transfer on a background thread of `priority`; a second call
+    // throws std::logic_error. `queue` must be serial.
+    void start(foundation::DispatchQueue queue = foundation::DispatchQueue::main(),
+               foundation::QueuePriority priority = foundation::QueuePriority::Default);
+
+    // Called on the delegate queue: stops the transfer; no further message
+    // reaches the delegate, which is let go at once. Harmless after the end.
+    void cancel();
+
+    // On the delegate queue: whether the connection has ended (finished,
+    // failed or cancelled) as far as the delegate is concerned.
+    bool hasEnded() const { return ended_; }
+    const URLRequest& originalRequest() const { return request_; }
+
+private:
+    StreamingURLConnection(URLRequest request, std::shared_ptr<StreamingURLConnectionDelegate> delegate)
+        : request_(std::move(request)), delegate_(std::move(delegate)) {}
+
+    void run();
+    // Posts one message to the delegate queue; `last` ends the connection
+    // before the message is delivered.
+    template <typename Message>
+    void post(Message message, bool last = false);
+
+    const URLRequest request_;
+    std::atomic<bool> started_{false};
+    std::atomic<bool> cancelled_{false};
+    std::optional<foundation::DispatchQueue> queue_;  // set before the transfer starts
+
+    // Touched on the delegate queue only.
+    std::shared_ptr<StreamingURLConnectionDelegate> delegate_;
+    bool ended_ = false;
+};
+
+}  // namespace net
