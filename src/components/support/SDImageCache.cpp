@@ -6,9 +6,9 @@
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/security/Digest.h"
 #include "platform/ui/host/Application.h"
 
-#include <QCryptographicHash>
 #include <algorithm>
 #include <limits>
 
@@ -29,11 +29,7 @@ void SDImageCacheDelegate::imageCacheDidFindImage(SDImageCache&, const graphics:
 void SDImageCacheDelegate::imageCacheDidNotFindImageForKey(SDImageCache&, const std::optional<std::string>&,
                                                            const std::any&) {}
 
-std::string cacheFileNameForKey(const std::string& key) {
-    QByteArray digest =
-        QCryptographicHash::hash(QByteArray::fromRawData(key.data(), qsizetype(key.size())), QCryptographicHash::Md5);
-    return digest.toHex().toStdString();
-}
+std::string cacheFileNameForKey(const std::string& key) { return security::md5HexString(key); }
 
 SDImageCache& SDImageCache::sharedImageCache() {
     static SDImageCache instance;
