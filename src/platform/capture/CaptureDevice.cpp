@@ -121,6 +121,26 @@ bool CaptureDevice::setFlashMode(int64_t mode) {
     return true;
 }
 
+namespace {
+
+bool acceptableFrameDuration(media::MediaTime duration) {
+    return !duration.isValid() || (!duration.isPositiveInfinity && duration.seconds() > 0);
+}
+
+}  // namespace
+
+bool CaptureDevice::setActiveVideoMinFrameDuration(media::MediaTime duration) {
+    if (!canChange() || !acceptableFrameDuration(duration)) return false;
+    settings_.activeVideoMinFrameDuration = duration;
+    return true;
+}
+
+bool CaptureDevice::setActiveVideoMaxFrameDuration(media::MediaTime duration) {
+    if (!canChange() || !acceptableFrameDuration(duration)) return false;
+    settings_.activeVideoMaxFrameDuration = duration;
+    return true;
+}
+
 void CaptureDevice::markDisconnected() {
     if (!connected_.exchange(false)) return;
     std::weak_ptr<CaptureDevice> weak = weak_from_this();

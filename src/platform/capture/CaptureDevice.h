@@ -12,6 +12,7 @@
 #include "platform/capture/CaptureTypes.h"
 #include "platform/foundation/Error.h"
 #include "platform/graphics/Geometry.h"
+#include "platform/media/MediaTime.h"
 
 #include <QImage>
 #include <atomic>
@@ -36,6 +37,8 @@ struct DeviceCapabilities {
     float minExposureTargetBias = -8;
     float maxExposureTargetBias = 8;
     bool hasFlash = false;
+    // Rows of frames are padded to a multiple of this many bytes.
+    int bytesPerRowAlignment = 4;
 };
 
 // The settings a driver applies to the camera when a configuration ends.
@@ -46,6 +49,10 @@ struct DeviceSettings {
     graphics::Point focusPointOfInterest{0.5, 0.5};
     float exposureTargetBias = 0;
     int64_t flashMode = 0;
+    // The shortest and longest time between frames; invalid for the
+    // camera's own choice.
+    media::MediaTime activeVideoMinFrameDuration = media::MediaTime::invalid();
+    media::MediaTime activeVideoMaxFrameDuration = media::MediaTime::invalid();
 };
 
 // A picture as the camera's user sees it: upright, BGRA with premultiplied
@@ -120,6 +127,13 @@ public:
     bool hasFlash() const { return capabilities_.hasFlash; }
     int64_t flashMode() const { return settings_.flashMode; }
     bool setFlashMode(int64_t mode);
+
+    // Frame durations (a frame rate); an invalid time restores the camera's
+    // default. A duration of zero or less is refused.
+    media::MediaTime activeVideoMinFrameDuration() const { return settings_.activeVideoMinFrameDuration; }
+    media::MediaTime activeVideoMaxFrameDuration() const { return settings_.activeVideoMaxFrameDuration; }
+    bool setActiveVideoMinFrameDuration(media::MediaTime duration);
+    bool setActiveVideoMaxFrameDuration(media::MediaTime duration);
 
     const DeviceSettings& settings() const { return settings_; }
     CaptureDriver& driver() const { return *driver_; }

@@ -2,12 +2,16 @@
 
 #include "platform/capture/SensorOrientation.h"
 #include "platform/capture/VideoPreviewLayer.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/host/Application.h"
 
 #include <algorithm>
 
 namespace capture {
+
+// Frame times count nanoseconds of the run loop's clock.
+constexpr int32_t kPresentationTimescale = 1000000000;
 
 // What the camera's thread needs of the session: shared, so a frame in
 // flight outlives a session that is torn down meanwhile.
@@ -19,6 +23,7 @@ struct SessionPipe {
     std::atomic<int> orientation{3};
     std::atomic<int64_t> position{static_cast<int64_t>(DevicePosition::Back)};
     std::atomic<int64_t> frameNumber{0};
+    std::atomic<int> rowAlignment{4};
 
     std::mutex mutex;  // guards what follows
     std::vector<std::weak_ptr<VideoDataOutput>> videoOutputs;
@@ -44,7 +49,9 @@ struct SessionPipe {
         for (auto& feed : feeds) feed->offer(viewed);
         if (outputs.empty()) return;
         auto buffer = std::make_shared<const SampleBuffer>(
-            std::move(viewed), sensorFrameOrientation(orientation.load(), where), frameNumber.fetch_add(1));
+            std::move(viewed), sensorFrameOrientation(orientation.load(), where), frameNumber.fetch_add(1),
+            media::MediaTime::fromSeconds(foundation::RunLoop::main().now(), kPresentationTimescale),
+            rowAlignment.load());
         for (auto& output : outputs) output->offer(buffer);
     }
 };
@@ -58,16 +65,6 @@ foundation::Result<std::shared_ptr<CaptureDeviceInput>> CaptureDeviceInput::crea
     }
     if (auto status = device->driver().open(); !status) return status.error();
     return std::make_shared<CaptureDeviceInput>(device);
-}
-
-const QImage& SampleBuffer::pixelBuffer() const {
-    std::call_once(made_, [this] {
-        const QImage bgra = viewed_.format() == QImage::Format_ARGB32_Premultiplied
-                                ? viewed_
-                                : viewed_.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        sensor_ = sensorFrameFromUpright(bgra, sensorOrientation_);
-    });
-    return sensor_;
 }
 
 // ---- outputs -----------------------------------------------------------------------------
@@ -95,11 +92,21 @@ void VideoDataOutput::offer(const std::shared_ptr<const SampleBuffer>& buffer) {
     });
 }
 
-void StillImageOutput::captureStillImageAsynchronously(Completion completion) {
-    auto fail = [&completion](int64_t code, const char* text) {
+bool VideoDataOutput::setPixelFormat(const std::string& format) { return format == kPixelFormatBGRA; }
+
+bool StillImageOutput::setOutputPixelFormat(const std::string& format) {
+    const auto formats = availableImageDataPixelFormatTypes();
+    if (!format.empty() && std::find(formats.begin(), formats.end(), format) == formats.end()) return false;
+    outputPixelFormat_ = format;
+    return true;
+}
+
+void StillImageOutput::captureUpright(
+    std::function<void(foundation::Result<QImage>, graphics::ImageOrientation)> done) {
+    auto fail = [&done](int64_t code, const char* text) {
         foundation::DispatchQueue::global().async(
-            [completion = std::move(completion), error = foundation::Error(kCaptureErrorDomain, code, text)] {
-                completion(error);
+            [done = std::move(done), error = foundation::Error(kCaptureErrorDomain, code, text)] {
+                done(error, graphics::ImageOrientation::Up);
             });
     };
     auto pipe = pipe_.lock();
@@ -118,19 +125,37 @@ void StillImageOutput::captureStillImageAsynchronously(Completion completion) {
     const DevicePosition where = pipe->devicePosition();
     const graphics::ImageOrientation sensor = sensorFrameOrientation(pipe->orientation.load(), where);
     // The driver may answer on any thread (Qt's and the synthetic one's on
-    // the main one); the encoding and the completion run on a global queue
-    // either way.
-    device->driver().captureStill(size, [completion = std::move(completion), where, sensor,
+    // the main one); the conversion and `done` run on a global queue either
+    // way, and the output counts as capturing until `done` has returned.
+    device->driver().captureStill(size, [done = std::move(done), where, sensor,
                                          counter = capturing_](foundation::Result<QImage> picture) {
-        foundation::DispatchQueue::global().async([completion, where, sensor, counter, picture = std::move(picture)] {
-            auto jpeg = [&]() -> foundation::Result<foundation::Bytes> {
-                if (!picture.ok()) return picture.error();
-                QImage bgra = viewedFrame(picture.value(), where).convertToFormat(QImage::Format_ARGB32_Premultiplied);
-                return graphics::Image(sensorFrameFromUpright(bgra, sensor)).jpegData(0.95);
-            }();
-            completion(std::move(jpeg));
-            counter->fetch_sub(1);  // capturing until the picture is handed over
+        foundation::DispatchQueue::global().async([done, where, sensor, counter, picture = std::move(picture)] {
+            if (picture.ok()) {
+                done(viewedFrame(picture.value(), where).convertToFormat(QImage::Format_ARGB32_Premultiplied), sensor);
+            } else {
+                done(picture.error(), sensor);
+            }
+            counter->fetch_sub(1);
         });
+    });
+}
+
+void StillImageOutput::captureStillImageAsynchronously(Completion completion) {
+    captureUpright(
+        [completion = std::move(completion)](foundation::Result<QImage> upright, graphics::ImageOrientation sensor) {
+            if (!upright.ok()) return completion(upright.error());
+            completion(graphics::Image(sensorFrameFromUpright(upright.value(), sensor)).jpegData(0.95));
+        });
+}
+
+void StillImageOutput::captureStillSampleBufferAsynchronously(SampleCompletion completion) {
+    captureUpright([completion = std::move(completion)](foundation::Result<QImage> upright,
+                                                        graphics::ImageOrientation sensor) {
+        if (!upright.ok()) return completion(upright.error());
+        auto buffer =
+            std::make_shared<const SampleBuffer>(std::move(upright.value()), sensor, 0, media::MediaTime::make(1, 30));
+        buffer->pixelBuffer();  // converted here, off the caller's queue
+        completion(SampleBufferPtr(buffer));
     });
 }
 
@@ -280,6 +305,7 @@ void CaptureSession::reconfigure() {
     if (streamingDevice_ == device && streamSize_ == size) return;
     stopStreaming();
     pipe_->position.store(static_cast<int64_t>(device->position()));
+    pipe_->rowAlignment.store(device->capabilities().bytesPerRowAlignment);
     {
         std::lock_guard lock(pipe_->mutex);
         pipe_->device = device;

@@ -14,6 +14,7 @@
 // main thread) finishes on its own, and no further frame is handed out.
 
 #include "platform/capture/CaptureDevice.h"
+#include "platform/capture/SampleBuffer.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Value.h"
 #include "platform/graphics/Image.h"
@@ -47,31 +48,6 @@ private:
 
 using CaptureDeviceInputPtr = std::shared_ptr<CaptureDeviceInput>;
 
-// One video frame as an output's delegate receives it.
-class SampleBuffer {
-public:
-    SampleBuffer(QImage viewed, graphics::ImageOrientation sensorOrientation, int64_t frameNumber)
-        : viewed_(std::move(viewed)), sensorOrientation_(sensorOrientation), frameNumber_(frameNumber) {}
-
-    // The frame's pixels, BGRA premultiplied, as the sensor wrote them;
-    // made on first use, so a frame the delegate drops costs nothing. One
-    // buffer may reach several outputs, each on its own queue.
-    const QImage& pixelBuffer() const;
-    const uint8_t* baseAddress() const { return pixelBuffer().constBits(); }
-    int64_t bytesPerRow() const { return pixelBuffer().bytesPerLine(); }
-    int width() const { return pixelBuffer().width(); }
-    int height() const { return pixelBuffer().height(); }
-    // Counts the frames of the session from 0.
-    int64_t frameNumber() const { return frameNumber_; }
-
-private:
-    QImage viewed_;
-    graphics::ImageOrientation sensorOrientation_;
-    int64_t frameNumber_;
-    mutable std::once_flag made_;
-    mutable QImage sensor_;
-};
-
 class CaptureOutput {
 public:
     virtual ~CaptureOutput() = default;
@@ -87,8 +63,11 @@ public:
     // is dropped (the default) instead of queued.
     bool alwaysDiscardsLateVideoFrames() const { return discardsLate_.load(); }
     void setAlwaysDiscardsLateVideoFrames(bool discards) { discardsLate_.store(discards); }
-    // Only 32-bit BGRA is offered: "BGRA".
-    std::string pixelFormat() const { return "BGRA"; }
+    // The pixel formats frames can be asked in: only kPixelFormatBGRA.
+    std::vector<std::string> availableVideoPixelFormatTypes() const { return {kPixelFormatBGRA}; }
+    // Asks for frames in a format of the list above; false for any other.
+    bool setPixelFormat(const std::string& format);
+    std::string pixelFormat() const { return kPixelFormatBGRA; }
 
     // For the session: hands a frame to the delegate's queue unless dropped.
     void offer(const std::shared_ptr<const SampleBuffer>& buffer);
@@ -110,11 +89,27 @@ public:
     // Without a running session with a connected camera the completion
     // receives an error.
     void captureStillImageAsynchronously(Completion completion);
+    // The same picture as an uncompressed BGRA buffer, for outputs whose
+    // settings ask for kPixelFormatBGRA.
+    using SampleCompletion = std::function<void(foundation::Result<SampleBufferPtr> buffer)>;
+    void captureStillSampleBufferAsynchronously(SampleCompletion completion);
     bool isCapturingStillImage() const { return capturing_->load() > 0; }
+
+    // The uncompressed formats stills can be asked in: only kPixelFormatBGRA.
+    std::vector<std::string> availableImageDataPixelFormatTypes() const { return {kPixelFormatBGRA}; }
+    // The format of the output settings: empty for JPEG (the default), or
+    // one of the list above; false and unchanged for any other.
+    bool setOutputPixelFormat(const std::string& format);
+    const std::string& outputPixelFormat() const { return outputPixelFormat_; }
 
 private:
     friend class CaptureSession;
+    // Takes the still and hands the upright picture and the orientation
+    // that turns the sensor's frame upright to `done` on a global queue.
+    void captureUpright(std::function<void(foundation::Result<QImage>, graphics::ImageOrientation)> done);
+
     std::weak_ptr<SessionPipe> pipe_;
+    std::string outputPixelFormat_;
     std::shared_ptr<std::atomic<int>> capturing_ = std::make_shared<std::atomic<int>>(0);
 };
 

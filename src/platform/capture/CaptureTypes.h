@@ -30,6 +30,17 @@ inline constexpr const char* kSessionPreset3840x2160 = "SessionPreset3840x2160";
 // unknown names.
 std::optional<graphics::Size> sizeOfSessionPreset(std::string_view preset);
 
+// Pixel formats of video and still outputs, in the platform's four-letter
+// names: 32-bit BGRA, and bi-planar 4:2:0 YCbCr in full ("420f") and video
+// ("420v") range.
+inline constexpr const char* kPixelFormatBGRA = "BGRA";
+inline constexpr const char* kPixelFormat420f = "420f";
+inline constexpr const char* kPixelFormat420v = "420v";
+
+// The YCbCr matrices a buffer's producer may name.
+inline constexpr const char* kYCbCrMatrixITU_R_601_4 = "ITU_R_601_4";
+inline constexpr const char* kYCbCrMatrixITU_R_709_2 = "ITU_R_709_2";
+
 inline constexpr const char* kCaptureErrorDomain = "CaptureErrorDomain";
 
 enum CaptureErrorCode : int64_t {

@@ -78,14 +78,49 @@ foundation::Status SyntheticCameraDriver::open() {
     return {};
 }
 
+QImage SyntheticCameraDriver::frame(int width, int height, int64_t counter) const {
+    QImage picture;
+    {
+        std::lock_guard lock(mutex_);
+        if (!config_.pictures.empty()) picture = config_.pictures[size_t(counter) % config_.pictures.size()];
+    }
+    if (picture.isNull()) return syntheticFrame(width, height, counter);
+    // Plain sampling keeps every colour of the picture exact.
+    return picture.scaled(std::max(1, width), std::max(1, height), Qt::IgnoreAspectRatio, Qt::FastTransformation)
+        .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+void SyntheticCameraDriver::setPictures(std::vector<QImage> pictures) {
+    std::lock_guard lock(mutex_);
+    config_.pictures = std::move(pictures);
+}
+
+double SyntheticCameraDriver::frameInterval() const {
+    if (frameDuration_.isValid()) return frameDuration_.seconds();
+    return 1.0 / std::max(1.0, config_.framesPerSecond);
+}
+
+void SyntheticCameraDriver::applySettings(const DeviceSettings& settings) {
+    applied_.push_back(settings);
+    const bool paceChanged = !(settings.activeVideoMaxFrameDuration == frameDuration_) ||
+                             settings.activeVideoMaxFrameDuration.isValid() != frameDuration_.isValid();
+    frameDuration_ = settings.activeVideoMaxFrameDuration;
+    if (paceChanged && isStreaming()) scheduleFrames();
+}
+
 void SyntheticCameraDriver::startStreaming(graphics::Size size, FrameHandler handler) {
     stopStreaming();
     streamingSize_ = size;
-    const int width = int(size.width), height = int(size.height);
-    const double interval = 1.0 / std::max(1.0, config_.framesPerSecond);
+    frameHandler_ = std::move(handler);
+    scheduleFrames();
+}
+
+void SyntheticCameraDriver::scheduleFrames() {
+    if (streaming_) streaming_->invalidate();
+    const int width = int(streamingSize_.width), height = int(streamingSize_.height);
     streaming_ = foundation::RunLoop::main().scheduleTimer(
-        interval, true, [this, width, height, handler = std::move(handler)](foundation::Timer&) {
-            handler(syntheticFrame(width, height, framesDelivered_.fetch_add(1)));
+        frameInterval(), true, [this, width, height, handler = frameHandler_](foundation::Timer&) {
+            handler(frame(width, height, framesDelivered_.fetch_add(1)));
         });
 }
 
@@ -93,6 +128,7 @@ void SyntheticCameraDriver::stopStreaming() {
     if (streaming_) streaming_->invalidate();
     streaming_.reset();
     streamingSize_ = {};
+    frameHandler_ = nullptr;
 }
 
 size_t SyntheticCameraDriver::pendingStills() const {
@@ -105,14 +141,14 @@ void SyntheticCameraDriver::captureStill(graphics::Size size, StillHandler handl
     {
         std::lock_guard lock(mutex_);
         request = nextStill_++;
-        pendingStills_[request] = [handler = std::move(handler), size, counter = framesDelivered_.load(),
+        pendingStills_[request] = [this, handler = std::move(handler), size, counter = framesDelivered_.load(),
                                    fails = config_.failsStills](foundation::Result<QImage> interrupted) {
             if (!interrupted.ok()) return handler(std::move(interrupted));
             if (fails) {
                 return handler(foundation::Error(kCaptureErrorDomain, kCaptureErrorCaptureFailed,
                                                  "The camera did not deliver a picture."));
             }
-            handler(syntheticFrame(int(size.width), int(size.height), counter));
+            handler(frame(int(size.width), int(size.height), counter));
         };
     }
     std::weak_ptr<bool> alive = alive_;

@@ -6,11 +6,13 @@
 // Each camera shows a moving bar over a dark ground, a red square in its
 // top-left corner, a green one in its top-right corner and its frame counter
 // as a row of black and white cells along the bottom, so a test can tell
-// which frame it got and which way up. Frames come from a timer on the main
-// run loop, so under a virtual clock they arrive only as time moves. Every
-// capability is settable, and failures can be injected: a camera that
-// cannot be opened, a settings lock that is refused, stills that fail, and
-// unplugging while in use.
+// which frame it got and which way up; or, when given pictures, those in
+// turn, stretched to the frame size. Frames come from a timer on the main
+// run loop, so under a virtual clock they arrive only as time moves; the
+// frame durations set on the device change their pace. Every capability is
+// settable, and failures can be injected: a camera that cannot be opened, a
+// settings lock that is refused, stills that fail, and unplugging while in
+// use.
 
 #include "platform/capture/CaptureDevice.h"
 #include "platform/foundation/Timer.h"
@@ -37,6 +39,8 @@ struct SyntheticCameraConfig {
     bool failsToOpen = false;
     bool refusesLock = false;
     bool failsStills = false;
+    // Shown in turn instead of the drawn picture (stills show the current one).
+    std::vector<QImage> pictures;
 };
 
 class SyntheticCameraDriver : public CaptureDriver {
@@ -48,10 +52,17 @@ public:
 
     foundation::Status open() override;
     bool acquireLock() override { return !config_.refusesLock; }
-    void applySettings(const DeviceSettings& settings) override { applied_.push_back(settings); }
+    void applySettings(const DeviceSettings& settings) override;
     void startStreaming(graphics::Size size, FrameHandler handler) override;
     void stopStreaming() override;
     void captureStill(graphics::Size size, StillHandler handler) override;
+
+    // Replaces the pictures shown from the next frame on; empty returns to
+    // the drawn picture. Any thread.
+    void setPictures(std::vector<QImage> pictures);
+    // Seconds between frames now: the device's longest frame duration when
+    // set, else 1 / framesPerSecond.
+    double frameInterval() const;
 
     bool isStreaming() const { return streaming_ && streaming_->isValid(); }
     graphics::Size streamingSize() const { return streamingSize_; }
@@ -66,14 +77,18 @@ public:
 
 private:
     void deliverStill(uint64_t request);
+    QImage frame(int width, int height, int64_t counter) const;
+    void scheduleFrames();
 
     SyntheticCameraConfig config_;
     foundation::TimerHandle streaming_;
     graphics::Size streamingSize_;
+    FrameHandler frameHandler_;
+    media::MediaTime frameDuration_ = media::MediaTime::invalid();
     std::atomic<int64_t> framesDelivered_{0};
     int openCount_ = 0;
     std::vector<DeviceSettings> applied_;
-    mutable std::mutex mutex_;  // guards the pending stills
+    mutable std::mutex mutex_;  // guards the pending stills and the pictures
     std::map<uint64_t, StillHandler> pendingStills_;
     uint64_t nextStill_ = 0;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
