@@ -1,5 +1,7 @@
 #include "support/Pictures.h"
 
+#include "support/Process.h"
+
 #include <QColor>
 #include <QImage>
 #include <QPainter>
@@ -8,6 +10,8 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <turbojpeg.h>
 
 namespace testsupport {
 
@@ -78,6 +82,35 @@ foundation::Bytes jpegWithExifOrientation(const foundation::Bytes& jpeg, int exi
     out.insert(out.end(), segment.begin(), segment.end());
     out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
     return out;
+}
+
+foundation::Bytes progressiveJpeg(const graphics::Image& image, int quality) {
+    QImage bitmap = image.bitmap().convertToFormat(QImage::Format_RGB32);
+    tjhandle handle = tjInitCompress();
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    int result = tjCompress2(handle, bitmap.constBits(), bitmap.width(), static_cast<int>(bitmap.bytesPerLine()),
+                             bitmap.height(), TJPF_BGRX, &out, &size, TJSAMP_420, quality, TJFLAG_PROGRESSIVE);
+    foundation::Bytes bytes;
+    if (result == 0) bytes.assign(out, out + size);
+    tjFree(out);
+    tjDestroy(handle);
+    if (bytes.empty()) ADD_FAILURE() << "tjCompress2 failed";
+    return bytes;
+}
+
+foundation::Bytes interlacedPng(const graphics::Image& image) {
+    auto plain = image.pngData();
+    if (!plain) {
+        ADD_FAILURE() << plain.error().description;
+        return {};
+    }
+    const std::string in = writeTestFile("plain.png", *plain);
+    const std::string out = in.substr(0, in.size() - 9) + "interlaced.png";
+    ProcessResult result = runProcess({"convert", in, "-interlace", "PNG", "PNG32:" + out});
+    if (result.exitCode != 0) ADD_FAILURE() << "convert failed: " << result.output;
+    std::ifstream file(out, std::ios::binary);
+    return foundation::Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 std::string writeTestFile(const std::string& name, const foundation::Bytes& bytes) {

@@ -20,6 +20,13 @@ graphics::Image halvesImage(int width, int height);
 // in little- or big-endian TIFF.
 foundation::Bytes jpegWithExifOrientation(const foundation::Bytes& jpeg, int exifValue, bool bigEndian);
 
+// A progressive JPEG of the picture (several scans, each refining the last),
+// as libjpeg-turbo writes it.
+foundation::Bytes progressiveJpeg(const graphics::Image& image, int quality = 90);
+
+// An Adam7-interlaced PNG of the picture, written by ImageMagick.
+foundation::Bytes interlacedPng(const graphics::Image& image);
+
 // Writes bytes to a fresh file in the test's temporary folder and returns the path.
 std::string writeTestFile(const std::string& name, const foundation::Bytes& bytes);
 
