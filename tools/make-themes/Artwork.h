@@ -47,6 +47,11 @@ void drawThemeBackground(graphics::GraphicsContext& context, int theme);
 void drawTextCardBackground(graphics::GraphicsContext& context, int card);  // 20 to 24
 void drawPictureCard(graphics::GraphicsContext& context, int card);         // 50 to 64
 
+// The green-screen camera's theme backdrops (20 to 25) and its default
+// backdrop, at kOverlaySize.
+void drawGreenScreenBackdrop(graphics::GraphicsContext& context, int backdrop);
+void drawImportBackdrop(graphics::GraphicsContext& context);
+
 // Picker tiles and foreground overlays.
 void drawForegroundOverlay(graphics::GraphicsContext& context, int foreground);  // 21 to 37 at kOverlaySize
 const char* foregroundName(int foreground);                                      // 20 to 37

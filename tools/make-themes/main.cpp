@@ -7,7 +7,9 @@
 // picture cards 50-64, the no-theme tile "theme_00.png", the title and
 // credits templates of themes 1-9 and the shared text-card template, the
 // picker tiles (fades, effects, masks, foregrounds), the foreground
-// overlays at 1920x1080 ("foreground_NN_bg.png") and the chooser's backdrop.
+// overlays at 1920x1080 ("foreground_NN_bg.png"), the chooser's backdrop,
+// and the green-screen backdrops at 1920x1080 ("background_NN_bg.jpg", cards
+// "background_NN.png", 20-25) with the default "CaptureSourceImportBg.png".
 // Exits with 1 and a message when anything cannot be written.
 
 #include "Artwork.h"
@@ -89,6 +91,14 @@ void makeAll(const fs::path& folder) {
         writeImage(folder / numbered("foreground_%.2d.png", foreground), themes::foregroundTile(foreground, overlay));
     }
     writeImage(folder / "gallery_bg.jpg", themes::galleryBackground());
+    for (int backdrop = 20; backdrop <= 25; ++backdrop) {
+        Image picture =
+            drawn(themes::kOverlaySize, true, [&](auto& c) { themes::drawGreenScreenBackdrop(c, backdrop); });
+        writeImage(folder / numbered("background_%.2d_bg.jpg", backdrop), picture);
+        writeImage(folder / numbered("background_%.2d.png", backdrop), themes::themeThumbnail(picture, ""));
+    }
+    writeImage(folder / "CaptureSourceImportBg.png",
+               drawn(themes::kOverlaySize, true, [](auto& c) { themes::drawImportBackdrop(c); }));
 }
 
 }  // namespace
