@@ -6,8 +6,10 @@
 #include "platform/foundation/ThreadPool.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -15,10 +17,32 @@ namespace foundation {
 
 namespace detail {
 
+struct QueueCore;
+
+// The items and the dedicated thread of a thread-bound queue. The thread
+// shares this state rather than the queue's core, so the core can go away
+// (even from a task on that very thread) while the thread winds down.
+struct BoundThread {
+    struct Item {
+        std::function<void()> block;
+        std::vector<const QueueCore*> context;
+        // Keeps the queue alive while its task waits or runs.
+        std::shared_ptr<QueueCore> queue;
+    };
+    std::mutex mutex;
+    std::condition_variable ready;
+    std::deque<Item> items;
+    bool stopping = false;
+    std::thread thread;
+};
+
 struct QueueCore {
-    enum class Kind { Main, Global, Serial };
+    enum class Kind { Main, Global, Serial, ThreadBound };
     QueueCore(Kind kind, std::string label, QueuePriority priority)
         : kind(kind), label(std::move(label)), priority(priority) {}
+    ~QueueCore();
+    QueueCore(const QueueCore&) = delete;
+    QueueCore& operator=(const QueueCore&) = delete;
 
     const Kind kind;
     const std::string label;
@@ -32,7 +56,25 @@ struct QueueCore {
     std::mutex mutex;
     std::deque<Item> items;
     bool draining = false;
+
+    // Thread-bound queues only.
+    std::shared_ptr<BoundThread> bound;
 };
+
+QueueCore::~QueueCore() {
+    if (!bound) return;
+    {
+        std::lock_guard lock(bound->mutex);
+        bound->stopping = true;
+    }
+    bound->ready.notify_all();
+    // The last reference may be dropped by a task on the thread itself; that
+    // thread then ends on its own once its queue is empty.
+    if (bound->thread.get_id() == std::this_thread::get_id())
+        bound->thread.detach();
+    else if (bound->thread.joinable())
+        bound->thread.join();
+}
 
 }  // namespace detail
 
@@ -120,6 +162,35 @@ void enqueueSerial(const std::shared_ptr<QueueCore>& core, std::function<void()>
     if (startDrain) detail::ThreadPool::shared().submit(core->priority, [core] { drain(core); });
 }
 
+void runBoundThread(const std::shared_ptr<detail::BoundThread>& bound) {
+    for (;;) {
+        detail::BoundThread::Item item;
+        {
+            std::unique_lock lock(bound->mutex);
+            bound->ready.wait(lock, [&] { return !bound->items.empty() || bound->stopping; });
+            if (bound->items.empty()) return;
+            item = std::move(bound->items.front());
+            bound->items.pop_front();
+        }
+        {
+            ScopedBackgroundActivity activity{ScopedBackgroundActivity::Adopt{}};
+            ContextScope scope(std::move(item.context));
+            item.block();
+            item.block = nullptr;
+        }
+        item.queue.reset();  // may end the queue; the loop then finds `stopping`
+    }
+}
+
+void enqueueBound(const std::shared_ptr<QueueCore>& core, std::function<void()> block, Context context) {
+    BackgroundActivity::begin();
+    {
+        std::lock_guard lock(core->bound->mutex);
+        core->bound->items.push_back({std::move(block), std::move(context), core});
+    }
+    core->bound->ready.notify_one();
+}
+
 void enqueueGlobal(const std::shared_ptr<QueueCore>& core, std::function<void()> block, Context context) {
     BackgroundActivity::begin();
     detail::ThreadPool::shared().submit(core->priority,
@@ -184,11 +255,20 @@ DispatchQueue& DispatchQueue::global(QueuePriority priority) {
 DispatchQueue::DispatchQueue(std::string label)
     : core_(std::make_shared<QueueCore>(QueueCore::Kind::Serial, std::move(label), QueuePriority::Default)) {}
 
+DispatchQueue DispatchQueue::threadBound(std::string label) {
+    auto core = std::make_shared<QueueCore>(QueueCore::Kind::ThreadBound, std::move(label), QueuePriority::Default);
+    core->bound = std::make_shared<detail::BoundThread>();
+    core->bound->thread = std::thread([bound = core->bound] { runBoundThread(bound); });
+    return DispatchQueue(std::move(core));
+}
+
 const std::string& DispatchQueue::label() const { return core_->label; }
 
 bool DispatchQueue::isMain() const { return core_->kind == QueueCore::Kind::Main; }
 
 bool DispatchQueue::isSerial() const { return core_->kind != QueueCore::Kind::Global; }
+
+bool DispatchQueue::isThreadBound() const { return core_->kind == QueueCore::Kind::ThreadBound; }
 
 void DispatchQueue::async(Block block) const {
     if (!block) return;
@@ -201,6 +281,9 @@ void DispatchQueue::async(Block block) const {
             break;
         case QueueCore::Kind::Serial:
             enqueueSerial(core_, std::move(block), {core_.get()});
+            break;
+        case QueueCore::Kind::ThreadBound:
+            enqueueBound(core_, std::move(block), {core_.get()});
             break;
     }
 }
@@ -228,6 +311,8 @@ void DispatchQueue::sync(const Block& block) const {
     };
     if (core_->kind == QueueCore::Kind::Main)
         RunLoop::main().post(std::move(job));
+    else if (core_->kind == QueueCore::Kind::ThreadBound)
+        enqueueBound(core_, std::move(job), context);
     else
         enqueueSerial(core_, std::move(job), context);
     std::unique_lock lock(completion->mutex);

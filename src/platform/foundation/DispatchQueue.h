@@ -1,7 +1,8 @@
 #pragma once
 
 // Queues of work: the main queue (the main run loop), global concurrent
-// queues on a shared thread pool, and serial queues with labels.
+// queues on a shared thread pool, serial queues with labels, and serial
+// queues bound to one dedicated thread of their own.
 //
 // A DispatchQueue is a handle; copies refer to the same queue. A serial
 // queue lives as long as a handle or a queued task refers to it, so
@@ -39,10 +40,16 @@ public:
 
     // A new serial queue: its tasks run one at a time, in order.
     explicit DispatchQueue(std::string label);
+    // A new serial queue whose tasks all run on one thread of its own, for
+    // state that is bound to a thread (a GL context current there). Same
+    // sync, async and inline rules as a serial queue; the thread ends once
+    // the last handle and the last queued task are gone.
+    static DispatchQueue threadBound(std::string label);
 
     const std::string& label() const;
     bool isMain() const;
-    bool isSerial() const;  // main and labelled queues
+    bool isSerial() const;  // main, labelled and thread-bound queues
+    bool isThreadBound() const;
 
     void async(Block block) const;
     // Runs `block` on the queue and returns when it has finished.
