@@ -5,6 +5,7 @@
 #include "platform/gl/Handle.h"
 
 #include <GLES2/gl2.h>
+#include <GLES2/gl2ext.h>
 
 namespace gl::es2 {
 

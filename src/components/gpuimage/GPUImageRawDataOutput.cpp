@@ -1,0 +1,187 @@
+#include "components/gpuimage/GPUImageRawDataOutput.h"
+
+#include "components/gpuimage/GPUImageFilter.h"
+#include "components/gpuimage/GPUImageLog.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace gpuimage {
+
+using foundation::Error;
+
+const char* const kGPUImageColorSwizzlingFragmentShaderString = R"(
+varying highp vec2 textureCoordinate;
+uniform sampler2D inputImageTexture;
+void main() {
+    gl_FragColor = texture2D(inputImageTexture, textureCoordinate).bgra;
+}
+)";
+
+namespace {
+
+std::string orNone(const std::optional<std::string>& text) { return text ? *text : "(null)"; }
+
+}  // namespace
+
+GPUImageRawDataOutput::GPUImageRawDataOutput(graphics::Size imageSize, bool resultsInBGRAFormat)
+    : imageSize_(imageSize), outputBGRA_(resultsInBGRAFormat) {
+    runSynchronouslyOnContextQueue([&] {
+        if (!GPUImageContext::useImageProcessingContext()) {
+            error_ = GPUImageContext::contextError();
+            return;
+        }
+        // The framebuffer holds RGBA; BGRA bytes come from drawing with red
+        // and blue exchanged.
+        bool swizzle = outputBGRA_ != GPUImageContext::supportsFastTextureUpload();
+        auto program = GPUImageContext::sharedImageProcessingContext().programForVertexShaderString(
+            kGPUImageVertexShaderString,
+            swizzle ? kGPUImageColorSwizzlingFragmentShaderString : kGPUImagePassthroughFragmentShaderString);
+        if (!program->initialized()) {
+            program->addAttribute("position");
+            program->addAttribute("inputTextureCoordinate");
+            if (!program->link()) {
+                gpuLog("Program link log: " + orNone(program->programLog()));
+                gpuLog("Fragment shader compile log: " + orNone(program->fragmentShaderLog()));
+                gpuLog("Vertex shader compile log: " + orNone(program->vertexShaderLog()));
+                error_ = Error(kGPUImageErrorDomain, kGPUImageErrorLinkFailed, "Filter shader link failed");
+                return;
+            }
+        }
+        dataProgram_ = program;
+        dataPositionAttribute_ = static_cast<GLint>(program->attributeIndex("position"));
+        dataTextureCoordinateAttribute_ = static_cast<GLint>(program->attributeIndex("inputTextureCoordinate"));
+        dataInputTextureUniform_ = program->uniformIndex("inputImageTexture");
+    });
+}
+
+GPUImageRawDataOutput::~GPUImageRawDataOutput() { destroyDataFBO(); }
+
+void GPUImageRawDataOutput::newFrameReadyAtTime(FrameTime, int) {
+    hasReadFromTheCurrentFrame_ = false;
+    if (newFrameAvailableBlock_) newFrameAvailableBlock_();
+}
+
+void GPUImageRawDataOutput::setInputTexture(GLuint texture, int) { inputTextureForDisplay_ = texture; }
+
+void GPUImageRawDataOutput::setTextureDelegate(std::weak_ptr<GPUImageTextureDelegate> delegate, int) {
+    textureDelegate_ = std::move(delegate);
+}
+
+void GPUImageRawDataOutput::setInputRotation(GPUImageRotationMode rotation, int) { inputRotation_ = rotation; }
+
+void GPUImageRawDataOutput::setNewFrameAvailableBlock(std::function<void()> block) {
+    runSynchronouslyOnContextQueue([&] { newFrameAvailableBlock_ = std::move(block); });
+}
+
+std::optional<Error> GPUImageRawDataOutput::error() const {
+    std::optional<Error> copy;
+    runSynchronouslyOnContextQueue([&] { copy = error_; });
+    return copy;
+}
+
+void GPUImageRawDataOutput::createDataFBO() {
+    int width = static_cast<int>(imageSize_.width), height = static_cast<int>(imageSize_.height);
+    glActiveTexture(GL_TEXTURE1);
+    GLuint name = 0;
+    glGenFramebuffers(1, &name);
+    dataFramebuffer_.reset(name);
+    glBindFramebuffer(GL_FRAMEBUFFER, name);
+    glGenRenderbuffers(1, &name);
+    dataRenderbuffer_.reset(name);
+    glBindRenderbuffer(GL_RENDERBUFFER, name);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8_OES, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, name);
+    GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    if (status != GL_FRAMEBUFFER_COMPLETE) {
+        std::string text = "Incomplete filter FBO: " + std::to_string(status);
+        gpuLog(text);
+        error_ = Error(kGPUImageErrorDomain, kGPUImageErrorIncompleteFramebuffer, text);
+    }
+}
+
+void GPUImageRawDataOutput::destroyDataFBO() {
+    runSynchronouslyOnContextQueue([&] {
+        if (!GPUImageContext::useImageProcessingContext()) {
+            dataFramebuffer_.release();
+            dataRenderbuffer_.release();
+            return;
+        }
+        dataFramebuffer_.reset();
+        dataRenderbuffer_.reset();
+    });
+}
+
+void GPUImageRawDataOutput::setFilterFBO() {
+    if (!dataFramebuffer_) createDataFBO();
+    glBindFramebuffer(GL_FRAMEBUFFER, dataFramebuffer_.get());
+    glViewport(0, 0, static_cast<int>(imageSize_.width), static_cast<int>(imageSize_.height));
+}
+
+void GPUImageRawDataOutput::renderAtInternalSize() {
+    GPUImageContext::setActiveShaderProgram(dataProgram_);
+    setFilterFBO();
+    if (error_) return;
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glActiveTexture(GL_TEXTURE4);
+    glBindTexture(GL_TEXTURE_2D, inputTextureForDisplay_);
+    glUniform1i(dataInputTextureUniform_, 4);
+    // The input's rotation is left to the filters before this output.
+    const auto& coordinates = textureCoordinatesForRotationMode(GPUImageRotationMode::NoRotation);
+    glVertexAttribPointer(static_cast<GLuint>(dataPositionAttribute_), 2, GL_FLOAT, GL_FALSE, 0,
+                          kGPUImageQuadVertices.data());
+    glVertexAttribPointer(static_cast<GLuint>(dataTextureCoordinateAttribute_), 2, GL_FLOAT, GL_FALSE, 0,
+                          coordinates.data());
+    glEnableVertexAttribArray(static_cast<GLuint>(dataPositionAttribute_));
+    glEnableVertexAttribArray(static_cast<GLuint>(dataTextureCoordinateAttribute_));
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+}
+
+const uint8_t* GPUImageRawDataOutput::rawBytesForImage() {
+    const uint8_t* bytes = nullptr;
+    runSynchronouslyOnContextQueue([&] {
+        if (error_ || !dataProgram_ || !GPUImageContext::useImageProcessingContext()) return;
+        int width = static_cast<int>(imageSize_.width), height = static_cast<int>(imageSize_.height);
+        if (width < 1 || height < 1) return;
+        size_t length = static_cast<size_t>(width) * height * 4;
+        if (rawBytes_.size() != length) {
+            rawBytes_.assign(length, 0);
+            hasReadFromTheCurrentFrame_ = false;
+        }
+        if (!hasReadFromTheCurrentFrame_) {
+            renderAtInternalSize();
+            if (error_) return;
+            glPixelStorei(GL_PACK_ALIGNMENT, 4);
+            glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rawBytes_.data());
+            hasReadFromTheCurrentFrame_ = true;
+        }
+        bytes = rawBytes_.data();
+    });
+    return bytes;
+}
+
+GPUByteColorVector GPUImageRawDataOutput::colorAtLocation(graphics::Point location) {
+    const uint8_t* bytes = rawBytesForImage();
+    if (!bytes) return {};
+    int width = static_cast<int>(imageSize_.width), height = static_cast<int>(imageSize_.height);
+    // Rows are stored top row first, so y counts from the top as given; each
+    // coordinate is rounded to its pixel and clamped to the picture.
+    long x = std::clamp(std::lround(location.x), 0L, static_cast<long>(width - 1));
+    long y = std::clamp(std::lround(location.y), 0L, static_cast<long>(height - 1));
+    const uint8_t* pixel = bytes + 4 * (static_cast<size_t>(y) * width + static_cast<size_t>(x));
+    GPUByteColorVector color{pixel[0], pixel[1], pixel[2], pixel[3]};
+    if (outputBGRA_) std::swap(color.red, color.blue);
+    return color;
+}
+
+void GPUImageRawDataOutput::setImageSize(graphics::Size size) {
+    runSynchronouslyOnContextQueue([&] {
+        imageSize_ = size;
+        destroyDataFBO();
+        rawBytes_.clear();
+        rawBytes_.shrink_to_fit();
+    });
+}
+
+}  // namespace gpuimage

@@ -1,0 +1,41 @@
+#include "GPUImageTestSupport.h"
+
+#include "components/gpuimage/GPUImageContext.h"
+
+namespace gpuimagetest {
+
+std::vector<uint8_t> bgraPicture(int width, int height, const std::vector<std::array<uint8_t, 4>>& rgbaPixels) {
+    std::vector<uint8_t> bytes;
+    bytes.reserve(static_cast<size_t>(width) * height * 4);
+    for (int i = 0; i < width * height; ++i) {
+        const auto& pixel = rgbaPixels[static_cast<size_t>(i)];
+        bytes.insert(bytes.end(), {pixel[2], pixel[1], pixel[0], pixel[3]});
+    }
+    return bytes;
+}
+
+std::array<uint8_t, 4> labelColor(int index) {
+    return {static_cast<uint8_t>(40 * index + 20), static_cast<uint8_t>(200 - 30 * index),
+            static_cast<uint8_t>(7 * index), 255};
+}
+
+void drainContextQueue() {
+    gpuimage::GPUImageContext::sharedContextQueue().sync([] {});
+}
+
+void pushAndWait(gpuimage::GPUImageRawDataInput& input) {
+    input.processData();
+    drainContextQueue();
+}
+
+std::vector<std::array<uint8_t, 4>> readPixels(gpuimage::GPUImageRawDataOutput& output) {
+    const uint8_t* bytes = output.rawBytesForImage();
+    std::vector<std::array<uint8_t, 4>> pixels;
+    if (!bytes) return pixels;
+    size_t count = static_cast<size_t>(output.imageSize().width * output.imageSize().height);
+    for (size_t i = 0; i < count; ++i)
+        pixels.push_back({bytes[4 * i], bytes[4 * i + 1], bytes[4 * i + 2], bytes[4 * i + 3]});
+    return pixels;
+}
+
+}  // namespace gpuimagetest
