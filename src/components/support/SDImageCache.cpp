@@ -85,23 +85,25 @@ void SDImageCache::storeImage(const graphics::Image& image, const std::optional<
     memCache_.setObject(key, image, costOf(image));
     if (!toDisk) return;
     uint64_t generation = writeGeneration_.load();
-    cacheInQueue_.async([this, key, imageData, generation] { writeToDisk(key, imageData, generation); });
+    // The file name is worked out here: digests stay off the pool's threads.
+    cacheInQueue_.async([this, key, path = cachePathForKey(key), imageData, generation] {
+        writeToDisk(key, path, imageData, generation);
+    });
 }
 
 void SDImageCache::storeImage(const graphics::Image& image, const std::string& key, bool toDisk) {
     storeImage(image, std::nullopt, key, toDisk);
 }
 
-void SDImageCache::writeToDisk(const std::string& key, const std::optional<foundation::Bytes>& data,
-                               uint64_t generation) {
+void SDImageCache::writeToDisk(const std::string& key, const std::string& path,
+                               const std::optional<foundation::Bytes>& data, uint64_t generation) {
     if (generation != writeGeneration_.load()) return;
-    std::string path = cachePathForKey(key);
     if (data) {
         (void)foundation::writeFileAtomically(path, *data);
         return;
     }
     // The memory entry may have been evicted meanwhile: then nothing is written.
-    graphics::Image image = imageFromKey(key, true);
+    graphics::Image image = memCache_.objectForKey(key);
     if (image.isNull()) return;
     auto jpeg = image.jpegData(1.0);
     if (jpeg) (void)foundation::writeFileAtomically(path, *jpeg);
@@ -130,15 +132,16 @@ void SDImageCache::queryDiskCacheForKey(const std::optional<std::string>& key,
         delegate->imageCacheDidFindImage(*this, image, *key, userInfo);
         return;
     }
-    cacheOutQueue_.async([this, key = *key, delegate = std::move(delegate), userInfo = std::move(userInfo)]() mutable {
-        readFromDisk(key, std::move(delegate), std::move(userInfo));
+    cacheOutQueue_.async([this, key = *key, path = cachePathForKey(*key), delegate = std::move(delegate),
+                          userInfo = std::move(userInfo)]() mutable {
+        readFromDisk(key, path, std::move(delegate), std::move(userInfo));
     });
 }
 
-void SDImageCache::readFromDisk(const std::string& key, std::shared_ptr<SDImageCacheDelegate> delegate,
-                                std::any userInfo) {
+void SDImageCache::readFromDisk(const std::string& key, const std::string& path,
+                                std::shared_ptr<SDImageCacheDelegate> delegate, std::any userInfo) {
     graphics::Image image;
-    if (auto data = foundation::readFile(cachePathForKey(key))) image = scaledImageForKey(key, *data);
+    if (auto data = foundation::readFile(path)) image = scaledImageForKey(key, *data);
     if (!image.isNull()) {
         graphics::Image decoded = UIImage_ForceDecode::decodedImageWithImage(image);
         if (!decoded.isNull()) image = std::move(decoded);

@@ -106,8 +106,10 @@ public:
 
 private:
     static uint64_t costOf(const graphics::Image& image);
-    void writeToDisk(const std::string& key, const std::optional<foundation::Bytes>& data, uint64_t generation);
-    void readFromDisk(const std::string& key, std::shared_ptr<SDImageCacheDelegate> delegate, std::any userInfo);
+    void writeToDisk(const std::string& key, const std::string& path, const std::optional<foundation::Bytes>& data,
+                     uint64_t generation);
+    void readFromDisk(const std::string& key, const std::string& path, std::shared_ptr<SDImageCacheDelegate> delegate,
+                      std::any userInfo);
     void observeApplication();
 
     ImageMemoryCache memCache_;
