@@ -199,3 +199,24 @@ TEST(GPUImageFilter, ReadBackRefusesOutputFormatsItCannotRead) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GPUImageFilter, IncompleteFramebufferIsAnErrorAndStopsTheFrame) {
+    auto filter = std::make_shared<GPUImageFilter>();
+    GPUTextureOptions options;
+    options.internalFormat = GL_LUMINANCE;  // not colour-renderable in ES 2
+    options.format = GL_LUMINANCE;
+    filter->setOutputTextureOptions(options);
+    auto chain = makeChain(1, 1, {{5, 5, 5, 255}}, filter, {1, 1});
+    int frames = 0;
+    chain.output->setNewFrameAvailableBlock([&] { ++frames; });
+    gpuimagetest::pushAndWait(*chain.input);
+    auto error = filter->error();
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, kGPUImageErrorIncompleteFramebuffer);
+    EXPECT_EQ(error->description.rfind("Incomplete filter FBO: ", 0), 0u) << error->description;
+    EXPECT_EQ(frames, 0);
+}
+
+}  // namespace
