@@ -1,5 +1,6 @@
 #include "components/gpuimage/GPUImageContext.h"
 
+#include "components/gpuimage/GPUImageLog.h"
 #include "platform/gl/Es2.h"
 
 #include <algorithm>
@@ -172,6 +173,47 @@ std::shared_ptr<GLProgram> GPUImageContext::programForVertexShaderString(const s
     auto& program = shaderProgramCache_[key];
     if (!program) program = std::make_shared<GLProgram>(vertexShader, fragmentShader);
     return program;
+}
+
+namespace {
+
+std::string orNone(const std::optional<std::string>& text) { return text ? *text : "(null)"; }
+
+}  // namespace
+
+foundation::Result<std::shared_ptr<GLProgram>> linkedProgramForShaders(
+    const std::string& vertexShader, const std::string& fragmentShader,
+    const std::vector<std::string>& extraAttributes) {
+    if (!GPUImageContext::useImageProcessingContext()) {
+        return GPUImageContext::contextError().value_or(
+            Error(kGPUImageErrorDomain, kGPUImageErrorNoContext, kGPUImageNoContextText));
+    }
+    auto program =
+        GPUImageContext::sharedImageProcessingContext().programForVertexShaderString(vertexShader, fragmentShader);
+    if (program->initialized()) return program;
+    program->addAttribute("position");
+    program->addAttribute("inputTextureCoordinate");
+    for (const auto& name : extraAttributes) program->addAttribute(name);
+    if (program->link()) return program;
+    std::string programLog = orNone(program->programLog());
+    std::string fragmentLog = orNone(program->fragmentShaderLog());
+    std::string vertexLog = orNone(program->vertexShaderLog());
+    gpuLog("Program link log: " + programLog);
+    gpuLog("Fragment shader compile log: " + fragmentLog);
+    gpuLog("Vertex shader compile log: " + vertexLog);
+    auto logs =
+        std::make_shared<Error>(kGPUImageErrorDomain, kGPUImageErrorLinkFailed,
+                                "Program link log: " + programLog + "\nFragment shader compile log: " + fragmentLog +
+                                    "\nVertex shader compile log: " + vertexLog);
+    return Error(kGPUImageErrorDomain, kGPUImageErrorLinkFailed, "Filter shader link failed", logs);
+}
+
+std::optional<Error> incompleteFramebufferError() {
+    GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    if (status == GL_FRAMEBUFFER_COMPLETE) return std::nullopt;
+    std::string text = "Incomplete filter FBO: " + std::to_string(status);
+    gpuLog(text);
+    return Error(kGPUImageErrorDomain, kGPUImageErrorIncompleteFramebuffer, text);
 }
 
 }  // namespace gpuimage

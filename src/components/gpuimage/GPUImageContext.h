@@ -48,6 +48,19 @@ void runAsynchronouslyOnContextQueue(std::function<void()> block);
 // maximum and the other keeps the aspect ratio (no rounding).
 graphics::Size sizeThatFitsWithinATexture(graphics::Size size, int maximum);
 
+// On the context queue: the cached program for the shader pair, linked on
+// first use with the attributes "position", "inputTextureCoordinate" and then
+// `extraAttributes` (locations 0, 1, 2, ...). A failed link logs the program's
+// and both shaders' logs and gives "Filter shader link failed" with the logs
+// underneath; without a context, the context's error.
+foundation::Result<std::shared_ptr<GLProgram>> linkedProgramForShaders(
+    const std::string& vertexShader, const std::string& fragmentShader,
+    const std::vector<std::string>& extraAttributes = {});
+
+// On the context queue: none while the bound framebuffer is complete, else
+// "Incomplete filter FBO: <status>" (also logged).
+std::optional<foundation::Error> incompleteFramebufferError();
+
 class GPUImageContext {
 public:
     static GPUImageContext& sharedImageProcessingContext();

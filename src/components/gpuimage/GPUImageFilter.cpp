@@ -30,8 +30,6 @@ void main() {
 
 namespace {
 
-std::string orNone(const std::optional<std::string>& text) { return text ? *text : "(null)"; }
-
 // The largest size of `size`'s aspect ratio inside `bounds`.
 Size aspectFitSize(Size size, Size bounds) {
     if (size.width <= 0 || size.height <= 0) return {};
@@ -61,27 +59,12 @@ std::shared_ptr<GPUImageFilter> GPUImageFilter::createWithFragmentShaderFromFile
 void GPUImageFilter::setUpProgram(const std::string& vertexShader, const std::string& fragmentShader,
                                   const std::vector<std::string>& extraAttributes) {
     runSynchronouslyOnContextQueue([&] {
-        if (!GPUImageContext::useImageProcessingContext()) {
-            if (auto failure = GPUImageContext::contextError()) setError(*failure);
+        auto linked = linkedProgramForShaders(vertexShader, fragmentShader, extraAttributes);
+        if (!linked.ok()) {
+            setError(linked.error());
             return;
         }
-        auto program =
-            GPUImageContext::sharedImageProcessingContext().programForVertexShaderString(vertexShader, fragmentShader);
-        if (!program->initialized()) {
-            program->addAttribute("position");
-            program->addAttribute("inputTextureCoordinate");
-            for (const auto& name : extraAttributes) program->addAttribute(name);
-            if (!program->link()) {
-                std::string programLog = orNone(program->programLog());
-                gpuLog("Program link log: " + programLog);
-                gpuLog("Fragment shader compile log: " + orNone(program->fragmentShaderLog()));
-                gpuLog("Vertex shader compile log: " + orNone(program->vertexShaderLog()));
-                auto cause = std::make_shared<Error>(kGPUImageErrorDomain, kGPUImageErrorLinkFailed,
-                                                     orNone(program->fragmentShaderLog()) + "\n" + programLog);
-                setError(Error(kGPUImageErrorDomain, kGPUImageErrorLinkFailed, "Filter shader link failed", cause));
-                return;
-            }
-        }
+        const auto& program = linked.value();
         filterProgram_ = program;
         filterPositionAttribute_ = static_cast<GLint>(program->attributeIndex("position"));
         filterTextureCoordinateAttribute_ = static_cast<GLint>(program->attributeIndex("inputTextureCoordinate"));
@@ -183,12 +166,7 @@ void GPUImageFilter::createFilterFBOofSize(Size size) {
                      outputTextureOptions_.format, outputTextureOptions_.type, nullptr);
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, outputTexture_.get(), 0);
         notifyTargetsAboutNewOutputTexture();
-        GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
-        if (status != GL_FRAMEBUFFER_COMPLETE) {
-            std::string text = "Incomplete filter FBO: " + std::to_string(status);
-            gpuLog(text);
-            setError(Error(kGPUImageErrorDomain, kGPUImageErrorIncompleteFramebuffer, text));
-        }
+        if (auto incomplete = incompleteFramebufferError()) setError(*incomplete);
         glBindTexture(GL_TEXTURE_2D, 0);
     });
 }

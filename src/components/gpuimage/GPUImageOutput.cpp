@@ -117,6 +117,21 @@ void GPUImageOutput::initializeOutputTextureIfNeeded() {
     });
 }
 
+bool GPUImageOutput::uploadToOutputTexture(int width, int height, GLint internalFormat, GLenum format, GLenum type,
+                                           const void* bytes) {
+    if (!GPUImageContext::useImageProcessingContext()) {
+        if (auto failure = GPUImageContext::contextError()) setError(*failure);
+        return false;
+    }
+    initializeOutputTextureIfNeeded();
+    glBindTexture(GL_TEXTURE_2D, outputTexture_.get());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, format, type, bytes);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return true;
+}
+
 void GPUImageOutput::deleteOutputTexture() {
     runSynchronouslyOnContextQueue([&] {
         if (!GPUImageContext::useImageProcessingContext()) return;

@@ -154,6 +154,11 @@ protected:
     void setError(foundation::Error error);
     // On the context queue: whether error() holds a failure.
     bool failed() const { return error_.has_value(); }
+    // On the context queue: gives the output texture (made if needed) a 2D
+    // image from tightly packed rows of `bytes`; false (and error() set)
+    // without a context.
+    bool uploadToOutputTexture(int width, int height, GLint internalFormat, GLenum format, GLenum type,
+                               const void* bytes);
     // Runs `work` on the context queue later, unless this object is gone by
     // then; an object not (yet) owned by a shared pointer runs it at once.
     void runOnQueueWhileAlive(std::function<void()> work);

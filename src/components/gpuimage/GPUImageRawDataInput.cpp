@@ -12,18 +12,8 @@ void GPUImageRawDataInput::uploadBytes(const uint8_t* bytes) {
     // On the context queue, where the context is current, rather than on
     // the caller's thread.
     runSynchronouslyOnContextQueue([&] {
-        if (!GPUImageContext::useImageProcessingContext()) {
-            if (auto failure = GPUImageContext::contextError()) setError(*failure);
-            return;
-        }
-        initializeOutputTextureIfNeeded();
-        glBindTexture(GL_TEXTURE_2D, outputTexture_.get());
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        GLint internalFormat = pixelFormat_ == GL_RGB ? GL_RGB : GL_RGBA;
-        glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, static_cast<GLsizei>(uploadedImageSize_.width),
-                     static_cast<GLsizei>(uploadedImageSize_.height), 0, pixelFormat_, pixelType_, bytes);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-        glBindTexture(GL_TEXTURE_2D, 0);
+        uploadToOutputTexture(static_cast<int>(uploadedImageSize_.width), static_cast<int>(uploadedImageSize_.height),
+                              pixelFormat_ == GL_RGB ? GL_RGB : GL_RGBA, pixelFormat_, pixelType_, bytes);
     });
 }
 

@@ -18,36 +18,23 @@ void main() {
 }
 )";
 
-namespace {
-
-std::string orNone(const std::optional<std::string>& text) { return text ? *text : "(null)"; }
-
-}  // namespace
-
 GPUImageRawDataOutput::GPUImageRawDataOutput(graphics::Size imageSize, bool resultsInBGRAFormat)
     : imageSize_(imageSize), outputBGRA_(resultsInBGRAFormat) {
     runSynchronouslyOnContextQueue([&] {
-        if (!GPUImageContext::useImageProcessingContext()) {
-            error_ = GPUImageContext::contextError();
+        // The framebuffer is read as BGRA, the fast read-back here: the bytes
+        // come out RGBA when the draw exchanges red and blue.
+        readFormat_ = GPUImageContext::deviceSupportsOpenGLESExtension("GL_EXT_read_format_bgra")
+                          ? static_cast<GLenum>(GL_BGRA_EXT)
+                          : static_cast<GLenum>(GL_RGBA);
+        bool swizzle = outputBGRA_ != (readFormat_ == GL_BGRA_EXT);
+        auto linked =
+            linkedProgramForShaders(kGPUImageVertexShaderString, swizzle ? kGPUImageColorSwizzlingFragmentShaderString
+                                                                         : kGPUImagePassthroughFragmentShaderString);
+        if (!linked.ok()) {
+            error_ = linked.error();
             return;
         }
-        // The framebuffer holds RGBA; BGRA bytes come from drawing with red
-        // and blue exchanged.
-        bool swizzle = outputBGRA_ != GPUImageContext::supportsFastTextureUpload();
-        auto program = GPUImageContext::sharedImageProcessingContext().programForVertexShaderString(
-            kGPUImageVertexShaderString,
-            swizzle ? kGPUImageColorSwizzlingFragmentShaderString : kGPUImagePassthroughFragmentShaderString);
-        if (!program->initialized()) {
-            program->addAttribute("position");
-            program->addAttribute("inputTextureCoordinate");
-            if (!program->link()) {
-                gpuLog("Program link log: " + orNone(program->programLog()));
-                gpuLog("Fragment shader compile log: " + orNone(program->fragmentShaderLog()));
-                gpuLog("Vertex shader compile log: " + orNone(program->vertexShaderLog()));
-                error_ = Error(kGPUImageErrorDomain, kGPUImageErrorLinkFailed, "Filter shader link failed");
-                return;
-            }
-        }
+        const auto& program = linked.value();
         dataProgram_ = program;
         dataPositionAttribute_ = static_cast<GLint>(program->attributeIndex("position"));
         dataTextureCoordinateAttribute_ = static_cast<GLint>(program->attributeIndex("inputTextureCoordinate"));
@@ -92,12 +79,7 @@ void GPUImageRawDataOutput::createDataFBO() {
     glBindRenderbuffer(GL_RENDERBUFFER, name);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8_OES, width, height);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, name);
-    GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
-    if (status != GL_FRAMEBUFFER_COMPLETE) {
-        std::string text = "Incomplete filter FBO: " + std::to_string(status);
-        gpuLog(text);
-        error_ = Error(kGPUImageErrorDomain, kGPUImageErrorIncompleteFramebuffer, text);
-    }
+    if (auto incomplete = incompleteFramebufferError()) error_ = incomplete;
 }
 
 void GPUImageRawDataOutput::destroyDataFBO() {
@@ -153,7 +135,7 @@ const uint8_t* GPUImageRawDataOutput::rawBytesForImage() {
             renderAtInternalSize();
             if (error_) return;
             glPixelStorei(GL_PACK_ALIGNMENT, 4);
-            glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rawBytes_.data());
+            glReadPixels(0, 0, width, height, readFormat_, GL_UNSIGNED_BYTE, rawBytes_.data());
             hasReadFromTheCurrentFrame_ = true;
         }
         bytes = rawBytes_.data();

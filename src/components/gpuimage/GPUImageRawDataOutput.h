@@ -65,6 +65,7 @@ private:
 
     graphics::Size imageSize_;
     bool outputBGRA_;
+    GLenum readFormat_ = GL_RGBA;
     bool enabled_ = true;
     GPUImageRotationMode inputRotation_ = GPUImageRotationMode::NoRotation;
     std::weak_ptr<GPUImageTextureDelegate> textureDelegate_;

@@ -44,15 +44,7 @@ void GPUImageUIElement::update() {
                         .convertToFormat(QImage::Format_ARGB32_Premultiplied);
 
     runSynchronouslyOnContextQueue([&] {
-        if (!GPUImageContext::useImageProcessingContext()) {
-            if (auto failure = GPUImageContext::contextError()) setError(*failure);
-            return;
-        }
-        initializeOutputTextureIfNeeded();
-        glBindTexture(GL_TEXTURE_2D, outputTexture_.get());
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA_EXT, GL_UNSIGNED_BYTE, pixels.constBits());
-        glBindTexture(GL_TEXTURE_2D, 0);
+        if (!uploadToOutputTexture(width, height, GL_RGBA, GL_BGRA_EXT, GL_UNSIGNED_BYTE, pixels.constBits())) return;
         auto entries = targetEntries();  // a target may change the list
         for (const auto& entry : entries) {
             if (entry.target.get() == targetToIgnoreForUpdates()) continue;
