@@ -33,6 +33,8 @@ std::string descriptionFor(int64_t code, const std::string& host) {
             return localized("The Internet connection appears to be offline.");
         case kURLErrorBadServerResponse:
             return localized("bad server response");
+        case kURLErrorDataLengthExceedsMaximum:
+            return localized("resource exceeds maximum size");
         case kURLErrorSecureConnectionFailed:
             return localized("An SSL error has occurred and a secure connection to the server cannot be made.");
         case kURLErrorServerCertificateUntrusted:

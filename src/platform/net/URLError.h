@@ -23,6 +23,7 @@ inline constexpr int64_t kURLErrorNetworkConnectionLost = -1005;
 inline constexpr int64_t kURLErrorHTTPTooManyRedirects = -1007;
 inline constexpr int64_t kURLErrorNotConnectedToInternet = -1009;
 inline constexpr int64_t kURLErrorBadServerResponse = -1011;
+inline constexpr int64_t kURLErrorDataLengthExceedsMaximum = -1103;
 inline constexpr int64_t kURLErrorSecureConnectionFailed = -1200;
 inline constexpr int64_t kURLErrorServerCertificateUntrusted = -1202;
 
