@@ -13,31 +13,10 @@
 #include <thread>
 
 using namespace gpuimage;
+using gpuimagetest::LogCapture;
 using graphics::Size;
 
 namespace {
-
-// Collects the pipeline's log lines for one test.
-class LogCapture {
-public:
-    LogCapture() {
-        setGPULogObserver([this](const std::string& line) {
-            std::lock_guard lock(mutex_);
-            lines_.push_back(line);
-        });
-    }
-    ~LogCapture() { setGPULogObserver(nullptr); }
-    bool contains(const std::string& text) {
-        std::lock_guard lock(mutex_);
-        for (const auto& line : lines_)
-            if (line.find(text) != std::string::npos) return true;
-        return false;
-    }
-
-private:
-    std::mutex mutex_;
-    std::vector<std::string> lines_;
-};
 
 const char* kTintShader = R"(
 precision mediump float;

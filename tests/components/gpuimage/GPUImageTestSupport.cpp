@@ -1,6 +1,7 @@
 #include "GPUImageTestSupport.h"
 
 #include "components/gpuimage/GPUImageContext.h"
+#include "components/gpuimage/GPUImageLog.h"
 
 namespace gpuimagetest {
 
@@ -36,6 +37,22 @@ std::vector<std::array<uint8_t, 4>> readPixels(gpuimage::GPUImageRawDataOutput& 
     for (size_t i = 0; i < count; ++i)
         pixels.push_back({bytes[4 * i], bytes[4 * i + 1], bytes[4 * i + 2], bytes[4 * i + 3]});
     return pixels;
+}
+
+LogCapture::LogCapture() {
+    gpuimage::setGPULogObserver([this](const std::string& line) {
+        std::lock_guard lock(mutex_);
+        lines_.push_back(line);
+    });
+}
+
+LogCapture::~LogCapture() { gpuimage::setGPULogObserver(nullptr); }
+
+bool LogCapture::contains(const std::string& text) {
+    std::lock_guard lock(mutex_);
+    for (const auto& line : lines_)
+        if (line.find(text) != std::string::npos) return true;
+    return false;
 }
 
 }  // namespace gpuimagetest

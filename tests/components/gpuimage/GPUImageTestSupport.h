@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,20 @@ void pushAndWait(gpuimage::GPUImageRawDataInput& input);
 
 // The output's pixels as RGBA colours, top row first.
 std::vector<std::array<uint8_t, 4>> readPixels(gpuimage::GPUImageRawDataOutput& output);
+
+// Collects the pipeline's log lines for one test.
+class LogCapture {
+public:
+    LogCapture();
+    ~LogCapture();
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+    bool contains(const std::string& text);
+
+private:
+    std::mutex mutex_;
+    std::vector<std::string> lines_;
+};
 
 // Records every call a source makes on it.
 class RecordingTarget : public gpuimage::GPUImageInput {
