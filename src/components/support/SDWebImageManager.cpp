@@ -1,5 +1,7 @@
 #include "components/support/SDWebImageManager.h"
 
+#include "components/support/ManagedImageDownload.h"
+
 #include <QUrl>
 #include <algorithm>
 
@@ -256,7 +258,7 @@ std::shared_ptr<SDWebImageManager>& sharedSlot() {
 
 SDWebImageManager& SDWebImageManager::sharedManager() {
     auto& instance = sharedSlot();
-    if (!instance) instance = create(SDImageCache::sharedImageCache(), nullptr);
+    if (!instance) instance = create(SDImageCache::sharedImageCache(), startManagedImageDownload);
     return *instance;
 }
 
