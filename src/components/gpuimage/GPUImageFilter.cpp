@@ -217,6 +217,7 @@ void GPUImageFilter::renderToTextureWithVertices(const float* vertices, const fl
     glActiveTexture(GL_TEXTURE2);
     glBindTexture(GL_TEXTURE_2D, sourceTexture);
     glUniform1i(filterInputTextureUniform_, 2);
+    bindAdditionalInputs();
 
     glEnableVertexAttribArray(static_cast<GLuint>(filterPositionAttribute_));
     glEnableVertexAttribArray(static_cast<GLuint>(filterTextureCoordinateAttribute_));

@@ -59,14 +59,14 @@ public:
 
     // Framebuffer.
     graphics::Size sizeOfFBO();
-    void setFilterFBO();
+    virtual void setFilterFBO();
     virtual void setOutputFBO();
-    void createFilterFBOofSize(graphics::Size size);
+    virtual void createFilterFBOofSize(graphics::Size size);
     void destroyFilterFBO() override;
-    void recreateFilterFBO();
+    virtual void recreateFilterFBO();
     void deleteOutputTexture() override;
     void cleanupOutputImage() override;
-    void releaseInputTexturesIfNeeded();
+    virtual void releaseInputTexturesIfNeeded();
     GLuint filterFramebuffer() const { return filterFramebuffer_.get(); }
 
     // Processing (on the context queue).
@@ -102,9 +102,9 @@ public:
     void setFloatArray(const GLfloat* values, size_t length, GLint uniform, const std::shared_ptr<GLProgram>& program);
     void setFloatArray(const GLfloat* values, size_t length, const std::string& uniformName);
     // On the queue: keeps `apply` as the uniform's restore step and runs it.
-    void setAndExecuteUniformStateCallbackAtIndex(GLint uniform, const std::shared_ptr<GLProgram>& program,
-                                                  std::function<void()> apply);
-    void setUniformsForProgramAtIndex(int programIndex);
+    virtual void setAndExecuteUniformStateCallbackAtIndex(GLint uniform, const std::shared_ptr<GLProgram>& program,
+                                                          std::function<void()> apply);
+    virtual void setUniformsForProgramAtIndex(int programIndex);
 
     // The framebuffer's pixels, row 0 first, RGBA. Null without a frame.
     graphics::Image newCGImageFromCurrentlyProcessedOutputWithOrientation(
@@ -119,6 +119,8 @@ protected:
         return textureCoordinatesForRotationMode(mode);
     }
     bool hasProgram() const { return filterProgram_ != nullptr; }
+    // Filters with more inputs bind them here, just before the draw.
+    virtual void bindAdditionalInputs() {}
 
     GLuint filterSourceTexture_ = 0;
     gl::es2::Framebuffer filterFramebuffer_;

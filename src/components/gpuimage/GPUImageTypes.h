@@ -46,6 +46,10 @@ struct GPUMatrix4x4 {
 };
 
 using FrameTime = media::MediaTime;
+// A still picture's frame time: it holds at every moment, so multi-input
+// filters do not wait for it again. Unlike the invalid time of a raw-data push.
+inline FrameTime indefiniteFrameTime() { return media::MediaTime::positiveInfinity(); }
+inline bool isIndefiniteFrameTime(const FrameTime& time) { return time.isValid() && time.isPositiveInfinity; }
 
 inline bool isZeroSize(graphics::Size size) { return size.width == 0 && size.height == 0; }
 
