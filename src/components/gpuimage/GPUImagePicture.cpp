@@ -107,7 +107,7 @@ bool GPUImagePicture::processImageWithCompletionHandler(std::function<void()> co
         for (const TargetEntry& entry : targetEntries()) {
             entry.target->setCurrentlyReceivingMonochromeInput(false);
             entry.target->setInputSize(pixelSizeOfImage_, entry.textureIndex);
-            entry.target->newFrameReadyAtTime(FrameTime::invalid(), entry.textureIndex);
+            entry.target->newFrameReadyAtTime(indefiniteFrameTime(), entry.textureIndex);
         }
         imageUpdateSemaphore_.signal();
         if (completion) completion();
@@ -121,7 +121,7 @@ void GPUImagePicture::addTarget(const std::shared_ptr<GPUImageInput>& target, in
         GPUImageOutput::addTarget(target, textureLocation);
         if (!hasProcessedImage_) return;
         target->setInputSize(pixelSizeOfImage_, textureLocation);
-        target->newFrameReadyAtTime(FrameTime::invalid(), textureLocation);
+        target->newFrameReadyAtTime(indefiniteFrameTime(), textureLocation);
     });
 }
 

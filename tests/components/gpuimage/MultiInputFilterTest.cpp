@@ -2,6 +2,7 @@
 #include "GPUImageTestSupport.h"
 #include "components/gpuimage/GPUImageBrightnessFilter.h"
 #include "components/gpuimage/GPUImageChromaKeyBlendFilter.h"
+#include "components/gpuimage/GPUImagePicture.h"
 #include "components/gpuimage/GPUImageThreeInputFilter.h"
 
 #include <gtest/gtest.h>
@@ -169,6 +170,26 @@ TEST(GPUImageTwoInputFilter, CameraFramesWaitForTheBackdropsFirstPushThenFlow) {
     pair.blend->disableSecondFrameCheck();
     deliver(*pair.blend, size, media::MediaTime::make(3, 30), 0);
     EXPECT_EQ(pair.framesOut, 2);
+}
+
+TEST(GPUImageTwoInputFilter, APictureBackdropIsAStillThatCameraFramesDoNotWaitFor) {
+    // As the green-screen camera wires it: camera first, then the processed picture.
+    auto camera = rawInput(2, 2, uniform(4, {0, 255, 0, 255}));
+    auto blend = std::make_shared<GPUImageChromaKeyBlendFilter>();
+    auto output = std::make_shared<GPUImageRawDataOutput>(Size{2, 2}, false);
+    int frames = 0;
+    camera->addTarget(blend);
+    blend->addTarget(output);
+    output->setNewFrameAvailableBlock([&] { ++frames; });
+    auto picture = GPUImagePicture::create(graphics::Image::filled(4, 4, {200, 10, 30, 255}));
+    ASSERT_TRUE(picture.ok());
+    (*picture)->processImage();
+    gpuimagetest::drainContextQueue();
+    (*picture)->addTarget(blend);  // a late target gets the picture at once
+    EXPECT_EQ(frames, 0) << "no camera frame yet";
+    for (int i = 1; i <= 3; ++i) deliver(*blend, {2, 2}, media::MediaTime::make(i, 30), 0);
+    EXPECT_EQ(frames, 3);
+    EXPECT_EQ(gpuimagetest::readPixels(*output), uniform(4, {200, 10, 30, 255}));
 }
 
 TEST(GPUImageTwoInputFilter, InputsFollowTheOrderOfAddingAndAClearedFirstInputStaysTaken) {
