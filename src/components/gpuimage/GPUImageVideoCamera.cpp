@@ -1,0 +1,436 @@
+#include "components/gpuimage/GPUImageVideoCamera.h"
+
+#include "components/gpuimage/GPUImageFilter.h"
+#include "components/gpuimage/GPUImageLog.h"
+#include "components/gpuimage/GPUImageProgramSetup.h"
+#include "components/gpuimage/GPUImageUpload.h"
+
+#include <chrono>
+
+namespace gpuimage {
+
+namespace {
+
+using capture::DevicePosition;
+
+constexpr std::array<float, 8> kConversionTextureCoordinates = {0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f};
+
+// The last camera at the position, as the platform lists them.
+capture::CaptureDevicePtr lastDeviceAt(DevicePosition position) {
+    capture::CaptureDevicePtr found;
+    for (const auto& device : capture::videoDevices()) {
+        if (device->position() == position) found = device;
+    }
+    return found;
+}
+
+}  // namespace
+
+std::optional<GPUImageRotationMode> GPUImageVideoCamera::rotationFor(DevicePosition position, bool mirrored,
+                                                                     int interfaceOrientation) {
+    if (interfaceOrientation < 1 || interfaceOrientation > 4) return std::nullopt;
+    // Columns: portrait, upside down, landscape right, landscape left. A
+    // mirrored back camera is its unmirrored picture flipped left to right.
+    static constexpr int kBack[4] = {2, 1, 0, 7};
+    static constexpr int kBackMirrored[4] = {5, 6, 4, 3};
+    static constexpr int kFront[4] = {2, 1, 7, 0};
+    static constexpr int kFrontMirrored[4] = {5, 6, 3, 4};
+    const int* row =
+        position == DevicePosition::Back ? (mirrored ? kBackMirrored : kBack) : (mirrored ? kFrontMirrored : kFront);
+    return static_cast<GPUImageRotationMode>(row[interfaceOrientation - 1]);
+}
+
+std::shared_ptr<GPUImageVideoCamera> GPUImageVideoCamera::create() {
+    return create(capture::kSessionPreset640x480, DevicePosition::Back);
+}
+
+std::shared_ptr<GPUImageVideoCamera> GPUImageVideoCamera::create(const std::string& sessionPreset,
+                                                                 DevicePosition cameraPosition) {
+    auto camera = std::shared_ptr<GPUImageVideoCamera>(new GPUImageVideoCamera());
+    if (!camera->setUp(sessionPreset, cameraPosition)) return nullptr;
+    return camera;
+}
+
+bool GPUImageVideoCamera::setUp(const std::string& sessionPreset, DevicePosition cameraPosition) {
+    runSynchronouslyOnContextQueue([&] {
+        if (!GPUImageContext::useImageProcessingContext()) {
+            if (auto failure = GPUImageContext::contextError()) setError(*failure);
+            return;
+        }
+        if (captureAsYUV_) {
+            auto program = linkedProgram(kGPUImageVertexShaderString, kGPUImageYUVConversionFragmentShaderString,
+                                         {"position", "inputTextureCoordinate"});
+            if (!program.ok()) return setError(program.error());
+            yuvConversionProgram_ = program.value();
+            yuvConversionPositionAttribute_ = GLint(yuvConversionProgram_->attributeIndex("position"));
+            yuvConversionTextureCoordinateAttribute_ =
+                GLint(yuvConversionProgram_->attributeIndex("inputTextureCoordinate"));
+            yuvConversionLuminanceTextureUniform_ = yuvConversionProgram_->uniformIndex("luminanceTexture");
+            yuvConversionChrominanceTextureUniform_ = yuvConversionProgram_->uniformIndex("chrominanceTexture");
+            yuvConversionMatrixUniform_ = yuvConversionProgram_->uniformIndex("colorConversionMatrix");
+            yuvConversionLumaOffsetUniform_ = yuvConversionProgram_->uniformIndex("lumaOffset");
+            GPUImageContext::setActiveShaderProgram(yuvConversionProgram_);
+            glEnableVertexAttribArray(GLuint(yuvConversionPositionAttribute_));
+            glEnableVertexAttribArray(GLuint(yuvConversionTextureCoordinateAttribute_));
+        }
+        // Frames are uploaded into this texture (there is no texture cache).
+        initializeOutputTextureIfNeeded();
+    });
+
+    inputCamera_ = lastDeviceAt(cameraPosition);
+    if (!inputCamera_) return false;
+
+    captureSession_ = capture::CaptureSession::create();
+    captureSession_->beginConfiguration();
+    if (auto input = capture::CaptureDeviceInput::create(inputCamera_); input.ok()) {
+        if (captureSession_->canAddInput(input.value())) {
+            captureSession_->addInput(input.value());
+            videoInput_ = input.value();
+        }
+    }
+    videoOutput_ = std::make_shared<capture::VideoDataOutput>();
+    // Late frames are dropped by the one-in-flight test of captureOutput,
+    // not by the output.
+    videoOutput_->setAlwaysDiscardsLateVideoFrames(false);
+    // Without a texture cache planar frames would need two uploads and a
+    // pass; the camera asks for the BGRA it can upload at once.
+    videoOutput_->setPixelFormat(capture::kPixelFormatBGRA);
+    std::weak_ptr<GPUImageOutput> weak = weak_from_this();
+    videoOutput_->setSampleBufferDelegate(
+        [weak](const capture::SampleBuffer& buffer) {
+            if (auto self = std::static_pointer_cast<GPUImageVideoCamera>(weak.lock())) self->captureOutput(buffer);
+        },
+        foundation::DispatchQueue::global(foundation::QueuePriority::High));
+    if (!captureSession_->canAddOutput(videoOutput_)) {
+        gpuLog("Couldn't add video output");
+        captureSession_->commitConfiguration();
+        return false;
+    }
+    captureSession_->addOutput(videoOutput_);
+    captureSessionPreset_ = sessionPreset;
+    captureSession_->setSessionPreset(sessionPreset);
+    captureSession_->commitConfiguration();
+    return true;
+}
+
+GPUImageVideoCamera::~GPUImageVideoCamera() {
+    stopCameraCapture();
+    if (videoOutput_) videoOutput_->setSampleBufferDelegate(nullptr, foundation::DispatchQueue::global());
+    removeInputsAndOutputs();
+    runSynchronouslyOnContextQueue([&] {
+        if (!GPUImageContext::useImageProcessingContext()) {
+            yuvConversionFramebuffer_.release();
+            luminanceTexture_.release();
+            chrominanceTexture_.release();
+            return;
+        }
+        yuvConversionFramebuffer_.reset();
+        luminanceTexture_.reset();
+        chrominanceTexture_.reset();
+    });
+}
+
+// ---- session ---------------------------------------------------------------------------
+
+void GPUImageVideoCamera::startCameraCapture() {
+    if (!captureSession_ || captureSession_->isRunning()) return;
+    captureSession_->startRunning();
+    // The sensor lays frames down for the orientation the camera turns back.
+    if (outputImageOrientation_ >= 1 && outputImageOrientation_ <= 4) {
+        captureSession_->setInterfaceOrientation(outputImageOrientation_);
+    }
+    sessionRunning_.store(true);
+}
+
+void GPUImageVideoCamera::stopCameraCapture() {
+    sessionRunning_.store(false);
+    if (captureSession_ && captureSession_->isRunning()) captureSession_->stopRunning();
+}
+
+DevicePosition GPUImageVideoCamera::cameraPosition() const {
+    return videoInput_ ? videoInput_->device()->position() : DevicePosition::Unspecified;
+}
+
+bool GPUImageVideoCamera::isBackFacingCameraPresent() { return lastDeviceAt(DevicePosition::Back) != nullptr; }
+
+bool GPUImageVideoCamera::isFrontFacingCameraPresent() { return lastDeviceAt(DevicePosition::Front) != nullptr; }
+
+void GPUImageVideoCamera::rotateCamera() {
+    if (!isFrontFacingCameraPresent() || !captureSession_) return;
+    const DevicePosition wanted =
+        cameraPosition() == DevicePosition::Back ? DevicePosition::Front : DevicePosition::Back;
+    auto device = lastDeviceAt(wanted);
+    if (!device) return;
+    auto input = capture::CaptureDeviceInput::create(device);
+    if (!input.ok()) return;
+    captureSession_->beginConfiguration();
+    if (videoInput_) captureSession_->removeInput(videoInput_);
+    if (captureSession_->canAddInput(input.value())) {
+        captureSession_->addInput(input.value());
+        videoInput_ = input.value();
+    } else if (videoInput_) {
+        captureSession_->addInput(videoInput_);
+    }
+    captureSession_->commitConfiguration();
+    // The camera in use, whether or not the session took the new one.
+    if (videoInput_) inputCamera_ = videoInput_->device();
+    setOutputImageOrientation(outputImageOrientation_);
+}
+
+void GPUImageVideoCamera::setCaptureSessionPreset(const std::string& preset) {
+    if (!captureSession_) return;
+    captureSession_->beginConfiguration();
+    captureSessionPreset_ = preset;
+    captureSession_->setSessionPreset(preset);
+    captureSession_->commitConfiguration();
+}
+
+void GPUImageVideoCamera::setFrameRate(int frameRate) {
+    frameRate_ = frameRate;
+    if (!inputCamera_ || !inputCamera_->lockForConfiguration()) return;
+    const media::MediaTime duration =
+        frameRate > 0 ? media::MediaTime::make(1, frameRate) : media::MediaTime::invalid();
+    inputCamera_->setActiveVideoMinFrameDuration(duration);
+    inputCamera_->setActiveVideoMaxFrameDuration(duration);
+    inputCamera_->unlockForConfiguration();
+}
+
+// ---- orientation ------------------------------------------------------------------------
+
+void GPUImageVideoCamera::setOutputImageOrientation(int orientation) {
+    outputImageOrientation_ = orientation;
+    if (captureSession_ && orientation >= 1 && orientation <= 4) captureSession_->setInterfaceOrientation(orientation);
+    updateOrientationSendToTargets();
+}
+
+void GPUImageVideoCamera::setHorizontallyMirrorFrontFacingCamera(bool mirror) {
+    horizontallyMirrorFrontFacingCamera_ = mirror;
+    updateOrientationSendToTargets();
+}
+
+void GPUImageVideoCamera::setHorizontallyMirrorRearFacingCamera(bool mirror) {
+    horizontallyMirrorRearFacingCamera_ = mirror;
+    updateOrientationSendToTargets();
+}
+
+void GPUImageVideoCamera::updateOrientationSendToTargets() {
+    runSynchronouslyOnContextQueue([&] {
+        const DevicePosition position = cameraPosition();
+        const bool mirrored = position == DevicePosition::Back ? horizontallyMirrorRearFacingCamera_
+                                                               : horizontallyMirrorFrontFacingCamera_;
+        if (auto rotation = rotationFor(position, mirrored, outputImageOrientation_)) outputRotation_ = *rotation;
+        for (const auto& entry : targetEntries()) entry.target->setInputRotation(outputRotation_, entry.textureIndex);
+    });
+}
+
+void GPUImageVideoCamera::addTarget(const std::shared_ptr<GPUImageInput>& target, int textureLocation) {
+    GPUImageOutput::addTarget(target, textureLocation);
+    if (target) target->setInputRotation(outputRotation_, textureLocation);
+}
+
+// ---- audio -----------------------------------------------------------------------------
+
+void GPUImageVideoCamera::setAudioEncodingTarget(std::shared_ptr<GPUImageAudioEncodingTarget> target) {
+    if (target) {
+        addAudioInputsAndOutputs();
+    } else {
+        removeAudioInputsAndOutputs();
+    }
+    GPUImageOutput::setAudioEncodingTarget(std::move(target));
+}
+
+bool GPUImageVideoCamera::addAudioInputsAndOutputs() { return false; }
+
+bool GPUImageVideoCamera::removeAudioInputsAndOutputs() { return false; }
+
+void GPUImageVideoCamera::removeInputsAndOutputs() {
+    if (!captureSession_) return;
+    captureSession_->beginConfiguration();
+    if (videoInput_) {
+        captureSession_->removeInput(videoInput_);
+        captureSession_->removeOutput(videoOutput_);
+        videoInput_.reset();
+    }
+    captureSession_->commitConfiguration();
+}
+
+// ---- benchmark -------------------------------------------------------------------------
+
+double GPUImageVideoCamera::averageFrameDurationDuringCapture() const {
+    const uint64_t frames = numberOfFramesCaptured_.load();
+    if (frames <= 5) return 0;
+    return totalFrameTimeDuringCapture_.load() / double(frames - 5) * 1000.0;
+}
+
+void GPUImageVideoCamera::resetBenchmarkAverage() {
+    numberOfFramesCaptured_.store(0);
+    totalFrameTimeDuringCapture_.store(0);
+}
+
+void GPUImageVideoCamera::noteFrameTime(double seconds) {
+    if (numberOfFramesCaptured_.fetch_add(1) + 1 > 5) totalFrameTimeDuringCapture_.fetch_add(seconds);
+}
+
+// ---- frame path ------------------------------------------------------------------------
+
+void GPUImageVideoCamera::captureOutput(const capture::SampleBuffer& sampleBuffer) {
+    if (!sessionRunning_.load()) return;
+    // One frame queued or in work; a frame that finds it taken is dropped.
+    if (!frameRenderingSemaphore_.wait(0)) return;
+    std::weak_ptr<GPUImageOutput> weak = weak_from_this();
+    runAsynchronouslyOnContextQueue(
+        [weak, buffer = sampleBuffer.shared_from_this(), semaphore = frameRenderingSemaphore_]() mutable {
+            if (auto self = std::static_pointer_cast<GPUImageVideoCamera>(weak.lock())) {
+                self->processFrameOnContextQueue(*buffer);
+            }
+            buffer.reset();
+            semaphore.signal();
+        });
+}
+
+void GPUImageVideoCamera::processFrameOnContextQueue(const capture::SampleBuffer& sampleBuffer) {
+    runSynchronouslyOnContextQueue([&] {
+        if (auto* delegate = delegate_.load()) delegate->willOutputSampleBuffer(sampleBuffer);
+        processVideoSampleBuffer(sampleBuffer);
+    });
+}
+
+void GPUImageVideoCamera::processVideoSampleBuffer(const capture::SampleBuffer& sampleBuffer) {
+    runSynchronouslyOnContextQueue([&] {
+        if (capturePaused_.load() || failed()) return;
+        const auto start = std::chrono::steady_clock::now();
+        preferredConversion_ = yuvConversionFor(sampleBuffer.pixelFormat(), sampleBuffer.ycbcrMatrix());
+        const FrameTime time = sampleBuffer.presentationTime();
+        if (!GPUImageContext::useImageProcessingContext()) return;
+        if (sampleBuffer.isPlanar()) {
+            if (!captureAsYUV_ || !yuvConversionProgram_) return;
+            uploadPlanes(sampleBuffer);
+            if (!allTargetsWantMonochromeData()) convertYUVToRGBOutput();
+            updateTargetsForVideoCamera(sampleBuffer.width(), sampleBuffer.height(), time);
+        } else {
+            uploadBGRA(sampleBuffer);
+            const graphics::Size size{double(sampleBuffer.width()), double(sampleBuffer.height())};
+            const auto entries = targetEntries();
+            for (const auto& entry : entries) {
+                if (!entry.target->enabled() || entry.target.get() == targetToIgnoreForUpdates()) continue;
+                entry.target->setInputSize(size, entry.textureIndex);
+                entry.target->newFrameReadyAtTime(time, entry.textureIndex);
+            }
+        }
+        if (runBenchmark_) {
+            noteFrameTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        }
+    });
+}
+
+void GPUImageVideoCamera::uploadBGRA(const capture::SampleBuffer& sampleBuffer) {
+    initializeOutputTextureIfNeeded();
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, outputTexture_.get());
+    uploadTexturePixels({sampleBuffer.width(), sampleBuffer.height(), sampleBuffer.bytesPerRow(), 4, GL_RGBA,
+                         GL_BGRA_EXT, sampleBuffer.baseAddress()});
+}
+
+void GPUImageVideoCamera::uploadPlanes(const capture::SampleBuffer& sampleBuffer) {
+    const int width = sampleBuffer.width(), height = sampleBuffer.height();
+    if (width != imageBufferWidth_ || height != imageBufferHeight_) {
+        imageBufferWidth_ = width;
+        imageBufferHeight_ = height;
+        destroyYUVConversionFBO();
+        createYUVConversionFBO();
+    }
+    auto upload = [](gl::es2::Texture& texture, GLenum unit, const capture::PixelPlane& plane, int bytesPerPixel,
+                     GLenum format) {
+        if (!texture) {
+            GLuint name = 0;
+            glGenTextures(1, &name);
+            texture.reset(name);
+        }
+        glActiveTexture(unit);
+        glBindTexture(GL_TEXTURE_2D, texture.get());
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        uploadTexturePixels(
+            {plane.width, plane.height, plane.bytesPerRow, bytesPerPixel, format, format, plane.bytes.data()});
+    };
+    upload(luminanceTexture_, GL_TEXTURE4, sampleBuffer.plane(0), 1, GL_LUMINANCE);
+    upload(chrominanceTexture_, GL_TEXTURE5, sampleBuffer.plane(1), 2, GL_LUMINANCE_ALPHA);
+}
+
+void GPUImageVideoCamera::convertYUVToRGBOutput() {
+    GPUImageContext::setActiveShaderProgram(yuvConversionProgram_);
+    setYUVConversionFBO();
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glActiveTexture(GL_TEXTURE4);
+    glBindTexture(GL_TEXTURE_2D, luminanceTexture_.get());
+    glUniform1i(yuvConversionLuminanceTextureUniform_, 4);
+    glActiveTexture(GL_TEXTURE5);
+    glBindTexture(GL_TEXTURE_2D, chrominanceTexture_.get());
+    glUniform1i(yuvConversionChrominanceTextureUniform_, 5);
+    glUniformMatrix3fv(yuvConversionMatrixUniform_, 1, GL_FALSE, &preferredConversion_.matrix->one.one);
+    glUniform1f(yuvConversionLumaOffsetUniform_, preferredConversion_.lumaOffset);
+    glVertexAttribPointer(GLuint(yuvConversionPositionAttribute_), 2, GL_FLOAT, GL_FALSE, 0,
+                          kGPUImageQuadVertices.data());
+    glVertexAttribPointer(GLuint(yuvConversionTextureCoordinateAttribute_), 2, GL_FLOAT, GL_FALSE, 0,
+                          kConversionTextureCoordinates.data());
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+}
+
+void GPUImageVideoCamera::createYUVConversionFBO() {
+    initializeOutputTextureIfNeeded();
+    glActiveTexture(GL_TEXTURE1);
+    GLuint framebuffer = 0;
+    glGenFramebuffers(1, &framebuffer);
+    yuvConversionFramebuffer_.reset(framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glBindTexture(GL_TEXTURE_2D, outputTexture_.get());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, imageBufferWidth_, imageBufferHeight_, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 nullptr);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, outputTexture_.get(), 0);
+    notifyTargetsAboutNewOutputTexture();
+    const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    if (status != GL_FRAMEBUFFER_COMPLETE) {
+        setError(foundation::Error(kGPUImageErrorDomain, kGPUImageErrorIncompleteFramebuffer,
+                                   "Incomplete filter FBO: " + std::to_string(status)));
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+void GPUImageVideoCamera::setYUVConversionFBO() {
+    if (!yuvConversionFramebuffer_) createYUVConversionFBO();
+    glBindFramebuffer(GL_FRAMEBUFFER, yuvConversionFramebuffer_.get());
+    glViewport(0, 0, imageBufferWidth_, imageBufferHeight_);
+}
+
+void GPUImageVideoCamera::destroyYUVConversionFBO() {
+    runSynchronouslyOnContextQueue([&] {
+        if (!GPUImageContext::useImageProcessingContext()) return;
+        yuvConversionFramebuffer_.reset();
+        outputTexture_.reset();
+    });
+}
+
+void GPUImageVideoCamera::updateTargetsForVideoCamera(int width, int height, FrameTime time) {
+    const graphics::Size size{double(width), double(height)};
+    const auto entries = targetEntries();
+    for (const auto& entry : entries) {
+        GPUImageInput& target = *entry.target;
+        if (!target.enabled()) continue;
+        target.setInputRotation(outputRotation_, entry.textureIndex);
+        if (&target == targetToIgnoreForUpdates()) {
+            target.setInputTexture(outputTexture_.get(), entry.textureIndex);
+            continue;
+        }
+        target.setInputSize(size, entry.textureIndex);
+        // A target that reads only brightness takes the luma plane as it is.
+        const bool monochrome = target.wantsMonochromeInput() && captureAsYUV_;
+        target.setCurrentlyReceivingMonochromeInput(monochrome);
+        target.setInputTexture(monochrome ? luminanceTexture_.get() : outputTexture_.get(), entry.textureIndex);
+        target.newFrameReadyAtTime(time, entry.textureIndex);
+    }
+}
+
+}  // namespace gpuimage
