@@ -83,19 +83,17 @@ foundation::Status GPUImagePicture::upload(const graphics::Image& image) {
     const uchar* bytes = drawn.isNull() ? bitmap.constBits() : drawn.constBits();
     foundation::Status status;
     runSynchronouslyOnContextQueue([&] {
-        if (!GPUImageContext::useImageProcessingContext()) {
-            status = GPUImageContext::contextError().value_or(
+        if (!uploadToOutputTexture(width, height, GL_RGBA, *format, GL_UNSIGNED_BYTE, bytes)) {
+            status = error().value_or(
                 foundation::Error{kGPUImageErrorDomain, kGPUImageErrorNoContext, kGPUImageNoContextText});
             return;
         }
-        initializeOutputTextureIfNeeded();
+        if (!shouldSmoothlyScaleOutput()) return;
         glBindTexture(GL_TEXTURE_2D, outputTexture());
-        if (shouldSmoothlyScaleOutput()) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, *format, GL_UNSIGNED_BYTE, bytes);
-        if (shouldSmoothlyScaleOutput()) glGenerateMipmap(GL_TEXTURE_2D);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        glGenerateMipmap(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, 0);
     });
-    if (!status) setError(status.error());
     return status;
 }
 

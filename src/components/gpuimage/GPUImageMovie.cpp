@@ -1,0 +1,255 @@
+#include "components/gpuimage/GPUImageMovie.h"
+
+#include "components/gpuimage/GPUImageLog.h"
+#include "components/gpuimage/GPUImageMovieWriter.h"
+#include "platform/foundation/BackgroundActivity.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/media/Asset.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+namespace gpuimage {
+
+using media::MediaTime;
+
+namespace {
+
+// Sound is handed on in runs of this many frames.
+constexpr int64_t kAudioRunFrames = 1024;
+// Sound is read this far past the last picture, so a writer's tracks stay level.
+constexpr double kAudioLeadSeconds = 0.1;
+
+double steadySeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// Ends a thread that is done or about to be; never the calling thread itself.
+void retire(std::thread& thread) {
+    if (!thread.joinable()) return;
+    if (thread.get_id() == std::this_thread::get_id())
+        thread.detach();
+    else
+        thread.join();
+}
+
+}  // namespace
+
+GPUImageMovie::GPUImageMovie(std::string path) : path_(std::move(path)) {
+    runSynchronouslyOnContextQueue([&] {
+        if (GPUImageContext::useImageProcessingContext())
+            initializeOutputTextureIfNeeded();
+        else if (auto failure = GPUImageContext::contextError())
+            setError(*failure);
+    });
+}
+
+std::shared_ptr<GPUImageMovie> GPUImageMovie::createWithURL(const std::string& path) {
+    return std::make_shared<GPUImageMovie>(path);
+}
+
+GPUImageMovie::~GPUImageMovie() {
+    reading_ = false;
+    retire(readingThread_);
+}
+
+void GPUImageMovie::setDelegate(std::weak_ptr<GPUImageMovieDelegate> delegate) {
+    std::lock_guard lock(mutex_);
+    delegate_ = std::move(delegate);
+}
+
+void GPUImageMovie::enableSynchronizedEncodingUsingMovieWriter(std::shared_ptr<GPUImageMovieWriter> writer) {
+    if (writer) writer->setEncodingLiveVideo(false);
+    synchronizedMovieWriter_ = writer;
+}
+
+void GPUImageMovie::startProcessing() {
+    if (shouldRepeat_) keepLooping_ = true;
+    previousFrameTime_ = MediaTime::zero();
+    previousActualFrameTime_ = steadySeconds();
+    processAsset();
+}
+
+bool GPUImageMovie::createAssetReader() {
+    auto video = media::VideoSampleReader::open(path_);
+    if (!video) {
+        setError(video.error());
+        return false;
+    }
+    videoReader_ = std::move(*video);
+    audioReader_.reset();
+    audioFramesRead_ = 0;
+    lastVideoTime_ = MediaTime::zero();
+    auto writer = std::dynamic_pointer_cast<GPUImageMovieWriter>(audioEncodingTarget());
+    if (!writer) return true;
+    auto asset = media::Asset::open(path_);
+    if (!asset) return true;
+    auto tracks = asset->tracksWithMediaType(media::MediaType::Audio);
+    if (tracks.empty()) return true;
+    writer->setShouldInvalidateAudioSampleWhenDone(true);
+    auto audio =
+        media::AudioPcmReader::open(path_, writer->audioSampleRate(), std::clamp(tracks.front().channelCount, 1, 2));
+    if (audio) audioReader_ = std::move(*audio);
+    return true;
+}
+
+void GPUImageMovie::processAsset() {
+    // An earlier reading of this movie ends before a new one starts.
+    reading_ = false;
+    retire(readingThread_);
+    if (!createAssetReader()) {
+        gpuLog("Error reading from file at URL: " + path_);
+        return;
+    }
+    ended_ = false;
+    videoEncodingIsFinished_ = false;
+    audioEncodingIsFinished_ = !audioReader_;
+    reading_ = true;
+    auto self = std::static_pointer_cast<GPUImageMovie>(shared_from_this());
+    if (auto writer = synchronizedMovieWriter_.lock()) {
+        std::weak_ptr<GPUImageMovie> weak = self;
+        writer->setVideoInputReadyCallback([weak] {
+            auto movie = weak.lock();
+            return movie && movie->readNextVideoFrame();
+        });
+        if (audioReader_)
+            writer->setAudioInputReadyCallback([weak] {
+                auto movie = weak.lock();
+                return movie && movie->readNextAudioSample();
+            });
+        writer->enableSynchronizationCallbacks();
+        return;
+    }
+    readingThread_ = std::thread([self] {
+        foundation::ScopedBackgroundActivity activity;
+        self->readLoop();
+    });
+}
+
+void GPUImageMovie::readLoop() {
+    while (reading_ && !videoEncodingIsFinished_) {
+        if (!readNextVideoFrame()) break;
+        const double until = lastVideoTime_.seconds() + kAudioLeadSeconds;
+        while (reading_ && audioReader_ && !audioEncodingIsFinished_ &&
+               double(audioFramesRead_) / audioReader_->sampleRate() < until)
+            if (!readNextAudioSample()) break;
+    }
+    // The sound after the last picture.
+    while (reading_ && audioReader_ && !audioEncodingIsFinished_)
+        if (!readNextAudioSample()) break;
+    if (!reading_) return;
+    if (keepLooping_) {
+        // From the start again, as a new reading begun on the main queue.
+        reading_ = false;
+        foundation::DispatchQueue::main().async([self = std::static_pointer_cast<GPUImageMovie>(shared_from_this())] {
+            if (self->keepLooping_) self->startProcessing();
+        });
+        return;
+    }
+    endProcessing();
+}
+
+void GPUImageMovie::paceToActualSpeed(MediaTime time) {
+    const double mediaInterval = (time - previousFrameTime_).seconds();
+    const double actualInterval = steadySeconds() - previousActualFrameTime_;
+    if (mediaInterval > actualInterval)
+        std::this_thread::sleep_for(std::chrono::duration<double>(mediaInterval - actualInterval));
+    previousFrameTime_ = time;
+    previousActualFrameTime_ = steadySeconds();
+}
+
+bool GPUImageMovie::readNextVideoFrame() {
+    if (!reading_ || videoEncodingIsFinished_ || !videoReader_) {
+        if (!synchronizedMovieWriter_.expired() && videoEncodingIsFinished_ && audioEncodingIsFinished_)
+            endProcessing();
+        return false;
+    }
+    auto sample = videoReader_->next();
+    if (!sample) {
+        // A picture that does not decode ends the movie where it is.
+        setError(sample.error());
+        gpuLog("Error reading from file at URL: " + path_ + ": " + sample.error().description);
+    } else if (*sample) {
+        const MediaTime time = (*sample)->presentationTime;
+        if (playAtActualSpeed_) paceToActualSpeed(time);
+        lastVideoTime_ = time;
+        runSynchronouslyOnContextQueue([&] { processMovieFrame(**sample); });
+        return true;
+    }
+    if (!keepLooping_) {
+        videoEncodingIsFinished_ = true;
+        if (audioEncodingIsFinished_) endProcessing();
+    }
+    return false;
+}
+
+bool GPUImageMovie::readNextAudioSample() {
+    auto writer = std::dynamic_pointer_cast<GPUImageMovieWriter>(audioEncodingTarget());
+    if (!reading_ || audioEncodingIsFinished_ || !audioReader_) {
+        if (!synchronizedMovieWriter_.expired() && videoEncodingIsFinished_ && audioEncodingIsFinished_)
+            endProcessing();
+        return false;
+    }
+    media::AudioSampleBuffer buffer;
+    buffer.sampleRate = audioReader_->sampleRate();
+    buffer.channelCount = audioReader_->channelCount();
+    buffer.presentationTime = MediaTime::make(audioFramesRead_, buffer.sampleRate);
+    buffer.samples.resize(size_t(kAudioRunFrames) * size_t(buffer.channelCount));
+    auto frames = audioReader_->read(buffer.samples.data(), kAudioRunFrames);
+    if (frames && *frames > 0) {
+        buffer.samples.resize(size_t(*frames) * size_t(buffer.channelCount));
+        audioFramesRead_ += *frames;
+        if (writer) writer->processAudioBuffer(buffer);
+        return true;
+    }
+    if (keepLooping_) return false;
+    audioEncodingIsFinished_ = true;
+    if (videoEncodingIsFinished_) endProcessing();
+    return false;
+}
+
+void GPUImageMovie::processMovieFrame(const media::VideoSample& sample) {
+    const double started = steadySeconds();
+    const bool made = outputTexture() == 0;
+    const media::PixelBuffer& pixels = sample.pixels;
+    const GPUTextureOptions& options = outputTextureOptions();
+    if (!uploadToOutputTexture(pixels.width, pixels.height, static_cast<GLint>(options.internalFormat), options.format,
+                               options.type, pixels.bytes.data()))
+        return;
+    if (made) notifyTargetsAboutNewOutputTexture();
+    const graphics::Size size{double(pixels.width), double(pixels.height)};
+    for (const TargetEntry& entry : targetEntries()) {
+        entry.target->setInputSize(size, entry.textureIndex);
+        entry.target->setInputTexture(outputTexture(), entry.textureIndex);
+        entry.target->newFrameReadyAtTime(sample.presentationTime, entry.textureIndex);
+    }
+    if (runBenchmark_) {
+        char line[64];
+        std::snprintf(line, sizeof line, "Current frame time : %f ms", (steadySeconds() - started) * 1000.0);
+        gpuLog(line);
+    }
+}
+
+void GPUImageMovie::endProcessing() {
+    keepLooping_ = false;
+    reading_ = false;
+    if (ended_.exchange(true)) return;
+    runSynchronouslyOnContextQueue([&] {
+        for (const TargetEntry& entry : targetEntries()) entry.target->endProcessing();
+    });
+    if (auto writer = synchronizedMovieWriter_.lock()) {
+        // Nothing more is coming.
+        writer->setVideoInputReadyCallback([] { return false; });
+        writer->setAudioInputReadyCallback([] { return false; });
+    }
+    std::shared_ptr<GPUImageMovieDelegate> delegate;
+    {
+        std::lock_guard lock(mutex_);
+        delegate = delegate_.lock();
+        delegate_.reset();
+    }
+    if (delegate) delegate->didCompletePlayingMovie();
+}
+
+}  // namespace gpuimage

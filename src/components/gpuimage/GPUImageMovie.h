@@ -1,0 +1,107 @@
+#pragma once
+
+// The movie source: reads the pictures of a movie file, decoded by FFmpeg
+// to BGRA, uploads each into the output texture and pushes it to the
+// targets with its presentation time; the sound goes to the audio encoding
+// target (a movie writer) when one is set.
+//
+// Reading runs on a thread of its own, entering the context queue once per
+// picture, so the queue stays free for other sources between frames. It
+// reads as fast as it can, at the movie's own pace (playAtActualSpeed), in a
+// loop (shouldRepeat), or as a synchronised movie writer pulls it.
+//
+// Make movies with the create functions; the reading keeps the movie alive
+// until the end of the file or endProcessing.
+
+#include "components/gpuimage/GPUImageOutput.h"
+#include "platform/foundation/Value.h"
+#include "platform/media/AudioPcmReader.h"
+#include "platform/media/SampleBuffers.h"
+#include "platform/media/VideoSampleReader.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace gpuimage {
+
+class GPUImageMovieWriter;
+
+class GPUImageMovieDelegate {
+public:
+    virtual ~GPUImageMovieDelegate() = default;
+    virtual void didCompletePlayingMovie() {}
+};
+
+class GPUImageMovie : public GPUImageOutput {
+public:
+    static std::shared_ptr<GPUImageMovie> createWithURL(const std::string& path);
+    ~GPUImageMovie() override;
+
+    const std::string& url() const { return path_; }
+
+    // Starts reading from the beginning. A file that does not open logs
+    // "Error reading from file at URL: ..." and keeps the error; no frames
+    // and no completion follow.
+    void startProcessing();
+    // Stops reading; the targets and the delegate hear of the end once.
+    void endProcessing();
+    void cancelProcessing() { endProcessing(); }
+    // The writer paces the reading through its ready callbacks; it is then
+    // not a live writer.
+    void enableSynchronizedEncodingUsingMovieWriter(std::shared_ptr<GPUImageMovieWriter> writer);
+
+    // The next picture to the targets (true), or false at the end.
+    bool readNextVideoFrame();
+    // The next run of sound to the audio encoding target (true), or false
+    // at the end.
+    bool readNextAudioSample();
+    // On the context queue: uploads the picture and serves every target.
+    void processMovieFrame(const media::VideoSample& sample);
+
+    bool runBenchmark() const { return runBenchmark_; }
+    void setRunBenchmark(bool run) { runBenchmark_ = run; }
+    bool playAtActualSpeed() const { return playAtActualSpeed_; }
+    void setPlayAtActualSpeed(bool actualSpeed) { playAtActualSpeed_ = actualSpeed; }
+    bool shouldRepeat() const { return shouldRepeat_; }
+    void setShouldRepeat(bool repeat) { shouldRepeat_ = repeat; }
+    void setDelegate(std::weak_ptr<GPUImageMovieDelegate> delegate);
+
+    // Made through createWithURL(); public for std::make_shared.
+    explicit GPUImageMovie(std::string path);
+
+private:
+    // Opens the readers ("createAssetReader"); false when the file does not.
+    bool createAssetReader();
+    void processAsset();
+    void readLoop();
+    void paceToActualSpeed(media::MediaTime time);
+
+    const std::string path_;
+    std::thread readingThread_;
+    std::weak_ptr<GPUImageMovieWriter> synchronizedMovieWriter_;
+
+    // Touched by one reading thread or queue at a time.
+    std::unique_ptr<media::VideoSampleReader> videoReader_;
+    std::unique_ptr<media::AudioPcmReader> audioReader_;
+    int64_t audioFramesRead_ = 0;
+    media::MediaTime lastVideoTime_ = media::MediaTime::zero();
+    media::MediaTime previousFrameTime_ = media::MediaTime::zero();
+    double previousActualFrameTime_ = 0;
+
+    std::mutex mutex_;  // guards the delegate and the reader hand-over
+    std::weak_ptr<GPUImageMovieDelegate> delegate_;
+    std::atomic<bool> keepLooping_{false};
+    std::atomic<bool> reading_{false};
+    std::atomic<bool> videoEncodingIsFinished_{false};
+    std::atomic<bool> audioEncodingIsFinished_{true};
+    std::atomic<bool> runBenchmark_{false};
+    std::atomic<bool> playAtActualSpeed_{false};
+    std::atomic<bool> shouldRepeat_{false};
+    std::atomic<bool> ended_{false};
+    bool textureAnnounced_ = false;  // context queue only
+};
+
+}  // namespace gpuimage

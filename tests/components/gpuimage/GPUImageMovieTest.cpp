@@ -1,0 +1,188 @@
+#include "GPUImageTestSupport.h"
+#include "components/gpuimage/GPUImageFilter.h"
+#include "components/gpuimage/GPUImageMovie.h"
+#include "components/gpuimage/GPUImageMovieWriter.h"
+#include "platform/foundation/DispatchSemaphore.h"
+#include "platform/foundation/RunLoop.h"
+#include "support/MovieFacts.h"
+#include "support/Process.h"
+#include "support/RunFolder.h"
+
+#include <atomic>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <mutex>
+
+using namespace gpuimage;
+using graphics::Size;
+using media::MediaTime;
+
+namespace {
+
+constexpr int kWidth = 96, kHeight = 64, kFrames = 25;
+
+testsupport::RunFolder& folder() {
+    static testsupport::RunFolder run("tollivar-gpumovie");
+    return run;
+}
+
+// One second of ffmpeg's testsrc2 at 25 frames a second, with a sine tone
+// when asked, made once.
+const std::string& testMovie(bool withSound) {
+    static std::string paths[2];
+    std::string& path = paths[withSound ? 1 : 0];
+    if (path.empty()) {
+        path = folder().path() + (withSound ? "/testsrc2-sound.mp4" : "/testsrc2.mp4");
+        std::vector<std::string> command = {"ffmpeg", "-v",    "error", "-y",
+                                            "-f",     "lavfi", "-i",    "testsrc2=size=96x64:rate=25:duration=1"};
+        if (withSound) command.insert(command.end(), {"-f", "lavfi", "-i", "sine=frequency=440:duration=1"});
+        command.insert(command.end(), {"-pix_fmt", "yuv420p", "-c:v", "libx264", "-bf", "2"});
+        if (withSound) command.insert(command.end(), {"-c:a", "aac", "-ac", "2"});
+        command.push_back(path);
+        EXPECT_EQ(testsupport::runProcess(command).exitCode, 0);
+    }
+    return path;
+}
+
+// ffmpeg's own decode of the movie to BGRA, frame after frame.
+std::vector<std::vector<uint8_t>> ffmpegBgraFrames(const std::string& movie) {
+    const std::string raw = movie + ".bgra";
+    EXPECT_EQ(
+        testsupport::runProcess({"ffmpeg", "-v", "error", "-y", "-i", movie, "-f", "rawvideo", "-pix_fmt", "bgra", raw})
+            .exitCode,
+        0);
+    std::vector<std::vector<uint8_t>> frames;
+    std::FILE* file = std::fopen(raw.c_str(), "rb");
+    if (!file) return frames;
+    std::vector<uint8_t> frame(size_t(kWidth) * kHeight * 4);
+    while (std::fread(frame.data(), 1, frame.size(), file) == frame.size()) frames.push_back(frame);
+    std::fclose(file);
+    return frames;
+}
+
+// Tells a semaphore when the movie completes, and counts.
+struct CompletionDelegate : GPUImageMovieDelegate {
+    foundation::DispatchSemaphore done{0};
+    std::atomic<int> completions{0};
+    void didCompletePlayingMovie() override {
+        ++completions;
+        done.signal();
+    }
+};
+
+}  // namespace
+
+// Every picture reaches the targets in order, at its time, as ffmpeg decodes it.
+TEST(GPUImageMovie, PicturesArriveInOrderAsFfmpegDecodesThem) {
+    const auto reference = ffmpegBgraFrames(testMovie(false));
+    ASSERT_EQ(reference.size(), size_t(kFrames));
+    auto movie = GPUImageMovie::createWithURL(testMovie(false));
+    auto filter = std::make_shared<GPUImageFilter>();
+    auto recorder = std::make_shared<gpuimagetest::RecordingTarget>();
+    std::mutex mutex;
+    std::vector<graphics::Image> pictures;
+    std::vector<MediaTime> times;
+    filter->setFrameProcessingCompletionBlock([&](GPUImageOutput& output, FrameTime time) {
+        std::lock_guard lock(mutex);
+        pictures.push_back(
+            output.newCGImageFromCurrentlyProcessedOutputWithOrientation(graphics::ImageOrientation::Up));
+        times.push_back(time);
+    });
+    movie->addTarget(filter);
+    movie->addTarget(recorder);
+    auto delegate = std::make_shared<CompletionDelegate>();
+    movie->setDelegate(delegate);
+    movie->startProcessing();
+    ASSERT_TRUE(delegate->done.wait(60));
+
+    std::lock_guard lock(mutex);
+    ASSERT_EQ(pictures.size(), size_t(kFrames));
+    for (int i = 0; i < kFrames; ++i) {
+        EXPECT_EQ(times[size_t(i)], MediaTime::make(i * 3600, 90000)) << i;
+        ASSERT_EQ(pictures[size_t(i)].pixelWidth(), kWidth);
+        int worst = 0;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) {
+                const graphics::RGBA got = pictures[size_t(i)].pixelAt(x, y);
+                const uint8_t* want = &reference[size_t(i)][(size_t(y) * kWidth + size_t(x)) * 4];
+                worst = std::max({worst, std::abs(int(got.r) - want[2]), std::abs(int(got.g) - want[1]),
+                                  std::abs(int(got.b) - want[0])});
+            }
+        EXPECT_LE(worst, 3) << "frame " << i;
+    }
+    EXPECT_EQ(recorder->frames, kFrames);
+    EXPECT_EQ(recorder->size, (Size{kWidth, kHeight}));
+    EXPECT_EQ(recorder->ends, 1);
+    EXPECT_EQ(delegate->completions.load(), 1);
+    movie->endProcessing();
+    EXPECT_EQ(recorder->ends, 1) << "the end is told once";
+}
+
+TEST(GPUImageMovie, AFileThatDoesNotOpenGivesNothing) {
+    gpuimagetest::LogCapture log;
+    const std::string missing = folder().path() + "/missing.mp4";
+    auto movie = GPUImageMovie::createWithURL(missing);
+    auto recorder = std::make_shared<gpuimagetest::RecordingTarget>();
+    movie->addTarget(recorder);
+    auto delegate = std::make_shared<CompletionDelegate>();
+    movie->setDelegate(delegate);
+    movie->startProcessing();
+    EXPECT_TRUE(log.contains("Error reading from file at URL: " + missing));
+    ASSERT_TRUE(movie->error());
+    EXPECT_EQ(recorder->frames, 0);
+    EXPECT_EQ(delegate->completions.load(), 0);
+}
+
+// A movie with sound written again through the movie writer, read freely or
+// paced by the writer: every picture and the whole sound arrive.
+TEST(GPUImageMovie, TranscodesThroughTheMovieWriter) {
+    for (bool synchronized : {false, true}) {
+        static int run = 0;
+        const std::string out =
+            folder().path() + "/" + std::to_string(++run) + (synchronized ? "-paced.mov" : "-free.mov");
+        auto movie = GPUImageMovie::createWithURL(testMovie(true));
+        auto writer = GPUImageMovieWriter::create(out, Size{kWidth, kHeight});
+        writer->setEncodingLiveVideo(false);
+        movie->addTarget(writer);
+        movie->setAudioEncodingTarget(writer);
+        EXPECT_TRUE(writer->hasAudioTrack());
+        if (synchronized) movie->enableSynchronizedEncodingUsingMovieWriter(writer);
+        foundation::DispatchSemaphore ended(0);
+        writer->setCompletionBlock([&] { ended.signal(); });
+        writer->startRecording();
+        movie->startProcessing();
+        ASSERT_TRUE(ended.wait(60)) << synchronized;
+        foundation::DispatchSemaphore finished(0);
+        writer->finishRecordingWithCompletionHandler([&] { finished.signal(); });
+        ASSERT_TRUE(finished.wait(60));
+        ASSERT_FALSE(writer->error()) << writer->error()->description;
+
+        const auto facts = testsupport::probeMovieFacts(out);
+        ASSERT_EQ(facts.frameTimes.size(), size_t(kFrames)) << synchronized;
+        for (int i = 0; i < kFrames; ++i) EXPECT_NEAR(facts.frameTimes[size_t(i)], i / 25.0, 1e-3);
+        EXPECT_EQ(facts.audioCodec, "aac");
+        EXPECT_NEAR(facts.audioDurationSeconds, 1.0, 0.06) << synchronized;
+    }
+}
+
+// With shouldRepeat the end of the file starts it again on the main queue,
+// until endProcessing.
+TEST(GPUImageMovie, RepeatsUntilEnded) {
+    auto movie = GPUImageMovie::createWithURL(testMovie(false));
+    movie->setShouldRepeat(true);
+    auto recorder = std::make_shared<gpuimagetest::RecordingTarget>();
+    movie->addTarget(recorder);
+    auto delegate = std::make_shared<CompletionDelegate>();
+    movie->setDelegate(delegate);
+    movie->startProcessing();
+    auto frames = [&] {
+        int count = 0;
+        runSynchronouslyOnContextQueue([&] { count = recorder->frames; });
+        return count;
+    };
+    EXPECT_TRUE(foundation::RunLoop::main().runUntil([&] { return frames() > 2 * kFrames; }, 60));
+    EXPECT_EQ(delegate->completions.load(), 0);
+    movie->endProcessing();
+    EXPECT_EQ(delegate->completions.load(), 1);
+    EXPECT_EQ(recorder->ends, 1);
+}
