@@ -225,7 +225,8 @@ void GPUImageVideoCamera::updateOrientationSendToTargets() {
 
 void GPUImageVideoCamera::addTarget(const std::shared_ptr<GPUImageInput>& target, int textureLocation) {
     GPUImageOutput::addTarget(target, textureLocation);
-    if (target) target->setInputRotation(outputRotation_, textureLocation);
+    if (!target) return;
+    runSynchronouslyOnContextQueue([&] { target->setInputRotation(outputRotation_, textureLocation); });
 }
 
 // ---- audio -----------------------------------------------------------------------------

@@ -3,11 +3,8 @@
 #include "components/gpuimage/GPUImageFilter.h"
 #include "components/gpuimage/GPUImageLog.h"
 #include "platform/foundation/DispatchQueue.h"
-#include "support/Process.h"
-#include "support/ScopedEnvironment.h"
 
 #include <cstdlib>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <thread>
@@ -148,7 +145,7 @@ TEST(GPUImageContext, ShaderThatDoesNotCompileIsLoggedAndLeavesTheFilterInert) {
 // Runs in a child whose Mesa finds no drivers: the context is made once per
 // process, so the parent cannot try this itself.
 TEST(GPUImageWithoutDrivers, ChildPart) {
-    if (!std::getenv("TOLLIVAR_GPU_CHILD")) GTEST_SKIP() << "runs only as the child of ErrorsInsteadOfAStop";
+    if (!gpuimagetest::isChildWithoutDrivers()) GTEST_SKIP() << "runs only as the child of ErrorsInsteadOfAStop";
     auto error = GPUImageContext::contextError();
     ASSERT_TRUE(error);
     EXPECT_EQ(error->domain, kGPUImageErrorDomain);
@@ -179,17 +176,7 @@ TEST(GPUImageWithoutDrivers, ChildPart) {
 }
 
 TEST(GPUImageWithoutDrivers, ErrorsInsteadOfAStop) {
-    std::filesystem::path empty =
-        std::filesystem::temp_directory_path() / ("no-gpu-drivers-" + std::to_string(getpid()));
-    std::filesystem::create_directories(empty);
-    testsupport::ProcessResult result;
-    {
-        testsupport::ScopedEnvironment environment{{"LIBGL_DRIVERS_PATH", empty.string()},
-                                                   {"TOLLIVAR_GPU_CHILD", std::string("1")}};
-        result = testsupport::runProcess({std::filesystem::read_symlink("/proc/self/exe").string(),
-                                          "--gtest_filter=GPUImageWithoutDrivers.ChildPart"});
-    }
-    std::filesystem::remove_all(empty);
+    const auto result = gpuimagetest::runWithoutDrivers("GPUImageWithoutDrivers.ChildPart");
     EXPECT_EQ(result.exitCode, 0) << result.output;
     EXPECT_NE(result.output.find("[  PASSED  ] 1 test"), std::string::npos) << result.output;
     EXPECT_NE(result.output.find("inert without drivers"), std::string::npos) << result.output;

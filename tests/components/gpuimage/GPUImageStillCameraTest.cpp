@@ -175,19 +175,12 @@ TEST(GPUImageStillCamera, EncodedPhotosAndTheSampleBufferNote) {
     }
     ui::Device::current().setOrientation(heldBefore);
 
-    std::vector<std::string> logged;
-    std::mutex logMutex;
-    setGPULogObserver([&](const std::string& line) {
-        std::lock_guard lock(logMutex);
-        logged.push_back(line);
-    });
+    gpuimagetest::LogCapture log;
     bool called = false;
     camera->capturePhotoAsSampleBufferWithCompletionHandler([&](auto, auto) { called = true; });
     cameras.runFor(1.0);
-    setGPULogObserver(nullptr);
     EXPECT_FALSE(called);
-    ASSERT_EQ(logged.size(), 1u);
-    EXPECT_NE(logged[0].find("capturePhotoAsSampleBufferWithCompletionHandler"), std::string::npos);
+    EXPECT_TRUE(log.contains("capturePhotoAsSampleBufferWithCompletionHandler: the photo output delivers BGRA"));
     camera->stopCameraCapture();
 }
 

@@ -2,6 +2,11 @@
 
 #include "components/gpuimage/GPUImageContext.h"
 #include "components/gpuimage/GPUImageLog.h"
+#include "support/ScopedEnvironment.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
 
 namespace gpuimagetest {
 
@@ -19,6 +24,23 @@ std::array<uint8_t, 4> labelColor(int index) {
     return {static_cast<uint8_t>(40 * index + 20), static_cast<uint8_t>(200 - 30 * index),
             static_cast<uint8_t>(7 * index), 255};
 }
+
+testsupport::ProcessResult runWithoutDrivers(const std::string& childTest) {
+    const std::filesystem::path empty =
+        std::filesystem::temp_directory_path() / ("no-gpu-drivers-" + std::to_string(getpid()));
+    std::filesystem::create_directories(empty);
+    testsupport::ProcessResult result;
+    {
+        testsupport::ScopedEnvironment environment{{"LIBGL_DRIVERS_PATH", empty.string()},
+                                                   {"TOLLIVAR_GPU_CHILD", std::string("1")}};
+        result = testsupport::runProcess(
+            {std::filesystem::read_symlink("/proc/self/exe").string(), "--gtest_filter=" + childTest});
+    }
+    std::filesystem::remove_all(empty);
+    return result;
+}
+
+bool isChildWithoutDrivers() { return std::getenv("TOLLIVAR_GPU_CHILD") != nullptr; }
 
 void drainContextQueue() {
     gpuimage::GPUImageContext::sharedContextQueue().sync([] {});

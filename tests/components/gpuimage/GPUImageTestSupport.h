@@ -6,6 +6,7 @@
 #include "components/gpuimage/GPUImageOutput.h"
 #include "components/gpuimage/GPUImageRawDataInput.h"
 #include "components/gpuimage/GPUImageRawDataOutput.h"
+#include "support/Process.h"
 
 #include <array>
 #include <cstdint>
@@ -30,6 +31,13 @@ void pushAndWait(gpuimage::GPUImageRawDataInput& input);
 
 // The output's pixels as RGBA colours, top row first.
 std::vector<std::array<uint8_t, 4>> readPixels(gpuimage::GPUImageRawDataOutput& output);
+
+// Runs this test binary again for `childTest` alone, in a child whose Mesa
+// finds no drivers (the context is made once per process, so a test cannot
+// lose its drivers itself); the child's exit code and output.
+testsupport::ProcessResult runWithoutDrivers(const std::string& childTest);
+// True in such a child.
+bool isChildWithoutDrivers();
 
 // Collects the pipeline's log lines for one test.
 class LogCapture {

@@ -1,6 +1,7 @@
 #include "GPUImageCameraSupport.h"
 #include "GPUImageTestSupport.h"
-#include "components/gpuimage/GPUImageVideoCamera.h"
+#include "components/gpuimage/GPUImageStillCamera.h"
+#include "components/gpuimage/GPUImageView.h"
 #include "platform/foundation/DispatchSemaphore.h"
 
 #include <gtest/gtest.h>
@@ -236,6 +237,36 @@ TEST(GPUImageVideoCamera, AnUnpluggedCameraStopsItsFramesAndRestartsCleanly) {
     EXPECT_FALSE(camera->captureSession()->streamSize().width > 0);
     camera->stopCameraCapture();
     EXPECT_FALSE(camera->captureSession()->isRunning());
+}
+
+// Runs in a child whose Mesa finds no drivers.
+TEST(GPUImageCameraWithoutDrivers, ChildPart) {
+    if (!gpuimagetest::isChildWithoutDrivers()) GTEST_SKIP() << "runs only as the child of ErrorsInsteadOfAStop";
+    SyntheticCameras cameras(backAndFront());
+    auto camera = GPUImageVideoCamera::create();
+    auto still = GPUImageStillCamera::create(capture::kSessionPreset640x480, DevicePosition::Front);
+    auto view = ui::makeView<GPUImageView>(graphics::Rect{0, 0, 4, 4});
+    ASSERT_TRUE(camera && still) << "the cameras themselves still work";
+    for (const auto& failure : {camera->error(), still->error(), view->error()}) {
+        ASSERT_TRUE(failure);
+        EXPECT_EQ(failure->description, kGPUImageNoContextText);
+    }
+    auto target = std::make_shared<CountingTarget>();
+    camera->addTarget(target);
+    camera->addTarget(view);
+    camera->startCameraCapture();
+    cameras.runFor(0.5);
+    EXPECT_EQ(target->frames, 0);
+    EXPECT_TRUE(view->presentedImage().isNull());
+    camera->stopCameraCapture();
+    std::printf("cameras inert without drivers\n");
+}
+
+TEST(GPUImageCameraWithoutDrivers, ErrorsInsteadOfAStop) {
+    const auto result = gpuimagetest::runWithoutDrivers("GPUImageCameraWithoutDrivers.ChildPart");
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_NE(result.output.find("[  PASSED  ] 1 test"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("cameras inert without drivers"), std::string::npos) << result.output;
 }
 
 }  // namespace
