@@ -109,7 +109,10 @@ void SDWebImageDownloader::connectionDidReceiveData(net::StreamingURLConnection&
 
 void SDWebImageDownloader::makePartialImage() {
     const uint64_t total = imageData_.size();
-    if (!partialSource_) partialSource_ = std::make_unique<graphics::IncrementalImageSource>();
+    if (!partialSource_) {
+        partialSource_ = std::make_unique<graphics::IncrementalImageSource>();
+        partialChanges_ = 0;
+    }
     partialSource_->updateData(imageData_, total == expectedSize_);
     if (width_ + height_ == 0) {
         if (auto size = partialSource_->pixelSize()) {
@@ -121,8 +124,12 @@ void SDWebImageDownloader::makePartialImage() {
     if (width_ + height_ == 0 || total >= expectedSize_) return;
     // Both sides come from 31-bit header fields, so the product is exact.
     if (width_ == 0 || height_ == 0 || width_ * height_ > static_cast<uint64_t>(kMaximumPartialPixels)) return;
+    // Arrivals that decode nothing new (most of them, for a progressive
+    // picture between two scans) would only repeat the last partial picture.
+    if (partialSource_->changeCount() == partialChanges_) return;
     graphics::Image partial = partialSource_->createImage();
     if (partial.isNull()) return;
+    partialChanges_ = partialSource_->changeCount();
 
     const graphics::Size size{static_cast<double>(width_), static_cast<double>(height_)};
     graphics::GraphicsContext context(size, 1.0, false);

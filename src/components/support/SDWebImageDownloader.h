@@ -113,6 +113,7 @@ private:
     // Reads the body so far for partial pictures; it resumes where it
     // stopped, so each arrival costs only its own bytes.
     std::unique_ptr<graphics::IncrementalImageSource> partialSource_;
+    uint64_t partialChanges_ = 0;  // the source's change count at the last partial picture
     bool cancelled_ = false;  // no message after cancel, decoder answers included
     bool finishing_ = false;  // the whole picture is on its way: partials are stale
     int64_t partialsMade_ = 0;

@@ -24,6 +24,7 @@ public:
     bool isComplete() const { return complete_; }
     const std::optional<foundation::Error>& error() const { return error_; }
     std::optional<PixelSize> pixelSize() const { return size_; }
+    uint64_t changeCount() const { return changes_; }
 
     // A copy of the rows decoded so far (all of them once a whole pass is).
     Image snapshot() const;
@@ -36,7 +37,8 @@ protected:
     void failCorrupt(const std::string& detail);
 
     QImage bitmap_;
-    int rowsDone_ = 0;  // rows of bitmap_ that hold decoded pixels
+    int rowsDone_ = 0;     // rows of bitmap_ that hold decoded pixels
+    uint64_t changes_ = 0;  // counts every change of bitmap_'s pixels
     bool complete_ = false;
     std::optional<PixelSize> size_;
     std::optional<foundation::Error> error_;

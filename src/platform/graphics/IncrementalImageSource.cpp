@@ -81,6 +81,8 @@ std::optional<PixelSize> IncrementalImageSource::pixelSize() const {
     return decoder_ ? decoder_->pixelSize() : std::nullopt;
 }
 
+uint64_t IncrementalImageSource::changeCount() const { return decoder_ ? decoder_->changeCount() : 0; }
+
 Image IncrementalImageSource::createImage() const { return decoder_ && !error_ ? decoder_->snapshot() : Image(); }
 
 }  // namespace graphics

@@ -66,6 +66,9 @@ public:
     // decoded so far (a shorter picture); a progressive JPEG or interlaced
     // PNG the whole picture at its latest complete pass.
     Image createImage() const;
+    // Grows whenever the picture createImage() gives changes: a partial
+    // picture is worth making again only when this has moved.
+    uint64_t changeCount() const;
 
 private:
     std::unique_ptr<detail::IncrementalDecoder> decoder_;

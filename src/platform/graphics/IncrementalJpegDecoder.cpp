@@ -126,6 +126,7 @@ private:
                         JSAMPROW row = bitmap_.scanLine(static_cast<int>(codec_.output_scanline));
                         if (jpeg_read_scanlines(&codec_, &row, 1) == 0) return true;
                         rowsDone_ = static_cast<int>(codec_.output_scanline);
+                        ++changes_;
                     }
                     stage_ = Stage::Finish;
                     break;
@@ -175,6 +176,7 @@ private:
             }
             scansDrawn_ = scansComplete_;
             rowsDone_ = bitmap_.height();
+            ++changes_;
             if (!jpeg_finish_output(&codec_)) {
                 outputOpen_ = true;
                 return false;

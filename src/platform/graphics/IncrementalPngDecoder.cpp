@@ -91,6 +91,7 @@ private:
         IncrementalPngDecoder* decoder = self(png);
         if (!row || rowNumber >= static_cast<png_uint_32>(decoder->bitmap_.height())) return;
         png_progressive_combine_row(png, decoder->bitmap_.scanLine(static_cast<int>(rowNumber)), row);
+        ++decoder->changes_;
         if (!decoder->interlaced_)
             decoder->rowsDone_ = static_cast<int>(rowNumber) + 1;
         else if (pass > 0)

@@ -204,6 +204,8 @@ TEST_F(ImageDownloaderTest, ProgressiveJpegInPiecesGivesGrowingPartialsThenTheWh
     ASSERT_TRUE(runUntil([&] { return recorder_->ended; }));
 
     EXPECT_EQ(recorder_->partials.size(), partialsBeforeTheLastPiece) << "the last piece made a partial picture";
+    // One partial per scan: arrivals that decode nothing new make none.
+    EXPECT_EQ(recorder_->partials.size(), boundaries.size());
     EXPECT_EQ(recorder_->events, (std::vector<std::string>{"finish", "image 96x80 @1"}));
     for (const Image& partial : recorder_->partials) {
         EXPECT_EQ(partial.pixelWidth(), kWidth);

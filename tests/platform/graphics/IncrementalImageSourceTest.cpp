@@ -94,6 +94,8 @@ TEST(IncrementalImageSource, PartialsGrowPieceByPieceAndEndAsTheWholePicture) {
 
         IncrementalImageSource source;
         int lastHeight = 0, partials = 0;
+        uint64_t lastChangeCount = 0;
+        Image lastPartial;
         bool sizeKnown = false;
         // Pieces of every size, down to single bytes, as a network hands them over.
         for (size_t length = 1, step = 1; length < all.size(); length += step, step = step % 37 + 1) {
@@ -111,6 +113,15 @@ TEST(IncrementalImageSource, PartialsGrowPieceByPieceAndEndAsTheWholePicture) {
                 continue;
             }
             ++partials;
+            // The change count moves whenever the picture does (and may move
+            // for a pass that changes no pixel).
+            const bool changed = lastPartial.isNull() || partial.pixelHeight() != lastPartial.pixelHeight() ||
+                                 partial.bitmap() != lastPartial.bitmap();
+            if (changed) {
+                EXPECT_NE(source.changeCount(), lastChangeCount) << "at " << length;
+            }
+            lastChangeCount = source.changeCount();
+            lastPartial = partial;
             EXPECT_EQ(partial.pixelWidth(), kWidth);
             EXPECT_GE(partial.pixelHeight(), lastHeight);
             if (fixture.wholeHeightPartials) {
