@@ -114,8 +114,8 @@ private:
     // stopped, so each arrival costs only its own bytes.
     std::unique_ptr<graphics::IncrementalImageSource> partialSource_;
     uint64_t partialChanges_ = 0;  // the source's change count at the last partial picture
-    bool cancelled_ = false;  // no message after cancel, decoder answers included
-    bool finishing_ = false;  // the whole picture is on its way: partials are stale
+    bool cancelled_ = false;       // no message after cancel, decoder answers included
+    bool finishing_ = false;       // the whole picture is on its way: partials are stale
     int64_t partialsMade_ = 0;
     int64_t partialsShown_ = 0;
 };

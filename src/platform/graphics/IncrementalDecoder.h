@@ -37,7 +37,7 @@ protected:
     void failCorrupt(const std::string& detail);
 
     QImage bitmap_;
-    int rowsDone_ = 0;     // rows of bitmap_ that hold decoded pixels
+    int rowsDone_ = 0;      // rows of bitmap_ that hold decoded pixels
     uint64_t changes_ = 0;  // counts every change of bitmap_'s pixels
     bool complete_ = false;
     std::optional<PixelSize> size_;

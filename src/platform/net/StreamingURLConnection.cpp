@@ -19,14 +19,38 @@ void StreamingURLConnection::start(foundation::DispatchQueue queue, foundation::
 }
 
 void StreamingURLConnection::cancel() {
-    cancelled_ = true;
+    {
+        std::lock_guard lock(flightMutex_);
+        cancelled_ = true;
+    }
+    flightDrained_.notify_all();
     ended_ = true;
     delegate_.reset();
 }
 
+size_t StreamingURLConnection::bytesInFlight() const {
+    std::lock_guard lock(flightMutex_);
+    return bytesInFlight_;
+}
+
+bool StreamingURLConnection::admit(size_t length) {
+    std::unique_lock lock(flightMutex_);
+    flightDrained_.wait(lock, [&] { return bytesInFlight_ < kMaximumBytesInFlight || cancelled_; });
+    if (cancelled_) return false;
+    bytesInFlight_ += length;
+    return true;
+}
+
 template <typename Message>
-void StreamingURLConnection::post(Message message, bool last) {
-    queue_->async([self = shared_from_this(), message = std::move(message), last] {
+void StreamingURLConnection::post(Message message, bool last, size_t bodyBytes) {
+    queue_->async([self = shared_from_this(), message = std::move(message), last, bodyBytes] {
+        if (bodyBytes) {
+            {
+                std::lock_guard lock(self->flightMutex_);
+                self->bytesInFlight_ -= bodyBytes;
+            }
+            self->flightDrained_.notify_all();
+        }
         if (self->ended_) return;  // cancelled meanwhile: the rest is dropped
         // Held for the call: the delegate may cancel, or drop its last
         // reference to itself, from inside its own message.
@@ -44,11 +68,12 @@ void StreamingURLConnection::run() {
     control.cancelled = &cancelled_;
     control.additionalCertificateAuthorities = URLConnection::additionalCertificateAuthorityFile();
     control.onBodyChunk = [this](const uint8_t* data, size_t length) {
-        if (length == 0) return;
-        post([chunk = foundation::Bytes(data, data + length)](StreamingURLConnectionDelegate& delegate,
-                                                              StreamingURLConnection& connection) {
-            delegate.connectionDidReceiveData(connection, chunk);
-        });
+        // Cancelled while waiting: the transfer loop notices and stops.
+        if (length == 0 || !admit(length)) return;
+        post([chunk = foundation::Bytes(data, data + length)](
+                 StreamingURLConnectionDelegate& delegate,
+                 StreamingURLConnection& connection) { delegate.connectionDidReceiveData(connection, chunk); },
+             false, length);
     };
     bool announced = false;
     auto announce = [this, &announced](const HTTPURLResponse& response) {

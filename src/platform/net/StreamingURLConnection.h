@@ -15,7 +15,9 @@
 // running transfer keeps the connection alive; afterwards it lets go of the
 // delegate. Any HTTP status is a response; transport failures, bodies cut
 // short and time-outs are URL-domain errors (URLError.h). Redirects are
-// followed as URLConnection follows them and are never announced.
+// followed as URLConnection follows them and are never announced. A delegate
+// queue that falls behind holds the transfer back: at most about
+// kMaximumBytesInFlight of the body wait for delivery at any time.
 
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Error.h"
@@ -24,7 +26,9 @@
 #include "platform/net/URLRequest.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 namespace net {
@@ -44,6 +48,8 @@ public:
 
 class StreamingURLConnection : public std::enable_shared_from_this<StreamingURLConnection> {
 public:
+    static constexpr size_t kMaximumBytesInFlight = size_t(4) << 20;
+
     static std::shared_ptr<StreamingURLConnection> create(URLRequest request,
                                                           std::shared_ptr<StreamingURLConnectionDelegate> delegate);
 
@@ -60,6 +66,8 @@ public:
     // failed or cancelled) as far as the delegate is concerned.
     bool hasEnded() const { return ended_; }
     const URLRequest& originalRequest() const { return request_; }
+    // Body bytes handed to the delegate queue and not yet delivered.
+    size_t bytesInFlight() const;
 
 private:
     StreamingURLConnection(URLRequest request, std::shared_ptr<StreamingURLConnectionDelegate> delegate)
@@ -69,12 +77,19 @@ private:
     // Posts one message to the delegate queue; `last` ends the connection
     // before the message is delivered.
     template <typename Message>
-    void post(Message message, bool last = false);
+    void post(Message message, bool last = false, size_t bodyBytes = 0);
+    // On the transfer thread: waits until the body may go ahead by `length`
+    // bytes; false when cancelled meanwhile.
+    bool admit(size_t length);
 
     const URLRequest request_;
     std::atomic<bool> started_{false};
     std::atomic<bool> cancelled_{false};
     std::optional<foundation::DispatchQueue> queue_;  // set before the transfer starts
+
+    mutable std::mutex flightMutex_;
+    std::condition_variable flightDrained_;
+    size_t bytesInFlight_ = 0;
 
     // Touched on the delegate queue only.
     std::shared_ptr<StreamingURLConnectionDelegate> delegate_;

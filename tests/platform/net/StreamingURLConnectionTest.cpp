@@ -5,6 +5,7 @@
 #include "support/VirtualClock.h"
 
 #include <gtest/gtest.h>
+#include <thread>
 
 using foundation::Bytes;
 using foundation::RunLoop;
@@ -26,13 +27,15 @@ public:
     bool ended = false;
     bool offMainThread = false;
     bool cancelOnResponse = false;
+    size_t mostInFlight = 0;  // the connection's backlog, seen at each delivery
 
     void connectionDidReceiveResponse(StreamingURLConnection& connection, const HTTPURLResponse& head) override {
         note("response " + std::to_string(head.statusCode));
         response = head;
         if (cancelOnResponse) connection.cancel();
     }
-    void connectionDidReceiveData(StreamingURLConnection&, const Bytes& data) override {
+    void connectionDidReceiveData(StreamingURLConnection& connection, const Bytes& data) override {
+        mostInFlight = std::max(mostInFlight, connection.bytesInFlight());
         body.append(data.begin(), data.end());
         if (events.empty() || events.back() != "data") note("data");
     }
@@ -167,4 +170,26 @@ TEST_F(StreamingURLConnectionTest, TheDelegateLivesUntilTheEndAndNoLonger) {
     ASSERT_FALSE(watched.expired()) << "a running connection keeps its delegate";
     ASSERT_TRUE(runUntil([&] { return connection->hasEnded(); }));
     EXPECT_TRUE(watched.expired());
+}
+
+TEST_F(StreamingURLConnectionTest, ASlowDelegateQueueHoldsTheTransferBack) {
+    auto pieces = std::make_shared<ReleasedBody>();
+    const std::string mebibyte(1 << 20, 'm');
+    constexpr size_t kPieces = 24;
+    for (size_t i = 0; i < kPieces; ++i) pieces->release(mebibyte);
+    server_.reply("GET", "/big", HttpReply::inPieces(pieces, kPieces << 20));
+    std::shared_ptr<StreamingURLConnection> connection;
+    auto recorder = load(server_.url("/big"), &connection);
+    // The main loop does not run yet: the transfer fills its allowance and waits.
+    while (connection->bytesInFlight() < StreamingURLConnection::kMaximumBytesInFlight) std::this_thread::yield();
+
+    ASSERT_TRUE(runUntil([&] { return recorder->ended; }));
+    EXPECT_EQ(recorder->events, (std::vector<std::string>{"response 200", "data", "finish"}));
+    EXPECT_EQ(recorder->body.size(), kPieces << 20);
+    // One curl write (at most 16 KiB) may go past the allowance; the backlog
+    // seen at a delivery no longer counts the piece delivered.
+    constexpr size_t kWrite = 16 << 10;
+    EXPECT_GE(recorder->mostInFlight, StreamingURLConnection::kMaximumBytesInFlight - kWrite);
+    EXPECT_LE(recorder->mostInFlight, StreamingURLConnection::kMaximumBytesInFlight + kWrite);
+    EXPECT_EQ(connection->bytesInFlight(), 0u);
 }
