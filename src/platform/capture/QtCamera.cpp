@@ -57,6 +57,29 @@ DeviceCapabilities capabilitiesOfCamera(const QCameraDevice& camera) {
     return capabilities;
 }
 
+std::optional<size_t> chooseCameraFormat(const std::vector<CameraFormatChoice>& formats, graphics::Size size,
+                                         double framesPerSecond) {
+    std::optional<size_t> best;
+    double bestDistance = INFINITY;
+    bool bestHoldsRate = false;
+    for (size_t i = 0; i < formats.size(); ++i) {
+        const CameraFormatChoice& format = formats[i];
+        const double distance = std::abs(format.width - size.width) + std::abs(format.height - size.height);
+        const bool holdsRate =
+            framesPerSecond > 0 && format.minFrameRate <= framesPerSecond && framesPerSecond <= format.maxFrameRate;
+        const bool better =
+            !best || distance < bestDistance ||
+            (distance == bestDistance &&
+             (holdsRate != bestHoldsRate ? holdsRate : format.maxFrameRate > formats[*best].maxFrameRate));
+        if (better) {
+            best = i;
+            bestDistance = distance;
+            bestHoldsRate = holdsRate;
+        }
+    }
+    return best;
+}
+
 // ---- driver ------------------------------------------------------------------------------
 
 struct QtCameraDriver::Objects {
@@ -135,23 +158,32 @@ void QtCameraDriver::applySettings(const DeviceSettings& settings) {
     if (camera.isFlashModeSupported(QCamera::FlashMode(settings.flashMode))) {
         camera.setFlashMode(QCamera::FlashMode(settings.flashMode));
     }
+    // A frame rate is a property of the camera format here.
+    const double framesPerSecond =
+        settings.activeVideoMaxFrameDuration.isValid() ? 1.0 / settings.activeVideoMaxFrameDuration.seconds() : 0;
+    if (framesPerSecond != framesPerSecond_) {
+        framesPerSecond_ = framesPerSecond;
+        if (camera.isActive()) applyCameraFormat();
+    }
+}
+
+void QtCameraDriver::applyCameraFormat() {
+    const QList<QCameraFormat> formats = camera_.videoFormats();
+    std::vector<CameraFormatChoice> choices;
+    for (const QCameraFormat& format : formats) {
+        choices.push_back({double(format.resolution().width()), double(format.resolution().height()),
+                           double(format.minFrameRate()), double(format.maxFrameRate())});
+    }
+    if (auto chosen = chooseCameraFormat(choices, streamingSize_, framesPerSecond_)) {
+        objects_->camera->setCameraFormat(formats[qsizetype(*chosen)]);
+    }
 }
 
 void QtCameraDriver::startStreaming(graphics::Size size, FrameHandler handler) {
     if (!objects_ && !open()) return;
     stopStreaming();
-    // The format nearest the wanted size, the larger on a tie.
-    QCameraFormat best;
-    double bestDistance = INFINITY;
-    for (const QCameraFormat& format : camera_.videoFormats()) {
-        const double distance =
-            std::abs(format.resolution().width() - size.width) + std::abs(format.resolution().height() - size.height);
-        if (distance < bestDistance || (distance == bestDistance && format.maxFrameRate() > best.maxFrameRate())) {
-            best = format;
-            bestDistance = distance;
-        }
-    }
-    if (!best.isNull()) objects_->camera->setCameraFormat(best);
+    streamingSize_ = size;
+    applyCameraFormat();
     auto shared = std::make_shared<FrameHandler>(std::move(handler));
     // Qt's backend may emit from its own thread; the conversion runs there.
     objects_->frames = QObject::connect(

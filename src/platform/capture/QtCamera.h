@@ -14,7 +14,9 @@
 #include <QCameraDevice>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 class QCamera;
 class QImageCapture;
@@ -28,6 +30,17 @@ namespace capture {
 DeviceCapabilities capabilitiesOfCamera(const QCameraDevice& camera);
 // Qt's position in the platform's values (an unspecified one counts as back).
 DevicePosition positionOfCamera(const QCameraDevice& camera);
+
+// A video format a camera offers, as far as the choice of one goes.
+struct CameraFormatChoice {
+    double width = 0, height = 0;
+    double minFrameRate = 0, maxFrameRate = 0;
+};
+// The index of the format to stream: the resolution nearest `size`; among
+// those, one whose frame-rate range holds `framesPerSecond` (when above 0),
+// else the fastest. None for an empty list.
+std::optional<size_t> chooseCameraFormat(const std::vector<CameraFormatChoice>& formats, graphics::Size size,
+                                         double framesPerSecond);
 
 class QtCameraDriver : public CaptureDriver {
 public:
@@ -45,8 +58,13 @@ public:
 
 private:
     struct Objects;
+    void applyCameraFormat();
+
     QCameraDevice camera_;
     std::unique_ptr<Objects> objects_;
+    graphics::Size streamingSize_;
+    // 0: the camera's own pace.
+    double framesPerSecond_ = 0;
 };
 
 class QtCaptureBackend : public CaptureBackend {

@@ -13,6 +13,30 @@ TEST(QtCamera, ACameraWithoutPositionCountsAsBackAndOffersWhatItDescribes) {
     EXPECT_EQ(capabilities.photoSize.width, 0);
 }
 
+TEST(QtCamera, FormatNearestTheSizeThenHoldingTheFrameRate) {
+    using capture::CameraFormatChoice;
+    const std::vector<CameraFormatChoice> formats = {
+        {640, 480, 5, 30}, {1280, 720, 5, 10}, {1280, 720, 15, 60}, {1280, 720, 5, 25}, {1920, 1080, 5, 30},
+    };
+    struct Case {
+        graphics::Size size;
+        double framesPerSecond;
+        std::optional<size_t> expected;
+    };
+    const Case cases[] = {
+        {{1280, 720}, 0, 2},    // the camera's own pace: the fastest
+        {{1280, 720}, 25, 2},   // 15-60 and 5-25 both hold 25: the faster
+        {{1280, 720}, 8, 3},    // 15-60 does not hold 8; of the two that do, the faster
+        {{1280, 720}, 100, 2},  // none holds it: the fastest
+        {{600, 450}, 30, 0},   {{4000, 3000}, 0, 4},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(capture::chooseCameraFormat(formats, c.size, c.framesPerSecond), c.expected)
+            << c.size.width << " at " << c.framesPerSecond;
+    }
+    EXPECT_EQ(capture::chooseCameraFormat({}, {640, 480}, 30), std::nullopt);
+}
+
 TEST(QtCamera, BackendListsTheMachinesCameras) {
     capture::QtCaptureBackend backend;
     const auto devices = backend.videoDevices();
