@@ -278,6 +278,9 @@ void GPUImageVideoCamera::captureOutput(const capture::SampleBuffer& sampleBuffe
     if (!sessionRunning_.load()) return;
     // One frame queued or in work; a frame that finds it taken is dropped.
     if (!frameRenderingSemaphore_.wait(0)) return;
+    // The pixels are laid out here, on the capture queue, not on the
+    // context queue where they would hold up every GL client.
+    sampleBuffer.pixelBuffer();
     std::weak_ptr<GPUImageOutput> weak = weak_from_this();
     runAsynchronouslyOnContextQueue(
         [weak, buffer = sampleBuffer.shared_from_this(), semaphore = frameRenderingSemaphore_]() mutable {
