@@ -4,6 +4,7 @@
 #include "components/gpuimage/GPUImageProgramSetup.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/graphics/Image.h"
+#include "platform/ui/Window.h"
 
 #include <cstring>
 #include <string>
@@ -120,6 +121,11 @@ void GPUImageView::setFrame(const graphics::Rect& frame) {
 void GPUImageView::layoutSubviews() {
     ui::View::layoutSubviews();
     boundsMayHaveChanged();
+}
+
+void GPUImageView::didMoveToWindow() {
+    ui::View::didMoveToWindow();
+    if (auto* host = window()) setContentScaleFactor(host->scale());
 }
 
 void GPUImageView::boundsMayHaveChanged() {

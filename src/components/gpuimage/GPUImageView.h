@@ -46,11 +46,14 @@ public:
 
     void setFrame(const graphics::Rect& frame) override;
     void layoutSubviews() override;
+    // Takes the window's scale as its content scale factor.
+    void didMoveToWindow() override;
 
     void setBackgroundColor(float red, float green, float blue, float alpha);
     GPUImageFillMode fillMode() const { return fillMode_; }
     void setFillMode(GPUImageFillMode mode);
-    // Points to pixels of the renderbuffer (1 until set).
+    // Points to pixels of the renderbuffer: the window's scale while in
+    // one, else 1 until set.
     double contentScaleFactor() const { return contentScaleFactor_; }
     void setContentScaleFactor(double scale);
     // The renderbuffer's size, or maximumOutputSize while there is none.

@@ -1,6 +1,7 @@
 #include "GPUImageTestSupport.h"
 #include "components/gpuimage/GPUImageView.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/ui/Window.h"
 #include "support/VirtualClock.h"
 
 #include <gtest/gtest.h>
@@ -141,9 +142,13 @@ TEST(GPUImageView, LetterboxShowsTheBackgroundAndAZeroFrameWaitsForItsSize) {
     view->setFrame({0, 0, 4, 4});
     EXPECT_EQ(view->sizeInPixels(), (Size{4, 4}));
     EXPECT_EQ(presented(*input, *view).size(), QSize(4, 4));
-    view->setContentScaleFactor(2);
+    ui::Window window({0, 0, 20, 20});
+    window.setScale(2);
+    window.addSubview(view);
+    EXPECT_EQ(view->contentScaleFactor(), 2);
     EXPECT_EQ(view->sizeInPixels(), (Size{8, 8}));
     EXPECT_EQ(presented(*input, *view).size(), QSize(8, 8));
+    view->removeFromSuperview();
 }
 
 }  // namespace
