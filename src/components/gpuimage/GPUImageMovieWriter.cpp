@@ -187,11 +187,18 @@ void GPUImageMovieWriter::newFrameReadyAtTime(FrameTime frameTime, int) {
         std::lock_guard lock(mutex_);
         previousFrameTime_ = frameTime;
     }
-    if (encodingLiveVideo_)
+    if (encodingLiveVideo_) {
         movieWritingQueue_.async(
             [self = shared_from_this(), buffer, frameTime] { self->writeVideo(buffer, frameTime); });
-    else
-        writeVideo(buffer, frameTime);
+        return;
+    }
+    // Offline frames are never dropped: the next frame draws while this one
+    // encodes, but no more than a few wait for the encoder.
+    offlineFramesInFlight_.wait();
+    movieWritingQueue_.async([self = shared_from_this(), buffer, frameTime] {
+        self->writeVideo(buffer, frameTime);
+        self->offlineFramesInFlight_.signal();
+    });
 }
 
 void GPUImageMovieWriter::writeVideo(std::shared_ptr<media::PixelBuffer> buffer, MediaTime time) {

@@ -15,6 +15,7 @@
 
 #include "components/gpuimage/GPUImageOutput.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/DispatchSemaphore.h"
 #include "platform/foundation/Value.h"
 #include "platform/media/AssetWriter.h"
 #include "platform/media/SampleBuffers.h"
@@ -192,6 +193,7 @@ private:
     ReadyCallback audioInputReadyCallback_;
     std::weak_ptr<GPUImageMovieWriterDelegate> delegate_;
     std::vector<std::shared_ptr<media::PixelBuffer>> freeBuffers_;
+    foundation::DispatchSemaphore offlineFramesInFlight_{3};
 
     std::atomic<bool> alreadyFinishedRecording_{false};
     std::atomic<bool> audioEncodingIsFinished_{false};
