@@ -1,5 +1,9 @@
 #include "components/gpuimage/GPUImageFilterRegistry.h"
 
+#include "components/gpuimage/GPUImageAverageColor.h"
+#include "components/gpuimage/GPUImageBrightnessFilter.h"
+#include "components/gpuimage/GPUImageBuffer.h"
+#include "components/gpuimage/GPUImageChromaKeyBlendFilter.h"
 #include "components/gpuimage/GPUImageFilter.h"
 
 namespace gpuimage {
@@ -65,6 +69,16 @@ std::optional<GPUImageFilterRegistry::Operation> GPUImageFilterRegistry::operati
 
 void registerBuiltInFilters(GPUImageFilterRegistry& registry) {
     registry.registerClass<GPUImageFilter>("GPUImageFilter");
+    registry.registerClass<GPUImageBrightnessFilter>("GPUImageBrightnessFilter", "GPUImageFilter");
+    registry.registerOperation("GPUImageBrightnessFilter", "setBrightness:", &GPUImageBrightnessFilter::setBrightness);
+    registry.registerClass<GPUImageChromaKeyBlendFilter>("GPUImageChromaKeyBlendFilter", "GPUImageFilter");
+    registry.registerOperation("GPUImageChromaKeyBlendFilter",
+                               "setThresholdSensitivity:", &GPUImageChromaKeyBlendFilter::setThresholdSensitivity);
+    registry.registerOperation("GPUImageChromaKeyBlendFilter",
+                               "setSmoothing:", &GPUImageChromaKeyBlendFilter::setSmoothing);
+    registry.registerClass<GPUImageBuffer>("GPUImageBuffer", "GPUImageFilter");
+    registry.registerOperation("GPUImageBuffer", "setBufferSize:", &GPUImageBuffer::setBufferSize);
+    registry.registerClass<GPUImageAverageColor>("GPUImageAverageColor", "GPUImageFilter");
 }
 
 }  // namespace gpuimage

@@ -227,3 +227,25 @@ TEST(GPUImageFilterPipeline, ConfigurationFromAPropertyListFile) {
     EXPECT_FALSE(
         GPUImageFilterPipeline::createWithConfigurationFile(folder.path() + "/missing.plist", source, nullptr));
 }
+
+// The library's own filters are there by name: a brightness step read from
+// a configuration brightens what flows through.
+TEST(GPUImageFilterPipeline, BuiltInFiltersAreRegistered) {
+    for (const char* name : {"GPUImageFilter", "GPUImageBrightnessFilter", "GPUImageChromaKeyBlendFilter",
+                             "GPUImageBuffer", "GPUImageAverageColor"})
+        EXPECT_TRUE(GPUImageFilterRegistry::shared().hasClass(name)) << name;
+    auto bytes = gpuimagetest::bgraPicture(1, 1, {{100, 100, 100, 255}});
+    auto input = std::make_shared<GPUImageRawDataInput>(bytes.data(), Size{1, 1});
+    auto output = std::make_shared<GPUImageRawDataOutput>(Size{1, 1}, false);
+    auto pipeline = GPUImageFilterPipeline::createWithConfiguration(
+        configuration({entry("GPUImageBrightnessFilter", {{"setBrightness:", "float(0.25)"}}),
+                       entry("GPUImageChromaKeyBlendFilter", {{"setSmoothing:", "float(0.2)"}})}),
+        input, output);
+    ASSERT_TRUE(pipeline);
+    (*pipeline)->removeFilterAtIndex(1);  // the blend waits for a second input
+    gpuimagetest::pushAndWait(*input);
+    auto pixels = gpuimagetest::readPixels(*output);
+    ASSERT_EQ(pixels.size(), 1u);
+    EXPECT_NEAR(pixels[0][0], 164, 1);
+    EXPECT_NEAR(pixels[0][2], 164, 1);
+}
