@@ -4,7 +4,6 @@
 #include "components/gpuimage/GPUImageMovieWriter.h"
 #include "platform/foundation/BackgroundActivity.h"
 #include "platform/foundation/DispatchQueue.h"
-#include "platform/media/Asset.h"
 
 #include <algorithm>
 #include <chrono>
@@ -47,6 +46,10 @@ GPUImageMovie::GPUImageMovie(std::string path) : path_(std::move(path)) {
 
 std::shared_ptr<GPUImageMovie> GPUImageMovie::createWithURL(const std::string& path) {
     return std::make_shared<GPUImageMovie>(path);
+}
+
+std::shared_ptr<GPUImageMovie> GPUImageMovie::createWithAsset(const media::Asset& asset) {
+    return createWithURL(asset.path());
 }
 
 GPUImageMovie::~GPUImageMovie() {

@@ -14,7 +14,7 @@
 // until the end of the file or endProcessing.
 
 #include "components/gpuimage/GPUImageOutput.h"
-#include "platform/foundation/Value.h"
+#include "platform/media/Asset.h"
 #include "platform/media/AudioPcmReader.h"
 #include "platform/media/SampleBuffers.h"
 #include "platform/media/VideoSampleReader.h"
@@ -38,6 +38,8 @@ public:
 class GPUImageMovie : public GPUImageOutput {
 public:
     static std::shared_ptr<GPUImageMovie> createWithURL(const std::string& path);
+    // The asset's file, read the same way.
+    static std::shared_ptr<GPUImageMovie> createWithAsset(const media::Asset& asset);
     ~GPUImageMovie() override;
 
     const std::string& url() const { return path_; }

@@ -139,6 +139,19 @@ void GPUImageMovieWriter::startRecording() {
     });
 }
 
+void GPUImageMovieWriter::startRecordingInOrientation(const graphics::AffineTransform& transform) {
+    setTransform(transform);
+    startRecording();
+}
+
+graphics::AffineTransform GPUImageMovieWriter::transform() const {
+    return videoInput_ ? videoInput_->videoSettings().transform : graphics::AffineTransform{0, 0, 0, 0, 0, 0};
+}
+
+void GPUImageMovieWriter::setTransform(const graphics::AffineTransform& transform) {
+    if (videoInput_) videoInput_->setTransform(transform);
+}
+
 void GPUImageMovieWriter::startSessionIfNeeded(MediaTime time, bool video) {
     {
         std::lock_guard lock(mutex_);

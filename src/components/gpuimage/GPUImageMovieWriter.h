@@ -17,6 +17,7 @@
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/DispatchSemaphore.h"
 #include "platform/foundation/Value.h"
+#include "platform/graphics/AffineTransform.h"
 #include "platform/media/AssetWriter.h"
 #include "platform/media/SampleBuffers.h"
 
@@ -77,6 +78,8 @@ public:
     ~GPUImageMovieWriter() override;
 
     void startRecording();
+    // With `transform` as the track's display transform.
+    void startRecordingInOrientation(const graphics::AffineTransform& transform);
     void finishRecording() { finishRecordingWithCompletionHandler(nullptr); }
     // `handler` runs once the file is complete (on a global queue), or at
     // once on the context queue when the writer never started or already
@@ -99,6 +102,10 @@ public:
     // frame was written); zero before the first sample.
     media::MediaTime duration() const;
     std::shared_ptr<media::AssetWriter> assetWriter() const { return assetWriter_; }
+    // How players turn the recorded pictures; all zero without a video track.
+    // Set it before recording starts.
+    graphics::AffineTransform transform() const;
+    void setTransform(const graphics::AffineTransform& transform);
     std::optional<foundation::Error> error() const;
     graphics::Size videoSize() const { return videoSize_; }
     // The rate sound is to arrive in.

@@ -102,6 +102,17 @@ Status AssetWriterInput::open(AVFormatContext& muxer) {
         return mediaError(status, "Cannot add a track");
     stream_->time_base = encoder_->time_base;
     stream_->avg_frame_rate = encoder_->framerate;
+    if (!video_.transform.isIdentity()) {
+        // QuickTime's matrix: 16.16 fixed point in the first two columns, 2.30 in the last.
+        auto* matrix = reinterpret_cast<int32_t*>(
+            av_stream_new_side_data(stream_, AV_PKT_DATA_DISPLAYMATRIX, 9 * sizeof(int32_t)));
+        if (!matrix) return mediaError(AVERROR(ENOMEM), "Cannot add a track");
+        const graphics::AffineTransform& t = video_.transform;
+        auto fixed = [](double value) { return static_cast<int32_t>(std::lround(value * 65536.0)); };
+        const int32_t values[9] = {fixed(t.a), fixed(t.b),  0,           fixed(t.c), fixed(t.d),
+                                   0,          fixed(t.tx), fixed(t.ty), 1 << 30};
+        std::memcpy(matrix, values, sizeof values);
+    }
     frame_.reset(av_frame_alloc());
     if (!frame_) return mediaError(AVERROR(ENOMEM), "Cannot add a track");
     frame_->format = AV_PIX_FMT_YUV420P;

@@ -15,6 +15,7 @@
 // the tracks reach the file interleaved and memory stays flat.
 
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/graphics/AffineTransform.h"
 #include "platform/media/AacEncoder.h"
 #include "platform/media/FFmpeg.h"
 #include "platform/media/MediaTime.h"
@@ -41,6 +42,8 @@ struct VideoSettings {
     // until the next (the last one timescale/frameRate units); 0 takes
     // frameRate, so times are whole frames.
     int timescale = 0;
+    // How players turn the stored pictures for display (the track's matrix).
+    graphics::AffineTransform transform = graphics::AffineTransform::identity();
 };
 
 struct PcmAudioSettings {
@@ -63,6 +66,8 @@ public:
 
     Kind kind() const { return kind_; }
     const VideoSettings& videoSettings() const { return video_; }
+    // The display transform of a video input; taken when writing starts.
+    void setTransform(const graphics::AffineTransform& transform) { video_.transform = transform; }
     const PcmAudioSettings& audioSettings() const { return audio_; }
     bool encodesAac() const { return aac_.has_value(); }
 

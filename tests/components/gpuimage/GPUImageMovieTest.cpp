@@ -140,7 +140,9 @@ TEST(GPUImageMovie, TranscodesThroughTheMovieWriter) {
         static int run = 0;
         const std::string out =
             folder().path() + "/" + std::to_string(++run) + (synchronized ? "-paced.mov" : "-free.mov");
-        auto movie = GPUImageMovie::createWithURL(testMovie(true));
+        auto asset = media::Asset::open(testMovie(true));
+        ASSERT_TRUE(asset);
+        auto movie = GPUImageMovie::createWithAsset(*asset);
         auto writer = GPUImageMovieWriter::create(out, Size{kWidth, kHeight});
         writer->setEncodingLiveVideo(false);
         movie->addTarget(writer);

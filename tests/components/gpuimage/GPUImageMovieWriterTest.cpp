@@ -2,6 +2,7 @@
 #include "components/gpuimage/GPUImageMovieWriter.h"
 #include "components/gpuimage/GPUImagePicture.h"
 #include "platform/foundation/DispatchSemaphore.h"
+#include "platform/media/Asset.h"
 #include "platform/media/VideoSampleReader.h"
 #include "support/MovieFacts.h"
 #include "support/RunFolder.h"
@@ -69,7 +70,9 @@ TEST(GPUImageMovieWriter, WritesH264FramesAndAacMonoSound) {
     Rig rig(path, Size{96, 64}, {200, 40, 90, 255});
     rig.writer->setHasAudioTrack(true);
     EXPECT_EQ(rig.writer->duration(), MediaTime::zero()) << "nothing written yet";
-    rig.writer->startRecording();
+    const graphics::AffineTransform quarterTurn{0, 1, -1, 0, 64, 0};
+    rig.writer->startRecordingInOrientation(quarterTurn);
+    EXPECT_EQ(rig.writer->transform(), quarterTurn);
     for (int i = 0; i < 90; ++i) {
         rig.writer->processAudioBuffer(tone(int64_t(i) * 1470, 1470));
         rig.frameAt(MediaTime::make(i, 30));
@@ -90,6 +93,9 @@ TEST(GPUImageMovieWriter, WritesH264FramesAndAacMonoSound) {
     EXPECT_EQ(facts.sampleRate, 44100);
     EXPECT_NEAR(facts.audioBitRate, 64000, 16000);
     EXPECT_NEAR(facts.audioDurationSeconds, 3.0, 0.05);
+    auto asset = media::Asset::open(path);
+    ASSERT_TRUE(asset);
+    EXPECT_EQ(asset->firstVideoTrack()->preferredTransform, quarterTurn);
 
     // The colours keep their channels (the framebuffer is read as BGRA).
     auto reader = media::VideoSampleReader::open(path);
@@ -214,6 +220,8 @@ TEST(GPUImageMovieWriter, WritersThatCannotBeMadeKeepTheirError) {
     refused->processAudioBuffer(tone(0, 100));
     finishAndWait(*refused);
     EXPECT_EQ(std::filesystem::file_size(taken), 0u);
+
+    EXPECT_EQ(refused->transform(), (graphics::AffineTransform{0, 0, 0, 0, 0, 0})) << "no video track";
 
     // Given settings choose the size.
     const std::string sized = moviePath("sized.mov");

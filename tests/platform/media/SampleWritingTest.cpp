@@ -1,7 +1,5 @@
 #include "platform/media/AssetWriter.h"
-#include "platform/media/VideoSampleReader.h"
 #include "support/MovieFacts.h"
-#include "support/Process.h"
 #include "support/RunFolder.h"
 
 #include <cmath>
@@ -88,39 +86,4 @@ TEST(SampleWriting, UnknownPixelFormatFailsTheWriter) {
     picture.pixelFormat = 0x12345678;
     EXPECT_FALSE(video->appendPixelBuffer(picture, MediaTime::zero()));
     EXPECT_EQ((*writer)->status(), AssetWriterStatus::Failed);
-}
-
-// Pictures come out in order, as ffmpeg's own BGRA decode gives them.
-TEST(SampleWriting, ReaderMatchesFfmpegBgraDecode) {
-    const std::string movie = folder().path() + "/testsrc2.mp4";
-    ASSERT_EQ(testsupport::runProcess({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
-                                       "testsrc2=size=96x64:rate=25:duration=1", "-pix_fmt", "yuv420p", "-c:v",
-                                       "libx264", movie})
-                  .exitCode,
-              0);
-    const std::string raw = folder().path() + "/testsrc2.bgra";
-    ASSERT_EQ(
-        testsupport::runProcess({"ffmpeg", "-v", "error", "-y", "-i", movie, "-f", "rawvideo", "-pix_fmt", "bgra", raw})
-            .exitCode,
-        0);
-    std::FILE* file = std::fopen(raw.c_str(), "rb");
-    ASSERT_NE(file, nullptr);
-    std::vector<uint8_t> reference(96 * 64 * 4);
-    auto reader = VideoSampleReader::open(movie);
-    ASSERT_TRUE(reader) << reader.error().description;
-    int count = 0;
-    for (;; ++count) {
-        auto sample = (*reader)->next();
-        ASSERT_TRUE(sample);
-        if (!*sample) break;
-        ASSERT_EQ(std::fread(reference.data(), 1, reference.size(), file), reference.size());
-        EXPECT_EQ((*sample)->presentationTime, MediaTime::make(count * 3600, 90000));
-        int worst = 0;
-        for (size_t i = 0; i < reference.size(); ++i)
-            worst = std::max(worst, std::abs(int((*sample)->pixels.bytes[i]) - int(reference[i])));
-        EXPECT_LE(worst, 3) << "frame " << count;
-    }
-    std::fclose(file);
-    EXPECT_EQ(count, 25);
-    EXPECT_FALSE(VideoSampleReader::open(folder().path() + "/missing.mp4"));
 }
