@@ -121,6 +121,16 @@ public:
     graphics::Image imageFromCurrentlyProcessedOutput() { return newCGImageFromCurrentlyProcessedOutput(); }
     graphics::Image imageFromCurrentlyProcessedOutputWithOrientation(graphics::ImageOrientation orientation);
 
+    // One picture filtered through this object (which must be a target) at
+    // once: a picture source feeds it a single frame and the output is read
+    // back. Null when this object is no target or the picture is empty.
+    graphics::Image newCGImageByFilteringCGImage(
+        const graphics::Image& image, graphics::ImageOrientation orientation = graphics::ImageOrientation::Up);
+    // With the picture's own orientation.
+    graphics::Image newCGImageByFilteringImage(const graphics::Image& image);
+    // The result carries the picture's scale and orientation.
+    graphics::Image imageByFilteringImage(const graphics::Image& image);
+
     void setAudioEncodingTarget(std::shared_ptr<GPUImageAudioEncodingTarget> target);
     std::shared_ptr<GPUImageAudioEncodingTarget> audioEncodingTarget() const { return audioEncodingTarget_; }
 

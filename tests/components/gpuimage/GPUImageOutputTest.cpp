@@ -164,3 +164,35 @@ TEST(GPUImageOutputCapture, ImageOrientationFollowsTheDevice) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GPUImageOutputCapture, FiltersOnePictureAtOnce) {
+    const char* kInvert = R"(
+varying highp vec2 textureCoordinate;
+uniform sampler2D inputImageTexture;
+void main() {
+    lowp vec4 color = texture2D(inputImageTexture, textureCoordinate);
+    gl_FragColor = vec4(1.0 - color.rgb, color.a);
+}
+)";
+    auto filter = std::make_shared<GPUImageFilter>(kInvert);
+    QImage bitmap(2, 1, QImage::Format_RGBA8888);
+    bitmap.setPixelColor(0, 0, QColor(255, 0, 0));
+    bitmap.setPixelColor(1, 0, QColor(10, 20, 30));
+    graphics::Image picture(bitmap, 2.0, graphics::ImageOrientation::Right);
+
+    auto filtered = filter->imageByFilteringImage(picture);
+    ASSERT_FALSE(filtered.isNull());
+    EXPECT_EQ(filtered.scale(), 2.0);
+    EXPECT_EQ(filtered.orientation(), graphics::ImageOrientation::Right);
+    EXPECT_EQ(filtered.pixelAt(0, 0), (graphics::RGBA{0, 255, 255, 255}));
+    EXPECT_EQ(filtered.pixelAt(1, 0), (graphics::RGBA{245, 235, 225, 255}));
+    EXPECT_TRUE(filter->targets().empty());
+
+    EXPECT_TRUE(filter->newCGImageByFilteringCGImage(graphics::Image()).isNull());  // empty picture
+    auto source = std::make_shared<GPUImageRawDataInput>(nullptr, Size{1, 1});      // no target side
+    EXPECT_TRUE(source->newCGImageByFilteringImage(picture).isNull());
+}
+
+}  // namespace
