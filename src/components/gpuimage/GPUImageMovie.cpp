@@ -4,6 +4,8 @@
 #include "components/gpuimage/GPUImageMovieWriter.h"
 #include "platform/foundation/BackgroundActivity.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/media/AudioPcmReader.h"
+#include "platform/media/VideoSampleReader.h"
 
 #include <algorithm>
 #include <chrono>
@@ -74,26 +76,55 @@ void GPUImageMovie::startProcessing() {
     processAsset();
 }
 
+namespace {
+
+class FileVideoSource : public GPUImageMovieVideoSource {
+public:
+    explicit FileVideoSource(std::unique_ptr<media::VideoSampleReader> reader) : reader_(std::move(reader)) {}
+    foundation::Result<std::optional<media::VideoSample>> next() override { return reader_->next(); }
+
+private:
+    std::unique_ptr<media::VideoSampleReader> reader_;
+};
+
+class FileAudioSource : public GPUImageMovieAudioSource {
+public:
+    explicit FileAudioSource(std::unique_ptr<media::AudioPcmReader> reader) : reader_(std::move(reader)) {}
+    int sampleRate() const override { return reader_->sampleRate(); }
+    int channelCount() const override { return reader_->channelCount(); }
+    foundation::Result<int64_t> read(float* interleaved, int64_t frames) override {
+        return reader_->read(interleaved, frames);
+    }
+
+private:
+    std::unique_ptr<media::AudioPcmReader> reader_;
+};
+
+}  // namespace
+
+std::shared_ptr<GPUImageMovieWriter> GPUImageMovie::soundWriter() {
+    auto writer = std::dynamic_pointer_cast<GPUImageMovieWriter>(audioEncodingTarget());
+    if (writer) writer->setShouldInvalidateAudioSampleWhenDone(true);
+    return writer;
+}
+
 bool GPUImageMovie::createAssetReader() {
     auto video = media::VideoSampleReader::open(path_);
     if (!video) {
         setError(video.error());
         return false;
     }
-    videoReader_ = std::move(*video);
+    videoReader_ = std::make_unique<FileVideoSource>(std::move(*video));
     audioReader_.reset();
-    audioFramesRead_ = 0;
-    lastVideoTime_ = MediaTime::zero();
-    auto writer = std::dynamic_pointer_cast<GPUImageMovieWriter>(audioEncodingTarget());
-    if (!writer) return true;
+    if (!std::dynamic_pointer_cast<GPUImageMovieWriter>(audioEncodingTarget())) return true;
     auto asset = media::Asset::open(path_);
     if (!asset) return true;
     auto tracks = asset->tracksWithMediaType(media::MediaType::Audio);
     if (tracks.empty()) return true;
-    writer->setShouldInvalidateAudioSampleWhenDone(true);
+    auto writer = soundWriter();
     auto audio =
         media::AudioPcmReader::open(path_, writer->audioSampleRate(), std::clamp(tracks.front().channelCount, 1, 2));
-    if (audio) audioReader_ = std::move(*audio);
+    if (audio) audioReader_ = std::make_unique<FileAudioSource>(std::move(*audio));
     return true;
 }
 
@@ -101,6 +132,8 @@ void GPUImageMovie::processAsset() {
     // An earlier reading of this movie ends before a new one starts.
     reading_ = false;
     retire(readingThread_);
+    audioFramesRead_ = 0;
+    lastVideoTime_ = MediaTime::zero();
     if (!createAssetReader()) {
         gpuLog("Error reading from file at URL: " + path_);
         return;
@@ -188,7 +221,6 @@ bool GPUImageMovie::readNextVideoFrame() {
 }
 
 bool GPUImageMovie::readNextAudioSample() {
-    auto writer = std::dynamic_pointer_cast<GPUImageMovieWriter>(audioEncodingTarget());
     if (!reading_ || audioEncodingIsFinished_ || !audioReader_) {
         if (!synchronizedMovieWriter_.expired() && videoEncodingIsFinished_ && audioEncodingIsFinished_)
             endProcessing();
@@ -203,7 +235,8 @@ bool GPUImageMovie::readNextAudioSample() {
     if (frames && *frames > 0) {
         buffer.samples.resize(size_t(*frames) * size_t(buffer.channelCount));
         audioFramesRead_ += *frames;
-        if (writer) writer->processAudioBuffer(buffer);
+        if (auto writer = std::dynamic_pointer_cast<GPUImageMovieWriter>(audioEncodingTarget()))
+            writer->processAudioBuffer(buffer);
         return true;
     }
     if (keepLooping_) return false;

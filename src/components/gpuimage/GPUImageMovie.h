@@ -15,19 +15,36 @@
 
 #include "components/gpuimage/GPUImageOutput.h"
 #include "platform/media/Asset.h"
-#include "platform/media/AudioPcmReader.h"
 #include "platform/media/SampleBuffers.h"
-#include "platform/media/VideoSampleReader.h"
 
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
 namespace gpuimage {
 
 class GPUImageMovieWriter;
+
+// What one reading of a movie goes through: its pictures in display order,
+// and its sound when a movie writer takes it.
+class GPUImageMovieVideoSource {
+public:
+    virtual ~GPUImageMovieVideoSource() = default;
+    // The next picture; none at the end.
+    virtual foundation::Result<std::optional<media::VideoSample>> next() = 0;
+};
+
+class GPUImageMovieAudioSource {
+public:
+    virtual ~GPUImageMovieAudioSource() = default;
+    virtual int sampleRate() const = 0;
+    virtual int channelCount() const = 0;
+    // Up to `frames` interleaved frames; fewer only at the end (0 there).
+    virtual foundation::Result<int64_t> read(float* interleaved, int64_t frames) = 0;
+};
 
 class GPUImageMovieDelegate {
 public:
@@ -74,9 +91,17 @@ public:
     // Made through createWithURL(); public for std::make_shared.
     explicit GPUImageMovie(std::string path);
 
+protected:
+    // Opens the sources of one reading; false (error set) when they do not open.
+    virtual bool createAssetReader();
+    // The movie writer that takes the sound, when there is one; it is told
+    // that the sound is handed on once.
+    std::shared_ptr<GPUImageMovieWriter> soundWriter();
+
+    std::unique_ptr<GPUImageMovieVideoSource> videoReader_;
+    std::unique_ptr<GPUImageMovieAudioSource> audioReader_;
+
 private:
-    // Opens the readers ("createAssetReader"); false when the file does not.
-    bool createAssetReader();
     void processAsset();
     void readLoop();
     void paceToActualSpeed(media::MediaTime time);
@@ -86,8 +111,6 @@ private:
     std::weak_ptr<GPUImageMovieWriter> synchronizedMovieWriter_;
 
     // Touched by one reading thread or queue at a time.
-    std::unique_ptr<media::VideoSampleReader> videoReader_;
-    std::unique_ptr<media::AudioPcmReader> audioReader_;
     int64_t audioFramesRead_ = 0;
     media::MediaTime lastVideoTime_ = media::MediaTime::zero();
     media::MediaTime previousFrameTime_ = media::MediaTime::zero();

@@ -1,6 +1,7 @@
 #include "GPUImageTestSupport.h"
 #include "components/gpuimage/GPUImageFilter.h"
 #include "components/gpuimage/GPUImageMovie.h"
+#include "components/gpuimage/GPUImageMovieComposition.h"
 #include "components/gpuimage/GPUImageMovieWriter.h"
 #include "platform/foundation/DispatchSemaphore.h"
 #include "platform/foundation/RunLoop.h"
@@ -60,6 +61,36 @@ std::vector<std::vector<uint8_t>> ffmpegBgraFrames(const std::string& movie) {
     return frames;
 }
 
+// The largest difference of one channel between a picture and a BGRA frame.
+int worstDifference(const graphics::Image& picture, const std::vector<uint8_t>& bgra) {
+    int worst = 0;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const graphics::RGBA got = picture.pixelAt(x, y);
+            const uint8_t* want = &bgra[(size_t(y) * kWidth + size_t(x)) * 4];
+            worst = std::max({worst, std::abs(int(got.r) - want[2]), std::abs(int(got.g) - want[1]),
+                              std::abs(int(got.b) - want[0])});
+        }
+    return worst;
+}
+
+// Reads back every frame a filter draws, with its time.
+struct FrameCollector {
+    std::shared_ptr<GPUImageFilter> filter = std::make_shared<GPUImageFilter>();
+    std::mutex mutex;
+    std::vector<graphics::Image> pictures;
+    std::vector<MediaTime> times;
+
+    FrameCollector() {
+        filter->setFrameProcessingCompletionBlock([this](GPUImageOutput& output, FrameTime time) {
+            std::lock_guard lock(mutex);
+            pictures.push_back(
+                output.newCGImageFromCurrentlyProcessedOutputWithOrientation(graphics::ImageOrientation::Up));
+            times.push_back(time);
+        });
+    }
+};
+
 // Tells a semaphore when the movie completes, and counts.
 struct CompletionDelegate : GPUImageMovieDelegate {
     foundation::DispatchSemaphore done{0};
@@ -77,38 +108,21 @@ TEST(GPUImageMovie, PicturesArriveInOrderAsFfmpegDecodesThem) {
     const auto reference = ffmpegBgraFrames(testMovie(false));
     ASSERT_EQ(reference.size(), size_t(kFrames));
     auto movie = GPUImageMovie::createWithURL(testMovie(false));
-    auto filter = std::make_shared<GPUImageFilter>();
+    FrameCollector collector;
     auto recorder = std::make_shared<gpuimagetest::RecordingTarget>();
-    std::mutex mutex;
-    std::vector<graphics::Image> pictures;
-    std::vector<MediaTime> times;
-    filter->setFrameProcessingCompletionBlock([&](GPUImageOutput& output, FrameTime time) {
-        std::lock_guard lock(mutex);
-        pictures.push_back(
-            output.newCGImageFromCurrentlyProcessedOutputWithOrientation(graphics::ImageOrientation::Up));
-        times.push_back(time);
-    });
-    movie->addTarget(filter);
+    movie->addTarget(collector.filter);
     movie->addTarget(recorder);
     auto delegate = std::make_shared<CompletionDelegate>();
     movie->setDelegate(delegate);
     movie->startProcessing();
     ASSERT_TRUE(delegate->done.wait(60));
 
-    std::lock_guard lock(mutex);
-    ASSERT_EQ(pictures.size(), size_t(kFrames));
+    std::lock_guard lock(collector.mutex);
+    ASSERT_EQ(collector.pictures.size(), size_t(kFrames));
     for (int i = 0; i < kFrames; ++i) {
-        EXPECT_EQ(times[size_t(i)], MediaTime::make(i * 3600, 90000)) << i;
-        ASSERT_EQ(pictures[size_t(i)].pixelWidth(), kWidth);
-        int worst = 0;
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x) {
-                const graphics::RGBA got = pictures[size_t(i)].pixelAt(x, y);
-                const uint8_t* want = &reference[size_t(i)][(size_t(y) * kWidth + size_t(x)) * 4];
-                worst = std::max({worst, std::abs(int(got.r) - want[2]), std::abs(int(got.g) - want[1]),
-                                  std::abs(int(got.b) - want[0])});
-            }
-        EXPECT_LE(worst, 3) << "frame " << i;
+        EXPECT_EQ(collector.times[size_t(i)], MediaTime::make(i * 3600, 90000)) << i;
+        ASSERT_EQ(collector.pictures[size_t(i)].pixelWidth(), kWidth);
+        EXPECT_LE(worstDifference(collector.pictures[size_t(i)], reference[size_t(i)]), 3) << "frame " << i;
     }
     EXPECT_EQ(recorder->frames, kFrames);
     EXPECT_EQ(recorder->size, (Size{kWidth, kHeight}));
@@ -187,4 +201,55 @@ TEST(GPUImageMovie, RepeatsUntilEnded) {
     movie->endProcessing();
     EXPECT_EQ(delegate->completions.load(), 1);
     EXPECT_EQ(recorder->ends, 1);
+}
+
+// A composition plays its segments in timeline order, each picture from its
+// place in the source, and its mixed sound reaches the writer.
+TEST(GPUImageMovieComposition, PlaysTheSegmentsInTimelineOrder) {
+    const auto reference = ffmpegBgraFrames(testMovie(false));
+    ASSERT_EQ(reference.size(), size_t(kFrames));
+    auto pictures = media::Asset::open(testMovie(false));
+    auto sound = media::Asset::open(testMovie(true));
+    ASSERT_TRUE(pictures && sound);
+    media::Composition composition;
+    auto& video = composition.addMutableTrack(media::MediaType::Video);
+    const auto range = [](double start, double duration) {
+        return media::TimeRange::make(MediaTime::fromSeconds(start, 600), MediaTime::fromSeconds(duration, 600));
+    };
+    ASSERT_TRUE(video.insertTimeRange(range(0.2, 0.4), *pictures, *pictures->firstVideoTrack(), MediaTime::zero()));
+    ASSERT_TRUE(video.insertTimeRange(range(0, 0.2), *pictures, *pictures->firstVideoTrack(),
+                                      MediaTime::fromSeconds(0.4, 600)));
+    auto& audio = composition.addMutableTrack(media::MediaType::Audio);
+    ASSERT_TRUE(audio.insertTimeRange(range(0, 0.6), *sound, sound->tracksWithMediaType(media::MediaType::Audio)[0],
+                                      MediaTime::zero()));
+
+    auto movie = GPUImageMovieComposition::create(composition);
+    FrameCollector collector;
+    movie->addTarget(collector.filter);
+    static int run = 0;
+    const std::string out = folder().path() + "/composition-" + std::to_string(++run) + ".mov";
+    auto writer = GPUImageMovieWriter::create(out, Size{kWidth, kHeight});
+    writer->setEncodingLiveVideo(false);
+    movie->addTarget(writer);
+    movie->setAudioEncodingTarget(writer);
+    auto delegate = std::make_shared<CompletionDelegate>();
+    movie->setDelegate(delegate);
+    writer->startRecording();
+    movie->startProcessing();
+    ASSERT_TRUE(delegate->done.wait(60));
+    foundation::DispatchSemaphore finished(0);
+    writer->finishRecordingWithCompletionHandler([&] { finished.signal(); });
+    ASSERT_TRUE(finished.wait(60));
+
+    const std::vector<int> sourceFrames = {5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 0, 1, 2, 3, 4};
+    std::lock_guard lock(collector.mutex);
+    ASSERT_EQ(collector.pictures.size(), sourceFrames.size());
+    for (size_t i = 0; i < sourceFrames.size(); ++i) {
+        EXPECT_EQ(collector.times[i], MediaTime::make(int64_t(i) * 3600, 90000)) << i;
+        EXPECT_LE(worstDifference(collector.pictures[i], reference[size_t(sourceFrames[i])]), 3) << "frame " << i;
+    }
+    const auto facts = testsupport::probeMovieFacts(out);
+    EXPECT_EQ(facts.frameTimes.size(), sourceFrames.size());
+    EXPECT_EQ(facts.audioCodec, "aac");
+    EXPECT_NEAR(facts.audioDurationSeconds, 0.6, 0.06);
 }
