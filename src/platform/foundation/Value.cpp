@@ -1,5 +1,6 @@
 #include "platform/foundation/Value.h"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -16,15 +17,75 @@ Date Date::now() {
     return fromUnixTime(unix);
 }
 
-struct Dictionary::Storage {
-    std::vector<Entry> entries;
-    std::unordered_map<std::string, size_t> index;
+namespace {
 
-    void reindex() {
-        index.clear();
-        for (size_t i = 0; i < entries.size(); ++i) index.emplace(entries[i].first, i);
+// The default array storage: a vector, changed in place.
+class OrderedArrayStorage final : public ArrayStorage {
+public:
+    OrderedArrayStorage() = default;
+    explicit OrderedArrayStorage(std::vector<Value> values) : items_(std::move(values)) {}
+
+    std::span<const Value> values() const override { return items_; }
+    const Value& at(size_t index) const override { return items_.at(index); }
+    void insert(size_t index, Value value) override {
+        if (index > items_.size()) throw std::out_of_range("Array::insert index beyond bounds");
+        items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(index), std::move(value));
     }
+    void replace(size_t index, Value value) override { items_.at(index) = std::move(value); }
+    void remove(size_t index) override {
+        if (index >= items_.size()) throw std::out_of_range("Array::erase index beyond bounds");
+        items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index));
+    }
+    void removeAll() override { items_.clear(); }
+
+private:
+    std::vector<Value> items_;
 };
+
+struct StringHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view key) const { return std::hash<std::string_view>()(key); }
+};
+
+// The default dictionary storage: entries in the order of their first
+// insertion, with an index from key to position.
+class OrderedDictionaryStorage final : public DictionaryStorage {
+public:
+    size_t size() const override { return entries_.size(); }
+    const Value* find(std::string_view key) const override {
+        auto it = index_.find(key);
+        return it == index_.end() ? nullptr : &entries_[it->second].second;
+    }
+    void set(std::string key, Value value) override {
+        auto it = index_.find(key);
+        if (it != index_.end()) {
+            entries_[it->second].second = std::move(value);
+            return;
+        }
+        index_.emplace(key, entries_.size());
+        entries_.emplace_back(std::move(key), std::move(value));
+    }
+    void remove(std::string_view key) override {
+        auto it = index_.find(key);
+        if (it == index_.end()) return;
+        entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(it->second));
+        index_.clear();
+        for (size_t i = 0; i < entries_.size(); ++i) index_.emplace(entries_[i].first, i);
+    }
+    void removeAll() override {
+        entries_.clear();
+        index_.clear();
+    }
+    const Entry* entryFrom(size_t& position) const override {
+        return position < entries_.size() ? &entries_[position] : nullptr;
+    }
+
+private:
+    std::vector<Entry> entries_;
+    std::unordered_map<std::string, size_t, StringHash, std::equal_to<>> index_;
+};
+
+}  // namespace
 
 struct ValueNode {
     Value::Type type = Value::Type::Null;
@@ -39,8 +100,8 @@ struct ValueNode {
     std::string text;  // string contents, or the literal of a decimal number
     Bytes data;
     Date date;
-    std::shared_ptr<std::vector<Value>> array;
-    std::shared_ptr<Dictionary::Storage> dictionary;
+    std::shared_ptr<ArrayStorage> array;
+    std::shared_ptr<DictionaryStorage> dictionary;
     std::shared_ptr<const std::any> object;
 };
 
@@ -141,7 +202,7 @@ Value::Value(Date date) {
 }
 Value::Value(Array array) {
     auto node = makeNode(Type::Array);
-    node->array = std::move(array.items_);
+    node->array = std::move(array.storage_);
     node_ = std::move(node);
 }
 Value::Value(Dictionary dictionary) {
@@ -334,7 +395,7 @@ uint64_t Value::asUid() const { return type() == Type::Uid ? node_->number.u : 0
 
 Array Value::asArray() const {
     Array array;
-    if (type() == Type::Array) array.items_ = node_->array;
+    if (type() == Type::Array) array.storage_ = node_->array;
     return array;
 }
 
@@ -460,82 +521,62 @@ std::string Value::description() const {
 
 // ---- Array ------------------------------------------------------------------
 
-Array::Array() : items_(std::make_shared<std::vector<Value>>()) {}
-Array::Array(std::initializer_list<Value> values) : items_(std::make_shared<std::vector<Value>>(values)) {}
-Array::Array(std::vector<Value> values) : items_(std::make_shared<std::vector<Value>>(std::move(values))) {}
+Array::Array() : storage_(std::make_shared<OrderedArrayStorage>()) {}
+Array::Array(std::initializer_list<Value> values)
+    : storage_(std::make_shared<OrderedArrayStorage>(std::vector<Value>(values))) {}
+Array::Array(std::vector<Value> values) : storage_(std::make_shared<OrderedArrayStorage>(std::move(values))) {}
+Array::Array(std::shared_ptr<ArrayStorage> storage) : storage_(std::move(storage)) {}
 
-size_t Array::size() const { return items_->size(); }
-const Value& Array::operator[](size_t index) const { return index < items_->size() ? (*items_)[index] : kNullValue; }
-const Value& Array::at(size_t index) const { return items_->at(index); }
-void Array::push_back(Value value) { items_->push_back(std::move(value)); }
-void Array::insert(size_t index, Value value) {
-    if (index > items_->size()) throw std::out_of_range("Array::insert index beyond bounds");
-    items_->insert(items_->begin() + static_cast<std::ptrdiff_t>(index), std::move(value));
+const Value& Array::operator[](size_t index) const {
+    const std::span<const Value> all = storage_->values();
+    return index < all.size() ? all[index] : kNullValue;
 }
-void Array::set(size_t index, Value value) { items_->at(index) = std::move(value); }
-void Array::erase(size_t index) {
-    if (index >= items_->size()) throw std::out_of_range("Array::erase index beyond bounds");
-    items_->erase(items_->begin() + static_cast<std::ptrdiff_t>(index));
+const Value& Array::at(size_t index) const { return storage_->at(index); }
+void Array::push_back(Value value) { storage_->insert(size(), std::move(value)); }
+void Array::insert(size_t index, Value value) { storage_->insert(index, std::move(value)); }
+void Array::set(size_t index, Value value) { storage_->replace(index, std::move(value)); }
+void Array::erase(size_t index) { storage_->remove(index); }
+void Array::clear() { storage_->removeAll(); }
+bool Array::operator==(const Array& other) const {
+    if (storage_ == other.storage_) return true;
+    const std::span<const Value> mine = values(), theirs = other.values();
+    return std::equal(mine.begin(), mine.end(), theirs.begin(), theirs.end());
 }
-void Array::clear() { items_->clear(); }
-const std::vector<Value>& Array::values() const { return *items_; }
-bool Array::operator==(const Array& other) const { return items_ == other.items_ || *items_ == *other.items_; }
-Array Array::copy() const { return Array(*items_); }
+Array Array::copy() const {
+    const std::span<const Value> all = values();
+    return Array(std::vector<Value>(all.begin(), all.end()));
+}
 
 // ---- Dictionary -------------------------------------------------------------
 
-Dictionary::Dictionary() : storage_(std::make_shared<Storage>()) {}
+Dictionary::Dictionary() : storage_(std::make_shared<OrderedDictionaryStorage>()) {}
 Dictionary::Dictionary(std::initializer_list<Entry> entries) : Dictionary() {
     for (const auto& [key, value] : entries) set(key, value);
 }
+Dictionary::Dictionary(std::shared_ptr<DictionaryStorage> storage) : storage_(std::move(storage)) {}
 
-size_t Dictionary::size() const { return storage_->entries.size(); }
-bool Dictionary::contains(std::string_view key) const {
-    return storage_->index.find(std::string(key)) != storage_->index.end();
-}
 const Value& Dictionary::get(std::string_view key) const {
-    auto it = storage_->index.find(std::string(key));
-    return it == storage_->index.end() ? kNullValue : storage_->entries[it->second].second;
-}
-void Dictionary::set(std::string key, Value value) {
-    auto it = storage_->index.find(key);
-    if (it != storage_->index.end()) {
-        storage_->entries[it->second].second = std::move(value);
-        return;
-    }
-    storage_->index.emplace(key, storage_->entries.size());
-    storage_->entries.emplace_back(std::move(key), std::move(value));
-}
-void Dictionary::remove(std::string_view key) {
-    auto it = storage_->index.find(std::string(key));
-    if (it == storage_->index.end()) return;
-    storage_->entries.erase(storage_->entries.begin() + static_cast<std::ptrdiff_t>(it->second));
-    storage_->reindex();
-}
-void Dictionary::clear() {
-    storage_->entries.clear();
-    storage_->index.clear();
+    const Value* found = storage_->find(key);
+    return found ? *found : kNullValue;
 }
 std::vector<std::string> Dictionary::keys() const {
     std::vector<std::string> keys;
     keys.reserve(size());
-    for (const auto& entry : storage_->entries) keys.push_back(entry.first);
+    for (const auto& entry : *this) keys.push_back(entry.first);
     return keys;
 }
-const std::vector<Dictionary::Entry>& Dictionary::entries() const { return storage_->entries; }
 bool Dictionary::operator==(const Dictionary& other) const {
     if (storage_ == other.storage_) return true;
     if (size() != other.size()) return false;
-    for (const auto& [key, value] : storage_->entries) {
-        auto it = other.storage_->index.find(key);
-        if (it == other.storage_->index.end()) return false;
-        if (!(other.storage_->entries[it->second].second == value)) return false;
+    for (const auto& [key, value] : *this) {
+        const Value* theirs = other.storage_->find(key);
+        if (!theirs || !(*theirs == value)) return false;
     }
     return true;
 }
 Dictionary Dictionary::copy() const {
     Dictionary copy;
-    *copy.storage_ = *storage_;
+    for (const auto& [key, value] : *this) copy.set(key, value);
     return copy;
 }
 

@@ -15,6 +15,8 @@
 #include <initializer_list>
 #include <memory>
 #include <optional>
+#include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -148,14 +150,101 @@ private:
     friend class Dictionary;
 };
 
+// What holds an Array's elements. The ordered vector is the default; other
+// storages (a decoder's compact, possibly immutable containers) plug in behind
+// the same Array, so their users see ordinary arrays.
+class ArrayStorage {
+public:
+    virtual ~ArrayStorage() = default;
+
+    // The elements, contiguous; valid until the next change.
+    virtual std::span<const Value> values() const = 0;
+    // Throws std::out_of_range (or a subclass) for an index not below the count.
+    virtual const Value& at(size_t index) const = 0;
+    virtual void insert(size_t index, Value value) = 0;   // index ≤ count
+    virtual void replace(size_t index, Value value) = 0;  // index < count
+    virtual void remove(size_t index) = 0;                // index < count
+    virtual void removeAll() = 0;
+
+    // Changes so far: an iterator that sees it move knows the elements moved
+    // under it. A storage whose walks survive changes may leave it alone.
+    uint64_t mutations() const { return mutations_; }
+
+protected:
+    uint64_t mutations_ = 0;
+};
+
+// What holds a Dictionary's entries; the insertion-ordered table is the default.
+class DictionaryStorage {
+public:
+    using Entry = std::pair<std::string, Value>;
+
+    virtual ~DictionaryStorage() = default;
+
+    virtual size_t size() const = 0;
+    // The value under a key, or null when absent.
+    virtual const Value* find(std::string_view key) const = 0;
+    virtual void set(std::string key, Value value) = 0;
+    virtual void remove(std::string_view key) = 0;
+    virtual void removeAll() = 0;
+    // Walks the entries in the storage's own order: the first entry at or
+    // after `position`, with `position` moved onto it; null past the last.
+    virtual const Entry* entryFrom(size_t& position) const = 0;
+
+    uint64_t mutations() const { return mutations_; }
+
+protected:
+    uint64_t mutations_ = 0;
+};
+
+// Thrown by a collection's iterator when the collection changed in a way
+// that moved its elements since the walk began.
+struct CollectionMutatedError : std::logic_error {
+    CollectionMutatedError() : std::logic_error("*** Collection was mutated while being enumerated.") {}
+};
+
 // A mutable array shared by reference.
 class Array {
 public:
+    class const_iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = Value;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const Value*;
+        using reference = const Value&;
+
+        const_iterator() = default;
+        const Value& operator*() const { return *at_; }
+        const Value* operator->() const { return at_; }
+        const_iterator& operator++() {
+            if (storage_->mutations() != mutations_) throw CollectionMutatedError();
+            ++at_;
+            return *this;
+        }
+        const_iterator operator++(int) {
+            const_iterator before = *this;
+            ++*this;
+            return before;
+        }
+        bool operator==(const const_iterator& other) const { return at_ == other.at_; }
+
+    private:
+        friend class Array;
+        const_iterator(const ArrayStorage* storage, const Value* at)
+            : storage_(storage), at_(at), mutations_(storage->mutations()) {}
+        const ArrayStorage* storage_ = nullptr;
+        const Value* at_ = nullptr;
+        uint64_t mutations_ = 0;
+    };
+
     Array();
     Array(std::initializer_list<Value> values);
     explicit Array(std::vector<Value> values);
+    // An array over another storage.
+    explicit Array(std::shared_ptr<ArrayStorage> storage);
 
-    size_t size() const;
+    size_t size() const { return storage_->values().size(); }
     bool empty() const { return size() == 0; }
     // The element; null when out of range.
     const Value& operator[](size_t index) const;
@@ -167,52 +256,94 @@ public:
     void erase(size_t index);
     void clear();
 
-    const std::vector<Value>& values() const;
-    std::vector<Value>::const_iterator begin() const { return values().begin(); }
-    std::vector<Value>::const_iterator end() const { return values().end(); }
+    std::span<const Value> values() const { return storage_->values(); }
+    const_iterator begin() const { return {storage_.get(), storage_->values().data()}; }
+    const_iterator end() const {
+        const std::span<const Value> all = storage_->values();
+        return {storage_.get(), all.data() + all.size()};
+    }
 
-    bool isIdenticalTo(const Array& other) const { return items_ == other.items_; }
+    const ArrayStorage& storage() const { return *storage_; }
+    // What identifies the shared contents (the same for every handle on them).
+    const void* identity() const { return storage_.get(); }
+    bool isIdenticalTo(const Array& other) const { return storage_ == other.storage_; }
     bool operator==(const Array& other) const;
-    Array copy() const;  // a new array holding the same elements
+    Array copy() const;  // a new array in the default storage holding the same elements
 
 private:
-    std::shared_ptr<std::vector<Value>> items_;
+    std::shared_ptr<ArrayStorage> storage_;
     friend class Value;
 };
 
-// A mutable dictionary with string keys, shared by reference. Keys keep the
-// order of their first insertion, so written files are deterministic.
+// A mutable dictionary with string keys, shared by reference. In the default
+// storage keys keep the order of their first insertion, so written files are
+// deterministic; other storages walk in their own order.
 class Dictionary {
 public:
-    using Entry = std::pair<std::string, Value>;
+    using Entry = DictionaryStorage::Entry;
+
+    class const_iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = Entry;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const Entry*;
+        using reference = const Entry&;
+
+        const_iterator() = default;
+        const Entry& operator*() const { return *entry_; }
+        const Entry* operator->() const { return entry_; }
+        const_iterator& operator++() {
+            if (storage_->mutations() != mutations_) throw CollectionMutatedError();
+            ++position_;
+            entry_ = storage_->entryFrom(position_);
+            return *this;
+        }
+        const_iterator operator++(int) {
+            const_iterator before = *this;
+            ++*this;
+            return before;
+        }
+        bool operator==(const const_iterator& other) const { return entry_ == other.entry_; }
+
+    private:
+        friend class Dictionary;
+        explicit const_iterator(const DictionaryStorage* storage)
+            : storage_(storage), entry_(storage->entryFrom(position_)), mutations_(storage->mutations()) {}
+        const DictionaryStorage* storage_ = nullptr;
+        size_t position_ = 0;
+        const Entry* entry_ = nullptr;
+        uint64_t mutations_ = 0;
+    };
 
     Dictionary();
     Dictionary(std::initializer_list<Entry> entries);
+    // A dictionary over another storage.
+    explicit Dictionary(std::shared_ptr<DictionaryStorage> storage);
 
-    size_t size() const;
+    size_t size() const { return storage_->size(); }
     bool empty() const { return size() == 0; }
-    bool contains(std::string_view key) const;
+    bool contains(std::string_view key) const { return storage_->find(key) != nullptr; }
     // The value under a key; null when absent.
     const Value& get(std::string_view key) const;
     const Value& operator[](std::string_view key) const { return get(key); }
-    void set(std::string key, Value value);
-    void remove(std::string_view key);
-    void clear();
+    void set(std::string key, Value value) { storage_->set(std::move(key), std::move(value)); }
+    void remove(std::string_view key) { storage_->remove(key); }
+    void clear() { storage_->removeAll(); }
 
     std::vector<std::string> keys() const;
-    const std::vector<Entry>& entries() const;
-    std::vector<Entry>::const_iterator begin() const { return entries().begin(); }
-    std::vector<Entry>::const_iterator end() const { return entries().end(); }
+    const_iterator begin() const { return const_iterator(storage_.get()); }
+    const_iterator end() const { return const_iterator(); }
 
+    const DictionaryStorage& storage() const { return *storage_; }
+    const void* identity() const { return storage_.get(); }
     bool isIdenticalTo(const Dictionary& other) const { return storage_ == other.storage_; }
     bool operator==(const Dictionary& other) const;
-    Dictionary copy() const;  // a new dictionary holding the same values
+    Dictionary copy() const;  // a new dictionary in the default storage holding the same values
 
 private:
-    struct Storage;
-    std::shared_ptr<Storage> storage_;
+    std::shared_ptr<DictionaryStorage> storage_;
     friend class Value;
-    friend struct ValueNode;
 };
 
 }  // namespace foundation
