@@ -136,6 +136,8 @@ public:
     // value, containers by contents, native objects by identity.
     bool operator==(const Value& other) const;
     bool isIdenticalTo(const Value& other) const { return node_ == other.node_; }
+    // What identifies this very value (equal for identical values).
+    const void* identity() const { return node_.get(); }
 
     // A copy that shares nothing mutable with this value.
     Value deepCopy() const;
