@@ -1,6 +1,7 @@
 #include "components/jsonkit/JSONDecoder.h"
 
 #include "components/jsonkit/JKUtf8.h"
+#include "platform/foundation/Exceptions.h"
 #include "platform/foundation/Utf8.h"
 
 #include <cerrno>
@@ -9,6 +10,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <locale.h>
 #include <stdexcept>
 #include <string>
@@ -46,6 +48,17 @@ locale_t cLocale() {
     return locale;
 }
 
+// The two booleans every parse shares, as the platform's are singletons.
+const Value& trueValue() {
+    static const Value value(true);
+    return value;
+}
+
+const Value& falseValue() {
+    static const Value value(false);
+    return value;
+}
+
 bool isValueToken(Token token) {
     return token == Token::Number || token == Token::String || token == Token::ObjectBegin ||
            token == Token::ArrayBegin || token == Token::True || token == Token::False || token == Token::Null;
@@ -58,11 +71,14 @@ int hexDigit(uint8_t byte) {
     return -1;
 }
 
-// One parse: the scanner over the input, the current token and the first error.
-class Parse {
+}  // namespace
+
+// One parse: the scanner over the input, the current token, the values of
+// the open containers and the first error.
+class JSONDecoder::Parse {
 public:
-    Parse(uint64_t options, JKTokenCache& cache, const uint8_t* bytes, size_t length)
-        : options_(options), cache_(cache), in_(bytes), length_(length) {}
+    Parse(uint64_t options, JKTokenCache& cache, const uint8_t* bytes, size_t length, bool mutableCollections)
+        : options_(options), cache_(cache), in_(bytes), length_(length), mutable_(mutableCollections) {}
 
     std::optional<Value> run(JKError* error);
 
@@ -87,6 +103,7 @@ private:
     JKTokenCache& cache_;
     const uint8_t* in_;
     size_t length_;
+    bool mutable_;
     size_t index_ = 0;
     size_t line_ = 1;
     size_t lineStart_ = 0;
@@ -97,10 +114,15 @@ private:
     std::string string_;  // the unescaped value of a string token
     Value number_;        // the value of a number token
 
+    // The pending values and pairs of every open container, each container's
+    // from the position where it began.
+    std::vector<Value> values_;
+    std::vector<JKDictionary::Pair> pairs_;
+
     std::optional<JKError> error_;
 };
 
-void Parse::record(const char* format, ...) {
+void JSONDecoder::Parse::record(const char* format, ...) {
     if (error_) return;  // only the first error of a parse counts
     va_list args;
     va_start(args, format);
@@ -118,7 +140,7 @@ void Parse::record(const char* format, ...) {
 }
 
 // The byte length of a line break at `at`, or 0.
-size_t Parse::lineBreakAt(size_t at) const {
+size_t JSONDecoder::Parse::lineBreakAt(size_t at) const {
     const size_t left = length_ - at;
     const uint8_t byte = in_[at];
     if (byte == '\n') return 1;
@@ -130,7 +152,7 @@ size_t Parse::lineBreakAt(size_t at) const {
     return 0;
 }
 
-void Parse::skipWhiteSpace() {
+void JSONDecoder::Parse::skipWhiteSpace() {
     while (!atEnd()) {
         const uint8_t byte = in_[index_];
         if (byte == ' ' || byte == '\t') {
@@ -179,7 +201,7 @@ void Parse::skipWhiteSpace() {
     }
 }
 
-bool Parse::nextToken() {
+bool JSONDecoder::Parse::nextToken() {
     skipWhiteSpace();
     token_ = Token::Invalid;
     tokenStart_ = index_;
@@ -237,7 +259,7 @@ bool Parse::nextToken() {
     }
 }
 
-bool Parse::scanString() {
+bool JSONDecoder::Parse::scanString() {
     const bool replace = options_ & JKDecodeReplaceInvalidUnicode;
     const uint8_t* const end = in_ + length_;
     string_.clear();
@@ -377,7 +399,7 @@ bool Parse::scanString() {
     return false;
 }
 
-bool Parse::scanNumber() {
+bool JSONDecoder::Parse::scanNumber() {
     enum class State {
         Start,
         AfterMinus,
@@ -463,7 +485,7 @@ bool Parse::scanNumber() {
     return true;
 }
 
-bool Parse::convertNumber(const std::string& text, bool floating, bool negative) {
+bool JSONDecoder::Parse::convertNumber(const std::string& text, bool floating, bool negative) {
     const char* begin = text.c_str();
     char* stop = nullptr;
     errno = 0;
@@ -498,7 +520,7 @@ bool Parse::convertNumber(const std::string& text, bool floating, bool negative)
     return true;
 }
 
-void Parse::recordExpectation(bool valueAllowed, bool commaAllowed, bool closeAllowed, const char* valuePhrase,
+void JSONDecoder::Parse::recordExpectation(bool valueAllowed, bool commaAllowed, bool closeAllowed, const char* valuePhrase,
                               const char* closePhrase) {
     const char* phrases[3];
     int count = 0;
@@ -513,7 +535,7 @@ void Parse::recordExpectation(bool valueAllowed, bool commaAllowed, bool closeAl
         record("Expected %s, %s, or %s, not '%*.*s", phrases[0], phrases[1], phrases[2], width, width, found);
 }
 
-bool Parse::buildValue(Value& out, size_t depth) {
+bool JSONDecoder::Parse::buildValue(Value& out, size_t depth) {
     switch (token_) {
         case Token::Number:
             out = number_;
@@ -522,10 +544,10 @@ bool Parse::buildValue(Value& out, size_t depth) {
             out = cache_.string(string_);
             return true;
         case Token::True:
-            out = Value(true);
+            out = trueValue();
             return true;
         case Token::False:
-            out = Value(false);
+            out = falseValue();
             return true;
         case Token::Null:
             out = Value();
@@ -543,8 +565,8 @@ bool Parse::buildValue(Value& out, size_t depth) {
     }
 }
 
-bool Parse::buildArray(Value& out, size_t depth) {
-    std::vector<Value> values;
+bool JSONDecoder::Parse::buildArray(Value& out, size_t depth) {
+    const size_t start = values_.size();
     bool valueAllowed = true, commaAllowed = false, closeAllowed = true;
     while (!atEnd()) {
         if (!nextToken()) return false;
@@ -555,7 +577,7 @@ bool Parse::buildArray(Value& out, size_t depth) {
             }
             Value value;
             if (!buildValue(value, depth)) return false;
-            values.push_back(std::move(value));
+            values_.push_back(std::move(value));
             valueAllowed = false;
             commaAllowed = closeAllowed = true;
         } else if (token_ == Token::ArrayEnd) {
@@ -563,7 +585,10 @@ bool Parse::buildArray(Value& out, size_t depth) {
                 record("Unexpected ']'.");
                 return false;
             }
-            out = Value(Array(std::move(values)));
+            std::vector<Value> items(std::make_move_iterator(values_.begin() + static_cast<std::ptrdiff_t>(start)),
+                                     std::make_move_iterator(values_.end()));
+            values_.resize(start);
+            out = Value(Array(std::make_shared<JKArray>(collectionKey(), std::move(items), mutable_)));
             return true;
         } else if (token_ == Token::Comma) {
             if (!commaAllowed) {
@@ -580,8 +605,8 @@ bool Parse::buildArray(Value& out, size_t depth) {
     return false;
 }
 
-bool Parse::buildDictionary(Value& out, size_t depth) {
-    Dictionary dictionary;
+bool JSONDecoder::Parse::buildDictionary(Value& out, size_t depth) {
+    const size_t start = pairs_.size();
     bool keyAllowed = true, commaAllowed = false, closeAllowed = true;
     while (!atEnd()) {
         if (!nextToken()) return false;
@@ -590,7 +615,9 @@ bool Parse::buildDictionary(Value& out, size_t depth) {
                 record("Unexpected '}'.");
                 return false;
             }
-            out = Value(std::move(dictionary));
+            auto storage = std::make_shared<JKDictionary>(collectionKey(), pairs_, start, mutable_);
+            pairs_.erase(pairs_.begin() + static_cast<std::ptrdiff_t>(start), pairs_.end());
+            out = Value(Dictionary(std::move(storage)));
             return true;
         }
         if (token_ == Token::Comma) {
@@ -623,14 +650,15 @@ bool Parse::buildDictionary(Value& out, size_t depth) {
         }
         Value value;
         if (!buildValue(value, depth)) return false;
-        dictionary.set(std::move(key), std::move(value));
+        const uint64_t keyHash = JKDictionary::hashKey(key);
+        pairs_.push_back({keyHash, std::move(key), std::move(value)});
         keyAllowed = false;
         commaAllowed = closeAllowed = true;
     }
     return false;
 }
 
-std::optional<Value> Parse::run(JKError* error) {
+std::optional<Value> JSONDecoder::Parse::run(JKError* error) {
     std::optional<Value> result;
     if (length_ > 0 && nextToken()) {
         if (token_ != Token::ArrayBegin && token_ != Token::ObjectBegin) {
@@ -657,21 +685,38 @@ std::optional<Value> Parse::run(JKError* error) {
     return result;
 }
 
-}  // namespace
-
 JSONDecoder::JSONDecoder(uint64_t parseOptions) : options_(parseOptions) {
-    if (parseOptions >= 16) throw std::invalid_argument("Invalid parse options.");
+    if (parseOptions >= 16) throw foundation::NSInvalidArgumentException("Invalid parse options.");
+}
+
+std::optional<Value> JSONDecoder::parse(const char* bytes, size_t length, bool mutableCollections, JKError* error) {
+    if (!bytes) throw foundation::NSInvalidArgumentException("The string argument is NULL.");
+    return Parse(options_, *cache_, reinterpret_cast<const uint8_t*>(bytes), length, mutableCollections).run(error);
 }
 
 std::optional<Value> JSONDecoder::objectWithUTF8String(const char* bytes, size_t length, JKError* error) {
-    if (!bytes) throw std::invalid_argument("The string argument is NULL.");
-    return Parse(options_, *cache_, reinterpret_cast<const uint8_t*>(bytes), length).run(error);
+    return parse(bytes, length, false, error);
 }
 
-std::optional<Value> JSONDecoder::objectWithData(const foundation::Bytes& data, JKError* error) {
+std::optional<Value> JSONDecoder::mutableObjectWithUTF8String(const char* bytes, size_t length, JKError* error) {
+    return parse(bytes, length, true, error);
+}
+
+namespace {
+
+const char* bytesOf(const foundation::Bytes& data) {
     static const char empty = 0;
-    const char* bytes = data.empty() ? &empty : reinterpret_cast<const char*>(data.data());
-    return objectWithUTF8String(bytes, data.size(), error);
+    return data.empty() ? &empty : reinterpret_cast<const char*>(data.data());
+}
+
+}  // namespace
+
+std::optional<Value> JSONDecoder::objectWithData(const foundation::Bytes& data, JKError* error) {
+    return parse(bytesOf(data), data.size(), false, error);
+}
+
+std::optional<Value> JSONDecoder::mutableObjectWithData(const foundation::Bytes& data, JKError* error) {
+    return parse(bytesOf(data), data.size(), true, error);
 }
 
 std::optional<Value> objectFromJSONString(std::string_view text, uint64_t parseOptions, JKError* error) {
@@ -680,6 +725,14 @@ std::optional<Value> objectFromJSONString(std::string_view text, uint64_t parseO
 
 std::optional<Value> objectFromJSONData(const foundation::Bytes& data, uint64_t parseOptions, JKError* error) {
     return JSONDecoder(parseOptions).objectWithData(data, error);
+}
+
+std::optional<Value> mutableObjectFromJSONString(std::string_view text, uint64_t parseOptions, JKError* error) {
+    return JSONDecoder(parseOptions).mutableObjectWithUTF8String(text.data() ? text.data() : "", text.size(), error);
+}
+
+std::optional<Value> mutableObjectFromJSONData(const foundation::Bytes& data, uint64_t parseOptions, JKError* error) {
+    return JSONDecoder(parseOptions).mutableObjectWithData(data, error);
 }
 
 }  // namespace jsonkit

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "components/jsonkit/JKCollections.h"
 #include "components/jsonkit/JKTokenCache.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
@@ -39,23 +40,33 @@ inline constexpr size_t kJKMaximumDepth = 1024;
 // value), integers 64-bit signed numbers (unsigned from 2^63 up), "-0" and
 // numbers with a fraction or exponent doubles. Strings and numbers repeated
 // within a document or across the documents of one decoder are the same
-// Value. A decoder serves one parse at a time.
+// Value. Arrays and dictionaries are kept in JKArray and JKDictionary
+// storages: immutable ones (changes throw NSInternalInconsistencyException)
+// from the plain entry points, mutable ones at every level from the
+// `mutable...` ones. A decoder serves one parse at a time.
 class JSONDecoder {
 public:
-    // Options of 16 or more throw std::invalid_argument("Invalid parse options.").
+    // Options of 16 or more throw NSInvalidArgumentException("Invalid parse options.").
     explicit JSONDecoder(uint64_t parseOptions = JKParseOptionNone);
 
     uint64_t parseOptions() const { return options_; }
 
     // Reads exactly `length` bytes (a NUL byte does not end the text). A null
-    // `bytes` throws std::invalid_argument("The string argument is NULL.").
+    // `bytes` throws NSInvalidArgumentException("The string argument is NULL.").
     std::optional<foundation::Value> objectWithUTF8String(const char* bytes, size_t length, JKError* error = nullptr);
+    std::optional<foundation::Value> mutableObjectWithUTF8String(const char* bytes, size_t length,
+                                                                 JKError* error = nullptr);
     std::optional<foundation::Value> objectWithData(const foundation::Bytes& data, JKError* error = nullptr);
+    std::optional<foundation::Value> mutableObjectWithData(const foundation::Bytes& data, JKError* error = nullptr);
 
     // Forgets the strings and numbers shared across parses.
     void clearCache() { cache_->clear(); }
 
 private:
+    class Parse;
+    static JKCollectionKey collectionKey() { return {}; }
+    std::optional<foundation::Value> parse(const char* bytes, size_t length, bool mutableCollections, JKError* error);
+
     uint64_t options_;
     std::unique_ptr<JKTokenCache> cache_ = std::make_unique<JKTokenCache>();
 };
@@ -65,5 +76,9 @@ std::optional<foundation::Value> objectFromJSONString(std::string_view text, uin
                                                       JKError* error = nullptr);
 std::optional<foundation::Value> objectFromJSONData(const foundation::Bytes& data, uint64_t parseOptions = 0,
                                                     JKError* error = nullptr);
+std::optional<foundation::Value> mutableObjectFromJSONString(std::string_view text, uint64_t parseOptions = 0,
+                                                             JKError* error = nullptr);
+std::optional<foundation::Value> mutableObjectFromJSONData(const foundation::Bytes& data, uint64_t parseOptions = 0,
+                                                           JKError* error = nullptr);
 
 }  // namespace jsonkit

@@ -1,0 +1,132 @@
+#pragma once
+
+// The storages behind the arrays and dictionaries the JSON decoder makes.
+// To their users they are ordinary foundation::Array and Dictionary values;
+// one class serves immutable and mutable results alike, told apart by a
+// mutation counter that stays 0 for immutable ones (any change throws) and
+// starts at 1 for mutable ones, rising with every change (from the largest
+// value it wraps to 1, never to 0). Only the decoder makes them.
+
+#include "platform/foundation/Value.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace jsonkit {
+
+class JSONDecoder;
+
+// The decoder's pass to make collections; nobody else can hold one.
+class JKCollectionKey {
+    JKCollectionKey() = default;
+    friend class JSONDecoder;
+};
+
+// An array over exactly as many slots as the decoder gave it; a mutable one
+// grows 16 slots at a time when an insert would not fit.
+class JKArray final : public foundation::ArrayStorage {
+public:
+    JKArray(JKCollectionKey, std::vector<foundation::Value> values, bool isMutable);
+
+    // Outside code that asks for one gets the platform's refusal.
+    [[noreturn]] static void allocWithZone();
+
+    size_t count() const { return items_.size(); }
+    size_t capacity() const { return capacity_; }
+    bool isMutable() const { return mutations_ != 0; }
+
+    std::span<const foundation::Value> values() const override { return items_; }
+    const foundation::Value& at(size_t index) const override;
+    void insert(size_t index, foundation::Value value) override;
+    void replace(size_t index, foundation::Value value) override;
+    void remove(size_t index) override;
+    void removeAll() override;
+
+private:
+    void requireMutable(const char* selector) const;
+    void mutated();
+
+    std::vector<foundation::Value> items_;
+    size_t capacity_;
+};
+
+// One bucket of a dictionary's table; a free bucket holds no entry and a zero hash.
+struct JKHashTableEntry {
+    uint64_t keyHash = 0;
+    bool occupied = false;
+    foundation::DictionaryStorage::Entry entry;
+};
+
+// A dictionary in an open-addressing table whose sizes come from a fixed list
+// of 40 capacities. Lookups probe from the key's home bucket to the first
+// free one; removal moves the entries after it back toward their homes, so
+// no deletion markers are needed. Walks go in bucket order.
+class JKDictionary final : public foundation::DictionaryStorage {
+public:
+    // A key with its hash, as the decoder hands them over.
+    struct Pair {
+        uint64_t keyHash;
+        std::string key;
+        foundation::Value value;
+    };
+
+    JKDictionary(JKCollectionKey, std::vector<Pair>& pairs, size_t first, bool isMutable);
+
+    [[noreturn]] static void allocWithZone();
+
+    // The hash every key of every dictionary here is placed by.
+    static uint64_t hashKey(std::string_view key);
+    // The table size for `count` pairs: the first listed size not below
+    // count × 1.33; the last listed size beyond the list.
+    static size_t capacityFor(size_t count);
+
+    size_t capacity() const { return capacity_; }
+    bool isMutable() const { return mutations_ != 0; }
+    // The bucket holding a key, none when absent.
+    std::optional<size_t> bucketOf(std::string_view key) const;
+    const JKHashTableEntry& bucket(size_t index) const { return table_[index]; }
+
+    size_t size() const override { return count_; }
+    const foundation::Value* find(std::string_view key) const override;
+    void set(std::string key, foundation::Value value) override;
+    void remove(std::string_view key) override;
+    void removeAll() override;
+    const Entry* entryFrom(size_t& position) const override;
+
+private:
+    static std::unique_ptr<JKHashTableEntry[]> allocateTable(size_t capacity);
+    void rebuild(size_t capacity);
+    void add(uint64_t keyHash, std::string key, foundation::Value value);
+    void place(JKHashTableEntry&& entry);
+    void removeBucket(size_t index);
+    void requireMutable(const char* selector) const;
+    void mutated();
+
+    size_t count_ = 0;
+    size_t capacity_ = 0;
+    std::unique_ptr<JKHashTableEntry[]> table_;
+};
+
+// Walks a dictionary's keys in bucket order, holding the dictionary.
+class JKDictionaryEnumerator {
+public:
+    // None for a dictionary not kept in a JKDictionary.
+    static std::optional<JKDictionaryEnumerator> keyEnumerator(const foundation::Dictionary& dictionary);
+
+    // The next key, none when the table is exhausted.
+    std::optional<std::string> nextObject();
+    // The keys not yet returned; the enumerator is exhausted afterwards.
+    std::vector<std::string> allObjects();
+
+private:
+    explicit JKDictionaryEnumerator(foundation::Dictionary dictionary) : collection_(std::move(dictionary)) {}
+    foundation::Dictionary collection_;
+    size_t nextObject_ = 0;
+};
+
+}  // namespace jsonkit
