@@ -25,10 +25,10 @@ constexpr const char* kPrivateClass =
     "*** - [%s %s]: The %s class is private to JSONKit and should not be used in this fashion.";
 
 constexpr size_t kCapacities[] = {
-    0,        3,        7,         13,        23,        41,        71,        127,       191,      251,
-    383,      631,      1087,      1723,      2803,      4523,      7351,      11959,     19447,    31231,
-    50683,    81919,    132607,    214519,    346607,    561109,    907759,    1468927,   2376191,  3845119,
-    6221311,  10066421, 16287743,  26354171,  42641881,  68996069,  111638519, 180634607, 292272623, 472907251,
+    0,       3,        7,        13,       23,       41,       71,        127,       191,       251,
+    383,     631,      1087,     1723,     2803,     4523,     7351,      11959,     19447,     31231,
+    50683,   81919,    132607,   214519,   346607,   561109,   907759,    1468927,   2376191,   3845119,
+    6221311, 10066421, 16287743, 26354171, 42641881, 68996069, 111638519, 180634607, 292272623, 472907251,
 };
 
 // The mutation counter after a change: never back to 0, which means immutable.
@@ -90,8 +90,7 @@ void JKArray::replace(size_t index, Value value) {
 void JKArray::remove(size_t index) {
     requireMutable("removeObjectAtIndex:");
     if (index >= items_.size())
-        throw NSRangeException(
-            exceptionReason(kBeyondBounds, "JKArray", "removeObjectAtIndex:", index, items_.size()));
+        throw NSRangeException(exceptionReason(kBeyondBounds, "JKArray", "removeObjectAtIndex:", index, items_.size()));
     items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index));
     mutated();
 }
@@ -112,8 +111,7 @@ JKDictionary::JKDictionary(JKCollectionKey, std::vector<Pair>& pairs, size_t fir
 }
 
 void JKDictionary::allocWithZone() {
-    throw NSInvalidArgumentException(
-        exceptionReason(kPrivateClass, "JKDictionary", "allocWithZone:", "JKDictionary"));
+    throw NSInvalidArgumentException(exceptionReason(kPrivateClass, "JKDictionary", "allocWithZone:", "JKDictionary"));
 }
 
 uint64_t JKDictionary::hashKey(std::string_view key) { return JKTokenCache::hash(JKTokenCache::kHashSeed, key); }
@@ -134,8 +132,7 @@ std::unique_ptr<JKHashTableEntry[]> JKDictionary::allocateTable(size_t capacity)
 }
 
 void JKDictionary::requireMutable(const char* selector) const {
-    if (mutations_ == 0)
-        throw NSInternalInconsistencyException(exceptionReason(kImmutable, "JKDictionary", selector));
+    if (mutations_ == 0) throw NSInternalInconsistencyException(exceptionReason(kImmutable, "JKDictionary", selector));
 }
 
 void JKDictionary::mutated() { mutations_ = nextMutation(mutations_); }
@@ -160,13 +157,12 @@ const Value* JKDictionary::find(std::string_view key) const {
 
 // Takes the first free bucket from the entry's home. Keys met on the way are
 // known to differ, so nothing is compared.
-void JKDictionary::place(JKHashTableEntry&& entry) {
-    size_t index = entry.keyHash % capacity_;
+void JKDictionary::place(uint64_t keyHash, Entry&& entry) {
+    size_t index = keyHash % capacity_;
     for (size_t visited = 0; visited < capacity_; ++visited) {
         JKHashTableEntry& at = table_[index];
         if (!at.occupied) {
-            at = std::move(entry);
-            at.occupied = true;
+            at.fill(keyHash, std::move(entry));
             ++count_;
             return;
         }
@@ -190,7 +186,7 @@ void JKDictionary::add(uint64_t keyHash, std::string key, Value value) {
             if (++index == capacity_) index = 0;
         }
     }
-    place(JKHashTableEntry{keyHash, true, {std::move(key), std::move(value)}});
+    place(keyHash, Entry(std::move(key), std::move(value)));
 }
 
 void JKDictionary::rebuild(size_t capacity) {
@@ -200,7 +196,7 @@ void JKDictionary::rebuild(size_t capacity) {
     capacity_ = capacity;
     count_ = 0;
     for (size_t i = 0; i < oldCapacity; ++i)
-        if (old[i].occupied) place(std::move(old[i]));
+        if (old[i].occupied) place(old[i].keyHash, std::move(old[i].entry));
 }
 
 void JKDictionary::set(std::string key, Value value) {
@@ -212,7 +208,7 @@ void JKDictionary::set(std::string key, Value value) {
 }
 
 void JKDictionary::removeBucket(size_t index) {
-    table_[index] = JKHashTableEntry{};
+    table_[index].clear();
     --count_;
     // Entries after the freed bucket, up to the next free one, may have
     // passed over it from their homes: each goes back to the first free
@@ -220,11 +216,13 @@ void JKDictionary::removeBucket(size_t index) {
     size_t next = index;
     for (size_t visited = 1; visited < capacity_; ++visited) {
         if (++next == capacity_) next = 0;
-        if (!table_[next].occupied) return;
-        JKHashTableEntry moving = std::move(table_[next]);
-        table_[next] = JKHashTableEntry{};
+        JKHashTableEntry& at = table_[next];
+        if (!at.occupied) return;
+        const uint64_t keyHash = at.keyHash;
+        Entry moving = std::move(at.entry);
+        at.clear();
         --count_;
-        place(std::move(moving));
+        place(keyHash, std::move(moving));
     }
 }
 
@@ -238,7 +236,7 @@ void JKDictionary::remove(std::string_view key) {
 
 void JKDictionary::removeAll() {
     requireMutable("removeAllObjects");
-    for (size_t i = 0; i < capacity_; ++i) table_[i] = JKHashTableEntry{};
+    for (size_t i = 0; i < capacity_; ++i) table_[i].clear();
     count_ = 0;
     mutated();
 }

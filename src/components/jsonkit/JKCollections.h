@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,11 +56,32 @@ private:
     size_t capacity_;
 };
 
-// One bucket of a dictionary's table; a free bucket holds no entry and a zero hash.
+// One bucket of a dictionary's table; a free bucket holds no entry (nothing
+// is constructed there) and a zero hash.
 struct JKHashTableEntry {
+    using Entry = foundation::DictionaryStorage::Entry;
+
     uint64_t keyHash = 0;
     bool occupied = false;
-    foundation::DictionaryStorage::Entry entry;
+    union {
+        Entry entry;
+    };
+
+    JKHashTableEntry() {}
+    ~JKHashTableEntry() { clear(); }
+    JKHashTableEntry(const JKHashTableEntry&) = delete;
+    JKHashTableEntry& operator=(const JKHashTableEntry&) = delete;
+
+    void fill(uint64_t hash, Entry&& from) {
+        new (&entry) Entry(std::move(from));
+        keyHash = hash;
+        occupied = true;
+    }
+    void clear() {
+        if (occupied) entry.~Entry();
+        keyHash = 0;
+        occupied = false;
+    }
 };
 
 // A dictionary in an open-addressing table whose sizes come from a fixed list
@@ -102,7 +124,7 @@ private:
     static std::unique_ptr<JKHashTableEntry[]> allocateTable(size_t capacity);
     void rebuild(size_t capacity);
     void add(uint64_t keyHash, std::string key, foundation::Value value);
-    void place(JKHashTableEntry&& entry);
+    void place(uint64_t keyHash, Entry&& entry);
     void removeBucket(size_t index);
     void requireMutable(const char* selector) const;
     void mutated();

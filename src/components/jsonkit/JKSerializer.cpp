@@ -82,20 +82,66 @@ void Encoder::separator() {
     if (options_ & JKEncodePrettyPrint) indent();
 }
 
+namespace {
+
+// Bytes written as they are: printable ASCII but the quotation mark, the
+// backslash and, when it is escaped, the slash.
+struct PlainBytes {
+    bool plain[256];
+    explicit PlainBytes(bool escapeSlash) {
+        for (int byte = 0; byte < 256; ++byte) plain[byte] = byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\';
+        plain['/'] = !escapeSlash;
+    }
+};
+
+const PlainBytes kPlainKeepingSlash(false);
+const PlainBytes kPlainEscapingSlash(true);
+
+}  // namespace
+
 bool Encoder::writeString(std::string_view text) {
     const bool quotes = !(encodeOption_ & JKEncodeOmitQuotes);
     const bool escapeUnicode = options_ & JKEncodeEscapeUnicode;
-    if (!foundation::isValidUtf8(text)) {
-        fail("An error occurred converting the contents of a NSString to UTF8.");
-        return false;
-    }
-    out.reserve(out.size() + text.size() + 2);
+    const bool* plain = (options_ & JKEncodeEscapeForwardSlash ? kPlainEscapingSlash : kPlainKeepingSlash).plain;
     if (quotes) out += '"';
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
     const uint8_t* const end = bytes + text.size();
     for (const uint8_t* at = bytes; at < end;) {
+        const uint8_t* run = at;
+        while (run < end && plain[*run]) ++run;
+        out.append(reinterpret_cast<const char*>(at), static_cast<size_t>(run - at));
+        at = run;
+        if (at == end) break;
         const uint8_t byte = *at;
         char escape[16];
+        if (byte >= 0x80) {
+            uint32_t codePoint = 0;
+            const size_t offset = static_cast<size_t>(at - bytes);
+            const size_t length = foundation::decodeUtf8(text, offset, codePoint);
+            if (length == 0) {
+                fail("An error occurred converting the contents of a NSString to UTF8.");
+                return false;
+            }
+            if (!escapeUnicode) {
+                out.append(reinterpret_cast<const char*>(at), length);
+                at += length;
+                continue;
+            }
+            const uint8_t* next = nullptr;
+            if (jkDecodeUtf8(at, end, codePoint, next) != JKUtf8Result::Valid) {
+                fail("Error converting UTF8.");
+                return false;
+            }
+            if (codePoint <= 0xFFFF) {
+                std::snprintf(escape, sizeof escape, "\\u%4.4x", codePoint);
+            } else {
+                std::snprintf(escape, sizeof escape, "\\u%4.4x\\u%4.4x", (codePoint >> 10) + 0xD7C0,
+                              (codePoint & 0x3FF) | 0xDC00);
+            }
+            out += escape;
+            at = next;
+            continue;
+        }
         switch (byte) {
             case '\b':
                 out += "\\b";
@@ -119,31 +165,11 @@ bool Encoder::writeString(std::string_view text) {
                 out += "\\\\";
                 break;
             case '/':
-                out += options_ & JKEncodeEscapeForwardSlash ? "\\/" : "/";
+                out += "\\/";
                 break;
             default:
-                if (byte < 0x20) {
-                    std::snprintf(escape, sizeof escape, "\\u%4.4x", byte);
-                    out += escape;
-                } else if (byte >= 0x80 && escapeUnicode) {
-                    uint32_t codePoint = 0;
-                    const uint8_t* next = nullptr;
-                    if (jkDecodeUtf8(at, end, codePoint, next) != JKUtf8Result::Valid) {
-                        fail("Error converting UTF8.");
-                        return false;
-                    }
-                    if (codePoint <= 0xFFFF) {
-                        std::snprintf(escape, sizeof escape, "\\u%4.4x", codePoint);
-                    } else {
-                        std::snprintf(escape, sizeof escape, "\\u%4.4x\\u%4.4x", (codePoint >> 10) + 0xD7C0,
-                                      (codePoint & 0x3FF) | 0xDC00);
-                    }
-                    out += escape;
-                    at = next;
-                    continue;
-                } else {
-                    out += static_cast<char>(byte);
-                }
+                std::snprintf(escape, sizeof escape, "\\u%4.4x", byte);
+                out += escape;
         }
         ++at;
     }
@@ -226,26 +252,39 @@ bool Encoder::write(const Value& value, size_t depth, bool substitute) {
     if (value.isArray()) {
         const foundation::Array array = value.asArray();
         open('[');
-        for (size_t i = 0; i < array.size(); ++i) {
-            if (i > 0) separator();
-            if (!write(array[i], depth + 1, false)) return false;
+        bool first = true;
+        for (const Value& item : array) {
+            if (!first) separator();
+            first = false;
+            if (!write(item, depth + 1, false)) return false;
         }
         close(']');
         return true;
     }
     const foundation::Dictionary dictionary = value.asDictionary();
-    std::vector<const foundation::Dictionary::Entry*> entries;
-    entries.reserve(dictionary.size());
-    for (const auto& entry : dictionary) entries.push_back(&entry);
-    if (options_ & JKEncodePrettyPrint) {
-        std::sort(entries.begin(), entries.end(), [](const auto* a, const auto* b) { return a->first < b->first; });
-    }
+    const char* colon = options_ & JKEncodePrettyPrint ? ": " : ":";
+    auto writePair = [&](const std::string& key, const Value& item) {
+        if (!writeString(key)) return false;
+        out += colon;
+        return write(item, depth + 1, false);
+    };
     open('{');
-    for (size_t i = 0; i < entries.size(); ++i) {
-        if (i > 0) separator();
-        if (!writeString(entries[i]->first)) return false;
-        out += options_ & JKEncodePrettyPrint ? ": " : ":";
-        if (!write(entries[i]->second, depth + 1, false)) return false;
+    if (options_ & JKEncodePrettyPrint) {
+        std::vector<const foundation::Dictionary::Entry*> entries;
+        entries.reserve(dictionary.size());
+        for (const auto& entry : dictionary) entries.push_back(&entry);
+        std::sort(entries.begin(), entries.end(), [](const auto* a, const auto* b) { return a->first < b->first; });
+        for (size_t i = 0; i < entries.size(); ++i) {
+            if (i > 0) separator();
+            if (!writePair(entries[i]->first, entries[i]->second)) return false;
+        }
+    } else {
+        bool first = true;
+        for (const auto& [key, item] : dictionary) {
+            if (!first) separator();
+            first = false;
+            if (!writePair(key, item)) return false;
+        }
     }
     close('}');
     return true;

@@ -32,12 +32,21 @@ Value JKTokenCache::lookup(uint64_t hash, Kind kind, std::string_view bytes, Mak
             if (!replacement) replacement = &item;
             break;
         }
-        if (item.hash == hash && item.kind == kind && item.bytes == bytes) return item.object;
+        if (item.hash == hash && item.kind == kind && matches(item, kind, bytes)) return item.object;
         if (!replacement) replacement = &item;
     }
     Value object = make();
-    *replacement = Item{object, true, hash, kind, std::string(bytes)};
+    uint64_t numberBits = 0;
+    if (kind != String) std::memcpy(&numberBits, bytes.data(), sizeof numberBits);
+    *replacement = Item{object, true, hash, kind, numberBits};
     return object;
+}
+
+bool JKTokenCache::matches(const Item& item, Kind kind, std::string_view bytes) const {
+    if (kind == String) return item.object.asString() == bytes;
+    uint64_t numberBits = 0;
+    std::memcpy(&numberBits, bytes.data(), sizeof numberBits);
+    return item.numberBits == numberBits;
 }
 
 Value JKTokenCache::string(std::string_view bytes) {

@@ -34,16 +34,18 @@ public:
     void clear();
 
 private:
+    // A string's bytes are its object's text; a number's are kept here.
     struct Item {
         foundation::Value object;
         bool used = false;
         uint64_t hash = 0;
         uint64_t kind = 0;
-        std::string bytes;
+        uint64_t numberBits = 0;
     };
 
     template <class Make>
     foundation::Value lookup(uint64_t hash, Kind kind, std::string_view bytes, Make make);
+    bool matches(const Item& item, Kind kind, std::string_view bytes) const;
 
     std::vector<Item> items_ = std::vector<Item>(kBucketCount);
 };

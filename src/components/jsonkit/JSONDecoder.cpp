@@ -5,9 +5,11 @@
 #include "platform/foundation/Utf8.h"
 
 #include <cerrno>
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
@@ -92,7 +94,7 @@ private:
     bool nextToken();
     bool scanString();
     bool scanNumber();
-    bool convertNumber(const std::string& text, bool floating, bool negative);
+    bool convertNumber(const char* begin, size_t length, bool floating, bool negative);
     bool buildValue(Value& out, size_t depth);
     bool buildArray(Value& out, size_t depth);
     bool buildDictionary(Value& out, size_t depth);
@@ -111,8 +113,9 @@ private:
     Token token_ = Token::Invalid;
     size_t tokenStart_ = 0;
     size_t tokenLength_ = 0;
-    std::string string_;  // the unescaped value of a string token
-    Value number_;        // the value of a number token
+    std::string string_;      // room for a string token's value when it had to be unescaped
+    std::string_view value_;  // a string token's value: in the input, or in string_
+    Value number_;            // the value of a number token
 
     // The pending values and pairs of every open container, each container's
     // from the position where it began.
@@ -262,15 +265,33 @@ bool JSONDecoder::Parse::nextToken() {
 bool JSONDecoder::Parse::scanString() {
     const bool replace = options_ & JKDecodeReplaceInvalidUnicode;
     const uint8_t* const end = in_ + length_;
-    string_.clear();
-    size_t at = index_ + 1;
+    const size_t first = index_ + 1;
+    size_t at = first;
+    // Until an escape or a replacement changes a byte, the value is the
+    // input itself; from then on it is built in string_.
+    bool copying = false;
+    auto startCopying = [&] {
+        if (copying) return;
+        string_.assign(reinterpret_cast<const char*>(in_ + first), at - first);
+        copying = true;
+    };
     auto fail = [&](size_t where) {
         index_ = where;
         return false;
     };
     while (at < length_) {
+        // Plain printable ASCII goes over in one piece.
+        size_t run = at;
+        while (run < length_ && in_[run] >= 0x20 && in_[run] < 0x80 && in_[run] != '"' && in_[run] != '\\') ++run;
+        if (run > at) {
+            if (copying) string_.append(reinterpret_cast<const char*>(in_ + at), run - at);
+            at = run;
+            if (at >= length_) break;
+        }
         const uint8_t byte = in_[at];
         if (byte == '"') {
+            value_ = copying ? std::string_view(string_)
+                             : std::string_view(reinterpret_cast<const char*>(in_ + first), at - first);
             token_ = Token::String;
             tokenStart_ = index_;
             tokenLength_ = at + 1 - index_;
@@ -287,7 +308,8 @@ bool JSONDecoder::Parse::scanString() {
             const uint8_t* next = nullptr;
             switch (jkDecodeUtf8(in_ + at, end, codePoint, next)) {
                 case JKUtf8Result::Valid:
-                    string_.append(reinterpret_cast<const char*>(in_ + at), static_cast<size_t>(next - (in_ + at)));
+                    if (copying)
+                        string_.append(reinterpret_cast<const char*>(in_ + at), static_cast<size_t>(next - (in_ + at)));
                     break;
                 case JKUtf8Result::Truncated:
                     index_ = at;
@@ -299,18 +321,15 @@ bool JSONDecoder::Parse::scanString() {
                         record("Illegal UTF8 sequence found in \"\" string.");
                         return false;
                     }
+                    startCopying();
                     appendUtf8(string_, 0xFFFD);
                     break;
             }
             at = static_cast<size_t>(next - in_);
             continue;
         }
-        if (byte != '\\') {
-            string_ += static_cast<char>(byte);
-            ++at;
-            continue;
-        }
         // An escape sequence.
+        startCopying();
         if (at + 1 >= length_) return fail(length_);
         const uint8_t escaped = in_[at + 1];
         at += 2;
@@ -473,55 +492,79 @@ bool JSONDecoder::Parse::scanNumber() {
         record("Invalid number.");
         return false;
     }
-    const std::string text(reinterpret_cast<const char*>(in_ + index_), at - index_);
+    const char* text = reinterpret_cast<const char*>(in_ + index_);
+    const size_t length = at - index_;
     token_ = Token::Number;
     tokenStart_ = index_;
-    tokenLength_ = text.size();
+    tokenLength_ = length;
     index_ = at;
-    if (!convertNumber(text, floating || text == "-0", negative)) {
+    const bool minusZero = length == 2 && text[0] == '-' && text[1] == '0';
+    if (!convertNumber(text, length, floating || minusZero, negative)) {
         record("Invalid number.");
         return false;
     }
     return true;
 }
 
-bool JSONDecoder::Parse::convertNumber(const std::string& text, bool floating, bool negative) {
-    const char* begin = text.c_str();
-    char* stop = nullptr;
-    errno = 0;
+bool JSONDecoder::Parse::convertNumber(const char* begin, size_t length, bool floating, bool negative) {
+    const char* const end = begin + length;
     if (floating) {
-        const double value = strtod_l(begin, &stop, cLocale());
+        double value = 0;
+        const auto [stop, ec] = std::from_chars(begin, end, value);
+        if (ec == std::errc() && stop == end) {
+            number_ = cache_.real(value);
+            return true;
+        }
+        // Out of range, or not all taken: the C library, in the C locale, tells which.
+        const std::string text(begin, length);
+        char* cStop = nullptr;
+        errno = 0;
+        value = strtod_l(text.c_str(), &cStop, cLocale());
         // A subnormal result also reports ERANGE; only zero and infinity lost the value.
         if (errno == ERANGE && (value == 0 || std::isinf(value))) {
-            record("The value '%s' could not be represented as a 'double' due to %s.", begin,
+            record("The value '%s' could not be represented as a 'double' due to %s.", text.c_str(),
                    value == 0 ? "underflow" : "overflow");
             return false;
         }
+        if (cStop != text.c_str() + length) {
+            record("The conversion function did not consume all of the number tokens characters.");
+            return false;
+        }
         number_ = cache_.real(value);
-    } else if (negative) {
-        const long long value = std::strtoll(begin, &stop, 10);
-        if (errno == ERANGE) {
-            record("The value '%s' exceeded the minimum value that could be represented: %lld.", begin, value);
+        return true;
+    }
+    if (negative) {
+        int64_t value = 0;
+        const auto [stop, ec] = std::from_chars(begin, end, value);
+        if (ec == std::errc::result_out_of_range) {
+            record("The value '%.*s' exceeded the minimum value that could be represented: %lld.",
+                   static_cast<int>(length), begin, static_cast<long long>(INT64_MIN));
+            return false;
+        }
+        if (ec != std::errc() || stop != end) {
+            record("The conversion function did not consume all of the number tokens characters.");
             return false;
         }
         number_ = cache_.signedInteger(value);
-    } else {
-        const unsigned long long value = std::strtoull(begin, &stop, 10);
-        if (errno == ERANGE) {
-            record("The value '%s' exceeded the maximum value that could be represented: %llu.", begin, value);
-            return false;
-        }
-        number_ = cache_.unsignedInteger(value);
+        return true;
     }
-    if (stop != begin + text.size()) {
+    uint64_t value = 0;
+    const auto [stop, ec] = std::from_chars(begin, end, value);
+    if (ec == std::errc::result_out_of_range) {
+        record("The value '%.*s' exceeded the maximum value that could be represented: %llu.", static_cast<int>(length),
+               begin, static_cast<unsigned long long>(UINT64_MAX));
+        return false;
+    }
+    if (ec != std::errc() || stop != end) {
         record("The conversion function did not consume all of the number tokens characters.");
         return false;
     }
+    number_ = cache_.unsignedInteger(value);
     return true;
 }
 
-void JSONDecoder::Parse::recordExpectation(bool valueAllowed, bool commaAllowed, bool closeAllowed, const char* valuePhrase,
-                              const char* closePhrase) {
+void JSONDecoder::Parse::recordExpectation(bool valueAllowed, bool commaAllowed, bool closeAllowed,
+                                           const char* valuePhrase, const char* closePhrase) {
     const char* phrases[3];
     int count = 0;
     if (valueAllowed) phrases[count++] = valuePhrase;
@@ -541,7 +584,7 @@ bool JSONDecoder::Parse::buildValue(Value& out, size_t depth) {
             out = number_;
             return true;
         case Token::String:
-            out = cache_.string(string_);
+            out = cache_.string(value_);
             return true;
         case Token::True:
             out = trueValue();
@@ -637,7 +680,7 @@ bool JSONDecoder::Parse::buildDictionary(Value& out, size_t depth) {
             record("Unexpected string.");
             return false;
         }
-        std::string key = std::move(string_);
+        std::string key(value_);
         if (!nextToken()) return false;
         if (token_ != Token::Colon) {
             record("Expected ':'.");

@@ -96,8 +96,7 @@ uint64_t KeyedArchiver::uidForObject(const std::shared_ptr<Archivable>& object) 
 }
 
 uint64_t KeyedArchiver::uidForContainer(const Value& value, const char* arrayClass) {
-    const void* identity =
-        value.isArray() ? value.asArray().identity() : value.asDictionary().identity();
+    const void* identity = value.isArray() ? value.asArray().identity() : value.asDictionary().identity();
     if (inProgress_.count(identity)) {
         fail("a container contains itself");
         return 0;
