@@ -203,7 +203,8 @@ void JKDictionary::set(std::string key, Value value) {
     requireMutable("setObject:forKey:");
     const size_t wanted = capacityFor(count_ + 1);
     if (capacity_ < wanted) rebuild(wanted);
-    add(hashKey(key), std::move(key), std::move(value));
+    const uint64_t keyHash = hashKey(key);  // before the key moves away
+    add(keyHash, std::move(key), std::move(value));
     mutated();
 }
 
