@@ -28,6 +28,10 @@ public:
     std::span<const Value> values() const override { return items_; }
     const Value& at(size_t index) const override { return items_.at(index); }
     void insert(size_t index, Value value) override {
+        if (index == items_.size()) {
+            items_.push_back(std::move(value));
+            return;
+        }
         if (index > items_.size()) throw std::out_of_range("Array::insert index beyond bounds");
         items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(index), std::move(value));
     }
