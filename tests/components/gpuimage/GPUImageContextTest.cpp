@@ -23,9 +23,16 @@ uniform vec4 tint;
 void main() { gl_FragColor = tint + 0.0 * texture2D(inputImageTexture, textureCoordinate); }
 )";
 
+// Programs live as long as the process: a shader text of its own makes a
+// test meet a program fresh from the cache also when tests repeat.
+std::string uniqueShaderComment() {
+    static int count = 0;
+    return "\n// " + std::to_string(++count) + "\n";
+}
+
 TEST(GPUImageContext, OneProgramPerShaderPairLinkedOnce) {
     auto& context = GPUImageContext::sharedImageProcessingContext();
-    std::string shader = std::string(kTintShader) + "// cache test\n";
+    std::string shader = std::string(kTintShader) + uniqueShaderComment();
     size_t before = 0;
     runSynchronouslyOnContextQueue([&] { before = context.cachedProgramCount(); });
     auto first = std::make_shared<GPUImageFilter>(shader);
@@ -116,7 +123,8 @@ TEST(GPUImageContext, DeviceQuestionsAreAnsweredFromAnyThread) {
 
 TEST(GPUImageContext, ShaderThatDoesNotCompileIsLoggedAndLeavesTheFilterInert) {
     LogCapture log;
-    auto broken = std::make_shared<GPUImageFilter>("void main() { gl_FragColor = undefinedThing; }");
+    auto broken =
+        std::make_shared<GPUImageFilter>("void main() { gl_FragColor = undefinedThing; }" + uniqueShaderComment());
     EXPECT_TRUE(log.contains("Shader compile log:\n"));
     EXPECT_TRUE(log.contains("Failed to compile fragment shader"));
     EXPECT_TRUE(log.contains("Program link log: "));
