@@ -1,0 +1,138 @@
+#include "components/google/GTLDateTime.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+using gtl::GTLDateComponents;
+using gtl::GTLDateTime;
+
+namespace {
+
+constexpr int64_t kUnknown = GTLDateTime::kUnknownOffset;
+constexpr int64_t kNotGiven = GTLDateComponents::kUndefined;
+
+struct ParseCase {
+    std::string text;
+    int64_t hour;
+    int64_t second;
+    int64_t milliseconds;
+    int64_t offset;
+    bool universal;
+    std::string written;
+};
+
+}  // namespace
+
+TEST(GTLDateTime, ParsesAndWritesBack) {
+    const ParseCase cases[] = {
+        {"2013-05-01T10:20:30.250Z", 10, 30, 250, 0, true, "2013-05-01T10:20:30.250Z"},
+        {"2013-05-01T10:20:30+05:30", 10, 30, 0, 19800, false, "2013-05-01T10:20:30+05:30"},
+        {"2013-05-01T10:20:30-08:00", 10, 30, 0, -28800, false, "2013-05-01T10:20:30-08:00"},
+        {"2013-05-01T10:20:30-03:45", 10, 30, 0, -13500, false, "2013-05-01T10:20:30-03:45"},
+        {"2013-05-01T10:20:30-00:00", 10, 30, 0, kUnknown, false, "2013-05-01T10:20:30-00:00"},
+        {"2013-05-01T10:20:30", 10, 30, 0, kUnknown, false, "2013-05-01T10:20:30-00:00"},
+        {"2013-05-01t10:20:30z", 10, 30, 0, 0, true, "2013-05-01T10:20:30Z"},
+        {"2013-05-01 10:20:30Z", 10, 30, 0, 0, true, "2013-05-01T10:20:30Z"},
+        {"2013-05-01T10:20:30.005Z", 10, 30, 5, 0, true, "2013-05-01T10:20:30.005Z"},
+        {"2013-05-01T10:20:30.000Z", 10, 30, 0, 0, true, "2013-05-01T10:20:30Z"},
+        // A fraction that rounds to a whole second stays inside the second.
+        {"2013-05-01T10:20:30.9996Z", 10, 30, 999, 0, true, "2013-05-01T10:20:30.999Z"},
+        // Hour and minute without seconds: a time whose seconds are not given.
+        {"2013-05-01T10:20", 10, kNotGiven, 0, kUnknown, false, "2013-05-01T10:20:00-00:00"},
+        {"2013-05-01", kNotGiven, kNotGiven, 0, kUnknown, false, "2013-05-01"},
+        {"2013-05-01T", kNotGiven, kNotGiven, 0, kUnknown, false, "2013-05-01"},
+    };
+    for (const ParseCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto value = GTLDateTime::dateTimeWithRFC3339String(c.text);
+        ASSERT_TRUE(value);
+        EXPECT_EQ(value->dateComponents().year, 2013);
+        EXPECT_EQ(value->dateComponents().day, 1);
+        EXPECT_EQ(value->dateComponents().hour, c.hour);
+        EXPECT_EQ(value->dateComponents().second, c.second);
+        EXPECT_EQ(value->milliseconds(), c.milliseconds);
+        EXPECT_EQ(value->offsetSeconds(), c.offset);
+        EXPECT_EQ(value->isUniversalTime(), c.universal);
+        EXPECT_EQ(value->RFC3339String(), c.written);
+    }
+}
+
+TEST(GTLDateTime, TextThatIsNotADateLeavesEverythingNotGiven) {
+    for (const char* text : {"", "yesterday", "-5", "99999999999999999999-01-01"}) {
+        SCOPED_TRACE(text);
+        auto value = GTLDateTime::dateTimeWithRFC3339String(text);
+        ASSERT_TRUE(value);
+        EXPECT_EQ(value->dateComponents(), GTLDateComponents{});
+        EXPECT_FALSE(value->hasTime());
+        EXPECT_EQ(value->offsetSeconds(), kUnknown);
+    }
+    EXPECT_FALSE(GTLDateTime::dateTimeWithRFC3339String(std::nullopt));
+    EXPECT_FALSE(GTLDateTime::dateTimeWithDate(std::nullopt, std::nullopt));
+}
+
+TEST(GTLDateTime, MomentsFollowTheZoneOrOffset) {
+    struct Case {
+        std::string text;
+        double unixTime;
+    };
+    const Case cases[] = {
+        {"2013-05-01", 1367409600.0},  // noon UTC of the day
+        {"2013-05-01T10:20:30.250Z", 1367403630.25},
+        {"2013-05-01T10:20:30+05:30", 1367403630.0 - 19800},
+        {"2013-05-01T10:20:30-08:00", 1367403630.0 + 28800},
+        {"1969-12-31T23:59:59Z", -1.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_DOUBLE_EQ(GTLDateTime::dateTimeWithRFC3339String(c.text)->date().unixTime(), c.unixTime);
+    }
+}
+
+TEST(GTLDateTime, FromADateInAZone) {
+    const auto date = foundation::Date::fromUnixTime(1367403630.9996);
+    auto universal = GTLDateTime::dateTimeWithDate(date, QTimeZone::utc());
+    EXPECT_EQ(universal->RFC3339String(), "2013-05-01T10:20:30.999Z");
+    EXPECT_TRUE(universal->isUniversalTime());
+
+    auto pacific = GTLDateTime::dateTimeWithDate(foundation::Date::fromUnixTime(1367403630), QTimeZone(-28800));
+    EXPECT_EQ(pacific->RFC3339String(), "2013-05-01T02:20:30-08:00");
+    EXPECT_EQ(pacific->offsetSeconds(), -28800);
+    EXPECT_DOUBLE_EQ(pacific->date().unixTime(), 1367403630);
+
+    auto named = GTLDateTime::dateTimeWithDate(foundation::Date::fromUnixTime(1367403630), QTimeZone("Europe/Berlin"));
+    EXPECT_EQ(named->RFC3339String(), "2013-05-01T12:20:30+02:00");
+    EXPECT_DOUBLE_EQ(named->date().unixTime(), 1367403630);
+
+    GTLDateComponents components;
+    components.year = 2013;
+    components.month = 5;
+    components.day = 1;
+    components.hour = 10;
+    components.minute = 20;
+    components.second = 30;
+    components.timeZone = QTimeZone::utc();
+    EXPECT_EQ(GTLDateTime::dateTimeWithDateComponents(components)->RFC3339String(), "2013-05-01T10:20:30Z");
+}
+
+TEST(GTLDateTime, HasTimeTogglesAndEquality) {
+    auto day = GTLDateTime::dateTimeWithRFC3339String("2013-05-01");
+    day->setHasTime(true);
+    EXPECT_EQ(day->RFC3339String(), "2013-05-01T00:00:00-00:00");
+    EXPECT_EQ(day->offsetSeconds(), kUnknown);
+
+    auto time = GTLDateTime::dateTimeWithRFC3339String("2013-05-01T10:20:30.250+05:30");
+    time->setHasTime(false);
+    EXPECT_EQ(time->RFC3339String(), "2013-05-01");
+    EXPECT_EQ(time->milliseconds(), 0);
+    EXPECT_EQ(*time, *GTLDateTime::dateTimeWithRFC3339String("2013-05-01"));
+    EXPECT_FALSE(*time == *GTLDateTime::dateTimeWithRFC3339String("2013-05-02"));
+    EXPECT_FALSE(*GTLDateTime::dateTimeWithRFC3339String("2013-05-01T10:20:30Z") ==
+                 *GTLDateTime::dateTimeWithRFC3339String("2013-05-01T10:20:30+00:00"));
+
+    auto zoned = GTLDateTime::dateTimeWithRFC3339String("2013-05-01T10:20:30Z");
+    zoned->setTimeZone(QTimeZone(3600));
+    EXPECT_EQ(zoned->offsetSeconds(), 3600);
+    zoned->setTimeZone(std::nullopt);
+    EXPECT_EQ(zoned->offsetSeconds(), kUnknown);
+    EXPECT_NE(zoned->description().find(": {2013-05-01T10:20:30Z}"), std::string::npos);
+}
