@@ -26,8 +26,7 @@ int32_t clampToInt32(uint64_t value) {
 
 void SDImageCacheDelegate::imageCacheDidFindImage(SDImageCache&, const graphics::Image&, const std::string&,
                                                   const std::any&) {}
-void SDImageCacheDelegate::imageCacheDidNotFindImageForKey(SDImageCache&, const std::optional<std::string>&,
-                                                           const std::any&) {}
+void SDImageCacheDelegate::imageCacheDidNotFindImageForKey(SDImageCache&, const std::string&, const std::any&) {}
 
 std::string cacheFileNameForKey(const std::string& key) { return security::md5HexString(key); }
 
@@ -109,30 +108,30 @@ void SDImageCache::writeToDisk(const std::string& key, const std::string& path,
     if (jpeg) (void)foundation::writeFileAtomically(path, *jpeg);
 }
 
-graphics::Image SDImageCache::imageFromKey(const std::optional<std::string>& key, bool fromDisk) {
-    if (!key) return {};
-    graphics::Image image = memCache_.objectForKey(*key);
+graphics::Image SDImageCache::imageFromKey(const std::string& key, bool fromDisk) {
+    if (key.empty()) return {};
+    graphics::Image image = memCache_.objectForKey(key);
     if (!image.isNull() || !fromDisk) return image;
-    auto data = foundation::readFile(cachePathForKey(*key));
+    auto data = foundation::readFile(cachePathForKey(key));
     if (!data) return {};
-    image = scaledImageForKey(*key, *data);
-    if (!image.isNull()) memCache_.setObject(*key, image, costOf(image));
+    image = scaledImageForKey(key, *data);
+    if (!image.isNull()) memCache_.setObject(key, image, costOf(image));
     return image;
 }
 
-void SDImageCache::queryDiskCacheForKey(const std::optional<std::string>& key,
-                                        std::shared_ptr<SDImageCacheDelegate> delegate, std::any userInfo) {
+void SDImageCache::queryDiskCacheForKey(const std::string& key, std::shared_ptr<SDImageCacheDelegate> delegate,
+                                        std::any userInfo) {
     if (!delegate) return;
-    if (!key) {
-        delegate->imageCacheDidNotFindImageForKey(*this, std::nullopt, userInfo);
+    if (key.empty()) {
+        delegate->imageCacheDidNotFindImageForKey(*this, key, userInfo);
         return;
     }
-    graphics::Image image = memCache_.objectForKey(*key);
+    graphics::Image image = memCache_.objectForKey(key);
     if (!image.isNull()) {
-        delegate->imageCacheDidFindImage(*this, image, *key, userInfo);
+        delegate->imageCacheDidFindImage(*this, image, key, userInfo);
         return;
     }
-    cacheOutQueue_.async([this, key = *key, path = cachePathForKey(*key), delegate = std::move(delegate),
+    cacheOutQueue_.async([this, key, path = cachePathForKey(key), delegate = std::move(delegate),
                           userInfo = std::move(userInfo)]() mutable {
         readFromDisk(key, path, std::move(delegate), std::move(userInfo));
     });
@@ -157,10 +156,10 @@ void SDImageCache::readFromDisk(const std::string& key, const std::string& path,
         }));
 }
 
-void SDImageCache::removeImageForKey(const std::optional<std::string>& key, bool fromDisk) {
-    if (!key) return;
-    memCache_.removeObjectForKey(*key);
-    if (fromDisk) (void)foundation::FileManager::defaultManager().removeItem(cachePathForKey(*key));
+void SDImageCache::removeImageForKey(const std::string& key, bool fromDisk) {
+    if (key.empty()) return;
+    memCache_.removeObjectForKey(key);
+    if (fromDisk) (void)foundation::FileManager::defaultManager().removeItem(cachePathForKey(key));
 }
 
 void SDImageCache::clearMemory() {

@@ -37,9 +37,8 @@ public:
     virtual ~SDImageCacheDelegate() = default;
     virtual void imageCacheDidFindImage(SDImageCache& cache, const graphics::Image& image, const std::string& key,
                                         const std::any& userInfo);
-    // `key` is none when the query had no key.
-    virtual void imageCacheDidNotFindImageForKey(SDImageCache& cache, const std::optional<std::string>& key,
-                                                 const std::any& userInfo);
+    // `key` is empty when the query had none.
+    virtual void imageCacheDidNotFindImageForKey(SDImageCache& cache, const std::string& key, const std::any& userInfo);
 };
 
 // The file name of a key in the disk folder: MD5 of its UTF-8 bytes as
@@ -80,17 +79,18 @@ public:
     void storeImage(const graphics::Image& image, const std::string& key, bool toDisk = true);
 
     // Memory, then (with `fromDisk`) the file read on the calling thread; a
-    // picture found on disk enters memory. A null image when there is none.
-    graphics::Image imageFromKey(const std::optional<std::string>& key, bool fromDisk = true);
+    // picture found on disk enters memory. A null image when there is none
+    // or the key is empty.
+    graphics::Image imageFromKey(const std::string& key, bool fromDisk = true);
 
-    // Without a delegate nothing happens. No key: not found, at once. A
+    // Without a delegate nothing happens. No (empty) key: not found, at once. A
     // memory hit: found, at once. Otherwise the file is read and decoded on
     // the read queue and the answer comes on the main thread.
-    void queryDiskCacheForKey(const std::optional<std::string>& key, std::shared_ptr<SDImageCacheDelegate> delegate,
+    void queryDiskCacheForKey(const std::string& key, std::shared_ptr<SDImageCacheDelegate> delegate,
                               std::any userInfo = {});
 
     // Removes the memory entry and, with `fromDisk`, the file at once.
-    void removeImageForKey(const std::optional<std::string>& key, bool fromDisk = true);
+    void removeImageForKey(const std::string& key, bool fromDisk = true);
     // Drops the writes still queued, then empties memory.
     void clearMemory();
     // Drops the writes still queued, then deletes and re-creates the folder.

@@ -93,8 +93,7 @@ void SDWebImageManager::imageCacheDidFindImage(SDImageCache&, const graphics::Im
     sendFinish(*request, image, true);
 }
 
-void SDWebImageManager::imageCacheDidNotFindImageForKey(SDImageCache&, const std::optional<std::string>&,
-                                                        const std::any& userInfo) {
+void SDWebImageManager::imageCacheDidNotFindImageForKey(SDImageCache&, const std::string&, const std::any& userInfo) {
     auto shared = std::any_cast<std::shared_ptr<Request>>(&userInfo);
     if (!shared || !*shared) return;
     std::shared_ptr<Request> request = *shared;

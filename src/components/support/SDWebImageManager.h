@@ -141,7 +141,7 @@ public:
     // Answers of the cache.
     void imageCacheDidFindImage(SDImageCache& cache, const graphics::Image& image, const std::string& key,
                                 const std::any& userInfo) override;
-    void imageCacheDidNotFindImageForKey(SDImageCache& cache, const std::optional<std::string>& key,
+    void imageCacheDidNotFindImageForKey(SDImageCache& cache, const std::string& key,
                                          const std::any& userInfo) override;
 
     // One request, as it travels through the cache and the download.
