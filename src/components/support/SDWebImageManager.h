@@ -96,7 +96,8 @@ public:
     // Puts another manager in the shared one's place (tests); null restores
     // the default.
     static void setSharedManager(std::shared_ptr<SDWebImageManager> manager);
-    // Over another cache and another way of downloading (tests).
+    // Over another cache and another way of downloading (tests); the real
+    // downloads are startManagedImageDownload (ManagedImageDownload.h).
     static std::shared_ptr<SDWebImageManager> create(SDImageCache& cache, WebImageDownloadStarter startDownload);
 
     // The cache key of an address: the filter's result when one is set, else the address.
