@@ -133,6 +133,8 @@ public:
     bool isFailedURL(const std::string& url) const { return failedURLs_.count(url) != 0; }
     // Downloads running now (one per address).
     size_t downloadCount() const { return downloaderForURL_.size(); }
+    // Requests waiting on a download now.
+    size_t waitingRequestCount() const { return downloaders_.size(); }
 
     // Answers of a download (main thread).
     void imageDownloaderDidUpdatePartialImage(WebImageDownload& downloader, const graphics::Image& image);
