@@ -64,6 +64,17 @@ inline int runCommand(const std::vector<std::string>& argv, const std::string& w
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// The standard output of a shell command (empty when it cannot start).
+inline std::string captureOutput(const std::string& command) {
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
+        pclose(pipe);
+    }
+    return output;
+}
+
 // Median seconds of an outside tool run `runs` times, each time in a fresh
 // folder below `root` (made untimed); `command` gives the tool's arguments
 // for that folder. A failing run ends the benchmark.

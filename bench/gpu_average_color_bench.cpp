@@ -23,21 +23,12 @@ constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 constexpr int kRuns = 15;
 
-std::string capture(const std::string& command) {
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
-        pclose(pipe);
-    }
-    return output;
-}
-
 // ImageMagick's one-pixel resize, read from its text output
 // "0,0: (r,g,b,a)  #... srgba(...)" with channels 0..255.
 std::array<double, 4> magickMean(const fs::path& raw) {
-    const std::string output = capture("convert -size " + std::to_string(kWidth) + "x" + std::to_string(kHeight) +
-                                       " -depth 8 'bgra:" + raw.string() + "' -resize '1x1!' txt:-");
+    const std::string output =
+        bench::captureOutput("convert -size " + std::to_string(kWidth) + "x" + std::to_string(kHeight) +
+                             " -depth 8 'bgra:" + raw.string() + "' -resize '1x1!' txt:-");
     std::array<double, 4> mean{-1, -1, -1, -1};
     const size_t open = output.find("0,0: (");
     if (open == std::string::npos ||

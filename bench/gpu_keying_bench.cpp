@@ -85,43 +85,18 @@ Run pipelineRun(const std::vector<std::vector<uint8_t>>& camera, const std::vect
 
 Run ffmpegRun(const fs::path& folder) {
     const std::string size = std::to_string(kWidth) + "x" + std::to_string(kHeight);
-    const std::vector<std::string> command{"ffmpeg",
-                                           "-nostdin",
-                                           "-v",
-                                           "error",
-                                           "-f",
-                                           "rawvideo",
-                                           "-pix_fmt",
-                                           "bgra",
-                                           "-s",
-                                           size,
-                                           "-r",
-                                           "30",
-                                           "-stream_loop",
-                                           std::to_string(kFrames / kDistinct - 1),
-                                           "-i",
-                                           (folder / "camera.bgra").string(),
-                                           "-f",
-                                           "rawvideo",
-                                           "-pix_fmt",
-                                           "bgra",
-                                           "-s",
-                                           size,
-                                           "-r",
-                                           "30",
-                                           "-stream_loop",
-                                           "-1",
-                                           "-i",
-                                           (folder / "backdrop.bgra").string(),
-                                           "-filter_complex",
-                                           "[0:v]chromakey=0x00FF00:0.4:0.1[k];[1:v][k]overlay",
-                                           "-frames:v",
-                                           std::to_string(kFrames),
-                                           "-pix_fmt",
-                                           "bgra",
-                                           "-f",
-                                           "null",
-                                           "-"};
+    // Raw BGRA frames at 30 fps, the file read `loops` more times (-1: endlessly).
+    auto rawInput = [&](const fs::path& file, int loops) {
+        return std::vector<std::string>{"-f", "rawvideo",   "-pix_fmt", "bgra",         "-s",
+                                        size, "-r",         "30",       "-stream_loop", std::to_string(loops),
+                                        "-i", file.string()};
+    };
+    std::vector<std::string> command{"ffmpeg", "-nostdin", "-v", "error"};
+    for (const auto& input :
+         {rawInput(folder / "camera.bgra", kFrames / kDistinct - 1), rawInput(folder / "backdrop.bgra", -1)})
+        command.insert(command.end(), input.begin(), input.end());
+    command.insert(command.end(), {"-filter_complex", "[0:v]chromakey=0x00FF00:0.4:0.1[k];[1:v][k]overlay", "-frames:v",
+                                   std::to_string(kFrames), "-pix_fmt", "bgra", "-f", "null", "-"});
     const double cpuBefore = cpuSeconds(RUSAGE_CHILDREN);
     int status = 0;
     const double seconds = bench::secondsOf([&] { status = bench::runCommand(command); });

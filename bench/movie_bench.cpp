@@ -60,16 +60,6 @@ QImage makePicture(int width, int height, int frame) {
     return picture;
 }
 
-std::string capture(const std::string& command) {
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
-        pclose(pipe);
-    }
-    return output;
-}
-
 // Average PSNR (dB) of a movie's pictures against the JPEG sequence;
 // `skipFirst` drops the movie's first picture (ours shows frame 0 twice).
 double psnrAgainstSources(const fs::path& movie, const fs::path& links, bool skipFirst) {
@@ -79,7 +69,7 @@ double psnrAgainstSources(const fs::path& movie, const fs::path& links, bool ski
                                 trim +
                                 "setpts=N/FRAME_RATE/TB,format=yuv420p[a];[1:v]format=yuv420p[b];[a][b]psnr\" "
                                 "-f null - 2>&1";
-    const std::string output = capture(command);
+    const std::string output = bench::captureOutput(command);
     const size_t at = output.rfind("average:");
     return at == std::string::npos ? 0 : std::atof(output.c_str() + at + 8);
 }

@@ -50,10 +50,7 @@ void GPUImageAverageColor::buildStageTextures() {
             stageTextures_.emplace_back(name);
             glBindTexture(GL_TEXTURE_2D, name);
             // Linear filtering is what makes four taps average sixteen texels.
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(outputTextureOptions_.minFilter));
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(outputTextureOptions_.magFilter));
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(outputTextureOptions_.wrapS));
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(outputTextureOptions_.wrapT));
+            applyTextureSampling(outputTextureOptions_);
         }
         glBindTexture(GL_TEXTURE_2D, 0);
     });

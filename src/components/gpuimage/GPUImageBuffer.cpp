@@ -28,10 +28,7 @@ GLuint GPUImageBuffer::generateTexture() {
         glActiveTexture(GL_TEXTURE0);
         glGenTextures(1, &name);
         glBindTexture(GL_TEXTURE_2D, name);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(outputTextureOptions_.minFilter));
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(outputTextureOptions_.magFilter));
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(outputTextureOptions_.wrapS));
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(outputTextureOptions_.wrapT));
+        applyTextureSampling(outputTextureOptions_);
         const Size size = sizeOfFBO();
         if (size.width >= 1 && size.height >= 1)
             glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(outputTextureOptions_.internalFormat),

@@ -101,6 +101,13 @@ void GPUImageOutput::notifyTargetsAboutNewOutputTexture() {
     for (const auto& entry : targets_) setInputTextureForTarget(*entry.target, entry.textureIndex);
 }
 
+void applyTextureSampling(const GPUTextureOptions& options) {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(options.minFilter));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(options.magFilter));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(options.wrapS));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(options.wrapT));
+}
+
 void GPUImageOutput::initializeOutputTextureIfNeeded() {
     runSynchronouslyOnContextQueue([&] {
         if (outputTexture_ || !GPUImageContext::useImageProcessingContext()) return;
@@ -109,10 +116,7 @@ void GPUImageOutput::initializeOutputTextureIfNeeded() {
         glGenTextures(1, &name);
         outputTexture_.reset(name);
         glBindTexture(GL_TEXTURE_2D, name);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(outputTextureOptions_.minFilter));
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(outputTextureOptions_.magFilter));
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(outputTextureOptions_.wrapS));
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(outputTextureOptions_.wrapT));
+        applyTextureSampling(outputTextureOptions_);
         glBindTexture(GL_TEXTURE_2D, 0);
     });
 }

@@ -35,6 +35,9 @@ struct GPUTextureOptions {
     GLenum type = GL_UNSIGNED_BYTE;
 };
 
+// On the context queue: gives the bound GL_TEXTURE_2D the options' filters and wraps.
+void applyTextureSampling(const GPUTextureOptions& options);
+
 // A source that wants its texture back once a target has drawn from it.
 class GPUImageTextureDelegate {
 public:
