@@ -35,7 +35,7 @@ protected:
     FrameTime thirdFrameTime_ = FrameTime::invalid();
     bool hasSetSecondTexture_ = false;
     bool hasReceivedThirdFrame_ = false;
-    bool thirdFrameCheckDisabled_ = false;
+    std::atomic<bool> thirdFrameCheckDisabled_ = false;
     std::weak_ptr<GPUImageTextureDelegate> thirdTextureDelegate_;
 
 private:

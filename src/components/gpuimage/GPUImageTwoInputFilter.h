@@ -14,6 +14,8 @@
 
 #include "components/gpuimage/GPUImageFilter.h"
 
+#include <atomic>
+
 namespace gpuimage {
 
 class GPUImageTwoInputFilter : public GPUImageFilter {
@@ -51,8 +53,9 @@ protected:
     bool hasSetFirstTexture_ = false;
     bool hasReceivedFirstFrame_ = false;
     bool hasReceivedSecondFrame_ = false;
-    bool firstFrameCheckDisabled_ = false;
-    bool secondFrameCheckDisabled_ = false;
+    // Set from any thread, read on the context queue.
+    std::atomic<bool> firstFrameCheckDisabled_ = false;
+    std::atomic<bool> secondFrameCheckDisabled_ = false;
     std::weak_ptr<GPUImageTextureDelegate> secondTextureDelegate_;
 
 private:
