@@ -31,8 +31,9 @@ void SDImageCacheDelegate::imageCacheDidNotFindImageForKey(SDImageCache&, const 
 std::string cacheFileNameForKey(const std::string& key) { return security::md5HexString(key); }
 
 SDImageCache& SDImageCache::sharedImageCache() {
-    static SDImageCache instance;
-    return instance;
+    // Never destroyed: at exit the queues it would wait for may already be gone.
+    static SDImageCache* instance = new SDImageCache();
+    return *instance;
 }
 
 void SDImageCache::setMaxCacheAge(int64_t seconds) { maxCacheAgeSeconds.store(seconds); }

@@ -108,28 +108,25 @@ TEST_F(ImageManagerLoopbackTest, ASecondRequestAfterAFailureFetchesAgainUnlessNo
 }
 
 TEST_F(ImageManagerLoopbackTest, PrefetcherWithThreeSlotsFetchesEachAddressOnce) {
-    const std::string jpeg = jpegText();
     const std::string cached = server.url("/cached.jpg");
     cache->storeImage(picture, cached, false);
     std::vector<std::string> urls = {cached};
-    std::vector<std::shared_ptr<ReleasedBody>> bodies;
     for (int i = 0; i < 4; ++i) {
         std::string path = "/miss" + std::to_string(i) + ".jpg";
-        bodies.push_back(std::make_shared<ReleasedBody>());
-        server.reply("GET", path, HttpReply::inPieces(bodies.back(), jpeg.size(), "image/jpeg"));
+        server.reply("GET", path, HttpReply{200, jpegText(), "image/jpeg"});
         urls.push_back(server.url(path));
     }
     auto prefetcher = support::SDWebImagePrefetcher::create(*manager);
     prefetcher->prefetchURLs(urls);
-    ASSERT_TRUE(runUntil([&] { return manager->downloadCount() == 3; }));
-    ASSERT_TRUE(server.waitForRequests(3, 60));
+    // The cached address is answered inside the call and its slot refilled.
+    EXPECT_EQ(prefetcher->finishedCount(), 1u);
     EXPECT_EQ(prefetcher->requestedCount(), 4u);
-    EXPECT_EQ(requestsFor("/miss3.jpg"), 0u);
-    for (const auto& body : bodies) {
-        body->release(jpeg);
-        body->finish();
-    }
-    ASSERT_TRUE(runUntil([&] { return prefetcher->isFinished(); }));
+    uint64_t mostOutstanding = 0;
+    ASSERT_TRUE(runUntil([&] {
+        mostOutstanding = std::max(mostOutstanding, prefetcher->requestedCount() - prefetcher->finishedCount());
+        return prefetcher->isFinished();
+    }));
+    EXPECT_EQ(mostOutstanding, 3u);
     EXPECT_EQ(prefetcher->finishedCount(), 5u);
     EXPECT_EQ(prefetcher->skippedCount(), 0u);
     EXPECT_EQ(requestsFor("/cached.jpg"), 0u);
