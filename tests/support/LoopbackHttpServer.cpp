@@ -127,6 +127,9 @@ void LoopbackHttpServer::start() {
         arrived_.notify_all();
         HttpReply reply = dispatch(exchange);
         response.status = reply.status;
+        // Clients keep connections open for reuse; a test server that allowed
+        // that would wait out the idle time of each one when it stops.
+        if (!keepsConnectionsAlive_) response.set_header("Connection", "close");
         for (const auto& [name, value] : reply.headers) response.set_header(name, value);
         if (reply.pieces) {
             {
@@ -164,6 +167,9 @@ void LoopbackHttpServer::start() {
         }
         response.set_content(reply.body, reply.contentType);
     };
+    // Without it every kept-alive reply waits for the client's delayed ACK.
+    server.set_tcp_nodelay(true);
+    server.set_keep_alive_max_count(1000000);
     const std::string everything = ".*";
     server.Get(everything, handle);
     server.Post(everything, handle);

@@ -16,6 +16,7 @@
 // response back); whatever releases it must do so before the server is
 // destroyed.
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -132,6 +133,11 @@ public:
     // "http://127.0.0.1:<port>" followed by `path`.
     std::string url(std::string_view path = "/") const;
 
+    // Off by default: every reply says "Connection: close". On, the client
+    // may send many requests over one connection (the server then waits up
+    // to 5 s for an idle one when it stops).
+    void setKeepsConnectionsAlive(bool keep) { keepsConnectionsAlive_ = keep; }
+
     void reply(std::string method, std::string path, HttpReply reply);
     void on(std::string method, std::string path, Handler handler);
 
@@ -150,6 +156,7 @@ private:
     std::unique_ptr<Impl> impl_;
     bool secure_ = false;
     int port_ = 0;
+    std::atomic<bool> keepsConnectionsAlive_{false};
 
     mutable std::mutex mutex_;
     mutable std::condition_variable arrived_;

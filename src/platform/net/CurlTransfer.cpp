@@ -1,12 +1,17 @@
 #include "platform/net/CurlTransfer.h"
 
+#include "platform/foundation/FileDescriptor.h"
 #include "platform/net/URLError.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <curl/curl.h>
+#include <fcntl.h>
 #include <memory>
 #include <mutex>
+#include <unistd.h>
 
 namespace net::detail {
 
@@ -20,6 +25,39 @@ void initialiseCurlOnce() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
+
+// Transfers of the whole process share one cache of open connections, TLS
+// sessions and DNS answers, so consecutive requests to one server reuse a
+// kept-alive connection instead of a new TCP and TLS handshake each.
+class SharedConnections {
+public:
+    static CURLSH* handle() {
+        static SharedConnections shared;
+        return shared.share_;
+    }
+
+private:
+    SharedConnections() : share_(curl_share_init()) {
+        if (!share_) return;
+        curl_share_setopt(share_, CURLSHOPT_LOCKFUNC, lock);
+        curl_share_setopt(share_, CURLSHOPT_UNLOCKFUNC, unlock);
+        curl_share_setopt(share_, CURLSHOPT_USERDATA, this);
+        curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
+        curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
+        curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+    }
+    static void lock(CURL*, curl_lock_data data, curl_lock_access, void* context) {
+        static_cast<SharedConnections*>(context)->mutexes_[slot(data)].lock();
+    }
+    static void unlock(CURL*, curl_lock_data data, void* context) {
+        static_cast<SharedConnections*>(context)->mutexes_[slot(data)].unlock();
+    }
+    static size_t slot(curl_lock_data data) { return static_cast<size_t>(data) % kSlots; }
+
+    static constexpr size_t kSlots = CURL_LOCK_DATA_LAST;
+    std::mutex mutexes_[kSlots];
+    CURLSH* share_;  // lives as long as the process: transfers may run until exit
+};
 
 struct EasyDeleter {
     void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
@@ -39,6 +77,11 @@ struct TransferState {
     bool active = false;  // something moved since the loop last looked
     bool failedInCallback = false;
     bool streamsBody = false;  // the body goes to control->onBodyChunk
+    // A body read from a file range as it is sent.
+    foundation::FileDescriptor bodyFile;
+    uint64_t bodyOffset = 0;
+    uint64_t bodyLeft = 0;
+    bool bodyReadFailed = false;
 };
 
 std::string trim(std::string_view text) {
@@ -103,6 +146,25 @@ size_t onHeaderLine(char* data, size_t size, size_t count, void* context) {
     return length;
 }
 
+size_t onReadBody(char* buffer, size_t size, size_t count, void* context) {
+    auto* state = static_cast<TransferState*>(context);
+    size_t wanted = static_cast<size_t>(std::min<uint64_t>(state->bodyLeft, uint64_t(size) * count));
+    if (wanted == 0) return 0;
+    for (;;) {
+        ssize_t got = ::pread(state->bodyFile.get(), buffer, wanted, static_cast<off_t>(state->bodyOffset));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            // The file shrank or cannot be read: stop rather than send a short body.
+            state->bodyReadFailed = true;
+            return CURL_READFUNC_ABORT;
+        }
+        state->bodyOffset += static_cast<uint64_t>(got);
+        state->bodyLeft -= static_cast<uint64_t>(got);
+        state->active = true;
+        return static_cast<size_t>(got);
+    }
+}
+
 int onProgress(void* context, curl_off_t downloadTotal, curl_off_t downloaded, curl_off_t uploadTotal,
                curl_off_t uploaded) {
     auto* state = static_cast<TransferState*>(context);
@@ -128,13 +190,26 @@ std::unique_ptr<curl_slist, ListDeleter> headerList(const URLRequest& request) {
     // curl waits for "100 Continue" before larger bodies; many servers never
     // send it, which costs a second per upload.
     if (!request.headers.contains("Expect")) append("Expect:");
+    // curl would label a file's bytes as a form; they are whatever the
+    // caller says, or unlabelled.
+    if (request.httpBodyFile && !request.headers.contains("Content-Type")) append("Content-Type:");
     return std::unique_ptr<curl_slist, ListDeleter>(list);
 }
 
-void configureMethod(CURL* easy, const URLRequest& request) {
+void configureMethod(CURL* easy, const URLRequest& request, TransferState& state) {
     const std::string& method = request.httpMethod;
     if (method == "HEAD") {
         curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+        return;
+    }
+    if (request.httpBodyFile) {
+        state.bodyOffset = request.httpBodyFile->offset;
+        state.bodyLeft = request.httpBodyFile->length;
+        curl_easy_setopt(easy, CURLOPT_POST, 1L);
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(state.bodyLeft));
+        curl_easy_setopt(easy, CURLOPT_READFUNCTION, onReadBody);
+        curl_easy_setopt(easy, CURLOPT_READDATA, &state);
+        if (method != "POST") curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, method.c_str());
         return;
     }
     if (method == "GET" && request.httpBody.empty()) {
@@ -166,6 +241,13 @@ TransferOutcome performTransfer(const URLRequest& request, const std::string& ho
     state.control = &control;
     state.outcome = &outcome;
     auto headers = headerList(request);
+    if (request.httpBodyFile && request.httpMethod != "HEAD") {
+        state.bodyFile = foundation::FileDescriptor::open(request.httpBodyFile->path, O_RDONLY);
+        if (!state.bodyFile) {
+            outcome.error = foundation::Error::posix(errno, request.httpBodyFile->path);
+            return outcome;
+        }
+    }
 
     CURL* e = easy.get();
     curl_easy_setopt(e, CURLOPT_URL, request.url.c_str());
@@ -181,7 +263,8 @@ TransferOutcome performTransfer(const URLRequest& request, const std::string& ho
         curl_easy_setopt(e, CURLOPT_CAPATH, "/etc/ssl/certs");
     }
     curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers.get());
-    configureMethod(e, request);
+    configureMethod(e, request, state);
+    if (CURLSH* share = SharedConnections::handle()) curl_easy_setopt(e, CURLOPT_SHARE, share);
     curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, onBody);
     curl_easy_setopt(e, CURLOPT_WRITEDATA, &state);
     curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, onHeaderLine);
@@ -229,8 +312,11 @@ TransferOutcome performTransfer(const URLRequest& request, const std::string& ho
         if (result != CURLE_OK) {
             long osErrno = 0;
             curl_easy_getinfo(e, CURLINFO_OS_ERRNO, &osErrno);
-            outcome.error = state.failedInCallback ? urlError(kURLErrorUnknown, host)
-                                                   : urlErrorForTransferFailure(result, osErrno, host);
+            if (state.bodyReadFailed)
+                outcome.error = foundation::Error::posix(EIO, request.httpBodyFile->path);
+            else
+                outcome.error = state.failedInCallback ? urlError(kURLErrorUnknown, host)
+                                                       : urlErrorForTransferFailure(result, osErrno, host);
         } else {
             long status = 0;
             curl_easy_getinfo(e, CURLINFO_RESPONSE_CODE, &status);

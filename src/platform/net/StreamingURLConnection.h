@@ -15,7 +15,8 @@
 // running transfer keeps the connection alive; afterwards it lets go of the
 // delegate. Any HTTP status is a response; transport failures, bodies cut
 // short and time-outs are URL-domain errors (URLError.h). Redirects are
-// followed as URLConnection follows them and are never announced. A delegate
+// followed as URLConnection follows them and are never announced, unless the
+// delegate takes them over (connectionHandlesRedirects). A delegate
 // queue that falls behind holds the transfer back: at most about
 // kMaximumBytesInFlight of the body wait for delivery at any time.
 
@@ -27,11 +28,16 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 
 namespace net {
+
+namespace detail {
+struct TransferProgress;
+}
 
 class StreamingURLConnection;
 
@@ -44,6 +50,27 @@ public:
     virtual void connectionDidReceiveData(StreamingURLConnection&, const foundation::Bytes&) {}
     virtual void connectionDidFinishLoading(StreamingURLConnection&) {}
     virtual void connectionDidFailWithError(StreamingURLConnection&, const foundation::Error&) {}
+
+    // Asked once, at start: true hands every 301, 302, 303 and 307 answer
+    // with a usable Location to connectionWillSendRequest instead of
+    // following it here. 308 then counts as a final answer (resumable
+    // uploads use it for "incomplete").
+    virtual bool connectionHandlesRedirects() const { return false; }
+    // The request the connection would send next (method, body and
+    // credentials already adjusted for the redirect); the answer is sent
+    // instead. nullopt ends the load with the redirect answer itself as the
+    // response.
+    virtual std::optional<URLRequest> connectionWillSendRequest(StreamingURLConnection&, const URLRequest& proposed,
+                                                                const HTTPURLResponse& redirectResponse) {
+        (void)redirectResponse;
+        return proposed;
+    }
+    // Progress of the request body: bytes sent since the last report, in
+    // total, and the total expected.
+    virtual void connectionDidSendBodyData(StreamingURLConnection&, int64_t bytesWritten, int64_t totalBytesWritten,
+                                           int64_t totalBytesExpectedToWrite) {
+        (void)bytesWritten, (void)totalBytesWritten, (void)totalBytesExpectedToWrite;
+    }
 };
 
 class StreamingURLConnection : public std::enable_shared_from_this<StreamingURLConnection> {
@@ -74,6 +101,12 @@ private:
         : request_(std::move(request)), delegate_(std::move(delegate)) {}
 
     void run();
+    // One exchange of a connection whose delegate handles redirects; a
+    // redirect goes to the delegate queue, which starts the next hop.
+    void runHop(URLRequest hop, int redirects);
+    void offerRedirect(URLRequest proposed, HTTPURLResponse response, foundation::Bytes body, int redirects);
+    // A callback for the transfer's progress that reports sent body bytes.
+    std::function<void(const detail::TransferProgress&)> sentBodyReporter();
     // Posts one message to the delegate queue; `last` ends the connection
     // before the message is delivered.
     template <typename Message>
@@ -86,6 +119,8 @@ private:
     std::atomic<bool> started_{false};
     std::atomic<bool> cancelled_{false};
     std::optional<foundation::DispatchQueue> queue_;  // set before the transfer starts
+    bool delegateHandlesRedirects_ = false;           // likewise
+    foundation::QueuePriority priority_ = foundation::QueuePriority::Default;
 
     mutable std::mutex flightMutex_;
     std::condition_variable flightDrained_;

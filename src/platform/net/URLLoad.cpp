@@ -15,6 +15,23 @@ constexpr const char* kBodyFields[] = {"Content-Type", "Content-Length", "Conten
 
 }  // namespace
 
+foundation::Result<URLRequest> requestAfterRedirect(const URLRequest& hop, const URLOrigin& origin,
+                                                    const RedirectStep& step) {
+    foundation::Result<URLOrigin> nextOrigin = originOfURL(step.url);
+    if (!nextOrigin) return nextOrigin.error();
+    URLRequest next = hop;
+    if (!(*nextOrigin == origin))
+        for (const char* field : kCredentialFields) next.headers.remove(field);
+    if (!step.keepsBody) {
+        next.httpBody.clear();
+        next.httpBodyFile.reset();
+        for (const char* field : kBodyFields) next.headers.remove(field);
+    }
+    next.url = step.url;
+    next.httpMethod = step.method;
+    return next;
+}
+
 URLLoadResult loadFollowingRedirects(URLRequest hop, const TransferControl& control,
                                      const FinalResponseHead& onFinalHead) {
     for (int redirects = 0;; ++redirects) {
@@ -44,16 +61,9 @@ URLLoadResult loadFollowingRedirects(URLRequest hop, const TransferControl& cont
         if (redirects == URLConnection::kMaximumRedirects)
             return {std::nullopt, {}, urlError(kURLErrorHTTPTooManyRedirects)};
 
-        foundation::Result<URLOrigin> nextOrigin = originOfURL(step->url);
-        if (!nextOrigin) return {std::nullopt, {}, nextOrigin.error()};
-        if (!(*nextOrigin == *origin))
-            for (const char* field : kCredentialFields) hop.headers.remove(field);
-        if (!step->keepsBody) {
-            hop.httpBody.clear();
-            for (const char* field : kBodyFields) hop.headers.remove(field);
-        }
-        hop.url = step->url;
-        hop.httpMethod = step->method;
+        foundation::Result<URLRequest> next = requestAfterRedirect(hop, *origin, *step);
+        if (!next) return {std::nullopt, {}, next.error()};
+        hop = std::move(*next);
     }
 }
 

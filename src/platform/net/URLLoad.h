@@ -7,6 +7,7 @@
 #include "platform/net/CurlTransfer.h"
 #include "platform/net/HTTPURLResponse.h"
 #include "platform/net/URLConnection.h"
+#include "platform/net/URLParsing.h"
 
 #include <functional>
 
@@ -16,6 +17,12 @@ namespace net::detail {
 // load (never a redirect that is followed); answering true streams its body
 // to control.onBodyChunk.
 using FinalResponseHead = std::function<bool(const HTTPURLResponse& response)>;
+
+// The request that follows `hop` (sent to `origin`) through a redirect:
+// credentials stay behind when scheme, host or port change, and the body
+// when the method becomes GET. An error for a target we do not load.
+foundation::Result<URLRequest> requestAfterRedirect(const URLRequest& hop, const URLOrigin& origin,
+                                                    const RedirectStep& step);
 
 // Loads `request`, following redirects as URLConnection describes. With
 // `onFinalHead` set, `control.onResponseHead` is taken over for it.

@@ -5,11 +5,23 @@
 #include "platform/foundation/Value.h"
 #include "platform/net/HTTPHeaders.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace net {
+
+// A request body read from part of a file while it is sent, so a large
+// upload never has to be in memory. The file is opened afresh for every
+// attempt (and every redirect that keeps the body).
+struct URLRequestBodyFile {
+    std::string path;
+    uint64_t offset = 0;
+    uint64_t length = 0;
+
+    bool operator==(const URLRequestBodyFile&) const = default;
+};
 
 struct URLRequest {
     // The platform's default: a minute without any progress gives up.
@@ -23,6 +35,8 @@ struct URLRequest {
     std::string httpMethod = "GET";
     HTTPHeaders headers;
     foundation::Bytes httpBody;
+    // When set, the body comes from this file range instead of httpBody.
+    std::optional<URLRequestBodyFile> httpBodyFile;
     // Seconds the connection may go without sending or receiving anything
     // (connecting included) before it fails with "timed out". Not a limit on
     // the whole transfer, so a large upload on a slow line still completes.
@@ -34,6 +48,7 @@ struct URLRequest {
     std::optional<std::string> valueForHTTPHeaderField(std::string_view field) const { return headers.value(field); }
     void setHTTPBody(foundation::Bytes body) { httpBody = std::move(body); }
     void setHTTPBody(std::string_view body) { httpBody.assign(body.begin(), body.end()); }
+    bool hasBody() const { return !httpBody.empty() || (httpBodyFile && httpBodyFile->length > 0); }
 };
 
 }  // namespace net
