@@ -127,9 +127,6 @@ void LoopbackHttpServer::start() {
         arrived_.notify_all();
         HttpReply reply = dispatch(exchange);
         response.status = reply.status;
-        // Clients keep connections open for reuse; a test server that allowed
-        // that would wait out the idle time of each one when it stops.
-        if (!keepsConnectionsAlive_) response.set_header("Connection", "close");
         for (const auto& [name, value] : reply.headers) response.set_header(name, value);
         if (reply.pieces) {
             {
@@ -170,6 +167,7 @@ void LoopbackHttpServer::start() {
     // Without it every kept-alive reply waits for the client's delayed ACK.
     server.set_tcp_nodelay(true);
     server.set_keep_alive_max_count(1000000);
+    server.set_keep_alive_timeout(0);
     const std::string everything = ".*";
     server.Get(everything, handle);
     server.Post(everything, handle);
@@ -196,6 +194,8 @@ LoopbackHttpServer::~LoopbackHttpServer() {
     impl_->server->stop();
     if (impl_->thread.joinable()) impl_->thread.join();
 }
+
+void LoopbackHttpServer::setKeepsConnectionsAlive(bool keep) { impl_->server->set_keep_alive_timeout(keep ? 5 : 0); }
 
 std::string LoopbackHttpServer::url(std::string_view path) const {
     return std::string(secure_ ? "https" : "http") + "://127.0.0.1:" + std::to_string(port_) + std::string(path);

@@ -16,7 +16,6 @@
 // response back); whatever releases it must do so before the server is
 // destroyed.
 
-#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -133,10 +132,12 @@ public:
     // "http://127.0.0.1:<port>" followed by `path`.
     std::string url(std::string_view path = "/") const;
 
-    // Off by default: every reply says "Connection: close". On, the client
-    // may send many requests over one connection (the server then waits up
-    // to 5 s for an idle one when it stops).
-    void setKeepsConnectionsAlive(bool keep) { keepsConnectionsAlive_ = keep; }
+    // Off by default: a connection that stays idle after a reply is closed
+    // at once, so a client that keeps connections open for reuse does not
+    // make the stopping server wait out its idle time. On, an idle
+    // connection waits up to 5 s for the next request (the server then
+    // waits as long when it stops). Set before the first request.
+    void setKeepsConnectionsAlive(bool keep);
 
     void reply(std::string method, std::string path, HttpReply reply);
     void on(std::string method, std::string path, Handler handler);
@@ -156,7 +157,6 @@ private:
     std::unique_ptr<Impl> impl_;
     bool secure_ = false;
     int port_ = 0;
-    std::atomic<bool> keepsConnectionsAlive_{false};
 
     mutable std::mutex mutex_;
     mutable std::condition_variable arrived_;

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/FileDescriptor.h"
 #include "platform/net/URLError.h"
+#include "platform/net/URLParsing.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -12,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <unistd.h>
+#include <vector>
 
 namespace net::detail {
 
@@ -26,45 +28,82 @@ void initialiseCurlOnce() {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-// Transfers of the whole process share one cache of open connections, TLS
-// sessions and DNS answers, so consecutive requests to one server reuse a
-// kept-alive connection instead of a new TCP and TLS handshake each.
-class SharedConnections {
-public:
-    static CURLSH* handle() {
-        static SharedConnections shared;
-        return shared.share_;
-    }
-
-private:
-    SharedConnections() : share_(curl_share_init()) {
-        if (!share_) return;
-        curl_share_setopt(share_, CURLSHOPT_LOCKFUNC, lock);
-        curl_share_setopt(share_, CURLSHOPT_UNLOCKFUNC, unlock);
-        curl_share_setopt(share_, CURLSHOPT_USERDATA, this);
-        curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
-        curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
-        curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
-    }
-    static void lock(CURL*, curl_lock_data data, curl_lock_access, void* context) {
-        static_cast<SharedConnections*>(context)->mutexes_[slot(data)].lock();
-    }
-    static void unlock(CURL*, curl_lock_data data, void* context) {
-        static_cast<SharedConnections*>(context)->mutexes_[slot(data)].unlock();
-    }
-    static size_t slot(curl_lock_data data) { return static_cast<size_t>(data) % kSlots; }
-
-    static constexpr size_t kSlots = CURL_LOCK_DATA_LAST;
-    std::mutex mutexes_[kSlots];
-    CURLSH* share_;  // lives as long as the process: transfers may run until exit
-};
-
 struct EasyDeleter {
     void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
 };
 struct MultiDeleter {
     void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
 };
+
+// Transfers of the whole process share TLS sessions and DNS answers. Open
+// connections live in a multi handle's cache, which curl lets only one
+// thread use at a time; so finished transfers hand their handle pair back
+// to a pool, and the next transfer to the same origin takes it up with the
+// kept-alive connection inside instead of a new TCP and TLS handshake.
+class TransferHandles {
+public:
+    struct Pair {
+        std::unique_ptr<CURL, EasyDeleter> easy;
+        std::unique_ptr<CURLM, MultiDeleter> multi;
+        std::string origin;
+    };
+
+    static TransferHandles& shared() {
+        static TransferHandles* handles = new TransferHandles;  // transfers may run until exit
+        return *handles;
+    }
+
+    Pair take(const std::string& origin) {
+        {
+            std::lock_guard lock(mutex_);
+            auto found = std::find_if(idle_.begin(), idle_.end(), [&](const Pair& p) { return p.origin == origin; });
+            if (found != idle_.end()) {
+                Pair pair = std::move(*found);
+                idle_.erase(found);
+                return pair;
+            }
+        }
+        Pair pair{std::unique_ptr<CURL, EasyDeleter>(curl_easy_init()),
+                  std::unique_ptr<CURLM, MultiDeleter>(curl_multi_init()), origin};
+        if (pair.multi) curl_multi_setopt(pair.multi.get(), CURLMOPT_MAXCONNECTS, 1L);
+        return pair;
+    }
+
+    // A pair whose transfer completed; its connection stays open for reuse.
+    void give(Pair pair) {
+        curl_easy_reset(pair.easy.get());
+        std::lock_guard lock(mutex_);
+        if (idle_.size() >= kMaximumIdle) idle_.erase(idle_.begin());
+        idle_.push_back(std::move(pair));
+    }
+
+    CURLSH* share() const { return share_; }
+
+private:
+    static constexpr size_t kMaximumIdle = 8;
+
+    TransferHandles() : share_(curl_share_init()) {
+        if (!share_) return;
+        curl_share_setopt(share_, CURLSHOPT_LOCKFUNC, lock);
+        curl_share_setopt(share_, CURLSHOPT_UNLOCKFUNC, unlock);
+        curl_share_setopt(share_, CURLSHOPT_USERDATA, this);
+        curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
+        curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+    }
+    static void lock(CURL*, curl_lock_data data, curl_lock_access, void* context) {
+        static_cast<TransferHandles*>(context)->shareMutexes_[slot(data)].lock();
+    }
+    static void unlock(CURL*, curl_lock_data data, void* context) {
+        static_cast<TransferHandles*>(context)->shareMutexes_[slot(data)].unlock();
+    }
+    static size_t slot(curl_lock_data data) { return static_cast<size_t>(data) % CURL_LOCK_DATA_LAST; }
+
+    std::mutex mutex_;
+    std::vector<Pair> idle_;
+    std::mutex shareMutexes_[CURL_LOCK_DATA_LAST];
+    CURLSH* share_;
+};
+
 struct ListDeleter {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
@@ -230,8 +269,12 @@ void configureMethod(CURL* easy, const URLRequest& request, TransferState& state
 TransferOutcome performTransfer(const URLRequest& request, const std::string& host, const TransferControl& control) {
     initialiseCurlOnce();
     TransferOutcome outcome;
-    std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
-    std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
+    std::string originKey;
+    if (foundation::Result<URLOrigin> origin = originOfURL(request.url))
+        originKey = origin->scheme + "://" + origin->host + ":" + std::to_string(origin->port);
+    TransferHandles::Pair handles = TransferHandles::shared().take(originKey);
+    auto& easy = handles.easy;
+    auto& multi = handles.multi;
     if (!easy || !multi) {
         outcome.error = urlError(kURLErrorUnknown, host);
         return outcome;
@@ -264,7 +307,7 @@ TransferOutcome performTransfer(const URLRequest& request, const std::string& ho
     }
     curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers.get());
     configureMethod(e, request, state);
-    if (CURLSH* share = SharedConnections::handle()) curl_easy_setopt(e, CURLOPT_SHARE, share);
+    if (CURLSH* share = TransferHandles::shared().share()) curl_easy_setopt(e, CURLOPT_SHARE, share);
     curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, onBody);
     curl_easy_setopt(e, CURLOPT_WRITEDATA, &state);
     curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, onHeaderLine);
@@ -324,6 +367,8 @@ TransferOutcome performTransfer(const URLRequest& request, const std::string& ho
         }
     }
     curl_multi_remove_handle(multi.get(), e);
+    // A transfer that failed or was cut short leaves nothing worth keeping.
+    if (!outcome.error) TransferHandles::shared().give(std::move(handles));
     if (outcome.error) {
         outcome.body.clear();
         outcome.headers = HTTPHeaders();
