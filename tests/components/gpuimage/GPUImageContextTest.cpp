@@ -15,14 +15,6 @@ using graphics::Size;
 
 namespace {
 
-const char* kTintShader = R"(
-precision mediump float;
-varying highp vec2 textureCoordinate;
-uniform sampler2D inputImageTexture;
-uniform vec4 tint;
-void main() { gl_FragColor = tint + 0.0 * texture2D(inputImageTexture, textureCoordinate); }
-)";
-
 // Programs live as long as the process: a shader text of its own makes a
 // test meet a program fresh from the cache also when tests repeat.
 std::string uniqueShaderComment() {
@@ -32,7 +24,7 @@ std::string uniqueShaderComment() {
 
 TEST(GPUImageContext, OneProgramPerShaderPairLinkedOnce) {
     auto& context = GPUImageContext::sharedImageProcessingContext();
-    std::string shader = std::string(kTintShader) + uniqueShaderComment();
+    std::string shader = std::string(gpuimagetest::kTintFragmentShader) + uniqueShaderComment();
     size_t before = 0;
     runSynchronouslyOnContextQueue([&] { before = context.cachedProgramCount(); });
     auto first = std::make_shared<GPUImageFilter>(shader);

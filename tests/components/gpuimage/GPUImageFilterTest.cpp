@@ -126,14 +126,6 @@ TEST(GPUImageFilter, ForcedProcessingSizes) {
     EXPECT_EQ(image.pixelHeight(), 225);
 }
 
-const char* kTintShader = R"(
-precision mediump float;
-varying highp vec2 textureCoordinate;
-uniform sampler2D inputImageTexture;
-uniform vec4 tint;
-void main() { gl_FragColor = tint + 0.0 * texture2D(inputImageTexture, textureCoordinate); }
-)";
-
 const char* kArrayShader = R"(
 precision mediump float;
 varying highp vec2 textureCoordinate;
@@ -146,8 +138,8 @@ void main() {
 
 TEST(GPUImageFilter, FiltersSharingAProgramKeepTheirOwnUniforms) {
     Pixels pixel = {{0, 0, 0, 255}};
-    auto red = makeChain(1, 1, pixel, std::make_shared<GPUImageFilter>(kTintShader), {1, 1});
-    auto green = makeChain(1, 1, pixel, std::make_shared<GPUImageFilter>(kTintShader), {1, 1});
+    auto red = makeChain(1, 1, pixel, std::make_shared<GPUImageFilter>(gpuimagetest::kTintFragmentShader), {1, 1});
+    auto green = makeChain(1, 1, pixel, std::make_shared<GPUImageFilter>(gpuimagetest::kTintFragmentShader), {1, 1});
     ASSERT_EQ(red.filter->filterProgram(), green.filter->filterProgram());
     // Set from another thread: takes effect before the next frame on the queue.
     std::thread([&] { red.filter->setFloatVec4({1, 0, 0, 1}, "tint"); }).join();

@@ -42,6 +42,14 @@ testsupport::ProcessResult runWithoutDrivers(const std::string& childTest) {
 
 bool isChildWithoutDrivers() { return std::getenv("TOLLIVAR_GPU_CHILD") != nullptr; }
 
+const char* const kTintFragmentShader = R"(
+precision mediump float;
+varying highp vec2 textureCoordinate;
+uniform sampler2D inputImageTexture;
+uniform vec4 tint;
+void main() { gl_FragColor = tint + 0.0 * texture2D(inputImageTexture, textureCoordinate); }
+)";
+
 void drainContextQueue() {
     gpuimage::GPUImageContext::sharedContextQueue().sync([] {});
 }

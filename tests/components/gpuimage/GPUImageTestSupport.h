@@ -23,6 +23,10 @@ std::vector<uint8_t> bgraPicture(int width, int height, const std::vector<std::a
 // (40·i + 20, 200 − 30·i, 7·i, 255).
 std::array<uint8_t, 4> labelColor(int index);
 
+// A fragment shader that paints the uniform vec4 "tint" (and reads its input,
+// so that the input stays an active uniform).
+extern const char* const kTintFragmentShader;
+
 // Waits until every task queued on the context queue so far has run.
 void drainContextQueue();
 
