@@ -8,6 +8,7 @@
 #include <limits>
 #include <stdexcept>
 #include <unordered_map>
+#include <variant>
 
 namespace foundation {
 
@@ -99,14 +100,21 @@ struct ValueNode {
         bool b;
         int64_t i;
         uint64_t u;
-        double d;
+        double d;  // also a date's seconds since the reference date
     } number{};
     std::string text;  // string contents, or the literal of a decimal number
-    Bytes data;
-    Date date;
-    std::shared_ptr<ArrayStorage> array;
-    std::shared_ptr<DictionaryStorage> dictionary;
-    std::shared_ptr<const std::any> object;
+    // The rarer contents, one kind per node; kept apart so that the common
+    // nodes (numbers, strings) stay small.
+    std::variant<std::monostate, Bytes, std::shared_ptr<ArrayStorage>, std::shared_ptr<DictionaryStorage>,
+                 std::shared_ptr<const std::any>>
+        payload;
+
+    const Bytes& data() const { return std::get<Bytes>(payload); }
+    const std::shared_ptr<ArrayStorage>& array() const { return std::get<std::shared_ptr<ArrayStorage>>(payload); }
+    const std::shared_ptr<DictionaryStorage>& dictionary() const {
+        return std::get<std::shared_ptr<DictionaryStorage>>(payload);
+    }
+    const std::shared_ptr<const std::any>& object() const { return std::get<std::shared_ptr<const std::any>>(payload); }
 };
 
 namespace {
@@ -196,22 +204,22 @@ Value::Value(std::string s) {
 }
 Value::Value(Bytes data) {
     auto node = makeNode(Type::Data);
-    node->data = std::move(data);
+    node->payload = std::move(data);
     node_ = std::move(node);
 }
 Value::Value(Date date) {
     auto node = makeNode(Type::Date);
-    node->date = date;
+    node->number.d = date.sinceReferenceDate;
     node_ = std::move(node);
 }
 Value::Value(Array array) {
     auto node = makeNode(Type::Array);
-    node->array = std::move(array.storage_);
+    node->payload = std::move(array.storage_);
     node_ = std::move(node);
 }
 Value::Value(Dictionary dictionary) {
     auto node = makeNode(Type::Dictionary);
-    node->dictionary = std::move(dictionary.storage_);
+    node->payload = std::move(dictionary.storage_);
     node_ = std::move(node);
 }
 
@@ -261,7 +269,7 @@ Value Value::uid(uint64_t uid) {
 
 Value Value::object(std::any object) {
     auto node = makeNode(Type::Object);
-    node->object = std::make_shared<const std::any>(std::move(object));
+    node->payload = std::make_shared<const std::any>(std::move(object));
     return Value(std::shared_ptr<const ValueNode>(std::move(node)));
 }
 
@@ -388,28 +396,28 @@ std::optional<std::string> Value::stringValue() const {
     return node_->text;
 }
 
-const Bytes& Value::asData() const { return type() == Type::Data ? node_->data : kEmptyBytes; }
+const Bytes& Value::asData() const { return type() == Type::Data ? node_->data() : kEmptyBytes; }
 
 std::optional<Date> Value::asDate() const {
     if (type() != Type::Date) return std::nullopt;
-    return node_->date;
+    return Date{node_->number.d};
 }
 
 uint64_t Value::asUid() const { return type() == Type::Uid ? node_->number.u : 0; }
 
 Array Value::asArray() const {
     Array array;
-    if (type() == Type::Array) array.storage_ = node_->array;
+    if (type() == Type::Array) array.storage_ = node_->array();
     return array;
 }
 
 Dictionary Value::asDictionary() const {
     Dictionary dictionary;
-    if (type() == Type::Dictionary) dictionary.storage_ = node_->dictionary;
+    if (type() == Type::Dictionary) dictionary.storage_ = node_->dictionary();
     return dictionary;
 }
 
-const std::any* Value::asObject() const { return type() == Type::Object ? node_->object.get() : nullptr; }
+const std::any* Value::asObject() const { return type() == Type::Object ? node_->object().get() : nullptr; }
 
 const std::string& Value::decimalText() const { return isDecimal() ? node_->text : kEmptyString; }
 
@@ -451,9 +459,9 @@ bool Value::operator==(const Value& other) const {
         case Type::String:
             return node_->text == other.node_->text;
         case Type::Data:
-            return node_->data == other.node_->data;
+            return node_->data() == other.node_->data();
         case Type::Date:
-            return node_->date == other.node_->date;
+            return node_->number.d == other.node_->number.d;
         case Type::Uid:
             return node_->number.u == other.node_->number.u;
         case Type::Array:
@@ -461,7 +469,7 @@ bool Value::operator==(const Value& other) const {
         case Type::Dictionary:
             return asDictionary() == other.asDictionary();
         case Type::Object:
-            return node_->object == other.node_->object;
+            return node_->object() == other.node_->object();
         default:
             return false;
     }
@@ -492,9 +500,9 @@ std::string Value::description() const {
         case Type::String:
             return "\"" + node_->text + "\"";
         case Type::Data:
-            return "<data " + std::to_string(node_->data.size()) + " bytes>";
+            return "<data " + std::to_string(node_->data().size()) + " bytes>";
         case Type::Date:
-            return "<date " + std::to_string(node_->date.sinceReferenceDate) + ">";
+            return "<date " + std::to_string(node_->number.d) + ">";
         case Type::Uid:
             return "<uid " + std::to_string(node_->number.u) + ">";
         case Type::Object:
