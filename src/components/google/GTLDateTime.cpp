@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstdio>
 
-namespace gtl {
+namespace google {
 
 namespace {
 
@@ -292,4 +292,4 @@ bool GTLDateTime::isEqual(const GTLDateTime& other) const {
            universalTime_ == other.universalTime_ && milliseconds_ == other.milliseconds_;
 }
 
-}  // namespace gtl
+}  // namespace google

@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-namespace gtl {
+namespace google {
 
 using foundation::Date;
 
@@ -99,4 +99,4 @@ private:
     std::optional<QTimeZone> timeZone_;
 };
 
-}  // namespace gtl
+}  // namespace google

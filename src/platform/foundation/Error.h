@@ -10,6 +10,8 @@
 
 namespace foundation {
 
+class Dictionary;
+
 // A failure as the system reports it: a domain text, an integer code and a
 // user-readable description, optionally wrapping the failure that caused it.
 struct Error {
@@ -17,6 +19,9 @@ struct Error {
     int64_t code = 0;
     std::string description;
     std::shared_ptr<const Error> underlying;
+    // Further facts for callers that know the domain (the structured reply of
+    // a service, the body of a failed request); null for most errors.
+    std::shared_ptr<const Dictionary> userInfo;
 
     Error() = default;
     Error(std::string domain, int64_t code, std::string description, std::shared_ptr<const Error> underlying = nullptr)

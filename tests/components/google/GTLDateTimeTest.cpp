@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <string>
 
-using gtl::GTLDateComponents;
-using gtl::GTLDateTime;
+using google::GTLDateComponents;
+using google::GTLDateTime;
 
 namespace {
 
