@@ -1,8 +1,8 @@
 #include "components/gpuimage/GPUImageVideoCamera.h"
 
+#include "components/gpuimage/GPUImageContext.h"
 #include "components/gpuimage/GPUImageFilter.h"
 #include "components/gpuimage/GPUImageLog.h"
-#include "components/gpuimage/GPUImageProgramSetup.h"
 #include "components/gpuimage/GPUImageUpload.h"
 
 #include <chrono>
@@ -58,8 +58,8 @@ bool GPUImageVideoCamera::setUp(const std::string& sessionPreset, DevicePosition
             return;
         }
         if (captureAsYUV_) {
-            auto program = linkedProgram(kGPUImageVertexShaderString, kGPUImageYUVConversionFragmentShaderString,
-                                         {"position", "inputTextureCoordinate"});
+            auto program =
+                linkedProgramForShaders(kGPUImageVertexShaderString, kGPUImageYUVConversionFragmentShaderString);
             if (!program.ok()) return setError(program.error());
             yuvConversionProgram_ = program.value();
             yuvConversionPositionAttribute_ = GLint(yuvConversionProgram_->attributeIndex("position"));

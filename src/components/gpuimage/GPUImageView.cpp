@@ -1,7 +1,7 @@
 #include "components/gpuimage/GPUImageView.h"
 
+#include "components/gpuimage/GPUImageContext.h"
 #include "components/gpuimage/GPUImageFilter.h"
-#include "components/gpuimage/GPUImageProgramSetup.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Window.h"
@@ -71,8 +71,7 @@ void GPUImageView::commonInit() {
             if (auto failure = GPUImageContext::contextError()) setError(*failure);
             return;
         }
-        auto program = linkedProgram(kGPUImageVertexShaderString, kGPUImagePassthroughFragmentShaderString,
-                                     {"position", "inputTextureCoordinate"});
+        auto program = linkedProgramForShaders(kGPUImageVertexShaderString, kGPUImagePassthroughFragmentShaderString);
         if (!program.ok()) return setError(program.error());
         displayProgram_ = program.value();
         displayPositionAttribute_ = GLint(displayProgram_->attributeIndex("position"));
