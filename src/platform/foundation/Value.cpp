@@ -62,12 +62,11 @@ public:
         return it == index_.end() ? nullptr : &entries_[it->second].second;
     }
     void set(std::string key, Value value) override {
-        auto it = index_.find(key);
-        if (it != index_.end()) {
+        const auto [it, added] = index_.try_emplace(key, entries_.size());  // one lookup for both cases
+        if (!added) {
             entries_[it->second].second = std::move(value);
             return;
         }
-        index_.emplace(key, entries_.size());
         entries_.emplace_back(std::move(key), std::move(value));
     }
     void remove(std::string_view key) override {
