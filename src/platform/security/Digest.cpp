@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <openssl/evp.h>
+#include <openssl/hmac.h>
 #include <stdexcept>
 
 namespace security {
@@ -12,24 +13,22 @@ struct ContextDeleter {
     void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
 };
 
-}  // namespace
-
-MD5Digest md5(const uint8_t* data, size_t length) {
+template <size_t N>
+std::array<uint8_t, N> evpDigest(const EVP_MD* algorithm, const char* name, const uint8_t* data, size_t length) {
     std::unique_ptr<EVP_MD_CTX, ContextDeleter> context(EVP_MD_CTX_new());
-    MD5Digest digest{};
+    std::array<uint8_t, N> digest{};
     unsigned int written = 0;
-    // Fails only when OpenSSL cannot allocate or has MD5 switched off (a
-    // FIPS-only configuration); there is no digest to hand back then.
-    if (!context || EVP_DigestInit_ex(context.get(), EVP_md5(), nullptr) != 1 ||
+    // Fails only when OpenSSL cannot allocate or has the algorithm switched
+    // off (a FIPS-only configuration); there is no digest to hand back then.
+    if (!context || !algorithm || EVP_DigestInit_ex(context.get(), algorithm, nullptr) != 1 ||
         EVP_DigestUpdate(context.get(), length ? data : nullptr, length) != 1 ||
         EVP_DigestFinal_ex(context.get(), digest.data(), &written) != 1 || written != digest.size())
-        throw std::runtime_error("MD5 digest unavailable from OpenSSL");
+        throw std::runtime_error(std::string(name) + " digest unavailable from OpenSSL");
     return digest;
 }
 
-MD5Digest md5(std::string_view text) { return md5(reinterpret_cast<const uint8_t*>(text.data()), text.size()); }
-
-std::string hexString(const MD5Digest& digest) {
+template <size_t N>
+std::string hexDigits(const std::array<uint8_t, N>& digest) {
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string hex;
     hex.reserve(digest.size() * 2);
@@ -39,6 +38,31 @@ std::string hexString(const MD5Digest& digest) {
     }
     return hex;
 }
+
+}  // namespace
+
+MD5Digest md5(const uint8_t* data, size_t length) { return evpDigest<16>(EVP_md5(), "MD5", data, length); }
+
+SHA1Digest sha1(const uint8_t* data, size_t length) { return evpDigest<20>(EVP_sha1(), "SHA-1", data, length); }
+
+SHA1Digest sha1(std::string_view text) { return sha1(reinterpret_cast<const uint8_t*>(text.data()), text.size()); }
+
+SHA1Digest hmacSHA1(std::string_view key, std::string_view text) {
+    SHA1Digest digest{};
+    unsigned int written = 0;
+    static const uint8_t kEmpty = 0;
+    const auto* keyBytes = key.empty() ? &kEmpty : reinterpret_cast<const uint8_t*>(key.data());
+    const auto* textBytes = text.empty() ? &kEmpty : reinterpret_cast<const uint8_t*>(text.data());
+    if (!HMAC(EVP_sha1(), keyBytes, static_cast<int>(key.size()), textBytes, text.size(), digest.data(), &written) ||
+        written != digest.size())
+        throw std::runtime_error("HMAC-SHA1 unavailable from OpenSSL");
+    return digest;
+}
+
+MD5Digest md5(std::string_view text) { return md5(reinterpret_cast<const uint8_t*>(text.data()), text.size()); }
+
+std::string hexString(const MD5Digest& digest) { return hexDigits(digest); }
+std::string hexString(const SHA1Digest& digest) { return hexDigits(digest); }
 
 std::string md5HexString(std::string_view text) { return hexString(md5(text)); }
 

@@ -13,14 +13,24 @@
 namespace security {
 
 using MD5Digest = std::array<uint8_t, 16>;
+using SHA1Digest = std::array<uint8_t, 20>;
 
 // The MD5 digest of `length` bytes at `data` (null is allowed when length is 0).
 // MD5 is no protection against a forger; it names things, such as cache files.
 MD5Digest md5(const uint8_t* data, size_t length);
 MD5Digest md5(std::string_view text);
 
-// The digest as 32 lower-case hexadecimal digits.
+// The SHA-1 digest. Like MD5 it only names and checks things; where a secret
+// is involved it is always keyed (hmacSHA1).
+SHA1Digest sha1(const uint8_t* data, size_t length);
+SHA1Digest sha1(std::string_view text);
+
+// HMAC-SHA1 (RFC 2104) of `text` under `key`.
+SHA1Digest hmacSHA1(std::string_view key, std::string_view text);
+
+// The digest as lower-case hexadecimal digits (two per byte).
 std::string hexString(const MD5Digest& digest);
+std::string hexString(const SHA1Digest& digest);
 std::string md5HexString(std::string_view text);
 
 }  // namespace security

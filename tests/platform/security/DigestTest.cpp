@@ -65,3 +65,29 @@ TEST(Digest, KnownDigestsAndRawBytes) {
     EXPECT_EQ(raw[15], 0x7e);
     EXPECT_EQ(security::hexString(raw), "d41d8cd98f00b204e9800998ecf8427e");
 }
+
+TEST(Digest, SHA1AndHMACSHA1EqualPythonForEveryKindOfInput) {
+    const auto texts = sampleTexts();
+    // Each text is hashed, and keyed with itself cut to 100 bytes (keys longer
+    // than a block are hashed first, shorter ones padded: both paths run).
+    std::string input;
+    for (const auto& text : texts) input += hexOf(text) + " " + hexOf(text.substr(0, 100)) + "\n";
+    auto result = testsupport::runProcess(
+        {"python3", "-c",
+         "import hashlib, hmac, sys\n"
+         "for line in sys.stdin:\n"
+         "    text, key = (bytes.fromhex(part) for part in (line.split(' ') + [''])[:2])\n"
+         "    print(hashlib.sha1(text).hexdigest(), hmac.new(key, text, 'sha1').hexdigest())\n"},
+        input);
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+    std::istringstream lines(result.output);
+    for (const auto& text : texts) {
+        std::string sha, mac;
+        ASSERT_TRUE(lines >> sha >> mac);
+        EXPECT_EQ(security::hexString(security::sha1(text)), sha) << text.size() << " bytes";
+        EXPECT_EQ(security::hexString(security::hmacSHA1(text.substr(0, 100), text)), mac) << text.size() << " bytes";
+    }
+    // RFC 2202's first case pins the keyed form without an outside tool.
+    EXPECT_EQ(security::hexString(security::hmacSHA1(std::string(20, '\x0b'), "Hi There")),
+              "b617318655057264e28bc0b6fb378c8ef146be00");
+}
