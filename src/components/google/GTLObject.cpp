@@ -15,6 +15,7 @@ namespace {
 struct KindRegistry {
     std::mutex lock;
     std::unordered_map<std::string, const GTLClassInfo*> classes;
+    std::unordered_map<std::string, GTLClassRef> described;
 };
 
 KindRegistry& kindRegistry() {
@@ -92,14 +93,30 @@ GTLObjectPtr GTLObject::objectForJSON(const Value& json, const GTLClassInfo* def
 void GTLObject::registerObjectClassForKind(const GTLClassInfo& objectClass, std::string kind) {
     KindRegistry& registry = kindRegistry();
     std::lock_guard guard(registry.lock);
+    registry.described.erase(kind);
     registry.classes[std::move(kind)] = &objectClass;
+}
+
+void GTLObject::registerObjectClassForKind(GTLClassRef objectClass, std::string kind) {
+    KindRegistry& registry = kindRegistry();
+    std::lock_guard guard(registry.lock);
+    registry.classes.erase(kind);
+    registry.described[std::move(kind)] = objectClass;
 }
 
 const GTLClassInfo* GTLObject::registeredObjectClassForKind(std::string_view kind) {
     KindRegistry& registry = kindRegistry();
-    std::lock_guard guard(registry.lock);
-    const auto found = registry.classes.find(std::string(kind));
-    return found == registry.classes.end() ? nullptr : found->second;
+    GTLClassRef describe = nullptr;
+    {
+        std::lock_guard guard(registry.lock);
+        const auto found = registry.classes.find(std::string(kind));
+        if (found != registry.classes.end()) return found->second;
+        const auto described = registry.described.find(std::string(kind));
+        if (described == registry.described.end()) return nullptr;
+        describe = described->second;
+    }
+    // Outside the lock: describing a class may register kinds itself.
+    return &describe();
 }
 
 std::optional<std::vector<std::string>> GTLObject::additionalJSONKeys() const {

@@ -51,6 +51,10 @@ public:
                                       const std::map<std::string, const GTLClassInfo*>* batchClassMap);
 
     static void registerObjectClassForKind(const GTLClassInfo& objectClass, std::string kind);
+    // The same, naming the class by its description function, which runs at
+    // the first lookup (so a class can register while classes are still
+    // being described).
+    static void registerObjectClassForKind(GTLClassRef objectClass, std::string kind);
     static const GTLClassInfo* registeredObjectClassForKind(std::string_view kind);
 
     // The keys of JSON that no declared property claims; none when there are none.
