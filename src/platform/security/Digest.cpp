@@ -3,6 +3,7 @@
 #include <memory>
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
+#include <openssl/rand.h>
 #include <stdexcept>
 
 namespace security {
@@ -65,5 +66,16 @@ std::string hexString(const MD5Digest& digest) { return hexDigits(digest); }
 std::string hexString(const SHA1Digest& digest) { return hexDigits(digest); }
 
 std::string md5HexString(std::string_view text) { return hexString(md5(text)); }
+
+SHA256Digest sha256(std::string_view text) {
+    return evpDigest<32>(EVP_sha256(), "SHA-256", reinterpret_cast<const uint8_t*>(text.data()), text.size());
+}
+
+std::string randomBytes(size_t count) {
+    std::string bytes(count, '\0');
+    if (count > 0 && RAND_bytes(reinterpret_cast<unsigned char*>(bytes.data()), static_cast<int>(count)) != 1)
+        throw std::runtime_error("no random bytes from OpenSSL");
+    return bytes;
+}
 
 }  // namespace security

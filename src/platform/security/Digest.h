@@ -33,4 +33,13 @@ std::string hexString(const MD5Digest& digest);
 std::string hexString(const SHA1Digest& digest);
 std::string md5HexString(std::string_view text);
 
+using SHA256Digest = std::array<uint8_t, 32>;
+
+// The SHA-256 digest of `text`'s bytes.
+SHA256Digest sha256(std::string_view text);
+
+// `count` bytes from the operating system's cryptographic random source;
+// throws std::runtime_error when it has none to give.
+std::string randomBytes(size_t count);
+
 }  // namespace security
