@@ -35,6 +35,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace google {
@@ -109,8 +110,8 @@ public:
     virtual std::string description() const;
 
     // Starting and stopping. The delegate is kept alive until the fetch ends.
-    bool beginFetchWithDelegate(std::shared_ptr<void> delegate, FinishedSelector finishedSelector);
-    bool beginFetchWithCompletionHandler(CompletionHandler handler);
+    virtual bool beginFetchWithDelegate(std::shared_ptr<void> delegate, FinishedSelector finishedSelector);
+    virtual bool beginFetchWithCompletionHandler(CompletionHandler handler);
     // Stops the fetch; no callback runs for it.
     virtual void stopFetching();
     bool isFetching() const;
@@ -119,8 +120,8 @@ public:
     void waitForCompletionWithTimeout(double timeoutSeconds);
 
     // Results.
-    int statusCode() const;
-    std::optional<net::HTTPHeaders> responseHeaders() const;
+    virtual int statusCode() const;
+    virtual std::optional<net::HTTPHeaders> responseHeaders() const;
     std::optional<net::HTTPURLResponse> response() const;
     Bytes downloadedData() const;
     uint64_t downloadedLength() const;
@@ -156,6 +157,9 @@ public:
     const std::shared_ptr<GTMHTTPFetcherServiceProtocol>& service() const { return service_; }
     void setServiceHost(std::string host) { serviceHost_ = std::move(host); }
     const std::string& serviceHost() const { return serviceHost_; }
+    // The thread that began the fetch, as the service saw it.
+    void setThread(std::optional<std::thread::id> thread) { thread_ = thread; }
+    std::optional<std::thread::id> thread() const { return thread_; }
     void setServicePriority(int64_t priority) { servicePriority_ = priority; }
     int64_t servicePriority() const { return servicePriority_; }
     void setShouldFetchInBackground(bool flag) { shouldFetchInBackground_ = flag; }
@@ -224,7 +228,11 @@ public:
 protected:
     explicit GTMHTTPFetcher(const net::URLRequest& request);
 
+public:
+    // For the fetcher service, which starts a fetcher it held back.
     bool beginFetchMayDelay(bool mayDelay, bool mayAuthorize);
+
+protected:
     void stopFetchReleasingCallbacks(bool shouldReleaseCallbacks);
     // The upload fetcher keeps its callbacks after each chunk.
     virtual bool shouldReleaseCallbacksUponCompletion() const { return true; }
@@ -292,6 +300,7 @@ protected:
     std::shared_ptr<GTMFetcherAuthorizationProtocol> authorizer_;
     std::shared_ptr<GTMHTTPFetcherServiceProtocol> service_;
     std::string serviceHost_;
+    std::optional<std::thread::id> thread_;
     int64_t servicePriority_ = 0;
     bool isRetryEnabled_ = false;
     foundation::TimerHandle retryTimer_;

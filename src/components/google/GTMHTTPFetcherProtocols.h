@@ -48,8 +48,10 @@ public:
     virtual bool canAuthorize() const { return true; }
     virtual bool shouldAuthorizeAllRequests() const { return false; }
     virtual void setShouldAuthorizeAllRequests(bool) {}
+    // The service whose fetchers the authorizer uses for its own requests;
+    // held weakly, as the service holds its authorizer.
     virtual std::shared_ptr<GTMHTTPFetcherServiceProtocol> fetcherService() const { return nullptr; }
-    virtual void setFetcherService(const std::shared_ptr<GTMHTTPFetcherServiceProtocol>&) {}
+    virtual void setFetcherService(std::weak_ptr<GTMHTTPFetcherServiceProtocol>) {}
 };
 
 // A service that makes fetchers and may hold some back (per host limits).

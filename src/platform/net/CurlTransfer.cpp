@@ -118,6 +118,8 @@ struct TransferState {
     bool streamsBody = false;  // the body goes to control->onBodyChunk
     // A body read from a file range as it is sent.
     foundation::FileDescriptor bodyFile;
+    uint64_t bodyStart = 0;
+    uint64_t bodyLength = 0;
     uint64_t bodyOffset = 0;
     uint64_t bodyLeft = 0;
     bool bodyReadFailed = false;
@@ -204,6 +206,16 @@ size_t onReadBody(char* buffer, size_t size, size_t count, void* context) {
     }
 }
 
+// curl rewinds the body when it must send it again (a kept-alive connection
+// that turned out closed, an answer to an authentication challenge).
+int onSeekBody(void* context, curl_off_t offset, int origin) {
+    auto* state = static_cast<TransferState*>(context);
+    if (origin != SEEK_SET || offset < 0 || uint64_t(offset) > state->bodyLength) return CURL_SEEKFUNC_FAIL;
+    state->bodyOffset = state->bodyStart + uint64_t(offset);
+    state->bodyLeft = state->bodyLength - uint64_t(offset);
+    return CURL_SEEKFUNC_OK;
+}
+
 int onProgress(void* context, curl_off_t downloadTotal, curl_off_t downloaded, curl_off_t uploadTotal,
                curl_off_t uploaded) {
     auto* state = static_cast<TransferState*>(context);
@@ -242,12 +254,14 @@ void configureMethod(CURL* easy, const URLRequest& request, TransferState& state
         return;
     }
     if (request.httpBodyFile) {
-        state.bodyOffset = request.httpBodyFile->offset;
-        state.bodyLeft = request.httpBodyFile->length;
+        state.bodyStart = state.bodyOffset = request.httpBodyFile->offset;
+        state.bodyLength = state.bodyLeft = request.httpBodyFile->length;
         curl_easy_setopt(easy, CURLOPT_POST, 1L);
         curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(state.bodyLeft));
         curl_easy_setopt(easy, CURLOPT_READFUNCTION, onReadBody);
         curl_easy_setopt(easy, CURLOPT_READDATA, &state);
+        curl_easy_setopt(easy, CURLOPT_SEEKFUNCTION, onSeekBody);
+        curl_easy_setopt(easy, CURLOPT_SEEKDATA, &state);
         if (method != "POST") curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, method.c_str());
         return;
     }
