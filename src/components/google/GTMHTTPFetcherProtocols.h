@@ -49,9 +49,9 @@ public:
     virtual bool shouldAuthorizeAllRequests() const { return false; }
     virtual void setShouldAuthorizeAllRequests(bool) {}
     // The service whose fetchers the authorizer uses for its own requests;
-    // held weakly, as the service holds its authorizer.
+    // an authorizer keeps it weakly, as the service holds its authorizer.
     virtual std::shared_ptr<GTMHTTPFetcherServiceProtocol> fetcherService() const { return nullptr; }
-    virtual void setFetcherService(std::weak_ptr<GTMHTTPFetcherServiceProtocol>) {}
+    virtual void setFetcherService(const std::shared_ptr<GTMHTTPFetcherServiceProtocol>&) {}
 };
 
 // A service that makes fetchers and may hold some back (per host limits).

@@ -13,7 +13,7 @@ std::shared_ptr<GTMHTTPFetcherService> GTMHTTPFetcherService::create() {
 
 GTMHTTPFetcherService::~GTMHTTPFetcherService() {
     // The authorizer may outlive us; it must not point back.
-    if (authorizer_) authorizer_->setFetcherService({});
+    if (authorizer_ && !authorizer_->fetcherService()) authorizer_->setFetcherService(nullptr);
 }
 
 void GTMHTTPFetcherService::configureFetcher(GTMHTTPFetcher& fetcher) {
@@ -157,9 +157,9 @@ void GTMHTTPFetcherService::waitForCompletionOfAllFetchersWithTimeout(double sec
 
 void GTMHTTPFetcherService::setAuthorizer(std::shared_ptr<GTMFetcherAuthorizationProtocol> authorizer) {
     if (authorizer == authorizer_) return;
-    if (authorizer_ && authorizer_->fetcherService().get() == this) authorizer_->setFetcherService({});
+    if (authorizer_ && authorizer_->fetcherService().get() == this) authorizer_->setFetcherService(nullptr);
     authorizer_ = std::move(authorizer);
-    if (authorizer_) authorizer_->setFetcherService(weak_from_this());
+    if (authorizer_) authorizer_->setFetcherService(shared_from_this());
 }
 
 }  // namespace google
