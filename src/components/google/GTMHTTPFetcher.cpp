@@ -2,6 +2,7 @@
 
 #include "components/google/GTMCookieStorage.h"
 #include "components/google/GTMHTTPFetcherErrors.h"
+#include "components/google/GTMHTTPFetcherLogging.h"
 #include "components/google/GTMLog.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
@@ -213,7 +214,56 @@ void GTMHTTPFetcher::startConnection() {
     connection_->start(callbackQueue());
 }
 
-void GTMHTTPFetcher::logNow(const OptionalError&) {}
+void GTMHTTPFetcher::logNow(const OptionalError& error) {
+    if (GTMHTTPFetcherLogging::isLoggingEnabled()) GTMHTTPFetcherLogging::logFetchWithError(*this, error);
+}
+
+net::URLRequest GTMHTTPFetcher::request() const {
+    std::lock_guard lock(mutex_);
+    return *request_;
+}
+
+void GTMHTTPFetcher::setLogRequestBody(std::optional<std::string> text) {
+    std::lock_guard lock(mutex_);
+    logRequestBody_ = std::move(text);
+}
+
+std::optional<std::string> GTMHTTPFetcher::logRequestBody() const {
+    std::lock_guard lock(mutex_);
+    return logRequestBody_;
+}
+
+void GTMHTTPFetcher::setLogResponseBody(std::optional<std::string> text) {
+    std::lock_guard lock(mutex_);
+    logResponseBody_ = std::move(text);
+}
+
+std::optional<std::string> GTMHTTPFetcher::logResponseBody() const {
+    std::lock_guard lock(mutex_);
+    return logResponseBody_;
+}
+
+void GTMHTTPFetcher::setShouldDeferResponseBodyLogging(bool flag) {
+    bool logNowNeeded;
+    {
+        std::lock_guard lock(mutex_);
+        logNowNeeded = shouldDeferResponseBodyLogging_ && !flag && !hasLoggedError_;
+        shouldDeferResponseBodyLogging_ = flag;
+    }
+    if (logNowNeeded) {
+        foundation::RunLoop::main().post([self = shared_from_this()] {
+            std::lock_guard lock(self->mutex_);
+            if (self->hasLoggedError_) return;
+            self->logNow(std::nullopt);
+            self->hasLoggedError_ = true;
+        });
+    }
+}
+
+bool GTMHTTPFetcher::shouldDeferResponseBodyLogging() const {
+    std::lock_guard lock(mutex_);
+    return shouldDeferResponseBodyLogging_;
+}
 
 foundation::DispatchQueue GTMHTTPFetcher::callbackQueue() const {
     return delegateQueue_ ? *delegateQueue_ : foundation::DispatchQueue::main();

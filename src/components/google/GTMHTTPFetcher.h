@@ -201,6 +201,21 @@ public:
     void setDelegateQueue(std::optional<foundation::DispatchQueue> queue) { delegateQueue_ = std::move(queue); }
     const std::optional<foundation::DispatchQueue>& delegateQueue() const { return delegateQueue_; }
 
+    // A copy of the request as it stands.
+    net::URLRequest request() const;
+
+    // Logging (GTMHTTPFetcherLogging.h): texts that stand in for the real
+    // bodies in the log, and a response body the client will log itself.
+    void setLogRequestBody(std::optional<std::string> text);
+    std::optional<std::string> logRequestBody() const;
+    void setLogResponseBody(std::optional<std::string> text);
+    std::optional<std::string> logResponseBody() const;
+    // Clearing the flag on a fetch not yet logged logs it now.
+    void setShouldDeferResponseBodyLogging(bool flag);
+    bool shouldDeferResponseBodyLogging() const;
+    const std::optional<std::string>& redirectedFromURL() const { return redirectedFromURL_; }
+    void setRedirectedFromURL(std::optional<std::string> url) { redirectedFromURL_ = std::move(url); }
+
     void setComment(std::string comment) { comment_ = std::move(comment); }
     const std::string& comment() const { return comment_; }
     void setLog(std::string log) { log_ = std::move(log); }
@@ -315,6 +330,8 @@ protected:
     std::string comment_ = "(No fetcher comment set)";
     std::string log_;
     std::optional<std::string> redirectedFromURL_;
+    std::optional<std::string> logRequestBody_;
+    std::optional<std::string> logResponseBody_;
     bool hasLoggedError_ = false;
     bool shouldDeferResponseBodyLogging_ = false;
 

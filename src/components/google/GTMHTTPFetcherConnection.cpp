@@ -95,7 +95,6 @@ std::optional<net::URLRequest> GTMHTTPFetcher::connectionWillSendRequest(const n
     addCookiesToRequest(next);
     response_ = redirectResponse;
     logNow(std::nullopt);
-    redirectedFromURL_ = request_->url;
     request_ = std::make_shared<net::URLRequest>(next);
     return next;
 }
