@@ -362,3 +362,30 @@ TEST_F(TokenEndpointTest, StoppingDropsTheWaitingRequestsWithoutCallbacks) {
     RunLoop::main().runUntilIdle();
     EXPECT_EQ(calls, 0);
 }
+
+TEST_F(TokenEndpointTest, FetcherAnswersA401WithOneRefreshAndOneRetry) {
+    server_.reply("POST", "/token", {200, R"({"access_token":"fresh","expires_in":3600})", "application/json"});
+    server_.on("GET", "/me", [](const HttpExchange& exchange) {
+        return exchange.header("Authorization") == "Bearer fresh" ? HttpReply{200, "me"} : HttpReply{401, "no"};
+    });
+    // Valid for an hour by its own account, but the server has revoked it.
+    auto auth = restored("refresh_token=r&access_token=stale&expires_in=3600");
+    auto fetcher = google::GTMHTTPFetcher::fetcherWithURLString(server_.url("/me"));
+    fetcher->setAuthorizer(auth);
+    std::optional<foundation::Error> outcome;
+    std::string body;
+    bool done = false;
+    fetcher->beginFetchWithCompletionHandler([&](const foundation::Bytes& data, const auto& error) {
+        done = true;
+        outcome = error;
+        body.assign(data.begin(), data.end());
+    });
+    RunLoop::main().runUntil([&] { return done; }, 600);
+
+    EXPECT_FALSE(outcome);
+    EXPECT_EQ(body, "me");
+    std::vector<std::string> seen;
+    for (const HttpExchange& exchange : server_.requests())
+        seen.push_back(exchange.path + " " + exchange.header("Authorization").value_or("-"));
+    EXPECT_EQ(seen, (std::vector<std::string>{"/me Bearer stale", "/token -", "/me Bearer fresh"}));
+}
