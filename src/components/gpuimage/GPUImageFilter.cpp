@@ -278,10 +278,13 @@ void GPUImageFilter::forceProcessingAtSizeRespectingAspectRatio(Size size) {
 }
 
 void GPUImageFilter::setBackgroundColor(float red, float green, float blue, float alpha) {
-    backgroundColor_[0] = red;
-    backgroundColor_[1] = green;
-    backgroundColor_[2] = blue;
-    backgroundColor_[3] = alpha;
+    // Stored on the queue, so a draw never sees half a colour.
+    runSynchronouslyOnContextQueue([&] {
+        backgroundColor_[0] = red;
+        backgroundColor_[1] = green;
+        backgroundColor_[2] = blue;
+        backgroundColor_[3] = alpha;
+    });
 }
 
 }  // namespace gpuimage

@@ -13,6 +13,7 @@
 
 #include "components/gpuimage/GPUImageOutput.h"
 
+#include <atomic>
 #include <map>
 #include <string>
 #include <vector>
@@ -131,7 +132,8 @@ protected:
     float backgroundColor_[4] = {0, 0, 0, 0};
     bool isEndProcessing_ = false;
     graphics::Size currentFilterSize_;
-    GPUImageRotationMode inputRotation_ = GPUImageRotationMode::NoRotation;
+    // Set from any thread (a plain property store), read on the queue.
+    std::atomic<GPUImageRotationMode> inputRotation_{GPUImageRotationMode::NoRotation};
     bool currentlyReceivingMonochromeInput_ = false;
     bool preventRendering_ = false;
     std::map<GLint, std::function<void()>> uniformStateRestorationBlocks_;

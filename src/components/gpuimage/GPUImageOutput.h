@@ -13,6 +13,7 @@
 #include "platform/gl/Es2.h"
 #include "platform/graphics/Image.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -195,7 +196,7 @@ private:
     bool allTargetsWantMonochromeData_ = true;
     bool shouldSmoothlyScaleOutput_ = false;
     bool shouldIgnoreUpdatesToThisTarget_ = false;
-    bool enabled_ = true;
+    std::atomic<bool> enabled_{true};  // set from any thread
     GPUImageInput* targetToIgnoreForUpdates_ = nullptr;
     std::shared_ptr<GPUImageAudioEncodingTarget> audioEncodingTarget_;
     std::optional<foundation::Error> error_;

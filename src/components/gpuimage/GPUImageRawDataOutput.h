@@ -6,6 +6,7 @@
 
 #include "components/gpuimage/GPUImageOutput.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -66,7 +67,7 @@ private:
     graphics::Size imageSize_;
     bool outputBGRA_;
     GLenum readFormat_ = GL_RGBA;
-    bool enabled_ = true;
+    std::atomic<bool> enabled_{true};  // set from any thread
     GPUImageRotationMode inputRotation_ = GPUImageRotationMode::NoRotation;
     std::weak_ptr<GPUImageTextureDelegate> textureDelegate_;
     // On the context queue only.
