@@ -3,9 +3,12 @@
 #include "components/google/GTLJSONParser.h"
 #include "components/google/GTLServiceState.h"
 #include "components/google/GTLUtilities.h"
+#include "components/google/GTMHTTPFetcherUserAgent.h"
+#include "components/google/GTMHTTPUploadFetcher.h"
 
+#include <algorithm>
+#include <fcntl.h>
 #include <strings.h>
-#include <sys/utsname.h>
 
 namespace google {
 
@@ -19,32 +22,13 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
 }
 
-// A user agent's product token: letters, digits and the few marks tokens
-// allow; anything else is dropped, blanks become "_".
-std::string cleanUserAgentToken(std::string_view text) {
-    std::string token;
-    for (const char c : text) {
-        if (c == ' ') {
-            token += '_';
-        } else if (std::isalnum(static_cast<unsigned char>(c)) ||
-                   std::string_view("!#$%&'*+-.^_`|~/").find(c) != std::string_view::npos) {
-            token += c;
-        }
-    }
-    return token;
-}
-
-std::string deviceUserAgentString() {
-    utsname name{};
-    if (uname(&name) != 0) return "Linux";
-    return cleanUserAgentToken(name.sysname) + "/" + cleanUserAgentToken(name.release);
-}
-
 }  // namespace
 
-GTLService::GTLService() { setServiceUploadChunkSize(defaultServiceUploadChunkSize()); }
+GTLService::GTLService() : fetcherService_(GTMHTTPFetcherService::create()) {
+    setServiceUploadChunkSize(defaultServiceUploadChunkSize());
+}
 
-void GTLService::setUserAgent(const std::string& agent) { userAgent_ = cleanUserAgentToken(agent); }
+void GTLService::setUserAgent(const std::string& agent) { userAgent_ = GTMCleanUserAgentToken(agent).value_or(""); }
 
 void GTLService::setServiceUploadChunkSize(uint64_t size) {
     uploadChunkSize_ = size == UINT64_MAX ? kStandardUploadChunkSize : size;
@@ -59,11 +43,11 @@ void GTLService::setServiceProperty(Value value, std::string_view key) {
 }
 
 std::string GTLService::requestUserAgent() const {
-    std::string agent = userAgent_.empty() ? std::string("Tollivar") : userAgent_;
+    std::string agent = userAgent_.empty() ? GTMApplicationUserAgentID() : userAgent_;
     std::string lower = agent;
     for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (lower.find(kLibraryToken) != std::string::npos) return agent;
-    return agent + " " + kLibraryToken + "/2.0 " + deviceUserAgentString() +
+    return agent + " " + kLibraryToken + "/2.0 " + GTMDeviceUserAgentString() +
            (userAgentAddition_.empty() ? "" : " " + userAgentAddition_) + " (gzip)";
 }
 
@@ -231,8 +215,26 @@ GTLServiceTicketPtr GTLService::deleteResourceURL(const std::string& url, const 
 
 std::shared_ptr<GTMHTTPFetcher> GTLService::fetcherWithRequest(const net::URLRequest& request,
                                                                const GTLUploadParametersPtr& upload) {
-    if (upload) return nullptr;  // media uploads need the resumable upload fetcher
-    return GTMHTTPFetcher::fetcherWithRequest(request);
+    if (!upload) return fetcherService_->fetcherWithRequest(request);
+    const uint64_t chunkSize = std::max(serviceUploadChunkSize(), kMinimumUploadChunkSize);
+    net::URLRequest first = request;
+    if (upload->slug() && !upload->slug()->empty()) first.setValue(*upload->slug(), "Slug");
+    if (upload->data() && !upload->uploadLocationURL()) {
+        return GTMHTTPUploadFetcher::uploadFetcherWithRequest(first, *upload->data(), upload->MIMEType(), chunkSize,
+                                                              fetcherService_);
+    }
+    GTMFileHandle file = upload->fileHandle();
+    if (!file && upload->fileURL()) {
+        auto opened = std::make_shared<foundation::FileDescriptor>(
+            foundation::FileDescriptor::open(*upload->fileURL(), O_RDONLY));
+        if (opened->valid()) file = opened;
+    }
+    if (!file) return nullptr;
+    if (upload->uploadLocationURL()) {
+        return GTMHTTPUploadFetcher::uploadFetcherWithLocation(*upload->uploadLocationURL(), file, upload->MIMEType(),
+                                                               chunkSize, fetcherService_);
+    }
+    return GTMHTTPUploadFetcher::uploadFetcherWithRequest(first, file, upload->MIMEType(), chunkSize, fetcherService_);
 }
 
 GTLServiceTicketPtr GTLService::commonFetch(std::string url, const GTLClassInfo* objectClass,
@@ -284,9 +286,7 @@ GTLServiceTicketPtr GTLService::commonFetch(std::string url, const GTLClassInfo*
         fetcher->setAllowLocalhostRequest(true);
         fetcher->setAllowedInsecureSchemes({"http"});
     }
-    if (cookieStorageMethod_ >= 0) fetcher->setCookieStorageMethod(cookieStorageMethod_);
-    fetcher->setAuthorizer(mayAuthorize ? authorizer_ : nullptr);
-    if (delegateQueue_) fetcher->setDelegateQueue(delegateQueue_);
+    if (!mayAuthorize) fetcher->setAuthorizer(nullptr);
     if (ticket->isRetryEnabled()) fetcher->setRetryEnabled(true);
     if (ticket->maxRetryInterval() > 0) fetcher->setMaxRetryInterval(ticket->maxRetryInterval());
     if (ticket->retrySelector() || ticket->retryBlock()) {
@@ -327,7 +327,7 @@ GTLServiceTicketPtr GTLService::commonFetch(std::string url, const GTLClassInfo*
 }
 
 foundation::DispatchQueue GTLService::callbackQueue() const {
-    return delegateQueue_ ? *delegateQueue_ : foundation::DispatchQueue::main();
+    return delegateQueue() ? *delegateQueue() : foundation::DispatchQueue::main();
 }
 
 }  // namespace google

@@ -11,6 +11,7 @@
 #include "components/google/GTLQuery.h"
 #include "components/google/GTLServiceTicket.h"
 #include "components/google/GTMHTTPFetcher.h"
+#include "components/google/GTMHTTPFetcherService.h"
 #include "platform/foundation/DispatchQueue.h"
 
 #include <cstdint>
@@ -129,15 +130,21 @@ public:
     void setServiceProperty(Value value, std::string_view key);
     Value servicePropertyForKey(std::string_view key) const { return serviceProperties_.get(key); }
 
-    // What each fetcher of the service gets.
-    const std::shared_ptr<GTMFetcherAuthorizationProtocol>& authorizer() const { return authorizer_; }
+    // The factory of this service's fetchers, which also holds what every
+    // fetcher gets: authorizer, delegate queue, cookie handling.
+    const std::shared_ptr<GTMHTTPFetcherService>& fetcherService() const { return fetcherService_; }
+    void setFetcherService(std::shared_ptr<GTMHTTPFetcherService> service) { fetcherService_ = std::move(service); }
+    const std::shared_ptr<GTMFetcherAuthorizationProtocol>& authorizer() const { return fetcherService_->authorizer(); }
     void setAuthorizer(std::shared_ptr<GTMFetcherAuthorizationProtocol> authorizer) {
-        authorizer_ = std::move(authorizer);
+        fetcherService_->setAuthorizer(std::move(authorizer));
     }
-    const std::optional<foundation::DispatchQueue>& delegateQueue() const { return delegateQueue_; }
-    void setDelegateQueue(std::optional<foundation::DispatchQueue> queue) { delegateQueue_ = std::move(queue); }
-    int64_t cookieStorageMethod() const { return cookieStorageMethod_; }
-    void setCookieStorageMethod(int64_t method) { cookieStorageMethod_ = method; }
+    const std::optional<foundation::DispatchQueue>& delegateQueue() const { return fetcherService_->delegateQueue(); }
+    void setDelegateQueue(std::optional<foundation::DispatchQueue> queue) {
+        fetcherService_->setDelegateQueue(std::move(queue));
+    }
+    int64_t cookieStorageMethod() const { return fetcherService_->cookieStorageMethod(); }
+    void setCookieStorageMethod(int64_t method) { fetcherService_->setCookieStorageMethod(method); }
+    void setShouldFetchInBackground(bool flag) { fetcherService_->setShouldFetchInBackground(flag); }
 
     // Paging, batches and the mock service.
     std::shared_ptr<GTLQueryProtocol> nextPageQueryForQuery(const std::shared_ptr<GTLQueryProtocol>& query,
@@ -154,9 +161,10 @@ public:
                               std::optional<foundation::Error>* error);
 
 protected:
-    // The fetcher of one request; an upload fetcher for a query that sends media.
-    virtual std::shared_ptr<GTMHTTPFetcher> fetcherWithRequest(const net::URLRequest& request,
-                                                               const GTLUploadParametersPtr& upload);
+    // The fetcher of one request; a resumable upload fetcher for a query
+    // that sends media (none when the media cannot be read).
+    std::shared_ptr<GTMHTTPFetcher> fetcherWithRequest(const net::URLRequest& request,
+                                                       const GTLUploadParametersPtr& upload);
 
 private:
     struct Callbacks {
@@ -219,9 +227,7 @@ private:
     std::string rpcUploadURL_;
     GTLStringMap urlQueryParameters_;
     GTLStringMap additionalHTTPHeaders_;
-    std::shared_ptr<GTMFetcherAuthorizationProtocol> authorizer_;
-    std::optional<foundation::DispatchQueue> delegateQueue_;
-    int64_t cookieStorageMethod_ = -1;  // negative: the fetcher's own
+    std::shared_ptr<GTMHTTPFetcherService> fetcherService_;
 };
 
 }  // namespace google

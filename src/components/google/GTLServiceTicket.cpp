@@ -2,6 +2,7 @@
 
 #include "components/google/GTLBatchQuery.h"
 #include "components/google/GTLService.h"
+#include "components/google/GTMHTTPUploadFetcher.h"
 
 #include <cstdio>
 
@@ -43,12 +44,19 @@ void GTLServiceTicket::cancelTicket() {
     service_.reset();
 }
 
-// A plain fetcher cannot pause; only upload fetchers can.
-void GTLServiceTicket::pauseUpload() {}
+// Only upload fetchers pause; for a plain one these do nothing.
+void GTLServiceTicket::pauseUpload() {
+    if (auto upload = std::dynamic_pointer_cast<GTMHTTPUploadFetcher>(objectFetcher_)) upload->pauseFetching();
+}
 
-void GTLServiceTicket::resumeUpload() {}
+void GTLServiceTicket::resumeUpload() {
+    if (auto upload = std::dynamic_pointer_cast<GTMHTTPUploadFetcher>(objectFetcher_)) upload->resumeFetching();
+}
 
-bool GTLServiceTicket::isUploadPaused() const { return false; }
+bool GTLServiceTicket::isUploadPaused() const {
+    auto upload = std::dynamic_pointer_cast<GTMHTTPUploadFetcher>(objectFetcher_);
+    return upload && upload->isPaused();
+}
 
 void GTLServiceTicket::setObjectFetcher(std::shared_ptr<GTMHTTPFetcher> fetcher) {
     objectFetcher_ = std::move(fetcher);
