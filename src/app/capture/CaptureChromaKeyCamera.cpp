@@ -1,24 +1,286 @@
 #include "app/capture/CaptureChromaKeyCamera.h"
 
+#include "app/capture/CaptureDeviceModes.h"
+#include "app/capture/CaptureLocalCamera.h"
+#include "app/capture/CaptureLocalCameraGeometry.h"
+#include "app/capture/chromakey/ChromaKeyBackdrop.h"
+#include "app/capture/chromakey/ChromaKeySettings.h"
 #include "app/core/BundleImage.h"
-#include "platform/foundation/Localized.h"
+#include "app/core/DataManager.h"
+#include "app/widgets/alerts/Hudy.h"
+#include "components/gpuimage/GPUImageAverageColor.h"
+#include "components/gpuimage/GPUImageBrightnessFilter.h"
+#include "components/gpuimage/GPUImageChromaKeyBlendFilter.h"
+#include "components/gpuimage/GPUImagePicture.h"
+#include "components/gpuimage/GPUImageVideoCamera.h"
+#include "components/gpuimage/GPUImageView.h"
+#include "platform/capture/CaptureDevice.h"
+#include "platform/capture/CaptureSession.h"
+#include "platform/ui/host/Application.h"
 
-CaptureChromaKeyCamera::CaptureChromaKeyCamera() { setCaptureSourceID("CaptureChromaKeyCamera"); }
+#include <cstdio>
 
-void CaptureChromaKeyCamera::initCaptureDevice() {
-    isReadyToCapture_ = false;
-    setError(foundation::Error{"CaptureChromaKeyCamera", 1,
-                               foundation::localized("The green-screen camera is not available yet.")});
+namespace {
+
+int64_t positionValue(const capture::CaptureDevice& device) { return static_cast<int64_t>(device.position()); }
+
+int statusBarOrientation() { return static_cast<int>(ui::Application::shared().statusBarOrientation()); }
+
+// The camera to use: with several, the first at the stored position, or the
+// first of all when none is there (its position then becomes the stored one).
+capture::CaptureDevicePtr chooseDevice(const std::vector<capture::CaptureDevicePtr>& devices) {
+    DataManager& settings = DataManager::sharedDataManager();
+    if (devices.size() >= 2) {
+        for (const auto& device : devices)
+            if (positionValue(*device) == settings.avCaptureDevicePosition()) return device;
+        settings.setAvCaptureDevicePosition(positionValue(*devices.front()));
+    }
+    return devices.front();
 }
 
-void CaptureChromaKeyCamera::captureImage() {
-    if (auto* receiver = delegate()) receiver->captureControllerDidTakeImage(*this, graphics::Image());
+}  // namespace
+
+CaptureChromaKeyCamera::CaptureChromaKeyCamera() : chromaColor_(chromakeysettings::kDefaultColor) {
+    setCaptureSourceID("CaptureChromaKeyCamera");
 }
 
-void CaptureChromaKeyCamera::switchCaptureDevice() {}
+CaptureChromaKeyCamera::~CaptureChromaKeyCamera() {
+    if (videoCamera_) {
+        videoCamera_->stopCameraCapture();
+        videoCamera_->removeInputsAndOutputs();
+    }
+    if (popoverController_) popoverController_->dismissPopoverAnimated(false);
+}
 
 std::string CaptureChromaKeyCamera::getCaptureSourceName() const { return "Green Screen"; }
 
 graphics::Image CaptureChromaKeyCamera::getCaptureSourceMenuIcon() const {
     return bundleImageNamed("capturesource_icon_chroma.png").value_or(graphics::Image());
+}
+
+std::shared_ptr<capture::CaptureDevice> CaptureChromaKeyCamera::currentDevice() const {
+    return videoCamera_ ? videoCamera_->inputCamera() : nullptr;
+}
+
+// ---- start and stop ------------------------------------------------------------------------
+
+void CaptureChromaKeyCamera::initCaptureDevice() {
+    // A new start replaces whatever an earlier one left behind.
+    if (viewCamera_ || videoCamera_) stopCameraCapture();
+    setError(std::nullopt);
+
+    const auto devices = capture::videoDevices();
+    if (devices.empty()) return setError(CaptureLocalCamera::noCaptureDeviceError());
+    isMultipleCaptureDeviceAvaliable_ = devices.size() >= 2;
+
+    viewCamera_ = ui::makeView<gpuimage::GPUImageView>(view()->bounds());
+    viewCamera_->ui::View::setBackgroundColor(graphics::Color::clear());
+    viewCamera_->setBackgroundColor(0, 0, 0, 0);
+    viewCamera_->setFillMode(gpuimage::GPUImageFillMode::PreserveAspectRatioAndFill);
+    viewCamera_->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleHeight);
+    view()->addSubview(viewCamera_);
+
+    const capture::CaptureDevicePtr device = chooseDevice(devices);
+    if (auto opened = capture::CaptureDeviceInput::create(device); !opened.ok()) return setError(opened.error());
+
+    videoCamera_ = gpuimage::GPUImageVideoCamera::create(getPresetWithMaximumResoulutionFromCaptureDevice(*device),
+                                                         device->position());
+    if (!videoCamera_) return setError(CaptureLocalCamera::noCaptureDeviceError());
+    videoCamera_->setOutputImageOrientation(statusBarOrientation());
+
+    filter_ = std::make_shared<gpuimage::GPUImageChromaKeyBlendFilter>();
+    filter_->setColorToReplace(0, 1, 0);
+    // The camera is the foreground, input 0.
+    videoCamera_->addTarget(filter_);
+    filter_->addTarget(viewCamera_);
+    videoCamera_->startCameraCapture();
+
+    // Processed before it is attached, so it reaches the filter (input 1) at once.
+    if (auto picture = gpuimage::GPUImagePicture::create(chromakeybackdrop::storedBackdrop(project().get()), true)) {
+        sourcePicture_ = *picture;
+        sourcePicture_->processImage();
+        sourcePicture_->addTarget(filter_, 1);
+    }
+
+    didRotateFromInterfaceOrientation(ui::Application::shared().statusBarOrientation());
+    checkDeviceCapabilities();
+    setCaptureSourceViewCamera(viewCamera_);
+    isReadyToCapture_ = true;
+    if (auto* receiver = delegate())
+        receiver->captureControllerDidInitCaptureDeviceWithPositon(
+            *this, static_cast<int64_t>(videoCamera_->cameraPosition()));
+    restoreConfiguration();
+    isAdditionalControlsSuported_ = true;
+}
+
+void CaptureChromaKeyCamera::restoreConfiguration() {
+    chromaColor_ = chromakeysettings::kDefaultColor;
+    const auto restored = chromakeysettings::restoreConfiguration(DataManager::sharedDataManager());
+    if (restored.color) setKeyColor(*restored.color);
+    if (restored.thresholdSensitivity) filter_->setThresholdSensitivity(*restored.thresholdSensitivity);
+}
+
+void CaptureChromaKeyCamera::setKeyColor(const graphics::Color& color) {
+    chromaColor_ = color;
+    const auto rgba = color.rgba();
+    if (filter_ && rgba)
+        filter_->setColorToReplace(static_cast<float>(rgba->red), static_cast<float>(rgba->green),
+                                   static_cast<float>(rgba->blue));
+}
+
+void CaptureChromaKeyCamera::stopCameraCapture() {
+    // Whatever is still on its way (a detection, a photo) belongs to this graph.
+    ++graphGeneration_;
+    life_.revoke();
+    if (hudy_) hudy_->dismiss();
+    dismissPopoverAnimated(true);
+    if (videoCamera_) {
+        videoCamera_->stopCameraCapture();
+        videoCamera_->removeInputsAndOutputs();
+    }
+    if (viewCamera_) viewCamera_->removeFromSuperview();
+    setCaptureSourceViewCamera(nullptr);
+    filter_.reset();
+    viewCamera_.reset();
+    sourcePicture_.reset();
+    passFilter_.reset();
+    detectionPicture_.reset();
+    detectionAverage_.reset();
+    popoverController_.reset();
+    hudy_.reset();
+    videoCamera_.reset();
+}
+
+void CaptureChromaKeyCamera::pauseCameraCapture() {
+    if (videoCamera_) videoCamera_->pauseCameraCapture();
+}
+
+void CaptureChromaKeyCamera::resumeCameraCapture() {
+    if (videoCamera_) videoCamera_->resumeCameraCapture();
+}
+
+void CaptureChromaKeyCamera::didRotateFromInterfaceOrientation(ui::InterfaceOrientation) {
+    if (videoCamera_) videoCamera_->setOutputImageOrientation(statusBarOrientation());
+}
+
+// ---- pictures ------------------------------------------------------------------------------
+
+void CaptureChromaKeyCamera::captureImage() {
+    graphics::Image picture;
+    // While the key colour is being detected the view shows the unkeyed
+    // picture: nothing keyed to hand over.
+    if (filter_ && !passFilter_) {
+        const graphics::Image keyed =
+            filter_->imageFromCurrentlyProcessedOutputWithOrientation(graphics::ImageOrientation::Up);
+        if (!keyed.isNull()) picture = graphics::Image(keyed.bitmap(), 1.0, graphics::ImageOrientation::Up);
+    }
+    if (auto* receiver = delegate()) receiver->captureControllerDidTakeImage(*this, std::move(picture));
+}
+
+// ---- the camera's controls ---------------------------------------------------------------------
+
+void CaptureChromaKeyCamera::switchCaptureDevice() {
+    if (!isMultipleCaptureDeviceAvaliable() || !videoCamera_) return;
+    videoCamera_->setCaptureSessionPreset(capture::kSessionPreset640x480);
+    videoCamera_->rotateCamera();
+    const int64_t position = static_cast<int64_t>(videoCamera_->cameraPosition());
+    DataManager::sharedDataManager().setAvCaptureDevicePosition(position);
+    if (auto device = currentDevice())
+        videoCamera_->setCaptureSessionPreset(getPresetWithMaximumResoulutionFromCaptureDevice(*device));
+    checkDeviceCapabilities();
+    if (auto* receiver = delegate()) receiver->captureControllerDidSwitchCaptureDevicePosition(*this, position);
+}
+
+void CaptureChromaKeyCamera::checkDeviceCapabilities() {
+    auto device = currentDevice();
+    if (!device) return;
+    checkDeviceCaptureResolution();
+    checkDeviceFocusModeSupport();
+    checkDeviceExposureModeSupport();
+    checkDeviceWhiteBalanceModeSupport();
+    position_ = positionValue(*device);
+    if (device->supportsExposureTargetBias()) {
+        maxExposureTargetBias_ = device->maxExposureTargetBias();
+        minExposureTargetBias_ = device->minExposureTargetBias();
+        currentExposureTargetBias_ = device->exposureTargetBias();
+    }
+}
+
+void CaptureChromaKeyCamera::checkDeviceCaptureResolution() {
+    auto device = currentDevice();
+    if (!device) return;
+    if (device->supportsSessionPreset(capture::kSessionPreset1920x1080)) {
+        captureResolution_ = {1920, 1080};
+    } else if (device->supportsSessionPreset(capture::kSessionPreset1280x720)) {
+        captureResolution_ = {1280, 720};
+    } else {
+        captureResolution_ = {640, 480};
+    }
+}
+
+void CaptureChromaKeyCamera::checkDeviceFocusModeSupport() {
+    if (auto device = currentDevice()) {
+        isFocusModeSuported_ = capturemodes::offersLockedAndContinuous(*device, capturemodes::kFocus);
+        focusMode_ = static_cast<int64_t>(device->focusMode());
+    }
+}
+
+void CaptureChromaKeyCamera::checkDeviceExposureModeSupport() {
+    if (auto device = currentDevice()) {
+        isExposureModeSuported_ = capturemodes::offersLockedAndContinuous(*device, capturemodes::kExposure);
+        exposureMode_ = static_cast<int64_t>(device->exposureMode());
+    }
+}
+
+void CaptureChromaKeyCamera::checkDeviceWhiteBalanceModeSupport() {
+    if (auto device = currentDevice()) {
+        isWhiteBalanceModeSuported_ = capturemodes::offersLockedAndContinuous(*device, capturemodes::kWhiteBalance);
+        whiteBalanceMode_ = static_cast<int64_t>(device->whiteBalanceMode());
+    }
+}
+
+void CaptureChromaKeyCamera::setFocusMode(int64_t mode) {
+    if (auto device = currentDevice()) focusMode_ = capturemodes::applyMode(*device, capturemodes::kFocus, mode);
+}
+
+void CaptureChromaKeyCamera::setExposureMode(int64_t mode) {
+    if (auto device = currentDevice()) exposureMode_ = capturemodes::applyMode(*device, capturemodes::kExposure, mode);
+}
+
+void CaptureChromaKeyCamera::setWhiteBalanceMode(int64_t mode) {
+    if (auto device = currentDevice())
+        whiteBalanceMode_ = capturemodes::applyMode(*device, capturemodes::kWhiteBalance, mode);
+}
+
+void CaptureChromaKeyCamera::changeExposureTargetBiasTo(float bias) {
+    auto device = currentDevice();
+    if (!device || !device->supportsExposureTargetBias() || !device->lockForConfiguration()) return;
+    device->setExposureTargetBias(bias);
+    currentExposureTargetBias_ = bias;
+    device->unlockForConfiguration();
+}
+
+bool CaptureChromaKeyCamera::focusAtPoint(graphics::Point point) {
+    auto device = currentDevice();
+    if (!device || !device->isFocusPointOfInterestSupported() ||
+        !device->isFocusModeSupported(capture::CaptureMode::Automatic))
+        return true;
+    const graphics::Point interest = convertToPointOfInterestFromViewCoordinates(point);
+    if (!device->lockForConfiguration()) return false;
+    device->setFocusPointOfInterest(interest);
+    device->setFocusMode(capture::CaptureMode::Automatic);
+    device->unlockForConfiguration();
+    return true;
+}
+
+graphics::Point CaptureChromaKeyCamera::convertToPointOfInterestFromViewCoordinates(graphics::Point point) {
+    std::optional<graphics::Size> aperture;
+    if (videoCamera_ && videoCamera_->captureSession() && !videoCamera_->captureSession()->inputs().empty()) {
+        const auto& session = *videoCamera_->captureSession();
+        aperture = session.streamSize();
+        if (aperture->width <= 0) aperture = capture::sizeOfSessionPreset(session.sessionPreset());
+    }
+    // The view fills itself with the picture, cropping what overflows.
+    return pointOfInterestForViewPoint(point, view()->frame().size, capture::VideoGravity::ResizeAspectFill, false,
+                                       aperture);
 }

@@ -108,8 +108,8 @@ public:
     std::string captureSourceID() const;
     // The last set-up failure; none while the source works.
     std::optional<foundation::Error> error() const;
-    // Declared by every source, written by none: reads as zero.
-    graphics::Size captureResolution() const { return {}; }
+    // The picture size of the source's camera; zero for sources that do not say.
+    virtual graphics::Size captureResolution() const { return {}; }
 
     // ---- relations (not owned) ------------------------------------------------------
     CaptureControllerDelegate* delegate() const { return delegate_.load(); }

@@ -1,5 +1,6 @@
 #include "app/capture/CaptureLocalCamera.h"
 
+#include "app/capture/CaptureDeviceModes.h"
 #include "app/capture/CaptureLocalCameraGeometry.h"
 #include "app/core/BundleImage.h"
 #include "app/core/DataManager.h"
@@ -15,38 +16,13 @@ constexpr int64_t kInputFailed = 119;
 
 int64_t positionValue(const capture::CaptureDevice& device) { return static_cast<int64_t>(device.position()); }
 
-// One of the camera's three mode controls (focus, exposure, white balance).
-struct ModeControl {
-    bool (capture::CaptureDevice::*supports)(capture::CaptureMode) const;
-    capture::CaptureMode (capture::CaptureDevice::*current)() const;
-    bool (capture::CaptureDevice::*set)(capture::CaptureMode);
-};
-constexpr ModeControl kFocus{&capture::CaptureDevice::isFocusModeSupported, &capture::CaptureDevice::focusMode,
-                             &capture::CaptureDevice::setFocusMode};
-constexpr ModeControl kExposure{&capture::CaptureDevice::isExposureModeSupported, &capture::CaptureDevice::exposureMode,
-                                &capture::CaptureDevice::setExposureMode};
-constexpr ModeControl kWhiteBalance{&capture::CaptureDevice::isWhiteBalanceModeSupported,
-                                    &capture::CaptureDevice::whiteBalanceMode,
-                                    &capture::CaptureDevice::setWhiteBalanceMode};
-
-// Applies a mode the camera offers and does not have yet; a refused lock
-// changes nothing. Returns the camera's mode afterwards.
-int64_t applyMode(capture::CaptureDevice& device, const ModeControl& control, int64_t mode) {
-    const auto wanted = static_cast<capture::CaptureMode>(mode);
-    if ((device.*control.supports)(wanted) && (device.*control.current)() != wanted && device.lockForConfiguration()) {
-        (device.*control.set)(wanted);
-        device.unlockForConfiguration();
-    }
-    return static_cast<int64_t>((device.*control.current)());
-}
-
-// The screen's control applies when the camera can both lock and follow continuously.
-bool offersLockedAndContinuous(const capture::CaptureDevice& device, const ModeControl& control) {
-    return (device.*control.supports)(capture::CaptureMode::Locked) &&
-           (device.*control.supports)(capture::CaptureMode::ContinuousAutomatic);
-}
-
 }  // namespace
+
+using capturemodes::applyMode;
+using capturemodes::kExposure;
+using capturemodes::kFocus;
+using capturemodes::kWhiteBalance;
+using capturemodes::offersLockedAndContinuous;
 
 foundation::Error CaptureLocalCamera::noCaptureDeviceError() {
     return {kErrorDomain, kNoCaptureDevice, foundation::localized("No capture device found.")};

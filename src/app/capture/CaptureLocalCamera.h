@@ -74,9 +74,11 @@ public:
     const std::shared_ptr<VideoPreview>& previewView() const { return previewView_; }
     bool recordNextImage() const { return recordNextImage_.load(); }
 
-protected:
-    // Domain "CaptureLocalCamera", 63, "No capture device found.".
+    // Domain "CaptureLocalCamera", 63, "No capture device found.": also what
+    // the green-screen camera reports without a camera.
     static foundation::Error noCaptureDeviceError();
+
+protected:
     // The camera in use went away (main thread).
     virtual void cameraWasDisconnected();
     // Hands a null picture to the delegate on the camera queue.

@@ -1,3 +1,4 @@
+#include "app/capture/CaptureChromaKeyCamera.h"
 #include "app/capture/CaptureSources.h"
 #include "app/capture/RecordingDelegate.h"
 #include "platform/capture/SyntheticCamera.h"
@@ -48,7 +49,7 @@ struct RegistryFixture {
 
 const std::vector<std::string> kBuiltIn = {"CaptureLocalCamera", "CaptureChromaKeyCamera", "CaptureLocalUHDTVCamera"};
 
-TEST(CaptureSources, BuiltInSourcesInPickerOrderAndTheGreenScreenPlaceholder) {
+TEST(CaptureSources, BuiltInSourcesInPickerOrderWithTheGreenScreenSecond) {
     RegistryFixture fixture;
     EXPECT_EQ(fixture.identifiers(), kBuiltIn);
     const auto& list = *fixture.registry.getAvailableCaptureSources();
@@ -61,11 +62,16 @@ TEST(CaptureSources, BuiltInSourcesInPickerOrderAndTheGreenScreenPlaceholder) {
     for (const auto& source : list)
         EXPECT_EQ(source->captureSourceMenuIcon().pixelWidth(), 28) << source->captureSourceName();
 
+    // The green-screen camera is a real source: without a camera it reports
+    // the device camera's error and stays unready.
+    EXPECT_NE(dynamic_cast<CaptureChromaKeyCamera*>(list[1].get()), nullptr);
+    capture::setCaptureBackend(capture::SyntheticCaptureBackend::withCameras(0));
     capturetest::RecordingDelegate delegate;
     list[1]->setDelegate(&delegate);
     list[1]->initCaptureDevice();
     ASSERT_TRUE(list[1]->error());
-    EXPECT_EQ(list[1]->error()->localizedDescription(), "The green-screen camera is not available yet.");
+    EXPECT_EQ(list[1]->error()->code, 63);
+    EXPECT_EQ(list[1]->error()->localizedDescription(), "No capture device found.");
     EXPECT_FALSE(list[1]->isReadyToCapture());
     EXPECT_TRUE(delegate.inits.empty());
 

@@ -1,5 +1,4 @@
 #include "app/capture/chromakey/ChromaKeyBackdrop.h"
-#include "app/capture/chromakey/ChromaKeyGeometry.h"
 #include "app/core/BundleImage.h"
 #include "platform/foundation/NotFound.h"
 #include "platform/graphics/JpegCodec.h"
@@ -131,29 +130,6 @@ TEST_F(ChromaKeyBackdropFiles, PhotosOverAHundredMegapixelsAreRefusedBeforeDecod
         EXPECT_EQ(result.error().domain, "CaptureChromaKeyCamera") << c.name;
         EXPECT_EQ(result.error().code, c.code) << c.name;
         EXPECT_EQ(graphics::jpeg::decodeCountOnThisThread(), decodesBefore) << c.name << ": decoded";
-    }
-}
-
-TEST(ChromaKeyGeometry, TapsBecomePointsOfInterestOfTheAspectFilledPicture) {
-    struct Case {
-        graphics::Point tap;
-        graphics::Size view;
-        std::optional<graphics::Size> aperture;
-        graphics::Point expected;
-    };
-    const Case cases[] = {
-        {{512, 384}, {1024, 768}, graphics::Size{1920, 1080}, {0.5, 0.5}},  // the centre
-        {{284, 160}, {568, 320}, graphics::Size{1280, 720}, {0.5, 0.5}},
-        {{0, 384}, {1024, 768}, graphics::Size{1920, 1080}, {0.5, 1.0}},  // left edge
-        {{512, 0}, {1024, 768}, graphics::Size{1920, 1080}, {(1820.4444444444443 - 768) / 2 / 1820.4444444444443, 0.5}},
-        {{384, 512}, {768, 1024}, graphics::Size{640, 480}, {0.5, 0.5}},  // the other branch
-        {{0, 0}, {768, 1024}, graphics::Size{640, 480}, {0.0, 1.0}},      // top left of a portrait view
-        {{10, 10}, {1024, 768}, std::nullopt, {0.5, 0.5}},                // no video port: exactly the centre
-    };
-    for (const Case& c : cases) {
-        const graphics::Point p = chromakeygeometry::pointOfInterest(c.tap, c.view, c.aperture);
-        EXPECT_NEAR(p.x, c.expected.x, 1e-9) << c.tap.x << "," << c.tap.y;
-        EXPECT_NEAR(p.y, c.expected.y, 1e-9) << c.tap.x << "," << c.tap.y;
     }
 }
 

@@ -1,0 +1,109 @@
+#include "GreenScreenFixture.h"
+#include "app/capture/CaptureScreenTestSupport.h"
+#include "app/capture/chromakey/ChromaKeyBackdrop.h"
+#include "app/capture/chromakey/ChromaKeyConfigurationViewController.h"
+#include "components/gpuimage/GPUImageView.h"
+#include "platform/ui/controllers/NavigationController.h"
+#include "platform/ui/controls/Button.h"
+#include "platform/ui/lists/TableViewCell.h"
+
+namespace chromakeytest {
+namespace {
+
+// The capture screen with the green-screen camera as its current source:
+// a camera whose left half is green, over a blue backdrop.
+class GreenScreenCaptureTest : public capturetest::CaptureScreenTest {
+protected:
+    void SetUp() override {
+        CaptureScreenTest::SetUp();
+        auto config = capture::SyntheticCaptureBackend::backCamera();
+        config.pictures = {splitPicture(1920, 1080, QColor(0, 255, 0), QColor(230, 120, 40), 0.4)};
+        backend = std::make_shared<capture::SyntheticCaptureBackend>(
+            std::vector<capture::SyntheticCameraConfig>{std::move(config)});
+        capture::setCaptureBackend(backend);
+        greenScreen = std::make_shared<CaptureChromaKeyCamera>();
+        sources = {greenScreen, camera};
+    }
+    void TearDown() override {
+        CaptureScreenTest::TearDown();
+        greenScreen.reset();
+        capture::setCaptureBackend(nullptr);
+    }
+
+    std::shared_ptr<CaptureViewController> openGreenScreen() {
+        auto project = storedProject();
+        EXPECT_TRUE(chromakeybackdrop::storeBackdrop(
+                        *project, graphics::Image(splitPicture(64, 36, QColor(0, 0, 255), QColor(0, 0, 255))))
+                        .ok());
+        DataManager::sharedDataManager().setCurrentCaptureSourceID("CaptureChromaKeyCamera");
+        openScreen(project);
+        advance(0.5);
+        return screen;
+    }
+
+    // Opens the settings from the screen's button and walks through each
+    // popover screen, saving a picture of every one.
+    void savePictures(const std::string& size) {
+        savePicture("chromakey_capture_" + size + ".png");
+        tap(screen->btnAdditionalCaptureControls());
+        advance(0.5);
+        ASSERT_TRUE(greenScreen->popoverController());
+        savePicture("chromakey_capture_settings_" + size + ".png");
+        auto navigation = std::dynamic_pointer_cast<ui::NavigationController>(
+            greenScreen->popoverController()->contentViewController());
+        ASSERT_TRUE(navigation);
+        auto root = std::dynamic_pointer_cast<ChromaKeyListViewController>(navigation->viewControllers().front());
+        const auto names = {"background", "color"};
+        size_t row = 0;
+        for (const char* name : names) {
+            tap(root->tableView()->cellForRowAtIndexPath({0, row++}).get());
+            advance(0.5);
+            savePicture("chromakey_capture_" + std::string(name) + "_" + size + ".png");
+            if (std::string(name) == "background") {
+                auto backdrops =
+                    std::dynamic_pointer_cast<ChromaKeyListViewController>(navigation->viewControllers().back());
+                tap(backdrops->tableView()->cellForRowAtIndexPath({0, 2}).get());
+                advance(0.5);
+                savePicture("chromakey_capture_theme_" + size + ".png");
+                navigation->popViewController(false);
+            }
+            navigation->popViewController(false);
+            advance(0.5);
+        }
+    }
+
+    std::shared_ptr<capture::SyntheticCaptureBackend> backend;
+    std::shared_ptr<CaptureChromaKeyCamera> greenScreen;
+};
+
+TEST_F(GreenScreenCaptureTest, TheShutterStoresTheKeyedPictureAsAFrame) {
+    openGreenScreen();
+    ASSERT_FALSE(greenScreen->error());
+    EXPECT_EQ(screen->btnAdditionalCaptureControls()->isHidden(), false);
+    const int64_t before = screen->project()->getFrameList()->count();
+    tap(screen->recordBtn());
+    advance(0.5);
+    auto list = screen->project()->getFrameList();
+    ASSERT_EQ(list->count(), before + 1);
+    KWImageProducer producer(screen->project());
+    auto stored = producer.getOriginialImageForFrameAtIndex(list->getCaptureIndex() - 1);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->pixelWidth(), 1920);
+    EXPECT_EQ(stored->pixelHeight(), 1080);
+    EXPECT_TRUE(near(stored->pixelAt(200, 540), {0, 0, 255, 255}, 16)) << "the green half shows the backdrop";
+    EXPECT_TRUE(near(stored->pixelAt(1700, 540), {230, 120, 40, 255}, 16));
+}
+
+TEST_F(GreenScreenCaptureTest, PicturesOnTheTablet) {
+    openGreenScreen();
+    savePictures("1024x768");
+}
+
+TEST_F(GreenScreenCaptureTest, PicturesOnThePhone) {
+    usePhone();
+    openGreenScreen();
+    savePictures("568x320");
+}
+
+}  // namespace
+}  // namespace chromakeytest
