@@ -220,22 +220,25 @@ void CaptureChromaKeyCamera::checkDeviceCaptureResolution() {
 
 void CaptureChromaKeyCamera::checkDeviceFocusModeSupport() {
     if (auto device = currentDevice()) {
-        isFocusModeSuported_ = capturemodes::offersLockedAndContinuous(*device, capturemodes::kFocus);
-        focusMode_ = static_cast<int64_t>(device->focusMode());
+        const auto state = capturemodes::readMode(*device, capturemodes::kFocus);
+        isFocusModeSuported_ = state.supported;
+        focusMode_ = state.mode;
     }
 }
 
 void CaptureChromaKeyCamera::checkDeviceExposureModeSupport() {
     if (auto device = currentDevice()) {
-        isExposureModeSuported_ = capturemodes::offersLockedAndContinuous(*device, capturemodes::kExposure);
-        exposureMode_ = static_cast<int64_t>(device->exposureMode());
+        const auto state = capturemodes::readMode(*device, capturemodes::kExposure);
+        isExposureModeSuported_ = state.supported;
+        exposureMode_ = state.mode;
     }
 }
 
 void CaptureChromaKeyCamera::checkDeviceWhiteBalanceModeSupport() {
     if (auto device = currentDevice()) {
-        isWhiteBalanceModeSuported_ = capturemodes::offersLockedAndContinuous(*device, capturemodes::kWhiteBalance);
-        whiteBalanceMode_ = static_cast<int64_t>(device->whiteBalanceMode());
+        const auto state = capturemodes::readMode(*device, capturemodes::kWhiteBalance);
+        isWhiteBalanceModeSuported_ = state.supported;
+        whiteBalanceMode_ = state.mode;
     }
 }
 

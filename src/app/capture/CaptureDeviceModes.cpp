@@ -16,4 +16,8 @@ bool offersLockedAndContinuous(const capture::CaptureDevice& device, const ModeC
            (device.*control.supports)(capture::CaptureMode::ContinuousAutomatic);
 }
 
+ModeState readMode(const capture::CaptureDevice& device, const ModeControl& control) {
+    return {offersLockedAndContinuous(device, control), static_cast<int64_t>((device.*control.current)())};
+}
+
 }  // namespace capturemodes

@@ -30,4 +30,11 @@ int64_t applyMode(capture::CaptureDevice& device, const ModeControl& control, in
 // The screen's control applies when the camera can both lock and follow continuously.
 bool offersLockedAndContinuous(const capture::CaptureDevice& device, const ModeControl& control);
 
+// Whether the screen's control applies, and the camera's mode now.
+struct ModeState {
+    bool supported = false;
+    int64_t mode = 0;
+};
+ModeState readMode(const capture::CaptureDevice& device, const ModeControl& control);
+
 }  // namespace capturemodes

@@ -22,7 +22,6 @@ using capturemodes::applyMode;
 using capturemodes::kExposure;
 using capturemodes::kFocus;
 using capturemodes::kWhiteBalance;
-using capturemodes::offersLockedAndContinuous;
 
 foundation::Error CaptureLocalCamera::noCaptureDeviceError() {
     return {kErrorDomain, kNoCaptureDevice, foundation::localized("No capture device found.")};
@@ -265,22 +264,25 @@ void CaptureLocalCamera::checkDeviceCapabilities() {
 
 void CaptureLocalCamera::checkDeviceFocusModeSupport() {
     if (auto device = currentDevice()) {
-        isFocusModeSuported_ = offersLockedAndContinuous(*device, kFocus);
-        focusMode_ = static_cast<int64_t>(device->focusMode());
+        const auto state = capturemodes::readMode(*device, capturemodes::kFocus);
+        isFocusModeSuported_ = state.supported;
+        focusMode_ = state.mode;
     }
 }
 
 void CaptureLocalCamera::checkDeviceExposureModeSupport() {
     if (auto device = currentDevice()) {
-        isExposureModeSuported_ = offersLockedAndContinuous(*device, kExposure);
-        exposureMode_ = static_cast<int64_t>(device->exposureMode());
+        const auto state = capturemodes::readMode(*device, capturemodes::kExposure);
+        isExposureModeSuported_ = state.supported;
+        exposureMode_ = state.mode;
     }
 }
 
 void CaptureLocalCamera::checkDeviceWhiteBalanceModeSupport() {
     if (auto device = currentDevice()) {
-        isWhiteBalanceModeSuported_ = offersLockedAndContinuous(*device, kWhiteBalance);
-        whiteBalanceMode_ = static_cast<int64_t>(device->whiteBalanceMode());
+        const auto state = capturemodes::readMode(*device, capturemodes::kWhiteBalance);
+        isWhiteBalanceModeSuported_ = state.supported;
+        whiteBalanceMode_ = state.mode;
     }
 }
 

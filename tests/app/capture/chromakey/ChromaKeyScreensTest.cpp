@@ -66,6 +66,7 @@ protected:
         if (!cell) throw std::runtime_error("no row " + std::to_string(row));
         return *cell;
     }
+    void savePopoverScreens(const std::string& size);
     void tapRow(ChromaKeyListViewController& screen, size_t row) {
         tap(&cellAt(*screen.tableView(), row));
         settle();
@@ -286,45 +287,22 @@ TEST_F(ChromaKeyScreensTest, ThemeCardsInTwoFullRowsAndTheSecondOfTheSecondRowPi
 }
 
 // Each screen of the popover, for a look by eye.
-void savePopoverScreens(ChromaKeyScreensTest& test, const std::string& size,
-                        const std::function<void(const std::string&)>& save, const std::function<void(size_t)>& tapRoot,
-                        const std::function<void(size_t)>& tapBackdrop, const std::function<void()>& back) {
-    (void)test;
-    save("chromakey_settings_" + size + ".png");
-    tapRoot(0);
-    save("chromakey_background_" + size + ".png");
-    tapBackdrop(2);
-    save("chromakey_theme_" + size + ".png");
-    back();
-    back();
-    tapRoot(1);
-    save("chromakey_color_" + size + ".png");
-}
-
-TEST_F(ChromaKeyScreensTest, PicturesOfEveryScreenOnTheTablet) {
+void ChromaKeyScreensTest::savePopoverScreens(const std::string& size) {
     showPopover();
-    savePopoverScreens(
-        *this, "1024x768", [this](const std::string& name) { savePicture(name); },
-        [this](size_t row) { tapRow(*root, row); },
-        [this](size_t row) { tapRow(*top<ChromaKeyBackgroundConfigurationViewController>(), row); },
-        [this] {
-            navigation->popViewController(false);
-            settle();
-        });
+    savePicture("chromakey_settings_" + size + ".png");
+    tapRow(*root, 0);
+    savePicture("chromakey_background_" + size + ".png");
+    tapRow(*top<ChromaKeyBackgroundConfigurationViewController>(), 2);
+    savePicture("chromakey_theme_" + size + ".png");
+    navigation->popToRootViewController(false);
+    settle();
+    tapRow(*root, 1);
+    savePicture("chromakey_color_" + size + ".png");
     EXPECT_TRUE(top<ChromaKeyColorConfigurationViewController>());
 }
 
-TEST_F(PhoneChromaKeyScreensTest, PicturesOfEveryScreenOnThePhone) {
-    showPopover();
-    savePopoverScreens(
-        *this, "568x320", [this](const std::string& name) { savePicture(name); },
-        [this](size_t row) { tapRow(*root, row); },
-        [this](size_t row) { tapRow(*top<ChromaKeyBackgroundConfigurationViewController>(), row); },
-        [this] {
-            navigation->popViewController(false);
-            settle();
-        });
-    EXPECT_TRUE(top<ChromaKeyColorConfigurationViewController>());
-}
+TEST_F(ChromaKeyScreensTest, PicturesOfEveryScreenOnTheTablet) { savePopoverScreens("1024x768"); }
+
+TEST_F(PhoneChromaKeyScreensTest, PicturesOfEveryScreenOnThePhone) { savePopoverScreens("568x320"); }
 
 }  // namespace
