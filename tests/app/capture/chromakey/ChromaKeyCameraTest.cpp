@@ -366,6 +366,8 @@ TEST_F(GreenScreenTest, APhotoComesUprightAsBackdropAndAHugeOneIsRefused) {
     EXPECT_EQ(stored.pixelHeight(), 1920);
     EXPECT_TRUE(near(stored.pixelAt(720, 100), kRedRGBA)) << "upright: the stored left half is on top";
     EXPECT_TRUE(camera.videoCamera()->captureSession()->isRunning());
+    advance(1.0);
+    EXPECT_FALSE(host->presentedViewController()) << "the picker is dismissed";
 
     // Over 100 megapixels: refused from the header, the backdrop stays.
     foundation::Bytes huge = testsupport::halvesImage(64, 48).jpegData(0.9).value();
@@ -383,20 +385,23 @@ TEST_F(GreenScreenTest, APhotoComesUprightAsBackdropAndAHugeOneIsRefused) {
     EXPECT_EQ(ui::AlertView::visibleAlerts()[0]->message(), "The photo is too large to use as a backdrop.");
     EXPECT_EQ(storedBackdrop().pixelWidth(), 1440);
     EXPECT_TRUE(camera.videoCamera()->captureSession()->isRunning());
+    advance(1.0);
+    EXPECT_FALSE(host->presentedViewController());
 }
 
 TEST_F(GreenScreenTest, CamerasPositionsAndTheCentreTap) {
-    // Two cameras, neither at the stored position: the first, whose position is stored.
-    auto second = smallCamera(splitPicture(640, 480, kGreen, kRed));
-    second.uniqueID = "synthetic-back-2";
-    DataManager::sharedDataManager().setAvCaptureDevicePosition(2);
-    fixture.reset();
-    CaptureChromaKeyCamera& camera = start({smallCamera(splitPicture(640, 480, kGreen, kRed)), second});
-    DataManager::sharedDataManager().setAvCaptureDevicePosition(2);
+    // Two cameras and a stored position that neither has (a damaged settings
+    // file): the first camera, whose position is stored.
+    CaptureChromaKeyCamera& camera =
+        start({smallCamera(splitPicture(640, 480, kGreen, kRed)),
+               smallCamera(splitPicture(640, 480, kGreen, kRed), capture::DevicePosition::Front)});
+    DataManager::sharedDataManager().setAvCaptureDevicePosition(0);
     camera.initCaptureDevice();
     ASSERT_FALSE(camera.error());
+    ASSERT_TRUE(camera.videoCamera());
     EXPECT_EQ(camera.videoCamera()->inputCamera()->uniqueID(), "synthetic-back");
     EXPECT_EQ(DataManager::sharedDataManager().avCaptureDevicePosition(), 1);
+    EXPECT_EQ(camera.position(), 1);
     EXPECT_TRUE(camera.isMultipleCaptureDeviceAvaliable());
 
     // The centre of the view is the centre of the picture.

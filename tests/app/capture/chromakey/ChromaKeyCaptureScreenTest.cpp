@@ -2,6 +2,7 @@
 #include "app/capture/CaptureScreenTestSupport.h"
 #include "app/capture/chromakey/ChromaKeyBackdrop.h"
 #include "app/capture/chromakey/ChromaKeyConfigurationViewController.h"
+#include "app/core/BundleImage.h"
 #include "components/gpuimage/GPUImageView.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controls/Button.h"
@@ -37,6 +38,13 @@ protected:
                         .ok());
         DataManager::sharedDataManager().setCurrentCaptureSourceID("CaptureChromaKeyCamera");
         openScreen(project);
+        // The settings button, which the editor gives the tablet's capture screen.
+        const graphics::Rect bounds = screen->view()->bounds();
+        settingsButton =
+            std::make_shared<ui::Button>(ui::ButtonType::Custom, graphics::Rect{bounds.width() - 120, 12, 44, 44});
+        settingsButton->setImage(*bundleImageNamed("captureview_icon_options"), ui::ControlStateNormal);
+        screen->view()->addSubview(settingsButton);
+        screen->setBtnAdditionalCaptureControls(settingsButton);
         advance(0.5);
         return screen;
     }
@@ -45,7 +53,7 @@ protected:
     // popover screen, saving a picture of every one.
     void savePictures(const std::string& size) {
         savePicture("chromakey_capture_" + size + ".png");
-        tap(screen->btnAdditionalCaptureControls());
+        tap(settingsButton.get());
         advance(0.5);
         ASSERT_TRUE(greenScreen->popoverController());
         savePicture("chromakey_capture_settings_" + size + ".png");
@@ -74,12 +82,12 @@ protected:
 
     std::shared_ptr<capture::SyntheticCaptureBackend> backend;
     std::shared_ptr<CaptureChromaKeyCamera> greenScreen;
+    std::shared_ptr<ui::Button> settingsButton;
 };
 
 TEST_F(GreenScreenCaptureTest, TheShutterStoresTheKeyedPictureAsAFrame) {
     openGreenScreen();
     ASSERT_FALSE(greenScreen->error());
-    EXPECT_EQ(screen->btnAdditionalCaptureControls()->isHidden(), false);
     const int64_t before = screen->project()->getFrameList()->count();
     tap(screen->recordBtn());
     advance(0.5);
