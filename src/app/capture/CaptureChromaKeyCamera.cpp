@@ -219,27 +219,18 @@ void CaptureChromaKeyCamera::checkDeviceCaptureResolution() {
 }
 
 void CaptureChromaKeyCamera::checkDeviceFocusModeSupport() {
-    if (auto device = currentDevice()) {
-        const auto state = capturemodes::readMode(*device, capturemodes::kFocus);
-        isFocusModeSuported_ = state.supported;
-        focusMode_ = state.mode;
-    }
+    if (auto device = currentDevice())
+        capturemodes::readMode(*device, capturemodes::kFocus, isFocusModeSuported_, focusMode_);
 }
 
 void CaptureChromaKeyCamera::checkDeviceExposureModeSupport() {
-    if (auto device = currentDevice()) {
-        const auto state = capturemodes::readMode(*device, capturemodes::kExposure);
-        isExposureModeSuported_ = state.supported;
-        exposureMode_ = state.mode;
-    }
+    if (auto device = currentDevice())
+        capturemodes::readMode(*device, capturemodes::kExposure, isExposureModeSuported_, exposureMode_);
 }
 
 void CaptureChromaKeyCamera::checkDeviceWhiteBalanceModeSupport() {
-    if (auto device = currentDevice()) {
-        const auto state = capturemodes::readMode(*device, capturemodes::kWhiteBalance);
-        isWhiteBalanceModeSuported_ = state.supported;
-        whiteBalanceMode_ = state.mode;
-    }
+    if (auto device = currentDevice())
+        capturemodes::readMode(*device, capturemodes::kWhiteBalance, isWhiteBalanceModeSuported_, whiteBalanceMode_);
 }
 
 void CaptureChromaKeyCamera::setFocusMode(int64_t mode) {

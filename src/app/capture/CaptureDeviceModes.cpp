@@ -16,8 +16,10 @@ bool offersLockedAndContinuous(const capture::CaptureDevice& device, const ModeC
            (device.*control.supports)(capture::CaptureMode::ContinuousAutomatic);
 }
 
-ModeState readMode(const capture::CaptureDevice& device, const ModeControl& control) {
-    return {offersLockedAndContinuous(device, control), static_cast<int64_t>((device.*control.current)())};
+void readMode(const capture::CaptureDevice& device, const ModeControl& control, std::atomic<bool>& supported,
+              std::atomic<int64_t>& mode) {
+    supported = offersLockedAndContinuous(device, control);
+    mode = static_cast<int64_t>((device.*control.current)());
 }
 
 }  // namespace capturemodes

@@ -5,6 +5,7 @@
 
 #include "platform/capture/CaptureDevice.h"
 
+#include <atomic>
 #include <cstdint>
 
 namespace capturemodes {
@@ -30,11 +31,9 @@ int64_t applyMode(capture::CaptureDevice& device, const ModeControl& control, in
 // The screen's control applies when the camera can both lock and follow continuously.
 bool offersLockedAndContinuous(const capture::CaptureDevice& device, const ModeControl& control);
 
-// Whether the screen's control applies, and the camera's mode now.
-struct ModeState {
-    bool supported = false;
-    int64_t mode = 0;
-};
-ModeState readMode(const capture::CaptureDevice& device, const ModeControl& control);
+// Whether the screen's control applies, and the camera's mode now, into a
+// source's fields.
+void readMode(const capture::CaptureDevice& device, const ModeControl& control, std::atomic<bool>& supported,
+              std::atomic<int64_t>& mode);
 
 }  // namespace capturemodes

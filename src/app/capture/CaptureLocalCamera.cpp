@@ -263,27 +263,18 @@ void CaptureLocalCamera::checkDeviceCapabilities() {
 }
 
 void CaptureLocalCamera::checkDeviceFocusModeSupport() {
-    if (auto device = currentDevice()) {
-        const auto state = capturemodes::readMode(*device, capturemodes::kFocus);
-        isFocusModeSuported_ = state.supported;
-        focusMode_ = state.mode;
-    }
+    if (auto device = currentDevice())
+        capturemodes::readMode(*device, capturemodes::kFocus, isFocusModeSuported_, focusMode_);
 }
 
 void CaptureLocalCamera::checkDeviceExposureModeSupport() {
-    if (auto device = currentDevice()) {
-        const auto state = capturemodes::readMode(*device, capturemodes::kExposure);
-        isExposureModeSuported_ = state.supported;
-        exposureMode_ = state.mode;
-    }
+    if (auto device = currentDevice())
+        capturemodes::readMode(*device, capturemodes::kExposure, isExposureModeSuported_, exposureMode_);
 }
 
 void CaptureLocalCamera::checkDeviceWhiteBalanceModeSupport() {
-    if (auto device = currentDevice()) {
-        const auto state = capturemodes::readMode(*device, capturemodes::kWhiteBalance);
-        isWhiteBalanceModeSuported_ = state.supported;
-        whiteBalanceMode_ = state.mode;
-    }
+    if (auto device = currentDevice())
+        capturemodes::readMode(*device, capturemodes::kWhiteBalance, isWhiteBalanceModeSuported_, whiteBalanceMode_);
 }
 
 void CaptureLocalCamera::changeCaptureQuality() {
