@@ -6,6 +6,7 @@
 #include "app/core/KWProjects.h"
 #include "app/core/SSZipArchive.h"
 #include "app/screens/Appirater.h"
+#include "app/share/Outbox.h"
 #include "app/widgets/alerts/AlertView.h"
 #include "components/crashreporting/CrashReportDecoder.h"
 #include "components/dropbox/DBSession.h"
@@ -70,6 +71,8 @@ UntitledAppDelegate::~UntitledAppDelegate() = default;
 bool UntitledAppDelegate::applicationDidFinishLaunchingWithOptions(ui::Application& application,
                                                                    const foundation::Dictionary& launchOptions) {
     prepareProjectStore();
+    // Files handed to mail programs in the last session have had their time.
+    Outbox::removeLeftovers();
 
     window = ui::makeView<ui::Window>(ui::Device::current().screenBounds());
     mainViewController = std::make_shared<MainViewController>(rootScreenInterfaceFile());

@@ -1,9 +1,18 @@
 #include "app/share/ShareServices.h"
 
 #include "app/share/DuplicateConnectHandler.h"
+#include "app/share/MailConnectHandler.h"
+#include "app/share/OnlineConnectHandlers.h"
+#include "app/share/PhotosConnectHandler.h"
 
 std::vector<std::shared_ptr<library::Activity>> ShareServices::getAvailableShareServices() const {
-    return {std::make_shared<DuplicateConnectHandler>()};
+    std::vector<std::shared_ptr<library::Activity>> services{std::make_shared<PhotosConnectHandler>(),
+                                                             std::make_shared<YoutubeConnectHandler>(),
+                                                             std::make_shared<DropboxConnectHandler>()};
+    // Mail is offered only where the desktop has a mail program to hand to.
+    if (MailConnectHandler::isMailProgramAvailable()) services.push_back(std::make_shared<MailConnectHandler>());
+    services.push_back(std::make_shared<DuplicateConnectHandler>());
+    return services;
 }
 
 ProjectModelPtr ShareServices::projectInActivityItems(const library::ActivityItems& items) {

@@ -14,6 +14,7 @@
 #include "app/screens/KWWelcomeViewController.h"
 #include "app/screens/PassCodeViewController.h"
 #include "app/screens/ProjectExplorer.h"
+#include "app/share/InternetReachability.h"
 #include "app/widgets/alerts/Hudy.h"
 #include "app/widgets/views/AccentColor.h"
 #include "platform/foundation/PropertyList.h"
@@ -369,15 +370,27 @@ TEST_F(ProjectExplorerTest, GalleryTabSaysItNeedsANetworkAndImportNeedsAPicker) 
     EXPECT_FALSE(explorer->btnImport()->isEnabled());
     EXPECT_TRUE(explorer->btnImport()->imageForState(ui::ControlStateNormal).isNull());
 
+    support::NetworkStatus status = 0;
+    InternetReachability::setStatusProvider([&status] { return status; });
     tap(explorer->btnGallery());
-    ASSERT_NE(explorer->galleryCollectionView(), nullptr);
+    auto* gallery = explorer->galleryCollectionView();
+    ASSERT_NE(gallery, nullptr);
+    EXPECT_EQ(gallery->nibName(), "KWGalleryCollectionViewController");
     EXPECT_TRUE(explorer->viewProjectsGrid()->isHidden());
     EXPECT_FALSE(explorer->viewGalleryGrid()->isHidden());
     EXPECT_TRUE(explorer->btnGallery()->isSelected());
-    EXPECT_EQ(explorer->galleryCollectionView()->messageLabel()->text(), "The gallery needs a network connection.");
+    EXPECT_EQ(gallery->messageLabel()->text(), "The gallery needs a network connection.");
     tap(explorer->btnProjects());
     EXPECT_FALSE(explorer->viewProjectsGrid()->isHidden());
     EXPECT_TRUE(explorer->viewGalleryGrid()->isHidden());
+    // Each showing looks at the connection again.
+    status = 1;
+    gallery->viewWillAppear(false);
+    EXPECT_EQ(gallery->messageLabel()->text(), "The online gallery is not available in this version.");
+    status = 0;
+    gallery->viewWillAppear(false);
+    EXPECT_EQ(gallery->messageLabel()->text(), "The gallery needs a network connection.");
+    InternetReachability::setStatusProvider(nullptr);
 }
 
 // The WCAG contrast ratio of two opaque colours.

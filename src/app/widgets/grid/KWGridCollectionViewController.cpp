@@ -14,6 +14,9 @@ constexpr double kSpacing = 10;
 
 KWGridCollectionViewController::KWGridCollectionViewController() : ViewController("KWGridCollectionViewController") {}
 
+KWGridCollectionViewController::KWGridCollectionViewController(std::string nibName)
+    : ViewController(std::move(nibName)) {}
+
 KWGridCollectionViewController::~KWGridCollectionViewController() {
     // The view may outlive its controller in someone else's hands.
     if (collectionView_) {

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 class KWGridCollectionViewController : public ui::ViewController,
@@ -30,6 +31,8 @@ public:
 
     KWGridCollectionViewController();
     ~KWGridCollectionViewController() override;
+    // A grid screen with an interface file of its own.
+    explicit KWGridCollectionViewController(std::string nibName);
 
     // The collection view is the controller's view (loaded on first use).
     ui::CollectionView& collectionView();

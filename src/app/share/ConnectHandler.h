@@ -1,0 +1,98 @@
+#pragma once
+
+// The base of the share services that work on one project: each signs in
+// (when its service needs an account), offers the export types of the type
+// identifiers it takes, and uploads (or hands over) a rendered file with a
+// title, a caption and the file's type identifier. The share screen
+// (ShareViewController) drives every service the same way and hears back
+// through ConnectHandlerDelegate, always on the main thread.
+//
+// A service whose credentials this computer lacks stays on the sheet and
+// says so when chosen, rather than vanishing without a word.
+
+#include "app/core/ProjectModel.h"
+#include "app/render/MovieExportType.h"
+#include "platform/foundation/Error.h"
+#include "platform/library/Activity.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class ConnectHandler;
+
+class ConnectHandlerDelegate {
+public:
+    virtual ~ConnectHandlerDelegate() = default;
+    virtual void connectHandlerDidLogin(ConnectHandler& handler) { (void)handler; }
+    // No error: the user cancelled the sign-in.
+    virtual void connectHandlerDidFailLogin(ConnectHandler& handler, const std::optional<foundation::Error>& error) {
+        (void)handler;
+        (void)error;
+    }
+    virtual void connectHandlerDidLogout(ConnectHandler& handler) { (void)handler; }
+    // 0 to 1.
+    virtual void connectHandlerUploadProgress(ConnectHandler& handler, double fraction) {
+        (void)handler;
+        (void)fraction;
+    }
+    virtual void connectHandlerDidFinishUpload(ConnectHandler& handler) { (void)handler; }
+    virtual void connectHandlerDidFailUpload(ConnectHandler& handler, const foundation::Error& error) {
+        (void)handler;
+        (void)error;
+    }
+};
+
+class ConnectHandler : public library::Activity, public std::enable_shared_from_this<ConnectHandler> {
+public:
+    // The project being shared; null before the sheet prepared the service.
+    const ProjectModelPtr& project() const { return project_; }
+    void setProject(ProjectModelPtr project) { project_ = std::move(project); }
+
+    // Not owned; the delegate clears it before it goes.
+    void setDelegate(ConnectHandlerDelegate* delegate) { delegate_ = delegate; }
+    ConnectHandlerDelegate* delegate() const { return delegate_; }
+
+    // Whether this computer has what the service needs (credentials, a
+    // program); when not, choosing it shows notSetUpText().
+    virtual bool isConfigured() const { return true; }
+    virtual std::string notSetUpText() const { return {}; }
+    // Services on the network are checked for a connection first.
+    virtual bool needsNetwork() const { return false; }
+    // Whether the screen asks for a title and a caption.
+    virtual bool usesTitleAndCaption() const { return true; }
+
+    virtual bool isLoggedIn() const { return true; }
+    // Reports through the delegate, later or at once.
+    virtual void login();
+    virtual void logout();
+    // The signed-in account's name; empty when there is none to show.
+    virtual std::string accountName() const { return {}; }
+
+    virtual std::vector<std::string> getSupportedUTIs() const = 0;
+    // The renderers' export types for those identifiers, in their order.
+    std::vector<MovieExportType> getSupportedExportTypes() const;
+    virtual std::vector<std::string> getCategories() const { return {}; }
+
+    // Uploads or hands over the file; reports through the delegate.
+    virtual void uploadFile(const std::string& path, const std::string& title, const std::string& caption,
+                            const std::string& typeIdentifier) = 0;
+    virtual void cancel() {}
+
+    // The panel's texts while uploading and after success.
+    virtual std::string uploadingText() const = 0;
+    virtual std::string successText() const = 0;
+
+    // The sheet's side.
+    bool canPerformWithActivityItems(const library::ActivityItems& items) const override;
+    void prepareWithActivityItems(const library::ActivityItems& items) override;
+    std::shared_ptr<ui::ViewController> activityViewController() override;
+    // Reached only when the service is not set up: says so and ends.
+    void performActivity() override;
+
+protected:
+    ProjectModelPtr project_;
+    ConnectHandlerDelegate* delegate_ = nullptr;
+};

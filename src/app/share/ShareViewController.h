@@ -1,0 +1,101 @@
+#pragma once
+
+// The one share screen of every service: it checks the connection (for
+// online services), signs in, asks for a title and a caption where the
+// service uses them, lists the service's export types with their size
+// estimates, renders the chosen one (or reuses a current output) under the
+// render progress panel, polled once a second, and then has the service
+// upload or hand over the file, showing its progress, its success, or its
+// error with "Try Again", which sends the same file again without
+// rendering.
+//
+// It is the service's screen on the share sheet; it ends by telling the
+// service it finished, which closes the sheet with it. Main thread only.
+
+#include "app/render/MovieExportType.h"
+#include "app/render/MovieRenderer.h"
+#include "app/share/ConnectHandler.h"
+#include "platform/ui/controllers/ViewController.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class RenderProgressViewController;
+
+namespace ui {
+class Button;
+class Label;
+class TextField;
+}  // namespace ui
+
+class ShareViewController : public ui::ViewController, public ConnectHandlerDelegate {
+public:
+    static inline const char* kWaitText = "Please wait while your video is being prepared.";
+    static inline const char* kRenderFailedFormat =
+        "The project could not be prepared because an error occurred. - (%@)";
+    static inline const char* kOfflineTitle = "No internet connection";
+    static inline const char* kOfflineMessage = "Try again once you have an internet connection.";
+    static inline const char* kTryAgainTitle = "Try Again";
+    static constexpr double kPollSeconds = 1.0;
+    // A server's or program's error text is shown as plain text, this long at most.
+    static constexpr size_t kMaxErrorLength = 200;
+
+    explicit ShareViewController(std::shared_ptr<ConnectHandler> handler);
+    ~ShareViewController() override;
+
+    const std::shared_ptr<ConnectHandler>& handler() const { return handler_; }
+    const std::vector<MovieExportType>& exportTypes() const { return exportTypes_; }
+    // The export-type buttons, in the order of exportTypes().
+    const std::vector<std::shared_ptr<ui::Button>>& typeButtons() const { return typeButtons_; }
+    ui::TextField* titleField() const { return titleField_.get(); }
+    ui::TextField* captionField() const { return captionField_.get(); }
+    ui::Label* accountLabel() const { return accountLabel_.get(); }
+    const std::shared_ptr<RenderProgressViewController>& panel() const { return panel_; }
+    const MovieRendererPtr& renderer() const { return renderer_; }
+
+    // What a tap on an export type's button does.
+    void chooseExportType(size_t index);
+    // What the panel's "Try Again" does: the same file once more.
+    void retryUpload();
+    // Cancel (on the form or the panel): stops the render or upload and ends, not completed.
+    void cancelSharing();
+
+    // "HD - 720p  12.3 MB"; only the title without an estimate.
+    static std::string typeButtonTitle(const MovieExportType& type, int64_t estimateKilobytes);
+    // An error as the panel shows it: description, domain and code, cut to kMaxErrorLength.
+    static std::string errorText(const foundation::Error& error);
+
+    void loadView() override;
+    void viewDidLoad() override;
+    void viewDidAppear(bool animated) override;
+
+    // ConnectHandlerDelegate
+    void connectHandlerDidLogin(ConnectHandler& handler) override;
+    void connectHandlerDidFailLogin(ConnectHandler& handler, const std::optional<foundation::Error>& error) override;
+    void connectHandlerUploadProgress(ConnectHandler& handler, double fraction) override;
+    void connectHandlerDidFinishUpload(ConnectHandler& handler) override;
+    void connectHandlerDidFailUpload(ConnectHandler& handler, const foundation::Error& error) override;
+
+private:
+    void showPanel();
+    void checkStatusForExporter(const MovieRendererPtr& renderer);
+    void renderFinished(const MovieRendererPtr& renderer);
+    void upload();
+    void finish(bool completed);
+    void showAlert(const std::string& title, const std::string& message, bool thenEnd);
+
+    std::shared_ptr<ConnectHandler> handler_;
+    std::vector<MovieExportType> exportTypes_;
+    std::vector<std::shared_ptr<ui::Button>> typeButtons_;
+    std::shared_ptr<ui::Label> accountLabel_;
+    std::shared_ptr<ui::TextField> titleField_;
+    std::shared_ptr<ui::TextField> captionField_;
+    std::shared_ptr<RenderProgressViewController> panel_;
+    MovieRendererPtr renderer_;
+    std::optional<MovieExportType> chosenType_;
+    std::optional<std::string> renderedPath_;
+    bool checked_ = false;
+    bool finished_ = false;
+};

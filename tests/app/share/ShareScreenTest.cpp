@@ -1,0 +1,275 @@
+// The one share screen, driven by synthetic touches: export types with
+// their estimates, a real render of a 12-frame project under the progress
+// panel, the Photos service saving into the application's album, an error
+// with "Try Again" that sends the same file again, and the offline check.
+
+#include "ShareTestSupport.h"
+#include "app/core/FileUtil.h"
+#include "app/core/FormatterUtil.h"
+#include "app/core/KWImageProducer.h"
+#include "app/core/KWProjects.h"
+#include "app/render/screens/RenderProgressViewController.h"
+#include "app/share/InternetReachability.h"
+#include "app/share/PhotosConnectHandler.h"
+#include "app/share/ShareViewController.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/library/ActivityViewController.h"
+#include "platform/ui/controllers/AlertView.h"
+#include "platform/ui/controllers/BarButtonItem.h"
+#include "platform/ui/controllers/NavigationController.h"
+#include "platform/ui/controllers/NavigationItem.h"
+#include "platform/ui/controls/Button.h"
+#include "platform/ui/text/TextField.h"
+#include "support/MovieFacts.h"
+#include "support/Pictures.h"
+#include "support/TempAppFolders.h"
+#include "support/WindowFixture.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using foundation::RunLoop;
+
+class ShareScreenTest : public testsupport::WindowFixture {
+protected:
+    void SetUp() override {
+        KWProjects::getInstance().resetForTesting();
+        FileUtil::setFreeDiskspaceOverride(uint64_t{1} << 34);
+        root = std::make_shared<ui::ViewController>();
+        window->setRootViewController(root);
+        project = ProjectModel::create();
+        KWImageProducer producer(project);
+        auto list = project->getFrameList();
+        for (int i = 0; i < 12; ++i) {
+            FramePtr frame = Frame::create(Frame::kTypePicture);
+            ASSERT_TRUE(producer.storeImage(testsupport::quadrantsImage(320, 180), frame->frameID()));
+            list->insertFrame(frame, list->getCaptureIndex());
+        }
+        project->setName("My Movie");
+        ASSERT_TRUE(project->saveAllDataToDisk());
+    }
+    void TearDown() override {
+        InternetReachability::setStatusProvider(nullptr);
+        library::PhotoLibrary::setAccessDenied(false);
+        testsupport::WindowFixture::TearDown();
+        FileUtil::setFreeDiskspaceOverride(std::nullopt);
+        KWProjects::getInstance().resetForTesting();
+    }
+
+    // The service chosen on a sheet over the root screen; its own screen.
+    ShareViewController* choose(std::shared_ptr<ConnectHandler> handler) {
+        service = std::move(handler);
+        sheet = std::make_shared<library::ActivityViewController>(
+            library::ActivityItems{std::any(project)}, std::vector<std::shared_ptr<library::Activity>>{service});
+        sheet->completionHandler = [this](const std::optional<std::string>&, bool done) { completed = done; };
+        root->presentViewController(sheet, false);
+        advance(1);
+        sheet->chooseActivityAtIndex(0);
+        advance(1);
+        auto* navigation = dynamic_cast<ui::NavigationController*>(sheet->presentedViewController());
+        if (!navigation) return nullptr;
+        window->layoutIfNeeded();
+        return dynamic_cast<ShareViewController*>(navigation->topViewController());
+    }
+    // The smallest movie the screen offers.
+    size_t smallestType(const ShareViewController& screen) {
+        size_t best = 0;
+        for (size_t i = 0; i < screen.exportTypes().size(); ++i)
+            if (screen.exportTypes()[i].size().width < screen.exportTypes()[best].size().width) best = i;
+        return best;
+    }
+    bool waitForInfo(ShareViewController& screen, const std::string& text) {
+        return RunLoop::main().runUntil([&] { return screen.panel() && screen.panel()->infoText() == text; }, 600);
+    }
+    std::vector<std::string> albumFiles() const {
+        std::vector<std::string> files;
+        const fs::path album = fs::path(library::PhotoLibrary::defaultRootDirectory()) / "Tollivar";
+        if (!fs::exists(album)) return files;
+        for (const auto& entry : fs::directory_iterator(album)) files.push_back(entry.path());
+        return files;
+    }
+
+    testsupport::TempAppFolders folders;
+    std::shared_ptr<ui::ViewController> root;
+    ProjectModelPtr project;
+    std::shared_ptr<ConnectHandler> service;
+    std::shared_ptr<library::ActivityViewController> sheet;
+    std::optional<bool> completed;
+};
+
+TEST_F(ShareScreenTest, PhotosRendersThenSavesIntoTheApplicationsAlbum) {
+    ShareViewController* screen = choose(std::make_shared<PhotosConnectHandler>());
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->titleField(), nullptr) << "Photos asks for no title";
+    ASSERT_FALSE(screen->exportTypes().empty());
+    ASSERT_EQ(screen->typeButtons().size(), screen->exportTypes().size());
+    for (size_t i = 0; i < screen->exportTypes().size(); ++i) {
+        const auto& type = screen->exportTypes()[i];
+        EXPECT_EQ(type.UTI(), kUTTypeQuickTimeMovie) << "movies only";
+        const std::string title = screen->typeButtons()[i]->currentTitle();
+        EXPECT_EQ(title.rfind(type.title() + "  ", 0), 0u) << title << ": the title, then the estimate";
+    }
+    savePicture("share_photos_sheet.png");
+
+    const size_t index = smallestType(*screen);
+    const graphics::Size size = screen->exportTypes()[index].size();
+    tap(screen->typeButtons()[index].get());
+    ASSERT_NE(screen->panel(), nullptr);
+    EXPECT_EQ(screen->panel()->infoText(), "Please wait while your video is being prepared.");
+    std::vector<float> steps;
+    ASSERT_TRUE(RunLoop::main().runUntil(
+        [&] {
+            if (screen->panel()->progress() > (steps.empty() ? 0.f : steps.back()))
+                steps.push_back(screen->panel()->progress());
+            return screen->panel()->infoText() == "Your movie was saved to the album \"Tollivar\".";
+        },
+        600));
+    advance(1);
+    window->layoutIfNeeded();
+    savePicture("share_photos_done.png");
+    EXPECT_FALSE(steps.empty());
+    EXPECT_TRUE(std::is_sorted(steps.begin(), steps.end()));
+
+    auto files = albumFiles();
+    ASSERT_EQ(files.size(), 1u);
+    auto facts = testsupport::probeMovieFacts(files[0]);
+    EXPECT_TRUE(facts.readable);
+    EXPECT_EQ(facts.width, static_cast<int>(size.width));
+    EXPECT_EQ(facts.frameTimes.size(), 13u) << "12 pictures and the last one's end";
+
+    // Done ends the service as completed and closes the sheet.
+    auto done = screen->panel()->doneHandler();
+    ASSERT_TRUE(done);
+    EXPECT_FALSE(screen->panel()->cancelHandler());
+    screen->panel()->actionDone();
+    advance(1);
+    EXPECT_EQ(completed, std::optional<bool>(true));
+    EXPECT_EQ(root->presentedViewController(), nullptr);
+
+    // A second save reuses the current movie and the same album.
+    completed.reset();
+    screen = choose(std::make_shared<PhotosConnectHandler>());
+    ASSERT_NE(screen, nullptr);
+    tap(screen->typeButtons()[smallestType(*screen)].get());
+    ASSERT_TRUE(waitForInfo(*screen, "Your movie was saved to the album \"Tollivar\"."));
+    EXPECT_EQ(screen->renderer()->status(), MovieRenderer::kStatusNotStarted) << "no second render";
+    EXPECT_EQ(albumFiles().size(), 2u);
+    size_t albums = 0;
+    for (const auto& entry : fs::directory_iterator(library::PhotoLibrary::defaultRootDirectory()))
+        albums += entry.is_directory();
+    EXPECT_EQ(albums, 1u);
+    advance(1);
+    screen->panel()->actionDone();
+    advance(1);
+    EXPECT_EQ(completed, std::optional<bool>(true));
+}
+
+TEST_F(ShareScreenTest, ARefusedSaveShowsItsErrorAndTryAgainSendsTheSameFile) {
+    library::PhotoLibrary::setAccessDenied(true);
+    ShareViewController* screen = choose(std::make_shared<PhotosConnectHandler>());
+    ASSERT_NE(screen, nullptr);
+    tap(screen->typeButtons()[smallestType(*screen)].get());
+    auto panel = screen->panel();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return panel->navigationItem().rightBarButtonItem() != nullptr; }, 600));
+    EXPECT_NE(panel->infoText().find("[ALAssetsLibraryErrorDomain--3311]"), std::string::npos) << panel->infoText();
+    auto tryAgain = panel->navigationItem().rightBarButtonItem();
+    EXPECT_EQ(tryAgain->title(), "Try Again");
+    EXPECT_TRUE(albumFiles().empty());
+    advance(1);
+    window->layoutIfNeeded();
+    savePicture("share_photos_failure.png");
+
+    const MovieRendererPtr renderer = screen->renderer();
+    const auto rendered = renderer->exportURL();
+    library::PhotoLibrary::setAccessDenied(false);
+    tryAgain->action()(*tryAgain);
+    ASSERT_TRUE(waitForInfo(*screen, "Your movie was saved to the album \"Tollivar\"."));
+    EXPECT_EQ(screen->renderer(), renderer);
+    EXPECT_EQ(renderer->exportURL(), rendered);
+    EXPECT_EQ(albumFiles().size(), 1u);
+    EXPECT_NE(panel->navigationItem().rightBarButtonItem()->title(), "Try Again");
+    panel->actionDone();
+    advance(1);
+    EXPECT_EQ(completed, std::optional<bool>(true));
+}
+
+// A service on the network that records its sign-ins and uploads.
+class NetworkService : public ConnectHandler {
+public:
+    std::string activityType() const override { return "test.network"; }
+    std::string activityTitle() const override { return "Network"; }
+    graphics::Image activityImage() const override { return graphics::Image::filled(4, 4, {0, 0, 0, 255}); }
+    bool needsNetwork() const override { return true; }
+    bool isLoggedIn() const override { return loggedIn; }
+    void login() override { ++logins; }
+    std::vector<std::string> getSupportedUTIs() const override { return {kUTTypeGIF}; }
+    void uploadFile(const std::string&, const std::string&, const std::string&, const std::string&) override {
+        ++uploads;
+    }
+    std::string uploadingText() const override { return "Uploading"; }
+    std::string successText() const override { return "Uploaded"; }
+    bool loggedIn = false;
+    int logins = 0;
+    int uploads = 0;
+};
+
+TEST_F(ShareScreenTest, OfflineSaysSoBeforeAnyRequest) {
+    InternetReachability::setStatusProvider([] { return 0; });
+    auto network = std::make_shared<NetworkService>();
+    ShareViewController* screen = choose(network);
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(alertMessages(), std::vector<std::string>{"Try again once you have an internet connection."});
+    EXPECT_EQ(ui::AlertView::visibleAlerts().front()->title(), "No internet connection");
+    tap(screen->typeButtons().front().get());
+    EXPECT_EQ(network->logins, 0);
+    EXPECT_EQ(network->uploads, 0);
+    EXPECT_EQ(screen->panel(), nullptr) << "nothing renders before signing in";
+    tap(ui::AlertView::visibleAlerts().front()->buttonViewAtIndex(0));
+    advance(1);
+    EXPECT_EQ(completed, std::optional<bool>(false));
+}
+
+TEST_F(ShareScreenTest, ACancelledSignInEndsWithoutARequest) {
+    InternetReachability::setStatusProvider([] { return 1; });
+    auto network = std::make_shared<NetworkService>();
+    ShareViewController* screen = choose(network);
+    ASSERT_NE(screen, nullptr);
+    EXPECT_TRUE(alertMessages().empty());
+    EXPECT_EQ(network->logins, 1);
+    EXPECT_NE(screen->titleField(), nullptr);
+    EXPECT_EQ(screen->titleField()->text(), "My Movie");
+    screen->connectHandlerDidFailLogin(*network, std::nullopt);
+    advance(1);
+    EXPECT_EQ(completed, std::optional<bool>(false));
+    EXPECT_EQ(network->uploads, 0);
+}
+
+TEST(ShareScreenTexts, ErrorsAreCutToTwoHundredBytesOnACharacterBoundary) {
+    struct Case {
+        std::string description;
+        std::string expected;
+    };
+    const std::string emoji = "\xF0\x9F\x8E\xAC";  // four bytes
+    std::string longEmoji;
+    for (int i = 0; i < 60; ++i) longEmoji += emoji;
+    const std::vector<Case> cases = {
+        {"Server busy", "Server busy - [Test-503]"},
+        {std::string(300, 'x'), std::string(197, 'x') + "..."},
+        {longEmoji, longEmoji.substr(0, 196) + "..."},
+    };
+    for (const auto& c : cases) {
+        std::string text = ShareViewController::errorText(foundation::Error("Test", 503, c.description));
+        EXPECT_EQ(text, c.expected);
+        EXPECT_LE(text.size(), ShareViewController::kMaxErrorLength);
+    }
+    const MovieExportType type("HD - 720p", std::nullopt, {1280, 720}, kUTTypeQuickTimeMovie, "mov");
+    EXPECT_EQ(ShareViewController::typeButtonTitle(type, MovieRenderer::kNoEstimate), "HD - 720p");
+    EXPECT_EQ(ShareViewController::typeButtonTitle(type, 2048),
+              "HD - 720p  " + FormatterUtil::getFormatedFileSize(2048 * 1024));
+}
+
+}  // namespace
