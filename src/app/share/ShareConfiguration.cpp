@@ -1,10 +1,10 @@
 #include "app/share/ShareConfiguration.h"
 
 #include "app/core/ConfigurationUtil.h"
+#include "app/share/YouTubeSettings.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
-#include "platform/foundation/Strings.h"
 
 #include <filesystem>
 
@@ -14,7 +14,7 @@ using foundation::Value;
 namespace {
 
 constexpr const char* kFileName = "services.plist";
-constexpr const char* kAppURLFormatKey = "app_url_format";
+constexpr const char* kAppURLFormatKey = "AppURLFormat";
 
 Dictionary readDictionary(const std::optional<std::string>& path) {
     if (!path) return Dictionary();
@@ -39,7 +39,7 @@ bool isBlank(const std::string& string) { return string.find_first_not_of(" \t\r
 }  // namespace
 
 Dictionary ShareConfiguration::merged(const foundation::Bundle& bundle) {
-    Dictionary result = readDictionary(bundle.pathForResource(kFileName)).copy();
+    Dictionary result = readDictionary(bundle.pathForResource(std::string("config/") + kFileName)).copy();
     Dictionary user = readDictionary(foundation::path::appending(foundation::Paths::configDirectory(), kFileName));
     for (const auto& [key, value] : user) {
         Value base = result[key];
@@ -55,21 +55,25 @@ Dictionary ShareConfiguration::merged(const foundation::Bundle& bundle) {
     return result;
 }
 
-std::string ShareConfiguration::getYoutubeClientID(const foundation::Bundle& bundle) {
-    return text(service(bundle, kYoutubeKey), "client_id");
+// The YouTube client comes from YouTubeSettings, which also checks the
+// service's addresses: a file it refuses sets nothing up.
+std::string ShareConfiguration::getYoutubeClientID(const foundation::Bundle&) {
+    auto settings = YouTubeSettings::load();
+    return settings ? settings->clientID : std::string();
 }
-std::string ShareConfiguration::getYoutubeClientSecret(const foundation::Bundle& bundle) {
-    return text(service(bundle, kYoutubeKey), "client_secret");
+std::string ShareConfiguration::getYoutubeClientSecret(const foundation::Bundle&) {
+    auto settings = YouTubeSettings::load();
+    return settings ? settings->clientSecret : std::string();
 }
-std::string ShareConfiguration::getYoutubeKeychainItemName(const foundation::Bundle& bundle) {
-    return text(service(bundle, kYoutubeKey), "keychain_item_name");
+std::string ShareConfiguration::getYoutubeKeychainItemName(const foundation::Bundle&) {
+    return YouTubeSettings::kKeychainItemName;
 }
 std::string ShareConfiguration::getYoutubeFeaturedPlaylist(const foundation::Bundle& bundle) {
-    return text(service(bundle, kYoutubeKey), "featured_playlist");
+    return text(service(bundle, kYoutubeKey), "FeaturedPlaylist");
 }
 std::vector<std::string> ShareConfiguration::getYoutubeDefaultKeywords(const foundation::Bundle& bundle) {
     std::vector<std::string> keywords;
-    Value list = service(bundle, kYoutubeKey)["default_keywords"];
+    Value list = service(bundle, kYoutubeKey)["DefaultKeywords"];
     if (!list.isArray()) return keywords;
     for (const Value& keyword : list.asArray()) {
         if (auto string = keyword.stringValue(); string && !isBlank(*string)) keywords.push_back(*string);
@@ -78,23 +82,23 @@ std::vector<std::string> ShareConfiguration::getYoutubeDefaultKeywords(const fou
 }
 
 std::string ShareConfiguration::getDropboxAppKey(const foundation::Bundle& bundle) {
-    return text(service(bundle, kDropboxKey), "app_key");
+    return text(service(bundle, kDropboxKey), "AppKey");
 }
 std::string ShareConfiguration::getDropboxAppSecret(const foundation::Bundle& bundle) {
-    return text(service(bundle, kDropboxKey), "app_secret");
+    return text(service(bundle, kDropboxKey), "AppSecret");
 }
-std::string ShareConfiguration::getDropboxKeychainItemName(const foundation::Bundle& bundle) {
-    return text(service(bundle, kDropboxKey), "keychain_item_name");
+std::string ShareConfiguration::getDropboxKeychainItemName(const foundation::Bundle&) {
+    return kDropboxKeychainItemName;
 }
 
-bool ShareConfiguration::isYoutubeConfigured(const foundation::Bundle& bundle) {
-    Dictionary youtube = service(bundle, kYoutubeKey);
-    return !isBlank(text(youtube, "client_id")) && !isBlank(text(youtube, "client_secret"));
+bool ShareConfiguration::isYoutubeConfigured(const foundation::Bundle&) {
+    auto settings = YouTubeSettings::load();
+    return settings && settings->isSetUp() && !isBlank(settings->clientSecret);
 }
 
 bool ShareConfiguration::isDropboxConfigured(const foundation::Bundle& bundle) {
     Dictionary dropbox = service(bundle, kDropboxKey);
-    return !isBlank(text(dropbox, "app_key")) && !isBlank(text(dropbox, "app_secret"));
+    return !isBlank(text(dropbox, "AppKey")) && !isBlank(text(dropbox, "AppSecret"));
 }
 
 std::optional<std::string> ShareConfiguration::getAppURL(int64_t iTunesID, const foundation::Bundle& bundle) {

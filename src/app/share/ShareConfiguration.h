@@ -1,16 +1,17 @@
 #pragma once
 
 // The share services' application credentials and defaults, from the
-// "services.plist" resource overlaid, entry by entry, by a "services.plist"
-// in the user's configuration folder ($XDG_CONFIG_HOME/tollivar): keys of
-// an online service belong to whoever runs the program, so a computer sets
+// "services.plist" resource overlaid, key by key, by a "services.plist" in
+// the user's configuration folder ($XDG_CONFIG_HOME/tollivar): keys of an
+// online service belong to whoever runs the program, so a computer sets
 // them up without rebuilding. Both files are read on every call.
 //
-// Layout: a dictionary with "YouTube" (client_id, client_secret,
-// keychain_item_name, default_keywords: array of texts, featured_playlist),
-// "Dropbox" (app_key, app_secret, keychain_item_name) and "app_url_format"
-// (a format with one "%lld" or "%@" for the application's catalogue id).
-// A missing file or a value of the wrong type counts as absent.
+// Layout: a dictionary with "YouTube" (ClientID, ClientSecret and the
+// addresses, read by YouTubeSettings, which checks them; DefaultKeywords:
+// array of texts; FeaturedPlaylist), "Dropbox" (AppKey, AppSecret) and
+// "AppURLFormat" (a format with one "%lld" or "%@" for the application's
+// catalogue id). Here a missing file or a value of the wrong type counts as
+// absent.
 
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Value.h"
@@ -21,9 +22,9 @@
 
 class ShareConfiguration {
 public:
-    static inline const char* kResourceName = "services";
     static inline const char* kYoutubeKey = "YouTube";
     static inline const char* kDropboxKey = "Dropbox";
+    static inline const char* kDropboxKeychainItemName = "Tollivar: Dropbox";
 
     static std::string getYoutubeClientID(const foundation::Bundle& bundle = foundation::Bundle::main());
     static std::string getYoutubeClientSecret(const foundation::Bundle& bundle = foundation::Bundle::main());

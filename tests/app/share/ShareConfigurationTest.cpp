@@ -42,20 +42,20 @@ TEST_F(ShareConfigurationTest, UserFileSetsUpServicesKeyByKey) {
         std::vector<std::string> keywords;
     };
     const std::vector<Case> cases = {
-        {"<key>Dropbox</key><dict><key>app_key</key><string>k</string><key>app_secret</key><string>s</string></dict>",
+        {"<key>Dropbox</key><dict><key>AppKey</key><string>k</string><key>AppSecret</key><string>s</string></dict>",
          false,
          true,
          {"stop motion", "animation", "Tollivar"}},
-        {"<key>Dropbox</key><dict><key>app_key</key><string>k</string></dict>",
+        {"<key>Dropbox</key><dict><key>AppKey</key><string>k</string></dict>",
          false,
          false,
          {"stop motion", "animation", "Tollivar"}},
-        {"<key>Dropbox</key><dict><key>app_key</key><string>k</string><key>app_secret</key><string> </string></dict>",
+        {"<key>Dropbox</key><dict><key>AppKey</key><string>k</string><key>AppSecret</key><string> </string></dict>",
          false,
          false,
          {"stop motion", "animation", "Tollivar"}},
-        {"<key>YouTube</key><dict><key>client_id</key><string>i</string><key>client_secret</key><string>s</string>"
-         "<key>default_keywords</key><array><string>clay</string><string> </string><integer>3</integer></array></dict>",
+        {"<key>YouTube</key><dict><key>ClientID</key><string>i</string><key>ClientSecret</key><string>s</string>"
+         "<key>DefaultKeywords</key><array><string>clay</string><string> </string><integer>3</integer></array></dict>",
          true,
          false,
          {"clay"}},
@@ -70,11 +70,20 @@ TEST_F(ShareConfigurationTest, UserFileSetsUpServicesKeyByKey) {
         EXPECT_EQ(ShareConfiguration::getYoutubeDefaultKeywords(), c.keywords);
     }
     // Keys the user's file leaves out keep the shipped values.
-    userList("<key>Dropbox</key><dict><key>app_key</key><string>k</string></dict>");
-    EXPECT_EQ(ShareConfiguration::getDropboxKeychainItemName(), "Tollivar: Dropbox");
-    // An unreadable user file leaves the shipped list.
+    userList("<key>YouTube</key><dict><key>FeaturedPlaylist</key><string>PL1</string></dict>");
+    EXPECT_EQ(ShareConfiguration::getYoutubeFeaturedPlaylist(), "PL1");
+    EXPECT_EQ(ShareConfiguration::getYoutubeDefaultKeywords().size(), 3u);
+    // A YouTube address that is not https sets nothing up.
+    userList(
+        "<key>YouTube</key><dict><key>ClientID</key><string>i</string><key>ClientSecret</key>"
+        "<string>s</string><key>APIURL</key><string>http://api.example</string></dict>");
+    EXPECT_FALSE(ShareConfiguration::isYoutubeConfigured());
+    // An unreadable user file sets nothing up.
     std::ofstream(foundation::Paths::configDirectory() + "/services.plist") << "<plist><dict><key>";
-    EXPECT_EQ(ShareConfiguration::getYoutubeKeychainItemName(), "Tollivar: YouTube");
+    EXPECT_FALSE(ShareConfiguration::isYoutubeConfigured());
+    EXPECT_FALSE(ShareConfiguration::isDropboxConfigured());
+    EXPECT_EQ(ShareConfiguration::getYoutubeDefaultKeywords(),
+              (std::vector<std::string>{"stop motion", "animation", "Tollivar"}));
 }
 
 TEST_F(ShareConfigurationTest, AppAddressFillsExactlyOnePlaceholder) {
@@ -92,13 +101,13 @@ TEST_F(ShareConfigurationTest, AppAddressFillsExactlyOnePlaceholder) {
     };
     for (const auto& [format, expected] : cases) {
         SCOPED_TRACE(format);
-        userList("<key>app_url_format</key><string>" + format + "</string>");
+        userList("<key>AppURLFormat</key><string>" + format + "</string>");
         EXPECT_EQ(ShareConfiguration::getAppURL(42), expected);
     }
 }
 
 TEST_F(ShareConfigurationTest, SignatureFollowsTheUsersText) {
-    userList("<key>app_url_format</key><string>https://apps.example/id%lld</string>");
+    userList("<key>AppURLFormat</key><string>https://apps.example/id%lld</string>");
     const std::string signature = "Made with Tollivar\nhttps://apps.example/id1048377231";
     EXPECT_EQ(shareSignature(), signature);
     const std::vector<std::pair<std::string, std::string>> cases = {

@@ -117,8 +117,8 @@ TEST_F(ShareServicesTest, OnlineServicesSayWhyTheyCannotUpload) {
     EXPECT_EQ(choose(std::make_shared<DropboxConnectHandler>()),
               std::vector<std::string>{"Dropbox is not set up on this computer."});
     std::ofstream(foundation::Paths::configDirectory() + "/services.plist")
-        << "<plist version=\"1.0\"><dict><key>Dropbox</key><dict><key>app_key</key><string>k</string>"
-           "<key>app_secret</key><string>s</string></dict></dict></plist>";
+        << "<plist version=\"1.0\"><dict><key>Dropbox</key><dict><key>AppKey</key><string>k</string>"
+           "<key>AppSecret</key><string>s</string></dict></dict></plist>";
     EXPECT_EQ(choose(std::make_shared<DropboxConnectHandler>()),
               std::vector<std::string>{"Uploading to Dropbox is not available in this version."});
 }
