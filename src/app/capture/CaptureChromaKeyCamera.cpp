@@ -11,11 +11,13 @@
 #include "components/gpuimage/GPUImageAverageColor.h"
 #include "components/gpuimage/GPUImageBrightnessFilter.h"
 #include "components/gpuimage/GPUImageChromaKeyBlendFilter.h"
+#include "components/gpuimage/GPUImageContext.h"
 #include "components/gpuimage/GPUImagePicture.h"
 #include "components/gpuimage/GPUImageVideoCamera.h"
 #include "components/gpuimage/GPUImageView.h"
 #include "platform/capture/CaptureDevice.h"
 #include "platform/capture/CaptureSession.h"
+#include "platform/foundation/Localized.h"
 #include "platform/ui/host/Application.h"
 
 #include <cstdio>
@@ -72,6 +74,11 @@ void CaptureChromaKeyCamera::initCaptureDevice() {
     const auto devices = capture::videoDevices();
     if (devices.empty()) return setError(CaptureLocalCamera::noCaptureDeviceError());
     isMultipleCaptureDeviceAvaliable_ = devices.size() >= 2;
+    // Without a GL context every stage would stay inert: the screen tells the
+    // user in the pipeline's words for people.
+    if (gpuimage::GPUImageContext::contextError())
+        return setError(foundation::Error{gpuimage::kGPUImageErrorDomain, gpuimage::kGPUImageErrorNoContext,
+                                          foundation::localized(gpuimage::kGPUImageNoDriverText)});
 
     viewCamera_ = ui::makeView<gpuimage::GPUImageView>(view()->bounds());
     viewCamera_->ui::View::setBackgroundColor(graphics::Color::clear());

@@ -22,7 +22,10 @@
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Label.h"
 #include "support/Pictures.h"
+#include "support/Process.h"
+#include "support/ScopedEnvironment.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 
@@ -75,6 +78,30 @@ TEST_F(GreenScreenTest, NoCameraReportsTheErrorAndBuildsNothing) {
     camera.captureImage();
     ASSERT_EQ(delegate().pictures.size(), 1u);
     EXPECT_TRUE(delegate().pictures[0].image.isNull());
+}
+
+// Run as a child with no GL drivers (see the next test).
+TEST_F(GreenScreenTest, WithoutDriversChild) {
+    if (!std::getenv("TOLLIVAR_GREENSCREEN_NO_GPU")) GTEST_SKIP() << "runs as a child without GL drivers";
+    CaptureChromaKeyCamera& camera = start({smallCamera(splitPicture(640, 480, kGreen, kRed))});
+    ASSERT_TRUE(camera.error());
+    EXPECT_EQ(camera.error()->localizedDescription(), "The graphics driver offers no OpenGL ES 2.0.");
+    EXPECT_FALSE(camera.filter() || camera.videoCamera() || camera.isReadyToCapture());
+    EXPECT_TRUE(delegate().inits.empty());
+}
+
+TEST_F(GreenScreenTest, WithoutDriversTheStartReportsThePipelinesError) {
+    const std::filesystem::path empty = folders.root() + "/no-drivers";
+    std::filesystem::create_directories(empty);
+    testsupport::ProcessResult child;
+    {
+        testsupport::ScopedEnvironment environment{{"LIBGL_DRIVERS_PATH", empty.string()},
+                                                   {"TOLLIVAR_GREENSCREEN_NO_GPU", std::string("1")}};
+        child = testsupport::runProcess({std::filesystem::read_symlink("/proc/self/exe").string(),
+                                         "--gtest_filter=GreenScreenTest.WithoutDriversChild"});
+    }
+    EXPECT_EQ(child.exitCode, 0) << child.output;
+    EXPECT_NE(child.output.find("[  PASSED  ] 1 test"), std::string::npos) << child.output;
 }
 
 TEST_F(GreenScreenTest, FirstStartKeysGreenAtPointFourOverTheDefaultBackdropAndWritesNothing) {
@@ -287,6 +314,8 @@ TEST_F(GreenScreenTest, LastFrameRules) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.entries);
         auto other = projectOf(c.entries, colours);
+        // The frame is used as stored, without the project's movie effect.
+        other->getMetaData()->set(projectkeys::kMovieFilter, foundation::Value(1));
         camera.setProject(other);
         const auto before = camera.sourcePicture();
         camera.showConfiguration(button.get());
