@@ -23,6 +23,7 @@ bool namesEqual(std::string_view a, std::string_view b) {
 
 struct Upload {
     std::string bytes;
+    uint64_t held = 0;
     std::optional<uint64_t> length;  // announced by the first request
     std::string callId;
 };
@@ -61,6 +62,7 @@ struct FakeVideoService::Impl {
     std::map<std::string, Upload> uploads;  // by session path
     std::string lastSession;
     std::optional<std::string> completionBody;
+    bool keepsBytes = true;
     int failuresLeft = 0;
     int failureStatus = 0;
 
@@ -81,8 +83,7 @@ struct FakeVideoService::Impl {
     // The 308 that tells what the server holds.
     static HttpReply incomplete(const Upload& upload) {
         HttpReply reply{308, "", "text/plain"};
-        if (!upload.bytes.empty())
-            reply.headers.emplace_back("Range", "bytes=0-" + std::to_string(upload.bytes.size() - 1));
+        if (upload.held > 0) reply.headers.emplace_back("Range", "bytes=0-" + std::to_string(upload.held - 1));
         return reply;
     }
 
@@ -153,12 +154,19 @@ void FakeVideoService::start() {
         // chunk sees what the server kept of it, as a real server's would
         // once it noticed the cut.
         std::lock_guard serial(impl.chunkMutex);
+        bool keepsBytes;
+        {
+            std::lock_guard lock(impl.mutex);
+            keepsBytes = impl.keepsBytes;
+        }
         std::string body;
+        uint64_t received = 0;
         bool complete = reader([&](const char* data, size_t length) {
-            body.append(data, length);
+            if (keepsBytes) body.append(data, length);
+            received += length;
             return true;
         });
-        impl.record(request, {}, body.size(), !complete);
+        impl.record(request, {}, received, !complete);
         std::lock_guard lock(impl.mutex);
         if (impl.failuresLeft > 0) {
             --impl.failuresLeft;
@@ -173,17 +181,18 @@ void FakeVideoService::start() {
         }
         Upload& upload = found->second;
         if (range->first) {
-            if (*range->first != upload.bytes.size()) {
+            if (*range->first != upload.held) {
                 // Not where the server stands: it says where that is.
                 Impl::answer(response, Impl::incomplete(upload));
                 return;
             }
             // A body cut off in transit is kept in whole steps only.
-            size_t kept = complete ? body.size() : body.size() / kKeepStep * kKeepStep;
-            upload.bytes.append(body, 0, kept);
+            uint64_t kept = complete ? received : received / kKeepStep * kKeepStep;
+            if (keepsBytes) upload.bytes.append(body, 0, size_t(kept));
+            upload.held += kept;
         }
         if (!complete) return;  // nobody is there to hear an answer
-        bool done = upload.bytes.size() == range->full && (!upload.length || *upload.length == range->full);
+        bool done = upload.held == range->full && (!upload.length || *upload.length == range->full);
         Impl::answer(response, done ? impl.completed(upload) : Impl::incomplete(upload));
     };
 
@@ -191,6 +200,16 @@ void FakeVideoService::start() {
     server.set_keep_alive_max_count(1000000);
     server.set_keep_alive_timeout(0);
     server.Put("/upload/session/.*", chunk);
+    // A plain PUT whose body is read and dropped, for outside clients to
+    // compare against (curl -T).
+    server.Put("/sink", [](const httplib::Request&, httplib::Response& response, const httplib::ContentReader& reader) {
+        uint64_t length = 0;
+        reader([&](const char*, size_t size) {
+            length += size;
+            return true;
+        });
+        response.set_content(std::to_string(length), "text/plain");
+    });
     server.Post(".*", plain);
     server.Put(".*", plain);
     server.Get(".*", [plain](const httplib::Request& request, httplib::Response& response) {
@@ -222,6 +241,19 @@ void FakeVideoService::on(std::string method, std::string path, Handler handler)
 void FakeVideoService::setCompletionBody(std::string body) {
     std::lock_guard lock(impl_->mutex);
     impl_->completionBody = std::move(body);
+}
+
+void FakeVideoService::setKeepsBytes(bool keep) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->keepsBytes = keep;
+}
+
+void FakeVideoService::setKeepsConnectionsAlive(bool keep) { impl_->server->set_keep_alive_timeout(keep ? 5 : 0); }
+
+uint64_t FakeVideoService::uploadedLength() const {
+    std::lock_guard lock(impl_->mutex);
+    auto found = impl_->uploads.find(impl_->lastSession);
+    return found == impl_->uploads.end() ? 0 : found->second.held;
 }
 
 void FakeVideoService::failNextChunks(int count, int status) {

@@ -9,7 +9,8 @@
 // server stands, a "bytes */F" query answers 308 with "Range: bytes=0-N"
 // (no Range before the first byte) until all F bytes are in, and the last
 // chunk answers 200 with the completion body. A chunk body cut off in
-// transit keeps only whole 256 KiB steps of what arrived.
+// transit keeps only whole 256 KiB steps of what arrived. PUT "/sink"
+// reads a body of any size, drops it and answers its length.
 
 #include "support/LoopbackHttpServer.h"
 
@@ -57,6 +58,12 @@ public:
     // The body of the final 200; by default a JSON-RPC result naming the
     // call's "id" and a video "fakevideo1".
     void setCompletionBody(std::string body);
+    // Off: uploads only count what arrives (uploadedBytes() stays empty,
+    // uploadedLength() tells), for uploads too large to hold in memory.
+    void setKeepsBytes(bool keep);
+    // On: idle connections wait 5 s for the next request, as a real server's
+    // do; off (the default) they close at once, so stopping never waits.
+    void setKeepsConnectionsAlive(bool keep);
     // The next `count` chunk requests (PUT) are answered with `status`
     // without looking at them.
     void failNextChunks(int count, int status);
@@ -65,6 +72,7 @@ public:
     size_t requestCount() const;
     // Bytes the server holds of the upload that began last.
     std::string uploadedBytes() const;
+    uint64_t uploadedLength() const;
     size_t uploadCount() const;
 
 private:

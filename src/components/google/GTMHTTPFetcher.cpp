@@ -164,10 +164,15 @@ bool GTMHTTPFetcher::beginFetchMayDelay(bool mayDelay, bool mayAuthorize) {
     std::string effectiveMethod =
         request_->valueForHTTPHeaderField("X-HTTP-Method-Override").value_or(request_->httpMethod);
     bool isGet = effectiveMethod.empty() || effectiveMethod == "GET";
-    if (postData_ || postFile_) {
+    if (postData_ || postFile_ || postStream_) {
         if (isGet) request_->httpMethod = "POST";
-        if (postData_) {
-            request_->httpBody = *postData_;
+        if (!postData_ && !postFile_ && !streamBody_) {
+            postStream_->open();
+            streamBody_ = postStream_->readToEnd();
+            postStream_->close();
+        }
+        if (postData_ || (!postFile_ && streamBody_)) {
+            request_->httpBody = postData_ ? *postData_ : *streamBody_;
             request_->httpBodyFile.reset();
         } else {
             request_->httpBody.clear();

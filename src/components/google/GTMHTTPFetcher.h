@@ -18,6 +18,7 @@
 // whose code is the status, and the body still goes to the callbacks as data.
 
 #include "components/google/GTMHTTPFetcherProtocols.h"
+#include "components/google/GTMInputStreams.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/FileDescriptor.h"
@@ -145,6 +146,10 @@ public:
     void setBodyData(std::optional<Bytes> data) { setPostData(std::move(data)); }
     const std::optional<Bytes>& bodyData() const { return postData(); }
     void setPostFile(std::optional<net::URLRequestBodyFile> file) { postFile_ = std::move(file); }
+    // A body stream (a multipart document, say), used when no bytes are set.
+    // It is read once, when the fetch first begins; retries send the same bytes.
+    void setPostStream(std::shared_ptr<GTMInputStream> stream) { postStream_ = std::move(stream); }
+    const std::shared_ptr<GTMInputStream>& postStream() const { return postStream_; }
     const std::optional<net::URLRequestBodyFile>& postFile() const { return postFile_; }
 
     void setDelegate(std::shared_ptr<void> delegate) { delegate_ = std::move(delegate); }
@@ -293,6 +298,8 @@ protected:
     std::optional<GTMURLCredential> credential_;
     std::optional<Bytes> postData_;
     std::optional<net::URLRequestBodyFile> postFile_;
+    std::shared_ptr<GTMInputStream> postStream_;
+    std::optional<Bytes> streamBody_;  // what postStream_ gave
     std::optional<net::HTTPURLResponse> response_;
     std::shared_ptr<void> delegate_;
     FinishedSelector finishedSel_;

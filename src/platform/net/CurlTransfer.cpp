@@ -261,6 +261,8 @@ void configureMethod(CURL* easy, const URLRequest& request, TransferState& state
         curl_easy_setopt(easy, CURLOPT_READFUNCTION, onReadBody);
         curl_easy_setopt(easy, CURLOPT_READDATA, &state);
         curl_easy_setopt(easy, CURLOPT_SEEKFUNCTION, onSeekBody);
+        // Large reads: a file body is megabytes, and each read is a system call.
+        curl_easy_setopt(easy, CURLOPT_UPLOAD_BUFFERSIZE, 512L * 1024);
         curl_easy_setopt(easy, CURLOPT_SEEKDATA, &state);
         if (method != "POST") curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, method.c_str());
         return;

@@ -4,6 +4,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/URLError.h"
 #include "support/LoopbackHttpServer.h"
+#include "support/TcpRelay.h"
 #include "support/TempAppFolders.h"
 #include "support/VirtualClock.h"
 
@@ -339,4 +340,26 @@ TEST_F(FetcherTest, DownloadsToAPrivateFileOrRefusesHugeBodiesInMemory) {
     EXPECT_EQ(refused->error->domain, net::kURLErrorDomain);
     EXPECT_EQ(refused->error->code, net::kURLErrorDataLengthExceedsMaximum);
     EXPECT_EQ(dataCalls, 0);
+}
+
+TEST_F(FetcherTest, StalledConnectionTimesOutAndIsRetried) {
+    server_.reply("POST", "/stall", {200, "answered"});
+    // The first connection stalls after a few bytes of the request.
+    testsupport::TcpRelay relay(server_.port(), 20, testsupport::TcpRelay::Fault::Stall);
+    auto fetcher = GTMHTTPFetcher::fetcherWithURLString(relay.baseURL("http") + "/stall");
+    fetcher->setAllowLocalhostRequest(true);
+    fetcher->setPostData(Bytes{'x'});
+    fetcher->mutableRequest().timeoutInterval = 0.3;  // real seconds without progress
+    std::vector<std::string> retried;
+    fetcher->setRetryEnabled(true);
+    fetcher->setRetryBlock([&](bool suggested, const foundation::Error& error) {
+        retried.push_back(error.domain + " " + std::to_string(error.code));
+        return suggested;
+    });
+    auto outcome = run(fetcher);
+    EXPECT_TRUE(relay.faulted());
+    EXPECT_EQ(retried, std::vector<std::string>{"NSURLErrorDomain -1001"});
+    EXPECT_FALSE(outcome->error);
+    EXPECT_EQ(outcome->data, "answered");
+    relay.release();
 }

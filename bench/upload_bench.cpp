@@ -1,0 +1,138 @@
+// 200 MB through the resumable upload fetcher in 4 MiB chunks to the
+// loopback HTTPS video service, against `curl -T` putting the same file to
+// the same server in one request. Prints the median wall time of five
+// runs, the mean CPU time and the peak memory of each, and the ratio of the
+// wall times.
+//
+// The server runs in a child process, so the figures of this process are
+// the fetcher's alone.
+
+#include "BenchSupport.h"
+#include "components/google/GTMHTTPUploadFetcher.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/net/URLConnection.h"
+#include "support/FakeVideoService.h"
+#include "support/LoopbackHttpServer.h"
+
+#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr uint64_t kLength = 200'000'000;
+constexpr uint64_t kChunk = uint64_t(4) << 20;
+constexpr int kRuns = 5;
+
+struct Usage {
+    double cpuSeconds = 0;
+    long peakKiB = 0;
+};
+
+Usage usage(int who) {
+    rusage r{};
+    getrusage(who, &r);
+    return {double(r.ru_utime.tv_sec + r.ru_stime.tv_sec) + double(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6,
+            r.ru_maxrss};
+}
+
+// Starts the server in a child; its port comes back through a pipe and it
+// runs until the pipe to it closes.
+pid_t startServer(const testsupport::TestCertificates& certificates, int& port, int& keepAlive) {
+    int up[2], down[2];
+    if (pipe(up) != 0 || pipe(down) != 0) std::exit(1);
+    pid_t child = fork();
+    if (child == 0) {
+        close(up[0]);
+        close(down[1]);
+        testsupport::FakeVideoService service(certificates.serverCertificateFile, certificates.serverKeyFile);
+        service.setKeepsBytes(false);
+        service.setKeepsConnectionsAlive(true);
+        int serverPort = service.port();
+        if (write(up[1], &serverPort, sizeof serverPort) != sizeof serverPort) _exit(1);
+        char byte;
+        while (read(down[0], &byte, 1) > 0) {}
+        _exit(0);
+    }
+    close(up[1]);
+    close(down[0]);
+    if (read(up[0], &port, sizeof port) != sizeof port) std::exit(1);
+    keepAlive = down[1];
+    return child;
+}
+
+}  // namespace
+
+int main() {
+    const fs::path folder = fs::temp_directory_path() / ("tollivar-upload-bench-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    auto certificates = testsupport::TestCertificates::create(folder.string());
+    int port = 0, keepAlive = -1;
+    pid_t server = startServer(certificates, port, keepAlive);
+    net::URLConnection::setAdditionalCertificateAuthorityFile(certificates.authorityFile);
+    const std::string base = "https://127.0.0.1:" + std::to_string(port);
+
+    const std::string source = (folder / "movie.mov").string();
+    {
+        std::vector<char> block(1 << 20);
+        for (size_t i = 0; i < block.size(); ++i) block[i] = char((i * 2654435761u) >> 13);
+        std::ofstream out(source, std::ios::binary);
+        for (uint64_t written = 0; written < kLength; written += block.size())
+            out.write(block.data(), std::streamsize(std::min<uint64_t>(block.size(), kLength - written)));
+    }
+
+    // Ours: the median of five uploads.
+    const Usage before = usage(RUSAGE_SELF);
+    bool failed = false;
+    const double ours = bench::medianSeconds(
+        kRuns, [] {},
+        [&] {
+            bool done = false;
+            net::URLRequest request(base + "/upload/rpc?uploadType=resumable&prettyPrint=false");
+            request.httpMethod = "POST";
+            request.setValue("application/json-rpc", "Content-Type");
+            auto handle =
+                std::make_shared<foundation::FileDescriptor>(foundation::FileDescriptor::open(source, O_RDONLY));
+            auto fetcher = google::GTMHTTPUploadFetcher::uploadFetcherWithRequest(request, handle, "video/quicktime",
+                                                                                  kChunk, nullptr);
+            const std::string call = R"({"jsonrpc":"2.0","method":"youtube.videos.insert","id":"gtl_1"})";
+            fetcher->setPostData(foundation::Bytes(call.begin(), call.end()));
+            fetcher->beginFetchWithCompletionHandler([&](const foundation::Bytes&, const auto& error) {
+                failed = error.has_value();
+                if (error) std::fprintf(stderr, "upload failed: %s\n", error->description.c_str());
+                done = true;
+            });
+            foundation::RunLoop::main().runUntil([&] { return done; }, 600);
+            return done && !failed;
+        });
+    const Usage after = usage(RUSAGE_SELF);
+
+    // curl, as often.
+    const Usage curlBefore = usage(RUSAGE_CHILDREN);
+    const double theirs = bench::medianSeconds(
+        kRuns, [] {},
+        [&] {
+            return bench::runCommand({"curl", "-sS", "-o", "/dev/null", "--cacert", certificates.authorityFile, "-H",
+                                      "Expect:", "-T", source, base + "/sink"}) == 0;
+        });
+    const Usage curlAfter = usage(RUSAGE_CHILDREN);
+
+    std::printf("upload of %llu bytes over loopback HTTPS\n", static_cast<unsigned long long>(kLength));
+    std::printf("  upload fetcher (%llu-byte chunks): wall %.3f s, cpu %.3f s, peak RSS %ld KiB (%ld KiB before)\n",
+                static_cast<unsigned long long>(kChunk), ours, (after.cpuSeconds - before.cpuSeconds) / kRuns,
+                after.peakKiB, before.peakKiB);
+    std::printf("  curl -T:                         wall %.3f s, cpu %.3f s, peak RSS %ld KiB\n", theirs,
+                (curlAfter.cpuSeconds - curlBefore.cpuSeconds) / kRuns, curlAfter.peakKiB);
+    std::printf("  ratio (ours / curl): %.2f\n", ours / theirs);
+
+    close(keepAlive);
+    waitpid(server, nullptr, 0);
+    fs::remove_all(folder);
+    return 0;
+}
