@@ -75,6 +75,25 @@ inline std::string captureOutput(const std::string& command) {
     return output;
 }
 
+// The median seconds python3 takes for json.loads of a file's text, timed
+// inside python so start-up and reading the file stay out of the number;
+// 0 when python3 did not report a time.
+inline double pythonJSONLoadsSeconds(const std::filesystem::path& file, int runs) {
+    static const char* const kTimer = R"PY(
+import json, sys, time
+text = open(sys.argv[2], encoding="utf-8").read()
+times = []
+for _ in range(int(sys.argv[1])):
+    start = time.perf_counter(); json.loads(text); times.append(time.perf_counter() - start)
+times.sort()
+print(times[len(times) // 2])
+)PY";
+    const std::string output =
+        captureOutput("python3 -c '" + std::string(kTimer) + "' " + std::to_string(runs) + " '" + file.string() + "'");
+    double seconds = 0;
+    return std::sscanf(output.c_str(), "%lf", &seconds) == 1 ? seconds : 0;
+}
+
 // Median seconds of an outside tool run `runs` times, each time in a fresh
 // folder below `root` (made untimed); `command` gives the tool's arguments
 // for that folder. A failing run ends the benchmark.

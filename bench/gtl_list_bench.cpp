@@ -77,24 +77,6 @@ struct VideoList {
     }
 };
 
-const char* kPythonTimer = R"PY(
-import json, sys, time
-text = open(sys.argv[2], encoding="utf-8").read()
-times = []
-for _ in range(int(sys.argv[1])):
-    start = time.perf_counter(); json.loads(text); times.append(time.perf_counter() - start)
-times.sort()
-print(times[len(times) // 2])
-)PY";
-
-double pythonSeconds(const fs::path& file) {
-    const std::string command =
-        "python3 -c '" + std::string(kPythonTimer) + "' " + std::to_string(kRuns) + " '" + file.string() + "'";
-    double seconds = 0;
-    if (std::sscanf(bench::captureOutput(command).c_str(), "%lf", &seconds) != 1) return 0;
-    return seconds;
-}
-
 }  // namespace
 
 int main() {
@@ -127,7 +109,7 @@ int main() {
             }
             return typedItems == kVideos;
         });
-    const double python = pythonSeconds(file);
+    const double python = bench::pythonJSONLoadsSeconds(file, kRuns);
     fs::remove(file);
     if (python <= 0) {
         std::fprintf(stderr, "gtl_list_bench: python3 json did not report its time\n");

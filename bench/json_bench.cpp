@@ -144,29 +144,6 @@ struct Feed {
     }
 };
 
-// python3 times json.loads itself on the file, so start-up and reading the
-// file stay out of its number as they stay out of ours.
-const char* kPythonTimer = R"PY(
-import json, sys, time
-text = open(sys.argv[2], encoding="utf-8").read()
-times = []
-for _ in range(int(sys.argv[1])):
-    start = time.perf_counter(); json.loads(text); times.append(time.perf_counter() - start)
-times.sort()
-print(times[len(times) // 2])
-)PY";
-
-double pythonSeconds(const fs::path& file) {
-    const std::string command =
-        "python3 -c '" + std::string(kPythonTimer) + "' " + std::to_string(kRuns) + " '" + file.string() + "'";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return 0;
-    double seconds = 0;
-    if (std::fscanf(pipe, "%lf", &seconds) != 1) seconds = 0;
-    pclose(pipe);
-    return seconds;
-}
-
 // The previous run's result is let go before the clock starts, and the
 // allocator tidies up after it then, not at the timed run's first large
 // request.
@@ -205,7 +182,7 @@ int main() {
                                     document->Parse<rapidjson::kParseFullPrecisionFlag>(text.data(), text.size());
                                     return !document->HasParseError();
                                 });
-    const double python = pythonSeconds(file);
+    const double python = bench::pythonJSONLoadsSeconds(file, kRuns);
     fs::remove(file);
     if (python <= 0) {
         std::fprintf(stderr, "json_bench: python3 json did not report its time\n");

@@ -106,24 +106,17 @@ Dictionary GTLService::rpcPayloadForMethodNamed(const std::string& methodName, c
 
 GTLServiceTicketPtr GTLService::executeQuery(const std::shared_ptr<GTLQueryProtocol>& query,
                                              GTLServiceCompletionHandler completionHandler) {
-    if (!query) return nullptr;
-    Callbacks callbacks{nullptr, nullptr, std::move(completionHandler)};
-    if (auto batch = std::dynamic_pointer_cast<GTLBatchQuery>(query)) {
-        return executeBatchQuery(batch, std::move(callbacks), nullptr);
-    }
-    auto single = std::dynamic_pointer_cast<GTLQuery>(query);
-    if (!single) return nullptr;
-    GTLQueryPtr executing = single->copy();
-    return fetchObjectWithMethodNamed(executing->methodName(), executing->expectedObjectClass(), executing->JSON(),
-                                      executing->bodyObject(), executing->requestID(), executing->urlQueryParameters(),
-                                      std::move(callbacks), executing, nullptr);
+    return executeQuery(query, Callbacks{nullptr, nullptr, std::move(completionHandler)});
 }
 
 GTLServiceTicketPtr GTLService::executeQuery(const std::shared_ptr<GTLQueryProtocol>& query,
                                              std::shared_ptr<void> delegate,
                                              GTLServiceFinishedSelector finishedSelector) {
+    return executeQuery(query, Callbacks{std::move(delegate), std::move(finishedSelector), nullptr});
+}
+
+GTLServiceTicketPtr GTLService::executeQuery(const std::shared_ptr<GTLQueryProtocol>& query, Callbacks callbacks) {
     if (!query) return nullptr;
-    Callbacks callbacks{std::move(delegate), std::move(finishedSelector), nullptr};
     if (auto batch = std::dynamic_pointer_cast<GTLBatchQuery>(query)) {
         return executeBatchQuery(batch, std::move(callbacks), nullptr);
     }

@@ -175,6 +175,7 @@ private:
     // What travels with a fetch until its callbacks ran.
     struct FetchState;
 
+    GTLServiceTicketPtr executeQuery(const std::shared_ptr<GTLQueryProtocol>& query, Callbacks callbacks);
     GTLServiceTicketPtr fetchObjectWithMethodNamed(const std::string& methodName, const GTLClassInfo* objectClass,
                                                    const Value& parameters, const GTLObjectPtr& bodyObject,
                                                    std::string requestID, const GTLStringMap& urlQueryParameters,

@@ -1,3 +1,4 @@
+#include "GTLTestAuthorizer.h"
 #include "components/google/GTLJSONParser.h"
 #include "components/google/GTLQueryYouTube.h"
 #include "components/google/GTLServiceYouTube.h"
@@ -20,21 +21,6 @@ using testsupport::LoopbackHttpServer;
 
 namespace {
 
-class BearerAuthorizer : public GTMFetcherAuthorizationProtocol {
-public:
-    void authorizeRequest(const RequestPtr& request, AuthorizationHandler handler) override {
-        request->setValue("Bearer token-1", "Authorization");
-        RunLoop::main().post([request, handler] { handler(request, std::nullopt); });
-    }
-    void stopAuthorization() override {}
-    void stopAuthorizationForRequest(const RequestPtr&) override {}
-    bool isAuthorizingRequest(const RequestPtr&) const override { return false; }
-    bool isAuthorizedRequest(const net::URLRequest& request) const override {
-        return request.valueForHTTPHeaderField("Authorization").has_value();
-    }
-    std::string userEmail() const override { return "u@example.test"; }
-};
-
 struct Outcome {
     int calls = 0;
     GTLObjectPtr object;
@@ -53,7 +39,7 @@ protected:
           server_(certificates_.serverCertificateFile, certificates_.serverKeyFile) {
         net::URLConnection::setAdditionalCertificateAuthorityFile(certificates_.authorityFile);
         service_ = GTLServiceYouTube::create("127.0.0.1:" + std::to_string(server_.port()));
-        service_->setAuthorizer(std::make_shared<BearerAuthorizer>());
+        service_->setAuthorizer(std::make_shared<gtltest::BearerAuthorizer>("token-1"));
     }
     ~APIServiceTest() override { net::URLConnection::setAdditionalCertificateAuthorityFile(std::nullopt); }
 

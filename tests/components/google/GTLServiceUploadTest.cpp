@@ -1,3 +1,4 @@
+#include "GTLTestAuthorizer.h"
 #include "components/google/GTLJSONParser.h"
 #include "components/google/GTLQueryYouTube.h"
 #include "components/google/GTLServiceYouTube.h"
@@ -20,21 +21,6 @@ using testsupport::FakeVideoService;
 
 namespace {
 
-class SigningAuthorizer : public GTMFetcherAuthorizationProtocol {
-public:
-    void authorizeRequest(const RequestPtr& request, AuthorizationHandler handler) override {
-        request->setValue("Bearer upload-token", "Authorization");
-        RunLoop::main().post([request, handler] { handler(request, std::nullopt); });
-    }
-    void stopAuthorization() override {}
-    void stopAuthorizationForRequest(const RequestPtr&) override {}
-    bool isAuthorizingRequest(const RequestPtr&) const override { return false; }
-    bool isAuthorizedRequest(const net::URLRequest& request) const override {
-        return request.valueForHTTPHeaderField("Authorization").has_value();
-    }
-    std::string userEmail() const override { return "u@example.test"; }
-};
-
 // The video service on HTTPS loopback, trusted through the test CA.
 class UploadRoadTest : public ::testing::Test {
 protected:
@@ -43,7 +29,7 @@ protected:
           server_(certificates_.serverCertificateFile, certificates_.serverKeyFile) {
         net::URLConnection::setAdditionalCertificateAuthorityFile(certificates_.authorityFile);
         service_ = GTLServiceYouTube::create("127.0.0.1:" + std::to_string(server_.port()));
-        service_->setAuthorizer(std::make_shared<SigningAuthorizer>());
+        service_->setAuthorizer(std::make_shared<gtltest::BearerAuthorizer>("upload-token"));
         service_->setRetryEnabled(true);
     }
     ~UploadRoadTest() override { net::URLConnection::setAdditionalCertificateAuthorityFile(std::nullopt); }
