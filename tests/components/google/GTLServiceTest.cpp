@@ -3,6 +3,7 @@
 #include "components/google/GTLQueryYouTube.h"
 #include "components/google/GTLServiceYouTube.h"
 #include "components/google/GTLYouTubeObjects.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/URLConnection.h"
 #include "support/LoopbackHttpServer.h"
@@ -321,4 +322,69 @@ TEST(GTLService, MockServiceAnswersWithoutNetwork) {
     EXPECT_FALSE(GTLService::waitForTicket(waiting, 0, nullptr, &error));
     EXPECT_EQ(error->domain, kGTLServiceErrorDomain);
     EXPECT_EQ(error->code, kGTLErrorWaitTimedOut);
+}
+
+TEST_F(APIServiceTest, RESTFetchesDelegatesAndParseNotifications) {
+    server_.reply("GET", "/feeds/video",
+                  {200, R"({"data":{"kind":"youtube#video","id":"r1","etag":"W/\"weak\""}})", "application/json"});
+    service_->setRESTDataWrapperRequired(true);
+    service_->setAPIKey("dev-key");
+    std::vector<std::string> notifications;
+    auto& center = foundation::NotificationCenter::defaultCenter();
+    auto started = center.addObserver(kGTLServiceTicketParsingStartedNotification, nullptr,
+                                      [&](const foundation::Notification&) { notifications.push_back("started"); });
+    auto stopped = center.addObserver(kGTLServiceTicketParsingStoppedNotification, nullptr,
+                                      [&](const foundation::Notification&) { notifications.push_back("stopped"); });
+    auto outcome = std::make_shared<Outcome>();
+    auto ticket = service_->fetchObjectWithURL(server_.url("/feeds/video"), &GTLYouTubeVideo::classInfo(), false,
+                                               [outcome](const auto&, const GTLObjectPtr& object, const auto& error) {
+                                                   ++outcome->calls;
+                                                   outcome->object = object;
+                                                   outcome->error = error;
+                                               });
+    ASSERT_TRUE(ticket);
+    RunLoop::main().runUntil([&] { return outcome->calls > 0; }, 600);
+    ASSERT_FALSE(outcome->error);
+    auto video = std::dynamic_pointer_cast<GTLYouTubeVideo>(outcome->object);
+    ASSERT_TRUE(video) << "the data wrapper is taken off";
+    EXPECT_EQ(video->identifier(), "r1");
+    EXPECT_TRUE(ticket->isREST());
+    EXPECT_EQ(notifications, (std::vector<std::string>{"started", "stopped"}));
+    const HttpExchange get = server_.requests().at(0);
+    EXPECT_EQ(get.target, "/feeds/video?key=dev-key");
+    EXPECT_FALSE(get.header("Authorization")) << "a public fetch is not signed";
+    EXPECT_EQ(get.header("Accept"), "application/json");
+
+    // An update sends the object with its ETag as condition unless the tag is weak.
+    server_.reply("PUT", "/feeds/video", {200, R"({"data":{"id":"r1"}})", "application/json"});
+    int updates = 0;
+    ASSERT_TRUE(service_->fetchObjectByUpdatingObject(video, server_.url("/feeds/video"),
+                                                      [&](const auto&, const auto&, const auto&) { ++updates; }));
+    RunLoop::main().runUntil([&] { return updates > 0; }, 600);
+    const HttpExchange put = server_.requests().at(1);
+    EXPECT_FALSE(put.header("If-Match"));
+    EXPECT_EQ(put.header("Authorization"), "Bearer token-1");
+    EXPECT_EQ(parse(put.body).asDictionary().get("data").asDictionary().get("id").asString(), "r1");
+
+    // The delegate form: the delegate stays alive while the call runs, and
+    // a ticket keeps the retry block it was made with.
+    server_.reply("POST", "/rpc", {200, R"({"result":{"kind":"youtube#video","id":"d"}})", "application/json"});
+    service_->setRetryBlock([](const auto&, bool, const Error&) { return false; });
+    auto delegate = std::make_shared<std::vector<std::string>>();
+    std::weak_ptr<std::vector<std::string>> watched = delegate;
+    auto delegated = service_->executeQuery(
+        GTLQueryYouTube::queryForVideosGetRatingWithIdentifier("d"), delegate,
+        [watched](const GTLServiceTicketPtr&, const GTLObjectPtr& object, const std::optional<Error>&) {
+            if (auto kept = watched.lock())
+                kept->push_back(object ? *object->JSONValueForKey("id")->stringValue() : "");
+        });
+    ASSERT_TRUE(delegated);
+    EXPECT_TRUE(delegated->retryBlock());
+    service_->setRetryBlock(nullptr);
+    EXPECT_TRUE(delegated->retryBlock()) << "changing the service never changes a ticket";
+    delegate.reset();
+    RunLoop::main().runUntil([&] { return delegated->hasCalledCallback(); }, 600);
+    RunLoop::main().runUntilIdle();
+    EXPECT_TRUE(delegated->hasCalledCallback());
+    EXPECT_FALSE(watched.lock()) << "let go once the call ended";
 }

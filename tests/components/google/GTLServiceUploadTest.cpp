@@ -139,3 +139,29 @@ TEST_F(UploadRoadTest, UploadOnlyAndUnreadableMedia) {
     auto missing = GTLUploadParameters::uploadParametersWithFileURL(folders_.root() + "/absent.mov", "video/quicktime");
     EXPECT_FALSE(service_->executeQuery(insertQuery(missing), nullptr)) << "nothing to read: no call";
 }
+
+TEST_F(UploadRoadTest, CancelDuringTheUploadEndsItQuietly) {
+    movie(150000);
+    service_->setServiceUploadChunkSize(50000);
+    auto query = insertQuery(
+        GTLUploadParameters::uploadParametersWithFileURL(folders_.root() + "/movie.mov", "video/quicktime"));
+    int calls = 0;
+    auto ticket = service_->executeQuery(query, [&](const auto&, const auto&, const auto&) { ++calls; });
+    ASSERT_TRUE(ticket);
+    bool cancelled = false;
+    ticket->setUploadProgressBlock([&](const GTLServiceTicketPtr& progressing, uint64_t sent, uint64_t total) {
+        // Once the first chunk is out, the user cancels.
+        if (!cancelled && sent >= total - 100000) {
+            cancelled = true;
+            progressing->cancelTicket();
+        }
+    });
+    RunLoop::main().runUntil([&] { return cancelled; }, 600);
+    ASSERT_TRUE(cancelled);
+    RunLoop::main().runFor(120);
+    RunLoop::main().runUntilIdle();
+    EXPECT_EQ(calls, 0);
+    EXPECT_LE(server_.requestCount(), 2u) << "the call and at most the chunk under way";
+    EXPECT_LT(server_.uploadedBytes().size(), 150000u);
+    EXPECT_FALSE(ticket->objectFetcher());
+}
