@@ -3,6 +3,8 @@
 #include "app/core/BundleImage.h"
 #include "app/render/ProjectExportRenderer.h"
 #include "app/share/ShareConfiguration.h"
+#include "app/share/YouTubeUploadViewController.h"
+#include "app/widgets/views/NXNavigationController.h"
 #include "platform/foundation/Localized.h"
 
 namespace {
@@ -33,6 +35,17 @@ std::string YoutubeConnectHandler::activityTitle() const { return "YouTube"; }
 graphics::Image YoutubeConnectHandler::activityImage() const { return icon(kIconName); }
 std::vector<std::string> YoutubeConnectHandler::getSupportedUTIs() const { return {kUTTypeQuickTimeMovie}; }
 bool YoutubeConnectHandler::hasCredentials() const { return ShareConfiguration::isYoutubeConfigured(); }
+
+std::shared_ptr<ui::ViewController> YoutubeConnectHandler::activityViewController() {
+    if (!isConfigured()) return nullptr;
+    auto sheet =
+        std::make_shared<YouTubeUploadViewController>(project_, YouTubeSettings::load(), renderedMovieSource(project_));
+    auto weak = std::weak_ptr<ConnectHandler>(shared_from_this());
+    sheet->onFinished = [weak](bool completed) {
+        if (auto self = weak.lock()) self->activityDidFinish(completed);
+    };
+    return std::make_shared<NXNavigationController>(sheet);
+}
 
 std::string DropboxConnectHandler::activityTitle() const { return "Dropbox"; }
 graphics::Image DropboxConnectHandler::activityImage() const { return icon(kIconName); }

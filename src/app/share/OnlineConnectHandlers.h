@@ -2,9 +2,10 @@
 
 // The two online services. Each needs this computer's application
 // credentials (ShareConfiguration); without them it says it is not set up.
-// Their upload clients are not part of this version yet, so even with
-// credentials they say plainly that uploading is not available, instead of
-// offering a sign-in that leads nowhere.
+// YouTube, once set up, opens its own upload sheet (account, categories,
+// privacy, resume). Dropbox's upload client is not part of this version yet,
+// so even with credentials it says plainly that uploading is not available,
+// instead of offering a sign-in that leads nowhere.
 
 #include "app/share/ConnectHandler.h"
 
@@ -35,6 +36,10 @@ public:
     std::string activityTitle() const override;
     graphics::Image activityImage() const override;
     std::vector<std::string> getSupportedUTIs() const override;
+    bool isConfigured() const override { return hasCredentials(); }
+    // The upload sheet, in a navigation stack of its own so the sign-in
+    // screen can be pushed over it.
+    std::shared_ptr<ui::ViewController> activityViewController() override;
 
 protected:
     bool hasCredentials() const override;
