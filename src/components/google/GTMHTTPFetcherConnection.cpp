@@ -84,8 +84,10 @@ std::optional<net::URLRequest> GTMHTTPFetcher::connectionWillSendRequest(const n
     // cookies (the store adds those that belong to the new address).
     auto from = net::originOfURL(request_->url);
     auto to = net::originOfURL(next.url);
-    if (!from || !to || !(*from == *to))
+    if (!from || !to || !(*from == *to)) {
         for (const char* field : kCredentialFields) next.headers.remove(field);
+        next.digestCredential.reset();
+    }
     next.httpMethod = proposed.httpMethod;
     next.httpBody = proposed.httpBody;
     next.httpBodyFile = proposed.httpBodyFile;
@@ -103,16 +105,20 @@ void GTMHTTPFetcher::connectionDidReceiveResponse(const net::HTTPURLResponse& re
     std::unique_lock lock(mutex_);
     std::string scheme = challengeScheme(response);
     if (!scheme.empty()) {
-        // A Basic challenge is answered with the credential, up to three
-        // times; a Digest one, or one without a credential, ends the fetch.
-        bool answer = credential_ && scheme == "basic" && challengeFailures_ < 3;
+        // Answered with the credential up to three times (a Digest one by
+        // the transport, which knows the handshake); without a credential,
+        // or after that, the challenge ends the fetch.
+        bool answer = credential_ && challengeFailures_ < 3;
         auto connection = std::move(connection_);
         connection_.reset();
         connection->cancel();
         response_ = response;
         if (answer) {
             ++challengeFailures_;
-            request_->setValue("Basic " + base64(credential_->user + ":" + credential_->password), "Authorization");
+            if (scheme == "basic")
+                request_->setValue("Basic " + base64(credential_->user + ":" + credential_->password), "Authorization");
+            else
+                request_->digestCredential = net::URLCredential{credential_->user, credential_->password};
             startConnection();
             return;
         }

@@ -123,6 +123,8 @@ struct TransferState {
     uint64_t bodyOffset = 0;
     uint64_t bodyLeft = 0;
     bool bodyReadFailed = false;
+    const URLRequest* request = nullptr;
+    bool digestAnswered = false;
 };
 
 std::string trim(std::string_view text) {
@@ -158,6 +160,7 @@ size_t onHeaderLine(char* data, size_t size, size_t count, void* context) {
             // A new status line: an interim 1xx response (or a proxy's) came
             // before; only the last response's fields describe the body.
             state->outcome->headers = HTTPHeaders();
+            state->outcome->body.clear();
             return length;
         }
         // Obsolete folded continuation lines are dropped, not glued on: RFC 9112
@@ -169,7 +172,11 @@ size_t onHeaderLine(char* data, size_t size, size_t count, void* context) {
             if (trim(line).empty() && state->control->onResponseHead) {
                 long status = 0;
                 curl_easy_getinfo(state->easy, CURLINFO_RESPONSE_CODE, &status);
-                if (status >= 200) {
+                // The first 401 of a request with a Digest credential is the
+                // challenge curl answers itself; only its answer counts.
+                bool digestChallenge = status == 401 && state->request->digestCredential && !state->digestAnswered;
+                if (digestChallenge) state->digestAnswered = true;
+                if (status >= 200 && !digestChallenge) {
                     state->streamsBody =
                         state->control->onResponseHead(static_cast<int>(status), state->outcome->headers) &&
                         state->control->onBodyChunk;
@@ -299,6 +306,7 @@ TransferOutcome performTransfer(const URLRequest& request, const std::string& ho
     state.easy = easy.get();
     state.control = &control;
     state.outcome = &outcome;
+    state.request = &request;
     auto headers = headerList(request);
     if (request.httpBodyFile && request.httpMethod != "HEAD") {
         state.bodyFile = foundation::FileDescriptor::open(request.httpBodyFile->path, O_RDONLY);
@@ -323,6 +331,11 @@ TransferOutcome performTransfer(const URLRequest& request, const std::string& ho
     }
     curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers.get());
     configureMethod(e, request, state);
+    if (request.digestCredential) {
+        curl_easy_setopt(e, CURLOPT_HTTPAUTH, CURLAUTH_DIGEST);
+        curl_easy_setopt(e, CURLOPT_USERNAME, request.digestCredential->user.c_str());
+        curl_easy_setopt(e, CURLOPT_PASSWORD, request.digestCredential->password.c_str());
+    }
     if (CURLSH* share = TransferHandles::shared().share()) curl_easy_setopt(e, CURLOPT_SHARE, share);
     curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, onBody);
     curl_easy_setopt(e, CURLOPT_WRITEDATA, &state);

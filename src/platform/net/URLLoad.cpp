@@ -20,8 +20,10 @@ foundation::Result<URLRequest> requestAfterRedirect(const URLRequest& hop, const
     foundation::Result<URLOrigin> nextOrigin = originOfURL(step.url);
     if (!nextOrigin) return nextOrigin.error();
     URLRequest next = hop;
-    if (!(*nextOrigin == origin))
+    if (!(*nextOrigin == origin)) {
         for (const char* field : kCredentialFields) next.headers.remove(field);
+        next.digestCredential.reset();
+    }
     if (!step.keepsBody) {
         next.httpBody.clear();
         next.httpBodyFile.reset();

@@ -23,6 +23,15 @@ struct URLRequestBodyFile {
     bool operator==(const URLRequestBodyFile&) const = default;
 };
 
+// A user name and password that the transport answers a Digest
+// authentication challenge with.
+struct URLCredential {
+    std::string user;
+    std::string password;
+
+    bool operator==(const URLCredential&) const = default;
+};
+
 struct URLRequest {
     // The platform's default: a minute without any progress gives up.
     static constexpr double kDefaultTimeoutInterval = 60.0;
@@ -41,6 +50,8 @@ struct URLRequest {
     // (connecting included) before it fails with "timed out". Not a limit on
     // the whole transfer, so a large upload on a slow line still completes.
     double timeoutInterval = kDefaultTimeoutInterval;
+    // When set, a Digest challenge is answered with it within the exchange.
+    std::optional<URLCredential> digestCredential;
 
     void setValue(std::string_view value, std::string_view forHTTPHeaderField) {
         headers.set(forHTTPHeaderField, value);

@@ -253,6 +253,24 @@ TEST_F(FetcherTest, BasicChallengeIsAnsweredWithTheCredentialAndFailsWithout) {
     EXPECT_EQ(server_.requestCount() - before, 4u) << "three answers, then the challenge is cancelled";
 }
 
+TEST_F(FetcherTest, DigestChallengeIsAnsweredByTheTransport) {
+    server_.on("GET", "/digest", [](const HttpExchange& exchange) {
+        std::string authorization = exchange.header("Authorization").value_or("");
+        if (authorization.starts_with("Digest ") && authorization.find("username=\"u\"") != std::string::npos &&
+            authorization.find("nonce=\"n0nce\"") != std::string::npos &&
+            authorization.find("response=\"") != std::string::npos)
+            return HttpReply{200, "digested"};
+        return HttpReply{
+            401, "who", "text/plain", {{"WWW-Authenticate", "Digest realm=\"r\", nonce=\"n0nce\", qop=\"auth\""}}};
+    });
+    auto fetcher = this->fetcher("/digest");
+    fetcher->setCredential(google::GTMURLCredential{"u", "p"});
+    auto outcome = run(fetcher);
+    EXPECT_FALSE(outcome->error);
+    EXPECT_EQ(outcome->data, "digested");
+    EXPECT_EQ(run(this->fetcher("/digest"))->error.value_or(foundation::Error()).code, -2);
+}
+
 TEST_F(FetcherTest, RedirectToAnotherOriginLeavesCredentialsBehind) {
     LoopbackHttpServer other;
     other.reply("GET", "/landing", {200, "there"});

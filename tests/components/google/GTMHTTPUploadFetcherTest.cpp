@@ -328,3 +328,19 @@ TEST_F(UploadTest, RestartedUploadBeginsWithAStatusQuery) {
     EXPECT_EQ(ranges[before - 1], "bytes */" + std::to_string(source.size()) + " 0");
     EXPECT_EQ(ranges[before].substr(0, ranges[before].find('-')), "bytes " + std::to_string(held));
 }
+
+TEST_F(UploadTest, PlainTextUploadLocationIsRefusedBeforeAnyByte) {
+    testsupport::LoopbackHttpServer server;
+    server.reply("POST", "/start", {200, "", "text/plain", {{"Location", "http://198.51.100.1/upload/session/1"}}});
+    net::URLRequest start(server.url("/start"));
+    start.httpMethod = "POST";
+    auto fetcher = GTMHTTPUploadFetcher::uploadFetcherWithRequest(start, Bytes(5000, 'v'), "video/mp4", 4096, nullptr);
+    fetcher->setAllowLocalhostRequest(true);
+    auto outcome = run(fetcher);
+    EXPECT_EQ(outcome->calls, 1);
+    ASSERT_TRUE(outcome->error);
+    EXPECT_EQ(outcome->error->domain, google::kGTMFetcherErrorDomain);
+    EXPECT_EQ(outcome->error->code, -3);
+    EXPECT_EQ(server.requestCount(), 1u);
+    EXPECT_FALSE(fetcher->locationURL());
+}
