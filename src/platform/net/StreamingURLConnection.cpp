@@ -82,6 +82,22 @@ std::function<void(const detail::TransferProgress&)> StreamingURLConnection::sen
     };
 }
 
+detail::TransferControl StreamingURLConnection::transferControl() {
+    detail::TransferControl control;
+    control.cancelled = &cancelled_;
+    control.additionalCertificateAuthorities = URLConnection::additionalCertificateAuthorityFile();
+    control.onProgress = sentBodyReporter();
+    control.onBodyChunk = [this](const uint8_t* data, size_t length) {
+        // Cancelled while waiting: the transfer loop notices and stops.
+        if (length == 0 || !admit(length)) return;
+        post([chunk = foundation::Bytes(data, data + length)](
+                 StreamingURLConnectionDelegate& delegate,
+                 StreamingURLConnection& connection) { delegate.connectionDidReceiveData(connection, chunk); },
+             false, length);
+    };
+    return control;
+}
+
 namespace {
 
 // The redirects a delegate that handles them is offered; 308 stays final.
@@ -104,17 +120,7 @@ void StreamingURLConnection::runHop(URLRequest hop, int redirects) {
     if (!origin) return fail(origin.error());
     if (cancelled_) return;
 
-    detail::TransferControl control;
-    control.cancelled = &cancelled_;
-    control.additionalCertificateAuthorities = URLConnection::additionalCertificateAuthorityFile();
-    control.onProgress = sentBodyReporter();
-    control.onBodyChunk = [this](const uint8_t* data, size_t length) {
-        if (length == 0 || !admit(length)) return;
-        post([chunk = foundation::Bytes(data, data + length)](
-                 StreamingURLConnectionDelegate& delegate,
-                 StreamingURLConnection& connection) { delegate.connectionDidReceiveData(connection, chunk); },
-             false, length);
-    };
+    detail::TransferControl control = transferControl();
     control.onResponseHead = [this, &hop](int statusCode, const HTTPHeaders& headers) {
         if (offeredRedirect(statusCode, headers, hop)) return false;
         post([response = HTTPURLResponse{hop.url, statusCode, headers}](StreamingURLConnectionDelegate& delegate,
@@ -166,18 +172,7 @@ void StreamingURLConnection::offerRedirect(URLRequest proposed, HTTPURLResponse 
 }
 
 void StreamingURLConnection::run() {
-    detail::TransferControl control;
-    control.cancelled = &cancelled_;
-    control.additionalCertificateAuthorities = URLConnection::additionalCertificateAuthorityFile();
-    control.onProgress = sentBodyReporter();
-    control.onBodyChunk = [this](const uint8_t* data, size_t length) {
-        // Cancelled while waiting: the transfer loop notices and stops.
-        if (length == 0 || !admit(length)) return;
-        post([chunk = foundation::Bytes(data, data + length)](
-                 StreamingURLConnectionDelegate& delegate,
-                 StreamingURLConnection& connection) { delegate.connectionDidReceiveData(connection, chunk); },
-             false, length);
-    };
+    detail::TransferControl control = transferControl();
     bool announced = false;
     auto announce = [this, &announced](const HTTPURLResponse& response) {
         announced = true;

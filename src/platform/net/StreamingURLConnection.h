@@ -36,8 +36,9 @@
 namespace net {
 
 namespace detail {
+struct TransferControl;
 struct TransferProgress;
-}
+}  // namespace detail
 
 class StreamingURLConnection;
 
@@ -105,6 +106,9 @@ private:
     // redirect goes to the delegate queue, which starts the next hop.
     void runHop(URLRequest hop, int redirects);
     void offerRedirect(URLRequest proposed, HTTPURLResponse response, foundation::Bytes body, int redirects);
+    // Cancel flag, trusted authorities, sent-body reports and body delivery
+    // of a transfer of this connection.
+    detail::TransferControl transferControl();
     // A callback for the transfer's progress that reports sent body bytes.
     std::function<void(const detail::TransferProgress&)> sentBodyReporter();
     // Posts one message to the delegate queue; `last` ends the connection
