@@ -1,4 +1,5 @@
 #include "components/google/GTMHTTPUploadFetcher.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/URLError.h"
 #include "support/FakeVideoService.h"
@@ -238,19 +239,22 @@ TEST_F(UploadTest, StoppingBetweenChunksCallsNothingAndSendsNothingMore) {
     int calls = 0;
     size_t requestsAtStop = 0;
     bool stopped = false;
-    fetcher->setSentDataBlock([&](int64_t, int64_t total, int64_t) {
-        if (!stopped && total > int64_t(kCall.size() + 300000)) {
+    // A chunk's fetcher says it stopped just before the next chunk would begin.
+    auto observer = foundation::NotificationCenter::defaultCenter().addObserver(
+        google::kGTMHTTPFetcherStoppedNotification, nullptr, [&](const foundation::Notification& note) {
+            if (stopped || note.object == fetcher.get() || !fetcher->chunkFetcher()) return;
             stopped = true;
             requestsAtStop = service.requestCount();
             fetcher->stopFetching();
-        }
-    });
+        });
     fetcher->beginFetchWithCompletionHandler([&](const Bytes&, const auto&) { ++calls; });
     RunLoop::main().runUntil([&] { return stopped; }, 3600);
     RunLoop::main().runFor(30);
     EXPECT_EQ(calls, 0);
-    EXPECT_LE(service.requestCount(), requestsAtStop + 1) << "at most the chunk that was in flight";
-    EXPECT_LT(service.uploadedBytes().size(), source.size());
+    EXPECT_EQ(requestsAtStop, 2u) << "the first request and one chunk";
+    EXPECT_EQ(service.requestCount(), requestsAtStop) << "no request after the stop";
+    EXPECT_EQ(service.uploadedBytes().size(), 256u * 1024);
+    EXPECT_FALSE(fetcher->isFetching());
 }
 
 TEST_F(UploadTest, CutMidChunkResumesFromWhatTheServerKept) {
