@@ -86,7 +86,14 @@ void GTLBatchResult::createItemsWithClassMap(const std::map<std::string, const G
     }
 }
 
-std::string GTLBatchResult::batchDescription() const {
+GTLObjectPtr GTLBatchResult::copy() const {
+    auto result = std::static_pointer_cast<GTLBatchResult>(GTLObject::copy());
+    result->successes_ = successes_;
+    result->failures_ = failures_;
+    return result;
+}
+
+std::string GTLBatchResult::description() const {
     return "GTLBatchResult " + address(this) + " (successes:" + std::to_string(successes_.size()) +
            " failures:" + std::to_string(failures_.size()) + ")";
 }

@@ -63,7 +63,9 @@ public:
 
     void createItemsWithClassMap(const std::map<std::string, const GTLClassInfo*>& classMap) override;
     bool createsItemsWithClassMap() const override { return true; }
-    std::string batchDescription() const;
+    // The object copy plus copies of both maps.
+    GTLObjectPtr copy() const override;
+    std::string description() const override;
 
 private:
     std::map<std::string, GTLObjectPtr> successes_;

@@ -82,8 +82,8 @@ public:
     // The same class, or one a subclass of the other, and equal JSON.
     bool isEqual(const GTLObject& other) const;
     // A new object of this class with a deep copy of the JSON and the same surrogates.
-    GTLObjectPtr copy() const;
-    std::string description() const;
+    virtual GTLObjectPtr copy() const;
+    virtual std::string description() const;
 
     // Subclasses that build items from a batch reply take the class map.
     virtual void createItemsWithClassMap(const std::map<std::string, const GTLClassInfo*>&) {}

@@ -129,6 +129,8 @@ public:
     void setServiceProperties(const Dictionary& properties) { serviceProperties_ = properties.copy(); }
     void setServiceProperty(Value value, std::string_view key);
     Value servicePropertyForKey(std::string_view key) const { return serviceProperties_.get(key); }
+    Value serviceUserData() const { return servicePropertyForKey("_userData"); }
+    void setServiceUserData(Value value) { setServiceProperty(std::move(value), "_userData"); }
 
     // The factory of this service's fetchers, which also holds what every
     // fetcher gets: authorizer, delegate queue, cookie handling.

@@ -136,5 +136,10 @@ TEST(GTLBatchQuery, ResultsSplitByRequestID) {
     EXPECT_EQ(&result->successes()[list->requestID()]->objectClass(), &GTLCollectionObject::classInfo());
     EXPECT_EQ(result->successes()[again->requestID()], nullMarker<GTLObject>());
     EXPECT_EQ(result->failures()[insert->requestID()]->message(), "bad");
-    EXPECT_NE(result->batchDescription().find("(successes:2 failures:1)"), std::string::npos);
+    EXPECT_NE(result->description().find("(successes:2 failures:1)"), std::string::npos);
+    auto copied = std::dynamic_pointer_cast<GTLBatchResult>(result->copy());
+    ASSERT_TRUE(copied);
+    EXPECT_EQ(copied->successes().size(), 2u);
+    copied->failures().clear();
+    EXPECT_EQ(result->failures().size(), 1u) << "the copy's maps are its own";
 }

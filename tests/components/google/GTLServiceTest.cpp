@@ -276,6 +276,15 @@ TEST(GTLService, RequestsAndPayloads) {
     EXPECT_EQ(service->serviceUploadChunkSize(), 4194304u);
     EXPECT_FALSE(service->executeQuery(GTLQuery::queryWithMethodName("m"), nullptr)) << "no endpoint";
 
+    service->setServiceUserData(Value("shared"));
+    auto ticket = GTLServiceTicket::ticketForService(service);
+    EXPECT_EQ(ticket->userData().asString(), "shared") << "tickets start from the service's properties";
+    ticket->setUserData(Value("own"));
+    EXPECT_EQ(service->serviceUserData().asString(), "shared");
+    EXPECT_FALSE(ticket->isUploadPaused());
+    ticket->pauseUpload();  // no fetcher: nothing happens
+    EXPECT_FALSE(ticket->isUploadPaused());
+
     auto youtube = GTLServiceYouTube::create("api.example.test");
     EXPECT_EQ(youtube->rpcURL(), "https://api.example.test/rpc?prettyPrint=false");
     EXPECT_EQ(youtube->rpcUploadURL(), "https://api.example.test/upload/rpc?uploadType=resumable&prettyPrint=false");
