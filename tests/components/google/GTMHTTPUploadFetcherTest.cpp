@@ -1,7 +1,9 @@
 #include "components/google/GTMHTTPUploadFetcher.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/net/URLConnection.h"
 #include "platform/net/URLError.h"
+#include "platform/security/Digest.h"
 #include "support/FakeVideoService.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TcpRelay.h"
@@ -347,4 +349,54 @@ TEST_F(UploadTest, PlainTextUploadLocationIsRefusedBeforeAnyByte) {
     EXPECT_EQ(outcome->error->code, -3);
     EXPECT_EQ(server.requestCount(), 1u);
     EXPECT_FALSE(fetcher->locationURL());
+}
+
+TEST_F(UploadTest, FiftyMegabytesOverHTTPSThroughALineCutAtFortyPercent) {
+    const auto certificates = testsupport::TestCertificates::create(folders_.root());
+    net::URLConnection::setAdditionalCertificateAuthorityFile(certificates.authorityFile);
+    FakeVideoService service(certificates.serverCertificateFile, certificates.serverKeyFile);
+    service.setClosesConnectionAfterEachChunk(true);
+    const uint64_t length = 52'428'800;
+    const std::string source = pattern(length);
+    // 40 % of the upload's bytes on the wire, inside the fifth chunk.
+    testsupport::TcpRelay relay(service.port(), length * 4 / 10, testsupport::TcpRelay::Fault::Cut);
+    service.setPublicBaseURL(relay.baseURL("https"));
+
+    auto fetcher = upload(service, source, 4 * kMiB, true);
+    fetcher->setRetryEnabled(true);
+    std::vector<double> chunkStarts;
+    auto observer = foundation::NotificationCenter::defaultCenter().addObserver(
+        google::kGTMHTTPFetcherStartedNotification, nullptr,
+        [&](const foundation::Notification&) { chunkStarts.push_back(RunLoop::main().now()); });
+    auto outcome = run(fetcher);
+    net::URLConnection::setAdditionalCertificateAuthorityFile(std::nullopt);
+
+    ASSERT_FALSE(outcome->error) << outcome->error->description;
+    EXPECT_TRUE(relay.faulted());
+    EXPECT_EQ(security::sha256(service.uploadedBytes()), security::sha256(source));
+    EXPECT_EQ(outcome->lastTotal, int64_t(kCall.size() + length));
+    const auto exchanges = service.requests();
+    EXPECT_EQ(exchanges[0].target, "/upload/rpc?uploadType=resumable&prettyPrint=false");
+    EXPECT_EQ(exchanges[0].header("Authorization"), "Bearer token");
+    EXPECT_EQ(exchanges[0].header("X-Upload-Content-Length"), "52428800");
+    // The cut chunk, then a status query after the retry delay, answered with
+    // what the server kept below the cut, then the rest from behind that.
+    auto ranges = chunkRanges(exchanges);
+    auto query = std::find(ranges.begin(), ranges.end(), "bytes */52428800 0");
+    ASSERT_NE(query, ranges.end());
+    ASSERT_NE(query + 1, ranges.end());
+    EXPECT_EQ(*(query - 1), "bytes 16777216-20971519/52428800 4194304");
+    unsigned long long next = 0;
+    std::sscanf((query + 1)->c_str(), "bytes %llu-", &next);
+    EXPECT_GT(next, 16777216u);
+    EXPECT_LT(next, length * 4 / 10);
+    EXPECT_EQ(next % FakeVideoService::kKeepStep, 0u);
+    EXPECT_NE(ranges.back().find("-52428799/52428800 "), std::string::npos) << ranges.back();
+    // The wait before the query was the first retry interval, 1 to 2 s.
+    ASSERT_GE(chunkStarts.size(), 2u);
+    const size_t queryStart = size_t(query - ranges.begin()) + 1;  // the first request started first
+    ASSERT_LT(queryStart, chunkStarts.size());
+    double wait = chunkStarts[queryStart] - chunkStarts[queryStart - 1];
+    EXPECT_GE(wait, 1.0);
+    EXPECT_LT(wait, 2.1);
 }
