@@ -1,0 +1,114 @@
+#include "app/share/DropboxUploadQueue.h"
+
+#include "app/core/FileUtil.h"
+#include "app/share/Outbox.h"
+
+namespace {
+
+constexpr size_t kMaxNameBytes = 200;
+constexpr const char* kDefaultName = "My_Stop_Ziruru_Movie";
+
+}  // namespace
+
+std::string dropboxPathForTitle(const std::string& title, const std::string& extension) {
+    std::string printable;
+    for (char c : title) {
+        const auto byte = static_cast<unsigned char>(c);
+        // Line breaks and other control characters make no name.
+        printable += byte < 0x20 || byte == 0x7F ? ' ' : c;
+    }
+    std::string name = FileUtil::sanitizeFileNameString(printable);
+    if (name.size() > kMaxNameBytes) {
+        size_t end = kMaxNameBytes;
+        while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) --end;
+        name.resize(end);
+    }
+    if (name.find_first_not_of('_') == std::string::npos) name = kDefaultName;
+    return "/" + name + (extension.empty() ? "" : "." + extension);
+}
+
+DropboxUploadQueue& DropboxUploadQueue::shared() {
+    static DropboxUploadQueue queue;
+    return queue;
+}
+
+foundation::Result<uint64_t> DropboxUploadQueue::enqueue(const std::string& path, const std::string& toPath,
+                                                         Progress progress, Completion completion) {
+    auto link = Outbox::addFile(path);
+    if (!link) return link.error();
+    const uint64_t identifier = nextIdentifier_++;
+    entries_.push_back({identifier, *link, toPath, std::move(progress), std::move(completion), false});
+    startNext();
+    return identifier;
+}
+
+void DropboxUploadQueue::startNext() {
+    if (running_ || entries_.empty()) return;
+    if (!transport_) {
+        finishFront(foundation::Error("DropboxUploadQueue", 1, "Dropbox is not set up on this computer."));
+        return;
+    }
+    running_ = true;
+    const uint64_t attempt = ++attempt_;
+    Entry& entry = entries_.front();
+    const uint64_t identifier = entry.identifier;
+    std::weak_ptr<bool> alive = alive_;
+    transport_->upload(
+        entry.outboxPath, entry.toPath,
+        [this, alive, attempt](double fraction) {
+            if (alive.expired() || attempt != attempt_ || entries_.empty()) return;
+            if (entries_.front().progress) entries_.front().progress(fraction);
+        },
+        [this, alive, attempt, identifier](const std::optional<foundation::Error>& error) {
+            if (alive.expired() || attempt != attempt_) return;
+            answered(identifier, error);
+        });
+}
+
+void DropboxUploadQueue::answered(uint64_t identifier, const std::optional<foundation::Error>& error) {
+    if (entries_.empty() || entries_.front().identifier != identifier) return;
+    Entry& entry = entries_.front();
+    if (error && error->code == kUnauthorizedCode && !entry.retried && relink_) {
+        // The queue waits for the answer: nothing else goes out with a dead link.
+        entry.retried = true;
+        const uint64_t attempt = ++attempt_;
+        std::weak_ptr<bool> alive = alive_;
+        relink_([this, alive, attempt, identifier, error](bool relinked) {
+            if (alive.expired() || attempt != attempt_) return;
+            if (entries_.empty() || entries_.front().identifier != identifier) return;
+            if (!relinked) {
+                finishFront(error);
+                return;
+            }
+            running_ = false;
+            startNext();
+        });
+        return;
+    }
+    finishFront(error);
+}
+
+void DropboxUploadQueue::finishFront(const std::optional<foundation::Error>& error) {
+    Entry entry = std::move(entries_.front());
+    entries_.pop_front();
+    running_ = false;
+    Outbox::removeEntry(entry.outboxPath);
+    if (entry.completion) entry.completion(error);
+    startNext();
+}
+
+void DropboxUploadQueue::cancel(uint64_t identifier) {
+    for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+        if (it->identifier != identifier) continue;
+        const bool front = it == entries_.begin();
+        Outbox::removeEntry(it->outboxPath);
+        entries_.erase(it);
+        if (front && running_) {
+            ++attempt_;
+            running_ = false;
+            if (transport_) transport_->cancel();
+            startNext();
+        }
+        return;
+    }
+}

@@ -1,0 +1,94 @@
+#pragma once
+
+// Dropbox uploads, one file at a time, in the order they were asked for:
+// the next upload starts only once the previous one has its answer. The
+// queue lives in memory for the application's run. Each entry uploads an
+// Outbox link of the rendered file, so a project card that wipes its render
+// cache meanwhile takes nothing away; the link goes when its upload ends,
+// however it ends.
+//
+// A 401 means the link to the account has expired: the queue asks its
+// relink handler (which unlinks that user and asks the user to link again)
+// and, once relinked, sends the failed upload once more.
+//
+// The transfer itself is a Transport (the Dropbox client), so the queue's
+// order and its error handling are the queue's alone. Main thread only.
+
+#include "platform/foundation/Error.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+// The app-folder path a title uploads to: "/" and the title with the
+// characters file systems and the service refuse removed and blanks as "_",
+// at most 200 bytes (never splitting a character), "My_Stop_Ziruru_Movie"
+// when nothing is left, then the extension.
+std::string dropboxPathForTitle(const std::string& title, const std::string& extension);
+
+class DropboxUploadQueue {
+public:
+    static constexpr int64_t kUnauthorizedCode = 401;
+
+    class Transport {
+    public:
+        virtual ~Transport() = default;
+        using Progress = std::function<void(double fraction)>;
+        // Once, with no error on success.
+        using Completion = std::function<void(const std::optional<foundation::Error>& error)>;
+        // Sends the file to the path; the server renames on a clash.
+        virtual void upload(const std::string& fromPath, const std::string& toPath, Progress progress,
+                            Completion completion) = 0;
+        // Ends the running upload without an answer.
+        virtual void cancel() = 0;
+    };
+
+    using Progress = Transport::Progress;
+    using Completion = Transport::Completion;
+    // Answers whether the account is linked again.
+    using RelinkHandler = std::function<void(std::function<void(bool relinked)> answer)>;
+
+    DropboxUploadQueue() = default;
+    DropboxUploadQueue(const DropboxUploadQueue&) = delete;
+    DropboxUploadQueue& operator=(const DropboxUploadQueue&) = delete;
+    // The application's one queue.
+    static DropboxUploadQueue& shared();
+
+    void setTransport(std::shared_ptr<Transport> transport) { transport_ = std::move(transport); }
+    void setRelinkHandler(RelinkHandler handler) { relink_ = std::move(handler); }
+
+    // Queues the file (through a new Outbox link); an identifier for cancel,
+    // or the error of making the link.
+    foundation::Result<uint64_t> enqueue(const std::string& path, const std::string& toPath, Progress progress,
+                                         Completion completion);
+    // Drops a waiting entry or stops the running one; its completion does not run.
+    void cancel(uint64_t identifier);
+    // Entries not yet answered, the running one included.
+    size_t count() const { return entries_.size(); }
+    bool isUploading() const { return running_; }
+
+private:
+    struct Entry {
+        uint64_t identifier = 0;
+        std::string outboxPath;
+        std::string toPath;
+        Progress progress;
+        Completion completion;
+        bool retried = false;
+    };
+    void startNext();
+    void answered(uint64_t identifier, const std::optional<foundation::Error>& error);
+    void finishFront(const std::optional<foundation::Error>& error);
+
+    std::shared_ptr<Transport> transport_;
+    RelinkHandler relink_;
+    std::deque<Entry> entries_;
+    uint64_t nextIdentifier_ = 1;
+    bool running_ = false;
+    // Bumped whenever the running upload is abandoned, so a late answer is ignored.
+    uint64_t attempt_ = 0;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};

@@ -1,0 +1,210 @@
+// The serial Dropbox upload queue over a recording transport, and the paths
+// titles upload to.
+
+#include "app/share/DropboxUploadQueue.h"
+#include "platform/foundation/Paths.h"
+#include "support/TempAppFolders.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Records each upload and answers only when the test says so.
+struct RecordingTransport : DropboxUploadQueue::Transport {
+    struct Upload {
+        std::string from, to, bytes;
+        Progress progress;
+        Completion completion;
+    };
+    std::vector<Upload> uploads;
+    int cancels = 0;
+
+    void upload(const std::string& fromPath, const std::string& toPath, Progress progress,
+                Completion completion) override {
+        std::ifstream in(fromPath);
+        uploads.push_back({fromPath, toPath, std::string(std::istreambuf_iterator<char>(in), {}), std::move(progress),
+                           std::move(completion)});
+    }
+    void cancel() override { ++cancels; }
+    void answer(size_t index, std::optional<foundation::Error> error = std::nullopt) {
+        auto completion = uploads.at(index).completion;
+        completion(error);
+    }
+};
+
+class DropboxUploadQueueTest : public ::testing::Test {
+protected:
+    std::string file(const std::string& name, const std::string& bytes) {
+        const std::string path = folders.root() + "/" + name;
+        std::ofstream(path) << bytes;
+        return path;
+    }
+    uint64_t enqueue(const std::string& path, const std::string& to) {
+        auto identifier = queue.enqueue(
+            path, to,
+            [this, to](double f) {
+                progress.push_back({to, f});
+            },
+            [this, to](const std::optional<foundation::Error>& error) {
+                answers.push_back({to, error});
+            });
+        EXPECT_TRUE(identifier.ok());
+        return identifier.ok() ? *identifier : 0;
+    }
+    bool outboxEmpty() const {
+        const std::string outbox = foundation::Paths::cachesDirectory() + "/Outbox";
+        return !fs::exists(outbox) || fs::is_empty(outbox);
+    }
+
+    testsupport::TempAppFolders folders;
+    DropboxUploadQueue queue;
+    std::shared_ptr<RecordingTransport> transport = std::make_shared<RecordingTransport>();
+    std::vector<std::pair<std::string, double>> progress;
+    std::vector<std::pair<std::string, std::optional<foundation::Error>>> answers;
+    int relinkAsked = 0;
+    std::function<void(bool)> relinkAnswer;
+};
+
+TEST_F(DropboxUploadQueueTest, OneUploadAtATimeFromOutboxLinksThatOutliveTheCache) {
+    queue.setTransport(transport);
+    const std::string first = file("first.mov", "first movie");
+    const std::string second = file("second.mov", "second movie");
+    enqueue(first, "/first.mov");
+    enqueue(second, "/second.mov");
+    // The cards close and wipe their render caches meanwhile.
+    fs::remove(first);
+    fs::remove(second);
+    ASSERT_EQ(transport->uploads.size(), 1u) << "the second waits for the first's answer";
+    EXPECT_EQ(transport->uploads[0].to, "/first.mov");
+    EXPECT_EQ(transport->uploads[0].bytes, "first movie");
+    EXPECT_NE(transport->uploads[0].from, first);
+    transport->uploads[0].progress(0.5);
+    EXPECT_EQ(queue.count(), 2u);
+
+    transport->answer(0);
+    ASSERT_EQ(transport->uploads.size(), 2u);
+    EXPECT_EQ(transport->uploads[1].bytes, "second movie");
+    EXPECT_FALSE(fs::exists(transport->uploads[0].from)) << "an answered entry's link goes";
+    transport->answer(1, foundation::Error("Dropbox", 503, "Service unavailable"));
+    ASSERT_EQ(answers.size(), 2u);
+    EXPECT_EQ(answers[0].first, "/first.mov");
+    EXPECT_FALSE(answers[0].second);
+    EXPECT_EQ(answers[1].second->code, 503);
+    EXPECT_EQ(progress, (std::vector<std::pair<std::string, double>>{{"/first.mov", 0.5}}));
+    EXPECT_TRUE(outboxEmpty());
+    EXPECT_EQ(queue.count(), 0u);
+    // A late second answer of the same upload changes nothing.
+    transport->answer(0);
+    EXPECT_EQ(answers.size(), 2u);
+}
+
+TEST_F(DropboxUploadQueueTest, AnExpiredLinkIsRelinkedAndTheUploadSentOnceMore) {
+    queue.setTransport(transport);
+    queue.setRelinkHandler([this](std::function<void(bool)> answer) {
+        ++relinkAsked;
+        relinkAnswer = std::move(answer);
+    });
+    struct Case {
+        std::vector<bool> relinked;  // the user's answers, in turn
+        std::vector<int64_t> codes;  // the server's answers, in turn (0 = success)
+        size_t uploads;
+        std::optional<int64_t> finalCode;
+    };
+    const std::vector<Case> cases = {
+        {{true}, {401, 0}, 2, std::nullopt},
+        {{false}, {401}, 1, 401},
+        {{true}, {401, 401}, 2, 401},  // retried once only
+        {{}, {500}, 1, 500},           // other errors are not relinks
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.uploads);
+        transport->uploads.clear();
+        answers.clear();
+        relinkAsked = 0;
+        enqueue(file("movie.mov", "bytes"), "/movie.mov");
+        enqueue(file("next.mov", "next"), "/next.mov");
+        size_t relinks = 0;
+        for (size_t i = 0; i < c.codes.size(); ++i) {
+            ASSERT_EQ(transport->uploads.size(), i + 1);
+            EXPECT_EQ(transport->uploads[i].to, "/movie.mov");
+            EXPECT_EQ(transport->uploads[i].bytes, "bytes");
+            if (c.codes[i] == 0) {
+                transport->answer(i);
+            } else {
+                transport->answer(i, foundation::Error("Dropbox", c.codes[i], "failed"));
+            }
+            if (c.codes[i] == 401 && relinks < c.relinked.size()) {
+                EXPECT_EQ(relinkAsked, static_cast<int>(relinks + 1));
+                EXPECT_EQ(transport->uploads.size(), i + 1) << "nothing goes out while relinking";
+                relinkAnswer(c.relinked[relinks++]);
+            }
+        }
+        ASSERT_EQ(answers.size(), 1u);
+        EXPECT_EQ(answers[0].first, "/movie.mov");
+        EXPECT_EQ(answers[0].second ? std::optional<int64_t>(answers[0].second->code) : std::nullopt, c.finalCode);
+        EXPECT_EQ(transport->uploads.size(), c.uploads + 1) << "then the next entry starts";
+        EXPECT_EQ(transport->uploads.back().to, "/next.mov");
+        transport->answer(transport->uploads.size() - 1);
+        EXPECT_TRUE(outboxEmpty());
+    }
+}
+
+TEST_F(DropboxUploadQueueTest, CancelDropsWaitingEntriesAndStopsTheRunningOne) {
+    queue.setTransport(transport);
+    const uint64_t first = enqueue(file("a.mov", "a"), "/a.mov");
+    const uint64_t second = enqueue(file("b.mov", "b"), "/b.mov");
+    enqueue(file("c.mov", "c"), "/c.mov");
+    queue.cancel(second);
+    EXPECT_EQ(transport->cancels, 0);
+    queue.cancel(first);
+    EXPECT_EQ(transport->cancels, 1);
+    ASSERT_EQ(transport->uploads.size(), 2u);
+    EXPECT_EQ(transport->uploads[1].to, "/c.mov");
+    transport->answer(0);  // the stopped upload's late answer
+    EXPECT_TRUE(answers.empty());
+    transport->answer(1);
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_EQ(answers[0].first, "/c.mov");
+    EXPECT_TRUE(outboxEmpty());
+}
+
+TEST_F(DropboxUploadQueueTest, WithoutAClientEveryEntryFailsAtOnce) {
+    enqueue(file("a.mov", "a"), "/a.mov");
+    ASSERT_EQ(answers.size(), 1u);
+    ASSERT_TRUE(answers[0].second);
+    EXPECT_EQ(answers[0].second->description, "Dropbox is not set up on this computer.");
+    EXPECT_TRUE(outboxEmpty());
+    EXPECT_FALSE(queue.enqueue(folders.root() + "/missing.mov", "/m.mov", {}, {}).ok());
+}
+
+TEST(DropboxPaths, TitlesBecomeNamesInTheAppFolder) {
+    const std::string emoji = "\xF0\x9F\x8E\xAC";
+    std::string emojis;
+    for (int i = 0; i < 60; ++i) emojis += emoji;
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"My Movie", "/My_Movie.mov"},
+        {"a/b:c", "/abc.mov"},
+        {"../../etc/passwd", "/etcpasswd.mov"},
+        {"..", "/My_Stop_Ziruru_Movie.mov"},
+        {"", "/My_Stop_Ziruru_Movie.mov"},
+        {"   \t\n", "/My_Stop_Ziruru_Movie.mov"},
+        {std::string(300, 'x'), "/" + std::string(200, 'x') + ".mov"},
+        {emojis, "/" + emojis.substr(0, 200) + ".mov"},
+        {"x" + emojis, "/x" + emojis.substr(0, 196) + ".mov"},
+        {"Line\nbreak", "/Line_break.mov"},
+    };
+    for (const auto& [title, expected] : cases) {
+        const std::string path = dropboxPathForTitle(title, "mov");
+        EXPECT_EQ(path, expected) << title;
+        const std::string name = path.substr(1);
+        EXPECT_EQ(name.find_first_of("/:"), std::string::npos);
+        EXPECT_LE(name.size(), 204u);
+    }
+    EXPECT_EQ(dropboxPathForTitle("Clay", "gif"), "/Clay.gif");
+}
+
+}  // namespace
