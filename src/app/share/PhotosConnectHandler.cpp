@@ -43,11 +43,15 @@ void PhotosConnectHandler::uploadFile(const std::string& path, const std::string
     };
     library::PhotoLibrary library = library_;
     library_.writeVideoAtPathToSavedPhotosAlbum(
-        path, [library, report](const std::string& assetURL, const std::optional<foundation::Error>& error) {
+        path,
+        [library, report](const std::string& assetURL, const std::optional<foundation::Error>& error) {
             if (error) {
                 report(error);
                 return;
             }
             ALAssetsLibrary_CustomPhotoAlbum::addAssetURL(library, assetURL, albumName(), report);
-        });
+        },
+        // Render outputs are replaced by renaming, never rewritten in place:
+        // the library may keep the movie as a link instead of a copy.
+        true);
 }

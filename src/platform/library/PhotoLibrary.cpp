@@ -137,9 +137,10 @@ void PhotoLibrary::writeImageToSavedPhotosAlbum(const graphics::Image& image, gr
     });
 }
 
-void PhotoLibrary::writeVideoAtPathToSavedPhotosAlbum(const std::string& path, WriteCompletion completion) const {
+void PhotoLibrary::writeVideoAtPathToSavedPhotosAlbum(const std::string& path, WriteCompletion completion,
+                                                      bool linkWhenPossible) const {
     auto core = core_;
-    core->queue.async([core, path, completion = std::move(completion)] {
+    core->queue.async([core, path, completion = std::move(completion), linkWhenPossible] {
         auto finish = [&completion](std::string url, std::optional<foundation::Error> error) {
             answerOnMain(completion, std::move(url), std::move(error));
         };
@@ -149,6 +150,10 @@ void PhotoLibrary::writeVideoAtPathToSavedPhotosAlbum(const std::string& path, W
             return finish({}, detail::libraryError(kAssetsLibraryWriteIncompatibleDataError,
                                                    "The file is not a movie that the library can keep."));
         std::string extension = "." + uppercaseExtension(path);
+        if (linkWhenPossible) {
+            if (auto linked = detail::publishLinkedFile(core->root, "IMG_", extension, path))
+                return finish(detail::assetURLFor(*linked), std::nullopt);
+        }
         auto name = detail::publishNewFile(core->root, "IMG_", extension, [&](int fd) -> foundation::Status {
             auto in = foundation::FileDescriptor::open(path, O_RDONLY);
             if (!in) return foundation::Error::posix(errno, path);

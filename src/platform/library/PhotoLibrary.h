@@ -182,8 +182,12 @@ public:
     // upright from `orientation`.
     void writeImageToSavedPhotosAlbum(const graphics::Image& image, graphics::ImageOrientation orientation,
                                       WriteCompletion completion) const;
-    // Copies a QuickTime or MPEG-4 movie into the saved-photos group.
-    void writeVideoAtPathToSavedPhotosAlbum(const std::string& path, WriteCompletion completion) const;
+    // Copies a QuickTime or MPEG-4 movie into the saved-photos group. With
+    // `linkWhenPossible`, for a file of the caller's own that nothing
+    // rewrites in place (a render output), the item is a hard link to it on
+    // the same file system, its data flushed first: no copy of a large movie.
+    void writeVideoAtPathToSavedPhotosAlbum(const std::string& path, WriteCompletion completion,
+                                            bool linkWhenPossible = false) const;
 
     // The item of a URL; none when the URL names no item of this library.
     void assetForURL(const std::string& url, AssetBlock result, FailureBlock failure) const;

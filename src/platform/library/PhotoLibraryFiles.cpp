@@ -268,6 +268,28 @@ bool isValidAlbumName(std::string_view name) {
     return isValidComponent(name) && name.find('/') == std::string_view::npos;
 }
 
+// Links `existing` into `folder` as "<prefix><number><extension>", one above
+// the highest number there; a name taken meanwhile is skipped, never replaced.
+foundation::Result<std::string> linkUnderNewName(const std::string& folder, std::string_view prefix,
+                                                 std::string_view extension, const std::string& existing) {
+    long next = 1;
+    if (auto names = foundation::FileManager::defaultManager().contentsOfDirectory(folder)) {
+        for (const auto& name : *names) {
+            if (auto number = numberInName(name, prefix)) next = std::max(next, *number + 1);
+        }
+    }
+    for (int attempt = 0; attempt < 10000; ++attempt, ++next) {
+        char number[16];
+        std::snprintf(number, sizeof number, "%04ld", next);
+        std::string name = std::string(prefix) + number + std::string(extension);
+        int error = linkIntoPlace(existing, foundation::path::appending(folder, name));
+        if (error == EEXIST) continue;
+        if (error != 0) return foundation::fileSystemError(error, foundation::path::appending(folder, name), true);
+        return name;
+    }
+    return foundation::fileSystemError(EEXIST, folder, true);
+}
+
 foundation::Result<std::string> publishNewFile(const std::string& folder, std::string_view prefix,
                                                std::string_view extension,
                                                const std::function<foundation::Status(int fd)>& write) {
@@ -281,24 +303,24 @@ foundation::Result<std::string> publishNewFile(const std::string& folder, std::s
         ::unlink(temporaryPath.c_str());
         return written.error();
     }
-    long next = 1;
-    if (auto names = foundation::FileManager::defaultManager().contentsOfDirectory(folder)) {
-        for (const auto& name : *names) {
-            if (auto number = numberInName(name, prefix)) next = std::max(next, *number + 1);
-        }
-    }
-    for (int attempt = 0; attempt < 10000; ++attempt, ++next) {
-        char number[16];
-        std::snprintf(number, sizeof number, "%04ld", next);
-        std::string name = std::string(prefix) + number + std::string(extension);
-        int error = linkIntoPlace(temporaryPath, foundation::path::appending(folder, name));
-        if (error == EEXIST) continue;
-        ::unlink(temporaryPath.c_str());
-        if (error != 0) return foundation::fileSystemError(error, foundation::path::appending(folder, name), true);
-        return name;
-    }
+    auto placed = linkUnderNewName(folder, prefix, extension, temporaryPath);
     ::unlink(temporaryPath.c_str());
-    return foundation::fileSystemError(EEXIST, folder, true);
+    return placed;
+}
+
+foundation::Result<std::string> publishLinkedFile(const std::string& folder, std::string_view prefix,
+                                                  std::string_view extension, const std::string& source) {
+    if (auto created = foundation::FileManager::defaultManager().createDirectory(folder, true); !created)
+        return created.error();
+    auto file = foundation::FileDescriptor::open(source, O_RDONLY);
+    if (!file) return foundation::fileSystemError(errno, source, false);
+    // A file linked already (saved before) would be the same item twice:
+    // the library tells items apart by their file.
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0) return foundation::fileSystemError(errno, source, false);
+    if (info.st_nlink != 1) return foundation::fileSystemError(EMLINK, source, false);
+    if (::fsync(file.get()) != 0) return foundation::fileSystemError(errno, source, false);
+    return linkUnderNewName(folder, prefix, extension, source);
 }
 
 foundation::Result<std::string> copyIntoFolder(const std::string& source, const std::string& folder,

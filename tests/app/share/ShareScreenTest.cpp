@@ -162,6 +162,9 @@ TEST_F(ShareScreenTest, PhotosRendersThenSavesIntoTheApplicationsAlbum) {
     for (const auto& entry : fs::directory_iterator(library::PhotoLibrary::defaultRootDirectory()))
         albums += entry.is_directory();
     EXPECT_EQ(albums, 1u);
+    // The card wipes its render cache when it closes; the saved movies stay.
+    MovieRenderer::cleanRenderCacheForProject(project);
+    for (const auto& file : albumFiles()) EXPECT_TRUE(testsupport::probeMovieFacts(file).readable) << file;
     advance(1);
     screen->panel()->actionDone();
     advance(1);

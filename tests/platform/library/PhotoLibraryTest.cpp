@@ -10,6 +10,7 @@
 #include "support/TestMovies.h"
 #include "support/VirtualClock.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
@@ -397,6 +398,28 @@ TEST_F(PhotoLibraryTest, VideosKeepTheirLengthAndOnlyMoviesAreTaken) {
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return done; }, 30));
     ASSERT_TRUE(refused.has_value());
     EXPECT_EQ(refused->code, kAssetsLibraryWriteIncompatibleDataError);
+
+    // A copy by default; a link on request while the movie has no other
+    // name, else a copy again, so each save is an item of its own.
+    EXPECT_FALSE(std::filesystem::equivalent(asset->path(), movie));
+    for (bool link : {true, false}) {
+        done = false;
+        library.writeVideoAtPathToSavedPhotosAlbum(
+            movie,
+            [&](const std::string& u, const auto& error) {
+                EXPECT_FALSE(error.has_value());
+                url = u;
+                done = true;
+            },
+            true);
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return done; }, 30));
+        auto saved = lookUp(library, url);
+        ASSERT_TRUE(saved.has_value());
+        EXPECT_EQ(std::filesystem::equivalent(saved->path(), movie), link);
+        EXPECT_NEAR(saved->duration(), expected, 0.01);
+    }
+    EXPECT_EQ(url, "assets-library://asset/asset.MOV?id=IMG_0003.MOV&ext=MOV");
+    EXPECT_EQ(std::filesystem::hard_link_count(movie), 2u);
 }
 
 TEST_F(PhotoLibraryTest, VideoThumbnailsWithoutProviderShowTheMoviesFirstPicture) {
