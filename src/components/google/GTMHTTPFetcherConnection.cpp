@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <unistd.h>
 
 namespace google {
@@ -298,7 +299,8 @@ void GTMHTTPFetcher::setMinRetryInterval(double seconds) {
         return;
     }
     // Random, so that many clients that failed together do not come back together.
-    uint32_t r = uint32_t(std::rand()) ^ (uint32_t(std::rand()) << 16);
+    static std::random_device source;
+    uint32_t r = source();
     minRetryInterval_ = 1.0 + double(r & 0xFFFF) / 65535.0;
 }
 

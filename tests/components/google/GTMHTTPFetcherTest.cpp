@@ -381,3 +381,21 @@ TEST_F(FetcherTest, StalledConnectionTimesOutAndIsRetried) {
     EXPECT_EQ(outcome->data, "answered");
     relay.release();
 }
+
+TEST_F(FetcherTest, BackgroundExpiryEndsTheFetchOnceAndWaitingEnds) {
+    auto pieces = std::make_shared<testsupport::ReleasedBody>();
+    server_.reply("GET", "/long", HttpReply::inPieces(pieces, std::nullopt));
+    auto fetcher = this->fetcher("/long");
+    fetcher->setShouldFetchInBackground(true);
+    std::vector<int64_t> codes;
+    fetcher->beginFetchWithCompletionHandler(
+        [&](const Bytes&, const auto& error) { codes.push_back(error ? error->code : 0); });
+    ASSERT_TRUE(server_.waitForRequests(1, 60));
+    fetcher->backgroundFetchExpired();
+    fetcher->waitForCompletionWithTimeout(60);
+    pieces->finish();
+    RunLoop::main().runUntilIdle();
+    EXPECT_EQ(codes, std::vector<int64_t>{google::kGTMHTTPFetcherErrorBackgroundExpiration});
+    EXPECT_FALSE(fetcher->isFetching());
+    EXPECT_FALSE(fetcher->completionBlock()) << "callbacks let go";
+}
