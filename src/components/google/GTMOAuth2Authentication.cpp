@@ -1,9 +1,11 @@
 #include "components/google/GTMOAuth2Authentication.h"
 
 #include "components/google/GTLJSONParser.h"
+#include "components/google/GTLUtilities.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/WallClock.h"
+#include "platform/net/URLParsing.h"
 
 #include <algorithm>
 #include <charconv>
@@ -23,13 +25,6 @@ std::optional<std::string> textOf(const Value& value) {
     if (value.isString()) return value.asString();
     if (value.isNumber()) return value.numberDescription();
     return std::nullopt;
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 std::string formattedDate(foundation::Date date) {
@@ -222,21 +217,7 @@ std::string GTMOAuth2Authentication::userAgent() {
 
 std::optional<std::string> GTMOAuth2Authentication::encodedOAuthValueForString(const std::optional<std::string>& text) {
     if (!text) return std::nullopt;
-    static const char* kHex = "0123456789ABCDEF";
-    std::string encoded;
-    encoded.reserve(text->size());
-    for (unsigned char c : *text) {
-        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-                     c == '.' || c == '_' || c == '~';
-        if (plain) {
-            encoded += static_cast<char>(c);
-        } else {
-            encoded += '%';
-            encoded += kHex[c >> 4];
-            encoded += kHex[c & 0xF];
-        }
-    }
-    return encoded;
+    return GTLUtilities::stringByURLEncodingForURI(*text);
 }
 
 std::string GTMOAuth2Authentication::encodedQueryParametersForDictionary(const Dictionary& dictionary) {
@@ -253,21 +234,7 @@ std::string GTMOAuth2Authentication::encodedQueryParametersForDictionary(const D
 }
 
 std::optional<std::string> GTMOAuth2Authentication::unencodedOAuthParameterForString(std::string_view text) {
-    std::string decoded;
-    decoded.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            decoded += text[i];
-            continue;
-        }
-        if (i + 2 >= text.size()) return std::nullopt;
-        int high = hexDigit(text[i + 1]);
-        int low = hexDigit(text[i + 2]);
-        if (high < 0 || low < 0) return std::nullopt;
-        decoded += static_cast<char>(high * 16 + low);
-        i += 2;
-    }
-    return decoded;
+    return net::percentDecoded(text);
 }
 
 std::optional<Dictionary> GTMOAuth2Authentication::dictionaryWithResponseString(

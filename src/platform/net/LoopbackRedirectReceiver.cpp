@@ -3,6 +3,7 @@
 #include "platform/foundation/BackgroundActivity.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/FileDescriptor.h"
+#include "platform/net/URLParsing.h"
 
 #include <arpa/inet.h>
 #include <atomic>
@@ -39,40 +40,15 @@ const char* kSuccessPage =
     "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Signed in</title></head>"
     "<body><p>You are signed in. You can close this page and return to Tollivar.</p></body></html>";
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-// Percent escapes and "+" decoded; nullopt for a broken escape.
-std::optional<std::string> formDecoded(std::string_view text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '+') {
-            out += ' ';
-        } else if (text[i] == '%') {
-            if (i + 2 >= text.size()) return std::nullopt;
-            int high = hexValue(text[i + 1]), low = hexValue(text[i + 2]);
-            if (high < 0 || low < 0) return std::nullopt;
-            out += static_cast<char>(high * 16 + low);
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
 std::map<std::string, std::string> queryParameters(std::string_view query) {
     std::map<std::string, std::string> result;
     while (!query.empty()) {
         size_t amp = query.find('&');
         std::string_view piece = query.substr(0, amp);
         size_t equals = piece.find('=');
-        auto key = formDecoded(piece.substr(0, equals));
-        auto value = formDecoded(equals == std::string_view::npos ? std::string_view() : piece.substr(equals + 1));
+        auto key = percentDecoded(piece.substr(0, equals), true);
+        auto value =
+            percentDecoded(equals == std::string_view::npos ? std::string_view() : piece.substr(equals + 1), true);
         // A parameter given twice is ambiguous: keep none of it.
         if (key && value) {
             if (result.count(*key))

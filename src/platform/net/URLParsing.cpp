@@ -79,4 +79,29 @@ std::optional<RedirectStep> redirectFor(int statusCode, const std::optional<std:
     return step;
 }
 
+std::optional<std::string> percentDecoded(std::string_view text, bool plusIsSpace) {
+    auto hexValue = [](char c) {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    };
+    std::string decoded;
+    decoded.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '+' && plusIsSpace) {
+            decoded += ' ';
+        } else if (text[i] == '%') {
+            if (i + 2 >= text.size()) return std::nullopt;
+            int high = hexValue(text[i + 1]), low = hexValue(text[i + 2]);
+            if (high < 0 || low < 0) return std::nullopt;
+            decoded += static_cast<char>(high * 16 + low);
+            i += 2;
+        } else {
+            decoded += text[i];
+        }
+    }
+    return decoded;
+}
+
 }  // namespace net

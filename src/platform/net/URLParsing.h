@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace net {
 
@@ -38,5 +39,9 @@ struct RedirectStep {
 // 301, 302, 303, 307 or 308, or no usable Location).
 std::optional<RedirectStep> redirectFor(int statusCode, const std::optional<std::string>& location,
                                         const std::string& currentURL, const std::string& method);
+
+// `text` with its percent escapes decoded (and "+" read as a blank when
+// `plusIsSpace`, as in a form); nullopt when an escape is broken.
+std::optional<std::string> percentDecoded(std::string_view text, bool plusIsSpace = false);
 
 }  // namespace net

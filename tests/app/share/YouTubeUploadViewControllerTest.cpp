@@ -1,3 +1,4 @@
+#include "YouTubeTestServices.h"
 #include "app/share/OnlineConnectHandlers.h"
 #include "app/share/YouTubeUploadViewController.h"
 #include "components/google/GTLJSONParser.h"
@@ -8,15 +9,12 @@
 #include "platform/net/URLConnection.h"
 #include "platform/security/Digest.h"
 #include "platform/ui/controllers/NavigationController.h"
-#include "support/FakeVideoService.h"
-#include "support/LoopbackHttpServer.h"
 #include "support/TcpRelay.h"
 #include "support/TempAppFolders.h"
 #include "support/WindowFixture.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
-#include <regex>
 
 using foundation::RunLoop;
 using testsupport::HttpReply;
@@ -44,41 +42,24 @@ private:
     bool finishes_;
 };
 
-std::string rpcResult(const std::string& body, const std::string& result) {
-    std::smatch match;
-    std::regex_search(body, match, std::regex(R"re("id"\s*:\s*"([^"]*)")re"));
-    return R"({"jsonrpc":"2.0","id":")" + std::string(match[1]) + R"(","result":)" + result + "}";
-}
-
 class UploadSheetTest : public testsupport::WindowFixture {
 protected:
-    explicit UploadSheetTest(graphics::Rect frame = graphics::Rect(0, 0, 1024, 768))
-        : WindowFixture(frame),
-          certificates_(testsupport::TestCertificates::create(folders_.root())),
-          provider_(certificates_.serverCertificateFile, certificates_.serverKeyFile),
-          videos_(certificates_.serverCertificateFile, certificates_.serverKeyFile) {
-        net::URLConnection::setAdditionalCertificateAuthorityFile(certificates_.authorityFile);
-        settings_.clientID = "client";
-        settings_.clientSecret = "secret";
-        settings_.accountsURL = provider_.url("");
-        settings_.apiURL = videos_.url("");
+    explicit UploadSheetTest(graphics::Rect frame = graphics::Rect(0, 0, 1024, 768)) : WindowFixture(frame) {
         provider_.reply("POST", "/o/oauth2/token",
                         {200, R"({"access_token":"at","expires_in":3600})", "application/json"});
         videos_.on("POST", "/rpc", [](const VideoServiceExchange& exchange) {
-            return HttpReply{200, rpcResult(exchange.body, R"({"kind":"youtube#videoCategoryListResponse","items":[
+            return HttpReply{
+                200,
+                YouTubeTestServices::rpcResult(exchange.body, R"({"kind":"youtube#videoCategoryListResponse","items":[
                 {"kind":"youtube#videoCategory","id":"1","snippet":{"title":"Film & Animation"}},
                 {"kind":"youtube#videoCategory","id":"24","snippet":{"title":"Entertainment"}}]})"),
-                             "application/json"};
+                "application/json"};
         });
-        auto auth = google::GTMOAuth2SignIn::standardGoogleAuthenticationForScope("s", "client", "secret");
-        auth->setKeysForResponseString("refresh_token=rt&email=u%40example.test&serviceProvider=Google");
-        google::GTMOAuth2Keychain::saveParamsToKeychainForName(YouTubeSettings::kKeychainItemName, *auth);
+        services_.saveAccount();
     }
     void TearDown() override {
         nav_.reset();
         sheet_.reset();
-        net::URLConnection::setAdditionalCertificateAuthorityFile(std::nullopt);
-        google::GTMOAuth2SignIn::setProvider({});
         WindowFixture::TearDown();
     }
 
@@ -107,10 +88,10 @@ protected:
     }
 
     testsupport::TempAppFolders folders_;
-    testsupport::TestCertificates certificates_;
-    testsupport::LoopbackHttpServer provider_;
-    testsupport::FakeVideoService videos_;
-    YouTubeSettings settings_;
+    YouTubeTestServices services_{folders_.root()};
+    testsupport::LoopbackHttpServer& provider_ = services_.provider;
+    testsupport::FakeVideoService& videos_ = services_.videos;
+    const YouTubeSettings& settings_ = services_.settings;
     std::shared_ptr<YouTubeUploadViewController> sheet_;
     std::shared_ptr<ui::NavigationController> nav_;
 };

@@ -1,3 +1,4 @@
+#include "YouTubeTestServices.h"
 #include "app/share/YouTubeUploader.h"
 #include "components/google/GTLJSONParser.h"
 #include "components/google/GTLYouTubeVideoObjects.h"
@@ -5,13 +6,10 @@
 #include "components/google/GTMOAuth2SignIn.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/URLConnection.h"
-#include "support/FakeVideoService.h"
-#include "support/LoopbackHttpServer.h"
 #include "support/TempAppFolders.h"
 #include "support/VirtualClock.h"
 
 #include <gtest/gtest.h>
-#include <regex>
 
 using foundation::RunLoop;
 using foundation::Value;
@@ -20,42 +18,17 @@ using testsupport::HttpReply;
 
 namespace {
 
-// JSON-RPC's reply to the call in `body`, with `result`.
-std::string rpcReply(const std::string& body, const std::string& result) {
-    std::smatch match;
-    std::regex_search(body, match, std::regex(R"re("id"\s*:\s*"([^"]*)")re"));
-    return R"({"jsonrpc":"2.0","id":")" + std::string(match[1]) + R"(","result":)" + result + "}";
-}
-
-// A provider and a video service on HTTPS loopback servers, an account in
-// the keychain.
+// The services, with an account in the keychain.
 class UploaderTest : public ::testing::Test {
 protected:
-    UploaderTest()
-        : certificates_(testsupport::TestCertificates::create(folders_.root())),
-          provider_(certificates_.serverCertificateFile, certificates_.serverKeyFile),
-          videos_(certificates_.serverCertificateFile, certificates_.serverKeyFile) {
-        net::URLConnection::setAdditionalCertificateAuthorityFile(certificates_.authorityFile);
-        settings_.clientID = "client";
-        settings_.clientSecret = "secret";
-        settings_.accountsURL = provider_.url("");
-        settings_.apiURL = videos_.url("");
-        settings_.applyToSignIn();
-        auto auth = google::GTMOAuth2SignIn::standardGoogleAuthenticationForScope("s", "client", "secret");
-        auth->setKeysForResponseString("refresh_token=rt&email=u%40example.test&serviceProvider=Google");
-        google::GTMOAuth2Keychain::saveParamsToKeychainForName(YouTubeSettings::kKeychainItemName, *auth);
-    }
-    ~UploaderTest() override {
-        net::URLConnection::setAdditionalCertificateAuthorityFile(std::nullopt);
-        google::GTMOAuth2SignIn::setProvider({});
-    }
+    UploaderTest() { services_.saveAccount(); }
 
     testsupport::VirtualClockScope clock_;
     testsupport::TempAppFolders folders_;
-    testsupport::TestCertificates certificates_;
-    testsupport::LoopbackHttpServer provider_;
-    testsupport::FakeVideoService videos_;
-    YouTubeSettings settings_;
+    YouTubeTestServices services_{folders_.root()};
+    testsupport::LoopbackHttpServer& provider_ = services_.provider;
+    testsupport::FakeVideoService& videos_ = services_.videos;
+    const YouTubeSettings& settings_ = services_.settings;
 };
 
 }  // namespace
@@ -63,11 +36,12 @@ protected:
 TEST_F(UploaderTest, ListsTheRegionsCategoriesAfterRefreshingTheRestoredAccount) {
     provider_.reply("POST", "/o/oauth2/token", {200, R"({"access_token":"at","expires_in":3600})", "application/json"});
     videos_.on("POST", "/rpc", [](const testsupport::VideoServiceExchange& exchange) {
-        return HttpReply{200, rpcReply(exchange.body, R"({"kind":"youtube#videoCategoryListResponse","items":[
+        return HttpReply{
+            200, YouTubeTestServices::rpcResult(exchange.body, R"({"kind":"youtube#videoCategoryListResponse","items":[
                             {"kind":"youtube#videoCategory","id":"1","snippet":{"title":"Film & Animation","assignable":true}},
                             {"kind":"youtube#videoCategory","id":"18","snippet":{"title":"Short Movies","assignable":false}},
                             {"kind":"youtube#videoCategory","id":"22","snippet":{"title":"People & Blogs"}}]})"),
-                         "application/json"};
+            "application/json"};
     });
     auto uploader = YouTubeUploader::create(settings_);
     EXPECT_TRUE(uploader->isSignedIn());
