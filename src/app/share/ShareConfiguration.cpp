@@ -145,6 +145,10 @@ std::string shareSignature(const foundation::Bundle& bundle) {
 }
 
 std::string appendingShareSignature(const std::string& text, const foundation::Bundle& bundle) {
-    if (isBlank(text)) return shareSignature(bundle);
-    return text + "\n\n" + shareSignature(bundle);
+    const std::string signature = shareSignature(bundle);
+    if (isBlank(text)) return signature;
+    // A text that ends with it already (sent again, or typed) keeps one.
+    const std::string trimmed = text.substr(0, text.find_last_not_of(" \t\r\n") + 1);
+    if (trimmed.ends_with(signature)) return trimmed;
+    return text + "\n\n" + signature;
 }

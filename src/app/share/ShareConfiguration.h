@@ -55,6 +55,6 @@ public:
 std::string shareSignature(const foundation::Bundle& bundle = foundation::Bundle::main());
 
 // The user's text, a blank line and the signature; only the signature when
-// the text is blank.
+// the text is blank, and the text alone when it ends with the signature.
 std::string appendingShareSignature(const std::string& text,
                                     const foundation::Bundle& bundle = foundation::Bundle::main());

@@ -1,5 +1,6 @@
 #include "app/share/YouTubeUploadViewController.h"
 
+#include "app/share/ShareConfiguration.h"
 #include "components/google/GTMOAuth2SignIn.h"
 #include "components/google/signin/GTMOAuth2ViewControllerTouch.h"
 #include "platform/foundation/Localized.h"
@@ -261,8 +262,9 @@ void YouTubeUploadViewController::chooseCategoryAtIndex(size_t index) {
 YouTubeUploader::VideoDetails YouTubeUploadViewController::details() const {
     YouTubeUploader::VideoDetails details;
     details.title = titleField_->text();
-    details.description = descriptionView_->text();
+    details.description = appendingShareSignature(descriptionView_->text());
     if (chosenCategory_) details.categoryId = categories_[*chosenCategory_].identifier;
+    details.tags = ShareConfiguration::getYoutubeDefaultKeywords();
     int privacy = privacyControl_->selectedSegmentIndex();
     details.privacyStatus = privacy >= 0 && privacy < static_cast<int>(YouTubeUploader::privacyStatuses().size())
                                 ? YouTubeUploader::privacyStatuses()[static_cast<size_t>(privacy)]

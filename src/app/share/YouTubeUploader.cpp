@@ -83,6 +83,7 @@ std::shared_ptr<GTLYouTubeVideo> YouTubeUploader::videoObject(const VideoDetails
     snippet->setTitle(details.title);
     if (!details.description.empty()) snippet->setDescriptionProperty(details.description);
     if (!details.categoryId.empty()) snippet->setCategoryId(details.categoryId);
+    if (!details.tags.empty()) snippet->setTags(details.tags);
     auto status = google::GTLYouTubeVideoStatus::object();
     if (!details.privacyStatus.empty()) status->setPrivacyStatus(details.privacyStatus);
     auto video = GTLYouTubeVideo::object();

@@ -46,6 +46,8 @@ public:
         std::string categoryId;
         // Empty leaves the choice to the service.
         std::string privacyStatus = "private";
+        // Keywords the video is found by; none leaves the snippet without tags.
+        std::vector<std::string> tags = {};
     };
 
     static std::shared_ptr<YouTubeUploader> create(const YouTubeSettings& settings);

@@ -3,6 +3,8 @@
 
 #include "app/share/Outbox.h"
 #include "app/share/ShareConfiguration.h"
+#include "app/share/YouTubeUploader.h"
+#include "components/google/GTLYouTubeVideoObjects.h"
 #include "platform/foundation/Paths.h"
 #include "support/TempAppFolders.h"
 
@@ -114,8 +116,30 @@ TEST_F(ShareConfigurationTest, SignatureFollowsTheUsersText) {
         {"", signature},
         {" \n\t", signature},
         {"Our first film", "Our first film\n\n" + signature},
+        {"Our first film\n\n" + signature + "\n", "Our first film\n\n" + signature},
+        {signature, signature},
     };
     for (const auto& [text, expected] : cases) EXPECT_EQ(appendingShareSignature(text), expected) << text;
+}
+
+TEST_F(ShareConfigurationTest, YoutubeVideosCarryTheSignatureAndTheDefaultKeywords) {
+    YouTubeUploader::VideoDetails details;
+    details.title = "Clay";
+    details.description = appendingShareSignature("Our first film");
+    details.tags = ShareConfiguration::getYoutubeDefaultKeywords();
+    auto snippet = YouTubeUploader::videoObject(details)->JSON().asDictionary().get("snippet").asDictionary();
+    EXPECT_EQ(snippet.get("description").asString(), "Our first film\n\nMade with Tollivar");
+    std::vector<std::string> tags;
+    for (const auto& tag : snippet.get("tags").asArray()) tags.push_back(tag.asString());
+    EXPECT_EQ(tags, (std::vector<std::string>{"stop motion", "animation", "Tollivar"}));
+    details.tags.clear();
+    EXPECT_TRUE(YouTubeUploader::videoObject(details)
+                    ->JSON()
+                    .asDictionary()
+                    .get("snippet")
+                    .asDictionary()
+                    .get("tags")
+                    .isNull());
 }
 
 class OutboxTest : public ::testing::Test {
