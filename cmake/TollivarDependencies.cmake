@@ -23,6 +23,8 @@ pkg_check_modules(AVFORMAT REQUIRED IMPORTED_TARGET libavformat)
 pkg_check_modules(CURL REQUIRED IMPORTED_TARGET libcurl)
 # Digests.
 pkg_check_modules(OPENSSL REQUIRED IMPORTED_TARGET libcrypto)
+# Per-request trust anchors in the TLS context.
+pkg_check_modules(OPENSSL_SSL REQUIRED IMPORTED_TARGET libssl)
 # DNS service discovery.
 pkg_check_modules(AVAHI REQUIRED IMPORTED_TARGET avahi-client)
 pkg_check_modules(PROTOBUFC REQUIRED IMPORTED_TARGET libprotobuf-c)

@@ -209,10 +209,10 @@ bool UntitledAppDelegate::applicationOpenURL(ui::Application&, const std::string
 }
 
 bool UntitledAppDelegate::handleDropboxURL(const std::string& url) {
-    DBSession& session = DBSession::sharedSession();
-    if (!session.handleOpenURL(url)) return false;
+    std::shared_ptr<DBSession> session = DBSession::sharedSession();
+    if (!session || !session->handleOpenURL(url)) return false;
     foundation::Dictionary info;
-    info.set(kDropboxLoginNotification, foundation::Value(session.isLinked()));
+    info.set(kDropboxLoginNotification, foundation::Value(session->isLinked()));
     foundation::NotificationCenter::defaultCenter().post(kDropboxLoginNotification, this, info);
     return true;
 }

@@ -12,6 +12,8 @@
 #include <fcntl.h>
 #include <memory>
 #include <mutex>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
 #include <unistd.h>
 #include <vector>
 
@@ -223,6 +225,23 @@ int onSeekBody(void* context, curl_off_t offset, int origin) {
     return CURL_SEEKFUNC_OK;
 }
 
+// Replaces the trust store that curl built with one holding only the
+// request's anchors; certificates that do not parse are left out.
+CURLcode installAnchorCertificates(CURL*, void* sslContext, void* context) {
+    const auto* request = static_cast<const URLRequest*>(context);
+    X509_STORE* store = X509_STORE_new();
+    if (!store) return CURLE_OUT_OF_MEMORY;
+    for (const foundation::Bytes& der : request->anchorCertificates) {
+        const unsigned char* cursor = der.data();
+        X509* certificate = d2i_X509(nullptr, &cursor, static_cast<long>(der.size()));
+        if (!certificate) continue;
+        X509_STORE_add_cert(store, certificate);
+        X509_free(certificate);
+    }
+    SSL_CTX_set_cert_store(static_cast<SSL_CTX*>(sslContext), store);  // the context owns it now
+    return CURLE_OK;
+}
+
 int onProgress(void* context, curl_off_t downloadTotal, curl_off_t downloaded, curl_off_t uploadTotal,
                curl_off_t uploaded) {
     auto* state = static_cast<TransferState*>(context);
@@ -323,7 +342,13 @@ TransferOutcome performTransfer(const URLRequest& request, const std::string& ho
     curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 2L);
-    if (control.additionalCertificateAuthorities) {
+    if (!request.anchorCertificates.empty()) {
+        curl_easy_setopt(e, CURLOPT_SSL_CTX_FUNCTION, installAnchorCertificates);
+        curl_easy_setopt(e, CURLOPT_SSL_CTX_DATA, const_cast<URLRequest*>(&request));
+        curl_easy_setopt(e, CURLOPT_SSL_SESSIONID_CACHE, 0L);
+        curl_easy_setopt(e, CURLOPT_FRESH_CONNECT, 1L);
+        curl_easy_setopt(e, CURLOPT_FORBID_REUSE, 1L);
+    } else if (control.additionalCertificateAuthorities) {
         // CAINFO replaces curl's default bundle file; the system's hashed
         // folder keeps every ordinary certificate authority trusted as well.
         curl_easy_setopt(e, CURLOPT_CAINFO, control.additionalCertificateAuthorities->c_str());

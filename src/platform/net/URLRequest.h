@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace net {
 
@@ -52,6 +53,11 @@ struct URLRequest {
     double timeoutInterval = kDefaultTimeoutInterval;
     // When set, a Digest challenge is answered with it within the exchange.
     std::optional<URLCredential> digestCredential;
+    // DER certificates that alone anchor the server's chain for this request
+    // when not empty: neither the system's authorities nor any added ones
+    // are trusted then, and no connection or TLS session of other requests
+    // is reused.
+    std::vector<foundation::Bytes> anchorCertificates;
 
     void setValue(std::string_view value, std::string_view forHTTPHeaderField) {
         headers.set(forHTTPHeaderField, value);
