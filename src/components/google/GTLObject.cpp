@@ -155,13 +155,16 @@ std::vector<std::pair<std::string, GTLAnyObject>> GTLObject::additionalPropertie
     return properties;
 }
 
-Value GTLObject::propertyForKey(std::string_view key) const { return userProperties_.get(key); }
+Value GTLObject::propertyForKey(std::string_view key) const {
+    return userProperties_ ? userProperties_->get(key) : Value();
+}
 
 void GTLObject::setProperty(Value value, std::string_view key) {
     if (value.isNull()) {
-        userProperties_.remove(key);
+        if (userProperties_) userProperties_->remove(key);
     } else {
-        userProperties_.set(std::string(key), std::move(value));
+        if (!userProperties_) userProperties_.emplace();
+        userProperties_->set(std::string(key), std::move(value));
     }
 }
 

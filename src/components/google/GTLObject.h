@@ -91,7 +91,8 @@ public:
 
 protected:
     std::optional<GTLSurrogates> surrogates_;
-    Dictionary userProperties_;
+    // Made on first use: most objects never get one, and lists make thousands.
+    std::optional<Dictionary> userProperties_;
 };
 
 }  // namespace google
