@@ -26,7 +26,7 @@ public:
     }
     std::string userEmail() const override { return "u@example.test"; }
 
-private:
+protected:
     std::string token_;
 };
 

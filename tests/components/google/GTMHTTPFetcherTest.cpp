@@ -1,3 +1,4 @@
+#include "GTLTestAuthorizer.h"
 #include "components/google/GTMHTTPFetcher.h"
 #include "components/google/GTMLog.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -56,28 +57,15 @@ protected:
 };
 
 // Signs with "Bearer <token>"; a primed refresh changes the token.
-class TokenAuthorizer : public google::GTMFetcherAuthorizationProtocol {
+class TokenAuthorizer : public gtltest::BearerAuthorizer {
 public:
-    std::string token = "one";
+    TokenAuthorizer() : BearerAuthorizer("one") {}
     int refreshes = 0;
-    bool mayRefresh = true;
 
-    void authorizeRequest(const RequestPtr& request, AuthorizationHandler handler) override {
-        request->setValue("Bearer " + token, "Authorization");
-        RunLoop::main().post([request, handler] { handler(request, std::nullopt); });
-    }
-    void stopAuthorization() override {}
-    void stopAuthorizationForRequest(const RequestPtr&) override {}
-    bool isAuthorizingRequest(const RequestPtr&) const override { return false; }
-    bool isAuthorizedRequest(const net::URLRequest& request) const override {
-        return request.valueForHTTPHeaderField("Authorization").has_value();
-    }
-    std::string userEmail() const override { return "u@example.test"; }
     bool respondsToPrimeForRefresh() const override { return true; }
     bool primeForRefresh() override {
-        if (!mayRefresh) return false;
         ++refreshes;
-        token = "two";
+        token_ = "two";
         return true;
     }
 };
