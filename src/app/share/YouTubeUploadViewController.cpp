@@ -8,8 +8,10 @@
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controllers/NavigationItem.h"
 
+#include <QLocale>
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 using foundation::localized;
 using foundation::localizedFormat;
@@ -42,6 +44,7 @@ YouTubeUploadViewController::YouTubeUploadViewController(ProjectModelPtr project
                                                          std::shared_ptr<YouTubeMovieSource> movieSource)
     : project_(std::move(project)), movieSource_(std::move(movieSource)) {
     setTitle("YouTube");
+    std::tie(regionCode, language) = YouTubeUploader::regionAndLanguage(QLocale::system());
     if (!settings)
         setUpProblem_ = settings.error().description;
     else if (!settings->isSetUp())

@@ -49,9 +49,10 @@ public:
 
     // Called once when the user closes the sheet (completed after an upload).
     Finished onFinished;
-    // The region and language of the category list ("US", "en").
-    std::string regionCode = "US";
-    std::string language = "en";
+    // The region and language of the category list ("US", "en"); the
+    // system locale's unless set.
+    std::string regionCode;
+    std::string language;
 
     const std::shared_ptr<YouTubeUploader>& uploader() const { return uploader_; }
     const std::vector<YouTubeUploader::Category>& categories() const { return categories_; }

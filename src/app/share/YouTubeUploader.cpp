@@ -55,6 +55,14 @@ void YouTubeUploader::signOut() {
     if (onSignedOut) onSignedOut();
 }
 
+std::pair<std::string, std::string> YouTubeUploader::regionAndLanguage(const QLocale& locale) {
+    std::string region = QLocale::territoryToCode(locale.territory()).toStdString();
+    std::string language = QLocale::languageToCode(locale.language()).toStdString();
+    if (region.empty()) region = "US";
+    if (language.empty() || language == "C") language = "en";
+    return {region, language};
+}
+
 void YouTubeUploader::loadCategories(const std::string& regionCode, const std::string& language,
                                      std::function<void(std::vector<Category>, OptionalError)> completion) {
     auto query = GTLQueryYouTube::queryForVideoCategoriesListWithPart(kCategoriesPart);

@@ -18,10 +18,12 @@
 #include "components/google/GTMOAuth2Authentication.h"
 #include "platform/foundation/NotificationCenter.h"
 
+#include <QLocale>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class YouTubeUploader : public std::enable_shared_from_this<YouTubeUploader> {
@@ -66,6 +68,9 @@ public:
     void signOut();
     std::function<void()> onSignedOut;
 
+    // The region and language codes of a locale ("DE", "de"); the C
+    // locale, which names neither, gives "US" and "en".
+    static std::pair<std::string, std::string> regionAndLanguage(const QLocale& locale);
     // The categories of a region in a language ("US", "en"), assignable
     // ones only, in the service's order.
     void loadCategories(const std::string& regionCode, const std::string& language,

@@ -9,6 +9,7 @@
 #include "support/TempAppFolders.h"
 #include "support/VirtualClock.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 
 using foundation::RunLoop;
@@ -116,4 +117,40 @@ TEST(YouTubeUploaderVideo, SendsSnippetAndStatus) {
             << *text;
     }
     EXPECT_EQ(YouTubeUploader::privacyStatuses().at(YouTubeUploader::kDefaultPrivacyIndex), "private");
+
+    struct Locale {
+        const char* name;
+        std::pair<std::string, std::string> codes;
+    };
+    const Locale locales[] = {{"C", {"US", "en"}}, {"de_DE", {"DE", "de"}}, {"pt_BR", {"BR", "pt"}}};
+    for (const Locale& l : locales) EXPECT_EQ(YouTubeUploader::regionAndLanguage(QLocale(l.name)), l.codes) << l.name;
+}
+
+TEST_F(UploaderTest, LastProgressCountsTheCallAndTheWholeMovie) {
+    provider_.reply("POST", "/o/oauth2/token", {200, R"({"access_token":"at","expires_in":3600})", "application/json"});
+    const std::string path = folders_.root() + "/movie.mov";
+    const std::string movie(3 * 1024 * 1024 + 17, 'm');
+    std::ofstream(path, std::ios::binary) << movie;
+    auto uploader = YouTubeUploader::create(settings_);
+    std::vector<std::pair<uint64_t, uint64_t>> reports;
+    std::optional<std::string> videoID;
+    bool done = false;
+    uploader->upload(
+        path, {"T", "", "", "private"}, [&](uint64_t sent, uint64_t total) { reports.emplace_back(sent, total); },
+        [&](auto identifier, const auto& error) {
+            EXPECT_FALSE(error);
+            videoID = identifier;
+            done = true;
+        });
+    RunLoop::main().runUntil([&] { return done; }, 600);
+
+    EXPECT_EQ(videoID, "fakevideo1");
+    auto start = videos_.requests().at(0);
+    ASSERT_EQ(start.target, "/upload/rpc?uploadType=resumable&prettyPrint=false");
+    ASSERT_FALSE(reports.empty());
+    const uint64_t whole = start.body.size() + movie.size();
+    EXPECT_EQ(reports.back(), std::make_pair(whole, whole));
+    for (size_t i = 1; i < reports.size(); ++i) EXPECT_GE(reports[i].first, reports[i - 1].first);
+    EXPECT_EQ(videos_.uploadedBytes(), movie);
+    EXPECT_FALSE(uploader->canResume());
 }
