@@ -243,3 +243,18 @@ TEST_F(UploadSheetTest, TheShareEntryOpensTheSheetOnceSetUp) {
     ASSERT_EQ(screen->viewControllers().size(), 1u);
     EXPECT_TRUE(std::dynamic_pointer_cast<YouTubeUploadViewController>(screen->viewControllers()[0]));
 }
+
+TEST_F(SmallUploadSheetTest, TheFormFitsAPhone) {
+    show(settings_, std::make_shared<ReadyMovie>(""));
+    sheet_->titleField()->setText("Phone");
+    const graphics::Rect area = inWindow(sheet_->view());
+    for (ui::View* control : std::initializer_list<ui::View*>{
+             sheet_->accountLabel(), sheet_->signButton(), sheet_->titleField(), sheet_->descriptionView(),
+             sheet_->categoryButton(), sheet_->privacyControl(), sheet_->uploadButton(), sheet_->statusLabel()}) {
+        const graphics::Rect frame = inWindow(control);
+        EXPECT_GE(frame.origin.y, area.origin.y);
+        EXPECT_LE(frame.origin.y + frame.size.height, area.origin.y + area.size.height + 0.5);
+        EXPECT_LE(frame.origin.x + frame.size.width, area.origin.x + area.size.width + 0.5);
+    }
+    savePicture("youtube-upload-form-568x320");
+}
