@@ -67,6 +67,9 @@ public:
     virtual bool isLoggedIn() const { return true; }
     // Reports through the delegate, later or at once.
     virtual void login();
+    // For an account signed in already: loads what the screen shows of it
+    // and reports with connectHandlerDidLogin; nothing to load by default.
+    virtual void loadAccount() {}
     virtual void logout();
     // The signed-in account's name; empty when there is none to show.
     virtual std::string accountName() const { return {}; }

@@ -1,7 +1,6 @@
 #include "app/share/OnlineConnectHandlers.h"
 
 #include "app/core/BundleImage.h"
-#include "app/render/ProjectExportRenderer.h"
 #include "app/share/ShareConfiguration.h"
 #include "app/share/YouTubeUploadViewController.h"
 #include "app/widgets/views/NXNavigationController.h"
@@ -46,10 +45,3 @@ std::shared_ptr<ui::ViewController> YoutubeConnectHandler::activityViewControlle
     };
     return std::make_shared<NXNavigationController>(sheet);
 }
-
-std::string DropboxConnectHandler::activityTitle() const { return "Dropbox"; }
-graphics::Image DropboxConnectHandler::activityImage() const { return icon(kIconName); }
-std::vector<std::string> DropboxConnectHandler::getSupportedUTIs() const {
-    return {kUTTypeQuickTimeMovie, kUTTypeGIF, ProjectExportRenderer::kUTI};
-}
-bool DropboxConnectHandler::hasCredentials() const { return ShareConfiguration::isDropboxConfigured(); }

@@ -1,11 +1,9 @@
 #pragma once
 
-// The two online services. Each needs this computer's application
+// The online services' base: each needs this computer's application
 // credentials (ShareConfiguration); without them it says it is not set up.
 // YouTube, once set up, opens its own upload sheet (account, categories,
-// privacy, resume). Dropbox's upload client is not part of this version yet,
-// so even with credentials it says plainly that uploading is not available,
-// instead of offering a sign-in that leads nowhere.
+// privacy, resume). Dropbox is DropboxConnectHandler.
 
 #include "app/share/ConnectHandler.h"
 
@@ -44,20 +42,4 @@ public:
 protected:
     bool hasCredentials() const override;
     std::string serviceName() const override { return "YouTube"; }
-};
-
-class DropboxConnectHandler : public OnlineConnectHandler {
-public:
-    static inline const char* kActivityType = "com.marrowick.tollivar.activity.dropbox";
-    static inline const char* kIconName = "share_icon_dropbox";
-    static inline const char* kNotSetUpText = "Dropbox is not set up on this computer.";
-
-    std::string activityType() const override { return kActivityType; }
-    std::string activityTitle() const override;
-    graphics::Image activityImage() const override;
-    std::vector<std::string> getSupportedUTIs() const override;
-
-protected:
-    bool hasCredentials() const override;
-    std::string serviceName() const override { return "Dropbox"; }
 };

@@ -1,5 +1,6 @@
 #include "app/share/ShareServices.h"
 
+#include "app/share/DropboxConnectHandler.h"
 #include "app/share/DuplicateConnectHandler.h"
 #include "app/share/MailConnectHandler.h"
 #include "app/share/OnlineConnectHandlers.h"

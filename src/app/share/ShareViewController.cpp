@@ -137,7 +137,11 @@ void ShareViewController::viewDidAppear(bool animated) {
         showAlert(foundation::localized(kOfflineTitle), foundation::localized(kOfflineMessage), true);
         return;
     }
-    if (!handler_->isLoggedIn()) handler_->login();
+    if (handler_->isLoggedIn()) {
+        handler_->loadAccount();
+    } else {
+        handler_->login();
+    }
 }
 
 void ShareViewController::showAlert(const std::string& title, const std::string& message, bool thenEnd) {

@@ -4,6 +4,7 @@
 
 #include "ShareTestSupport.h"
 #include "app/core/KWProjects.h"
+#include "app/share/DropboxConnectHandler.h"
 #include "app/share/DuplicateConnectHandler.h"
 #include "app/share/MailConnectHandler.h"
 #include "app/share/OnlineConnectHandlers.h"
@@ -116,11 +117,6 @@ TEST_F(ShareServicesTest, OnlineServicesSayWhyTheyCannotUpload) {
               std::vector<std::string>{"YouTube is not set up on this computer."});
     EXPECT_EQ(choose(std::make_shared<DropboxConnectHandler>()),
               std::vector<std::string>{"Dropbox is not set up on this computer."});
-    std::ofstream(foundation::Paths::configDirectory() + "/services.plist")
-        << "<plist version=\"1.0\"><dict><key>Dropbox</key><dict><key>AppKey</key><string>k</string>"
-           "<key>AppSecret</key><string>s</string></dict></dict></plist>";
-    EXPECT_EQ(choose(std::make_shared<DropboxConnectHandler>()),
-              std::vector<std::string>{"Uploading to Dropbox is not available in this version."});
 }
 
 class MailTest : public ::testing::Test {
