@@ -337,4 +337,8 @@ std::string DispatchQueue::currentLabel() {
     return {};
 }
 
+ScopedBlockingWork::ScopedBlockingWork() { detail::ThreadPool::noteBlocked(true); }
+
+ScopedBlockingWork::~ScopedBlockingWork() { detail::ThreadPool::noteBlocked(false); }
+
 }  // namespace foundation

@@ -72,4 +72,17 @@ private:
     std::shared_ptr<detail::QueueCore> core_;
 };
 
+// For work on a pool thread that spends its time waiting on something
+// outside the pool (a network transfer, a child process): while it lives
+// the pool counts the thread as blocked and starts another worker when work
+// is queued, so queued tasks never wait for the outside world to answer.
+// On a thread the pool does not own it does nothing.
+class ScopedBlockingWork {
+public:
+    ScopedBlockingWork();
+    ~ScopedBlockingWork();
+    ScopedBlockingWork(const ScopedBlockingWork&) = delete;
+    ScopedBlockingWork& operator=(const ScopedBlockingWork&) = delete;
+};
+
 }  // namespace foundation

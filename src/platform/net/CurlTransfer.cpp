@@ -1,5 +1,6 @@
 #include "platform/net/CurlTransfer.h"
 
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/FileDescriptor.h"
 #include "platform/net/URLError.h"
 #include "platform/net/URLParsing.h"
@@ -310,6 +311,10 @@ void configureMethod(CURL* easy, const URLRequest& request, TransferState& state
 
 TransferOutcome performTransfer(const URLRequest& request, const std::string& host, const TransferControl& control) {
     initialiseCurlOnce();
+    // Transfers run on pool threads and may wait on a server for minutes (a
+    // held stream, a slow upload); the pool must not run short of workers
+    // for the queues meanwhile, the ones delivering this transfer's data included.
+    foundation::ScopedBlockingWork waitingOnTheNetwork;
     TransferOutcome outcome;
     std::string originKey;
     if (foundation::Result<URLOrigin> origin = originOfURL(request.url))

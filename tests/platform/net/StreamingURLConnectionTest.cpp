@@ -1,4 +1,6 @@
+#include "platform/foundation/DispatchSemaphore.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/ThreadPool.h"
 #include "platform/net/StreamingURLConnection.h"
 #include "platform/net/URLError.h"
 #include "support/LoopbackHttpServer.h"
@@ -192,4 +194,37 @@ TEST_F(StreamingURLConnectionTest, ASlowDelegateQueueHoldsTheTransferBack) {
     EXPECT_GE(recorder->mostInFlight, StreamingURLConnection::kMaximumBytesInFlight - kWrite);
     EXPECT_LE(recorder->mostInFlight, StreamingURLConnection::kMaximumBytesInFlight + kWrite);
     EXPECT_EQ(connection->bytesInFlight(), 0u);
+}
+
+// Every pool worker is taken by a transfer whose server holds the answer
+// back; work queued after them still runs, and the held transfers end on
+// cancel.
+TEST_F(StreamingURLConnectionTest, HeldTransfersLeaveThePoolToOtherWork) {
+    server_.on("GET", "/held", [](const testsupport::HttpExchange&) {
+        return HttpReply::inPieces(std::make_shared<ReleasedBody>(), std::nullopt);  // nothing ever released
+    });
+    const size_t workers = std::max<size_t>(foundation::detail::ThreadPool::shared().threadCount(),
+                                            std::max(2u, std::thread::hardware_concurrency()));
+    std::vector<std::shared_ptr<StreamingURLConnection>> connections;
+    std::vector<std::shared_ptr<Recorder>> recorders;
+    for (size_t i = 0; i < workers; ++i) {
+        // Longer than any wait below: no transfer gives its thread back by timing out.
+        recorders.push_back(std::make_shared<Recorder>());
+        connections.push_back(StreamingURLConnection::create(URLRequest(server_.url("/held"), 600), recorders.back()));
+        connections.back()->start();
+    }
+
+    foundation::DispatchSemaphore ran(0);
+    foundation::DispatchQueue::global().async([&] { ran.signal(); });
+    EXPECT_TRUE(ran.wait(60)) << "work queued behind " << workers << " held transfers never ran";
+    foundation::DispatchQueue serial("held.transfers.test");
+    foundation::DispatchSemaphore serialRan(0);
+    serial.async([&] { serialRan.signal(); });
+    EXPECT_TRUE(serialRan.wait(60));
+
+    // Cancelled, the transfers stop (they count as activity until then) and
+    // nothing more reaches their delegates.
+    for (auto& connection : connections) connection->cancel();
+    RunLoop::main().runUntilIdle();
+    for (const auto& recorder : recorders) EXPECT_EQ(recorder->events, std::vector<std::string>{});
 }
