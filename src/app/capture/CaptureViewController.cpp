@@ -200,6 +200,8 @@ void CaptureViewController::switchCaptureSource(const CaptureControllerPtr& sour
     }
     for (const auto& subview : std::vector<ui::ViewPtr>(viewAddtionalCaptureControls_->subviews()))
         subview->removeFromSuperview();
+    // The new source shows the settings button again once it has started.
+    if (btnAdditionalCaptureControls_) btnAdditionalCaptureControls_->setHidden(true);
 
     effectiveScale_.store(1.0);
     viewCamera_->setTransform(graphics::AffineTransform::identity());
@@ -264,6 +266,7 @@ void CaptureViewController::setBtnAdditionalCaptureControls(const std::shared_pt
         button->addTarget(this, life_.guard([this](ui::Control&) { actionShowAdditionalCaptureControls(); }),
                           ui::ControlEventTouchUpInside);
     }
+    updateAdditionalControlsButton();
 }
 
 void CaptureViewController::actionShowAdditionalCaptureControls() {

@@ -133,6 +133,9 @@ public:
     void actionLCDScreen();
     void setBtnAdditionalCaptureControls(const std::shared_ptr<ui::Button>& button);
     void actionShowAdditionalCaptureControls();
+    // Shows the source-settings button, with the source's icon, while the
+    // current source has settings of its own; hides it otherwise.
+    void updateAdditionalControlsButton();
     void setPreviewViewController(const KWPreviewViewControllerPtr& preview) { previewViewController_ = preview; }
     const KWPreviewViewControllerPtr& previewViewController() const { return previewViewController_; }
     ui::Button* btnAdditionalCaptureControls() const { return btnAdditionalCaptureControls_.get(); }

@@ -168,9 +168,19 @@ void CaptureViewController::captureControllerDidInitCaptureDeviceWithPositon(Cap
         CaptureController& source = *self->captureSource_;
         self->capturedeviseBtn_->setHidden(!source.isMultipleCaptureDeviceAvaliable());
         self->updateModeButtons();
-        if (self->btnAdditionalCaptureControls_)
-            self->btnAdditionalCaptureControls_->setHidden(!source.isAdditionalControlsSuported());
+        self->updateAdditionalControlsButton();
     });
+}
+
+void CaptureViewController::updateAdditionalControlsButton() {
+    ui::Button* settings = btnAdditionalCaptureControls_.get();
+    if (!settings) return;
+    settings->setHidden(!captureSource_ || !captureSource_->isAdditionalControlsSuported());
+    if (settings->isHidden()) return;
+    // The source's own menu icon tells its settings from the screen's options.
+    if (graphics::Image icon = captureSource_->getCaptureSourceMenuIcon(); !icon.isNull())
+        settings->setImage(icon.withRenderingMode(graphics::ImageRenderingMode::AlwaysTemplate),
+                           ui::ControlStateNormal);
 }
 
 // ---- tap to focus ---------------------------------------------------------------------------

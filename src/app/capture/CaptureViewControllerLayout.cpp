@@ -161,6 +161,18 @@ void CaptureViewController::buildViews() {
     btnTimerConfig_->setAutoresizingMask(kRightEdge | ui::AutoresizingFlexibleTopMargin |
                                          ui::AutoresizingFlexibleBottomMargin);
     root->addSubview(btnTimerConfig_);
+    if (!isTablet()) {
+        // The tablet's editor hands over a button for the source's own
+        // settings; the full-screen phone arrangement keeps one above the
+        // shutter. Either shows only while the source has settings.
+        btnAdditionalCaptureControls_ = makeButton("captureview_icon_options", nullptr,
+                                                   &CaptureViewController::actionShowAdditionalCaptureControls);
+        btnAdditionalCaptureControls_->setFrame(
+            {buttonX, middle - kShutterSize / 2 - 2 * kMargin - kButtonSize, kButtonSize, kButtonSize});
+        btnAdditionalCaptureControls_->setAutoresizingMask(btnTimerConfig_->autoresizingMask());
+        btnAdditionalCaptureControls_->setHidden(true);
+        root->addSubview(btnAdditionalCaptureControls_);
+    }
     buttonHome_ = makeButton("captureview_icon_home", nullptr, &CaptureViewController::actionHome);
     buttonHome_->setFrame({buttonX, bounds.height() - kMargin - kButtonSize, kButtonSize, kButtonSize});
     buttonHome_->setAutoresizingMask(kRightEdge | ui::AutoresizingFlexibleTopMargin);

@@ -171,11 +171,16 @@ void FrameEditorViewController::buildViews() {
         btnForward_->setFrame({466, 574, 50, 30});
         btnMore_->setFrame({width - 170, rowY - 6, kButtonSize, kButtonSize});
         btnTheme_->setFrame({width - 116, rowY - 6, kButtonSize, kButtonSize});
+        // The capture source's own settings, shown by the capture screen only
+        // while its source has any.
+        btnAdditionCaptureControl_->setFrame({width - 224, rowY - 6, kButtonSize, kButtonSize});
+        btnAdditionCaptureControl_->setHidden(true);
         btnHelp_->setFrame({28, bounds.height() - kButtonSize - 4, kButtonSize, kButtonSize});
         btnExplorer_->setFrame({width - 62, bounds.height() - kButtonSize - 4, kButtonSize, kButtonSize});
         btnCamera_->setHidden(true);  // the capture screen is on screen already
-        for (auto* button : {btnPlay_.get(), btnAudio_.get(), btnMusic_.get(), btnBackward_.get(), btnForward_.get(),
-                             btnMore_.get(), btnTheme_.get(), btnHelp_.get(), btnExplorer_.get(), btnCamera_.get()})
+        for (auto* button :
+             {btnPlay_.get(), btnAudio_.get(), btnMusic_.get(), btnBackward_.get(), btnForward_.get(), btnMore_.get(),
+              btnTheme_.get(), btnHelp_.get(), btnExplorer_.get(), btnCamera_.get(), btnAdditionCaptureControl_.get()})
             root->addSubview(button->shared_from_this());
         viewEmptyHelp_->setFrame(viewPlayerViewController_->frame());
     } else {

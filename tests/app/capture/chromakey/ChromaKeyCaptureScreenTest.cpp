@@ -38,13 +38,15 @@ protected:
                         .ok());
         DataManager::sharedDataManager().setCurrentCaptureSourceID("CaptureChromaKeyCamera");
         openScreen(project);
-        // The settings button, which the editor gives the tablet's capture screen.
-        const graphics::Rect bounds = screen->view()->bounds();
-        settingsButton =
-            std::make_shared<ui::Button>(ui::ButtonType::Custom, graphics::Rect{bounds.width() - 120, 12, 44, 44});
-        settingsButton->setImage(*bundleImageNamed("captureview_icon_options"), ui::ControlStateNormal);
-        screen->view()->addSubview(settingsButton);
-        screen->setBtnAdditionalCaptureControls(settingsButton);
+        if (!screen->btnAdditionalCaptureControls()) {
+            // The tablet's screen takes its settings button from the editor.
+            const graphics::Rect bounds = screen->view()->bounds();
+            editorButton =
+                std::make_shared<ui::Button>(ui::ButtonType::Custom, graphics::Rect{bounds.width() - 120, 12, 44, 44});
+            screen->view()->addSubview(editorButton);
+            screen->setBtnAdditionalCaptureControls(editorButton);
+        }
+        settingsButton = screen->btnAdditionalCaptureControls();
         advance(0.5);
         return screen;
     }
@@ -53,7 +55,7 @@ protected:
     // popover screen, saving a picture of every one.
     void savePictures(const std::string& size) {
         savePicture("chromakey_capture_" + size + ".png");
-        tap(settingsButton.get());
+        tap(settingsButton);
         advance(0.5);
         ASSERT_TRUE(greenScreen->popoverController());
         savePicture("chromakey_capture_settings_" + size + ".png");
@@ -80,9 +82,23 @@ protected:
         }
     }
 
+    // The source's settings button shows, with the source's icon, only while
+    // the current source has settings of its own.
+    void expectSettingsButtonFollowsTheSource() {
+        openGreenScreen();
+        ASSERT_TRUE(settingsButton);
+        EXPECT_FALSE(settingsButton->isHidden());
+        EXPECT_TRUE(settingsButton->isDescendantOfView(screen->view()));
+        EXPECT_FALSE(settingsButton->imageForState(ui::ControlStateNormal).isNull());
+        screen->switchCaptureSource(camera);
+        advance(0.5);
+        EXPECT_TRUE(settingsButton->isHidden());
+    }
+
     std::shared_ptr<capture::SyntheticCaptureBackend> backend;
     std::shared_ptr<CaptureChromaKeyCamera> greenScreen;
-    std::shared_ptr<ui::Button> settingsButton;
+    std::shared_ptr<ui::Button> editorButton;
+    ui::Button* settingsButton = nullptr;
 };
 
 TEST_F(GreenScreenCaptureTest, TheShutterStoresTheKeyedPictureAsAFrame) {
@@ -100,6 +116,15 @@ TEST_F(GreenScreenCaptureTest, TheShutterStoresTheKeyedPictureAsAFrame) {
     EXPECT_EQ(stored->pixelHeight(), 1080);
     EXPECT_TRUE(near(stored->pixelAt(200, 540), {0, 0, 255, 255}, 16)) << "the green half shows the backdrop";
     EXPECT_TRUE(near(stored->pixelAt(1700, 540), {230, 120, 40, 255}, 16));
+}
+
+TEST_F(GreenScreenCaptureTest, SettingsButtonShowsOnlyWhileTheSourceHasSettingsOnTheTablet) {
+    expectSettingsButtonFollowsTheSource();
+}
+
+TEST_F(GreenScreenCaptureTest, SettingsButtonShowsOnlyWhileTheSourceHasSettingsOnThePhone) {
+    usePhone();
+    expectSettingsButtonFollowsTheSource();
 }
 
 TEST_F(GreenScreenCaptureTest, PicturesOnTheTablet) {
