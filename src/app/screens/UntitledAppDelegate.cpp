@@ -6,6 +6,7 @@
 #include "app/core/KWProjects.h"
 #include "app/core/SSZipArchive.h"
 #include "app/screens/Appirater.h"
+#include "app/screens/DropboxSessionSetup.h"
 #include "app/share/Outbox.h"
 #include "app/widgets/alerts/AlertView.h"
 #include "components/crashreporting/CrashReportDecoder.h"
@@ -71,6 +72,7 @@ UntitledAppDelegate::~UntitledAppDelegate() = default;
 bool UntitledAppDelegate::applicationDidFinishLaunchingWithOptions(ui::Application& application,
                                                                    const foundation::Dictionary& launchOptions) {
     prepareProjectStore();
+    installDropboxSession(application);
     // Files handed to mail programs in the last session have had their time.
     Outbox::removeLeftovers();
 

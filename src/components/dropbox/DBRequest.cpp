@@ -1,5 +1,6 @@
 #include "components/dropbox/DBRequest.h"
 
+#include "components/dropbox/DBBase64.h"
 #include "components/dropbox/DBJSON.h"
 #include "components/dropbox/DBLog.h"
 #include "components/dropbox/MPURLEscapingAdditions.h"
@@ -33,6 +34,29 @@ const foundation::Dictionary& emptyDictionary() {
 }
 
 }  // namespace
+
+extern const char* const kDBRootCertificateTexts[];
+extern const size_t kDBRootCertificateCount;
+
+const std::vector<foundation::Bytes>& DBRequest::rootCertificates() {
+    static const std::vector<foundation::Bytes> certificates = [] {
+        std::vector<foundation::Bytes> decoded;
+        for (size_t i = 0; i < kDBRootCertificateCount; ++i) {
+            const char* text = kDBRootCertificateTexts[i];
+            const size_t length = ::strnlen(text, 10000);
+            foundation::Bytes bytes(static_cast<size_t>(base64DecodedSizeEstimate(length)));
+            size_t written = bytes.size();
+            if (!base64DecodeBytes(text, length, bytes.data(), &written) || written == 0) {
+                DBLogError("Root certificate base64 decoding failed!");
+                continue;
+            }
+            bytes.resize(written);
+            decoded.push_back(std::move(bytes));
+        }
+        return decoded;
+    }();
+    return certificates;
+}
 
 const foundation::Dictionary& DBErrorUserInfo(const foundation::Error& error) {
     return error.userInfo ? *error.userInfo : emptyDictionary();

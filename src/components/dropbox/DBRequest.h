@@ -19,6 +19,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 inline constexpr const char* DBClientErrorDomain = "dropbox.com";
 
@@ -36,6 +37,11 @@ public:
 
     // Bodies kept in memory (JSON answers, error texts) stop at this size.
     static constexpr int64_t kMaximumMemoryBody = int64_t(64) << 20;
+
+    // The public roots the service's chains end in (DER), decoded once from
+    // the texts generated at build time; texts that do not decode are left
+    // out with a log line.
+    static const std::vector<foundation::Bytes>& rootCertificates();
 
     static std::shared_ptr<DBRequest> create(net::URLRequest request, Callback completion, double idleTimeoutSeconds);
     ~DBRequest() override;

@@ -1,5 +1,6 @@
 #include "components/dropbox/DBLog.h"
 #include "components/dropbox/DBRecords.h"
+#include "components/dropbox/DBRequest.h"
 #include "components/dropbox/DBSession.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/KeyedArchiver.h"
@@ -207,4 +208,16 @@ TEST(DBRecords, AccountsMetadataDeltaAndPaths) {
     EXPECT_EQ(DBLogLine(DBLogLevel::Info, "quiet"), "");
     EXPECT_EQ(DBLogLine(DBLogLevel::Warning, "w"), "[WARNING] w");
     EXPECT_EQ(DBLogLine(DBLogLevel::Error, "e"), "[ERROR] e");
+}
+
+TEST(DBRequest, TheBuiltInRootsAreEighteenCertificates) {
+    const auto& roots = DBRequest::rootCertificates();
+    ASSERT_EQ(roots.size(), 18u);
+    for (const auto& der : roots) {
+        // A DER certificate is one SEQUENCE whose long-form length covers the rest.
+        ASSERT_GE(der.size(), 4u);
+        EXPECT_EQ(der[0], 0x30);
+        EXPECT_EQ(der[1], 0x82);
+        EXPECT_EQ(size_t(der[2]) * 256 + der[3] + 4, der.size());
+    }
 }
