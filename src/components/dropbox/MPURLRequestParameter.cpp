@@ -69,5 +69,19 @@ std::string MPURLRequestParameter::parameterStringForDictionary(const std::map<s
 }
 
 void MPURLRequestParameter::sortParameters(std::vector<MPURLRequestParameter>& parameters) {
-    std::stable_sort(parameters.begin(), parameters.end());
+    // Each parameter is escaped once, not at every comparison.
+    struct Keyed {
+        std::string name, value;
+        MPURLRequestParameter parameter;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(parameters.size());
+    for (auto& parameter : parameters)
+        keyed.push_back({stringByAddingURIPercentEscapes(parameter.name()),
+                         stringByAddingURIPercentEscapes(parameter.value()), std::move(parameter)});
+    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        int byName = a.name.compare(b.name);
+        return byName != 0 ? byName < 0 : a.value < b.value;
+    });
+    for (size_t i = 0; i < keyed.size(); ++i) parameters[i] = std::move(keyed[i].parameter);
 }

@@ -1,8 +1,8 @@
 #include "platform/security/Digest.h"
 
+#include <algorithm>
 #include <memory>
 #include <openssl/evp.h>
-#include <openssl/hmac.h>
 #include <openssl/rand.h>
 #include <stdexcept>
 
@@ -12,6 +12,9 @@ namespace {
 
 struct ContextDeleter {
     void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
+};
+struct MDDeleter {
+    void operator()(EVP_MD* algorithm) const { EVP_MD_free(algorithm); }
 };
 
 template <size_t N>
@@ -49,15 +52,34 @@ SHA1Digest sha1(const uint8_t* data, size_t length) { return evpDigest<20>(EVP_s
 SHA1Digest sha1(std::string_view text) { return sha1(reinterpret_cast<const uint8_t*>(text.data()), text.size()); }
 
 SHA1Digest hmacSHA1(std::string_view key, std::string_view text) {
-    SHA1Digest digest{};
-    unsigned int written = 0;
-    static const uint8_t kEmpty = 0;
-    const auto* keyBytes = key.empty() ? &kEmpty : reinterpret_cast<const uint8_t*>(key.data());
-    const auto* textBytes = text.empty() ? &kEmpty : reinterpret_cast<const uint8_t*>(text.data());
-    if (!HMAC(EVP_sha1(), keyBytes, static_cast<int>(key.size()), textBytes, text.size(), digest.data(), &written) ||
-        written != digest.size())
-        throw std::runtime_error("HMAC-SHA1 unavailable from OpenSSL");
-    return digest;
+    // RFC 2104 over SHA-1 directly: OpenSSL 3's one-shot HMAC() looks the
+    // algorithm up on every call, which costs more than the hashing of a
+    // short signature base string. The digest and context are kept per thread.
+    constexpr size_t kBlock = 64;
+    thread_local std::unique_ptr<EVP_MD, MDDeleter> algorithm(EVP_MD_fetch(nullptr, "SHA1", nullptr));
+    thread_local std::unique_ptr<EVP_MD_CTX, ContextDeleter> context(EVP_MD_CTX_new());
+    if (!algorithm || !context) throw std::runtime_error("HMAC-SHA1 unavailable from OpenSSL");
+    std::array<uint8_t, kBlock> block{};
+    if (key.size() > kBlock) {
+        SHA1Digest hashed = sha1(key);
+        std::copy(hashed.begin(), hashed.end(), block.begin());
+    } else {
+        std::copy(key.begin(), key.end(), block.begin());
+    }
+    auto pass = [&](uint8_t pad, const uint8_t* data, size_t length) {
+        std::array<uint8_t, kBlock> padded;
+        for (size_t i = 0; i < kBlock; ++i) padded[i] = block[i] ^ pad;
+        SHA1Digest digest{};
+        unsigned int written = 0;
+        if (EVP_DigestInit_ex(context.get(), algorithm.get(), nullptr) != 1 ||
+            EVP_DigestUpdate(context.get(), padded.data(), padded.size()) != 1 ||
+            EVP_DigestUpdate(context.get(), length ? data : nullptr, length) != 1 ||
+            EVP_DigestFinal_ex(context.get(), digest.data(), &written) != 1 || written != digest.size())
+            throw std::runtime_error("HMAC-SHA1 unavailable from OpenSSL");
+        return digest;
+    };
+    SHA1Digest inner = pass(0x36, reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    return pass(0x5c, inner.data(), inner.size());
 }
 
 MD5Digest md5(std::string_view text) { return md5(reinterpret_cast<const uint8_t*>(text.data()), text.size()); }
