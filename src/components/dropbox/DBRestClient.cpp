@@ -4,6 +4,7 @@
 #include "components/dropbox/DBJSON.h"
 #include "components/dropbox/DBLog.h"
 #include "components/dropbox/MPOAuthURLRequest.h"
+#include "components/dropbox/MPURLEscapingAdditions.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Strings.h"
@@ -81,19 +82,8 @@ void DBRestClient::cancelFileUpload(const std::string& destinationPath) {
 }
 
 std::string DBRestClient::escapePath(std::string_view path) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string escaped;
-    for (char c : path) {
-        auto byte = static_cast<unsigned char>(c);
-        if ((byte < 128 && std::isalnum(byte)) || c == '-' || c == '.' || c == '_' || c == '/') {
-            escaped.push_back(c);
-        } else {
-            escaped.push_back('%');
-            escaped.push_back(kDigits[byte >> 4]);
-            escaped.push_back(kDigits[byte & 15]);
-        }
-    }
-    return escaped;
+    // "/" separates the components; "~" is escaped here, unlike in parameters.
+    return MPURLEscapingAdditions::percentEscaped(path, "-._/");
 }
 
 std::string DBRestClient::bestLanguage() {

@@ -84,6 +84,9 @@ private:
     std::optional<net::URLRequest> signedContentPost(const std::string& path,
                                                      const foundation::Dictionary& parameters) const;
 
+    void uploadFileWithParameters(const std::string& filename, const std::string& toPath,
+                                  const foundation::Dictionary& params, const std::string& fromPath);
+
     enum class Tracking { Requests, Loads, Thumbnails, Uploads };
     using Handler = std::function<void(DBRequest&)>;
 

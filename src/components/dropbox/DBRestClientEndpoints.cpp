@@ -152,6 +152,11 @@ void DBRestClient::uploadFile(const std::string& filename, const std::string& to
                               const std::optional<std::string>& parentRev, const std::string& fromPath) {
     Dictionary params{{"overwrite", "false"}};
     if (parentRev) params.set("parent_rev", Value(*parentRev));
+    uploadFileWithParameters(filename, toPath, params, fromPath);
+}
+
+void DBRestClient::uploadFileWithParameters(const std::string& filename, const std::string& toPath,
+                                            const Dictionary& params, const std::string& fromPath) {
     const std::string destPath = foundation::path::appending(toPath, filename);
     auto fail = [this](const foundation::Error& error) {
         if (delegate_) delegate_->restClientUploadFileFailedWithError(*this, error);
@@ -197,5 +202,5 @@ void DBRestClient::uploadFile(const std::string& filename, const std::string& to
 }
 
 void DBRestClient::uploadFile(const std::string& filename, const std::string& toPath, const std::string& fromPath) {
-    uploadFile(filename, toPath, std::nullopt, fromPath);
+    uploadFileWithParameters(filename, toPath, Dictionary(), fromPath);
 }

@@ -8,15 +8,13 @@
 
 namespace MPURLEscapingAdditions {
 
-std::string stringByAddingURIPercentEscapes(std::string_view text) {
+std::string percentEscaped(std::string_view text, std::string_view alsoKept) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string escaped;
     escaped.reserve(text.size());
     for (char c : text) {
         auto byte = static_cast<unsigned char>(c);
-        if (std::isalnum(byte) && byte < 128) {
-            escaped.push_back(c);
-        } else if (c == '-' || c == '.' || c == '_' || c == '~') {
+        if ((byte < 128 && std::isalnum(byte)) || alsoKept.find(c) != std::string_view::npos) {
             escaped.push_back(c);
         } else {
             escaped.push_back('%');
@@ -27,22 +25,11 @@ std::string stringByAddingURIPercentEscapes(std::string_view text) {
     return escaped;
 }
 
+std::string stringByAddingURIPercentEscapes(std::string_view text) { return percentEscaped(text, "-._~"); }
+
 std::string stringByRemovingPercentEscapes(std::string_view text) {
-    std::string plain;
-    plain.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            int high = foundation::hexDigitValue(text[i + 1]);
-            int low = foundation::hexDigitValue(text[i + 2]);
-            if (high >= 0 && low >= 0) {
-                plain.push_back(static_cast<char>(high * 16 + low));
-                i += 2;
-                continue;
-            }
-        }
-        plain.push_back(text[i]);
-    }
-    return plain;
+    // A broken escape leaves the text as it came.
+    return net::percentDecoded(text).value_or(std::string(text));
 }
 
 bool isIPAddress(std::string_view text) {

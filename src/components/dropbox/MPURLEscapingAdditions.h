@@ -15,8 +15,11 @@ namespace MPURLEscapingAdditions {
 // Keeps letters, digits, "-", ".", "_" and "~"; every other byte of the
 // UTF-8 text becomes "%XX" (upper-case hexadecimal).
 std::string stringByAddingURIPercentEscapes(std::string_view text);
-// The inverse for UTF-8 text: "%XX" sequences become their bytes; a "%" not
-// followed by two hexadecimal digits stays as it is.
+// Every byte of `text` that is neither an ASCII letter or digit nor one of
+// `alsoKept` as "%XX" (upper-case hexadecimal).
+std::string percentEscaped(std::string_view text, std::string_view alsoKept);
+// The inverse for UTF-8 text: "%XX" sequences become their bytes; a text
+// with a broken escape is taken as it is.
 std::string stringByRemovingPercentEscapes(std::string_view text);
 // Four "."-separated parts of one to three digits, each 0 to 255.
 bool isIPAddress(std::string_view text);

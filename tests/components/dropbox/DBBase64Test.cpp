@@ -1,3 +1,4 @@
+#include "HexText.h"
 #include "components/dropbox/DBBase64.h"
 #include "support/Process.h"
 #include "support/TempAppFolders.h"
@@ -9,18 +10,10 @@
 
 namespace {
 
+using dropboxtest::hexOf;
+
 std::string encode(std::string_view bytes) {
     return base64EncodedString(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-}
-
-std::string hexOf(std::string_view text) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char c : text) {
-        hex.push_back(kDigits[c >> 4]);
-        hex.push_back(kDigits[c & 0xF]);
-    }
-    return hex;
 }
 
 }  // namespace

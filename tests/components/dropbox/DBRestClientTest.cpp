@@ -66,6 +66,10 @@ TEST_F(DropboxServiceTest, EveryEndpointAsksForItsPathMethodAndParameters) {
         {[](DBRestClient& c) { c.searchPath("/", "k w"); }, "GET", "/1/search/sandbox/", {"query=k%20w"}},
         {[](DBRestClient& c) { c.loadSharableLinkForFile("/a"); }, "GET", "/1/shares/sandbox/a", {"short_url=true"}},
         {[](DBRestClient& c) { c.loadStreamableURLForFile("/a"); }, "GET", "/1/media/sandbox/a", {"locale=en"}},
+        {[](DBRestClient& c) { c.uploadFile("n.mov", "/", "/dev/null"); },
+         "POST",
+         "/1/files_put/sandbox/n.mov",
+         {"oauth_version=1.0"}},
         {[](DBRestClient& c) { c.uploadFileChunk(std::nullopt, 0, "/dev/null"); },
          "POST",
          "/1/chunked_upload",
@@ -83,6 +87,10 @@ TEST_F(DropboxServiceTest, EveryEndpointAsksForItsPathMethodAndParameters) {
         EXPECT_EQ(sent.path, cases[i].path);
         EXPECT_EQ(sent.target.substr(0, sent.target.find('?')), DBRestClient::escapePath(cases[i].path));
         std::string query = sent.method == "GET" ? sent.target.substr(sent.target.find('?') + 1) : sent.body;
+        if (sent.path == "/1/chunked_upload" || sent.path.starts_with("/1/files_put")) {
+            query = sent.target.substr(sent.target.find('?') + 1);
+            EXPECT_EQ(query.find("overwrite"), std::string::npos) << "no parameters of its own";
+        }
         if (sent.path == "/1/chunked_upload") query = sent.target.substr(sent.target.find('?') + 1);
         for (const std::string& parameter : cases[i].parameters)
             EXPECT_NE(("&" + query + "&").find("&" + parameter + "&"), std::string::npos)
