@@ -2,10 +2,7 @@
 // account's name, a rendered movie uploaded into the app folder under the
 // title, and an expired link asked for again before the upload is resent.
 
-#include "app/core/FileUtil.h"
-#include "app/core/KWImageProducer.h"
-#include "app/core/KWProjects.h"
-#include "app/render/screens/RenderProgressViewController.h"
+#include "ShareSheetTest.h"
 #include "app/share/DropboxConnectHandler.h"
 #include "app/share/InternetReachability.h"
 #include "app/share/ShareViewController.h"
@@ -31,15 +28,14 @@ namespace fs = std::filesystem;
 using foundation::RunLoop;
 using testsupport::HttpReply;
 
-class DropboxShareTest : public testsupport::WindowFixture {
+class DropboxShareTest : public sharetest::ShareSheetTest {
 protected:
     DropboxShareTest()
         : certificates(testsupport::TestCertificates::create(folders.root())),
           server(certificates.serverCertificateFile, certificates.serverKeyFile) {}
 
     void SetUp() override {
-        KWProjects::getInstance().resetForTesting();
-        FileUtil::setFreeDiskspaceOverride(uint64_t{1} << 34);
+        ShareSheetTest::SetUp();
         InternetReachability::setStatusProvider([] { return 1; });
         std::ofstream(foundation::Paths::configDirectory() + "/services.plist")
             << "<plist version=\"1.0\"><dict><key>Dropbox</key><dict><key>AppKey</key><string>k3y</string>"
@@ -59,43 +55,14 @@ protected:
         DropboxConnectHandler::session()->setAccessToken("t0ken", "s3cret", "1234");
         server.reply("GET", "/1/account/info",
                      {200, R"({"uid": 1234, "display_name": "Test User", "country": "NZ"})", "application/json"});
-
-        root = std::make_shared<ui::ViewController>();
-        window->setRootViewController(root);
-        project = ProjectModel::create();
-        KWImageProducer producer(project);
-        auto list = project->getFrameList();
-        for (int i = 0; i < 12; ++i) {
-            FramePtr frame = Frame::create(Frame::kTypePicture);
-            ASSERT_TRUE(producer.storeImage(testsupport::quadrantsImage(320, 180), frame->frameID()));
-            list->insertFrame(frame, list->getCaptureIndex());
-        }
-        project->setName("My Movie");
-        ASSERT_TRUE(project->saveAllDataToDisk());
     }
     void TearDown() override {
-        testsupport::WindowFixture::TearDown();
+        ShareSheetTest::TearDown();
         DBSession::setSharedSession(nullptr);
         DBConfiguration::setCurrent(DBConfiguration());
-        InternetReachability::setStatusProvider(nullptr);
-        FileUtil::setFreeDiskspaceOverride(std::nullopt);
-        KWProjects::getInstance().resetForTesting();
     }
 
-    ShareViewController* choose() {
-        auto service = std::make_shared<DropboxConnectHandler>();
-        sheet = std::make_shared<library::ActivityViewController>(
-            library::ActivityItems{std::any(project)}, std::vector<std::shared_ptr<library::Activity>>{service});
-        sheet->completionHandler = [this](const std::optional<std::string>&, bool done) { completed = done; };
-        root->presentViewController(sheet, false);
-        advance(1);
-        sheet->chooseActivityAtIndex(0);
-        advance(1);
-        auto* navigation = dynamic_cast<ui::NavigationController*>(sheet->presentedViewController());
-        if (!navigation) return nullptr;
-        window->layoutIfNeeded();
-        return dynamic_cast<ShareViewController*>(navigation->topViewController());
-    }
+    ShareViewController* choose() { return ShareSheetTest::choose(std::make_shared<DropboxConnectHandler>()); }
     size_t typeTitled(const ShareViewController& screen, const std::string& title) {
         for (size_t i = 0; i < screen.exportTypes().size(); ++i)
             if (screen.exportTypes()[i].title() == title) return i;
@@ -106,13 +73,8 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
-    testsupport::TempAppFolders folders;
     testsupport::TestCertificates certificates;
     testsupport::LoopbackHttpServer server;
-    std::shared_ptr<ui::ViewController> root;
-    ProjectModelPtr project;
-    std::shared_ptr<library::ActivityViewController> sheet;
-    std::optional<bool> completed;
     std::vector<std::string> opened;
 };
 
@@ -148,10 +110,7 @@ TEST_F(DropboxShareTest, ARenderedMovieGoesToTheAppFolderUnderItsTitle) {
     EXPECT_EQ(facts.width, 1280);
     const std::string outbox = foundation::Paths::cachesDirectory() + "/Outbox";
     EXPECT_TRUE(!fs::exists(outbox) || fs::is_empty(outbox)) << "the link goes with the answer";
-    advance(1);
-    screen->panel()->actionDone();
-    advance(1);
-    EXPECT_EQ(completed, std::optional<bool>(true));
+    finishWithDone(*screen);
 }
 
 TEST_F(DropboxShareTest, AnExpiredLinkIsAskedForAgainAndTheUploadResent) {
@@ -184,10 +143,7 @@ TEST_F(DropboxShareTest, AnExpiredLinkIsAskedForAgainAndTheUploadResent) {
     EXPECT_EQ(puts, 2);
     const auto requests = server.requests();
     EXPECT_NE(requests.back().target.find("oauth_token=n3w"), std::string::npos) << requests.back().target;
-    advance(1);
-    screen->panel()->actionDone();
-    advance(1);
-    EXPECT_EQ(completed, std::optional<bool>(true));
+    finishWithDone(*screen);
 }
 
 }  // namespace

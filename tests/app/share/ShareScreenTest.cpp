@@ -3,6 +3,7 @@
 // panel, the Photos service saving into the application's album, an error
 // with "Try Again" that sends the same file again, and the offline check.
 
+#include "ShareSheetTest.h"
 #include "ShareTestSupport.h"
 #include "app/core/FileUtil.h"
 #include "app/core/FormatterUtil.h"
@@ -34,56 +35,19 @@ namespace {
 namespace fs = std::filesystem;
 using foundation::RunLoop;
 
-class ShareScreenTest : public testsupport::WindowFixture {
+class ShareScreenTest : public sharetest::ShareSheetTest {
 protected:
-    void SetUp() override {
-        KWProjects::getInstance().resetForTesting();
-        FileUtil::setFreeDiskspaceOverride(uint64_t{1} << 34);
-        root = std::make_shared<ui::ViewController>();
-        window->setRootViewController(root);
-        project = ProjectModel::create();
-        KWImageProducer producer(project);
-        auto list = project->getFrameList();
-        for (int i = 0; i < 12; ++i) {
-            FramePtr frame = Frame::create(Frame::kTypePicture);
-            ASSERT_TRUE(producer.storeImage(testsupport::quadrantsImage(320, 180), frame->frameID()));
-            list->insertFrame(frame, list->getCaptureIndex());
-        }
-        project->setName("My Movie");
-        ASSERT_TRUE(project->saveAllDataToDisk());
-    }
     void TearDown() override {
-        InternetReachability::setStatusProvider(nullptr);
         library::PhotoLibrary::setAccessDenied(false);
-        testsupport::WindowFixture::TearDown();
-        FileUtil::setFreeDiskspaceOverride(std::nullopt);
-        KWProjects::getInstance().resetForTesting();
+        ShareSheetTest::TearDown();
     }
 
-    // The service chosen on a sheet over the root screen; its own screen.
-    ShareViewController* choose(std::shared_ptr<ConnectHandler> handler) {
-        service = std::move(handler);
-        sheet = std::make_shared<library::ActivityViewController>(
-            library::ActivityItems{std::any(project)}, std::vector<std::shared_ptr<library::Activity>>{service});
-        sheet->completionHandler = [this](const std::optional<std::string>&, bool done) { completed = done; };
-        root->presentViewController(sheet, false);
-        advance(1);
-        sheet->chooseActivityAtIndex(0);
-        advance(1);
-        auto* navigation = dynamic_cast<ui::NavigationController*>(sheet->presentedViewController());
-        if (!navigation) return nullptr;
-        window->layoutIfNeeded();
-        return dynamic_cast<ShareViewController*>(navigation->topViewController());
-    }
     // The smallest movie the screen offers.
     size_t smallestType(const ShareViewController& screen) {
         size_t best = 0;
         for (size_t i = 0; i < screen.exportTypes().size(); ++i)
             if (screen.exportTypes()[i].size().width < screen.exportTypes()[best].size().width) best = i;
         return best;
-    }
-    bool waitForInfo(ShareViewController& screen, const std::string& text) {
-        return RunLoop::main().runUntil([&] { return screen.panel() && screen.panel()->infoText() == text; }, 600);
     }
     std::vector<std::string> albumFiles() const {
         std::vector<std::string> files;
@@ -92,13 +56,6 @@ protected:
         for (const auto& entry : fs::directory_iterator(album)) files.push_back(entry.path());
         return files;
     }
-
-    testsupport::TempAppFolders folders;
-    std::shared_ptr<ui::ViewController> root;
-    ProjectModelPtr project;
-    std::shared_ptr<ConnectHandler> service;
-    std::shared_ptr<library::ActivityViewController> sheet;
-    std::optional<bool> completed;
 };
 
 TEST_F(ShareScreenTest, PhotosRendersThenSavesIntoTheApplicationsAlbum) {
@@ -165,10 +122,7 @@ TEST_F(ShareScreenTest, PhotosRendersThenSavesIntoTheApplicationsAlbum) {
     // The card wipes its render cache when it closes; the saved movies stay.
     MovieRenderer::cleanRenderCacheForProject(project);
     for (const auto& file : albumFiles()) EXPECT_TRUE(testsupport::probeMovieFacts(file).readable) << file;
-    advance(1);
-    screen->panel()->actionDone();
-    advance(1);
-    EXPECT_EQ(completed, std::optional<bool>(true));
+    finishWithDone(*screen);
 }
 
 TEST_F(ShareScreenTest, ARefusedSaveShowsItsErrorAndTryAgainSendsTheSameFile) {
@@ -195,9 +149,7 @@ TEST_F(ShareScreenTest, ARefusedSaveShowsItsErrorAndTryAgainSendsTheSameFile) {
     EXPECT_EQ(renderer->exportURL(), rendered);
     EXPECT_EQ(albumFiles().size(), 1u);
     EXPECT_NE(panel->navigationItem().rightBarButtonItem()->title(), "Try Again");
-    panel->actionDone();
-    advance(1);
-    EXPECT_EQ(completed, std::optional<bool>(true));
+    finishWithDone(*screen);
 }
 
 // A service on the network that records its sign-ins and uploads.

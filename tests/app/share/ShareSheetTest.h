@@ -1,0 +1,84 @@
+#pragma once
+
+// A share service chosen on the share sheet over a root screen, for a saved
+// 12-frame project "My Movie", in fresh application folders on the virtual
+// clock: the common ground of the share screen's tests.
+
+#include "app/core/FileUtil.h"
+#include "app/core/KWImageProducer.h"
+#include "app/core/KWProjects.h"
+#include "app/render/screens/RenderProgressViewController.h"
+#include "app/share/InternetReachability.h"
+#include "app/share/ShareViewController.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/library/ActivityViewController.h"
+#include "platform/ui/controllers/NavigationController.h"
+#include "support/Pictures.h"
+#include "support/TempAppFolders.h"
+#include "support/WindowFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace sharetest {
+
+class ShareSheetTest : public testsupport::WindowFixture {
+protected:
+    void SetUp() override {
+        KWProjects::getInstance().resetForTesting();
+        FileUtil::setFreeDiskspaceOverride(uint64_t{1} << 34);
+        root = std::make_shared<ui::ViewController>();
+        window->setRootViewController(root);
+        project = ProjectModel::create();
+        KWImageProducer producer(project);
+        auto list = project->getFrameList();
+        for (int i = 0; i < 12; ++i) {
+            FramePtr frame = Frame::create(Frame::kTypePicture);
+            ASSERT_TRUE(producer.storeImage(testsupport::quadrantsImage(320, 180), frame->frameID()));
+            list->insertFrame(frame, list->getCaptureIndex());
+        }
+        project->setName("My Movie");
+        ASSERT_TRUE(project->saveAllDataToDisk());
+    }
+    void TearDown() override {
+        InternetReachability::setStatusProvider(nullptr);
+        testsupport::WindowFixture::TearDown();
+        FileUtil::setFreeDiskspaceOverride(std::nullopt);
+        KWProjects::getInstance().resetForTesting();
+    }
+
+    // The service chosen on a sheet over the root screen; its own screen.
+    ShareViewController* choose(std::shared_ptr<ConnectHandler> handler) {
+        service = std::move(handler);
+        sheet = std::make_shared<library::ActivityViewController>(
+            library::ActivityItems{std::any(project)}, std::vector<std::shared_ptr<library::Activity>>{service});
+        sheet->completionHandler = [this](const std::optional<std::string>&, bool done) { completed = done; };
+        root->presentViewController(sheet, false);
+        advance(1);
+        sheet->chooseActivityAtIndex(0);
+        advance(1);
+        auto* navigation = dynamic_cast<ui::NavigationController*>(sheet->presentedViewController());
+        if (!navigation) return nullptr;
+        window->layoutIfNeeded();
+        return dynamic_cast<ShareViewController*>(navigation->topViewController());
+    }
+    bool waitForInfo(ShareViewController& screen, const std::string& text) {
+        return foundation::RunLoop::main().runUntil(
+            [&] { return screen.panel() && screen.panel()->infoText() == text; }, 600);
+    }
+    // Done on the panel: the service ends as completed and the sheet closes.
+    void finishWithDone(ShareViewController& screen) {
+        advance(1);
+        screen.panel()->actionDone();
+        advance(1);
+        EXPECT_EQ(completed, std::optional<bool>(true));
+    }
+
+    testsupport::TempAppFolders folders;
+    std::shared_ptr<ui::ViewController> root;
+    ProjectModelPtr project;
+    std::shared_ptr<ConnectHandler> service;
+    std::shared_ptr<library::ActivityViewController> sheet;
+    std::optional<bool> completed;
+};
+
+}  // namespace sharetest
