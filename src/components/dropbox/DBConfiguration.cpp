@@ -1,7 +1,6 @@
 #include "components/dropbox/DBConfiguration.h"
 
 #include <algorithm>
-#include <mutex>
 
 namespace {
 
@@ -19,11 +18,4 @@ bool DBConfiguration::appClaimsScheme(const std::string& scheme) const {
 
 const DBConfiguration& DBConfiguration::current() { return slot(); }
 
-void DBConfiguration::setCurrent(DBConfiguration configuration) {
-    if (!configuration.presentLogin) {
-        configuration.presentLogin = [](const std::string& url, ui::ViewController*, DBSession&) {
-            current().openURL(url);
-        };
-    }
-    slot() = std::move(configuration);
-}
+void DBConfiguration::setCurrent(DBConfiguration configuration) { slot() = std::move(configuration); }

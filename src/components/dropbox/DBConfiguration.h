@@ -40,7 +40,9 @@ struct DBConfiguration {
     std::function<bool(const std::string& scheme)> schemeRoutedHere;
     std::function<bool(const std::string& url)> canOpenURL = [](const std::string&) { return false; };
     std::function<bool(const std::string& url)> openURL = [](const std::string&) { return false; };
-    // Shows the login page for `url`; by default the address opens in the browser.
+    // Shows the login page for `url`; by default the login page
+    // (DBConnectController) is presented from the given controller, or the
+    // address opens in the browser when there is none.
     std::function<void(const std::string& url, ui::ViewController* rootController, DBSession& session)> presentLogin;
 
     bool appClaimsScheme(const std::string& scheme) const;

@@ -41,7 +41,7 @@ public:
     static void deleteCredentials();
 };
 
-class DBSession {
+class DBSession : public std::enable_shared_from_this<DBSession> {
 public:
     static constexpr const char* kUnknownUserId = "unknown";
 
@@ -81,6 +81,7 @@ public:
 
 private:
     void loadStoredCredentials();
+    void closeLoginPage();
 
     MPOAuthCredentials baseCredentials_;
     std::map<std::string, MPOAuthCredentialConcreteStore> credentialStores_;

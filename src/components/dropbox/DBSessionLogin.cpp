@@ -2,6 +2,7 @@
 // the nonce that ties a callback to the login that asked for it.
 
 #include "components/dropbox/DBConfiguration.h"
+#include "components/dropbox/DBConnectController.h"
 #include "components/dropbox/DBLog.h"
 #include "components/dropbox/DBSession.h"
 #include "components/dropbox/MPURLEscapingAdditions.h"
@@ -10,6 +11,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/foundation/Uuid.h"
 #include "platform/security/Digest.h"
+#include "platform/ui/controllers/NavigationController.h"
 
 #include <cstdio>
 
@@ -58,12 +60,22 @@ void DBSession::linkUserId(const std::optional<std::string>& userId, ui::ViewCon
         configuration.openURL(officialLink + "?" + query + hint);
         return;
     }
-    if (!configuration.presentLogin) {
-        configuration.openURL("https://" + configuration.webHost + "/1/connect_login?" + query + "&easl=1" + hint);
+    const std::string loginURL = "https://" + configuration.webHost + "/1/connect_login?" + query + "&easl=1" + hint;
+    if (configuration.presentLogin) {
+        configuration.presentLogin(loginURL, rootController, *this);
         return;
     }
-    configuration.presentLogin("https://" + configuration.webHost + "/1/connect_login?" + query + "&easl=1" + hint,
-                               rootController, *this);
+    if (!rootController) {
+        configuration.openURL(loginURL);
+        return;
+    }
+    auto page = std::make_shared<DBConnectController>(loginURL, rootController, shared_from_this());
+    rootController->presentViewController(std::make_shared<ui::NavigationController>(page), true);
+}
+
+void DBSession::closeLoginPage() {
+    // The page waits for the browser; the callback is its answer.
+    if (DBConnectController* page = DBConnectController::current()) page->dismiss();
 }
 
 bool DBSession::handleOpenURL(const std::string& url) {
@@ -94,8 +106,12 @@ bool DBSession::handleOpenURL(const std::string& url) {
             return false;
         }
         updateAccessToken(*token, *secret, *uid);
+        closeLoginPage();
         return true;
     }
-    if (path == "cancel") DBLogInfo("DropboxSDK: user cancelled Dropbox link");
+    if (path == "cancel") {
+        DBLogInfo("DropboxSDK: user cancelled Dropbox link");
+        closeLoginPage();
+    }
     return true;
 }
