@@ -289,3 +289,57 @@ TEST_F(DropboxServiceTest, OnlyTheConfiguredRootsAreTrusted) {
     EXPECT_EQ(recorder_.events.back(), "account failed " + std::to_string(net::kURLErrorServerCertificateUntrusted));
     EXPECT_EQ(server_.requestCount(), 0u);
 }
+
+TEST_F(DropboxServiceTest, OversizedAnswersAndBadHeadersAreRefusedBeforeAnyBodyIsKept) {
+    // A JSON answer that announces 10 GB is refused at its head.
+    auto huge = std::make_shared<testsupport::ReleasedBody>();
+    server_.reply("GET", "/1/account/info", HttpReply::inPieces(huge, uint64_t(10) << 30));
+    client_->loadAccountInfo();
+    ASSERT_TRUE(runUntilEvents(1));
+    EXPECT_EQ(recorder_.events.back(), "account failed " + std::to_string(net::kURLErrorDataLengthExceedsMaximum));
+    huge->cutOff();
+
+    // A download larger than the free space fails with 1002 before writing.
+    const std::string folder = folders_.root() + "/downloads";
+    ::mkdir(folder.c_str(), 0700);
+    auto vast = std::make_shared<testsupport::ReleasedBody>();
+    server_.reply("GET", "/1/files/sandbox/vast.mov", HttpReply::inPieces(vast, uint64_t(1) << 50));
+    client_->loadFile("/vast.mov", std::nullopt, folder + "/vast.mov");
+    ASSERT_TRUE(runUntilEvents(2));
+    EXPECT_EQ(recorder_.events.back(), "load failed 1002");
+    ASSERT_TRUE(recorder_.lastError->underlying);
+    EXPECT_EQ(recorder_.lastError->underlying->code, ENOSPC);
+    EXPECT_TRUE(testsupport::namesInFolder(folder).empty());
+    vast->cutOff();
+
+    // A metadata header that is no JSON object gives no metadata, the file still lands.
+    server_.reply("GET", "/1/files/sandbox/a.txt", {200, "abc", "text/plain", {{"X-Dropbox-Metadata", "{not json"}}});
+    client_->loadFile("/a.txt", std::nullopt, folder + "/a.txt");
+    ASSERT_TRUE(runUntilEvents(3));
+    EXPECT_EQ(recorder_.events.back(), "loaded " + folder + "/a.txt text/plain");
+    EXPECT_EQ(recorder_.lastMetadata, nullptr);
+    EXPECT_EQ(testsupport::readFileBytes(folder + "/a.txt"), "abc");
+}
+
+TEST_F(DropboxServiceTest, AnUploadCutAfterAMebibyteSucceedsOnRetry) {
+    std::string movie(3 << 20, '\0');
+    for (size_t i = 0; i < movie.size(); ++i) movie[i] = static_cast<char>(i % 251);
+    const std::string source = folders_.root() + "/movie.mov";
+    testsupport::writeFileBytes(source, movie);
+    int attempts = 0;
+    std::string received;
+    server_.on("POST", "/1/files_put/sandbox/movie.mov", [&](const testsupport::HttpExchange& e) {
+        if (++attempts == 1) return HttpReply::cutOff();
+        received = e.body;
+        return HttpReply{200, R"({"path": "/movie.mov", "rev": "1"})", "application/json"};
+    });
+    client_->uploadFile("movie.mov", "/", std::nullopt, source);
+    ASSERT_TRUE(runUntilEvents(1));
+    EXPECT_EQ(recorder_.events.back(), "upload failed " + std::to_string(net::kURLErrorNetworkConnectionLost));
+    EXPECT_EQ(client_->requestCount(), 0u);
+    client_->uploadFile("movie.mov", "/", std::nullopt, source);
+    ASSERT_TRUE(runUntilEvents(2));
+    EXPECT_EQ(recorder_.events.back(), "uploaded /movie.mov");
+    EXPECT_TRUE(received == movie);
+    EXPECT_DOUBLE_EQ(recorder_.uploadProgress.back(), 1.0);
+}

@@ -127,3 +127,19 @@ TEST(Keychain, HostileFilesAreRefusedOrSetAside) {
     EXPECT_EQ(found(keychain, generic("s")), "v");
     EXPECT_EQ(modeOf(path), 0600u);
 }
+
+TEST(Keychain, AFileOrFolderOfAnotherOwnerIsRefused) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
+    testsupport::TempAppFolders folders;
+    Keychain keychain = Keychain::standard();
+    ASSERT_EQ(keychain.add(generic("s"), bytes("v")), 0);
+    ASSERT_EQ(::chown(keychain.path().c_str(), 4242, 4242), 0);
+    EXPECT_EQ(keychain.find(generic("s")), security::kKeychainNotAvailable);
+    EXPECT_EQ(keychain.set(generic("s"), bytes("w")), security::kKeychainNotAvailable);
+    ASSERT_EQ(::chown(keychain.path().c_str(), 0, 0), 0);
+    EXPECT_EQ(found(keychain, generic("s")), "v");
+    const std::string folder = folders.root() + "/data/tollivar";
+    ASSERT_EQ(::chown(folder.c_str(), 4242, 4242), 0);
+    EXPECT_EQ(keychain.find(generic("s")), security::kKeychainNotAvailable);
+    ::chown(folder.c_str(), 0, 0);
+}
