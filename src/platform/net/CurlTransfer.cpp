@@ -119,8 +119,10 @@ struct TransferState {
     bool active = false;  // something moved since the loop last looked
     bool failedInCallback = false;
     bool streamsBody = false;  // the body goes to control->onBodyChunk
-    // A body read from a file range as it is sent.
+    // A body read as it is sent: from a file range when bodyFile is open,
+    // else from memory (bodyBytes).
     foundation::FileDescriptor bodyFile;
+    const uint8_t* bodyBytes = nullptr;
     uint64_t bodyStart = 0;
     uint64_t bodyLength = 0;
     uint64_t bodyOffset = 0;
@@ -128,6 +130,8 @@ struct TransferState {
     bool bodyReadFailed = false;
     const URLRequest* request = nullptr;
     bool digestAnswered = false;
+    bool responseBegan = false;  // a status line arrived on this transfer
+    bool bodyReplayRefused = false;
 };
 
 std::string trim(std::string_view text) {
@@ -160,6 +164,7 @@ size_t onHeaderLine(char* data, size_t size, size_t count, void* context) {
     std::string_view line(data, length);
     try {
         if (line.starts_with("HTTP/")) {
+            state->responseBegan = true;
             // A new status line: an interim 1xx response (or a proxy's) came
             // before; only the last response's fields describe the body.
             state->outcome->headers = HTTPHeaders();
@@ -201,6 +206,13 @@ size_t onReadBody(char* buffer, size_t size, size_t count, void* context) {
     auto* state = static_cast<TransferState*>(context);
     size_t wanted = static_cast<size_t>(std::min<uint64_t>(state->bodyLeft, uint64_t(size) * count));
     if (wanted == 0) return 0;
+    if (!state->bodyFile) {
+        std::memcpy(buffer, state->bodyBytes + state->bodyOffset, wanted);
+        state->bodyOffset += wanted;
+        state->bodyLeft -= wanted;
+        state->active = true;
+        return wanted;
+    }
     for (;;) {
         ssize_t got = ::pread(state->bodyFile.get(), buffer, wanted, static_cast<off_t>(state->bodyOffset));
         if (got < 0 && errno == EINTR) continue;
@@ -216,11 +228,21 @@ size_t onReadBody(char* buffer, size_t size, size_t count, void* context) {
     }
 }
 
-// curl rewinds the body when it must send it again (a kept-alive connection
-// that turned out closed, an answer to an authentication challenge).
+// curl rewinds the body when it must send it again: to answer an
+// authentication challenge, or, with no answer at all, when a kept-alive
+// connection turned out dead. In the second case some of the body may
+// already have reached the server (a line cut mid-upload), and a silent
+// resend on a fresh connection would hide that from the caller, who may
+// know better (a resumable upload asks the server what it holds). So a
+// body is rewound after a response only, or while none of it went out;
+// otherwise the transfer fails as a lost connection.
 int onSeekBody(void* context, curl_off_t offset, int origin) {
     auto* state = static_cast<TransferState*>(context);
     if (origin != SEEK_SET || offset < 0 || uint64_t(offset) > state->bodyLength) return CURL_SEEKFUNC_FAIL;
+    if (!state->responseBegan && state->bodyOffset != state->bodyStart) {
+        state->bodyReplayRefused = true;
+        return CURL_SEEKFUNC_FAIL;
+    }
     state->bodyOffset = state->bodyStart + uint64_t(offset);
     state->bodyLeft = state->bodyLength - uint64_t(offset);
     return CURL_SEEKFUNC_OK;
@@ -280,9 +302,17 @@ void configureMethod(CURL* easy, const URLRequest& request, TransferState& state
         curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
         return;
     }
-    if (request.httpBodyFile) {
-        state.bodyStart = state.bodyOffset = request.httpBodyFile->offset;
-        state.bodyLength = state.bodyLeft = request.httpBodyFile->length;
+    // Bodies go through the reader, never curl's own copy, so that curl
+    // cannot resend one without asking (see onSeekBody).
+    const bool readsBody = request.httpBodyFile || !request.httpBody.empty();
+    if (readsBody) {
+        if (request.httpBodyFile) {
+            state.bodyStart = state.bodyOffset = request.httpBodyFile->offset;
+            state.bodyLength = state.bodyLeft = request.httpBodyFile->length;
+        } else {
+            state.bodyBytes = request.httpBody.data();
+            state.bodyLength = state.bodyLeft = request.httpBody.size();
+        }
         curl_easy_setopt(easy, CURLOPT_POST, 1L);
         curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(state.bodyLeft));
         curl_easy_setopt(easy, CURLOPT_READFUNCTION, onReadBody);
@@ -294,15 +324,15 @@ void configureMethod(CURL* easy, const URLRequest& request, TransferState& state
         if (method != "POST") curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, method.c_str());
         return;
     }
-    if (method == "GET" && request.httpBody.empty()) {
+    if (method == "GET") {
         curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
         return;
     }
-    if (method == "POST" || !request.httpBody.empty()) {
+    if (method == "POST") {
+        // An empty body: nothing that could be resent.
         static const char kNoBody[] = "";
-        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.httpBody.size()));
-        curl_easy_setopt(easy, CURLOPT_POSTFIELDS,
-                         request.httpBody.empty() ? kNoBody : reinterpret_cast<const char*>(request.httpBody.data()));
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, 0L);
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, kNoBody);
     }
     if (method != "POST") curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, method.c_str());
 }
@@ -414,7 +444,9 @@ TransferOutcome performTransfer(const URLRequest& request, const std::string& ho
         if (result != CURLE_OK) {
             long osErrno = 0;
             curl_easy_getinfo(e, CURLINFO_OS_ERRNO, &osErrno);
-            if (state.bodyReadFailed)
+            if (state.bodyReplayRefused)
+                outcome.error = urlError(kURLErrorNetworkConnectionLost, host);
+            else if (state.bodyReadFailed)
                 outcome.error = foundation::Error::posix(EIO, request.httpBodyFile->path);
             else
                 outcome.error = state.failedInCallback ? urlError(kURLErrorUnknown, host)

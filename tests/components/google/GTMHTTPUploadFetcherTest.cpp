@@ -355,7 +355,6 @@ TEST_F(UploadTest, FiftyMegabytesOverHTTPSThroughALineCutAtFortyPercent) {
     const auto certificates = testsupport::TestCertificates::create(folders_.root());
     net::URLConnection::setAdditionalCertificateAuthorityFile(certificates.authorityFile);
     FakeVideoService service(certificates.serverCertificateFile, certificates.serverKeyFile);
-    service.setClosesConnectionAfterEachChunk(true);
     const uint64_t length = 52'428'800;
     const std::string source = pattern(length);
     // 40 % of the upload's bytes on the wire, inside the fifth chunk.
