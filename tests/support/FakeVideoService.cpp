@@ -67,12 +67,23 @@ struct FakeVideoService::Impl {
     int failuresLeft = 0;
     int failureStatus = 0;
 
-    VideoServiceExchange record(const httplib::Request& request, std::string body, uint64_t length, bool cut) {
-        VideoServiceExchange exchange{request.method, request.target, {}, length, std::move(body), cut};
+    VideoServiceExchange record(const httplib::Request& request, std::string body, uint64_t length, bool cut,
+                                size_t* index = nullptr) {
+        VideoServiceExchange exchange{request.method, request.target, {}, length, std::move(body), cut, 0, {}};
         for (const auto& [name, value] : request.headers) exchange.headers.emplace_back(name, value);
         std::lock_guard lock(mutex);
+        if (index) *index = requests.size();
         requests.push_back(exchange);
         return exchange;
+    }
+
+    // Answers a recorded upload request and notes the answer beside it.
+    // Called with the mutex held.
+    void answerChunk(size_t index, httplib::Response& response, const HttpReply& reply) {
+        answer(response, reply);
+        requests[index].replyStatus = reply.status;
+        for (const auto& [name, value] : reply.headers)
+            if (name == "Range") requests[index].replyRange = value;
     }
 
     static void answer(httplib::Response& response, const HttpReply& reply) {
@@ -167,25 +178,26 @@ void FakeVideoService::start() {
             received += length;
             return true;
         });
-        impl.record(request, {}, received, !complete);
+        size_t index = 0;
+        impl.record(request, {}, received, !complete, &index);
         std::lock_guard lock(impl.mutex);
         if (impl.closesAfterChunk) response.set_header("Connection", "close");
         if (impl.failuresLeft > 0) {
             --impl.failuresLeft;
-            Impl::answer(response, HttpReply{impl.failureStatus, "failed on purpose"});
+            impl.answerChunk(index, response, HttpReply{impl.failureStatus, "failed on purpose"});
             return;
         }
         auto found = impl.uploads.find(request.path);
         std::optional<ContentRange> range = parseContentRange(request.get_header_value("Content-Range"));
         if (found == impl.uploads.end() || !range) {
-            Impl::answer(response, HttpReply{404, "no such upload"});
+            impl.answerChunk(index, response, HttpReply{404, "no such upload"});
             return;
         }
         Upload& upload = found->second;
         if (range->first) {
             if (*range->first != upload.held) {
                 // Not where the server stands: it says where that is.
-                Impl::answer(response, Impl::incomplete(upload));
+                impl.answerChunk(index, response, Impl::incomplete(upload));
                 return;
             }
             // A body cut off in transit is kept in whole steps only.
@@ -195,7 +207,7 @@ void FakeVideoService::start() {
         }
         if (!complete) return;  // nobody is there to hear an answer
         bool done = upload.held == range->full && (!upload.length || *upload.length == range->full);
-        Impl::answer(response, done ? impl.completed(upload) : Impl::incomplete(upload));
+        impl.answerChunk(index, response, done ? impl.completed(upload) : Impl::incomplete(upload));
     };
 
     server.set_tcp_nodelay(true);

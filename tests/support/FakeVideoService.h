@@ -31,6 +31,10 @@ struct VideoServiceExchange {
     uint64_t bodyLength = 0;
     std::string body;  // kept for everything but upload chunks
     bool cut = false;  // the body ended short of its length
+    // What an upload location answered a chunk or a status query: the
+    // status (0 when nobody was left to hear it) and the "Range" field.
+    int replyStatus = 0;
+    std::optional<std::string> replyRange;
 
     std::optional<std::string> header(std::string_view name) const;
 };

@@ -2,8 +2,10 @@
 #include "app/share/OnlineConnectHandlers.h"
 #include "app/share/YouTubeUploadViewController.h"
 #include "components/google/GTLJSONParser.h"
+#include "components/google/GTMHTTPFetcher.h"
 #include "components/google/GTMOAuth2Keychain.h"
 #include "components/google/GTMOAuth2SignIn.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/URLConnection.h"
@@ -153,6 +155,15 @@ TEST_F(UploadSheetTest, UploadsThroughADroppedConnectionToTheEnd) {
     testsupport::TcpRelay relay(videos_.port(), kMovieLength * 2 / 5, testsupport::TcpRelay::Fault::Cut);
     videos_.setPublicBaseURL(relay.baseURL("https"));
     show(settings_, std::make_shared<ReadyMovie>(path));
+    // When each upload request went out, on the virtual clock.
+    std::vector<std::pair<double, std::string>> uploadStarts;
+    auto observer = foundation::NotificationCenter::defaultCenter().addObserver(
+        google::kGTMHTTPFetcherStartedNotification, nullptr, [&](const foundation::Notification& note) {
+            auto range = static_cast<const google::GTMHTTPFetcher*>(note.object)
+                             ->request()
+                             .valueForHTTPHeaderField("Content-Range");
+            if (range) uploadStarts.emplace_back(RunLoop::main().now(), *range);
+        });
     sheet_->titleField()->setText("Our first movie");
     sheet_->descriptionView()->setText("Made with Tollivar");
     tap(sheet_->uploadButton());
@@ -190,21 +201,51 @@ TEST_F(UploadSheetTest, UploadsThroughADroppedConnectionToTheEnd) {
     EXPECT_EQ(resource.get("snippet").asDictionary().get("categoryId").asString(), "1");
     EXPECT_EQ(resource.get("status").asDictionary().get("privacyStatus").asString(), "private");
 
-    // Chunks carry no token; after the cut the upload goes on from what the
-    // server kept (whole 256 KiB steps below the cut), not from the start.
+    // Chunks carry no token. The chunk cut on its kept-alive connection is
+    // not sent again blindly: after the retry delay a status query asks what
+    // arrived, the server answers with whole 256 KiB steps below the cut, and
+    // the next chunk starts right behind them.
     auto startOf = [](const VideoServiceExchange& e) {
         std::string range = e.header("Content-Range").value_or("");
         return range.rfind("bytes ", 0) == 0 && range[6] != '*' ? std::stoull(range.substr(6)) : UINT64_MAX;
     };
     auto cut = std::find_if(start + 1, sent.end(), [](const auto& e) { return e.cut; });
     ASSERT_NE(cut, sent.end());
-    const uint64_t cutStart = startOf(*cut), cutEnd = cutStart + cut->bodyLength;
-    EXPECT_LT(cutStart, kMovieLength * 2 / 5 + 1);
-    auto next = std::find_if(cut + 1, sent.end(),
-                             [&](const auto& e) { return startOf(e) > cutStart && startOf(e) != UINT64_MAX; });
+    ASSERT_EQ(std::count_if(sent.begin(), sent.end(), [](const auto& e) { return e.cut; }), 1);
+    const uint64_t cutStart = startOf(*cut);
+    EXPECT_LT(cutStart, kMovieLength * 2 / 5);
+    EXPECT_EQ(std::count_if(sent.begin(), sent.end(), [&](const auto& e) { return startOf(e) == cutStart; }), 1)
+        << "the cut chunk was sent again as it was";
+    auto isQuery = [](const auto& e) { return e.header("Content-Range") == "bytes */52428800"; };
+    ASSERT_EQ(std::count_if(sent.begin(), sent.end(), isQuery), 1);
+    const auto queryAt = std::find_if(sent.begin(), sent.end(), isQuery);
+    const VideoServiceExchange& query = *queryAt;
+    EXPECT_EQ(query.method, "PUT");
+    EXPECT_EQ(query.target, cut->target);
+    EXPECT_EQ(query.header("Content-Range"), "bytes */52428800");
+    EXPECT_EQ(query.header("Content-Length"), "0");
+    EXPECT_EQ(query.bodyLength, 0u);
+    EXPECT_EQ(query.replyStatus, 308);
+    ASSERT_TRUE(query.replyRange);
+    unsigned long long kept = 0;
+    ASSERT_EQ(std::sscanf(query.replyRange->c_str(), "bytes=0-%llu", &kept), 1) << *query.replyRange;
+    ++kept;
+    EXPECT_GT(kept, cutStart) << "the part of the cut chunk that arrived is kept";
+    EXPECT_LE(kept, cutStart + cut->bodyLength);
+    EXPECT_LT(kept, kMovieLength * 2 / 5);
+    EXPECT_EQ(kept % testsupport::FakeVideoService::kKeepStep, 0u);
+    auto next = std::find_if(queryAt + 1, sent.end(), [&](const auto& e) { return startOf(e) != UINT64_MAX; });
     ASSERT_NE(next, sent.end());
-    EXPECT_LE(startOf(*next), cutEnd);
-    EXPECT_EQ(startOf(*next) % testsupport::FakeVideoService::kKeepStep, 0u);
+    EXPECT_EQ(startOf(*next), kept) << next->header("Content-Range").value_or("");
+    // The query waited the first retry interval after the cut chunk began.
+    auto queryStart = std::find_if(uploadStarts.begin(), uploadStarts.end(),
+                                   [](const auto& s) { return s.second == "bytes */52428800"; });
+    ASSERT_NE(queryStart, uploadStarts.end());
+    ASSERT_NE(queryStart, uploadStarts.begin());
+    EXPECT_EQ((queryStart - 1)->second.rfind("bytes " + std::to_string(cutStart) + "-", 0), 0u);
+    const double wait = queryStart->first - (queryStart - 1)->first;
+    EXPECT_GE(wait, 1.0);
+    EXPECT_LT(wait, 2.1);
     for (auto it = start + 1; it != sent.end(); ++it)
         EXPECT_FALSE(it->header("Authorization")) << it->method << " " << it->target;
     EXPECT_DOUBLE_EQ(sheet_->progressView()->progress(), 1.0);

@@ -2,9 +2,11 @@
 #include "platform/net/URLConnection.h"
 #include "platform/net/URLError.h"
 #include "support/LoopbackHttpServer.h"
+#include "support/TcpRelay.h"
 #include "support/TempAppFolders.h"
 #include "support/VirtualClock.h"
 
+#include <fstream>
 #include <future>
 #include <gtest/gtest.h>
 
@@ -293,4 +295,43 @@ TEST(URLConnectionSecure, VerifiesCertificatesAndTrustsAnAddedAuthority) {
     URLConnection::setAdditionalCertificateAuthorityFile(std::nullopt);
     ASSERT_FALSE(trusted.error) << trusted.error->description;
     EXPECT_EQ(trusted.text(), "secure");
+}
+
+// A body cut off in transit on a reused connection is the caller's to
+// handle: it fails as a lost connection and is never sent again behind the
+// caller's back (part of it may already be with the server).
+TEST(URLConnectionKeptAlive, ABodyCutInTransitIsNotResentByItself) {
+    testsupport::VirtualClockScope clock;
+    testsupport::TempAppFolders folders;
+    const std::string bodyText(2 << 20, 'b');
+    const std::string path = folders.root() + "/body.bin";
+    std::ofstream(path, std::ios::binary) << bodyText;
+    for (bool fromFile : {false, true}) {
+        SCOPED_TRACE(fromFile ? "file body" : "memory body");
+        LoopbackHttpServer server;
+        server.setKeepsConnectionsAlive(true);
+        server.reply("POST", "/up", HttpReply{200, "stored", "text/plain"});
+        // The first exchange passes whole; the cut comes 1 MiB into the second's body.
+        testsupport::TcpRelay relay(server.port(), 1 << 20, testsupport::TcpRelay::Fault::Cut);
+        URLRequest first(relay.baseURL("http") + "/up");
+        first.httpMethod = "POST";
+        first.httpBody = Bytes(100, 'a');
+        Outcome opened = send(first);
+        ASSERT_FALSE(opened.error) << opened.error->description;
+        ASSERT_EQ(opened.text(), "stored");
+
+        URLRequest second = first;
+        if (fromFile) {
+            second.httpBody.clear();
+            second.httpBodyFile = net::URLRequestBodyFile{path, 0, bodyText.size()};
+        } else {
+            second.httpBody = Bytes(bodyText.begin(), bodyText.end());
+        }
+        Outcome cut = send(second);
+        EXPECT_TRUE(relay.faulted());
+        ASSERT_TRUE(cut.error);
+        EXPECT_EQ(cut.error->domain, net::kURLErrorDomain);
+        EXPECT_EQ(cut.error->code, net::kURLErrorNetworkConnectionLost);
+        EXPECT_EQ(server.requestCount(), 1u) << "the cut body reached the server again on a new connection";
+    }
 }
