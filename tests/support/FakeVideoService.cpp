@@ -63,7 +63,6 @@ struct FakeVideoService::Impl {
     std::string lastSession;
     std::optional<std::string> completionBody;
     bool keepsBytes = true;
-    bool closesAfterChunk = false;
     int failuresLeft = 0;
     int failureStatus = 0;
 
@@ -181,7 +180,6 @@ void FakeVideoService::start() {
         size_t index = 0;
         impl.record(request, {}, received, !complete, &index);
         std::lock_guard lock(impl.mutex);
-        if (impl.closesAfterChunk) response.set_header("Connection", "close");
         if (impl.failuresLeft > 0) {
             --impl.failuresLeft;
             impl.answerChunk(index, response, HttpReply{impl.failureStatus, "failed on purpose"});
@@ -260,11 +258,6 @@ void FakeVideoService::setCompletionBody(std::string body) {
 void FakeVideoService::setKeepsBytes(bool keep) {
     std::lock_guard lock(impl_->mutex);
     impl_->keepsBytes = keep;
-}
-
-void FakeVideoService::setClosesConnectionAfterEachChunk(bool close) {
-    std::lock_guard lock(impl_->mutex);
-    impl_->closesAfterChunk = close;
 }
 
 void FakeVideoService::setKeepsConnectionsAlive(bool keep) { impl_->server->set_keep_alive_timeout(keep ? 5 : 0); }

@@ -68,10 +68,6 @@ public:
     // On: idle connections wait 5 s for the next request, as a real server's
     // do; off (the default) they close at once, so stopping never waits.
     void setKeepsConnectionsAlive(bool keep);
-    // On: every chunk answer closes its connection, so each chunk goes out
-    // on a fresh one (a line cut mid-chunk is then the client's error to
-    // handle; on a reused connection the transport resends by itself).
-    void setClosesConnectionAfterEachChunk(bool close);
     // The next `count` chunk requests (PUT) are answered with `status`
     // without looking at them.
     void failNextChunks(int count, int status);
