@@ -331,7 +331,7 @@ void configureMethod(CURL* easy, const URLRequest& request, TransferState& state
     if (method == "POST") {
         // An empty body: nothing that could be resent.
         static const char kNoBody[] = "";
-        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, 0L);
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t{0});
         curl_easy_setopt(easy, CURLOPT_POSTFIELDS, kNoBody);
     }
     if (method != "POST") curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, method.c_str());
