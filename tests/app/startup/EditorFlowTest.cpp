@@ -13,6 +13,7 @@
 #include "app/screens/KWProjectDetailViewController.h"
 #include "app/screens/MainViewController.h"
 #include "app/screens/ProjectExplorer.h"
+#include "platform/capture/CaptureDevice.h"
 #include "platform/capture/CaptureTypes.h"
 #include "platform/media/AudioOutput.h"
 #include "platform/ui/controllers/BarButtonItem.h"
@@ -31,10 +32,14 @@ protected:
     void SetUp() override {
         LaunchTest::SetUp();
         media::AudioOutput::setShared(std::make_shared<media::NullAudioOutput>());
+        // An earlier test in this process may have chosen the backend from an
+        // environment without the synthetic camera; choose again from ours.
+        capture::setCaptureBackend(nullptr);
     }
     void TearDown() override {
         LaunchTest::TearDown();
         media::AudioOutput::setShared(nullptr);
+        capture::setCaptureBackend(nullptr);
     }
     void tapView(ui::View* view) {
         ASSERT_NE(view, nullptr);
