@@ -4,6 +4,8 @@
 #include "components/gpuimage/GPUImageLog.h"
 #include "support/ScopedEnvironment.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
@@ -71,18 +73,30 @@ std::vector<std::array<uint8_t, 4>> readPixels(gpuimage::GPUImageRawDataOutput& 
 
 LogCapture::LogCapture() {
     gpuimage::setGPULogObserver([this](const std::string& line) {
-        std::lock_guard lock(mutex_);
-        lines_.push_back(line);
+        {
+            std::lock_guard lock(mutex_);
+            lines_.push_back(line);
+        }
+        logged_.notify_all();
     });
 }
 
 LogCapture::~LogCapture() { gpuimage::setGPULogObserver(nullptr); }
 
-bool LogCapture::contains(const std::string& text) {
+bool LogCapture::contains(const std::string& text) { return count(text) > 0; }
+
+size_t LogCapture::count(const std::string& text) {
     std::lock_guard lock(mutex_);
-    for (const auto& line : lines_)
-        if (line.find(text) != std::string::npos) return true;
-    return false;
+    return static_cast<size_t>(std::count_if(
+        lines_.begin(), lines_.end(), [&](const std::string& line) { return line.find(text) != std::string::npos; }));
+}
+
+bool LogCapture::waitFor(const std::string& text, double timeoutSeconds) {
+    std::unique_lock lock(mutex_);
+    return logged_.wait_for(lock, std::chrono::duration<double>(timeoutSeconds), [&] {
+        return std::any_of(lines_.begin(), lines_.end(),
+                           [&](const std::string& line) { return line.find(text) != std::string::npos; });
+    });
 }
 
 }  // namespace gpuimagetest

@@ -9,6 +9,7 @@
 #include "support/Process.h"
 
 #include <array>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -51,9 +52,16 @@ public:
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
     bool contains(const std::string& text);
+    // Lines that contain `text`.
+    size_t count(const std::string& text);
+    // Waits until a line that contains `text` was logged (true) or
+    // `timeoutSeconds` of real time passed (false): for lines logged on
+    // queues the test cannot wait for otherwise.
+    bool waitFor(const std::string& text, double timeoutSeconds);
 
 private:
     std::mutex mutex_;
+    std::condition_variable logged_;
     std::vector<std::string> lines_;
 };
 
