@@ -8,6 +8,7 @@
 #include "platform/foundation/PropertyList.h"
 #include "support/ChildProcess.h"
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <poll.h>
@@ -46,15 +47,18 @@ inline bool launchCompleted(const std::string& configFolder) {
 }
 
 // Waits for file events in the folder until the condition holds or the child
-// ends; false when it never did within about a minute.
+// ends; false when it never did within two minutes (the bound is real time,
+// not a count of wake-ups: a child busy writing files would use those up
+// early).
 inline bool waitInFolder(const std::string& folder, testsupport::ChildProcess& child,
                          const std::function<bool()>& condition) {
     std::filesystem::create_directories(folder);
     foundation::FileDescriptor watch(inotify_init1(IN_CLOEXEC));
     if (!watch) return false;
     inotify_add_watch(watch.get(), folder.c_str(), IN_CLOSE_WRITE | IN_MOVED_TO | IN_CREATE | IN_DELETE);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
     bool met = condition();
-    for (int rounds = 0; !met && rounds < 600; ++rounds) {
+    while (!met && std::chrono::steady_clock::now() < deadline) {
         pollfd descriptor{watch.get(), POLLIN, 0};
         if (::poll(&descriptor, 1, 100) > 0) {
             char buffer[4096];
