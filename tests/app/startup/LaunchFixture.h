@@ -98,12 +98,21 @@ protected:
     void quit() {
         if (!delegate) return;
         ui::Application::shared().terminate();
-        for (auto& alert : ui::AlertView::visibleAlerts())
-            alert->dismissWithClickedButtonIndex(ui::kNoButtonIndex, false);
         // Lets fades and dismissals that are under way end, so nothing of
-        // this run is left on the clock.
-        foundation::RunLoop::main().runUntilIdle();
-        foundation::RunLoop::main().advance(1.0);
+        // this run is left on the clock. Work that was under way (an import
+        // on a background queue) may put up its alert only then: it goes
+        // too, or the next test would find it on the screen.
+        for (int round = 0;; ++round) {
+            for (auto& alert : ui::AlertView::visibleAlerts())
+                alert->dismissWithClickedButtonIndex(ui::kNoButtonIndex, false);
+            foundation::RunLoop::main().runUntilIdle();
+            foundation::RunLoop::main().advance(1.0);
+            if (ui::AlertView::visibleAlerts().empty()) break;
+            if (round == 10) {
+                ADD_FAILURE() << "alerts keep coming after the application ended";
+                break;
+            }
+        }
         delegate.reset();
     }
 
