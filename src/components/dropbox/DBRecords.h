@@ -2,8 +2,11 @@
 
 // The Dropbox API's answers as plain records: account with quota, file or
 // folder metadata, and one entry of a delta listing. Made from the parsed
-// JSON on whichever thread parses it, read-only afterwards.
+// JSON on whichever thread parses it, read-only afterwards. Each can be
+// stored in a keyed archive (the decoders are registered with the keyed
+// archive registry under the class names).
 
+#include "platform/foundation/KeyedArchive.h"
 #include "platform/foundation/Value.h"
 
 #include <cstdint>
@@ -12,16 +15,23 @@
 #include <string>
 #include <vector>
 
-struct DBQuota {
+struct DBQuota : foundation::Archivable {
     explicit DBQuota(const foundation::Dictionary& json);
+    std::string className() const override;
+    void encodeWithCoder(foundation::KeyedArchiver& coder) const override;
+    static std::shared_ptr<foundation::Archivable> initWithCoder(foundation::KeyedUnarchiver& coder);
     int64_t normalConsumedBytes = 0;
     int64_t sharedConsumedBytes = 0;
     int64_t totalBytes = 0;
     int64_t totalConsumedBytes() const { return normalConsumedBytes + sharedConsumedBytes; }
 };
 
-struct DBAccountInfo {
+struct DBAccountInfo : foundation::Archivable {
     explicit DBAccountInfo(const foundation::Dictionary& json);
+    // Only `original` is written; archives of per-field keys still read.
+    std::string className() const override;
+    void encodeWithCoder(foundation::KeyedArchiver& coder) const override;
+    static std::shared_ptr<foundation::Archivable> initWithCoder(foundation::KeyedUnarchiver& coder);
     std::string country;
     std::string displayName;
     std::optional<DBQuota> quota;
@@ -30,9 +40,13 @@ struct DBAccountInfo {
     foundation::Dictionary original;
 };
 
-class DBMetadata {
+class DBMetadata : public foundation::Archivable {
 public:
     explicit DBMetadata(const foundation::Dictionary& json);
+    // `filename` is not written: it follows from `path`.
+    std::string className() const override;
+    void encodeWithCoder(foundation::KeyedArchiver& coder) const override;
+    static std::shared_ptr<foundation::Archivable> initWithCoder(foundation::KeyedUnarchiver& coder);
 
     // "EEE, dd MMM yyyy HH:mm:ss Z" in English, whatever the user's language.
     static std::optional<foundation::Date> parseDate(std::string_view text);
@@ -58,7 +72,10 @@ public:
     bool operator==(const DBMetadata& other) const { return this == &other || rev == other.rev; }
 };
 
-struct DBDeltaEntry {
+struct DBDeltaEntry : foundation::Archivable {
+    std::string className() const override;
+    void encodeWithCoder(foundation::KeyedArchiver& coder) const override;
+    static std::shared_ptr<foundation::Archivable> initWithCoder(foundation::KeyedUnarchiver& coder);
     // [lower-case path, metadata object or null]; nullopt for another shape.
     static std::optional<DBDeltaEntry> fromArray(const foundation::Array& array);
     std::string lowercasePath;
