@@ -137,12 +137,15 @@ void MPOAuthAuthenticationMethodOAuth::requestRequestToken() {
 
 void MPOAuthAuthenticationMethodOAuth::requestTokenLoaded(MPOAuthAPIRequestLoader& loader) {
     const auto& parameters = loader.oauthResponse().oauthParameters();
+    // An answer without a token (an error page, a refused redirect) leaves
+    // nothing for the user to authorize.
+    if (!parameters.contains("oauth_token")) return;
     auto found = parameters.find("xoauth_request_auth_url");
     std::string address = found != parameters.end() ? found->second : authorizeTokenURL_;
     std::optional<std::string> callback;
     if (!oauth10aModeActive_ && delegate_) callback = delegate_->callbackURLForCompletedUserAuthorization();
     std::map<std::string, std::string> added;
-    if (auto token = parameters.find("oauth_token"); token != parameters.end()) added["oauth_token"] = token->second;
+    added["oauth_token"] = parameters.at("oauth_token");
     if (callback) added["oauth_callback"] = *callback;
     address = MPURLParameterAdditions::urlByAddingParameterDictionary(address, added);
     if (delegate_) {

@@ -32,11 +32,35 @@ foundation::Dictionary configuration(const std::string& base) {
             {"MPOAuthAccessTokenURL", base + "access_token"}};
 }
 
-TEST(MPOAuthAPI, TokenFlowPostsInOrderAndRefreshesAfterAnHour) {
+// A token flow against a loopback service on virtual time, recording the
+// notifications and the addresses opened in the browser.
+class MPOAuthFlow : public ::testing::Test {
+protected:
+    MPOAuthFlow() {
+        DBConfiguration config;
+        config.openURL = [this](const std::string& url) {
+            opened.push_back(url);
+            return true;
+        };
+        DBConfiguration::setCurrent(config);
+    }
+    ~MPOAuthFlow() override { DBConfiguration::setCurrent({}); }
+
     testsupport::TempAppFolders folders;
     testsupport::VirtualClockScope clock;
-    testsupport::WallClockScope wall(foundation::Date::fromUnixTime(1700000000));
+    testsupport::WallClockScope wall{foundation::Date::fromUnixTime(1700000000)};
     testsupport::LoopbackHttpServer server;
+    NotificationLog log;
+    std::vector<std::string> opened;
+    foundation::RunLoop& loop = foundation::RunLoop::main();
+};
+
+struct FailureRecorder : MPOAuthAuthenticationMethodOAuthDelegate {
+    std::vector<foundation::Error> errors;
+    void authenticationDidFailWithError(const foundation::Error& error) override { errors.push_back(error); }
+};
+
+TEST_F(MPOAuthFlow, TokenFlowPostsInOrderAndRefreshesAfterAnHour) {
     server.reply("GET", "/request_token", {200, "oauth_token=rt&oauth_token_secret=rs&oauth_callback_confirmed=true"});
     int accessAnswers = 0;
     server.on("GET", "/access_token", [&](const testsupport::HttpExchange&) {
@@ -46,18 +70,9 @@ TEST(MPOAuthAPI, TokenFlowPostsInOrderAndRefreshesAfterAnHour) {
                                    "oauth_token=at&oauth_token_secret=as&oauth_expires_in=3600&oauth_session_handle=h"}
                    : testsupport::HttpReply{200, "oauth_token=at2&oauth_token_secret=as2"};
     });
-    std::vector<std::string> opened;
-    DBConfiguration config;
-    config.openURL = [&](const std::string& url) {
-        opened.push_back(url);
-        return true;
-    };
-    DBConfiguration::setCurrent(config);
-    NotificationLog log;
 
     MPOAuthAPI api({{kMPOAuthCredentialConsumerKey, "k3y"}, {kMPOAuthCredentialConsumerSecret, "s3cr3t"}},
                    server.url("/"), server.url("/"), true, configuration(server.url("/")));
-    auto& loop = foundation::RunLoop::main();
     ASSERT_TRUE(loop.runUntil([&] { return !opened.empty(); }, 30));
     auto& method = static_cast<MPOAuthAuthenticationMethodOAuth&>(api.authenticationMethod());
     EXPECT_TRUE(method.oauth10aModeActive());
@@ -82,19 +97,37 @@ TEST(MPOAuthAPI, TokenFlowPostsInOrderAndRefreshesAfterAnHour) {
     EXPECT_EQ(log.names,
               (std::vector<std::string>{MPOAuthNotificationRequestTokenReceived, MPOAuthNotificationAccessTokenReceived,
                                         MPOAuthNotificationAccessTokenRefreshed}));
-    DBConfiguration::setCurrent({});
 }
 
-TEST(MPOAuthAPI, TokenThatExpiresAtOnceStartsNoTimerAndRefreshesOnTheNextAuthenticate) {
-    testsupport::TempAppFolders folders;
-    testsupport::VirtualClockScope clock;
-    testsupport::WallClockScope wall(foundation::Date::fromUnixTime(1700000000));
-    testsupport::LoopbackHttpServer server;
+TEST_F(MPOAuthFlow, SignedRequestsStayWithinTheirOriginAndFailuresReachTheDelegate) {
+    testsupport::LoopbackHttpServer other;
+    server.reply("GET", "/request_token", {302, "", "text/plain", {{"Location", other.url("/request_token")}}});
+    const MPOAuthCredentials credentials{{kMPOAuthCredentialConsumerKey, "k"}, {kMPOAuthCredentialConsumerSecret, "s"}};
+    FailureRecorder delegate;
+    MPOAuthAPI redirected(credentials, server.url("/"), server.url("/"), false, configuration(server.url("/")));
+    static_cast<MPOAuthAuthenticationMethodOAuth&>(redirected.authenticationMethod()).setDelegate(&delegate);
+    redirected.authenticate();
+    ASSERT_TRUE(loop.runUntil([&] { return redirected.activeLoaderCount() == 0; }, 30));
+    EXPECT_EQ(server.requests().size(), 1u);
+    EXPECT_TRUE(other.requests().empty());
+    // An answer without a token opens no authorization page.
+    EXPECT_TRUE(opened.empty());
+    EXPECT_TRUE(log.names.empty());
+
+    const std::string closed = "http://127.0.0.1:1/";
+    MPOAuthAPI unreachable(credentials, closed, closed, false, configuration(closed));
+    static_cast<MPOAuthAuthenticationMethodOAuth&>(unreachable.authenticationMethod()).setDelegate(&delegate);
+    unreachable.authenticate();
+    ASSERT_TRUE(loop.runUntil([&] { return !delegate.errors.empty(); }, 30));
+    EXPECT_EQ(delegate.errors.size(), 1u);
+    EXPECT_EQ(unreachable.activeLoaderCount(), 0u);
+    EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(MPOAuthFlow, TokenThatExpiresAtOnceStartsNoTimerAndRefreshesOnTheNextAuthenticate) {
     server.reply("GET", "/access_token", {200, "oauth_token=a&oauth_token_secret=b&oauth_expires_in=0"});
-    NotificationLog log;
     MPOAuthAPI api({{kMPOAuthCredentialConsumerKey, "k"}, {kMPOAuthCredentialRequestToken, "r"}}, server.url("/"),
                    server.url("/"), true, configuration(server.url("/")));
-    auto& loop = foundation::RunLoop::main();
     ASSERT_TRUE(loop.runUntil([&] { return api.isAuthenticated(); }, 30));
     EXPECT_FALSE(api.authenticationMethod().hasRefreshTimer());
     EXPECT_DOUBLE_EQ(foundation::UserDefaults::standard().doubleForKey(MPOAuthTokenRefreshDateDefaultsKey),
