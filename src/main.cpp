@@ -15,6 +15,8 @@
 #include "app/screens/KWProjectDetailViewController.h"
 #include "app/screens/ProjectExplorer.h"
 #include "app/screens/TollivarAppDelegate.h"
+#include "components/dropbox/DBSession.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/SingleInstance.h"
@@ -92,6 +94,31 @@ void driveCardForTests() {
     });
 }
 
+// For tests of the real binary only. TOLLIVAR_TEST_DROPBOX=link, once the
+// browser is up, starts the Dropbox login as the share screen's Dropbox
+// button does and prints "DropboxLoginNotification true" (or "false") on
+// standard output for each login answer the application posts; "no session"
+// when no Dropbox session was installed at launch.
+void driveDropboxLoginForTests() {
+    const char* action = std::getenv("TOLLIVAR_TEST_DROPBOX");
+    if (!action || std::string_view(action) != "link") return;
+    static foundation::ObserverToken observer = foundation::NotificationCenter::defaultCenter().addObserver(
+        "DropboxLoginNotification", nullptr, [](const foundation::Notification& notification) {
+            const bool linked = notification.userInfo.get("DropboxLoginNotification").asBool(false);
+            std::printf("DropboxLoginNotification %s\n", linked ? "true" : "false");
+            std::fflush(stdout);
+        });
+    foundation::RunLoop::main().performAfter(1.5, [] {
+        std::shared_ptr<DBSession> session = DBSession::sharedSession();
+        if (!session) {
+            std::printf("no session\n");
+            std::fflush(stdout);
+            return;
+        }
+        session->linkFromController(nullptr);
+    });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -122,6 +149,7 @@ int main(int argc, char** argv) {
     int status = ui::ApplicationMain(argc, argv, [&instance] {
         if (instance) instance->startListening(openHandedOver);
         driveCardForTests();
+        driveDropboxLoginForTests();
         return std::make_shared<TollivarAppDelegate>();
     });
     // The delegate owns the window and every screen: release them before the

@@ -4,6 +4,8 @@
 #include "platform/ui/Window.h"
 
 #include <QDesktopServices>
+#include <QGuiApplication>
+#include <QProcess>
 #include <QUrl>
 #include <cctype>
 
@@ -135,6 +137,11 @@ bool Application::canOpenURL(const std::string& url) const {
 bool Application::openURL(const std::string& url) {
     if (opener_) return opener_(url);
     if (!desktopCanOpen(url)) return false;
+    // The platform plugins without a desktop (offscreen, minimal) open
+    // nothing themselves; the desktop's opener still reaches the browser.
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+        return QProcess::startDetached(QStringLiteral("xdg-open"), {QString::fromStdString(url)});
     return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
 }
 
