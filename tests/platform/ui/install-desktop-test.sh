@@ -19,7 +19,7 @@ TOLLIVAR_BINARY="$binary" "$source_dir/scripts/install-desktop" >/dev/null
 entry="$XDG_DATA_HOME/applications/com.marrowick.tollivar.desktop"
 expect "the entry exists" test -f "$entry"
 if command -v desktop-file-validate >/dev/null; then expect "the entry is valid" desktop-file-validate "$entry"; fi
-expect "the entry starts the binary" grep -qxF "Exec=\"$binary\" %f" "$entry"
+expect "the entry starts the binary" grep -qxF "Exec=\"$binary\" %u" "$entry"
 expect "the entry names the archive type" grep -qx "MimeType=application/x-tollivar-archive;" "$entry"
 expect "the icon it names is installed" test -s "$XDG_DATA_HOME/icons/hicolor/scalable/apps/com.marrowick.tollivar.svg"
 expect "the suffix maps to the type" grep -qx "50:application/x-tollivar-archive:\*.tollivarmobile" \
