@@ -198,10 +198,15 @@ void RenderProgressViewController::showTextWithColor(const std::string& text, gr
     infoColor_ = color;
     if (!labelInfo_) return;
     auto label = labelInfo_;
+    // Texts may follow each other faster than the fade (a save that ends at
+    // once): whichever fade ends last shows the latest text, not its own.
     ui::animate(
         kTextFadeOutSeconds, [label] { label->setAlpha(0); },
-        [label, text, color](bool) {
-            label->setText(text);
+        [label, weak = foundation::weakFrom(this)](bool) {
+            auto self = weak.lock();
+            if (!self) return;
+            label->setText(self->infoText_);
+            const graphics::Color color = self->infoColor_;
             ui::animate(kTextFadeInSeconds, [label, color] {
                 label->setAlpha(1);
                 label->setTextColor(color);

@@ -131,6 +131,14 @@ TEST_F(RenderProgressPanelTest, TextsWaitForTheLabelAndFadeOverTheOldOnes) {
     advance(0.6);
     EXPECT_EQ(panel->labelInfo()->alpha(), 1.0);
     EXPECT_EQ(panel->labelInfo()->textColor(), graphics::Color::rgb(1, 0, 0));
+
+    // A text that follows before the fade ends wins over the one before it.
+    panel->showInfo("Saving to your photos…");
+    advance(0.1);
+    panel->showInfo("Your movie was saved.");
+    advance(1.0);
+    EXPECT_EQ(panel->labelInfo()->text(), "Your movie was saved.");
+    EXPECT_EQ(panel->labelInfo()->textColor(), graphics::Color::white());
 }
 
 TEST_F(RenderProgressPanelTest, CancelAndDoneRunOnceAndCanBeTakenAway) {
