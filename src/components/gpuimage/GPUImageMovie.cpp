@@ -102,10 +102,10 @@ private:
 
 }  // namespace
 
-std::shared_ptr<GPUImageMovieWriter> GPUImageMovie::soundWriter() {
-    auto writer = std::dynamic_pointer_cast<GPUImageMovieWriter>(audioEncodingTarget());
-    if (writer) writer->setShouldInvalidateAudioSampleWhenDone(true);
-    return writer;
+std::shared_ptr<GPUImageAudioEncodingTarget> GPUImageMovie::soundTarget() {
+    auto target = audioEncodingTarget();
+    if (target) target->setShouldInvalidateAudioSampleWhenDone(true);
+    return target;
 }
 
 bool GPUImageMovie::createAssetReader() {
@@ -116,12 +116,12 @@ bool GPUImageMovie::createAssetReader() {
     }
     videoReader_ = std::make_unique<FileVideoSource>(std::move(*video));
     audioReader_.reset();
-    if (!std::dynamic_pointer_cast<GPUImageMovieWriter>(audioEncodingTarget())) return true;
+    if (!audioEncodingTarget()) return true;
     auto asset = media::Asset::open(path_);
     if (!asset) return true;
     auto tracks = asset->tracksWithMediaType(media::MediaType::Audio);
     if (tracks.empty()) return true;
-    auto writer = soundWriter();
+    auto writer = soundTarget();
     auto audio =
         media::AudioPcmReader::open(path_, writer->audioSampleRate(), std::clamp(tracks.front().channelCount, 1, 2));
     if (audio) audioReader_ = std::make_unique<FileAudioSource>(std::move(*audio));
@@ -235,8 +235,7 @@ bool GPUImageMovie::readNextAudioSample() {
     if (frames && *frames > 0) {
         buffer.samples.resize(size_t(*frames) * size_t(buffer.channelCount));
         audioFramesRead_ += *frames;
-        if (auto writer = std::dynamic_pointer_cast<GPUImageMovieWriter>(audioEncodingTarget()))
-            writer->processAudioBuffer(buffer);
+        if (auto target = audioEncodingTarget()) target->processAudioBuffer(buffer);
         return true;
     }
     if (keepLooping_) return false;

@@ -94,9 +94,9 @@ public:
 protected:
     // Opens the sources of one reading; false (error set) when they do not open.
     virtual bool createAssetReader();
-    // The movie writer that takes the sound, when there is one; it is told
-    // that the sound is handed on once.
-    std::shared_ptr<GPUImageMovieWriter> soundWriter();
+    // The audio encoding target that takes the sound, when there is one; it
+    // is told that each run of sound is handed on once.
+    std::shared_ptr<GPUImageAudioEncodingTarget> soundTarget();
 
     std::unique_ptr<GPUImageMovieVideoSource> videoReader_;
     std::unique_ptr<GPUImageMovieAudioSource> audioReader_;

@@ -93,7 +93,7 @@ bool GPUImageMovieComposition::createAssetReader() {
     videoReader_ = std::make_unique<CompositionVideoSource>(videoTrack ? videoTrack->segments()
                                                                        : std::vector<media::CompositionSegment>());
     audioReader_.reset();
-    if (hasSound && soundWriter()) audioReader_ = std::make_unique<CompositionAudioSource>(composition_, audioMix_);
+    if (hasSound && soundTarget()) audioReader_ = std::make_unique<CompositionAudioSource>(composition_, audioMix_);
     return true;
 }
 

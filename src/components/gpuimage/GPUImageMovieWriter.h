@@ -3,8 +3,9 @@
 // A pipeline target that records the frames it receives into a QuickTime
 // movie through media::AssetWriter: each frame is drawn once more into the
 // writer's own framebuffer, read back as BGRA and appended at its frame
-// time, H.264-encoded. Sound from an audio source (the movie source) goes to
-// an AAC track, or unchanged as PCM with shouldPassthroughAudio.
+// time, H.264-encoded. Sound from an audio source (the movie source or the
+// video camera) goes to an AAC track, or unchanged as PCM with
+// shouldPassthroughAudio.
 //
 // Live sources (the default) append on the writing queue and drop what the
 // writer is not ready for; offline sources ("EncodingLiveVideo" false, or a
@@ -89,7 +90,7 @@ public:
 
     // Any thread. Sound at the track's rate; the channels are matched to the
     // track's (mixed down or doubled).
-    void processAudioBuffer(const media::AudioSampleBuffer& buffer);
+    void processAudioBuffer(const media::AudioSampleBuffer& buffer) override;
     // Lets the writer pull frames and sound through the ready callbacks.
     void enableSynchronizationCallbacks();
 
@@ -109,7 +110,7 @@ public:
     std::optional<foundation::Error> error() const;
     graphics::Size videoSize() const { return videoSize_; }
     // The rate sound is to arrive in.
-    int audioSampleRate() const {
+    int audioSampleRate() const override {
         return audioInput_ ? audioInput_->audioSettings().sampleRate : kGPUImageHardwareSampleRate;
     }
 
@@ -136,7 +137,9 @@ public:
     bool shouldPassthroughAudio() const { return shouldPassthroughAudio_; }
     void setShouldPassthroughAudio(bool passthrough) { shouldPassthroughAudio_ = passthrough; }
     bool shouldInvalidateAudioSampleWhenDone() const { return shouldInvalidateAudioSampleWhenDone_; }
-    void setShouldInvalidateAudioSampleWhenDone(bool invalidate) { shouldInvalidateAudioSampleWhenDone_ = invalidate; }
+    void setShouldInvalidateAudioSampleWhenDone(bool invalidate) override {
+        shouldInvalidateAudioSampleWhenDone_ = invalidate;
+    }
     bool paused() const { return paused_.load(); }
     void setPaused(bool paused) { paused_ = paused; }
     void setEnabled(bool enabled) { enabled_ = enabled; }

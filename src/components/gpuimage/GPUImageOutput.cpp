@@ -192,8 +192,14 @@ graphics::Image GPUImageOutput::imageFromCurrentlyProcessedOutputWithOrientation
 }
 
 void GPUImageOutput::setAudioEncodingTarget(std::shared_ptr<GPUImageAudioEncodingTarget> target) {
+    if (target && !target->hasAudioTrack()) target->setHasAudioTrack(true);
+    std::lock_guard lock(audioEncodingTargetMutex_);
     audioEncodingTarget_ = std::move(target);
-    if (audioEncodingTarget_ && !audioEncodingTarget_->hasAudioTrack()) audioEncodingTarget_->setHasAudioTrack(true);
+}
+
+std::shared_ptr<GPUImageAudioEncodingTarget> GPUImageOutput::audioEncodingTarget() const {
+    std::lock_guard lock(audioEncodingTargetMutex_);
+    return audioEncodingTarget_;
 }
 
 void GPUImageOutput::setFrameProcessingCompletionBlock(FrameProcessingCompletionBlock block) {

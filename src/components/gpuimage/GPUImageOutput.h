@@ -12,10 +12,12 @@
 #include "platform/foundation/Error.h"
 #include "platform/gl/Es2.h"
 #include "platform/graphics/Image.h"
+#include "platform/media/SampleBuffers.h"
 
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -69,12 +71,19 @@ public:
     virtual void destroyFilterFBO() {}
 };
 
-// The movie writer's side that a source feeds audio into.
+// What a source hands its sound to (the movie writer). Sources call
+// processAudioBuffer from their own threads, in time order, with runs of
+// sound at audioSampleRate().
 class GPUImageAudioEncodingTarget {
 public:
     virtual ~GPUImageAudioEncodingTarget() = default;
     virtual bool hasAudioTrack() const = 0;
     virtual void setHasAudioTrack(bool hasAudioTrack) = 0;
+    virtual void processAudioBuffer(const media::AudioSampleBuffer& buffer) = 0;
+    // The rate sound is to arrive in.
+    virtual int audioSampleRate() const = 0;
+    // Set by sources whose runs of sound are not to be kept once written.
+    virtual void setShouldInvalidateAudioSampleWhenDone(bool) {}
 };
 
 class GPUImageOutput : public GPUImageTextureDelegate, public std::enable_shared_from_this<GPUImageOutput> {
@@ -135,8 +144,9 @@ public:
     // The result carries the picture's scale and orientation.
     graphics::Image imageByFilteringImage(const graphics::Image& image);
 
-    void setAudioEncodingTarget(std::shared_ptr<GPUImageAudioEncodingTarget> target);
-    std::shared_ptr<GPUImageAudioEncodingTarget> audioEncodingTarget() const { return audioEncodingTarget_; }
+    // Any thread: sources read the target on their sound threads.
+    virtual void setAudioEncodingTarget(std::shared_ptr<GPUImageAudioEncodingTarget> target);
+    std::shared_ptr<GPUImageAudioEncodingTarget> audioEncodingTarget() const;
 
     // Plain properties, settable from any thread before frames flow.
     void setFrameProcessingCompletionBlock(FrameProcessingCompletionBlock block);
@@ -198,6 +208,7 @@ private:
     bool shouldIgnoreUpdatesToThisTarget_ = false;
     std::atomic<bool> enabled_{true};  // set from any thread
     GPUImageInput* targetToIgnoreForUpdates_ = nullptr;
+    mutable std::mutex audioEncodingTargetMutex_;
     std::shared_ptr<GPUImageAudioEncodingTarget> audioEncodingTarget_;
     std::optional<foundation::Error> error_;
 };

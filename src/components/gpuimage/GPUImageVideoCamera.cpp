@@ -233,16 +233,64 @@ void GPUImageVideoCamera::addTarget(const std::shared_ptr<GPUImageInput>& target
 
 void GPUImageVideoCamera::setAudioEncodingTarget(std::shared_ptr<GPUImageAudioEncodingTarget> target) {
     if (target) {
-        addAudioInputsAndOutputs();
+        audioSampleRate_ = target->audioSampleRate();
+        if (audioOutput_) audioOutput_->setAudioFormat({audioSampleRate_, 1});
+        if (addAudioInputsAndOutputs()) addedAudioInputsDueToEncodingTarget_ = true;
     } else {
-        removeAudioInputsAndOutputs();
+        if (addedAudioInputsDueToEncodingTarget_) removeAudioInputsAndOutputs();
+        addedAudioInputsDueToEncodingTarget_ = false;
     }
     GPUImageOutput::setAudioEncodingTarget(std::move(target));
 }
 
-bool GPUImageVideoCamera::addAudioInputsAndOutputs() { return false; }
+bool GPUImageVideoCamera::addAudioInputsAndOutputs() {
+    if (audioOutput_ || !captureSession_) return false;
+    auto microphone = media::AudioInput::shared();
+    if (!microphone) return false;
+    captureSession_->beginConfiguration();
+    microphone_ = std::move(microphone);
+    if (auto input = capture::AudioDeviceInput::create(microphone_); input.ok()) {
+        if (captureSession_->canAddInput(input.value())) {
+            captureSession_->addInput(input.value());
+            audioInput_ = input.value();
+        }
+    }
+    audioOutput_ = std::make_shared<capture::AudioDataOutput>();
+    audioOutput_->setAudioFormat({audioSampleRate_, 1});
+    std::weak_ptr<GPUImageOutput> weak = weak_from_this();
+    audioOutput_->setSampleBufferDelegate(
+        [weak](const media::AudioSampleBuffer& buffer) {
+            if (auto self = std::static_pointer_cast<GPUImageVideoCamera>(weak.lock()))
+                self->processAudioSampleBuffer(buffer);
+        },
+        foundation::DispatchQueue::global(foundation::QueuePriority::Low));
+    if (captureSession_->canAddOutput(audioOutput_)) {
+        captureSession_->addOutput(audioOutput_);
+    } else {
+        gpuLog("Couldn't add audio output");
+    }
+    captureSession_->commitConfiguration();
+    return true;
+}
 
-bool GPUImageVideoCamera::removeAudioInputsAndOutputs() { return false; }
+bool GPUImageVideoCamera::removeAudioInputsAndOutputs() {
+    if (!audioOutput_ || !captureSession_) return false;
+    captureSession_->beginConfiguration();
+    if (audioInput_) captureSession_->removeInput(audioInput_);
+    captureSession_->removeOutput(audioOutput_);
+    captureSession_->commitConfiguration();
+    // Runs already on their way to the audio queue go nowhere.
+    audioOutput_->setSampleBufferDelegate(nullptr, foundation::DispatchQueue::global());
+    audioInput_.reset();
+    audioOutput_.reset();
+    microphone_.reset();
+    return true;
+}
+
+void GPUImageVideoCamera::processAudioSampleBuffer(const media::AudioSampleBuffer& buffer) {
+    if (!sessionRunning_.load()) return;
+    if (auto target = audioEncodingTarget()) target->processAudioBuffer(buffer);
+}
 
 void GPUImageVideoCamera::removeInputsAndOutputs() {
     if (!captureSession_) return;
@@ -252,6 +300,7 @@ void GPUImageVideoCamera::removeInputsAndOutputs() {
         captureSession_->removeOutput(videoOutput_);
         videoInput_.reset();
     }
+    if (microphone_) removeAudioInputsAndOutputs();
     captureSession_->commitConfiguration();
 }
 

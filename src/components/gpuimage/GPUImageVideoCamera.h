@@ -9,12 +9,15 @@
 // still queued or in work is dropped. BGRA frames are uploaded as they are
 // (padded rows included, through GL_UNPACK_ROW_LENGTH); bi-planar YCbCr
 // buffers are uploaded as a luma and a chroma texture and converted to RGB
-// in the camera's own framebuffer.
+// in the camera's own framebuffer. The microphone, when attached, feeds the
+// audio encoding target on a queue of its own; sound never touches the
+// context queue.
 //
 // Make cameras with create(); use them from the main thread.
 
 #include "components/gpuimage/GPUImageColorConversion.h"
 #include "components/gpuimage/GPUImageOutput.h"
+#include "platform/capture/AudioCaptureOutput.h"
 #include "platform/capture/CaptureSession.h"
 #include "platform/foundation/DispatchSemaphore.h"
 
@@ -84,12 +87,19 @@ public:
     void addTarget(const std::shared_ptr<GPUImageInput>& target, int textureLocation) override;
     using GPUImageOutput::addTarget;
 
-    // This machine's capture sessions carry no microphone: nothing is
-    // attached and both answer false; the target is still stored.
-    void setAudioEncodingTarget(std::shared_ptr<GPUImageAudioEncodingTarget> target);
+    // A target attaches the microphone (when none is attached yet) and
+    // receives its sound at the target's rate while the session runs; null
+    // detaches a microphone that a target attached.
+    void setAudioEncodingTarget(std::shared_ptr<GPUImageAudioEncodingTarget> target) override;
+    // Adds the machine's microphone and an audio-data output to the session;
+    // false when audio is already attached or there is no microphone.
     bool addAudioInputsAndOutputs();
+    // False when no audio is attached.
     bool removeAudioInputsAndOutputs();
     virtual void removeInputsAndOutputs();
+    // The microphone in use; null while no audio is attached.
+    const std::shared_ptr<media::AudioInput>& microphone() const { return microphone_; }
+    const std::shared_ptr<capture::AudioDataOutput>& audioOutput() const { return audioOutput_; }
 
     bool runBenchmark() const { return runBenchmark_; }
     void setRunBenchmark(bool run) { runBenchmark_ = run; }
@@ -109,6 +119,9 @@ public:
     void captureOutput(const capture::SampleBuffer& sampleBuffer);
     // On the context queue: uploads, converts and pushes one frame.
     void processVideoSampleBuffer(const capture::SampleBuffer& sampleBuffer);
+    // A run of microphone sound (the audio queue): to the audio encoding
+    // target; nothing while the session is not running.
+    void processAudioSampleBuffer(const media::AudioSampleBuffer& buffer);
 
 protected:
     GPUImageVideoCamera() = default;
@@ -141,7 +154,11 @@ private:
     // Whether frames are wanted; read on the capture queues.
     std::atomic<bool> sessionRunning_{false};
     std::atomic<GPUImageVideoCameraDelegate*> delegate_{nullptr};
-    std::shared_ptr<GPUImageAudioEncodingTarget> audioTarget_;
+    std::shared_ptr<media::AudioInput> microphone_;
+    capture::AudioDeviceInputPtr audioInput_;
+    std::shared_ptr<capture::AudioDataOutput> audioOutput_;
+    bool addedAudioInputsDueToEncodingTarget_ = false;
+    int audioSampleRate_ = 44100;  // the rate the target asks for
 
     std::atomic<uint64_t> numberOfFramesCaptured_{0};
     std::atomic<double> totalFrameTimeDuringCapture_{0};

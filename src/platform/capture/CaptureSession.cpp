@@ -167,7 +167,10 @@ std::shared_ptr<CaptureSession> CaptureSession::create() {
 
 CaptureSession::CaptureSession() : pipe_(std::make_shared<SessionPipe>()) {}
 
-CaptureSession::~CaptureSession() { stopStreaming(); }
+CaptureSession::~CaptureSession() {
+    audioCapture_.reset();
+    stopStreaming();
+}
 
 CaptureDevicePtr CaptureSession::currentDevice() const { return inputs_.empty() ? nullptr : inputs_.front()->device(); }
 
@@ -210,6 +213,7 @@ bool CaptureSession::canAddOutput(const std::shared_ptr<CaptureOutput>& output) 
 bool CaptureSession::addOutput(const std::shared_ptr<CaptureOutput>& output) {
     if (!canAddOutput(output)) return false;
     outputs_.push_back(output);
+    reconfigureAudio();
     if (auto still = std::dynamic_pointer_cast<StillImageOutput>(output)) still->pipe_ = pipe_;
     if (auto video = std::dynamic_pointer_cast<VideoDataOutput>(output)) {
         std::lock_guard lock(pipe_->mutex);
@@ -222,6 +226,7 @@ void CaptureSession::removeOutput(const std::shared_ptr<CaptureOutput>& output) 
     auto found = std::find(outputs_.begin(), outputs_.end(), output);
     if (found == outputs_.end()) return;
     outputs_.erase(found);
+    reconfigureAudio();
     if (auto still = std::dynamic_pointer_cast<StillImageOutput>(output)) still->pipe_.reset();
     std::lock_guard lock(pipe_->mutex);
     auto& videos = pipe_->videoOutputs;
@@ -251,6 +256,7 @@ void CaptureSession::stopRunning() {
     if (!running_) return;
     running_ = false;
     stopStreaming();
+    audioCapture_.reset();
 }
 
 int CaptureSession::interfaceOrientation() const { return pipe_->orientation.load(); }
@@ -291,6 +297,11 @@ void CaptureSession::stopStreaming() {
 
 void CaptureSession::reconfigure() {
     if (configurationDepth_ > 0) return;
+    reconfigureVideo();
+    reconfigureAudio();
+}
+
+void CaptureSession::reconfigureVideo() {
     auto device = currentDevice();
     if (!running_ || !device || !device->isConnected()) {
         stopStreaming();

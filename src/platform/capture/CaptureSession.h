@@ -18,6 +18,7 @@
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Value.h"
 #include "platform/graphics/Image.h"
+#include "platform/media/AudioInput.h"
 
 #include <QImage>
 #include <atomic>
@@ -30,6 +31,8 @@
 
 namespace capture {
 
+class AudioDataOutput;
+class AudioDeviceInput;
 class CaptureSession;
 class VideoPreviewLayer;
 struct SessionPipe;
@@ -127,11 +130,19 @@ public:
     bool canSetSessionPreset(const std::string& preset) const;
     bool setSessionPreset(const std::string& preset);
 
-    // One input at a time.
+    // One camera input at a time.
     bool canAddInput(const CaptureDeviceInputPtr& input) const;
     bool addInput(const CaptureDeviceInputPtr& input);
     void removeInput(const CaptureDeviceInputPtr& input);
     const std::vector<CaptureDeviceInputPtr>& inputs() const { return inputs_; }
+
+    // One microphone input at a time, beside the camera (AudioCaptureOutput.h).
+    bool canAddInput(const std::shared_ptr<AudioDeviceInput>& input) const;
+    bool addInput(const std::shared_ptr<AudioDeviceInput>& input);
+    void removeInput(const std::shared_ptr<AudioDeviceInput>& input);
+    const std::shared_ptr<AudioDeviceInput>& audioInput() const { return audioInput_; }
+    // Whether the microphone is being captured now.
+    bool isCapturingAudio() const { return audioCapture_ != nullptr; }
 
     bool canAddOutput(const std::shared_ptr<CaptureOutput>& output) const;
     bool addOutput(const std::shared_ptr<CaptureOutput>& output);
@@ -163,6 +174,9 @@ public:
 private:
     CaptureSession();
     void reconfigure();
+    void reconfigureVideo();
+    void reconfigureAudio();
+    void deliverAudio(const float* interleaved, size_t frames);
     void stopStreaming();
     CaptureDevicePtr currentDevice() const;
     graphics::Size videoSizeFor(const CaptureDevice& device) const;
@@ -171,6 +185,13 @@ private:
     std::vector<CaptureDeviceInputPtr> inputs_;
     std::vector<std::shared_ptr<CaptureOutput>> outputs_;
     std::shared_ptr<SessionPipe> pipe_;
+    std::shared_ptr<AudioDeviceInput> audioInput_;
+    std::unique_ptr<media::AudioCapture> audioCapture_;
+    media::AudioInputFormat audioFormat_;
+    // Sound times count sample frames from the capture's start on the run
+    // loop's clock, so runs follow each other without gaps or overlaps.
+    int64_t audioStartFrame_ = 0;
+    int64_t audioFramesDelivered_ = 0;
     CaptureDevicePtr streamingDevice_;
     graphics::Size streamSize_;
     int configurationDepth_ = 0;

@@ -53,4 +53,28 @@ capture::SampleBufferPtr yuvBuffer(const std::string& format, int width, int hei
                                              media::MediaTime::make(1, 30), std::move(matrix));
 }
 
+void SoundCounter::processAudioBuffer(const media::AudioSampleBuffer& buffer) {
+    std::lock_guard lock(mutex_);
+    const media::MediaTime length = media::MediaTime::make(int64_t(buffer.frameCount()), sampleRate_);
+    if (buffer.sampleRate != sampleRate_ || (next_.isValid() && buffer.presentationTime != next_)) ++misfits_;
+    if (!first_.isValid()) first_ = buffer.presentationTime;
+    next_ = buffer.presentationTime + length;
+    frames_ += int64_t(buffer.frameCount());
+}
+
+int64_t SoundCounter::frames() const {
+    std::lock_guard lock(mutex_);
+    return frames_;
+}
+
+int SoundCounter::misfits() const {
+    std::lock_guard lock(mutex_);
+    return misfits_;
+}
+
+media::MediaTime SoundCounter::firstTime() const {
+    std::lock_guard lock(mutex_);
+    return first_;
+}
+
 }  // namespace gpuimagetest

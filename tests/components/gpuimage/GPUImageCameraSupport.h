@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace gpuimagetest {
@@ -55,6 +56,32 @@ public:
     void setCurrentlyReceivingMonochromeInput(bool) override {}
 
     std::atomic<int> frames{0}, width{0}, height{0}, rotation{-1}, conserveRequests{0};
+};
+
+// An audio encoding target that keeps what it is handed, on any thread:
+// the frames, and how many runs did not start where the previous one ended
+// or came at another rate than asked for.
+class SoundCounter : public gpuimage::GPUImageAudioEncodingTarget {
+public:
+    explicit SoundCounter(int sampleRate) : sampleRate_(sampleRate) {}
+    bool hasAudioTrack() const override { return hasAudioTrack_; }
+    void setHasAudioTrack(bool has) override { hasAudioTrack_ = has; }
+    int audioSampleRate() const override { return sampleRate_; }
+    void processAudioBuffer(const media::AudioSampleBuffer& buffer) override;
+
+    int64_t frames() const;
+    int misfits() const;
+    // The time of the first run; invalid before it.
+    media::MediaTime firstTime() const;
+
+private:
+    const int sampleRate_;
+    std::atomic<bool> hasAudioTrack_{false};
+    mutable std::mutex mutex_;
+    int64_t frames_ = 0;
+    int misfits_ = 0;
+    media::MediaTime first_ = media::MediaTime::invalid();
+    media::MediaTime next_ = media::MediaTime::invalid();
 };
 
 }  // namespace gpuimagetest

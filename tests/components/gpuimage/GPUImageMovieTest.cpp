@@ -1,3 +1,4 @@
+#include "GPUImageCameraSupport.h"
 #include "GPUImageTestSupport.h"
 #include "components/gpuimage/GPUImageFilter.h"
 #include "components/gpuimage/GPUImageMovie.h"
@@ -179,6 +180,22 @@ TEST(GPUImageMovie, TranscodesThroughTheMovieWriter) {
         EXPECT_EQ(facts.audioCodec, "aac");
         EXPECT_NEAR(facts.audioDurationSeconds, 1.0, 0.06) << synchronized;
     }
+}
+
+// Any audio encoding target, not only the movie writer, takes the movie's
+// sound: all of it, gapless, at the rate it asks for.
+TEST(GPUImageMovie, HandsItsSoundToAnyAudioEncodingTarget) {
+    auto movie = GPUImageMovie::createWithURL(testMovie(true));
+    auto sound = std::make_shared<gpuimagetest::SoundCounter>(22050);
+    movie->setAudioEncodingTarget(sound);
+    EXPECT_TRUE(sound->hasAudioTrack());
+    auto delegate = std::make_shared<CompletionDelegate>();
+    movie->setDelegate(delegate);
+    movie->startProcessing();
+    ASSERT_TRUE(delegate->done.wait(60));
+    EXPECT_NEAR(double(sound->frames()), 22050, 22050 * 0.03);
+    EXPECT_EQ(sound->misfits(), 0);
+    EXPECT_EQ(sound->firstTime(), media::MediaTime::zero());
 }
 
 // With shouldRepeat the end of the file starts it again on the main queue,
