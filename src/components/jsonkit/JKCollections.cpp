@@ -40,8 +40,10 @@ uint64_t nextMutation(uint64_t mutations) {
 
 // ---- JKArray ------------------------------------------------------------------
 
-JKArray::JKArray(JKCollectionKey, std::vector<Value> values, bool isMutable)
-    : items_(std::move(values)), capacity_(items_.size()) {
+JKArray::JKArray(JKCollectionKey, std::span<Value> values, bool isMutable)
+    : items_(std::make_move_iterator(values.begin()), std::make_move_iterator(values.end()),
+             JKSlotAllocator<Value>(!isMutable && foundation::ValueArena::active())),
+      capacity_(items_.size()) {
     mutations_ = isMutable ? 1 : 0;
 }
 
@@ -104,7 +106,8 @@ void JKArray::removeAll() {
 // ---- JKDictionary -------------------------------------------------------------
 
 JKDictionary::JKDictionary(JKCollectionKey, std::vector<Pair>& pairs, size_t first, bool isMutable)
-    : capacity_(capacityFor(pairs.size() - first)), table_(allocateTable(capacity_)) {
+    : capacity_(capacityFor(pairs.size() - first)),
+      table_(allocateTable(capacity_, !isMutable && foundation::ValueArena::active())) {
     mutations_ = isMutable ? 1 : 0;
     for (size_t i = first; i < pairs.size(); ++i)
         add(pairs[i].keyHash, std::move(pairs[i].key), std::move(pairs[i].value));
@@ -123,11 +126,27 @@ size_t JKDictionary::capacityFor(size_t count) {
     return found == std::end(kCapacities) ? kCapacities[std::size(kCapacities) - 1] : *found;
 }
 
-std::unique_ptr<JKHashTableEntry[]> JKDictionary::allocateTable(size_t capacity) {
+JKDictionary::Table JKDictionary::allocateTable(size_t capacity, bool inArena) {
+    const size_t bytes = capacity * sizeof(JKHashTableEntry);
+    if (capacity > std::numeric_limits<size_t>::max() / sizeof(JKHashTableEntry))
+        throw NSMallocException("Unable to allocate memory for hash table.");
+    void* memory = nullptr;
     try {
-        return std::make_unique<JKHashTableEntry[]>(capacity);
+        memory = inArena ? foundation::ValueArena::allocate(bytes, alignof(JKHashTableEntry)) : ::operator new(bytes);
     } catch (const std::bad_alloc&) {
         throw NSMallocException("Unable to allocate memory for hash table.");
+    }
+    auto* table = static_cast<JKHashTableEntry*>(memory);
+    for (size_t i = 0; i < capacity; ++i) new (&table[i]) JKHashTableEntry();
+    return Table(table, TableDeleter{capacity, inArena});
+}
+
+void JKDictionary::TableDeleter::operator()(JKHashTableEntry* table) const {
+    for (size_t i = 0; i < capacity; ++i) table[i].~JKHashTableEntry();
+    if (inArena) {
+        foundation::ValueArena::release(table);
+    } else {
+        ::operator delete(table);
     }
 }
 
@@ -190,7 +209,7 @@ void JKDictionary::add(uint64_t keyHash, std::string key, Value value) {
 }
 
 void JKDictionary::rebuild(size_t capacity) {
-    std::unique_ptr<JKHashTableEntry[]> old = allocateTable(capacity);
+    Table old = allocateTable(capacity, false);
     std::swap(old, table_);
     const size_t oldCapacity = capacity_;
     capacity_ = capacity;

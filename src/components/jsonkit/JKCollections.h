@@ -8,12 +8,14 @@
 // value it wraps to 1, never to 0). Only the decoder makes them.
 
 #include "platform/foundation/Value.h"
+#include "platform/foundation/ValueArena.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <new>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,11 +30,43 @@ class JKCollectionKey {
     friend class JSONDecoder;
 };
 
+// Where a container's slots live: in the decoder's arena for an immutable
+// container built while the arena is active (it never grows, and it mostly
+// dies with its document), on the heap otherwise.
+template <class T>
+struct JKSlotAllocator {
+    using value_type = T;
+
+    bool inArena = false;
+
+    JKSlotAllocator() = default;
+    explicit JKSlotAllocator(bool arena) : inArena(arena) {}
+    template <class U>
+    JKSlotAllocator(const JKSlotAllocator<U>& other) : inArena(other.inArena) {}
+
+    T* allocate(size_t n) {
+        if (inArena) return static_cast<T*>(foundation::ValueArena::allocate(n * sizeof(T), alignof(T)));
+        return std::allocator<T>().allocate(n);
+    }
+    void deallocate(T* slots, size_t n) noexcept {
+        if (inArena) {
+            foundation::ValueArena::release(slots);
+        } else {
+            std::allocator<T>().deallocate(slots, n);
+        }
+    }
+    template <class U>
+    bool operator==(const JKSlotAllocator<U>& other) const {
+        return inArena == other.inArena;
+    }
+};
+
 // An array over exactly as many slots as the decoder gave it; a mutable one
 // grows 16 slots at a time when an insert would not fit.
 class JKArray final : public foundation::ArrayStorage {
 public:
-    JKArray(JKCollectionKey, std::vector<foundation::Value> values, bool isMutable);
+    // Takes the values over, leaving them null.
+    JKArray(JKCollectionKey, std::span<foundation::Value> values, bool isMutable);
 
     // Outside code that asks for one gets the platform's refusal.
     [[noreturn]] static void allocWithZone();
@@ -52,7 +86,7 @@ private:
     void requireMutable(const char* selector) const;
     void mutated();
 
-    std::vector<foundation::Value> items_;
+    std::vector<foundation::Value, JKSlotAllocator<foundation::Value>> items_;
     size_t capacity_;
 };
 
@@ -121,7 +155,15 @@ public:
     const Entry* entryFrom(size_t& position) const override;
 
 private:
-    static std::unique_ptr<JKHashTableEntry[]> allocateTable(size_t capacity);
+    // Destroys the buckets and gives their memory back where it came from.
+    struct TableDeleter {
+        size_t capacity = 0;
+        bool inArena = false;
+        void operator()(JKHashTableEntry* table) const;
+    };
+    using Table = std::unique_ptr<JKHashTableEntry[], TableDeleter>;
+
+    static Table allocateTable(size_t capacity, bool inArena);
     void rebuild(size_t capacity);
     void add(uint64_t keyHash, std::string key, foundation::Value value);
     void place(uint64_t keyHash, Entry&& entry);
@@ -131,7 +173,7 @@ private:
 
     size_t count_ = 0;
     size_t capacity_ = 0;
-    std::unique_ptr<JKHashTableEntry[]> table_;
+    Table table_;
 };
 
 // Walks a dictionary's keys in bucket order, holding the dictionary.

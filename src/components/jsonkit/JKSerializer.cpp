@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 namespace jsonkit {
 
@@ -37,6 +38,8 @@ private:
 
     uint64_t options_;
     uint64_t encodeOption_;
+    // The entries of the dictionaries being written, innermost last.
+    std::vector<const foundation::Dictionary::Entry*> entries_;
     const JKUnsupportedFormatter& formatter_;
     size_t indentDepth_ = 0;
 };
@@ -94,6 +97,20 @@ struct PlainBytes {
     }
 };
 
+// Whether any of the 8 bytes at `bytes` may need more than a copy: a control
+// character, a byte from 0x80, '"', '\\' or an escaped '/'. It may answer
+// true for plain bytes, never false for others; the exact test follows.
+bool mayNeedEscape(const uint8_t* bytes, bool escapeSlash) {
+    constexpr uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+    uint64_t word = 0;
+    std::memcpy(&word, bytes, sizeof word);
+    auto hasZeroByte = [](uint64_t x) { return (x - kOnes) & ~x & kHighs; };
+    uint64_t found = (word & kHighs) | ((word - kOnes * 0x20) & ~word & kHighs) | hasZeroByte(word ^ (kOnes * '"')) |
+                     hasZeroByte(word ^ (kOnes * '\\'));
+    if (escapeSlash) found |= hasZeroByte(word ^ (kOnes * '/'));
+    return found != 0;
+}
+
 const PlainBytes kPlainKeepingSlash(false);
 const PlainBytes kPlainEscapingSlash(true);
 
@@ -102,12 +119,14 @@ const PlainBytes kPlainEscapingSlash(true);
 bool Encoder::writeString(std::string_view text) {
     const bool quotes = !(encodeOption_ & JKEncodeOmitQuotes);
     const bool escapeUnicode = options_ & JKEncodeEscapeUnicode;
-    const bool* plain = (options_ & JKEncodeEscapeForwardSlash ? kPlainEscapingSlash : kPlainKeepingSlash).plain;
+    const bool escapeSlash = options_ & JKEncodeEscapeForwardSlash;
+    const bool* plain = (escapeSlash ? kPlainEscapingSlash : kPlainKeepingSlash).plain;
     if (quotes) out += '"';
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
     const uint8_t* const end = bytes + text.size();
     for (const uint8_t* at = bytes; at < end;) {
         const uint8_t* run = at;
+        while (end - run >= 8 && !mayNeedEscape(run, escapeSlash)) run += 8;
         while (run < end && plain[*run]) ++run;
         out.append(reinterpret_cast<const char*>(at), static_cast<size_t>(run - at));
         at = run;
@@ -213,15 +232,6 @@ void prefetch(std::span<const Value> values) {
     for (size_t i = 0; i < values.size() && i < kPrefetchBatch; ++i) __builtin_prefetch(values[i].identity());
 }
 
-void prefetch(const foundation::Dictionary& dictionary) {
-    size_t position = 0;
-    for (size_t i = 0; i < 4 * kPrefetchBatch; ++i, ++position) {
-        const foundation::Dictionary::Entry* entry = dictionary.storage().entryFrom(position);
-        if (!entry) return;
-        __builtin_prefetch(entry->second.identity());
-    }
-}
-
 bool Encoder::write(const Value& value, size_t depth, bool substitute) {
     const Value::Type type = value.type();
     switch (type) {
@@ -268,44 +278,50 @@ bool Encoder::write(const Value& value, size_t depth, bool substitute) {
         fail("Arrays and objects are nested deeper than %zu levels.", kJKMaximumDepth);
         return false;
     }
+    // The walk reads the storages without taking references. A formatter may
+    // change the tree while it is walked, so with one the container is held.
+    std::optional<Value> held;
+    if (formatter_) held = value;
     if (type == Value::Type::Array) {
-        const foundation::Array array = value.asArray();
+        const foundation::ArrayStorage& array = *value.arrayStorage();
+        const uint64_t mutations = array.mutations();
+        const std::span<const Value> items = array.values();
         open('[');
-        size_t index = 0;
-        for (const Value& item : array) {
-            if (index % kPrefetchBatch == 0) prefetch(array.values().subspan(index));
-            if (index++ > 0) separator();
-            if (!write(item, depth + 1, false)) return false;
+        for (size_t index = 0; index < items.size(); ++index) {
+            if (index % kPrefetchBatch == 0) prefetch(items.subspan(index));
+            if (index > 0) separator();
+            if (!write(items[index], depth + 1, false)) return false;
+            if (array.mutations() != mutations) throw foundation::CollectionMutatedError();
         }
         close(']');
         return true;
     }
-    const foundation::Dictionary dictionary = value.asDictionary();
-    prefetch(dictionary);
-    const char* colon = options_ & JKEncodePrettyPrint ? ": " : ":";
-    auto writePair = [&](const std::string& key, const Value& item) {
-        if (!writeString(key)) return false;
-        out += colon;
-        return write(item, depth + 1, false);
-    };
-    open('{');
-    if (options_ & JKEncodePrettyPrint) {
-        std::vector<const foundation::Dictionary::Entry*> entries;
-        entries.reserve(dictionary.size());
-        for (const auto& entry : dictionary) entries.push_back(&entry);
-        std::sort(entries.begin(), entries.end(), [](const auto* a, const auto* b) { return a->first < b->first; });
-        for (size_t i = 0; i < entries.size(); ++i) {
-            if (i > 0) separator();
-            if (!writePair(entries[i]->first, entries[i]->second)) return false;
-        }
-    } else {
-        bool first = true;
-        for (const auto& [key, item] : dictionary) {
-            if (!first) separator();
-            first = false;
-            if (!writePair(key, item)) return false;
-        }
+    // The entries are gathered first, in one pass over the table that also
+    // starts loading their values, and written after (sorted when pretty).
+    const foundation::DictionaryStorage& dictionary = *value.dictionaryStorage();
+    const uint64_t mutations = dictionary.mutations();
+    const size_t first = entries_.size();
+    size_t position = 0;
+    for (const auto* entry = dictionary.entryFrom(position); entry; entry = dictionary.entryFrom(++position)) {
+        __builtin_prefetch(entry->second.identity());
+        entries_.push_back(entry);
     }
+    const size_t last = entries_.size();
+    const bool pretty = options_ & JKEncodePrettyPrint;
+    if (pretty)
+        std::sort(entries_.begin() + static_cast<std::ptrdiff_t>(first), entries_.end(),
+                  [](const auto* a, const auto* b) { return a->first < b->first; });
+    const std::string_view colon = pretty ? ": " : ":";
+    open('{');
+    for (size_t i = first; i < last; ++i) {
+        if (i > first) separator();
+        const foundation::Dictionary::Entry& entry = *entries_[i];
+        if (!writeString(entry.first)) return false;
+        out += colon;
+        if (!write(entry.second, depth + 1, false)) return false;
+        if (dictionary.mutations() != mutations) throw foundation::CollectionMutatedError();
+    }
+    entries_.resize(first);
     close('}');
     return true;
 }

@@ -1,5 +1,7 @@
 #include "components/jsonkit/JKTokenCache.h"
 
+#include "platform/foundation/ValueArena.h"
+
 #include <cstring>
 
 namespace jsonkit {
@@ -35,7 +37,12 @@ Value JKTokenCache::lookup(uint64_t hash, Kind kind, std::string_view bytes, Mak
         if (item.hash == hash && item.kind == kind && matches(item, kind, bytes)) return item.object;
         if (!replacement) replacement = &item;
     }
-    Value object = make();
+    // Cached values outlive the document, so they stay out of its arena
+    // where they would keep whole chunks alive.
+    Value object = [&] {
+        foundation::ValueArena::Pause heap;
+        return make();
+    }();
     uint64_t numberBits = 0;
     if (kind != String) std::memcpy(&numberBits, bytes.data(), sizeof numberBits);
     *replacement = Item{object, true, hash, kind, numberBits};

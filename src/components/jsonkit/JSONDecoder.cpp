@@ -3,6 +3,7 @@
 #include "components/jsonkit/JKUtf8.h"
 #include "platform/foundation/Exceptions.h"
 #include "platform/foundation/Utf8.h"
+#include "platform/foundation/ValueArena.h"
 
 #include <cerrno>
 #include <charconv>
@@ -628,10 +629,10 @@ bool JSONDecoder::Parse::buildArray(Value& out, size_t depth) {
                 record("Unexpected ']'.");
                 return false;
             }
-            std::vector<Value> items(std::make_move_iterator(values_.begin() + static_cast<std::ptrdiff_t>(start)),
-                                     std::make_move_iterator(values_.end()));
+            auto storage = foundation::makeSharedInArena<JKArray>(collectionKey(),
+                                                                  std::span<Value>(values_).subspan(start), mutable_);
             values_.resize(start);
-            out = Value(Array(std::make_shared<JKArray>(collectionKey(), std::move(items), mutable_)));
+            out = Value(Array(std::move(storage)));
             return true;
         } else if (token_ == Token::Comma) {
             if (!commaAllowed) {
@@ -658,7 +659,7 @@ bool JSONDecoder::Parse::buildDictionary(Value& out, size_t depth) {
                 record("Unexpected '}'.");
                 return false;
             }
-            auto storage = std::make_shared<JKDictionary>(collectionKey(), pairs_, start, mutable_);
+            auto storage = foundation::makeSharedInArena<JKDictionary>(collectionKey(), pairs_, start, mutable_);
             pairs_.erase(pairs_.begin() + static_cast<std::ptrdiff_t>(start), pairs_.end());
             out = Value(Dictionary(std::move(storage)));
             return true;
@@ -734,6 +735,9 @@ JSONDecoder::JSONDecoder(uint64_t parseOptions) : options_(parseOptions) {
 
 std::optional<Value> JSONDecoder::parse(const char* bytes, size_t length, bool mutableCollections, JKError* error) {
     if (!bytes) throw foundation::NSInvalidArgumentException("The string argument is NULL.");
+    // The containers of one document are built together and mostly die
+    // together: they share the arena's chunks, laid out in document order.
+    foundation::ValueArena::Scope arena;
     return Parse(options_, *cache_, reinterpret_cast<const uint8_t*>(bytes), length, mutableCollections).run(error);
 }
 

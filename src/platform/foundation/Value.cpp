@@ -1,5 +1,7 @@
 #include "platform/foundation/Value.h"
 
+#include "platform/foundation/ValueArena.h"
+
 #include <algorithm>
 #include <charconv>
 #include <chrono>
@@ -123,7 +125,7 @@ const Bytes kEmptyBytes;
 const Value kNullValue;
 
 std::shared_ptr<ValueNode> makeNode(Value::Type type) {
-    auto node = std::make_shared<ValueNode>();
+    auto node = makeSharedInArena<ValueNode>();
     node->type = type;
     return node;
 }
@@ -414,6 +416,12 @@ Dictionary Value::asDictionary() const {
     Dictionary dictionary;
     if (type() == Type::Dictionary) dictionary.storage_ = node_->dictionary();
     return dictionary;
+}
+
+const ArrayStorage* Value::arrayStorage() const { return type() == Type::Array ? node_->array().get() : nullptr; }
+
+const DictionaryStorage* Value::dictionaryStorage() const {
+    return type() == Type::Dictionary ? node_->dictionary().get() : nullptr;
 }
 
 const std::any* Value::asObject() const { return type() == Type::Object ? node_->object().get() : nullptr; }

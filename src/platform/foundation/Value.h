@@ -42,7 +42,9 @@ struct Date {
 };
 
 class Array;
+class ArrayStorage;
 class Dictionary;
+class DictionaryStorage;
 struct ValueNode;
 
 class Value {
@@ -120,6 +122,11 @@ public:
     // The container; an empty, unshared container when the value holds none.
     Array asArray() const;
     Dictionary asDictionary() const;
+    // The container's storage without taking a reference (no reference-count
+    // traffic, for walks of large trees); null when the value holds none.
+    // Valid while this value is.
+    const ArrayStorage* arrayStorage() const;
+    const DictionaryStorage* dictionaryStorage() const;
     const std::any* asObject() const;  // null unless a native object
     template <class T>
     const T* objectAs() const {

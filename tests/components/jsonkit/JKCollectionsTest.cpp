@@ -230,3 +230,39 @@ TEST(JKCollections, WalksNoticeChangesAndTheEnumeratorFollowsBucketOrder) {
         }
     }
 }
+
+namespace {
+
+// Containers decoded together share the decoder's arena; each must still
+// live on its own, outlive the decoder, and (when mutable) grow on the heap.
+TEST(JKCollectionsArenaTest, DecodedContainersOutliveTheirDocumentAndDecoder) {
+    for (const bool isMutable : {false, true}) {
+        SCOPED_TRACE(isMutable);
+        Value inner;
+        {
+            JSONDecoder decoder;
+            const std::string text =
+                R"({"list":[1,2,3],"deep":{"keys":["a","b"],"n":null},"pad":")" + std::string(300, 'x') + "\"}";
+            std::optional<Value> document = isMutable ? decoder.mutableObjectWithUTF8String(text.data(), text.size())
+                                                      : decoder.objectWithUTF8String(text.data(), text.size());
+            ASSERT_TRUE(document);
+            inner = document->asDictionary().get("deep");
+        }
+        Array keys = inner.asDictionary().get("keys").asArray();
+        EXPECT_EQ(keys.size(), 2u);
+        EXPECT_EQ(keys[1].asString(), "b");
+        if (isMutable) {
+            for (int i = 0; i < 40; ++i) keys.push_back(Value(i));  // past the exact slots, onto the heap
+            EXPECT_EQ(keys.size(), 42u);
+            EXPECT_EQ(slots(keys).capacity(), 2u + 48u);
+            Dictionary deep = inner.asDictionary();
+            for (int i = 0; i < 40; ++i) deep.set("k" + std::to_string(i), Value(i));
+            EXPECT_EQ(deep.size(), 42u);
+            EXPECT_EQ(deep.get("k39").asInt(), 39);
+        } else {
+            EXPECT_THROW(keys.push_back(Value(1)), NSInternalInconsistencyException);
+        }
+    }
+}
+
+}  // namespace

@@ -118,3 +118,46 @@ TEST(JKSerializer, PythonReadsTheOutputBackEqual) {
         }
     }
 }
+
+// Long plain runs are copied a word at a time: a character that needs care
+// is found at every position of a run, and nothing else is touched.
+TEST(JKSerializer, EscapesACharacterAtAnyPositionOfALongRun) {
+    struct Case {
+        std::string character;
+        uint64_t options;
+        std::string written;
+    };
+    const Case cases[] = {
+        {"\"", 0, "\\\""},
+        {"\\", 0, "\\\\"},
+        {"/", 0, "/"},
+        {"/", JKEncodeEscapeForwardSlash, "\\/"},
+        {"\n", 0, "\\n"},
+        {"\x1f", 0, "\\u001f"},
+        {"\x7f", 0, "\x7f"},
+        {"\xc3\xa9", 0, "\xc3\xa9"},
+        {"\xc3\xa9", JKEncodeEscapeUnicode, "\\u00e9"},
+        {" ", 0, " "},
+    };
+    for (const Case& c : cases) {
+        for (size_t at = 0; at < 24; ++at) {
+            const std::string before(at, 'a'), after(23 - at, 'z');
+            const std::optional<std::string> text =
+                JSONString(Value(Array{Value(before + c.character + after)}), c.options);
+            ASSERT_TRUE(text);
+            EXPECT_EQ(*text, "[\"" + before + c.written + after + "\"]") << "at " << at;
+        }
+    }
+}
+
+// A formatter that changes the array being written stops the walk, as a
+// changed collection stops any walk over it.
+TEST(JKSerializer, AFormatterChangingTheWrittenArrayStopsTheWalk) {
+    Array array = mutableObjectFromJSONString("[2]")->asArray();
+    array.insert(0, Value(Bytes{1}));
+    const JKUnsupportedFormatter formatter = [&](const Value&) -> std::optional<Value> {
+        array.push_back(Value(3));
+        return Value("data");
+    };
+    EXPECT_THROW(JSONString(Value(array), 0, formatter), CollectionMutatedError);
+}
