@@ -106,9 +106,14 @@ void CaptureSession::reconfigureAudio() {
         [weak](const float* interleaved, size_t frames) {
             if (auto session = weak.lock()) session->deliverAudio(interleaved, frames);
         },
-        [weak](const foundation::Error&) {
-            // The microphone went away: the pictures go on without sound.
-            if (auto session = weak.lock()) session->audioCapture_.reset();
+        [weak, generation = ++audioGeneration_](const foundation::Error&) {
+            // The microphone went away: the pictures go on without sound. The
+            // capture is let go once its own handler has returned, unless a
+            // new one has replaced it by then.
+            foundation::DispatchQueue::main().async([weak, generation] {
+                auto session = weak.lock();
+                if (session && session->audioGeneration_ == generation) session->audioCapture_.reset();
+            });
         });
     // A microphone that refuses to start leaves the session without sound.
     if (capture) audioCapture_ = std::move(*capture);

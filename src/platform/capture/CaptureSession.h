@@ -192,6 +192,7 @@ private:
     // loop's clock, so runs follow each other without gaps or overlaps.
     int64_t audioStartFrame_ = 0;
     int64_t audioFramesDelivered_ = 0;
+    uint64_t audioGeneration_ = 0;  // counts the captures started
     CaptureDevicePtr streamingDevice_;
     graphics::Size streamSize_;
     int configurationDepth_ = 0;
