@@ -11,6 +11,8 @@ void ConnectHandler::login() {
     if (delegate_) delegate_->connectHandlerDidLogin(*this);
 }
 
+std::string ConnectHandler::captionPlaceholder() const { return foundation::localized("Caption"); }
+
 void ConnectHandler::logout() {
     if (delegate_) delegate_->connectHandlerDidLogout(*this);
 }

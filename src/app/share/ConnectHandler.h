@@ -33,6 +33,12 @@ public:
         (void)error;
     }
     virtual void connectHandlerDidLogout(ConnectHandler& handler) { (void)handler; }
+    // A screen the service needs over the share screen (its sign-in).
+    virtual void connectHandlerShowViewController(ConnectHandler& handler,
+                                                  const std::shared_ptr<ui::ViewController>& screen) {
+        (void)handler;
+        (void)screen;
+    }
     // 0 to 1.
     virtual void connectHandlerUploadProgress(ConnectHandler& handler, double fraction) {
         (void)handler;
@@ -63,6 +69,7 @@ public:
     virtual bool needsNetwork() const { return false; }
     // Whether the screen asks for a title and a caption.
     virtual bool usesTitleAndCaption() const { return true; }
+    virtual std::string captionPlaceholder() const;
 
     virtual bool isLoggedIn() const { return true; }
     // Reports through the delegate, later or at once.
@@ -71,18 +78,32 @@ public:
     // and reports with connectHandlerDidLogin; nothing to load by default.
     virtual void loadAccount() {}
     virtual void logout();
+    // Whether the screen offers to sign the account out.
+    virtual bool canLogout() const { return false; }
     // The signed-in account's name; empty when there is none to show.
     virtual std::string accountName() const { return {}; }
 
     virtual std::vector<std::string> getSupportedUTIs() const = 0;
     // The renderers' export types for those identifiers, in their order.
     std::vector<MovieExportType> getSupportedExportTypes() const;
+    // The categories the upload may go under; the screen offers them when
+    // there are any, the first chosen.
     virtual std::vector<std::string> getCategories() const { return {}; }
+    virtual void chooseCategory(size_t index) { (void)index; }
+    virtual std::optional<size_t> chosenCategory() const { return std::nullopt; }
+    // Who may see the upload; the screen offers them when there are any.
+    virtual std::vector<std::string> privacyChoices() const { return {}; }
+    virtual void choosePrivacy(size_t index) { (void)index; }
+    virtual size_t chosenPrivacy() const { return 0; }
 
     // Uploads or hands over the file; reports through the delegate.
     virtual void uploadFile(const std::string& path, const std::string& title, const std::string& caption,
                             const std::string& typeIdentifier) = 0;
     virtual void cancel() {}
+    // After a failed upload: whether the service can carry on from what
+    // the server holds instead of sending the file again.
+    virtual bool canResumeUpload() const { return false; }
+    virtual void resumeUpload() {}
 
     // The panel's texts while uploading and after success.
     virtual std::string uploadingText() const = 0;

@@ -3,8 +3,8 @@
 #include "app/share/DropboxConnectHandler.h"
 #include "app/share/DuplicateConnectHandler.h"
 #include "app/share/MailConnectHandler.h"
-#include "app/share/OnlineConnectHandlers.h"
 #include "app/share/PhotosConnectHandler.h"
+#include "app/share/YoutubeConnectHandler.h"
 
 std::vector<std::shared_ptr<library::Activity>> ShareServices::getAvailableShareServices() const {
     std::vector<std::shared_ptr<library::Activity>> services{std::make_shared<PhotosConnectHandler>(),

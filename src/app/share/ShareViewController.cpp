@@ -13,7 +13,10 @@
 #include "platform/ui/controllers/NavigationItem.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Label.h"
+#include "platform/ui/controls/SegmentedControl.h"
 #include "platform/ui/text/TextField.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -21,6 +24,7 @@ constexpr double kWidth = 540;
 constexpr double kMargin = 20;
 constexpr double kRowHeight = 44;
 constexpr double kGap = 10;
+constexpr double kMinRowHeight = 24;
 
 const graphics::Color kBackground = graphics::Color::grey(0.2);
 const graphics::Color kText = graphics::Color::white();
@@ -59,6 +63,7 @@ ShareViewController::ShareViewController(std::shared_ptr<ConnectHandler> handler
 }
 
 ShareViewController::~ShareViewController() {
+    if (categorySheet_) categorySheet_->delegate = nullptr;
     if (handler_->delegate() == this) handler_->setDelegate(nullptr);
     if (renderer_ && renderer_->status() == MovieRenderer::kStatusRendering) renderer_->cancelExport();
 }
@@ -81,21 +86,43 @@ std::string ShareViewController::errorText(const foundation::Error& error) {
 void ShareViewController::loadView() {
     auto root = ui::makeView<ui::View>(graphics::Rect(0, 0, kWidth, 560));
     root->setBackgroundColor(kBackground);
-    double y = kMargin;
-    accountLabel_ = makeLabel(handler_->activityTitle(), y, 17);
+    root->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleHeight);
+    accountLabel_ = makeLabel(handler_->activityTitle(), 0, 17);
     root->addSubview(accountLabel_);
-    y += kRowHeight + kGap;
+    if (handler_->canLogout()) {
+        signButton_ = ui::makeView<ui::Button>(ui::ButtonType::System, graphics::Rect(0, 0, 110, kRowHeight));
+        signButton_->setTitleColor(kText, ui::ControlStateNormal);
+        signButton_->addTarget(
+            this, [this](ui::Control&) { signInOrOut(); }, ui::ControlEventTouchUpInside);
+        root->addSubview(signButton_);
+    }
     if (handler_->usesTitleAndCaption()) {
         const std::string name = handler_->project() ? handler_->project()->getName() : std::string();
-        titleField_ = makeField(foundation::localized("Title"), name, y);
+        titleField_ = makeField(foundation::localized("Title"), name, 0);
         root->addSubview(titleField_);
-        y += kRowHeight;
-        captionField_ = makeField(foundation::localized("Caption"), std::string(), y);
+        captionField_ = makeField(handler_->captionPlaceholder(), std::string(), 0);
         root->addSubview(captionField_);
-        y += kRowHeight + kGap;
     }
-    root->addSubview(makeLabel(foundation::localized("Choose a format"), y, 15));
-    y += kRowHeight;
+    if (const std::vector<std::string> privacy = handler_->privacyChoices(); !privacy.empty()) {
+        // Categories come with the account; the button waits for them.
+        categoryButton_ = ui::makeView<ui::Button>(ui::ButtonType::System, graphics::Rect(0, 0, 100, kRowHeight));
+        categoryButton_->setTitleColor(kText, ui::ControlStateNormal);
+        categoryButton_->addTarget(
+            this, [this](ui::Control&) { chooseCategory(); }, ui::ControlEventTouchUpInside);
+        root->addSubview(categoryButton_);
+        privacyControl_ = std::make_shared<ui::SegmentedControl>(privacy);
+        privacyControl_->setSelectedSegmentIndex(static_cast<int>(handler_->chosenPrivacy()));
+        privacyControl_->addTarget(
+            this,
+            [this](ui::Control&) {
+                if (privacyControl_->selectedSegmentIndex() >= 0)
+                    handler_->choosePrivacy(static_cast<size_t>(privacyControl_->selectedSegmentIndex()));
+            },
+            ui::ControlEventValueChanged);
+        root->addSubview(privacyControl_);
+    }
+    formatLabel_ = makeLabel(foundation::localized("Choose a format"), 0, 15);
+    root->addSubview(formatLabel_);
     exportTypes_ = handler_->getSupportedExportTypes();
     MovieRendererSources sources(handler_->project());
     for (size_t i = 0; i < exportTypes_.size(); ++i) {
@@ -103,19 +130,104 @@ void ShareViewController::loadView() {
         MovieRendererPtr renderer = sources.getRendererForUTI(type.UTI());
         const int64_t estimate =
             renderer ? renderer->getEstimatedFileSizeAfterExportforType(type) : MovieRenderer::kNoEstimate;
-        auto button = ui::makeView<ui::Button>(ui::ButtonType::System,
-                                               graphics::Rect(kMargin, y, kWidth - 2 * kMargin, kRowHeight - 4));
+        auto button = ui::makeView<ui::Button>(ui::ButtonType::System, graphics::Rect(0, 0, kWidth, kRowHeight));
         button->setTitle(typeButtonTitle(type, estimate), ui::ControlStateNormal);
         button->setTitleColor(kText, ui::ControlStateNormal);
         button->setBackgroundColor(graphics::Color::grey(0.3));
-        button->setAutoresizingMask(ui::AutoresizingFlexibleWidth);
         button->addTarget(
             this, [this, i](ui::Control&) { chooseExportType(i); }, ui::ControlEventTouchUpInside);
         root->addSubview(button);
         typeButtons_.push_back(button);
-        y += kRowHeight;
     }
     setView(root);
+    updateAccount();
+}
+
+void ShareViewController::viewDidLayoutSubviews() {
+    const graphics::Rect bounds = view()->bounds();
+    const double width = bounds.size.width - 2 * kMargin;
+    // Rows shrink on a short screen, and the export types go two to a row.
+    size_t formRows = 2 + (titleField_ ? 2 : 0) + (privacyControl_ ? 1 : 0);
+    size_t typeColumns = 1;
+    if (static_cast<double>(formRows + typeButtons_.size()) * kRowHeight > bounds.size.height - 2 * kMargin &&
+        typeButtons_.size() > 1)
+        typeColumns = 2;
+    const double top = typeColumns > 1 ? kGap : kMargin;
+    const double available = bounds.size.height - 2 * top;
+    const size_t typeRows = (typeButtons_.size() + typeColumns - 1) / typeColumns;
+    const double row = std::clamp(available / static_cast<double>(formRows + typeRows), kMinRowHeight, kRowHeight);
+    double y = top;
+    const double signWidth = signButton_ ? 110 : 0;
+    accountLabel_->setFrame(graphics::Rect(kMargin, y, width - signWidth, row));
+    if (signButton_) signButton_->setFrame(graphics::Rect(kMargin + width - signWidth, y, signWidth, row));
+    y += row;
+    if (titleField_) {
+        titleField_->setFrame(graphics::Rect(kMargin, y + 2, width, row - 4));
+        y += row;
+        captionField_->setFrame(graphics::Rect(kMargin, y + 2, width, row - 4));
+        y += row;
+    }
+    if (privacyControl_) {
+        categoryButton_->setFrame(graphics::Rect(kMargin, y + 2, width / 2 - kGap, row - 4));
+        privacyControl_->setFrame(graphics::Rect(kMargin + width / 2, y + 2, width / 2, row - 4));
+        y += row;
+    }
+    formatLabel_->setFrame(graphics::Rect(kMargin, y, width, row));
+    y += row;
+    const double columnWidth = (width - kGap * static_cast<double>(typeColumns - 1)) / static_cast<double>(typeColumns);
+    for (size_t i = 0; i < typeButtons_.size(); ++i) {
+        const double x = kMargin + static_cast<double>(i % typeColumns) * (columnWidth + kGap);
+        typeButtons_[i]->setFrame(
+            graphics::Rect(x, y + static_cast<double>(i / typeColumns) * row + 2, columnWidth, row - 4));
+    }
+}
+
+void ShareViewController::updateAccount() {
+    if (!accountLabel_) return;
+    const std::string account = handler_->isLoggedIn() ? handler_->accountName() : std::string();
+    if (!account.empty())
+        accountLabel_->setText(handler_->activityTitle() + " – " + account);
+    else if (signButton_ && !handler_->isLoggedIn())
+        accountLabel_->setText(handler_->activityTitle() + " – " + foundation::localized(kNotSignedInText));
+    else
+        accountLabel_->setText(handler_->activityTitle());
+    if (signButton_)
+        signButton_->setTitle(foundation::localized(handler_->isLoggedIn() ? "Sign Out" : "Sign In"),
+                              ui::ControlStateNormal);
+    if (categoryButton_) {
+        const std::vector<std::string> categories = handler_->getCategories();
+        const std::optional<size_t> chosen = handler_->chosenCategory();
+        categoryButton_->setTitle(
+            chosen && *chosen < categories.size() ? categories[*chosen] : foundation::localized("Category"),
+            ui::ControlStateNormal);
+        categoryButton_->setEnabled(!categories.empty());
+    }
+    const bool usable = !handler_->needsNetwork() || handler_->isLoggedIn();
+    for (const auto& button : typeButtons_) button->setEnabled(usable);
+}
+
+void ShareViewController::signInOrOut() {
+    if (chosenType_ || finished_) return;
+    if (handler_->isLoggedIn())
+        handler_->logout();
+    else
+        handler_->login();
+}
+
+void ShareViewController::chooseCategory() {
+    const std::vector<std::string> categories = handler_->getCategories();
+    if (categories.empty() || !categoryButton_) return;
+    if (categorySheet_) categorySheet_->delegate = nullptr;
+    categorySheet_ = std::make_shared<ui::ActionSheet>(foundation::localized("Category"), this,
+                                                       foundation::localized("Cancel"), std::nullopt, categories);
+    categorySheet_->showFromRect(categoryButton_->bounds(), categoryButton_.get(), true);
+}
+
+void ShareViewController::clickedButtonAtIndex(ui::ActionSheet& sheet, int buttonIndex) {
+    const int index = buttonIndex - sheet.firstOtherButtonIndex();
+    if (index < 0) return;
+    handler_->chooseCategory(static_cast<size_t>(index));
+    updateAccount();
 }
 
 void ShareViewController::viewDidLoad() {
@@ -153,10 +265,16 @@ void ShareViewController::showAlert(const std::string& title, const std::string&
     alert->show();
 }
 
-void ShareViewController::connectHandlerDidLogin(ConnectHandler& handler) {
-    if (!accountLabel_) return;
-    const std::string account = handler.accountName();
-    accountLabel_->setText(account.empty() ? handler.activityTitle() : handler.activityTitle() + " – " + account);
+void ShareViewController::connectHandlerDidLogin(ConnectHandler&) { updateAccount(); }
+
+void ShareViewController::connectHandlerDidLogout(ConnectHandler&) { updateAccount(); }
+
+void ShareViewController::connectHandlerShowViewController(ConnectHandler&,
+                                                           const std::shared_ptr<ui::ViewController>& screen) {
+    if (auto* navigation = navigationController())
+        navigation->pushViewController(screen, true);
+    else
+        presentViewController(screen, true);
 }
 
 void ShareViewController::connectHandlerDidFailLogin(ConnectHandler&, const std::optional<foundation::Error>& error) {
@@ -185,6 +303,19 @@ void ShareViewController::chooseExportType(size_t index) {
         upload();
         return;
     }
+    startRender();
+}
+
+void ShareViewController::shareFile(const MovieExportType& type, const std::string& path) {
+    if (chosenType_ || finished_) return;
+    if (handler_->needsNetwork() && !handler_->isLoggedIn()) return;
+    chosenType_ = type;
+    showPanel();
+    renderedPath_ = path;
+    upload();
+}
+
+void ShareViewController::startRender() {
     std::weak_ptr<ShareViewController> weak = foundation::weakFrom(this);
     MovieRendererPtr renderer = renderer_;
     renderer->exportProjectWithExportType(*chosenType_, [weak, renderer] {
@@ -246,7 +377,18 @@ void ShareViewController::upload() {
     handler_->uploadFile(*renderedPath_, title, caption, chosenType_->UTI());
 }
 
-void ShareViewController::retryUpload() { upload(); }
+void ShareViewController::retryUpload() {
+    if (!handler_->canResumeUpload()) {
+        upload();
+        return;
+    }
+    if (finished_) return;
+    if (panel_) {
+        panel_->navigationItem().setRightBarButtonItem(nullptr);
+        panel_->showInfo(handler_->uploadingText());
+    }
+    handler_->resumeUpload();
+}
 
 void ShareViewController::connectHandlerUploadProgress(ConnectHandler&, double fraction) {
     if (panel_) panel_->setProgress(static_cast<float>(fraction));
@@ -273,7 +415,8 @@ void ShareViewController::connectHandlerDidFailUpload(ConnectHandler&, const fou
     panel_->showError(errorText(error));
     std::weak_ptr<ShareViewController> weak = foundation::weakFrom(this);
     panel_->navigationItem().setRightBarButtonItem(std::make_shared<ui::BarButtonItem>(
-        foundation::localized(kTryAgainTitle), ui::BarButtonItemStyle::Plain, [weak](ui::BarButtonItem&) {
+        foundation::localized(handler_->canResumeUpload() ? kResumeTitle : kTryAgainTitle),
+        ui::BarButtonItemStyle::Plain, [weak](ui::BarButtonItem&) {
             if (auto self = weak.lock()) self->retryUpload();
         }));
 }

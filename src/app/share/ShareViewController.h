@@ -7,7 +7,9 @@
 // render progress panel, polled once a second, and then has the service
 // upload or hand over the file, showing its progress, its success, or its
 // error with "Try Again", which sends the same file again without
-// rendering.
+// rendering ("Resume" for a service that carries on from what its server
+// holds). A service with an account to sign out, categories or a privacy
+// choice gets those controls on the same form.
 //
 // It is the service's screen on the share sheet; it ends by telling the
 // service it finished, which closes the sheet with it. Main thread only.
@@ -15,6 +17,7 @@
 #include "app/render/MovieExportType.h"
 #include "app/render/MovieRenderer.h"
 #include "app/share/ConnectHandler.h"
+#include "platform/ui/controllers/ActionSheet.h"
 #include "platform/ui/controllers/ViewController.h"
 
 #include <memory>
@@ -27,10 +30,11 @@ class RenderProgressViewController;
 namespace ui {
 class Button;
 class Label;
+class SegmentedControl;
 class TextField;
 }  // namespace ui
 
-class ShareViewController : public ui::ViewController, public ConnectHandlerDelegate {
+class ShareViewController : public ui::ViewController, public ConnectHandlerDelegate, public ui::ActionSheetDelegate {
 public:
     static inline const char* kWaitText = "Please wait while your video is being prepared.";
     static inline const char* kRenderFailedFormat =
@@ -38,6 +42,8 @@ public:
     static inline const char* kOfflineTitle = "No internet connection";
     static inline const char* kOfflineMessage = "Try again once you have an internet connection.";
     static inline const char* kTryAgainTitle = "Try Again";
+    static inline const char* kResumeTitle = "Resume";
+    static inline const char* kNotSignedInText = "Not signed in";
     static constexpr double kPollSeconds = 1.0;
     // A server's or program's error text is shown as plain text, this long at most.
     static constexpr size_t kMaxErrorLength = 200;
@@ -52,11 +58,22 @@ public:
     ui::TextField* titleField() const { return titleField_.get(); }
     ui::TextField* captionField() const { return captionField_.get(); }
     ui::Label* accountLabel() const { return accountLabel_.get(); }
+    // Sign in or out; only for a service that can sign out.
+    ui::Button* signButton() const { return signButton_.get(); }
+    // Only for a service with categories or privacy choices.
+    ui::Button* categoryButton() const { return categoryButton_.get(); }
+    ui::SegmentedControl* privacyControl() const { return privacyControl_.get(); }
     const std::shared_ptr<RenderProgressViewController>& panel() const { return panel_; }
     const MovieRendererPtr& renderer() const { return renderer_; }
 
     // What a tap on an export type's button does.
     void chooseExportType(size_t index);
+    // Shares a file already made in that type, without rendering.
+    void shareFile(const MovieExportType& type, const std::string& path);
+    // What the sign button does.
+    void signInOrOut();
+    // What the category button does: a sheet of the service's categories.
+    void chooseCategory();
     // What the panel's "Try Again" does: the same file once more.
     void retryUpload();
     // Cancel (on the form or the panel): stops the render or upload and ends, not completed.
@@ -70,16 +87,23 @@ public:
     void loadView() override;
     void viewDidLoad() override;
     void viewDidAppear(bool animated) override;
+    void viewDidLayoutSubviews() override;
+    void clickedButtonAtIndex(ui::ActionSheet& sheet, int buttonIndex) override;
 
     // ConnectHandlerDelegate
     void connectHandlerDidLogin(ConnectHandler& handler) override;
     void connectHandlerDidFailLogin(ConnectHandler& handler, const std::optional<foundation::Error>& error) override;
+    void connectHandlerDidLogout(ConnectHandler& handler) override;
+    void connectHandlerShowViewController(ConnectHandler& handler,
+                                          const std::shared_ptr<ui::ViewController>& screen) override;
     void connectHandlerUploadProgress(ConnectHandler& handler, double fraction) override;
     void connectHandlerDidFinishUpload(ConnectHandler& handler) override;
     void connectHandlerDidFailUpload(ConnectHandler& handler, const foundation::Error& error) override;
 
 private:
     void showPanel();
+    void startRender();
+    void updateAccount();
     void checkStatusForExporter(const MovieRendererPtr& renderer);
     void renderFinished(const MovieRendererPtr& renderer);
     void upload();
@@ -90,8 +114,13 @@ private:
     std::vector<MovieExportType> exportTypes_;
     std::vector<std::shared_ptr<ui::Button>> typeButtons_;
     std::shared_ptr<ui::Label> accountLabel_;
+    std::shared_ptr<ui::Button> signButton_;
+    std::shared_ptr<ui::Button> categoryButton_;
+    std::shared_ptr<ui::SegmentedControl> privacyControl_;
+    std::shared_ptr<ui::ActionSheet> categorySheet_;
     std::shared_ptr<ui::TextField> titleField_;
     std::shared_ptr<ui::TextField> captionField_;
+    std::shared_ptr<ui::Label> formatLabel_;
     std::shared_ptr<RenderProgressViewController> panel_;
     MovieRendererPtr renderer_;
     std::optional<MovieExportType> chosenType_;

@@ -23,6 +23,8 @@ namespace sharetest {
 
 class ShareSheetTest : public testsupport::WindowFixture {
 protected:
+    explicit ShareSheetTest(graphics::Rect frame = graphics::Rect(0, 0, 1024, 768)) : WindowFixture(frame) {}
+
     void SetUp() override {
         KWProjects::getInstance().resetForTesting();
         FileUtil::setFreeDiskspaceOverride(uint64_t{1} << 34);
