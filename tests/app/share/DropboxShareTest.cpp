@@ -4,6 +4,7 @@
 
 #include "ShareSheetTest.h"
 #include "app/share/DropboxConnectHandler.h"
+#include "app/share/DropboxUploadQueue.h"
 #include "app/share/InternetReachability.h"
 #include "app/share/ShareViewController.h"
 #include "components/dropbox/DropboxTestServer.h"
@@ -18,9 +19,13 @@
 #include "support/Pictures.h"
 #include "support/WindowFixture.h"
 
+#include <atomic>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <map>
+#include <mutex>
 
 namespace {
 
@@ -143,6 +148,120 @@ TEST_F(DropboxShareTest, AnExpiredLinkIsAskedForAgainAndTheUploadResent) {
     EXPECT_EQ(puts, 2);
     const auto requests = server.requests();
     EXPECT_NE(requests.back().target.find("oauth_token=n3w"), std::string::npos) << requests.back().target;
+    finishWithDone(*screen);
+}
+
+// Holds a server's answer until the test lets it go; let go at the latest
+// when it goes, so the server can stop.
+class AnswerGate {
+public:
+    ~AnswerGate() { open(); }
+    void wait() {
+        std::unique_lock lock(mutex_);
+        opened_.wait(lock, [&] { return isOpen_; });
+    }
+    void open() {
+        std::lock_guard lock(mutex_);
+        isOpen_ = true;
+        opened_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable opened_;
+    bool isOpen_ = false;
+};
+
+// While an answer is held the transfer waiting for it is background work, and
+// the virtual clock does not move until it ends: every step taken meanwhile
+// runs the loop until a state is reached, never for a stretch of time.
+TEST_F(DropboxShareTest, TwoProjectsSharedBackToBackArriveOneAfterTheOther) {
+    AnswerGate firstAnswer;
+    std::atomic<bool> firstArrived = false, firstAnswered = false, secondArrived = false;
+    std::atomic<bool> secondCameBeforeFirstAnswer = false;
+    server.on("POST", "/1/files_put/sandbox/My_Movie.mov", [&](const testsupport::HttpExchange&) {
+        firstArrived = true;
+        // A posted task, not a bare wake-up: a loop waiting on background
+        // work only looks at its predicate again once something ran.
+        RunLoop::main().post([] {});
+        firstAnswer.wait();
+        firstAnswered = true;
+        return HttpReply{200, R"({"path": "/My_Movie.mov", "rev": "1", "bytes": 1})", "text/javascript"};
+    });
+    server.on("POST", "/1/files_put/sandbox/Second_Movie.mov", [&](const testsupport::HttpExchange&) {
+        secondCameBeforeFirstAnswer = !firstAnswered;
+        secondArrived = true;
+        return HttpReply{200, R"({"path": "/Second_Movie.mov", "rev": "1", "bytes": 1})", "text/javascript"};
+    });
+    const ProjectModelPtr first = project;
+
+    // The first project's upload starts, and its answer is held back.
+    ShareViewController* screen = choose();
+    ASSERT_NE(screen, nullptr);
+    tap(screen->typeButtons()[typeTitled(*screen, "HD - 720p")].get());
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return firstArrived.load(); }, 600));
+    const auto firstRendered = screen->renderer()->exportURL();
+    ASSERT_TRUE(firstRendered);
+    const std::string firstBytes = fileBytes(*firstRendered);
+    ASSERT_FALSE(firstBytes.empty());
+
+    // Its card closes meanwhile: the render cache goes, and the sheet with it.
+    MovieRenderer::cleanRenderCacheForProject(first);
+    EXPECT_FALSE(fs::exists(*firstRendered)) << "the card took its render away";
+    root->dismissViewController(false);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return root->presentedViewController() == nullptr; }, 60));
+    sheet.reset();
+    service.reset();
+
+    // The second project is shared while the first still waits for its answer.
+    project = ProjectModel::create();
+    {
+        KWImageProducer producer(project);
+        auto list = project->getFrameList();
+        for (int i = 0; i < 12; ++i) {
+            FramePtr frame = Frame::create(Frame::kTypePicture);
+            ASSERT_TRUE(producer.storeImage(testsupport::quadrantsImage(320, 180), frame->frameID()));
+            list->insertFrame(frame, list->getCaptureIndex());
+        }
+    }
+    project->setName("Second Movie");
+    ASSERT_TRUE(project->saveAllDataToDisk());
+    service = std::make_shared<DropboxConnectHandler>();
+    sheet = std::make_shared<library::ActivityViewController>(library::ActivityItems{std::any(project)},
+                                                              std::vector<std::shared_ptr<library::Activity>>{service});
+    sheet->completionHandler = [this](const std::optional<std::string>&, bool done) { completed = done; };
+    root->presentViewController(sheet, false);
+    sheet->chooseActivityAtIndex(0);
+    ui::NavigationController* navigation = nullptr;
+    ASSERT_TRUE(RunLoop::main().runUntil(
+        [&] { return (navigation = dynamic_cast<ui::NavigationController*>(sheet->presentedViewController())); }, 60));
+    window->layoutIfNeeded();
+    screen = dynamic_cast<ShareViewController*>(navigation->topViewController());
+    ASSERT_NE(screen, nullptr);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !screen->typeButtons().empty(); }, 60));
+    // A synthetic touch takes time to press and lift: the button's action instead.
+    screen->typeButtons()[typeTitled(*screen, "HD - 720p")]->sendActionsForControlEvents(ui::ControlEventTouchUpInside);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return DropboxUploadQueue::shared().count() == 2; }, 600));
+    EXPECT_EQ(screen->panel()->infoText(), "Uploading to Dropbox…");
+    EXPECT_FALSE(secondArrived) << "the second upload waits for the first's answer";
+
+    firstAnswer.open();
+    ASSERT_TRUE(waitForInfo(*screen, "Your movie was uploaded to Dropbox."));
+    EXPECT_TRUE(secondArrived);
+    EXPECT_FALSE(secondCameBeforeFirstAnswer);
+    const auto secondRendered = screen->renderer()->exportURL();
+    ASSERT_TRUE(secondRendered);
+
+    // Both arrived whole, and nothing is left in the Outbox.
+    std::map<std::string, std::string> arrived;
+    for (const auto& request : server.requests())
+        if (request.path.starts_with("/1/files_put/")) arrived[request.path] = request.body;
+    ASSERT_EQ(arrived.size(), 2u);
+    EXPECT_TRUE(arrived["/1/files_put/sandbox/My_Movie.mov"] == firstBytes);
+    EXPECT_TRUE(arrived["/1/files_put/sandbox/Second_Movie.mov"] == fileBytes(*secondRendered));
+    EXPECT_EQ(DropboxUploadQueue::shared().count(), 0u);
+    const std::string outbox = foundation::Paths::cachesDirectory() + "/Outbox";
+    EXPECT_TRUE(!fs::exists(outbox) || fs::is_empty(outbox));
     finishWithDone(*screen);
 }
 
