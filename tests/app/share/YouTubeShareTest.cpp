@@ -265,8 +265,17 @@ TEST_F(YouTubeShareTest, UploadsThroughADroppedConnectionToTheEnd) {
     EXPECT_EQ(std::count_if(sent.begin(), sent.end(), [&](const auto& e) { return startOf(e) == cutStart; }), 1)
         << "the cut chunk was sent again as it was";
     auto isQuery = [](const auto& e) { return e.header("Content-Range") == "bytes */52428800"; };
-    ASSERT_EQ(std::count_if(sent.begin(), sent.end(), isQuery), 1);
-    const auto queryAt = std::find_if(sent.begin(), sent.end(), isQuery);
+    // The first query follows the cut. A chunk that a loaded machine lets run
+    // past its idle limit is asked after the same way, so more queries may
+    // follow; every one is answered with what the server holds.
+    const auto queryAt = std::find_if(cut + 1, sent.end(), isQuery);
+    ASSERT_NE(queryAt, sent.end());
+    EXPECT_EQ(std::find_if(sent.begin(), cut, isQuery), cut) << "no query before the cut";
+    for (const auto& e : sent) {
+        if (isQuery(e)) {
+            EXPECT_EQ(e.replyStatus, 308);
+        }
+    }
     const VideoServiceExchange& query = *queryAt;
     EXPECT_EQ(query.method, "PUT");
     EXPECT_EQ(query.target, cut->target);
