@@ -1,6 +1,5 @@
 #include "app/capture/CaptureChromaKeyCamera.h"
 
-#include "app/capture/CaptureDeviceModes.h"
 #include "app/capture/CaptureLocalCamera.h"
 #include "app/capture/CaptureLocalCameraGeometry.h"
 #include "app/capture/chromakey/ChromaKeyBackdrop.h"
@@ -24,8 +23,6 @@
 
 namespace {
 
-int64_t positionValue(const capture::CaptureDevice& device) { return static_cast<int64_t>(device.position()); }
-
 int statusBarOrientation() { return static_cast<int>(ui::Application::shared().statusBarOrientation()); }
 
 // The camera to use: with several, the first at the stored position, or the
@@ -34,8 +31,8 @@ capture::CaptureDevicePtr chooseDevice(const std::vector<capture::CaptureDeviceP
     DataManager& settings = DataManager::sharedDataManager();
     if (devices.size() >= 2) {
         for (const auto& device : devices)
-            if (positionValue(*device) == settings.avCaptureDevicePosition()) return device;
-        settings.setAvCaptureDevicePosition(positionValue(*devices.front()));
+            if (CaptureCameraSource::positionValue(*device) == settings.avCaptureDevicePosition()) return device;
+        settings.setAvCaptureDevicePosition(CaptureCameraSource::positionValue(*devices.front()));
     }
     return devices.front();
 }
@@ -60,7 +57,7 @@ graphics::Image CaptureChromaKeyCamera::getCaptureSourceMenuIcon() const {
     return bundleImageNamed("capturesource_icon_chroma.png").value_or(graphics::Image());
 }
 
-std::shared_ptr<capture::CaptureDevice> CaptureChromaKeyCamera::currentDevice() const {
+capture::CaptureDevicePtr CaptureChromaKeyCamera::currentDevice() const {
     return videoCamera_ ? videoCamera_->inputCamera() : nullptr;
 }
 
@@ -225,62 +222,16 @@ void CaptureChromaKeyCamera::checkDeviceCaptureResolution() {
     }
 }
 
-void CaptureChromaKeyCamera::checkDeviceFocusModeSupport() {
-    if (auto device = currentDevice())
-        capturemodes::readMode(*device, capturemodes::kFocus, isFocusModeSuported_, focusMode_);
-}
-
-void CaptureChromaKeyCamera::checkDeviceExposureModeSupport() {
-    if (auto device = currentDevice())
-        capturemodes::readMode(*device, capturemodes::kExposure, isExposureModeSuported_, exposureMode_);
-}
-
-void CaptureChromaKeyCamera::checkDeviceWhiteBalanceModeSupport() {
-    if (auto device = currentDevice())
-        capturemodes::readMode(*device, capturemodes::kWhiteBalance, isWhiteBalanceModeSuported_, whiteBalanceMode_);
-}
-
-void CaptureChromaKeyCamera::setFocusMode(int64_t mode) {
-    if (auto device = currentDevice()) focusMode_ = capturemodes::applyMode(*device, capturemodes::kFocus, mode);
-}
-
-void CaptureChromaKeyCamera::setExposureMode(int64_t mode) {
-    if (auto device = currentDevice()) exposureMode_ = capturemodes::applyMode(*device, capturemodes::kExposure, mode);
-}
-
-void CaptureChromaKeyCamera::setWhiteBalanceMode(int64_t mode) {
-    if (auto device = currentDevice())
-        whiteBalanceMode_ = capturemodes::applyMode(*device, capturemodes::kWhiteBalance, mode);
-}
-
-void CaptureChromaKeyCamera::changeExposureTargetBiasTo(float bias) {
-    auto device = currentDevice();
-    if (!device || !device->supportsExposureTargetBias() || !device->lockForConfiguration()) return;
-    device->setExposureTargetBias(bias);
-    currentExposureTargetBias_ = bias;
-    device->unlockForConfiguration();
-}
-
 bool CaptureChromaKeyCamera::focusAtPoint(graphics::Point point) {
     auto device = currentDevice();
-    if (!device || !device->isFocusPointOfInterestSupported() ||
-        !device->isFocusModeSupported(capture::CaptureMode::Automatic))
-        return true;
-    const graphics::Point interest = convertToPointOfInterestFromViewCoordinates(point);
-    if (!device->lockForConfiguration()) return false;
-    device->setFocusPointOfInterest(interest);
-    device->setFocusMode(capture::CaptureMode::Automatic);
-    device->unlockForConfiguration();
-    return true;
+    if (!device || !canFocusAtPoint(*device)) return true;
+    return focusDevice(*device, convertToPointOfInterestFromViewCoordinates(point));
 }
 
 graphics::Point CaptureChromaKeyCamera::convertToPointOfInterestFromViewCoordinates(graphics::Point point) {
     std::optional<graphics::Size> aperture;
-    if (videoCamera_ && videoCamera_->captureSession() && !videoCamera_->captureSession()->inputs().empty()) {
-        const auto& session = *videoCamera_->captureSession();
-        aperture = session.streamSize();
-        if (aperture->width <= 0) aperture = capture::sizeOfSessionPreset(session.sessionPreset());
-    }
+    if (videoCamera_ && videoCamera_->captureSession() && !videoCamera_->captureSession()->inputs().empty())
+        aperture = sessionAperture(*videoCamera_->captureSession());
     // The view fills itself with the picture, cropping what overflows.
     return pointOfInterestForViewPoint(point, view()->frame().size, capture::VideoGravity::ResizeAspectFill, false,
                                        aperture);

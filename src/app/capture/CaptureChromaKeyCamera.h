@@ -25,7 +25,7 @@
 // picture changes nothing; with several cameras and none at the stored
 // position the first is used and its position stored.
 
-#include "app/capture/CaptureController.h"
+#include "app/capture/CaptureCameraSource.h"
 #include "app/capture/chromakey/ChromaKeyConfigurationDelegate.h"
 #include "app/widgets/popover/WEPopoverController.h"
 #include "platform/foundation/Lifetime.h"
@@ -49,7 +49,7 @@ class ChromaKeyConfigurationViewController;
 class ELCAlbumPickerController;
 class Hudy;
 
-class CaptureChromaKeyCamera : public CaptureController,
+class CaptureChromaKeyCamera : public CaptureCameraSource,
                                public ChromaKeyConfigurationDelegate,
                                public WEPopoverControllerDelegate {
 public:
@@ -68,10 +68,6 @@ public:
     void captureImage() override;
     void showConfiguration(ui::View* sender) override;
     bool focusAtPoint(graphics::Point point) override;
-    void setFocusMode(int64_t mode) override;
-    void setExposureMode(int64_t mode) override;
-    void setWhiteBalanceMode(int64_t mode) override;
-    void changeExposureTargetBiasTo(float bias) override;
     std::string getCaptureSourceName() const override;  // "Green Screen"
     graphics::Image getCaptureSourceMenuIcon() const override;
     graphics::Size captureResolution() const override { return captureResolution_; }
@@ -80,9 +76,6 @@ public:
 
     void checkDeviceCapabilities();
     void checkDeviceCaptureResolution();
-    void checkDeviceFocusModeSupport();
-    void checkDeviceExposureModeSupport();
-    void checkDeviceWhiteBalanceModeSupport();
     // A point of the source's view as the camera's point of interest; the
     // centre without a camera input.
     graphics::Point convertToPointOfInterestFromViewCoordinates(graphics::Point point);
@@ -129,7 +122,7 @@ private:
     void endDetection();
     void importPhoto(const library::PhotoAsset& asset);
     void setKeyColor(const graphics::Color& color);
-    std::shared_ptr<capture::CaptureDevice> currentDevice() const;
+    capture::CaptureDevicePtr currentDevice() const override;
 
     std::shared_ptr<gpuimage::GPUImageVideoCamera> videoCamera_;
     std::shared_ptr<gpuimage::GPUImageView> viewCamera_;

@@ -1,6 +1,5 @@
 #include "app/capture/CaptureLocalCamera.h"
 
-#include "app/capture/CaptureDeviceModes.h"
 #include "app/capture/CaptureLocalCameraGeometry.h"
 #include "app/core/BundleImage.h"
 #include "app/core/DataManager.h"
@@ -14,14 +13,7 @@ constexpr const char* kErrorDomain = "CaptureLocalCamera";
 constexpr int64_t kNoCaptureDevice = 63;
 constexpr int64_t kInputFailed = 119;
 
-int64_t positionValue(const capture::CaptureDevice& device) { return static_cast<int64_t>(device.position()); }
-
 }  // namespace
-
-using capturemodes::applyMode;
-using capturemodes::kExposure;
-using capturemodes::kFocus;
-using capturemodes::kWhiteBalance;
 
 foundation::Error CaptureLocalCamera::noCaptureDeviceError() {
     return {kErrorDomain, kNoCaptureDevice, foundation::localized("No capture device found.")};
@@ -204,48 +196,17 @@ void CaptureLocalCamera::switchCaptureDevice() {
     }
 }
 
-void CaptureLocalCamera::setFocusMode(int64_t mode) {
-    if (auto device = currentDevice()) focusMode_ = applyMode(*device, kFocus, mode);
-}
-
-void CaptureLocalCamera::setExposureMode(int64_t mode) {
-    if (auto device = currentDevice()) exposureMode_ = applyMode(*device, kExposure, mode);
-}
-
-void CaptureLocalCamera::setWhiteBalanceMode(int64_t mode) {
-    if (auto device = currentDevice()) whiteBalanceMode_ = applyMode(*device, kWhiteBalance, mode);
-}
-
-void CaptureLocalCamera::changeExposureTargetBiasTo(float bias) {
-    auto device = currentDevice();
-    if (!device || !device->supportsExposureTargetBias() || !device->lockForConfiguration()) return;
-    device->setExposureTargetBias(bias);
-    currentExposureTargetBias_ = bias;
-    device->unlockForConfiguration();
-}
-
 bool CaptureLocalCamera::focusAtPoint(graphics::Point point) {
     changeExposureTargetBiasTo(0.0f);
     auto device = currentDevice();
-    if (!device || !device->isFocusPointOfInterestSupported() ||
-        !device->isFocusModeSupported(capture::CaptureMode::Automatic)) {
-        return false;
-    }
-    const graphics::Point interest = convertToPointOfInterestFromViewCoordinates(point);
-    if (!device->lockForConfiguration()) return false;
-    device->setFocusPointOfInterest(interest);
-    device->setFocusMode(capture::CaptureMode::Automatic);
-    device->unlockForConfiguration();
-    return true;
+    if (!device || !canFocusAtPoint(*device)) return false;
+    return focusDevice(*device, convertToPointOfInterestFromViewCoordinates(point));
 }
 
 graphics::Point CaptureLocalCamera::convertToPointOfInterestFromViewCoordinates(graphics::Point point) const {
     if (!previewView_ || !prevLayer_) return {0.5, 0.5};
     std::optional<graphics::Size> aperture;
-    if (captureSession_ && captureInput_) {
-        aperture = captureSession_->streamSize();
-        if (aperture->width <= 0) aperture = capture::sizeOfSessionPreset(captureSession_->sessionPreset());
-    }
+    if (captureSession_ && captureInput_) aperture = sessionAperture(*captureSession_);
     return pointOfInterestForViewPoint(point, previewView_->frame().size, prevLayer_->videoGravity(),
                                        prevLayer_->isMirrored(), aperture);
 }
@@ -260,21 +221,6 @@ void CaptureLocalCamera::checkDeviceCapabilities() {
     minExposureTargetBias_ = device->minExposureTargetBias();
     maxExposureTargetBias_ = device->maxExposureTargetBias();
     currentExposureTargetBias_ = device->supportsExposureTargetBias() ? device->exposureTargetBias() : 0.0f;
-}
-
-void CaptureLocalCamera::checkDeviceFocusModeSupport() {
-    if (auto device = currentDevice())
-        capturemodes::readMode(*device, capturemodes::kFocus, isFocusModeSuported_, focusMode_);
-}
-
-void CaptureLocalCamera::checkDeviceExposureModeSupport() {
-    if (auto device = currentDevice())
-        capturemodes::readMode(*device, capturemodes::kExposure, isExposureModeSuported_, exposureMode_);
-}
-
-void CaptureLocalCamera::checkDeviceWhiteBalanceModeSupport() {
-    if (auto device = currentDevice())
-        capturemodes::readMode(*device, capturemodes::kWhiteBalance, isWhiteBalanceModeSuported_, whiteBalanceMode_);
 }
 
 void CaptureLocalCamera::changeCaptureQuality() {

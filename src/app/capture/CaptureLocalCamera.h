@@ -21,7 +21,7 @@
 // Stopping tears the session down without waiting for "cameraQueue", whose
 // delegate call may be waiting for the main thread.
 
-#include "app/capture/CaptureController.h"
+#include "app/capture/CaptureCameraSource.h"
 #include "app/capture/VideoPreview.h"
 #include "platform/capture/CaptureSession.h"
 #include "platform/capture/VideoPreviewLayer.h"
@@ -32,7 +32,7 @@
 #include <memory>
 #include <optional>
 
-class CaptureLocalCamera : public CaptureController {
+class CaptureLocalCamera : public CaptureCameraSource {
 public:
     CaptureLocalCamera();
     ~CaptureLocalCamera() override;
@@ -42,16 +42,9 @@ public:
     // The video frames, on "cameraQueue".
     void captureOutput(const capture::SampleBuffer& sampleBuffer);
     void switchCaptureDevice() override;
-    void setFocusMode(int64_t mode) override;
-    void setExposureMode(int64_t mode) override;
-    void setWhiteBalanceMode(int64_t mode) override;
-    void changeExposureTargetBiasTo(float bias) override;
     bool focusAtPoint(graphics::Point point) override;
     graphics::Point convertToPointOfInterestFromViewCoordinates(graphics::Point point) const;
     void checkDeviceCapabilities();
-    void checkDeviceFocusModeSupport();
-    void checkDeviceExposureModeSupport();
-    void checkDeviceWhiteBalanceModeSupport();
     void changeCaptureQuality();
     void stopCameraCapture() override;
     void pauseCameraCapture() override;
@@ -83,7 +76,9 @@ protected:
     virtual void cameraWasDisconnected();
     // Hands a null picture to the delegate on the camera queue.
     void deliverNoPicture();
-    capture::CaptureDevicePtr currentDevice() const { return captureInput_ ? captureInput_->device() : nullptr; }
+    capture::CaptureDevicePtr currentDevice() const override {
+        return captureInput_ ? captureInput_->device() : nullptr;
+    }
     // Reads the status bar's orientation for pictures taken from now on.
     void noteInterfaceOrientation();
 
