@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
 #include <utility>
 #include <variant>
@@ -67,14 +68,58 @@ const GTLClassInfo& GTLDateTimeClass();
 
 // Defines a class's description; the trailing statements fill in `made`
 // (declared properties, key and array maps).
-#define GTL_DEFINE_CLASS(Name, Super, ...)                                                                    \
+#define GTL_DEFINE_CLASS(Name, Super, ...) GTL_DEFINE_CLASS_AFTER(static_cast<void>(0), Name, Super, __VA_ARGS__)
+
+// The same, running `first` each time the description is asked for (a model
+// registers its kinds there, so using any of its classes registers them).
+#define GTL_DEFINE_CLASS_AFTER(first, Name, Super, ...)                                                       \
     const ::google::GTLClassInfo& Name::classInfo() {                                                         \
+        first;                                                                                                \
         static const ::google::GTLClassInfo info = [] {                                                       \
             ::google::GTLClassInfo made(#Name, &Super::classInfo(), [] { return std::make_shared<Name>(); }); \
             __VA_ARGS__                                                                                       \
             return made;                                                                                      \
         }();                                                                                                  \
         return info;                                                                                          \
+    }
+
+// Declare and define a typed property in a class body: `name()` reads and
+// `setName(value)` writes the JSON under `key`. The class description still
+// lists the property (and its key, where that differs from the name).
+#define GTL_STRING_PROPERTY(name, Name, key)                                \
+    std::optional<std::string> name() const { return stringProperty(key); } \
+    void set##Name(std::optional<std::string> value) { setStringProperty(key, std::move(value)); }
+// The number rule's result (see numberFromJSON).
+#define GTL_NUMBER_PROPERTY(name, Name, key)                                        \
+    std::optional<::foundation::Value> name() const { return numberProperty(key); } \
+    void set##Name(std::optional<::foundation::Value> value) { setNumberProperty(key, std::move(value)); }
+#define GTL_STRING_ARRAY_PROPERTY(name, Name, key)                                            \
+    std::optional<std::vector<std::string>> name() const { return stringArrayProperty(key); } \
+    void set##Name(std::optional<std::vector<std::string>> value) { setStringArrayProperty(key, std::move(value)); }
+#define GTL_DATE_TIME_PROPERTY(name, Name, key)                       \
+    ::google::GTLDateTimePtr name() { return dateTimeProperty(key); } \
+    void set##Name(::google::GTLDateTimePtr value) { setDateTimeProperty(key, std::move(value)); }
+// Properties holding model objects are member templates whose argument
+// defaults to the property's class: their bodies compile where they are
+// called, when that class is complete, so a header can declare a property of
+// a class it only names. Callers never give the argument.
+#define GTL_OBJECT_PROPERTY(Class, name, Name, key)                         \
+    template <class T = Class>                                              \
+    std::shared_ptr<T> name() {                                             \
+        return typedObjectProperty<T>(key);                                 \
+    }                                                                       \
+    template <class T = Class>                                              \
+    void set##Name(const std::type_identity_t<std::shared_ptr<T>>& value) { \
+        setTypedObjectProperty<T>(key, value);                              \
+    }
+#define GTL_OBJECT_ARRAY_PROPERTY(Class, name, Name, key)                                               \
+    template <class T = Class>                                                                          \
+    std::optional<std::vector<std::shared_ptr<T>>> name() {                                             \
+        return typedArrayProperty<T>(key);                                                              \
+    }                                                                                                   \
+    template <class T = Class>                                                                          \
+    void set##Name(const std::type_identity_t<std::optional<std::vector<std::shared_ptr<T>>>>& value) { \
+        setTypedArrayProperty<T>(key, value);                                                           \
     }
 
 // Class substitutions for objects made from JSON (a model class to the
