@@ -119,4 +119,49 @@ private:
     std::string textBeforeEditing_;
 };
 
+// The calls an editor makes on its delegate, one table for each kind of
+// editor, so that asking and telling are written once. A null `didChange` is
+// a change that kind of delegate is not told of.
+template <class Editor, class Delegate>
+struct EditingDelegateCalls {
+    bool (Delegate::*shouldBegin)(Editor&);
+    void (Delegate::*didBegin)(Editor&);
+    bool (Delegate::*shouldEnd)(Editor&);
+    void (Delegate::*didEnd)(Editor&);
+    bool (Delegate::*shouldChange)(Editor&, TextRange, const std::string&);
+    void (Delegate::*didChange)(Editor&);
+};
+
+// An editable text that asks and tells a delegate as its editing goes; with
+// none, every step is allowed. `Editor` is the subclass, whose static
+// kDelegateCalls names the calls.
+template <class Base, class Editor, class Delegate>
+class DelegatingEditableText : public EditableText<Base> {
+public:
+    // Not owned.
+    Delegate* delegate() const { return delegate_; }
+    void setDelegate(Delegate* delegate) { delegate_ = delegate; }
+
+protected:
+    using EditableText<Base>::EditableText;
+
+    bool shouldBeginEditing() override { return ask(Editor::kDelegateCalls.shouldBegin); }
+    void didBeginEditing() override { tell(Editor::kDelegateCalls.didBegin); }
+    bool shouldEndEditing() override { return ask(Editor::kDelegateCalls.shouldEnd); }
+    void didEndEditing() override { tell(Editor::kDelegateCalls.didEnd); }
+    bool shouldChangeText(TextRange range, const std::string& replacement) override {
+        return !delegate_ || (delegate_->*Editor::kDelegateCalls.shouldChange)(editor(), range, replacement);
+    }
+    void textDidChange() override { tell(Editor::kDelegateCalls.didChange); }
+
+private:
+    Editor& editor() { return static_cast<Editor&>(*this); }
+    bool ask(bool (Delegate::*call)(Editor&)) { return !delegate_ || (delegate_->*call)(editor()); }
+    void tell(void (Delegate::*call)(Editor&)) {
+        if (delegate_ && call) (delegate_->*call)(editor());
+    }
+
+    Delegate* delegate_ = nullptr;
+};
+
 }  // namespace ui

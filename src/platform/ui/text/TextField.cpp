@@ -42,8 +42,9 @@ double verticalPadding(TextBorderStyle style) { return style == TextBorderStyle:
 TextField::TextField() : TextField(Rect()) {}
 
 TextField::TextField(const Rect& frame)
-    : EditableText(frame, graphics::Font::systemFont(17),
-                   {TextDidBeginEditingNotification, TextDidChangeNotification, TextDidEndEditingNotification}) {
+    : DelegatingEditableText(
+          frame, graphics::Font::systemFont(17),
+          {TextDidBeginEditingNotification, TextDidChangeNotification, TextDidEndEditingNotification}) {
     setDrawsContent(true);
     setOpaque(false);
     setContentMode(ContentMode::Redraw);
@@ -253,22 +254,14 @@ void TextField::drawPlaceholderInRect(graphics::GraphicsContext& context, const 
 
 bool TextField::canBecomeFirstResponder() const { return isEnabled(); }
 
-bool TextField::shouldBeginEditing() { return !delegate_ || delegate_->textFieldShouldBeginEditing(*this); }
-
 void TextField::didBeginEditing() {
-    if (delegate_) delegate_->textFieldDidBeginEditing(*this);
+    DelegatingEditableText::didBeginEditing();
     sendActionsForControlEvents(ControlEventEditingDidBegin);
 }
 
-bool TextField::shouldEndEditing() { return !delegate_ || delegate_->textFieldShouldEndEditing(*this); }
-
 void TextField::didEndEditing() {
-    if (delegate_) delegate_->textFieldDidEndEditing(*this);
+    DelegatingEditableText::didEndEditing();
     sendActionsForControlEvents(ControlEventEditingDidEnd);
-}
-
-bool TextField::shouldChangeText(TextRange range, const std::string& replacement) {
-    return !delegate_ || delegate_->shouldChangeCharactersInRange(*this, range, replacement);
 }
 
 void TextField::textDidChange() { sendActionsForControlEvents(ControlEventEditingChanged); }
@@ -298,7 +291,7 @@ bool TextField::keyPressed(Key key, unsigned modifiers) {
 void TextField::returnKeyPressed() {
     ViewPtr keepAlive = weak_from_this().lock();
     // A delegate that refuses keeps the keyboard (it may have ended editing itself).
-    if (delegate_ && !delegate_->textFieldShouldReturn(*this)) return;
+    if (delegate() && !delegate()->textFieldShouldReturn(*this)) return;
     sendActionsForControlEvents(ControlEventEditingDidEndOnExit);
     // On a desktop Return finishes the entry, as putting the keyboard away does.
     if (isEditing()) resignFirstResponder();
@@ -306,7 +299,7 @@ void TextField::returnKeyPressed() {
 
 void TextField::clear() {
     ViewPtr keepAlive = weak_from_this().lock();
-    if (delegate_ && !delegate_->textFieldShouldClear(*this)) return;
+    if (delegate() && !delegate()->textFieldShouldClear(*this)) return;
     if (!isEditing() && !becomeFirstResponder()) return;
     if (text().empty()) return;
     applyEdit(TextRange{0, text().size()}, std::string());

@@ -51,11 +51,16 @@ enum class TextFieldViewMode { Never = 0, WhileEditing = 1, UnlessEditing = 2, A
 // What the return key says; kept for the screens that choose it.
 enum class ReturnKeyType { Default = 0, Go, Google, Join, Next, Route, Search, Send, Yahoo, Done, EmergencyCall };
 
-class TextField : public EditableText<Control> {
+class TextField : public DelegatingEditableText<Control, TextField, TextFieldDelegate> {
 public:
     static constexpr const char* TextDidBeginEditingNotification = "UITextFieldTextDidBeginEditingNotification";
     static constexpr const char* TextDidChangeNotification = "UITextFieldTextDidChangeNotification";
     static constexpr const char* TextDidEndEditingNotification = "UITextFieldTextDidEndEditingNotification";
+    // The delegate is not told of changes: the field sends EditingChanged.
+    static constexpr EditingDelegateCalls<TextField, TextFieldDelegate> kDelegateCalls{
+        &TextFieldDelegate::textFieldShouldBeginEditing,   &TextFieldDelegate::textFieldDidBeginEditing,
+        &TextFieldDelegate::textFieldShouldEndEditing,     &TextFieldDelegate::textFieldDidEndEditing,
+        &TextFieldDelegate::shouldChangeCharactersInRange, nullptr};
 
     TextField();
     explicit TextField(const graphics::Rect& frame);
@@ -69,10 +74,6 @@ public:
     void setClearButtonMode(TextFieldViewMode mode);
     ReturnKeyType returnKeyType() const { return returnKeyType_; }
     void setReturnKeyType(ReturnKeyType type) { returnKeyType_ = type; }
-
-    // Not owned.
-    TextFieldDelegate* delegate() const { return delegate_; }
-    void setDelegate(TextFieldDelegate* delegate) { delegate_ = delegate; }
 
     // Whether the clear button shows now (its mode, editing, and some text).
     bool isClearButtonVisible() const;
@@ -100,11 +101,9 @@ public:
     void endTrackingWithTouch(const Touch& touch, const Event& event) override;
 
 protected:
-    bool shouldBeginEditing() override;
+    // These send the control events after the delegate is told.
     void didBeginEditing() override;
-    bool shouldEndEditing() override;
     void didEndEditing() override;
-    bool shouldChangeText(TextRange range, const std::string& replacement) override;
     void textDidChange() override;
     void returnKeyPressed() override;
     // Line breaks are dropped.
@@ -124,7 +123,6 @@ private:
     TextBorderStyle borderStyle_ = TextBorderStyle::None;
     TextFieldViewMode clearButtonMode_ = TextFieldViewMode::Never;
     ReturnKeyType returnKeyType_ = ReturnKeyType::Default;
-    TextFieldDelegate* delegate_ = nullptr;
     bool touchOnClearButton_ = false;
 };
 

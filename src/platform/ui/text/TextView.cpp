@@ -22,8 +22,9 @@ constexpr double kCaretWidth = 2;
 TextView::TextView() : TextView(Rect()) {}
 
 TextView::TextView(const Rect& frame)
-    : EditableText(frame, graphics::Font::systemFont(12),
-                   {TextDidBeginEditingNotification, TextDidChangeNotification, TextDidEndEditingNotification}) {
+    : DelegatingEditableText(
+          frame, graphics::Font::systemFont(12),
+          {TextDidBeginEditingNotification, TextDidChangeNotification, TextDidEndEditingNotification}) {
     setDrawsContent(true);
     setContentMode(ContentMode::Redraw);
     setBackgroundColor(Color::white());
@@ -100,26 +101,7 @@ void TextView::drawRect(graphics::GraphicsContext& context, const Rect&) {
 
 // ---- editing ----------------------------------------------------------------------------
 
-bool TextView::shouldBeginEditing() { return !delegate_ || delegate_->textViewShouldBeginEditing(*this); }
-
-void TextView::didBeginEditing() {
-    if (delegate_) delegate_->textViewDidBeginEditing(*this);
-}
-
-// A view made read-only is not asked whether it may stop.
-bool TextView::shouldEndEditing() { return !delegate_ || !editable_ || delegate_->textViewShouldEndEditing(*this); }
-
-void TextView::didEndEditing() {
-    if (delegate_) delegate_->textViewDidEndEditing(*this);
-}
-
-bool TextView::shouldChangeText(TextRange range, const std::string& replacement) {
-    return !delegate_ || delegate_->shouldChangeTextInRange(*this, range, replacement);
-}
-
-void TextView::textDidChange() {
-    if (delegate_) delegate_->textViewDidChange(*this);
-}
+bool TextView::shouldEndEditing() { return !editable_ || DelegatingEditableText::shouldEndEditing(); }
 
 bool TextView::keyPressed(Key key, unsigned modifiers) {
     if (isEditing() && key == Key::SelectAll) return false;

@@ -37,11 +37,15 @@ public:
     virtual void textViewDidChange(TextView&) {}
 };
 
-class TextView : public EditableText<View> {
+class TextView : public DelegatingEditableText<View, TextView, TextViewDelegate> {
 public:
     static constexpr const char* TextDidBeginEditingNotification = "UITextViewTextDidBeginEditingNotification";
     static constexpr const char* TextDidChangeNotification = "UITextViewTextDidChangeNotification";
     static constexpr const char* TextDidEndEditingNotification = "UITextViewTextDidEndEditingNotification";
+    static constexpr EditingDelegateCalls<TextView, TextViewDelegate> kDelegateCalls{
+        &TextViewDelegate::textViewShouldBeginEditing, &TextViewDelegate::textViewDidBeginEditing,
+        &TextViewDelegate::textViewShouldEndEditing,   &TextViewDelegate::textViewDidEndEditing,
+        &TextViewDelegate::shouldChangeTextInRange,    &TextViewDelegate::textViewDidChange};
 
     TextView();
     explicit TextView(const graphics::Rect& frame);
@@ -52,10 +56,6 @@ public:
     // Space between the bounds and the text.
     graphics::EdgeInsets textContainerInset() const { return inset_; }
     void setTextContainerInset(graphics::EdgeInsets inset);
-
-    // Not owned.
-    TextViewDelegate* delegate() const { return delegate_; }
-    void setDelegate(TextViewDelegate* delegate) { delegate_ = delegate; }
 
     // The rectangle the text is laid out in.
     graphics::Rect textRect() const;
@@ -76,12 +76,8 @@ public:
     void touchesCancelled(const TouchSet& touches, const Event& event) override;
 
 protected:
-    bool shouldBeginEditing() override;
-    void didBeginEditing() override;
+    // A view made read-only is not asked whether it may stop.
     bool shouldEndEditing() override;
-    void didEndEditing() override;
-    bool shouldChangeText(TextRange range, const std::string& replacement) override;
-    void textDidChange() override;
     // Types a line break.
     void returnKeyPressed() override;
 
@@ -92,7 +88,6 @@ private:
     double scrollOffset(const graphics::Rect& rect) const;
 
     graphics::EdgeInsets inset_{8, 5, 8, 5};
-    TextViewDelegate* delegate_ = nullptr;
     bool editable_ = true;
     TouchPtr touch_;
 };
