@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <vector>
 
 namespace ui {
 
@@ -295,6 +297,64 @@ void TextBlockView::drawRect(GraphicsContext& context, const Rect&) {
 
 // ---- glyphs ---------------------------------------------------------------------------------------
 
+namespace {
+
+// One part of a system glyph, in fractions of its square: a line from (a, b)
+// to (c, d); a filled triangle (a, b), (c, d), (e, f); a rectangle (outlined,
+// rounded with corners of e of the width, or filled) or an ellipse at (a, b)
+// of size (c, d); an arc about (a, b) of radius c of the width, from angle d
+// to e.
+struct GlyphPart {
+    enum Kind { Line, Triangle, Box, RoundedBox, FilledBox, Ellipse, Arc } kind;
+    double a, b, c, d, e = 0, f = 0;
+};
+
+const std::vector<GlyphPart>& glyphParts(BarButtonSystemItem item) {
+    using enum GlyphPart::Kind;
+    using enum BarButtonSystemItem;
+    static const std::vector<GlyphPart> kNone;
+    static const std::map<BarButtonSystemItem, std::vector<GlyphPart>> kGlyphs{
+        {Add, {{Line, 0.5, 0.1, 0.5, 0.9}, {Line, 0.1, 0.5, 0.9, 0.5}}},
+        {Stop, {{Line, 0.15, 0.15, 0.85, 0.85}, {Line, 0.85, 0.15, 0.15, 0.85}}},
+        {Play, {{Triangle, 0.2, 0.1, 0.9, 0.5, 0.2, 0.9}}},
+        {Pause, {{FilledBox, 0.2, 0.1, 0.2, 0.8}, {FilledBox, 0.6, 0.1, 0.2, 0.8}}},
+        {Rewind, {{Triangle, 0.5, 0.2, 0.05, 0.5, 0.5, 0.8}, {Triangle, 0.95, 0.2, 0.5, 0.5, 0.95, 0.8}}},
+        {FastForward, {{Triangle, 0.05, 0.2, 0.5, 0.5, 0.05, 0.8}, {Triangle, 0.5, 0.2, 0.95, 0.5, 0.5, 0.8}}},
+        {Trash,
+         {{Line, 0.1, 0.2, 0.9, 0.2},
+          {Line, 0.38, 0.1, 0.62, 0.1},
+          {Box, 0.2, 0.2, 0.6, 0.72},
+          {Line, 0.4, 0.35, 0.4, 0.8},
+          {Line, 0.6, 0.35, 0.6, 0.8}}},
+        {Refresh, {{Arc, 0.5, 0.5, 0.38, -M_PI / 2, M_PI * 1.3}, {Triangle, 0.5, 0.0, 0.72, 0.12, 0.5, 0.25}}},
+        {Action,
+         {{Box, 0.15, 0.4, 0.7, 0.55},
+          {Line, 0.5, 0.05, 0.5, 0.65},
+          {Line, 0.3, 0.25, 0.5, 0.05},
+          {Line, 0.7, 0.25, 0.5, 0.05}}},
+        {Search, {{Ellipse, 0.1, 0.1, 0.55, 0.55}, {Line, 0.58, 0.58, 0.9, 0.9}}},
+        {Camera,
+         {{RoundedBox, 0.05, 0.25, 0.9, 0.65, 0.08},
+          {Ellipse, 0.35, 0.4, 0.3, 0.3},
+          {Line, 0.35, 0.25, 0.42, 0.12},
+          {Line, 0.42, 0.12, 0.58, 0.12},
+          {Line, 0.58, 0.12, 0.65, 0.25}}},
+        {Compose, {{Box, 0.1, 0.2, 0.65, 0.7}, {Line, 0.45, 0.55, 0.9, 0.1}}},
+        {Reply, {{Line, 0.1, 0.5, 0.45, 0.2}, {Line, 0.1, 0.5, 0.45, 0.8}, {Line, 0.1, 0.5, 0.9, 0.5}}},
+        {Organize,
+         {{Box, 0.1, 0.3, 0.8, 0.6},
+          {Line, 0.1, 0.3, 0.2, 0.15},
+          {Line, 0.2, 0.15, 0.45, 0.15},
+          {Line, 0.45, 0.15, 0.5, 0.3}}},
+        {Bookmarks, {{Box, 0.2, 0.1, 0.6, 0.8}, {Line, 0.35, 0.1, 0.35, 0.9}}},
+        {PageCurl, {{Triangle, 0.1, 0.9, 0.9, 0.1, 0.9, 0.9}}},
+    };
+    const auto found = kGlyphs.find(item);
+    return found == kGlyphs.end() ? kNone : found->second;
+}
+
+}  // namespace
+
 void drawSystemGlyph(GraphicsContext& context, BarButtonSystemItem item, const Rect& r, const Color& color) {
     context.saveGState();
     context.setFillColor(color);
@@ -304,99 +364,37 @@ void drawSystemGlyph(GraphicsContext& context, BarButtonSystemItem item, const R
     context.setLineJoin(graphics::LineJoin::Round);
     const double x = r.minX(), y = r.minY(), w = r.width(), h = r.height();
     auto at = [&](double fx, double fy) { return Point{x + fx * w, y + fy * h}; };
-    auto polygon = [&](std::initializer_list<Point> points) {
-        Path path;
-        bool first = true;
-        for (Point p : points) {
-            if (first)
-                path.moveTo(p);
-            else
-                path.lineTo(p);
-            first = false;
+    for (const GlyphPart& part : glyphParts(item)) {
+        const Rect box(x + part.a * w, y + part.b * h, part.c * w, part.d * h);
+        switch (part.kind) {
+            case GlyphPart::Line:
+                context.strokeLine(at(part.a, part.b), at(part.c, part.d));
+                break;
+            case GlyphPart::Triangle: {
+                Path path;
+                path.moveTo(at(part.a, part.b));
+                path.lineTo(at(part.c, part.d));
+                path.lineTo(at(part.e, part.f));
+                path.close();
+                context.fillPath(path);
+                break;
+            }
+            case GlyphPart::Box:
+                context.strokePathWithContextSettings(Path::rect(box));
+                break;
+            case GlyphPart::RoundedBox:
+                context.strokePathWithContextSettings(Path::roundedRect(box, part.e * w));
+                break;
+            case GlyphPart::FilledBox:
+                context.fillRect(box);
+                break;
+            case GlyphPart::Ellipse:
+                context.strokeEllipse(box);
+                break;
+            case GlyphPart::Arc:
+                context.strokePathWithContextSettings(Path::arc(at(part.a, part.b), part.c * w, part.d, part.e, false));
+                break;
         }
-        path.close();
-        context.fillPath(path);
-    };
-    auto line = [&](double x1, double y1, double x2, double y2) { context.strokeLine(at(x1, y1), at(x2, y2)); };
-    switch (item) {
-        case BarButtonSystemItem::Add:
-            line(0.5, 0.1, 0.5, 0.9);
-            line(0.1, 0.5, 0.9, 0.5);
-            break;
-        case BarButtonSystemItem::Stop:
-            line(0.15, 0.15, 0.85, 0.85);
-            line(0.85, 0.15, 0.15, 0.85);
-            break;
-        case BarButtonSystemItem::Play:
-            polygon({at(0.2, 0.1), at(0.9, 0.5), at(0.2, 0.9)});
-            break;
-        case BarButtonSystemItem::Pause:
-            context.fillRect(Rect(x + 0.2 * w, y + 0.1 * h, 0.2 * w, 0.8 * h));
-            context.fillRect(Rect(x + 0.6 * w, y + 0.1 * h, 0.2 * w, 0.8 * h));
-            break;
-        case BarButtonSystemItem::Rewind:
-            polygon({at(0.5, 0.2), at(0.05, 0.5), at(0.5, 0.8)});
-            polygon({at(0.95, 0.2), at(0.5, 0.5), at(0.95, 0.8)});
-            break;
-        case BarButtonSystemItem::FastForward:
-            polygon({at(0.05, 0.2), at(0.5, 0.5), at(0.05, 0.8)});
-            polygon({at(0.5, 0.2), at(0.95, 0.5), at(0.5, 0.8)});
-            break;
-        case BarButtonSystemItem::Trash:
-            line(0.1, 0.2, 0.9, 0.2);
-            line(0.38, 0.1, 0.62, 0.1);
-            context.strokePathWithContextSettings(Path::rect(Rect(x + 0.2 * w, y + 0.2 * h, 0.6 * w, 0.72 * h)));
-            line(0.4, 0.35, 0.4, 0.8);
-            line(0.6, 0.35, 0.6, 0.8);
-            break;
-        case BarButtonSystemItem::Refresh: {
-            Path arc = Path::arc(at(0.5, 0.5), 0.38 * w, -M_PI / 2, M_PI * 1.3, false);
-            context.strokePathWithContextSettings(arc);
-            polygon({at(0.5, 0.0), at(0.72, 0.12), at(0.5, 0.25)});
-            break;
-        }
-        case BarButtonSystemItem::Action:
-            context.strokePathWithContextSettings(Path::rect(Rect(x + 0.15 * w, y + 0.4 * h, 0.7 * w, 0.55 * h)));
-            line(0.5, 0.05, 0.5, 0.65);
-            line(0.3, 0.25, 0.5, 0.05);
-            line(0.7, 0.25, 0.5, 0.05);
-            break;
-        case BarButtonSystemItem::Search:
-            context.strokeEllipse(Rect(x + 0.1 * w, y + 0.1 * h, 0.55 * w, 0.55 * h));
-            line(0.58, 0.58, 0.9, 0.9);
-            break;
-        case BarButtonSystemItem::Camera:
-            context.strokePathWithContextSettings(
-                Path::roundedRect(Rect(x + 0.05 * w, y + 0.25 * h, 0.9 * w, 0.65 * h), 0.08 * w));
-            context.strokeEllipse(Rect(x + 0.35 * w, y + 0.4 * h, 0.3 * w, 0.3 * h));
-            line(0.35, 0.25, 0.42, 0.12);
-            line(0.42, 0.12, 0.58, 0.12);
-            line(0.58, 0.12, 0.65, 0.25);
-            break;
-        case BarButtonSystemItem::Compose:
-            context.strokePathWithContextSettings(Path::rect(Rect(x + 0.1 * w, y + 0.2 * h, 0.65 * w, 0.7 * h)));
-            line(0.45, 0.55, 0.9, 0.1);
-            break;
-        case BarButtonSystemItem::Reply:
-            line(0.1, 0.5, 0.45, 0.2);
-            line(0.1, 0.5, 0.45, 0.8);
-            line(0.1, 0.5, 0.9, 0.5);
-            break;
-        case BarButtonSystemItem::Organize:
-            context.strokePathWithContextSettings(Path::rect(Rect(x + 0.1 * w, y + 0.3 * h, 0.8 * w, 0.6 * h)));
-            line(0.1, 0.3, 0.2, 0.15);
-            line(0.2, 0.15, 0.45, 0.15);
-            line(0.45, 0.15, 0.5, 0.3);
-            break;
-        case BarButtonSystemItem::Bookmarks:
-            context.strokePathWithContextSettings(Path::rect(Rect(x + 0.2 * w, y + 0.1 * h, 0.6 * w, 0.8 * h)));
-            line(0.35, 0.1, 0.35, 0.9);
-            break;
-        case BarButtonSystemItem::PageCurl:
-            polygon({at(0.1, 0.9), at(0.9, 0.1), at(0.9, 0.9)});
-            break;
-        default:
-            break;
     }
     context.restoreGState();
 }
