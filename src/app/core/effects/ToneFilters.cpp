@@ -53,32 +53,37 @@ void xray(const uint8_t* in, uint8_t* out, uint32_t, uint32_t) {
 
 }  // namespace
 
-void GrayscaleFilter::processFilter(uint8_t* p, int32_t w, int32_t h) { applyInPlace(p, w, h, grayscale); }
-void GrayscaleFilter::processFilter(const uint8_t* s, uint8_t* d, int32_t w, int32_t h) {
-    applyCopy(s, d, w, h, grayscale);
-}
-void GrayscaleFilter::processFilter(const uint8_t* s, uint8_t* d, graphics::Size z, graphics::Rect r) {
-    applyScaled(s, d, z, r, grayscale);
+namespace tonerules {
+// Most effects use one rule for all three operations.
+template <auto rule>
+struct OneRule {
+    static constexpr auto inPlace = rule, copy = rule, scaled = rule;
+};
+struct Grayscale : OneRule<grayscale> {};
+struct Sepia {
+    static constexpr auto inPlace = sepiaInPlace, copy = sepiaCopy, scaled = sepiaScaled;
+};
+struct ColorChange : OneRule<swapRedBlue> {};
+struct XRay : OneRule<xray> {};
+}  // namespace tonerules
+
+template <class Rules>
+void PixelRuleFilter<Rules>::processFilter(uint8_t* pixels, int32_t width, int32_t height) {
+    applyInPlace(pixels, width, height, Rules::inPlace);
 }
 
-void SepiaFilter::processFilter(uint8_t* p, int32_t w, int32_t h) { applyInPlace(p, w, h, sepiaInPlace); }
-void SepiaFilter::processFilter(const uint8_t* s, uint8_t* d, int32_t w, int32_t h) {
-    applyCopy(s, d, w, h, sepiaCopy);
-}
-void SepiaFilter::processFilter(const uint8_t* s, uint8_t* d, graphics::Size z, graphics::Rect r) {
-    applyScaled(s, d, z, r, sepiaScaled);
+template <class Rules>
+void PixelRuleFilter<Rules>::processFilter(const uint8_t* source, uint8_t* dest, int32_t width, int32_t height) {
+    applyCopy(source, dest, width, height, Rules::copy);
 }
 
-void ColorChangeFilter::processFilter(uint8_t* p, int32_t w, int32_t h) { applyInPlace(p, w, h, swapRedBlue); }
-void ColorChangeFilter::processFilter(const uint8_t* s, uint8_t* d, int32_t w, int32_t h) {
-    applyCopy(s, d, w, h, swapRedBlue);
-}
-void ColorChangeFilter::processFilter(const uint8_t* s, uint8_t* d, graphics::Size z, graphics::Rect r) {
-    applyScaled(s, d, z, r, swapRedBlue);
+template <class Rules>
+void PixelRuleFilter<Rules>::processFilter(const uint8_t* source, uint8_t* dest, graphics::Size size,
+                                           graphics::Rect scaleRect) {
+    applyScaled(source, dest, size, scaleRect, Rules::scaled);
 }
 
-void XRayFilter::processFilter(uint8_t* p, int32_t w, int32_t h) { applyInPlace(p, w, h, xray); }
-void XRayFilter::processFilter(const uint8_t* s, uint8_t* d, int32_t w, int32_t h) { applyCopy(s, d, w, h, xray); }
-void XRayFilter::processFilter(const uint8_t* s, uint8_t* d, graphics::Size z, graphics::Rect r) {
-    applyScaled(s, d, z, r, xray);
-}
+template class PixelRuleFilter<tonerules::Grayscale>;
+template class PixelRuleFilter<tonerules::Sepia>;
+template class PixelRuleFilter<tonerules::ColorChange>;
+template class PixelRuleFilter<tonerules::XRay>;
