@@ -20,15 +20,7 @@ GPUImageAverageColor::GPUImageAverageColor()
 }
 
 GPUImageAverageColor::~GPUImageAverageColor() {
-    runSynchronouslyOnContextQueue([&] {
-        if (GPUImageContext::useImageProcessingContext()) {
-            stageFramebuffers_.clear();
-            stageTextures_.clear();
-            return;
-        }
-        for (auto& framebuffer : stageFramebuffers_) framebuffer.release();
-        for (auto& texture : stageTextures_) texture.release();
-    });
+    runSynchronouslyOnContextQueue([&] { deleteGLObjects(stageFramebuffers_, stageTextures_); });
 }
 
 void GPUImageAverageColor::setColorAverageProcessingFinishedBlock(ColorAverageProcessingFinishedBlock block) {

@@ -14,11 +14,7 @@ GPUImageBuffer::GPUImageBuffer() {
 }
 
 GPUImageBuffer::~GPUImageBuffer() {
-    runSynchronouslyOnContextQueue([&] {
-        if (!GPUImageContext::useImageProcessingContext())
-            for (auto& texture : bufferedTextures_) texture.release();
-        bufferedTextures_.clear();
-    });
+    runSynchronouslyOnContextQueue([&] { deleteGLObjects(bufferedTextures_); });
 }
 
 GLuint GPUImageBuffer::generateTexture() {

@@ -123,4 +123,27 @@ private:
     std::unique_ptr<Limits> limits_;
 };
 
+namespace detail {
+template <class Handle>
+void deleteOrLetGo(Handle& handle, bool inContext) {
+    if (!inContext) handle.release();
+    handle.reset();
+}
+template <class Handle>
+void deleteOrLetGo(std::vector<Handle>& handles, bool inContext) {
+    if (!inContext)
+        for (auto& handle : handles) handle.release();
+    handles.clear();
+}
+}  // namespace detail
+
+// On the context queue: deletes GL objects (gl handles, or vectors of them)
+// in the shared context. Without a context there is nothing to delete them
+// in; their names are let go and go with the process.
+template <class... Owners>
+void deleteGLObjects(Owners&... owners) {
+    const bool inContext = GPUImageContext::useImageProcessingContext();
+    (detail::deleteOrLetGo(owners, inContext), ...);
+}
+
 }  // namespace gpuimage

@@ -76,15 +76,7 @@ void GPUImageFilter::setUpProgram(const std::string& vertexShader, const std::st
 }
 
 GPUImageFilter::~GPUImageFilter() {
-    runSynchronouslyOnContextQueue([&] {
-        if (!GPUImageContext::useImageProcessingContext()) {
-            filterFramebuffer_.release();
-            outputTexture_.release();
-            return;
-        }
-        filterFramebuffer_.reset();
-        outputTexture_.reset();
-    });
+    runSynchronouslyOnContextQueue([&] { deleteGLObjects(filterFramebuffer_, outputTexture_); });
 }
 
 // Target side.

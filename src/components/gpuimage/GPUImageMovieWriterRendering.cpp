@@ -72,16 +72,7 @@ bool GPUImageMovieWriter::createDataFBO() {
 }
 
 void GPUImageMovieWriter::destroyDataFBO() {
-    runSynchronouslyOnContextQueue([&] {
-        if (!GPUImageContext::useImageProcessingContext()) {
-            // No context to delete them in: the names go with the process.
-            movieFramebuffer_.release();
-            movieRenderTexture_.release();
-            return;
-        }
-        movieFramebuffer_.reset();
-        movieRenderTexture_.reset();
-    });
+    runSynchronouslyOnContextQueue([&] { deleteGLObjects(movieFramebuffer_, movieRenderTexture_); });
 }
 
 bool GPUImageMovieWriter::renderAndReadBack(media::PixelBuffer& buffer) {

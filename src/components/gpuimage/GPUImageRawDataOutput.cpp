@@ -83,15 +83,7 @@ void GPUImageRawDataOutput::createDataFBO() {
 }
 
 void GPUImageRawDataOutput::destroyDataFBO() {
-    runSynchronouslyOnContextQueue([&] {
-        if (!GPUImageContext::useImageProcessingContext()) {
-            dataFramebuffer_.release();
-            dataRenderbuffer_.release();
-            return;
-        }
-        dataFramebuffer_.reset();
-        dataRenderbuffer_.reset();
-    });
+    runSynchronouslyOnContextQueue([&] { deleteGLObjects(dataFramebuffer_, dataRenderbuffer_); });
 }
 
 void GPUImageRawDataOutput::setFilterFBO() {

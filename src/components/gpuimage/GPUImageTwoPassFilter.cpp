@@ -34,15 +34,7 @@ GPUImageTwoPassFilter::GPUImageTwoPassFilter(const std::string& firstStageFragme
                             secondStageFragmentShader) {}
 
 GPUImageTwoPassFilter::~GPUImageTwoPassFilter() {
-    runSynchronouslyOnContextQueue([&] {
-        if (!GPUImageContext::useImageProcessingContext()) {
-            secondFilterFramebuffer_.release();
-            secondFilterOutputTexture_.release();
-            return;
-        }
-        secondFilterFramebuffer_.reset();
-        secondFilterOutputTexture_.reset();
-    });
+    runSynchronouslyOnContextQueue([&] { deleteGLObjects(secondFilterFramebuffer_, secondFilterOutputTexture_); });
 }
 
 void GPUImageTwoPassFilter::setFilterFBO() {

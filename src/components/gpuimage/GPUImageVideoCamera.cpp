@@ -117,17 +117,8 @@ GPUImageVideoCamera::~GPUImageVideoCamera() {
     stopCameraCapture();
     if (videoOutput_) videoOutput_->setSampleBufferDelegate(nullptr, foundation::DispatchQueue::global());
     removeInputsAndOutputs();
-    runSynchronouslyOnContextQueue([&] {
-        if (!GPUImageContext::useImageProcessingContext()) {
-            yuvConversionFramebuffer_.release();
-            luminanceTexture_.release();
-            chrominanceTexture_.release();
-            return;
-        }
-        yuvConversionFramebuffer_.reset();
-        luminanceTexture_.reset();
-        chrominanceTexture_.reset();
-    });
+    runSynchronouslyOnContextQueue(
+        [&] { deleteGLObjects(yuvConversionFramebuffer_, luminanceTexture_, chrominanceTexture_); });
 }
 
 // ---- session ---------------------------------------------------------------------------
