@@ -3,8 +3,35 @@
 #include "platform/gl/ReadBack.h"
 
 #include <QImage>
+#include <cmath>
+#include <cstring>
 
 using gl::es1::ext;
+
+PixelBox PixelBox::united(const PixelBox& other) const {
+    if (other.isEmpty()) return *this;
+    if (isEmpty()) return other;
+    return {std::min(left, other.left), std::min(bottom, other.bottom), std::max(right, other.right),
+            std::max(top, other.top)};
+}
+
+PixelBox PixelBox::clipped(int width, int height) const {
+    PixelBox box{std::max(left, 0), std::max(bottom, 0), std::min(right, width), std::min(top, height)};
+    return box.isEmpty() ? PixelBox{} : box;
+}
+
+PixelBox PixelBox::around(const CanvasSprite& sprite) {
+    // Sizes below a pixel still draw one (GL's smallest point).
+    const double half = std::max(sprite.size, 1.0f) / 2.0;
+    const auto edge = [](double value, bool low) {
+        // Far outside any canvas: clamp before converting so it stays defined.
+        const double clamped = std::clamp(value, -1e8, 1e8);
+        return static_cast<int>(low ? std::floor(clamped) - 1 : std::ceil(clamped) + 1);
+    };
+    if (!std::isfinite(sprite.x) || !std::isfinite(sprite.y) || !std::isfinite(sprite.size)) return {};
+    return {edge(sprite.x - half, true), edge(sprite.y - half, true), edge(sprite.x + half, false),
+            edge(sprite.y + half, false)};
+}
 
 foundation::Result<std::unique_ptr<CanvasSurface>> CanvasSurface::create() {
     auto context = gl::Context::create(gl::Api::Es1);
@@ -48,12 +75,39 @@ bool CanvasSurface::createFramebuffer(int width, int height) {
     glOrthof(0, static_cast<GLfloat>(width), 0, static_cast<GLfloat>(height), -1, 1);
     glViewport(0, 0, width, height);
     glMatrixMode(GL_MODELVIEW);
+    markAllChanged();
     return true;
 }
 
 void CanvasSurface::clear() {
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    markAllChanged();
+}
+
+void CanvasSurface::updatePicture(QImage& picture) {
+    if (picture.width() != backingWidth_ || picture.height() != backingHeight_ ||
+        picture.format() != QImage::Format_RGBA8888_Premultiplied) {
+        picture = QImage(backingWidth_, backingHeight_, QImage::Format_RGBA8888_Premultiplied);
+        markAllChanged();
+    }
+    const PixelBox box = changed_.clipped(backingWidth_, backingHeight_);
+    changed_ = {};
+    if (box.isEmpty() || picture.isNull()) return;
+    const int width = box.right - box.left;
+    const int height = box.top - box.bottom;
+    const size_t row = static_cast<size_t>(width) * 4;
+    readBuffer_.resize(row * static_cast<size_t>(height));
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(box.left, box.bottom, width, height, GL_RGBA, GL_UNSIGNED_BYTE, readBuffer_.data());
+    // GL's bottom row is the picture's last; bits() detaches only when
+    // someone else still holds the previous picture, which then stays as it was.
+    uchar* bits = picture.bits();
+    const qsizetype stride = picture.bytesPerLine();
+    for (int r = 0; r < height; ++r) {
+        uchar* target = bits + static_cast<qsizetype>(backingHeight_ - 1 - (box.bottom + r)) * stride + box.left * 4;
+        std::memcpy(target, readBuffer_.data() + static_cast<size_t>(r) * row, row);
+    }
 }
 
 graphics::Image CanvasSurface::readImage(int width, int height) {
@@ -119,6 +173,7 @@ void CanvasSurface::drawSprites(const std::vector<CanvasSprite>& sprites, bool t
                sprite.y < backingHeight_;
     };
     size_t runStart = 0;
+    for (const CanvasSprite& sprite : sprites) changed_ = changed_.united(PixelBox::around(sprite));
     for (size_t i = 0; i < sprites.size(); ++i) {
         if (drawnAsPoint(sprites[i])) continue;
         drawPoints(sprites.data() + runStart, i - runStart);

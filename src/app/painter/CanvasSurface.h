@@ -14,11 +14,30 @@
 #include <memory>
 #include <vector>
 
+class QImage;
+
 // One square stamp: centre in canvas pixels and its size in pixels.
 struct CanvasSprite {
     float x = 0;
     float y = 0;
     float size = 0;
+};
+
+// A box of whole canvas pixels, rows counted from the bottom as GL counts
+// them; right and top are exclusive. Empty when either side is not positive.
+struct PixelBox {
+    int left = 0;
+    int bottom = 0;
+    int right = 0;
+    int top = 0;
+
+    bool isEmpty() const { return right <= left || top <= bottom; }
+    // The smallest box holding both; an empty box adds nothing.
+    PixelBox united(const PixelBox& other) const;
+    PixelBox clipped(int width, int height) const;
+    // Every pixel a sprite may touch: its square, widened to whole pixels
+    // and by one more for the filtered rim.
+    static PixelBox around(const CanvasSprite& sprite);
 };
 
 class CanvasSurface {
@@ -40,6 +59,15 @@ public:
     void clear();
     // The framebuffer's pixels, top row first, alpha premultiplied.
     graphics::Image readImage(int width, int height);
+    // Brings `picture` (the whole framebuffer, top row first) up to date by
+    // reading back only what was drawn since the last call; all of it when
+    // the picture is null, of another size, or the framebuffer is new.
+    void updatePicture(QImage& picture);
+    // For drawing done with GL directly: the whole framebuffer is read back
+    // on the next update.
+    void markAllChanged() { changed_ = {0, 0, backingWidth_, backingHeight_}; }
+    // What the next update reads back.
+    const PixelBox& changedBox() const { return changed_; }
 
     // The texture of a picture, made once per picture (straight RGBA bytes
     // premultiplied, as drawn into a zero-filled bitmap).
@@ -65,5 +93,7 @@ private:
     int backingWidth_ = 0;
     int backingHeight_ = 0;
     float largestPointSize_ = 1;
+    PixelBox changed_;
+    std::vector<uint8_t> readBuffer_;
     std::map<int64_t, gl::es1::Texture> textures_;
 };

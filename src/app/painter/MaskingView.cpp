@@ -58,6 +58,7 @@ void MaskingView::drawBack(bool replaying) {
     glVertexPointer(2, GL_FLOAT, 0, vertices);
     glTexCoordPointer(2, GL_FLOAT, 0, coordinates);
     if (texture_ != 0) glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    surface_->markAllChanged();
     glBindTexture(GL_TEXTURE_2D, 0);
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);

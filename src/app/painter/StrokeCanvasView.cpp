@@ -43,7 +43,11 @@ bool StrokeCanvasView::beginDrawing() {
 
 void StrokeCanvasView::present() {
     if (!surface_->hasFramebuffer()) return;
-    layer().setContents(surface_->readImage(surface_->backingWidth(), surface_->backingHeight()));
+    // The layer lets go of the picture first, so it is updated in place
+    // rather than copied whole for every move of a drag.
+    layer().setContents(std::nullopt);
+    surface_->updatePicture(shown_);
+    layer().setContents(graphics::Image(shown_));
 }
 
 bool StrokeCanvasView::rebuildFramebuffer() {

@@ -9,6 +9,7 @@
 #include "app/painter/PaintingCanvasView.h"
 #include "app/painter/Stroke.h"
 
+#include <QImage>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -62,6 +63,8 @@ protected:
     void moveToRedo();
 
     std::unique_ptr<CanvasSurface> surface_;
+    // What the layer shows, updated in place where drawing changed it.
+    QImage shown_;
     bool needsErase_ = false;
     StrokeList strokeBuffer_;
     std::optional<StrokeList> redoBuffer_;  // made on the first undo
