@@ -3,232 +3,149 @@
 // Channels, their sections, branding, settings and statistics.
 // Each property reads and writes the object's JSON under its key.
 
-#include "components/google/GTLCollectionObject.h"
-#include "components/google/GTLYouTubeForward.h"
-
-#include <memory>
-#include <optional>
-#include <string>
-#include <vector>
+#include "components/google/GTLYouTubeBaseObjects.h"
 
 namespace google {
 
-class GTLYouTubeChannel : public GTLObject {
+class GTLYouTubeChannel : public GTLYouTubeResource {
     GTL_OBJECT_CLASS(GTLYouTubeChannel)
 
 public:
-    std::shared_ptr<GTLYouTubeChannelAuditDetails> auditDetails();
-    void setAuditDetails(const std::shared_ptr<GTLYouTubeChannelAuditDetails>& value);
-    std::shared_ptr<GTLYouTubeChannelBrandingSettings> brandingSettings();
-    void setBrandingSettings(const std::shared_ptr<GTLYouTubeChannelBrandingSettings>& value);
-    std::shared_ptr<GTLYouTubeChannelContentDetails> contentDetails();
-    void setContentDetails(const std::shared_ptr<GTLYouTubeChannelContentDetails>& value);
-    std::shared_ptr<GTLYouTubeChannelContentOwnerDetails> contentOwnerDetails();
-    void setContentOwnerDetails(const std::shared_ptr<GTLYouTubeChannelContentOwnerDetails>& value);
-    std::shared_ptr<GTLYouTubeChannelConversionPings> conversionPings();
-    void setConversionPings(const std::shared_ptr<GTLYouTubeChannelConversionPings>& value);
-    std::optional<std::string> ETag() const;
-    void setETag(std::optional<std::string> value);
-    std::optional<std::string> identifier() const;
-    void setIdentifier(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeInvideoPromotion> invideoPromotion();
-    void setInvideoPromotion(const std::shared_ptr<GTLYouTubeInvideoPromotion>& value);
-    std::optional<std::string> kind() const;
-    void setKind(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeChannelLocalizations> localizations();
-    void setLocalizations(const std::shared_ptr<GTLYouTubeChannelLocalizations>& value);
-    std::shared_ptr<GTLYouTubeChannelSnippet> snippet();
-    void setSnippet(const std::shared_ptr<GTLYouTubeChannelSnippet>& value);
-    std::shared_ptr<GTLYouTubeChannelStatistics> statistics();
-    void setStatistics(const std::shared_ptr<GTLYouTubeChannelStatistics>& value);
-    std::shared_ptr<GTLYouTubeChannelStatus> status();
-    void setStatus(const std::shared_ptr<GTLYouTubeChannelStatus>& value);
-    std::shared_ptr<GTLYouTubeChannelTopicDetails> topicDetails();
-    void setTopicDetails(const std::shared_ptr<GTLYouTubeChannelTopicDetails>& value);
+    GTL_OBJECT_PROPERTY(GTLYouTubeChannelAuditDetails, auditDetails, AuditDetails, "auditDetails")
+    GTL_OBJECT_PROPERTY(GTLYouTubeChannelBrandingSettings, brandingSettings, BrandingSettings, "brandingSettings")
+    GTL_OBJECT_PROPERTY(GTLYouTubeChannelContentDetails, contentDetails, ContentDetails, "contentDetails")
+    GTL_OBJECT_PROPERTY(GTLYouTubeChannelContentOwnerDetails, contentOwnerDetails, ContentOwnerDetails,
+                        "contentOwnerDetails")
+    GTL_OBJECT_PROPERTY(GTLYouTubeChannelConversionPings, conversionPings, ConversionPings, "conversionPings")
+    GTL_OBJECT_PROPERTY(GTLYouTubeInvideoPromotion, invideoPromotion, InvideoPromotion, "invideoPromotion")
+    GTL_OBJECT_PROPERTY(GTLYouTubeChannelLocalizations, localizations, Localizations, "localizations")
+    GTL_OBJECT_PROPERTY(GTLYouTubeChannelSnippet, snippet, Snippet, "snippet")
+    GTL_OBJECT_PROPERTY(GTLYouTubeChannelStatistics, statistics, Statistics, "statistics")
+    GTL_OBJECT_PROPERTY(GTLYouTubeChannelStatus, status, Status, "status")
+    GTL_OBJECT_PROPERTY(GTLYouTubeChannelTopicDetails, topicDetails, TopicDetails, "topicDetails")
 };
 
 class GTLYouTubeChannelAuditDetails : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeChannelAuditDetails)
 
 public:
-    std::optional<Value> communityGuidelinesGoodStanding() const;
-    void setCommunityGuidelinesGoodStanding(std::optional<Value> value);
-    std::optional<Value> contentIdClaimsGoodStanding() const;
-    void setContentIdClaimsGoodStanding(std::optional<Value> value);
-    std::optional<Value> copyrightStrikesGoodStanding() const;
-    void setCopyrightStrikesGoodStanding(std::optional<Value> value);
-    std::optional<Value> overallGoodStanding() const;
-    void setOverallGoodStanding(std::optional<Value> value);
+    GTL_NUMBER_PROPERTY(communityGuidelinesGoodStanding, CommunityGuidelinesGoodStanding,
+                        "communityGuidelinesGoodStanding")
+    GTL_NUMBER_PROPERTY(contentIdClaimsGoodStanding, ContentIdClaimsGoodStanding, "contentIdClaimsGoodStanding")
+    GTL_NUMBER_PROPERTY(copyrightStrikesGoodStanding, CopyrightStrikesGoodStanding, "copyrightStrikesGoodStanding")
+    GTL_NUMBER_PROPERTY(overallGoodStanding, OverallGoodStanding, "overallGoodStanding")
 };
 
 class GTLYouTubeChannelBannerResource : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeChannelBannerResource)
 
 public:
-    std::optional<std::string> ETag() const;
-    void setETag(std::optional<std::string> value);
-    std::optional<std::string> kind() const;
-    void setKind(std::optional<std::string> value);
-    std::optional<std::string> url() const;
-    void setUrl(std::optional<std::string> value);
+    GTL_STRING_PROPERTY(ETag, ETag, "etag")
+    GTL_STRING_PROPERTY(kind, Kind, "kind")
+    GTL_STRING_PROPERTY(url, Url, "url")
 };
 
 class GTLYouTubeChannelBrandingSettings : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeChannelBrandingSettings)
 
 public:
-    std::shared_ptr<GTLYouTubeChannelSettings> channel();
-    void setChannel(const std::shared_ptr<GTLYouTubeChannelSettings>& value);
-    std::optional<std::vector<std::shared_ptr<GTLYouTubePropertyValue>>> hints();
-    void setHints(const std::optional<std::vector<std::shared_ptr<GTLYouTubePropertyValue>>>& value);
-    std::shared_ptr<GTLYouTubeImageSettings> image();
-    void setImage(const std::shared_ptr<GTLYouTubeImageSettings>& value);
-    std::shared_ptr<GTLYouTubeWatchSettings> watch();
-    void setWatch(const std::shared_ptr<GTLYouTubeWatchSettings>& value);
+    GTL_OBJECT_PROPERTY(GTLYouTubeChannelSettings, channel, Channel, "channel")
+    GTL_OBJECT_ARRAY_PROPERTY(GTLYouTubePropertyValue, hints, Hints, "hints")
+    GTL_OBJECT_PROPERTY(GTLYouTubeImageSettings, image, Image, "image")
+    GTL_OBJECT_PROPERTY(GTLYouTubeWatchSettings, watch, Watch, "watch")
 };
 
 class GTLYouTubeChannelContentDetails : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeChannelContentDetails)
 
 public:
-    std::optional<std::string> googlePlusUserId() const;
-    void setGooglePlusUserId(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeChannelContentDetailsRelatedPlaylists> relatedPlaylists();
-    void setRelatedPlaylists(const std::shared_ptr<GTLYouTubeChannelContentDetailsRelatedPlaylists>& value);
+    GTL_STRING_PROPERTY(googlePlusUserId, GooglePlusUserId, "googlePlusUserId")
+    GTL_OBJECT_PROPERTY(GTLYouTubeChannelContentDetailsRelatedPlaylists, relatedPlaylists, RelatedPlaylists,
+                        "relatedPlaylists")
 };
 
 class GTLYouTubeChannelContentDetailsRelatedPlaylists : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeChannelContentDetailsRelatedPlaylists)
 
 public:
-    std::optional<std::string> favorites() const;
-    void setFavorites(std::optional<std::string> value);
-    std::optional<std::string> likes() const;
-    void setLikes(std::optional<std::string> value);
-    std::optional<std::string> uploads() const;
-    void setUploads(std::optional<std::string> value);
-    std::optional<std::string> watchHistory() const;
-    void setWatchHistory(std::optional<std::string> value);
-    std::optional<std::string> watchLater() const;
-    void setWatchLater(std::optional<std::string> value);
+    GTL_STRING_PROPERTY(favorites, Favorites, "favorites")
+    GTL_STRING_PROPERTY(likes, Likes, "likes")
+    GTL_STRING_PROPERTY(uploads, Uploads, "uploads")
+    GTL_STRING_PROPERTY(watchHistory, WatchHistory, "watchHistory")
+    GTL_STRING_PROPERTY(watchLater, WatchLater, "watchLater")
 };
 
 class GTLYouTubeChannelContentOwnerDetails : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeChannelContentOwnerDetails)
 
 public:
-    std::optional<std::string> contentOwner() const;
-    void setContentOwner(std::optional<std::string> value);
-    GTLDateTimePtr timeLinked();
-    void setTimeLinked(GTLDateTimePtr value);
+    GTL_STRING_PROPERTY(contentOwner, ContentOwner, "contentOwner")
+    GTL_DATE_TIME_PROPERTY(timeLinked, TimeLinked, "timeLinked")
 };
 
 class GTLYouTubeChannelConversionPing : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeChannelConversionPing)
 
 public:
-    std::optional<std::string> context() const;
-    void setContext(std::optional<std::string> value);
-    std::optional<std::string> conversionUrl() const;
-    void setConversionUrl(std::optional<std::string> value);
+    GTL_STRING_PROPERTY(context, Context, "context")
+    GTL_STRING_PROPERTY(conversionUrl, ConversionUrl, "conversionUrl")
 };
 
 class GTLYouTubeChannelConversionPings : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeChannelConversionPings)
 
 public:
-    std::optional<std::vector<std::shared_ptr<GTLYouTubeChannelConversionPing>>> pings();
-    void setPings(const std::optional<std::vector<std::shared_ptr<GTLYouTubeChannelConversionPing>>>& value);
+    GTL_OBJECT_ARRAY_PROPERTY(GTLYouTubeChannelConversionPing, pings, Pings, "pings")
 };
 
-class GTLYouTubeChannelListResponse : public GTLCollectionObject {
+class GTLYouTubeChannelListResponse : public GTLYouTubeListResponse {
     GTL_OBJECT_CLASS(GTLYouTubeChannelListResponse)
 
 public:
-    std::optional<std::string> ETag() const;
-    void setETag(std::optional<std::string> value);
-    std::optional<std::string> eventId() const;
-    void setEventId(std::optional<std::string> value);
-    std::optional<std::vector<std::shared_ptr<GTLYouTubeChannel>>> items();
-    void setItems(const std::optional<std::vector<std::shared_ptr<GTLYouTubeChannel>>>& value);
-    std::optional<std::string> kind() const;
-    void setKind(std::optional<std::string> value);
-    std::optional<std::string> nextPageToken() const;
-    void setNextPageToken(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubePageInfo> pageInfo();
-    void setPageInfo(const std::shared_ptr<GTLYouTubePageInfo>& value);
-    std::optional<std::string> prevPageToken() const;
-    void setPrevPageToken(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeTokenPagination> tokenPagination();
-    void setTokenPagination(const std::shared_ptr<GTLYouTubeTokenPagination>& value);
-    std::optional<std::string> visitorId() const;
-    void setVisitorId(std::optional<std::string> value);
+    GTL_OBJECT_ARRAY_PROPERTY(GTLYouTubeChannel, items, Items, "items")
 };
 
 class GTLYouTubeChannelLocalization : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeChannelLocalization)
 
 public:
-    std::optional<std::string> descriptionProperty() const;
-    void setDescriptionProperty(std::optional<std::string> value);
-    std::optional<std::string> title() const;
-    void setTitle(std::optional<std::string> value);
+    GTL_STRING_PROPERTY(descriptionProperty, DescriptionProperty, "description")
+    GTL_STRING_PROPERTY(title, Title, "title")
 };
 
 class GTLYouTubeChannelLocalizations : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeChannelLocalizations)
 };
 
-class GTLYouTubeChannelSection : public GTLObject {
+class GTLYouTubeChannelSection : public GTLYouTubeResource {
     GTL_OBJECT_CLASS(GTLYouTubeChannelSection)
 
 public:
-    std::shared_ptr<GTLYouTubeChannelSectionContentDetails> contentDetails();
-    void setContentDetails(const std::shared_ptr<GTLYouTubeChannelSectionContentDetails>& value);
-    std::optional<std::string> ETag() const;
-    void setETag(std::optional<std::string> value);
-    std::optional<std::string> identifier() const;
-    void setIdentifier(std::optional<std::string> value);
-    std::optional<std::string> kind() const;
-    void setKind(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeChannelSectionLocalizations> localizations();
-    void setLocalizations(const std::shared_ptr<GTLYouTubeChannelSectionLocalizations>& value);
-    std::shared_ptr<GTLYouTubeChannelSectionSnippet> snippet();
-    void setSnippet(const std::shared_ptr<GTLYouTubeChannelSectionSnippet>& value);
+    GTL_OBJECT_PROPERTY(GTLYouTubeChannelSectionContentDetails, contentDetails, ContentDetails, "contentDetails")
+    GTL_OBJECT_PROPERTY(GTLYouTubeChannelSectionLocalizations, localizations, Localizations, "localizations")
+    GTL_OBJECT_PROPERTY(GTLYouTubeChannelSectionSnippet, snippet, Snippet, "snippet")
 };
 
 class GTLYouTubeChannelSectionContentDetails : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeChannelSectionContentDetails)
 
 public:
-    std::optional<std::vector<std::string>> channels() const;
-    void setChannels(std::optional<std::vector<std::string>> value);
-    std::optional<std::vector<std::string>> playlists() const;
-    void setPlaylists(std::optional<std::vector<std::string>> value);
+    GTL_STRING_ARRAY_PROPERTY(channels, Channels, "channels")
+    GTL_STRING_ARRAY_PROPERTY(playlists, Playlists, "playlists")
 };
 
-class GTLYouTubeChannelSectionListResponse : public GTLCollectionObject {
+class GTLYouTubeChannelSectionListResponse : public GTLYouTubeResponse {
     GTL_OBJECT_CLASS(GTLYouTubeChannelSectionListResponse)
 
 public:
-    std::optional<std::string> ETag() const;
-    void setETag(std::optional<std::string> value);
-    std::optional<std::string> eventId() const;
-    void setEventId(std::optional<std::string> value);
-    std::optional<std::vector<std::shared_ptr<GTLYouTubeChannelSection>>> items();
-    void setItems(const std::optional<std::vector<std::shared_ptr<GTLYouTubeChannelSection>>>& value);
-    std::optional<std::string> kind() const;
-    void setKind(std::optional<std::string> value);
-    std::optional<std::string> visitorId() const;
-    void setVisitorId(std::optional<std::string> value);
+    GTL_OBJECT_ARRAY_PROPERTY(GTLYouTubeChannelSection, items, Items, "items")
 };
 
 class GTLYouTubeChannelSectionLocalization : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeChannelSectionLocalization)
 
 public:
-    std::optional<std::string> title() const;
-    void setTitle(std::optional<std::string> value);
+    GTL_STRING_PROPERTY(title, Title, "title")
 };
 
 class GTLYouTubeChannelSectionLocalizations : public GTLObject {
@@ -239,112 +156,74 @@ class GTLYouTubeChannelSectionSnippet : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeChannelSectionSnippet)
 
 public:
-    std::optional<std::string> channelId() const;
-    void setChannelId(std::optional<std::string> value);
-    std::optional<std::string> defaultLanguage() const;
-    void setDefaultLanguage(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeChannelSectionLocalization> localized();
-    void setLocalized(const std::shared_ptr<GTLYouTubeChannelSectionLocalization>& value);
-    std::optional<Value> position() const;
-    void setPosition(std::optional<Value> value);
-    std::optional<std::string> style() const;
-    void setStyle(std::optional<std::string> value);
-    std::optional<std::string> title() const;
-    void setTitle(std::optional<std::string> value);
-    std::optional<std::string> type() const;
-    void setType(std::optional<std::string> value);
+    GTL_STRING_PROPERTY(channelId, ChannelId, "channelId")
+    GTL_STRING_PROPERTY(defaultLanguage, DefaultLanguage, "defaultLanguage")
+    GTL_OBJECT_PROPERTY(GTLYouTubeChannelSectionLocalization, localized, Localized, "localized")
+    GTL_NUMBER_PROPERTY(position, Position, "position")
+    GTL_STRING_PROPERTY(style, Style, "style")
+    GTL_STRING_PROPERTY(title, Title, "title")
+    GTL_STRING_PROPERTY(type, Type, "type")
 };
 
 class GTLYouTubeChannelSettings : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeChannelSettings)
 
 public:
-    std::optional<std::string> country() const;
-    void setCountry(std::optional<std::string> value);
-    std::optional<std::string> defaultLanguage() const;
-    void setDefaultLanguage(std::optional<std::string> value);
-    std::optional<std::string> defaultTab() const;
-    void setDefaultTab(std::optional<std::string> value);
-    std::optional<std::string> descriptionProperty() const;
-    void setDescriptionProperty(std::optional<std::string> value);
-    std::optional<std::string> featuredChannelsTitle() const;
-    void setFeaturedChannelsTitle(std::optional<std::string> value);
-    std::optional<std::vector<std::string>> featuredChannelsUrls() const;
-    void setFeaturedChannelsUrls(std::optional<std::vector<std::string>> value);
-    std::optional<std::string> keywords() const;
-    void setKeywords(std::optional<std::string> value);
-    std::optional<Value> moderateComments() const;
-    void setModerateComments(std::optional<Value> value);
-    std::optional<std::string> profileColor() const;
-    void setProfileColor(std::optional<std::string> value);
-    std::optional<Value> showBrowseView() const;
-    void setShowBrowseView(std::optional<Value> value);
-    std::optional<Value> showRelatedChannels() const;
-    void setShowRelatedChannels(std::optional<Value> value);
-    std::optional<std::string> title() const;
-    void setTitle(std::optional<std::string> value);
-    std::optional<std::string> trackingAnalyticsAccountId() const;
-    void setTrackingAnalyticsAccountId(std::optional<std::string> value);
-    std::optional<std::string> unsubscribedTrailer() const;
-    void setUnsubscribedTrailer(std::optional<std::string> value);
+    GTL_STRING_PROPERTY(country, Country, "country")
+    GTL_STRING_PROPERTY(defaultLanguage, DefaultLanguage, "defaultLanguage")
+    GTL_STRING_PROPERTY(defaultTab, DefaultTab, "defaultTab")
+    GTL_STRING_PROPERTY(descriptionProperty, DescriptionProperty, "description")
+    GTL_STRING_PROPERTY(featuredChannelsTitle, FeaturedChannelsTitle, "featuredChannelsTitle")
+    GTL_STRING_ARRAY_PROPERTY(featuredChannelsUrls, FeaturedChannelsUrls, "featuredChannelsUrls")
+    GTL_STRING_PROPERTY(keywords, Keywords, "keywords")
+    GTL_NUMBER_PROPERTY(moderateComments, ModerateComments, "moderateComments")
+    GTL_STRING_PROPERTY(profileColor, ProfileColor, "profileColor")
+    GTL_NUMBER_PROPERTY(showBrowseView, ShowBrowseView, "showBrowseView")
+    GTL_NUMBER_PROPERTY(showRelatedChannels, ShowRelatedChannels, "showRelatedChannels")
+    GTL_STRING_PROPERTY(title, Title, "title")
+    GTL_STRING_PROPERTY(trackingAnalyticsAccountId, TrackingAnalyticsAccountId, "trackingAnalyticsAccountId")
+    GTL_STRING_PROPERTY(unsubscribedTrailer, UnsubscribedTrailer, "unsubscribedTrailer")
 };
 
 class GTLYouTubeChannelSnippet : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeChannelSnippet)
 
 public:
-    std::optional<std::string> country() const;
-    void setCountry(std::optional<std::string> value);
-    std::optional<std::string> customUrl() const;
-    void setCustomUrl(std::optional<std::string> value);
-    std::optional<std::string> defaultLanguage() const;
-    void setDefaultLanguage(std::optional<std::string> value);
-    std::optional<std::string> descriptionProperty() const;
-    void setDescriptionProperty(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeChannelLocalization> localized();
-    void setLocalized(const std::shared_ptr<GTLYouTubeChannelLocalization>& value);
-    GTLDateTimePtr publishedAt();
-    void setPublishedAt(GTLDateTimePtr value);
-    std::shared_ptr<GTLYouTubeThumbnailDetails> thumbnails();
-    void setThumbnails(const std::shared_ptr<GTLYouTubeThumbnailDetails>& value);
-    std::optional<std::string> title() const;
-    void setTitle(std::optional<std::string> value);
+    GTL_STRING_PROPERTY(country, Country, "country")
+    GTL_STRING_PROPERTY(customUrl, CustomUrl, "customUrl")
+    GTL_STRING_PROPERTY(defaultLanguage, DefaultLanguage, "defaultLanguage")
+    GTL_STRING_PROPERTY(descriptionProperty, DescriptionProperty, "description")
+    GTL_OBJECT_PROPERTY(GTLYouTubeChannelLocalization, localized, Localized, "localized")
+    GTL_DATE_TIME_PROPERTY(publishedAt, PublishedAt, "publishedAt")
+    GTL_OBJECT_PROPERTY(GTLYouTubeThumbnailDetails, thumbnails, Thumbnails, "thumbnails")
+    GTL_STRING_PROPERTY(title, Title, "title")
 };
 
 class GTLYouTubeChannelStatistics : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeChannelStatistics)
 
 public:
-    std::optional<Value> commentCount() const;
-    void setCommentCount(std::optional<Value> value);
-    std::optional<Value> hiddenSubscriberCount() const;
-    void setHiddenSubscriberCount(std::optional<Value> value);
-    std::optional<Value> subscriberCount() const;
-    void setSubscriberCount(std::optional<Value> value);
-    std::optional<Value> videoCount() const;
-    void setVideoCount(std::optional<Value> value);
-    std::optional<Value> viewCount() const;
-    void setViewCount(std::optional<Value> value);
+    GTL_NUMBER_PROPERTY(commentCount, CommentCount, "commentCount")
+    GTL_NUMBER_PROPERTY(hiddenSubscriberCount, HiddenSubscriberCount, "hiddenSubscriberCount")
+    GTL_NUMBER_PROPERTY(subscriberCount, SubscriberCount, "subscriberCount")
+    GTL_NUMBER_PROPERTY(videoCount, VideoCount, "videoCount")
+    GTL_NUMBER_PROPERTY(viewCount, ViewCount, "viewCount")
 };
 
 class GTLYouTubeChannelStatus : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeChannelStatus)
 
 public:
-    std::optional<Value> isLinked() const;
-    void setIsLinked(std::optional<Value> value);
-    std::optional<std::string> longUploadsStatus() const;
-    void setLongUploadsStatus(std::optional<std::string> value);
-    std::optional<std::string> privacyStatus() const;
-    void setPrivacyStatus(std::optional<std::string> value);
+    GTL_NUMBER_PROPERTY(isLinked, IsLinked, "isLinked")
+    GTL_STRING_PROPERTY(longUploadsStatus, LongUploadsStatus, "longUploadsStatus")
+    GTL_STRING_PROPERTY(privacyStatus, PrivacyStatus, "privacyStatus")
 };
 
 class GTLYouTubeChannelTopicDetails : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeChannelTopicDetails)
 
 public:
-    std::optional<std::vector<std::string>> topicIds() const;
-    void setTopicIds(std::optional<std::vector<std::string>> value);
+    GTL_STRING_ARRAY_PROPERTY(topicIds, TopicIds, "topicIds")
 };
 
 }  // namespace google

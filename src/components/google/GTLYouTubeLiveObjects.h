@@ -3,13 +3,7 @@
 // Live broadcasts and the streams that feed them.
 // Each property reads and writes the object's JSON under its key.
 
-#include "components/google/GTLCollectionObject.h"
-#include "components/google/GTLYouTubeForward.h"
-
-#include <memory>
-#include <optional>
-#include <string>
-#include <vector>
+#include "components/google/GTLYouTubeBaseObjects.h"
 
 namespace google {
 
@@ -17,214 +11,124 @@ class GTLYouTubeCdnSettings : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeCdnSettings)
 
 public:
-    std::optional<std::string> format() const;
-    void setFormat(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeIngestionInfo> ingestionInfo();
-    void setIngestionInfo(const std::shared_ptr<GTLYouTubeIngestionInfo>& value);
-    std::optional<std::string> ingestionType() const;
-    void setIngestionType(std::optional<std::string> value);
+    GTL_STRING_PROPERTY(format, Format, "format")
+    GTL_OBJECT_PROPERTY(GTLYouTubeIngestionInfo, ingestionInfo, IngestionInfo, "ingestionInfo")
+    GTL_STRING_PROPERTY(ingestionType, IngestionType, "ingestionType")
 };
 
 class GTLYouTubeIngestionInfo : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeIngestionInfo)
 
 public:
-    std::optional<std::string> backupIngestionAddress() const;
-    void setBackupIngestionAddress(std::optional<std::string> value);
-    std::optional<std::string> ingestionAddress() const;
-    void setIngestionAddress(std::optional<std::string> value);
-    std::optional<std::string> streamName() const;
-    void setStreamName(std::optional<std::string> value);
+    GTL_STRING_PROPERTY(backupIngestionAddress, BackupIngestionAddress, "backupIngestionAddress")
+    GTL_STRING_PROPERTY(ingestionAddress, IngestionAddress, "ingestionAddress")
+    GTL_STRING_PROPERTY(streamName, StreamName, "streamName")
 };
 
-class GTLYouTubeLiveBroadcast : public GTLObject {
+class GTLYouTubeLiveBroadcast : public GTLYouTubeResource {
     GTL_OBJECT_CLASS(GTLYouTubeLiveBroadcast)
 
 public:
-    std::shared_ptr<GTLYouTubeLiveBroadcastContentDetails> contentDetails();
-    void setContentDetails(const std::shared_ptr<GTLYouTubeLiveBroadcastContentDetails>& value);
-    std::optional<std::string> ETag() const;
-    void setETag(std::optional<std::string> value);
-    std::optional<std::string> identifier() const;
-    void setIdentifier(std::optional<std::string> value);
-    std::optional<std::string> kind() const;
-    void setKind(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeLiveBroadcastSnippet> snippet();
-    void setSnippet(const std::shared_ptr<GTLYouTubeLiveBroadcastSnippet>& value);
-    std::shared_ptr<GTLYouTubeLiveBroadcastStatus> status();
-    void setStatus(const std::shared_ptr<GTLYouTubeLiveBroadcastStatus>& value);
+    GTL_OBJECT_PROPERTY(GTLYouTubeLiveBroadcastContentDetails, contentDetails, ContentDetails, "contentDetails")
+    GTL_OBJECT_PROPERTY(GTLYouTubeLiveBroadcastSnippet, snippet, Snippet, "snippet")
+    GTL_OBJECT_PROPERTY(GTLYouTubeLiveBroadcastStatus, status, Status, "status")
 };
 
 class GTLYouTubeLiveBroadcastContentDetails : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeLiveBroadcastContentDetails)
 
 public:
-    std::optional<std::string> boundStreamId() const;
-    void setBoundStreamId(std::optional<std::string> value);
-    std::optional<Value> enableClosedCaptions() const;
-    void setEnableClosedCaptions(std::optional<Value> value);
-    std::optional<Value> enableContentEncryption() const;
-    void setEnableContentEncryption(std::optional<Value> value);
-    std::optional<Value> enableDvr() const;
-    void setEnableDvr(std::optional<Value> value);
-    std::optional<Value> enableEmbed() const;
-    void setEnableEmbed(std::optional<Value> value);
-    std::shared_ptr<GTLYouTubeMonitorStreamInfo> monitorStream();
-    void setMonitorStream(const std::shared_ptr<GTLYouTubeMonitorStreamInfo>& value);
-    std::optional<Value> recordFromStart() const;
-    void setRecordFromStart(std::optional<Value> value);
-    std::optional<Value> startWithSlate() const;
-    void setStartWithSlate(std::optional<Value> value);
+    GTL_STRING_PROPERTY(boundStreamId, BoundStreamId, "boundStreamId")
+    GTL_NUMBER_PROPERTY(enableClosedCaptions, EnableClosedCaptions, "enableClosedCaptions")
+    GTL_NUMBER_PROPERTY(enableContentEncryption, EnableContentEncryption, "enableContentEncryption")
+    GTL_NUMBER_PROPERTY(enableDvr, EnableDvr, "enableDvr")
+    GTL_NUMBER_PROPERTY(enableEmbed, EnableEmbed, "enableEmbed")
+    GTL_OBJECT_PROPERTY(GTLYouTubeMonitorStreamInfo, monitorStream, MonitorStream, "monitorStream")
+    GTL_NUMBER_PROPERTY(recordFromStart, RecordFromStart, "recordFromStart")
+    GTL_NUMBER_PROPERTY(startWithSlate, StartWithSlate, "startWithSlate")
 };
 
-class GTLYouTubeLiveBroadcastListResponse : public GTLCollectionObject {
+class GTLYouTubeLiveBroadcastListResponse : public GTLYouTubeListResponse {
     GTL_OBJECT_CLASS(GTLYouTubeLiveBroadcastListResponse)
 
 public:
-    std::optional<std::string> ETag() const;
-    void setETag(std::optional<std::string> value);
-    std::optional<std::string> eventId() const;
-    void setEventId(std::optional<std::string> value);
-    std::optional<std::vector<std::shared_ptr<GTLYouTubeLiveBroadcast>>> items();
-    void setItems(const std::optional<std::vector<std::shared_ptr<GTLYouTubeLiveBroadcast>>>& value);
-    std::optional<std::string> kind() const;
-    void setKind(std::optional<std::string> value);
-    std::optional<std::string> nextPageToken() const;
-    void setNextPageToken(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubePageInfo> pageInfo();
-    void setPageInfo(const std::shared_ptr<GTLYouTubePageInfo>& value);
-    std::optional<std::string> prevPageToken() const;
-    void setPrevPageToken(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeTokenPagination> tokenPagination();
-    void setTokenPagination(const std::shared_ptr<GTLYouTubeTokenPagination>& value);
-    std::optional<std::string> visitorId() const;
-    void setVisitorId(std::optional<std::string> value);
+    GTL_OBJECT_ARRAY_PROPERTY(GTLYouTubeLiveBroadcast, items, Items, "items")
 };
 
 class GTLYouTubeLiveBroadcastSnippet : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeLiveBroadcastSnippet)
 
 public:
-    GTLDateTimePtr actualEndTime();
-    void setActualEndTime(GTLDateTimePtr value);
-    GTLDateTimePtr actualStartTime();
-    void setActualStartTime(GTLDateTimePtr value);
-    std::optional<std::string> channelId() const;
-    void setChannelId(std::optional<std::string> value);
-    std::optional<std::string> descriptionProperty() const;
-    void setDescriptionProperty(std::optional<std::string> value);
-    GTLDateTimePtr publishedAt();
-    void setPublishedAt(GTLDateTimePtr value);
-    GTLDateTimePtr scheduledEndTime();
-    void setScheduledEndTime(GTLDateTimePtr value);
-    GTLDateTimePtr scheduledStartTime();
-    void setScheduledStartTime(GTLDateTimePtr value);
-    std::shared_ptr<GTLYouTubeThumbnailDetails> thumbnails();
-    void setThumbnails(const std::shared_ptr<GTLYouTubeThumbnailDetails>& value);
-    std::optional<std::string> title() const;
-    void setTitle(std::optional<std::string> value);
+    GTL_DATE_TIME_PROPERTY(actualEndTime, ActualEndTime, "actualEndTime")
+    GTL_DATE_TIME_PROPERTY(actualStartTime, ActualStartTime, "actualStartTime")
+    GTL_STRING_PROPERTY(channelId, ChannelId, "channelId")
+    GTL_STRING_PROPERTY(descriptionProperty, DescriptionProperty, "description")
+    GTL_DATE_TIME_PROPERTY(publishedAt, PublishedAt, "publishedAt")
+    GTL_DATE_TIME_PROPERTY(scheduledEndTime, ScheduledEndTime, "scheduledEndTime")
+    GTL_DATE_TIME_PROPERTY(scheduledStartTime, ScheduledStartTime, "scheduledStartTime")
+    GTL_OBJECT_PROPERTY(GTLYouTubeThumbnailDetails, thumbnails, Thumbnails, "thumbnails")
+    GTL_STRING_PROPERTY(title, Title, "title")
 };
 
 class GTLYouTubeLiveBroadcastStatus : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeLiveBroadcastStatus)
 
 public:
-    std::optional<std::string> lifeCycleStatus() const;
-    void setLifeCycleStatus(std::optional<std::string> value);
-    std::optional<std::string> liveBroadcastPriority() const;
-    void setLiveBroadcastPriority(std::optional<std::string> value);
-    std::optional<std::string> privacyStatus() const;
-    void setPrivacyStatus(std::optional<std::string> value);
-    std::optional<std::string> recordingStatus() const;
-    void setRecordingStatus(std::optional<std::string> value);
+    GTL_STRING_PROPERTY(lifeCycleStatus, LifeCycleStatus, "lifeCycleStatus")
+    GTL_STRING_PROPERTY(liveBroadcastPriority, LiveBroadcastPriority, "liveBroadcastPriority")
+    GTL_STRING_PROPERTY(privacyStatus, PrivacyStatus, "privacyStatus")
+    GTL_STRING_PROPERTY(recordingStatus, RecordingStatus, "recordingStatus")
 };
 
-class GTLYouTubeLiveStream : public GTLObject {
+class GTLYouTubeLiveStream : public GTLYouTubeResource {
     GTL_OBJECT_CLASS(GTLYouTubeLiveStream)
 
 public:
-    std::shared_ptr<GTLYouTubeCdnSettings> cdn();
-    void setCdn(const std::shared_ptr<GTLYouTubeCdnSettings>& value);
-    std::shared_ptr<GTLYouTubeLiveStreamContentDetails> contentDetails();
-    void setContentDetails(const std::shared_ptr<GTLYouTubeLiveStreamContentDetails>& value);
-    std::optional<std::string> ETag() const;
-    void setETag(std::optional<std::string> value);
-    std::optional<std::string> identifier() const;
-    void setIdentifier(std::optional<std::string> value);
-    std::optional<std::string> kind() const;
-    void setKind(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeLiveStreamSnippet> snippet();
-    void setSnippet(const std::shared_ptr<GTLYouTubeLiveStreamSnippet>& value);
-    std::shared_ptr<GTLYouTubeLiveStreamStatus> status();
-    void setStatus(const std::shared_ptr<GTLYouTubeLiveStreamStatus>& value);
+    GTL_OBJECT_PROPERTY(GTLYouTubeCdnSettings, cdn, Cdn, "cdn")
+    GTL_OBJECT_PROPERTY(GTLYouTubeLiveStreamContentDetails, contentDetails, ContentDetails, "contentDetails")
+    GTL_OBJECT_PROPERTY(GTLYouTubeLiveStreamSnippet, snippet, Snippet, "snippet")
+    GTL_OBJECT_PROPERTY(GTLYouTubeLiveStreamStatus, status, Status, "status")
 };
 
 class GTLYouTubeLiveStreamContentDetails : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeLiveStreamContentDetails)
 
 public:
-    std::optional<std::string> closedCaptionsIngestionUrl() const;
-    void setClosedCaptionsIngestionUrl(std::optional<std::string> value);
-    std::optional<Value> isReusable() const;
-    void setIsReusable(std::optional<Value> value);
+    GTL_STRING_PROPERTY(closedCaptionsIngestionUrl, ClosedCaptionsIngestionUrl, "closedCaptionsIngestionUrl")
+    GTL_NUMBER_PROPERTY(isReusable, IsReusable, "isReusable")
 };
 
-class GTLYouTubeLiveStreamListResponse : public GTLCollectionObject {
+class GTLYouTubeLiveStreamListResponse : public GTLYouTubeListResponse {
     GTL_OBJECT_CLASS(GTLYouTubeLiveStreamListResponse)
 
 public:
-    std::optional<std::string> ETag() const;
-    void setETag(std::optional<std::string> value);
-    std::optional<std::string> eventId() const;
-    void setEventId(std::optional<std::string> value);
-    std::optional<std::vector<std::shared_ptr<GTLYouTubeLiveStream>>> items();
-    void setItems(const std::optional<std::vector<std::shared_ptr<GTLYouTubeLiveStream>>>& value);
-    std::optional<std::string> kind() const;
-    void setKind(std::optional<std::string> value);
-    std::optional<std::string> nextPageToken() const;
-    void setNextPageToken(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubePageInfo> pageInfo();
-    void setPageInfo(const std::shared_ptr<GTLYouTubePageInfo>& value);
-    std::optional<std::string> prevPageToken() const;
-    void setPrevPageToken(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeTokenPagination> tokenPagination();
-    void setTokenPagination(const std::shared_ptr<GTLYouTubeTokenPagination>& value);
-    std::optional<std::string> visitorId() const;
-    void setVisitorId(std::optional<std::string> value);
+    GTL_OBJECT_ARRAY_PROPERTY(GTLYouTubeLiveStream, items, Items, "items")
 };
 
 class GTLYouTubeLiveStreamSnippet : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeLiveStreamSnippet)
 
 public:
-    std::optional<std::string> channelId() const;
-    void setChannelId(std::optional<std::string> value);
-    std::optional<std::string> descriptionProperty() const;
-    void setDescriptionProperty(std::optional<std::string> value);
-    GTLDateTimePtr publishedAt();
-    void setPublishedAt(GTLDateTimePtr value);
-    std::optional<std::string> title() const;
-    void setTitle(std::optional<std::string> value);
+    GTL_STRING_PROPERTY(channelId, ChannelId, "channelId")
+    GTL_STRING_PROPERTY(descriptionProperty, DescriptionProperty, "description")
+    GTL_DATE_TIME_PROPERTY(publishedAt, PublishedAt, "publishedAt")
+    GTL_STRING_PROPERTY(title, Title, "title")
 };
 
 class GTLYouTubeLiveStreamStatus : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeLiveStreamStatus)
 
 public:
-    std::optional<std::string> streamStatus() const;
-    void setStreamStatus(std::optional<std::string> value);
+    GTL_STRING_PROPERTY(streamStatus, StreamStatus, "streamStatus")
 };
 
 class GTLYouTubeMonitorStreamInfo : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeMonitorStreamInfo)
 
 public:
-    std::optional<Value> broadcastStreamDelayMs() const;
-    void setBroadcastStreamDelayMs(std::optional<Value> value);
-    std::optional<std::string> embedHtml() const;
-    void setEmbedHtml(std::optional<std::string> value);
-    std::optional<Value> enableMonitorStream() const;
-    void setEnableMonitorStream(std::optional<Value> value);
+    GTL_NUMBER_PROPERTY(broadcastStreamDelayMs, BroadcastStreamDelayMs, "broadcastStreamDelayMs")
+    GTL_STRING_PROPERTY(embedHtml, EmbedHtml, "embedHtml")
+    GTL_NUMBER_PROPERTY(enableMonitorStream, EnableMonitorStream, "enableMonitorStream")
 };
 
 }  // namespace google

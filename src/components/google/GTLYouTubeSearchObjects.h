@@ -3,160 +3,75 @@
 // Search results and subscriptions.
 // Each property reads and writes the object's JSON under its key.
 
-#include "components/google/GTLCollectionObject.h"
-#include "components/google/GTLYouTubeForward.h"
-
-#include <memory>
-#include <optional>
-#include <string>
-#include <vector>
+#include "components/google/GTLYouTubeBaseObjects.h"
 
 namespace google {
 
-class GTLYouTubeSearchListResponse : public GTLCollectionObject {
+class GTLYouTubeSearchListResponse : public GTLYouTubeListResponse {
     GTL_OBJECT_CLASS(GTLYouTubeSearchListResponse)
 
 public:
-    std::optional<std::string> ETag() const;
-    void setETag(std::optional<std::string> value);
-    std::optional<std::string> eventId() const;
-    void setEventId(std::optional<std::string> value);
-    std::optional<std::vector<std::shared_ptr<GTLYouTubeSearchResult>>> items();
-    void setItems(const std::optional<std::vector<std::shared_ptr<GTLYouTubeSearchResult>>>& value);
-    std::optional<std::string> kind() const;
-    void setKind(std::optional<std::string> value);
-    std::optional<std::string> nextPageToken() const;
-    void setNextPageToken(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubePageInfo> pageInfo();
-    void setPageInfo(const std::shared_ptr<GTLYouTubePageInfo>& value);
-    std::optional<std::string> prevPageToken() const;
-    void setPrevPageToken(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeTokenPagination> tokenPagination();
-    void setTokenPagination(const std::shared_ptr<GTLYouTubeTokenPagination>& value);
-    std::optional<std::string> visitorId() const;
-    void setVisitorId(std::optional<std::string> value);
+    GTL_OBJECT_ARRAY_PROPERTY(GTLYouTubeSearchResult, items, Items, "items")
 };
 
 class GTLYouTubeSearchResult : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeSearchResult)
 
 public:
-    std::optional<std::string> ETag() const;
-    void setETag(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeResourceId> identifier();
-    void setIdentifier(const std::shared_ptr<GTLYouTubeResourceId>& value);
-    std::optional<std::string> kind() const;
-    void setKind(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeSearchResultSnippet> snippet();
-    void setSnippet(const std::shared_ptr<GTLYouTubeSearchResultSnippet>& value);
+    GTL_STRING_PROPERTY(ETag, ETag, "etag")
+    GTL_OBJECT_PROPERTY(GTLYouTubeResourceId, identifier, Identifier, "id")
+    GTL_STRING_PROPERTY(kind, Kind, "kind")
+    GTL_OBJECT_PROPERTY(GTLYouTubeSearchResultSnippet, snippet, Snippet, "snippet")
 };
 
-class GTLYouTubeSearchResultSnippet : public GTLObject {
+class GTLYouTubeSearchResultSnippet : public GTLYouTubeSnippet {
     GTL_OBJECT_CLASS(GTLYouTubeSearchResultSnippet)
 
 public:
-    std::optional<std::string> channelId() const;
-    void setChannelId(std::optional<std::string> value);
-    std::optional<std::string> channelTitle() const;
-    void setChannelTitle(std::optional<std::string> value);
-    std::optional<std::string> descriptionProperty() const;
-    void setDescriptionProperty(std::optional<std::string> value);
-    std::optional<std::string> liveBroadcastContent() const;
-    void setLiveBroadcastContent(std::optional<std::string> value);
-    GTLDateTimePtr publishedAt();
-    void setPublishedAt(GTLDateTimePtr value);
-    std::shared_ptr<GTLYouTubeThumbnailDetails> thumbnails();
-    void setThumbnails(const std::shared_ptr<GTLYouTubeThumbnailDetails>& value);
-    std::optional<std::string> title() const;
-    void setTitle(std::optional<std::string> value);
+    GTL_STRING_PROPERTY(liveBroadcastContent, LiveBroadcastContent, "liveBroadcastContent")
 };
 
-class GTLYouTubeSubscription : public GTLObject {
+class GTLYouTubeSubscription : public GTLYouTubeResource {
     GTL_OBJECT_CLASS(GTLYouTubeSubscription)
 
 public:
-    std::shared_ptr<GTLYouTubeSubscriptionContentDetails> contentDetails();
-    void setContentDetails(const std::shared_ptr<GTLYouTubeSubscriptionContentDetails>& value);
-    std::optional<std::string> ETag() const;
-    void setETag(std::optional<std::string> value);
-    std::optional<std::string> identifier() const;
-    void setIdentifier(std::optional<std::string> value);
-    std::optional<std::string> kind() const;
-    void setKind(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeSubscriptionSnippet> snippet();
-    void setSnippet(const std::shared_ptr<GTLYouTubeSubscriptionSnippet>& value);
-    std::shared_ptr<GTLYouTubeSubscriptionSubscriberSnippet> subscriberSnippet();
-    void setSubscriberSnippet(const std::shared_ptr<GTLYouTubeSubscriptionSubscriberSnippet>& value);
+    GTL_OBJECT_PROPERTY(GTLYouTubeSubscriptionContentDetails, contentDetails, ContentDetails, "contentDetails")
+    GTL_OBJECT_PROPERTY(GTLYouTubeSubscriptionSnippet, snippet, Snippet, "snippet")
+    GTL_OBJECT_PROPERTY(GTLYouTubeSubscriptionSubscriberSnippet, subscriberSnippet, SubscriberSnippet,
+                        "subscriberSnippet")
 };
 
 class GTLYouTubeSubscriptionContentDetails : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeSubscriptionContentDetails)
 
 public:
-    std::optional<std::string> activityType() const;
-    void setActivityType(std::optional<std::string> value);
-    std::optional<Value> newItemCount() const;
-    void setNewItemCount(std::optional<Value> value);
-    std::optional<Value> totalItemCount() const;
-    void setTotalItemCount(std::optional<Value> value);
+    GTL_STRING_PROPERTY(activityType, ActivityType, "activityType")
+    GTL_NUMBER_PROPERTY(newItemCount, NewItemCount, "newItemCount")
+    GTL_NUMBER_PROPERTY(totalItemCount, TotalItemCount, "totalItemCount")
 };
 
-class GTLYouTubeSubscriptionListResponse : public GTLCollectionObject {
+class GTLYouTubeSubscriptionListResponse : public GTLYouTubeListResponse {
     GTL_OBJECT_CLASS(GTLYouTubeSubscriptionListResponse)
 
 public:
-    std::optional<std::string> ETag() const;
-    void setETag(std::optional<std::string> value);
-    std::optional<std::string> eventId() const;
-    void setEventId(std::optional<std::string> value);
-    std::optional<std::vector<std::shared_ptr<GTLYouTubeSubscription>>> items();
-    void setItems(const std::optional<std::vector<std::shared_ptr<GTLYouTubeSubscription>>>& value);
-    std::optional<std::string> kind() const;
-    void setKind(std::optional<std::string> value);
-    std::optional<std::string> nextPageToken() const;
-    void setNextPageToken(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubePageInfo> pageInfo();
-    void setPageInfo(const std::shared_ptr<GTLYouTubePageInfo>& value);
-    std::optional<std::string> prevPageToken() const;
-    void setPrevPageToken(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeTokenPagination> tokenPagination();
-    void setTokenPagination(const std::shared_ptr<GTLYouTubeTokenPagination>& value);
-    std::optional<std::string> visitorId() const;
-    void setVisitorId(std::optional<std::string> value);
+    GTL_OBJECT_ARRAY_PROPERTY(GTLYouTubeSubscription, items, Items, "items")
 };
 
-class GTLYouTubeSubscriptionSnippet : public GTLObject {
+class GTLYouTubeSubscriptionSnippet : public GTLYouTubeSnippet {
     GTL_OBJECT_CLASS(GTLYouTubeSubscriptionSnippet)
 
 public:
-    std::optional<std::string> channelId() const;
-    void setChannelId(std::optional<std::string> value);
-    std::optional<std::string> channelTitle() const;
-    void setChannelTitle(std::optional<std::string> value);
-    std::optional<std::string> descriptionProperty() const;
-    void setDescriptionProperty(std::optional<std::string> value);
-    GTLDateTimePtr publishedAt();
-    void setPublishedAt(GTLDateTimePtr value);
-    std::shared_ptr<GTLYouTubeResourceId> resourceId();
-    void setResourceId(const std::shared_ptr<GTLYouTubeResourceId>& value);
-    std::shared_ptr<GTLYouTubeThumbnailDetails> thumbnails();
-    void setThumbnails(const std::shared_ptr<GTLYouTubeThumbnailDetails>& value);
-    std::optional<std::string> title() const;
-    void setTitle(std::optional<std::string> value);
+    GTL_OBJECT_PROPERTY(GTLYouTubeResourceId, resourceId, ResourceId, "resourceId")
 };
 
 class GTLYouTubeSubscriptionSubscriberSnippet : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeSubscriptionSubscriberSnippet)
 
 public:
-    std::optional<std::string> channelId() const;
-    void setChannelId(std::optional<std::string> value);
-    std::optional<std::string> descriptionProperty() const;
-    void setDescriptionProperty(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeThumbnailDetails> thumbnails();
-    void setThumbnails(const std::shared_ptr<GTLYouTubeThumbnailDetails>& value);
-    std::optional<std::string> title() const;
-    void setTitle(std::optional<std::string> value);
+    GTL_STRING_PROPERTY(channelId, ChannelId, "channelId")
+    GTL_STRING_PROPERTY(descriptionProperty, DescriptionProperty, "description")
+    GTL_OBJECT_PROPERTY(GTLYouTubeThumbnailDetails, thumbnails, Thumbnails, "thumbnails")
+    GTL_STRING_PROPERTY(title, Title, "title")
 };
 
 }  // namespace google

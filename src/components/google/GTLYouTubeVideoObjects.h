@@ -3,300 +3,175 @@
 // Videos and their categories: the upload's video with its snippet and status, and the category list.
 // Each property reads and writes the object's JSON under its key.
 
-#include "components/google/GTLCollectionObject.h"
-#include "components/google/GTLYouTubeForward.h"
-
-#include <memory>
-#include <optional>
-#include <string>
-#include <vector>
+#include "components/google/GTLYouTubeBaseObjects.h"
 
 namespace google {
 
-class GTLYouTubeVideo : public GTLObject {
+class GTLYouTubeVideo : public GTLYouTubeResource {
     GTL_OBJECT_CLASS(GTLYouTubeVideo)
 
 public:
-    std::shared_ptr<GTLYouTubeVideoAgeGating> ageGating();
-    void setAgeGating(const std::shared_ptr<GTLYouTubeVideoAgeGating>& value);
-    std::shared_ptr<GTLYouTubeVideoContentDetails> contentDetails();
-    void setContentDetails(const std::shared_ptr<GTLYouTubeVideoContentDetails>& value);
-    std::shared_ptr<GTLYouTubeVideoConversionPings> conversionPings();
-    void setConversionPings(const std::shared_ptr<GTLYouTubeVideoConversionPings>& value);
-    std::optional<std::string> ETag() const;
-    void setETag(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeVideoFileDetails> fileDetails();
-    void setFileDetails(const std::shared_ptr<GTLYouTubeVideoFileDetails>& value);
-    std::optional<std::string> identifier() const;
-    void setIdentifier(std::optional<std::string> value);
-    std::optional<std::string> kind() const;
-    void setKind(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeVideoLiveStreamingDetails> liveStreamingDetails();
-    void setLiveStreamingDetails(const std::shared_ptr<GTLYouTubeVideoLiveStreamingDetails>& value);
-    std::shared_ptr<GTLYouTubeVideoLocalizations> localizations();
-    void setLocalizations(const std::shared_ptr<GTLYouTubeVideoLocalizations>& value);
-    std::shared_ptr<GTLYouTubeVideoMonetizationDetails> monetizationDetails();
-    void setMonetizationDetails(const std::shared_ptr<GTLYouTubeVideoMonetizationDetails>& value);
-    std::shared_ptr<GTLYouTubeVideoPlayer> player();
-    void setPlayer(const std::shared_ptr<GTLYouTubeVideoPlayer>& value);
-    std::shared_ptr<GTLYouTubeVideoProcessingDetails> processingDetails();
-    void setProcessingDetails(const std::shared_ptr<GTLYouTubeVideoProcessingDetails>& value);
-    std::shared_ptr<GTLYouTubeVideoProjectDetails> projectDetails();
-    void setProjectDetails(const std::shared_ptr<GTLYouTubeVideoProjectDetails>& value);
-    std::shared_ptr<GTLYouTubeVideoRecordingDetails> recordingDetails();
-    void setRecordingDetails(const std::shared_ptr<GTLYouTubeVideoRecordingDetails>& value);
-    std::shared_ptr<GTLYouTubeVideoSnippet> snippet();
-    void setSnippet(const std::shared_ptr<GTLYouTubeVideoSnippet>& value);
-    std::shared_ptr<GTLYouTubeVideoStatistics> statistics();
-    void setStatistics(const std::shared_ptr<GTLYouTubeVideoStatistics>& value);
-    std::shared_ptr<GTLYouTubeVideoStatus> status();
-    void setStatus(const std::shared_ptr<GTLYouTubeVideoStatus>& value);
-    std::shared_ptr<GTLYouTubeVideoSuggestions> suggestions();
-    void setSuggestions(const std::shared_ptr<GTLYouTubeVideoSuggestions>& value);
-    std::shared_ptr<GTLYouTubeVideoTopicDetails> topicDetails();
-    void setTopicDetails(const std::shared_ptr<GTLYouTubeVideoTopicDetails>& value);
+    GTL_OBJECT_PROPERTY(GTLYouTubeVideoAgeGating, ageGating, AgeGating, "ageGating")
+    GTL_OBJECT_PROPERTY(GTLYouTubeVideoContentDetails, contentDetails, ContentDetails, "contentDetails")
+    GTL_OBJECT_PROPERTY(GTLYouTubeVideoConversionPings, conversionPings, ConversionPings, "conversionPings")
+    GTL_OBJECT_PROPERTY(GTLYouTubeVideoFileDetails, fileDetails, FileDetails, "fileDetails")
+    GTL_OBJECT_PROPERTY(GTLYouTubeVideoLiveStreamingDetails, liveStreamingDetails, LiveStreamingDetails,
+                        "liveStreamingDetails")
+    GTL_OBJECT_PROPERTY(GTLYouTubeVideoLocalizations, localizations, Localizations, "localizations")
+    GTL_OBJECT_PROPERTY(GTLYouTubeVideoMonetizationDetails, monetizationDetails, MonetizationDetails,
+                        "monetizationDetails")
+    GTL_OBJECT_PROPERTY(GTLYouTubeVideoPlayer, player, Player, "player")
+    GTL_OBJECT_PROPERTY(GTLYouTubeVideoProcessingDetails, processingDetails, ProcessingDetails, "processingDetails")
+    GTL_OBJECT_PROPERTY(GTLYouTubeVideoProjectDetails, projectDetails, ProjectDetails, "projectDetails")
+    GTL_OBJECT_PROPERTY(GTLYouTubeVideoRecordingDetails, recordingDetails, RecordingDetails, "recordingDetails")
+    GTL_OBJECT_PROPERTY(GTLYouTubeVideoSnippet, snippet, Snippet, "snippet")
+    GTL_OBJECT_PROPERTY(GTLYouTubeVideoStatistics, statistics, Statistics, "statistics")
+    GTL_OBJECT_PROPERTY(GTLYouTubeVideoStatus, status, Status, "status")
+    GTL_OBJECT_PROPERTY(GTLYouTubeVideoSuggestions, suggestions, Suggestions, "suggestions")
+    GTL_OBJECT_PROPERTY(GTLYouTubeVideoTopicDetails, topicDetails, TopicDetails, "topicDetails")
 };
 
 class GTLYouTubeVideoAgeGating : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeVideoAgeGating)
 
 public:
-    std::optional<Value> alcoholContent() const;
-    void setAlcoholContent(std::optional<Value> value);
-    std::optional<Value> restricted() const;
-    void setRestricted(std::optional<Value> value);
-    std::optional<std::string> videoGameRating() const;
-    void setVideoGameRating(std::optional<std::string> value);
+    GTL_NUMBER_PROPERTY(alcoholContent, AlcoholContent, "alcoholContent")
+    GTL_NUMBER_PROPERTY(restricted, Restricted, "restricted")
+    GTL_STRING_PROPERTY(videoGameRating, VideoGameRating, "videoGameRating")
 };
 
-class GTLYouTubeVideoCategory : public GTLObject {
+class GTLYouTubeVideoCategory : public GTLYouTubeResource {
     GTL_OBJECT_CLASS(GTLYouTubeVideoCategory)
 
 public:
-    std::optional<std::string> ETag() const;
-    void setETag(std::optional<std::string> value);
-    std::optional<std::string> identifier() const;
-    void setIdentifier(std::optional<std::string> value);
-    std::optional<std::string> kind() const;
-    void setKind(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeVideoCategorySnippet> snippet();
-    void setSnippet(const std::shared_ptr<GTLYouTubeVideoCategorySnippet>& value);
+    GTL_OBJECT_PROPERTY(GTLYouTubeVideoCategorySnippet, snippet, Snippet, "snippet")
 };
 
-class GTLYouTubeVideoCategoryListResponse : public GTLCollectionObject {
+class GTLYouTubeVideoCategoryListResponse : public GTLYouTubeListResponse {
     GTL_OBJECT_CLASS(GTLYouTubeVideoCategoryListResponse)
 
 public:
-    std::optional<std::string> ETag() const;
-    void setETag(std::optional<std::string> value);
-    std::optional<std::string> eventId() const;
-    void setEventId(std::optional<std::string> value);
-    std::optional<std::vector<std::shared_ptr<GTLYouTubeVideoCategory>>> items();
-    void setItems(const std::optional<std::vector<std::shared_ptr<GTLYouTubeVideoCategory>>>& value);
-    std::optional<std::string> kind() const;
-    void setKind(std::optional<std::string> value);
-    std::optional<std::string> nextPageToken() const;
-    void setNextPageToken(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubePageInfo> pageInfo();
-    void setPageInfo(const std::shared_ptr<GTLYouTubePageInfo>& value);
-    std::optional<std::string> prevPageToken() const;
-    void setPrevPageToken(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeTokenPagination> tokenPagination();
-    void setTokenPagination(const std::shared_ptr<GTLYouTubeTokenPagination>& value);
-    std::optional<std::string> visitorId() const;
-    void setVisitorId(std::optional<std::string> value);
+    GTL_OBJECT_ARRAY_PROPERTY(GTLYouTubeVideoCategory, items, Items, "items")
 };
 
 class GTLYouTubeVideoCategorySnippet : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeVideoCategorySnippet)
 
 public:
-    std::optional<Value> assignable() const;
-    void setAssignable(std::optional<Value> value);
-    std::optional<std::string> channelId() const;
-    void setChannelId(std::optional<std::string> value);
-    std::optional<std::string> title() const;
-    void setTitle(std::optional<std::string> value);
+    GTL_NUMBER_PROPERTY(assignable, Assignable, "assignable")
+    GTL_STRING_PROPERTY(channelId, ChannelId, "channelId")
+    GTL_STRING_PROPERTY(title, Title, "title")
 };
 
 class GTLYouTubeVideoContentDetails : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeVideoContentDetails)
 
 public:
-    std::optional<std::string> caption() const;
-    void setCaption(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeContentRating> contentRating();
-    void setContentRating(const std::shared_ptr<GTLYouTubeContentRating>& value);
-    std::shared_ptr<GTLYouTubeAccessPolicy> countryRestriction();
-    void setCountryRestriction(const std::shared_ptr<GTLYouTubeAccessPolicy>& value);
-    std::optional<std::string> definition() const;
-    void setDefinition(std::optional<std::string> value);
-    std::optional<std::string> dimension() const;
-    void setDimension(std::optional<std::string> value);
-    std::optional<std::string> duration() const;
-    void setDuration(std::optional<std::string> value);
-    std::optional<Value> licensedContent() const;
-    void setLicensedContent(std::optional<Value> value);
-    std::shared_ptr<GTLYouTubeVideoContentDetailsRegionRestriction> regionRestriction();
-    void setRegionRestriction(const std::shared_ptr<GTLYouTubeVideoContentDetailsRegionRestriction>& value);
+    GTL_STRING_PROPERTY(caption, Caption, "caption")
+    GTL_OBJECT_PROPERTY(GTLYouTubeContentRating, contentRating, ContentRating, "contentRating")
+    GTL_OBJECT_PROPERTY(GTLYouTubeAccessPolicy, countryRestriction, CountryRestriction, "countryRestriction")
+    GTL_STRING_PROPERTY(definition, Definition, "definition")
+    GTL_STRING_PROPERTY(dimension, Dimension, "dimension")
+    GTL_STRING_PROPERTY(duration, Duration, "duration")
+    GTL_NUMBER_PROPERTY(licensedContent, LicensedContent, "licensedContent")
+    GTL_OBJECT_PROPERTY(GTLYouTubeVideoContentDetailsRegionRestriction, regionRestriction, RegionRestriction,
+                        "regionRestriction")
 };
 
 class GTLYouTubeVideoContentDetailsRegionRestriction : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeVideoContentDetailsRegionRestriction)
 
 public:
-    std::optional<std::vector<std::string>> allowed() const;
-    void setAllowed(std::optional<std::vector<std::string>> value);
-    std::optional<std::vector<std::string>> blocked() const;
-    void setBlocked(std::optional<std::vector<std::string>> value);
+    GTL_STRING_ARRAY_PROPERTY(allowed, Allowed, "allowed")
+    GTL_STRING_ARRAY_PROPERTY(blocked, Blocked, "blocked")
 };
 
 class GTLYouTubeVideoConversionPing : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeVideoConversionPing)
 
 public:
-    std::optional<std::string> context() const;
-    void setContext(std::optional<std::string> value);
-    std::optional<std::string> conversionUrl() const;
-    void setConversionUrl(std::optional<std::string> value);
+    GTL_STRING_PROPERTY(context, Context, "context")
+    GTL_STRING_PROPERTY(conversionUrl, ConversionUrl, "conversionUrl")
 };
 
 class GTLYouTubeVideoConversionPings : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeVideoConversionPings)
 
 public:
-    std::optional<std::vector<std::shared_ptr<GTLYouTubeVideoConversionPing>>> pings();
-    void setPings(const std::optional<std::vector<std::shared_ptr<GTLYouTubeVideoConversionPing>>>& value);
+    GTL_OBJECT_ARRAY_PROPERTY(GTLYouTubeVideoConversionPing, pings, Pings, "pings")
 };
 
 class GTLYouTubeVideoFileDetails : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeVideoFileDetails)
 
 public:
-    std::optional<std::vector<std::shared_ptr<GTLYouTubeVideoFileDetailsAudioStream>>> audioStreams();
-    void setAudioStreams(
-        const std::optional<std::vector<std::shared_ptr<GTLYouTubeVideoFileDetailsAudioStream>>>& value);
-    std::optional<Value> bitrateBps() const;
-    void setBitrateBps(std::optional<Value> value);
-    std::optional<std::string> container() const;
-    void setContainer(std::optional<std::string> value);
-    std::optional<std::string> creationTime() const;
-    void setCreationTime(std::optional<std::string> value);
-    std::optional<Value> durationMs() const;
-    void setDurationMs(std::optional<Value> value);
-    std::optional<std::string> fileName() const;
-    void setFileName(std::optional<std::string> value);
-    std::optional<Value> fileSize() const;
-    void setFileSize(std::optional<Value> value);
-    std::optional<std::string> fileType() const;
-    void setFileType(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeGeoPoint> recordingLocation();
-    void setRecordingLocation(const std::shared_ptr<GTLYouTubeGeoPoint>& value);
-    std::optional<std::vector<std::shared_ptr<GTLYouTubeVideoFileDetailsVideoStream>>> videoStreams();
-    void setVideoStreams(
-        const std::optional<std::vector<std::shared_ptr<GTLYouTubeVideoFileDetailsVideoStream>>>& value);
+    GTL_OBJECT_ARRAY_PROPERTY(GTLYouTubeVideoFileDetailsAudioStream, audioStreams, AudioStreams, "audioStreams")
+    GTL_NUMBER_PROPERTY(bitrateBps, BitrateBps, "bitrateBps")
+    GTL_STRING_PROPERTY(container, Container, "container")
+    GTL_STRING_PROPERTY(creationTime, CreationTime, "creationTime")
+    GTL_NUMBER_PROPERTY(durationMs, DurationMs, "durationMs")
+    GTL_STRING_PROPERTY(fileName, FileName, "fileName")
+    GTL_NUMBER_PROPERTY(fileSize, FileSize, "fileSize")
+    GTL_STRING_PROPERTY(fileType, FileType, "fileType")
+    GTL_OBJECT_PROPERTY(GTLYouTubeGeoPoint, recordingLocation, RecordingLocation, "recordingLocation")
+    GTL_OBJECT_ARRAY_PROPERTY(GTLYouTubeVideoFileDetailsVideoStream, videoStreams, VideoStreams, "videoStreams")
 };
 
 class GTLYouTubeVideoFileDetailsAudioStream : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeVideoFileDetailsAudioStream)
 
 public:
-    std::optional<Value> bitrateBps() const;
-    void setBitrateBps(std::optional<Value> value);
-    std::optional<Value> channelCount() const;
-    void setChannelCount(std::optional<Value> value);
-    std::optional<std::string> codec() const;
-    void setCodec(std::optional<std::string> value);
-    std::optional<std::string> vendor() const;
-    void setVendor(std::optional<std::string> value);
+    GTL_NUMBER_PROPERTY(bitrateBps, BitrateBps, "bitrateBps")
+    GTL_NUMBER_PROPERTY(channelCount, ChannelCount, "channelCount")
+    GTL_STRING_PROPERTY(codec, Codec, "codec")
+    GTL_STRING_PROPERTY(vendor, Vendor, "vendor")
 };
 
 class GTLYouTubeVideoFileDetailsVideoStream : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeVideoFileDetailsVideoStream)
 
 public:
-    std::optional<Value> aspectRatio() const;
-    void setAspectRatio(std::optional<Value> value);
-    std::optional<Value> bitrateBps() const;
-    void setBitrateBps(std::optional<Value> value);
-    std::optional<std::string> codec() const;
-    void setCodec(std::optional<std::string> value);
-    std::optional<Value> frameRateFps() const;
-    void setFrameRateFps(std::optional<Value> value);
-    std::optional<Value> heightPixels() const;
-    void setHeightPixels(std::optional<Value> value);
-    std::optional<std::string> rotation() const;
-    void setRotation(std::optional<std::string> value);
-    std::optional<std::string> vendor() const;
-    void setVendor(std::optional<std::string> value);
-    std::optional<Value> widthPixels() const;
-    void setWidthPixels(std::optional<Value> value);
+    GTL_NUMBER_PROPERTY(aspectRatio, AspectRatio, "aspectRatio")
+    GTL_NUMBER_PROPERTY(bitrateBps, BitrateBps, "bitrateBps")
+    GTL_STRING_PROPERTY(codec, Codec, "codec")
+    GTL_NUMBER_PROPERTY(frameRateFps, FrameRateFps, "frameRateFps")
+    GTL_NUMBER_PROPERTY(heightPixels, HeightPixels, "heightPixels")
+    GTL_STRING_PROPERTY(rotation, Rotation, "rotation")
+    GTL_STRING_PROPERTY(vendor, Vendor, "vendor")
+    GTL_NUMBER_PROPERTY(widthPixels, WidthPixels, "widthPixels")
 };
 
-class GTLYouTubeVideoGetRatingResponse : public GTLCollectionObject {
+class GTLYouTubeVideoGetRatingResponse : public GTLYouTubeResponse {
     GTL_OBJECT_CLASS(GTLYouTubeVideoGetRatingResponse)
 
 public:
-    std::optional<std::string> ETag() const;
-    void setETag(std::optional<std::string> value);
-    std::optional<std::string> eventId() const;
-    void setEventId(std::optional<std::string> value);
-    std::optional<std::vector<std::shared_ptr<GTLYouTubeVideoRating>>> items();
-    void setItems(const std::optional<std::vector<std::shared_ptr<GTLYouTubeVideoRating>>>& value);
-    std::optional<std::string> kind() const;
-    void setKind(std::optional<std::string> value);
-    std::optional<std::string> visitorId() const;
-    void setVisitorId(std::optional<std::string> value);
+    GTL_OBJECT_ARRAY_PROPERTY(GTLYouTubeVideoRating, items, Items, "items")
 };
 
-class GTLYouTubeVideoListResponse : public GTLCollectionObject {
+class GTLYouTubeVideoListResponse : public GTLYouTubeListResponse {
     GTL_OBJECT_CLASS(GTLYouTubeVideoListResponse)
 
 public:
-    std::optional<std::string> ETag() const;
-    void setETag(std::optional<std::string> value);
-    std::optional<std::string> eventId() const;
-    void setEventId(std::optional<std::string> value);
-    std::optional<std::vector<std::shared_ptr<GTLYouTubeVideo>>> items();
-    void setItems(const std::optional<std::vector<std::shared_ptr<GTLYouTubeVideo>>>& value);
-    std::optional<std::string> kind() const;
-    void setKind(std::optional<std::string> value);
-    std::optional<std::string> nextPageToken() const;
-    void setNextPageToken(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubePageInfo> pageInfo();
-    void setPageInfo(const std::shared_ptr<GTLYouTubePageInfo>& value);
-    std::optional<std::string> prevPageToken() const;
-    void setPrevPageToken(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeTokenPagination> tokenPagination();
-    void setTokenPagination(const std::shared_ptr<GTLYouTubeTokenPagination>& value);
-    std::optional<std::string> visitorId() const;
-    void setVisitorId(std::optional<std::string> value);
+    GTL_OBJECT_ARRAY_PROPERTY(GTLYouTubeVideo, items, Items, "items")
 };
 
 class GTLYouTubeVideoLiveStreamingDetails : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeVideoLiveStreamingDetails)
 
 public:
-    GTLDateTimePtr actualEndTime();
-    void setActualEndTime(GTLDateTimePtr value);
-    GTLDateTimePtr actualStartTime();
-    void setActualStartTime(GTLDateTimePtr value);
-    std::optional<Value> concurrentViewers() const;
-    void setConcurrentViewers(std::optional<Value> value);
-    GTLDateTimePtr scheduledEndTime();
-    void setScheduledEndTime(GTLDateTimePtr value);
-    GTLDateTimePtr scheduledStartTime();
-    void setScheduledStartTime(GTLDateTimePtr value);
+    GTL_DATE_TIME_PROPERTY(actualEndTime, ActualEndTime, "actualEndTime")
+    GTL_DATE_TIME_PROPERTY(actualStartTime, ActualStartTime, "actualStartTime")
+    GTL_NUMBER_PROPERTY(concurrentViewers, ConcurrentViewers, "concurrentViewers")
+    GTL_DATE_TIME_PROPERTY(scheduledEndTime, ScheduledEndTime, "scheduledEndTime")
+    GTL_DATE_TIME_PROPERTY(scheduledStartTime, ScheduledStartTime, "scheduledStartTime")
 };
 
 class GTLYouTubeVideoLocalization : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeVideoLocalization)
 
 public:
-    std::optional<std::string> descriptionProperty() const;
-    void setDescriptionProperty(std::optional<std::string> value);
-    std::optional<std::string> title() const;
-    void setTitle(std::optional<std::string> value);
+    GTL_STRING_PROPERTY(descriptionProperty, DescriptionProperty, "description")
+    GTL_STRING_PROPERTY(title, Title, "title")
 };
 
 class GTLYouTubeVideoLocalizations : public GTLObject {
@@ -307,183 +182,125 @@ class GTLYouTubeVideoMonetizationDetails : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeVideoMonetizationDetails)
 
 public:
-    std::shared_ptr<GTLYouTubeAccessPolicy> access();
-    void setAccess(const std::shared_ptr<GTLYouTubeAccessPolicy>& value);
+    GTL_OBJECT_PROPERTY(GTLYouTubeAccessPolicy, access, Access, "access")
 };
 
 class GTLYouTubeVideoPlayer : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeVideoPlayer)
 
 public:
-    std::optional<std::string> embedHtml() const;
-    void setEmbedHtml(std::optional<std::string> value);
+    GTL_STRING_PROPERTY(embedHtml, EmbedHtml, "embedHtml")
 };
 
 class GTLYouTubeVideoProcessingDetails : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeVideoProcessingDetails)
 
 public:
-    std::optional<std::string> editorSuggestionsAvailability() const;
-    void setEditorSuggestionsAvailability(std::optional<std::string> value);
-    std::optional<std::string> fileDetailsAvailability() const;
-    void setFileDetailsAvailability(std::optional<std::string> value);
-    std::optional<std::string> processingFailureReason() const;
-    void setProcessingFailureReason(std::optional<std::string> value);
-    std::optional<std::string> processingIssuesAvailability() const;
-    void setProcessingIssuesAvailability(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeVideoProcessingDetailsProcessingProgress> processingProgress();
-    void setProcessingProgress(const std::shared_ptr<GTLYouTubeVideoProcessingDetailsProcessingProgress>& value);
-    std::optional<std::string> processingStatus() const;
-    void setProcessingStatus(std::optional<std::string> value);
-    std::optional<std::string> tagSuggestionsAvailability() const;
-    void setTagSuggestionsAvailability(std::optional<std::string> value);
-    std::optional<std::string> thumbnailsAvailability() const;
-    void setThumbnailsAvailability(std::optional<std::string> value);
+    GTL_STRING_PROPERTY(editorSuggestionsAvailability, EditorSuggestionsAvailability, "editorSuggestionsAvailability")
+    GTL_STRING_PROPERTY(fileDetailsAvailability, FileDetailsAvailability, "fileDetailsAvailability")
+    GTL_STRING_PROPERTY(processingFailureReason, ProcessingFailureReason, "processingFailureReason")
+    GTL_STRING_PROPERTY(processingIssuesAvailability, ProcessingIssuesAvailability, "processingIssuesAvailability")
+    GTL_OBJECT_PROPERTY(GTLYouTubeVideoProcessingDetailsProcessingProgress, processingProgress, ProcessingProgress,
+                        "processingProgress")
+    GTL_STRING_PROPERTY(processingStatus, ProcessingStatus, "processingStatus")
+    GTL_STRING_PROPERTY(tagSuggestionsAvailability, TagSuggestionsAvailability, "tagSuggestionsAvailability")
+    GTL_STRING_PROPERTY(thumbnailsAvailability, ThumbnailsAvailability, "thumbnailsAvailability")
 };
 
 class GTLYouTubeVideoProcessingDetailsProcessingProgress : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeVideoProcessingDetailsProcessingProgress)
 
 public:
-    std::optional<Value> partsProcessed() const;
-    void setPartsProcessed(std::optional<Value> value);
-    std::optional<Value> partsTotal() const;
-    void setPartsTotal(std::optional<Value> value);
-    std::optional<Value> timeLeftMs() const;
-    void setTimeLeftMs(std::optional<Value> value);
+    GTL_NUMBER_PROPERTY(partsProcessed, PartsProcessed, "partsProcessed")
+    GTL_NUMBER_PROPERTY(partsTotal, PartsTotal, "partsTotal")
+    GTL_NUMBER_PROPERTY(timeLeftMs, TimeLeftMs, "timeLeftMs")
 };
 
 class GTLYouTubeVideoProjectDetails : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeVideoProjectDetails)
 
 public:
-    std::optional<std::vector<std::string>> tags() const;
-    void setTags(std::optional<std::vector<std::string>> value);
+    GTL_STRING_ARRAY_PROPERTY(tags, Tags, "tags")
 };
 
 class GTLYouTubeVideoRating : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeVideoRating)
 
 public:
-    std::optional<std::string> rating() const;
-    void setRating(std::optional<std::string> value);
-    std::optional<std::string> videoId() const;
-    void setVideoId(std::optional<std::string> value);
+    GTL_STRING_PROPERTY(rating, Rating, "rating")
+    GTL_STRING_PROPERTY(videoId, VideoId, "videoId")
 };
 
 class GTLYouTubeVideoRecordingDetails : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeVideoRecordingDetails)
 
 public:
-    std::shared_ptr<GTLYouTubeGeoPoint> location();
-    void setLocation(const std::shared_ptr<GTLYouTubeGeoPoint>& value);
-    std::optional<std::string> locationDescription() const;
-    void setLocationDescription(std::optional<std::string> value);
-    GTLDateTimePtr recordingDate();
-    void setRecordingDate(GTLDateTimePtr value);
+    GTL_OBJECT_PROPERTY(GTLYouTubeGeoPoint, location, Location, "location")
+    GTL_STRING_PROPERTY(locationDescription, LocationDescription, "locationDescription")
+    GTL_DATE_TIME_PROPERTY(recordingDate, RecordingDate, "recordingDate")
 };
 
-class GTLYouTubeVideoSnippet : public GTLObject {
+class GTLYouTubeVideoSnippet : public GTLYouTubeSnippet {
     GTL_OBJECT_CLASS(GTLYouTubeVideoSnippet)
 
 public:
-    std::optional<std::string> categoryId() const;
-    void setCategoryId(std::optional<std::string> value);
-    std::optional<std::string> channelId() const;
-    void setChannelId(std::optional<std::string> value);
-    std::optional<std::string> channelTitle() const;
-    void setChannelTitle(std::optional<std::string> value);
-    std::optional<std::string> defaultLanguage() const;
-    void setDefaultLanguage(std::optional<std::string> value);
-    std::optional<std::string> descriptionProperty() const;
-    void setDescriptionProperty(std::optional<std::string> value);
-    std::optional<std::string> liveBroadcastContent() const;
-    void setLiveBroadcastContent(std::optional<std::string> value);
-    std::shared_ptr<GTLYouTubeVideoLocalization> localized();
-    void setLocalized(const std::shared_ptr<GTLYouTubeVideoLocalization>& value);
-    GTLDateTimePtr publishedAt();
-    void setPublishedAt(GTLDateTimePtr value);
-    std::optional<std::vector<std::string>> tags() const;
-    void setTags(std::optional<std::vector<std::string>> value);
-    std::shared_ptr<GTLYouTubeThumbnailDetails> thumbnails();
-    void setThumbnails(const std::shared_ptr<GTLYouTubeThumbnailDetails>& value);
-    std::optional<std::string> title() const;
-    void setTitle(std::optional<std::string> value);
+    GTL_STRING_PROPERTY(categoryId, CategoryId, "categoryId")
+    GTL_STRING_PROPERTY(defaultLanguage, DefaultLanguage, "defaultLanguage")
+    GTL_STRING_PROPERTY(liveBroadcastContent, LiveBroadcastContent, "liveBroadcastContent")
+    GTL_OBJECT_PROPERTY(GTLYouTubeVideoLocalization, localized, Localized, "localized")
+    GTL_STRING_ARRAY_PROPERTY(tags, Tags, "tags")
 };
 
 class GTLYouTubeVideoStatistics : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeVideoStatistics)
 
 public:
-    std::optional<Value> commentCount() const;
-    void setCommentCount(std::optional<Value> value);
-    std::optional<Value> dislikeCount() const;
-    void setDislikeCount(std::optional<Value> value);
-    std::optional<Value> favoriteCount() const;
-    void setFavoriteCount(std::optional<Value> value);
-    std::optional<Value> likeCount() const;
-    void setLikeCount(std::optional<Value> value);
-    std::optional<Value> viewCount() const;
-    void setViewCount(std::optional<Value> value);
+    GTL_NUMBER_PROPERTY(commentCount, CommentCount, "commentCount")
+    GTL_NUMBER_PROPERTY(dislikeCount, DislikeCount, "dislikeCount")
+    GTL_NUMBER_PROPERTY(favoriteCount, FavoriteCount, "favoriteCount")
+    GTL_NUMBER_PROPERTY(likeCount, LikeCount, "likeCount")
+    GTL_NUMBER_PROPERTY(viewCount, ViewCount, "viewCount")
 };
 
 class GTLYouTubeVideoStatus : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeVideoStatus)
 
 public:
-    std::optional<Value> embeddable() const;
-    void setEmbeddable(std::optional<Value> value);
-    std::optional<std::string> failureReason() const;
-    void setFailureReason(std::optional<std::string> value);
-    std::optional<std::string> license() const;
-    void setLicense(std::optional<std::string> value);
-    std::optional<std::string> privacyStatus() const;
-    void setPrivacyStatus(std::optional<std::string> value);
-    std::optional<Value> publicStatsViewable() const;
-    void setPublicStatsViewable(std::optional<Value> value);
-    GTLDateTimePtr publishAt();
-    void setPublishAt(GTLDateTimePtr value);
-    std::optional<std::string> rejectionReason() const;
-    void setRejectionReason(std::optional<std::string> value);
-    std::optional<std::string> uploadStatus() const;
-    void setUploadStatus(std::optional<std::string> value);
+    GTL_NUMBER_PROPERTY(embeddable, Embeddable, "embeddable")
+    GTL_STRING_PROPERTY(failureReason, FailureReason, "failureReason")
+    GTL_STRING_PROPERTY(license, License, "license")
+    GTL_STRING_PROPERTY(privacyStatus, PrivacyStatus, "privacyStatus")
+    GTL_NUMBER_PROPERTY(publicStatsViewable, PublicStatsViewable, "publicStatsViewable")
+    GTL_DATE_TIME_PROPERTY(publishAt, PublishAt, "publishAt")
+    GTL_STRING_PROPERTY(rejectionReason, RejectionReason, "rejectionReason")
+    GTL_STRING_PROPERTY(uploadStatus, UploadStatus, "uploadStatus")
 };
 
 class GTLYouTubeVideoSuggestions : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeVideoSuggestions)
 
 public:
-    std::optional<std::vector<std::string>> editorSuggestions() const;
-    void setEditorSuggestions(std::optional<std::vector<std::string>> value);
-    std::optional<std::vector<std::string>> processingErrors() const;
-    void setProcessingErrors(std::optional<std::vector<std::string>> value);
-    std::optional<std::vector<std::string>> processingHints() const;
-    void setProcessingHints(std::optional<std::vector<std::string>> value);
-    std::optional<std::vector<std::string>> processingWarnings() const;
-    void setProcessingWarnings(std::optional<std::vector<std::string>> value);
-    std::optional<std::vector<std::shared_ptr<GTLYouTubeVideoSuggestionsTagSuggestion>>> tagSuggestions();
-    void setTagSuggestions(
-        const std::optional<std::vector<std::shared_ptr<GTLYouTubeVideoSuggestionsTagSuggestion>>>& value);
+    GTL_STRING_ARRAY_PROPERTY(editorSuggestions, EditorSuggestions, "editorSuggestions")
+    GTL_STRING_ARRAY_PROPERTY(processingErrors, ProcessingErrors, "processingErrors")
+    GTL_STRING_ARRAY_PROPERTY(processingHints, ProcessingHints, "processingHints")
+    GTL_STRING_ARRAY_PROPERTY(processingWarnings, ProcessingWarnings, "processingWarnings")
+    GTL_OBJECT_ARRAY_PROPERTY(GTLYouTubeVideoSuggestionsTagSuggestion, tagSuggestions, TagSuggestions, "tagSuggestions")
 };
 
 class GTLYouTubeVideoSuggestionsTagSuggestion : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeVideoSuggestionsTagSuggestion)
 
 public:
-    std::optional<std::vector<std::string>> categoryRestricts() const;
-    void setCategoryRestricts(std::optional<std::vector<std::string>> value);
-    std::optional<std::string> tag() const;
-    void setTag(std::optional<std::string> value);
+    GTL_STRING_ARRAY_PROPERTY(categoryRestricts, CategoryRestricts, "categoryRestricts")
+    GTL_STRING_PROPERTY(tag, Tag, "tag")
 };
 
 class GTLYouTubeVideoTopicDetails : public GTLObject {
     GTL_OBJECT_CLASS(GTLYouTubeVideoTopicDetails)
 
 public:
-    std::optional<std::vector<std::string>> relevantTopicIds() const;
-    void setRelevantTopicIds(std::optional<std::vector<std::string>> value);
-    std::optional<std::vector<std::string>> topicIds() const;
-    void setTopicIds(std::optional<std::vector<std::string>> value);
+    GTL_STRING_ARRAY_PROPERTY(relevantTopicIds, RelevantTopicIds, "relevantTopicIds")
+    GTL_STRING_ARRAY_PROPERTY(topicIds, TopicIds, "topicIds")
 };
 
 }  // namespace google
