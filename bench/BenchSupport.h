@@ -47,6 +47,30 @@ inline double medianSeconds(int runs, const std::function<void()>& prepare, cons
     return median(times);
 }
 
+// Median seconds of ours and of the reference, the two timed in turn, run by
+// run, with `prepare` run untimed before each of ours: on a shared machine a
+// burst of load then falls on both sides alike instead of on all the runs of
+// one. A run that reports failure ends the benchmark.
+struct Medians {
+    double ours = 0;
+    double reference = 0;
+};
+inline Medians interleavedMedianSeconds(int runs, const std::function<void()>& prepare,
+                                        const std::function<bool()>& ours, const std::function<bool()>& reference) {
+    std::vector<double> ourTimes, referenceTimes;
+    for (int run = 0; run < runs; ++run) {
+        prepare();
+        bool ok = true;
+        ourTimes.push_back(secondsOf([&] { ok = ours(); }));
+        if (ok) referenceTimes.push_back(secondsOf([&] { ok = reference(); }));
+        if (!ok) {
+            std::fprintf(stderr, "a run failed\n");
+            std::exit(1);
+        }
+    }
+    return {median(ourTimes), median(referenceTimes)};
+}
+
 // Runs a program found on PATH in `workingDirectory` (the current one when
 // empty) and returns its exit status; -1 when it did not exit normally.
 inline int runCommand(const std::vector<std::string>& argv, const std::string& workingDirectory = {}) {
@@ -146,7 +170,7 @@ struct Target {
 // (">=" where more is better). Returns whether the target is met.
 inline bool printResult(const std::string& name, double oursSeconds, double referenceSeconds, Target target) {
     const double ratio = target.ratio(oursSeconds, referenceSeconds);
-    std::printf("bench %s: ours %.2f ms, reference %.2f ms, ratio %.2f, target %s %.2g\n", name.c_str(),
+    std::printf("bench %s: ours %.2f ms, reference %.2f ms, ratio %.2f, target %s %g\n", name.c_str(),
                 oursSeconds * 1000, referenceSeconds * 1000, ratio,
                 target.better == Target::Better::Less ? "<=" : ">=", target.bound);
     std::fflush(stdout);
@@ -158,7 +182,7 @@ inline bool printResult(const std::string& name, double oursSeconds, double refe
 inline bool printMeasure(const std::string& name, double ours, double reference, const std::string& unit,
                          Target target) {
     const double ratio = target.ratio(ours, reference);
-    std::printf("bench %s: ours %.2f %s, reference %.2f %s, ratio %.2f, target %s %.2g\n", name.c_str(), ours,
+    std::printf("bench %s: ours %.2f %s, reference %.2f %s, ratio %.2f, target %s %g\n", name.c_str(), ours,
                 unit.c_str(), reference, unit.c_str(), ratio,
                 target.better == Target::Better::Less ? "<=" : ">=", target.bound);
     std::fflush(stdout);

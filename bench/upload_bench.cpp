@@ -8,18 +8,15 @@
 // the fetcher's alone.
 
 #include "BenchSupport.h"
+#include "LoopbackReceiver.h"
 #include "components/google/GTMHTTPUploadFetcher.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/URLConnection.h"
-#include "support/FakeVideoService.h"
-#include "support/LoopbackHttpServer.h"
 
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -42,50 +39,19 @@ Usage usage(int who) {
             r.ru_maxrss};
 }
 
-// Starts the server in a child; its port comes back through a pipe and it
-// runs until the pipe to it closes.
-pid_t startServer(const testsupport::TestCertificates& certificates, int& port, int& keepAlive) {
-    int up[2], down[2];
-    if (pipe(up) != 0 || pipe(down) != 0) std::exit(1);
-    pid_t child = fork();
-    if (child == 0) {
-        close(up[0]);
-        close(down[1]);
-        testsupport::FakeVideoService service(certificates.serverCertificateFile, certificates.serverKeyFile);
-        service.setKeepsBytes(false);
-        service.setKeepsConnectionsAlive(true);
-        int serverPort = service.port();
-        if (write(up[1], &serverPort, sizeof serverPort) != sizeof serverPort) _exit(1);
-        char byte;
-        while (read(down[0], &byte, 1) > 0) {}
-        _exit(0);
-    }
-    close(up[1]);
-    close(down[0]);
-    if (read(up[0], &port, sizeof port) != sizeof port) std::exit(1);
-    keepAlive = down[1];
-    return child;
-}
-
 }  // namespace
 
 int main() {
     const fs::path folder = fs::temp_directory_path() / ("tollivar-upload-bench-" + std::to_string(getpid()));
     fs::create_directories(folder);
     auto certificates = testsupport::TestCertificates::create(folder.string());
-    int port = 0, keepAlive = -1;
-    pid_t server = startServer(certificates, port, keepAlive);
+    bench::LoopbackReceiver receiver(
+        certificates, [](testsupport::FakeVideoService& service) { service.setKeepsConnectionsAlive(true); });
     net::URLConnection::setAdditionalCertificateAuthorityFile(certificates.authorityFile);
-    const std::string base = "https://127.0.0.1:" + std::to_string(port);
+    const std::string base = receiver.url("");
 
     const std::string source = (folder / "movie.mov").string();
-    {
-        std::vector<char> block(1 << 20);
-        for (size_t i = 0; i < block.size(); ++i) block[i] = char((i * 2654435761u) >> 13);
-        std::ofstream out(source, std::ios::binary);
-        for (uint64_t written = 0; written < kLength; written += block.size())
-            out.write(block.data(), std::streamsize(std::min<uint64_t>(block.size(), kLength - written)));
-    }
+    bench::writePatternFile(source, kLength);
 
     // Ours: the median of five uploads.
     const Usage before = usage(RUSAGE_SELF);
@@ -131,8 +97,6 @@ int main() {
                 (curlAfter.cpuSeconds - curlBefore.cpuSeconds) / kRuns, curlAfter.peakKiB);
     std::printf("  ratio (ours / curl): %.2f\n", ours / theirs);
 
-    close(keepAlive);
-    waitpid(server, nullptr, 0);
     fs::remove_all(folder);
     return 0;
 }

@@ -130,12 +130,21 @@ void FakeVideoService::start() {
 
     auto plain = [&impl](const httplib::Request& request, httplib::Response& response,
                          const httplib::ContentReader& reader) {
+        // A route's body is counted only when bytes are not kept; the call
+        // that starts an upload is always read, for its "id".
+        bool keepsBody = request.path == "/upload/rpc";
+        {
+            std::lock_guard lock(impl.mutex);
+            keepsBody = keepsBody || impl.keepsBytes;
+        }
         std::string body;
+        uint64_t received = 0;
         bool complete = reader([&](const char* data, size_t length) {
-            body.append(data, length);
+            if (keepsBody) body.append(data, length);
+            received += length;
             return true;
         });
-        VideoServiceExchange exchange = impl.record(request, body, body.size(), !complete);
+        VideoServiceExchange exchange = impl.record(request, body, received, !complete);
         if (request.method == "POST" && request.path == "/upload/rpc") {
             std::lock_guard lock(impl.mutex);
             std::string session = "/upload/session/" + std::to_string(impl.uploads.size() + 1);

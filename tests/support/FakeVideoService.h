@@ -62,8 +62,9 @@ public:
     // The body of the final 200; by default a JSON-RPC result naming the
     // call's "id" and a video "fakevideo1".
     void setCompletionBody(std::string body);
-    // Off: uploads only count what arrives (uploadedBytes() stays empty,
-    // uploadedLength() tells), for uploads too large to hold in memory.
+    // Off: uploads and the bodies of added routes only count what arrives
+    // (uploadedBytes() and an exchange's body stay empty, uploadedLength()
+    // and bodyLength tell), for uploads too large to hold in memory.
     void setKeepsBytes(bool keep);
     // On: idle connections wait 5 s for the next request, as a real server's
     // do; off (the default) they close at once, so stopping never waits.
