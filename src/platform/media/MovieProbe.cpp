@@ -1,8 +1,6 @@
 #include "platform/media/MovieProbe.h"
 
-#include "platform/media/Asset.h"
 #include "platform/media/FFmpeg.h"
-#include "platform/media/VideoFrameDecoder.h"
 
 #include <algorithm>
 #include <optional>
@@ -43,16 +41,18 @@ std::optional<std::vector<int64_t>> indexedTimes(AVStream* stream) {
 }
 
 // The shortest gap between the presentation times of the track's packets
-// (the single packet's duration for a one-picture track).
-double minFrameDuration(const std::string& path, int trackID) {
-    auto input = openInput(path);
-    if (!input) return 0;
-    AVFormatContext* format = input->get();
-    if (trackID < 0 || unsigned(trackID) >= format->nb_streams) return 0;
-    AVStream* stream = format->streams[trackID];
+// (the single packet's duration for a one-picture track), from the index
+// where it serves, else from every packet, through an input of its own.
+double minFrameDuration(const std::string& path, AVStream* stream) {
     std::optional<int64_t> shortest;
     if (auto indexed = indexedTimes(stream)) shortest = shortestGap(std::move(*indexed));
+    const AVRational timeBase = stream->time_base;
     if (!shortest) {
+        auto input = openInput(path);
+        if (!input) return 0;
+        AVFormatContext* format = input->get();
+        const int trackID = stream->index;
+        if (trackID < 0 || unsigned(trackID) >= format->nb_streams) return 0;
         PacketPtr packet(av_packet_alloc());
         if (!packet) return 0;
         std::vector<int64_t> times;
@@ -66,28 +66,60 @@ double minFrameDuration(const std::string& path, int trackID) {
         }
         shortest = shortestGap(std::move(times)).value_or(lastDuration);
     }
-    return *shortest > 0 ? double(*shortest) * av_q2d(stream->time_base) : 0;
+    return *shortest > 0 ? double(*shortest) * av_q2d(timeBase) : 0;
 }
 
-bool firstPictureDecodes(const std::string& path) {
-    auto decoder = detail::VideoFrameDecoder::open(path);
-    if (!decoder) return false;
-    auto frame = (*decoder)->next();
-    return frame && *frame;
+// Whether the track's first picture decodes, read from the probe's own
+// input by one decoding thread: a decoder that plays would start a thread
+// per core and hold back pictures to run them side by side.
+bool firstPictureDecodes(AVFormatContext* format, AVStream* stream) {
+    const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
+    if (!codec) return false;
+    CodecContextPtr decoder(avcodec_alloc_context3(codec));
+    if (!decoder || avcodec_parameters_to_context(decoder.get(), stream->codecpar) < 0) return false;
+    decoder->thread_count = 1;
+    AVFramePtr frame(av_frame_alloc());
+    PacketPtr packet(av_packet_alloc());
+    if (!frame || !packet || avcodec_open2(decoder.get(), codec, nullptr) < 0) return false;
+    for (unsigned i = 0; i < format->nb_streams; ++i)
+        if (format->streams[i] != stream) format->streams[i]->discard = AVDISCARD_ALL;
+    bool draining = false;
+    for (;;) {
+        const int received = avcodec_receive_frame(decoder.get(), frame.get());
+        if (received == 0) return true;
+        if (received != AVERROR(EAGAIN) || draining) return false;
+        if (av_read_frame(format, packet.get()) < 0) {
+            draining = true;
+            avcodec_send_packet(decoder.get(), nullptr);
+            continue;
+        }
+        if (packet->stream_index == stream->index) {
+            const int sent = avcodec_send_packet(decoder.get(), packet.get());
+            // A damaged packet costs its own picture only; the next may decode.
+            if (sent < 0 && sent != AVERROR(EAGAIN) && sent != AVERROR_INVALIDDATA) return false;
+        }
+        av_packet_unref(packet.get());
+    }
 }
 
 }  // namespace
 
 foundation::Result<MovieProbe> probeMovie(const std::string& path) {
-    auto asset = Asset::open(path);
-    if (!asset) return asset.error();
+    // One input answers everything but a long read of every packet:
+    // opening a movie reads and decodes its first pictures to learn its tracks.
+    auto opened = openInput(path);
+    if (!opened) return opened.error();
+    AVFormatContext* format = opened->get();
+    if (format->nb_streams == 0) return mediaError(AVERROR_STREAM_NOT_FOUND, "No audio or video in " + path);
     MovieProbe probe;
-    std::optional<AssetTrack> track = asset->firstVideoTrack();
-    if (!track) return probe;
+    AVStream* video = nullptr;
+    for (unsigned i = 0; i < format->nb_streams && !video; ++i)
+        if (format->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) video = format->streams[i];
+    if (!video) return probe;
     probe.hasVideoTrack = true;
-    probe.naturalSize = track->naturalSize;
-    probe.minFrameDurationSeconds = minFrameDuration(path, track->trackID);
-    probe.compatible = track->codecName == "h264" && firstPictureDecodes(path);
+    probe.naturalSize = graphics::Size(video->codecpar->width, video->codecpar->height);
+    probe.minFrameDurationSeconds = minFrameDuration(path, video);
+    probe.compatible = video->codecpar->codec_id == AV_CODEC_ID_H264 && firstPictureDecodes(format, video);
     return probe;
 }
 
