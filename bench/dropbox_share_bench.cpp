@@ -1,0 +1,187 @@
+// A prepared 200 MB movie shared to Dropbox as a user shares it from the
+// card: the Dropbox screen on the share sheet, a tap on "HD - 720p" whose
+// movie is already rendered, the Outbox link, the serial upload queue, the
+// client's files_put and the progress panel until it says the movie was
+// uploaded; against `curl -T <file> -X POST` of the same file to the same
+// loopback HTTPS receiver. The run loop runs on the real clock; each time is
+// the median of seven runs, ours and curl's taken in turn.
+
+#include "BenchSupport.h"
+#include "LinkedProject.h"
+#include "LoopbackDropbox.h"
+#include "PaddedMovie.h"
+#include "app/core/ProjectModel.h"
+#include "app/render/MovieRendererSources.h"
+#include "app/render/screens/RenderProgressViewController.h"
+#include "app/share/DropboxConnectHandler.h"
+#include "app/share/Outbox.h"
+#include "app/share/ShareViewController.h"
+#include "components/dropbox/DBSession.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/GuiApplication.h"
+#include "platform/library/ActivityViewController.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/controllers/NavigationController.h"
+#include "platform/ui/controls/Label.h"
+
+#include <QImage>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kRuns = 7;
+constexpr uint64_t kMovieBytes = 200'000'000;
+constexpr double kTarget = 1.15;
+constexpr double kWaitSeconds = 600;
+constexpr const char* kTypeTitle = "HD - 720p";
+// The project's name, as the title the upload is named after.
+constexpr const char* kName = "My Movie";
+constexpr const char* kUploadName = "My_Movie.mov";
+
+void fail(const std::string& why) {
+    std::fprintf(stderr, "dropbox_share_bench: %s\n", why.c_str());
+    std::exit(1);
+}
+
+// A saved 12-frame project named kName.
+ProjectModelPtr makeProject() {
+    QImage bitmap(320, 180, QImage::Format_RGB32);
+    bitmap.fill(qRgb(40, 120, 200));
+    auto project = ProjectModel::create(bench::makeLinkedProject(graphics::Image(std::move(bitmap)), 12, 0));
+    project->setName(kName);
+    if (!project->saveAllDataToDisk().ok()) fail("cannot save the project");
+    return project;
+}
+
+bool outboxIsEmpty() {
+    const fs::path outbox = fs::path(foundation::Paths::cachesDirectory()) / Outbox::kFolderName;
+    std::error_code ignored;
+    return !fs::exists(outbox, ignored) || fs::is_empty(outbox, ignored);
+}
+
+// One share: the sheet over the window's root screen with the Dropbox
+// service chosen, its screen showing the linked account.
+class Share {
+public:
+    Share(ui::ViewController& root, const ProjectModelPtr& project) {
+        sheet_ = std::make_shared<library::ActivityViewController>(
+            library::ActivityItems{std::any(project)},
+            std::vector<std::shared_ptr<library::Activity>>{std::make_shared<DropboxConnectHandler>()});
+        sheet_->completionHandler = [this](const std::optional<std::string>&, bool done) { completed_ = done; };
+        root.presentViewController(sheet_, false);
+        sheet_->chooseActivityAtIndex(0);
+        auto& loop = foundation::RunLoop::main();
+        if (!loop.runUntil([&] { return screen() && screen()->accountLabel()->text() == "Dropbox – Test User"; },
+                           kWaitSeconds))
+            fail("the Dropbox screen did not show the account");
+    }
+
+    ShareViewController* screen() const {
+        auto* navigation = dynamic_cast<ui::NavigationController*>(sheet_->presentedViewController());
+        return navigation ? dynamic_cast<ShareViewController*>(navigation->viewControllers().front().get()) : nullptr;
+    }
+    size_t typeIndex() const {
+        const auto& types = screen()->exportTypes();
+        for (size_t i = 0; i < types.size(); ++i)
+            if (types[i].title() == kTypeTitle) return i;
+        fail(std::string("no export type \"") + kTypeTitle + "\"");
+        return 0;
+    }
+
+    // The tap on the type, until the panel reports the end of the upload.
+    bool upload() {
+        ShareViewController* shown = screen();
+        shown->chooseExportType(typeIndex());
+        // A prepared movie goes straight to the upload; whatever the panel says next ends it.
+        const std::string uploading = shown->handler()->uploadingText();
+        const std::string success = shown->handler()->successText();
+        foundation::RunLoop::main().runUntil([&] { return shown->panel()->infoText() != uploading; }, kWaitSeconds);
+        if (shown->panel()->infoText() != success)
+            std::fprintf(stderr, "the panel says: %s\n", shown->panel()->infoText().c_str());
+        return shown->panel()->infoText() == success && shown->panel()->progress() == 1.0f;
+    }
+
+    // Done on the panel: the service ends as completed and the sheet closes.
+    void finish() {
+        screen()->panel()->actionDone();
+        if (!foundation::RunLoop::main().runUntil([&] { return completed_.has_value(); }, kWaitSeconds) || !*completed_)
+            fail("the share did not end as completed");
+    }
+
+private:
+    std::shared_ptr<library::ActivityViewController> sheet_;
+    std::optional<bool> completed_;
+};
+
+}  // namespace
+
+int main() {
+    const fs::path root = fs::temp_directory_path() / ("tollivar-dropbox-share-bench-" + std::to_string(getpid()));
+    fs::create_directories(root);
+    foundation::Paths::setRootOverride(root.string());
+    // The receiver is forked before this process starts any thread.
+    auto certificates = testsupport::TestCertificates::create(root.string());
+    bench::LoopbackReceiver receiver(certificates, [](testsupport::FakeVideoService& service) {
+        service.on("GET", "/1/account/info", [](const auto&) {
+            return testsupport::HttpReply{200, R"({"uid": 1234, "display_name": "Test User", "country": "NZ"})",
+                                          "application/json"};
+        });
+        bench::answerFilesPut(service, kUploadName, kMovieBytes);
+    });
+
+    graphics::ensureGuiApplication();
+    std::ofstream(foundation::Paths::configDirectory() + "/services.plist")
+        << "<plist version=\"1.0\"><dict><key>Dropbox</key><dict><key>AppKey</key><string>k3y</string>"
+           "<key>AppSecret</key><string>s3cr3t</string></dict></dict></plist>";
+    bench::useLoopbackDropbox(receiver, certificates.authorityFile);
+    DropboxConnectHandler::session()->setAccessToken("t0ken", "s3cret", "1234");
+
+    // The movie the share reuses: "HD - 720p" already rendered for the project.
+    const ProjectModelPtr project = makeProject();
+    MovieRendererSources sources(project);
+    const MovieRendererPtr renderer = sources.getRendererForUTI(kUTTypeQuickTimeMovie);
+    if (!renderer) fail("no movie renderer");
+    std::optional<MovieExportType> type;
+    for (const MovieExportType& candidate : sources.getMovieExportTypesForUTIItems({kUTTypeQuickTimeMovie}))
+        if (candidate.title() == kTypeTitle) type = candidate;
+    if (!type) fail(std::string("no export type \"") + kTypeTitle + "\"");
+    const std::string movie = renderer->getExportURLForExportType(*type);
+    if (!bench::makeFullMovie(root, movie, kMovieBytes, "1280x720")) fail("could not make the movie");
+    if (renderer->getPreparedMovieForExportType(*type) != movie) fail("the movie is not taken as prepared");
+
+    auto window = std::make_shared<ui::Window>(graphics::Rect(0, 0, 1024, 768));
+    auto rootScreen = std::make_shared<ui::ViewController>();
+    window->setRootViewController(rootScreen);
+    window->makeKeyAndVisible();
+
+    const std::string target = receiver.url(std::string("/1/files_put/sandbox/") + kUploadName);
+    std::unique_ptr<Share> share;
+    const bench::Medians times = bench::interleavedMedianSeconds(
+        kRuns,
+        [&] {
+            if (share) share->finish();
+            share = std::make_unique<Share>(*rootScreen, project);
+        },
+        [&] { return share->upload() && outboxIsEmpty(); },
+        [&] {
+            return bench::runCommand(bench::curlPostFileArguments(certificates.authorityFile, movie, target)) == 0;
+        });
+    share->finish();
+    share.reset();
+
+    const bool met =
+        bench::printResult("dropbox share vs curl", times.ours, times.reference, bench::Target::atMost(kTarget));
+    window.reset();
+    foundation::RunLoop::main().runUntilIdle();
+    fs::remove_all(root);
+    return met ? 0 : 1;
+}
