@@ -37,10 +37,7 @@ void GPUImageAverageColor::buildStageTextures() {
         reduces_ = !stageSizes_.empty();
         if (!reduces_) stageSizes_.push_back({width, height});
         for (size_t i = 0; i < stageSizes_.size(); ++i) {
-            GLuint name = 0;
-            glGenTextures(1, &name);
-            stageTextures_.emplace_back(name);
-            glBindTexture(GL_TEXTURE_2D, name);
+            bindNewTexture(stageTextures_.emplace_back());
             // Linear filtering is what makes four taps average sixteen texels.
             applyTextureSampling(outputTextureOptions_);
         }
@@ -53,10 +50,7 @@ void GPUImageAverageColor::createFilterFBOofSize(graphics::Size) {
         if (!GPUImageContext::useImageProcessingContext()) return;
         glActiveTexture(GL_TEXTURE1);
         for (size_t i = 0; i < stageTextures_.size(); ++i) {
-            GLuint name = 0;
-            glGenFramebuffers(1, &name);
-            stageFramebuffers_.emplace_back(name);
-            glBindFramebuffer(GL_FRAMEBUFFER, name);
+            bindNewFramebuffer(stageFramebuffers_.emplace_back());
             glBindTexture(GL_TEXTURE_2D, stageTextures_[i].get());
             glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(outputTextureOptions_.internalFormat),
                          stageSizes_[i].width, stageSizes_[i].height, 0, outputTextureOptions_.format,

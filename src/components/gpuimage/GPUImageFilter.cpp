@@ -147,10 +147,7 @@ void GPUImageFilter::createFilterFBOofSize(Size size) {
         if (!GPUImageContext::useImageProcessingContext()) return;
         int width = static_cast<int>(size.width), height = static_cast<int>(size.height);
         glActiveTexture(GL_TEXTURE1);
-        GLuint name = 0;
-        glGenFramebuffers(1, &name);
-        filterFramebuffer_.reset(name);
-        glBindFramebuffer(GL_FRAMEBUFFER, name);
+        bindNewFramebuffer(filterFramebuffer_);
 
         initializeOutputTextureIfNeeded();
         glBindTexture(GL_TEXTURE_2D, outputTexture_.get());

@@ -108,14 +108,36 @@ void applyTextureSampling(const GPUTextureOptions& options) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(options.wrapT));
 }
 
+namespace {
+
+template <class Handle, class Generate, class Bind>
+GLuint bindNew(Handle& handle, Generate generate, Bind bind) {
+    GLuint name = 0;
+    generate(1, &name);
+    handle.reset(name);
+    bind(name);
+    return name;
+}
+
+}  // namespace
+
+GLuint bindNewFramebuffer(gl::es2::Framebuffer& framebuffer) {
+    return bindNew(framebuffer, glGenFramebuffers, [](GLuint name) { glBindFramebuffer(GL_FRAMEBUFFER, name); });
+}
+
+GLuint bindNewRenderbuffer(gl::es2::Renderbuffer& renderbuffer) {
+    return bindNew(renderbuffer, glGenRenderbuffers, [](GLuint name) { glBindRenderbuffer(GL_RENDERBUFFER, name); });
+}
+
+GLuint bindNewTexture(gl::es2::Texture& texture) {
+    return bindNew(texture, glGenTextures, [](GLuint name) { glBindTexture(GL_TEXTURE_2D, name); });
+}
+
 void GPUImageOutput::initializeOutputTextureIfNeeded() {
     runSynchronouslyOnContextQueue([&] {
         if (outputTexture_ || !GPUImageContext::useImageProcessingContext()) return;
-        GLuint name = 0;
         glActiveTexture(GL_TEXTURE0);
-        glGenTextures(1, &name);
-        outputTexture_.reset(name);
-        glBindTexture(GL_TEXTURE_2D, name);
+        bindNewTexture(outputTexture_);
         applyTextureSampling(outputTextureOptions_);
         glBindTexture(GL_TEXTURE_2D, 0);
     });

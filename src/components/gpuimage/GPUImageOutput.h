@@ -41,6 +41,13 @@ struct GPUTextureOptions {
 // On the context queue: gives the bound GL_TEXTURE_2D the options' filters and wraps.
 void applyTextureSampling(const GPUTextureOptions& options);
 
+// On the context queue: makes a new GL object, hands it to the handle (which
+// deletes what it held) and binds it (textures to GL_TEXTURE_2D). Returns
+// its name.
+GLuint bindNewFramebuffer(gl::es2::Framebuffer& framebuffer);
+GLuint bindNewRenderbuffer(gl::es2::Renderbuffer& renderbuffer);
+GLuint bindNewTexture(gl::es2::Texture& texture);
+
 // A source that wants its texture back once a target has drawn from it.
 class GPUImageTextureDelegate {
 public:

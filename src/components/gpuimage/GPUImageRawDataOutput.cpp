@@ -70,15 +70,10 @@ std::optional<Error> GPUImageRawDataOutput::error() const {
 void GPUImageRawDataOutput::createDataFBO() {
     int width = static_cast<int>(imageSize_.width), height = static_cast<int>(imageSize_.height);
     glActiveTexture(GL_TEXTURE1);
-    GLuint name = 0;
-    glGenFramebuffers(1, &name);
-    dataFramebuffer_.reset(name);
-    glBindFramebuffer(GL_FRAMEBUFFER, name);
-    glGenRenderbuffers(1, &name);
-    dataRenderbuffer_.reset(name);
-    glBindRenderbuffer(GL_RENDERBUFFER, name);
+    bindNewFramebuffer(dataFramebuffer_);
+    const GLuint renderbuffer = bindNewRenderbuffer(dataRenderbuffer_);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8_OES, width, height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, name);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, renderbuffer);
     if (auto incomplete = incompleteFramebufferError()) error_ = incomplete;
 }
 

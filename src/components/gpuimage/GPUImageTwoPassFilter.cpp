@@ -68,24 +68,15 @@ void GPUImageTwoPassFilter::createFilterFBOofSize(Size) {
 void GPUImageTwoPassFilter::initializeSecondOutputTextureIfNeeded() {
     runSynchronouslyOnContextQueue([&] {
         if (secondFilterOutputTexture_ || !GPUImageContext::useImageProcessingContext()) return;
-        GLuint name = 0;
-        glGenTextures(1, &name);
-        secondFilterOutputTexture_.reset(name);
-        glBindTexture(GL_TEXTURE_2D, name);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        bindNewTexture(secondFilterOutputTexture_);
+        applyTextureSampling(GPUTextureOptions{});
     });
 }
 
 void GPUImageTwoPassFilter::createSecondFilterFBOofSize(Size size) {
     runSynchronouslyOnContextQueue([&] {
         if (!GPUImageContext::useImageProcessingContext()) return;
-        GLuint name = 0;
-        glGenFramebuffers(1, &name);
-        secondFilterFramebuffer_.reset(name);
-        glBindFramebuffer(GL_FRAMEBUFFER, name);
+        bindNewFramebuffer(secondFilterFramebuffer_);
         initializeSecondOutputTextureIfNeeded();
         glBindTexture(GL_TEXTURE_2D, secondFilterOutputTexture_.get());
         glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(outputTextureOptions_.internalFormat),

@@ -392,10 +392,7 @@ void GPUImageVideoCamera::uploadPlanes(const capture::SampleBuffer& sampleBuffer
         }
         glActiveTexture(unit);
         glBindTexture(GL_TEXTURE_2D, texture.get());
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        applyTextureSampling(GPUTextureOptions{});
         uploadTexturePixels(
             {plane.width, plane.height, plane.bytesPerRow, bytesPerPixel, format, format, plane.bytes.data()});
     };
@@ -426,10 +423,7 @@ void GPUImageVideoCamera::convertYUVToRGBOutput() {
 void GPUImageVideoCamera::createYUVConversionFBO() {
     initializeOutputTextureIfNeeded();
     glActiveTexture(GL_TEXTURE1);
-    GLuint framebuffer = 0;
-    glGenFramebuffers(1, &framebuffer);
-    yuvConversionFramebuffer_.reset(framebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    bindNewFramebuffer(yuvConversionFramebuffer_);
     glBindTexture(GL_TEXTURE_2D, outputTexture_.get());
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, imageBufferWidth_, imageBufferHeight_, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                  nullptr);

@@ -189,13 +189,8 @@ void GPUImageView::createDisplayFramebuffer() {
     // A view not yet laid out has no storage to draw into; the first frame
     // change with a size builds it.
     if (width <= 0 || height <= 0) return;
-    GLuint framebuffer = 0, renderbuffer = 0;
-    glGenFramebuffers(1, &framebuffer);
-    displayFramebuffer_.reset(framebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glGenRenderbuffers(1, &renderbuffer);
-    displayRenderbuffer_.reset(renderbuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, renderbuffer);
+    bindNewFramebuffer(displayFramebuffer_);
+    const GLuint renderbuffer = bindNewRenderbuffer(displayRenderbuffer_);
     // OES_rgb8_rgba8: ES 2.0's own renderbuffer formats stop at 16 bits.
     glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8_OES, width, height);
     GLint storedWidth = 0, storedHeight = 0;
