@@ -7,6 +7,7 @@
 #include "support/VirtualClock.h"
 
 #include <atomic>
+#include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <stdexcept>
@@ -142,21 +143,30 @@ TEST(DispatchMainQueue, AfterFiresAtTheVirtualTime) {
     EXPECT_EQ(backgroundTime.load(), 1.25);
 }
 
+// For the pool's queues and for a thread-bound queue alike.
 TEST(DispatchVirtualTime, TimeWaitsForBackgroundWorkInFlight) {
-    testsupport::VirtualClockScope scope;
-    auto& loop = RunLoop::main();
-    std::vector<std::pair<std::string, double>> log;
-    loop.performAfter(1, [&] { log.push_back({"timer", loop.now()}); });
-    DispatchQueue::global().async([&] {
-        // Some work; without activity counting the loop would jump to the timer meanwhile.
-        volatile long sum = 0;
-        for (long i = 0; i < 2000000; ++i) sum = sum + i;
-        DispatchQueue::main().async([&] { log.push_back({"result", loop.now()}); });
-    });
-    loop.advance(2);
-    ASSERT_EQ(log.size(), 2u);
-    EXPECT_EQ(log[0], (std::pair<std::string, double>{"result", 0}));
-    EXPECT_EQ(log[1], (std::pair<std::string, double>{"timer", 1}));
+    const std::pair<const char*, std::function<DispatchQueue()>> queues[] = {
+        {"global", [] { return DispatchQueue::global(); }},
+        {"thread-bound", [] { return DispatchQueue::threadBound("bound.clock"); }},
+    };
+    for (const auto& [kind, make] : queues) {
+        SCOPED_TRACE(kind);
+        testsupport::VirtualClockScope scope;
+        auto& loop = RunLoop::main();
+        std::vector<std::pair<std::string, double>> log;
+        loop.performAfter(1, [&] { log.push_back({"timer", loop.now()}); });
+        DispatchQueue queue = make();
+        queue.async([&] {
+            // Some work; without activity counting the loop would jump to the timer meanwhile.
+            volatile long sum = 0;
+            for (long i = 0; i < 2000000; ++i) sum = sum + i;
+            DispatchQueue::main().async([&] { log.push_back({"result", loop.now()}); });
+        });
+        loop.advance(2);
+        ASSERT_EQ(log.size(), 2u);
+        EXPECT_EQ(log[0], (std::pair<std::string, double>{"result", 0}));
+        EXPECT_EQ(log[1], (std::pair<std::string, double>{"timer", 1}));
+    }
 }
 
 TEST(DispatchVirtualTime, BackgroundTaskWaitingForAMainTimerDoesNotFreezeTime) {

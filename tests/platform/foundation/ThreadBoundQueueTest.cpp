@@ -1,8 +1,6 @@
 #include "platform/foundation/DispatchGroup.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/DispatchSemaphore.h"
-#include "platform/foundation/RunLoop.h"
-#include "support/VirtualClock.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -15,7 +13,6 @@
 using foundation::DispatchGroup;
 using foundation::DispatchQueue;
 using foundation::DispatchSemaphore;
-using foundation::RunLoop;
 
 namespace {
 
@@ -61,23 +58,6 @@ TEST(ThreadBoundQueue, NestedSyncRunsInlineAndSyncBackFromAWaitedQueueDoesNotDea
     });
     EXPECT_FALSE(queue.isCurrent());
     EXPECT_EQ(steps, (std::vector<std::string>{"outer", "inner", "after inner", "back"}));
-}
-
-TEST(ThreadBoundQueue, VirtualTimeWaitsForItsTasks) {
-    testsupport::VirtualClockScope clock;
-    auto& loop = RunLoop::main();
-    DispatchQueue queue = DispatchQueue::threadBound("bound.clock");
-    std::vector<std::pair<std::string, double>> log;
-    loop.performAfter(1, [&] { log.push_back({"timer", loop.now()}); });
-    queue.async([&] {
-        volatile long sum = 0;
-        for (long i = 0; i < 2000000; ++i) sum = sum + i;
-        DispatchQueue::main().async([&] { log.push_back({"result", loop.now()}); });
-    });
-    loop.advance(2);
-    ASSERT_EQ(log.size(), 2u);
-    EXPECT_EQ(log[0], (std::pair<std::string, double>{"result", 0}));
-    EXPECT_EQ(log[1], (std::pair<std::string, double>{"timer", 1}));
 }
 
 TEST(ThreadBoundQueue, QueuedWorkOutlivesTheLastHandleAndATaskMayDropIt) {
