@@ -51,30 +51,19 @@ class GTLErrorObjectData : public GTLObject {
     GTL_OBJECT_CLASS(GTLErrorObjectData)
 
 public:
-    std::optional<std::string> domain() const { return stringProperty("domain"); }
-    void setDomain(std::optional<std::string> value) { setStringProperty("domain", std::move(value)); }
-    std::optional<std::string> reason() const { return stringProperty("reason"); }
-    void setReason(std::optional<std::string> value) { setStringProperty("reason", std::move(value)); }
-    std::optional<std::string> message() const { return stringProperty("message"); }
-    void setMessage(std::optional<std::string> value) { setStringProperty("message", std::move(value)); }
-    std::optional<std::string> location() const { return stringProperty("location"); }
-    void setLocation(std::optional<std::string> value) { setStringProperty("location", std::move(value)); }
+    GTL_STRING_PROPERTY(domain, Domain, "domain")
+    GTL_STRING_PROPERTY(reason, Reason, "reason")
+    GTL_STRING_PROPERTY(message, Message, "message")
+    GTL_STRING_PROPERTY(location, Location, "location")
 };
 
 class GTLErrorObject : public GTLObject {
     GTL_OBJECT_CLASS(GTLErrorObject)
 
 public:
-    std::optional<Value> code() const { return numberProperty("code"); }
-    void setCode(std::optional<Value> value) { setNumberProperty("code", std::move(value)); }
-    std::optional<std::string> message() const { return stringProperty("message"); }
-    void setMessage(std::optional<std::string> value) { setStringProperty("message", std::move(value)); }
-    std::optional<std::vector<std::shared_ptr<GTLErrorObjectData>>> data() {
-        return typedArrayProperty<GTLErrorObjectData>("data");
-    }
-    void setData(const std::optional<std::vector<std::shared_ptr<GTLErrorObjectData>>>& value) {
-        setTypedArrayProperty("data", value);
-    }
+    GTL_NUMBER_PROPERTY(code, Code, "code")
+    GTL_STRING_PROPERTY(message, Message, "message")
+    GTL_OBJECT_ARRAY_PROPERTY(GTLErrorObjectData, data, Data, "data")
 
     // An error of the JSON-RPC domain with this object's code; its user info
     // holds this object under "GTLStructuredError" and, when there is a

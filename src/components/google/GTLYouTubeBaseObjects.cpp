@@ -1,7 +1,5 @@
 #include "components/google/GTLYouTubeBaseObjects.h"
 
-#include "components/google/GTLYouTubeObjects.h"
-
 namespace google {
 
 GTL_DEFINE_YOUTUBE_CLASS(GTLYouTubeResource, GTLObject, made.declaredProperties = {"ETag", "identifier", "kind"};

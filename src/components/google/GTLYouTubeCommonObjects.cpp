@@ -3,6 +3,7 @@
 #include "components/google/GTLYouTubeObjects.h"
 
 #include <mutex>
+#include <utility>
 
 namespace google {
 
@@ -67,51 +68,40 @@ GTL_DEFINE_YOUTUBE_CLASS(GTLYouTubeWatchSettings, GTLObject,
 void GTLYouTubeLoadKinds() {
     static std::once_flag once;
     std::call_once(once, [] {
-        GTLObject::registerObjectClassForKind(&GTLYouTubeActivity::classInfo, "youtube#activity");
-        GTLObject::registerObjectClassForKind(&GTLYouTubeActivityListResponse::classInfo,
-                                              "youtube#activityListResponse");
-        GTLObject::registerObjectClassForKind(&GTLYouTubeChannel::classInfo, "youtube#channel");
-        GTLObject::registerObjectClassForKind(&GTLYouTubeChannelBannerResource::classInfo,
-                                              "youtube#channelBannerResource");
-        GTLObject::registerObjectClassForKind(&GTLYouTubeChannelListResponse::classInfo, "youtube#channelListResponse");
-        GTLObject::registerObjectClassForKind(&GTLYouTubeChannelSection::classInfo, "youtube#channelSection");
-        GTLObject::registerObjectClassForKind(&GTLYouTubeChannelSectionListResponse::classInfo,
-                                              "youtube#channelSectionListResponse");
-        GTLObject::registerObjectClassForKind(&GTLYouTubeGuideCategory::classInfo, "youtube#guideCategory");
-        GTLObject::registerObjectClassForKind(&GTLYouTubeGuideCategoryListResponse::classInfo,
-                                              "youtube#guideCategoryListResponse");
-        GTLObject::registerObjectClassForKind(&GTLYouTubeI18nLanguage::classInfo, "youtube#i18nLanguage");
-        GTLObject::registerObjectClassForKind(&GTLYouTubeI18nLanguageListResponse::classInfo,
-                                              "youtube#i18nLanguageListResponse");
-        GTLObject::registerObjectClassForKind(&GTLYouTubeI18nRegion::classInfo, "youtube#i18nRegion");
-        GTLObject::registerObjectClassForKind(&GTLYouTubeI18nRegionListResponse::classInfo,
-                                              "youtube#i18nRegionListResponse");
-        GTLObject::registerObjectClassForKind(&GTLYouTubeLiveBroadcast::classInfo, "youtube#liveBroadcast");
-        GTLObject::registerObjectClassForKind(&GTLYouTubeLiveBroadcastListResponse::classInfo,
-                                              "youtube#liveBroadcastListResponse");
-        GTLObject::registerObjectClassForKind(&GTLYouTubeLiveStream::classInfo, "youtube#liveStream");
-        GTLObject::registerObjectClassForKind(&GTLYouTubeLiveStreamListResponse::classInfo,
-                                              "youtube#liveStreamListResponse");
-        GTLObject::registerObjectClassForKind(&GTLYouTubePlaylist::classInfo, "youtube#playlist");
-        GTLObject::registerObjectClassForKind(&GTLYouTubePlaylistItem::classInfo, "youtube#playlistItem");
-        GTLObject::registerObjectClassForKind(&GTLYouTubePlaylistItemListResponse::classInfo,
-                                              "youtube#playlistItemListResponse");
-        GTLObject::registerObjectClassForKind(&GTLYouTubePlaylistListResponse::classInfo,
-                                              "youtube#playlistListResponse");
-        GTLObject::registerObjectClassForKind(&GTLYouTubeSearchListResponse::classInfo, "youtube#searchListResponse");
-        GTLObject::registerObjectClassForKind(&GTLYouTubeSearchResult::classInfo, "youtube#searchResult");
-        GTLObject::registerObjectClassForKind(&GTLYouTubeSubscription::classInfo, "youtube#subscription");
-        GTLObject::registerObjectClassForKind(&GTLYouTubeSubscriptionListResponse::classInfo,
-                                              "youtube#subscriptionListResponse");
-        GTLObject::registerObjectClassForKind(&GTLYouTubeThumbnailSetResponse::classInfo,
-                                              "youtube#thumbnailSetResponse");
-        GTLObject::registerObjectClassForKind(&GTLYouTubeVideo::classInfo, "youtube#video");
-        GTLObject::registerObjectClassForKind(&GTLYouTubeVideoCategory::classInfo, "youtube#videoCategory");
-        GTLObject::registerObjectClassForKind(&GTLYouTubeVideoCategoryListResponse::classInfo,
-                                              "youtube#videoCategoryListResponse");
-        GTLObject::registerObjectClassForKind(&GTLYouTubeVideoGetRatingResponse::classInfo,
-                                              "youtube#videoGetRatingResponse");
-        GTLObject::registerObjectClassForKind(&GTLYouTubeVideoListResponse::classInfo, "youtube#videoListResponse");
+        const std::pair<GTLClassRef, const char*> kinds[] = {
+            {&GTLYouTubeActivity::classInfo, "youtube#activity"},
+            {&GTLYouTubeActivityListResponse::classInfo, "youtube#activityListResponse"},
+            {&GTLYouTubeChannel::classInfo, "youtube#channel"},
+            {&GTLYouTubeChannelBannerResource::classInfo, "youtube#channelBannerResource"},
+            {&GTLYouTubeChannelListResponse::classInfo, "youtube#channelListResponse"},
+            {&GTLYouTubeChannelSection::classInfo, "youtube#channelSection"},
+            {&GTLYouTubeChannelSectionListResponse::classInfo, "youtube#channelSectionListResponse"},
+            {&GTLYouTubeGuideCategory::classInfo, "youtube#guideCategory"},
+            {&GTLYouTubeGuideCategoryListResponse::classInfo, "youtube#guideCategoryListResponse"},
+            {&GTLYouTubeI18nLanguage::classInfo, "youtube#i18nLanguage"},
+            {&GTLYouTubeI18nLanguageListResponse::classInfo, "youtube#i18nLanguageListResponse"},
+            {&GTLYouTubeI18nRegion::classInfo, "youtube#i18nRegion"},
+            {&GTLYouTubeI18nRegionListResponse::classInfo, "youtube#i18nRegionListResponse"},
+            {&GTLYouTubeLiveBroadcast::classInfo, "youtube#liveBroadcast"},
+            {&GTLYouTubeLiveBroadcastListResponse::classInfo, "youtube#liveBroadcastListResponse"},
+            {&GTLYouTubeLiveStream::classInfo, "youtube#liveStream"},
+            {&GTLYouTubeLiveStreamListResponse::classInfo, "youtube#liveStreamListResponse"},
+            {&GTLYouTubePlaylist::classInfo, "youtube#playlist"},
+            {&GTLYouTubePlaylistItem::classInfo, "youtube#playlistItem"},
+            {&GTLYouTubePlaylistItemListResponse::classInfo, "youtube#playlistItemListResponse"},
+            {&GTLYouTubePlaylistListResponse::classInfo, "youtube#playlistListResponse"},
+            {&GTLYouTubeSearchListResponse::classInfo, "youtube#searchListResponse"},
+            {&GTLYouTubeSearchResult::classInfo, "youtube#searchResult"},
+            {&GTLYouTubeSubscription::classInfo, "youtube#subscription"},
+            {&GTLYouTubeSubscriptionListResponse::classInfo, "youtube#subscriptionListResponse"},
+            {&GTLYouTubeThumbnailSetResponse::classInfo, "youtube#thumbnailSetResponse"},
+            {&GTLYouTubeVideo::classInfo, "youtube#video"},
+            {&GTLYouTubeVideoCategory::classInfo, "youtube#videoCategory"},
+            {&GTLYouTubeVideoCategoryListResponse::classInfo, "youtube#videoCategoryListResponse"},
+            {&GTLYouTubeVideoGetRatingResponse::classInfo, "youtube#videoGetRatingResponse"},
+            {&GTLYouTubeVideoListResponse::classInfo, "youtube#videoListResponse"},
+        };
+        for (const auto& [objectClass, kind] : kinds) GTLObject::registerObjectClassForKind(objectClass, kind);
     });
 }
 
