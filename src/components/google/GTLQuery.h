@@ -127,10 +127,8 @@ public:
     const GTLClassInfo& objectClass() const override { return classInfo(); }
     using GTLQuery::GTLQuery;
 
-    std::optional<std::string> pageToken() const { return stringProperty("pageToken"); }
-    void setPageToken(std::optional<std::string> token) { setStringProperty("pageToken", std::move(token)); }
-    std::optional<Value> startIndex() const { return numberProperty("startIndex"); }
-    void setStartIndex(std::optional<Value> index) { setNumberProperty("startIndex", std::move(index)); }
+    GTL_STRING_PROPERTY(pageToken, PageToken, "pageToken")
+    GTL_NUMBER_PROPERTY(startIndex, StartIndex, "startIndex")
 
 protected:
     GTLQueryPtr makeQuery(std::string methodName) const override {

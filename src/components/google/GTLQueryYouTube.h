@@ -94,136 +94,61 @@ public:
     static GTLQueryYouTubePtr queryForWatermarksUnsetWithChannelId(const std::string& channelId);
 
     // Parameters.
-    std::optional<std::string> fields() const { return stringProperty("fields"); }
-    void setFields(std::optional<std::string> value) { setStringProperty("fields", std::move(value)); }
-    std::optional<std::string> broadcastStatus() const { return stringProperty("broadcastStatus"); }
-    void setBroadcastStatus(std::optional<std::string> value) {
-        setStringProperty("broadcastStatus", std::move(value));
-    }
-    std::optional<std::string> categoryId() const { return stringProperty("categoryId"); }
-    void setCategoryId(std::optional<std::string> value) { setStringProperty("categoryId", std::move(value)); }
-    std::optional<std::string> channelId() const { return stringProperty("channelId"); }
-    void setChannelId(std::optional<std::string> value) { setStringProperty("channelId", std::move(value)); }
-    std::optional<std::string> channelType() const { return stringProperty("channelType"); }
-    void setChannelType(std::optional<std::string> value) { setStringProperty("channelType", std::move(value)); }
-    std::optional<std::string> chart() const { return stringProperty("chart"); }
-    void setChart(std::optional<std::string> value) { setStringProperty("chart", std::move(value)); }
-    std::optional<std::string> eventType() const { return stringProperty("eventType"); }
-    void setEventType(std::optional<std::string> value) { setStringProperty("eventType", std::move(value)); }
-    std::optional<std::string> forChannelId() const { return stringProperty("forChannelId"); }
-    void setForChannelId(std::optional<std::string> value) { setStringProperty("forChannelId", std::move(value)); }
-    std::optional<std::string> forUsername() const { return stringProperty("forUsername"); }
-    void setForUsername(std::optional<std::string> value) { setStringProperty("forUsername", std::move(value)); }
-    std::optional<std::string> hl() const { return stringProperty("hl"); }
-    void setHl(std::optional<std::string> value) { setStringProperty("hl", std::move(value)); }
-    std::optional<std::string> identifier() const { return stringProperty("id"); }
-    void setIdentifier(std::optional<std::string> value) { setStringProperty("id", std::move(value)); }
-    std::optional<std::string> locale() const { return stringProperty("locale"); }
-    void setLocale(std::optional<std::string> value) { setStringProperty("locale", std::move(value)); }
-    std::optional<std::string> location() const { return stringProperty("location"); }
-    void setLocation(std::optional<std::string> value) { setStringProperty("location", std::move(value)); }
-    std::optional<std::string> locationRadius() const { return stringProperty("locationRadius"); }
-    void setLocationRadius(std::optional<std::string> value) { setStringProperty("locationRadius", std::move(value)); }
-    std::optional<std::string> myRating() const { return stringProperty("myRating"); }
-    void setMyRating(std::optional<std::string> value) { setStringProperty("myRating", std::move(value)); }
-    std::optional<std::string> onBehalfOfContentOwner() const { return stringProperty("onBehalfOfContentOwner"); }
-    void setOnBehalfOfContentOwner(std::optional<std::string> value) {
-        setStringProperty("onBehalfOfContentOwner", std::move(value));
-    }
-    std::optional<std::string> onBehalfOfContentOwnerChannel() const {
-        return stringProperty("onBehalfOfContentOwnerChannel");
-    }
-    void setOnBehalfOfContentOwnerChannel(std::optional<std::string> value) {
-        setStringProperty("onBehalfOfContentOwnerChannel", std::move(value));
-    }
-    std::optional<std::string> order() const { return stringProperty("order"); }
-    void setOrder(std::optional<std::string> value) { setStringProperty("order", std::move(value)); }
-    std::optional<std::string> pageToken() const { return stringProperty("pageToken"); }
-    void setPageToken(std::optional<std::string> value) { setStringProperty("pageToken", std::move(value)); }
-    std::optional<std::string> part() const { return stringProperty("part"); }
-    void setPart(std::optional<std::string> value) { setStringProperty("part", std::move(value)); }
-    std::optional<std::string> playlistId() const { return stringProperty("playlistId"); }
-    void setPlaylistId(std::optional<std::string> value) { setStringProperty("playlistId", std::move(value)); }
-    std::optional<std::string> q() const { return stringProperty("q"); }
-    void setQ(std::optional<std::string> value) { setStringProperty("q", std::move(value)); }
-    std::optional<std::string> rating() const { return stringProperty("rating"); }
-    void setRating(std::optional<std::string> value) { setStringProperty("rating", std::move(value)); }
-    std::optional<std::string> regionCode() const { return stringProperty("regionCode"); }
-    void setRegionCode(std::optional<std::string> value) { setStringProperty("regionCode", std::move(value)); }
-    std::optional<std::string> relatedToVideoId() const { return stringProperty("relatedToVideoId"); }
-    void setRelatedToVideoId(std::optional<std::string> value) {
-        setStringProperty("relatedToVideoId", std::move(value));
-    }
-    std::optional<std::string> relevanceLanguage() const { return stringProperty("relevanceLanguage"); }
-    void setRelevanceLanguage(std::optional<std::string> value) {
-        setStringProperty("relevanceLanguage", std::move(value));
-    }
-    std::optional<std::string> safeSearch() const { return stringProperty("safeSearch"); }
-    void setSafeSearch(std::optional<std::string> value) { setStringProperty("safeSearch", std::move(value)); }
-    std::optional<std::string> streamId() const { return stringProperty("streamId"); }
-    void setStreamId(std::optional<std::string> value) { setStringProperty("streamId", std::move(value)); }
-    std::optional<std::string> topicId() const { return stringProperty("topicId"); }
-    void setTopicId(std::optional<std::string> value) { setStringProperty("topicId", std::move(value)); }
-    std::optional<std::string> type() const { return stringProperty("type"); }
-    void setType(std::optional<std::string> value) { setStringProperty("type", std::move(value)); }
-    std::optional<std::string> videoCaption() const { return stringProperty("videoCaption"); }
-    void setVideoCaption(std::optional<std::string> value) { setStringProperty("videoCaption", std::move(value)); }
-    std::optional<std::string> videoCategoryId() const { return stringProperty("videoCategoryId"); }
-    void setVideoCategoryId(std::optional<std::string> value) {
-        setStringProperty("videoCategoryId", std::move(value));
-    }
-    std::optional<std::string> videoDefinition() const { return stringProperty("videoDefinition"); }
-    void setVideoDefinition(std::optional<std::string> value) {
-        setStringProperty("videoDefinition", std::move(value));
-    }
-    std::optional<std::string> videoDimension() const { return stringProperty("videoDimension"); }
-    void setVideoDimension(std::optional<std::string> value) { setStringProperty("videoDimension", std::move(value)); }
-    std::optional<std::string> videoDuration() const { return stringProperty("videoDuration"); }
-    void setVideoDuration(std::optional<std::string> value) { setStringProperty("videoDuration", std::move(value)); }
-    std::optional<std::string> videoEmbeddable() const { return stringProperty("videoEmbeddable"); }
-    void setVideoEmbeddable(std::optional<std::string> value) {
-        setStringProperty("videoEmbeddable", std::move(value));
-    }
-    std::optional<std::string> videoId() const { return stringProperty("videoId"); }
-    void setVideoId(std::optional<std::string> value) { setStringProperty("videoId", std::move(value)); }
-    std::optional<std::string> videoLicense() const { return stringProperty("videoLicense"); }
-    void setVideoLicense(std::optional<std::string> value) { setStringProperty("videoLicense", std::move(value)); }
-    std::optional<std::string> videoSyndicated() const { return stringProperty("videoSyndicated"); }
-    void setVideoSyndicated(std::optional<std::string> value) {
-        setStringProperty("videoSyndicated", std::move(value));
-    }
-    std::optional<std::string> videoType() const { return stringProperty("videoType"); }
-    void setVideoType(std::optional<std::string> value) { setStringProperty("videoType", std::move(value)); }
-    bool autoLevels() const { return boolProperty("autoLevels"); }
-    void setAutoLevels(bool value) { setBoolProperty("autoLevels", value); }
-    bool displaySlate() const { return boolProperty("displaySlate"); }
-    void setDisplaySlate(bool value) { setBoolProperty("displaySlate", value); }
-    bool forContentOwner() const { return boolProperty("forContentOwner"); }
-    void setForContentOwner(bool value) { setBoolProperty("forContentOwner", value); }
-    bool forMine() const { return boolProperty("forMine"); }
-    void setForMine(bool value) { setBoolProperty("forMine", value); }
-    bool home() const { return boolProperty("home"); }
-    void setHome(bool value) { setBoolProperty("home", value); }
-    bool managedByMe() const { return boolProperty("managedByMe"); }
-    void setManagedByMe(bool value) { setBoolProperty("managedByMe", value); }
-    bool mine() const { return boolProperty("mine"); }
-    void setMine(bool value) { setBoolProperty("mine", value); }
-    bool mySubscribers() const { return boolProperty("mySubscribers"); }
-    void setMySubscribers(bool value) { setBoolProperty("mySubscribers", value); }
-    bool notifySubscribers() const { return boolProperty("notifySubscribers"); }
-    void setNotifySubscribers(bool value) { setBoolProperty("notifySubscribers", value); }
-    bool stabilize() const { return boolProperty("stabilize"); }
-    void setStabilize(bool value) { setBoolProperty("stabilize", value); }
-    uint64_t maxResults() const { return uint64Property("maxResults"); }
-    void setMaxResults(uint64_t value) { setUInt64Property("maxResults", value); }
-    uint64_t offsetTimeMs() const { return uint64Property("offsetTimeMs"); }
-    void setOffsetTimeMs(uint64_t value) { setUInt64Property("offsetTimeMs", value); }
-    GTLDateTimePtr publishedAfter() { return dateTimeProperty("publishedAfter"); }
-    void setPublishedAfter(GTLDateTimePtr value) { setDateTimeProperty("publishedAfter", std::move(value)); }
-    GTLDateTimePtr publishedBefore() { return dateTimeProperty("publishedBefore"); }
-    void setPublishedBefore(GTLDateTimePtr value) { setDateTimeProperty("publishedBefore", std::move(value)); }
-    GTLDateTimePtr walltime() { return dateTimeProperty("walltime"); }
-    void setWalltime(GTLDateTimePtr value) { setDateTimeProperty("walltime", std::move(value)); }
+    GTL_STRING_PROPERTY(fields, Fields, "fields")
+    GTL_STRING_PROPERTY(broadcastStatus, BroadcastStatus, "broadcastStatus")
+    GTL_STRING_PROPERTY(categoryId, CategoryId, "categoryId")
+    GTL_STRING_PROPERTY(channelId, ChannelId, "channelId")
+    GTL_STRING_PROPERTY(channelType, ChannelType, "channelType")
+    GTL_STRING_PROPERTY(chart, Chart, "chart")
+    GTL_STRING_PROPERTY(eventType, EventType, "eventType")
+    GTL_STRING_PROPERTY(forChannelId, ForChannelId, "forChannelId")
+    GTL_STRING_PROPERTY(forUsername, ForUsername, "forUsername")
+    GTL_STRING_PROPERTY(hl, Hl, "hl")
+    GTL_STRING_PROPERTY(identifier, Identifier, "id")
+    GTL_STRING_PROPERTY(locale, Locale, "locale")
+    GTL_STRING_PROPERTY(location, Location, "location")
+    GTL_STRING_PROPERTY(locationRadius, LocationRadius, "locationRadius")
+    GTL_STRING_PROPERTY(myRating, MyRating, "myRating")
+    GTL_STRING_PROPERTY(onBehalfOfContentOwner, OnBehalfOfContentOwner, "onBehalfOfContentOwner")
+    GTL_STRING_PROPERTY(onBehalfOfContentOwnerChannel, OnBehalfOfContentOwnerChannel, "onBehalfOfContentOwnerChannel")
+    GTL_STRING_PROPERTY(order, Order, "order")
+    GTL_STRING_PROPERTY(pageToken, PageToken, "pageToken")
+    GTL_STRING_PROPERTY(part, Part, "part")
+    GTL_STRING_PROPERTY(playlistId, PlaylistId, "playlistId")
+    GTL_STRING_PROPERTY(q, Q, "q")
+    GTL_STRING_PROPERTY(rating, Rating, "rating")
+    GTL_STRING_PROPERTY(regionCode, RegionCode, "regionCode")
+    GTL_STRING_PROPERTY(relatedToVideoId, RelatedToVideoId, "relatedToVideoId")
+    GTL_STRING_PROPERTY(relevanceLanguage, RelevanceLanguage, "relevanceLanguage")
+    GTL_STRING_PROPERTY(safeSearch, SafeSearch, "safeSearch")
+    GTL_STRING_PROPERTY(streamId, StreamId, "streamId")
+    GTL_STRING_PROPERTY(topicId, TopicId, "topicId")
+    GTL_STRING_PROPERTY(type, Type, "type")
+    GTL_STRING_PROPERTY(videoCaption, VideoCaption, "videoCaption")
+    GTL_STRING_PROPERTY(videoCategoryId, VideoCategoryId, "videoCategoryId")
+    GTL_STRING_PROPERTY(videoDefinition, VideoDefinition, "videoDefinition")
+    GTL_STRING_PROPERTY(videoDimension, VideoDimension, "videoDimension")
+    GTL_STRING_PROPERTY(videoDuration, VideoDuration, "videoDuration")
+    GTL_STRING_PROPERTY(videoEmbeddable, VideoEmbeddable, "videoEmbeddable")
+    GTL_STRING_PROPERTY(videoId, VideoId, "videoId")
+    GTL_STRING_PROPERTY(videoLicense, VideoLicense, "videoLicense")
+    GTL_STRING_PROPERTY(videoSyndicated, VideoSyndicated, "videoSyndicated")
+    GTL_STRING_PROPERTY(videoType, VideoType, "videoType")
+    GTL_BOOL_PROPERTY(autoLevels, AutoLevels, "autoLevels")
+    GTL_BOOL_PROPERTY(displaySlate, DisplaySlate, "displaySlate")
+    GTL_BOOL_PROPERTY(forContentOwner, ForContentOwner, "forContentOwner")
+    GTL_BOOL_PROPERTY(forMine, ForMine, "forMine")
+    GTL_BOOL_PROPERTY(home, Home, "home")
+    GTL_BOOL_PROPERTY(managedByMe, ManagedByMe, "managedByMe")
+    GTL_BOOL_PROPERTY(mine, Mine, "mine")
+    GTL_BOOL_PROPERTY(mySubscribers, MySubscribers, "mySubscribers")
+    GTL_BOOL_PROPERTY(notifySubscribers, NotifySubscribers, "notifySubscribers")
+    GTL_BOOL_PROPERTY(stabilize, Stabilize, "stabilize")
+    GTL_UINT64_PROPERTY(maxResults, MaxResults, "maxResults")
+    GTL_UINT64_PROPERTY(offsetTimeMs, OffsetTimeMs, "offsetTimeMs")
+    GTL_DATE_TIME_PROPERTY(publishedAfter, PublishedAfter, "publishedAfter")
+    GTL_DATE_TIME_PROPERTY(publishedBefore, PublishedBefore, "publishedBefore")
+    GTL_DATE_TIME_PROPERTY(walltime, Walltime, "walltime")
 
 protected:
     GTLQueryPtr makeQuery(std::string methodName) const override {

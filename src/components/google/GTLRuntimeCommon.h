@@ -93,6 +93,13 @@ const GTLClassInfo& GTLDateTimeClass();
 #define GTL_NUMBER_PROPERTY(name, Name, key)                                        \
     std::optional<::foundation::Value> name() const { return numberProperty(key); } \
     void set##Name(std::optional<::foundation::Value> value) { setNumberProperty(key, std::move(value)); }
+// Absent reads as false and 0.
+#define GTL_BOOL_PROPERTY(name, Name, key)          \
+    bool name() const { return boolProperty(key); } \
+    void set##Name(bool value) { setBoolProperty(key, value); }
+#define GTL_UINT64_PROPERTY(name, Name, key)              \
+    uint64_t name() const { return uint64Property(key); } \
+    void set##Name(uint64_t value) { setUInt64Property(key, value); }
 #define GTL_STRING_ARRAY_PROPERTY(name, Name, key)                                            \
     std::optional<std::vector<std::string>> name() const { return stringArrayProperty(key); } \
     void set##Name(std::optional<std::vector<std::string>> value) { setStringArrayProperty(key, std::move(value)); }
