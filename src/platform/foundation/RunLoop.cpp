@@ -202,8 +202,6 @@ void RunLoop::stop() {
     s->wakeLocked();
 }
 
-namespace {}  // namespace
-
 void RunLoopState::afterFire(const TimerHandle& timer) {
     std::shared_ptr<Timer::Block> released;  // destroyed after the lock
     std::lock_guard lock(mutex);
@@ -303,10 +301,10 @@ bool RunLoop::processPending() {
     return runPass(*s, [] { return false; });
 }
 
-bool RunLoop::waitForWork(RunLoopState& s, double deadline) {
+bool RunLoop::waitForWork(RunLoopState& s, double deadline, uint64_t seenWakes) {
     std::unique_lock lock(s.mutex);
     for (;;) {
-        if (!s.tasks.empty() || s.stopRequested) return true;
+        if (!s.tasks.empty() || s.stopRequested || s.wakeCount != seenWakes) return true;
         double next = s.timers.empty() ? kForever : s.timers.begin()->first.first;
         double target = std::min(next, deadline);
         double now = s.clock->now();
@@ -344,7 +342,7 @@ enum class RunEnd { Done, Stopped, Deadline, Starved };
 // deadline, or (virtual clock) nothing left that could ever happen.
 template <class Done>
 static RunEnd runLoopOn(RunLoop& loop, RunLoopState& s, double deadline, Done done,
-                        bool (RunLoop::*wait)(RunLoopState&, double)) {
+                        bool (RunLoop::*wait)(RunLoopState&, double, uint64_t)) {
     {
         std::lock_guard lock(s.mutex);
         ++s.runDepth;
@@ -364,14 +362,21 @@ static RunEnd runLoopOn(RunLoop& loop, RunLoopState& s, double deadline, Done do
         std::lock_guard lock(s.mutex);
         return s.stopRequested;
     };
+    auto wakeCount = [&s] {
+        std::lock_guard lock(s.mutex);
+        return s.wakeCount;
+    };
     for (;;) {
+        // Read before the checks: a wake-up that comes after them must end
+        // the wait below, or the run would sleep through it.
+        uint64_t seenWakes = wakeCount();
         if (done()) return RunEnd::Done;
         if (consumeStop()) return RunEnd::Stopped;
         bool ran = runPass(s, [&] { return done() || stopPending(); });
         if (done()) return RunEnd::Done;
         if (consumeStop()) return RunEnd::Stopped;
         if (s.clock->now() >= deadline) return RunEnd::Deadline;
-        if (!ran && !(loop.*wait)(s, deadline)) return RunEnd::Starved;
+        if (!ran && !(loop.*wait)(s, deadline, seenWakes)) return RunEnd::Starved;
     }
 }
 

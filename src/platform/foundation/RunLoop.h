@@ -102,7 +102,9 @@ public:
     bool processPending();
     // The earliest fire date of a scheduled timer.
     std::optional<double> nextFireDate() const;
-    // Makes a waiting run re-check its conditions; safe from any thread.
+    // Makes a waiting run re-check its conditions (a runUntil its predicate)
+    // without moving a virtual clock; safe from any thread. A wake-up that
+    // comes while the run is busy is not lost: its next wait returns at once.
     void wakeUp();
     // Installs (or with nullptr removes) the host loop that drives this one.
     void setDriver(RunLoopDriver* driver);
@@ -122,10 +124,12 @@ private:
     TimerHandle schedule(double delay, double interval, bool repeats, Timer::Block block, const void* owner,
                          std::string key);
     size_t cancelPerforms(const void* owner, const std::string_view* key);
-    // Waits until something may be ready or `deadline` passes; on a virtual
-    // clock moves time to the earlier of the next fire date and `deadline`.
-    // False when a virtual loop has nothing that could ever happen.
-    bool waitForWork(RunLoopState& state, double deadline);
+    // Waits until something may be ready, `deadline` passes, or the loop is
+    // woken after its wake count read `seenWakes`; on a virtual clock moves
+    // time to the earlier of the next fire date and `deadline` once no
+    // background work is in flight. False when a virtual loop has nothing
+    // that could ever happen.
+    bool waitForWork(RunLoopState& state, double deadline, uint64_t seenWakes);
 
     mutable std::mutex stateMutex_;  // guards the pointer only; reset() swaps it
     std::shared_ptr<RunLoopState> state_;

@@ -23,12 +23,17 @@ struct RunLoopState {
     // Ordered by fire date, then by scheduling order.
     std::map<std::pair<double, uint64_t>, TimerHandle> timers;
     uint64_t nextSequence = 1;
+    // Counts wake-ups, so a waiting run can tell one happened since it last
+    // checked its conditions (a condition variable cannot tell a wake-up from
+    // a spurious return, nor remember one that came before the wait).
+    uint64_t wakeCount = 0;
     int runDepth = 0;
     bool stopRequested = false;
     RunLoopDriver* driver = nullptr;
 
     // Call with the mutex held.
     void wakeLocked() {
+        ++wakeCount;
         wakeup.notify_all();
         if (driver) driver->wake();
     }

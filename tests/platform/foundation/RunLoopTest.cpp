@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <gtest/gtest.h>
 #include <memory>
 #include <stdexcept>
@@ -308,6 +309,75 @@ TEST(RunLoopThreads, OtherThreadsHaveTheirOwnRealTimeLoop) {
     EXPECT_FALSE(virtualClock);
     EXPECT_TRUE(runMainThrows);
     EXPECT_TRUE(RunLoop::isMainThread());
+}
+
+namespace {
+
+// What a runUntil saw when another thread made its condition true and woke
+// the loop with nothing posted.
+struct WokenRun {
+    bool conditionSeen = false;
+    bool wakerGaveUp = false;  // the run had not answered within ten real seconds
+    double clockMoved = 0;
+    bool timerFired = false;
+};
+
+// Call on the thread that owns `loop`. A timer at `timerAt` (when positive)
+// would let a virtual clock jump ahead if the wake-up were ignored.
+WokenRun runWokenByAnotherThread(RunLoop& loop, double timerAt) {
+    using namespace std::chrono_literals;
+    WokenRun result;
+    if (timerAt > 0) loop.performAfter(timerAt, [&] { result.timerFired = true; });
+    std::atomic<bool> condition{false};
+    std::promise<void> running, answered;
+    loop.post([&] { running.set_value(); });
+    double start = loop.now();
+    // Counted before the thread starts and until the run has answered, so on
+    // a virtual clock only the wake-up can end the run's wait.
+    foundation::BackgroundActivity::begin();
+    std::thread waker([&, runningFuture = running.get_future(), answeredFuture = answered.get_future()] {
+        foundation::ScopedBackgroundActivity activity{foundation::ScopedBackgroundActivity::Adopt{}};
+        runningFuture.wait();
+        condition = true;
+        loop.wakeUp();
+        result.wakerGaveUp = answeredFuture.wait_for(10s) != std::future_status::ready;
+    });
+    result.conditionSeen = loop.runUntil([&] { return condition.load(); }, 60);
+    result.clockMoved = loop.now() - start;
+    answered.set_value();
+    waker.join();
+    return result;
+}
+
+}  // namespace
+
+TEST(RunLoopWakeUp, RunUntilRechecksItsConditionWhenWokenFromAnotherThread) {
+    struct Case {
+        const char* name;
+        bool onWorkerThread;  // the worker's own loop runs on real time
+        double timerAt;
+    } cases[] = {
+        {"main loop, virtual clock", false, 0},
+        {"main loop, virtual clock, timer pending", false, 5},
+        {"worker loop, real time", true, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::VirtualClockScope scope;
+        WokenRun run;
+        if (c.onWorkerThread) {
+            std::thread worker([&] { run = runWokenByAnotherThread(RunLoop::current(), c.timerAt); });
+            worker.join();
+        } else {
+            run = runWokenByAnotherThread(RunLoop::main(), c.timerAt);
+        }
+        EXPECT_TRUE(run.conditionSeen);
+        EXPECT_FALSE(run.wakerGaveUp);
+        EXPECT_FALSE(run.timerFired);
+        if (!c.onWorkerThread) {
+            EXPECT_DOUBLE_EQ(run.clockMoved, 0);
+        }
+    }
 }
 
 TEST(RunLoopRealTime, AdvanceNeedsAVirtualClock) {
