@@ -24,6 +24,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <string_view>
 
 namespace {
 
@@ -51,6 +52,24 @@ int compareVersions(const std::string& a, const std::string& b) {
         if (x != y) return x < y ? -1 : 1;
     }
     return 0;
+}
+
+// Whether `url` is of `scheme`; schemes compare without regard to case.
+bool hasScheme(std::string_view url, std::string_view scheme) {
+    if (url.size() <= scheme.size() || url[scheme.size()] != ':') return false;
+    for (size_t i = 0; i < scheme.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(url[i])) != std::tolower(static_cast<unsigned char>(scheme[i])))
+            return false;
+    return true;
+}
+
+// Whether a callback of `scheme` is the link answer "<scheme>://1/connect".
+bool isConnectCallback(std::string_view url, std::string_view scheme) {
+    std::string_view rest = url.substr(scheme.size() + 1);
+    constexpr std::string_view kConnect = "//1/connect";
+    if (!rest.starts_with(kConnect)) return false;
+    rest.remove_prefix(kConnect.size());
+    return rest.empty() || rest.front() == '?' || rest.front() == '/' || rest.front() == '#';
 }
 
 std::string rootScreenInterfaceFile() {
@@ -212,9 +231,16 @@ bool UntitledAppDelegate::applicationOpenURL(ui::Application&, const std::string
 
 bool UntitledAppDelegate::handleDropboxURL(const std::string& url) {
     std::shared_ptr<DBSession> session = DBSession::sharedSession();
-    if (!session || !session->handleOpenURL(url)) return false;
+    if (!session || !hasScheme(url, session->appScheme())) return false;
+    // The session refuses a callback that is malformed or answers another
+    // login; those, a declined link and any other address of our scheme still
+    // end the login the share screen waits for, as not linked. Only an
+    // accepted connect callback has linked an account; an account linked
+    // earlier does not make a declined link a success.
+    const bool accepted = session->handleOpenURL(url);
+    const bool linked = accepted && isConnectCallback(url, session->appScheme());
     foundation::Dictionary info;
-    info.set(kDropboxLoginNotification, foundation::Value(session->isLinked()));
+    info.set(kDropboxLoginNotification, foundation::Value(linked));
     foundation::NotificationCenter::defaultCenter().post(kDropboxLoginNotification, this, info);
-    return true;
+    return accepted;
 }

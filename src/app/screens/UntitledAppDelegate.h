@@ -65,8 +65,9 @@ public:
                             const foundation::Value& annotation) override;
 
 protected:
-    // Offers the URL to the Dropbox link object; posts the login outcome when
-    // it was the login callback.
+    // Offers the URL to the Dropbox link object and returns its answer. Every
+    // address of the session's scheme posts the login outcome (true only for
+    // a connect callback that linked); other schemes are left alone.
     bool handleDropboxURL(const std::string& url);
 
     bool didCrashInLastSession() const { return crashedInLastSession_; }

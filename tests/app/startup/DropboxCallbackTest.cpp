@@ -39,5 +39,54 @@ TEST_F(LaunchTest, ADropboxCallbackThatStartsTheApplicationLinksTheUser) {
     DBSession::setSharedSession(nullptr);
 }
 
+// Every answer of the browser for our scheme ends the login the share screen
+// waits for; only an accepted connect callback says linked. The session's own
+// answer is what the application returns. Cases run in order on one launch:
+// an account linked by the first stays linked for the rest.
+TEST_F(LaunchTest, EveryDropboxCallbackOfOurSchemeAnswersTheWaitingLogin) {
+    using foundation::Dictionary;
+    using foundation::Value;
+    ASSERT_TRUE(foundation::plist::writeFile(
+        Dictionary{{"Dropbox", Dictionary{{"AppKey", "k3y"}, {"AppSecret", "s3cr3t"}}}},
+        foundation::path::appending(foundation::Paths::configDirectory(), "services.plist")));
+    launch();
+    ASSERT_TRUE(DBSession::sharedSession());
+    std::vector<std::string> posted;
+    auto token = foundation::NotificationCenter::defaultCenter().addObserver(
+        "DropboxLoginNotification", nullptr, [&](const foundation::Notification& notification) {
+            posted.push_back(notification.userInfo.get("DropboxLoginNotification").asBool(true) ? "true" : "false");
+        });
+    struct Case {
+        const char* url;
+        bool handled;
+        std::vector<std::string> posted;
+    } cases[] = {
+        {"db-k3y://1/connect?oauth_token=t0ken&oauth_token_secret=s&uid=42&state=N1", true, {"true"}},
+        {"db-k3y://1/connect?oauth_token=t0ken&oauth_token_secret=s&uid=7&state=OLD", false, {"false"}},
+        {"db-k3y://1/connect?oauth_token=t0ken&oauth_token_secret=s&uid=7", false, {"false"}},
+        {"db-k3y://1/connect?oauth_token_secret=s&uid=7&state=N1", false, {"false"}},
+        {"db-k3y://1/connect?oauth_token=t0ken&oauth_token_secret=s&uid=&state=N1", false, {"false"}},
+        {"db-k3y://1/connect", false, {"false"}},
+        {"db-k3y://1/cancel", true, {"false"}},
+        {"db-k3y://1/connected?oauth_token=t0ken&oauth_token_secret=s&uid=7&state=N1", true, {"false"}},
+        {"db-k3y://2/connect?oauth_token=t0ken&oauth_token_secret=s&uid=7&state=N1", false, {"false"}},
+        {"DB-K3Y://1/cancel", false, {"false"}},
+        {"db-k3yz://1/connect?oauth_token=t0ken&oauth_token_secret=s&uid=7&state=N1", false, {}},
+        {"db-other://1/cancel", false, {}},
+        {"db-k3y", false, {}},
+        {"https://www.dropbox.com/1/connect", false, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.url);
+        foundation::UserDefaults::standard().setObject(Value("N1"), "dropbox.sync.nonce");
+        posted.clear();
+        EXPECT_EQ(ui::Application::shared().handleIncomingURL(c.url), c.handled);
+        EXPECT_EQ(posted, c.posted);
+    }
+    // No refused callback linked anyone or dropped the account linked first.
+    EXPECT_EQ(DBSession::sharedSession()->userIds(), std::vector<std::string>{"42"});
+    DBSession::setSharedSession(nullptr);
+}
+
 }  // namespace
 }  // namespace startuptest
