@@ -51,24 +51,35 @@ public:
                                                              const net::URLRequest& proposed,
                                                              const net::HTTPURLResponse& redirect) override {
         if (!isCurrent(connection)) return std::nullopt;
+        fetcher_->noteConnectionActivity();
         return fetcher_->connectionWillSendRequest(proposed, redirect);
     }
     void connectionDidReceiveResponse(net::StreamingURLConnection& connection,
                                       const net::HTTPURLResponse& response) override {
-        if (isCurrent(connection)) fetcher_->connectionDidReceiveResponse(response);
+        if (!isCurrent(connection)) return;
+        fetcher_->noteConnectionActivity();
+        fetcher_->connectionDidReceiveResponse(response);
     }
     void connectionDidReceiveData(net::StreamingURLConnection& connection, const Bytes& data) override {
-        if (isCurrent(connection)) fetcher_->connectionDidReceiveData(data);
+        if (!isCurrent(connection)) return;
+        fetcher_->noteConnectionActivity();
+        fetcher_->connectionDidReceiveData(data);
     }
     void connectionDidSendBodyData(net::StreamingURLConnection& connection, int64_t written, int64_t total,
                                    int64_t expected) override {
-        if (isCurrent(connection)) fetcher_->connectionDidSendBodyData(written, total, expected);
+        if (!isCurrent(connection)) return;
+        fetcher_->noteConnectionActivity();
+        fetcher_->connectionDidSendBodyData(written, total, expected);
     }
     void connectionDidFinishLoading(net::StreamingURLConnection& connection) override {
-        if (isCurrent(connection)) fetcher_->connectionDidFinishLoading();
+        if (!isCurrent(connection)) return;
+        fetcher_->destroyIdleTimer();
+        fetcher_->connectionDidFinishLoading();
     }
     void connectionDidFailWithError(net::StreamingURLConnection& connection, const foundation::Error& error) override {
-        if (isCurrent(connection)) fetcher_->connectionDidFailWithError(error);
+        if (!isCurrent(connection)) return;
+        fetcher_->destroyIdleTimer();
+        fetcher_->connectionDidFailWithError(error);
     }
 
 private:
@@ -94,6 +105,7 @@ GTMHTTPFetcher::GTMHTTPFetcher(const net::URLRequest& request) : request_(std::m
 
 GTMHTTPFetcher::~GTMHTTPFetcher() {
     destroyRetryTimer();
+    destroyIdleTimer();
     if (downloadFile_) downloadFile_.reset();
     if (temporaryDownloadPath_) ::unlink(temporaryDownloadPath_->c_str());
 }
@@ -214,9 +226,10 @@ bool GTMHTTPFetcher::beginFetchMayDelay(bool mayDelay, bool mayAuthorize) {
 }
 
 void GTMHTTPFetcher::startConnection() {
-    connection_ =
-        net::StreamingURLConnection::create(*request_, std::make_shared<ConnectionEvents>(shared_from_this()));
+    connection_ = net::StreamingURLConnection::create(transportRequest(*request_),
+                                                      std::make_shared<ConnectionEvents>(shared_from_this()));
     connection_->start(callbackQueue());
+    startIdleTimer();
 }
 
 void GTMHTTPFetcher::logNow(const OptionalError& error) {
@@ -360,6 +373,7 @@ void GTMHTTPFetcher::stopFetching() { stopFetchReleasingCallbacks(true); }
 void GTMHTTPFetcher::stopFetchReleasingCallbacks(bool shouldReleaseCallbacks) {
     std::shared_ptr<GTMHTTPFetcher> keep = weak_from_this().lock();
     destroyRetryTimer();
+    destroyIdleTimer();
     std::shared_ptr<GTMHTTPFetcherServiceProtocol> service;
     {
         std::lock_guard lock(mutex_);

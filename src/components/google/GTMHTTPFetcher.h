@@ -271,6 +271,13 @@ protected:
     virtual void connectionDidFinishLoading();
     virtual void connectionDidFailWithError(const foundation::Error& error);
 
+    // The idle limit of the running connection (the request's
+    // timeoutInterval), timed on the main run loop's clock: a connection that
+    // makes no progress for that long fails as timed out. Under the lock.
+    void startIdleTimer();
+    void noteConnectionActivity();
+    void destroyIdleTimer();
+
     // Retry timing.
     void beginRetryTimer();
     void destroyRetryTimer();
@@ -326,6 +333,9 @@ protected:
     int64_t servicePriority_ = 0;
     bool isRetryEnabled_ = false;
     foundation::TimerHandle retryTimer_;
+    foundation::TimerHandle idleTimer_;
+    double idleLimitSeconds_ = 0;
+    double lastConnectionActivity_ = 0;  // run-loop clock seconds
     uint64_t retryCount_ = 0;
     double maxRetryInterval_ = -1.0;
     double minRetryInterval_ = 0;
@@ -352,6 +362,11 @@ private:
     bool openTemporaryDownloadFile(foundation::Error& error);
     void finishDownloadToFile(OptionalError& error);
     void failConnection(const foundation::Error& error);
+    // The request as handed to the transport, whose own wall-clock idle
+    // limit is kept out of the way of the run loop's (startIdleTimer).
+    static net::URLRequest transportRequest(net::URLRequest request);
+    void scheduleIdleCheck(double delaySeconds);
+    void checkIdle(const std::weak_ptr<net::StreamingURLConnection>& connection);
 };
 
 }  // namespace google

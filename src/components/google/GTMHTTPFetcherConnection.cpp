@@ -20,6 +20,11 @@ namespace {
 
 constexpr const char* kCredentialFields[] = {"Authorization", "Cookie", "Proxy-Authorization"};
 
+// The transport's own idle limit runs on wall-clock time; a day keeps it from
+// ever deciding before the fetcher's limit on the run loop's clock does.
+constexpr double kTransportIdleLimitSeconds = 24.0 * 3600;
+constexpr double kIdleCheckMarginSeconds = 1e-6;
+
 std::string base64(std::string_view text) {
     static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string out;
@@ -99,7 +104,7 @@ std::optional<net::URLRequest> GTMHTTPFetcher::connectionWillSendRequest(const n
     response_ = redirectResponse;
     logNow(std::nullopt);
     request_ = std::make_shared<net::URLRequest>(next);
-    return next;
+    return transportRequest(std::move(next));
 }
 
 void GTMHTTPFetcher::connectionDidReceiveResponse(const net::HTTPURLResponse& response) {
@@ -277,6 +282,66 @@ void GTMHTTPFetcher::connectionDidFailWithError(const foundation::Error& error) 
     }
     invokeFetchCallbacks({}, error);
     stopFetchReleasingCallbacks(true);
+}
+
+// The idle limit.
+
+net::URLRequest GTMHTTPFetcher::transportRequest(net::URLRequest request) {
+    request.timeoutInterval = kTransportIdleLimitSeconds;
+    return request;
+}
+
+void GTMHTTPFetcher::startIdleTimer() {
+    std::lock_guard lock(mutex_);
+    destroyIdleTimer();
+    idleLimitSeconds_ =
+        request_->timeoutInterval > 0 ? request_->timeoutInterval : net::URLRequest::kDefaultTimeoutInterval;
+    lastConnectionActivity_ = foundation::RunLoop::main().now();
+    scheduleIdleCheck(idleLimitSeconds_);
+}
+
+void GTMHTTPFetcher::noteConnectionActivity() {
+    std::lock_guard lock(mutex_);
+    lastConnectionActivity_ = foundation::RunLoop::main().now();
+}
+
+void GTMHTTPFetcher::destroyIdleTimer() {
+    foundation::TimerHandle timer;
+    {
+        std::lock_guard lock(mutex_);
+        timer = std::move(idleTimer_);
+        idleTimer_.reset();
+    }
+    if (timer) timer->invalidate();
+}
+
+// One timer per connection, moved on when it finds progress since it was
+// set, rather than one per progress report.
+void GTMHTTPFetcher::scheduleIdleCheck(double delaySeconds) {
+    std::weak_ptr<GTMHTTPFetcher> weak = weak_from_this();
+    std::weak_ptr<net::StreamingURLConnection> connection = connection_;
+    idleTimer_ = foundation::RunLoop::main().scheduleTimer(delaySeconds, false, [weak, connection](foundation::Timer&) {
+        auto self = weak.lock();
+        if (!self) return;
+        // Connection events run on the callback queue; so does their end.
+        self->callbackQueue().async([self, connection] { self->checkIdle(connection); });
+    });
+}
+
+void GTMHTTPFetcher::checkIdle(const std::weak_ptr<net::StreamingURLConnection>& connection) {
+    std::unique_lock lock(mutex_);
+    if (!connection_ || connection_ != connection.lock() || hasConnectionEnded_) return;
+    const double left = idleLimitSeconds_ - (foundation::RunLoop::main().now() - lastConnectionActivity_);
+    // A margin for rounding: a check due "now" must not come back for ever.
+    if (left > kIdleCheckMarginSeconds) {
+        scheduleIdleCheck(left);
+        return;
+    }
+    idleTimer_.reset();
+    auto origin = net::originOfURL(request_->url);
+    std::string host = origin ? origin->host : std::string();
+    lock.unlock();
+    failConnection(net::urlError(net::kURLErrorTimedOut, host));
 }
 
 // Retries.

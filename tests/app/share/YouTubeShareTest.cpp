@@ -182,7 +182,11 @@ TEST_F(SmallYouTubeShareTest, RenderThenUploadProgressOnThePanelAndCancel) {
     EXPECT_EQ(screen->panel()->infoText(), "Please wait while your video is being prepared.");
     ASSERT_TRUE(waitForInfo(*screen, "Uploading to YouTube…"));
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return relay.faulted(); }, 60));
-    advance(1);
+    // The stalled chunk keeps the clock from moving on its own; a second of
+    // it is far below the chunk's idle limit.
+    clock.clock().advanceTo(clock.now() + 1);
+    while (RunLoop::main().processPending()) {
+    }
     window->layoutIfNeeded();
     EXPECT_TRUE(youtube_->uploader()->isUploading());
     savePicture("youtube-upload-progress-568x320");
@@ -265,17 +269,12 @@ TEST_F(YouTubeShareTest, UploadsThroughADroppedConnectionToTheEnd) {
     EXPECT_EQ(std::count_if(sent.begin(), sent.end(), [&](const auto& e) { return startOf(e) == cutStart; }), 1)
         << "the cut chunk was sent again as it was";
     auto isQuery = [](const auto& e) { return e.header("Content-Range") == "bytes */52428800"; };
-    // The first query follows the cut. A chunk that a loaded machine lets run
-    // past its idle limit is asked after the same way, so more queries may
-    // follow; every one is answered with what the server holds.
-    const auto queryAt = std::find_if(cut + 1, sent.end(), isQuery);
-    ASSERT_NE(queryAt, sent.end());
-    EXPECT_EQ(std::find_if(sent.begin(), cut, isQuery), cut) << "no query before the cut";
-    for (const auto& e : sent) {
-        if (isQuery(e)) {
-            EXPECT_EQ(e.replyStatus, 308);
-        }
-    }
+    // One query, after the cut: chunk idle limits run on the run loop's
+    // clock, which stands still while a chunk is on its way, so however
+    // slow the machine no other chunk times out.
+    ASSERT_EQ(std::count_if(sent.begin(), sent.end(), isQuery), 1);
+    const auto queryAt = std::find_if(sent.begin(), sent.end(), isQuery);
+    EXPECT_GT(queryAt, cut) << "the query follows the cut";
     const VideoServiceExchange& query = *queryAt;
     EXPECT_EQ(query.method, "PUT");
     EXPECT_EQ(query.target, cut->target);

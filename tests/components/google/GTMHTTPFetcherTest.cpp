@@ -5,10 +5,10 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/URLError.h"
 #include "support/LoopbackHttpServer.h"
-#include "support/TcpRelay.h"
 #include "support/TempAppFolders.h"
 #include "support/VirtualClock.h"
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -348,26 +348,60 @@ TEST_F(FetcherTest, DownloadsToAPrivateFileOrRefusesHugeBodiesInMemory) {
     EXPECT_EQ(dataCalls, 0);
 }
 
-TEST_F(FetcherTest, StalledConnectionTimesOutAndIsRetried) {
-    server_.reply("POST", "/stall", {200, "answered"});
-    // The first connection stalls after a few bytes of the request.
-    testsupport::TcpRelay relay(server_.port(), 20, testsupport::TcpRelay::Fault::Stall);
-    auto fetcher = GTMHTTPFetcher::fetcherWithURLString(relay.baseURL("http") + "/stall");
-    fetcher->setAllowLocalhostRequest(true);
-    fetcher->setPostData(Bytes{'x'});
-    fetcher->mutableRequest().timeoutInterval = 0.3;  // real seconds without progress
+TEST_F(FetcherTest, StalledConnectionTimesOutOnTheRunLoopsClockAndIsRetried) {
+    // The first answer stops after its head and the pieces released; the
+    // retry is answered in full. The limit counts from the last progress,
+    // on the run loop's clock: real time spent meanwhile does not count.
+    auto pieces = std::make_shared<testsupport::ReleasedBody>();
+    std::atomic<int> requests{0};
+    server_.on("GET", "/stall", [&](const HttpExchange&) {
+        return ++requests == 1 ? HttpReply::inPieces(pieces, std::nullopt) : HttpReply{200, "answered"};
+    });
+    auto fetcher = this->fetcher("/stall");
+    fetcher->mutableRequest().timeoutInterval = 30;
+    int piecesReceived = 0;
+    fetcher->setReceivedDataBlock([&](const Bytes&) { ++piecesReceived; });
     std::vector<std::string> retried;
     fetcher->setRetryEnabled(true);
     fetcher->setRetryBlock([&](bool suggested, const foundation::Error& error) {
         retried.push_back(error.domain + " " + std::to_string(error.code));
         return suggested;
     });
-    auto outcome = run(fetcher);
-    EXPECT_TRUE(relay.faulted());
+    auto outcome = std::make_shared<Outcome>();
+    fetcher->beginFetchWithCompletionHandler([outcome](const Bytes& data, const auto& error) {
+        outcome->done = true;
+        outcome->data.assign(data.begin(), data.end());
+        outcome->error = error;
+    });
+    auto& loop = RunLoop::main();
+    struct Step {
+        double at;          // moves the clock here and runs what is due
+        const char* piece;  // then releases this piece and waits for it
+        size_t retries;     // retries asked for by then
+    } steps[] = {
+        {0, "a", 0},
+        {20, "b", 0},  // progress at 20 moves the limit to 50
+        {49.5, nullptr, 0},
+        {50.5, nullptr, 1},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.at);
+        clock_.clock().advanceTo(step.at);
+        while (loop.processPending()) {}
+        EXPECT_EQ(retried.size(), step.retries);
+        if (step.piece) {
+            int before = piecesReceived;
+            pieces->release(step.piece);
+            ASSERT_TRUE(loop.runUntil([&] { return piecesReceived > before; }, 60));
+            EXPECT_DOUBLE_EQ(loop.now(), step.at) << "time stands still while the transfer runs";
+        }
+    }
     EXPECT_EQ(retried, std::vector<std::string>{"NSURLErrorDomain -1001"});
+    loop.runUntil([&] { return outcome->done; }, 3600);
+    pieces->finish();
     EXPECT_FALSE(outcome->error);
     EXPECT_EQ(outcome->data, "answered");
-    relay.release();
+    EXPECT_EQ(requests.load(), 2);
 }
 
 TEST_F(FetcherTest, BackgroundExpiryEndsTheFetchOnceAndWaitingEnds) {
