@@ -7,35 +7,46 @@
 namespace startuptest {
 namespace {
 
+// Dropbox set up with the key "k3y", as a desktop's services.plist does.
+bool writeDropboxServices() {
+    using foundation::Dictionary;
+    return foundation::plist::writeFile(
+               Dictionary{{"Dropbox", Dictionary{{"AppKey", "k3y"}, {"AppSecret", "s3cr3t"}}}},
+               foundation::path::appending(foundation::Paths::configDirectory(), "services.plist"))
+        .ok();
+}
+
+// The answers "DropboxLoginNotification" carried: "true", "false" or "none".
+struct LoginAnswers {
+    std::vector<std::string> posted;
+    foundation::ObserverToken token = foundation::NotificationCenter::defaultCenter().addObserver(
+        "DropboxLoginNotification", nullptr, [this](const foundation::Notification& notification) {
+            foundation::Value linked = notification.userInfo.get("DropboxLoginNotification");
+            posted.push_back(!linked.isBool() ? "none" : linked.asBool() ? "true" : "false");
+        });
+};
+
 // The login callback of the browser starts the application with its address:
 // the session installed at launch takes it, and the share service hears of
 // the link through "DropboxLoginNotification".
 TEST_F(LaunchTest, ADropboxCallbackThatStartsTheApplicationLinksTheUser) {
-    using foundation::Dictionary;
     using foundation::Value;
-    ASSERT_TRUE(foundation::plist::writeFile(
-        Dictionary{{"Dropbox", Dictionary{{"AppKey", "k3y"}, {"AppSecret", "s3cr3t"}}}},
-        foundation::path::appending(foundation::Paths::configDirectory(), "services.plist")));
+    ASSERT_TRUE(writeDropboxServices());
     foundation::UserDefaults::standard().setObject(Value("N1"), "dropbox.sync.nonce");
-    std::vector<Value> posted;
-    auto token = foundation::NotificationCenter::defaultCenter().addObserver(
-        "DropboxLoginNotification", nullptr, [&](const foundation::Notification& notification) {
-            posted.push_back(notification.userInfo.get("DropboxLoginNotification"));
-        });
+    LoginAnswers answers;
 
-    Dictionary options;
+    foundation::Dictionary options;
     options.set(ui::Application::LaunchOptionsURLKey,
                 Value("db-k3y://1/connect?oauth_token=t0ken&oauth_token_secret=s%2B&uid=42&state=N1"));
     launch(options);
-    ASSERT_EQ(posted.size(), 1u);
-    EXPECT_TRUE(posted[0].asBool());
+    EXPECT_EQ(answers.posted, std::vector<std::string>{"true"});
     ASSERT_TRUE(DBSession::sharedSession());
     EXPECT_EQ(DBSession::sharedSession()->userIds(), std::vector<std::string>{"42"});
     EXPECT_EQ(DBSession::sharedSession()->credentialStoreForUserId(std::string("42"))->accessTokenSecret(), "s+");
 
     // Another application's callback is not ours.
     EXPECT_FALSE(ui::Application::shared().handleIncomingURL("db-other://1/connect?state=N1"));
-    EXPECT_EQ(posted.size(), 1u);
+    EXPECT_EQ(answers.posted.size(), 1u);
     DBSession::setSharedSession(nullptr);
 }
 
@@ -44,18 +55,10 @@ TEST_F(LaunchTest, ADropboxCallbackThatStartsTheApplicationLinksTheUser) {
 // answer is what the application returns. Cases run in order on one launch:
 // an account linked by the first stays linked for the rest.
 TEST_F(LaunchTest, EveryDropboxCallbackOfOurSchemeAnswersTheWaitingLogin) {
-    using foundation::Dictionary;
-    using foundation::Value;
-    ASSERT_TRUE(foundation::plist::writeFile(
-        Dictionary{{"Dropbox", Dictionary{{"AppKey", "k3y"}, {"AppSecret", "s3cr3t"}}}},
-        foundation::path::appending(foundation::Paths::configDirectory(), "services.plist")));
+    ASSERT_TRUE(writeDropboxServices());
     launch();
     ASSERT_TRUE(DBSession::sharedSession());
-    std::vector<std::string> posted;
-    auto token = foundation::NotificationCenter::defaultCenter().addObserver(
-        "DropboxLoginNotification", nullptr, [&](const foundation::Notification& notification) {
-            posted.push_back(notification.userInfo.get("DropboxLoginNotification").asBool(true) ? "true" : "false");
-        });
+    LoginAnswers answers;
     struct Case {
         const char* url;
         bool handled;
@@ -78,10 +81,10 @@ TEST_F(LaunchTest, EveryDropboxCallbackOfOurSchemeAnswersTheWaitingLogin) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.url);
-        foundation::UserDefaults::standard().setObject(Value("N1"), "dropbox.sync.nonce");
-        posted.clear();
+        foundation::UserDefaults::standard().setObject(foundation::Value("N1"), "dropbox.sync.nonce");
+        answers.posted.clear();
         EXPECT_EQ(ui::Application::shared().handleIncomingURL(c.url), c.handled);
-        EXPECT_EQ(posted, c.posted);
+        EXPECT_EQ(answers.posted, c.posted);
     }
     // No refused callback linked anyone or dropped the account linked first.
     EXPECT_EQ(DBSession::sharedSession()->userIds(), std::vector<std::string>{"42"});
