@@ -1,5 +1,7 @@
 #include "support/TcpRelay.h"
 
+#include "platform/foundation/RunLoop.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -113,6 +115,9 @@ void TcpRelay::pump(int client) {
             }
             if (!sendAll(server, buffer, size_t(got))) break;
             if (hit) {
+                // A run of the main loop waiting for faulted() re-checks now:
+                // a stalled line may post nothing more that would wake it.
+                foundation::RunLoop::main().wakeUp();
                 if (fault_ == Fault::Stall) {
                     std::unique_lock lock(mutex_);
                     released_.wait(lock, [this] { return isReleased_; });

@@ -29,7 +29,8 @@ public:
     int port() const { return port_; }
     // "<scheme>://127.0.0.1:<relay port>".
     std::string baseURL(const std::string& scheme) const;
-    // Whether the fault has happened.
+    // Whether the fault has happened; when it does, the main run loop is
+    // woken, so a runUntil on it sees the change.
     bool faulted() const { return faulted_; }
     // Bytes clients sent upstream.
     uint64_t forwardedUpstream() const { return forwarded_; }

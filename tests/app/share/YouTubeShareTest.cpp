@@ -185,8 +185,7 @@ TEST_F(SmallYouTubeShareTest, RenderThenUploadProgressOnThePanelAndCancel) {
     // The stalled chunk keeps the clock from moving on its own; a second of
     // it is far below the chunk's idle limit.
     clock.clock().advanceTo(clock.now() + 1);
-    while (RunLoop::main().processPending()) {
-    }
+    while (RunLoop::main().processPending()) {}
     window->layoutIfNeeded();
     EXPECT_TRUE(youtube_->uploader()->isUploading());
     savePicture("youtube-upload-progress-568x320");
@@ -272,7 +271,14 @@ TEST_F(YouTubeShareTest, UploadsThroughADroppedConnectionToTheEnd) {
     // One query, after the cut: chunk idle limits run on the run loop's
     // clock, which stands still while a chunk is on its way, so however
     // slow the machine no other chunk times out.
-    ASSERT_EQ(std::count_if(sent.begin(), sent.end(), isQuery), 1);
+    auto uploadLog = [&] {
+        std::string log;
+        for (const auto& e : sent)
+            log += e.method + " " + e.header("Content-Range").value_or("-") + " -> " + std::to_string(e.replyStatus) +
+                   (e.cut ? " cut" : "") + "\n";
+        return log;
+    };
+    ASSERT_EQ(std::count_if(sent.begin(), sent.end(), isQuery), 1) << uploadLog();
     const auto queryAt = std::find_if(sent.begin(), sent.end(), isQuery);
     EXPECT_GT(queryAt, cut) << "the query follows the cut";
     const VideoServiceExchange& query = *queryAt;
