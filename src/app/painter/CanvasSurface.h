@@ -1,8 +1,9 @@
 #pragma once
 
-// The GL side of a painting canvas: an OpenGL ES 1.1 context of its own, a
+// The GL side of the masking canvas: an OpenGL ES 1.1 context of its own, a
 // framebuffer with colour and depth renderbuffers, sprite drawing and
-// read-back into pictures. Used on the main thread only.
+// read-back into pictures. Used on the main thread only. The painting
+// canvas stamps in memory instead (StampCanvas) with the same sprites.
 
 #include "platform/foundation/Error.h"
 #include "platform/gl/Context.h"

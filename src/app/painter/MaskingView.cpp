@@ -15,6 +15,23 @@ foundation::Result<std::shared_ptr<MaskingView>> MaskingView::create(const graph
 
 MaskingView::~MaskingView() { surface_->makeCurrent(); }
 
+bool MaskingView::beginDrawing() {
+    if (!surface_->hasFramebuffer() || !surface_->makeCurrent()) return false;
+    surface_->bindFramebuffer();
+    return true;
+}
+
+bool MaskingView::makePixels(int width, int height) {
+    if (!surface_->makeCurrent()) return false;
+    surface_->destroyFramebuffer();
+    if (width <= 0 || height <= 0) return false;
+    if (!surface_->createFramebuffer(width, height)) {
+        surface_->destroyFramebuffer();
+        return false;
+    }
+    return true;
+}
+
 void MaskingView::setBackgroundImage(const graphics::Image& image) {
     bgImage_ = image;
     bgTexturePixels_ = {};

@@ -5,6 +5,7 @@
 // mask brush is fixed: untextured squares of five times the sample width
 // that halve colour and alpha under them.
 
+#include "app/painter/CanvasSurface.h"
 #include "app/painter/StrokeCanvasView.h"
 
 class MaskingView : public StrokeCanvasView {
@@ -24,12 +25,22 @@ public:
     void replayBuffer() override;
     void undo() override;
     void redo() override;
+    int backingWidth() const override { return surface_->backingWidth(); }
+    int backingHeight() const override { return surface_->backingHeight(); }
+
+protected:
+    bool beginDrawing() override;
+    bool makePixels(int width, int height) override;
+    void clearPixels() override { surface_->clear(); }
+    graphics::Image readPixels(int width, int height) override { return surface_->readImage(width, height); }
+    void updatePicture(QImage& picture) override { surface_->updatePicture(picture); }
 
 private:
-    explicit MaskingView(std::unique_ptr<CanvasSurface> surface) : StrokeCanvasView(std::move(surface)) {}
+    explicit MaskingView(std::unique_ptr<CanvasSurface> surface) : surface_(std::move(surface)) {}
     void drawBack(bool replaying);
     void drawFromBuffer(bool replaying);
 
+    std::unique_ptr<CanvasSurface> surface_;
     graphics::Image bgImage_;
     graphics::Image bgTexturePixels_;  // the picture bottom row first, made once
     gl::Name texture_ = 0;

@@ -1,11 +1,9 @@
 #include "app/painter/PaintingView.h"
 
 #include "app/painter/PaintingRules.h"
-#include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/gestures/GestureRecognizer.h"
 
 #include <QImage>
-#include <QPainter>
 #include <cmath>
 
 namespace {
@@ -31,23 +29,16 @@ graphics::Image makeEraserTip() {
 }  // namespace
 
 foundation::Result<std::shared_ptr<PaintingView>> PaintingView::create(const graphics::Rect& frame) {
-    auto surface = CanvasSurface::create();
-    if (!surface.ok()) return surface.error();
-    std::shared_ptr<PaintingView> view(new PaintingView(std::move(*surface)));
+    std::shared_ptr<PaintingView> view(new PaintingView());
     view->setFrame(frame);
     view->eraserTip_ = makeEraserTip();
     view->addRecognizers();
     return view;
 }
 
-PaintingView::~PaintingView() {
-    // Textures and buffers are deleted in the canvas's own context.
-    surface_->makeCurrent();
-}
-
 void PaintingView::layoutSubviews() {
     if (!rebuildFramebuffer()) return;
-    setUpDrawingState();
+    stamps_.setBlend(StampCanvas::Blend::Over);
     needsErase_ = true;
     if (!brush_)
         changeBrush(kBrushTypeBrush);
@@ -59,81 +50,55 @@ void PaintingView::layoutSubviews() {
     }
 }
 
-void PaintingView::setUpDrawingState() {
-    glDisable(GL_DITHER);
-    glEnable(GL_TEXTURE_2D);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_POINT_SPRITE_OES);
-    glTexEnvf(GL_POINT_SPRITE_OES, GL_COORD_REPLACE_OES, GL_TRUE);
-}
-
 void PaintingView::changeBrush(int64_t type) {
     auto found = brushes.find(type);
     if (found != brushes.end() && found->second) changePainterBrush(found->second);
 }
 
-void PaintingView::setGLColour(float red, float green, float blue, float alpha) { glColor4f(red, green, blue, alpha); }
-
 void PaintingView::bindBrushTip(const PainterBrush& brush) {
     const graphics::Image& tip = brush.image.isNull() ? eraserTip_ : brush.image;
-    glBindTexture(GL_TEXTURE_2D, surface_->textureFor(tip));
-    glEnable(GL_TEXTURE_2D);
-    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_BLEND);
-    glPointSize(static_cast<float>(tip.pixelWidth() / 2));
+    stamps_.setTip(tip);
+    stamps_.setBlend(StampCanvas::Blend::Over);
+    pointSize_ = static_cast<float>(tip.pixelWidth() / 2);
 }
 
 void PaintingView::changePainterBrush(const std::shared_ptr<PainterBrush>& brush) {
     if (!brush) return;
     brush_ = brush;
     // The move brush draws nothing and leaves the drawing state alone.
-    if (brush->type == kBrushTypeMove || !surface_->makeCurrent()) return;
+    if (brush->type == kBrushTypeMove) return;
     if (!brush->image.isNull() || brush->type == kBrushTypeEraser) {
         bindBrushTip(*brush);
         graphics::RGBAComponents colour = brush->color.rgba().value_or(graphics::RGBAComponents{0, 0, 0, 1});
-        setGLColour(static_cast<float>(colour.red), static_cast<float>(colour.green), static_cast<float>(colour.blue),
-                    static_cast<float>(colour.alpha));
+        stamps_.setColour(static_cast<float>(colour.red), static_cast<float>(colour.green),
+                          static_cast<float>(colour.blue), static_cast<float>(colour.alpha));
     }
 }
 
 void PaintingView::setBrushColorWithRed(double red, double green, double blue) {
-    if (surface_->makeCurrent())
-        setGLColour(static_cast<float>(red), static_cast<float>(green), static_cast<float>(blue), 1);
+    stamps_.setColour(static_cast<float>(red), static_cast<float>(green), static_cast<float>(blue), 1);
     if (brush_) brush_->color = graphics::Color::rgb(red, green, blue, 1);
 }
 
 void PaintingView::drawFromBuffer(bool replaying, graphics::Point offset) {
-    if (!replaying && !beginDrawing()) return;
+    if (!beginDrawing()) return;
     spritesDrawn_ = 0;
     std::optional<std::vector<LinePoint>> smoothed = paintingrules::calculateSmoothLinePoints(points_);
-    if (smoothed && brush_) {
+    if (smoothed && brush_ && brush_->type != kBrushTypeMove) {
         if (brush_->type == kBrushTypeEraser) {
-            glBlendFunc(GL_ZERO, GL_ONE_MINUS_SRC_ALPHA);
-            setGLColour(0, 0, 0, 0.5f);
+            stamps_.setBlend(StampCanvas::Blend::Erase);
+            stamps_.setColour(0, 0, 0, 0.5f);
         }
-        std::vector<CanvasSprite> sprites;
-        sprites.reserve(smoothed->size());
-        // Types without a size rule keep the point size in force.
-        std::optional<float> unchanged;
+        sprites_.clear();
         for (const LinePoint& sample : *smoothed) {
-            std::optional<float> pointSize = paintingrules::pointSize(brush_->type, brush_->size, sample.width);
-            if (!pointSize && !unchanged) {
-                unchanged = 1.0f;
-                glGetFloatv(GL_POINT_SIZE, &*unchanged);
-            }
-            float size = pointSize ? *pointSize : *unchanged;
-            sprites.push_back(
-                {static_cast<float>(sample.pos.x + offset.x), static_cast<float>(sample.pos.y + offset.y), size});
+            // Types without a size rule keep the size in force.
+            std::optional<float> size = paintingrules::pointSize(brush_->type, brush_->size, sample.width);
+            sprites_.push_back({static_cast<float>(sample.pos.x + offset.x),
+                                static_cast<float>(sample.pos.y + offset.y), size.value_or(pointSize_)});
         }
-        if (brush_->type != kBrushTypeMove) {
-            spritesDrawn_ = sprites.size();
-            if (replaying)
-                replaySprites_.insert(replaySprites_.end(), sprites.begin(), sprites.end());
-            else
-                surface_->drawSprites(sprites, true);
-        }
+        if (!sprites_.empty()) pointSize_ = sprites_.back().size;
+        spritesDrawn_ = sprites_.size();
+        stamps_.drawSprites(sprites_);
     }
     if (!replaying) present();
 }
@@ -239,7 +204,7 @@ void PaintingView::replayBuffer() {
     int64_t keptSize = kept ? kept->size : 0;
     graphics::Color keptColour = kept ? kept->color : graphics::Color::rgb(0, 0, 0);
     if (!beginDrawing()) return;
-    surface_->clear();
+    stamps_.clear();
     bool first = true;
     for (const StrokePtr& stroke : strokeBuffer_) {
         if (stroke->type == kBrushTypeMove) continue;
@@ -248,13 +213,12 @@ void PaintingView::replayBuffer() {
         if (!brush_) continue;
         if (brush_->size != stroke->brushSize)
             brush_->size = paintingrules::replayBrushSize(stroke->brushSize, brush_->defaultSize);
-        setGLColour(stroke->red, stroke->green, stroke->blue, stroke->alpha);
+        stamps_.setColour(stroke->red, stroke->green, stroke->blue, stroke->alpha);
         velocities_ = stroke->velocities;
         for (const StrokeSegment& segment : stroke->points) {
             points_ = segment;
             drawFromBuffer(true, stroke->offset);
         }
-        flushReplaySprites();
     }
     present();
     if (kept) {
@@ -263,14 +227,9 @@ void PaintingView::replayBuffer() {
         kept->color = keptColour;
         graphics::RGBAComponents colour = keptColour.rgba().value_or(graphics::RGBAComponents{0, 0, 0, 1});
         if (kept->type != kBrushTypeMove)
-            setGLColour(static_cast<float>(colour.red), static_cast<float>(colour.green),
-                        static_cast<float>(colour.blue), static_cast<float>(colour.alpha));
+            stamps_.setColour(static_cast<float>(colour.red), static_cast<float>(colour.green),
+                              static_cast<float>(colour.blue), static_cast<float>(colour.alpha));
     }
-}
-
-void PaintingView::flushReplaySprites() {
-    surface_->drawSprites(replaySprites_, true);
-    replaySprites_.clear();
 }
 
 void PaintingView::undo() {

@@ -1,17 +1,17 @@
 #pragma once
 
-// The paint-mode canvas: drags and taps become strokes drawn as textured
-// point sprites of the current brush, recorded so that undo, redo, the move
-// tool and a reload replay them.
+// The paint-mode canvas: drags and taps become strokes drawn as stamps of
+// the current brush's tip, recorded so that undo, redo, the move tool and a
+// reload replay them.
 
+#include "app/painter/StampCanvas.h"
 #include "app/painter/StrokeCanvasView.h"
 
 class PaintingView : public StrokeCanvasView {
 public:
-    // A canvas with its own OpenGL ES 1.1 context; an Error when the system
-    // offers none.
+    // A canvas whose pixels are kept in memory; it needs no graphics
+    // context, so making one does not fail.
     static foundation::Result<std::shared_ptr<PaintingView>> create(const graphics::Rect& frame = {});
-    ~PaintingView() override;
 
     void layoutSubviews() override;
     void changeBrush(int64_t type) override;
@@ -34,24 +34,28 @@ public:
 
     // The sprites the last drawing step stamped (for checks of sizes).
     size_t spritesDrawn() const { return spritesDrawn_; }
+    int backingWidth() const override { return stamps_.width(); }
+    int backingHeight() const override { return stamps_.height(); }
 
 protected:
-    explicit PaintingView(std::unique_ptr<CanvasSurface> surface) : StrokeCanvasView(std::move(surface)) {}
+    PaintingView() = default;
+    bool beginDrawing() override { return stamps_.hasPixels(); }
+    bool makePixels(int width, int height) override { return stamps_.resize(width, height); }
+    void clearPixels() override { stamps_.clear(); }
+    graphics::Image readPixels(int width, int height) override { return stamps_.readImage(width, height); }
+    void updatePicture(QImage& picture) override { stamps_.updatePicture(picture); }
 
 private:
-    void setUpDrawingState();
     void bindBrushTip(const PainterBrush& brush);
-    void setGLColour(float red, float green, float blue, float alpha);
     void drawFromBuffer(bool replaying, graphics::Point offset = {});
     void applyMove(graphics::Point d, bool undoing);
     void handleMove(ui::GestureState state, graphics::Point location);
 
-    // Replay gathers a stroke's sprites and draws them in one call: the same
-    // fragments in the same order as a call per segment, without a driver
-    // round trip for each.
-    void flushReplaySprites();
-    std::vector<CanvasSprite> replaySprites_;
-
+    StampCanvas stamps_;
+    std::vector<CanvasSprite> sprites_;  // reused by every drawing step
+    // The size kept for brush types without a size rule: half the tip's
+    // width once a tip is chosen, then the last size stamped.
+    float pointSize_ = 1;
     std::shared_ptr<PainterBrush> brush_;
     graphics::Image eraserTip_;
     graphics::Point movePrevPoint_;

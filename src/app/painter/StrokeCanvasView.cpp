@@ -7,7 +7,7 @@
 
 #include <cmath>
 
-StrokeCanvasView::StrokeCanvasView(std::unique_ptr<CanvasSurface> surface) : surface_(std::move(surface)) {
+StrokeCanvasView::StrokeCanvasView() {
     setOpaque(false);
     setBackgroundColor(std::nullopt);
     strokeBuffer_.reserve(100);
@@ -35,47 +35,30 @@ graphics::Point StrokeCanvasView::canvasPoint(graphics::Point location) const {
     return {location.x, bounds().size.height - location.y};
 }
 
-bool StrokeCanvasView::beginDrawing() {
-    if (!surface_->hasFramebuffer() || !surface_->makeCurrent()) return false;
-    surface_->bindFramebuffer();
-    return true;
-}
-
 void StrokeCanvasView::present() {
-    if (!surface_->hasFramebuffer()) return;
+    if (!beginDrawing()) return;
     // The layer lets go of the picture first, so it is updated in place
     // rather than copied whole for every move of a drag.
     layer().setContents(std::nullopt);
-    surface_->updatePicture(shown_);
+    updatePicture(shown_);
     layer().setContents(graphics::Image(shown_));
 }
 
 bool StrokeCanvasView::rebuildFramebuffer() {
-    if (!surface_->makeCurrent()) return false;
-    surface_->destroyFramebuffer();
-    int width = static_cast<int>(bounds().size.width);
-    int height = static_cast<int>(bounds().size.height);
-    if (width <= 0 || height <= 0) return false;
-    if (!surface_->createFramebuffer(width, height)) {
-        surface_->destroyFramebuffer();
-        return false;
-    }
-    return true;
+    return makePixels(static_cast<int>(bounds().size.width), static_cast<int>(bounds().size.height));
 }
 
 void StrokeCanvasView::erase() {
     if (beginDrawing()) {
-        surface_->clear();
+        clearPixels();
         present();
     }
     strokeBuffer_.clear();
 }
 
 std::optional<graphics::Image> StrokeCanvasView::createImage() {
-    if (!surface_->hasFramebuffer() || !surface_->makeCurrent()) return std::nullopt;
-    surface_->bindFramebuffer();
-    graphics::Image image =
-        surface_->readImage(static_cast<int>(frame().size.width), static_cast<int>(frame().size.height));
+    if (!beginDrawing()) return std::nullopt;
+    graphics::Image image = readPixels(static_cast<int>(frame().size.width), static_cast<int>(frame().size.height));
     if (image.isNull()) return std::nullopt;
     return image;
 }

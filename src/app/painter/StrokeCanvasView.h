@@ -1,9 +1,10 @@
 #pragma once
 
-// What both GL canvases share: the surface, the stroke buffer and redo list,
-// the pending samples and widths of a drag, erasing, reading the picture and
-// the buffer data, and "present" (the framebuffer read back into the view's
-// layer contents).
+// What both canvases share: the stroke buffer and redo list, the pending
+// samples and widths of a drag, erasing, reading the picture and the buffer
+// data, and "present" (the changed pixels copied into the view's layer
+// contents). Each canvas keeps its pixels its own way: the painting canvas
+// in memory, the masking canvas in a GL framebuffer.
 
 #include "app/painter/CanvasSurface.h"
 #include "app/painter/PaintingCanvasView.h"
@@ -30,8 +31,8 @@ public:
 
     const StrokeList& strokeBuffer() const { return strokeBuffer_; }
     const StrokeList* redoBuffer() const { return redoBuffer_ ? &*redoBuffer_ : nullptr; }
-    int backingWidth() const { return surface_->backingWidth(); }
-    int backingHeight() const { return surface_->backingHeight(); }
+    virtual int backingWidth() const = 0;
+    virtual int backingHeight() const = 0;
 
     // The gesture entry points, also callable with plain numbers: a pan at a
     // location in this view (y down) with its velocity, and a one-finger tap.
@@ -39,18 +40,25 @@ public:
     virtual void handleSingleTap(graphics::Point location) = 0;
 
 protected:
-    explicit StrokeCanvasView(std::unique_ptr<CanvasSurface> surface);
+    StrokeCanvasView();
     // Adds the tap and one-finger pan recognisers; called once the view is
     // owned by a shared pointer.
     void addRecognizers();
     // Canvas pixels from a location in the view: origin at the bottom left.
     graphics::Point canvasPoint(graphics::Point location) const;
-    // Binds the framebuffer after making the context current.
-    bool beginDrawing();
-    // Reads the framebuffer into the layer's contents.
-    void present();
-    // Makes the framebuffer for the current bounds; false when incomplete.
+    // Readies the pixels for drawing; false when there are none.
+    virtual bool beginDrawing() = 0;
+    // Makes the pixels for the current bounds, all clear; false when they
+    // cannot be made.
     bool rebuildFramebuffer();
+    virtual bool makePixels(int width, int height) = 0;
+    virtual void clearPixels() = 0;
+    // The pixels, top row first, `width` × `height` clipped to the canvas.
+    virtual graphics::Image readPixels(int width, int height) = 0;
+    // Brings the whole picture up to date with what changed since last time.
+    virtual void updatePicture(QImage& picture) = 0;
+    // Copies what changed into the layer's contents.
+    void present();
     // Recorded strokes end here; `clearsRedo` is the painting rule.
     void recordStroke(StrokePtr stroke, bool clearsRedo);
     // Drag bookkeeping shared by both canvases: began, an accepted move, end.
@@ -62,7 +70,6 @@ protected:
     void takeFromRedo();
     void moveToRedo();
 
-    std::unique_ptr<CanvasSurface> surface_;
     // What the layer shows, updated in place where drawing changed it.
     QImage shown_;
     bool needsErase_ = false;
