@@ -245,8 +245,9 @@ TEST_F(OperationsTest, DrawAndEraseOpenThePainterWhoseSaveUpdatesTheFrame) {
     EXPECT_LIST_INVARIANTS(project);
 }
 
-// Run in a child whose Mesa finds no drivers: Draw and Erase only say why.
-TEST_F(OperationsTest, WithoutOpenGLDrawAndEraseSayWhyAndChangeNothing) {
+// Run in a child whose Mesa finds no drivers: Erase, which masks with GL,
+// only says why; Draw keeps its pixels in memory and paints as ever.
+TEST_F(OperationsTest, WithoutOpenGLEraseSaysWhyAndDrawStillPaints) {
     if (!std::getenv("TOLLIVAR_NO_GL_CHILD")) {
         const std::string drivers = folders.temporary() + "/no-drivers";  // an empty folder
         std::filesystem::create_directories(drivers);
@@ -256,7 +257,7 @@ TEST_F(OperationsTest, WithoutOpenGLDrawAndEraseSayWhyAndChangeNothing) {
         options.captureErrors = true;
         auto child = testsupport::ChildProcess::spawn(
             {testsupport::ChildProcess::thisExecutable(),
-             "--gtest_filter=OperationsTest.WithoutOpenGLDrawAndEraseSayWhyAndChangeNothing"},
+             "--gtest_filter=OperationsTest.WithoutOpenGLEraseSaysWhyAndDrawStillPaints"},
             options);
         const std::string output = child.readOutput();
         EXPECT_EQ(child.wait(), 0) << output;
@@ -267,18 +268,30 @@ TEST_F(OperationsTest, WithoutOpenGLDrawAndEraseSayWhyAndChangeNothing) {
     open(project);
     const auto files = std::distance(std::filesystem::directory_iterator(*project->getProjectPath()),
                                      std::filesystem::directory_iterator());
-    for (const char* name : {n::kMenuDraw, n::kMenuEraser}) {
-        choose(name, 0, 0, 1);
-        EXPECT_EQ(alertMessages(),
-                  std::vector<std::string>{"Painting needs OpenGL ES 1.1, which this system does not offer."});
-        EXPECT_EQ(editor->presentedViewController(), nullptr);
-        for (auto& alert : ui::AlertView::visibleAlerts()) alert->dismissWithClickedButtonIndex(0, false);
-        settle();
-    }
+    choose(n::kMenuEraser, 0, 0, 1);
+    EXPECT_EQ(alertMessages(),
+              std::vector<std::string>{"Painting needs OpenGL ES 1.1, which this system does not offer."});
+    EXPECT_EQ(editor->presentedViewController(), nullptr);
+    for (auto& alert : ui::AlertView::visibleAlerts()) alert->dismissWithClickedButtonIndex(0, false);
+    settle();
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(*project->getProjectPath()),
                             std::filesystem::directory_iterator()),
               files);
     EXPECT_EQ(namesOfList(*project), "ABS");
+
+    const std::string picture = KWImageProducer::frameFileName(project->getFrameList()->getFrameAtIndex(0)->frameID());
+    const auto before = project->fileDataForFileWithPreferredFilename(picture);
+    choose(n::kMenuDraw, 0, 0, 1);
+    settle();
+    auto* painter = dynamic_cast<PainterViewController*>(editor->presentedViewController());
+    ASSERT_NE(painter, nullptr);
+    EXPECT_TRUE(alertMessages().empty());
+    painter->viewDidAppear(false);
+    fingers.tap(inWindow(*painter->drawingView(), graphics::Point{200, 200}));
+    ASSERT_TRUE(painter->saveAndClose());
+    settle();
+    EXPECT_EQ(editor->presentedViewController(), nullptr);
+    EXPECT_NE(project->fileDataForFileWithPreferredFilename(picture), before);
 }
 
 }  // namespace
