@@ -27,13 +27,3 @@ void DitherFilter::apply(const uint8_t* in, uint8_t* out, uint32_t x, uint32_t y
     const uint32_t a = (uint32_t(in[0]) + in[1] + in[2]) / 3;
     out[0] = out[1] = out[2] = ditherValue(a, x, y);
 }
-
-void DitherFilter::processFilter(uint8_t* p, int32_t w, int32_t h) { processFilter(p, p, w, h); }
-
-void DitherFilter::processFilter(const uint8_t* s, uint8_t* d, int32_t w, int32_t h) {
-    applyCopy(s, d, w, h, [this](const uint8_t* in, uint8_t* out, uint32_t x, uint32_t y) { apply(in, out, x, y); });
-}
-
-void DitherFilter::processFilter(const uint8_t* s, uint8_t* d, graphics::Size z, graphics::Rect r) {
-    applyScaled(s, d, z, r, [this](const uint8_t* in, uint8_t* out, uint32_t x, uint32_t y) { apply(in, out, x, y); });
-}

@@ -6,14 +6,9 @@
 #include <vector>
 
 // Ordered 4×4 dithering of the brightness to four grey levels.
-class DitherFilter : public RGBFilter {
+class DitherFilter : public OneRuleFilter<DitherFilter> {
 public:
     DitherFilter();
-
-    void processFilter(uint8_t* pixels, int32_t width, int32_t height) override;
-    void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, int32_t width, int32_t height) override;
-    void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, graphics::Size size,
-                       graphics::Rect scaleRect) override;
 
     // Dithers each colour byte on its own instead of the brightness.
     void setColorDither(bool on) { colorDither = on; }
@@ -28,6 +23,7 @@ public:
     uint32_t modAt(uint8_t value) const { return mod[value]; }
 
 private:
+    friend class OneRuleFilter<DitherFilter>;
     uint8_t ditherValue(uint32_t value, uint32_t x, uint32_t y) const;
     void apply(const uint8_t* in, uint8_t* out, uint32_t x, uint32_t y) const;
 

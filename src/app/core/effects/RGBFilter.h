@@ -85,3 +85,27 @@ protected:
         }
     }
 };
+
+// An effect whose one rule, its const member apply(in, out, x, y) (a rule as
+// applyCopy takes it), serves all three operations.
+template <class Effect>
+class OneRuleFilter : public RGBFilter {
+public:
+    void processFilter(uint8_t* pixels, int32_t width, int32_t height) override {
+        applyInPlace(pixels, width, height, rule());
+    }
+    void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, int32_t width, int32_t height) override {
+        applyCopy(source, m_PixelBufDest, width, height, rule());
+    }
+    void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, graphics::Size size,
+                       graphics::Rect scaleRect) override {
+        applyScaled(source, m_PixelBufDest, size, scaleRect, rule());
+    }
+
+private:
+    auto rule() const {
+        return [effect = static_cast<const Effect*>(this)](const uint8_t* in, uint8_t* out, uint32_t x, uint32_t y) {
+            effect->apply(in, out, x, y);
+        };
+    }
+};

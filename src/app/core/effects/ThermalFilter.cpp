@@ -23,19 +23,9 @@ ThermalFilter::ThermalFilter() {
     }
 }
 
-void ThermalFilter::apply(const uint8_t* in, uint8_t* out) const {
+void ThermalFilter::apply(const uint8_t* in, uint8_t* out, uint32_t, uint32_t) const {
     const uint32_t a = (uint32_t(in[0]) + in[1] + in[2]) / 3;
     out[2] = mapr[a];
     out[1] = mapg[a];
     out[0] = mapb[a];
-}
-
-void ThermalFilter::processFilter(uint8_t* p, int32_t w, int32_t h) { processFilter(p, p, w, h); }
-
-void ThermalFilter::processFilter(const uint8_t* s, uint8_t* d, int32_t w, int32_t h) {
-    applyCopy(s, d, w, h, [this](const uint8_t* in, uint8_t* out, uint32_t, uint32_t) { apply(in, out); });
-}
-
-void ThermalFilter::processFilter(const uint8_t* s, uint8_t* d, graphics::Size z, graphics::Rect r) {
-    applyScaled(s, d, z, r, [this](const uint8_t* in, uint8_t* out, uint32_t, uint32_t) { apply(in, out); });
 }

@@ -5,21 +5,17 @@
 #include <array>
 
 // Maps the brightness of a pixel onto a heat-camera palette.
-class ThermalFilter : public RGBFilter {
+class ThermalFilter : public OneRuleFilter<ThermalFilter> {
 public:
     ThermalFilter();
-
-    void processFilter(uint8_t* pixels, int32_t width, int32_t height) override;
-    void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, int32_t width, int32_t height) override;
-    void processFilter(const uint8_t* source, uint8_t* m_PixelBufDest, graphics::Size size,
-                       graphics::Rect scaleRect) override;
 
     const std::array<uint8_t, 256>& getMapr() const { return mapr; }
     const std::array<uint8_t, 256>& getMapg() const { return mapg; }
     const std::array<uint8_t, 256>& getMapb() const { return mapb; }
 
 private:
-    void apply(const uint8_t* in, uint8_t* out) const;
+    friend class OneRuleFilter<ThermalFilter>;
+    void apply(const uint8_t* in, uint8_t* out, uint32_t x, uint32_t y) const;
 
     std::array<uint8_t, 256> mapr{};
     std::array<uint8_t, 256> mapg{};
