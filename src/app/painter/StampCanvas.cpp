@@ -3,22 +3,21 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace {
 
 // Four 8-bit channels spread over 16-bit lanes, so one 64-bit multiply
-// works on all of them without carries between lanes.
+// works on all of them without carries between lanes. The lanes hold red,
+// blue, green and alpha from the lowest up: a pixel and a copy of it 24 bits
+// higher, masked.
 constexpr uint64_t kLanes = 0x00FF00FF00FF00FFull;
 constexpr uint64_t kHalf = 0x0080008000800080ull;
+constexpr int kLaneShift[4] = {0, 32, 16, 48};  // of red, green, blue, alpha
 
-uint64_t spread(uint32_t p) {
-    return (p & 0xFFu) | (static_cast<uint64_t>(p & 0xFF00u) << 8) | (static_cast<uint64_t>(p & 0xFF0000u) << 16) |
-           (static_cast<uint64_t>(p & 0xFF000000u) << 24);
-}
+uint64_t spread(uint32_t p) { return (p | static_cast<uint64_t>(p) << 24) & kLanes; }
 
-uint32_t pack(uint64_t s) {
-    return static_cast<uint32_t>((s & 0xFF) | ((s >> 8) & 0xFF00) | ((s >> 16) & 0xFF0000) | ((s >> 24) & 0xFF000000));
-}
+uint32_t pack(uint64_t s) { return static_cast<uint32_t>(s | s >> 24); }
 
 // a + (b − a) × weight / 256, rounded, in every lane.
 uint64_t lerp(uint64_t a, uint64_t b, int weight) {
@@ -88,10 +87,36 @@ void StampCanvas::setTip(const graphics::Image& tip) {
     tipWidth_ = texels.width();
     tipHeight_ = texels.height();
     tip_.clear();
+    tipAlpha_.clear();
     tip_.reserve(static_cast<size_t>(tipWidth_) * static_cast<size_t>(tipHeight_));
+    whiteTip_ = true;
     for (int y = 0; y < tipHeight_; ++y) {
         const auto* line = reinterpret_cast<const uint32_t*>(texels.constScanLine(y));
-        for (int x = 0; x < tipWidth_; ++x) tip_.push_back(spread(line[x]));
+        for (int x = 0; x < tipWidth_; ++x) {
+            tip_.push_back(spread(line[x]));
+            whiteTip_ = whiteTip_ && line[x] == (line[x] >> 24) * 0x01010101u;
+        }
+    }
+    if (whiteTip_)
+        for (uint64_t texel : tip_) tipAlpha_.push_back(static_cast<uint8_t>(texel >> 48));
+    tipRows_.clear();
+    constexpr uint64_t kSolid = 0x00FF00FF00FF00FFull;
+    for (int y = 0; y < tipHeight_; ++y) {
+        const uint64_t* line = tip_.data() + static_cast<size_t>(y) * static_cast<size_t>(tipWidth_);
+        RowRuns runs{0, -1, std::numeric_limits<int>::max(), std::numeric_limits<int>::min()};
+        for (int x = 0, start = 0; x < tipWidth_; ++x) {
+            if (line[x] != 0) {
+                runs.paintedFirst = std::min(runs.paintedFirst, x);
+                runs.paintedLast = x;
+            }
+            if (line[x] != kSolid) {
+                start = x + 1;
+            } else if (x - start > runs.solidLast - runs.solidFirst) {
+                runs.solidFirst = start;  // the longest run so far
+                runs.solidLast = x;
+            }
+        }
+        tipRows_.push_back(runs);
     }
 }
 
@@ -103,10 +128,12 @@ void StampCanvas::setColour(float red, float green, float blue, float alpha) {
         // 8 bits rounded half to even, each step rounded to float.
         for (int v = 0; v < 256; ++v) {
             volatile float product = static_cast<float>(v) * (1.0f / 255.0f) * value;
-            modulate_[c][v] = static_cast<uint64_t>(std::nearbyint(product * 255.0f)) << (16 * c);
+            modulate_[c][v] = static_cast<uint64_t>(std::nearbyint(product * 255.0f)) << kLaneShift[c];
         }
-        colour_[c] = static_cast<uint8_t>(modulate_[c][255] >> (16 * c));
+        colour_[c] = static_cast<uint8_t>(modulate_[c][255] >> kLaneShift[c]);
     }
+    for (int v = 0; v < 256; ++v)
+        modulateWhite_[v] = modulate_[0][v] | modulate_[1][v] | modulate_[2][v] | modulate_[3][v];
 }
 
 void StampCanvas::drawSprites(const std::vector<CanvasSprite>& sprites) {
@@ -148,47 +175,99 @@ void StampCanvas::stamp(const CanvasSprite& sprite) {
         rows_[static_cast<size_t>(j - j0)] = {s.first * tipWidth_, s.second * tipWidth_, s.weight};
     }
 
+    if (whiteTip_)
+        blendPixels<mode, true>(i0, i1, j0, j1);
+    else
+        blendPixels<mode, false>(i0, i1, j0, j1);
+}
+
+template <StampCanvas::Blend mode, bool white>
+void StampCanvas::blendPixels(int i0, int i1, int j0, int j1) {
     constexpr uint64_t kSolid = 0x00FF00FF00FF00FFull;  // a white, opaque texel
     const uint32_t colour = static_cast<uint32_t>(colour_[0]) | static_cast<uint32_t>(colour_[1]) << 8 |
                             static_cast<uint32_t>(colour_[2]) << 16 | static_cast<uint32_t>(colour_[3]) << 24;
     const bool solidColourReplaces = mode == Blend::Over && colour_[3] == 255;
+    const int h = height();
     auto* canvas = reinterpret_cast<uint32_t*>(pixels_.bits());
     const auto canvasStride = static_cast<ptrdiff_t>(pixels_.bytesPerLine() / 4);
-    const uint64_t* texels = tip_.data();
 
+    const Tap* column = columns_.data() - i0;
     for (int j = j0; j < j1; ++j) {
         const Tap& row = rows_[static_cast<size_t>(j - j0)];
-        const uint64_t* upper = texels + row.first;
-        const uint64_t* lower = texels + row.second;
+        const RowRuns& upperRuns = tipRows_[static_cast<size_t>(row.first / tipWidth_)];
+        const RowRuns& lowerRuns = tipRows_[static_cast<size_t>(row.second / tipWidth_)];
+        const int solidFirst = std::max(upperRuns.solidFirst, lowerRuns.solidFirst);
+        const int solidLast = std::min(upperRuns.solidLast, lowerRuns.solidLast);
+        const int paintedFirst = std::min(upperRuns.paintedFirst, lowerRuns.paintedFirst);
+        const int paintedLast = std::max(upperRuns.paintedLast, lowerRuns.paintedLast);
+        // Column taps only move right: the row splits into clear, filtered,
+        // solid, filtered and clear pixels.
+        const Tap* begin = column + i0;
+        const Tap* end = column + i1;
+        const Tap* left = std::partition_point(begin, end, [&](const Tap& t) { return t.second < paintedFirst; });
+        const Tap* right = std::partition_point(left, end, [&](const Tap& t) { return t.first <= paintedLast; });
+        const Tap* solid = right;
+        const Tap* solidEnd = right;
+        if (solidColourReplaces && solidFirst <= solidLast) {
+            solid = std::partition_point(left, right, [&](const Tap& t) { return t.first < solidFirst; });
+            solidEnd = std::partition_point(solid, right, [&](const Tap& t) { return t.second <= solidLast; });
+        }
         // Canvas rows are stored top row first.
         uint32_t* target = canvas + static_cast<ptrdiff_t>(h - 1 - j) * canvasStride;
-        const Tap* column = columns_.data() - i0;
-        for (int i = i0; i < i1; ++i) {
-            const uint64_t p00 = upper[column[i].first], p10 = upper[column[i].second];
-            const uint64_t p01 = lower[column[i].first], p11 = lower[column[i].second];
-            uint64_t filtered;
-            if (p00 == p10 && p00 == p01 && p00 == p11) {
-                // Filtering equal texels gives the texel: a clear tip
-                // changes nothing, a solid one over opaque colour replaces.
-                if (p00 == 0) continue;
-                if (p00 == kSolid && solidColourReplaces) {
-                    target[i] = colour;
-                    continue;
+        std::fill(target + (solid - column), target + (solidEnd - column), colour);
+        const int spans[2][2] = {{static_cast<int>(left - column), static_cast<int>(solid - column)},
+                                 {static_cast<int>(solidEnd - column), static_cast<int>(right - column)}};
+        for (const auto& span : spans) {
+            for (int i = span[0]; i < span[1]; ++i) {
+                uint64_t source;
+                if constexpr (white) {
+                    const uint8_t* upper = tipAlpha_.data() + row.first;
+                    const uint8_t* lower = tipAlpha_.data() + row.second;
+                    const int a00 = upper[column[i].first], a10 = upper[column[i].second];
+                    const int a01 = lower[column[i].first], a11 = lower[column[i].second];
+                    int alpha = a00;
+                    if (a00 != a10 || a00 != a01 || a00 != a11) {
+                        const int w = column[i].weight;
+                        const int top = (a00 * (256 - w) + a10 * w + 128) >> 8;
+                        const int bottom = (a01 * (256 - w) + a11 * w + 128) >> 8;
+                        alpha = (top * (256 - row.weight) + bottom * row.weight + 128) >> 8;
+                    } else if (a00 == 255 && solidColourReplaces) {
+                        target[i] = colour;
+                        continue;
+                    }
+                    // Nothing stamped changes nothing.
+                    if (alpha == 0) continue;
+                    source = modulateWhite_[alpha];
+                } else {
+                    const uint64_t* upper = tip_.data() + row.first;
+                    const uint64_t* lower = tip_.data() + row.second;
+                    const uint64_t p00 = upper[column[i].first], p10 = upper[column[i].second];
+                    const uint64_t p01 = lower[column[i].first], p11 = lower[column[i].second];
+                    uint64_t filtered;
+                    if (p00 == p10 && p00 == p01 && p00 == p11) {
+                        // Filtering equal texels gives the texel: a clear tip
+                        // changes nothing, a solid one over opaque colour replaces.
+                        if (p00 == 0) continue;
+                        if (p00 == kSolid && solidColourReplaces) {
+                            target[i] = colour;
+                            continue;
+                        }
+                        filtered = p00;
+                    } else {
+                        filtered = lerp(lerp(p00, p10, column[i].weight), lerp(p01, p11, column[i].weight), row.weight);
+                    }
+                    source = modulate_[0][filtered & 0xFF] | modulate_[1][(filtered >> 32) & 0xFF] |
+                             modulate_[2][(filtered >> 16) & 0xFF] | modulate_[3][filtered >> 48];
                 }
-                filtered = p00;
-            } else {
-                filtered = lerp(lerp(p00, p10, column[i].weight), lerp(p01, p11, column[i].weight), row.weight);
-            }
-            const uint64_t source = modulate_[0][filtered & 0xFF] | modulate_[1][(filtered >> 16) & 0xFF] |
-                                    modulate_[2][(filtered >> 32) & 0xFF] | modulate_[3][filtered >> 48];
-            const uint64_t kept = scale(spread(target[i]), 255 - static_cast<int>(source >> 48));
-            if constexpr (mode == Blend::Erase) {
-                target[i] = pack(kept);
-            } else {
-                const uint64_t sum = source + kept;
-                // Saturate each lane at 255, as 8-bit blending does.
-                const uint64_t over = sum & 0x0100010001000100ull;
-                target[i] = pack((sum | (over - (over >> 8))) & kLanes);
+                const uint64_t kept = scale(spread(target[i]), 255 - static_cast<int>(source >> 48));
+                if constexpr (mode == Blend::Erase) {
+                    target[i] = pack(kept);
+                } else {
+                    const uint64_t sum = source + kept;
+                    // Saturate each lane at 255, as 8-bit blending does.
+                    const uint64_t over = sum & 0x0100010001000100ull;
+                    target[i] = pack((sum | (over - (over >> 8))) & kLanes);
+                }
             }
         }
     }

@@ -50,17 +50,26 @@ public:
 private:
     template <Blend mode>
     void stamp(const CanvasSprite& sprite);
+    // Blends the covered pixels, with the taps worked out. A white tip (every
+    // texel grey as its alpha, premultiplied white) is filtered on its alpha
+    // alone: the same numbers, a quarter of the work.
+    template <Blend mode, bool white>
+    void blendPixels(int i0, int i1, int j0, int j1);
 
     QImage pixels_;
     // The tip's texels with each 8-bit channel in a 16-bit lane (red lowest),
     // ready for filtering; row by row.
     std::vector<uint64_t> tip_;
+    std::vector<uint8_t> tipAlpha_;  // for a white tip
+    bool whiteTip_ = false;
     int tipWidth_ = 0;
     int tipHeight_ = 0;
     int64_t tipKey_ = 0;
     uint8_t colour_[4] = {0, 0, 0, 255};
     // Per channel: a filtered value times the colour's channel, in its lane.
     uint64_t modulate_[4][256] = {};
+    // All four channels of a white texel of each alpha, modulated.
+    uint64_t modulateWhite_[256] = {};
     Blend blend_ = Blend::Over;
     PixelBox changed_;
     // Per stamp: each covered column's and row's two texels and weight.
@@ -70,5 +79,14 @@ private:
         int weight;  // of the second, out of 256
     };
     std::vector<Tap> columns_;
-    std::vector<Tap> rows_;
+    std::vector<Tap> rows_;  // first and second as offsets of texel rows
+    // Per tip row: a run of solid (white, opaque) texels and the extent of
+    // the texels that are not clear; empty runs have first > last. Every
+    // pixel of a stamp whose four texels lie inside both rows' solid runs,
+    // or all outside both rows' extents, needs no filtering.
+    struct RowRuns {
+        int solidFirst, solidLast;
+        int paintedFirst, paintedLast;
+    };
+    std::vector<RowRuns> tipRows_;
 };

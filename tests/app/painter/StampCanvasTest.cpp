@@ -28,6 +28,22 @@ QImage softTip(int size) {
     return tip;
 }
 
+// A white ring: rows with two solid runs around a clear hole, and a soft
+// rim inside and out.
+QImage ringTip(int size) {
+    QImage tip(size, size, QImage::Format_RGBA8888_Premultiplied);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            double d = std::hypot(x + 0.5 - size / 2.0, y + 0.5 - size / 2.0);
+            double coverage = std::clamp(std::min(size / 2.0 - d, d - size / 4.0), 0.0, 1.0);
+            auto value = static_cast<uint8_t>(std::lround(coverage * 255));
+            uchar* p = tip.scanLine(y) + x * 4;
+            p[0] = p[1] = p[2] = p[3] = value;
+        }
+    }
+    return tip;
+}
+
 // Premultiplied texels of every value, colours never above their alpha.
 QImage noisyTip(int size) {
     std::mt19937 random(11);
@@ -131,6 +147,8 @@ TEST(StampCanvas, StampsWithinOneLevelOfTheGLPipeline) {
         {"square tips of alpha 10", {{tip(10).bitmap(), {slot0[0], slot0[1], slot0[2], 1}, B::Over, taps}}},
         {"sizes", {{softTip(64), {0.5f, 0.25f, 1, 1}, B::Over, sizes}}},
         {"noisy tip", {{noisyTip(16), {0.7f, 0.8f, 0.3f, 1}, B::Over, sizes}}},
+        {"ring tip",
+         {{ringTip(40), {0.25f, 0.5f, 0.75f, 1}, B::Over, sizes}, {ringTip(40), {1, 1, 1, 0.4f}, B::Over, taps}}},
         {"eraser over paint",
          {{pen, {slot0[0], slot0[1], slot0[2], 1}, B::Over, taps}, {softTip(64), {0, 0, 0, 0.5f}, B::Erase, drag}}},
     };
