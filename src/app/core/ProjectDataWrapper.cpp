@@ -170,7 +170,7 @@ std::shared_ptr<FrameList> ProjectDataWrapper::getFrameList() {
         auto index = static_cast<int32_t>(meta->get(keys::kCurrentFrameIndex).asInt());
         if (FramePtr frame = frameList_->getFrameAtIndex(index)) frameList_->setFrameAtPlayhead(frame);
     }
-    if (readFromFolder) removeLeftoverFiles();
+    if (readFromFolder) scheduleLeftoverSweep();
     return frameList_;
 }
 

@@ -25,6 +25,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <time.h>
 #include <vector>
 
 class KWImageProducer;
@@ -53,8 +54,10 @@ public:
     // a hold count out of range, or holding what could never be saved
     // again); frameListLoadError() says why.
     //
-    // The first list read from the folder also clears the folder of what
-    // killed writers left behind (see removeLeftoverFiles).
+    // The first list read from the folder also has the folder cleared of
+    // what killed writers left behind (see removeLeftoverFiles): on a
+    // background queue kLeftoverSweepDelaySeconds later, so that opening a
+    // large project does not wait for a listing of its thousands of files.
     std::shared_ptr<FrameList> getFrameList();
     std::optional<foundation::Error> metaDataLoadError() const { return metaDataLoadError_; }
     std::optional<foundation::Error> frameListLoadError() const { return frameListLoadError_; }
@@ -167,6 +170,10 @@ public:
     // touched, and nothing at all when the folder has no list that was read.
     // Returns the names removed.
     std::vector<std::string> removeLeftoverFiles();
+    // How long after the list was read the folder is swept. The deferred
+    // sweep judges by the list as read and leaves alone every file changed
+    // after it was read (a picture stored meanwhile may not be listed yet).
+    static constexpr double kLeftoverSweepDelaySeconds = 2.0;
 
 protected:
     // With a folder path, a stored project; with none, a new project.
@@ -184,6 +191,8 @@ private:
     foundation::Status copyFromExternal(const std::string& fileURL, const std::string& name);
     // Removes the files named after frame IDs that no listed frame uses.
     void removeFilesOfUnusedFrameIDs(const std::vector<FramePtr>& removed);
+    // Queues removeLeftoverFiles' work for the list just read.
+    void scheduleLeftoverSweep();
 
     foundation::Locked<std::optional<std::string>> projectPath_;
     std::optional<foundation::Dictionary> metaData_;
@@ -195,6 +204,14 @@ private:
     const std::string projectID_;
     std::recursive_mutex createLock_;  // one folder per project even when two threads store at once
 };
+
+// Removes from a project folder what killed writers left behind (see
+// ProjectDataWrapper::removeLeftoverFiles), judged by the frame IDs
+// `listedIDs` and only among the regular files last changed (written,
+// linked or renamed in) no later than `changedBy`. Touches nothing but the
+// folder, so it may run on any thread. Returns the names removed.
+std::vector<std::string> removeProjectLeftovers(const std::string& folder, const std::vector<std::string>& listedIDs,
+                                                const timespec& changedBy);
 
 // Metadata keys of the project; one spelling for every part that names them.
 namespace projectkeys {

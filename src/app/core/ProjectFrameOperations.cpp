@@ -8,6 +8,7 @@
 #include "app/core/KWImageProducer.h"
 #include "app/core/ProjectDataWrapper.h"
 #include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
@@ -17,7 +18,9 @@
 #include <optional>
 #include <set>
 #include <signal.h>
+#include <string>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 #include <unordered_set>
 #include <vector>
@@ -85,7 +88,48 @@ bool isRegularFile(const std::string& path) {
     return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+timespec wallClockNow() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return now;
+}
+
+bool notAfter(const timespec& a, const timespec& b) {
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec <= b.tv_nsec);
+}
+
+std::vector<std::string> listedFrameIDs(const FrameList& list) {
+    std::vector<std::string> ids;
+    ids.reserve(static_cast<size_t>(list.count()));
+    for (const FramePtr& frame : list) ids.push_back(frame->frameID());
+    return ids;
+}
+
 }  // namespace
+
+std::vector<std::string> removeProjectLeftovers(const std::string& folder, const std::vector<std::string>& listedIDs,
+                                                const timespec& changedBy) {
+    std::vector<std::string> removed;
+    if (!isRegularFile(foundation::path::appending(folder, keys::kFrameListFile))) return removed;
+    auto names = foundation::FileManager::defaultManager().contentsOfDirectory(folder);
+    if (!names) return removed;
+    // Looked up once per file: a large project has thousands of both.
+    const std::unordered_set<std::string> listed(listedIDs.begin(), listedIDs.end());
+    for (const std::string& name : *names) {
+        bool leftover = false;
+        if (auto temporary = foundation::parseAtomicTemporaryName(name)) {
+            leftover = isStoreFileName(temporary->targetName) && writerIsGone(temporary->writerProcessID);
+        } else if (auto frameID = pictureFrameID(name)) {
+            leftover = !listed.contains(*frameID);
+        }
+        if (!leftover) continue;
+        const std::string path = foundation::path::appending(folder, name);
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+        if (notAfter(info.st_ctim, changedBy) && ::unlink(path.c_str()) == 0) removed.push_back(name);
+    }
+    return removed;
+}
 
 Status ProjectDataWrapper::writeMetaDataAfterFrameList() {
     std::shared_ptr<FrameList> list = getFrameList();
@@ -209,25 +253,23 @@ void ProjectDataWrapper::removeFilesOfUnusedFrameIDs(const std::vector<FramePtr>
 }
 
 std::vector<std::string> ProjectDataWrapper::removeLeftoverFiles() {
-    std::vector<std::string> removed;
     auto folder = getProjectPath();
     // Which pictures are unused is known only from a list that was read, or
     // saved, as the folder's list.
-    if (!folder || !frameList_ || !isRegularFile(*pathForFile(keys::kFrameListFile))) return removed;
-    auto names = foundation::FileManager::defaultManager().contentsOfDirectory(*folder);
-    if (!names) return removed;
-    // Looked up once per file: a large project has thousands of both.
-    std::unordered_set<std::string> listed;
-    for (const FramePtr& frame : *frameList_) listed.insert(frame->frameID());
-    for (const std::string& name : *names) {
-        bool leftover = false;
-        if (auto temporary = foundation::parseAtomicTemporaryName(name)) {
-            leftover = isStoreFileName(temporary->targetName) && writerIsGone(temporary->writerProcessID);
-        } else if (auto frameID = pictureFrameID(name)) {
-            leftover = !listed.contains(*frameID);
-        }
-        std::string path = foundation::path::appending(*folder, name);
-        if (leftover && isRegularFile(path) && ::unlink(path.c_str()) == 0) removed.push_back(name);
-    }
-    return removed;
+    if (!folder || !frameList_) return {};
+    return removeProjectLeftovers(*folder, listedFrameIDs(*frameList_), wallClockNow());
+}
+
+void ProjectDataWrapper::scheduleLeftoverSweep() {
+    auto folder = getProjectPath();
+    if (!folder || !frameList_) return;
+    // Taken now, while the list is the one just read: a frame added later
+    // has pictures changed after `openedAt`, which the sweep leaves alone.
+    // File times lag the clock by at most one timer tick, far less than
+    // anything takes to store a picture into a project just opened.
+    foundation::DispatchQueue::global(foundation::QueuePriority::Background)
+        .after(kLeftoverSweepDelaySeconds,
+               [folder = *folder, ids = listedFrameIDs(*frameList_), openedAt = wallClockNow()] {
+                   (void)removeProjectLeftovers(folder, ids, openedAt);
+               });
 }

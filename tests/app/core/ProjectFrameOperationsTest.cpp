@@ -18,6 +18,7 @@
 #include <set>
 #include <sys/mount.h>
 #include <sys/statvfs.h>
+#include <time.h>
 #include <unistd.h>
 
 using foundation::Array;
@@ -287,13 +288,51 @@ TEST_F(FrameOperationsTest, OpeningRemovesOnlyTheStoresOwnLeftovers) {
     EXPECT_TRUE(fs::exists(folder + "/frame-UNLISTED.jpg"));
     ASSERT_TRUE(foundation::writeFileAtomically(listFile, *listBytes));
 
+    // Opening does not wait for the sweep: the folder is as it was until
+    // the sweep's delay has passed.
+    const std::set<std::string> before = folderFiles(folder);
     auto reopened = ProjectModel::create(folder);
     ASSERT_NE(reopened->getFrameList(), nullptr);
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(folderFiles(folder), before);
+    runLeftoverSweep();
     std::set<std::string> expected = picturesOf(listed);
     expected.insert({"kelbrin.meta", "frames.meta", "frame-FOLDER.jpg", "thumb-LINK.jpg"});
     for (const Entry& entry : entries)
         if (!entry.leftover) expected.insert(entry.name);
     EXPECT_EQ(folderFiles(folder), expected);
+}
+
+TEST_F(FrameOperationsTest, TheSweepLeavesFilesChangedAfterTheListWasRead) {
+    auto project = projectWithPictures(1);
+    const std::string folder = folderOf(project);
+    const std::string listed = project->getFrameList()->getFrameAtIndex(0)->frameID();
+    const std::string dead = std::to_string(deadProcessID());
+    const std::vector<std::string> leftovers{"frame-LATE.jpg", "thumb-LATE.jpg",
+                                             ".frames.meta.tmp-" + dead + "-2-0a1b2c3d"};
+    for (const std::string& name : leftovers) std::ofstream(folder + "/" + name) << "x";
+    timespec now{};
+    ASSERT_EQ(::clock_gettime(CLOCK_REALTIME, &now), 0);
+    struct Case {
+        const char* what;
+        timespec changedBy;
+        std::vector<std::string> removed;
+    };
+    const Case cases[] = {
+        // A list read a minute before these files were written does not
+        // know of them: a store may be about to list them.
+        {"read before", {now.tv_sec - 60, now.tv_nsec}, {}},
+        {"read after", now, {".frames.meta.tmp-" + dead + "-2-0a1b2c3d", "frame-LATE.jpg", "thumb-LATE.jpg"}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(removeProjectLeftovers(folder, {listed}, c.changedBy), c.removed) << c.what;
+        EXPECT_TRUE(fs::exists(folder + "/frame-" + listed + ".jpg")) << c.what;
+    }
+    // A folder without a list that was saved says nothing about its pictures.
+    std::ofstream(folder + "/frame-LATE.jpg") << "x";
+    fs::remove(folder + "/frames.meta");
+    EXPECT_TRUE(removeProjectLeftovers(folder, {listed}, now).empty());
+    EXPECT_TRUE(removeProjectLeftovers(folder + "/missing", {listed}, now).empty());
 }
 
 TEST_F(FrameOperationsTest, ProjectFilesThatCouldNeverBeSavedAgainAreRefusedWithAClearError) {

@@ -68,6 +68,12 @@ protected:
         return foundation::RunLoop::main().runUntil(predicate, 60.0);
     }
 
+    // Lets the sweep of leftovers that opening a project queued run to its end.
+    static void runLeftoverSweep() {
+        foundation::RunLoop::main().advance(ProjectDataWrapper::kLeftoverSweepDelaySeconds);
+        foundation::RunLoop::main().runUntilIdle();
+    }
+
     testsupport::TempAppFolders folders_;
     testsupport::VirtualClockScope clock_;
 };

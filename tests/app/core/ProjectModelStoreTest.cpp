@@ -157,8 +157,9 @@ TEST_F(StoreCrashSafetyTest, EveryKillLeavesALoadableProjectWhoseFramesHaveTheir
                 EXPECT_TRUE(graphics::Image::decode(*data)) << kind << frame->frameID();
             }
         }
-        // Opening cleared what the killed writer left: temporaries and
-        // pictures that no listed frame uses.
+        // Opening cleared what the killed writer left, once its sweep ran:
+        // temporaries and pictures that no listed frame uses.
+        runLeftoverSweep();
         EXPECT_EQ(folderFiles(folder), filesOfList(*list)) << "round " << round;
         framesSeen = std::max(framesSeen, list->count());
     }
