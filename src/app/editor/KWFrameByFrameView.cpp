@@ -157,7 +157,7 @@ ui::ViewPtr KWFrameByFrameView::makeItemView() {
         view->setContentMode(ui::ContentMode::ScaleAspectFit);
         view->setBackgroundColor(kMarkColor);
         view->setUserInteractionEnabled(false);
-        if (auto image = bundleImageNamed(mark.image)) view->setImage(*image);
+        if (const auto& image = markImage(mark.image)) view->setImage(*image);
         item->addSubview(view);
     }
 
@@ -171,6 +171,12 @@ ui::ViewPtr KWFrameByFrameView::makeItemView() {
         touchable->addGestureRecognizer(tap);
     }
     return item;
+}
+
+const std::optional<graphics::Image>& KWFrameByFrameView::markImage(const std::string& name) {
+    auto found = markImages_.find(name);
+    if (found == markImages_.end()) found = markImages_.emplace(name, bundleImageNamed(name)).first;
+    return found->second;
 }
 
 void KWFrameByFrameView::fillItemView(ui::View& item, const FramePtr& frame) {

@@ -23,7 +23,10 @@
 #include "platform/ui/controllers/ViewController.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace ui {
 class Label;
@@ -97,6 +100,8 @@ private:
     struct Geometry;
     static const Geometry& geometry();
     ui::ViewPtr makeItemView();
+    // A mark's picture from the resources, decoded once for all items.
+    const std::optional<graphics::Image>& markImage(const std::string& name);
     void fillItemView(ui::View& item, const FramePtr& frame);
     void didTapItem(ui::GestureRecognizer& recognizer);
     void followCurrentItemLater();
@@ -111,6 +116,7 @@ private:
     std::shared_ptr<ui::TapGestureRecognizer> doubleTap_;
     int64_t selectionStartIndex_ = -1;
     ThumbnailCache thumbnails_;
+    std::map<std::string, std::optional<graphics::Image>> markImages_;
     foundation::LifeToken life_;  // the delayed follow-ups go with the strip
 };
 
