@@ -219,13 +219,14 @@ std::shared_ptr<RGBFilter> KWImageProducer::makePixelFilter(int32_t effect) {
     }
 }
 
+int32_t KWImageProducer::movieEffect() const {
+    if (!project) return 0;
+    const auto meta = project->getMetaData();
+    return meta ? int32_t(meta->get(projectkeys::kMovieFilter).asInt(0)) : 0;
+}
+
 std::optional<Image> KWImageProducer::applyMovieEffect(const Image& image) {
-    int32_t effect = 0;
-    if (project) {
-        if (const auto meta = project->getMetaData()) {
-            effect = int32_t(meta->get(projectkeys::kMovieFilter).asInt(0));
-        }
-    }
+    const int32_t effect = movieEffect();
     if (effect == 0) return image;
     if (effect != currentFilter) {
         filter.reset();

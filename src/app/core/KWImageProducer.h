@@ -83,6 +83,8 @@ public:
     // The picture with the project's current movie effect ("RecordMovieFilter").
     // Effect 0 returns the same picture.
     std::optional<graphics::Image> applyMovieEffect(const graphics::Image& image);
+    // The project's movie effect number; 0 for none.
+    int32_t movieEffect() const;
 
     // How strongly the theme fades cover movie position `index` of `total`:
     // 0 unfaded, 1 fully faded. Without room for a fade (fade length 0) no

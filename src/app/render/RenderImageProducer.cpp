@@ -2,6 +2,7 @@
 
 #include "app/core/UIImage_Resize.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/JpegCodec.h"
 
 using graphics::Image;
 using graphics::Size;
@@ -36,6 +37,19 @@ Image RenderImageProducer::getImageRenderingForFrame(const FramePtr& frame, Size
     }
     if (imageForeground_) image = blendUIImage(*imageForeground_, image);
     return applyFade(image, atIndex, total);
+}
+
+std::optional<media::PixelBuffer> RenderImageProducer::getPlanarFrameAsStored(const FramePtr& frame, Size withSize,
+                                                                              int64_t atIndex, int64_t total) {
+    // The capture slot shows the picture before it, which the full path finds.
+    if (!frame || !getProject() || frame->type() == Frame::kTypeCaptureSlot || withSize == kPreviewRenderSize ||
+        imageForeground_ || movieEffect() != 0 || calculateAlphaForFadeforFrameAtIndex(atIndex, total) != 0.0f)
+        return std::nullopt;
+    auto bytes = getProject()->fileDataForFileWithPreferredFilename(frameFileName(frame->frameID()));
+    if (!bytes) return std::nullopt;
+    auto planes = graphics::jpeg::decodePlanes420(bytes->data(), bytes->size());
+    if (!planes || Size{double(planes->width), double(planes->height)} != withSize) return std::nullopt;
+    return media::planarFromFullRange420(planes->width, planes->height, std::move(planes->bytes));
 }
 
 Image RenderImageProducer::applyFade(const Image& image, int64_t atIndex, int64_t total) {

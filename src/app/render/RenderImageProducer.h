@@ -13,6 +13,7 @@
 #include "app/core/ProjectModel.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/graphics/Image.h"
+#include "platform/media/PixelBuffer.h"
 
 #include <cstdint>
 #include <optional>
@@ -33,6 +34,13 @@ public:
     // like any other. Null only when there is nothing to draw at all.
     graphics::Image getImageRenderingForFrame(const FramePtr& frame, graphics::Size withSize, int64_t atIndex,
                                               int64_t total);
+    // The same picture straight as the movie encoder's 4:2:0 planes, decoded
+    // without a detour through RGB, when the stored picture is already what
+    // the movie shows: a 4:2:0 JPEG of exactly `withSize`, upright, with no
+    // effect, foreground or fade at that position. None otherwise (then
+    // getImageRenderingForFrame draws it).
+    std::optional<media::PixelBuffer> getPlanarFrameAsStored(const FramePtr& frame, graphics::Size withSize,
+                                                             int64_t atIndex, int64_t total);
     // The picture darkened by the fade amount at that position; the same
     // picture where there is no fade.
     graphics::Image applyFade(const graphics::Image& image, int64_t atIndex, int64_t total);

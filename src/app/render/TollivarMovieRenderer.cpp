@@ -120,11 +120,16 @@ void TollivarMovieRenderer::compose(size_t worker) {
     RenderImageProducer& producer = *imageProducers_[worker];
     foundation::BoundedQueue<ComposedFrame>& queue = *composed_[worker];
     for (auto i = int64_t(worker); i < totalFrames_ && !isCancelled(); i += int64_t(kComposers)) {
-        graphics::Image image = producer.getImageRenderingForFrame(frames_[size_t(i)], size_, i, totalFrames_);
-        image = applyPostRenderStep(image, i);
         // Converted here, in parallel, rather than on the encoder's queue.
-        ComposedFrame frame{
-            i, media::convertedTo420Planar(pixelBufferFromCGImage(image, int(size_.width), int(size_.height)))};
+        ComposedFrame frame{i, {}};
+        if (auto planar = producer.getPlanarFrameAsStored(frames_[size_t(i)], size_, i, totalFrames_)) {
+            frame.buffer = std::move(*planar);
+        } else {
+            graphics::Image image = producer.getImageRenderingForFrame(frames_[size_t(i)], size_, i, totalFrames_);
+            image = applyPostRenderStep(image, i);
+            frame.buffer =
+                media::convertedTo420Planar(pixelBufferFromCGImage(image, int(size_.width), int(size_.height)));
+        }
         if (!queue.push(std::move(frame))) return;
     }
     queue.close();

@@ -76,7 +76,8 @@ public:
     static bool isMovieCurrent(const std::string& path, graphics::Size size, bool needsRendering);
 
     // Per-frame hook between the image producer and the pixel buffer; the
-    // picture unchanged.
+    // picture unchanged. Pictures stored exactly as the movie shows them go
+    // to the encoder without being drawn, so they do not pass here.
     virtual graphics::Image applyPostRenderStep(const graphics::Image& image, int64_t forFrameAtIndex);
     // The picture drawn at the origin into a black 32ARGB buffer of the
     // given size; alpha is dropped (pictures show as drawn over black).

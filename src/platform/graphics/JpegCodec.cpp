@@ -191,6 +191,32 @@ foundation::Result<Image> decode(const uint8_t* data, size_t length, int scaleDe
     return Image(std::move(bitmap), 1.0, exifOrientation(data, length));
 }
 
+std::optional<Planes420> decodePlanes420(const uint8_t* data, size_t length) {
+    if (!looksLikeJpeg(data, length)) return std::nullopt;
+    Handle handle(tjInitDecompress());
+    if (!handle) return std::nullopt;
+    int width = 0, height = 0, subsampling = 0, colorspace = 0;
+    if (tjDecompressHeader3(handle.get(), data, static_cast<unsigned long>(length), &width, &height, &subsampling,
+                            &colorspace) != 0)
+        return std::nullopt;
+    if (subsampling != TJSAMP_420 || colorspace != TJCS_YCbCr || width <= 0 || height <= 0 || width % 2 || height % 2 ||
+        int64_t(width) * height > kMaxPixels || exifOrientation(data, length) != ImageOrientation::Up)
+        return std::nullopt;
+    ++decodesOnThisThread;
+    Planes420 planes{width, height, {}};
+    const size_t lumaSize = size_t(width) * size_t(height);
+    planes.bytes.resize(lumaSize * 3 / 2);
+    unsigned char* targets[] = {planes.bytes.data(), planes.bytes.data() + lumaSize,
+                                planes.bytes.data() + lumaSize * 5 / 4};
+    int strides[] = {width, width / 2, width / 2};
+    // Stop at the first warning, as decode() does: a truncated stream is not
+    // a picture with a grey part.
+    if (tjDecompressToYUVPlanes(handle.get(), data, static_cast<unsigned long>(length), targets, width, strides, height,
+                                TJFLAG_STOPONWARNING) != 0)
+        return std::nullopt;
+    return planes;
+}
+
 foundation::Result<Image> decodeForMaximumSize(const uint8_t* data, size_t length, int maxPixelWidth,
                                                int maxPixelHeight) {
     auto header = readHeader(data, length);

@@ -7,6 +7,8 @@
 #include "platform/graphics/Image.h"
 
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 namespace graphics::jpeg {
 
@@ -30,6 +32,21 @@ foundation::Result<Image> decode(const uint8_t* data, size_t length, int scaleDe
 // How many decodes the calling thread has started so far: lets a screen's
 // tests and benchmarks show that scrolling decodes nothing on the main thread.
 uint64_t decodeCountOnThisThread();
+
+// A picture's YCbCr planes as a 4:2:0 JPEG stores them: full-range luma of
+// width × height bytes, then the blue- and the red-difference planes of half
+// the width and height each.
+struct Planes420 {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> bytes;
+};
+
+// Decodes a 4:2:0 YCbCr stream of even width and height that shows upright
+// (no EXIF turn) straight into its planes: no colour conversion and no
+// chroma upsampling, for consumers that want YCbCr anyway. None for any
+// other stream, damaged data included; decode() reads those.
+std::optional<Planes420> decodePlanes420(const uint8_t* data, size_t length);
 
 // Decodes at the smallest decoder scale whose result still covers
 // maxPixelWidth x maxPixelHeight (of the stored bitmap); for thumbnails.

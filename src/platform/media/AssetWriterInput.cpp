@@ -9,6 +9,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -357,6 +358,31 @@ PixelBuffer convertedTo420Planar(const PixelBuffer& argb) {
     const uint8_t* source[] = {argb.bytes.data()};
     const int sourceStride[] = {static_cast<int>(argb.bytesPerRow)};
     sws_scale(scaler.get(), source, sourceStride, 0, argb.height, planes, strides);
+    return planar;
+}
+
+PixelBuffer planarFromFullRange420(int width, int height, std::vector<uint8_t> planes) {
+    // One table per plane kind: the full range 0-255 mapped onto 16-235
+    // (luma) or 16-240 around 128 (chroma), rounded to the nearest.
+    static const auto tables = [] {
+        std::array<std::array<uint8_t, 256>, 2> t{};
+        for (int v = 0; v < 256; ++v) {
+            t[0][size_t(v)] = uint8_t(std::lround(16 + v * 219.0 / 255.0));
+            t[1][size_t(v)] = uint8_t(std::lround(128 + (v - 128) * 224.0 / 255.0));
+        }
+        return t;
+    }();
+    PixelBuffer planar;
+    planar.width = width;
+    planar.height = height;
+    planar.bytesPerRow = size_t(std::max(width, 0));
+    planar.pixelFormat = kPixelFormat420YpCbCr8Planar;
+    const size_t lumaSize = size_t(std::max(width, 0)) * size_t(std::max(height, 0));
+    planes.resize(lumaSize * 3 / 2);
+    uint8_t* bytes = planes.data();
+    for (size_t i = 0; i < lumaSize; ++i) bytes[i] = tables[0][bytes[i]];
+    for (size_t i = lumaSize; i < planes.size(); ++i) bytes[i] = tables[1][bytes[i]];
+    planar.bytes = std::move(planes);
     return planar;
 }
 

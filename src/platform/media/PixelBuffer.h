@@ -43,4 +43,11 @@ struct PixelBuffer {
 // other picture. Any thread.
 PixelBuffer convertedTo420Planar(const PixelBuffer& argb);
 
+// Full-range planar 4:2:0 YCbCr (as JPEG stores it: a luma plane of
+// width × height bytes, then the two chroma planes of half width and
+// height) brought in place into the range convertedTo420Planar gives and
+// the encoder takes (luma 16-235, chroma 16-240). Width and height even;
+// `planes` at least width × height × 3 / 2 bytes. Any thread.
+PixelBuffer planarFromFullRange420(int width, int height, std::vector<uint8_t> planes);
+
 }  // namespace media

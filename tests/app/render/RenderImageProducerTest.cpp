@@ -1,8 +1,10 @@
 #include "RenderTestSupport.h"
 #include "app/render/RenderImageProducer.h"
+#include "app/render/TollivarMovieRenderer.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "support/Pictures.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -145,6 +147,56 @@ TEST_F(RenderImageProducerTest, MissingOrDamagedPictureRendersThePlaceholder) {
         const Image image = producer.getImageRenderingForFrame(frame, {320, 180}, 1, 3);
         ASSERT_EQ(image.size(), (graphics::Size{320, 180}));
         EXPECT_FALSE(testsupport::pixelNear(image.pixelAt(160, 90), reference.pixelAt(160, 90), 30));
+    }
+}
+
+TEST_F(RenderImageProducerTest, AStoredPictureTheMovieShowsAsItIsSkipsDrawing) {
+    FramePtr frame = addPicture(bands(320, 180, {100, 220}, true));
+    FramePtr damaged = addPicture(bands(320, 180, {100}, true));
+    std::ofstream(projectFile(KWImageProducer::frameFileName(damaged->frameID())), std::ios::trunc) << "not a jpeg";
+    const FramePtr slot = project->getFrameList()->getFrameAtIndex(project->getFrameList()->getCaptureIndex());
+    // Opaque white over a corner.
+    graphics::GraphicsContext overlay({32, 18}, 1.0, false);
+    overlay.setFillColor(graphics::Color::rgb8(255, 255, 255));
+    overlay.fillRect({0, 0, 8, 8});
+    ASSERT_TRUE(project->updateRegularFileWithContents(*overlay.makeImage().pngData(), "foreground.png"));
+    struct Case {
+        const char* what;
+        FramePtr frame;
+        graphics::Size size;
+        int64_t index;
+        std::vector<std::pair<std::string, foundation::Value>> meta;
+        bool planes;
+    };
+    const Case cases[] = {
+        {"as stored", frame, {320, 180}, 0, {}, true},
+        {"mid-movie with fades", frame, {320, 180}, 15, {{"META_RECORD_THEME_FADE_IN", true}}, true},
+        {"fading in", frame, {320, 180}, 0, {{"META_RECORD_THEME_FADE_IN", true}}, false},
+        {"movie effect", frame, {320, 180}, 0, {{"RecordMovieFilter", 1}}, false},
+        {"foreground", frame, {320, 180}, 0, {{"META_RECORD_FOREGROUND", 1}}, false},
+        {"other size", frame, {640, 360}, 0, {}, false},
+        {"stored size asked as (0, 0)", frame, {0, 0}, 0, {}, false},
+        {"damaged", damaged, {320, 180}, 0, {}, false},
+        {"capture slot", slot, {320, 180}, 0, {}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const char* key :
+             {"META_RECORD_THEME_FADE_IN", "META_RECORD_THEME_FADE_OUT", "RecordMovieFilter", "META_RECORD_FOREGROUND"})
+            project->getMetaData()->remove(key);
+        for (const auto& [key, value] : c.meta) setMeta(key, value);
+        RenderImageProducer producer(project);
+        auto planes = producer.getPlanarFrameAsStored(c.frame, c.size, c.index, 30);
+        ASSERT_EQ(planes.has_value(), c.planes);
+        if (!planes) continue;
+        // What drawing the picture and converting it gives, within rounding.
+        const media::PixelBuffer drawn = media::convertedTo420Planar(TollivarMovieRenderer::pixelBufferFromCGImage(
+            producer.getImageRenderingForFrame(c.frame, c.size, c.index, 30), 320, 180));
+        ASSERT_EQ(planes->pixelFormat, drawn.pixelFormat);
+        ASSERT_EQ(planes->bytes.size(), drawn.bytes.size());
+        double difference = 0;
+        for (size_t i = 0; i < drawn.bytes.size(); ++i) difference += std::abs(planes->bytes[i] - drawn.bytes[i]);
+        EXPECT_LT(difference / double(drawn.bytes.size()), 1.5);
     }
 }
 

@@ -176,6 +176,51 @@ TEST(JpegCodecTest, TruncatedOrCorruptDataIsAnError) {
     EXPECT_EQ(unknown.error().code, kImageErrorUnknownFormat);
 }
 
+TEST(JpegCodecTest, PlanesComeStraightOnlyFromUpright420Streams) {
+    const Image picture = testsupport::quadrantsImage(64, 36);
+    const foundation::Bytes plain = encodeOrDie(picture, 0.9);
+    QImage grey(64, 36, QImage::Format_Grayscale8);
+    grey.fill(100);
+    foundation::Bytes truncated(plain.begin(), plain.begin() + std::ptrdiff_t(plain.size() / 2));
+    struct Case {
+        const char* what;
+        foundation::Bytes jpeg;
+        bool planes;
+    };
+    const Case cases[] = {
+        {"4:2:0", plain, true},
+        {"progressive 4:2:0", testsupport::progressiveJpeg(picture), true},
+        {"EXIF upright", testsupport::jpegWithExifOrientation(plain, 1, false), true},
+        {"EXIF turned", testsupport::jpegWithExifOrientation(plain, 6, false), false},
+        {"4:4:4", *jpeg::encode(picture.bitmap(), 0.9, true), false},
+        {"odd width", encodeOrDie(testsupport::quadrantsImage(63, 36), 0.9), false},
+        {"grey", *jpeg::encode(grey, 0.9), false},
+        {"truncated", truncated, false},
+        {"not a JPEG", {'h', 'e', 'l', 'l', 'o'}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto planes = jpeg::decodePlanes420(c.jpeg.data(), c.jpeg.size());
+        ASSERT_EQ(planes.has_value(), c.planes);
+        if (!planes) continue;
+        ASSERT_EQ(planes->width, 64);
+        ASSERT_EQ(planes->height, 36);
+        ASSERT_EQ(planes->bytes.size(), 64u * 36 * 3 / 2);
+        // Each quadrant's middle in the three planes, against the full-range
+        // YCbCr of the colours the ordinary decode gives there.
+        auto decoded = Image::decode(c.jpeg);
+        ASSERT_TRUE(decoded.ok());
+        const uint8_t* cb = planes->bytes.data() + 64 * 36;
+        const uint8_t* cr = cb + 32 * 18;
+        for (auto [x, y] : {std::pair{16, 9}, std::pair{48, 9}, std::pair{16, 27}, std::pair{48, 27}}) {
+            const RGBA p = decoded->pixelAt(x, y);
+            EXPECT_NEAR(planes->bytes[size_t(y * 64 + x)], 0.299 * p.r + 0.587 * p.g + 0.114 * p.b, 3) << x;
+            EXPECT_NEAR(cb[y / 2 * 32 + x / 2], 128 - 0.168736 * p.r - 0.331264 * p.g + 0.5 * p.b, 4) << x;
+            EXPECT_NEAR(cr[y / 2 * 32 + x / 2], 128 + 0.5 * p.r - 0.418688 * p.g - 0.081312 * p.b, 4) << x;
+        }
+    }
+}
+
 TEST(JpegCodecTest, OrientedImagesAreWrittenUpright) {
     // Written turned, so readers that ignore EXIF show it the right way up.
     Image sideways = testsupport::quadrantsImage(40, 20).withOrientation(ImageOrientation::Right);

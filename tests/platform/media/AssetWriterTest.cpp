@@ -7,7 +7,9 @@
 #include "support/TestMovies.h"
 #include "support/VirtualClock.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -246,6 +248,33 @@ TEST(PixelBufferConversion, ArgbBecomesLimitedRangeYCbCr) {
     }
     // Odd sides cannot be subsampled: the picture stays as it was.
     EXPECT_EQ(convertedTo420Planar(solid(7, 4, 1, 2, 3)).pixelFormat, kPixelFormat32ARGB);
+}
+
+TEST(PixelBufferConversion, FullRangePlanesMeetTheRangeOfConvertedArgb) {
+    // Full-range (JPEG) YCbCr of each colour, brought into range, must give
+    // what converting the colour's ARGB gives.
+    struct Case {
+        uint8_t r, g, b;
+    };
+    for (const Case& c :
+         {Case{255, 0, 0}, Case{0, 255, 0}, Case{0, 0, 255}, Case{255, 255, 255}, Case{0, 0, 0}, Case{128, 64, 200}}) {
+        const auto full = [&](double kr, double kg, double kb, double offset) {
+            return uint8_t(std::clamp(std::lround(offset + kr * c.r + kg * c.g + kb * c.b), 0L, 255L));
+        };
+        std::vector<uint8_t> planes(8 * 4, full(0.299, 0.587, 0.114, 0));
+        planes.resize(8 * 4 + 8, full(-0.168736, -0.331264, 0.5, 128));
+        planes.resize(8 * 4 * 3 / 2, full(0.5, -0.418688, -0.081312, 128));
+        const PixelBuffer ours = planarFromFullRange420(8, 4, planes);
+        const PixelBuffer converted = convertedTo420Planar(solid(8, 4, c.r, c.g, c.b));
+        ASSERT_EQ(ours.pixelFormat, kPixelFormat420YpCbCr8Planar);
+        ASSERT_EQ(ours.bytesPerRow, 8u);
+        ASSERT_EQ(ours.bytes.size(), converted.bytes.size());
+        for (size_t i : {size_t(9), size_t(33), size_t(41)})
+            EXPECT_NEAR(ours.bytes[i], converted.bytes[i], 1) << int(c.r) << "," << int(c.g) << "," << int(c.b);
+    }
+    // The ends of the ranges.
+    const PixelBuffer ends = planarFromFullRange420(2, 2, {0, 255, 128, 0, 255, 0});
+    EXPECT_EQ(ends.bytes, (std::vector<uint8_t>{16, 235, 126, 16, 240, 16}));
 }
 
 TEST_F(AssetWriterTest, ProbeTellsMoviesItCannotUse) {
