@@ -2,7 +2,9 @@
 
 #include "components/dropbox/MPURLEscapingAdditions.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/net/URLConnection.h"
+#include "platform/net/URLError.h"
 
 namespace {
 
@@ -17,6 +19,10 @@ std::string originOf(const std::string& url) {
     size_t end = url.find_first_of("/?#", start + 3);
     return url.substr(0, end);
 }
+
+// A day: the transport's wall-clock idle limit never decides before the
+// loader's own on the run loop's clock.
+constexpr double kTransportIdleLimitSeconds = 24.0 * 3600;
 
 void postNotification(const char* name, const std::map<std::string, std::string>& parameters) {
     foundation::Dictionary userInfo;
@@ -54,6 +60,25 @@ void MPOAuthAPIRequestLoader::loadSynchronously(bool synchronously) {
     }
     connection_ = MPOAuthConnection::connectionWithRequest(oauthRequest_, shared_from_this(), *credentials_);
     connection_->start();
+    restartIdleTimer();
+}
+
+void MPOAuthAPIRequestLoader::restartIdleTimer() {
+    stopIdleTimer();
+    std::weak_ptr<MPOAuthAPIRequestLoader> weak = weak_from_this();
+    idleTimer_ = foundation::RunLoop::main().scheduleTimer(kIdleLimitSeconds, false, [weak](foundation::Timer&) {
+        auto self = weak.lock();
+        if (!self || !self->connection_) return;
+        self->idleTimer_.reset();
+        self->connection_->cancel();
+        self->connectionDidFailWithError(
+            *self->connection_,
+            net::urlError(net::kURLErrorTimedOut, MPURLParameterAdditions::hostOf(self->oauthRequest_.url())));
+    });
+}
+
+void MPOAuthAPIRequestLoader::stopIdleTimer() {
+    if (auto timer = std::exchange(idleTimer_, nullptr)) timer->invalidate();
 }
 
 void MPOAuthAPIRequestLoader::cancel() {
@@ -62,16 +87,19 @@ void MPOAuthAPIRequestLoader::cancel() {
 }
 
 void MPOAuthAPIRequestLoader::end() {
+    stopIdleTimer();
     connection_.reset();
     if (auto finished = std::move(finished_)) finished(*this);
 }
 
 void MPOAuthAPIRequestLoader::connectionDidReceiveResponse(net::StreamingURLConnection&,
                                                            const net::HTTPURLResponse& response) {
+    restartIdleTimer();
     oauthResponse_.setUrlResponse(response);
 }
 
 void MPOAuthAPIRequestLoader::connectionDidReceiveData(net::StreamingURLConnection&, const foundation::Bytes& data) {
+    restartIdleTimer();
     data_.insert(data_.end(), data.begin(), data.end());
     responseString_.reset();
 }
@@ -82,6 +110,7 @@ std::optional<net::URLRequest> MPOAuthAPIRequestLoader::connectionWillSendReques
     // The signed query carries the token (and with PLAINTEXT both secrets):
     // it may follow a redirect only within its own origin.
     if (originOf(proposed.url) != originOf(oauthRequest_.url())) return std::nullopt;
+    restartIdleTimer();
     return proposed;
 }
 
@@ -156,7 +185,9 @@ net::URLRequest MPOAuthConnection::signedRequest(MPOAuthURLRequest& request,
 std::shared_ptr<net::StreamingURLConnection> MPOAuthConnection::connectionWithRequest(
     MPOAuthURLRequest& request, std::shared_ptr<net::StreamingURLConnectionDelegate> delegate,
     const MPOAuthCredentialConcreteStore& credentials) {
-    return net::StreamingURLConnection::create(signedRequest(request, credentials), std::move(delegate));
+    net::URLRequest signedURLRequest = signedRequest(request, credentials);
+    signedURLRequest.timeoutInterval = kTransportIdleLimitSeconds;
+    return net::StreamingURLConnection::create(std::move(signedURLRequest), std::move(delegate));
 }
 
 foundation::Bytes MPOAuthConnection::sendSynchronousRequest(MPOAuthURLRequest& request,

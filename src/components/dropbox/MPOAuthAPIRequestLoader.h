@@ -7,6 +7,7 @@
 #include "components/dropbox/MPOAuthCredentialConcreteStore.h"
 #include "components/dropbox/MPOAuthURLRequest.h"
 #include "platform/foundation/Error.h"
+#include "platform/foundation/Timer.h"
 #include "platform/net/StreamingURLConnection.h"
 
 #include <functional>
@@ -38,6 +39,10 @@ public:
     static std::shared_ptr<MPOAuthAPIRequestLoader> create(MPOAuthURLRequest request);
     // A request for the address without parameters.
     static std::shared_ptr<MPOAuthAPIRequestLoader> createWithURL(const std::string& url);
+
+    // An asynchronous load that makes no progress for this long on the run
+    // loop's clock fails as timed out.
+    static constexpr double kIdleLimitSeconds = 60;
 
     // Throws MPOAuthException without a store or a consumer key in it. A
     // synchronous load calls no target; an asynchronous one keeps the loader
@@ -73,6 +78,8 @@ public:
 private:
     explicit MPOAuthAPIRequestLoader(MPOAuthURLRequest request) : oauthRequest_(std::move(request)) {}
     void end();
+    void restartIdleTimer();
+    void stopIdleTimer();
 
     std::shared_ptr<MPOAuthCredentialConcreteStore> credentials_;
     MPOAuthURLRequest oauthRequest_;
@@ -82,11 +89,14 @@ private:
     MPOAuthLoaderTarget target_;
     std::function<void(MPOAuthAPIRequestLoader&)> finished_;
     std::shared_ptr<net::StreamingURLConnection> connection_;
+    foundation::TimerHandle idleTimer_;
 };
 
 // Signs a request with a store's OAuth parameters and sends it.
 class MPOAuthConnection {
 public:
+    // The transport's own wall-clock idle limit is kept out of the way: the
+    // caller times the connection on the run loop's clock.
     static std::shared_ptr<net::StreamingURLConnection> connectionWithRequest(
         MPOAuthURLRequest& request, std::shared_ptr<net::StreamingURLConnectionDelegate> delegate,
         const MPOAuthCredentialConcreteStore& credentials);

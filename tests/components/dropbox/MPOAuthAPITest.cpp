@@ -8,7 +8,9 @@
 #include "support/VirtualClock.h"
 #include "support/WallClockScope.h"
 
+#include <condition_variable>
 #include <gtest/gtest.h>
+#include <mutex>
 
 namespace {
 
@@ -122,6 +124,56 @@ TEST_F(MPOAuthFlow, SignedRequestsStayWithinTheirOriginAndFailuresReachTheDelega
     EXPECT_EQ(delegate.errors.size(), 1u);
     EXPECT_EQ(unreachable.activeLoaderCount(), 0u);
     EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(MPOAuthFlow, AStalledLoadTimesOutOnTheRunLoopsClock) {
+    // The server holds the request: only the loader's own limit, on the run
+    // loop's clock, can end the load. The transfer keeps the clock from
+    // moving on its own, so the test moves it.
+    std::mutex mutex;
+    std::condition_variable released;
+    bool release = false;
+    server.on("GET", "/slow", [&](const testsupport::HttpExchange&) {
+        std::unique_lock lock(mutex);
+        released.wait(lock, [&] { return release; });
+        return testsupport::HttpReply{200, "oauth_token=late"};
+    });
+    auto store =
+        std::make_shared<MPOAuthCredentialConcreteStore>(MPOAuthCredentials{{kMPOAuthCredentialConsumerKey, "k"}});
+    store->setSignatureMethod("PLAINTEXT");
+    auto loader = MPOAuthAPIRequestLoader::createWithURL(server.url("/slow"));
+    loader->setCredentials(store);
+    std::vector<std::string> failures;
+    int finished = 0;
+    MPOAuthLoaderTarget target;
+    target.didFailWithError = [&](MPOAuthAPIRequestLoader&, const foundation::Error& error) {
+        failures.push_back(error.domain + " " + std::to_string(error.code));
+    };
+    target.internalAction = [&](MPOAuthAPIRequestLoader&, const foundation::Bytes&) { failures.push_back("answered"); };
+    loader->setTarget(target);
+    loader->setFinishedHandler([&](MPOAuthAPIRequestLoader&) { ++finished; });
+    const double start = clock.now();
+    loader->loadSynchronously(false);
+    ASSERT_TRUE(server.waitForRequests(1, 30));
+    const struct {
+        double after;
+        size_t failures;
+    } steps[] = {{MPOAuthAPIRequestLoader::kIdleLimitSeconds - 0.5, 0},
+                 {MPOAuthAPIRequestLoader::kIdleLimitSeconds + 0.5, 1}};
+    for (const auto& step : steps) {
+        clock.clock().advanceTo(start + step.after);
+        while (loop.processPending()) {}
+        EXPECT_EQ(failures.size(), step.failures) << step.after;
+    }
+    {
+        std::lock_guard lock(mutex);
+        release = true;
+    }
+    released.notify_all();
+    loop.runUntilIdle();
+    EXPECT_EQ(failures, std::vector<std::string>{"NSURLErrorDomain -1001"}) << "the late answer reaches nobody";
+    EXPECT_EQ(finished, 1);
+    EXPECT_FALSE(store->requestToken());
 }
 
 TEST_F(MPOAuthFlow, TokenThatExpiresAtOnceStartsNoTimerAndRefreshesOnTheNextAuthenticate) {
