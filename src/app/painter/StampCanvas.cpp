@@ -38,10 +38,16 @@ struct Sample {
 };
 
 Sample sampleAt(float coordinate, int texels) {
-    float texel = coordinate * static_cast<float>(texels) - 0.5f;
-    float floored = std::floor(texel);
-    int weight = static_cast<int>(std::lround((texel - floored) * 256));
-    int first = static_cast<int>(std::clamp(floored, -1.0f, static_cast<float>(texels)));
+    // Beyond the edge texels both taps clamp to the same texel and the
+    // weight no longer matters, so the coordinate may be clamped first; that
+    // keeps the integer conversions below defined and exact (no library
+    // floor and round per column and row).
+    const float texel = std::clamp(coordinate * static_cast<float>(texels) - 0.5f, -1.0f, static_cast<float>(texels));
+    int first = static_cast<int>(texel);  // towards zero
+    if (static_cast<float>(first) > texel) --first;
+    const float fraction = (texel - static_cast<float>(first)) * 256;  // both steps exact
+    int weight = static_cast<int>(fraction);
+    if (fraction - static_cast<float>(weight) >= 0.5f) ++weight;  // half away from zero
     return {std::clamp(first, 0, texels - 1), std::clamp(first + 1, 0, texels - 1), weight};
 }
 
@@ -202,15 +208,19 @@ void StampCanvas::blendPixels(int i0, int i1, int j0, int j1) {
         const int paintedLast = std::max(upperRuns.paintedLast, lowerRuns.paintedLast);
         // Column taps only move right: the row splits into clear, filtered,
         // solid, filtered and clear pixels.
-        const Tap* begin = column + i0;
-        const Tap* end = column + i1;
-        const Tap* left = std::partition_point(begin, end, [&](const Tap& t) { return t.second < paintedFirst; });
-        const Tap* right = std::partition_point(left, end, [&](const Tap& t) { return t.first <= paintedLast; });
+        // Scanned in from both ends: only the few clear and filtered pixels
+        // at each end are looked at.
+        const Tap* left = column + i0;
+        const Tap* right = column + i1;
+        while (left < right && left->second < paintedFirst) ++left;
+        while (right > left && (right - 1)->first > paintedLast) --right;
         const Tap* solid = right;
         const Tap* solidEnd = right;
         if (solidColourReplaces && solidFirst <= solidLast) {
-            solid = std::partition_point(left, right, [&](const Tap& t) { return t.first < solidFirst; });
-            solidEnd = std::partition_point(solid, right, [&](const Tap& t) { return t.second <= solidLast; });
+            solid = left;
+            while (solid < right && solid->first < solidFirst) ++solid;
+            solidEnd = right;
+            while (solidEnd > solid && (solidEnd - 1)->second > solidLast) --solidEnd;
         }
         // Canvas rows are stored top row first.
         uint32_t* target = canvas + static_cast<ptrdiff_t>(h - 1 - j) * canvasStride;
