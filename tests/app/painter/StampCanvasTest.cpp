@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 
@@ -191,6 +192,29 @@ TEST(StampCanvas, LargeAndOffCanvasStampsShowTheTipNotOneTexel) {
         graphics::Image picture = canvas.readImage(400, 300);
         EXPECT_EQ(pixel(picture, c.paintedX, c.paintedY), (RGBA{255, 0, 0, 255})) << c.sprite.x << "," << c.sprite.y;
         EXPECT_TRUE(isClear(pixel(picture, c.clearX, c.clearY))) << c.sprite.x << "," << c.sprite.y;
+    }
+}
+
+TEST(StampCanvas, ChannelsAboveAlphaSaturateAtFullInsteadOfSpilling) {
+    // Tip bytes that were never premultiplied, or a colour above its alpha:
+    // stamped twice, every channel stops at 255 and alpha adds up.
+    QImage raw(8, 8, QImage::Format_RGBA8888_Premultiplied);
+    raw.fill(QColor::fromRgba64(0, 0, 0, 0));
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) std::memcpy(raw.scanLine(y) + x * 4, "\xF0\xF0\xF0\x40", 4);
+    struct Case {
+        QImage tip;
+        float colour[4];
+        RGBA expected;  // e.g. 240 + 240 × 191 / 255 → 255; alpha 64 + 64 × 191 / 255 = 112
+    };
+    for (const Case& c : {Case{raw, {1, 1, 1, 1}, {255, 255, 255, 112}},
+                          Case{tip(255).bitmap(), {1, 0.5f, 0, 0.25f}, {255, 224, 0, 112}}}) {
+        StampCanvas canvas;
+        ASSERT_TRUE(canvas.resize(20, 20));
+        canvas.setTip(graphics::Image(c.tip));
+        canvas.setColour(c.colour[0], c.colour[1], c.colour[2], c.colour[3]);
+        canvas.drawSprites({{10, 10, 8}, {10, 10, 8}});
+        EXPECT_EQ(pixel(canvas.readImage(20, 20), 10, 10), c.expected) << c.colour[3];
     }
 }
 
