@@ -4,6 +4,8 @@
 #define CPPHTTPLIB_BROTLI_SUPPORT
 #include "support/FakeVideoService.h"
 
+#include "support/HttplibConnections.h"
+
 #include <charconv>
 #include <httplib.h>
 #include <map>
@@ -218,8 +220,7 @@ void FakeVideoService::start() {
     };
 
     server.set_tcp_nodelay(true);
-    server.set_keep_alive_max_count(1000000);
-    server.set_keep_alive_timeout(0);
+    testsupport::setKeepsConnectionsAlive(server, false);
     server.Put("/upload/session/.*", chunk);
     // A plain PUT whose body is read and dropped, for outside clients to
     // compare against (curl -T).
@@ -269,7 +270,9 @@ void FakeVideoService::setKeepsBytes(bool keep) {
     impl_->keepsBytes = keep;
 }
 
-void FakeVideoService::setKeepsConnectionsAlive(bool keep) { impl_->server->set_keep_alive_timeout(keep ? 5 : 0); }
+void FakeVideoService::setKeepsConnectionsAlive(bool keep) {
+    testsupport::setKeepsConnectionsAlive(*impl_->server, keep);
+}
 
 uint64_t FakeVideoService::uploadedLength() const {
     std::lock_guard lock(impl_->mutex);

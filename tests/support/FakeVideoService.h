@@ -67,7 +67,8 @@ public:
     // and bodyLength tell), for uploads too large to hold in memory.
     void setKeepsBytes(bool keep);
     // On: idle connections wait 5 s for the next request, as a real server's
-    // do; off (the default) they close at once, so stopping never waits.
+    // do; off (the default) each connection closes after one exchange, so
+    // stopping never waits. See HttplibConnections.h.
     void setKeepsConnectionsAlive(bool keep);
     // The next `count` chunk requests (PUT) are answered with `status`
     // without looking at them.

@@ -7,6 +7,7 @@
 #include "support/LoopbackHttpServer.h"
 
 #include "platform/foundation/FileDescriptor.h"
+#include "support/HttplibConnections.h"
 #include "support/Process.h"
 
 #include <chrono>
@@ -166,8 +167,7 @@ void LoopbackHttpServer::start() {
     };
     // Without it every kept-alive reply waits for the client's delayed ACK.
     server.set_tcp_nodelay(true);
-    server.set_keep_alive_max_count(1000000);
-    server.set_keep_alive_timeout(0);
+    testsupport::setKeepsConnectionsAlive(server, false);
     const std::string everything = ".*";
     server.Get(everything, handle);
     server.Post(everything, handle);
@@ -195,7 +195,9 @@ LoopbackHttpServer::~LoopbackHttpServer() {
     if (impl_->thread.joinable()) impl_->thread.join();
 }
 
-void LoopbackHttpServer::setKeepsConnectionsAlive(bool keep) { impl_->server->set_keep_alive_timeout(keep ? 5 : 0); }
+void LoopbackHttpServer::setKeepsConnectionsAlive(bool keep) {
+    testsupport::setKeepsConnectionsAlive(*impl_->server, keep);
+}
 
 std::string LoopbackHttpServer::url(std::string_view path) const {
     return std::string(secure_ ? "https" : "http") + "://127.0.0.1:" + std::to_string(port_) + std::string(path);

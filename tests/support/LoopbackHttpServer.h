@@ -132,11 +132,12 @@ public:
     // "http://127.0.0.1:<port>" followed by `path`.
     std::string url(std::string_view path = "/") const;
 
-    // Off by default: a connection that stays idle after a reply is closed
-    // at once, so a client that keeps connections open for reuse does not
-    // make the stopping server wait out its idle time. On, an idle
-    // connection waits up to 5 s for the next request (the server then
-    // waits as long when it stops). Set before the first request.
+    // Off by default: a connection carries one exchange and is closed after
+    // the reply ("Connection: close"), so a client that keeps connections
+    // for reuse does not make the stopping server wait out its idle time.
+    // On, an idle connection waits up to 5 s for the next request (the
+    // server then waits as long when it stops). Set before the first
+    // request. See HttplibConnections.h.
     void setKeepsConnectionsAlive(bool keep);
 
     void reply(std::string method, std::string path, HttpReply reply);
