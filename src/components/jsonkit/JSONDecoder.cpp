@@ -513,7 +513,7 @@ bool JSONDecoder::Parse::convertNumber(const char* begin, size_t length, bool fl
         double value = 0;
         const auto [stop, ec] = std::from_chars(begin, end, value);
         if (ec == std::errc() && stop == end) {
-            number_ = cache_.real(value);
+            number_ = Value::real(value);
             return true;
         }
         // Out of range, or not all taken: the C library, in the C locale, tells which.
@@ -531,7 +531,7 @@ bool JSONDecoder::Parse::convertNumber(const char* begin, size_t length, bool fl
             record("The conversion function did not consume all of the number tokens characters.");
             return false;
         }
-        number_ = cache_.real(value);
+        number_ = Value::real(value);
         return true;
     }
     if (negative) {
@@ -546,7 +546,7 @@ bool JSONDecoder::Parse::convertNumber(const char* begin, size_t length, bool fl
             record("The conversion function did not consume all of the number tokens characters.");
             return false;
         }
-        number_ = cache_.signedInteger(value);
+        number_ = Value::integer(value);
         return true;
     }
     uint64_t value = 0;
@@ -560,7 +560,8 @@ bool JSONDecoder::Parse::convertNumber(const char* begin, size_t length, bool fl
         record("The conversion function did not consume all of the number tokens characters.");
         return false;
     }
-    number_ = cache_.unsignedInteger(value);
+    // From 2^63 up the number is kept as unsigned.
+    number_ = Value(static_cast<unsigned long long>(value));
     return true;
 }
 
@@ -629,8 +630,8 @@ bool JSONDecoder::Parse::buildArray(Value& out, size_t depth) {
                 record("Unexpected ']'.");
                 return false;
             }
-            auto storage = foundation::makeSharedInArena<JKArray>(collectionKey(),
-                                                                  std::span<Value>(values_).subspan(start), mutable_);
+            auto storage =
+                foundation::makeNode<JKArray>(collectionKey(), std::span<Value>(values_).subspan(start), mutable_);
             values_.resize(start);
             out = Value(Array(std::move(storage)));
             return true;
@@ -659,7 +660,7 @@ bool JSONDecoder::Parse::buildDictionary(Value& out, size_t depth) {
                 record("Unexpected '}'.");
                 return false;
             }
-            auto storage = foundation::makeSharedInArena<JKDictionary>(collectionKey(), pairs_, start, mutable_);
+            auto storage = foundation::makeNode<JKDictionary>(collectionKey(), pairs_, start, mutable_);
             pairs_.erase(pairs_.begin() + static_cast<std::ptrdiff_t>(start), pairs_.end());
             out = Value(Dictionary(std::move(storage)));
             return true;

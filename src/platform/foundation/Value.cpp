@@ -93,47 +93,40 @@ private:
 
 }  // namespace
 
-struct ValueNode {
-    Value::Type type = Value::Type::Null;
-    char numberType = 0;
-    bool isUnsigned = false;
-    union {
-        bool b;
-        int64_t i;
-        uint64_t u;
-        double d;  // also a date's seconds since the reference date
-    } number{};
-    std::string text;  // string contents, or the literal of a decimal number
-    // The rarer contents, one kind per node; kept apart so that the common
-    // nodes (numbers, strings) stay small.
-    std::variant<std::monostate, Bytes, std::shared_ptr<ArrayStorage>, std::shared_ptr<DictionaryStorage>,
-                 std::shared_ptr<const std::any>>
-        payload;
-
-    const Bytes& data() const { return std::get<Bytes>(payload); }
-    const std::shared_ptr<ArrayStorage>& array() const { return std::get<std::shared_ptr<ArrayStorage>>(payload); }
-    const std::shared_ptr<DictionaryStorage>& dictionary() const {
-        return std::get<std::shared_ptr<DictionaryStorage>>(payload);
+void ValueNode::destroy() const noexcept {
+    // The most derived object starts where its memory does.
+    void* memory = dynamic_cast<void*>(const_cast<ValueNode*>(this));
+    const bool arena = inArena_;
+    this->~ValueNode();
+    if (arena) {
+        ValueArena::release(memory);
+    } else {
+        ::operator delete(memory);
     }
-    const std::shared_ptr<const std::any>& object() const { return std::get<std::shared_ptr<const std::any>>(payload); }
+}
+
+struct Value::DataNode final : ValueNode {
+    explicit DataNode(Bytes bytes) : data(std::move(bytes)) {}
+    const Bytes data;
+};
+
+struct Value::ObjectNode final : ValueNode {
+    explicit ObjectNode(std::any any) : object(std::move(any)) {}
+    const std::any object;
+};
+
+// A decimal number: its bits, as a plain number keeps them in the handle,
+// and its literal.
+struct Value::DecimalNode final : ValueNode {
+    DecimalNode(Payload bits, std::string literal) : number(bits), text(std::move(literal)) {}
+    const Payload number;
+    const std::string text;
 };
 
 namespace {
 
-const std::string kEmptyString;
 const Bytes kEmptyBytes;
 const Value kNullValue;
-
-std::shared_ptr<ValueNode> makeNode(Value::Type type) {
-    auto node = makeSharedInArena<ValueNode>();
-    node->type = type;
-    return node;
-}
-
-std::shared_ptr<const ValueNode> nullNode() {
-    static const auto node = makeNode(Value::Type::Null);
-    return node;
-}
 
 // Reads the leading number of a text the way the platform's string accessors do:
 // leading blanks skipped, trailing garbage ignored, 0 when nothing parses.
@@ -167,75 +160,55 @@ bool isDecimalLiteral(std::string_view s) {
 
 }  // namespace
 
+const std::string& Value::emptyString() {
+    static const std::string empty;
+    return empty;
+}
+
+const Value::Payload& Value::number() const {
+    return (flags_ & kDecimal) ? static_cast<const DecimalNode*>(payload_.node)->number : payload_;
+}
+
 // ---- construction ---------------------------------------------------------
 
-Value::Value() : node_(nullNode()) {}
-
-Value::Value(bool b) {
-    auto node = makeNode(Type::Boolean);
-    node->numberType = kTypeBool;
-    node->number.b = b;
-    node_ = std::move(node);
-}
+Value::Value(bool b) : type_(Type::Boolean), numberType_(kTypeBool) { payload_.b = b; }
 
 Value::Value(int i) : Value(integer(i, kTypeInt32)) {}
 Value::Value(long i) : Value(integer(i, kTypeInt64)) {}
 Value::Value(long long i) : Value(integer(i, kTypeInt64)) {}
 Value::Value(unsigned int i) : Value(integer(i, kTypeInt64)) {}
 Value::Value(unsigned long i) : Value(static_cast<unsigned long long>(i)) {}
-Value::Value(unsigned long long i) {
-    if (i <= static_cast<unsigned long long>(std::numeric_limits<int64_t>::max())) {
-        node_ = integer(static_cast<int64_t>(i)).node_;
-        return;
+Value::Value(unsigned long long i) : type_(Type::Integer), numberType_(kTypeInt64) {
+    payload_.u = i;
+    if (i > static_cast<unsigned long long>(std::numeric_limits<int64_t>::max())) {
+        numberType_ = kTypeUInt64;
+        flags_ = kUnsigned;
     }
-    auto node = makeNode(Type::Integer);
-    node->numberType = kTypeUInt64;
-    node->isUnsigned = true;
-    node->number.u = i;
-    node_ = std::move(node);
 }
 Value::Value(float f) : Value(real(f, kTypeFloat)) {}
 Value::Value(double d) : Value(real(d, kTypeDouble)) {}
 Value::Value(const char* s) : Value(std::string(s ? s : "")) {}
 Value::Value(std::string_view s) : Value(std::string(s)) {}
-Value::Value(std::string s) {
-    auto node = makeNode(Type::String);
-    node->text = std::move(s);
-    node_ = std::move(node);
-}
-Value::Value(Bytes data) {
-    auto node = makeNode(Type::Data);
-    node->payload = std::move(data);
-    node_ = std::move(node);
-}
-Value::Value(Date date) {
-    auto node = makeNode(Type::Date);
-    node->number.d = date.sinceReferenceDate;
-    node_ = std::move(node);
-}
-Value::Value(Array array) {
-    auto node = makeNode(Type::Array);
-    node->payload = std::move(array.storage_);
-    node_ = std::move(node);
-}
-Value::Value(Dictionary dictionary) {
-    auto node = makeNode(Type::Dictionary);
-    node->payload = std::move(dictionary.storage_);
-    node_ = std::move(node);
-}
+Value::Value(std::string s) : Value(Type::String, makeNode<StringValueNode>(std::move(s))) {}
+Value::Value(Bytes data) : Value(Type::Data, makeNode<DataNode>(std::move(data))) {}
+Value::Value(Date date) : type_(Type::Date) { payload_.d = date.sinceReferenceDate; }
+Value::Value(Array array) : Value(Type::Array, std::move(array.storage_)) {}
+Value::Value(Dictionary dictionary) : Value(Type::Dictionary, std::move(dictionary.storage_)) {}
 
 Value Value::integer(int64_t i, char typeCode) {
-    auto node = makeNode(Type::Integer);
-    node->numberType = typeCode;
-    node->number.i = i;
-    return Value(std::shared_ptr<const ValueNode>(std::move(node)));
+    Value value;
+    value.type_ = Type::Integer;
+    value.numberType_ = typeCode;
+    value.payload_.i = i;
+    return value;
 }
 
 Value Value::real(double d, char typeCode) {
-    auto node = makeNode(Type::Real);
-    node->numberType = typeCode;
-    node->number.d = d;
-    return Value(std::shared_ptr<const ValueNode>(std::move(node)));
+    Value value;
+    value.type_ = Type::Real;
+    value.numberType_ = typeCode;
+    value.payload_.d = d;
+    return value;
 }
 
 Value Value::decimal(std::string_view literal) {
@@ -257,39 +230,22 @@ Value Value::decimal(std::string_view literal) {
     } else {
         value = real(leadingDouble(std::string(literal)));
     }
-    auto node = std::make_shared<ValueNode>(*value.node_);
-    node->text = std::string(literal);
-    return Value(std::shared_ptr<const ValueNode>(std::move(node)));
+    Value result(value.type_, makeNode<DecimalNode>(value.payload_, std::string(literal)));
+    result.numberType_ = value.numberType_;
+    result.flags_ |= value.flags_ | kDecimal;
+    return result;
 }
 
 Value Value::uid(uint64_t uid) {
-    auto node = makeNode(Type::Uid);
-    node->number.u = uid;
-    return Value(std::shared_ptr<const ValueNode>(std::move(node)));
+    Value value;
+    value.type_ = Type::Uid;
+    value.payload_.u = uid;
+    return value;
 }
 
-Value Value::object(std::any object) {
-    auto node = makeNode(Type::Object);
-    node->payload = std::make_shared<const std::any>(std::move(object));
-    return Value(std::shared_ptr<const ValueNode>(std::move(node)));
-}
+Value Value::object(std::any object) { return Value(Type::Object, makeNode<ObjectNode>(std::move(object))); }
 
 // ---- inspection -----------------------------------------------------------
-
-Value::Type Value::type() const { return node_->type; }
-
-bool Value::isNumber() const {
-    Type t = type();
-    return t == Type::Boolean || t == Type::Integer || t == Type::Real;
-}
-
-bool Value::isUnsigned() const { return node_->type == Type::Integer && node_->isUnsigned; }
-
-bool Value::isDecimal() const {
-    return (node_->type == Type::Integer || node_->type == Type::Real) && !node_->text.empty();
-}
-
-char Value::numberType() const { return isNumber() ? node_->numberType : 0; }
 
 const char* Value::typeName() const {
     switch (type()) {
@@ -322,14 +278,14 @@ const char* Value::typeName() const {
 bool Value::asBool(bool fallback) const {
     switch (type()) {
         case Type::Boolean:
-            return node_->number.b;
+            return number().b;
         case Type::Integer:
-            return node_->number.i != 0;
+            return number().i != 0;
         case Type::Real:
-            return node_->number.d != 0;
+            return number().d != 0;
         case Type::String: {
             // The platform's boolValue: leading Y, y, T, t or a non-zero digit.
-            for (char c : node_->text) {
+            for (char c : asString()) {
                 if (c == ' ' || c == '\t' || c == '\n') continue;
                 if (c == '+' || c == '-') continue;
                 return c == 'Y' || c == 'y' || c == 'T' || c == 't' || (c >= '1' && c <= '9');
@@ -344,18 +300,18 @@ bool Value::asBool(bool fallback) const {
 int64_t Value::asInt(int64_t fallback) const {
     switch (type()) {
         case Type::Boolean:
-            return node_->number.b ? 1 : 0;
+            return number().b ? 1 : 0;
         case Type::Integer:
-            return node_->number.i;  // unsigned wraps as the platform's does
+            return number().i;  // unsigned wraps as the platform's does
         case Type::Real: {
-            double d = node_->number.d;
+            double d = number().d;
             if (std::isnan(d)) return 0;
             if (d >= 9.2233720368547758e18) return std::numeric_limits<int64_t>::max();
             if (d <= -9.2233720368547758e18) return std::numeric_limits<int64_t>::min();
             return static_cast<int64_t>(d);
         }
         case Type::String: {
-            double d = leadingDouble(node_->text);
+            double d = leadingDouble(asString());
             return Value(d).asInt();
         }
         default:
@@ -364,9 +320,9 @@ int64_t Value::asInt(int64_t fallback) const {
 }
 
 uint64_t Value::asUInt(uint64_t fallback) const {
-    if (type() == Type::Integer) return node_->number.u;
+    if (type() == Type::Integer) return number().u;
     if (type() == Type::Real) {
-        double d = node_->number.d;
+        double d = number().d;
         if (!(d > 0)) return 0;
         if (d >= 1.8446744073709552e19) return std::numeric_limits<uint64_t>::max();
         return static_cast<uint64_t>(d);
@@ -378,64 +334,60 @@ uint64_t Value::asUInt(uint64_t fallback) const {
 double Value::asDouble(double fallback) const {
     switch (type()) {
         case Type::Boolean:
-            return node_->number.b ? 1 : 0;
+            return number().b ? 1 : 0;
         case Type::Integer:
-            return node_->isUnsigned ? static_cast<double>(node_->number.u) : static_cast<double>(node_->number.i);
+            return isUnsigned() ? static_cast<double>(number().u) : static_cast<double>(number().i);
         case Type::Real:
-            return node_->number.d;
+            return number().d;
         case Type::String:
-            return leadingDouble(node_->text);
+            return leadingDouble(asString());
         default:
             return fallback;
     }
 }
 
-const std::string& Value::asString() const { return type() == Type::String ? node_->text : kEmptyString; }
-
 std::optional<std::string> Value::stringValue() const {
     if (type() != Type::String) return std::nullopt;
-    return node_->text;
+    return asString();
 }
 
-const Bytes& Value::asData() const { return type() == Type::Data ? node_->data() : kEmptyBytes; }
+const Bytes& Value::asData() const {
+    return type() == Type::Data ? static_cast<const DataNode*>(payload_.node)->data : kEmptyBytes;
+}
 
 std::optional<Date> Value::asDate() const {
     if (type() != Type::Date) return std::nullopt;
-    return Date{node_->number.d};
+    return Date{number().d};
 }
 
-uint64_t Value::asUid() const { return type() == Type::Uid ? node_->number.u : 0; }
+uint64_t Value::asUid() const { return type() == Type::Uid ? number().u : 0; }
 
 Array Value::asArray() const {
-    Array array;
-    if (type() == Type::Array) array.storage_ = node_->array();
-    return array;
+    if (type() != Type::Array) return Array();
+    return Array(Retained<ArrayStorage>::share(static_cast<ArrayStorage*>(payload_.node)));
 }
 
 Dictionary Value::asDictionary() const {
-    Dictionary dictionary;
-    if (type() == Type::Dictionary) dictionary.storage_ = node_->dictionary();
-    return dictionary;
+    if (type() != Type::Dictionary) return Dictionary();
+    return Dictionary(Retained<DictionaryStorage>::share(static_cast<DictionaryStorage*>(payload_.node)));
 }
 
-const ArrayStorage* Value::arrayStorage() const { return type() == Type::Array ? node_->array().get() : nullptr; }
-
-const DictionaryStorage* Value::dictionaryStorage() const {
-    return type() == Type::Dictionary ? node_->dictionary().get() : nullptr;
+const std::any* Value::asObject() const {
+    return type() == Type::Object ? &static_cast<const ObjectNode*>(payload_.node)->object : nullptr;
 }
 
-const std::any* Value::asObject() const { return type() == Type::Object ? node_->object().get() : nullptr; }
-
-const std::string& Value::decimalText() const { return isDecimal() ? node_->text : kEmptyString; }
+const std::string& Value::decimalText() const {
+    return isDecimal() ? static_cast<const DecimalNode*>(payload_.node)->text : emptyString();
+}
 
 std::string Value::numberDescription() const {
     switch (type()) {
         case Type::Boolean:
-            return node_->number.b ? "1" : "0";
+            return number().b ? "1" : "0";
         case Type::Integer:
-            return node_->isUnsigned ? std::to_string(node_->number.u) : std::to_string(node_->number.i);
+            return isUnsigned() ? std::to_string(number().u) : std::to_string(number().i);
         case Type::Real: {
-            double d = node_->number.d;
+            double d = number().d;
             if (std::isnan(d)) return "nan";
             if (std::isinf(d)) return d > 0 ? "inf" : "-inf";
             if (d == std::floor(d) && std::fabs(d) < 1e15) return std::to_string(static_cast<int64_t>(d));
@@ -449,7 +401,7 @@ std::string Value::numberDescription() const {
 }
 
 bool Value::operator==(const Value& other) const {
-    if (node_ == other.node_) return true;
+    if (isIdenticalTo(other)) return true;
     Type a = type(), b = other.type();
     if (isNumber() && other.isNumber()) {
         if ((a == Type::Real) || (b == Type::Real)) return asDouble() == other.asDouble();
@@ -464,19 +416,19 @@ bool Value::operator==(const Value& other) const {
         case Type::Null:
             return true;
         case Type::String:
-            return node_->text == other.node_->text;
+            return asString() == other.asString();
         case Type::Data:
-            return node_->data() == other.node_->data();
+            return asData() == other.asData();
         case Type::Date:
-            return node_->number.d == other.node_->number.d;
+            return number().d == other.number().d;
         case Type::Uid:
-            return node_->number.u == other.node_->number.u;
+            return number().u == other.number().u;
         case Type::Array:
             return asArray() == other.asArray();
         case Type::Dictionary:
             return asDictionary() == other.asDictionary();
         case Type::Object:
-            return node_->object() == other.node_->object();
+            return payload_.node == other.payload_.node;
         default:
             return false;
     }
@@ -503,15 +455,15 @@ std::string Value::description() const {
         case Type::Boolean:
         case Type::Integer:
         case Type::Real:
-            return isDecimal() ? node_->text : numberDescription();
+            return isDecimal() ? decimalText() : numberDescription();
         case Type::String:
-            return "\"" + node_->text + "\"";
+            return "\"" + asString() + "\"";
         case Type::Data:
-            return "<data " + std::to_string(node_->data().size()) + " bytes>";
+            return "<data " + std::to_string(asData().size()) + " bytes>";
         case Type::Date:
-            return "<date " + std::to_string(node_->number.d) + ">";
+            return "<date " + std::to_string(number().d) + ">";
         case Type::Uid:
-            return "<uid " + std::to_string(node_->number.u) + ">";
+            return "<uid " + std::to_string(number().u) + ">";
         case Type::Object:
             return "<object>";
         case Type::Array: {
@@ -540,11 +492,11 @@ std::string Value::description() const {
 
 // ---- Array ------------------------------------------------------------------
 
-Array::Array() : storage_(std::make_shared<OrderedArrayStorage>()) {}
+Array::Array() : storage_(makeNode<OrderedArrayStorage>()) {}
 Array::Array(std::initializer_list<Value> values)
-    : storage_(std::make_shared<OrderedArrayStorage>(std::vector<Value>(values))) {}
-Array::Array(std::vector<Value> values) : storage_(std::make_shared<OrderedArrayStorage>(std::move(values))) {}
-Array::Array(std::shared_ptr<ArrayStorage> storage) : storage_(std::move(storage)) {}
+    : storage_(makeNode<OrderedArrayStorage>(std::vector<Value>(values))) {}
+Array::Array(std::vector<Value> values) : storage_(makeNode<OrderedArrayStorage>(std::move(values))) {}
+Array::Array(Retained<ArrayStorage> storage) : storage_(std::move(storage)) {}
 
 const Value& Array::operator[](size_t index) const {
     const std::span<const Value> all = storage_->values();
@@ -568,11 +520,11 @@ Array Array::copy() const {
 
 // ---- Dictionary -------------------------------------------------------------
 
-Dictionary::Dictionary() : storage_(std::make_shared<OrderedDictionaryStorage>()) {}
+Dictionary::Dictionary() : storage_(makeNode<OrderedDictionaryStorage>()) {}
 Dictionary::Dictionary(std::initializer_list<Entry> entries) : Dictionary() {
     for (const auto& [key, value] : entries) set(key, value);
 }
-Dictionary::Dictionary(std::shared_ptr<DictionaryStorage> storage) : storage_(std::move(storage)) {}
+Dictionary::Dictionary(Retained<DictionaryStorage> storage) : storage_(std::move(storage)) {}
 
 const Value& Dictionary::get(std::string_view key) const {
     const Value* found = storage_->find(key);

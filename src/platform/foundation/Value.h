@@ -3,11 +3,16 @@
 // The property-list object model: null, boolean, number, string, data, date,
 // array, dictionary, plus archive UIDs and native objects.
 //
-// A Value is a cheap, reference-counted handle. Scalars are immutable.
+// A Value is a small handle. Scalars (null, booleans, numbers, dates, UIDs)
+// live in the handle itself and cost no allocation; strings, data, containers,
+// native objects and decimal numbers live in one reference-counted node the
+// handle points at. Scalars are immutable.
 // Arrays and dictionaries are mutable containers shared by reference, like
 // the platform's mutable collections: copying a Value that holds an array
 // copies the reference, and a change through one handle is seen by all.
 // `==` compares contents deeply; `isIdenticalTo` compares identity.
+
+#include "platform/foundation/ValueNode.h"
 
 #include <any>
 #include <cstddef>
@@ -45,11 +50,16 @@ class Array;
 class ArrayStorage;
 class Dictionary;
 class DictionaryStorage;
-struct ValueNode;
+
+// A string's node: the text asString() hands out.
+struct StringValueNode final : ValueNode {
+    explicit StringValueNode(std::string s) : text(std::move(s)) {}
+    const std::string text;
+};
 
 class Value {
 public:
-    enum class Type { Null, Boolean, Integer, Real, String, Data, Date, Array, Dictionary, Uid, Object };
+    enum class Type : uint8_t { Null, Boolean, Integer, Real, String, Data, Date, Array, Dictionary, Uid, Object };
 
     // Type codes of numbers, as the platform's number objects keep them.
     static constexpr char kTypeBool = 'c';
@@ -59,8 +69,39 @@ public:
     static constexpr char kTypeFloat = 'f';
     static constexpr char kTypeDouble = 'd';
 
-    Value();  // null
-    Value(std::nullptr_t) : Value() {}
+    Value() noexcept = default;  // null
+    Value(std::nullptr_t) noexcept {}
+    Value(const Value& other) noexcept : type_(other.type_), numberType_(other.numberType_), flags_(other.flags_) {
+        payload_.bits = other.payload_.bits;
+        if (flags_ & kNode) payload_.node->retain();
+    }
+    Value(Value&& other) noexcept : type_(other.type_), numberType_(other.numberType_), flags_(other.flags_) {
+        payload_.bits = other.payload_.bits;
+        other.type_ = Type::Null;
+        other.numberType_ = 0;
+        other.flags_ = 0;
+        other.payload_.bits = 0;
+    }
+    Value& operator=(const Value& other) noexcept {
+        Value copy(other);
+        swap(copy);
+        return *this;
+    }
+    Value& operator=(Value&& other) noexcept {
+        Value moved(std::move(other));
+        swap(moved);
+        return *this;
+    }
+    ~Value() {
+        if (flags_ & kNode) payload_.node->release();
+    }
+    void swap(Value& other) noexcept {
+        std::swap(type_, other.type_);
+        std::swap(numberType_, other.numberType_);
+        std::swap(flags_, other.flags_);
+        std::swap(payload_.bits, other.payload_.bits);
+    }
+
     Value(bool b);
     Value(int i);
     Value(long i);
@@ -88,12 +129,12 @@ public:
     // A native object (a frame, a boxed rectangle, ...). Not written to property lists.
     static Value object(std::any object);
 
-    Type type() const;
+    Type type() const { return type_; }
     bool isNull() const { return type() == Type::Null; }
     bool isBool() const { return type() == Type::Boolean; }
     bool isInteger() const { return type() == Type::Integer; }
     bool isReal() const { return type() == Type::Real; }
-    bool isNumber() const;  // boolean, integer or real
+    bool isNumber() const { return type_ == Type::Boolean || type_ == Type::Integer || type_ == Type::Real; }
     bool isString() const { return type() == Type::String; }
     bool isData() const { return type() == Type::Data; }
     bool isDate() const { return type() == Type::Date; }
@@ -101,9 +142,9 @@ public:
     bool isDictionary() const { return type() == Type::Dictionary; }
     bool isUid() const { return type() == Type::Uid; }
     bool isObject() const { return type() == Type::Object; }
-    bool isUnsigned() const;  // an integer kept as unsigned 64-bit
-    bool isDecimal() const;   // a number made by decimal()
-    char numberType() const;  // the type code of a number, 0 for other types
+    bool isUnsigned() const { return flags_ & kUnsigned; }  // an integer kept as unsigned 64-bit
+    bool isDecimal() const { return flags_ & kDecimal; }    // a number made by decimal()
+    char numberType() const { return numberType_; }         // the type code of a number, 0 for other types
     const char* typeName() const;
 
     // Conversions, as the platform's accessors behave: numbers convert among
@@ -114,7 +155,9 @@ public:
     uint64_t asUInt(uint64_t fallback = 0) const;
     double asDouble(double fallback = 0) const;
     // The text of a string; empty for other types.
-    const std::string& asString() const;
+    const std::string& asString() const {
+        return type_ == Type::String ? static_cast<const StringValueNode*>(payload_.node)->text : emptyString();
+    }
     std::optional<std::string> stringValue() const;  // none unless a string
     const Bytes& asData() const;                     // empty unless data
     std::optional<Date> asDate() const;
@@ -142,9 +185,16 @@ public:
     // Deep equality (the platform's isEqual:): numbers and booleans compare by
     // value, containers by contents, native objects by identity.
     bool operator==(const Value& other) const;
-    bool isIdenticalTo(const Value& other) const { return node_ == other.node_; }
-    // What identifies this very value (equal for identical values).
-    const void* identity() const { return node_.get(); }
+    // Values in nodes are identical when they share the node; scalars held
+    // in the handle have no identity apart from their contents, so they are
+    // identical when they have the same type, type code and bits.
+    bool isIdenticalTo(const Value& other) const {
+        return type_ == other.type_ && numberType_ == other.numberType_ && flags_ == other.flags_ &&
+               payload_.bits == other.payload_.bits;
+    }
+    // The node that identifies this very value; null for a scalar held in the
+    // handle (see isIdenticalTo).
+    const void* identity() const { return (flags_ & kNode) ? payload_.node : nullptr; }
 
     // A copy that shares nothing mutable with this value.
     Value deepCopy() const;
@@ -153,19 +203,43 @@ public:
     std::string description() const;
 
 private:
-    explicit Value(std::shared_ptr<const ValueNode> node) : node_(std::move(node)) {}
-    std::shared_ptr<const ValueNode> node_;
+    // What the handle holds: a scalar's bits or the node.
+    union Payload {
+        uint64_t bits;
+        bool b;
+        int64_t i;
+        uint64_t u;
+        double d;  // also a date's seconds since the reference date
+        ValueNode* node;
+    };
+    struct DataNode;
+    struct ObjectNode;
+    struct DecimalNode;
+
+    static constexpr uint8_t kUnsigned = 1;  // an integer beyond int64_t, kept as uint64_t
+    static constexpr uint8_t kNode = 2;      // payload_.node is set and counted
+    static constexpr uint8_t kDecimal = 4;   // the node is a DecimalNode holding the number
+
+    static const std::string& emptyString();
+    // A value in a new node of the given type.
+    Value(Type type, Retained<ValueNode> node) : type_(type), flags_(kNode) { payload_.node = node.take(); }
+    // The number's bits, wherever they are kept.
+    const Payload& number() const;
+
+    Type type_ = Type::Null;
+    char numberType_ = 0;
+    uint8_t flags_ = 0;
+    Payload payload_{0};
+
     friend class Array;
     friend class Dictionary;
 };
 
 // What holds an Array's elements. The ordered vector is the default; other
 // storages (a decoder's compact, possibly immutable containers) plug in behind
-// the same Array, so their users see ordinary arrays.
-class ArrayStorage {
+// the same Array, so their users see ordinary arrays. Made with makeNode.
+class ArrayStorage : public ValueNode {
 public:
-    virtual ~ArrayStorage() = default;
-
     // The elements, contiguous; valid until the next change.
     virtual std::span<const Value> values() const = 0;
     // Throws std::out_of_range (or a subclass) for an index not below the count.
@@ -183,12 +257,11 @@ protected:
     uint64_t mutations_ = 0;
 };
 
-// What holds a Dictionary's entries; the insertion-ordered table is the default.
-class DictionaryStorage {
+// What holds a Dictionary's entries; the insertion-ordered table is the
+// default. Made with makeNode.
+class DictionaryStorage : public ValueNode {
 public:
     using Entry = std::pair<std::string, Value>;
-
-    virtual ~DictionaryStorage() = default;
 
     virtual size_t size() const = 0;
     // The value under a key, or null when absent.
@@ -251,7 +324,7 @@ public:
     Array(std::initializer_list<Value> values);
     explicit Array(std::vector<Value> values);
     // An array over another storage.
-    explicit Array(std::shared_ptr<ArrayStorage> storage);
+    explicit Array(Retained<ArrayStorage> storage);
 
     size_t size() const { return storage_->values().size(); }
     bool empty() const { return size() == 0; }
@@ -280,7 +353,7 @@ public:
     Array copy() const;  // a new array in the default storage holding the same elements
 
 private:
-    std::shared_ptr<ArrayStorage> storage_;
+    Retained<ArrayStorage> storage_;
     friend class Value;
 };
 
@@ -328,7 +401,7 @@ public:
     Dictionary();
     Dictionary(std::initializer_list<Entry> entries);
     // A dictionary over another storage.
-    explicit Dictionary(std::shared_ptr<DictionaryStorage> storage);
+    explicit Dictionary(Retained<DictionaryStorage> storage);
 
     size_t size() const { return storage_->size(); }
     bool empty() const { return size() == 0; }
@@ -351,8 +424,16 @@ public:
     Dictionary copy() const;  // a new dictionary in the default storage holding the same values
 
 private:
-    std::shared_ptr<DictionaryStorage> storage_;
+    Retained<DictionaryStorage> storage_;
     friend class Value;
 };
+
+inline const ArrayStorage* Value::arrayStorage() const {
+    return type_ == Type::Array ? static_cast<const ArrayStorage*>(payload_.node) : nullptr;
+}
+
+inline const DictionaryStorage* Value::dictionaryStorage() const {
+    return type_ == Type::Dictionary ? static_cast<const DictionaryStorage*>(payload_.node) : nullptr;
+}
 
 }  // namespace foundation

@@ -13,9 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <new>
-#include <utility>
 
 namespace foundation {
 
@@ -68,32 +66,5 @@ public:
     // Gives a block back, from any thread.
     static void release(void* block) noexcept;
 };
-
-// A standard allocator over the arena, for allocate_shared and the like.
-// Stateless: a release finds its chunk from the address alone.
-template <class T>
-struct ValueArenaAllocator {
-    using value_type = T;
-
-    ValueArenaAllocator() = default;
-    template <class U>
-    ValueArenaAllocator(const ValueArenaAllocator<U>&) {}
-
-    T* allocate(size_t n) { return static_cast<T*>(ValueArena::allocate(n * sizeof(T), alignof(T))); }
-    void deallocate(T* block, size_t) noexcept { ValueArena::release(block); }
-
-    template <class U>
-    bool operator==(const ValueArenaAllocator<U>&) const {
-        return true;
-    }
-};
-
-// A shared object in the arena while a scope lives on this thread, on the
-// heap otherwise.
-template <class T, class... Args>
-std::shared_ptr<T> makeSharedInArena(Args&&... args) {
-    if (ValueArena::active()) return std::allocate_shared<T>(ValueArenaAllocator<T>(), std::forward<Args>(args)...);
-    return std::make_shared<T>(std::forward<Args>(args)...);
-}
 
 }  // namespace foundation
