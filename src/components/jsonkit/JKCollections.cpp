@@ -1,6 +1,5 @@
 #include "components/jsonkit/JKCollections.h"
 
-#include "components/jsonkit/JKTokenCache.h"
 #include "platform/foundation/Exceptions.h"
 
 #include <algorithm>
@@ -105,19 +104,31 @@ void JKArray::removeAll() {
 
 // ---- JKDictionary -------------------------------------------------------------
 
-JKDictionary::JKDictionary(JKCollectionKey, std::vector<Pair>& pairs, size_t first, bool isMutable)
-    : capacity_(capacityFor(pairs.size() - first)),
-      table_(allocateTable(capacity_, !isMutable && foundation::ValueArena::active())) {
+JKDictionary::JKDictionary(JKCollectionKey, std::vector<Pair>& pairs, size_t first, bool isMutable) {
     mutations_ = isMutable ? 1 : 0;
-    for (size_t i = first; i < pairs.size(); ++i)
-        add(pairs[i].keyHash, std::move(pairs[i].key), std::move(pairs[i].value));
+    const size_t capacity = capacityFor(pairs.size() - first);
+    // An immutable table never grows: room for its pairs is all it needs.
+    allocate(capacity, isMutable ? capacity : std::min(capacity, pairs.size() - first),
+             !isMutable && foundation::ValueArena::active());
+    try {
+        for (size_t i = first; i < pairs.size(); ++i) add(pairs[i].keyHash, pairs[i].key(), std::move(pairs[i].value));
+    } catch (...) {
+        destroyTable();
+        throw;
+    }
 }
+
+JKDictionary::~JKDictionary() { destroyTable(); }
 
 void JKDictionary::allocWithZone() {
     throw NSInvalidArgumentException(exceptionReason(kPrivateClass, "JKDictionary", "allocWithZone:", "JKDictionary"));
 }
 
-uint64_t JKDictionary::hashKey(std::string_view key) { return JKTokenCache::hash(JKTokenCache::kHashSeed, key); }
+uint64_t JKDictionary::hashKey(std::string_view key) {
+    uint64_t h = 1402737925;
+    for (char c : key) h = ((h * 33 + static_cast<uint8_t>(c)) - 29) ^ (h >> 19);
+    return h;
+}
 
 size_t JKDictionary::capacityFor(size_t count) {
     const double target = std::floor(static_cast<double>(count) * 1.33);
@@ -126,28 +137,47 @@ size_t JKDictionary::capacityFor(size_t count) {
     return found == std::end(kCapacities) ? kCapacities[std::size(kCapacities) - 1] : *found;
 }
 
-JKDictionary::Table JKDictionary::allocateTable(size_t capacity, bool inArena) {
-    const size_t bytes = capacity * sizeof(JKHashTableEntry);
-    if (capacity > std::numeric_limits<size_t>::max() / sizeof(JKHashTableEntry))
+void JKDictionary::allocate(size_t capacity, size_t room, bool inArena) {
+    static_assert(alignof(JKHashTableEntry) >= alignof(uint32_t));
+    constexpr size_t kLargest = std::numeric_limits<size_t>::max() / 2;
+    if (room > kLargest / sizeof(JKHashTableEntry) || capacity > kLargest / sizeof(uint32_t))
         throw NSMallocException("Unable to allocate memory for hash table.");
-    void* memory = nullptr;
-    try {
-        memory = inArena ? foundation::ValueArena::allocate(bytes, alignof(JKHashTableEntry)) : ::operator new(bytes);
-    } catch (const std::bad_alloc&) {
-        throw NSMallocException("Unable to allocate memory for hash table.");
+    // The buckets first, as a walk reads them, then the entries.
+    const size_t bucketBytes = (capacity * sizeof(uint32_t) + alignof(JKHashTableEntry) - 1) /
+                               alignof(JKHashTableEntry) * alignof(JKHashTableEntry);
+    const size_t bytes = bucketBytes + room * sizeof(JKHashTableEntry);
+    void* block = nullptr;
+    if (bytes > 0) {
+        try {
+            block =
+                inArena ? foundation::ValueArena::allocate(bytes, alignof(JKHashTableEntry)) : ::operator new(bytes);
+        } catch (const std::bad_alloc&) {
+            throw NSMallocException("Unable to allocate memory for hash table.");
+        }
     }
-    auto* table = static_cast<JKHashTableEntry*>(memory);
-    for (size_t i = 0; i < capacity; ++i) new (&table[i]) JKHashTableEntry();
-    return Table(table, TableDeleter{capacity, inArena});
+    block_ = block;
+    blockBytes_ = bytes;
+    inArena_ = inArena;
+    capacity_ = capacity;
+    room_ = room;
+    count_ = 0;
+    buckets_ = static_cast<uint32_t*>(block);
+    entries_ = block ? reinterpret_cast<JKHashTableEntry*>(static_cast<char*>(block) + bucketBytes) : nullptr;
+    std::fill_n(buckets_, capacity, kFree);
 }
 
-void JKDictionary::TableDeleter::operator()(JKHashTableEntry* table) const {
-    for (size_t i = 0; i < capacity; ++i) table[i].~JKHashTableEntry();
-    if (inArena) {
-        foundation::ValueArena::release(table);
+void JKDictionary::destroyTable() {
+    std::destroy_n(entries_, count_);
+    if (inArena_) {
+        if (block_) foundation::ValueArena::release(block_);
     } else {
-        ::operator delete(table);
+        ::operator delete(block_);
     }
+    block_ = nullptr;
+    blockBytes_ = 0;
+    entries_ = nullptr;
+    buckets_ = nullptr;
+    count_ = capacity_ = room_ = 0;
 }
 
 void JKDictionary::requireMutable(const char* selector) const {
@@ -161,9 +191,9 @@ std::optional<size_t> JKDictionary::bucketOf(std::string_view key) const {
     const uint64_t hash = hashKey(key);
     size_t index = hash % capacity_;
     for (size_t visited = 0; visited < capacity_; ++visited) {
-        const JKHashTableEntry& at = table_[index];
-        if (!at.occupied) return std::nullopt;
-        if (at.keyHash == hash && at.entry.first == key) return index;
+        const uint32_t at = buckets_[index];
+        if (at == kFree) return std::nullopt;
+        if (entries_[at].keyHash == hash && entries_[at].entry.first == key) return index;
         if (++index == capacity_) index = 0;
     }
     return std::nullopt;
@@ -171,64 +201,90 @@ std::optional<size_t> JKDictionary::bucketOf(std::string_view key) const {
 
 const Value* JKDictionary::find(std::string_view key) const {
     const std::optional<size_t> index = bucketOf(key);
-    return index ? &table_[*index].entry.second : nullptr;
+    return index ? &entries_[buckets_[*index]].entry.second : nullptr;
 }
 
-// Takes the first free bucket from the entry's home. Keys met on the way are
-// known to differ, so nothing is compared.
-void JKDictionary::place(uint64_t keyHash, Entry&& entry) {
-    size_t index = keyHash % capacity_;
+// Puts an entry in the first free bucket from its home. Keys met on the way
+// are known to differ, so nothing is compared.
+void JKDictionary::place(uint32_t entry) {
+    size_t index = entries_[entry].keyHash % capacity_;
     for (size_t visited = 0; visited < capacity_; ++visited) {
-        JKHashTableEntry& at = table_[index];
-        if (!at.occupied) {
-            at.fill(keyHash, std::move(entry));
-            ++count_;
+        if (buckets_[index] == kFree) {
+            buckets_[index] = entry;
+            return;
+        }
+        if (++index == capacity_) index = 0;
+    }
+    throw NSMallocException("Unable to allocate memory for hash table.");  // callers leave a bucket free
+}
+
+void JKDictionary::add(uint64_t keyHash, std::string_view key, Value value) {
+    // The search for an equal key ends at the first free bucket from the
+    // key's home, which is where a new entry goes.
+    size_t index = capacity_ > 0 ? keyHash % capacity_ : 0;
+    for (size_t visited = 0; visited < capacity_; ++visited) {
+        const uint32_t at = buckets_[index];
+        if (at == kFree) break;
+        if (entries_[at].keyHash == keyHash && entries_[at].entry.first == key) {
+            entries_[at].entry.second = std::move(value);  // an equal key keeps its bucket and takes the new value
             return;
         }
         if (++index == capacity_) index = 0;
     }
     // Only a table at the largest listed size can be full; storing nothing
     // would lose the pair without a word.
-    throw NSMallocException("Unable to allocate memory for hash table.");
+    if (count_ == room_ || count_ == capacity_) throw NSMallocException("Unable to allocate memory for hash table.");
+    const auto entry = static_cast<uint32_t>(count_);
+    new (&entries_[entry]) JKHashTableEntry{keyHash, Entry(std::string(key), std::move(value))};
+    ++count_;
+    buckets_[index] = entry;
 }
 
-void JKDictionary::add(uint64_t keyHash, std::string key, Value value) {
-    if (capacity_ > 0) {
-        size_t index = keyHash % capacity_;
-        for (size_t visited = 0; visited < capacity_; ++visited) {
-            JKHashTableEntry& at = table_[index];
-            if (!at.occupied) break;
-            if (at.keyHash == keyHash && at.entry.first == key) {
-                at.entry.second = std::move(value);  // an equal key keeps its bucket and takes the new value
-                return;
-            }
-            if (++index == capacity_) index = 0;
-        }
-    }
-    place(keyHash, Entry(std::move(key), std::move(value)));
-}
-
+// Moves the entries over to a new table, placed in the old one's bucket order.
 void JKDictionary::rebuild(size_t capacity) {
-    Table old = allocateTable(capacity, false);
-    std::swap(old, table_);
-    const size_t oldCapacity = capacity_;
-    capacity_ = capacity;
-    count_ = 0;
-    for (size_t i = 0; i < oldCapacity; ++i)
-        if (old[i].occupied) place(old[i].keyHash, std::move(old[i].entry));
+    JKHashTableEntry* const oldEntries = entries_;
+    const uint32_t* const oldBuckets = buckets_;
+    void* const oldBlock = block_;
+    const bool oldInArena = inArena_;
+    const size_t oldCapacity = capacity_, oldCount = count_;
+    allocate(capacity, capacity, false);  // when it throws, the table is as it was
+    for (size_t i = 0; i < oldCapacity; ++i) {
+        const uint32_t at = oldBuckets[i];
+        if (at == kFree) continue;
+        const auto entry = static_cast<uint32_t>(count_);
+        new (&entries_[entry]) JKHashTableEntry(std::move(oldEntries[at]));
+        ++count_;
+        place(entry);  // cannot fail: the new table is larger
+    }
+    std::destroy_n(oldEntries, oldCount);
+    if (oldInArena) {
+        if (oldBlock) foundation::ValueArena::release(oldBlock);
+    } else {
+        ::operator delete(oldBlock);
+    }
 }
 
 void JKDictionary::set(std::string key, Value value) {
     requireMutable("setObject:forKey:");
     const size_t wanted = capacityFor(count_ + 1);
     if (capacity_ < wanted) rebuild(wanted);
-    const uint64_t keyHash = hashKey(key);  // before the key moves away
-    add(keyHash, std::move(key), std::move(value));
+    const uint64_t keyHash = hashKey(key);
+    add(keyHash, key, std::move(value));
     mutated();
 }
 
 void JKDictionary::removeBucket(size_t index) {
-    table_[index].clear();
+    // The last entry fills the freed one's place, so the entries stay packed.
+    const uint32_t freed = buckets_[index];
+    const auto last = static_cast<uint32_t>(count_ - 1);
+    buckets_[index] = kFree;
+    if (freed != last) {
+        entries_[freed] = std::move(entries_[last]);
+        size_t at = entries_[freed].keyHash % capacity_;
+        while (buckets_[at] != last) at = at + 1 == capacity_ ? 0 : at + 1;
+        buckets_[at] = freed;
+    }
+    std::destroy_at(&entries_[last]);
     --count_;
     // Entries after the freed bucket, up to the next free one, may have
     // passed over it from their homes: each goes back to the first free
@@ -236,13 +292,10 @@ void JKDictionary::removeBucket(size_t index) {
     size_t next = index;
     for (size_t visited = 1; visited < capacity_; ++visited) {
         if (++next == capacity_) next = 0;
-        JKHashTableEntry& at = table_[next];
-        if (!at.occupied) return;
-        const uint64_t keyHash = at.keyHash;
-        Entry moving = std::move(at.entry);
-        at.clear();
-        --count_;
-        place(keyHash, std::move(moving));
+        const uint32_t moving = buckets_[next];
+        if (moving == kFree) return;
+        buckets_[next] = kFree;
+        place(moving);
     }
 }
 
@@ -256,14 +309,15 @@ void JKDictionary::remove(std::string_view key) {
 
 void JKDictionary::removeAll() {
     requireMutable("removeAllObjects");
-    for (size_t i = 0; i < capacity_; ++i) table_[i].clear();
+    std::destroy_n(entries_, count_);
     count_ = 0;
+    std::fill_n(buckets_, capacity_, kFree);
     mutated();
 }
 
 const foundation::DictionaryStorage::Entry* JKDictionary::entryFrom(size_t& position) const {
     for (; position < capacity_; ++position)
-        if (table_[position].occupied) return &table_[position].entry;
+        if (buckets_[position] != kFree) return &entries_[buckets_[position]].entry;
     return nullptr;
 }
 

@@ -90,48 +90,37 @@ private:
     size_t capacity_;
 };
 
-// One bucket of a dictionary's table; a free bucket holds no entry (nothing
-// is constructed there) and a zero hash.
+// An entry of a dictionary with the hash it is placed by.
 struct JKHashTableEntry {
-    using Entry = foundation::DictionaryStorage::Entry;
-
-    uint64_t keyHash = 0;
-    bool occupied = false;
-    union {
-        Entry entry;
-    };
-
-    JKHashTableEntry() {}
-    ~JKHashTableEntry() { clear(); }
-    JKHashTableEntry(const JKHashTableEntry&) = delete;
-    JKHashTableEntry& operator=(const JKHashTableEntry&) = delete;
-
-    void fill(uint64_t hash, Entry&& from) {
-        new (&entry) Entry(std::move(from));
-        keyHash = hash;
-        occupied = true;
-    }
-    void clear() {
-        if (occupied) entry.~Entry();
-        keyHash = 0;
-        occupied = false;
-    }
+    uint64_t keyHash;
+    foundation::DictionaryStorage::Entry entry;
 };
 
 // A dictionary in an open-addressing table whose sizes come from a fixed list
 // of 40 capacities. Lookups probe from the key's home bucket to the first
 // free one; removal moves the entries after it back toward their homes, so
 // no deletion markers are needed. Walks go in bucket order.
+//
+// A bucket holds the number of an entry; the entries lie packed in the same
+// block after the buckets, in the order they were added, so an immutable
+// dictionary takes room for exactly its pairs (a mutable one for as many as
+// it has buckets).
 class JKDictionary final : public foundation::DictionaryStorage {
 public:
-    // A key with its hash, as the decoder hands them over.
+    // A key with its hash, as the decoder hands them over: a key as written
+    // in the input stays there until the dictionary copies it; one that had
+    // to be unescaped is kept in `unescapedKey`.
     struct Pair {
         uint64_t keyHash;
-        std::string key;
+        std::string_view inputKey;
+        std::string unescapedKey;
         foundation::Value value;
+
+        std::string_view key() const { return unescapedKey.empty() ? inputKey : std::string_view(unescapedKey); }
     };
 
     JKDictionary(JKCollectionKey, std::vector<Pair>& pairs, size_t first, bool isMutable);
+    ~JKDictionary() override;
 
     [[noreturn]] static void allocWithZone();
 
@@ -145,7 +134,17 @@ public:
     bool isMutable() const { return mutations_ != 0; }
     // The bucket holding a key, none when absent.
     std::optional<size_t> bucketOf(std::string_view key) const;
-    const JKHashTableEntry& bucket(size_t index) const { return table_[index]; }
+    // The entry in a bucket; null when the bucket is free.
+    const JKHashTableEntry* bucket(size_t index) const {
+        return buckets_[index] == kFree ? nullptr : &entries_[buckets_[index]];
+    }
+
+    // Asks for the whole table to be loaded at once, ahead of a walk that
+    // would otherwise wait for it a line at a time.
+    void prefetch() const {
+        for (size_t offset = 0; offset < blockBytes_; offset += 64)
+            __builtin_prefetch(static_cast<const char*>(block_) + offset);
+    }
 
     size_t size() const override { return count_; }
     const foundation::Value* find(std::string_view key) const override;
@@ -155,25 +154,27 @@ public:
     const Entry* entryFrom(size_t& position) const override;
 
 private:
-    // Destroys the buckets and gives their memory back where it came from.
-    struct TableDeleter {
-        size_t capacity = 0;
-        bool inArena = false;
-        void operator()(JKHashTableEntry* table) const;
-    };
-    using Table = std::unique_ptr<JKHashTableEntry[], TableDeleter>;
+    static constexpr uint32_t kFree = UINT32_MAX;
 
-    static Table allocateTable(size_t capacity, bool inArena);
+    // Takes a block for `capacity` buckets, all free, and `room` entries.
+    void allocate(size_t capacity, size_t room, bool inArena);
+    // Destroys the entries and gives the block back.
+    void destroyTable();
     void rebuild(size_t capacity);
-    void add(uint64_t keyHash, std::string key, foundation::Value value);
-    void place(uint64_t keyHash, Entry&& entry);
+    void add(uint64_t keyHash, std::string_view key, foundation::Value value);
+    void place(uint32_t entry);
     void removeBucket(size_t index);
     void requireMutable(const char* selector) const;
     void mutated();
 
     size_t count_ = 0;
     size_t capacity_ = 0;
-    Table table_;
+    size_t room_ = 0;                      // entries the block has room for
+    JKHashTableEntry* entries_ = nullptr;  // count_ constructed, in the order added
+    uint32_t* buckets_ = nullptr;          // capacity_ entry numbers or kFree
+    void* block_ = nullptr;
+    size_t blockBytes_ = 0;
+    bool inArena_ = false;
 };
 
 // Walks a dictionary's keys in bucket order, holding the dictionary.

@@ -1,5 +1,6 @@
 #include "components/jsonkit/JKSerializer.h"
 
+#include "components/jsonkit/JKCollections.h"
 #include "components/jsonkit/JKUtf8.h"
 #include "platform/foundation/Utf8.h"
 
@@ -9,6 +10,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <typeinfo>
 
 namespace jsonkit {
 
@@ -97,20 +99,6 @@ struct PlainBytes {
     }
 };
 
-// Whether any of the 8 bytes at `bytes` may need more than a copy: a control
-// character, a byte from 0x80, '"', '\\' or an escaped '/'. It may answer
-// true for plain bytes, never false for others; the exact test follows.
-bool mayNeedEscape(const uint8_t* bytes, bool escapeSlash) {
-    constexpr uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
-    uint64_t word = 0;
-    std::memcpy(&word, bytes, sizeof word);
-    auto hasZeroByte = [](uint64_t x) { return (x - kOnes) & ~x & kHighs; };
-    uint64_t found = (word & kHighs) | ((word - kOnes * 0x20) & ~word & kHighs) | hasZeroByte(word ^ (kOnes * '"')) |
-                     hasZeroByte(word ^ (kOnes * '\\'));
-    if (escapeSlash) found |= hasZeroByte(word ^ (kOnes * '/'));
-    return found != 0;
-}
-
 const PlainBytes kPlainKeepingSlash(false);
 const PlainBytes kPlainEscapingSlash(true);
 
@@ -124,12 +112,15 @@ bool Encoder::writeString(std::string_view text) {
     if (quotes) out += '"';
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
     const uint8_t* const end = bytes + text.size();
+    // Bytes that go over as they are collect in one run from `pending`,
+    // copied when an escape interrupts it or the text ends.
+    const uint8_t* pending = bytes;
+    auto flush = [&](const uint8_t* upTo) {
+        out.append(reinterpret_cast<const char*>(pending), static_cast<size_t>(upTo - pending));
+    };
     for (const uint8_t* at = bytes; at < end;) {
-        const uint8_t* run = at;
-        while (end - run >= 8 && !mayNeedEscape(run, escapeSlash)) run += 8;
-        while (run < end && plain[*run]) ++run;
-        out.append(reinterpret_cast<const char*>(at), static_cast<size_t>(run - at));
-        at = run;
+        while (end - at >= 8 && !jkMayEndPlainRun(at, escapeSlash)) at += 8;
+        while (at < end && plain[*at]) ++at;
         if (at == end) break;
         const uint8_t byte = *at;
         char escape[16];
@@ -142,8 +133,7 @@ bool Encoder::writeString(std::string_view text) {
                 return false;
             }
             if (!escapeUnicode) {
-                out.append(reinterpret_cast<const char*>(at), length);
-                at += length;
+                at += length;  // valid UTF-8 stays in the run
                 continue;
             }
             const uint8_t* next = nullptr;
@@ -157,10 +147,12 @@ bool Encoder::writeString(std::string_view text) {
                 std::snprintf(escape, sizeof escape, "\\u%4.4x\\u%4.4x", (codePoint >> 10) + 0xD7C0,
                               (codePoint & 0x3FF) | 0xDC00);
             }
+            flush(at);
             out += escape;
-            at = next;
+            at = pending = next;
             continue;
         }
+        flush(at);
         switch (byte) {
             case '\b':
                 out += "\\b";
@@ -190,8 +182,9 @@ bool Encoder::writeString(std::string_view text) {
                 std::snprintf(escape, sizeof escape, "\\u%4.4x", byte);
                 out += escape;
         }
-        ++at;
+        pending = ++at;
     }
+    flush(end);
     if (quotes) out += '"';
     return true;
 }
@@ -301,10 +294,22 @@ bool Encoder::write(const Value& value, size_t depth, bool substitute) {
     const foundation::DictionaryStorage& dictionary = *value.dictionaryStorage();
     const uint64_t mutations = dictionary.mutations();
     const size_t first = entries_.size();
-    size_t position = 0;
-    for (const auto* entry = dictionary.entryFrom(position); entry; entry = dictionary.entryFrom(++position)) {
-        __builtin_prefetch(entry->second.identity());
-        entries_.push_back(entry);
+    if (typeid(dictionary) == typeid(JKDictionary)) {
+        // The decoder's own tables, walked in place rather than a virtual call per entry.
+        const auto& table = static_cast<const JKDictionary&>(dictionary);
+        table.prefetch();
+        for (size_t index = 0, capacity = table.capacity(); index < capacity; ++index) {
+            const JKHashTableEntry* bucket = table.bucket(index);
+            if (!bucket) continue;
+            __builtin_prefetch(bucket->entry.second.identity());
+            entries_.push_back(&bucket->entry);
+        }
+    } else {
+        size_t position = 0;
+        for (const auto* entry = dictionary.entryFrom(position); entry; entry = dictionary.entryFrom(++position)) {
+            __builtin_prefetch(entry->second.identity());
+            entries_.push_back(entry);
+        }
     }
     const size_t last = entries_.size();
     const bool pretty = options_ & JKEncodePrettyPrint;

@@ -2,19 +2,37 @@
 
 #include "platform/foundation/ValueArena.h"
 
+#include <cstring>
+
 namespace jsonkit {
 
 using foundation::Value;
 
-uint64_t JKTokenCache::hash(uint64_t seed, std::string_view bytes) {
-    uint64_t h = seed;
-    for (char c : bytes) h = ((h * 33 + static_cast<uint8_t>(c)) - 29) ^ (h >> 19);
+uint64_t JKTokenCache::hash(std::string_view bytes) {
+    constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
+    auto mix = [](uint64_t h, uint64_t word) {
+        h = (h ^ word) * kMultiplier;
+        return h ^ (h >> 29);
+    };
+    uint64_t h = kHashSeed ^ (bytes.size() * kMultiplier);
+    const char* at = bytes.data();
+    size_t left = bytes.size();
+    for (; left >= 8; at += 8, left -= 8) {
+        uint64_t word = 0;
+        std::memcpy(&word, at, 8);
+        h = mix(h, word);
+    }
+    if (left > 0) {
+        uint64_t word = 0;
+        std::memcpy(&word, at, left);
+        h = mix(h, word);
+    }
     return h;
 }
 
 Value JKTokenCache::string(std::string_view bytes) {
     if (bytes.empty()) return Value(std::string());
-    const uint64_t hash = JKTokenCache::hash(kHashSeed, bytes);
+    const uint64_t hash = JKTokenCache::hash(bytes);
     Item* replacement = nullptr;
     for (uint64_t i = 0; i < 4; ++i) {
         Item& item = items_[(hash + i * (bytes.size() + kString + 3)) & (kBucketCount - 1)];
@@ -31,12 +49,18 @@ Value JKTokenCache::string(std::string_view bytes) {
         foundation::ValueArena::Pause heap;
         return Value(bytes);
     }();
+    if (replacement->used) {
+        __builtin_prefetch(replacement->object.identity(), 1);
+        std::swap(retiring_[nextRetiring_], replacement->object);
+        nextRetiring_ = (nextRetiring_ + 1) % retiring_.size();
+    }
     *replacement = Item{object, true, hash};
     return object;
 }
 
 void JKTokenCache::clear() {
     for (Item& item : items_) item = Item{};
+    retiring_.fill(Value());
 }
 
 }  // namespace jsonkit

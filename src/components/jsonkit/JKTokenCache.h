@@ -2,6 +2,8 @@
 
 #include "platform/foundation/Value.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -22,8 +24,8 @@ public:
     static constexpr size_t kBucketCount = 1024;
     static constexpr uint64_t kHashSeed = 1402737925;
 
-    // The hash of value bytes after a seed.
-    static uint64_t hash(uint64_t seed, std::string_view bytes);
+    // The hash a string is placed by: a mix of its 8-byte words.
+    static uint64_t hash(std::string_view bytes);
 
     // An empty string is never cached.
     foundation::Value string(std::string_view bytes);
@@ -39,6 +41,11 @@ private:
     };
 
     std::vector<Item> items_ = std::vector<Item>(kBucketCount);
+    // Values pushed out of the table, let go a few pushes later: the node of
+    // a value made long ago is rarely in the cache, and in the meantime a
+    // prefetch brings it there for the count to drop.
+    std::array<foundation::Value, 16> retiring_;
+    size_t nextRetiring_ = 0;
 };
 
 }  // namespace jsonkit

@@ -157,6 +157,10 @@ size_t JSONDecoder::Parse::lineBreakAt(size_t at) const {
 }
 
 void JSONDecoder::Parse::skipWhiteSpace() {
+    if (!atEnd()) {  // most tokens follow another directly
+        const uint8_t byte = in_[index_];
+        if (byte > ' ' && byte < 0x80 && byte != '/') return;
+    }
     while (!atEnd()) {
         const uint8_t byte = in_[index_];
         if (byte == ' ' || byte == '\t') {
@@ -283,6 +287,7 @@ bool JSONDecoder::Parse::scanString() {
     while (at < length_) {
         // Plain printable ASCII goes over in one piece.
         size_t run = at;
+        while (length_ - run >= 8 && !jkMayEndPlainRun(in_ + run, false)) run += 8;
         while (run < length_ && in_[run] >= 0x20 && in_[run] < 0x80 && in_[run] != '"' && in_[run] != '\\') ++run;
         if (run > at) {
             if (copying) string_.append(reinterpret_cast<const char*>(in_ + at), run - at);
@@ -682,7 +687,11 @@ bool JSONDecoder::Parse::buildDictionary(Value& out, size_t depth) {
             record("Unexpected string.");
             return false;
         }
-        std::string key(value_);
+        // A key as written stays in the input, which outlives the parse; one
+        // unescaped into string_ is copied before the next token reuses it.
+        const bool keyInInput = value_.data() != string_.data();
+        JKDictionary::Pair pair{0, keyInInput ? value_ : std::string_view(), keyInInput ? std::string() : string_,
+                                Value()};
         if (!nextToken()) return false;
         if (token_ != Token::Colon) {
             record("Expected ':'.");
@@ -693,10 +702,9 @@ bool JSONDecoder::Parse::buildDictionary(Value& out, size_t depth) {
             recordExpectation(keyAllowed, commaAllowed, closeAllowed, "a value", "a '}'");
             return false;
         }
-        Value value;
-        if (!buildValue(value, depth)) return false;
-        const uint64_t keyHash = JKDictionary::hashKey(key);
-        pairs_.push_back({keyHash, std::move(key), std::move(value)});
+        if (!buildValue(pair.value, depth)) return false;
+        pair.keyHash = JKDictionary::hashKey(pair.key());
+        pairs_.push_back(std::move(pair));
         keyAllowed = false;
         commaAllowed = closeAllowed = true;
     }

@@ -29,6 +29,11 @@ TEST(JKSerializer, WritesTheExpectedText) {
         {Dictionary{{"b", 1}, {"a", Array{2}}}, 0, "{\"b\":1,\"a\":[2]}"},
         {Dictionary{{"b", 1}, {"a", Array{2}}}, JKEncodePrettyPrint, "{\n  \"a\": [\n    2\n  ],\n  \"b\": 1\n}"},
         {Array{"x", "x", "x"}, 0, "[\"x\",\"x\",\"x\"]"},
+        // Characters from 0x80 stay in the run of plain text around them, up
+        // to an escape on either side.
+        {Array{"\u65e5\"\u00e9\n\U0001F3AC plain text after/"}, 0,
+         "[\"\u65e5\\\"\u00e9\\n\U0001F3AC plain text after/\"]"},
+        {Array{"\u00e9\u00e9\"/"}, JKEncodeEscapeForwardSlash | JKEncodeEscapeUnicode, "[\"\\u00e9\\u00e9\\\"\\/\"]"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expected);

@@ -113,6 +113,12 @@ TEST(JSONDecoder, ReadsValuesAsTheyAreWritten) {
         {"[1]\xE2\x80\xA8\xC2\x85", JKDecodeUnicodeLineBreaks, Array{1}},
         {"{\"a\":1,\"b\":2,\"a\":3}", 0, Dictionary{{"a", 3}, {"b", 2}}},
         {"{\"\":{}, \"x\":[[]]}", 0, Dictionary{{"", Dictionary{}}, {"x", Array{Array{}}}}},
+        // Keys unescaped, as written, longer than a short string holds, and
+        // an unescaped one followed by a key as written.
+        {"{\"a\\\"b\":1,\"\\u00e9\":2,\"plain\":3,\"a key longer than sixteen bytes\":4,\"a\\\"b\":5}", 0,
+         Dictionary{{"a\"b", 5}, {"\u00e9", 2}, {"plain", 3}, {"a key longer than sixteen bytes", 4}}},
+        {"[{\"k\\n\":[\"v\\n\"],\"k\":{\"k\\n\":1}}]", 0,
+         Array{Dictionary{{"k\n", Array{"v\n"}}, {"k", Dictionary{{"k\n", 1}}}}}},
         {"[1.5e2, -7, 0.25, 1e-310]", 0, Array{150.0, -7, 0.25, 1e-310}},
     };
     for (const Case& c : cases) {
