@@ -55,15 +55,28 @@ struct StringHash {
 };
 
 // The default dictionary storage: entries in the order of their first
-// insertion, with an index from key to position.
+// insertion. Most dictionaries are small: those are searched in order; past
+// kLinearLimit entries an index from key to position keeps lookups constant.
 class OrderedDictionaryStorage final : public DictionaryStorage {
 public:
+    static constexpr size_t kLinearLimit = 8;
+
     size_t size() const override { return entries_.size(); }
     const Value* find(std::string_view key) const override {
-        auto it = index_.find(key);
-        return it == index_.end() ? nullptr : &entries_[it->second].second;
+        const size_t at = position(key);
+        return at == entries_.size() ? nullptr : &entries_[at].second;
     }
     void set(std::string key, Value value) override {
+        if (index_.empty()) {
+            const size_t at = position(key);
+            if (at < entries_.size()) {
+                entries_[at].second = std::move(value);
+                return;
+            }
+            entries_.emplace_back(std::move(key), std::move(value));
+            if (entries_.size() > kLinearLimit) reindex();
+            return;
+        }
         const auto [it, added] = index_.try_emplace(key, entries_.size());  // one lookup for both cases
         if (!added) {
             entries_[it->second].second = std::move(value);
@@ -72,11 +85,10 @@ public:
         entries_.emplace_back(std::move(key), std::move(value));
     }
     void remove(std::string_view key) override {
-        auto it = index_.find(key);
-        if (it == index_.end()) return;
-        entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(it->second));
-        index_.clear();
-        for (size_t i = 0; i < entries_.size(); ++i) index_.emplace(entries_[i].first, i);
+        const size_t at = position(key);
+        if (at == entries_.size()) return;
+        entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(at));
+        reindex();
     }
     void removeAll() override {
         entries_.clear();
@@ -87,6 +99,23 @@ public:
     }
 
 private:
+    // The position of a key's entry; size() when absent. The index exists
+    // exactly while there are more than kLinearLimit entries.
+    size_t position(std::string_view key) const {
+        if (index_.empty()) {
+            for (size_t i = 0; i < entries_.size(); ++i)
+                if (entries_[i].first == key) return i;
+            return entries_.size();
+        }
+        auto it = index_.find(key);
+        return it == index_.end() ? entries_.size() : it->second;
+    }
+    void reindex() {
+        index_.clear();
+        if (entries_.size() <= kLinearLimit) return;
+        for (size_t i = 0; i < entries_.size(); ++i) index_.emplace(entries_[i].first, i);
+    }
+
     std::vector<Entry> entries_;
     std::unordered_map<std::string, size_t, StringHash, std::equal_to<>> index_;
 };

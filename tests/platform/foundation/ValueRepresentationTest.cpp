@@ -1,10 +1,12 @@
 #include "platform/foundation/Value.h"
 
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 #include <limits>
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -192,6 +194,51 @@ TEST(ValueRepresentation, RetainedCountsEveryOwnerAndTheNodeDiesOnce) {
         }
         EXPECT_EQ(destroyed, 1);
     }
+}
+
+// A dictionary searched in order while small and through an index once
+// large finds, replaces and removes the same way on both sides of the limit,
+// and keeps the order of first insertion: checked against a model after
+// every change of a run that grows it past the limit and shrinks it back.
+TEST(ValueRepresentation, DictionariesBehaveAlikeSmallAndLarge) {
+    Dictionary dictionary;
+    std::vector<std::pair<std::string, int>> model;  // in insertion order
+    auto check = [&](const std::string& step) {
+        SCOPED_TRACE(step);
+        ASSERT_EQ(dictionary.size(), model.size());
+        std::vector<std::string> keys;
+        for (const auto& [key, value] : model) {
+            EXPECT_EQ(dictionary.get(key).asInt(-1), value) << key;
+            keys.push_back(key);
+        }
+        EXPECT_EQ(dictionary.keys(), keys);
+        EXPECT_FALSE(dictionary.contains("absent"));
+    };
+    auto set = [&](const std::string& key, int value) {
+        dictionary.set(key, value);
+        auto it = std::find_if(model.begin(), model.end(), [&](const auto& entry) { return entry.first == key; });
+        if (it == model.end()) {
+            model.emplace_back(key, value);
+        } else {
+            it->second = value;
+        }
+        check("set " + key);
+    };
+    auto remove = [&](const std::string& key) {
+        dictionary.remove(key);
+        std::erase_if(model, [&](const auto& entry) { return entry.first == key; });
+        check("remove " + key);
+    };
+    for (int i = 0; i < 12; ++i) set("k" + std::to_string(i), i);   // past the limit
+    set("k3", 30);                                                  // replaced in place
+    for (int i = 11; i >= 2; --i) remove("k" + std::to_string(i));  // back below it
+    set("k5", 5);
+    set("k0", 100);
+    remove("k1");
+    remove("never there");
+    dictionary.clear();
+    model.clear();
+    check("clear");
 }
 
 }  // namespace
