@@ -172,12 +172,24 @@ void ActivityViewController::cancel() {
 
 void ActivityViewController::close(std::function<void()> then) {
     if (auto* presenter = presentingViewController()) {
+        // Takes an activity's screen presented over the sheet with it.
         presenter->dismissViewController(true, std::move(then));
-    } else if (dismissContainer) {
-        dismissContainer(std::move(then));
-    } else {
-        then();
+        return;
     }
+    auto closeContainer = [container = dismissContainer, then = std::move(then)]() mutable {
+        if (container)
+            container(std::move(then));
+        else
+            then();
+    };
+    // A sheet inside a container presents an activity's screen over the whole
+    // window, outside that container: closing the container alone would leave
+    // the screen up, answering nothing, over a screen that stays hidden.
+    if (presentedViewController()) {
+        dismissViewController(true, std::move(closeContainer));
+        return;
+    }
+    closeContainer();
 }
 
 void ActivityViewController::finish(ActivityViewController* sheet, const CompletionHandler& handler,

@@ -5,14 +5,17 @@
 
 #include "ScreenTestSupport.h"
 #include "app/core/FormatterUtil.h"
+#include "app/core/KWImageProducer.h"
 #include "app/core/KWProfanityFilter.h"
 #include "app/editor/FrameEditorViewController.h"
 #include "app/render/MovieRenderer.h"
+#include "app/render/screens/RenderProgressViewController.h"
 #include "app/screens/KWProjectCollectionViewController.h"
 #include "app/screens/KWProjectDetailViewController.h"
 #include "app/screens/KWWelcomeViewController.h"
 #include "app/screens/MainViewController.h"
 #include "app/screens/ProjectExplorer.h"
+#include "app/share/ShareViewController.h"
 #include "app/widgets/alerts/Hudy.h"
 #include "app/widgets/popover/KWPopoverController.h"
 #include "platform/foundation/Bundle.h"
@@ -21,7 +24,10 @@
 #include "platform/ui/compositing/Animation.h"
 #include "platform/ui/controllers/ActionSheet.h"
 #include "platform/ui/controllers/BarButtonItem.h"
+#include "platform/ui/controllers/NavigationController.h"
+#include "platform/ui/controllers/NavigationItem.h"
 #include "platform/ui/controllers/Toolbar.h"
+#include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/ImageView.h"
 #include "platform/ui/controls/Label.h"
 
@@ -313,6 +319,76 @@ TEST_F(ProjectCardTest, DuplicateServiceOfTheShareSheetDuplicatesTheProject) {
     EXPECT_EQ(projects[1]->getName(), project->getName());
     EXPECT_EQ(projects[1]->getFrameList()->count(), 3);
     EXPECT_TRUE(alertMessages().empty());
+}
+
+// On a tablet the sheet sits in a popover and the service's screen covers
+// the window: the bar items of that screen, tapped where they show, end the
+// service and take the screen, the sheet and its popover away, so the card
+// shows and answers again. Cancel on the form, Done after a real save.
+TEST_F(ProjectCardTest, PhotosScreenFromTheSharePopoverClosesOnItsBarItems) {
+    auto project = ProjectModel::create();
+    KWImageProducer producer(project);
+    for (int i = 0; i < 4; ++i) {
+        FramePtr frame = Frame::create(Frame::kTypePicture);
+        ASSERT_TRUE(producer.storeImage(graphics::Image::filled(320, 180, {40, 120, 200, 255}), frame->frameID()).ok());
+        project->getFrameList()->insertFrame(frame, project->getFrameList()->getCaptureIndex());
+    }
+    ASSERT_TRUE(project->saveAllDataToDisk());
+    showFromGrid(project);
+
+    auto openPhotos = [&]() -> ShareViewController* {
+        tapItem(card->shareBtn());
+        advance(0.5);
+        if (!card->sharePopover() || !card->sharePopover()->isPopoverVisible()) return nullptr;
+        auto* sheet =
+            dynamic_cast<library::ActivityViewController*>(card->sharePopover()->contentViewController().get());
+        if (!sheet || sheet->offeredActivities().empty() || sheet->offeredActivities()[0]->activityTitle() != "Photos")
+            return nullptr;
+        window->layoutIfNeeded();
+        tap(sheet->activityCells().front());
+        advance(1.0);
+        window->layoutIfNeeded();
+        auto* navigation = dynamic_cast<ui::NavigationController*>(sheet->presentedViewController());
+        return navigation ? dynamic_cast<ShareViewController*>(navigation->topViewController()) : nullptr;
+    };
+    auto expectCardBack = [&] {
+        EXPECT_FALSE(card->sharePopover() && card->sharePopover()->isPopoverVisible());
+        EXPECT_FALSE(root->view()->isHidden());
+        ui::View* shareButton = card->shareBtn()->view();
+        ASSERT_NE(shareButton, nullptr);
+        EXPECT_EQ(window->hitTest(centerOf(*shareButton), nullptr), shareButton) << "the card answers again";
+    };
+
+    ShareViewController* screen = openPhotos();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_TRUE(root->view()->isHidden()) << "the service's screen covers the card";
+    auto cancel = screen->navigationItem().leftBarButtonItem();
+    ASSERT_NE(cancel, nullptr);
+    ASSERT_NE(cancel->view(), nullptr);
+    EXPECT_EQ(cancel->title(), "Cancel");
+    fingers.tap(centerOf(*cancel->view()));
+    advance(1.0);
+    expectCardBack();
+
+    screen = openPhotos();
+    ASSERT_NE(screen, nullptr);
+    size_t smallest = 0;
+    for (size_t i = 0; i < screen->exportTypes().size(); ++i)
+        if (screen->exportTypes()[i].size().width < screen->exportTypes()[smallest].size().width) smallest = i;
+    ASSERT_LT(smallest, screen->typeButtons().size());
+    tap(screen->typeButtons()[smallest].get());
+    ASSERT_NE(screen->panel(), nullptr);
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil(
+        [&] { return screen->panel()->infoText() == "Your movie was saved to the album \"Tollivar\"."; }, 600));
+    advance(1.0);
+    window->layoutIfNeeded();
+    auto done = screen->panel()->navigationItem().rightBarButtonItem();
+    ASSERT_NE(done, nullptr);
+    ASSERT_NE(done->view(), nullptr);
+    EXPECT_EQ(done->title(), "Done");
+    fingers.tap(centerOf(*done->view()));
+    advance(1.0);
+    expectCardBack();
 }
 
 TEST_F(ProjectCardTest, FailedDuplicationShowsItsErrorAfterTheBusyPanel) {

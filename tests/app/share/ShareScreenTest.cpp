@@ -102,9 +102,7 @@ TEST_F(ShareScreenTest, PhotosRendersThenSavesIntoTheApplicationsAlbum) {
     auto done = screen->panel()->doneHandler();
     ASSERT_TRUE(done);
     EXPECT_FALSE(screen->panel()->cancelHandler());
-    screen->panel()->actionDone();
-    advance(1);
-    EXPECT_EQ(completed, std::optional<bool>(true));
+    finishWithDone(*screen);
     EXPECT_EQ(root->presentedViewController(), nullptr);
 
     // A second save reuses the current movie and the same album.

@@ -12,7 +12,9 @@
 #include "app/share/ShareViewController.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/library/ActivityViewController.h"
+#include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controllers/NavigationController.h"
+#include "platform/ui/controllers/NavigationItem.h"
 #include "support/Pictures.h"
 #include "support/TempAppFolders.h"
 #include "support/WindowFixture.h"
@@ -67,10 +69,14 @@ protected:
         return foundation::RunLoop::main().runUntil(
             [&] { return screen.panel() && screen.panel()->infoText() == text; }, 600);
     }
-    // Done on the panel: the service ends as completed and the sheet closes.
+    // A tap on the panel's Done where it shows: the service ends as completed
+    // and the sheet closes.
     void finishWithDone(ShareViewController& screen) {
         advance(1);
-        screen.panel()->actionDone();
+        window->layoutIfNeeded();
+        auto done = screen.panel()->navigationItem().rightBarButtonItem();
+        ASSERT_TRUE(done && done->view());
+        fingers.tap(centerOf(*done->view()));
         advance(1);
         EXPECT_EQ(completed, std::optional<bool>(true));
     }

@@ -1,7 +1,8 @@
 // The share sheet driven with fingers: which activities it offers, that a
 // chosen activity runs only after the sheet has gone, that an activity's own
 // screen closes with the sheet, and that every way out answers exactly once.
-// (The sheet inside a popover is driven by the project card's tests.)
+// (The sheet inside a popover is driven by the project card's tests; here a
+// plain container stands in for it.)
 
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/RunLoop.h"
@@ -9,6 +10,9 @@
 #include "platform/library/ActivityViewController.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/compositing/Render.h"
+#include "platform/ui/controllers/BarButtonItem.h"
+#include "platform/ui/controllers/NavigationController.h"
+#include "platform/ui/controllers/NavigationItem.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Control.h"
 #include "platform/ui/controls/Label.h"
@@ -158,6 +162,59 @@ TEST_F(ActivitySheetTest, ActivityScreenIsShownFromTheSheetAndClosesWithIt) {
     EXPECT_EQ(root->presentedViewController(), nullptr);
     EXPECT_EQ(activity->screen->presentingViewController(), nullptr);
     EXPECT_EQ(log.events, (std::vector<std::string>{"prepare screen with 0", "done screen completed"}));
+}
+
+// A sheet shown inside a container of the caller presents the activity's
+// screen over the window; a tap on that screen's bar item ends the activity,
+// and the screen leaves before the container, uncovering the caller's screen.
+TEST_F(ActivitySheetTest, BarItemOfAScreenFromASheetInAContainerClosesBoth) {
+    struct Case {
+        ui::BarButtonSystemItem item;
+        bool left;
+        bool completed;
+        std::string done;
+    };
+    for (const Case& c : {Case{ui::BarButtonSystemItem::Cancel, true, false, "done screen not completed"},
+                          Case{ui::BarButtonSystemItem::Done, false, true, "done screen completed"}}) {
+        SCOPED_TRACE(c.done);
+        log.events.clear();
+        auto activity = std::make_shared<RecordingActivity>("screen", log);
+        auto form = std::make_shared<ui::ViewController>();
+        auto barItem = std::make_shared<ui::BarButtonItem>(
+            c.item, [&activity, &c](ui::BarButtonItem&) { activity->activityDidFinish(c.completed); });
+        if (c.left)
+            form->navigationItem().setLeftBarButtonItem(barItem);
+        else
+            form->navigationItem().setRightBarButtonItem(barItem);
+        activity->screen = std::make_shared<ui::NavigationController>(form);
+        auto sheet = makeSheet({}, {activity});
+        root->addChildViewController(sheet);
+        sheet->view()->setFrame({100, 300, 400, ActivityViewController::kPanelHeight});
+        root->view()->addSubview(sheet->viewPtr());
+        sheet->didMoveToParentViewController(root.get());
+        sheet->dismissContainer = [this, weak = std::weak_ptr(sheet)](std::function<void()> then) {
+            log.events.push_back("container closed");
+            if (auto shown = weak.lock()) {
+                shown->willMoveToParentViewController(nullptr);
+                shown->view()->removeFromSuperview();
+                shown->removeFromParentViewController();
+            }
+            then();
+        };
+        window->layoutIfNeeded();
+        tap(sheet->activityCells().at(0));
+        advance(1.0);
+        ASSERT_EQ(sheet->presentedViewController(), activity->screen.get());
+        window->layoutIfNeeded();
+
+        fingers.tap(centerOf(*barItem->view()));
+        advance(1.0);
+        EXPECT_EQ(sheet->presentedViewController(), nullptr);
+        EXPECT_FALSE(activity->screen->isViewLoaded() && activity->screen->view()->window());
+        EXPECT_FALSE(root->view()->isHidden()) << "the caller's screen shows again";
+        EXPECT_EQ(window->hitTest(centerOf(*root->view()), nullptr), root->view());
+        EXPECT_EQ(log.events, (std::vector<std::string>{"prepare screen with 0", "container closed", c.done}));
+    }
 }
 
 }  // namespace
