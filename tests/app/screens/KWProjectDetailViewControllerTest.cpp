@@ -351,7 +351,13 @@ TEST_F(ProjectCardTest, PhotosScreenFromTheSharePopoverClosesOnItsBarItems) {
         auto* navigation = dynamic_cast<ui::NavigationController*>(sheet->presentedViewController());
         return navigation ? dynamic_cast<ShareViewController*>(navigation->topViewController()) : nullptr;
     };
-    auto expectCardBack = [&] {
+    // A tap where the item shows; then the card is back and answers.
+    auto tapAndExpectCardBack = [&](const std::shared_ptr<ui::BarButtonItem>& item, const std::string& title) {
+        ASSERT_NE(item, nullptr);
+        ASSERT_NE(item->view(), nullptr);
+        EXPECT_EQ(item->title(), title);
+        fingers.tap(centerOf(*item->view()));
+        advance(1.0);
         EXPECT_FALSE(card->sharePopover() && card->sharePopover()->isPopoverVisible());
         EXPECT_FALSE(root->view()->isHidden());
         ui::View* shareButton = card->shareBtn()->view();
@@ -362,13 +368,7 @@ TEST_F(ProjectCardTest, PhotosScreenFromTheSharePopoverClosesOnItsBarItems) {
     ShareViewController* screen = openPhotos();
     ASSERT_NE(screen, nullptr);
     EXPECT_TRUE(root->view()->isHidden()) << "the service's screen covers the card";
-    auto cancel = screen->navigationItem().leftBarButtonItem();
-    ASSERT_NE(cancel, nullptr);
-    ASSERT_NE(cancel->view(), nullptr);
-    EXPECT_EQ(cancel->title(), "Cancel");
-    fingers.tap(centerOf(*cancel->view()));
-    advance(1.0);
-    expectCardBack();
+    tapAndExpectCardBack(screen->navigationItem().leftBarButtonItem(), "Cancel");
 
     screen = openPhotos();
     ASSERT_NE(screen, nullptr);
@@ -382,13 +382,7 @@ TEST_F(ProjectCardTest, PhotosScreenFromTheSharePopoverClosesOnItsBarItems) {
         [&] { return screen->panel()->infoText() == "Your movie was saved to the album \"Tollivar\"."; }, 600));
     advance(1.0);
     window->layoutIfNeeded();
-    auto done = screen->panel()->navigationItem().rightBarButtonItem();
-    ASSERT_NE(done, nullptr);
-    ASSERT_NE(done->view(), nullptr);
-    EXPECT_EQ(done->title(), "Done");
-    fingers.tap(centerOf(*done->view()));
-    advance(1.0);
-    expectCardBack();
+    tapAndExpectCardBack(screen->panel()->navigationItem().rightBarButtonItem(), "Done");
 }
 
 TEST_F(ProjectCardTest, FailedDuplicationShowsItsErrorAfterTheBusyPanel) {
