@@ -74,6 +74,11 @@ public:
     size_t count() const { return items_.size(); }
     size_t capacity() const { return capacity_; }
     bool isMutable() const { return mutations_ != 0; }
+    // The length of the text the outermost container of a document was read
+    // from, zero for every other one: writing the document back reserves its
+    // output in one step instead of growing it many times.
+    size_t sourceLength() const { return sourceLength_; }
+    void setSourceLength(JKCollectionKey, size_t length) { sourceLength_ = length; }
 
     std::span<const foundation::Value> values() const override { return items_; }
     const foundation::Value& at(size_t index) const override;
@@ -88,6 +93,7 @@ private:
 
     std::vector<foundation::Value, JKSlotAllocator<foundation::Value>> items_;
     size_t capacity_;
+    size_t sourceLength_ = 0;
 };
 
 // An entry of a dictionary with the hash it is placed by.
@@ -132,6 +138,9 @@ public:
 
     size_t capacity() const { return capacity_; }
     bool isMutable() const { return mutations_ != 0; }
+    // As JKArray's.
+    size_t sourceLength() const { return sourceLength_; }
+    void setSourceLength(JKCollectionKey, size_t length) { sourceLength_ = length; }
     // The bucket holding a key, none when absent.
     std::optional<size_t> bucketOf(std::string_view key) const;
     // The entry in a bucket; null when the bucket is free.
@@ -175,6 +184,7 @@ private:
     void* block_ = nullptr;
     size_t blockBytes_ = 0;
     bool inArena_ = false;
+    size_t sourceLength_ = 0;
 };
 
 // Walks a dictionary's keys in bucket order, holding the dictionary.

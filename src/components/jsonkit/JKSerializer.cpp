@@ -335,6 +335,22 @@ bool Encoder::write(const Value& value, size_t depth, bool substitute) {
 
 namespace {
 
+// Room for the text of a document the decoder read: its source length and a
+// little more, as escapes and numbers may come out longer than they went in.
+// Nothing for any other value, whose text grows as it is written.
+size_t expectedLength(const Value& object) {
+    size_t source = 0;
+    if (object.isArray()) {
+        const foundation::ArrayStorage& array = *object.arrayStorage();
+        if (typeid(array) == typeid(JKArray)) source = static_cast<const JKArray&>(array).sourceLength();
+    } else if (object.isDictionary()) {
+        const foundation::DictionaryStorage& dictionary = *object.dictionaryStorage();
+        if (typeid(dictionary) == typeid(JKDictionary))
+            source = static_cast<const JKDictionary&>(dictionary).sourceLength();
+    }
+    return source + source / 8;
+}
+
 // The text of one call, or none with the first error recorded.
 std::optional<std::string> encodeText(const Value& object, uint64_t options, uint64_t encodeOption,
                                       const JKUnsupportedFormatter& formatter, JKError* error) {
@@ -345,6 +361,7 @@ std::optional<std::string> encodeText(const Value& object, uint64_t options, uin
     } else if ((encodeOption & JKEncodeStringOnly) && !object.isString()) {
         encoder.fail("Unable to serialize object class %s, expected a NSString.", object.typeName());
     } else {
+        encoder.out.reserve(expectedLength(object));
         written = encoder.write(object, 0, false);
     }
     const uint64_t encodeAs = encodeOption & 7;

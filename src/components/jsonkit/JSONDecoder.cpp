@@ -637,6 +637,7 @@ bool JSONDecoder::Parse::buildArray(Value& out, size_t depth) {
             }
             auto storage =
                 foundation::makeNode<JKArray>(collectionKey(), std::span<Value>(values_).subspan(start), mutable_);
+            if (depth == 1) storage->setSourceLength(collectionKey(), length_);
             values_.resize(start);
             out = Value(Array(std::move(storage)));
             return true;
@@ -666,6 +667,7 @@ bool JSONDecoder::Parse::buildDictionary(Value& out, size_t depth) {
                 return false;
             }
             auto storage = foundation::makeNode<JKDictionary>(collectionKey(), pairs_, start, mutable_);
+            if (depth == 1) storage->setSourceLength(collectionKey(), length_);
             pairs_.erase(pairs_.begin() + static_cast<std::ptrdiff_t>(start), pairs_.end());
             out = Value(Dictionary(std::move(storage)));
             return true;

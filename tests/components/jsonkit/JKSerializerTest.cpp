@@ -1,3 +1,4 @@
+#include "components/jsonkit/JKCollections.h"
 #include "components/jsonkit/JKSerializer.h"
 #include "support/Process.h"
 
@@ -165,4 +166,71 @@ TEST(JKSerializer, AFormatterChangingTheWrittenArrayStopsTheWalk) {
         return Value("data");
     };
     EXPECT_THROW(JSONString(Value(array), 0, formatter), CollectionMutatedError);
+}
+
+namespace {
+
+size_t sourceLengthOf(const Value& container) {
+    if (container.isArray()) return dynamic_cast<const JKArray&>(container.asArray().storage()).sourceLength();
+    return dynamic_cast<const JKDictionary&>(container.asDictionary().storage()).sourceLength();
+}
+
+// Every container below the outermost one has no source length.
+void expectInnerUnmarked(const Value& container) {
+    std::vector<Value> inner;
+    if (container.isArray()) {
+        for (const Value& item : container.asArray()) inner.push_back(item);
+    } else {
+        for (const auto& [key, item] : container.asDictionary()) inner.push_back(item);
+    }
+    for (const Value& item : inner) {
+        if (!item.isArray() && !item.isDictionary()) continue;
+        EXPECT_EQ(sourceLengthOf(item), 0u);
+        expectInnerUnmarked(item);
+    }
+}
+
+}  // namespace
+
+// A decoded document remembers the length of its text on its outermost
+// container only; writing it back reserves from that and still comes out
+// whole when the text turns out longer (escapes, pretty printing, items
+// added after decoding) or far shorter (white space) than the source.
+TEST(JKSerializer, DecodedDocumentsAreWrittenWholeWhateverTheirSourceLength) {
+    const std::string spaced = "[" + std::string(4000, ' ') + "1]";
+    std::string wide = "[\"", wideWritten = "[\"";
+    for (int i = 0; i < 1000; ++i) wide += "\u65e5", wideWritten += "\\u65e5";
+    wide += "\"]", wideWritten += "\"]";
+    const std::string added(300, '7');
+    struct Case {
+        std::string source;
+        bool isMutable;
+        uint64_t options;
+        std::string written;
+    };
+    const Case cases[] = {
+        {spaced, false, 0, "[1]"},
+        {wide, false, JKEncodeEscapeUnicode, wideWritten},
+        {"{\"a\":[\"\u65e5\",{\"x\":[]}]}", false, JKEncodeEscapeUnicode, "{\"a\":[\"\\u65e5\",{\"x\":[]}]}"},
+        {"{\"b\":{\"c\":[]}}", false, JKEncodePrettyPrint, "{\n  \"b\": {\n    \"c\": [\n      \n    ]\n  }\n}"},
+        {"[[2]]", true, 0, "[[2],\"" + added + "\"]"},
+        {"{}", true, 0, "{\"k\":\"" + added + "\"}"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.source.substr(0, 40));
+        std::optional<Value> value =
+            c.isMutable ? mutableObjectFromJSONString(c.source) : objectFromJSONString(c.source);
+        ASSERT_TRUE(value);
+        EXPECT_EQ(sourceLengthOf(*value), c.source.size());
+        expectInnerUnmarked(*value);
+        if (c.isMutable && value->isArray()) value->asArray().push_back(Value(added));
+        if (c.isMutable && value->isDictionary()) value->asDictionary().set("k", Value(added));
+        const std::optional<std::string> text = JSONString(*value, c.options);
+        ASSERT_TRUE(text);
+        EXPECT_EQ(*text, c.written);
+    }
+    // The source's length is reserved at once rather than reached by growing.
+    const std::optional<std::string> spacedText = JSONString(*objectFromJSONString(spaced));
+    ASSERT_TRUE(spacedText);
+    EXPECT_GE(spacedText->capacity(), spaced.size());
 }
