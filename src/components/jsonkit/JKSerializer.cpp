@@ -87,28 +87,10 @@ void Encoder::separator() {
     if (options_ & JKEncodePrettyPrint) indent();
 }
 
-namespace {
-
-// Bytes written as they are: printable ASCII but the quotation mark, the
-// backslash and, when it is escaped, the slash.
-struct PlainBytes {
-    bool plain[256];
-    explicit PlainBytes(bool escapeSlash) {
-        for (int byte = 0; byte < 256; ++byte) plain[byte] = byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\';
-        plain['/'] = !escapeSlash;
-    }
-};
-
-const PlainBytes kPlainKeepingSlash(false);
-const PlainBytes kPlainEscapingSlash(true);
-
-}  // namespace
-
 bool Encoder::writeString(std::string_view text) {
     const bool quotes = !(encodeOption_ & JKEncodeOmitQuotes);
     const bool escapeUnicode = options_ & JKEncodeEscapeUnicode;
     const bool escapeSlash = options_ & JKEncodeEscapeForwardSlash;
-    const bool* plain = (escapeSlash ? kPlainEscapingSlash : kPlainKeepingSlash).plain;
     if (quotes) out += '"';
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
     const uint8_t* const end = bytes + text.size();
@@ -119,8 +101,7 @@ bool Encoder::writeString(std::string_view text) {
         out.append(reinterpret_cast<const char*>(pending), static_cast<size_t>(upTo - pending));
     };
     for (const uint8_t* at = bytes; at < end;) {
-        while (end - at >= 8 && !jkMayEndPlainRun(at, escapeSlash)) at += 8;
-        while (at < end && plain[*at]) ++at;
+        at += jkPlainRunLength(at, end, escapeSlash);
         if (at == end) break;
         const uint8_t byte = *at;
         char escape[16];

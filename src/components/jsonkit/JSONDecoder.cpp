@@ -286,9 +286,7 @@ bool JSONDecoder::Parse::scanString() {
     };
     while (at < length_) {
         // Plain printable ASCII goes over in one piece.
-        size_t run = at;
-        while (length_ - run >= 8 && !jkMayEndPlainRun(in_ + run, false)) run += 8;
-        while (run < length_ && in_[run] >= 0x20 && in_[run] < 0x80 && in_[run] != '"' && in_[run] != '\\') ++run;
+        const size_t run = at + jkPlainRunLength(in_ + at, end, false);
         if (run > at) {
             if (copying) string_.append(reinterpret_cast<const char*>(in_ + at), run - at);
             at = run;

@@ -130,6 +130,47 @@ TEST(JSONDecoder, ReadsValuesAsTheyAreWritten) {
     }
 }
 
+// Long plain runs are scanned many bytes at a time: a byte that ends one is
+// found at every position of a run, in a string value and in a key, and
+// plain bytes around it are read as they are.
+TEST(JSONDecoder, FindsTheEndOfAPlainRunAtAnyPosition) {
+    struct Case {
+        std::string written;
+        std::string read;  // empty: the byte is refused
+    };
+    const Case cases[] = {
+        {"\\n", "\n"},
+        {"\\\\", "\\"},
+        {"\\u00e9", "\u00e9"},
+        {"\u00e9", "\u00e9"},
+        {"\U0001F3AC", "\U0001F3AC"},
+        {"/", "/"},
+        {"\x7f", "\x7f"},
+        {" ", " "},
+        {"\x1f", ""},
+    };
+    for (const Case& c : cases) {
+        for (size_t at = 0; at < 40; ++at) {
+            SCOPED_TRACE(c.written + " at " + std::to_string(at));
+            const std::string before(at, 'a'), after(39 - at, 'z');
+            const std::string text = "[\"" + before + c.written + after + "\"]";
+            JKError error;
+            const std::optional<Value> value = objectFromJSONString(text, 0, &error);
+            if (c.read.empty()) {
+                EXPECT_FALSE(value);
+                EXPECT_EQ(error.description, "Invalid character < 0x20 found in string: 0x1f.");
+                EXPECT_EQ(error.userInfo.get("JKAtIndexKey").asUInt(99999), 2 + at);
+                continue;
+            }
+            ASSERT_TRUE(value) << error.description;
+            EXPECT_EQ(*value, Value(Array{before + c.read + after}));
+            const std::optional<Value> keyed = objectFromJSONString("{\"" + before + c.written + after + "\":1}");
+            ASSERT_TRUE(keyed);
+            EXPECT_EQ(*keyed, Value(Dictionary{{before + c.read + after, 1}}));
+        }
+    }
+}
+
 TEST(JSONDecoder, NumbersKeepTheirKind) {
     std::optional<Value> result =
         objectFromJSONString("[18446744073709551615, 9223372036854775807, -9223372036854775808, -0, 0.5, 1e-310, 0]");
