@@ -214,23 +214,8 @@ TEST_F(DropboxShareTest, TwoProjectsSharedBackToBackArriveOneAfterTheOther) {
     service.reset();
 
     // The second project is shared while the first still waits for its answer.
-    project = ProjectModel::create();
-    {
-        KWImageProducer producer(project);
-        auto list = project->getFrameList();
-        for (int i = 0; i < 12; ++i) {
-            FramePtr frame = Frame::create(Frame::kTypePicture);
-            ASSERT_TRUE(producer.storeImage(testsupport::quadrantsImage(320, 180), frame->frameID()));
-            list->insertFrame(frame, list->getCaptureIndex());
-        }
-    }
-    project->setName("Second Movie");
-    ASSERT_TRUE(project->saveAllDataToDisk());
-    service = std::make_shared<DropboxConnectHandler>();
-    sheet = std::make_shared<library::ActivityViewController>(library::ActivityItems{std::any(project)},
-                                                              std::vector<std::shared_ptr<library::Activity>>{service});
-    sheet->completionHandler = [this](const std::optional<std::string>&, bool done) { completed = done; };
-    root->presentViewController(sheet, false);
+    ASSERT_NO_FATAL_FAILURE(makeProject("Second Movie"));
+    presentSheet(std::make_shared<DropboxConnectHandler>());
     sheet->chooseActivityAtIndex(0);
     ui::NavigationController* navigation = nullptr;
     ASSERT_TRUE(RunLoop::main().runUntil(

@@ -32,16 +32,7 @@ protected:
         FileUtil::setFreeDiskspaceOverride(uint64_t{1} << 34);
         root = std::make_shared<ui::ViewController>();
         window->setRootViewController(root);
-        project = ProjectModel::create();
-        KWImageProducer producer(project);
-        auto list = project->getFrameList();
-        for (int i = 0; i < 12; ++i) {
-            FramePtr frame = Frame::create(Frame::kTypePicture);
-            ASSERT_TRUE(producer.storeImage(testsupport::quadrantsImage(320, 180), frame->frameID()));
-            list->insertFrame(frame, list->getCaptureIndex());
-        }
-        project->setName("My Movie");
-        ASSERT_TRUE(project->saveAllDataToDisk());
+        ASSERT_NO_FATAL_FAILURE(makeProject("My Movie"));
     }
     void TearDown() override {
         InternetReachability::setStatusProvider(nullptr);
@@ -50,13 +41,30 @@ protected:
         KWProjects::getInstance().resetForTesting();
     }
 
-    // The service chosen on a sheet over the root screen; its own screen.
-    ShareViewController* choose(std::shared_ptr<ConnectHandler> handler) {
+    // A saved project of twelve pictures under `name`, the one the sheet shares.
+    void makeProject(const std::string& name) {
+        project = ProjectModel::create();
+        KWImageProducer producer(project);
+        auto list = project->getFrameList();
+        for (int i = 0; i < 12; ++i) {
+            FramePtr frame = Frame::create(Frame::kTypePicture);
+            ASSERT_TRUE(producer.storeImage(testsupport::quadrantsImage(320, 180), frame->frameID()));
+            list->insertFrame(frame, list->getCaptureIndex());
+        }
+        project->setName(name);
+        ASSERT_TRUE(project->saveAllDataToDisk());
+    }
+    // A sheet offering only `handler` for the project, over the root screen.
+    void presentSheet(std::shared_ptr<ConnectHandler> handler) {
         service = std::move(handler);
         sheet = std::make_shared<library::ActivityViewController>(
             library::ActivityItems{std::any(project)}, std::vector<std::shared_ptr<library::Activity>>{service});
         sheet->completionHandler = [this](const std::optional<std::string>&, bool done) { completed = done; };
         root->presentViewController(sheet, false);
+    }
+    // The service chosen on a sheet over the root screen; its own screen.
+    ShareViewController* choose(std::shared_ptr<ConnectHandler> handler) {
+        presentSheet(std::move(handler));
         advance(1);
         sheet->chooseActivityAtIndex(0);
         advance(1);
