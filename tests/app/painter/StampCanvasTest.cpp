@@ -15,13 +15,15 @@ using graphics::RGBA;
 
 QImage resourceTip(const char* name) { return QImage(QString(TOLLIVAR_SOURCE_DIR) + "/resources/images/" + name); }
 
-// A disc of `size` texels with a one-texel soft rim, premultiplied white.
-QImage softTip(int size) {
+// A premultiplied white tip whose coverage at each texel centre is
+// `coverage(distance from the middle)`, clamped to [0, 1].
+template <class Coverage>
+QImage radialTip(int size, Coverage coverage) {
     QImage tip(size, size, QImage::Format_RGBA8888_Premultiplied);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
-            double coverage = std::clamp(size / 2.0 - std::hypot(x + 0.5 - size / 2.0, y + 0.5 - size / 2.0), 0.0, 1.0);
-            auto value = static_cast<uint8_t>(std::lround(coverage * 255));
+            double d = std::hypot(x + 0.5 - size / 2.0, y + 0.5 - size / 2.0);
+            auto value = static_cast<uint8_t>(std::lround(std::clamp(coverage(d), 0.0, 1.0) * 255));
             uchar* p = tip.scanLine(y) + x * 4;
             p[0] = p[1] = p[2] = p[3] = value;
         }
@@ -29,20 +31,15 @@ QImage softTip(int size) {
     return tip;
 }
 
-// A white ring: rows with two solid runs around a clear hole, and a soft
-// rim inside and out.
+// A disc of `size` texels with a one-texel soft rim.
+QImage softTip(int size) {
+    return radialTip(size, [size](double d) { return size / 2.0 - d; });
+}
+
+// A ring: rows with two solid runs around a clear hole, and a soft rim
+// inside and out.
 QImage ringTip(int size) {
-    QImage tip(size, size, QImage::Format_RGBA8888_Premultiplied);
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-            double d = std::hypot(x + 0.5 - size / 2.0, y + 0.5 - size / 2.0);
-            double coverage = std::clamp(std::min(size / 2.0 - d, d - size / 4.0), 0.0, 1.0);
-            auto value = static_cast<uint8_t>(std::lround(coverage * 255));
-            uchar* p = tip.scanLine(y) + x * 4;
-            p[0] = p[1] = p[2] = p[3] = value;
-        }
-    }
-    return tip;
+    return radialTip(size, [size](double d) { return std::min(size / 2.0 - d, d - size / 4.0); });
 }
 
 // Premultiplied texels of every value, colours never above their alpha.

@@ -6,6 +6,7 @@
 #include "app/share/DropboxConnectHandler.h"
 #include "components/dropbox/DBConfiguration.h"
 #include "components/dropbox/DBSession.h"
+#include "components/dropbox/DropboxTestServer.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
@@ -37,10 +38,7 @@ protected:
         if (claimsScheme) configuration.claimedSchemes = {"db-appkey"};
         // Nothing listens there: the account request fails at once, offline.
         configuration.apiHost = "127.0.0.1:9";
-        configuration.openURL = [this](const std::string& url) {
-            opened.push_back(url);
-            return true;
-        };
+        configuration.openURL = dropboxtest::recordingOpener(opened);
         DBConfiguration::setCurrent(configuration);
     }
     static void answer(bool linked) {

@@ -51,10 +51,7 @@ protected:
         configuration.webHost = configuration.apiHost;
         configuration.rootCertificates = {dropboxtest::derOfPEMFile(certificates.authorityFile)};
         configuration.claimedSchemes = {"db-k3y"};
-        configuration.openURL = [this](const std::string& url) {
-            opened.push_back(url);
-            return true;
-        };
+        configuration.openURL = dropboxtest::recordingOpener(opened);
         DBConfiguration::setCurrent(configuration);
         DBSession::setSharedSession(nullptr);
         DropboxConnectHandler::session()->setAccessToken("t0ken", "s3cret", "1234");

@@ -16,10 +16,7 @@ protected:
         configuration.webHost = webHost;
         configuration.rootCertificates = std::move(roots);
         configuration.claimedSchemes = {"tollivar", "db-k3y"};
-        configuration.openURL = [this](const std::string& url) {
-            opened.push_back(url);
-            return true;
-        };
+        configuration.openURL = dropboxtest::recordingOpener(opened);
         DBConfiguration::setCurrent(configuration);
         session = std::make_shared<DBSession>("k3y", "s3cr3t", "sandbox");
         root = showFillingRoot(std::make_shared<ui::ViewController>());

@@ -13,11 +13,21 @@
 #include "support/TestFiles.h"
 #include "support/VirtualClock.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 namespace dropboxtest {
+
+// An opener for DBConfiguration::openURL that keeps every address it is
+// given and says it opened it.
+inline std::function<bool(const std::string&)> recordingOpener(std::vector<std::string>& opened) {
+    return [&opened](const std::string& url) {
+        opened.push_back(url);
+        return true;
+    };
+}
 
 // The DER bytes of the first certificate of a PEM file.
 inline foundation::Bytes derOfPEMFile(const std::string& path) {

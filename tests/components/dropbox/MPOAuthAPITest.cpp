@@ -1,3 +1,4 @@
+#include "DropboxTestServer.h"
 #include "components/dropbox/DBConfiguration.h"
 #include "components/dropbox/MPOAuthAPI.h"
 #include "platform/foundation/RunLoop.h"
@@ -40,10 +41,7 @@ class MPOAuthFlow : public ::testing::Test {
 protected:
     MPOAuthFlow() {
         DBConfiguration config;
-        config.openURL = [this](const std::string& url) {
-            opened.push_back(url);
-            return true;
-        };
+        config.openURL = dropboxtest::recordingOpener(opened);
         DBConfiguration::setCurrent(config);
     }
     ~MPOAuthFlow() override { DBConfiguration::setCurrent({}); }
