@@ -1,12 +1,12 @@
 #include "support/TcpRelay.h"
 
 #include "platform/foundation/RunLoop.h"
+#include "support/LoopbackSocket.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -29,29 +29,11 @@ int connectTo(int port) {
     return fd;
 }
 
-bool sendAll(int fd, const char* data, size_t length) {
-    while (length > 0) {
-        ssize_t sent = ::send(fd, data, length, MSG_NOSIGNAL);
-        if (sent <= 0) return false;
-        data += sent;
-        length -= size_t(sent);
-    }
-    return true;
-}
-
 }  // namespace
 
 TcpRelay::TcpRelay(int targetPort, uint64_t afterBytes, Fault fault)
     : targetPort_(targetPort), afterBytes_(afterBytes), fault_(fault) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener_, 16) != 0 || ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size) != 0)
-        throw std::runtime_error("TcpRelay: cannot listen on 127.0.0.1");
-    port_ = ntohs(address.sin_port);
+    listener_ = listenOnLoopback(port_);
     acceptor_ = std::thread([this] { acceptLoop(); });
 }
 
@@ -78,9 +60,7 @@ void TcpRelay::release() {
 
 void TcpRelay::acceptLoop() {
     while (!stopping_) {
-        pollfd waiting{listener_, POLLIN, 0};
-        if (::poll(&waiting, 1, 20) <= 0) continue;
-        int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+        int client = acceptWithin(listener_, 20);
         if (client < 0) continue;
         int one = 1;
         ::setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);

@@ -40,13 +40,19 @@ struct MultiDeleter {
 
 // Transfers of the whole process share TLS sessions and DNS answers. Open
 // connections live in a multi handle's cache, which curl lets only one
-// thread use at a time; so finished transfers hand their handle pair back
+// thread use at a time; so a finished transfer hands its multi handle back
 // to a pool, and the next transfer to the same origin takes it up with the
 // kept-alive connection inside instead of a new TCP and TLS handshake.
+//
+// Each transfer has an easy handle of its own, made for it and cleaned up
+// after it. An easy handle is never reset and used again: curl 7.88 keeps a
+// pointer to the last field line of a handle's previous response across
+// curl_easy_reset, and a folded first field line of the next response
+// (" a: 1") is glued onto that freed memory. Any device on the network can
+// send such a reply.
 class TransferHandles {
 public:
-    struct Pair {
-        std::unique_ptr<CURL, EasyDeleter> easy;
+    struct Pooled {
         std::unique_ptr<CURLM, MultiDeleter> multi;
         std::string origin;
     };
@@ -56,28 +62,28 @@ public:
         return *handles;
     }
 
-    Pair take(const std::string& origin) {
+    Pooled take(const std::string& origin) {
         {
             std::lock_guard lock(mutex_);
-            auto found = std::find_if(idle_.begin(), idle_.end(), [&](const Pair& p) { return p.origin == origin; });
+            auto found =
+                std::find_if(idle_.begin(), idle_.end(), [&](const Pooled& p) { return p.origin == origin; });
             if (found != idle_.end()) {
-                Pair pair = std::move(*found);
+                Pooled pooled = std::move(*found);
                 idle_.erase(found);
-                return pair;
+                return pooled;
             }
         }
-        Pair pair{std::unique_ptr<CURL, EasyDeleter>(curl_easy_init()),
-                  std::unique_ptr<CURLM, MultiDeleter>(curl_multi_init()), origin};
-        if (pair.multi) curl_multi_setopt(pair.multi.get(), CURLMOPT_MAXCONNECTS, 1L);
-        return pair;
+        Pooled pooled{std::unique_ptr<CURLM, MultiDeleter>(curl_multi_init()), origin};
+        if (pooled.multi) curl_multi_setopt(pooled.multi.get(), CURLMOPT_MAXCONNECTS, 1L);
+        return pooled;
     }
 
-    // A pair whose transfer completed; its connection stays open for reuse.
-    void give(Pair pair) {
-        curl_easy_reset(pair.easy.get());
+    // A multi handle whose transfer completed (and was removed from it); its
+    // connection stays open for reuse.
+    void give(Pooled pooled) {
         std::lock_guard lock(mutex_);
         if (idle_.size() >= kMaximumIdle) idle_.erase(idle_.begin());
-        idle_.push_back(std::move(pair));
+        idle_.push_back(std::move(pooled));
     }
 
     CURLSH* share() const { return share_; }
@@ -102,7 +108,7 @@ private:
     static size_t slot(curl_lock_data data) { return static_cast<size_t>(data) % CURL_LOCK_DATA_LAST; }
 
     std::mutex mutex_;
-    std::vector<Pair> idle_;
+    std::vector<Pooled> idle_;
     std::mutex shareMutexes_[CURL_LOCK_DATA_LAST];
     CURLSH* share_;
 };
@@ -349,9 +355,9 @@ TransferOutcome performTransfer(const URLRequest& request, const std::string& ho
     std::string originKey;
     if (foundation::Result<URLOrigin> origin = originOfURL(request.url))
         originKey = origin->scheme + "://" + origin->host + ":" + std::to_string(origin->port);
-    TransferHandles::Pair handles = TransferHandles::shared().take(originKey);
-    auto& easy = handles.easy;
-    auto& multi = handles.multi;
+    TransferHandles::Pooled pooled = TransferHandles::shared().take(originKey);
+    std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+    auto& multi = pooled.multi;
     if (!easy || !multi) {
         outcome.error = urlError(kURLErrorUnknown, host);
         return outcome;
@@ -453,6 +459,10 @@ TransferOutcome performTransfer(const URLRequest& request, const std::string& ho
                 outcome.error = urlError(kURLErrorNetworkConnectionLost, host);
             else if (state.bodyReadFailed)
                 outcome.error = foundation::Error::posix(EIO, request.httpBodyFile->path);
+            else if (result == CURLE_BAD_FUNCTION_ARGUMENT && state.responseBegan)
+                // curl's store of the response's fields refuses what it cannot
+                // hold, such as a folded line that continues no field.
+                outcome.error = urlError(kURLErrorBadServerResponse, host);
             else
                 outcome.error = state.failedInCallback ? urlError(kURLErrorUnknown, host)
                                                        : urlErrorForTransferFailure(result, osErrno, host);
@@ -464,7 +474,7 @@ TransferOutcome performTransfer(const URLRequest& request, const std::string& ho
     }
     curl_multi_remove_handle(multi.get(), e);
     // A transfer that failed or was cut short leaves nothing worth keeping.
-    if (!outcome.error) TransferHandles::shared().give(std::move(handles));
+    if (!outcome.error) TransferHandles::shared().give(std::move(pooled));
     if (outcome.error) {
         outcome.body.clear();
         outcome.headers = HTTPHeaders();
