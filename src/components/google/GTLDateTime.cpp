@@ -14,8 +14,9 @@ namespace {
 
 constexpr int64_t kUndefined = GTLDateComponents::kUndefined;
 
-// Days from 1970-01-01 to a proleptic Gregorian date.
-int64_t daysFromCivil(int64_t year, int64_t month, int64_t day) {
+// Days from 1970-01-01 to a proleptic Gregorian date; the fields must be in
+// range (fieldsInRange), or the arithmetic may overflow.
+constexpr int64_t daysFromCivil(int64_t year, int64_t month, int64_t day) {
     year -= month <= 2 ? 1 : 0;
     const int64_t era = (year >= 0 ? year : year - 399) / 400;
     const int64_t yearOfEra = year - era * 400;
@@ -24,12 +25,44 @@ int64_t daysFromCivil(int64_t year, int64_t month, int64_t day) {
     return era * 146097 + dayOfEra - 719468;
 }
 
+constexpr int64_t kSecondsPerDay = 86400;
+constexpr int64_t kLastYear = 9999;
+// Julian day number of 1970-01-01.
+constexpr int64_t kJulianDayOfUnixEpoch = 2440588;
+// Moments from 0000-01-01 to the end of 9999 in UTC, with a day to spare on
+// either side for the zone the fields are taken in.
+constexpr double kEarliestSeconds = double((daysFromCivil(0, 1, 1) - 1) * kSecondsPerDay);
+constexpr double kLatestSeconds = double((daysFromCivil(kLastYear + 1, 1, 1) + 1) * kSecondsPerDay);
+
 int64_t fieldOr(int64_t field, int64_t fallback) { return field == kUndefined ? fallback : field; }
+
+bool isLeapYear(int64_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int64_t daysInMonth(int64_t year, int64_t month) {
+    static constexpr int64_t kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+bool givenWithin(int64_t field, int64_t lowest, int64_t highest) {
+    return field == kUndefined || (field >= lowest && field <= highest);
+}
+
+// Whether the given fields are ones RFC 3339 text can hold: years 0000 to
+// 9999, a day that its month has, hours 0-23, minutes 0-59 and seconds 0-60
+// (60 for a leap second). Only such fields are turned into moments.
+bool fieldsInRange(const GTLDateComponents& fields) {
+    if (!givenWithin(fields.year, 0, kLastYear) || !givenWithin(fields.month, 1, 12) ||
+        !givenWithin(fields.hour, 0, 23) || !givenWithin(fields.minute, 0, 59) || !givenWithin(fields.second, 0, 60))
+        return false;
+    return givenWithin(fields.day, 1, daysInMonth(fieldOr(fields.year, 1), fieldOr(fields.month, 1)));
+}
 
 bool isUniversalZone(const QTimeZone& zone) {
     static const QByteArray kNames[] = {"UTC", "Universal", "Etc/UTC", "Etc/Universal", "Zulu", "Etc/Zulu"};
     return std::find(std::begin(kNames), std::end(kNames), zone.id()) != std::end(kNames);
 }
+
+constexpr int64_t kTooLarge = 1'000'000'000;
 
 // Reads characters of one class, in order, never skipping any.
 class Scanner {
@@ -45,7 +78,8 @@ public:
         return true;
     }
 
-    // Decimal digits that fit a signed 64-bit integer.
+    // Decimal digits. A number past every field's range reads as kTooLarge,
+    // so that it is refused however many digits it has.
     bool integer(int64_t& out) {
         const char* begin = text_.data() + position_;
         const char* end = text_.data() + text_.size();
@@ -53,8 +87,7 @@ public:
         while (digitsEnd < end && *digitsEnd >= '0' && *digitsEnd <= '9') ++digitsEnd;
         if (digitsEnd == begin) return false;
         int64_t value = 0;
-        if (std::from_chars(begin, digitsEnd, value).ec != std::errc()) return false;
-        out = value;
+        out = std::from_chars(begin, digitsEnd, value).ec == std::errc() ? std::min(value, kTooLarge) : kTooLarge;
         position_ += static_cast<size_t>(digitsEnd - begin);
         return true;
     }
@@ -88,14 +121,14 @@ private:
 GTLDateTimePtr GTLDateTime::dateTimeWithRFC3339String(std::optional<std::string_view> text) {
     if (!text) return nullptr;
     auto dateTime = std::make_shared<GTLDateTime>();
-    dateTime->setFromRFC3339String(*text);
+    if (!dateTime->setFromRFC3339String(*text)) return nullptr;
     return dateTime;
 }
 
 GTLDateTimePtr GTLDateTime::dateTimeWithDate(std::optional<Date> date, std::optional<QTimeZone> timeZone) {
     if (!date) return nullptr;
     auto dateTime = std::make_shared<GTLDateTime>();
-    dateTime->setFromDate(*date, std::move(timeZone));
+    if (!dateTime->setFromDate(*date, std::move(timeZone))) return nullptr;
     return dateTime;
 }
 
@@ -114,7 +147,7 @@ GTLDateTimePtr GTLDateTime::dateTimeWithDateComponents(const GTLDateComponents& 
     return dateTimeWithDate(fields.date(), components.timeZone);
 }
 
-void GTLDateTime::setFromRFC3339String(std::string_view text) {
+bool GTLDateTime::setFromRFC3339String(std::string_view text) {
     GTLDateComponents components;
     int64_t milliseconds = 0;
     char designator = 0;
@@ -137,6 +170,10 @@ void GTLDateTime::setFromRFC3339String(std::string_view text) {
         if (!scan.charactersFrom(":") || !scan.integer(value)) return;
         components.minute = value;
         if (!scan.charactersFrom(":") || !scan.decimal(seconds)) return;
+        if (seconds >= 61.0) {
+            components.second = 61;  // past a leap second: refused below
+            return;
+        }
         const double whole = std::floor(seconds);
         components.second = static_cast<int64_t>(whole);
         // A fraction that rounds up to a whole second stays within this one.
@@ -146,6 +183,7 @@ void GTLDateTime::setFromRFC3339String(std::string_view text) {
         if (!scan.charactersFrom(":") || !scan.integer(value)) return;
         offsetMinutes = value;
     }();
+    if (!fieldsInRange(components) || offsetHours > 23 || offsetMinutes > 59) return false;
 
     components_ = components;
     milliseconds_ = milliseconds;
@@ -156,34 +194,41 @@ void GTLDateTime::setFromRFC3339String(std::string_view text) {
         universalTime_ = true;
         offsetSeconds_ = 0;
     } else if (designator == '+' || designator == '-') {
-        // Hours and minutes come from at most 18 digits each, so this cannot overflow.
-        const int64_t magnitude = (offsetHours % 1000000) * 3600 + (offsetMinutes % 1000000) * 60;
+        const int64_t magnitude = offsetHours * 3600 + offsetMinutes * 60;
         if (designator == '+') {
             offsetSeconds_ = magnitude;
         } else if (magnitude != 0) {
             offsetSeconds_ = -magnitude;
         }
     }
+    return true;
 }
 
-void GTLDateTime::setFromDate(Date date, std::optional<QTimeZone> timeZone) {
+bool GTLDateTime::setFromDate(Date date, std::optional<QTimeZone> timeZone) {
     const double unixSeconds = date.unixTime();
+    // Checked before any conversion: NaN and moments far outside the years
+    // the fields hold would not fit the integers below.
+    if (!(unixSeconds > kEarliestSeconds && unixSeconds < kLatestSeconds)) return false;
     const double wholeSeconds = std::floor(unixSeconds);
     const QTimeZone zone = timeZone && timeZone->isValid() ? *timeZone : QTimeZone::systemTimeZone();
     const QDateTime moment = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(wholeSeconds), zone);
 
-    components_ = GTLDateComponents{};
-    components_.year = moment.date().year();
-    components_.month = moment.date().month();
-    components_.day = moment.date().day();
-    components_.hour = moment.time().hour();
-    components_.minute = moment.time().minute();
-    components_.second = moment.time().second();
+    GTLDateComponents fields;
+    // Qt counts 1 BC as year -1; the fields count it as year 0.
+    fields.year = moment.date().year() < 0 ? moment.date().year() + 1 : moment.date().year();
+    fields.month = moment.date().month();
+    fields.day = moment.date().day();
+    fields.hour = moment.time().hour();
+    fields.minute = moment.time().minute();
+    fields.second = moment.time().second();
+    if (!moment.isValid() || !fieldsInRange(fields)) return false;
+    components_ = fields;
     milliseconds_ = std::min<int64_t>(std::llround((unixSeconds - wholeSeconds) * 1000.0), 999);
     universalTime_ = false;
     offsetSeconds_ = timeZone ? zone.offsetFromUtc(moment) : kUnknownOffset;
     if (timeZone && offsetSeconds_ == 0 && isUniversalZone(*timeZone)) universalTime_ = true;
     timeZone_ = std::move(timeZone);
+    return true;
 }
 
 std::string GTLDateTime::RFC3339String() const {
@@ -224,11 +269,13 @@ std::string GTLDateTime::description() const {
     return "GTLDateTime " + std::string(address) + ": {" + RFC3339String() + "}";
 }
 
-Date GTLDateTime::date() const {
+std::optional<Date> GTLDateTime::date() const {
+    if (!fieldsInRange(components_)) return std::nullopt;
     const int64_t year = fieldOr(components_.year, 1);
     const int64_t month = fieldOr(components_.month, 1);
     const int64_t day = fieldOr(components_.day, 1);
-    if (!hasTime()) return Date::fromUnixTime(static_cast<double>(daysFromCivil(year, month, day) * 86400 + 12 * 3600));
+    const int64_t days = daysFromCivil(year, month, day);
+    if (!hasTime()) return Date::fromUnixTime(static_cast<double>(days * kSecondsPerDay + 12 * 3600));
 
     const int64_t secondOfDay = components_.hour * 3600 + components_.minute * 60 + fieldOr(components_.second, 0);
     const double fraction = milliseconds_ > 0 ? static_cast<double>(milliseconds_) / 1000.0 : 0.0;
@@ -237,12 +284,11 @@ Date GTLDateTime::date() const {
         // A fixed offset (or UTC): plain arithmetic, also for offsets the
         // platform's zones do not cover.
         const int64_t offset = universalTime_ ? 0 : offsetSeconds_;
-        return Date::fromUnixTime(static_cast<double>(daysFromCivil(year, month, day) * 86400 + secondOfDay - offset) +
-                                  fraction);
+        return Date::fromUnixTime(static_cast<double>(days * kSecondsPerDay + secondOfDay - offset) + fraction);
     }
     const QTimeZone calendarZone = zone && zone->isValid() ? *zone : QTimeZone::systemTimeZone();
-    const QDateTime moment(QDate(static_cast<int>(year), static_cast<int>(month), static_cast<int>(day)), QTime(0, 0),
-                           calendarZone);
+    // By day number, which also covers the year 0 that Qt's years skip.
+    const QDateTime moment(QDate::fromJulianDay(days + kJulianDayOfUnixEpoch), QTime(0, 0), calendarZone);
     return Date::fromUnixTime(static_cast<double>(moment.toSecsSinceEpoch() + secondOfDay) + fraction);
 }
 
@@ -261,9 +307,13 @@ void GTLDateTime::setTimeZone(std::optional<QTimeZone> timeZone) {
         offsetSeconds_ = kUnknownOffset;
         return;
     }
-    const double unixSeconds = date().unixTime();
+    const std::optional<Date> moment = date();
+    if (!moment) {
+        offsetSeconds_ = kUnknownOffset;
+        return;
+    }
     offsetSeconds_ = timeZone_->offsetFromUtc(
-        QDateTime::fromSecsSinceEpoch(static_cast<qint64>(std::floor(unixSeconds)), QTimeZone::utc()));
+        QDateTime::fromSecsSinceEpoch(static_cast<qint64>(std::floor(moment->unixTime())), QTimeZone::utc()));
 }
 
 bool GTLDateTime::hasTime() const { return components_.hour != kUndefined && components_.minute != kUndefined; }

@@ -43,14 +43,18 @@ public:
     // The offset that means "not known".
     static constexpr int64_t kUnknownOffset = std::numeric_limits<int64_t>::max();
 
-    // Parsing never fails: text that stops matching leaves the later fields
-    // not given. No text gives no value.
+    // Text that stops matching leaves the later fields not given. No text
+    // gives no value, and so does a field out of range: a year past 9999, a
+    // day its month does not have, an hour past 23, a minute past 59, a
+    // second past 60, an offset of 24 hours or more.
     static GTLDateTimePtr dateTimeWithRFC3339String(std::optional<std::string_view> text);
-    // The fields of the moment in the zone (the device's zone when none).
+    // The fields of the moment in the zone (the device's zone when none);
+    // none for a moment outside the years 0000 to 9999.
     static GTLDateTimePtr dateTimeWithDate(std::optional<Date> date, std::optional<QTimeZone> timeZone);
     // The day of the moment in the device's zone, without a time.
     static GTLDateTimePtr dateTimeForAllDayWithDate(std::optional<Date> date);
-    // The moment the fields make in their own zone (the device's when none).
+    // The moment the fields make in their own zone (the device's when none);
+    // none for fields out of range.
     static GTLDateTimePtr dateTimeWithDateComponents(const GTLDateComponents& components);
 
     std::string RFC3339String() const;
@@ -59,13 +63,14 @@ public:
 
     // Without a time, noon UTC of the day; with one, the fields read in
     // timeZone() (the device's zone when that is none) plus the milliseconds.
-    Date date() const;
+    // None while the fields are out of range (see dateTimeWithRFC3339String).
+    std::optional<Date> date() const;
 
     // The stored zone; else UTC for universal time; else a fixed zone of the
     // known offset; else none.
     std::optional<QTimeZone> timeZone() const;
-    // Stores the zone and takes its offset at this value's moment (none: the
-    // offset becomes not known).
+    // Stores the zone and takes its offset at this value's moment (no zone,
+    // or no moment: the offset becomes not known).
     void setTimeZone(std::optional<QTimeZone> timeZone);
 
     bool hasTime() const;
@@ -89,8 +94,9 @@ public:
     bool operator==(const GTLDateTime& other) const { return isEqual(other); }
 
 private:
-    void setFromRFC3339String(std::string_view text);
-    void setFromDate(Date date, std::optional<QTimeZone> timeZone);
+    // False, changing nothing, for fields out of range.
+    bool setFromRFC3339String(std::string_view text);
+    bool setFromDate(Date date, std::optional<QTimeZone> timeZone);
 
     GTLDateComponents components_;
     int64_t milliseconds_ = 0;

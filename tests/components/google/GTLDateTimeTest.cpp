@@ -1,6 +1,7 @@
 #include "components/google/GTLDateTime.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 #include <string>
 
 using google::GTLDateComponents;
@@ -10,6 +11,17 @@ namespace {
 
 constexpr int64_t kUnknown = GTLDateTime::kUnknownOffset;
 constexpr int64_t kNotGiven = GTLDateComponents::kUndefined;
+
+GTLDateComponents fields(int64_t year, int64_t month, int64_t day, int64_t hour, int64_t minute, int64_t second) {
+    GTLDateComponents components;
+    components.year = year;
+    components.month = month;
+    components.day = day;
+    components.hour = hour;
+    components.minute = minute;
+    components.second = second;
+    return components;
+}
 
 struct ParseCase {
     std::string text;
@@ -58,7 +70,7 @@ TEST(GTLDateTime, ParsesAndWritesBack) {
 }
 
 TEST(GTLDateTime, TextThatIsNotADateLeavesEverythingNotGiven) {
-    for (const char* text : {"", "yesterday", "-5", "99999999999999999999-01-01"}) {
+    for (const char* text : {"", "yesterday", "-5"}) {
         SCOPED_TRACE(text);
         auto value = GTLDateTime::dateTimeWithRFC3339String(text);
         ASSERT_TRUE(value);
@@ -68,6 +80,62 @@ TEST(GTLDateTime, TextThatIsNotADateLeavesEverythingNotGiven) {
     }
     EXPECT_FALSE(GTLDateTime::dateTimeWithRFC3339String(std::nullopt));
     EXPECT_FALSE(GTLDateTime::dateTimeWithDate(std::nullopt, std::nullopt));
+}
+
+// Fields beyond what the text form can hold are refused, however many
+// digits they have: none of them becomes a value, nor a moment.
+TEST(GTLDateTime, OutOfRangeFieldsAreRefused) {
+    const std::string huge(97, '9');
+    for (const std::string& text : {
+             std::string("10000-01-01"), std::string("99999999999999999999-01-01"),
+             std::string("9223372036854775807-01-01"), std::string("2013-9223372036854775806-01"),
+             std::string("2013-00-01"), std::string("2013-13-01"), std::string("2013-05-00"),
+             std::string("2013-04-31"), std::string("2013-02-29"), std::string("1900-02-29"),
+             std::string("2013-05-01T24:00:00Z"), std::string("2013-05-01T10:60:00Z"),
+             std::string("2013-05-01T10:20:61Z"), std::string("2013-05-01T10:20:") + huge + "Z",
+             std::string("2013-05-01T10:20:30+24:00"), std::string("2013-05-01T10:20:30-05:60"),
+             std::string("2013-05-01T10:20:30+") + huge + ":00",
+         }) {
+        SCOPED_TRACE(text);
+        EXPECT_FALSE(GTLDateTime::dateTimeWithRFC3339String(text));
+    }
+
+    // The edges themselves are values, with the moments they name.
+    struct Edge {
+        const char* text;
+        double unixTime;
+    };
+    for (const Edge& edge : {Edge{"0000-01-01T00:00:00Z", -62167219200.0}, Edge{"9999-12-31T23:59:59Z", 253402300799.0},
+                             Edge{"2012-02-29T00:00:00Z", 1330473600.0}, Edge{"2000-02-29T00:00:00Z", 951782400.0},
+                             Edge{"2016-12-31T23:59:60Z", 1483228800.0},
+                             Edge{"2013-05-01T23:59:00+23:59", 1367452740.0 - 86340}}) {
+        SCOPED_TRACE(edge.text);
+        auto value = GTLDateTime::dateTimeWithRFC3339String(edge.text);
+        ASSERT_TRUE(value);
+        EXPECT_EQ(value->RFC3339String(), edge.text);
+        ASSERT_TRUE(value->date());
+        EXPECT_DOUBLE_EQ(value->date()->unixTime(), edge.unixTime);
+    }
+
+    // Fields set by hand make no moment while out of range.
+    const int64_t huge64 = 9223372036854775806;
+    const GTLDateComponents far = fields(huge64, huge64, huge64, 1, 2, kNotGiven);
+    EXPECT_FALSE(GTLDateTime::dateTimeWithDateComponents(far));
+    auto value = GTLDateTime::dateTimeWithRFC3339String("2013-05-01");
+    value->setDateComponents(far);
+    EXPECT_FALSE(value->date());
+    value->setTimeZone(QTimeZone(3600));
+    EXPECT_EQ(value->offsetSeconds(), kUnknown);
+
+    // Moments past the years the fields hold, and no number at all.
+    for (double seconds : {6.3e96, -6.3e96, 253402387200.0 + 86400, -62167219200.0 - 86400,
+                           std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
+        SCOPED_TRACE(seconds);
+        EXPECT_FALSE(GTLDateTime::dateTimeWithDate(foundation::Date::fromUnixTime(seconds), QTimeZone::utc()));
+    }
+    auto earliest = GTLDateTime::dateTimeWithDate(foundation::Date::fromUnixTime(-62167219200.0), QTimeZone::utc());
+    ASSERT_TRUE(earliest);
+    EXPECT_EQ(earliest->RFC3339String(), "0000-01-01T00:00:00Z");
 }
 
 TEST(GTLDateTime, MomentsFollowTheZoneOrOffset) {
@@ -84,7 +152,7 @@ TEST(GTLDateTime, MomentsFollowTheZoneOrOffset) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_DOUBLE_EQ(GTLDateTime::dateTimeWithRFC3339String(c.text)->date().unixTime(), c.unixTime);
+        EXPECT_DOUBLE_EQ(GTLDateTime::dateTimeWithRFC3339String(c.text)->date()->unixTime(), c.unixTime);
     }
 }
 
@@ -97,19 +165,13 @@ TEST(GTLDateTime, FromADateInAZone) {
     auto pacific = GTLDateTime::dateTimeWithDate(foundation::Date::fromUnixTime(1367403630), QTimeZone(-28800));
     EXPECT_EQ(pacific->RFC3339String(), "2013-05-01T02:20:30-08:00");
     EXPECT_EQ(pacific->offsetSeconds(), -28800);
-    EXPECT_DOUBLE_EQ(pacific->date().unixTime(), 1367403630);
+    EXPECT_DOUBLE_EQ(pacific->date()->unixTime(), 1367403630);
 
     auto named = GTLDateTime::dateTimeWithDate(foundation::Date::fromUnixTime(1367403630), QTimeZone("Europe/Berlin"));
     EXPECT_EQ(named->RFC3339String(), "2013-05-01T12:20:30+02:00");
-    EXPECT_DOUBLE_EQ(named->date().unixTime(), 1367403630);
+    EXPECT_DOUBLE_EQ(named->date()->unixTime(), 1367403630);
 
-    GTLDateComponents components;
-    components.year = 2013;
-    components.month = 5;
-    components.day = 1;
-    components.hour = 10;
-    components.minute = 20;
-    components.second = 30;
+    GTLDateComponents components = fields(2013, 5, 1, 10, 20, 30);
     components.timeZone = QTimeZone::utc();
     EXPECT_EQ(GTLDateTime::dateTimeWithDateComponents(components)->RFC3339String(), "2013-05-01T10:20:30Z");
 }
