@@ -187,6 +187,8 @@ void CaptureViewController::switchCaptureSource(const CaptureControllerPtr& sour
     if (!source) return;
     view();
     if (mIsTimer_) stopTimer();
+    // A picture the old source still owes never comes.
+    isTakingPicture_ = false;
     // The registry's sources come back on the next visit: the old source's
     // live view keeps no tap recognizer of ours.
     if (focusTap_) {

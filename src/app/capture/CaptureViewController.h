@@ -202,6 +202,8 @@ public:
     double effectiveScale() const { return effectiveScale_.load(); }
     bool isClosing() const { return isClosing_.load(); }
     bool isTimerRunning() const { return mIsTimer_; }
+    // Taking pictures: one is on its way from the shutter, or the time-lapse runs.
+    bool isCapturing() const { return isTakingPicture_ || mIsTimer_; }
     int64_t timerInterval() const { return mTimerIntervall_; }
     bool isVolumeControllerActive() const { return isVolumeControllerActiv_; }
     bool isControlsDisabled() const { return isControllsDisabled_; }
@@ -320,6 +322,7 @@ private:
     int64_t mTimerIntervall_ = 0;
     bool mIsTimer_ = false;
     bool mIsTimerAudioPlayed_ = false;
+    bool isTakingPicture_ = false;
     bool isVolumeControllerActiv_ = false;
     bool isControllsDisabled_ = false;
     bool sourceChosen_ = false;

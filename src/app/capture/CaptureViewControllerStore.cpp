@@ -36,6 +36,7 @@ void CaptureViewController::actionPauseRecord() {
             audioCamera_->play();
         lastIntervalTimestamp_ = foundation::RunLoop::main().now();
         recordBtn_->setEnabled(false);
+        isTakingPicture_ = true;
         // The source may answer at once, on this thread: keep it alive meanwhile.
         CaptureControllerPtr source = captureSource_;
         source->captureImage();
@@ -92,6 +93,7 @@ void CaptureViewController::didCaptureImage(const graphics::Image& image) {
         });
     }
     recordBtn_->setEnabled(true);
+    isTakingPicture_ = false;
 }
 
 FramePtr CaptureViewController::storeImageOperation(const graphics::Image& image) {

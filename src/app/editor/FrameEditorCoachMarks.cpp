@@ -42,9 +42,20 @@ constexpr const char* kStripHelpText =
 
 }  // namespace
 
+bool FrameEditorViewController::isCameraBusy() const {
+    return captureViewController_ && captureViewController_->isCapturing();
+}
+
+std::vector<ui::ViewPtr> FrameEditorViewController::viewsAnsweringUnderHelp() const {
+    // No press of the shutter is lost to a help layer over the camera.
+    if (!captureViewController_ || !captureViewController_->recordBtn()) return {};
+    return {captureViewController_->recordBtn()->sharedFromThis()};
+}
+
 void FrameEditorViewController::updateCoachMarks() {
     auto list = project_->getFrameList();
-    if (!list || isHelpShownThisTime_ || !isViewLoaded()) return;
+    // None comes up over a camera in use; a later update shows it.
+    if (!list || isHelpShownThisTime_ || !isViewLoaded() || isCameraBusy()) return;
     const int64_t count = list->count();
     for (const CoachMark& mark : kCoachMarks) {
         if (count < mark.minimumEntries) return;
@@ -73,6 +84,7 @@ void FrameEditorViewController::updateCoachMarks() {
         help->setDelegate(this);
         help->setPositionNextBtn(next);
         help->setPositionLabel(at);
+        help->setPassthroughViews(viewsAnsweringUnderHelp());
         view()->addSubview(help->viewPtr());
         help->show();
         return;
@@ -88,8 +100,10 @@ void FrameEditorViewController::actionHelp() {
         btnHelp_->setSelected(false);
         return;
     }
-    if (!isViewLoaded()) return;
+    // Not over a camera in use.
+    if (!isViewLoaded() || isCameraBusy()) return;
     frameEditorHelp_ = prepareFrameEditorHelp();
+    frameEditorHelp_->setPassthroughViews(viewsAnsweringUnderHelp());
     frameEditorHelp_->showHelpInView(*view());
     btnHelp_->setSelected(true);
 }

@@ -4,6 +4,7 @@
 
 #include "app/core/BundleImage.h"
 #include "app/widgets/popover/FWTPopoverView.h"
+#include "app/widgets/views/TouchPassthrough.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Font.h"
 #include "platform/ui/View.h"
@@ -12,6 +13,27 @@
 #include "platform/ui/controls/Label.h"
 
 #include <algorithm>
+
+namespace {
+
+// The transparent layer under the bubbles: a tap on it closes the help, but
+// not a tap on a passthrough view below it.
+class CloseLayer : public ui::Button {
+public:
+    CloseLayer(const graphics::Rect& frame, std::vector<ui::ViewPtr> passthroughViews)
+        : ui::Button(ui::ButtonType::Custom, frame) {
+        passthrough_.setViews(std::move(passthroughViews));
+    }
+    ui::View* hitTest(graphics::Point point, const ui::Event* event) override {
+        if (passthrough_.isAskingBelow()) return nullptr;
+        return passthrough_.route(*this, ui::Button::hitTest(point, event), point, event);
+    }
+
+private:
+    TouchPassthrough passthrough_;
+};
+
+}  // namespace
 
 namespace frameeditorhelp {
 
@@ -81,7 +103,7 @@ void FrameEditorHelp::replaceHelpAtRect(const graphics::Rect& rect, const std::s
 void FrameEditorHelp::showHelpInView(ui::View& view) {
     helpView_ = view.weak_from_this();
     if (closeButton_) closeButton_->removeFromSuperview();
-    closeButton_ = ui::makeView<ui::Button>(ui::ButtonType::Custom, view.frame());
+    closeButton_ = ui::makeView<CloseLayer>(view.frame(), passthroughViews_);
     std::weak_ptr<FrameEditorHelp> weak = weak_from_this();
     closeButton_->addTarget(
         this,

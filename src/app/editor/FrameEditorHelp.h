@@ -5,7 +5,8 @@
 // width, or that runs an action, carries a "more" button: a tap expands it to
 // the whole text (a tap on that collapses it again) or runs the action. A
 // tap on the layer itself posts kCloseNotification (object: the help); the
-// editor observes it and calls dismissHelp.
+// editor observes it and calls dismissHelp. Touches on the passthrough views
+// (the camera's shutter) go through the layer to them.
 //
 //     auto help = std::make_shared<FrameEditorHelp>();
 //     help->addHelp("Play movie preview.", button->frame());
@@ -91,6 +92,8 @@ public:
     // next showHelpInView).
     void replaceHelpAtRect(const graphics::Rect& rect, const std::string& withHelp);
 
+    // Views below the layer that keep their touches; set before showHelpInView.
+    void setPassthroughViews(std::vector<std::shared_ptr<ui::View>> views) { passthroughViews_ = std::move(views); }
     void showHelpInView(ui::View& view);
     // Removes the layer and dismisses every bubble, animated.
     void dismissHelp();
@@ -122,4 +125,5 @@ private:
     std::vector<bool> expanded_;
     std::weak_ptr<ui::View> helpView_;
     std::shared_ptr<ui::Button> closeButton_;
+    std::vector<std::shared_ptr<ui::View>> passthroughViews_;
 };

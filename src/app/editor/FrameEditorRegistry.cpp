@@ -90,9 +90,13 @@ void FrameEditorViewController::receiveAddFrameNotification(const foundation::No
     auto list = project_->getFrameList();
     if (!list) return;
     // The capture screen has put the frame into the list already: the list
-    // keeps it once and only the strip gains its item.
-    addFrames({frame}, list->getIndexForFrame(frame));
+    // keeps it once and only the strip gains its item. Later on the main
+    // queue, in order with the other insertions.
+    const int64_t index = list->getIndexForFrame(frame);
     auto weak = foundation::weakFrom(this);
+    foundation::DispatchQueue::main().async([weak, frame, index] {
+        if (auto self = weak.lock()) self->insertFramesNow({frame}, index, true);
+    });
     foundation::DispatchQueue::main().async([weak] {
         if (auto self = weak.lock()) self->zoomIn();
     });

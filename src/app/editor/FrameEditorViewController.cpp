@@ -330,12 +330,16 @@ void FrameEditorViewController::addFrames(const std::vector<FramePtr>& frames, i
     });
 }
 
-void FrameEditorViewController::insertFramesNow(const std::vector<FramePtr>& frames, int64_t atIndex) {
+void FrameEditorViewController::insertFramesNow(const std::vector<FramePtr>& frames, int64_t atIndex,
+                                                bool fromCamera) {
     auto list = project_->getFrameList();
     if (!list) return;
     const std::vector<int64_t> placed = frameeditor::insertFrames(*list, frames, atIndex);
     for (size_t i = 0; i < placed.size(); ++i) insertStripItem(list->getFrameAtIndex(placed[i]), placed[i]);
-    updateGUIWithStatus(true);
+    if (fromCamera)
+        updateControls(true);
+    else
+        updateGUIWithStatus(true);
     updateAllAndSaveProject();
 }
 
@@ -362,6 +366,11 @@ foundation::Status FrameEditorViewController::saveProjectReportingFailure() {
 // ---- controls --------------------------------------------------------------------------------
 
 void FrameEditorViewController::updateGUIWithStatus(bool enabled) {
+    updateControls(enabled);
+    updateCoachMarks();
+}
+
+void FrameEditorViewController::updateControls(bool enabled) {
     for (auto* button :
          {btnPlay_.get(), btnMore_.get(), btnExplorer_.get(), btnAudio_.get(), btnMusic_.get(), btnTheme_.get(),
           btnHelp_.get(), btnCamera_.get(), btnBackward_.get(), btnForward_.get(), btnAdditionCaptureControl_.get()})
@@ -374,7 +383,6 @@ void FrameEditorViewController::updateGUIWithStatus(bool enabled) {
         btnAudio_->setEnabled(false);
     }
     viewEmptyHelp_->setHidden(!empty);
-    updateCoachMarks();
 }
 
 bool FrameEditorViewController::isPlaying() const { return btnPlay_ && btnPlay_->isSelected(); }

@@ -285,8 +285,15 @@ public:
 private:
     void buildViews();
     std::shared_ptr<ui::Button> makeToolbarButton(const char* icon, void (FrameEditorViewController::*action)());
-    // The insertion itself, on the main queue.
-    void insertFramesNow(const std::vector<FramePtr>& frames, int64_t atIndex);
+    // The insertion itself, on the main queue. A frame the camera took brings
+    // up no coach mark: the user is still shooting.
+    void insertFramesNow(const std::vector<FramePtr>& frames, int64_t atIndex, bool fromCamera = false);
+    // updateGUIWithStatus without the coach marks.
+    void updateControls(bool enabled);
+    // A picture is on its way or the time-lapse runs on the embedded camera.
+    bool isCameraBusy() const;
+    // The views that keep their touches under the editor's help overlays.
+    std::vector<ui::ViewPtr> viewsAnsweringUnderHelp() const;
     // The strip, timeline and player at work (FrameEditorParts.cpp).
     void createStripAndTimeline();
     void createPreviewPlayer();

@@ -4,9 +4,11 @@
 
 #include "EditorTestSupport.h"
 #include "app/capture/CaptureViewController.h"
+#include "app/capture/TimerConfigurationViewController.h"
 #include "app/editor/EditorNotifications.h"
 #include "app/editor/FrameEditorHelp.h"
 #include "app/widgets/alerts/Hudy.h"
+#include "app/widgets/popover/KWPopoverController.h"
 #include "app/widgets/popover/FWTPopoverView.h"
 #include "app/widgets/views/HelpManager.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -413,6 +415,116 @@ TEST_F(EditorTest, ErrorTextsAndNoticeTimes) {
     EXPECT_EQ(editor->hudy()->caption, "Importing...");
     EXPECT_TRUE(editor->hudy()->isActivity);
     EXPECT_EQ(editor->hudy()->dismissAfterTime, 20);
+}
+
+// The embedded camera (the synthetic one) answering presses of its shutter
+// delivered as fingers in the window, whatever help is up.
+class ShutterUnderHelpTest : public EditorTest {
+protected:
+    CaptureViewController& camera() { return *editor->captureViewController(); }
+    void openAndWaitForTheCamera(const ProjectModelPtr& project) {
+        open(project);
+        ASSERT_NE(editor->captureViewController(), nullptr);
+        ASSERT_TRUE(foundation::RunLoop::main().runUntil(
+            [&] { return camera().captureSource() && camera().captureSource()->isReadyToCapture(); }, 30.0));
+    }
+    int64_t pictures() {
+        int64_t count = 0;
+        for (const FramePtr& frame : *editor->project()->getFrameList())
+            count += frame->type() == Frame::kTypePicture ? 1 : 0;
+        return count;
+    }
+    // A finger on the shutter; returns once its picture is stored.
+    void pressShutter() {
+        const int64_t before = pictures();
+        tap(camera().recordBtn());
+        ASSERT_TRUE(foundation::RunLoop::main().runUntil(
+            [&] { return pictures() == before + 1 && !camera().isCapturing(); }, 30.0))
+            << "press " << before + 1;
+        settle();
+    }
+    // Waits on the virtual clock until the time-lapse has stored `count` pictures.
+    void waitForPictures(int64_t count) {
+        ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return pictures() >= count; }, 60.0));
+        settle();
+    }
+    void chooseInterval(int64_t seconds) {
+        camera().actionTimerConfiguration();
+        auto picker =
+            std::dynamic_pointer_cast<TimerConfigurationViewController>(camera().popoverController()->contentViewController());
+        ASSERT_NE(picker, nullptr);
+        picker->handlerValueChange(seconds);
+        camera().popoverController()->dismissPopoverAnimated(false);
+    }
+};
+
+TEST_F(ShutterUnderHelpTest, FourteenPressesInANewProjectMakeFourteenFramesAndLaterOnesGoThroughTheCoachMark) {
+    openAndWaitForTheCamera(ProjectModel::create());
+    for (int press = 1; press <= 14; ++press) {
+        pressShutter();
+        EXPECT_EQ(coachMarksOnScreen(*editor->view()), 0) << "press " << press;  // not while shooting
+    }
+    EXPECT_EQ(pictures(), 14);
+    EXPECT_LIST_INVARIANTS(editor->project());
+    ASSERT_TRUE(editor->project()->getProjectPath().has_value());
+
+    // The next update that is not a capture shows the due mark over the camera;
+    // the shutter answers under it, and under the help overlay too.
+    editor->updateGUIWithStatus(true);
+    advance(1);
+    std::string name;
+    ASSERT_EQ(coachMarksOnScreen(*editor->view(), &name), 1);
+    EXPECT_EQ(name, "Timeline");
+    pressShutter();
+    EXPECT_EQ(pictures(), 15);
+    EXPECT_EQ(coachMarksOnScreen(*editor->view()), 1);  // it waits for its Next
+    tap(editor->helpManager()->nextButton());
+    advance(1);
+    ASSERT_EQ(coachMarksOnScreen(*editor->view()), 0);
+    tap(editor->btnHelp());
+    advance(1);
+    ASSERT_NE(editor->frameEditorHelp(), nullptr);
+    pressShutter();
+    EXPECT_EQ(pictures(), 16);
+    EXPECT_NE(editor->frameEditorHelp(), nullptr);
+    // Elsewhere the help's layer still takes the tap and closes it.
+    fingers.tap({500, 200});
+    advance(1);
+    EXPECT_EQ(editor->frameEditorHelp(), nullptr);
+    EXPECT_LIST_INVARIANTS(editor->project());
+}
+
+TEST_F(ShutterUnderHelpTest, NoHelpComesUpWhileATimeLapseRunsAndItsShutterStopsItUnderAnyHelp) {
+    openAndWaitForTheCamera(projectOfPictures(picturesOf(8)));  // 9 entries
+    chooseInterval(2);
+    tap(camera().recordBtn());
+    ASSERT_TRUE(camera().isTimerRunning());
+    waitForPictures(12);  // 13 entries: the first mark is due
+    editor->updateGUIWithStatus(true);
+    tap(editor->btnHelp());
+    advance(1);
+    EXPECT_EQ(coachMarksOnScreen(*editor->view()), 0);
+    EXPECT_EQ(editor->frameEditorHelp(), nullptr);
+    tap(camera().recordBtn());
+    EXPECT_FALSE(camera().isTimerRunning());
+    settle();
+
+    // Idle again: the mark comes with the next update. A time-lapse started
+    // and stopped under it.
+    editor->updateGUIWithStatus(true);
+    advance(1);
+    ASSERT_EQ(coachMarksOnScreen(*editor->view()), 1);
+    tap(camera().recordBtn());
+    ASSERT_TRUE(camera().isTimerRunning());
+    waitForPictures(pictures() + 2);
+    tap(camera().recordBtn());
+    EXPECT_FALSE(camera().isTimerRunning());
+    settle();
+    const int64_t stopped = pictures();
+    advance(6);
+    settle();
+    EXPECT_EQ(pictures(), stopped);
+    EXPECT_LIST_INVARIANTS(editor->project());
 }
 
 }  // namespace

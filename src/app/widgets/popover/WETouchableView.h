@@ -4,6 +4,7 @@
 // touches outside the panel and tells its delegate, but lets touches through
 // to the views its owner names as passthrough views.
 
+#include "app/widgets/views/TouchPassthrough.h"
 #include "platform/ui/View.h"
 
 #include <memory>
@@ -26,17 +27,12 @@ public:
     bool touchForwardingDisabled = false;
     WETouchableViewDelegate* delegate = nullptr;
 
-    const std::vector<ui::ViewPtr>& passthroughViews() const { return passthroughViews_; }
-    void setPassthroughViews(std::vector<ui::ViewPtr> views) { passthroughViews_ = std::move(views); }
+    const std::vector<ui::ViewPtr>& passthroughViews() const { return passthrough_.views(); }
+    void setPassthroughViews(std::vector<ui::ViewPtr> views) { passthrough_.setViews(std::move(views)); }
 
     ui::View* hitTest(graphics::Point point, const ui::Event* event) override;
     void touchesBegan(const ui::TouchSet& touches, const ui::Event& event) override;
 
 private:
-    // True when the view or one of its ancestors is a passthrough view.
-    bool isPassthroughView(const ui::View* view) const;
-
-    std::vector<ui::ViewPtr> passthroughViews_;
-    // Set while the views below are asked, so that this view answers nothing then.
-    bool testHits_ = false;
+    TouchPassthrough passthrough_;
 };

@@ -1,6 +1,7 @@
 #include "app/widgets/views/HelpManager.h"
 
 #include "app/widgets/views/AccentColor.h"
+#include "app/widgets/views/TouchPassthrough.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
@@ -38,12 +39,18 @@ foundation::Dictionary readDismissedNames() {
     return value->asDictionary();
 }
 
-// Lays the overlay's parts out whenever its size changes.
+// Lays the overlay's parts out whenever its size changes, and lets touches
+// through to the passthrough views.
 class OverlayView : public ui::View {
 public:
     std::function<void()> onLayout;
+    TouchPassthrough passthrough;
     void layoutSubviews() override {
         if (onLayout) onLayout();
+    }
+    ui::View* hitTest(graphics::Point point, const ui::Event* event) override {
+        if (passthrough.isAskingBelow()) return nullptr;
+        return passthrough.route(*this, ui::View::hitTest(point, event), point, event);
     }
 };
 
@@ -121,6 +128,10 @@ void HelpManager::setPositionLabel(graphics::Point position) {
     labelPosition_ = position;
     labelPositionSet_ = true;
     layout();
+}
+
+void HelpManager::setPassthroughViews(std::vector<ui::ViewPtr> views) {
+    static_cast<OverlayView&>(*view_).passthrough.setViews(std::move(views));
 }
 
 void HelpManager::layout() {

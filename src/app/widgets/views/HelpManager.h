@@ -6,6 +6,9 @@
 // names are remembered in ".helpmanager.plist" in the documents folder, and
 // initWithName then gives none.
 //
+// The overlay takes every touch except those on the views the caller names as
+// passthrough views (a camera's shutter keeps answering under it).
+//
 // Main thread only. The caller adds view() to its screen, then calls show.
 
 #include "platform/graphics/Geometry.h"
@@ -13,6 +16,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace ui {
 class Button;
@@ -60,6 +64,8 @@ public:
     // Where the text is centred, in the overlay's coordinates.
     void setPositionLabel(graphics::Point position);
     graphics::Point positionLabel() const { return labelPosition_; }
+    // Views below the overlay that keep their touches (and their subviews).
+    void setPassthroughViews(std::vector<ui::ViewPtr> views);
 
     // Fades the overlay in.
     void show();
