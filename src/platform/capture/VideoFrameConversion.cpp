@@ -1,14 +1,10 @@
 #include "platform/capture/VideoFrameConversion.h"
 
 #include "platform/capture/CaptureTypes.h"
+#include "platform/media/PictureScaling.h"
 
 #include <QTransform>
-#include <memory>
-
-extern "C" {
-#include <libavutil/pixfmt.h>
-#include <libswscale/swscale.h>
-}
+#include <utility>
 
 namespace capture {
 
@@ -94,14 +90,10 @@ foundation::Error conversionError(const std::string& text) {
     return {kCaptureErrorDomain, kCaptureErrorCaptureFailed, text};
 }
 
-struct SwsDeleter {
-    void operator()(SwsContext* context) const { sws_freeContext(context); }
-};
-
 foundation::Result<QImage> convertMapped(QVideoFrame& frame, const PixelLayout& layout) {
     const int width = frame.width(), height = frame.height();
-    std::unique_ptr<SwsContext, SwsDeleter> context(sws_getContext(
-        width, height, layout.format, width, height, AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr, nullptr));
+    media::ScaleContextPtr context(sws_getContext(width, height, layout.format, width, height, AV_PIX_FMT_BGRA,
+                                                  SWS_POINT, nullptr, nullptr, nullptr));
     if (!context) return conversionError("The camera's pixel layout cannot be converted.");
 
     const QVideoFrameFormat surface = frame.surfaceFormat();
@@ -114,25 +106,22 @@ foundation::Result<QImage> convertMapped(QVideoFrame& frame, const PixelLayout& 
                                  sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
     }
 
-    const uint8_t* planes[4] = {};
-    int strides[4] = {};
+    media::PicturePlanes source{layout.format, width, height, {}, {}};
     for (int plane = 0; plane < frame.planeCount() && plane < 4; ++plane) {
-        planes[plane] = frame.bits(plane);
-        strides[plane] = frame.bytesPerLine(plane);
+        source.data[size_t(plane)] = frame.bits(plane);
+        source.linesize[size_t(plane)] = frame.bytesPerLine(plane);
     }
     if (layout.swapChromaPlanes) {
-        std::swap(planes[1], planes[2]);
-        std::swap(strides[1], strides[2]);
+        std::swap(source.data[1], source.data[2]);
+        std::swap(source.linesize[1], source.linesize[2]);
     }
-    if (!planes[0]) return conversionError("The camera frame has no pixels.");
+    if (!source.data[0]) return conversionError("The camera frame has no pixels.");
 
     QImage image(width, height, QImage::Format_ARGB32);
     if (image.isNull()) return conversionError("The camera frame is too large.");
-    uint8_t* destination[4] = {image.bits(), nullptr, nullptr, nullptr};
-    int destinationStrides[4] = {int(image.bytesPerLine()), 0, 0, 0};
-    if (sws_scale(context.get(), planes, strides, 0, height, destination, destinationStrides) != height) {
+    const media::PicturePlanes target{AV_PIX_FMT_BGRA, width, height, {image.bits()}, {int(image.bytesPerLine())}};
+    if (!media::scalePicture(context.get(), source, target))
         return conversionError("The camera frame could not be converted.");
-    }
     // swscale writes BGRA in memory, which is QImage's ARGB32 on this
     // (little-endian) machine; alpha is straight unless the source had none
     // or already premultiplied it.

@@ -1,6 +1,7 @@
 #include "platform/media/AssetWriterInput.h"
 
 #include "platform/media/AssetWriter.h"
+#include "platform/media/PictureScaling.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -220,9 +221,10 @@ bool AssetWriterInput::appendPixelBuffer(const PixelBuffer& buffer, MediaTime pr
             writer->fail(mediaError(AVERROR(ENOMEM), "Cannot convert a picture"));
             return false;
         }
-        const uint8_t* source[] = {buffer.bytes.data()};
-        const int sourceStride[] = {static_cast<int>(buffer.bytesPerRow)};
-        sws_scale(scaler_.get(), source, sourceStride, 0, buffer.height, frame_->data, frame_->linesize);
+        if (Status scaled = scalePicture(scaler_.get(), planesOf(buffer), planesOf(*frame_)); !scaled) {
+            writer->fail(scaled.error());
+            return false;
+        }
     }
     frame_->pts = pts;
     lastPts_ = pts;
@@ -353,11 +355,7 @@ PixelBuffer convertedTo420Planar(const PixelBuffer& argb) {
     planar.pixelFormat = kPixelFormat420YpCbCr8Planar;
     const size_t lumaSize = size_t(argb.width) * size_t(argb.height);
     planar.bytes.resize(lumaSize * 3 / 2);
-    uint8_t* planes[] = {planar.bytes.data(), planar.bytes.data() + lumaSize, planar.bytes.data() + lumaSize * 5 / 4};
-    const int strides[] = {argb.width, argb.width / 2, argb.width / 2};
-    const uint8_t* source[] = {argb.bytes.data()};
-    const int sourceStride[] = {static_cast<int>(argb.bytesPerRow)};
-    sws_scale(scaler.get(), source, sourceStride, 0, argb.height, planes, strides);
+    if (!scalePicture(scaler.get(), planesOf(argb), planesOf(planar))) return argb;
     return planar;
 }
 

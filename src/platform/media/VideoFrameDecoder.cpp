@@ -1,5 +1,7 @@
 #include "platform/media/VideoFrameDecoder.h"
 
+#include "platform/media/PictureScaling.h"
+
 #include <algorithm>
 #include <cmath>
 #include <thread>
@@ -122,9 +124,9 @@ foundation::Result<graphics::Image> VideoFrameDecoder::picture(const AVFrame& fr
     // RGB32 is the native-endian 0xAARRGGBB word, QImage's RGB32 layout.
     QImage bitmap(pixelWidth, pixelHeight, QImage::Format_RGB32);
     if (bitmap.isNull()) return mediaError(AVERROR(ENOMEM), "Cannot convert the video pictures of " + path_);
-    uint8_t* planes[4] = {bitmap.bits(), nullptr, nullptr, nullptr};
-    int strides[4] = {static_cast<int>(bitmap.bytesPerLine()), 0, 0, 0};
-    sws_scale(scaler_.get(), frame.data, frame.linesize, 0, frame.height, planes, strides);
+    PicturePlanes target{AV_PIX_FMT_RGB32, pixelWidth, pixelHeight, {bitmap.bits()}, {int(bitmap.bytesPerLine())}};
+    if (foundation::Status scaled = scalePicture(scaler_.get(), planesOf(frame), target); !scaled)
+        return mediaError(AVERROR(EINVAL), "Cannot convert the video pictures of " + path_);
     graphics::Image image(std::move(bitmap), 1.0, orientation);
     return orientation == graphics::ImageOrientation::Up ? image : image.normalized();
 }

@@ -1,5 +1,6 @@
 #include "platform/media/VideoSampleReader.h"
 
+#include "platform/media/PictureScaling.h"
 #include "platform/media/VideoFrameDecoder.h"
 
 namespace media {
@@ -37,9 +38,13 @@ foundation::Result<std::optional<VideoSample>> VideoSampleReader::next() {
     VideoSample sample;
     sample.pixels = PixelBuffer::create(frame.width, frame.height);
     sample.pixels.pixelFormat = kPixelFormat32BGRA;
-    uint8_t* planes[4] = {sample.pixels.bytes.data(), nullptr, nullptr, nullptr};
-    int strides[4] = {static_cast<int>(sample.pixels.bytesPerRow), 0, 0, 0};
-    sws_scale(converter_->scaler.get(), frame.data, frame.linesize, 0, frame.height, planes, strides);
+    const PicturePlanes target{AV_PIX_FMT_BGRA,
+                               frame.width,
+                               frame.height,
+                               {sample.pixels.bytes.data()},
+                               {static_cast<int>(sample.pixels.bytesPerRow)}};
+    if (foundation::Status scaled = scalePicture(converter_->scaler.get(), planesOf(frame), target); !scaled)
+        return scaled.error();
     sample.presentationTime = MediaTime::fromSeconds((*decoded)->seconds, kTimescale);
     return std::optional<VideoSample>(std::move(sample));
 }

@@ -2,6 +2,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/media/AssetWriter.h"
 #include "platform/media/MovieProbe.h"
+#include "platform/media/VideoSampleReader.h"
 #include "support/MovieFacts.h"
 #include "support/RunFolder.h"
 #include "support/TestMovies.h"
@@ -167,6 +168,33 @@ TEST_F(AssetWriterTest, WritesQuickTimeH264HighWithoutBFramesAndPcmSound) {
     EXPECT_TRUE(probe->compatible);
     EXPECT_EQ(probe->naturalSize, (graphics::Size{320, 240}));
     EXPECT_NEAR(probe->minFrameDurationSeconds, 0.2, 1e-6);
+}
+
+TEST_F(AssetWriterTest, NarrowMoviesKeepTheirColours) {
+    // Pictures come as ARGB and as converted planes (see MovieJob); both pass
+    // libswscale, which must not run past a narrow picture.
+    for (const auto& [width, height] : {std::pair{2, 1080}, std::pair{6, 1080}, std::pair{14, 2160}}) {
+        SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
+        const std::string movie = path("narrow.mov");
+        MovieJob job(movie, {width, height, 1'000'000, 5}, {0, 1, 2}, 44100 / 2);
+        const Outcome outcome = job.run();
+        ASSERT_EQ(outcome.status, AssetWriterStatus::Completed) << (outcome.error ? outcome.error->description : "");
+        const testsupport::MovieFacts facts = testsupport::probeMovieFacts(movie);
+        EXPECT_EQ(facts.width, width);
+        EXPECT_EQ(facts.height, height);
+        auto reader = VideoSampleReader::open(movie);
+        ASSERT_TRUE(reader);
+        for (uint8_t level : {uint8_t(0), uint8_t(40)}) {
+            auto sample = (*reader)->next();
+            ASSERT_TRUE(sample && *sample);
+            const PixelBuffer& pixels = (*sample)->pixels;
+            const uint8_t* middle = pixels.row(pixels.height / 2) + (pixels.width / 2) * 4;  // B G R A
+            EXPECT_NEAR(middle[2], level, 8);
+            EXPECT_NEAR(middle[1], 128, 8);
+            EXPECT_NEAR(middle[0], 255 - level, 8);
+        }
+        fs::remove(movie);
+    }
 }
 
 TEST_F(AssetWriterTest, FailuresAndCancelLeaveNoFile) {
