@@ -113,6 +113,23 @@ foundation::Bytes interlacedPng(const graphics::Image& image) {
     return foundation::Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
+foundation::Bytes cmykJpeg(const graphics::Image& image, bool progressive) {
+    auto plain = image.pngData();
+    if (!plain) {
+        ADD_FAILURE() << plain.error().description;
+        return {};
+    }
+    const std::string in = writeTestFile("rgb.png", *plain);
+    const std::string out = in.substr(0, in.size() - 7) + (progressive ? "cmyk-progressive.jpg" : "cmyk.jpg");
+    std::vector<std::string> argv = {"convert", in, "-colorspace", "CMYK", "-quality", "95"};
+    if (progressive) argv.insert(argv.end(), {"-interlace", "JPEG"});
+    argv.push_back(out);
+    ProcessResult result = runProcess(argv);
+    if (result.exitCode != 0) ADD_FAILURE() << "convert failed: " << result.output;
+    std::ifstream file(out, std::ios::binary);
+    return foundation::Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
 std::string writeTestFile(const std::string& name, const foundation::Bytes& bytes) {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::filesystem::path folder = std::filesystem::temp_directory_path() / "tollivar-test-files" /

@@ -27,6 +27,10 @@ foundation::Bytes progressiveJpeg(const graphics::Image& image, int quality = 90
 // An Adam7-interlaced PNG of the picture, written by ImageMagick.
 foundation::Bytes interlacedPng(const graphics::Image& image);
 
+// The picture as a print JPEG: turned into CMYK by ImageMagick, which writes
+// it as YCCK with the Adobe marker (inverted samples), as Photoshop does.
+foundation::Bytes cmykJpeg(const graphics::Image& image, bool progressive = false);
+
 // Writes bytes to a fresh file in the test's temporary folder and returns the path.
 std::string writeTestFile(const std::string& name, const foundation::Bytes& bytes);
 

@@ -7,6 +7,7 @@
 // frame between setjmp and the jump, so step() keeps its state in members.
 
 #include "platform/graphics/IncrementalDecoder.h"
+#include "platform/graphics/JpegCodec.h"
 
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h needs FILE
@@ -112,7 +113,10 @@ private:
                                       QImage::Format_RGB32))
                         return true;  // refused; the error is set
                     // Qt's RGB32 is B, G, R, 0xFF in memory on little-endian machines.
-                    codec_.out_color_space = JCS_EXT_BGRX;
+                    // Print pictures come out as ink, 4 bytes a pixel too, and
+                    // are turned into colour row by row.
+                    cmyk_ = codec_.jpeg_color_space == JCS_CMYK || codec_.jpeg_color_space == JCS_YCCK;
+                    codec_.out_color_space = cmyk_ ? JCS_CMYK : JCS_EXT_BGRX;
                     codec_.buffered_image = jpeg_has_multiple_scans(&codec_);
                     stage_ = Stage::Start;
                     break;
@@ -123,8 +127,7 @@ private:
                     break;
                 case Stage::Rows:
                     while (codec_.output_scanline < codec_.output_height) {
-                        JSAMPROW row = bitmap_.scanLine(static_cast<int>(codec_.output_scanline));
-                        if (jpeg_read_scanlines(&codec_, &row, 1) == 0) return true;
+                        if (!readRow()) return true;
                         rowsDone_ = static_cast<int>(codec_.output_scanline);
                         ++changes_;
                     }
@@ -145,6 +148,14 @@ private:
             }
             if (error_) return true;
         }
+    }
+
+    // The next row into the bitmap; false when the data ran out first.
+    bool readRow() {
+        JSAMPROW row = bitmap_.scanLine(static_cast<int>(codec_.output_scanline));
+        if (jpeg_read_scanlines(&codec_, &row, 1) == 0) return false;
+        if (cmyk_) jpeg::cmykToRgb32(row, codec_.output_width, codec_.saw_Adobe_marker);
+        return true;
     }
 
     // A progressive picture: reads what has come of its scans and draws the
@@ -171,8 +182,7 @@ private:
             // at the next feed.
             jpeg_start_output(&codec_, scansComplete_);
             while (codec_.output_scanline < codec_.output_height) {
-                JSAMPROW row = bitmap_.scanLine(static_cast<int>(codec_.output_scanline));
-                if (jpeg_read_scanlines(&codec_, &row, 1) == 0) break;
+                if (!readRow()) break;
             }
             scansDrawn_ = scansComplete_;
             rowsDone_ = bitmap_.height();
@@ -194,6 +204,7 @@ private:
     int scansComplete_ = 0;
     int scansDrawn_ = 0;
     bool outputOpen_ = false;  // jpeg_finish_output suspended and is owed a retry
+    bool cmyk_ = false;        // ink samples to turn into colour
 };
 
 }  // namespace

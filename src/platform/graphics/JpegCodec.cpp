@@ -88,7 +88,8 @@ std::optional<PixelLayout> layoutFor(QImage::Format format) {
 }
 
 // A decoder that has read the stream's header, which gave the picture's size.
-foundation::Result<Handle> openStream(const uint8_t* data, size_t length, int& width, int& height) {
+foundation::Result<Handle> openStream(const uint8_t* data, size_t length, int& width, int& height,
+                                      int* colorspaceOut = nullptr) {
     if (!looksLikeJpeg(data, length)) return corrupt("not a JPEG stream");
     Handle handle(tjInitDecompress());
     if (!handle) return corrupt("the decoder could not start");
@@ -97,6 +98,7 @@ foundation::Result<Handle> openStream(const uint8_t* data, size_t length, int& w
                             &colorspace) != 0)
         return corrupt(tjGetErrorStr2(handle.get()));
     if (width <= 0 || height <= 0) return corrupt("no picture size");
+    if (colorspaceOut) *colorspaceOut = colorspace;
     return handle;
 }
 
@@ -129,12 +131,17 @@ ImageOrientation orientationFromExif(int exifValue) {
     }
 }
 
-ImageOrientation exifOrientation(const uint8_t* data, size_t length) {
-    if (!looksLikeJpeg(data, length)) return ImageOrientation::Up;
+namespace {
+
+// Calls `visit(marker, payload, payloadLength)` for each header segment in
+// front of the first scan until it returns true; false when none did.
+template <typename Visitor>
+bool findHeaderSegment(const uint8_t* data, size_t length, Visitor visit) {
+    if (!looksLikeJpeg(data, length)) return false;
     size_t pos = 2;
     while (pos + 1 < length) {
-        if (data[pos] != 0xFF) return ImageOrientation::Up;  // lost sync: give up quietly
-        while (pos < length && data[pos] == 0xFF) ++pos;     // fill bytes
+        if (data[pos] != 0xFF) return false;              // lost sync: give up quietly
+        while (pos < length && data[pos] == 0xFF) ++pos;  // fill bytes
         if (pos >= length) break;
         uint8_t marker = data[pos++];
         if (marker == 0xD9 || marker == 0xDA) break;  // end of image, start of scan: no more headers
@@ -142,13 +149,42 @@ ImageOrientation exifOrientation(const uint8_t* data, size_t length) {
         if (length - pos < 2) break;
         size_t segmentLength = size_t(data[pos]) << 8 | data[pos + 1];
         if (segmentLength < 2 || segmentLength > length - pos) break;
-        const uint8_t* payload = data + pos + 2;
-        size_t payloadLength = segmentLength - 2;
-        if (marker == 0xE1 && payloadLength >= 6 && std::memcmp(payload, "Exif\0\0", 6) == 0)
-            return orientationFromExif(orientationInTiff(payload + 6, payloadLength - 6));
+        if (visit(marker, data + pos + 2, segmentLength - 2)) return true;
         pos += segmentLength;
     }
-    return ImageOrientation::Up;
+    return false;
+}
+
+}  // namespace
+
+ImageOrientation exifOrientation(const uint8_t* data, size_t length) {
+    int exifValue = 0;
+    findHeaderSegment(data, length, [&](uint8_t marker, const uint8_t* payload, size_t payloadLength) {
+        if (marker != 0xE1 || payloadLength < 6 || std::memcmp(payload, "Exif\0\0", 6) != 0) return false;
+        exifValue = orientationInTiff(payload + 6, payloadLength - 6);
+        return true;
+    });
+    return orientationFromExif(exifValue);
+}
+
+bool hasAdobeMarker(const uint8_t* data, size_t length) {
+    return findHeaderSegment(data, length, [](uint8_t marker, const uint8_t* payload, size_t payloadLength) {
+        return marker == 0xEE && payloadLength >= 5 && std::memcmp(payload, "Adobe", 5) == 0;
+    });
+}
+
+void cmykToRgb32(uint8_t* pixels, size_t count, bool adobeInverted) {
+    for (uint8_t* p = pixels; p != pixels + count * 4; p += 4) {
+        // Ink amounts, 255 the most; an Adobe file stores 255 minus the ink.
+        const unsigned c = adobeInverted ? 255u - p[0] : p[0], m = adobeInverted ? 255u - p[1] : p[1],
+                       y = adobeInverted ? 255u - p[2] : p[2], k = adobeInverted ? 255u - p[3] : p[3];
+        const unsigned white = 255u - k;
+        // Qt's RGB32 in memory: blue, green, red, 0xFF. Rounded to the nearest.
+        p[0] = uint8_t(((255u - y) * white + 127u) / 255u);
+        p[1] = uint8_t(((255u - m) * white + 127u) / 255u);
+        p[2] = uint8_t(((255u - c) * white + 127u) / 255u);
+        p[3] = 0xFF;
+    }
 }
 
 foundation::Result<HeaderInfo> readHeader(const uint8_t* data, size_t length) {
@@ -169,8 +205,8 @@ foundation::Result<Image> decode(const uint8_t* data, size_t length, int scaleDe
     if (scaleDenominator != 1 && scaleDenominator != 2 && scaleDenominator != 4 && scaleDenominator != 8)
         return foundation::Error(kImageErrorDomain, kImageErrorInvalidArgument,
                                  "A JPEG can be decoded at 1/1, 1/2, 1/4 or 1/8 of its size only.");
-    int width = 0, height = 0;
-    auto stream = openStream(data, length, width, height);
+    int width = 0, height = 0, colorspace = 0;
+    auto stream = openStream(data, length, width, height, &colorspace);
     if (!stream) return stream.error();
     if (int64_t(width) * height > kMaxPixels)
         return corrupt("unsupported picture size " + std::to_string(width) + "x" + std::to_string(height));
@@ -183,11 +219,19 @@ foundation::Result<Image> decode(const uint8_t* data, size_t length, int scaleDe
     QImage bitmap(scaledWidth, scaledHeight, QImage::Format_RGB32);
     if (bitmap.isNull())
         return foundation::Error(kImageErrorDomain, kImageErrorCorruptData, "Not enough memory for the picture.");
+    // Print pictures hold ink, which the decoder hands out as it is (4 bytes
+    // a pixel, as many as RGB32 has) and is turned into colour here.
+    const bool cmyk = colorspace == TJCS_CMYK || colorspace == TJCS_YCCK;
     // Stop at the first warning: a truncated file otherwise "succeeds" with
     // its missing part painted grey.
     if (tjDecompress2(handle, data, static_cast<unsigned long>(length), bitmap.bits(), scaledWidth,
-                      static_cast<int>(bitmap.bytesPerLine()), scaledHeight, TJPF_BGRA, TJFLAG_STOPONWARNING) != 0)
+                      static_cast<int>(bitmap.bytesPerLine()), scaledHeight, cmyk ? TJPF_CMYK : TJPF_BGRA,
+                      TJFLAG_STOPONWARNING) != 0)
         return corrupt(tjGetErrorStr2(handle));
+    if (cmyk) {
+        const bool inverted = hasAdobeMarker(data, length);
+        for (int y = 0; y < scaledHeight; ++y) cmykToRgb32(bitmap.scanLine(y), size_t(scaledWidth), inverted);
+    }
     return Image(std::move(bitmap), 1.0, exifOrientation(data, length));
 }
 

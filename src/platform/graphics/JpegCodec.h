@@ -24,8 +24,9 @@ bool looksLikeJpeg(const uint8_t* data, size_t length);
 // Size and orientation from the headers alone, without decoding pixels.
 foundation::Result<HeaderInfo> readHeader(const uint8_t* data, size_t length);
 
-// Decodes the picture. `scaleDenominator` 1, 2, 4 or 8 decodes at 1/n of the
-// size (rounded up) directly in the decoder, which is how thumbnails are made
+// Decodes the picture; CMYK and YCCK pictures (print files) are turned into
+// colour. `scaleDenominator` 1, 2, 4 or 8 decodes at 1/n of the size
+// (rounded up) directly in the decoder, which is how thumbnails are made
 // without a full-size bitmap. Truncated or corrupt data is an error.
 foundation::Result<Image> decode(const uint8_t* data, size_t length, int scaleDenominator = 1);
 
@@ -64,5 +65,13 @@ foundation::Result<foundation::Bytes> encode(const QImage& bitmap, double qualit
 ImageOrientation exifOrientation(const uint8_t* data, size_t length);
 // EXIF values 1-8 in the platform's orientation; Up for anything else.
 ImageOrientation orientationFromExif(int exifValue);
+
+// Whether the headers hold an Adobe APP14 segment, whose CMYK samples are
+// stored inverted (255 minus the ink), as Photoshop writes them.
+bool hasAdobeMarker(const uint8_t* data, size_t length);
+// `count` CMYK pixels of 4 bytes as the decoder hands them out turned in
+// place into Qt's RGB32 (blue, green, red, 0xFF in memory), plain ink
+// amounts or, with `adobeInverted`, 255 minus them.
+void cmykToRgb32(uint8_t* pixels, size_t count, bool adobeInverted);
 
 }  // namespace graphics::jpeg

@@ -96,6 +96,15 @@ TEST_F(PhotoImportTest, ThreePicturesOrFewerShowNoHUD) {
     EXPECT_EQ(projectPictures(), filesOf(handedOver));
 }
 
+TEST_F(PhotoImportTest, PrintPicturesInCmykAreImportedInColour) {
+    addToLibrary("PRINT.JPG", testsupport::cmykJpeg(upright(128)), 0);
+    import({0});
+    ASSERT_EQ(completions, 1);
+    ASSERT_EQ(handedOver.size(), 1u);
+    expectUprightQuadrants(storedPicture(handedOver[0]), 128);
+    EXPECT_TRUE(shownErrors.empty());
+}
+
 TEST_F(PhotoImportTest, APictureThatCannotBeStoredEndsTheImportThere) {
     struct Case {
         uint64_t freeBytes;
