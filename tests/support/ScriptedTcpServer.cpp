@@ -50,8 +50,7 @@ void ScriptedTcpServer::serve(int client) {
             received.erase(0, headEnd + 4);
             ++requests_;
             Reply reply;
-            if (!takeReply(reply) || !sendAll(client, reply.bytes.data(), reply.bytes.size()) ||
-                reply.closesConnection)
+            if (!takeReply(reply) || !sendAll(client, reply.bytes.data(), reply.bytes.size()) || reply.closesConnection)
                 break;
             continue;
         }

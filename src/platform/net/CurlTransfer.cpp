@@ -65,8 +65,7 @@ public:
     Pooled take(const std::string& origin) {
         {
             std::lock_guard lock(mutex_);
-            auto found =
-                std::find_if(idle_.begin(), idle_.end(), [&](const Pooled& p) { return p.origin == origin; });
+            auto found = std::find_if(idle_.begin(), idle_.end(), [&](const Pooled& p) { return p.origin == origin; });
             if (found != idle_.end()) {
                 Pooled pooled = std::move(*found);
                 idle_.erase(found);

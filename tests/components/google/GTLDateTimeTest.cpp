@@ -87,13 +87,22 @@ TEST(GTLDateTime, TextThatIsNotADateLeavesEverythingNotGiven) {
 TEST(GTLDateTime, OutOfRangeFieldsAreRefused) {
     const std::string huge(97, '9');
     for (const std::string& text : {
-             std::string("10000-01-01"), std::string("99999999999999999999-01-01"),
-             std::string("9223372036854775807-01-01"), std::string("2013-9223372036854775806-01"),
-             std::string("2013-00-01"), std::string("2013-13-01"), std::string("2013-05-00"),
-             std::string("2013-04-31"), std::string("2013-02-29"), std::string("1900-02-29"),
-             std::string("2013-05-01T24:00:00Z"), std::string("2013-05-01T10:60:00Z"),
-             std::string("2013-05-01T10:20:61Z"), std::string("2013-05-01T10:20:") + huge + "Z",
-             std::string("2013-05-01T10:20:30+24:00"), std::string("2013-05-01T10:20:30-05:60"),
+             std::string("10000-01-01"),
+             std::string("99999999999999999999-01-01"),
+             std::string("9223372036854775807-01-01"),
+             std::string("2013-9223372036854775806-01"),
+             std::string("2013-00-01"),
+             std::string("2013-13-01"),
+             std::string("2013-05-00"),
+             std::string("2013-04-31"),
+             std::string("2013-02-29"),
+             std::string("1900-02-29"),
+             std::string("2013-05-01T24:00:00Z"),
+             std::string("2013-05-01T10:60:00Z"),
+             std::string("2013-05-01T10:20:61Z"),
+             std::string("2013-05-01T10:20:") + huge + "Z",
+             std::string("2013-05-01T10:20:30+24:00"),
+             std::string("2013-05-01T10:20:30-05:60"),
              std::string("2013-05-01T10:20:30+") + huge + ":00",
          }) {
         SCOPED_TRACE(text);
@@ -105,10 +114,10 @@ TEST(GTLDateTime, OutOfRangeFieldsAreRefused) {
         const char* text;
         double unixTime;
     };
-    for (const Edge& edge : {Edge{"0000-01-01T00:00:00Z", -62167219200.0}, Edge{"9999-12-31T23:59:59Z", 253402300799.0},
-                             Edge{"2012-02-29T00:00:00Z", 1330473600.0}, Edge{"2000-02-29T00:00:00Z", 951782400.0},
-                             Edge{"2016-12-31T23:59:60Z", 1483228800.0},
-                             Edge{"2013-05-01T23:59:00+23:59", 1367452740.0 - 86340}}) {
+    for (const Edge& edge :
+         {Edge{"0000-01-01T00:00:00Z", -62167219200.0}, Edge{"9999-12-31T23:59:59Z", 253402300799.0},
+          Edge{"2012-02-29T00:00:00Z", 1330473600.0}, Edge{"2000-02-29T00:00:00Z", 951782400.0},
+          Edge{"2016-12-31T23:59:60Z", 1483228800.0}, Edge{"2013-05-01T23:59:00+23:59", 1367452740.0 - 86340}}) {
         SCOPED_TRACE(edge.text);
         auto value = GTLDateTime::dateTimeWithRFC3339String(edge.text);
         ASSERT_TRUE(value);

@@ -22,8 +22,8 @@ std::string text(const net::URLLoadResult& result) { return std::string(result.d
 }  // namespace
 
 TEST(ConnectionReuse, RequestsToOneServerShareItsConnection) {
-    ScriptedTcpServer server({{"HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\none"},
-                              {"HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\ntwo"}});
+    ScriptedTcpServer server(
+        {{"HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\none"}, {"HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\ntwo"}});
     for (const char* expected : {"one", "two"}) {
         net::URLLoadResult result = get(server, "/x");
         ASSERT_FALSE(result.error) << result.error->description;
