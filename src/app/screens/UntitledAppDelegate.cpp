@@ -7,6 +7,7 @@
 #include "app/core/SSZipArchive.h"
 #include "app/screens/Appirater.h"
 #include "app/screens/DropboxSessionSetup.h"
+#include "app/share/DropboxConnectHandler.h"
 #include "app/share/Outbox.h"
 #include "app/widgets/alerts/AlertView.h"
 #include "components/crashreporting/CrashReportDecoder.h"
@@ -241,6 +242,9 @@ bool UntitledAppDelegate::handleDropboxURL(const std::string& url) {
     const bool linked = accepted && isConnectCallback(url, session->appScheme());
     foundation::Dictionary info;
     info.set(kDropboxLoginNotification, foundation::Value(linked));
+    // A link refused for what it carried is an error to show, not a cancel.
+    if (session->linkError())
+        info.set(DropboxConnectHandler::kLoginErrorKey, foundation::Value::object(*session->linkError()));
     foundation::NotificationCenter::defaultCenter().post(kDropboxLoginNotification, this, info);
     return accepted;
 }

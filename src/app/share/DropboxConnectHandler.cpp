@@ -120,7 +120,8 @@ struct DropboxAccountLoader : DBRestClientDelegate {
 DropboxConnectHandler::DropboxConnectHandler() {
     loginObserver_ = foundation::NotificationCenter::defaultCenter().addObserver(
         kLoginNotification, nullptr, [this](const foundation::Notification& notification) {
-            loginAnswered(notification.userInfo.get(kLoginNotification).asBool(false));
+            loginAnswered(notification.userInfo.get(kLoginNotification).asBool(false),
+                          notification.userInfo.get(kLoginErrorKey).objectAs<foundation::Error>());
         });
 }
 
@@ -172,12 +173,14 @@ void DropboxConnectHandler::login() {
     current->linkFromController(nullptr);
 }
 
-void DropboxConnectHandler::loginAnswered(bool linked) {
+void DropboxConnectHandler::loginAnswered(bool linked, const foundation::Error* error) {
     // Another service's link, or none asked for: not this one's business.
     if (!waitingForLogin_) return;
     waitingForLogin_ = false;
     if (!linked) {
-        if (delegate_) delegate_->connectHandlerDidFailLogin(*this, std::nullopt);
+        if (delegate_)
+            delegate_->connectHandlerDidFailLogin(*this,
+                                                  error ? std::optional<foundation::Error>(*error) : std::nullopt);
         return;
     }
     loadAccount();

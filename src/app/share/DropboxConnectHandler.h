@@ -5,7 +5,8 @@
 // session's hand-off; the application delegate answers with
 // "DropboxLoginNotification", whose boolean says whether the account is
 // linked now. Only a link this service started takes the answer: YES goes on
-// (the account's display name is loaded), NO ends the sign-in as cancelled.
+// (the account's display name is loaded), NO ends the sign-in as cancelled,
+// or as failed when an error comes with it.
 // Files go to the app folder through the serial DropboxUploadQueue, whose
 // transport and relink handler this service installs.
 
@@ -23,6 +24,9 @@ public:
     static inline const char* kActivityType = "com.marrowick.tollivar.activity.dropbox";
     static inline const char* kIconName = "share_icon_dropbox";
     static inline const char* kLoginNotification = "DropboxLoginNotification";
+    // Beside a NO: why the link was refused (a native foundation::Error),
+    // when the user should hear of it.
+    static inline const char* kLoginErrorKey = "ERROR";
     static inline const char* kNotSetUpText = "Dropbox is not set up on this computer.";
     static inline const char* kNotInstalledText =
         "Linking Dropbox needs the application installed on this desktop (see the README).";
@@ -61,7 +65,7 @@ public:
     bool isWaitingForLogin() const { return waitingForLogin_; }
 
 private:
-    void loginAnswered(bool linked);
+    void loginAnswered(bool linked, const foundation::Error* error);
 
     bool waitingForLogin_ = false;
     std::string accountName_;

@@ -9,6 +9,7 @@
 // that the application passes to handleOpenURL(); see DBSessionLogin.cpp.
 
 #include "components/dropbox/MPOAuthCredentialConcreteStore.h"
+#include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
 
 #include <functional>
@@ -44,6 +45,10 @@ public:
 class DBSession : public std::enable_shared_from_this<DBSession> {
 public:
     static constexpr const char* kUnknownUserId = "unknown";
+    static constexpr const char* kErrorDomain = "DBSession";
+    static constexpr int64_t kErrorUnstorableLink = 1;
+    static constexpr const char* kUnstorableLinkText =
+        "Dropbox answered with an account link that cannot be stored. Please link your account again.";
 
     DBSession(std::string appKey, std::string appSecret, std::string root);
     DBSession(const DBSession&) = delete;
@@ -75,6 +80,11 @@ public:
     void linkFromController(ui::ViewController* rootController);
     void linkUserId(const std::optional<std::string>& userId, ui::ViewController* rootController);
     bool handleOpenURL(const std::string& url);
+    // Why the last callback handleOpenURL() took in refused to link: set when
+    // it answered the current login but carried no account that could be kept
+    // (a part missing, or tokens that are not UTF-8 text); none after every
+    // other callback.
+    const std::optional<foundation::Error>& linkError() const { return linkError_; }
     static foundation::Dictionary parseURLParams(std::string_view query);
     // The check value "s": the last four bytes of the secret's SHA-1, "%x".
     static std::string checkValueForSecret(std::string_view secret);
@@ -90,4 +100,5 @@ private:
     std::string appKey_;
     std::string appSecret_;
     DBSessionDelegate* delegate_ = nullptr;
+    std::optional<foundation::Error> linkError_;
 };

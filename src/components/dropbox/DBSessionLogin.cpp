@@ -7,8 +7,10 @@
 #include "components/dropbox/DBSession.h"
 #include "components/dropbox/MPURLEscapingAdditions.h"
 #include "components/dropbox/MPURLRequestParameter.h"
+#include "platform/foundation/Localized.h"
 #include "platform/foundation/Strings.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/foundation/Utf8.h"
 #include "platform/foundation/Uuid.h"
 #include "platform/security/Digest.h"
 #include "platform/ui/controllers/NavigationController.h"
@@ -79,6 +81,7 @@ void DBSession::closeLoginPage() {
 }
 
 bool DBSession::handleOpenURL(const std::string& url) {
+    linkError_.reset();
     const std::string prefix = appScheme() + "://1/";
     if (url.compare(0, prefix.size(), prefix) != 0) return false;
     std::string rest = url.substr(prefix.size());
@@ -100,9 +103,16 @@ bool DBSession::handleOpenURL(const std::string& url) {
         auto token = parameters.get("oauth_token").stringValue();
         auto secret = parameters.get("oauth_token_secret").stringValue();
         auto uid = parameters.get("uid").stringValue();
-        // A callback without all three links nobody.
-        if (!token || !secret || !uid || token->empty() || uid->empty()) {
-            DBLogError("DropboxSDK: the link callback lacks the account's token or id");
+        // A callback without all three links nobody; nor do tokens that are
+        // no text, which the keychain item could never hold: a link that is
+        // not kept would be lost at the next start.
+        const bool complete = token && secret && uid && !token->empty() && !uid->empty();
+        if (!complete || !foundation::isValidUtf8(*token) || !foundation::isValidUtf8(*secret) ||
+            !foundation::isValidUtf8(*uid)) {
+            DBLogError(complete ? "DropboxSDK: the link callback's token or id is not UTF-8 text"
+                                : "DropboxSDK: the link callback lacks the account's token or id");
+            linkError_ =
+                foundation::Error(kErrorDomain, kErrorUnstorableLink, foundation::localized(kUnstorableLinkText));
             return false;
         }
         updateAccessToken(*token, *secret, *uid);

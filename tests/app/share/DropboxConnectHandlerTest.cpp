@@ -41,9 +41,10 @@ protected:
         configuration.openURL = dropboxtest::recordingOpener(opened);
         DBConfiguration::setCurrent(configuration);
     }
-    static void answer(bool linked) {
+    static void answer(bool linked, std::optional<foundation::Error> error = std::nullopt) {
         foundation::Dictionary info;
         info.set(DropboxConnectHandler::kLoginNotification, foundation::Value(linked));
+        if (error) info.set(DropboxConnectHandler::kLoginErrorKey, foundation::Value::object(*error));
         foundation::NotificationCenter::defaultCenter().post(DropboxConnectHandler::kLoginNotification, nullptr, info);
     }
 
@@ -81,6 +82,22 @@ TEST_F(DropboxConnectHandlerTest, OnlyTheLinkThisServiceStartedTakesTheAnswer) {
     EXPECT_EQ(handler->accountName(), "");
     EXPECT_EQ(delegate.failedLogins.size(), 1u);
     EXPECT_TRUE(delegate.progress.empty());
+}
+
+// A link the session refused for what it carried ends the sign-in with that
+// error for the screen to show, not as a cancel.
+TEST_F(DropboxConnectHandlerTest, ARefusedLinkFailsTheSignInWithItsError) {
+    desktop(true);
+    handler->login();
+    answer(false,
+           foundation::Error(DBSession::kErrorDomain, DBSession::kErrorUnstorableLink, DBSession::kUnstorableLinkText));
+    EXPECT_FALSE(handler->isWaitingForLogin());
+    EXPECT_FALSE(handler->isLoggedIn());
+    ASSERT_EQ(delegate.failedLogins.size(), 1u);
+    ASSERT_TRUE(delegate.failedLogins[0].has_value());
+    EXPECT_EQ(delegate.failedLogins[0]->domain, DBSession::kErrorDomain);
+    EXPECT_EQ(delegate.failedLogins[0]->description, DBSession::kUnstorableLinkText);
+    EXPECT_EQ(delegate.logins, 0);
 }
 
 TEST_F(DropboxConnectHandlerTest, WithoutTheSchemeNoBrowserOpens) {

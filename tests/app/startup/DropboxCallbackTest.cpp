@@ -16,13 +16,17 @@ bool writeDropboxServices() {
         .ok();
 }
 
-// The answers "DropboxLoginNotification" carried: "true", "false" or "none".
+// The answers "DropboxLoginNotification" carried: "true", "false" or "none",
+// then ": " and the text of an error that came with it.
 struct LoginAnswers {
     std::vector<std::string> posted;
     foundation::ObserverToken token = foundation::NotificationCenter::defaultCenter().addObserver(
         "DropboxLoginNotification", nullptr, [this](const foundation::Notification& notification) {
             foundation::Value linked = notification.userInfo.get("DropboxLoginNotification");
-            posted.push_back(!linked.isBool() ? "none" : linked.asBool() ? "true" : "false");
+            std::string answer = !linked.isBool() ? "none" : linked.asBool() ? "true" : "false";
+            if (auto* error = notification.userInfo.get("ERROR").objectAs<foundation::Error>())
+                answer += ": " + error->description;
+            posted.push_back(answer);
         });
 };
 
@@ -63,12 +67,16 @@ TEST_F(LaunchTest, EveryDropboxCallbackOfOurSchemeAnswersTheWaitingLogin) {
         const char* url;
         bool handled;
         std::vector<std::string> posted;
-    } cases[] = {
+    };
+    const std::string unstorable = std::string("false: ") + DBSession::kUnstorableLinkText;
+    const Case cases[] = {
         {"db-k3y://1/connect?oauth_token=t0ken&oauth_token_secret=s&uid=42&state=N1", true, {"true"}},
+        // Tokens that are no text would be linked for this run only.
+        {"db-k3y://1/connect?oauth_token=t%FF&oauth_token_secret=s&uid=7&state=N1", false, {unstorable}},
         {"db-k3y://1/connect?oauth_token=t0ken&oauth_token_secret=s&uid=7&state=OLD", false, {"false"}},
         {"db-k3y://1/connect?oauth_token=t0ken&oauth_token_secret=s&uid=7", false, {"false"}},
-        {"db-k3y://1/connect?oauth_token_secret=s&uid=7&state=N1", false, {"false"}},
-        {"db-k3y://1/connect?oauth_token=t0ken&oauth_token_secret=s&uid=&state=N1", false, {"false"}},
+        {"db-k3y://1/connect?oauth_token_secret=s&uid=7&state=N1", false, {unstorable}},
+        {"db-k3y://1/connect?oauth_token=t0ken&oauth_token_secret=s&uid=&state=N1", false, {unstorable}},
         {"db-k3y://1/connect", false, {"false"}},
         {"db-k3y://1/cancel", true, {"false"}},
         {"db-k3y://1/connected?oauth_token=t0ken&oauth_token_secret=s&uid=7&state=N1", true, {"false"}},

@@ -153,6 +153,7 @@ TEST(DBSession, CallbacksLinkOnlyWithTheirNonceAndAllThreeValues) {
         std::string url;
         bool handled;
         std::string linked;
+        bool refusedWithError = false;  // the callback was the login's, but carries no account to keep
     };
     const std::string good = "db-k3y://1/connect?oauth_token=t&oauth_token_secret=s%2F1&uid=42&state=N1";
     const std::vector<Case> cases = {
@@ -160,9 +161,16 @@ TEST(DBSession, CallbacksLinkOnlyWithTheirNonceAndAllThreeValues) {
         {"another host", "N1", "db-k3y://2/connect?oauth_token=t&oauth_token_secret=s&uid=1&state=N1", false, ""},
         {"no nonce stored", std::nullopt, good, false, ""},
         {"another nonce", "N2", good, false, ""},
-        {"no uid", "N1", "db-k3y://1/connect?oauth_token=t&oauth_token_secret=s&state=N1", false, ""},
-        {"parts without =", "N1", "db-k3y://1/connect?oauth_token&oauth_token_secret&uid&state=N1", false, ""},
-        {"a megabyte", "N1", "db-k3y://1/connect?state=N1&x=" + std::string(1 << 20, 'a'), false, ""},
+        {"no uid", "N1", "db-k3y://1/connect?oauth_token=t&oauth_token_secret=s&state=N1", false, "", true},
+        {"parts without =", "N1", "db-k3y://1/connect?oauth_token&oauth_token_secret&uid&state=N1", false, "", true},
+        // Tokens that are no text could never be stored in the keychain.
+        {"token not UTF-8", "N1", "db-k3y://1/connect?oauth_token=%FF&oauth_token_secret=s&uid=42&state=N1", false, "",
+         true},
+        {"secret not UTF-8", "N1", "db-k3y://1/connect?oauth_token=t&oauth_token_secret=%C0%80&uid=42&state=N1", false,
+         "", true},
+        {"uid not UTF-8", "N1", "db-k3y://1/connect?oauth_token=t&oauth_token_secret=s&uid=4%ED%A0%802&state=N1", false,
+         "", true},
+        {"a megabyte", "N1", "db-k3y://1/connect?state=N1&x=" + std::string(1 << 20, 'a'), false, "", true},
         {"cancel", "N1", "db-k3y://1/cancel", true, ""},
         {"unknown path", "N1", "db-k3y://1/elsewhere", true, ""},
         {"connect", "N1", good, true, "42:t/s/1 "},
@@ -174,7 +182,12 @@ TEST(DBSession, CallbacksLinkOnlyWithTheirNonceAndAllThreeValues) {
             defaults.removeObjectForKey("dropbox.sync.nonce");
         EXPECT_EQ(session.handleOpenURL(c.url), c.handled) << c.what;
         EXPECT_EQ(describe(session), c.linked) << c.what;
+        EXPECT_EQ(session.linkError() ? session.linkError()->description : "",
+                  c.refusedWithError ? DBSession::kUnstorableLinkText : "")
+            << c.what;
     }
+    // What was linked is what the keychain holds.
+    EXPECT_EQ(storedUsers(), "v3 42 ");
     // A used nonce does not link twice.
     EXPECT_FALSE(session.handleOpenURL(good));
 }
