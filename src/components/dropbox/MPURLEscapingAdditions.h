@@ -21,7 +21,9 @@ std::string percentEscaped(std::string_view text, std::string_view alsoKept);
 // The inverse for UTF-8 text: "%XX" sequences become their bytes; a text
 // with a broken escape is taken as it is.
 std::string stringByRemovingPercentEscapes(std::string_view text);
-// Four "."-separated parts of one to three digits, each 0 to 255.
+// Four "."-separated parts of one to three digits, each 0 to 255: a part of
+// 255 is an address too (192.168.1.255, 255.255.255.255), so a host of that
+// form matches a domain only as the same address, never by its ending.
 bool isIPAddress(std::string_view text);
 
 }  // namespace MPURLEscapingAdditions

@@ -96,8 +96,8 @@ TEST(OAuthSigning, EscapingParsingAndAddresses) {
     EXPECT_EQ(MPURLRequestParameter::parameterDictionaryFromString("a=1&a=2").at("a"), "2");
 
     const std::vector<std::pair<std::string, bool>> addresses = {
-        {"1.2.3.4", true},  {"255.255.255.255", true}, {"256.1.1.1", false}, {"1.2.3", false},
-        {"1.2.3.x", false}, {"1..3.4", false},         {"1.2.3.4.5", false},
+        {"1.2.3.4", true}, {"255.255.255.255", true}, {"192.168.1.255", true}, {"256.1.1.1", false},
+        {"1.2.3", false},  {"1.2.3.x", false},        {"1..3.4", false},       {"1.2.3.4.5", false},
     };
     for (const auto& [text, expected] : addresses)
         EXPECT_EQ(MPURLEscapingAdditions::isIPAddress(text), expected) << text;
