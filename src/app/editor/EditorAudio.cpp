@@ -2,6 +2,7 @@
 
 #include "app/audio/KWAudioHelper.h"
 #include "app/core/KWAudioClip.h"
+#include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
 #include "platform/media/Asset.h"
 
@@ -31,6 +32,15 @@ bool isPlainFileName(const std::string& name) {
 int64_t voiceOverStartTime(int64_t expandedIndex, int64_t fps) {
     const double perFrame = (1.0 / static_cast<double>(std::max<int64_t>(fps, 1))) * 1000.0;
     return static_cast<int64_t>(static_cast<double>(expandedIndex) * perFrame);
+}
+
+std::string replaceClipMessage(const KWAudioClip& clip) {
+    using foundation::localized;
+    if (clip.fileName().value_or("").starts_with("record-"))
+        return localized("This frame has a voice-over. A frame plays one sound: the new one takes its place, and "
+                         "the recording stays under Recordings.");
+    return foundation::localizedFormat("This frame plays “%@”. A frame plays one sound: the new one takes its place.",
+                                       {foundation::Value(clip.name().value_or(clip.fileName().value_or("")))});
 }
 
 int64_t expandedIndexOf(const FrameList& list, const FramePtr& frame) {

@@ -12,6 +12,8 @@
 #include <optional>
 #include <string>
 
+class KWAudioClip;
+
 namespace frameeditor {
 
 // Importer types of a chosen sound.
@@ -31,6 +33,10 @@ int64_t expandedIndexOf(const FrameList& list, const FramePtr& frame);
 int32_t audioTypeForDuration(std::optional<double> seconds);
 // The length of the sound at a path or "file:" URL; none when unreadable.
 std::optional<double> audioDurationSeconds(const std::string& pathOrURL);
+
+// The question before a frame's clip is replaced: a voice-over recording
+// (a file named "record-...") is said to stay under Recordings.
+std::string replaceClipMessage(const KWAudioClip& clip);
 
 // Whether a clip of the list plays the file of that name (case ignored).
 bool isAudioFileInUse(const FrameList& list, const std::string& fileName);

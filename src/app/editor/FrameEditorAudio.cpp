@@ -185,7 +185,13 @@ void FrameEditorViewController::audioRecorderDidAcceptRecording(AudioRecorderVie
     // The frame under the playhead when the take started, not now.
     const FramePtr frame = recorder.startRecordingAtFrame();
     hideAudioRecorder();
-    if (frame) addAudioToFrame(frame, file, foundation::path::lastComponent(file), frameeditor::kAudioTypeRecording);
+    if (!frame) return;
+    // The take goes into the project now, before the panel deletes it: kept
+    // there, it stays under Recordings whatever the answer below.
+    auto clip = KWAudioImporter(project_).prepareAudioClipWithFile(file, foundation::path::lastComponent(file),
+                                                                   frameeditor::kAudioTypeRecording);
+    if (!clip) return;
+    askBeforeReplacingClip(frame, life_.guard([this, frame, clip] { attachClip(frame, clip); }));
 }
 
 // ---- attaching -------------------------------------------------------------------------------------
@@ -196,13 +202,32 @@ void FrameEditorViewController::addAudioToFrame(const FramePtr& frame, const std
     KWAudioImporter importer(project_);
     // A copy failure is posted by the importer; the frame keeps what it had.
     auto clip = importer.prepareAudioClipWithFile(fromFile, withName, andType);
-    if (!clip) return;
+    if (clip) attachClip(frame, clip);
+}
+
+void FrameEditorViewController::attachClip(const FramePtr& frame, const std::shared_ptr<KWAudioClip>& clip) {
     frame->setAudio(clip);
     updateAllAndSaveProject();
     auto weak = foundation::weakFrom(this);
     foundation::DispatchQueue::main().async([weak, frame] {
         if (auto self = weak.lock()) self->updateFrameViews(frame);
     });
+}
+
+void FrameEditorViewController::askBeforeReplacingClip(const FramePtr& frame, std::function<void()> attach) {
+    const std::shared_ptr<KWAudioClip> clip = frame ? frame->getAudio() : nullptr;
+    if (!clip) {
+        if (frame) attach();
+        return;
+    }
+    // A frame plays one clip: the user decides whether the new one takes the
+    // place of the one it has. The old clip's file stays in the project.
+    using foundation::localized;
+    auto alert = AlertView::create(localized("Replace the sound?"), frameeditor::replaceClipMessage(*clip));
+    alert->addButtonWithTitle(localized("Cancel"), {});
+    alert->addButtonWithTitle(localized("Replace"), [attach = std::move(attach)](AlertView&, int) { attach(); });
+    alert->setCancelButtonIndex(0);
+    alert->show();
 }
 
 bool FrameEditorViewController::updateAudioHoldForAllFrames() { return frameeditor::updateAudioHolds(project_); }
@@ -251,7 +276,10 @@ void FrameEditorViewController::nxMediaPicker(NXMediaPickerController& picker, c
             if (type == frameeditor::kAudioTypeSound) name = item->title;
         }
         const std::string path = foundation::path::fromFileURL(item->URL).value_or(item->URL);
-        self->addAudioToFrame(self->selectedFrame_, path, name, type);
+        const FramePtr frame = self->selectedFrame_;
+        self->askBeforeReplacingClip(frame, [weak, frame, path, name, type] {
+            if (auto self = weak.lock()) self->addAudioToFrame(frame, path, name, type);
+        });
     });
     keep->cleanUp();
     if (mediaPicker_.get() == &picker) mediaPicker_.reset();
@@ -285,19 +313,23 @@ void FrameEditorViewController::jgMediaPicker(JGMediaPickerController& picker, c
             alert->show();
             return;
         }
-        self->importMusicLibraryItem(*url, title,
-                                     frameeditor::audioTypeForDuration(frameeditor::audioDurationSeconds(*url)));
+        const int32_t type = frameeditor::audioTypeForDuration(frameeditor::audioDurationSeconds(*url));
+        const FramePtr frame = self->selectedFrame_;
+        // Asked before the song is converted into the project.
+        self->askBeforeReplacingClip(frame, [weak, frame, url = *url, title, type] {
+            if (auto self = weak.lock()) self->importMusicLibraryItem(frame, url, title, type);
+        });
     });
 }
 
-void FrameEditorViewController::importMusicLibraryItem(const std::string& url, const std::string& title, int32_t type) {
+void FrameEditorViewController::importMusicLibraryItem(const FramePtr& frame, const std::string& url,
+                                                       const std::string& title, int32_t type) {
     const auto folder = project_->getProjectPath();
     if (!folder) return;
     foundation::NotificationCenter::defaultCenter().post(
         n::kShowActivity, this, foundation::Dictionary{{n::kInfoKey, foundation::localized("Importing...")}});
     auto exporter = KWAudioExporter::create();
     auto weak = foundation::weakFrom(this);
-    const FramePtr frame = selectedFrame_;
     exporter->exportFileAtAssetURL(
         url, *folder, [weak, exporter = exporter.get(), frame, title, type](std::optional<std::string> fileURL) {
             const int64_t status = exporter->status();

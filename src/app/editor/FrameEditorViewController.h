@@ -54,6 +54,7 @@ class View;
 class CaptureViewController;
 class FrameEditorHelp;
 class Hudy;
+class KWAudioClip;
 class KWAudioController;
 class KWFrameByFrameView;
 class KWImageProducer;
@@ -319,7 +320,12 @@ private:
     // The preview's clock and looping (FrameEditorAudio.cpp).
     void usePreviewClock(PreviewPlayerDelegate* clock, bool loop);
     std::shared_ptr<ui::Button> makeCloseModalButton(std::function<void()> onTap);
-    void importMusicLibraryItem(const std::string& url, const std::string& title, int32_t type);
+    void importMusicLibraryItem(const FramePtr& frame, const std::string& url, const std::string& title, int32_t type);
+    // The clip becomes the frame's, and the project is saved.
+    void attachClip(const FramePtr& frame, const std::shared_ptr<KWAudioClip>& clip);
+    // Runs `attach` at once for a frame without a clip; for one with a clip
+    // only after the user agreed to replace it.
+    void askBeforeReplacingClip(const FramePtr& frame, std::function<void()> attach);
     KWImageProducer& imageProducer();
     void addObserver(const char* name, void (FrameEditorViewController::*handler)(const foundation::Notification&));
 

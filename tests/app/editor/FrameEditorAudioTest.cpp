@@ -6,6 +6,7 @@
 
 #include "EditorTestSupport.h"
 #include "app/audio/KWAudioController.h"
+#include "app/audio/NXRecordQueryViewController.h"
 #include "app/core/KWAudioClip.h"
 #include "app/editor/EditorAudio.h"
 #include "app/editor/EditorNotifications.h"
@@ -15,6 +16,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/library/MediaItem.h"
+#include "platform/ui/controllers/AlertView.h"
 #include "platform/ui/controls/Button.h"
 #include "support/AudioDevices.h"
 #include "support/TestSounds.h"
@@ -327,6 +329,9 @@ TEST_F(EditorTest, ChosenSoundsAreImportedWithTheirTypes) {
         editor->nxMediaPicker(*editor->mediaPicker(), {item}, item);
         advance(1);
         settle();
+        // The frame's clip of the case before is replaced only when the user says so.
+        for (auto& alert : ui::AlertView::visibleAlerts()) alert->clickButtonAtIndex(1);
+        settle();
         auto clip = list->getFrameAtIndex(0)->getAudio();
         ASSERT_NE(clip, nullptr) << c.title;
         if (c.name)
@@ -396,6 +401,115 @@ TEST_F(EditorTest, LibrarySongsImportOrExplainWhyNot) {
     editor.reset();
     settle();
     EXPECT_TRUE(weak.expired());
+}
+
+// ---- one clip per frame ---------------------------------------------------------------------------------
+
+class ReplaceClipTest : public VoiceOverTest {
+protected:
+    // The question on screen, answered by a finger on its button.
+    void answer(const char* button) {
+        settle();
+        advance(1);
+        const auto alerts = ui::AlertView::visibleAlerts();
+        ASSERT_EQ(alerts.size(), 1u);
+        EXPECT_EQ(alerts[0]->title(), "Replace the sound?");
+        for (int i = 0; i < alerts[0]->numberOfButtons(); ++i)
+            if (alerts[0]->buttonTitleAtIndex(i) == button) tap(alerts[0]->buttonViewAtIndex(i));
+        advance(1);
+        settle();
+        ASSERT_TRUE(ui::AlertView::visibleAlerts().empty());
+    }
+    void pickSound(const FramePtr& frame, const std::string& file, const char* title) {
+        editor->showAudioChooserForFrame(frame);
+        advance(1);
+        auto item = NXMediaPickerItem::create("file://" + file, std::string(title));
+        editor->nxMediaPicker(*editor->mediaPicker(), {item}, item);
+        advance(1);
+    }
+    void acceptTake(const std::string& file) {
+        editor->showAudioRecorder();
+        advance(1);
+        editor->audioRecorderDidAcceptRecording(*editor->audioRecorderView(), file);
+    }
+    // The titles the chooser's Recordings list shows for the project.
+    std::vector<std::string> recordings() {
+        NXRecordQueryViewController list;
+        list.updateLibraryFromFolderAtPath(editor->project()->getProjectPath());
+        std::vector<std::string> titles;
+        for (const auto& item : list.mediaItemsCollection()) titles.push_back(item->title);
+        return titles;
+    }
+    // A take as the voice-over panel names it.
+    std::string takeFile(const char* stamp) {
+        const std::string file = folders.root() + "/record-" + stamp + ".wav";
+        fs::copy_file(soundOf(2), file);
+        return file;
+    }
+};
+
+TEST_F(ReplaceClipTest, MusicOverAVoiceOverAsksAndTheRecordingStaysUnderRecordings) {
+    openAt("AB", 5, 0);
+    FramePtr frame = editor->project()->getFrameList()->getFrameAtIndex(0);
+    acceptTake(takeFile("2015-06-01-14-03-59"));
+    settle();
+    advance(1);
+    ASSERT_NE(frame->getAudio(), nullptr);  // the first clip needs no question
+    const auto voiceOver = frame->getAudio();
+    ASSERT_EQ(recordings().size(), 1u);
+
+    pickSound(frame, soundOf(3), "Boing");
+    EXPECT_EQ(alertMessages().back(),
+              "This frame has a voice-over. A frame plays one sound: the new one takes its place, and the "
+              "recording stays under Recordings.");
+    answer("Cancel");
+    EXPECT_EQ(frame->getAudio(), voiceOver);
+
+    pickSound(frame, soundOf(3), "Boing");
+    answer("Replace");
+    ASSERT_NE(frame->getAudio(), nullptr);
+    EXPECT_EQ(frame->getAudio()->name(), "Boing");
+    EXPECT_EQ(recordings().size(), 1u);
+    EXPECT_TRUE(fs::exists(*editor->project()->getProjectPath() + "/" + *voiceOver->fileName()));
+    // Saved so: the project read again has the song on the frame.
+    auto reread = ProjectModel::create(*editor->project()->getProjectPath());
+    EXPECT_EQ(reread->getFrameList()->getFrameAtIndex(0)->getAudio()->name(), "Boing");
+    EXPECT_LIST_INVARIANTS(editor->project());
+}
+
+TEST_F(ReplaceClipTest, ATakeOverMusicOrASongOverAClipWaitsForTheAnswer) {
+    openAt("AB", 5, 0);
+    FramePtr frame = editor->project()->getFrameList()->getFrameAtIndex(0);
+    pickSound(frame, soundOf(3), "Boing");
+    settle();
+    ASSERT_NE(frame->getAudio(), nullptr);
+    const auto music = frame->getAudio();
+
+    // Kept out of the frame, the take is still in the project under Recordings.
+    acceptTake(takeFile("2015-06-01-14-05-00"));
+    EXPECT_EQ(alertMessages().back(), "This frame plays “Boing”. A frame plays one sound: the new one takes its place.");
+    answer("Cancel");
+    EXPECT_EQ(frame->getAudio(), music);
+    EXPECT_EQ(recordings().size(), 1u);
+
+    // A library song is asked about before it is converted into the project.
+    std::vector<std::string> notices;
+    auto token = foundation::NotificationCenter::defaultCenter().addObserver(
+        n::kShowActivity, editor.get(), [&notices](const foundation::Notification& notification) {
+            notices.push_back(notification.userInfo.get(n::kInfoKey).asString());
+        });
+    const auto before = std::distance(fs::directory_iterator(*editor->project()->getProjectPath()), {});
+    editor->showAudioChooserForFrame(frame);
+    advance(1);
+    auto song = std::make_shared<library::MediaItem>();
+    song->title = "Song";
+    song->assetURL = "file://" + soundOf(2);
+    editor->jgMediaPicker(*editor->mediaPicker(), nullptr, song);
+    answer("Cancel");
+    EXPECT_TRUE(notices.empty());
+    EXPECT_EQ(std::distance(fs::directory_iterator(*editor->project()->getProjectPath()), {}), before);
+    EXPECT_EQ(frame->getAudio(), music);
+    EXPECT_LIST_INVARIANTS(editor->project());
 }
 
 }  // namespace
