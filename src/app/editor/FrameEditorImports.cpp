@@ -118,6 +118,9 @@ void FrameEditorViewController::mediaSelectionDidSelect(MediaSelectionViewContro
 void FrameEditorViewController::showThemeWithPageOpen(int32_t page) {
     updateGUIWithStatus(false);
     auto settings = std::make_shared<ThemeSettingsViewController>(ThemeSettingsViewController::kNibName, project_);
+    // Before the navigation view exists: making it loads the sheet's view,
+    // which opens the page.
+    settings->setShowPageAtStart(page);
     auto navigation = std::make_shared<NXNavigationController>(settings);
     outlineNavigationController_ = navigation;
     const graphics::Rect bounds = view()->bounds();
@@ -132,7 +135,6 @@ void FrameEditorViewController::showThemeWithPageOpen(int32_t page) {
     addChildViewController(navigation);
     view()->addSubview(navigation->viewPtr());
     navigation->didMoveToParentViewController(this);
-    settings->setShowPageAtStart(page);
     const double top = isTablet() ? kThemeSheetTopTablet : kThemeSheetTopPhone;
     ui::animate(kThemeSheetSeconds, [sheet, bounds, top] {
         sheet->setFrame({0, top, bounds.width(), bounds.height() - top});

@@ -1,15 +1,24 @@
 // The editor's sheets and menus seen from the screen: the frame-edit menu
-// closing on a choice, the add-media menu and the theme sheet that holds the
-// controls until it is closed.
+// closing on a choice, the add-media menu, and the theme sheet that holds the
+// controls until it is closed, opens on its outline from a card's Text and
+// closes on its Done.
 
 #include "EditorTestSupport.h"
 #include "app/editor/EditorNotifications.h"
+#include "app/editor/KWFrameByFrameView.h"
 #include "app/editor/KWFrameEditMenuViewController.h"
 #include "app/editor/MediaSelectionViewController.h"
+#include "app/render/screens/OutlineViewController.h"
+#include "app/render/screens/ThemeSettingsViewController.h"
+#include "app/widgets/cells/ELCTextFieldCell.h"
 #include "app/widgets/popover/KWPopoverController.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/ui/controllers/BarButtonItem.h"
+#include "platform/ui/controllers/NavigationController.h"
+#include "platform/ui/controllers/NavigationItem.h"
 #include "platform/ui/controls/Button.h"
+#include "platform/ui/controls/Label.h"
 
 namespace editortest {
 namespace {
@@ -18,6 +27,7 @@ namespace n = editornotifications;
 
 class SheetsTest : public EditorTest {
 protected:
+    explicit SheetsTest(bool phone = false) : EditorTest(phone) {}
     // The strip's tap on the entry at `index`, as the strip posts it.
     void tapFrame(int64_t index) {
         auto list = editor->project()->getFrameList();
@@ -28,6 +38,26 @@ protected:
              {n::kSelectionKey, n::box(n::FrameRange{index, 1})}});
         settle();
     }
+    // What the theme sheet shows on top: the sheet itself or its outline.
+    ui::ViewController* sheetPage() {
+        auto* navigation = dynamic_cast<ui::NavigationController*>(editor->outlineNavigationController());
+        return navigation ? navigation->topViewController() : nullptr;
+    }
+    // The tab of that title in the sheet's navigation bar.
+    ui::Button* tab(const std::string& title) {
+        for (const ui::ViewPtr& view : sheetPage()->navigationItem().titleView()->subviews())
+            if (auto* button = dynamic_cast<ui::Button*>(view.get());
+                button && button->titleLabel()->text() == title)
+                return button;
+        return nullptr;
+    }
+    void tapDone() {
+        ui::View* done = sheetPage()->navigationItem().rightBarButtonItem()->view();
+        ASSERT_NE(done, nullptr);
+        tap(done);
+        advance(0.5);
+    }
+    int64_t stripIndex() { return editor->playerViewController()->carousel()->currentItemIndex(); }
     template <class T>
     T* popoverContent() {
         auto* popover = editor->popoverController();
@@ -75,6 +105,73 @@ TEST_F(SheetsTest, TheThemeSheetDisablesTheControlsUntilItIsClosed) {
     advance(0.5);
     EXPECT_EQ(editor->outlineNavigationController(), nullptr);
     EXPECT_TRUE(editor->btnPlay()->isEnabled());
+}
+
+TEST_F(SheetsTest, TextOnACardOpensTheOutlineAndDoneClosesTheSheet) {
+    auto project = projectOfPictures("AB");
+    auto list = project->getFrameList();
+    list->insertFrame(Frame::create(Frame::kTypeTitleCard), 0);
+    list->insertFrame(Frame::create(Frame::kTypeCreditsCard), list->count());
+    ASSERT_TRUE(project->saveAllDataToDisk().ok());
+    open(project);
+    ASSERT_EQ(namesOfList(*project), "TABSC");
+
+    for (int64_t card : {0, 4}) {
+        tapFrame(card);
+        auto* menu = popoverContent<KWFrameEditMenuViewController>();
+        ASSERT_NE(menu, nullptr);
+        tap(menu->collectionView()->cellForItemAtIndexPath(ui::IndexPath::indexPathForItem(0, 0)).get());  // Text
+        advance(0.5);
+        auto* outline = dynamic_cast<OutlineViewController*>(sheetPage());
+        ASSERT_NE(outline, nullptr) << "card " << card;
+        EXPECT_FALSE(editor->btnPlay()->isEnabled());
+        // The strip follows the card whose text is edited: credits on
+        // opening, the title for the movie name.
+        EXPECT_EQ(stripIndex(), 4);
+        auto name = std::dynamic_pointer_cast<ELCTextFieldCell>(
+            outline->tableView()->cellForRowAtIndexPath(ui::IndexPath{0, 0}));
+        ASSERT_NE(name, nullptr);
+        tap(name->rightTextField());
+        EXPECT_EQ(stripIndex(), 0);
+        if (card == 0) savePicture("Editor-outline-sheet-tablet.png");
+        tapDone();
+        EXPECT_EQ(editor->outlineNavigationController(), nullptr) << "card " << card;
+        EXPECT_TRUE(editor->btnPlay()->isEnabled());
+    }
+}
+
+TEST_F(SheetsTest, TheSheetsTabsSwitchPagesAndItsDoneClosesIt) {
+    open(projectOfPictures("AB"));
+    tap(editor->btnTheme());
+    advance(0.5);
+    ASSERT_NE(dynamic_cast<ThemeSettingsViewController*>(sheetPage()), nullptr);
+    tap(tab("Outline"));
+    EXPECT_NE(dynamic_cast<OutlineViewController*>(sheetPage()), nullptr);
+    tap(tab("Theme"));
+    auto* sheet = dynamic_cast<ThemeSettingsViewController*>(sheetPage());
+    ASSERT_NE(sheet, nullptr);
+    // The first section's title stays below the bar.
+    EXPECT_LE(sheet->tableView()->contentOffset().y, sheet->tableView()->rectForHeaderInSection(0).minY());
+    tapDone();
+    EXPECT_EQ(editor->outlineNavigationController(), nullptr);
+    EXPECT_TRUE(editor->btnPlay()->isEnabled());
+}
+
+class PhoneSheetsTest : public SheetsTest {
+protected:
+    PhoneSheetsTest() : SheetsTest(true) {}
+};
+
+TEST_F(PhoneSheetsTest, TheLowSheetKeepsItsFirstTitleInView) {
+    open(projectOfPictures("AB"));
+    tap(editor->btnTheme());
+    advance(0.5);
+    auto* sheet = dynamic_cast<ThemeSettingsViewController*>(sheetPage());
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_LE(sheet->tableView()->contentOffset().y, sheet->tableView()->rectForHeaderInSection(0).minY());
+    savePicture("Editor-theme-sheet-phone.png");
+    tapDone();
+    EXPECT_EQ(editor->outlineNavigationController(), nullptr);
 }
 
 }  // namespace

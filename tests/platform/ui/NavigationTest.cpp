@@ -65,6 +65,35 @@ TEST_F(NavigationTest, PushWithoutAnimationSwapsScreensInOrder) {
     EXPECT_NE(nav->navigationBar().backButtonView(), nullptr);
 }
 
+TEST_F(NavigationTest, ARootThatPushesAPageWhileLoadingShowsThatPage) {
+    // A root screen that opens one of its pages at the start.
+    class Opener : public screentest::Recorder {
+    public:
+        using Recorder::Recorder;
+        std::shared_ptr<ViewController> page;
+        void viewDidLoad() override {
+            Recorder::viewDidLoad();
+            navigationController()->pushViewController(page, false);
+        }
+    };
+    auto opener = std::make_shared<Opener>("opener", log);
+    auto page = make("page");
+    opener->page = page;
+    auto stack = std::make_shared<NavigationController>(opener);
+    window->setRootViewController(stack);
+    window->layoutIfNeeded();
+    EXPECT_EQ(stack->topViewController(), page.get());
+    EXPECT_EQ(opener->view()->superview(), nullptr);
+    EXPECT_EQ(inWindow(page->view()), Rect(0, 44, 1024, 724));
+    EXPECT_EQ(window->hitTest({512, 400}, nullptr), page->view());
+    EXPECT_EQ(stack->navigationBar().shownTitle(), "page");
+    // Back shows the root.
+    tap(stack->navigationBar().backButtonView());
+    advance(1.0);
+    EXPECT_EQ(stack->topViewController(), opener.get());
+    EXPECT_EQ(window->hitTest({512, 400}, nullptr), opener->view());
+}
+
 TEST_F(NavigationTest, AnimatedPushSlidesInAndEndsOnTheClock) {
     auto second = make("second");
     nav->pushViewController(second, true);

@@ -71,6 +71,9 @@ void OutlineViewController::viewDidLoad() {
         if (auto self = weak.lock()) self->actionUpload();
     }));
     updateSizeButton(!navigationController() || themesheet::isExpanded(*navigationController()->view()));
+    navigationItem().setRightBarButtonItem(themesheet::makeDoneButton([weak = foundation::weakFrom(this)] {
+        if (auto self = weak.lock()) self->actionDone();
+    }));
 
     initArrays();
     std::optional<foundation::Dictionary> meta = project_ ? project_->getMetaData() : std::nullopt;
@@ -164,6 +167,12 @@ void OutlineViewController::setValue(const ui::IndexPath& indexPath, const std::
 
 bool OutlineViewController::textFieldShouldBeginEditing(ui::TextField& textField) {
     isOutlineChanged_ = true;
+    // The strip shows the card whose text is being edited.
+    if (ELCTextFieldCell* cell = cellOf(textField)) {
+        const bool title = cell->indexPath.section == 0 && cell->indexPath.row == 0;
+        foundation::NotificationCenter::defaultCenter().post(
+            title ? themesettings::kThemeShowTitleNotification : themesettings::kThemeShowCreditsNotification, this);
+    }
     if (navigationController() && !themesheet::isExpanded(*navigationController()->view())) actionChangeSize();
     lastTextField_ = std::static_pointer_cast<ui::TextField>(textField.shared_from_this());
     return true;

@@ -8,7 +8,9 @@
 //
 // Edits are saved when the sheet is collapsed through this screen's toggle,
 // on Done, on the "Theme" tab and when the screen goes away otherwise: a
-// typed text is never lost by leaving.
+// typed text is never lost by leaving. Starting to edit a field asks the
+// frame editor to show the card that carries it (the movie name is on the
+// title card, the other texts on the credits card).
 //
 // Main thread only.
 

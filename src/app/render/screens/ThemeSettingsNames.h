@@ -12,8 +12,12 @@ namespace themesettings {
 
 // Posted with the sheet or the outline editor as object: close the sheet.
 inline constexpr const char* kThemeDoneNotification = "ThemeDoneNotification";
-// Posted by the outline editor when it shows: scroll to the credits card.
+// Posted by the outline editor when it shows and when a credits field starts
+// being edited: scroll to the credits card.
 inline constexpr const char* kThemeShowCreditsNotification = "ThemeShowCreditsNotification";
+// Posted by the outline editor when the movie name starts being edited:
+// scroll to the title card, which shows it.
+inline constexpr const char* kThemeShowTitleNotification = "ThemeShowTitleNotification";
 // Posted after an outline save, with the card edited last (0 title, 1 credits).
 inline constexpr const char* kOutlineHasChangedNotification = "OutlineHasChangedNotification";
 inline constexpr const char* kOutlineLastCardUsedKey = "OUTLINE_LAST_CARD_USED";

@@ -59,6 +59,9 @@ void ThemeSettingsViewController::viewDidLoad() {
         if (auto self = weak.lock()) self->actionUpload();
     }));
     updateSizeButton(!navigationController() || themesheet::isExpanded(*navigationController()->view()));
+    navigationItem().setRightBarButtonItem(themesheet::makeDoneButton([weak = foundation::weakFrom(this)] {
+        if (auto self = weak.lock()) self->actionDone();
+    }));
 
     themeController_ = std::make_shared<KWThemeSelectionViewController>(project_);
     effectController_ = std::make_shared<KWMovieEffectSelectionViewController>(project_);
@@ -77,6 +80,11 @@ void ThemeSettingsViewController::viewDidLoad() {
 void ThemeSettingsViewController::viewWillAppear(bool animated) {
     ui::ViewController::viewWillAppear(animated);
     tableView_->scrollToRowAtIndexPath(ui::IndexPath{0, 0}, ui::TableViewScrollPosition::Middle, false);
+    // A sheet too low for the first row and its header keeps the header in
+    // view: the row's title is what says which setting the row is.
+    const double headerTop = tableView_->rectForHeaderInSection(0).minY() - tableView_->contentInset().top;
+    if (tableView_->contentOffset().y > headerTop)
+        tableView_->setContentOffset({tableView_->contentOffset().x, headerTop}, false);
 }
 
 void ThemeSettingsViewController::updateSizeButton(bool expanded) {

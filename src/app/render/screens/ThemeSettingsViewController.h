@@ -37,6 +37,7 @@ public:
     // The "Outline" tab.
     void actionUpload();
     void actionChangeSize();
+    // The Done button: asks the host to close the sheet.
     void actionDone();
 
     // The pickers by section: theme, foreground, fade, effect, mask.

@@ -33,7 +33,7 @@ ui::ViewPtr makeTabsTitleView(bool outlineChosen, std::function<void()> switchTa
     auto tab = [&](const char* text, double x, bool chosen, graphics::TextAlignment alignment) {
         auto button = ui::makeView<ui::Button>(ui::ButtonType::Custom, graphics::Rect(x, d + 6, tabWidth, kTabHeight));
         button->setTitle(foundation::localized(text), ui::ControlStateNormal);
-        button->setTitleColor(chosen ? graphics::Color::black() : RenderProgressViewController::accentColor(),
+        button->setTitleColor(chosen ? RenderProgressViewController::accentColor() : graphics::Color::black(),
                               ui::ControlStateNormal);
         button->titleLabel()->setFont(font);
         button->setContentHorizontalAlignment(alignment == graphics::TextAlignment::Right
@@ -73,6 +73,13 @@ bool isExpanded(const ui::View& navigationView) { return navigationView.frame().
 std::shared_ptr<ui::BarButtonItem> makeSizeButton(bool expanded, std::function<void()> action) {
     const graphics::Image image = bundleImageNamed(expanded ? kCloseImage : kOpenImage).value_or(graphics::Image());
     return std::make_shared<ui::BarButtonItem>(image, ui::BarButtonItemStyle::Plain,
+                                               [action = std::move(action)](ui::BarButtonItem&) {
+                                                   if (action) action();
+                                               });
+}
+
+std::shared_ptr<ui::BarButtonItem> makeDoneButton(std::function<void()> action) {
+    return std::make_shared<ui::BarButtonItem>(ui::BarButtonSystemItem::Done,
                                                [action = std::move(action)](ui::BarButtonItem&) {
                                                    if (action) action();
                                                });

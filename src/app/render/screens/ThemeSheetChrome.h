@@ -23,9 +23,12 @@ inline constexpr const char* kOpenImage = "theme_view_btn_open.png";
 inline constexpr double kChangeSizeSeconds = 0.25;
 
 // The title view: "Theme" on the left, "Outline" on the right, the chosen
-// one black and selected, the other in the accent colour; a tap on the other
+// one in the accent colour and selected, the other black; a tap on the other
 // runs `switchTab`.
 ui::ViewPtr makeTabsTitleView(bool outlineChosen, std::function<void()> switchTab);
+
+// The right bar button: Done, which asks the host to close the sheet.
+std::shared_ptr<ui::BarButtonItem> makeDoneButton(std::function<void()> action);
 
 // A 40-point header: the title in Courier 15 and a black line under it.
 ui::ViewPtr makeSectionHeader(const std::string& title, double width);

@@ -65,9 +65,13 @@ void NavigationController::loadView() {
     setView(view);
     if (ViewController* top = topViewController()) {
         ViewPtr topView = top->viewPtr();
-        topView->setFrame(contentFrame());
-        topView->setAutoresizingMask(AutoresizingFlexibleWidth | AutoresizingFlexibleHeight);
-        view->addSubview(topView);
+        // Loading it may have pushed another screen (a page to open at the
+        // start), whose view the push has put in place: that one shows.
+        if (top == topViewController()) {
+            topView->setFrame(contentFrame());
+            topView->setAutoresizingMask(AutoresizingFlexibleWidth | AutoresizingFlexibleHeight);
+            view->addSubview(topView);
+        }
     }
     view->addSubview(navigationBar_);
     view->addSubview(toolbar_);
