@@ -19,17 +19,6 @@ constexpr ModeControl kWhiteBalance{&capture::CaptureDevice::isWhiteBalanceModeS
                                     &capture::CaptureDevice::whiteBalanceMode,
                                     &capture::CaptureDevice::setWhiteBalanceMode};
 
-// Applies a mode the camera offers and does not have yet; a refused lock
-// changes nothing. Returns the camera's mode afterwards.
-int64_t applyMode(capture::CaptureDevice& device, const ModeControl& control, int64_t mode) {
-    const auto wanted = static_cast<capture::CaptureMode>(mode);
-    if ((device.*control.supports)(wanted) && (device.*control.current)() != wanted && device.lockForConfiguration()) {
-        (device.*control.set)(wanted);
-        device.unlockForConfiguration();
-    }
-    return static_cast<int64_t>((device.*control.current)());
-}
-
 void readMode(const capture::CaptureDevice& device, const ModeControl& control, std::atomic<bool>& supported,
               std::atomic<int64_t>& mode) {
     supported = (device.*control.supports)(capture::CaptureMode::Locked) &&
@@ -39,24 +28,44 @@ void readMode(const capture::CaptureDevice& device, const ModeControl& control, 
 
 }  // namespace
 
-void CaptureCameraSource::setFocusMode(int64_t mode) {
-    if (auto device = currentDevice()) focusMode_ = applyMode(*device, kFocus, mode);
+bool CaptureCameraSource::changeCamera(capture::CaptureDevice& device,
+                                       const std::function<void(capture::CaptureDevice&)>& change) {
+    controlError_.reset();
+    foundation::Error refused;
+    if (!device.lockForConfiguration(&refused)) {
+        controlError_ = refused;
+        return false;
+    }
+    change(device);
+    if (auto applied = device.unlockForConfiguration(); !applied.ok()) controlError_ = applied.error();
+    readCameraControls(device);
+    return !controlError_;
 }
 
-void CaptureCameraSource::setExposureMode(int64_t mode) {
-    if (auto device = currentDevice()) exposureMode_ = applyMode(*device, kExposure, mode);
+void CaptureCameraSource::setMode(Control which, int64_t mode) {
+    controlError_.reset();
+    auto device = currentDevice();
+    if (!device) return;
+    const ModeControl& control = which == Control::Focus      ? kFocus
+                                 : which == Control::Exposure ? kExposure
+                                                              : kWhiteBalance;
+    const auto wanted = static_cast<capture::CaptureMode>(mode);
+    if ((*device.*control.supports)(wanted) && (*device.*control.current)() != wanted) {
+        changeCamera(*device, [&control, wanted](capture::CaptureDevice& camera) { (camera.*control.set)(wanted); });
+    } else {
+        // The mode is the camera's, whatever it was asked.
+        readCameraControls(*device);
+    }
 }
 
-void CaptureCameraSource::setWhiteBalanceMode(int64_t mode) {
-    if (auto device = currentDevice()) whiteBalanceMode_ = applyMode(*device, kWhiteBalance, mode);
-}
+void CaptureCameraSource::setFocusMode(int64_t mode) { setMode(Control::Focus, mode); }
+void CaptureCameraSource::setExposureMode(int64_t mode) { setMode(Control::Exposure, mode); }
+void CaptureCameraSource::setWhiteBalanceMode(int64_t mode) { setMode(Control::WhiteBalance, mode); }
 
 void CaptureCameraSource::changeExposureTargetBiasTo(float bias) {
     auto device = currentDevice();
-    if (!device || !device->supportsExposureTargetBias() || !device->lockForConfiguration()) return;
-    device->setExposureTargetBias(bias);
-    currentExposureTargetBias_ = bias;
-    device->unlockForConfiguration();
+    if (!device || !device->supportsExposureTargetBias()) return;
+    changeCamera(*device, [bias](capture::CaptureDevice& camera) { camera.setExposureTargetBias(bias); });
 }
 
 void CaptureCameraSource::checkDeviceFocusModeSupport() {
@@ -71,16 +80,29 @@ void CaptureCameraSource::checkDeviceWhiteBalanceModeSupport() {
     if (auto device = currentDevice()) readMode(*device, kWhiteBalance, isWhiteBalanceModeSuported_, whiteBalanceMode_);
 }
 
+void CaptureCameraSource::readCameraControls(const capture::CaptureDevice& device) {
+    readMode(device, kFocus, isFocusModeSuported_, focusMode_);
+    readMode(device, kExposure, isExposureModeSuported_, exposureMode_);
+    readMode(device, kWhiteBalance, isWhiteBalanceModeSuported_, whiteBalanceMode_);
+    minExposureTargetBias_ = device.minExposureTargetBias();
+    maxExposureTargetBias_ = device.maxExposureTargetBias();
+    currentExposureTargetBias_ = device.supportsExposureTargetBias() ? device.exposureTargetBias() : 0.0f;
+}
+
+void CaptureCameraSource::forgetCameraControls() {
+    isFocusModeSuported_ = isExposureModeSuported_ = isWhiteBalanceModeSuported_ = false;
+    minExposureTargetBias_ = maxExposureTargetBias_ = currentExposureTargetBias_ = 0.0f;
+}
+
 bool CaptureCameraSource::canFocusAtPoint(const capture::CaptureDevice& device) {
     return device.isFocusPointOfInterestSupported() && device.isFocusModeSupported(capture::CaptureMode::Automatic);
 }
 
 bool CaptureCameraSource::focusDevice(capture::CaptureDevice& device, graphics::Point interest) {
-    if (!device.lockForConfiguration()) return false;
-    device.setFocusPointOfInterest(interest);
-    device.setFocusMode(capture::CaptureMode::Automatic);
-    device.unlockForConfiguration();
-    return true;
+    return changeCamera(device, [interest](capture::CaptureDevice& camera) {
+        camera.setFocusPointOfInterest(interest);
+        camera.setFocusMode(capture::CaptureMode::Automatic);
+    });
 }
 
 std::optional<graphics::Size> CaptureCameraSource::sessionAperture(const capture::CaptureSession& session) {

@@ -5,11 +5,16 @@
 // pieces of tap-to-focus that do not depend on how the picture is shown.
 // A source says which camera it drives now through currentDevice(); every
 // control does nothing while there is none.
+//
+// After every change the source reads the camera back: its modes, the bias
+// and which controls it still offers (a camera refuses some only when asked).
+// Why a change did not take is kept in controlError().
 
 #include "app/capture/CaptureController.h"
 #include "platform/capture/CaptureDevice.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace capture {
@@ -28,6 +33,8 @@ public:
     void checkDeviceFocusModeSupport();
     void checkDeviceExposureModeSupport();
     void checkDeviceWhiteBalanceModeSupport();
+    // The three of them and the bias range and value, from the camera.
+    void readCameraControls(const capture::CaptureDevice& device);
 
     // The camera's position in kCaptureDevicePosition... values.
     static int64_t positionValue(const capture::CaptureDevice& device) {
@@ -40,9 +47,19 @@ protected:
     // Whether the camera takes a point of interest and focuses once on it.
     static bool canFocusAtPoint(const capture::CaptureDevice& device);
     // Focuses once at a point of interest (0...1 of the sensor); false when
-    // the camera refuses the lock.
-    static bool focusDevice(capture::CaptureDevice& device, graphics::Point interest);
+    // the camera refuses the lock or the change.
+    bool focusDevice(capture::CaptureDevice& device, graphics::Point interest);
+    // No camera any more: no control applies.
+    void forgetCameraControls();
     // The size of the picture the session streams, or of its preset before a
     // frame has come; null for a preset of no known size.
     static std::optional<graphics::Size> sessionAperture(const capture::CaptureSession& session);
+
+private:
+    enum class Control { Focus, Exposure, WhiteBalance };
+    // Sets a mode the camera offers and does not run yet.
+    void setMode(Control control, int64_t mode);
+    // Runs one change of the camera under its configuration lock, keeps its
+    // failure in controlError and reads the camera back.
+    bool changeCamera(capture::CaptureDevice& device, const std::function<void(capture::CaptureDevice&)>& change);
 };

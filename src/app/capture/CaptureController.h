@@ -108,6 +108,9 @@ public:
     std::string captureSourceID() const;
     // The last set-up failure; none while the source works.
     std::optional<foundation::Error> error() const;
+    // Why the latest change of a camera control (mode, bias, focus point)
+    // did not take; none when it took (main thread).
+    const std::optional<foundation::Error>& controlError() const { return controlError_; }
     // The picture size of the source's camera; zero for sources that do not say.
     virtual graphics::Size captureResolution() const { return {}; }
 
@@ -183,6 +186,7 @@ protected:
     std::atomic<int64_t> focusMode_{0};
     std::atomic<int64_t> exposureMode_{0};
     std::atomic<int64_t> whiteBalanceMode_{0};
+    std::optional<foundation::Error> controlError_;
 
 private:
     std::atomic<CaptureControllerDelegate*> delegate_{nullptr};

@@ -115,6 +115,7 @@ void CaptureLocalCamera::observeDisconnection() {
 void CaptureLocalCamera::cameraWasDisconnected() {
     isReadyToCapture_ = false;
     setError(noCaptureDeviceError());
+    forgetCameraControls();
     if (captureSession_) captureSession_->stopRunning();
     if (recordNextImage_.exchange(false)) deliverNoPicture();
 }
@@ -215,12 +216,7 @@ void CaptureLocalCamera::checkDeviceCapabilities() {
     auto device = currentDevice();
     if (!device) return;
     position_ = positionValue(*device);
-    checkDeviceFocusModeSupport();
-    checkDeviceExposureModeSupport();
-    checkDeviceWhiteBalanceModeSupport();
-    minExposureTargetBias_ = device->minExposureTargetBias();
-    maxExposureTargetBias_ = device->maxExposureTargetBias();
-    currentExposureTargetBias_ = device->supportsExposureTargetBias() ? device->exposureTargetBias() : 0.0f;
+    readCameraControls(*device);
 }
 
 void CaptureLocalCamera::changeCaptureQuality() {

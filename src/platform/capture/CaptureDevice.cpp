@@ -1,11 +1,18 @@
 #include "platform/capture/CaptureDevice.h"
 
+#include "platform/capture/CameraControls.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Localized.h"
 #include "platform/foundation/NotificationCenter.h"
 
 #include <algorithm>
 
 namespace capture {
+
+foundation::Error cameraNotConnectedError() {
+    return {kCaptureErrorDomain, kCaptureErrorDeviceDisconnected,
+            foundation::localized("The camera is not connected.")};
+}
 
 std::optional<graphics::Size> sizeOfSessionPreset(std::string_view preset) {
     if (preset == kSessionPreset640x480) return graphics::Size{640, 480};
@@ -25,13 +32,24 @@ bool offers(unsigned modes, CaptureMode mode) {
 }  // namespace
 
 CaptureDevice::CaptureDevice(std::string uniqueID, std::string localizedName, DevicePosition position,
-                             DeviceCapabilities capabilities, std::shared_ptr<CaptureDriver> driver)
+                             DeviceCapabilities capabilities, std::shared_ptr<CaptureDriver> driver,
+                             std::shared_ptr<CameraControls> controls)
     : uniqueID_(std::move(uniqueID)),
       localizedName_(std::move(localizedName)),
       position_(position == DevicePosition::Unspecified ? DevicePosition::Back : position),
       capabilities_(std::move(capabilities)),
-      driver_(std::move(driver)) {
-    // A camera starts in the most automatic mode it offers.
+      driver_(std::move(driver)),
+      controls_(std::move(controls)) {
+    if (controls_) {
+        controls_->describe(capabilities_);
+        controls_->read(settings_);
+    } else {
+        chooseMostAutomaticModes();
+    }
+}
+
+// A camera without controls of its own starts in the most automatic mode it offers.
+void CaptureDevice::chooseMostAutomaticModes() {
     for (CaptureMode* mode : {&settings_.focusMode, &settings_.exposureMode, &settings_.whiteBalanceMode}) {
         const unsigned modes = mode == &settings_.focusMode      ? capabilities_.focusModes
                                : mode == &settings_.exposureMode ? capabilities_.exposureModes
@@ -54,8 +72,7 @@ bool CaptureDevice::supportsSessionPreset(std::string_view preset) const {
 
 bool CaptureDevice::lockForConfiguration(foundation::Error* error) {
     if (!isConnected()) {
-        foundation::setError(error,
-                             {kCaptureErrorDomain, kCaptureErrorDeviceDisconnected, "The camera is not connected."});
+        foundation::setError(error, cameraNotConnectedError());
         return false;
     }
     if (!driver_->acquireLock()) {
@@ -63,14 +80,41 @@ bool CaptureDevice::lockForConfiguration(foundation::Error* error) {
             error, {kCaptureErrorDomain, kCaptureErrorLockRefused, "The camera is in use by another client."});
         return false;
     }
+    // The changes start from what the camera runs now, which another
+    // program may have changed meanwhile.
+    if (controls_) {
+        controls_->read(settings_);
+        if (controls_->isGone()) {
+            controls_->describe(capabilities_);
+            markDisconnected();
+            foundation::setError(error, cameraNotConnectedError());
+            return false;
+        }
+    }
+    settingsAtLock_ = settings_;
     locked_ = true;
     return true;
 }
 
-void CaptureDevice::unlockForConfiguration() {
-    if (!locked_) return;
+foundation::Status CaptureDevice::unlockForConfiguration() {
+    if (!locked_) return {};
     locked_ = false;
-    if (isConnected()) driver_->applySettings(settings_);
+    if (!isConnected()) {
+        settings_ = settingsAtLock_;
+        return cameraNotConnectedError();
+    }
+    foundation::Status status;
+    if (controls_) {
+        const DeviceSettings wanted = settings_;
+        status = controls_->apply(settingsAtLock_, wanted, settings_);
+        controls_->describe(capabilities_);
+        if (controls_->isGone()) {
+            markDisconnected();
+            return status;
+        }
+    }
+    driver_->applySettings(settings_);
+    return status;
 }
 
 bool CaptureDevice::canChange() const { return locked_ && isConnected(); }

@@ -8,6 +8,12 @@
 // outside a lock, or of a mode the camera does not offer, changes nothing
 // and answers false. Devices are used from the main thread; only the
 // driver's frame and still callbacks run elsewhere.
+//
+// A camera with controls of its own (CameraControls: a V4L2 node, or a fake
+// device table in tests) offers the modes and bias those controls give, and
+// its modes and bias are what the camera reports: read when the lock is
+// taken and read back after the unlock has applied the changes. A camera
+// without them offers what its capabilities say and runs what it was told.
 
 #include "platform/capture/CaptureTypes.h"
 #include "platform/foundation/Error.h"
@@ -22,6 +28,8 @@
 #include <vector>
 
 namespace capture {
+
+class CameraControls;
 
 // What a camera offers. Mode sets are bit masks of (1 << CaptureMode).
 struct DeviceCapabilities {
@@ -81,8 +89,10 @@ public:
 
 class CaptureDevice : public std::enable_shared_from_this<CaptureDevice> {
 public:
+    // `controls`, when given, decide the modes and bias (see above).
     CaptureDevice(std::string uniqueID, std::string localizedName, DevicePosition position,
-                  DeviceCapabilities capabilities, std::shared_ptr<CaptureDriver> driver);
+                  DeviceCapabilities capabilities, std::shared_ptr<CaptureDriver> driver,
+                  std::shared_ptr<CameraControls> controls = nullptr);
     ~CaptureDevice();
     CaptureDevice(const CaptureDevice&) = delete;
     CaptureDevice& operator=(const CaptureDevice&) = delete;
@@ -96,8 +106,12 @@ public:
     bool isConnected() const { return connected_.load(); }
 
     bool lockForConfiguration(foundation::Error* error = nullptr);
-    // Applies the changed settings to the camera.
-    void unlockForConfiguration();
+    // Applies the changed settings to the camera. The failure of the first
+    // change the camera's controls did not take: that setting then reads as
+    // the camera has it, and a control the camera refuses is no longer
+    // offered (the capabilities change). A camera found gone is marked
+    // disconnected.
+    foundation::Status unlockForConfiguration();
     bool isLockedForConfiguration() const { return locked_; }
 
     bool isFocusModeSupported(CaptureMode mode) const;
@@ -145,18 +159,24 @@ public:
 
 private:
     bool canChange() const;
+    void chooseMostAutomaticModes();
 
     std::string uniqueID_;
     std::string localizedName_;
     DevicePosition position_;
     DeviceCapabilities capabilities_;
     std::shared_ptr<CaptureDriver> driver_;
+    std::shared_ptr<CameraControls> controls_;
     DeviceSettings settings_;
+    DeviceSettings settingsAtLock_;
     std::atomic<bool> connected_{true};
     bool locked_ = false;
 };
 
 using CaptureDevicePtr = std::shared_ptr<CaptureDevice>;
+
+// kCaptureErrorDeviceDisconnected, "The camera is not connected."
+foundation::Error cameraNotConnectedError();
 
 // The cameras of the machine, from the backend in use.
 class CaptureBackend {

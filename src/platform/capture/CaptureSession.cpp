@@ -60,9 +60,7 @@ struct SessionPipe {
 
 foundation::Result<std::shared_ptr<CaptureDeviceInput>> CaptureDeviceInput::create(const CaptureDevicePtr& device) {
     if (!device) return foundation::Error(kCaptureErrorDomain, kCaptureErrorDeviceNotAvailable, "No camera was given.");
-    if (!device->isConnected()) {
-        return foundation::Error(kCaptureErrorDomain, kCaptureErrorDeviceDisconnected, "The camera is not connected.");
-    }
+    if (!device->isConnected()) return cameraNotConnectedError();
     if (auto status = device->driver().open(); !status) return status.error();
     return std::make_shared<CaptureDeviceInput>(device);
 }
@@ -103,11 +101,9 @@ bool StillImageOutput::setOutputPixelFormat(const std::string& format) {
 
 void StillImageOutput::captureUpright(
     std::function<void(foundation::Result<QImage>, graphics::ImageOrientation)> done) {
-    auto fail = [&done](int64_t code, const char* text) {
+    auto fail = [&done](foundation::Error error) {
         foundation::DispatchQueue::global().async(
-            [done = std::move(done), error = foundation::Error(kCaptureErrorDomain, code, text)] {
-                done(error, graphics::ImageOrientation::Up);
-            });
+            [done = std::move(done), error = std::move(error)] { done(error, graphics::ImageOrientation::Up); });
     };
     auto pipe = pipe_.lock();
     CaptureDevicePtr device;
@@ -118,8 +114,8 @@ void StillImageOutput::captureUpright(
         size = pipe->stillSize;
     }
     if (!pipe || !pipe->active.load() || !device)
-        return fail(kCaptureErrorNoInput, "The session has no running camera.");
-    if (!device->isConnected()) return fail(kCaptureErrorDeviceDisconnected, "The camera is not connected.");
+        return fail({kCaptureErrorDomain, kCaptureErrorNoInput, "The session has no running camera."});
+    if (!device->isConnected()) return fail(cameraNotConnectedError());
 
     capturing_->fetch_add(1);
     const DevicePosition where = pipe->devicePosition();

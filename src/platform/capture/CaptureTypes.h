@@ -49,6 +49,8 @@ enum CaptureErrorCode : int64_t {
     kCaptureErrorLockRefused = 3,         // another client holds the camera's settings
     kCaptureErrorNoInput = 4,             // a capture on a session without a camera
     kCaptureErrorCaptureFailed = 5,       // the camera did not deliver a picture
+    kCaptureErrorControlRefused = 6,      // the camera does not take a setting of one of its controls
+    kCaptureErrorControlFailed = 7,       // the camera could not change a control now (busy)
 };
 
 // Posted on the main queue when a camera goes away; the object is the

@@ -1,5 +1,7 @@
 #include "platform/capture/QtCamera.h"
 
+#include "platform/capture/CameraControls.h"
+#include "platform/capture/V4l2Node.h"
 #include "platform/capture/VideoFrameConversion.h"
 #include "platform/foundation/BackgroundActivity.h"
 #include "platform/graphics/GuiApplication.h"
@@ -8,10 +10,10 @@
 #include <QImageCapture>
 #include <QMediaCaptureSession>
 #include <QMediaDevices>
-#include <QPointF>
 #include <QVideoSink>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <mutex>
 
 namespace capture {
@@ -45,15 +47,15 @@ DeviceCapabilities capabilitiesOfCamera(const QCameraDevice& camera) {
         }
     }
     capabilities.photoSize = {double(largest.width()), double(largest.height())};
-    // Webcams offer automatic settings and leave them alone when asked to
-    // keep them; Qt answers finer questions only once a camera is open.
-    capabilities.focusModes = 0b101;
-    capabilities.exposureModes = 0b101;
-    capabilities.whiteBalanceModes = 0b101;
+    // Focus, exposure, white balance and bias are what the camera's V4L2
+    // node offers (cameraControls); Qt's description says nothing of them.
+    capabilities.focusModes = 0;
+    capabilities.exposureModes = 0;
+    capabilities.whiteBalanceModes = 0;
     capabilities.focusPointOfInterest = false;
-    capabilities.exposureTargetBias = true;
-    capabilities.minExposureTargetBias = -2;
-    capabilities.maxExposureTargetBias = 2;
+    capabilities.exposureTargetBias = false;
+    capabilities.minExposureTargetBias = 0;
+    capabilities.maxExposureTargetBias = 0;
     return capabilities;
 }
 
@@ -143,18 +145,6 @@ foundation::Status QtCameraDriver::open() {
 void QtCameraDriver::applySettings(const DeviceSettings& settings) {
     if (!objects_) return;
     QCamera& camera = *objects_->camera;
-    const QCamera::FocusMode focus =
-        settings.focusMode == CaptureMode::Locked ? QCamera::FocusModeManual : QCamera::FocusModeAuto;
-    if (camera.isFocusModeSupported(focus)) camera.setFocusMode(focus);
-    if (camera.supportedFeatures().testFlag(QCamera::Feature::CustomFocusPoint)) {
-        camera.setCustomFocusPoint(QPointF(settings.focusPointOfInterest.x, settings.focusPointOfInterest.y));
-    }
-    camera.setExposureCompensation(settings.exposureTargetBias);
-    const QCamera::WhiteBalanceMode balance =
-        settings.whiteBalanceMode == CaptureMode::Locked ? QCamera::WhiteBalanceManual : QCamera::WhiteBalanceAuto;
-    if (camera.isWhiteBalanceModeSupported(balance)) camera.setWhiteBalanceMode(balance);
-    const QCamera::ExposureMode exposure = QCamera::ExposureAuto;
-    if (camera.isExposureModeSupported(exposure)) camera.setExposureMode(exposure);
     if (camera.isFlashModeSupported(QCamera::FlashMode(settings.flashMode))) {
         camera.setFlashMode(QCamera::FlashMode(settings.flashMode));
     }
@@ -228,8 +218,7 @@ void QtCameraDriver::failPendingStills() {
         pending.swap(objects_->pendingStills);
     }
     for (auto& [id, handler] : pending) {
-        handler(
-            foundation::Error(kCaptureErrorDomain, kCaptureErrorDeviceDisconnected, "The camera is not connected."));
+        handler(cameraNotConnectedError());
     }
 }
 
@@ -259,16 +248,37 @@ void QtCaptureBackend::refresh() {
     }
 }
 
+std::shared_ptr<CameraControls> cameraControls(const std::string& cameraID, const std::string& description,
+                                               size_t sameDescriptionIndex) {
+    const auto path = v4l2NodeOfCamera(cameraID, description, sameDescriptionIndex, v4l2CaptureNodes());
+    if (!path) return nullptr;
+    auto node = V4l2Node::open(*path);
+    if (!node.ok()) {
+        std::fprintf(stderr, "camera \"%s\": no controls: %s\n", description.c_str(), node.error().description.c_str());
+        return nullptr;
+    }
+    return std::make_shared<CameraControls>(node.value());
+}
+
 std::vector<CaptureDevicePtr> QtCaptureBackend::videoDevices() {
     refresh();
     std::vector<CaptureDevicePtr> devices;
+    std::map<QString, size_t> descriptionsSeen;
     for (const QCameraDevice& camera : QMediaDevices::videoInputs()) {
+        const size_t sameDescriptionIndex = descriptionsSeen[camera.description()]++;
         auto found = known_.find(camera.id());
+        // A camera whose node went away is a new camera when Qt still lists it.
+        if (found != known_.end() && !found->second.device->isConnected()) {
+            found->second.driver->stopStreaming();
+            known_.erase(found);
+            found = known_.end();
+        }
         if (found == known_.end()) {
+            const std::string id = camera.id().toStdString(), description = camera.description().toStdString();
             auto driver = std::make_shared<QtCameraDriver>(camera);
             auto device =
-                std::make_shared<CaptureDevice>(camera.id().toStdString(), camera.description().toStdString(),
-                                                positionOfCamera(camera), capabilitiesOfCamera(camera), driver);
+                std::make_shared<CaptureDevice>(id, description, positionOfCamera(camera), capabilitiesOfCamera(camera),
+                                                driver, cameraControls(id, description, sameDescriptionIndex));
             found = known_.emplace(camera.id(), Known{device, driver}).first;
         }
         devices.push_back(found->second.device);

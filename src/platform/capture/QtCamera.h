@@ -7,7 +7,11 @@
 // thread Qt's backend chooses; the driver converts them there (swscale) while
 // it holds a ScopedBackgroundActivity, and hands them on. A camera that
 // disappears from QMediaDevices is marked disconnected and fails its
-// pending stills.
+// pending stills. Focus, exposure, white balance and bias go to the
+// camera's V4L2 node, not through Qt: Qt 6.4's backends answer for those
+// only once a camera is open, each in its own way, and have no way to keep
+// the value an automatic mode has reached. The driver leaves Qt's own
+// settings alone, so the two never fight over the node.
 
 #include "platform/capture/CaptureDevice.h"
 
@@ -26,8 +30,13 @@ class QVideoSink;
 
 namespace capture {
 
-// What a camera offers, read from Qt's description of it.
+// What a camera offers, read from Qt's description of it: presets and
+// photo size. Its focus, exposure and white balance come from its controls.
 DeviceCapabilities capabilitiesOfCamera(const QCameraDevice& camera);
+// The controls of a camera Qt lists, on its V4L2 node (V4l2Node.h tells how
+// the node is found); null when it has none.
+std::shared_ptr<CameraControls> cameraControls(const std::string& cameraID, const std::string& description,
+                                               size_t sameDescriptionIndex);
 // Qt's position in the platform's values (an unspecified one counts as back).
 DevicePosition positionOfCamera(const QCameraDevice& camera);
 

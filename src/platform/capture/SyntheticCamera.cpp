@@ -1,5 +1,6 @@
 #include "platform/capture/SyntheticCamera.h"
 
+#include "platform/capture/CameraControls.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/RunLoop.h"
 
@@ -177,8 +178,7 @@ void SyntheticCameraDriver::unplug() {
         pending.swap(pendingStills_);
     }
     for (auto& [request, handler] : pending) {
-        handler(
-            foundation::Error(kCaptureErrorDomain, kCaptureErrorDeviceDisconnected, "The camera is not connected."));
+        handler(cameraNotConnectedError());
     }
 }
 
@@ -217,8 +217,9 @@ std::vector<CaptureDevicePtr> SyntheticCaptureBackend::videoDevices() {
 
 CaptureDevicePtr SyntheticCaptureBackend::plugIn(SyntheticCameraConfig config) {
     auto driver = std::make_shared<SyntheticCameraDriver>(config);
+    auto controls = config.controlNode ? std::make_shared<CameraControls>(config.controlNode) : nullptr;
     auto device = std::make_shared<CaptureDevice>(config.uniqueID, config.localizedName, config.position,
-                                                  config.capabilities, driver);
+                                                  config.capabilities, driver, std::move(controls));
     cameras_.push_back({device, driver});
     return device;
 }

@@ -12,9 +12,11 @@
 // frame durations set on the device change their pace. Every capability is
 // settable, and failures can be injected: a camera that cannot be opened, a
 // settings lock that is refused, stills that fail, and unplugging while in
-// use.
+// use. Given a control node (a fake V4L2 device table), the camera's modes
+// and bias are those the node's controls give, as on a real webcam.
 
 #include "platform/capture/CaptureDevice.h"
+#include "platform/capture/ControlNode.h"
 #include "platform/foundation/Timer.h"
 
 #include <QImage>
@@ -41,6 +43,8 @@ struct SyntheticCameraConfig {
     bool failsStills = false;
     // Shown in turn instead of the drawn picture (stills show the current one).
     std::vector<QImage> pictures;
+    // The camera's own controls; none for a camera that does what it is told.
+    std::shared_ptr<ControlNode> controlNode;
 };
 
 class SyntheticCameraDriver : public CaptureDriver {
