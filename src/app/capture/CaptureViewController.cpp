@@ -8,6 +8,7 @@
 #include "app/widgets/alerts/Hudy.h"
 #include "app/widgets/popover/KWPopoverController.h"
 #include "app/widgets/views/DACircularProgressView.h"
+#include "platform/capture/CaptureTypes.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Lifetime.h"
 #include "platform/foundation/Localized.h"
@@ -153,6 +154,7 @@ void CaptureViewController::addObservers() {
     observe(kDidStartPlayingNotification, &CaptureViewController::receiveNotificationDidStartPlaying);
     observe(kDidStopPlayingNotification, &CaptureViewController::receiveNotificationDidStopPlaying);
     observe(kWatchKitActionCaptureNotification, &CaptureViewController::receiveWatchKitActionCaptureNotification);
+    observe(capture::kDeviceWasDisconnectedNotification, &CaptureViewController::receiveCameraDisconnectedNotification);
 }
 
 void CaptureViewController::viewDidAppear(bool) {

@@ -174,6 +174,13 @@ public:
     void doSingleTap(ui::GestureRecognizer& recognizer);
     void tapToFocus(graphics::Point point, graphics::Point originalPoint);
     void drawFocusBoxAtPointOfInterest(graphics::Point point);
+    // The exposure-bias slider next to a point of the screen, at the
+    // source's bias.
+    void showExposureSlider(graphics::Point centre);
+    static bool hasExposureBias(const CaptureController& source);
+    // The current source's camera went away: its controls go, and the
+    // screen says so.
+    void receiveCameraDisconnectedNotification(const foundation::Notification& notification);
     void handlePinchGesture(ui::GestureRecognizer& recognizer);
     void actionSliderZoomChanged();
     void updateZoomScale();

@@ -61,7 +61,11 @@ void CaptureViewController::toggleMode(int64_t (CaptureController::*current)() c
     (source.*set)(wanted);
     // What the source runs now, which may not be what was asked for.
     const int64_t mode = (source.*current)();
-    if (mode == kCaptureModeContinuousAutomatic) {
+    if (mode != wanted && source.controlError()) {
+        // The camera said why: that, rather than the mode it kept.
+        showMessageInHUD(source.controlError()->localizedDescription());
+        button->setSelected(mode == kCaptureModeContinuousAutomatic);
+    } else if (mode == kCaptureModeContinuousAutomatic) {
         showMessageInHUD(foundation::localized(enabledText));
         button->setSelected(true);
     } else if (mode == kCaptureModeLocked) {
@@ -71,6 +75,8 @@ void CaptureViewController::toggleMode(int64_t (CaptureController::*current)() c
         button->setSelected(false);
     }
     store(mode);
+    // A control the camera refused is no longer offered.
+    updateModeButtons();
 }
 
 void CaptureViewController::actionFocus() {
@@ -172,6 +178,17 @@ void CaptureViewController::captureControllerDidInitCaptureDeviceWithPositon(Cap
     });
 }
 
+void CaptureViewController::receiveCameraDisconnectedNotification(const foundation::Notification&) {
+    // The source hears of it too, perhaps after this screen: look once it has.
+    performOnMain(0, [this] {
+        if (!captureSource_ || captureSource_->isReadyToCapture()) return;
+        updateModeButtons();
+        for (ui::View* shown : {viewFocusRect_.get(), static_cast<ui::View*>(sliderExposureBias_.get())})
+            shown->setAlpha(0.0);
+        showError(captureSource_->error());
+    });
+}
+
 void CaptureViewController::updateAdditionalControlsButton() {
     ui::Button* settings = btnAdditionalCaptureControls_.get();
     if (!settings) return;
@@ -192,7 +209,34 @@ void CaptureViewController::doSingleTap(ui::GestureRecognizer& recognizer) {
 }
 
 void CaptureViewController::tapToFocus(graphics::Point point, graphics::Point originalPoint) {
-    if (captureSource_ && captureSource_->focusAtPoint(point)) drawFocusBoxAtPointOfInterest(originalPoint);
+    if (!captureSource_) return;
+    if (captureSource_->focusAtPoint(point)) {
+        drawFocusBoxAtPointOfInterest(originalPoint);
+    } else if (hasExposureBias(*captureSource_)) {
+        // A camera that cannot focus at a point (most webcams) still has its
+        // exposure bias at the tap, without a square for a focus it did not do.
+        showExposureSlider(originalPoint);
+    }
+}
+
+bool CaptureViewController::hasExposureBias(const CaptureController& source) {
+    return source.maxExposureTargetBias() != 0.0f && source.minExposureTargetBias() != 0.0f;
+}
+
+void CaptureViewController::showExposureSlider(graphics::Point centre) {
+    const CaptureController& source = *captureSource_;
+    sliderExposureBias_->setMinimumValue(source.minExposureTargetBias());
+    sliderExposureBias_->setMaximumValue(source.maxExposureTargetBias());
+    sliderExposureBias_->setCenter({centre.x + kExposureSliderOffset.x, centre.y + kExposureSliderOffset.y});
+    sliderExposureBias_->setValue(source.currentExposureTargetBias());
+    // The loop fades a shown slider 2 s after its last use: it counts as
+    // used from the moment it starts to show, or the loop would take it away
+    // again before it is seen.
+    dateLastExposureSliderUsed_ = now();
+    auto slider = sliderExposureBias_;
+    ui::animate(
+        kExposureSliderShowDuration, [slider] { slider->setAlpha(1.0); },
+        life_.guard([this](bool) { dateLastExposureSliderUsed_ = now(); }));
 }
 
 void CaptureViewController::drawFocusBoxAtPointOfInterest(graphics::Point point) {
@@ -205,20 +249,8 @@ void CaptureViewController::drawFocusBoxAtPointOfInterest(graphics::Point point)
         kFocusBoxDuration, [square, target] { square->setFrame(target); }, life_.guard([this](bool) {
             auto square = viewFocusRect_;
             if (!captureSource_) return;
-            const CaptureController& source = *captureSource_;
-            if (source.maxExposureTargetBias() != 0.0f && source.minExposureTargetBias() != 0.0f) {
-                const graphics::Point centre = square->center();
-                sliderExposureBias_->setCenter(
-                    {centre.x + kExposureSliderOffset.x, centre.y + kExposureSliderOffset.y});
-                sliderExposureBias_->setValue(source.currentExposureTargetBias());
-                // The loop fades a shown slider 2 s after its last use: it
-                // counts as used from the moment it starts to show, or the
-                // loop would take it away again before it is seen.
-                dateLastExposureSliderUsed_ = now();
-                auto slider = sliderExposureBias_;
-                ui::animate(
-                    kExposureSliderShowDuration, [slider] { slider->setAlpha(1.0); },
-                    life_.guard([this](bool) { dateLastExposureSliderUsed_ = now(); }));
+            if (hasExposureBias(*captureSource_)) {
+                showExposureSlider(square->center());
             } else {
                 ui::animate(kFocusBoxFadeDuration, [square] { square->setAlpha(0.0); });
             }
@@ -226,7 +258,17 @@ void CaptureViewController::drawFocusBoxAtPointOfInterest(graphics::Point point)
 }
 
 void CaptureViewController::actionSliderExposureBiasChanged() {
-    if (captureSource_) captureSource_->changeExposureTargetBiasTo(static_cast<float>(sliderExposureBias_->value()));
+    if (captureSource_) {
+        CaptureController& source = *captureSource_;
+        source.changeExposureTargetBiasTo(static_cast<float>(sliderExposureBias_->value()));
+        if (const auto& failure = source.controlError()) showMessageInHUD(failure->localizedDescription());
+        // A camera whose bias is its exposure time keeps that time locked.
+        const int64_t exposure = source.exposureMode();
+        if (buttonExposure_->isSelected() != (exposure == kCaptureModeContinuousAutomatic)) {
+            DataManager::sharedDataManager().setExposureMode(exposure);
+            updateModeButtons();
+        }
+    }
     dateLastExposureSliderUsed_ = now();
 }
 

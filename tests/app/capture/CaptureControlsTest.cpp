@@ -142,13 +142,15 @@ TEST_F(CaptureControlsTest, OnionSkinShowsTheFrameBeforeTheSlotOrTheLastWhenTheS
     EXPECT_EQ(list->getFrameAtIndex(1), slot);
 }
 
-TEST_F(CaptureControlsTest, TapToFocusDrawsTheSquareOnlyWhenTheSourceFocuses) {
+TEST_F(CaptureControlsTest, TapToFocusDrawsTheSquareOnlyWhenTheSourceFocusesAndTheBiasSliderWhereItHasABias) {
     struct Case {
         bool focuses;
         float biasMin, biasMax;
         bool square, slider;
     };
-    const Case cases[] = {{false, -2, 2, false, false}, {true, 0, 0, true, false}, {true, -2, 2, true, true}};
+    // A source that cannot focus at the point still offers its bias there.
+    const Case cases[] = {
+        {false, -2, 2, false, true}, {false, 0, 0, false, false}, {true, 0, 0, true, false}, {true, -2, 2, true, true}};
     for (const Case& c : cases) {
         auto source = std::make_shared<FakeSource>();
         source->focusAnswer = c.focuses;
