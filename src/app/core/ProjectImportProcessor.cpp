@@ -177,6 +177,15 @@ bool ProjectImportProcessor::looksComplete(const std::string& archive) {
     return false;
 }
 
+bool ProjectImportProcessor::isPlainlyNoZip(const std::string& archive) {
+    std::ifstream in(archive, std::ios::binary);
+    char head[4];
+    if (!in.read(head, sizeof head)) return false;
+    const std::string_view start(head, sizeof head);
+    return start != std::string_view("PK\x03\x04", 4) && start != std::string_view("PK\x07\x08", 4) &&
+           start != std::string_view("PK\x05\x06", 4);
+}
+
 std::string ProjectImportProcessor::failureReason(const Error& error) {
     if (isOutOfSpace(error)) return foundation::localized("There is not enough free storage space.");
     if (error.domain == kErrorDomain) {

@@ -42,6 +42,11 @@ public:
     // archive that has been written completely does. A file still being
     // copied in does not yet.
     static bool looksComplete(const std::string& archive);
+    // Whether the file's first four bytes are there and are not the start of
+    // a zip (a local file header, a split archive's marker, or the end record
+    // of an empty zip). Such a file fails as no zip whether or not more of it
+    // is still to come, so there is nothing to wait for.
+    static bool isPlainlyNoZip(const std::string& archive);
 
     // One sentence that names what went wrong with an archive, for the user:
     // not found, not a zip file, damaged, holds no project, storage full, or

@@ -76,6 +76,13 @@ std::optional<std::string> copyForAudioInbox(const std::string& file) {
     return copy;
 }
 
+// Whether an archive in the inbox is as complete as it gets: it ends like a
+// whole zip, or its first bytes already show that it is no zip at all (it
+// fails at once, as any failed import does).
+bool nothingToWaitFor(const std::string& archive) {
+    return ProjectImportProcessor::looksComplete(archive) || ProjectImportProcessor::isPlainlyNoZip(archive);
+}
+
 }  // namespace
 
 bool TollivarAppDelegate::applicationDidFinishLaunchingWithOptions(ui::Application& application,
@@ -133,7 +140,7 @@ void TollivarAppDelegate::importProjectsFromInbox() {
         std::string archive = path::appending(inboxPath(), name);
         if (inboxInFlight_.contains(archive)) continue;
         // One that is still being copied in is left to the inbox watch.
-        if (!ProjectImportProcessor::looksComplete(archive)) {
+        if (!nothingToWaitFor(archive)) {
             stillArriving = true;
             continue;
         }
@@ -186,8 +193,7 @@ void TollivarAppDelegate::checkInbox() {
         if (before != inboxWaiting_.end() && before->second.size == seen.size &&
             before->second.modifiedNanoseconds == seen.modifiedNanoseconds)
             seen.quietChecks = before->second.quietChecks + 1;
-        bool settled = seen.quietChecks > 0 &&
-                       (ProjectImportProcessor::looksComplete(archive) || seen.quietChecks >= kIncompleteChecks);
+        bool settled = seen.quietChecks > 0 && (nothingToWaitFor(archive) || seen.quietChecks >= kIncompleteChecks);
         if (settled)
             ready.push_back(archive);
         else

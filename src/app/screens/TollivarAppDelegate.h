@@ -32,16 +32,18 @@ public:
     // Creates "Import" in the documents folder when missing.
     void createInboxFolder();
     // Imports every "Import" entry whose name ends with "tollivarmobile" on a
-    // global queue, with an alert that tells the outcome. An archive that is
-    // still being copied in (no end of its zip directory yet) is left for
-    // the inbox watch.
+    // global queue, with an alert that tells the outcome. An archive that may
+    // still be being copied in (the start of a zip, no end of its directory
+    // yet) is left for the inbox watch; a file that is plainly no zip fails
+    // at once.
     void importProjectsFromInbox();
     // Archives put into "Import" while the application runs are imported
     // once they have stopped changing: an event of the folder watch starts
     // a look every kInboxSettleSeconds until nothing waits any more. An
     // archive is taken when it was unchanged since the previous look and
-    // ends like a complete zip, or when it has been unchanged for
-    // kIncompleteChecks looks all the same (it then fails as damaged).
+    // ends like a complete zip or begins like no zip, or when it has been
+    // unchanged for kIncompleteChecks looks all the same (it then fails as
+    // damaged).
     static constexpr double kInboxSettleSeconds = 1.0;
     static constexpr int kIncompleteChecks = 30;
     // Starts the folder watch of "Import".

@@ -327,6 +327,30 @@ TEST_F(ProjectImportTest, OnlyAFinishedZipLooksComplete) {
     EXPECT_FALSE(ProjectImportProcessor::looksComplete(inbox() + "/missing.tollivarmobile"));
 }
 
+// Only a file whose first bytes are there and are not a zip's is plainly no
+// zip: an empty or short file, and any start of a zip, may still be arriving.
+TEST_F(ProjectImportTest, AFileIsPlainlyNoZipByItsFirstBytes) {
+    std::string archive = hostileArchive("whole.tollivarmobile", "[('kelbrin.meta', meta, 0o100644)]");
+    const std::string whole = readBytes(archive);
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {"not a zip", true},
+        {"<html></html>", true},
+        {"PK\x01\x02rest", true},
+        {"", false},
+        {"PK\x03", false},
+        {whole, false},
+        {whole.substr(0, 10), false},
+        {std::string("PK\x05\x06") + std::string(18, '\0'), false},
+        {std::string("PK\x07\x08") + "rest", false},
+    };
+    for (const auto& [bytes, noZip] : cases) {
+        SCOPED_TRACE(bytes.substr(0, 8));
+        std::ofstream(archive, std::ios::binary | std::ios::trunc) << bytes;
+        EXPECT_EQ(ProjectImportProcessor::isPlainlyNoZip(archive), noZip);
+    }
+    EXPECT_FALSE(ProjectImportProcessor::isPlainlyNoZip(inbox() + "/missing.tollivarmobile"));
+}
+
 TEST_F(ProjectImportTest, UrlImportOfAMissingFileReportsFailure) {
     std::atomic<bool> done{false}, result{true};
     ProjectImportProcessor().importProjectAtUrl("file://" + inbox() + "/missing.tollivarmobile", [&](bool imported) {

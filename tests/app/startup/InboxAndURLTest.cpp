@@ -91,6 +91,25 @@ TEST_F(LaunchTest, AFailedInboxArchiveIsNamedWithItsReasonAndStaysUntilOK) {
     EXPECT_TRUE(alertMessages().empty());
 }
 
+// A file whose first bytes show it is no zip at all cannot become one by
+// waiting: it fails at once, like any failed import, whether it lay in the
+// inbox at launch or arrives while running.
+TEST_F(LaunchTest, AnInboxFileThatIsNoZipFailsAtOnce) {
+    writeText(documents("Import/text.tollivarmobile"), "not a zip");
+    launch();
+    const std::string expected = std::string(kFailed) + "\n“text.tollivarmobile”: The file is not a zip archive.";
+    EXPECT_EQ(alertMessages(), std::vector<std::string>{expected});
+    EXPECT_FALSE(fs::exists(documents("Import/text.tollivarmobile")));
+    EXPECT_TRUE(fs::exists(documents("Import/text.tollivarmobile.failed")));
+    for (auto& alert : ui::AlertView::visibleAlerts()) alert->dismissWithClickedButtonIndex(0, false);
+
+    writeText(documents("Import/later.tollivarmobile"), "<html>not a zip either</html>");
+    delegate->inboxDidChange();
+    EXPECT_TRUE(foundation::RunLoop::main().runUntil(
+        [&] { return fs::exists(documents("Import/later.tollivarmobile.failed")); },
+        TollivarAppDelegate::kInboxSettleSeconds * 3));
+}
+
 TEST_F(LaunchTest, AnInboxRunTellsTheBrowserEvenWhenNothingCameIn) {
     writeZip(documents("Import/only.tollivarmobile"), "notes.txt");
     PostCounter imported(TollivarAppDelegate::kDidImportProjectNotification);
