@@ -345,6 +345,8 @@ void FrameEditorViewController::insertFramesNow(const std::vector<FramePtr>& fra
 
 foundation::Status FrameEditorViewController::updateAllAndSaveProject() {
     if (audioController_) audioController_->updateAudioPlayer();
+    // The camera's display counts the entries too.
+    if (captureViewController_) captureViewController_->updateInfoScreen();
     timeLineNeedsUpdate_ = true;
     return saveProjectReportingFailure();
 }

@@ -258,6 +258,8 @@ void KWFrameByFrameView::updateAllFrames() {
     view();
     carousel_->reloadData();
     updateSelection();
+    // The list may have changed length under the centred item.
+    showFrameNumber(getCurrentFrame());
 }
 
 void KWFrameByFrameView::scrollToFrame(const FramePtr& frame, bool animate) {
@@ -281,14 +283,19 @@ void KWFrameByFrameView::currentItemDidChange() {
 void KWFrameByFrameView::updatePlayhead(int64_t index) {
     const FramePtr frame = frameList_ ? frameList_->getFrameAtIndex(index) : nullptr;
     if (!frame) return;
-    view();
-    char text[48];
-    std::snprintf(text, sizeof text, "%d / %d", static_cast<int>(index + 1), static_cast<int>(frameList_->count()));
-    labelFrameNumber_->setText(text);
+    showFrameNumber(index);
     if (auto list = project_->getFrameList()) list->setFrameAtPlayhead(frame);
     foundation::Dictionary info;
     info.set(editornotifications::kFrameKey, editornotifications::box(frame));
     foundation::NotificationCenter::defaultCenter().post(editornotifications::kDidMovePlayhead, this, info);
+}
+
+void KWFrameByFrameView::showFrameNumber(int64_t index) {
+    if (!frameList_ || index < 0 || index >= frameList_->count()) return;
+    view();
+    char text[48];
+    std::snprintf(text, sizeof text, "%d / %d", static_cast<int>(index + 1), static_cast<int>(frameList_->count()));
+    labelFrameNumber_->setText(text);
 }
 
 void KWFrameByFrameView::enabledSelectionModeForFrame(const FramePtr& frame) {

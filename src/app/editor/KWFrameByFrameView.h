@@ -98,6 +98,8 @@ public:
 
 private:
     struct Geometry;
+    // The badge: "position / count" for the item at index.
+    void showFrameNumber(int64_t index);
     static const Geometry& geometry();
     ui::ViewPtr makeItemView();
     // A mark's picture from the resources, decoded once for all items.

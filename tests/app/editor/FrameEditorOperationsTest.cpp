@@ -7,6 +7,11 @@
 #include "app/core/KWPasteboardHandler.h"
 #include "app/editor/EditorNotifications.h"
 #include "app/editor/FrameEditorModel.h"
+#include "app/editor/KWFrameByFrameView.h"
+#include "app/editor/KWFrameEditMenuViewController.h"
+#include "app/capture/CaptureViewController.h"
+#include "app/widgets/carousel/iCarousel.h"
+#include "app/widgets/popover/KWPopoverController.h"
 #include "app/painter/PainterViewController.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
@@ -292,6 +297,59 @@ TEST_F(OperationsTest, WithoutOpenGLEraseSaysWhyAndDrawStillPaints) {
     settle();
     EXPECT_EQ(editor->presentedViewController(), nullptr);
     EXPECT_NE(project->fileDataForFileWithPreferredFilename(picture), before);
+}
+
+// The menu as a finger works it: a tap on the strip's item, then on the
+// menu's cell of that title.
+class MenuByTouchTest : public OperationsTest {
+protected:
+    void chooseFromMenu(int64_t index, const std::string& title) {
+        ui::ViewPtr item = editor->playerViewController()->carousel()->itemViewAtIndex(index);
+        ASSERT_NE(item, nullptr) << index;
+        tap(KWFrameByFrameView::itemSubview(*item, 0));
+        advance(0.5);  // the strip waits to tell a tap from a double tap
+        ASSERT_NE(editor->popoverController(), nullptr);
+        auto menu = std::dynamic_pointer_cast<KWFrameEditMenuViewController>(
+            editor->popoverController()->contentViewController());
+        ASSERT_NE(menu, nullptr);
+        advance(1);
+        for (const auto& cell : menu->collectionView()->visibleCells()) {
+            auto* menuCell = dynamic_cast<KWFrameEditMenuCollectionViewCell*>(cell.get());
+            if (menuCell && menuCell->label()->text() == title) {
+                tap(menuCell);
+                settle();
+                advance(1);
+                return;
+            }
+        }
+        FAIL() << "no " << title << " in the menu";
+    }
+    // What the strip's badge and the camera's display say now.
+    std::string counters() {
+        return editor->playerViewController()->labelFrameNumber()->text() + " | " +
+               editor->captureViewController()->frameLabel()->text();
+    }
+    std::string stripBadgeFor(int64_t count) {
+        return std::to_string(editor->playerViewController()->getCurrentFrame() + 1) + " / " + std::to_string(count);
+    }
+};
+
+TEST_F(MenuByTouchTest, TheCountersFollowPasteAndDelete) {
+    auto project = projectOfPictures("ABC");
+    open(project);
+    advance(1);
+    EXPECT_EQ(counters(), "1 / 4 | 0004 / 0004");
+    chooseFromMenu(0, "Copy");
+    chooseFromMenu(1, "Paste");
+    ASSERT_TRUE(waitFor([&] { return namesOfList(*project) == "AABCS"; })) << namesOfList(*project);
+    settle();
+    advance(1);
+    EXPECT_EQ(counters(), stripBadgeFor(5) + " | 0005 / 0005");
+    chooseFromMenu(editor->playerViewController()->getCurrentFrame(), "Delete");
+    advance(1);
+    EXPECT_EQ(namesOfList(*project).size(), 4u);
+    EXPECT_EQ(counters(), stripBadgeFor(4) + " | 0004 / 0004");
+    EXPECT_LIST_INVARIANTS(project);
 }
 
 }  // namespace
