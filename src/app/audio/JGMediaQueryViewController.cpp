@@ -2,7 +2,9 @@
 
 #include "app/audio/JGAlbumViewController.h"
 #include "app/audio/PickerArtwork.h"
+#include "platform/foundation/Localized.h"
 #include "platform/graphics/Color.h"
+#include "platform/graphics/Font.h"
 #include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controllers/NavigationItem.h"
@@ -24,7 +26,26 @@ const char* reuseIdentifierFor(int queryType) {
     }
 }
 
+const char* emptyTextFor(int queryType) {
+    switch (queryType) {
+        case JGMediaQueryViewController::kPlaylists:
+            return "No playlists";
+        case JGMediaQueryViewController::kArtists:
+            return "No artists";
+        case JGMediaQueryViewController::kSongs:
+            return "No songs";
+        default:
+            return "No albums";
+    }
+}
+
 }  // namespace
+
+std::string songDetailText(const std::string& albumTitle, const std::string& artist) {
+    if (albumTitle.empty()) return artist;
+    if (artist.empty()) return albumTitle;
+    return albumTitle + " - " + artist;
+}
 
 JGMediaQueryViewController::JGMediaQueryViewController() : ui::ViewController("JGMediaQueryViewController") {}
 
@@ -57,7 +78,33 @@ void JGMediaQueryViewController::updateItems() {
         auto sections = mediaQuery_->collectionSections();
         if (sections.size() >= 2) itemSections_ = std::move(sections);
     }
-    if (itemTableView_) itemTableView_->reloadData();
+    if (itemTableView_) {
+        itemTableView_->reloadData();
+        showEmptyListText();
+    }
+}
+
+std::optional<std::string> JGMediaQueryViewController::emptyListText() const {
+    if (!mediaQuery_ || !items_.empty()) return std::nullopt;
+    return foundation::localized(emptyTextFor(queryType_));
+}
+
+void JGMediaQueryViewController::showEmptyListText() {
+    const std::optional<std::string> text = emptyListText();
+    if (!text) {
+        if (emptyLabel_) emptyLabel_->setHidden(true);
+        return;
+    }
+    if (!emptyLabel_) {
+        emptyLabel_ = ui::makeView<ui::Label>(itemTableView_->bounds());
+        emptyLabel_->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleHeight);
+        emptyLabel_->setTextAlignment(graphics::TextAlignment::Center);
+        emptyLabel_->setTextColor(graphics::Color::grey(0.5));
+        emptyLabel_->setFont(graphics::Font::systemFont(17));
+        itemTableView_->setBackgroundView(emptyLabel_);
+    }
+    emptyLabel_->setText(*text);
+    emptyLabel_->setHidden(false);
 }
 
 library::MediaItemCollectionPtr JGMediaQueryViewController::itemAtIndexPath(const ui::IndexPath& indexPath) const {
@@ -132,6 +179,9 @@ void JGMediaQueryViewController::viewDidLoad() {
             });
         observedLibrary_->beginGeneratingLibraryChangeNotifications();
     }
+    // The library may have changed between the query and now (a folder read
+    // in the background): changes before the observer came are read here.
+    updateItems();
 }
 
 void JGMediaQueryViewController::viewWillAppear(bool animated) {
@@ -204,7 +254,7 @@ void JGMediaQueryViewController::configureCell(ui::TableViewCell& cell,
             break;
         case kSongs:
             cell.textLabel()->setText(item ? item->title : std::string());
-            cell.detailTextLabel()->setText(item ? item->albumTitle + " - " + item->albumArtist : std::string());
+            cell.detailTextLabel()->setText(item ? songDetailText(item->albumTitle, item->albumArtist) : std::string());
             if (item && !allowsSelectionOfNonPlayableItem && !item->isPlayable()) {
                 cell.setUserInteractionEnabled(false);
                 cell.textLabel()->setTextColor(graphics::Color::lightGray());

@@ -15,10 +15,19 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
+
+namespace ui {
+class Label;
+}
 
 class JGMediaQueryViewController;
 class JGAlbumViewController;
+
+// A song row's second line: album and artist joined by " - ", or whichever
+// of them the song has.
+std::string songDetailText(const std::string& albumTitle, const std::string& artist);
 
 // Both optional: the defaults do nothing.
 class JGMediaQueryViewControllerDelegate {
@@ -77,6 +86,9 @@ public:
     void mediaLibraryDidChange();
     // The collection shown at a row.
     library::MediaItemCollectionPtr itemAtIndexPath(const ui::IndexPath& indexPath) const;
+    // What the list says while its query finds nothing ("No songs"); none
+    // while it shows items or has no query.
+    std::optional<std::string> emptyListText() const;
 
     // ---- pushed lists and albums pass their outcome on -------------------------
     void jgAlbumViewController(JGAlbumViewController& controller,
@@ -107,10 +119,13 @@ public:
 
 private:
     void configureCell(ui::TableViewCell& cell, const library::MediaItemCollection& collection);
+    // The table's background says when the list is empty.
+    void showEmptyListText();
     void push(std::shared_ptr<ui::ViewController> controller);
 
     int queryType_ = kSongs;
     ui::TableView* itemTableView_ = nullptr;
+    std::shared_ptr<ui::Label> emptyLabel_;
     std::vector<library::MediaItemCollectionPtr> items_;
     std::optional<std::vector<library::MediaQuerySection>> itemSections_;
     JGMediaQueryViewControllerDelegate* delegate_ = nullptr;

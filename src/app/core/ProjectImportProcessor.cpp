@@ -14,7 +14,6 @@
 #include "platform/foundation/RunLoop.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -249,7 +248,6 @@ bool ProjectImportProcessor::importProjectAtPath(const std::string& archive, Err
         ProjectDataWrapper::createUniqueProjectDirectory(foundation::Paths::documentsDirectory());
     if (!folder.ok()) return fail(nullptr, folder.error());
     const std::string& destination = *folder;
-    std::fprintf(stderr, "Decompress data from:%s to :%s\n", archive.c_str(), destination.c_str());
 
     Error failure;
     if (!SSZipArchive::unzipFileAtPath(archive, destination, true, std::string(), &failure) ||

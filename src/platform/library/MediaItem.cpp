@@ -38,7 +38,9 @@ bool MediaItemCollection::hasNoPlayableItems() const {
 }
 
 std::string trackLengthString(double seconds) {
-    const double t = std::floor(std::isfinite(seconds) && seconds > 0 ? seconds : 0);
+    double t = std::floor(std::isfinite(seconds) && seconds > 0 ? seconds : 0);
+    // A sound shorter than a second still lasts: it reads 0:01, not 0:00.
+    if (t == 0 && std::isfinite(seconds) && seconds > 0) t = 1;
     char text[48];
     if (t < 60) {
         std::snprintf(text, sizeof text, "0:%02.0f", t);

@@ -77,7 +77,8 @@ private:
 };
 using MediaPlaylistPtr = std::shared_ptr<const MediaPlaylist>;
 
-// The duration text of a track: "0:59", "1:01", "1:02:05".
+// The duration text of a track, whole seconds cut off: "0:59", "1:01",
+// "1:02:05"; a sound under a second reads "0:01", none at all "0:00".
 std::string trackLengthString(double seconds);
 
 }  // namespace library

@@ -212,6 +212,49 @@ TEST_F(JGMediaPickerTest, TaggedFilesListByArtistAlbumAndTrackAndPreview) {
     EXPECT_EQ(caller.picked->count(), 2u);
 }
 
+TEST_F(JGMediaPickerTest, AFolderReadInTheBackgroundFillsTheTabsOpenedAfterIt) {
+    const std::string music = folders.root() + "/Music";
+    fs::create_directories(music);
+    testsupport::ffmpegOutput({"-f", "lavfi", "-i", "aevalsrc=0.1*sin(2*PI*330*t):s=44100:d=1", "-metadata",
+                               "title=Lone", "-metadata", "artist=Solo", music + "/lone.mp3"});
+    auto musicLibrary = library::MusicLibrary::readFolderInBackground(music);
+    show(musicLibrary);
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return musicLibrary->items().size() == 1; }, 30.0));
+    advance(0.1);
+    // The songs tab opens only now, after the library has changed.
+    selectTab(3);
+    ui::TableView& songs = *picker->songsViewController()->itemTableView();
+    ASSERT_EQ(songs.numberOfRowsInSection(0), 1u);
+    auto cell = songs.cellForRowAtIndexPath({0, 0});
+    ASSERT_TRUE(cell);
+    EXPECT_EQ(cell->textLabel()->text(), "Lone");
+    EXPECT_EQ(cell->detailTextLabel()->text(), "Solo");  // no album: no dangling dash
+    EXPECT_EQ(picker->songsViewController()->emptyListText(), std::nullopt);
+}
+
+TEST_F(JGMediaPickerTest, AnEmptyLibrarySaysSoOnEveryTab) {
+    show(songsNamed({}));
+    const std::vector<std::string> expected = {"No albums", "No playlists", "No artists", "No songs"};
+    for (size_t tab = 0; tab < expected.size(); ++tab) {
+        selectTab(tab);
+        auto* list = dynamic_cast<JGMediaQueryViewController*>(stack(tab).topViewController());
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(list->emptyListText(), expected[tab]);
+        ASSERT_NE(list->itemTableView()->backgroundView(), nullptr);
+        EXPECT_FALSE(list->itemTableView()->backgroundView()->isHidden());
+    }
+    savePicture("MusicPicker-Empty.png");
+}
+
+TEST(JGSongTextTest, AlbumAndArtistJoinOnlyWhenBothAreThere) {
+    struct Case {
+        const char* album;
+        const char* artist;
+        const char* detail;
+    } cases[] = {{"Second", "Zed", "Second - Zed"}, {"", "Zed", "Zed"}, {"Second", "", "Second"}, {"", "", ""}};
+    for (const Case& c : cases) EXPECT_EQ(songDetailText(c.album, c.artist), c.detail);
+}
+
 TEST(JGAlbumTextTest, TrackCountAndMinutes) {
     EXPECT_EQ(albumTrackCountText(3, 425.9), "3 Songs, 7 Mins.");
     EXPECT_EQ(albumTrackCountText(0, 0), "0 Songs, 0 Mins.");

@@ -194,7 +194,8 @@ TEST(MediaItemTest, PlayabilityAndDurationTexts) {
     EXPECT_TRUE(item.isPlayable());
 
     const std::vector<std::pair<double, const char*>> durations = {
-        {59.9, "0:59"}, {61, "1:01"}, {3725, "1:02:05"}, {0, "0:00"}, {3600, "1:00:00"}, {-3, "0:00"}, {NAN, "0:00"}};
+        {59.9, "0:59"}, {61, "1:01"},  {3725, "1:02:05"}, {0, "0:00"},  {3600, "1:00:00"},
+        {-3, "0:00"},   {NAN, "0:00"}, {0.4, "0:01"},     {0.999, "0:01"}, {1.5, "0:01"}};
     for (auto [seconds, text] : durations) EXPECT_EQ(library::trackLengthString(seconds), text) << seconds;
 }
 
