@@ -23,6 +23,9 @@
 class ProjectImportProcessor {
 public:
     static inline const char* kErrorDomain = "ProjectImportProcessor";
+    // The file-name extension of a project archive, as the archive export
+    // names it and the inbox and the file handover recognise it.
+    static inline const char* kArchiveSuffix = "tollivarmobile";
     static inline const char* kFailedSuffix = ".failed";
     static inline const char* kInboxFolder = "Import";
     // Posted by whoever imported an archive as a project, with itself as object.

@@ -1,11 +1,13 @@
 #include "app/render/ProjectExportRenderer.h"
 
+#include "app/core/ProjectImportProcessor.h"
 #include "app/render/ExpandedFrames.h"
 #include "app/render/RenderOutput.h"
 #include "platform/foundation/Localized.h"
 
 std::vector<MovieExportType> ProjectExportRenderer::getSupportedExportTypes() const {
-    return {MovieExportType(foundation::localized("Export Project"), std::nullopt, {0, 0}, kUTI, "tollivarmobile")};
+    return {MovieExportType(foundation::localized("Export Project"), std::nullopt, {0, 0}, kUTI,
+                            ProjectImportProcessor::kArchiveSuffix)};
 }
 
 int64_t ProjectExportRenderer::getEstimatedFileSizeAfterExportforType(const MovieExportType&) {

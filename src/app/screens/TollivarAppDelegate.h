@@ -19,7 +19,7 @@
 class TollivarAppDelegate : public UntitledAppDelegate {
 public:
     static inline const char* kInboxFolder = ProjectImportProcessor::kInboxFolder;
-    static inline const char* kArchiveSuffix = "tollivarmobile";
+    static inline const char* kArchiveSuffix = ProjectImportProcessor::kArchiveSuffix;
     static inline const char* kDidImportProjectNotification = ProjectImportProcessor::kDidImportProjectNotification;
     // How long an import's outcome stays on screen.
     static constexpr double kImportAlertSeconds = 3.0;
