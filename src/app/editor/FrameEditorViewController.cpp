@@ -10,7 +10,7 @@
 #include "app/core/UIImage_Resize.h"
 #include "app/editor/FrameEditorModel.h"
 #include "app/editor/preview/KWPreviewViewController.h"
-#include "app/screens/MainViewControllerDelegate.h"
+#include "app/editor/MainViewControllerDelegate.h"
 #include "app/widgets/alerts/Hudy.h"
 #include "app/widgets/popover/KWPopoverController.h"
 #include "app/widgets/views/KWButton.h"

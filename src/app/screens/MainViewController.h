@@ -10,7 +10,7 @@
 // alert says why, the browser stays and nothing is written.
 
 #include "app/core/ProjectModel.h"
-#include "app/screens/MainViewControllerDelegate.h"
+#include "app/editor/MainViewControllerDelegate.h"
 #include "platform/ui/controllers/ViewController.h"
 
 #include <memory>

@@ -17,7 +17,7 @@
 #include "app/core/ProjectImportProcessor.h"
 #include "app/core/ProjectModel.h"
 #include "app/screens/InfoCenterViewController.h"
-#include "app/screens/MainViewControllerDelegate.h"
+#include "app/editor/MainViewControllerDelegate.h"
 #include "app/widgets/views/HelpManager.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/controllers/ViewController.h"

@@ -1,7 +1,9 @@
 #pragma once
 
 // How the project browser and the frame editor hand a project to the root
-// screen, which switches between them.
+// screen, which switches between them. It lives with the editor, the lower
+// of the targets that use it, so that the editor needs nothing of the
+// screens above it.
 
 #include "app/core/ProjectModel.h"
 
