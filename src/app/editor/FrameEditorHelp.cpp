@@ -13,6 +13,8 @@
 #include "platform/ui/controls/Label.h"
 
 #include <algorithm>
+#include <cmath>
+#include <utility>
 
 namespace {
 
@@ -47,9 +49,10 @@ constexpr int kExpandedLines = 10;
 
 double bubbleWidth(ui::UserInterfaceIdiom idiom) { return idiom == ui::UserInterfaceIdiom::Pad ? 200 : 150; }
 
-graphics::Color defaultColor() { return graphics::Color::hsb(0.75, 0.6, 0.7, 0.85); }
+// Opaque: a control under a bubble never shows through its text.
+graphics::Color defaultColor() { return graphics::Color::hsb(0.75, 0.6, 0.7, 1.0); }
 
-graphics::Color moreHelpColor() { return graphics::Color::hsb(0.225, 0.6, 0.7, 0.85); }
+graphics::Color moreHelpColor() { return graphics::Color::hsb(0.225, 0.6, 0.7, 1.0); }
 
 ShortBubble shortBubble(double textWidth, double bubbleWidth, bool hasBlock) {
     ShortBubble bubble;
@@ -67,6 +70,76 @@ FWTPopoverArrowDirection arrowDirection(FWTPopoverArrowDirection requested, cons
         rect.origin.x > viewSize.width / 2 ? FWTPopoverArrowDirectionRight : FWTPopoverArrowDirectionLeft;
     if (rect.origin.y > viewSize.height / 2) direction = FWTPopoverArrowDirectionDown;
     return direction;
+}
+
+namespace {
+
+FWTPopoverArrowDirection opposite(FWTPopoverArrowDirection direction) {
+    switch (direction) {
+        case FWTPopoverArrowDirectionUp:
+            return FWTPopoverArrowDirectionDown;
+        case FWTPopoverArrowDirectionDown:
+            return FWTPopoverArrowDirectionUp;
+        case FWTPopoverArrowDirectionLeft:
+            return FWTPopoverArrowDirectionRight;
+        default:
+            return FWTPopoverArrowDirectionLeft;
+    }
+}
+
+bool isVertical(FWTPopoverArrowDirection direction) {
+    return direction == FWTPopoverArrowDirectionUp || direction == FWTPopoverArrowDirectionDown;
+}
+
+// A rect's start and end across an arrow's side.
+std::pair<double, double> across(const graphics::Rect& rect, FWTPopoverArrowDirection direction) {
+    return isVertical(direction) ? std::pair{rect.minX(), rect.maxX()} : std::pair{rect.minY(), rect.maxY()};
+}
+
+}  // namespace
+
+BubblePlace freePlace(FWTPopoverView& bubble, const graphics::Rect& rect, FWTPopoverArrowDirection wanted,
+                      const graphics::Rect& viewBounds, const std::vector<graphics::Rect>& shownBodies) {
+    // A bubble without an arrow stands where it was put.
+    if (wanted != FWTPopoverArrowDirectionUp && wanted != FWTPopoverArrowDirectionDown &&
+        wanted != FWTPopoverArrowDirectionLeft && wanted != FWTPopoverArrowDirectionRight)
+        return {wanted, 0};
+    // Where the arrow aims (a rect one point wide or high stands for a point).
+    const graphics::Point aim{rect.width() == 1 ? rect.minX() : rect.midX(),
+                              rect.height() == 1 ? rect.minY() : rect.midY()};
+    // The arrow stays clear of the body's rounded corners.
+    const double cornerRoom = 2 * bubble.backgroundHelper().cornerRadius;
+    auto isClear = [&shownBodies](const graphics::Rect& body) {
+        return std::none_of(shownBodies.begin(), shownBodies.end(),
+                            [&body](const graphics::Rect& shown) { return shown.intersects(body); });
+    };
+    const FWTPopoverArrowDirection side = isVertical(wanted) ? FWTPopoverArrowDirectionLeft : FWTPopoverArrowDirectionUp;
+    std::optional<FWTPopoverArrowDirection> fitting;
+    for (FWTPopoverArrowDirection candidate : {wanted, opposite(wanted), side, opposite(side)}) {
+        const FWTPopoverView::Placement placed = bubble.placementFromRect(rect, candidate, viewBounds);
+        if (placed.movedAlongArrow(candidate)) continue;
+        if (!fitting) fitting = candidate;
+        // No slide, then the slides that just clear each bubble in the way, shortest first.
+        const auto [start, end] = across(placed.body(), candidate);
+        std::vector<double> slides{0};
+        for (const graphics::Rect& shown : shownBodies) {
+            if (!shown.intersects(placed.body())) continue;
+            const auto [shownStart, shownEnd] = across(shown, candidate);
+            slides.push_back(shownEnd - start);
+            slides.push_back(shownStart - end);
+        }
+        std::stable_sort(slides.begin(), slides.end(),
+                         [](double a, double b) { return std::fabs(a) < std::fabs(b); });
+        const double aimAcross = isVertical(candidate) ? aim.x : aim.y;
+        for (double slide : slides) {
+            const FWTPopoverView::Placement slid = bubble.placementFromRect(rect, candidate, viewBounds, slide);
+            const auto [bodyStart, bodyEnd] = across(slid.body(), candidate);
+            const bool arrowReaches = aimAcross >= bodyStart + cornerRoom && aimAcross <= bodyEnd - cornerRoom;
+            if ((slide == 0 || viewBounds.contains(slid.adjustment.frame)) && arrowReaches && isClear(slid.body()))
+                return {candidate, slide};
+        }
+    }
+    return {fitting.value_or(wanted), 0};
 }
 
 double measureText(const std::string& text) { return graphics::Font::systemFont(kFontSize).sizeOfText(text).width; }
@@ -115,9 +188,15 @@ void FrameEditorHelp::showHelpInView(ui::View& view) {
     for (auto& old : popovers_) old->dismissPopoverAnimated(false);
     popovers_.clear();
     expanded_.assign(helpItems_.size(), false);
+    // Each bubble keeps clear of those before it.
+    std::vector<graphics::Rect> shownBodies;
     for (size_t i = 0; i < helpItems_.size(); ++i) {
         auto bubble = makeShortBubble(i);
-        bubble->presentFromRect(helpItems_[i].rect, view, directionOf(i), true);
+        const h::BubblePlace place =
+            h::freePlace(*bubble, helpItems_[i].rect, directionOf(i), view.bounds(), shownBodies);
+        bubble->slide = place.slide;
+        bubble->presentFromRect(helpItems_[i].rect, view, place.direction, true);
+        shownBodies.push_back(bubble->bodyFrame());
         popovers_.push_back(std::move(bubble));
     }
 }
@@ -227,7 +306,8 @@ std::shared_ptr<FWTPopoverView> FrameEditorHelp::makeExtendedBubble(size_t index
 void FrameEditorHelp::replaceBubble(size_t index, std::shared_ptr<FWTPopoverView> bubble, bool expanded) {
     auto view = helpView_.lock();
     if (!view || index >= popovers_.size()) return;
-    // The direction of the bubble it replaces.
+    // The place of the bubble it replaces.
+    bubble->slide = popovers_[index]->slide;
     bubble->presentFromRect(helpItems_[index].rect, *view, popovers_[index]->arrow().direction, true);
     popovers_[index]->dismissPopoverAnimated(false);
     popovers_[index] = std::move(bubble);

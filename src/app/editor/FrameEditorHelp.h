@@ -5,7 +5,9 @@
 // width, or that runs an action, carries a "more" button: a tap expands it to
 // the whole text (a tap on that collapses it again) or runs the action. A
 // tap on the layer itself posts kCloseNotification (object: the help); the
-// editor observes it and calls dismissHelp. Touches on the passthrough views
+// editor observes it and calls dismissHelp. Bubbles are opaque, and a
+// bubble that would cover one shown before it, or not fit beside what it
+// points at, turns to another side. Touches on the passthrough views
 // (the camera's shutter) go through the layer to them.
 //
 //     auto help = std::make_shared<FrameEditorHelp>();
@@ -72,6 +74,18 @@ ShortBubble shortBubble(double textWidth, double bubbleWidth, bool hasBlock);
 // view of `viewSize`; any other request is kept.
 FWTPopoverArrowDirection arrowDirection(FWTPopoverArrowDirection requested, const graphics::Rect& rect,
                                         graphics::Size viewSize);
+// Where `bubble` is shown when it points at `rect`: on the wanted side,
+// unless there it does not fit (kept inside the view, it would be pushed
+// back over what it points at) or covers one of the bubbles already shown
+// (`shownBodies`) even when slid along that side as far as its arrow can
+// follow; then on the first of the opposite side and the two across that
+// has neither fault, else on the first that fits, else on the wanted one.
+struct BubblePlace {
+    FWTPopoverArrowDirection direction = 0;
+    double slide = 0;  // FWTPopoverView::slide
+};
+BubblePlace freePlace(FWTPopoverView& bubble, const graphics::Rect& rect, FWTPopoverArrowDirection wanted,
+                      const graphics::Rect& viewBounds, const std::vector<graphics::Rect>& shownBodies);
 // The width of one line of help text.
 double measureText(const std::string& text);
 

@@ -72,6 +72,63 @@ TEST(FrameEditorHelpGeometry, AutomaticArrowFromTheQuarterOfTheView) {
             << c.rect.origin.x << "," << c.rect.origin.y;
 }
 
+TEST(FrameEditorHelpGeometry, ABubbleSlidesOrTurnsAwayFromTheEdgeAndFromBubblesShownBefore) {
+    const Rect view{0, 0, 1024, 768};
+    FWTPopoverView bubble;
+    bubble.contentSize = {130, 40};
+    const Rect button{900, 720, 44, 44};  // at the bottom edge
+    const Rect side{10, 300, 44, 44};     // at the left edge
+    struct Case {
+        const char* what;
+        Rect rect;
+        FWTPopoverArrowDirection wanted;
+        std::vector<Rect> shown;
+        FWTPopoverArrowDirection direction;
+        double slide;
+    } cases[] = {
+        {"no room below: above", button, FWTPopoverArrowDirectionUp, {}, FWTPopoverArrowDirectionDown, 0},
+        {"above is free", button, FWTPopoverArrowDirectionDown, {}, FWTPopoverArrowDirectionDown, 0},
+        {"a bubble elsewhere", button, FWTPopoverArrowDirectionDown, {{100, 600, 150, 100}},
+         FWTPopoverArrowDirectionDown, 0},
+        {"a bubble just above: slid down clear of it", side, FWTPopoverArrowDirectionLeft, {{60, 250, 150, 52}},
+         FWTPopoverArrowDirectionLeft, 0},
+        {"a bubble overlapping a little: slid", side, FWTPopoverArrowDirectionLeft, {{60, 250, 150, 56}},
+         FWTPopoverArrowDirectionLeft, 4},
+        {"a bubble in the way: the other side", button, FWTPopoverArrowDirectionDown, {{850, 600, 174, 110}},
+         FWTPopoverArrowDirectionRight, 0},
+        {"everywhere taken: where it fits", button, FWTPopoverArrowDirectionUp, {view}, FWTPopoverArrowDirectionDown,
+         0},
+        {"no arrow stays", button, FWTPopoverArrowDirectionNone, {view}, FWTPopoverArrowDirectionNone, 0},
+    };
+    for (const Case& c : cases) {
+        const h::BubblePlace place = h::freePlace(bubble, c.rect, c.wanted, view, c.shown);
+        EXPECT_EQ(place.direction, c.direction) << c.what;
+        EXPECT_EQ(place.slide, c.slide) << c.what;
+        const FWTPopoverView::Placement placement =
+            bubble.placementFromRect(c.rect, place.direction, view, place.slide);
+        EXPECT_TRUE(view.contains(placement.adjustment.frame)) << c.what;
+    }
+}
+
+// What is wrong with the bubbles on screen: two that overlap, or one that
+// covers the point it shows (bubbles without an arrow excepted). Empty when
+// nothing is.
+std::string bubbleFaults(const FrameEditorHelp& help) {
+    std::string faults;
+    const auto& bubbles = help.popovers();
+    for (size_t i = 0; i < bubbles.size(); ++i) {
+        const Rect body = bubbles[i]->bodyFrame();
+        for (size_t j = i + 1; j < bubbles.size(); ++j)
+            if (body.intersects(bubbles[j]->bodyFrame()))
+                faults += "\"" + help.helpItems()[i].text + "\" overlaps \"" + help.helpItems()[j].text + "\"\n";
+        const Rect aim = help.helpItems()[i].rect;
+        const graphics::Point point{aim.width() == 1 ? aim.minX() : aim.midX(), aim.height() == 1 ? aim.minY() : aim.midY()};
+        if (bubbles[i]->arrow().direction != FWTPopoverArrowDirectionNone && body.insetBy(1, 1).contains(point))
+            faults += "\"" + help.helpItems()[i].text + "\" covers what it shows\n";
+    }
+    return faults;
+}
+
 class HelpOverlayTest : public EditorTest {
 protected:
     explicit HelpOverlayTest(bool phone = false) : EditorTest(phone) {}
@@ -294,6 +351,7 @@ TEST_F(EditorTest, HelpOverlayOnTheTabletTogglesWithTheButtonAndItsLayer) {
     EXPECT_EQ(help.helpItems()[3].rect, Rect(948, 353, 60, 60));
     EXPECT_EQ(help.helpItems()[4].arrowDirection, FWTPopoverArrowDirectionDown);
     EXPECT_EQ(help.popovers().size(), 11u);
+    EXPECT_EQ(bubbleFaults(help), "");
     savePicture("edhelp_help_overlay_tablet.png");
     // The layer's tap closes it through the notification.
     help.closeButton()->sendActionsForControlEvents(ui::ControlEventTouchUpInside);
@@ -356,6 +414,7 @@ TEST_F(PhoneEditorTest, HelpOverlayOnThePhonePointsAtTheButtons) {
     // The strip's long text gets the more button, the short ones do not.
     EXPECT_EQ(help.popovers()[7]->contentSize.width, 160);
     EXPECT_LT(help.popovers()[0]->contentSize.width, 160);
+    EXPECT_EQ(bubbleFaults(help), "");
     savePicture("edhelp_help_overlay_phone.png");
 }
 

@@ -507,3 +507,20 @@ TEST_F(ArrowPopover, RendersOverAScreen) {
                                        int(frame.minY() + popover.view()->arrowRect().height() - 2));
     EXPECT_LT(tip.r, 255);
 }
+
+TEST_F(ArrowPopover, ThePanelHidesWhatLiesUnderIt) {
+    // A clear content screen over a red control: the panel's own fill shows,
+    // untouched by the red under it.
+    screen->view()->setBackgroundColor(std::nullopt);
+    auto control = ui::makeView<ui::View>(Rect(0, 0, 1024, 768));
+    control->setBackgroundColor(graphics::Color::rgb(1, 0, 0));
+    rootView->insertSubviewAtIndex(control, 0);
+    WEPopoverController popover(screen);
+    present(popover);
+    const graphics::Image image = ui::renderView(*window, 1.0);
+    const Rect frame = popover.view()->frame();
+    const Rect content = popover.view()->contentRect().offsetBy(frame.origin.x, frame.origin.y);
+    const graphics::RGBA fill = image.pixelAt(int(content.midX()), int(content.midY()));
+    EXPECT_EQ(fill.g, fill.r) << "red shows through the panel";
+    EXPECT_GT(fill.g, 240);
+}

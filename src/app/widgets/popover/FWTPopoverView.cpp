@@ -5,6 +5,8 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/compositing/Animation.h"
 
+#include <cmath>
+
 using graphics::Rect;
 using graphics::Size;
 
@@ -72,20 +74,55 @@ void FWTPopoverView::layoutSubviews() {
     content->setFrame(bounds().inset(edgeInsets_));
 }
 
+bool FWTPopoverView::Placement::movedAlongArrow(FWTPopoverArrowDirection direction) const {
+    if (direction == FWTPopoverArrowDirectionUp || direction == FWTPopoverArrowDirectionDown)
+        return adjustment.dy != 0;
+    if (direction == FWTPopoverArrowDirectionLeft || direction == FWTPopoverArrowDirectionRight)
+        return adjustment.dx != 0;
+    return false;
+}
+
+FWTPopoverView::Placement FWTPopoverView::placementFromRect(const Rect& rect, FWTPopoverArrowDirection direction,
+                                                            const Rect& superviewBounds, double slide) const {
+    FWTPopoverArrow a = arrow_ ? *arrow_ : FWTPopoverArrow();
+    a.direction = direction;
+    Placement placement;
+    placement.edgeInsets = a.adjustedEdgeInsetsForEdgeInsets(suggestedEdgeInsets);
+    const graphics::EdgeInsets& in = placement.edgeInsets;
+    const Size size{contentSize.width + in.left + in.right, contentSize.height + in.top + in.bottom};
+    const Rect aimed = Rect(FWTPopoverGeometry::midPointForRect(rect, size, a), size).integral();
+    FWTPopoverAdjustment& adjustment = placement.adjustment;
+    adjustment.frame = aimed;
+    if (adjustPositionInSuperviewEnabled) adjustment = FWTPopoverGeometry::adjustmentForFrame(aimed, superviewBounds);
+    const bool acrossX = direction == FWTPopoverArrowDirectionUp || direction == FWTPopoverArrowDirectionDown;
+    const bool acrossY = direction == FWTPopoverArrowDirectionLeft || direction == FWTPopoverArrowDirectionRight;
+    if (slide != 0 && (acrossX || acrossY)) {
+        // The whole move across the arrow's side is what the arrow makes up for.
+        double moved = 0;
+        if (acrossX) {
+            adjustment.frame.origin.x += slide;
+            moved = adjustment.frame.minX() - aimed.minX();
+            adjustment.dx = std::fabs(moved);
+        } else {
+            adjustment.frame.origin.y += slide;
+            moved = adjustment.frame.minY() - aimed.minY();
+            adjustment.dy = std::fabs(moved);
+        }
+        adjustment.sign = moved > 0 ? -1 : 1;
+    }
+    return placement;
+}
+
 void FWTPopoverView::presentFromRect(const Rect& rect, ui::View& inView, FWTPopoverArrowDirection direction,
                                      bool animated) {
     ++transition_;
+    const Placement placement = placementFromRect(rect, direction, inView.bounds(), slide);
     FWTPopoverArrow& a = arrow();
     a.direction = direction;
-    edgeInsets_ = a.adjustedEdgeInsetsForEdgeInsets(suggestedEdgeInsets);
-    const Size size{contentSize.width + edgeInsets_.left + edgeInsets_.right,
-                    contentSize.height + edgeInsets_.top + edgeInsets_.bottom};
-    graphics::Point origin = FWTPopoverGeometry::midPointForRect(rect, size, a);
-    setFrame(Rect(origin, size).integral());
-
-    if (adjustPositionInSuperviewEnabled) {
-        FWTPopoverAdjustment adjustment = FWTPopoverGeometry::adjustmentForFrame(frame(), inView.bounds());
-        setFrame(adjustment.frame);
+    edgeInsets_ = placement.edgeInsets;
+    setFrame(placement.adjustment.frame);
+    if (adjustPositionInSuperviewEnabled || slide != 0) {
+        const FWTPopoverAdjustment& adjustment = placement.adjustment;
         a.offset = FWTPopoverGeometry::arrowOffsetForDelta(adjustment.dx, adjustment.dy, adjustment.sign, direction,
                                                            bounds().size, edgeInsets_, backgroundHelper().cornerRadius);
     }

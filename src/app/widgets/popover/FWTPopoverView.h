@@ -8,6 +8,7 @@
 #include "app/widgets/popover/FWTPopoverAnimationHelper.h"
 #include "app/widgets/popover/FWTPopoverArrow.h"
 #include "app/widgets/popover/FWTPopoverBackgroundHelper.h"
+#include "app/widgets/popover/FWTPopoverGeometry.h"
 #include "app/widgets/popover/PopoverBackgroundImage.h"
 #include "platform/ui/View.h"
 
@@ -44,6 +45,8 @@ public:
     graphics::EdgeInsets suggestedEdgeInsets{10, 10, 10, 10};
     // The margin in use, set when presenting.
     const graphics::EdgeInsets& edgeInsets() const { return edgeInsets_; }
+    // The drawn body in the superview's coordinates.
+    graphics::Rect bodyFrame() const { return frame().inset(edgeInsets_); }
 
     // Made on first use.
     const std::shared_ptr<BackgroundImageView>& backgroundImageView();
@@ -52,6 +55,25 @@ public:
     FWTPopoverBackgroundHelper& backgroundHelper();
     FWTPopoverAnimationHelper& animationHelper();
 
+    // Moves the body across the arrow's side when presenting (down or right
+    // for positive values); the arrow slides the other way and keeps
+    // pointing at the rect.
+    double slide = 0;
+
+    // Where presenting from `rect` with `direction`, moved by `slide`, in a
+    // superview of `superviewBounds` puts the popover, with the arrow's room
+    // in the margin.
+    struct Placement {
+        FWTPopoverAdjustment adjustment;  // the frame, and how far it moved from where the arrow put it
+        graphics::EdgeInsets edgeInsets;
+        // The drawn body: the frame without its margin and arrow.
+        graphics::Rect body() const { return adjustment.frame.inset(edgeInsets); }
+        // Whether keeping it inside pushed it back over what the arrow
+        // points at (it did not fit on the arrow's side).
+        bool movedAlongArrow(FWTPopoverArrowDirection direction) const;
+    };
+    Placement placementFromRect(const graphics::Rect& rect, FWTPopoverArrowDirection direction,
+                                const graphics::Rect& superviewBounds, double slide = 0) const;
     // The rect is in the view's coordinates; the popover becomes its subview.
     void presentFromRect(const graphics::Rect& rect, ui::View& inView, FWTPopoverArrowDirection direction,
                          bool animated);

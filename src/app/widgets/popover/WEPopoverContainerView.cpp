@@ -7,7 +7,9 @@ using graphics::Size;
 
 namespace {
 
-constexpr double kDrawingAlpha = 0.9;
+// Opaque: with no blur behind the panel, anything translucent would let the
+// controls under a menu show through its labels.
+constexpr double kDrawingAlpha = 1.0;
 
 graphics::Image arrowImageFor(const WEPopoverContainerViewProperties& p, PopoverArrowDirection direction) {
     switch (direction) {
