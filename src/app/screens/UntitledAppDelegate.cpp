@@ -93,8 +93,9 @@ bool UntitledAppDelegate::applicationDidFinishLaunchingWithOptions(ui::Applicati
                                                                    const foundation::Dictionary& launchOptions) {
     prepareProjectStore();
     installDropboxSession(application);
-    // Files handed to mail programs in the last session have had their time.
-    Outbox::removeLeftovers();
+    // Uploads still waiting when the last run ended carry on; every other
+    // Outbox entry (files handed to mail programs) has had its time.
+    Outbox::removeLeftovers(DropboxConnectHandler::resumeUploads());
 
     window = ui::makeView<ui::Window>(ui::Device::current().screenBounds());
     mainViewController = std::make_shared<MainViewController>(rootScreenInterfaceFile());

@@ -151,6 +151,14 @@ void DropboxConnectHandler::prepareQueue() {
     DropboxUploadQueue::shared().setRelinkHandler(askToRelink);
 }
 
+std::vector<std::string> DropboxConnectHandler::resumeUploads() {
+    std::vector<std::string> waiting = DropboxUploadQueue::shared().restore();
+    if (waiting.empty()) return waiting;
+    prepareQueue();
+    DropboxUploadQueue::shared().resume();
+    return waiting;
+}
+
 bool DropboxConnectHandler::isConfigured() const { return ShareConfiguration::isDropboxConfigured(); }
 
 std::string DropboxConnectHandler::notSetUpText() const { return foundation::localized(kNotSetUpText); }

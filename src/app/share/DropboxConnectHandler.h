@@ -61,6 +61,10 @@ public:
     static std::shared_ptr<DBSession> session();
     // Gives the upload queue its transport and relink handler (once).
     static void prepareQueue();
+    // At launch: takes up the uploads the last run left waiting and sends
+    // them; returns the Outbox links of the queue's entries, for the launch
+    // to keep (DropboxUploadQueue::restore).
+    static std::vector<std::string> resumeUploads();
 
     bool isWaitingForLogin() const { return waitingForLogin_; }
 

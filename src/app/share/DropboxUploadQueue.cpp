@@ -2,10 +2,19 @@
 
 #include "app/core/FileUtil.h"
 #include "app/share/Outbox.h"
+#include "platform/foundation/PropertyList.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <unistd.h>
 
 namespace {
 
 constexpr size_t kMaxNameBytes = 200;
+// Keys of an entry in the list: its Outbox link (relative) and where it goes.
+constexpr const char* kListFileKey = "File";
+constexpr const char* kListToKey = "To";
 constexpr const char* kDefaultName = "My_Stop_Ziruru_Movie";
 
 }  // namespace
@@ -28,7 +37,7 @@ std::string dropboxPathForTitle(const std::string& title, const std::string& ext
 }
 
 DropboxUploadQueue& DropboxUploadQueue::shared() {
-    static DropboxUploadQueue queue;
+    static DropboxUploadQueue queue(true);
     return queue;
 }
 
@@ -38,8 +47,51 @@ foundation::Result<uint64_t> DropboxUploadQueue::enqueue(const std::string& path
     if (!link) return link.error();
     const uint64_t identifier = nextIdentifier_++;
     entries_.push_back({identifier, *link, toPath, std::move(progress), std::move(completion), false});
+    saveList();
     startNext();
     return identifier;
+}
+
+std::vector<std::string> DropboxUploadQueue::restore() {
+    auto queued = [this](const std::string& link) {
+        return std::any_of(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.outboxPath == link; });
+    };
+    if (keepsList_) {
+        auto list = foundation::plist::readFile(Outbox::listPath(kListName));
+        const foundation::Array items = list && list->isArray() ? list->asArray() : foundation::Array();
+        for (const foundation::Value& item : items) {
+            if (!item.isDictionary()) continue;
+            auto file = item.asDictionary().get(kListFileKey).stringValue();
+            auto toPath = item.asDictionary().get(kListToKey).stringValue();
+            auto link = file ? Outbox::existingEntry(*file) : std::nullopt;
+            if (!link || !toPath || !toPath->starts_with('/') || queued(*link)) continue;
+            entries_.push_back({nextIdentifier_++, *link, *toPath, nullptr, nullptr, false});
+        }
+        saveList();
+    }
+    std::vector<std::string> links;
+    for (const Entry& entry : entries_) links.push_back(entry.outboxPath);
+    return links;
+}
+
+void DropboxUploadQueue::saveList() const {
+    if (!keepsList_) return;
+    const std::string path = Outbox::listPath(kListName);
+    if (entries_.empty()) {
+        if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+            std::fprintf(stderr, "Dropbox: %s\n", foundation::Error::posix(errno, path).description.c_str());
+        return;
+    }
+    foundation::Array items;
+    for (const Entry& entry : entries_) {
+        auto file = Outbox::relativeEntryPath(entry.outboxPath);
+        if (!file) continue;
+        items.push_back(foundation::Dictionary{{kListFileKey, foundation::Value(*file)},
+                                               {kListToKey, foundation::Value(entry.toPath)}});
+    }
+    if (auto written = foundation::plist::writeFile(foundation::Value(items), path); !written)
+        std::fprintf(stderr, "Dropbox: the waiting uploads could not be noted: %s\n",
+                     written.error().description.c_str());
 }
 
 void DropboxUploadQueue::startNext() {
@@ -93,6 +145,7 @@ void DropboxUploadQueue::finishFront(const std::optional<foundation::Error>& err
     entries_.pop_front();
     running_ = false;
     Outbox::removeEntry(entry.outboxPath);
+    saveList();
     if (entry.completion) entry.completion(error);
     startNext();
 }
@@ -103,6 +156,7 @@ void DropboxUploadQueue::cancel(uint64_t identifier) {
         const bool front = it == entries_.begin();
         Outbox::removeEntry(it->outboxPath);
         entries_.erase(it);
+        saveList();
         if (front && running_) {
             ++attempt_;
             running_ = false;

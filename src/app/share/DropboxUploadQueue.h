@@ -1,11 +1,16 @@
 #pragma once
 
 // Dropbox uploads, one file at a time, in the order they were asked for:
-// the next upload starts only once the previous one has its answer. The
-// queue lives in memory for the application's run. Each entry uploads an
-// Outbox link of the rendered file, so a project card that wipes its render
-// cache meanwhile takes nothing away; the link goes when its upload ends,
-// however it ends.
+// the next upload starts only once the previous one has its answer. Each
+// entry uploads an Outbox link of the rendered file, so a project card that
+// wipes its render cache meanwhile takes nothing away; the link goes when its
+// upload ends, however it ends.
+//
+// The application's queue keeps a list of its entries beside the Outbox
+// links, written atomically on every change, so that a share the user saw
+// accepted is not lost when the application ends: the next launch takes the
+// list up again (restore) and sends what it holds, with nobody waiting for
+// those answers.
 //
 // A 401 means the link to the account has expired: the queue asks its
 // relink handler (which unlinks that user and asks the user to link again)
@@ -22,6 +27,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The app-folder path a title uploads to: "/" and the title with the
 // characters file systems and the service refuse removed and blanks as "_",
@@ -51,10 +57,14 @@ public:
     // Answers whether the account is linked again.
     using RelinkHandler = std::function<void(std::function<void(bool relinked)> answer)>;
 
-    DropboxUploadQueue() = default;
+    // The list's name in the Outbox (Outbox::listPath).
+    static inline const char* kListName = "DropboxUploads";
+
+    // A queue that keeps its list on disk, or one in memory only.
+    explicit DropboxUploadQueue(bool keepsList = false) : keepsList_(keepsList) {}
     DropboxUploadQueue(const DropboxUploadQueue&) = delete;
     DropboxUploadQueue& operator=(const DropboxUploadQueue&) = delete;
-    // The application's one queue.
+    // The application's one queue; it keeps its list.
     static DropboxUploadQueue& shared();
 
     void setTransport(std::shared_ptr<Transport> transport) { transport_ = std::move(transport); }
@@ -66,6 +76,14 @@ public:
                                          Completion completion);
     // Drops a waiting entry or stops the running one; its completion does not run.
     void cancel(uint64_t identifier);
+    // Takes up, behind the entries already queued, those the list names that
+    // are not queued yet and whose links are still there (the rest are
+    // dropped from the list). Starts nothing: resume() does, once there is a
+    // transport. Returns the Outbox links of every entry, for the launch to
+    // keep.
+    std::vector<std::string> restore();
+    // Starts the next entry unless one is running.
+    void resume() { startNext(); }
     // Entries not yet answered, the running one included.
     size_t count() const { return entries_.size(); }
     bool isUploading() const { return running_; }
@@ -82,7 +100,11 @@ private:
     void startNext();
     void answered(uint64_t identifier, const std::optional<foundation::Error>& error);
     void finishFront(const std::optional<foundation::Error>& error);
+    // Writes the list (removes it when nothing waits); a failure is logged,
+    // and the uploads go on for this run.
+    void saveList() const;
 
+    bool keepsList_;
     std::shared_ptr<Transport> transport_;
     RelinkHandler relink_;
     std::deque<Entry> entries_;

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,9 +13,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
+constexpr std::string_view kListExtension = ".plist";
+
 std::string outboxPath() {
     return foundation::path::appending(foundation::Paths::cachesDirectory(), Outbox::kFolderName);
 }
+
+// A list's name; the atomic writer's temporaries begin with a dot.
+bool isListName(std::string_view name) { return name.ends_with(kListExtension) && !name.starts_with('.'); }
 
 foundation::Status makePrivateFolder(const std::string& path) {
     if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return foundation::Error::posix(errno, path);
@@ -59,7 +65,43 @@ void Outbox::removeEntry(const std::string& entryPath) {
     fs::remove_all(folder, ec);
 }
 
-void Outbox::removeLeftovers() {
+void Outbox::removeLeftovers(const std::vector<std::string>& keptEntries) {
+    std::set<std::string> keptFolders;
+    for (const std::string& entry : keptEntries) keptFolders.insert(foundation::path::deletingLastComponent(entry));
     std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(outboxPath(), ec)) fs::remove_all(entry.path(), ec);
+    for (const auto& item : fs::directory_iterator(outboxPath(), ec)) {
+        const std::string name = item.path().filename().string();
+        // Lists stay; a temporary one that a crash left behind does not.
+        if (isListName(name) && item.is_regular_file(ec)) continue;
+        if (keptFolders.contains(item.path().string())) continue;
+        fs::remove_all(item.path(), ec);
+    }
+}
+
+std::string Outbox::listPath(std::string_view name) {
+    return foundation::path::appending(outboxPath(), std::string(name) + std::string(kListExtension));
+}
+
+std::optional<std::string> Outbox::relativeEntryPath(const std::string& entryPath) {
+    const std::string folder = foundation::path::deletingLastComponent(entryPath);
+    if (foundation::path::deletingLastComponent(folder) != outboxPath()) return std::nullopt;
+    return foundation::path::appending(foundation::path::lastComponent(folder),
+                                       foundation::path::lastComponent(entryPath));
+}
+
+std::optional<std::string> Outbox::existingEntry(std::string_view relativePath) {
+    const size_t slash = relativePath.find('/');
+    if (slash == std::string_view::npos) return std::nullopt;
+    const std::string_view folder = relativePath.substr(0, slash), file = relativePath.substr(slash + 1);
+    for (std::string_view part : {folder, file})
+        if (part.empty() || part == "." || part == ".." || part.find('/') != std::string_view::npos ||
+            part.find('\0') != std::string_view::npos)
+            return std::nullopt;
+    const std::string entry = foundation::path::appending(foundation::path::appending(outboxPath(), folder), file);
+    // Folder and file as addFile made them: no link may lead elsewhere.
+    struct stat info {};
+    if (lstat(foundation::path::deletingLastComponent(entry).c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return std::nullopt;
+    if (lstat(entry.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    return entry;
 }

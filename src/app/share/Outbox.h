@@ -7,12 +7,17 @@
 // file in a folder of its own, so it keeps the file's name, below
 // $XDG_CACHE_HOME/tollivar/Outbox, which only the user can enter (0700).
 //
-// Uploads remove their entry when they end; mail entries stay until the
-// next launch, which removes every leftover.
+// Uploads remove their entry when they end; the Dropbox queue keeps a list
+// of the entries it still has to send beside them, so those carry on at the
+// next launch. Mail entries stay until the next launch, which removes every
+// leftover that no list keeps.
 
 #include "platform/foundation/Error.h"
 
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 class Outbox {
 public:
@@ -26,6 +31,17 @@ public:
     // Removes an entry made by addFile (the link and its folder). Paths
     // outside the Outbox are left alone.
     static void removeEntry(const std::string& entryPath);
-    // Removes every entry; called once at launch, before any service runs.
-    static void removeLeftovers();
+    // Removes every entry but the kept ones (paths as addFile gave them);
+    // lists beside the entries (listPath) stay. Called once at launch,
+    // before any service runs.
+    static void removeLeftovers(const std::vector<std::string>& keptEntries = {});
+
+    // A list kept beside the entries, named "<name>.plist".
+    static std::string listPath(std::string_view name);
+    // An entry's path within the Outbox ("<folder>/<file name>"), as a list
+    // stores it; none for a path that is no entry.
+    static std::optional<std::string> relativeEntryPath(const std::string& entryPath);
+    // The entry a stored relative path names, when it is one (a folder of the
+    // Outbox and a file in it, no more) and its file is still there.
+    static std::optional<std::string> existingEntry(std::string_view relativePath);
 };

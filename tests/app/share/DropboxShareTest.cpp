@@ -148,6 +148,34 @@ TEST_F(DropboxShareTest, AnExpiredLinkIsAskedForAgainAndTheUploadResent) {
     finishWithDone(*screen);
 }
 
+// An upload the last run left waiting (its card long closed, the render
+// cache wiped) goes out at the next start, from its Outbox link.
+TEST_F(DropboxShareTest, AnUploadLeftWaitingAtQuitIsSentAtTheNextStart) {
+    struct Unanswered : DropboxUploadQueue::Transport {
+        void upload(const std::string&, const std::string&, Progress, Completion) override {}
+        void cancel() override {}
+    };
+    const std::string movie = folders.root() + "/rendered.mov";
+    std::ofstream(movie, std::ios::binary) << "the movie's bytes";
+    {
+        DropboxUploadQueue lastRun(true);
+        lastRun.setTransport(std::make_shared<Unanswered>());
+        ASSERT_TRUE(lastRun.enqueue(movie, "/Left_Over.mov", {}, {}).ok());
+    }
+    fs::remove(movie);
+    server.reply("POST", "/1/files_put/sandbox/Left_Over.mov",
+                 {200, R"({"path": "/Left_Over.mov", "rev": "1", "bytes": 17})", "text/javascript"});
+
+    ASSERT_EQ(DropboxConnectHandler::resumeUploads().size(), 1u);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return DropboxUploadQueue::shared().count() == 0; }, 60));
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].target.starts_with("/1/files_put/sandbox/Left_Over.mov?")) << requests[0].target;
+    EXPECT_EQ(requests[0].body, "the movie's bytes");
+    const std::string outbox = foundation::Paths::cachesDirectory() + "/Outbox";
+    EXPECT_TRUE(fs::is_empty(outbox)) << "the link and the list go with the answer";
+}
+
 // Holds a server's answer until the test lets it go; let go at the latest
 // when it goes, so the server can stop.
 class AnswerGate {

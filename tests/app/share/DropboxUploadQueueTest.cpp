@@ -2,9 +2,14 @@
 // titles upload to.
 
 #include "app/share/DropboxUploadQueue.h"
+#include "app/share/Outbox.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/PropertyList.h"
+#include "support/Process.h"
 #include "support/TempAppFolders.h"
 
+#include <algorithm>
+#include <set>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -179,6 +184,114 @@ TEST_F(DropboxUploadQueueTest, WithoutAClientEveryEntryFailsAtOnce) {
     EXPECT_EQ(answers[0].second->description, "Dropbox is not set up on this computer.");
     EXPECT_TRUE(outboxEmpty());
     EXPECT_FALSE(queue.enqueue(folders.root() + "/missing.mov", "/m.mov", {}, {}).ok());
+}
+
+// The shared queue's list, as python's plistlib reads it: one "File -> To"
+// line per entry.
+std::string listByPlistlib() {
+    auto result = testsupport::runPython(
+        "import plistlib, sys\nfor e in plistlib.load(open(sys.argv[1], 'rb')): print(e['File'], '->', e['To'])",
+        {Outbox::listPath(DropboxUploadQueue::kListName)});
+    return result.exitCode == 0 ? result.output : "unreadable: " + result.output;
+}
+
+// Quitting does not lose a share the user saw accepted: what was not
+// answered is listed beside the Outbox links, and the next run takes it up,
+// sends it in the same order and keeps its links while every other leftover
+// goes.
+TEST_F(DropboxUploadQueueTest, WaitingUploadsCarryOnAfterARestart) {
+    const std::string listPath = Outbox::listPath(DropboxUploadQueue::kListName);
+    std::string mailLink;
+    {
+        DropboxUploadQueue first(true);
+        first.setTransport(transport);
+        for (const char* name : {"a", "b", "c"}) {
+            const std::string path = file(std::string(name) + ".mov", std::string("movie ") + name);
+            ASSERT_TRUE(first.enqueue(path, "/" + std::string(name) + ".mov", {}, {}).ok());
+            fs::remove(path);
+        }
+        transport->answer(0);
+        mailLink = *Outbox::addFile(file("mail.gif", "gif"));
+        const std::string list = listByPlistlib();
+        EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 2) << list;
+        EXPECT_NE(list.find("/b.mov -> /b.mov\n"), std::string::npos) << list;
+        EXPECT_LT(list.find("b.mov ->"), list.find("c.mov ->")) << list;
+    }  // the application ends with b running and c waiting
+
+    transport->uploads.clear();
+    DropboxUploadQueue next(true);
+    const std::vector<std::string> kept = next.restore();
+    ASSERT_EQ(kept.size(), 2u);
+    Outbox::removeLeftovers(kept);
+    EXPECT_FALSE(fs::exists(mailLink)) << "a mail program's file has had its time";
+    EXPECT_TRUE(fs::exists(listPath));
+    EXPECT_EQ(next.restore(), kept) << "nothing is taken up twice";
+    EXPECT_EQ(next.count(), 2u);
+
+    next.setTransport(transport);
+    next.resume();
+    ASSERT_EQ(transport->uploads.size(), 1u);
+    EXPECT_EQ(transport->uploads[0].to, "/b.mov");
+    EXPECT_EQ(transport->uploads[0].bytes, "movie b");
+    transport->answer(0);
+    ASSERT_EQ(transport->uploads.size(), 2u);
+    EXPECT_EQ(transport->uploads[1].to, "/c.mov");
+    EXPECT_EQ(transport->uploads[1].bytes, "movie c");
+    EXPECT_EQ(listByPlistlib().find("b.mov"), std::string::npos);
+    transport->answer(1, foundation::Error("Dropbox", 503, "Service unavailable"));
+    EXPECT_TRUE(answers.empty()) << "nobody waits for the answers of an earlier run";
+    EXPECT_FALSE(fs::exists(listPath)) << "an empty queue keeps no list";
+    EXPECT_TRUE(outboxEmpty());
+}
+
+// The list is read back as outside input: only entries that are links the
+// Outbox made, still there, with a path in the app folder, come back.
+TEST_F(DropboxUploadQueueTest, OnlyListedOutboxLinksAreTakenUp) {
+    const std::string good = *Outbox::addFile(file("good.mov", "good"));
+    const std::string goodKey = *Outbox::relativeEntryPath(good);
+    const std::string outbox = *Outbox::directory();
+    fs::create_directories(outbox + "/linked");
+    fs::create_symlink(folders.root(), outbox + "/linked-folder");
+    fs::create_symlink(folders.root() + "/good.mov", outbox + "/linked/file.mov");
+    std::ofstream(outbox + "/.DropboxUploads.plist.tmp-1-2-0badf00d") << "left by a crash";
+    using foundation::Dictionary;
+    using foundation::Value;
+    auto entry = [](const std::string& fileKey, const std::string& to) {
+        return Value(Dictionary{{"File", Value(fileKey)}, {"To", Value(to)}});
+    };
+    const foundation::Array items = {
+        entry("../../etc/passwd", "/passwd"),
+        entry("linked-folder/good.mov", "/a.mov"),
+        entry("linked/file.mov", "/b.mov"),
+        entry(goodKey + "/more", "/c.mov"),
+        entry("nofolder.mov", "/d.mov"),
+        entry(goodKey, "relative.mov"),
+        Value("not an entry"),
+        Value(Dictionary{{"File", Value(int64_t(7))}, {"To", Value("/e.mov")}}),
+        entry(goodKey, "/good.mov"),
+        entry(goodKey, "/again.mov"),
+    };
+    const std::string listPath = Outbox::listPath(DropboxUploadQueue::kListName);
+    ASSERT_TRUE(foundation::plist::writeFile(Value(items), listPath).ok());
+
+    DropboxUploadQueue queue(true);
+    const std::vector<std::string> kept = queue.restore();
+    EXPECT_EQ(kept, std::vector<std::string>{good});
+    EXPECT_EQ(listByPlistlib(), goodKey + " -> /good.mov\n");
+    Outbox::removeLeftovers(kept);
+    EXPECT_TRUE(fs::exists(good));
+    EXPECT_TRUE(fs::exists(listPath));
+    EXPECT_TRUE(fs::exists(folders.root() + "/good.mov")) << "nothing outside the Outbox is touched";
+    std::set<std::string> left;
+    for (const auto& item : fs::directory_iterator(outbox)) left.insert(item.path().filename().string());
+    EXPECT_EQ(left, (std::set<std::string>{fs::path(good).parent_path().filename().string(),
+                                           std::string(DropboxUploadQueue::kListName) + ".plist"}));
+
+    // A list that is no property list at all restores nothing and goes.
+    std::ofstream(listPath, std::ios::trunc) << "\x00garbage";
+    DropboxUploadQueue other(true);
+    EXPECT_TRUE(other.restore().empty());
+    EXPECT_FALSE(fs::exists(listPath));
 }
 
 TEST(DropboxPaths, TitlesBecomeNamesInTheAppFolder) {
