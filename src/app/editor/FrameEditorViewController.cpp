@@ -9,6 +9,7 @@
 #include "app/core/KWImageProducer.h"
 #include "app/core/UIImage_Resize.h"
 #include "app/editor/FrameEditorModel.h"
+#include "app/editor/KWFrameByFrameView.h"
 #include "app/editor/preview/KWPreviewViewController.h"
 #include "app/editor/MainViewControllerDelegate.h"
 #include "app/widgets/alerts/Hudy.h"
@@ -42,6 +43,8 @@ constexpr double kTabletStripY = 612;
 constexpr double kTabletStripHeight = 115;
 // Phone: the strip along the bottom, the preview between the side panels.
 constexpr double kPhoneStripHeight = 110;
+// Between the capture slot's tile and the empty project's hint.
+constexpr double kEmptyHelpMargin = 10;
 
 graphics::Color panelColor() { return graphics::Color::rgb(0.12, 0.12, 0.13); }
 
@@ -133,7 +136,7 @@ void FrameEditorViewController::buildViews() {
     viewEmptyHelp_->setUserInteractionEnabled(false);
     labelEmptyHelp_ = ui::makeView<ui::Label>(graphics::Rect{});
     labelEmptyHelp_->setTextColor(graphics::Color::white());
-    labelEmptyHelp_->setTextAlignment(graphics::TextAlignment::Center);
+    labelEmptyHelp_->setTextAlignment(graphics::TextAlignment::Left);
     labelEmptyHelp_->setNumberOfLines(2);
     labelEmptyHelp_->setFont(graphics::Font::systemFont(isTablet() ? 22 : 15));
     viewEmptyHelp_->addSubview(labelEmptyHelp_);
@@ -182,7 +185,7 @@ void FrameEditorViewController::buildViews() {
              {btnPlay_.get(), btnAudio_.get(), btnMusic_.get(), btnBackward_.get(), btnForward_.get(), btnMore_.get(),
               btnTheme_.get(), btnHelp_.get(), btnExplorer_.get(), btnCamera_.get(), btnAdditionCaptureControl_.get()})
             root->addSubview(button->shared_from_this());
-        viewEmptyHelp_->setFrame(viewPlayerViewController_->frame());
+        layoutEmptyHelp();
     } else {
         root->addSubview(viewSeperator_);
         root->addSubview(viewPreview_);
@@ -232,13 +235,25 @@ void FrameEditorViewController::layoutViews() {
     stack(*viewRightControls_);
     btnBackward_->setFrame({0, h, 30, kPhoneStripHeight});
     btnForward_->setFrame({width - 30, h, 30, kPhoneStripHeight});
-    viewEmptyHelp_->setFrame(viewPlayerViewController_->frame());
-    labelEmptyHelp_->setFrame(viewEmptyHelp_->bounds());
+    layoutEmptyHelp();
+}
+
+void FrameEditorViewController::layoutEmptyHelp() {
+    const graphics::Rect strip = viewPlayerViewController_->frame();
+    const double left = strip.midX() + KWFrameByFrameView::itemWidth() / 2;
+    // The phone's jump button stands at the strip's right end.
+    const double right = isTablet() ? strip.maxX() : btnForward_->frame().minX();
+    viewEmptyHelp_->setFrame({left, strip.minY(), std::max(0.0, right - left), strip.height()});
+    // As wide as its text, so the tilt keeps it on the strip.
+    const graphics::Rect room = viewEmptyHelp_->bounds().insetBy(kEmptyHelpMargin, 0);
+    const graphics::Size text = labelEmptyHelp_->sizeThatFits({room.width(), room.height()});
+    const double width = std::min(text.width, room.width());
+    labelEmptyHelp_->setFrame({room.minX(), room.midY() - text.height / 2, width, text.height});
 }
 
 void FrameEditorViewController::viewDidLoad() {
     labelEmptyHelp_->setText(foundation::localized("Tap here to") + "\r" + foundation::localized("add some pictures"));
-    labelEmptyHelp_->setFrame(viewEmptyHelp_->bounds());
+    layoutEmptyHelp();
     labelEmptyHelp_->layer().setTransform(graphics::Transform3D::makeRotation(0.2, 0, 0, 1));
 
     previewViewController_ = std::make_shared<KWPreviewViewController>(project_);

@@ -101,6 +101,9 @@ public:
     unsigned supportedInterfaceOrientations() const override { return ui::OrientationMaskLandscape; }
     // Phone idiom: side panels and preview around a 16:9 pane.
     void layoutViews();
+    // The hint of an empty project beside the capture slot's tile, which
+    // the strip holds in its middle.
+    void layoutEmptyHelp();
     static graphics::Rect getOrientationCorrectedRectFromRect(const graphics::Rect& rect);
     static bool isTablet();
 

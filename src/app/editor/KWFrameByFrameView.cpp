@@ -110,7 +110,9 @@ void KWFrameByFrameView::viewDidLoad() {
 
 int64_t KWFrameByFrameView::numberOfItemsInCarousel(iCarousel&) { return frameList_ ? frameList_->count() : 0; }
 
-std::optional<double> KWFrameByFrameView::carouselItemWidth(iCarousel&) { return geometry().itemWidth; }
+double KWFrameByFrameView::itemWidth() { return geometry().itemWidth; }
+
+std::optional<double> KWFrameByFrameView::carouselItemWidth(iCarousel&) { return itemWidth(); }
 
 ui::ViewPtr KWFrameByFrameView::carouselViewForItemAtIndex(iCarousel&, int64_t index, ui::ViewPtr view) {
     const FramePtr frame = frameList_ ? frameList_->getFrameAtIndex(index) : nullptr;

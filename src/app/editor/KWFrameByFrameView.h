@@ -64,6 +64,8 @@ public:
     void scrollToFrame(const FramePtr& frame, bool animate);
     // The index of the centred item.
     int64_t getCurrentFrame() const;
+    // The room each item takes along the strip.
+    static double itemWidth();
     void enabledSelectionModeForFrame(const FramePtr& frame);
     void disableSelectionMode();
     // Moves the project's playhead to the item at index and announces it;

@@ -277,9 +277,28 @@ void selectRun(FrameEditorViewController& editor) {
     editor.playerViewController()->scrollToFrame(list->getFrameAtIndex(3), false);
 }
 
+// What is wrong with the tilted hint of an empty project: it covers the
+// capture slot's tile or leaves the strip. Empty when nothing is.
+std::string emptyHelpFaults(FrameEditorViewController& editor) {
+    auto onScreen = [](const ui::View& view) { return view.convertRectToView(view.bounds(), nullptr); };
+    const ui::Label& label = *editor.labelEmptyHelp();
+    // The box of the label's turned corners.
+    const graphics::Rect shown = onScreen(label);
+    const graphics::Rect tile = onScreen(*editor.playerViewController()->carousel()->itemViewAtIndex(0));
+    const graphics::Rect strip = onScreen(*editor.playerViewController()->view());
+    std::string faults;
+    if (label.text().empty()) faults += "no text\n";
+    if (shown.height() <= label.bounds().height()) faults += "not tilted\n";
+    if (shown.intersects(tile)) faults += "covers the capture slot\n";
+    if (!strip.contains(shown)) faults += "leaves the strip\n";
+    return faults;
+}
+
 TEST_F(EditorTest, PicturesOfTheTabletEditor) {
     open(ProjectModel::create());
     advance(1.0);
+    EXPECT_FALSE(editor->viewEmptyHelp()->isHidden());
+    EXPECT_EQ(emptyHelpFaults(*editor), "");
     savePicture("Editor-empty-tablet.png");
     open(projectOfPictures("ABCDE"));
     selectRun(*editor);
@@ -293,6 +312,8 @@ TEST_F(EditorTest, PicturesOfTheTabletEditor) {
 TEST_F(PhoneEditorTest, PicturesOfThePhoneEditor) {
     open(ProjectModel::create());
     advance(1.0);
+    EXPECT_FALSE(editor->viewEmptyHelp()->isHidden());
+    EXPECT_EQ(emptyHelpFaults(*editor), "");
     savePicture("Editor-empty-phone.png");
     open(projectOfPictures("ABCDE"));
     selectRun(*editor);
