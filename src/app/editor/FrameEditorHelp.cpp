@@ -113,7 +113,8 @@ BubblePlace freePlace(FWTPopoverView& bubble, const graphics::Rect& rect, FWTPop
         return std::none_of(shownBodies.begin(), shownBodies.end(),
                             [&body](const graphics::Rect& shown) { return shown.intersects(body); });
     };
-    const FWTPopoverArrowDirection side = isVertical(wanted) ? FWTPopoverArrowDirectionLeft : FWTPopoverArrowDirectionUp;
+    const FWTPopoverArrowDirection side =
+        isVertical(wanted) ? FWTPopoverArrowDirectionLeft : FWTPopoverArrowDirectionUp;
     std::optional<FWTPopoverArrowDirection> fitting;
     for (FWTPopoverArrowDirection candidate : {wanted, opposite(wanted), side, opposite(side)}) {
         const FWTPopoverView::Placement placed = bubble.placementFromRect(rect, candidate, viewBounds);
@@ -128,8 +129,7 @@ BubblePlace freePlace(FWTPopoverView& bubble, const graphics::Rect& rect, FWTPop
             slides.push_back(shownEnd - start);
             slides.push_back(shownStart - end);
         }
-        std::stable_sort(slides.begin(), slides.end(),
-                         [](double a, double b) { return std::fabs(a) < std::fabs(b); });
+        std::stable_sort(slides.begin(), slides.end(), [](double a, double b) { return std::fabs(a) < std::fabs(b); });
         const double aimAcross = isVertical(candidate) ? aim.x : aim.y;
         for (double slide : slides) {
             const FWTPopoverView::Placement slid = bubble.placementFromRect(rect, candidate, viewBounds, slide);

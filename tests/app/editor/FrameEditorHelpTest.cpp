@@ -122,7 +122,8 @@ std::string bubbleFaults(const FrameEditorHelp& help) {
             if (body.intersects(bubbles[j]->bodyFrame()))
                 faults += "\"" + help.helpItems()[i].text + "\" overlaps \"" + help.helpItems()[j].text + "\"\n";
         const Rect aim = help.helpItems()[i].rect;
-        const graphics::Point point{aim.width() == 1 ? aim.minX() : aim.midX(), aim.height() == 1 ? aim.minY() : aim.midY()};
+        const graphics::Point point{aim.width() == 1 ? aim.minX() : aim.midX(),
+                                    aim.height() == 1 ? aim.minY() : aim.midY()};
         if (bubbles[i]->arrow().direction != FWTPopoverArrowDirectionNone && body.insetBy(1, 1).contains(point))
             faults += "\"" + help.helpItems()[i].text + "\" covers what it shows\n";
     }

@@ -46,8 +46,7 @@ protected:
     // The tab of that title in the sheet's navigation bar.
     ui::Button* tab(const std::string& title) {
         for (const ui::ViewPtr& view : sheetPage()->navigationItem().titleView()->subviews())
-            if (auto* button = dynamic_cast<ui::Button*>(view.get());
-                button && button->titleLabel()->text() == title)
+            if (auto* button = dynamic_cast<ui::Button*>(view.get()); button && button->titleLabel()->text() == title)
                 return button;
         return nullptr;
     }

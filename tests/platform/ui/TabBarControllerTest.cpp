@@ -3,6 +3,7 @@
 
 #include "ScreenTestSupport.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/compositing/Render.h"
 #include "platform/ui/controllers/TabBarController.h"
 
 #include <gtest/gtest.h>
@@ -97,6 +98,26 @@ TEST_F(TabBarControllerTest, NewChildrenReplaceTheOldOnesAndTabsTakeTheirPicture
     EXPECT_EQ(tabs->tabBar().items().at(0).title, "Solo");
     EXPECT_EQ(tabs->tabBarItemAtIndex(0).tag, 4);
     savePicture("TabBar.png");
+}
+
+TEST_F(TabBarControllerTest, TheChosenTabTakesTheWindowsTint) {
+    const graphics::RGBA tint{212, 3, 215, 255};
+    window->setTintColor(graphics::Color::rgb8(tint.r, tint.g, tint.b));
+    for (size_t i = 0; i < 3; ++i)
+        tabs->setTabBarItem(i, ui::TabBarItem{"Tab", graphics::Image::filled(30, 30, {0, 0, 0, 255}), 0});
+    tabs->setSelectedIndex(1);
+    window->layoutIfNeeded();
+    const graphics::Image picture = ui::renderView(*window, 1.0);
+    // Pixels in the tint colour in each tab: only in the chosen one.
+    for (size_t i = 0; i < 3; ++i) {
+        const graphics::Rect tab =
+            inWindow(&tabs->tabBar())
+                .intersection(tabs->tabBar().convertRectToView(tabs->tabBar().rectForItemAtIndex(i), nullptr));
+        int tinted = 0;
+        for (int y = int(tab.minY()); y < int(tab.maxY()); ++y)
+            for (int x = int(tab.minX()); x < int(tab.maxX()); ++x) tinted += picture.pixelAt(x, y) == tint;
+        EXPECT_EQ(tinted > 100, i == 1) << "tab " << i << ": " << tinted;
+    }
 }
 
 }  // namespace

@@ -75,8 +75,7 @@ void FWTPopoverView::layoutSubviews() {
 }
 
 bool FWTPopoverView::Placement::movedAlongArrow(FWTPopoverArrowDirection direction) const {
-    if (direction == FWTPopoverArrowDirectionUp || direction == FWTPopoverArrowDirectionDown)
-        return adjustment.dy != 0;
+    if (direction == FWTPopoverArrowDirectionUp || direction == FWTPopoverArrowDirectionDown) return adjustment.dy != 0;
     if (direction == FWTPopoverArrowDirectionLeft || direction == FWTPopoverArrowDirectionRight)
         return adjustment.dx != 0;
     return false;

@@ -15,7 +15,6 @@ namespace {
 constexpr double kImageSize = 30;
 constexpr double kTitleHeight = 12;
 
-graphics::Color selectedColor() { return graphics::Color::rgb8(0, 122, 255); }
 graphics::Color normalColor() { return graphics::Color::grey(0.56); }
 
 }  // namespace
@@ -62,7 +61,8 @@ void TabBar::drawRect(graphics::GraphicsContext& context, const graphics::Rect&)
     const graphics::Font font = graphics::Font::systemFont(10);
     for (size_t i = 0; i < items_.size(); ++i) {
         const graphics::Rect tab = rectForItemAtIndex(i);
-        const graphics::Color color = i == selectedIndex_ ? selectedColor() : normalColor();
+        // The chosen tab in the tint, as every other control shows its state.
+        const graphics::Color color = i == selectedIndex_ ? tintColor() : normalColor();
         const TabBarItem& item = items_[i];
         if (!item.image.isNull()) {
             const graphics::Size size = item.image.size();
