@@ -332,6 +332,7 @@ TEST_F(EditorTest, ChosenSoundsAreImportedWithTheirTypes) {
         // The frame's clip of the case before is replaced only when the user says so.
         for (auto& alert : ui::AlertView::visibleAlerts()) alert->clickButtonAtIndex(1);
         settle();
+        advance(1);  // the alert's dismissal runs to its end
         auto clip = list->getFrameAtIndex(0)->getAudio();
         ASSERT_NE(clip, nullptr) << c.title;
         if (c.name)
