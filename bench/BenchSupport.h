@@ -189,6 +189,17 @@ inline bool printMeasure(const std::string& name, double ours, double reference,
     return target.met(ratio);
 }
 
+// The process's resident size now, in megabytes.
+inline double residentMB() {
+    std::FILE* statm = std::fopen("/proc/self/statm", "r");
+    long pages = 0, resident = 0;
+    if (statm) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(statm);
+    }
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
 // ImageMagick convert's arguments that read a picture with `input` and write
 // from it, in one call, what the frame store writes into `out`: a thumbnail
 // and a preview (scaled to fill, cropped to the middle) at `smallQuality` and

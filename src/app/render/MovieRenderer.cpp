@@ -10,6 +10,7 @@
 #include "platform/media/ExportPresets.h"
 
 #include <filesystem>
+#include <malloc.h>
 
 MovieRenderer::MovieRenderer(ProjectModelPtr project) : project_(std::move(project)) {}
 
@@ -47,6 +48,7 @@ void MovieRenderer::runStoredHandler() {
     // kept here it would keep the renderer, its writer and its pictures alive.
     CompletionHandler handler = std::move(completionHandler_);
     completionHandler_ = nullptr;
+    exportDidEnd();
     if (handler) handler();
 }
 
@@ -115,6 +117,8 @@ void MovieRenderer::setExportURL(std::optional<std::string> url) {
     std::lock_guard lock(mutex_);
     exportURL_ = std::move(url);
 }
+
+void MovieRenderer::releaseFreedMemory() { malloc_trim(0); }
 
 int64_t MovieRenderer::getEstimatedFileSizeAfterExportforType(const MovieExportType&) { return kNoEstimate; }
 

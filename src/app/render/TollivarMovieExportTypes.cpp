@@ -1,20 +1,26 @@
 // The movie renderer's export types, bit rates, size estimates, the
 // currency test of a cached movie and the pixel buffers it encodes.
 
+#include "app/audio/KWAudioMuxer.h"
 #include "app/render/Check4KReady.h"
 #include "app/render/TollivarMovieRenderer.h"
 #include "platform/foundation/Localized.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/media/AudioMixReader.h"
 #include "platform/media/ExportPresets.h"
 #include "platform/media/MovieProbe.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 
 using graphics::Size;
 
 namespace {
+
+// The movie's header and index, about a dozen bytes per picture and sound chunk.
+constexpr double kContainerBytes = 8 * 1024;
 
 bool holds(const std::vector<std::string>& presets, const char* preset) {
     return std::find(presets.begin(), presets.end(), preset) != presets.end();
@@ -78,25 +84,18 @@ int64_t TollivarMovieRenderer::averageBitRateForHeight(int64_t height) {
 }
 
 int64_t TollivarMovieRenderer::getEstimatedFileSizeAfterExportforType(const MovieExportType& type) {
-    struct Rate {
-        Size size;
-        double kilobytesPerSecond;
-        double base;
-    };
-    static const Rate rates[] = {
-        {{3840, 2160}, 1750, 212}, {{1920, 1080}, 750, 212}, {{1280, 720}, 640, 178},
-        {{1920, 816}, 750, 212},   {{1280, 544}, 640, 178},  {{960, 540}, 473, 154},
-        {{640, 360}, 360, 134},    {{640, 480}, 410, 148},   {{640, 640}, 540, 178},
-    };
-    for (const Rate& rate : rates) {
-        if (rate.size != type.size()) continue;
-        auto list = project()->getFrameList();
-        // The list's entries without the capture slot, hold counts not applied.
-        const int64_t entries = list ? list->count() : 1;
-        const double seconds = double(std::max<int64_t>(entries - 1, 0)) / double(project()->getFPS());
-        return static_cast<int64_t>(static_cast<uint64_t>(seconds * rate.kilobytesPerSecond + rate.base));
-    }
-    return kNoEstimate;
+    const auto height = static_cast<int64_t>(type.size().height);
+    if (type.size().width <= 0 || height <= 0) return kNoEstimate;
+    auto list = project()->getFrameList();
+    const auto frames = list ? static_cast<int64_t>(list->getExpandedFrameList().size()) : 0;
+    const int64_t fps = std::max<int64_t>(project()->getFPS(), 1);
+    // What the movie is made of: frame 0 shows twice, so frames + 1 periods
+    // of pictures at the encoder's average bit rate, and the sound as 16-bit
+    // PCM for the movie's length, in a container of a few kilobytes.
+    const double videoBytes = double(averageBitRateForHeight(height)) / 8 * double(frames + 1) / double(fps);
+    const double soundBytes = double(KWAudioMuxer::movieEndMilliseconds(frames, fps)) / 1000 *
+                              media::AudioMixReader::kSampleRate * media::AudioMixReader::kChannelCount * 2;
+    return static_cast<int64_t>(std::ceil((videoBytes + soundBytes + kContainerBytes) / 1024));
 }
 
 std::optional<std::string> TollivarMovieRenderer::getPreparedMovieForExportType(const MovieExportType& type) {

@@ -2,10 +2,15 @@
 
 #include "app/audio/KWAudioMuxer.h"
 #include "app/core/FileUtil.h"
+#include "app/render/RenderImageProducer.h"
+#include "platform/foundation/BoundedQueue.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Localized.h"
+#include "platform/media/AssetWriter.h"
+#include "platform/media/AudioMixReader.h"
 #include "platform/ui/host/Application.h"
 
+#include <atomic>
 #include <cstdio>
 
 using foundation::DispatchQueue;
@@ -21,15 +26,58 @@ constexpr size_t kComposedAhead = 2;  // per composer
 constexpr size_t kComposers = 3;
 constexpr size_t kAudioChunkFrames = 4096;
 
+struct ComposedFrame {
+    int64_t index = 0;
+    media::PixelBuffer buffer;
+};
+
 }  // namespace
+
+struct TollivarMovieRenderer::Session {
+    std::vector<FramePtr> frames;
+    int64_t fps = 5;
+    int64_t totalFrames = 0;
+    graphics::Size size;
+
+    std::shared_ptr<media::AssetWriter> writer;
+    std::shared_ptr<media::AssetWriterInput> videoInput;
+    std::shared_ptr<media::AssetWriterInput> audioInput;
+    std::unique_ptr<media::AudioMixReader> audioReader;
+    // One producer per composer (a producer is used by one thread at a time).
+    std::vector<std::unique_ptr<RenderImageProducer>> producers;
+    // Frame i waits in queue i % composers, so the encoder takes them in order.
+    std::vector<std::unique_ptr<foundation::BoundedQueue<ComposedFrame>>> composed;
+
+    int64_t counter = 0;         // video queue only
+    int64_t audioFrameNext = 0;  // audio queue only
+    std::atomic<bool> audioWritingFinished{false};
+    std::atomic<bool> videoWritingFinished{false};
+    std::atomic<bool> closed{false};
+
+    void closeComposers() {
+        for (const auto& queue : composed) queue->close();
+    }
+    // The last one out: the encoder's and the pictures' memory is free now,
+    // and goes back to the system rather than waiting in the allocator.
+    ~Session() {
+        closeComposers();
+        composed.clear();
+        producers.clear();
+        audioReader.reset();
+        videoInput.reset();
+        audioInput.reset();
+        writer.reset();
+        MovieRenderer::releaseFreedMemory();
+    }
+};
 
 TollivarMovieRenderer::TollivarMovieRenderer(ProjectModelPtr project) : MovieRenderer(std::move(project)) {}
 
-TollivarMovieRenderer::~TollivarMovieRenderer() { closeComposers(); }
-
-void TollivarMovieRenderer::closeComposers() {
-    for (const auto& queue : composed_) queue->close();
+TollivarMovieRenderer::~TollivarMovieRenderer() {
+    if (session_) session_->closeComposers();
 }
+
+void TollivarMovieRenderer::exportDidEnd() { session_.reset(); }
 
 void TollivarMovieRenderer::exportProjectWithExportType(std::optional<MovieExportType> exportType,
                                                         CompletionHandler asynchronouslyWithCompletionHandler) {
@@ -43,172 +91,175 @@ void TollivarMovieRenderer::exportProjectWithExportType(std::optional<MovieExpor
 void TollivarMovieRenderer::renderMovie() {
     // A cancel before the render began ends it here, once, on the main queue.
     if (!beginRendering()) return completeExport();
+    if (session_) session_->closeComposers();
+    auto session = std::make_shared<Session>();
+    session_ = session;
     auto list = project()->getFrameList();
-    frames_ = list ? list->getExpandedFrameList() : std::vector<FramePtr>{};
-    fps_ = project()->getFPS();
-    while (imageProducers_.size() < kComposers)
-        imageProducers_.push_back(std::make_shared<RenderImageProducer>(project()));
-    totalFrames_ = static_cast<int64_t>(frames_.size());
-    counter_ = 0;
-    audioFrameNext_ = 0;
-    audioWritingFinished_ = false;
-    videoWritingFinished_ = false;
-    closed_ = false;
+    session->frames = list ? list->getExpandedFrameList() : std::vector<FramePtr>{};
+    session->fps = project()->getFPS();
+    session->totalFrames = static_cast<int64_t>(session->frames.size());
 
     auto failAtSetUp = [this](int64_t code, const char* text) {
         failWithError(Error(MovieRenderer::kErrorDomain, code, text));
         completeExportNow();
     };
-    if (frames_.empty()) return failAtSetUp(kErrorNoFrames, "No frames found in project.");
+    if (session->frames.empty()) return failAtSetUp(kErrorNoFrames, "No frames found in project.");
     if (!storedExportType()) return failAtSetUp(kErrorNoExportType, "No export type found in project.");
-    size_ = storedExportType()->size();
-    if (static_cast<int64_t>(size_.width) == 0 || static_cast<int64_t>(size_.height) == 0)
+    session->size = storedExportType()->size();
+    if (static_cast<int64_t>(session->size.width) == 0 || static_cast<int64_t>(session->size.height) == 0)
         return failAtSetUp(kErrorInvalidSize, "Not a valid movie size.");
 
     const std::string url = getExportURLForExportType(*storedExportType());
     setExportURL(url);
-    if (std::optional<Error> failure = openWriterAt(url, size_)) {
+    if (std::optional<Error> failure = openWriterAt(*session, url, session->size)) {
         // Told like a failure while writing: on the main queue, with the
         // writer's own text.
         failWithError(Error(TollivarMovieRenderer::kErrorDomain, kErrorWriting, failure->localizedDescription(),
                             std::make_shared<const Error>(*failure)));
-        closed_ = true;
-        if (videoWriter_) videoWriter_->cancelWriting();
+        session->closed = true;
+        if (session->writer) session->writer->cancelWriting();
         return completeExport();
     }
 
-    composed_.clear();
+    for (size_t worker = 0; worker < kComposers; ++worker) {
+        session->producers.push_back(std::make_unique<RenderImageProducer>(project()));
+        session->composed.push_back(std::make_unique<foundation::BoundedQueue<ComposedFrame>>(kComposedAhead));
+    }
     auto self = std::static_pointer_cast<TollivarMovieRenderer>(shared_from_this());
-    // Every queue exists before any composer starts: a composer reads its
-    // queue from composed_, which must not grow under it.
     for (size_t worker = 0; worker < kComposers; ++worker)
-        composed_.push_back(std::make_shared<foundation::BoundedQueue<ComposedFrame>>(kComposedAhead));
-    for (size_t worker = 0; worker < kComposers; ++worker)
-        DispatchQueue(kComposerQueueLabel).async([self, worker] { self->compose(worker); });
-    audioWriterInput_->requestMediaDataWhenReady(DispatchQueue(kAudioQueueLabel), [self] { self->audioPump(); });
-    videoWriterInput_->requestMediaDataWhenReady(DispatchQueue(kVideoQueueLabel), [self] { self->videoPump(); });
+        DispatchQueue(kComposerQueueLabel).async([self, session, worker] { self->compose(*session, worker); });
+    session->audioInput->requestMediaDataWhenReady(DispatchQueue(kAudioQueueLabel),
+                                                   [self, session] { self->audioPump(session); });
+    session->videoInput->requestMediaDataWhenReady(DispatchQueue(kVideoQueueLabel),
+                                                   [self, session] { self->videoPump(session); });
 }
 
-std::optional<Error> TollivarMovieRenderer::openWriterAt(const std::string& url, graphics::Size withFrameSize) {
+std::optional<Error> TollivarMovieRenderer::openWriterAt(Session& session, const std::string& url,
+                                                         graphics::Size withFrameSize) {
     (void)FileUtil::removeItemAtPath(url, nullptr);
     auto writer = media::AssetWriter::create(url, media::AssetWriter::kFileTypeQuickTimeMovie);
     if (!writer) return writer.error();
-    videoWriter_ = *writer;
+    session.writer = *writer;
 
     const int width = static_cast<int>(withFrameSize.width);
     const int height = static_cast<int>(withFrameSize.height);
     const int64_t typeHeight = static_cast<int64_t>(storedExportType()->size().height);
-    videoWriterInput_ =
-        media::AssetWriterInput::video({width, height, averageBitRateForHeight(typeHeight), static_cast<int>(fps_)});
-    videoWriter_->addInput(videoWriterInput_);
+    session.videoInput = media::AssetWriterInput::video(
+        {width, height, averageBitRateForHeight(typeHeight), static_cast<int>(session.fps)});
+    session.writer->addInput(session.videoInput);
 
     media::CompositionPtr composition;
     media::AudioMixPtr mix;
     KWAudioMuxer(project()).prepareAVMutableComposition(composition, mix);
-    audioReader_ =
+    session.audioReader =
         std::make_unique<media::AudioMixReader>(composition ? *composition : media::Composition(), mix.get());
-    audioWriterInput_ =
+    session.audioInput =
         media::AssetWriterInput::audio({media::AudioMixReader::kSampleRate, media::AudioMixReader::kChannelCount});
-    videoWriter_->addInput(audioWriterInput_);
+    session.writer->addInput(session.audioInput);
 
-    if (!videoWriter_->startWriting()) return videoWriter_->error().value_or(Error());
-    videoWriter_->startSessionAtSourceTime(media::MediaTime::zero());
+    if (!session.writer->startWriting()) return session.writer->error().value_or(Error());
+    session.writer->startSessionAtSourceTime(media::MediaTime::zero());
     return std::nullopt;
 }
 
-void TollivarMovieRenderer::compose(size_t worker) {
-    RenderImageProducer& producer = *imageProducers_[worker];
-    foundation::BoundedQueue<ComposedFrame>& queue = *composed_[worker];
-    for (auto i = int64_t(worker); i < totalFrames_ && !isCancelled(); i += int64_t(kComposers)) {
+void TollivarMovieRenderer::compose(Session& session, size_t worker) {
+    RenderImageProducer& producer = *session.producers[worker];
+    foundation::BoundedQueue<ComposedFrame>& queue = *session.composed[worker];
+    const graphics::Size size = session.size;
+    const int64_t total = session.totalFrames;
+    for (auto i = int64_t(worker); i < total && !isCancelled(); i += int64_t(kComposers)) {
         // Converted here, in parallel, rather than on the encoder's queue.
         ComposedFrame frame{i, {}};
-        if (auto planar = producer.getPlanarFrameAsStored(frames_[size_t(i)], size_, i, totalFrames_)) {
+        const FramePtr& source = session.frames[size_t(i)];
+        if (auto planar = producer.getPlanarFrameAsStored(source, size, i, total)) {
             frame.buffer = std::move(*planar);
         } else {
-            graphics::Image image = producer.getImageRenderingForFrame(frames_[size_t(i)], size_, i, totalFrames_);
+            graphics::Image image = producer.getImageRenderingForFrame(source, size, i, total);
             image = applyPostRenderStep(image, i);
-            frame.buffer =
-                media::convertedTo420Planar(pixelBufferFromCGImage(image, int(size_.width), int(size_.height)));
+            frame.buffer = media::convertedTo420Planar(pixelBufferFromCGImage(image, int(size.width), int(size.height)));
         }
         if (!queue.push(std::move(frame))) return;
     }
     queue.close();
 }
 
-void TollivarMovieRenderer::videoPump() {
-    while (videoWriterInput_->isReadyForMoreMediaData()) {
+void TollivarMovieRenderer::videoPump(const std::shared_ptr<Session>& session) {
+    Session& s = *session;
+    while (s.videoInput->isReadyForMoreMediaData()) {
         std::optional<ComposedFrame> frame;
-        if (counter_ < totalFrames_ && !isCancelled()) frame = composed_[size_t(counter_) % kComposers]->pop();
+        if (s.counter < s.totalFrames && !isCancelled()) frame = s.composed[size_t(s.counter) % kComposers]->pop();
         if (frame) {
             const int64_t i = frame->index;
-            setProgress(totalFrames_ < 1 ? 0.0 : double(i) / double(totalFrames_));
-            if (i == 0) (void)videoWriterInput_->appendPixelBuffer(frame->buffer, media::MediaTime::zero());
-            if (!videoWriterInput_->appendPixelBuffer(frame->buffer,
-                                                      media::MediaTime::make(i + 1, static_cast<int32_t>(fps_))))
-                handleErrorDuringRendering();
-            counter_ = i + 1;
+            setProgress(s.totalFrames < 1 ? 0.0 : double(i) / double(s.totalFrames));
+            if (i == 0) (void)s.videoInput->appendPixelBuffer(frame->buffer, media::MediaTime::zero());
+            if (!s.videoInput->appendPixelBuffer(frame->buffer,
+                                                 media::MediaTime::make(i + 1, static_cast<int32_t>(s.fps))))
+                handleErrorDuringRendering(session);
+            s.counter = i + 1;
         }
-        if (!frame || counter_ >= totalFrames_ || isCancelled()) {
-            videoWriterInput_->markAsFinished();
-            videoWritingFinished_ = true;
-            checkStatus();
+        if (!frame || s.counter >= s.totalFrames || isCancelled()) {
+            s.videoInput->markAsFinished();
+            s.videoWritingFinished = true;
+            checkStatus(session);
             return;
         }
     }
 }
 
-void TollivarMovieRenderer::audioPump() {
+void TollivarMovieRenderer::audioPump(const std::shared_ptr<Session>& session) {
+    Session& s = *session;
     std::vector<int16_t> samples(kAudioChunkFrames * media::AudioMixReader::kChannelCount);
-    while (audioWriterInput_->isReadyForMoreMediaData()) {
-        const int64_t left = audioReader_->frameCount() - audioFrameNext_;
+    while (s.audioInput->isReadyForMoreMediaData()) {
+        const int64_t left = s.audioReader->frameCount() - s.audioFrameNext;
         if (left <= 0 || isCancelled()) {
-            audioWriterInput_->markAsFinished();
-            audioWritingFinished_ = true;
-            checkStatus();
+            s.audioInput->markAsFinished();
+            s.audioWritingFinished = true;
+            checkStatus(session);
             return;
         }
         const size_t frames = static_cast<size_t>(std::min<int64_t>(left, kAudioChunkFrames));
-        audioReader_->read(audioFrameNext_, samples.data(), frames);
-        if (!audioWriterInput_->appendAudioSamples(
-                samples.data(), frames, media::MediaTime::make(audioFrameNext_, media::AudioMixReader::kSampleRate)))
-            handleErrorDuringRendering();
-        audioFrameNext_ += static_cast<int64_t>(frames);
+        s.audioReader->read(s.audioFrameNext, samples.data(), frames);
+        if (!s.audioInput->appendAudioSamples(
+                samples.data(), frames, media::MediaTime::make(s.audioFrameNext, media::AudioMixReader::kSampleRate)))
+            handleErrorDuringRendering(session);
+        s.audioFrameNext += static_cast<int64_t>(frames);
     }
 }
 
-void TollivarMovieRenderer::handleErrorDuringRendering() {
-    if (videoWriter_->status() != media::AssetWriterStatus::Failed) return;
-    failWithError(writingError());
-    closeWriter();
+void TollivarMovieRenderer::handleErrorDuringRendering(const std::shared_ptr<Session>& session) {
+    if (session->writer->status() != media::AssetWriterStatus::Failed) return;
+    failWithError(writingError(*session));
+    closeWriter(session);
 }
 
-Error TollivarMovieRenderer::writingError() const {
-    std::optional<Error> cause = videoWriter_->error();
+Error TollivarMovieRenderer::writingError(const Session& session) const {
+    std::optional<Error> cause = session.writer->error();
     std::string text =
         cause ? cause->localizedDescription() : foundation::localized("Error while appending sample buffer.");
     return Error(kErrorDomain, kErrorWriting, std::move(text), cause ? std::make_shared<const Error>(*cause) : nullptr);
 }
 
-void TollivarMovieRenderer::checkStatus() {
-    if (audioWritingFinished_ && videoWritingFinished_) closeWriter();
+void TollivarMovieRenderer::checkStatus(const std::shared_ptr<Session>& session) {
+    if (session->audioWritingFinished && session->videoWritingFinished) closeWriter(session);
 }
 
-void TollivarMovieRenderer::closeWriter() {
+void TollivarMovieRenderer::closeWriter(const std::shared_ptr<Session>& session) {
     // Both pumps and a failed append may get here; the export ends once.
-    if (closed_.exchange(true)) return;
-    closeComposers();
+    if (session->closed.exchange(true)) return;
+    session->closeComposers();
     if (status() != kStatusFailed && status() != kStatusCancelled) {
         auto self = std::static_pointer_cast<TollivarMovieRenderer>(shared_from_this());
-        videoWriter_->finishWriting([self] { DispatchQueue::main().async([self] { self->finishOnMainQueue(); }); });
+        session->writer->finishWriting(
+            [self, session] { DispatchQueue::main().async([self, session] { self->finishOnMainQueue(session); }); });
         return;
     }
-    videoWriter_->cancelWriting();
+    session->writer->cancelWriting();
     completeExport();
 }
 
-void TollivarMovieRenderer::finishOnMainQueue() {
-    if (videoWriter_->status() != media::AssetWriterStatus::Completed) {
-        failWithError(writingError());
+void TollivarMovieRenderer::finishOnMainQueue(const std::shared_ptr<Session>& session) {
+    if (session->writer->status() != media::AssetWriterStatus::Completed) {
+        failWithError(writingError(*session));
     } else if (isCancelled()) {
         // Cancelled while the file was being completed: no movie is left behind.
         if (auto url = exportURL()) (void)FileUtil::removeItemAtPath(*url, nullptr);

@@ -15,16 +15,13 @@
 // completes once on the main queue. A finished render clears
 // "RecordNeedsRendering" and saves the metadata on the main queue before the
 // completion runs; a failed or cancelled one leaves no file and the
-// metadata untouched.
+// metadata untouched. However it ends, the renderer then lets go of the
+// export's writer, encoder, sound mix and pictures (a caller may keep it for
+// its status and file), and their memory goes back to the system.
 
 #include "app/render/MovieRenderer.h"
-#include "app/render/RenderImageProducer.h"
-#include "platform/foundation/BoundedQueue.h"
-#include "platform/media/AssetWriter.h"
-#include "platform/media/AudioMixReader.h"
 #include "platform/media/PixelBuffer.h"
 
-#include <atomic>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -57,6 +54,8 @@ public:
 
     std::optional<std::string> getSupportedUTI() const override { return kUTTypeQuickTimeMovie; }
     std::vector<MovieExportType> getSupportedExportTypes() const override;
+    // Kilobytes from the bit rate the encoder aims at over the movie's length
+    // (hold counts applied) and the PCM sound beside it.
     int64_t getEstimatedFileSizeAfterExportforType(const MovieExportType& type) override;
     // The cached movie when it is still current for the type.
     std::optional<std::string> getPreparedMovieForExportType(const MovieExportType& type) override;
@@ -83,43 +82,29 @@ public:
     // given size; alpha is dropped (pictures show as drawn over black).
     static media::PixelBuffer pixelBufferFromCGImage(const graphics::Image& image, int width, int height);
 
+protected:
+    // Lets go of the export's writer, encoder, sound mix and pictures.
+    void exportDidEnd() override;
+
 private:
-    struct ComposedFrame {
-        int64_t index = 0;
-        media::PixelBuffer buffer;
-    };
+    // Everything one export holds; defined with the code.
+    struct Session;
 
     // Returns the writer's error when it cannot be made or started.
-    std::optional<foundation::Error> openWriterAt(const std::string& url, graphics::Size withFrameSize);
+    std::optional<foundation::Error> openWriterAt(Session& session, const std::string& url,
+                                                  graphics::Size withFrameSize);
     // Composes frames worker, worker + composers, ... into that worker's queue.
-    void compose(size_t worker);
-    void closeComposers();
-    void videoPump();
-    void audioPump();
-    void handleErrorDuringRendering();
-    void checkStatus();
-    void closeWriter();
+    void compose(Session& session, size_t worker);
+    void videoPump(const std::shared_ptr<Session>& session);
+    void audioPump(const std::shared_ptr<Session>& session);
+    void handleErrorDuringRendering(const std::shared_ptr<Session>& session);
+    void checkStatus(const std::shared_ptr<Session>& session);
+    void closeWriter(const std::shared_ptr<Session>& session);
     // On the main queue after the file is complete.
-    void finishOnMainQueue();
-    foundation::Error writingError() const;
+    void finishOnMainQueue(const std::shared_ptr<Session>& session);
+    foundation::Error writingError(const Session& session) const;
 
-    // One producer per composer (a producer is used by one thread at a time).
-    std::vector<std::shared_ptr<RenderImageProducer>> imageProducers_;
-    std::vector<FramePtr> frames_;
-    int64_t fps_ = 5;
-    int64_t totalFrames_ = 0;
-    graphics::Size size_;
-
-    std::shared_ptr<media::AssetWriter> videoWriter_;
-    std::shared_ptr<media::AssetWriterInput> videoWriterInput_;
-    std::shared_ptr<media::AssetWriterInput> audioWriterInput_;
-    std::unique_ptr<media::AudioMixReader> audioReader_;
-    // Frame i waits in queue i % composers, so the encoder takes them in order.
-    std::vector<std::shared_ptr<foundation::BoundedQueue<ComposedFrame>>> composed_;
-
-    int64_t counter_ = 0;         // video queue only
-    int64_t audioFrameNext_ = 0;  // audio queue only
-    std::atomic<bool> audioWritingFinished_{false};
-    std::atomic<bool> videoWritingFinished_{false};
-    std::atomic<bool> closed_{false};
+    // The running export's; the pumps and composers hold it too while they
+    // run, so whatever ends last frees it. None between exports.
+    std::shared_ptr<Session> session_;
 };

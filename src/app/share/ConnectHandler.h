@@ -108,6 +108,10 @@ public:
     // The panel's texts while uploading and after success.
     virtual std::string uploadingText() const = 0;
     virtual std::string successText() const = 0;
+    // A button the panel offers after success, left of Done, and what it
+    // does; none (an empty title) by default.
+    virtual std::string successActionTitle() const { return {}; }
+    virtual void performSuccessAction() {}
 
     // The sheet's side.
     bool canPerformWithActivityItems(const library::ActivityItems& items) const override;

@@ -1,9 +1,7 @@
 #include "app/share/PhotosConnectHandler.h"
 
 #include "app/core/BundleImage.h"
-#include "app/core/ConfigurationUtil.h"
-#include "app/widgets/categories/ALAssetsLibrary_CustomPhotoAlbum.h"
-#include "platform/foundation/Bundle.h"
+#include "app/share/ShareConfiguration.h"
 #include "platform/foundation/Lifetime.h"
 #include "platform/foundation/Localized.h"
 
@@ -18,9 +16,7 @@ graphics::Image PhotosConnectHandler::activityImage() const {
 
 std::vector<std::string> PhotosConnectHandler::getSupportedUTIs() const { return {kUTTypeQuickTimeMovie}; }
 
-std::string PhotosConnectHandler::albumName() {
-    return ConfigurationUtil::getLocalizedAppName().value_or(foundation::Bundle::main().displayName());
-}
+std::string PhotosConnectHandler::albumName() { return shareApplicationName(); }
 
 std::string PhotosConnectHandler::uploadingText() const { return foundation::localized("Saving to your photos…"); }
 
@@ -30,28 +26,18 @@ std::string PhotosConnectHandler::successText() const {
 
 void PhotosConnectHandler::uploadFile(const std::string& path, const std::string&, const std::string&,
                                       const std::string&) {
+    // One file, in the album only, of its own: the render cache may be
+    // rewritten or wiped while the user keeps the movie.
     std::weak_ptr<ConnectHandler> weak = weak_from_this();
-    auto report = [weak](const std::optional<foundation::Error>& error) {
-        auto self = weak.lock();
-        if (!self || !self->delegate()) return;
-        if (error) {
-            self->delegate()->connectHandlerDidFailUpload(*self, *error);
-        } else {
-            self->delegate()->connectHandlerUploadProgress(*self, 1.0);
-            self->delegate()->connectHandlerDidFinishUpload(*self);
-        }
-    };
-    library::PhotoLibrary library = library_;
-    library_.writeVideoAtPathToSavedPhotosAlbum(
-        path,
-        [library, report](const std::string& assetURL, const std::optional<foundation::Error>& error) {
+    library_.writeVideoAtPathToAlbum(
+        path, albumName(), [weak](const std::string&, const std::optional<foundation::Error>& error) {
+            auto self = weak.lock();
+            if (!self || !self->delegate()) return;
             if (error) {
-                report(error);
-                return;
+                self->delegate()->connectHandlerDidFailUpload(*self, *error);
+            } else {
+                self->delegate()->connectHandlerUploadProgress(*self, 1.0);
+                self->delegate()->connectHandlerDidFinishUpload(*self);
             }
-            ALAssetsLibrary_CustomPhotoAlbum::addAssetURL(library, assetURL, albumName(), report);
-        },
-        // Render outputs are replaced by renaming, never rewritten in place:
-        // the library may keep the movie as a link instead of a copy.
-        true);
+        });
 }

@@ -134,9 +134,12 @@ std::optional<std::string> ShareConfiguration::getAppURL(int64_t iTunesID, const
     return result;
 }
 
+std::string shareApplicationName(const foundation::Bundle& bundle) {
+    return ConfigurationUtil::getLocalizedAppName(bundle).value_or(bundle.displayName());
+}
+
 std::string shareSignature(const foundation::Bundle& bundle) {
-    std::string name = ConfigurationUtil::getLocalizedAppName(bundle).value_or(bundle.displayName());
-    std::string signature = foundation::localizedFormat("Made with %@", {name});
+    std::string signature = foundation::localizedFormat("Made with %@", {shareApplicationName(bundle)});
     int64_t id = ConfigurationUtil::getiTunesID(bundle);
     if (id != 0) {
         if (auto url = ShareConfiguration::getAppURL(id, bundle)) signature += "\n" + *url;

@@ -50,6 +50,11 @@ public:
     static foundation::Dictionary merged(const foundation::Bundle& bundle = foundation::Bundle::main());
 };
 
+// The application's name as the services show it: the configuration's
+// localized name, else the bundle's display name. Photos' album and the
+// documents folder of "Save to Folder" are named after it.
+std::string shareApplicationName(const foundation::Bundle& bundle = foundation::Bundle::main());
+
 // "Made with <application name>", and on a second line the application's
 // catalogue address when it has an id and a format for it.
 std::string shareSignature(const foundation::Bundle& bundle = foundation::Bundle::main());

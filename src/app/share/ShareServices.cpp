@@ -2,6 +2,7 @@
 
 #include "app/share/DropboxConnectHandler.h"
 #include "app/share/DuplicateConnectHandler.h"
+#include "app/share/ICloudConnectHandler.h"
 #include "app/share/MailConnectHandler.h"
 #include "app/share/PhotosConnectHandler.h"
 #include "app/share/YoutubeConnectHandler.h"
@@ -9,7 +10,8 @@
 std::vector<std::shared_ptr<library::Activity>> ShareServices::getAvailableShareServices() const {
     std::vector<std::shared_ptr<library::Activity>> services{std::make_shared<PhotosConnectHandler>(),
                                                              std::make_shared<YoutubeConnectHandler>(),
-                                                             std::make_shared<DropboxConnectHandler>()};
+                                                             std::make_shared<DropboxConnectHandler>(),
+                                                             std::make_shared<ICloudConnectHandler>()};
     // Mail is offered only where the desktop has a mail program to hand to.
     if (MailConnectHandler::isMailProgramAvailable()) services.push_back(std::make_shared<MailConnectHandler>());
     services.push_back(std::make_shared<DuplicateConnectHandler>());

@@ -8,6 +8,7 @@
 #include "platform/foundation/Lifetime.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Utf8.h"
 #include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controllers/NavigationItem.h"
@@ -48,14 +49,6 @@ std::shared_ptr<ui::TextField> makeField(const std::string& placeholder, const s
     return field;
 }
 
-// The first `limit` bytes, not splitting a character.
-std::string utf8Prefix(const std::string& text, size_t limit) {
-    if (text.size() <= limit) return text;
-    size_t end = limit;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-    return text.substr(0, end);
-}
-
 }  // namespace
 
 ShareViewController::ShareViewController(std::shared_ptr<ConnectHandler> handler) : handler_(std::move(handler)) {
@@ -80,7 +73,7 @@ std::string ShareViewController::errorText(const foundation::Error& error) {
         foundation::format("%@ - [%@-%ld]", {foundation::Value(error.localizedDescription()),
                                              foundation::Value(error.domain), foundation::Value(error.code)});
     if (text.size() <= kMaxErrorLength) return text;
-    return utf8Prefix(text, kMaxErrorLength - 3) + "...";
+    return foundation::utf8Prefix(text, kMaxErrorLength - 3) + "...";
 }
 
 void ShareViewController::loadView() {
@@ -405,6 +398,12 @@ void ShareViewController::connectHandlerDidFinishUpload(ConnectHandler& handler)
         if (auto self = weak.lock()) self->finish(true);
     });
     panel_->setCancelHandler(nullptr);
+    if (const std::string action = handler.successActionTitle(); !action.empty()) {
+        panel_->navigationItem().setLeftBarButtonItem(std::make_shared<ui::BarButtonItem>(
+            action, ui::BarButtonItemStyle::Plain, [weak](ui::BarButtonItem&) {
+                if (auto self = weak.lock()) self->handler_->performSuccessAction();
+            }));
+    }
 }
 
 void ShareViewController::connectHandlerDidFailUpload(ConnectHandler&, const foundation::Error& error) {

@@ -73,4 +73,11 @@ std::optional<StreamFailure> readChunks(int fd, const std::function<int(const ui
 // Copies everything left in `from` to `to`.
 std::optional<StreamFailure> copyAll(int from, int to);
 
+// Copies the rest of the regular file `from` to `to` as the file system does
+// it best: a whole file into an empty one as a clone of its data (a reflink:
+// the blocks are shared copy-on-write, so a later change to either file never
+// shows in the other), else by the kernel's own copy, else through a buffer.
+// Never a second name of the same file.
+std::optional<StreamFailure> copyFileData(int from, int to);
+
 }  // namespace foundation

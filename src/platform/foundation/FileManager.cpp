@@ -73,7 +73,7 @@ Status copyFileContents(const std::string& from, const std::string& to, const st
         return fileSystemError(errnoValue, path, writing);
     };
 
-    if (auto failure = copyAll(in.get(), out.get())) {
+    if (auto failure = copyFileData(in.get(), out.get())) {
         bool writing = failure->side == StreamFailure::Side::Writing;
         return fail(failure->errnoValue, writing ? to : from, writing);
     }
@@ -132,6 +132,34 @@ Status copyTree(const std::string& from, const std::string& to, const struct sta
     struct timespec times[2] = {info.st_atim, info.st_mtim};
     ::utimensat(AT_FDCWD, to.c_str(), times, 0);
     return {};
+}
+
+// fsyncs a file, or a folder's files and then the folder, so that what a
+// rename publishes is on the disk.
+Status flushTree(const std::string& path) {
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0) return fileSystemError(errno, path, true);
+    if (S_ISLNK(info.st_mode)) return {};
+    if (S_ISDIR(info.st_mode)) {
+        auto names = listFolder(path);
+        if (!names) return names.error();
+        for (const std::string& name : *names)
+            if (Status flushed = flushTree(joined(path, name)); !flushed) return flushed;
+    }
+    FileDescriptor file = FileDescriptor::open(path, O_RDONLY);
+    if (!file) return fileSystemError(errno, path, false);
+    if (::fsync(file.get()) != 0) return fileSystemError(errno, path, true);
+    return {};
+}
+
+// Renames without replacing: 0, EEXIST when `to` is taken, or another errno.
+int renameNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    // A file system without the flag: look first, as moveItem does.
+    struct stat existing;
+    if (::lstat(to.c_str(), &existing) == 0) return EEXIST;
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
 void collectSubpaths(const std::string& root, const std::string& relative, std::vector<std::string>& out) {
@@ -256,6 +284,36 @@ Status FileManager::copyItem(const std::string& from, const std::string& to) con
     return copyTree(from, to, info);
 }
 
+Result<std::string> FileManager::copyItemUnderFreeName(const std::string& from, const std::string& folder,
+                                                      const std::string& stem, const std::string& extension,
+                                                      const std::string& separator) const {
+    struct stat info;
+    if (::lstat(from.c_str(), &info) != 0) return fileSystemError(errno, from, false);
+    // A private scratch folder beside the targets: the copy is renamed from
+    // there, on the same file system, and a crash leaves only a hidden folder.
+    std::string pattern = joined(folder, ".copy-XXXXXX");
+    if (!::mkdtemp(pattern.data())) return fileSystemError(errno, folder, true);
+    const std::string scratch = pattern;
+    const std::string copy = joined(scratch, "item");
+    auto finish = [&](Result<std::string> result) {
+        removeTree(scratch);
+        return result;
+    };
+    if (Status copied = copyTree(from, copy, info); !copied) return finish(copied.error());
+    if (Status flushed = flushTree(copy); !flushed) return finish(flushed.error());
+    const std::string suffix = extension.empty() ? std::string() : "." + extension;
+    for (int number = 1; number < 10000; ++number) {
+        std::string name = number == 1 ? stem + suffix : stem + separator + std::to_string(number) + suffix;
+        const int failure = renameNoReplace(copy, joined(folder, name));
+        if (failure == EEXIST) continue;
+        if (failure != 0) return finish(fileSystemError(failure, joined(folder, name), true));
+        // The new name itself must survive a crash too.
+        if (FileDescriptor parent = FileDescriptor::open(folder, O_RDONLY | O_DIRECTORY)) ::fsync(parent.get());
+        return finish(name);
+    }
+    return finish(existsError(joined(folder, stem + suffix)));
+}
+
 Status FileManager::moveItem(const std::string& from, const std::string& to) const {
     struct stat info;
     if (::lstat(from.c_str(), &info) != 0) return fileSystemError(errno, from, false);
@@ -263,13 +321,8 @@ Status FileManager::moveItem(const std::string& from, const std::string& to) con
     if (::lstat(to.c_str(), &existing) == 0) return existsError(to);
 
     // RENAME_NOREPLACE closes the gap between the check above and the rename.
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
-    int failure = errno;
-    if (failure == EINVAL || failure == ENOSYS) {
-        // A file system without the flag: the check above has to do.
-        if (::rename(from.c_str(), to.c_str()) == 0) return {};
-        failure = errno;
-    }
+    const int failure = renameNoReplace(from, to);
+    if (failure == 0) return {};
     if (failure != EXDEV) return fileSystemError(failure, to, true);
 
     Status copied = copyTree(from, to, info);

@@ -83,6 +83,16 @@ public:
     // that fails half-way removes what it copied.
     Status copyItem(const std::string& from, const std::string& to) const;
 
+    // Copies a file, or a folder with its contents, into `folder` as
+    // "<stem>.<extension>" ("<stem>" without an extension) or, while that name
+    // is taken, as "<stem><separator>2.<extension>", "<stem><separator>3...":
+    // nothing is ever replaced. The copy is made under a temporary name, flushed
+    // to the disk and then renamed into place, so it never shows half made.
+    // Returns the name used.
+    Result<std::string> copyItemUnderFreeName(const std::string& from, const std::string& folder,
+                                              const std::string& stem, const std::string& extension,
+                                              const std::string& separator = " ") const;
+
     // Moves an item; fails with 516 when anything exists at `to`. Across file
     // systems it copies and then removes the source.
     Status moveItem(const std::string& from, const std::string& to) const;

@@ -1,5 +1,6 @@
 #include "platform/foundation/Paths.h"
 
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Strings.h"
 
@@ -48,6 +49,41 @@ std::string xdgFolder(const char* variable, const char* defaultBelowHome, const 
     return path::appending(homeDirectory(), defaultBelowHome);
 }
 
+// The value of `key` in a user-dirs.dirs text: a line KEY="$HOME/..." or
+// KEY="/...", with the shell's backslash escapes; none when it is missing or
+// not one of those forms.
+std::optional<std::string> userDirsEntry(const std::string& text, const std::string& key) {
+    std::optional<std::string> found;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::string_view line(text.data() + at, end - at);
+        at = end + 1;
+        while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+        if (line.substr(0, key.size()) != key || line.substr(key.size(), 2) != "=\"") continue;
+        std::string value;
+        bool closed = false;
+        for (size_t i = key.size() + 2; i < line.size(); ++i) {
+            if (line[i] == '\\' && i + 1 < line.size()) {
+                value += line[++i];
+            } else if (line[i] == '"') {
+                closed = true;
+                break;
+            } else {
+                value += line[i];
+            }
+        }
+        if (!closed) continue;
+        // The shell reads the file from top to bottom: the last line counts.
+        if (value == "$HOME" || value.starts_with("$HOME/"))
+            found = path::appending(homeDirectory(), value.substr(5));
+        else if (value.starts_with("/"))
+            found = value;
+    }
+    return found;
+}
+
 std::string ensured(std::string folder) {
     FileManager::defaultManager().createDirectory(folder, true);
     return folder;
@@ -74,6 +110,23 @@ std::string Paths::temporaryDirectory() {
     if (base.empty() || base.front() != '/') base = "/tmp";
     // One folder per user: a shared /tmp must not mix users' files.
     return ensured(path::appending(base, std::string(kApplicationFolder) + "-" + std::to_string(::getuid())));
+}
+
+std::string Paths::userDirectory(std::string_view name, std::string_view fallbackBelowHome) {
+    if (std::optional<std::string> root = Paths::rootOverride()) {
+        std::string lower(name);
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return path::appending(*root, lower);
+    }
+    const std::string key = "XDG_" + std::string(name) + "_DIR";
+    const std::string dirs = path::appending(xdgFolder("XDG_CONFIG_HOME", ".config", "config"), "user-dirs.dirs");
+    if (Result<Bytes> text = readFile(dirs); text.ok()) {
+        if (std::optional<std::string> entry = userDirsEntry(std::string(text->begin(), text->end()), key))
+            return *entry;
+    }
+    std::string value = environment(key.c_str());
+    if (!value.empty() && value.front() == '/') return value;
+    return path::appending(homeDirectory(), fallbackBelowHome);
 }
 
 void Paths::setRootOverride(std::optional<std::string> root) {

@@ -24,6 +24,13 @@ public:
     static std::string configDirectory();
     static std::string temporaryDirectory();
 
+    // A folder of the user's own (xdg-user-dirs), by its name there
+    // ("DOCUMENTS", "PICTURES"), found as xdg-user-dir finds it: the entry
+    // XDG_<name>_DIR of user-dirs.dirs in $XDG_CONFIG_HOME (~/.config), else
+    // the variable of that name, else `fallbackBelowHome` in the home
+    // folder. Under a test root: <root>/<name in lower case>. Not created.
+    static std::string userDirectory(std::string_view name, std::string_view fallbackBelowHome);
+
     // With a root, the folders are laid out as if XDG_DATA_HOME, XDG_CACHE_HOME
     // and XDG_CONFIG_HOME were <root>/data, <root>/cache and <root>/config
     // (so a child process given those variables finds the same folders), and

@@ -60,4 +60,11 @@ void appendUtf8(std::string& out, uint32_t codePoint) {
     }
 }
 
+std::string utf8Prefix(std::string_view text, size_t limit) {
+    if (text.size() <= limit) return std::string(text);
+    size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    return std::string(text.substr(0, end));
+}
+
 }  // namespace foundation

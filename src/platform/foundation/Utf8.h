@@ -22,4 +22,7 @@ bool isValidUtf8(std::string_view text);
 // Appends the UTF-8 form of a code point; a value above U+10FFFF appends nothing.
 void appendUtf8(std::string& out, uint32_t codePoint);
 
+// The first `limit` bytes of the text, or fewer so as not to split a character.
+std::string utf8Prefix(std::string_view text, size_t limit);
+
 }  // namespace foundation

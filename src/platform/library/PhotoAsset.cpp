@@ -1,6 +1,7 @@
 // Items and groups of the photo library: read from their files when asked.
 
 #include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
 #include "platform/graphics/JpegCodec.h"
 #include "platform/library/PhotoLibrary.h"
@@ -163,7 +164,7 @@ bool PhotoGroup::addAsset(const PhotoAsset& asset) const {
         if (errno == EEXIST) continue;
         break;
     }
-    return detail::copyIntoFolder(source, folder, name).ok();
+    return foundation::FileManager::defaultManager().copyItemUnderFreeName(source, folder, stem, ext, "-").ok();
 }
 
 }  // namespace library

@@ -45,6 +45,11 @@ foundation::Error writeError(const foundation::Error& cause) {
                              std::make_shared<foundation::Error>(cause));
 }
 
+foundation::Error invalidAlbumNameError() {
+    return detail::libraryError(kAssetsLibraryWriteInvalidDataError,
+                                "An album name cannot be empty, begin with a dot or hold a slash.");
+}
+
 std::string uppercaseExtension(const std::string& path) {
     std::string ext = foundation::path::extension(path);
     std::transform(ext.begin(), ext.end(), ext.begin(),
@@ -62,11 +67,8 @@ PhotoLibrary::PhotoLibrary(std::string rootDirectory) : core_(std::make_shared<P
 
 std::string PhotoLibrary::defaultRootDirectory() {
     // Tests move every application folder below one temporary root; the
-    // pictures go there too, never into the user's own.
-    if (auto root = foundation::Paths::rootOverride()) return foundation::path::appending(*root, "pictures");
-    if (const char* pictures = std::getenv("XDG_PICTURES_DIR"); pictures && *pictures) return pictures;
-    const char* home = std::getenv("HOME");
-    return foundation::path::appending(home && *home ? home : "/", "Pictures");
+    // pictures go there too ("<root>/pictures"), never into the user's own.
+    return foundation::Paths::userDirectory("PICTURES", "Pictures");
 }
 
 const std::string& PhotoLibrary::rootDirectory() const { return core_->root; }
@@ -137,10 +139,22 @@ void PhotoLibrary::writeImageToSavedPhotosAlbum(const graphics::Image& image, gr
     });
 }
 
-void PhotoLibrary::writeVideoAtPathToSavedPhotosAlbum(const std::string& path, WriteCompletion completion,
-                                                      bool linkWhenPossible) const {
+void PhotoLibrary::writeVideoAtPathToSavedPhotosAlbum(const std::string& path, WriteCompletion completion) const {
+    writeVideo(path, "", std::move(completion));
+}
+
+void PhotoLibrary::writeVideoAtPathToAlbum(const std::string& path, const std::string& albumName,
+                                           WriteCompletion completion) const {
+    if (!detail::isValidAlbumName(albumName)) {
+        answerOnMain(completion, std::string(), std::optional<foundation::Error>(invalidAlbumNameError()));
+        return;
+    }
+    writeVideo(path, albumName, std::move(completion));
+}
+
+void PhotoLibrary::writeVideo(const std::string& path, const std::string& folder, WriteCompletion completion) const {
     auto core = core_;
-    core->queue.async([core, path, completion = std::move(completion), linkWhenPossible] {
+    core->queue.async([core, path, folder, completion = std::move(completion)] {
         auto finish = [&completion](std::string url, std::optional<foundation::Error> error) {
             answerOnMain(completion, std::move(url), std::move(error));
         };
@@ -150,22 +164,18 @@ void PhotoLibrary::writeVideoAtPathToSavedPhotosAlbum(const std::string& path, W
             return finish({}, detail::libraryError(kAssetsLibraryWriteIncompatibleDataError,
                                                    "The file is not a movie that the library can keep."));
         std::string extension = "." + uppercaseExtension(path);
-        if (linkWhenPossible) {
-            if (auto linked = detail::publishLinkedFile(core->root, "IMG_", extension, path))
-                return finish(detail::assetURLFor(*linked), std::nullopt);
-        }
-        auto name = detail::publishNewFile(core->root, "IMG_", extension, [&](int fd) -> foundation::Status {
+        auto name = detail::publishNewFile(core->absolute(folder), "IMG_", extension, [&](int fd) -> foundation::Status {
             auto in = foundation::FileDescriptor::open(path, O_RDONLY);
             if (!in) return foundation::Error::posix(errno, path);
             foundation::Status status;
-            if (auto failure = foundation::copyAll(in.get(), fd)) {
+            if (auto failure = foundation::copyFileData(in.get(), fd)) {
                 status = foundation::Error::posix(
                     failure->errnoValue, failure->side == foundation::StreamFailure::Side::Reading ? path : "write");
             }
             return status;
         });
         if (!name) return finish({}, writeError(name.error()));
-        finish(detail::assetURLFor(*name), std::nullopt);
+        finish(detail::assetURLFor(foundation::path::appending(folder, *name)), std::nullopt);
     });
 }
 
@@ -190,9 +200,7 @@ void PhotoLibrary::addAssetsGroupAlbum(const std::string& name, GroupBlock resul
         auto fail = [&failure](foundation::Error error) { answerOnMain(failure, std::move(error)); };
         if (auto denied = detail::accessFailure(core->root)) return fail(*denied);
         // An album is a folder, so its name must be one.
-        if (!detail::isValidAlbumName(name))
-            return fail(detail::libraryError(kAssetsLibraryWriteInvalidDataError,
-                                             "An album name cannot be empty, begin with a dot or hold a slash."));
+        if (!detail::isValidAlbumName(name)) return fail(invalidAlbumNameError());
         if (auto made = foundation::FileManager::defaultManager().createDirectory(core->root, true); !made)
             return fail(writeError(made.error()));
         std::optional<PhotoGroup> group;

@@ -2,8 +2,8 @@
 
 // The photo library: pictures and videos in folders on disk.
 //
-// The library's root is the user's pictures folder ($XDG_PICTURES_DIR, else
-// ~/Pictures; below the test root when foundation::Paths has one). Files
+// The library's root is the user's pictures folder (as xdg-user-dir PICTURES
+// names it, else ~/Pictures; below the test root when foundation::Paths has one). Files
 // directly in the root form the saved-photos group, where new pictures and
 // videos are written; every visible folder directly below the root is an
 // album named after the folder. Putting an item into an album links (or,
@@ -182,12 +182,15 @@ public:
     // upright from `orientation`.
     void writeImageToSavedPhotosAlbum(const graphics::Image& image, graphics::ImageOrientation orientation,
                                       WriteCompletion completion) const;
-    // Copies a QuickTime or MPEG-4 movie into the saved-photos group. With
-    // `linkWhenPossible`, for a file of the caller's own that nothing
-    // rewrites in place (a render output), the item is a hard link to it on
-    // the same file system, its data flushed first: no copy of a large movie.
-    void writeVideoAtPathToSavedPhotosAlbum(const std::string& path, WriteCompletion completion,
-                                            bool linkWhenPossible = false) const;
+    // Copies a QuickTime or MPEG-4 movie into the saved-photos group. The
+    // item is a file of its own (a reflink where the file system offers
+    // one), never another name of the caller's file: a later change to that
+    // file cannot reach the user's saved movie.
+    void writeVideoAtPathToSavedPhotosAlbum(const std::string& path, WriteCompletion completion) const;
+    // The same into the album of that name (made when missing, compared
+    // exactly), as its only group: one item, one file.
+    void writeVideoAtPathToAlbum(const std::string& path, const std::string& albumName,
+                                 WriteCompletion completion) const;
 
     // The item of a URL; none when the URL names no item of this library.
     void assetForURL(const std::string& url, AssetBlock result, FailureBlock failure) const;
@@ -197,6 +200,9 @@ public:
     void addAssetsGroupAlbum(const std::string& name, GroupBlock result, FailureBlock failure) const;
 
 private:
+    // Copies the movie into the folder (relative to the root; empty for the root).
+    void writeVideo(const std::string& path, const std::string& folder, WriteCompletion completion) const;
+
     std::shared_ptr<detail::PhotoLibraryCore> core_;
 };
 

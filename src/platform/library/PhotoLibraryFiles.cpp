@@ -308,53 +308,6 @@ foundation::Result<std::string> publishNewFile(const std::string& folder, std::s
     return placed;
 }
 
-foundation::Result<std::string> publishLinkedFile(const std::string& folder, std::string_view prefix,
-                                                  std::string_view extension, const std::string& source) {
-    if (auto created = foundation::FileManager::defaultManager().createDirectory(folder, true); !created)
-        return created.error();
-    auto file = foundation::FileDescriptor::open(source, O_RDONLY);
-    if (!file) return foundation::fileSystemError(errno, source, false);
-    // A file linked already (saved before) would be the same item twice:
-    // the library tells items apart by their file.
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0) return foundation::fileSystemError(errno, source, false);
-    if (info.st_nlink != 1) return foundation::fileSystemError(EMLINK, source, false);
-    if (::fsync(file.get()) != 0) return foundation::fileSystemError(errno, source, false);
-    return linkUnderNewName(folder, prefix, extension, source);
-}
-
-foundation::Result<std::string> copyIntoFolder(const std::string& source, const std::string& folder,
-                                               const std::string& name) {
-    auto in = foundation::FileDescriptor::open(source, O_RDONLY);
-    if (!in) return foundation::fileSystemError(errno, source, false);
-    auto temporary = makeTemporary(folder);
-    if (!temporary) return temporary.error();
-    const std::string temporaryPath = temporary->path;
-    foundation::Status copied;
-    if (auto failure = foundation::copyAll(in.get(), temporary->file.get())) {
-        copied = failure->side == foundation::StreamFailure::Side::Reading
-                     ? foundation::fileSystemError(failure->errnoValue, source, false)
-                     : foundation::Error::posix(failure->errnoValue, "write");
-    }
-    copied = finishTemporary(*temporary, copied);
-    if (!copied) {
-        ::unlink(temporaryPath.c_str());
-        return copied.error();
-    }
-    std::string stem = foundation::path::deletingExtension(name);
-    std::string ext = extensionOf(name);
-    for (int n = 1; n < 10000; ++n) {
-        std::string candidate = n == 1 ? name : stem + "-" + std::to_string(n) + (ext.empty() ? "" : "." + ext);
-        int error = linkIntoPlace(temporaryPath, foundation::path::appending(folder, candidate));
-        if (error == EEXIST) continue;
-        ::unlink(temporaryPath.c_str());
-        if (error != 0) return foundation::fileSystemError(error, folder, true);
-        return candidate;
-    }
-    ::unlink(temporaryPath.c_str());
-    return foundation::fileSystemError(EEXIST, folder, true);
-}
-
 std::optional<double> movieDuration(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;

@@ -64,17 +64,6 @@ bool isValidAlbumName(std::string_view name);
 foundation::Result<std::string> publishNewFile(const std::string& folder, std::string_view prefix,
                                                std::string_view extension,
                                                const std::function<foundation::Status(int fd)>& write);
-// The same new name for an existing file on the same file system: a hard
-// link, once the file's data are flushed, so the item is as safe as a copy
-// without copying. An error when the file system cannot link it (another
-// device, no links) or the file has other names already (a second save must
-// be an item of its own), for the caller to copy instead.
-foundation::Result<std::string> publishLinkedFile(const std::string& folder, std::string_view prefix,
-                                                  std::string_view extension, const std::string& source);
-// Writes `name` into `folder` as a copy of `source`, or as "<stem>-<n><ext>"
-// when the name is taken. Returns the name used.
-foundation::Result<std::string> copyIntoFolder(const std::string& source, const std::string& folder,
-                                               const std::string& name);
 
 // Length in seconds from the movie header of a QuickTime or MPEG-4 file;
 // none when there is no readable header.

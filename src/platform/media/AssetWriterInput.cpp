@@ -11,6 +11,7 @@ extern "C" {
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -61,6 +62,11 @@ Status openVideoEncoder(const VideoSettings& settings, AVFormatContext& muxer, C
     encoder->time_base = AVRational{1, timescale};
     encoder->framerate = AVRational{settings.frameRate, 1};
     encoder->bit_rate = settings.averageBitRate;
+    // The average is kept as the platform's encoder keeps it: without a
+    // buffer model x264's average runs far above it at a few frames a second
+    // (three to four times at 6 fps), and the movie's size with it.
+    encoder->rc_max_rate = settings.averageBitRate;
+    encoder->rc_buffer_size = static_cast<int>(std::min<int64_t>(settings.averageBitRate, INT_MAX));
     encoder->max_b_frames = 0;
     encoder->gop_size = 2 * settings.frameRate;
     encoder->sample_aspect_ratio = AVRational{1, 1};
@@ -182,7 +188,7 @@ void AssetWriterInput::advance(double until, AssetWriter& writer) {
 
 bool AssetWriterInput::appendPixelBuffer(const PixelBuffer& buffer, MediaTime presentationTime) {
     std::shared_ptr<AssetWriter> writer = writingWriter();
-    if (kind_ != Kind::Video || !writer || !presentationTime.isValid()) return false;
+    if (kind_ != Kind::Video || !encoder_ || !writer || !presentationTime.isValid()) return false;
     const bool planar = buffer.pixelFormat == kPixelFormat420YpCbCr8Planar;
     const bool packed = buffer.pixelFormat == kPixelFormat32ARGB || buffer.pixelFormat == kPixelFormat32BGRA;
     const size_t planarSize = size_t(video_.width) * size_t(video_.height) * 3 / 2;
@@ -324,6 +330,11 @@ void AssetWriterInput::markAsFinished() {
         flushed_ = true;
         encode(nullptr, *writer);
     }
+    // Nothing is encoded any more: the encoder's pictures and lookahead (a
+    // few hundred megabytes at 3840×2160) go now, not with the writer.
+    encoder_.reset();
+    scaler_.reset();
+    frame_.reset();
     if (aacEncoder_ && !flushed_ && writer->isWriting()) {
         flushed_ = true;
         std::vector<PacketPtr> packets;

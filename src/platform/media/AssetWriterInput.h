@@ -83,7 +83,8 @@ public:
     bool appendAudioSamples(const int16_t* interleaved, size_t frames, MediaTime presentationTime);
     bool appendAudioSamples(const float* interleaved, size_t frames, MediaTime presentationTime);
 
-    // No more data: a video input hands out what its encoder still holds.
+    // No more data: a video input hands out what its encoder still holds and
+    // lets the encoder go. Call it from the appending queue.
     void markAsFinished();
 
 private:

@@ -291,11 +291,11 @@ TEST_F(ProjectCardTest, DuplicateServiceOfTheShareSheetDuplicatesTheProject) {
     // a mail program (the share services' tests cover both).
     std::vector<std::string> titles;
     for (const auto& activity : sheet->offeredActivities()) titles.push_back(activity->activityTitle());
-    if (titles.size() == 5u) {
-        EXPECT_EQ(titles.at(3), "Mail");
-        titles.erase(titles.begin() + 3);
+    if (titles.size() == 6u) {
+        EXPECT_EQ(titles.at(4), "Mail");
+        titles.erase(titles.begin() + 4);
     }
-    EXPECT_EQ(titles, (std::vector<std::string>{"Photos", "YouTube", "Dropbox", "Duplicate"}));
+    EXPECT_EQ(titles, (std::vector<std::string>{"Photos", "YouTube", "Dropbox", "Save to Folder", "Duplicate"}));
     auto cells = sheet->activityCells();
     ASSERT_EQ(cells.size(), sheet->offeredActivities().size());
     window->layoutIfNeeded();

@@ -91,8 +91,13 @@ TEST_F(ShareScreenTest, PhotosRendersThenSavesIntoTheApplicationsAlbum) {
     EXPECT_FALSE(steps.empty());
     EXPECT_TRUE(std::is_sorted(steps.begin(), steps.end()));
 
+    // One file, in the album only, sharing nothing with the render cache.
     auto files = albumFiles();
     ASSERT_EQ(files.size(), 1u);
+    for (const auto& entry : fs::directory_iterator(library::PhotoLibrary::defaultRootDirectory()))
+        EXPECT_TRUE(entry.is_directory()) << entry.path() << ": a second name at the root";
+    EXPECT_FALSE(fs::equivalent(files[0], *screen->renderer()->exportURL()));
+    EXPECT_EQ(fs::hard_link_count(files[0]), 1u);
     auto facts = testsupport::probeMovieFacts(files[0]);
     EXPECT_TRUE(facts.readable);
     EXPECT_EQ(facts.width, static_cast<int>(size.width));

@@ -48,8 +48,8 @@ protected:
 };
 
 TEST_F(ShareServicesTest, MailIsListedOnlyWhenTheDesktopNamesAMailProgram) {
-    const std::vector<std::string> withoutMail = {"Photos", "YouTube", "Dropbox", "Duplicate"};
-    const std::vector<std::string> withMail = {"Photos", "YouTube", "Dropbox", "Mail", "Duplicate"};
+    const std::vector<std::string> withoutMail = {"Photos", "YouTube", "Dropbox", "Save to Folder", "Duplicate"};
+    const std::vector<std::string> withMail = {"Photos", "YouTube", "Dropbox", "Save to Folder", "Mail", "Duplicate"};
     struct Case {
         const char* script;
         std::vector<std::string> expected;
@@ -78,7 +78,7 @@ TEST_F(ShareServicesTest, MailIsListedOnlyWhenTheDesktopNamesAMailProgram) {
 TEST_F(ShareServicesTest, EveryServiceWorksOnSavedProjectsOnly) {
     programs.mailHandler("thunderbird.desktop");
     auto services = ShareServices().getAvailableShareServices();
-    ASSERT_EQ(services.size(), 5u);
+    ASSERT_EQ(services.size(), 6u);
     auto saved = savedProject();
     ASSERT_TRUE(saved->getProjectPath());
     for (const auto& service : services) {
@@ -91,7 +91,7 @@ TEST_F(ShareServicesTest, EveryServiceWorksOnSavedProjectsOnly) {
     library::ActivityViewController sheet({std::any(ProjectModel::create())}, services);
     EXPECT_TRUE(sheet.offeredActivities().empty());
     library::ActivityViewController savedSheet({std::any(saved)}, services);
-    EXPECT_EQ(savedSheet.offeredActivities().size(), 5u);
+    EXPECT_EQ(savedSheet.offeredActivities().size(), 6u);
 }
 
 TEST_F(ShareServicesTest, OnlineServicesSayWhyTheyCannotUpload) {

@@ -133,18 +133,63 @@ TEST_F(FileDescriptorTest, CopyReportsTheSideAndErrorOfAFailure) {
         {"from a folder", dir, dir + "/copy2", O_WRONLY | O_CREAT, StreamFailure::Side::Reading, EISDIR},
         {"into a read-only descriptor", source, dir + "/copy", O_RDONLY, StreamFailure::Side::Writing, EBADF},
     };
+    // The file copy takes other roads (a clone, the kernel's copy) but fails
+    // the same way, going through the buffer when the others refuse.
+    for (auto copy : {&foundation::copyAll, &foundation::copyFileData}) {
+        std::filesystem::remove(dir + "/copy");
+        std::filesystem::remove(dir + "/copy2");
+        for (const Case& c : cases) {
+            FileDescriptor from = FileDescriptor::open(c.from, O_RDONLY);
+            FileDescriptor to = FileDescriptor::open(c.to, c.toFlags, 0644);
+            ASSERT_TRUE(from.valid() && to.valid()) << c.what;
+            auto failure = copy(from.get(), to.get());
+            ASSERT_EQ(failure.has_value(), c.side.has_value()) << c.what;
+            if (failure) {
+                EXPECT_EQ(failure->side, *c.side) << c.what;
+                EXPECT_EQ(failure->errnoValue, c.error) << c.what;
+            }
+        }
+        EXPECT_EQ(slurp(dir + "/copy"), content);
+    }
+}
+
+TEST_F(FileDescriptorTest, AFileCopyIsAFileOfItsOwn) {
+    const std::string source = dir + "/source";
+    const std::string content(300000, 'a');
+    {
+        FileDescriptor out = FileDescriptor::open(source, O_WRONLY | O_CREAT);
+        ASSERT_TRUE(foundation::writeAll(out.get(), content.data(), content.size()));
+    }
+    struct Case {
+        const char* what;
+        off_t skip;             // read from the source before copying
+        std::string existing;   // already in the target
+    };
+    const Case cases[] = {{"whole into empty", 0, ""}, {"the rest", 1000, ""}, {"after what is there", 0, "head"}};
     for (const Case& c : cases) {
-        FileDescriptor from = FileDescriptor::open(c.from, O_RDONLY);
-        FileDescriptor to = FileDescriptor::open(c.to, c.toFlags, 0644);
-        ASSERT_TRUE(from.valid() && to.valid()) << c.what;
-        auto failure = foundation::copyAll(from.get(), to.get());
-        ASSERT_EQ(failure.has_value(), c.side.has_value()) << c.what;
-        if (failure) {
-            EXPECT_EQ(failure->side, *c.side) << c.what;
-            EXPECT_EQ(failure->errnoValue, c.error) << c.what;
+        SCOPED_TRACE(c.what);
+        const std::string target = dir + "/copy";
+        std::filesystem::remove(target);
+        FileDescriptor from = FileDescriptor::open(source, O_RDONLY);
+        FileDescriptor to = FileDescriptor::open(target, O_RDWR | O_CREAT, 0644);
+        ASSERT_TRUE(foundation::writeAll(to.get(), c.existing.data(), c.existing.size()));
+        ASSERT_EQ(::lseek(from.get(), c.skip, SEEK_SET), c.skip);
+        EXPECT_FALSE(foundation::copyFileData(from.get(), to.get()).has_value());
+        // Both offsets stand where a plain copy leaves them.
+        EXPECT_EQ(::lseek(from.get(), 0, SEEK_CUR), off_t(content.size()));
+        EXPECT_EQ(::lseek(to.get(), 0, SEEK_CUR), off_t(c.existing.size() + content.size() - size_t(c.skip)));
+        EXPECT_EQ(slurp(target), c.existing + content.substr(size_t(c.skip)));
+        // Rewriting the source in place never shows in the copy.
+        {
+            FileDescriptor rewrite = FileDescriptor::open(source, O_WRONLY);
+            ASSERT_TRUE(foundation::writeAll(rewrite.get(), "changed", 7));
+        }
+        EXPECT_EQ(slurp(target), c.existing + content.substr(size_t(c.skip)));
+        {
+            FileDescriptor restore = FileDescriptor::open(source, O_WRONLY);
+            ASSERT_TRUE(foundation::writeAll(restore.get(), content.data(), 7));
         }
     }
-    EXPECT_EQ(slurp(dir + "/copy"), content);
 }
 
 // Under a file size limit the kernel writes what fits and then refuses:

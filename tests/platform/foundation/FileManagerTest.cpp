@@ -108,6 +108,49 @@ TEST_F(FileManagerTest, FailedFolderCopyLeavesNoHalfCopy) {
     EXPECT_FALSE(files.fileExists(at("dst")));
 }
 
+TEST_F(FileManagerTest, CopyUnderAFreeNameNeverReplacesAndLeavesNoScratch) {
+    ASSERT_TRUE(files.createDirectory(at("out"), false));
+    write("movie.gif", "gif");
+    write("out/Film.gif", "theirs");
+    ASSERT_TRUE(files.createDirectory(at("pictures"), false));
+    write("pictures/frame-00000.jpg", "jpeg");
+    ASSERT_TRUE(files.createDirectory(at("out/Film v1.0"), false));
+    struct Case {
+        const char* what;
+        std::string from, stem, extension, separator, name;
+    };
+    const Case cases[] = {
+        {"a taken name", "movie.gif", "Film", "gif", " ", "Film 2.gif"},
+        {"and the next", "movie.gif", "Film", "gif", " ", "Film 3.gif"},
+        {"a free name", "movie.gif", "Other", "gif", " ", "Other.gif"},
+        {"another separator", "movie.gif", "Film", "gif", "-", "Film-2.gif"},
+        {"a folder, dots in its stem", "pictures", "Film v1.0", "", " ", "Film v1.0 2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto name = files.copyItemUnderFreeName(at(c.from), at("out"), c.stem, c.extension, c.separator);
+        ASSERT_TRUE(name.ok()) << name.error().description;
+        EXPECT_EQ(*name, c.name);
+    }
+    EXPECT_EQ(read("out/Film.gif"), "theirs");
+    EXPECT_EQ(read("out/Film 3.gif"), "gif");
+    EXPECT_EQ(read("out/Film v1.0 2/frame-00000.jpg"), "jpeg");
+    struct stat source {}, copy {};
+    ASSERT_EQ(::stat(at("movie.gif").c_str(), &source), 0);
+    ASSERT_EQ(::stat(at("out/Film 2.gif").c_str(), &copy), 0);
+    EXPECT_NE(source.st_ino, copy.st_ino) << "a file of its own, not another name";
+
+    // A source that cannot be copied leaves nothing behind, scratch included.
+    ASSERT_EQ(::mkfifo(at("pictures/pipe").c_str(), 0600), 0);
+    for (const std::string& from : {at("missing.gif"), at("pictures")})
+        EXPECT_FALSE(files.copyItemUnderFreeName(from, at("out"), "Broken", "", " ").ok()) << from;
+    auto names = files.contentsOfDirectory(at("out"));
+    ASSERT_TRUE(names);
+    EXPECT_EQ(*names, (std::vector<std::string>{"Film 2.gif", "Film 3.gif", "Film v1.0", "Film v1.0 2", "Film-2.gif",
+                                                "Film.gif", "Other.gif"}));
+    EXPECT_FALSE(files.copyItemUnderFreeName(at("movie.gif"), at("no-such-folder"), "Film", "gif").ok());
+}
+
 TEST_F(FileManagerTest, CopyOfALinkDoesNotFollowIt) {
     write("target.txt", "content");
     ASSERT_TRUE(files.createSymbolicLink(at("link"), "target.txt"));

@@ -4,6 +4,9 @@
 #include "support/TempAppFolders.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
 #include <gtest/gtest.h>
 
 using namespace foundation;
@@ -36,6 +39,46 @@ TEST(Paths, EnvironmentDecidesWithoutATestRoot) {
                                                 {"HOME", folders.root()}});
     EXPECT_EQ(Paths::cachesDirectory(), folders.root() + "/elsewhere/tollivar");
     EXPECT_EQ(Paths::configDirectory(), folders.root() + "/.config/tollivar");
+    Paths::setRootOverride(folders.root());
+}
+
+TEST(Paths, UserFoldersAreFoundAsXdgUserDirFindsThem) {
+    testsupport::TempAppFolders folders;
+    EXPECT_EQ(Paths::userDirectory("DOCUMENTS", "Documents"), folders.root() + "/documents");
+    EXPECT_EQ(Paths::userDirectory("PICTURES", "Pictures"), folders.root() + "/pictures");
+
+    Paths::setRootOverride(std::nullopt);
+    const std::string home = folders.root() + "/home";
+    const std::string config = folders.root() + "/xdg-config";
+    std::filesystem::create_directories(config);
+    testsupport::ScopedEnvironment environment({{"HOME", home}, {"XDG_CONFIG_HOME", config}});
+    struct Case {
+        const char* what;
+        std::optional<std::string> dirs;      // user-dirs.dirs, none: no file
+        std::optional<std::string> variable;  // $XDG_DOCUMENTS_DIR
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"nothing set", std::nullopt, std::nullopt, home + "/Documents"},
+        {"below home", "# written by xdg-user-dirs-update\nXDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n", std::nullopt,
+         home + "/Dokumente"},
+        {"absolute, escaped", "XDG_DOCUMENTS_DIR=\"/srv/Our \\\"Docs\\\"\"\n", std::nullopt, "/srv/Our \"Docs\""},
+        {"the last line counts", "XDG_DOCUMENTS_DIR=\"$HOME/a\"\n  XDG_DOCUMENTS_DIR=\"$HOME/b\"\n", std::nullopt,
+         home + "/b"},
+        {"the file wins", "XDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n", "/var/docs", home + "/Docs"},
+        {"other folders only", "XDG_PICTURES_DIR=\"$HOME/Pics\"\nXDG_DOCUMENTS_DIRX=\"/x\"\n", "/var/docs",
+         "/var/docs"},
+        {"relative or unquoted are not folders", "XDG_DOCUMENTS_DIR=\"Docs\"\nXDG_DOCUMENTS_DIR=/x\n", "relative",
+         home + "/Documents"},
+        {"unterminated", "XDG_DOCUMENTS_DIR=\"$HOME/Docs", std::nullopt, home + "/Documents"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(config + "/user-dirs.dirs");
+        if (c.dirs) std::ofstream(config + "/user-dirs.dirs") << *c.dirs;
+        testsupport::ScopedEnvironment variable({{"XDG_DOCUMENTS_DIR", c.variable}});
+        EXPECT_EQ(Paths::userDirectory("DOCUMENTS", "Documents"), c.expected);
+    }
     Paths::setRootOverride(folders.root());
 }
 

@@ -399,27 +399,42 @@ TEST_F(PhotoLibraryTest, VideosKeepTheirLengthAndOnlyMoviesAreTaken) {
     ASSERT_TRUE(refused.has_value());
     EXPECT_EQ(refused->code, kAssetsLibraryWriteIncompatibleDataError);
 
-    // A copy by default; a link on request while the movie has no other
-    // name, else a copy again, so each save is an item of its own.
-    EXPECT_FALSE(std::filesystem::equivalent(asset->path(), movie));
-    for (bool link : {true, false}) {
+    // Into an album: one file there and none in the root, a file of its own.
+    struct Save {
+        std::string album, url;
+    };
+    for (const Save& save : {Save{"Tollivar", "assets-library://asset/asset.MOV?id=Tollivar%2FIMG_0001.MOV&ext=MOV"},
+                             Save{"Tollivar", "assets-library://asset/asset.MOV?id=Tollivar%2FIMG_0002.MOV&ext=MOV"}}) {
         done = false;
-        library.writeVideoAtPathToSavedPhotosAlbum(
-            movie,
-            [&](const std::string& u, const auto& error) {
-                EXPECT_FALSE(error.has_value());
-                url = u;
-                done = true;
-            },
-            true);
+        library.writeVideoAtPathToAlbum(movie, save.album, [&](const std::string& u, const auto& error) {
+            EXPECT_FALSE(error.has_value());
+            url = u;
+            done = true;
+        });
         ASSERT_TRUE(RunLoop::main().runUntil([&] { return done; }, 30));
+        EXPECT_EQ(url, save.url);
         auto saved = lookUp(library, url);
         ASSERT_TRUE(saved.has_value());
-        EXPECT_EQ(std::filesystem::equivalent(saved->path(), movie), link);
+        EXPECT_FALSE(std::filesystem::equivalent(saved->path(), movie));
         EXPECT_NEAR(saved->duration(), expected, 0.01);
     }
-    EXPECT_EQ(url, "assets-library://asset/asset.MOV?id=IMG_0003.MOV&ext=MOV");
-    EXPECT_EQ(std::filesystem::hard_link_count(movie), 2u);
+    EXPECT_EQ(std::filesystem::hard_link_count(movie), 1u);
+    auto albums = groups(library, kAssetsGroupAlbum);
+    ASSERT_EQ(albums.size(), 2u) << "the album, then the end";
+    EXPECT_EQ(albums[0]->name(), "Tollivar");
+    EXPECT_EQ(albums[0]->numberOfAssets(), 2);
+    EXPECT_EQ(groups(library, kAssetsGroupSavedPhotos)[0]->numberOfAssets(), 1) << "only the first, plain save";
+
+    // An album name that is no folder name is refused like a new album's.
+    done = false;
+    library.writeVideoAtPathToAlbum(movie, "../escape", [&](const std::string& u, const auto& error) {
+        EXPECT_TRUE(u.empty());
+        refused = error;
+        done = true;
+    });
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return done; }, 30));
+    ASSERT_TRUE(refused.has_value());
+    EXPECT_EQ(refused->code, kAssetsLibraryWriteInvalidDataError);
 }
 
 TEST_F(PhotoLibraryTest, VideoThumbnailsWithoutProviderShowTheMoviesFirstPicture) {

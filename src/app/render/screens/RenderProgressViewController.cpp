@@ -108,9 +108,10 @@ void RenderProgressViewController::viewDidLoad() {
     tableView_->reloadData();
 }
 
-void RenderProgressViewController::viewDidAppear(bool animated) {
-    ui::ViewController::viewDidAppear(animated);
-    // A text passed in before the label existed shows now.
+void RenderProgressViewController::viewWillAppear(bool animated) {
+    ui::ViewController::viewWillAppear(animated);
+    // A text passed in before the label existed, and the first preview, show
+    // as the panel slides in: never a bare bar without a word.
     if (!infoText_.empty()) setLabelText(infoText_, infoColor_);
     updateRenderProgressView();
 }
@@ -164,23 +165,24 @@ void RenderProgressViewController::updateRenderProgressView() {
         if (index >= 0) picture = imageProducer_->getPreviewImageForFrameAtIndex(index);
         if (!picture) picture = project_->getThumbImageForProject();
     }
-    if (picture) addFadingPicture(*picture, ui::ContentMode::ScaleAspectFill);
+    // The first preview has nothing to fade in over: it shows at once.
+    if (picture) addFadingPicture(*picture, ui::ContentMode::ScaleAspectFill, !progressPanel_->subviews().empty());
 }
 
 void RenderProgressViewController::showThumbImage(const graphics::Image& image) {
-    addFadingPicture(image, ui::ContentMode::ScaleToFill);
+    addFadingPicture(image, ui::ContentMode::ScaleToFill, true);
 }
 
-void RenderProgressViewController::addFadingPicture(const graphics::Image& image, ui::ContentMode mode) {
+void RenderProgressViewController::addFadingPicture(const graphics::Image& image, ui::ContentMode mode, bool fade) {
     if (!progressPanel_) return;
     auto picture = ui::makeView<ui::ImageView>(progressPanel_->bounds());
     picture->setImage(image);
     picture->setContentMode(mode);
     picture->setClipsToBounds(true);
     picture->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleHeight);
-    picture->setAlpha(0);
+    picture->setAlpha(fade ? 0 : 1);
     progressPanel_->addSubview(picture);
-    ui::animate(kPictureFadeSeconds, [picture] { picture->setAlpha(1); });
+    if (fade) ui::animate(kPictureFadeSeconds, [picture] { picture->setAlpha(1); });
 }
 
 // ---- texts ------------------------------------------------------------------------------------

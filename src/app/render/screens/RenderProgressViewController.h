@@ -79,7 +79,7 @@ public:
 
     void loadView() override;
     void viewDidLoad() override;
-    void viewDidAppear(bool animated) override;
+    void viewWillAppear(bool animated) override;
     unsigned supportedInterfaceOrientations() const override { return ui::OrientationMaskLandscape; }
 
 private:
@@ -92,7 +92,7 @@ private:
     static bool isTablet();
     double upperRowHeight() const;
     void setLabelText(const std::string& text, graphics::Color color);
-    void addFadingPicture(const graphics::Image& image, ui::ContentMode mode);
+    void addFadingPicture(const graphics::Image& image, ui::ContentMode mode, bool fade);
 
     ProjectModelPtr project_;
     float progress_ = 0;

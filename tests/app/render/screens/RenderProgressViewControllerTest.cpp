@@ -39,10 +39,14 @@ class RenderProgressPanelTest : public renderscreens::RenderScreenTest {
 protected:
     // The panel in a navigation controller of a phone's panel size.
     void present(const ProjectModelPtr& project) {
-        ui::Device::current().setUserInterfaceIdiom(ui::UserInterfaceIdiom::Phone);
         if (!panel)
             panel = std::make_shared<RenderProgressViewController>(RenderProgressViewController::kNibName, project);
-        navigation = std::make_shared<NXNavigationController>(panel);
+        show(panel);
+    }
+    // `top` as the root of that navigation controller.
+    void show(const std::shared_ptr<ui::ViewController>& top) {
+        ui::Device::current().setUserInterfaceIdiom(ui::UserInterfaceIdiom::Phone);
+        navigation = std::make_shared<NXNavigationController>(top);
         // A phone's form sheet: the panel is 320 wide and its upper row 150 high.
         auto root = std::make_shared<ui::ViewController>();
         window->setRootViewController(root);
@@ -112,6 +116,24 @@ TEST_F(RenderProgressPanelTest, AProjectWithoutPicturesShowsItsThumbnail) {
     auto* picture = dynamic_cast<ui::ImageView*>(panel->progressPanel()->subviews()[0].get());
     ASSERT_TRUE(picture);
     EXPECT_EQ(picture->image().pixelWidth(), project->getThumbImageForProject().pixelWidth());
+}
+
+TEST_F(RenderProgressPanelTest, APushedPanelShowsItsTextAndFirstPreviewAsItSlidesIn) {
+    // The share screen's way: the text is given first, then the panel is pushed.
+    auto project = savedProject(3);
+    panel = std::make_shared<RenderProgressViewController>(RenderProgressViewController::kNibName, project);
+    panel->showInfo("Please wait while your video is being prepared.");
+    show(std::make_shared<ui::ViewController>());
+    navigation->pushViewController(panel, true);
+    window->layoutIfNeeded();  // no time has passed: the slide has just begun
+    ASSERT_TRUE(panel->labelInfo());
+    EXPECT_EQ(panel->labelInfo()->text(), "Please wait while your video is being prepared.");
+    EXPECT_EQ(panel->labelInfo()->alpha(), 1.0);
+    bool opaque = false;
+    EXPECT_EQ(previews(&opaque), std::vector<int>{0});
+    EXPECT_TRUE(opaque) << "the first preview has nothing to fade in over";
+    advance(1);
+    savePicture("render-progress-pushed.png");
 }
 
 TEST_F(RenderProgressPanelTest, TextsWaitForTheLabelAndFadeOverTheOldOnes) {

@@ -1,0 +1,204 @@
+// "Save to Folder" driven through the share sheet as a user drives it: every
+// export type offered, each rendered and saved into the documents folder's
+// application folder under the project's name, read back by identify,
+// ffprobe and unzip; nothing replaced, nothing shared with the render cache;
+// "Open Folder" hands the folder to xdg-open; a failed save says why and
+// "Try Again" saves the same file.
+
+#include "ShareSheetTest.h"
+#include "ShareTestSupport.h"
+#include "app/render/MovieRenderer.h"
+#include "app/share/ICloudConnectHandler.h"
+#include "app/share/ShareServices.h"
+#include "platform/foundation/Paths.h"
+#include "platform/ui/controllers/AlertView.h"
+#include "platform/ui/controls/Button.h"
+#include "support/MovieFacts.h"
+#include "support/Process.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using foundation::RunLoop;
+
+class SaveToFolderTest : public sharetest::ShareSheetTest {
+protected:
+    std::string folder() const { return folders.root() + "/documents/Tollivar"; }
+    static std::string doneText(const std::string& path) { return "Saved to \"" + path + "\"."; }
+
+    // The type of that title chosen on a fresh sheet; the screen once saved.
+    ShareViewController* saveAs(const std::string& title, const std::string& expectedPath) {
+        ShareViewController* screen = choose(std::make_shared<ICloudConnectHandler>());
+        if (!screen) return nullptr;
+        for (size_t i = 0; i < screen->exportTypes().size(); ++i) {
+            if (screen->exportTypes()[i].title() != title) continue;
+            tap(screen->typeButtons()[i].get());
+            EXPECT_TRUE(waitForInfo(*screen, doneText(expectedPath))) << screen->panel()->infoText();
+            return screen;
+        }
+        ADD_FAILURE() << "no type " << title;
+        return nullptr;
+    }
+    static ino_t inode(const std::string& path) {
+        struct stat info {};
+        return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+    }
+
+    sharetest::ProgramRecorders programs{folders.root() + "/bin"};
+};
+
+TEST_F(SaveToFolderTest, OffersEveryExportAndSavesEachUnderTheProjectsName) {
+    ShareViewController* screen = choose(std::make_shared<ICloudConnectHandler>());
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->titleField(), nullptr) << "no title to ask for";
+    std::vector<std::string> titles;
+    for (const auto& type : screen->exportTypes()) titles.push_back(type.title());
+    ASSERT_GE(titles.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(titles.end() - 3, titles.end()),
+              (std::vector<std::string>{"Animated GIF", "Export All Images", "Export Project"}));
+    for (size_t i = 0; i + 3 < titles.size(); ++i)
+        EXPECT_EQ(screen->exportTypes()[i].UTI(), kUTTypeQuickTimeMovie) << titles[i];
+    for (const auto& button : screen->typeButtons()) EXPECT_TRUE(button->isEnabled());
+    savePicture("share_folder_sheet.png");
+    screen->cancelSharing();
+    advance(1);
+
+    // A movie of the smallest size: 12 pictures and the last one's end, and PCM sound.
+    screen = saveAs("Medium - 360p", folder() + "/My Movie.mov");
+    ASSERT_NE(screen, nullptr);
+    advance(1);
+    window->layoutIfNeeded();
+    savePicture("share_folder_done.png");
+    const std::string cached = *screen->renderer()->exportURL();
+    auto facts = testsupport::probeMovieFacts(folder() + "/My Movie.mov");
+    EXPECT_TRUE(facts.readable);
+    EXPECT_EQ(facts.width, 640);
+    EXPECT_EQ(facts.frameTimes.size(), 13u);
+    EXPECT_NE(inode(folder() + "/My Movie.mov"), inode(cached)) << "never another name of the cache file";
+    ASSERT_NO_FATAL_FAILURE(finishWithDone(*screen));
+
+    // The GIF: twelve pictures at 640×360; the second save takes the next name.
+    for (const char* name : {"My Movie.gif", "My Movie 2.gif"}) {
+        screen = saveAs("Animated GIF", folder() + "/" + name);
+        ASSERT_NE(screen, nullptr);
+        ASSERT_NO_FATAL_FAILURE(finishWithDone(*screen));
+        auto frames = testsupport::runProcess({"identify", "-format", "%wx%h\n", folder() + "/" + name});
+        ASSERT_EQ(frames.exitCode, 0) << frames.output;
+        std::string expected;
+        for (int i = 0; i < 12; ++i) expected += "640x360\n";
+        EXPECT_EQ(frames.output, expected) << name;
+    }
+
+    // The pictures: a folder of its own, one full-size JPEG a frame.
+    screen = saveAs("Export All Images", folder() + "/My Movie");
+    ASSERT_NE(screen, nullptr);
+    ASSERT_NO_FATAL_FAILURE(finishWithDone(*screen));
+    std::vector<std::string> pictures;
+    for (const auto& entry : fs::directory_iterator(folder() + "/My Movie")) pictures.push_back(entry.path());
+    std::sort(pictures.begin(), pictures.end());
+    ASSERT_EQ(pictures.size(), 12u);
+    EXPECT_EQ(fs::path(pictures.front()).filename(), "frame-00000.jpg");
+    for (const std::string& picture : pictures) {
+        auto size = testsupport::runProcess({"identify", "-format", "%m %wx%h", picture});
+        EXPECT_EQ(size.output, "JPEG 320x180") << picture;
+    }
+
+    // The archive: a zip that unzip finds whole, holding the project's metadata.
+    screen = saveAs("Export Project", folder() + "/My Movie.tollivarmobile");
+    ASSERT_NE(screen, nullptr);
+    ASSERT_NO_FATAL_FAILURE(finishWithDone(*screen));
+    auto tested = testsupport::runProcess({"unzip", "-t", folder() + "/My Movie.tollivarmobile"});
+    EXPECT_EQ(tested.exitCode, 0) << tested.output;
+    EXPECT_NE(tested.output.find("kelbrin.meta"), std::string::npos) << tested.output;
+
+    // The card wipes its render cache when it closes; every saved item stays.
+    MovieRenderer::cleanRenderCacheForProject(project);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder())) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"My Movie", "My Movie 2.gif", "My Movie.gif", "My Movie.mov",
+                                               "My Movie.tollivarmobile"}));
+    EXPECT_TRUE(testsupport::probeMovieFacts(folder() + "/My Movie.mov").readable);
+}
+
+TEST_F(SaveToFolderTest, OpenFolderShowsTheFolderInTheFileManager) {
+    programs.write("xdg-open", "printf '%s' \"$@\" > '" + folders.root() + "/bin/opened'\n");
+    ShareViewController* screen = saveAs("Animated GIF", folder() + "/My Movie.gif");
+    ASSERT_NE(screen, nullptr);
+    advance(1);
+    window->layoutIfNeeded();
+    auto open = screen->panel()->navigationItem().leftBarButtonItem();
+    ASSERT_TRUE(open && open->view()) << "Open Folder where Cancel was";
+    EXPECT_EQ(open->title(), "Open Folder");
+    fingers.tap(centerOf(*open->view()));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return fs::exists(folders.root() + "/bin/opened"); }, 30));
+    std::ifstream opened(folders.root() + "/bin/opened");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(opened), {}), folder());
+    EXPECT_TRUE(alertMessages().empty());
+    ASSERT_NO_FATAL_FAILURE(finishWithDone(*screen));
+
+    // Without a file manager to ask, the user hears so.
+    testsupport::ScopedEnvironment path({{"PATH", folders.root() + "/none"}});
+    screen = saveAs("Animated GIF", folder() + "/My Movie 2.gif");
+    ASSERT_NE(screen, nullptr);
+    screen->handler()->performSuccessAction();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !alertMessages().empty(); }, 30));
+    EXPECT_EQ(alertMessages(), std::vector<std::string>{"The folder \"" + folder() + "\" could not be opened."});
+    for (auto& alert : ui::AlertView::visibleAlerts()) alert->dismissWithClickedButtonIndex(0, false);
+    ASSERT_NO_FATAL_FAILURE(finishWithDone(*screen));
+}
+
+TEST_F(SaveToFolderTest, AFailedSaveSaysWhyAndTryAgainSavesTheSameFile) {
+    // The documents folder is taken by a file: nothing can be made below it.
+    std::ofstream(folders.root() + "/documents") << "not a folder";
+    ShareViewController* screen = choose(std::make_shared<ICloudConnectHandler>());
+    ASSERT_NE(screen, nullptr);
+    size_t gif = 0;
+    while (gif < screen->exportTypes().size() && screen->exportTypes()[gif].title() != "Animated GIF") ++gif;
+    ASSERT_LT(gif, screen->exportTypes().size());
+    tap(screen->typeButtons()[gif].get());
+    auto panel = screen->panel();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return panel->navigationItem().rightBarButtonItem() != nullptr; }, 600));
+    // The file system's own words, with the service's domain and the code.
+    EXPECT_EQ(panel->infoText(),
+              "The file “documents” couldn’t be saved because a file with the same name already exists. - "
+              "[ICloudConnectHandler-516]");
+    auto tryAgain = panel->navigationItem().rightBarButtonItem();
+    EXPECT_EQ(tryAgain->title(), "Try Again");
+    advance(1);
+    window->layoutIfNeeded();
+    savePicture("share_folder_failure.png");
+
+    fs::remove(folders.root() + "/documents");
+    const auto rendered = screen->renderer()->exportURL();
+    tryAgain->action()(*tryAgain);
+    ASSERT_TRUE(waitForInfo(*screen, doneText(folder() + "/My Movie.gif")));
+    EXPECT_EQ(screen->renderer()->exportURL(), rendered) << "the same file, not rendered again";
+    ASSERT_NO_FATAL_FAILURE(finishWithDone(*screen));
+}
+
+TEST(SaveToFolderNames, AProjectsNameBecomesASafeFileName) {
+    struct Case {
+        std::string name, stem;
+    };
+    const std::string longName(300, 'x');
+    const std::string umlauts = std::string(199, 'a') + "\xc3\xa4\xc3\xa4";  // 199 + 2 × 2 bytes
+    const Case cases[] = {
+        {"My Movie", "My Movie"},
+        {"Day/Night: Part 1", "Day-Night: Part 1"},
+        {"..hidden", "hidden"},
+        {"  spaced  ", "spaced"},
+        {"tab\there\nnewline", "tabherenewline"},
+        {"", "My Stop Ziruru Movie"},
+        {" . ", "My Stop Ziruru Movie"},
+        {longName, std::string(200, 'x')},
+        {umlauts, std::string(199, 'a')},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ICloudConnectHandler::fileStemForName(c.name), c.stem) << c.name;
+}
+
+}  // namespace
