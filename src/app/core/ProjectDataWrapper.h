@@ -194,6 +194,14 @@ private:
     // Queues removeLeftoverFiles' work for the list just read.
     void scheduleLeftoverSweep();
 
+    // The last capture and the playhead frame when it was stored; it decides
+    // what the metadata record until the playhead moves.
+    struct LastCapture {
+        FramePtr playhead;
+        FramePtr picture;
+    };
+    std::optional<LastCapture> lastCapture_;
+
     foundation::Locked<std::optional<std::string>> projectPath_;
     std::optional<foundation::Dictionary> metaData_;
     std::shared_ptr<FrameList> frameList_;

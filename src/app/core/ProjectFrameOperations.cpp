@@ -135,12 +135,25 @@ Status ProjectDataWrapper::writeMetaDataAfterFrameList() {
     std::shared_ptr<FrameList> list = getFrameList();
     if (auto meta = getMetaData(); meta && list) {
         FramePtr playhead = list->frameAtPlayhead();
-        int64_t index = list->getIndexForFrame(playhead);
+        // Where the project resumes: the playhead frame; right after a
+        // capture, and until the playhead moves, the capture slot with the
+        // new picture as the project's face (a capture taken while the
+        // playhead rests elsewhere, and the saves that follow it).
+        FramePtr resume = playhead;
+        FramePtr face;
+        if (lastCapture_ && lastCapture_->playhead == playhead && list->getCaptureIndex() != foundation::kNotFound) {
+            resume = list->getFrameAtIndex(list->getCaptureIndex());
+            if (list->getIndexForFrame(lastCapture_->picture) != foundation::kNotFound) face = lastCapture_->picture;
+        } else {
+            lastCapture_.reset();
+        }
+        int64_t index = list->getIndexForFrame(resume);
         meta->set(keys::kCurrentFrameIndex, Value::integer(index));
-        // The project's picture in the browser: the playhead frame, or the
-        // picture in front of it while the playhead rests on the capture slot.
-        FramePtr thumbFrame = playhead;
-        if (playhead && playhead->type() == Frame::kTypeCaptureSlot && index != foundation::kNotFound && index >= 1)
+        // The project's picture in the browser: the resume frame, or the
+        // picture in front of it while that is the capture slot.
+        FramePtr thumbFrame = face ? face : resume;
+        if (!face && resume && resume->type() == Frame::kTypeCaptureSlot && index != foundation::kNotFound &&
+            index >= 1)
             thumbFrame = list->getFrameAtIndex(index - 1);
         if (thumbFrame) meta->set(keys::kThumbFrameID, thumbFrame->frameID());
     }
@@ -166,15 +179,11 @@ ProjectDataWrapper::StoredPicture ProjectDataWrapper::storeCapturedPicture(const
     }
     list->insertFrame(frame, list->getCaptureIndex());
     auto meta = getMetaData();
-    // The keys as they were, so a picture that is not stored leaves the
+    // The flag as it was, so a picture that is not stored leaves the
     // metadata in memory as it found them (a later save writes them).
-    const char* const changedKeys[] = {keys::kThumbFrameID, keys::kCurrentFrameIndex, keys::kNeedsRendering};
-    std::vector<std::optional<Value>> previous;
+    std::optional<Value> previousFlag;
     if (meta) {
-        for (const char* key : changedKeys)
-            previous.push_back(meta->contains(key) ? std::optional<Value>(meta->get(key)) : std::nullopt);
-        meta->set(keys::kThumbFrameID, frame->frameID());
-        meta->set(keys::kCurrentFrameIndex, Value::integer(list->getCaptureIndex()));
+        if (meta->contains(keys::kNeedsRendering)) previousFlag = meta->get(keys::kNeedsRendering);
         meta->set(keys::kNeedsRendering, true);
     }
 
@@ -183,16 +192,14 @@ ProjectDataWrapper::StoredPicture ProjectDataWrapper::storeCapturedPicture(const
     if (!listed) {
         list->removeFrame(frame);
         if (addedSlot) list->removeFrame(addedSlot);
-        for (size_t i = 0; meta && i < previous.size(); ++i) {
-            if (previous[i])
-                meta->set(changedKeys[i], *previous[i]);
-            else
-                meta->remove(changedKeys[i]);
-        }
+        if (meta && previousFlag) meta->set(keys::kNeedsRendering, *previousFlag);
+        if (meta && !previousFlag) meta->remove(keys::kNeedsRendering);
         return notStored(listed.error());
     }
     // From here on the frame is listed on disk: it is stored, whatever the
-    // metadata save says.
+    // metadata save says. The metadata name the capture slot as the place
+    // to resume and the new picture as the project's thumbnail.
+    lastCapture_ = LastCapture{list->frameAtPlayhead(), frame};
     if (!meta) return {frame, captureError(*metaDataLoadError_)};
     if (Status saved = writeMetaDataAfterFrameList(); !saved) return {frame, captureError(saved.error())};
     return {frame, std::nullopt};

@@ -16,7 +16,11 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <QImage>
+#include <csignal>
+#include <random>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/statvfs.h>
 #include <time.h>
 #include <unistd.h>
@@ -35,6 +39,35 @@ int64_t deadProcessID() {
     child.wait();
     return pid;
 }
+
+// A picture of noise, whose JPEG is large: about 3 bytes a pixel.
+graphics::Image noiseImage(int width, int height) {
+    QImage bitmap(width, height, QImage::Format_RGB32);
+    std::mt19937 random(7);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) bitmap.setPixel(x, y, random() | 0xff000000u);
+    return graphics::Image(bitmap);
+}
+
+// Lowers the size of the largest file this process may write, so that a
+// write beyond it fails (EFBIG, with SIGXFSZ ignored) as on a full device.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lower{std::min(bytes, saved_.rlim_max), saved_.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &lower);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = SIG_DFL;
+};
 
 class FrameOperationsTest : public ProjectModelFixture {
 protected:
@@ -72,6 +105,35 @@ TEST_F(FrameOperationsTest, CaptureGoesInFrontOfTheSlotAndIsThereAfterAReload) {
     auto reopened = ProjectModel::create(project->getProjectPath());
     EXPECT_EQ(reopened->getFrameList()->getFrameAtIndex(1)->frameID(), stored.frame->frameID());
     EXPECT_EQ(folderFiles(folderOf(project)), filesOfList(*reopened->getFrameList()));
+}
+
+TEST_F(FrameOperationsTest, ACaptureNamesTheSlotAndTheNewPictureUntilThePlayheadMoves) {
+    auto project = projectWithPictures(2);  // A, B, slot
+    auto list = project->getFrameList();
+    const FramePtr a = list->getFrameAtIndex(0), b = list->getFrameAtIndex(1);
+    // The user looks at A while the picture is taken (the tablet's camera
+    // shoots whatever the strip shows).
+    list->setFrameAtPlayhead(a);
+    KWImageProducer producer(project);
+    auto stored = project->storeCapturedPicture(testsupport::quadrantsImage(64, 36), producer);
+    ASSERT_TRUE(stored.frame && !stored.error);
+    auto recorded = [&](const char* when) {
+        auto onDisk = ProjectModel::create(project->getProjectPath())->getMetaData();
+        EXPECT_EQ(*onDisk, *project->getMetaData()) << when;
+        return std::pair{onDisk->get("CurrentFrameIndex").asInt(),
+                         onDisk->get("META_RECORD_THUMB_FRAME_ID").stringValue().value_or("")};
+    };
+    const std::pair<int64_t, std::string> captured{3, stored.frame->frameID()};
+    EXPECT_EQ(recorded("after the capture"), captured);
+    // The editor saves the list as soon as it shows the new frame.
+    ASSERT_TRUE(project->saveAllDataToDisk());
+    EXPECT_EQ(recorded("after the editor's save"), captured);
+    EXPECT_EQ(ProjectModel::create(project->getProjectPath())->getFrameList()->frameAtPlayhead()->type(),
+              Frame::kTypeCaptureSlot);
+    // Once the playhead moves, the metadata follow it again.
+    list->setFrameAtPlayhead(b);
+    ASSERT_TRUE(project->saveAllDataToDisk());
+    EXPECT_EQ(recorded("after the playhead moved"), (std::pair<int64_t, std::string>{1, b->frameID()}));
 }
 
 TEST_F(FrameOperationsTest, FailedSavesDecideWhetherACaptureIsStoredAndWhichErrorItReports) {
