@@ -118,6 +118,18 @@ Status KWProjects::addProject(const ProjectModelPtr& project) {
     return saved;
 }
 
+Status KWProjects::removeProject(const ProjectModelPtr& project) {
+    std::vector<ProjectModelPtr>& projects = getProjects();
+    auto listed = std::find(projects.begin(), projects.end(), project);
+    if (listed == projects.end()) return Status::success();
+    const size_t position = static_cast<size_t>(listed - projects.begin());
+    projects.erase(listed);
+    Status saved = saveToDisk();
+    // The stored list still names the folder: so does the list in memory.
+    if (!saved) insertProject(project, position);
+    return saved;
+}
+
 Status KWProjects::saveToDisk() {
     Array names;
     for (const ProjectModelPtr& project : getProjects())
@@ -130,13 +142,9 @@ void KWProjects::deleteProject(const ProjectModelPtr& project, Completion comple
         std::optional<std::string> folder;
         if (project) {
             folder = project->getProjectPath();
-            std::vector<ProjectModelPtr>& projects = getProjects();
-            std::vector<ProjectModelPtr> before = projects;
-            std::erase(projects, project);
-            if (Status saved = saveToDisk(); !saved) {
-                // The stored list still names the folder: removing it now
-                // would leave the next launch a project without files.
-                projects = std::move(before);
+            // While the stored list still names the folder, removing it
+            // would leave the next launch a project without files.
+            if (Status saved = removeProject(project); !saved) {
                 if (completion)
                     completion(wrapped(kDeleteFailedCode, "The project could not be deleted.", saved.error()));
                 return;

@@ -237,6 +237,17 @@ void ProjectDataWrapper::registerWithProjectList() {
         KWProjects::getInstance().addProject(model);
 }
 
+void ProjectDataWrapper::withdrawNewFolder() {
+    std::lock_guard guard(createLock_);
+    std::optional<std::string> folder = getProjectPath();
+    if (!folder) return;
+    if (auto model = std::dynamic_pointer_cast<ProjectModel>(weak_from_this().lock())) {
+        if (Status unlisted = KWProjects::getInstance().removeProject(model); !unlisted) return;
+    }
+    projectPath_.set(std::nullopt);
+    (void)FileManager::defaultManager().removeItem(*folder);
+}
+
 std::string ProjectDataWrapper::createProjectDirName() { return directoryNameForDate(Date::now()); }
 
 Result<std::string> ProjectDataWrapper::createUniqueProjectDirectory(const std::string& parentDirectory) {

@@ -188,6 +188,10 @@ private:
     // Records the playhead and the thumbnail frame in the metadata and saves them.
     foundation::Status writeMetaDataAfterFrameList();
     void registerWithProjectList();
+    // Undoes what the first file of a new project did: takes the project out
+    // of the project list, removes its folder and makes it new again. When
+    // the list cannot be saved without it, the listed folder stays.
+    void withdrawNewFolder();
     foundation::Status copyFromExternal(const std::string& fileURL, const std::string& name);
     // Removes the files named after frame IDs that no listed frame uses.
     void removeFilesOfUnusedFrameIDs(const std::vector<FramePtr>& removed);

@@ -165,9 +165,13 @@ ProjectDataWrapper::StoredPicture ProjectDataWrapper::storeCapturedPicture(const
     std::shared_ptr<FrameList> list = getFrameList();
     if (!list) return {nullptr, captureError(*frameListLoadError_)};
     FramePtr frame = Frame::create(Frame::kTypePicture);
-    // Nothing of a picture that is not stored stays in the folder.
+    // The first file of a new project creates its folder and lists it.
+    const bool wasNew = !hasProjectPath();
+    // Nothing of a picture that is not stored stays in the folder, nor a
+    // folder and a listing made for it alone.
     auto notStored = [&](const Error& cause) {
         removeFilesOfUnusedFrameIDs({frame});
+        if (wasNew) withdrawNewFolder();
         return StoredPicture{nullptr, captureError(cause)};
     };
     if (Status stored = producer.storeImage(picture, frame->frameID()); !stored) return notStored(stored.error());

@@ -136,6 +136,34 @@ TEST_F(FrameOperationsTest, ACaptureNamesTheSlotAndTheNewPictureUntilThePlayhead
     EXPECT_EQ(recorded("after the playhead moved"), (std::pair<int64_t, std::string>{1, b->frameID()}));
 }
 
+TEST_F(FrameOperationsTest, AFailedFirstPictureLeavesNoFolderAndNoListedProject) {
+    auto project = ProjectModel::create();
+    KWImageProducer producer(project);
+    const graphics::Image picture = noiseImage(320, 180);
+    {
+        // Room for the project files and the project list, not for the picture.
+        FileSizeLimit limit(32 * 1024);
+        auto stored = project->storeCapturedPicture(picture, producer);
+        EXPECT_FALSE(stored.frame);
+        ASSERT_TRUE(stored.error);
+        EXPECT_EQ(stored.error->underlying->code, EFBIG);
+    }
+    EXPECT_FALSE(project->getProjectPath());
+    EXPECT_TRUE(projectFolders().empty());
+    EXPECT_EQ(KWProjects::getInstance().getProjects().size(), 1u);
+    KWProjects::getInstance().resetForTesting();
+    EXPECT_EQ(KWProjects::getInstance().getProjects().size(), 1u) << "the stored list names no project";
+
+    // The project is new again: the next picture gives it one folder and one entry.
+    auto stored = project->storeCapturedPicture(picture, producer);
+    ASSERT_TRUE(stored.frame && !stored.error);
+    EXPECT_EQ(projectFolders().size(), 1u);
+    const auto& projects = KWProjects::getInstance().getProjects();
+    ASSERT_EQ(projects.size(), 2u);
+    EXPECT_EQ(projects[1], project);
+    EXPECT_EQ(folderFiles(folderOf(project)), filesOfList(*project->getFrameList()));
+}
+
 TEST_F(FrameOperationsTest, FailedSavesDecideWhetherACaptureIsStoredAndWhichErrorItReports) {
     struct Case {
         const char* blocked;  // the project file whose write fails
