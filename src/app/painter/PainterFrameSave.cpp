@@ -57,23 +57,11 @@ foundation::Status savePainterFrame(ProjectModel& project, KWImageProducer& prod
         if (auto written = project.updateRegularFileWithContents(strokes, painterfiles::strokesFileName(id)); !written)
             return written;
         if (auto written = layers.saveLayerFiles(id); !written) return written;
-        if (auto written = project.updateRegularFileWithContents(*jpeg, frameFile); !written) return written;
-    } else {
-        if (auto written = project.updateRegularFileWithContents(*jpeg, frameFile); !written) return written;
-        const bool hasCanvasFiles =
-            project.fileDataForFileWithPreferredFilename(unpainted) ||
-            project.fileDataForFileWithPreferredFilename(painterfiles::strokesFileName(id)) ||
-            project.fileDataForFileWithPreferredFilename(PainterLayerManager::layersFileName(id));
-        if (hasCanvasFiles) {
-            // The masked picture holds the painting now: it becomes the
-            // picture later openings start from, and the strokes that it
-            // already shows are dropped so they are not drawn twice.
-            if (auto written = project.updateRegularFileWithContents(*jpeg, unpainted); !written) return written;
-            if (auto removed = project.removeRegularFileWithPreferredFilename(painterfiles::strokesFileName(id));
-                !removed)
-                return removed;
-            PainterLayerManager::removeLayerFiles(project, id);
-        }
     }
+    // A mask touches only the frame picture: the strokes, the layers and the
+    // unpainted picture stay, so the painting remains editable, and the next
+    // painting starts again from the picture before painting (the mask
+    // result then gives way to it).
+    if (auto written = project.updateRegularFileWithContents(*jpeg, frameFile); !written) return written;
     return producer.createThumbNailAndPreviewForFrameAtIndex(frameIndex);
 }

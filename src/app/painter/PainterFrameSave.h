@@ -32,9 +32,8 @@ foundation::Status keepDamagedFile(ProjectModel& project, const std::string& fil
 // stack, the picture at JPEG quality 1.0 and its thumbnail and preview are
 // written.
 //
-// Mask mode: the picture, its thumbnail and preview are written; when the
-// frame has canvas files the masked picture also becomes "canvas-<id>.jpg"
-// and the strokes and layer files, which the picture now holds, are removed.
+// Mask mode: the picture, its thumbnail and preview are written; the canvas
+// files of a painted frame are left as they are.
 //
 // The picture is encoded before anything is written. Stops at the first
 // failure and returns it.

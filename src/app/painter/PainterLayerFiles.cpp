@@ -146,14 +146,6 @@ foundation::Result<bool> PainterLayerManager::restoreLayerFiles(const std::strin
     return true;
 }
 
-void PainterLayerManager::removeLayerFiles(ProjectModel& project, const std::string& frameID) {
-    for (const std::string& id : storedLayerIDs(project, frameID)) {
-        (void)project.removeRegularFileWithPreferredFilename(layerPictureFileName(frameID, id));
-        (void)project.removeRegularFileWithPreferredFilename(layerStrokesFileName(frameID, id));
-    }
-    (void)project.removeRegularFileWithPreferredFilename(layersFileName(frameID));
-}
-
 foundation::Status PainterLayerManager::duplicateFrameID(const std::string& sourceID, const std::string& targetID,
                                                          ProjectModel& project) {
     const auto data = project.fileDataForFileWithPreferredFilename(layersFileName(sourceID));

@@ -88,8 +88,6 @@ public:
     // leaves the stack as it was and returns why.
     foundation::Result<bool> restoreLayerFiles(const std::string& frameID,
                                                const std::optional<foundation::Bytes>& activeStrokes);
-    // Removes the frame's stack files (the information file and each layer's).
-    static void removeLayerFiles(ProjectModel& project, const std::string& frameID);
     // Copies a frame's stack to another frame under new layer identifiers.
     static foundation::Status duplicateFrameID(const std::string& sourceID, const std::string& targetID,
                                                ProjectModel& project);

@@ -9,6 +9,7 @@
 #include "support/Process.h"
 
 #include <filesystem>
+#include <map>
 
 namespace {
 
@@ -243,7 +244,7 @@ TEST_F(PainterViewControllerTest, AFailedSaveKeepsThePainterOpenWithItsStrokes) 
     EXPECT_EQ(completions, 1);
 }
 
-TEST_F(PainterViewControllerTest, MaskingAPaintedFrameKeepsEveryPixel) {
+TEST_F(PainterViewControllerTest, MaskingAPaintedFrameKeepsItsPaintingEditable) {
     addFrames(2);
     const std::string id = frameID(1);
     ASSERT_TRUE(open(1, false));
@@ -252,25 +253,36 @@ TEST_F(PainterViewControllerTest, MaskingAPaintedFrameKeepsEveryPixel) {
     ASSERT_TRUE(painter->saveAndClose());
     const auto stack = decodeLayerStack(*fileData(PainterLayerManager::layersFileName(id)));
     ASSERT_TRUE(stack.ok());
+    // Every canvas file of the painting, byte for byte.
+    std::vector<std::string> canvasFiles{painterfiles::unpaintedFileName(id), painterfiles::strokesFileName(id),
+                                         PainterLayerManager::layersFileName(id)};
+    for (const auto& layer : stack->layers)
+        for (const std::string& file : {PainterLayerManager::layerPictureFileName(id, layer->UUID),
+                                        PainterLayerManager::layerStrokesFileName(id, layer->UUID)})
+            if (fileData(file)) canvasFiles.push_back(file);
+    std::map<std::string, foundation::Bytes> painting;
+    for (const std::string& file : canvasFiles) painting[file] = fileData(file).value_or(foundation::Bytes{});
 
     ASSERT_TRUE(open(1, true));
     fingers.tap(inWindow(*painter->drawingView(), graphics::Point{800, 400}));
     ASSERT_TRUE(painter->saveAndClose());
-    const auto masked = fileData(KWImageProducer::frameFileName(id));
-    const auto unpainted = fileData(painterfiles::unpaintedFileName(id));
-    ASSERT_TRUE(masked && unpainted);
-    EXPECT_EQ(*unpainted, *masked) << "the masked picture is where the next painting starts";
-    EXPECT_FALSE(fileData(painterfiles::strokesFileName(id)));
-    EXPECT_FALSE(fileData(PainterLayerManager::layersFileName(id)));
-    for (const auto& layer : stack->layers) {
-        EXPECT_FALSE(fileData(PainterLayerManager::layerPictureFileName(id, layer->UUID)));
-        EXPECT_FALSE(fileData(PainterLayerManager::layerStrokesFileName(id, layer->UUID)));
-    }
+    for (const auto& [file, bytes] : painting) EXPECT_EQ(fileData(file), bytes) << file << " stays as painted";
     // The rubbed spot shows the previous frame; the rest keeps the painting.
-    const Image picture = decoded(masked);
     const double scale = kFrameWidth / 1024.0;
-    EXPECT_TRUE(testsupport::pixelNear(picture.pixelAt(int(800 * scale), int(400 * scale)), frameColour(0)));
-    EXPECT_TRUE(testsupport::pixelNear(picture.pixelAt(int(900 * scale), int(60 * scale)), frameColour(1)));
+    const graphics::Point rubbed{800 * scale, 400 * scale}, untouched{900 * scale, 60 * scale};
+    Image picture = decoded(fileData(KWImageProducer::frameFileName(id)));
+    EXPECT_TRUE(testsupport::pixelNear(picture.pixelAt(int(rubbed.x), int(rubbed.y)), frameColour(0)));
+    EXPECT_TRUE(testsupport::pixelNear(picture.pixelAt(int(untouched.x), int(untouched.y)), frameColour(1)));
+
+    // The next painting starts from the picture before painting, with its
+    // strokes and layers: the mask result gives way to it.
+    ASSERT_TRUE(open(1, false));
+    ASSERT_TRUE(painter->strokesLoaded());
+    EXPECT_TRUE(painter->drawingView()->canUndo()) << "the strokes can be edited";
+    EXPECT_EQ(painter->layerManager()->layers().size(), stack->layers.size());
+    ASSERT_TRUE(painter->saveAndClose());
+    picture = decoded(fileData(KWImageProducer::frameFileName(id)));
+    EXPECT_TRUE(testsupport::pixelNear(picture.pixelAt(int(rubbed.x), int(rubbed.y)), frameColour(1)));
 }
 
 TEST_F(PainterViewControllerTest, MaskingTheFirstFrameShowsBlackWhereRubbed) {
