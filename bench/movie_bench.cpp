@@ -4,8 +4,8 @@
 // video; encode only). All three movies carry a silent 16-bit PCM track.
 // 200 frames at 1920×1080 and 10 Mbit/s, then fewer at 3840×2160 and
 // 45 Mbit/s. Prints times, ratios and each movie's PSNR against the sources,
-// and checks that the process's resident size after our exports (the last
-// renderer still held) stays within 1.5 times what it was before them.
+// and checks that the process's resident size after our 4K exports (the
+// last renderer still held) stays within 1.5 times what it was before them.
 
 #include "BenchPictures.h"
 #include "BenchSupport.h"
@@ -80,6 +80,9 @@ struct Scenario {
     const char* name;
     int width, height, frames;
     const char* bitRate;
+    // The first scenario brings up what any render needs (libraries, thread
+    // pools); what a later export leaves resident is its own.
+    bool checkResident;
 };
 
 bool runScenario(const Scenario& s, const fs::path& root) {
@@ -113,6 +116,11 @@ bool runScenario(const Scenario& s, const fs::path& root) {
               "-profile:v", "high", "-bf", "0", "-pix_fmt", "yuv420p", "-b:v"})
             args.push_back(a);
         args.push_back(s.bitRate);
+        // Our encoder keeps its average with a one-second buffer.
+        for (const char* option : {"-maxrate", "-bufsize"}) {
+            args.push_back(option);
+            args.push_back(s.bitRate);
+        }
         args.push_back("-g");
         args.push_back(gop);
         for (const char* a : {"-c:a", "pcm_s16le", "-shortest"}) args.push_back(a);
@@ -167,9 +175,10 @@ bool runScenario(const Scenario& s, const fs::path& root) {
     met = bench::printResult(std::string("movie-") + s.name + "-vs-ffmpeg-raw", ours, fromRaw,
                              bench::Target::atMost(1.1)) &&
           met;
-    met = bench::printMeasure(std::string("movie-") + s.name + "-resident-after-export-vs-before", residentAfter,
-                              residentBefore, "MB", bench::Target::atMost(1.5)) &&
-          met;
+    if (s.checkResident)
+        met = bench::printMeasure(std::string("movie-") + s.name + "-resident-after-export-vs-before", residentAfter,
+                                  residentBefore, "MB", bench::Target::atMost(1.5)) &&
+              met;
     held.reset();
     project.reset();
     KWProjects::getInstance().resetForTesting();
@@ -183,7 +192,7 @@ int main() {
     fs::create_directories(root);
     bench::useApplicationFoldersBelow(root);
     bool met = true;
-    for (const Scenario& s : {Scenario{"1080p", 1920, 1080, 200, "10M"}, Scenario{"2160p", 3840, 2160, 48, "45M"}})
+    for (const Scenario& s : {Scenario{"1080p", 1920, 1080, 200, "10M", false}, Scenario{"2160p", 3840, 2160, 48, "45M", true}})
         met = runScenario(s, root) && met;
     fs::remove_all(root);
     return met ? 0 : 1;
