@@ -161,8 +161,36 @@ void KWProjects::deleteProject(const ProjectModelPtr& project, Completion comple
     });
 }
 
+std::string KWProjects::duplicateName(const std::string& name, const std::vector<std::string>& taken) {
+    auto copyName = [](const std::string& base, size_t number) {
+        return number == 1 ? foundation::localizedFormat("%@ copy", {Value(base)})
+                           : foundation::localizedFormat("%@ copy %d", {Value(base), Value(int64_t(number))});
+    };
+    // The name the copies count from: a copy's name without its ending.
+    std::string base = name;
+    for (size_t number = 1; number <= taken.size() + 1; ++number) {
+        const std::string ending = copyName("", number);
+        if (base.size() > ending.size() && base.ends_with(ending)) {
+            base.resize(base.size() - ending.size());
+            break;
+        }
+    }
+    for (size_t number = 1;; ++number) {
+        std::string candidate = copyName(base, number);
+        if (std::find(taken.begin(), taken.end(), candidate) == taken.end()) return candidate;
+    }
+}
+
 void KWProjects::duplicateProject(const ProjectModelPtr& project, Completion completion) {
-    DispatchQueue::global().async([this, project, completion = std::move(completion)] {
+    // The names are read here, on the main queue, which owns the list.
+    std::string name;
+    if (project && project->getProjectPath()) {
+        std::vector<std::string> taken;
+        for (const ProjectModelPtr& listed : getProjects())
+            if (listed->getProjectPath()) taken.push_back(listed->getName());
+        name = duplicateName(project->getName(), taken);
+    }
+    DispatchQueue::global().async([this, project, name, completion = std::move(completion)] {
         auto report = [&completion](std::optional<Error> failure) {
             if (completion) completion(failure);
         };
@@ -184,6 +212,16 @@ void KWProjects::duplicateProject(const ProjectModelPtr& project, Completion com
             return;
         }
         ProjectModelPtr copy = ProjectModel::create(*folder);
+        // A copy that is not told apart from its source by its name would be
+        // lost among the projects.
+        if (auto meta = copy->getMetaData()) {
+            meta->set(projectkeys::kName, name);
+            if (Status saved = copy->saveMetaDataToDisk(); !saved) {
+                (void)FileUtil::removeFolderAtPath(*folder, nullptr);
+                report(wrapped(kDuplicateFailedCode, "The project could not be duplicated.", saved.error()));
+                return;
+            }
+        }
         onMain([this, project, copy, folder = *folder, completion] {
             std::vector<ProjectModelPtr>& projects = getProjects();
             auto source = std::find(projects.begin(), projects.end(), project);

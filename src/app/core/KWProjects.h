@@ -62,11 +62,17 @@ public:
     // that could not be removed, or a list that could not be saved (then the
     // project stays listed and its folder is kept).
     void deleteProject(const ProjectModelPtr& project, Completion completion);
-    // Copies the project's folder to a new folder on a global queue; then, on
-    // the main queue, lists the copy in front of its source and saves. A copy
-    // or a save that fails removes what it copied, lists nothing and reports
-    // the error.
+    // Copies the project's folder to a new folder on a global queue, names
+    // the copy apart from its source (duplicateName over the listed names);
+    // then, on the main queue, lists the copy in front of its source and
+    // saves. A copy or a save that fails removes what it copied, lists
+    // nothing and reports the error. Call on the main queue.
     void duplicateProject(const ProjectModelPtr& project, Completion completion);
+    // The name of a copy of a project named `name`: "NAME copy", else
+    // "NAME copy 2", "NAME copy 3", ... the first that no name in `taken` is.
+    // A copy of a copy counts on from the first name ("NAME copy 2", not
+    // "NAME copy copy").
+    static std::string duplicateName(const std::string& name, const std::vector<std::string>& taken);
 
     // Name under which ".projects.plist" lists the introduction project, whose
     // folder is in the caches folder.

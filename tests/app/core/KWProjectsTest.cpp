@@ -114,6 +114,26 @@ TEST_F(ProjectListTest, DuplicateGoesInFrontOfItsSource) {
     EXPECT_EQ(copy->getFrameList()->getFrameAtIndex(0)->frameID(),
               third->getFrameList()->getFrameAtIndex(0)->frameID());
     EXPECT_EQ(listedNames(), (std::vector<std::string>{nameOf(first), nameOf(second), nameOf(copy), nameOf(third)}));
+    // Told apart by its name, on disk too.
+    EXPECT_EQ(copy->getName(), third->getName() + " copy");
+    EXPECT_EQ(ProjectModel::create(*copy->getProjectPath())->getName(), third->getName() + " copy");
+}
+
+TEST(DuplicateName, CopiesAreNamedApartFromEveryListedName) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> taken;
+        const char* expected;
+    } cases[] = {
+        {"Robot dance", {"Robot dance"}, "Robot dance copy"},
+        {"Robot dance", {"Robot dance", "Robot dance copy"}, "Robot dance copy 2"},
+        {"Robot dance", {"Robot dance", "Robot dance copy", "Robot dance copy 2"}, "Robot dance copy 3"},
+        {"Robot dance copy", {"Robot dance", "Robot dance copy"}, "Robot dance copy 2"},
+        {"Robot dance copy 2", {"Robot dance", "Robot dance copy", "Robot dance copy 2"}, "Robot dance copy 3"},
+        {"Robot dance", {"Robot dance", "Robot dance copy 2"}, "Robot dance copy"},  // a gap is used
+        {"copy", {"copy"}, "copy copy"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(KWProjects::duplicateName(c.name, c.taken), c.expected) << c.name;
 }
 
 TEST_F(ProjectListTest, FailedDuplicateInsertsNothingAndLeavesNoCopy) {

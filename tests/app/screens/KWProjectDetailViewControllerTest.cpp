@@ -316,7 +316,7 @@ TEST_F(ProjectCardTest, DuplicateServiceOfTheShareSheetDuplicatesTheProject) {
     ASSERT_EQ(projects.size(), 4u);
     EXPECT_EQ(projects[2], project);
     EXPECT_NE(projects[1]->getProjectPath(), project->getProjectPath());
-    EXPECT_EQ(projects[1]->getName(), project->getName());
+    EXPECT_EQ(projects[1]->getName(), project->getName() + " copy");  // told apart in the grid
     EXPECT_EQ(projects[1]->getFrameList()->count(), 3);
     EXPECT_TRUE(alertMessages().empty());
 }

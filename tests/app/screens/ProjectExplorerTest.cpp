@@ -450,11 +450,13 @@ TEST_F(ProjectExplorerTest, TilesShowTheirProjectsNamesAndTheKeyboardOpensOne) {
         EXPECT_EQ(tile->titleLabel().text(), title);
         EXPECT_EQ(tile->titleBand().isHidden(), title.empty()) << "row " << row;
     }
-    // The grid's tint, the one accent colour, frames the selection and rings the keyboard's item.
+    // The item last chosen is framed in white, the keyboard's item ringed in
+    // the grid's tint, the one accent colour: two looks, never one.
     auto& collection = grid().collectionView();
     EXPECT_EQ(collection.tintColor(), kAccentColor);
     EXPECT_EQ(dynamic_cast<KWGridCollectionViewCell*>(cell(0))->selectedBackgroundView()->backgroundColor(),
-              kAccentColor);
+              KWGridCollectionViewCell::kSelectionFrameColor);
+    EXPECT_NE(KWGridCollectionViewCell::kSelectionFrameColor, kAccentColor);
 
     // The first arrow rings the selected new-project entry; Right moves to
     // the newest project and Return opens its card.

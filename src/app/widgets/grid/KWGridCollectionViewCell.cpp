@@ -36,21 +36,18 @@ void KWGridCollectionViewCell::setUp() {
     titleLabel_->setLineBreakMode(graphics::LineBreakMode::TruncateTail);
     titleBand_->addSubview(titleLabel_);
 
-    // The selection frame is the tint colour, as the keyboard's focus ring is.
     auto selection = ui::makeView<ui::View>(bounds());
-    selection->setBackgroundColor(tintColor());
+    selection->setBackgroundColor(kSelectionFrameColor);
     selection->layer().setCornerRadius(kCornerRadius);
+    // Edged, so the white shows on a light grid too.
+    selection->layer().setBorderWidth(1);
+    selection->layer().setBorderColor(graphics::Color::grey(0.0, 0.35));
     setSelectedBackgroundView(selection);
 }
 
 void KWGridCollectionViewCell::setTitle(const std::string& title) {
     titleLabel_->setText(title);
     titleBand_->setHidden(title.empty());
-}
-
-void KWGridCollectionViewCell::tintColorDidChange() {
-    CollectionViewCell::tintColorDidChange();
-    if (auto& selection = selectedBackgroundView()) selection->setBackgroundColor(tintColor());
 }
 
 void KWGridCollectionViewCell::layoutSubviews() {

@@ -2,7 +2,9 @@
 
 // The square cell of a thumbnail grid: the thumbnail fills it, its title (when
 // it has one) sits on a dark band along the thumbnail's bottom, and the cell
-// is framed by the tint colour while selected.
+// is framed in white while selected (the item last chosen). The keyboard's
+// focus ring, which the grid draws around a cell in the tint colour, is a
+// look of its own, so the two never read as one.
 
 #include "platform/ui/controls/ImageView.h"
 #include "platform/ui/controls/Label.h"
@@ -17,6 +19,7 @@ public:
     static inline const graphics::Color kTitleBandColor = graphics::Color::grey(0.0, 0.65);
     static inline const graphics::Color kTitleColor = graphics::Color::white();
     static constexpr double kTitleBandHeight = 24;
+    static inline const graphics::Color kSelectionFrameColor = graphics::Color::grey(1.0, 0.9);
 
     KWGridCollectionViewCell();
     explicit KWGridCollectionViewCell(const graphics::Rect& frame);
@@ -29,7 +32,6 @@ public:
 
     void prepareForReuse() override;
     void layoutSubviews() override;
-    void tintColorDidChange() override;
 
 private:
     void setUp();

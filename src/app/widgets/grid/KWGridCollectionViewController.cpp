@@ -40,7 +40,7 @@ void KWGridCollectionViewController::loadView() {
     collectionView_->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleHeight);
     collectionView_->setBackgroundColor(graphics::Color::rgb(0.96, 0.96, 0.97));
     collectionView_->setAlwaysBounceVertical(true);
-    // Selection frames and the keyboard's focus ring take the grid's tint.
+    // The keyboard's focus ring takes the grid's tint.
     collectionView_->setTintColor(kAccentColor);
     collectionView_->setDataSource(this);
     collectionView_->setDelegate(this);
