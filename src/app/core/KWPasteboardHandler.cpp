@@ -91,12 +91,18 @@ std::vector<FramePtr> KWPasteboardHandler::pasteFrames(const CopiedFrames& copie
     for (const FramePtr& original : copied.frames) {
         // An empty identifier would match every file of the source folder.
         if (original->frameID().empty()) continue;
-        if (!folderHoldsFilesOf(source, original->frameID())) continue;
+        // A picture frame is nothing without its files. A card draws itself
+        // from the outline or its text: one not rendered yet has no files
+        // and still pastes, to be rendered in the target.
+        const bool needsFiles = original->type() == Frame::kTypePicture;
+        const bool hasFiles = folderHoldsFilesOf(source, original->frameID());
+        if (needsFiles && !hasFiles) continue;
         FramePtr copy = original->copy();
         if (!project->getProjectPath() && !project->createFilePathForProject()) break;
         const auto target = project->getProjectPath();
         if (!target) continue;
-        if (!FileUtil::copyAllFilesInPath(source, *target, original->frameID(), copy->frameID())) continue;
+        if (hasFiles && !FileUtil::copyAllFilesInPath(source, *target, original->frameID(), copy->frameID()))
+            continue;
         if (const auto clip = original->getAudio()) {
             // Within one project the file is already there; the failed copy
             // onto it is expected and harmless.

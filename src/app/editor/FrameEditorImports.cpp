@@ -212,9 +212,17 @@ void FrameEditorViewController::receiveOutlineHasChangedNotification(const found
     if (cards.title || cards.credits) applyTheme(std::nullopt);
 }
 
-void FrameEditorViewController::receiveThemeRenderingFinishedNotification(const foundation::Notification&) {
-    themeMovieHandler_.reset();
+void FrameEditorViewController::receiveThemeRenderingFinishedNotification(const foundation::Notification& notification) {
     auto list = project_->getFrameList();
+    if (pastedCardsRenderer_ && notification.object == pastedCardsRenderer_.get()) {
+        pastedCardsRenderer_.reset();
+        if (!list) return;
+        for (const FramePtr& frame : *list)
+            if (frame->type() != Frame::kTypePicture && frame->type() != Frame::kTypeCaptureSlot)
+                updateFrameViews(frame);
+        return;
+    }
+    themeMovieHandler_.reset();
     if (!list) return;
     const frameeditor::ThemeCards cards = frameeditor::themeCards(*list);
     if (cards.title) updateFrameViews(cards.title);

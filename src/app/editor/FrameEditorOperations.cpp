@@ -14,6 +14,7 @@
 #include "app/editor/KWFrameEditMenuViewController.h"
 #include "app/painter/PainterViewController.h"
 #include "app/render/themes/ThemeCardEditViewController.h"
+#include "app/render/themes/ThemeMovieHandler.h"
 #include "app/widgets/alerts/AlertView.h"
 #include "app/widgets/popover/KWPopoverController.h"
 #include "platform/foundation/Bundle.h"
@@ -21,6 +22,8 @@
 #include "platform/foundation/Localized.h"
 #include "platform/media/Player.h"
 #include "platform/ui/compositing/Animation.h"
+
+#include <filesystem>
 
 namespace n = editornotifications;
 
@@ -175,11 +178,27 @@ void FrameEditorViewController::pasteFrames(int64_t location) {
         foundation::DispatchQueue::main().async([weak, frames = std::move(frames), expected, location] {
             auto self = weak.lock();
             if (!self) return;
-            if (!frames.empty()) self->addFrames(frames, location);
+            if (!frames.empty()) {
+                self->addFrames(frames, location);
+                self->renderPastedCards(frames);
+            }
             self->hideNotification();
             if (static_cast<int64_t>(frames.size()) != expected) self->showError(frameeditor::pasteIncompleteError());
         });
     });
+}
+
+void FrameEditorViewController::renderPastedCards(const std::vector<FramePtr>& pasted) {
+    std::vector<FramePtr> cards;
+    for (const FramePtr& frame : pasted) {
+        const bool card = frame->type() == Frame::kTypeTitleCard || frame->type() == Frame::kTypeCreditsCard ||
+                          frame->type() == Frame::kTypeThemeTextCard;
+        const auto picture = project_->pathForFile(KWImageProducer::frameFileName(frame->frameID()));
+        if (card && !(picture && std::filesystem::exists(*picture))) cards.push_back(frame);
+    }
+    if (cards.empty()) return;
+    if (!pastedCardsRenderer_) pastedCardsRenderer_ = ThemeMovieHandler::create(project_);
+    pastedCardsRenderer_->renderCards(cards);
 }
 
 void FrameEditorViewController::deleteFrames(int64_t location, int64_t length) {

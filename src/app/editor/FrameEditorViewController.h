@@ -174,6 +174,9 @@ public:
     // The operations on a range of the frame list; the handlers above call them.
     void copyFrames(int64_t location, int64_t length);
     void pasteFrames(int64_t location);
+    // Pasted cards that came without pictures (not rendered in their source
+    // yet) are rendered here, from this project's outline or their own text.
+    void renderPastedCards(const std::vector<FramePtr>& pasted);
     void deleteFrames(int64_t location, int64_t length);
     void reverseFrames(int64_t location, int64_t length);
     void frameEditMenuHold(const FramePtr& frame);
@@ -345,6 +348,7 @@ private:
     std::shared_ptr<void> mediaImporter_;
     std::shared_ptr<FrameEditorHelp> frameEditorHelp_;
     std::shared_ptr<ThemeMovieHandler> themeMovieHandler_;
+    std::shared_ptr<ThemeMovieHandler> pastedCardsRenderer_;
     std::unique_ptr<KWImageProducer> imageProducer_;
     std::shared_ptr<HelpManager> helpManager_;
     std::shared_ptr<ui::ViewController> audioConfigurationController_;

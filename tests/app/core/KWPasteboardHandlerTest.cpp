@@ -183,6 +183,43 @@ TEST_F(KWPasteboardHandlerTest, FrameWhosePicturesAreGoneIsLeftOut) {
     EXPECT_EQ(filesWith(*source->getProjectPath(), pasted[0]->frameID()).size(), 3u);
 }
 
+TEST_F(KWPasteboardHandlerTest, CardsPasteWithoutPicturesAndPictureFramesOnlyWithTheirs) {
+    std::vector<FramePtr> pictures;
+    ProjectModelPtr source = makeProject(2, &pictures);
+    ProjectModelPtr target = makeProject(1, nullptr);
+    // Title and text cards not rendered yet have no files; the credits are rendered.
+    FramePtr title = Frame::create(Frame::kTypeTitleCard);
+    FramePtr credits = Frame::create(Frame::kTypeCreditsCard);
+    FramePtr text = Frame::create(Frame::kTypeThemeTextCard);
+    auto words = std::make_shared<KWThemeItem>();
+    words->setText("The end?");
+    words->setThemeID(21);
+    text->setTheme(words);
+    ASSERT_TRUE(KWImageProducer(source).storeImage(Image::filled(64, 36, RGBA{9, 9, 9, 255}), credits->frameID()));
+    for (const auto& name : filesWith(*source->getProjectPath(), pictures[0]->frameID()))
+        fs::remove(*source->getProjectPath() + "/" + name);
+    KWPasteboardHandler(source).setFramesInPasteboard({title, pictures[0], credits, text, pictures[1]});
+
+    const auto pasted = paste(target);
+    struct Expected {
+        int32_t type;
+        size_t files;
+    };
+    // The picture frame whose pictures are gone is the only one left out.
+    const std::vector<Expected> expected{{Frame::kTypeTitleCard, 0},
+                                         {Frame::kTypeCreditsCard, 3},
+                                         {Frame::kTypeThemeTextCard, 0},
+                                         {Frame::kTypePicture, 3}};
+    ASSERT_EQ(pasted.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(pasted[i]->type(), expected[i].type) << i;
+        EXPECT_EQ(filesWith(*target->getProjectPath(), pasted[i]->frameID()).size(), expected[i].files) << i;
+    }
+    ASSERT_TRUE(pasted[2]->getTheme());
+    EXPECT_EQ(pasted[2]->getTheme()->text(), std::optional<std::string>("The end?"));
+    EXPECT_EQ(pasted[2]->getTheme()->themeID(), 21);
+}
+
 TEST_F(KWPasteboardHandlerTest, CopyFromAProjectWithoutFolderPastesNothing) {
     ProjectModelPtr unsaved = ProjectModel::create();
     std::vector<FramePtr> frames{Frame::create(Frame::kTypePicture)};

@@ -196,6 +196,42 @@ TEST_F(OperationsTest, APasteOfFewerFramesThanCountedSaysSoAndKeepsWhatCame) {
     EXPECT_LIST_INVARIANTS(project);
 }
 
+TEST_F(OperationsTest, CardsNotRenderedYetPasteAndAreRenderedHere) {
+    auto source = projectOfPictures("D");
+    auto list = source->getFrameList();
+    // A title card whose theme has not drawn it yet, and a text card whose
+    // picture is gone: neither has files in the source.
+    list->insertFrame(Frame::create(Frame::kTypeTitleCard), 0);
+    FramePtr text = Frame::create(Frame::kTypeThemeTextCard);
+    auto words = std::make_shared<KWThemeItem>();
+    words->setText("Later that day");
+    words->setThemeID(21);
+    text->setTheme(words);
+    list->insertFrame(text, 2);
+    ASSERT_TRUE(source->saveAllDataToDisk());
+    KWPasteboardHandler(source).setFramesInPasteboard(frameeditor::copyableFrames(*list, 0, 3));
+
+    auto project = projectOfPictures("AB");
+    project->getMetaData()->set("META_RECORD_THEME", 3);
+    open(project);
+    choose(n::kMenuPaste, 1, 1, 1);
+    ASSERT_TRUE(waitFor([&] { return namesOfList(*project) == "ATDXBS"; })) << namesOfList(*project);
+    settle();
+    EXPECT_TRUE(alertMessages().empty()) << "all three came";
+    EXPECT_EQ(namesOfSavedList(*project), "ATDXBS");
+    // Both cards get their three pictures in this project.
+    const auto pasted = project->getFrameList();
+    for (int64_t index : {1, 3}) {
+        const std::string id = pasted->getFrameAtIndex(index)->frameID();
+        ASSERT_TRUE(waitFor([&] {
+            return std::filesystem::exists(*project->pathForFile(KWImageProducer::thumbnailFileName(id)));
+        })) << index;
+        for (const std::string& name : {KWImageProducer::frameFileName(id), KWImageProducer::previewFileName(id)})
+            EXPECT_TRUE(std::filesystem::exists(*project->pathForFile(name))) << name;
+    }
+    EXPECT_LIST_INVARIANTS(project);
+}
+
 TEST_F(OperationsTest, CropAndMergeStoreUnfilteredPixels) {
     auto project = projectOfPictures("ABC");
     project->getMetaData()->set("RecordMovieFilter", 2);  // sepia over everything shown

@@ -32,7 +32,7 @@ ThemeCardEditViewController::~ThemeCardEditViewController() {
 }
 
 std::string ThemeCardEditViewController::templateForTheme(int64_t theme) {
-    return theme >= 20 ? std::string("theme_card_20.html") : ThemeMovieHandler::titleTemplateName(theme);
+    return ThemeMovieHandler::textCardTemplateName(theme);
 }
 
 void ThemeCardEditViewController::loadView() {

@@ -30,19 +30,35 @@ void ThemeMovieHandler::updateThemeforTitle(FramePtr title, FramePtr andCredits)
     updateThemeforTitle(std::move(title), std::move(andCredits), nullptr);
 }
 
+std::string ThemeMovieHandler::textCardTemplateName(int64_t theme) {
+    return theme >= 20 ? std::string("theme_card_20.html") : titleTemplateName(theme);
+}
+
 void ThemeMovieHandler::updateThemeforTitle(FramePtr title, FramePtr andCredits, FramePtr currentCard) {
-    FramePtr card;
     if (!currentCard) {
-        card = title;
+        renderCards({title, andCredits});
     } else if (currentCard == title) {
-        card = andCredits;
+        renderCards({andCredits});
     } else {
+        finish();
+    }
+}
+
+void ThemeMovieHandler::renderCards(const std::vector<FramePtr>& cards) {
+    pending_.insert(pending_.end(), cards.begin(), cards.end());
+    if (!rendering_) renderNextCard();
+}
+
+void ThemeMovieHandler::renderNextCard() {
+    if (pending_.empty()) {
         finish();
         return;
     }
+    FramePtr card = pending_.front();
+    pending_.erase(pending_.begin());
     auto weak = foundation::weakFrom(this);
     std::weak_ptr<ProjectModel> project = project_;
-    webRenderer_->setHandlerComplete([weak, project, title, andCredits, card](const graphics::Image& picture) {
+    webRenderer_->setHandlerComplete([weak, project, card](const graphics::Image& picture) {
         auto self = weak.lock();
         if (!self) return;
         if (auto model = project.lock()) {
@@ -52,7 +68,7 @@ void ThemeMovieHandler::updateThemeforTitle(FramePtr title, FramePtr andCredits,
                 std::fprintf(stderr, "ThemeMovieHandler: the card %s was not stored: %s\n", card->frameID().c_str(),
                              stored.error().description.c_str());
         }
-        self->updateThemeforTitle(title, andCredits, card);
+        self->renderNextCard();
     });
     webRenderer_->setHandlerFailed([weak, card](const foundation::Error& error) {
         auto self = weak.lock();
@@ -61,6 +77,7 @@ void ThemeMovieHandler::updateThemeforTitle(FramePtr title, FramePtr andCredits,
                      card ? card->frameID().c_str() : "(none)", error.description.c_str());
         self->finish();
     });
+    rendering_ = true;
     if (!card || !renderCardForFrame(card)) finish();
 }
 
@@ -77,6 +94,13 @@ bool ThemeMovieHandler::renderCardForFrame(const FramePtr& card) {
         templateName = titleTemplateName(theme);
     } else if (card->type() == Frame::kTypeCreditsCard) {
         templateName = creditsTemplateName(theme);
+    } else if (card->type() == Frame::kTypeThemeTextCard) {
+        // A text card carries its own words and theme.
+        std::shared_ptr<KWThemeItem> words = card->getTheme();
+        theme = words ? words->themeID() : 0;
+        templateName = textCardTemplateName(theme);
+        outline = foundation::Dictionary{
+            {outlinekeys::kMovieName, words ? words->text().value_or(std::string()) : std::string()}};
     } else {
         return false;
     }
@@ -86,6 +110,8 @@ bool ThemeMovieHandler::renderCardForFrame(const FramePtr& card) {
 }
 
 void ThemeMovieHandler::finish() {
+    pending_.clear();
+    rendering_ = false;
     // Whoever made the handler may let it go on the notification.
     auto keep = weak_from_this().lock();
     foundation::NotificationCenter::defaultCenter().post(kThemeRenderingFinishedNotification, this);

@@ -1,12 +1,13 @@
 #pragma once
 
-// Renders the title and credits cards of a project with a theme, one after
-// the other, and stores each as its frame's ordinary picture files. At the
-// end of the chain "ThemeRenderingFinishedNotification" is posted with the
-// handler as object and handlerComplete runs, also when a card could not be
-// rendered (its template missing, the page failing, a frame that is no
-// card): that card keeps its old pictures and the chain ends there, so
-// nobody waiting for the notification waits for ever.
+// Renders cards one after the other and stores each as its frame's ordinary
+// picture files: the title and credits cards from the project's theme and
+// outline, a text card from its own text and theme. At the end of the chain
+// "ThemeRenderingFinishedNotification" is posted with the handler as object
+// and handlerComplete runs, also when a card could not be rendered (its
+// template missing, the page failing, a frame that is no card): that card
+// keeps its old pictures and the chain ends there, so nobody waiting for
+// the notification waits for ever.
 //
 // Main thread only.
 
@@ -18,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class ThemeMovieHandler : public std::enable_shared_from_this<ThemeMovieHandler> {
     struct Passkey {};
@@ -31,8 +33,11 @@ public:
     // One step of the chain: no current card renders the title, the title
     // renders the credits, anything else ends the chain.
     void updateThemeforTitle(FramePtr title, FramePtr andCredits, FramePtr currentCard);
+    // Renders the cards in order; cards given while a chain is under way
+    // join its end.
+    void renderCards(const std::vector<FramePtr>& cards);
     // Starts rendering one card; false (nothing started) for a frame that is
-    // no title or credits card.
+    // no card.
     bool renderCardForFrame(const FramePtr& card);
 
     const std::function<void()>& handlerComplete() const { return handlerComplete_; }
@@ -44,11 +49,17 @@ public:
     static std::string backgroundImageName(int64_t theme);  // "theme_bg_%.2d.jpg"
     static std::string titleTemplateName(int64_t theme);    // "theme_title_%.2d.html"
     static std::string creditsTemplateName(int64_t theme);  // "theme_credits_%.2d.html"
+    // A text card's template: the title template of themes below 20, one
+    // template for the text themes from 20 on.
+    static std::string textCardTemplateName(int64_t theme);
 
 private:
+    void renderNextCard();
     void finish();
 
     std::unique_ptr<WebRenderer> webRenderer_;
     std::shared_ptr<ProjectModel> project_;
     std::function<void()> handlerComplete_;
+    std::vector<FramePtr> pending_;  // the cards after the one being rendered
+    bool rendering_ = false;
 };
