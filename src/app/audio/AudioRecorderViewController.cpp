@@ -20,6 +20,8 @@
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/controls/Slider.h"
 
+#include <algorithm>
+#include <cmath>
 #include <unistd.h>
 
 using foundation::localized;
@@ -28,6 +30,14 @@ namespace {
 
 constexpr double kMargin = 12;
 constexpr double kToolbarHeight = 44;
+
+// The item's width becomes that of the widest of the titles.
+void keepWidestTitle(ui::BarButtonItem& item, std::initializer_list<const char*> titles) {
+    double widest = 0;
+    for (const char* title : titles)
+        widest = std::max(widest, ui::BarButtonItem(localized(title), item.style(), nullptr).preferredWidth());
+    item.setWidth(widest);
+}
 
 }  // namespace
 
@@ -71,6 +81,7 @@ void AudioRecorderViewController::loadView() {
     root->setBackgroundColor(graphics::Color::rgb8(38, 40, 44));
 
     auto label = ui::makeView<ui::Label>(graphics::Rect(kMargin, kMargin, size.width - 2 * kMargin, 28));
+    label->setAutoresizingMask(ui::AutoresizingFlexibleWidth);
     label->setTextColor(graphics::Color::white());
     label->setFont(graphics::Font::boldSystemFont(17));
     label->setTextAlignment(graphics::TextAlignment::Center);
@@ -78,10 +89,12 @@ void AudioRecorderViewController::loadView() {
     root->addSubview(label);
 
     auto meter = ui::makeView<F3BarGauge>(graphics::Rect(kMargin, 52, size.width - 2 * kMargin, 23));
+    meter->setAutoresizingMask(ui::AutoresizingFlexibleWidth);
     levelMeter_ = meter.get();
     root->addSubview(meter);
 
     auto slider = ui::makeView<ui::Slider>(graphics::Rect(kMargin, 86, size.width - 2 * kMargin, 34));
+    slider->setAutoresizingMask(ui::AutoresizingFlexibleWidth);
     slider->setUserInteractionEnabled(false);
     sliderAudioRecordLevel_ = slider.get();
     root->addSubview(slider);
@@ -116,7 +129,17 @@ void AudioRecorderViewController::viewDidLoad() {
     btnAudioAccept_->setEnabled(false);
     btnAudioPlay_->setEnabled(false);
     auto space = [] { return std::make_shared<ui::BarButtonItem>(ui::BarButtonSystemItem::FlexibleSpace, nullptr); };
+    // Record and Play read "Stop" by turns: each keeps the width of its
+    // wider title, so the bar does not shift, and the sheet widens when the
+    // buttons need more room than it has.
+    keepWidestTitle(*btnAudioStartRecord_, {"Record", "Stop"});
+    keepWidestTitle(*btnAudioPlay_, {"Play", "Stop"});
     toolbar_->setItems({btnAudioStartRecord_, space(), btnAudioPlay_, space(), btnAudioCancel_, btnAudioAccept_});
+    if (const double needed = std::ceil(toolbar_->fittingWidth()); needed > view()->frame().width()) {
+        graphics::Rect frame = view()->frame();
+        frame.size.width = needed;
+        view()->setFrame(frame);
+    }
 
     levelMeter_->setNumBars(30);
     levelMeter_->setLitEffect(false);

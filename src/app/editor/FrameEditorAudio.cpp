@@ -32,8 +32,6 @@ namespace n = editornotifications;
 namespace {
 
 constexpr double kVoiceOverAnimationSeconds = 0.5;
-// The voice-over panel stands this far above the tablet's bottom edge.
-constexpr double kTabletVoiceOverLift = 50;
 constexpr double kClipPanelHeightTablet = 214;
 constexpr double kClipPanelHeightPhone = 202;
 // The clip panel's slide.
@@ -111,16 +109,21 @@ void FrameEditorViewController::showAudioRecorder() {
     ui::animate(kVoiceOverAnimationSeconds, [this, panel, panelHeight, height, tablet] {
         updateGUIWithStatus(false);
         if (tablet) {
-            setY(*panel, static_cast<double>(height) - panelHeight - kTabletVoiceOverLift);
+            // Just above the strip, which stays where it is: at the top it
+            // would cover the camera's controls. The panel sits between the
+            // onion slider and the shutter column, over the picture's foot
+            // and the disabled toolbar.
+            setY(*panel, viewPlayerViewController_->frame().minY() - panelHeight);
         } else {
             viewLeftControls_->setAlpha(0);
             viewRightControls_->setAlpha(0);
             setContentAlpha(*viewPlayerViewController_, 0);
             setContentAlpha(*viewTimelineViewController_, 0);
             setY(*panel, static_cast<double>(height) - panelHeight);
+            // The panel covers the strip's place: strip and timeline show above it.
+            setY(*viewPlayerViewController_, 0);
+            setY(*viewTimelineViewController_, 0);
         }
-        setY(*viewPlayerViewController_, 0);
-        setY(*viewTimelineViewController_, 0);
     });
     if (captureViewController_) captureViewController_->disableControls(true);
     usePreviewClock(audioRecorderView_.get(), false);

@@ -6,6 +6,7 @@
 
 #include "EditorTestSupport.h"
 #include "app/audio/KWAudioController.h"
+#include "app/capture/CaptureViewController.h"
 #include "app/audio/NXRecordQueryViewController.h"
 #include "app/core/KWAudioClip.h"
 #include "app/editor/EditorAudio.h"
@@ -18,10 +19,13 @@
 #include "platform/library/MediaItem.h"
 #include "platform/ui/controllers/AlertView.h"
 #include "platform/ui/controls/Button.h"
+#include "platform/ui/controls/Slider.h"
+#include "platform/ui/controls/Label.h"
 #include "support/AudioDevices.h"
 #include "support/TestSounds.h"
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 
 namespace editortest {
@@ -191,10 +195,25 @@ TEST_F(VoiceOverTest, TabletPanelPlaceClockAndControls) {
     AudioRecorderViewController* recorder = editor->audioRecorderView();
     ASSERT_NE(recorder, nullptr);
     const graphics::Size size = recorder->view()->frame().size;
+    // Just above the strip, which stays in place; it covers none of the
+    // camera's controls, and its buttons stay inside it.
     EXPECT_EQ(recorder->view()->frame(),
-              graphics::Rect(512 - size.width / 2, 768 - size.height - 50, size.width, size.height));
-    EXPECT_EQ(editor->viewPlayerViewController()->frame().origin.y, 0);
-    EXPECT_EQ(editor->viewTimelineViewController()->frame().origin.y, 0);
+              graphics::Rect(512 - size.width / 2, strip.minY() - size.height, size.width, size.height));
+    EXPECT_EQ(editor->viewPlayerViewController()->frame(), strip);
+    const graphics::Rect panel = inWindow(recorder->view());
+    CaptureViewController& camera = *editor->captureViewController();
+    for (ui::View* control : std::initializer_list<ui::View*>{
+             camera.recordBtn(), camera.btnTimerConfig(), camera.buttonOptions(), camera.sliderOverlayControl(),
+             camera.frameLabel(), editor->viewPlayerViewController()})
+        EXPECT_FALSE(panel.intersects(inWindow(control))) << inWindow(control).origin.x << "," << inWindow(control).origin.y;
+    std::vector<std::string> outside;
+    std::function<void(ui::View&)> visit = [&](ui::View& view) {
+        if (auto* button = dynamic_cast<ui::Button*>(&view); button && !panel.contains(inWindow(button)))
+            outside.push_back(button->currentTitle());
+        for (const auto& child : view.subviews()) visit(*child);
+    };
+    visit(*recorder->view());
+    EXPECT_EQ(outside, std::vector<std::string>{});
     editor->showAudioRecorder();  // again: the same panel, strip and timeline still go back home
     advance(1);
     EXPECT_EQ(editor->audioRecorderView(), recorder);

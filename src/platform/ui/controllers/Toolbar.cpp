@@ -43,18 +43,20 @@ void Toolbar::rebuild() {
 
 void Toolbar::barButtonItemDidChange(BarButtonItem&) { rebuild(); }
 
+double Toolbar::fittingWidth() const {
+    double width = 2 * kEdgeMargin;
+    if (items_.size() > 1) width += kItemSpacing * static_cast<double>(items_.size() - 1);
+    for (const auto& item : items_)
+        if (!item->isFlexibleSpace()) width += item->preferredWidth();
+    return width;
+}
+
 void Toolbar::layoutSubviews() {
     const Rect b = bounds();
-    double fixed = 0;
     int flexible = 0;
-    for (const auto& item : items_) {
-        if (item->isFlexibleSpace())
-            ++flexible;
-        else
-            fixed += item->preferredWidth();
-    }
-    double spacing = items_.size() > 1 ? kItemSpacing * static_cast<double>(items_.size() - 1) : 0;
-    double spare = std::max(0.0, b.width() - 2 * kEdgeMargin - fixed - spacing);
+    for (const auto& item : items_)
+        if (item->isFlexibleSpace()) ++flexible;
+    double spare = std::max(0.0, b.width() - fittingWidth());
     double flexibleWidth = flexible > 0 ? spare / flexible : 0;
     double x = b.minX() + kEdgeMargin;
     for (size_t i = 0; i < items_.size(); ++i) {

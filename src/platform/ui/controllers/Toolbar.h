@@ -19,6 +19,10 @@ public:
     const std::vector<std::shared_ptr<BarButtonItem>>& items() const { return items_; }
     void setItems(std::vector<std::shared_ptr<BarButtonItem>> items, bool animated = false);
 
+    // The narrowest width that shows every item whole: their widths, the
+    // spacing between them and the margins (flexible spaces take none).
+    double fittingWidth() const;
+
     void barButtonItemDidChange(BarButtonItem& item) override;
     void layoutSubviews() override;
     void drawRect(graphics::GraphicsContext& context, const graphics::Rect& rect) override;
