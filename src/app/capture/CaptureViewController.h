@@ -188,7 +188,10 @@ public:
     void sliderTouchEnded();
     void actionSliderOverlayValueChanged();
     void updateOnionSkinning();
+    // The playhead reached the capture slot: the live picture comes back
+    // with the onion skin it had (full when the slider is at 0).
     void showLiveView();
+    // The playhead is on a stored frame: it fills the camera area.
     void showImageView();
     void restoreCaptureSourceConfiguration();
     void receiveNotificationDidStartPlaying(const foundation::Notification& notification);
@@ -234,6 +237,7 @@ public:
     ui::Button* buttonCaptureSource() const { return buttonCaptureSource_.get(); }
     ui::Label* frameLabel() const { return frameLabel_.get(); }
     ui::Slider* sliderOverlayControl() const { return sliderOverlayControl_.get(); }
+    ui::Label* labelOverlayControl() const { return labelOverlayControl_.get(); }
     ui::Slider* sliderZoom() const { return sliderZoom_.get(); }
     ui::Slider* sliderExposureBias() const { return sliderExposureBias_.get(); }
     DACircularProgressView* progressTimer() const { return progressTimer_.get(); }
@@ -296,6 +300,7 @@ private:
     std::shared_ptr<ui::Label> frameLabel_;
     std::shared_ptr<ui::Label> frameTitleLabel_;
     std::shared_ptr<ui::Slider> sliderOverlayControl_;
+    std::shared_ptr<ui::Label> labelOverlayControl_;
     std::shared_ptr<ui::Slider> sliderZoom_;
     std::shared_ptr<ui::Slider> sliderExposureBias_;
     std::shared_ptr<DACircularProgressView> progressTimer_;
@@ -325,6 +330,8 @@ private:
     double dateLastExposureSliderUsed_ = 0;
     float lastVolume_ = 0;
     float sliderOnionScreenOriginalValue_ = 0;
+    // The onion skin while a stored frame fills the camera area.
+    std::optional<float> onionValueBeforeImageView_;
     int32_t infoLCDScreenCurrentIndex_ = 0;
     int64_t mTimerIntervall_ = 0;
     bool mIsTimer_ = false;

@@ -344,12 +344,18 @@ void CaptureViewController::updateOnionSkinning() {
 
 void CaptureViewController::showLiveView() {
     if (sliderOverlayControl_->value() != 0.0) return;
-    sliderOverlayControl_->setValue(1.0);
+    // Back to the onion skin the user had before a frame was shown.
+    sliderOverlayControl_->setValue(onionValueBeforeImageView_.value_or(1.0f));
+    onionValueBeforeImageView_.reset();
     actionSliderOverlayValueChanged();
 }
 
 void CaptureViewController::showImageView() {
-    if (sliderOverlayControl_->value() != 1.0) return;
+    // A frame being edited shows whole, whatever the onion skin was: the
+    // live picture steps aside until the playhead is back on the slot.
+    const auto value = static_cast<float>(sliderOverlayControl_->value());
+    if (value == 0.0f) return;
+    onionValueBeforeImageView_ = value;
     sliderOverlayControl_->setValue(0.0);
     actionSliderOverlayValueChanged();
 }

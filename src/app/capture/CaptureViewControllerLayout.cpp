@@ -6,6 +6,7 @@
 #include "app/core/UIImage_Resize.h"
 #include "app/widgets/views/DACircularProgressView.h"
 #include "app/widgets/views/KWButton.h"
+#include "platform/foundation/Localized.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Label.h"
@@ -24,6 +25,8 @@ constexpr double kShutterSize = 72.0;
 constexpr double kRingInset = 6.0;
 constexpr double kButtonSize = 44.0;
 constexpr double kMargin = 14.0;
+constexpr double kOnionLabelHeight = 28.0;
+constexpr double kOnionLabelInset = 6.0;
 
 // The thirds of the picture as thin lines.
 ui::ViewPtr makeGrid(const graphics::Rect& bounds) {
@@ -215,6 +218,20 @@ void CaptureViewController::buildViews() {
     sliderOverlayControl_->addTarget(this, life_.guard([this](ui::Control&) { actionSliderOverlayValueChanged(); }),
                                      ui::ControlEventValueChanged);
     viewOverlayControls_->addSubview(sliderOverlayControl_);
+    // The slider's name just under the holder, moving with it; it takes no
+    // touches, so the camera area below it keeps them.
+    labelOverlayControl_ = ui::makeView<ui::Label>(
+        graphics::Rect{kOnionLabelInset, viewOverlayControls_->bounds().height(),
+                       viewOverlayControls_->bounds().width() - 2 * kOnionLabelInset, kOnionLabelHeight});
+    labelOverlayControl_->setText(foundation::localized("Onion skin"));
+    labelOverlayControl_->setFont(graphics::Font::boldSystemFont(10));
+    labelOverlayControl_->setTextColor(graphics::Color::white());
+    labelOverlayControl_->setTextAlignment(graphics::TextAlignment::Center);
+    labelOverlayControl_->setNumberOfLines(2);
+    labelOverlayControl_->setUserInteractionEnabled(false);
+    labelOverlayControl_->setBackgroundColor(graphics::Color::black().withAlpha(0.55));
+    labelOverlayControl_->layer().setCornerRadius(6);
+    viewOverlayControls_->addSubview(labelOverlayControl_);
 
     sliderZoom_ =
         ui::makeView<ui::Slider>(graphics::Rect{bounds.width() / 2 - 150, bounds.height() - kMargin - 30, 300, 30});

@@ -107,10 +107,18 @@ TEST_F(CaptureControlsTest, OnionSkinSnapsToTenthsAndFollowsTheEditorsPlayback) 
     EXPECT_EQ(screen->viewCameraContainer()->alpha(), 0.0);
     center.post(CaptureViewController::kDidStopPlayingNotification);
     EXPECT_FLOAT_EQ(static_cast<float>(screen->sliderOverlayControl()->value()), 0.5f);
-    // Only the ends switch between live and stored picture.
+    // A stored frame fills the area whatever the onion skin; the live
+    // picture comes back with the skin it had.
     screen->showImageView();
+    EXPECT_EQ(screen->sliderOverlayControl()->value(), 0.0);
+    EXPECT_EQ(screen->viewCameraContainer()->alpha(), 0.0);
+    screen->showImageView();
+    screen->showLiveView();
+    EXPECT_FLOAT_EQ(static_cast<float>(screen->sliderOverlayControl()->value()), 0.5f);
+    screen->showLiveView();  // live already: nothing
     EXPECT_FLOAT_EQ(static_cast<float>(screen->sliderOverlayControl()->value()), 0.5f);
     screen->sliderOverlayControl()->setValue(0.0);
+    screen->actionSliderOverlayValueChanged();
     screen->showLiveView();
     EXPECT_EQ(screen->sliderOverlayControl()->value(), 1.0);
     screen->showImageView();

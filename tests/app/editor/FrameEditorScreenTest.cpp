@@ -10,12 +10,14 @@
 #include "app/editor/FrameEditorModel.h"
 #include "app/editor/KWFrameByFrameView.h"
 #include "app/editor/PreviewPlayer.h"
+#include "app/editor/preview/KWPreviewViewController.h"
 #include "app/widgets/carousel/iCarousel.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/controllers/AlertView.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Label.h"
+#include "platform/ui/controls/Slider.h"
 
 #include <filesystem>
 
@@ -254,6 +256,44 @@ TEST_F(EditorTest, TabletEmbedsTheCaptureScreenAroundThePreview) {
     EXPECT_EQ(editor->captureViewController()->previewViewController().get(), editor->previewViewController());
     EXPECT_EQ(editor->view()->frame(), graphics::Rect(0, 0, 1024, 768));
     EXPECT_TRUE(editor->btnCamera()->isHidden());
+}
+
+TEST_F(EditorTest, AFrameBeingEditedFillsTheTopPaneWhateverTheOnionSkin) {
+    open(projectOfPictures("ABC"));
+    CaptureViewController& camera = *editor->captureViewController();
+    ui::Slider& onion = *camera.sliderOverlayControl();
+    auto list = editor->project()->getFrameList();
+    tap(editor->btnForward());  // to the capture slot: the live picture
+    advance(1);
+    ASSERT_EQ(list->frameAtPlayhead()->type(), Frame::kTypeCaptureSlot);
+    EXPECT_EQ(camera.viewCameraContainer()->alpha(), 1.0);
+    // The onion skin half way: the thumb dragged from the top to the middle.
+    const graphics::Rect track = onion.bounds();
+    fingers.drag({onion.convertPointToView({track.maxX() - 12, track.midY()}, nullptr),
+                  onion.convertPointToView({track.midX(), track.midY()}, nullptr)},
+                 0.3);
+    advance(1);
+    const double skin = camera.viewCameraContainer()->alpha();
+    EXPECT_GT(skin, 0.3);
+    EXPECT_LT(skin, 0.7);
+    EXPECT_EQ(skin, onion.value());
+
+    tap(editor->btnBackward());  // to the first frame: it fills the pane
+    advance(1);
+    EXPECT_EQ(list->frameAtPlayhead(), list->getFrameAtIndex(0));
+    EXPECT_EQ(camera.viewCameraContainer()->alpha(), 0.0);
+    EXPECT_EQ(editor->previewViewController()->lastFrame(), list->getFrameAtIndex(0));
+    savePicture("Editor-onion-frame-tablet.png");
+    tap(editor->btnForward());  // back at the slot with the same skin
+    advance(1);
+    EXPECT_EQ(camera.viewCameraContainer()->alpha(), skin);
+
+    // The slider says what it is, under its track.
+    ui::Label& name = *camera.labelOverlayControl();
+    EXPECT_EQ(name.text(), "Onion skin");
+    EXPECT_FALSE(name.isHidden());
+    EXPECT_GE(inWindow(&name).minY(), inWindow(&onion).maxY());
+    EXPECT_TRUE(camera.view()->bounds().contains(inWindow(&name)));
 }
 
 TEST_F(PhoneEditorTest, PhoneLayoutPutsA16By9PreviewBetweenTheSidePanels) {
