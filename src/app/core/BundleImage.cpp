@@ -1,6 +1,7 @@
 #include "app/core/BundleImage.h"
 
 #include "platform/foundation/Bundle.h"
+#include "platform/graphics/ImageName.h"
 
 std::optional<graphics::Image> bundleImageNamed(std::string_view name) {
     if (name.empty()) return std::nullopt;
@@ -10,5 +11,5 @@ std::optional<graphics::Image> bundleImageNamed(std::string_view name) {
     if (!path) return std::nullopt;
     auto image = graphics::Image::load(*path);
     if (!image.ok() || image->isNull()) return std::nullopt;
-    return std::move(image.value());
+    return graphics::withImageName(std::move(image.value()), name);
 }

@@ -4,6 +4,8 @@
 #include "app/core/KWImageProducer.h"
 #include "app/core/UIImageFilter.h"
 #include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/Paths.h"
+#include "platform/graphics/ImageName.h"
 #include "platform/graphics/JpegCodec.h"
 
 namespace {
@@ -28,7 +30,10 @@ graphics::Image decodeScaledPicture(const std::optional<std::string>& path, int 
     if (path) {
         if (auto data = foundation::readFile(*path); data.ok()) {
             auto decoded = graphics::jpeg::decodeForMaximumSize(data->data(), data->size(), pixelWidth, pixelHeight);
-            if (decoded.ok() && !decoded->isNull()) picture = std::move(decoded.value());
+            // Named after its file ("thumb-<frame id>.jpg"), so the views that
+            // show a frame can be told apart by it.
+            if (decoded.ok() && !decoded->isNull())
+                picture = graphics::withImageName(std::move(decoded.value()), foundation::path::lastComponent(*path));
         }
     }
     if (!picture) picture = bundleImageNamed(KWImageProducer::kPlaceholderImage);

@@ -6,6 +6,7 @@
 #include "platform/ui/compositing/Animation.h"
 #include "platform/ui/compositing/Render.h"
 #include "platform/ui/host/Application.h"
+#include "platform/ui/host/ControlMap.h"
 #include "platform/ui/lists/ScrollView.h"
 
 #include <QBackingStore>
@@ -138,6 +139,19 @@ public:
         return graphics::Point{(position.x() - offset.x()) / scale, (position.y() - offset.y()) / scale};
     }
 
+    // Where the tree's points lie in the window's pixels, for the control map.
+    WindowPlacement placement() {
+        WindowPlacement placement;
+        QPointF offset;
+        fit(placement.scale, offset);
+        placement.offset = graphics::Point{offset.x(), offset.y()};
+        placement.devicePixelRatio = devicePixelRatio();
+        placement.pixelWidth = int(std::lround(width() * devicePixelRatio()));
+        placement.pixelHeight = int(std::lround(height() * devicePixelRatio()));
+        placement.windowId = winId();
+        return placement;
+    }
+
     void paint() {
         if (!isExposed()) return;
         updatePending_ = false;
@@ -159,6 +173,7 @@ public:
         store_.endPaint();
         store_.flush(rect);
         window_->clearNeedsComposite();
+        if (controlMap_) controlMap_->frameShown(*window_, placement());
         if (animating(*window_, foundation::RunLoop::main().now())) {
             // The next frame comes from the run loop, so it follows the
             // loop's clock (virtual in tests).
@@ -329,6 +344,8 @@ private:
     bool destroying_ = false;
     TouchPtr mouse_;
     std::map<int, TouchPtr> fingers_;
+    // Declared after the tree it maps, so it goes first.
+    std::unique_ptr<ControlMap> controlMap_ = ControlMap::fromEnvironment();
     foundation::LifeToken life_;  // the next frame's perform ends with the window
 };
 

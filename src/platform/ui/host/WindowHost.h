@@ -11,7 +11,9 @@
 // one finger per touch point, the wheel scrolls the scroll view under the
 // pointer, keys go to the tree's window (Window::sendKey: alerts, the first
 // responder, then the views on screen), and closing the Qt window runs the
-// application's terminate path.
+// application's terminate path. With TOLLIVAR_CONTROL_MAP set, the host
+// keeps a map of the labelled controls on screen for road tests
+// (ControlMap.h).
 //
 // Main thread only; needs a QGuiApplication.
 

@@ -1,0 +1,223 @@
+#!/usr/bin/env python3
+"""The road test: the release build in a fresh profile under a private X
+server with a window manager, driven with real input (XTest) at the places
+where its controls are drawn, checking the files it writes.
+
+    road_test.py --binary build/release/bin/tollivar --out build/release/road
+
+Every screen it passes is kept as a PNG in the output folder, with the
+program's log (app.log) and the X server's (xserver.log). It runs every step
+even after one fails, so one run tells all that is broken; the exit status
+is 1 when any step failed.
+"""
+
+import argparse
+import glob
+import os
+import plistlib
+import re
+import shutil
+import signal
+import sys
+import time
+import traceback
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from app import App, RoadError  # noqa: E402
+from xsession import XSession, wait_until  # noqa: E402
+
+kShutterPresses = 14
+# The whole road, start-up and shut-down included.
+kBudgetSeconds = 180
+
+
+# ---- the project on disk --------------------------------------------------------------
+
+def project_folder(app):
+    folders = [f for f in glob.glob(os.path.join(app.documents, ".kelbrin-*")) if os.path.isdir(f)]
+    return folders[0] if len(folders) == 1 else None
+
+
+def frame_list(app):
+    """The entries of the project's "frames.meta", as python's plistlib reads them."""
+    folder = project_folder(app)
+    if not folder:
+        return []
+    try:
+        with open(os.path.join(folder, "frames.meta"), "rb") as f:
+            return plistlib.load(f)["FRAMELIST_DATA"]
+    except (FileNotFoundError, plistlib.InvalidFileException, KeyError):
+        return []
+
+
+def pictures(app):
+    """The picture frames (type 0) in order."""
+    return [f for f in frame_list(app) if f.get("FRAME_TYPE", 0) == 0]
+
+
+def check(condition, message):
+    if not condition:
+        raise RoadError(message)
+
+
+# ---- the steps --------------------------------------------------------------------------
+
+def first_launch(app):
+    """A fresh profile greets with the welcome pager; Skip leads to the browser."""
+    app.tap("Skip")
+    app.find("explorer_icon_new_ios7")
+
+
+def new_project(app):
+    """The new-project entry opens the editor with the camera."""
+    app.tap("explorer_icon_new_ios7")
+    app.find("captureview_shutter")
+
+
+def wait_for_pictures(app, count, what):
+    app.wait_for(lambda: len(pictures(app)) == count,
+                 "%s: %d frames in frames.meta (there are %d)" % (what, count, len(pictures(app))), timeout=15)
+
+
+def shutter_presses(app):
+    """Each press of the shutter button stores one frame."""
+    for press in range(1, kShutterPresses + 1):
+        keep = press in (1, kShutterPresses)
+        # No coach mark may take a press: one that comes up is pressed through.
+        app.tap("captureview_shutter", keep=keep, name="shutter-%d" % press, coach_marks=False)
+        wait_for_pictures(app, press, "after shutter press %d" % press)
+    check(len(pictures(app)) == kShutterPresses, "%d presses made %d frames" % (kShutterPresses, len(pictures(app))))
+    app.keep("frames")
+
+
+def strip_item(app, frame):
+    """The strip's picture of a frame (named after its thumbnail file)."""
+    return "thumb-%s.jpg" % frame["FRAME_ID"]
+
+
+def tap_beside(app):
+    """A tap beside a popover or the settings sheet closes it: on the camera's
+    picture, far from the strip, the toolbar and the sheet."""
+    ox, oy = app.origin()
+    app.session.click(ox + 700, oy + 250)
+
+
+def hold(app):
+    """Hold with "+" pressed twice holds the frame three times."""
+    frame = pictures(app)[-1]
+    app.tap(strip_item(app, frame), name="select-for-hold")
+    app.tap("Hold")
+    app.find("Hold 1 times")
+    app.tap("+", name="hold-plus-1")
+    app.find("Hold 2 times")
+    app.tap("+", name="hold-plus-2")
+    app.find("Hold 3 times")
+    app.keep("hold-3")
+    tap_beside(app)
+    app.wait_for(lambda: not app.controls("Hold 3 times"), "the hold panel to close")
+    app.wait_for(lambda: [f["DURATION"] for f in pictures(app) if f["UID"] == frame["UID"]] == [3],
+                 "a hold of 3 in frames.meta")
+    app.find("thumb_icon_hold")
+    app.keep("held")
+
+
+def outline(app):
+    """The movie-settings sheet's Outline tab opens the outline editor."""
+    app.tap("editor_icon_theme")
+    app.find("Outline")
+    app.keep("settings-sheet")
+    app.tap("Outline")
+    for label in ("Movie Name:", "Starring:", "Studio Name:"):
+        app.find(label)
+    app.keep("outline")
+    tap_beside(app)
+    app.wait_for(lambda: not app.controls("Movie Name:"), "the settings sheet to close")
+    app.find("editor_icon_theme")
+    app.keep("sheet-closed")
+
+
+def leave_editor(app):
+    """The projects button leaves the editor for the project's card."""
+    app.tap("editor_icon_projects")
+    app.find("Action")
+    app.find(re.compile("Modified"))
+    app.keep("card")
+
+
+def recover(app):
+    """After a failed step: back to the editor or the card, the way a user
+    would get there (Cancel, Done, a tap beside a popover)."""
+    for _ in range(4):
+        time.sleep(1)
+        if app.shows("captureview_shutter") or app.shows("Action"):
+            return
+        for way_back in ("Next", "Cancel", "Done"):
+            if app.shows(way_back):
+                app.tap(way_back, timeout=2, name="recover-" + way_back)
+                break
+        else:
+            tap_beside(app)
+
+
+STEPS = [first_launch, new_project, shutter_presses, hold, outline, leave_editor]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--binary", required=True)
+    parser.add_argument("--out", required=True)
+    args = parser.parse_args()
+    args.binary = os.path.abspath(args.binary)
+    if not os.access(args.binary, os.X_OK):
+        print("road test: no application at %s; build the release preset first (scripts/test does)" % args.binary)
+        return 1
+    shutil.rmtree(args.out, ignore_errors=True)
+    os.makedirs(args.out)
+    # A stop from outside (CTest's timeout) still ends the program and the
+    # X server.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("road test: stopped"))
+    started = time.monotonic()
+    failures = []
+    session = XSession(args.out)
+    profile = os.path.join(args.out, "profile")
+    os.makedirs(profile)
+    app = None
+    try:
+        app = App(session, args.binary, args.out, profile)
+        app.wait_for_window()
+        for step in STEPS:
+            if time.monotonic() - started > kBudgetSeconds:
+                failures.append(step.__name__)
+                print("road test: %-16s NOT RUN: the road took more than %d s" % (step.__name__, kBudgetSeconds))
+                continue
+            step_started = time.monotonic()
+            try:
+                step(app)
+                print("road test: %-16s ok (%.1f s)" % (step.__name__, time.monotonic() - step_started), flush=True)
+            except Exception as error:  # noqa: BLE001 — every failure is reported, the next step still runs
+                failures.append(step.__name__)
+                print("road test: %-16s FAILED: %s" % (step.__name__, error), flush=True)
+                if not isinstance(error, RoadError):
+                    traceback.print_exc()
+                try:
+                    recover(app)
+                except RoadError:
+                    pass
+    finally:
+        status = app.stop() if app else None
+        session.close()
+    if status != 0:
+        failures.append("quit")
+        print("road test: quit             FAILED: SIGTERM ended the program with status %s" % status)
+    elapsed = time.monotonic() - started
+    if elapsed > kBudgetSeconds:
+        failures.append("time")
+        print("road test: the road took %.0f s, more than %d s" % (elapsed, kBudgetSeconds))
+    print("road test: %d steps, %d failed, %.1f s; screens in %s" % (
+        len(STEPS) + 1, len(failures), elapsed, args.out))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,165 @@
+"""A private X server with a window manager, real input through XTest, and
+screenshots taken from the server.
+
+Xvfb picks a free display itself (-displayfd), so road tests can run beside
+other tests. Input goes through xdotool, which sends it with the XTest
+extension: the server treats it as a real mouse and keyboard, and the window
+manager sees it too. Window positions come from the server (xwininfo's
+absolute coordinates of the client window), never from what the program
+believes: a window manager's frame moves the client inside it.
+"""
+
+import os
+import re
+import select
+import struct
+import subprocess
+import time
+import zlib
+
+
+class XError(Exception):
+    pass
+
+
+def wait_until(condition, timeout, interval=0.05):
+    """The first true value of condition() within timeout seconds, or None."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            return None
+        time.sleep(interval)
+
+
+class XSession:
+    def __init__(self, log_dir, width=1280, height=1024):
+        self._log = open(os.path.join(log_dir, "xserver.log"), "wb")
+        self._processes = []
+        read_end, write_end = os.pipe()
+        self.xvfb = self._start(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % (width, height), "-nolisten", "tcp"],
+            pass_fds=(write_end,))
+        os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + 20
+        while not number.endswith(b"\n"):
+            ready, _, _ = select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))
+            chunk = os.read(read_end, 16) if ready else b""
+            if not chunk:
+                os.close(read_end)
+                self.close()
+                raise XError("Xvfb did not start (see xserver.log)")
+            number += chunk
+        os.close(read_end)
+        self.display = ":" + number.decode().strip()
+        self.env = dict(os.environ, DISPLAY=self.display)
+        self.env.pop("WAYLAND_DISPLAY", None)
+        self.wm = self._start(["openbox", "--sm-disable"], env=self.env)
+        if not wait_until(self._window_manager_running, 20):
+            self.close()
+            raise XError("the window manager did not start (see xserver.log)")
+
+    def _start(self, command, **options):
+        process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=self._log, stderr=self._log, **options)
+        self._processes.append(process)
+        return process
+
+    def _window_manager_running(self):
+        result = self.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False)
+        return "window id" in result.stdout
+
+    def run(self, command, check=True, binary=False):
+        result = subprocess.run(command, env=self.env, stdin=subprocess.DEVNULL, capture_output=True,
+                                text=not binary, timeout=60)
+        if check and result.returncode != 0:
+            error = result.stderr if not binary else result.stderr.decode(errors="replace")
+            raise XError("%s failed: %s" % (" ".join(command), error.strip()))
+        return result
+
+    def close(self):
+        for process in reversed(self._processes):
+            if process.poll() is None:
+                process.terminate()
+                try:
+                    process.wait(5)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait()
+        self._processes = []
+        self._log.close()
+
+    # ---- windows ------------------------------------------------------------------
+
+    def window_geometry(self, window_id):
+        """(x, y, width, height) of a window's inside, in root coordinates."""
+        text = self.run(["xwininfo", "-id", str(window_id)]).stdout
+        values = {}
+        for key, pattern in (("x", r"Absolute upper-left X:\s+(-?\d+)"), ("y", r"Absolute upper-left Y:\s+(-?\d+)"),
+                             ("width", r"Width:\s+(\d+)"), ("height", r"Height:\s+(\d+)")):
+            found = re.search(pattern, text)
+            if not found:
+                raise XError("xwininfo gave no %s for window %s" % (key, window_id))
+            values[key] = int(found.group(1))
+        return values["x"], values["y"], values["width"], values["height"]
+
+    # ---- screenshots -------------------------------------------------------------
+
+    def screenshot(self, x, y, width, height):
+        """The pixels of a rectangle of the screen as (width, height, RGB bytes)."""
+        data = self.run(["import", "-silent", "-window", "root", "-crop", "%dx%d+%d+%d" % (width, height, x, y),
+                         "+repage", "-depth", "8", "ppm:-"], binary=True).stdout
+        return parse_ppm(data)
+
+    # ---- input (XTest) -----------------------------------------------------------
+
+    def click(self, x, y, hold=0.06):
+        self.run(["xdotool", "mousemove", str(x), str(y), "mousedown", "1", "sleep", str(hold),
+                  "mouseup", "1"])
+
+    def wheel(self, x, y, notches):
+        """Turns the wheel over a point: positive notches away from the user."""
+        button = "4" if notches > 0 else "5"
+        self.run(["xdotool", "mousemove", str(x), str(y), "click", "--repeat", str(abs(notches)),
+                  "--delay", "40", button])
+
+    def drag(self, path, seconds=0.4):
+        """Presses at the first point, moves along the path, lets go at the last."""
+        step = seconds / max(1, len(path) - 1)
+        command = ["xdotool", "mousemove", str(path[0][0]), str(path[0][1]), "mousedown", "1"]
+        for x, y in path[1:]:
+            command += ["sleep", "%.3f" % step, "mousemove", str(x), str(y)]
+        command += ["sleep", "0.05", "mouseup", "1"]
+        self.run(command)
+
+    def key(self, *names):
+        """Presses and releases keys by their X names ("space", "Escape", "plus")."""
+        self.run(["xdotool", "key", "--delay", "60"] + list(names))
+
+
+def parse_ppm(data):
+    match = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", data)
+    if not match or match.group(3) != b"255":
+        raise XError("import gave no 8-bit PPM")
+    width, height = int(match.group(1)), int(match.group(2))
+    pixels = data[match.end():match.end() + width * height * 3]
+    if len(pixels) != width * height * 3:
+        raise XError("import gave a short PPM")
+    return width, height, pixels
+
+
+def write_png(path, width, height, rgb):
+    """Writes 8-bit RGB pixels as a PNG file."""
+    row = width * 3
+    raw = b"".join(b"\x00" + rgb[y * row:(y + 1) * row] for y in range(height))
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF)
+
+    with open(path, "wb") as out:
+        out.write(b"\x89PNG\r\n\x1a\n")
+        out.write(chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)))
+        out.write(chunk(b"IDAT", zlib.compress(raw, 6)))
+        out.write(chunk(b"IEND", b""))
