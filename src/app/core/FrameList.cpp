@@ -101,20 +101,4 @@ void FrameList::removeFrameWithFrameType(int32_t type) {
     std::erase_if(frames_, [type](const FramePtr& f) { return f->type() == type; });
 }
 
-int64_t FrameList::expandedFrameCount() const {
-    // Each hold fits 32 bits, so the sum cannot overflow for any list that fits in memory.
-    int64_t total = 0;
-    for (const FramePtr& frame : frames_)
-        if (frame->type() != Frame::kTypeCaptureSlot && frame->getDuration() >= 1) total += frame->getDuration();
-    return total;
-}
-
-std::vector<FramePtr> FrameList::getExpandedFrameList() const {
-    std::vector<FramePtr> expanded;
-    expanded.reserve(static_cast<size_t>(expandedFrameCount()));
-    for (const FramePtr& frame : frames_) {
-        if (frame->type() == Frame::kTypeCaptureSlot) continue;
-        for (int64_t i = 0; i < frame->getDuration(); ++i) expanded.push_back(frame);
-    }
-    return expanded;
-}
+int64_t FrameList::expandedFrameCount() const { return getExpandedFrameList().count(); }

@@ -8,6 +8,7 @@
 //
 // Main thread only, except for the playhead accessors, which are locked.
 
+#include "app/core/ExpandedFrames.h"
 #include "app/core/Frame.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Locked.h"
@@ -56,12 +57,10 @@ public:
     void removeFrameWithFrameType(int32_t type);
 
     // Each entry that is not a capture slot, repeated by its hold count
-    // (entries with a hold below 1 are left out). Its size is the sum of the
-    // holds, which may be far beyond memory: what only needs the length uses
-    // expandedFrameCount.
-    std::vector<FramePtr> getExpandedFrameList() const;
-    // The length of the expanded list, summed from the hold counts without
-    // building it.
+    // (entries with a hold below 1 are left out), as runs: the repeated list
+    // is never built, its length being the sum of the holds.
+    ExpandedFrames getExpandedFrameList() const { return ExpandedFrames(*this); }
+    // The length of the expanded list, summed from the hold counts.
     int64_t expandedFrameCount() const;
 
     // Not checked against the list: removing the playhead frame leaves the

@@ -44,9 +44,7 @@ std::string replaceClipMessage(const KWAudioClip& clip) {
 }
 
 int64_t expandedIndexOf(const FrameList& list, const FramePtr& frame) {
-    const std::vector<FramePtr> expanded = list.getExpandedFrameList();
-    auto found = std::find(expanded.begin(), expanded.end(), frame);
-    return found == expanded.end() ? 0 : static_cast<int64_t>(found - expanded.begin());
+    return list.getExpandedFrameList().firstEntryOf(frame).value_or(0);
 }
 
 int32_t audioTypeForDuration(std::optional<double> seconds) {

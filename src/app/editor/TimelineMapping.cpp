@@ -6,30 +6,6 @@
 
 namespace timeline {
 
-ExpandedFrames::ExpandedFrames(const FrameList& list) {
-    int64_t end = 0;
-    for (const FramePtr& frame : list) {
-        if (!frame || frame->type() == Frame::kTypeCaptureSlot || frame->getDuration() < 1) continue;
-        end += frame->getDuration();
-        frames_.push_back(frame);
-        ends_.push_back(end);
-    }
-}
-
-FramePtr ExpandedFrames::frameAt(int64_t entry) const {
-    if (entry < 0 || entry >= count()) return nullptr;
-    const auto run = std::upper_bound(ends_.begin(), ends_.end(), entry);
-    return frames_[static_cast<size_t>(run - ends_.begin())];
-}
-
-std::optional<int64_t> ExpandedFrames::firstEntryOf(const FramePtr& frame) const {
-    if (!frame) return std::nullopt;
-    for (size_t run = 0; run < frames_.size(); ++run) {
-        if (frames_[run] == frame) return run == 0 ? 0 : ends_[run - 1];
-    }
-    return std::nullopt;
-}
-
 std::array<std::optional<int64_t>, kPictureCount> pictureEntries(int64_t count) {
     std::array<std::optional<int64_t>, kPictureCount> entries;
     const double step = static_cast<double>(count) / kPictureCount;

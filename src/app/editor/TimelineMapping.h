@@ -1,9 +1,9 @@
 #pragma once
 
 // The arithmetic of the timeline and the preview player, apart from views:
-// the expanded list (each frame repeated by its hold, the capture slot left
-// out) kept as runs rather than repeated entries, the 15 pictures of the
-// film, and the conversions between movie time, scroll offset and entry.
+// the 15 pictures of the film over the expanded list (each frame repeated by
+// its hold, the capture slot left out), and the conversions between movie
+// time, scroll offset and entry.
 
 #include "app/core/Frame.h"
 #include "app/core/FrameList.h"
@@ -20,25 +20,8 @@ inline constexpr double kPictureWidth = 44;
 inline constexpr double kPictureHeight = 25;
 inline constexpr double kFilmWidth = kPictureCount * kPictureWidth;  // 660
 
-// The expanded list of a frame list, as one run per frame: a hold of a
-// million costs one entry, not a million. Entries are addressed as in the
-// repeated list.
-class ExpandedFrames {
-public:
-    ExpandedFrames() = default;
-    explicit ExpandedFrames(const FrameList& list);
-
-    int64_t count() const { return ends_.empty() ? 0 : ends_.back(); }
-    bool empty() const { return count() == 0; }
-    // None outside [0, count).
-    FramePtr frameAt(int64_t entry) const;
-    // The first entry of that very frame, or none.
-    std::optional<int64_t> firstEntryOf(const FramePtr& frame) const;
-
-private:
-    std::vector<FramePtr> frames_;
-    std::vector<int64_t> ends_;  // exclusive end entry of each run, ascending
-};
+// The expanded list, as the frame list gives it: one run per frame.
+using ExpandedFrames = ::ExpandedFrames;
 
 // Which entry each picture of the film shows, sampling the list evenly with
 // the position accumulated by addition; none where the position rounds to

@@ -1,7 +1,6 @@
 #include "app/render/AnimatedGifRenderer.h"
 
 #include "app/core/FileUtil.h"
-#include "app/render/ExpandedFrames.h"
 #include "app/render/RenderOutput.h"
 #include "platform/foundation/Localized.h"
 #include "platform/graphics/GifWriter.h"
@@ -13,7 +12,7 @@ std::vector<MovieExportType> AnimatedGifRenderer::getSupportedExportTypes() cons
 }
 
 int64_t AnimatedGifRenderer::getEstimatedFileSizeAfterExportforType(const MovieExportType&) {
-    const auto entries = ExpandedFrames::entriesOfProject(*project());
+    const auto entries = frameListEntries();
     return int64_t(float(entries - 1) / float(project()->getFPS()) * 1750.0f + 212.0f);
 }
 
@@ -26,7 +25,7 @@ int64_t AnimatedGifRenderer::sourcePositionOfPicture(int64_t index, int64_t pict
 
 void AnimatedGifRenderer::renderMovie() {
     if (!imageProducer_) imageProducer_ = std::make_shared<RenderImageProducer>(project());
-    const ExpandedFrames frames = ExpandedFrames::ofProject(*project());
+    const ExpandedFrames frames = expandedFrames();
     totalFrames_ = std::min(frames.count(), kMaximumPictures);
     if (frames.count() < 1) return failWithError(renderoutput::noFramesError(kErrorDomain));
     if (!beginRendering()) return;

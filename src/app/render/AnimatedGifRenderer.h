@@ -38,7 +38,7 @@ public:
 
 private:
     // The GIF's outcome: empty on success or cancel, else the system's error.
-    std::optional<foundation::Error> writeGif(const std::string& path, const class ExpandedFrames& frames);
+    std::optional<foundation::Error> writeGif(const std::string& path, const ExpandedFrames& frames);
 
     std::shared_ptr<RenderImageProducer> imageProducer_;
     std::atomic<int64_t> totalFrames_{0};

@@ -9,6 +9,7 @@
 #include "platform/foundation/PropertyList.h"
 #include "platform/media/ExportPresets.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <malloc.h>
 
@@ -183,4 +184,14 @@ bool MovieRenderer::isVideoAtPath(const std::string& directory, graphics::Size p
     const bool needsRendering = meta ? meta->asDictionary().get(projectkeys::kNeedsRendering).asBool(false) : false;
     return TollivarMovieRenderer::isMovieCurrent(foundation::path::appending(directory, "kelbrin.mov"),
                                                  preparedAtResolution, needsRendering);
+}
+
+ExpandedFrames MovieRenderer::expandedFrames() const {
+    std::shared_ptr<FrameList> list = project_ ? project_->getFrameList() : nullptr;
+    return list ? list->getExpandedFrameList() : ExpandedFrames();
+}
+
+int64_t MovieRenderer::frameListEntries() const {
+    std::shared_ptr<FrameList> list = project_ ? project_->getFrameList() : nullptr;
+    return list ? std::max<int64_t>(list->count(), 1) : 1;
 }

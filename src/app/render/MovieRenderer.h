@@ -14,6 +14,7 @@
 // says why), 5 cancelled. A cancel sticks: a cancel that comes before the
 // render has begun still ends the export as cancelled.
 
+#include "app/core/ExpandedFrames.h"
 #include "app/core/ProjectModel.h"
 #include "app/render/MovieExportType.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -133,6 +134,13 @@ protected:
     void completeExportNow();
 
     const std::optional<MovieExportType>& storedExportType() const { return exportType_; }
+
+    // The project's movie by position; none for a frame list that cannot be read.
+    ExpandedFrames expandedFrames() const;
+    // Entries of the project's frame list, the capture slot included, as the
+    // size estimates count them (holds not applied); 1 (the capture slot) for
+    // a list that cannot be read.
+    int64_t frameListEntries() const;
 
     // Starts a new export: stores type and handler, with a fresh progress
     // (unless a cancel is waiting on the current one).

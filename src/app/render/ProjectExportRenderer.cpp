@@ -1,7 +1,6 @@
 #include "app/render/ProjectExportRenderer.h"
 
 #include "app/core/ProjectImportProcessor.h"
-#include "app/render/ExpandedFrames.h"
 #include "app/render/RenderOutput.h"
 #include "platform/foundation/Localized.h"
 
@@ -11,7 +10,7 @@ std::vector<MovieExportType> ProjectExportRenderer::getSupportedExportTypes() co
 }
 
 int64_t ProjectExportRenderer::getEstimatedFileSizeAfterExportforType(const MovieExportType&) {
-    return ExpandedFrames::entriesOfProject(*project()) * 1250 + 212;
+    return frameListEntries() * 1250 + 212;
 }
 
 void ProjectExportRenderer::zipArchiveProgressEvent(uint64_t loaded, uint64_t total) {

@@ -1,10 +1,14 @@
 #include "app/render/RenderOutput.h"
 
+#include "app/core/FormatterUtil.h"
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Uuid.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <sys/stat.h>
 
 namespace renderoutput {
@@ -16,6 +20,29 @@ foundation::Error noFramesError(const std::string& domain) {
 foundation::Error writeFailedError(const std::string& domain, const foundation::Error& systemError) {
     return foundation::Error(domain, kErrorWriteFailed, systemError.description,
                              std::make_shared<const foundation::Error>(systemError));
+}
+
+namespace {
+
+std::string sizeText(uint64_t bytes) {
+    const std::string text =
+        FormatterUtil::getFormatedFileSize(int64_t(std::min<uint64_t>(bytes, uint64_t(INT64_MAX))));
+    return text.empty() ? foundation::format("%ld GB", {int64_t(bytes >> 30)}) : text;
+}
+
+}  // namespace
+
+foundation::Status checkSpaceFor(const std::string& target, uint64_t neededBytes, const std::string& domain,
+                                 int64_t code) {
+    const std::string folder = foundation::path::deletingLastComponent(target);
+    auto free = foundation::FileManager::defaultManager().freeSpace(folder);
+    if (!free || *free >= neededBytes) return {};
+    const std::string text = foundation::localizedFormat(
+        "There is not enough space for \u201C%@\u201D: it needs at least %@, and %@ are free.",
+        {foundation::path::lastComponent(target), sizeText(neededBytes), sizeText(*free)});
+    return foundation::Error(
+        domain, code, text,
+        std::make_shared<const foundation::Error>(foundation::fileSystemError(ENOSPC, target, true)));
 }
 
 std::string temporaryPathBeside(const std::string& target) {

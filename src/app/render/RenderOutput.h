@@ -23,6 +23,13 @@ foundation::Error noFramesError(const std::string& domain);
 // system's error stays attached as the underlying one.
 foundation::Error writeFailedError(const std::string& domain, const foundation::Error& systemError);
 
+// Whether `neededBytes` (at the least) fit on the file system that holds
+// `target`'s folder; the error to end with, in the renderer's domain with
+// `code`, when they do not. A file system that cannot be asked is given the
+// benefit of the doubt.
+foundation::Status checkSpaceFor(const std::string& target, uint64_t neededBytes, const std::string& domain,
+                                 int64_t code);
+
 // A fresh hidden name in the target's folder, named after the target.
 std::string temporaryPathBeside(const std::string& target);
 

@@ -1,12 +1,13 @@
 #include "app/render/SingleImagesExportRenderer.h"
 
-#include "app/render/ExpandedFrames.h"
 #include "app/render/RenderOutput.h"
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 std::vector<MovieExportType> SingleImagesExportRenderer::getSupportedExportTypes() const {
@@ -14,7 +15,7 @@ std::vector<MovieExportType> SingleImagesExportRenderer::getSupportedExportTypes
 }
 
 int64_t SingleImagesExportRenderer::getEstimatedFileSizeAfterExportforType(const MovieExportType&) {
-    return ExpandedFrames::entriesOfProject(*project()) * 1750 + 212;
+    return frameListEntries() * 1750 + 212;
 }
 
 std::string SingleImagesExportRenderer::fileNameForFrameAtPosition(int64_t position) {
@@ -26,10 +27,16 @@ std::string SingleImagesExportRenderer::fileNameForFrameAtPosition(int64_t posit
 void SingleImagesExportRenderer::renderMovie() {
     if (!beginRendering()) return;
     if (!imageProducer_) imageProducer_ = std::make_shared<RenderImageProducer>(project());
-    const ExpandedFrames frames = ExpandedFrames::ofProject(*project());
+    const ExpandedFrames frames = expandedFrames();
     if (frames.count() < 1) return failWithError(renderoutput::noFramesError(kErrorDomain));
     const std::string path = getExportURLForExportType(getSupportedExportTypes().front());
     setExportURL(path);
+    // A picture file is never smaller than its JPEG tables: a movie of
+    // millions of positions would fill the disk long before it ends.
+    const uint64_t needed = uint64_t(std::min<int64_t>(frames.count(), INT64_MAX / kSmallestPictureFileBytes)) *
+                            uint64_t(kSmallestPictureFileBytes);
+    if (auto space = renderoutput::checkSpaceFor(path, needed, kErrorDomain, renderoutput::kErrorWriteFailed); !space)
+        return failWithError(space.error());
     const std::string temporary = renderoutput::temporaryPathBeside(path);
     if (auto failure = writePictures(temporary, frames)) {
         renderoutput::discardTemporary(temporary);

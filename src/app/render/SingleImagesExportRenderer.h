@@ -7,7 +7,9 @@
 //
 // Failures end with status 4 in the domain "SingleImagesExportRenderer": 38
 // for a movie without frames, 39 with the file system's text when a picture
-// or the folder cannot be written. A cancel leaves no folder.
+// or the folder cannot be written, and 39 before anything is written when
+// the disk has no room for the smallest picture file at every position. A
+// cancel leaves no folder.
 
 #include "app/render/MovieRenderer.h"
 #include "app/render/RenderImageProducer.h"
@@ -18,6 +20,9 @@ class SingleImagesExportRenderer : public MovieRenderer {
 public:
     static inline const char* kErrorDomain = "SingleImagesExportRenderer";
     static inline const char* kUTI = "com.marrowick.kelbrin.all-images";
+    // No JPEG of ours is smaller: its quantisation and Huffman tables alone
+    // take more.
+    static constexpr int64_t kSmallestPictureFileBytes = 600;
 
     using MovieRenderer::MovieRenderer;
 
@@ -32,7 +37,7 @@ public:
 
 private:
     // The pictures' outcome: empty on success or cancel, else the system's error.
-    std::optional<foundation::Error> writePictures(const std::string& folder, const class ExpandedFrames& frames);
+    std::optional<foundation::Error> writePictures(const std::string& folder, const ExpandedFrames& frames);
 
     std::shared_ptr<RenderImageProducer> imageProducer_;
 };

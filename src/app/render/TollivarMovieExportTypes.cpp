@@ -86,8 +86,7 @@ int64_t TollivarMovieRenderer::averageBitRateForHeight(int64_t height) {
 int64_t TollivarMovieRenderer::getEstimatedFileSizeAfterExportforType(const MovieExportType& type) {
     const auto height = static_cast<int64_t>(type.size().height);
     if (type.size().width <= 0 || height <= 0) return kNoEstimate;
-    auto list = project()->getFrameList();
-    const auto frames = list ? static_cast<int64_t>(list->getExpandedFrameList().size()) : 0;
+    const int64_t frames = expandedFrames().count();
     const int64_t fps = std::max<int64_t>(project()->getFPS(), 1);
     // What the movie is made of: frame 0 shows twice, so frames + 1 periods
     // of pictures at the encoder's average bit rate, and the sound as 16-bit
@@ -95,7 +94,9 @@ int64_t TollivarMovieRenderer::getEstimatedFileSizeAfterExportforType(const Movi
     const double videoBytes = double(averageBitRateForHeight(height)) / 8 * double(frames + 1) / double(fps);
     const double soundBytes = double(KWAudioMuxer::movieEndMilliseconds(frames, fps)) / 1000 *
                               media::AudioMixReader::kSampleRate * media::AudioMixReader::kChannelCount * 2;
-    return static_cast<int64_t>(std::ceil((videoBytes + soundBytes + kContainerBytes) / 1024));
+    const double kilobytes = std::ceil((videoBytes + soundBytes + kContainerBytes) / 1024);
+    // Holds of billions make a movie no file holds.
+    return kilobytes < 9e18 ? static_cast<int64_t>(kilobytes) : kNoEstimate;
 }
 
 std::optional<std::string> TollivarMovieRenderer::getPreparedMovieForExportType(const MovieExportType& type) {

@@ -3,6 +3,7 @@
 #include "app/audio/KWAudioMuxer.h"
 #include "app/core/FileUtil.h"
 #include "app/render/RenderImageProducer.h"
+#include "app/render/RenderOutput.h"
 #include "platform/foundation/BoundedQueue.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Localized.h"
@@ -28,13 +29,13 @@ constexpr size_t kAudioChunkFrames = 4096;
 
 struct ComposedFrame {
     int64_t index = 0;
-    media::PixelBuffer buffer;
+    std::shared_ptr<const media::PixelBuffer> buffer;  // shared by a held picture's repeats
 };
 
 }  // namespace
 
 struct TollivarMovieRenderer::Session {
-    std::vector<FramePtr> frames;
+    ExpandedFrames frames;
     int64_t fps = 5;
     int64_t totalFrames = 0;
     graphics::Size size;
@@ -94,10 +95,9 @@ void TollivarMovieRenderer::renderMovie() {
     if (session_) session_->closeComposers();
     auto session = std::make_shared<Session>();
     session_ = session;
-    auto list = project()->getFrameList();
-    session->frames = list ? list->getExpandedFrameList() : std::vector<FramePtr>{};
+    session->frames = expandedFrames();
     session->fps = project()->getFPS();
-    session->totalFrames = static_cast<int64_t>(session->frames.size());
+    session->totalFrames = session->frames.count();
 
     auto failAtSetUp = [this](int64_t code, const char* text) {
         failWithError(Error(MovieRenderer::kErrorDomain, code, text));
@@ -110,6 +110,10 @@ void TollivarMovieRenderer::renderMovie() {
         return failAtSetUp(kErrorInvalidSize, "Not a valid movie size.");
 
     const std::string url = getExportURLForExportType(*storedExportType());
+    if (foundation::Status fits = checkMovieFits(*session, url); !fits) {
+        failWithError(fits.error());
+        return completeExportNow();
+    }
     setExportURL(url);
     if (std::optional<Error> failure = openWriterAt(*session, url, session->size)) {
         // Told like a failure while writing: on the main queue, with the
@@ -162,23 +166,52 @@ std::optional<Error> TollivarMovieRenderer::openWriterAt(Session& session, const
     return std::nullopt;
 }
 
+foundation::Status TollivarMovieRenderer::checkMovieFits(const Session& session, const std::string& url) const {
+    const int64_t movieEnd = KWAudioMuxer::movieEndMilliseconds(session.totalFrames, session.fps);
+    const __int128 soundFrames = (__int128(movieEnd) * media::AudioMixReader::kSampleRate + 999) / 1000;  // rounded up
+    // Frame 0 is shown twice.
+    const __int128 pictures = __int128(session.totalFrames) + 1;
+    if (soundFrames > kMaximumSoundFrames || pictures > kMaximumPictures) {
+        // Whole minutes: the movie's rounded up, the limit's down.
+        const int64_t movieMinutes = (movieEnd + 59'999) / 60'000;
+        const int64_t limitMinutes = kMaximumSoundFrames / media::AudioMixReader::kSampleRate / 60;
+        return Error(
+            MovieRenderer::kErrorDomain, kErrorMovieTooLong,
+            foundation::localizedFormat("This movie is too long for a QuickTime file: it would last %ld hours "
+                                        "%ld minutes, and such a file holds at most %ld hours %ld minutes.",
+                                        {movieMinutes / 60, movieMinutes % 60, limitMinutes / 60, limitMinutes % 60}));
+    }
+    const __int128 bytes = soundFrames * media::AudioMixReader::kChannelCount * 2 + pictures * kSmallestPictureBytes;
+    return renderoutput::checkSpaceFor(url, uint64_t(bytes), MovieRenderer::kErrorDomain, kErrorNotEnoughSpace);
+}
+
+media::PixelBuffer TollivarMovieRenderer::composePicture(const Session& session, RenderImageProducer& producer,
+                                                         const FramePtr& frame, int64_t index) {
+    const graphics::Size size = session.size;
+    if (auto planar = producer.getPlanarFrameAsStored(frame, size, index, session.totalFrames))
+        return std::move(*planar);
+    graphics::Image image = producer.getImageRenderingForFrame(frame, size, index, session.totalFrames);
+    image = applyPostRenderStep(image, index);
+    return media::convertedTo420Planar(pixelBufferFromCGImage(image, int(size.width), int(size.height)));
+}
+
 void TollivarMovieRenderer::compose(Session& session, size_t worker) {
     RenderImageProducer& producer = *session.producers[worker];
     foundation::BoundedQueue<ComposedFrame>& queue = *session.composed[worker];
-    const graphics::Size size = session.size;
     const int64_t total = session.totalFrames;
+    // A held frame outside the fades is the same picture at every position:
+    // composed once and handed over again.
+    FramePtr heldFrame;
+    std::shared_ptr<const media::PixelBuffer> heldPicture;
     for (auto i = int64_t(worker); i < total && !isCancelled(); i += int64_t(kComposers)) {
-        // Converted here, in parallel, rather than on the encoder's queue.
-        ComposedFrame frame{i, {}};
-        const FramePtr& source = session.frames[size_t(i)];
-        if (auto planar = producer.getPlanarFrameAsStored(source, size, i, total)) {
-            frame.buffer = std::move(*planar);
-        } else {
-            graphics::Image image = producer.getImageRenderingForFrame(source, size, i, total);
-            image = applyPostRenderStep(image, i);
-            frame.buffer = media::convertedTo420Planar(pixelBufferFromCGImage(image, int(size.width), int(size.height)));
+        const FramePtr frame = session.frames.frameAt(i);
+        const bool unfaded = producer.calculateAlphaForFadeforFrameAtIndex(i, total) == 0.0f;
+        if (!(unfaded && heldPicture && frame == heldFrame)) {
+            // Converted here, in parallel, rather than on the encoder's queue.
+            heldPicture = std::make_shared<const media::PixelBuffer>(composePicture(session, producer, frame, i));
+            heldFrame = unfaded ? frame : nullptr;
         }
-        if (!queue.push(std::move(frame))) return;
+        if (!queue.push(ComposedFrame{i, heldPicture})) return;
     }
     queue.close();
 }
@@ -191,8 +224,8 @@ void TollivarMovieRenderer::videoPump(const std::shared_ptr<Session>& session) {
         if (frame) {
             const int64_t i = frame->index;
             setProgress(s.totalFrames < 1 ? 0.0 : double(i) / double(s.totalFrames));
-            if (i == 0) (void)s.videoInput->appendPixelBuffer(frame->buffer, media::MediaTime::zero());
-            if (!s.videoInput->appendPixelBuffer(frame->buffer,
+            if (i == 0) (void)s.videoInput->appendPixelBuffer(*frame->buffer, media::MediaTime::zero());
+            if (!s.videoInput->appendPixelBuffer(*frame->buffer,
                                                  media::MediaTime::make(i + 1, static_cast<int32_t>(s.fps))))
                 handleErrorDuringRendering(session);
             s.counter = i + 1;

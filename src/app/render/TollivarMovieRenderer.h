@@ -10,9 +10,13 @@
 // composers turn frames into pictures on their own queues (decoding and
 // scaling in parallel, the encoder's threads busy meanwhile), and the video and
 // audio inputs pull on theirs ("assetVideoWriterQueue",
-// "assetAudioWriterQueue"). Set-up failures of the project (no frames, no
-// type, size 0) complete inside the export call; every other ending
-// completes once on the main queue. A finished render clears
+// "assetAudioWriterQueue"). The frames are walked by position over the
+// runs of the expanded list, and a held picture outside the fades is
+// composed once and handed to the encoder again for its repeats, so a hold
+// of millions costs no memory. Set-up failures of the project (no frames,
+// no type, size 0, a movie longer than a QuickTime file holds or than the
+// disk has room for) complete inside the export call, before any file is
+// made; every other ending completes once on the main queue. A finished render clears
 // "RecordNeedsRendering" and saves the metadata on the main queue before the
 // completion runs; a failed or cancelled one leaves no file and the
 // metadata untouched. However it ends, the renderer then lets go of the
@@ -26,10 +30,25 @@
 #include <optional>
 #include <vector>
 
+class RenderImageProducer;
+
 class TollivarMovieRenderer : public MovieRenderer {
 public:
     static inline const char* kErrorDomain = "TollivarMovieRenderer";
     static constexpr int64_t kErrorWriting = 510;
+    // Set-up failures in MovieRenderer's domain, beside 238, 392 and 403.
+    static constexpr int64_t kErrorMovieTooLong = 404;
+    static constexpr int64_t kErrorNotEnoughSpace = 405;
+    // The sound track counts every one of its 44100 frames a second in a
+    // 32-bit field of the file: a QuickTime movie of ours lasts at most
+    // 4294967295 / 44100 s, about 27 hours.
+    static constexpr int64_t kMaximumSoundFrames = 4294967295;
+    // The pictures' sample sizes fill one table of 4 bytes each in a box of
+    // 32-bit size.
+    static constexpr int64_t kMaximumPictures = (4294967295 - 20) / 4;
+    // The least a picture costs in the file: an H.264 picture that repeats
+    // the one before it, and its entries in the sample tables.
+    static constexpr int64_t kSmallestPictureBytes = 16;
     static inline const char* kVideoQueueLabel = "assetVideoWriterQueue";
     static inline const char* kAudioQueueLabel = "assetAudioWriterQueue";
     static inline const char* kComposerQueueLabel = "com.marrowick.composer";
@@ -76,7 +95,8 @@ public:
 
     // Per-frame hook between the image producer and the pixel buffer; the
     // picture unchanged. Pictures stored exactly as the movie shows them go
-    // to the encoder without being drawn, so they do not pass here.
+    // to the encoder without being drawn, and a held picture's repeats are
+    // the one drawn first, so they do not pass here.
     virtual graphics::Image applyPostRenderStep(const graphics::Image& image, int64_t forFrameAtIndex);
     // The picture drawn at the origin into a black 32ARGB buffer of the
     // given size; alpha is dropped (pictures show as drawn over black).
@@ -89,6 +109,12 @@ protected:
 private:
     // Everything one export holds; defined with the code.
     struct Session;
+
+    // The movie's length against what a QuickTime file and the disk hold;
+    // the set-up error when it does not fit.
+    foundation::Status checkMovieFits(const Session& session, const std::string& url) const;
+    media::PixelBuffer composePicture(const Session& session, RenderImageProducer& producer, const FramePtr& frame,
+                                      int64_t index);
 
     // Returns the writer's error when it cannot be made or started.
     std::optional<foundation::Error> openWriterAt(Session& session, const std::string& url,

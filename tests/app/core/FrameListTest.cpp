@@ -174,18 +174,6 @@ TEST(FrameListLookup, SubarrayMustLieInsideTheList) {
     EXPECT_THROW(list.subarrayWithRange(-1, 1), std::out_of_range);
 }
 
-TEST(FrameListExpanded, RepeatsByHoldSkipsSlotAndEmptyHolds) {
-    FrameList list;
-    addPictures(list, 3);
-    FramePtr a = list.getFrameAtIndex(0), b = list.getFrameAtIndex(1), c = list.getFrameAtIndex(2);
-    a->setDuration(3);
-    b->setDuration(0);
-    FramePtr card = Frame::create(Frame::kTypeCreditsCard);
-    card->setDuration(2);
-    list.addFrame(card);  // behind the slot: still part of the movie
-    EXPECT_EQ(list.getExpandedFrameList(), (std::vector<FramePtr>{a, a, a, c, card, card}));
-}
-
 TEST(FrameListPlayhead, RemovingThePlayheadFrameLeavesTheReference) {
     FrameList list;
     addPictures(list, 2);

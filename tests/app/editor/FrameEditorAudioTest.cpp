@@ -169,6 +169,7 @@ TEST_F(VoiceOverTest, StartTimeAndFrameFromThePlayhead) {
         {"ABCDEFGHIJ", 9, 9, 1, 999},
         {"AB", 5, 1, 3, 600},  // the first frame held three times
         {"AB", 5, 0, 3, 0},
+        {"AB", 5, 1, 2147483647, 429496729400},  // behind a picture held for the longest hold there is
     };
     for (const Case& c : cases) {
         auto project = projectOfPictures(c.names);

@@ -80,36 +80,6 @@ TEST(TimelineMapping, PlaybackTimingInSinglePrecision) {
     EXPECT_EQ(timeline::playbackDuration(1000.0, int64_t{1} << 32), int64_t{1000} << 32);
 }
 
-TEST(TimelineMapping, ExpandedFramesMatchTheRepeatedList) {
-    FrameList list;  // the capture slot
-    std::vector<int64_t> holds = {1, 3, 0, 2, -4, 1};
-    for (int64_t hold : holds) {
-        auto frame = Frame::create(Frame::kTypePicture);
-        frame->setDuration(hold);
-        list.insertFrame(frame, 1);
-    }
-    const auto repeated = list.getExpandedFrameList();
-    const timeline::ExpandedFrames runs(list);
-    ASSERT_EQ(runs.count(), static_cast<int64_t>(repeated.size()));
-    EXPECT_EQ(runs.count(), 7);
-    for (int64_t entry = 0; entry < runs.count(); ++entry) {
-        EXPECT_EQ(runs.frameAt(entry), repeated[size_t(entry)]) << entry;
-        EXPECT_EQ(runs.firstEntryOf(repeated[size_t(entry)]),
-                  std::find(repeated.begin(), repeated.end(), repeated[size_t(entry)]) - repeated.begin());
-    }
-    EXPECT_EQ(runs.frameAt(-1), nullptr);
-    EXPECT_EQ(runs.frameAt(runs.count()), nullptr);
-    EXPECT_EQ(runs.firstEntryOf(list.getFrameAtIndex(0)), std::nullopt);  // the slot
-    // A hold of a billion costs one run.
-    auto held = Frame::create(Frame::kTypePicture);
-    held->setDuration(1'000'000'000);
-    list.addFrame(held);
-    const timeline::ExpandedFrames big(list);
-    EXPECT_EQ(big.count(), 7 + 1'000'000'000);
-    EXPECT_EQ(big.frameAt(big.count() - 1), held);
-    EXPECT_EQ(big.firstEntryOf(held), 7);
-}
-
 TEST(StripSelection, TapsInsideAndOutsideTheMarkedRun) {
     struct Case {
         int64_t anchor, current, tapped;

@@ -80,7 +80,7 @@ protected:
         EXPECT_EQ(outcome.completionsInsideCall, 0);
         ASSERT_TRUE(outcome.exportURL);
         const auto expanded = project->getFrameList()->getExpandedFrameList();
-        const int64_t n = int64_t(expanded.size());
+        const int64_t n = expanded.count();
         const int64_t fps = project->getFPS();
         const int width = int(type.size().width), height = int(type.size().height);
 
@@ -107,7 +107,7 @@ protected:
         double worst = 99;
         for (int64_t k = 0; k <= n; ++k) {
             const int64_t entry = k == 0 ? 0 : k - 1;
-            const Image reference = producer.getImageRenderingForFrame(expanded[size_t(entry)], type.size(), entry, n);
+            const Image reference = producer.getImageRenderingForFrame(expanded.frameAt(entry), type.size(), entry, n);
             worst = std::min(worst, rendertest::psnr(pictures[size_t(k)], reference));
         }
         EXPECT_GE(worst, 35.0);

@@ -287,4 +287,16 @@ TEST_F(ProjectCardMovieTest, PlayRendersAPreviewMovieAndPlaysIt) {
     playsAtOnceAndRendersAgainAfterAnEdit();
 }
 
+TEST_F(ProjectCardMovieTest, APictureHeldForTheLongestHoldIsRefusedOnThePanelWithoutAnAbort) {
+    project->getFrameList()->getFrameAtIndex(0)->setDuration(2147483647);
+    tapPlay();
+    tapAlertButton("Ok");
+    advance(1.0);
+    ASSERT_EQ(presentedName(), "panel");
+    EXPECT_EQ(card->renderProgressViewController()->labelInfo()->text(),
+              "The project could not be prepared because an error occurred. - (This movie is too long for a "
+              "QuickTime file: it would last 119304 hours 39 minutes, and such a file holds at most 27 hours 3 "
+              "minutes. - [MovieRenderer-404])");
+}
+
 }  // namespace
