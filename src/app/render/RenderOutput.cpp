@@ -45,6 +45,20 @@ foundation::Status checkSpaceFor(const std::string& target, uint64_t neededBytes
         std::make_shared<const foundation::Error>(foundation::fileSystemError(ENOSPC, target, true)));
 }
 
+foundation::Error writeFailedError(const std::string& domain, const foundation::Error& systemError,
+                                   const std::string& temporary, const std::string& target) {
+    if (foundation::isOutOfSpaceError(systemError)) {
+        const foundation::Error full = foundation::fileSystemError(ENOSPC, target, true);
+        return foundation::Error(domain, kErrorWriteFailed, full.description,
+                                 std::make_shared<const foundation::Error>(systemError));
+    }
+    foundation::Error told = systemError;
+    for (size_t at = told.description.find(temporary); !temporary.empty() && at != std::string::npos;
+         at = told.description.find(temporary, at + target.size()))
+        told.description.replace(at, temporary.size(), target);
+    return writeFailedError(domain, told);
+}
+
 std::string temporaryPathBeside(const std::string& target) {
     namespace path = foundation::path;
     return path::appending(path::deletingLastComponent(target),

@@ -22,6 +22,12 @@ foundation::Error noFramesError(const std::string& domain);
 // A write that failed, in the renderer's domain with the system's text; the
 // system's error stays attached as the underlying one.
 foundation::Error writeFailedError(const std::string& domain, const foundation::Error& systemError);
+// The same for a failure while writing into `temporary`, told about `target`
+// instead: the hidden name with its UUID means nothing to a user. A full
+// device is told as the movie and GIF writers tell it ("The file “NAME”
+// couldn’t be saved because there isn’t enough space.").
+foundation::Error writeFailedError(const std::string& domain, const foundation::Error& systemError,
+                                   const std::string& temporary, const std::string& target);
 
 // Whether `neededBytes` (at the least) fit on the file system that holds
 // `target`'s folder; the error to end with, in the renderer's domain with

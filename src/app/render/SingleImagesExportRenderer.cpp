@@ -40,7 +40,7 @@ void SingleImagesExportRenderer::renderMovie() {
     const std::string temporary = renderoutput::temporaryPathBeside(path);
     if (auto failure = writePictures(temporary, frames)) {
         renderoutput::discardTemporary(temporary);
-        return failWithError(renderoutput::writeFailedError(kErrorDomain, *failure));
+        return failWithError(renderoutput::writeFailedError(kErrorDomain, *failure, temporary, path));
     }
     if (isCancelled()) return renderoutput::discardTemporary(temporary);
     if (auto placed = renderoutput::replaceWithTemporary(temporary, path); !placed)

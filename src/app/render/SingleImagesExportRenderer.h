@@ -6,10 +6,11 @@
 // under a temporary name and replaces an earlier one only when complete.
 //
 // Failures end with status 4 in the domain "SingleImagesExportRenderer": 38
-// for a movie without frames, 39 with the file system's text when a picture
-// or the folder cannot be written, and 39 before anything is written when
-// the disk has no room for the smallest picture file at every position. A
-// cancel leaves no folder.
+// for a movie without frames, 39 with the file system's text (naming the
+// folder, never its temporary name; a full device as the movie renderer
+// tells it) when a picture or the folder cannot be written, and 39 before
+// anything is written when the disk has no room for the smallest picture
+// file at every position. A cancel leaves no folder.
 
 #include "app/render/MovieRenderer.h"
 #include "app/render/RenderImageProducer.h"

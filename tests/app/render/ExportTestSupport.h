@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <string>
 #include <thread>
 
@@ -25,6 +26,15 @@ inline graphics::Image numberedPicture(int number, int width = 320, int height =
     context.setFillColor(graphics::Color::rgb8(uint8_t((number % 12) * 20), uint8_t((number / 12) * 20), 60));
     context.fillRect({0, 0, double(width), double(height)});
     return context.makeImage();
+}
+
+// A picture of random pixels, whose JPEG is about as large as JPEGs get.
+inline graphics::Image noisePicture(int width, int height, unsigned seed) {
+    QImage noise(width, height, QImage::Format_RGB32);
+    std::mt19937 random(seed);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x) noise.setPixel(x, y, random() & 0xffffff);
+    return graphics::Image(noise);
 }
 
 // The number a numbered picture's colour names; -1 when it names none.

@@ -89,7 +89,7 @@ TEST_F(HeldMovieTest, AMovieLongerThanAQuickTimeFileHoldsIsRefusedInsideTheCall)
 
 // Runs only as the child of the test below, with the render cache on a
 // tmpfs of 4 MB.
-TEST_F(HeldMovieTest, DISABLED_RefusesWhatTheDiskCannotHold) {
+TEST_F(HeldMovieTest, DISABLED_RefusesWhatTheDiskCannotHoldAndSaysItForTheOutput) {
     if (!std::getenv(kChildVariable)) GTEST_SKIP() << "runs only as a child";
     makeProject(1, 1, 5);
     fs::create_directories(cacheFolder());
@@ -135,10 +135,24 @@ TEST_F(HeldMovieTest, DISABLED_RefusesWhatTheDiskCannotHold) {
         EXPECT_TRUE(foundation::isOutOfSpaceError(*outcome.error));
         EXPECT_TRUE(cacheIsEmpty());
     }
+
+    // Pictures that do not fit after all: the text names the folder, as the
+    // movie renderer names its file, not the hidden one being written.
+    first->setDuration(1);
+    for (int i = 0; i < 3; ++i) addPicture(rendertest::noisePicture(1920, 1080, 3));
+    const ExportOutcome full = runExport(std::make_shared<SingleImagesExportRenderer>(project));
+    EXPECT_EQ(full.status, MovieRenderer::kStatusFailed);
+    ASSERT_TRUE(full.error);
+    EXPECT_EQ(full.error->domain, "SingleImagesExportRenderer");
+    EXPECT_EQ(full.error->code, 39);
+    EXPECT_EQ(full.error->description,
+              "The file \u201CMy_Stop_Ziruru_Movie.export\u201D couldn\u2019t be saved because there isn\u2019t "
+              "enough space.");
+    EXPECT_TRUE(cacheIsEmpty());
 }
 
 TEST_F(HeldMovieTest, WhatTheDiskCannotHoldIsRefusedBeforeItStarts) {
-    if (!runChild("RefusesWhatTheDiskCannotHold", "space"))
+    if (!runChild("RefusesWhatTheDiskCannotHoldAndSaysItForTheOutput", "space"))
         GTEST_SKIP() << "no private mount namespace with a tmpfs here";
 }
 

@@ -4,7 +4,6 @@
 #include "support/ChildProcess.h"
 #include "support/Process.h"
 
-#include <random>
 #include <sstream>
 
 namespace {
@@ -98,11 +97,7 @@ TEST_F(SingleImagesExportRendererTest, WriteFailureEndsWithTheSystemsTextAndLeav
     // Frame 2 is noise, whose JPEG passes the file-size limit of the child.
     addPicture(numberedPicture(1));
     addPicture(numberedPicture(2));
-    QImage noise(640, 360, QImage::Format_RGB32);
-    std::mt19937 random(7);
-    for (int y = 0; y < noise.height(); ++y)
-        for (int x = 0; x < noise.width(); ++x) noise.setPixel(x, y, random() & 0xffffff);
-    addPicture(graphics::Image(noise));
+    addPicture(rendertest::noisePicture(640, 360, 7));
     addPicture(numberedPicture(4));
     auto images = renderer();
     const std::string cache = *MovieRenderer::renderCachePathForProject(*project);
@@ -125,6 +120,7 @@ TEST_F(SingleImagesExportRendererTest, WriteFailureEndsWithTheSystemsTextAndLeav
     EXPECT_EQ(report.substr(0, report.rfind('|')), "4|SingleImagesExportRenderer|39");
     EXPECT_NE(report.find("frame-00002.jpg"), std::string::npos) << "the system's text names the file: " << report;
     EXPECT_NE(report.find("File too large"), std::string::npos) << report;
+    EXPECT_EQ(report.find(".partial-"), std::string::npos) << "the folder's hidden name means nothing: " << report;
     EXPECT_TRUE(namesIn(cache).empty()) << "no folder, no temporary one";
 }
 
