@@ -12,12 +12,14 @@ is 1 when any step failed.
 """
 
 import argparse
+import json
 import glob
 import os
 import plistlib
 import re
 import shutil
 import signal
+import subprocess
 import sys
 import time
 import traceback
@@ -145,22 +147,100 @@ def leave_editor(app):
     app.keep("card")
 
 
+def open_card(app):
+    """The project's card, opened from its tile when the browser shows."""
+    if not app.shows("Action"):
+        app.tap("My Stop Ziruru Movie", kind="Label", name="open-card")
+    app.find("Action")
+
+
+def tool(command):
+    """Runs an outside tool; its output, or a failure naming it."""
+    result = subprocess.run(command, capture_output=True, text=True, timeout=60)
+    if result.returncode != 0:
+        raise RoadError("%s refused it: %s" % (" ".join(command), (result.stderr or result.stdout).strip()[-500:]))
+    return result.stdout
+
+
+def check_movie(app, path):
+    streams = json.loads(tool(["ffprobe", "-v", "error", "-show_entries", "stream=codec_type,codec_name,width,height",
+                               "-of", "json", path]))["streams"]
+    video = [s for s in streams if s["codec_type"] == "video"]
+    check(video and video[0]["codec_name"] == "h264" and (video[0]["width"], video[0]["height"]) == (640, 360),
+          "%s: no 640 × 360 H.264 video in %s" % (path, streams))
+
+
+def movie_length(app):
+    """The pictures of the movie: every frame as often as it is held."""
+    return sum(f["DURATION"] for f in pictures(app))
+
+
+def check_gif(app, path):
+    frames = tool(["identify", path]).splitlines()
+    check(len(frames) == movie_length(app) and all(" GIF " in line for line in frames),
+          "%s: identify gives %d lines for %d pictures: %s" % (path, len(frames), movie_length(app), frames[:2]))
+    tool(["ffprobe", "-v", "error", path])
+
+
+def check_jpeg_folder(app, path):
+    check(os.path.isdir(path), "%s is no folder" % path)
+    names = sorted(os.listdir(path))
+    check(len(names) == movie_length(app), "%s holds %d pictures for %d" % (path, len(names), movie_length(app)))
+    for name in names:
+        check(tool(["identify", "-format", "%m", os.path.join(path, name)]) == "JPEG", "%s/%s is no JPEG" % (path, name))
+
+
+def check_archive(app, path):
+    check("No errors detected" in tool(["unzip", "-t", path]), "unzip -t %s found errors" % path)
+    check("frames.meta" in tool(["unzip", "-l", path]), "%s holds no frames.meta" % path)
+
+
+def save_to_folder(app):
+    """Save to Folder writes a movie, an animated GIF, a folder of JPEG
+    pictures and a project archive into the documents folder, each read by
+    an outside tool and none sharing its storage with the render cache."""
+    folder = os.path.join(app.profile, "Documents", "Tollivar")
+    for title, checker in (("Medium - 360p", check_movie), ("Animated GIF", check_gif),
+                           ("Export All Images", check_jpeg_folder), ("Export Project", check_archive)):
+        before = set(os.listdir(folder)) if os.path.isdir(folder) else set()
+        open_card(app)
+        app.tap("Action", name="share-" + checker.__name__)
+        app.tap("Save to Folder")
+        app.tap(re.compile(re.escape(title)))
+        said, _ = app.find(re.compile("Saved to"), timeout=60)
+        app.tap("Done")
+        app.find("Action")
+        added = sorted(set(os.listdir(folder)) - before) if os.path.isdir(folder) else []
+        check(len(added) == 1, "%s saved %s into %s" % (title, added, folder))
+        saved = os.path.join(folder, added[0])
+        check(saved in said["label"], "%r does not name %s" % (said["label"], saved))
+        checker(app, saved)
+        for root, _, names in os.walk(saved) if os.path.isdir(saved) else [(folder, [], [added[0]])]:
+            for name in names:
+                links = os.stat(os.path.join(root, name)).st_nlink
+                check(links == 1, "%s shares its storage with %d other names" % (os.path.join(root, name), links - 1))
+
+
 def recover(app):
     """After a failed step: back to the editor or the card, the way a user
-    would get there (Cancel, Done, a tap beside a popover)."""
-    for _ in range(4):
+    would get there (Next, Cancel or Done, a tap beside a popover)."""
+    for _ in range(5):
         time.sleep(1)
-        if app.shows("captureview_shutter") or app.shows("Action"):
-            return
         for way_back in ("Next", "Cancel", "Done"):
             if app.shows(way_back):
                 app.tap(way_back, timeout=2, name="recover-" + way_back)
                 break
         else:
+            if app.shows("Action"):
+                return
+            # The editor: a tap beside closes a popover or the sheet left open.
             tap_beside(app)
+            time.sleep(1)
+            if app.shows("captureview_shutter") and not app.controls("Hold") and not app.controls("Outline"):
+                return
 
 
-STEPS = [first_launch, new_project, shutter_presses, hold, outline, leave_editor]
+STEPS = [first_launch, new_project, shutter_presses, hold, outline, leave_editor, save_to_folder]
 
 
 def main():

@@ -3,9 +3,11 @@
 // the file as python's plistlib reads it.
 
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GuiApplication.h"
 #include "platform/graphics/ImageName.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/compositing/Animation.h"
 #include "platform/ui/compositing/Render.h"
 #include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controls/Button.h"
@@ -214,6 +216,23 @@ TEST_F(ControlMapTest, WritesOnlyWhatChangedAndPythonReadsIt) {
     std::string changed = read();
     EXPECT_EQ(changed.substr(0, 2), "2 ");
     EXPECT_NE(changed.find("Outline Segment True True"), std::string::npos) << changed;
+}
+
+TEST_F(ControlMapTest, AViewOnItsWayIsListedWithoutItsPixelsUntilItArrives) {
+    ui::View* panel = window->subviews()[2].get();
+    ui::animate(0.3, 0, 0, [&] { panel->setAlpha(0.5); });
+    ui::ControlMap map("unused");
+    auto entry = [&](const std::string& label) {
+        return byLabel(map.build(ui::mapViews(*window, placement), placement).asDictionary().get("controls"))[label];
+    };
+    EXPECT_TRUE(entry("Half").get("moving").asBool());
+    EXPECT_FALSE(entry("Half").contains("pixels")) << "what it shows now is not where it comes to rest";
+    EXPECT_FALSE(entry("Done").get("moving").asBool());
+    EXPECT_TRUE(entry("Done").contains("pixels"));
+    foundation::RunLoop::main().advance(0.5);
+    EXPECT_FALSE(entry("Half").get("moving").asBool());
+    EXPECT_TRUE(entry("Half").contains("pixels"));
+    EXPECT_DOUBLE_EQ(entry("Half").get("opacity").asDouble(), 0.5);
 }
 
 TEST(ImageNameTest, ANameFollowsEveryCopyAndLeavesThePictureAsItWas) {

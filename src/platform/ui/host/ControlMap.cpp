@@ -4,6 +4,8 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/ImageName.h"
 #include "platform/ui/View.h"
+#include "platform/ui/compositing/Animation.h"
+#include "platform/ui/compositing/Layer.h"
 #include "platform/ui/compositing/Render.h"
 #include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controls/Button.h"
@@ -47,6 +49,7 @@ struct Walk {
     View& root;
     const WindowPlacement& placement;
     std::vector<MappedView>& out;
+    double now;
 
     double factor() const { return placement.scale * placement.devicePixelRatio; }
 
@@ -69,7 +72,7 @@ struct Walk {
     }
 
     void add(View& view, std::string label, const char* kind, const graphics::Rect& rect,
-             const graphics::Rect& clip, double opacity) {
+             const graphics::Rect& clip, double opacity, bool moving) {
         if (label.empty()) return;
         MappedView entry;
         entry.view = &view;
@@ -79,6 +82,7 @@ struct Walk {
         entry.visible = rect.intersection(clip);
         if (entry.visible.isEmpty()) return;
         entry.opacity = opacity;
+        entry.moving = moving;
         entry.upright = upright(view);
         if (auto* control = dynamic_cast<Control*>(&view)) {
             entry.enabled = control->isEnabled();
@@ -87,10 +91,11 @@ struct Walk {
         out.push_back(std::move(entry));
     }
 
-    void visit(View& view, double opacity, const graphics::Rect& clip) {
+    void visit(View& view, double opacity, bool moving, const graphics::Rect& clip) {
         if (view.isHidden()) return;
         opacity *= view.alpha();
         if (opacity <= 0.01) return;
+        moving = moving || layerIsMoving(view, now);
         const graphics::Rect rect = toPixels(view.convertRectToView(view.bounds(), &root));
         graphics::Rect inner = view.clipsToBounds() ? clip.intersection(rect) : clip;
         if (inner.isEmpty()) return;
@@ -102,11 +107,11 @@ struct Walk {
             std::string label = button->currentTitle();
             if (label.empty()) label = graphics::imageName(button->currentImage());
             if (label.empty()) label = graphics::imageName(button->currentBackgroundImage());
-            add(view, std::move(label), "Button", rect, clip, opacity);
+            add(view, std::move(label), "Button", rect, clip, opacity, moving);
             skipA = button->titleLabel();
             skipB = button->imageView();
         } else if (auto* barButton = dynamic_cast<detail::TextButtonView*>(&view)) {
-            add(view, barButtonLabel(*barButton), "BarButton", rect, clip, opacity);
+            add(view, barButtonLabel(*barButton), "BarButton", rect, clip, opacity, moving);
             if (!out.empty() && out.back().view == &view) out.back().enabled = barButton->isEnabled();
         } else if (auto* segmented = dynamic_cast<SegmentedControl*>(&view)) {
             const std::vector<graphics::Rect> segments = segmented->segmentRects();
@@ -115,7 +120,7 @@ struct Walk {
                 if (label.empty()) label = graphics::imageName(segmented->imageForSegmentAtIndex(i));
                 const size_t before = out.size();
                 add(view, std::move(label), "Segment", toPixels(view.convertRectToView(segments[i], &root)), clip,
-                    opacity);
+                    opacity, moving);
                 if (out.size() == before) continue;
                 out.back().isSegment = true;
                 out.back().segment = segments[i];
@@ -124,19 +129,19 @@ struct Walk {
             }
             return;
         } else if (auto* field = dynamic_cast<TextField*>(&view)) {
-            add(view, field->text().empty() ? field->placeholder() : field->text(), "TextField", rect, clip, opacity);
+            add(view, field->text().empty() ? field->placeholder() : field->text(), "TextField", rect, clip, opacity, moving);
             return;
         } else if (auto* text = dynamic_cast<TextView*>(&view)) {
-            add(view, text->text(), "TextView", rect, clip, opacity);
+            add(view, text->text(), "TextView", rect, clip, opacity, moving);
             return;
         } else if (auto* label = dynamic_cast<Label*>(&view)) {
-            add(view, label->text(), "Label", rect, clip, opacity);
+            add(view, label->text(), "Label", rect, clip, opacity, moving);
         } else if (auto* image = dynamic_cast<ImageView*>(&view)) {
-            add(view, graphics::imageName(image->image()), "ImageView", rect, clip, opacity);
+            add(view, graphics::imageName(image->image()), "ImageView", rect, clip, opacity, moving);
         }
         for (const ViewPtr& child : view.subviews()) {
             if (child.get() == skipA || child.get() == skipB) continue;
-            visit(*child, opacity, inner);
+            visit(*child, opacity, moving, inner);
         }
     }
 };
@@ -145,7 +150,7 @@ std::string keyOf(const std::vector<MappedView>& views) {
     std::ostringstream key;
     for (const MappedView& v : views) {
         key << v.label << '\x1f' << v.kind << '\x1f' << v.rect.toString() << v.visible.toString() << v.enabled
-            << v.selected << std::lround(v.opacity * 1000) << v.upright << '\x1e';
+            << v.selected << std::lround(v.opacity * 1000) << v.upright << v.moving << '\x1e';
     }
     return key.str();
 }
@@ -183,10 +188,20 @@ QImage drawnAlone(const MappedView& v, double factor, QPoint& origin) {
 
 }  // namespace
 
+bool layerIsMoving(const View& view, double now) {
+    const Layer& layer = view.layer();
+    if (!layer.hasAnimations()) return false;
+    for (const std::string& key : layer.animationKeys()) {
+        auto animation = layer.animation(key);
+        if (animation && animation->endTime() > now) return true;
+    }
+    return false;
+}
+
 std::vector<MappedView> mapViews(View& root, const WindowPlacement& placement) {
     std::vector<MappedView> views;
-    Walk walk{root, placement, views};
-    walk.visit(root, 1.0, graphics::Rect::infinite());
+    Walk walk{root, placement, views, foundation::RunLoop::main().now()};
+    walk.visit(root, 1.0, false, graphics::Rect::infinite());
     return views;
 }
 
@@ -233,7 +248,8 @@ foundation::Value ControlMap::build(const std::vector<MappedView>& views, const 
         entry.set("enabled", v.enabled);
         entry.set("selected", v.selected);
         entry.set("opacity", v.opacity);
-        if (v.upright && v.rect.width() * v.rect.height() <= kMaximumPixels) {
+        entry.set("moving", v.moving);
+        if (v.upright && !v.moving && v.rect.width() * v.rect.height() <= kMaximumPixels) {
             QPoint origin;
             QImage bitmap = drawnAlone(v, factor, origin).convertToFormat(QImage::Format_RGBA8888);
             const size_t row = size_t(bitmap.width()) * 4;

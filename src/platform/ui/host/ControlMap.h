@@ -27,11 +27,13 @@
 //                 clipping views around it leave (what can be seen and pressed)
 //     enabled, selected     for controls
 //     opacity     the product of the alphas from the window down to the view
+//     moving      whether the view or one around it is being animated
 //     pixels, pixelX, pixelY, pixelWidth, pixelHeight  the view drawn alone
 //                 as straight RGBA bytes, row after row, over the whole
 //                 window pixels its rectangle touches (from pixelX, pixelY),
 //                 on the window's pixel grid; absent when the view is turned
-//                 or scaled on its way to the window
+//                 or scaled on its way to the window, or while it or a view
+//                 around it is animated (moving is then true)
 
 #include "platform/foundation/Lifetime.h"
 #include "platform/foundation/Value.h"
@@ -71,7 +73,12 @@ struct MappedView {
     double opacity = 1;
     // Whether the view reaches the window without being turned or scaled.
     bool upright = true;
+    // Whether it or a view around it is being animated: it shows on its way.
+    bool moving = false;
 };
+
+// Whether the view's own layer has an animation still running at `now`.
+bool layerIsMoving(const View& view, double now);
 
 // The labelled views of the tree under `root`, back to front, without hidden
 // ones, transparent ones and those clipped away entirely.

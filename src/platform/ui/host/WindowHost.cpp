@@ -40,13 +40,7 @@ constexpr double kFrameInterval = 1.0 / 60.0;
 
 // Whether anything in the tree is still moving at `now`.
 bool animating(View& view, double now) {
-    Layer& layer = view.layer();
-    if (layer.hasAnimations()) {
-        for (const std::string& key : layer.animationKeys()) {
-            auto animation = layer.animation(key);
-            if (animation && animation->endTime() > now) return true;
-        }
-    }
+    if (layerIsMoving(view, now)) return true;
     for (const ViewPtr& child : view.subviews()) {
         if (animating(*child, now)) return true;
     }
