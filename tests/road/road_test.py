@@ -248,7 +248,9 @@ def main():
     parser.add_argument("--binary", required=True)
     parser.add_argument("--out", required=True)
     args = parser.parse_args()
-    args.binary = os.path.abspath(args.binary)
+    # The program runs in its profile folder: the map's path it is given
+    # must not depend on where the road test was started.
+    args.binary, args.out = os.path.abspath(args.binary), os.path.abspath(args.out)
     if not os.access(args.binary, os.X_OK):
         print("road test: no application at %s; build the release preset first (scripts/test does)" % args.binary)
         return 1
