@@ -51,9 +51,8 @@ inline bool makePaddedMovie(const std::filesystem::path& scratch, const std::fil
                             const std::string& size) {
     namespace fs = std::filesystem;
     const fs::path small = scratch / "small.mov";
-    if (runCommand({"ffmpeg", "-loglevel", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=" + size + ":rate=12",
-                    "-t", "1", "-c:v", "libx264", "-pix_fmt", "yuv420p", "-movflags", "+faststart", small.string()}) !=
-        0)
+    if (!runCommand({"ffmpeg", "-loglevel", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=" + size + ":rate=12",
+                     "-t", "1", "-c:v", "libx264", "-pix_fmt", "yuv420p", "-movflags", "+faststart", small.string()}))
         return false;
     std::error_code failed;
     fs::copy_file(small, movie, fs::copy_options::overwrite_existing, failed);
@@ -70,24 +69,24 @@ inline bool makeFullMovie(const std::filesystem::path& scratch, const std::files
                           const std::string& size) {
     namespace fs = std::filesystem;
     const fs::path second = scratch / "second.mov";
-    if (runCommand({"ffmpeg",       "-loglevel",
-                    "error",        "-y",
-                    "-f",           "lavfi",
-                    "-i",           "nullsrc=size=" + size + ":rate=12,geq=lum='random(1)*255':cb=128:cr=128",
-                    "-t",           "1",
-                    "-c:v",         "libx264",
-                    "-preset",      "ultrafast",
-                    "-b:v",         "5M",
-                    "-maxrate",     "5M",
-                    "-bufsize",     "5M",
-                    "-pix_fmt",     "yuv420p",
-                    second.string()}) != 0)
+    if (!runCommand({"ffmpeg",       "-loglevel",
+                     "error",        "-y",
+                     "-f",           "lavfi",
+                     "-i",           "nullsrc=size=" + size + ":rate=12,geq=lum='random(1)*255':cb=128:cr=128",
+                     "-t",           "1",
+                     "-c:v",         "libx264",
+                     "-preset",      "ultrafast",
+                     "-b:v",         "5M",
+                     "-maxrate",     "5M",
+                     "-bufsize",     "5M",
+                     "-pix_fmt",     "yuv420p",
+                     second.string()}))
         return false;
     // Room for the longer index.
     const uint64_t repeats = bytes * 97 / 100 / fs::file_size(second);
     if (repeats == 0) return false;
     const bool made = runCommand({"ffmpeg", "-loglevel", "error", "-y", "-stream_loop", std::to_string(repeats - 1),
-                                  "-i", second.string(), "-c", "copy", "-movflags", "+faststart", movie.string()}) == 0;
+                                  "-i", second.string(), "-c", "copy", "-movflags", "+faststart", movie.string()});
     std::error_code ignored;
     fs::remove(second, ignored);
     return made && padMovieWithFreeBox(movie, bytes);

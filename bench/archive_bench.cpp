@@ -77,54 +77,51 @@ int main() {
     const fs::path unpacked = root / "unpacked";
     std::error_code ignored;
 
-    const double exportOurs = bench::medianSeconds(
-        kRuns, [&] { fs::remove(ours, ignored); },
-        [&] { return SSZipArchive::createZipFileAtPath(ours, project, nullptr); });
-    auto timeZip = [&](std::vector<std::string> options) {
+    // Export: ours, Info-ZIP deflating everything, Info-ZIP storing media, cp -r.
+    auto zip = [&](std::vector<std::string> options) {
         std::vector<std::string> command{"zip", "-r", "-q"};
         command.insert(command.end(), options.begin(), options.end());
         command.insert(command.end(), {infozip.string(), "."});
-        return bench::medianSeconds(
-            kRuns, [&] { fs::remove(infozip, ignored); },
-            [&] { return bench::runCommand(command, project.string()) == 0; });
+        return bench::timed([command, &project] { return bench::runCommand(command, project.string()); },
+                            [&] { fs::remove(infozip, ignored); });
     };
-    const double exportInfoZip = timeZip({});
-    const double exportInfoZipStored = timeZip({"-n", kStoredSuffixes});
     const fs::path copied = root / "copied";
-    // A real copy of every byte, also on file systems that could share extents.
-    const double exportCopy = bench::medianSeconds(
-        kRuns, [&] { fs::remove_all(copied, ignored); },
-        [&] {
-            return bench::runCommand({"cp", "-r", "--reflink=never", project.string(), copied.string()}) == 0;
-        });
+    const auto exports = bench::compareAll(
+        kRuns,
+        bench::timed([&] { return SSZipArchive::createZipFileAtPath(ours, project, nullptr); },
+                     [&] { fs::remove(ours, ignored); }),
+        {zip({}), zip({"-n", kStoredSuffixes}),
+         // A real copy of every byte, also on file systems that could share extents.
+         bench::program(
+             [&] {
+                 return std::vector<std::string>{"cp", "-r", "--reflink=never", project.string(), copied.string()};
+             },
+             [&] { fs::remove_all(copied, ignored); })});
 
     // Both import the same archive: ours, as the archive renderer writes it.
     const fs::path inbox = root / "inbox.tollivarmobile";
-    const double importOurs = bench::medianSeconds(
+    const auto imports = bench::compare(
         kRuns,
-        [&] {
-            for (const auto& entry : fs::directory_iterator(foundation::Paths::documentsDirectory())) {
-                if (entry.path().filename().string().starts_with(".kelbrin-")) fs::remove_all(entry.path());
-            }
-            KWProjects::getInstance().resetForTesting();
-            fs::copy_file(ours, inbox, fs::copy_options::overwrite_existing);
-        },
-        [&] { return ProjectImportProcessor().importProjectAtPath(inbox); });
-    const double importInfoZip = bench::medianSeconds(
-        kRuns, [&] { fs::remove_all(unpacked, ignored); },
-        [&] {
-            return bench::runCommand({"unzip", "-q", ours.string(), "-d", unpacked.string()}, root.string()) == 0;
-        });
+        bench::timed([&] { return ProjectImportProcessor().importProjectAtPath(inbox); },
+                     [&] {
+                         for (const auto& entry : fs::directory_iterator(foundation::Paths::documentsDirectory())) {
+                             if (entry.path().filename().string().starts_with(".kelbrin-"))
+                                 fs::remove_all(entry.path());
+                         }
+                         KWProjects::getInstance().resetForTesting();
+                         fs::copy_file(ours, inbox, fs::copy_options::overwrite_existing);
+                     }),
+        bench::program(
+            [&] {
+                return std::vector<std::string>{"unzip", "-q", ours.string(), "-d", unpacked.string()};
+            },
+            [&] { fs::remove_all(unpacked, ignored); }));
 
-    std::printf("project archive, %d frames, %.0f MB (median of %d runs)\n", kFrames,
-                static_cast<double>(fs::file_size(ours)) / 1e6, kRuns);
-    bool met =
-        bench::printResult("archive export vs zip -r", exportOurs, exportInfoZip, bench::Target::atMost(kTarget));
-    met &= bench::printResult("archive export vs zip -r -n (media stored)", exportOurs, exportInfoZipStored,
-                              bench::Target::atMost(kTarget));
-    met &= bench::printResult("archive export vs cp -r (floor)", exportOurs, exportCopy,
-                              bench::Target::atMost(kCopyFloorTarget));
-    met &= bench::printResult("archive import vs unzip", importOurs, importInfoZip, bench::Target::atMost(kTarget));
+    std::printf("project archive, %d frames, %.0f MB\n", kFrames, static_cast<double>(fs::file_size(ours)) / 1e6);
+    bool met = bench::report("archive export vs zip -r", exports[0], bench::Target::atMost(kTarget));
+    met &= bench::report("archive export vs zip -r -n (media stored)", exports[1], bench::Target::atMost(kTarget));
+    met &= bench::report("archive export vs cp -r (floor)", exports[2], bench::Target::atMost(kCopyFloorTarget));
+    met &= bench::report("archive import vs unzip", imports, bench::Target::atMost(kTarget));
 
     KWProjects::getInstance().resetForTesting();
     foundation::Paths::setRootOverride(std::nullopt);

@@ -80,19 +80,28 @@ std::vector<std::string> magickCommand(const fs::path& raw, int width, int heigh
                                           thumb, preview, "50", "100", out);
 }
 
-// ImageMagick makes the three sizes as PPM, cjpeg -quality 100 encodes each.
-const char* kPipelineScript = R"SH(set -e
-convert -size "$1" -depth 8 "bgra:$2" -alpha off \
-  \( +clone -resize "$4^" -gravity center -extent "$4" -write "ppm:$3/thumb.ppm" +delete \) \
-  \( +clone -resize "$5^" -gravity center -extent "$5" -write "ppm:$3/preview.ppm" +delete \) \
-  "ppm:$3/frame.ppm"
-for f in thumb preview frame; do cjpeg -quality 100 -outfile "$3/$f.jpg" "$3/$f.ppm"; done
-)SH";
+// ImageMagick making the three sizes as PPM files in `out`.
+std::vector<std::string> magickSizesCommand(const fs::path& raw, int width, int height, const fs::path& out) {
+    std::vector<std::string> argv{"convert", "-size", std::to_string(width) + "x" + std::to_string(height),
+                                  "-depth",  "8",     "bgra:" + raw.string(),
+                                  "-alpha",  "off"};
+    for (const auto& [size, name] :
+         {std::pair{KWImageProducer::kThumbnailSize, "thumb"}, std::pair{KWImageProducer::kPreviewSize, "preview"}})
+        argv.insert(argv.end(), {"(", "+clone", "-resize", sizeText(size) + "^", "-gravity", "center", "-extent",
+                                 sizeText(size), "-write", "ppm:" + (out / name).string() + ".ppm", "+delete", ")"});
+    argv.push_back("ppm:" + (out / "frame.ppm").string());
+    return argv;
+}
 
-// The floor: cjpeg -quality 100 alone, on the three sizes made beforehand.
-const char* kFloorScript = R"SH(set -e
-for f in thumb preview frame; do cjpeg -quality 100 -outfile "$1/$f.jpg" "$2/$f.ppm"; done
-)SH";
+// cjpeg -quality 100 encoding the three PPM files of `sizes` into `out`.
+bool cjpegAll(const fs::path& sizes, const fs::path& out) {
+    for (const char* name : {"thumb", "preview", "frame"})
+        if (!bench::runCommand({"cjpeg", "-quality", "100", "-outfile", (out / name).string() + ".jpg",
+                                (sizes / name).string() + ".ppm"}))
+            return false;
+    return true;
+}
+
 constexpr double kFloorTarget = 1.3;
 
 bool benchSize(const fs::path& root, int width, int height) {
@@ -108,47 +117,32 @@ bool benchSize(const fs::path& root, int width, int height) {
         std::fprintf(stderr, "the first capture was not stored\n");
         return false;
     }
-    const double ours = bench::medianSeconds(
-        kRuns, [] {}, [&] { return captureToStored(frame, width, height, *project, producer); });
-
-    const double magick = bench::medianToolSeconds(
-        kRuns, "convert", root, [&](const fs::path& out) { return magickCommand(raw, width, height, out); });
-    const double pipeline = bench::medianToolSeconds(kRuns, "convert and cjpeg", root,
-                                                     [&](const fs::path& out) -> std::vector<std::string> {
-                                                         return {"sh",
-                                                                 "-c",
-                                                                 kPipelineScript,
-                                                                 "pipeline",
-                                                                 std::to_string(width) + "x" + std::to_string(height),
-                                                                 raw.string(),
-                                                                 out.string(),
-                                                                 sizeText(KWImageProducer::kThumbnailSize),
-                                                                 sizeText(KWImageProducer::kPreviewSize)};
-                                                     });
-
-    // The three sizes as PPM, made once by the pipeline's first step.
+    // The three sizes as PPM, made once, for the floor.
     const fs::path sizes = root / ("sizes-" + std::to_string(width));
     fs::create_directories(sizes);
-    if (bench::runCommand({"sh", "-c", kPipelineScript, "sizes", std::to_string(width) + "x" + std::to_string(height),
-                           raw.string(), sizes.string(), sizeText(KWImageProducer::kThumbnailSize),
-                           sizeText(KWImageProducer::kPreviewSize)}) != 0) {
+    if (!bench::runCommand(magickSizesCommand(raw, width, height, sizes))) {
         std::fprintf(stderr, "could not make the three sizes\n");
         return false;
     }
-    const double floor =
-        bench::medianToolSeconds(kRuns, "cjpeg", root, [&](const fs::path& out) -> std::vector<std::string> {
-            return {"sh", "-c", kFloorScript, "floor", out.string(), sizes.string()};
-        });
-
+    const fs::path out = root / "out";
+    auto fresh = [&] { bench::freshFolder(out); };
+    const auto times = bench::compareAll(
+        kRuns, bench::timed([&] { return captureToStored(frame, width, height, *project, producer); }),
+        {bench::program([&] { return magickCommand(raw, width, height, out); }, fresh),
+         // ImageMagick makes the three sizes as PPM, cjpeg -quality 100 encodes each.
+         bench::timed(
+             [&] { return bench::runCommand(magickSizesCommand(raw, width, height, out)) && cjpegAll(out, out); },
+             fresh),
+         // The floor: cjpeg -quality 100 alone, on the three sizes made beforehand.
+         bench::timed([&] { return cjpegAll(sizes, out); }, fresh)});
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
-    std::printf("capture to stored, %s BGRA -> upright -> three JPEGs -> lists saved (median of %d runs)\n",
-                size.c_str(), kRuns);
-    bool met = bench::printResult("capture store " + size + " vs ImageMagick convert", ours, magick,
-                                  bench::Target::atMost(kTarget));
-    met &= bench::printResult("capture store " + size + " vs convert + cjpeg -quality 100", ours, pipeline,
-                              bench::Target::atMost(kTarget));
-    met &= bench::printResult("capture store " + size + " vs cjpeg -quality 100 alone (floor)", ours, floor,
-                              bench::Target::atMost(kFloorTarget));
+    std::printf("capture to stored, %s BGRA -> upright -> three JPEGs -> lists saved\n", size.c_str());
+    bool met =
+        bench::report("capture store " + size + " vs ImageMagick convert", times[0], bench::Target::atMost(kTarget));
+    met &= bench::report("capture store " + size + " vs convert + cjpeg -quality 100", times[1],
+                         bench::Target::atMost(kTarget));
+    met &= bench::report("capture store " + size + " vs cjpeg -quality 100 alone (floor)", times[2],
+                         bench::Target::atMost(kFloorTarget));
     return met;
 }
 

@@ -165,21 +165,18 @@ int main() {
 
     const std::string target = receiver.url(std::string("/1/files_put/sandbox/") + kUploadName);
     std::unique_ptr<Share> share;
-    const bench::Medians times = bench::interleavedMedianSeconds(
+    const auto times = bench::compare(
         kRuns,
-        [&] {
-            if (share) share->finish();
-            share = std::make_unique<Share>(*rootScreen, project);
-        },
-        [&] { return share->upload() && outboxIsEmpty(); },
-        [&] {
-            return bench::runCommand(bench::curlPostFileArguments(certificates.authorityFile, movie, target)) == 0;
-        });
+        bench::timed([&] { return share->upload() && outboxIsEmpty(); },
+                     [&] {
+                         if (share) share->finish();
+                         share = std::make_unique<Share>(*rootScreen, project);
+                     }),
+        bench::program([&] { return bench::curlPostFileArguments(certificates.authorityFile, movie, target); }));
     share->finish();
     share.reset();
 
-    const bool met =
-        bench::printResult("dropbox share vs curl", times.ours, times.reference, bench::Target::atMost(kTarget));
+    const bool met = bench::report("dropbox share vs curl", times, bench::Target::atMost(kTarget));
     window.reset();
     foundation::RunLoop::main().runUntilIdle();
     fs::remove_all(root);

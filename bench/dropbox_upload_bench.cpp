@@ -1,7 +1,7 @@
 // 200 MB through the Dropbox client's files_put (one signed POST streaming
 // the file, progress to the delegate) to a loopback HTTPS server, against
-// `curl -T <file> -X POST` to the same server. Prints the median wall time of
-// five runs of each, taken in turn, and the peak memory of each; targets: at
+// `curl -T <file> -X POST` to the same server. Prints the median wall and CPU
+// times of five runs of each, taken in turn, and the peak memory of each; targets: at
 // most 1.1 times curl's time, and a peak RSS within 32 MB of curl's.
 //
 // The server runs in a child process (LoopbackReceiver.h), so the figures of
@@ -65,26 +65,25 @@ int main() {
     auto client = DBRestClient::create(session);
 
     const long before = peakKiB(RUSAGE_SELF);
-    const bench::Medians times = bench::interleavedMedianSeconds(
-        kRuns, [] {},
-        [&] {
-            Waiter waiter;
-            client->setDelegate(&waiter);
-            client->uploadFile("movie.mov", "/", std::nullopt, source);
-            foundation::RunLoop::main().runUntil([&] { return waiter.done; }, 600);
-            client->setDelegate(nullptr);
-            return waiter.done && !waiter.failed && waiter.progress == 1.0;
-        },
-        [&] {
-            return bench::runCommand(bench::curlPostFileArguments(certificates.authorityFile, source,
-                                                                  receiver.url("/1/files_put/sandbox/movie.mov"))) == 0;
-        });
+    const auto times =
+        bench::compare(kRuns, bench::timed([&] {
+                           Waiter waiter;
+                           client->setDelegate(&waiter);
+                           client->uploadFile("movie.mov", "/", std::nullopt, source);
+                           foundation::RunLoop::main().runUntil([&] { return waiter.done; }, 600);
+                           client->setDelegate(nullptr);
+                           return waiter.done && !waiter.failed && waiter.progress == 1.0;
+                       }),
+                       bench::program([&] {
+                           return bench::curlPostFileArguments(certificates.authorityFile, source,
+                                                               receiver.url("/1/files_put/sandbox/movie.mov"));
+                       }));
     const long ourPeak = peakKiB(RUSAGE_SELF);
     const long curlPeak = peakKiB(RUSAGE_CHILDREN);
 
     std::printf("files_put of %llu bytes over loopback HTTPS: peak RSS ours %ld KiB (%ld KiB before), curl %ld KiB\n",
                 static_cast<unsigned long long>(kLength), ourPeak, before, curlPeak);
-    bool met = bench::printResult("dropbox files_put 200 MB", times.ours, times.reference, bench::Target::atMost(1.1));
+    bool met = bench::report("dropbox files_put 200 MB", times, bench::Target::atMost(1.1));
     met = bench::printMeasure("dropbox files_put peak RSS over curl's", double(ourPeak - curlPeak) / 1024, 32, "MB",
                               bench::Target::atMost(1.0)) &&
           met;

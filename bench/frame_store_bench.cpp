@@ -66,13 +66,6 @@ bool writeScaledPpm(const graphics::Image& input, graphics::Size size, const fs:
     return scaled && scaled->bitmap().convertToFormat(QImage::Format_RGB888).save(QString::fromStdString(file), "PPM");
 }
 
-// The decode piped into the full-frame encode, then the two small encodes.
-const char* kFloorScript = R"SH(set -e
-djpeg "$1" | cjpeg -quality "$2" -outfile "$4/frame.jpg"
-cjpeg -quality "$3" -outfile "$4/preview.jpg" "$5"
-cjpeg -quality "$3" -outfile "$4/thumb.jpg" "$6"
-)SH";
-
 }  // namespace
 
 int main() {
@@ -95,21 +88,6 @@ int main() {
     // Ours: decode the input and store it as a frame of a project.
     auto project = ProjectModel::create();
     KWImageProducer producer(project);
-    int run = 0;
-    const double ourTime = bench::medianSeconds(
-        kRuns, [] {},
-        [&] {
-            auto picture = graphics::Image::load(input.string());
-            return picture.ok() && producer.storeImage(picture.value(), "BENCH-" + std::to_string(run++));
-        });
-
-    // ImageMagick: the same three files from the same input in one call.
-    const double magickTime =
-        bench::medianToolSeconds(kRuns, "convert", root, [&](const fs::path& out) -> std::vector<std::string> {
-            return bench::convertToStoredPictures({input.string()}, "272x153", "796x448", kSmallPictureQuality,
-                                                  kFullFrameQuality, out);
-        });
-
     // The floor: the small pictures' pixels are made beforehand, so that only
     // the decode and the three encodes are timed.
     const fs::path previewPpm = root / "preview.ppm";
@@ -122,25 +100,38 @@ int main() {
             return 1;
         }
     }
-    const double floorTime =
-        bench::medianToolSeconds(kRuns, "djpeg | cjpeg", root, [&](const fs::path& out) -> std::vector<std::string> {
-            return {"sh",
-                    "-c",
-                    kFloorScript,
-                    "floor",
-                    input.string(),
-                    kFullFrameQuality,
-                    kSmallPictureQuality,
-                    out.string(),
-                    previewPpm.string(),
-                    thumbPpm.string()};
-        });
-
-    std::printf("frame store, 3840x2160 -> thumbnail, preview, full frame (median of %d runs)\n", kRuns);
-    bool met =
-        bench::printResult("frame store vs ImageMagick convert", ourTime, magickTime, bench::Target::atMost(kTarget));
-    met &= bench::printResult("frame store vs djpeg | cjpeg (floor)", ourTime, floorTime,
-                              bench::Target::atMost(kFloorTarget));
+    const fs::path out = root / "out";
+    auto fresh = [&] { bench::freshFolder(out); };
+    int run = 0;
+    const auto times = bench::compareAll(
+        kRuns,
+        // Ours: decode the input and store it as a frame of a project.
+        bench::timed([&] {
+            auto picture = graphics::Image::load(input.string());
+            return picture.ok() && producer.storeImage(picture.value(), "BENCH-" + std::to_string(run++));
+        }),
+        {// ImageMagick: the same three files from the same input in one call.
+         bench::program(
+             [&] {
+                 return bench::convertToStoredPictures({input.string()}, "272x153", "796x448", kSmallPictureQuality,
+                                                       kFullFrameQuality, out);
+             },
+             fresh),
+         // The decode piped into the full-frame encode, then the two small encodes.
+         bench::timed(
+             [&] {
+                 return bench::runPipeline(
+                            {{"djpeg", input.string()},
+                             {"cjpeg", "-quality", kFullFrameQuality, "-outfile", (out / "frame.jpg").string()}}) &&
+                        bench::runCommand({"cjpeg", "-quality", kSmallPictureQuality, "-outfile",
+                                           (out / "preview.jpg").string(), previewPpm.string()}) &&
+                        bench::runCommand({"cjpeg", "-quality", kSmallPictureQuality, "-outfile",
+                                           (out / "thumb.jpg").string(), thumbPpm.string()});
+             },
+             fresh)});
+    std::printf("frame store, 3840x2160 -> thumbnail, preview, full frame\n");
+    bool met = bench::report("frame store vs ImageMagick convert", times[0], bench::Target::atMost(kTarget));
+    met &= bench::report("frame store vs djpeg | cjpeg (floor)", times[1], bench::Target::atMost(kFloorTarget));
     KWProjects::getInstance().resetForTesting();
     fs::remove_all(root);
     return met ? 0 : 1;

@@ -117,43 +117,38 @@ int main() {
         LockedMap reference;
         for (const auto& key : keys) reference.map.emplace(key, cache.imageFromKey(key, false));
         size_t hits = 0;
-        double ours = bench::medianSeconds(
-            kRuns, [] {},
-            [&] {
-                for (int i = 0; i < kLookups; ++i)
-                    hits += !cache.imageFromKey(keys[size_t(i) % keys.size()], false).isNull();
+        auto lookups = [&](auto find) {
+            return bench::timed([&hits, find, &keys] {
+                for (int i = 0; i < kLookups; ++i) hits += !find(keys[size_t(i) % keys.size()]).isNull();
                 return true;
             });
-        double theirs = bench::medianSeconds(
-            kRuns, [] {},
-            [&] {
-                for (int i = 0; i < kLookups; ++i) hits += !reference.find(keys[size_t(i) % keys.size()]).isNull();
-                return true;
-            });
+        };
+        const auto memory =
+            bench::compare(kRuns, lookups([&](const std::string& key) { return cache.imageFromKey(key, false); }),
+                           lookups([&](const std::string& key) { return reference.find(key); }));
         if (hits != size_t(2) * kRuns * kLookups) {
             std::fprintf(stderr, "a memory lookup missed\n");
             return 1;
         }
-        met &= bench::printResult("image cache memory hits vs locked unordered_map", ours, theirs,
-                                  bench::Target::atMost(2.0));
+        met &= bench::report("image cache memory hits vs locked unordered_map", memory, bench::Target::atMost(2.0));
 
         // Disk hits, read and decoded on the read queue, answered on the main loop.
         auto counter = std::make_shared<Counter>();
-        double disk = bench::medianSeconds(
-            kRuns, [&] { cache.clearMemory(); },
-            [&] {
-                counter->found = counter->missing = 0;
-                for (const auto& key : keys) cache.queryDiskCacheForKey(key, counter);
-                return loop.runUntil([&] { return counter->found + counter->missing == kKeys; }, 120) &&
-                       counter->found == kKeys;
-            });
         std::vector<std::string> convert{"convert"};
         convert.insert(convert.end(), files.begin(), files.end());
         convert.push_back("null:");
-        double magick = bench::medianSeconds(
-            kRuns, [] {}, [&] { return bench::runCommand(convert) == 0; });
-        met &= bench::printResult("image cache 1000 JPEGs from disk vs ImageMagick", disk, magick,
-                                  bench::Target::atMost(0.5));
+        const auto disk = bench::compare(
+            kRuns,
+            bench::timed(
+                [&] {
+                    counter->found = counter->missing = 0;
+                    for (const auto& key : keys) cache.queryDiskCacheForKey(key, counter);
+                    return loop.runUntil([&] { return counter->found + counter->missing == kKeys; }, 120) &&
+                           counter->found == kKeys;
+                },
+                [&] { cache.clearMemory(); }),
+            bench::program([&] { return convert; }));
+        met &= bench::report("image cache 1000 JPEGs from disk vs ImageMagick", disk, bench::Target::atMost(0.5));
     }
     fs::remove_all(root);
     return met ? 0 : 1;

@@ -144,17 +144,14 @@ struct Feed {
     }
 };
 
-// The previous run's result is let go before the clock starts, and the
-// allocator tidies up after it then, not at the timed run's first large
-// request.
-double median(const std::function<void()>& reset, const std::function<bool()>& work) {
-    return bench::medianSeconds(
-        kRuns,
-        [&] {
-            reset();
-            std::free(std::malloc(64 * 1024));  // a large request merges the freed small blocks
-        },
-        work);
+// Our side or RapidJSON's: the previous run's result is let go before the
+// clock starts, and the allocator tidies up after it then, not at the timed
+// run's first large request.
+bench::Side inProcess(const std::function<void()>& reset, const std::function<bool()>& work) {
+    return bench::timed(work, [reset] {
+        reset();
+        std::free(std::malloc(64 * 1024));  // a large request merges the freed small blocks
+    });
 }
 
 }  // namespace
@@ -166,7 +163,7 @@ int main() {
 
     jsonkit::JSONDecoder decoder;
     std::optional<foundation::Value> decoded;
-    const double ours = median(
+    const bench::Side ours = inProcess(
         [&] {
             decoded.reset();
             decoder.clearCache();  // every run starts as cold as RapidJSON's
@@ -176,38 +173,38 @@ int main() {
             return decoded.has_value();
         });
     std::optional<rapidjson::Document> document;
-    const double rapid = median([&] { document.reset(); },
-                                [&] {
-                                    document.emplace();
-                                    document->Parse<rapidjson::kParseFullPrecisionFlag>(text.data(), text.size());
-                                    return !document->HasParseError();
-                                });
-    const double python = bench::pythonJSONLoadsSeconds(file, kRuns);
+    bench::PythonTimer python = bench::pythonJSONLoads(file);
+    const auto decodes =
+        bench::compareAll(kRuns, ours,
+                          {inProcess([&] { document.reset(); },
+                                     [&] {
+                                         document.emplace();
+                                         document->Parse<rapidjson::kParseFullPrecisionFlag>(text.data(), text.size());
+                                         return !document->HasParseError();
+                                     }),
+                           python.side()});
     fs::remove(file);
-    if (python <= 0) {
-        std::fprintf(stderr, "json_bench: python3 json did not report its time\n");
-        return 1;
-    }
 
     std::optional<std::string> written;
-    const double ourWrite = median([&] { written.reset(); },
-                                   [&] {
-                                       written = jsonkit::JSONString(*decoded);
-                                       return written.has_value();
-                                   });
     std::optional<rapidjson::StringBuffer> rapidText;
-    const double rapidWrite = median([&] { rapidText.reset(); },
-                                     [&] {
-                                         rapidText.emplace();
-                                         rapidjson::Writer<rapidjson::StringBuffer> writer(*rapidText);
-                                         return document->Accept(writer);
-                                     });
+    const auto encodes = bench::compare(kRuns,
+                                        inProcess([&] { written.reset(); },
+                                                  [&] {
+                                                      written = jsonkit::JSONString(*decoded);
+                                                      return written.has_value();
+                                                  }),
+                                        inProcess([&] { rapidText.reset(); },
+                                                  [&] {
+                                                      rapidText.emplace();
+                                                      rapidjson::Writer<rapidjson::StringBuffer> writer(*rapidText);
+                                                      return document->Accept(writer);
+                                                  }));
 
-    std::printf("feed corpus of %.1f MB (written back: ours %.1f MB, RapidJSON %.1f MB), median of %d runs\n",
+    std::printf("feed corpus of %.1f MB (written back: ours %.1f MB, RapidJSON %.1f MB)\n",
                 static_cast<double>(text.size()) / 1e6, static_cast<double>(written->size()) / 1e6,
-                static_cast<double>(rapidText->GetSize()) / 1e6, kRuns);
-    bool met = bench::printResult("json decode vs RapidJSON DOM", ours, rapid, bench::Target::atMost(1.5));
-    met &= bench::printResult("json decode vs python3 json.loads", ours, python, bench::Target::atMost(0.5));
-    met &= bench::printResult("json encode vs RapidJSON Writer", ourWrite, rapidWrite, bench::Target::atMost(1.5));
+                static_cast<double>(rapidText->GetSize()) / 1e6);
+    bool met = bench::report("json decode vs RapidJSON DOM", decodes[0], bench::Target::atMost(1.5));
+    met &= bench::report("json decode vs python3 json.loads", decodes[1], bench::Target::atMost(0.5));
+    met &= bench::report("json encode vs RapidJSON Writer", encodes, bench::Target::atMost(1.5));
     return met ? 0 : 1;
 }

@@ -18,14 +18,14 @@ constexpr double kRequiredRate = 50000;
 constexpr size_t kFileSize = 1024 * 1024;
 constexpr size_t kFilesKept = 5;
 
-double oursSeconds(const std::filesystem::path& folder) {
+bench::Times oursTimes(const std::filesystem::path& folder) {
     auto manager = std::make_shared<logging::DDLogFileManagerDefault>(folder.string());
     manager->setMaximumNumberOfLogFiles(kFilesKept);
     auto logger = std::make_shared<logging::DDFileLogger>(manager);
     logger->setMaximumFileSize(kFileSize);
     logging::DDLog::addLogger(logger);
     logging::DDLog::flushLog();
-    const double seconds = bench::secondsOf([] {
+    const bench::Times times = bench::measure([] {
         for (int i = 0; i < kMessages; ++i) {
             logging::DDLog::log(true, logging::kLogLevelAll, logging::kLogFlagInfo, 0, __FILE__, __func__, __LINE__,
                                 std::nullopt, "message %d of the benchmark with a little payload", i);
@@ -34,15 +34,15 @@ double oursSeconds(const std::filesystem::path& folder) {
     });
     logging::DDLog::removeLogger(logger);
     logging::DDLog::flushLog();
-    return seconds;
+    return times;
 }
 
-double spdlogSeconds(const std::filesystem::path& folder) {
+bench::Times spdlogTimes(const std::filesystem::path& folder) {
     auto sink =
         std::make_shared<spdlog::sinks::rotating_file_sink_mt>((folder / "spdlog.log").string(), kFileSize, kFilesKept);
     spdlog::logger logger("bench", sink);
     logger.set_pattern("%Y/%m/%d %H:%M:%S:%e  %v");
-    return bench::secondsOf([&] {
+    return bench::measure([&] {
         for (int i = 0; i < kMessages; ++i) logger.info("message {} of the benchmark with a little payload", i);
         logger.flush();
     });
@@ -57,24 +57,19 @@ int main() {
     std::filesystem::create_directories(root / "spdlog");
     bench::useApplicationFoldersBelow(root);
 
-    std::vector<double> ours;
-    std::vector<double> reference;
-    for (int run = 0; run < 3; ++run) {
-        std::filesystem::remove_all(root / "ours");
-        std::filesystem::remove_all(root / "spdlog");
-        std::filesystem::create_directories(root / "spdlog");
-        ours.push_back(oursSeconds(root / "ours"));
-        reference.push_back(spdlogSeconds(root / "spdlog"));
-    }
-    const double oursMedian = bench::median(ours);
-    const double referenceMedian = bench::median(reference);
+    // Each side's logger is made and let go outside its timed messages.
+    auto side = [&](const char* name, bench::Times (*times)(const std::filesystem::path&)) {
+        const auto folder = root / name;
+        return bench::Side{[folder, times] { return std::optional(times(folder)); },
+                           [folder] { bench::freshFolder(folder); }};
+    };
+    const auto times = bench::compare(3, side("ours", oursTimes), side("spdlog", spdlogTimes));
     std::filesystem::remove_all(root);
 
-    std::printf("file logger: %.0f messages/s, spdlog rotating sink: %.0f messages/s\n", kMessages / oursMedian,
-                kMessages / referenceMedian);
+    const double referenceMedian = bench::medianOf(times.reference);
+    std::printf("file logger: %.0f messages/s, spdlog rotating sink: %.0f messages/s\n",
+                kMessages / bench::medianOf(times.ours), kMessages / referenceMedian);
     // The bound on the ratio that stands for the required rate.
     const double bound = (kMessages / kRequiredRate) / referenceMedian;
-    return bench::printResult("logging_file_logger_200k", oursMedian, referenceMedian, bench::Target::atMost(bound))
-               ? 0
-               : 1;
+    return bench::report("logging_file_logger_200k", times, bench::Target::atMost(bound)) ? 0 : 1;
 }

@@ -2,12 +2,15 @@
 // ffmpeg's testsrc2, repeated) uploaded through a raw data input, drawn into
 // the writer's framebuffer, read back and encoded to H.264 in a QuickTime
 // movie, against `ffmpeg -f rawvideo -pix_fmt bgra ... -c:v libx264` on the
-// same frames.
+// same frames with the writer's encoder settings (preset, profile, no
+// B-frames, bit rate with its one-second buffer, a keyframe every two
+// seconds), each run in turn with ours.
 
 #include "BenchSupport.h"
 #include "components/gpuimage/GPUImageMovieWriter.h"
 #include "components/gpuimage/GPUImageRawDataInput.h"
 #include "platform/foundation/DispatchSemaphore.h"
+#include "platform/media/AssetWriterInput.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -24,10 +27,17 @@ constexpr int kWidth = 1920, kHeight = 1080, kDistinct = 30, kFrames = 300, kRat
 constexpr int kRuns = 3;
 constexpr double kTarget = 1.2;
 constexpr size_t kFrameBytes = size_t(kWidth) * kHeight * 4;
+constexpr int64_t kBitRate = 10'000'000;
 
 bool writeMovie(const std::vector<uint8_t>& frames, const fs::path& out) {
     auto input = std::make_shared<GPUImageRawDataInput>(frames.data(), graphics::Size{kWidth, kHeight});
-    auto writer = GPUImageMovieWriter::create(out.string(), graphics::Size{kWidth, kHeight});
+    auto writer = GPUImageMovieWriter::create(out.string(), graphics::Size{kWidth, kHeight},
+                                              media::AssetWriter::kFileTypeQuickTimeMovie,
+                                              foundation::Dictionary{{kGPUImageVideoCodecKey, kGPUImageVideoCodecH264},
+                                                                     {kGPUImageVideoWidthKey, kWidth},
+                                                                     {kGPUImageVideoHeightKey, kHeight},
+                                                                     {kGPUImageVideoAverageBitRateKey, kBitRate},
+                                                                     {kGPUImageVideoFrameRateKey, kRate}});
     writer->setEncodingLiveVideo(false);
     input->addTarget(writer);
     writer->startRecording();
@@ -51,48 +61,62 @@ int main() {
     fs::remove_all(root);
     fs::create_directories(root);
     const fs::path raw = root / "frames.bgra";
-    if (bench::runCommand({"ffmpeg", "-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
-                           "testsrc2=s=1920x1080:r=30:d=1", "-frames:v", std::to_string(kDistinct), "-f", "rawvideo",
-                           "-pix_fmt", "bgra", raw.string()}) != 0) {
+    if (!bench::runCommand({"ffmpeg", "-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
+                            "testsrc2=s=1920x1080:r=30:d=1", "-frames:v", std::to_string(kDistinct), "-f", "rawvideo",
+                            "-pix_fmt", "bgra", raw.string()})) {
         std::fprintf(stderr, "ffmpeg could not make the frames\n");
         return 1;
     }
     std::vector<uint8_t> frames(kFrameBytes * kDistinct);
     std::ifstream(raw, std::ios::binary).read(reinterpret_cast<char*>(frames.data()), std::streamsize(frames.size()));
 
-    int run = 0;
-    const double ours = bench::medianSeconds(
-        kRuns, [&] { fs::remove(root / ("ours-" + std::to_string(run) + ".mov")); },
-        [&] { return writeMovie(frames, root / ("ours-" + std::to_string(run++) + ".mov")); });
-    const double reference = bench::medianToolSeconds(kRuns, "ffmpeg", root, [&](const fs::path& out) {
-        return std::vector<std::string>{"ffmpeg",
-                                        "-v",
-                                        "error",
-                                        "-nostdin",
-                                        "-y",
-                                        "-f",
-                                        "rawvideo",
-                                        "-pix_fmt",
-                                        "bgra",
-                                        "-s",
-                                        "1920x1080",
-                                        "-r",
-                                        "30",
-                                        "-stream_loop",
-                                        std::to_string(kFrames / kDistinct - 1),
-                                        "-i",
-                                        raw.string(),
-                                        "-c:v",
-                                        "libx264",
-                                        "-pix_fmt",
-                                        "yuv420p",
-                                        (out / "ffmpeg.mov").string()};
-    });
+    const std::string rate = std::to_string(kBitRate);
+    const auto times = bench::compare(
+        kRuns,
+        bench::timed([&] { return writeMovie(frames, root / "ours.mov"); }, [&] { fs::remove(root / "ours.mov"); }),
+        bench::program([&] {
+            return std::vector<std::string>{"ffmpeg",
+                                            "-v",
+                                            "error",
+                                            "-nostdin",
+                                            "-y",
+                                            "-f",
+                                            "rawvideo",
+                                            "-pix_fmt",
+                                            "bgra",
+                                            "-s",
+                                            "1920x1080",
+                                            "-r",
+                                            std::to_string(kRate),
+                                            "-stream_loop",
+                                            std::to_string(kFrames / kDistinct - 1),
+                                            "-i",
+                                            raw.string(),
+                                            "-c:v",
+                                            "libx264",
+                                            "-preset",
+                                            media::AssetWriterInput::kX264Preset,
+                                            "-profile:v",
+                                            "high",
+                                            "-bf",
+                                            "0",
+                                            "-b:v",
+                                            rate,
+                                            "-maxrate",
+                                            rate,
+                                            "-bufsize",
+                                            rate,
+                                            "-g",
+                                            std::to_string(2 * kRate),
+                                            "-pix_fmt",
+                                            "yuv420p",
+                                            (root / "ffmpeg.mov").string()};
+        }));
+    const double ours = bench::medianOf(times.ours), reference = bench::medianOf(times.reference);
 
     std::printf("movie writer, %d BGRA 1920x1080 frames -> H.264 QuickTime: ours %.1f fps, ffmpeg %.1f fps\n", kFrames,
                 kFrames / ours, kFrames / reference);
-    const bool met =
-        bench::printResult("movie writer vs ffmpeg libx264", ours, reference, bench::Target::atMost(kTarget));
+    const bool met = bench::report("movie writer vs ffmpeg libx264", times, bench::Target::atMost(kTarget));
     fs::remove_all(root);
     return met ? 0 : 1;
 }

@@ -2,7 +2,8 @@
 // a 1,000-sample brush drag (over 33,000 sprites of 30 px) drawn live and
 // replayed on a 1024×576 canvas, against ImageMagick drawing the same 1,000
 // discs; and a canvas file of 1,000 strokes × 50 segments written and read,
-// against python3's plistlib dumping and loading the same archive.
+// against python3's plistlib dumping and loading the same archive (timed in
+// its own warm process). Ours and the reference run by run in turn.
 
 #include "BenchSupport.h"
 #include "app/painter/PaintingView.h"
@@ -78,49 +79,52 @@ DragTimes drawLive(PaintingView& view, const std::vector<graphics::Point>& path)
     return times;
 }
 
-double imageMagickDiscs(const std::vector<graphics::Point>& path, const fs::path& root) {
-    fs::create_directories(root);
-    // The drawing travels inline: the usual security policy refuses "@file".
+// ImageMagick drawing the same discs, the drawing inline: the usual
+// security policy refuses "@file".
+bench::Side imageMagickDiscs(const std::vector<graphics::Point>& path) {
     std::string discs;
     for (graphics::Point p : path)
         discs += "circle " + std::to_string(p.x) + "," + std::to_string(p.y) + " " + std::to_string(p.x + 15) + "," +
                  std::to_string(p.y) + " ";
     std::string convert = fs::exists("/usr/bin/convert") ? "/usr/bin/convert" : "convert";
-    return bench::medianToolSeconds(kRuns, "convert", root, [&](const fs::path&) {
+    return bench::program([=] {
         return std::vector<std::string>{convert, "-size", "1024x576", "xc:none", "-fill", "rgba(228,73,19,1)",
                                         "-draw", discs,   "null:"};
     });
 }
 
-bool brushDragBench(const fs::path& root) {
+bool brushDragBench() {
     std::vector<graphics::Point> path = dragPath();
     auto view = canvas();
     DragTimes live;
-    std::vector<double> liveTotals, slowest;
-    for (int run = 0; run < kRuns; ++run) {
-        view->erase();
-        live = drawLive(*view, path);
-        liveTotals.push_back(live.totalSeconds);
-        slowest.push_back(live.slowestMoveSeconds);
+    std::vector<double> slowest;
+    const auto liveTimes = bench::compare(kRuns,
+                                          bench::timed(
+                                              [&] {
+                                                  live = drawLive(*view, path);
+                                                  slowest.push_back(live.slowestMoveSeconds);
+                                                  return true;
+                                              },
+                                              [&] { view->erase(); }),
+                                          imageMagickDiscs(path));
+    if (!view->getBufferData()) return false;
+    const auto replay = bench::compare(kRuns, bench::timed([&] {
+                                           view->replayBuffer();
+                                           return true;
+                                       }),
+                                       imageMagickDiscs(path));
+    std::vector<double> presents;
+    for (int run = 0; run < kRuns * 4; ++run) {
+        bool made = false;
+        presents.push_back(bench::secondsOf([&] { made = view->createImage().has_value(); }));
+        if (!made) return false;
     }
-    auto data = view->getBufferData();
-    if (!data) return false;
-    double replay = bench::medianSeconds(
-        kRuns, [] {},
-        [&] {
-            view->replayBuffer();
-            return true;
-        });
-    double presentSeconds = bench::medianSeconds(
-        kRuns * 4, [] {}, [&] { return view->createImage().has_value(); });
-    double reference = imageMagickDiscs(path, root / "magick");
+    const double presentSeconds = bench::median(presents);
     std::printf("brush drag: %zu sprites from %d samples, present (read-back) %.2f ms\n", live.sprites, kSamples,
                 presentSeconds * 1000);
     bool ok = live.sprites >= 33000;
-    ok &= bench::printResult("painter brush drag replayed vs convert -draw", replay, reference,
-                             bench::Target::atMost(0.25));
-    ok &= bench::printResult("painter brush drag live vs convert -draw", bench::median(liveTotals), reference,
-                             bench::Target::atMost(0.25));
+    ok &= bench::report("painter brush drag replayed vs convert -draw", replay, bench::Target::atMost(0.25));
+    ok &= bench::report("painter brush drag live vs convert -draw", liveTimes, bench::Target::atMost(0.25));
     ok &= bench::printMeasure("painter slowest live move vs 8 ms", bench::median(slowest) * 1000, 8, "ms",
                               bench::Target::atMost(1.0));
     ok &= bench::printMeasure("painter present of 1024x576 vs 1 ms", presentSeconds * 1000, 1, "ms",
@@ -150,51 +154,36 @@ StrokeList manyStrokes() {
     return strokes;
 }
 
-const char* kPlistlibTimer = R"PY(
-import plistlib, sys, time
-runs = int(sys.argv[1]); data = open(sys.argv[2], "rb").read()
-value = plistlib.loads(data)
-write = read = float("inf")
-for _ in range(runs):
-    start = time.perf_counter(); plistlib.dumps(value, fmt=plistlib.FMT_BINARY); write = min(write, time.perf_counter() - start)
-    start = time.perf_counter(); plistlib.loads(data); read = min(read, time.perf_counter() - start)
-print(write + read)
-)PY";
-
 bool canvasFileBench(const fs::path& root) {
     StrokeList strokes = manyStrokes();
-    foundation::Bytes data;
-    double ours = bench::medianSeconds(
-        kRuns, [] {},
-        [&] {
-            auto written = strokeBufferData(strokes);
-            if (!written.ok()) return false;
-            data = *written;
-            auto read = decodeStrokeBuffer(data);
-            if (!read.ok()) std::fprintf(stderr, "%s\n", read.error().description.c_str());
-            return read.ok() && read->size() == strokes.size();
-        });
+    const auto written = strokeBufferData(strokes);
+    if (!written.ok()) return false;
     fs::create_directories(root);
-    fs::path file = root / "canvas-bench.cnv";
-    if (!foundation::writeFileAtomically(file.string(), data).ok()) return false;
-    std::string command =
-        "python3 -c '" + std::string(kPlistlibTimer) + "' " + std::to_string(kRuns) + " '" + file.string() + "'";
-    FILE* pipe = popen(command.c_str(), "r");
-    double reference = 0;
-    if (!pipe || std::fscanf(pipe, "%lf", &reference) != 1) return false;
-    pclose(pipe);
-    double writeOnly = bench::medianSeconds(
-        3, [] {}, [&] { return strokeBufferData(strokes).ok(); });
-    std::printf("canvas file: %zu bytes, written in %.0f ms\n", data.size(), writeOnly * 1000);
-    return bench::printResult("painter canvas file write+read vs plistlib", ours, reference,
-                              bench::Target::atMost(0.5));
+    const fs::path file = root / "canvas-bench.cnv";
+    if (!foundation::writeFileAtomically(file.string(), *written).ok()) return false;
+    bench::PythonTimer plistlib(
+        "import plistlib, sys\ndata = open(sys.argv[1], 'rb').read()\n"
+        "value = plistlib.loads(data)\n",
+        "plistlib.dumps(value, fmt=plistlib.FMT_BINARY)\nplistlib.loads(data)\n", {file.string()});
+    const auto times = bench::compare(kRuns, bench::timed([&] {
+                                          auto data = strokeBufferData(strokes);
+                                          if (!data.ok()) return false;
+                                          auto read = decodeStrokeBuffer(*data);
+                                          if (!read.ok())
+                                              std::fprintf(stderr, "%s\n", read.error().description.c_str());
+                                          return read.ok() && read->size() == strokes.size();
+                                      }),
+                                      plistlib.side());
+    const bench::Times writeOnly = bench::measure([&] { (void)strokeBufferData(strokes); });
+    std::printf("canvas file: %zu bytes, written in %.0f ms\n", written->size(), writeOnly.wall * 1000);
+    return bench::report("painter canvas file write+read vs plistlib", times, bench::Target::atMost(0.5));
 }
 
 }  // namespace
 
 int main() {
     fs::path root = fs::temp_directory_path() / ("painter-bench-" + std::to_string(getpid()));
-    bool ok = brushDragBench(root);
+    bool ok = brushDragBench();
     ok &= canvasFileBench(root);
     fs::remove_all(root);
     return ok ? 0 : 1;

@@ -100,14 +100,6 @@ int main() {
         paintLayer(*canvas, layer);
     }
 
-    const double ours = bench::medianSeconds(
-        kRuns, [] {},
-        [&] {
-            const foundation::Bytes strokes = layers.encodeLayerInformation();
-            const graphics::Image picture = layers.mergeDownAllLayer();
-            return savePainterFrame(*project, producer, 0, false, strokes, picture, layers).ok();
-        });
-
     // The reference composites the same pictures: the background (the frame's
     // stored picture, taken before the first save) and each
     // layer picture, backmost first, scaled to the background's size.
@@ -122,22 +114,25 @@ int main() {
         if (!picture || !picture->bitmap().save(QString::fromStdString(name))) return 1;
         layerFiles.push_back(name);
     }
-    const double reference =
-        bench::medianToolSeconds(kRuns, "convert", root / "reference", [&](const fs::path& folder) {
-            std::vector<std::string> argv{"convert", (inputs / "background.jpg").string()};
-            for (const std::string& layer : layerFiles) {
-                for (const char* part : {"(", layer.c_str(), "-resize", "3840x2160!", ")", "-composite"})
-                    argv.push_back(part);
-            }
-            for (const std::string& part :
-                 {std::string("-quality"), std::string("100"), std::string("-write"), (folder / "frame.jpg").string(),
-                  std::string("-resize"), std::string("796x448!"), std::string("-quality"), std::string("50"),
-                  std::string("-write"), (folder / "preview.jpg").string(), std::string("-resize"),
-                  std::string("272x153!"), (folder / "thumb.jpg").string()})
-                argv.push_back(part);
-            return argv;
-        });
-    const bool ok = bench::printResult("painter save 4K frame", ours, reference, bench::Target::atMost(0.5));
+    const fs::path out = root / "reference";
+    const auto times = bench::compare(
+        kRuns, bench::timed([&] {
+            const foundation::Bytes strokes = layers.encodeLayerInformation();
+            const graphics::Image picture = layers.mergeDownAllLayer();
+            return savePainterFrame(*project, producer, 0, false, strokes, picture, layers).ok();
+        }),
+        bench::program(
+            [&] {
+                std::vector<std::string> argv{"convert", (inputs / "background.jpg").string()};
+                for (const std::string& layer : layerFiles)
+                    argv.insert(argv.end(), {"(", layer, "-resize", "3840x2160!", ")", "-composite"});
+                argv.insert(argv.end(), {"-quality", "100", "-write", (out / "frame.jpg").string(), "-resize",
+                                         "796x448!", "-quality", "50", "-write", (out / "preview.jpg").string(),
+                                         "-resize", "272x153!", (out / "thumb.jpg").string()});
+                return argv;
+            },
+            [&] { bench::freshFolder(out); }));
+    const bool ok = bench::report("painter save 4K frame", times, bench::Target::atMost(0.5));
     KWProjects::getInstance().resetForTesting();
     fs::remove_all(root);
     return ok ? 0 : 1;

@@ -1,7 +1,7 @@
 // 200 MB through the resumable upload fetcher in 4 MiB chunks to the
 // loopback HTTPS video service, against `curl -T` putting the same file to
-// the same server in one request. Prints the median wall time of five runs
-// of each, taken in turn, the mean CPU time and the peak memory of each;
+// the same server in one request. Prints the median wall and CPU times of
+// five runs of each, taken in turn, and the peak memory of each;
 // targets: at most 1.1 times curl's time, and a peak RSS at most two chunks
 // above curl's.
 //
@@ -28,16 +28,10 @@ constexpr uint64_t kLength = 200'000'000;
 constexpr uint64_t kChunk = uint64_t(4) << 20;
 constexpr int kRuns = 5;
 
-struct Usage {
-    double cpuSeconds = 0;
-    long peakKiB = 0;
-};
-
-Usage usage(int who) {
+long peakKiB(int who) {
     rusage r{};
     getrusage(who, &r);
-    return {double(r.ru_utime.tv_sec + r.ru_stime.tv_sec) + double(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6,
-            r.ru_maxrss};
+    return r.ru_maxrss;
 }
 
 }  // namespace
@@ -54,12 +48,10 @@ int main() {
     const std::string source = (folder / "movie.mov").string();
     bench::writePatternFile(source, kLength);
 
-    const Usage before = usage(RUSAGE_SELF);
-    const Usage curlBefore = usage(RUSAGE_CHILDREN);
+    const long before = peakKiB(RUSAGE_SELF);
     bool failed = false;
-    const bench::Medians times = bench::interleavedMedianSeconds(
-        kRuns, [] {},
-        [&] {
+    const auto times = bench::compare(
+        kRuns, bench::timed([&] {
             bool done = false;
             net::URLRequest request(base + "/upload/rpc?uploadType=resumable&prettyPrint=false");
             request.httpMethod = "POST";
@@ -77,23 +69,21 @@ int main() {
             });
             foundation::RunLoop::main().runUntil([&] { return done; }, 600);
             return done && !failed;
-        },
-        [&] {
-            return bench::runCommand({"curl", "-sS", "-f", "-o", "/dev/null", "--cacert", certificates.authorityFile,
-                                      "-H", "Expect:", "-T", source, base + "/sink"}) == 0;
-        });
-    const Usage after = usage(RUSAGE_SELF);
-    const Usage curlAfter = usage(RUSAGE_CHILDREN);
+        }),
+        bench::program([&] {
+            return std::vector<std::string>{
+                "curl", "-sS",     "-f", "-o",   "/dev/null",   "--cacert", certificates.authorityFile,
+                "-H",   "Expect:", "-T", source, base + "/sink"};
+        }));
+    const long after = peakKiB(RUSAGE_SELF);
+    const long curlAfter = peakKiB(RUSAGE_CHILDREN);
 
-    std::printf("upload of %llu bytes over loopback HTTPS\n", static_cast<unsigned long long>(kLength));
-    std::printf("  upload fetcher (%llu-byte chunks): wall %.3f s, cpu %.3f s, peak RSS %ld KiB (%ld KiB before)\n",
-                static_cast<unsigned long long>(kChunk), times.ours, (after.cpuSeconds - before.cpuSeconds) / kRuns,
-                after.peakKiB, before.peakKiB);
-    std::printf("  curl -T:                         wall %.3f s, cpu %.3f s, peak RSS %ld KiB\n", times.reference,
-                (curlAfter.cpuSeconds - curlBefore.cpuSeconds) / kRuns, curlAfter.peakKiB);
-    bool met = bench::printResult("upload fetcher 200 MB in 4 MiB chunks vs curl -T", times.ours, times.reference,
-                                  bench::Target::atMost(1.1));
-    met = bench::printMeasure("upload fetcher peak RSS over curl's", double(after.peakKiB - curlAfter.peakKiB) / 1024,
+    std::printf(
+        "upload of %llu bytes over loopback HTTPS in %llu-byte chunks: peak RSS ours %ld KiB (%ld KiB "
+        "before), curl %ld KiB\n",
+        static_cast<unsigned long long>(kLength), static_cast<unsigned long long>(kChunk), after, before, curlAfter);
+    bool met = bench::report("upload fetcher 200 MB in 4 MiB chunks vs curl -T", times, bench::Target::atMost(1.1));
+    met = bench::printMeasure("upload fetcher peak RSS over curl's", double(after - curlAfter) / 1024,
                               double(2 * kChunk) / (1 << 20), "MB", bench::Target::atMost(1.0)) &&
           met;
 
