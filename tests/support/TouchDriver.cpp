@@ -2,6 +2,7 @@
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/host/WindowHost.h"
 
 #include <algorithm>
 #include <cmath>
@@ -133,5 +134,32 @@ void TouchDriver::rotate(Point center, double span, double startAngle, double en
     }
     touchUp(fingers);
 }
+
+// ---- wheel and keys ---------------------------------------------------------------------------
+
+bool TouchDriver::wheel(Point windowLocation, double notches, unsigned modifiers) {
+    constexpr int kDesktopLinesPerNotch = 3;
+    bool taken = false;
+    double left = notches;
+    bool first = true;
+    while (std::fabs(left) > 1e-9) {
+        if (!first) wait(wheelNotchInterval);
+        first = false;
+        const double step = std::fabs(left) >= 1 ? std::copysign(1.0, left) : left;
+        left -= step;
+        ui::WheelEvent event;
+        event.windowLocation = windowLocation;
+        event.notches = Point{0, step};
+        event.delta = ui::wheelScrollDistance(Point{0, step * 120}, Point{}, 1.0, kDesktopLinesPerNotch);
+        event.modifiers = modifiers;
+        event.timestamp = foundation::RunLoop::main().now();
+        taken = window_.sendWheel(event);
+    }
+    return taken;
+}
+
+bool TouchDriver::press(ui::Key key, unsigned modifiers) { return window_.sendKey(key, modifiers); }
+
+bool TouchDriver::type(const std::string& text) { return window_.sendText(text); }
 
 }  // namespace testsupport

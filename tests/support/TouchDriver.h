@@ -3,8 +3,8 @@
 // Synthetic fingers for view tests: taps, drags, long presses, pinches and
 // rotations delivered to a window as the window host would deliver them,
 // with time moving on the main run loop's virtual clock between events (so
-// timers such as the double-tap wait fire where they would). Needs a
-// testsupport::VirtualClockScope.
+// timers such as the double-tap wait fire where they would); and the mouse
+// wheel and keys the same way. Needs a testsupport::VirtualClockScope.
 //
 //     testsupport::TouchDriver fingers(*window);
 //     fingers.tap({100, 200});
@@ -13,6 +13,7 @@
 #include "platform/graphics/Geometry.h"
 #include "platform/ui/Responder.h"
 
+#include <string>
 #include <vector>
 
 namespace ui {
@@ -56,6 +57,17 @@ public:
     // Two fingers `span` apart turning about `center` from `startAngle` to
     // `endAngle` (radians, clockwise on screen) over `duration`.
     void rotate(graphics::Point center, double span, double startAngle, double endAngle, double duration);
+
+    // ---- wheel and keys -------------------------------------------------------------
+    // Notches of the wheel over a point, as the host turns a desktop wheel
+    // (three lines a notch) into a turn: positive away from the user. Each
+    // notch after the first comes `wheelNotchInterval` later. Returns
+    // whether something took the last.
+    double wheelNotchInterval = 0.03;
+    bool wheel(graphics::Point windowLocation, double notches, unsigned modifiers = ui::KeyModifierNone);
+    // A key, or typed text (" " for Space), as the host sends them.
+    bool press(ui::Key key, unsigned modifiers = ui::KeyModifierNone);
+    bool type(const std::string& text);
 
 private:
     void send(ui::TouchPhase phase, const std::vector<ui::TouchPtr>& changed);

@@ -120,6 +120,7 @@ void ActivityViewController::loadView() {
     cancelButton_->setTitle(foundation::localized("Cancel"), ui::ControlStateNormal);
     cancelButton_->addTarget(
         this, [this](ui::Control&) { cancel(); }, ui::ControlEventTouchUpInside);
+    cancelButton_->setKeyEquivalent(ui::Key::Escape);
     root->addSubview(cancelButton_);
 }
 

@@ -64,4 +64,9 @@ bool Responder::keyPressed(Key key, unsigned modifiers) {
     return next ? next->keyPressed(key, modifiers) : false;
 }
 
+bool Responder::scrollWheel(const WheelEvent& event) {
+    Responder* next = nextResponder();
+    return next ? next->scrollWheel(event) : false;
+}
+
 }  // namespace ui

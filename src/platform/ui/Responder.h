@@ -46,8 +46,9 @@ struct Event {
     TouchSet allTouches;
 };
 
-// Keys that reach the first responder as keys rather than text. SelectAll
-// is the desktop's select-all shortcut (Ctrl+A), named by what it does.
+// Keys that reach the first responder as keys rather than text. SelectAll,
+// Undo and Redo are the desktop's shortcuts for them (Ctrl+A, Ctrl+Z,
+// Ctrl+Shift+Z), named by what they do.
 enum class Key {
     Return,
     Backspace,
@@ -63,6 +64,8 @@ enum class Key {
     PageUp,
     PageDown,
     SelectAll,
+    Undo,
+    Redo,
     Other
 };
 
@@ -76,6 +79,19 @@ struct KeyPress {
     Key key = Key::Other;
     std::string text;
     unsigned modifiers = KeyModifierNone;
+};
+
+// A turn of the mouse wheel (or a trackpad's two-finger scroll) over a point
+// of the window. `delta` is how far it scrolls, in points: positive when the
+// wheel turns away from the user (showing what lies above, or to the left).
+// `notches` counts the wheel's detents the same way (fractions on fine
+// wheels), for views that step rather than scroll (zoom, rotation).
+struct WheelEvent {
+    graphics::Point windowLocation;
+    graphics::Point delta;
+    graphics::Point notches;
+    unsigned modifiers = KeyModifierNone;
+    double timestamp = 0;
 };
 
 class Responder {
@@ -102,6 +118,11 @@ public:
     // when handled; the default passes it on along the chain.
     virtual bool insertText(const std::string& text);
     virtual bool keyPressed(Key key, unsigned modifiers);
+
+    // A wheel turned over this responder's view (hit testing found it or a
+    // view inside it). Returns true when handled; the default passes it on
+    // along the chain.
+    virtual bool scrollWheel(const WheelEvent& event);
 
 protected:
     // The window whose first responder this can be (views answer theirs).

@@ -495,12 +495,24 @@ bool View::performKeyEquivalent(const KeyPress& press) {
     ViewPtr keepAlive = weak_from_this().lock();
     // A handler may change the tree; walk a copy.
     std::vector<ViewPtr> children = subviews();
+    // Keys go where a click could: the frames of the children in front that
+    // take touches hide the children wholly behind them (a card open over a
+    // grid), and a clipping view's children scrolled out of it are not on
+    // screen.
+    std::vector<graphics::Rect> covering;
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
         View& child = **it;
         if (child.isHidden() || child.alpha() < 0.01 || !child.isUserInteractionEnabled()) continue;
+        const graphics::Rect frame = child.frame();
+        if (clipsToBounds() && !frame.intersects(bounds())) continue;
+        if (std::any_of(covering.begin(), covering.end(), [&](const graphics::Rect& c) { return c.contains(frame); }))
+            continue;
         if (child.performKeyEquivalent(press)) return true;
+        if (!frame.isEmpty()) covering.push_back(frame);
     }
-    return handleKeyEquivalent(press);
+    if (handleKeyEquivalent(press)) return true;
+    // The screen whose view this is: its key commands come after its views'.
+    return viewController_ && viewController_->keyCommand(press);
 }
 
 }  // namespace ui

@@ -188,7 +188,10 @@ public:
 
     // ---- keys no first responder took ----------------------------------------------
     // Offers a key to the visible, interactive subviews, front-most and
-    // deepest first, then to this view; true once one handled it. Views with
+    // deepest first, then to this view, then to the screen whose view this is
+    // (ViewController::keyCommand); true once one handled it. Like a click,
+    // a key does not reach a subview that lies wholly behind a front sibling
+    // that takes touches, nor one scrolled out of a clipping view. Views with
     // a keyboard meaning (keypads, grids, scroll views) handle it in
     // handleKeyEquivalent.
     bool performKeyEquivalent(const KeyPress& press);

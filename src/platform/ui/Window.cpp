@@ -103,6 +103,8 @@ bool Window::sendKey(Key key, unsigned modifiers) {
 }
 
 bool Window::offerToFrontLayer(const KeyPress& press) {
+    // The screen shows laid-out views; the keys must find the same ones.
+    layoutIfNeeded();
     // Only the front-most layer: a screen presented over another keeps the
     // keys from what it covers.
     std::vector<ViewPtr> layers = subviews();
@@ -113,6 +115,31 @@ bool Window::offerToFrontLayer(const KeyPress& press) {
         return layer.performKeyEquivalent(press);
     }
     return false;
+}
+
+// ---- wheel ----------------------------------------------------------------------------
+
+bool Window::sendWheel(const WheelEvent& event) {
+    if (ButtonPanel::frontmostPanelInWindow(this)) return false;
+    // The screen shows laid-out views; hit testing must see the same places.
+    layoutIfNeeded();
+    View* hit = hitTest(convertPointFromView(event.windowLocation, nullptr), nullptr);
+    if (!hit) return false;
+    ViewPtr keepAlive = hit->weak_from_this().lock();
+    if (hit->scrollWheel(event)) return true;
+    if (event.delta.x != 0 || event.delta.y == 0 || (event.modifiers & KeyModifierControl)) return false;
+    WheelEvent sideways = event;
+    sideways.delta = graphics::Point{event.delta.y, 0};
+    sideways.notches = graphics::Point{event.notches.y, 0};
+    return hit->scrollWheel(sideways);
+}
+
+// ---- title ------------------------------------------------------------------------------
+
+void Window::setTitle(std::string title) {
+    if (title == title_) return;
+    title_ = std::move(title);
+    if (titleChange_) titleChange_();
 }
 
 // ---- compositing ----------------------------------------------------------------------

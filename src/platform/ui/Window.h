@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace ui {
@@ -49,6 +50,22 @@ public:
     // performKeyEquivalent. Returns whether something handled it.
     bool sendText(const std::string& text);
     bool sendKey(Key key, unsigned modifiers = KeyModifierNone);
+
+    // ---- wheel --------------------------------------------------------------------
+    // A wheel turn at a point of the window: the view under it and its
+    // responder chain get it (scroll views that can move that way, a crop
+    // editor zooming about the pointer). A turn straight up or down that
+    // none of them takes goes round once more as a sideways turn, so a strip
+    // that scrolls only sideways follows the ordinary wheel. While an alert or
+    // action sheet is up the wheel does nothing. Returns whether something
+    // handled it.
+    bool sendWheel(const WheelEvent& event);
+
+    // ---- title ----------------------------------------------------------------------
+    // What the desktop shows in the window's title bar; the host follows it.
+    const std::string& title() const { return title_; }
+    void setTitle(std::string title);
+    void setTitleChangeHandler(std::function<void()> handler) { titleChange_ = std::move(handler); }
 
     // ---- touches ----------------------------------------------------------------
     // Delivers raw touches (from the host or a test's touch driver): hit
@@ -109,6 +126,8 @@ private:
     bool key_ = false;
     bool needsComposite_ = true;
     std::function<void()> compositeRequest_;
+    std::string title_;
+    std::function<void()> titleChange_;
 };
 
 }  // namespace ui

@@ -414,6 +414,126 @@ TEST_F(KeyboardTest, EscapeAndReturnTapTheBarsCancelBackAndDoneButtons) {
     navigation->view()->removeFromSuperview();
 }
 
+// ---- where keys go -------------------------------------------------------------------------------
+
+// A button that logs its taps under a name.
+std::shared_ptr<ui::Button> loggingButton(Strings& log, const char* name, Rect frame) {
+    auto button = ui::makeView<ui::Button>(ui::ButtonType::System, frame);
+    button->addTarget(
+        nullptr, [&log, name](ui::Control&) { log.push_back(name); }, ui::ControlEventTouchUpInside);
+    return button;
+}
+
+TEST_F(KeyboardTest, KeysGoWhereAClickCouldGo) {
+    // A grid with a card over it that covers it exactly, as a project card
+    // lies over the project grid.
+    auto layout = std::make_shared<ui::CollectionViewFlowLayout>();
+    layout->setItemSize(Size{100, 100});
+    auto screen = ui::makeView<ui::View>(Rect(0, 0, 480, 320));
+    auto grid = ui::makeView<ui::CollectionView>(Rect(0, 40, 480, 280), layout);
+    Numbers items(6);
+    grid->registerClass([] { return ui::makeView<ui::CollectionViewCell>(); }, "cell");
+    grid->setDataSource(&items);
+    grid->setDelegate(&items);
+    screen->addSubview(grid);
+    auto card = ui::makeView<ui::View>(Rect(0, 40, 480, 280));
+    Strings tapped;
+    auto back = loggingButton(tapped, "back", Rect(10, 10, 60, 30));
+    back->setKeyEquivalent(Key::Escape);
+    card->addSubview(back);
+    screen->addSubview(card);
+    // A small bar in front of both covers nothing wholly.
+    auto bar = ui::makeView<ui::View>(Rect(0, 0, 480, 60));
+    screen->addSubview(bar);
+    window->addSubview(screen);
+    grid->layoutIfNeeded();
+
+    key(Qt::Key_Right);
+    key(Qt::Key_Down);
+    EXPECT_FALSE(grid->focusedIndexPath()) << "the card keeps the arrows from the grid behind it";
+    key(Qt::Key_Escape);
+    EXPECT_EQ(tapped, (Strings{"back"}));
+    card->setHidden(true);
+    key(Qt::Key_Right);
+    ASSERT_TRUE(grid->focusedIndexPath());
+    EXPECT_EQ(grid->focusedIndexPath()->row, 0u);
+    // A card that takes no touches hides nothing.
+    card->setHidden(false);
+    card->setUserInteractionEnabled(false);
+    key(Qt::Key_Right);
+    EXPECT_EQ(grid->focusedIndexPath()->row, 1u);
+    grid->setDataSource(nullptr);
+    grid->setDelegate(nullptr);
+    screen->removeFromSuperview();
+
+    // In a sideways pager only the page on screen takes keys.
+    auto pager = ui::makeView<ui::ScrollView>(Rect(0, 0, 400, 300));
+    pager->setContentSize(Size{800, 300});
+    for (const char* name : {"first", "second"}) {
+        auto page = ui::makeView<ui::View>(Rect(pager->subviews().size() * 400.0, 0, 400, 300));
+        auto start = loggingButton(tapped, name, Rect(150, 200, 100, 40));
+        start->setKeyEquivalent(Key::Return);
+        page->addSubview(start);
+        pager->addSubview(page);
+    }
+    window->addSubview(pager);
+    key(Qt::Key_Return);
+    pager->setContentOffset(Point{400, 0});
+    key(Qt::Key_Return);
+    EXPECT_EQ(tapped, (Strings{"back", "first", "second"}));
+}
+
+TEST_F(KeyboardTest, ControlsTakeSeveralKeysAndTheDesktopsUndoAndRedo) {
+    Strings tapped;
+    auto shutter = loggingButton(tapped, "shutter", Rect(0, 0, 80, 80));
+    shutter->setKeyEquivalent(" ");
+    shutter->addKeyEquivalent(Key::Return);
+    auto undo = loggingButton(tapped, "undo", Rect(100, 0, 40, 40));
+    undo->setKeyEquivalent(Key::Undo);
+    auto redo = loggingButton(tapped, "redo", Rect(150, 0, 40, 40));
+    redo->setKeyEquivalent(Key::Redo);
+    auto panel = ui::makeView<ui::View>(Rect(0, 0, 200, 80));
+    for (auto& button : {shutter, undo, redo}) panel->addSubview(button);
+    window->addSubview(panel);
+    type(" ");
+    key(Qt::Key_Return);
+    key(Qt::Key_Z, Qt::ControlModifier, QString(QChar(26)));
+    key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, QString(QChar(26)));
+    key(Qt::Key_Z, Qt::NoModifier, "z");  // a plain z is typing
+    EXPECT_EQ(tapped, (Strings{"shutter", "shutter", "undo", "redo"}));
+    // Setting a key equivalent replaces the others.
+    shutter->setKeyEquivalent(Key::Tab);
+    type(" ");
+    EXPECT_EQ(tapped.size(), 4u);
+}
+
+// A screen with a key command of its own.
+class CommandScreen : public ui::ViewController {
+public:
+    bool keyCommand(const ui::KeyPress& press) override {
+        if (press.key != Key::Delete) return false;
+        ++deletes;
+        return true;
+    }
+    int deletes = 0;
+};
+
+TEST_F(KeyboardTest, AScreensKeyCommandsComeAfterItsViews) {
+    auto screen = std::make_shared<CommandScreen>();
+    screen->view()->setFrame(window->bounds());
+    window->addSubview(screen->viewPtr());
+    key(Qt::Key_Delete);
+    EXPECT_EQ(screen->deletes, 1);
+    Strings tapped;
+    auto trash = loggingButton(tapped, "trash", Rect(0, 0, 40, 40));
+    trash->setKeyEquivalent(Key::Delete);
+    screen->view()->addSubview(trash);
+    key(Qt::Key_Delete);
+    EXPECT_EQ(tapped, (Strings{"trash"}));
+    EXPECT_EQ(screen->deletes, 1);
+    screen->view()->removeFromSuperview();
+}
+
 // ---- the wheel ----------------------------------------------------------------------------------
 
 TEST(WheelScrollDistance, NotchesAreLinesAndTrackpadsGivePixels) {

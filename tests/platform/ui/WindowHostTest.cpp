@@ -93,8 +93,9 @@ protected:
 
     // A wheel turned at a position of the Qt window; a pixel delta is what
     // trackpads add.
-    void wheel(QPointF at, QPoint angleDelta, QPoint pixelDelta = {}) {
-        QWheelEvent event(at, host->qWindow()->mapToGlobal(at), pixelDelta, angleDelta, Qt::NoButton, Qt::NoModifier,
+    void wheel(QPointF at, QPoint angleDelta, QPoint pixelDelta = {},
+               Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QWheelEvent event(at, host->qWindow()->mapToGlobal(at), pixelDelta, angleDelta, Qt::NoButton, modifiers,
                           Qt::NoScrollPhase, false);
         QGuiApplication::sendEvent(host->qWindow(), &event);
     }
@@ -279,6 +280,54 @@ TEST_F(WindowHostTest, WheelScrollsTheNearestScrollViewThatCanMoveItsWay) {
     list->setDelegate(nullptr);
 }
 
+// A screen that keeps the wheel turns that reach it.
+class WheelScreen : public ui::ViewController {
+public:
+    bool scrollWheel(const ui::WheelEvent& event) override {
+        turns.push_back(event);
+        return true;
+    }
+    std::vector<ui::WheelEvent> turns;
+};
+
+TEST_F(WindowHostTest, TheWheelReachesTheScreenUnderThePointerWithItsModifiers) {
+    auto screen = std::make_shared<WheelScreen>();
+    screen->view()->setFrame(Rect(0, 0, 320, 240));
+    window->addSubview(screen->viewPtr());
+    // Over a list inside the screen: the list scrolls, the screen hears nothing.
+    auto list = ui::makeView<ui::ScrollView>(Rect(0, 0, 100, 100));
+    list->setContentSize(graphics::Size{100, 400});
+    screen->view()->addSubview(list);
+    wheel(QPointF(50, 50), QPoint(0, -120));
+    EXPECT_EQ(list->contentOffset(), (Point{0, 60}));
+    EXPECT_TRUE(screen->turns.empty());
+    // With Control held the list does not scroll: the turn goes on to the screen.
+    wheel(QPointF(50, 50), QPoint(0, 240), {}, Qt::ControlModifier);
+    EXPECT_EQ(list->contentOffset(), (Point{0, 60}));
+    ASSERT_EQ(screen->turns.size(), 1u);
+    EXPECT_EQ(screen->turns[0].windowLocation, (Point{50, 50}));
+    EXPECT_EQ(screen->turns[0].notches, (Point{0, 2}));
+    EXPECT_EQ(screen->turns[0].delta, (Point{0, 120}));
+    EXPECT_EQ(screen->turns[0].modifiers, unsigned(ui::KeyModifierControl));
+    // Beside the list, straight to the screen.
+    wheel(QPointF(150, 50), QPoint(0, 60));
+    ASSERT_EQ(screen->turns.size(), 2u);
+    EXPECT_EQ(screen->turns[1].notches, (Point{0, 0.5}));
+    EXPECT_EQ(screen->turns[1].modifiers, unsigned(ui::KeyModifierNone));
+}
+
+TEST_F(WindowHostTest, AStripThatOnlyScrollsSidewaysFollowsTheOrdinaryWheel) {
+    auto strip = ui::makeView<ui::ScrollView>(Rect(0, 0, 320, 100));
+    strip->setContentSize(graphics::Size{1000, 100});
+    window->addSubview(strip);
+    wheel(QPointF(50, 50), QPoint(0, -120));  // towards the user: on along the strip
+    EXPECT_EQ(strip->contentOffset(), (Point{60, 0}));
+    wheel(QPointF(50, 50), QPoint(0, 240));
+    EXPECT_EQ(strip->contentOffset(), (Point{0, 0}));
+    wheel(QPointF(50, 50), QPoint(0, -120), {}, Qt::ControlModifier);  // Control: no scrolling
+    EXPECT_EQ(strip->contentOffset(), (Point{0, 0}));
+}
+
 TEST_F(WindowHostTest, KeysReachTheFirstResponder) {
     key(Qt::Key_A, "a");  // nobody listens yet
     ASSERT_TRUE(target->becomeFirstResponder());
@@ -305,6 +354,10 @@ TEST_F(WindowHostTest, VolumeKeysGoToTheVolumeHandlerOnly) {
 TEST_F(WindowHostTest, TitleAndIconOfTheQtWindow) {
     host->setWindowTitle("Tollivar");
     EXPECT_EQ(host->qWindow()->title(), "Tollivar");
+    EXPECT_EQ(window->title(), "Tollivar");
+    // The Qt window follows the tree window's title.
+    window->setTitle("Dusk \u2014 Tollivar");
+    EXPECT_EQ(host->qWindow()->title().toStdString(), "Dusk \u2014 Tollivar");
     host->setWindowIcon(std::string(TOLLIVAR_SOURCE_DIR) + "/resources/icons/no-such-icon.svg");
     EXPECT_TRUE(host->qWindow()->icon().isNull()) << "a missing file leaves the desktop's default";
     host->setWindowIcon(std::string(TOLLIVAR_SOURCE_DIR) + "/resources/icons/tollivar.svg");

@@ -123,6 +123,15 @@ public:
     virtual void didRotateFromInterfaceOrientation(InterfaceOrientation from) { (void)from; }
     InterfaceOrientation interfaceOrientation() const;
 
+    // ---- keys --------------------------------------------------------------------
+    // A key that no view of this screen took (View::performKeyEquivalent):
+    // the screen's own keyboard meaning, as a desktop user expects of it
+    // (arrows moving a playhead, Delete asking to delete). True when handled.
+    virtual bool keyCommand(const KeyPress& press) {
+        (void)press;
+        return false;
+    }
+
     Responder* nextResponder() const override;
 
     // ---- appearance plumbing (used by containers, the window and presentation) ----

@@ -43,8 +43,10 @@ unsigned Control::allControlEvents() const {
 
 bool Control::handleKeyEquivalent(const KeyPress& press) {
     if (!enabled_) return false;
-    bool matches = keyEquivalent_ ? press.key == *keyEquivalent_ && press.text.empty()
-                                  : !keyText_.empty() && press.text == keyText_;
+    const bool matches = std::any_of(keyEquivalents_.begin(), keyEquivalents_.end(), [&](const KeyPress& key) {
+        return key.text.empty() ? key.key != Key::Other && press.key == key.key && press.text.empty()
+                                : press.text == key.text;
+    });
     if (!matches) return false;
     ViewPtr keepAlive = weak_from_this().lock();
     sendActionsForControlEvents(ControlEventTouchUpInside);

@@ -94,11 +94,15 @@ public:
     void setContentVerticalAlignment(ControlContentVerticalAlignment alignment);
 
     // ---- keyboard ----------------------------------------------------------------
-    // A typed text (a keypad's digit) or a key (Backspace) that works as a tap
-    // on the control when no first responder takes it: the control's
-    // touch-up-inside actions run, if it is enabled and on screen.
-    void setKeyEquivalent(std::string text) { keyText_ = std::move(text), keyEquivalent_.reset(); }
-    void setKeyEquivalent(Key key) { keyEquivalent_ = key, keyText_.clear(); }
+    // A typed text (a keypad's digit, " " for Space) or a key (Backspace)
+    // that works as a tap on the control when no first responder takes it:
+    // the control's touch-up-inside actions run, if it is enabled and on
+    // screen. Setting one replaces the others; adding one keeps them (a
+    // shutter that both Space and Return press).
+    void setKeyEquivalent(std::string text) { keyEquivalents_ = {KeyPress{Key::Other, std::move(text)}}; }
+    void setKeyEquivalent(Key key) { keyEquivalents_ = {KeyPress{key, {}}}; }
+    void addKeyEquivalent(std::string text) { keyEquivalents_.push_back(KeyPress{Key::Other, std::move(text)}); }
+    void addKeyEquivalent(Key key) { keyEquivalents_.push_back(KeyPress{key, {}}); }
     bool handleKeyEquivalent(const KeyPress& press) override;
 
     // ---- tracking ----------------------------------------------------------------
@@ -149,8 +153,7 @@ private:
     void stopTracking();
 
     std::vector<std::shared_ptr<Target>> targets_;
-    std::string keyText_;
-    std::optional<Key> keyEquivalent_;
+    std::vector<KeyPress> keyEquivalents_;
     TouchPtr trackedTouch_;
     ControlContentHorizontalAlignment horizontalAlignment_ = ControlContentHorizontalAlignment::Center;
     ControlContentVerticalAlignment verticalAlignment_ = ControlContentVerticalAlignment::Center;

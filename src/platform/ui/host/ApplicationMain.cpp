@@ -90,7 +90,8 @@ int ApplicationMain(int argc, char** argv, const std::function<std::shared_ptr<A
         if (auto shared = std::dynamic_pointer_cast<Window>(key->weak_from_this().lock())) {
             host = std::make_unique<WindowHost>(shared);
             const foundation::Bundle& bundle = foundation::Bundle::main();
-            host->setWindowTitle(bundle.displayName());
+            // The application may have named the window already (an open project).
+            if (shared->title().empty()) host->setWindowTitle(bundle.displayName());
             // The information list names the icon file (CFBundleIconFile).
             if (auto icon = bundle.objectForInfoDictionaryKey(kBundleIconFileKey).stringValue()) {
                 if (auto path = bundle.pathForResource(*icon)) host->setWindowIcon(*path);

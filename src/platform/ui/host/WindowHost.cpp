@@ -49,6 +49,8 @@ bool animating(View& view, double now) {
 
 std::optional<Key> keyFor(const QKeyEvent& event) {
     if (event.matches(QKeySequence::SelectAll)) return Key::SelectAll;
+    if (event.matches(QKeySequence::Undo)) return Key::Undo;
+    if (event.matches(QKeySequence::Redo)) return Key::Redo;
     switch (event.key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
@@ -82,10 +84,10 @@ std::optional<Key> keyFor(const QKeyEvent& event) {
     }
 }
 
-unsigned modifiersOf(const QKeyEvent& event) {
+unsigned modifiersOf(Qt::KeyboardModifiers held) {
     unsigned modifiers = KeyModifierNone;
-    if (event.modifiers() & Qt::ShiftModifier) modifiers |= KeyModifierShift;
-    if (event.modifiers() & Qt::ControlModifier) modifiers |= KeyModifierControl;
+    if (held & Qt::ShiftModifier) modifiers |= KeyModifierShift;
+    if (held & Qt::ControlModifier) modifiers |= KeyModifierControl;
     return modifiers;
 }
 
@@ -108,11 +110,14 @@ public:
         graphics::Size size = window_->bounds().size;
         resize(std::max(1, int(std::lround(size.width))), std::max(1, int(std::lround(size.height))));
         window_->setCompositeRequestHandler([this] { scheduleUpdate(); });
+        window_->setTitleChangeHandler([this] { setTitle(QString::fromStdString(window_->title())); });
+        setTitle(QString::fromStdString(window_->title()));
     }
 
     ~HostWindow() override {
         destroying_ = true;
         window_->setCompositeRequestHandler(nullptr);
+        window_->setTitleChangeHandler(nullptr);
     }
 
     ui::Window& tree() const { return *window_; }
@@ -232,29 +237,21 @@ protected:
         send(TouchPhase::Ended, {finger});
     }
 
-    // The wheel scrolls the nearest scroll view under the pointer that can
-    // move its way; one that cannot (scrolling off, or at its edge) leaves
-    // the wheel to the scroll views around it.
+    // The wheel goes to the view under the pointer (Window::sendWheel).
     void wheelEvent(QWheelEvent* event) override {
         double scale;
         QPointF offset;
         fit(scale, offset);
-        graphics::Point delta =
-            wheelScrollDistance(graphics::Point{double(event->angleDelta().x()), double(event->angleDelta().y())},
-                                graphics::Point{double(event->pixelDelta().x()), double(event->pixelDelta().y())},
-                                scale, QGuiApplication::styleHints()->wheelScrollLines());
-        // Turning the wheel away from the user shows what lies above: the
-        // offset goes down.
-        graphics::Point change{-delta.x, -delta.y};
-        if (change.x == 0 && change.y == 0) return;
-        for (View* view = window_->hitTest(toPoints(event->position()), nullptr); view; view = view->superview()) {
-            auto* scrollView = dynamic_cast<ScrollView*>(view);
-            if (scrollView && scrollView->canScrollBy(change)) {
-                scrollView->scrollByWheel(change);
-                return;
-            }
-        }
-        event->ignore();
+        const graphics::Point angle{double(event->angleDelta().x()), double(event->angleDelta().y())};
+        WheelEvent wheel;
+        wheel.windowLocation = toPoints(event->position());
+        wheel.delta = wheelScrollDistance(
+            angle, graphics::Point{double(event->pixelDelta().x()), double(event->pixelDelta().y())}, scale,
+            QGuiApplication::styleHints()->wheelScrollLines());
+        wheel.notches = graphics::Point{angle.x / 120.0, angle.y / 120.0};
+        wheel.modifiers = modifiersOf(event->modifiers());
+        wheel.timestamp = foundation::RunLoop::main().now();
+        if ((wheel.delta.x == 0 && wheel.delta.y == 0) || !window_->sendWheel(wheel)) event->ignore();
     }
 
     void keyPressEvent(QKeyEvent* event) override {
@@ -263,7 +260,7 @@ protected:
             return;
         }
         if (auto key = keyFor(*event)) {
-            window_->sendKey(*key, modifiersOf(*event));
+            window_->sendKey(*key, modifiersOf(event->modifiers()));
             return;
         }
         // Shortcuts with Control are no typing.
@@ -351,7 +348,7 @@ WindowHost::~WindowHost() = default;
 
 void WindowHost::show() { host_->show(); }
 
-void WindowHost::setWindowTitle(const std::string& title) { host_->setTitle(QString::fromStdString(title)); }
+void WindowHost::setWindowTitle(const std::string& title) { host_->tree().setTitle(title); }
 
 void WindowHost::setWindowIcon(const std::string& iconPath) {
     std::error_code error;

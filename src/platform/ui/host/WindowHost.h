@@ -8,12 +8,12 @@
 // tree scaled to fit, centred on black. The host repaints when the tree asks
 // for a composite, and every 1/60 s on the run loop while animations run.
 // Mouse presses, drags and releases become one finger, touch screens give
-// one finger per touch point, the wheel scrolls the scroll view under the
-// pointer, keys go to the tree's window (Window::sendKey: alerts, the first
-// responder, then the views on screen), and closing the Qt window runs the
-// application's terminate path. With TOLLIVAR_CONTROL_MAP set, the host
-// keeps a map of the labelled controls on screen for road tests
-// (ControlMap.h).
+// one finger per touch point, the wheel goes to the view under the pointer
+// (Window::sendWheel), keys go to the tree's window (Window::sendKey:
+// alerts, the first responder, then the views on screen), the title follows
+// the tree window's title, and closing the Qt window runs the application's
+// terminate path. With TOLLIVAR_CONTROL_MAP set, the host keeps a map of the
+// labelled controls on screen for road tests (ControlMap.h).
 //
 // Main thread only; needs a QGuiApplication.
 
@@ -48,6 +48,7 @@ public:
     // Shows the Qt window, titled with the application's name and carrying
     // its icon (see setWindowTitle and setWindowIcon).
     void show();
+    // Sets the tree window's title (Window::setTitle), which the Qt window shows.
     void setWindowTitle(const std::string& title);
     // An image file (SVG or PNG); a missing file leaves the desktop's default.
     void setWindowIcon(const std::string& iconPath);

@@ -233,6 +233,17 @@ void ScrollView::scrollByWheel(Point delta) {
     });
 }
 
+bool ScrollView::scrollWheel(const WheelEvent& event) {
+    // Turning the wheel away from the user shows what lies above: the
+    // offset goes down.
+    const Point change{-event.delta.x, -event.delta.y};
+    if (!(event.modifiers & KeyModifierControl) && canScrollBy(change)) {
+        scrollByWheel(change);
+        return true;
+    }
+    return View::scrollWheel(event);
+}
+
 void ScrollView::settleOnPage() {
     wheelSettle_.reset();
     if (!pagingEnabled_ || dragging_ || motion_ != Motion::None) return;

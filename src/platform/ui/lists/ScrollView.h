@@ -88,6 +88,9 @@ public:
     // animated, on the nearest page once the wheel has rested
     // kWheelSettleDelay seconds.
     void scrollByWheel(graphics::Point delta);
+    // The wheel over this view: scrollByWheel when it can move that way
+    // (Control held is no scrolling); otherwise the enclosing views get it.
+    bool scrollWheel(const WheelEvent& event) override;
 
     // Page Up / Page Down move by a page (a page of a paging view, else the
     // visible extent less a line), Home / End go to the start / end; along

@@ -249,6 +249,8 @@ bool EditableText<Base>::keyPressed(Key key, unsigned modifiers) {
         case Key::Tab:
         case Key::PageUp:
         case Key::PageDown:
+        case Key::Undo:
+        case Key::Redo:
         case Key::Other:
             return Base::keyPressed(key, modifiers);
     }
