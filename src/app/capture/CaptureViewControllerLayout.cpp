@@ -153,6 +153,9 @@ void CaptureViewController::buildViews() {
     recordBtn_->setAutoresizingMask(progressTimer_->autoresizingMask());
     recordBtn_->addTarget(this, life_.guard([this](ui::Control&) { actionPauseRecord(); }),
                           ui::ControlEventTouchUpInside);
+    // Space and Return press the shutter, as a desktop camera's do.
+    recordBtn_->setKeyEquivalent(" ");
+    recordBtn_->addKeyEquivalent(ui::Key::Return);
     root->addSubview(recordBtn_);
 
     const double buttonX = column + (kShutterSize - kButtonSize) / 2;

@@ -65,6 +65,8 @@ std::shared_ptr<ui::Button> FrameEditorViewController::makeCloseModalButton(std:
     button->setBackgroundColor(graphics::Color::clear());
     button->addTarget(this, life_.guard([onTap = std::move(onTap)](ui::Control&) { onTap(); }),
                       ui::ControlEventTouchUpInside);
+    // Escape closes the sheet over it as a tap beside the sheet does.
+    button->setKeyEquivalent(ui::Key::Escape);
     view()->addSubview(button);
     return button;
 }

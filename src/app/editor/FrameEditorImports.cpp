@@ -126,12 +126,8 @@ void FrameEditorViewController::showThemeWithPageOpen(int32_t page) {
     const graphics::Rect bounds = view()->bounds();
     ui::View* sheet = navigation->view();
     sheet->setFrame({0, bounds.height(), bounds.width(), kThemeSheetHeight});
-    btnCloseModalController_ = std::make_shared<ui::Button>(ui::ButtonType::Custom, bounds);
-    btnCloseModalController_->setBackgroundColor(std::nullopt);
-    btnCloseModalController_->addTarget(
-        this, life_.guard([this](ui::Control&) { receiveThemeDoneNotification(foundation::Notification{}); }),
-        ui::ControlEventTouchUpInside);
-    view()->addSubview(btnCloseModalController_);
+    btnCloseModalController_ =
+        makeCloseModalButton([this] { receiveThemeDoneNotification(foundation::Notification{}); });
     addChildViewController(navigation);
     view()->addSubview(navigation->viewPtr());
     navigation->didMoveToParentViewController(this);

@@ -11,11 +11,14 @@
 #include "app/editor/FrameEditorViewController.h"
 #include "app/editor/FramePanels.h"
 #include "app/editor/HFImageEditorViewController.h"
+#include "app/editor/KWFrameByFrameView.h"
 #include "app/editor/KWFrameEditMenuViewController.h"
+#include "app/editor/StripSelection.h"
 #include "app/painter/PainterViewController.h"
 #include "app/render/themes/ThemeCardEditViewController.h"
 #include "app/render/themes/ThemeMovieHandler.h"
 #include "app/widgets/alerts/AlertView.h"
+#include "app/widgets/alerts/UIActionSheet_MKBlockAdditions.h"
 #include "app/widgets/popover/KWPopoverController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -226,6 +229,34 @@ void FrameEditorViewController::deleteFrames(int64_t location, int64_t length) {
     }
     updateGUIWithStatus(true);
     updateAllAndSaveProject();
+}
+
+bool FrameEditorViewController::keyCommand(const ui::KeyPress& press) {
+    if ((press.key != ui::Key::Delete && press.key != ui::Key::Backspace) || !press.text.empty()) return false;
+    auto list = project_->getFrameList();
+    const bool busy = isPlaying() || btnCloseModalController_ || audioConfigurationController_ ||
+                      (kwPopoverController_ && kwPopoverController_->isPopoverVisible());
+    if (!list || !playerViewController_ || busy) return false;
+    const int64_t current = list->getIndexForFrame(list->frameAtPlayhead());
+    if (current == foundation::kNotFound) return false;
+    // What a tap on the centred frame would select: the marked run when
+    // selection mode is on, else that frame.
+    const n::FrameRange range =
+        strip::selectionForTap(current, playerViewController_->selectionStartIndex(), current).selection;
+    std::vector<FramePtr> going = frameeditor::framesInRange(*list, range.location, range.length);
+    if (std::none_of(going.begin(), going.end(), [](const FramePtr& frame) { return frame->canDelete(); }))
+        return false;
+    auto weak = foundation::weakFrom(this);
+    UIActionSheet_MKBlockAdditions::actionSheetWithTitle(
+        "", "", foundation::localized("Delete"), {}, viewPlayerViewController_.get(),
+        [weak, range](int buttonIndex) {
+            auto self = weak.lock();
+            if (!self || buttonIndex != 0) return;
+            self->disableStripSelection();
+            self->deleteFrames(range.location, range.length);
+        },
+        [] {});
+    return true;
 }
 
 void FrameEditorViewController::reverseFrames(int64_t location, int64_t length) {

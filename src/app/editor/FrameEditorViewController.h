@@ -171,6 +171,10 @@ public:
     void receiveNotificationFrameEditMenuEraserSelected(const foundation::Notification& notification);
     void receiveNotificationFrameEditMenuTextSelected(const foundation::Notification& notification);
     void receiveNotificationFrameEditMenuMergeSelected(const foundation::Notification& notification);
+    // The keyboard: Delete (or Backspace) asks, in an action sheet, to delete
+    // the marked run or else the frame under the playhead, as the menu's
+    // Delete would; nothing while playing or while a panel or sheet is up.
+    bool keyCommand(const ui::KeyPress& press) override;
     // The operations on a range of the frame list; the handlers above call them.
     void copyFrames(int64_t location, int64_t length);
     void pasteFrames(int64_t location);
@@ -325,6 +329,8 @@ private:
     void alignCaptureControlsWithHelp();
     // The preview's clock and looping (FrameEditorAudio.cpp).
     void usePreviewClock(PreviewPlayerDelegate* clock, bool loop);
+    // The transparent full-screen button under a bottom sheet: a tap beside
+    // the sheet, or Escape, runs `onTap`.
     std::shared_ptr<ui::Button> makeCloseModalButton(std::function<void()> onTap);
     void importMusicLibraryItem(const FramePtr& frame, const std::string& url, const std::string& title, int32_t type);
     // The clip becomes the frame's, and the project is saved.

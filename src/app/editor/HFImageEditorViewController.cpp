@@ -13,6 +13,7 @@
 #include "platform/ui/host/Device.h"
 
 #include <QImage>
+#include <cmath>
 #include <numbers>
 
 using graphics::AffineTransform;
@@ -132,12 +133,13 @@ void HFImageEditorViewController::buildControls(ui::View& root) {
         const char* title;
         void (HFImageEditorViewController::*action)();
         double x;  // fraction of the width
+        std::optional<ui::Key> key;
     };
     static const Control kControls[] = {
-        {"Cancel", &HFImageEditorViewController::cancelAction, 0.0},
-        {"Flip", &HFImageEditorViewController::actionFlipHorizontal, 0.25},
-        {"Reset", &HFImageEditorViewController::resetAnimatedAction, 0.5},
-        {"Done", &HFImageEditorViewController::doneAction, 0.75},
+        {"Cancel", &HFImageEditorViewController::cancelAction, 0.0, ui::Key::Escape},
+        {"Flip", &HFImageEditorViewController::actionFlipHorizontal, 0.25, std::nullopt},
+        {"Reset", &HFImageEditorViewController::resetAnimatedAction, 0.5, std::nullopt},
+        {"Done", &HFImageEditorViewController::doneAction, 0.75, ui::Key::Return},
     };
     const Rect bounds = root.bounds();
     const double width = bounds.size.width / 4;
@@ -155,6 +157,7 @@ void HFImageEditorViewController::buildControls(ui::View& root) {
                 if (auto self = weak.lock()) ((*self).*action)();
             },
             ui::ControlEventTouchUpInside);
+        if (control.key) button->setKeyEquivalent(*control.key);
         root.addSubview(button);
     }
 }
@@ -328,29 +331,118 @@ bool HFImageEditorViewController::handleGestureState(ui::GestureState state) {
 
 void HFImageEditorViewController::panBy(ui::GestureState state, Point translation) {
     if (!handleGestureState(state) || !imageView_) return;
-    const AffineTransform t = imageView_->transform().translated(translation.x, translation.y);
-    imageView_->setTransform(t);
-    checkBoundsWithTransform(t);
+    applyTranslation(translation);
 }
 
 void HFImageEditorViewController::rotateBy(ui::GestureState state, double rotation) {
     if (!handleGestureState(state) || !imageView_) return;
     if (state == ui::GestureState::Began) rotationCenter_ = touchCenter_;
-    const double turn = isFlipped_ ? -rotation : rotation;
-    const AffineTransform t = imageeditor::aboutPoint(imageView_->transform(), rotationCenter_,
-                                                      imageView_->bounds().size, AffineTransform::makeRotation(turn));
-    imageView_->setTransform(t);
-    checkBoundsWithTransform(t);
+    applyRotation(rotation, rotationCenter_);
 }
 
 void HFImageEditorViewController::pinchBy(ui::GestureState state, double scale) {
     if (!handleGestureState(state) || !imageView_) return;
     if (state == ui::GestureState::Began) scaleCenter_ = touchCenter_;
-    const AffineTransform t = imageeditor::aboutPoint(imageView_->transform(), scaleCenter_, imageView_->bounds().size,
+    applyScale(scale, scaleCenter_);
+}
+
+void HFImageEditorViewController::applyTranslation(Point translation) {
+    const AffineTransform t = imageView_->transform().translated(translation.x, translation.y);
+    imageView_->setTransform(t);
+    checkBoundsWithTransform(t);
+}
+
+void HFImageEditorViewController::applyRotation(double rotation, Point center) {
+    const double turn = isFlipped_ ? -rotation : rotation;
+    const AffineTransform t = imageeditor::aboutPoint(imageView_->transform(), center, imageView_->bounds().size,
+                                                      AffineTransform::makeRotation(turn));
+    imageView_->setTransform(t);
+    checkBoundsWithTransform(t);
+}
+
+void HFImageEditorViewController::applyScale(double scale, Point center) {
+    const AffineTransform t = imageeditor::aboutPoint(imageView_->transform(), center, imageView_->bounds().size,
                                                       AffineTransform::makeScale(scale, scale));
     scale_ *= scale;
     imageView_->setTransform(t);
     checkBoundsWithTransform(t);
+}
+
+// ---- wheel and keys ---------------------------------------------------------------------------------
+
+void HFImageEditorViewController::desktopStep() {
+    if (!desktopGesture_) {
+        desktopGesture_ = true;
+        handleGestureState(ui::GestureState::Began);
+    }
+    if (desktopGestureRest_) desktopGestureRest_->invalidate();
+    desktopGestureRest_ = life_.performAfter(kDesktopGestureRest, [this] { endDesktopGesture(); });
+}
+
+void HFImageEditorViewController::endDesktopGesture() {
+    desktopGestureRest_.reset();
+    if (!desktopGesture_) return;
+    desktopGesture_ = false;
+    handleGestureState(ui::GestureState::Ended);
+}
+
+Point HFImageEditorViewController::cropCenterInImageView() const {
+    const Rect crop = cropRect();
+    // The crop rect is kept in the root view's coordinates, where the image view sits.
+    return imageView_->convertPointFromView(Point{crop.midX(), crop.midY()}, imageView_->superview());
+}
+
+bool HFImageEditorViewController::scrollWheel(const ui::WheelEvent& event) {
+    const double notches = event.notches.y;
+    if (!imageView_ || notches == 0) return ui::ViewController::scrollWheel(event);
+    const Point pointer = imageView_->convertPointFromView(event.windowLocation, nullptr);
+    if (event.modifiers & ui::KeyModifierControl) {
+        if (!rotateEnabled_) return true;
+        desktopStep();
+        applyRotation(notches * kDegreesPerNotch * std::numbers::pi / 180.0, pointer);
+    } else {
+        if (!scaleEnabled_) return true;
+        desktopStep();
+        // The picture grows about the pointer, so the point under it stays
+        // put; the end-of-gesture correction scales about it too.
+        scaleCenter_ = pointer;
+        applyScale(std::pow(kZoomPerNotch, notches), pointer);
+    }
+    return true;
+}
+
+bool HFImageEditorViewController::keyCommand(const ui::KeyPress& press) {
+    if (!imageView_) return false;
+    const bool control = press.modifiers & ui::KeyModifierControl;
+    if (press.text == "+" || press.text == "=" || press.text == "-") {
+        if (!scaleEnabled_) return false;
+        desktopStep();
+        scaleCenter_ = cropCenterInImageView();
+        applyScale(press.text == "-" ? 1 / kZoomPerNotch : kZoomPerNotch, scaleCenter_);
+        return true;
+    }
+    if (!press.text.empty()) return false;
+    const bool sideways = press.key == ui::Key::Left || press.key == ui::Key::Right;
+    if (control && sideways) {
+        if (!rotateEnabled_) return false;
+        desktopStep();
+        const double sign = press.key == ui::Key::Right ? 1.0 : -1.0;
+        applyRotation(sign * kDegreesPerNotch * std::numbers::pi / 180.0, cropCenterInImageView());
+        return true;
+    }
+    if (control || !(sideways || press.key == ui::Key::Up || press.key == ui::Key::Down)) return false;
+    if (!panEnabled_) return false;
+    // The picture moves on screen the way the arrow points.
+    Point step{0, 0};
+    if (press.key == ui::Key::Left) step.x = -kArrowStepPoints;
+    if (press.key == ui::Key::Right) step.x = kArrowStepPoints;
+    if (press.key == ui::Key::Up) step.y = -kArrowStepPoints;
+    if (press.key == ui::Key::Down) step.y = kArrowStepPoints;
+    const Point origin = imageView_->convertPointFromView(Point{0, 0}, nullptr);
+    const Point moved = imageView_->convertPointFromView(step, nullptr);
+    desktopStep();
+    applyTranslation(Point{moved.x - origin.x, moved.y - origin.y});
+    return true;
 }
 
 void HFImageEditorViewController::checkBoundsWithTransform(const AffineTransform& transform) {

@@ -11,6 +11,7 @@
 
 #include "app/editor/ImageEditorGeometry.h"
 #include "platform/foundation/Lifetime.h"
+#include "platform/foundation/Timer.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/View.h"
 #include "platform/ui/controllers/ViewController.h"
@@ -142,6 +143,20 @@ public:
     void pinchBy(ui::GestureState state, double scale);
     void checkBoundsWithTransform(const graphics::AffineTransform& transform);
 
+    // ---- the desktop's equivalents of the gestures ----------------------------------------------
+    // The wheel zooms about the pointer (away from the user enlarges),
+    // Control+wheel turns about it (away: clockwise); "+" and "-" zoom and
+    // Control+Left / Control+Right turn about the crop window's centre, the
+    // arrows move the picture. A run of such steps is one gesture: it ends,
+    // with the scale correction and the spring-back of a lifted finger, once
+    // the wheel and keys have rested kDesktopGestureRest seconds.
+    static constexpr double kZoomPerNotch = 1.1;
+    static constexpr double kDegreesPerNotch = 5.0;
+    static constexpr double kArrowStepPoints = 10.0;
+    static constexpr double kDesktopGestureRest = 0.3;
+    bool scrollWheel(const ui::WheelEvent& event) override;
+    bool keyCommand(const ui::KeyPress& press) override;
+
     bool shouldRecognizeSimultaneously(ui::GestureRecognizer&, ui::GestureRecognizer&) override { return true; }
     void touchesBegan(const ui::TouchSet& touches, const ui::Event& event) override;
     void touchesMoved(const ui::TouchSet& touches, const ui::Event& event) override;
@@ -159,6 +174,15 @@ private:
     void placeImage();
     void showDisplayImage();
     void setInteraction(bool enabled);
+    // One step of each gesture, about a point of the image view.
+    void applyTranslation(graphics::Point translation);
+    void applyRotation(double rotation, graphics::Point center);
+    void applyScale(double scale, graphics::Point center);
+    // A wheel or key step: begins the desktop gesture or keeps it going.
+    void desktopStep();
+    void endDesktopGesture();
+    // The crop window's centre in the image view.
+    graphics::Point cropCenterInImageView() const;
 
     DoneCallback doneCallback_;
     graphics::Image sourceImage_;
@@ -185,6 +209,8 @@ private:
     graphics::Rect initialImageFrame_;
     graphics::AffineTransform validTransform_;
     bool isFlipped_ = false;
+    bool desktopGesture_ = false;
+    foundation::TimerHandle desktopGestureRest_;
     foundation::LifeToken life_;
 };
 

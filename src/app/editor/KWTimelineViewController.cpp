@@ -10,6 +10,7 @@
 #include "platform/ui/gestures/TapGestureRecognizer.h"
 #include "platform/ui/host/Device.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -154,6 +155,19 @@ void KWTimelineViewController::scrollToFrame(const FramePtr& frame, bool animate
     if (!entry || !viewClipScroller_) return;
     viewClipScroller_->setContentOffset(
         {timeline::offsetForEntry(*entry, expandedList_.count()), viewClipScroller_->contentOffset().y}, animate);
+}
+
+bool KWTimelineViewController::keyCommand(const ui::KeyPress& press) {
+    const int64_t step = press.key == ui::Key::Left ? -1 : press.key == ui::Key::Right ? 1 : 0;
+    if (step == 0 || !press.text.empty() || press.modifiers != ui::KeyModifierNone || !viewClipScroller_) return false;
+    const int64_t count = expandedList_.count();
+    const auto entry = timeline::entryAtOffset(viewClipScroller_->contentOffset().x, count);
+    if (!entry) return false;
+    const int64_t target = std::clamp<int64_t>(*entry + step, 0, count - 1);
+    if (target != *entry)
+        viewClipScroller_->setContentOffset(
+            {timeline::offsetForEntry(target, count), viewClipScroller_->contentOffset().y}, false);
+    return true;
 }
 
 void KWTimelineViewController::scrollViewDidScroll(ui::ScrollView& scrollView) {

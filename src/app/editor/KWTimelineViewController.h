@@ -50,6 +50,9 @@ public:
     // nothing outside the film.
     void updatePlayhead(int64_t expandedIndex);
 
+    // Left and Right step the playhead to the previous or next entry of the film.
+    bool keyCommand(const ui::KeyPress& press) override;
+
     void scrollViewDidScroll(ui::ScrollView& scrollView) override;
     void scrollViewWillBeginDragging(ui::ScrollView&) override {}
 

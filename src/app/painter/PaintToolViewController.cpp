@@ -91,6 +91,9 @@ void PaintToolViewController::loadView() {
     btnMove_ = makeButton("painter_icon_move", kTagMove, &PaintToolViewController::actionMove);
     btnUndo_ = makeButton("painter_icon_undo", kTagUndo, &PaintToolViewController::actionUndo);
     btnRedo_ = makeButton("painter_icon_redo", kTagRedo, &PaintToolViewController::actionRedo);
+    // The desktop's Ctrl+Z and Ctrl+Shift+Z press them.
+    btnUndo_->setKeyEquivalent(ui::Key::Undo);
+    btnRedo_->setKeyEquivalent(ui::Key::Redo);
     viewToolColorBrush_ = makeColorBar(*btnBrush_);
     viewToolColorPen_ = makeColorBar(*btnPen_);
     viewToolColorFountainPen_ = makeColorBar(*btnFountainPen_);

@@ -88,6 +88,8 @@ void KWWelcomeViewController::loadView() {
     startButton_->layer().setCornerRadius(8);
     startButton_->addTarget(
         this, [this](ui::Control&) { close(); }, ui::ControlEventTouchUpInside);
+    // On the last page Return starts; before it, it turns the page.
+    startButton_->setKeyEquivalent(ui::Key::Return);
 }
 
 void KWWelcomeViewController::viewWillLayoutSubviews() {

@@ -7,9 +7,11 @@
 #include "app/screens/InfoCenterHelpViewController.h"
 #include "app/screens/ProjectExplorer.h"
 #include "app/widgets/alerts/AlertView.h"
+#include "platform/foundation/Bundle.h"
 #include "platform/foundation/Lifetime.h"
 #include "platform/foundation/Localized.h"
 #include "platform/graphics/AffineTransform.h"
+#include "platform/ui/Window.h"
 #include "platform/ui/compositing/Animation.h"
 #include "platform/ui/controls/ImageView.h"
 #include "platform/ui/host/Device.h"
@@ -75,6 +77,17 @@ graphics::Rect MainViewController::getOrientationCorrectedRectFromRect(const gra
     return graphics::Rect(rect.origin.x, rect.origin.y, rect.size.height, rect.size.width);
 }
 
+std::string MainViewController::windowTitleForProject(const ProjectModelPtr& project) {
+    const std::string application = foundation::Bundle::main().displayName();
+    const std::string name = project ? project->getName() : std::string();
+    return name.empty() ? application : name + " \u2014 " + application;
+}
+
+void MainViewController::showWindowTitleForProject(const ProjectModelPtr& project) {
+    if (ui::Window* window = isViewLoaded() ? view()->window() : nullptr)
+        window->setTitle(windowTitleForProject(project));
+}
+
 void MainViewController::showProjectExplorerFromDefault() { showProjectExplorerWithFade(true, nullptr); }
 
 void MainViewController::showProjectExplorerWithFade(bool fade, const ProjectModelPtr& withProject) {
@@ -94,6 +107,7 @@ void MainViewController::showProjectExplorerWithFade(bool fade, const ProjectMod
     removeChildScreen(viewFrameEditor_);
     // Never two browsers at once.
     removeChildScreen(previous);
+    showWindowTitleForProject(nullptr);
 }
 
 void MainViewController::showFrameEditorWithProject(const ProjectModelPtr& project) {
@@ -122,6 +136,7 @@ void MainViewController::showFrameEditorWithProject(const ProjectModelPtr& proje
     view()->addSubview(editor->viewPtr());
     editor->didMoveToParentViewController(this);
     removeChildScreen(viewExplorer_);
+    showWindowTitleForProject(project);
 }
 
 void MainViewController::didFinishProjectExplorer(ProjectExplorer* explorer, const ProjectModelPtr& withProject) {

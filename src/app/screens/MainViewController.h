@@ -35,6 +35,9 @@ public:
     // A new browser becomes the child; with a project, its card is shown at once.
     void showProjectExplorerWithFade(bool fade, const ProjectModelPtr& withProject);
     void showFrameEditorWithProject(const ProjectModelPtr& project);
+    // The window's title: "<project name> — <application>" while the editor
+    // has a project open, else the application's name.
+    static std::string windowTitleForProject(const ProjectModelPtr& project);
     // The rect with width and height exchanged when it is taller than wide.
     static graphics::Rect getOrientationCorrectedRectFromRect(const graphics::Rect& rect);
 
@@ -52,6 +55,8 @@ public:
     unsigned supportedInterfaceOrientations() const override { return ui::OrientationMaskLandscape; }
 
 private:
+    void showWindowTitleForProject(const ProjectModelPtr& project);
+
     std::shared_ptr<ui::ImageView> imageView_;
     std::shared_ptr<ProjectExplorer> viewExplorer_;
     std::shared_ptr<FrameEditorViewController> viewFrameEditor_;

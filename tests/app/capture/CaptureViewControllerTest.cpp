@@ -9,6 +9,7 @@
 #include "support/Process.h"
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 namespace capturetest {
@@ -86,6 +87,30 @@ TEST_F(CaptureStoreTest, ShutterStoresANewFrameBeforeTheSlotAndSavesIt) {
         [&](const foundation::Notification&) { ++gotos; });
     advance(CaptureViewController::kGotoCaptureFrameDelay + 0.01);
     EXPECT_EQ(gotos, 1);
+}
+
+TEST_F(CaptureStoreTest, SpaceAndReturnPressTheShutter) {
+    auto project = storedProject();
+    openScreen(project);
+    EXPECT_TRUE(fingers->type(" "));
+    advance(0.5);
+    EXPECT_TRUE(fingers->press(ui::Key::Return));
+    advance(0.5);
+    EXPECT_EQ(camera->captures.load(), 2);
+    ASSERT_EQ(types(project), (std::vector<int32_t>{0, 0, 0, 1}));
+    // Each stored its own picture file, and the list on disk holds both.
+    auto reread = ProjectModel::create(project->getProjectPath());
+    ASSERT_EQ(reread->getFrameList()->count(), 4);
+    for (int64_t index : {1, 2}) {
+        const std::string id = reread->getFrameList()->getFrameAtIndex(index)->frameID();
+        const auto path = project->pathForFile(KWImageProducer::frameFileName(id));
+        EXPECT_TRUE(path && std::filesystem::exists(*path)) << index;
+    }
+    // While the shutter is off (controls disabled) the keys take no picture.
+    screen->disableControls(true);
+    EXPECT_FALSE(fingers->type(" "));
+    advance(0.5);
+    EXPECT_EQ(camera->captures.load(), 2);
 }
 
 TEST_F(CaptureStoreTest, AListWithoutSlotGetsOneAndANewProjectIsListedAfterItsFirstPicture) {

@@ -5,6 +5,7 @@
 #include "support/Pictures.h"
 #include "support/WindowFixture.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <numbers>
 
@@ -227,6 +228,112 @@ TEST_F(PhoneImageEditorTest, ShownOnThePhone) {
     EXPECT_EQ(e.cropRect(), Rect(0, 0.25, 568, 319.5));
     EXPECT_EQ(e.imageView()->frame().size.width, 568);
     savePicture("crop_editor_phone.png");
+}
+
+// ---- the desktop's wheel and keys, delivered through the window ------------------------------------
+
+TEST_F(ImageEditorTest, WheelZoomsAboutThePointerAndADragThenPans) {
+    // A 16:9 picture fills the 16:9 window exactly: only a zoom leaves room to move it.
+    ImageEditor& e = open(testsupport::quadrantsImage(1920, 1080));
+    const graphics::Point pointer{700, 300};
+    const graphics::Point under = e.imageView()->convertPointFromView(pointer, nullptr);
+    EXPECT_TRUE(fingers.wheel(pointer, 3));
+    EXPECT_NEAR(e.scale(), std::pow(ImageEditor::kZoomPerNotch, 3), 1e-9);
+    EXPECT_NEAR(e.imageView()->frame().width(), 1024 * std::pow(ImageEditor::kZoomPerNotch, 3), 1e-6);
+    const graphics::Point stays = e.imageView()->convertPointToView(under, nullptr);
+    EXPECT_NEAR(stays.x, pointer.x, 1e-6);
+    EXPECT_NEAR(stays.y, pointer.y, 1e-6);
+    // The turn is one gesture, ended once the wheel rests; the zoom covers
+    // the window, so it stays.
+    EXPECT_EQ(e.gestureCount(), 1u);
+    advance(ImageEditor::kDesktopGestureRest + ImageEditor::kSpringBackSeconds + 0.05);
+    EXPECT_EQ(e.gestureCount(), 0u);
+    EXPECT_TRUE(e.view()->isUserInteractionEnabled());
+    EXPECT_TRUE(shown().isClose(e.validTransform(), 1e-9));
+    EXPECT_NEAR(e.imageView()->frame().width(), 1024 * std::pow(ImageEditor::kZoomPerNotch, 3), 1e-6);
+
+    // A mouse drag moves the picture with the pointer.
+    const graphics::Point grabbed = e.imageView()->convertPointFromView({500, 300}, nullptr);
+    fingers.drag({{500, 300}, {400, 250}}, 0.3);
+    advance(0.3);
+    const graphics::Point dropped = e.imageView()->convertPointToView(grabbed, nullptr);
+    EXPECT_NEAR(dropped.x, 400, 1e-6);
+    EXPECT_NEAR(dropped.y, 250, 1e-6);
+
+    // Zoomed out past the window, it springs back to what covered it.
+    const AffineTransform covering = shown();
+    fingers.wheel(pointer, -8);
+    advance(ImageEditor::kDesktopGestureRest + ImageEditor::kSpringBackSeconds + 0.05);
+    EXPECT_TRUE(shown().isClose(covering, 1e-9)) << shown().toString();
+}
+
+TEST_F(ImageEditorTest, ControlWheelTurnsAboutThePointer) {
+    ImageEditor& e = open(testsupport::quadrantsImage(1920, 1080));
+    e.setCheckBounds(false);
+    const graphics::Point pointer{300, 500};
+    const graphics::Point under = e.imageView()->convertPointFromView(pointer, nullptr);
+    fingers.wheel(pointer, 2, ui::KeyModifierControl);
+    EXPECT_NEAR(imageeditor::imageRotation(shown()), 2 * ImageEditor::kDegreesPerNotch * std::numbers::pi / 180, 1e-6);
+    EXPECT_NEAR(e.scale(), 1.0, 1e-12);
+    const graphics::Point stays = e.imageView()->convertPointToView(under, nullptr);
+    EXPECT_NEAR(stays.x, pointer.x, 1e-6);
+    EXPECT_NEAR(stays.y, pointer.y, 1e-6);
+    // Mirrored, the same turn goes the same way on screen.
+    advance(1);
+    e.reset(false);
+    e.actionFlipHorizontal();
+    fingers.wheel(pointer, 1, ui::KeyModifierControl);
+    // The picture's downward axis, which the mirror leaves alone, turned clockwise.
+    const graphics::Point down = e.imageView()->convertPointToView({0, 1}, nullptr);
+    const graphics::Point origin = e.imageView()->convertPointToView({0, 0}, nullptr);
+    EXPECT_NEAR(std::atan2(-(down.x - origin.x), down.y - origin.y),
+                ImageEditor::kDegreesPerNotch * std::numbers::pi / 180, 1e-6);
+}
+
+TEST_F(ImageEditorTest, KeysZoomTurnMoveCancelAndFinish) {
+    ImageEditor& e = open(testsupport::quadrantsImage(1920, 1080));
+    e.setCheckBounds(false);
+    const graphics::Rect crop = e.cropRect();
+    const graphics::Point centre{crop.midX(), crop.midY()};
+    struct Step {
+        const char* what;
+        ui::Key key;
+        std::string text;
+        unsigned modifiers;
+        double scale;
+        double degrees;
+        graphics::Point moved;  // of the crop centre's picture point, on screen
+    };
+    const double z = ImageEditor::kZoomPerNotch, d = ImageEditor::kDegreesPerNotch, a = ImageEditor::kArrowStepPoints;
+    const Step steps[] = {
+        {"plus zooms in about the window's centre", ui::Key::Other, "+", 0, z, 0, {0, 0}},
+        {"minus zooms out", ui::Key::Other, "-", 0, 1, 0, {0, 0}},
+        {"Control+Right turns clockwise", ui::Key::Right, "", ui::KeyModifierControl, 1, d, {0, 0}},
+        {"Control+Left turns back", ui::Key::Left, "", ui::KeyModifierControl, 1, 0, {0, 0}},
+        {"Right moves the picture right", ui::Key::Right, "", 0, 1, 0, {a, 0}},
+        {"Up moves it up", ui::Key::Up, "", 0, 1, 0, {a, -a}},
+    };
+    const graphics::Point picturePoint = e.imageView()->convertPointFromView(centre, nullptr);
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        EXPECT_TRUE(step.text.empty() ? fingers.press(step.key, step.modifiers) : fingers.type(step.text));
+        EXPECT_NEAR(e.scale(), step.scale, 1e-9);
+        EXPECT_NEAR(imageeditor::imageRotation(shown()), step.degrees * std::numbers::pi / 180, 1e-6);
+        const graphics::Point at = e.imageView()->convertPointToView(picturePoint, nullptr);
+        EXPECT_NEAR(at.x, centre.x + step.moved.x, 1e-6);
+        EXPECT_NEAR(at.y, centre.y + step.moved.y, 1e-6);
+    }
+    advance(1);
+    EXPECT_EQ(e.gestureCount(), 0u);
+
+    fingers.press(ui::Key::Escape);  // the Cancel button
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_TRUE(results[0].second);
+    fingers.press(ui::Key::Return);  // the Done button
+    advance(0.1);
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_FALSE(results[1].second);
+    EXPECT_TRUE(results[1].first);
 }
 
 }  // namespace

@@ -123,6 +123,25 @@ TEST_F(PainterViewControllerTest, PaintedFrameIsSavedWithItsLayersAndReopens) {
     savePicture("painter-paint");
 }
 
+TEST_F(PainterViewControllerTest, ControlZUndoesAndControlShiftZRedoes) {
+    addFrames(2);
+    ASSERT_TRUE(open(1, false));
+    auto* canvas = painter->drawingView();
+    drawLine({100, 100}, {400, 300});
+    drawLine({500, 100}, {700, 300});
+    // The host turns Ctrl+Z into Undo and Ctrl+Shift+Z into Redo.
+    EXPECT_TRUE(fingers.press(ui::Key::Undo));
+    EXPECT_TRUE(fingers.press(ui::Key::Undo));
+    EXPECT_FALSE(canvas->canUndo());
+    EXPECT_TRUE(canvas->canRedo());
+    EXPECT_TRUE(fingers.press(ui::Key::Redo));
+    EXPECT_TRUE(canvas->canUndo());
+    EXPECT_TRUE(canvas->canRedo());
+    EXPECT_TRUE(fingers.press(ui::Key::Redo));
+    EXPECT_FALSE(canvas->canRedo());
+    EXPECT_TRUE(canvas->canUndo());
+}
+
 TEST_F(PainterViewControllerTest, AFrameWithoutStrokesStartsWithThePreviousFramesStrokes) {
     addFrames(3);
     ASSERT_TRUE(open(1, false));

@@ -471,6 +471,13 @@ TEST_F(ProjectExplorerTest, TilesShowTheirProjectsNamesAndTheKeyboardOpensOne) {
     EXPECT_EQ(explorer->projectDetailView()->project(), newer);
     EXPECT_TRUE(root->opened.empty());
 
+    // The open card keeps the arrows and Return from the grid behind it.
+    for (ui::Key key : {ui::Key::Right, ui::Key::Down, ui::Key::Left, ui::Key::Return}) window->sendKey(key);
+    advance(1.0);
+    EXPECT_EQ(collection.focusedIndexPath(), ui::IndexPath::indexPathForItem(1, 0));
+    EXPECT_EQ(explorer->projectDetailView()->project(), newer);
+    EXPECT_TRUE(root->opened.empty());
+
     // Escape is the card's Back.
     window->sendKey(ui::Key::Escape);
     advance(1.0);

@@ -5,6 +5,8 @@
 #include "app/editor/FrameEditorViewController.h"
 #include "app/screens/MainViewController.h"
 #include "app/screens/ProjectExplorer.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/ui/Window.h"
 #include "platform/ui/controls/ImageView.h"
 #include "support/TouchDriver.h"
 
@@ -55,8 +57,15 @@ TEST_F(LaunchTest, EditingSwitchesToTheEditorAndBackBringsTheBrowserWithTheProje
     ProjectExplorer* before = root.viewExplorer();
     ProjectModelPtr introduction = KWProjects::getInstance().getProjects()[1];
 
+    ui::Window* window = root.view()->window();
+    ASSERT_NE(window, nullptr);
+    const std::string application = foundation::Bundle::main().displayName();
+    EXPECT_EQ(window->title(), application);
     root.didFinishProjectExplorer(before, introduction);
     ASSERT_NE(root.viewFrameEditor(), nullptr);
+    // The title bar names the open project.
+    ASSERT_FALSE(introduction->getName().empty());
+    EXPECT_EQ(window->title(), introduction->getName() + " \u2014 " + application);
     EXPECT_EQ(root.viewFrameEditor()->project(), introduction);
     EXPECT_EQ(root.viewExplorer(), nullptr);
     EXPECT_EQ(root.childViewControllers().size(), 1u);
@@ -71,6 +80,7 @@ TEST_F(LaunchTest, EditingSwitchesToTheEditorAndBackBringsTheBrowserWithTheProje
     EXPECT_DOUBLE_EQ(root.viewExplorer()->view()->alpha(), 1.0);
     ASSERT_EQ(root.view()->subviews().size(), 2u);  // launch picture and one browser
     EXPECT_EQ(root.view()->subviews()[1].get(), root.viewExplorer()->view());
+    EXPECT_EQ(window->title(), application);
 }
 
 }  // namespace

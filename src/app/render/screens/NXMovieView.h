@@ -69,6 +69,8 @@ public:
     void addTimeObserverToPlayer();
     void removeTimeObserverFromPlayer();
     void done();
+    // Escape leaves the player as Done does, also while the controls are faded out.
+    bool keyCommand(const ui::KeyPress& press) override;
 
     // ---- state and outlets (for tests) --------------------------------------------
     const std::string& movieURL() const { return movieURL_; }

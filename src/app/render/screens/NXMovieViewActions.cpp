@@ -133,3 +133,9 @@ void NXMovieView::actionHome() {
 }
 
 void NXMovieView::done() { dismissViewController(true); }
+
+bool NXMovieView::keyCommand(const ui::KeyPress& press) {
+    if (press.key != ui::Key::Escape || !press.text.empty() || !btnDone_ || !btnDone_->isEnabled()) return false;
+    actionHome();
+    return true;
+}

@@ -61,6 +61,7 @@ void ImagePickerController::loadView() {
     cancelButton->setAutoresizingMask(ui::AutoresizingFlexibleLeftMargin);
     cancelButton->addTarget(
         this, [this](ui::Control&) { cancel(); }, ui::ControlEventTouchUpInside);
+    cancelButton->setKeyEquivalent(ui::Key::Escape);
     bar->addSubview(cancelButton);
 
     grid_ = ui::makeView<ui::ScrollView>(Rect(0, kBarHeight, screen.width(), screen.height() - kBarHeight));

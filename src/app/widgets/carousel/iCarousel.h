@@ -120,6 +120,16 @@ public:
     bool isAnimating() const { return timer_ != nullptr; }
     void didMoveToSuperview() override;
 
+    // ---- wheel and keys (iCarouselScrolling.cpp) ----------------------------------------
+    // The wheel scrolls the carousel along its axis (a vertical turn moves a
+    // sideways carousel too) and, once it has rested kWheelSettleDelay
+    // seconds, centres the nearest item. The arrows along the axis move to
+    // the previous or next item.
+    static constexpr double kWheelSettleDelay = 0.2;
+    static constexpr double kKeyScrollDuration = 0.2;
+    bool scrollWheel(const ui::WheelEvent& event) override;
+    bool handleKeyEquivalent(const ui::KeyPress& press) override;
+
     // ---- gestures -----------------------------------------------------------------------
     bool gestureRecognizerShouldBegin(ui::GestureRecognizer& recognizer) override;
     bool shouldReceiveTouch(ui::GestureRecognizer& recognizer, const ui::Touch& touch) override;
@@ -209,5 +219,6 @@ private:
     std::vector<ui::ViewPtr> itemViewPool_;
     std::vector<ui::ViewPtr> placeholderViewPool_;
     foundation::TimerHandle timer_;
+    foundation::TimerHandle wheelSettle_;
     foundation::LifeToken life_;
 };

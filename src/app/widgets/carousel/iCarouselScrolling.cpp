@@ -283,6 +283,36 @@ void iCarousel::didPan(ui::PanGestureRecognizer& pan) {
     }
 }
 
+bool iCarousel::scrollWheel(const ui::WheelEvent& event) {
+    const double along = vertical_ || event.delta.x == 0 ? event.delta.y : event.delta.x;
+    if (!scrollEnabled || (event.modifiers & ui::KeyModifierControl) || along == 0 || !(itemWidth_ > 0) ||
+        numberOfItems_ == 0)
+        return ui::View::scrollWheel(event);
+    // Turning the wheel away from the user shows what lies before.
+    setScrollOffset(scrollOffset_ - along * offsetMultiplier_ / itemWidth_);
+    if (wheelSettle_) wheelSettle_->invalidate();
+    wheelSettle_ = life_.performAfter(kWheelSettleDelay, [this] {
+        wheelSettle_.reset();
+        if (!dragging_ && !decelerating_ && !scrolling_ && (scrollToItemBoundary || offsetOutsideItems()))
+            snapToCurrentItem();
+    });
+    return true;
+}
+
+bool iCarousel::handleKeyEquivalent(const ui::KeyPress& press) {
+    if (!scrollEnabled || !press.text.empty() || press.modifiers != ui::KeyModifierNone || numberOfItems_ == 0)
+        return false;
+    const int64_t step = press.key == (vertical_ ? ui::Key::Up : ui::Key::Left)      ? -1
+                         : press.key == (vertical_ ? ui::Key::Down : ui::Key::Right) ? 1
+                                                                                     : 0;
+    if (step == 0) return false;
+    // Presses during a scroll go on from where it is heading.
+    const auto from = static_cast<int64_t>(std::lround(scrolling_ ? endOffset_ : scrollOffset_));
+    const int64_t target = clampedIndex(from + step);
+    if (target != from || scrollOffset_ != static_cast<double>(from)) scrollToItemAtIndex(target, kKeyScrollDuration);
+    return true;
+}
+
 void iCarousel::didTap(ui::TapGestureRecognizer& tap) {
     if (tap.state() != ui::GestureStateRecognized) return;
     ui::View* container = tap.view();

@@ -16,3 +16,10 @@ void WETouchableView::touchesBegan(const ui::TouchSet& touches, const ui::Event&
     (void)event;
     if (delegate) delegate->viewWasTouched(*this);
 }
+
+bool WETouchableView::handleKeyEquivalent(const ui::KeyPress& press) {
+    if (press.key != ui::Key::Escape || !press.text.empty() || !delegate) return false;
+    ui::ViewPtr keepAlive = sharedFromThis();
+    delegate->viewWasTouched(*this);
+    return true;
+}

@@ -2,7 +2,8 @@
 
 // The backdrop behind an arrow popover: it covers the whole window, catches
 // touches outside the panel and tells its delegate, but lets touches through
-// to the views its owner names as passthrough views.
+// to the views its owner names as passthrough views. Escape, when the panel's
+// content leaves it, counts as a touch outside.
 
 #include "app/widgets/views/TouchPassthrough.h"
 #include "platform/ui/View.h"
@@ -32,6 +33,7 @@ public:
 
     ui::View* hitTest(graphics::Point point, const ui::Event* event) override;
     void touchesBegan(const ui::TouchSet& touches, const ui::Event& event) override;
+    bool handleKeyEquivalent(const ui::KeyPress& press) override;
 
 private:
     TouchPassthrough passthrough_;

@@ -76,6 +76,19 @@ void PagedView::scrollToPageAtIndex(int64_t index, bool animated) {
     scrollView_->setUserInteractionEnabled(true);
 }
 
+bool PagedView::handleKeyEquivalent(const ui::KeyPress& press) {
+    if (!press.text.empty() || press.modifiers != ui::KeyModifierNone) return false;
+    const int64_t step = press.key == ui::Key::Left                                    ? -1
+                         : press.key == ui::Key::Right || press.key == ui::Key::Return ? 1
+                                                                                       : 0;
+    const int64_t current = indexForSelectedPage();
+    if (step == 0 || current == foundation::kNotFound) return false;
+    const int64_t target = current + step;
+    if (target < 0 || target >= pageCount()) return press.key != ui::Key::Return;
+    scrollToPageAtIndex(target, true);
+    return true;
+}
+
 int64_t PagedView::indexForSelectedPage() const {
     int64_t count = pageCount();
     double width = pageSize().width;

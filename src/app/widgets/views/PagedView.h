@@ -52,6 +52,9 @@ public:
     void scrollToPageAtIndex(int64_t index, bool animated);
     // The page the content offset is on, or foundation::kNotFound past the last page.
     int64_t indexForSelectedPage() const;
+    // The keyboard turns the pages: Left and Right to the previous and next
+    // page, Return to the next one (a page's own controls take it first).
+    bool handleKeyEquivalent(const ui::KeyPress& press) override;
     // A view put aside during the current loading pass, or null.
     ui::ViewPtr dequeueReusableViewWithIdentifier(const std::string& identifier);
 

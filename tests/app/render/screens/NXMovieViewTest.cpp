@@ -198,6 +198,18 @@ TEST_F(MovieViewTest, DoneClosesTheCurtainsFirstAndDropsThePlayer) {
     EXPECT_EQ(root->presentedViewController(), nullptr);
 }
 
+TEST_F(MovieViewTest, EscapeLeavesAsDoneDoesEvenWithTheControlsHidden) {
+    present(testsupport::testMovie(TestMovie::FortyFiveSeconds));
+    advance(7);  // playing untouched: the controls have faded out
+    ASSERT_EQ(movie->viewLandscapeControls()->alpha(), 0.0);
+    EXPECT_TRUE(fingers.press(ui::Key::Escape));
+    EXPECT_FALSE(movie->player());
+    EXPECT_FALSE(movie->btnDone()->isEnabled());
+    EXPECT_FALSE(fingers.press(ui::Key::Escape)) << "leaving once";
+    advance(2.0);  // the curtains close, then the screen goes
+    EXPECT_EQ(root->presentedViewController(), nullptr);
+}
+
 TEST_F(MovieViewTest, AMovieThatCannotBeReadLeavesAStillScreenThatSaysSo) {
     present(testsupport::testMovie(TestMovie::NotAVideo), false);
     EXPECT_FALSE(movie->player());
