@@ -30,6 +30,7 @@ public:
         if (passthrough_.isAskingBelow()) return nullptr;
         return passthrough_.route(*this, ui::Button::hitTest(point, event), point, event);
     }
+    std::vector<ui::ViewPtr> viewsReachedThrough() const override { return passthrough_.views(); }
 
 private:
     TouchPassthrough passthrough_;

@@ -491,24 +491,66 @@ void View::setNeedsComposite() {
 
 // ---- keys ---------------------------------------------------------------------------
 
+namespace {
+
+bool takesInput(const View& view) {
+    return !view.isHidden() && view.alpha() >= 0.01 && view.isUserInteractionEnabled();
+}
+
+// A front child that takes touches over all of a later-offered child's frame.
+struct Cover {
+    graphics::Rect frame;
+    std::vector<ViewPtr> reachedThrough;
+    bool reaches(const View& view) const {
+        for (const View* v = &view; v; v = v->superview()) {
+            if (std::any_of(reachedThrough.begin(), reachedThrough.end(),
+                            [v](const ViewPtr& through) { return through.get() == v; }))
+                return true;
+        }
+        return false;
+    }
+};
+
+// Offers a key to the views inside `covered` that clicks reach through every
+// one of the covers over it.
+bool offerThroughCovers(View& covered, const std::vector<const Cover*>& covers, const KeyPress& press) {
+    for (const ViewPtr& through : covers.front()->reachedThrough) {
+        if (!through || !through->isDescendantOfView(&covered)) continue;
+        if (!std::all_of(covers.begin(), covers.end(), [&](const Cover* c) { return c->reaches(*through); })) continue;
+        bool shown = true;
+        for (const View* v = through.get(); v && shown; v = v == &covered ? nullptr : v->superview())
+            shown = takesInput(*v);
+        if (shown && through->performKeyEquivalent(press)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool View::performKeyEquivalent(const KeyPress& press) {
     ViewPtr keepAlive = weak_from_this().lock();
     // A handler may change the tree; walk a copy.
     std::vector<ViewPtr> children = subviews();
     // Keys go where a click could: the frames of the children in front that
     // take touches hide the children wholly behind them (a card open over a
-    // grid), and a clipping view's children scrolled out of it are not on
-    // screen.
-    std::vector<graphics::Rect> covering;
+    // grid) but for the views the covering child lets touches through to,
+    // and a clipping view's children scrolled out of it are not on screen.
+    std::vector<Cover> covers;
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
         View& child = **it;
-        if (child.isHidden() || child.alpha() < 0.01 || !child.isUserInteractionEnabled()) continue;
+        if (!takesInput(child)) continue;
         const graphics::Rect frame = child.frame();
         if (clipsToBounds() && !frame.intersects(bounds())) continue;
-        if (std::any_of(covering.begin(), covering.end(), [&](const graphics::Rect& c) { return c.contains(frame); }))
+        std::vector<const Cover*> over;
+        for (const Cover& cover : covers) {
+            if (cover.frame.contains(frame)) over.push_back(&cover);
+        }
+        if (!over.empty()) {
+            if (offerThroughCovers(child, over, press)) return true;
             continue;
+        }
         if (child.performKeyEquivalent(press)) return true;
-        if (!frame.isEmpty()) covering.push_back(frame);
+        if (!frame.isEmpty()) covers.push_back(Cover{frame, child.viewsReachedThrough()});
     }
     if (handleKeyEquivalent(press)) return true;
     // The screen whose view this is: its key commands come after its views'.

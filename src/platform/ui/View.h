@@ -191,14 +191,17 @@ public:
     // deepest first, then to this view, then to the screen whose view this is
     // (ViewController::keyCommand); true once one handled it. Like a click,
     // a key does not reach a subview that lies wholly behind a front sibling
-    // that takes touches, nor one scrolled out of a clipping view. Views with
-    // a keyboard meaning (keypads, grids, scroll views) handle it in
-    // handleKeyEquivalent.
+    // that takes touches (except the views that sibling lets touches through
+    // to), nor one scrolled out of a clipping view. Views with a keyboard
+    // meaning (keypads, grids, scroll views) handle it in handleKeyEquivalent.
     bool performKeyEquivalent(const KeyPress& press);
     virtual bool handleKeyEquivalent(const KeyPress& press) {
         (void)press;
         return false;
     }
+    // The views below this one that a touch on it reaches (an overlay's
+    // passthrough views); keys reach them as well.
+    virtual std::vector<ViewPtr> viewsReachedThrough() const { return {}; }
 
     // ---- gestures ------------------------------------------------------------------
     void addGestureRecognizer(std::shared_ptr<GestureRecognizer> recognizer);

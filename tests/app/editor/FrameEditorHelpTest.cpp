@@ -8,8 +8,8 @@
 #include "app/editor/EditorNotifications.h"
 #include "app/editor/FrameEditorHelp.h"
 #include "app/widgets/alerts/Hudy.h"
-#include "app/widgets/popover/KWPopoverController.h"
 #include "app/widgets/popover/FWTPopoverView.h"
+#include "app/widgets/popover/KWPopoverController.h"
 #include "app/widgets/views/HelpManager.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
@@ -494,10 +494,15 @@ protected:
             count += frame->type() == Frame::kTypePicture ? 1 : 0;
         return count;
     }
-    // A finger on the shutter; returns once its picture is stored.
-    void pressShutter() {
+    // A finger on the shutter, or the keys that press it; returns once its
+    // picture is stored.
+    enum class Press { Finger, Space, Return };
+    void pressShutter(Press by = Press::Finger) {
         const int64_t before = pictures();
-        tap(camera().recordBtn());
+        if (by == Press::Finger)
+            tap(camera().recordBtn());
+        else
+            ASSERT_TRUE(by == Press::Space ? fingers.type(" ") : fingers.press(ui::Key::Return));
         ASSERT_TRUE(foundation::RunLoop::main().runUntil(
             [&] { return pictures() == before + 1 && !camera().isCapturing(); }, 30.0))
             << "press " << before + 1;
@@ -510,8 +515,8 @@ protected:
     }
     void chooseInterval(int64_t seconds) {
         camera().actionTimerConfiguration();
-        auto picker =
-            std::dynamic_pointer_cast<TimerConfigurationViewController>(camera().popoverController()->contentViewController());
+        auto picker = std::dynamic_pointer_cast<TimerConfigurationViewController>(
+            camera().popoverController()->contentViewController());
         ASSERT_NE(picker, nullptr);
         picker->handlerValueChange(seconds);
         camera().popoverController()->dismissPopoverAnimated(false);
@@ -529,7 +534,8 @@ TEST_F(ShutterUnderHelpTest, FourteenPressesInANewProjectMakeFourteenFramesAndLa
     ASSERT_TRUE(editor->project()->getProjectPath().has_value());
 
     // The next update that is not a capture shows the due mark over the camera;
-    // the shutter answers under it, and under the help overlay too.
+    // the shutter answers under it, to fingers and keys, and under the help
+    // overlay too.
     editor->updateGUIWithStatus(true);
     advance(1);
     std::string name;
@@ -537,6 +543,8 @@ TEST_F(ShutterUnderHelpTest, FourteenPressesInANewProjectMakeFourteenFramesAndLa
     EXPECT_EQ(name, "Timeline");
     pressShutter();
     EXPECT_EQ(pictures(), 15);
+    pressShutter(Press::Space);
+    EXPECT_EQ(pictures(), 16);
     EXPECT_EQ(coachMarksOnScreen(*editor->view()), 1);  // it waits for its Next
     tap(editor->helpManager()->nextButton());
     advance(1);
@@ -545,7 +553,8 @@ TEST_F(ShutterUnderHelpTest, FourteenPressesInANewProjectMakeFourteenFramesAndLa
     advance(1);
     ASSERT_NE(editor->frameEditorHelp(), nullptr);
     pressShutter();
-    EXPECT_EQ(pictures(), 16);
+    pressShutter(Press::Return);
+    EXPECT_EQ(pictures(), 18);
     EXPECT_NE(editor->frameEditorHelp(), nullptr);
     // Elsewhere the help's layer still takes the tap and closes it.
     fingers.tap({500, 200});

@@ -424,6 +424,14 @@ std::shared_ptr<ui::Button> loggingButton(Strings& log, const char* name, Rect f
     return button;
 }
 
+// An overlay over the whole screen that lets touches through to some views.
+class ThroughOverlay : public ui::View {
+public:
+    using View::View;
+    std::vector<ui::ViewPtr> through;
+    std::vector<ui::ViewPtr> viewsReachedThrough() const override { return through; }
+};
+
 TEST_F(KeyboardTest, KeysGoWhereAClickCouldGo) {
     // A grid with a card over it that covers it exactly, as a project card
     // lies over the project grid.
@@ -462,6 +470,14 @@ TEST_F(KeyboardTest, KeysGoWhereAClickCouldGo) {
     card->setUserInteractionEnabled(false);
     key(Qt::Key_Right);
     EXPECT_EQ(grid->focusedIndexPath()->row, 1u);
+    // An overlay that lets touches through to the grid lets its keys through too.
+    auto overlay = ui::makeView<ThroughOverlay>(Rect(0, 0, 480, 320));
+    screen->addSubview(overlay);
+    key(Qt::Key_Right);
+    EXPECT_EQ(grid->focusedIndexPath()->row, 1u) << "not yet let through";
+    overlay->through = {grid};
+    key(Qt::Key_Right);
+    EXPECT_EQ(grid->focusedIndexPath()->row, 2u);
     grid->setDataSource(nullptr);
     grid->setDelegate(nullptr);
     screen->removeFromSuperview();

@@ -34,6 +34,7 @@ public:
     ui::View* hitTest(graphics::Point point, const ui::Event* event) override;
     void touchesBegan(const ui::TouchSet& touches, const ui::Event& event) override;
     bool handleKeyEquivalent(const ui::KeyPress& press) override;
+    std::vector<ui::ViewPtr> viewsReachedThrough() const override { return passthrough_.views(); }
 
 private:
     TouchPassthrough passthrough_;

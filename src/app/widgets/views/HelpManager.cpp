@@ -52,6 +52,7 @@ public:
         if (passthrough.isAskingBelow()) return nullptr;
         return passthrough.route(*this, ui::View::hitTest(point, event), point, event);
     }
+    std::vector<ui::ViewPtr> viewsReachedThrough() const override { return passthrough.views(); }
 };
 
 }  // namespace

@@ -8,6 +8,8 @@
 //         if (passthrough_.isAskingBelow()) return nullptr;
 //         return passthrough_.route(*this, ui::View::hitTest(point, event), point, event);
 //     }
+//     // Keys go where touches do.
+//     std::vector<ui::ViewPtr> viewsReachedThrough() const override { return passthrough_.views(); }
 //
 // Main thread only.
 
