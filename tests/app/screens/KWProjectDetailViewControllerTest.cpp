@@ -385,6 +385,40 @@ TEST_F(ProjectCardTest, PhotosScreenFromTheSharePopoverClosesOnItsBarItems) {
     tapAndExpectCardBack(screen->panel()->navigationItem().rightBarButtonItem(), "Done");
 }
 
+// Escape takes the share sheet away as its Cancel does, in its popover on a
+// tablet and presented on a phone; the card stays until the next Escape.
+TEST_F(ProjectCardTest, EscapeClosesTheShareSheetThenTheCard) {
+    for (bool phone : {false, true}) {
+        SCOPED_TRACE(phone ? "phone" : "tablet");
+        if (phone) {
+            ui::Device::current().setUserInterfaceIdiom(ui::UserInterfaceIdiom::Phone);
+            window->setFrame({0, 0, 568, 320});
+            makeCard();
+        }
+        outcomes.clear();
+        auto project = savedProject(1);
+        showFromGrid(project);
+        const size_t projects = listed().size();
+        tapItem(card->shareBtn());
+        advance(1.0);
+        auto sheetUp = [&] {
+            return phone ? root->presentedViewController() != nullptr
+                         : card->sharePopover() && card->sharePopover()->isPopoverVisible();
+        };
+        ASSERT_TRUE(sheetUp());
+        EXPECT_TRUE(fingers.press(ui::Key::Escape));
+        advance(1.0);
+        EXPECT_FALSE(sheetUp());
+        EXPECT_TRUE(outcomes.empty()) << "the card stays";
+        window->layoutIfNeeded();
+        EXPECT_TRUE(fingers.press(ui::Key::Escape));
+        advance(1.0);
+        ASSERT_EQ(outcomes.size(), 1u);
+        EXPECT_EQ(outcomes[0].what, "back");
+        EXPECT_EQ(listed().size(), projects) << "nothing duplicated";
+    }
+}
+
 TEST_F(ProjectCardTest, FailedDuplicationShowsItsErrorAfterTheBusyPanel) {
     ui::Device::current().setUserInterfaceIdiom(ui::UserInterfaceIdiom::Phone);
     window->setFrame({0, 0, 568, 320});
