@@ -163,6 +163,16 @@ void EditorTest::TearDown() {
     DataManager::resetForTesting();
 }
 
+void MicrophoneEditorTest::SetUp() {
+    EditorTest::SetUp();
+    devices = std::make_unique<testsupport::AudioDevicesScope>(media::SyntheticAudioInput::squareWave(0.1f));
+}
+
+void MicrophoneEditorTest::TearDown() {
+    EditorTest::TearDown();
+    devices.reset();
+}
+
 FrameEditorViewController& EditorTest::open(const ProjectModelPtr& project) {
     editor = FrameEditorViewController::create(project);
     window->setRootViewController(editor);

@@ -10,6 +10,7 @@
 #include "app/editor/FrameEditorViewController.h"
 #include "platform/graphics/Image.h"
 #include "platform/media/AudioOutput.h"
+#include "support/AudioDevices.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempAppFolders.h"
 #include "support/WindowFixture.h"
@@ -74,6 +75,17 @@ protected:
 class PhoneEditorTest : public EditorTest {
 protected:
     PhoneEditorTest() : EditorTest(true) {}
+};
+
+// An editor on a machine with a microphone, so the voice-over panel has
+// nothing to complain about.
+class MicrophoneEditorTest : public EditorTest {
+protected:
+    explicit MicrophoneEditorTest(bool phone = false) : EditorTest(phone) {}
+    void SetUp() override;
+    void TearDown() override;
+
+    std::unique_ptr<testsupport::AudioDevicesScope> devices;
 };
 
 }  // namespace editortest

@@ -21,7 +21,6 @@
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Slider.h"
 #include "platform/ui/controls/Label.h"
-#include "support/AudioDevices.h"
 #include "support/TestSounds.h"
 
 #include <filesystem>
@@ -134,19 +133,9 @@ TEST_F(EditorTest, AudioFilesGoOnlyWhenNoClipUsesThem) {
 
 // ---- voice-over panel ----------------------------------------------------------------------------
 
-class VoiceOverTest : public EditorTest {
+class VoiceOverTest : public MicrophoneEditorTest {
 protected:
-    explicit VoiceOverTest(bool phone = false) : EditorTest(phone) {}
-    // A microphone, so the panel has nothing to complain about.
-    void SetUp() override {
-        EditorTest::SetUp();
-        devices = std::make_unique<testsupport::AudioDevicesScope>(media::SyntheticAudioInput::squareWave(0.1f));
-    }
-    void TearDown() override {
-        EditorTest::TearDown();
-        devices.reset();
-    }
-    std::unique_ptr<testsupport::AudioDevicesScope> devices;
+    explicit VoiceOverTest(bool phone = false) : MicrophoneEditorTest(phone) {}
     FrameEditorViewController& openAt(const std::string& names, int64_t fps, int64_t playhead) {
         auto project = projectOfPictures(names);
         project->setFPS(fps);

@@ -17,7 +17,6 @@
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/lists/ScrollView.h"
-#include "support/AudioDevices.h"
 #include "support/Pictures.h"
 
 #include <functional>
@@ -27,20 +26,13 @@ namespace {
 
 namespace n = editornotifications;
 
-class EditorKeysTest : public EditorTest {
+class EditorKeysTest : public MicrophoneEditorTest {
 protected:
-    // A microphone, so the voice-over panel has nothing to complain about.
-    void SetUp() override {
-        EditorTest::SetUp();
-        devices = std::make_unique<testsupport::AudioDevicesScope>(media::SyntheticAudioInput::squareWave(0.1f));
-    }
     void TearDown() override {
         for (auto& sheet : ui::ActionSheet::visibleSheets())
             sheet->dismissWithClickedButtonIndex(ui::kNoButtonIndex, false);
-        EditorTest::TearDown();
-        devices.reset();
+        MicrophoneEditorTest::TearDown();
     }
-    std::unique_ptr<testsupport::AudioDevicesScope> devices;
     // The letter of the frame under the playhead.
     char atPlayhead() {
         auto list = editor->project()->getFrameList();
