@@ -363,6 +363,21 @@ inline std::filesystem::path benchTool(const std::string& name) {
     return selfExecutable().parent_path() / "tools" / name;
 }
 
+// `argv` run by tools/peak_resident, which appends the program's own peak
+// resident size to `report` on each run; `largestPeakKiB` reads the largest.
+inline std::vector<std::string> withPeakResident(const std::filesystem::path& report, std::vector<std::string> argv) {
+    argv.insert(argv.begin(), {benchTool("peak_resident").string(), report.string()});
+    return argv;
+}
+inline long largestPeakKiB(const std::filesystem::path& report) {
+    long largest = 0;
+    if (std::FILE* in = std::fopen(report.c_str(), "r")) {
+        for (long peak = 0; std::fscanf(in, "%ld", &peak) == 1;) largest = std::max(largest, peak);
+        std::fclose(in);
+    }
+    return largest;
+}
+
 // Points the application's data, caches and settings folders below `root`,
 // so a benchmark's projects and renders never touch the user's.
 inline void useApplicationFoldersBelow(const std::filesystem::path& root) {

@@ -90,6 +90,7 @@ ProjectModelPtr storedProject(int width, int height, int frames) {
 ProjectModelPtr linkedProject(ProjectModel& source, int frames, const fs::path& links) {
     auto project = ProjectModel::create();
     project->setFPS(kFps);
+    if (!project->createFilePathForProject()) std::exit(1);
     auto list = project->getFrameList();
     fs::create_directories(links);
     for (int i = 0; i < frames; ++i) {

@@ -71,12 +71,12 @@ int main() {
             return done && !failed;
         }),
         bench::program([&] {
-            return std::vector<std::string>{
-                "curl", "-sS",     "-f", "-o",   "/dev/null",   "--cacert", certificates.authorityFile,
-                "-H",   "Expect:", "-T", source, base + "/sink"};
+            return bench::withPeakResident(
+                folder / "curl-peaks", {"curl", "-sS", "-f", "-o", "/dev/null", "--cacert", certificates.authorityFile,
+                                        "-H", "Expect:", "-T", source, base + "/sink"});
         }));
     const long after = peakKiB(RUSAGE_SELF);
-    const long curlAfter = peakKiB(RUSAGE_CHILDREN);
+    const long curlAfter = bench::largestPeakKiB(folder / "curl-peaks");
 
     std::printf(
         "upload of %llu bytes over loopback HTTPS in %llu-byte chunks: peak RSS ours %ld KiB (%ld KiB "
