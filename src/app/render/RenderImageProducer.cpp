@@ -40,14 +40,15 @@ Image RenderImageProducer::getImageRenderingForFrame(const FramePtr& frame, Size
 }
 
 std::optional<media::PixelBuffer> RenderImageProducer::getPlanarFrameAsStored(const FramePtr& frame, Size withSize,
-                                                                              int64_t atIndex, int64_t total) {
+                                                                              int64_t atIndex, int64_t total,
+                                                                              std::vector<uint8_t> store) {
     // The capture slot shows the picture before it, which the full path finds.
     if (!frame || !getProject() || frame->type() == Frame::kTypeCaptureSlot || withSize == kPreviewRenderSize ||
         imageForeground_ || movieEffect() != 0 || calculateAlphaForFadeforFrameAtIndex(atIndex, total) != 0.0f)
         return std::nullopt;
     auto bytes = getProject()->fileDataForFileWithPreferredFilename(frameFileName(frame->frameID()));
     if (!bytes) return std::nullopt;
-    auto planes = graphics::jpeg::decodePlanes420(bytes->data(), bytes->size());
+    auto planes = graphics::jpeg::decodePlanes420(bytes->data(), bytes->size(), std::move(store));
     if (!planes || Size{double(planes->width), double(planes->height)} != withSize) return std::nullopt;
     return media::planarFromFullRange420(planes->width, planes->height, std::move(planes->bytes));
 }

@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 class RenderImageProducer : public KWImageProducer {
 public:
@@ -38,9 +39,11 @@ public:
     // without a detour through RGB, when the stored picture is already what
     // the movie shows: a 4:2:0 JPEG of exactly `withSize`, upright, with no
     // effect, foreground or fade at that position. None otherwise (then
-    // getImageRenderingForFrame draws it).
+    // getImageRenderingForFrame draws it). The planes are decoded into
+    // `store` (see graphics::jpeg::decodePlanes420).
     std::optional<media::PixelBuffer> getPlanarFrameAsStored(const FramePtr& frame, graphics::Size withSize,
-                                                             int64_t atIndex, int64_t total);
+                                                             int64_t atIndex, int64_t total,
+                                                             std::vector<uint8_t> store = {});
     // The picture darkened by the fade amount at that position; the same
     // picture where there is no fade.
     graphics::Image applyFade(const graphics::Image& image, int64_t atIndex, int64_t total);

@@ -9,6 +9,7 @@
 #include "platform/foundation/Localized.h"
 #include "platform/media/AssetWriter.h"
 #include "platform/media/AudioMixReader.h"
+#include "platform/media/PixelBufferPool.h"
 #include "platform/ui/host/Application.h"
 
 #include <atomic>
@@ -24,7 +25,11 @@ namespace {
 constexpr size_t kComposedAhead = 2;  // per composer
 // Composers decoding and scaling in parallel: a JPEG decode of a large
 // picture takes about as long as its encoding, which runs on threads of its own.
+// Each composes whole runs of a held frame, so a held picture is decoded once.
 constexpr size_t kComposers = 3;
+// Picture stores waiting between uses: those in the queues, one in each
+// composer's hands and one in the encoder's.
+constexpr size_t kPooledPictures = kComposers * (kComposedAhead + 1) + 1;
 constexpr size_t kAudioChunkFrames = 4096;
 
 struct ComposedFrame {
@@ -46,10 +51,13 @@ struct TollivarMovieRenderer::Session {
     std::unique_ptr<media::AudioMixReader> audioReader;
     // One producer per composer (a producer is used by one thread at a time).
     std::vector<std::unique_ptr<RenderImageProducer>> producers;
-    // Frame i waits in queue i % composers, so the encoder takes them in order.
+    // The frames of run r wait in queue r % composers, so the encoder takes
+    // them in order.
     std::vector<std::unique_ptr<foundation::BoundedQueue<ComposedFrame>>> composed;
+    std::shared_ptr<media::PixelBufferPool> pool = media::PixelBufferPool::create(kPooledPictures);
 
     int64_t counter = 0;         // video queue only
+    size_t counterRun = 0;       // video queue only: the run `counter` lies in
     int64_t audioFrameNext = 0;  // audio queue only
     std::atomic<bool> audioWritingFinished{false};
     std::atomic<bool> videoWritingFinished{false};
@@ -64,6 +72,7 @@ struct TollivarMovieRenderer::Session {
         closeComposers();
         composed.clear();
         producers.clear();
+        pool.reset();
         audioReader.reset();
         videoInput.reset();
         audioInput.reset();
@@ -188,30 +197,33 @@ foundation::Status TollivarMovieRenderer::checkMovieFits(const Session& session,
 media::PixelBuffer TollivarMovieRenderer::composePicture(const Session& session, RenderImageProducer& producer,
                                                          const FramePtr& frame, int64_t index) {
     const graphics::Size size = session.size;
-    if (auto planar = producer.getPlanarFrameAsStored(frame, size, index, session.totalFrames))
+    if (auto planar = producer.getPlanarFrameAsStored(frame, size, index, session.totalFrames, session.pool->take()))
         return std::move(*planar);
     graphics::Image image = producer.getImageRenderingForFrame(frame, size, index, session.totalFrames);
     image = applyPostRenderStep(image, index);
-    return media::convertedTo420Planar(pixelBufferFromCGImage(image, int(size.width), int(size.height)));
+    return media::convertedTo420Planar(pixelBufferFromCGImage(image, int(size.width), int(size.height)),
+                                       session.pool->take());
 }
 
 void TollivarMovieRenderer::compose(Session& session, size_t worker) {
     RenderImageProducer& producer = *session.producers[worker];
     foundation::BoundedQueue<ComposedFrame>& queue = *session.composed[worker];
     const int64_t total = session.totalFrames;
-    // A held frame outside the fades is the same picture at every position:
-    // composed once and handed over again.
-    FramePtr heldFrame;
-    std::shared_ptr<const media::PixelBuffer> heldPicture;
-    for (auto i = int64_t(worker); i < total && !isCancelled(); i += int64_t(kComposers)) {
-        const FramePtr frame = session.frames.frameAt(i);
-        const bool unfaded = producer.calculateAlphaForFadeforFrameAtIndex(i, total) == 0.0f;
-        if (!(unfaded && heldPicture && frame == heldFrame)) {
-            // Converted here, in parallel, rather than on the encoder's queue.
-            heldPicture = std::make_shared<const media::PixelBuffer>(composePicture(session, producer, frame, i));
-            heldFrame = unfaded ? frame : nullptr;
+    const std::vector<ExpandedFrames::Run>& runs = session.frames.runs();
+    for (size_t r = worker; r < runs.size(); r += kComposers) {
+        // A held frame outside the fades is the same picture at every
+        // position of its run: composed once and handed over again.
+        std::shared_ptr<const media::PixelBuffer> heldPicture;
+        for (int64_t i = runs[r].first; i < runs[r].end; ++i) {
+            if (isCancelled()) return queue.close();
+            const bool unfaded = producer.calculateAlphaForFadeforFrameAtIndex(i, total) == 0.0f;
+            std::shared_ptr<const media::PixelBuffer> picture =
+                unfaded && heldPicture ? heldPicture
+                                       // Converted here, in parallel, rather than on the encoder's queue.
+                                       : session.pool->share(composePicture(session, producer, runs[r].frame, i));
+            heldPicture = unfaded ? picture : nullptr;
+            if (!queue.push(ComposedFrame{i, std::move(picture)})) return;
         }
-        if (!queue.push(ComposedFrame{i, heldPicture})) return;
     }
     queue.close();
 }
@@ -220,12 +232,16 @@ void TollivarMovieRenderer::videoPump(const std::shared_ptr<Session>& session) {
     Session& s = *session;
     while (s.videoInput->isReadyForMoreMediaData()) {
         std::optional<ComposedFrame> frame;
-        if (s.counter < s.totalFrames && !isCancelled()) frame = s.composed[size_t(s.counter) % kComposers]->pop();
+        if (s.counter < s.totalFrames && !isCancelled()) {
+            const std::vector<ExpandedFrames::Run>& runs = s.frames.runs();
+            while (s.counter >= runs[s.counterRun].end) ++s.counterRun;
+            frame = s.composed[s.counterRun % kComposers]->pop();
+        }
         if (frame) {
             const int64_t i = frame->index;
             setProgress(s.totalFrames < 1 ? 0.0 : double(i) / double(s.totalFrames));
-            if (i == 0) (void)s.videoInput->appendPixelBuffer(*frame->buffer, media::MediaTime::zero());
-            if (!s.videoInput->appendPixelBuffer(*frame->buffer,
+            if (i == 0) (void)s.videoInput->appendPixelBuffer(frame->buffer, media::MediaTime::zero());
+            if (!s.videoInput->appendPixelBuffer(frame->buffer,
                                                  media::MediaTime::make(i + 1, static_cast<int32_t>(s.fps))))
                 handleErrorDuringRendering(session);
             s.counter = i + 1;

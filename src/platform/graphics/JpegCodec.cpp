@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -196,12 +197,18 @@ foundation::Result<HeaderInfo> readHeader(const uint8_t* data, size_t length) {
 
 namespace {
 thread_local uint64_t decodesOnThisThread = 0;
+std::atomic<uint64_t> decodes{0};
+void countDecode() {
+    ++decodesOnThisThread;
+    decodes.fetch_add(1, std::memory_order_relaxed);
+}
 }  // namespace
 
 uint64_t decodeCountOnThisThread() { return decodesOnThisThread; }
+uint64_t decodeCount() { return decodes.load(std::memory_order_relaxed); }
 
 foundation::Result<Image> decode(const uint8_t* data, size_t length, int scaleDenominator) {
-    ++decodesOnThisThread;
+    countDecode();
     if (scaleDenominator != 1 && scaleDenominator != 2 && scaleDenominator != 4 && scaleDenominator != 8)
         return foundation::Error(kImageErrorDomain, kImageErrorInvalidArgument,
                                  "A JPEG can be decoded at 1/1, 1/2, 1/4 or 1/8 of its size only.");
@@ -235,7 +242,7 @@ foundation::Result<Image> decode(const uint8_t* data, size_t length, int scaleDe
     return Image(std::move(bitmap), 1.0, exifOrientation(data, length));
 }
 
-std::optional<Planes420> decodePlanes420(const uint8_t* data, size_t length) {
+std::optional<Planes420> decodePlanes420(const uint8_t* data, size_t length, std::vector<uint8_t> store) {
     if (!looksLikeJpeg(data, length)) return std::nullopt;
     Handle handle(tjInitDecompress());
     if (!handle) return std::nullopt;
@@ -246,10 +253,10 @@ std::optional<Planes420> decodePlanes420(const uint8_t* data, size_t length) {
     if (subsampling != TJSAMP_420 || colorspace != TJCS_YCbCr || width <= 0 || height <= 0 || width % 2 || height % 2 ||
         int64_t(width) * height > kMaxPixels || exifOrientation(data, length) != ImageOrientation::Up)
         return std::nullopt;
-    ++decodesOnThisThread;
-    Planes420 planes{width, height, {}};
+    countDecode();
+    Planes420 planes{width, height, std::move(store)};
     const size_t lumaSize = size_t(width) * size_t(height);
-    planes.bytes.resize(lumaSize * 3 / 2);
+    planes.bytes.resize(lumaSize * 3 / 2);  // a no-op for a store of this size
     unsigned char* targets[] = {planes.bytes.data(), planes.bytes.data() + lumaSize,
                                 planes.bytes.data() + lumaSize * 5 / 4};
     int strides[] = {width, width / 2, width / 2};

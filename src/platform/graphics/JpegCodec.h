@@ -33,6 +33,8 @@ foundation::Result<Image> decode(const uint8_t* data, size_t length, int scaleDe
 // How many decodes the calling thread has started so far: lets a screen's
 // tests and benchmarks show that scrolling decodes nothing on the main thread.
 uint64_t decodeCountOnThisThread();
+// How many decodes all threads have started so far.
+uint64_t decodeCount();
 
 // A picture's YCbCr planes as a 4:2:0 JPEG stores them: full-range luma of
 // width × height bytes, then the blue- and the red-difference planes of half
@@ -46,8 +48,10 @@ struct Planes420 {
 // Decodes a 4:2:0 YCbCr stream of even width and height that shows upright
 // (no EXIF turn) straight into its planes: no colour conversion and no
 // chroma upsampling, for consumers that want YCbCr anyway. None for any
-// other stream, damaged data included; decode() reads those.
-std::optional<Planes420> decodePlanes420(const uint8_t* data, size_t length);
+// other stream, damaged data included; decode() reads those. The planes are
+// written into `store` (a store of the right size is used as it is, its
+// bytes all overwritten, nothing cleared first).
+std::optional<Planes420> decodePlanes420(const uint8_t* data, size_t length, std::vector<uint8_t> store = {});
 
 // Decodes at the smallest decoder scale whose result still covers
 // maxPixelWidth x maxPixelHeight (of the stored bitmap); for thumbnails.

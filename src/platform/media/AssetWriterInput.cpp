@@ -186,9 +186,10 @@ void AssetWriterInput::advance(double until, AssetWriter& writer) {
     writer.wakeWaitingInputs();
 }
 
-bool AssetWriterInput::appendPixelBuffer(const PixelBuffer& buffer, MediaTime presentationTime) {
+std::optional<std::pair<std::shared_ptr<AssetWriter>, int64_t>> AssetWriterInput::acceptPicture(
+    const PixelBuffer& buffer, MediaTime presentationTime) {
     std::shared_ptr<AssetWriter> writer = writingWriter();
-    if (kind_ != Kind::Video || !encoder_ || !writer || !presentationTime.isValid()) return false;
+    if (kind_ != Kind::Video || !encoder_ || !writer || !presentationTime.isValid()) return std::nullopt;
     const bool planar = buffer.pixelFormat == kPixelFormat420YpCbCr8Planar;
     const bool packed = buffer.pixelFormat == kPixelFormat32ARGB || buffer.pixelFormat == kPixelFormat32BGRA;
     const size_t planarSize = size_t(video_.width) * size_t(video_.height) * 3 / 2;
@@ -199,18 +200,33 @@ bool AssetWriterInput::appendPixelBuffer(const PixelBuffer& buffer, MediaTime pr
     if (!fits) {
         writer->fail(mediaError(AVERROR(EINVAL), "A picture of " + std::to_string(buffer.width) + "x" +
                                                      std::to_string(buffer.height) + " does not fit the movie"));
-        return false;
+        return std::nullopt;
     }
     const int64_t pts = (presentationTime - writer->sessionStart()).convertScale(timescale()).value;
     if (pts <= lastPts_ || pts < 0) {
         writer->fail(mediaError(AVERROR(EINVAL), "Pictures must be appended in time order"));
-        return false;
+        return std::nullopt;
     }
+    return std::pair{std::move(writer), pts};
+}
+
+bool AssetWriterInput::encodePicture(AVFrame* frame, int64_t pts, AssetWriter& writer) {
+    frame->pts = pts;
+    lastPts_ = pts;
+    if (!encode(frame, writer)) return false;
+    advance(double(pts) / timescale() + 1.0 / video_.frameRate, writer);
+    return true;
+}
+
+bool AssetWriterInput::appendPixelBuffer(const PixelBuffer& buffer, MediaTime presentationTime) {
+    auto accepted = acceptPicture(buffer, presentationTime);
+    if (!accepted) return false;
+    auto& [writer, pts] = *accepted;
     if (int status = av_frame_make_writable(frame_.get()); status < 0) {
         writer->fail(mediaError(status, "Cannot convert a picture"));
         return false;
     }
-    if (planar) {
+    if (buffer.pixelFormat == kPixelFormat420YpCbCr8Planar) {
         const uint8_t* plane = buffer.bytes.data();
         for (int p = 0; p < 3; ++p) {
             const int width = p == 0 ? video_.width : video_.width / 2;
@@ -232,11 +248,44 @@ bool AssetWriterInput::appendPixelBuffer(const PixelBuffer& buffer, MediaTime pr
             return false;
         }
     }
-    frame_->pts = pts;
-    lastPts_ = pts;
-    if (!encode(frame_.get(), *writer)) return false;
-    advance(double(pts) / timescale() + 1.0 / video_.frameRate, *writer);
-    return true;
+    return encodePicture(frame_.get(), pts, *writer);
+}
+
+bool AssetWriterInput::appendPixelBuffer(std::shared_ptr<const PixelBuffer> buffer, MediaTime presentationTime) {
+    if (!buffer) return false;
+    if (buffer->pixelFormat != kPixelFormat420YpCbCr8Planar) return appendPixelBuffer(*buffer, presentationTime);
+    auto accepted = acceptPicture(*buffer, presentationTime);
+    if (!accepted) return false;
+    auto& [writer, pts] = *accepted;
+    // The frame refers to the picture's own planes; the encoder lets go of
+    // the reference once it has copied them in.
+    AVFramePtr frame(av_frame_alloc());
+    auto* owner = new std::shared_ptr<const PixelBuffer>(buffer);
+    AVBufferRef* reference = frame ? av_buffer_create(
+                                         const_cast<uint8_t*>(buffer->bytes.data()), buffer->bytes.size(),
+                                         [](void* opaque, uint8_t*) {
+                                             delete static_cast<std::shared_ptr<const PixelBuffer>*>(opaque);
+                                         },
+                                         owner, AV_BUFFER_FLAG_READONLY)
+                                   : nullptr;
+    if (!reference) {
+        delete owner;
+        writer->fail(mediaError(AVERROR(ENOMEM), "Cannot convert a picture"));
+        return false;
+    }
+    frame->buf[0] = reference;
+    frame->format = AV_PIX_FMT_YUV420P;
+    frame->width = video_.width;
+    frame->height = video_.height;
+    uint8_t* plane = reference->data;
+    for (int p = 0; p < 3; ++p) {
+        const int width = p == 0 ? video_.width : video_.width / 2;
+        const int height = p == 0 ? video_.height : video_.height / 2;
+        frame->data[p] = plane;
+        frame->linesize[p] = width;
+        plane += size_t(width) * size_t(height);
+    }
+    return encodePicture(frame.get(), pts, *writer);
 }
 
 bool AssetWriterInput::encode(AVFrame* frame, AssetWriter& writer) {
@@ -350,7 +399,7 @@ void AssetWriterInput::markAsFinished() {
 
 namespace media {
 
-PixelBuffer convertedTo420Planar(const PixelBuffer& argb) {
+PixelBuffer convertedTo420Planar(const PixelBuffer& argb, std::vector<uint8_t> store) {
     if (argb.pixelFormat != kPixelFormat32ARGB || argb.width <= 0 || argb.height <= 0 || argb.width % 2 ||
         argb.height % 2 || argb.bytes.size() < argb.bytesPerRow * size_t(argb.height))
         return argb;
@@ -365,33 +414,9 @@ PixelBuffer convertedTo420Planar(const PixelBuffer& argb) {
     planar.bytesPerRow = size_t(argb.width);
     planar.pixelFormat = kPixelFormat420YpCbCr8Planar;
     const size_t lumaSize = size_t(argb.width) * size_t(argb.height);
+    planar.bytes = std::move(store);
     planar.bytes.resize(lumaSize * 3 / 2);
     if (!scalePicture(scaler.get(), planesOf(argb), planesOf(planar))) return argb;
-    return planar;
-}
-
-PixelBuffer planarFromFullRange420(int width, int height, std::vector<uint8_t> planes) {
-    // One table per plane kind: the full range 0-255 mapped onto 16-235
-    // (luma) or 16-240 around 128 (chroma), rounded to the nearest.
-    static const auto tables = [] {
-        std::array<std::array<uint8_t, 256>, 2> t{};
-        for (int v = 0; v < 256; ++v) {
-            t[0][size_t(v)] = uint8_t(std::lround(16 + v * 219.0 / 255.0));
-            t[1][size_t(v)] = uint8_t(std::lround(128 + (v - 128) * 224.0 / 255.0));
-        }
-        return t;
-    }();
-    PixelBuffer planar;
-    planar.width = width;
-    planar.height = height;
-    planar.bytesPerRow = size_t(std::max(width, 0));
-    planar.pixelFormat = kPixelFormat420YpCbCr8Planar;
-    const size_t lumaSize = size_t(std::max(width, 0)) * size_t(std::max(height, 0));
-    planes.resize(lumaSize * 3 / 2);
-    uint8_t* bytes = planes.data();
-    for (size_t i = 0; i < lumaSize; ++i) bytes[i] = tables[0][bytes[i]];
-    for (size_t i = lumaSize; i < planes.size(); ++i) bytes[i] = tables[1][bytes[i]];
-    planar.bytes = std::move(planes);
     return planar;
 }
 

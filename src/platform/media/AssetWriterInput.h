@@ -26,6 +26,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace media {
@@ -78,6 +79,9 @@ public:
     // later than the one before. False when the writer is not writing, the
     // input is finished, or the writer fails on it (then status 3).
     bool appendPixelBuffer(const PixelBuffer& buffer, MediaTime presentationTime);
+    // The same; a planar picture goes to the encoder as it is, without a
+    // copy, held until the encoder has taken it in.
+    bool appendPixelBuffer(std::shared_ptr<const PixelBuffer> buffer, MediaTime presentationTime);
     // Audio: `frames` frames of interleaved samples (the input's channel
     // count) starting at `presentationTime`. Float samples run from -1 to 1.
     bool appendAudioSamples(const int16_t* interleaved, size_t frames, MediaTime presentationTime);
@@ -101,6 +105,12 @@ private:
 
     void runBlock();
     bool encode(AVFrame* frame, AssetWriter& writer);
+    // The writer to append to and the picture's time in the track, once the
+    // picture fits and comes after the one before; none (the writer failed
+    // with the reason where it was writing) otherwise.
+    std::optional<std::pair<std::shared_ptr<AssetWriter>, int64_t>> acceptPicture(const PixelBuffer& buffer,
+                                                                                  MediaTime presentationTime);
+    bool encodePicture(AVFrame* frame, int64_t pts, AssetWriter& writer);
     bool appendAac(const float* interleaved, size_t frames, MediaTime presentationTime);
     int timescale() const { return video_.timescale > 0 ? video_.timescale : video_.frameRate; }
     std::shared_ptr<AssetWriter> writingWriter() const;

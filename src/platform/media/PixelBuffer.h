@@ -39,9 +39,9 @@ struct PixelBuffer {
 };
 
 // A 32ARGB picture of even width and height converted by libswscale to
-// planar 4:2:0, as the movie encoder takes it; the buffer unchanged for any
-// other picture. Any thread.
-PixelBuffer convertedTo420Planar(const PixelBuffer& argb);
+// planar 4:2:0, as the movie encoder takes it, written into `store`; the
+// buffer unchanged for any other picture. Any thread.
+PixelBuffer convertedTo420Planar(const PixelBuffer& argb, std::vector<uint8_t> store = {});
 
 // Full-range planar 4:2:0 YCbCr (as JPEG stores it: a luma plane of
 // width × height bytes, then the two chroma planes of half width and

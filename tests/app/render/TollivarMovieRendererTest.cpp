@@ -6,6 +6,7 @@
 #include "app/render/TollivarMovieRenderer.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/JpegCodec.h"
 #include "platform/media/AssetWriter.h"
 #include "platform/media/ExportPresets.h"
 #include "support/MovieFacts.h"
@@ -132,6 +133,17 @@ TEST_F(TollivarMovieRendererTest, LargeSizesWithFewFrames) {
     makeProject({1, 2}, 12);
     for (const MovieExportType& type : renderer()->getSupportedExportTypes())
         if (type.size().width * type.size().height > 1280 * 720) checkMovie(runExport(renderer(), type), type);
+}
+
+TEST_F(TollivarMovieRendererTest, AHeldPictureIsDecodedOnceForAllItsRepeats) {
+    // Stored at the movie's size, so each picture goes to the encoder as
+    // decoded; the composers share out whole runs of a held frame.
+    makeProject({1, 3, 2, 5, 4}, 12);
+    const MovieExportType type = TollivarMovieRenderer::moviePreviewType({1920, 1080});
+    const uint64_t before = graphics::jpeg::decodeCount();
+    const ExportOutcome outcome = runExport(renderer(), type);
+    EXPECT_EQ(graphics::jpeg::decodeCount() - before, 5u);
+    checkMovie(outcome, type);
 }
 
 TEST_F(TollivarMovieRendererTest, HeldFrameAtFiveFramesPerSecond) {

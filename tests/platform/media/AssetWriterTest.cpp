@@ -81,11 +81,20 @@ private:
             }
             const uint8_t level = static_cast<uint8_t>(40 * (next_ % 6));
             PixelBuffer picture = solid(settings_.width, settings_.height, level, 128, 255 - level);
-            // Every other picture comes converted already, as the renderer's composers hand them over.
+            // Every other picture comes converted already, as the renderer's
+            // composers hand them over; every other of those shared, as the
+            // renderer appends them, for the encoder to read in place.
             if (next_ % 2) picture = convertedTo420Planar(picture);
-            if (!video_->appendPixelBuffer(picture, MediaTime::make(times_[next_], settings_.frameRate))) {
-                return;
+            const MediaTime time = MediaTime::make(times_[next_], settings_.frameRate);
+            bool appended = false;
+            if (next_ % 4 == 1) {
+                auto shared = std::make_shared<const PixelBuffer>(std::move(picture));
+                shared_.push_back(shared);
+                appended = video_->appendPixelBuffer(std::move(shared), time);
+            } else {
+                appended = video_->appendPixelBuffer(picture, time);
             }
+            if (!appended) return;
             ++next_;
         }
     }
@@ -104,6 +113,13 @@ private:
             audioNext_ += frames;
         }
     }
+public:
+    // Whether the encoder still holds a picture appended shared.
+    bool holdsSharedPictures() const {
+        return std::any_of(shared_.begin(), shared_.end(), [](const auto& picture) { return !picture.expired(); });
+    }
+
+private:
     void finishWhenBothDone() {
         if (videoDone_ && audioDone_ && !finishing_.exchange(true)) writer_->finishWriting([this] { ++finishes_; });
     }
@@ -115,6 +131,7 @@ private:
     std::shared_ptr<AssetWriter> writer_;
     std::shared_ptr<AssetWriterInput> video_, audio_;
     size_t next_ = 0;
+    std::vector<std::weak_ptr<const PixelBuffer>> shared_;
     size_t stopAfter_ = size_t(-1);
     int64_t audioNext_ = 0;
     std::atomic<bool> videoDone_{false}, audioDone_{false}, finishing_{false};
@@ -144,6 +161,7 @@ TEST_F(AssetWriterTest, WritesQuickTimeH264HighWithoutBFramesAndPcmSound) {
     const Outcome outcome = job.run();
     ASSERT_EQ(outcome.status, AssetWriterStatus::Completed) << (outcome.error ? outcome.error->description : "");
     EXPECT_EQ(outcome.finishes, 1);
+    EXPECT_FALSE(job.holdsSharedPictures()) << "the encoder let go of the pictures it read in place";
     EXPECT_TRUE(folderHoldsOnly({"held.mov"})) << "the temporary file is renamed";
 
     const testsupport::MovieFacts facts = testsupport::probeMovieFacts(movie);
@@ -303,6 +321,16 @@ TEST(PixelBufferConversion, FullRangePlanesMeetTheRangeOfConvertedArgb) {
     // The ends of the ranges.
     const PixelBuffer ends = planarFromFullRange420(2, 2, {0, 255, 128, 0, 255, 0});
     EXPECT_EQ(ends.bytes, (std::vector<uint8_t>{16, 235, 126, 16, 240, 16}));
+    // Every value, against the rounded formulas: 256 luma values in a
+    // 16 × 16 picture's luma plane, the 128 chroma planes' bytes twice over.
+    std::vector<uint8_t> every(16 * 16 * 3 / 2);
+    for (size_t i = 0; i < every.size(); ++i) every[i] = uint8_t(i);
+    const PixelBuffer mapped = planarFromFullRange420(16, 16, every);
+    for (size_t i = 0; i < every.size(); ++i) {
+        const double v = every[i];
+        const long expected = i < 256 ? std::lround(16 + v * 219 / 255) : std::lround(128 + (v - 128) * 224 / 255);
+        ASSERT_EQ(mapped.bytes[i], expected) << "byte " << i;
+    }
 }
 
 TEST_F(AssetWriterTest, ProbeTellsMoviesItCannotUse) {
