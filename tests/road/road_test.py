@@ -27,6 +27,7 @@ import traceback
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from app import App, RoadError  # noqa: E402
+from pictures import colour_box, is_green, is_red, read_picture, shows_at  # noqa: E402
 from xsession import XSession, wait_until  # noqa: E402
 
 kShutterPresses = 14
@@ -93,6 +94,15 @@ def shutter_presses(app):
     app.keep("frames")
 
 
+def space_captures(app):
+    """Space, like the shutter, stores one frame."""
+    count = len(pictures(app))
+    app.find("captureview_shutter", coach_marks=False)
+    app.key("space")
+    wait_for_pictures(app, count + 1, "after Space")
+    app.keep("space")
+
+
 def strip_item(app, frame):
     """The strip's picture of a frame (named after its thumbnail file)."""
     return "thumb-%s.jpg" % frame["FRAME_ID"]
@@ -124,6 +134,93 @@ def hold(app):
     app.keep("held")
 
 
+def picture_path(app, frame):
+    return os.path.join(project_folder(app), "frame-%s.jpg" % frame["FRAME_ID"])
+
+
+def settled_shot(app, seconds=0.6):
+    """A screenshot once what the input set going (a spring-back, a
+    gesture's end after the wheel rests) has had time to finish."""
+    time.sleep(seconds)
+    return app.shot()
+
+
+def menu_escape(app, frame):
+    """A tap on a frame opens its menu; Escape closes it."""
+    app.tap(strip_item(app, frame), name="select-for-menu")
+    app.find("Crop")
+    app.keep("menu")
+    app.key("Escape")
+    app.wait_for(lambda: not app.controls("Crop"), "Escape to close the frame's menu")
+    app.find("captureview_shutter")
+    app.keep("menu-escaped")
+
+
+def crop(app):
+    """The crop editor: the wheel over the picture's red corner zooms about
+    the pointer (the corner grows away from it), a drag moves the picture
+    (the corner follows the pointer), and Done stores what the crop window
+    showed: the stored picture's red corner is as much larger or smaller,
+    for its size, as it was on the screen."""
+    frame = pictures(app)[-2]
+    path = picture_path(app, frame)
+    before = read_picture(path)
+    red_before = colour_box(before, is_red)
+    check(red_before and red_before[:2] == (0, 0) and colour_box(before, is_green),
+          "%s does not show the synthetic camera's red and green corners" % path)
+    menu_escape(app, frame)
+    app.tap(strip_item(app, frame), name="select-for-crop")
+    app.tap("Crop")
+    app.find("Flip")
+    app.find("Done")
+    shot = settled_shot(app, 0.3)
+    app.keep("crop-editor", shot)
+    red = colour_box(shot, is_red)
+    check(red, "the crop editor shows no red corner")
+    # The picture's left and top edges on the screen, where its red corner starts.
+    left, top = red[0], red[1]
+    px, py = (red[0] + red[2]) // 2, (red[1] + red[3]) // 2
+    ox, oy = app.origin()
+    notches = 4
+    app.session.wheel(ox + px, oy + py, notches)
+    zoomed = settled_shot(app)
+    app.keep("crop-wheel", zoomed)
+    grown = colour_box(zoomed, is_red)
+    check(grown and shows_at(zoomed, is_red, px, py),
+          "after the wheel the pointer at (%d, %d) is off the red corner %s" % (px, py, grown))
+    zoom = 1.1 ** notches
+    for edge, was, now, at in (("right", red[2], grown[2], px), ("bottom", red[3], grown[3], py)):
+        ratio = (now - at) / max(1, was - at)
+        check(abs(ratio - zoom) < 0.25 * zoom,
+              "the wheel moved the red corner's %s edge from %d to %d: %.2f times as far from the pointer at %d, "
+              "not %.2f" % (edge, was, now, ratio, at, zoom))
+    shift = min(60, (grown[2] - left) // 2)
+    start = (px + 200, py + 150)
+    app.session.drag([(ox + start[0] - step * shift // 4, oy + start[1]) for step in range(5)])
+    dragged = settled_shot(app)
+    app.keep("crop-drag", dragged)
+    moved = colour_box(dragged, is_red)
+    check(moved and abs((grown[2] - moved[2]) - shift) <= 8,
+          "a drag of %d to the left moved the red corner's right edge from %d to %s" % (
+              shift, grown[2], moved and moved[2]))
+    app.tap("Done", name="crop-done")
+    app.find("captureview_shutter")
+    app.wait_for(lambda: read_picture(path)[2] != before[2], "the crop to replace %s" % path)
+    after = read_picture(path)
+    check(after[:2] == before[:2], "the cropped picture is %d × %d, the camera's %d × %d" % (
+        after[0], after[1], before[0], before[1]))
+    red_after = colour_box(after, is_red)
+    check(red_after and red_after[:2] == (0, 0) and not colour_box(after, is_green),
+          "the stored picture's corners: red %s, green %s" % (red_after, colour_box(after, is_green)))
+    for edge, index, origin in (("width", 2, left), ("height", 3, top)):
+        on_screen = (moved[index] - origin) / (red[index] - origin)
+        stored = red_after[index] / red_before[index]
+        check(abs(stored - on_screen) < 0.15 * on_screen,
+              "the red corner's %s changed %.2f times in the stored picture, %.2f times on the screen" % (
+                  edge, stored, on_screen))
+    app.keep("cropped")
+
+
 def outline(app):
     """The movie-settings sheet's Outline tab opens the outline editor."""
     app.tap("editor_icon_theme")
@@ -145,6 +242,23 @@ def leave_editor(app):
     app.find("Action")
     app.find(re.compile("Modified"))
     app.keep("card")
+
+
+def player_escape(app):
+    """The card's Play opens the player; Escape closes it and leaves the card."""
+    open_card(app)
+    app.tap("Play", kind="BarButton", name="play")
+    # A project not rendered since its last change is rendered first.
+    app.tap("Ok", name="render-to-play")
+    # The player's controls show a moment and hide while the movie plays:
+    # the map lists them when the player comes up.
+    app.wait_for(lambda: app.controls("-2x"), "the player to open", timeout=60)
+    app.wait_for(lambda: not app.shows("Action"), "the player to cover the card")
+    app.keep("player")
+    app.key("Escape")
+    app.find("Action")
+    app.wait_for(lambda: not app.controls("-2x"), "Escape to close the player")
+    app.keep("player-escaped")
 
 
 def open_card(app):
@@ -240,7 +354,8 @@ def recover(app):
                 return
 
 
-STEPS = [first_launch, new_project, shutter_presses, hold, outline, leave_editor, save_to_folder]
+STEPS = [first_launch, new_project, shutter_presses, space_captures, hold, crop, outline, leave_editor, player_escape,
+         save_to_folder]
 
 
 def main():

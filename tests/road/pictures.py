@@ -1,0 +1,56 @@
+"""Pixels of screenshots and stored pictures: where a colour shows.
+
+Pictures are (width, height, RGB bytes), as the X server's screenshots come;
+a stored JPEG is read the same way through ImageMagick's convert.
+"""
+
+import subprocess
+
+from xsession import parse_ppm
+
+
+def read_picture(path):
+    """A stored picture (any format ImageMagick reads) as (width, height, RGB bytes)."""
+    result = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], capture_output=True, timeout=60)
+    if result.returncode != 0:
+        raise AssertionError("convert could not read %s: %s" % (path, result.stderr.decode(errors="replace")))
+    return parse_ppm(result.stdout)
+
+
+def is_red(r, g, b):
+    return r > 170 and g < 90 and b < 90
+
+
+def is_green(r, g, b):
+    return g > 170 and r < 90 and b < 90
+
+
+def colour_box(picture, matches, region=None, step=2):
+    """The bounding box (left, top, right, bottom; right and bottom
+    exclusive) of the pixels that match, sampled every step pixels, within
+    region (left, top, right, bottom) when given; None when none match."""
+    width, height, pixels = picture
+    left, top, right, bottom = region or (0, 0, width, height)
+    xs, ys = [], []
+    for y in range(max(0, top), min(height, bottom), step):
+        row = y * width * 3
+        for x in range(max(0, left), min(width, right), step):
+            i = row + x * 3
+            if matches(pixels[i], pixels[i + 1], pixels[i + 2]):
+                xs.append(x)
+                ys.append(y)
+    if not xs:
+        return None
+    return min(xs), min(ys), max(xs) + 1, max(ys) + 1
+
+
+def shows_at(picture, matches, x, y, radius=3):
+    """Whether most pixels around (x, y) match."""
+    width, height, pixels = picture
+    hits, total = 0, 0
+    for yy in range(max(0, y - radius), min(height, y + radius + 1)):
+        for xx in range(max(0, x - radius), min(width, x + radius + 1)):
+            i = (yy * width + xx) * 3
+            hits += matches(pixels[i], pixels[i + 1], pixels[i + 2])
+            total += 1
+    return total > 0 and hits * 2 > total
