@@ -1,14 +1,20 @@
 #include "platform/graphics/GifWriter.h"
 
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/StreamedFile.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <dlfcn.h>
 #include <gif_lib.h>
 #include <libimagequant.h>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace graphics {
@@ -25,11 +31,27 @@ foundation::Error encodingError(const std::string& what) {
 }
 
 struct QuantizerAttributes {
-    liq_attr* attributes = liq_attr_create();
+    liq_attr* attributes = nullptr;
+    explicit QuantizerAttributes(liq_attr* attributes) : attributes(attributes) {}
+    QuantizerAttributes(const QuantizerAttributes&) = delete;
+    QuantizerAttributes& operator=(const QuantizerAttributes&) = delete;
     ~QuantizerAttributes() {
         if (attributes) liq_attr_destroy(attributes);
     }
 };
+
+// Pictures are quantized side by side on the global queues, one thread
+// each. libimagequant may be built with OpenMP, which would give every one
+// of those threads a team of its own (as many threads again, spinning while
+// they wait): the threads that quantize ask it for no team. Looked up at run
+// time, since the library may come without OpenMP.
+void quantizeOnThisThreadAlone() {
+    thread_local bool asked = false;
+    if (asked) return;
+    asked = true;
+    using SetThreads = void (*)(int);
+    if (auto set = reinterpret_cast<SetThreads>(dlsym(RTLD_DEFAULT, "omp_set_num_threads"))) set(1);
+}
 
 // One picture reduced to indices into its own palette.
 struct IndexedPicture {
@@ -72,6 +94,37 @@ foundation::Result<IndexedPicture> quantize(liq_attr* attributes, const QImage& 
     return picture;
 }
 
+// One picture on its way to its palette.
+struct QuantizeJob {
+    std::mutex mutex;
+    std::condition_variable finished;
+    std::optional<foundation::Result<IndexedPicture>> result;
+
+    static std::shared_ptr<QuantizeJob> start(const liq_attr* attributes, QImage rgbx) {
+        auto job = std::make_shared<QuantizeJob>();
+        auto copy = std::make_shared<QuantizerAttributes>(liq_attr_copy(attributes));
+        foundation::DispatchQueue::global().async([job, copy, rgbx = std::move(rgbx)] {
+            quantizeOnThisThreadAlone();
+            auto indexed = copy->attributes ? quantize(copy->attributes, rgbx)
+                                            : foundation::Result<IndexedPicture>(encodingError("liq_attr_copy"));
+            std::lock_guard lock(job->mutex);
+            job->result = std::move(indexed);
+            job->finished.notify_all();
+        });
+        return job;
+    }
+    foundation::Result<IndexedPicture> wait() {
+        foundation::ScopedBlockingWork waiting;
+        std::unique_lock lock(mutex);
+        finished.wait(lock, [this] { return result.has_value(); });
+        return std::move(*result);
+    }
+};
+
+// Pictures quantized ahead of the one being written: enough to keep every
+// processor busy, few enough that memory stays small.
+size_t picturesAhead() { return std::max(2u, std::thread::hardware_concurrency()) + 1; }
+
 }  // namespace
 
 struct GifWriter::State {
@@ -85,11 +138,13 @@ struct GifWriter::State {
 
     foundation::StreamedFile file;
     GifFileType* gif = nullptr;
-    QuantizerAttributes quantizer;
+    QuantizerAttributes quantizer{liq_attr_create()};
+    // Pictures added and not yet written, in order.
+    std::deque<std::shared_ptr<QuantizeJob>> quantizing;
     int width;
     int height;
     int delayCentiseconds;
-    int imageCount = 0;
+    int imageCount = 0;  // added, written or on their way
     std::vector<uint8_t> pending;
     size_t bytesWritten = 0;
     // The first failure; every later call reports it again.
@@ -130,6 +185,45 @@ struct GifWriter::State {
             failure = encodingError(std::string(call) + ": " + (reason ? reason : "unknown error"));
         }
         if (failure) return *failure;
+        return {};
+    }
+
+    // Writes the oldest picture added once its palette is ready.
+    foundation::Status writeOldest() {
+        std::shared_ptr<QuantizeJob> oldest = std::move(quantizing.front());
+        quantizing.pop_front();
+        return writePicture(*oldest);
+    }
+
+    foundation::Status writePicture(QuantizeJob& job) {
+        auto indexed = job.wait();
+        if (!indexed) {
+            if (!failure) failure = indexed.error();
+            return *failure;
+        }
+
+        GraphicsControlBlock control{};
+        control.DisposalMode = DISPOSE_DO_NOT;
+        control.UserInputFlag = false;
+        control.DelayTime = delayCentiseconds;
+        control.TransparentColor = NO_TRANSPARENT_COLOR;
+        GifByteType controlBytes[4];
+        EGifGCBToExtension(&control, controlBytes);
+        if (auto put = check(EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, sizeof controlBytes, controlBytes),
+                             "EGifPutExtension");
+            !put)
+            return put;
+
+        ColorMapObject* colors = GifMakeMapObject(int(indexed->palette.size()), indexed->palette.data());
+        if (!colors) return encodingError("GifMakeMapObject: out of memory");
+        int described = EGifPutImageDesc(gif, 0, 0, width, height, false, colors);
+        GifFreeMapObject(colors);  // giflib keeps its own copy
+        if (auto put = check(described, "EGifPutImageDesc"); !put) return put;
+        for (int y = 0; y < height; ++y) {
+            GifPixelType* row = indexed->indices.data() + size_t(y) * size_t(width);
+            if (auto put = check(EGifPutLine(gif, row, width), "EGifPutLine"); !put) return put;
+        }
+        if (!flush()) return *failure;
         return {};
     }
 
@@ -202,33 +296,11 @@ foundation::Status GifWriter::addImage(const Image& image) {
             "A GIF picture must be " + std::to_string(state.width) + "×" + std::to_string(state.height) + " pixels.");
     // GIF pictures are opaque here; RGBX keeps libimagequant from spending
     // palette entries on alpha.
-    upright = upright.convertToFormat(QImage::Format_RGBX8888);
-    auto indexed = quantize(state.quantizer.attributes, upright);
-    if (!indexed) return indexed.error();
-
-    GraphicsControlBlock control{};
-    control.DisposalMode = DISPOSE_DO_NOT;
-    control.UserInputFlag = false;
-    control.DelayTime = state.delayCentiseconds;
-    control.TransparentColor = NO_TRANSPARENT_COLOR;
-    GifByteType controlBytes[4];
-    EGifGCBToExtension(&control, controlBytes);
-    if (auto put = state.check(EGifPutExtension(state.gif, GRAPHICS_EXT_FUNC_CODE, sizeof controlBytes, controlBytes),
-                               "EGifPutExtension");
-        !put)
-        return put;
-
-    ColorMapObject* colors = GifMakeMapObject(int(indexed->palette.size()), indexed->palette.data());
-    if (!colors) return encodingError("GifMakeMapObject: out of memory");
-    int described = EGifPutImageDesc(state.gif, 0, 0, state.width, state.height, false, colors);
-    GifFreeMapObject(colors);  // giflib keeps its own copy
-    if (auto put = state.check(described, "EGifPutImageDesc"); !put) return put;
-    for (int y = 0; y < state.height; ++y) {
-        GifPixelType* row = indexed->indices.data() + size_t(y) * size_t(state.width);
-        if (auto put = state.check(EGifPutLine(state.gif, row, state.width), "EGifPutLine"); !put) return put;
-    }
-    if (!state.flush()) return *state.failure;
+    state.quantizing.push_back(
+        QuantizeJob::start(state.quantizer.attributes, upright.convertToFormat(QImage::Format_RGBX8888)));
     ++state.imageCount;
+    while (state.quantizing.size() > picturesAhead())
+        if (auto written = state.writeOldest(); !written) return written;
     return {};
 }
 
@@ -238,6 +310,8 @@ foundation::Status GifWriter::finish() {
     if (state.failure) return *state.failure;
     if (state.imageCount == 0)
         return foundation::Error(kImageErrorDomain, kImageErrorEmptyImage, "A GIF needs at least one picture.");
+    while (!state.quantizing.empty())
+        if (auto written = state.writeOldest(); !written) return written;
     int closeError = 0;
     int closed = EGifCloseFile(state.gif, &closeError);
     state.gif = nullptr;

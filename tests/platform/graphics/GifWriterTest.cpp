@@ -4,11 +4,13 @@
 #include "support/Process.h"
 #include "support/RunFolder.h"
 
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <thread>
 
 using namespace graphics;
 
@@ -119,6 +121,37 @@ TEST(GifWriterTest, LoopingPicturesReadBackByImageMagick) {
     EXPECT_EQ(bytes.substr(0, 6), "GIF89a");
     EXPECT_NE(bytes.find(std::string("NETSCAPE2.0\x03\x01\x00\x00", 16)), std::string::npos);
     for (int k = 0; k < 4; ++k) EXPECT_GT(psnrOfPicture(path, k, pictures[size_t(k)]), 30.0) << "picture " << k;
+}
+
+TEST(GifWriterTest, PicturesQuantizedSideBySideAreWrittenInTheOrderAdded) {
+    // More pictures than are quantized at once, each a colour of its own.
+    const std::string path = freshPath("order.gif");
+    auto writer = GifWriter::create(path, 32, 16, 4);
+    ASSERT_TRUE(writer.ok()) << writer.error().description;
+    const int count = int(std::thread::hardware_concurrency()) * 2 + 8;
+    auto colourOf = [](int k) {
+        return std::array<int, 3>{(k * 37) % 256, (k * 91 + 40) % 256, (255 + 256 - k * 23 % 256) % 256};
+    };
+    for (int k = 0; k < count; ++k) {
+        const auto c = colourOf(k);
+        auto added = writer->addImage(Image::filled(32, 16, {uint8_t(c[0]), uint8_t(c[1]), uint8_t(c[2]), 255}));
+        ASSERT_TRUE(added.ok()) << added.error().description;
+    }
+    ASSERT_TRUE(writer->finish().ok());
+    auto described = testsupport::runProcess({"identify", "-format",
+                                              "%[fx:int(255*p{3,3}.r)] %[fx:int(255*p{3,3}.g)] "
+                                              "%[fx:int(255*p{3,3}.b)]\n",
+                                              path});
+    ASSERT_EQ(described.exitCode, 0) << described.output;
+    const auto read = lines(described.output);
+    ASSERT_EQ(int(read.size()), count);
+    for (int k = 0; k < count; ++k) {
+        std::istringstream fields(read[size_t(k)]);
+        std::array<int, 3> got{};
+        fields >> got[0] >> got[1] >> got[2];
+        const auto expected = colourOf(k);
+        for (size_t i = 0; i < 3; ++i) EXPECT_NEAR(got[i], expected[i], 2) << "picture " << k;
+    }
 }
 
 TEST(GifWriterTest, TurnedPicturesAreWrittenUpright) {
