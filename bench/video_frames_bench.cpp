@@ -34,7 +34,7 @@ bool generateAll(const std::string& movie) {
     if (!asset) return false;
     auto generator = media::AssetImageGenerator::create(std::move(*asset));
     generator->appliesPreferredTrackTransform = true;
-    generator->maximumSize = graphics::Size(1920, 1080);
+    generator->maximumSize = graphics::Size{1920, 1080};
     generator->requestedTimeToleranceBefore = generator->requestedTimeToleranceAfter =
         media::MediaTime::fromSeconds(kSeconds / kFrames / 2, 30);
     int succeeded = 0;

@@ -45,11 +45,11 @@ void drawImportBackdrop(graphics::GraphicsContext& c) {
     c.setFillColor(Color::grey(1.0, 0.55));
     c.fillEllipse(Rect(frame.origin.x + 320, frame.origin.y + 60, 80, 80));
     graphics::Path hills;
-    hills.moveTo(Point(frame.origin.x + 30, frame.origin.y + 300));
-    hills.lineTo(Point(frame.origin.x + 170, frame.origin.y + 150));
-    hills.lineTo(Point(frame.origin.x + 270, frame.origin.y + 240));
-    hills.lineTo(Point(frame.origin.x + 340, frame.origin.y + 180));
-    hills.lineTo(Point(frame.origin.x + 450, frame.origin.y + 300));
+    hills.moveTo(Point{frame.origin.x + 30, frame.origin.y + 300});
+    hills.lineTo(Point{frame.origin.x + 170, frame.origin.y + 150});
+    hills.lineTo(Point{frame.origin.x + 270, frame.origin.y + 240});
+    hills.lineTo(Point{frame.origin.x + 340, frame.origin.y + 180});
+    hills.lineTo(Point{frame.origin.x + 450, frame.origin.y + 300});
     hills.close();
     c.fillPath(hills);
 }

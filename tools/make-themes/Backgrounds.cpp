@@ -34,14 +34,14 @@ void curtain(graphics::GraphicsContext& c) {
         double x = i * 80.0;
         c.drawLinearGradient(
             graphics::Gradient::withColors({Color::grey(0, 0.35), Color::rgb8(255, 80, 90, 40), Color::grey(0, 0.35)}),
-            Point(x, 0), Point(x + 80, 0), 0);
+            Point{x, 0}, Point{x + 80, 0}, 0);
     }
     // Valance and gold trim.
     fillVerticalGradient(c, Rect(0, 0, 1280, 90), Color::rgb8(150, 14, 28), Color::rgb8(96, 4, 14));
     c.setFillColor(Color::rgb8(222, 178, 82));
     c.fillRect(Rect(0, 86, 1280, 8));
     for (int i = 0; i < 32; ++i) c.fillEllipse(Rect(i * 40.0 + 12, 92, 16, 16));
-    radialGlow(c, Point(640, 420), 560, Color::rgb8(255, 120, 90, 60), Color::rgb8(0, 0, 0, 0));
+    radialGlow(c, Point{640, 420}, 560, Color::rgb8(255, 120, 90, 60), Color::rgb8(0, 0, 0, 0));
 }
 
 void stars(graphics::GraphicsContext& c) {
@@ -51,7 +51,7 @@ void stars(graphics::GraphicsContext& c) {
     Random random(22);
     for (int i = 0; i < 14; ++i) {
         double r = random.range(6, 14);
-        fillStar(c, Point(random.range(40, 1240), random.range(30, 690)), r, r * 0.42, 5);
+        fillStar(c, Point{random.range(40, 1240), random.range(30, 690)}, r, r * 0.42, 5);
     }
     c.setFillColor(Color::rgb8(250, 246, 220));
     c.fillEllipse(Rect(1060, 60, 110, 110));
@@ -64,10 +64,10 @@ void sunburst(graphics::GraphicsContext& c) {
     c.setFillColor(Color::grey(1.0, 0.18));
     for (int i = 0; i < 24; i += 2) {
         graphics::Path ray;
-        ray.moveTo(Point(640, 360));
+        ray.moveTo(Point{640, 360});
         for (int k : {i, i + 1}) {
             double angle = k * 2 * M_PI / 24;
-            ray.lineTo(Point(640 + 1600 * std::cos(angle), 360 + 1600 * std::sin(angle)));
+            ray.lineTo(Point{640 + 1600 * std::cos(angle), 360 + 1600 * std::sin(angle)});
         }
         ray.close();
         c.fillPath(ray);
@@ -101,7 +101,7 @@ void chalkboard(graphics::GraphicsContext& c) {
 void silentFilm(graphics::GraphicsContext& c) {
     c.setFillColor(Color::rgb8(46, 32, 20));
     c.fillRect(kCard);
-    radialGlow(c, Point(640, 360), 760, Color::rgb8(150, 112, 70), Color::rgb8(30, 20, 10));
+    radialGlow(c, Point{640, 360}, 760, Color::rgb8(150, 112, 70), Color::rgb8(30, 20, 10));
     c.setStrokeColor(Color::rgb8(236, 220, 180));
     c.setLineWidth(4);
     c.strokeRect(Rect(60, 50, 1160, 620));
@@ -117,7 +117,7 @@ void silentFilm(graphics::GraphicsContext& c) {
     c.setLineWidth(1);
     for (int i = 0; i < 9; ++i) {
         double x = random.range(100, 1180);
-        c.strokeLine(Point(x, 0), Point(x + random.range(-8, 8), 720));
+        c.strokeLine(Point{x, 0}, Point{x + random.range(-8, 8), 720});
     }
 }
 
@@ -126,13 +126,13 @@ void ocean(graphics::GraphicsContext& c) {
     for (int band = 0; band < 5; ++band) {
         graphics::Path wave;
         double base = 470 + band * 56;
-        wave.moveTo(Point(0, base));
+        wave.moveTo(Point{0, base});
         for (int i = 0; i < 8; ++i) {
             double x = i * 160.0;
-            wave.curveTo(Point(x + 160, base), Point(x + 50, base - 30), Point(x + 110, base + 30));
+            wave.curveTo(Point{x + 160, base}, Point{x + 50, base - 30}, Point{x + 110, base + 30});
         }
-        wave.lineTo(Point(1280, 720));
-        wave.lineTo(Point(0, 720));
+        wave.lineTo(Point{1280, 720});
+        wave.lineTo(Point{0, 720});
         wave.close();
         c.setFillColor(Color::rgb8(10, 80 + band * 6, 130 - band * 10, 120));
         c.fillPath(wave);
@@ -153,10 +153,10 @@ void candy(graphics::GraphicsContext& c) {
     for (int i = -12; i < 24; ++i) {
         graphics::Path stripe;
         double x = i * 90.0;
-        stripe.moveTo(Point(x, 0));
-        stripe.lineTo(Point(x + 45, 0));
-        stripe.lineTo(Point(x + 45 + 720, 720));
-        stripe.lineTo(Point(x + 720, 720));
+        stripe.moveTo(Point{x, 0});
+        stripe.lineTo(Point{x + 45, 0});
+        stripe.lineTo(Point{x + 45 + 720, 720});
+        stripe.lineTo(Point{x + 720, 720});
         stripe.close();
         c.fillPath(stripe);
     }
@@ -172,10 +172,10 @@ void comic(graphics::GraphicsContext& c) {
     c.setFillColor(Color::rgb8(255, 160, 20));
     for (int i = 0; i < 36; i += 2) {
         graphics::Path ray;
-        ray.moveTo(Point(640, 360));
+        ray.moveTo(Point{640, 360});
         for (int k : {i, i + 1}) {
             double angle = k * 2 * M_PI / 36;
-            ray.lineTo(Point(640 + 1600 * std::cos(angle), 360 + 1600 * std::sin(angle)));
+            ray.lineTo(Point{640 + 1600 * std::cos(angle), 360 + 1600 * std::sin(angle)});
         }
         ray.close();
         c.fillPath(ray);
@@ -197,18 +197,18 @@ void comic(graphics::GraphicsContext& c) {
 void space(graphics::GraphicsContext& c) {
     c.setFillColor(Color::rgb8(4, 4, 14));
     c.fillRect(kCard);
-    radialGlow(c, Point(300, 520), 520, Color::rgb8(80, 30, 120, 120), Color::rgb8(0, 0, 0, 0));
+    radialGlow(c, Point{300, 520}, 520, Color::rgb8(80, 30, 120, 120), Color::rgb8(0, 0, 0, 0));
     starField(c, 9, 420, 2.6);
     // A ringed planet and a small moon, each shaded inside its own disc.
     auto sphere = [&](Point centre, double radius, Color lit, Color shade) {
         c.saveGState();
         c.clipToPath(graphics::Path::ellipse(Rect(centre.x - radius, centre.y - radius, 2 * radius, 2 * radius)));
         c.drawRadialGradient(graphics::Gradient::withColors({lit, shade}),
-                             Point(centre.x - radius / 3, centre.y - radius / 3), 0, centre, radius,
+                             Point{centre.x - radius / 3, centre.y - radius / 3}, 0, centre, radius,
                              graphics::kGradientDrawsAfterEnd);
         c.restoreGState();
     };
-    sphere(Point(1040, 170), 100, Color::rgb8(250, 190, 120), Color::rgb8(150, 70, 40));
+    sphere(Point{1040, 170}, 100, Color::rgb8(250, 190, 120), Color::rgb8(150, 70, 40));
     c.saveGState();
     c.setStrokeColor(Color::rgb8(240, 220, 180, 200));
     c.setLineWidth(7);
@@ -216,7 +216,7 @@ void space(graphics::GraphicsContext& c) {
     c.rotate(-0.35);
     c.strokeEllipse(Rect(-170, -34, 340, 68));
     c.restoreGState();
-    sphere(Point(170, 130), 46, Color::rgb8(236, 236, 244), Color::rgb8(110, 110, 130));
+    sphere(Point{170, 130}, 46, Color::rgb8(236, 236, 244), Color::rgb8(110, 110, 130));
 }
 
 }  // namespace
@@ -250,9 +250,9 @@ void drawTextCardBackground(graphics::GraphicsContext& c, int card) {
             fillVerticalGradient(c, kCard, Color::rgb8(252, 248, 236), Color::rgb8(236, 228, 206));
             c.setStrokeColor(Color::rgb8(160, 190, 230, 120));
             c.setLineWidth(2);
-            for (double y = 120; y < 720; y += 48) c.strokeLine(Point(0, y), Point(1280, y));
+            for (double y = 120; y < 720; y += 48) c.strokeLine(Point{0, y}, Point{1280, y});
             c.setStrokeColor(Color::rgb8(230, 110, 110, 160));
-            c.strokeLine(Point(150, 0), Point(150, 720));
+            c.strokeLine(Point{150, 0}, Point{150, 720});
             break;
         case 21:  // blackboard
             chalkboard(c);
@@ -263,7 +263,7 @@ void drawTextCardBackground(graphics::GraphicsContext& c, int card) {
         case 23:  // sunset
             c.drawLinearGradient(graphics::Gradient::withColors(
                                      {Color::rgb8(60, 30, 110), Color::rgb8(230, 90, 90), Color::rgb8(255, 190, 90)}),
-                                 Point(0, 0), Point(0, 720), 0);
+                                 Point{0, 0}, Point{0, 720}, 0);
             c.setFillColor(Color::rgb8(255, 236, 160));
             c.fillEllipse(Rect(560, 520, 160, 160));
             c.setFillColor(Color::rgb8(40, 20, 60));
@@ -318,7 +318,7 @@ void drawPictureCard(graphics::GraphicsContext& c, int card) {
     Random random(static_cast<uint32_t>(card));
     if (card == 62 || card == 63) {  // comic bursts
         c.setFillColor(Color::grey(1.0, 0.35));
-        fillStar(c, Point(640, 360), 420, 220, 14);
+        fillStar(c, Point{640, 360}, 420, 220, 14);
     } else if (card == 58 || card == 60 || card == 64) {
         starField(c, static_cast<uint32_t>(card), 160, 3.0);
     } else {
@@ -333,9 +333,9 @@ void drawPictureCard(graphics::GraphicsContext& c, int card) {
     c.strokeRect(Rect(40, 40, 1200, 640));
     Font font(look.family, std::string(look.words).size() > 12 ? 92 : 120, true);
     c.setFillColor(Color::grey(0, 0.3));
-    drawCentredText(c, look.words, Point(646, 366), font);
+    drawCentredText(c, look.words, Point{646, 366}, font);
     c.setFillColor(look.ink);
-    drawCentredText(c, look.words, Point(640, 360), font);
+    drawCentredText(c, look.words, Point{640, 360}, font);
 }
 
 }  // namespace themes

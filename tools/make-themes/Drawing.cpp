@@ -11,8 +11,8 @@ using graphics::Rect;
 void fillVerticalGradient(graphics::GraphicsContext& context, const Rect& rect, Color top, Color bottom) {
     context.saveGState();
     context.clipToRect(rect);
-    context.drawLinearGradient(graphics::Gradient::withColors({top, bottom}), Point(rect.minX(), rect.minY()),
-                               Point(rect.minX(), rect.maxY()),
+    context.drawLinearGradient(graphics::Gradient::withColors({top, bottom}), Point{rect.minX(), rect.minY()},
+                               Point{rect.minX(), rect.maxY()},
                                graphics::kGradientDrawsBeforeStart | graphics::kGradientDrawsAfterEnd);
     context.restoreGState();
 }
@@ -22,7 +22,7 @@ void fillStar(graphics::GraphicsContext& context, Point centre, double outer, do
     for (int i = 0; i < points * 2; ++i) {
         double angle = -M_PI / 2 + i * M_PI / points;
         double radius = i % 2 == 0 ? outer : inner;
-        Point p(centre.x + radius * std::cos(angle), centre.y + radius * std::sin(angle));
+        Point p{centre.x + radius * std::cos(angle), centre.y + radius * std::sin(angle)};
         if (i == 0) {
             star.moveTo(p);
         } else {
@@ -36,7 +36,7 @@ void fillStar(graphics::GraphicsContext& context, Point centre, double outer, do
 void drawCentredText(graphics::GraphicsContext& context, const std::string& text, Point centre,
                      const graphics::Font& font) {
     graphics::Size size = font.sizeOfText(text);
-    context.drawText(text, Point(centre.x - size.width / 2, centre.y - size.height / 2), font);
+    context.drawText(text, Point{centre.x - size.width / 2, centre.y - size.height / 2}, font);
 }
 
 void drawSampleScene(graphics::GraphicsContext& context, const Rect& rect) {
@@ -54,9 +54,9 @@ void drawSampleScene(graphics::GraphicsContext& context, const Rect& rect) {
     context.setFillColor(Color::rgb8(236, 92, 72));
     context.fillRect(Rect(x + w * 0.2, y + h * 0.5, w * 0.22, h * 0.2));
     graphics::Path roof;
-    roof.moveTo(Point(x + w * 0.17, y + h * 0.5));
-    roof.lineTo(Point(x + w * 0.31, y + h * 0.36));
-    roof.lineTo(Point(x + w * 0.45, y + h * 0.5));
+    roof.moveTo(Point{x + w * 0.17, y + h * 0.5});
+    roof.lineTo(Point{x + w * 0.31, y + h * 0.36});
+    roof.lineTo(Point{x + w * 0.45, y + h * 0.5});
     roof.close();
     context.setFillColor(Color::rgb8(120, 60, 40));
     context.fillPath(roof);

@@ -19,17 +19,17 @@ namespace {
 
 void heart(graphics::GraphicsContext& c, Point centre, double size) {
     graphics::Path path;
-    path.moveTo(Point(centre.x, centre.y + size * 0.35));
-    path.curveTo(Point(centre.x - size * 0.5, centre.y - size * 0.1),
-                 Point(centre.x - size * 0.1, centre.y + size * 0.1),
-                 Point(centre.x - size * 0.55, centre.y - size * 0.1));
-    path.curveTo(Point(centre.x, centre.y - size * 0.25), Point(centre.x - size * 0.45, centre.y - size * 0.5),
-                 Point(centre.x - size * 0.05, centre.y - size * 0.45));
-    path.curveTo(Point(centre.x + size * 0.5, centre.y - size * 0.1),
-                 Point(centre.x + size * 0.05, centre.y - size * 0.45),
-                 Point(centre.x + size * 0.45, centre.y - size * 0.5));
-    path.curveTo(Point(centre.x, centre.y + size * 0.35), Point(centre.x + size * 0.55, centre.y - size * 0.1),
-                 Point(centre.x + size * 0.1, centre.y + size * 0.1));
+    path.moveTo(Point{centre.x, centre.y + size * 0.35});
+    path.curveTo(Point{centre.x - size * 0.5, centre.y - size * 0.1},
+                 Point{centre.x - size * 0.1, centre.y + size * 0.1},
+                 Point{centre.x - size * 0.55, centre.y - size * 0.1});
+    path.curveTo(Point{centre.x, centre.y - size * 0.25}, Point{centre.x - size * 0.45, centre.y - size * 0.5},
+                 Point{centre.x - size * 0.05, centre.y - size * 0.45});
+    path.curveTo(Point{centre.x + size * 0.5, centre.y - size * 0.1},
+                 Point{centre.x + size * 0.05, centre.y - size * 0.45},
+                 Point{centre.x + size * 0.45, centre.y - size * 0.5});
+    path.curveTo(Point{centre.x, centre.y + size * 0.35}, Point{centre.x + size * 0.55, centre.y - size * 0.1},
+                 Point{centre.x + size * 0.1, centre.y + size * 0.1});
     path.close();
     c.fillPath(path);
 }
@@ -42,7 +42,7 @@ void scatter(uint32_t seed, int count, Draw draw) {
         double x = random.range(0, 1920), y = random.range(0, 1080);
         double dx = (x - 960) / 960, dy = (y - 540) / 540;
         if (dx * dx + dy * dy < 0.45) continue;
-        draw(Point(x, y), random);
+        draw(Point{x, y}, random);
         ++placed;
     }
 }
@@ -55,7 +55,7 @@ void drawForegroundOverlay(graphics::GraphicsContext& c, int foreground) {
         case 21:  // vignette
             c.drawRadialGradient(graphics::Gradient::withColors(
                                      {Color::grey(0, 0), Color::grey(0, 0), Color::grey(0, 0.85)}, {0, 0.55, 1}),
-                                 Point(960, 540), 0, Point(960, 540), 1100, graphics::kGradientDrawsAfterEnd);
+                                 Point{960, 540}, 0, Point{960, 540}, 1100, graphics::kGradientDrawsAfterEnd);
             break;
         case 22:  // film strip edges
             c.setFillColor(Color::grey(0.05));
@@ -142,16 +142,16 @@ void drawForegroundOverlay(graphics::GraphicsContext& c, int foreground) {
                                         {1800.0, 100.0, -1, 1},
                                         {120.0, 980.0, 1, -1},
                                         {1800.0, 980.0, -1, -1}}) {
-                c.strokeLine(Point(x, y), Point(x + sx * 160, y));
-                c.strokeLine(Point(x, y), Point(x, y + sy * 160));
+                c.strokeLine(Point{x, y}, Point{x + sx * 160, y});
+                c.strokeLine(Point{x, y}, Point{x, y + sy * 160});
             }
             c.setFillColor(Color::rgb8(230, 30, 30));
             c.fillEllipse(Rect(170, 150, 44, 44));
             c.setFillColor(Color::grey(1.0));
-            c.drawText("REC", Point(230, 146), graphics::Font("DejaVu Sans", 44, true));
+            c.drawText("REC", Point{230, 146}, graphics::Font("DejaVu Sans", 44, true));
             c.setLineWidth(4);
-            c.strokeLine(Point(900, 540), Point(1020, 540));
-            c.strokeLine(Point(960, 480), Point(960, 600));
+            c.strokeLine(Point{900, 540}, Point{1020, 540});
+            c.strokeLine(Point{960, 480}, Point{960, 600});
             break;
         }
         case 33:
@@ -176,7 +176,7 @@ void drawForegroundOverlay(graphics::GraphicsContext& c, int foreground) {
             Random random(35);
             for (int i = 0; i < 240; ++i) {
                 double x = random.range(0, 1960), y = random.range(-40, 1080);
-                c.strokeLine(Point(x, y), Point(x - 14, y + 60));
+                c.strokeLine(Point{x, y}, Point{x - 14, y + 60});
             }
             break;
         }
@@ -199,7 +199,7 @@ void drawForegroundOverlay(graphics::GraphicsContext& c, int foreground) {
             c.setLineWidth(2);
             for (int i = 0; i < 14; ++i) {
                 double x = random.range(0, 1920);
-                c.strokeLine(Point(x, 0), Point(x + random.range(-20, 20), 1080));
+                c.strokeLine(Point{x, 0}, Point{x + random.range(-20, 20), 1080});
             }
             c.setFillColor(Color::grey(0.1, 0.6));
             for (int i = 0; i < 90; ++i) {

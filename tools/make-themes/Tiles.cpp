@@ -27,7 +27,7 @@ void label(graphics::GraphicsContext& c, const std::string& text, graphics::Size
     c.setFillColor(Color::grey(0, 0.55));
     c.fillRect(Rect(0, size.height - bar, size.width, bar));
     c.setFillColor(Color::grey(1.0));
-    drawCentredText(c, text, Point(size.width / 2, size.height - bar / 2), Font("DejaVu Sans", bar / 2, true));
+    drawCentredText(c, text, Point{size.width / 2, size.height - bar / 2}, Font("DejaVu Sans", bar / 2, true));
 }
 
 void border(graphics::GraphicsContext& c, graphics::Size size) {
@@ -56,7 +56,7 @@ Image noThemeTile() {
     double r = kThumbnailSize.height * 0.27, cx = kThumbnailSize.width / 2, cy = kThumbnailSize.height * 0.4;
     c.setLineWidth(r * 0.2);
     c.strokeEllipse(Rect(cx - r, cy - r, 2 * r, 2 * r));
-    c.strokeLine(Point(cx - r * 0.7, cy + r * 0.7), Point(cx + r * 0.7, cy - r * 0.7));
+    c.strokeLine(Point{cx - r * 0.7, cy + r * 0.7}, Point{cx + r * 0.7, cy - r * 0.7});
     label(c, "No Theme", kThumbnailSize);
     border(c, kThumbnailSize);
     return c.makeImage();
@@ -69,10 +69,10 @@ Image fadeTile(int fade) {
     graphics::GraphicsContext c(kTileSize, 1.0, true);
     drawSampleScene(c, Rect(0, 0, kTileSize.width, kTileSize.height));
     Color black = Color::grey(0, 1), clear = Color::grey(0, 0);
-    if (in) c.drawLinearGradient(graphics::Gradient::withColors({black, clear}), Point(0, 0), Point(90, 0), 0);
+    if (in) c.drawLinearGradient(graphics::Gradient::withColors({black, clear}), Point{0, 0}, Point{90, 0}, 0);
     if (out)
-        c.drawLinearGradient(graphics::Gradient::withColors({clear, black}), Point(kTileSize.width - 90, 0),
-                             Point(kTileSize.width, 0), 0);
+        c.drawLinearGradient(graphics::Gradient::withColors({clear, black}), Point{kTileSize.width - 90, 0},
+                             Point{kTileSize.width, 0}, 0);
     label(c, names[fade], kTileSize);
     border(c, kTileSize);
     return c.makeImage();
@@ -134,7 +134,7 @@ Image foregroundTile(int foreground, const Image& overlay) {
 }
 
 Image galleryBackground() {
-    graphics::GraphicsContext c(graphics::Size(1024, 768), 1.0, true);
+    graphics::GraphicsContext c(graphics::Size{1024, 768}, 1.0, true);
     fillVerticalGradient(c, Rect(0, 0, 1024, 768), Color::rgb8(58, 52, 70), Color::rgb8(26, 24, 34));
     c.setFillColor(Color::grey(1.0, 0.04));
     for (double y = 0; y < 768; y += 100) c.fillRect(Rect(0, y + 96, 1024, 4));  // shelves under the rows

@@ -131,7 +131,7 @@ public:
     ui::BarButtonItem* btnAudioPlay() const { return btnAudioPlay_.get(); }
 
     // The sheet's size.
-    static graphics::Size preferredSize() { return graphics::Size(320, 180); }
+    static graphics::Size preferredSize() { return graphics::Size{320, 180}; }
 
     void loadView() override;
     void viewDidLoad() override;

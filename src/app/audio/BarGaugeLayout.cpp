@@ -34,11 +34,11 @@ BarGaugeGeometry barGaugeGeometry(const graphics::Rect& bounds, int32_t numBars)
     if (geometry.vertical) {
         geometry.step = std::floor(h / numBars);
         geometry.gaugeArea = graphics::Rect(bounds.origin.x, bounds.origin.y, w, geometry.step * numBars);
-        geometry.barSize = graphics::Size(w - 2, geometry.step);
+        geometry.barSize = graphics::Size{w - 2, geometry.step};
     } else {
         geometry.step = std::floor(w / numBars);
         geometry.gaugeArea = graphics::Rect(bounds.origin.x, bounds.origin.y, geometry.step * numBars, h);
-        geometry.barSize = graphics::Size(geometry.step, h - 2);
+        geometry.barSize = graphics::Size{geometry.step, h - 2};
     }
     return geometry;
 }

@@ -121,7 +121,7 @@ void F3BarGauge::drawBar(graphics::GraphicsContext& context, const graphics::Rec
         return;
     }
     const auto gradient = graphics::Gradient::withColors({color, darkened(*components)}, {0.0, 0.5});
-    const graphics::Point center(rect.origin.x + rect.size.width / 2, rect.origin.y + rect.size.height / 2);
+    const graphics::Point center{rect.origin.x + rect.size.width / 2, rect.origin.y + rect.size.height / 2};
     const double diagonal = std::hypot(rect.size.width, rect.size.height);
     context.drawRadialGradient(gradient, center, 0, center, diagonal, graphics::kGradientDrawsNone);
 }

@@ -15,7 +15,7 @@ constexpr double kLengthWidth = 64;
 
 graphics::Image playGlyph(bool playing) {
     const double size = JGAlbumTrackTableViewCell::kPlayButtonSize;
-    graphics::GraphicsContext context(graphics::Size(size, size), 2.0);
+    graphics::GraphicsContext context(graphics::Size{size, size}, 2.0);
     const graphics::Color color = playing ? graphics::Color::rgb8(0, 122, 255) : graphics::Color::grey(0.45);
     context.setStrokeColor(color);
     context.setLineWidth(1.5);
@@ -25,9 +25,9 @@ graphics::Image playGlyph(bool playing) {
         context.fillRect(graphics::Rect(size / 2 - 6, size / 2 - 6, 12, 12));
     } else {
         graphics::Path triangle;
-        triangle.moveTo(graphics::Point(size / 2 - 4, size / 2 - 7));
-        triangle.lineTo(graphics::Point(size / 2 + 7, size / 2));
-        triangle.lineTo(graphics::Point(size / 2 - 4, size / 2 + 7));
+        triangle.moveTo(graphics::Point{size / 2 - 4, size / 2 - 7});
+        triangle.lineTo(graphics::Point{size / 2 + 7, size / 2});
+        triangle.lineTo(graphics::Point{size / 2 - 4, size / 2 + 7});
         triangle.close();
         context.fillPath(triangle);
     }

@@ -264,7 +264,7 @@ void JGMediaQueryViewController::configureCell(ui::TableViewCell& cell,
         default:
             cell.textLabel()->setText(item ? item->albumTitle : std::string());
             cell.detailTextLabel()->setText(item ? item->albumArtist : std::string());
-            cell.imageView()->setImage(albumArtwork(item.get(), graphics::Size(110, 110), false));
+            cell.imageView()->setImage(albumArtwork(item.get(), graphics::Size{110, 110}, false));
             break;
     }
     cell.setAccessoryType(itemSections_ || queryType_ == kSongs ? ui::TableViewCellAccessoryType::None

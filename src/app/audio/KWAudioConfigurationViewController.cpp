@@ -26,13 +26,13 @@ constexpr double kTrimTop = 50;
 constexpr double kButtonSize = 44;
 
 graphics::Image glyph(bool play, graphics::Color color) {
-    graphics::GraphicsContext context(graphics::Size(kButtonSize, kButtonSize), 2.0);
+    graphics::GraphicsContext context(graphics::Size{kButtonSize, kButtonSize}, 2.0);
     context.setFillColor(color);
     if (play) {
         graphics::Path triangle;
-        triangle.moveTo(graphics::Point(14, 10));
-        triangle.lineTo(graphics::Point(34, 22));
-        triangle.lineTo(graphics::Point(14, 34));
+        triangle.moveTo(graphics::Point{14, 10});
+        triangle.lineTo(graphics::Point{34, 22});
+        triangle.lineTo(graphics::Point{14, 34});
         triangle.close();
         context.fillPath(triangle);
     } else {
@@ -42,11 +42,11 @@ graphics::Image glyph(bool play, graphics::Color color) {
 }
 
 graphics::Image closeGlyph() {
-    graphics::GraphicsContext context(graphics::Size(22, 22), 2.0);
+    graphics::GraphicsContext context(graphics::Size{22, 22}, 2.0);
     context.setStrokeColor(graphics::Color::black());
     context.setLineWidth(2.5);
-    context.strokeLine(graphics::Point(5, 5), graphics::Point(17, 17));
-    context.strokeLine(graphics::Point(17, 5), graphics::Point(5, 17));
+    context.strokeLine(graphics::Point{5, 5}, graphics::Point{17, 17});
+    context.strokeLine(graphics::Point{17, 5}, graphics::Point{5, 17});
     return context.makeImage();
 }
 
@@ -169,8 +169,8 @@ void KWAudioConfigurationViewController::addWaveformAndTrimControl() {
 }
 
 graphics::Size KWAudioConfigurationViewController::waveformSize(double trimWidth, double screenScale) {
-    if (screenScale == 2.0) return graphics::Size(trimWidth * 2, 100);
-    return graphics::Size(trimWidth, 50);
+    if (screenScale == 2.0) return graphics::Size{trimWidth * 2, 100};
+    return graphics::Size{trimWidth, 50};
 }
 
 void KWAudioConfigurationViewController::loadWaveform(const std::string& audioPath) {

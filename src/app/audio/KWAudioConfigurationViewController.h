@@ -68,7 +68,7 @@ public:
     // The waveform picture's size for the trim area's width on a screen of
     // this scale: twice as wide and 100 high at exactly 2, else 50 high.
     static graphics::Size waveformSize(double trimWidth, double screenScale);
-    static graphics::Size preferredSize() { return graphics::Size(540, 300); }
+    static graphics::Size preferredSize() { return graphics::Size{540, 300}; }
 
     void loadView() override;
     void viewDidLoad() override;

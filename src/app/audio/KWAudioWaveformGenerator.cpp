@@ -92,7 +92,7 @@ graphics::Image KWAudioWaveformGenerator::audioImageGraph(const std::vector<int1
                                                           float imageHeight) {
     const int64_t count = std::clamp<int64_t>(sampleCount, 0, static_cast<int64_t>(samples.size()));
     const int64_t channels = std::clamp<int64_t>(channelCount, 1, 2);
-    graphics::GraphicsContext context(graphics::Size(std::max<int64_t>(count / channels, 1), imageHeight), 1.0);
+    graphics::GraphicsContext context(graphics::Size{static_cast<double>(std::max<int64_t>(count / channels, 1)), static_cast<double>(imageHeight)}, 1.0);
     if (normalizeMax <= 0) return context.makeImage();
     context.setAlpha(1);
     context.setLineWidth(1);
@@ -105,8 +105,8 @@ graphics::Image KWAudioWaveformGenerator::audioImageGraph(const std::vector<int1
             const double centre = firstCentre + double(c) * band;
             const double v = std::abs(static_cast<double>(samples[size_t(i + c)])) * scale;
             context.setStrokeColor(c == 0 ? firstChannelColor() : graphics::Color::rgb8(255, 0, 0));
-            context.strokeLine(graphics::Point(double(x) + 0.5, centre - v),
-                               graphics::Point(double(x) + 0.5, centre + v));
+            context.strokeLine(graphics::Point{double(x) + 0.5, centre - v},
+                               graphics::Point{double(x) + 0.5, centre + v});
         }
     }
     return context.makeImage();

@@ -25,7 +25,7 @@ graphics::Image albumArtwork(const library::MediaItem* item, graphics::Size size
 graphics::Image pickerTabImage(const std::string& name) {
     if (auto image = bundleImageNamed(name)) return *image;
     // A letter in a rounded square, drawn in black so the tab bar tints it.
-    graphics::GraphicsContext context(graphics::Size(30, 30), 2.0);
+    graphics::GraphicsContext context(graphics::Size{30, 30}, 2.0);
     context.setStrokeColor(graphics::Color::black());
     context.setLineWidth(2);
     context.strokeRect(graphics::Rect(4, 4, 22, 22));

@@ -64,7 +64,7 @@ std::shared_ptr<ui::Label> makeTimeLabel(double width) {
 // The pictures drawn plainly, for resources that lack them.
 graphics::Image drawnImage(const std::string& name) {
     if (name == "Slider") {
-        graphics::GraphicsContext context(graphics::Size(trim::kHandleWidth, trim::kHandleHeight), 2.0);
+        graphics::GraphicsContext context(graphics::Size{trim::kHandleWidth, trim::kHandleHeight}, 2.0);
         context.setFillColor(graphics::Color::rgb8(250, 196, 40));
         context.fillRect(graphics::Rect(8, 6, 9, trim::kHandleHeight - 12));
         context.setFillColor(graphics::Color::rgb8(120, 80, 0));
@@ -72,12 +72,12 @@ graphics::Image drawnImage(const std::string& name) {
         return context.makeImage();
     }
     if (name == "SliderMiddle") {
-        graphics::GraphicsContext context(graphics::Size(4, 4), 1.0);
+        graphics::GraphicsContext context(graphics::Size{4, 4}, 1.0);
         context.setFillColor(graphics::Color::rgb8(250, 196, 40).withAlpha(0.22));
         context.fillRect(graphics::Rect(0, 0, 4, 4));
         return context.makeImage();
     }
-    graphics::GraphicsContext context(graphics::Size(2 * kLeftCap + 1, kTrackHeight), 2.0);
+    graphics::GraphicsContext context(graphics::Size{2 * kLeftCap + 1, kTrackHeight}, 2.0);
     context.setFillColor(name == "Inner" ? graphics::Color::rgb8(250, 196, 40) : graphics::Color::rgb8(90, 90, 96));
     context.fillRect(graphics::Rect(0, 2, 2 * kLeftCap + 1, kTrackHeight - 4));
     return context.makeImage();
@@ -190,8 +190,8 @@ void RETrimControl::layoutSubviews() {
     const double width = bounds().size.width, height = bounds().size.height;
     const float leftX = trim::handleX(values_.left, width);
     const float rightX = trim::handleX(values_.right, width);
-    leftThumbView_->setCenter(graphics::Point(leftX + 12, kHandleCenterY));
-    rightThumbView_->setCenter(graphics::Point(rightX + 12, kHandleCenterY));
+    leftThumbView_->setCenter(graphics::Point{leftX + 12, kHandleCenterY});
+    rightThumbView_->setCenter(graphics::Point{rightX + 12, kHandleCenterY});
     sliderMiddleView_->setFrame(graphics::Rect(
         leftX + trim::kHandleWidth, 0, std::max(0.0, double(rightX - leftX) - trim::kHandleWidth), kBandHeight));
     graphics::Rect inner = innerView_->frame();
@@ -209,7 +209,7 @@ bool RETrimControl::applyHandleStep(ui::GestureRecognizer& recognizer, bool left
     if (!next) return false;
     const double handleBefore = (left ? leftThumbView_ : rightThumbView_)->frame().origin.x;
     values_ = *next;
-    pan.setTranslation(graphics::Point(0, 0), this);
+    pan.setTranslation(graphics::Point{0, 0}, this);
     setNeedsLayout();
     RETrimPopover* popover = left ? leftPopover_ : rightPopover_;
     popover->timeLabel()->setText(stringFromTime(static_cast<float>(left ? leftValue() : rightValue())));
@@ -243,7 +243,7 @@ void RETrimControl::handleMiddlePan(ui::GestureRecognizer& recognizer) {
     values_ = step.values;
     setNeedsLayout();
     if (step.pinned) return;
-    pan.setTranslation(graphics::Point(0, 0), this);
+    pan.setTranslation(graphics::Point{0, 0}, this);
     const double leftX = leftThumbView_->frame().origin.x, rightX = rightThumbView_->frame().origin.x;
     timeLabelLong_->setText(stringFromTime(static_cast<float>(leftValue())) + "  —  " +
                             stringFromTime(static_cast<float>(rightValue())));

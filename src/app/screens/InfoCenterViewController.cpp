@@ -82,7 +82,7 @@ void InfoCenterViewController::loadView() {
         row->setContentHorizontalAlignment(ui::ControlContentHorizontalAlignment::Left);
         row->setContentEdgeInsets({0, 20, 0, 20});
         row->addTarget(
-            this, [this, action](ui::Control&) { (this->*action)(); }, ui::ControlEventTouchUpInside);
+            this, [this, action = action](ui::Control&) { (this->*action)(); }, ui::ControlEventTouchUpInside);
         root->addSubview(row);
         rows_.push_back(row);
     }

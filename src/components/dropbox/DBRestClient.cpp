@@ -238,11 +238,11 @@ void DBRestClient::parseInBackground(std::shared_ptr<DBRequest> request,
                                      std::function<std::function<void()>(const foundation::Value& json)> parse,
                                      std::function<void(const foundation::Error&)> fail) {
     auto observer = life_.observer();
-    foundation::DispatchQueue::global().async([this, observer, request, parse, fail] {
+    foundation::DispatchQueue::global().async([observer, request, parse, fail] {
         std::function<void()> deliver;
         auto json = request->resultJSON();
         if (json) deliver = parse(*json);
-        foundation::DispatchQueue::main().async([this, observer, request, deliver, fail] {
+        foundation::DispatchQueue::main().async([observer, request, deliver, fail] {
             if (!observer.alive()) return;
             if (deliver) {
                 deliver();

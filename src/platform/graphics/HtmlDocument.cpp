@@ -126,7 +126,7 @@ litehtml::context& sharedContext() {
 
 }  // namespace
 
-class HtmlDocument::Container : public litehtml::document_container {
+class HtmlDocument::Container final : public litehtml::document_container {
 public:
     Container(Size viewport, std::string baseURL, HtmlResourceResolver resolver)
         : viewport_(viewport), baseURL_(std::move(baseURL)), resolver_(std::move(resolver)) {
@@ -145,7 +145,7 @@ public:
     Size viewport() const { return viewport_; }
     Size contentSize() const {
         if (!document_) return {};
-        return Size(std::max<double>(document_->width(), viewport_.width), document_->height());
+        return Size{std::max<double>(document_->width(), viewport_.width), static_cast<double>(document_->height())};
     }
     const std::string& title() const { return title_; }
     bool tooDeep() const { return tooDeep_; }

@@ -63,7 +63,7 @@ foundation::Result<Asset> Asset::open(const std::string& path) {
         if (stream.duration != AV_NOPTS_VALUE && stream.duration > 0)
             track.duration = timeInBase(stream.duration, stream.time_base);
         if (track.mediaType == MediaType::Video) {
-            track.naturalSize = graphics::Size(parameters.width, parameters.height);
+            track.naturalSize = graphics::Size{static_cast<double>(parameters.width), static_cast<double>(parameters.height)};
             track.preferredTransform = transformOfStream(stream);
             AVRational rate = stream.avg_frame_rate.num > 0 ? stream.avg_frame_rate : stream.r_frame_rate;
             if (rate.num > 0 && rate.den > 0) track.nominalFrameRate = av_q2d(rate);

@@ -117,7 +117,7 @@ foundation::Result<MovieProbe> probeMovie(const std::string& path) {
         if (format->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) video = format->streams[i];
     if (!video) return probe;
     probe.hasVideoTrack = true;
-    probe.naturalSize = graphics::Size(video->codecpar->width, video->codecpar->height);
+    probe.naturalSize = graphics::Size{static_cast<double>(video->codecpar->width), static_cast<double>(video->codecpar->height)};
     probe.minFrameDurationSeconds = minFrameDuration(path, video);
     probe.compatible = video->codecpar->codec_id == AV_CODEC_ID_H264 && firstPictureDecodes(format, video);
     return probe;

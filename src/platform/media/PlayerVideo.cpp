@@ -16,7 +16,7 @@ std::unique_ptr<PlayerVideo> PlayerVideo::open(const std::string& path) {
     return std::unique_ptr<PlayerVideo>(new PlayerVideo(std::move(*decoder)));
 }
 
-graphics::Size PlayerVideo::size() const { return graphics::Size(decoder_->width(), decoder_->height()); }
+graphics::Size PlayerVideo::size() const { return graphics::Size{static_cast<double>(decoder_->width()), static_cast<double>(decoder_->height())}; }
 
 bool PlayerVideo::restartAt(double seconds) {
     frames_.clear();

@@ -138,7 +138,7 @@ TEST_F(AudioRecorderSheetTest, CountsDownFiveSecondsThenRecordsOnTheMoviesClock)
     EXPECT_EQ(label(), "Ready to Record");
     EXPECT_EQ(buttons(), "Record+ Play- Accept-");
     ASSERT_TRUE(sheet->sliderAudioRecordLevel()->thumbImage().has_value());
-    EXPECT_EQ(sheet->sliderAudioRecordLevel()->thumbImage()->size(), graphics::Size(28, 28));
+    EXPECT_EQ(sheet->sliderAudioRecordLevel()->thumbImage()->size(), (graphics::Size{28, 28}));
     EXPECT_EQ(fs::path(sheet->audioFile()).parent_path(), fs::path(folders.temporary()));
     EXPECT_TRUE(fs::path(sheet->audioFile()).filename().string().starts_with("record-"));
 

@@ -144,7 +144,7 @@ TEST(F3BarGauge, DrawsLitBarsInTheirZoneColourAndDarkBarsFaintly) {
     gauge->setValue(0.75f);
     gauge->setValue(0.5f);  // bars 0-14 lit, peak 22
 
-    graphics::GraphicsContext context(graphics::Size(100, 23));
+    graphics::GraphicsContext context(graphics::Size{100, 23});
     gauge->drawRect(context, gauge->bounds());
     const graphics::Image image = context.makeImage();
     auto middleOf = [](int bar) { return 3 * bar + 1; };
@@ -167,7 +167,7 @@ TEST(F3BarGauge, DrawsLitBarsInTheirZoneColourAndDarkBarsFaintly) {
     EXPECT_EQ(image.pixelAt(95, 11).a, 0) << "beyond the 90 points of bars nothing is drawn";
 
     // A larger look with the lit effect, borders and both orientations.
-    graphics::GraphicsContext look(graphics::Size(260, 200));
+    graphics::GraphicsContext look(graphics::Size{260, 200});
     look.setFillColor(graphics::Color::white());
     look.fillRect(graphics::Rect(0, 0, 260, 200));
     for (bool vertical : {false, true}) {

@@ -58,7 +58,7 @@ TEST(WaveformColumnsTest, TenSecondsOfMonoAt300PointsGive299ColumnsOf1471Frames)
     EXPECT_EQ(KWAudioWaveformGenerator::samplesPerPoint(44100, 10, 300), 1470);
     EXPECT_EQ(WaveformColumns(1470, 1).framesPerColumn(), 1471);
     auto image = KWAudioWaveformGenerator::renderPNGAudioPictogramForAssett(testsupport::testSound(kTone),
-                                                                            graphics::Size(300, 50));
+                                                                            graphics::Size{300, 50});
     ASSERT_TRUE(image);
     EXPECT_EQ(image->pixelWidth(), 299);
     EXPECT_EQ(image->pixelHeight(), 50);
@@ -72,12 +72,12 @@ TEST(WaveformColumnsTest, TenSecondsOfMonoAt300PointsGive299ColumnsOf1471Frames)
 
     // Stereo: two columns per point.
     auto stereo = KWAudioWaveformGenerator::renderPNGAudioPictogramForAssett(
-        testsupport::testSound({"0.5|-0.25", 10.0}), graphics::Size(300, 50));
+        testsupport::testSound({"0.5|-0.25", 10.0}), graphics::Size{300, 50});
     ASSERT_TRUE(stereo);
     EXPECT_EQ(stereo->pixelWidth(), 598);
     // Silence draws an empty band; no file, no picture.
     auto silence = KWAudioWaveformGenerator::renderPNGAudioPictogramForAssett(testsupport::testSound({"0", 2.0}),
-                                                                              graphics::Size(100, 50));
+                                                                              graphics::Size{100, 50});
     ASSERT_TRUE(silence);
     EXPECT_EQ(silence->pixelAt(50, 25).a, 0);
     EXPECT_FALSE(KWAudioWaveformGenerator::renderPNGAudioPictogramForAssett("/nonexistent.wav", {100, 50}));

@@ -30,7 +30,7 @@ protected:
     // A drag of `dx` points from the middle of a view.
     void dragBy(const ui::View& view, double dx) {
         const graphics::Point from = centerOf(view);
-        fingers.drag({from, graphics::Point(from.x + dx, from.y)}, 0.5);
+        fingers.drag({from, graphics::Point{from.x + dx, from.y}}, 0.5);
         window->layoutIfNeeded();
     }
     Recorder delegate;

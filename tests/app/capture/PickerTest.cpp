@@ -72,7 +72,7 @@ protected:
         ui::View* thumbnail = grid.assets().at(index).get();
         ASSERT_NE(thumbnail->window(), nullptr) << "thumbnail " << index << " is not on screen";
         graphics::Rect frame = thumbnail->convertRectToView(thumbnail->bounds(), nullptr);
-        fingers->tap(graphics::Point(frame.midX(), frame.midY()));
+        fingers->tap(graphics::Point{frame.midX(), frame.midY()});
     }
 
     void savePicture(const std::string& name) {

@@ -71,7 +71,7 @@ TEST_F(SheetsTest, ATappedFrameOpensTheMenuAndItsChoiceClosesIt) {
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(menu->frame(), editor->project()->getFrameList()->getFrameAtIndex(1));
     EXPECT_EQ(menu->selection(), (n::FrameRange{1, 1}));
-    EXPECT_EQ(editor->popoverController()->popoverContentSize(), graphics::Size(440, 160));
+    EXPECT_EQ(editor->popoverController()->popoverContentSize(), (graphics::Size{440, 160}));
     advance(0.5);
     EXPECT_TRUE(editor->popoverController()->isPopoverVisible());
     savePicture("Editor-menu-tablet.png");

@@ -91,7 +91,7 @@ TEST_F(PainterHelpTest, EachModeShowsItsHelpOnce) {
         HelpManager* help = painter->helpManager();
         ASSERT_NE(help, nullptr) << name;
         EXPECT_EQ(help->positionNextBtn(), masking ? HelpManager::kBottomRight : HelpManager::kBottomLeft);
-        EXPECT_EQ(help->positionLabel(), masking ? graphics::Point(612, 384) : graphics::Point(612, 708)) << name;
+        EXPECT_EQ(help->positionLabel(), masking ? (graphics::Point{612, 384}) : (graphics::Point{612, 708})) << name;
         help->dismiss();
         advance(1);
         EXPECT_EQ(painter->helpManager(), nullptr) << "released when it finishes";

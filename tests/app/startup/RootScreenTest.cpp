@@ -27,7 +27,7 @@ TEST_F(LaunchTest, TabletShowsTheLandscapeLaunchPicture) {
     launch();
     ui::ImageView* picture = delegate->mainViewController->imageView();
     ASSERT_NE(picture, nullptr);
-    EXPECT_EQ(picture->image().size(), graphics::Size(1024, 768));
+    EXPECT_EQ(picture->image().size(), (graphics::Size{1024, 768}));
     EXPECT_EQ(picture->frame(), graphics::Rect(0, 0, 1024, 768));
     EXPECT_TRUE(picture->transform().isIdentity());
 }
@@ -40,10 +40,10 @@ TEST_F(LaunchTest, PhoneTurnsItsUprightLaunchPictureToFillTheScreen) {
     EXPECT_EQ(root.nibName(), "MainViewController_ios8");
     ui::ImageView* picture = root.imageView();
     ASSERT_NE(picture, nullptr);
-    EXPECT_EQ(picture->image().size(), graphics::Size(320, 568));
-    EXPECT_EQ(picture->bounds().size, graphics::Size(320, 568));
+    EXPECT_EQ(picture->image().size(), (graphics::Size{320, 568}));
+    EXPECT_EQ(picture->bounds().size, (graphics::Size{320, 568}));
     EXPECT_NEAR(std::atan2(picture->transform().b, picture->transform().a), std::numbers::pi / 2, 1e-9);
-    EXPECT_EQ(picture->center(), graphics::Point(284, 160));
+    EXPECT_EQ(picture->center(), (graphics::Point{284, 160}));
     ASSERT_NE(root.viewExplorer(), nullptr);
     EXPECT_EQ(root.viewExplorer()->view()->frame(), graphics::Rect(0, 0, 568, 320));
     savePicture("Launch-phone.png");

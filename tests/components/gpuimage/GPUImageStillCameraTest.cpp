@@ -157,14 +157,14 @@ TEST(GPUImageStillCamera, EncodedPhotosAndTheSampleBufferNote) {
         {&GPUImageStillCamera::capturePhotoAsPNGProcessedUpToFilter, &png},
     };
     for (auto [capture, encoded] : forms) {
-        ((*camera).*capture)(filter, [encoded](foundation::Bytes data, auto error) {
+        ((*camera).*capture)(filter, [encoded = encoded](foundation::Bytes data, auto error) {
             EXPECT_FALSE(error.has_value());
             std::lock_guard lock(encoded->mutex);
             encoded->data = std::move(data);
         });
         cameras.runFor(0.1);
         foundation::RunLoop::main().runUntil(
-            [encoded] { return std::lock_guard(encoded->mutex), encoded->data.has_value(); }, 10);
+            [encoded = encoded] { return std::lock_guard(encoded->mutex), encoded->data.has_value(); }, 10);
     }
     for (auto* encoded : {&jpeg, &png}) {
         ASSERT_TRUE(encoded->data.has_value());

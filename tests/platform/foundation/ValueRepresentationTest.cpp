@@ -111,10 +111,11 @@ TEST(ValueRepresentation, ReferenceCountsHoldAcrossAssignmentsAndThreads) {
     const Value text(std::string(64, 't'));
     const Value list(Array{text, Value(2)});
     Value slot = text;
-    slot = slot;  // self-assignment keeps the node
+    Value& same = slot;  // through a reference, as self-assignment happens in real code
+    slot = same;         // self-assignment keeps the node
     EXPECT_EQ(slot.asString(), std::string(64, 't'));
     slot = list;
-    slot = std::move(slot);
+    slot = std::move(same);
     slot = Value(3);
     EXPECT_EQ(nodeOf(text)->referenceCount(), 2u);  // `text` and the array's element
     EXPECT_EQ(nodeOf(list)->referenceCount(), 1u);

@@ -29,7 +29,7 @@ std::vector<std::string> linesOf(const HtmlDocument& page) {
     return texts;
 }
 
-std::vector<std::string> drawPage(const std::string& html, Size size = Size(400, 300)) {
+std::vector<std::string> drawPage(const std::string& html, Size size = Size{400, 300}) {
     HtmlDocument page(html, size);
     GraphicsContext context(size);
     page.draw(context);
@@ -58,10 +58,10 @@ TEST(HtmlDocument, TextLinesAsBrowsersShowThem) {
 
 TEST(HtmlDocument, LinesWrapAtTheViewportWidth) {
     auto lines =
-        drawPage("<body style='margin:0;font-size:20px'>one two three four five six seven</body>", Size(120, 200));
+        drawPage("<body style='margin:0;font-size:20px'>one two three four five six seven</body>", Size{120, 200});
     EXPECT_GT(lines.size(), 2u);
-    HtmlDocument page("<body style='margin:0;font-size:20px'>one two three four five six seven</body>", Size(120, 200));
-    GraphicsContext context(Size(120, 200));
+    HtmlDocument page("<body style='margin:0;font-size:20px'>one two three four five six seven</body>", Size{120, 200});
+    GraphicsContext context(Size{120, 200});
     page.draw(context);
     for (const HtmlTextRun& run : page.drawnText()) EXPECT_LE(run.frame.maxX(), 121) << run.text;
     EXPECT_EQ(page.contentSize().width, 120);
@@ -73,8 +73,8 @@ TEST(HtmlDocument, PaintsOnlyWhatThePageSaysAndStaysTransparentElsewhere) {
         "<div style='position:absolute;left:10px;top:10px;width:50px;height:40px;background-color:#ff0000'></div>"
         "<div style='position:absolute;left:100px;top:10px;width:50px;height:40px;border:5px solid #0000ff'></div>"
         "</body></html>",
-        Size(200, 100));
-    GraphicsContext context(Size(200, 100));
+        Size{200, 100});
+    GraphicsContext context(Size{200, 100});
     page.draw(context);
     Image image = context.makeImage();
     EXPECT_TRUE(testsupport::pixelNear(image.pixelAt(30, 30), {255, 0, 0, 255}));
@@ -99,8 +99,8 @@ TEST(HtmlDocument, ReferencesGoThroughTheResolverAlone) {
     HtmlDocument page(
         "<body style='margin:0'><img src='dot.png' width='40' height='30'>"
         "<img src='http://example.invalid/x.png'><img src='missing.png'></body>",
-        Size(200, 100), "file:///base/", resolver);
-    GraphicsContext context(Size(200, 100));
+        Size{200, 100}, "file:///base/", resolver);
+    GraphicsContext context(Size{200, 100});
     page.draw(context);
     Image image = context.makeImage();
     EXPECT_TRUE(testsupport::pixelNear(image.pixelAt(20, 15), {255, 0, 0, 255}));
@@ -113,8 +113,8 @@ TEST(HtmlDocument, FacesMapToDejaVu) {
     // Monospace gives every letter one width; the sans face does not.
     auto width = [](const std::string& family, const std::string& text) {
         HtmlDocument page("<body style=\"font-family:" + family + ";font-size:30px\">" + text + "</body>",
-                          Size(800, 100));
-        GraphicsContext context(Size(800, 100));
+                          Size{800, 100});
+        GraphicsContext context(Size{800, 100});
         page.draw(context);
         return page.drawnText().at(0).frame.size.width;
     };
@@ -126,7 +126,7 @@ TEST(HtmlDocument, FacesMapToDejaVu) {
 }
 
 TEST(HtmlDocument, TitleComesFromTheHead) {
-    HtmlDocument page("<html><head><title>Card</title></head><body>x</body></html>", Size(100, 100));
+    HtmlDocument page("<html><head><title>Card</title></head><body>x</body></html>", Size{100, 100});
     EXPECT_EQ(page.title(), "Card");
 }
 
@@ -150,9 +150,9 @@ TEST(HtmlDocument, MarkupNestedTooDeeplyIsNotRead) {
         {repeated("a < b ", 5000), false},  // no tags at all
     };
     for (const Case& c : cases) {
-        HtmlDocument page(c.html, Size(200, 100));
+        HtmlDocument page(c.html, Size{200, 100});
         EXPECT_EQ(page.isTooDeep(), c.refused) << c.html.substr(0, 40);
-        GraphicsContext context(Size(200, 100));
+        GraphicsContext context(Size{200, 100});
         page.draw(context);
         if (c.refused) {
             EXPECT_TRUE(page.drawnText().empty());

@@ -43,7 +43,7 @@ TEST_F(PlayerVideoTest, PicturesFollowTheClockAtEveryRate) {
     auto player = open(TestMovie::FiveSeconds);
     ASSERT_TRUE(player);
     ASSERT_TRUE(player->hasVideo());
-    EXPECT_EQ(player->presentationSize(), graphics::Size(128, 72));
+    EXPECT_EQ(player->presentationSize(), (graphics::Size{128, 72}));
     EXPECT_EQ(shownFrame(*player), 0);
 
     struct Step {

@@ -41,7 +41,7 @@ protected:
     void tapTab(size_t index) {
         window->layoutIfNeeded();
         const graphics::Rect tab = tabs->tabBar().rectForItemAtIndex(index);
-        fingers.tap(inWindow(tabs->tabBar(), graphics::Point(tab.midX(), tab.midY())));
+        fingers.tap(inWindow(tabs->tabBar(), graphics::Point{tab.midX(), tab.midY()}));
         window->layoutIfNeeded();
     }
     bool onScreen(size_t index) const {

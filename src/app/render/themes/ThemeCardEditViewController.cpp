@@ -111,7 +111,7 @@ void ThemeCardEditViewController::keyboardWillMove(double shift) {
     auto container = textView_;
     ui::animate(0.25, [container, shift] {
         graphics::Point centre = container->center();
-        container->setCenter(graphics::Point(centre.x, centre.y + shift));
+        container->setCenter(graphics::Point{centre.x, centre.y + shift});
     });
 }
 
@@ -142,7 +142,7 @@ void ThemeCardEditViewController::actionClose() {
         self->finish();
     });
     webRenderer_->renderContent(
-        templateForTheme(themeID), graphics::Size(800, 600),
+        templateForTheme(themeID), graphics::Size{800, 600},
         foundation::Dictionary{{outlinekeys::kMovieName, filtered}},
         bundleImageNamed(ThemeMovieHandler::backgroundImageName(themeID)).value_or(graphics::Image()));
 }

@@ -105,7 +105,7 @@ bool ThemeMovieHandler::renderCardForFrame(const FramePtr& card) {
         return false;
     }
     graphics::Image background = bundleImageNamed(backgroundImageName(theme)).value_or(graphics::Image());
-    webRenderer_->renderContent(templateName, graphics::Size(800, 600), outline, background);
+    webRenderer_->renderContent(templateName, graphics::Size{800, 600}, outline, background);
     return true;
 }
 

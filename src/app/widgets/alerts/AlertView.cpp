@@ -88,7 +88,8 @@ void AlertView::drawBackground(graphics::GraphicsContext& context, const Rect& r
 
 void AlertView::layoutSubviews() {
     for (const ui::ViewPtr& child : subviews()) {
-        if (typeid(*child) == typeid(ui::ImageView) && child->tag() == 0) {
+        const ui::View& view = *child;
+        if (typeid(view) == typeid(ui::ImageView) && view.tag() == 0) {
             child->removeFromSuperview();
             return;
         }

@@ -9,7 +9,6 @@ using graphics::Rect;
 
 namespace {
 
-constexpr double kMargin = 15;
 constexpr double kSwitchGap = 10;
 
 }  // namespace

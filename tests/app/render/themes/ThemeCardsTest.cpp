@@ -69,7 +69,7 @@ graphics::Image renderCard(WebRenderer& renderer, const std::string& templateNam
         picture = image;
         ++completions;
     });
-    renderer.renderContent(templateName, graphics::Size(800, 600), texts,
+    renderer.renderContent(templateName, graphics::Size{800, 600}, texts,
                            graphics::Image::load(std::string(TOLLIVAR_BUILD_RESOURCES) + "/themes/" +
                                                  ThemeMovieHandler::backgroundImageName(theme))
                                .value());
@@ -254,7 +254,7 @@ TEST_F(ThemeCards, AMissingTemplateIsReportedOnTheRunLoop) {
     int completions = 0;
     renderer.setHandlerFailed([&](const foundation::Error& error) { failures.push_back(error); });
     renderer.setHandlerComplete([&](const graphics::Image&) { ++completions; });
-    renderer.renderContent("theme_title_77.html", graphics::Size(800, 600), Dictionary{}, graphics::Image());
+    renderer.renderContent("theme_title_77.html", graphics::Size{800, 600}, Dictionary{}, graphics::Image());
     EXPECT_TRUE(failures.empty());
     RunLoop::main().runUntilIdle();
     ASSERT_EQ(failures.size(), 1u);
