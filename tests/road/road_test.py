@@ -138,11 +138,20 @@ def picture_path(app, frame):
     return os.path.join(project_folder(app), "frame-%s.jpg" % frame["FRAME_ID"])
 
 
-def settled_shot(app, seconds=0.6):
-    """A screenshot once what the input set going (a spring-back, a
-    gesture's end after the wheel rests) has had time to finish."""
+def settled_shot(app, seconds=0.5):
+    """A screenshot once what the input set going has finished: after the
+    pause that ends a wheel's gesture, two screenshots a moment apart agree
+    (a spring-back or a zoom still being drawn differs)."""
     time.sleep(seconds)
-    return app.shot()
+    last = {"shot": app.shot()}
+
+    def still():
+        time.sleep(0.15)
+        shot = app.shot()
+        same, last["shot"] = shot == last["shot"], shot
+        return shot if same else None
+
+    return wait_until(still, 10) or last["shot"]
 
 
 def menu_escape(app, frame):
