@@ -2,7 +2,6 @@
 
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
-#include "platform/foundation/Uuid.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -16,24 +15,21 @@ Result<StreamedFile> StreamedFile::create(const std::string& target) {
     if (::lstat(target.c_str(), &existing) == 0) return fileSystemError(EEXIST, target, true);
     // Hidden and named after the target, so a leftover of a crash is easy to
     // tell from the real files of the folder.
-    std::string temporary = path::appending(path::deletingLastComponent(target),
-                                            "." + path::lastComponent(target) + ".partial-" + makeUuidString());
-    FileDescriptor file = FileDescriptor::open(temporary, O_WRONLY | O_CREAT | O_EXCL, 0644);
+    auto temporary = TemporaryClaim::create(target, TemporaryClaim::Kind::File);
+    if (!temporary) return temporary.error();
+    FileDescriptor file = FileDescriptor::open(temporary->path(), O_WRONLY);
     if (!file) return fileSystemError(errno, target, true);
-    return StreamedFile(target, std::move(temporary), std::move(file));
+    return StreamedFile(target, std::move(*temporary), std::move(file));
 }
 
 StreamedFile::StreamedFile(StreamedFile&& other) noexcept
-    : target_(std::move(other.target_)), temporary_(std::move(other.temporary_)), file_(std::move(other.file_)) {
-    other.temporary_.clear();
-}
+    : target_(std::move(other.target_)), temporary_(std::move(other.temporary_)), file_(std::move(other.file_)) {}
 
 StreamedFile::~StreamedFile() { discard(); }
 
 void StreamedFile::discard() {
     file_.reset();
-    if (!temporary_.empty()) ::unlink(temporary_.c_str());
-    temporary_.clear();
+    temporary_.discard();
 }
 
 Error StreamedFile::writeError(int errnoValue) const { return fileSystemError(errnoValue, target_, true); }
@@ -56,12 +52,12 @@ Status StreamedFile::commit() {
         discard();
         return writeError(closeError);
     }
-    Status moved = FileManager::defaultManager().moveItem(temporary_, target_);
+    Status moved = FileManager::defaultManager().moveItem(temporary_.path(), target_);
     if (!moved) {
         discard();
         return moved;
     }
-    temporary_.clear();
+    temporary_.release();
     return {};
 }
 

@@ -5,10 +5,12 @@
 // target's folder, and commit() flushes it to disk and renames it to the
 // target, refusing to replace anything there. A StreamedFile dropped without
 // a successful commit removes its temporary file, so a failed write leaves
-// nothing behind.
+// nothing behind; the temporary is held as a TemporaryClaim, so what a killed
+// process left is told from a write under way.
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/FileDescriptor.h"
+#include "platform/foundation/TemporaryClaim.h"
 
 #include <cstddef>
 #include <string>
@@ -44,12 +46,12 @@ public:
     Status commit();
 
 private:
-    StreamedFile(std::string target, std::string temporary, FileDescriptor file)
+    StreamedFile(std::string target, TemporaryClaim temporary, FileDescriptor file)
         : target_(std::move(target)), temporary_(std::move(temporary)), file_(std::move(file)) {}
     void discard();
 
     std::string target_;
-    std::string temporary_;  // empty once committed or discarded
+    TemporaryClaim temporary_;  // let go of once committed or discarded
     FileDescriptor file_;
 };
 

@@ -1,5 +1,6 @@
 #include "platform/media/AudioFileWriter.h"
 
+#include "platform/foundation/TemporaryClaim.h"
 #include "platform/media/FFmpeg.h"
 
 #include <algorithm>
@@ -13,6 +14,9 @@ extern "C" {
 namespace media {
 
 struct AudioFileWriter::State {
+    explicit State(foundation::TemporaryClaim temporary) : temporary(std::move(temporary)) {}
+    // Where the file grows, held until it is renamed into place.
+    foundation::TemporaryClaim temporary;
     OutputContextPtr output;
     CodecContextPtr encoder;
     AVStream* stream = nullptr;
@@ -26,18 +30,11 @@ namespace {
 // Enough for speech and music at the quality recordings ask for.
 int64_t defaultBitRate(int channelCount) { return channelCount == 1 ? 96'000 : 160'000; }
 
-std::string temporaryPathFor(const std::string& path) {
-    const auto slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    return folder + "." + name + ".partial";
-}
-
 }  // namespace
 
 AudioFileWriter::AudioFileWriter(std::string path, std::unique_ptr<State> state, int sampleRate, int channelCount)
     : path_(std::move(path)),
-      temporaryPath_(temporaryPathFor(path_)),
+      temporaryPath_(state->temporary.path()),
       state_(std::move(state)),
       sampleRate_(sampleRate),
       channelCount_(channelCount),
@@ -50,8 +47,10 @@ foundation::Result<std::unique_ptr<AudioFileWriter>> AudioFileWriter::create(con
     quietFFmpegLog();
     if (sampleRate <= 0 || channelCount < 1 || channelCount > 2)
         return mediaError(AVERROR(EINVAL), "Unsupported recording format");
-    const std::string temporary = temporaryPathFor(path);
-    auto state = std::make_unique<State>();
+    auto claim = foundation::TemporaryClaim::create(path, foundation::TemporaryClaim::Kind::File);
+    if (!claim) return claim.error();
+    auto state = std::make_unique<State>(std::move(*claim));
+    const std::string temporary = state->temporary.path();
 
     AVFormatContext* output = nullptr;
     int status = avformat_alloc_output_context2(&output, nullptr, "ipod", temporary.c_str());
@@ -80,18 +79,10 @@ foundation::Result<std::unique_ptr<AudioFileWriter>> AudioFileWriter::create(con
 
     if ((status = avio_open(&output->pb, temporary.c_str(), AVIO_FLAG_WRITE)) < 0)
         return mediaError(status, "Cannot write " + path);
-    if ((status = avformat_write_header(output, nullptr)) < 0) {
-        state->output.reset();
-        ::unlink(temporary.c_str());
-        return mediaError(status, "Cannot write " + path);
-    }
+    if ((status = avformat_write_header(output, nullptr)) < 0) return mediaError(status, "Cannot write " + path);
     state->frame.reset(av_frame_alloc());
     state->packet.reset(av_packet_alloc());
-    if (!state->frame || !state->packet) {
-        state->output.reset();
-        ::unlink(temporary.c_str());
-        return mediaError(AVERROR(ENOMEM), "Cannot write " + path);
-    }
+    if (!state->frame || !state->packet) return mediaError(AVERROR(ENOMEM), "Cannot write " + path);
     return std::unique_ptr<AudioFileWriter>(new AudioFileWriter(path, std::move(state), sampleRate, channelCount));
 }
 
@@ -169,10 +160,11 @@ foundation::Status AudioFileWriter::finish() {
     open_ = false;
     if (std::rename(temporaryPath_.c_str(), path_.c_str()) != 0) {
         const int error = errno;
-        ::unlink(temporaryPath_.c_str());
+        state_->temporary.discard();
         failure_ = foundation::Error::posix(error, "Cannot move the recording to " + path_);
         return *failure_;
     }
+    state_->temporary.release();
     return {};
 }
 
@@ -180,7 +172,7 @@ void AudioFileWriter::cancel() {
     if (!open_) return;
     open_ = false;
     state_->output.reset();
-    ::unlink(temporaryPath_.c_str());
+    state_->temporary.discard();
 }
 
 }  // namespace media

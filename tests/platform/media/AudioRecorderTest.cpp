@@ -1,6 +1,8 @@
 // Recording from the synthetic microphone into AAC files that ffprobe reads.
 
+#include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/TemporaryClaim.h"
 #include "platform/media/AudioFileWriter.h"
 #include "platform/media/AudioRecorder.h"
 #include "platform/media/AudioSession.h"
@@ -205,7 +207,12 @@ TEST_F(AudioRecorderTest, AWriterThatIsNotFinishedLeavesNothingAndAFinishedOneRe
         ASSERT_TRUE(writer.ok());
         std::vector<float> samples(2 * 4800, 0.25f);
         ASSERT_TRUE((*writer)->append(samples.data(), 4800).ok());
-        EXPECT_EQ(filesIn(folders.temporary()), std::vector<std::string>{".stereo.m4a.partial"});
+        // Under a temporary name of its own, which a sweep tells from a leftover.
+        const std::vector<std::string> growing = filesIn(folders.temporary());
+        ASSERT_EQ(growing.size(), 1u);
+        EXPECT_EQ(growing.front(), foundation::path::lastComponent((*writer)->temporaryPath()));
+        EXPECT_EQ(foundation::temporaryTargetName(growing.front()), "stereo.m4a");
+        EXPECT_TRUE(foundation::removeAbandonedTemporaries(folders.temporary()).empty()) << "in use";
     }
     EXPECT_TRUE(filesIn(folders.temporary()).empty());
 

@@ -1,0 +1,66 @@
+#pragma once
+
+// An output under construction: a file or a folder under a hidden temporary
+// name beside its target, ".NAME.partial-<UUID>", that its writer holds with
+// an exclusive lock (flock) for as long as the claim lives. The kernel lets go
+// of the lock when the writer's process ends, however it ends, so a temporary
+// that nobody holds is what a killed writer left behind:
+// removeAbandonedTemporaries takes those away and never one that a writer of
+// this or any other process still holds.
+//
+//     auto claim = TemporaryClaim::create(target, TemporaryClaim::Kind::File);
+//     ... write claim->path() ...
+//     rename claim->path() to target, then claim->release();
+//     (a claim dropped unreleased removes its temporary)
+//
+// Locks follow the open file, not the thread: any thread may use a claim,
+// one at a time.
+
+#include "platform/foundation/Error.h"
+#include "platform/foundation/FileDescriptor.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace foundation {
+
+class TemporaryClaim {
+public:
+    enum class Kind { File, Folder };
+
+    // Creates a new, empty file or folder under a fresh temporary name beside
+    // `target` and holds it. The error is the file system's for the folder
+    // of `target`.
+    static Result<TemporaryClaim> create(const std::string& target, Kind kind);
+
+    TemporaryClaim(TemporaryClaim&& other) noexcept;
+    TemporaryClaim& operator=(TemporaryClaim&& other) noexcept;
+    TemporaryClaim(const TemporaryClaim&) = delete;
+    TemporaryClaim& operator=(const TemporaryClaim&) = delete;
+    ~TemporaryClaim();
+
+    const std::string& path() const { return path_; }
+    // Removes the temporary (what is still at its name) and lets go.
+    void discard();
+    // Lets go without removing anything: the temporary was moved into place.
+    void release();
+
+private:
+    TemporaryClaim(std::string path, FileDescriptor lock) : path_(std::move(path)), lock_(std::move(lock)) {}
+
+    std::string path_;
+    FileDescriptor lock_;  // invalid once discarded or released
+};
+
+// The target's name for a temporary's name, ".NAME.partial-<UUID>" (or
+// ".NAME.partial", as writers named theirs before claims); none for any
+// other name.
+std::optional<std::string> temporaryTargetName(std::string_view fileName);
+
+// Removes every temporary of the folder (files and folders named as above)
+// that no writer holds. Returns the names removed, in listing order.
+std::vector<std::string> removeAbandonedTemporaries(const std::string& folder);
+
+}  // namespace foundation
