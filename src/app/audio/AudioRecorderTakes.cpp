@@ -4,6 +4,8 @@
 #include "app/audio/AudioRecorderViewController.h"
 #include "app/audio/F3BarGauge.h"
 #include "platform/foundation/Localized.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/TemporaryClaim.h"
 #include "platform/media/AudioSession.h"
 #include "platform/media/MediaTime.h"
 #include "platform/ui/controllers/BarButtonItem.h"
@@ -98,6 +100,8 @@ void AudioRecorderViewController::initAudioRecorder() {
     auto& session = media::AudioSession::sharedInstance();
     (void)session.setActive(true);
     (void)session.setCategory(media::AudioSession::Category::Record);
+    // What a recording killed midway left in the folder goes before the next.
+    (void)foundation::removeAbandonedTemporaries(foundation::path::deletingLastComponent(audioFile_));
     auto recorder = media::AudioRecorder::create(audioFile_, media::AudioRecorderSettings{});
     if (!recorder) {
         recorderFailed(recorder.error());

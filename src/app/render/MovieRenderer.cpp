@@ -7,6 +7,7 @@
 #include "platform/foundation/Lifetime.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/TemporaryClaim.h"
 #include "platform/media/ExportPresets.h"
 
 #include <algorithm>
@@ -130,6 +131,8 @@ std::string MovieRenderer::getExportURLForExportType(const MovieExportType& type
         foundation::path::appending(foundation::Paths::cachesDirectory(), kRenderCacheFolder));
     std::error_code ignored;
     if (!std::filesystem::is_directory(folder, ignored)) std::filesystem::create_directories(folder, ignored);
+    // What a killed render left in the folder goes before the next one.
+    (void)foundation::removeAbandonedTemporaries(folder);
 
     std::string name;
     if (auto meta = project_->getMetaData())
@@ -177,6 +180,19 @@ void MovieRenderer::cleanRenderCacheForProject(const std::shared_ptr<ProjectMode
     std::optional<std::string> folder = renderCachePathForProject(*project);
     if (!folder) return;
     (void)foundation::FileManager::defaultManager().removeItem(*folder);
+}
+
+size_t MovieRenderer::removeAbandonedRenderFiles() {
+    const std::string cache = foundation::path::appending(foundation::Paths::cachesDirectory(), kRenderCacheFolder);
+    size_t removed = foundation::removeAbandonedTemporaries(cache).size();
+    auto folders = foundation::FileManager::defaultManager().contentsOfDirectory(cache);
+    for (const std::string& name : folders ? *folders : std::vector<std::string>{}) {
+        const std::string folder = foundation::path::appending(cache, name);
+        std::error_code ignored;
+        if (std::filesystem::symlink_status(folder, ignored).type() == std::filesystem::file_type::directory)
+            removed += foundation::removeAbandonedTemporaries(folder).size();
+    }
+    return removed;
 }
 
 bool MovieRenderer::isVideoAtPath(const std::string& directory, graphics::Size preparedAtResolution) {

@@ -27,13 +27,16 @@ void ProjectExportRenderer::renderMovie() {
     const std::optional<std::string> projectPath = project()->getProjectPath();
     if (!projectPath) return failWithError(archivingError);
     // The archive is written outside the project folder, so it never packs itself.
-    const std::string temporary = renderoutput::temporaryPathBeside(path);
-    if (!SSZipArchive::createZipFileAtPath(temporary, *projectPath, this)) {
-        renderoutput::discardTemporary(temporary);
+    auto temporary = foundation::TemporaryClaim::create(path, foundation::TemporaryClaim::Kind::File);
+    if (!temporary)
+        return failWithError(foundation::Error(kErrorDomain, kErrorArchiving, archivingError.description,
+                                               std::make_shared<const foundation::Error>(temporary.error())));
+    if (!SSZipArchive::createZipFileAtPath(temporary->path(), *projectPath, this)) {
+        temporary->discard();
         return failWithError(archivingError);
     }
-    if (isCancelled()) return renderoutput::discardTemporary(temporary);
-    if (auto placed = renderoutput::replaceWithTemporary(temporary, path); !placed)
+    if (isCancelled()) return temporary->discard();
+    if (auto placed = renderoutput::replaceWithTemporary(*temporary, path); !placed)
         return failWithError(foundation::Error(kErrorDomain, kErrorArchiving, archivingError.description,
                                                std::make_shared<const foundation::Error>(placed.error())));
     setProgress(1.0);

@@ -4,7 +4,6 @@
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
-#include "platform/foundation/Uuid.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -59,28 +58,22 @@ foundation::Error writeFailedError(const std::string& domain, const foundation::
     return writeFailedError(domain, told);
 }
 
-std::string temporaryPathBeside(const std::string& target) {
-    namespace path = foundation::path;
-    return path::appending(path::deletingLastComponent(target),
-                           "." + path::lastComponent(target) + ".partial-" + foundation::makeUuidString());
-}
-
-foundation::Status replaceWithTemporary(const std::string& temporary, const std::string& target) {
+foundation::Status replaceWithTemporary(foundation::TemporaryClaim& temporary, const std::string& target) {
     const foundation::FileManager& files = foundation::FileManager::defaultManager();
     struct stat existing;
     if (::lstat(target.c_str(), &existing) == 0) {
         if (auto removed = files.removeItem(target); !removed) {
-            discardTemporary(temporary);
+            temporary.discard();
             return removed;
         }
     }
-    foundation::Status moved = files.moveItem(temporary, target);
-    if (!moved) discardTemporary(temporary);
+    foundation::Status moved = files.moveItem(temporary.path(), target);
+    if (!moved) {
+        temporary.discard();
+        return moved;
+    }
+    temporary.release();
     return moved;
-}
-
-void discardTemporary(const std::string& temporary) {
-    (void)foundation::FileManager::defaultManager().removeItem(temporary);
 }
 
 }  // namespace renderoutput

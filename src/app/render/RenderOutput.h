@@ -7,6 +7,7 @@
 // and the output of an earlier export is replaced only by a whole new one.
 
 #include "platform/foundation/Error.h"
+#include "platform/foundation/TemporaryClaim.h"
 
 #include <cstdint>
 #include <string>
@@ -36,14 +37,9 @@ foundation::Error writeFailedError(const std::string& domain, const foundation::
 foundation::Status checkSpaceFor(const std::string& target, uint64_t neededBytes, const std::string& domain,
                                  int64_t code);
 
-// A fresh hidden name in the target's folder, named after the target.
-std::string temporaryPathBeside(const std::string& target);
-
-// Removes what is at `target` (an earlier output) and moves `temporary`
-// there. On failure the temporary item is removed too.
-foundation::Status replaceWithTemporary(const std::string& temporary, const std::string& target);
-
-// Removes a temporary item; nothing there is fine.
-void discardTemporary(const std::string& temporary);
+// Removes what is at `target` (an earlier output) and moves the temporary
+// (a TemporaryClaim beside it, which a sweep of the render cache leaves alone
+// while the export runs) there. On failure the temporary item is removed too.
+foundation::Status replaceWithTemporary(foundation::TemporaryClaim& temporary, const std::string& target);
 
 }  // namespace renderoutput

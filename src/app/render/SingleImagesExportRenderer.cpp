@@ -37,13 +37,14 @@ void SingleImagesExportRenderer::renderMovie() {
                             uint64_t(kSmallestPictureFileBytes);
     if (auto space = renderoutput::checkSpaceFor(path, needed, kErrorDomain, renderoutput::kErrorWriteFailed); !space)
         return failWithError(space.error());
-    const std::string temporary = renderoutput::temporaryPathBeside(path);
-    if (auto failure = writePictures(temporary, frames)) {
-        renderoutput::discardTemporary(temporary);
-        return failWithError(renderoutput::writeFailedError(kErrorDomain, *failure, temporary, path));
+    auto temporary = foundation::TemporaryClaim::create(path, foundation::TemporaryClaim::Kind::Folder);
+    if (!temporary) return failWithError(renderoutput::writeFailedError(kErrorDomain, temporary.error()));
+    if (auto failure = writePictures(temporary->path(), frames)) {
+        temporary->discard();
+        return failWithError(renderoutput::writeFailedError(kErrorDomain, *failure, temporary->path(), path));
     }
-    if (isCancelled()) return renderoutput::discardTemporary(temporary);
-    if (auto placed = renderoutput::replaceWithTemporary(temporary, path); !placed)
+    if (isCancelled()) return temporary->discard();
+    if (auto placed = renderoutput::replaceWithTemporary(*temporary, path); !placed)
         return failWithError(renderoutput::writeFailedError(kErrorDomain, placed.error()));
     setProgress(1.0);
     markFinished();

@@ -5,6 +5,7 @@
 #include "app/core/FileUtil.h"
 #include "app/core/KWProjects.h"
 #include "app/core/SSZipArchive.h"
+#include "app/render/MovieRenderer.h"
 #include "app/screens/Appirater.h"
 #include "app/screens/DropboxSessionSetup.h"
 #include "app/share/DropboxConnectHandler.h"
@@ -13,12 +14,14 @@
 #include "components/crashreporting/CrashReportDecoder.h"
 #include "components/dropbox/DBSession.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/TemporaryClaim.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/Color.h"
 #include "platform/ui/host/Device.h"
@@ -187,10 +190,20 @@ void UntitledAppDelegate::loadApplication() {
     mainViewController->showProjectExplorerFromDefault();
 
     startCrashReporting();
+    removeAbandonedFiles();
 
     if (!crashedInLastSession_) Appirater::appLaunchedWithAppStoreID(ConfigurationUtil::getiTunesID(), true);
 
     applyWindowLook();
+}
+
+void UntitledAppDelegate::removeAbandonedFiles() {
+    // What a killed run left while it rendered or recorded; a long list must
+    // not hold up the start.
+    foundation::DispatchQueue::global(foundation::QueuePriority::Background).async([] {
+        (void)MovieRenderer::removeAbandonedRenderFiles();
+        (void)foundation::removeAbandonedTemporaries(foundation::Paths::temporaryDirectory());
+    });
 }
 
 bool UntitledAppDelegate::previousRunLeftCrashReport() {

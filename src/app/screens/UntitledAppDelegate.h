@@ -83,6 +83,9 @@ private:
     // Sets up and starts the crash manager; it asks the user with an alert
     // before it sends reports of earlier runs.
     void startCrashReporting();
+    // Sweeps the render cache and the temporary folder, on a background
+    // queue, of the temporaries that killed renders and recordings left.
+    static void removeAbandonedFiles();
 
     bool storePrepared_ = false;
     bool applicationLoaded_ = false;

@@ -5,7 +5,9 @@
 #include "app/audio/F3BarGauge.h"
 #include "app/widgets/alerts/AlertView.h"
 #include "platform/foundation/Localized.h"
+#include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/TemporaryClaim.h"
 #include "platform/media/MediaError.h"
 #include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controls/Label.h"
@@ -13,8 +15,10 @@
 #include "support/AudioDevices.h"
 #include "support/ChildProcess.h"
 #include "support/TempAppFolders.h"
+#include "support/TestFiles.h"
 #include "support/WindowFixture.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -193,6 +197,25 @@ TEST_F(AudioRecorderSheetTest, CountsDownFiveSecondsThenRecordsOnTheMoviesClock)
     EXPECT_TRUE(editor.copyExisted);
     hide();
     EXPECT_FALSE(fs::exists(editor.accepted)) << "the sheet takes its file with it";
+}
+
+TEST_F(AudioRecorderSheetTest, ATakeSweepsWhatKilledTakesLeftAndNotOneUnderWay) {
+    const std::string dir = folders.temporary();
+    // Left by takes of killed runs, in either name they had.
+    testsupport::writeFileBytes(dir + "/.record-1.m4a.partial", "aac");
+    testsupport::writeFileBytes(dir + "/.record-2.m4a.partial-0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D", "aac");
+    // Under way in another sheet, or another process.
+    auto elsewhere = foundation::TemporaryClaim::create(dir + "/record-3.m4a", foundation::TemporaryClaim::Kind::File);
+    ASSERT_TRUE(elsewhere);
+    show(media::SyntheticAudioInput::squareWave(0.1f));
+    tapItem(sheet->btnAudioStartRecord());
+    advance(1.0);  // the recorder is made a second into the countdown
+    std::vector<std::string> expected{foundation::path::lastComponent(elsewhere->path())};
+    for (const std::string& name : testsupport::namesInFolder(dir))
+        if (foundation::temporaryTargetName(name) == fs::path(sheet->audioFile()).filename()) expected.push_back(name);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(expected.size(), 2u) << "the take's own temporary";
+    EXPECT_EQ(testsupport::namesInFolder(dir), expected);
 }
 
 TEST_F(AudioRecorderSheetTest, StopInTheCountdownMakesNoTakeAndARecordWithinFiveSecondsStartsOnce) {

@@ -1,8 +1,11 @@
 #include "ExportTestSupport.h"
 #include "app/render/SingleImagesExportRenderer.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/TemporaryClaim.h"
 #include "support/AudioDevices.h"
 #include "support/ChildProcess.h"
 #include "support/Process.h"
+#include "support/TestFiles.h"
 
 #include <sstream>
 
@@ -131,6 +134,22 @@ TEST_F(SingleImagesExportRendererTest, CancelInTheMiddleLeavesNoFolder) {
     EXPECT_EQ(outcome.completions, 1);
     EXPECT_EQ(outcome.status, MovieRenderer::kStatusCancelled);
     EXPECT_TRUE(namesIn(*MovieRenderer::renderCachePathForProject(*project)).empty());
+}
+
+TEST_F(SingleImagesExportRendererTest, AnExportSweepsWhatKilledExportsLeftInItsFolderAndNotOneUnderWay) {
+    addPicture(numberedPicture(1));
+    const std::string cache = *MovieRenderer::renderCachePathForProject(*project);
+    std::filesystem::create_directories(cache + "/.Film.export.partial-0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D");
+    testsupport::writeFileBytes(cache + "/.Film.export.partial-0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D/frame-00000.jpg",
+                                "jpeg");
+    testsupport::writeFileBytes(cache + "/.Film.gif.partial-1A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D", "gif");
+    auto underWay = foundation::TemporaryClaim::create(cache + "/Film.mov", foundation::TemporaryClaim::Kind::File);
+    ASSERT_TRUE(underWay);
+    ExportOutcome outcome = runExport(renderer());
+    ASSERT_EQ(outcome.status, MovieRenderer::kStatusFinished);
+    const std::vector<std::string> expected{foundation::path::lastComponent(underWay->path()),
+                                            "My_Stop_Ziruru_Movie.export"};
+    EXPECT_EQ(testsupport::namesInFolder(cache), expected);
 }
 
 }  // namespace
