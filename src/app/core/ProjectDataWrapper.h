@@ -164,11 +164,13 @@ public:
     foundation::Status removeFramesInRange(int64_t location, int64_t length);
 
     // Removes from the folder what writers killed midway left behind: the
-    // atomic writer's temporaries of the project's files whose process is
-    // gone, and pictures (frame-, preview-, thumb-<frameID>.jpg) of frame IDs
-    // the list does not use. Nothing else (audio, anything unknown) is
-    // touched, and nothing at all when the folder has no list that was read.
-    // Returns the names removed.
+    // atomic writer's temporaries whose process is gone, streamed files that
+    // no writer holds (foundation::TemporaryClaim), pictures (frame-,
+    // preview-, thumb-<frameID>.jpg) and painter files of frame IDs the list
+    // does not use, and layer files that their frame's layer stack does not
+    // list (paintfiles::LeftoverPaintFiles). Nothing else (audio, anything
+    // unknown) is touched, and nothing at all when the folder has no list
+    // that was read. Returns the names removed.
     std::vector<std::string> removeLeftoverFiles();
     // How long after the list was read the folder is swept. The deferred
     // sweep judges by the list as read and leaves alone every file changed

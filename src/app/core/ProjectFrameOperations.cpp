@@ -6,12 +6,14 @@
 
 #include "app/core/FileUtil.h"
 #include "app/core/KWImageProducer.h"
+#include "app/core/PaintFiles.h"
 #include "app/core/ProjectDataWrapper.h"
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/TemporaryClaim.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -71,11 +73,6 @@ std::optional<std::string> pictureFrameID(const std::string& name) {
     return std::nullopt;
 }
 
-// The files whose temporaries the store may remove: those it writes itself.
-bool isStoreFileName(const std::string& name) {
-    return name == keys::kMetaDataFile || name == keys::kFrameListFile || pictureFrameID(name).has_value();
-}
-
 // A temporary is abandoned once the process that wrote it is gone; one of
 // this process may belong to a write in progress on another thread.
 bool writerIsGone(int64_t pid) {
@@ -111,16 +108,23 @@ std::vector<std::string> removeProjectLeftovers(const std::string& folder, const
                                                 const timespec& changedBy) {
     std::vector<std::string> removed;
     if (!isRegularFile(foundation::path::appending(folder, keys::kFrameListFile))) return removed;
+    // Streamed files (a sound taken in) whose writer let go without
+    // finishing: held while written, so none of them is in use.
+    removed = foundation::removeAbandonedTemporaries(folder);
     auto names = foundation::FileManager::defaultManager().contentsOfDirectory(folder);
     if (!names) return removed;
     // Looked up once per file: a large project has thousands of both.
     const std::unordered_set<std::string> listed(listedIDs.begin(), listedIDs.end());
+    paintfiles::LeftoverPaintFiles paintFiles(folder, listed);
     for (const std::string& name : *names) {
         bool leftover = false;
         if (auto temporary = foundation::parseAtomicTemporaryName(name)) {
-            leftover = isStoreFileName(temporary->targetName) && writerIsGone(temporary->writerProcessID);
+            // Every file of the folder is written through the store.
+            leftover = writerIsGone(temporary->writerProcessID);
         } else if (auto frameID = pictureFrameID(name)) {
             leftover = !listed.contains(*frameID);
+        } else {
+            leftover = paintFiles.isLeftover(name);
         }
         if (!leftover) continue;
         const std::string path = foundation::path::appending(folder, name);

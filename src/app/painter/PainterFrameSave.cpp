@@ -1,6 +1,7 @@
 #include "app/painter/PainterFrameSave.h"
 
 #include "app/core/KWImageProducer.h"
+#include "app/core/PaintFiles.h"
 #include "app/core/ProjectModel.h"
 #include "app/painter/PainterLayerManager.h"
 #include "platform/graphics/JpegCodec.h"
@@ -9,8 +10,8 @@
 
 namespace painterfiles {
 
-std::string strokesFileName(const std::string& frameID) { return "canvas-" + frameID + ".cnv"; }
-std::string unpaintedFileName(const std::string& frameID) { return "canvas-" + frameID + ".jpg"; }
+std::string strokesFileName(const std::string& frameID) { return paintfiles::strokesFileName(frameID); }
+std::string unpaintedFileName(const std::string& frameID) { return paintfiles::unpaintedFileName(frameID); }
 std::string damagedFileName(const std::string& fileName) { return fileName + ".damaged"; }
 
 foundation::Status keepDamagedFile(ProjectModel& project, const std::string& fileName) {

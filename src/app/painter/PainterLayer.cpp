@@ -1,6 +1,7 @@
 #include "app/painter/PainterLayer.h"
 
 #include "app/core/FileUtil.h"
+#include "app/core/PaintFiles.h"
 #include "platform/foundation/KeyedArchive.h"
 #include "platform/foundation/Localized.h"
 
@@ -15,7 +16,7 @@ foundation::Error layerFileShapeError(const std::string& why) {
 PainterLayer::PainterLayer() : name(foundation::localized("Layer")), UUID(FileUtil::createUUID()) {}
 
 foundation::Dictionary PainterLayer::encode() const {
-    return foundation::Dictionary{{"UUID", UUID},
+    return foundation::Dictionary{{paintfiles::kLayerIDKey, UUID},
                                   {"name", name},
                                   {"enabled", isEnabled},
                                   {"obacity", obacity},
@@ -34,7 +35,7 @@ foundation::Result<PainterLayerPtr> PainterLayer::initWithDict(const foundation:
     if (!value.isDictionary()) return layerFileShapeError("A layer is not a dictionary.");
     const foundation::Dictionary dictionary = value.asDictionary();
     auto layer = std::make_shared<PainterLayer>();
-    if (const auto& uuid = dictionary.get("UUID"); !uuid.isNull()) {
+    if (const auto& uuid = dictionary.get(paintfiles::kLayerIDKey); !uuid.isNull()) {
         if (!uuid.isString() || !isSafeLayerIdentifier(uuid.asString()))
             return layerFileShapeError("A layer's identifier cannot name a file.");
         layer->UUID = uuid.asString();

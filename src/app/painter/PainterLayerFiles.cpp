@@ -3,6 +3,7 @@
 // a picture and a stroke file per layer.
 
 #include "app/core/FileUtil.h"
+#include "app/core/PaintFiles.h"
 #include "app/core/ProjectModel.h"
 #include "app/painter/PainterLayerManager.h"
 #include "platform/foundation/KeyedArchive.h"
@@ -13,17 +14,12 @@
 
 namespace {
 
-constexpr const char* kLayersKey = "layers";
+using paintfiles::kLayersKey;
 constexpr const char* kActiveKey = "active";
 
 std::set<std::string> storedLayerIDs(ProjectModel& project, const std::string& frameID) {
-    std::set<std::string> ids;
     const auto data = project.fileDataForFileWithPreferredFilename(PainterLayerManager::layersFileName(frameID));
-    if (!data) return ids;
-    auto stack = decodeLayerStack(*data);
-    if (!stack) return ids;
-    for (const auto& layer : stack->layers) ids.insert(layer->UUID);
-    return ids;
+    return data ? paintfiles::listedLayerIDs(*data).value_or(std::set<std::string>{}) : std::set<std::string>{};
 }
 
 }  // namespace

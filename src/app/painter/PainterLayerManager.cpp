@@ -1,5 +1,6 @@
 #include "app/painter/PainterLayerManager.h"
 
+#include "app/core/PaintFiles.h"
 #include "app/painter/PainterFlatten.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/View.h"
@@ -12,14 +13,16 @@ PainterLayerManager::PainterLayerManager(std::shared_ptr<ProjectModel> project) 
     layers_.push_back(currentLayer_);
 }
 
-std::string PainterLayerManager::layersFileName(const std::string& frameID) { return "canvas-" + frameID + ".layers"; }
+std::string PainterLayerManager::layersFileName(const std::string& frameID) {
+    return paintfiles::layersFileName(frameID);
+}
 
 std::string PainterLayerManager::layerPictureFileName(const std::string& frameID, const std::string& layerID) {
-    return "canvas-" + frameID + "-" + layerID + ".png";
+    return paintfiles::layerPictureFileName(frameID, layerID);
 }
 
 std::string PainterLayerManager::layerStrokesFileName(const std::string& frameID, const std::string& layerID) {
-    return "canvas-" + frameID + "-" + layerID + ".cnv";
+    return paintfiles::layerStrokesFileName(frameID, layerID);
 }
 
 std::optional<graphics::Image> PainterLayerManager::getThumbnailForLayer(const PainterLayerPtr& layer) {

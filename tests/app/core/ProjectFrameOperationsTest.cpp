@@ -7,18 +7,19 @@
 #include "app/core/FileUtil.h"
 #include "app/core/KWImageProducer.h"
 #include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/KeyedArchive.h"
 #include "platform/foundation/PropertyList.h"
 #include "support/ChildProcess.h"
 #include "support/Pictures.h"
 
+#include <QImage>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <set>
-#include <QImage>
-#include <csignal>
 #include <random>
+#include <set>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/statvfs.h>
@@ -336,7 +337,7 @@ TEST_F(FrameOperationsTest, RemovingFramesSavesTheListFirstAndKeepsFilesStillInU
     }
 }
 
-TEST_F(FrameOperationsTest, OpeningRemovesOnlyTheStoresOwnLeftovers) {
+TEST_F(FrameOperationsTest, OpeningRemovesWhatKilledWritersLeftAndNothingElse) {
     auto project = projectWithPictures(1);
     const std::string folder = folderOf(project);
     const std::string listed = project->getFrameList()->getFrameAtIndex(0)->frameID();
@@ -352,8 +353,10 @@ TEST_F(FrameOperationsTest, OpeningRemovesOnlyTheStoresOwnLeftovers) {
         {".frames.meta.tmp-" + dead + "-3-0a1b2c3d", true},
         {".frame-NEW.jpg.tmp-" + dead + "-0-ffffffff", true},
         {".kelbrin.meta.tmp-" + alive + "-1-0a1b2c3d", false},  // a write of this process may be under way
-        {".voice.m4a.tmp-" + dead + "-1-0a1b2c3d", false},      // not a file of the store
-        {".frames.meta.tmp-" + dead + "-x-0a1b2c3d", false},    // not the writer's name
+        {".voice.m4a.tmp-" + dead + "-1-0a1b2c3d", true},       // every file is written through the store
+        {".canvas-" + listed + ".cnv.tmp-" + dead + "-2-0a1b2c3d", true},
+        {".voice.m4a.partial-0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D", true},  // a streamed file no writer holds
+        {".frames.meta.tmp-" + dead + "-x-0a1b2c3d", false},                // not the writer's name
         {"voice.m4a", false},
         {"notes.txt", false},
         {"frame-.jpg", false},
@@ -391,6 +394,51 @@ TEST_F(FrameOperationsTest, OpeningRemovesOnlyTheStoresOwnLeftovers) {
     for (const Entry& entry : entries)
         if (!entry.leftover) expected.insert(entry.name);
     EXPECT_EQ(folderFiles(folder), expected);
+}
+
+TEST_F(FrameOperationsTest, TheSweepRemovesPaintFilesThatNeitherListNorLayerStackName) {
+    auto project = projectWithPictures(2);
+    const std::string folder = folderOf(project);
+    auto list = project->getFrameList();
+    // A stack that lists one layer, a damaged stack, and the slot without one.
+    const std::string stacked = list->getFrameAtIndex(0)->frameID(), damaged = list->getFrameAtIndex(1)->frameID(),
+                      bare = list->getFrameAtIndex(2)->frameID();
+    auto stack = foundation::KeyedArchiver::archivedData(
+        Value(Dictionary{{"layers", Array{Dictionary{{"UUID", "KEPT"}, {"name", "Layer"}}}}}));
+    ASSERT_TRUE(stack);
+    ASSERT_TRUE(foundation::writeFileAtomically(folder + "/canvas-" + stacked + ".layers", *stack));
+    struct Entry {
+        std::string name;
+        bool leftover;
+    };
+    const Entry entries[] = {
+        {"canvas-" + stacked + ".cnv", false},
+        {"canvas-" + stacked + ".jpg", false},
+        {"canvas-" + stacked + "-KEPT.png", false},
+        {"canvas-" + stacked + "-KEPT.cnv", false},
+        {"canvas-" + stacked + "-GONE.png", true},  // a layer deleted, or never listed
+        {"canvas-" + stacked + "-GONE.cnv", true},
+        {"canvas-" + stacked + ".cnv.damaged", false},
+        {"canvas-" + damaged + ".layers", false},
+        {"canvas-" + damaged + "-ANY.png", false},  // which layers it has cannot be told
+        {"canvas-" + bare + "-ORPHAN.png", true},   // no stack lists it
+        {"canvas-UNLISTED.cnv", true},
+        {"canvas-UNLISTED.jpg", true},
+        {"canvas-UNLISTED.layers", true},
+        {"canvas-UNLISTED-LAYER.png", true},
+        {"canvas-UNLISTED.txt", false},
+        {"canvas.cnv", false},
+    };
+    for (const Entry& entry : entries)
+        if (!fs::exists(folder + "/" + entry.name)) std::ofstream(folder + "/" + entry.name) << "x";
+    std::vector<std::string> expected;
+    for (const Entry& entry : entries)
+        if (entry.leftover) expected.push_back(entry.name);
+    std::sort(expected.begin(), expected.end());
+    auto reopened = ProjectModel::create(folder);
+    ASSERT_NE(reopened->getFrameList(), nullptr);
+    EXPECT_EQ(reopened->removeLeftoverFiles(), expected);
+    for (const Entry& entry : entries) EXPECT_EQ(fs::exists(folder + "/" + entry.name), !entry.leftover) << entry.name;
 }
 
 TEST_F(FrameOperationsTest, TheSweepLeavesFilesChangedAfterTheListWasRead) {

@@ -1,0 +1,59 @@
+#pragma once
+
+// The names of the files the painter keeps per frame in a project folder,
+// and which of them no one will read again. The painter writes and reads
+// them; the store names them here so that its sweep of a project folder
+// knows them too.
+//
+//   "canvas-<frameID>.cnv"            strokes of the frame's active layer
+//   "canvas-<frameID>.jpg"            the picture before the first painting
+//   "canvas-<frameID>.layers"         the layer stack: a keyed archive of
+//                                     { "layers": [{ "UUID": ..., ... }], ... }
+//   "canvas-<frameID>-<layerID>.png"  a layer's picture
+//   "canvas-<frameID>-<layerID>.cnv"  a layer's strokes
+
+#include "platform/foundation/Value.h"
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <unordered_set>
+
+namespace paintfiles {
+
+// The keys of the layer stack file that name the layers.
+inline constexpr const char* kLayersKey = "layers";
+inline constexpr const char* kLayerIDKey = "UUID";
+
+std::string strokesFileName(const std::string& frameID);
+std::string unpaintedFileName(const std::string& frameID);
+std::string layersFileName(const std::string& frameID);
+std::string layerPictureFileName(const std::string& frameID, const std::string& layerID);
+std::string layerStrokesFileName(const std::string& frameID, const std::string& layerID);
+
+// The layer IDs a layer stack file lists; none when the data is no layer
+// stack.
+std::optional<std::set<std::string>> listedLayerIDs(const foundation::Bytes& data);
+
+// Tells, for the names of one project folder, the painter files that are
+// left over: those named after a frame ID that the frame list does not use,
+// and the layer files of a listed frame whose layer stack file does not list
+// the layer (or is missing). A layer stack file that cannot be read keeps
+// every layer file of its frame.
+class LeftoverPaintFiles {
+public:
+    LeftoverPaintFiles(std::string folder, const std::unordered_set<std::string>& listedFrameIDs);
+    bool isLeftover(const std::string& fileName);
+
+private:
+    // The layers a listed frame's stack file lists (empty when it has none);
+    // none when the file cannot be read.
+    const std::optional<std::set<std::string>>& layersOf(const std::string& frameID);
+
+    std::string folder_;
+    const std::unordered_set<std::string>& listed_;
+    std::map<std::string, std::optional<std::set<std::string>>> layers_;
+};
+
+}  // namespace paintfiles
