@@ -182,8 +182,8 @@ void MovieRenderer::cleanRenderCacheForProject(const std::shared_ptr<ProjectMode
     (void)foundation::FileManager::defaultManager().removeItem(*folder);
 }
 
-size_t MovieRenderer::removeAbandonedRenderFiles() {
-    const std::string cache = foundation::path::appending(foundation::Paths::cachesDirectory(), kRenderCacheFolder);
+size_t MovieRenderer::removeAbandonedRenderFiles(const std::string& cachesDirectory) {
+    const std::string cache = foundation::path::appending(cachesDirectory, kRenderCacheFolder);
     size_t removed = foundation::removeAbandonedTemporaries(cache).size();
     auto folders = foundation::FileManager::defaultManager().contentsOfDirectory(cache);
     for (const std::string& name : folders ? *folders : std::vector<std::string>{}) {

@@ -107,10 +107,11 @@ public:
     // Removes the project's render-cache folder with everything in it; a
     // failure, or nothing to remove, is ignored.
     static void cleanRenderCacheForProject(const std::shared_ptr<ProjectModel>& project);
-    // Removes from every folder of the render cache what killed renders
-    // left: their temporaries that no render holds (an export under way, in
-    // this process or another, keeps its own). Returns how many went.
-    static size_t removeAbandonedRenderFiles();
+    // Removes from every folder of the render cache (in `cachesDirectory`,
+    // as Paths tells it) what killed renders left: their temporaries that no
+    // render holds (an export under way, in this process or another, keeps
+    // its own). Returns how many went.
+    static size_t removeAbandonedRenderFiles(const std::string& cachesDirectory);
     // Whether "kelbrin.mov" in a project folder is a current movie of that
     // size, by the movie renderer's test and the folder's "kelbrin.meta".
     static bool isVideoAtPath(const std::string& directory, graphics::Size preparedAtResolution);

@@ -199,11 +199,12 @@ void UntitledAppDelegate::loadApplication() {
 
 void UntitledAppDelegate::removeAbandonedFiles() {
     // What a killed run left while it rendered or recorded; a long list must
-    // not hold up the start.
-    foundation::DispatchQueue::global(foundation::QueuePriority::Background).async([] {
-        (void)MovieRenderer::removeAbandonedRenderFiles();
-        (void)foundation::removeAbandonedTemporaries(foundation::Paths::temporaryDirectory());
-    });
+    // not hold up the start. The folders are this run's, as the start found them.
+    foundation::DispatchQueue::global(foundation::QueuePriority::Background)
+        .async([caches = foundation::Paths::cachesDirectory(), temporary = foundation::Paths::temporaryDirectory()] {
+            (void)MovieRenderer::removeAbandonedRenderFiles(caches);
+            (void)foundation::removeAbandonedTemporaries(temporary);
+        });
 }
 
 bool UntitledAppDelegate::previousRunLeftCrashReport() {
