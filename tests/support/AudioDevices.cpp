@@ -1,9 +1,11 @@
 #include "support/AudioDevices.h"
 
+#include "platform/foundation/RunLoop.h"
 #include "platform/media/AudioSession.h"
 #include "support/Process.h"
 
 #include <csignal>
+#include <optional>
 #include <sstream>
 #include <sys/resource.h>
 
@@ -19,6 +21,38 @@ AudioDevicesScope::~AudioDevicesScope() {
     media::AudioOutput::setShared(nullptr);
     media::AudioInput::resetShared();
     media::AudioSession::sharedInstance().resetForTesting();
+}
+
+namespace {
+
+class ClockedStream : public media::AudioStream {
+public:
+    ClockedStream(int sampleRate, std::shared_ptr<double> speed) : sampleRate_(sampleRate), speed_(std::move(speed)) {}
+    void start() override {
+        if (!startedAt_) startedAt_ = now();
+    }
+    void pause() override {
+        playedBefore_ = playedSeconds();
+        startedAt_.reset();
+    }
+    int64_t framesPlayed() const override { return int64_t(playedSeconds() * sampleRate_); }
+    bool failed() const override { return false; }
+
+private:
+    static double now() { return foundation::RunLoop::main().now(); }
+    double playedSeconds() const { return playedBefore_ + (startedAt_ ? (now() - *startedAt_) * *speed_ : 0.0); }
+
+    int sampleRate_;
+    std::shared_ptr<double> speed_;
+    std::optional<double> startedAt_;
+    double playedBefore_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<media::AudioStream> ClockedAudioOutput::openDeviceStream(int sampleRate, int, media::PcmPull) {
+    ++opened_;
+    return std::make_unique<ClockedStream>(sampleRate, speed_);
 }
 
 bool limitFileSizeInThisProcess(size_t bytes) {

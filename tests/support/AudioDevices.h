@@ -28,6 +28,24 @@ private:
     std::shared_ptr<media::NullAudioOutput> output_ = std::make_shared<media::NullAudioOutput>();
 };
 
+// An output whose streams play on the main run loop's clock as a device
+// would, silently: what a test uses to see the streams that open and close.
+// Its interface sounds go through the output's own decoding and closing.
+class ClockedAudioOutput : public media::AudioOutput {
+public:
+    // Seconds of sound a stream plays per second of the clock (0: a stalled device).
+    void setSpeed(double speed) { *speed_ = speed; }
+    int streamsOpened() const { return opened_; }
+
+protected:
+    std::unique_ptr<media::AudioStream> openDeviceStream(int sampleRate, int channelCount,
+                                                         media::PcmPull pull) override;
+
+private:
+    std::shared_ptr<double> speed_ = std::make_shared<double>(1.0);
+    int opened_ = 0;
+};
+
 // Lets this process write files of at most `bytes` bytes, as a full disk
 // would: larger writes fail with EFBIG instead of a signal. Process-wide, so
 // for forked children (ChildProcess::forked) only; false when refused.

@@ -158,6 +158,15 @@ size_t RunLoop::scheduledTimerCount() const {
     return s->timers.size();
 }
 
+std::vector<TimerHandle> RunLoop::repeatingTimers() const {
+    auto s = state();
+    std::lock_guard lock(s->mutex);
+    std::vector<TimerHandle> repeating;
+    for (const auto& [order, timer] : s->timers)
+        if (timer->repeats()) repeating.push_back(timer);
+    return repeating;
+}
+
 void RunLoop::setDriver(RunLoopDriver* driver) {
     auto s = state();
     std::lock_guard lock(s->mutex);

@@ -28,6 +28,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 namespace foundation {
 
@@ -116,6 +117,9 @@ public:
     // Counts of pending work, for diagnostics and tests.
     size_t pendingTaskCount() const;
     size_t scheduledTimerCount() const;
+    // The repeating timers scheduled now, in fire order: what keeps an idle
+    // process waking up.
+    std::vector<TimerHandle> repeatingTimers() const;
 
 private:
     RunLoop(std::shared_ptr<Clock> clock, std::thread::id owner);

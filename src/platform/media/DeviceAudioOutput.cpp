@@ -1,12 +1,10 @@
-// The audio device through Qt Multimedia: every sound goes out through a
+// The audio device through Qt Multimedia: every stream goes out through a
 // QAudioSink that pulls on the main thread (the thread of Qt's event loop,
-// which drives the main run loop). Interface sounds are decoded once by our
-// own reader and kept, so a repeated one starts at once; Qt's media player is
-// not used, since its back end needs plug-ins a machine may lack.
+// which drives the main run loop), from its opening until it is destroyed.
+// Qt's media player is not used, since its back end needs plug-ins a machine
+// may lack.
 
-#include "platform/media/AudioMixReader.h"
 #include "platform/media/AudioOutput.h"
-#include "platform/media/AudioPcmReader.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>
@@ -14,9 +12,7 @@
 #include <QIODevice>
 #include <QMediaDevices>
 #include <algorithm>
-#include <map>
 #include <memory>
-#include <vector>
 
 namespace media {
 
@@ -81,31 +77,8 @@ private:
 };
 
 class DeviceAudioOutput : public AudioOutput {
-public:
-    bool play(const std::string& path, double, float volume) override {
-        const std::shared_ptr<const Samples> samples = samplesFor(path);
-        if (!samples) return false;
-        auto playing = std::make_shared<Playing>();
-        playing->samples = samples;
-        playing->volume = std::clamp(volume, 0.0f, 1.0f);
-        // The pull runs while the stream lives; the stream is owned by the
-        // entry below, so the shared state outlives every pull.
-        auto stream = openStream(kSoundRate, kSoundChannels,
-                                 [playing](int16_t* out, size_t frames) { return playing->pull(out, frames); });
-        if (!stream) return false;
-        playing->stream = std::move(stream);
-        playing->stream->start();
-        playing_[path] = std::move(playing);
-        return true;
-    }
-    void stop(const std::string& path) override { playing_.erase(path); }
-    bool isPlaying(const std::string& path) const override {
-        auto found = playing_.find(path);
-        if (found == playing_.end()) return false;
-        const Playing& playing = *found->second;
-        return !playing.stream->failed() && playing.stream->framesPlayed() < playing.frameCount();
-    }
-    std::unique_ptr<AudioStream> openStream(int sampleRate, int channelCount, PcmPull pull) override {
+protected:
+    std::unique_ptr<AudioStream> openDeviceStream(int sampleRate, int channelCount, PcmPull pull) override {
         const QAudioDevice device = QMediaDevices::defaultAudioOutput();
         if (device.isNull()) return nullptr;
         QAudioFormat format;
@@ -115,53 +88,6 @@ public:
         if (!device.isFormatSupported(format)) return nullptr;
         return std::make_unique<DeviceAudioStream>(device, format, std::move(pull));
     }
-
-private:
-    static constexpr int kSoundRate = 44100;
-    static constexpr int kSoundChannels = 2;
-    // Interface sounds are short: each is decoded once, through the same
-    // reader as every other sound, and kept.
-    static constexpr int64_t kLongestSoundFrames = int64_t(kSoundRate) * 60;
-    using Samples = std::vector<int16_t>;
-
-    struct Playing {
-        std::shared_ptr<const Samples> samples;
-        float volume = 1.0f;
-        size_t nextFrame = 0;
-        std::unique_ptr<AudioStream> stream;
-
-        int64_t frameCount() const { return int64_t(samples->size() / kSoundChannels); }
-        size_t pull(int16_t* out, size_t frames) {
-            const size_t available = size_t(frameCount()) - std::min(nextFrame, size_t(frameCount()));
-            const size_t filled = std::min(frames, available);
-            const int16_t* from = samples->data() + nextFrame * kSoundChannels;
-            for (size_t i = 0; i < filled * kSoundChannels; ++i) out[i] = int16_t(float(from[i]) * volume);
-            nextFrame += filled;
-            return filled;
-        }
-    };
-
-    std::shared_ptr<const Samples> samplesFor(const std::string& path) {
-        auto found = decoded_.find(path);
-        if (found != decoded_.end()) return found->second;
-        auto reader = AudioPcmReader::open(path, kSoundRate, kSoundChannels);
-        if (!reader) return nullptr;
-        auto samples = std::make_shared<Samples>();
-        std::vector<float> chunk(4096 * kSoundChannels);
-        for (;;) {
-            auto frames = (*reader)->read(chunk.data(), 4096);
-            if (!frames) return nullptr;
-            if (*frames == 0) break;
-            for (int64_t i = 0; i < *frames * kSoundChannels; ++i)
-                samples->push_back(saturatedSample(chunk[size_t(i)]));
-            if (int64_t(samples->size()) / kSoundChannels > kLongestSoundFrames) break;
-        }
-        decoded_[path] = samples;
-        return samples;
-    }
-
-    std::map<std::string, std::shared_ptr<const Samples>> decoded_;
-    std::map<std::string, std::shared_ptr<Playing>> playing_;
 };
 
 }  // namespace

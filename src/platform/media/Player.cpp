@@ -152,6 +152,7 @@ void Player::setRate(float rate) {
     }
     anchorAt(reached);
     scheduleEnd();
+    scheduleTimeObservers();
 }
 
 void Player::seekToTime(MediaTime time, std::function<void(bool finished)> completion) {
@@ -181,6 +182,7 @@ void Player::moveTo(double target, std::function<void(bool finished)> completion
     if (rate_ == 1.0f) startStream(target);
     anchorAt(target);
     scheduleEnd();
+    scheduleTimeObservers();
     const uint64_t generation = ++seekGeneration_;
     if (!completion) return;
     foundation::RunLoop::main().post(
@@ -238,6 +240,7 @@ void Player::reachEnd() {
         // Backwards play stops at the start; only the end is announced.
         rate_ = 0;
         anchorAt(0);
+        scheduleTimeObservers();
         return;
     }
     if (reached < durationSeconds_ - kEndToleranceSeconds) {
@@ -251,6 +254,7 @@ void Player::reachEnd() {
     rate_ = 0;
     stream_.reset();
     anchorAt(durationSeconds_);
+    scheduleTimeObservers();
     foundation::NotificationCenter::defaultCenter().post(kDidPlayToEndTimeNotification, this);
 }
 
@@ -270,13 +274,27 @@ Player::TimeObserverToken Player::addPeriodicTimeObserver(double intervalSeconds
                                                           std::function<void(MediaTime time)> block) {
     const TimeObserverToken token = nextObserverToken_++;
     if (!(intervalSeconds > 0) || !block) return token;  // nothing to call, nothing to remove
-    TimeObserver observer{token, std::move(block), {}, -1};
+    observers_.push_back(TimeObserver{token, intervalSeconds, std::move(block), {}, -1});
+    scheduleTimeObserver(observers_.back());
+    return token;
+}
+
+void Player::scheduleTimeObservers() {
+    for (TimeObserver& observer : observers_) scheduleTimeObserver(observer);
+}
+
+void Player::scheduleTimeObserver(TimeObserver& observer) {
+    const bool repeats = rate_ != 0;
+    if (observer.timer && observer.timer->isValid()) {
+        // A repeating tick goes on; a pending last tick still comes.
+        if (observer.timer->repeats() == repeats) return;
+        observer.timer->invalidate();
+    }
     observer.timer = foundation::RunLoop::main().scheduleTimer(
-        intervalSeconds, true, [weak = foundation::weakFrom(this), token](foundation::Timer&) {
+        observer.intervalSeconds, repeats,
+        [weak = foundation::weakFrom(this), token = observer.token](foundation::Timer&) {
             if (auto self = weak.lock()) self->tick(token);
         });
-    observers_.push_back(std::move(observer));
-    return token;
 }
 
 void Player::removeTimeObserver(TimeObserverToken token) {

@@ -125,9 +125,10 @@ public:
     // ---- periodic time observers ------------------------------------------------------------
     using TimeObserverToken = uint64_t;
     // Calls `block` on the main run loop every `intervalSeconds` while the
-    // rate is not 0, and once at the next tick after the time jumped (a
-    // seek, the end) while paused. The token removes it; a player that goes
-    // away takes its observers with it.
+    // rate is not 0, and once `intervalSeconds` after it was added, paused or
+    // the time jumped (a seek, the end) while paused; a paused player keeps
+    // no timer running. The token removes it; a player that goes away takes
+    // its observers with it.
     TimeObserverToken addPeriodicTimeObserver(double intervalSeconds, std::function<void(MediaTime time)> block);
     // An unknown or removed token changes nothing.
     void removeTimeObserver(TimeObserverToken token);
@@ -148,11 +149,16 @@ private:
 
     struct TimeObserver {
         TimeObserverToken token;
+        double intervalSeconds;
         std::function<void(MediaTime)> block;
         foundation::TimerHandle timer;
         double lastReported = -1;
     };
     void tick(TimeObserverToken token);
+    // After the rate changed or the time jumped: a repeating tick while
+    // playing, one more tick when paused.
+    void scheduleTimeObservers();
+    void scheduleTimeObserver(TimeObserver& observer);
 
     std::string path_;
     double durationSeconds_ = 0;

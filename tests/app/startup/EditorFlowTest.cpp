@@ -1,7 +1,8 @@
 // The whole application on the synthetic camera: the browser's new-project
 // entry opens the editor with the capture screen inside it, three pictures
 // are taken, back lists the project at position 1, and the card's edit opens
-// it again on the frame under its playhead.
+// it again on the frame under its playhead; back in the browser, the
+// process is idle.
 
 #include "LaunchFixture.h"
 #include "app/capture/CaptureViewController.h"
@@ -19,6 +20,7 @@
 #include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/lists/CollectionView.h"
+#include "support/AudioDevices.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TouchDriver.h"
 
@@ -31,7 +33,7 @@ class EditorFlowTest : public LaunchTest {
 protected:
     void SetUp() override {
         LaunchTest::SetUp();
-        media::AudioOutput::setShared(std::make_shared<media::NullAudioOutput>());
+        media::AudioOutput::setShared(output);
         // An earlier test in this process may have chosen the backend from an
         // environment without the synthetic camera; choose again from ours.
         capture::setCaptureBackend(nullptr);
@@ -48,6 +50,7 @@ protected:
         fingers.tap(view->convertPointToView({view->bounds().midX(), view->bounds().midY()}, nullptr));
         foundation::RunLoop::main().runUntilIdle();
     }
+    std::shared_ptr<testsupport::ClockedAudioOutput> output = std::make_shared<testsupport::ClockedAudioOutput>();
     testsupport::ScopedEnvironment camera{{capture::kCameraEnvironmentVariable, std::string("synthetic")}};
 };
 
@@ -114,6 +117,13 @@ TEST_F(EditorFlowTest, NewProjectCapturedListedAndReopenedOnItsPlayhead) {
     settle();
     EXPECT_NE(root.viewExplorer(), nullptr);
     EXPECT_FALSE(KWWatchKitLocalStorage::sharedWatchKitLocalStorage().isReady());
+
+    // Back in the browser nothing plays: no sound holds the device and no
+    // timer wakes the idle process.
+    EXPECT_GE(output->streamsOpened(), 3) << "the shutter was heard";
+    EXPECT_EQ(output->openStreamCount(), 0u);
+    for (const auto& timer : foundation::RunLoop::main().repeatingTimers())
+        ADD_FAILURE() << "a timer repeats every " << timer->interval() << " s";
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ struct FakeStream : media::AudioStream {
 };
 
 struct FakeDeviceOutput : media::NullAudioOutput {
-    std::unique_ptr<media::AudioStream> openStream(int, int, media::PcmPull pull) override {
+    std::unique_ptr<media::AudioStream> openDeviceStream(int, int, media::PcmPull pull) override {
         last = std::make_shared<FakeStream::State>();
         last->pull = std::move(pull);
         ++opened;

@@ -149,6 +149,11 @@ TEST_F(PlayerVideoTest, PeriodicObserversReportWhilePlayingAndOnceAfterAJump) {
     player->seekToTime(MediaTime::fromSeconds(3.0, 1000));
     foundation::RunLoop::main().advance(1.0);
     EXPECT_EQ(reported, std::vector<double>{3.0}) << "a jump while paused is reported once";
+    EXPECT_TRUE(foundation::RunLoop::main().repeatingTimers().empty()) << "a paused player keeps no timer running";
+    player->setRate(1);
+    EXPECT_EQ(foundation::RunLoop::main().repeatingTimers().size(), 1u);
+    foundation::RunLoop::main().advance(5.0);  // to the end
+    EXPECT_TRUE(foundation::RunLoop::main().repeatingTimers().empty()) << "nor one that played to its end";
 
     reported.clear();
     player->removeTimeObserver(token);
