@@ -46,7 +46,10 @@ void Capture4KCamera::captureImage() {
     noteInterfaceOrientation();
     ready_ = false;
     if (!stillImageOutput_) {
+        // Every request is answered, a failed one with no picture: the
+        // capture screen waits for the answer before its next picture.
         ready_ = true;
+        if (auto* receiver = delegate()) receiver->captureControllerDidTakeImage(*this, graphics::Image());
         return;
     }
     // The orientation of this moment; the still output lays its pixels down
@@ -65,12 +68,16 @@ void Capture4KCamera::captureImage() {
                 if (receiver) receiver->captureControllerDidTakeImage(*self, graphics::Image());
                 return;
             }
-            self->ready_ = true;  // any other failure only makes the source ready again
+            self->ready_ = true;  // any other failure makes the source ready again, with no picture
+            if (receiver) receiver->captureControllerDidTakeImage(*self, graphics::Image());
             return;
         }
         self->ready_ = true;
         auto decoded = graphics::Image::decode(jpeg.value());
-        if (!decoded.ok()) return;
+        if (!decoded.ok()) {
+            if (receiver) receiver->captureControllerDidTakeImage(*self, graphics::Image());
+            return;
+        }
         graphics::Image upright = graphics::Image(decoded->bitmap(), 1.0, orientation).normalized();
         if (receiver) receiver->captureControllerDidTakeImage(*self, std::move(upright));
     });

@@ -11,9 +11,10 @@
 // saw rather than a sideways sensor image.
 //
 // Readiness is this class's own atomic flag: false while a still is on its
-// way and after a stop. A failed still returns the source to ready without
-// a picture, except when the camera was unplugged meanwhile: then the
-// request is answered with a null image.
+// way and after a stop. Every request is answered: a failed still (or one
+// asked of a stopped source) with a null image, which lets the capture
+// screen go on to its next picture; when the camera was unplugged meanwhile
+// the source stays not ready, its error set before the answer arrives.
 //
 // The first set-ups warn that Ultra HD pictures take much more storage,
 // until the warning's "Dismiss" button has been tapped once.

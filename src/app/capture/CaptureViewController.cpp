@@ -223,6 +223,8 @@ void CaptureViewController::switchCaptureSource(const CaptureControllerPtr& sour
     source->initCaptureDevice();
 
     if (auto error = source->error()) {
+        // Presses kept for the old source end in this error.
+        pendingShutterPresses_ = 0;
         showError(error);
         return;
     }
@@ -234,6 +236,8 @@ void CaptureViewController::switchCaptureSource(const CaptureControllerPtr& sour
     }
     // The live picture takes the onion skin's transparency too.
     applyOverlayValue(static_cast<float>(sliderOverlayControl_->value()));
+    // Presses kept for the old source's picture are the new source's to take.
+    takeKeptPicture();
 }
 
 void CaptureViewController::captureSourceSelection(CaptureSourceSelectionView&, const CaptureControllerPtr& source) {

@@ -141,8 +141,13 @@ public:
     ui::Button* btnAdditionalCaptureControls() const { return btnAdditionalCaptureControls_.get(); }
 
     // ---- pictures (CaptureViewControllerStore.cpp) -------------------------------------
-    // The shutter.
+    // The shutter (its button, a volume key, a watch request). A press while a
+    // picture is on its way is kept and taken once that picture is stored,
+    // so every press makes a picture; a press while the time-lapse runs
+    // stops it.
     void actionPauseRecord();
+    // Presses kept for after the picture on its way.
+    int pendingShutterPresses() const { return pendingShutterPresses_; }
     // Stores a picture as a new frame; null after a failure (shown to the user).
     FramePtr storeImageOperation(const graphics::Image& image);
     void captureControllerDidTakeImage(CaptureController& controller, graphics::Image image) override;
@@ -212,7 +217,7 @@ public:
     double effectiveScale() const { return effectiveScale_.load(); }
     bool isClosing() const { return isClosing_.load(); }
     bool isTimerRunning() const { return mIsTimer_; }
-    // Taking pictures: one is on its way from the shutter, or the time-lapse runs.
+    // Taking pictures: one is on its way, or the time-lapse runs.
     bool isCapturing() const { return isTakingPicture_ || mIsTimer_; }
     int64_t timerInterval() const { return mTimerIntervall_; }
     bool isVolumeControllerActive() const { return isVolumeControllerActiv_; }
@@ -264,6 +269,11 @@ private:
     void addObservers();
     // Main thread: handles a picture (Store).
     void didCaptureImage(const graphics::Image& image);
+    // Asks the source for a picture (with the shutter sound unless muted or
+    // the source's own); the next picture waits for it.
+    void takePicture(bool shutterSound);
+    // After a picture was handled: the next press or time-lapse picture kept meanwhile.
+    void takeKeptPicture();
     // Lets every source thread that waits for a picture to be stored go on.
     void releasePicturesInFlight();
     void forgetPictureInFlight(const std::shared_ptr<PictureInFlight>& picture);
@@ -336,7 +346,11 @@ private:
     int64_t mTimerIntervall_ = 0;
     bool mIsTimer_ = false;
     bool mIsTimerAudioPlayed_ = false;
+    // A picture was asked of the source and has not come yet.
     bool isTakingPicture_ = false;
+    int pendingShutterPresses_ = 0;
+    // The time-lapse came round while a picture was on its way (at most one waits).
+    bool pendingTimerPicture_ = false;
     bool isVolumeControllerActiv_ = false;
     bool isControllsDisabled_ = false;
     bool sourceChosen_ = false;

@@ -23,23 +23,54 @@ struct CaptureViewController::PictureInFlight {
 
 void CaptureViewController::actionPauseRecord() {
     if (!captureSource_) return;
+    // A stop always stops, also while the source is busy with the
+    // time-lapse's picture.
+    if (mIsTimer_) {
+        stopTimer();
+        return;
+    }
+    if (isTakingPicture_) {
+        // The time-lapse's first picture comes an interval later anyway;
+        // a single picture waits for the one on its way.
+        if (mTimerIntervall_ >= 1)
+            startTimer();
+        else
+            ++pendingShutterPresses_;
+        return;
+    }
     if (!captureSource_->isReadyToCapture()) {
         if (auto error = captureSource_->error()) showError(error);
         return;
     }
-    if (mIsTimer_) {
-        stopTimer();
-    } else if (mTimerIntervall_ >= 1) {
+    if (mTimerIntervall_ >= 1)
         startTimer();
-    } else {
-        if (DataManager::sharedDataManager().isGUISoundEnabled() && !captureSource_->hasShutterSound() && audioCamera_)
-            audioCamera_->play();
-        lastIntervalTimestamp_ = foundation::RunLoop::main().now();
-        recordBtn_->setEnabled(false);
-        isTakingPicture_ = true;
-        // The source may answer at once, on this thread: keep it alive meanwhile.
-        CaptureControllerPtr source = captureSource_;
-        source->captureImage();
+    else
+        takePicture(!captureSource_->hasShutterSound());
+}
+
+void CaptureViewController::takePicture(bool shutterSound) {
+    if (shutterSound && DataManager::sharedDataManager().isGUISoundEnabled() && audioCamera_) audioCamera_->play();
+    isTakingPicture_ = true;
+    // The source may answer at once, on this thread: keep it alive meanwhile.
+    CaptureControllerPtr source = captureSource_;
+    source->captureImage();
+}
+
+void CaptureViewController::takeKeptPicture() {
+    if (isTakingPicture_ || isClosing_.load() || !captureSource_) return;
+    if (pendingShutterPresses_ > 0) {
+        --pendingShutterPresses_;
+        if (captureSource_->isReadyToCapture()) {
+            takePicture(!captureSource_->hasShutterSound());
+            return;
+        }
+        // The source cannot take them: the presses end in its error.
+        pendingShutterPresses_ = 0;
+        if (auto error = captureSource_->error()) showError(error);
+    }
+    if (pendingTimerPicture_) {
+        pendingTimerPicture_ = false;
+        takePicture(true);
     }
 }
 
@@ -92,8 +123,8 @@ void CaptureViewController::didCaptureImage(const graphics::Image& image) {
             foundation::NotificationCenter::defaultCenter().post(kGotoCaptureFrameNotification, this);
         });
     }
-    recordBtn_->setEnabled(true);
     isTakingPicture_ = false;
+    takeKeptPicture();
 }
 
 FramePtr CaptureViewController::storeImageOperation(const graphics::Image& image) {

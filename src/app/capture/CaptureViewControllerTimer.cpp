@@ -50,6 +50,7 @@ void CaptureViewController::startTimer() {
 
 void CaptureViewController::stopTimer() {
     mIsTimer_ = false;
+    pendingTimerPicture_ = false;
     if (audioTimer_ && audioTimer_->isPlaying()) audioTimer_->stop();
     recordBtn_->setSelected(false);
     progressTimer_->setProgress(1.0);
@@ -85,8 +86,14 @@ void CaptureViewController::onLoopTimer() {
 }
 
 void CaptureViewController::onCaptureImageTimer() {
-    if (DataManager::sharedDataManager().isGUISoundEnabled() && audioCamera_) audioCamera_->play();
-    if (CaptureControllerPtr source = captureSource_) source->captureImage();
+    if (!captureSource_) return;
+    // One picture at a time: a source asked again before it answered may
+    // answer once for both.
+    if (isTakingPicture_) {
+        pendingTimerPicture_ = true;
+        return;
+    }
+    takePicture(true);
 }
 
 // ---- volume keys --------------------------------------------------------------------------

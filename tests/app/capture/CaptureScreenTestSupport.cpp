@@ -79,6 +79,10 @@ void FakeSource::stopCameraCapture() {
 void FakeSource::captureImage() {
     ++captures;
     captureTimes.push_back(foundation::RunLoop::main().now());
+    if (holdsPictures) {
+        isReadyToCapture_.store(false);
+        return;
+    }
     if (!onCameraQueue) {
         deliver();
         return;
@@ -90,6 +94,7 @@ void FakeSource::captureImage() {
 }
 
 void FakeSource::deliver() {
+    if (holdsPictures) isReadyToCapture_.store(ready);
     if (auto* receiver = delegate()) receiver->captureControllerDidTakeImage(*this, picture);
     auto open = project();
     auto list = open ? open->getFrameList() : nullptr;

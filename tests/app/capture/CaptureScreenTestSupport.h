@@ -47,6 +47,9 @@ public:
     bool ready = true;
     bool zoom = true;
     bool onCameraQueue = false;  // deliver on "cameraQueue" instead of at once
+    // Keeps each picture until deliver() and is not ready meanwhile, as the
+    // Ultra HD camera while a still is on its way.
+    bool holdsPictures = false;
     bool focusAnswer = true;
     // Modes the source can run; a mode it cannot run leaves it at the last
     // one it could (so the screen must read the mode back).

@@ -162,8 +162,7 @@ TEST_F(CaptureTimerTest, OnTheTabletAVolumeKeyOverTheStoredPictureOnlyChangesThe
     EXPECT_EQ(volumeView->alpha(), 1.0);
 }
 
-TEST_F(CaptureTimerTest, WatchRequestsUseTheShutterOnlyWhileItIsEnabled) {
-    camera->onCameraQueue = true;
+TEST_F(CaptureTimerTest, WatchRequestsUseTheShutterWhileItIsEnabled) {
     openScreen(storedProject());
     auto request = [] {
         foundation::NotificationCenter::defaultCenter().post(CaptureViewController::kWatchKitActionCaptureNotification);
@@ -173,8 +172,69 @@ TEST_F(CaptureTimerTest, WatchRequestsUseTheShutterOnlyWhileItIsEnabled) {
     EXPECT_EQ(camera->captures.load(), 0);
     screen->disableControls(false);
     request();
-    request();  // a picture is in flight: the shutter is disabled
-    foundation::RunLoop::main().runUntil([&] { return camera->countAfterDelivery.load() >= 0; }, 10.0);
+    EXPECT_EQ(camera->captures.load(), 1);
+    EXPECT_EQ(screen->project()->getFrameList()->count(), 3);
+}
+
+// Presses through the window, a volume key and a watch request, all faster
+// than the pictures are stored: each makes a picture of its own, one after
+// the other, with its own shutter sound.
+TEST_F(CaptureTimerTest, EveryShutterPressMakesAPictureAlsoWhileOneIsOnItsWay) {
+    for (bool holds : {false, true}) {
+        SCOPED_TRACE(holds ? "a camera busy until its picture is in" : "pictures from the camera's queue");
+        auto open = std::make_shared<FakeSource>();
+        open->onCameraQueue = !holds;
+        open->holdsPictures = holds;
+        sources[0] = camera = open;
+        output = std::make_shared<media::NullAudioOutput>();
+        media::AudioOutput::setShared(output);
+        auto project = storedProject();
+        openScreen(project);
+        advance(CaptureViewController::kVolumeControlDelay + 0.05);
+        ASSERT_TRUE(screen->isVolumeControllerActive());
+        const float volume = media::SystemVolume::shared().volume();
+
+        // Taps that do not turn the run loop: no picture is stored meanwhile.
+        fingers->tapDuration = 0;
+        tap(screen->recordBtn());
+        tap(screen->recordBtn());
+        pressVolumeUp();
+        foundation::NotificationCenter::defaultCenter().post(CaptureViewController::kWatchKitActionCaptureNotification);
+        tap(screen->recordBtn());
+        EXPECT_EQ(camera->captures.load(), 1) << "one picture at a time";
+        EXPECT_EQ(screen->pendingShutterPresses(), 4);
+        EXPECT_FLOAT_EQ(media::SystemVolume::shared().volume(), volume) << "the key's volume change was undone";
+        EXPECT_TRUE(screen->recordBtn()->isEnabled());
+
+        for (int delivered = 0; holds && delivered < 5 && camera->captures.load() == delivered + 1; ++delivered)
+            camera->deliver();
+        ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return project->getFrameList()->count() == 7; }, 30));
+        foundation::RunLoop::main().runUntilIdle();
+        EXPECT_EQ(camera->captures.load(), 5);
+        EXPECT_EQ(project->getFrameList()->count(), 7);
+        EXPECT_EQ(project->getFrameList()->getFrameAtIndex(6)->type(), Frame::kTypeCaptureSlot);
+        EXPECT_EQ(plays("camera3.wav"), 5);
+        EXPECT_EQ(screen->pendingShutterPresses(), 0);
+        EXPECT_FALSE(screen->isCapturing());
+        screen->finishUpAndExit();
+    }
+}
+
+TEST_F(CaptureTimerTest, AStopPressStopsTheTimeLapseWhileItsPictureIsOnItsWay) {
+    camera->holdsPictures = true;
+    openScreen(storedProject());
+    chooseInterval(2);
+    tap(screen->recordBtn());
+    ASSERT_TRUE(screen->isTimerRunning());
+    advance(2.25);
+    ASSERT_EQ(camera->captures.load(), 1);
+    ASSERT_FALSE(camera->isReadyToCapture()) << "the camera is busy with the time-lapse's picture";
+    tap(screen->recordBtn());
+    EXPECT_FALSE(screen->isTimerRunning());
+    EXPECT_EQ(screen->pendingShutterPresses(), 0) << "a stop is no picture";
+    camera->deliver();
+    foundation::RunLoop::main().runUntilIdle();
+    advance(5);
     EXPECT_EQ(camera->captures.load(), 1);
     EXPECT_EQ(screen->project()->getFrameList()->count(), 3);
 }
