@@ -31,7 +31,7 @@ KWPreviewViewController::KWPreviewViewController(ProjectModelPtr project)
       imageProducer_(std::make_unique<KWImageProducer>(project_)) {}
 
 KWPreviewViewController::~KWPreviewViewController() {
-    if (loopTimer_) loopTimer_->invalidate();
+    if (refineTimer_) refineTimer_->invalidate();
 }
 
 void KWPreviewViewController::loadView() {
@@ -73,18 +73,14 @@ void KWPreviewViewController::viewDidLoad() {
     foregroundObserver_ =
         observe(kNotificationDidChangeForeground, &KWPreviewViewController::receiveNotificationDidChangeForeground);
     maskObserver_ = observe(kNotificationDidChangeMask, &KWPreviewViewController::receiveNotificationDidChangeMask);
-    if (!loopTimer_) {
-        loopTimer_ = foundation::RunLoop::main().scheduleTimer(kLoopInterval, true, [weak](foundation::Timer&) {
-            if (auto self = weak.lock()) self->onLoopTimer();
-        });
-    }
     updateApspectRatioMask();
     updateForground();
 }
 
 void KWPreviewViewController::removeView() {
-    if (loopTimer_) loopTimer_->invalidate();
-    loopTimer_.reset();
+    isRemoved_ = true;
+    if (refineTimer_) refineTimer_->invalidate();
+    refineTimer_.reset();
     playheadObserver_.reset();
     foregroundObserver_.reset();
     maskObserver_.reset();
@@ -104,7 +100,15 @@ void KWPreviewViewController::showFrame(const FramePtr& frame, uint64_t type, bo
     view();  // the outlets exist once the view is loaded
     lastFrame_ = frame;
     isFullFrame_ = type == static_cast<uint64_t>(KWImageProducer::kImageTypeFrame);
-    startTime_ = foundation::RunLoop::main().now();
+    // A frame shown anew stands from now on.
+    if (refineTimer_) refineTimer_->invalidate();
+    refineTimer_.reset();
+    if (frame && !isFullFrame_ && !isRemoved_) {
+        auto weak = foundation::weakFrom(this);
+        refineTimer_ = foundation::RunLoop::main().scheduleTimer(kRefineAfterSeconds, false, [weak](foundation::Timer&) {
+            if (auto self = weak.lock()) self->refine();
+        });
+    }
     const uint64_t request = ++pictureRequest_;
     loadingRequest_ = 0;
     isUpdating_ = false;
@@ -155,11 +159,8 @@ void KWPreviewViewController::showFrame(const FramePtr& frame, uint64_t type, bo
     });
 }
 
-void KWPreviewViewController::onLoopTimer() {
-    if (isFullFrame_) return;
-    // Whole seconds only: a frame is refined once it stood for a full second.
-    const double elapsed = std::trunc(foundation::RunLoop::main().now() - startTime_);
-    if (elapsed <= 0.5 || isUpdating_ || !lastFrame_) return;
+void KWPreviewViewController::refine() {
+    if (isFullFrame_ || isUpdating_ || !lastFrame_) return;
     showFrame(lastFrame_, KWImageProducer::kImageTypeFrame, true);
 }
 

@@ -8,7 +8,8 @@
 //
 // To stay fast while the playhead moves, the pane first shows a frame's
 // preview picture and swaps in the full-size picture once the frame has
-// stood still for one whole second (checked every 0.5 s). Both are decoded on
+// stood still for one whole second; no timer runs while the pane has nothing
+// left to refine. Both are decoded on
 // a background queue at the pane's pixel size and shown on the main queue
 // while the pane still shows that frame; until then the picture before stays.
 //
@@ -51,7 +52,8 @@ public:
     static constexpr const char* kMaskWideImage = "mask_1_bg";    // 2.35
     static constexpr const char* kMaskSquareImage = "mask_2_bg";  // 1.0
 
-    static constexpr double kLoopInterval = 0.5;
+    // How long a frame stands before its full-size picture is shown.
+    static constexpr double kRefineAfterSeconds = 1.0;
     static constexpr double kMaskFadeDuration = 0.3;
 
     explicit KWPreviewViewController(ProjectModelPtr project);
@@ -59,7 +61,7 @@ public:
 
     void loadView() override;
     void viewDidLoad() override;
-    // Stops the loop and the observers.
+    // Stops the refinement and the observers.
     void removeView();
 
     // The preview picture of a frame; nothing when it is shown already.
@@ -77,14 +79,15 @@ public:
     void receiveNotificationDidMovePlayhead(const foundation::Notification& notification);
     void receiveNotificationDidChangeForeground(const foundation::Notification& notification);
     void receiveNotificationDidChangeMask(const foundation::Notification& notification);
-    void onLoopTimer();
+    // Shows the full-size picture of the frame shown.
+    void refine();
 
     // ---- state and outlets --------------------------------------------------------
     const ProjectModelPtr& project() const { return project_; }
     const FramePtr& lastFrame() const { return lastFrame_; }
     // The full-size picture is shown or on its way.
     bool isFullFrame() const { return isFullFrame_; }
-    bool isLoopRunning() const { return loopTimer_ && loopTimer_->isValid(); }
+    bool isRefinementPending() const { return refineTimer_ && refineTimer_->isValid(); }
     ui::ImageView* viewFrame() const { return viewFrame_.get(); }
     ui::ImageView* viewForeground() const { return viewForeground_.get(); }
     ui::ImageView* viewMask() const { return viewMask_.get(); }
@@ -103,8 +106,8 @@ private:
     uint64_t loadingRequest_ = 0;  // the request still on its way, 0 when none
     bool isFullFrame_ = false;
     bool maskOn_ = false;
-    foundation::TimerHandle loopTimer_;
-    double startTime_ = 0;
+    foundation::TimerHandle refineTimer_;
+    bool isRemoved_ = false;
     foundation::ObserverToken playheadObserver_;
     foundation::ObserverToken foregroundObserver_;
     foundation::ObserverToken maskObserver_;

@@ -73,7 +73,7 @@ TEST_F(PreviewPaneTest, SameFrameLoadsOnceAndUpdateReloadsTheShownFrame) {
 }
 
 TEST_F(PreviewPaneTest, FullSizePictureFollowsAfterOneWholeSecondAndOnlyOnce) {
-    advance(0.2);  // off the loop's beat, so the check below is not on a tick
+    advance(0.2);
     pane->showFrame(frame);
     advance(0.95);
     EXPECT_FALSE(pane->isFullFrame());
@@ -95,14 +95,28 @@ TEST_F(PreviewPaneTest, FullSizePictureFollowsAfterOneWholeSecondAndOnlyOnce) {
     EXPECT_TRUE(testsupport::pixelNear(shownColour(), kBlue));
 }
 
-TEST_F(PreviewPaneTest, NothingShownNeedsNoRefinementAndRemoveViewStopsTheLoop) {
-    EXPECT_TRUE(pane->isLoopRunning());
-    advance(2.0);
-    EXPECT_FALSE(pane->isFullFrame());
-    EXPECT_TRUE(pane->viewFrame()->image().isNull());
-    pane->removeView();
-    EXPECT_FALSE(pane->isLoopRunning());
+// The pane keeps no timer while it has nothing to refine: an idle editor
+// wakes nobody up.
+TEST_F(PreviewPaneTest, OnlyAFrameStillToRefineKeepsATimerAndRemoveViewStopsIt) {
+    auto& loop = foundation::RunLoop::main();
+    EXPECT_FALSE(pane->isRefinementPending()) << "nothing shown";
+    EXPECT_TRUE(loop.repeatingTimers().empty());
     pane->showFrame(frame);
+    EXPECT_TRUE(pane->isRefinementPending());
+    EXPECT_TRUE(loop.repeatingTimers().empty());
+    advance(1.5);
+    ASSERT_TRUE(pane->isFullFrame());
+    EXPECT_FALSE(pane->isRefinementPending()) << "refined";
+    EXPECT_TRUE(loop.repeatingTimers().empty());
+
+    pane->showFrame(nullptr);
+    EXPECT_FALSE(pane->isRefinementPending());
+    pane->showFrame(frame);
+    pane->removeView();
+    EXPECT_FALSE(pane->isRefinementPending());
+    pane->showFrame(nullptr);
+    pane->showFrame(frame);
+    EXPECT_FALSE(pane->isRefinementPending());
     advance(3.0);
     EXPECT_FALSE(pane->isFullFrame());
 }
