@@ -4,6 +4,7 @@
 #include "platform/media/AudioSession.h"
 #include "support/Process.h"
 
+#include <algorithm>
 #include <csignal>
 #include <optional>
 #include <sstream>
@@ -27,7 +28,8 @@ namespace {
 
 class ClockedStream : public media::AudioStream {
 public:
-    ClockedStream(int sampleRate, std::shared_ptr<double> speed) : sampleRate_(sampleRate), speed_(std::move(speed)) {}
+    ClockedStream(int sampleRate, std::shared_ptr<ClockedAudioOutput::Device> device)
+        : sampleRate_(sampleRate), device_(std::move(device)) {}
     void start() override {
         if (!startedAt_) startedAt_ = now();
     }
@@ -36,14 +38,17 @@ public:
         startedAt_.reset();
     }
     int64_t framesPlayed() const override { return int64_t(playedSeconds() * sampleRate_); }
+    int64_t framesQueued() const override {
+        return std::min(framesPlayed(), int64_t(device_->latencySeconds * sampleRate_));
+    }
     bool failed() const override { return false; }
 
 private:
     static double now() { return foundation::RunLoop::main().now(); }
-    double playedSeconds() const { return playedBefore_ + (startedAt_ ? (now() - *startedAt_) * *speed_ : 0.0); }
+    double playedSeconds() const { return playedBefore_ + (startedAt_ ? (now() - *startedAt_) * device_->speed : 0.0); }
 
     int sampleRate_;
-    std::shared_ptr<double> speed_;
+    std::shared_ptr<ClockedAudioOutput::Device> device_;
     std::optional<double> startedAt_;
     double playedBefore_ = 0;
 };
@@ -52,7 +57,7 @@ private:
 
 std::unique_ptr<media::AudioStream> ClockedAudioOutput::openDeviceStream(int sampleRate, int, media::PcmPull) {
     ++opened_;
-    return std::make_unique<ClockedStream>(sampleRate, speed_);
+    return std::make_unique<ClockedStream>(sampleRate, device_);
 }
 
 bool limitFileSizeInThisProcess(size_t bytes) {

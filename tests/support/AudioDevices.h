@@ -34,15 +34,23 @@ private:
 class ClockedAudioOutput : public media::AudioOutput {
 public:
     // Seconds of sound a stream plays per second of the clock (0: a stalled device).
-    void setSpeed(double speed) { *speed_ = speed; }
+    void setSpeed(double speed) { device_->speed = speed; }
+    // How long after a stream takes its samples they are heard, as behind a
+    // sound server's buffer.
+    void setLatencySeconds(double seconds) { device_->latencySeconds = seconds; }
     int streamsOpened() const { return opened_; }
+
+    struct Device {
+        double speed = 1.0;
+        double latencySeconds = 0;
+    };
 
 protected:
     std::unique_ptr<media::AudioStream> openDeviceStream(int sampleRate, int channelCount,
                                                          media::PcmPull pull) override;
 
 private:
-    std::shared_ptr<double> speed_ = std::make_shared<double>(1.0);
+    std::shared_ptr<Device> device_ = std::make_shared<Device>();
     int opened_ = 0;
 };
 

@@ -42,12 +42,16 @@ public:
     void start() override { stream_->start(); }
     void pause() override { stream_->pause(); }
     int64_t framesPlayed() const override { return stream_->framesPlayed(); }
+    int64_t framesQueued() const override { return stream_->framesQueued(); }
     bool failed() const override { return stream_->failed(); }
 
 private:
     std::unique_ptr<AudioStream> stream_;
     std::shared_ptr<size_t> count_;
 };
+
+// What the listener has heard of a stream.
+int64_t framesHeard(const AudioStream& stream) { return stream.framesPlayed() - stream.framesQueued(); }
 
 }  // namespace
 
@@ -125,7 +129,7 @@ bool AudioOutput::isPlaying(const std::string& path) const {
     auto found = sounds_.find(path);
     if (found == sounds_.end()) return false;
     const Sound& sound = *found->second;
-    return !sound.stream->failed() && sound.stream->framesPlayed() < int64_t(sound.cursor->frameCount());
+    return !sound.stream->failed() && framesHeard(*sound.stream) < int64_t(sound.cursor->frameCount());
 }
 
 void AudioOutput::closeWhenPlayedOut(const std::string& path) {
@@ -135,7 +139,7 @@ void AudioOutput::closeWhenPlayedOut(const std::string& path) {
     sound.closeTimer.reset();
     const double rate = kSoundRate;
     const int64_t frames = int64_t(sound.cursor->frameCount());
-    const int64_t played = sound.stream->framesPlayed();
+    const int64_t played = framesHeard(*sound.stream);
     const double now = foundation::RunLoop::main().now();
     const double latest = sound.startedAt + double(frames) / rate + kPlayOutGraceSeconds;
     if (played >= frames || sound.stream->failed() || now >= latest) {

@@ -42,6 +42,9 @@ public:
     virtual void pause() = 0;
     // Frames the device has played since the stream was opened.
     virtual int64_t framesPlayed() const = 0;
+    // Of those, the frames still in the device's buffer, not heard yet: what
+    // closing the stream now would cut off.
+    virtual int64_t framesQueued() const { return 0; }
     // True once the device went away or refused the stream; the player then
     // keeps time without it.
     virtual bool failed() const = 0;

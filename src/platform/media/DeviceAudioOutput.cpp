@@ -48,6 +48,7 @@ class DeviceAudioStream : public AudioStream {
 public:
     DeviceAudioStream(const QAudioDevice& device, const QAudioFormat& format, PcmPull pull)
         : sampleRate_(format.sampleRate()),
+          frameBytes_(format.bytesPerFrame()),
           pullDevice_(std::move(pull), format.channelCount()),
           sink_(device, format) {}
     ~DeviceAudioStream() override { sink_.stop(); }
@@ -64,6 +65,13 @@ public:
         if (started_) sink_.suspend();
     }
     int64_t framesPlayed() const override { return sink_.processedUSecs() * sampleRate_ / 1'000'000; }
+    // What the sink handed on and the sound server has not played: its
+    // buffer less the part that is free.
+    int64_t framesQueued() const override {
+        if (!started_) return 0;
+        const qsizetype queued = sink_.bufferSize() - sink_.bytesFree();
+        return queued > 0 ? int64_t(queued) / frameBytes_ : 0;
+    }
     bool failed() const override {
         const auto error = sink_.error();
         return error == QAudio::OpenError || error == QAudio::IOError || error == QAudio::FatalError;
@@ -71,6 +79,7 @@ public:
 
 private:
     int64_t sampleRate_;
+    int64_t frameBytes_;
     PullDevice pullDevice_;
     QAudioSink sink_;
     bool started_ = false;

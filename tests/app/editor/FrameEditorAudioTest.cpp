@@ -290,9 +290,15 @@ TEST_F(EditorTest, MenuAudioOpensTheChooserOrTheClipPanel) {
     EXPECT_EQ(editor->selectedFrame(), list->getFrameAtIndex(0));
     ASSERT_NE(editor->mediaPicker(), nullptr);
     EXPECT_EQ(editor->presentedViewController(), editor->mediaPicker()->viewController().get());
+    // The music folder is looked at while its list is open, and no longer
+    // after (the capture screen's own loop goes on).
+    const size_t repeating = foundation::RunLoop::main().repeatingTimers().size();
+    editor->mediaPicker()->songsViewController()->view();
+    EXPECT_EQ(foundation::RunLoop::main().repeatingTimers().size(), repeating + 1);
     editor->jgMediaPickerDidCancel(*editor->mediaPicker());
     advance(1);
     EXPECT_EQ(editor->presentedViewController(), nullptr);
+    EXPECT_EQ(foundation::RunLoop::main().repeatingTimers().size(), repeating);
 
     post(1);
     ui::ViewController* panel = editor->audioConfigurationController();

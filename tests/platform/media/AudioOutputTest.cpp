@@ -36,18 +36,21 @@ TEST(InterfaceSounds, AStreamClosesOnceTheDeviceHasPlayedItsSoundAndAStalledOneA
     struct Case {
         const char* what;
         double speed;
+        double latencySeconds;
         double closesAt;
     };
     const Case cases[] = {
-        {"a device at speed", 1.0, length},
-        {"a device that plays at half speed", 0.5, 2 * length},
-        {"a device that never plays", 0.0, length + grace},
+        {"a device at speed", 1.0, 0, length},
+        {"a device heard 0.3 s after it takes the samples", 1.0, 0.3, length + 0.3},
+        {"a device that plays at half speed", 0.5, 0, 2 * length},
+        {"a device that never plays", 0.0, 0, length + grace},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         testsupport::VirtualClockScope fresh;
         testsupport::ClockedAudioOutput output;
         output.setSpeed(c.speed);
+        output.setLatencySeconds(c.latencySeconds);
         ASSERT_TRUE(output.play(sound("camera3.wav"), length, 1.0f));
         EXPECT_EQ(output.openStreamCount(), 1u);
         RunLoop::main().advance(c.closesAt - 0.01);
