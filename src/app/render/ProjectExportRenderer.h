@@ -7,8 +7,9 @@
 // name and replaces an earlier one only when complete.
 //
 // A failure ends with status 4, domain "ProjectExportZipRenderer", code 45,
-// "Error archiving files."; a cancel is noticed once the zip is complete and
-// leaves no archive.
+// "Error archiving files."; a device without room for the project's files
+// fails the same way before anything is written, saying so. A cancel is
+// noticed once the zip is complete and leaves no archive.
 
 #include "app/core/SSZipArchive.h"
 #include "app/render/MovieRenderer.h"
@@ -22,6 +23,8 @@ public:
     using MovieRenderer::MovieRenderer;
 
     void renderMovie() override;
+    // The bytes of the files the archive packs from the project folder.
+    static uint64_t packedBytes(const std::string& folder);
     std::optional<std::string> getSupportedUTI() const override { return kUTI; }
     std::vector<MovieExportType> getSupportedExportTypes() const override;
     // Entries of the frame list × 1250 + 212 kilobytes.

@@ -5,6 +5,8 @@
 #include "app/render/RenderImageProducer.h"
 #include "support/Process.h"
 
+#include <fstream>
+
 namespace {
 
 using namespace rendertest;
@@ -118,6 +120,35 @@ TEST_F(ProjectExportRendererTest, FailuresAndCancelsLeaveNoArchive) {
             EXPECT_TRUE(namesIn(cache).empty()) << "no archive, no temporary file";
         }
     }
+}
+
+TEST_F(ProjectExportRendererTest, ADeviceWithoutRoomForTheFilesIsToldBeforeAnythingIsWritten) {
+    addPicture(numberedPicture(1));
+    ASSERT_TRUE(project->saveAllDataToDisk());
+    // A sparse file far larger than any free space here, taking none of it.
+    const std::string big = *project->getProjectPath() + "/sound-1.m4a";
+    std::ofstream(big).put('x');
+    std::error_code error;
+    std::filesystem::resize_file(big, uint64_t(8) << 40, error);
+    if (error) GTEST_SKIP() << "no sparse files of 8 TB here: " << error.message();
+    const std::string hidden = *project->getProjectPath() + "/.hidden-but-huge";
+    std::ofstream(hidden).put('x');
+    std::filesystem::resize_file(hidden, uint64_t(8) << 40);
+
+    const ExportOutcome outcome = runExport(renderer());
+    std::filesystem::remove(big);
+    EXPECT_EQ(outcome.status, 4);
+    ASSERT_TRUE(outcome.error);
+    EXPECT_EQ(outcome.error->domain, "ProjectExportZipRenderer");
+    EXPECT_EQ(outcome.error->code, 45);
+    EXPECT_TRUE(outcome.error->description.starts_with("There is not enough space for "))
+        << outcome.error->description;
+    const std::string cache = *MovieRenderer::renderCachePathForProject(*project);
+    EXPECT_TRUE(namesIn(cache).empty()) << "no archive, no temporary file";
+
+    // What the archive packs leaves the hidden file out.
+    EXPECT_LT(ProjectExportRenderer::packedBytes(*project->getProjectPath()), uint64_t(1) << 30);
+    std::filesystem::remove(hidden);
 }
 
 TEST_F(ProjectExportRendererTest, ProjectOfOnlyTheCaptureSlotStillExports) {
