@@ -29,6 +29,26 @@ constexpr double kThumbnailQuality = 0.5;
 
 KWImageProducer::KWImageProducer(std::shared_ptr<ProjectModel> project) : project(std::move(project)) {}
 
+KWImageProducer::KWImageProducer(std::shared_ptr<ProjectModel> project, PictureSettings settings)
+    : project(std::move(project)), fixedSettings_(settings) {}
+
+KWImageProducer::PictureSettings KWImageProducer::PictureSettings::ofProject(ProjectModel& project) {
+    PictureSettings settings;
+    settings.fps = project.getFPS();
+    if (const auto meta = project.getMetaData()) {
+        settings.movieEffect = int32_t(meta->get(projectkeys::kMovieFilter).asInt(0));
+        settings.fadeIn = meta->get(projectkeys::kThemeFadeIn).asBool(false);
+        settings.fadeOut = meta->get(projectkeys::kThemeFadeOut).asBool(false);
+        settings.foreground = meta->get(projectkeys::kForeground).asInt(0) != 0;
+    }
+    return settings;
+}
+
+KWImageProducer::PictureSettings KWImageProducer::settings() const {
+    if (fixedSettings_) return *fixedSettings_;
+    return project ? PictureSettings::ofProject(*project) : PictureSettings();
+}
+
 std::string KWImageProducer::frameFileName(const std::string& frameID) { return "frame-" + frameID + ".jpg"; }
 std::string KWImageProducer::previewFileName(const std::string& frameID) { return "preview-" + frameID + ".jpg"; }
 std::string KWImageProducer::thumbnailFileName(const std::string& frameID) { return "thumb-" + frameID + ".jpg"; }
@@ -219,11 +239,7 @@ std::shared_ptr<RGBFilter> KWImageProducer::makePixelFilter(int32_t effect) {
     }
 }
 
-int32_t KWImageProducer::movieEffect() const {
-    if (!project) return 0;
-    const auto meta = project->getMetaData();
-    return meta ? int32_t(meta->get(projectkeys::kMovieFilter).asInt(0)) : 0;
-}
+int32_t KWImageProducer::movieEffect() const { return settings().movieEffect; }
 
 std::optional<Image> KWImageProducer::applyMovieEffect(const Image& image) {
     const int32_t effect = movieEffect();
@@ -242,17 +258,10 @@ float KWImageProducer::calculateAlphaForFadeforFrameAtIndex(int64_t index, int64
     // getFPS never answers 0, so the fade length only vanishes for movies
     // shorter than three positions; those are not faded at all rather than
     // divided by zero.
-    const int64_t fps = project ? project->getFPS() : 5;
-    const int64_t length = std::min<int64_t>(2 * fps, total / 3);
+    const PictureSettings look = settings();
+    const int64_t length = std::min<int64_t>(2 * look.fps, total / 3);
     if (length <= 0) return 0.0f;
-
-    bool fadeIn = false, fadeOut = false;
-    if (project) {
-        if (const auto meta = project->getMetaData()) {
-            fadeIn = meta->get(projectkeys::kThemeFadeIn).asBool(false);
-            fadeOut = meta->get(projectkeys::kThemeFadeOut).asBool(false);
-        }
-    }
+    const bool fadeIn = look.fadeIn, fadeOut = look.fadeOut;
 
     float strength = 1.0f;
     if (index <= length && fadeIn) strength = float(index) / float(length);

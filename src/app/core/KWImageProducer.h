@@ -6,7 +6,13 @@
 // strip and timeline. Pictures handed out carry the project's movie effect.
 //
 // A producer caches one effect filter and is used by one thread at a time;
-// separate threads use separate producers.
+// separate threads use separate producers. The metadata it reads (movie
+// effect, fades, frame rate) live on the main thread: a producer made with
+// the project alone reads them there, as they are now; a producer for
+// another thread is made with PictureSettings taken on the main thread and
+// never touches the metadata. Capture slots and the list's own indices
+// (getImageForFrameAtIndex and the like) read the frame list, which is main
+// thread only.
 
 #include "app/core/Frame.h"
 #include "app/core/ProjectModel.h"
@@ -39,7 +45,22 @@ public:
     static constexpr const char* kCaptureSlotThumbnailImage = "thumb_camera.png";
     static constexpr const char* kPlaceholderImage = "explorer_placeholder";
 
+    // What the pictures take from the project's metadata.
+    struct PictureSettings {
+        int32_t movieEffect = 0;  // "RecordMovieFilter"; 0 for none
+        bool fadeIn = false;      // the theme's fades
+        bool fadeOut = false;
+        int64_t fps = 5;          // what the fades' length is counted in
+        bool foreground = false;  // whether renders lay the project's foreground over the pictures
+        // Read now from the metadata; main thread.
+        static PictureSettings ofProject(ProjectModel& project);
+        bool operator==(const PictureSettings&) const = default;
+    };
+
+    // Reads the metadata whenever a picture needs them; main thread.
     explicit KWImageProducer(std::shared_ptr<ProjectModel> project);
+    // Uses `settings` instead of the metadata, on any thread.
+    KWImageProducer(std::shared_ptr<ProjectModel> project, PictureSettings settings);
     virtual ~KWImageProducer() = default;
 
     const std::shared_ptr<ProjectModel>& getProject() const { return project; }
@@ -85,6 +106,8 @@ public:
     std::optional<graphics::Image> applyMovieEffect(const graphics::Image& image);
     // The project's movie effect number; 0 for none.
     int32_t movieEffect() const;
+    // The settings given, else the metadata's as they are now.
+    PictureSettings settings() const;
 
     // How strongly the theme fades cover movie position `index` of `total`:
     // 0 unfaded, 1 fully faded. Without room for a fade (fade length 0) no
@@ -114,4 +137,7 @@ protected:
     std::shared_ptr<UIImageFilter> filter;
     int32_t currentFilter = 0;
     std::shared_ptr<ProjectModel> project;
+
+private:
+    std::optional<PictureSettings> fixedSettings_;
 };

@@ -1,6 +1,7 @@
 #include "app/render/AnimatedGifRenderer.h"
 
 #include "app/core/FileUtil.h"
+#include "app/render/RenderImageProducer.h"
 #include "app/render/RenderOutput.h"
 #include "platform/foundation/Localized.h"
 #include "platform/graphics/GifWriter.h"
@@ -24,13 +25,12 @@ int64_t AnimatedGifRenderer::sourcePositionOfPicture(int64_t index, int64_t pict
 }
 
 void AnimatedGifRenderer::renderMovie() {
-    if (!imageProducer_) imageProducer_ = std::make_shared<RenderImageProducer>(project());
-    const ExpandedFrames frames = expandedFrames();
+    const ExpandedFrames& frames = snapshot().frames;
     totalFrames_ = std::min(frames.count(), kMaximumPictures);
     if (frames.count() < 1) return failWithError(renderoutput::noFramesError(kErrorDomain));
     if (!beginRendering()) return;
 
-    const std::string path = getExportURLForExportType(getSupportedExportTypes().front());
+    const std::string path = exportURLForRender(getSupportedExportTypes().front());
     setExportURL(path);
     // An earlier GIF goes first: a failed export must not leave it looking
     // like this export's output.
@@ -47,15 +47,16 @@ void AnimatedGifRenderer::renderMovie() {
 std::optional<foundation::Error> AnimatedGifRenderer::writeGif(const std::string& path, const ExpandedFrames& frames) {
     const int64_t pictures = totalFrames_.load();
     const int width = int(kPictureSize.width), height = int(kPictureSize.height);
+    RenderImageProducer producer(project(), snapshot().pictures);
     auto writer = graphics::GifWriter::create(
-        path, width, height, graphics::GifWriter::delayCentisecondsForFramesPerSecond(double(project()->getFPS())));
+        path, width, height, graphics::GifWriter::delayCentisecondsForFramesPerSecond(double(snapshot().pictures.fps)));
     if (!writer) return writer.error();
     for (int64_t k = 0; k < pictures; ++k) {
         // Dropping the writer removes its temporary file: no partial GIF.
         if (isCancelled()) return std::nullopt;
         const int64_t position = sourcePositionOfPicture(k, pictures, frames.count());
         graphics::Image picture =
-            imageProducer_->getImageRenderingForFrame(frames.frameAt(position), kPictureSize, position, frames.count());
+            producer.getImageRenderingForFrame(frames.frameAt(position), kPictureSize, position, frames.count());
         if (!picture.isNull()) {
             picture = picture.normalized();
             if (picture.pixelWidth() != width || picture.pixelHeight() != height)

@@ -10,11 +10,9 @@
 // be written. A cancel leaves no file.
 
 #include "app/render/MovieRenderer.h"
-#include "app/render/RenderImageProducer.h"
 
 #include <atomic>
 #include <cstdint>
-#include <memory>
 
 class AnimatedGifRenderer : public MovieRenderer {
 public:
@@ -40,6 +38,5 @@ private:
     // The GIF's outcome: empty on success or cancel, else the system's error.
     std::optional<foundation::Error> writeGif(const std::string& path, const ExpandedFrames& frames);
 
-    std::shared_ptr<RenderImageProducer> imageProducer_;
     std::atomic<int64_t> totalFrames_{0};
 };

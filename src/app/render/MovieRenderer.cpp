@@ -1,6 +1,5 @@
 #include "app/render/MovieRenderer.h"
 
-#include "app/core/FileUtil.h"
 #include "app/core/MovieResolution.h"
 #include "app/render/TollivarMovieRenderer.h"
 #include "platform/foundation/FileManager.h"
@@ -30,6 +29,7 @@ void MovieRenderer::exportProjectWithExportType(std::optional<MovieExportType> e
 
 void MovieRenderer::prepareExport(std::optional<MovieExportType> exportType, CompletionHandler handler) {
     exportType_ = std::move(exportType);
+    snapshot_ = RenderSnapshot::ofProject(*project_);
     completionHandler_ = std::move(handler);
     handlerRun_ = false;
     foundation::Progress progress;
@@ -50,6 +50,8 @@ void MovieRenderer::runStoredHandler() {
     // kept here it would keep the renderer, its writer and its pictures alive.
     CompletionHandler handler = std::move(completionHandler_);
     completionHandler_ = nullptr;
+    // The render is done with it; a later render takes its own.
+    snapshot_.reset();
     exportDidEnd();
     if (handler) handler();
 }
@@ -127,19 +129,25 @@ int64_t MovieRenderer::getEstimatedFileSizeAfterExportforType(const MovieExportT
 std::optional<std::string> MovieRenderer::getPreparedMovieForExportType(const MovieExportType&) { return std::nullopt; }
 
 std::string MovieRenderer::getExportURLForExportType(const MovieExportType& type) {
+    return exportURLNamed(type, RenderSnapshot::outputNameOf(*project_));
+}
+
+const RenderSnapshot& MovieRenderer::snapshot() {
+    if (!snapshot_) snapshot_ = RenderSnapshot::ofProject(*project_);
+    return *snapshot_;
+}
+
+std::string MovieRenderer::exportURLForRender(const MovieExportType& type) {
+    return exportURLNamed(type, snapshot().outputName);
+}
+
+std::string MovieRenderer::exportURLNamed(const MovieExportType& type, const std::string& name) const {
     std::string folder = renderCachePathForProject(*project_).value_or(
         foundation::path::appending(foundation::Paths::cachesDirectory(), kRenderCacheFolder));
     std::error_code ignored;
     if (!std::filesystem::is_directory(folder, ignored)) std::filesystem::create_directories(folder, ignored);
     // What a killed render left in the folder goes before the next one.
     (void)foundation::removeAbandonedTemporaries(folder);
-
-    std::string name;
-    if (auto meta = project_->getMetaData())
-        if (auto stored = meta->get(projectkeys::kName).stringValue()) name = FileUtil::sanitizeFileNameString(*stored);
-    // A name of punctuation only, or an empty one, would leave nothing but
-    // the extension ("mov"), a hidden file no one finds.
-    if (name.empty()) name = FileUtil::sanitizeFileNameString(ProjectDataWrapper::getDefaultName());
     return foundation::path::appending(folder, name + "." + type.extension());
 }
 
@@ -203,8 +211,7 @@ bool MovieRenderer::isVideoAtPath(const std::string& directory, graphics::Size p
 }
 
 ExpandedFrames MovieRenderer::expandedFrames() const {
-    std::shared_ptr<FrameList> list = project_ ? project_->getFrameList() : nullptr;
-    return list ? list->getExpandedFrameList() : ExpandedFrames();
+    return project_ ? RenderSnapshot::framesOf(*project_) : ExpandedFrames();
 }
 
 int64_t MovieRenderer::frameListEntries() const {

@@ -17,6 +17,7 @@
 #include "app/core/ExpandedFrames.h"
 #include "app/core/ProjectModel.h"
 #include "app/render/MovieExportType.h"
+#include "app/render/RenderSnapshot.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Progress.h"
@@ -84,7 +85,7 @@ public:
     // The output's path: the project's cache folder (created when missing;
     // a failure shows when the output is written) and the project's
     // sanitised name, or "My_Stop_Ziruru_Movie" when it has none that
-    // survives sanitising, with the type's extension.
+    // survives sanitising, with the type's extension. Main thread.
     std::string getExportURLForExportType(const MovieExportType& type);
 
     int64_t status() const { return status_.load(); }
@@ -140,12 +141,19 @@ protected:
 
     const std::optional<MovieExportType>& storedExportType() const { return exportType_; }
 
-    // The project's movie by position; none for a frame list that cannot be read.
+    // The project's movie by position, as it is now; none for a frame list
+    // that cannot be read. Main thread.
     ExpandedFrames expandedFrames() const;
     // Entries of the project's frame list, the capture slot included, as the
     // size estimates count them (holds not applied); 1 (the capture slot) for
-    // a list that cannot be read.
+    // a list that cannot be read. Main thread.
     int64_t frameListEntries() const;
+    // The project as the running export saw it when it started; what a
+    // render reads of its project on its queues. A render called without
+    // an export (on the main thread) takes it then.
+    const RenderSnapshot& snapshot();
+    // getExportURLForExportType with the name of the snapshot; any thread.
+    std::string exportURLForRender(const MovieExportType& type);
 
     // Starts a new export: stores type and handler, with a fresh progress
     // (unless a cancel is waiting on the current one).
@@ -159,9 +167,11 @@ protected:
 private:
     foundation::Progress currentProgress() const;
     void runStoredHandler();
+    std::string exportURLNamed(const MovieExportType& type, const std::string& name) const;
 
     ProjectModelPtr project_;
     std::optional<MovieExportType> exportType_;
+    std::optional<RenderSnapshot> snapshot_;
     CompletionHandler completionHandler_;
     std::optional<foundation::DispatchQueue> renderQueue_;
     std::atomic<int64_t> status_{kStatusNotStarted};

@@ -39,7 +39,7 @@ uint64_t ProjectExportRenderer::packedBytes(const std::string& folder) {
 void ProjectExportRenderer::renderMovie() {
     if (!beginRendering()) return;
     const foundation::Error archivingError(kErrorDomain, kErrorArchiving, "Error archiving files.");
-    const std::string path = getExportURLForExportType(getSupportedExportTypes().front());
+    const std::string path = exportURLForRender(getSupportedExportTypes().front());
     setExportURL(path);
     setProgress(0.2);
     setProgress(0.3);

@@ -13,15 +13,17 @@ constexpr Size kPreviewRenderSize{640, 360};
 
 }  // namespace
 
-RenderImageProducer::RenderImageProducer(ProjectModelPtr project) : KWImageProducer(std::move(project)) {
-    if (!getProject()) return;
-    auto meta = getProject()->getMetaData();
-    if (!meta || meta->get(kForegroundKey).asInt(0) == 0) return;
+RenderImageProducer::RenderImageProducer(ProjectModelPtr project, PictureSettings settings)
+    : KWImageProducer(std::move(project), settings) {
+    if (!getProject() || !settings.foreground) return;
     auto bytes = getProject()->fileDataForFileWithPreferredFilename(kForegroundFile);
     if (!bytes) return;
     auto decoded = Image::decode(*bytes);
     if (decoded && !decoded->isNull()) imageForeground_ = std::move(*decoded);
 }
+
+RenderImageProducer::RenderImageProducer(ProjectModelPtr project)
+    : RenderImageProducer(project, project ? PictureSettings::ofProject(*project) : PictureSettings()) {}
 
 Image RenderImageProducer::getImageRenderingForFrame(const FramePtr& frame, Size withSize, int64_t atIndex,
                                                      int64_t total) {

@@ -6,7 +6,8 @@
 // darkened towards black at the movie's start and end when the theme fades
 // are on.
 //
-// One thread at a time (the producer caches its effect filter).
+// One thread at a time (the producer caches its effect filter), any thread:
+// it reads the metadata only through the settings it is made with.
 
 #include "app/core/Frame.h"
 #include "app/core/KWImageProducer.h"
@@ -24,8 +25,10 @@ public:
     static constexpr const char* kForegroundKey = projectkeys::kForeground;
     static constexpr const char* kForegroundFile = projectkeys::kForegroundFile;
 
-    // Loads "foreground.png" once when the metadata asks for a foreground; a
+    // Loads "foreground.png" once when the settings ask for a foreground; a
     // missing or unreadable file means no foreground.
+    RenderImageProducer(ProjectModelPtr project, PictureSettings settings);
+    // With the settings of the metadata as they are now; main thread.
     explicit RenderImageProducer(ProjectModelPtr project);
 
     // The picture of `frame` at position `index` of a movie of `total`

@@ -1,5 +1,6 @@
 #include "app/render/SingleImagesExportRenderer.h"
 
+#include "app/render/RenderImageProducer.h"
 #include "app/render/RenderOutput.h"
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/FileManager.h"
@@ -26,10 +27,9 @@ std::string SingleImagesExportRenderer::fileNameForFrameAtPosition(int64_t posit
 
 void SingleImagesExportRenderer::renderMovie() {
     if (!beginRendering()) return;
-    if (!imageProducer_) imageProducer_ = std::make_shared<RenderImageProducer>(project());
-    const ExpandedFrames frames = expandedFrames();
+    const ExpandedFrames& frames = snapshot().frames;
     if (frames.count() < 1) return failWithError(renderoutput::noFramesError(kErrorDomain));
-    const std::string path = getExportURLForExportType(getSupportedExportTypes().front());
+    const std::string path = exportURLForRender(getSupportedExportTypes().front());
     setExportURL(path);
     // A picture file is never smaller than its JPEG tables: a movie of
     // millions of positions would fill the disk long before it ends.
@@ -54,6 +54,7 @@ std::optional<foundation::Error> SingleImagesExportRenderer::writePictures(const
                                                                            const ExpandedFrames& frames) {
     if (auto created = foundation::FileManager::defaultManager().createDirectory(folder, true); !created)
         return created.error();
+    RenderImageProducer producer(project(), snapshot().pictures);
     // A held frame outside the fades is the same picture at every
     // position: it is drawn and encoded once and its bytes written again.
     FramePtr previousFrame;
@@ -61,10 +62,10 @@ std::optional<foundation::Error> SingleImagesExportRenderer::writePictures(const
     for (int64_t i = 0; i < frames.count(); ++i) {
         if (isCancelled()) return std::nullopt;
         const FramePtr frame = frames.frameAt(i);
-        const bool unfaded = imageProducer_->calculateAlphaForFadeforFrameAtIndex(i, frames.count()) == 0.0f;
+        const bool unfaded = producer.calculateAlphaForFadeforFrameAtIndex(i, frames.count()) == 0.0f;
         if (!(unfaded && previousJpeg && frame == previousFrame)) {
             previousJpeg.reset();
-            graphics::Image picture = imageProducer_->getImageRenderingForFrame(frame, {0, 0}, i, frames.count());
+            graphics::Image picture = producer.getImageRenderingForFrame(frame, {0, 0}, i, frames.count());
             if (!picture.isNull()) {
                 auto jpeg = picture.jpegData(1.0);
                 if (!jpeg) return jpeg.error();

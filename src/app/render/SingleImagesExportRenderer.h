@@ -13,9 +13,6 @@
 // file at every position. A cancel leaves no folder.
 
 #include "app/render/MovieRenderer.h"
-#include "app/render/RenderImageProducer.h"
-
-#include <memory>
 
 class SingleImagesExportRenderer : public MovieRenderer {
 public:
@@ -39,6 +36,4 @@ public:
 private:
     // The pictures' outcome: empty on success or cancel, else the system's error.
     std::optional<foundation::Error> writePictures(const std::string& folder, const ExpandedFrames& frames);
-
-    std::shared_ptr<RenderImageProducer> imageProducer_;
 };

@@ -104,8 +104,8 @@ void TollivarMovieRenderer::renderMovie() {
     if (session_) session_->closeComposers();
     auto session = std::make_shared<Session>();
     session_ = session;
-    session->frames = expandedFrames();
-    session->fps = project()->getFPS();
+    session->frames = snapshot().frames;
+    session->fps = snapshot().pictures.fps;
     session->totalFrames = session->frames.count();
 
     auto failAtSetUp = [this](int64_t code, const char* text) {
@@ -118,7 +118,7 @@ void TollivarMovieRenderer::renderMovie() {
     if (static_cast<int64_t>(session->size.width) == 0 || static_cast<int64_t>(session->size.height) == 0)
         return failAtSetUp(kErrorInvalidSize, "Not a valid movie size.");
 
-    const std::string url = getExportURLForExportType(*storedExportType());
+    const std::string url = exportURLForRender(*storedExportType());
     if (foundation::Status fits = checkMovieFits(*session, url); !fits) {
         failWithError(fits.error());
         return completeExportNow();
@@ -135,7 +135,7 @@ void TollivarMovieRenderer::renderMovie() {
     }
 
     for (size_t worker = 0; worker < kComposers; ++worker) {
-        session->producers.push_back(std::make_unique<RenderImageProducer>(project()));
+        session->producers.push_back(std::make_unique<RenderImageProducer>(project(), snapshot().pictures));
         session->composed.push_back(std::make_unique<foundation::BoundedQueue<ComposedFrame>>(kComposedAhead));
     }
     auto self = std::static_pointer_cast<TollivarMovieRenderer>(shared_from_this());

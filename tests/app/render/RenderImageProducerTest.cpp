@@ -129,10 +129,12 @@ TEST_F(RenderImageProducerTest, FadesOverThirtyFramesAtFiveFramesPerSecond) {
     }
     // Fewer than three frames leave no room for a fade: untouched.
     EXPECT_NEAR(producer.getImageRenderingForFrame(frame, {0, 0}, 0, 2).pixelAt(1, 1).r, 255, 3);
-    // Without the fades nothing is darkened.
+    // Without the fades nothing is darkened; a producer keeps the settings
+    // it was made with (a render's workers never read the metadata).
     setMeta("META_RECORD_THEME_FADE_IN", false);
     setMeta("META_RECORD_THEME_FADE_OUT", false);
-    EXPECT_NEAR(producer.getImageRenderingForFrame(frame, {0, 0}, 0, 30).pixelAt(1, 1).r, 255, 3);
+    EXPECT_NEAR(producer.getImageRenderingForFrame(frame, {0, 0}, 0, 30).pixelAt(1, 1).r, 0, 3);
+    EXPECT_NEAR(RenderImageProducer(project).getImageRenderingForFrame(frame, {0, 0}, 0, 30).pixelAt(1, 1).r, 255, 3);
 }
 
 TEST_F(RenderImageProducerTest, MissingOrDamagedPictureRendersThePlaceholder) {

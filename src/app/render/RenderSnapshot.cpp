@@ -1,0 +1,23 @@
+#include "app/render/RenderSnapshot.h"
+
+#include "app/core/FileUtil.h"
+
+RenderSnapshot RenderSnapshot::ofProject(ProjectModel& project) {
+    return RenderSnapshot{framesOf(project), KWImageProducer::PictureSettings::ofProject(project),
+                          outputNameOf(project)};
+}
+
+ExpandedFrames RenderSnapshot::framesOf(ProjectModel& project) {
+    std::shared_ptr<FrameList> list = project.getFrameList();
+    return list ? list->getExpandedFrameList() : ExpandedFrames();
+}
+
+std::string RenderSnapshot::outputNameOf(ProjectModel& project) {
+    std::string name;
+    if (auto meta = project.getMetaData())
+        if (auto stored = meta->get(projectkeys::kName).stringValue()) name = FileUtil::sanitizeFileNameString(*stored);
+    // A name of punctuation only, or an empty one, would leave nothing but
+    // the extension ("mov"), a hidden file no one finds.
+    if (name.empty()) name = FileUtil::sanitizeFileNameString(ProjectDataWrapper::getDefaultName());
+    return name;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+// What a render reads of its project, taken on the main thread when the
+// export starts. The project's metadata and frame list live on the main
+// thread and may change there while the render runs on its queues; the
+// render reads this copy instead, so it shows the project as it was when
+// the export started. Frames are shared, but what a render reads of them
+// (type and frameID) never changes.
+
+#include "app/core/ExpandedFrames.h"
+#include "app/core/KWImageProducer.h"
+#include "app/core/ProjectModel.h"
+
+#include <string>
+
+struct RenderSnapshot {
+    ExpandedFrames frames;
+    KWImageProducer::PictureSettings pictures;
+    // The output file's name without extension (outputNameOf).
+    std::string outputName;
+
+    // Main thread.
+    static RenderSnapshot ofProject(ProjectModel& project);
+    // The project's movie by position, as it is now; none for a frame list
+    // that cannot be read. Main thread.
+    static ExpandedFrames framesOf(ProjectModel& project);
+    // The project's sanitised name, or "My_Stop_Ziruru_Movie" when it has
+    // none that survives sanitising. Main thread.
+    static std::string outputNameOf(ProjectModel& project);
+};
