@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kEntries = 30;
+constexpr int kEntries = 12;
 constexpr graphics::Size kSize{640, 360};
 
 using Rgb = std::array<int, 3>;
