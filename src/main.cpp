@@ -23,6 +23,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/media/SystemVolume.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/host/Application.h"
 #include "platform/ui/host/ApplicationMain.h"
 #include "platform/ui/host/Device.h"
 #include "platform/ui/host/OpenArguments.h"
@@ -31,6 +32,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,6 +45,8 @@ constexpr const char* kLockFile = "tollivar.lock";
 constexpr const char* kSocketPrefix = "tollivar";
 // How long a launch waits for a running copy that is still starting up.
 constexpr double kHandOffSeconds = 30.0;
+// The browser's fade-in at launch, and a little more.
+constexpr double kBrowserFadeInSeconds = 1.5;
 
 void chooseDevice() {
     std::string choice;
@@ -64,6 +68,21 @@ void openHandedOver(const std::vector<std::string>& urls) {
     ui::activateWindows();
 }
 
+// For tests of the real binary only: runs `action` once the browser is up.
+// The launch queues the browser's loading before it says it has finished;
+// the action is queued behind it and then waits out the browser's 1 s
+// fade-in. A fixed delay from the start of the process instead would, on a
+// loaded machine whose launch outlasts it, come before the browser exists.
+void whenBrowserIsUpForTests(std::function<void()> action) {
+    static std::vector<foundation::ObserverToken> observers;
+    observers.push_back(foundation::NotificationCenter::defaultCenter().addObserver(
+        ui::Application::DidFinishLaunchingNotification, nullptr,
+        [action = std::move(action)](const foundation::Notification&) {
+            foundation::RunLoop::main().post(
+                [action] { foundation::RunLoop::main().performAfter(kBrowserFadeInSeconds, action); });
+        }));
+}
+
 // For tests of the real binary only. TOLLIVAR_TEST_CARD, once the browser
 // is up, opens the card of the first listed project as a tap on its tile
 // does, then with "type:<text>" starts editing the name and types the text
@@ -72,7 +91,7 @@ void openHandedOver(const std::vector<std::string>& urls) {
 void driveCardForTests() {
     const char* action = std::getenv("TOLLIVAR_TEST_CARD");
     if (!action) return;
-    foundation::RunLoop::main().performAfter(1.5, [action = std::string(action)] {
+    whenBrowserIsUpForTests([action = std::string(action)] {
         bool done = false;
         auto report = [&done] {
             std::printf(done ? "card\n" : "no card\n");
@@ -108,7 +127,7 @@ void driveDropboxLoginForTests() {
             std::printf("DropboxLoginNotification %s\n", linked ? "true" : "false");
             std::fflush(stdout);
         });
-    foundation::RunLoop::main().performAfter(1.5, [] {
+    whenBrowserIsUpForTests([] {
         std::shared_ptr<DBSession> session = DBSession::sharedSession();
         if (!session) {
             std::printf("no session\n");
