@@ -2,6 +2,7 @@
 
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/FileDescriptor.h"
+#include "platform/net/ResponseHead.h"
 #include "platform/net/URLError.h"
 #include "platform/net/URLParsing.h"
 
@@ -139,13 +140,6 @@ struct TransferState {
     bool bodyReplayRefused = false;
 };
 
-std::string trim(std::string_view text) {
-    size_t begin = text.find_first_not_of(" \t\r\n");
-    if (begin == std::string_view::npos) return {};
-    size_t end = text.find_last_not_of(" \t\r\n");
-    return std::string(text.substr(begin, end - begin + 1));
-}
-
 size_t onBody(char* data, size_t size, size_t count, void* context) {
     auto* state = static_cast<TransferState*>(context);
     size_t length = size * count;
@@ -166,23 +160,17 @@ size_t onHeaderLine(char* data, size_t size, size_t count, void* context) {
     auto* state = static_cast<TransferState*>(context);
     size_t length = size * count;
     state->active = true;
-    std::string_view line(data, length);
     try {
-        if (line.starts_with("HTTP/")) {
+        switch (readResponseHeadLine(std::string_view(data, length), state->outcome->headers)) {
+        case ResponseHeadLine::StatusLine:
             state->responseBegan = true;
             // A new status line: an interim 1xx response (or a proxy's) came
             // before; only the last response's fields describe the body.
             state->outcome->headers = HTTPHeaders();
             state->outcome->body.clear();
-            return length;
-        }
-        // Obsolete folded continuation lines are dropped, not glued on: RFC 9112
-        // allows either, and nothing we talk to folds.
-        if (line.starts_with(" ") || line.starts_with("\t")) return length;
-        size_t colon = line.find(':');
-        if (colon == std::string_view::npos) {
-            // The blank line that ends the block.
-            if (trim(line).empty() && state->control->onResponseHead) {
+            break;
+        case ResponseHeadLine::EndOfHead:
+            if (state->control->onResponseHead) {
                 long status = 0;
                 curl_easy_getinfo(state->easy, CURLINFO_RESPONSE_CODE, &status);
                 // The first 401 of a request with a Digest credential is the
@@ -195,11 +183,11 @@ size_t onHeaderLine(char* data, size_t size, size_t count, void* context) {
                         state->control->onBodyChunk;
                 }
             }
-            return length;
+            break;
+        case ResponseHeadLine::Field:
+        case ResponseHeadLine::Ignored:
+            break;
         }
-        state->outcome->headers.add(trim(line.substr(0, colon)), trim(line.substr(colon + 1)));
-    } catch (const std::invalid_argument&) {
-        // A malformed field from the server is dropped; the rest of the answer still counts.
     } catch (...) {
         state->failedInCallback = true;
         return 0;

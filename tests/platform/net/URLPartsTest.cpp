@@ -1,4 +1,5 @@
 #include "platform/net/HTTPHeaders.h"
+#include "platform/net/ResponseHead.h"
 #include "platform/net/HTTPURLResponse.h"
 #include "platform/net/URLError.h"
 #include "platform/net/URLParsing.h"
@@ -20,6 +21,29 @@ TEST(HTTPHeaders, NamesIgnoreCaseAndSetReplacesEveryFieldOfTheName) {
     EXPECT_EQ(headers.fields()[0], HTTPHeaders::Field("Set-Cookie", "c=3"));  // keeps its place
     headers.remove("x-other");
     EXPECT_FALSE(headers.contains("X-Other"));
+}
+
+TEST(HTTPHeaders, ResponseHeadLinesAreToldApartAndOnlyWellFormedFieldsKept) {
+    struct Case {
+        std::string line;
+        ResponseHeadLine kind;
+    };
+    const Case cases[] = {
+        {"HTTP/1.1 200 OK\r\n", ResponseHeadLine::StatusLine},
+        {"Content-Type:  text/plain \r\n", ResponseHeadLine::Field},
+        {"X-Empty:\r\n", ResponseHeadLine::Field},
+        {" folded continuation\r\n", ResponseHeadLine::Ignored},
+        {"no colon at all\r\n", ResponseHeadLine::Ignored},
+        {"Bad Name: v\r\n", ResponseHeadLine::Ignored},
+        {": no name\r\n", ResponseHeadLine::Ignored},
+        {"\r\n", ResponseHeadLine::EndOfHead},
+        {"", ResponseHeadLine::EndOfHead},
+    };
+    HTTPHeaders headers;
+    for (const Case& c : cases) EXPECT_EQ(readResponseHeadLine(c.line, headers), c.kind) << c.line;
+    ASSERT_EQ(headers.size(), 2u);
+    EXPECT_EQ(headers.fields()[0], HTTPHeaders::Field("Content-Type", "text/plain"));
+    EXPECT_EQ(headers.fields()[1], HTTPHeaders::Field("X-Empty", ""));
 }
 
 TEST(HTTPHeaders, RefusesFieldsThatWouldInjectHeaderLines) {
