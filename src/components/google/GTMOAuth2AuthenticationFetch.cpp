@@ -7,6 +7,7 @@
 #include "platform/net/URLParsing.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace google {
 
@@ -273,8 +274,14 @@ bool GTMOAuth2Authentication::authorizeRequestImmediateArgs(const ArgsPtr& args)
     } else {
         std::optional<std::string> token = authorizationToken();
         if (token && !token->empty()) {
-            if (args->request) args->request->setValue("Bearer " + *token, "Authorization");
-            args->error.reset();
+            try {
+                if (args->request) args->request->setValue("Bearer " + *token, "Authorization");
+                args->error.reset();
+            } catch (const std::invalid_argument&) {
+                // A token with a line break or other control character, from a
+                // broken or hostile answer, cannot stand in a header.
+                refusal = kGTMOAuth2ErrorAuthorizationFailed;
+            }
         } else {
             refusal = kGTMOAuth2ErrorAuthorizationFailed;
         }

@@ -184,9 +184,12 @@ TEST(GTMOAuth2Authentication, AuthorizesOnlySecureRequestsAtOnce) {
         std::string url;
         bool all;
         std::optional<int64_t> code;
+        std::string token = "tok";
     };
     const Case cases[] = {
         {"https://api.example.test/x", false, std::nullopt},
+        // A token from a broken answer that no header can carry is refused, not thrown.
+        {"https://api.example.test/x", false, google::kGTMOAuth2ErrorAuthorizationFailed, "abc\nX-Injected: 1"},
         {"HTTPS://api.example.test/x", false, std::nullopt},
         {"file:///tmp/x", false, std::nullopt},
         {"http://api.example.test/x", false, google::kGTMOAuth2ErrorUnauthorizableRequest},
@@ -194,7 +197,7 @@ TEST(GTMOAuth2Authentication, AuthorizesOnlySecureRequestsAtOnce) {
     };
     for (const Case& c : cases) {
         auto auth = GTMOAuth2Authentication::create();
-        auth->setAccessToken("tok");
+        auth->setAccessToken(c.token);
         auth->setShouldAuthorizeAllRequests(c.all);
         auto request = requestFor(c.url);
         std::optional<foundation::Error> outcome;
