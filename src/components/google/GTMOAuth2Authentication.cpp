@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <strings.h>
@@ -28,7 +29,11 @@ std::optional<std::string> textOf(const Value& value) {
 }
 
 std::string formattedDate(foundation::Date date) {
-    std::time_t seconds = static_cast<std::time_t>(date.unixTime());
+    // A token answer may give any expiry: one past the calendar's years is
+    // shown as its last second (a time_t out of range is undefined).
+    constexpr double kFirst = -62135596800.0, kLast = 253402300799.0;  // 0001-01-01, 9999-12-31 23:59:59
+    const double unixTime = date.unixTime();
+    std::time_t seconds = static_cast<std::time_t>(std::isnan(unixTime) ? 0.0 : std::clamp(unixTime, kFirst, kLast));
     std::tm parts{};
     gmtime_r(&seconds, &parts);
     char text[40];

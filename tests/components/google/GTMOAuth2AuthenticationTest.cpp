@@ -142,6 +142,16 @@ TEST(GTMOAuth2Authentication, MergesResponsesAndKeepsOnlyWhatIsNeeded) {
     EXPECT_EQ(auth->userEmail(), "");
 }
 
+TEST(GTMOAuth2Authentication, DescribesAnExpiryBeyondTheCalendarAsItsLastSecond) {
+    testsupport::WallClockScope wall(kStart);
+    auto auth = GTMOAuth2Authentication::create();
+    const std::string answer = R"({"access_token": "a", "expires_in": 3.6e26})";
+    auth->setKeysForResponseJSONData(foundation::Bytes(answer.begin(), answer.end()));
+    ASSERT_TRUE(auth->expirationDate());
+    const std::string description = auth->description();
+    EXPECT_NE(description.find("expirationDate=\"9999-12-31 23:59:59 +0000\""), std::string::npos) << description;
+}
+
 TEST(GTMOAuth2Authentication, DecidesWhenToRefresh) {
     testsupport::VirtualClockScope clock;
     testsupport::WallClockScope wall(kStart);
