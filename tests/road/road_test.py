@@ -120,7 +120,7 @@ def hold(app):
     frame = pictures(app)[-1]
     app.tap(strip_item(app, frame), name="select-for-hold")
     app.tap("Hold")
-    app.find("Hold 1 times")
+    app.find("Hold 1 time")
     app.tap("+", name="hold-plus-1")
     app.find("Hold 2 times")
     app.tap("+", name="hold-plus-2")

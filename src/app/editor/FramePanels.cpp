@@ -78,7 +78,8 @@ std::string speedText(int64_t entries, float fps) {
 }
 
 std::string holdText(double sliderValue) {
-    return foundation::localizedFormat("Hold %d times", {static_cast<int64_t>(sliderValue)});
+    const auto holds = static_cast<int64_t>(sliderValue);
+    return foundation::localizedFormat(holds == 1 ? "Hold %d time" : "Hold %d times", {holds});
 }
 
 double wholeSliderValue(double value) { return std::round(value); }

@@ -32,7 +32,7 @@ std::string getFormatedDuration(int32_t seconds);
 int32_t durationSeconds(int64_t entries, float fps);
 // The speed panel's line: duration, the word "at", whole frames per second.
 std::string speedText(int64_t entries, float fps);
-// The hold panel's title for a slider value.
+// The hold panel's title for a slider value: "Hold 1 time", "Hold 3 times".
 std::string holdText(double sliderValue);
 // A slider value taken to the nearest whole number, halves away from zero.
 double wholeSliderValue(double value);
