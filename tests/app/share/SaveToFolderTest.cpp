@@ -181,6 +181,50 @@ TEST_F(SaveToFolderTest, AFailedSaveSaysWhyAndTryAgainSavesTheSameFile) {
     ASSERT_NO_FATAL_FAILURE(finishWithDone(*screen));
 }
 
+TEST_F(SaveToFolderTest, TheSavedMoviesPictureShowsWholeInItsPanel) {
+    // The project's pictures are 16:9 quadrants (red, green over blue, white);
+    // the panel above the done text is far wider than that.
+    ShareViewController* screen = saveAs("Animated GIF", folder() + "/My Movie.gif");
+    ASSERT_NE(screen, nullptr);
+    advance(2);  // the last preview has faded in
+    window->layoutIfNeeded();
+    savePicture("share_folder_done_picture.png");
+    const graphics::Rect panel = inWindow(screen->panel()->progressPanel());
+    ASSERT_GT(panel.width(), panel.height() * 16 / 9 + 50) << "a panel as wide as the picture shows no difference";
+    const graphics::Image shown = window->renderImage();
+    const double scale = window->scale();
+    auto at = [&](double x, double y) { return shown.pixelAt(int(x * scale), int(y * scale)); };
+    auto isPicture = [](graphics::RGBA pixel) {
+        for (graphics::RGBA colour : {graphics::RGBA{255, 0, 0, 255}, graphics::RGBA{0, 255, 0, 255}})
+            if (testsupport::pixelNear(pixel, colour, 24)) return true;
+        return false;
+    };
+    // Where the upper quadrants show along a row through them.
+    const double row = panel.minY() + panel.height() / 4;
+    double left = -1, right = -1;
+    for (double x = panel.minX(); x < panel.maxX(); x += 1.0 / scale) {
+        if (!isPicture(at(x, row))) continue;
+        if (left < 0) left = x;
+        right = x;
+    }
+    ASSERT_GE(left, 0) << "no picture in the panel";
+    // The whole height, the width the picture's aspect gives it, in the middle.
+    const double width = right - left + 1;
+    EXPECT_NEAR(width, panel.height() * 16 / 9, 3) << "cropped or stretched";
+    EXPECT_NEAR((left + right) / 2, panel.midX(), 3);
+    // Every corner of the picture shows: nothing is cut off.
+    const double top = panel.minY() + 2, bottom = panel.maxY() - 30;  // above the progress bar
+    const std::pair<graphics::Point, graphics::RGBA> corners[] = {
+        {{left + 2, top}, {255, 0, 0, 255}},
+        {{right - 2, top}, {0, 255, 0, 255}},
+        {{left + 2, bottom}, {0, 0, 255, 255}},
+        {{right - 2, bottom}, {255, 255, 255, 255}},
+    };
+    for (const auto& [point, colour] : corners)
+        EXPECT_TRUE(testsupport::pixelNear(at(point.x, point.y), colour, 24)) << point.x << ", " << point.y;
+    ASSERT_NO_FATAL_FAILURE(finishWithDone(*screen));
+}
+
 TEST(SaveToFolderNames, AProjectsNameBecomesASafeFileName) {
     struct Case {
         std::string name, stem;

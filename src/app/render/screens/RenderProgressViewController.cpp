@@ -21,6 +21,7 @@ constexpr double kTextFadeOutSeconds = 0.25;
 constexpr double kTextFadeInSeconds = 0.5;
 constexpr double kBarInset = 20;
 constexpr double kBarHeight = 15;
+const graphics::Color kBackground = graphics::Color::grey(0.2);
 }  // namespace
 
 std::vector<double> renderProgressSteps(double panelWidth, double panelHeight) {
@@ -56,7 +57,7 @@ void RenderProgressViewController::loadView() {
 
 void RenderProgressViewController::viewDidLoad() {
     title = foundation::localized("");
-    tableView_->setBackgroundColor(graphics::Color::grey(0.2));
+    tableView_->setBackgroundColor(kBackground);
     tableView_->setSeparatorColor(graphics::Color::clear());
     navigationItem().setHidesBackButton(true);
 
@@ -166,18 +167,21 @@ void RenderProgressViewController::updateRenderProgressView() {
         if (!picture) picture = project_->getThumbImageForProject();
     }
     // The first preview has nothing to fade in over: it shows at once.
-    if (picture) addFadingPicture(*picture, ui::ContentMode::ScaleAspectFill, !progressPanel_->subviews().empty());
+    if (picture) addFadingPicture(*picture, !progressPanel_->subviews().empty());
 }
 
-void RenderProgressViewController::showThumbImage(const graphics::Image& image) {
-    addFadingPicture(image, ui::ContentMode::ScaleToFill, true);
-}
+void RenderProgressViewController::showThumbImage(const graphics::Image& image) { addFadingPicture(image, true); }
 
-void RenderProgressViewController::addFadingPicture(const graphics::Image& image, ui::ContentMode mode, bool fade) {
+void RenderProgressViewController::addFadingPicture(const graphics::Image& image, bool fade) {
     if (!progressPanel_) return;
     auto picture = ui::makeView<ui::ImageView>(progressPanel_->bounds());
     picture->setImage(image);
-    picture->setContentMode(mode);
+    // The whole picture, its aspect kept, however wide the panel is (a form
+    // sheet's, or the whole window's): the user sees what the movie shows,
+    // not a band cut out of it. The bars beside it are the panel's colour,
+    // so a new picture covers the ones below it entirely.
+    picture->setContentMode(ui::ContentMode::ScaleAspectFit);
+    picture->setBackgroundColor(kBackground);
     picture->setClipsToBounds(true);
     picture->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleHeight);
     picture->setAlpha(fade ? 0 : 1);

@@ -3,10 +3,11 @@
 // The panel shown while a project renders (and while a share service
 // uploads the result): a dark two-row table. The upper row holds a progress
 // bar under a panel in which preview pictures of the project fade in one
-// over the other as the progress passes fixed steps; the lower row an
-// information or error text. The owner feeds it: it polls its renderer once
-// a second and passes the progress in, shows texts and installs the Cancel
-// and Done actions. The panel knows nothing of renderers.
+// over the other as the progress passes fixed steps (each shown whole, its
+// aspect kept); the lower row an information or error text. The owner
+// feeds it: it polls its renderer once a second and passes the progress in,
+// shows texts and installs the Cancel and Done actions. The panel knows
+// nothing of renderers.
 //
 // Main thread only.
 
@@ -64,7 +65,7 @@ public:
 
     // Passes the next step when the progress has reached it: one preview a call.
     void updateRenderProgressView();
-    // A picture over the whole preview panel, faded in over 1.5 s.
+    // A picture over the whole preview panel (whole, its aspect kept), faded in over 1.5 s.
     void showThumbImage(const graphics::Image& image);
 
     // ---- state and outlets (for tests) ----------------------------------------
@@ -92,7 +93,7 @@ private:
     static bool isTablet();
     double upperRowHeight() const;
     void setLabelText(const std::string& text, graphics::Color color);
-    void addFadingPicture(const graphics::Image& image, ui::ContentMode mode, bool fade);
+    void addFadingPicture(const graphics::Image& image, bool fade);
 
     ProjectModelPtr project_;
     float progress_ = 0;
