@@ -215,6 +215,16 @@ inline Comparison compare(int runs, const Side& ours, const Side& reference) {
     return compareAll(runs, ours, {reference})[0];
 }
 
+// The runs less the median run of `baseline`: an outside program's start-up
+// (and whatever it does with no input at all), timed in runs of its own,
+// taken off a reference that starts afresh for each run, so that it is not
+// handicapped against ours, which runs in a process already up.
+inline std::vector<Times> lessMedianOf(std::vector<Times> runs, const std::vector<Times>& baseline) {
+    const Times base{medianOf(baseline), medianOf(baseline, &Times::cpu)};
+    for (Times& run : runs) run = {run.wall - base.wall, run.cpu - base.cpu};
+    return runs;
+}
+
 // The same times per unit of work (a frame, a thousand frames): ours did
 // `oursUnits` of it, the reference `referenceUnits`.
 inline Comparison perUnit(Comparison times, double oursUnits, double referenceUnits) {
