@@ -3,6 +3,7 @@
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/FileDescriptor.h"
 #include "platform/net/ResponseHead.h"
+#include "platform/net/SocketCork.h"
 #include "platform/net/URLError.h"
 #include "platform/net/URLParsing.h"
 
@@ -26,6 +27,8 @@ namespace {
 // How often the transfer loop looks at the cancel flag and the idle time
 // when the network is quiet.
 constexpr int kPollMilliseconds = 20;
+// Bodies at least this long are written into a corked socket (SocketCork.h).
+constexpr uint64_t kCorkedBodyLength = 64 * 1024;
 
 void initialiseCurlOnce() {
     static std::once_flag once;
@@ -56,6 +59,9 @@ public:
     struct Pooled {
         std::unique_ptr<CURLM, MultiDeleter> multi;
         std::string origin;
+        // What curl opened for the multi handle's connections, the cached
+        // one among them.
+        OpenedSockets sockets;
     };
 
     static TransferHandles& shared() {
@@ -73,7 +79,7 @@ public:
                 return pooled;
             }
         }
-        Pooled pooled{std::unique_ptr<CURLM, MultiDeleter>(curl_multi_init()), origin};
+        Pooled pooled{std::unique_ptr<CURLM, MultiDeleter>(curl_multi_init()), origin, {}};
         if (pooled.multi) curl_multi_setopt(pooled.multi.get(), CURLMOPT_MAXCONNECTS, 1L);
         return pooled;
     }
@@ -138,6 +144,12 @@ struct TransferState {
     bool digestAnswered = false;
     bool responseBegan = false;  // a status line arrived on this transfer
     bool bodyReplayRefused = false;
+    // The connection the request goes out on, once curl has one, and the
+    // cork on its socket while a large body is written.
+    const OpenedSockets* sockets = nullptr;
+    std::optional<ConnectionEnds> connection;
+    SocketCork cork;
+    bool corkTried = false;
 };
 
 size_t onBody(char* data, size_t size, size_t count, void* context) {
@@ -199,6 +211,11 @@ size_t onReadBody(char* buffer, size_t size, size_t count, void* context) {
     auto* state = static_cast<TransferState*>(context);
     size_t wanted = static_cast<size_t>(std::min<uint64_t>(state->bodyLeft, uint64_t(size) * count));
     if (wanted == 0) return 0;
+    // The first read of a large body: nothing of it is written yet.
+    if (!state->corkTried && state->bodyLeft >= kCorkedBodyLength && state->connection) {
+        state->corkTried = true;
+        state->cork.hold(*state->sockets, *state->connection);
+    }
     if (!state->bodyFile) {
         std::memcpy(buffer, state->bodyBytes + state->bodyOffset, wanted);
         state->bodyOffset += wanted;
@@ -238,6 +255,7 @@ int onSeekBody(void* context, curl_off_t offset, int origin) {
     }
     state->bodyOffset = state->bodyStart + uint64_t(offset);
     state->bodyLeft = state->bodyLength - uint64_t(offset);
+    state->corkTried = false;  // a body sent again is corked again
     return CURL_SEEKFUNC_OK;
 }
 
@@ -256,6 +274,26 @@ CURLcode installAnchorCertificates(CURL*, void* sslContext, void* context) {
     }
     SSL_CTX_set_cert_store(static_cast<SSL_CTX*>(sslContext), store);  // the context owns it now
     return CURLE_OK;
+}
+
+int noteOpenedSocket(void* context, curl_socket_t socket, curlsocktype purpose) {
+    if (purpose == CURLSOCKTYPE_IPCXN) static_cast<OpenedSockets*>(context)->note(socket);
+    return CURL_SOCKOPT_OK;
+}
+
+// Called once curl has a connection for the request, new or kept alive,
+// before the request goes out on it.
+int noteConnection(void* context, char* peerAddress, char* localAddress, int peerPort, int localPort) {
+    static_cast<TransferState*>(context)->connection = ConnectionEnds{localAddress, localPort, peerAddress, peerPort};
+    return CURL_PREREQFUNC_OK;
+}
+
+// The cork comes off once curl has written the whole body into the socket.
+void releaseCorkAfterBody(CURL* easy, TransferState& state) {
+    if (!state.cork.isHeld()) return;
+    curl_off_t sent = 0;
+    if (curl_easy_getinfo(easy, CURLINFO_SIZE_UPLOAD_T, &sent) == CURLE_OK && uint64_t(sent) >= state.bodyLength)
+        state.cork.release();
 }
 
 int onProgress(void* context, curl_off_t downloadTotal, curl_off_t downloaded, curl_off_t uploadTotal,
@@ -402,6 +440,11 @@ TransferOutcome performTransfer(const URLRequest& request, const std::string& ho
     curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, onProgress);
     curl_easy_setopt(e, CURLOPT_XFERINFODATA, &state);
+    state.sockets = &pooled.sockets;
+    curl_easy_setopt(e, CURLOPT_SOCKOPTFUNCTION, noteOpenedSocket);
+    curl_easy_setopt(e, CURLOPT_SOCKOPTDATA, &pooled.sockets);
+    curl_easy_setopt(e, CURLOPT_PREREQFUNCTION, noteConnection);
+    curl_easy_setopt(e, CURLOPT_PREREQDATA, &state);
     curl_multi_add_handle(multi.get(), e);
 
     using SteadyClock = std::chrono::steady_clock;
@@ -414,6 +457,7 @@ TransferOutcome performTransfer(const URLRequest& request, const std::string& ho
             outcome.error = urlError(kURLErrorUnknown, host);
             break;
         }
+        releaseCorkAfterBody(e, state);
         if (!running) break;
         if (control.cancelled && control.cancelled->load()) {
             outcome.error = urlError(kURLErrorCancelled, host);
@@ -459,6 +503,8 @@ TransferOutcome performTransfer(const URLRequest& request, const std::string& ho
             outcome.statusCode = static_cast<int>(status);
         }
     }
+    // Whatever became of the body, the connection goes back uncorked.
+    state.cork.release();
     curl_multi_remove_handle(multi.get(), e);
     // A transfer that failed or was cut short leaves nothing worth keeping.
     if (!outcome.error) TransferHandles::shared().give(std::move(pooled));
