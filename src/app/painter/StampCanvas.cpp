@@ -5,6 +5,10 @@
 #include <cstring>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // Four 8-bit channels spread over 16-bit lanes, so one 64-bit multiply
@@ -37,7 +41,7 @@ struct Sample {
     int first, second, weight;
 };
 
-Sample sampleAt(float coordinate, int texels) {
+[[gnu::always_inline]] inline Sample sampleAt(float coordinate, int texels) {
     // Beyond the edge texels both taps clamp to the same texel and the
     // weight no longer matters, so the coordinate may be clamped first; that
     // keeps the integer conversions below defined and exact (no library
@@ -67,6 +71,9 @@ int firstPixelFrom(float edge, int extent) {
     float snapped = std::round(edge * 256.0f) / 256.0f;
     return static_cast<int>(std::ceil(std::clamp(snapped - 0.5f, -1.0f, static_cast<float>(extent) + 1)));
 }
+
+constexpr size_t kRunStamps = 256;
+constexpr size_t kRunColumns = 16384;
 
 }  // namespace
 
@@ -138,20 +145,38 @@ void StampCanvas::setColour(float red, float green, float blue, float alpha) {
         }
         colour_[c] = static_cast<uint8_t>(modulate_[c][255] >> kLaneShift[c]);
     }
-    for (int v = 0; v < 256; ++v)
+    for (int v = 0; v < 256; ++v) {
         modulateWhite_[v] = modulate_[0][v] | modulate_[1][v] | modulate_[2][v] | modulate_[3][v];
+        whiteLanes_[v] = keepLanes_[v] = 0;
+        for (int c = 0; c < 4; ++c) {
+            whiteLanes_[v] |= (modulate_[c][v] >> kLaneShift[c]) << (16 * c);
+            keepLanes_[v] |= (255 - (modulate_[3][v] >> kLaneShift[3])) << (16 * c);
+        }
+    }
 }
 
 void StampCanvas::drawSprites(const std::vector<CanvasSprite>& sprites) {
     if (!hasPixels() || tip_.empty()) return;
-    if (blend_ == Blend::Over)
-        for (const CanvasSprite& sprite : sprites) stamp<Blend::Over>(sprite);
-    else
-        for (const CanvasSprite& sprite : sprites) stamp<Blend::Erase>(sprite);
+    const uint32_t colour = static_cast<uint32_t>(colour_[0]) | static_cast<uint32_t>(colour_[1]) << 8 |
+                            static_cast<uint32_t>(colour_[2]) << 16 | static_cast<uint32_t>(colour_[3]) << 24;
+    if (colourRow_.size() != static_cast<size_t>(width()) || colourRow_.front() != colour)
+        colourRow_.assign(static_cast<size_t>(width()), colour);
+    // Planned a run at a time, so long strokes of large stamps keep few plans.
+    for (auto next = sprites.begin(); next != sprites.end();) {
+        stamps_.clear();
+        columns_.clear();
+        rows_.clear();
+        while (next != sprites.end() && stamps_.size() < kRunStamps && columns_.size() < kRunColumns) plan(*next++);
+        for (const StampPlan& stamp : stamps_) {
+            if (blend_ == Blend::Erase)
+                whiteTip_ ? paint<Blend::Erase, true>(stamp) : paint<Blend::Erase, false>(stamp);
+            else
+                whiteTip_ ? paint<Blend::Over, true>(stamp) : paint<Blend::Over, false>(stamp);
+        }
+    }
 }
 
-template <StampCanvas::Blend mode>
-void StampCanvas::stamp(const CanvasSprite& sprite) {
+void StampCanvas::plan(const CanvasSprite& sprite) {
     if (!std::isfinite(sprite.x) || !std::isfinite(sprite.y) || !std::isfinite(sprite.size)) return;
     const int w = width(), h = height();
     float size = sprite.size;
@@ -169,117 +194,164 @@ void StampCanvas::stamp(const CanvasSprite& sprite) {
     const float gridSize = std::round(size * 256.0f) / 256.0f;
     if (!(gridSize > 0)) return;
     const float inverse = 1.0f / gridSize;
-    columns_.resize(static_cast<size_t>(i1 - i0));
-    for (int i = i0; i < i1; ++i) {
-        Sample s = sampleAt(0.5f + (static_cast<float>(i) + 0.5f - x) * inverse, tipWidth_);
-        columns_[static_cast<size_t>(i - i0)] = {s.first, s.second, s.weight};
+    StampPlan stamp{i0, j0, j1 - j0, columns_.size(), rows_.size()};
+    columns_.resize(stamp.columns + static_cast<size_t>(i1 - i0));
+    Tap* column = columns_.data() + stamp.columns;
+    for (int i = i0; i < i1; ++i, ++column) {
+        const Sample s = sampleAt(0.5f + (static_cast<float>(i) + 0.5f - x) * inverse, tipWidth_);
+        *column = {s.first, s.second, s.weight};
     }
-    // Tip rows run top-down: the sprite's top edge samples row 0.
-    rows_.resize(static_cast<size_t>(j1 - j0));
-    for (int j = j0; j < j1; ++j) {
-        Sample s = sampleAt(0.5f + (y - (static_cast<float>(j) + 0.5f)) * inverse, tipHeight_);
-        rows_[static_cast<size_t>(j - j0)] = {s.first * tipWidth_, s.second * tipWidth_, s.weight};
-    }
+    planRows(stamp, j1, y, inverse);
+    stamps_.push_back(stamp);
+}
 
-    if (whiteTip_)
-        blendPixels<mode, true>(i0, i1, j0, j1);
-    else
-        blendPixels<mode, false>(i0, i1, j0, j1);
+void StampCanvas::planRows(StampPlan& stamp, int j1, float y, float inverse) {
+    // Column taps only move right, so where the spans of a row begin and end
+    // follows from how many columns start and end before each texel column:
+    // counted once per stamp instead of searched for per row.
+    const Tap* column = columns_.data() + stamp.columns;
+    const int count = static_cast<int>(columns_.size() - stamp.columns);
+    firstBefore_.assign(static_cast<size_t>(tipWidth_) + 1, 0);
+    secondBefore_.assign(static_cast<size_t>(tipWidth_) + 1, 0);
+    for (int k = 0; k < count; ++k) {
+        ++firstBefore_[static_cast<size_t>(column[k].first) + 1];
+        ++secondBefore_[static_cast<size_t>(column[k].second) + 1];
+    }
+    for (size_t t = 1; t <= static_cast<size_t>(tipWidth_); ++t) {
+        firstBefore_[t] += firstBefore_[t - 1];
+        secondBefore_[t] += secondBefore_[t - 1];
+    }
+    const bool solidColourReplaces = blend_ == Blend::Over && colour_[3] == 255;
+    const size_t firstRow = rows_.size();
+    rows_.resize(firstRow + static_cast<size_t>(j1 - stamp.j0));
+    RowPlan* row = rows_.data() + firstRow;
+    for (int j = stamp.j0; j < j1; ++j, ++row) {
+        // Tip rows run top-down: the sprite's top edge samples row 0.
+        const Sample s = sampleAt(0.5f + (y - (static_cast<float>(j) + 0.5f)) * inverse, tipHeight_);
+        const RowRuns& upper = tipRows_[static_cast<size_t>(s.first)];
+        const RowRuns& lower = tipRows_[static_cast<size_t>(s.second)];
+        const int paintedFirst = std::min(upper.paintedFirst, lower.paintedFirst);
+        const int paintedLast = std::max(upper.paintedLast, lower.paintedLast);
+        int left = 0, solid = 0, solidEnd = 0, right = 0;
+        if (paintedFirst <= paintedLast) {
+            // The row splits into clear, filtered, solid, filtered and clear
+            // pixels: clear up to the first column reaching a painted texel,
+            // clear again from the first starting past them.
+            left = secondBefore_[static_cast<size_t>(paintedFirst)];
+            right = std::max(left, firstBefore_[static_cast<size_t>(paintedLast) + 1]);
+            solid = solidEnd = right;
+            const int solidFirst = std::max(upper.solidFirst, lower.solidFirst);
+            const int solidLast = std::min(upper.solidLast, lower.solidLast);
+            if (solidColourReplaces && solidFirst <= solidLast) {
+                solid = std::clamp(firstBefore_[static_cast<size_t>(solidFirst)], left, right);
+                solidEnd = std::clamp(secondBefore_[static_cast<size_t>(solidLast) + 1], solid, right);
+            }
+        }
+        *row = {s.first * tipWidth_,   s.second * tipWidth_,    s.weight,          stamp.i0 + left,
+                stamp.i0 + solid,      stamp.i0 + solidEnd,     stamp.i0 + right};
+    }
 }
 
 template <StampCanvas::Blend mode, bool white>
-void StampCanvas::blendPixels(int i0, int i1, int j0, int j1) {
-    constexpr uint64_t kSolid = 0x00FF00FF00FF00FFull;  // a white, opaque texel
-    const uint32_t colour = static_cast<uint32_t>(colour_[0]) | static_cast<uint32_t>(colour_[1]) << 8 |
-                            static_cast<uint32_t>(colour_[2]) << 16 | static_cast<uint32_t>(colour_[3]) << 24;
-    const bool solidColourReplaces = mode == Blend::Over && colour_[3] == 255;
+void StampCanvas::paint(const StampPlan& stamp) {
     const int h = height();
     auto* canvas = reinterpret_cast<uint32_t*>(pixels_.bits());
     const auto canvasStride = static_cast<ptrdiff_t>(pixels_.bytesPerLine() / 4);
-
-    const Tap* column = columns_.data() - i0;
-    for (int j = j0; j < j1; ++j) {
-        const Tap& row = rows_[static_cast<size_t>(j - j0)];
-        const RowRuns& upperRuns = tipRows_[static_cast<size_t>(row.first / tipWidth_)];
-        const RowRuns& lowerRuns = tipRows_[static_cast<size_t>(row.second / tipWidth_)];
-        const int solidFirst = std::max(upperRuns.solidFirst, lowerRuns.solidFirst);
-        const int solidLast = std::min(upperRuns.solidLast, lowerRuns.solidLast);
-        const int paintedFirst = std::min(upperRuns.paintedFirst, lowerRuns.paintedFirst);
-        const int paintedLast = std::max(upperRuns.paintedLast, lowerRuns.paintedLast);
-        // Column taps only move right: the row splits into clear, filtered,
-        // solid, filtered and clear pixels.
-        // Scanned in from both ends: only the few clear and filtered pixels
-        // at each end are looked at.
-        const Tap* left = column + i0;
-        const Tap* right = column + i1;
-        while (left < right && left->second < paintedFirst) ++left;
-        while (right > left && (right - 1)->first > paintedLast) --right;
-        const Tap* solid = right;
-        const Tap* solidEnd = right;
-        if (solidColourReplaces && solidFirst <= solidLast) {
-            solid = left;
-            while (solid < right && solid->first < solidFirst) ++solid;
-            solidEnd = right;
-            while (solidEnd > solid && (solidEnd - 1)->second > solidLast) --solidEnd;
-        }
+    const Tap* column = columns_.data() + stamp.columns - stamp.i0;
+    for (int r = 0; r < stamp.rows; ++r) {
+        const RowPlan& row = rows_[stamp.firstRow + static_cast<size_t>(r)];
         // Canvas rows are stored top row first.
-        uint32_t* target = canvas + static_cast<ptrdiff_t>(h - 1 - j) * canvasStride;
-        std::fill(target + (solid - column), target + (solidEnd - column), colour);
-        const int spans[2][2] = {{static_cast<int>(left - column), static_cast<int>(solid - column)},
-                                 {static_cast<int>(solidEnd - column), static_cast<int>(right - column)}};
-        for (const auto& span : spans) {
-            for (int i = span[0]; i < span[1]; ++i) {
-                uint64_t source;
-                if constexpr (white) {
-                    const uint8_t* upper = tipAlpha_.data() + row.first;
-                    const uint8_t* lower = tipAlpha_.data() + row.second;
-                    const int a00 = upper[column[i].first], a10 = upper[column[i].second];
-                    const int a01 = lower[column[i].first], a11 = lower[column[i].second];
-                    int alpha = a00;
-                    if (a00 != a10 || a00 != a01 || a00 != a11) {
-                        const int w = column[i].weight;
-                        const int top = (a00 * (256 - w) + a10 * w + 128) >> 8;
-                        const int bottom = (a01 * (256 - w) + a11 * w + 128) >> 8;
-                        alpha = (top * (256 - row.weight) + bottom * row.weight + 128) >> 8;
-                    } else if (a00 == 255 && solidColourReplaces) {
-                        target[i] = colour;
-                        continue;
-                    }
-                    // Nothing stamped changes nothing.
-                    if (alpha == 0) continue;
-                    source = modulateWhite_[alpha];
-                } else {
-                    const uint64_t* upper = tip_.data() + row.first;
-                    const uint64_t* lower = tip_.data() + row.second;
-                    const uint64_t p00 = upper[column[i].first], p10 = upper[column[i].second];
-                    const uint64_t p01 = lower[column[i].first], p11 = lower[column[i].second];
-                    uint64_t filtered;
-                    if (p00 == p10 && p00 == p01 && p00 == p11) {
-                        // Filtering equal texels gives the texel: a clear tip
-                        // changes nothing, a solid one over opaque colour replaces.
-                        if (p00 == 0) continue;
-                        if (p00 == kSolid && solidColourReplaces) {
-                            target[i] = colour;
-                            continue;
-                        }
-                        filtered = p00;
-                    } else {
-                        filtered = lerp(lerp(p00, p10, column[i].weight), lerp(p01, p11, column[i].weight), row.weight);
-                    }
-                    source = modulate_[0][filtered & 0xFF] | modulate_[1][(filtered >> 32) & 0xFF] |
-                             modulate_[2][(filtered >> 16) & 0xFF] | modulate_[3][filtered >> 48];
-                }
-                const uint64_t kept = scale(spread(target[i]), 255 - static_cast<int>(source >> 48));
-                if constexpr (mode == Blend::Erase) {
-                    target[i] = pack(kept);
-                } else {
-                    const uint64_t sum = source + kept;
-                    // Saturate each lane at 255, as 8-bit blending does.
-                    const uint64_t over = sum & 0x0100010001000100ull;
-                    target[i] = pack((sum | (over - (over >> 8))) & kLanes);
-                }
-            }
+        uint32_t* target = canvas + static_cast<ptrdiff_t>(h - 1 - (stamp.j0 + r)) * canvasStride;
+        if (row.solidEnd > row.solid)
+            std::memcpy(target + row.solid, colourRow_.data(), static_cast<size_t>(row.solidEnd - row.solid) * 4);
+        if constexpr (white) {
+            filterWhite<mode>(target, row, column, row.left, row.solid);
+            filterWhite<mode>(target, row, column, row.solidEnd, row.right);
+        } else {
+            filterTexels<mode>(target, row, column, row.left, row.solid);
+            filterTexels<mode>(target, row, column, row.solidEnd, row.right);
         }
+    }
+}
+
+namespace {
+
+// What is there keeps its share and takes the stamp's colour on top; erasing
+// only keeps. Saturates each channel at 255, as 8-bit blending does.
+template <StampCanvas::Blend mode>
+uint32_t blendSpread(uint32_t there, uint64_t source) {
+    const uint64_t kept = scale(spread(there), 255 - static_cast<int>(source >> 48));
+    if constexpr (mode == StampCanvas::Blend::Erase) {
+        return pack(kept);
+    } else {
+        const uint64_t sum = source + kept;
+        const uint64_t over = sum & 0x0100010001000100ull;
+        return pack((sum | (over - (over >> 8))) & kLanes);
+    }
+}
+
+#if defined(__SSE2__)
+// The same for the pixels whose channels are 16-bit lanes of `there`, with
+// the stamp's channels and the share kept in the same lanes; packing back
+// to bytes saturates.
+template <StampCanvas::Blend mode>
+__m128i blendLanes(__m128i there, __m128i source, __m128i keep) {
+    __m128i t = _mm_add_epi16(_mm_mullo_epi16(there, keep), _mm_set1_epi16(128));
+    t = _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
+    if constexpr (mode == StampCanvas::Blend::Over) t = _mm_add_epi16(t, source);
+    return _mm_packus_epi16(t, t);
+}
+
+__m128i lanesAt(const uint64_t* table, int index) {
+    return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(table + index));
+}
+#endif
+
+}  // namespace
+
+template <StampCanvas::Blend mode>
+void StampCanvas::filterWhite(uint32_t* target, const RowPlan& row, const Tap* column, int from, int to) const {
+    const uint8_t* upper = tipAlpha_.data() + row.upper;
+    const uint8_t* lower = tipAlpha_.data() + row.lower;
+    const int rowWeight = row.weight;
+    const auto alphaAt = [&](int i) {
+        const Tap tap = column[i];
+        const int top = (upper[tap.first] * (256 - tap.weight) + upper[tap.second] * tap.weight + 128) >> 8;
+        const int bottom = (lower[tap.first] * (256 - tap.weight) + lower[tap.second] * tap.weight + 128) >> 8;
+        return (top * (256 - rowWeight) + bottom * rowWeight + 128) >> 8;
+    };
+    int i = from;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 1 < to; i += 2) {
+        const int a0 = alphaAt(i), a1 = alphaAt(i + 1);
+        const __m128i source = _mm_unpacklo_epi64(lanesAt(whiteLanes_, a0), lanesAt(whiteLanes_, a1));
+        const __m128i keep = _mm_unpacklo_epi64(lanesAt(keepLanes_, a0), lanesAt(keepLanes_, a1));
+        auto* pair = reinterpret_cast<__m128i*>(target + i);
+        _mm_storel_epi64(pair, blendLanes<mode>(_mm_unpacklo_epi8(_mm_loadl_epi64(pair), zero), source, keep));
+    }
+    if (i < to) {
+        const int a = alphaAt(i);
+        const __m128i there = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(target[i])), zero);
+        target[i] = static_cast<uint32_t>(
+            _mm_cvtsi128_si32(blendLanes<mode>(there, lanesAt(whiteLanes_, a), lanesAt(keepLanes_, a))));
+    }
+#else
+    for (; i < to; ++i) target[i] = blendSpread<mode>(target[i], modulateWhite_[alphaAt(i)]);
+#endif
+}
+
+template <StampCanvas::Blend mode>
+void StampCanvas::filterTexels(uint32_t* target, const RowPlan& row, const Tap* column, int from, int to) const {
+    const uint64_t* upper = tip_.data() + row.upper;
+    const uint64_t* lower = tip_.data() + row.lower;
+    for (int i = from; i < to; ++i) {
+        const Tap tap = column[i];
+        const uint64_t filtered = lerp(lerp(upper[tap.first], upper[tap.second], tap.weight),
+                                       lerp(lower[tap.first], lower[tap.second], tap.weight), row.weight);
+        const uint64_t source = modulate_[0][filtered & 0xFF] | modulate_[1][(filtered >> 32) & 0xFF] |
+                                modulate_[2][(filtered >> 16) & 0xFF] | modulate_[3][filtered >> 48];
+        target[i] = blendSpread<mode>(target[i], source);
     }
 }
 
