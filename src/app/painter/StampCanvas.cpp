@@ -44,15 +44,15 @@ struct Sample {
 [[gnu::always_inline]] inline Sample sampleAt(float coordinate, int texels) {
     // Beyond the edge texels both taps clamp to the same texel and the
     // weight no longer matters, so the coordinate may be clamped first; that
-    // keeps the integer conversions below defined and exact (no library
-    // floor and round per column and row).
+    // keeps the integer conversion below defined.
     const float texel = std::clamp(coordinate * static_cast<float>(texels) - 0.5f, -1.0f, static_cast<float>(texels));
-    int first = static_cast<int>(texel);  // towards zero
-    if (static_cast<float>(first) > texel) --first;
-    const float fraction = (texel - static_cast<float>(first)) * 256;  // both steps exact
-    int weight = static_cast<int>(fraction);
-    if (fraction - static_cast<float>(weight) >= 0.5f) ++weight;  // half away from zero
-    return {std::clamp(first, 0, texels - 1), std::clamp(first + 1, 0, texels - 1), weight};
+    // The texel on the 1/256 grid, rounded half up: the first texel in the
+    // high bits, the weight in the low ones. Exact in double, and truncating
+    // a positive value floors it. A weight that rounds up to a whole texel
+    // samples the next texel with weight 0, which filters to the same value.
+    const int grid = static_cast<int>(static_cast<double>(texel) * 256.0 + 512.5) - 512;
+    const int first = grid >> 8;
+    return {std::clamp(first, 0, texels - 1), std::clamp(first + 1, 0, texels - 1), grid & 255};
 }
 
 // A window coordinate as the pipeline computes it from a canvas one: through
@@ -167,6 +167,7 @@ void StampCanvas::drawSprites(const std::vector<CanvasSprite>& sprites) {
         columns_.clear();
         rows_.clear();
         while (next != sprites.end() && stamps_.size() < kRunStamps && columns_.size() < kRunColumns) plan(*next++);
+        if (blend_ == Blend::Over && colour_[3] == 255) hideCovered();
         for (const StampPlan& stamp : stamps_) {
             if (blend_ == Blend::Erase)
                 whiteTip_ ? paint<Blend::Erase, true>(stamp) : paint<Blend::Erase, false>(stamp);
@@ -247,32 +248,59 @@ void StampCanvas::planRows(StampPlan& stamp, int j1, float y, float inverse) {
                 solidEnd = std::clamp(secondBefore_[static_cast<size_t>(solidLast) + 1], solid, right);
             }
         }
-        *row = {s.first * tipWidth_,   s.second * tipWidth_,    s.weight,          stamp.i0 + left,
-                stamp.i0 + solid,      stamp.i0 + solidEnd,     stamp.i0 + right};
+        *row = {s.first * tipWidth_,
+                s.second * tipWidth_,
+                s.weight,
+                stamp.i0 + left,
+                stamp.i0 + solid,
+                stamp.i0 + solidEnd,
+                stamp.i0 + right,
+                0,
+                0};
     }
 }
 
-template <StampCanvas::Blend mode, bool white>
-void StampCanvas::paint(const StampPlan& stamp) {
-    const int h = height();
-    auto* canvas = reinterpret_cast<uint32_t*>(pixels_.bits());
-    const auto canvasStride = static_cast<ptrdiff_t>(pixels_.bytesPerLine() / 4);
-    const Tap* column = columns_.data() + stamp.columns - stamp.i0;
-    for (int r = 0; r < stamp.rows; ++r) {
-        const RowPlan& row = rows_[stamp.firstRow + static_cast<size_t>(r)];
-        // Canvas rows are stored top row first.
-        uint32_t* target = canvas + static_cast<ptrdiff_t>(h - 1 - (stamp.j0 + r)) * canvasStride;
-        if (row.solidEnd > row.solid)
-            std::memcpy(target + row.solid, colourRow_.data(), static_cast<size_t>(row.solidEnd - row.solid) * 4);
-        if constexpr (white) {
-            filterWhite<mode>(target, row, column, row.left, row.solid);
-            filterWhite<mode>(target, row, column, row.solidEnd, row.right);
-        } else {
-            filterTexels<mode>(target, row, column, row.left, row.solid);
-            filterTexels<mode>(target, row, column, row.solidEnd, row.right);
+void StampCanvas::hideCovered() {
+    if (stamps_.empty()) return;
+    int bottom = height(), top = 0;
+    for (const StampPlan& stamp : stamps_) {
+        bottom = std::min(bottom, stamp.j0);
+        top = std::max(top, stamp.j0 + stamp.rows);
+    }
+    covered_.resize(static_cast<size_t>(height()));
+    std::fill(covered_.begin() + bottom, covered_.begin() + top, std::pair{0, 0});
+    // From the last stamp back, each row's covered columns are one run made
+    // of later solid spans: joined where they meet, else the longer kept.
+    for (auto stamp = stamps_.rbegin(); stamp != stamps_.rend(); ++stamp) {
+        RowPlan* row = rows_.data() + stamp->firstRow;
+        for (int j = stamp->j0; j < stamp->j0 + stamp->rows; ++j, ++row) {
+            auto& [from, to] = covered_[static_cast<size_t>(j)];
+            row->hiddenFrom = from;
+            row->hiddenTo = to;
+            if (row->solid >= row->solidEnd) continue;
+            if (from < to && row->solid <= to && row->solidEnd >= from) {
+                from = std::min(from, row->solid);
+                to = std::max(to, row->solidEnd);
+            } else if (row->solidEnd - row->solid > to - from) {
+                from = row->solid;
+                to = row->solidEnd;
+            }
         }
     }
 }
+
+namespace {
+
+// Calls work(from, to) for what of [from, to) lies outside [hiddenFrom,
+// hiddenTo): none, one or two spans.
+template <class Work>
+void outside(int from, int to, int hiddenFrom, int hiddenTo, Work&& work) {
+    if (hiddenFrom >= hiddenTo) hiddenFrom = hiddenTo = to;
+    if (from < std::min(to, hiddenFrom)) work(from, std::min(to, hiddenFrom));
+    if (std::max(from, hiddenTo) < to) work(std::max(from, hiddenTo), to);
+}
+
+}  // namespace
 
 namespace {
 
@@ -310,15 +338,18 @@ __m128i lanesAt(const uint64_t* table, int index) {
 }  // namespace
 
 template <StampCanvas::Blend mode>
-void StampCanvas::filterWhite(uint32_t* target, const RowPlan& row, const Tap* column, int from, int to) const {
+[[gnu::always_inline]] inline void StampCanvas::filterWhite(uint32_t* target, const RowPlan& row, const Tap* column,
+                                                            int from, int to) const {
     const uint8_t* upper = tipAlpha_.data() + row.upper;
     const uint8_t* lower = tipAlpha_.data() + row.lower;
     const int rowWeight = row.weight;
+    // a × (256 − w) + b × w as a × 256 + (b − a) × w: the same sum, one
+    // multiply fewer.
     const auto alphaAt = [&](int i) {
         const Tap tap = column[i];
-        const int top = (upper[tap.first] * (256 - tap.weight) + upper[tap.second] * tap.weight + 128) >> 8;
-        const int bottom = (lower[tap.first] * (256 - tap.weight) + lower[tap.second] * tap.weight + 128) >> 8;
-        return (top * (256 - rowWeight) + bottom * rowWeight + 128) >> 8;
+        const int top = (upper[tap.first] * 256 + (upper[tap.second] - upper[tap.first]) * tap.weight + 128) >> 8;
+        const int bottom = (lower[tap.first] * 256 + (lower[tap.second] - lower[tap.first]) * tap.weight + 128) >> 8;
+        return (top * 256 + (bottom - top) * rowWeight + 128) >> 8;
     };
     int i = from;
 #if defined(__SSE2__)
@@ -342,7 +373,8 @@ void StampCanvas::filterWhite(uint32_t* target, const RowPlan& row, const Tap* c
 }
 
 template <StampCanvas::Blend mode>
-void StampCanvas::filterTexels(uint32_t* target, const RowPlan& row, const Tap* column, int from, int to) const {
+[[gnu::always_inline]] inline void StampCanvas::filterTexels(uint32_t* target, const RowPlan& row, const Tap* column,
+                                                             int from, int to) const {
     const uint64_t* upper = tip_.data() + row.upper;
     const uint64_t* lower = tip_.data() + row.lower;
     for (int i = from; i < to; ++i) {
@@ -352,6 +384,31 @@ void StampCanvas::filterTexels(uint32_t* target, const RowPlan& row, const Tap* 
         const uint64_t source = modulate_[0][filtered & 0xFF] | modulate_[1][(filtered >> 32) & 0xFF] |
                                 modulate_[2][(filtered >> 16) & 0xFF] | modulate_[3][filtered >> 48];
         target[i] = blendSpread<mode>(target[i], source);
+    }
+}
+
+template <StampCanvas::Blend mode, bool white>
+void StampCanvas::paint(const StampPlan& stamp) {
+    const int h = height();
+    auto* canvas = reinterpret_cast<uint32_t*>(pixels_.bits());
+    const auto canvasStride = static_cast<ptrdiff_t>(pixels_.bytesPerLine() / 4);
+    const Tap* column = columns_.data() + stamp.columns - stamp.i0;
+    for (int r = 0; r < stamp.rows; ++r) {
+        const RowPlan& row = rows_[stamp.firstRow + static_cast<size_t>(r)];
+        // Canvas rows are stored top row first.
+        uint32_t* target = canvas + static_cast<ptrdiff_t>(h - 1 - (stamp.j0 + r)) * canvasStride;
+        const auto fill = [&](int from, int to) {
+            std::memcpy(target + from, colourRow_.data(), static_cast<size_t>(to - from) * 4);
+        };
+        const auto filter = [&](int from, int to) {
+            if constexpr (white)
+                filterWhite<mode>(target, row, column, from, to);
+            else
+                filterTexels<mode>(target, row, column, from, to);
+        };
+        outside(row.solid, row.solidEnd, row.hiddenFrom, row.hiddenTo, fill);
+        outside(row.left, row.solid, row.hiddenFrom, row.hiddenTo, filter);
+        outside(row.solidEnd, row.right, row.hiddenFrom, row.hiddenTo, filter);
     }
 }
 

@@ -60,15 +60,17 @@ private:
     };
     // One canvas row of a stamp: its tip rows, and the columns that are
     // filtered [left, solid), take the colour [solid, solidEnd) and are
-    // filtered again [solidEnd, right).
+    // filtered again [solidEnd, right); none of them in [hiddenFrom,
+    // hiddenTo), which a later stamp of the run paints over with the colour.
     struct RowPlan {
         int upper, lower;  // offsets of the two tip rows
         int weight;        // of the lower row, out of 256
         int left, solid, solidEnd, right;
+        int hiddenFrom, hiddenTo;
     };
     struct StampPlan {
         int i0, j0, rows;
-        size_t columns;  // where its taps start in columns_
+        size_t columns;   // where its taps start in columns_
         size_t firstRow;  // where its rows start in rows_
     };
 
@@ -76,6 +78,10 @@ private:
     void plan(const CanvasSprite& sprite);
     // The spans of each of the stamp's rows, from the taps of its columns.
     void planRows(StampPlan& stamp, int j1, float y, float inverse);
+    // Marks in each planned row the columns a later stamp of the run covers
+    // with its solid span: an opaque colour there replaces whatever was
+    // drawn before, so those pixels need not be drawn.
+    void hideCovered();
     template <Blend mode, bool white>
     void paint(const StampPlan& stamp);
     // Blends columns [from, to) of a row. Every pixel goes through the same
@@ -120,6 +126,8 @@ private:
     std::vector<StampPlan> stamps_;
     std::vector<Tap> columns_;
     std::vector<RowPlan> rows_;
+    // Per canvas row while hiding: columns known to be solid in later stamps.
+    std::vector<std::pair<int, int>> covered_;
     // Per texel column t of the stamp being planned: how many of its columns
     // have their first texel before t, and their second.
     std::vector<int> firstBefore_, secondBefore_;

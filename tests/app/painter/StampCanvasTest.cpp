@@ -200,9 +200,11 @@ std::vector<std::pair<const char*, std::vector<Pass>>> strokeTable() {
         {"noisy tip", {{noisyTip(16), {0.7f, 0.8f, 0.3f, 1}, B::Over, drag}}},
         {"ring tip", {{ringTip(40), {0.25f, 0.5f, 0.75f, 1}, B::Over, slow}}},
         {"solid square tip", {{tip(255).bitmap(), {1, 0.5f, 0, 1}, B::Over, fine}}},
-        {"sizes and edges", {{softTip(64), {0.5f, 0.25f, 1, 1}, B::Over, sizes}, {softTip(16), {1, 1, 0, 1}, B::Over, edges}}},
+        {"sizes and edges",
+         {{softTip(64), {0.5f, 0.25f, 1, 1}, B::Over, sizes}, {softTip(16), {1, 1, 0, 1}, B::Over, edges}}},
         {"erased",
-         {{softTip(32), {0.1f, 0.9f, 0.4f, 1}, B::Over, drag}, {softTip(64), {0, 0, 0, 0.5f}, B::Erase, slow},
+         {{softTip(32), {0.1f, 0.9f, 0.4f, 1}, B::Over, drag},
+          {softTip(64), {0, 0, 0, 0.5f}, B::Erase, slow},
           {noisyTip(16), {0, 0, 0, 1}, B::Erase, sizes}}},
     };
 }
@@ -211,18 +213,27 @@ TEST(StampCanvas, StrokeTableKeepsItsPixels) {
     // Hashes of the pictures as the canvas has always stamped them, so a
     // faster stamp that changes a single byte shows here.
     const std::map<std::string, uint64_t> expected = {
-        {"soft tip, opaque", 0x3c70b2bde3146722ull},
-        {"soft tip, translucent", 0x9978fe260d4ce130ull},
-        {"particle tip", 0xbafeb1c616a6d2e6ull},
-        {"noisy tip", 0xb8e476bd3ac24245ull},
-        {"ring tip", 0xd1a6329fe7fa354cull},
-        {"solid square tip", 0x10b27aea7f740afdull},
-        {"sizes and edges", 0xe1c9348263dddb95ull},
-        {"erased", 0xbb0cbac6216d3953ull},
+        {"soft tip, opaque", 0x3c70b2bde3146722ull}, {"soft tip, translucent", 0x9978fe260d4ce130ull},
+        {"particle tip", 0xbafeb1c616a6d2e6ull},     {"noisy tip", 0xb8e476bd3ac24245ull},
+        {"ring tip", 0xd1a6329fe7fa354cull},         {"solid square tip", 0x10b27aea7f740afdull},
+        {"sizes and edges", 0xe1c9348263dddb95ull},  {"erased", 0xbb0cbac6216d3953ull},
     };
     for (const auto& [name, passes] : strokeTable()) {
         const QImage ours = stamped(passes, 400, 300);
         EXPECT_EQ(pixelHash(ours), expected.at(name)) << name;
+    }
+}
+
+TEST(StampCanvas, StampsDrawnTogetherMatchStampsDrawnOneByOne) {
+    // Drawn together, a stamp skips pixels a later stamp paints over with an
+    // opaque colour; drawn one call each, nothing is skipped.
+    for (const auto& [name, passes] : strokeTable()) {
+        std::vector<Pass> single;
+        for (const Pass& pass : passes)
+            for (const CanvasSprite& sprite : pass.sprites)
+                single.push_back(
+                    {pass.tip, {pass.colour[0], pass.colour[1], pass.colour[2], pass.colour[3]}, pass.blend, {sprite}});
+        EXPECT_EQ(pixelHash(stamped(passes, 400, 300)), pixelHash(stamped(single, 400, 300))) << name;
     }
 }
 
