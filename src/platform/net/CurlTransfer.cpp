@@ -128,6 +128,8 @@ struct TransferState {
     const TransferControl* control = nullptr;
     TransferOutcome* outcome = nullptr;
     TransferProgress progress;
+    TransferProgress reported;  // the last progress passed on
+    std::chrono::steady_clock::time_point reportedAt;
     bool active = false;  // something moved since the loop last looked
     bool failedInCallback = false;
     bool streamsBody = false;  // the body goes to control->onBodyChunk
@@ -296,6 +298,30 @@ void releaseCorkAfterBody(CURL* easy, TransferState& state) {
         state.cork.release();
 }
 
+// Whether `now` finishes sending or receiving, which `before` had not.
+bool finishesASide(const TransferProgress& before, const TransferProgress& now) {
+    auto finishes = [](int64_t done, int64_t total, int64_t doneBefore) {
+        return total > 0 && done == total && doneBefore != done;
+    };
+    return finishes(now.bytesSent, now.bytesToSend, before.bytesSent) ||
+           finishes(now.bytesReceived, now.bytesToReceive, before.bytesReceived);
+}
+
+// Passes the progress on when it changed since the last report: at once
+// when it is the first, finishes a side or `always`, else once the interval
+// since the last report is over.
+void reportProgress(TransferState& state, bool always) {
+    if (!state.control->onProgress || state.progress == state.reported) return;
+    const auto now = std::chrono::steady_clock::now();
+    const bool first = state.reported == TransferProgress{};
+    if (!always && !first && !finishesASide(state.reported, state.progress) &&
+        now - state.reportedAt < kProgressInterval)
+        return;
+    state.reported = state.progress;
+    state.reportedAt = now;
+    state.control->onProgress(state.progress);
+}
+
 int onProgress(void* context, curl_off_t downloadTotal, curl_off_t downloaded, curl_off_t uploadTotal,
                curl_off_t uploaded) {
     auto* state = static_cast<TransferState*>(context);
@@ -304,7 +330,7 @@ int onProgress(void* context, curl_off_t downloadTotal, curl_off_t downloaded, c
     if (now.bytesSent != state->progress.bytesSent || now.bytesReceived != state->progress.bytesReceived)
         state->active = true;
     state->progress = now;
-    if (state->control->onProgress) state->control->onProgress(now);
+    reportProgress(*state, false);
     return 0;
 }
 
@@ -505,6 +531,8 @@ TransferOutcome performTransfer(const URLRequest& request, const std::string& ho
     }
     // Whatever became of the body, the connection goes back uncorked.
     state.cork.release();
+    // What the last interval held back.
+    reportProgress(state, true);
     curl_multi_remove_handle(multi.get(), e);
     // A transfer that failed or was cut short leaves nothing worth keeping.
     if (!outcome.error) TransferHandles::shared().give(std::move(pooled));

@@ -28,9 +28,17 @@ struct TransferProgress {
     bool operator==(const TransferProgress&) const = default;
 };
 
+// How often at most a running transfer reports progress (onProgress): each
+// report is a hand-off to another thread, and a body comes and goes in
+// pieces of 16 KiB to 512 KiB.
+constexpr std::chrono::milliseconds kProgressInterval{20};
+
 struct TransferControl {
     const std::atomic<bool>* cancelled = nullptr;
-    // Called on the transferring thread whenever a count changes.
+    // Called on the transferring thread when the counts changed: at once for
+    // the first change and for the one that finishes sending or receiving,
+    // otherwise at most every kProgressInterval, and once more with the last
+    // counts before the transfer returns.
     std::function<void(const TransferProgress&)> onProgress;
     // A PEM file of certificate authorities trusted besides the system's.
     std::optional<std::string> additionalCertificateAuthorities;
