@@ -80,27 +80,29 @@ void PaintingView::setBrushColorWithRed(double red, double green, double blue) {
     if (brush_) brush_->color = graphics::Color::rgb(red, green, blue, 1);
 }
 
-void PaintingView::drawFromBuffer(bool replaying, graphics::Point offset) {
+void PaintingView::drawFromBuffer() {
     if (!beginDrawing()) return;
-    spritesDrawn_ = 0;
+    sprites_.clear();
+    addSpritesFromBuffer();
+    spritesDrawn_ = sprites_.size();
+    stamps_.drawSprites(sprites_);
+    present();
+}
+
+void PaintingView::addSpritesFromBuffer(graphics::Point offset) {
     std::optional<std::vector<LinePoint>> smoothed = paintingrules::calculateSmoothLinePoints(points_);
-    if (smoothed && brush_ && brush_->type != kBrushTypeMove) {
-        if (brush_->type == kBrushTypeEraser) {
-            stamps_.setBlend(StampCanvas::Blend::Erase);
-            stamps_.setColour(0, 0, 0, 0.5f);
-        }
-        sprites_.clear();
-        for (const LinePoint& sample : *smoothed) {
-            // Types without a size rule keep the size in force.
-            std::optional<float> size = paintingrules::pointSize(brush_->type, brush_->size, sample.width);
-            sprites_.push_back({static_cast<float>(sample.pos.x + offset.x),
-                                static_cast<float>(sample.pos.y + offset.y), size.value_or(pointSize_)});
-        }
-        if (!sprites_.empty()) pointSize_ = sprites_.back().size;
-        spritesDrawn_ = sprites_.size();
-        stamps_.drawSprites(sprites_);
+    if (!smoothed || !brush_ || brush_->type == kBrushTypeMove) return;
+    if (brush_->type == kBrushTypeEraser) {
+        stamps_.setBlend(StampCanvas::Blend::Erase);
+        stamps_.setColour(0, 0, 0, 0.5f);
     }
-    if (!replaying) present();
+    for (const LinePoint& sample : *smoothed) {
+        // Types without a size rule keep the size in force.
+        std::optional<float> size = paintingrules::pointSize(brush_->type, brush_->size, sample.width);
+        sprites_.push_back({static_cast<float>(sample.pos.x + offset.x), static_cast<float>(sample.pos.y + offset.y),
+                            size.value_or(pointSize_)});
+        pointSize_ = sprites_.back().size;
+    }
 }
 
 void PaintingView::handlePan(ui::GestureState state, graphics::Point location, graphics::Point velocity) {
@@ -126,7 +128,7 @@ void PaintingView::handlePan(ui::GestureState state, graphics::Point location, g
             break;
         }
         case ui::GestureState::Changed:
-            if (stroke_ && addLineSample(p, velocity)) drawFromBuffer(false);
+            if (stroke_ && addLineSample(p, velocity)) drawFromBuffer();
             break;
         case ui::GestureState::Ended:
             endLine(p, velocity, true);
@@ -189,7 +191,7 @@ void PaintingView::addStrokeWithPosition(graphics::Point position, double size, 
     stroke->points = {points_};
     stroke_ = stroke;
     recordStroke(stroke, true);
-    drawFromBuffer(false);
+    drawFromBuffer();
 }
 
 void PaintingView::placeStamp(graphics::Point position, double size, double angle) {
@@ -215,10 +217,13 @@ void PaintingView::replayBuffer() {
             brush_->size = paintingrules::replayBrushSize(stroke->brushSize, brush_->defaultSize);
         stamps_.setColour(stroke->red, stroke->green, stroke->blue, stroke->alpha);
         velocities_ = stroke->velocities;
+        // A stroke's stamps are drawn together, as one run.
+        sprites_.clear();
         for (const StrokeSegment& segment : stroke->points) {
             points_ = segment;
-            drawFromBuffer(true, stroke->offset);
+            addSpritesFromBuffer(stroke->offset);
         }
+        stamps_.drawSprites(sprites_);
     }
     present();
     if (kept) {

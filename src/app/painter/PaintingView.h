@@ -47,12 +47,16 @@ protected:
 
 private:
     void bindBrushTip(const PainterBrush& brush);
-    void drawFromBuffer(bool replaying, graphics::Point offset = {});
+    // Stamps the pending samples and shows them.
+    void drawFromBuffer();
+    // Smooths the pending samples into sprites appended to sprites_, moved by
+    // `offset`, and sets the eraser's blending when it is the brush.
+    void addSpritesFromBuffer(graphics::Point offset = {});
     void applyMove(graphics::Point d, bool undoing);
     void handleMove(ui::GestureState state, graphics::Point location);
 
     StampCanvas stamps_;
-    std::vector<CanvasSprite> sprites_;  // reused by every drawing step
+    std::vector<CanvasSprite> sprites_;  // reused by every drawing step and replayed stroke
     // The size kept for brush types without a size rule: half the tip's
     // width once a tip is chosen, then the last size stamped.
     float pointSize_ = 1;

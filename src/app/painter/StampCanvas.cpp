@@ -196,11 +196,9 @@ void StampCanvas::plan(const CanvasSprite& sprite) {
     if (!(gridSize > 0)) return;
     const float inverse = 1.0f / gridSize;
     StampPlan stamp{i0, j0, j1 - j0, columns_.size(), rows_.size()};
-    columns_.resize(stamp.columns + static_cast<size_t>(i1 - i0));
-    Tap* column = columns_.data() + stamp.columns;
-    for (int i = i0; i < i1; ++i, ++column) {
+    for (int i = i0; i < i1; ++i) {
         const Sample s = sampleAt(0.5f + (static_cast<float>(i) + 0.5f - x) * inverse, tipWidth_);
-        *column = {s.first, s.second, s.weight};
+        columns_.push_back({s.first, s.second, s.weight});
     }
     planRows(stamp, j1, y, inverse);
     stamps_.push_back(stamp);
@@ -223,10 +221,7 @@ void StampCanvas::planRows(StampPlan& stamp, int j1, float y, float inverse) {
         secondBefore_[t] += secondBefore_[t - 1];
     }
     const bool solidColourReplaces = blend_ == Blend::Over && colour_[3] == 255;
-    const size_t firstRow = rows_.size();
-    rows_.resize(firstRow + static_cast<size_t>(j1 - stamp.j0));
-    RowPlan* row = rows_.data() + firstRow;
-    for (int j = stamp.j0; j < j1; ++j, ++row) {
+    for (int j = stamp.j0; j < j1; ++j) {
         // Tip rows run top-down: the sprite's top edge samples row 0.
         const Sample s = sampleAt(0.5f + (y - (static_cast<float>(j) + 0.5f)) * inverse, tipHeight_);
         const RowRuns& upper = tipRows_[static_cast<size_t>(s.first)];
@@ -248,15 +243,8 @@ void StampCanvas::planRows(StampPlan& stamp, int j1, float y, float inverse) {
                 solidEnd = std::clamp(secondBefore_[static_cast<size_t>(solidLast) + 1], solid, right);
             }
         }
-        *row = {s.first * tipWidth_,
-                s.second * tipWidth_,
-                s.weight,
-                stamp.i0 + left,
-                stamp.i0 + solid,
-                stamp.i0 + solidEnd,
-                stamp.i0 + right,
-                0,
-                0};
+        rows_.push_back({s.first * tipWidth_, s.second * tipWidth_, s.weight, stamp.i0 + left, stamp.i0 + solid,
+                         stamp.i0 + solidEnd, stamp.i0 + right, 0, 0});
     }
 }
 

@@ -36,6 +36,33 @@ TEST(PaintingCanvas, APenTapStampsSixtySixSpritesInsideItsFifteenPixelSquare) {
     }
 }
 
+TEST(PaintingCanvas, AReplayShowsTheDragsAsTheyWereDrawn) {
+    // Drawn live, a drag stamps each move on its own; replayed, each stroke's
+    // stamps go together. The pixels are the same either way.
+    auto canvas = paintingCanvas();
+    ASSERT_NE(canvas, nullptr);
+    canvas->brushes[kBrushTypeBrush] =
+        PainterBrush::create(kBrushTypeBrush, 2, graphics::Color::rgb8(228, 73, 19), graphics::Image(softTip(32)));
+    const auto drag = [&](int64_t brush, double y, double speed) {
+        canvas->changeBrush(brush);
+        canvas->handlePan(ui::GestureState::Began, {60, y}, {speed, 0});
+        for (int i = 1; i <= 120; ++i)
+            canvas->handlePan(ui::GestureState::Changed, {60 + i * 6.5, y + 80 * std::sin(i / 9.0)}, {speed, 0});
+        canvas->handlePan(ui::GestureState::Ended, {60 + 120 * 6.5, y}, {speed, 0});
+    };
+    drag(kBrushTypeBrush, 250, 2490);
+    drag(kBrushTypePen, 300, 900);
+    drag(kBrushTypeEraser, 280, 250);
+    auto drawn = canvas->createImage();
+    ASSERT_TRUE(drawn.has_value());
+    const Box soft = boxOf(*drawn, [](RGBA p) { return p.a > 0 && p.a < 255; });
+    const Box solid = boxOf(*drawn, [](RGBA p) { return p.a == 255; });
+    EXPECT_GT(soft.count, 2000);  // rims, and what the eraser left
+    EXPECT_GT(solid.count, 40000);
+    canvas->replayBuffer();
+    EXPECT_TRUE(canvas->createImage()->bitmap() == drawn->bitmap());
+}
+
 TEST(PaintingCanvas, CreateImageIsTheCanvasSizeTopRowFirst) {
     struct Case {
         graphics::Size size;

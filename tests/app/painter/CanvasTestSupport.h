@@ -7,6 +7,8 @@
 #include "app/painter/PaintingView.h"
 
 #include <QImage>
+#include <algorithm>
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace paintertest {
@@ -46,6 +48,27 @@ inline std::shared_ptr<MaskingView> maskingCanvas(const graphics::Image& backgro
     (*canvas)->setBackgroundImage(background);
     (*canvas)->layoutSubviews();
     return *canvas;
+}
+
+// A premultiplied white tip whose coverage at each texel centre is
+// `coverage(distance from the middle)`, clamped to [0, 1].
+template <class Coverage>
+inline QImage radialTip(int size, Coverage coverage) {
+    QImage tip(size, size, QImage::Format_RGBA8888_Premultiplied);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            double d = std::hypot(x + 0.5 - size / 2.0, y + 0.5 - size / 2.0);
+            auto value = static_cast<uint8_t>(std::lround(std::clamp(coverage(d), 0.0, 1.0) * 255));
+            uchar* p = tip.scanLine(y) + x * 4;
+            p[0] = p[1] = p[2] = p[3] = value;
+        }
+    }
+    return tip;
+}
+
+// A disc of `size` texels with a one-texel soft rim.
+inline QImage softTip(int size) {
+    return radialTip(size, [size](double d) { return size / 2.0 - d; });
 }
 
 // The stored bytes of a pixel of a canvas picture (RGBA, premultiplied).

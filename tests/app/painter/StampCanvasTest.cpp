@@ -16,27 +16,6 @@ using graphics::RGBA;
 
 QImage resourceTip(const char* name) { return QImage(QString(TOLLIVAR_SOURCE_DIR) + "/resources/images/" + name); }
 
-// A premultiplied white tip whose coverage at each texel centre is
-// `coverage(distance from the middle)`, clamped to [0, 1].
-template <class Coverage>
-QImage radialTip(int size, Coverage coverage) {
-    QImage tip(size, size, QImage::Format_RGBA8888_Premultiplied);
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-            double d = std::hypot(x + 0.5 - size / 2.0, y + 0.5 - size / 2.0);
-            auto value = static_cast<uint8_t>(std::lround(std::clamp(coverage(d), 0.0, 1.0) * 255));
-            uchar* p = tip.scanLine(y) + x * 4;
-            p[0] = p[1] = p[2] = p[3] = value;
-        }
-    }
-    return tip;
-}
-
-// A disc of `size` texels with a one-texel soft rim.
-QImage softTip(int size) {
-    return radialTip(size, [size](double d) { return size / 2.0 - d; });
-}
-
 // A ring: rows with two solid runs around a clear hole, and a soft rim
 // inside and out.
 QImage ringTip(int size) {
