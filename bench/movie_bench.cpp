@@ -16,6 +16,7 @@
 #include "app/core/KWProjects.h"
 #include "app/core/ProjectModel.h"
 #include "app/render/TollivarMovieRenderer.h"
+#include "platform/foundation/Memory.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Image.h"
 #include "platform/media/AssetWriterInput.h"
@@ -195,7 +196,10 @@ bool runScenario(const Scenario& s, ProjectModel& source, const fs::path& root) 
     std::printf("%s: PSNR against the sources: ours %.2f dB, ffmpeg %.2f dB\n", s.name,
                 psnrAgainstSources(ourMovie, links, true), psnrAgainstSources(fromFiles, links, false));
     const std::string name = std::string("movie-") + s.name;
-    bool met = bench::report(name + "-vs-ffmpeg-jpeg", times[0], bench::Target::atMost(0.5));
+    // From the JPEGs, ours wins its time with the cores ffmpeg leaves idle
+    // while it decodes one picture at a time; its CPU time may be no more
+    // than ffmpeg's for the same movie.
+    bool met = bench::report(name + "-vs-ffmpeg-jpeg", times[0], bench::Target::atMost(0.5), bench::Target::atMost(1));
     met =
         bench::report(name + "-vs-ffmpeg-raw", times[1], bench::Target::atMost(1.1), bench::Target::atMost(1.2)) && met;
     if (s.checkResident)
@@ -222,6 +226,7 @@ bool runScaling(ProjectModel& source, const fs::path& root) {
 }  // namespace
 
 int main() {
+    foundation::memory::returnLargeBlocksToTheSystem();  // as the application starts
     const fs::path root = fs::temp_directory_path() / ("tollivar-movie-bench-" + std::to_string(getpid()));
     fs::create_directories(root);
     bench::useApplicationFoldersBelow(root);

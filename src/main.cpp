@@ -16,6 +16,7 @@
 #include "app/screens/ProjectExplorer.h"
 #include "app/screens/TollivarAppDelegate.h"
 #include "components/dropbox/DBSession.h"
+#include "platform/foundation/Memory.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
@@ -141,6 +142,7 @@ void driveDropboxLoginForTests() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    foundation::memory::returnLargeBlocksToTheSystem();
     std::error_code noFolder;
     std::string workingFolder = std::filesystem::current_path(noFolder).string();
     std::vector<std::string> urls = ui::urlsFromArguments({argv + std::min(argc, 1), argv + argc}, workingFolder);

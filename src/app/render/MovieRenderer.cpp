@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <malloc.h>
 
 MovieRenderer::MovieRenderer(ProjectModelPtr project) : project_(std::move(project)) {}
 
@@ -121,8 +120,6 @@ void MovieRenderer::setExportURL(std::optional<std::string> url) {
     std::lock_guard lock(mutex_);
     exportURL_ = std::move(url);
 }
-
-void MovieRenderer::releaseFreedMemory() { malloc_trim(0); }
 
 int64_t MovieRenderer::getEstimatedFileSizeAfterExportforType(const MovieExportType&) { return kNoEstimate; }
 

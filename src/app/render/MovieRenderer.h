@@ -20,6 +20,7 @@
 #include "app/render/RenderSnapshot.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Error.h"
+#include "platform/foundation/Memory.h"
 #include "platform/foundation/Progress.h"
 #include "platform/graphics/Geometry.h"
 
@@ -118,11 +119,6 @@ public:
     static bool isVideoAtPath(const std::string& directory, graphics::Size preparedAtResolution);
     static bool isFileAtPath(const std::string&, const MovieExportType&) { return false; }
 
-    // Gives the memory that the allocator keeps of freed blocks back to the
-    // system: glibc holds on to a render's freed pictures and encoder
-    // buffers in its per-thread arenas otherwise, hundreds of megabytes at 4K.
-    static void releaseFreedMemory();
-
 protected:
     // The start of a render: status 2, unless a cancel came first; false then
     // (the render must end without doing anything).
@@ -162,7 +158,7 @@ protected:
     // On the main queue when an export has ended, before its handler runs:
     // a renderer lets go of what only the export needed. The base gives the
     // freed memory back to the system.
-    virtual void exportDidEnd() { releaseFreedMemory(); }
+    virtual void exportDidEnd() { foundation::memory::releaseFreedMemory(); }
 
 private:
     foundation::Progress currentProgress() const;

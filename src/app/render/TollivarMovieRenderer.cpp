@@ -77,7 +77,7 @@ struct TollivarMovieRenderer::Session {
         videoInput.reset();
         audioInput.reset();
         writer.reset();
-        MovieRenderer::releaseFreedMemory();
+        foundation::memory::releaseFreedMemory();
     }
 };
 
