@@ -13,8 +13,32 @@ std::vector<MovieExportType> AnimatedGifRenderer::getSupportedExportTypes() cons
 }
 
 int64_t AnimatedGifRenderer::getEstimatedFileSizeAfterExportforType(const MovieExportType&) {
-    const auto entries = frameListEntries();
-    return int64_t(float(entries - 1) / float(project()->getFPS()) * 1750.0f + 212.0f);
+    const ExpandedFrames frames = expandedFrames();
+    if (frames.count() < 1) return kNoEstimate;
+    // What a GIF takes depends on what its pictures show far more than on
+    // their number (a flat drawing costs a few kilobytes a picture, a
+    // dithered photograph a hundred and more): the picture in the middle of
+    // the GIF, drawn as the export draws it, is measured with the encoder
+    // the export uses, and every picture is taken to cost as much.
+    const int64_t pictures = std::min(frames.count(), kMaximumPictures);
+    RenderImageProducer producer(project());
+    const graphics::Image sample = gifPicture(producer, frames, pictures / 2, pictures);
+    if (sample.isNull()) return kNoEstimate;
+    auto footprint = graphics::GifWriter::footprintOfPicture(sample);
+    if (!footprint) return kNoEstimate;
+    return kilobytesEstimate(double(footprint->containerBytes) + double(pictures) * double(footprint->pictureBytes));
+}
+
+graphics::Image AnimatedGifRenderer::gifPicture(RenderImageProducer& producer, const ExpandedFrames& frames,
+                                                int64_t index, int64_t pictures) {
+    const int64_t position = sourcePositionOfPicture(index, pictures, frames.count());
+    graphics::Image picture =
+        producer.getImageRenderingForFrame(frames.frameAt(position), kPictureSize, position, frames.count());
+    if (picture.isNull()) return picture;
+    picture = picture.normalized();
+    const int width = int(kPictureSize.width), height = int(kPictureSize.height);
+    if (picture.pixelWidth() != width || picture.pixelHeight() != height) picture = picture.resized(width, height);
+    return picture;
 }
 
 int64_t AnimatedGifRenderer::sourcePositionOfPicture(int64_t index, int64_t pictures, int64_t frames) {
@@ -54,13 +78,8 @@ std::optional<foundation::Error> AnimatedGifRenderer::writeGif(const std::string
     for (int64_t k = 0; k < pictures; ++k) {
         // Dropping the writer removes its temporary file: no partial GIF.
         if (isCancelled()) return std::nullopt;
-        const int64_t position = sourcePositionOfPicture(k, pictures, frames.count());
-        graphics::Image picture =
-            producer.getImageRenderingForFrame(frames.frameAt(position), kPictureSize, position, frames.count());
+        const graphics::Image picture = gifPicture(producer, frames, k, pictures);
         if (!picture.isNull()) {
-            picture = picture.normalized();
-            if (picture.pixelWidth() != width || picture.pixelHeight() != height)
-                picture = picture.resized(width, height);
             if (auto added = writer->addImage(picture); !added) return added.error();
         }
         setProgress(double(k) / double(pictures));

@@ -10,6 +10,7 @@
 // be written. A cancel leaves no file.
 
 #include "app/render/MovieRenderer.h"
+#include "app/render/RenderImageProducer.h"
 
 #include <atomic>
 #include <cstdint>
@@ -25,7 +26,9 @@ public:
     void renderMovie() override;
     std::optional<std::string> getSupportedUTI() const override { return kUTTypeGIF; }
     std::vector<MovieExportType> getSupportedExportTypes() const override;
-    // (entries of the frame list − 1) ÷ frame rate × 1750 + 212 kilobytes.
+    // Kilobytes: the GIF's pictures each as large as the middle one, drawn
+    // as the export draws it and measured with the GIF encoder; no estimate
+    // for a movie without pictures. Main thread.
     int64_t getEstimatedFileSizeAfterExportforType(const MovieExportType& type) override;
 
     // The number of pictures of the last render.
@@ -35,6 +38,10 @@ public:
     static int64_t sourcePositionOfPicture(int64_t index, int64_t pictures, int64_t frames);
 
 private:
+    // Picture `index` of `pictures` as the GIF shows it, upright at 640×360;
+    // null when it cannot be drawn.
+    static graphics::Image gifPicture(RenderImageProducer& producer, const ExpandedFrames& frames, int64_t index,
+                                      int64_t pictures);
     // The GIF's outcome: empty on success or cancel, else the system's error.
     std::optional<foundation::Error> writeGif(const std::string& path, const ExpandedFrames& frames);
 

@@ -10,6 +10,7 @@
 #include "platform/media/ExportPresets.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 MovieRenderer::MovieRenderer(ProjectModelPtr project) : project_(std::move(project)) {}
@@ -123,6 +124,11 @@ void MovieRenderer::setExportURL(std::optional<std::string> url) {
 
 int64_t MovieRenderer::getEstimatedFileSizeAfterExportforType(const MovieExportType&) { return kNoEstimate; }
 
+int64_t MovieRenderer::kilobytesEstimate(double bytes) {
+    const double kilobytes = std::ceil(bytes / 1024);
+    return kilobytes >= 0 && kilobytes < 9e18 ? static_cast<int64_t>(kilobytes) : kNoEstimate;
+}
+
 std::optional<std::string> MovieRenderer::getPreparedMovieForExportType(const MovieExportType&) { return std::nullopt; }
 
 std::string MovieRenderer::getExportURLForExportType(const MovieExportType& type) {
@@ -209,9 +215,4 @@ bool MovieRenderer::isVideoAtPath(const std::string& directory, graphics::Size p
 
 ExpandedFrames MovieRenderer::expandedFrames() const {
     return project_ ? RenderSnapshot::framesOf(*project_) : ExpandedFrames();
-}
-
-int64_t MovieRenderer::frameListEntries() const {
-    std::shared_ptr<FrameList> list = project_ ? project_->getFrameList() : nullptr;
-    return list ? std::max<int64_t>(list->count(), 1) : 1;
 }

@@ -79,6 +79,9 @@ public:
     virtual std::vector<MovieExportType> getSupportedExportTypes() const { return {}; }
     // Kilobytes; kNoEstimate when there is no estimate (the base).
     virtual int64_t getEstimatedFileSizeAfterExportforType(const MovieExportType& type);
+    // An estimate of `bytes` in whole kilobytes, rounded up; kNoEstimate for
+    // a size no file reaches (holds of billions) or none at all.
+    static int64_t kilobytesEstimate(double bytes);
     // The path of an earlier output that is still current; none in the base.
     virtual std::optional<std::string> getPreparedMovieForExportType(const MovieExportType& type);
     bool getNeedsAudioMixing() const { return false; }
@@ -140,10 +143,6 @@ protected:
     // The project's movie by position, as it is now; none for a frame list
     // that cannot be read. Main thread.
     ExpandedFrames expandedFrames() const;
-    // Entries of the project's frame list, the capture slot included, as the
-    // size estimates count them (holds not applied); 1 (the capture slot) for
-    // a list that cannot be read. Main thread.
-    int64_t frameListEntries() const;
     // The project as the running export saw it when it started; what a
     // render reads of its project on its queues. A render called without
     // an export (on the main thread) takes it then.

@@ -12,18 +12,25 @@ std::vector<MovieExportType> ProjectExportRenderer::getSupportedExportTypes() co
 }
 
 int64_t ProjectExportRenderer::getEstimatedFileSizeAfterExportforType(const MovieExportType&) {
-    return frameListEntries() * 1250 + 212;
+    const std::optional<std::string> folder = project()->getProjectPath();
+    if (!folder) return kNoEstimate;
+    const PackedFiles files = packedFiles(*folder);
+    // Each entry's local header and central record (30 and 46 bytes, each
+    // with the name) and room for its extra fields; the end record.
+    constexpr double kEntryBytes = 30 + 46 + 20, kEndBytes = 22;
+    return kilobytesEstimate(double(files.bytes) + double(files.count) * kEntryBytes + 2 * double(files.nameBytes) +
+                             kEndBytes);
 }
 
 void ProjectExportRenderer::zipArchiveProgressEvent(uint64_t loaded, uint64_t total) {
     if (total > 0) setProgress(double(loaded) / double(total));
 }
 
-uint64_t ProjectExportRenderer::packedBytes(const std::string& folder) {
+ProjectExportRenderer::PackedFiles ProjectExportRenderer::packedFiles(const std::string& folder) {
     // What the archive packs: the regular files below the folder, none whose
     // path begins with ".".
     namespace fs = std::filesystem;
-    uint64_t bytes = 0;
+    PackedFiles files;
     std::error_code error;
     for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         std::error_code entryError;
@@ -31,9 +38,12 @@ uint64_t ProjectExportRenderer::packedBytes(const std::string& folder) {
             if (it->is_directory(entryError)) it.disable_recursion_pending();
             continue;
         }
-        if (it->is_regular_file(entryError)) bytes += it->file_size(entryError);
+        if (!it->is_regular_file(entryError)) continue;
+        files.bytes += it->file_size(entryError);
+        files.count += 1;
+        files.nameBytes += it->path().lexically_relative(folder).string().size();
     }
-    return bytes;
+    return files;
 }
 
 void ProjectExportRenderer::renderMovie() {
@@ -47,7 +57,7 @@ void ProjectExportRenderer::renderMovie() {
     if (!projectPath) return failWithError(archivingError);
     // Zip entries are never much larger than their files: a device without
     // room for the files is told before anything is written.
-    if (auto space = renderoutput::checkSpaceFor(path, packedBytes(*projectPath), kErrorDomain, kErrorArchiving);
+    if (auto space = renderoutput::checkSpaceFor(path, packedFiles(*projectPath).bytes, kErrorDomain, kErrorArchiving);
         !space)
         return failWithError(space.error());
     // The archive is written outside the project folder, so it never packs itself.

@@ -23,11 +23,18 @@ public:
     using MovieRenderer::MovieRenderer;
 
     void renderMovie() override;
-    // The bytes of the files the archive packs from the project folder.
-    static uint64_t packedBytes(const std::string& folder);
+    // The files the archive packs from the project folder: their bytes,
+    // their number and the bytes of their names within the folder.
+    struct PackedFiles {
+        uint64_t bytes = 0;
+        uint64_t count = 0;
+        uint64_t nameBytes = 0;
+    };
+    static PackedFiles packedFiles(const std::string& folder);
     std::optional<std::string> getSupportedUTI() const override { return kUTI; }
     std::vector<MovieExportType> getSupportedExportTypes() const override;
-    // Entries of the frame list × 1250 + 212 kilobytes.
+    // Kilobytes: the files it packs, stored whole (pictures do not shrink in
+    // a zip), with the zip's own records for each. Main thread.
     int64_t getEstimatedFileSizeAfterExportforType(const MovieExportType& type) override;
 
     // Progress of the zip: entry number ÷ entry count.

@@ -1,5 +1,6 @@
 #include "app/render/SingleImagesExportRenderer.h"
 
+#include "app/core/KWImageProducer.h"
 #include "app/render/RenderImageProducer.h"
 #include "app/render/RenderOutput.h"
 #include "platform/foundation/AtomicFile.h"
@@ -10,13 +11,33 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 
 std::vector<MovieExportType> SingleImagesExportRenderer::getSupportedExportTypes() const {
     return {MovieExportType(foundation::localized("Export All Images"), std::nullopt, {0, 0}, kUTI, "export")};
 }
 
 int64_t SingleImagesExportRenderer::getEstimatedFileSizeAfterExportforType(const MovieExportType&) {
-    return frameListEntries() * 1750 + 212;
+    // Every position is its frame's picture at full size and the quality the
+    // project keeps its pictures in: each costs what the stored picture does.
+    // A frame without one costs what the others do on average.
+    const ExpandedFrames frames = expandedFrames();
+    double bytes = 0;
+    int64_t counted = 0, uncounted = 0;
+    for (const ExpandedFrames::Run& run : frames.runs()) {
+        const auto positions = run.end - run.first;
+        const auto path = project()->pathForFile(KWImageProducer::frameFileName(run.frame->frameID()));
+        std::error_code error;
+        const uintmax_t size = path ? std::filesystem::file_size(*path, error) : 0;
+        if (!path || error || size == 0) {
+            uncounted += positions;
+            continue;
+        }
+        bytes += double(size) * double(positions);
+        counted += positions;
+    }
+    if (counted == 0) return kNoEstimate;
+    return kilobytesEstimate(bytes + bytes / double(counted) * double(uncounted));
 }
 
 std::string SingleImagesExportRenderer::fileNameForFrameAtPosition(int64_t position) {

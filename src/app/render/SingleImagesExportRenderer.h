@@ -27,7 +27,9 @@ public:
     void renderMovie() override;
     std::optional<std::string> getSupportedUTI() const override { return kUTI; }
     std::vector<MovieExportType> getSupportedExportTypes() const override;
-    // Entries of the frame list × 1750 + 212 kilobytes.
+    // Kilobytes: the stored picture of the frame at every position (a frame
+    // without one as the average of the others); no estimate when no frame
+    // has one. Main thread.
     int64_t getEstimatedFileSizeAfterExportforType(const MovieExportType& type) override;
 
     // "frame-00000.jpg" for position 0.

@@ -11,7 +11,6 @@
 #include "platform/media/MovieProbe.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <filesystem>
 
@@ -94,9 +93,8 @@ int64_t TollivarMovieRenderer::getEstimatedFileSizeAfterExportforType(const Movi
     const double videoBytes = double(averageBitRateForHeight(height)) / 8 * double(frames + 1) / double(fps);
     const double soundBytes = double(KWAudioMuxer::movieEndMilliseconds(frames, fps)) / 1000 *
                               media::AudioMixReader::kSampleRate * media::AudioMixReader::kChannelCount * 2;
-    const double kilobytes = std::ceil((videoBytes + soundBytes + kContainerBytes) / 1024);
     // Holds of billions make a movie no file holds.
-    return kilobytes < 9e18 ? static_cast<int64_t>(kilobytes) : kNoEstimate;
+    return kilobytesEstimate(videoBytes + soundBytes + kContainerBytes);
 }
 
 std::optional<std::string> TollivarMovieRenderer::getPreparedMovieForExportType(const MovieExportType& type) {

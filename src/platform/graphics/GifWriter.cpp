@@ -14,6 +14,7 @@
 #include <gif_lib.h>
 #include <libimagequant.h>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -28,6 +29,12 @@ constexpr size_t kFlushBytes = 64 * 1024;
 
 foundation::Error encodingError(const std::string& what) {
     return {kImageErrorDomain, kImageErrorEncodingFailed, "The GIF could not be written (" + what + ")."};
+}
+
+std::optional<foundation::Error> sizeError(int width, int height) {
+    if (width >= 1 && height >= 1 && width <= 65535 && height <= 65535) return std::nullopt;
+    return foundation::Error(kImageErrorDomain, kImageErrorInvalidArgument,
+                             "A GIF must be 1 to 65535 pixels wide and high.");
 }
 
 struct QuantizerAttributes {
@@ -128,7 +135,8 @@ size_t picturesAhead() { return std::max(2u, std::thread::hardware_concurrency()
 }  // namespace
 
 struct GifWriter::State {
-    State(foundation::StreamedFile file, int width, int height, int delay)
+    // Without a file the bytes are only counted (footprintOfPicture).
+    State(std::optional<foundation::StreamedFile> file, int width, int height, int delay)
         : file(std::move(file)), width(width), height(height), delayCentiseconds(delay) {}
     ~State() {
         // Closing also frees giflib's memory; the bytes it writes then go to
@@ -136,7 +144,7 @@ struct GifWriter::State {
         if (gif) EGifCloseFile(gif, nullptr);
     }
 
-    foundation::StreamedFile file;
+    std::optional<foundation::StreamedFile> file;
     GifFileType* gif = nullptr;
     QuantizerAttributes quantizer{liq_attr_create()};
     // Pictures added and not yet written, in order.
@@ -153,11 +161,11 @@ struct GifWriter::State {
     bool flush() {
         if (failure) return false;
         if (pending.empty()) return true;
-        if (bytesWritten + pending.size() > failWritesAfterBytes.load()) {
-            failure = file.writeError(ENOSPC);
+        if (file && bytesWritten + pending.size() > failWritesAfterBytes.load()) {
+            failure = file->writeError(ENOSPC);
             return false;
         }
-        foundation::Status written = file.write(pending.data(), pending.size());
+        foundation::Status written = file ? file->write(pending.data(), pending.size()) : foundation::Status();
         if (!written) {
             failure = written.error();
             return false;
@@ -256,15 +264,10 @@ GifWriter::~GifWriter() = default;
 
 int GifWriter::imageCount() const { return state_ ? state_->imageCount : 0; }
 
-foundation::Result<GifWriter> GifWriter::create(const std::string& path, int width, int height, int delayCentiseconds,
-                                                int loopCount) {
-    if (width < 1 || height < 1 || width > 65535 || height > 65535)
-        return foundation::Error(kImageErrorDomain, kImageErrorInvalidArgument,
-                                 "A GIF must be 1 to 65535 pixels wide and high.");
-    auto file = foundation::StreamedFile::create(path);
-    if (!file) return file.error();
-    auto state =
-        std::make_unique<State>(std::move(file).value(), width, height, std::clamp(delayCentiseconds, 0, 65535));
+foundation::Result<std::unique_ptr<GifWriter::State>> GifWriter::open(std::optional<foundation::StreamedFile> file,
+                                                                      int width, int height, int delayCentiseconds,
+                                                                      int loopCount) {
+    auto state = std::make_unique<State>(std::move(file), width, height, std::clamp(delayCentiseconds, 0, 65535));
     if (!state->quantizer.attributes) return encodingError("libimagequant could not start");
     // Speed 8 of 10 keeps the palette's quality close to the slow settings
     // for camera pictures at a fraction of the time.
@@ -282,7 +285,39 @@ foundation::Result<GifWriter> GifWriter::create(const std::string& path, int wid
         !described)
         return described.error();
     if (auto loop = state->writeLoopExtension(std::clamp(loopCount, 0, 65535)); !loop) return loop.error();
-    return GifWriter(std::move(state));
+    return state;
+}
+
+foundation::Result<GifWriter> GifWriter::create(const std::string& path, int width, int height, int delayCentiseconds,
+                                                int loopCount) {
+    if (auto refused = sizeError(width, height)) return *refused;
+    auto file = foundation::StreamedFile::create(path);
+    if (!file) return file.error();
+    auto state = open(std::move(file).value(), width, height, delayCentiseconds, loopCount);
+    if (!state) return state.error();
+    return GifWriter(std::move(state).value());
+}
+
+foundation::Result<GifWriter::Footprint> GifWriter::footprintOfPicture(const Image& image) {
+    const QImage upright = image.normalized().bitmap();
+    if (auto refused = sizeError(upright.width(), upright.height())) return *refused;
+    auto opened = open(std::nullopt, upright.width(), upright.height(), 10, 0);
+    if (!opened) return opened.error();
+    GifWriter writer(std::move(opened).value());
+    State& state = *writer.state_;
+    state.flush();  // the GIF's head
+    const size_t head = state.bytesWritten;
+    if (auto added = writer.addImage(image); !added) return added.error();
+    while (!state.quantizing.empty())
+        if (auto written = state.writeOldest(); !written) return written.error();
+    state.flush();
+    const size_t picture = state.bytesWritten - head;
+    int closeError = 0;
+    EGifCloseFile(state.gif, &closeError);  // the trailer
+    state.gif = nullptr;
+    state.flush();
+    if (state.failure) return *state.failure;
+    return Footprint{state.bytesWritten - picture, picture};
 }
 
 foundation::Status GifWriter::addImage(const Image& image) {
@@ -321,7 +356,7 @@ foundation::Status GifWriter::finish() {
     }
     if (state.failure) return *state.failure;
     if (!state.flush()) return *state.failure;
-    foundation::Status committed = state.file.commit();
+    foundation::Status committed = state.file ? state.file->commit() : foundation::Status();
     if (!committed) state.failure = committed.error();
     return committed;
 }

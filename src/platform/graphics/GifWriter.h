@@ -13,6 +13,7 @@
 // One thread at a time.
 
 #include "platform/foundation/Error.h"
+#include "platform/foundation/StreamedFile.h"
 #include "platform/graphics/Image.h"
 
 #include <cstddef>
@@ -50,6 +51,17 @@ public:
     // target. A GIF needs at least one picture.
     foundation::Status finish();
 
+    // What a picture costs in a GIF of its size, measured by encoding it as
+    // addImage does (its own palette, dithered) without writing anything:
+    // the bytes of the GIF around the pictures (header, loop extension,
+    // trailer) and those the picture adds. A GIF of n pictures like it takes
+    // about containerBytes + n × pictureBytes. Any thread.
+    struct Footprint {
+        size_t containerBytes = 0;
+        size_t pictureBytes = 0;
+    };
+    static foundation::Result<Footprint> footprintOfPicture(const Image& image);
+
     // Test hook: every GIF written from now on fails with ENOSPC once its
     // file would pass `bytes` bytes; none writes normally again.
     static void setFailWritesAfterBytesForTesting(std::optional<size_t> bytes);
@@ -57,6 +69,9 @@ public:
 private:
     struct State;
     explicit GifWriter(std::unique_ptr<State> state);
+    // The writer's state with the GIF begun; without a file the bytes are only counted.
+    static foundation::Result<std::unique_ptr<State>> open(std::optional<foundation::StreamedFile> file, int width,
+                                                           int height, int delayCentiseconds, int loopCount);
     std::unique_ptr<State> state_;
 };
 

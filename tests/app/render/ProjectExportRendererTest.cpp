@@ -147,7 +147,7 @@ TEST_F(ProjectExportRendererTest, ADeviceWithoutRoomForTheFilesIsToldBeforeAnyth
     EXPECT_TRUE(namesIn(cache).empty()) << "no archive, no temporary file";
 
     // What the archive packs leaves the hidden file out.
-    EXPECT_LT(ProjectExportRenderer::packedBytes(*project->getProjectPath()), uint64_t(1) << 30);
+    EXPECT_LT(ProjectExportRenderer::packedFiles(*project->getProjectPath()).bytes, uint64_t(1) << 30);
     std::filesystem::remove(hidden);
 }
 

@@ -16,8 +16,12 @@
 #include "support/MovieFacts.h"
 #include "support/Process.h"
 
+#include <QImage>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <sys/stat.h>
 
 namespace {
@@ -223,6 +227,86 @@ TEST_F(SaveToFolderTest, TheSavedMoviesPictureShowsWholeInItsPanel) {
     for (const auto& [point, colour] : corners)
         EXPECT_TRUE(testsupport::pixelNear(at(point.x, point.y), colour, 24)) << point.x << ", " << point.y;
     ASSERT_NO_FATAL_FAILURE(finishWithDone(*screen));
+}
+
+// A photograph's worth of detail at 640×360: gradients under grain that
+// differs from picture to picture.
+graphics::Image grainyPicture(int entry) {
+    QImage bitmap(640, 360, QImage::Format_RGB32);
+    uint32_t seed = 2463534242u + uint32_t(entry);
+    for (int y = 0; y < bitmap.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(bitmap.scanLine(y));
+        for (int x = 0; x < bitmap.width(); ++x) {
+            seed ^= seed << 13, seed ^= seed >> 17, seed ^= seed << 5;
+            const int grain = int(seed % 13) - 6;
+            line[x] = qRgb(std::clamp(x * 255 / 640 + grain, 0, 255), std::clamp(y * 255 / 360 + grain, 0, 255),
+                           std::clamp((x + y + entry * 40) % 256 + grain, 0, 255));
+        }
+    }
+    return graphics::Image(std::move(bitmap));
+}
+
+// What a saved item weighs: a file, or the files of a folder.
+uint64_t bytesOf(const std::string& path) {
+    if (!fs::is_directory(path)) return fs::file_size(path);
+    uint64_t bytes = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(path))
+        if (entry.is_regular_file()) bytes += entry.file_size();
+    return bytes;
+}
+
+TEST_F(SaveToFolderTest, TheSizesOfferedAreWhatTheSavedItemsWeigh) {
+    struct Project {
+        const char* what;
+        std::function<graphics::Image(int)> picture;
+        int pictures;
+    };
+    const Project projects[] = {
+        {"flat drawings", [](int) { return testsupport::quadrantsImage(320, 180); }, 12},
+        {"grainy photographs, one held three times", grainyPicture, 3},
+    };
+    const std::pair<const char*, const char*> exports[] = {
+        {"Animated GIF", "My Movie.gif"},
+        {"Export All Images", "My Movie"},
+        {"Export Project", "My Movie.tollivarmobile"},
+    };
+    for (const Project& made : projects) {
+        SCOPED_TRACE(made.what);
+        fs::remove_all(folder());
+        project = ProjectModel::create();
+        KWImageProducer producer(project);
+        auto list = project->getFrameList();
+        for (int i = 0; i < made.pictures; ++i) {
+            FramePtr frame = Frame::create(Frame::kTypePicture);
+            ASSERT_TRUE(producer.storeImage(made.picture(i), frame->frameID()));
+            frame->setDuration(made.pictures < 12 && i == 1 ? 3 : 1);
+            list->insertFrame(frame, list->getCaptureIndex());
+        }
+        project->setName("My Movie");
+        ASSERT_TRUE(project->saveAllDataToDisk());
+
+        // The sizes as the sheet offers them ("Animated GIF  27 KB").
+        ShareViewController* screen = choose(std::make_shared<ICloudConnectHandler>());
+        ASSERT_NE(screen, nullptr);
+        std::map<std::string, double> offered;
+        for (const auto& button : screen->typeButtons()) {
+            const std::string title = button->currentTitle();
+            const size_t gap = title.rfind("  ");
+            if (gap == std::string::npos || !title.ends_with(" KB")) continue;
+            offered[title.substr(0, gap)] = std::stod(title.substr(gap + 2)) * 1024;
+        }
+        screen->cancelSharing();
+        advance(1);
+        for (const auto& [title, name] : exports) {
+            ASSERT_TRUE(offered.contains(title)) << title << " offers no size in kilobytes";
+            screen = saveAs(title, folder() + "/" + name);
+            ASSERT_NE(screen, nullptr);
+            ASSERT_NO_FATAL_FAILURE(finishWithDone(*screen));
+            const double written = double(bytesOf(folder() + "/" + name));
+            EXPECT_LE(written / offered[title], 1.5) << title << ": " << written << " bytes written";
+            EXPECT_GE(written / offered[title], 1 / 1.5) << title << ": " << written << " bytes written";
+        }
+    }
 }
 
 TEST(SaveToFolderNames, AProjectsNameBecomesASafeFileName) {

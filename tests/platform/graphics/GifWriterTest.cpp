@@ -123,6 +123,24 @@ TEST(GifWriterTest, LoopingPicturesReadBackByImageMagick) {
     for (int k = 0; k < 4; ++k) EXPECT_GT(psnrOfPicture(path, k, pictures[size_t(k)]), 30.0) << "picture " << k;
 }
 
+TEST(GifWriterTest, AFootprintTellsTheSizeOfAGifOfSuchPictures) {
+    // Ramps (a palette of their own, dithered), a flat picture, a turned one.
+    const Image flat = Image::filled(200, 120, RGBA{30, 90, 200, 255});
+    const Image turned(rampPicture(120, 200, 3).bitmap(), 1.0, ImageOrientation::Right);
+    for (const Image& picture : {rampPicture(200, 120, 1), flat, turned}) {
+        auto footprint = GifWriter::footprintOfPicture(picture);
+        ASSERT_TRUE(footprint.ok()) << footprint.error().description;
+        EXPECT_GT(footprint->pictureBytes, 0u);
+        const std::string path = freshPath("footprint.gif");
+        auto writer = GifWriter::create(path, 200, 120, 10);
+        ASSERT_TRUE(writer.ok());
+        for (int k = 0; k < 3; ++k) ASSERT_TRUE(writer->addImage(picture).ok());
+        ASSERT_TRUE(writer->finish().ok());
+        EXPECT_EQ(std::filesystem::file_size(path), footprint->containerBytes + 3 * footprint->pictureBytes);
+    }
+    EXPECT_FALSE(GifWriter::footprintOfPicture(Image()).ok());
+}
+
 TEST(GifWriterTest, PicturesQuantizedSideBySideAreWrittenInTheOrderAdded) {
     // More pictures than are quantized at once, each a colour of its own.
     const std::string path = freshPath("order.gif");
