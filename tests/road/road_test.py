@@ -285,12 +285,12 @@ def tool(command):
     return result.stdout
 
 
-def check_movie(app, path):
+def check_movie(app, path, size=(640, 360)):
     streams = json.loads(tool(["ffprobe", "-v", "error", "-show_entries", "stream=codec_type,codec_name,width,height",
                                "-of", "json", path]))["streams"]
     video = [s for s in streams if s["codec_type"] == "video"]
-    check(video and video[0]["codec_name"] == "h264" and (video[0]["width"], video[0]["height"]) == (640, 360),
-          "%s: no 640 × 360 H.264 video in %s" % (path, streams))
+    check(video and video[0]["codec_name"] == "h264" and (video[0]["width"], video[0]["height"]) == size,
+          "%s: no %d × %d H.264 video in %s" % (path, size[0], size[1], streams))
 
 
 def movie_length(app):
@@ -318,30 +318,52 @@ def check_archive(app, path):
     check("frames.meta" in tool(["unzip", "-l", path]), "%s holds no frames.meta" % path)
 
 
+def save_as(app, title, name):
+    """Saves the project to the documents folder as the export `title`;
+    the path of what it added there."""
+    folder = os.path.join(app.profile, "Documents", "Tollivar")
+    before = set(os.listdir(folder)) if os.path.isdir(folder) else set()
+    open_card(app)
+    app.tap("Action", name="share-" + name)
+    app.tap("Save to Folder")
+    app.tap(re.compile(re.escape(title)))
+    said, _ = app.find(re.compile("Saved to"), timeout=120)
+    app.tap("Done")
+    app.find("Action")
+    added = sorted(set(os.listdir(folder)) - before) if os.path.isdir(folder) else []
+    check(len(added) == 1, "%s saved %s into %s" % (title, added, folder))
+    saved = os.path.join(folder, added[0])
+    check(saved in said["label"], "%r does not name %s" % (said["label"], saved))
+    return saved
+
+
 def save_to_folder(app):
     """Save to Folder writes a movie, an animated GIF, a folder of JPEG
     pictures and a project archive into the documents folder, each read by
     an outside tool and none sharing its storage with the render cache."""
-    folder = os.path.join(app.profile, "Documents", "Tollivar")
     for title, checker in (("Medium - 360p", check_movie), ("Animated GIF", check_gif),
                            ("Export All Images", check_jpeg_folder), ("Export Project", check_archive)):
-        before = set(os.listdir(folder)) if os.path.isdir(folder) else set()
-        open_card(app)
-        app.tap("Action", name="share-" + checker.__name__)
-        app.tap("Save to Folder")
-        app.tap(re.compile(re.escape(title)))
-        said, _ = app.find(re.compile("Saved to"), timeout=60)
-        app.tap("Done")
-        app.find("Action")
-        added = sorted(set(os.listdir(folder)) - before) if os.path.isdir(folder) else []
-        check(len(added) == 1, "%s saved %s into %s" % (title, added, folder))
-        saved = os.path.join(folder, added[0])
-        check(saved in said["label"], "%r does not name %s" % (said["label"], saved))
+        saved = save_as(app, title, checker.__name__)
         checker(app, saved)
-        for root, _, names in os.walk(saved) if os.path.isdir(saved) else [(folder, [], [added[0]])]:
+        for root, _, names in os.walk(saved) if os.path.isdir(saved) else [("", [], [saved])]:
             for name in names:
                 links = os.stat(os.path.join(root, name)).st_nlink
                 check(links == 1, "%s shares its storage with %d other names" % (os.path.join(root, name), links - 1))
+
+
+def resident_mb(app):
+    with open("/proc/%d/status" % app.process.pid) as status:
+        return next(int(line.split()[1]) for line in status if line.startswith("VmRSS:")) / 1024
+
+
+def export_4k_resident(app):
+    """A 4K movie saved to the folder leaves the program within 1.5 times
+    the memory it had before."""
+    before = resident_mb(app)
+    check_movie(app, save_as(app, "UHDTV - 4K", "4k"), (3840, 2160))
+    after = resident_mb(app)
+    print("road test: resident %.0f MB before the 4K export, %.0f MB after" % (before, after))
+    check(after <= 1.5 * before, "%.0f MB resident after the 4K export, %.0f MB before" % (after, before))
 
 
 def recover(app):
@@ -364,7 +386,7 @@ def recover(app):
 
 
 STEPS = [first_launch, new_project, shutter_presses, space_captures, hold, crop, outline, leave_editor, player_escape,
-         save_to_folder]
+         save_to_folder, export_4k_resident]
 
 
 def main():
