@@ -121,7 +121,7 @@ public:
         textureDelegate_ = std::move(delegate);
     }
     int nextAvailableTextureIndex() override { return 0; }
-    void setInputSize(graphics::Size, int) override {}
+    void setInputSize(graphics::Size size, int) override { inputSize_ = size; }
     void setInputRotation(GPUImageRotationMode rotation, int) override { inputRotation_ = rotation; }
     graphics::Size maximumOutputSize() override { return videoSize_; }
     void endProcessing() override;
@@ -159,6 +159,7 @@ private:
     void reportFailure(const foundation::Error& error);
     void startSessionIfNeeded(media::MediaTime time, bool video);
     bool renderAndReadBack(media::PixelBuffer& buffer);
+    bool readInputTexture(media::PixelBuffer& buffer);
     bool createDataFBO();
     void destroyDataFBO();
     std::shared_ptr<media::PixelBuffer> takePixelBuffer();
@@ -183,12 +184,15 @@ private:
     // Context queue only.
     gl::es2::Framebuffer movieFramebuffer_;
     gl::es2::Texture movieRenderTexture_;
+    // Holds the input's texture while it is read without a draw.
+    gl::es2::Framebuffer inputReadFramebuffer_;
     std::shared_ptr<GLProgram> colorSwizzlingProgram_;
     GLint positionAttribute_ = 0;
     GLint textureCoordinateAttribute_ = 1;
     GLint inputTextureUniform_ = -1;
     bool readsBgra_ = false;
     GLuint inputTextureForMovieRendering_ = 0;
+    graphics::Size inputSize_;
     GPUImageRotationMode inputRotation_ = GPUImageRotationMode::NoRotation;
     std::weak_ptr<GPUImageTextureDelegate> textureDelegate_;
 

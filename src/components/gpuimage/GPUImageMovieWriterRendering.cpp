@@ -63,11 +63,42 @@ bool GPUImageMovieWriter::createDataFBO() {
 }
 
 void GPUImageMovieWriter::destroyDataFBO() {
-    runSynchronouslyOnContextQueue([&] { deleteGLObjects(movieFramebuffer_, movieRenderTexture_); });
+    runSynchronouslyOnContextQueue(
+        [&] { deleteGLObjects(movieFramebuffer_, movieRenderTexture_, inputReadFramebuffer_); });
+}
+
+bool GPUImageMovieWriter::readInputTexture(media::PixelBuffer& buffer) {
+    const int width = static_cast<int>(videoSize_.width);
+    const int height = static_cast<int>(videoSize_.height);
+    if (!readsBgra_ || inputRotation_ != GPUImageRotationMode::NoRotation || inputSize_ != videoSize_ ||
+        !inputTextureForMovieRendering_)
+        return false;
+    if (!inputReadFramebuffer_)
+        bindNewFramebuffer(inputReadFramebuffer_);
+    else
+        glBindFramebuffer(GL_FRAMEBUFFER, inputReadFramebuffer_.get());
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, inputTextureForMovieRendering_, 0);
+    bool read = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    if (read) {
+        // A texture the driver cannot read as BGRA bytes (floats) reports
+        // an error and goes through the draw instead.
+        while (glGetError() != GL_NO_ERROR) {
+        }
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        glReadPixels(0, 0, width, height, GL_BGRA_EXT, GL_UNSIGNED_BYTE, buffer.bytes.data());
+        read = glGetError() == GL_NO_ERROR;
+    }
+    // The texture is its owner's, who may delete it or use its name again.
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+    return read;
 }
 
 bool GPUImageMovieWriter::renderAndReadBack(media::PixelBuffer& buffer) {
     if (!colorSwizzlingProgram_ || !GPUImageContext::useImageProcessingContext()) return false;
+    // An unturned input of the movie's size is the picture already: drawing
+    // it into the writer's framebuffer would only copy it, and on a software
+    // renderer that copy costs as much as encoding the frame.
+    if (readInputTexture(buffer)) return true;
     if (!movieFramebuffer_ && !createDataFBO()) return false;
     const int width = static_cast<int>(videoSize_.width);
     const int height = static_cast<int>(videoSize_.height);

@@ -7,6 +7,8 @@
 #include "support/MovieFacts.h"
 #include "support/RunFolder.h"
 
+#include <QImage>
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -61,6 +63,19 @@ struct Rig {
         runSynchronouslyOnContextQueue([&] { writer->newFrameReadyAtTime(time, 0); });
     }
 };
+
+// A picture of four colours, one to each quarter (top left, top right,
+// bottom left, bottom right), top row first.
+graphics::Image quarters(Size size, const std::array<graphics::RGBA, 4>& colours) {
+    const int width = int(size.width), height = int(size.height);
+    QImage bitmap(width, height, QImage::Format_RGBA8888);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const graphics::RGBA c = colours[size_t(2 * (y >= height / 2) + (x >= width / 2))];
+            bitmap.setPixelColor(x, y, QColor(c.r, c.g, c.b, c.a));
+        }
+    return graphics::Image(bitmap);
+}
 
 }  // namespace
 
@@ -238,4 +253,51 @@ TEST(GPUImageMovieWriter, WritersThatCannotBeMadeKeepTheirError) {
     writer->startRecording();
     finishAndWait(*writer);
     EXPECT_EQ(writer->assetWriter()->status(), media::AssetWriterStatus::Completed);
+}
+
+// An unturned picture of the movie's size is read as it is, any other is
+// drawn into the writer's framebuffer: either way each quarter of the
+// picture lands where the pipeline put it, with its own colour.
+TEST(GPUImageMovieWriter, EachQuarterOfThePictureLandsInItsPlace) {
+    const graphics::RGBA red{220, 30, 30, 255}, green{30, 200, 40, 255}, blue{40, 60, 220, 255},
+        yellow{230, 220, 40, 255};
+    const Size movie{64, 48};
+    struct Case {
+        const char* what;
+        Size picture;
+        GPUImageRotationMode rotation;
+        std::array<graphics::RGBA, 4> expected;
+    };
+    for (const Case& c : {
+             Case{"the movie's size, unturned", movie, GPUImageRotationMode::NoRotation, {red, green, blue, yellow}},
+             Case{"half the movie's size", Size{32, 24}, GPUImageRotationMode::NoRotation, {red, green, blue, yellow}},
+             Case{"turned half round", movie, GPUImageRotationMode::Rotate180, {yellow, blue, green, red}},
+             Case{"flipped left to right", movie, GPUImageRotationMode::FlipHorizontal, {green, red, yellow, blue}},
+         }) {
+        SCOPED_TRACE(c.what);
+        const std::string path = moviePath("quarters.mov");
+        auto picture = *GPUImagePicture::create(quarters(c.picture, {red, green, blue, yellow}));
+        auto writer = GPUImageMovieWriter::create(path, movie);
+        writer->setEncodingLiveVideo(false);
+        picture->addTarget(writer);
+        picture->processImage();
+        runSynchronouslyOnContextQueue([&] { writer->setInputRotation(c.rotation, 0); });
+        writer->startRecording();
+        for (int i = 0; i < 2; ++i)
+            runSynchronouslyOnContextQueue([&] { writer->newFrameReadyAtTime(MediaTime::make(i, 30), 0); });
+        finishAndWait(*writer);
+        ASSERT_FALSE(writer->error().has_value()) << writer->error()->description;
+
+        auto reader = media::VideoSampleReader::open(path);
+        ASSERT_TRUE(reader);
+        auto first = (*reader)->next();
+        ASSERT_TRUE(first && *first);
+        for (size_t quarter = 0; quarter < 4; ++quarter) {
+            const uint8_t* pixel = (*first)->pixels.row(quarter < 2 ? 12 : 36) + (quarter % 2 ? 48 : 16) * 4;
+            const graphics::RGBA& expected = c.expected[quarter];
+            EXPECT_NEAR(pixel[2], expected.r, 10) << "quarter " << quarter;
+            EXPECT_NEAR(pixel[1], expected.g, 10) << "quarter " << quarter;
+            EXPECT_NEAR(pixel[0], expected.b, 10) << "quarter " << quarter;
+        }
+    }
 }
