@@ -1,7 +1,6 @@
 #include "platform/media/AssetWriterInput.h"
 
 #include "platform/media/AssetWriter.h"
-#include "platform/media/PictureScaling.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -235,16 +234,10 @@ bool AssetWriterInput::appendPixelBuffer(const PixelBuffer& buffer, MediaTime pr
             plane += size_t(width) * size_t(height);
         }
     } else {
-        scaler_.reset(sws_getCachedContext(scaler_.release(), buffer.width, buffer.height,
-                                           buffer.pixelFormat == kPixelFormat32BGRA ? AV_PIX_FMT_BGRA : AV_PIX_FMT_ARGB,
-                                           video_.width, video_.height, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr,
-                                           nullptr, nullptr));
-        if (!scaler_) {
-            writer->fail(mediaError(AVERROR(ENOMEM), "Cannot convert a picture"));
-            return false;
-        }
-        if (Status scaled = scalePicture(scaler_.get(), planesOf(buffer), planesOf(*frame_)); !scaled) {
-            writer->fail(scaled.error());
+        const Planes420 planes{{frame_->data[0], frame_->data[1], frame_->data[2]},
+                               {size_t(frame_->linesize[0]), size_t(frame_->linesize[1]), size_t(frame_->linesize[2])}};
+        if (!writePlanar420(buffer, planes)) {
+            writer->fail(mediaError(AVERROR(EINVAL), "Cannot convert a picture"));
             return false;
         }
     }
@@ -382,7 +375,6 @@ void AssetWriterInput::markAsFinished() {
     // Nothing is encoded any more: the encoder's pictures and lookahead (a
     // few hundred megabytes at 3840×2160) go now, not with the writer.
     encoder_.reset();
-    scaler_.reset();
     frame_.reset();
     if (aacEncoder_ && !flushed_ && writer->isWriting()) {
         flushed_ = true;
@@ -393,31 +385,6 @@ void AssetWriterInput::markAsFinished() {
             writer->writePackets(packets);
     }
     writer->wakeWaitingInputs();
-}
-
-}  // namespace media
-
-namespace media {
-
-PixelBuffer convertedTo420Planar(const PixelBuffer& argb, std::vector<uint8_t> store) {
-    if (argb.pixelFormat != kPixelFormat32ARGB || argb.width <= 0 || argb.height <= 0 || argb.width % 2 ||
-        argb.height % 2 || argb.bytes.size() < argb.bytesPerRow * size_t(argb.height))
-        return argb;
-    // One conversion context per thread: producers convert in parallel.
-    thread_local ScaleContextPtr scaler;
-    scaler.reset(sws_getCachedContext(scaler.release(), argb.width, argb.height, AV_PIX_FMT_ARGB, argb.width,
-                                      argb.height, AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr));
-    if (!scaler) return argb;
-    PixelBuffer planar;
-    planar.width = argb.width;
-    planar.height = argb.height;
-    planar.bytesPerRow = size_t(argb.width);
-    planar.pixelFormat = kPixelFormat420YpCbCr8Planar;
-    const size_t lumaSize = size_t(argb.width) * size_t(argb.height);
-    planar.bytes = std::move(store);
-    planar.bytes.resize(lumaSize * 3 / 2);
-    if (!scalePicture(scaler.get(), planesOf(argb), planesOf(planar))) return argb;
-    return planar;
 }
 
 }  // namespace media

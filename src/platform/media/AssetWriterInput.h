@@ -5,8 +5,9 @@
 // rate given, a key frame at least every 2 seconds, x264's "veryfast" preset
 // (a render of a long movie should take a fraction of its playing time, and
 // the slower presets gain little at these bit rates), 32ARGB or 32BGRA
-// pictures turned into yuv420p by libswscale. An audio input passes 16-bit
-// PCM through untouched; an AAC input encodes what it is given.
+// pictures turned into yuv420p by writePlanar420 as they come. An audio
+// input passes 16-bit PCM through untouched; an AAC input encodes what it
+// is given.
 //
 // The writer pulls: requestMediaDataWhenReady runs the block on the given
 // serial queue for as long as the input is ready for more data and not
@@ -126,7 +127,6 @@ private:
 
     // Owned by the appending queue.
     CodecContextPtr encoder_;
-    ScaleContextPtr scaler_;
     std::unique_ptr<detail::AacEncoder> aacEncoder_;
     AVFramePtr frame_;
     int64_t lastPts_ = -1;

@@ -8,6 +8,7 @@
 // planes of half width and height), so the conversion can run on the
 // producer's threads instead of the encoder's.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -38,14 +39,26 @@ struct PixelBuffer {
     const uint8_t* row(int y) const { return bytes.data() + bytesPerRow * static_cast<size_t>(y); }
 };
 
-// A 32ARGB picture of even width and height converted by libswscale to
-// planar 4:2:0, as the movie encoder takes it, written into `store`; the
-// buffer unchanged for any other picture. Any thread.
-PixelBuffer convertedTo420Planar(const PixelBuffer& argb, std::vector<uint8_t> store = {});
+// Where a planar 4:2:0 picture goes: the luma, Cb and Cr planes and the
+// bytes from one row of each to the next.
+struct Planes420 {
+    std::array<uint8_t*, 3> data{};
+    std::array<size_t, 3> strides{};
+};
+
+// A 32ARGB or 32BGRA picture of even width and height written into
+// `planes` as limited-range BT.601 4:2:0, each chroma sample the mean of its
+// 2 × 2 pixels (the planes hold at least the picture's rows); false, and
+// nothing written, for any other picture. Any thread.
+bool writePlanar420(const PixelBuffer& packed, const Planes420& planes);
+
+// The same picture converted into planar 4:2:0, as the movie encoder takes
+// it, written into `store`; the buffer unchanged for any other picture.
+PixelBuffer convertedTo420Planar(const PixelBuffer& packed, std::vector<uint8_t> store = {});
 
 // Full-range planar 4:2:0 YCbCr (as JPEG stores it: a luma plane of
 // width × height bytes, then the two chroma planes of half width and
-// height) brought in place into the range convertedTo420Planar gives and
+// height) brought in place into the range writePlanar420 gives and
 // the encoder takes (luma 16-235, chroma 16-240). Width and height even;
 // `planes` at least width × height × 3 / 2 bytes. Any thread.
 PixelBuffer planarFromFullRange420(int width, int height, std::vector<uint8_t> planes);
