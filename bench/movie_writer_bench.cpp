@@ -1,10 +1,18 @@
 // The GPU movie writer: 300 BGRA 1920x1080 frames (30 distinct pictures of
-// ffmpeg's testsrc2, repeated) uploaded through a raw data input, drawn into
-// the writer's framebuffer, read back and encoded to H.264 in a QuickTime
-// movie, against `ffmpeg -f rawvideo -pix_fmt bgra ... -c:v libx264` on the
-// same frames with the writer's encoder settings (preset, profile, no
-// B-frames, bit rate with its one-second buffer, a keyframe every two
-// seconds), each run in turn with ours.
+// ffmpeg's testsrc2, repeated) uploaded through a raw data input, read back
+// by the writer and encoded to H.264 in a QuickTime movie, against
+// `ffmpeg -f rawvideo -pix_fmt bgra ... -c:v libx264` on the same frames
+// with the writer's encoder settings (preset, profile, no B-frames, bit rate
+// with its one-second buffer, a keyframe every two seconds), each run in
+// turn with ours.
+//
+// Both sides do the same work: both take the same BGRA pictures (ffmpeg
+// from a file, ours from memory through a GL texture and back), both turn
+// them into limited-range yuv420p themselves (ffmpeg with libswscale, ours
+// with its own converter), and both run libx264 with the same options,
+// threads and lookahead included: the benchmark checks that the option
+// strings x264 writes into the two movies, and the streams ffprobe reads
+// from them, are identical.
 
 #include "BenchSupport.h"
 #include "components/gpuimage/GPUImageMovieWriter.h"
@@ -15,6 +23,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -43,8 +52,11 @@ bool writeMovie(const std::vector<uint8_t>& frames, const fs::path& out) {
     writer->startRecording();
     for (int i = 0; i < kFrames; ++i) {
         const uint8_t* frame = frames.data() + kFrameBytes * size_t(i % kDistinct);
+        // What the raw input's processData() tells its targets, with the
+        // frame's time in the movie instead of none.
         runSynchronouslyOnContextQueue([&] {
             input->uploadBytes(frame);
+            writer->setInputSize(graphics::Size{kWidth, kHeight}, 0);
             writer->newFrameReadyAtTime(media::MediaTime::make(i, kRate), 0);
         });
     }
@@ -52,6 +64,19 @@ bool writeMovie(const std::vector<uint8_t>& frames, const fs::path& out) {
     writer->finishRecordingWithCompletionHandler([&] { done.signal(); });
     done.wait();
     return !writer->error() && writer->assetWriter()->status() == media::AssetWriterStatus::Completed;
+}
+
+// What makes a movie's video what it is: its stream as ffprobe reads it and
+// the options x264 wrote into it (the text after "options: " in its SEI).
+std::string videoFacts(const fs::path& movie) {
+    const auto stream = bench::captureOutput({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
+                                              "stream=codec_name,profile,pix_fmt,width,height,nb_frames", "-of",
+                                              "compact=p=0", movie.string()});
+    std::ifstream in(movie, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t options = bytes.find("options: ", bytes.find("x264 - core"));
+    if (!stream || options == std::string::npos) return {};
+    return *stream + "x264 " + bytes.substr(options + 9, bytes.find('\0', options) - options - 9);
 }
 
 }  // namespace
@@ -113,6 +138,15 @@ int main() {
                                             (root / "ffmpeg.mov").string()};
         }));
     const double ours = bench::medianOf(times.ours), reference = bench::medianOf(times.reference);
+
+    // Both movies of the last run, made the same way or the times compare nothing.
+    const std::string oursFacts = videoFacts(root / "ours.mov"), referenceFacts = videoFacts(root / "ffmpeg.mov");
+    if (oursFacts.empty() || oursFacts != referenceFacts) {
+        std::fprintf(stderr, "the two movies differ:\nours: %s\nffmpeg: %s\n", oursFacts.c_str(),
+                     referenceFacts.c_str());
+        return 1;
+    }
+    std::printf("both movies: %s\n", oursFacts.c_str());
 
     std::printf("movie writer, %d BGRA 1920x1080 frames -> H.264 QuickTime: ours %.1f fps, ffmpeg %.1f fps\n", kFrames,
                 kFrames / ours, kFrames / reference);
