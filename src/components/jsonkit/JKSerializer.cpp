@@ -18,6 +18,53 @@ using foundation::Value;
 
 namespace {
 
+// The text being written: one buffer grown ahead of the writes and filled
+// through a cursor, so most writes are a bounds check and a copy.
+class Output {
+public:
+    // The cursor, with room for at least `bytes` more after it.
+    char* room(size_t bytes) {
+        if (static_cast<size_t>(end_ - at_) < bytes) grow(bytes);
+        return at_;
+    }
+    // Moves the cursor to `to`, past what was written from room().
+    void advance(char* to) { at_ = to; }
+    void put(char c) {
+        *room(1) = c;
+        ++at_;
+    }
+    void append(std::string_view text) {
+        std::memcpy(room(text.size()), text.data(), text.size());
+        at_ += text.size();
+    }
+    // Room for `bytes` in all, made ready as the writes reach it.
+    void reserve(size_t bytes) { text_.reserve(bytes); }
+    // The text written; the buffer is empty afterwards.
+    std::string take() {
+        text_.resize(used());
+        at_ = end_ = nullptr;
+        return std::move(text_);
+    }
+
+private:
+    size_t used() const { return at_ ? static_cast<size_t>(at_ - text_.data()) : 0; }
+    // The room is made ready a step at a time, so the zeros it is filled
+    // with are still in the cache when the text overwrites them.
+    void grow(size_t bytes) {
+        constexpr size_t kStep = 64 * 1024;
+        const size_t used = this->used();
+        const size_t wanted = used + std::max(bytes, kStep);
+        if (wanted > text_.capacity()) text_.reserve(std::max(wanted, 2 * text_.capacity()));
+        text_.resize(wanted);
+        at_ = text_.data() + used;
+        end_ = text_.data() + text_.size();
+    }
+
+    std::string text_;  // its size is the room; the bytes from the cursor on are not text yet
+    char* at_ = nullptr;
+    char* end_ = nullptr;
+};
+
 // One call: the output text, the pretty-print depth and the first error.
 class Encoder {
 public:
@@ -28,11 +75,13 @@ public:
     bool writeString(std::string_view text);
     void fail(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-    std::string out;
+    Output out;
     std::optional<JKError> error;
 
 private:
     bool writeNumber(const Value& number, Value::Type type);
+    const uint8_t* copyPlain(const uint8_t* at, const uint8_t* end, bool slash);
+    void escape(uint32_t unit);
     void open(char bracket);
     void close(char bracket);
     void separator();
@@ -62,12 +111,14 @@ void Encoder::fail(const char* format, ...) {
 }
 
 void Encoder::indent() {
-    out += '\n';
-    out.append(2 * indentDepth_, ' ');
+    char* at = out.room(1 + 2 * indentDepth_);
+    *at = '\n';
+    std::memset(at + 1, ' ', 2 * indentDepth_);
+    out.advance(at + 1 + 2 * indentDepth_);
 }
 
 void Encoder::open(char bracket) {
-    out += bracket;
+    out.put(bracket);
     if (options_ & JKEncodePrettyPrint) {
         ++indentDepth_;
         indent();
@@ -79,42 +130,84 @@ void Encoder::close(char bracket) {
         --indentDepth_;
         indent();
     }
-    out += bracket;
+    out.put(bracket);
 }
 
 void Encoder::separator() {
-    out += ',';
+    out.put(',');
     if (options_ & JKEncodePrettyPrint) indent();
+}
+
+// Copies the plain bytes from `at` on to the output and returns where they
+// stop: sixteen bytes go over in one step, and only the plain ones count.
+const uint8_t* Encoder::copyPlain(const uint8_t* at, const uint8_t* end, bool slash) {
+#if defined(__SSE2__)
+    while (end - at >= 16) {
+        char* to = out.room(16);
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to), bytes);
+        if (const unsigned stop = jkStopBits(bytes, slash)) {
+            const auto plain = static_cast<size_t>(__builtin_ctz(stop));
+            out.advance(to + plain);
+            return at + plain;
+        }
+        out.advance(to + 16);
+        at += 16;
+    }
+    // The last 4 to 15 bytes go over in two overlapping pieces, the second
+    // ending at `end`, whose stop bits are moved to the bytes they stand for.
+    const auto left = static_cast<size_t>(end - at);
+    if (left >= 4) {
+        const size_t piece = left >= 8 ? 8 : 4;
+        uint64_t head = 0, tail = 0;
+        std::memcpy(&head, at, piece);
+        std::memcpy(&tail, end - piece, piece);
+        char* to = out.room(16);
+        std::memcpy(to, &head, piece);
+        std::memcpy(to + left - piece, &tail, piece);
+        const unsigned bits = jkStopBits(_mm_set_epi64x(static_cast<int64_t>(tail), static_cast<int64_t>(head)), slash);
+        const unsigned pieceBits = (1u << piece) - 1;
+        const unsigned stop = (bits & pieceBits) | (((bits >> 8) & pieceBits) << (left - piece));
+        const size_t plain = stop ? static_cast<size_t>(__builtin_ctz(stop)) : left;
+        out.advance(to + plain);
+        return at + plain;
+    }
+#endif
+    char* to = out.room(static_cast<size_t>(end - at));
+    for (; at < end && jkIsPlain(*at, slash); ++at) *to++ = static_cast<char>(*at);
+    out.advance(to);
+    return at;
+}
+
+// Writes "\u" and a UTF-16 unit in four lowercase hex digits.
+void Encoder::escape(uint32_t unit) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    char* to = out.room(6);
+    to[0] = '\\';
+    to[1] = 'u';
+    for (int i = 0; i < 4; ++i) to[2 + i] = kHex[(unit >> (12 - 4 * i)) & 0xF];
+    out.advance(to + 6);
 }
 
 bool Encoder::writeString(std::string_view text) {
     const bool quotes = !(encodeOption_ & JKEncodeOmitQuotes);
     const bool escapeUnicode = options_ & JKEncodeEscapeUnicode;
     const bool escapeSlash = options_ & JKEncodeEscapeForwardSlash;
-    if (quotes) out += '"';
+    if (quotes) out.put('"');
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
     const uint8_t* const end = bytes + text.size();
-    // Bytes that go over as they are collect in one run from `pending`,
-    // copied when an escape interrupts it or the text ends.
-    const uint8_t* pending = bytes;
-    auto flush = [&](const uint8_t* upTo) {
-        out.append(reinterpret_cast<const char*>(pending), static_cast<size_t>(upTo - pending));
-    };
-    for (const uint8_t* at = bytes; at < end;) {
-        at += jkPlainRunLength(at, end, escapeSlash);
-        if (at == end) break;
+    for (const uint8_t* at = bytes; (at = copyPlain(at, end, escapeSlash)) < end;) {
         const uint8_t byte = *at;
-        char escape[16];
         if (byte >= 0x80) {
             uint32_t codePoint = 0;
-            const size_t offset = static_cast<size_t>(at - bytes);
-            const size_t length = foundation::decodeUtf8(text, offset, codePoint);
+            const size_t length = foundation::decodeUtf8(text, static_cast<size_t>(at - bytes), codePoint);
             if (length == 0) {
                 fail("An error occurred converting the contents of a NSString to UTF8.");
                 return false;
             }
-            if (!escapeUnicode) {
-                at += length;  // valid UTF-8 stays in the run
+            if (!escapeUnicode) {  // valid UTF-8 goes over as it is
+                out.append(std::string_view(reinterpret_cast<const char*>(at), length));
+                at += length;
                 continue;
             }
             const uint8_t* next = nullptr;
@@ -123,63 +216,59 @@ bool Encoder::writeString(std::string_view text) {
                 return false;
             }
             if (codePoint <= 0xFFFF) {
-                std::snprintf(escape, sizeof escape, "\\u%4.4x", codePoint);
+                escape(codePoint);
             } else {
-                std::snprintf(escape, sizeof escape, "\\u%4.4x\\u%4.4x", (codePoint >> 10) + 0xD7C0,
-                              (codePoint & 0x3FF) | 0xDC00);
+                escape((codePoint >> 10) + 0xD7C0);
+                escape((codePoint & 0x3FF) | 0xDC00);
             }
-            flush(at);
-            out += escape;
-            at = pending = next;
+            at = next;
             continue;
         }
-        flush(at);
         switch (byte) {
             case '\b':
-                out += "\\b";
+                out.append("\\b");
                 break;
             case '\t':
-                out += "\\t";
+                out.append("\\t");
                 break;
             case '\n':
-                out += "\\n";
+                out.append("\\n");
                 break;
             case '\f':
-                out += "\\f";
+                out.append("\\f");
                 break;
             case '\r':
-                out += "\\r";
+                out.append("\\r");
                 break;
             case '"':
-                out += "\\\"";
+                out.append("\\\"");
                 break;
             case '\\':
-                out += "\\\\";
+                out.append("\\\\");
                 break;
             case '/':
-                out += "\\/";
+                out.append("\\/");
                 break;
             default:
-                std::snprintf(escape, sizeof escape, "\\u%4.4x", byte);
-                out += escape;
+                escape(byte);
         }
-        pending = ++at;
+        ++at;
     }
-    flush(end);
-    if (quotes) out += '"';
+    if (quotes) out.put('"');
     return true;
 }
 
 bool Encoder::writeNumber(const Value& number, Value::Type type) {
     if (type == Value::Type::Boolean) {
-        out += number.asBool() ? "true" : "false";
+        out.append(number.asBool() ? "true" : "false");
         return true;
     }
     if (number.isDecimal()) {  // an exact literal read from JSON text is written back unchanged
-        out += number.decimalText();
+        out.append(number.decimalText());
         return true;
     }
-    char text[32];
+    constexpr size_t kLongest = 32;  // a double's 17 digits, sign, point and exponent; any 64-bit integer
+    char* const text = out.room(kLongest);
     if (type == Value::Type::Real) {
         const double value = number.asDouble();
         if (!std::isfinite(value)) {
@@ -187,30 +276,49 @@ bool Encoder::writeNumber(const Value& number, Value::Type type) {
             return false;
         }
         // As "%.17g" formats, but independent of the locale.
-        const auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 17);
-        out.append(text, written.ptr);
+        out.advance(std::to_chars(text, text + kLongest, value, std::chars_format::general, 17).ptr);
         return true;
     }
-    const auto written = number.isUnsigned() ? std::to_chars(text, text + sizeof text, number.asUInt())
-                                             : std::to_chars(text, text + sizeof text, number.asInt());
-    out.append(text, written.ptr);
+    out.advance(number.isUnsigned() ? std::to_chars(text, text + kLongest, number.asUInt()).ptr
+                                    : std::to_chars(text, text + kLongest, number.asInt()).ptr);
     return true;
 }
 
 // The values of a container sit apart in memory and each write starts by
-// reading one: asking for a batch at once lets the reads overlap instead of
-// waiting for each in turn.
-constexpr size_t kPrefetchBatch = 16;
+// reading one: asking for them ahead lets the reads overlap instead of
+// waiting for each in turn. A value's node is asked for some values ahead,
+// and what lies behind the node (a string's text, a container's table or
+// slots) a value or two ahead, by when the node is in.
+constexpr size_t kNodeDistance = 8;
+constexpr size_t kContentsDistance = 2;
 
-void prefetch(std::span<const Value> values) {
-    for (size_t i = 0; i < values.size() && i < kPrefetchBatch; ++i) __builtin_prefetch(values[i].identity());
+void prefetchNode(const Value& value) { __builtin_prefetch(value.identity()); }
+
+void prefetchContents(const Value& value) {
+    switch (value.type()) {
+        case Value::Type::String:
+            __builtin_prefetch(value.asString().data());
+            break;
+        case Value::Type::Dictionary: {
+            const foundation::DictionaryStorage& dictionary = *value.dictionaryStorage();
+            if (typeid(dictionary) == typeid(JKDictionary)) static_cast<const JKDictionary&>(dictionary).prefetch();
+            break;
+        }
+        case Value::Type::Array: {
+            const foundation::ArrayStorage& array = *value.arrayStorage();
+            if (typeid(array) == typeid(JKArray)) __builtin_prefetch(static_cast<const JKArray&>(array).values().data());
+            break;
+        }
+        default:
+            break;
+    }
 }
 
 bool Encoder::write(const Value& value, size_t depth, bool substitute) {
     const Value::Type type = value.type();
     switch (type) {
         case Value::Type::Null:
-            out += "null";
+            out.append("null");
             return true;
         case Value::Type::Boolean:
         case Value::Type::Integer:
@@ -261,8 +369,10 @@ bool Encoder::write(const Value& value, size_t depth, bool substitute) {
         const uint64_t mutations = array.mutations();
         const std::span<const Value> items = array.values();
         open('[');
+        for (size_t index = 0; index < std::min(items.size(), kNodeDistance); ++index) prefetchNode(items[index]);
         for (size_t index = 0; index < items.size(); ++index) {
-            if (index % kPrefetchBatch == 0) prefetch(items.subspan(index));
+            if (index + kNodeDistance < items.size()) prefetchNode(items[index + kNodeDistance]);
+            if (index + kContentsDistance < items.size()) prefetchContents(items[index + kContentsDistance]);
             if (index > 0) separator();
             if (!write(items[index], depth + 1, false)) return false;
             if (array.mutations() != mutations) throw foundation::CollectionMutatedError();
@@ -282,13 +392,13 @@ bool Encoder::write(const Value& value, size_t depth, bool substitute) {
         for (size_t index = 0, capacity = table.capacity(); index < capacity; ++index) {
             const JKHashTableEntry* bucket = table.bucket(index);
             if (!bucket) continue;
-            __builtin_prefetch(bucket->entry.second.identity());
+            prefetchNode(bucket->entry.second);
             entries_.push_back(&bucket->entry);
         }
     } else {
         size_t position = 0;
         for (const auto* entry = dictionary.entryFrom(position); entry; entry = dictionary.entryFrom(++position)) {
-            __builtin_prefetch(entry->second.identity());
+            prefetchNode(entry->second);
             entries_.push_back(entry);
         }
     }
@@ -300,10 +410,11 @@ bool Encoder::write(const Value& value, size_t depth, bool substitute) {
     const std::string_view colon = pretty ? ": " : ":";
     open('{');
     for (size_t i = first; i < last; ++i) {
+        if (i + kContentsDistance < last) prefetchContents(entries_[i + kContentsDistance]->second);
         if (i > first) separator();
         const foundation::Dictionary::Entry& entry = *entries_[i];
         if (!writeString(entry.first)) return false;
-        out += colon;
+        out.append(colon);
         if (!write(entry.second, depth + 1, false)) return false;
         if (dictionary.mutations() != mutations) throw foundation::CollectionMutatedError();
     }
@@ -351,7 +462,7 @@ std::optional<std::string> encodeText(const Value& object, uint64_t options, uin
         written = false;
     }
     if (error && encoder.error) *error = *encoder.error;
-    return written ? std::optional<std::string>(std::move(encoder.out)) : std::nullopt;
+    return written ? std::optional<std::string>(encoder.out.take()) : std::nullopt;
 }
 
 }  // namespace

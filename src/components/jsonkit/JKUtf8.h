@@ -22,28 +22,35 @@ JKUtf8Result jkDecodeUtf8(const uint8_t* at, const uint8_t* end, uint32_t& codeP
 // Whether a code point given by a "\u" escape may stand in a string.
 bool jkIsLegalEscapedCodePoint(uint32_t codePoint);
 
-// The number of bytes from `at` up to `end` that are plain string text,
-// written and read as they are: printable ASCII but '"', '\\' and, when
-// `slash`, '/'. Sixteen bytes are looked at in one step.
+// Whether a byte is plain string text, written and read as it is:
+// printable ASCII but '"', '\\' and, when `slash`, '/'.
+inline bool jkIsPlain(uint8_t byte, bool slash) {
+    return byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\' && !(slash && byte == '/');
+}
+
+#if defined(__SSE2__)
+// One bit for each byte of a 16-byte block that is not plain text.
+inline unsigned jkStopBits(__m128i bytes, bool slash) {
+    const __m128i quote = _mm_set1_epi8('"'), backslash = _mm_set1_epi8('\\');
+    const __m128i solidus = _mm_set1_epi8(slash ? '/' : '"'), space = _mm_set1_epi8(0x20);
+    // As signed bytes, those from 0x80 are negative and so below a space too.
+    const __m128i stop = _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(bytes, space), _mm_cmpeq_epi8(bytes, quote)),
+                                      _mm_or_si128(_mm_cmpeq_epi8(bytes, backslash), _mm_cmpeq_epi8(bytes, solidus)));
+    return static_cast<unsigned>(_mm_movemask_epi8(stop));
+}
+#endif
+
+// The number of plain bytes (see jkIsPlain) from `at` up to `end`. Sixteen
+// bytes are looked at in one step.
 inline size_t jkPlainRunLength(const uint8_t* at, const uint8_t* end, bool slash) {
     const uint8_t* const start = at;
 #if defined(__SSE2__)
-    const __m128i quote = _mm_set1_epi8('"'), backslash = _mm_set1_epi8('\\');
-    const __m128i solidus = _mm_set1_epi8(slash ? '/' : '"'), space = _mm_set1_epi8(0x20);
     for (; end - at >= 16; at += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-        // As signed bytes, those from 0x80 are negative and so below a space too.
-        const __m128i stop =
-            _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(bytes, space), _mm_cmpeq_epi8(bytes, quote)),
-                         _mm_or_si128(_mm_cmpeq_epi8(bytes, backslash), _mm_cmpeq_epi8(bytes, solidus)));
-        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(stop));
-        if (mask) return static_cast<size_t>(at - start) + static_cast<size_t>(__builtin_ctz(mask));
+        const unsigned stop = jkStopBits(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), slash);
+        if (stop) return static_cast<size_t>(at - start) + static_cast<size_t>(__builtin_ctz(stop));
     }
 #endif
-    for (; at < end; ++at) {
-        const uint8_t byte = *at;
-        if (byte < 0x20 || byte >= 0x80 || byte == '"' || byte == '\\' || (slash && byte == '/')) break;
-    }
+    while (at < end && jkIsPlain(*at, slash)) ++at;
     return static_cast<size_t>(at - start);
 }
 
