@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <new>
+#include <tuple>
 
 namespace jsonkit {
 
@@ -111,7 +112,7 @@ JKDictionary::JKDictionary(JKCollectionKey, std::vector<Pair>& pairs, size_t fir
     allocate(capacity, isMutable ? capacity : std::min(capacity, pairs.size() - first),
              !isMutable && foundation::ValueArena::active());
     try {
-        for (size_t i = first; i < pairs.size(); ++i) add(pairs[i].keyHash, pairs[i].key(), std::move(pairs[i].value));
+        for (size_t i = first; i < pairs.size(); ++i) add(pairs[i].keyHash, pairs[i].key, std::move(pairs[i].value));
     } catch (...) {
         destroyTable();
         throw;
@@ -218,7 +219,7 @@ void JKDictionary::place(uint32_t entry) {
     throw NSMallocException("Unable to allocate memory for hash table.");  // callers leave a bucket free
 }
 
-void JKDictionary::add(uint64_t keyHash, std::string_view key, Value value) {
+void JKDictionary::add(uint64_t keyHash, std::string_view key, Value&& value) {
     // The search for an equal key ends at the first free bucket from the
     // key's home, which is where a new entry goes.
     size_t index = capacity_ > 0 ? keyHash % capacity_ : 0;
@@ -235,7 +236,8 @@ void JKDictionary::add(uint64_t keyHash, std::string_view key, Value value) {
     // would lose the pair without a word.
     if (count_ == room_ || count_ == capacity_) throw NSMallocException("Unable to allocate memory for hash table.");
     const auto entry = static_cast<uint32_t>(count_);
-    new (&entries_[entry]) JKHashTableEntry{keyHash, Entry(std::string(key), std::move(value))};
+    new (&entries_[entry]) JKHashTableEntry{
+        keyHash, Entry(std::piecewise_construct, std::forward_as_tuple(key), std::forward_as_tuple(std::move(value)))};
     ++count_;
     buckets_[index] = entry;
 }

@@ -113,16 +113,13 @@ struct JKHashTableEntry {
 // it has buckets).
 class JKDictionary final : public foundation::DictionaryStorage {
 public:
-    // A key with its hash, as the decoder hands them over: a key as written
-    // in the input stays there until the dictionary copies it; one that had
-    // to be unescaped is kept in `unescapedKey`.
+    // A key with its hash and value, as the decoder hands them over; the
+    // key's bytes (in the input, or where the decoder unescaped them) stay
+    // put until the dictionary copies them.
     struct Pair {
         uint64_t keyHash;
-        std::string_view inputKey;
-        std::string unescapedKey;
+        std::string_view key;
         foundation::Value value;
-
-        std::string_view key() const { return unescapedKey.empty() ? inputKey : std::string_view(unescapedKey); }
     };
 
     JKDictionary(JKCollectionKey, std::vector<Pair>& pairs, size_t first, bool isMutable);
@@ -170,7 +167,7 @@ private:
     // Destroys the entries and gives the block back.
     void destroyTable();
     void rebuild(size_t capacity);
-    void add(uint64_t keyHash, std::string_view key, foundation::Value value);
+    void add(uint64_t keyHash, std::string_view key, foundation::Value&& value);
     void place(uint32_t entry);
     void removeBucket(size_t index);
     void requireMutable(const char* selector) const;

@@ -1,5 +1,6 @@
 #include "components/jsonkit/JKTokenCache.h"
 
+#include "components/jsonkit/JKCollections.h"
 #include "platform/foundation/ValueArena.h"
 
 #include <cstring>
@@ -58,7 +59,35 @@ Value JKTokenCache::string(std::string_view bytes) {
     return object;
 }
 
+uint64_t JKTokenCache::keyHash(std::string_view key) {
+    const size_t length = key.size();
+    if (length > 16) return JKDictionary::hashKey(key);
+    // Two words that, with the length, tell every key of up to 16 bytes
+    // apart; they are read in overlapping pieces that stay within the key.
+    const char* bytes = key.data();
+    uint64_t head = 0, tail = 0;
+    if (length >= 8) {
+        std::memcpy(&head, bytes, 8);
+        std::memcpy(&tail, bytes + length - 8, 8);
+    } else if (length >= 4) {
+        uint32_t low = 0, high = 0;
+        std::memcpy(&low, bytes, 4);
+        std::memcpy(&high, bytes + length - 4, 4);
+        head = low | (uint64_t{high} << 32);
+    } else if (length > 0) {
+        head = uint64_t{static_cast<uint8_t>(bytes[0])} | uint64_t{static_cast<uint8_t>(bytes[length / 2])} << 8 |
+               uint64_t{static_cast<uint8_t>(bytes[length - 1])} << 16;
+    }
+    constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
+    const uint64_t mixed = (head * kMultiplier) ^ (tail + length) * (kMultiplier | 2);
+    KeyItem& item = keys_[(mixed >> 56) % kKeyBucketCount];
+    if (item.length != length || item.head != head || item.tail != tail)
+        item = KeyItem{head, tail, length, JKDictionary::hashKey(key)};
+    return item.keyHash;
+}
+
 void JKTokenCache::clear() {
+    keys_.fill(KeyItem{});
     for (Item& item : items_) item = Item{};
     retiring_.fill(Value());
 }

@@ -30,9 +30,22 @@ public:
     // An empty string is never cached.
     foundation::Value string(std::string_view bytes);
 
+    // JKDictionary::hashKey of a key. The keys of a document repeat far more
+    // than its other strings: the hashes of keys of up to 16 bytes are kept
+    // in a table of their own, found by the key's bytes read as two words.
+    uint64_t keyHash(std::string_view key);
+
     void clear();
 
 private:
+    struct KeyItem {
+        uint64_t head = 0;
+        uint64_t tail = 0;
+        size_t length = SIZE_MAX;  // none kept
+        uint64_t keyHash = 0;
+    };
+    static constexpr size_t kKeyBucketCount = 256;
+
     // A string's bytes are its object's text.
     struct Item {
         foundation::Value object;
@@ -46,6 +59,7 @@ private:
     // prefetch brings it there for the count to drop.
     std::array<foundation::Value, 16> retiring_;
     size_t nextRetiring_ = 0;
+    std::array<KeyItem, kKeyBucketCount> keys_{};
 };
 
 }  // namespace jsonkit

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <iterator>
 #include <locale.h>
 #include <stdexcept>
@@ -91,7 +92,25 @@ private:
 
     void record(const char* format, ...) __attribute__((format(printf, 2, 3)));
     size_t lineBreakAt(size_t at) const;
-    void skipWhiteSpace();
+    // Most tokens follow another directly: only a byte that may start white
+    // space or a comment sends the scan to skipSpaceAndComments.
+    void skipWhiteSpace() {
+        if (atEnd()) return;
+        const uint8_t byte = in_[index_];
+        if (byte > ' ' && byte < 0x80 && byte != '/') return;
+        skipSpaceAndComments();
+    }
+    void skipSpaceAndComments();
+    // Takes the single-byte token `punctuation` when it comes next, as
+    // nextToken would; leaves everything as it was otherwise.
+    bool take(char punctuation) {
+        if (index_ < length_ && in_[index_] == static_cast<uint8_t>(punctuation)) {
+            ++index_;
+            return true;
+        }
+        return takeAfterWhiteSpace(punctuation);
+    }
+    bool takeAfterWhiteSpace(char punctuation);
     bool nextToken();
     bool scanString();
     bool scanNumber();
@@ -99,6 +118,9 @@ private:
     bool buildValue(Value& out, size_t depth);
     bool buildArray(Value& out, size_t depth);
     bool buildDictionary(Value& out, size_t depth);
+    // Make the container of the values or pairs gathered from `start` on.
+    bool finishArray(Value& out, size_t start, size_t depth);
+    bool finishDictionary(Value& out, size_t start, size_t depth);
     void recordExpectation(bool valueAllowed, bool commaAllowed, bool closeAllowed, const char* valuePhrase,
                            const char* closePhrase);
 
@@ -122,6 +144,7 @@ private:
     // from the position where it began.
     std::vector<Value> values_;
     std::vector<JKDictionary::Pair> pairs_;
+    std::deque<std::string> unescapedKeys_;  // the keys that had to be unescaped, for the whole parse
 
     std::optional<JKError> error_;
 };
@@ -156,11 +179,7 @@ size_t JSONDecoder::Parse::lineBreakAt(size_t at) const {
     return 0;
 }
 
-void JSONDecoder::Parse::skipWhiteSpace() {
-    if (!atEnd()) {  // most tokens follow another directly
-        const uint8_t byte = in_[index_];
-        if (byte > ' ' && byte < 0x80 && byte != '/') return;
-    }
+void JSONDecoder::Parse::skipSpaceAndComments() {
     while (!atEnd()) {
         const uint8_t byte = in_[index_];
         if (byte == ' ' || byte == '\t') {
@@ -207,6 +226,17 @@ void JSONDecoder::Parse::skipWhiteSpace() {
         }
         return;
     }
+}
+
+bool JSONDecoder::Parse::takeAfterWhiteSpace(char punctuation) {
+    const size_t index = index_, line = line_, lineStart = lineStart_;
+    skipWhiteSpace();
+    if (index_ < length_ && in_[index_] == static_cast<uint8_t>(punctuation)) {
+        ++index_;
+        return true;
+    }
+    index_ = index, line_ = line, lineStart_ = lineStart;
+    return false;
 }
 
 bool JSONDecoder::Parse::nextToken() {
@@ -422,79 +452,52 @@ bool JSONDecoder::Parse::scanString() {
     return false;
 }
 
+// A number is -?(0|[1-9][0-9]*)(\.[0-9]+)?([eE][+-]?[0-9]+)? and needs a byte
+// after it: one that runs into the end of the input is invalid, as is a
+// byte that breaks the pattern (the error is reported at that byte).
 bool JSONDecoder::Parse::scanNumber() {
-    enum class State {
-        Start,
-        AfterMinus,
-        Zero,
-        Integer,
-        FractionStart,
-        Fraction,
-        ExponentStart,
-        ExponentSign,
-        Exponent,
-        Finished,
-        Error
-    };
-    State state = State::Start;
-    bool negative = false;
-    bool floating = false;
+    auto isDigit = [](uint8_t byte) { return byte >= '0' && byte <= '9'; };
     size_t at = index_;
-    while (state != State::Finished && state != State::Error && at < length_) {
-        const uint8_t byte = in_[at];
-        const bool digit = byte >= '0' && byte <= '9';
-        State next = State::Error;
-        switch (state) {
-            case State::Start:
-                if (byte == '-') {
-                    negative = true;
-                    next = State::AfterMinus;
-                    break;
-                }
-                [[fallthrough]];
-            case State::AfterMinus:
-                next = byte == '0' ? State::Zero : digit ? State::Integer : State::Error;
-                break;
-            case State::Zero:
-            case State::Integer:
-                if (byte == '.') {
-                    floating = true;
-                    next = State::FractionStart;
-                } else if (byte == 'e' || byte == 'E') {
-                    floating = true;
-                    next = State::ExponentStart;
-                } else {
-                    next = digit && state == State::Integer ? State::Integer : State::Finished;
-                }
-                break;
-            case State::FractionStart:
-                next = digit ? State::Fraction : State::Error;
-                break;
-            case State::Fraction:
-                next = digit ? State::Fraction : (byte == 'e' || byte == 'E') ? State::ExponentStart : State::Finished;
-                break;
-            case State::ExponentStart:
-                if (byte == '+' || byte == '-') {
-                    next = State::ExponentSign;
-                    break;
-                }
-                [[fallthrough]];
-            case State::ExponentSign:
-                next = digit ? State::Exponent : State::Error;
-                break;
-            case State::Exponent:
-                next = digit ? State::Exponent : State::Finished;
-                break;
-            default:
-                break;
-        }
-        state = next;
-        if (state != State::Finished && state != State::Error) ++at;
-    }
-    if (state != State::Finished) {
+    auto fail = [&] {
         index_ = at;
         record("Invalid number.");
         return false;
+    };
+    // The byte at `at`, or -1 at the end of the input.
+    auto peek = [&]() -> int { return at < length_ ? in_[at] : -1; };
+    const bool negative = in_[at] == '-';
+    if (negative) ++at;
+    // The digits of the integer part, gathered as they are passed: up to 19
+    // of them cannot overflow 64 bits.
+    uint64_t magnitude = 0;
+    const size_t integerStart = at;
+    int byte = peek();
+    if (byte < 0 || !isDigit(static_cast<uint8_t>(byte))) return fail();
+    if (byte == '0') {
+        ++at;
+    } else {
+        for (; at < length_ && isDigit(in_[at]); ++at) magnitude = magnitude * 10 + (in_[at] - '0');
+    }
+    const size_t integerDigits = at - integerStart;
+    bool floating = false;
+    if ((byte = peek()) < 0) return fail();
+    if (byte == '.') {
+        floating = true;
+        ++at;
+        if ((byte = peek()) < 0 || !isDigit(static_cast<uint8_t>(byte))) return fail();
+        while (at < length_ && isDigit(in_[at])) ++at;
+        if ((byte = peek()) < 0) return fail();
+    }
+    if (byte == 'e' || byte == 'E') {
+        floating = true;
+        ++at;
+        if ((byte = peek()) == '+' || byte == '-') {
+            ++at;
+            byte = peek();
+        }
+        if (byte < 0 || !isDigit(static_cast<uint8_t>(byte))) return fail();
+        while (at < length_ && isDigit(in_[at])) ++at;
+        if (at >= length_) return fail();
     }
     const char* text = reinterpret_cast<const char*>(in_ + index_);
     const size_t length = at - index_;
@@ -502,7 +505,18 @@ bool JSONDecoder::Parse::scanNumber() {
     tokenStart_ = index_;
     tokenLength_ = length;
     index_ = at;
-    const bool minusZero = length == 2 && text[0] == '-' && text[1] == '0';
+    const bool minusZero = negative && !floating && integerDigits == 1 && magnitude == 0;
+    if (!floating && !minusZero && integerDigits <= 19) {
+        // Exact in 64 bits as gathered; only the most negative values need care.
+        if (!negative) {
+            number_ = Value(static_cast<unsigned long long>(magnitude));
+            return true;
+        }
+        if (magnitude <= uint64_t{1} << 63) {
+            number_ = Value::integer(static_cast<int64_t>(0 - magnitude));
+            return true;
+        }
+    }
     if (!convertNumber(text, length, floating || minusZero, negative)) {
         record("Invalid number.");
         return false;
@@ -613,6 +627,22 @@ bool JSONDecoder::Parse::buildValue(Value& out, size_t depth) {
     }
 }
 
+bool JSONDecoder::Parse::finishArray(Value& out, size_t start, size_t depth) {
+    auto storage = foundation::makeNode<JKArray>(collectionKey(), std::span<Value>(values_).subspan(start), mutable_);
+    if (depth == 1) storage->setSourceLength(collectionKey(), length_);
+    values_.resize(start);
+    out = Value(Array(std::move(storage)));
+    return true;
+}
+
+bool JSONDecoder::Parse::finishDictionary(Value& out, size_t start, size_t depth) {
+    auto storage = foundation::makeNode<JKDictionary>(collectionKey(), pairs_, start, mutable_);
+    if (depth == 1) storage->setSourceLength(collectionKey(), length_);
+    pairs_.erase(pairs_.begin() + static_cast<std::ptrdiff_t>(start), pairs_.end());
+    out = Value(Dictionary(std::move(storage)));
+    return true;
+}
+
 bool JSONDecoder::Parse::buildArray(Value& out, size_t depth) {
     const size_t start = values_.size();
     bool valueAllowed = true, commaAllowed = false, closeAllowed = true;
@@ -628,17 +658,19 @@ bool JSONDecoder::Parse::buildArray(Value& out, size_t depth) {
             values_.push_back(std::move(value));
             valueAllowed = false;
             commaAllowed = closeAllowed = true;
+            // The usual token after a value, taken without the general scan.
+            if (take(',')) {
+                valueAllowed = true;
+                commaAllowed = closeAllowed = false;
+                continue;
+            }
+            if (take(']')) return finishArray(out, start, depth);
         } else if (token_ == Token::ArrayEnd) {
             if (!closeAllowed) {
                 record("Unexpected ']'.");
                 return false;
             }
-            auto storage =
-                foundation::makeNode<JKArray>(collectionKey(), std::span<Value>(values_).subspan(start), mutable_);
-            if (depth == 1) storage->setSourceLength(collectionKey(), length_);
-            values_.resize(start);
-            out = Value(Array(std::move(storage)));
-            return true;
+            return finishArray(out, start, depth);
         } else if (token_ == Token::Comma) {
             if (!commaAllowed) {
                 record("Unexpected ','.");
@@ -664,11 +696,7 @@ bool JSONDecoder::Parse::buildDictionary(Value& out, size_t depth) {
                 record("Unexpected '}'.");
                 return false;
             }
-            auto storage = foundation::makeNode<JKDictionary>(collectionKey(), pairs_, start, mutable_);
-            if (depth == 1) storage->setSourceLength(collectionKey(), length_);
-            pairs_.erase(pairs_.begin() + static_cast<std::ptrdiff_t>(start), pairs_.end());
-            out = Value(Dictionary(std::move(storage)));
-            return true;
+            return finishDictionary(out, start, depth);
         }
         if (token_ == Token::Comma) {
             if (!commaAllowed) {
@@ -688,14 +716,16 @@ bool JSONDecoder::Parse::buildDictionary(Value& out, size_t depth) {
             return false;
         }
         // A key as written stays in the input, which outlives the parse; one
-        // unescaped into string_ is copied before the next token reuses it.
-        const bool keyInInput = value_.data() != string_.data();
-        JKDictionary::Pair pair{0, keyInInput ? value_ : std::string_view(), keyInInput ? std::string() : string_,
-                                Value()};
-        if (!nextToken()) return false;
-        if (token_ != Token::Colon) {
-            record("Expected ':'.");
-            return false;
+        // unescaped into string_ is kept aside before the next token reuses it.
+        const std::string_view key =
+            value_.data() != string_.data() ? value_ : std::string_view(unescapedKeys_.emplace_back(value_));
+        JKDictionary::Pair pair{cache_.keyHash(key), key, Value()};
+        if (!take(':')) {
+            if (!nextToken()) return false;
+            if (token_ != Token::Colon) {
+                record("Expected ':'.");
+                return false;
+            }
         }
         if (!nextToken()) return false;
         if (!isValueToken(token_)) {
@@ -703,10 +733,16 @@ bool JSONDecoder::Parse::buildDictionary(Value& out, size_t depth) {
             return false;
         }
         if (!buildValue(pair.value, depth)) return false;
-        pair.keyHash = JKDictionary::hashKey(pair.key());
         pairs_.push_back(std::move(pair));
         keyAllowed = false;
         commaAllowed = closeAllowed = true;
+        // The usual token after a value, taken without the general scan.
+        if (take(',')) {
+            keyAllowed = true;
+            commaAllowed = closeAllowed = false;
+            continue;
+        }
+        if (take('}')) return finishDictionary(out, start, depth);
     }
     return false;
 }
