@@ -3,6 +3,7 @@
 #include "platform/foundation/Exceptions.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <new>
@@ -131,22 +132,40 @@ uint64_t JKDictionary::hashKey(std::string_view key) {
     return h;
 }
 
-size_t JKDictionary::capacityFor(size_t count) {
+namespace {
+
+size_t listedCapacityFor(size_t count) {
     const double target = std::floor(static_cast<double>(count) * 1.33);
     const auto wanted = static_cast<size_t>(std::llround(target));
     const size_t* found = std::lower_bound(std::begin(kCapacities), std::end(kCapacities), wanted);
     return found == std::end(kCapacities) ? kCapacities[std::size(kCapacities) - 1] : *found;
 }
 
+}  // namespace
+
+size_t JKDictionary::capacityFor(size_t count) {
+    // Nearly every dictionary is small: their sizes are looked up.
+    static const auto kSmall = [] {
+        std::array<uint8_t, 128> sizes{};
+        for (size_t n = 0; n < sizes.size(); ++n) sizes[n] = static_cast<uint8_t>(listedCapacityFor(n));
+        return sizes;
+    }();
+    return count < kSmall.size() ? kSmall[count] : listedCapacityFor(count);
+}
+
+size_t JKDictionary::bucketBytes(size_t capacity) {
+    const size_t bytes = capacity * (capacity <= kNarrowCapacity ? sizeof(uint8_t) : sizeof(uint32_t));
+    return (bytes + alignof(JKHashTableEntry) - 1) / alignof(JKHashTableEntry) * alignof(JKHashTableEntry);
+}
+
 void JKDictionary::allocate(size_t capacity, size_t room, bool inArena) {
     static_assert(alignof(JKHashTableEntry) >= alignof(uint32_t));
     constexpr size_t kLargest = std::numeric_limits<size_t>::max() / 2;
-    if (room > kLargest / sizeof(JKHashTableEntry) || capacity > kLargest / sizeof(uint32_t))
+    if (room > kLargest / sizeof(JKHashTableEntry) || capacity > kLargest / sizeof(uint32_t) ||
+        capacity > kCapacities[std::size(kCapacities) - 1])
         throw NSMallocException("Unable to allocate memory for hash table.");
     // The buckets first, as a walk reads them, then the entries.
-    const size_t bucketBytes = (capacity * sizeof(uint32_t) + alignof(JKHashTableEntry) - 1) /
-                               alignof(JKHashTableEntry) * alignof(JKHashTableEntry);
-    const size_t bytes = bucketBytes + room * sizeof(JKHashTableEntry);
+    const size_t bytes = bucketBytes(capacity) + room * sizeof(JKHashTableEntry);
     void* block = nullptr;
     if (bytes > 0) {
         try {
@@ -157,27 +176,25 @@ void JKDictionary::allocate(size_t capacity, size_t room, bool inArena) {
         }
     }
     block_ = block;
-    blockBytes_ = bytes;
     inArena_ = inArena;
-    capacity_ = capacity;
-    room_ = room;
+    capacity_ = static_cast<uint32_t>(capacity);
+    room_ = static_cast<uint32_t>(room);
     count_ = 0;
-    buckets_ = static_cast<uint32_t*>(block);
-    entries_ = block ? reinterpret_cast<JKHashTableEntry*>(static_cast<char*>(block) + bucketBytes) : nullptr;
-    std::fill_n(buckets_, capacity, kFree);
+    if (capacity <= kNarrowCapacity) {
+        std::fill_n(static_cast<uint8_t*>(block), capacity, kNarrowFree);
+    } else {
+        std::fill_n(static_cast<uint32_t*>(block), capacity, kFree);
+    }
 }
 
 void JKDictionary::destroyTable() {
-    std::destroy_n(entries_, count_);
+    if (block_) std::destroy_n(entries(), count_);
     if (inArena_) {
         if (block_) foundation::ValueArena::release(block_);
     } else {
         ::operator delete(block_);
     }
     block_ = nullptr;
-    blockBytes_ = 0;
-    entries_ = nullptr;
-    buckets_ = nullptr;
     count_ = capacity_ = room_ = 0;
 }
 
@@ -189,12 +206,12 @@ void JKDictionary::mutated() { mutations_ = nextMutation(mutations_); }
 
 std::optional<size_t> JKDictionary::bucketOf(std::string_view key) const {
     if (capacity_ == 0) return std::nullopt;
-    const uint64_t hash = hashKey(key);
-    size_t index = hash % capacity_;
+    const JKHashTableEntry* const table = entries();
+    size_t index = home(key);
     for (size_t visited = 0; visited < capacity_; ++visited) {
-        const uint32_t at = buckets_[index];
+        const uint32_t at = entryIn(index);
         if (at == kFree) return std::nullopt;
-        if (entries_[at].keyHash == hash && entries_[at].entry.first == key) return index;
+        if (table[at].entry.first == key) return index;
         if (++index == capacity_) index = 0;
     }
     return std::nullopt;
@@ -202,16 +219,16 @@ std::optional<size_t> JKDictionary::bucketOf(std::string_view key) const {
 
 const Value* JKDictionary::find(std::string_view key) const {
     const std::optional<size_t> index = bucketOf(key);
-    return index ? &entries_[buckets_[*index]].entry.second : nullptr;
+    return index ? &entries()[entryIn(*index)].entry.second : nullptr;
 }
 
 // Puts an entry in the first free bucket from its home. Keys met on the way
 // are known to differ, so nothing is compared.
 void JKDictionary::place(uint32_t entry) {
-    size_t index = entries_[entry].keyHash % capacity_;
+    size_t index = home(entries()[entry].entry.first);
     for (size_t visited = 0; visited < capacity_; ++visited) {
-        if (buckets_[index] == kFree) {
-            buckets_[index] = entry;
+        if (entryIn(index) == kFree) {
+            setEntryIn(index, entry);
             return;
         }
         if (++index == capacity_) index = 0;
@@ -222,12 +239,13 @@ void JKDictionary::place(uint32_t entry) {
 void JKDictionary::add(uint64_t keyHash, std::string_view key, Value&& value) {
     // The search for an equal key ends at the first free bucket from the
     // key's home, which is where a new entry goes.
+    JKHashTableEntry* const table = entries();
     size_t index = capacity_ > 0 ? keyHash % capacity_ : 0;
     for (size_t visited = 0; visited < capacity_; ++visited) {
-        const uint32_t at = buckets_[index];
+        const uint32_t at = entryIn(index);
         if (at == kFree) break;
-        if (entries_[at].keyHash == keyHash && entries_[at].entry.first == key) {
-            entries_[at].entry.second = std::move(value);  // an equal key keeps its bucket and takes the new value
+        if (table[at].entry.first == key) {
+            table[at].entry.second = std::move(value);  // an equal key keeps its bucket and takes the new value
             return;
         }
         if (++index == capacity_) index = 0;
@@ -235,26 +253,25 @@ void JKDictionary::add(uint64_t keyHash, std::string_view key, Value&& value) {
     // Only a table at the largest listed size can be full; storing nothing
     // would lose the pair without a word.
     if (count_ == room_ || count_ == capacity_) throw NSMallocException("Unable to allocate memory for hash table.");
-    const auto entry = static_cast<uint32_t>(count_);
-    new (&entries_[entry]) JKHashTableEntry{
-        keyHash, Entry(std::piecewise_construct, std::forward_as_tuple(key), std::forward_as_tuple(std::move(value)))};
+    const uint32_t entry = count_;
+    new (&table[entry]) JKHashTableEntry{
+        Entry(std::piecewise_construct, std::forward_as_tuple(key), std::forward_as_tuple(std::move(value)))};
     ++count_;
-    buckets_[index] = entry;
+    setEntryIn(index, entry);
 }
 
 // Moves the entries over to a new table, placed in the old one's bucket order.
 void JKDictionary::rebuild(size_t capacity) {
-    JKHashTableEntry* const oldEntries = entries_;
-    const uint32_t* const oldBuckets = buckets_;
     void* const oldBlock = block_;
     const bool oldInArena = inArena_;
     const size_t oldCapacity = capacity_, oldCount = count_;
     allocate(capacity, capacity, false);  // when it throws, the table is as it was
+    JKHashTableEntry* const oldEntries = oldBlock ? entries(oldBlock, oldCapacity) : nullptr;
     for (size_t i = 0; i < oldCapacity; ++i) {
-        const uint32_t at = oldBuckets[i];
+        const uint32_t at = entryIn(oldBlock, oldCapacity, i);
         if (at == kFree) continue;
-        const auto entry = static_cast<uint32_t>(count_);
-        new (&entries_[entry]) JKHashTableEntry(std::move(oldEntries[at]));
+        const uint32_t entry = count_;
+        new (&entries()[entry]) JKHashTableEntry(std::move(oldEntries[at]));
         ++count_;
         place(entry);  // cannot fail: the new table is larger
     }
@@ -270,23 +287,23 @@ void JKDictionary::set(std::string key, Value value) {
     requireMutable("setObject:forKey:");
     const size_t wanted = capacityFor(count_ + 1);
     if (capacity_ < wanted) rebuild(wanted);
-    const uint64_t keyHash = hashKey(key);
-    add(keyHash, key, std::move(value));
+    add(hashKey(key), key, std::move(value));
     mutated();
 }
 
 void JKDictionary::removeBucket(size_t index) {
     // The last entry fills the freed one's place, so the entries stay packed.
-    const uint32_t freed = buckets_[index];
-    const auto last = static_cast<uint32_t>(count_ - 1);
-    buckets_[index] = kFree;
+    JKHashTableEntry* const table = entries();
+    const uint32_t freed = entryIn(index);
+    const uint32_t last = count_ - 1;
+    setEntryIn(index, kFree);
     if (freed != last) {
-        entries_[freed] = std::move(entries_[last]);
-        size_t at = entries_[freed].keyHash % capacity_;
-        while (buckets_[at] != last) at = at + 1 == capacity_ ? 0 : at + 1;
-        buckets_[at] = freed;
+        table[freed] = std::move(table[last]);
+        size_t at = home(table[freed].entry.first);
+        while (entryIn(at) != last) at = at + 1 == capacity_ ? 0 : at + 1;
+        setEntryIn(at, freed);
     }
-    std::destroy_at(&entries_[last]);
+    std::destroy_at(&table[last]);
     --count_;
     // Entries after the freed bucket, up to the next free one, may have
     // passed over it from their homes: each goes back to the first free
@@ -294,9 +311,9 @@ void JKDictionary::removeBucket(size_t index) {
     size_t next = index;
     for (size_t visited = 1; visited < capacity_; ++visited) {
         if (++next == capacity_) next = 0;
-        const uint32_t moving = buckets_[next];
+        const uint32_t moving = entryIn(next);
         if (moving == kFree) return;
-        buckets_[next] = kFree;
+        setEntryIn(next, kFree);
         place(moving);
     }
 }
@@ -311,15 +328,15 @@ void JKDictionary::remove(std::string_view key) {
 
 void JKDictionary::removeAll() {
     requireMutable("removeAllObjects");
-    std::destroy_n(entries_, count_);
+    if (block_) std::destroy_n(entries(), count_);
     count_ = 0;
-    std::fill_n(buckets_, capacity_, kFree);
+    for (size_t index = 0; index < capacity_; ++index) setEntryIn(index, kFree);
     mutated();
 }
 
 const foundation::DictionaryStorage::Entry* JKDictionary::entryFrom(size_t& position) const {
     for (; position < capacity_; ++position)
-        if (buckets_[position] != kFree) return &entries_[buckets_[position]].entry;
+        if (const JKHashTableEntry* entry = bucket(position)) return &entry->entry;
     return nullptr;
 }
 

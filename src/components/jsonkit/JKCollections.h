@@ -96,9 +96,9 @@ private:
     size_t sourceLength_ = 0;
 };
 
-// An entry of a dictionary with the hash it is placed by.
+// An entry of a dictionary. Its home bucket comes from its key's hash,
+// which is worked out again when the entry moves, not kept.
 struct JKHashTableEntry {
-    uint64_t keyHash;
     foundation::DictionaryStorage::Entry entry;
 };
 
@@ -107,10 +107,11 @@ struct JKHashTableEntry {
 // free one; removal moves the entries after it back toward their homes, so
 // no deletion markers are needed. Walks go in bucket order.
 //
-// A bucket holds the number of an entry; the entries lie packed in the same
-// block after the buckets, in the order they were added, so an immutable
-// dictionary takes room for exactly its pairs (a mutable one for as many as
-// it has buckets).
+// A bucket holds the number of an entry, in one byte for tables of up to 251
+// buckets and in four beyond; the entries lie packed in the same block after
+// the buckets, in the order they were added, so an immutable dictionary
+// takes room for exactly its pairs (a mutable one for as many as it has
+// buckets).
 class JKDictionary final : public foundation::DictionaryStorage {
 public:
     // A key with its hash and value, as the decoder hands them over; the
@@ -142,13 +143,14 @@ public:
     std::optional<size_t> bucketOf(std::string_view key) const;
     // The entry in a bucket; null when the bucket is free.
     const JKHashTableEntry* bucket(size_t index) const {
-        return buckets_[index] == kFree ? nullptr : &entries_[buckets_[index]];
+        const uint32_t at = entryIn(index);
+        return at == kFree ? nullptr : &entries()[at];
     }
 
     // Asks for the whole table to be loaded at once, ahead of a walk that
     // would otherwise wait for it a line at a time.
     void prefetch() const {
-        for (size_t offset = 0; offset < blockBytes_; offset += 64)
+        for (size_t offset = 0, bytes = blockBytes(); offset < bytes; offset += 64)
             __builtin_prefetch(static_cast<const char*>(block_) + offset);
     }
 
@@ -161,6 +163,34 @@ public:
 
 private:
     static constexpr uint32_t kFree = UINT32_MAX;
+    static constexpr uint8_t kNarrowFree = UINT8_MAX;
+    static constexpr size_t kNarrowCapacity = 251;  // the largest listed size below kNarrowFree
+
+    // The entry number a bucket of a table of `capacity` buckets in `block`
+    // holds, kFree when it is free.
+    static uint32_t entryIn(const void* block, size_t capacity, size_t index) {
+        if (capacity <= kNarrowCapacity) {
+            const uint8_t at = static_cast<const uint8_t*>(block)[index];
+            return at == kNarrowFree ? kFree : at;
+        }
+        return static_cast<const uint32_t*>(block)[index];
+    }
+    uint32_t entryIn(size_t index) const { return entryIn(block_, capacity_, index); }
+    void setEntryIn(size_t index, uint32_t entry) {
+        if (capacity_ <= kNarrowCapacity) {
+            static_cast<uint8_t*>(block_)[index] = entry == kFree ? kNarrowFree : static_cast<uint8_t>(entry);
+        } else {
+            static_cast<uint32_t*>(block_)[index] = entry;
+        }
+    }
+    static size_t bucketBytes(size_t capacity);
+    size_t blockBytes() const { return bucketBytes(capacity_) + room_ * sizeof(JKHashTableEntry); }
+    static JKHashTableEntry* entries(void* block, size_t capacity) {
+        return reinterpret_cast<JKHashTableEntry*>(static_cast<char*>(block) + bucketBytes(capacity));
+    }
+    JKHashTableEntry* entries() const { return entries(block_, capacity_); }
+    // The bucket a key's search starts at.
+    size_t home(std::string_view key) const { return hashKey(key) % capacity_; }
 
     // Takes a block for `capacity` buckets, all free, and `room` entries.
     void allocate(size_t capacity, size_t room, bool inArena);
@@ -173,13 +203,10 @@ private:
     void requireMutable(const char* selector) const;
     void mutated();
 
-    size_t count_ = 0;
-    size_t capacity_ = 0;
-    size_t room_ = 0;                      // entries the block has room for
-    JKHashTableEntry* entries_ = nullptr;  // count_ constructed, in the order added
-    uint32_t* buckets_ = nullptr;          // capacity_ entry numbers or kFree
-    void* block_ = nullptr;
-    size_t blockBytes_ = 0;
+    void* block_ = nullptr;  // the buckets, then the entries (count_ constructed, in the order added)
+    uint32_t count_ = 0;
+    uint32_t capacity_ = 0;
+    uint32_t room_ = 0;  // entries the block has room for
     bool inArena_ = false;
     size_t sourceLength_ = 0;
 };

@@ -3,37 +3,64 @@
 #include "components/jsonkit/JKCollections.h"
 #include "platform/foundation/ValueArena.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace jsonkit {
 
 using foundation::Value;
 
-uint64_t JKTokenCache::hash(std::string_view bytes) {
-    constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
-    auto mix = [](uint64_t h, uint64_t word) {
-        h = (h ^ word) * kMultiplier;
-        return h ^ (h >> 29);
-    };
-    uint64_t h = kHashSeed ^ (bytes.size() * kMultiplier);
+namespace {
+
+constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
+
+// 32 bytes of 0xFF, then 32 of 0: the 32 bytes from (32 - n) on keep the
+// first n bytes of a word span and clear the rest.
+constexpr std::array<uint8_t, 64> kKeepFirst = [] {
+    std::array<uint8_t, 64> mask{};
+    for (size_t i = 0; i < 32; ++i) mask[i] = 0xFF;
+    return mask;
+}();
+
+uint64_t wordAt(const void* at) {
+    uint64_t word = 0;
+    std::memcpy(&word, at, 8);
+    return word;
+}
+
+}  // namespace
+
+JKTokenCache::Head JKTokenCache::head(std::string_view bytes, size_t readable) {
+    // Read in place, masked to the length, when the whole span may be read;
+    // else from a zero-padded copy.
     const char* at = bytes.data();
-    size_t left = bytes.size();
-    for (; left >= 8; at += 8, left -= 8) {
-        uint64_t word = 0;
-        std::memcpy(&word, at, 8);
-        h = mix(h, word);
+    const size_t length = std::min(bytes.size(), kHeadBytes);
+    char copy[kHeadBytes];
+    if (readable < kHeadBytes) {
+        std::memset(copy, 0, sizeof copy);
+        std::memcpy(copy, at, length);
+        at = copy;
     }
-    if (left > 0) {
-        uint64_t word = 0;
-        std::memcpy(&word, at, left);
-        h = mix(h, word);
+    const uint8_t* keep = kKeepFirst.data() + kHeadBytes - length;
+    Head words;
+    for (size_t i = 0; i < kHeadWords; ++i) words[i] = wordAt(at + 8 * i) & wordAt(keep + 8 * i);
+    return words;
+}
+
+uint64_t JKTokenCache::hash(std::string_view bytes, size_t readable) {
+    const size_t length = bytes.size();
+    uint64_t h = kHashSeed ^ (length * kMultiplier);
+    for (uint64_t word : head(bytes, readable)) h = ((h ^ word) * kMultiplier) ^ (h >> 29);
+    if (length > kHeadBytes) {
+        h = ((h ^ wordAt(bytes.data() + length / 2 - 4)) * kMultiplier) ^ (h >> 29);
+        h = ((h ^ wordAt(bytes.data() + length - 8)) * kMultiplier) ^ (h >> 29);
     }
     return h;
 }
 
-Value JKTokenCache::string(std::string_view bytes) {
+Value JKTokenCache::string(std::string_view bytes, size_t readable) {
     if (bytes.empty()) return Value(std::string());
-    const uint64_t hash = JKTokenCache::hash(bytes);
+    const uint64_t hash = JKTokenCache::hash(bytes, readable);
     Item* replacement = nullptr;
     for (uint64_t i = 0; i < 4; ++i) {
         Item& item = items_[(hash + i * (bytes.size() + kString + 3)) & (kBucketCount - 1)];
@@ -59,30 +86,16 @@ Value JKTokenCache::string(std::string_view bytes) {
     return object;
 }
 
-uint64_t JKTokenCache::keyHash(std::string_view key) {
+uint64_t JKTokenCache::keyHash(std::string_view key, size_t readable) {
     const size_t length = key.size();
-    if (length > 16) return JKDictionary::hashKey(key);
-    // Two words that, with the length, tell every key of up to 16 bytes
-    // apart; they are read in overlapping pieces that stay within the key.
-    const char* bytes = key.data();
-    uint64_t head = 0, tail = 0;
-    if (length >= 8) {
-        std::memcpy(&head, bytes, 8);
-        std::memcpy(&tail, bytes + length - 8, 8);
-    } else if (length >= 4) {
-        uint32_t low = 0, high = 0;
-        std::memcpy(&low, bytes, 4);
-        std::memcpy(&high, bytes + length - 4, 4);
-        head = low | (uint64_t{high} << 32);
-    } else if (length > 0) {
-        head = uint64_t{static_cast<uint8_t>(bytes[0])} | uint64_t{static_cast<uint8_t>(bytes[length / 2])} << 8 |
-               uint64_t{static_cast<uint8_t>(bytes[length - 1])} << 16;
-    }
-    constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
-    const uint64_t mixed = (head * kMultiplier) ^ (tail + length) * (kMultiplier | 2);
+    if (length > kHeadBytes) return JKDictionary::hashKey(key);
+    const Head words = head(key, readable);
+    uint64_t mixed = length;
+    for (uint64_t word : words) mixed = (mixed ^ word) * kMultiplier;
     KeyItem& item = keys_[(mixed >> 56) % kKeyBucketCount];
-    if (item.length != length || item.head != head || item.tail != tail)
-        item = KeyItem{head, tail, length, JKDictionary::hashKey(key)};
+    uint64_t differ = item.length ^ length;
+    for (size_t i = 0; i < kHeadWords; ++i) differ |= item.words[i] ^ words[i];
+    if (differ != 0) item = KeyItem{words, length, JKDictionary::hashKey(key)};
     return item.keyHash;
 }
 

@@ -112,6 +112,21 @@ private:
     }
     bool takeAfterWhiteSpace(char punctuation);
     bool nextToken();
+    // nextToken where a key is wanted: a string, read without the general dispatch.
+    bool nextKeyToken();
+    // What stood where a value may: a value read into `out` (as nextToken and
+    // buildValue would have), another token (read by nextToken, its kind in
+    // token_), or a failure already recorded.
+    enum class Read { Value, OtherToken, Failed };
+    Read readValue(Value& out, size_t depth);
+    void startToken() {
+        token_ = Token::Invalid;
+        tokenStart_ = index_;
+        tokenLength_ = 0;
+    }
+    bool stringToken();
+    // The literal `word` with its token, or the unexpected-token error.
+    bool literalToken(std::string_view word, Token token);
     bool scanString();
     bool scanNumber();
     bool convertNumber(const char* begin, size_t length, bool floating, bool negative);
@@ -138,6 +153,11 @@ private:
     size_t tokenLength_ = 0;
     std::string string_;      // room for a string token's value when it had to be unescaped
     std::string_view value_;  // a string token's value: in the input, or in string_
+    bool valueInInput() const { return value_.data() != string_.data(); }
+    // The bytes of the input from the start of a value that lies in it.
+    size_t readableFromValue() const {
+        return length_ - static_cast<size_t>(reinterpret_cast<const uint8_t*>(value_.data()) - in_);
+    }
     Value number_;            // the value of a number token
 
     // The pending values and pairs of every open container, each container's
@@ -239,11 +259,29 @@ bool JSONDecoder::Parse::takeAfterWhiteSpace(char punctuation) {
     return false;
 }
 
+bool JSONDecoder::Parse::stringToken() {
+    if (scanString()) return true;
+    record("Invalid string.");
+    record("%s", kUnexpectedToken);
+    return false;
+}
+
+// A literal needs at least one byte after its word.
+bool JSONDecoder::Parse::literalToken(std::string_view word, Token token) {
+    if (remaining() > word.size() &&
+        std::string_view(reinterpret_cast<const char*>(in_ + index_), word.size()) == word) {
+        token_ = token;
+        tokenLength_ = word.size();
+        index_ += word.size();
+        return true;
+    }
+    record("%s", kUnexpectedToken);
+    return false;
+}
+
 bool JSONDecoder::Parse::nextToken() {
     skipWhiteSpace();
-    token_ = Token::Invalid;
-    tokenStart_ = index_;
-    tokenLength_ = 0;
+    startToken();
     if (atEnd()) {
         record("%s", kUnexpectedToken);
         return false;
@@ -253,18 +291,6 @@ bool JSONDecoder::Parse::nextToken() {
         tokenLength_ = 1;
         ++index_;
         return true;
-    };
-    // A literal needs at least one byte after its word.
-    auto literal = [&](std::string_view word, Token token) {
-        if (remaining() > word.size() &&
-            std::string_view(reinterpret_cast<const char*>(in_ + index_), word.size()) == word) {
-            token_ = token;
-            tokenLength_ = word.size();
-            index_ += word.size();
-            return true;
-        }
-        record("%s", kUnexpectedToken);
-        return false;
     };
     switch (in_[index_]) {
         case ',':
@@ -280,20 +306,64 @@ bool JSONDecoder::Parse::nextToken() {
         case '}':
             return single(Token::ObjectEnd);
         case 't':
-            return literal("true", Token::True);
+            return literalToken("true", Token::True);
         case 'f':
-            return literal("false", Token::False);
+            return literalToken("false", Token::False);
         case 'n':
-            return literal("null", Token::Null);
+            return literalToken("null", Token::Null);
         case '"':
-            if (scanString()) return true;
-            record("Invalid string.");
-            record("%s", kUnexpectedToken);
-            return false;
+            return stringToken();
         default:
             if (in_[index_] == '-' || (in_[index_] >= '0' && in_[index_] <= '9')) return scanNumber();
             record("%s", kUnexpectedToken);
             return false;
+    }
+}
+
+bool JSONDecoder::Parse::nextKeyToken() {
+    skipWhiteSpace();
+    if (atEnd() || in_[index_] != '"') return nextToken();
+    startToken();
+    return stringToken();
+}
+
+// One dispatch on the value's first byte where nextToken and buildValue
+// would make two.
+JSONDecoder::Parse::Read JSONDecoder::Parse::readValue(Value& out, size_t depth) {
+    skipWhiteSpace();
+    if (atEnd()) return nextToken() ? Read::OtherToken : Read::Failed;
+    startToken();
+    const uint8_t byte = in_[index_];
+    switch (byte) {
+        case '"':
+            if (!stringToken()) return Read::Failed;
+            out = cache_.string(value_, valueInInput() ? readableFromValue() : value_.size());
+            return Read::Value;
+        case '[':
+        case '{':
+            token_ = byte == '[' ? Token::ArrayBegin : Token::ObjectBegin;
+            tokenLength_ = 1;
+            ++index_;
+            return buildValue(out, depth) ? Read::Value : Read::Failed;
+        case 't':
+            if (!literalToken("true", Token::True)) return Read::Failed;
+            out = trueValue();
+            return Read::Value;
+        case 'f':
+            if (!literalToken("false", Token::False)) return Read::Failed;
+            out = falseValue();
+            return Read::Value;
+        case 'n':
+            if (!literalToken("null", Token::Null)) return Read::Failed;
+            out = Value();
+            return Read::Value;
+        default:
+            if (byte == '-' || (byte >= '0' && byte <= '9')) {
+                if (!scanNumber()) return Read::Failed;
+                out = number_;
+                return Read::Value;
+            }
+            return nextToken() ? Read::OtherToken : Read::Failed;
     }
 }
 
@@ -603,7 +673,7 @@ bool JSONDecoder::Parse::buildValue(Value& out, size_t depth) {
             out = number_;
             return true;
         case Token::String:
-            out = cache_.string(value_);
+            out = cache_.string(value_, valueInInput() ? readableFromValue() : value_.size());
             return true;
         case Token::True:
             out = trueValue();
@@ -647,24 +717,29 @@ bool JSONDecoder::Parse::buildArray(Value& out, size_t depth) {
     const size_t start = values_.size();
     bool valueAllowed = true, commaAllowed = false, closeAllowed = true;
     while (!atEnd()) {
-        if (!nextToken()) return false;
-        if (isValueToken(token_)) {
-            if (!valueAllowed) {
-                record("Unexpected value.");
-                return false;
-            }
+        if (valueAllowed) {
             Value value;
-            if (!buildValue(value, depth)) return false;
-            values_.push_back(std::move(value));
-            valueAllowed = false;
-            commaAllowed = closeAllowed = true;
-            // The usual token after a value, taken without the general scan.
-            if (take(',')) {
-                valueAllowed = true;
-                commaAllowed = closeAllowed = false;
+            const Read read = readValue(value, depth);
+            if (read == Read::Failed) return false;
+            if (read == Read::Value) {
+                values_.push_back(std::move(value));
+                valueAllowed = false;
+                commaAllowed = closeAllowed = true;
+                // The usual token after a value, taken without the general scan.
+                if (take(',')) {
+                    valueAllowed = true;
+                    commaAllowed = closeAllowed = false;
+                    continue;
+                }
+                if (take(']')) return finishArray(out, start, depth);
                 continue;
             }
-            if (take(']')) return finishArray(out, start, depth);
+        } else if (!nextToken()) {
+            return false;
+        }
+        if (isValueToken(token_)) {
+            record("Unexpected value.");
+            return false;
         } else if (token_ == Token::ArrayEnd) {
             if (!closeAllowed) {
                 record("Unexpected ']'.");
@@ -690,7 +765,7 @@ bool JSONDecoder::Parse::buildDictionary(Value& out, size_t depth) {
     const size_t start = pairs_.size();
     bool keyAllowed = true, commaAllowed = false, closeAllowed = true;
     while (!atEnd()) {
-        if (!nextToken()) return false;
+        if (!nextKeyToken()) return false;
         if (token_ == Token::ObjectEnd) {
             if (!closeAllowed) {
                 record("Unexpected '}'.");
@@ -717,9 +792,9 @@ bool JSONDecoder::Parse::buildDictionary(Value& out, size_t depth) {
         }
         // A key as written stays in the input, which outlives the parse; one
         // unescaped into string_ is kept aside before the next token reuses it.
-        const std::string_view key =
-            value_.data() != string_.data() ? value_ : std::string_view(unescapedKeys_.emplace_back(value_));
-        JKDictionary::Pair pair{cache_.keyHash(key), key, Value()};
+        const bool keyInInput = valueInInput();
+        const std::string_view key = keyInInput ? value_ : std::string_view(unescapedKeys_.emplace_back(value_));
+        JKDictionary::Pair pair{cache_.keyHash(key, keyInInput ? readableFromValue() : key.size()), key, Value()};
         if (!take(':')) {
             if (!nextToken()) return false;
             if (token_ != Token::Colon) {
@@ -727,12 +802,15 @@ bool JSONDecoder::Parse::buildDictionary(Value& out, size_t depth) {
                 return false;
             }
         }
-        if (!nextToken()) return false;
-        if (!isValueToken(token_)) {
-            recordExpectation(keyAllowed, commaAllowed, closeAllowed, "a value", "a '}'");
-            return false;
+        switch (readValue(pair.value, depth)) {
+            case Read::Failed:
+                return false;
+            case Read::OtherToken:
+                recordExpectation(keyAllowed, commaAllowed, closeAllowed, "a value", "a '}'");
+                return false;
+            case Read::Value:
+                break;
         }
-        if (!buildValue(pair.value, depth)) return false;
         pairs_.push_back(std::move(pair));
         keyAllowed = false;
         commaAllowed = closeAllowed = true;
