@@ -113,7 +113,7 @@ JKDictionary::JKDictionary(JKCollectionKey, std::vector<Pair>& pairs, size_t fir
     allocate(capacity, isMutable ? capacity : std::min(capacity, pairs.size() - first),
              !isMutable && foundation::ValueArena::active());
     try {
-        for (size_t i = first; i < pairs.size(); ++i) add(pairs[i].keyHash, pairs[i].key, std::move(pairs[i].value));
+        for (size_t i = first; i < pairs.size(); ++i) add(pairs[i].keyHash, pairs[i].key, std::move(pairs[i].value), true);
     } catch (...) {
         destroyTable();
         throw;
@@ -151,11 +151,6 @@ size_t JKDictionary::capacityFor(size_t count) {
         return sizes;
     }();
     return count < kSmall.size() ? kSmall[count] : listedCapacityFor(count);
-}
-
-size_t JKDictionary::bucketBytes(size_t capacity) {
-    const size_t bytes = capacity * (capacity <= kNarrowCapacity ? sizeof(uint8_t) : sizeof(uint32_t));
-    return (bytes + alignof(JKHashTableEntry) - 1) / alignof(JKHashTableEntry) * alignof(JKHashTableEntry);
 }
 
 void JKDictionary::allocate(size_t capacity, size_t room, bool inArena) {
@@ -236,7 +231,7 @@ void JKDictionary::place(uint32_t entry) {
     throw NSMallocException("Unable to allocate memory for hash table.");  // callers leave a bucket free
 }
 
-void JKDictionary::add(uint64_t keyHash, std::string_view key, Value&& value) {
+void JKDictionary::add(uint64_t keyHash, std::string_view key, Value&& value, bool padded) {
     // The search for an equal key ends at the first free bucket from the
     // key's home, which is where a new entry goes.
     JKHashTableEntry* const table = entries();
@@ -254,8 +249,18 @@ void JKDictionary::add(uint64_t keyHash, std::string_view key, Value&& value) {
     // would lose the pair without a word.
     if (count_ == room_ || count_ == capacity_) throw NSMallocException("Unable to allocate memory for hash table.");
     const uint32_t entry = count_;
-    new (&table[entry]) JKHashTableEntry{
-        Entry(std::piecewise_construct, std::forward_as_tuple(key), std::forward_as_tuple(std::move(value)))};
+    // A padded key that fits in the string itself is copied as a fixed 15
+    // bytes and cut to its length: no call to copy a length known only now.
+    constexpr size_t kInPlace = 15;
+    static_assert(kPairKeyReadable >= kInPlace);
+    if (padded && key.size() <= kInPlace) {
+        new (&table[entry]) JKHashTableEntry{Entry(std::piecewise_construct, std::forward_as_tuple(key.data(), kInPlace),
+                                                   std::forward_as_tuple(std::move(value)))};
+        table[entry].entry.first.erase(key.size());
+    } else {
+        new (&table[entry]) JKHashTableEntry{
+            Entry(std::piecewise_construct, std::forward_as_tuple(key), std::forward_as_tuple(std::move(value)))};
+    }
     ++count_;
     setEntryIn(index, entry);
 }
@@ -287,7 +292,7 @@ void JKDictionary::set(std::string key, Value value) {
     requireMutable("setObject:forKey:");
     const size_t wanted = capacityFor(count_ + 1);
     if (capacity_ < wanted) rebuild(wanted);
-    add(hashKey(key), key, std::move(value));
+    add(hashKey(key), key, std::move(value), false);
     mutated();
 }
 
@@ -332,6 +337,28 @@ void JKDictionary::removeAll() {
     count_ = 0;
     for (size_t index = 0; index < capacity_; ++index) setEntryIn(index, kFree);
     mutated();
+}
+
+void JKDictionary::gather(std::vector<const Entry*>& entries) const {
+    const size_t first = entries.size();
+    entries.resize(first + count_ + 1);  // one spare slot: a free bucket's pointer goes where the next entry's will
+    const Entry** to = entries.data() + first;
+    const JKHashTableEntry* const table = this->entries();
+    size_t gathered = 0;
+    // A free bucket's number is turned into 0 by arithmetic, not a branch.
+    auto take = [&](size_t at, size_t free) {
+        const size_t used = at != free;
+        to[gathered] = &table[at * used].entry;
+        gathered += used;
+    };
+    if (capacity_ <= kNarrowCapacity) {
+        const auto* buckets = static_cast<const uint8_t*>(block_);
+        for (size_t index = 0; index < capacity_; ++index) take(buckets[index], kNarrowFree);
+    } else {
+        const auto* buckets = static_cast<const uint32_t*>(block_);
+        for (size_t index = 0; index < capacity_; ++index) take(buckets[index], kFree);
+    }
+    entries.resize(first + gathered);
 }
 
 const foundation::DictionaryStorage::Entry* JKDictionary::entryFrom(size_t& position) const {

@@ -158,13 +158,24 @@ const uint8_t* Encoder::copyPlain(const uint8_t* at, const uint8_t* end, bool sl
     // ending at `end`, whose stop bits are moved to the bytes they stand for.
     const auto left = static_cast<size_t>(end - at);
     if (left >= 4) {
-        const size_t piece = left >= 8 ? 8 : 4;
-        uint64_t head = 0, tail = 0;
-        std::memcpy(&head, at, piece);
-        std::memcpy(&tail, end - piece, piece);
         char* to = out.room(16);
-        std::memcpy(to, &head, piece);
-        std::memcpy(to + left - piece, &tail, piece);
+        uint64_t head = 0, tail = 0;
+        size_t piece = 8;
+        if (left >= 8) {
+            std::memcpy(&head, at, 8);
+            std::memcpy(&tail, end - 8, 8);
+            std::memcpy(to, &head, 8);
+            std::memcpy(to + left - 8, &tail, 8);
+        } else {
+            uint32_t head32 = 0, tail32 = 0;
+            std::memcpy(&head32, at, 4);
+            std::memcpy(&tail32, end - 4, 4);
+            std::memcpy(to, &head32, 4);
+            std::memcpy(to + left - 4, &tail32, 4);
+            head = head32;
+            tail = tail32;
+            piece = 4;
+        }
         const unsigned bits = jkStopBits(_mm_set_epi64x(static_cast<int64_t>(tail), static_cast<int64_t>(head)), slash);
         const unsigned pieceBits = (1u << piece) - 1;
         const unsigned stop = (bits & pieceBits) | (((bits >> 8) & pieceBits) << (left - piece));
@@ -389,12 +400,8 @@ bool Encoder::write(const Value& value, size_t depth, bool substitute) {
         // The decoder's own tables, walked in place rather than a virtual call per entry.
         const auto& table = static_cast<const JKDictionary&>(dictionary);
         table.prefetch();
-        for (size_t index = 0, capacity = table.capacity(); index < capacity; ++index) {
-            const JKHashTableEntry* bucket = table.bucket(index);
-            if (!bucket) continue;
-            prefetchNode(bucket->entry.second);
-            entries_.push_back(&bucket->entry);
-        }
+        table.gather(entries_);
+        for (size_t i = first; i < entries_.size(); ++i) prefetchNode(entries_[i]->second);
     } else {
         size_t position = 0;
         for (const auto* entry = dictionary.entryFrom(position); entry; entry = dictionary.entryFrom(++position)) {

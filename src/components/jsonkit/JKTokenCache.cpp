@@ -14,15 +14,7 @@ namespace {
 
 constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
 
-// 32 bytes of 0xFF, then 32 of 0: the 32 bytes from (32 - n) on keep the
-// first n bytes of a word span and clear the rest.
-constexpr std::array<uint8_t, 64> kKeepFirst = [] {
-    std::array<uint8_t, 64> mask{};
-    for (size_t i = 0; i < 32; ++i) mask[i] = 0xFF;
-    return mask;
-}();
-
-uint64_t wordAt(const void* at) {
+uint64_t wordAt(const char* at) {
     uint64_t word = 0;
     std::memcpy(&word, at, 8);
     return word;
@@ -30,27 +22,17 @@ uint64_t wordAt(const void* at) {
 
 }  // namespace
 
-JKTokenCache::Head JKTokenCache::head(std::string_view bytes, size_t readable) {
-    // Read in place, masked to the length, when the whole span may be read;
-    // else from a zero-padded copy.
-    const char* at = bytes.data();
-    const size_t length = std::min(bytes.size(), kHeadBytes);
-    char copy[kHeadBytes];
-    if (readable < kHeadBytes) {
-        std::memset(copy, 0, sizeof copy);
-        std::memcpy(copy, at, length);
-        at = copy;
-    }
-    const uint8_t* keep = kKeepFirst.data() + kHeadBytes - length;
-    Head words;
-    for (size_t i = 0; i < kHeadWords; ++i) words[i] = wordAt(at + 8 * i) & wordAt(keep + 8 * i);
-    return words;
+JKTokenCache::Head JKTokenCache::headFromCopy(std::string_view bytes) {
+    char copy[kHeadBytes] = {};
+    std::memcpy(copy, bytes.data(), std::min(bytes.size(), kHeadBytes));
+    return head(copy, bytes.size());
 }
 
 uint64_t JKTokenCache::hash(std::string_view bytes, size_t readable) {
     const size_t length = bytes.size();
+    const Head words = readable >= kHeadBytes ? head(bytes.data(), length) : headFromCopy(bytes);
     uint64_t h = kHashSeed ^ (length * kMultiplier);
-    for (uint64_t word : head(bytes, readable)) h = ((h ^ word) * kMultiplier) ^ (h >> 29);
+    for (uint64_t word : words) h = ((h ^ word) * kMultiplier) ^ (h >> 29);
     if (length > kHeadBytes) {
         h = ((h ^ wordAt(bytes.data() + length / 2 - 4)) * kMultiplier) ^ (h >> 29);
         h = ((h ^ wordAt(bytes.data() + length - 8)) * kMultiplier) ^ (h >> 29);
@@ -61,15 +43,16 @@ uint64_t JKTokenCache::hash(std::string_view bytes, size_t readable) {
 Value JKTokenCache::string(std::string_view bytes, size_t readable) {
     if (bytes.empty()) return Value(std::string());
     const uint64_t hash = JKTokenCache::hash(bytes, readable);
-    Item* replacement = nullptr;
+    const uint64_t kept = hash != 0 ? hash : 1;
+    size_t replacement = kBucketCount;  // none yet
     for (uint64_t i = 0; i < 4; ++i) {
-        Item& item = items_[(hash + i * (bytes.size() + kString + 3)) & (kBucketCount - 1)];
-        if (!item.used) {
-            if (!replacement) replacement = &item;
+        const size_t bucket = (hash + i * (bytes.size() + kString + 3)) & (kBucketCount - 1);
+        if (hashes_[bucket] == 0) {
+            if (replacement == kBucketCount) replacement = bucket;
             break;
         }
-        if (item.hash == hash && item.object.asString() == bytes) return item.object;
-        if (!replacement) replacement = &item;
+        if (hashes_[bucket] == kept && objects_[bucket].asString() == bytes) return objects_[bucket];
+        if (replacement == kBucketCount) replacement = bucket;
     }
     // Cached values outlive the document, so they stay out of its arena
     // where they would keep whole chunks alive.
@@ -77,31 +60,34 @@ Value JKTokenCache::string(std::string_view bytes, size_t readable) {
         foundation::ValueArena::Pause heap;
         return Value(bytes);
     }();
-    if (replacement->used) {
-        __builtin_prefetch(replacement->object.identity(), 1);
-        std::swap(retiring_[nextRetiring_], replacement->object);
+    Value& slot = objects_[replacement];
+    if (hashes_[replacement] != 0) {
+        __builtin_prefetch(slot.identity(), 1);
+        std::swap(retiring_[nextRetiring_], slot);
         nextRetiring_ = (nextRetiring_ + 1) % retiring_.size();
     }
-    *replacement = Item{object, true, hash};
+    slot = object;
+    hashes_[replacement] = kept;
     return object;
 }
 
-uint64_t JKTokenCache::keyHash(std::string_view key, size_t readable) {
-    const size_t length = key.size();
-    if (length > kHeadBytes) return JKDictionary::hashKey(key);
-    const Head words = head(key, readable);
-    uint64_t mixed = length;
-    for (uint64_t word : words) mixed = (mixed ^ word) * kMultiplier;
-    KeyItem& item = keys_[(mixed >> 56) % kKeyBucketCount];
-    uint64_t differ = item.length ^ length;
-    for (size_t i = 0; i < kHeadWords; ++i) differ |= item.words[i] ^ words[i];
-    if (differ != 0) item = KeyItem{words, length, JKDictionary::hashKey(key)};
+uint64_t JKTokenCache::keyHashFromCopy(std::string_view key) {
+    if (key.size() > kHeadBytes) return JKDictionary::hashKey(key);
+    const Head words = headFromCopy(key);
+    const KeyItem& item = keys_[keyBucket(words, key.size())];
+    return item.length == key.size() && item.words == words ? item.keyHash : rememberKey(key, words);
+}
+
+uint64_t JKTokenCache::rememberKey(std::string_view key, const Head& words) {
+    KeyItem& item = keys_[keyBucket(words, key.size())];
+    item = KeyItem{words, key.size(), JKDictionary::hashKey(key)};
     return item.keyHash;
 }
 
 void JKTokenCache::clear() {
     keys_.fill(KeyItem{});
-    for (Item& item : items_) item = Item{};
+    std::fill(hashes_.begin(), hashes_.end(), 0);
+    std::fill(objects_.begin(), objects_.end(), Value());
     retiring_.fill(Value());
 }
 

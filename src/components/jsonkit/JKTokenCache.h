@@ -2,9 +2,11 @@
 
 #include "platform/foundation/Value.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,8 +40,15 @@ public:
 
     // JKDictionary::hashKey of a key. The keys of a document repeat far more
     // than its other strings: the hashes of keys of up to 32 bytes are kept
-    // in a table of their own.
-    uint64_t keyHash(std::string_view key, size_t readable);
+    // in a table of their own, looked up on the key's bytes as four words.
+    uint64_t keyHash(std::string_view key, size_t readable) {
+        if (key.size() > kHeadBytes || readable < kHeadBytes) return keyHashFromCopy(key);
+        const Head words = head(key.data(), key.size());
+        const KeyItem& item = keys_[keyBucket(words, key.size())];
+        const uint64_t differ = (item.length ^ key.size()) | (item.words[0] ^ words[0]) |
+                                (item.words[1] ^ words[1]) | (item.words[2] ^ words[2]) | (item.words[3] ^ words[3]);
+        return differ == 0 ? item.keyHash : rememberKey(key, words);
+    }
 
     void clear();
 
@@ -47,8 +56,28 @@ private:
     static constexpr size_t kHeadBytes = 32;
     static constexpr size_t kHeadWords = kHeadBytes / 8;
     using Head = std::array<uint64_t, kHeadWords>;
-    // The first 32 bytes of a string as words, zero beyond its end.
-    static Head head(std::string_view bytes, size_t readable);
+    // The first 32 bytes from `bytes` as words, those from `length` on
+    // cleared; all 32 may be read.
+    static Head head(const char* bytes, size_t length) {
+        // 32 bytes of 0xFF, then 32 of 0: the span from (32 - length) on
+        // keeps the first `length` bytes.
+        static constexpr auto kKeepFirst = [] {
+            std::array<uint8_t, 2 * kHeadBytes> mask{};
+            for (size_t i = 0; i < kHeadBytes; ++i) mask[i] = 0xFF;
+            return mask;
+        }();
+        const uint8_t* keep = kKeepFirst.data() + kHeadBytes - std::min(length, kHeadBytes);
+        auto word = [](const void* at) {
+            uint64_t value = 0;
+            std::memcpy(&value, at, 8);
+            return value;
+        };
+        static_assert(kHeadWords == 4);
+        return {word(bytes) & word(keep), word(bytes + 8) & word(keep + 8), word(bytes + 16) & word(keep + 16),
+                word(bytes + 24) & word(keep + 24)};
+    }
+    // The head of a string of which fewer than 32 bytes may be read.
+    static Head headFromCopy(std::string_view bytes);
 
     // A key's head and length, with its hash.
     struct KeyItem {
@@ -57,15 +86,20 @@ private:
         uint64_t keyHash = 0;
     };
     static constexpr size_t kKeyBucketCount = 256;
+    static size_t keyBucket(const Head& words, size_t length) {
+        const uint64_t mixed = (words[0] * 0x9E3779B97F4A7C15u) ^ (words[1] * 0xC2B2AE3D27D4EB4Fu) ^
+                               ((words[2] ^ words[3] ^ length) * 0x165667B19E3779F9u);
+        static_assert(kKeyBucketCount == 256);
+        return mixed >> 56;
+    }
+    uint64_t keyHashFromCopy(std::string_view key);
+    uint64_t rememberKey(std::string_view key, const Head& words);
 
-    // A string's bytes are its object's text.
-    struct Item {
-        foundation::Value object;
-        bool used = false;
-        uint64_t hash = 0;
-    };
-
-    std::vector<Item> items_ = std::vector<Item>(kBucketCount);
+    // A bucket's object and the hash of its text, kept apart so that a
+    // probe reads only the compact hashes; a free bucket's hash is 0, and a
+    // text hashing to 0 is kept under 1.
+    std::vector<uint64_t> hashes_ = std::vector<uint64_t>(kBucketCount);
+    std::vector<foundation::Value> objects_ = std::vector<foundation::Value>(kBucketCount);
     // Values pushed out of the table, let go a few pushes later: the node of
     // a value made long ago is rarely in the cache, and in the meantime a
     // prefetch brings it there for the count to drop.

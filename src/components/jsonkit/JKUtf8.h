@@ -19,6 +19,16 @@ enum class JKUtf8Result { Valid, Truncated, Invalid };
 // U+FDD0–U+FDEF and the code points ending in FFFE/FFFF are invalid.
 JKUtf8Result jkDecodeUtf8(const uint8_t* at, const uint8_t* end, uint32_t& codePoint, const uint8_t*& next);
 
+// The length of the valid sequence (as jkDecodeUtf8 judges it) that starts
+// at a lead byte of 80h or more, 0 when it is not valid. Two-byte sequences
+// are checked here, longer ones by jkDecodeUtf8.
+inline size_t jkValidUtf8Length(const uint8_t* at, const uint8_t* end) {
+    if (at[0] >= 0xC2 && at[0] <= 0xDF) return end - at >= 2 && (at[1] & 0xC0) == 0x80 ? 2 : 0;
+    uint32_t codePoint = 0;
+    const uint8_t* next = nullptr;
+    return jkDecodeUtf8(at, end, codePoint, next) == JKUtf8Result::Valid ? static_cast<size_t>(next - at) : 0;
+}
+
 // Whether a code point given by a "\u" escape may stand in a string.
 bool jkIsLegalEscapedCodePoint(uint32_t codePoint);
 

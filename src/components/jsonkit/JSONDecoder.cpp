@@ -128,6 +128,9 @@ private:
     // The literal `word` with its token, or the unexpected-token error.
     bool literalToken(std::string_view word, Token token);
     bool scanString();
+    // The general scan of the string whose text starts at `first`, from `at`
+    // on: the bytes before it are plain text or valid UTF-8.
+    bool scanString(size_t first, size_t at);
     bool scanNumber();
     bool convertNumber(const char* begin, size_t length, bool floating, bool negative);
     bool buildValue(Value& out, size_t depth);
@@ -164,7 +167,7 @@ private:
     // from the position where it began.
     std::vector<Value> values_;
     std::vector<JKDictionary::Pair> pairs_;
-    std::deque<std::string> unescapedKeys_;  // the keys that had to be unescaped, for the whole parse
+    std::deque<std::string> keyCopies_;  // keys that could not be handed over in the input, for the whole parse
 
     std::optional<JKError> error_;
 };
@@ -368,10 +371,33 @@ JSONDecoder::Parse::Read JSONDecoder::Parse::readValue(Value& out, size_t depth)
 }
 
 bool JSONDecoder::Parse::scanString() {
-    const bool replace = options_ & JKDecodeReplaceInvalidUnicode;
     const uint8_t* const end = in_ + length_;
     const size_t first = index_ + 1;
     size_t at = first;
+    // The common string: plain text and valid UTF-8 up to the closing
+    // quotation mark, its value the input itself.
+    for (;;) {
+        at += jkPlainRunLength(in_ + at, end, false);
+        if (at >= length_) break;
+        const uint8_t byte = in_[at];
+        if (byte == '"') {
+            value_ = std::string_view(reinterpret_cast<const char*>(in_ + first), at - first);
+            token_ = Token::String;
+            tokenStart_ = index_;
+            tokenLength_ = at + 1 - index_;
+            index_ = at + 1;
+            return true;
+        }
+        const size_t sequence = byte >= 0x80 ? jkValidUtf8Length(in_ + at, end) : 0;
+        if (sequence == 0) break;  // an escape, a control byte, broken UTF-8: the general scan takes over
+        at += sequence;
+    }
+    return scanString(first, at);
+}
+
+bool JSONDecoder::Parse::scanString(size_t first, size_t at) {
+    const bool replace = options_ & JKDecodeReplaceInvalidUnicode;
+    const uint8_t* const end = in_ + length_;
     // Until an escape or a replacement changes a byte, the value is the
     // input itself; from then on it is built in string_.
     bool copying = false;
@@ -790,11 +816,17 @@ bool JSONDecoder::Parse::buildDictionary(Value& out, size_t depth) {
             record("Unexpected string.");
             return false;
         }
-        // A key as written stays in the input, which outlives the parse; one
-        // unescaped into string_ is kept aside before the next token reuses it.
-        const bool keyInInput = valueInInput();
-        const std::string_view key = keyInInput ? value_ : std::string_view(unescapedKeys_.emplace_back(value_));
-        JKDictionary::Pair pair{cache_.keyHash(key, keyInInput ? readableFromValue() : key.size()), key, Value()};
+        // A key as written stays in the input, which outlives the parse. One
+        // unescaped into string_ (which the next token reuses), or too near
+        // the input's end to read a pair's span of it, is copied aside with
+        // that span of padding.
+        std::string_view key = value_;
+        if (!valueInInput() || readableFromValue() < JKDictionary::kPairKeyReadable) {
+            std::string& copy = keyCopies_.emplace_back(value_);
+            copy.append(JKDictionary::kPairKeyReadable, '\0');
+            key = std::string_view(copy.data(), value_.size());
+        }
+        JKDictionary::Pair pair{cache_.keyHash(key, JKDictionary::kPairKeyReadable), key, Value()};
         if (!take(':')) {
             if (!nextToken()) return false;
             if (token_ != Token::Colon) {
