@@ -125,9 +125,11 @@ TEST(JKSerializer, PythonReadsTheOutputBackEqual) {
     }
 }
 
-// Long plain runs are copied a word at a time: a character that needs care
-// is found at every position of a run, and nothing else is touched.
-TEST(JKSerializer, EscapesACharacterAtAnyPositionOfALongRun) {
+// Plain text goes over sixteen bytes at a time and the last few bytes of a
+// run in two overlapping pieces: a character that needs care is found at
+// every position of strings of every length up to 40, and nothing else is
+// touched.
+TEST(JKSerializer, EscapesACharacterAtAnyPositionOfAnyLength) {
     struct Case {
         std::string character;
         uint64_t options;
@@ -143,15 +145,18 @@ TEST(JKSerializer, EscapesACharacterAtAnyPositionOfALongRun) {
         {"\x7f", 0, "\x7f"},
         {"\xc3\xa9", 0, "\xc3\xa9"},
         {"\xc3\xa9", JKEncodeEscapeUnicode, "\\u00e9"},
+        {"\U0001F3AC", 0, "\U0001F3AC"},
         {" ", 0, " "},
     };
     for (const Case& c : cases) {
-        for (size_t at = 0; at < 24; ++at) {
-            const std::string before(at, 'a'), after(23 - at, 'z');
-            const std::optional<std::string> text =
-                JSONString(Value(Array{Value(before + c.character + after)}), c.options);
-            ASSERT_TRUE(text);
-            EXPECT_EQ(*text, "[\"" + before + c.written + after + "\"]") << "at " << at;
+        for (size_t length = 1; length <= 40; ++length) {
+            for (size_t at = 0; at < length; ++at) {
+                const std::string before(at, 'a'), after(length - 1 - at, 'z');
+                const std::optional<std::string> text =
+                    JSONString(Value(Array{Value(before + c.character + after)}), c.options);
+                ASSERT_TRUE(text);
+                EXPECT_EQ(*text, "[\"" + before + c.written + after + "\"]") << "at " << at << " of " << length;
+            }
         }
     }
 }

@@ -2,6 +2,8 @@
 #include "platform/foundation/Exceptions.h"
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -187,6 +189,84 @@ TEST(JSONDecoder, NumbersKeepTheirKind) {
     EXPECT_EQ(values[4].asDouble(), 0.5);
     EXPECT_EQ(values[5].asDouble(), 1e-310);
     EXPECT_TRUE(values[6].isInteger());
+}
+
+// Integers of up to 19 digits are gathered while they are scanned; longer
+// ones, and numbers with a fraction or an exponent, are converted from their
+// text. Both give the exact value and kind at every boundary between them,
+// and a double is bit for bit what strtod reads.
+TEST(JSONDecoder, NumbersAreExactOnEitherSideOfTheFastPath) {
+    struct Case {
+        std::string text;
+        char kind;  // 'q' signed, 'Q' unsigned, 'd' double
+    };
+    const Case cases[] = {
+        {"0", 'q'},
+        {"-0", 'd'},
+        {"-9", 'q'},
+        {"999999999999999999", 'q'},
+        {"9223372036854775807", 'q'},
+        {"9223372036854775808", 'Q'},
+        {"9999999999999999999", 'Q'},
+        {"10000000000000000000", 'Q'},
+        {"18446744073709551615", 'Q'},
+        {"-999999999999999999", 'q'},
+        {"-9223372036854775807", 'q'},
+        {"-9223372036854775808", 'q'},
+        {"9007199254740993", 'q'},
+        {"9007199254740993.0", 'd'},
+        {"-0.0", 'd'},
+        {"0.1", 'd'},
+        {"0.30000000000000004", 'd'},
+        {"1E+2", 'd'},
+        {"1e-0", 'd'},
+        {"1e23", 'd'},
+        {"1.00000762939453125", 'd'},
+        {"7.2057594037927933e16", 'd'},
+        {"123456789012345678901234567890e-10", 'd'},
+        {"8.98846567431158e307", 'd'},
+        {"1.7976931348623157e308", 'd'},
+        {"2.2250738585072011e-308", 'd'},
+        {"2.2250738585072014e-308", 'd'},
+        {"4.9406564584124654e-324", 'd'},
+        {"2.4703282292062328e-324", 'd'},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        JKError error;
+        const std::optional<Value> read = objectFromJSONString("[" + c.text + "]", 0, &error);
+        ASSERT_TRUE(read.has_value()) << error.description;
+        const Value& number = read->asArray()[0];
+        EXPECT_EQ(number.numberType(), c.kind);
+        if (c.kind == 'd') {
+            const double expected = std::strtod(c.text.c_str(), nullptr);
+            const double got = number.asDouble();
+            EXPECT_EQ(std::memcmp(&got, &expected, sizeof got), 0) << got << " vs " << expected;
+        } else if (c.kind == 'Q') {
+            EXPECT_EQ(number.asUInt(), std::stoull(c.text));
+        } else {
+            EXPECT_EQ(number.asInt(), std::stoll(c.text));
+        }
+    }
+}
+
+// A dictionary may read a fixed span from the start of every key it is
+// handed: a key too near the end of the input for that span, or one that had
+// to be unescaped, reaches it through a padded copy.
+TEST(JSONDecoder, KeysOfEveryLengthNearTheEndOfTheInput) {
+    for (size_t length = 0; length <= 40; ++length) {
+        std::string key;
+        for (size_t i = 0; i < length; ++i) key += static_cast<char>('a' + i % 26);
+        for (const bool escaped : {false, true}) {
+            const std::string written = escaped ? key + "\\n" : key, read = escaped ? key + "\n" : key;
+            SCOPED_TRACE(written);
+            const std::string text = "{\"x\":1,\"" + written + "\":[2]}";
+            const std::optional<Value> value = objectFromJSONString(text);
+            ASSERT_TRUE(value.has_value());
+            EXPECT_EQ(*value, Value(Dictionary{{"x", 1}, {read, Array{2}}}));
+            EXPECT_EQ(value->asDictionary().get(read), Value(Array{2}));
+        }
+    }
 }
 
 TEST(JSONDecoder, HostileInputEndsInAnOrderlyError) {
