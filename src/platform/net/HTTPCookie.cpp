@@ -153,10 +153,12 @@ bool HTTPCookie::matchesURL(const std::string& url) const {
 std::vector<HTTPCookie> HTTPCookie::cookiesWithResponseHeaderFields(const HTTPHeaders& headers, const std::string& url,
                                                                     double now) {
     std::vector<HTTPCookie> cookies;
-    foundation::Result<URLOrigin> origin = originOfURL(url);
-    if (!origin) return cookies;
+    // Most answers set no cookie: the address is read only for one that does.
+    std::optional<foundation::Result<URLOrigin>> origin;
     for (const auto& [field, line] : headers.fields()) {
         if (!HTTPHeaders::namesEqual(field, "Set-Cookie")) continue;
+        if (!origin) origin = originOfURL(url);
+        if (!*origin) return cookies;
         std::string_view text(line);
         size_t semicolon = text.find(';');
         std::string_view pair = text.substr(0, semicolon);
@@ -198,12 +200,12 @@ std::vector<HTTPCookie> HTTPCookie::cookiesWithResponseHeaderFields(const HTTPHe
         }
         cookie.expiresDate = maxAgeExpiry ? maxAgeExpiry : expires;
         if (domainAttribute.empty()) {
-            cookie.domain = origin->host;
+            cookie.domain = (*origin)->host;
             cookie.hostOnly = true;
         } else {
             // A Domain that does not cover the sender would let one site set
             // cookies for another: the whole cookie is ignored.
-            if (!cookieDomainMatches(origin->host, domainAttribute)) continue;
+            if (!cookieDomainMatches((*origin)->host, domainAttribute)) continue;
             cookie.domain = domainAttribute;
             cookie.hostOnly = false;
         }
