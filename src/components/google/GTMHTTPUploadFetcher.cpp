@@ -213,8 +213,8 @@ void GTMHTTPUploadFetcher::uploadNextChunkWithOffset(uint64_t offset,
                                  uploadData_->begin() + std::ptrdiff_t(offset + length)));
     } else {
         // Read from the open file while it is sent: no chunk in memory.
-        chunk->setPostFile(
-            net::URLRequestBodyFile{"/proc/self/fd/" + std::to_string(uploadFileHandle_->get()), offset, length});
+        chunk->setPostFile(net::URLRequestBodyFile{"/proc/self/fd/" + std::to_string(uploadFileHandle_->get()), offset,
+                                                   length, uploadFileHandle_});
     }
     std::weak_ptr<GTMHTTPUploadFetcher> weak = std::static_pointer_cast<GTMHTTPUploadFetcher>(shared_from_this());
     chunk->setSentDataBlock([weak](int64_t sent, int64_t total, int64_t expected) {

@@ -133,9 +133,11 @@ struct TransferState {
     bool active = false;  // something moved since the loop last looked
     bool failedInCallback = false;
     bool streamsBody = false;  // the body goes to control->onBodyChunk
-    // A body read as it is sent: from a file range when bodyFile is open,
-    // else from memory (bodyBytes).
-    foundation::FileDescriptor bodyFile;
+    // A body read as it is sent: from a file range when bodyDescriptor is
+    // set (the request's open file, or openedBodyFile), else from memory
+    // (bodyBytes).
+    foundation::FileDescriptor openedBodyFile;
+    int bodyDescriptor = -1;
     const uint8_t* bodyBytes = nullptr;
     uint64_t bodyStart = 0;
     uint64_t bodyLength = 0;
@@ -218,7 +220,7 @@ size_t onReadBody(char* buffer, size_t size, size_t count, void* context) {
         state->corkTried = true;
         state->cork.hold(*state->sockets, *state->connection);
     }
-    if (!state->bodyFile) {
+    if (state->bodyDescriptor < 0) {
         std::memcpy(buffer, state->bodyBytes + state->bodyOffset, wanted);
         state->bodyOffset += wanted;
         state->bodyLeft -= wanted;
@@ -226,7 +228,7 @@ size_t onReadBody(char* buffer, size_t size, size_t count, void* context) {
         return wanted;
     }
     for (;;) {
-        ssize_t got = ::pread(state->bodyFile.get(), buffer, wanted, static_cast<off_t>(state->bodyOffset));
+        ssize_t got = ::pread(state->bodyDescriptor, buffer, wanted, static_cast<off_t>(state->bodyOffset));
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) {
             // The file shrank or cannot be read: stop rather than send a short body.
@@ -420,9 +422,17 @@ TransferOutcome performTransfer(const URLRequest& request, const std::string& ho
     state.request = &request;
     auto headers = headerList(request);
     if (request.httpBodyFile && request.httpMethod != "HEAD") {
-        state.bodyFile = foundation::FileDescriptor::open(request.httpBodyFile->path, O_RDONLY);
-        if (!state.bodyFile) {
-            outcome.error = foundation::Error::posix(errno, request.httpBodyFile->path);
+        int failure = 0;
+        if (const auto& open = request.httpBodyFile->descriptor) {
+            state.bodyDescriptor = open->get();
+            if (state.bodyDescriptor < 0) failure = EBADF;
+        } else {
+            state.openedBodyFile = foundation::FileDescriptor::open(request.httpBodyFile->path, O_RDONLY);
+            state.bodyDescriptor = state.openedBodyFile.get();
+            if (state.bodyDescriptor < 0) failure = errno;
+        }
+        if (failure) {
+            outcome.error = foundation::Error::posix(failure, request.httpBodyFile->path);
             return outcome;
         }
     }

@@ -2,10 +2,12 @@
 
 // One HTTP request: where, how, what to send and how long to wait.
 
+#include "platform/foundation/FileDescriptor.h"
 #include "platform/foundation/Value.h"
 #include "platform/net/HTTPHeaders.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,12 +16,17 @@
 namespace net {
 
 // A request body read from part of a file while it is sent, so a large
-// upload never has to be in memory. The file is opened afresh for every
-// attempt (and every redirect that keeps the body).
+// upload never has to be in memory. The file at `path` is opened afresh for
+// every attempt (and every redirect that keeps the body), unless the body
+// comes with a file already open.
 struct URLRequestBodyFile {
     std::string path;
     uint64_t offset = 0;
     uint64_t length = 0;
+    // When set, the body is read from this open file (its position left
+    // alone) and `path` only names it: a resumable upload sends every chunk
+    // of its file this way instead of opening it by name each time.
+    std::shared_ptr<const foundation::FileDescriptor> descriptor = nullptr;
 
     bool operator==(const URLRequestBodyFile&) const = default;
 };

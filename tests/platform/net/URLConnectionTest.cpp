@@ -8,9 +8,12 @@
 #include "support/VirtualClock.h"
 
 #include <chrono>
+#include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <future>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using foundation::Bytes;
 using foundation::RunLoop;
@@ -137,6 +140,33 @@ TEST_F(URLConnectionTest, BodiesAndMethodsReachTheServerUnchanged) {
             EXPECT_EQ(exchange.header("Content-Type"), "application/octet-stream");
         }
     }
+}
+
+// A body file that comes open is read from that file, at its range, whatever
+// became of its name, and without moving its position.
+TEST_F(URLConnectionTest, AnOpenBodyFileIsReadAtItsRangeWhateverItsNameNowIs) {
+    server_.on("PUT", "/echo", [](const testsupport::HttpExchange& e) { return HttpReply{200, e.body}; });
+    testsupport::TempAppFolders folders;
+    const std::string path = folders.root() + "/movie.mov";
+    std::string content;
+    for (int i = 0; i < 100000; ++i) content += char('a' + i % 23);
+    std::ofstream(path, std::ios::binary) << content;
+    auto open = std::make_shared<foundation::FileDescriptor>(foundation::FileDescriptor::open(path, O_RDONLY));
+    ASSERT_TRUE(*open);
+    std::filesystem::remove(path);
+
+    struct Case {
+        uint64_t offset, length;
+    };
+    for (Case c : {Case{0, 100000}, Case{1234, 56789}, Case{99999, 1}}) {
+        URLRequest request(server_.url("/echo"));
+        request.httpMethod = "PUT";
+        request.httpBodyFile = net::URLRequestBodyFile{path, c.offset, c.length, open};
+        Outcome outcome = send(request);
+        ASSERT_FALSE(outcome.error) << outcome.error->description;
+        EXPECT_EQ(outcome.text(), content.substr(c.offset, c.length)) << c.offset;
+    }
+    EXPECT_EQ(::lseek(open->get(), 0, SEEK_CUR), 0);
 }
 
 TEST_F(URLConnectionTest, FollowsRedirectsWithTheRightMethodAndBody) {
