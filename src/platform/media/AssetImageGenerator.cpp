@@ -9,6 +9,7 @@ extern "C" {
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
 
 namespace media {
 
@@ -71,8 +72,18 @@ public:
             window.latest = window.time + settings.toleranceAfter;
             windows_.push_back(window);
         }
+        byTime_.resize(windows_.size());
+        std::iota(byTime_.begin(), byTime_.end(), size_t(0));
+        std::stable_sort(byTime_.begin(), byTime_.end(),
+                         [&](size_t a, size_t b) { return windows_[a].time < windows_[b].time; });
+        // A window that leaves out its own time (a negative tolerance)
+        // takes its first frame, not its nearest: every frame is decoded.
+        skipsFrames_ = settings.toleranceBefore >= 0 && settings.toleranceAfter >= 0;
         outcomes_.assign(times.size(), std::nullopt);
         aheadBytes_ = 0;
+        // Frames already handed to the decoder were turned down for the
+        // last batch's times: past one of them this batch starts afresh.
+        if (last_ && decoder_ && decoder_->latestFrameTurnedDown() > last_->seconds) last_.reset();
 
         for (size_t next = 0; next < times.size(); ++next) {
             if (!cancelled() && !outcomes_[next]) resolve(next, cancelled);
@@ -162,7 +173,7 @@ private:
 
         while (!outcomes_[index]) {
             if (cancelled()) return;
-            auto decoded = decoder_->next();
+            auto decoded = decoder_->next(wanted_);
             if (!decoded) {
                 outcomes_[index] = failure(decoded.error());
                 last_.reset();
@@ -179,6 +190,31 @@ private:
             if (!trackingChosen) chooseTracked(last_->seconds);
             offer(last_, tracked, index);
         }
+    }
+
+    // Whether a frame may be the one chosen for an open request: it is in
+    // the request's window and no frame read around it is nearer to the
+    // request's time (of two as near, the earlier is chosen). Only the
+    // nearest neighbour on the other side of the time can be nearer; a
+    // request whose time lies beyond a neighbour has that one nearer.
+    bool wanted(double seconds, const detail::FrameNeighbours& around) const {
+        if (!skipsFrames_) return true;
+        const double low = around.before.value_or(-std::numeric_limits<double>::infinity());
+        const double high = around.after.value_or(std::numeric_limits<double>::infinity());
+        auto first = std::upper_bound(byTime_.begin(), byTime_.end(), low,
+                                      [&](double time, size_t index) { return time < windows_[index].time; });
+        for (auto request = first; request != byTime_.end() && windows_[*request].time < high; ++request) {
+            const Window& window = windows_[*request];
+            if (outcomes_[*request] || seconds < window.earliest || seconds > window.latest) continue;
+            if (seconds > window.time && around.before && *around.before >= window.earliest &&
+                window.time - *around.before <= seconds - window.time)
+                continue;
+            if (seconds < window.time && around.after && *around.after <= window.latest &&
+                *around.after - window.time < window.time - seconds)
+                continue;
+            return true;
+        }
+        return false;
     }
 
     // A decoded frame as a candidate for every tracked request.
@@ -253,6 +289,11 @@ private:
     DecodedFramePtr last_;
     bool atEnd_ = false;
     std::vector<Window> windows_;
+    std::vector<size_t> byTime_;  // indices of windows_ by their time
+    bool skipsFrames_ = false;
+    const detail::FrameWanted wanted_ = [this](double seconds, const detail::FrameNeighbours& around) {
+        return wanted(seconds, around);
+    };
     std::vector<std::optional<Outcome>> outcomes_;
     size_t aheadBytes_ = 0;
 };

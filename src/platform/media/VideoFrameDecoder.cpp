@@ -35,8 +35,6 @@ foundation::Result<std::unique_ptr<VideoFrameDecoder>> VideoFrameDecoder::open(c
     decoder->codec_->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
     if (int status = avcodec_open2(decoder->codec_.get(), codec, nullptr); status < 0)
         return mediaError(status, "Cannot decode " + path);
-    decoder->packet_.reset(av_packet_alloc());
-    if (!decoder->packet_) return mediaError(AVERROR(ENOMEM), "Cannot decode " + path);
 
     const AVStream& stream = *decoder->stream_;
     decoder->startTimestamp_ = stream.start_time == AV_NOPTS_VALUE ? 0 : stream.start_time;
@@ -72,11 +70,63 @@ foundation::Status VideoFrameDecoder::seek(double seconds) {
     if (status < 0) status = av_seek_frame(format_.get(), stream_->index, startTimestamp_, AVSEEK_FLAG_BACKWARD);
     if (status < 0) return mediaError(status, "Cannot seek in " + path_);
     avcodec_flush_buffers(codec_.get());
+    for (; !ahead_.empty(); ahead_.pop_front()) {
+        av_packet_unref(ahead_.front().get());
+        spare_.push_back(std::move(ahead_.front()));
+    }
+    recentTimes_.clear();
+    sawKeyframe_ = false;
+    latestTurnedDown_.reset();
+    endOfFile_ = false;
+    readError_.reset();
     draining_ = false;
     return {};
 }
 
-foundation::Result<DecodedFramePtr> VideoFrameDecoder::next() {
+void VideoFrameDecoder::readAhead() {
+    while (!endOfFile_ && !readError_ && ahead_.size() < kReadAhead) {
+        if (spare_.empty()) {
+            spare_.emplace_back(av_packet_alloc());
+            if (!spare_.back()) {
+                spare_.pop_back();
+                readError_ = mediaError(AVERROR(ENOMEM), "Cannot decode " + path_);
+                return;
+            }
+        }
+        AVPacket* packet = spare_.back().get();
+        const int status = av_read_frame(format_.get(), packet);
+        if (status == AVERROR_EOF) {
+            endOfFile_ = true;
+            break;
+        }
+        if (status < 0) {
+            readError_ = mediaError(status, "Cannot read " + path_);
+            return;
+        }
+        if (packet->stream_index != stream_->index) {
+            av_packet_unref(packet);
+            continue;
+        }
+        sawKeyframe_ = sawKeyframe_ || (packet->flags & AV_PKT_FLAG_KEY);
+        if (sawKeyframe_ && packet->pts != AV_NOPTS_VALUE) {
+            recentTimes_.push_back(secondsOf(packet->pts));
+            if (recentTimes_.size() > kRecentTimes) recentTimes_.pop_front();
+        }
+        ahead_.push_back(std::move(spare_.back()));
+        spare_.pop_back();
+    }
+}
+
+FrameNeighbours VideoFrameDecoder::neighboursOf(double seconds) const {
+    FrameNeighbours around;
+    for (double time : recentTimes_) {
+        if (time < seconds && (!around.before || time > *around.before)) around.before = time;
+        if (time > seconds && (!around.after || time < *around.after)) around.after = time;
+    }
+    return around;
+}
+
+foundation::Result<DecodedFramePtr> VideoFrameDecoder::next(const FrameWanted& wanted) {
     AVFramePtr frame(av_frame_alloc());
     if (!frame) return mediaError(AVERROR(ENOMEM), "Cannot decode " + path_);
     for (;;) {
@@ -93,19 +143,24 @@ foundation::Result<DecodedFramePtr> VideoFrameDecoder::next() {
         if (status != AVERROR(EAGAIN)) return mediaError(status, "Cannot decode " + path_);
         if (draining_) return DecodedFramePtr();
 
-        status = av_read_frame(format_.get(), packet_.get());
-        if (status == AVERROR_EOF) {
+        readAhead();
+        // A read error shows once the packets before it are decoded.
+        if (ahead_.empty() && readError_) return *readError_;
+        if (ahead_.empty()) {
             draining_ = true;
             avcodec_send_packet(codec_.get(), nullptr);
             continue;
         }
-        if (status < 0) return mediaError(status, "Cannot read " + path_);
-        if (packet_->stream_index != stream_->index) {
-            av_packet_unref(packet_.get());
-            continue;
-        }
-        status = avcodec_send_packet(codec_.get(), packet_.get());
-        av_packet_unref(packet_.get());
+        PacketPtr packet = std::move(ahead_.front());
+        ahead_.pop_front();
+        // The codec leaves out only frames no other frame is decoded from.
+        const double seconds = secondsOf(packet->pts);
+        const bool unwanted = wanted && packet->pts != AV_NOPTS_VALUE && !wanted(seconds, neighboursOf(seconds));
+        if (unwanted) latestTurnedDown_ = std::max(seconds, latestTurnedDown_.value_or(seconds));
+        codec_->skip_frame = unwanted ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+        status = avcodec_send_packet(codec_.get(), packet.get());
+        av_packet_unref(packet.get());
+        spare_.push_back(std::move(packet));
         // A damaged packet costs its own frames only; the decoder goes on.
         if (status < 0 && status != AVERROR(EAGAIN) && status != AVERROR_INVALIDDATA)
             return mediaError(status, "Cannot decode " + path_);

@@ -3,8 +3,12 @@
 #include "support/Pictures.h"
 #include "support/TestMovies.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
+#include <optional>
+#include <random>
 
 namespace {
 
@@ -134,6 +138,73 @@ TEST(AssetImageGenerator, ToleranceDecidesWhetherAFrameBetweenTwoAnswers) {
         // A time on a frame is found at every tolerance, also after a miss.
         EXPECT_EQ(answers[1].result, ImageGeneratorResult::Succeeded);
         EXPECT_EQ(testsupport::frameNumberInPicture(answers[1].image), 12);
+    }
+}
+
+// The frame a request must get: the nearest inside its window, the earlier
+// of two as near; -1 when none is inside. Nullopt where rounding may decide
+// (a frame on the window's edge, two frames as near).
+std::optional<int> nearestFrameInWindow(double time, double before, double after, int frames) {
+    int best = -1;
+    double bestDistance = std::numeric_limits<double>::infinity();
+    for (int frame = 0; frame < frames; ++frame) {
+        const double shown = frame * kFrame;
+        const double beyond = std::max(time - before - shown, shown - time - after);
+        if (std::abs(beyond) < 1e-9) return std::nullopt;
+        if (beyond > 0) continue;
+        const double distance = std::abs(shown - time);
+        if (std::abs(distance - bestDistance) < 1e-9) return std::nullopt;
+        if (distance < bestDistance) {
+            best = frame;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+TEST(AssetImageGenerator, EveryRequestGetsTheNearestFrameInItsWindowInAnyOrder) {
+    // Most frames of the test movies are frames no other is decoded from;
+    // those that no request needs are skipped, and never one that is.
+    constexpr int kFrames = 5 * testsupport::kTestMovieFrameRate;
+    const double unlimited = std::numeric_limits<double>::infinity();
+    struct Case {
+        double before, after;  // in frames
+    };
+    const Case cases[] = {{0.5, 0.5}, {0, 0}, {0.4, 0.4}, {0, 1.5}, {1.5, 0}, {3, 0.2}, {unlimited, unlimited}};
+    std::vector<MediaTime> forward;
+    for (int frame = 0; frame < kFrames; frame += 2)
+        for (double offset : {0.0, 0.3, 0.7, 1.0, 1.44})
+            forward.push_back(MediaTime::fromSeconds((frame + offset) * kFrame, 6000));
+    for (double outside : {-0.2, 5.5}) forward.push_back(MediaTime::fromSeconds(outside, 6000));
+    std::vector<MediaTime> reversed(forward.rbegin(), forward.rend());
+    std::vector<MediaTime> shuffled = forward;
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(7));
+    auto generator = generatorFor(TestMovie::FiveSeconds);
+    ASSERT_TRUE(generator);
+    for (const Case& c : cases) {
+        generator->requestedTimeToleranceBefore =
+            std::isinf(c.before) ? MediaTime::positiveInfinity() : MediaTime::fromSeconds(c.before * kFrame, 6000);
+        generator->requestedTimeToleranceAfter =
+            std::isinf(c.after) ? MediaTime::positiveInfinity() : MediaTime::fromSeconds(c.after * kFrame, 6000);
+        for (const auto* times : {&forward, &reversed, &shuffled}) {
+            auto answers = generate(*generator, *times);
+            ASSERT_EQ(answers.size(), times->size());
+            for (const Answer& answer : answers) {
+                const double time = answer.requested.seconds();
+                const auto expected = nearestFrameInWindow(time, c.before * kFrame, c.after * kFrame, kFrames);
+                if (!expected) continue;
+                const int got = answer.result == ImageGeneratorResult::Succeeded
+                                    ? testsupport::frameNumberInPicture(answer.image)
+                                    : -1;
+                EXPECT_EQ(got, *expected) << "at " << time / kFrame << " frames, window -" << c.before << " +"
+                                          << c.after << ", order " << (times == &forward    ? "forward"
+                                                                       : times == &reversed ? "reversed"
+                                                                                            : "shuffled");
+                if (got >= 0) {
+                    EXPECT_NEAR(answer.actual.seconds(), got * kFrame, 1e-3);
+                }
+            }
+        }
     }
 }
 
