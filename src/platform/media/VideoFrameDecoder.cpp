@@ -33,6 +33,7 @@ foundation::Result<std::unique_ptr<VideoFrameDecoder>> VideoFrameDecoder::open(c
         return mediaError(status, "Cannot decode " + path);
     decoder->codec_->thread_count = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
     decoder->codec_->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+    decoder->buffers_.serve(*decoder->codec_);
     if (int status = avcodec_open2(decoder->codec_.get(), codec, nullptr); status < 0)
         return mediaError(status, "Cannot decode " + path);
 

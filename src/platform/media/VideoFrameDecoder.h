@@ -5,6 +5,7 @@
 // picture. Internal to the media layer (the image generator's engine).
 
 #include "platform/foundation/Error.h"
+#include "platform/media/DecoderFrameBuffers.h"
 #include "platform/graphics/Image.h"
 #include "platform/media/FFmpeg.h"
 
@@ -74,6 +75,8 @@ private:
 
     std::string path_;
     FormatContextPtr format_;
+    // Before the codec: it goes after it.
+    DecoderFrameBuffers buffers_;
     CodecContextPtr codec_;
     ScaleContextPtr scaler_;
     AVStream* stream_ = nullptr;

@@ -1,11 +1,15 @@
 #include "platform/media/AssetImageGenerator.h"
 #include "platform/media/MediaError.h"
 #include "support/Pictures.h"
+#include "support/Process.h"
+#include "support/RunFolder.h"
 #include "support/TestMovies.h"
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <limits>
 #include <optional>
 #include <random>
@@ -271,6 +275,47 @@ TEST(AssetImageGenerator, DamagedMoviesFailTheTimesTheyCannotShow) {
     ASSERT_TRUE(answers[1].error);
     EXPECT_EQ(answers[1].error->domain, media::kMediaErrorDomain);
     EXPECT_FALSE(answers[1].error->description.empty());
+}
+
+TEST(AssetImageGenerator, AMovieWhosePictureSizeChangesGivesPicturesOfEachSize) {
+    // Two H.264 streams of odd sizes back to back: the decoder's buffers
+    // change shape in the middle of one pass.
+    static testsupport::RunFolder folder("tollivar-size-change");
+    const std::string joined = folder.path() + "/joined.h264", movie = folder.path() + "/sizes.mp4";
+    std::string bytes;
+    for (const char* size : {"64x48", "98x66"}) {
+        const std::string part = folder.path() + "/" + size + ".h264";
+        ASSERT_EQ(testsupport::runProcess({"ffmpeg", "-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
+                                           std::string("testsrc=s=") + size + ":r=24:d=1", "-c:v", "libx264",
+                                           "-pix_fmt", "yuv420p", part})
+                      .exitCode,
+                  0);
+        std::ifstream in(part, std::ios::binary);
+        bytes += std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    std::ofstream(joined, std::ios::binary) << bytes;
+    ASSERT_EQ(testsupport::runProcess(
+                  {"ffmpeg", "-v", "error", "-nostdin", "-y", "-framerate", "24", "-i", joined, "-c", "copy", movie})
+                  .exitCode,
+              0);
+    auto asset = media::Asset::open(movie);
+    ASSERT_TRUE(asset) << asset.error().description;
+    auto generator = AssetImageGenerator::create(std::move(*asset));
+    generator->requestedTimeToleranceBefore = generator->requestedTimeToleranceAfter = MediaTime::fromSeconds(0.1, 600);
+    auto answers = generate(*generator, {MediaTime::fromSeconds(1.5, 600), MediaTime::fromSeconds(0.25, 600),
+                                         MediaTime::fromSeconds(0.5, 600), MediaTime::fromSeconds(1.25, 600)});
+    ASSERT_EQ(answers.size(), 4u);
+    const graphics::Size sizes[] = {{98, 66}, {64, 48}, {64, 48}, {98, 66}};
+    for (size_t i = 0; i < answers.size(); ++i) {
+        ASSERT_EQ(answers[i].result, ImageGeneratorResult::Succeeded) << answers[i].error->description;
+        EXPECT_EQ(answers[i].image.pixelWidth(), sizes[i].width) << i;
+        EXPECT_EQ(answers[i].image.pixelHeight(), sizes[i].height) << i;
+        // The test picture's colour bars, not an empty buffer.
+        const QImage& bitmap = answers[i].image.bitmap();
+        EXPECT_NE(bitmap.pixel(bitmap.width() / 10, bitmap.height() / 4),
+                  bitmap.pixel(bitmap.width() * 9 / 10, bitmap.height() / 4))
+            << i;
+    }
 }
 
 TEST(AssetImageGenerator, PosterImageIsTheFirstPictureWithinTheMaximum) {
