@@ -241,6 +241,18 @@ TEST(AssetImageGenerator, DisplayMatrixAndMaximumSizeShapeThePicture) {
             EXPECT_EQ(testsupport::frameNumberInPicture(*image), 30);
         }
         EXPECT_NEAR(actual.seconds(), 30 * kFrame, 1e-3);
+        // A batch makes its pictures on the pool, each shaped the same way.
+        auto answers = generate(*generator, evenTimes(6, 0.25, true));
+        ASSERT_EQ(answers.size(), 6u);
+        for (const Answer& answer : answers) {
+            ASSERT_EQ(answer.result, ImageGeneratorResult::Succeeded);
+            EXPECT_EQ(answer.image.pixelWidth(), c.width);
+            EXPECT_EQ(answer.image.pixelHeight(), c.height);
+            EXPECT_EQ(answer.image.orientation(), graphics::ImageOrientation::Up);
+            if (c.readable) {
+                EXPECT_NEAR(testsupport::frameNumberInPicture(answer.image) * kFrame, answer.requested.seconds(), 1e-3);
+            }
+        }
     }
 }
 
