@@ -136,7 +136,23 @@ Result<Bytes> readFile(const std::string& path) {
     if (S_ISDIR(info.st_mode)) return readError(EISDIR);
 
     Bytes bytes;
-    if (S_ISREG(info.st_mode) && info.st_size > 0) bytes.reserve(static_cast<size_t>(info.st_size));
+    if (S_ISREG(info.st_mode) && info.st_size > 0) {
+        // A file of known size is read straight into its bytes. One byte
+        // more is asked for: a read that stops short of it found the end,
+        // and one that gets it found a file that grew, read on below.
+        const size_t expected = static_cast<size_t>(info.st_size);
+        bytes.resize(expected + 1);
+        size_t got = 0;
+        for (;;) {
+            const ssize_t n = ::read(fd.get(), bytes.data() + got, bytes.size() - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return readError(errno);
+            got += static_cast<size_t>(n);
+            if (n == 0 || got == bytes.size() || got >= expected) break;
+        }
+        bytes.resize(got);
+        if (got <= expected) return bytes;
+    }
     auto failure = readChunks(fd.get(), [&](const uint8_t* data, size_t size) {
         bytes.insert(bytes.end(), data, data + size);
         return 0;

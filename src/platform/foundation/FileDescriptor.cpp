@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <memory>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -64,15 +65,17 @@ bool writeAll(int fd, const void* data, size_t size) {
 
 std::optional<StreamFailure> readChunks(int fd, const std::function<int(const uint8_t*, size_t)>& consume,
                                         size_t chunkSize) {
-    std::vector<uint8_t> buffer(chunkSize == 0 ? kStreamChunkSize : chunkSize);
+    // Not cleared first: every byte handed on was read into it.
+    const size_t size = chunkSize == 0 ? kStreamChunkSize : chunkSize;
+    const std::unique_ptr<uint8_t[]> buffer(new uint8_t[size]);
     for (;;) {
-        ssize_t got = ::read(fd, buffer.data(), buffer.size());
+        ssize_t got = ::read(fd, buffer.get(), size);
         if (got < 0) {
             if (errno == EINTR) continue;
             return StreamFailure{StreamFailure::Side::Reading, errno};
         }
         if (got == 0) return std::nullopt;
-        if (int failure = consume(buffer.data(), static_cast<size_t>(got)); failure != 0) {
+        if (int failure = consume(buffer.get(), static_cast<size_t>(got)); failure != 0) {
             return StreamFailure{StreamFailure::Side::Writing, failure};
         }
     }

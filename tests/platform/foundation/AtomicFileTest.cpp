@@ -10,6 +10,7 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace foundation;
@@ -48,6 +49,33 @@ TEST_F(AtomicFileTest, WritesNewAndReplacesExistingLeavingNoTemporary) {
     ASSERT_TRUE(writeFileAtomically(path, std::string_view()).ok());
     EXPECT_EQ(fs::file_size(path), 0u);
     EXPECT_EQ(entries(), std::vector<std::string>{"a.plist"});
+}
+
+TEST_F(AtomicFileTest, ReadFileGivesEveryByteWhateverTheSize) {
+    // Around the reading buffer's size, and files whose size the file
+    // system does not tell (/proc) or that have none (a pipe).
+    for (size_t size : {size_t(0), size_t(1), size_t(6136), size_t(65535), size_t(65536), size_t(65537),
+                        size_t(1048579)}) {
+        Bytes bytes(size);
+        for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + i / 251);
+        const std::string path = dir + "/bytes-" + std::to_string(size);
+        ASSERT_TRUE(writeFileAtomically(path, bytes).ok());
+        auto back = readFile(path);
+        ASSERT_TRUE(back.ok()) << size;
+        EXPECT_EQ(*back, bytes) << size;
+    }
+    auto status = readFile("/proc/self/status");
+    ASSERT_TRUE(status.ok());
+    EXPECT_NE(std::string(status->begin(), status->end()).find("\nPid:\t" + std::to_string(getpid()) + "\n"),
+              std::string::npos);
+
+    const std::string pipe = dir + "/pipe";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    std::thread writer([&] { std::ofstream(pipe, std::ios::binary) << std::string(100000, 'p'); });
+    auto piped = readFile(pipe);
+    writer.join();
+    ASSERT_TRUE(piped.ok());
+    EXPECT_EQ(std::string(piped->begin(), piped->end()), std::string(100000, 'p'));
 }
 
 TEST(AtomicTemporaryName, OnlyTheWritersOwnNamesParse) {
