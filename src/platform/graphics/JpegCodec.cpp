@@ -88,18 +88,36 @@ std::optional<PixelLayout> layoutFor(QImage::Format format) {
     }
 }
 
-// A decoder that has read the stream's header, which gave the picture's size.
-foundation::Result<Handle> openStream(const uint8_t* data, size_t length, int& width, int& height,
-                                      int* colorspaceOut = nullptr) {
+thread_local Handle tDecoder;
+
+// The calling thread's decoder, made on first use and kept for the next
+// picture: TurboJPEG starts every stream afresh on the same handle.
+void* threadDecoder() {
+    if (!tDecoder) tDecoder.reset(tjInitDecompress());
+    return tDecoder.get();
+}
+
+// A failure may leave the decoder in the middle of a stream: the next
+// picture gets a new one.
+void dropThreadDecoder() { tDecoder.reset(); }
+
+// The thread's decoder, having read the stream's header, which gave the
+// picture's size.
+foundation::Result<void*> openStream(const uint8_t* data, size_t length, int& width, int& height,
+                                     int* colorspaceOut = nullptr, int* subsamplingOut = nullptr) {
     if (!looksLikeJpeg(data, length)) return corrupt("not a JPEG stream");
-    Handle handle(tjInitDecompress());
+    void* handle = threadDecoder();
     if (!handle) return corrupt("the decoder could not start");
     int subsampling = 0, colorspace = 0;
-    if (tjDecompressHeader3(handle.get(), data, static_cast<unsigned long>(length), &width, &height, &subsampling,
-                            &colorspace) != 0)
-        return corrupt(tjGetErrorStr2(handle.get()));
+    if (tjDecompressHeader3(handle, data, static_cast<unsigned long>(length), &width, &height, &subsampling,
+                            &colorspace) != 0) {
+        auto error = corrupt(tjGetErrorStr2(handle));
+        dropThreadDecoder();
+        return error;
+    }
     if (width <= 0 || height <= 0) return corrupt("no picture size");
     if (colorspaceOut) *colorspaceOut = colorspace;
+    if (subsamplingOut) *subsamplingOut = subsampling;
     return handle;
 }
 
@@ -207,18 +225,14 @@ void countDecode() {
 uint64_t decodeCountOnThisThread() { return decodesOnThisThread; }
 uint64_t decodeCount() { return decodes.load(std::memory_order_relaxed); }
 
-foundation::Result<Image> decode(const uint8_t* data, size_t length, int scaleDenominator) {
-    countDecode();
-    if (scaleDenominator != 1 && scaleDenominator != 2 && scaleDenominator != 4 && scaleDenominator != 8)
-        return foundation::Error(kImageErrorDomain, kImageErrorInvalidArgument,
-                                 "A JPEG can be decoded at 1/1, 1/2, 1/4 or 1/8 of its size only.");
-    int width = 0, height = 0, colorspace = 0;
-    auto stream = openStream(data, length, width, height, &colorspace);
-    if (!stream) return stream.error();
+namespace {
+
+// Decodes a stream whose header `handle` has read (`width` × `height`,
+// `colorspace`) at 1/`scaleDenominator` of its size.
+foundation::Result<Image> decodeOpened(void* handle, const uint8_t* data, size_t length, int width, int height,
+                                       int colorspace, int scaleDenominator) {
     if (int64_t(width) * height > kMaxPixels)
         return corrupt("unsupported picture size " + std::to_string(width) + "x" + std::to_string(height));
-    void* handle = stream->get();
-
     tjscalingfactor factor{1, scaleDenominator};
     int scaledWidth = TJSCALED(width, factor);
     int scaledHeight = TJSCALED(height, factor);
@@ -233,8 +247,11 @@ foundation::Result<Image> decode(const uint8_t* data, size_t length, int scaleDe
     // its missing part painted grey.
     if (tjDecompress2(handle, data, static_cast<unsigned long>(length), bitmap.bits(), scaledWidth,
                       static_cast<int>(bitmap.bytesPerLine()), scaledHeight, cmyk ? TJPF_CMYK : TJPF_BGRA,
-                      TJFLAG_STOPONWARNING) != 0)
-        return corrupt(tjGetErrorStr2(handle));
+                      TJFLAG_STOPONWARNING) != 0) {
+        auto error = corrupt(tjGetErrorStr2(handle));
+        dropThreadDecoder();
+        return error;
+    }
     if (cmyk) {
         const bool inverted = hasAdobeMarker(data, length);
         for (int y = 0; y < scaledHeight; ++y) cmykToRgb32(bitmap.scanLine(y), size_t(scaledWidth), inverted);
@@ -242,15 +259,25 @@ foundation::Result<Image> decode(const uint8_t* data, size_t length, int scaleDe
     return Image(std::move(bitmap), 1.0, exifOrientation(data, length));
 }
 
+}  // namespace
+
+foundation::Result<Image> decode(const uint8_t* data, size_t length, int scaleDenominator) {
+    countDecode();
+    if (scaleDenominator != 1 && scaleDenominator != 2 && scaleDenominator != 4 && scaleDenominator != 8)
+        return foundation::Error(kImageErrorDomain, kImageErrorInvalidArgument,
+                                 "A JPEG can be decoded at 1/1, 1/2, 1/4 or 1/8 of its size only.");
+    int width = 0, height = 0, colorspace = 0;
+    auto stream = openStream(data, length, width, height, &colorspace);
+    if (!stream) return stream.error();
+    return decodeOpened(*stream, data, length, width, height, colorspace, scaleDenominator);
+}
+
 std::optional<Planes420> decodePlanes420(const uint8_t* data, size_t length, std::vector<uint8_t> store) {
-    if (!looksLikeJpeg(data, length)) return std::nullopt;
-    Handle handle(tjInitDecompress());
-    if (!handle) return std::nullopt;
-    int width = 0, height = 0, subsampling = 0, colorspace = 0;
-    if (tjDecompressHeader3(handle.get(), data, static_cast<unsigned long>(length), &width, &height, &subsampling,
-                            &colorspace) != 0)
-        return std::nullopt;
-    if (subsampling != TJSAMP_420 || colorspace != TJCS_YCbCr || width <= 0 || height <= 0 || width % 2 || height % 2 ||
+    int width = 0, height = 0, colorspace = 0, subsampling = 0;
+    auto stream = openStream(data, length, width, height, &colorspace, &subsampling);
+    if (!stream) return std::nullopt;
+    void* handle = *stream;
+    if (subsampling != TJSAMP_420 || colorspace != TJCS_YCbCr || width % 2 || height % 2 ||
         int64_t(width) * height > kMaxPixels || exifOrientation(data, length) != ImageOrientation::Up)
         return std::nullopt;
     countDecode();
@@ -262,25 +289,30 @@ std::optional<Planes420> decodePlanes420(const uint8_t* data, size_t length, std
     int strides[] = {width, width / 2, width / 2};
     // Stop at the first warning, as decode() does: a truncated stream is not
     // a picture with a grey part.
-    if (tjDecompressToYUVPlanes(handle.get(), data, static_cast<unsigned long>(length), targets, width, strides, height,
-                                TJFLAG_STOPONWARNING) != 0)
+    if (tjDecompressToYUVPlanes(handle, data, static_cast<unsigned long>(length), targets, width, strides, height,
+                                TJFLAG_STOPONWARNING) != 0) {
+        dropThreadDecoder();
         return std::nullopt;
+    }
     return planes;
 }
 
 foundation::Result<Image> decodeForMaximumSize(const uint8_t* data, size_t length, int maxPixelWidth,
                                                int maxPixelHeight) {
-    auto header = readHeader(data, length);
-    if (!header) return header.error();
+    countDecode();
+    // One decoder reads the header and then the picture.
+    int width = 0, height = 0, colorspace = 0;
+    auto stream = openStream(data, length, width, height, &colorspace);
+    if (!stream) return stream.error();
     int denominator = 1;
     for (int candidate : {8, 4, 2}) {
         tjscalingfactor factor{1, candidate};
-        if (TJSCALED(header->width, factor) >= maxPixelWidth && TJSCALED(header->height, factor) >= maxPixelHeight) {
+        if (TJSCALED(width, factor) >= maxPixelWidth && TJSCALED(height, factor) >= maxPixelHeight) {
             denominator = candidate;
             break;
         }
     }
-    return decode(data, length, denominator);
+    return decodeOpened(*stream, data, length, width, height, colorspace, denominator);
 }
 
 foundation::Result<foundation::Bytes> encode(const QImage& source, double quality, bool fullColourResolution) {
