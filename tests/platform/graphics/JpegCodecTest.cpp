@@ -176,6 +176,33 @@ TEST(JpegCodecTest, TruncatedOrCorruptDataIsAnError) {
     EXPECT_EQ(unknown.error().code, kImageErrorUnknownFormat);
 }
 
+TEST(JpegCodecTest, AFailedDecodeLeavesTheThreadsNextDecodeWhole) {
+    // One decoder serves a thread's pictures in turn; a stream that broke
+    // off in its header or its data must not spoil the picture after it.
+    const Image picture = testsupport::quadrantsImage(64, 64);
+    foundation::Bytes jpeg = encodeOrDie(picture, 0.9);
+    foundation::Bytes garbled = jpeg;
+    for (size_t i = 4; i < 100; ++i) garbled[i] = 0x55;
+    const std::vector<std::pair<const uint8_t*, size_t>> broken = {
+        {jpeg.data(), jpeg.size() / 2}, {jpeg.data(), 40}, {garbled.data(), garbled.size()}};
+    for (const auto& [data, length] : broken) {
+        EXPECT_FALSE(jpeg::decodeForMaximumSize(data, length, 32, 32).ok());
+        EXPECT_FALSE(jpeg::decodePlanes420(data, length, {}).has_value());
+        for (int denominator : {1, 2}) {
+            auto image = jpeg::decode(jpeg.data(), jpeg.size(), denominator);
+            ASSERT_TRUE(image.ok());
+            EXPECT_EQ(image->pixelWidth(), 64 / denominator);
+            EXPECT_TRUE(pixelNear(image->pixelAt(8 / denominator, 8 / denominator),
+                                  picture.pixelAt(8, 8), 12));
+            EXPECT_TRUE(pixelNear(image->pixelAt(56 / denominator, 56 / denominator),
+                                  picture.pixelAt(56, 56), 12));
+        }
+        auto planes = jpeg::decodePlanes420(jpeg.data(), jpeg.size(), {});
+        ASSERT_TRUE(planes.has_value());
+        EXPECT_EQ(planes->width, 64);
+    }
+}
+
 TEST(JpegCodecTest, PlanesComeStraightOnlyFromUpright420Streams) {
     const Image picture = testsupport::quadrantsImage(64, 36);
     const foundation::Bytes plain = encodeOrDie(picture, 0.9);
