@@ -3,6 +3,8 @@
 #include "app/core/KWImageProducer.h"
 #include "app/editor/preview/ScaledPicture.h"
 
+#include <mutex>
+
 namespace {
 
 size_t bytesOf(const graphics::Image& image) {
@@ -11,14 +13,53 @@ size_t bytesOf(const graphics::Image& image) {
 
 }  // namespace
 
+// What the decoding threads share with the cache: the pictures they decoded,
+// taken on the main thread in one go by the task that the first of them
+// queued (one hand-over for a burst of decodes, not one each).
 struct ThumbnailCache::Shared {
-    ThumbnailCache* owner;
+    struct Decoded {
+        Key key;
+        graphics::Image image;
+        uint64_t generation;
+    };
+    ThumbnailCache* owner;  // main thread only; null once the cache is gone
+    std::mutex mutex;
+    std::vector<Decoded> decoded;
+
+    // Hands a decoded picture over; the first of a burst queues the taking.
+    static void handOver(const std::weak_ptr<Shared>& weak, Decoded picture) {
+        auto shared = weak.lock();
+        if (!shared) return;
+        bool first = false;
+        {
+            std::lock_guard guard(shared->mutex);
+            shared->decoded.push_back(std::move(picture));
+            first = shared->decoded.size() == 1;
+        }
+        if (first) foundation::DispatchQueue::main().async([weak] {
+                if (auto taking = weak.lock()) takeAll(*taking);
+            });
+    }
+
+    // On the main thread: finishes every decode handed over so far. A
+    // delivery may destroy the cache; the rest then go undelivered.
+    static void takeAll(Shared& shared) {
+        std::vector<Decoded> taken;
+        {
+            std::lock_guard guard(shared.mutex);
+            taken.swap(shared.decoded);
+        }
+        for (const Decoded& picture : taken)
+            if (shared.owner) shared.owner->finish(picture.key, picture.image, picture.generation);
+    }
 };
 
 ThumbnailCache::ThumbnailCache(ProjectModelPtr project, size_t byteLimit)
-    : project_(std::move(project)), byteLimit_(byteLimit), shared_(std::make_shared<Shared>(Shared{this})) {}
+    : project_(std::move(project)), byteLimit_(byteLimit), shared_(std::make_shared<Shared>()) {
+    shared_->owner = this;
+}
 
-ThumbnailCache::~ThumbnailCache() = default;
+ThumbnailCache::~ThumbnailCache() { shared_->owner = nullptr; }
 
 int32_t ThumbnailCache::movieEffect() const { return project_ ? movieEffectOfProject(*project_) : 0; }
 
@@ -28,7 +69,11 @@ ThumbnailCache::Key ThumbnailCache::keyFor(const FramePtr& frame, int pixelWidth
 
 std::optional<graphics::Image> ThumbnailCache::cachedImage(const FramePtr& frame, int pixelWidth, int pixelHeight) {
     if (!frame) return std::nullopt;
-    const auto found = entries_.find(keyFor(frame, pixelWidth, pixelHeight));
+    return cachedImage(keyFor(frame, pixelWidth, pixelHeight));
+}
+
+std::optional<graphics::Image> ThumbnailCache::cachedImage(const Key& key) {
+    const auto found = entries_.find(key);
     if (found == entries_.end()) return std::nullopt;
     recency_.splice(recency_.begin(), recency_, found->second.recency);
     return found->second.image;
@@ -38,7 +83,7 @@ void ThumbnailCache::requestImage(const FramePtr& frame, int pixelWidth, int pix
     if (!frame || !delivery) return;
     const Key key = keyFor(frame, pixelWidth, pixelHeight);
     std::weak_ptr<Shared> weak = shared_;
-    if (auto cached = cachedImage(frame, pixelWidth, pixelHeight)) {
+    if (auto cached = cachedImage(key)) {
         foundation::DispatchQueue::main().async([weak, delivery = std::move(delivery), image = *cached] {
             if (weak.lock()) delivery(image);
         });
@@ -51,15 +96,13 @@ void ThumbnailCache::requestImage(const FramePtr& frame, int pixelWidth, int pix
     std::optional<std::string> path;
     if (auto folder = project_ ? project_->getProjectPath() : std::nullopt)
         path = *folder + "/" + KWImageProducer::thumbnailFileName(frame->frameID());
-    const int32_t effect = std::get<3>(key);
     const uint64_t generation = generation_;
-    foundation::DispatchQueue::global().async([weak, key, path, pixelWidth, pixelHeight, effect, generation] {
-        graphics::Image image = decodeScaledPicture(path, pixelWidth, pixelHeight, effect);
-        foundation::DispatchQueue::main().async([weak, key, image = std::move(image), generation] {
-            if (auto shared = weak.lock()) shared->owner->finish(key, image, generation);
-        });
+    foundation::DispatchQueue::global().async([weak, key, path, pixelWidth, pixelHeight, generation] {
+        Shared::handOver(weak,
+                         {key, decodeScaledPicture(path, pixelWidth, pixelHeight, std::get<3>(key)), generation});
     });
 }
+
 
 void ThumbnailCache::finish(const Key& key, const graphics::Image& image, uint64_t generation) {
     auto waiting = pending_.find({key, generation});

@@ -67,6 +67,7 @@ private:
     struct Shared;
 
     Key keyFor(const FramePtr& frame, int pixelWidth, int pixelHeight) const;
+    std::optional<graphics::Image> cachedImage(const Key& key);
     int32_t movieEffect() const;
     void store(const Key& key, const graphics::Image& image);
     void finish(const Key& key, const graphics::Image& image, uint64_t generation);

@@ -6,7 +6,9 @@
 #include "support/TempAppFolders.h"
 #include "support/VirtualClock.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -119,6 +121,29 @@ TEST_F(ThumbnailCacheTest, SharedDecodesInvalidationMissingFilesAndEffects) {
     }
     loop.runUntilIdle();
     EXPECT_FALSE(late);
+}
+
+TEST_F(ThumbnailCacheTest, ABurstOfDecodesReachesEachAskerUntilADeliveryDestroysTheCache) {
+    auto project = viewstest::projectOfPictures(6);
+    auto list = project->getFrameList();
+    for (const int stopAfter : {6, 2}) {
+        SCOPED_TRACE(stopAfter);
+        auto cache = std::make_unique<ThumbnailCache>(project);
+        std::vector<int64_t> delivered;
+        for (int64_t i = 0; i < 6; ++i)
+            cache->requestImage(list->getFrameAtIndex(i), 70, 50, [&, i](const graphics::Image& image) {
+                EXPECT_TRUE(viewstest::showsColour(image, viewstest::colourOf(i))) << i;
+                delivered.push_back(i);
+                if (int(delivered.size()) == stopAfter) cache.reset();
+            });
+        loop.runUntilIdle();
+        EXPECT_EQ(delivered.size(), size_t(stopAfter));
+        std::sort(delivered.begin(), delivered.end());
+        EXPECT_EQ(std::adjacent_find(delivered.begin(), delivered.end()), delivered.end());
+        if (cache) {
+            EXPECT_EQ(cache->imageCount(), 6u);
+        }
+    }
 }
 
 }  // namespace
