@@ -1,6 +1,5 @@
 #include "platform/media/AssetImageGenerator.h"
 
-#include "platform/media/FramePictureJobs.h"
 #include "platform/media/VideoFrameDecoder.h"
 
 extern "C" {
@@ -9,9 +8,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
-#include <deque>
 #include <limits>
-#include <thread>
 #include <numeric>
 
 namespace media {
@@ -46,8 +43,6 @@ struct Window {
 
 // Decoded pictures kept for requests answered ahead of their turn.
 constexpr size_t kAheadBudgetBytes = 256u << 20;
-// Upright pictures made ahead of their answer, one for each processor.
-const size_t kPicturesAhead = std::clamp<size_t>(std::thread::hardware_concurrency(), 2, 8);
 
 Outcome failure(foundation::Error error) {
     Outcome outcome;
@@ -61,7 +56,7 @@ Outcome failure(foundation::Error error) {
 // requests that go forward in time keep decoding where the last one ended.
 class AssetImageGenerator::Engine {
 public:
-    explicit Engine(const Asset& asset) : asset_(asset), pictures_(asset.path()) {
+    explicit Engine(const Asset& asset) : asset_(asset) {
         if (auto track = asset.firstVideoTrack()) transform_ = track->preferredTransform;
     }
 
@@ -90,58 +85,32 @@ public:
         // last batch's times: past one of them this batch starts afresh.
         if (last_ && decoder_ && decoder_->latestFrameTurnedDown() > last_->seconds) last_.reset();
 
-        // Pictures are made on the pool up to a few answers ahead of their
-        // turn, while the answers before them are handed out and the
-        // decoder goes on; every answer still comes in order.
-        std::deque<Pending> pending;
-        auto handOut = [&] {
-            Pending answer = std::move(pending.front());
-            pending.pop_front();
-            if (cancelled()) {
-                if (answer.job) pictures_.drop(*answer.job);
-                answer.outcome = Outcome{};
-                answer.outcome.result = ImageGeneratorResult::Cancelled;
-            } else if (answer.job) {
-                auto image = pictures_.finish(*answer.job);
-                if (image)
-                    answer.outcome.image = std::move(*image);
-                else
-                    answer.outcome = failure(image.error());
-            }
-            deliver(answer.index, std::move(answer.outcome));
-        };
-        size_t next = 0;
-        for (; next < times.size(); ++next) {
+        for (size_t next = 0; next < times.size(); ++next) {
             if (!cancelled() && !outcomes_[next]) resolve(next, cancelled);
-            if (cancelled()) break;
-            Pending answer{next, outcomes_[next] ? std::move(*outcomes_[next]) : Outcome{}, nullptr};
-            outcomes_[next].reset();
-            aheadBytes_ -= std::min(aheadBytes_, answer.outcome.heldBytes);
-            if (answer.outcome.frame) {
-                // The last answer's picture is made here, with nothing to overlap.
-                answer.job = startPicture(std::move(answer.outcome.frame), next + 1 < times.size());
+            if (cancelled()) {
+                for (size_t rest = next; rest < times.size(); ++rest) {
+                    Outcome outcome;
+                    outcome.result = ImageGeneratorResult::Cancelled;
+                    deliver(rest, std::move(outcome));
+                }
+                return;
             }
-            pending.push_back(std::move(answer));
-            while (!pending.empty() && (pending.size() >= kPicturesAhead || !pending.front().job ||
-                                        pictures_.isDone(*pending.front().job)))
-                handOut();
-        }
-        while (!pending.empty()) handOut();
-        for (; next < times.size(); ++next) {
-            Outcome outcome;
-            outcome.result = ImageGeneratorResult::Cancelled;
+            Outcome outcome = outcomes_[next] ? std::move(*outcomes_[next]) : Outcome{};
+            outcomes_[next].reset();
+            aheadBytes_ -= std::min(aheadBytes_, outcome.heldBytes);
+            if (outcome.frame) {
+                auto image = pictureOf(*outcome.frame);
+                if (image)
+                    outcome.image = std::move(*image);
+                else
+                    outcome = failure(image.error());
+                outcome.frame.reset();
+            }
             deliver(next, std::move(outcome));
         }
     }
 
 private:
-    // An answer whose picture may still be in the making.
-    struct Pending {
-        size_t index;
-        Outcome outcome;
-        std::shared_ptr<detail::FramePictureJobs::Job> job;
-    };
-
     struct Tracked {
         size_t index;
         DecodedFramePtr best;
@@ -297,8 +266,8 @@ private:
         outcomes_[entry.index] = std::move(outcome);
     }
 
-    std::shared_ptr<detail::FramePictureJobs::Job> startPicture(DecodedFramePtr decoded, bool inBackground) {
-        const AVFrame& frame = *decoded->frame;
+    foundation::Result<graphics::Image> pictureOf(const detail::DecodedFrame& decoded) {
+        const AVFrame& frame = *decoded.frame;
         graphics::ImageOrientation orientation =
             settings_.appliesTransform ? orientationForTransform(transform_) : graphics::ImageOrientation::Up;
         const bool swaps = graphics::orientationSwapsAxes(orientation);
@@ -310,14 +279,13 @@ private:
         int outWidth = std::max(1, static_cast<int>(std::lround(width * scale)));
         int outHeight = std::max(1, static_cast<int>(std::lround(height * scale)));
         if (swaps) std::swap(outWidth, outHeight);
-        return pictures_.start(std::move(decoded), outWidth, outHeight, orientation, inBackground);
+        return decoder_->picture(frame, outWidth, outHeight, orientation);
     }
 
     Asset asset_;
     graphics::AffineTransform transform_;
     Settings settings_;
     std::unique_ptr<detail::VideoFrameDecoder> decoder_;
-    detail::FramePictureJobs pictures_;
     DecodedFramePtr last_;
     bool atEnd_ = false;
     std::vector<Window> windows_;

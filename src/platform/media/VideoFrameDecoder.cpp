@@ -170,25 +170,19 @@ foundation::Result<DecodedFramePtr> VideoFrameDecoder::next(const FrameWanted& w
 
 foundation::Result<graphics::Image> VideoFrameDecoder::picture(const AVFrame& frame, int pixelWidth, int pixelHeight,
                                                                graphics::ImageOrientation orientation) {
-    return pictureOfFrame(frame, pixelWidth, pixelHeight, orientation, scaler_, path_);
-}
-
-foundation::Result<graphics::Image> pictureOfFrame(const AVFrame& frame, int pixelWidth, int pixelHeight,
-                                                   graphics::ImageOrientation orientation, ScaleContextPtr& scaler,
-                                                   const std::string& path) {
     if (pixelWidth <= 0 || pixelHeight <= 0 || frame.width <= 0 || frame.height <= 0)
-        return mediaError(AVERROR(EINVAL), "Empty video picture in " + path);
+        return mediaError(AVERROR(EINVAL), "Empty video picture in " + path_);
     const bool sameSize = pixelWidth == frame.width && pixelHeight == frame.height;
-    scaler.reset(sws_getCachedContext(scaler.release(), frame.width, frame.height,
-                                      static_cast<AVPixelFormat>(frame.format), pixelWidth, pixelHeight,
-                                      AV_PIX_FMT_RGB32, sameSize ? SWS_POINT : SWS_BILINEAR, nullptr, nullptr, nullptr));
-    if (!scaler) return mediaError(AVERROR(EINVAL), "Cannot convert the video pictures of " + path);
+    scaler_.reset(sws_getCachedContext(
+        scaler_.release(), frame.width, frame.height, static_cast<AVPixelFormat>(frame.format), pixelWidth, pixelHeight,
+        AV_PIX_FMT_RGB32, sameSize ? SWS_POINT : SWS_BILINEAR, nullptr, nullptr, nullptr));
+    if (!scaler_) return mediaError(AVERROR(EINVAL), "Cannot convert the video pictures of " + path_);
     // RGB32 is the native-endian 0xAARRGGBB word, QImage's RGB32 layout.
     QImage bitmap(pixelWidth, pixelHeight, QImage::Format_RGB32);
-    if (bitmap.isNull()) return mediaError(AVERROR(ENOMEM), "Cannot convert the video pictures of " + path);
+    if (bitmap.isNull()) return mediaError(AVERROR(ENOMEM), "Cannot convert the video pictures of " + path_);
     PicturePlanes target{AV_PIX_FMT_RGB32, pixelWidth, pixelHeight, {bitmap.bits()}, {int(bitmap.bytesPerLine())}};
-    if (foundation::Status scaled = scalePicture(scaler.get(), planesOf(frame), target); !scaled)
-        return mediaError(AVERROR(EINVAL), "Cannot convert the video pictures of " + path);
+    if (foundation::Status scaled = scalePicture(scaler_.get(), planesOf(frame), target); !scaled)
+        return mediaError(AVERROR(EINVAL), "Cannot convert the video pictures of " + path_);
     graphics::Image image(std::move(bitmap), 1.0, orientation);
     return orientation == graphics::ImageOrientation::Up ? image : image.normalized();
 }

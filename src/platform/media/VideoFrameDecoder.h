@@ -99,11 +99,4 @@ private:
     bool draining_ = false;
 };
 
-// A frame as a picture of `pixelWidth` × `pixelHeight` (before
-// `orientation` is applied), turned upright, converted with `scaler`
-// (made or remade to fit); `path` names the movie in errors.
-foundation::Result<graphics::Image> pictureOfFrame(const AVFrame& frame, int pixelWidth, int pixelHeight,
-                                                   graphics::ImageOrientation orientation, ScaleContextPtr& scaler,
-                                                   const std::string& path);
-
 }  // namespace media::detail

@@ -241,7 +241,7 @@ TEST(AssetImageGenerator, DisplayMatrixAndMaximumSizeShapeThePicture) {
             EXPECT_EQ(testsupport::frameNumberInPicture(*image), 30);
         }
         EXPECT_NEAR(actual.seconds(), 30 * kFrame, 1e-3);
-        // A batch makes its pictures on the pool, each shaped the same way.
+        // A batch shapes each of its pictures the same way.
         auto answers = generate(*generator, evenTimes(6, 0.25, true));
         ASSERT_EQ(answers.size(), 6u);
         for (const Answer& answer : answers) {
