@@ -82,9 +82,12 @@ void RunLoop::checkThread(const char* operation) const {
 void RunLoop::post(Block block) {
     if (!block) return;
     auto s = state();
-    std::lock_guard lock(s->mutex);
-    s->tasks.push_back(std::move(block));
-    s->wakeLocked();
+    {
+        std::lock_guard lock(s->mutex);
+        s->tasks.push_back(std::move(block));
+        s->noteWakeLocked();
+    }
+    s->notifyWaiting();
 }
 
 TimerHandle RunLoop::schedule(double delay, double interval, bool repeats, Timer::Block block, const void* owner,
@@ -200,8 +203,11 @@ void RunLoop::reset(std::shared_ptr<Clock> clock) {
 
 void RunLoop::wakeUp() {
     auto s = state();
-    std::lock_guard lock(s->mutex);
-    s->wakeLocked();
+    {
+        std::lock_guard lock(s->mutex);
+        s->noteWakeLocked();
+    }
+    s->notifyWaiting();
 }
 
 void RunLoop::stop() {

@@ -44,13 +44,16 @@ void ThreadPool::growIfStarvedLocked() {
 }
 
 void ThreadPool::submit(QueuePriority priority, std::function<void()> task) {
-    std::lock_guard lock(mutex_);
-    if (stopping_) return;
-    queues_[static_cast<int>(priority)].push_back(std::move(task));
-    if (idle_ > 0)
-        workAvailable_.notify_one();
-    else
-        growIfStarvedLocked();
+    bool wake = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (stopping_) return;
+        queues_[static_cast<int>(priority)].push_back(std::move(task));
+        wake = idle_ > 0;
+        if (!wake) growIfStarvedLocked();
+    }
+    // Woken once the lock is let go, for the reason RunLoop::post gives.
+    if (wake) workAvailable_.notify_one();
 }
 
 void ThreadPool::noteBlocked(bool blocked) {
