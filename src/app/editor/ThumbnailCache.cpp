@@ -3,9 +3,17 @@
 #include "app/core/KWImageProducer.h"
 #include "app/editor/preview/ScaledPicture.h"
 
+#include <algorithm>
+#include <deque>
 #include <mutex>
+#include <thread>
 
 namespace {
+
+// Decodes running at once, one for each processor, and the pictures a
+// decoding task hands over at a time (fewer when the requests run out).
+const size_t kRunners = std::max(1u, std::thread::hardware_concurrency());
+constexpr size_t kGroup = 8;
 
 size_t bytesOf(const graphics::Image& image) {
     return static_cast<size_t>(image.pixelWidth()) * static_cast<size_t>(image.pixelHeight()) * 4u;
@@ -13,10 +21,18 @@ size_t bytesOf(const graphics::Image& image) {
 
 }  // namespace
 
-// What the decoding threads share with the cache: the pictures they decoded,
-// taken on the main thread in one go by the task that the first of them
-// queued (one hand-over for a burst of decodes, not one each).
+// What the decoding threads share with the cache. Decodes asked for wait in
+// one list, taken one after another by a few pool tasks (not a task each);
+// the pictures go back in small groups, taken on the main thread in one go
+// by the task that the first group queued: a burst of requests wakes the
+// main thread a few times, not once for every picture.
 struct ThumbnailCache::Shared {
+    struct Job {
+        Key key;
+        std::optional<std::string> path;
+        int pixelWidth = 0, pixelHeight = 0;
+        uint64_t generation = 0;
+    };
     struct Decoded {
         Key key;
         graphics::Image image;
@@ -24,17 +40,60 @@ struct ThumbnailCache::Shared {
     };
     ThumbnailCache* owner;  // main thread only; null once the cache is gone
     std::mutex mutex;
+    std::deque<Job> jobs;
+    size_t runners = 0;  // pool tasks taking jobs: never none while there are jobs
     std::vector<Decoded> decoded;
 
-    // Hands a decoded picture over; the first of a burst queues the taking.
-    static void handOver(const std::weak_ptr<Shared>& weak, Decoded picture) {
-        auto shared = weak.lock();
-        if (!shared) return;
-        bool first = false;
+    // Queues a decode, and a pool task to take it unless enough run.
+    static void queue(const std::shared_ptr<Shared>& shared, Job job) {
         {
             std::lock_guard guard(shared->mutex);
-            shared->decoded.push_back(std::move(picture));
-            first = shared->decoded.size() == 1;
+            shared->jobs.push_back(std::move(job));
+            if (shared->runners >= kRunners) return;
+            ++shared->runners;
+        }
+        foundation::DispatchQueue::global().async([weak = std::weak_ptr<Shared>(shared)] { run(weak); });
+    }
+
+    // A pool task: decodes queued jobs until none is left or the cache went,
+    // handing the pictures over a group at a time and the rest at the end.
+    static void run(const std::weak_ptr<Shared>& weak) {
+        std::vector<Decoded> group;
+        for (;;) {
+            Job job;
+            {
+                auto shared = weak.lock();
+                if (!shared) return;
+                std::unique_lock lock(shared->mutex);
+                if (shared->jobs.empty()) {
+                    --shared->runners;
+                    lock.unlock();
+                    handOver(*shared, weak, std::move(group));
+                    return;
+                }
+                job = std::move(shared->jobs.front());
+                shared->jobs.pop_front();
+            }
+            graphics::Image image =
+                decodeScaledPicture(job.path, job.pixelWidth, job.pixelHeight, std::get<3>(job.key));
+            group.push_back({std::move(job.key), std::move(image), job.generation});
+            if (group.size() >= kGroup) {
+                auto shared = weak.lock();
+                if (!shared) return;
+                handOver(*shared, weak, std::move(group));
+                group.clear();
+            }
+        }
+    }
+
+    // Hands decoded pictures over; the first of a burst queues the taking.
+    static void handOver(Shared& shared, const std::weak_ptr<Shared>& weak, std::vector<Decoded> pictures) {
+        if (pictures.empty()) return;
+        bool first = false;
+        {
+            std::lock_guard guard(shared.mutex);
+            first = shared.decoded.empty();
+            for (Decoded& picture : pictures) shared.decoded.push_back(std::move(picture));
         }
         if (first) foundation::DispatchQueue::main().async([weak] {
                 if (auto taking = weak.lock()) takeAll(*taking);
@@ -96,11 +155,7 @@ void ThumbnailCache::requestImage(const FramePtr& frame, int pixelWidth, int pix
     std::optional<std::string> path;
     if (auto folder = project_ ? project_->getProjectPath() : std::nullopt)
         path = *folder + "/" + KWImageProducer::thumbnailFileName(frame->frameID());
-    const uint64_t generation = generation_;
-    foundation::DispatchQueue::global().async([weak, key, path, pixelWidth, pixelHeight, generation] {
-        Shared::handOver(weak,
-                         {key, decodeScaledPicture(path, pixelWidth, pixelHeight, std::get<3>(key)), generation});
-    });
+    Shared::queue(shared_, {key, std::move(path), pixelWidth, pixelHeight, generation_});
 }
 
 

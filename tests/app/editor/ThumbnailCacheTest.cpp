@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
 #include <memory>
 
 namespace {
@@ -121,6 +122,27 @@ TEST_F(ThumbnailCacheTest, SharedDecodesInvalidationMissingFilesAndEffects) {
     }
     loop.runUntilIdle();
     EXPECT_FALSE(late);
+}
+
+TEST_F(ThumbnailCacheTest, ManyRequestsAtOnceAreEachAnsweredOnceWithTheirOwnPicture) {
+    // More decodes than the decoding tasks take at once and than they hand
+    // back at a time.
+    auto project = viewstest::projectOfPictures(6);
+    auto list = project->getFrameList();
+    ThumbnailCache cache(project);
+    std::map<std::pair<int64_t, int>, int> answers;
+    for (int width = 20; width < 140; width += 10)
+        for (int64_t i = 0; i < 6; ++i)
+            cache.requestImage(list->getFrameAtIndex(i), width, width * 9 / 16, [&, i, width](const graphics::Image& image) {
+                ++answers[{i, width}];
+                EXPECT_GE(image.pixelWidth(), width);
+                EXPECT_TRUE(viewstest::showsColour(image, viewstest::colourOf(i))) << i << " at " << width;
+            });
+    EXPECT_EQ(cache.pendingCount(), 72u);
+    loop.runUntilIdle();
+    EXPECT_EQ(answers.size(), 72u);
+    for (const auto& [request, count] : answers) EXPECT_EQ(count, 1) << request.first << " at " << request.second;
+    EXPECT_EQ(cache.pendingCount(), 0u);
 }
 
 TEST_F(ThumbnailCacheTest, ABurstOfDecodesReachesEachAskerUntilADeliveryDestroysTheCache) {
