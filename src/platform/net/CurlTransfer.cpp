@@ -149,7 +149,7 @@ struct TransferState {
     bool responseBegan = false;  // a status line arrived on this transfer
     bool bodyReplayRefused = false;
     // The connection the request goes out on, once curl has one, and the
-    // cork on its socket while a large body is written.
+    // cork on its socket while curl writes a large body.
     const OpenedSockets* sockets = nullptr;
     std::optional<ConnectionEnds> connection;
     SocketCork cork;
@@ -218,7 +218,7 @@ size_t onReadBody(char* buffer, size_t size, size_t count, void* context) {
     // The first read of a large body: nothing of it is written yet.
     if (!state->corkTried && state->bodyLeft >= kCorkedBodyLength && state->connection) {
         state->corkTried = true;
-        state->cork.hold(*state->sockets, *state->connection);
+        state->cork.attach(*state->sockets, *state->connection);
     }
     if (state->bodyDescriptor < 0) {
         std::memcpy(buffer, state->bodyBytes + state->bodyOffset, wanted);
@@ -288,16 +288,24 @@ int noteOpenedSocket(void* context, curl_socket_t socket, curlsocktype purpose) 
 // Called once curl has a connection for the request, new or kept alive,
 // before the request goes out on it.
 int noteConnection(void* context, char* peerAddress, char* localAddress, int peerPort, int localPort) {
-    static_cast<TransferState*>(context)->connection = ConnectionEnds{localAddress, localPort, peerAddress, peerPort};
+    auto* state = static_cast<TransferState*>(context);
+    state->connection = ConnectionEnds{localAddress, localPort, peerAddress, peerPort};
+    // A request sent again (on this connection or another) is corked anew
+    // once its body is read, on whatever socket it goes out on.
+    state->cork.detach();
+    state->corkTried = false;
     return CURL_PREREQFUNC_OK;
 }
 
-// The cork comes off once curl has written the whole body into the socket.
-void releaseCorkAfterBody(CURL* easy, TransferState& state) {
-    if (!state.cork.isHeld()) return;
+// After a pass of curl's that may have written some of the body: what the
+// cork held back goes out before the transfer waits, and once curl has
+// written the whole body, the socket is corked no more.
+void releaseCorkAfterPass(CURL* easy, TransferState& state) {
+    if (!state.cork.isAttached()) return;
+    state.cork.release();
     curl_off_t sent = 0;
     if (curl_easy_getinfo(easy, CURLINFO_SIZE_UPLOAD_T, &sent) == CURLE_OK && uint64_t(sent) >= state.bodyLength)
-        state.cork.release();
+        state.cork.detach();
 }
 
 // Whether `now` finishes sending or receiving, which `before` had not.
@@ -489,11 +497,13 @@ TransferOutcome performTransfer(const URLRequest& request, const std::string& ho
     auto lastActivity = SteadyClock::now();
     int running = 1;
     while (running) {
-        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
+        state.cork.hold();
+        const CURLMcode performed = curl_multi_perform(multi.get(), &running);
+        releaseCorkAfterPass(e, state);
+        if (performed != CURLM_OK) {
             outcome.error = urlError(kURLErrorUnknown, host);
             break;
         }
-        releaseCorkAfterBody(e, state);
         if (!running) break;
         if (control.cancelled && control.cancelled->load()) {
             outcome.error = urlError(kURLErrorCancelled, host);
@@ -540,7 +550,7 @@ TransferOutcome performTransfer(const URLRequest& request, const std::string& ho
         }
     }
     // Whatever became of the body, the connection goes back uncorked.
-    state.cork.release();
+    state.cork.detach();
     // What the last interval held back.
     reportProgress(state, true);
     curl_multi_remove_handle(multi.get(), e);

@@ -47,24 +47,35 @@ void OpenedSockets::note(int socket) {
     recent_[0] = socket;
 }
 
-bool SocketCork::hold(const OpenedSockets& sockets, const ConnectionEnds& ends) {
-    release();
+bool SocketCork::attach(const OpenedSockets& sockets, const ConnectionEnds& ends) {
+    detach();
     if (ends.localPort == 0 || ends.peerPort == 0) return false;
     for (int socket : sockets.recent()) {
         if (socket < 0 || endsOfSocket(socket) != ends) continue;
-        const int on = 1;
-        if (setsockopt(socket, IPPROTO_TCP, TCP_CORK, &on, sizeof on) != 0) return false;
         socket_ = socket;
-        return true;
+        hold();
+        if (!held_) socket_ = -1;
+        return held_;
     }
     return false;
 }
 
+void SocketCork::hold() {
+    if (socket_ < 0 || held_) return;
+    const int on = 1;
+    held_ = setsockopt(socket_, IPPROTO_TCP, TCP_CORK, &on, sizeof on) == 0;
+}
+
 void SocketCork::release() {
-    if (socket_ < 0) return;
+    if (!held_) return;
     // Taking the cork off sends what it held back at once.
     const int off = 0;
     setsockopt(socket_, IPPROTO_TCP, TCP_CORK, &off, sizeof off);
+    held_ = false;
+}
+
+void SocketCork::detach() {
+    release();
     socket_ = -1;
 }
 

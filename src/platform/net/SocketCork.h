@@ -1,12 +1,14 @@
 #pragma once
 
-// Holds back the partial segments of a TCP connection while a large request
-// body is written into it. Over TLS every record of 16 KiB is a write of its
-// own, and on a connection the peer keeps up with, each write left as a
+// Holds back the partial segments of a TCP connection while curl writes a
+// large request body into it. Over TLS every record of 16 KiB is a write of
+// its own, and on a connection the peer keeps up with, each write left as a
 // segment of its own: four times the segments of a full-sized one on
 // loopback, and a short segment behind every record on a real network.
-// Corked, the records leave in full segments; the cork comes off as soon as
-// the last byte of the body is written, so the end of the body never waits.
+// Corked, the records leave in full segments. The cork is on only while curl
+// writes (one pass of its transfer loop) and comes off before the transfer
+// waits for anything, so no byte is ever held back while the peer waits for
+// it: not the end of the body, nor what HTTP/2 flow control waits on.
 //
 // curl owns the socket and never tells a running transfer which one it is,
 // so the cork is put on one of the sockets curl opened (as curl reports
@@ -50,17 +52,23 @@ public:
     SocketCork() = default;
     SocketCork(const SocketCork&) = delete;
     SocketCork& operator=(const SocketCork&) = delete;
-    ~SocketCork() { release(); }
+    ~SocketCork() { detach(); }
 
-    // Corks the one of `sockets` whose ends are `ends`; false when none is
-    // (or it cannot be corked).
-    bool hold(const OpenedSockets& sockets, const ConnectionEnds& ends);
-    // Lets the held-back segments go; harmless when nothing is held.
+    // Takes the one of `sockets` whose ends are `ends` and corks it; false
+    // when none is (or it cannot be corked).
+    bool attach(const OpenedSockets& sockets, const ConnectionEnds& ends);
+    // Corks the attached socket again; nothing when none is attached.
+    void hold();
+    // Lets the held-back segments go at once; the socket stays attached.
     void release();
-    bool isHeld() const { return socket_ >= 0; }
+    // Releases the socket and lets go of it.
+    void detach();
+    bool isAttached() const { return socket_ >= 0; }
+    bool isHeld() const { return held_; }
 
 private:
     int socket_ = -1;
+    bool held_ = false;
 };
 
 }  // namespace net::detail

@@ -1,10 +1,12 @@
-// A large request body goes out through a corked socket, and its kept-alive
-// connection goes back uncorked, so the next request on it is not held back.
+// A large request body is written through a corked socket, the cork goes on
+// the transfer's own connection only, and nothing stays corked while the
+// transfer waits or after it.
 
 #include "platform/net/SocketCork.h"
 #include "platform/net/URLConnection.h"
 #include "support/LoopbackSocket.h"
 
+#include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -16,6 +18,8 @@
 
 using net::URLConnection;
 using net::URLRequest;
+using net::detail::ConnectionEnds;
+using net::detail::endsOfSocket;
 
 namespace {
 
@@ -26,18 +30,20 @@ std::optional<bool> isCorked(int fd) {
     return corked != 0;
 }
 
-// Whether the socket of this process that is the client end of `accepted`
-// (a connection the test server took) is corked; nullopt when none is found.
-std::optional<bool> clientEndIsCorked(int accepted) {
-    const net::detail::ConnectionEnds server = net::detail::endsOfSocket(accepted);
-    if (server.localPort == 0) return std::nullopt;
-    const net::detail::ConnectionEnds client{server.peerAddress, server.peerPort, server.localAddress,
-                                             server.localPort};
+ConnectionEnds reversed(const ConnectionEnds& ends) {
+    return {ends.peerAddress, ends.peerPort, ends.localAddress, ends.localPort};
+}
+
+// The socket of this process that is the client end of `accepted` (a
+// connection the test server took); -1 when none is found.
+int clientEndOf(int accepted) {
+    const ConnectionEnds client = reversed(endsOfSocket(accepted));
+    if (client.localPort == 0) return -1;
     for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
         const int fd = std::stoi(entry.path().filename().string());
-        if (net::detail::endsOfSocket(fd) == client) return isCorked(fd);
+        if (endsOfSocket(fd) == client) return fd;
     }
-    return std::nullopt;
+    return -1;
 }
 
 // Reads up to and including the blank line that ends a request head.
@@ -60,25 +66,72 @@ bool discard(int fd, size_t length) {
 
 }  // namespace
 
-TEST(BodyCork, ALargeBodyLeavesCorkedAndItsConnectionComesBackUncorked) {
-    // More than the loopback socket buffers hold, so the client is still
-    // writing while the server looks.
+TEST(BodyCork, TakesTheSocketWithTheConnectionsEndsAndLetsGoOfIt) {
+    int port = 0;
+    const int listener = testsupport::listenOnLoopback(port);
+    const int client = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(uint16_t(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const int server = testsupport::acceptWithin(listener, 10000);
+    ASSERT_GE(server, 0);
+    const ConnectionEnds ends = endsOfSocket(client);
+    ASSERT_EQ(ends.peerPort, port);
+    EXPECT_EQ(reversed(endsOfSocket(server)), ends);
+
+    // What curl opened: the client end (and a socket that failed), never
+    // the server's end of the same connection.
+    net::detail::OpenedSockets opened;
+    for (int fd : {client, -1}) opened.note(fd);
+    // The ends the other way round, another port, nothing known.
+    for (ConnectionEnds other :
+         {reversed(ends), ConnectionEnds{ends.localAddress, ends.localPort + 1, ends.peerAddress, ends.peerPort},
+          ConnectionEnds{}}) {
+        net::detail::SocketCork cork;
+        EXPECT_FALSE(cork.attach(opened, other)) << other.localPort;
+        EXPECT_EQ(isCorked(client), std::optional(false));
+        EXPECT_EQ(isCorked(server), std::optional(false));
+    }
+
+    {
+        net::detail::SocketCork cork;
+        ASSERT_TRUE(cork.attach(opened, ends));
+        EXPECT_EQ(isCorked(client), std::optional(true));
+        EXPECT_EQ(isCorked(server), std::optional(false));
+        cork.release();
+        EXPECT_EQ(isCorked(client), std::optional(false));
+        cork.hold();
+        EXPECT_EQ(isCorked(client), std::optional(true));
+    }
+    EXPECT_EQ(isCorked(client), std::optional(false));  // let go of on the way out
+    for (int fd : {client, server, listener}) ::close(fd);
+}
+
+TEST(BodyCork, NothingStaysCorkedWhileATransferWaitsNorAfterIt) {
+    // More than the loopback socket buffers hold, so the client has to wait
+    // for the server in the middle of the body.
     const std::string body(32 << 20, 'x');
     int port = 0;
     const int listener = testsupport::listenOnLoopback(port);
-    std::optional<bool> corkedInBody, corkedAfterwards, serverEndCorked;
+    std::optional<bool> corkedWhileWaiting, corkedAfterwards;
     std::thread server([&] {
         const int connection = testsupport::acceptWithin(listener, 10000);
         const std::string ok = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok";
-        // The client has begun the body, and most of it is still to come.
         if (connection < 0 || !readHead(connection) || !discard(connection, 1 << 20)) return;
-        corkedInBody = clientEndIsCorked(connection);
-        serverEndCorked = isCorked(connection);
+        // The server reads no more for now: the client fills what the
+        // sockets hold and waits, uncorked.
+        const int client = clientEndOf(connection);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (isCorked(client) == std::optional(true) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::yield();
+        corkedWhileWaiting = isCorked(client);
         if (!discard(connection, body.size() - (1 << 20)) || !testsupport::sendAll(connection, ok.data(), ok.size()))
             return;
         // The next request, on the same connection.
         if (!readHead(connection)) return;
-        corkedAfterwards = clientEndIsCorked(connection);
+        corkedAfterwards = isCorked(client);
         testsupport::sendAll(connection, ok.data(), ok.size());
         ::close(connection);
     });
@@ -95,7 +148,6 @@ TEST(BodyCork, ALargeBodyLeavesCorkedAndItsConnectionComesBackUncorked) {
     ASSERT_FALSE(sent.error) << sent.error->description;
     ASSERT_FALSE(next.error) << next.error->description;
     EXPECT_EQ(std::string(next.data.begin(), next.data.end()), "ok");
-    EXPECT_EQ(corkedInBody, std::optional(true));
+    EXPECT_EQ(corkedWhileWaiting, std::optional(false));
     EXPECT_EQ(corkedAfterwards, std::optional(false));
-    EXPECT_EQ(serverEndCorked, std::optional(false));
 }
