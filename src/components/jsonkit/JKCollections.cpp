@@ -32,6 +32,13 @@ constexpr size_t kCapacities[] = {
     6221311, 10066421, 16287743, 26354171, 42641881, 68996069, 111638519, 180634607, 292272623, 472907251,
 };
 
+// The remainders by every listed size.
+constexpr std::array<JKModulus, std::size(kCapacities)> kModuli = [] {
+    std::array<JKModulus, std::size(kCapacities)> moduli;
+    for (size_t i = 0; i < moduli.size(); ++i) moduli[i] = JKModulus(kCapacities[i]);
+    return moduli;
+}();
+
 // The mutation counter after a change: never back to 0, which means immutable.
 uint64_t nextMutation(uint64_t mutations) {
     return mutations == std::numeric_limits<uint64_t>::max() ? 1 : mutations + 1;
@@ -108,9 +115,10 @@ void JKArray::removeAll() {
 
 JKDictionary::JKDictionary(JKCollectionKey, std::vector<Pair>& pairs, size_t first, bool isMutable) {
     mutations_ = isMutable ? 1 : 0;
-    const size_t capacity = capacityFor(pairs.size() - first);
+    const size_t sizeIndex = sizeIndexFor(pairs.size() - first);
+    const size_t capacity = kCapacities[sizeIndex];
     // An immutable table never grows: room for its pairs is all it needs.
-    allocate(capacity, isMutable ? capacity : std::min(capacity, pairs.size() - first),
+    allocate(sizeIndex, isMutable ? capacity : std::min(capacity, pairs.size() - first),
              !isMutable && foundation::ValueArena::active());
     try {
         for (size_t i = first; i < pairs.size(); ++i) add(pairs[i].keyHash, pairs[i].key, std::move(pairs[i].value), true);
@@ -134,30 +142,35 @@ uint64_t JKDictionary::hashKey(std::string_view key) {
 
 namespace {
 
-size_t listedCapacityFor(size_t count) {
+size_t listedSizeIndexFor(size_t count) {
     const double target = std::floor(static_cast<double>(count) * 1.33);
     const auto wanted = static_cast<size_t>(std::llround(target));
     const size_t* found = std::lower_bound(std::begin(kCapacities), std::end(kCapacities), wanted);
-    return found == std::end(kCapacities) ? kCapacities[std::size(kCapacities) - 1] : *found;
+    return found == std::end(kCapacities) ? std::size(kCapacities) - 1
+                                          : static_cast<size_t>(found - std::begin(kCapacities));
 }
 
 }  // namespace
 
-size_t JKDictionary::capacityFor(size_t count) {
+size_t JKDictionary::sizeIndexFor(size_t count) {
     // Nearly every dictionary is small: their sizes are looked up.
     static const auto kSmall = [] {
-        std::array<uint8_t, 128> sizes{};
-        for (size_t n = 0; n < sizes.size(); ++n) sizes[n] = static_cast<uint8_t>(listedCapacityFor(n));
-        return sizes;
+        std::array<uint8_t, 128> indices{};
+        for (size_t n = 0; n < indices.size(); ++n) indices[n] = static_cast<uint8_t>(listedSizeIndexFor(n));
+        return indices;
     }();
-    return count < kSmall.size() ? kSmall[count] : listedCapacityFor(count);
+    return count < kSmall.size() ? kSmall[count] : listedSizeIndexFor(count);
 }
 
-void JKDictionary::allocate(size_t capacity, size_t room, bool inArena) {
+size_t JKDictionary::capacityFor(size_t count) { return kCapacities[sizeIndexFor(count)]; }
+
+size_t JKDictionary::home(uint64_t keyHash) const { return kModuli[sizeIndex_].of(keyHash); }
+
+void JKDictionary::allocate(size_t sizeIndex, size_t room, bool inArena) {
     static_assert(alignof(JKHashTableEntry) >= alignof(uint32_t));
     constexpr size_t kLargest = std::numeric_limits<size_t>::max() / 2;
-    if (room > kLargest / sizeof(JKHashTableEntry) || capacity > kLargest / sizeof(uint32_t) ||
-        capacity > kCapacities[std::size(kCapacities) - 1])
+    const size_t capacity = kCapacities[sizeIndex];
+    if (room > kLargest / sizeof(JKHashTableEntry) || capacity > kLargest / sizeof(uint32_t))
         throw NSMallocException("Unable to allocate memory for hash table.");
     // The buckets first, as a walk reads them, then the entries.
     const size_t bytes = bucketBytes(capacity) + room * sizeof(JKHashTableEntry);
@@ -173,6 +186,7 @@ void JKDictionary::allocate(size_t capacity, size_t room, bool inArena) {
     block_ = block;
     inArena_ = inArena;
     capacity_ = static_cast<uint32_t>(capacity);
+    sizeIndex_ = static_cast<uint8_t>(sizeIndex);
     room_ = static_cast<uint32_t>(room);
     count_ = 0;
     if (capacity <= kNarrowCapacity) {
@@ -191,6 +205,7 @@ void JKDictionary::destroyTable() {
     }
     block_ = nullptr;
     count_ = capacity_ = room_ = 0;
+    sizeIndex_ = 0;
 }
 
 void JKDictionary::requireMutable(const char* selector) const {
@@ -235,7 +250,7 @@ void JKDictionary::add(uint64_t keyHash, std::string_view key, Value&& value, bo
     // The search for an equal key ends at the first free bucket from the
     // key's home, which is where a new entry goes.
     JKHashTableEntry* const table = entries();
-    size_t index = capacity_ > 0 ? keyHash % capacity_ : 0;
+    size_t index = capacity_ > 0 ? home(keyHash) : 0;
     for (size_t visited = 0; visited < capacity_; ++visited) {
         const uint32_t at = entryIn(index);
         if (at == kFree) break;
@@ -266,11 +281,11 @@ void JKDictionary::add(uint64_t keyHash, std::string_view key, Value&& value, bo
 }
 
 // Moves the entries over to a new table, placed in the old one's bucket order.
-void JKDictionary::rebuild(size_t capacity) {
+void JKDictionary::rebuild(size_t sizeIndex) {
     void* const oldBlock = block_;
     const bool oldInArena = inArena_;
     const size_t oldCapacity = capacity_, oldCount = count_;
-    allocate(capacity, capacity, false);  // when it throws, the table is as it was
+    allocate(sizeIndex, kCapacities[sizeIndex], false);  // when it throws, the table is as it was
     JKHashTableEntry* const oldEntries = oldBlock ? entries(oldBlock, oldCapacity) : nullptr;
     for (size_t i = 0; i < oldCapacity; ++i) {
         const uint32_t at = entryIn(oldBlock, oldCapacity, i);
@@ -290,8 +305,8 @@ void JKDictionary::rebuild(size_t capacity) {
 
 void JKDictionary::set(std::string key, Value value) {
     requireMutable("setObject:forKey:");
-    const size_t wanted = capacityFor(count_ + 1);
-    if (capacity_ < wanted) rebuild(wanted);
+    const size_t wanted = sizeIndexFor(count_ + 1);
+    if (capacity_ < kCapacities[wanted]) rebuild(wanted);
     add(hashKey(key), key, std::move(value), false);
     mutated();
 }

@@ -96,6 +96,28 @@ private:
     size_t sourceLength_ = 0;
 };
 
+// Remainders by one divisor through multiplications instead of a division:
+// the divisor's inverse is kept in 128 bits, which makes the remainder exact
+// for every 64-bit dividend.
+class JKModulus {
+public:
+    constexpr JKModulus() = default;
+    explicit constexpr JKModulus(uint64_t divisor)
+        : inverse_(divisor > 1 ? ~static_cast<unsigned __int128>(0) / divisor + 1 : 0), divisor_(divisor) {}
+
+    // The dividend modulo the divisor; 0 for a divisor of 0 or 1.
+    uint64_t of(uint64_t dividend) const {
+        const unsigned __int128 fraction = inverse_ * dividend;  // the fractional part of dividend / divisor
+        const unsigned __int128 low = (static_cast<uint64_t>(fraction) * static_cast<unsigned __int128>(divisor_)) >> 64;
+        const unsigned __int128 high = static_cast<uint64_t>(fraction >> 64) * static_cast<unsigned __int128>(divisor_);
+        return static_cast<uint64_t>((low + high) >> 64);
+    }
+
+private:
+    unsigned __int128 inverse_ = 0;
+    uint64_t divisor_ = 0;
+};
+
 // An entry of a dictionary. Its home bucket comes from its key's hash,
 // which is worked out again when the entry moves, not kept.
 struct JKHashTableEntry {
@@ -135,6 +157,8 @@ public:
     // The table size for `count` pairs: the first listed size not below
     // count × 1.33; the last listed size beyond the list.
     static size_t capacityFor(size_t count);
+    // The position of capacityFor(count) in the list of sizes.
+    static size_t sizeIndexFor(size_t count);
 
     size_t capacity() const { return capacity_; }
     bool isMutable() const { return mutations_ != 0; }
@@ -198,14 +222,17 @@ private:
         return reinterpret_cast<JKHashTableEntry*>(static_cast<char*>(block) + bucketBytes(capacity));
     }
     JKHashTableEntry* entries() const { return entries(block_, capacity_); }
-    // The bucket a key's search starts at.
-    size_t home(std::string_view key) const { return hashKey(key) % capacity_; }
+    // The bucket a search for a key with this hash starts at: the hash
+    // modulo the capacity.
+    size_t home(uint64_t keyHash) const;
+    size_t home(std::string_view key) const { return home(hashKey(key)); }
 
-    // Takes a block for `capacity` buckets, all free, and `room` entries.
-    void allocate(size_t capacity, size_t room, bool inArena);
+    // Takes a block for the listed size number `sizeIndex` of buckets, all
+    // free, and `room` entries.
+    void allocate(size_t sizeIndex, size_t room, bool inArena);
     // Destroys the entries and gives the block back.
     void destroyTable();
-    void rebuild(size_t capacity);
+    void rebuild(size_t sizeIndex);
     // Adds a pair, or gives an equal key the new value. A `padded` key may
     // be read kPairKeyReadable bytes from its start.
     void add(uint64_t keyHash, std::string_view key, foundation::Value&& value, bool padded);
@@ -219,6 +246,7 @@ private:
     uint32_t capacity_ = 0;
     uint32_t room_ = 0;  // entries the block has room for
     bool inArena_ = false;
+    uint8_t sizeIndex_ = 0;  // capacity_'s position in the list of sizes
     size_t sourceLength_ = 0;
 };
 

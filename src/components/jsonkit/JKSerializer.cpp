@@ -1,6 +1,7 @@
 #include "components/jsonkit/JKSerializer.h"
 
 #include "components/jsonkit/JKCollections.h"
+#include "components/jsonkit/JKDoubleText.h"
 #include "components/jsonkit/JKUtf8.h"
 #include "platform/foundation/Utf8.h"
 
@@ -286,8 +287,8 @@ bool Encoder::writeNumber(const Value& number, Value::Type type) {
             fail("Floating point values must be finite.  JSON does not support NaN or Infinity.");
             return false;
         }
-        // As "%.17g" formats, but independent of the locale.
-        out.advance(std::to_chars(text, text + kLongest, value, std::chars_format::general, 17).ptr);
+        static_assert(kJKDoubleTextBytes <= kLongest);
+        out.advance(jkWriteDouble(text, value));  // as "%.17g" formats, but independent of the locale
         return true;
     }
     out.advance(number.isUnsigned() ? std::to_chars(text, text + kLongest, number.asUInt()).ptr

@@ -72,6 +72,25 @@ TEST(JKCollections, DictionaryCapacitiesComeFromTheTable) {
     EXPECT_EQ(three.get("d").asInt(), 5);
 }
 
+// A key's home bucket is its hash modulo the table size, worked out by
+// multiplication: the same remainder as a division, for every listed size
+// and hashes across the whole 64-bit range.
+TEST(JKCollections, HomeBucketsAreExactRemainders) {
+    std::mt19937_64 random(11);
+    std::vector<uint64_t> hashes{0, 1, UINT64_MAX, UINT64_MAX - 1, uint64_t{1} << 63, (uint64_t{1} << 63) - 1};
+    while (hashes.size() < 2000) hashes.push_back(random() >> (random() % 64));
+    for (size_t count = 1, capacity = 0; capacity < 472907251; ++count) {
+        if (JKDictionary::capacityFor(count) == capacity) continue;
+        capacity = JKDictionary::capacityFor(count);
+        count = static_cast<size_t>(static_cast<double>(capacity) / 1.33);  // on to the next listed size
+        const JKModulus modulus(capacity);
+        for (uint64_t hash : hashes) {
+            ASSERT_EQ(modulus.of(hash), hash % capacity) << hash << " % " << capacity;
+            ASSERT_EQ(modulus.of(hash / capacity * capacity), 0u) << hash << " % " << capacity;
+        }
+    }
+}
+
 TEST(JKCollections, RandomChangesKeepEveryKeyReachable) {
     Dictionary dictionary = decode("{}", true).asDictionary();
     std::map<std::string, int> model;

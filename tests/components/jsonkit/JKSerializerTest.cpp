@@ -1,10 +1,14 @@
 #include "components/jsonkit/JKCollections.h"
+#include "components/jsonkit/JKDoubleText.h"
 #include "components/jsonkit/JKSerializer.h"
 #include "support/Process.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
+#include <random>
 
 using namespace foundation;
 using namespace jsonkit;
@@ -48,6 +52,63 @@ TEST(JKSerializer, WritesTheExpectedText) {
     }
     EXPECT_EQ(JSONStringFromString("a/\"\u00e9", JKEncodeEscapeUnicode, false).value_or("?"), "a/\\\"\\u00e9");
     EXPECT_EQ(JSONStringFromString("x").value_or("?"), "\"x\"");
+}
+
+// Doubles are written with their 17 digits worked out in integers where
+// they fit: the text is printf's "%.17g" for tricky values (ties broken to
+// even, carries into a new digit, the edges of the fixed notation, the ends
+// of the range) and for random values of every size.
+TEST(JKSerializer, DoublesAreWrittenAsPrintfWritesThem) {
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  0.1,
+                                  1.0,
+                                  -1.5,
+                                  100.0,
+                                  1e16,
+                                  1e17,
+                                  12345678901234567.0,
+                                  99999999999999999.0,
+                                  9.9999999999999999e22,
+                                  1e22,
+                                  1e23,
+                                  1.00000762939453125,  // a tie at the 18th digit, kept even
+                                  1.00000762939453135,
+                                  0.0001,
+                                  0.00001,
+                                  0.000123456789,
+                                  123456.789,
+                                  45.123456,
+                                  -90.000001,
+                                  5e-324,
+                                  2.2250738585072014e-308,
+                                  2.2250738585072009e-308,
+                                  1.7976931348623157e308,
+                                  std::ldexp(1.0, 74),
+                                  std::ldexp(1.0, 127),
+                                  std::ldexp(1.0, -72),
+                                  std::ldexp(1.0, -128)};
+    for (int n = -30; n <= 30; ++n) {
+        values.push_back(std::pow(10.0, n));
+        values.push_back(std::nextafter(std::pow(10.0, n), 0.0));
+        values.push_back(std::nextafter(std::pow(10.0, n), INFINITY));
+    }
+    std::mt19937_64 random(5);
+    for (int i = 0; i < 100000; ++i) {
+        uint64_t bits = random();
+        double value = 0;
+        std::memcpy(&value, &bits, sizeof value);
+        if (std::isfinite(value)) values.push_back(value);
+        values.push_back(std::ldexp(static_cast<double>(random() >> 11), static_cast<int>(random() % 140) - 100));
+        values.push_back(static_cast<double>(random() % 100000000) / 1000000.0 - 50.0);
+    }
+    for (double value : values) {
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "%.17g", value);
+        char written[kJKDoubleTextBytes];
+        const char* end = jkWriteDouble(written, value);
+        ASSERT_EQ(std::string(written, static_cast<size_t>(end - written)), expected);
+    }
 }
 
 TEST(JKSerializer, FailsWithTheFirstErrorAndNoText) {
