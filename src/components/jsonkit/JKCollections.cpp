@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <new>
 #include <tuple>
 
@@ -49,10 +50,26 @@ uint64_t nextMutation(uint64_t mutations) {
 // ---- JKArray ------------------------------------------------------------------
 
 JKArray::JKArray(JKCollectionKey, std::span<Value> values, bool isMutable)
-    : items_(std::make_move_iterator(values.begin()), std::make_move_iterator(values.end()),
-             JKSlotAllocator<Value>(!isMutable && foundation::ValueArena::active())),
-      capacity_(items_.size()) {
+    : count_(values.size()), capacity_(values.size()), slotsInArena_(!isMutable && foundation::ValueArena::active()) {
     mutations_ = isMutable ? 1 : 0;
+    if (values.empty()) return;
+    slots_ = static_cast<Value*>(slotsInArena_ ? foundation::ValueArena::allocate(values.size() * sizeof(Value),
+                                                                                   alignof(Value))
+                                               : ::operator new(values.size() * sizeof(Value)));
+    std::uninitialized_move(values.begin(), values.end(), slots_);
+}
+
+JKArray::~JKArray() { releaseSlots(); }
+
+void JKArray::releaseSlots() {
+    std::destroy_n(slots_, count_);
+    if (slotsInArena_) {
+        if (slots_) foundation::ValueArena::release(slots_);
+    } else {
+        ::operator delete(slots_);
+    }
+    slots_ = nullptr;
+    count_ = capacity_ = 0;
 }
 
 void JKArray::allocWithZone() {
@@ -66,48 +83,60 @@ void JKArray::requireMutable(const char* selector) const {
 void JKArray::mutated() { mutations_ = nextMutation(mutations_); }
 
 const Value& JKArray::at(size_t index) const {
-    if (index >= items_.size())
-        throw NSRangeException(exceptionReason(kBeyondBounds, "JKArray", "objectAtIndex:", index, items_.size()));
-    return items_[index];
+    if (index >= count_)
+        throw NSRangeException(exceptionReason(kBeyondBounds, "JKArray", "objectAtIndex:", index, count_));
+    return slots_[index];
 }
 
 void JKArray::insert(size_t index, Value value) {
     requireMutable("insertObject:atIndex:");
-    if (index > items_.size())
-        throw NSRangeException(
-            exceptionReason(kBeyondBounds, "JKArray", "insertObject:atIndex:", index, items_.size() + 1));
-    if (items_.size() + 1 > capacity_) {
+    if (index > count_)
+        throw NSRangeException(exceptionReason(kBeyondBounds, "JKArray", "insertObject:atIndex:", index, count_ + 1));
+    if (count_ + 1 > capacity_) {
+        Value* grown = nullptr;
         try {
-            items_.reserve(capacity_ + 16);
+            grown = static_cast<Value*>(::operator new((capacity_ + 16) * sizeof(Value)));
         } catch (const std::bad_alloc&) {
             throw NSMallocException("Unable to resize objects array.");
         }
-        capacity_ += 16;
+        std::uninitialized_move(slots_, slots_ + count_, grown);
+        const size_t count = count_, capacity = capacity_ + 16;
+        releaseSlots();
+        slots_ = grown;
+        count_ = count;
+        capacity_ = capacity;
+        slotsInArena_ = false;
     }
-    items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(index), std::move(value));
+    // The slot at the end comes into being, the others move up one.
+    new (&slots_[count_]) Value();
+    std::move_backward(slots_ + index, slots_ + count_, slots_ + count_ + 1);
+    slots_[index] = std::move(value);
+    ++count_;
     mutated();
 }
 
 void JKArray::replace(size_t index, Value value) {
     requireMutable("replaceObjectAtIndex:withObject:");
-    if (index >= items_.size())
+    if (index >= count_)
         throw NSRangeException(
-            exceptionReason(kBeyondBounds, "JKArray", "replaceObjectAtIndex:withObject:", index, items_.size()));
-    items_[index] = std::move(value);
+            exceptionReason(kBeyondBounds, "JKArray", "replaceObjectAtIndex:withObject:", index, count_));
+    slots_[index] = std::move(value);
     mutated();
 }
 
 void JKArray::remove(size_t index) {
     requireMutable("removeObjectAtIndex:");
-    if (index >= items_.size())
-        throw NSRangeException(exceptionReason(kBeyondBounds, "JKArray", "removeObjectAtIndex:", index, items_.size()));
-    items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index));
+    if (index >= count_)
+        throw NSRangeException(exceptionReason(kBeyondBounds, "JKArray", "removeObjectAtIndex:", index, count_));
+    std::move(slots_ + index + 1, slots_ + count_, slots_ + index);
+    std::destroy_at(&slots_[--count_]);
     mutated();
 }
 
 void JKArray::removeAll() {
     requireMutable("removeAllObjects");
-    items_.clear();
+    std::destroy_n(slots_, count_);
+    count_ = 0;
     mutated();
 }
 
@@ -164,7 +193,9 @@ size_t JKDictionary::sizeIndexFor(size_t count) {
 
 size_t JKDictionary::capacityFor(size_t count) { return kCapacities[sizeIndexFor(count)]; }
 
-size_t JKDictionary::home(uint64_t keyHash) const { return kModuli[sizeIndex_].of(keyHash); }
+inline size_t JKDictionary::home(uint64_t keyHash) const { return kModuli[sizeIndex_].of(keyHash); }
+
+inline size_t JKDictionary::home(std::string_view key) const { return home(hashKey(key)); }
 
 void JKDictionary::allocate(size_t sizeIndex, size_t room, bool inArena) {
     static_assert(alignof(JKHashTableEntry) >= alignof(uint32_t));

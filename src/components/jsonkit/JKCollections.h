@@ -30,48 +30,20 @@ class JKCollectionKey {
     friend class JSONDecoder;
 };
 
-// Where a container's slots live: in the decoder's arena for an immutable
-// container built while the arena is active (it never grows, and it mostly
-// dies with its document), on the heap otherwise.
-template <class T>
-struct JKSlotAllocator {
-    using value_type = T;
-
-    bool inArena = false;
-
-    JKSlotAllocator() = default;
-    explicit JKSlotAllocator(bool arena) : inArena(arena) {}
-    template <class U>
-    JKSlotAllocator(const JKSlotAllocator<U>& other) : inArena(other.inArena) {}
-
-    T* allocate(size_t n) {
-        if (inArena) return static_cast<T*>(foundation::ValueArena::allocate(n * sizeof(T), alignof(T)));
-        return std::allocator<T>().allocate(n);
-    }
-    void deallocate(T* slots, size_t n) noexcept {
-        if (inArena) {
-            foundation::ValueArena::release(slots);
-        } else {
-            std::allocator<T>().deallocate(slots, n);
-        }
-    }
-    template <class U>
-    bool operator==(const JKSlotAllocator<U>& other) const {
-        return inArena == other.inArena;
-    }
-};
-
 // An array over exactly as many slots as the decoder gave it; a mutable one
-// grows 16 slots at a time when an insert would not fit.
+// grows 16 slots at a time when an insert would not fit. The slots of an
+// immutable array built while the arena is active lie in the arena (it never
+// grows, and it mostly dies with its document), all others on the heap.
 class JKArray final : public foundation::ArrayStorage {
 public:
     // Takes the values over, leaving them null.
     JKArray(JKCollectionKey, std::span<foundation::Value> values, bool isMutable);
+    ~JKArray() override;
 
     // Outside code that asks for one gets the platform's refusal.
     [[noreturn]] static void allocWithZone();
 
-    size_t count() const { return items_.size(); }
+    size_t count() const { return count_; }
     size_t capacity() const { return capacity_; }
     bool isMutable() const { return mutations_ != 0; }
     // The length of the text the outermost container of a document was read
@@ -80,7 +52,7 @@ public:
     size_t sourceLength() const { return sourceLength_; }
     void setSourceLength(JKCollectionKey, size_t length) { sourceLength_ = length; }
 
-    std::span<const foundation::Value> values() const override { return items_; }
+    std::span<const foundation::Value> values() const override { return {slots_, count_}; }
     const foundation::Value& at(size_t index) const override;
     void insert(size_t index, foundation::Value value) override;
     void replace(size_t index, foundation::Value value) override;
@@ -90,9 +62,12 @@ public:
 private:
     void requireMutable(const char* selector) const;
     void mutated();
+    void releaseSlots();
 
-    std::vector<foundation::Value, JKSlotAllocator<foundation::Value>> items_;
-    size_t capacity_;
+    foundation::Value* slots_ = nullptr;  // count_ constructed, room for capacity_
+    size_t count_ = 0;
+    size_t capacity_ : 63;
+    size_t slotsInArena_ : 1;
     size_t sourceLength_ = 0;
 };
 
@@ -222,10 +197,10 @@ private:
         return reinterpret_cast<JKHashTableEntry*>(static_cast<char*>(block) + bucketBytes(capacity));
     }
     JKHashTableEntry* entries() const { return entries(block_, capacity_); }
-    // The bucket a search for a key with this hash starts at: the hash
-    // modulo the capacity.
-    size_t home(uint64_t keyHash) const;
-    size_t home(std::string_view key) const { return home(hashKey(key)); }
+    // The bucket a search for a key (with this hash) starts at: the hash
+    // modulo the capacity. Defined where they are used.
+    inline size_t home(uint64_t keyHash) const;
+    inline size_t home(std::string_view key) const;
 
     // Takes a block for the listed size number `sizeIndex` of buckets, all
     // free, and `room` entries.

@@ -215,6 +215,26 @@ TEST(JKCollections, ArraysReportBoundsAndGrowSixteenSlotsWhenFull) {
     EXPECT_EQ(array[0].asInt(), 7);
     EXPECT_EQ(array[18].asInt(), 20);
     EXPECT_EQ(array.size(), 19u);
+
+    // Inserts and removals anywhere keep the elements in the order a plain
+    // vector keeps them.
+    std::vector<int> model;
+    for (const Value& value : array) model.push_back(static_cast<int>(value.asInt()));
+    std::mt19937 random(3);
+    for (int step = 0; step < 400; ++step) {
+        if (random() % 3 != 0 || model.empty()) {
+            const size_t at = random() % (model.size() + 1);
+            array.insert(at, step);
+            model.insert(model.begin() + static_cast<std::ptrdiff_t>(at), step);
+        } else {
+            const size_t at = random() % model.size();
+            array.erase(at);
+            model.erase(model.begin() + static_cast<std::ptrdiff_t>(at));
+        }
+    }
+    std::vector<int> contents;
+    for (const Value& value : array) contents.push_back(static_cast<int>(value.asInt()));
+    EXPECT_EQ(contents, model);
 }
 
 TEST(JKCollections, WalksNoticeChangesAndTheEnumeratorFollowsBucketOrder) {
