@@ -72,15 +72,18 @@ Value JKTokenCache::string(std::string_view bytes, size_t readable) {
 }
 
 uint64_t JKTokenCache::keyHashFromCopy(std::string_view key) {
-    if (key.size() > kHeadBytes) return JKDictionary::hashKey(key);
-    const Head words = headFromCopy(key);
-    const KeyItem& item = keys_[keyBucket(words, key.size())];
-    return item.length == key.size() && item.words == words ? item.keyHash : rememberKey(key, words);
+    if (key.size() > kKeyBytes) return JKDictionary::hashKey(key);
+    char copy[kKeyBytes] = {};
+    std::memcpy(copy, key.data(), key.size());
+    const KeyItem wanted = keyItem(copy, key.size());
+    const KeyItem& item = keys_[keyBucket(wanted)];
+    return item.length == wanted.length && item.words == wanted.words ? item.keyHash : rememberKey(key, wanted);
 }
 
-uint64_t JKTokenCache::rememberKey(std::string_view key, const Head& words) {
-    KeyItem& item = keys_[keyBucket(words, key.size())];
-    item = KeyItem{words, key.size(), JKDictionary::hashKey(key)};
+uint64_t JKTokenCache::rememberKey(std::string_view key, const KeyItem& wanted) {
+    KeyItem& item = keys_[keyBucket(wanted)];
+    item = wanted;
+    item.keyHash = JKDictionary::hashKey(key);
     return item.keyHash;
 }
 

@@ -39,15 +39,16 @@ public:
     foundation::Value string(std::string_view bytes, size_t readable);
 
     // JKDictionary::hashKey of a key. The keys of a document repeat far more
-    // than its other strings: the hashes of keys of up to 32 bytes are kept
-    // in a table of their own, looked up on the key's bytes as four words.
+    // than its other strings: the hashes of keys of up to 24 bytes are kept
+    // in a small table of their own (small enough to stay in the nearest
+    // cache), looked up on the key's bytes as three words.
     uint64_t keyHash(std::string_view key, size_t readable) {
-        if (key.size() > kHeadBytes || readable < kHeadBytes) return keyHashFromCopy(key);
-        const Head words = head(key.data(), key.size());
-        const KeyItem& item = keys_[keyBucket(words, key.size())];
-        const uint64_t differ = (item.length ^ key.size()) | (item.words[0] ^ words[0]) |
-                                (item.words[1] ^ words[1]) | (item.words[2] ^ words[2]) | (item.words[3] ^ words[3]);
-        return differ == 0 ? item.keyHash : rememberKey(key, words);
+        if (key.size() > kKeyBytes || readable < kKeyBytes) return keyHashFromCopy(key);
+        const KeyItem wanted = keyItem(key.data(), key.size());
+        const KeyItem& item = keys_[keyBucket(wanted)];
+        const uint64_t differ = (item.length ^ wanted.length) | (item.words[0] ^ wanted.words[0]) |
+                                (item.words[1] ^ wanted.words[1]) | (item.words[2] ^ wanted.words[2]);
+        return differ == 0 ? item.keyHash : rememberKey(key, wanted);
     }
 
     void clear();
@@ -56,9 +57,10 @@ private:
     static constexpr size_t kHeadBytes = 32;
     static constexpr size_t kHeadWords = kHeadBytes / 8;
     using Head = std::array<uint64_t, kHeadWords>;
-    // The first 32 bytes from `bytes` as words, those from `length` on
-    // cleared; all 32 may be read.
-    static Head head(const char* bytes, size_t length) {
+    // The first 8 × N bytes from `bytes` as words, those from `length` on
+    // cleared; all 8 × N may be read.
+    template <size_t N>
+    static std::array<uint64_t, N> maskedWords(const char* bytes, size_t length) {
         // 32 bytes of 0xFF, then 32 of 0: the span from (32 - length) on
         // keeps the first `length` bytes.
         static constexpr auto kKeepFirst = [] {
@@ -66,34 +68,42 @@ private:
             for (size_t i = 0; i < kHeadBytes; ++i) mask[i] = 0xFF;
             return mask;
         }();
+        static_assert(8 * N <= kHeadBytes);
         const uint8_t* keep = kKeepFirst.data() + kHeadBytes - std::min(length, kHeadBytes);
-        auto word = [](const void* at) {
-            uint64_t value = 0;
-            std::memcpy(&value, at, 8);
-            return value;
-        };
-        static_assert(kHeadWords == 4);
-        return {word(bytes) & word(keep), word(bytes + 8) & word(keep + 8), word(bytes + 16) & word(keep + 16),
-                word(bytes + 24) & word(keep + 24)};
+        std::array<uint64_t, N> words;
+        for (size_t i = 0; i < N; ++i) {
+            uint64_t word = 0, mask = 0;
+            std::memcpy(&word, bytes + 8 * i, 8);
+            std::memcpy(&mask, keep + 8 * i, 8);
+            words[i] = word & mask;
+        }
+        return words;
     }
+    static Head head(const char* bytes, size_t length) { return maskedWords<kHeadWords>(bytes, length); }
     // The head of a string of which fewer than 32 bytes may be read.
     static Head headFromCopy(std::string_view bytes);
 
-    // A key's head and length, with its hash.
+    // A key's bytes as three words, zero beyond its end, and its length,
+    // with its hash.
+    static constexpr size_t kKeyBytes = 24;
     struct KeyItem {
-        Head words{};
-        size_t length = SIZE_MAX;  // none kept
+        std::array<uint64_t, kKeyBytes / 8> words{};
+        uint64_t length = UINT64_MAX;  // none kept
         uint64_t keyHash = 0;
     };
     static constexpr size_t kKeyBucketCount = 256;
-    static size_t keyBucket(const Head& words, size_t length) {
-        const uint64_t mixed = (words[0] * 0x9E3779B97F4A7C15u) ^ (words[1] * 0xC2B2AE3D27D4EB4Fu) ^
-                               ((words[2] ^ words[3] ^ length) * 0x165667B19E3779F9u);
+    // The item of a key of up to kKeyBytes bytes; all of them may be read.
+    static KeyItem keyItem(const char* bytes, size_t length) {
+        return KeyItem{maskedWords<kKeyBytes / 8>(bytes, length), length, 0};
+    }
+    static size_t keyBucket(const KeyItem& item) {
+        const uint64_t mixed = (item.words[0] * 0x9E3779B97F4A7C15u) ^
+                               ((item.words[1] ^ item.words[2] ^ item.length) * 0xC2B2AE3D27D4EB4Fu);
         static_assert(kKeyBucketCount == 256);
         return mixed >> 56;
     }
     uint64_t keyHashFromCopy(std::string_view key);
-    uint64_t rememberKey(std::string_view key, const Head& words);
+    uint64_t rememberKey(std::string_view key, const KeyItem& wanted);
 
     // A bucket's object and the hash of its text, kept apart so that a
     // probe reads only the compact hashes; a free bucket's hash is 0, and a
