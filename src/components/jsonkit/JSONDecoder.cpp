@@ -1,56 +1,24 @@
 #include "components/jsonkit/JSONDecoder.h"
 
-#include "components/jsonkit/JKUtf8.h"
+#include "components/jsonkit/JKParse.h"
 #include "platform/foundation/Exceptions.h"
-#include "platform/foundation/Utf8.h"
 #include "platform/foundation/ValueArena.h"
 
-#include <cerrno>
-#include <charconv>
-#include <clocale>
-#include <cmath>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <deque>
-#include <iterator>
-#include <locale.h>
-#include <stdexcept>
 #include <string>
 
 namespace jsonkit {
 
-using foundation::appendUtf8;
 using foundation::Array;
 using foundation::Dictionary;
 using foundation::Value;
 
 namespace {
 
-enum class Token {
-    Invalid,
-    Number,
-    String,
-    ObjectBegin,
-    ObjectEnd,
-    ArrayBegin,
-    ArrayEnd,
-    Colon,
-    Comma,
-    True,
-    False,
-    Null
-};
-
 constexpr const char* kUnexpectedToken =
     "Unexpected token, wanted '{', '}', '[', ']', ',', ':', 'true', 'false', 'null', '\"STRING\"', 'NUMBER'.";
-
-// Numbers are read in the C locale whatever the process's locale is.
-locale_t cLocale() {
-    static locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return locale;
-}
 
 // The two booleans every parse shares, as the platform's are singletons.
 const Value& trueValue() {
@@ -63,114 +31,13 @@ const Value& falseValue() {
     return value;
 }
 
-bool isValueToken(Token token) {
-    return token == Token::Number || token == Token::String || token == Token::ObjectBegin ||
-           token == Token::ArrayBegin || token == Token::True || token == Token::False || token == Token::Null;
-}
-
-int hexDigit(uint8_t byte) {
-    if (byte >= '0' && byte <= '9') return byte - '0';
-    if (byte >= 'a' && byte <= 'f') return byte - 'a' + 10;
-    if (byte >= 'A' && byte <= 'F') return byte - 'A' + 10;
-    return -1;
+bool isValueToken(JKToken token) {
+    return token == JKToken::Number || token == JKToken::String || token == JKToken::ObjectBegin ||
+           token == JKToken::ArrayBegin || token == JKToken::True || token == JKToken::False || token == JKToken::Null;
 }
 
 }  // namespace
 
-// One parse: the scanner over the input, the current token, the values of
-// the open containers and the first error.
-class JSONDecoder::Parse {
-public:
-    Parse(uint64_t options, JKTokenCache& cache, const uint8_t* bytes, size_t length, bool mutableCollections)
-        : options_(options), cache_(cache), in_(bytes), length_(length), mutable_(mutableCollections) {}
-
-    std::optional<Value> run(JKError* error);
-
-private:
-    bool atEnd() const { return index_ >= length_; }
-    size_t remaining() const { return length_ - index_; }
-
-    void record(const char* format, ...) __attribute__((format(printf, 2, 3)));
-    size_t lineBreakAt(size_t at) const;
-    // Most tokens follow another directly: only a byte that may start white
-    // space or a comment sends the scan to skipSpaceAndComments.
-    void skipWhiteSpace() {
-        if (atEnd()) return;
-        const uint8_t byte = in_[index_];
-        if (byte > ' ' && byte < 0x80 && byte != '/') return;
-        skipSpaceAndComments();
-    }
-    void skipSpaceAndComments();
-    // Takes the single-byte token `punctuation` when it comes next, as
-    // nextToken would; leaves everything as it was otherwise.
-    bool take(char punctuation) {
-        if (index_ < length_ && in_[index_] == static_cast<uint8_t>(punctuation)) {
-            ++index_;
-            return true;
-        }
-        return takeAfterWhiteSpace(punctuation);
-    }
-    bool takeAfterWhiteSpace(char punctuation);
-    bool nextToken();
-    // nextToken where a key is wanted: a string, read without the general dispatch.
-    bool nextKeyToken();
-    // What stood where a value may: a value read into `out` (as nextToken and
-    // buildValue would have), another token (read by nextToken, its kind in
-    // token_), or a failure already recorded.
-    enum class Read { Value, OtherToken, Failed };
-    Read readValue(Value& out, size_t depth);
-    void startToken() {
-        token_ = Token::Invalid;
-        tokenStart_ = index_;
-        tokenLength_ = 0;
-    }
-    bool stringToken();
-    // The literal `word` with its token, or the unexpected-token error.
-    bool literalToken(std::string_view word, Token token);
-    bool scanString();
-    // The general scan of the string whose text starts at `first`, from `at`
-    // on: the bytes before it are plain text or valid UTF-8.
-    bool scanString(size_t first, size_t at);
-    bool scanNumber();
-    bool convertNumber(const char* begin, size_t length, bool floating, bool negative);
-    bool buildValue(Value& out, size_t depth);
-    bool buildArray(Value& out, size_t depth);
-    bool buildDictionary(Value& out, size_t depth);
-    // Make the container of the values or pairs gathered from `start` on.
-    bool finishArray(Value& out, size_t start, size_t depth);
-    bool finishDictionary(Value& out, size_t start, size_t depth);
-    void recordExpectation(bool valueAllowed, bool commaAllowed, bool closeAllowed, const char* valuePhrase,
-                           const char* closePhrase);
-
-    uint64_t options_;
-    JKTokenCache& cache_;
-    const uint8_t* in_;
-    size_t length_;
-    bool mutable_;
-    size_t index_ = 0;
-    size_t line_ = 1;
-    size_t lineStart_ = 0;
-
-    Token token_ = Token::Invalid;
-    size_t tokenStart_ = 0;
-    size_t tokenLength_ = 0;
-    std::string string_;      // room for a string token's value when it had to be unescaped
-    std::string_view value_;  // a string token's value: in the input, or in string_
-    bool valueInInput() const { return value_.data() != string_.data(); }
-    // The bytes of the input from the start of a value that lies in it.
-    size_t readableFromValue() const {
-        return length_ - static_cast<size_t>(reinterpret_cast<const uint8_t*>(value_.data()) - in_);
-    }
-    Value number_;            // the value of a number token
-
-    // The pending values and pairs of every open container, each container's
-    // from the position where it began.
-    std::vector<Value> values_;
-    std::vector<JKDictionary::Pair> pairs_;
-    std::deque<std::string> keyCopies_;  // keys that could not be handed over in the input, for the whole parse
-
-    std::optional<JKError> error_;
-};
 
 void JSONDecoder::Parse::record(const char* format, ...) {
     if (error_) return;  // only the first error of a parse counts
@@ -270,7 +137,7 @@ bool JSONDecoder::Parse::stringToken() {
 }
 
 // A literal needs at least one byte after its word.
-bool JSONDecoder::Parse::literalToken(std::string_view word, Token token) {
+bool JSONDecoder::Parse::literalToken(std::string_view word, JKToken token) {
     if (remaining() > word.size() &&
         std::string_view(reinterpret_cast<const char*>(in_ + index_), word.size()) == word) {
         token_ = token;
@@ -289,7 +156,7 @@ bool JSONDecoder::Parse::nextToken() {
         record("%s", kUnexpectedToken);
         return false;
     }
-    auto single = [&](Token token) {
+    auto single = [&](JKToken token) {
         token_ = token;
         tokenLength_ = 1;
         ++index_;
@@ -297,23 +164,23 @@ bool JSONDecoder::Parse::nextToken() {
     };
     switch (in_[index_]) {
         case ',':
-            return single(Token::Comma);
+            return single(JKToken::Comma);
         case ':':
-            return single(Token::Colon);
+            return single(JKToken::Colon);
         case '[':
-            return single(Token::ArrayBegin);
+            return single(JKToken::ArrayBegin);
         case ']':
-            return single(Token::ArrayEnd);
+            return single(JKToken::ArrayEnd);
         case '{':
-            return single(Token::ObjectBegin);
+            return single(JKToken::ObjectBegin);
         case '}':
-            return single(Token::ObjectEnd);
+            return single(JKToken::ObjectEnd);
         case 't':
-            return literalToken("true", Token::True);
+            return literalToken("true", JKToken::True);
         case 'f':
-            return literalToken("false", Token::False);
+            return literalToken("false", JKToken::False);
         case 'n':
-            return literalToken("null", Token::Null);
+            return literalToken("null", JKToken::Null);
         case '"':
             return stringToken();
         default:
@@ -344,20 +211,20 @@ JSONDecoder::Parse::Read JSONDecoder::Parse::readValue(Value& out, size_t depth)
             return Read::Value;
         case '[':
         case '{':
-            token_ = byte == '[' ? Token::ArrayBegin : Token::ObjectBegin;
+            token_ = byte == '[' ? JKToken::ArrayBegin : JKToken::ObjectBegin;
             tokenLength_ = 1;
             ++index_;
             return buildValue(out, depth) ? Read::Value : Read::Failed;
         case 't':
-            if (!literalToken("true", Token::True)) return Read::Failed;
+            if (!literalToken("true", JKToken::True)) return Read::Failed;
             out = trueValue();
             return Read::Value;
         case 'f':
-            if (!literalToken("false", Token::False)) return Read::Failed;
+            if (!literalToken("false", JKToken::False)) return Read::Failed;
             out = falseValue();
             return Read::Value;
         case 'n':
-            if (!literalToken("null", Token::Null)) return Read::Failed;
+            if (!literalToken("null", JKToken::Null)) return Read::Failed;
             out = Value();
             return Read::Value;
         default:
@@ -368,314 +235,6 @@ JSONDecoder::Parse::Read JSONDecoder::Parse::readValue(Value& out, size_t depth)
             }
             return nextToken() ? Read::OtherToken : Read::Failed;
     }
-}
-
-bool JSONDecoder::Parse::scanString() {
-    const uint8_t* const end = in_ + length_;
-    const size_t first = index_ + 1;
-    size_t at = first;
-    // The common string: plain text and valid UTF-8 up to the closing
-    // quotation mark, its value the input itself.
-    for (;;) {
-        at += jkPlainRunLength(in_ + at, end, false);
-        if (at >= length_) break;
-        const uint8_t byte = in_[at];
-        if (byte == '"') {
-            value_ = std::string_view(reinterpret_cast<const char*>(in_ + first), at - first);
-            token_ = Token::String;
-            tokenStart_ = index_;
-            tokenLength_ = at + 1 - index_;
-            index_ = at + 1;
-            return true;
-        }
-        const size_t sequence = byte >= 0x80 ? jkValidUtf8Length(in_ + at, end) : 0;
-        if (sequence == 0) break;  // an escape, a control byte, broken UTF-8: the general scan takes over
-        at += sequence;
-    }
-    return scanString(first, at);
-}
-
-bool JSONDecoder::Parse::scanString(size_t first, size_t at) {
-    const bool replace = options_ & JKDecodeReplaceInvalidUnicode;
-    const uint8_t* const end = in_ + length_;
-    // Until an escape or a replacement changes a byte, the value is the
-    // input itself; from then on it is built in string_.
-    bool copying = false;
-    auto startCopying = [&] {
-        if (copying) return;
-        string_.assign(reinterpret_cast<const char*>(in_ + first), at - first);
-        copying = true;
-    };
-    auto fail = [&](size_t where) {
-        index_ = where;
-        return false;
-    };
-    while (at < length_) {
-        // Plain printable ASCII goes over in one piece.
-        const size_t run = at + jkPlainRunLength(in_ + at, end, false);
-        if (run > at) {
-            if (copying) string_.append(reinterpret_cast<const char*>(in_ + at), run - at);
-            at = run;
-            if (at >= length_) break;
-        }
-        const uint8_t byte = in_[at];
-        if (byte == '"') {
-            value_ = copying ? std::string_view(string_)
-                             : std::string_view(reinterpret_cast<const char*>(in_ + first), at - first);
-            token_ = Token::String;
-            tokenStart_ = index_;
-            tokenLength_ = at + 1 - index_;
-            index_ = at + 1;
-            return true;
-        }
-        if (byte < 0x20) {
-            index_ = at;
-            record("Invalid character < 0x20 found in string: 0x%2.2x.", byte);
-            return false;
-        }
-        if (byte >= 0x80) {
-            uint32_t codePoint = 0;
-            const uint8_t* next = nullptr;
-            switch (jkDecodeUtf8(in_ + at, end, codePoint, next)) {
-                case JKUtf8Result::Valid:
-                    if (copying)
-                        string_.append(reinterpret_cast<const char*>(in_ + at), static_cast<size_t>(next - (in_ + at)));
-                    break;
-                case JKUtf8Result::Truncated:
-                    index_ = at;
-                    record("End of buffer reached while parsing UTF8 in \"\" string.");
-                    return false;
-                case JKUtf8Result::Invalid:
-                    if (!replace) {
-                        index_ = at;
-                        record("Illegal UTF8 sequence found in \"\" string.");
-                        return false;
-                    }
-                    startCopying();
-                    appendUtf8(string_, 0xFFFD);
-                    break;
-            }
-            at = static_cast<size_t>(next - in_);
-            continue;
-        }
-        // An escape sequence.
-        startCopying();
-        if (at + 1 >= length_) return fail(length_);
-        const uint8_t escaped = in_[at + 1];
-        at += 2;
-        switch (escaped) {
-            case '"':
-                string_ += '"';
-                continue;
-            case '\\':
-                string_ += '\\';
-                continue;
-            case '/':
-                string_ += '/';
-                continue;
-            case 'b':
-                string_ += '\b';
-                continue;
-            case 'f':
-                string_ += '\f';
-                continue;
-            case 'n':
-                string_ += '\n';
-                continue;
-            case 'r':
-                string_ += '\r';
-                continue;
-            case 't':
-                string_ += '\t';
-                continue;
-            case 'u':
-                break;
-            default:
-                index_ = at - 1;
-                record("Invalid escape sequence found in \"\" string.");
-                return false;
-        }
-        auto readHex = [&](uint32_t& value) {
-            value = 0;
-            for (int i = 0; i < 4; ++i, ++at) {
-                if (at >= length_) return false;
-                const int digit = hexDigit(in_[at]);
-                if (digit < 0) {
-                    index_ = at;
-                    record(
-                        "Unexpected character found in \\u Unicode escape sequence.  Found '%c', expected [0-9a-fA-F].",
-                        in_[at]);
-                    return false;
-                }
-                value = value * 16 + static_cast<uint32_t>(digit);
-            }
-            return true;
-        };
-        uint32_t first = 0;
-        if (!readHex(first)) return fail(at);
-        uint32_t codePoint = first;
-        if (first >= 0xD800 && first <= 0xDBFF) {
-            // A high surrogate needs a second escape right after it.
-            if (at + 1 >= length_) return fail(length_);
-            if (in_[at] != '\\' || in_[at + 1] != 'u') {
-                if (!replace) {
-                    index_ = at;
-                    record(
-                        "Required a second \\u Unicode escape sequence following a surrogate \\u Unicode escape "
-                        "sequence.");
-                    return false;
-                }
-                appendUtf8(string_, 0xFFFD);
-                continue;  // the byte after the first escape is read again as ordinary text
-            }
-            at += 2;
-            uint32_t second = 0;
-            if (!readHex(second)) return fail(at);
-            codePoint = second >= 0xDC00 && second <= 0xDFFF ? (first - 0xD800) * 0x400 + (second - 0xDC00) + 0x10000
-                                                             : 0xD800;  // not a pair: illegal
-        }
-        if (!jkIsLegalEscapedCodePoint(codePoint)) {
-            if (!replace) {
-                index_ = at;
-                record("Illegal \\u Unicode escape sequence.");
-                return false;
-            }
-            codePoint = 0xFFFD;
-        }
-        appendUtf8(string_, codePoint);
-    }
-    index_ = length_;
-    return false;
-}
-
-// A number is -?(0|[1-9][0-9]*)(\.[0-9]+)?([eE][+-]?[0-9]+)? and needs a byte
-// after it: one that runs into the end of the input is invalid, as is a
-// byte that breaks the pattern (the error is reported at that byte).
-bool JSONDecoder::Parse::scanNumber() {
-    auto isDigit = [](uint8_t byte) { return byte >= '0' && byte <= '9'; };
-    size_t at = index_;
-    auto fail = [&] {
-        index_ = at;
-        record("Invalid number.");
-        return false;
-    };
-    // The byte at `at`, or -1 at the end of the input.
-    auto peek = [&]() -> int { return at < length_ ? in_[at] : -1; };
-    const bool negative = in_[at] == '-';
-    if (negative) ++at;
-    // The digits of the integer part, gathered as they are passed: up to 19
-    // of them cannot overflow 64 bits.
-    uint64_t magnitude = 0;
-    const size_t integerStart = at;
-    int byte = peek();
-    if (byte < 0 || !isDigit(static_cast<uint8_t>(byte))) return fail();
-    if (byte == '0') {
-        ++at;
-    } else {
-        for (; at < length_ && isDigit(in_[at]); ++at) magnitude = magnitude * 10 + (in_[at] - '0');
-    }
-    const size_t integerDigits = at - integerStart;
-    bool floating = false;
-    if ((byte = peek()) < 0) return fail();
-    if (byte == '.') {
-        floating = true;
-        ++at;
-        if ((byte = peek()) < 0 || !isDigit(static_cast<uint8_t>(byte))) return fail();
-        while (at < length_ && isDigit(in_[at])) ++at;
-        if ((byte = peek()) < 0) return fail();
-    }
-    if (byte == 'e' || byte == 'E') {
-        floating = true;
-        ++at;
-        if ((byte = peek()) == '+' || byte == '-') {
-            ++at;
-            byte = peek();
-        }
-        if (byte < 0 || !isDigit(static_cast<uint8_t>(byte))) return fail();
-        while (at < length_ && isDigit(in_[at])) ++at;
-        if (at >= length_) return fail();
-    }
-    const char* text = reinterpret_cast<const char*>(in_ + index_);
-    const size_t length = at - index_;
-    token_ = Token::Number;
-    tokenStart_ = index_;
-    tokenLength_ = length;
-    index_ = at;
-    const bool minusZero = negative && !floating && integerDigits == 1 && magnitude == 0;
-    if (!floating && !minusZero && integerDigits <= 19) {
-        // Exact in 64 bits as gathered; only the most negative values need care.
-        if (!negative) {
-            number_ = Value(static_cast<unsigned long long>(magnitude));
-            return true;
-        }
-        if (magnitude <= uint64_t{1} << 63) {
-            number_ = Value::integer(static_cast<int64_t>(0 - magnitude));
-            return true;
-        }
-    }
-    if (!convertNumber(text, length, floating || minusZero, negative)) {
-        record("Invalid number.");
-        return false;
-    }
-    return true;
-}
-
-bool JSONDecoder::Parse::convertNumber(const char* begin, size_t length, bool floating, bool negative) {
-    const char* const end = begin + length;
-    if (floating) {
-        double value = 0;
-        const auto [stop, ec] = std::from_chars(begin, end, value);
-        if (ec == std::errc() && stop == end) {
-            number_ = Value::real(value);
-            return true;
-        }
-        // Out of range, or not all taken: the C library, in the C locale, tells which.
-        const std::string text(begin, length);
-        char* cStop = nullptr;
-        errno = 0;
-        value = strtod_l(text.c_str(), &cStop, cLocale());
-        // A subnormal result also reports ERANGE; only zero and infinity lost the value.
-        if (errno == ERANGE && (value == 0 || std::isinf(value))) {
-            record("The value '%s' could not be represented as a 'double' due to %s.", text.c_str(),
-                   value == 0 ? "underflow" : "overflow");
-            return false;
-        }
-        if (cStop != text.c_str() + length) {
-            record("The conversion function did not consume all of the number tokens characters.");
-            return false;
-        }
-        number_ = Value::real(value);
-        return true;
-    }
-    if (negative) {
-        int64_t value = 0;
-        const auto [stop, ec] = std::from_chars(begin, end, value);
-        if (ec == std::errc::result_out_of_range) {
-            record("The value '%.*s' exceeded the minimum value that could be represented: %lld.",
-                   static_cast<int>(length), begin, static_cast<long long>(INT64_MIN));
-            return false;
-        }
-        if (ec != std::errc() || stop != end) {
-            record("The conversion function did not consume all of the number tokens characters.");
-            return false;
-        }
-        number_ = Value::integer(value);
-        return true;
-    }
-    uint64_t value = 0;
-    const auto [stop, ec] = std::from_chars(begin, end, value);
-    if (ec == std::errc::result_out_of_range) {
-        record("The value '%.*s' exceeded the maximum value that could be represented: %llu.", static_cast<int>(length),
-               begin, static_cast<unsigned long long>(UINT64_MAX));
-        return false;
-    }
-    if (ec != std::errc() || stop != end) {
-        record("The conversion function did not consume all of the number tokens characters.");
-        return false;
-    }
-    // From 2^63 up the number is kept as unsigned.
-    number_ = Value(static_cast<unsigned long long>(value));
-    return true;
 }
 
 void JSONDecoder::Parse::recordExpectation(bool valueAllowed, bool commaAllowed, bool closeAllowed,
@@ -695,28 +254,28 @@ void JSONDecoder::Parse::recordExpectation(bool valueAllowed, bool commaAllowed,
 
 bool JSONDecoder::Parse::buildValue(Value& out, size_t depth) {
     switch (token_) {
-        case Token::Number:
+        case JKToken::Number:
             out = number_;
             return true;
-        case Token::String:
+        case JKToken::String:
             out = cache_.string(value_, valueInInput() ? readableFromValue() : value_.size());
             return true;
-        case Token::True:
+        case JKToken::True:
             out = trueValue();
             return true;
-        case Token::False:
+        case JKToken::False:
             out = falseValue();
             return true;
-        case Token::Null:
+        case JKToken::Null:
             out = Value();
             return true;
-        case Token::ArrayBegin:
-        case Token::ObjectBegin:
+        case JKToken::ArrayBegin:
+        case JKToken::ObjectBegin:
             if (depth >= kJKMaximumDepth) {
                 record("Arrays and objects are nested deeper than %zu levels.", kJKMaximumDepth);
                 return false;
             }
-            return token_ == Token::ArrayBegin ? buildArray(out, depth + 1) : buildDictionary(out, depth + 1);
+            return token_ == JKToken::ArrayBegin ? buildArray(out, depth + 1) : buildDictionary(out, depth + 1);
         default:
             record("Internal error: Unknown token type. %s line #%d", __FILE__, __LINE__);
             return false;
@@ -766,13 +325,13 @@ bool JSONDecoder::Parse::buildArray(Value& out, size_t depth) {
         if (isValueToken(token_)) {
             record("Unexpected value.");
             return false;
-        } else if (token_ == Token::ArrayEnd) {
+        } else if (token_ == JKToken::ArrayEnd) {
             if (!closeAllowed) {
                 record("Unexpected ']'.");
                 return false;
             }
             return finishArray(out, start, depth);
-        } else if (token_ == Token::Comma) {
+        } else if (token_ == JKToken::Comma) {
             if (!commaAllowed) {
                 record("Unexpected ','.");
                 return false;
@@ -792,14 +351,14 @@ bool JSONDecoder::Parse::buildDictionary(Value& out, size_t depth) {
     bool keyAllowed = true, commaAllowed = false, closeAllowed = true;
     while (!atEnd()) {
         if (!nextKeyToken()) return false;
-        if (token_ == Token::ObjectEnd) {
+        if (token_ == JKToken::ObjectEnd) {
             if (!closeAllowed) {
                 record("Unexpected '}'.");
                 return false;
             }
             return finishDictionary(out, start, depth);
         }
-        if (token_ == Token::Comma) {
+        if (token_ == JKToken::Comma) {
             if (!commaAllowed) {
                 record("Unexpected ','.");
                 return false;
@@ -808,7 +367,7 @@ bool JSONDecoder::Parse::buildDictionary(Value& out, size_t depth) {
             commaAllowed = closeAllowed = false;
             continue;
         }
-        if (token_ != Token::String) {
+        if (token_ != JKToken::String) {
             recordExpectation(keyAllowed, commaAllowed, closeAllowed, "a \"STRING\"", "a '}'");
             return false;
         }
@@ -829,7 +388,7 @@ bool JSONDecoder::Parse::buildDictionary(Value& out, size_t depth) {
         JKDictionary::Pair pair{cache_.keyHash(key, JKDictionary::kPairKeyReadable), key, Value()};
         if (!take(':')) {
             if (!nextToken()) return false;
-            if (token_ != Token::Colon) {
+            if (token_ != JKToken::Colon) {
                 record("Expected ':'.");
                 return false;
             }
@@ -860,7 +419,7 @@ bool JSONDecoder::Parse::buildDictionary(Value& out, size_t depth) {
 std::optional<Value> JSONDecoder::Parse::run(JKError* error) {
     std::optional<Value> result;
     if (length_ > 0 && nextToken()) {
-        if (token_ != Token::ArrayBegin && token_ != Token::ObjectBegin) {
+        if (token_ != JKToken::ArrayBegin && token_ != JKToken::ObjectBegin) {
             record("Expected either '[' or '{'.");
         } else {
             Value value;
