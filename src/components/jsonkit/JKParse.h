@@ -7,7 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
+#include <forward_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -122,7 +122,9 @@ private:
     // from the position where it began.
     std::vector<Value> values_;
     std::vector<JKDictionary::Pair> pairs_;
-    std::deque<std::string> keyCopies_;  // keys that could not be handed over in the input, for the whole parse
+    // Keys that could not be handed over in the input, for the whole parse
+    // (a list: nothing to make before the first, and none of them moves).
+    std::forward_list<std::string> keyCopies_;
 
     std::optional<JKError> error_;
 };

@@ -31,13 +31,15 @@ JKTokenCache::Head JKTokenCache::headFromCopy(std::string_view bytes) {
 uint64_t JKTokenCache::hash(std::string_view bytes, size_t readable) {
     const size_t length = bytes.size();
     const Head words = readable >= kHeadBytes ? head(bytes.data(), length) : headFromCopy(bytes);
-    uint64_t h = kHashSeed ^ (length * kMultiplier);
-    for (uint64_t word : words) h = ((h ^ word) * kMultiplier) ^ (h >> 29);
-    if (length > kHeadBytes) {
-        h = ((h ^ wordAt(bytes.data() + length / 2 - 4)) * kMultiplier) ^ (h >> 29);
-        h = ((h ^ wordAt(bytes.data() + length - 8)) * kMultiplier) ^ (h >> 29);
-    }
-    return h;
+    // Each word is multiplied on its own, so the products overlap instead
+    // of waiting for one another; a last round mixes them.
+    uint64_t h = (kHashSeed + length) * kMultiplier ^ words[0] * 0xC2B2AE3D27D4EB4Fu ^ words[1] * 0x165667B19E3779F9u ^
+                 words[2] * 0x27D4EB2F165667C5u ^ words[3] * 0xFF51AFD7ED558CCDu;
+    if (length > kHeadBytes)
+        h ^= wordAt(bytes.data() + length / 2 - 4) * 0xC4CEB9FE1A85EC53u ^ wordAt(bytes.data() + length - 8) * kMultiplier;
+    h ^= h >> 29;
+    h *= kMultiplier;
+    return h ^ (h >> 32);
 }
 
 Value JKTokenCache::string(std::string_view bytes, size_t readable) {

@@ -381,7 +381,7 @@ bool JSONDecoder::Parse::buildDictionary(Value& out, size_t depth) {
         // that span of padding.
         std::string_view key = value_;
         if (!valueInInput() || readableFromValue() < JKDictionary::kPairKeyReadable) {
-            std::string& copy = keyCopies_.emplace_back(value_);
+            std::string& copy = keyCopies_.emplace_front(value_);
             copy.append(JKDictionary::kPairKeyReadable, '\0');
             key = std::string_view(copy.data(), value_.size());
         }
