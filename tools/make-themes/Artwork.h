@@ -18,6 +18,10 @@ inline constexpr graphics::Size kThumbnailSize{142, 80};
 inline constexpr graphics::Size kTileSize{240, 180};
 
 // A small deterministic generator, so every build draws the same pictures.
+// Each draw is a statement of its own: the arguments of one call are
+// evaluated in whatever order the compiler picks (gcc last to first, clang
+// first to last). Where the shipped pictures took their numbers last to
+// first (y before x, height before width), the draws keep that order.
 class Random {
 public:
     explicit Random(uint32_t seed) : state_(seed * 2654435761u + 1) {}

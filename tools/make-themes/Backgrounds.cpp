@@ -23,7 +23,9 @@ void starField(graphics::GraphicsContext& c, uint32_t seed, int count, double ma
     for (int i = 0; i < count; ++i) {
         double size = random.range(0.8, maxSize);
         c.setFillColor(Color::grey(1.0, random.range(0.35, 1.0)));
-        c.fillEllipse(Rect(random.range(0, kCardSize.width), random.range(0, kCardSize.height), size, size));
+        const double y = random.range(0, kCardSize.height);
+        const double x = random.range(0, kCardSize.width);
+        c.fillEllipse(Rect(x, y, size, size));
     }
 }
 
@@ -88,7 +90,11 @@ void chalkboard(graphics::GraphicsContext& c) {
     Random random(4);
     for (int i = 0; i < 40; ++i) {
         c.setFillColor(Color::grey(1.0, random.range(0.02, 0.06)));
-        c.fillEllipse(Rect(random.range(40, 1100), random.range(40, 600), random.range(80, 260), random.range(30, 90)));
+        const double height = random.range(30, 90);
+        const double width = random.range(80, 260);
+        const double y = random.range(40, 600);
+        const double x = random.range(40, 1100);
+        c.fillEllipse(Rect(x, y, width, height));
     }
     c.setFillColor(Color::rgb8(140, 96, 56));
     c.fillRect(Rect(36, 660, 1208, 24));  // the chalk ledge
@@ -142,7 +148,9 @@ void ocean(graphics::GraphicsContext& c) {
     c.setLineWidth(2);
     for (int i = 0; i < 36; ++i) {
         double r = random.range(4, 16);
-        c.strokeEllipse(Rect(random.range(20, 1260), random.range(20, 700), r, r));
+        const double y = random.range(20, 700);
+        const double x = random.range(20, 1260);
+        c.strokeEllipse(Rect(x, y, r, r));
     }
 }
 
@@ -325,7 +333,9 @@ void drawPictureCard(graphics::GraphicsContext& c, int card) {
         c.setFillColor(Color::grey(1.0, 0.06));
         for (int i = 0; i < 12; ++i) {
             double r = random.range(80, 260);
-            c.fillEllipse(Rect(random.range(-100, 1200), random.range(-100, 640), r, r));
+            const double y = random.range(-100, 640);
+            const double x = random.range(-100, 1200);
+            c.fillEllipse(Rect(x, y, r, r));
         }
     }
     c.setStrokeColor(look.ink.withAlpha(0.5));

@@ -159,7 +159,9 @@ void drawForegroundOverlay(graphics::GraphicsContext& c, int foreground) {
                 c.saveGState();
                 c.translate(p.x, p.y);
                 c.rotate(r.range(0, 6.28));
-                c.setFillColor(Color::rgb8(200 + int(r.range(0, 55)), 90 + int(r.range(0, 80)), 20, 230));
+                const int green = 90 + int(r.range(0, 80));
+                const int red = 200 + int(r.range(0, 55));
+                c.setFillColor(Color::rgb8(red, green, 20, 230));
                 c.fillEllipse(Rect(-40, -16, 80, 32));
                 c.restoreGState();
             });
@@ -167,7 +169,9 @@ void drawForegroundOverlay(graphics::GraphicsContext& c, int foreground) {
         case 34:
             scatter(34, 220, [&](Point p, Random& r) {
                 c.setFillColor(Color::hsb(r.next(), 0.8, 1.0));
-                c.fillRect(Rect(p.x, p.y, r.range(10, 24), r.range(6, 14)));
+                const double height = r.range(6, 14);
+                const double width = r.range(10, 24);
+                c.fillRect(Rect(p.x, p.y, width, height));
             });
             break;
         case 35: {
@@ -204,7 +208,9 @@ void drawForegroundOverlay(graphics::GraphicsContext& c, int foreground) {
             c.setFillColor(Color::grey(0.1, 0.6));
             for (int i = 0; i < 90; ++i) {
                 double s = random.range(2, 8);
-                c.fillEllipse(Rect(random.range(0, 1920), random.range(0, 1080), s, s));
+                const double y = random.range(0, 1080);
+                const double x = random.range(0, 1920);
+                c.fillEllipse(Rect(x, y, s, s));
             }
             break;
         }
