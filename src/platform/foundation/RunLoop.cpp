@@ -181,13 +181,18 @@ void RunLoop::reset(std::shared_ptr<Clock> clock) {
     auto fresh = std::make_shared<RunLoopState>(std::move(clock));
     std::shared_ptr<RunLoopState> old;
     {
+        // The fresh state has its driver before any thread can see it: a
+        // post from another thread wakes it at once.
         std::lock_guard lock(stateMutex_);
+        {
+            std::lock_guard oldLock(state_->mutex);
+            fresh->driver = state_->driver;
+        }
         old = std::exchange(state_, fresh);
     }
     Leftovers leftovers;
     {
         std::lock_guard lock(old->mutex);
-        fresh->driver = old->driver;
         leftovers.tasks.swap(old->tasks);
         for (auto& [key, timer] : old->timers) {
             timer->valid_ = false;

@@ -415,3 +415,28 @@ TEST(QtRunLoopDriver, QtEventLoopRunsPostsAndTimers) {
     EXPECT_NE(std::find(events.begin(), events.end(), "early post"), events.end());
     EXPECT_EQ(loop.pendingTaskCount(), 0u);
 }
+
+// A loop reset while another thread posts keeps waking its driver: the fresh
+// state has the driver before a post can reach it.
+TEST(RunLoopDriverTest, ResetsWhileAnotherThreadPostsKeepWakingTheDriver) {
+    struct CountingDriver final : foundation::RunLoopDriver {
+        std::atomic<int> wakes{0};
+        void wake() override { ++wakes; }
+        void waitForEvents(double) override {}
+    } driver;
+    auto& loop = RunLoop::main();
+    loop.setDriver(&driver);
+    constexpr int kPosts = 2000;
+    std::atomic<int> posts{0};
+    std::thread poster([&] {
+        for (int i = 0; i < kPosts; ++i) {
+            loop.post([] {});
+            ++posts;
+        }
+    });
+    while (posts < kPosts) loop.reset(std::make_shared<foundation::SteadyClock>());
+    poster.join();
+    loop.setDriver(nullptr);
+    loop.runUntilIdle();
+    EXPECT_EQ(driver.wakes, 1 + kPosts) << "one for the driver's start, one for each post";
+}
