@@ -6,6 +6,7 @@
 #include "platform/graphics/Transform3D.h"
 #include "platform/ui/View.h"
 #include "platform/ui/compositing/Animation.h"
+#include "platform/ui/compositing/DisplayList.h"
 #include "platform/ui/compositing/Render.h"
 #include "support/Process.h"
 #include "support/VirtualClock.h"
@@ -13,6 +14,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QString>
+#include <QThread>
+#include <QThreadPool>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -454,4 +457,25 @@ TEST(RenderTest, KeptFramesRedrawEverythingThatChanged) {
         change();
         EXPECT_TRUE(sameFrame(hostFrame(compositor, *root), freshFrame(*root))) << name;
     }
+}
+
+// Playback runs on a thread of Qt's pool while the caller waits: what the
+// caller set up is there for the worker, and what the worker did is there for
+// the caller afterwards (under ThreadSanitizer this checks the hand-over).
+TEST(RenderTest, PlaybackOffThreadHandsTheCallersMemoryOverBothWays) {
+    QImage target(8, 8, QImage::Format_ARGB32_Premultiplied);
+    target.fill(Qt::white);
+    QPainter painter(&target);
+    const std::vector<int> handedIn{1, 2, 3};
+    std::vector<int> handedOut;
+    bool onPoolThread = false;
+    ui::detail::paintOffThread(painter, [&] {
+        onPoolThread = QThreadPool::globalInstance()->contains(QThread::currentThread());
+        handedOut = handedIn;
+        painter.fillRect(0, 0, 8, 8, Qt::red);
+    });
+    painter.end();
+    EXPECT_TRUE(onPoolThread);
+    EXPECT_EQ(handedOut, handedIn);
+    EXPECT_EQ(target.pixel(4, 4), qRgb(255, 0, 0));
 }

@@ -1,14 +1,15 @@
 #include "platform/ui/compositing/DisplayList.h"
 
+#include "platform/foundation/HandOver.h"
 #include "platform/graphics/Shadow.h"
 
 #include <QPaintEngine>
 #include <QPainter>
-#include <QSemaphore>
 #include <QThread>
 #include <QThreadPool>
 #include <functional>
 #include <memory>
+#include <semaphore>
 
 namespace ui::detail {
 
@@ -213,12 +214,17 @@ void paintOffThread(QPainter& painter, const std::function<void()>& work) {
         return;
     }
     // The painters are used by one thread at a time: the caller waits for
-    // the worker to finish before it touches them again.
-    QSemaphore done;
-    bool started = pool->tryStart([&] {
+    // the worker to finish before it touches them again. The task goes over
+    // inside Qt's pool, so it is marked; it comes back through a semaphore
+    // of the standard library, which ThreadSanitizer sees (Qt's it does not).
+    std::binary_semaphore done{0};
+    std::function<void()> task = [&] {
+        foundation::acceptHandOver();
         work();
         done.release();
-    });
+    };
+    foundation::markHandOver();
+    bool started = pool->tryStart(std::move(task));
     if (!started) {
         work();
         return;
