@@ -202,6 +202,11 @@ TEST(SyntheticCamera, UnplugStopsFramesFailsPendingStillsAndIsPosted) {
         std::lock_guard lock(mutex);
         results.push_back(std::move(jpeg));
     };
+    // The stills are answered on another thread.
+    auto recorded = [&] {
+        std::lock_guard lock(mutex);
+        return results.size();
+    };
     still->captureStillImageAsynchronously(record);
     RunLoop::main().advance(0.2);
     RunLoop::main().runUntil([&] { return !still->isCapturingStillImage(); }, 5);
@@ -209,7 +214,7 @@ TEST(SyntheticCamera, UnplugStopsFramesFailsPendingStillsAndIsPosted) {
     fixture.backend->unplug(device->uniqueID());
     RunLoop::main().runUntil([&] { return !still->isCapturingStillImage() && posted == 1; }, 5);
 
-    ASSERT_EQ(results.size(), 2u);
+    ASSERT_EQ(recorded(), 2u);
     ASSERT_TRUE(results[0].ok());
     auto picture = graphics::Image::decode(results[0].value());
     ASSERT_TRUE(picture.ok());
@@ -224,8 +229,8 @@ TEST(SyntheticCamera, UnplugStopsFramesFailsPendingStillsAndIsPosted) {
     RunLoop::main().runUntilIdle();
     EXPECT_EQ(fixture.frameCount(), before) << "no frames from an unplugged camera";
     still->captureStillImageAsynchronously(record);
-    RunLoop::main().runUntil([&] { return results.size() == 3; }, 5);
-    ASSERT_EQ(results.size(), 3u);
+    RunLoop::main().runUntil([&] { return recorded() == 3; }, 5);
+    ASSERT_EQ(recorded(), 3u);
     EXPECT_FALSE(results[2].ok());
 }
 
