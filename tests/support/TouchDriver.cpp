@@ -158,6 +158,13 @@ bool TouchDriver::wheel(Point windowLocation, double notches, unsigned modifiers
     return taken;
 }
 
+bool TouchDriver::hover(Point windowLocation) {
+    ui::PointerMotion motion;
+    motion.windowLocation = windowLocation;
+    motion.timestamp = foundation::RunLoop::main().now();
+    return window_.sendPointerMotion(motion);
+}
+
 bool TouchDriver::press(ui::Key key, unsigned modifiers) { return window_.sendKey(key, modifiers); }
 
 bool TouchDriver::type(const std::string& text) { return window_.sendText(text); }

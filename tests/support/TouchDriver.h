@@ -65,6 +65,9 @@ public:
     // whether something took the last.
     double wheelNotchInterval = 0.03;
     bool wheel(graphics::Point windowLocation, double notches, unsigned modifiers = ui::KeyModifierNone);
+    // The mouse moved to a point with no button held, as the host tells it;
+    // no time passes. Returns whether something took it.
+    bool hover(graphics::Point windowLocation);
     // A key, or typed text (" " for Space), as the host sends them.
     bool press(ui::Key key, unsigned modifiers = ui::KeyModifierNone);
     bool type(const std::string& text);

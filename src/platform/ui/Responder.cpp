@@ -69,4 +69,9 @@ bool Responder::scrollWheel(const WheelEvent& event) {
     return next ? next->scrollWheel(event) : false;
 }
 
+bool Responder::pointerMoved(const PointerMotion& motion) {
+    Responder* next = nextResponder();
+    return next ? next->pointerMoved(motion) : false;
+}
+
 }  // namespace ui

@@ -94,6 +94,14 @@ struct WheelEvent {
     double timestamp = 0;
 };
 
+// The mouse pointer moved over a point of the window with no button held
+// (a held button makes the pointer a finger: touches). Touch screens have
+// no such thing, so it only ever tells that someone is there.
+struct PointerMotion {
+    graphics::Point windowLocation;
+    double timestamp = 0;
+};
+
 class Responder {
 public:
     virtual ~Responder() = default;
@@ -123,6 +131,9 @@ public:
     // view inside it). Returns true when handled; the default passes it on
     // along the chain.
     virtual bool scrollWheel(const WheelEvent& event);
+    // The pointer moved over this responder's view (or a view inside it).
+    // Returns true when handled; the default passes it on along the chain.
+    virtual bool pointerMoved(const PointerMotion& motion);
 
 protected:
     // The window whose first responder this can be (views answer theirs).

@@ -134,6 +134,14 @@ bool Window::sendWheel(const WheelEvent& event) {
     return hit->scrollWheel(sideways);
 }
 
+bool Window::sendPointerMotion(const PointerMotion& motion) {
+    layoutIfNeeded();
+    View* hit = hitTest(convertPointFromView(motion.windowLocation, nullptr), nullptr);
+    if (!hit) return false;
+    ViewPtr keepAlive = hit->weak_from_this().lock();
+    return hit->pointerMoved(motion);
+}
+
 // ---- title ------------------------------------------------------------------------------
 
 void Window::setTitle(std::string title) {

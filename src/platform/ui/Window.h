@@ -60,6 +60,10 @@ public:
     // action sheet is up the wheel does nothing. Returns whether something
     // handled it.
     bool sendWheel(const WheelEvent& event);
+    // The pointer moving with no button held: the view under it and its
+    // responder chain get it (a player keeps its controls up while someone
+    // moves the mouse over it). Returns whether something handled it.
+    bool sendPointerMotion(const PointerMotion& motion);
 
     // ---- title ----------------------------------------------------------------------
     // What the desktop shows in the window's title bar; the host follows it.

@@ -48,6 +48,11 @@ public:
         log.push_back(key == ui::Key::Return ? "<return>" : key == ui::Key::Backspace ? "<backspace>" : "<key>");
         return true;
     }
+    std::vector<Point> pointer;
+    bool pointerMoved(const ui::PointerMotion& motion) override {
+        pointer.push_back(motion.windowLocation);
+        return true;
+    }
 };
 
 class WindowHostTest : public ::testing::Test {
@@ -88,6 +93,12 @@ protected:
     void mouse(QEvent::Type type, QPointF at) {
         QMouseEvent event(type, at, host->qWindow()->mapToGlobal(at), Qt::LeftButton,
                           type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QGuiApplication::sendEvent(host->qWindow(), &event);
+    }
+    // The pointer moved with no button held.
+    void hover(QPointF at) {
+        QMouseEvent event(QEvent::MouseMove, at, host->qWindow()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                          Qt::NoModifier);
         QGuiApplication::sendEvent(host->qWindow(), &event);
     }
 
@@ -181,6 +192,19 @@ TEST_F(WindowHostTest, MouseDragIsAPan) {
     EXPECT_EQ(states.front(), ui::GestureState::Began);
     EXPECT_EQ(states.back(), ui::GestureState::Ended);
     EXPECT_DOUBLE_EQ(translation.x, 50);
+}
+
+TEST_F(WindowHostTest, APointerMovingWithoutAButtonReachesTheViewUnderIt) {
+    hover(QPointF(230, 150));
+    hover(QPointF(10, 10));  // beside the view
+    hover(QPointF(250, 170));
+    EXPECT_EQ(target->pointer, (std::vector<Point>{{230, 150}, {250, 170}}));
+    EXPECT_EQ(window->activeTouchCount(), 0u) << "no finger";
+    // With the button held the pointer is a finger: its moves are touches.
+    mouse(QEvent::MouseButtonPress, QPointF(230, 150));
+    mouse(QEvent::MouseMove, QPointF(240, 150));
+    EXPECT_EQ(target->pointer.size(), 2u);
+    mouse(QEvent::MouseButtonRelease, QPointF(240, 150));
 }
 
 TEST_F(WindowHostTest, TouchScreenFingersAreTouchesOfTheirOwn) {

@@ -4,7 +4,9 @@
 // theatre curtains that open when it appears and close when it is left,
 // play and pause, rewind, backwards, fast forward, a loop switch, a
 // scrubber with the elapsed and the remaining time, and controls that fade
-// out after about four seconds of playing untouched.
+// out after about four seconds of playing untouched. A mouse moved over the
+// player counts as a touch: it brings the controls up and keeps them while
+// it moves.
 //
 // Main thread only.
 
@@ -71,6 +73,9 @@ public:
     void done();
     // Escape leaves the player as Done does, also while the controls are faded out.
     bool keyCommand(const ui::KeyPress& press) override;
+    // The mouse moving over the player: the controls come up (once the
+    // curtains are open) and the wait before they hide starts again.
+    bool pointerMoved(const ui::PointerMotion& motion) override;
 
     // ---- state and outlets (for tests) --------------------------------------------
     const std::string& movieURL() const { return movieURL_; }

@@ -68,6 +68,12 @@ void NXMovieView::actionTouchOnScreen() {
     fadeControls(viewLandscapeControls()->alpha() > 0 ? 0.0 : 1.0);
 }
 
+bool NXMovieView::pointerMoved(const ui::PointerMotion&) {
+    noInteractionSinceSeconds_ = 0;
+    if ((isCurtainOpen_ || !showCurtains_) && viewLandscapeControls()->alpha() == 0) fadeControls(1.0);
+    return true;
+}
+
 void NXMovieView::beginScrubbing() {
     if (!mPlayer_) return;
     playRateToRestore_ = mPlayer_->rate();

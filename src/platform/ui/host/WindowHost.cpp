@@ -224,7 +224,14 @@ protected:
     }
 
     void mouseMoveEvent(QMouseEvent* event) override {
-        if (!mouse_ || event->source() != Qt::MouseEventNotSynthesized) return;
+        if (event->source() != Qt::MouseEventNotSynthesized) return;
+        if (!mouse_) {
+            PointerMotion motion;
+            motion.windowLocation = toPoints(event->position());
+            motion.timestamp = foundation::RunLoop::main().now();
+            window_->sendPointerMotion(motion);
+            return;
+        }
         mouse_->windowLocation = toPoints(event->position());
         send(TouchPhase::Moved, {mouse_});
     }

@@ -117,6 +117,31 @@ TEST_F(MovieViewTest, ControlsHideAfterFourSecondsOfPlayWithoutATouch) {
     EXPECT_EQ(movie->noInteractionSinceSeconds(), 0);
 }
 
+TEST_F(MovieViewTest, AMovingPointerKeepsTheControlsUpUntilItRests) {
+    present(testsupport::testMovie(TestMovie::FortyFiveSeconds));
+    advance(2.05);  // curtains open, playing, controls hidden
+    ASSERT_GT(movie->player()->rate(), 0.0f);
+    const graphics::Point picture = centerOf(*movie->playbackView());
+    // The mouse moved over the picture brings the controls up, no click needed.
+    fingers.hover(picture);
+    advance(1.0);
+    EXPECT_EQ(movie->viewLandscapeControls()->alpha(), 1.0);
+    // While it moves (over the picture, then on to the play button) they stay.
+    const graphics::Point button = centerOf(*movie->btnPlayPause()->view());
+    for (int step = 0; step <= 16; ++step) {
+        const double along = step / 16.0;
+        fingers.hover({picture.x + (button.x - picture.x) * along, picture.y + (button.y - picture.y) * along});
+        advance(0.5);
+        ASSERT_EQ(movie->viewLandscapeControls()->alpha(), 1.0) << "moving for " << step * 0.5 << " s";
+    }
+    // Once it rests they go a few seconds later, as after a touch.
+    advance(3.0);
+    EXPECT_EQ(movie->viewLandscapeControls()->alpha(), 1.0) << "three seconds are not enough";
+    advance(2.0);
+    EXPECT_EQ(movie->viewLandscapeControls()->alpha(), 0.0);
+    EXPECT_GT(movie->player()->rate(), 0.0f) << "moving the pointer presses nothing";
+}
+
 TEST_F(MovieViewTest, LoopPlaysAgainAndWithoutLoopTheEndShowsPlay) {
     present(testsupport::testMovie(TestMovie::FortyFiveSeconds), false);
     EXPECT_FALSE(movie->viewLandscapeCurtainLeft()->superview()) << "no curtains asked for";
