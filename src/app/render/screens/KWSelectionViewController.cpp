@@ -3,6 +3,7 @@
 #include "app/core/BundleImage.h"
 #include "app/core/ProjectModel.h"
 #include "app/widgets/alerts/AlertView.h"
+#include "app/widgets/views/AccentColor.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/controls/ActivityIndicatorView.h"
 #include "platform/ui/controls/ImageView.h"
@@ -23,6 +24,10 @@ void KWSelectionViewController::loadView() {
     root->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleHeight);
     carousel_ = ui::makeView<iCarousel>(root->bounds());
     carousel_->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleHeight);
+    // The strip begins with its first tile at the left, however wide the
+    // sheet, and ends with its last at the right: never a half-empty row.
+    carousel_->keepsEndsInView = true;
+    carousel_->endInset = kRowInset - (kItemWidth - kTileWidth) / 2;
     root->addSubview(carousel_);
     activityIndicator_ = ui::makeView<ui::ActivityIndicatorView>(ui::ActivityIndicatorViewStyle::Gray);
     activityIndicator_->setHidesWhenStopped(true);
@@ -47,6 +52,19 @@ void KWSelectionViewController::setSelectedIndex(int32_t index) {
     if (!items_ || index < 0 || size_t(index) >= items_->size()) return;
     lastSelection_ = index;
     if (carousel_) carousel_->scrollToItemAtIndexAnimated(index, false);
+    markCurrentTile();
+}
+
+void KWSelectionViewController::markTile(ui::View& tile, bool current) const {
+    tile.layer().setBorderWidth(current ? kMarkWidth : 0);
+    tile.layer().setBorderColor(kAccentColor);
+}
+
+void KWSelectionViewController::markCurrentTile() {
+    if (!carousel_) return;
+    const int64_t current = carousel_->currentItemIndex();
+    for (int64_t index : carousel_->indexesForVisibleItems())
+        if (auto tile = carousel_->itemViewAtIndex(index)) markTile(*tile, index == current);
 }
 
 void KWSelectionViewController::fillItems(int32_t first, int32_t last, const char* imageFormat) {
@@ -81,22 +99,27 @@ ui::ViewPtr KWSelectionViewController::carouselViewForItemAtIndex(iCarousel& car
                                                                   ui::ViewPtr view) {
     if (!items_ || index < 0 || size_t(index) >= items_->size()) return view;
     const graphics::Image image = bundleImageNamed((*items_)[size_t(index)].imageName).value_or(graphics::Image());
+    const bool current = index == carousel.currentItemIndex();
     if (auto reused = std::dynamic_pointer_cast<ui::ImageView>(view)) {
         reused->setImage(image);
+        markTile(*reused, current);
         return reused;
     }
     const double height = carousel.bounds().height();
-    auto tile = ui::makeView<ui::ImageView>(graphics::Rect(0, 0, kItemWidth - 6, height > 0 ? height - 10 : 80));
+    auto tile = ui::makeView<ui::ImageView>(graphics::Rect(0, 0, kTileWidth, height > 0 ? height - 10 : 80));
     tile->setImage(image);
     tile->layer().setDoubleSided(false);
     tile->setContentMode(ui::ContentMode::ScaleAspectFill);
     tile->setClipsToBounds(true);
+    markTile(*tile, current);
     return tile;
 }
 
 std::optional<double> KWSelectionViewController::carouselItemWidth(iCarousel&) { return kItemWidth; }
 
 bool KWSelectionViewController::carouselShouldWrap(iCarousel&) { return false; }
+
+void KWSelectionViewController::carouselCurrentItemIndexDidChange(iCarousel&) { markCurrentTile(); }
 
 void KWSelectionViewController::carouselDidEndScrollingAnimation(iCarousel& carousel) {
     const int64_t index = carousel.currentItemIndex();

@@ -1,10 +1,13 @@
 #pragma once
 
 // The base of the movie-settings pickers: a horizontal strip of picture
-// tiles (a linear carousel) that the user scrolls until the wanted tile
-// stands in the centre. Each picker fills the tiles, shows the project's
-// current choice and, when the centred tile changes, writes the project's
-// metadata, saves it and posts its notification.
+// tiles (a linear carousel) that the user scrolls, or taps, until the
+// wanted tile is the current one: it stands in the centre, or, near the
+// ends of a strip that keeps no empty room before its first tile or after
+// its last, wherever it is in the strip; a frame in the accent colour marks
+// it. Each picker fills the tiles, shows the project's current choice and,
+// when the current tile changes, writes the project's metadata, saves it and
+// posts its notification.
 //
 // Main thread only.
 
@@ -39,6 +42,11 @@ class KWSelectionViewController : public ui::ViewController,
 public:
     static inline const char* kNibName = "KWSelectionViewController";
     static constexpr double kItemWidth = 131.0;
+    static constexpr double kTileWidth = kItemWidth - 6;
+    // The current tile's frame, and the room left before the first tile
+    // and after the last (the sheet's section titles start as far in).
+    static constexpr double kMarkWidth = 3.0;
+    static constexpr double kRowInset = 20.0;
 
     KWSelectionViewController();
     ~KWSelectionViewController() override;
@@ -65,6 +73,7 @@ public:
     std::optional<double> carouselItemWidth(iCarousel& carousel) override;
     bool carouselShouldWrap(iCarousel& carousel) override;
     void carouselDidEndScrollingAnimation(iCarousel& carousel) override;
+    void carouselCurrentItemIndexDidChange(iCarousel& carousel) override;
 
 protected:
     // Tiles "<prefix><number><suffix>" for identifiers first..last.
@@ -76,6 +85,10 @@ protected:
     std::optional<std::vector<KWSelectionItem>> items_;
 
 private:
+    // Frames the current tile, and only it.
+    void markCurrentTile();
+    void markTile(ui::View& tile, bool current) const;
+
     std::shared_ptr<iCarousel> carousel_;
     std::shared_ptr<ui::ActivityIndicatorView> activityIndicator_;
     int32_t lastSelection_ = 0;

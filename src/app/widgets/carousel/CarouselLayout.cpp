@@ -302,6 +302,19 @@ std::vector<size_t> depthOrder(const std::vector<Transform3D>& transforms, const
     return order;
 }
 
+double endShift(double scrollOffset, const LayoutState& state, double spacing, double inset) {
+    const double step = spacing * state.itemWidth;
+    if (state.numberOfItems <= 0 || !(step > 0)) return 0;
+    const double extent = state.vertical ? state.bounds.height : state.bounds.width;
+    const double last = static_cast<double>(state.numberOfItems - 1);
+    // The most the row may move back before its first item leaves room, and
+    // the least it must so that its last item leaves none.
+    const double most = inset - extent / 2 + step / 2 + scrollOffset * step;
+    const double least = extent / 2 - inset - step / 2 - (last - scrollOffset) * step;
+    if (least > most) return most;
+    return std::clamp(0.0, least, most);
+}
+
 std::vector<int64_t> candidateIndexes(int64_t currentIndex, int64_t visibleCount, const LayoutState& state) {
     const int64_t placeholders = state.numberOfPlaceholdersToShow;
     int64_t start = currentIndex - visibleCount / 2;

@@ -82,6 +82,15 @@ double toggleForOffset(double offset);
 std::vector<size_t> depthOrder(const std::vector<graphics::Transform3D>& transforms,
                                const std::optional<graphics::Transform3D>& centre);
 
+// How far a linear row that keeps its ends in view is moved along its path
+// at a scroll offset: so far that no room shows before its first item or
+// after its last (items `spacing` × itemWidth apart, the ends `inset` from
+// the view's edges), and no farther. Between the ends the current item
+// stands in the centre (0); near them the row stays and the current item
+// moves along it. A row shorter than the view starts at its leading edge.
+// 0 for an empty row or one without an item width.
+double endShift(double scrollOffset, const LayoutState& state, double spacing, double inset);
+
 // The index slots to consider around the centre, first to last (clamped
 // into the ring when wrapping).
 std::vector<int64_t> candidateIndexes(int64_t currentIndex, int64_t visibleCount, const LayoutState& state);

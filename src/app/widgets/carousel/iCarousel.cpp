@@ -190,6 +190,11 @@ void iCarousel::updateItemWidth() {
         loadViewAtIndex(-1);
 }
 
+double iCarousel::endShift() const {
+    if (!keepsEndsInView || type_ != iCarouselTypeLinear || wrapEnabled_) return 0;
+    return carousel::endShift(scrollOffset_, layoutState(), valueForOption(iCarouselOptionSpacing, 1.0), endInset);
+}
+
 void iCarousel::updateNumberOfVisibleItems() {
     std::optional<int64_t> override;
     if (dataSource_) override = dataSource_->numberOfVisibleItemsInCarousel(*this);
@@ -250,7 +255,9 @@ void iCarousel::transformItemView(const ui::ViewPtr& view, int64_t index) {
     if (!container) return;
     const double offset = offsetForItemAtIndex(index);
     const graphics::Size size = bounds().size;
-    container->setCenter({contentOffset_.width + size.width * 0.5, contentOffset_.height + size.height * 0.5});
+    const double shift = endShift();
+    container->setCenter({contentOffset_.width + size.width * 0.5 + (vertical_ ? 0 : shift),
+                          contentOffset_.height + size.height * 0.5 + (vertical_ ? shift : 0)});
     container->setAlpha(alphaForItemWithOffset(offset));
     if (decelerating_ || (scrolling_ && !didDrag_) || scrollOffset_ != clampedOffset(scrollOffset_))
         toggle_ = carousel::toggleForOffset(offset);

@@ -62,6 +62,13 @@ public:
     bool scrollToItemBoundary = true;
     bool ignorePerpendicularSwipes = true;
     bool centerItemWhenSelected = true;
+    // A linear row that does not wrap: no room shows before its first item
+    // or after its last while the row is longer than the view (the ends
+    // `endInset` points from its edges); there the row stays and the
+    // current item moves along it instead of standing in the centre. A row
+    // shorter than the view starts at its leading edge. Off by default.
+    bool keepsEndsInView = false;
+    double endInset = 0;
     double decelerationRate = static_cast<double>(0.95f);
     double bounceDistance = 1.0;
     double scrollSpeed = 1.0;
@@ -144,6 +151,8 @@ private:
     double valueForOption(iCarouselOption option, double defaultValue) const;
     bool askWrap(bool defaultValue) const;
     void updateItemWidth();
+    // How far the row is moved along its path (keepsEndsInView), in points.
+    double endShift() const;
     void updateNumberOfVisibleItems();
     double alphaForItemWithOffset(double offset) const;
     graphics::Transform3D transformForItemWithOffset(double offset) const;

@@ -98,8 +98,15 @@ void iCarousel::loadUnloadViews() {
     updateItemWidth();
     updateNumberOfVisibleItems();
     const carousel::LayoutState state = layoutState();
+    // The item drawn in the view's centre: the current one, unless the row
+    // keeps its ends in view and has moved.
+    int64_t centre = currentItemIndex();
+    if (const double shift = endShift(); shift != 0) {
+        const double step = valueForOption(iCarouselOptionSpacing, 1.0) * itemWidth_;
+        centre = clampedIndex(carousel::roundedOffset(scrollOffset_ - shift / step));
+    }
     std::set<int64_t> visible;
-    for (int64_t index : carousel::candidateIndexes(currentItemIndex(), numberOfVisibleItems_, state))
+    for (int64_t index : carousel::candidateIndexes(centre, numberOfVisibleItems_, state))
         if (alphaForItemWithOffset(offsetForItemAtIndex(index)) != 0) visible.insert(index);
 
     for (auto it = itemViews_.begin(); it != itemViews_.end();) {

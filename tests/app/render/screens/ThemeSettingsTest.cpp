@@ -14,9 +14,11 @@
 #include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controllers/NavigationItem.h"
 #include "platform/ui/controls/ImageView.h"
+#include "support/Pictures.h"
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 namespace {
 
@@ -55,6 +57,15 @@ protected:
     void choose(Section section, int64_t tile) {
         picker(section).carousel()->scrollToItemAtIndexAnimated(tile, true);
         advance(1.0);
+    }
+    // Where a picker's tiles are drawn in the window, by tile.
+    std::map<int64_t, graphics::Rect> drawnTiles(Section section) {
+        window->layoutIfNeeded();
+        std::map<int64_t, graphics::Rect> tiles;
+        iCarousel& strip = *picker(section).carousel();
+        for (int64_t index : strip.indexesForVisibleItems())
+            tiles[index] = inWindow(strip.itemViewAtIndex(index).get());
+        return tiles;
     }
     void setMeta(const char* key, Value value) { (*project->getMetaData()).set(key, std::move(value)); }
     foundation::Dictionary stored() { return storedMetaData(project); }
@@ -204,6 +215,83 @@ TEST_F(ThemeSettingsTest, EffectsAreWrittenEachTimeATileIsChosen) {
     posted.clear();
     choose(kEffect, 2);
     EXPECT_TRUE(posted.empty());
+}
+
+TEST_F(ThemeSettingsTest, RowsBeginWithTheirFirstTileAndShowTheChosenOneWholeAndMarked) {
+    // Where the sheet's section titles begin, and the rows' first tiles with them.
+    constexpr double kRowInset = 20;
+    struct Case {
+        const char* what;
+        std::vector<std::pair<const char*, Value>> meta;
+        Section section;
+        int64_t tile;
+        int64_t tiles;
+    };
+    const Case cases[] = {
+        {"no theme, the first tile", {}, kTheme, 0, 10},
+        {"theme 9, the last tile", {{outlinekeys::kTheme, Value(9)}}, kTheme, 9, 10},
+        {"foreground 8 of 18", {{names::kForegroundKey, Value(8)}}, kForeground, 8, 18},
+        {"effect 7, the last", {{projectkeys::kMovieFilter, Value(7)}}, kEffect, 7, 8},
+        {"mask 1 of a short row", {{names::kMaskKey, Value(1)}, {names::kMaskFormatKey, Value(2.35)}}, kMask, 1, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        project = savedProject(1);
+        for (const auto& [key, value] : c.meta) setMeta(key, value);
+        open();
+        advance(1.0);
+        KWSelectionViewController& row = picker(c.section);
+        const graphics::Rect strip = inWindow(row.carousel());
+        const auto tiles = drawnTiles(c.section);
+        ASSERT_TRUE(tiles.contains(c.tile));
+        // The chosen tile whole inside the strip.
+        const graphics::Rect chosen = tiles.at(c.tile);
+        EXPECT_GE(chosen.minX(), strip.minX());
+        EXPECT_LE(chosen.maxX(), strip.maxX());
+        // No empty room at either end: a tile where the strip begins (the
+        // first one, as far in as the section's title), and one where it
+        // ends unless the whole row is shorter than the strip.
+        auto tileAt = [&](double x) {
+            for (const auto& [index, rect] : tiles)
+                if (rect.minX() <= x && x <= rect.maxX()) return index;
+            return int64_t(-1);
+        };
+        EXPECT_NE(tileAt(strip.minX() + kRowInset + 2), -1) << "room before the first tile";
+        // The first tile never begins further in than the titles do.
+        if (tiles.contains(0)) {
+            EXPECT_LE(tiles.at(0).minX(), strip.minX() + kRowInset + 1);
+        }
+        if (double(c.tiles) * KWSelectionViewController::kItemWidth > strip.width()) {
+            EXPECT_NE(tileAt(strip.maxX() - kRowInset - 2), -1) << "room after the last tile";
+        }
+        // The chosen tile, and only it, is framed in the accent colour.
+        const graphics::Image shown = window->renderImage();
+        auto framed = [&](const graphics::Rect& rect) {
+            return testsupport::pixelNear(shown.pixelAt(int(rect.minX() + 1), int(rect.midY())),
+                                          graphics::RGBA{212, 3, 215, 255}, 12);
+        };
+        for (const auto& [index, rect] : tiles) {
+            if (rect.minX() >= strip.minX() && rect.maxX() <= strip.maxX()) {
+                EXPECT_EQ(framed(rect), index == c.tile) << "tile " << index;
+            }
+        }
+    }
+}
+
+TEST_F(ThemeSettingsTest, AClickOnATileChoosesItWhereItIsDrawn) {
+    open();
+    KWSelectionViewController& row = picker(kEffect);
+    const auto before = drawnTiles(kEffect);
+    ASSERT_TRUE(before.contains(2));
+    fingers.tap({before.at(2).midX(), before.at(2).midY()});
+    advance(1.0);
+    EXPECT_EQ(row.lastSelection(), 2);
+    EXPECT_EQ(stored().get(projectkeys::kMovieFilter).asInt(), 2);
+    EXPECT_EQ(posted, std::vector<std::string>{names::kMovieEffectDidChangeNotification});
+    // The strip stays where it was: the chosen tile is where the click was.
+    const auto after = drawnTiles(kEffect);
+    ASSERT_TRUE(after.contains(2));
+    EXPECT_EQ(after.at(2), before.at(2));
 }
 
 TEST_F(ThemeSettingsTest, ASettingThatCannotBeSavedSaysSo) {

@@ -229,3 +229,39 @@ TEST(CarouselLayoutTest, CandidateSlotsStayInsideTheItemsUnlessWrapping) {
     state.wrap = true;
     EXPECT_EQ(candidateIndexes(0, 5, state), (std::vector<int64_t>{8, 9, 0, 1, 2}));
 }
+
+TEST(CarouselLayoutTest, ARowThatKeepsItsEndsInViewMovesOnlyBetweenThem) {
+    // Ten items 100 apart in a view 640 wide, the ends 20 from its edges.
+    const LayoutState state = stateOf(iCarouselTypeLinear, 10, 100, {640, 90});
+    struct Case {
+        double offset;
+        double firstItemStart;  // where item 0 begins in the view
+    };
+    const Case cases[] = {
+        {0, 20},      // the first item at the start, not in the centre
+        {1, 20},      // the row stays; the current item moves along it
+        {2.5, 20},    // the centre is reached at offset 2.5
+        {2.7, 0},     // between the ends the current item stands in the centre
+        {4, -130},    //
+        {6.5, -380},  // the last end is reached: its item ends 20 from the view's end
+        {9, -380},    // and the row stays there
+        {-0.5, 20},   // a bounce past an end shows no room either
+        {9.6, -380},
+    };
+    for (const Case& c : cases) {
+        const double shift = endShift(c.offset, state, 1.0, 20);
+        const double firstItemStart = 320 + (0 - c.offset) * 100 - 50 + shift;
+        EXPECT_NEAR(firstItemStart, c.firstItemStart, 1e-9) << c.offset;
+        EXPECT_GE(firstItemStart + 10 * 100, 620 - 1e-9) << c.offset << ": room after the last item";
+    }
+    // A row shorter than the view starts at its leading edge, whatever is current.
+    const LayoutState shortRow = stateOf(iCarouselTypeLinear, 3, 100, {640, 90});
+    for (double offset : {0.0, 1.0, 2.0})
+        EXPECT_NEAR(320 - offset * 100 - 50 + endShift(offset, shortRow, 1.0, 20), 20, 1e-9);
+    // Downwards the same along the height; nothing for a row without items or width.
+    LayoutState vertical = stateOf(iCarouselTypeLinear, 10, 100, {90, 640});
+    vertical.vertical = true;
+    EXPECT_DOUBLE_EQ(endShift(0, vertical, 1.0, 20), endShift(0, state, 1.0, 20));
+    EXPECT_EQ(endShift(3, stateOf(iCarouselTypeLinear, 0), 1.0, 20), 0);
+    EXPECT_EQ(endShift(3, stateOf(iCarouselTypeLinear, 10, 0), 1.0, 20), 0);
+}
