@@ -26,9 +26,10 @@ public:
     void renderMovie() override;
     std::optional<std::string> getSupportedUTI() const override { return kUTTypeGIF; }
     std::vector<MovieExportType> getSupportedExportTypes() const override;
-    // Kilobytes: the GIF's pictures each as large as the middle one, drawn
-    // as the export draws it and measured with the GIF encoder; no estimate
-    // for a movie without pictures. Main thread.
+    // Kilobytes: the pictures of the two frames the GIF shows most often and
+    // of two of the others, drawn as the export draws them and measured with
+    // the GIF encoder (the rest cost what those two do); no estimate for a
+    // movie without pictures. Main thread.
     int64_t getEstimatedFileSizeAfterExportforType(const MovieExportType& type) override;
 
     // The number of pictures of the last render.

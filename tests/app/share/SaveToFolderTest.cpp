@@ -20,7 +20,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <sys/stat.h>
 
@@ -229,17 +228,17 @@ TEST_F(SaveToFolderTest, TheSavedMoviesPictureShowsWholeInItsPanel) {
     ASSERT_NO_FATAL_FAILURE(finishWithDone(*screen));
 }
 
-// A photograph's worth of detail at 640×360: gradients under grain that
-// differs from picture to picture.
-graphics::Image grainyPicture(int entry) {
-    QImage bitmap(640, 360, QImage::Format_RGB32);
+// A photograph's worth of detail: gradients under grain that differs from
+// picture to picture.
+graphics::Image grainyPicture(int entry, int width = 640, int height = 360) {
+    QImage bitmap(width, height, QImage::Format_RGB32);
     uint32_t seed = 2463534242u + uint32_t(entry);
-    for (int y = 0; y < bitmap.height(); ++y) {
+    for (int y = 0; y < height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(bitmap.scanLine(y));
-        for (int x = 0; x < bitmap.width(); ++x) {
+        for (int x = 0; x < width; ++x) {
             seed ^= seed << 13, seed ^= seed >> 17, seed ^= seed << 5;
             const int grain = int(seed % 13) - 6;
-            line[x] = qRgb(std::clamp(x * 255 / 640 + grain, 0, 255), std::clamp(y * 255 / 360 + grain, 0, 255),
+            line[x] = qRgb(std::clamp(x * 255 / width + grain, 0, 255), std::clamp(y * 255 / height + grain, 0, 255),
                            std::clamp((x + y + entry * 40) % 256 + grain, 0, 255));
         }
     }
@@ -256,14 +255,27 @@ uint64_t bytesOf(const std::string& path) {
 }
 
 TEST_F(SaveToFolderTest, TheSizesOfferedAreWhatTheSavedItemsWeigh) {
+    struct Picture {
+        graphics::Image image;
+        int64_t hold;
+    };
+    auto flat = [](int count) {
+        return std::vector<Picture>(size_t(count), Picture{testsupport::quadrantsImage(320, 180), 1});
+    };
+    auto joined = [](std::vector<Picture> a, const std::vector<Picture>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
     struct Project {
         const char* what;
-        std::function<graphics::Image(int)> picture;
-        int pictures;
+        std::vector<Picture> pictures;
     };
     const Project projects[] = {
-        {"flat drawings", [](int) { return testsupport::quadrantsImage(320, 180); }, 12},
-        {"grainy photographs, one held three times", grainyPicture, 3},
+        {"flat drawings", flat(12)},
+        {"grainy photographs, one held three times",
+         {{grainyPicture(0), 1}, {grainyPicture(1), 3}, {grainyPicture(2), 1}}},
+        {"grainy cards held around flat drawings",
+         joined(joined({{grainyPicture(3, 320, 180), 3}}, flat(5)), {{grainyPicture(4, 320, 180), 3}})},
     };
     const std::pair<const char*, const char*> exports[] = {
         {"Animated GIF", "My Movie.gif"},
@@ -276,10 +288,10 @@ TEST_F(SaveToFolderTest, TheSizesOfferedAreWhatTheSavedItemsWeigh) {
         project = ProjectModel::create();
         KWImageProducer producer(project);
         auto list = project->getFrameList();
-        for (int i = 0; i < made.pictures; ++i) {
+        for (const Picture& picture : made.pictures) {
             FramePtr frame = Frame::create(Frame::kTypePicture);
-            ASSERT_TRUE(producer.storeImage(made.picture(i), frame->frameID()));
-            frame->setDuration(made.pictures < 12 && i == 1 ? 3 : 1);
+            ASSERT_TRUE(producer.storeImage(picture.image, frame->frameID()));
+            frame->setDuration(picture.hold);
             list->insertFrame(frame, list->getCaptureIndex());
         }
         project->setName("My Movie");
