@@ -36,15 +36,9 @@ protected:
     // The type of that title chosen on a fresh sheet; the screen once saved.
     ShareViewController* saveAs(const std::string& title, const std::string& expectedPath) {
         ShareViewController* screen = choose(std::make_shared<ICloudConnectHandler>());
-        if (!screen) return nullptr;
-        for (size_t i = 0; i < screen->exportTypes().size(); ++i) {
-            if (screen->exportTypes()[i].title() != title) continue;
-            tap(screen->typeButtons()[i].get());
-            EXPECT_TRUE(waitForInfo(*screen, doneText(expectedPath))) << screen->panel()->infoText();
-            return screen;
-        }
-        ADD_FAILURE() << "no type " << title;
-        return nullptr;
+        if (!screen || !tapType(*screen, title)) return nullptr;
+        EXPECT_TRUE(waitForInfo(*screen, doneText(expectedPath))) << screen->panel()->infoText();
+        return screen;
     }
     static ino_t inode(const std::string& path) {
         struct stat info {};
@@ -160,10 +154,7 @@ TEST_F(SaveToFolderTest, AFailedSaveSaysWhyAndTryAgainSavesTheSameFile) {
     std::ofstream(folders.root() + "/documents") << "not a folder";
     ShareViewController* screen = choose(std::make_shared<ICloudConnectHandler>());
     ASSERT_NE(screen, nullptr);
-    size_t gif = 0;
-    while (gif < screen->exportTypes().size() && screen->exportTypes()[gif].title() != "Animated GIF") ++gif;
-    ASSERT_LT(gif, screen->exportTypes().size());
-    tap(screen->typeButtons()[gif].get());
+    ASSERT_TRUE(tapType(*screen, "Animated GIF"));
     auto panel = screen->panel();
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return panel->navigationItem().rightBarButtonItem() != nullptr; }, 600));
     // The file system's own words, with the service's domain and the code.

@@ -15,6 +15,7 @@
 #include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controllers/NavigationItem.h"
+#include "platform/ui/controls/Button.h"
 #include "support/Pictures.h"
 #include "support/TempAppFolders.h"
 #include "support/WindowFixture.h"
@@ -72,6 +73,16 @@ protected:
         if (!navigation) return nullptr;
         window->layoutIfNeeded();
         return dynamic_cast<ShareViewController*>(navigation->topViewController());
+    }
+    // A tap on the button of the export type of that title, where it is drawn.
+    bool tapType(ShareViewController& screen, const std::string& title) {
+        for (size_t i = 0; i < screen.exportTypes().size(); ++i) {
+            if (screen.exportTypes()[i].title() != title) continue;
+            tap(screen.typeButtons()[i].get());
+            return true;
+        }
+        ADD_FAILURE() << "no type " << title;
+        return false;
     }
     bool waitForInfo(ShareViewController& screen, const std::string& text) {
         return foundation::RunLoop::main().runUntil(
