@@ -1,6 +1,6 @@
 // A prepared 200 MB movie shared to Dropbox as a user shares it from the
 // card: the Dropbox screen on the share sheet, a tap on "HD - 720p" whose
-// movie is already rendered, the Outbox link, the serial upload queue, the
+// movie is already rendered, the Outbox copy, the serial upload queue, the
 // client's files_put and the progress panel until it says the movie was
 // uploaded; against `curl -T <file> -X POST` of the same file to the same
 // loopback HTTPS receiver. The run loop runs on the real clock; each time is

@@ -62,7 +62,7 @@ public:
     // Gives the upload queue its transport and relink handler (once).
     static void prepareQueue();
     // At launch: takes up the uploads the last run left waiting and sends
-    // them; returns the Outbox links of the queue's entries, for the launch
+    // them; returns the Outbox copies of the queue's entries, for the launch
     // to keep (DropboxUploadQueue::restore).
     static std::vector<std::string> resumeUploads();
 

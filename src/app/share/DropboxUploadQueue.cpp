@@ -12,7 +12,7 @@
 namespace {
 
 constexpr size_t kMaxNameBytes = 200;
-// Keys of an entry in the list: its Outbox link (relative) and where it goes.
+// Keys of an entry in the list: its Outbox copy (relative) and where it goes.
 constexpr const char* kListFileKey = "File";
 constexpr const char* kListToKey = "To";
 constexpr const char* kDefaultName = "My_Stop_Ziruru_Movie";

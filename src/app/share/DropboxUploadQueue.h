@@ -2,12 +2,12 @@
 
 // Dropbox uploads, one file at a time, in the order they were asked for:
 // the next upload starts only once the previous one has its answer. Each
-// entry uploads an Outbox link of the rendered file, so a project card that
-// wipes its render cache meanwhile takes nothing away; the link goes when its
+// entry uploads an Outbox copy of the rendered file, so a project card that
+// wipes its render cache meanwhile takes nothing away; the copy goes when its
 // upload ends, however it ends.
 //
 // The application's queue keeps a list of its entries beside the Outbox
-// links, written atomically on every change, so that a share the user saw
+// copies, written atomically on every change, so that a share the user saw
 // accepted is not lost when the application ends: the next launch takes the
 // list up again (restore) and sends what it holds, with nobody waiting for
 // those answers.
@@ -70,7 +70,7 @@ public:
     void setTransport(std::shared_ptr<Transport> transport) { transport_ = std::move(transport); }
     void setRelinkHandler(RelinkHandler handler) { relink_ = std::move(handler); }
 
-    // Queues the file (through a new Outbox link); an identifier for cancel,
+    // Queues the file (through a new Outbox copy); an identifier for cancel,
     // or the error of making the link.
     foundation::Result<uint64_t> enqueue(const std::string& path, const std::string& toPath, Progress progress,
                                          Completion completion);
@@ -79,7 +79,7 @@ public:
     // Takes up, behind the entries already queued, those the list names that
     // are not queued yet and whose links are still there (the rest are
     // dropped from the list). Starts nothing: resume() does, once there is a
-    // transport. Returns the Outbox links of every entry, for the launch to
+    // transport. Returns the Outbox copies of every entry, for the launch to
     // keep.
     std::vector<std::string> restore();
     // Starts the next entry unless one is running.

@@ -4,6 +4,7 @@
 #include "app/share/ExternalProgram.h"
 #include "app/share/Outbox.h"
 #include "app/share/ShareConfiguration.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Localized.h"
 
 std::string MailConnectHandler::activityTitle() const { return foundation::localized("Mail"); }
@@ -38,23 +39,30 @@ void MailConnectHandler::uploadFile(const std::string& path, const std::string& 
         auto self = weak.lock();
         if (self && self->delegate()) self->delegate()->connectHandlerDidFailUpload(*self, error);
     };
-    auto entry = Outbox::addFile(path);
-    if (!entry) {
-        fail(entry.error());
-        return;
-    }
-    runProgramAsync(mailArguments(title, caption, *entry),
-                    [weak, fail, entry = *entry](const foundation::Result<ProgramOutcome>& outcome) {
-                        if (!outcome || outcome->status != 0) {
-                            // Nothing took the file: no reason to keep it until the next launch.
-                            Outbox::removeEntry(entry);
-                            fail(foundation::Error(kErrorDomain, outcome ? outcome->status : outcome.error().code,
-                                                   foundation::localized(kCouldNotOpenText)));
-                            return;
-                        }
-                        auto self = weak.lock();
-                        if (!self || !self->delegate()) return;
-                        self->delegate()->connectHandlerUploadProgress(*self, 1.0);
-                        self->delegate()->connectHandlerDidFinishUpload(*self);
-                    });
+    // The attachment is a copy of its own; a large movie is copied away from
+    // the screen's thread.
+    foundation::DispatchQueue::global().async([weak, fail, path, title, caption] {
+        auto entry = Outbox::addFile(path);
+        foundation::DispatchQueue::main().async([weak, fail, entry, title, caption] {
+            if (!entry) {
+                fail(entry.error());
+                return;
+            }
+            runProgramAsync(
+                mailArguments(title, caption, *entry),
+                [weak, fail, entry = *entry](const foundation::Result<ProgramOutcome>& outcome) {
+                    if (!outcome || outcome->status != 0) {
+                        // Nothing took the file: no reason to keep it until the next launch.
+                        Outbox::removeEntry(entry);
+                        fail(foundation::Error(kErrorDomain, outcome ? outcome->status : outcome.error().code,
+                                               foundation::localized(kCouldNotOpenText)));
+                        return;
+                    }
+                    auto self = weak.lock();
+                    if (!self || !self->delegate()) return;
+                    self->delegate()->connectHandlerUploadProgress(*self, 1.0);
+                    self->delegate()->connectHandlerDidFinishUpload(*self);
+                });
+        });
+    });
 }

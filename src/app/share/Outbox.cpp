@@ -1,5 +1,6 @@
 #include "app/share/Outbox.h"
 
+#include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Uuid.h"
 
@@ -46,16 +47,15 @@ foundation::Result<std::string> Outbox::addFile(const std::string& path) {
     std::string entryFolder = foundation::path::appending(*folder, foundation::makeUuidString());
     if (auto status = makePrivateFolder(entryFolder); !status) return status.error();
     std::string entry = foundation::path::appending(entryFolder, foundation::path::lastComponent(path));
-    if (link(path.c_str(), entry.c_str()) == 0) return entry;
-    int linkError = errno;
-    std::error_code ec;
-    if (linkError == EXDEV || linkError == EPERM || linkError == EMLINK) {
-        // Another file system, or one without hard links: a copy keeps the file just as well.
-        if (fs::copy_file(path, entry, ec)) return entry;
-        linkError = ec.value();
+    // A copy of its own (a reflink where the file system offers one), never a
+    // second name of the file: a render cache rewritten later must not change
+    // what a mail program or an upload was handed.
+    if (foundation::Status copied = foundation::FileManager::defaultManager().copyItem(path, entry); !copied) {
+        std::error_code ec;
+        fs::remove_all(entryFolder, ec);
+        return copied.error();
     }
-    fs::remove_all(entryFolder, ec);
-    return foundation::Error::posix(linkError, path);
+    return entry;
 }
 
 void Outbox::removeEntry(const std::string& entryPath) {

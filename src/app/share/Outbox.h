@@ -3,9 +3,10 @@
 // Files handed to a share service that must outlive the render cache: the
 // project card wipes its cache when it closes, while an upload may still be
 // reading the movie and a mail program may attach it long after it was
-// started. Each entry is a hard link (a copy across file systems) of the
-// file in a folder of its own, so it keeps the file's name, below
-// $XDG_CACHE_HOME/tollivar/Outbox, which only the user can enter (0700).
+// started. Each entry is a copy of its own of the file (a reflink where the
+// file system offers one, never a hard link) in a folder of its own, so it
+// keeps the file's name, below $XDG_CACHE_HOME/tollivar/Outbox, which only
+// the user can enter (0700).
 //
 // Uploads remove their entry when they end; the Dropbox queue keeps a list
 // of the entries it still has to send beside them, so those carry on at the
@@ -28,7 +29,7 @@ public:
 
     // A new entry for the file; its absolute path.
     static foundation::Result<std::string> addFile(const std::string& path);
-    // Removes an entry made by addFile (the link and its folder). Paths
+    // Removes an entry made by addFile (the copy and its folder). Paths
     // outside the Outbox are left alone.
     static void removeEntry(const std::string& entryPath);
     // Removes every entry but the kept ones (paths as addFile gave them);

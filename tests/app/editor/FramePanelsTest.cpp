@@ -27,8 +27,11 @@ TEST(FramePanelArithmetic, SpeedLineAndWholeValues) {
     EXPECT_EQ(framepanels::durationSeconds(5, 0), 0);
     const std::pair<double, double> rounding[] = {{7.6, 8}, {7.5, 8}, {7.49, 7}, {1.2, 1}, {24.5, 25}};
     for (const auto& [value, whole] : rounding) EXPECT_EQ(framepanels::wholeSliderValue(value), whole) << value;
-    const std::pair<double, const char*> holds[] = {
-        {3.7, "Hold 3 times"}, {1.0, "Hold 1 time"}, {1.9, "Hold 1 time"}, {2.0, "Hold 2 times"}, {12.99, "Hold 12 times"}};
+    const std::pair<double, const char*> holds[] = {{3.7, "Hold 3 times"},
+                                                    {1.0, "Hold 1 time"},
+                                                    {1.9, "Hold 1 time"},
+                                                    {2.0, "Hold 2 times"},
+                                                    {12.99, "Hold 12 times"}};
     for (const auto& [value, text] : holds) EXPECT_EQ(framepanels::holdText(value), text) << value;
 }
 
@@ -100,7 +103,8 @@ TEST_F(FramePanelsTest, HoldFollowsTheSliderTruncated) {
         step.act();
         EXPECT_EQ(frame->getDuration(), step.hold) << step.what;
         // One hold is "1 time", never "1 times".
-        EXPECT_EQ(panel->infoLabel()->text(), "Hold " + std::to_string(step.hold) + (step.hold == 1 ? " time" : " times"))
+        EXPECT_EQ(panel->infoLabel()->text(),
+                  "Hold " + std::to_string(step.hold) + (step.hold == 1 ? " time" : " times"))
             << step.what;
     }
     EXPECT_EQ(panel->labelAudioTitle()->text(), "Pause frame for audio clip length");

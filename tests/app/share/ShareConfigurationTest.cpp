@@ -157,7 +157,7 @@ protected:
     testsupport::TempAppFolders folders;
 };
 
-TEST_F(OutboxTest, EntriesAreLinksInPrivateFoldersThatOutliveTheirSource) {
+TEST_F(OutboxTest, EntriesAreCopiesInPrivateFoldersThatOutliveTheirSource) {
     const std::string movie = source();
     auto entry = Outbox::addFile(movie);
     ASSERT_TRUE(entry.ok()) << entry.error().description;
@@ -166,8 +166,9 @@ TEST_F(OutboxTest, EntriesAreLinksInPrivateFoldersThatOutliveTheirSource) {
     EXPECT_EQ(fs::path(*entry).filename(), "My_Movie.mov");
     EXPECT_EQ(mode(outbox), 0700u);
     EXPECT_EQ(mode(fs::path(*entry).parent_path()), 0700u);
-    EXPECT_TRUE(fs::equivalent(*entry, movie)) << "a hard link, not a copy";
-    // The render cache goes; the entry keeps the bytes.
+    EXPECT_FALSE(fs::equivalent(*entry, movie)) << "a copy of its own, never a hard link";
+    // The file rewritten in place, then gone: the entry keeps the bytes it was given.
+    std::ofstream(movie, std::ios::trunc) << "rewritten";
     fs::remove(movie);
     std::ifstream in(*entry);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "movie bytes");

@@ -11,6 +11,7 @@
 #include "app/core/KWProjects.h"
 #include "app/render/screens/RenderProgressViewController.h"
 #include "app/share/InternetReachability.h"
+#include "app/share/MailConnectHandler.h"
 #include "app/share/PhotosConnectHandler.h"
 #include "app/share/ShareViewController.h"
 #include "platform/foundation/Paths.h"
@@ -24,7 +25,9 @@
 #include "platform/ui/text/TextField.h"
 #include "support/MovieFacts.h"
 #include "support/Pictures.h"
+#include "support/Process.h"
 #include "support/TempAppFolders.h"
+#include "support/TestFiles.h"
 #include "support/WindowFixture.h"
 
 #include <filesystem>
@@ -126,6 +129,33 @@ TEST_F(ShareScreenTest, PhotosRendersThenSavesIntoTheApplicationsAlbum) {
     MovieRenderer::cleanRenderCacheForProject(project);
     for (const auto& file : albumFiles()) EXPECT_TRUE(testsupport::probeMovieFacts(file).readable) << file;
     finishWithDone(*screen);
+}
+
+TEST_F(ShareScreenTest, MailAttachesACopyOfItsOwnThatTheRenderCacheCannotChange) {
+    sharetest::ProgramRecorders programs(folders.root() + "/bin");
+    programs.mailer(0);
+    ShareViewController* screen = choose(std::make_shared<MailConnectHandler>());
+    ASSERT_NE(screen, nullptr);
+    size_t gif = 0;
+    while (gif < screen->exportTypes().size() && screen->exportTypes()[gif].title() != "Animated GIF") ++gif;
+    ASSERT_LT(gif, screen->exportTypes().size());
+    tap(screen->typeButtons()[gif].get());
+    ASSERT_TRUE(waitForInfo(*screen, "Your movie was handed to your mail program.")) << screen->panel()->infoText();
+    auto arguments = programs.recordedArguments();
+    ASSERT_TRUE(arguments && !arguments->empty());
+    const std::string attachment = arguments->back();
+    const std::string cached = *screen->renderer()->exportURL();
+    const std::string rendered = testsupport::readFileBytes(cached);
+    ASSERT_FALSE(rendered.empty());
+    EXPECT_EQ(testsupport::readFileBytes(attachment), rendered);
+    EXPECT_FALSE(fs::equivalent(attachment, cached)) << "never another name of the cache file";
+    // The cache file rewritten where it lies: the mail keeps the movie it was given.
+    std::ofstream(cached, std::ios::trunc) << "another render";
+    EXPECT_EQ(testsupport::readFileBytes(attachment), rendered);
+    auto pictures = testsupport::runProcess({"identify", "-format", "%wx%h\n", attachment});
+    EXPECT_EQ(pictures.exitCode, 0) << pictures.output;
+    EXPECT_EQ(std::count(pictures.output.begin(), pictures.output.end(), '\n'), 12) << pictures.output;
+    ASSERT_NO_FATAL_FAILURE(finishWithDone(*screen));
 }
 
 TEST_F(ShareScreenTest, ARefusedSaveShowsItsErrorAndTryAgainSendsTheSameFile) {

@@ -146,7 +146,7 @@ protected:
     }();
 };
 
-TEST_F(MailTest, HandsTheOutboxLinkToXdgEmailAsAnArgumentVector) {
+TEST_F(MailTest, HandsTheOutboxCopyToXdgEmailAsAnArgumentVector) {
     programs.mailer(0);
     const std::string title = "Rock \"n\" Roll; $(rm -rf ~) `x` --attach /etc/passwd";
     send(title, "Our first film");
@@ -154,7 +154,7 @@ TEST_F(MailTest, HandsTheOutboxLinkToXdgEmailAsAnArgumentVector) {
     EXPECT_TRUE(delegate.failures.empty());
     auto entries = outboxEntries();
     ASSERT_EQ(entries.size(), 1u) << "the entry stays for the mail program";
-    EXPECT_TRUE(fs::equivalent(entries[0], movie));
+    EXPECT_FALSE(fs::equivalent(entries[0], movie)) << "a copy of its own";
     EXPECT_EQ(programs.recordedArguments(),
               (std::vector<std::string>{"--subject", title, "--body", "Our first film\n\nMade with Tollivar",
                                         "--attach", entries[0]}));
