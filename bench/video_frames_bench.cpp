@@ -19,7 +19,11 @@ namespace {
 constexpr int kFrames = 60;
 constexpr double kSeconds = 5.0;
 constexpr int kRuns = 3;
-constexpr double kTarget = 0.5;
+// Each asked picture needs its frame decoded, and an H.264 frame needs the
+// frames it refers to back to its keyframe: 113 of the movie's 150 frames,
+// three quarters of what the one pass decodes. Ours may cost no more than
+// that share of the pass, in time and in CPU.
+constexpr double kTarget = 0.75;
 
 // Latest first, as the import asks.
 std::vector<media::MediaTime> importTimes() {
