@@ -322,6 +322,10 @@ public:
 
     Array();
     Array(std::initializer_list<Value> values);
+    // A braced list of arrays alone means two things: gcc nests a single
+    // array in a new one, clang copies it. Write Array{Value(inner)} to nest
+    // and Array(inner) to copy.
+    Array(std::initializer_list<Array>) = delete;
     explicit Array(std::vector<Value> values);
     // An array over another storage.
     explicit Array(Retained<ArrayStorage> storage);

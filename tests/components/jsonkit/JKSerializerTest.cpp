@@ -157,7 +157,7 @@ TEST(JKSerializer, PythonReadsTheOutputBackEqual) {
     const Value documents[] = {
         Array{0.1, 1e-310, 5e-324, -0.0, Value(INT64_MIN), Value(UINT64_MAX), 123456789.125, 1e22},
         Dictionary{{"caf\u00e9 \U0001F3AC", "\u2028 / \x7f"}, {"", Dictionary{}}, {"n", Value()}},
-        Array{"c\x01\x1f\"\\", Array{Array{Dictionary{{"k", Array{true, false}}}}}},
+        Array{"c\x01\x1f\"\\", Array{Value(Array{Dictionary{{"k", Array{true, false}}}})}},
     };
     const char* script =
         "import json, sys\n"

@@ -114,7 +114,7 @@ TEST(JSONDecoder, ReadsValuesAsTheyAreWritten) {
         {"/* a */ [1, // b\n 2]", JKDecodeAllowComments, Array{1, 2}},
         {"[1]\xE2\x80\xA8\xC2\x85", JKDecodeUnicodeLineBreaks, Array{1}},
         {"{\"a\":1,\"b\":2,\"a\":3}", 0, Dictionary{{"a", 3}, {"b", 2}}},
-        {"{\"\":{}, \"x\":[[]]}", 0, Dictionary{{"", Dictionary{}}, {"x", Array{Array{}}}}},
+        {"{\"\":{}, \"x\":[[]]}", 0, Dictionary{{"", Dictionary{}}, {"x", Array{Value(Array{})}}}},
         // Keys unescaped, as written, longer than a short string holds, and
         // an unescaped one followed by a key as written.
         {"{\"a\\\"b\":1,\"\\u00e9\":2,\"plain\":3,\"a key longer than sixteen bytes\":4,\"a\\\"b\":5}", 0,

@@ -20,7 +20,7 @@ Value nestedSample() {
         {"empty", Array{}},
         {"none", Value()},
         {"controls", std::string("tab\t nl\n quote\" back\\ bell\x07 nul\0 end", 36)},
-        {"deep", Array{Array{Array{Dictionary{{"k", Array{-1, 2.5, "x"}}}}}}},
+        {"deep", Array{Value(Array{Value(Array{Dictionary{{"k", Array{-1, 2.5, "x"}}}})})}},
         {"big", Value(-9007199254740993LL)},
     };
 }

@@ -56,7 +56,7 @@ TEST(KeyedArchiveAdditions, FloatsPointsAndMutableArraysAsThePlatformStoresThem)
     auto sample = std::make_shared<Sample>();
     sample->width = 23.7f;
     sample->pos = {12.25, -3};
-    sample->segments = Array{Array{Value(1.5f), Value(2.5f)}};
+    sample->segments = Array{Value(Array{Value(1.5f), Value(2.5f)})};
     auto data = KeyedArchiver::archivedMutableArray(Array{archivableValue(sample)});
     ASSERT_TRUE(data.ok());
 

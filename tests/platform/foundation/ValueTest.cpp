@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <limits>
+#include <type_traits>
 
 using namespace foundation;
 
@@ -65,6 +66,19 @@ TEST(Value, ContainersAreSharedByReference) {
     Value deep = Value(d).deepCopy();
     d.get("a").asArray().push_back("x");
     EXPECT_EQ(deep.asDictionary().get("a").asArray().size(), 0u);
+}
+
+// A braced list of arrays alone is refused at compile time (gcc nested a
+// single array, clang copied it); nesting and copying are spelled out.
+static_assert(!std::is_constructible_v<Array, std::initializer_list<Array>>);
+TEST(Value, ArraysNestOnlyAsValues) {
+    const Array inner{1, 2};
+    const Array nested{Value(inner)};
+    ASSERT_EQ(nested.size(), 1u);
+    EXPECT_TRUE(nested[0].asArray().isIdenticalTo(inner));
+    const Array copied(inner);
+    EXPECT_TRUE(copied.isIdenticalTo(inner));
+    EXPECT_EQ(Array({Value(inner), Array{}}).size(), 2u);
 }
 
 TEST(Value, DictionaryKeepsInsertionOrderAndReplacesInPlace) {
