@@ -91,8 +91,8 @@ ProjectModelPtr storedProject(int width, int height, int frames) {
 }
 
 // A saved project of `frames` movie frames made of the first pictures of
-// `source`, each held `maximumHold` frames at most (a repeating draw of 1
-// to that), their files hard links of the source's; and, in `links`, the
+// `source`, each held 1 to `maximumHold` frames (a seeded draw, the same
+// every run), their files hard links of the source's; and, in `links`, the
 // movie's frames as ffmpeg's numbered input ("00000.jpg", ...), a held
 // picture's JPEG once for each frame it is shown.
 ProjectModelPtr linkedProject(ProjectModel& source, int frames, const fs::path& links, int maximumHold = 1) {
