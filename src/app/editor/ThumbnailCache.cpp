@@ -10,9 +10,11 @@
 
 namespace {
 
-// Decodes running at once, one for each processor, and the pictures a
-// decoding task hands over at a time (fewer when the requests run out).
-const size_t kRunners = std::max(1u, std::thread::hardware_concurrency());
+// Decodes running at once: half the processors, at most four. Thumbnails are
+// small; more decoders barely shorten a burst, cost more CPU for each picture,
+// and leave less room for the preview pane's and the player's decoding.
+const size_t kRunners = std::clamp<size_t>(std::thread::hardware_concurrency() / 2, 1, 4);
+// The pictures a decoding task hands over at a time (fewer when the requests run out).
 constexpr size_t kGroup = 8;
 
 size_t bytesOf(const graphics::Image& image) {
@@ -95,7 +97,8 @@ struct ThumbnailCache::Shared {
             first = shared.decoded.empty();
             for (Decoded& picture : pictures) shared.decoded.push_back(std::move(picture));
         }
-        if (first) foundation::DispatchQueue::main().async([weak] {
+        if (first)
+            foundation::DispatchQueue::main().async([weak] {
                 if (auto taking = weak.lock()) takeAll(*taking);
             });
     }
@@ -157,7 +160,6 @@ void ThumbnailCache::requestImage(const FramePtr& frame, int pixelWidth, int pix
         path = *folder + "/" + KWImageProducer::thumbnailFileName(frame->frameID());
     Shared::queue(shared_, {key, std::move(path), pixelWidth, pixelHeight, generation_});
 }
-
 
 void ThumbnailCache::finish(const Key& key, const graphics::Image& image, uint64_t generation) {
     auto waiting = pending_.find({key, generation});
