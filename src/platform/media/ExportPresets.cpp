@@ -1,6 +1,7 @@
 #include "platform/media/ExportPresets.h"
 
 #include <algorithm>
+#include <functional>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -41,6 +42,9 @@ bool canEncodeH264(int width, int height) {
     context->time_base = AVRational{1, 30};
     context->framerate = AVRational{30, 1};
     context->bit_rate = 1'000'000;
+    // Without a thread pool: the probe never encodes, and starting the
+    // pool made most of an open's cost.
+    context->thread_count = 1;
     AVDictionary* options = nullptr;
     // The probe only opens the encoder: the fastest preset keeps that cheap,
     // and warnings only would stop x264 announcing itself on every probe.
@@ -54,14 +58,22 @@ bool canEncodeH264(int width, int height) {
     return opened;
 }
 
-const std::vector<std::string>& allExportPresets() {
-    static const std::vector<std::string> presets = [] {
+std::vector<std::string> exportPresetsOpening(const std::function<bool(int width, int height)>& opens) {
+    const std::vector<ExportPresetSize>& known = knownExportPresets();
+    // Largest first: the first size that opens tells, as every size that
+    // fits within it opens too.
+    for (auto largest = known.rbegin(); largest != known.rend(); ++largest) {
+        if (!opens(largest->width, largest->height)) continue;
         std::vector<std::string> found;
-        for (const ExportPresetSize& p : knownExportPresets()) {
-            if (canEncodeH264(p.width, p.height)) found.emplace_back(p.preset);
-        }
+        for (const ExportPresetSize& p : known)
+            if (p.width <= largest->width && p.height <= largest->height) found.emplace_back(p.preset);
         return found;
-    }();
+    }
+    return {};
+}
+
+const std::vector<std::string>& allExportPresets() {
+    static const std::vector<std::string> presets = exportPresetsOpening(canEncodeH264);
     return presets;
 }
 

@@ -3,6 +3,7 @@
 // The movie export presets this machine offers: one per movie size that the
 // H.264 encoder can actually open here, probed once per process.
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,8 +27,12 @@ struct ExportPresetSize {
 const std::vector<ExportPresetSize>& knownExportPresets();
 
 // The presets whose size the H.264 encoder opens at, smallest first. Computed
-// on first use (opening an encoder at each size takes a moment) and cached.
+// on first use (opening an encoder takes a moment) and cached.
 const std::vector<std::string>& allExportPresets();
+
+// The presets of every known size within the largest that `opens` accepts,
+// smallest first; `opens` is asked largest first, until it accepts one.
+std::vector<std::string> exportPresetsOpening(const std::function<bool(int width, int height)>& opens);
 
 bool hasExportPreset(std::string_view preset);
 

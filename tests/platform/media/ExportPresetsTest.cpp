@@ -15,6 +15,24 @@ TEST(ExportPresets, EveryKnownSizeUpToUltraHDIsOffered) {
     EXPECT_FALSE(media::hasExportPreset(""));
 }
 
+TEST(ExportPresets, TheLargestSizeThatOpensDecidesWithoutOpeningTheSmallerOnes) {
+    struct Case {
+        int widestOpening;  // 0: none opens
+        size_t offered;
+        int probes;
+    };
+    for (const Case& c : {Case{3840, 6, 1}, Case{1920, 5, 2}, Case{960, 3, 4}, Case{0, 0, 6}}) {
+        int probes = 0;
+        const auto offered = media::exportPresetsOpening([&](int width, int) {
+            ++probes;
+            return width <= c.widestOpening;
+        });
+        EXPECT_EQ(offered.size(), c.offered) << c.widestOpening;
+        EXPECT_EQ(probes, c.probes) << c.widestOpening;
+        for (size_t i = 0; i < offered.size(); ++i) EXPECT_EQ(offered[i], media::knownExportPresets()[i].preset);
+    }
+}
+
 TEST(ExportPresets, ProbeRefusesSizesNoEncoderMakes) {
     EXPECT_TRUE(media::canEncodeH264(640, 360));
     EXPECT_FALSE(media::canEncodeH264(0, 360));
