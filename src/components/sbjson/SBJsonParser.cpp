@@ -210,15 +210,15 @@ bool SBJsonParser::scanRestOfDictionary(Value& out) {
 }
 
 bool SBJsonParser::scanRestOfString(std::string& out) {
-    out.reserve(16);
     for (;;) {
         const char* run = c;
-        while (!atEnd() && !kStringRunEnds[current()]) ++c;
+        unsigned seen = 0;  // every byte of the run or'ed: ASCII alone leaves the top bit clear
+        for (; !atEnd() && !kStringRunEnds[current()]; ++c) seen |= current();
         if (c != run) {
             std::string_view bytes(run, static_cast<size_t>(c - run));
             // Every byte that ends a run is ASCII, so a run never splits a
             // well-formed sequence: each run can be checked on its own.
-            if (!isValidUtf8(bytes)) {
+            if ((seen & 0x80) && !isValidUtf8(bytes)) {
                 addErrorWithCode(13, "Invalid UTF-8 in string");
                 return false;
             }

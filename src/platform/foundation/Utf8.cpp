@@ -1,5 +1,8 @@
 #include "platform/foundation/Utf8.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace foundation {
 
 size_t decodeUtf8(std::string_view text, size_t at, uint32_t& codePoint) {
@@ -30,6 +33,15 @@ size_t decodeUtf8(std::string_view text, size_t at, uint32_t& codePoint) {
 
 bool isValidUtf8(std::string_view text) {
     for (size_t at = 0; at < text.size();) {
+        // Eight ASCII bytes at a time, most text being ASCII.
+        uint64_t eight;
+        if (text.size() - at >= sizeof eight) {
+            std::memcpy(&eight, text.data() + at, sizeof eight);
+            if ((eight & 0x8080808080808080u) == 0) {
+                at += sizeof eight;
+                continue;
+            }
+        }
         if (static_cast<uint8_t>(text[at]) < 0x80) {
             ++at;
             continue;

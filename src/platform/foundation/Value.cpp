@@ -59,7 +59,7 @@ struct StringHash {
 // kLinearLimit entries an index from key to position keeps lookups constant.
 class OrderedDictionaryStorage final : public DictionaryStorage {
 public:
-    static constexpr size_t kLinearLimit = 8;
+    static constexpr size_t kLinearLimit = 16;
 
     size_t size() const override { return entries_.size(); }
     const Value* find(std::string_view key) const override {

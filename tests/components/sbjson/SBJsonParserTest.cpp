@@ -225,12 +225,13 @@ TEST(SBJsonParser, UnicodeEscapeFailuresTraceEveryLevel) {
 
 TEST(SBJsonParser, MalformedUtf8IsRefused) {
     for (std::string_view bad : {"\"\xff\"", "\"\xc3\"", "\"\xc0\xaf\"", "\"\xed\xa0\x80\"", "\"\xf4\x90\x80\x80\"",
-                                 "\"a\x80\"", "\"\xe2\x82\""}) {
+                                 "\"a\x80\"", "\"\xe2\x82\"", "\"plain ascii first\xc3\"", "\"\xc3\xa9 then \xff\""}) {
         Error error = fragmentFailure(bad);
         EXPECT_EQ(error.code, 13);
         EXPECT_EQ(error.description, "Invalid UTF-8 in string");
     }
     EXPECT_EQ(parse("\"\xf4\x8f\xbf\xbf\"").asString(), "\xf4\x8f\xbf\xbf");  // U+10FFFF is the last valid
+    EXPECT_EQ(parse("\"caf\xc3\xa9 au lait\"").asString(), "caf\xc3\xa9 au lait");
 }
 
 TEST(SBJsonParser, ErrorsChainToThePreviousOne) {
