@@ -12,9 +12,11 @@
 //    timed ticks include waiting for the background decodes that are in
 //    flight, since the virtual clock moves only once they are done.
 // 3. Thumbnail decoding through the cache against libjpeg-turbo decoding the
-//    same thumbnail files at the same 1/2 scale in one process
-//    (tools/jpeg_scaled_decode), run by run in turn: half the wall time at
-//    most, and the CPU time within a tenth of it.
+//    same thumbnail files at the same 1/2 scale in one process on as many
+//    threads as the cache decodes on (tools/jpeg_scaled_decode), run by run
+//    in turn: no more wall or CPU time than it. One thread against
+//    several would weigh the processor's clock, which runs faster for one
+//    busy core than for four, rather than the work.
 
 #include "BenchSupport.h"
 #include "LinkedProject.h"
@@ -180,7 +182,8 @@ int main() {
             frames.push_back(frame);
             files.push_back(folder + "/" + KWImageProducer::thumbnailFileName(frame->frameID()));
         }
-        std::vector<std::string> decodeAll{bench::benchTool("jpeg_scaled_decode").string(), "2"};
+        std::vector<std::string> decodeAll{bench::benchTool("jpeg_scaled_decode").string(),
+                                           std::to_string(ThumbnailCache::decodersAtOnce()), "2"};
         decodeAll.insert(decodeAll.end(), files.begin(), files.end());
         const auto times = bench::compare(9, bench::timed([&] {
                                               ThumbnailCache cache(project);
@@ -193,11 +196,10 @@ int main() {
                                               return delivered == kDecodedThumbnails;
                                           }),
                                           bench::program([&] { return decodeAll; }));
-        // The same decoder on the same files: at best CPU parity, which is what
-        // the two measure pinned to one processor (1.00-1.02). Spread over a few
-        // decoders, ours costs a little more CPU for a quarter of the wall time.
+        // The same decoder on the same files on as many threads: what ours adds
+        // is the cache, the hand-over between threads and the deliveries.
         ok = bench::report("thumbnail decoding, 300 files, vs libjpeg-turbo scaled 1/2 in one process", times,
-                           bench::Target::atMost(0.5), bench::Target::atMost(1.1)) &&
+                           bench::Target::atMost(1.0)) &&
              ok;
         strip->view()->removeFromSuperview();
         timeline->view()->removeFromSuperview();

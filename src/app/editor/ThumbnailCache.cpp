@@ -116,6 +116,8 @@ struct ThumbnailCache::Shared {
     }
 };
 
+size_t ThumbnailCache::decodersAtOnce() { return kRunners; }
+
 ThumbnailCache::ThumbnailCache(ProjectModelPtr project, size_t byteLimit)
     : project_(std::move(project)), byteLimit_(byteLimit), shared_(std::make_shared<Shared>()) {
     shared_->owner = this;

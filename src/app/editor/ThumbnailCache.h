@@ -50,6 +50,9 @@ public:
     void invalidate(const FramePtr& frame);
     void invalidateAll();
 
+    // How many decodes run at once, at most.
+    static size_t decodersAtOnce();
+
     size_t byteCount() const { return byteCount_; }
     size_t byteLimit() const { return byteLimit_; }
     size_t imageCount() const { return entries_.size(); }
