@@ -1,7 +1,7 @@
 #pragma once
 
-// The movie export presets this machine offers: one per movie size that the
-// H.264 encoder can actually open here, probed once per process.
+// The movie export presets this machine offers: one per movie size within the
+// largest that the H.264 encoder actually opens here, probed once per process.
 
 #include <functional>
 #include <string>
@@ -26,8 +26,9 @@ struct ExportPresetSize {
 // Every preset this layer knows, smallest first, with the pixel size it stands for.
 const std::vector<ExportPresetSize>& knownExportPresets();
 
-// The presets whose size the H.264 encoder opens at, smallest first. Computed
-// on first use (opening an encoder takes a moment) and cached.
+// The presets of every size within the largest the H.264 encoder opens at,
+// smallest first. Computed on first use (opening an encoder takes a moment)
+// and cached.
 const std::vector<std::string>& allExportPresets();
 
 // The presets of every known size within the largest that `opens` accepts,
