@@ -27,10 +27,13 @@ PixelBuffer planarFromFullRange420(int width, int height, std::vector<uint8_t> p
     planar.bytesPerRow = size_t(std::max(width, 0));
     planar.pixelFormat = kPixelFormat420YpCbCr8Planar;
     const size_t lumaSize = size_t(std::max(width, 0)) * size_t(std::max(height, 0));
-    planes.resize(lumaSize * 3 / 2);
+    const size_t total = lumaSize * 3 / 2;
+    planes.resize(total);
+    // Both bounds are locals: a byte store may alias the vector's own
+    // pointers, so a bound read from it each pass keeps the loop scalar.
     uint8_t* bytes = planes.data();
     for (size_t i = 0; i < lumaSize; ++i) bytes[i] = limitedLuma(bytes[i]);
-    for (size_t i = lumaSize; i < planes.size(); ++i) bytes[i] = limitedChroma(bytes[i]);
+    for (size_t i = lumaSize; i < total; ++i) bytes[i] = limitedChroma(bytes[i]);
     planar.bytes = std::move(planes);
     return planar;
 }
