@@ -275,11 +275,11 @@ Status ProjectDataWrapper::updateRegularFileWithContents(const Bytes& contents, 
 }
 
 std::optional<Bytes> ProjectDataWrapper::fileDataForFileWithPreferredFilename(
-    const std::string& preferredFilename) const {
+    const std::string& preferredFilename, Bytes store) const {
     if (!isPlainFileName(preferredFilename)) return std::nullopt;
     auto file = pathForFile(preferredFilename);
     if (!file) return std::nullopt;
-    Result<Bytes> data = foundation::readFile(*file);
+    Result<Bytes> data = foundation::readFile(*file, std::move(store));
     if (!data) return std::nullopt;
     return std::move(*data);
 }

@@ -93,7 +93,9 @@ public:
     // Writes atomically; creates the folder first when the project has none.
     foundation::Status updateRegularFileWithContents(const foundation::Bytes& contents,
                                                      const std::string& preferredFilename);
-    std::optional<foundation::Bytes> fileDataForFileWithPreferredFilename(const std::string& preferredFilename) const;
+    // The bytes come in `store`, whose room is used again (see foundation::readFile).
+    std::optional<foundation::Bytes> fileDataForFileWithPreferredFilename(const std::string& preferredFilename,
+                                                                          foundation::Bytes store = {}) const;
     // A missing file counts as success; a folder is not removed.
     foundation::Status removeRegularFileWithPreferredFilename(const std::string& preferredFilename);
     // Copies a file inside the folder; fails when the target exists.

@@ -48,9 +48,11 @@ std::optional<media::PixelBuffer> RenderImageProducer::getPlanarFrameAsStored(co
     if (!frame || !getProject() || frame->type() == Frame::kTypeCaptureSlot || withSize == kPreviewRenderSize ||
         imageForeground_ || movieEffect() != 0 || calculateAlphaForFadeforFrameAtIndex(atIndex, total) != 0.0f)
         return std::nullopt;
-    auto bytes = getProject()->fileDataForFileWithPreferredFilename(frameFileName(frame->frameID()));
+    auto bytes =
+        getProject()->fileDataForFileWithPreferredFilename(frameFileName(frame->frameID()), std::move(fileStore_));
     if (!bytes) return std::nullopt;
     auto planes = graphics::jpeg::decodePlanes420(bytes->data(), bytes->size(), std::move(store));
+    fileStore_ = std::move(*bytes);
     if (!planes || Size{double(planes->width), double(planes->height)} != withSize) return std::nullopt;
     return media::planarFromFullRange420(planes->width, planes->height, std::move(planes->bytes));
 }

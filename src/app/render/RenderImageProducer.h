@@ -55,4 +55,7 @@ public:
 
 private:
     std::optional<graphics::Image> imageForeground_;
+    // The last stored file read by getPlanarFrameAsStored, whose room the
+    // next read uses again.
+    foundation::Bytes fileStore_;
 };

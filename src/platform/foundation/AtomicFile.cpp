@@ -127,7 +127,7 @@ std::optional<AtomicTemporaryName> parseAtomicTemporaryName(std::string_view fil
     return AtomicTemporaryName{std::string(fileName.substr(1, marker - 1)), std::stoll(std::string(pid))};
 }
 
-Result<Bytes> readFile(const std::string& path) {
+Result<Bytes> readFile(const std::string& path, Bytes store) {
     auto readError = [&](int errnoValue) { return Error::posix(errnoValue, "Could not read \"" + path + "\""); };
     FileDescriptor fd = FileDescriptor::open(path, O_RDONLY);
     if (!fd.valid()) return readError(errno);
@@ -135,7 +135,9 @@ Result<Bytes> readFile(const std::string& path) {
     if (::fstat(fd.get(), &info) != 0) return readError(errno);
     if (S_ISDIR(info.st_mode)) return readError(EISDIR);
 
-    Bytes bytes;
+    // A store's old bytes are only overwritten, not cleared first: the read
+    // fills them, and what lies beyond the file's end is cut off.
+    Bytes bytes = std::move(store);
     if (S_ISREG(info.st_mode) && info.st_size > 0) {
         // A file of known size is read straight into its bytes. One byte
         // more is asked for: a read that stops short of it found the end,
@@ -152,6 +154,8 @@ Result<Bytes> readFile(const std::string& path) {
         }
         bytes.resize(got);
         if (got <= expected) return bytes;
+    } else {
+        bytes.clear();
     }
     auto failure = readChunks(fd.get(), [&](const uint8_t* data, size_t size) {
         bytes.insert(bytes.end(), data, data + size);

@@ -44,6 +44,8 @@ bool writeAll(int fd, const void* data, size_t size);
 
 // Reads a whole file. Errors are in kPOSIXErrorDomain with errno as code
 // (ENOENT for a missing file, EISDIR for a folder) and name the path.
-Result<Bytes> readFile(const std::string& path);
+// The bytes come in `store`, whose room is used again: a reader of many
+// files of one size (the frames of a render) takes no fresh memory for each.
+Result<Bytes> readFile(const std::string& path, Bytes store = {});
 
 }  // namespace foundation

@@ -53,9 +53,12 @@ TEST_F(AtomicFileTest, WritesNewAndReplacesExistingLeavingNoTemporary) {
 
 TEST_F(AtomicFileTest, ReadFileGivesEveryByteWhateverTheSize) {
     // Around the reading buffer's size, and files whose size the file
-    // system does not tell (/proc) or that have none (a pipe).
-    for (size_t size : {size_t(0), size_t(1), size_t(6136), size_t(65535), size_t(65536), size_t(65537),
-                        size_t(1048579)}) {
+    // system does not tell (/proc) or that have none (a pipe). Each is read
+    // fresh and into the store of the read before (larger going down the
+    // sizes, smaller going up), which must leave none of its old bytes.
+    const std::vector<size_t> sizes{0, 1, 6136, 65535, 65536, 65537, 1048579, 65536, 1, 0};
+    Bytes store(70000, 0xAA);
+    for (size_t size : sizes) {
         Bytes bytes(size);
         for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + i / 251);
         const std::string path = dir + "/bytes-" + std::to_string(size);
@@ -63,16 +66,22 @@ TEST_F(AtomicFileTest, ReadFileGivesEveryByteWhateverTheSize) {
         auto back = readFile(path);
         ASSERT_TRUE(back.ok()) << size;
         EXPECT_EQ(*back, bytes) << size;
+        auto intoStore = readFile(path, std::move(store));
+        ASSERT_TRUE(intoStore.ok()) << size;
+        EXPECT_EQ(*intoStore, bytes) << size;
+        store = std::move(*intoStore);
     }
-    auto status = readFile("/proc/self/status");
+    store.assign(1 << 20, 0xAA);
+    auto status = readFile("/proc/self/status", std::move(store));
     ASSERT_TRUE(status.ok());
+    EXPECT_EQ(std::string(status->begin(), status->begin() + 5), "Name:");
     EXPECT_NE(std::string(status->begin(), status->end()).find("\nPid:\t" + std::to_string(getpid()) + "\n"),
               std::string::npos);
 
     const std::string pipe = dir + "/pipe";
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     std::thread writer([&] { std::ofstream(pipe, std::ios::binary) << std::string(100000, 'p'); });
-    auto piped = readFile(pipe);
+    auto piped = readFile(pipe, Bytes(200000, 0xAA));
     writer.join();
     ASSERT_TRUE(piped.ok());
     EXPECT_EQ(std::string(piped->begin(), piped->end()), std::string(100000, 'p'));
