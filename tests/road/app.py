@@ -153,7 +153,7 @@ class App:
 
     # ---- finding controls where they are drawn ------------------------------------
 
-    def find(self, label, kind=None, timeout=15, enabled=True, pick=None, coach_marks=True):
+    def find(self, label, kind=None, timeout=15, enabled=True, pick=None, coach_marks=True, over=None):
         """The front-most control with the label that the screen really shows.
 
         The control must show in two screenshots taken a moment apart, at
@@ -162,7 +162,9 @@ class App:
         end. A coach mark on screen is passed first, as a user passes it,
         with its Next button (unless coach_marks is False: then the control
         counts as found under it, dimmed). pick, when given, chooses among
-        the drawn candidates (a function of the list, back to front)."""
+        the drawn candidates (a function of the list, back to front). over,
+        when given, is a screenshot of the window before the control showed,
+        the background it must be drawn on (see drawn_share)."""
         last = {"shot": None, "why": "not in the control map"}
 
         def drawn_now():
@@ -172,7 +174,7 @@ class App:
                 return None
             shot = self.shot()
             last["shot"] = shot
-            shares = [drawn_share(c, shot) for c in candidates]
+            shares = [drawn_share(c, shot, over) for c in candidates]
             drawn = [c for c, share in zip(candidates, shares) if share >= kMatchingShare]
             if not drawn:
                 last["why"] = "listed at %s but not drawn there (best match %.2f)" % (
@@ -268,17 +270,22 @@ def region_difference(first, second, control):
     return total / max(1, count)
 
 
-def drawn_share(control, shot):
+def drawn_share(control, shot, over=None):
     """The share of a control's inked pixels that the screenshot shows.
 
     The control drawn alone comes on the window's pixel grid with straight
     alpha; on screen it blends with what lies behind, taken as the median
     colour of the screenshot where the control leaves its own pixels clear
     (or, for a control with none, just around it). A translucent layer over
-    it (a coach mark's) may dim it evenly."""
+    it (a coach mark's) may dim it evenly.
+
+    over, when given, is a screenshot of the window taken before the control
+    showed: what lies behind each pixel is then read there, and the control
+    must show undimmed. A translucent badge over a picture needs that: the
+    picture behind it is no one colour."""
     if "pixels" not in control:
         return 0.0
-    width, height, screen = shot
+    width, height, _ = shot
     pw, ph, pixels = control["pixelWidth"], control["pixelHeight"], control["pixels"]
     opacity = control["opacity"]
     left, top = control["pixelX"], control["pixelY"]
@@ -302,10 +309,10 @@ def drawn_share(control, shot):
     inked = inked[::max(1, len(inked) // kMaximumSamples)]
     clear = clear[::max(1, len(clear) // 500)]
 
-    def at(x, y):
+    def at(x, y, taken=shot):
         x, y = min(max(left + x, 0), width - 1), min(max(top + y, 0), height - 1)
         j = (y * width + x) * 3
-        return screen[j], screen[j + 1], screen[j + 2]
+        return taken[2][j], taken[2][j + 1], taken[2][j + 2]
 
     behind = [sorted(channel)[len(channel) // 2] for channel in zip(*(at(x, y) for x, y in clear))]
     # What the control adds over what lies behind it (p) and what the screen
@@ -315,9 +322,10 @@ def drawn_share(control, shot):
     for x, y, alpha in inked:
         i = (y * pw + x) * 4
         shown = at(x, y)
-        pairs.append([(pixels[i + c] * alpha, shown[c] - behind[c] * (1 - alpha)) for c in range(3)])
+        under = at(x, y, over) if over else behind
+        pairs.append([(pixels[i + c] * alpha, shown[c] - under[c] * (1 - alpha)) for c in range(3)])
     energy = sum(p * p for pixel in pairs for p, _ in pixel)
-    gain = sum(p * q for pixel in pairs for p, q in pixel) / energy if energy else 1.0
+    gain = 1.0 if over or not energy else sum(p * q for pixel in pairs for p, q in pixel) / energy
     if not kMinimumGain <= gain <= kMaximumGain:
         return 0.0
     matching = sum(1 for pixel in pairs if all(abs(gain * p - q) <= kChannelSlack for p, q in pixel))

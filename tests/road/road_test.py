@@ -121,6 +121,9 @@ def hold(app):
     app.tap(strip_item(app, frame), name="select-for-hold")
     app.tap("Hold")
     app.find("Hold 1 time")
+    # The thumbnail before its hold badge: the badge is translucent, and
+    # the picture it lies over is no one colour.
+    unheld = app.shot()
     app.tap("+", name="hold-plus-1")
     app.find("Hold 2 times")
     app.tap("+", name="hold-plus-2")
@@ -130,7 +133,7 @@ def hold(app):
     app.wait_for(lambda: not app.controls("Hold 3 times"), "the hold panel to close")
     app.wait_for(lambda: [f["DURATION"] for f in pictures(app) if f["UID"] == frame["UID"]] == [3],
                  "a hold of 3 in frames.meta")
-    app.find("thumb_icon_hold")
+    app.find("thumb_icon_hold", over=unheld)
     app.keep("held")
 
 
