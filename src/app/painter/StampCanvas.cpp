@@ -35,6 +35,20 @@ uint64_t scale(uint64_t lanes, int factor) {
     return ((t + ((t >> 8) & kLanes)) >> 8) & kLanes;
 }
 
+// What is there keeps its share and takes the stamp's colour on top; erasing
+// only keeps. Saturates each channel at 255, as 8-bit blending does.
+template <StampCanvas::Blend mode>
+uint32_t blendSpread(uint32_t there, uint64_t source) {
+    const uint64_t kept = scale(spread(there), 255 - static_cast<int>(source >> 48));
+    if constexpr (mode == StampCanvas::Blend::Erase) {
+        return pack(kept);
+    } else {
+        const uint64_t sum = source + kept;
+        const uint64_t over = sum & 0x0100010001000100ull;
+        return pack((sum | (over - (over >> 8))) & kLanes);
+    }
+}
+
 // The texel coordinate a pixel centre samples along one axis: the two
 // texels (clamped to the edge) and the weight of the second.
 struct Sample {
@@ -153,14 +167,29 @@ void StampCanvas::setColour(float red, float green, float blue, float alpha) {
             keepLanes_[v] |= (255 - (modulate_[3][v] >> kLaneShift[3])) << (16 * c);
         }
     }
+    colourStaysUnderWhite_ = true;
+    for (int v = 0; v < 256; ++v)
+        colourStaysUnderWhite_ =
+            colourStaysUnderWhite_ && blendSpread<Blend::Over>(colourPixel(), modulateWhite_[v]) == colourPixel();
+}
+
+uint32_t StampCanvas::colourPixel() const {
+    return static_cast<uint32_t>(colour_[0]) | static_cast<uint32_t>(colour_[1]) << 8 |
+           static_cast<uint32_t>(colour_[2]) << 16 | static_cast<uint32_t>(colour_[3]) << 24;
 }
 
 void StampCanvas::drawSprites(const std::vector<CanvasSprite>& sprites) {
     if (!hasPixels() || tip_.empty()) return;
-    const uint32_t colour = static_cast<uint32_t>(colour_[0]) | static_cast<uint32_t>(colour_[1]) << 8 |
-                            static_cast<uint32_t>(colour_[2]) << 16 | static_cast<uint32_t>(colour_[3]) << 24;
+    const uint32_t colour = colourPixel();
     if (colourRow_.size() != static_cast<size_t>(width()) || colourRow_.front() != colour)
         colourRow_.assign(static_cast<size_t>(width()), colour);
+    // Erasing leaves clear pixels clear; a white tip leaves the colour as it
+    // is when the colour stays itself under every alpha.
+    std::optional<uint32_t> unchanged;
+    if (blend_ == Blend::Erase)
+        unchanged = 0;
+    else if (whiteTip_ && colourStaysUnderWhite_)
+        unchanged = colour;
     // Planned a run at a time, so long strokes of large stamps keep few plans.
     for (auto next = sprites.begin(); next != sprites.end();) {
         stamps_.clear();
@@ -170,9 +199,9 @@ void StampCanvas::drawSprites(const std::vector<CanvasSprite>& sprites) {
         if (blend_ == Blend::Over && colour_[3] == 255) hideCovered();
         for (const StampPlan& stamp : stamps_) {
             if (blend_ == Blend::Erase)
-                whiteTip_ ? paint<Blend::Erase, true>(stamp) : paint<Blend::Erase, false>(stamp);
+                whiteTip_ ? paint<Blend::Erase, true>(stamp, unchanged) : paint<Blend::Erase, false>(stamp, unchanged);
             else
-                whiteTip_ ? paint<Blend::Over, true>(stamp) : paint<Blend::Over, false>(stamp);
+                whiteTip_ ? paint<Blend::Over, true>(stamp, unchanged) : paint<Blend::Over, false>(stamp, unchanged);
         }
     }
 }
@@ -292,20 +321,6 @@ void outside(int from, int to, int hiddenFrom, int hiddenTo, Work&& work) {
 
 namespace {
 
-// What is there keeps its share and takes the stamp's colour on top; erasing
-// only keeps. Saturates each channel at 255, as 8-bit blending does.
-template <StampCanvas::Blend mode>
-uint32_t blendSpread(uint32_t there, uint64_t source) {
-    const uint64_t kept = scale(spread(there), 255 - static_cast<int>(source >> 48));
-    if constexpr (mode == StampCanvas::Blend::Erase) {
-        return pack(kept);
-    } else {
-        const uint64_t sum = source + kept;
-        const uint64_t over = sum & 0x0100010001000100ull;
-        return pack((sum | (over - (over >> 8))) & kLanes);
-    }
-}
-
 #if defined(__SSE2__)
 // The same for the pixels whose channels are 16-bit lanes of `there`, with
 // the stamp's channels and the share kept in the same lanes; packing back
@@ -327,7 +342,9 @@ __m128i lanesAt(const uint64_t* table, int index) {
 
 template <StampCanvas::Blend mode>
 [[gnu::always_inline]] inline void StampCanvas::filterWhite(uint32_t* target, const RowPlan& row, const Tap* column,
-                                                            int from, int to) const {
+                                                            int from, int to, std::optional<uint32_t> unchanged) const {
+    const bool skips = unchanged.has_value();
+    const uint32_t same = unchanged.value_or(0);
     const uint8_t* upper = tipAlpha_.data() + row.upper;
     const uint8_t* lower = tipAlpha_.data() + row.lower;
     const int rowWeight = row.weight;
@@ -343,29 +360,35 @@ template <StampCanvas::Blend mode>
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
     for (; i + 1 < to; i += 2) {
+        if (skips && target[i] == same && target[i + 1] == same) continue;
         const int a0 = alphaAt(i), a1 = alphaAt(i + 1);
         const __m128i source = _mm_unpacklo_epi64(lanesAt(whiteLanes_, a0), lanesAt(whiteLanes_, a1));
         const __m128i keep = _mm_unpacklo_epi64(lanesAt(keepLanes_, a0), lanesAt(keepLanes_, a1));
         auto* pair = reinterpret_cast<__m128i*>(target + i);
         _mm_storel_epi64(pair, blendLanes<mode>(_mm_unpacklo_epi8(_mm_loadl_epi64(pair), zero), source, keep));
     }
-    if (i < to) {
+    if (i < to && !(skips && target[i] == same)) {
         const int a = alphaAt(i);
         const __m128i there = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(target[i])), zero);
         target[i] = static_cast<uint32_t>(
             _mm_cvtsi128_si32(blendLanes<mode>(there, lanesAt(whiteLanes_, a), lanesAt(keepLanes_, a))));
     }
 #else
-    for (; i < to; ++i) target[i] = blendSpread<mode>(target[i], modulateWhite_[alphaAt(i)]);
+    for (; i < to; ++i)
+        if (!(skips && target[i] == same)) target[i] = blendSpread<mode>(target[i], modulateWhite_[alphaAt(i)]);
 #endif
 }
 
 template <StampCanvas::Blend mode>
 [[gnu::always_inline]] inline void StampCanvas::filterTexels(uint32_t* target, const RowPlan& row, const Tap* column,
-                                                             int from, int to) const {
+                                                             int from, int to,
+                                                             std::optional<uint32_t> unchanged) const {
+    const bool skips = unchanged.has_value();
+    const uint32_t same = unchanged.value_or(0);
     const uint64_t* upper = tip_.data() + row.upper;
     const uint64_t* lower = tip_.data() + row.lower;
     for (int i = from; i < to; ++i) {
+        if (skips && target[i] == same) continue;
         const Tap tap = column[i];
         const uint64_t filtered = lerp(lerp(upper[tap.first], upper[tap.second], tap.weight),
                                        lerp(lower[tap.first], lower[tap.second], tap.weight), row.weight);
@@ -376,7 +399,7 @@ template <StampCanvas::Blend mode>
 }
 
 template <StampCanvas::Blend mode, bool white>
-void StampCanvas::paint(const StampPlan& stamp) {
+void StampCanvas::paint(const StampPlan& stamp, std::optional<uint32_t> unchanged) {
     const int h = height();
     auto* canvas = reinterpret_cast<uint32_t*>(pixels_.bits());
     const auto canvasStride = static_cast<ptrdiff_t>(pixels_.bytesPerLine() / 4);
@@ -390,9 +413,9 @@ void StampCanvas::paint(const StampPlan& stamp) {
         };
         const auto filter = [&](int from, int to) {
             if constexpr (white)
-                filterWhite<mode>(target, row, column, from, to);
+                filterWhite<mode>(target, row, column, from, to, unchanged);
             else
-                filterTexels<mode>(target, row, column, from, to);
+                filterTexels<mode>(target, row, column, from, to, unchanged);
         };
         outside(row.solid, row.solidEnd, row.hiddenFrom, row.hiddenTo, fill);
         outside(row.left, row.solid, row.hiddenFrom, row.hiddenTo, filter);

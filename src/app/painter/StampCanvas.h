@@ -10,12 +10,14 @@
 // by copying and only the filtered pixels are blended, two at a time where
 // SSE2 is there. A white tip (every texel grey as its alpha, premultiplied
 // white) is filtered on its alpha alone: the same numbers, a quarter of the
-// work.
+// work. Pixels a stamp cannot change are passed over: clear ones under the
+// eraser, and the colour itself under a white tip when no alpha changes it.
 
 #include "app/painter/CanvasSurface.h"
 
 #include <QImage>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class StampCanvas {
@@ -74,6 +76,8 @@ private:
         size_t firstRow;  // where its rows start in rows_
     };
 
+    // The colour as a pixel of the canvas.
+    uint32_t colourPixel() const;
     // Works out which pixels a stamp covers and how; nothing when it covers none.
     void plan(const CanvasSprite& sprite);
     // The spans of each of the stamp's rows, from the taps of its columns.
@@ -83,14 +87,18 @@ private:
     // drawn before, so those pixels need not be drawn.
     void hideCovered();
     template <Blend mode, bool white>
-    void paint(const StampPlan& stamp);
+    void paint(const StampPlan& stamp, std::optional<uint32_t> unchanged);
     // Blends columns [from, to) of a row. Every pixel goes through the same
     // arithmetic: a clear tip blends to what is there, a solid one over an
-    // opaque colour to the colour.
+    // opaque colour to the colour. Pixels equal to `unchanged`, when there
+    // is one, are left as they are: the stamp would blend them to the same
+    // value.
     template <Blend mode>
-    void filterWhite(uint32_t* target, const RowPlan& row, const Tap* column, int from, int to) const;
+    void filterWhite(uint32_t* target, const RowPlan& row, const Tap* column, int from, int to,
+                     std::optional<uint32_t> unchanged) const;
     template <Blend mode>
-    void filterTexels(uint32_t* target, const RowPlan& row, const Tap* column, int from, int to) const;
+    void filterTexels(uint32_t* target, const RowPlan& row, const Tap* column, int from, int to,
+                      std::optional<uint32_t> unchanged) const;
 
     QImage pixels_;
     // The tip's texels with each 8-bit channel in a 16-bit lane (red lowest),
@@ -111,6 +119,10 @@ private:
     // lowest up, and 255 less its alpha in every lane: what a pixel keeps.
     uint64_t whiteLanes_[256] = {};
     uint64_t keepLanes_[256] = {};
+    // Whether a pixel of exactly the colour stays so under a white stamp of
+    // any alpha: the rim of a stroke then passes over the colour it laid
+    // down without changing a byte.
+    bool colourStaysUnderWhite_ = false;
     Blend blend_ = Blend::Over;
     PixelBox changed_;
     // Per tip row: a run of solid (white, opaque) texels and the extent of
