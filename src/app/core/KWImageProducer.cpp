@@ -6,12 +6,16 @@
 #include "app/core/effects/PosterizeFilter.h"
 #include "app/core/effects/ThermalFilter.h"
 #include "app/core/effects/ToneFilters.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/DispatchSemaphore.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/JpegCodec.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -24,6 +28,34 @@ namespace {
 
 constexpr double kFullFrameQuality = 1.0;
 constexpr double kThumbnailQuality = 0.5;
+
+// Runs `side` on a pool thread while `here` runs on this one, and returns
+// once both have run. A side no pool thread has started by the time `here`
+// is done runs on this thread instead: a busy pool never makes the caller
+// wait longer than doing both itself would.
+void runAlongside(const std::function<void()>& side, const std::function<void()>& here) {
+    struct Shared {
+        std::atomic<bool> claimed{false};
+        foundation::DispatchSemaphore done{0};
+    };
+    auto shared = std::make_shared<Shared>();
+    foundation::DispatchQueue::global(foundation::QueuePriority::High).async([shared, side] {
+        if (shared->claimed.exchange(true)) return;
+        side();
+        shared->done.signal();
+    });
+    try {
+        here();
+    } catch (...) {
+        // Whatever `side` works on is about to go: it must not start, or end first.
+        if (shared->claimed.exchange(true)) shared->done.wait();
+        throw;
+    }
+    if (!shared->claimed.exchange(true))
+        side();
+    else
+        shared->done.wait();
+}
 
 }  // namespace
 
@@ -63,15 +95,21 @@ foundation::Status KWImageProducer::storeImage(const Image& image, const std::st
         foundation::Bytes jpeg;
         bool existed = false;
     };
+    // The small pictures are made alongside the full-size one, which takes
+    // most of the time.
+    std::optional<foundation::Result<foundation::Bytes>> full, preview, thumbnail;
+    runAlongside(
+        [&] {
+            preview = encodeThumbImage(image, kPreviewSize);
+            thumbnail = encodeThumbImage(image, kThumbnailSize);
+        },
+        [&] { full = image.jpegData(kFullFrameQuality); });
     std::vector<Planned> files;
-    auto full = image.jpegData(kFullFrameQuality);
-    if (!full) return full.error();
-    files.push_back({frameFileName(frameId), std::move(full.value())});
-    for (const auto& [size, name] :
-         {std::pair{kPreviewSize, previewFileName(frameId)}, std::pair{kThumbnailSize, thumbnailFileName(frameId)}}) {
-        auto small = encodeThumbImage(image, size);
-        if (!small) return small.error();
-        files.push_back({name, std::move(small.value())});
+    for (auto& [encoded, name] :
+         {std::pair{&*full, frameFileName(frameId)}, std::pair{&*preview, previewFileName(frameId)},
+          std::pair{&*thumbnail, thumbnailFileName(frameId)}}) {
+        if (!*encoded) return encoded->error();
+        files.push_back({name, std::move(encoded->value())});
     }
     for (Planned& file : files) {
         const auto path = project->pathForFile(file.fileName);

@@ -140,6 +140,26 @@ TEST_F(KWImageProducerTest, StoresUltraHDAsThreeFilesAndReadsThemWithEveryEffect
     }
 }
 
+TEST_F(KWImageProducerTest, EachFileHoldsTheEncodingOfItsOwnSize) {
+    // The small pictures are encoded on another thread than the full-size
+    // one; each file must still hold exactly its own encoding.
+    KWImageProducer producer(project);
+    const auto bytesOf = [](const foundation::Result<foundation::Bytes>& encoded) {
+        EXPECT_TRUE(encoded.ok());
+        return encoded.ok() ? std::string(encoded->begin(), encoded->end()) : std::string();
+    };
+    for (const Image& picture : {testsupport::quadrantsImage(3840, 2160), testsupport::quadrantsImage(333, 211),
+                                 Image::filled(1, 1, kOrange)}) {
+        const std::string id = addStoredFrame(producer, picture)->frameID();
+        EXPECT_EQ(testsupport::readFileBytes(fileInProject(KWImageProducer::frameFileName(id))),
+                  bytesOf(picture.jpegData(1.0)));
+        EXPECT_EQ(testsupport::readFileBytes(fileInProject(KWImageProducer::previewFileName(id))),
+                  bytesOf(KWImageProducer::encodeThumbImage(picture, KWImageProducer::kPreviewSize)));
+        EXPECT_EQ(testsupport::readFileBytes(fileInProject(KWImageProducer::thumbnailFileName(id))),
+                  bytesOf(KWImageProducer::encodeThumbImage(picture, KWImageProducer::kThumbnailSize)));
+    }
+}
+
 TEST_F(KWImageProducerTest, EffectZeroPassesThePictureAndFiltersAreCachedPerEffect) {
     KWImageProducer producer(project);
     const Image picture = Image::filled(64, 36, kOrange);
