@@ -70,7 +70,8 @@ std::optional<std::string> ReleasedBody::next(bool& cut) {
 }
 
 TestCertificates TestCertificates::create(const std::string& directory) {
-    TestCertificates files{directory + "/ca.pem", directory + "/server.pem", directory + "/server.key"};
+    TestCertificates files{directory + "/ca.pem", directory + "/ca.der", directory + "/server.pem",
+                           directory + "/server.key"};
     const std::string caKey = directory + "/ca.key", request = directory + "/server.csr",
                       extensions = directory + "/server.ext";
     auto run = [](const std::vector<std::string>& argv) {
@@ -79,6 +80,7 @@ TestCertificates TestCertificates::create(const std::string& directory) {
     };
     run({"openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", caKey, "-out", files.authorityFile,
          "-days", "2", "-subj", "/CN=Tollivar Test Authority"});
+    run({"openssl", "x509", "-in", files.authorityFile, "-outform", "DER", "-out", files.authorityDERFile});
     run({"openssl", "req", "-newkey", "rsa:2048", "-nodes", "-keyout", files.serverKeyFile, "-out", request, "-subj",
          "/CN=127.0.0.1"});
     run({"sh", "-c", "printf 'subjectAltName=IP:127.0.0.1,DNS:localhost\\n' > '" + extensions + "'"});

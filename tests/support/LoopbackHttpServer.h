@@ -102,6 +102,7 @@ struct HttpReply {
 // signed for 127.0.0.1 and localhost, made with the openssl tool.
 struct TestCertificates {
     std::string authorityFile;
+    std::string authorityDERFile;  // the authority's certificate alone, DER-encoded
     std::string serverCertificateFile;
     std::string serverKeyFile;
 

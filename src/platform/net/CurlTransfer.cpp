@@ -461,6 +461,10 @@ TransferOutcome performTransfer(const URLRequest& request, const std::string& ho
         curl_easy_setopt(e, CURLOPT_SSL_CTX_FUNCTION, installAnchorCertificates);
         curl_easy_setopt(e, CURLOPT_SSL_CTX_DATA, const_cast<URLRequest*>(&request));
         curl_easy_setopt(e, CURLOPT_SSL_SESSIONID_CACHE, 0L);
+        // curl caches the trust store a multi handle's handshake used and
+        // gives it to the handle's next handshake; from a pooled handle that
+        // is the store of an earlier request's anchors, not this one's.
+        curl_easy_setopt(e, CURLOPT_CA_CACHE_TIMEOUT, 0L);
         curl_easy_setopt(e, CURLOPT_FRESH_CONNECT, 1L);
         curl_easy_setopt(e, CURLOPT_FORBID_REUSE, 1L);
     } else if (control.additionalCertificateAuthorities) {

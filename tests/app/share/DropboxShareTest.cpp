@@ -49,7 +49,7 @@ protected:
         configuration.apiHost = "127.0.0.1:" + std::to_string(server.port());
         configuration.contentHost = configuration.apiHost;
         configuration.webHost = configuration.apiHost;
-        configuration.rootCertificates = {dropboxtest::derOfPEMFile(certificates.authorityFile)};
+        configuration.rootCertificates = {dropboxtest::rootOf(certificates)};
         configuration.claimedSchemes = {"db-k3y"};
         configuration.openURL = dropboxtest::recordingOpener(opened);
         DBConfiguration::setCurrent(configuration);

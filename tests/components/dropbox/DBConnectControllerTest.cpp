@@ -41,7 +41,7 @@ TEST_F(DBConnectControllerTest, AReachablePageOpensInTheBrowserAndTheCallbackLin
     auto certificates = testsupport::TestCertificates::create(folders.root());
     testsupport::LoopbackHttpServer server(certificates.serverCertificateFile, certificates.serverKeyFile);
     server.reply("GET", "/1/connect_login", {200, "<html>login</html>", "text/html"});
-    configure("127.0.0.1:" + std::to_string(server.port()), {dropboxtest::derOfPEMFile(certificates.authorityFile)});
+    configure("127.0.0.1:" + std::to_string(server.port()), {dropboxtest::rootOf(certificates)});
 
     session->linkFromController(root.get());
     DBConnectController* page = DBConnectController::current();

@@ -280,7 +280,7 @@ TEST_F(DropboxServiceTest, OnlyTheConfiguredRootsAreTrusted) {
     ::mkdir((folders_.root() + "/other").c_str(), 0700);
     auto other = testsupport::TestCertificates::create(folders_.root() + "/other");
     DBConfiguration configuration = DBConfiguration::current();
-    configuration.rootCertificates = {dropboxtest::derOfPEMFile(other.authorityFile)};
+    configuration.rootCertificates = {dropboxtest::rootOf(other)};
     DBConfiguration::setCurrent(configuration);
     server_.reply("GET", "/1/account/info", {200, "{}", "application/json"});
     client_->loadAccountInfo();

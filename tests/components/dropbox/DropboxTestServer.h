@@ -4,7 +4,6 @@
 // client's only root, a session linked as user "1234" with the tokens of the
 // examples, and a delegate that records what the client tells it.
 
-#include "components/dropbox/DBBase64.h"
 #include "components/dropbox/DBConfiguration.h"
 #include "components/dropbox/DBRestClient.h"
 #include "platform/foundation/RunLoop.h"
@@ -29,13 +28,9 @@ inline std::function<bool(const std::string&)> recordingOpener(std::vector<std::
     };
 }
 
-// The DER bytes of the first certificate of a PEM file.
-inline foundation::Bytes derOfPEMFile(const std::string& path) {
-    std::string pem = testsupport::readFileBytes(path);
-    size_t begin = pem.find("-----BEGIN CERTIFICATE-----");
-    size_t end = pem.find("-----END CERTIFICATE-----");
-    std::string body = pem.substr(begin + 27, end - begin - 27);
-    std::string der = base64DecodedString(body);
+// The test authority's certificate as a root for DBConfiguration.
+inline foundation::Bytes rootOf(const testsupport::TestCertificates& certificates) {
+    std::string der = testsupport::readFileBytes(certificates.authorityDERFile);
     return foundation::Bytes(der.begin(), der.end());
 }
 
@@ -97,7 +92,7 @@ protected:
         configuration.apiHost = "127.0.0.1:" + std::to_string(server_.port());
         configuration.contentHost = configuration.apiHost;
         configuration.webHost = configuration.apiHost;
-        configuration.rootCertificates = {derOfPEMFile(certificates_.authorityFile)};
+        configuration.rootCertificates = {rootOf(certificates_)};
         DBConfiguration::setCurrent(configuration);
         session_ = std::make_shared<DBSession>("k3y", "s3cr3t", "sandbox");
         session_->setAccessToken("t0ken", "t0ken s3cret/+", "1234");

@@ -5,6 +5,7 @@
 #include "support/LoopbackHttpServer.h"
 #include "support/TcpRelay.h"
 #include "support/TempAppFolders.h"
+#include "support/TestFiles.h"
 #include "support/VirtualClock.h"
 
 #include <chrono>
@@ -336,6 +337,32 @@ TEST(URLConnectionSecure, VerifiesCertificatesAndTrustsAnAddedAuthority) {
     URLConnection::setAdditionalCertificateAuthorityFile(std::nullopt);
     ASSERT_FALSE(trusted.error) << trusted.error->description;
     EXPECT_EQ(trusted.text(), "secure");
+}
+
+// A request's anchors are its whole trust store, whatever anchors an earlier
+// request to the same origin brought.
+TEST(URLConnectionSecure, EachRequestIsCheckedAgainstItsOwnAnchors) {
+    testsupport::VirtualClockScope clock;
+    testsupport::TempAppFolders folders;
+    std::filesystem::create_directory(folders.root() + "/other");
+    auto certificates = testsupport::TestCertificates::create(folders.root());
+    auto other = testsupport::TestCertificates::create(folders.root() + "/other");
+    LoopbackHttpServer server(certificates.serverCertificateFile, certificates.serverKeyFile);
+    server.reply("GET", "/secret", HttpReply{200, "secure"});
+    auto requestAnchoredAt = [&](const testsupport::TestCertificates& authority) {
+        URLRequest request(server.url("/secret"));
+        std::string der = testsupport::readFileBytes(authority.authorityDERFile);
+        request.anchorCertificates = {Bytes(der.begin(), der.end())};
+        return request;
+    };
+
+    for (const auto* first : {&other, &certificates, &other}) {
+        const bool firstTrusted = first == &certificates;
+        Outcome before = send(requestAnchoredAt(*first));
+        Outcome after = send(requestAnchoredAt(firstTrusted ? other : certificates));
+        EXPECT_EQ(before.errorCode(), firstTrusted ? 0 : net::kURLErrorServerCertificateUntrusted);
+        EXPECT_EQ(after.errorCode(), firstTrusted ? net::kURLErrorServerCertificateUntrusted : 0);
+    }
 }
 
 // A body cut off in transit on a reused connection is the caller's to
