@@ -5,31 +5,18 @@
 // one trusted.
 
 #include "LoopbackReceiver.h"
-#include "components/dropbox/DBBase64.h"
 #include "components/dropbox/DBConfiguration.h"
+#include "platform/foundation/AtomicFile.h"
 
 #include <cstdint>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace bench {
 
-// The DER bytes of the first certificate of a PEM file.
-inline foundation::Bytes derOfPEMFile(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    const std::string pem = text.str();
-    const size_t begin = pem.find("-----BEGIN CERTIFICATE-----") + 27;
-    const std::string der = base64DecodedString(pem.substr(begin, pem.find("-----END CERTIFICATE-----") - begin));
-    return foundation::Bytes(der.begin(), der.end());
-}
-
-inline void useLoopbackDropbox(const LoopbackReceiver& receiver, const std::string& authorityFile) {
+inline void useLoopbackDropbox(const LoopbackReceiver& receiver, const testsupport::TestCertificates& certificates) {
     DBConfiguration configuration;
     configuration.apiHost = configuration.contentHost = configuration.webHost = receiver.host();
-    configuration.rootCertificates = {derOfPEMFile(authorityFile)};
+    configuration.rootCertificates = {foundation::readFile(certificates.authorityDERFile).value()};
     DBConfiguration::setCurrent(configuration);
 }
 

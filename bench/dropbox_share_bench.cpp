@@ -146,7 +146,7 @@ int main() {
     std::ofstream(foundation::Paths::configDirectory() + "/services.plist")
         << "<plist version=\"1.0\"><dict><key>Dropbox</key><dict><key>AppKey</key><string>k3y</string>"
            "<key>AppSecret</key><string>s3cr3t</string></dict></dict></plist>";
-    bench::useLoopbackDropbox(receiver, certificates.authorityFile);
+    bench::useLoopbackDropbox(receiver, certificates);
     DropboxConnectHandler::session()->setAccessToken("t0ken", "s3cret", "1234");
 
     // The movie the share reuses: "HD - 720p" already rendered for the project.

@@ -61,7 +61,7 @@ int main() {
 
     const std::string source = (folder / "movie.mov").string();
     bench::writePatternFile(source, kLength);
-    bench::useLoopbackDropbox(receiver, certificates.authorityFile);
+    bench::useLoopbackDropbox(receiver, certificates);
     auto session = std::make_shared<DBSession>("k3y", "s3cr3t", "sandbox");
     session->setAccessToken("t0ken", "t0ken s3cret", "1");
     auto client = DBRestClient::create(session);

@@ -6,6 +6,7 @@
 
 #include "components/dropbox/DBConfiguration.h"
 #include "components/dropbox/DBRestClient.h"
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/RunLoop.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TempAppFolders.h"
@@ -30,8 +31,7 @@ inline std::function<bool(const std::string&)> recordingOpener(std::vector<std::
 
 // The test authority's certificate as a root for DBConfiguration.
 inline foundation::Bytes rootOf(const testsupport::TestCertificates& certificates) {
-    std::string der = testsupport::readFileBytes(certificates.authorityDERFile);
-    return foundation::Bytes(der.begin(), der.end());
+    return foundation::readFile(certificates.authorityDERFile).value();
 }
 
 struct Recorder : DBRestClientDelegate, DBSessionDelegate {

@@ -1,3 +1,4 @@
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/CurlTransfer.h"
 #include "platform/net/URLConnection.h"
@@ -5,7 +6,6 @@
 #include "support/LoopbackHttpServer.h"
 #include "support/TcpRelay.h"
 #include "support/TempAppFolders.h"
-#include "support/TestFiles.h"
 #include "support/VirtualClock.h"
 
 #include <chrono>
@@ -351,8 +351,7 @@ TEST(URLConnectionSecure, EachRequestIsCheckedAgainstItsOwnAnchors) {
     server.reply("GET", "/secret", HttpReply{200, "secure"});
     auto requestAnchoredAt = [&](const testsupport::TestCertificates& authority) {
         URLRequest request(server.url("/secret"));
-        std::string der = testsupport::readFileBytes(authority.authorityDERFile);
-        request.anchorCertificates = {Bytes(der.begin(), der.end())};
+        request.anchorCertificates = {foundation::readFile(authority.authorityDERFile).value()};
         return request;
     };
 
