@@ -280,9 +280,11 @@ inline bool printMeasure(const std::string& name, double ours, double reference,
 // swings with the machine's load, the CPU line "bench <name>-cpu: ..." (our
 // process's CPU time against the reference's, its child's when it is an
 // outside program), held to `cpuTarget`, or to `target` when not given.
-// Returns whether both targets are met.
+// The CPU line is named `cpuName` when given: a reference whose CPU times
+// also count work it does in turn and ours alongside, which its wall times
+// leave out. Returns whether both targets are met.
 inline bool report(const std::string& name, const Comparison& times, Target target,
-                   std::optional<Target> cpuTarget = std::nullopt) {
+                   std::optional<Target> cpuTarget = std::nullopt, const std::string& cpuName = {}) {
     std::printf("  %s, %zu runs each, in turn:", name.c_str(), times.ours.size());
     for (double Times::*measure : {&Times::wall, &Times::cpu})
         for (const std::vector<Times>* side : {&times.ours, &times.reference}) {
@@ -296,7 +298,8 @@ inline bool report(const std::string& name, const Comparison& times, Target targ
         }
     std::printf(" (median [min..max])\n");
     const bool met = printResult(name, medianOf(times.ours), medianOf(times.reference), target);
-    return printResult(name + "-cpu", medianOf(times.ours, &Times::cpu), medianOf(times.reference, &Times::cpu),
+    return printResult(cpuName.empty() ? name + "-cpu" : cpuName, medianOf(times.ours, &Times::cpu),
+                       medianOf(times.reference, &Times::cpu),
                        cpuTarget.value_or(target)) &&
            met;
 }

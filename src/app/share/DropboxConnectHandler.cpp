@@ -19,8 +19,8 @@ constexpr const char* kRoot = "sandbox";
 // with the new tokens.
 class RestTransport : public DropboxUploadQueue::Transport, private DBRestClientDelegate {
 public:
-    void upload(const std::string& fromPath, const std::string& toPath, Progress progress,
-                Completion completion) override {
+    void upload(const std::string& fromPath, std::shared_ptr<const foundation::FileDescriptor> opened,
+                const std::string& toPath, Progress progress, Completion completion) override {
         progress_ = std::move(progress);
         completion_ = std::move(completion);
         client_ = DBRestClient::create(DropboxConnectHandler::session());
@@ -31,7 +31,7 @@ public:
         }
         client_->setDelegate(this);
         client_->uploadFile(foundation::path::lastComponent(toPath), foundation::path::deletingLastComponent(toPath),
-                            std::nullopt, fromPath);
+                            std::nullopt, fromPath, std::move(opened));
     }
     void cancel() override {
         if (client_) client_->cancelAllRequests();

@@ -2,11 +2,15 @@
 
 #include "app/core/FileUtil.h"
 #include "app/share/Outbox.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -16,6 +20,16 @@ constexpr size_t kMaxNameBytes = 200;
 constexpr const char* kListFileKey = "File";
 constexpr const char* kListToKey = "To";
 constexpr const char* kDefaultName = "My_Stop_Ziruru_Movie";
+
+// Removes an Outbox copy away from the screen's thread: the pages of a large
+// movie take a while to free. A copy left by a quit goes at the next launch,
+// as no list names it any more.
+void removeAway(const std::string& outboxPath) {
+    if (outboxPath.empty()) return;
+    foundation::DispatchQueue::global(foundation::QueuePriority::Background).async([outboxPath] {
+        Outbox::removeEntry(outboxPath);
+    });
+}
 
 }  // namespace
 
@@ -41,15 +55,58 @@ DropboxUploadQueue& DropboxUploadQueue::shared() {
     return queue;
 }
 
+DropboxUploadQueue::~DropboxUploadQueue() {
+    // An application that ends while a copy is being made waits for it, so
+    // the share is listed for the next launch all the same.
+    bool waited = false;
+    for (Entry& entry : entries_) {
+        if (!entry.outboxPath.empty() || !entry.copy.valid()) continue;
+        if (const auto& copy = entry.copy.get()) {
+            entry.outboxPath = *copy;
+            waited = true;
+        }
+    }
+    if (waited) saveList();
+}
+
 foundation::Result<uint64_t> DropboxUploadQueue::enqueue(const std::string& path, const std::string& toPath,
                                                          Progress progress, Completion completion) {
-    auto link = Outbox::addFile(path);
-    if (!link) return link.error();
+    auto opened = std::make_shared<foundation::FileDescriptor>(foundation::FileDescriptor::open(path, O_RDONLY));
+    struct stat info {};
+    if (!opened->valid() || ::fstat(opened->get(), &info) != 0) return foundation::Error::posix(errno, path);
+    if (!S_ISREG(info.st_mode)) return foundation::Error::posix(S_ISDIR(info.st_mode) ? EISDIR : EINVAL, path);
     const uint64_t identifier = nextIdentifier_++;
-    entries_.push_back({identifier, *link, toPath, std::move(progress), std::move(completion), false});
-    saveList();
+    // A large movie is copied away from the screen's thread, while it uploads.
+    auto made = std::make_shared<std::promise<foundation::Result<std::string>>>();
+    std::shared_future<foundation::Result<std::string>> copy = made->get_future().share();
+    entries_.push_back({identifier, opened, path, copy, {}, toPath, std::move(progress), std::move(completion), false});
+    std::weak_ptr<bool> alive = alive_;
+    foundation::DispatchQueue::global().async(
+        [this, alive, identifier, opened, made, copy, name = foundation::path::lastComponent(path)] {
+            made->set_value(Outbox::addFile(*opened, name));
+            // Once the queue is gone its entries are listed or not: the next
+            // launch removes what no list keeps.
+            foundation::DispatchQueue::main().async([this, alive, identifier, copy] {
+                if (!alive.expired()) copied(identifier, copy.get());
+            });
+        });
     startNext();
     return identifier;
+}
+
+void DropboxUploadQueue::copied(uint64_t identifier, const foundation::Result<std::string>& copy) {
+    if (!copy) {
+        std::fprintf(stderr, "Dropbox: an upload cannot be kept for the next launch: %s\n",
+                     copy.error().description.c_str());
+        return;
+    }
+    auto entry = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.identifier == identifier; });
+    if (entry == entries_.end()) {  // answered or cancelled meanwhile
+        removeAway(*copy);
+        return;
+    }
+    entry->outboxPath = *copy;
+    saveList();
 }
 
 std::vector<std::string> DropboxUploadQueue::restore() {
@@ -65,7 +122,7 @@ std::vector<std::string> DropboxUploadQueue::restore() {
             auto toPath = item.asDictionary().get(kListToKey).stringValue();
             auto link = file ? Outbox::existingEntry(*file) : std::nullopt;
             if (!link || !toPath || !toPath->starts_with('/') || queued(*link)) continue;
-            entries_.push_back({nextIdentifier_++, *link, *toPath, nullptr, nullptr, false});
+            entries_.push_back({nextIdentifier_++, nullptr, {}, {}, *link, *toPath, nullptr, nullptr, false});
         }
         saveList();
     }
@@ -106,7 +163,7 @@ void DropboxUploadQueue::startNext() {
     const uint64_t identifier = entry.identifier;
     std::weak_ptr<bool> alive = alive_;
     transport_->upload(
-        entry.outboxPath, entry.toPath,
+        entry.opened ? entry.queuedPath : entry.outboxPath, entry.opened, entry.toPath,
         [this, alive, attempt](double fraction) {
             if (alive.expired() || attempt != attempt_ || entries_.empty()) return;
             if (entries_.front().progress) entries_.front().progress(fraction);
@@ -144,7 +201,7 @@ void DropboxUploadQueue::finishFront(const std::optional<foundation::Error>& err
     Entry entry = std::move(entries_.front());
     entries_.pop_front();
     running_ = false;
-    Outbox::removeEntry(entry.outboxPath);
+    removeAway(entry.outboxPath);
     saveList();
     if (entry.completion) entry.completion(error);
     startNext();
@@ -154,7 +211,7 @@ void DropboxUploadQueue::cancel(uint64_t identifier) {
     for (auto it = entries_.begin(); it != entries_.end(); ++it) {
         if (it->identifier != identifier) continue;
         const bool front = it == entries_.begin();
-        Outbox::removeEntry(it->outboxPath);
+        removeAway(it->outboxPath);
         entries_.erase(it);
         saveList();
         if (front && running_) {

@@ -1,16 +1,20 @@
 #pragma once
 
 // Dropbox uploads, one file at a time, in the order they were asked for:
-// the next upload starts only once the previous one has its answer. Each
-// entry uploads an Outbox copy of the rendered file, so a project card that
-// wipes its render cache meanwhile takes nothing away; the copy goes when its
-// upload ends, however it ends.
+// the next upload starts only once the previous one has its answer. An entry
+// holds the rendered file open from the moment it is queued and uploads it
+// from there, so a project card that wipes its render cache meanwhile takes
+// nothing away, and a new render, which puts a new file in place of the old
+// one (never writing into it), changes nothing either. Meanwhile an Outbox
+// copy of it is made away from the main thread; the copy goes when its upload
+// ends, however it ends.
 //
-// The application's queue keeps a list of its entries beside the Outbox
-// copies, written atomically on every change, so that a share the user saw
+// The application's queue keeps a list of its entries whose Outbox copies
+// are made, written atomically on every change, so that a share the user saw
 // accepted is not lost when the application ends: the next launch takes the
-// list up again (restore) and sends what it holds, with nobody waiting for
-// those answers.
+// list up again (restore) and sends those copies, with nobody waiting for
+// those answers. An entry whose copy fails (a full disk) is still sent in
+// this run; the failure is logged.
 //
 // A 401 means the link to the account has expired: the queue asks its
 // relink handler (which unlinks that user and asks the user to link again)
@@ -20,10 +24,12 @@
 // order and its error handling are the queue's alone. Main thread only.
 
 #include "platform/foundation/Error.h"
+#include "platform/foundation/FileDescriptor.h"
 
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,9 +51,11 @@ public:
         using Progress = std::function<void(double fraction)>;
         // Once, with no error on success.
         using Completion = std::function<void(const std::optional<foundation::Error>& error)>;
-        // Sends the file to the path; the server renames on a clash.
-        virtual void upload(const std::string& fromPath, const std::string& toPath, Progress progress,
-                            Completion completion) = 0;
+        // Sends the file to the path; the server renames on a clash. The file
+        // is read from `opened` when there is one, which `fromPath` then only
+        // names.
+        virtual void upload(const std::string& fromPath, std::shared_ptr<const foundation::FileDescriptor> opened,
+                            const std::string& toPath, Progress progress, Completion completion) = 0;
         // Ends the running upload without an answer.
         virtual void cancel() = 0;
     };
@@ -62,6 +70,7 @@ public:
 
     // A queue that keeps its list on disk, or one in memory only.
     explicit DropboxUploadQueue(bool keepsList = false) : keepsList_(keepsList) {}
+    ~DropboxUploadQueue();
     DropboxUploadQueue(const DropboxUploadQueue&) = delete;
     DropboxUploadQueue& operator=(const DropboxUploadQueue&) = delete;
     // The application's one queue; it keeps its list.
@@ -70,8 +79,8 @@ public:
     void setTransport(std::shared_ptr<Transport> transport) { transport_ = std::move(transport); }
     void setRelinkHandler(RelinkHandler handler) { relink_ = std::move(handler); }
 
-    // Queues the file (through a new Outbox copy); an identifier for cancel,
-    // or the error of making the link.
+    // Queues the regular file; an identifier for cancel, or the error of
+    // opening it.
     foundation::Result<uint64_t> enqueue(const std::string& path, const std::string& toPath, Progress progress,
                                          Completion completion);
     // Drops a waiting entry or stops the running one; its completion does not run.
@@ -91,12 +100,19 @@ public:
 private:
     struct Entry {
         uint64_t identifier = 0;
+        // The file as it was queued, open, with the path it had then; none
+        // for an entry taken up from the list.
+        std::shared_ptr<const foundation::FileDescriptor> opened;
+        std::string queuedPath;
+        // The Outbox copy being made, then made; empty until it is.
+        std::shared_future<foundation::Result<std::string>> copy;
         std::string outboxPath;
         std::string toPath;
         Progress progress;
         Completion completion;
         bool retried = false;
     };
+    void copied(uint64_t identifier, const foundation::Result<std::string>& copy);
     void startNext();
     void answered(uint64_t identifier, const std::optional<foundation::Error>& error);
     void finishFront(const std::optional<foundation::Error>& error);

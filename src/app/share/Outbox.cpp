@@ -5,6 +5,7 @@
 #include "platform/foundation/Uuid.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <set>
 #include <sys/stat.h>
@@ -41,21 +42,42 @@ foundation::Result<std::string> Outbox::directory() {
     return path;
 }
 
-foundation::Result<std::string> Outbox::addFile(const std::string& path) {
+// A copy of its own (a reflink where the file system offers one), never a
+// second name of the file: a render cache rewritten later must not change
+// what a mail program or an upload was handed. `copy` makes it at the path
+// it is given; the entry's folder goes when it fails.
+foundation::Result<std::string> Outbox::addEntry(const std::string& name,
+                                                 const std::function<foundation::Status(const std::string&)>& copy) {
     auto folder = directory();
     if (!folder) return folder.error();
     std::string entryFolder = foundation::path::appending(*folder, foundation::makeUuidString());
     if (auto status = makePrivateFolder(entryFolder); !status) return status.error();
-    std::string entry = foundation::path::appending(entryFolder, foundation::path::lastComponent(path));
-    // A copy of its own (a reflink where the file system offers one), never a
-    // second name of the file: a render cache rewritten later must not change
-    // what a mail program or an upload was handed.
-    if (foundation::Status copied = foundation::FileManager::defaultManager().copyItem(path, entry); !copied) {
+    std::string entry = foundation::path::appending(entryFolder, name);
+    if (foundation::Status copied = copy(entry); !copied) {
         std::error_code ec;
         fs::remove_all(entryFolder, ec);
         return copied.error();
     }
     return entry;
+}
+
+foundation::Result<std::string> Outbox::addFile(const std::string& path) {
+    return addEntry(foundation::path::lastComponent(path), [&](const std::string& entry) {
+        return foundation::FileManager::defaultManager().copyItem(path, entry);
+    });
+}
+
+foundation::Result<std::string> Outbox::addFile(const foundation::FileDescriptor& source, const std::string& name) {
+    return addEntry(name, [&](const std::string& entry) -> foundation::Status {
+        foundation::FileDescriptor out = foundation::FileDescriptor::open(entry, O_WRONLY | O_CREAT | O_EXCL, 0600);
+        if (!out) return foundation::Error::posix(errno, entry);
+        if (::lseek(source.get(), 0, SEEK_SET) != 0) return foundation::Error::posix(errno, name);
+        if (auto failure = foundation::copyFileData(source.get(), out.get()))
+            return foundation::Error::posix(failure->errnoValue,
+                                            failure->side == foundation::StreamFailure::Side::Writing ? entry : name);
+        if (int closeError = out.close(); closeError != 0) return foundation::Error::posix(closeError, entry);
+        return {};
+    });
 }
 
 void Outbox::removeEntry(const std::string& entryPath) {

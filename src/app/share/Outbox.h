@@ -14,7 +14,9 @@
 // leftover that no list keeps.
 
 #include "platform/foundation/Error.h"
+#include "platform/foundation/FileDescriptor.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +31,9 @@ public:
 
     // A new entry for the file; its absolute path.
     static foundation::Result<std::string> addFile(const std::string& path);
+    // A new entry named `name` for the regular file open at `source`, copied
+    // from its start (the descriptor's position is moved); its absolute path.
+    static foundation::Result<std::string> addFile(const foundation::FileDescriptor& source, const std::string& name);
     // Removes an entry made by addFile (the copy and its folder). Paths
     // outside the Outbox are left alone.
     static void removeEntry(const std::string& entryPath);
@@ -45,4 +50,8 @@ public:
     // The entry a stored relative path names, when it is one (a folder of the
     // Outbox and a file in it, no more) and its file is still there.
     static std::optional<std::string> existingEntry(std::string_view relativePath);
+
+private:
+    static foundation::Result<std::string> addEntry(const std::string& name,
+                                                    const std::function<foundation::Status(const std::string&)>& copy);
 };

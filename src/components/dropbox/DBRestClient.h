@@ -12,6 +12,7 @@
 #include "components/dropbox/DBRequest.h"
 #include "components/dropbox/DBRestClientDelegate.h"
 #include "components/dropbox/DBSession.h"
+#include "platform/foundation/FileDescriptor.h"
 #include "platform/foundation/Lifetime.h"
 
 #include <map>
@@ -46,6 +47,10 @@ public:
     void loadThumbnail(const std::string& path, const std::string& size, const std::string& destPath);
     void uploadFile(const std::string& filename, const std::string& toPath, const std::optional<std::string>& parentRev,
                     const std::string& fromPath);
+    // The same upload from a file already open, read from its start whatever
+    // its name is by then; `fromPath` only names it to the delegate.
+    void uploadFile(const std::string& filename, const std::string& toPath, const std::optional<std::string>& parentRev,
+                    const std::string& fromPath, std::shared_ptr<const foundation::FileDescriptor> opened);
     // Sends no parameters of its own: the server's default applies.
     void uploadFile(const std::string& filename, const std::string& toPath, const std::string& fromPath);
     void uploadFileChunk(const std::optional<std::string>& uploadId, uint64_t offset, const std::string& fromPath);
@@ -85,7 +90,8 @@ private:
                                                      const foundation::Dictionary& parameters) const;
 
     void uploadFileWithParameters(const std::string& filename, const std::string& toPath,
-                                  const foundation::Dictionary& params, const std::string& fromPath);
+                                  const foundation::Dictionary& params, const std::string& fromPath,
+                                  std::shared_ptr<const foundation::FileDescriptor> opened = nullptr);
 
     enum class Tracking { Requests, Loads, Thumbnails, Uploads };
     using Handler = std::function<void(DBRequest&)>;

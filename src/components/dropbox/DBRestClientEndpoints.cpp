@@ -150,19 +150,26 @@ void DBRestClient::loadThumbnail(const std::string& path, const std::string& siz
 
 void DBRestClient::uploadFile(const std::string& filename, const std::string& toPath,
                               const std::optional<std::string>& parentRev, const std::string& fromPath) {
+    uploadFile(filename, toPath, parentRev, fromPath, nullptr);
+}
+
+void DBRestClient::uploadFile(const std::string& filename, const std::string& toPath,
+                              const std::optional<std::string>& parentRev, const std::string& fromPath,
+                              std::shared_ptr<const foundation::FileDescriptor> opened) {
     Dictionary params{{"overwrite", "false"}};
     if (parentRev) params.set("parent_rev", Value(*parentRev));
-    uploadFileWithParameters(filename, toPath, params, fromPath);
+    uploadFileWithParameters(filename, toPath, params, fromPath, std::move(opened));
 }
 
 void DBRestClient::uploadFileWithParameters(const std::string& filename, const std::string& toPath,
-                                            const Dictionary& params, const std::string& fromPath) {
+                                            const Dictionary& params, const std::string& fromPath,
+                                            std::shared_ptr<const foundation::FileDescriptor> opened) {
     const std::string destPath = foundation::path::appending(toPath, filename);
     auto fail = [this](const foundation::Error& error) {
         if (delegate_) delegate_->restClientUploadFileFailedWithError(*this, error);
     };
     struct stat info {};
-    const bool exists = ::stat(fromPath.c_str(), &info) == 0;
+    const bool exists = opened ? ::fstat(opened->get(), &info) == 0 : ::stat(fromPath.c_str(), &info) == 0;
     if (!exists || S_ISDIR(info.st_mode)) {
         const bool folder = exists;
         foundation::Error refused(DBClientErrorDomain, folder ? DBErrorIllegalFileType : DBErrorFileNotFound,
@@ -177,7 +184,7 @@ void DBRestClient::uploadFileWithParameters(const std::string& filename, const s
     auto request = signedContentPost("/files_put/" + root_ + destPath, params);
     if (!request) return;
     request->setValue(std::to_string(static_cast<uint64_t>(info.st_size)), "Content-Length");
-    request->httpBodyFile = net::URLRequestBodyFile{fromPath, 0, static_cast<uint64_t>(info.st_size)};
+    request->httpBodyFile = net::URLRequestBodyFile{fromPath, 0, static_cast<uint64_t>(info.st_size), std::move(opened)};
 
     Dictionary userInfo{{"sourcePath", fromPath}, {"destinationPath", destPath}};
     auto started = start(

@@ -152,7 +152,8 @@ TEST_F(DropboxShareTest, AnExpiredLinkIsAskedForAgainAndTheUploadResent) {
 // cache wiped) goes out at the next start, from its Outbox link.
 TEST_F(DropboxShareTest, AnUploadLeftWaitingAtQuitIsSentAtTheNextStart) {
     struct Unanswered : DropboxUploadQueue::Transport {
-        void upload(const std::string&, const std::string&, Progress, Completion) override {}
+        void upload(const std::string&, std::shared_ptr<const foundation::FileDescriptor>, const std::string&,
+                    Progress, Completion) override {}
         void cancel() override {}
     };
     const std::string movie = folders.root() + "/rendered.mov";

@@ -5,12 +5,14 @@
 #include "app/share/Outbox.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/RunLoop.h"
 #include "support/Process.h"
 #include "support/TempAppFolders.h"
+#include "support/TestFiles.h"
 
 #include <algorithm>
-#include <set>
 #include <filesystem>
+#include <set>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -22,17 +24,25 @@ namespace fs = std::filesystem;
 struct RecordingTransport : DropboxUploadQueue::Transport {
     struct Upload {
         std::string from, to, bytes;
+        bool fromOpenFile;
         Progress progress;
         Completion completion;
     };
     std::vector<Upload> uploads;
     int cancels = 0;
 
-    void upload(const std::string& fromPath, const std::string& toPath, Progress progress,
-                Completion completion) override {
-        std::ifstream in(fromPath);
-        uploads.push_back({fromPath, toPath, std::string(std::istreambuf_iterator<char>(in), {}), std::move(progress),
-                           std::move(completion)});
+    void upload(const std::string& fromPath, std::shared_ptr<const foundation::FileDescriptor> opened,
+                const std::string& toPath, Progress progress, Completion completion) override {
+        std::string bytes;
+        if (opened) {
+            // As the network reads it: from the start, whatever the position.
+            char buffer[256];
+            for (ssize_t got; (got = ::pread(opened->get(), buffer, sizeof buffer, off_t(bytes.size()))) > 0;)
+                bytes.append(buffer, size_t(got));
+        } else {
+            bytes = testsupport::readFileBytes(fromPath);
+        }
+        uploads.push_back({fromPath, toPath, bytes, opened != nullptr, std::move(progress), std::move(completion)});
     }
     void cancel() override { ++cancels; }
     void answer(size_t index, std::optional<foundation::Error> error = std::nullopt) {
@@ -60,9 +70,20 @@ protected:
         EXPECT_TRUE(identifier.ok());
         return identifier.ok() ? *identifier : 0;
     }
+    // Once the copies and removals away from the main thread are done.
     bool outboxEmpty() const {
+        foundation::RunLoop::main().runUntilIdle();
         const std::string outbox = foundation::Paths::cachesDirectory() + "/Outbox";
         return !fs::exists(outbox) || fs::is_empty(outbox);
+    }
+    // The Outbox copies' bytes, once the copies are made.
+    std::multiset<std::string> outboxCopies() const {
+        foundation::RunLoop::main().runUntilIdle();
+        std::multiset<std::string> copies;
+        for (const auto& item : fs::recursive_directory_iterator(foundation::Paths::cachesDirectory() + "/Outbox"))
+            if (item.is_regular_file() && item.path().extension() == ".mov")
+                copies.insert(testsupport::readFileBytes(item.path().string()));
+        return copies;
     }
 
     testsupport::TempAppFolders folders;
@@ -80,20 +101,22 @@ TEST_F(DropboxUploadQueueTest, OneUploadAtATimeFromOutboxLinksThatOutliveTheCach
     const std::string second = file("second.mov", "second movie");
     enqueue(first, "/first.mov");
     enqueue(second, "/second.mov");
-    // The cards close and wipe their render caches meanwhile.
+    // The cards close and wipe their render caches meanwhile, or render
+    // again in place of the file, as renders do: a new file renamed over it.
     fs::remove(first);
-    fs::remove(second);
+    fs::rename(file("again.mov", "second movie rendered again"), second);
     ASSERT_EQ(transport->uploads.size(), 1u) << "the second waits for the first's answer";
     EXPECT_EQ(transport->uploads[0].to, "/first.mov");
     EXPECT_EQ(transport->uploads[0].bytes, "first movie");
-    EXPECT_NE(transport->uploads[0].from, first);
+    EXPECT_TRUE(transport->uploads[0].fromOpenFile);
     transport->uploads[0].progress(0.5);
     EXPECT_EQ(queue.count(), 2u);
+    EXPECT_EQ(outboxCopies(), (std::multiset<std::string>{"first movie", "second movie"}));
 
     transport->answer(0);
     ASSERT_EQ(transport->uploads.size(), 2u);
     EXPECT_EQ(transport->uploads[1].bytes, "second movie");
-    EXPECT_FALSE(fs::exists(transport->uploads[0].from)) << "an answered entry's link goes";
+    EXPECT_EQ(outboxCopies(), std::multiset<std::string>{"second movie"}) << "an answered entry's copy goes";
     transport->answer(1, foundation::Error("Dropbox", 503, "Service unavailable"));
     ASSERT_EQ(answers.size(), 2u);
     EXPECT_EQ(answers[0].first, "/first.mov");
@@ -184,6 +207,24 @@ TEST_F(DropboxUploadQueueTest, WithoutAClientEveryEntryFailsAtOnce) {
     EXPECT_EQ(answers[0].second->description, "Dropbox is not set up on this computer.");
     EXPECT_TRUE(outboxEmpty());
     EXPECT_FALSE(queue.enqueue(folders.root() + "/missing.mov", "/m.mov", {}, {}).ok());
+    EXPECT_FALSE(queue.enqueue(folders.root(), "/folder.mov", {}, {}).ok());
+}
+
+// A copy that cannot be made (here something else stands where the Outbox
+// goes) costs the share only its place in the list: it is sent all the same.
+TEST_F(DropboxUploadQueueTest, AnUploadWhoseCopyFailsIsSentButNotListed) {
+    testsupport::writeFileBytes(foundation::Paths::cachesDirectory() + "/Outbox", "in the way");
+    {
+        DropboxUploadQueue keeping(true);
+        keeping.setTransport(transport);
+        ASSERT_TRUE(keeping.enqueue(file("a.mov", "movie a"), "/a.mov", {}, {}).ok());
+        foundation::RunLoop::main().runUntilIdle();
+        ASSERT_EQ(transport->uploads.size(), 1u);
+        EXPECT_EQ(transport->uploads[0].bytes, "movie a");
+    }
+    EXPECT_EQ(testsupport::readFileBytes(foundation::Paths::cachesDirectory() + "/Outbox"), "in the way");
+    DropboxUploadQueue next(true);
+    EXPECT_TRUE(next.restore().empty());
 }
 
 // The shared queue's list, as python's plistlib reads it: one "File -> To"
@@ -205,10 +246,11 @@ TEST_F(DropboxUploadQueueTest, WaitingUploadsCarryOnAfterARestart) {
     {
         DropboxUploadQueue first(true);
         first.setTransport(transport);
-        for (const char* name : {"a", "b", "c"}) {
+        for (const char* name : {"a", "b", "c", "d"}) {
             const std::string path = file(std::string(name) + ".mov", std::string("movie ") + name);
             ASSERT_TRUE(first.enqueue(path, "/" + std::string(name) + ".mov", {}, {}).ok());
             fs::remove(path);
+            if (*name == 'c') foundation::RunLoop::main().runUntilIdle();
         }
         transport->answer(0);
         mailLink = *Outbox::addFile(file("mail.gif", "gif"));
@@ -216,17 +258,17 @@ TEST_F(DropboxUploadQueueTest, WaitingUploadsCarryOnAfterARestart) {
         EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 2) << list;
         EXPECT_NE(list.find("/b.mov -> /b.mov\n"), std::string::npos) << list;
         EXPECT_LT(list.find("b.mov ->"), list.find("c.mov ->")) << list;
-    }  // the application ends with b running and c waiting
+    }  // the application ends with b running, c waiting and d's copy perhaps still being made
 
     transport->uploads.clear();
     DropboxUploadQueue next(true);
     const std::vector<std::string> kept = next.restore();
-    ASSERT_EQ(kept.size(), 2u);
+    ASSERT_EQ(kept.size(), 3u);
     Outbox::removeLeftovers(kept);
     EXPECT_FALSE(fs::exists(mailLink)) << "a mail program's file has had its time";
     EXPECT_TRUE(fs::exists(listPath));
     EXPECT_EQ(next.restore(), kept) << "nothing is taken up twice";
-    EXPECT_EQ(next.count(), 2u);
+    EXPECT_EQ(next.count(), 3u);
 
     next.setTransport(transport);
     next.resume();
@@ -237,8 +279,12 @@ TEST_F(DropboxUploadQueueTest, WaitingUploadsCarryOnAfterARestart) {
     ASSERT_EQ(transport->uploads.size(), 2u);
     EXPECT_EQ(transport->uploads[1].to, "/c.mov");
     EXPECT_EQ(transport->uploads[1].bytes, "movie c");
+    EXPECT_FALSE(transport->uploads[1].fromOpenFile);
     EXPECT_EQ(listByPlistlib().find("b.mov"), std::string::npos);
     transport->answer(1, foundation::Error("Dropbox", 503, "Service unavailable"));
+    ASSERT_EQ(transport->uploads.size(), 3u);
+    EXPECT_EQ(transport->uploads[2].bytes, "movie d");
+    transport->answer(2);
     EXPECT_TRUE(answers.empty()) << "nobody waits for the answers of an earlier run";
     EXPECT_FALSE(fs::exists(listPath)) << "an empty queue keeps no list";
     EXPECT_TRUE(outboxEmpty());

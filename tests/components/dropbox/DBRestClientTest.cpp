@@ -3,9 +3,11 @@
 #include "platform/net/URLError.h"
 
 #include <condition_variable>
+#include <fcntl.h>
 #include <mutex>
 #include <regex>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using dropboxtest::DropboxServiceTest;
 using testsupport::HttpReply;
@@ -337,7 +339,12 @@ TEST_F(DropboxServiceTest, AnUploadCutAfterAMebibyteSucceedsOnRetry) {
     ASSERT_TRUE(runUntilEvents(1));
     EXPECT_EQ(recorder_.events.back(), "upload failed " + std::to_string(net::kURLErrorNetworkConnectionLost));
     EXPECT_EQ(client_->requestCount(), 0u);
-    client_->uploadFile("movie.mov", "/", std::nullopt, source);
+    // The retry reads the file held open, from its start, though its name is
+    // gone and its position moved.
+    auto opened = std::make_shared<foundation::FileDescriptor>(foundation::FileDescriptor::open(source, O_RDONLY));
+    ::lseek(opened->get(), 12345, SEEK_SET);
+    ::unlink(source.c_str());
+    client_->uploadFile("movie.mov", "/", std::nullopt, source, opened);
     ASSERT_TRUE(runUntilEvents(2));
     EXPECT_EQ(recorder_.events.back(), "uploaded /movie.mov");
     EXPECT_TRUE(received == movie);
