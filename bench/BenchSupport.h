@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <sched.h>
 #include <optional>
 #include <spawn.h>
 #include <string>
@@ -122,6 +123,31 @@ inline std::filesystem::path freshFolder(const std::filesystem::path& folder) {
 }
 
 // ---- comparisons: ours and the reference in turn ---------------------------
+
+// Keeps the calling thread, and the programs it starts meanwhile, on the CPU
+// it runs on now, for comparisons whose two sides each run on one thread: on
+// a virtual machine a thread that moves to a CPU that sat idle runs slower
+// for a while, and which side such a move lands on would decide the ratio.
+class OnOneCpu {
+public:
+    OnOneCpu() {
+        const int cpu = sched_getcpu();
+        if (cpu < 0 || sched_getaffinity(0, sizeof before_, &before_) != 0) return;
+        cpu_set_t one;
+        CPU_ZERO(&one);
+        CPU_SET(cpu, &one);
+        pinned_ = sched_setaffinity(0, sizeof one, &one) == 0;
+    }
+    ~OnOneCpu() {
+        if (pinned_) sched_setaffinity(0, sizeof before_, &before_);
+    }
+    OnOneCpu(const OnOneCpu&) = delete;
+    OnOneCpu& operator=(const OnOneCpu&) = delete;
+
+private:
+    cpu_set_t before_{};
+    bool pinned_ = false;
+};
 
 // The wall and CPU seconds of one run.
 struct Times {

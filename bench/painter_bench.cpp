@@ -94,6 +94,8 @@ bench::Side imageMagickDiscs(const std::vector<graphics::Point>& path) {
 }
 
 bool brushDragBench() {
+    // Both the drag and convert's drawing run on one thread.
+    bench::OnOneCpu pinned;
     std::vector<graphics::Point> path = dragPath();
     auto view = canvas();
     DragTimes live;
