@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <utility>
@@ -32,16 +33,22 @@ constexpr double kThumbnailQuality = 0.5;
 // Runs `side` on a pool thread while `here` runs on this one, and returns
 // once both have run. A side no pool thread has started by the time `here`
 // is done runs on this thread instead: a busy pool never makes the caller
-// wait longer than doing both itself would.
+// wait longer than doing both itself would. What either throws reaches the
+// caller.
 void runAlongside(const std::function<void()>& side, const std::function<void()>& here) {
     struct Shared {
         std::atomic<bool> claimed{false};
         foundation::DispatchSemaphore done{0};
+        std::exception_ptr thrown;
     };
     auto shared = std::make_shared<Shared>();
     foundation::DispatchQueue::global(foundation::QueuePriority::High).async([shared, side] {
         if (shared->claimed.exchange(true)) return;
-        side();
+        try {
+            side();
+        } catch (...) {
+            shared->thrown = std::current_exception();
+        }
         shared->done.signal();
     });
     try {
@@ -51,10 +58,12 @@ void runAlongside(const std::function<void()>& side, const std::function<void()>
         if (shared->claimed.exchange(true)) shared->done.wait();
         throw;
     }
-    if (!shared->claimed.exchange(true))
+    if (!shared->claimed.exchange(true)) {
         side();
-    else
+    } else {
         shared->done.wait();
+        if (shared->thrown) std::rethrow_exception(shared->thrown);
+    }
 }
 
 }  // namespace
