@@ -26,6 +26,9 @@ constexpr size_t kComposedAhead = 2;  // per composer
 // Composers decoding and scaling in parallel: a JPEG decode of a large
 // picture takes about as long as its encoding, which runs on threads of its own.
 // Each composes whole runs of a held frame, so a held picture is decoded once.
+// They run as batch work, so that the encoder's threads keep their
+// processors: each of those waits on the one before it, and a composer that
+// took a processor from one when woken for its next picture held back all.
 constexpr size_t kComposers = 3;
 // Picture stores waiting between uses: those in the queues, one in each
 // composer's hands and one in the encoder's.
@@ -206,6 +209,7 @@ media::PixelBuffer TollivarMovieRenderer::composePicture(const Session& session,
 }
 
 void TollivarMovieRenderer::compose(Session& session, size_t worker) {
+    const foundation::ScopedBatchScheduling batch;
     RenderImageProducer& producer = *session.producers[worker];
     foundation::BoundedQueue<ComposedFrame>& queue = *session.composed[worker];
     const int64_t total = session.totalFrames;

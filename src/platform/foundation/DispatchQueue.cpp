@@ -6,6 +6,7 @@
 #include "platform/foundation/ThreadPool.h"
 
 #include <algorithm>
+#include <sched.h>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -340,5 +341,17 @@ std::string DispatchQueue::currentLabel() {
 ScopedBlockingWork::ScopedBlockingWork() { detail::ThreadPool::noteBlocked(true); }
 
 ScopedBlockingWork::~ScopedBlockingWork() { detail::ThreadPool::noteBlocked(false); }
+
+// On Linux the policy is the calling thread's own (0 names it), and a thread
+// may move between the normal and the batch policy without privileges.
+ScopedBatchScheduling::ScopedBatchScheduling() {
+    const sched_param none{};
+    switched_ = ::sched_getscheduler(0) == SCHED_OTHER && ::sched_setscheduler(0, SCHED_BATCH, &none) == 0;
+}
+
+ScopedBatchScheduling::~ScopedBatchScheduling() {
+    const sched_param none{};
+    if (switched_) (void)::sched_setscheduler(0, SCHED_OTHER, &none);
+}
 
 }  // namespace foundation

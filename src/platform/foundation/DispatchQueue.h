@@ -85,4 +85,21 @@ public:
     ScopedBlockingWork& operator=(const ScopedBlockingWork&) = delete;
 };
 
+// For processor-bound work that feeds other threads of the process (a
+// render's decoders feeding the encoder's threads): while it lives the
+// calling thread is scheduled as batch work, which never takes a processor
+// from a running thread when it wakes. The threads it feeds keep theirs when
+// it is handed more work, and over time it still gets its fair share. Undone
+// at the end of the scope; where the system refuses, nothing changes.
+class ScopedBatchScheduling {
+public:
+    ScopedBatchScheduling();
+    ~ScopedBatchScheduling();
+    ScopedBatchScheduling(const ScopedBatchScheduling&) = delete;
+    ScopedBatchScheduling& operator=(const ScopedBatchScheduling&) = delete;
+
+private:
+    bool switched_ = false;
+};
+
 }  // namespace foundation

@@ -10,6 +10,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <sched.h>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -345,4 +346,26 @@ TEST(DispatchMainQueue, SyncWaitingOnALoopThatIsResetReturnsInsteadOfHanging) {
     EXPECT_FALSE(ran);
     EXPECT_TRUE(returned);
     EXPECT_EQ(foundation::BackgroundActivity::inFlight(), 0);
+}
+
+// The policy is the calling thread's alone, lasts for the scope, and a scope
+// leaves a thread that was batch work already (an outer scope) as it was.
+TEST(DispatchBatchScheduling, HoldsForTheCallingThreadAndTheScopeOnly) {
+    std::vector<int> seen;  // the worker's policy at each step, then the test thread's
+    std::thread worker([&] {
+        seen.push_back(sched_getscheduler(0));
+        {
+            const foundation::ScopedBatchScheduling outer;
+            seen.push_back(sched_getscheduler(0));
+            {
+                const foundation::ScopedBatchScheduling inner;
+                seen.push_back(sched_getscheduler(0));
+            }
+            seen.push_back(sched_getscheduler(0));
+        }
+        seen.push_back(sched_getscheduler(0));
+    });
+    worker.join();
+    seen.push_back(sched_getscheduler(0));
+    EXPECT_EQ(seen, (std::vector<int>{SCHED_OTHER, SCHED_BATCH, SCHED_BATCH, SCHED_BATCH, SCHED_OTHER, SCHED_OTHER}));
 }
