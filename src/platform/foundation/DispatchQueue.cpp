@@ -6,10 +6,10 @@
 #include "platform/foundation/ThreadPool.h"
 
 #include <algorithm>
-#include <sched.h>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <sched.h>
 #include <thread>
 #include <utility>
 #include <vector>
