@@ -1,6 +1,7 @@
 // The serial Dropbox upload queue over a recording transport, and the paths
 // titles upload to.
 
+#include "ShareTestSupport.h"
 #include "app/share/DropboxUploadQueue.h"
 #include "app/share/Outbox.h"
 #include "platform/foundation/Paths.h"
@@ -70,12 +71,6 @@ protected:
         EXPECT_TRUE(identifier.ok());
         return identifier.ok() ? *identifier : 0;
     }
-    // Once the copies and removals away from the main thread are done.
-    bool outboxEmpty() const {
-        foundation::RunLoop::main().runUntilIdle();
-        const std::string outbox = foundation::Paths::cachesDirectory() + "/Outbox";
-        return !fs::exists(outbox) || fs::is_empty(outbox);
-    }
     // The Outbox copies' bytes, once the copies are made.
     std::multiset<std::string> outboxCopies() const {
         foundation::RunLoop::main().runUntilIdle();
@@ -123,7 +118,7 @@ TEST_F(DropboxUploadQueueTest, OneUploadAtATimeFromOutboxLinksThatOutliveTheCach
     EXPECT_FALSE(answers[0].second);
     EXPECT_EQ(answers[1].second->code, 503);
     EXPECT_EQ(progress, (std::vector<std::pair<std::string, double>>{{"/first.mov", 0.5}}));
-    EXPECT_TRUE(outboxEmpty());
+    EXPECT_TRUE(sharetest::outboxEmptyOnceSettled());
     EXPECT_EQ(queue.count(), 0u);
     // A late second answer of the same upload changes nothing.
     transport->answer(0);
@@ -177,7 +172,7 @@ TEST_F(DropboxUploadQueueTest, AnExpiredLinkIsRelinkedAndTheUploadSentOnceMore) 
         EXPECT_EQ(transport->uploads.size(), c.uploads + 1) << "then the next entry starts";
         EXPECT_EQ(transport->uploads.back().to, "/next.mov");
         transport->answer(transport->uploads.size() - 1);
-        EXPECT_TRUE(outboxEmpty());
+        EXPECT_TRUE(sharetest::outboxEmptyOnceSettled());
     }
 }
 
@@ -197,7 +192,7 @@ TEST_F(DropboxUploadQueueTest, CancelDropsWaitingEntriesAndStopsTheRunningOne) {
     transport->answer(1);
     ASSERT_EQ(answers.size(), 1u);
     EXPECT_EQ(answers[0].first, "/c.mov");
-    EXPECT_TRUE(outboxEmpty());
+    EXPECT_TRUE(sharetest::outboxEmptyOnceSettled());
 }
 
 TEST_F(DropboxUploadQueueTest, WithoutAClientEveryEntryFailsAtOnce) {
@@ -205,7 +200,7 @@ TEST_F(DropboxUploadQueueTest, WithoutAClientEveryEntryFailsAtOnce) {
     ASSERT_EQ(answers.size(), 1u);
     ASSERT_TRUE(answers[0].second);
     EXPECT_EQ(answers[0].second->description, "Dropbox is not set up on this computer.");
-    EXPECT_TRUE(outboxEmpty());
+    EXPECT_TRUE(sharetest::outboxEmptyOnceSettled());
     EXPECT_FALSE(queue.enqueue(folders.root() + "/missing.mov", "/m.mov", {}, {}).ok());
     EXPECT_FALSE(queue.enqueue(folders.root(), "/folder.mov", {}, {}).ok());
 }
@@ -287,7 +282,7 @@ TEST_F(DropboxUploadQueueTest, WaitingUploadsCarryOnAfterARestart) {
     transport->answer(2);
     EXPECT_TRUE(answers.empty()) << "nobody waits for the answers of an earlier run";
     EXPECT_FALSE(fs::exists(listPath)) << "an empty queue keeps no list";
-    EXPECT_TRUE(outboxEmpty());
+    EXPECT_TRUE(sharetest::outboxEmptyOnceSettled());
 }
 
 // The list is read back as outside input: only entries that are links the

@@ -4,6 +4,8 @@
 // scripts first on PATH, and a delegate records what a service reports.
 
 #include "app/share/ConnectHandler.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
 #include "support/ScopedEnvironment.h"
 
 #include <cstdlib>
@@ -15,6 +17,14 @@
 #include <vector>
 
 namespace sharetest {
+
+// Whether the Outbox holds nothing, once the copies and removals made away
+// from the main thread are done.
+inline bool outboxEmptyOnceSettled() {
+    foundation::RunLoop::main().runUntilIdle();
+    const std::string outbox = foundation::Paths::cachesDirectory() + "/Outbox";
+    return !std::filesystem::exists(outbox) || std::filesystem::is_empty(outbox);
+}
 
 // A folder of scripts put in front of PATH for the object's lifetime.
 class ProgramRecorders {
