@@ -141,6 +141,7 @@ void drain(std::shared_ptr<QueueCore> core) {
         ScopedBackgroundActivity activity{ScopedBackgroundActivity::Adopt{}};
         ContextScope scope(std::move(item.context));
         item.block();
+        item.block = nullptr;  // what it holds goes while the task still counts
     }
     {
         std::lock_guard lock(core->mutex);
@@ -199,6 +200,7 @@ void enqueueGlobal(const std::shared_ptr<QueueCore>& core, std::function<void()>
                                             ScopedBackgroundActivity activity{ScopedBackgroundActivity::Adopt{}};
                                             ContextScope scope(std::move(context));
                                             block();
+                                            block = nullptr;
                                         });
 }
 

@@ -170,6 +170,28 @@ TEST(DispatchVirtualTime, TimeWaitsForBackgroundWorkInFlight) {
     }
 }
 
+TEST(DispatchVirtualTime, WhatATaskHoldsGoesBeforeTheLoopIsIdle) {
+    // Letting go of a task's captures is part of its work: a render's last
+    // handle on its encoder closes the encoder there.
+    struct Held {
+        std::atomic<int64_t>* countedAtRelease;
+        ~Held() { *countedAtRelease = foundation::BackgroundActivity::inFlight(); }
+    };
+    const std::pair<const char*, std::function<DispatchQueue()>> queues[] = {
+        {"global", [] { return DispatchQueue::global(); }},
+        {"serial", [] { return DispatchQueue("serial.release"); }},
+        {"thread-bound", [] { return DispatchQueue::threadBound("bound.release"); }},
+    };
+    for (const auto& [kind, make] : queues) {
+        SCOPED_TRACE(kind);
+        testsupport::VirtualClockScope scope;
+        std::atomic<int64_t> countedAtRelease{-1};
+        make().async([held = std::make_shared<Held>(&countedAtRelease)] {});
+        RunLoop::main().runUntilIdle();
+        EXPECT_GE(countedAtRelease.load(), 1) << "released after the loop could call itself idle";
+    }
+}
+
 TEST(DispatchVirtualTime, BackgroundTaskWaitingForAMainTimerDoesNotFreezeTime) {
     testsupport::VirtualClockScope scope;
     auto& loop = RunLoop::main();
