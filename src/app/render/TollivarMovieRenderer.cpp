@@ -127,16 +127,9 @@ void TollivarMovieRenderer::renderMovie() {
         return completeExportNow();
     }
     setExportURL(url);
-    if (std::optional<Error> failure = openWriterAt(*session, url, session->size)) {
-        // Told like a failure while writing: on the main queue, with the
-        // writer's own text.
-        failWithError(Error(TollivarMovieRenderer::kErrorDomain, kErrorWriting, failure->localizedDescription(),
-                            std::make_shared<const Error>(*failure)));
-        session->closed = true;
-        if (session->writer) session->writer->cancelWriting();
-        return completeExport();
-    }
 
+    // The composers start first: the encoder waits for the first pictures,
+    // and their decoding runs while it is set up.
     for (size_t worker = 0; worker < kComposers; ++worker) {
         session->producers.push_back(std::make_unique<RenderImageProducer>(project(), snapshot().pictures));
         session->composed.push_back(std::make_unique<foundation::BoundedQueue<ComposedFrame>>(kComposedAhead));
@@ -144,6 +137,17 @@ void TollivarMovieRenderer::renderMovie() {
     auto self = std::static_pointer_cast<TollivarMovieRenderer>(shared_from_this());
     for (size_t worker = 0; worker < kComposers; ++worker)
         DispatchQueue(kComposerQueueLabel).async([self, session, worker] { self->compose(*session, worker); });
+
+    if (std::optional<Error> failure = openWriterAt(*session, url, session->size)) {
+        // Told like a failure while writing: on the main queue, with the
+        // writer's own text.
+        failWithError(Error(TollivarMovieRenderer::kErrorDomain, kErrorWriting, failure->localizedDescription(),
+                            std::make_shared<const Error>(*failure)));
+        session->closed = true;
+        session->closeComposers();
+        if (session->writer) session->writer->cancelWriting();
+        return completeExport();
+    }
     session->audioInput->requestMediaDataWhenReady(DispatchQueue(kAudioQueueLabel),
                                                    [self, session] { self->audioPump(session); });
     session->videoInput->requestMediaDataWhenReady(DispatchQueue(kVideoQueueLabel),

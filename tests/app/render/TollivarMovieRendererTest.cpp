@@ -286,6 +286,11 @@ TEST_F(MovieRenderFailureTest, FullDeviceCancelAndUnwritableCacheLeaveNoMovie) {
         }
         EXPECT_TRUE(storedNeedsRendering()) << "metadata untouched";
         media::AssetWriter::setWriteLimitForTesting(std::nullopt);
+        // Nothing of the render holds on: its queues' work has let the renderer go.
+        const std::weak_ptr<TollivarMovieRenderer> left = r;
+        r.reset();
+        foundation::RunLoop::main().runUntilIdle();
+        EXPECT_TRUE(left.expired());
     }
     fs::remove(cache);
 }
