@@ -117,6 +117,16 @@ bool inContext(const QueueCore* core) {
     return std::find(tContext.begin(), tContext.end(), core) != tContext.end();
 }
 
+// Runs a queued task, counted as the background activity its enqueue began,
+// in the context it was queued from. What the task holds goes while it still
+// counts: letting go of it may be work of its own (closing an encoder).
+void runQueuedTask(std::function<void()>& block, Context context) {
+    ScopedBackgroundActivity activity{ScopedBackgroundActivity::Adopt{}};
+    ContextScope scope(std::move(context));
+    block();
+    block = nullptr;
+}
+
 // The context of the caller extended by `core`, for work done on its behalf.
 Context contextFor(const QueueCore* core) {
     Context context = tContext;
@@ -138,10 +148,7 @@ void drain(std::shared_ptr<QueueCore> core) {
             item = std::move(core->items.front());
             core->items.pop_front();
         }
-        ScopedBackgroundActivity activity{ScopedBackgroundActivity::Adopt{}};
-        ContextScope scope(std::move(item.context));
-        item.block();
-        item.block = nullptr;  // what it holds goes while the task still counts
+        runQueuedTask(item.block, std::move(item.context));
     }
     {
         std::lock_guard lock(core->mutex);
@@ -174,12 +181,7 @@ void runBoundThread(const std::shared_ptr<detail::BoundThread>& bound) {
             item = std::move(bound->items.front());
             bound->items.pop_front();
         }
-        {
-            ScopedBackgroundActivity activity{ScopedBackgroundActivity::Adopt{}};
-            ContextScope scope(std::move(item.context));
-            item.block();
-            item.block = nullptr;
-        }
+        runQueuedTask(item.block, std::move(item.context));
         item.queue.reset();  // may end the queue; the loop then finds `stopping`
     }
 }
@@ -197,10 +199,7 @@ void enqueueGlobal(const std::shared_ptr<QueueCore>& core, std::function<void()>
     BackgroundActivity::begin();
     detail::ThreadPool::shared().submit(core->priority,
                                         [block = std::move(block), context = std::move(context)]() mutable {
-                                            ScopedBackgroundActivity activity{ScopedBackgroundActivity::Adopt{}};
-                                            ContextScope scope(std::move(context));
-                                            block();
-                                            block = nullptr;
+                                            runQueuedTask(block, std::move(context));
                                         });
 }
 
