@@ -2,7 +2,8 @@
 // service does (by the objects' "kind", else the class the query expects:
 // none, an uploaded video, the category list of the upload screen, or a
 // batch), the structured error of a failure, and every string of the answer
-// read as an RFC 3339 date-time, as a date property would read it.
+// read as an RFC 3339 date-time, as a date property would read it, and
+// written back: what is read must write a text that reads back equal.
 
 #include "FuzzTarget.h"
 
@@ -11,6 +12,9 @@
 #include "components/google/GTLDateTime.h"
 #include "components/google/GTLJSONParser.h"
 #include "components/google/GTLYouTubeObjects.h"
+
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -21,7 +25,14 @@ void readDateTimes(const Value& json, int depth) {
     if (json.isString()) {
         if (GTLDateTimePtr dateTime = GTLDateTime::dateTimeWithRFC3339String(json.asString())) {
             (void)dateTime->date();
-            (void)dateTime->RFC3339String();
+            // What was read writes a text that reads back as the same value.
+            const std::string written = dateTime->RFC3339String();
+            GTLDateTimePtr reread = GTLDateTime::dateTimeWithRFC3339String(written);
+            if (!reread || !(*reread == *dateTime) || reread->RFC3339String() != written) {
+                std::fprintf(stderr, "google_answer: \"%s\" wrote \"%s\", which does not read back\n",
+                             json.asString().c_str(), written.c_str());
+                std::abort();
+            }
         }
     } else if (json.isArray()) {
         for (const Value& element : json.asArray()) readDateTimes(element, depth + 1);

@@ -62,51 +62,48 @@ bool isUniversalZone(const QTimeZone& zone) {
     return std::find(std::begin(kNames), std::end(kNames), zone.id()) != std::end(kNames);
 }
 
-constexpr int64_t kTooLarge = 1'000'000'000;
-
-// Reads characters of one class, in order, never skipping any.
+// Reads RFC 3339 text position by position: fixed-width digit fields and
+// the single characters between them, never skipping anything.
 class Scanner {
 public:
     explicit Scanner(std::string_view text) : text_(text) {}
 
-    bool charactersFrom(std::string_view set, char* first = nullptr) {
-        size_t end = position_;
-        while (end < text_.size() && set.find(text_[end]) != std::string_view::npos) ++end;
-        if (end == position_) return false;
-        if (first) *first = text_[position_];
-        position_ = end;
+    bool atEnd() const { return position_ == text_.size(); }
+
+    // One character of the set; `found` receives it.
+    bool character(std::string_view set, char* found = nullptr) {
+        if (atEnd() || set.find(text_[position_]) == std::string_view::npos) return false;
+        if (found) *found = text_[position_];
+        ++position_;
         return true;
     }
 
-    // Decimal digits. A number past every field's range reads as kTooLarge,
-    // so that it is refused however many digits it has.
-    bool integer(int64_t& out) {
-        const char* begin = text_.data() + position_;
-        const char* end = text_.data() + text_.size();
-        const char* digitsEnd = begin;
-        while (digitsEnd < end && *digitsEnd >= '0' && *digitsEnd <= '9') ++digitsEnd;
-        if (digitsEnd == begin) return false;
+    // Exactly `count` decimal digits.
+    bool digits(size_t count, int64_t& out) {
+        if (text_.size() - position_ < count) return false;
         int64_t value = 0;
-        out = std::from_chars(begin, digitsEnd, value).ec == std::errc() ? std::min(value, kTooLarge) : kTooLarge;
-        position_ += static_cast<size_t>(digitsEnd - begin);
+        for (size_t i = 0; i < count; ++i) {
+            const char c = text_[position_ + i];
+            if (c < '0' || c > '9') return false;
+            value = value * 10 + (c - '0');
+        }
+        position_ += count;
+        out = value;
         return true;
     }
 
-    // Digits with an optional fraction ("30", "30.25", "30.").
-    bool decimal(double& out) {
+    // One or more digits after a decimal point, as thousandths of a second
+    // rounded to the nearest; a fraction that rounds up to a whole second
+    // stays within this one.
+    bool fraction(int64_t& milliseconds) {
         size_t end = position_;
         while (end < text_.size() && text_[end] >= '0' && text_[end] <= '9') ++end;
         if (end == position_) return false;
-        if (end < text_.size() && text_[end] == '.') {
-            ++end;
-            while (end < text_.size() && text_[end] >= '0' && text_[end] <= '9') ++end;
-        }
-        std::string literal(text_.substr(position_, end - position_));
-        if (literal.back() == '.') literal.pop_back();
+        // Digits past the tenth change nothing that rounding to thousandths keeps.
+        const std::string literal = "0." + std::string(text_.substr(position_, std::min<size_t>(end - position_, 10)));
         double value = 0;
-        const auto result = std::from_chars(literal.data(), literal.data() + literal.size(), value);
-        if (result.ec != std::errc() || !std::isfinite(value)) return false;
-        out = value;
+        std::from_chars(literal.data(), literal.data() + literal.size(), value);
+        milliseconds = std::min<int64_t>(std::llround(value * 1000.0), 999);
         position_ = end;
         return true;
     }
@@ -155,35 +152,25 @@ bool GTLDateTime::setFromRFC3339String(std::string_view text) {
     int64_t offsetMinutes = 0;
 
     Scanner scan(text);
-    int64_t value = 0;
-    double seconds = 0;
-    // Each field is kept as soon as it is read; the first miss ends the scan.
-    [&] {
-        if (!scan.integer(value)) return;
-        components.year = value;
-        if (!scan.charactersFrom("-") || !scan.integer(value)) return;
-        components.month = value;
-        if (!scan.charactersFrom("-") || !scan.integer(value)) return;
-        components.day = value;
-        if (!scan.charactersFrom("Tt ") || !scan.integer(value)) return;
-        components.hour = value;
-        if (!scan.charactersFrom(":") || !scan.integer(value)) return;
-        components.minute = value;
-        if (!scan.charactersFrom(":") || !scan.decimal(seconds)) return;
-        if (seconds >= 61.0) {
-            components.second = 61;  // past a leap second: refused below
-            return;
+    // A full date, then nothing or a whole time: hours, minutes and seconds,
+    // an optional fraction and an optional zone.
+    const bool matched = [&] {
+        if (!scan.digits(4, components.year) || !scan.character("-") || !scan.digits(2, components.month) ||
+            !scan.character("-") || !scan.digits(2, components.day))
+            return false;
+        if (scan.atEnd()) return true;
+        if (!scan.character("Tt ") || !scan.digits(2, components.hour) || !scan.character(":") ||
+            !scan.digits(2, components.minute) || !scan.character(":") || !scan.digits(2, components.second))
+            return false;
+        if (scan.character(".") && !scan.fraction(milliseconds)) return false;
+        if (scan.character("+-", &designator)) {
+            if (!scan.digits(2, offsetHours) || !scan.character(":") || !scan.digits(2, offsetMinutes)) return false;
+        } else {
+            scan.character("Zz", &designator);
         }
-        const double whole = std::floor(seconds);
-        components.second = static_cast<int64_t>(whole);
-        // A fraction that rounds up to a whole second stays within this one.
-        milliseconds = std::min<int64_t>(std::llround((seconds - whole) * 1000.0), 999);
-        if (!scan.charactersFrom("+-zZ", &designator) || !scan.integer(value)) return;
-        offsetHours = value;
-        if (!scan.charactersFrom(":") || !scan.integer(value)) return;
-        offsetMinutes = value;
+        return scan.atEnd();
     }();
-    if (!fieldsInRange(components) || offsetHours > 23 || offsetMinutes > 59) return false;
+    if (!matched || !fieldsInRange(components) || offsetHours > 23 || offsetMinutes > 59) return false;
 
     components_ = components;
     milliseconds_ = milliseconds;
@@ -232,11 +219,20 @@ bool GTLDateTime::setFromDate(Date date, std::optional<QTimeZone> timeZone) {
 }
 
 std::string GTLDateTime::RFC3339String() const {
+    // Fields that make no RFC 3339 text write none, rather than a text that
+    // no reader takes ("2015-03-00").
+    const GTLDateComponents& fields = components_;
+    if (fields.year == kUndefined || fields.month == kUndefined || fields.day == kUndefined ||
+        !fieldsInRange(fields))
+        return {};
+    if (hasTime() && (milliseconds_ < 0 || milliseconds_ > 999 ||
+                      (!universalTime_ && offsetSeconds_ != kUnknownOffset &&
+                       (offsetSeconds_ <= -kSecondsPerDay || offsetSeconds_ >= kSecondsPerDay))))
+        return {};
     char buffer[128];
     std::string text;
-    std::snprintf(buffer, sizeof buffer, "%04lld-%02lld-%02lld", static_cast<long long>(fieldOr(components_.year, 0)),
-                  static_cast<long long>(fieldOr(components_.month, 0)),
-                  static_cast<long long>(fieldOr(components_.day, 0)));
+    std::snprintf(buffer, sizeof buffer, "%04lld-%02lld-%02lld", static_cast<long long>(fields.year),
+                  static_cast<long long>(fields.month), static_cast<long long>(fields.day));
     text = buffer;
     if (!hasTime()) return text;
     std::snprintf(buffer, sizeof buffer, "T%02lld:%02lld:%02lld", static_cast<long long>(components_.hour),

@@ -43,10 +43,14 @@ public:
     // The offset that means "not known".
     static constexpr int64_t kUnknownOffset = std::numeric_limits<int64_t>::max();
 
-    // Text that stops matching leaves the later fields not given. No text
-    // gives no value, and so does a field out of range: a year past 9999, a
-    // day its month does not have, an hour past 23, a minute past 59, a
-    // second past 60, an offset of 24 hours or more.
+    // Reads an RFC 3339 date-time ("2013-05-01T10:20:30.250+05:30"), or a
+    // date alone ("2013-05-01"), which is a value without a time. "t" or a
+    // blank may stand for "T" and "z" for "Z"; a time without a zone, like
+    // one with "-00:00", has no known offset. Any other text gives no value:
+    // no text, the empty one, a time without seconds, anything left over,
+    // and fields out of range (a day its month does not have, an hour past
+    // 23, a minute past 59, a second past 60, an offset of 24 hours or more).
+    // What a value writes reads back as an equal value.
     static GTLDateTimePtr dateTimeWithRFC3339String(std::optional<std::string_view> text);
     // The fields of the moment in the zone (the device's zone when none);
     // none for a moment outside the years 0000 to 9999.
@@ -57,6 +61,9 @@ public:
     // none for fields out of range.
     static GTLDateTimePtr dateTimeWithDateComponents(const GTLDateComponents& components);
 
+    // The value as RFC 3339 text; empty for fields that make none (a date
+    // not fully given or out of range, milliseconds outside 0 to 999, an
+    // offset of a day or more), which no reader would take back.
     std::string RFC3339String() const;
     std::string stringValue() const { return RFC3339String(); }
     std::string description() const;
@@ -94,7 +101,7 @@ public:
     bool operator==(const GTLDateTime& other) const { return isEqual(other); }
 
 private:
-    // False, changing nothing, for fields out of range.
+    // False, changing nothing, for text that is not an RFC 3339 date-time.
     bool setFromRFC3339String(std::string_view text);
     bool setFromDate(Date date, std::optional<QTimeZone> timeZone);
 
