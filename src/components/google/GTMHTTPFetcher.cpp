@@ -179,6 +179,7 @@ bool GTMHTTPFetcher::beginFetchMayDelay(bool mayDelay, bool mayAuthorize) {
     if (postData_ || postFile_ || postStream_) {
         if (isGet) request_->httpMethod = "POST";
         if (!postData_ && !postFile_ && !streamBody_) {
+            GTMHTTPFetcherLogging::setupStreamLogging(*this);
             postStream_->open();
             streamBody_ = postStream_->readToEnd();
             postStream_->close();
@@ -259,6 +260,22 @@ void GTMHTTPFetcher::setLogResponseBody(std::optional<std::string> text) {
 std::optional<std::string> GTMHTTPFetcher::logResponseBody() const {
     std::lock_guard lock(mutex_);
     return logResponseBody_;
+}
+
+std::optional<foundation::Bytes> GTMHTTPFetcher::loggedStreamData() const {
+    std::lock_guard lock(mutex_);
+    return loggedStreamData_;
+}
+
+void GTMHTTPFetcher::setLoggedStreamData(std::optional<Bytes> data) {
+    std::lock_guard lock(mutex_);
+    loggedStreamData_ = std::move(data);
+}
+
+void GTMHTTPFetcher::appendLoggedStreamData(const uint8_t* bytes, size_t length) {
+    std::lock_guard lock(mutex_);
+    if (!loggedStreamData_) loggedStreamData_.emplace();
+    loggedStreamData_->insert(loggedStreamData_->end(), bytes, bytes + length);
 }
 
 void GTMHTTPFetcher::setShouldDeferResponseBodyLogging(bool flag) {

@@ -218,6 +218,11 @@ public:
     // Clearing the flag on a fetch not yet logged logs it now.
     void setShouldDeferResponseBodyLogging(bool flag);
     bool shouldDeferResponseBodyLogging() const;
+    // The streamed request body as it was read, kept for the log when
+    // logging captures it (setupStreamLogging).
+    std::optional<Bytes> loggedStreamData() const;
+    void setLoggedStreamData(std::optional<Bytes> data);
+    void appendLoggedStreamData(const uint8_t* bytes, size_t length);
     const std::optional<std::string>& redirectedFromURL() const { return redirectedFromURL_; }
     void setRedirectedFromURL(std::optional<std::string> url) { redirectedFromURL_ = std::move(url); }
 
@@ -307,6 +312,7 @@ protected:
     std::optional<net::URLRequestBodyFile> postFile_;
     std::shared_ptr<GTMInputStream> postStream_;
     std::optional<Bytes> streamBody_;  // what postStream_ gave
+    std::optional<Bytes> loggedStreamData_;
     std::optional<net::HTTPURLResponse> response_;
     std::shared_ptr<void> delegate_;
     FinishedSelector finishedSel_;

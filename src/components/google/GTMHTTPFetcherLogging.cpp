@@ -2,23 +2,24 @@
 
 #include "components/google/GTMHTTPFetcher.h"
 #include "components/google/GTMLog.h"
-#include "components/sbjson/SBJSON.h"
+#include "components/google/GTMNSStringHTMLAdditions.h"
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/FileDescriptor.h"
 #include "platform/foundation/Paths.h"
-#include "platform/foundation/Utf8.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
-#include <fstream>
 #include <mutex>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace google::GTMHTTPFetcherLogging {
+
+using GTMNSStringHTMLAdditions::gtm_stringByEscapingForHTML;
 
 namespace {
 
@@ -39,24 +40,8 @@ Settings& settings() {
     return *shared;
 }
 
-constexpr const char* kSnip = "_snip_";
-// Form fields whose values never reach a log.
-constexpr const char* kSecretFormFields[] = {"client_secret", "refresh_token", "access_token", "code",
-                                             "code_verifier", "assertion",     "Passwd"};
-constexpr const char* kSecretJSONKeys[] = {"refresh_token", "access_token", "id_token"};
-
-bool exists(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0;
-}
-
-bool makeDirectoryUpToPath(const std::string& path) {
-    if (path.empty() || exists(path)) return !path.empty();
-    size_t slash = path.find_last_of('/');
-    if (slash != std::string::npos && slash > 0) makeDirectoryUpToPath(path.substr(0, slash));
-    ::mkdir(path.c_str(), 0700);
-    return exists(path);
-}
+// A downloaded file larger than this is not copied into the log.
+constexpr off_t kMaximumLoggedFileLength = off_t(64) << 20;
 
 // Written for the user alone, whatever the umask.
 bool writeFile(const std::string& path, std::string_view text, bool append) {
@@ -67,55 +52,11 @@ bool writeFile(const std::string& path, std::string_view text, bool append) {
     return ok;
 }
 
-std::string htmlEscape(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '&':
-                out += "&amp;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 std::string hostOf(const std::string& url) {
     size_t start = url.find("://");
     start = start == std::string::npos ? 0 : start + 3;
     size_t end = url.find_first_of("/?#", start);
     return url.substr(start, end == std::string::npos ? std::string::npos : end - start);
-}
-
-// The value of every `name=` that starts the text or follows "&" or "?".
-std::string snipFormFields(std::string text) {
-    for (const char* name : kSecretFormFields) {
-        const std::string key = std::string(name) + "=";
-        for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + 1)) {
-            if (at > 0 && text[at - 1] != '&' && text[at - 1] != '?') continue;
-            size_t valueStart = at + key.size();
-            size_t valueEnd = text.find('&', valueStart);
-            text.replace(valueStart, valueEnd == std::string::npos ? std::string::npos : valueEnd - valueStart, kSnip);
-        }
-    }
-    return text;
-}
-
-void snipJSON(const foundation::Value& value) {
-    if (!value.isDictionary()) return;
-    foundation::Dictionary dictionary = value.asDictionary();
-    for (const char* key : kSecretJSONKeys)
-        if (dictionary.contains(key)) dictionary.set(key, foundation::Value(kSnip));
 }
 
 std::string contentTypeOf(const std::vector<std::pair<std::string, std::string>>& headers) {
@@ -131,6 +72,52 @@ std::string dateStampNow() {
     char text[64];
     std::strftime(text, sizeof text, "%-m-%d_%I-%M-%S%p", &local);
     return text;
+}
+
+// The extension of the copy the log keeps of a response of this type:
+// XML as text, pictures as they came; none for anything else.
+std::optional<std::string> responseFileExtension(const std::string& type, bool isText) {
+    if (isText) {
+        if (type == "application/atom+xml" || type.ends_with("/xml")) return "xml";
+        return std::nullopt;
+    }
+    for (auto [pictureType, extension] : {std::pair{"image/jpeg", "jpg"}, {"image/gif", "gif"}, {"image/png", "png"}})
+        if (type == pictureType) return std::string(extension);
+    return std::nullopt;
+}
+
+bool isLoggedFileType(const std::string& type) {
+    return responseFileExtension(type, true) || responseFileExtension(type, false);
+}
+
+// A body the fetch wrote to a file: read back only when the log keeps a
+// copy of its type, and only while it is of a sensible size.
+foundation::Bytes downloadedFileBody(const GTMHTTPFetcher& fetcher) {
+    for (const std::optional<std::string>& path : {fetcher.downloadPath(), fetcher.temporaryDownloadPath()}) {
+        struct stat info {};
+        if (!path || ::stat(path->c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+        if (info.st_size > kMaximumLoggedFileLength) return {};
+        auto bytes = foundation::readFile(*path);
+        return bytes.ok() ? *bytes : foundation::Bytes();
+    }
+    return {};
+}
+
+// The "code" and "message" of a JSON answer's "error" object, as HTML.
+std::string jsonErrorSummary(const std::optional<foundation::Value>& json) {
+    if (!json || !json->isDictionary()) return {};
+    const foundation::Value& error = json->asDictionary().get("error");
+    if (!error.isDictionary()) return {};
+    auto text = [](const foundation::Value& value) -> std::string {
+        if (value.isString()) return value.asString();
+        if (value.isNumber()) return stringWithJSONObject(value).value_or("");
+        return {};
+    };
+    const std::string code = text(error.asDictionary().get("code"));
+    const std::string message = text(error.asDictionary().get("message"));
+    if (code.empty() && message.empty()) return {};
+    return "&nbsp;&nbsp;<i>error " + gtm_stringByEscapingForHTML(code) +
+           (message.empty() ? std::string() : ": " + gtm_stringByEscapingForHTML(message)) + "</i>";
 }
 
 }  // namespace
@@ -203,76 +190,34 @@ std::string logDirectoryForCurrentRun() {
     std::string base = loggingDirectory() + "/" + processNameLogPrefix() + loggingDateStamp();
     std::string path = base;
     if (isLoggingToFileEnabled()) {
-        for (int suffix = 2; exists(path) && suffix <= 19; ++suffix) path = base + "_" + std::to_string(suffix);
+        for (int suffix = 2; fileOrDirExistsAtPath(path) && suffix <= 19; ++suffix) path = base + "_" + std::to_string(suffix);
         if (!makeDirectoryUpToPath(path)) return {};
     }
     settings().runDirectory = path;
     return path;
 }
 
-std::optional<std::string> formattedStringFromData(const foundation::Bytes& data, std::string_view contentType) {
-    std::string text(data.begin(), data.end());
-    if (contentType.starts_with("application/json") && data.size() >= 6) {
-        sbjson::SBJSON json;
-        if (std::optional<foundation::Value> object = json.objectWithString(text)) {
-            snipJSON(*object);
-            json.setHumanReadable(true);
-            if (std::optional<std::string> pretty = json.stringWithObject(*object)) return pretty;
-        }
+void setupStreamLogging(GTMHTTPFetcher& fetcher) {
+    if (!isLoggingEnabled() || fetcher.loggedStreamData() || !fetcher.postStream()) return;
+    fetcher.setLoggedStreamData(foundation::Bytes());
+    if (!logCapturePostStream(fetcher)) {
+        const std::string unavailable = "<<Uploaded stream log unavailable without GTMReadMonitorInputStream>>";
+        fetcher.setLoggedStreamData(foundation::Bytes(unavailable.begin(), unavailable.end()));
     }
-    if (!foundation::isValidUtf8(text)) return std::nullopt;
-    return text;
 }
 
-std::string stringFromRequestBody(const foundation::Bytes& data, std::string_view contentType) {
-    if (std::optional<std::string> text = formattedStringFromData(data, contentType)) {
-        if (text->starts_with("--")) {
-            // A multipart body: each part as text, or its size.
-            std::string boundary = text->substr(0, text->find("\r\n"));
-            std::string out;
-            size_t at = 0;
-            while ((at = text->find(boundary, at)) != std::string::npos) {
-                size_t next = text->find(boundary, at + boundary.size());
-                std::string part = text->substr(at, next == std::string::npos ? std::string::npos : next - at);
-                out += snipFormFields(part);
-                if (next == std::string::npos) break;
-                at = next;
-            }
-            return out;
-        }
-        return snipFormFields(*text);
-    }
-    return "<<" + std::to_string(data.size()) + " bytes>>";
-}
-
-std::string headersStringForHeaders(const std::vector<std::pair<std::string, std::string>>& headers) {
-    auto sorted = headers;
-    std::stable_sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::string out;
-    for (auto [name, value] : sorted) {
-        if (net::HTTPHeaders::namesEqual(name, "Authorization")) {
-            std::optional<std::string> cut = value;
-            if (value.find("oauth_token=\"") != std::string::npos)
-                cut = snipSubstringOfString(cut, "oauth_token=\"", "\"");
-            for (const char* scheme : {"Bearer ", "OAuth ", "GoogleLogin auth="})
-                if (cut->find(scheme) != std::string::npos) cut = snipSubstringOfString(cut, scheme, "\n");
-            value = *cut;
-        }
-        out += "  " + name + ": " + value + "\n";
-    }
-    return out;
-}
-
-std::optional<std::string> snipSubstringOfString(const std::optional<std::string>& text, std::string_view start,
-                                                 std::string_view end) {
-    if (!text) return std::nullopt;
-    size_t at = text->find(start);
-    if (at == std::string::npos) return text;
-    size_t from = at + start.size();
-    size_t to = text->find(end, from);
-    std::string cut = *text;
-    cut.replace(from, to == std::string::npos ? std::string::npos : to - from, kSnip);
-    return cut;
+bool logCapturePostStream(GTMHTTPFetcher& fetcher) {
+    std::shared_ptr<GTMInputStream> stream = fetcher.postStream();
+    if (!stream) return false;
+    auto monitor = GTMReadMonitorInputStream::inputStreamWithStream(std::move(stream));
+    std::shared_ptr<GTMHTTPFetcher> owner = fetcher.shared_from_this();
+    monitor->setReadDelegate(owner);
+    std::weak_ptr<GTMHTTPFetcher> weak = owner;
+    monitor->setReadSelector([weak](GTMReadMonitorInputStream&, const uint8_t* bytes, uint64_t length) {
+        if (auto reader = weak.lock()) reader->appendLoggedStreamData(bytes, size_t(length));
+    });
+    fetcher.setPostStream(std::move(monitor));
+    return true;
 }
 
 void logFetchWithError(GTMHTTPFetcher& fetcher, const std::optional<foundation::Error>& error) {
@@ -285,45 +230,53 @@ void logFetchWithError(GTMHTTPFetcher& fetcher, const std::optional<foundation::
 
     const net::URLRequest request = fetcher.request();
     const std::optional<net::HTTPURLResponse> response = fetcher.response();
-    const std::string url = snipFormFields(request.url);
+    const std::string url = snipFormSecrets(request.url);
     std::vector<std::pair<std::string, std::string>> requestHeaders = request.headers.fields();
     std::vector<std::pair<std::string, std::string>> responseHeaders;
     if (response) responseHeaders = response->allHeaderFields.fields();
+    const std::string requestType = contentTypeOf(requestHeaders);
     const std::string responseType = contentTypeOf(responseHeaders);
 
     // Bodies.
     std::string requestBodyText;
+    const std::optional<foundation::Bytes> streamed = fetcher.loggedStreamData();
     size_t requestBodyLength = request.httpBodyFile ? size_t(request.httpBodyFile->length) : request.httpBody.size();
+    if (streamed) requestBodyLength = streamed->size();
     if (std::optional<std::string> replacement = fetcher.logRequestBody())
         requestBodyText = *replacement;
+    else if (streamed)
+        requestBodyText = stringFromStreamData(*streamed, requestType);
     else if (request.httpBodyFile)
         requestBodyText = "<<" + std::to_string(requestBodyLength) + " bytes from a file>>";
     else if (!request.httpBody.empty())
-        requestBodyText = stringFromRequestBody(request.httpBody, contentTypeOf(requestHeaders));
+        requestBodyText = stringFromStreamData(request.httpBody, requestType);
+
     const bool toDownloadFile = fetcher.downloadPath().has_value();
-    const foundation::Bytes body = fetcher.downloadedData();
-    std::string responseBodyText;
+    const uint64_t responseLength = toDownloadFile ? fetcher.downloadedLength() : fetcher.downloadedData().size();
+    const foundation::Bytes body =
+        !toDownloadFile ? fetcher.downloadedData()
+                        : (toFile && isLoggedFileType(responseType) ? downloadedFileBody(fetcher) : foundation::Bytes());
+    std::optional<foundation::Value> responseJSON;
+    const std::optional<std::string> formatted = formattedStringFromData(body, responseType, &responseJSON);
     std::string responseFile;
-    if (std::optional<std::string> replacement = fetcher.logResponseBody()) {
-        responseBodyText = *replacement;
-    } else if (toDownloadFile) {
-        responseBodyText = "<<" + std::to_string(fetcher.downloadedLength()) + " bytes to file>>\n";
-    } else if (std::optional<std::string> text = formattedStringFromData(body, responseType)) {
-        responseBodyText = *text;
-        if (toFile && (responseType == "application/atom+xml" || responseType.ends_with("/xml"))) {
-            responseFile = "httpfetcher_" + std::to_string(number) + "_response.xml";
-            writeFile(runDirectory + "/" + responseFile, *text, false);
-        }
-    } else {
-        responseBodyText = "<<" + std::to_string(body.size()) + " bytes>>\n";
-        for (auto [type, extension] : {std::pair{"image/jpeg", "jpg"}, {"image/gif", "gif"}, {"image/png", "png"}}) {
-            if (toFile && responseType == type) {
-                responseFile = "httpfetcher_" + std::to_string(number) + "_response." + extension;
-                writeFile(runDirectory + "/" + responseFile,
-                          std::string_view(reinterpret_cast<const char*>(body.data()), body.size()), false);
-            }
-        }
+    if (std::optional<std::string> extension = responseFileExtension(responseType, formatted.has_value());
+        toFile && extension && !body.empty()) {
+        responseFile = "httpfetcher_" + std::to_string(number) + "_response." + *extension;
+        if (formatted)
+            writeFile(runDirectory + "/" + responseFile, *formatted, false);
+        else
+            writeFile(runDirectory + "/" + responseFile,
+                      std::string_view(reinterpret_cast<const char*>(body.data()), body.size()), false);
     }
+    std::string responseBodyText;
+    if (std::optional<std::string> replacement = fetcher.logResponseBody())
+        responseBodyText = *replacement;
+    else if (toDownloadFile)
+        responseBodyText = "<<" + std::to_string(responseLength) + " bytes to file>>\n";
+    else if (formatted)
+        responseBodyText = *formatted;
+    else
+        responseBodyText = "<<" + std::to_string(responseLength) + " bytes>>\n";
 
     std::optional<std::string> redirectedFrom;
     if (fetcher.redirectedFromURL()) redirectedFrom = hostOf(*fetcher.redirectedFromURL());
@@ -338,8 +291,7 @@ void logFetchWithError(GTMHTTPFetcher& fetcher, const std::optional<foundation::
     text << "Request body: (" << requestBodyLength << " bytes)\n" << requestBodyText << "\n";
     text << "Response: status " << (response ? response->statusCode : 0) << "\n";
     text << "Response headers:\n" << headersStringForHeaders(responseHeaders) << "\n";
-    text << "Response body: (" << (toDownloadFile ? fetcher.downloadedLength() : body.size()) << " bytes)\n"
-         << responseBodyText << "\n";
+    text << "Response body: (" << responseLength << " bytes)\n" << responseBodyText << "\n";
     if (error) text << "Error: " << error->domain << " " << error->code << " " << error->description << "\n";
     fetcher.setLog(text.str());
     const std::string record = text.str() + std::string(59, '-') + "\n";
@@ -351,16 +303,18 @@ void logFetchWithError(GTMHTTPFetcher& fetcher, const std::optional<foundation::
     // The index page entry.
     const std::string indexPath = runDirectory + "/" + htmlFileName();
     std::ostringstream html;
-    if (!exists(indexPath)) {
+    if (!fileOrDirExistsAtPath(indexPath)) {
         html << "<html><head><meta http-equiv=\"content-type\" content=\"text/html; charset=UTF-8\">"
-             << "<title>" << htmlEscape(loggingProcessName() + " HTTP fetch log " + loggingDateStamp())
+             << "<title>" << gtm_stringByEscapingForHTML(loggingProcessName() + " HTTP fetch log " + loggingDateStamp())
              << "</title></head><body>\n";
     }
     const bool authorized = request.headers.contains("Authorization");
-    html << "<b>" << htmlEscape(loggingDateStamp()) << " " << htmlEscape(fetcher.comment()) << "</b> <a href=\""
-         << textFile << "\">request/response log</a><br>\n";
-    if (redirectedFrom) html << "<i>redirected from " << htmlEscape(*redirectedFrom) << "</i><br>\n";
-    html << "<b>request:</b> " << htmlEscape(request.httpMethod) << " <code>" << htmlEscape(url) << "</code><br>\n";
+    html << "<b>" << gtm_stringByEscapingForHTML(loggingDateStamp()) << " "
+         << gtm_stringByEscapingForHTML(fetcher.comment()) << "</b> <a href=\"" << textFile
+         << "\">request/response log</a><br>\n";
+    if (redirectedFrom) html << "<i>redirected from " << gtm_stringByEscapingForHTML(*redirectedFrom) << "</i><br>\n";
+    html << "<b>request:</b> " << gtm_stringByEscapingForHTML(request.httpMethod) << " <code>"
+         << gtm_stringByEscapingForHTML(url) << "</code><br>\n";
     html << (authorized ? (request.url.starts_with("http:") ? "&#9888; authorized, non-SSL " : "authorized ") : "")
          << (request.headers.contains("Cookie") ? "cookies " : "")
          << (request.headers.contains("If-Match") ? "if-match " : "")
@@ -369,28 +323,38 @@ void logFetchWithError(GTMHTTPFetcher& fetcher, const std::optional<foundation::
                                     : "headers: " + std::to_string(requestHeaders.size()))
          << "<br>\n";
     if (requestBodyLength > 0) {
-        std::string type = contentTypeOf(requestHeaders);
-        html << "data: " << requestBodyLength << " bytes, <code>" << htmlEscape(type.empty() ? "<no type>" : type)
-             << "</code><br>\n";
+        html << "data: " << requestBodyLength << " bytes, <code>"
+             << gtm_stringByEscapingForHTML(requestType.empty() ? "<no type>" : requestType) << "</code><br>\n";
     }
-    int status = response ? response->statusCode : 0;
+    const int status = response ? response->statusCode : 0;
     html << "<b>response:</b>&nbsp;&nbsp;status " << (status >= 400 ? "<b style=\"color:red\">" : "") << status
-         << (status >= 400 ? "</b>" : "") << "<br>\n";
+         << (status >= 400 ? "</b>" : "") << jsonErrorSummary(responseJSON) << "<br>\n";
     if (response && response->url != request.url)
-        html << "response URL: <code>" << htmlEscape(response->url) << "</code><br>\n";
+        html << "response URL: <code>" << gtm_stringByEscapingForHTML(snipFormSecrets(response->url))
+             << "</code><br>\n";
     for (const auto& [name, value] : responseHeaders) {
         if (net::HTTPHeaders::namesEqual(name, "Set-Cookie")) html << "sets cookies ";
         if (net::HTTPHeaders::namesEqual(name, "Location")) html << "redirects ";
     }
     html << "headers: " << responseHeaders.size() << "<br>\n";
-    if (error) html << "<b>Error:</b> " << htmlEscape(error->description) << " <br>\n";
-    if (!responseFile.empty()) html << "data: <a href=\"" << responseFile << "\">" << responseFile << "</a><br>\n";
+    if (error) html << "<b>Error:</b> " << gtm_stringByEscapingForHTML(error->description) << " <br>\n";
+    if (responseLength > 0) {
+        html << "data: " << responseLength << " bytes, <code>"
+             << gtm_stringByEscapingForHTML(responseType.empty() ? "<no type>" : responseType) << "</code>";
+        if (responseFile.empty())
+            html << "<br>\n";
+        else if (formatted)
+            html << " <a href=\"" << responseFile << "\">" << responseFile << "</a><br>\n";
+        else
+            html << "<br>\n<a href=\"" << responseFile << "\"><img src=\"" << responseFile
+                 << "\" style=\"max-width:128px; max-height:128px\" alt=\"" << responseFile << "\"></a><br>\n";
+    }
     html << "<br><hr><p>\n";
     writeFile(indexPath, html.str(), true);
 
     const std::string link = loggingDirectory() + "/" + loggingProcessName() + symlinkNameSuffix();
-    ::unlink(link.c_str());
-    if (::symlink(indexPath.c_str(), link.c_str()) != 0)
+    removeItemAtPath(link);
+    if (!createSymbolicLinkAtPath(link, indexPath))
         GTMLog("GTMHTTPFetcher logging write error:" + link + " (" + std::strerror(errno) + ")");
     if (!settings().announced) {
         settings().announced = true;
