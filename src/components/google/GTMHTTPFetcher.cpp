@@ -4,6 +4,7 @@
 #include "components/google/GTMHTTPFetcherErrors.h"
 #include "components/google/GTMHTTPFetcherLogging.h"
 #include "components/google/GTMLog.h"
+#include "components/google/GTMProperties.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/URLParsing.h"
@@ -563,16 +564,12 @@ std::map<std::string, std::any> GTMHTTPFetcher::properties() const {
 
 void GTMHTTPFetcher::setProperty(const std::string& key, std::any value) {
     std::lock_guard lock(mutex_);
-    if (value.has_value())
-        properties_[key] = std::move(value);
-    else
-        properties_.erase(key);
+    setPropertyInMap(properties_, key, std::move(value));
 }
 
 std::any GTMHTTPFetcher::propertyForKey(const std::string& key) const {
     std::lock_guard lock(mutex_);
-    auto found = properties_.find(key);
-    return found == properties_.end() ? std::any() : found->second;
+    return propertyInMap(properties_, key);
 }
 
 void GTMHTTPFetcher::addPropertiesFromDictionary(const std::map<std::string, std::any>& properties) {

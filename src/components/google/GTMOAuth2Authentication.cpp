@@ -2,6 +2,7 @@
 
 #include "components/google/GTLJSONParser.h"
 #include "components/google/GTLUtilities.h"
+#include "components/google/GTMProperties.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/WallClock.h"
@@ -178,15 +179,11 @@ bool GTMOAuth2Authentication::primeForRefresh() {
 }
 
 void GTMOAuth2Authentication::setProperty(const std::string& key, std::any value) {
-    if (value.has_value())
-        properties_[key] = std::move(value);
-    else
-        properties_.erase(key);
+    setPropertyInMap(properties_, key, std::move(value));
 }
 
 std::any GTMOAuth2Authentication::propertyForKey(const std::string& key) const {
-    auto found = properties_.find(key);
-    return found == properties_.end() ? std::any() : found->second;
+    return propertyInMap(properties_, key);
 }
 
 std::string GTMOAuth2Authentication::description() const {

@@ -65,12 +65,14 @@ bool GTMOAuth2Keychain::removePasswordForService(const std::string& service, con
     return fail(keychain_.remove(keychainQueryForService(service, account)), error);
 }
 
-bool GTMOAuth2Keychain::setPassword(const std::string& password, const std::string& service, const std::string& account,
+bool GTMOAuth2Keychain::setPassword(const std::string& password, const std::string& service,
+                                    const std::optional<std::string>& accessibility, const std::string& account,
                                     foundation::Error* error) {
     if (service.empty() || account.empty()) return fail(kGTMOAuth2KeychainErrorBadArguments, error);
     security::KeychainQuery query = keychainQueryForService(service, account);
     keychain_.remove(query);
     if (password.empty()) return fail(kGTMOAuth2KeychainErrorBadArguments, error);
+    if (accessibility) query.attributes[security::kKeychainAccessible] = *accessibility;
     return fail(keychain_.add(query, foundation::Bytes(password.begin(), password.end())), error);
 }
 
@@ -103,14 +105,22 @@ bool GTMOAuth2Keychain::removeAuthFromKeychainForName(const std::string& keychai
 bool GTMOAuth2Keychain::saveParamsToKeychainForName(const std::string& keychainItemName,
                                                     const GTMOAuth2Authentication& authentication,
                                                     foundation::Error* error) {
+    return saveParamsToKeychainForName(keychainItemName, std::nullopt, authentication, error);
+}
+
+bool GTMOAuth2Keychain::saveParamsToKeychainForName(const std::string& keychainItemName,
+                                                    const std::optional<std::string>& accessibility,
+                                                    const GTMOAuth2Authentication& authentication,
+                                                    foundation::Error* error) {
     std::shared_ptr<GTMOAuth2Keychain> keychain = defaultKeychain();
     keychain->removePasswordForService(keychainItemName, kGTMOAuth2AccountName, nullptr);
     if (!authentication.canAuthorize()) {
         foundation::setError(error, fetcherError(kGTMOAuth2ErrorDomain, kGTMOAuth2ErrorTokenUnavailable));
         return false;
     }
-    return keychain->setPassword(authentication.persistenceResponseString(), keychainItemName, kGTMOAuth2AccountName,
-                                 error);
+    return keychain->setPassword(authentication.persistenceResponseString(), keychainItemName,
+                                 accessibility.value_or(security::kKeychainAccessibleAfterFirstUnlockThisDeviceOnly),
+                                 kGTMOAuth2AccountName, error);
 }
 
 }  // namespace google

@@ -39,7 +39,10 @@ public:
     std::optional<std::string> passwordForService(const std::string& service, const std::string& account,
                                                   foundation::Error* error) const;
     bool removePasswordForService(const std::string& service, const std::string& account, foundation::Error* error);
-    bool setPassword(const std::string& password, const std::string& service, const std::string& account,
+    // Replaces the item; a given accessibility (security::kKeychainAccessible…)
+    // is kept with it.
+    bool setPassword(const std::string& password, const std::string& service,
+                     const std::optional<std::string>& accessibility, const std::string& account,
                      foundation::Error* error);
 
     // Authorizations.
@@ -51,8 +54,13 @@ public:
                                              GTMOAuth2Authentication& authentication, foundation::Error* error);
     static bool removeAuthFromKeychainForName(const std::string& keychainItemName);
     // Deletes any old item; adds the new one only when the authorization
-    // can authorize (else -1003 in kGTMOAuth2ErrorDomain).
+    // can authorize (else -1003 in kGTMOAuth2ErrorDomain), readable as the
+    // accessibility says (none: after the first unlock, this device only).
     static bool saveParamsToKeychainForName(const std::string& keychainItemName,
+                                            const GTMOAuth2Authentication& authentication,
+                                            foundation::Error* error = nullptr);
+    static bool saveParamsToKeychainForName(const std::string& keychainItemName,
+                                            const std::optional<std::string>& accessibility,
                                             const GTMOAuth2Authentication& authentication,
                                             foundation::Error* error = nullptr);
 

@@ -43,6 +43,15 @@ inline constexpr const char* kKeychainAccount = "account";
 inline constexpr const char* kKeychainServer = "server";
 inline constexpr const char* kKeychainSecurityDomain = "securityDomain";
 inline constexpr const char* kKeychainItemType = "type";
+// When an item may be read, as the caller asked (the values below). The
+// keychain is a file of one user that never leaves this machine, so the
+// class is kept with the item for whoever reads or moves it, not enforced.
+inline constexpr const char* kKeychainAccessible = "accessible";
+
+inline constexpr const char* kKeychainAccessibleWhenUnlocked = "WhenUnlocked";
+inline constexpr const char* kKeychainAccessibleAfterFirstUnlock = "AfterFirstUnlock";
+inline constexpr const char* kKeychainAccessibleWhenUnlockedThisDeviceOnly = "WhenUnlockedThisDeviceOnly";
+inline constexpr const char* kKeychainAccessibleAfterFirstUnlockThisDeviceOnly = "AfterFirstUnlockThisDeviceOnly";
 
 enum class KeychainItemClass { GenericPassword, InternetPassword };
 

@@ -48,10 +48,11 @@ TEST(GTMOAuth2Keychain, SavesRestoresAndForgetsAnAuthorization) {
         "import plistlib,sys\n"
         "items = plistlib.load(open(sys.argv[1],'rb'))['items']\n"
         "print(len(items)); print(items[0]['class']); print(items[0]['attributes']['account'])\n"
-        "print(items[0]['attributes']['service']); print(items[0]['data'].decode())\n",
+        "print(items[0]['attributes']['service']); print(items[0]['attributes']['accessible'])\n"
+        "print(items[0]['data'].decode())\n",
         {path});
     EXPECT_EQ(dump.output,
-              "1\ngenp\nOAuth\nYouTube: Tollivar\n"
+              "1\ngenp\nOAuth\nYouTube: Tollivar\nAfterFirstUnlockThisDeviceOnly\n"
               "email=u%40example.test&isVerified=1&refresh_token=1%2Frt&scope=https%3A%2F%2Fapi%2Fauth%2Fyoutube&"
               "serviceProvider=Google&userID=42\n");
 
@@ -92,7 +93,7 @@ TEST(GTMOAuth2Keychain, StoreRefusesEmptyNames) {
     };
     for (const Case& c : cases) {
         foundation::Error error;
-        bool stored = keychain->setPassword(c.password, c.service, c.account, &error);
+        bool stored = keychain->setPassword(c.password, c.service, std::nullopt, c.account, &error);
         EXPECT_EQ(stored, c.status == 0) << c.service << "/" << c.account << "/" << c.password;
         if (c.status != 0) {
             EXPECT_EQ(error.code, c.status);
@@ -101,6 +102,6 @@ TEST(GTMOAuth2Keychain, StoreRefusesEmptyNames) {
     }
     EXPECT_EQ(keychain->passwordForService("s", "OAuth", nullptr), "p");
     // An empty password still deleted the old item.
-    EXPECT_FALSE(keychain->setPassword("", "s", "OAuth", nullptr));
+    EXPECT_FALSE(keychain->setPassword("", "s", std::nullopt, "OAuth", nullptr));
     EXPECT_EQ(keychain->passwordForService("s", "OAuth", nullptr), std::nullopt);
 }

@@ -8,6 +8,7 @@
 #include "platform/ui/controllers/NavigationItem.h"
 
 #include <ctime>
+#include <mutex>
 
 namespace google {
 
@@ -22,48 +23,87 @@ constexpr double kEarliestPlausibleUnixTime = 1293840000;
 // screen that cannot start waits before it leaves.
 constexpr double kDelayedFailureSeconds = 0.5;
 
+std::mutex gSignInClassMutex;
+std::optional<GTMOAuth2SignInClass> gSignInClass;
+
 }  // namespace
+
+// The flow class.
+
+GTMOAuth2SignInClass GTMOAuth2SignInClass::standard() {
+    return {&GTMOAuth2SignIn::create, &GTMOAuth2SignIn::standardGoogleAuthenticationForScope,
+            &GTMOAuth2SignIn::googleAuthorizationURL, &GTMOAuth2SignIn::googleTokenURL,
+            &GTMOAuth2SignIn::revokeTokenForGoogleAuthentication};
+}
+
+GTMOAuth2SignInClass GTMOAuth2ViewControllerTouch::signInClass() {
+    std::lock_guard lock(gSignInClassMutex);
+    return gSignInClass ? *gSignInClass : GTMOAuth2SignInClass::standard();
+}
+
+void GTMOAuth2ViewControllerTouch::setSignInClass(GTMOAuth2SignInClass signInClass) {
+    const GTMOAuth2SignInClass standard = GTMOAuth2SignInClass::standard();
+    if (!signInClass.create) signInClass.create = standard.create;
+    if (!signInClass.standardGoogleAuthenticationForScope)
+        signInClass.standardGoogleAuthenticationForScope = standard.standardGoogleAuthenticationForScope;
+    if (!signInClass.googleAuthorizationURL) signInClass.googleAuthorizationURL = standard.googleAuthorizationURL;
+    if (!signInClass.googleTokenURL) signInClass.googleTokenURL = standard.googleTokenURL;
+    if (!signInClass.revokeTokenForGoogleAuthentication)
+        signInClass.revokeTokenForGoogleAuthentication = standard.revokeTokenForGoogleAuthentication;
+    std::lock_guard lock(gSignInClassMutex);
+    gSignInClass = std::move(signInClass);
+}
+
+GTMOAuth2AuthenticationPtr GTMOAuth2ViewControllerTouch::authForGoogleFromKeychainForName(
+    const std::string& keychainItemName, const std::string& clientID, const std::string& clientSecret,
+    foundation::Error* error) {
+    auto auth = GTMOAuth2Authentication::authenticationWithServiceProvider(
+        "Google", signInClass().googleTokenURL(), GTMOAuth2SignIn::nativeClientRedirectURI(), clientID, clientSecret);
+    GTMOAuth2Keychain::authorizeFromKeychainForName(keychainItemName, *auth, error);
+    return auth;
+}
+
+// Creation.
 
 std::shared_ptr<GTMOAuth2ViewControllerTouch> GTMOAuth2ViewControllerTouch::controllerWithScope(
     const std::optional<std::string>& scope, const std::string& clientID, const std::string& clientSecret,
     const std::string& keychainItemName, std::shared_ptr<void> delegate, FinishedSelector finishedSelector) {
-    std::shared_ptr<GTMOAuth2ViewControllerTouch> screen(new GTMOAuth2ViewControllerTouch());
-    auto auth = GTMOAuth2SignIn::standardGoogleAuthenticationForScope(scope, clientID, clientSecret);
-    screen->setUp(auth, GTMOAuth2SignIn::googleAuthorizationURL(), keychainItemName, std::move(delegate),
-                  std::move(finishedSelector), nullptr);
-    screen->useLoopbackRedirect();
-    return screen;
+    const GTMOAuth2SignInClass flow = signInClass();
+    return create(flow.standardGoogleAuthenticationForScope(scope, clientID, clientSecret),
+                  flow.googleAuthorizationURL(), keychainItemName, std::move(delegate), std::move(finishedSelector),
+                  nullptr);
 }
 
 std::shared_ptr<GTMOAuth2ViewControllerTouch> GTMOAuth2ViewControllerTouch::controllerWithScope(
     const std::optional<std::string>& scope, const std::string& clientID, const std::string& clientSecret,
     const std::string& keychainItemName, CompletionHandler handler) {
-    std::shared_ptr<GTMOAuth2ViewControllerTouch> screen(new GTMOAuth2ViewControllerTouch());
-    auto auth = GTMOAuth2SignIn::standardGoogleAuthenticationForScope(scope, clientID, clientSecret);
-    screen->setUp(auth, GTMOAuth2SignIn::googleAuthorizationURL(), keychainItemName, nullptr, nullptr,
-                  std::move(handler));
-    screen->useLoopbackRedirect();
-    return screen;
+    const GTMOAuth2SignInClass flow = signInClass();
+    return create(flow.standardGoogleAuthenticationForScope(scope, clientID, clientSecret),
+                  flow.googleAuthorizationURL(), keychainItemName, nullptr, nullptr, std::move(handler));
 }
 
 std::shared_ptr<GTMOAuth2ViewControllerTouch> GTMOAuth2ViewControllerTouch::controllerWithAuthentication(
     const GTMOAuth2AuthenticationPtr& auth, const std::string& authorizationURL, const std::string& keychainItemName,
-    std::shared_ptr<void> delegate, FinishedSelector finishedSelector, CompletionHandler handler) {
-    std::shared_ptr<GTMOAuth2ViewControllerTouch> screen(new GTMOAuth2ViewControllerTouch());
-    screen->setUp(auth, authorizationURL, keychainItemName, std::move(delegate), std::move(finishedSelector),
-                  std::move(handler));
-    return screen;
+    std::shared_ptr<void> delegate, FinishedSelector finishedSelector) {
+    return create(auth, authorizationURL, keychainItemName, std::move(delegate), std::move(finishedSelector), nullptr);
 }
 
-void GTMOAuth2ViewControllerTouch::setUp(const GTMOAuth2AuthenticationPtr& auth, const std::string& authorizationURL,
-                                         const std::string& keychainItemName, std::shared_ptr<void> delegate,
-                                         FinishedSelector selector, CompletionHandler handler) {
-    keychainItemName_ = keychainItemName;
-    delegate_ = std::move(delegate);
-    finishedSelector_ = std::move(selector);
-    completionBlock_ = std::move(handler);
-    std::weak_ptr<GTMOAuth2ViewControllerTouch> weak = foundation::weakFrom(this);
-    signIn_ = GTMOAuth2SignIn::create(
+std::shared_ptr<GTMOAuth2ViewControllerTouch> GTMOAuth2ViewControllerTouch::controllerWithAuthentication(
+    const GTMOAuth2AuthenticationPtr& auth, const std::string& authorizationURL, const std::string& keychainItemName,
+    CompletionHandler handler) {
+    return create(auth, authorizationURL, keychainItemName, nullptr, nullptr, std::move(handler));
+}
+
+std::shared_ptr<GTMOAuth2ViewControllerTouch> GTMOAuth2ViewControllerTouch::create(
+    const GTMOAuth2AuthenticationPtr& auth, const std::string& authorizationURL, const std::string& keychainItemName,
+    std::shared_ptr<void> delegate, FinishedSelector selector, CompletionHandler handler) {
+    std::shared_ptr<GTMOAuth2ViewControllerTouch> screen(new GTMOAuth2ViewControllerTouch());
+    screen->keychainItemName_ = keychainItemName;
+    screen->delegate_ = std::move(delegate);
+    screen->finishedSelector_ = std::move(selector);
+    screen->completionBlock_ = std::move(handler);
+    std::weak_ptr<GTMOAuth2ViewControllerTouch> weak = screen;
+    screen->signIn_ = signInClass().create(
         auth, authorizationURL, nullptr,
         [weak](GTMOAuth2SignIn&, const std::optional<net::URLRequest>& request) {
             if (auto self = weak.lock()) self->signInDisplayRequest(request);
@@ -71,10 +111,12 @@ void GTMOAuth2ViewControllerTouch::setUp(const GTMOAuth2AuthenticationPtr& auth,
         [weak](GTMOAuth2SignIn&, const GTMOAuth2AuthenticationPtr& finished, const OptionalError& error) {
             if (auto self = weak.lock()) self->signInFinishedWithAuth(finished, error);
         });
+    screen->useLoopbackRedirect();
+    return screen;
 }
 
 // The browser returns to a receiver of ours; PKCE and the state value tie
-// the answer to this sign-in.
+// the answer to this sign-in. The caller's own token parameters stay.
 void GTMOAuth2ViewControllerTouch::useLoopbackRedirect() {
     GTMOAuth2PKCE pkce = GTMOAuth2PKCE::create();
     std::weak_ptr<GTMOAuth2ViewControllerTouch> weak = foundation::weakFrom(this);
@@ -91,11 +133,13 @@ void GTMOAuth2ViewControllerTouch::useLoopbackRedirect() {
     receiver_ = *receiver;
     GTMOAuth2Authentication& auth = *signIn_->authentication();
     auth.redirectURI = receiver_->redirectURI();
-    auth.additionalGrantTypeRequestParameters["authorization_code"] =
-        Dictionary{{"code_verifier", Value(pkce.codeVerifier)}};
-    signIn_->additionalAuthorizationParameters = Dictionary{{"code_challenge", Value(pkce.codeChallenge)},
-                                                            {"code_challenge_method", Value("S256")},
-                                                            {"state", Value(pkce.state)}};
+    auto& grant = auth.additionalGrantTypeRequestParameters;
+    Dictionary codeGrant = grant.count("authorization_code") ? grant["authorization_code"].copy() : Dictionary();
+    codeGrant.set("code_verifier", Value(pkce.codeVerifier));
+    grant["authorization_code"] = codeGrant;
+    signIn_->additionalAuthorizationParameters.set("code_challenge", Value(pkce.codeChallenge));
+    signIn_->additionalAuthorizationParameters.set("code_challenge_method", Value("S256"));
+    signIn_->additionalAuthorizationParameters.set("state", Value(pkce.state));
 }
 
 GTMOAuth2ViewControllerTouch::~GTMOAuth2ViewControllerTouch() {
@@ -252,7 +296,7 @@ void GTMOAuth2ViewControllerTouch::signInFinishedWithAuth(const GTMOAuth2Authent
     if (!error && shouldUseKeychain()) {
         // A failed save is not the caller's failure: it still gets the authorization.
         if (auth->canAuthorize())
-            GTMOAuth2Keychain::saveParamsToKeychainForName(keychainItemName_, *auth);
+            GTMOAuth2Keychain::saveParamsToKeychainForName(keychainItemName_, keychainItemAccessibility, *auth);
         else
             GTMOAuth2Keychain::removeAuthFromKeychainForName(keychainItemName_);
     }

@@ -19,6 +19,7 @@
 
 #include "components/google/GTMOAuth2Keychain.h"
 #include "components/google/GTMOAuth2SignIn.h"
+#include "components/google/GTMProperties.h"
 #include "components/google/signin/GTMOAuth2BrowserWebView.h"
 #include "platform/net/LoopbackRedirectReceiver.h"
 #include "platform/ui/controllers/BarButtonItem.h"
@@ -26,6 +27,7 @@
 #include "platform/ui/controls/ActivityIndicatorView.h"
 #include "platform/ui/controls/Button.h"
 
+#include <any>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -43,6 +45,25 @@ inline constexpr const char* kGTMOAuth2WebViewCancelled = "cancelled";
 inline constexpr const char* kGTMOAuth2CookiesWillSwapOut = "kGTMOAuth2CookiesWillSwapOut";
 inline constexpr const char* kGTMOAuth2CookiesDidSwapIn = "kGTMOAuth2CookiesDidSwapIn";
 
+// The flow class the screen works with: how it makes its flow, and the
+// class operations it asks of it. A caller replaces what it needs (say, a
+// flow it configures further, or other provider pages); what it leaves
+// empty stays GTMOAuth2SignIn's.
+struct GTMOAuth2SignInClass {
+    std::function<std::shared_ptr<GTMOAuth2SignIn>(
+        GTMOAuth2AuthenticationPtr authentication, std::string authorizationURL, std::shared_ptr<void> delegate,
+        GTMOAuth2SignIn::WebRequestSelector webRequestSelector, GTMOAuth2SignIn::FinishedSelector finishedSelector)>
+        create;
+    std::function<GTMOAuth2AuthenticationPtr(const std::optional<std::string>& scope, const std::string& clientID,
+                                             const std::string& clientSecret)>
+        standardGoogleAuthenticationForScope;
+    std::function<std::string()> googleAuthorizationURL;
+    std::function<std::string()> googleTokenURL;
+    std::function<void(const GTMOAuth2AuthenticationPtr& auth)> revokeTokenForGoogleAuthentication;
+
+    static GTMOAuth2SignInClass standard();
+};
+
 class GTMOAuth2ViewControllerTouch : public ui::ViewController, public ui::WebViewDelegate {
 public:
     using OptionalError = std::optional<foundation::Error>;
@@ -50,9 +71,13 @@ public:
                                                 const GTMOAuth2AuthenticationPtr& auth, const OptionalError& error)>;
     using CompletionHandler = FinishedSelector;
 
-    // Signs in at the configured Google provider with a loopback redirect,
-    // PKCE and a state value; the delegate (kept until the finish) and its
-    // selector, or the completion block, receive the outcome.
+    // Every creator signs in through the user's browser: the authorization's
+    // redirect URI becomes the address of a loopback receiver of this
+    // screen, and PKCE and a state value tie the browser's return to this
+    // sign-in. The delegate (kept until the finish) and its selector, or the
+    // completion block, receive the outcome.
+    //
+    // At the Google provider of the sign-in class, for the scope.
     static std::shared_ptr<GTMOAuth2ViewControllerTouch> controllerWithScope(
         const std::optional<std::string>& scope, const std::string& clientID, const std::string& clientSecret,
         const std::string& keychainItemName, std::shared_ptr<void> delegate, FinishedSelector finishedSelector);
@@ -61,29 +86,43 @@ public:
                                                                              const std::string& clientSecret,
                                                                              const std::string& keychainItemName,
                                                                              CompletionHandler handler);
-    // With an authorization and page of the caller's; its redirect URI is
-    // used as it is.
+    // With an authorization and page of the caller's.
     static std::shared_ptr<GTMOAuth2ViewControllerTouch> controllerWithAuthentication(
         const GTMOAuth2AuthenticationPtr& auth, const std::string& authorizationURL,
-        const std::string& keychainItemName, std::shared_ptr<void> delegate, FinishedSelector finishedSelector,
-        CompletionHandler handler);
+        const std::string& keychainItemName, std::shared_ptr<void> delegate, FinishedSelector finishedSelector);
+    static std::shared_ptr<GTMOAuth2ViewControllerTouch> controllerWithAuthentication(
+        const GTMOAuth2AuthenticationPtr& auth, const std::string& authorizationURL,
+        const std::string& keychainItemName, CompletionHandler handler);
     ~GTMOAuth2ViewControllerTouch() override;
 
-    // Keychain operations of the share service.
+    // The flow class of every creator and class operation below; setting
+    // one with empty members fills them from the standard class.
+    static GTMOAuth2SignInClass signInClass();
+    static void setSignInClass(GTMOAuth2SignInClass signInClass);
+
+    // Keychain operations of the share service. The restored authorization
+    // refreshes at the sign-in class's token address.
     static GTMOAuth2AuthenticationPtr authForGoogleFromKeychainForName(const std::string& keychainItemName,
                                                                        const std::string& clientID,
                                                                        const std::string& clientSecret,
-                                                                       foundation::Error* error = nullptr) {
-        return GTMOAuth2Keychain::authForGoogleFromKeychainForName(keychainItemName, clientID, clientSecret, error);
+                                                                       foundation::Error* error = nullptr);
+    static bool authorizeFromKeychainForName(const std::string& keychainItemName, GTMOAuth2Authentication& auth,
+                                             foundation::Error* error = nullptr) {
+        return GTMOAuth2Keychain::authorizeFromKeychainForName(keychainItemName, auth, error);
     }
     static bool removeAuthFromKeychainForName(const std::string& keychainItemName) {
         return GTMOAuth2Keychain::removeAuthFromKeychainForName(keychainItemName);
+    }
+    static bool saveParamsToKeychainForName(const std::string& keychainItemName,
+                                            const std::optional<std::string>& accessibility,
+                                            const GTMOAuth2Authentication& auth, foundation::Error* error = nullptr) {
+        return GTMOAuth2Keychain::saveParamsToKeychainForName(keychainItemName, accessibility, auth, error);
     }
     static bool saveParamsToKeychainForName(const std::string& keychainItemName, const GTMOAuth2Authentication& auth) {
         return GTMOAuth2Keychain::saveParamsToKeychainForName(keychainItemName, auth);
     }
     static void revokeTokenForGoogleAuthentication(const GTMOAuth2AuthenticationPtr& auth) {
-        GTMOAuth2SignIn::revokeTokenForGoogleAuthentication(auth);
+        signInClass().revokeTokenForGoogleAuthentication(auth);
     }
 
     const GTMOAuth2AuthenticationPtr& authentication() const { return signIn_->authentication(); }
@@ -95,7 +134,16 @@ public:
 
     std::function<void()> popViewBlock;
     std::optional<std::string> initialHTMLString;
+    // How the saved authorization may be read (security::kKeychainAccessible…);
+    // none: after the first unlock, this device only.
+    std::optional<std::string> keychainItemAccessibility;
+    // Kept for the caller; the sign-in itself reads no page's cookies.
+    std::optional<std::string> browserCookiesURL;
     std::any userData;
+    // The caller's named values; an empty value removes the name.
+    const GTMPropertyMap& properties() const { return properties_; }
+    void setProperty(const std::string& key, std::any value) { setPropertyInMap(properties_, key, std::move(value)); }
+    std::any propertyForKey(const std::string& key) const { return propertyInMap(properties_, key); }
 
     void cancelSigningIn();
     double networkLossTimeoutInterval() const { return signIn_->networkLossTimeoutInterval; }
@@ -136,9 +184,11 @@ protected:
     GTMOAuth2ViewControllerTouch() = default;
 
 private:
-    void setUp(const GTMOAuth2AuthenticationPtr& auth, const std::string& authorizationURL,
-               const std::string& keychainItemName, std::shared_ptr<void> delegate, FinishedSelector selector,
-               CompletionHandler handler);
+    static std::shared_ptr<GTMOAuth2ViewControllerTouch> create(const GTMOAuth2AuthenticationPtr& auth,
+                                                                const std::string& authorizationURL,
+                                                                const std::string& keychainItemName,
+                                                                std::shared_ptr<void> delegate,
+                                                                FinishedSelector selector, CompletionHandler handler);
     void useLoopbackRedirect();
     void popView();
     void updateButtons();
@@ -152,6 +202,7 @@ private:
     FinishedSelector finishedSelector_;
     CompletionHandler completionBlock_;
     int indicatorChoice_ = 0;
+    GTMPropertyMap properties_;
 
     std::shared_ptr<GTMOAuth2BrowserWebView> webView_;
     std::shared_ptr<ui::Button> backButton_, forwardButton_;

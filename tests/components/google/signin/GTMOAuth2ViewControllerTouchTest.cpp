@@ -2,6 +2,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/URLConnection.h"
+#include "platform/security/Keychain.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/host/Application.h"
 #include "platform/ui/host/Device.h"
@@ -76,6 +77,7 @@ protected:
         window->setRootViewController(nav_);
     }
     void TearDown() override {
+        GTMOAuth2ViewControllerTouch::setSignInClass(google::GTMOAuth2SignInClass::standard());
         ui::Application::shared().setURLOpener(nullptr, nullptr);
         net::URLConnection::setAdditionalCertificateAuthorityFile(std::nullopt);
         GTMOAuth2SignIn::setProvider({});
@@ -90,11 +92,14 @@ protected:
                 outcome->error = error;
                 outcome->auth = auth;
             });
+        show(screen);
+        return screen;
+    }
+    void show(const std::shared_ptr<GTMOAuth2ViewControllerTouch>& screen) {
         screen->setNetworkLossTimeoutInterval(0);
         screen->setTitle("Sign in");
         nav_->pushViewController(screen, false);
         RunLoop::main().runUntilIdle();
-        return screen;
     }
     // The browser's return to the receiver, as a browser would make it.
     int visit(const GTMOAuth2ViewControllerTouch& screen, const std::string& query) {
@@ -214,4 +219,105 @@ TEST_F(SmallSignInScreenTest, WaitsForTheBrowserOnAPhone) {
     EXPECT_EQ(nav_->topViewController(), root_.get()) << "cancelling closes the page";
     EXPECT_EQ(outcome->calls, 0) << "a cancelled sign-in calls nobody";
     EXPECT_FALSE(screen->redirectReceiver()->isListening());
+}
+
+// A caller's own authorization and page sign in through the browser too,
+// with either kind of callback; the caller's token parameters, properties
+// and choice of keychain accessibility are kept.
+TEST_F(SignInScreenTest, ACallersAuthorizationSignsInThroughTheBrowser) {
+    server_.reply("POST", "/example/token", {200, R"({"access_token":"eat","refresh_token":"ert"})", "application/json"});
+    for (const bool withDelegate : {true, false}) {
+        SCOPED_TRACE(withDelegate ? "delegate" : "completion block");
+        opened_.clear();
+        auto outcome = std::make_shared<Outcome>();
+        std::vector<std::string> namesAtFinish;
+        auto finished = [outcome, &namesAtFinish](GTMOAuth2ViewControllerTouch& screen, const auto& auth,
+                                                  const auto& error) {
+            ++outcome->calls;
+            outcome->error = error;
+            outcome->auth = auth;
+            for (const auto& [name, value] : screen.properties()) namesAtFinish.push_back(name);
+        };
+        auto auth = GTMOAuth2Authentication::authenticationWithServiceProvider(
+            "Example", server_.url("/example/token"), GTMOAuth2SignIn::nativeClientRedirectURI(), "client", "secret");
+        auth->setScope("photos");
+        auth->additionalGrantTypeRequestParameters["authorization_code"] =
+            foundation::Dictionary{{"audience", foundation::Value("tollivar")}};
+        const std::string page = server_.url("/example/authorize?prompt=consent");
+        auto screen = withDelegate ? GTMOAuth2ViewControllerTouch::controllerWithAuthentication(
+                                         auth, page, kItem, std::make_shared<int>(0), finished)
+                                   : GTMOAuth2ViewControllerTouch::controllerWithAuthentication(auth, page, kItem, finished);
+        screen->setProperty("project", std::string("Movie"));
+        screen->setProperty("attempt", 2);
+        screen->setProperty("attempt", std::any());
+        if (!withDelegate) screen->keychainItemAccessibility = security::kKeychainAccessibleWhenUnlockedThisDeviceOnly;
+        show(screen);
+
+        ASSERT_TRUE(screen->redirectReceiver());
+        ASSERT_EQ(opened_.size(), 1u);
+        const std::string address = opened_[0];
+        EXPECT_EQ(address.rfind(page + "&", 0), 0u) << address;
+        EXPECT_EQ(queryValue(address, "redirect_uri"), screen->redirectReceiver()->redirectURI());
+        EXPECT_EQ(visit(*screen, "?code=4%2Fex&state=" + queryValue(address, "state")), 200);
+        RunLoop::main().runUntil([&] { return outcome->calls > 0; }, 600);
+        advance(1);
+        EXPECT_EQ(nav_->topViewController(), root_.get());
+        ASSERT_EQ(outcome->calls, 1);
+        ASSERT_FALSE(outcome->error) << outcome->error->description;
+        EXPECT_EQ(outcome->auth->accessToken(), "eat");
+        EXPECT_EQ(namesAtFinish, std::vector<std::string>{"project"});
+
+        const std::string body = server_.requests().back().body;
+        for (const std::string& field :
+             std::vector<std::string>{"audience=tollivar", "code=4%2Fex",
+              "code_verifier=" + auth->additionalGrantTypeRequestParameters.at("authorization_code")
+                                     .get("code_verifier")
+                                     .asString(),
+              "redirect_uri=" + *GTMOAuth2Authentication::encodedOAuthValueForString(
+                                    screen->redirectReceiver()->redirectURI())})
+            EXPECT_NE(body.find(field), std::string::npos) << field << " in " << body;
+
+        security::KeychainQuery saved = google::GTMOAuth2Keychain::keychainQueryForService(kItem, "OAuth");
+        saved.attributes[security::kKeychainAccessible] =
+            withDelegate ? security::kKeychainAccessibleAfterFirstUnlockThisDeviceOnly
+                         : security::kKeychainAccessibleWhenUnlockedThisDeviceOnly;
+        EXPECT_EQ(security::Keychain::standard().find(saved), security::kKeychainSuccess)
+            << "the item is kept with the accessibility asked for";
+    }
+}
+
+// A flow class of the caller's makes every screen's flow and gives the
+// addresses of the sign-in, of the restored authorization's refresh and of
+// the revocation.
+TEST_F(SignInScreenTest, TheSignInClassMakesTheFlowsAndAddresses) {
+    int made = 0;
+    std::vector<std::string> revoked;
+    google::GTMOAuth2SignInClass custom;
+    custom.googleAuthorizationURL = [this] { return server_.url("/custom/auth"); };
+    custom.googleTokenURL = [this] { return server_.url("/custom/token"); };
+    custom.create = [&made](auto auth, auto url, auto delegate, auto webRequest, auto finished) {
+        ++made;
+        auto flow = GTMOAuth2SignIn::create(auth, url, delegate, webRequest, finished);
+        flow->shouldFetchGoogleUserProfile = true;
+        return flow;
+    };
+    custom.revokeTokenForGoogleAuthentication = [&revoked](const auto& auth) { revoked.push_back(auth->clientID); };
+    GTMOAuth2ViewControllerTouch::setSignInClass(custom);
+
+    auto screen = push(std::make_shared<Outcome>());
+    EXPECT_EQ(made, 1);
+    ASSERT_EQ(opened_.size(), 1u);
+    EXPECT_EQ(opened_[0].rfind(server_.url("/custom/auth") + "?", 0), 0u) << opened_[0];
+    EXPECT_NE(queryValue(opened_[0], "scope").find(GTMOAuth2SignIn::googleUserProfileScope()), std::string::npos);
+    screen->cancelSigningIn();
+    advance(1);
+
+    auto restored = GTMOAuth2ViewControllerTouch::authForGoogleFromKeychainForName(kItem, "client", "secret");
+    EXPECT_EQ(restored->tokenURL, server_.url("/custom/token"));
+    GTMOAuth2ViewControllerTouch::revokeTokenForGoogleAuthentication(restored);
+    EXPECT_EQ(revoked, std::vector<std::string>{"client"});
+    EXPECT_EQ(GTMOAuth2ViewControllerTouch::signInClass().googleTokenURL(), server_.url("/custom/token"));
+    EXPECT_EQ(GTMOAuth2ViewControllerTouch::signInClass().standardGoogleAuthenticationForScope("s", "c", "x")->tokenURL,
+              GTMOAuth2SignIn::googleTokenURL())
+        << "what the caller left empty stays the standard class's";
 }
