@@ -34,3 +34,15 @@ graphics::Image flattenLayerPictures(const graphics::Image& background, graphics
     painter.end();
     return graphics::Image(std::move(target));
 }
+
+graphics::Image applyingMaskAlpha(const graphics::Image& picture, const graphics::Image& mask) {
+    if (picture.isNull() || mask.isNull()) return {};
+    QImage target = picture.normalized().bitmap().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&target);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    // Keeps the target scaled by the source's alpha, whatever its colour.
+    painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+    painter.drawImage(target.rect(), mask.normalized().bitmap());
+    painter.end();
+    return graphics::Image(std::move(target));
+}

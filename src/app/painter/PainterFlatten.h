@@ -19,3 +19,10 @@ struct LayerPicture {
 // neither a background nor a size.
 graphics::Image flattenLayerPictures(const graphics::Image& background, graphics::Size size,
                                      const std::vector<LayerPicture>& backToFront);
+
+// `picture` with its alpha multiplied by the alpha of `mask` stretched over
+// it: what rubbing out `mask`'s parts does to another picture of the same
+// frame (a mask canvas keeps its picture's colours only where it keeps
+// alpha). The result is `picture`'s size with alpha premultiplied; null when
+// either is null.
+graphics::Image applyingMaskAlpha(const graphics::Image& picture, const graphics::Image& mask);

@@ -28,21 +28,31 @@ foundation::Error noFrame() {
     return foundation::Error(foundation::kPOSIXErrorDomain, ENOENT, "There is no frame at that index.");
 }
 
+// Full colour resolution keeps the saved picture within a step or two of
+// what the painter showed, also along thin strokes.
+foundation::Result<foundation::Bytes> encodeFramePicture(const graphics::Image& picture) {
+    return graphics::jpeg::encode(picture.normalized().bitmap(), 1.0, true);
+}
+
 }  // namespace
 
 foundation::Status savePainterFrame(ProjectModel& project, KWImageProducer& producer, int64_t frameIndex,
                                     bool isMasking, const foundation::Bytes& strokes, const graphics::Image& picture,
-                                    PainterLayerManager& layers) {
+                                    const graphics::Image& maskedUnpainted, PainterLayerManager& layers) {
     const auto list = project.getFrameList();
     const FramePtr frame = list ? list->getFrameAtIndex(frameIndex) : nullptr;
     if (!frame) return noFrame();
     if (picture.isNull())
         return foundation::Error(foundation::kPOSIXErrorDomain, EINVAL, "There is no picture to store.");
     const std::string id = frame->frameID();
-    // Full colour resolution keeps the saved picture within a step or two of
-    // what the painter showed, also along thin strokes.
-    auto jpeg = graphics::jpeg::encode(picture.normalized().bitmap(), 1.0, true);
+    auto jpeg = encodeFramePicture(picture);
     if (!jpeg) return jpeg.error();
+    std::optional<foundation::Bytes> unpaintedJpeg;
+    if (isMasking && !maskedUnpainted.isNull()) {
+        auto encoded = encodeFramePicture(maskedUnpainted);
+        if (!encoded) return encoded.error();
+        unpaintedJpeg = std::move(*encoded);
+    }
     const std::string frameFile = KWImageProducer::frameFileName(id);
     const std::string unpainted = painterfiles::unpaintedFileName(id);
 
@@ -59,10 +69,11 @@ foundation::Status savePainterFrame(ProjectModel& project, KWImageProducer& prod
             return written;
         if (auto written = layers.saveLayerFiles(id); !written) return written;
     }
-    // A mask touches only the frame picture: the strokes, the layers and the
-    // unpainted picture stay, so the painting remains editable, and the next
-    // painting starts again from the picture before painting (the mask
-    // result then gives way to it).
+    // A mask leaves the strokes and layers as they are, so the painting
+    // remains editable; the picture under them takes the mask too, before
+    // the frame picture, so that no crash between the two loses the erase.
+    if (unpaintedJpeg)
+        if (auto written = project.updateRegularFileWithContents(*unpaintedJpeg, unpainted); !written) return written;
     if (auto written = project.updateRegularFileWithContents(*jpeg, frameFile); !written) return written;
     return producer.createThumbNailAndPreviewForFrameAtIndex(frameIndex);
 }

@@ -32,11 +32,14 @@ foundation::Status keepDamagedFile(ProjectModel& project, const std::string& fil
 // stack, the picture at JPEG quality 1.0 and its thumbnail and preview are
 // written.
 //
-// Mask mode: the picture, its thumbnail and preview are written; the canvas
-// files of a painted frame are left as they are.
+// Mask mode: the picture, its thumbnail and preview are written. On a
+// painted frame `maskedUnpainted` (the unpainted picture rubbed out where
+// the frame was) replaces "canvas-<id>.jpg", so that the next painting,
+// which starts from it, keeps what was erased; the strokes and layers stay
+// editable as they were. Null for a frame never painted.
 //
-// The picture is encoded before anything is written. Stops at the first
+// The pictures are encoded before anything is written. Stops at the first
 // failure and returns it.
 foundation::Status savePainterFrame(ProjectModel& project, KWImageProducer& producer, int64_t frameIndex,
                                     bool isMasking, const foundation::Bytes& strokes, const graphics::Image& picture,
-                                    PainterLayerManager& layers);
+                                    const graphics::Image& maskedUnpainted, PainterLayerManager& layers);

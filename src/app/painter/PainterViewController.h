@@ -116,6 +116,9 @@ private:
     void reportDamaged(const std::string& fileName);
     // Saving (PainterViewSave.cpp).
     foundation::Dictionary settingsDictionary() const;
+    // Mask mode: the unpainted picture with the canvas's mask, over what
+    // shows through the rubbed parts; null when the frame was never painted.
+    foundation::Result<graphics::Image> maskedUnpaintedPicture();
     void showSaveFailure(const foundation::Error& error);
 
     std::shared_ptr<ProjectModel> project_;
@@ -124,6 +127,9 @@ private:
     std::function<void()> handlerComplete_;
     std::shared_ptr<PaintingCanvasView> drawingView_;
     graphics::Image framePicture_;
+    // Mask mode on a painted frame: the picture the painting starts from,
+    // as read at opening, so that a save tried again masks it only once.
+    graphics::Image unpaintedPicture_;
     std::shared_ptr<ui::View> paintMainView_;
     std::shared_ptr<ui::ImageView> bgImageView_;
     std::unique_ptr<PainterLayerManager> layerManager_;

@@ -88,10 +88,24 @@ void PainterViewController::restoreSettings() {
     if (tool < 3) colorPalette_->setSelectedColorAtIndex(int(colorToolList_[size_t(tool)]));
 }
 
+namespace {
+
+// The picture a painting of the frame starts from; null when the frame was
+// never painted or the file does not decode (the frame's picture stands in).
+graphics::Image unpaintedPictureOf(ProjectModel& project, const std::string& frameID) {
+    const auto data = project.fileDataForFileWithPreferredFilename(painterfiles::unpaintedFileName(frameID));
+    if (!data) return {};
+    auto decoded = graphics::Image::decode(*data);
+    return decoded ? *decoded : graphics::Image();
+}
+
+}  // namespace
+
 void PainterViewController::prepareBackground() {
     const auto list = project_->getFrameList();
     const std::string id = list->getFrameAtIndex(currentFrame_)->frameID();
     if (isMasking_) {
+        unpaintedPicture_ = unpaintedPictureOf(*project_, id);
         std::optional<graphics::Image> previous;
         if (currentFrame_ > 0) previous = imageProducer_->getOriginialImageForFrameAtIndex(currentFrame_ - 1);
         if (previous) {
@@ -104,11 +118,8 @@ void PainterViewController::prepareBackground() {
         drawingView_->setBackgroundImage(framePicture_);
         return;
     }
-    graphics::Image background = framePicture_;
-    if (auto data = project_->fileDataForFileWithPreferredFilename(painterfiles::unpaintedFileName(id))) {
-        auto decoded = graphics::Image::decode(*data);
-        if (decoded && !decoded->isNull()) background = *decoded;
-    }
+    graphics::Image background = unpaintedPictureOf(*project_, id);
+    if (background.isNull()) background = framePicture_;
     bgImageView_->setImage(background);
     bgImageView_->setHidden(false);
     layerManager_->setImageBackground(background);

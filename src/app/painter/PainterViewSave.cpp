@@ -4,12 +4,14 @@
 #include "app/core/DataManager.h"
 #include "app/core/KWImageProducer.h"
 #include "app/core/ProjectModel.h"
+#include "app/painter/PainterFlatten.h"
 #include "app/painter/PainterFrameSave.h"
 #include "app/painter/PainterLayerManager.h"
 #include "app/painter/PainterSettings.h"
 #include "app/painter/PainterViewController.h"
 #include "app/widgets/alerts/AlertView.h"
 #include "platform/foundation/Localized.h"
+#include "platform/ui/controls/Button.h"
 
 foundation::Dictionary PainterViewController::settingsDictionary() const {
     std::vector<int64_t> sizes;
@@ -28,8 +30,11 @@ foundation::Status PainterViewController::saveAndClose() {
     saving_ = true;
     const foundation::Bytes strokes = layerManager_->encodeLayerInformation();
     const graphics::Image picture = layerManager_->mergeDownAllLayer();
-    foundation::Status saved =
-        savePainterFrame(*project_, *imageProducer_, currentFrame_, isMasking_, strokes, picture, *layerManager_);
+    auto maskedUnpainted = maskedUnpaintedPicture();
+    foundation::Status saved = maskedUnpainted.ok()
+                                   ? savePainterFrame(*project_, *imageProducer_, currentFrame_, isMasking_, strokes,
+                                                      picture, *maskedUnpainted, *layerManager_)
+                                   : foundation::Status(maskedUnpainted.error());
     if (saved) {
         DataManager::sharedDataManager().setValue(settingsDictionary(), paintersettings::kConfigurationKey);
         saved = DataManager::saveState();
@@ -45,6 +50,12 @@ foundation::Status PainterViewController::saveAndClose() {
     }
     saving_ = false;
     if (!saved) {
+        // The back button turned itself off when pressed; the user must be
+        // able to save again or leave once the cause is mended.
+        if (ui::Button* back = toolPalette_ ? toolPalette_->btnBack() : nullptr) {
+            back->setSelected(false);
+            back->setEnabled(true);
+        }
         showSaveFailure(saved.error());
         return saved;
     }
@@ -53,6 +64,17 @@ foundation::Status PainterViewController::saveAndClose() {
         handler();
     }
     return saved;
+}
+
+foundation::Result<graphics::Image> PainterViewController::maskedUnpaintedPicture() {
+    if (!isMasking_ || unpaintedPicture_.isNull()) return graphics::Image();
+    const auto mask = drawingView_->createImage();
+    if (!mask || mask->isNull())
+        return foundation::Error(foundation::kPOSIXErrorDomain, EIO, "The erased parts cannot be read.");
+    // Flattened as the frame picture is: the previous frame (or black)
+    // behind, at the picture's own size.
+    return flattenLayerPictures(layerManager_->imageBackground(), unpaintedPicture_.normalized().size(),
+                                {{applyingMaskAlpha(unpaintedPicture_, *mask), 1.0}});
 }
 
 void PainterViewController::showSaveFailure(const foundation::Error& error) {

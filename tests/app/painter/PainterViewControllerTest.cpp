@@ -4,6 +4,7 @@
 #include "app/painter/PainterLayerTableViewController.h"
 #include "app/painter/PainterSettings.h"
 #include "app/painter/PaintingView.h"
+#include "platform/ui/controllers/AlertView.h"
 #include "platform/ui/host/Device.h"
 #include "support/Pictures.h"
 #include "support/Process.h"
@@ -263,18 +264,19 @@ TEST_F(PainterViewControllerTest, AFailedSaveKeepsThePainterOpenWithItsStrokes) 
     EXPECT_EQ(completions, 1);
 }
 
-TEST_F(PainterViewControllerTest, MaskingAPaintedFrameKeepsItsPaintingEditable) {
+TEST_F(PainterViewControllerTest, AMaskOnAPaintedFrameOutlivesTheNextPainting) {
     addFrames(2);
     const std::string id = frameID(1);
+    const std::string unpainted = painterfiles::unpaintedFileName(id);
     ASSERT_TRUE(open(1, false));
     ASSERT_TRUE(painter->layerManager()->addLayerAtIndex(0));
     drawLine({100, 100}, {300, 200});
-    ASSERT_TRUE(painter->saveAndClose());
+    tap(painter->toolPalette()->btnBack());
+    ASSERT_EQ(completions, 1);
     const auto stack = decodeLayerStack(*fileData(PainterLayerManager::layersFileName(id)));
     ASSERT_TRUE(stack.ok());
-    // Every canvas file of the painting, byte for byte.
-    std::vector<std::string> canvasFiles{painterfiles::unpaintedFileName(id), painterfiles::strokesFileName(id),
-                                         PainterLayerManager::layersFileName(id)};
+    // Every stroke and layer file of the painting, byte for byte.
+    std::vector<std::string> canvasFiles{painterfiles::strokesFileName(id), PainterLayerManager::layersFileName(id)};
     for (const auto& layer : stack->layers)
         for (const std::string& file : {PainterLayerManager::layerPictureFileName(id, layer->UUID),
                                         PainterLayerManager::layerStrokesFileName(id, layer->UUID)})
@@ -282,26 +284,50 @@ TEST_F(PainterViewControllerTest, MaskingAPaintedFrameKeepsItsPaintingEditable) 
     std::map<std::string, foundation::Bytes> painting;
     for (const std::string& file : canvasFiles) painting[file] = fileData(file).value_or(foundation::Bytes{});
 
-    ASSERT_TRUE(open(1, true));
-    fingers.tap(inWindow(*painter->drawingView(), graphics::Point{800, 400}));
-    ASSERT_TRUE(painter->saveAndClose());
-    for (const auto& [file, bytes] : painting) EXPECT_EQ(fileData(file), bytes) << file << " stays as painted";
-    // The rubbed spot shows the previous frame; the rest keeps the painting.
+    // The rubbed spot shows the previous frame, in the frame picture and in
+    // the picture the painting starts from; the rest keeps the frame.
     const double scale = kFrameWidth / 1024.0;
     const graphics::Point rubbed{800 * scale, 400 * scale}, untouched{900 * scale, 60 * scale};
-    Image picture = decoded(fileData(KWImageProducer::frameFileName(id)));
-    EXPECT_TRUE(testsupport::pixelNear(picture.pixelAt(int(rubbed.x), int(rubbed.y)), frameColour(0)));
-    EXPECT_TRUE(testsupport::pixelNear(picture.pixelAt(int(untouched.x), int(untouched.y)), frameColour(1)));
+    auto showsAt = [](const Image& picture, graphics::Point at, int frame) {
+        return testsupport::pixelNear(picture.pixelAt(int(at.x), int(at.y)), frameColour(frame));
+    };
+    ASSERT_TRUE(open(1, true));
+    fingers.tap(inWindow(*painter->drawingView(), graphics::Point{800, 400}));
+    // A save that fails writes no half of the mask and can be tried again.
+    fs::remove(path(unpainted));
+    fs::create_directory(path(unpainted));
+    const auto before = fileData(KWImageProducer::frameFileName(id));
+    tap(painter->toolPalette()->btnBack());
+    EXPECT_EQ(completions, 1);
+    const auto alerts = ui::AlertView::visibleAlerts();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0]->title(), PainterViewController::kSaveFailedTitle);
+    tap(alerts[0]->buttonViewAtIndex(0));
+    advance(1);
+    EXPECT_EQ(fileData(KWImageProducer::frameFileName(id)), before);
+    fs::remove(path(unpainted));
+    tap(painter->toolPalette()->btnBack());
+    ASSERT_EQ(completions, 2);
+    for (const auto& [file, bytes] : painting) EXPECT_EQ(fileData(file), bytes) << file << " stays as painted";
+    for (const std::string& file : {KWImageProducer::frameFileName(id), unpainted}) {
+        const Image picture = decoded(fileData(file));
+        ASSERT_EQ(picture.size(), (graphics::Size{kFrameWidth, kFrameHeight})) << file;
+        EXPECT_TRUE(showsAt(picture, rubbed, 0)) << file;
+        EXPECT_TRUE(showsAt(picture, untouched, 1)) << file;
+    }
 
-    // The next painting starts from the picture before painting, with its
-    // strokes and layers: the mask result gives way to it.
+    // Painting again starts from the masked picture with the strokes and
+    // layers still editable: the erase stays.
     ASSERT_TRUE(open(1, false));
     ASSERT_TRUE(painter->strokesLoaded());
     EXPECT_TRUE(painter->drawingView()->canUndo()) << "the strokes can be edited";
     EXPECT_EQ(painter->layerManager()->layers().size(), stack->layers.size());
-    ASSERT_TRUE(painter->saveAndClose());
-    picture = decoded(fileData(KWImageProducer::frameFileName(id)));
-    EXPECT_TRUE(testsupport::pixelNear(picture.pixelAt(int(rubbed.x), int(rubbed.y)), frameColour(1)));
+    drawLine({600, 100}, {700, 150});
+    tap(painter->toolPalette()->btnBack());
+    ASSERT_EQ(completions, 3);
+    const Image picture = decoded(fileData(KWImageProducer::frameFileName(id)));
+    EXPECT_TRUE(showsAt(picture, rubbed, 0));
+    EXPECT_TRUE(showsAt(picture, untouched, 1));
 }
 
 TEST_F(PainterViewControllerTest, MaskingTheFirstFrameShowsBlackWhereRubbed) {
