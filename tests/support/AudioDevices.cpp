@@ -2,6 +2,7 @@
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/media/AudioSession.h"
+#include "platform/media/MediaError.h"
 #include "support/Process.h"
 
 #include <algorithm>
@@ -54,6 +55,27 @@ private:
 };
 
 }  // namespace
+
+namespace {
+
+class MuteCapture : public media::AudioCapture {
+public:
+    explicit MuteCapture(std::shared_ptr<int> running) : running_(std::move(running)) { ++*running_; }
+    ~MuteCapture() override { --*running_; }
+
+private:
+    std::shared_ptr<int> running_;
+};
+
+}  // namespace
+
+foundation::Result<std::unique_ptr<media::AudioCapture>> MuteAudioInput::start(media::AudioInputFormat format,
+                                                                               SamplesHandler, FailureHandler) {
+    if (format.sampleRate <= 0 || format.channelCount < 1)
+        return foundation::Error(media::kMediaErrorDomain, media::kMediaErrorUnknown, "Unsupported recording format");
+    ++started_;
+    return std::unique_ptr<media::AudioCapture>(std::make_unique<MuteCapture>(running_));
+}
 
 std::unique_ptr<media::AudioStream> ClockedAudioOutput::openDeviceStream(int sampleRate, int, media::PcmPull) {
     ++opened_;

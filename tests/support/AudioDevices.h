@@ -28,6 +28,24 @@ private:
     std::shared_ptr<media::NullAudioOutput> output_ = std::make_shared<media::NullAudioOutput>();
 };
 
+// A microphone that opens and then never delivers a sample, as one muted by
+// a privacy switch or stalled behind its sound server does: captures start
+// and run, and stop when they are let go.
+class MuteAudioInput : public media::AudioInput {
+public:
+    std::string name() const override { return "Mute microphone"; }
+    foundation::Result<std::unique_ptr<media::AudioCapture>> start(media::AudioInputFormat format,
+                                                                   SamplesHandler samples,
+                                                                   FailureHandler failure) override;
+    // How many captures were started and are running now.
+    int capturesStarted() const { return started_; }
+    int capturesRunning() const { return *running_; }
+
+private:
+    int started_ = 0;
+    std::shared_ptr<int> running_ = std::make_shared<int>(0);
+};
+
 // An output whose streams play on the main run loop's clock as a device
 // would, silently: what a test uses to see the streams that open and close.
 // Its interface sounds go through the output's own decoding and closing.

@@ -151,11 +151,20 @@ void AudioRecorderViewController::endTake(const std::optional<foundation::Error>
     if (delegate_) delegate_->audioRecorderDidStopRecording(*this);
     const bool wasRecording = stopAudioRecorder();
     const std::optional<foundation::Error> failure = why ? why : recorderFailure_;
-    labelAudioRecordInfo_->setText(failure ? recordingStoppedText(*failure) : localized("Ready to Record"));
-    btnAudioStartRecord_->setTitle(localized("Record"));
     // Only a take that recorded and left its file can be accepted or played;
-    // a take stopped in its countdown has none.
-    const bool usable = (wasRecording || failure.has_value()) && std::filesystem::exists(audioFile_);
+    // a take stopped in its countdown has none. A file without sound (the
+    // microphone delivered nothing) goes: it would become a clip of 0:00.
+    bool usable = (wasRecording || failure.has_value()) && std::filesystem::exists(audioFile_);
+    const bool silentTake = usable && !recordingHoldsSound(audioFile_);
+    if (silentTake) {
+        ::unlink(audioFile_.c_str());
+        usable = false;
+    }
+    if (failure)
+        labelAudioRecordInfo_->setText(recordingStoppedText(*failure));
+    else
+        labelAudioRecordInfo_->setText(localized(silentTake ? kNothingRecordedText : "Ready to Record"));
+    btnAudioStartRecord_->setTitle(localized("Record"));
     btnAudioAccept_->setEnabled(usable);
     btnAudioPlay_->setEnabled(usable);
 }

@@ -13,6 +13,7 @@
 #include "platform/foundation/Value.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Font.h"
+#include "platform/media/Asset.h"
 #include "platform/media/AudioSession.h"
 #include "platform/media/MediaError.h"
 #include "platform/ui/controllers/BarButtonItem.h"
@@ -48,6 +49,13 @@ std::string recordingStoppedText(const foundation::Error& error) {
         (error.code == media::kMediaErrorDeviceWasDisconnected || error.code == media::kMediaErrorDeviceNotConnected))
         return localized("Recording stopped: the microphone was disconnected.");
     return localized("Recording stopped: the recording could not be written.");
+}
+
+bool recordingHoldsSound(const std::string& path) {
+    auto asset = media::Asset::open(path);
+    if (!asset || asset->tracksWithMediaType(media::MediaType::Audio).empty()) return false;
+    const media::MediaTime duration = asset->duration();
+    return duration.isValid() && duration.value > 0;
 }
 
 float levelMeterValueForPower(float decibels) {

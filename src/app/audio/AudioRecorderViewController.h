@@ -17,7 +17,8 @@
 // Each countdown step carries the number of its take, so the steps of a take
 // that was stopped never act for a later one. A lost microphone or a full
 // disk stops the take as "Stop" does, and the label says why; a take that
-// could not be completed leaves no file.
+// could not be completed, or holds no sound, leaves no file and cannot be
+// accepted.
 //
 // Main thread only.
 
@@ -63,6 +64,8 @@ class AudioRecorderViewController : public ui::ViewController, public PreviewPla
 public:
     static inline const char* kNibName = "AudioRecorderViewController";
     static inline const char* kSliderThumbImage = "edit_record_db_knop.png";
+    // The label after a take in which the microphone delivered no sound.
+    static inline const char* kNothingRecordedText = "Nothing was recorded.";
     // The level meter's scale: this many decibels below full scale show empty.
     static constexpr float kMeterFloorDecibels = 40.0f;
     static constexpr double kCountdownStepSeconds = 1.0;
@@ -175,5 +178,9 @@ private:
 
 // The label's text for a take the recorder stopped by itself.
 std::string recordingStoppedText(const foundation::Error& error);
+// Whether a finished take holds any sound: an audio track that lasts longer
+// than nothing. A microphone that delivered no samples leaves a file of
+// headers only, which is no clip.
+bool recordingHoldsSound(const std::string& path);
 // The level meter's value for a power in decibels: (power + 40) / 40.
 float levelMeterValueForPower(float decibels);

@@ -331,6 +331,35 @@ TEST_F(AudioRecorderSheetTest, ALostMicrophoneStopsTheTakeAndKeepsWhatWasRecorde
     EXPECT_NEAR(testsupport::probeAudio(sheet->audioFile()).durationSeconds, 1.5, 0.05);
 }
 
+TEST_F(AudioRecorderSheetTest, ATakeWithoutSoundCannotBeAcceptedAndLeavesNoFile) {
+    auto lostAtOnce = media::SyntheticAudioInput::squareWave(0.1f);
+    lostAtOnce->setFailAfterSeconds(0);
+    const struct {
+        const char* microphone;
+        std::shared_ptr<media::AudioInput> input;
+        bool stopsItself;
+        std::string label;
+    } cases[] = {
+        {"mute", std::make_shared<testsupport::MuteAudioInput>(), false, "Nothing was recorded."},
+        {"lost at once", lostAtOnce, true, "Recording stopped: the microphone was disconnected."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.microphone);
+        show(c.input);
+        tapItem(sheet->btnAudioStartRecord());
+        advance(5.0 + 2.0);
+        if (!c.stopsItself) tapItem(sheet->btnAudioStartRecord());
+        EXPECT_EQ(label(), c.label);
+        EXPECT_EQ(buttons(), "Record+ Play- Accept-");
+        tapItem(sheet->btnAudioAccept());
+        tapItem(sheet->btnAudioPlay());
+        EXPECT_EQ(editor.whats(), (std::vector<std::string>{"start recording", "stop recording"}));
+        EXPECT_EQ(testsupport::namesInFolder(folders.temporary()), std::vector<std::string>{});
+        hide();
+        editor.events.clear();
+    }
+}
+
 TEST_F(AudioRecorderSheetTest, CancelAndTouchesOutsideEndTheSheetOnlyOutsideATake) {
     auto microphone = media::SyntheticAudioInput::silence();
     show(microphone);

@@ -5,6 +5,7 @@
 // clip uses them.
 
 #include "EditorTestSupport.h"
+#include "app/audio/AudioRecorderViewController.h"
 #include "app/audio/KWAudioController.h"
 #include "app/capture/CaptureViewController.h"
 #include "app/audio/NXRecordQueryViewController.h"
@@ -18,9 +19,12 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/library/MediaItem.h"
 #include "platform/ui/controllers/AlertView.h"
+#include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Slider.h"
 #include "platform/ui/controls/Label.h"
+#include "support/AudioDevices.h"
+#include "support/TestFiles.h"
 #include "support/TestSounds.h"
 
 #include <filesystem>
@@ -269,6 +273,51 @@ TEST_F(VoiceOverTest, AcceptedTakeGoesToTheFrameOfItsStart) {
     ASSERT_NE(stored, nullptr);
     EXPECT_EQ(stored->fileName(), clip->fileName());
     EXPECT_LIST_INVARIANTS(editor->project());
+}
+
+TEST_F(VoiceOverTest, ATakeWithoutSoundKeepsTheFramesClipAndLeavesNoFile) {
+    devices.reset();
+    devices = std::make_unique<testsupport::AudioDevicesScope>(std::make_shared<testsupport::MuteAudioInput>());
+    auto project = projectOfPictures("AB");
+    const std::string folder = *project->getProjectPath();
+    fs::copy_file(soundOf(1), folder + "/clip.wav");
+    const FramePtr frame = project->getFrameList()->getFrameAtIndex(0);
+    frame->setAudio(clipOf("clip.wav", 1000));
+    ASSERT_TRUE(project->saveAllDataToDisk().ok());
+    open(project);
+    const auto clip = frame->getAudio();
+    const auto files = testsupport::namesInFolder(folder);
+
+    auto tapItem = [this](ui::BarButtonItem* item) {
+        window->layoutIfNeeded();
+        tap(item->view());
+        settle();
+    };
+    tap(editor->btnAudio());
+    advance(1);
+    AudioRecorderViewController* recorder = editor->audioRecorderView();
+    ASSERT_NE(recorder, nullptr);
+    tapItem(recorder->btnAudioStartRecord());
+    advance(5.0 + 2.0);
+    ASSERT_EQ(recorder->labelAudioRecordInfo()->text(), "Recording");
+    tapItem(recorder->btnAudioStartRecord());
+    EXPECT_EQ(recorder->labelAudioRecordInfo()->text(), "Nothing was recorded.");
+    EXPECT_FALSE(recorder->btnAudioAccept()->isEnabled());
+    EXPECT_FALSE(recorder->btnAudioPlay()->isEnabled());
+    savePicture("edhelp_voice_over_nothing_recorded.png");
+    tapItem(recorder->btnAudioAccept());
+    advance(1);
+    EXPECT_EQ(editor->audioRecorderView(), recorder) << "nothing to accept";
+    EXPECT_EQ(testsupport::namesInFolder(folders.temporary()), std::vector<std::string>{});
+    tapItem(recorder->btnAudioCancel());
+    advance(1);
+    EXPECT_EQ(editor->audioRecorderView(), nullptr);
+    EXPECT_TRUE(alertMessages().empty());
+    EXPECT_EQ(frame->getAudio(), clip);
+    EXPECT_EQ(clip->fileName(), "clip.wav");
+    EXPECT_EQ(clip->stop(), 1000);
+    EXPECT_EQ(testsupport::namesInFolder(folder), files);
+    EXPECT_LIST_INVARIANTS(project);
 }
 
 // ---- chooser, library and clip panel ------------------------------------------------------------------
