@@ -109,6 +109,30 @@ int64_t themeCardHold(int64_t fps) { return 4 * std::max<int64_t>(fps, 1); }
 
 int64_t framesPerSecond(ProjectModel& project) { return std::max<int64_t>(project.getFPS(), 1); }
 
+std::string deleteQuestion(const std::vector<FramePtr>& going) {
+    std::string question;
+    for (const FramePtr& frame : going) {
+        const bool held = frame->getDuration() > 1;
+        std::string line;
+        switch (frame->type()) {
+            case Frame::kTypeTitleCard:
+                line = held ? "The title card goes with its %d frames." : "The title card goes.";
+                break;
+            case Frame::kTypeCreditsCard:
+                line = held ? "The credits card goes with its %d frames." : "The credits card goes.";
+                break;
+            case Frame::kTypeThemeTextCard:
+                line = held ? "The text card goes with its %d frames." : "The text card goes.";
+                break;
+            default:
+                continue;
+        }
+        if (!question.empty()) question += "\n";
+        question += foundation::localizedFormat(line, {foundation::Value(frame->getDuration())});
+    }
+    return question;
+}
+
 Status replaceFramePicture(ProjectModel& project, KWImageProducer& producer, const Image& image,
                            const std::string& frameID) {
     const std::string temporaryID = frameID + kReplacingSuffix;

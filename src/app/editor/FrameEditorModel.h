@@ -61,6 +61,12 @@ int64_t themeCardHold(int64_t fps);
 // The project's frame rate as every reader uses it: at least 1.
 int64_t framesPerSecond(ProjectModel& project);
 
+// The title of the question asked before `going` is deleted: empty when only
+// pictures go (the sheet's Delete button says it); otherwise one line per
+// card among them naming the card and the frames of the movie its hold
+// takes with it ("The title card goes with its 20 frames.").
+std::string deleteQuestion(const std::vector<FramePtr>& going);
+
 // Replaces the three pictures of `frameID` with `image`: all three are
 // written under temporary names first and renamed over the old files only
 // when every write succeeded, so a failure leaves the old picture whole.

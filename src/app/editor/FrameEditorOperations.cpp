@@ -102,7 +102,7 @@ void FrameEditorViewController::receiveNotificationFrameEditMenuDeleteSelected(
     const foundation::Notification& notification) {
     closeMenu(false);
     const n::FrameRange range = selectionOf(notification);
-    deleteFrames(range.location, range.length);
+    if (!askBeforeDeletingFrames(range.location, range.length)) deleteFrames(range.location, range.length);
 }
 
 void FrameEditorViewController::receiveNotificationFrameEditMenuReverseSelected(
@@ -243,17 +243,30 @@ bool FrameEditorViewController::keyCommand(const ui::KeyPress& press) {
     // selection mode is on, else that frame.
     const n::FrameRange range =
         strip::selectionForTap(current, playerViewController_->selectionStartIndex(), current).selection;
-    std::vector<FramePtr> going = frameeditor::framesInRange(*list, range.location, range.length);
-    if (std::none_of(going.begin(), going.end(), [](const FramePtr& frame) { return frame->canDelete(); }))
-        return false;
+    return askBeforeDeletingFrames(range.location, range.length);
+}
+
+bool FrameEditorViewController::askBeforeDeletingFrames(int64_t location, int64_t length) {
+    auto list = project_->getFrameList();
+    if (!list) return false;
+    const std::vector<FramePtr> asked = frameeditor::framesInRange(*list, location, length);
+    std::vector<FramePtr> going = asked;
+    std::erase_if(going, [](const FramePtr& frame) { return !frame->canDelete(); });
+    if (going.empty()) return false;
     auto weak = foundation::weakFrom(this);
     UIActionSheet_MKBlockAdditions::actionSheetWithTitle(
-        "", "", foundation::localized("Delete"), {}, viewPlayerViewController_.get(),
-        [weak, range](int buttonIndex) {
+        frameeditor::deleteQuestion(going), "", foundation::localized("Delete"), {}, viewPlayerViewController_.get(),
+        [weak, asked](int buttonIndex) {
             auto self = weak.lock();
             if (!self || buttonIndex != 0) return;
             self->disableStripSelection();
-            self->deleteFrames(range.location, range.length);
+            // The frames asked about, where they stand now: a frame captured
+            // while the question was up may have moved them.
+            auto list = self->project_->getFrameList();
+            const int64_t at = list ? list->getIndexForFrame(asked.front()) : foundation::kNotFound;
+            const auto length = static_cast<int64_t>(asked.size());
+            if (at == foundation::kNotFound || frameeditor::framesInRange(*list, at, length) != asked) return;
+            self->deleteFrames(at, length);
         },
         [] {});
     return true;

@@ -171,9 +171,9 @@ public:
     void receiveNotificationFrameEditMenuEraserSelected(const foundation::Notification& notification);
     void receiveNotificationFrameEditMenuTextSelected(const foundation::Notification& notification);
     void receiveNotificationFrameEditMenuMergeSelected(const foundation::Notification& notification);
-    // The keyboard: Delete (or Backspace) asks, in an action sheet, to delete
-    // the marked run or else the frame under the playhead, as the menu's
-    // Delete would; nothing while playing or while a panel or sheet is up.
+    // The keyboard: Delete (or Backspace) asks, as the menu's Delete does, to
+    // delete the marked run or else the frame under the playhead; nothing
+    // while playing or while a panel or sheet is up.
     bool keyCommand(const ui::KeyPress& press) override;
     // The operations on a range of the frame list; the handlers above call them.
     void copyFrames(int64_t location, int64_t length);
@@ -181,6 +181,12 @@ public:
     // Pasted cards that came without pictures (not rendered in their source
     // yet) are rendered here, from this project's outline or their own text.
     void renderPastedCards(const std::vector<FramePtr>& pasted);
+    // The one question before a Delete, from the menu or the key: an action
+    // sheet with a destructive "Delete" (titled with the cards that go, see
+    // frameeditor::deleteQuestion) whose answer runs deleteFrames. A range
+    // with nothing that can go is not asked about and only saves. Returns
+    // whether it asked.
+    bool askBeforeDeletingFrames(int64_t location, int64_t length);
     void deleteFrames(int64_t location, int64_t length);
     void reverseFrames(int64_t location, int64_t length);
     void frameEditMenuHold(const FramePtr& frame);

@@ -128,6 +128,26 @@ TEST(EditorModel, ThemeCardsHoldFourSecondsAtAtLeastOneFramePerSecond) {
     for (const Case& c : cases) EXPECT_EQ(frameeditor::themeCardHold(c.fps), c.hold) << c.fps;
 }
 
+TEST(EditorModel, TheDeleteQuestionNamesTheCardsThatGoWithTheirFrames) {
+    auto frame = [](int32_t type, int64_t hold) {
+        FramePtr made = Frame::create(type);
+        made->setDuration(hold);
+        return made;
+    };
+    struct Case {
+        std::vector<FramePtr> going;
+        std::string question;
+    } cases[] = {
+        {{frame(Frame::kTypePicture, 1), frame(Frame::kTypePicture, 9)}, ""},
+        {{frame(Frame::kTypeTitleCard, 20)}, "The title card goes with its 20 frames."},
+        {{frame(Frame::kTypePicture, 1), frame(Frame::kTypeCreditsCard, 20), frame(Frame::kTypeThemeTextCard, 1)},
+         "The credits card goes with its 20 frames.\nThe text card goes."},
+        {{frame(Frame::kTypeThemeTextCard, 5), frame(Frame::kTypeTitleCard, 1)},
+         "The text card goes with its 5 frames.\nThe title card goes."},
+    };
+    for (const Case& c : cases) EXPECT_EQ(frameeditor::deleteQuestion(c.going), c.question);
+}
+
 TEST_F(EditorModelTest, FrameRateReadsAsAtLeastOne) {
     struct Case {
         foundation::Value stored;

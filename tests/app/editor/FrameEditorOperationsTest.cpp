@@ -16,6 +16,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/library/Pasteboard.h"
+#include "platform/ui/controllers/ActionSheet.h"
 #include "platform/ui/controllers/AlertView.h"
 #include "platform/ui/controls/Label.h"
 #include "support/ChildProcess.h"
@@ -57,6 +58,27 @@ protected:
         settle();
     }
     SavedListStamp savedListStamp() { return editortest::savedListStamp(*editor->project()); }
+    // The question on screen before a Delete as "title|button|button", or
+    // "none".
+    std::string deleteQuestion() {
+        settle();
+        advance(0.5);
+        const auto sheets = ui::ActionSheet::visibleSheets();
+        if (sheets.size() != 1) return sheets.empty() ? "none" : "several";
+        std::string shown = sheets[0]->title();
+        for (int i = 0; i < sheets[0]->numberOfButtons(); ++i) shown += "|" + sheets[0]->buttonTitleAtIndex(i);
+        return shown;
+    }
+    // Its answer, by a finger on the button.
+    void answer(const std::string& button) {
+        const auto sheets = ui::ActionSheet::visibleSheets();
+        ASSERT_EQ(sheets.size(), 1u);
+        for (int i = 0; i < sheets[0]->numberOfButtons(); ++i)
+            if (sheets[0]->buttonTitleAtIndex(i) == button) tap(sheets[0]->buttonViewAtIndex(i));
+        advance(0.5);
+        settle();
+        EXPECT_TRUE(ui::ActionSheet::visibleSheets().empty());
+    }
     bool waitFor(const std::function<bool()>& done) { return foundation::RunLoop::main().runUntil(done, 60.0); }
 };
 
@@ -78,6 +100,14 @@ TEST_F(OperationsTest, DeleteKeepsTheCaptureSlotPlaysTrashOnceAndSaves) {
         const int before = plays("trash.aiff");
         const auto saved = savedListStamp();
         choose(n::kMenuDelete, c.location, c.location, c.length);
+        // Asked first when something can go; the slot alone only saves.
+        if (c.trash) {
+            EXPECT_EQ(namesOfList(*project), std::string(c.pictures) + "S") << "nothing goes before the answer";
+            EXPECT_EQ(deleteQuestion(), "|Delete|Cancel");
+            answer("Delete");
+        } else {
+            EXPECT_EQ(deleteQuestion(), "none");
+        }
         EXPECT_EQ(namesOfList(*project), c.after) << c.pictures << " " << c.location << "+" << c.length;
         EXPECT_EQ(namesOfSavedList(*project), c.after);
         EXPECT_NE(savedListStamp(), saved);
@@ -95,10 +125,12 @@ TEST_F(OperationsTest, DeletingOneOfTwoFramesSharingAFrameIDKeepsTheFiles) {
     ASSERT_TRUE(project->saveAllDataToDisk().ok());
     open(project);
     choose(n::kMenuDelete, 0, 0, 1);
+    answer("Delete");
     EXPECT_EQ(namesOfList(*project), "ABS");
     EXPECT_EQ(list->getFrameAtIndex(0), twin);
     EXPECT_LIST_INVARIANTS(project);  // the twin's three files are still there
     choose(n::kMenuDelete, 0, 0, 1);
+    answer("Delete");
     EXPECT_FALSE(std::filesystem::exists(*project->pathForFile(KWImageProducer::frameFileName(a->frameID()))));
     EXPECT_LIST_INVARIANTS(project);
 }
@@ -382,9 +414,87 @@ TEST_F(MenuByTouchTest, TheCountersFollowPasteAndDelete) {
     advance(1);
     EXPECT_EQ(counters(), stripBadgeFor(5) + " | 0005 / 0005");
     chooseFromMenu(editor->playerViewController()->getCurrentFrame(), "Delete");
+    answer("Delete");
     advance(1);
     EXPECT_EQ(namesOfList(*project).size(), 4u);
     EXPECT_EQ(counters(), stripBadgeFor(4) + " | 0004 / 0004");
+    EXPECT_LIST_INVARIANTS(project);
+}
+
+TEST_F(MenuByTouchTest, TheMenusDeleteAndTheDeleteKeyAskTheSameQuestion) {
+    auto project = projectOfPictures("ABCD");
+    open(project);
+    advance(1);
+    fingers.press(ui::Key::Right);
+    advance(0.5);
+    ASSERT_EQ(editor->playerViewController()->getCurrentFrame(), 1);
+    const auto saved = savedListStamp();
+    chooseFromMenu(1, "Delete");
+    const std::string question = deleteQuestion();
+    EXPECT_EQ(question, "|Delete|Cancel");
+    answer("Cancel");
+    EXPECT_TRUE(fingers.press(ui::Key::Delete));
+    EXPECT_EQ(deleteQuestion(), question);
+    answer("Cancel");
+    EXPECT_EQ(namesOfList(*project), "ABCDS");
+    EXPECT_EQ(savedListStamp(), saved) << "a cancelled Delete changes nothing";
+
+    // Either answer deletes as the menu's Delete does: the trash sound once,
+    // the list saved, the playhead on a listed frame.
+    for (const bool byKey : {false, true}) {
+        SCOPED_TRACE(byKey ? "key" : "menu");
+        const int trash = plays("trash.aiff");
+        if (byKey)
+            fingers.press(ui::Key::Delete);
+        else
+            chooseFromMenu(editor->playerViewController()->getCurrentFrame(), "Delete");
+        EXPECT_EQ(deleteQuestion(), question);
+        answer("Delete");
+        EXPECT_EQ(plays("trash.aiff") - trash, 1);
+        EXPECT_EQ(namesOfSavedList(*project), namesOfList(*project));
+        EXPECT_LIST_INVARIANTS(project);
+    }
+    EXPECT_EQ(namesOfList(*project), "ADS");
+}
+
+TEST_F(MenuByTouchTest, AFrameInsertedWhileTheQuestionIsUpDoesNotChangeWhatGoes) {
+    auto project = projectOfPictures("ABC");
+    open(project);
+    advance(1);
+    chooseFromMenu(1, "Delete");
+    ASSERT_EQ(deleteQuestion(), "|Delete|Cancel");
+    // A capture at a slot placed before the frame moves it on meanwhile.
+    FramePtr captured = Frame::create(Frame::kTypePicture);
+    ASSERT_TRUE(KWImageProducer(project).storeImage(pictureOf('D'), captured->frameID()));
+    editor->addFrames({captured}, 0);
+    settle();
+    answer("Delete");
+    EXPECT_EQ(namesOfSavedList(*project), "DACS");
+    EXPECT_LIST_INVARIANTS(project);
+}
+
+TEST_F(MenuByTouchTest, DeletingATitleCardSaysItTakesItsFramesWithIt) {
+    auto project = projectOfPictures("AB");
+    project->setFPS(5);
+    FramePtr title = Frame::create(Frame::kTypeTitleCard);
+    title->setDuration(frameeditor::themeCardHold(5));
+    ASSERT_TRUE(KWImageProducer(project).storeImage(pictureOf('H'), title->frameID()));
+    project->getFrameList()->insertFrame(title, 0);
+    project->getFrameList()->setFrameAtPlayhead(title);
+    ASSERT_TRUE(project->saveAllDataToDisk());
+    open(project);
+    advance(1);
+    const int64_t entries = project->getFrameList()->getExpandedFrameList().count();
+    const std::string question = "The title card goes with its 20 frames.|Delete|Cancel";
+    fingers.press(ui::Key::Delete);
+    EXPECT_EQ(deleteQuestion(), question);
+    answer("Cancel");
+    chooseFromMenu(0, "Delete");
+    EXPECT_EQ(deleteQuestion(), question);
+    savePicture("editor_delete_title_card.png");
+    answer("Delete");
+    EXPECT_EQ(namesOfSavedList(*project), "ABS");
+    EXPECT_EQ(project->getFrameList()->getExpandedFrameList().count(), entries - 20);
     EXPECT_LIST_INVARIANTS(project);
 }
 
