@@ -99,6 +99,22 @@ AssetWriter::~AssetWriter() {
     dropOutputLocked();
 }
 
+std::vector<MetadataItem> AssetWriter::metadata() const {
+    std::lock_guard lock(mutex_);
+    return metadata_;
+}
+
+foundation::Status AssetWriter::setMetadata(std::vector<MetadataItem> metadata) {
+    for (const MetadataItem& item : metadata)
+        if (auto value = muxerValue(item); !value) return value.error();
+    std::lock_guard lock(mutex_);
+    if (status_ != AssetWriterStatus::Unknown)
+        return Error(kMediaErrorDomain, kMediaErrorOperationNotAllowed,
+                     "The metadata of " + path_ + " cannot change once writing has started");
+    metadata_ = std::move(metadata);
+    return {};
+}
+
 bool AssetWriter::canAddInput(const AssetWriterInput& input) const {
     std::lock_guard lock(mutex_);
     if (status_ != AssetWriterStatus::Unknown) return false;
@@ -120,6 +136,13 @@ bool AssetWriter::startWriting() {
     for (const auto& input : inputs_) {
         if (foundation::Status opened = input->open(*muxer_); !opened) {
             failLocked(opened.error());
+            return false;
+        }
+    }
+    for (const MetadataItem& item : metadata_) {
+        // Checked when the items were set.
+        if (int status = av_dict_set(&muxer_->metadata, muxerKey(item.key), muxerValue(item)->c_str(), 0); status < 0) {
+            failLocked(mediaError(status, "Cannot write " + path_));
             return false;
         }
     }

@@ -24,6 +24,7 @@
 #include "platform/media/AssetWriterInput.h"
 #include "platform/media/FFmpeg.h"
 #include "platform/media/MediaTime.h"
+#include "platform/media/MetadataItem.h"
 
 #include <cstdint>
 #include <functional>
@@ -51,6 +52,14 @@ public:
     AssetWriter& operator=(const AssetWriter&) = delete;
 
     const std::string& outputPath() const { return path_; }
+
+    // What the movie says about itself, written into its header when
+    // writing starts.
+    std::vector<MetadataItem> metadata() const;
+    // Before startWriting only: once the header is written the change is
+    // refused (kMediaErrorOperationNotAllowed) and the metadata stays. An
+    // error too for an item whose value is of the wrong kind.
+    foundation::Status setMetadata(std::vector<MetadataItem> metadata);
 
     // Before startWriting only; one video and one audio input at most.
     bool canAddInput(const AssetWriterInput& input) const;
@@ -106,6 +115,7 @@ private:
     IOContextPtr io_;
     MediaTime sessionStart_ = MediaTime::zero();
     std::vector<std::shared_ptr<AssetWriterInput>> inputs_;
+    std::vector<MetadataItem> metadata_;
 };
 
 }  // namespace media

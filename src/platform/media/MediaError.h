@@ -22,6 +22,8 @@ enum MediaErrorCode : int64_t {
     kMediaErrorFileFormatNotRecognized = -11828,
     kMediaErrorFileFailedToParse = -11829,
     kMediaErrorNoFrameNearTime = -11832,
+    kMediaErrorInvalidVideoComposition = -11841,
+    kMediaErrorOperationNotAllowed = -11862,
 };
 
 }  // namespace media

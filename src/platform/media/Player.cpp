@@ -6,6 +6,7 @@
 #include "platform/media/Asset.h"
 #include "platform/media/AudioOutput.h"
 #include "platform/media/AudioPcmReader.h"
+#include "platform/media/PlayerItemVideoOutput.h"
 #include "platform/media/PlayerVideo.h"
 #include "platform/media/SystemVolume.h"
 
@@ -65,6 +66,7 @@ Player::Player(std::string path, double durationSeconds, std::shared_ptr<PcmSour
     : path_(std::move(path)), durationSeconds_(durationSeconds), source_(std::move(source)) {}
 
 Player::~Player() {
+    for (const auto& output : outputs_) output->detach();
     if (endTimer_) endTimer_->invalidate();
     for (TimeObserver& observer : observers_)
         if (observer.timer) observer.timer->invalidate();
@@ -153,6 +155,7 @@ void Player::setRate(float rate) {
     anchorAt(reached);
     scheduleEnd();
     scheduleTimeObservers();
+    notifyOutputs();
 }
 
 void Player::seekToTime(MediaTime time, std::function<void(bool finished)> completion) {
@@ -183,6 +186,7 @@ void Player::moveTo(double target, std::function<void(bool finished)> completion
     anchorAt(target);
     scheduleEnd();
     scheduleTimeObservers();
+    notifyOutputs();
     const uint64_t generation = ++seekGeneration_;
     if (!completion) return;
     foundation::RunLoop::main().post(
@@ -241,6 +245,7 @@ void Player::reachEnd() {
         rate_ = 0;
         anchorAt(0);
         scheduleTimeObservers();
+        notifyOutputs();
         return;
     }
     if (reached < durationSeconds_ - kEndToleranceSeconds) {
@@ -255,6 +260,7 @@ void Player::reachEnd() {
     stream_.reset();
     anchorAt(durationSeconds_);
     scheduleTimeObservers();
+    notifyOutputs();
     foundation::NotificationCenter::defaultCenter().post(kDidPlayToEndTimeNotification, this);
 }
 
@@ -268,6 +274,34 @@ std::optional<graphics::Image> Player::currentVideoImage() {
 std::optional<double> Player::currentVideoFrameSeconds() {
     if (!video_) return std::nullopt;
     return video_->frameTimeAt(timeNow());
+}
+
+MediaTime Player::itemTimeForHostTime(double hostTime) const {
+    const double ahead = (hostTime - foundation::RunLoop::main().now()) * rate_;
+    return MediaTime::fromSeconds(std::clamp(timeNow() + ahead, 0.0, durationSeconds_), 1'000'000);
+}
+
+void Player::addOutput(std::shared_ptr<PlayerItemVideoOutput> output) {
+    if (!output) return;
+    if (auto owner = output->player_.lock()) {
+        if (owner.get() == this) return;
+        owner->removeOutput(output);
+    }
+    outputs_.push_back(output);
+    output->attach(weak_from_this());
+}
+
+void Player::removeOutput(const std::shared_ptr<PlayerItemVideoOutput>& output) {
+    auto found = std::find(outputs_.begin(), outputs_.end(), output);
+    if (found == outputs_.end()) return;
+    outputs_.erase(found);
+    output->detach();
+}
+
+void Player::notifyOutputs() {
+    // An output's delegate may add or remove outputs: go through a copy.
+    const auto outputs = outputs_;
+    for (const auto& output : outputs) output->playerDidChange();
 }
 
 Player::TimeObserverToken Player::addPeriodicTimeObserver(double intervalSeconds,

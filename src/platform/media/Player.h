@@ -25,8 +25,10 @@
 //   notification.
 //
 // A movie's pictures follow the same clock: currentVideoImage() is the
-// frame shown at currentTime(), decoded when asked for. A periodic time
-// observer is how a screen follows playback:
+// frame shown at currentTime(), decoded when asked for; a
+// PlayerItemVideoOutput added to the player hands them out at any item
+// time to a consumer that draws them itself. A periodic time observer is
+// how a screen follows playback:
 //
 //     token = player->addPeriodicTimeObserver(0.1, [](MediaTime t) { ... });
 //     ...
@@ -51,6 +53,7 @@
 namespace media {
 
 class AudioStream;
+class PlayerItemVideoOutput;
 namespace detail {
 class PlayerVideo;
 }
@@ -121,6 +124,17 @@ public:
     std::optional<graphics::Image> currentVideoImage();
     // The start of that frame in seconds.
     std::optional<double> currentVideoFrameSeconds();
+    // The item time at `hostTime` on the main run loop's clock, as playback
+    // goes now (within 0 and the duration).
+    MediaTime itemTimeForHostTime(double hostTime) const;
+
+    // ---- outputs ------------------------------------------------------------------------------
+    // An output belongs to one player at a time: adding it here takes it
+    // from another. The player holds its outputs until they are removed.
+    void addOutput(std::shared_ptr<PlayerItemVideoOutput> output);
+    // An output that is not added changes nothing.
+    void removeOutput(const std::shared_ptr<PlayerItemVideoOutput>& output);
+    const std::vector<std::shared_ptr<PlayerItemVideoOutput>>& outputs() const { return outputs_; }
 
     // ---- periodic time observers ------------------------------------------------------------
     using TimeObserverToken = uint64_t;
@@ -135,6 +149,8 @@ public:
     size_t timeObserverCount() const { return observers_.size(); }
 
 private:
+    friend class PlayerItemVideoOutput;
+
     Player(std::string path, double durationSeconds, std::shared_ptr<PcmSource> source);
     // The time reached now, moving to the run loop's clock when the device
     // stream failed since the last look.
@@ -159,6 +175,8 @@ private:
     // playing, one more tick when paused.
     void scheduleTimeObservers();
     void scheduleTimeObserver(TimeObserver& observer);
+    // After the rate changed or the time jumped.
+    void notifyOutputs();
 
     std::string path_;
     double durationSeconds_ = 0;
@@ -178,6 +196,7 @@ private:
     std::unique_ptr<detail::PlayerVideo> video_;
     std::vector<TimeObserver> observers_;
     TimeObserverToken nextObserverToken_ = 1;
+    std::vector<std::shared_ptr<PlayerItemVideoOutput>> outputs_;
 };
 
 using PlayerPtr = std::shared_ptr<Player>;

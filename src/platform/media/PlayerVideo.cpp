@@ -90,4 +90,22 @@ std::optional<graphics::Image> PlayerVideo::imageAt(double seconds) {
     return shownImage_;
 }
 
+std::optional<PixelBuffer> PlayerVideo::pixelBufferAt(double seconds) {
+    auto frame = frameAt(seconds);
+    if (!frame) return std::nullopt;
+    auto pixels = decoder_->pixelBuffer(*frame->frame);
+    if (!pixels) return std::nullopt;
+    return std::move(*pixels);
+}
+
+std::optional<double> PlayerVideo::nextFrameTimeAfter(double seconds) {
+    // Finding the frame shown decodes on until a later one starts.
+    auto shown = frameAt(seconds);
+    if (!shown) return std::nullopt;
+    auto after = std::upper_bound(frames_.begin(), frames_.end(), shown->seconds + kTimeSlack,
+                                  [](double t, const DecodedFramePtr& frame) { return t < frame->seconds; });
+    if (after == frames_.end()) return std::nullopt;
+    return (*after)->seconds;
+}
+
 }  // namespace media::detail

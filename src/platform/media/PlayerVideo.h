@@ -35,6 +35,11 @@ public:
     // That frame as an upright picture; the same picture while the frame
     // does not change.
     std::optional<graphics::Image> imageAt(double seconds);
+    // That frame as 32BGRA pixels of the stored size.
+    std::optional<PixelBuffer> pixelBufferAt(double seconds);
+    // When the frame after the one shown at `seconds` starts; none when that
+    // is the track's last.
+    std::optional<double> nextFrameTimeAfter(double seconds);
     // How many frames were decoded so far (for tests of the cache).
     size_t decodedFrameCount() const { return decodedCount_; }
 

@@ -12,7 +12,8 @@ extern "C" {
 
 namespace media::detail {
 
-foundation::Result<std::unique_ptr<VideoFrameDecoder>> VideoFrameDecoder::open(const std::string& path) {
+foundation::Result<std::unique_ptr<VideoFrameDecoder>> VideoFrameDecoder::open(const std::string& path,
+                                                                             std::optional<int> trackID) {
     std::unique_ptr<VideoFrameDecoder> decoder(new VideoFrameDecoder());
     decoder->path_ = path;
     auto opened = openInput(path);
@@ -20,7 +21,15 @@ foundation::Result<std::unique_ptr<VideoFrameDecoder>> VideoFrameDecoder::open(c
     decoder->format_ = std::move(*opened);
     AVFormatContext* raw = decoder->format_.get();
     const AVCodec* codec = nullptr;
-    int index = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
+    int index = AVERROR_STREAM_NOT_FOUND;
+    if (!trackID) {
+        index = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
+    } else if (*trackID >= 0 && unsigned(*trackID) < raw->nb_streams &&
+               raw->streams[*trackID]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
+        index = *trackID;
+        codec = avcodec_find_decoder(raw->streams[index]->codecpar->codec_id);
+        if (!codec) index = AVERROR_DECODER_NOT_FOUND;
+    }
     if (index < 0) return mediaError(index, "No video in " + path);
     decoder->stream_ = raw->streams[index];
     // Only the video track is read; the demuxer skips the others' packets.
@@ -185,6 +194,21 @@ foundation::Result<graphics::Image> VideoFrameDecoder::picture(const AVFrame& fr
         return mediaError(AVERROR(EINVAL), "Cannot convert the video pictures of " + path_);
     graphics::Image image(std::move(bitmap), 1.0, orientation);
     return orientation == graphics::ImageOrientation::Up ? image : image.normalized();
+}
+
+foundation::Result<PixelBuffer> VideoFrameDecoder::pixelBuffer(const AVFrame& frame) {
+    if (frame.width <= 0 || frame.height <= 0) return mediaError(AVERROR_INVALIDDATA, "Empty video picture in " + path_);
+    bgraScaler_.reset(sws_getCachedContext(bgraScaler_.release(), frame.width, frame.height,
+                                           static_cast<AVPixelFormat>(frame.format), frame.width, frame.height,
+                                           AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr));
+    if (!bgraScaler_) return mediaError(AVERROR(EINVAL), "Cannot convert the video pictures of " + path_);
+    PixelBuffer pixels = PixelBuffer::create(frame.width, frame.height);
+    pixels.pixelFormat = kPixelFormat32BGRA;
+    const PicturePlanes target{AV_PIX_FMT_BGRA, frame.width, frame.height, {pixels.bytes.data()},
+                               {static_cast<int>(pixels.bytesPerRow)}};
+    if (foundation::Status scaled = scalePicture(bgraScaler_.get(), planesOf(frame), target); !scaled)
+        return scaled.error();
+    return pixels;
 }
 
 }  // namespace media::detail

@@ -1,13 +1,15 @@
 #pragma once
 
-// The first video track of a file, decoded frame by frame in display order,
-// with seeking to a keyframe and conversion of a decoded frame to an upright
-// picture. Internal to the media layer (the image generator's engine).
+// One video track of a file (the first, unless another is named), decoded
+// frame by frame in display order, with seeking to a keyframe and conversion
+// of a decoded frame to an upright picture or to 32BGRA pixels. Internal to
+// the media layer (the image generator's engine).
 
 #include "platform/foundation/Error.h"
 #include "platform/media/DecoderFrameBuffers.h"
 #include "platform/graphics/Image.h"
 #include "platform/media/FFmpeg.h"
+#include "platform/media/PixelBuffer.h"
 
 #include <deque>
 #include <functional>
@@ -38,7 +40,10 @@ using FrameWanted = std::function<bool(double seconds, const FrameNeighbours& ar
 
 class VideoFrameDecoder {
 public:
-    static foundation::Result<std::unique_ptr<VideoFrameDecoder>> open(const std::string& path);
+    // With `trackID`, that track (FFmpeg's stream index), which must be a
+    // video track; else the file's first.
+    static foundation::Result<std::unique_ptr<VideoFrameDecoder>> open(const std::string& path,
+                                                                       std::optional<int> trackID = std::nullopt);
 
     // The length of one frame at the track's nominal rate (1/30 s when unknown).
     double frameDuration() const { return frameDuration_; }
@@ -63,6 +68,8 @@ public:
     // stored picture, before `orientation` is applied), turned upright.
     foundation::Result<graphics::Image> picture(const AVFrame& frame, int pixelWidth, int pixelHeight,
                                                 graphics::ImageOrientation orientation);
+    // A frame as 32BGRA pixels of the stored size.
+    foundation::Result<PixelBuffer> pixelBuffer(const AVFrame& frame);
 
 private:
     VideoFrameDecoder() = default;
@@ -79,6 +86,7 @@ private:
     DecoderFrameBuffers buffers_;
     CodecContextPtr codec_;
     ScaleContextPtr scaler_;
+    ScaleContextPtr bgraScaler_;  // kept apart: a player asks for both kinds
     AVStream* stream_ = nullptr;
     int64_t startTimestamp_ = 0;
     double frameDuration_ = 1.0 / 30;

@@ -37,10 +37,7 @@ public:
 
 private:
     VideoSampleReader() = default;
-    struct Converter;
-    std::string path_;
     std::unique_ptr<detail::VideoFrameDecoder> decoder_;
-    std::unique_ptr<Converter> converter_;
 };
 
 }  // namespace media

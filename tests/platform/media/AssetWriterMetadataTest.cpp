@@ -1,0 +1,76 @@
+// A movie's metadata: taken before writing starts, refused after, and found
+// in the file by libavformat under the muxer's keys.
+
+#include "platform/foundation/DispatchSemaphore.h"
+#include "platform/media/AssetWriter.h"
+#include "platform/media/MediaError.h"
+#include "platform/media/MediaMetadata.h"
+#include "support/RunFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using media::MetadataItem;
+using media::MetadataKey;
+
+// 2024-05-06 07:08:09 UTC.
+const foundation::Date kCreated = foundation::Date::fromUnixTime(1714979289);
+
+std::vector<MetadataItem> allKeys() {
+    return {{MetadataKey::Title, "Sunday in the Park"},
+            {MetadataKey::Author, "Åsa Lindqvist"},
+            {MetadataKey::Comment, "made with clay, 5 frames a second"},
+            {MetadataKey::CreationDate, kCreated},
+            {MetadataKey::Copyright, "© 2024 Quorvane"}};
+}
+
+// Three grey pictures, then the file is finished.
+void writeShortMovie(media::AssetWriter& writer, media::AssetWriterInput& video) {
+    writer.startSessionAtSourceTime(media::MediaTime::zero());
+    media::PixelBuffer grey = media::PixelBuffer::create(64, 48);
+    std::fill(grey.bytes.begin(), grey.bytes.end(), 128);
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(video.appendPixelBuffer(grey, media::MediaTime::make(i, 5)));
+    foundation::DispatchSemaphore done(0);
+    writer.finishWriting([&] { done.signal(); });
+    ASSERT_TRUE(done.wait(60));
+    ASSERT_EQ(writer.status(), media::AssetWriterStatus::Completed) << writer.error()->description;
+}
+
+}  // namespace
+
+TEST(AssetWriterMetadata, IsWrittenUnderTheMuxersKeysAndFixedOnceWritingStarts) {
+    testsupport::RunFolder folder("tollivar-metadata");
+    const std::string path = folder.path() + "/tagged.mov";
+    auto writer = *media::AssetWriter::create(path, media::AssetWriter::kFileTypeQuickTimeMovie);
+    auto video = media::AssetWriterInput::video({64, 48, 200'000, 5});
+    writer->addInput(video);
+    EXPECT_TRUE(writer->metadata().empty());
+
+    // Values of the wrong kind are refused and change nothing.
+    for (const MetadataItem& wrong : {MetadataItem{MetadataKey::Title, 42}, MetadataItem{MetadataKey::CreationDate, "today"},
+                                      MetadataItem{MetadataKey::CreationDate, foundation::Date::fromUnixTime(-3e9)}}) {
+        auto refused = writer->setMetadata({{MetadataKey::Author, "kept out"}, wrong});
+        ASSERT_FALSE(refused);
+        EXPECT_EQ(refused.error().domain, media::kMediaErrorDomain);
+        EXPECT_TRUE(writer->metadata().empty());
+    }
+    ASSERT_TRUE(writer->setMetadata(allKeys()));
+    EXPECT_EQ(writer->metadata(), allKeys());
+
+    ASSERT_TRUE(writer->startWriting());
+    auto late = writer->setMetadata({{MetadataKey::Title, "Too late"}});
+    ASSERT_FALSE(late);
+    EXPECT_EQ(late.error().code, media::kMediaErrorOperationNotAllowed);
+    EXPECT_NE(late.error().description.find("cannot change once writing has started"), std::string::npos);
+    EXPECT_EQ(writer->metadata(), allKeys()) << "the metadata stays as it was";
+    writeShortMovie(*writer, *video);
+
+    auto read = media::readMediaMetadata(path);
+    ASSERT_TRUE(read) << read.error().description;
+    EXPECT_EQ(read->tag("title"), "Sunday in the Park");
+    EXPECT_EQ(read->tag("artist"), "Åsa Lindqvist") << "FFmpeg reads the QuickTime author under this name";
+    EXPECT_EQ(read->tag("comment"), "made with clay, 5 frames a second");
+    EXPECT_EQ(read->tag("copyright"), "© 2024 Quorvane");
+    EXPECT_EQ(read->tag("creation_time"), "2024-05-06T07:08:09.000000Z");
+}
