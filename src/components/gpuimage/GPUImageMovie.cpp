@@ -4,6 +4,7 @@
 #include "components/gpuimage/GPUImageMovieWriter.h"
 #include "platform/foundation/BackgroundActivity.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/media/AudioPcmReader.h"
 #include "platform/media/VideoSampleReader.h"
 
@@ -21,6 +22,8 @@ namespace {
 constexpr int64_t kAudioRunFrames = 1024;
 // Sound is read this far past the last picture, so a writer's tracks stay level.
 constexpr double kAudioLeadSeconds = 0.1;
+// The player path's link wakes this far ahead of the pictures' next change.
+constexpr double kMediaDataChangeAdvanceSeconds = 0.1;
 
 double steadySeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -54,9 +57,26 @@ std::shared_ptr<GPUImageMovie> GPUImageMovie::createWithAsset(const media::Asset
     return createWithURL(asset.path());
 }
 
+std::shared_ptr<GPUImageMovie> GPUImageMovie::createWithPlayerItem(media::PlayerPtr playerItem) {
+    auto movie = std::make_shared<GPUImageMovie>(std::string());
+    movie->playerItem_ = std::move(playerItem);
+    return movie;
+}
+
 GPUImageMovie::~GPUImageMovie() {
     reading_ = false;
     retire(readingThread_);
+    retirePlayerPath();
+}
+
+std::shared_ptr<ui::DisplayLink> GPUImageMovie::displayLink() const {
+    std::lock_guard lock(mutex_);
+    return displayLink_;
+}
+
+std::shared_ptr<media::PlayerItemVideoOutput> GPUImageMovie::playerItemOutput() const {
+    std::lock_guard lock(mutex_);
+    return playerItemOutput_;
 }
 
 void GPUImageMovie::setDelegate(std::weak_ptr<GPUImageMovieDelegate> delegate) {
@@ -70,6 +90,10 @@ void GPUImageMovie::enableSynchronizedEncodingUsingMovieWriter(std::shared_ptr<G
 }
 
 void GPUImageMovie::startProcessing() {
+    if (playerItem_) {
+        processPlayerItem();
+        return;
+    }
     if (shouldRepeat_) keepLooping_ = true;
     previousFrameTime_ = MediaTime::zero();
     previousActualFrameTime_ = steadySeconds();
@@ -266,10 +290,72 @@ void GPUImageMovie::processMovieFrame(const media::VideoSample& sample) {
     }
 }
 
+void GPUImageMovie::processPlayerItem() {
+    retirePlayerPath();
+    ended_ = false;
+    auto self = std::static_pointer_cast<GPUImageMovie>(shared_from_this());
+    auto link = ui::DisplayLink::create([weak = std::weak_ptr<GPUImageMovie>(self)](ui::DisplayLink& link) {
+        if (auto movie = weak.lock()) movie->displayLinkCallback(link);
+    });
+    // The link sleeps until the output's pictures are about to change. It
+    // goes on the main run loop: the context queue's thread runs none.
+    link->setPaused(true);
+    link->addToRunLoop(foundation::RunLoop::main());
+    auto output = media::PlayerItemVideoOutput::create();
+    output->setDelegate(std::weak_ptr<media::PlayerItemOutputPullDelegate>(self), GPUImageContext::sharedContextQueue());
+    {
+        std::lock_guard lock(mutex_);
+        displayLink_ = link;
+        playerItemOutput_ = output;
+    }
+    playerItem_->addOutput(output);
+    output->requestNotificationOfMediaDataChangeWithAdvanceInterval(kMediaDataChangeAdvanceSeconds);
+}
+
+void GPUImageMovie::retirePlayerPath() {
+    std::shared_ptr<ui::DisplayLink> link;
+    std::shared_ptr<media::PlayerItemVideoOutput> output;
+    {
+        std::lock_guard lock(mutex_);
+        link = std::move(displayLink_);
+        output = std::move(playerItemOutput_);
+    }
+    if (link) link->invalidate();
+    if (!output || !playerItem_) return;
+    // The player lives on the main thread; the last owner of a movie may be
+    // another one.
+    if (foundation::RunLoop::isMainThread())
+        playerItem_->removeOutput(output);
+    else
+        foundation::DispatchQueue::main().async([player = playerItem_, output] { player->removeOutput(output); });
+}
+
+void GPUImageMovie::displayLinkCallback(ui::DisplayLink& link) {
+    auto output = playerItemOutput();
+    if (!output) return;
+    const MediaTime itemTime = output->itemTimeForHostTime(link.targetTimestamp());
+    if (!output->hasNewPixelBufferForItemTime(itemTime)) return;
+    auto pixels = output->copyPixelBufferForItemTime(itemTime);
+    if (!pixels) return;
+    const media::VideoSample sample{std::move(*pixels), itemTime};
+    runSynchronouslyOnContextQueue([&] { processMovieFrame(sample); });
+}
+
+void GPUImageMovie::outputMediaDataWillChange(media::PlayerItemVideoOutput&) {
+    // A notice that comes after the end wakes nothing.
+    std::lock_guard lock(mutex_);
+    if (!ended_ && displayLink_) displayLink_->setPaused(false);
+}
+
 void GPUImageMovie::endProcessing() {
     keepLooping_ = false;
     reading_ = false;
-    if (ended_.exchange(true)) return;
+    const bool alreadyEnded = ended_.exchange(true);
+    {
+        std::lock_guard lock(mutex_);
+        if (displayLink_) displayLink_->setPaused(true);
+    }
+    if (alreadyEnded) return;
     runSynchronouslyOnContextQueue([&] {
         for (const TargetEntry& entry : targetEntries()) entry.target->endProcessing();
     });

@@ -10,12 +10,22 @@
 // reads as fast as it can, at the movie's own pace (playAtActualSpeed), in a
 // loop (shouldRepeat), or as a synchronised movie writer pulls it.
 //
+// A movie over a player instead follows the player's playback: a display
+// link on the main run loop asks the player's video output at every screen
+// refresh for the picture of the next refresh's item time and pushes it
+// with that time. The link sleeps until the output says its pictures are
+// about to change (0.1 s ahead) and runs until endProcessing. Start it on
+// the main thread, where the player lives.
+//
 // Make movies with the create functions; the reading keeps the movie alive
 // until the end of the file or endProcessing.
 
 #include "components/gpuimage/GPUImageOutput.h"
 #include "platform/media/Asset.h"
+#include "platform/media/Player.h"
+#include "platform/media/PlayerItemVideoOutput.h"
 #include "platform/media/SampleBuffers.h"
+#include "platform/ui/compositing/DisplayLink.h"
 
 #include <atomic>
 #include <memory>
@@ -52,14 +62,20 @@ public:
     virtual void didCompletePlayingMovie() {}
 };
 
-class GPUImageMovie : public GPUImageOutput {
+class GPUImageMovie : public GPUImageOutput, public media::PlayerItemOutputPullDelegate {
 public:
     static std::shared_ptr<GPUImageMovie> createWithURL(const std::string& path);
     // The asset's file, read the same way.
     static std::shared_ptr<GPUImageMovie> createWithAsset(const media::Asset& asset);
+    // The pictures the player shows as it plays.
+    static std::shared_ptr<GPUImageMovie> createWithPlayerItem(media::PlayerPtr playerItem);
     ~GPUImageMovie() override;
 
     const std::string& url() const { return path_; }
+    const media::PlayerPtr& playerItem() const { return playerItem_; }
+    // The player path's link and output, once processing started.
+    std::shared_ptr<ui::DisplayLink> displayLink() const;
+    std::shared_ptr<media::PlayerItemVideoOutput> playerItemOutput() const;
 
     // Starts reading from the beginning. A file that does not open logs
     // "Error reading from file at URL: ..." and keeps the error; no frames
@@ -79,6 +95,11 @@ public:
     bool readNextAudioSample();
     // On the context queue: uploads the picture and serves every target.
     void processMovieFrame(const media::VideoSample& sample);
+
+    // The player path, on the main thread: the picture of the next refresh.
+    void displayLinkCallback(ui::DisplayLink& link);
+    // From the output, on the context queue: the link wakes up.
+    void outputMediaDataWillChange(media::PlayerItemVideoOutput& sender) override;
 
     bool runBenchmark() const { return runBenchmark_; }
     void setRunBenchmark(bool run) { runBenchmark_ = run; }
@@ -102,11 +123,15 @@ protected:
     std::unique_ptr<GPUImageMovieAudioSource> audioReader_;
 
 private:
+    void processPlayerItem();
+    // Lets the player path's link and output go.
+    void retirePlayerPath();
     void processAsset();
     void readLoop();
     void paceToActualSpeed(media::MediaTime time);
 
     const std::string path_;
+    media::PlayerPtr playerItem_;
     std::thread readingThread_;
     std::weak_ptr<GPUImageMovieWriter> synchronizedMovieWriter_;
 
@@ -116,8 +141,10 @@ private:
     media::MediaTime previousFrameTime_ = media::MediaTime::zero();
     double previousActualFrameTime_ = 0;
 
-    std::mutex mutex_;  // guards the delegate and the reader hand-over
+    mutable std::mutex mutex_;  // guards the delegate, the reader hand-over and the player path's link and output
     std::weak_ptr<GPUImageMovieDelegate> delegate_;
+    std::shared_ptr<ui::DisplayLink> displayLink_;
+    std::shared_ptr<media::PlayerItemVideoOutput> playerItemOutput_;
     std::atomic<bool> keepLooping_{false};
     std::atomic<bool> reading_{false};
     std::atomic<bool> videoEncodingIsFinished_{false};

@@ -2,60 +2,30 @@
 
 #include "components/gpuimage/GPUImageMovieWriter.h"
 #include "platform/media/AudioMixReader.h"
-#include "platform/media/VideoSampleReader.h"
+#include "platform/media/VideoCompositionReader.h"
 
 namespace gpuimage {
 
-using media::MediaTime;
-
 namespace {
 
-// The segments' pictures in timeline order, each source read from the
-// segment's start to its end.
+// The composed pictures of the composition's video tracks.
 class CompositionVideoSource : public GPUImageMovieVideoSource {
 public:
-    explicit CompositionVideoSource(std::vector<media::CompositionSegment> segments) : segments_(std::move(segments)) {}
-
-    foundation::Result<std::optional<media::VideoSample>> next() override {
-        while (index_ < segments_.size()) {
-            const media::CompositionSegment& segment = segments_[index_];
-            if (segment.isEmpty()) {
-                ++index_;
-                continue;
-            }
-            if (!reader_) {
-                auto opened = media::VideoSampleReader::open(segment.sourcePath);
-                if (!opened) return opened.error();
-                reader_ = std::move(*opened);
-            }
-            auto sample = reader_->next();
-            if (!sample) return sample.error();
-            const MediaTime end = segment.sourceStart + segment.target.duration;
-            if (!*sample || (*sample)->presentationTime >= end) {
-                reader_.reset();
-                ++index_;
-                continue;
-            }
-            const MediaTime time = (*sample)->presentationTime;
-            if (time < segment.sourceStart) continue;
-            (*sample)->presentationTime = (segment.target.start + (time - segment.sourceStart))
-                                              .convertScale(media::VideoSampleReader::kTimescale);
-            return sample;
-        }
-        return std::optional<media::VideoSample>();
-    }
+    explicit CompositionVideoSource(std::unique_ptr<media::VideoCompositionReader> reader)
+        : reader_(std::move(reader)) {}
+    foundation::Result<std::optional<media::VideoSample>> next() override { return reader_->next(); }
 
 private:
-    std::vector<media::CompositionSegment> segments_;
-    size_t index_ = 0;
-    std::unique_ptr<media::VideoSampleReader> reader_;
+    std::unique_ptr<media::VideoCompositionReader> reader_;
 };
 
-// The composition's mixed sound, 16-bit stereo at 44.1 kHz, as floats.
+// The composition's mixed sound, 16-bit stereo at the rate the target
+// takes, as floats.
 class CompositionAudioSource : public GPUImageMovieAudioSource {
 public:
-    CompositionAudioSource(const media::Composition& composition, const std::optional<media::AudioMix>& mix)
-        : reader_(composition, mix ? &*mix : nullptr) {}
+    CompositionAudioSource(const media::Composition& composition, const std::optional<media::AudioMix>& mix,
+                           int sampleRate)
+        : reader_(composition, mix ? &*mix : nullptr, sampleRate) {}
     int sampleRate() const override { return reader_.sampleRate(); }
     int channelCount() const override { return reader_.channelCount(); }
     foundation::Result<int64_t> read(float* interleaved, int64_t frames) override {
@@ -75,25 +45,42 @@ private:
 }  // namespace
 
 GPUImageMovieComposition::GPUImageMovieComposition(media::Composition composition,
+                                                   std::optional<media::VideoComposition> videoComposition,
                                                    std::optional<media::AudioMix> audioMix)
-    : GPUImageMovie(std::string()), composition_(std::move(composition)), audioMix_(std::move(audioMix)) {}
+    : GPUImageMovie(std::string()),
+      composition_(std::move(composition)),
+      videoComposition_(std::move(videoComposition)),
+      audioMix_(std::move(audioMix)) {}
 
-std::shared_ptr<GPUImageMovieComposition> GPUImageMovieComposition::create(media::Composition composition,
-                                                                           std::optional<media::AudioMix> audioMix) {
-    return std::make_shared<GPUImageMovieComposition>(std::move(composition), std::move(audioMix));
+std::shared_ptr<GPUImageMovieComposition> GPUImageMovieComposition::create(
+    media::Composition composition, std::optional<media::VideoComposition> videoComposition,
+    std::optional<media::AudioMix> audioMix) {
+    return std::make_shared<GPUImageMovieComposition>(std::move(composition), std::move(videoComposition),
+                                                      std::move(audioMix));
 }
 
 bool GPUImageMovieComposition::createAssetReader() {
-    const media::CompositionTrack* videoTrack = nullptr;
-    bool hasSound = false;
-    for (const media::CompositionTrack& track : composition_.tracks()) {
-        if (track.mediaType() == media::MediaType::Video && !videoTrack) videoTrack = &track;
-        hasSound = hasSound || (track.mediaType() == media::MediaType::Audio && !track.segments().empty());
+    auto video = videoComposition_ ? foundation::Result<media::VideoComposition>(*videoComposition_)
+                                   : media::VideoComposition::withPropertiesOf(composition_);
+    if (!video) {
+        setError(video.error());
+        return false;
     }
-    videoReader_ = std::make_unique<CompositionVideoSource>(videoTrack ? videoTrack->segments()
-                                                                       : std::vector<media::CompositionSegment>());
+    // The pipeline takes the pictures at the composition's own size.
+    video->renderScale = 1.0;
+    auto reader = media::VideoCompositionReader::open(composition_, std::move(*video));
+    if (!reader) {
+        setError(reader.error());
+        return false;
+    }
+    videoReader_ = std::make_unique<CompositionVideoSource>(std::move(*reader));
+    bool hasSound = false;
+    for (const media::CompositionTrack& track : composition_.tracks())
+        hasSound = hasSound || (track.mediaType() == media::MediaType::Audio && !track.segments().empty());
     audioReader_.reset();
-    if (hasSound && soundTarget()) audioReader_ = std::make_unique<CompositionAudioSource>(composition_, audioMix_);
+    if (!hasSound) return true;
+    if (auto target = soundTarget())
+        audioReader_ = std::make_unique<CompositionAudioSource>(composition_, audioMix_, target->audioSampleRate());
     return true;
 }
 

@@ -144,6 +144,16 @@ void GPUImageMovieWriter::startRecordingInOrientation(const graphics::AffineTran
     startRecording();
 }
 
+std::vector<media::MetadataItem> GPUImageMovieWriter::metaData() const {
+    return assetWriter_ ? assetWriter_->metadata() : std::vector<media::MetadataItem>();
+}
+
+foundation::Status GPUImageMovieWriter::setMetaData(std::vector<media::MetadataItem> metaData) {
+    if (!assetWriter_)
+        return error().value_or(Error(media::kMediaErrorDomain, media::kMediaErrorUnknown, "There is no movie to write"));
+    return assetWriter_->setMetadata(std::move(metaData));
+}
+
 graphics::AffineTransform GPUImageMovieWriter::transform() const {
     return videoInput_ ? videoInput_->videoSettings().transform : graphics::AffineTransform{0, 0, 0, 0, 0, 0};
 }

@@ -103,6 +103,12 @@ public:
     // frame was written); zero before the first sample.
     media::MediaTime duration() const;
     std::shared_ptr<media::AssetWriter> assetWriter() const { return assetWriter_; }
+    // What the movie says about itself (title, author, comment, creation
+    // date, copyright), written into the file when recording starts. Set it
+    // before that: a later change is refused with the asset writer's error
+    // and the metadata stays; without a writer, its creation error.
+    std::vector<media::MetadataItem> metaData() const;
+    foundation::Status setMetaData(std::vector<media::MetadataItem> metaData);
     // How players turn the recorded pictures; all zero without a video track.
     // Set it before recording starts.
     graphics::AffineTransform transform() const;

@@ -43,8 +43,9 @@ int16_t saturatedSample(float sample) {
     return static_cast<int16_t>(scaled);
 }
 
-AudioMixReader::AudioMixReader(Composition composition, const AudioMix* audioMix) {
-    frameCount_ = composition.duration().framesAtRate(kSampleRate);
+AudioMixReader::AudioMixReader(Composition composition, const AudioMix* audioMix, int sampleRate)
+    : sampleRate_(sampleRate > 0 ? sampleRate : kSampleRate) {
+    frameCount_ = composition.duration().framesAtRate(sampleRate_);
     durationSeconds_ = composition.duration().seconds();
     for (const CompositionTrack& track : composition.tracks()) {
         if (track.mediaType() != MediaType::Audio) continue;
@@ -53,13 +54,13 @@ AudioMixReader::AudioMixReader(Composition composition, const AudioMix* audioMix
             if (segment.isEmpty()) continue;
             Part part;
             part.segment = segment;
-            part.targetStart = segment.target.start.framesAtRate(kSampleRate);
-            part.targetEnd = segment.target.end().framesAtRate(kSampleRate);
-            part.sourceStart = segment.sourceStart.framesAtRate(kSampleRate);
+            part.targetStart = segment.target.start.framesAtRate(sampleRate_);
+            part.targetEnd = segment.target.end().framesAtRate(sampleRate_);
+            part.sourceStart = segment.sourceStart.framesAtRate(sampleRate_);
             if (part.targetEnd <= part.targetStart || part.sourceStart < 0) continue;
             if (parameters)
                 for (const auto& change : parameters->volumeChanges())
-                    part.volumes.emplace_back(change.time.framesAtRate(kSampleRate), change.volume);
+                    part.volumes.emplace_back(change.time.framesAtRate(sampleRate_), change.volume);
             parts_.push_back(std::move(part));
         }
     }
@@ -81,7 +82,7 @@ void AudioMixReader::mixPart(Part& part, int64_t firstFrame, int64_t begin, int6
     if (from >= to || part.failed || sourceFrame >= part.sourceEnd) return;
     if (!part.reader) {
         auto opened =
-            AudioPcmReader::open(part.segment.sourcePath, kSampleRate, kChannelCount, part.segment.sourceTrackID);
+            AudioPcmReader::open(part.segment.sourcePath, sampleRate_, kChannelCount, part.segment.sourceTrackID);
         if (!opened) return noteFailure(part, opened.error());
         part.reader = std::move(*opened);
     }

@@ -1,10 +1,11 @@
 #pragma once
 
 // The sound of a composition through its audio mix, as 16-bit stereo at
-// 44,100 Hz: what the editor's player plays and the movie renderer writes.
+// 44,100 Hz (or another rate given): what the editor's player plays and the
+// movie renderer writes.
 //
-// Each segment starts at output frame floor(seconds × 44,100) of its place
-// on the timeline and plays its source from floor(source start × 44,100);
+// Each segment starts at output frame floor(seconds × rate) of its place
+// on the timeline and plays its source from floor(source start × rate);
 // every track is scaled by its volume, all are summed in float and the sum
 // is saturated to 16 bits. Mono sources sound at full level in both
 // channels. Any range of frames may be read in any order; reading on where
@@ -33,15 +34,15 @@ public:
     static constexpr int kChannelCount = 2;
 
     // Copies both; a null mix plays every track at full volume.
-    AudioMixReader(Composition composition, const AudioMix* audioMix);
+    AudioMixReader(Composition composition, const AudioMix* audioMix, int sampleRate = kSampleRate);
     ~AudioMixReader() override;
     AudioMixReader(const AudioMixReader&) = delete;
     AudioMixReader& operator=(const AudioMixReader&) = delete;
 
-    // The composition's length in frames: floor(duration × 44,100).
+    // The composition's length in frames: floor(duration × rate).
     int64_t frameCount() const { return frameCount_; }
 
-    int sampleRate() const override { return kSampleRate; }
+    int sampleRate() const override { return sampleRate_; }
     int channelCount() const override { return kChannelCount; }
     double durationSeconds() const override { return durationSeconds_; }
     // Frames [startFrame, startFrame + frames), left and right interleaved;
@@ -58,6 +59,7 @@ private:
     void noteFailure(Part& part, const foundation::Error& error);
 
     std::vector<Part> parts_;
+    int sampleRate_;
     int64_t frameCount_ = 0;
     double durationSeconds_ = 0;
     std::vector<float> sum_;

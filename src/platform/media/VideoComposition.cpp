@@ -15,6 +15,9 @@ using graphics::AffineTransform;
 // Frame durations of the usual rates are whole units of this.
 constexpr int32_t kFrameTimescale = 90000;
 constexpr double kDefaultFrameRate = 30;
+// Pictures are composed in memory: a side no codec goes beyond, so that a
+// size read from a file's header cannot ask for gigabytes.
+constexpr double kMaximumRenderSide = 16384;
 
 template <class T>
 void place(std::vector<VideoCompositionLayerInstruction::Ramp<T>>& ramps,
@@ -118,6 +121,8 @@ foundation::Status VideoComposition::validate(const Composition& composition) co
     if (!(renderSize.width >= 1 && renderSize.height >= 1 && renderScale > 0) ||
         !std::isfinite(renderSize.width * renderSize.height * renderScale))
         return invalid("The video composition has no render size");
+    if (std::max(renderSize.width, renderSize.height) * renderScale > kMaximumRenderSide)
+        return invalid("The video composition's pictures would be larger than 16384 pixels a side");
     std::set<int> videoTracks;
     for (const CompositionTrack& track : composition.tracks())
         if (track.mediaType() == MediaType::Video) videoTracks.insert(track.trackID());

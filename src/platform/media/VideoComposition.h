@@ -84,7 +84,8 @@ struct VideoComposition {
     static foundation::Result<VideoComposition> withPropertiesOf(const Composition& composition);
 
     // Whether a reader can follow it for `composition`: a positive frame
-    // duration, render size and scale when there are instructions, valid
+    // duration, render size and scale when there are instructions (pictures
+    // of at most 16384 pixels a side), valid
     // time ranges in order without overlaps, and layers of video tracks the
     // composition has. The error says what is wrong.
     foundation::Status validate(const Composition& composition) const;

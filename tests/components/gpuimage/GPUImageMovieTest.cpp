@@ -6,10 +6,16 @@
 #include "components/gpuimage/GPUImageMovieWriter.h"
 #include "platform/foundation/DispatchSemaphore.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/media/AudioOutput.h"
 #include "support/MovieFacts.h"
+#include "support/Pictures.h"
 #include "support/Process.h"
 #include "support/RunFolder.h"
+#include "support/TestMovies.h"
+#include "support/TestSounds.h"
+#include "support/VirtualClock.h"
 
+#include <array>
 #include <atomic>
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -46,6 +52,20 @@ const std::string& testMovie(bool withSound) {
     return path;
 }
 
+// One second of one colour at the size and rate of testMovie(), made once.
+const std::string& plainMovie() {
+    static const std::string path = [] {
+        const std::string made = folder().path() + "/plain.mp4";
+        EXPECT_EQ(testsupport::runProcess({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
+                                           "color=c=0x30B050:size=96x64:rate=25:duration=1", "-pix_fmt", "yuv420p",
+                                           "-c:v", "libx264", made})
+                      .exitCode,
+                  0);
+        return made;
+    }();
+    return path;
+}
+
 // ffmpeg's own decode of the movie to BGRA, frame after frame.
 std::vector<std::vector<uint8_t>> ffmpegBgraFrames(const std::string& movie) {
     const std::string raw = movie + ".bgra";
@@ -75,6 +95,27 @@ int worstDifference(const graphics::Image& picture, const std::vector<uint8_t>& 
     return worst;
 }
 
+std::array<int, 3> rgbAt(const graphics::Image& picture, int x, int y) {
+    const graphics::RGBA pixel = picture.pixelAt(x, y);
+    return {pixel.r, pixel.g, pixel.b};
+}
+
+std::array<int, 3> rgbAt(const std::vector<uint8_t>& bgra, int x, int y) {
+    const uint8_t* pixel = &bgra[(size_t(y) * kWidth + size_t(x)) * 4];
+    return {pixel[2], pixel[1], pixel[0]};
+}
+
+// Whether each channel lies within `tolerance` of `below` covered by `above` at `opacity`.
+::testing::AssertionResult mixedNear(const std::array<int, 3>& actual, const std::array<int, 3>& below,
+                                     const std::array<int, 3>& above, double opacity, int tolerance) {
+    for (size_t c = 0; c < 3; ++c) {
+        const double expected = below[c] * (1 - opacity) + above[c] * opacity;
+        if (std::abs(actual[c] - expected) > tolerance)
+            return ::testing::AssertionFailure() << "channel " << c << " is " << actual[c] << ", expected " << expected;
+    }
+    return ::testing::AssertionSuccess();
+}
+
 // Reads back every frame a filter draws, with its time.
 struct FrameCollector {
     std::shared_ptr<GPUImageFilter> filter = std::make_shared<GPUImageFilter>();
@@ -102,6 +143,19 @@ struct CompletionDelegate : GPUImageMovieDelegate {
     }
 };
 
+// What a movie's targets and delegate hear: the pictures, the calls, the end.
+struct Audience {
+    FrameCollector collector;
+    std::shared_ptr<gpuimagetest::RecordingTarget> recorder = std::make_shared<gpuimagetest::RecordingTarget>();
+    std::shared_ptr<CompletionDelegate> delegate = std::make_shared<CompletionDelegate>();
+
+    explicit Audience(GPUImageMovie& movie) {
+        movie.addTarget(collector.filter);
+        movie.addTarget(recorder);
+        movie.setDelegate(delegate);
+    }
+};
+
 }  // namespace
 
 // Every picture reaches the targets in order, at its time, as ffmpeg decodes it.
@@ -109,12 +163,8 @@ TEST(GPUImageMovie, PicturesArriveInOrderAsFfmpegDecodesThem) {
     const auto reference = ffmpegBgraFrames(testMovie(false));
     ASSERT_EQ(reference.size(), size_t(kFrames));
     auto movie = GPUImageMovie::createWithURL(testMovie(false));
-    FrameCollector collector;
-    auto recorder = std::make_shared<gpuimagetest::RecordingTarget>();
-    movie->addTarget(collector.filter);
-    movie->addTarget(recorder);
-    auto delegate = std::make_shared<CompletionDelegate>();
-    movie->setDelegate(delegate);
+    Audience audience(*movie);
+    auto& [collector, recorder, delegate] = audience;
     movie->startProcessing();
     ASSERT_TRUE(delegate->done.wait(60));
 
@@ -269,4 +319,154 @@ TEST(GPUImageMovieComposition, PlaysTheSegmentsInTimelineOrder) {
     EXPECT_EQ(facts.frameTimes.size(), sourceFrames.size());
     EXPECT_EQ(facts.audioCodec, "aac");
     EXPECT_NEAR(facts.audioDurationSeconds, 0.6, 0.06);
+}
+
+// Two movies on overlapping tracks through a video composition: the first
+// alone, then the second fading in over it, then the second alone moved
+// aside. Every picture comes at its time with the pixels its layers make,
+// at the composition's own size whatever render scale it names.
+TEST(GPUImageMovieComposition, LayersItsTracksAsItsVideoCompositionSays) {
+    const auto reference = ffmpegBgraFrames(testMovie(false));
+    const auto plainFrames = ffmpegBgraFrames(plainMovie());
+    ASSERT_EQ(reference.size(), size_t(kFrames));
+    ASSERT_FALSE(plainFrames.empty());
+    const std::array<int, 3> plain = rgbAt(plainFrames.front(), kWidth / 2, kHeight / 2);
+    auto pictures = media::Asset::open(testMovie(false));
+    auto plainAsset = media::Asset::open(plainMovie());
+    ASSERT_TRUE(pictures && plainAsset);
+    const auto range = [](double start, double duration) {
+        return media::TimeRange::make(MediaTime::fromSeconds(start, 600), MediaTime::fromSeconds(duration, 600));
+    };
+    media::Composition composition;
+    ASSERT_TRUE(composition.addMutableTrack(media::MediaType::Video)
+                    .insertTimeRange(range(0, 1), *pictures, *pictures->firstVideoTrack(), MediaTime::zero()));
+    ASSERT_TRUE(composition.addMutableTrack(media::MediaType::Video)
+                    .insertTimeRange(range(0, 0.8), *plainAsset, *plainAsset->firstVideoTrack(),
+                                     MediaTime::fromSeconds(0.4, 600)));
+    media::VideoComposition video;
+    video.frameDuration = MediaTime::make(1, 25);
+    video.renderSize = {kWidth, kHeight};
+    video.renderScale = 0.5;
+    media::VideoCompositionLayerInstruction base(1), fading(2), moved(2);
+    fading.setOpacityRamp(0, 1, range(0.4, 0.4));
+    moved.setTransform(graphics::AffineTransform::makeTranslation(kWidth / 2, 0), MediaTime::zero());
+    video.instructions = {{range(0, 0.4), {base}}, {range(0.4, 0.4), {fading, base}}, {range(0.8, 0.4), {moved}}};
+
+    auto movie = GPUImageMovieComposition::create(composition, video);
+    Audience audience(*movie);
+    auto& [collector, recorder, delegate] = audience;
+    movie->startProcessing();
+    ASSERT_TRUE(delegate->done.wait(60));
+
+    std::lock_guard lock(collector.mutex);
+    ASSERT_EQ(collector.pictures.size(), 30u) << "1.2 s at 25 frames a second";
+    for (int n = 0; n < 30; ++n) {
+        SCOPED_TRACE("frame " + std::to_string(n));
+        const graphics::Image& picture = collector.pictures[size_t(n)];
+        EXPECT_EQ(collector.times[size_t(n)], MediaTime::make(n, 25));
+        ASSERT_EQ(picture.pixelWidth(), kWidth) << "render scale 1.0";
+        if (n < 10) {
+            EXPECT_LE(worstDifference(picture, reference[size_t(n)]), 3);
+        } else if (n < 20) {
+            const double opacity = (n / 25.0 - 0.4) / 0.4;
+            for (int x : {5, 48, 90})
+                EXPECT_TRUE(mixedNear(rgbAt(picture, x, 32), rgbAt(reference[size_t(n)], x, 32), plain, opacity, 3))
+                    << "x " << x;
+        } else {
+            EXPECT_TRUE(mixedNear(rgbAt(picture, 20, 32), {0, 0, 0}, plain, 0, 1)) << "uncovered";
+            EXPECT_TRUE(mixedNear(rgbAt(picture, 70, 32), {0, 0, 0}, plain, 1, 3)) << "moved aside";
+        }
+    }
+}
+
+// A composition of sound alone: all of it reaches any audio target, at the
+// rate the target asks for.
+TEST(GPUImageMovieComposition, HandsItsSoundOverAtTheTargetsRate) {
+    auto sound = media::Asset::open(testMovie(true));
+    ASSERT_TRUE(sound);
+    media::Composition composition;
+    ASSERT_TRUE(composition.addMutableTrack(media::MediaType::Audio)
+                    .insertTimeRange(media::TimeRange::make(MediaTime::zero(), MediaTime::make(3, 5)), *sound,
+                                     sound->tracksWithMediaType(media::MediaType::Audio)[0], MediaTime::zero()));
+    auto movie = GPUImageMovieComposition::create(composition);
+    auto counter = std::make_shared<gpuimagetest::SoundCounter>(22050);
+    movie->setAudioEncodingTarget(counter);
+    auto delegate = std::make_shared<CompletionDelegate>();
+    movie->setDelegate(delegate);
+    movie->startProcessing();
+    ASSERT_TRUE(delegate->done.wait(60));
+    EXPECT_EQ(counter->frames(), 22050 * 3 / 5);
+    EXPECT_EQ(counter->misfits(), 0);
+}
+
+namespace {
+
+// The player path's pictures, with the virtual clock and a silent device.
+class GPUImageMoviePlayerTest : public ::testing::Test {
+protected:
+    void SetUp() override { media::AudioOutput::setShared(std::make_shared<media::NullAudioOutput>()); }
+    void TearDown() override { media::AudioOutput::setShared(nullptr); }
+    testsupport::VirtualClockScope clock;
+};
+
+}  // namespace
+
+// A display link on the main run loop pushes the picture of each refresh's
+// item time, once per picture, from when the player's output says its
+// pictures change until endProcessing.
+TEST_F(GPUImageMoviePlayerTest, FollowsThePlayerRefreshByRefresh) {
+    auto player = media::Player::create(testsupport::testMovie(testsupport::TestMovie::HalfSecond));
+    ASSERT_TRUE(player);
+    auto movie = GPUImageMovie::createWithPlayerItem(*player);
+    Audience audience(*movie);
+    auto& [collector, recorder, delegate] = audience;
+    movie->startProcessing();
+    const auto link = movie->displayLink();
+    ASSERT_TRUE(link);
+    EXPECT_EQ((*player)->outputs(), std::vector{movie->playerItemOutput()});
+
+    auto& loop = foundation::RunLoop::main();
+    loop.advance(0.105);
+    EXPECT_FALSE(link->isPaused()) << "woken by the output";
+    ASSERT_EQ(collector.times.size(), 1u) << "the paused player's picture, once";
+    EXPECT_EQ(collector.times[0], MediaTime::zero());
+
+    (*player)->setRate(1);
+    loop.advance(1.0);
+    ASSERT_EQ(collector.pictures.size(), 12u) << "every frame of the half second once";
+    EXPECT_EQ(recorder->frames, 12);
+    EXPECT_EQ(recorder->size, (Size{128, 72}));
+    for (size_t i = 0; i < collector.pictures.size(); ++i) {
+        const double time = collector.times[i].seconds();
+        EXPECT_EQ(testsupport::frameNumberInPicture(collector.pictures[i]), int(i));
+        EXPECT_EQ(int(std::floor(time * 24 + 1e-6)), int(i)) << "the frame shown at its time";
+        EXPECT_LT(time - 1.0 / 60, double(i) / 24) << "pushed at the first refresh that reached it";
+    }
+
+    movie->endProcessing();
+    EXPECT_TRUE(link->isPaused());
+    EXPECT_EQ(recorder->ends, 1);
+    EXPECT_EQ(delegate->completions.load(), 1);
+    (*player)->seekToTime(MediaTime::zero());
+    loop.advance(1.0);
+    EXPECT_EQ(recorder->frames, 12) << "nothing after the end";
+
+    movie.reset();
+    EXPECT_TRUE((*player)->outputs().empty()) << "a movie that goes takes its output along";
+    EXPECT_EQ(loop.scheduledTimerCount(), 0u);
+}
+
+// Without pictures to come the link never wakes: no refresh, no timer.
+TEST_F(GPUImageMoviePlayerTest, SleepsWhileThePlayerHasNoPictures) {
+    auto player = media::Player::create(testsupport::testSound({"0.2*sin(2*PI*440*t)", 1.0}));
+    ASSERT_TRUE(player);
+    auto movie = GPUImageMovie::createWithPlayerItem(*player);
+    auto recorder = std::make_shared<gpuimagetest::RecordingTarget>();
+    movie->addTarget(recorder);
+    movie->startProcessing();
+    auto& loop = foundation::RunLoop::main();
+    loop.advance(1.0);
+    EXPECT_TRUE(movie->displayLink()->isPaused());
+    EXPECT_EQ(loop.scheduledTimerCount(), 0u);
+    EXPECT_EQ(recorder->frames, 0);
 }

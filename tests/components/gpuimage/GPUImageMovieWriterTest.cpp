@@ -3,14 +3,18 @@
 #include "components/gpuimage/GPUImagePicture.h"
 #include "platform/foundation/DispatchSemaphore.h"
 #include "platform/media/Asset.h"
+#include "platform/media/MediaError.h"
+#include "platform/media/MediaMetadata.h"
 #include "platform/media/VideoSampleReader.h"
 #include "support/MovieFacts.h"
+#include "support/Process.h"
 #include "support/RunFolder.h"
 
 #include <QImage>
 #include <array>
 #include <cmath>
 #include <filesystem>
+#include <map>
 #include <gtest/gtest.h>
 
 using namespace gpuimage;
@@ -242,6 +246,8 @@ TEST(GPUImageMovieWriter, WritersThatCannotBeMadeKeepTheirError) {
     EXPECT_EQ(std::filesystem::file_size(taken), 0u);
 
     EXPECT_EQ(refused->transform(), (graphics::AffineTransform{0, 0, 0, 0, 0, 0})) << "no video track";
+    EXPECT_TRUE(refused->metaData().empty());
+    EXPECT_FALSE(refused->setMetaData({{media::MetadataKey::Title, "nowhere"}})) << "no movie to carry it";
 
     // Given settings choose the size.
     const std::string sized = moviePath("sized.mov");
@@ -299,5 +305,48 @@ TEST(GPUImageMovieWriter, EachQuarterOfThePictureLandsInItsPlace) {
             EXPECT_NEAR(pixel[1], expected.g, 10) << "quarter " << quarter;
             EXPECT_NEAR(pixel[0], expected.b, 10) << "quarter " << quarter;
         }
+    }
+}
+
+// What the movie says about itself reaches the file as it was set before
+// recording, and ffprobe reads the same as libavformat does.
+TEST(GPUImageMovieWriter, WritesItsMetadataIntoTheMovie) {
+    using media::MetadataKey;
+    const std::string path = moviePath("tagged.mov");
+    Rig rig(path, Size{32, 32}, {90, 90, 90, 255});
+    const std::vector<media::MetadataItem> items = {
+        {MetadataKey::Title, "The Rabbit's Picnic"},
+        {MetadataKey::Author, "Hamid & Noor"},
+        {MetadataKey::Comment, "second take; \"wobbly\" ears"},
+        {MetadataKey::CreationDate, foundation::Date::fromUnixTime(1700000000.25)},
+        {MetadataKey::Copyright, "CC BY 4.0"},
+    };
+    ASSERT_TRUE(rig.writer->setMetaData(items));
+    EXPECT_EQ(rig.writer->metaData(), items);
+    rig.writer->startRecording();
+    auto late = rig.writer->setMetaData({{MetadataKey::Title, "Renamed"}});
+    ASSERT_FALSE(late) << "refused once recording has started";
+    EXPECT_EQ(late.error().code, media::kMediaErrorOperationNotAllowed);
+    EXPECT_EQ(rig.writer->metaData(), items);
+    for (int i = 0; i < 3; ++i) rig.frameAt(MediaTime::make(i, 30));
+    finishAndWait(*rig.writer);
+    ASSERT_FALSE(rig.writer->error()) << rig.writer->error()->description;
+
+    auto read = media::readMediaMetadata(path);
+    ASSERT_TRUE(read) << read.error().description;
+    const std::map<std::string, std::string> expected = {
+        {"title", "The Rabbit's Picnic"},
+        {"artist", "Hamid & Noor"},  // FFmpeg's name for the QuickTime author
+        {"comment", "second take; \"wobbly\" ears"},
+        {"creation_time", "2023-11-14T22:13:20.000000Z"},  // the header keeps whole seconds
+        {"copyright", "CC BY 4.0"},
+    };
+    const auto probed = testsupport::runProcess(
+        {"ffprobe", "-v", "error", "-show_entries", "format_tags", "-of", "default=noprint_wrappers=1", path});
+    ASSERT_EQ(probed.exitCode, 0) << probed.output;
+    for (const auto& [key, value] : expected) {
+        EXPECT_EQ(read->tag(key), value) << key;
+        EXPECT_NE(probed.output.find("TAG:" + key + "=" + value + "\n"), std::string::npos)
+            << key << " in\n" << probed.output;
     }
 }

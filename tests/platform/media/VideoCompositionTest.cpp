@@ -153,6 +153,7 @@ TEST(VideoComposition, AReaderRefusesWhatItCannotFollow) {
         {"a zero frame duration", [](auto& video) { video.frameDuration = MediaTime::zero(); }},
         {"no render size", [](auto& video) { video.renderSize = {0, 72}; }},
         {"no render scale", [](auto& video) { video.renderScale = 0; }},
+        {"pictures too large to hold", [](auto& video) { video.renderSize = {128, 1e6}; }},
         {"overlapping instructions", [](auto& video) { video.instructions[1].timeRange = range(0.4, 0.5); }},
         {"an invalid range", [](auto& video) { video.instructions[0].timeRange = range(0, -1); }},
         {"a track that is not there",
