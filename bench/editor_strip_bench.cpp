@@ -28,7 +28,7 @@
 #include "app/editor/KWTimelineViewController.h"
 #include "app/editor/PreviewPlayer.h"
 #include "app/editor/ThumbnailCache.h"
-#include "app/editor/preview/KWPreviewViewController.h"
+#include "app/preview/KWPreviewViewController.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"

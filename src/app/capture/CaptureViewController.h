@@ -32,7 +32,7 @@
 #include "app/core/Frame.h"
 #include "app/core/KWImageProducer.h"
 #include "app/core/ProjectModel.h"
-#include "app/editor/preview/KWPreviewViewController.h"
+#include "app/preview/KWPreviewViewController.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Timer.h"

@@ -10,7 +10,7 @@
 #include "app/core/Frame.h"
 #include "app/core/ShowErrorNotification.h"
 #include "app/editor/FrameEditorHelp.h"
-#include "app/editor/preview/KWPreviewViewController.h"
+#include "app/preview/KWPreviewViewController.h"
 #include "app/render/screens/ThemeSettingsNames.h"
 #include "platform/foundation/Value.h"
 #include "platform/graphics/Geometry.h"

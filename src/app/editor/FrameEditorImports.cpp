@@ -8,7 +8,7 @@
 #include "app/editor/FrameEditorModel.h"
 #include "app/editor/FrameEditorViewController.h"
 #include "app/editor/FramePanels.h"
-#include "app/editor/preview/KWPreviewViewController.h"
+#include "app/preview/KWPreviewViewController.h"
 #include "app/render/screens/ThemeSettingsViewController.h"
 #include "app/render/themes/ThemeCardTableViewController.h"
 #include "app/render/themes/ThemeMovieHandler.h"

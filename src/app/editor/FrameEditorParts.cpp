@@ -7,7 +7,7 @@
 #include "app/editor/KWFrameByFrameView.h"
 #include "app/editor/KWTimelineViewController.h"
 #include "app/editor/PreviewPlayer.h"
-#include "app/editor/preview/KWPreviewViewController.h"
+#include "app/preview/KWPreviewViewController.h"
 
 namespace {
 

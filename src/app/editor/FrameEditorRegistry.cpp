@@ -4,7 +4,7 @@
 #include "app/capture/CaptureViewController.h"
 #include "app/editor/EditorNotifications.h"
 #include "app/editor/FrameEditorViewController.h"
-#include "app/editor/preview/KWPreviewViewController.h"
+#include "app/preview/KWPreviewViewController.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/ui/controls/Button.h"
 

@@ -1,7 +1,7 @@
 #include "app/editor/ThumbnailCache.h"
 
 #include "app/core/KWImageProducer.h"
-#include "app/editor/preview/ScaledPicture.h"
+#include "app/preview/ScaledPicture.h"
 
 #include <algorithm>
 #include <deque>

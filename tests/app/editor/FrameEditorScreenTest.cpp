@@ -10,7 +10,7 @@
 #include "app/editor/FrameEditorModel.h"
 #include "app/editor/KWFrameByFrameView.h"
 #include "app/editor/PreviewPlayer.h"
-#include "app/editor/preview/KWPreviewViewController.h"
+#include "app/preview/KWPreviewViewController.h"
 #include "app/widgets/carousel/iCarousel.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"

@@ -9,7 +9,7 @@
 #include "app/core/KWImageProducer.h"
 #include "app/core/KWWatchKitLocalStorage.h"
 #include "app/editor/FrameEditorViewController.h"
-#include "app/editor/preview/KWPreviewViewController.h"
+#include "app/preview/KWPreviewViewController.h"
 #include "app/screens/KWProjectCollectionViewController.h"
 #include "app/screens/KWProjectDetailViewController.h"
 #include "app/screens/MainViewController.h"

@@ -1,4 +1,4 @@
-#include "app/editor/preview/ScaledPicture.h"
+#include "app/preview/ScaledPicture.h"
 
 #include "app/core/BundleImage.h"
 #include "app/core/KWImageProducer.h"

@@ -1,6 +1,6 @@
 #include "app/core/BundleImage.h"
 #include "app/core/KWImageProducer.h"
-#include "app/editor/preview/KWPreviewViewController.h"
+#include "app/preview/KWPreviewViewController.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GuiApplication.h"
 #include "platform/ui/controls/ImageView.h"

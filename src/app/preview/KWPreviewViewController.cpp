@@ -1,7 +1,7 @@
-#include "app/editor/preview/KWPreviewViewController.h"
+#include "app/preview/KWPreviewViewController.h"
 
 #include "app/core/BundleImage.h"
-#include "app/editor/preview/ScaledPicture.h"
+#include "app/preview/ScaledPicture.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Lifetime.h"
 #include "platform/foundation/RunLoop.h"
