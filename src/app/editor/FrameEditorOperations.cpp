@@ -380,6 +380,24 @@ void FrameEditorViewController::showPainterWithOption(int32_t option, const Fram
     auto list = project_->getFrameList();
     const int64_t index = list ? list->getIndexForFrame(forFrame) : foundation::kNotFound;
     if (index == foundation::kNotFound) return;
+    if (option != 0 || !PainterViewController::drawingUndoesErase(*project_, index)) {
+        presentPainterWithOption(option, forFrame);
+        return;
+    }
+    auto alert = AlertView::create("", foundation::localized(PainterViewController::kDrawUndoesEraseMessage));
+    alert->addButtonWithTitle(foundation::localized("Cancel"), {});
+    alert->addButtonWithTitle(foundation::localized("Draw"),
+                              [weak = foundation::weakFrom(this), forFrame](AlertView&, int) {
+                                  if (auto self = weak.lock()) self->presentPainterWithOption(0, forFrame);
+                              });
+    alert->show();
+}
+
+void FrameEditorViewController::presentPainterWithOption(int32_t option, const FramePtr& forFrame) {
+    auto list = project_->getFrameList();
+    // Looked up again: the frame may have moved or gone while a question was up.
+    const int64_t index = list ? list->getIndexForFrame(forFrame) : foundation::kNotFound;
+    if (index == foundation::kNotFound) return;
     // Everything the painter needs (the picture, OpenGL ES) is checked before
     // the camera pauses; a painter that cannot open says why and changes nothing.
     auto created = PainterViewController::create(project_, index, option == 1);

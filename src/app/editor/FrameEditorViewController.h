@@ -195,6 +195,9 @@ public:
     // Stores a cropped picture as the frame's new picture (the crop editor's
     // done callback); false, with an alert, when it could not be stored.
     bool storeCroppedImage(const graphics::Image& image, const FramePtr& forFrame);
+    // Draw (option 0) or Erase (1) on the frame. Draw on a frame whose
+    // painting a mask partly erased asks first, since painting replays the
+    // erased strokes; Cancel opens nothing.
     void showPainterWithOption(int32_t option, const FramePtr& forFrame);
     void textCardEditForFrame(const FramePtr& frame);
     void mergeImagesForFrame(const FramePtr& frame);
@@ -301,6 +304,8 @@ public:
 
 private:
     void buildViews();
+    // showPainterWithOption once nothing is left to ask.
+    void presentPainterWithOption(int32_t option, const FramePtr& forFrame);
     std::shared_ptr<ui::Button> makeToolbarButton(const char* icon, void (FrameEditorViewController::*action)());
     // The insertion itself, on the main queue. A frame the camera took brings
     // up no coach mark: the user is still shooting.

@@ -4,6 +4,21 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// Each picture stretched over `full` at its opacity, the backmost first.
+void drawLayerPictures(QPainter& painter, const QRect& full, const std::vector<LayerPicture>& backToFront) {
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    for (const LayerPicture& layer : backToFront) {
+        if (layer.picture.isNull() || layer.opacity <= 0) continue;
+        painter.setOpacity(std::clamp(layer.opacity, 0.0, 1.0));
+        painter.drawImage(full, layer.picture.normalized().bitmap());
+    }
+    painter.setOpacity(1.0);
+}
+
+}  // namespace
+
 graphics::Image flattenLayerPictures(const graphics::Image& background, graphics::Size size,
                                      const std::vector<LayerPicture>& backToFront) {
     int width = 0;
@@ -23,16 +38,42 @@ graphics::Image flattenLayerPictures(const graphics::Image& background, graphics
     target.fill(Qt::black);
     QPainter painter(&target);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    const QRect full(0, 0, width, height);
-    if (!background.isNull()) painter.drawImage(full, background.normalized().bitmap());
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    for (const LayerPicture& layer : backToFront) {
-        if (layer.picture.isNull() || layer.opacity <= 0) continue;
-        painter.setOpacity(std::clamp(layer.opacity, 0.0, 1.0));
-        painter.drawImage(full, layer.picture.normalized().bitmap());
-    }
+    if (!background.isNull()) painter.drawImage(target.rect(), background.normalized().bitmap());
+    drawLayerPictures(painter, target.rect(), backToFront);
     painter.end();
     return graphics::Image(std::move(target));
+}
+
+graphics::Image layerCoverage(graphics::Size size, const std::vector<LayerPicture>& backToFront) {
+    const int width = static_cast<int>(std::lround(size.width));
+    const int height = static_cast<int>(std::lround(size.height));
+    if (width <= 0 || height <= 0) return {};
+    QImage target(width, height, QImage::Format_ARGB32_Premultiplied);
+    target.fill(Qt::transparent);
+    QPainter painter(&target);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    drawLayerPictures(painter, target.rect(), backToFront);
+    painter.end();
+    return graphics::Image(std::move(target));
+}
+
+bool maskErasesPaint(const graphics::Image& mask, const graphics::Image& coverage) {
+    if (mask.isNull() || coverage.isNull()) return false;
+    const QImage rubbed = mask.normalized().bitmap().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage painted = coverage.normalized().bitmap().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (painted.size() != rubbed.size())
+        painted = painted.scaled(rubbed.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // Where paint of strength c was rubbed out by e, replaying the strokes
+    // brings back c × e of it. Below an eighth that is too faint to miss,
+    // so a rub that only grazes the soft rim of a stroke asks nothing.
+    constexpr int kNoticeable = 255 * 255 / 8;
+    for (int y = 0; y < rubbed.height(); ++y) {
+        const auto* maskRow = reinterpret_cast<const QRgb*>(rubbed.constScanLine(y));
+        const auto* paintRow = reinterpret_cast<const QRgb*>(painted.constScanLine(y));
+        for (int x = 0; x < rubbed.width(); ++x)
+            if (qAlpha(paintRow[x]) * (255 - qAlpha(maskRow[x])) >= kNoticeable) return true;
+    }
+    return false;
 }
 
 graphics::Image applyingMaskAlpha(const graphics::Image& picture, const graphics::Image& mask) {

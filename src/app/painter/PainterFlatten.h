@@ -26,3 +26,13 @@ graphics::Image flattenLayerPictures(const graphics::Image& background, graphics
 // alpha). The result is `picture`'s size with alpha premultiplied; null when
 // either is null.
 graphics::Image applyingMaskAlpha(const graphics::Image& picture, const graphics::Image& mask);
+
+// The pictures drawn as flattening draws them over a transparent picture of
+// `size`: its alpha is how strongly the painting covers each pixel. Null
+// for an empty size.
+graphics::Image layerCoverage(graphics::Size size, const std::vector<LayerPicture>& backToFront);
+
+// Whether a mask canvas's picture (alpha lowered where rubbed) rubbed out a
+// noticeable part of what `coverage` covers, the coverage stretched over the
+// mask. False when either is null.
+bool maskErasesPaint(const graphics::Image& mask, const graphics::Image& coverage);

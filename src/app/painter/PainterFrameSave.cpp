@@ -38,7 +38,7 @@ foundation::Result<foundation::Bytes> encodeFramePicture(const graphics::Image& 
 
 foundation::Status savePainterFrame(ProjectModel& project, KWImageProducer& producer, int64_t frameIndex,
                                     bool isMasking, const foundation::Bytes& strokes, const graphics::Image& picture,
-                                    const graphics::Image& maskedUnpainted, PainterLayerManager& layers) {
+                                    const MaskedPainting& masked, PainterLayerManager& layers) {
     const auto list = project.getFrameList();
     const FramePtr frame = list ? list->getFrameAtIndex(frameIndex) : nullptr;
     if (!frame) return noFrame();
@@ -48,8 +48,8 @@ foundation::Status savePainterFrame(ProjectModel& project, KWImageProducer& prod
     auto jpeg = encodeFramePicture(picture);
     if (!jpeg) return jpeg.error();
     std::optional<foundation::Bytes> unpaintedJpeg;
-    if (isMasking && !maskedUnpainted.isNull()) {
-        auto encoded = encodeFramePicture(maskedUnpainted);
+    if (isMasking && !masked.unpainted.isNull()) {
+        auto encoded = encodeFramePicture(masked.unpainted);
         if (!encoded) return encoded.error();
         unpaintedJpeg = std::move(*encoded);
     }
@@ -72,6 +72,10 @@ foundation::Status savePainterFrame(ProjectModel& project, KWImageProducer& prod
     // A mask leaves the strokes and layers as they are, so the painting
     // remains editable; the picture under them takes the mask too, before
     // the frame picture, so that no crash between the two loses the erase.
+    // Whether it erased some of the painting is noted before either: a
+    // crash then at worst asks once too often.
+    if (isMasking && masked.erasedPaint)
+        if (auto marked = PainterLayerManager::markPaintingErasedByMask(id, project); !marked) return marked;
     if (unpaintedJpeg)
         if (auto written = project.updateRegularFileWithContents(*unpaintedJpeg, unpainted); !written) return written;
     if (auto written = project.updateRegularFileWithContents(*jpeg, frameFile); !written) return written;

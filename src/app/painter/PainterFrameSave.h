@@ -32,14 +32,25 @@ foundation::Status keepDamagedFile(ProjectModel& project, const std::string& fil
 // stack, the picture at JPEG quality 1.0 and its thumbnail and preview are
 // written.
 //
+// What a mask did to the painting of a painted frame.
+struct MaskedPainting {
+    // The unpainted picture rubbed out where the frame was; null for a
+    // frame never painted.
+    graphics::Image unpainted;
+    // The mask rubbed out some of what the strokes and layers drew, which
+    // the next painting brings back by replaying them.
+    bool erasedPaint = false;
+};
+
 // Mask mode: the picture, its thumbnail and preview are written. On a
-// painted frame `maskedUnpainted` (the unpainted picture rubbed out where
-// the frame was) replaces "canvas-<id>.jpg", so that the next painting,
-// which starts from it, keeps what was erased; the strokes and layers stay
-// editable as they were. Null for a frame never painted.
+// painted frame `masked.unpainted` replaces "canvas-<id>.jpg", so that the
+// next painting, which starts from it, keeps what was erased; the strokes
+// and layers stay editable as they were, and when the mask erased some of
+// them the layer information file says so, first, for the question before
+// that painting.
 //
 // The pictures are encoded before anything is written. Stops at the first
 // failure and returns it.
 foundation::Status savePainterFrame(ProjectModel& project, KWImageProducer& producer, int64_t frameIndex,
                                     bool isMasking, const foundation::Bytes& strokes, const graphics::Image& picture,
-                                    const graphics::Image& maskedUnpainted, PainterLayerManager& layers);
+                                    const MaskedPainting& masked, PainterLayerManager& layers);

@@ -1,10 +1,12 @@
 // Storing and restoring a frame's layer stack: the layer information file
-// (a keyed archive of { "layers": [layer dictionaries], "active": UUID }) and
-// a picture and a stroke file per layer.
+// (a keyed archive of { "layers": [layer dictionaries], "active": UUID,
+// "erasedByMask": true when a mask rubbed out some of the painting }) and a
+// picture and a stroke file per layer.
 
 #include "app/core/FileUtil.h"
 #include "app/core/PaintFiles.h"
 #include "app/core/ProjectModel.h"
+#include "app/painter/PainterFrameSave.h"
 #include "app/painter/PainterLayerManager.h"
 #include "platform/foundation/KeyedArchive.h"
 #include "platform/ui/View.h"
@@ -16,6 +18,7 @@ namespace {
 
 using paintfiles::kLayersKey;
 constexpr const char* kActiveKey = "active";
+constexpr const char* kErasedByMaskKey = "erasedByMask";
 
 std::set<std::string> storedLayerIDs(ProjectModel& project, const std::string& frameID) {
     const auto data = project.fileDataForFileWithPreferredFilename(PainterLayerManager::layersFileName(frameID));
@@ -163,9 +166,38 @@ foundation::Status PainterLayerManager::duplicateFrameID(const std::string& sour
                                                      layerStrokesFileName(targetID, layer->UUID));
         list.push_back(layer->encode());
     }
-    foundation::Dictionary copy{{kLayersKey, list}};
+    // The rest of the file (whether a mask erased some of the painting)
+    // goes with the copy as it is.
+    foundation::Dictionary copy = root->isDictionary() ? root->asDictionary() : foundation::Dictionary{};
+    copy.set(kLayersKey, list);
     if (active) copy.set(kActiveKey, *active);
     auto archive = foundation::KeyedArchiver::archivedData(foundation::Value(copy));
     if (!archive) return archive.error();
     return project.updateRegularFileWithContents(*archive, layersFileName(targetID));
+}
+
+foundation::Status PainterLayerManager::markPaintingErasedByMask(const std::string& frameID, ProjectModel& project) {
+    const std::string file = layersFileName(frameID);
+    const auto data = project.fileDataForFileWithPreferredFilename(file);
+    foundation::Dictionary root;
+    if (data && decodeLayerStack(*data).ok()) {
+        root = foundation::KeyedUnarchiver::unarchiveValue(*data)->asDictionary();
+        if (root.get(kErasedByMaskKey).asBool()) return foundation::Status::success();
+    } else {
+        // The painting opens from the frame's stroke file then, on one layer.
+        if (data)
+            if (auto kept = painterfiles::keepDamagedFile(project, file); !kept) return kept;
+        const PainterLayer layer;
+        root = foundation::Dictionary{{kLayersKey, foundation::Array{layer.encode()}}, {kActiveKey, layer.UUID}};
+    }
+    root.set(kErasedByMaskKey, true);
+    auto archive = foundation::KeyedArchiver::archivedData(foundation::Value(root));
+    if (!archive) return archive.error();
+    return project.updateRegularFileWithContents(*archive, file);
+}
+
+bool PainterLayerManager::paintingErasedByMask(const std::string& frameID, ProjectModel& project) {
+    const auto data = project.fileDataForFileWithPreferredFilename(layersFileName(frameID));
+    if (!data || !decodeLayerStack(*data).ok()) return false;
+    return foundation::KeyedUnarchiver::unarchiveValue(*data)->asDictionary().get(kErasedByMaskKey).asBool();
 }

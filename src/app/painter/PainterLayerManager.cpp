@@ -177,7 +177,7 @@ std::optional<graphics::Image> PainterLayerManager::pictureOf(const PainterLayer
     return layer->viewImage->image();
 }
 
-graphics::Image PainterLayerManager::mergeDownAllLayer() {
+std::vector<LayerPicture> PainterLayerManager::shownLayerPictures() {
     std::vector<LayerPicture> backToFront;
     for (auto it = layers_.rbegin(); it != layers_.rend(); ++it) {
         const PainterLayerPtr& layer = *it;
@@ -185,5 +185,9 @@ graphics::Image PainterLayerManager::mergeDownAllLayer() {
         auto picture = pictureOf(layer);
         if (picture && !picture->isNull()) backToFront.push_back({*picture, layer->obacity});
     }
-    return flattenLayerPictures(imageBackground_, flattenSize_, backToFront);
+    return backToFront;
+}
+
+graphics::Image PainterLayerManager::mergeDownAllLayer() {
+    return flattenLayerPictures(imageBackground_, flattenSize_, shownLayerPictures());
 }

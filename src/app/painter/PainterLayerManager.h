@@ -6,6 +6,7 @@
 // frame ("canvas-<frame>.layers" with one picture and one stroke file per
 // layer) and restored at the next opening.
 
+#include "app/painter/PainterFlatten.h"
 #include "app/painter/PainterLayer.h"
 #include "app/painter/PaintingCanvasView.h"
 #include "platform/foundation/Error.h"
@@ -74,6 +75,9 @@ public:
     // Background and the shown layers as on screen: index 0 on top, hidden
     // layers left out, each at its opacity.
     graphics::Image mergeDownAllLayer();
+    // The pictures mergeDownAllLayer draws over the background, backmost
+    // first, each with its opacity.
+    std::vector<LayerPicture> shownLayerPictures();
 
     // Storing and restoring the stack (PainterLayerFiles.cpp).
 
@@ -91,6 +95,13 @@ public:
     // Copies a frame's stack to another frame under new layer identifiers.
     static foundation::Status duplicateFrameID(const std::string& sourceID, const std::string& targetID,
                                                ProjectModel& project);
+    // A mask saved over the frame rubbed out some of its painting, which the
+    // next painting replays. Kept in the layer information file (readers
+    // that do not know it pass it by) until saveLayerFiles writes the file
+    // anew; a frame without a readable one gets a stack of one layer that
+    // takes the frame's stroke file, as its painting opens without one.
+    static foundation::Status markPaintingErasedByMask(const std::string& frameID, ProjectModel& project);
+    static bool paintingErasedByMask(const std::string& frameID, ProjectModel& project);
 
 private:
     PainterLayerPtr makeNamedLayer();

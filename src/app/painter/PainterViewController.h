@@ -8,6 +8,7 @@
 #include "app/painter/ColorPaletteViewController.h"
 #include "app/painter/PaintToolViewController.h"
 #include "app/painter/PainterBrush.h"
+#include "app/painter/PainterFrameSave.h"
 #include "app/painter/PaintingCanvasView.h"
 #include "app/widgets/views/HelpManager.h"
 #include "platform/foundation/Error.h"
@@ -42,6 +43,8 @@ public:
         "The strokes of this frame could not be read. The painting starts from the picture; the file was kept "
         "beside it.";
     static constexpr const char* kSaveFailedTitle = "The painting could not be saved.";
+    // Asked before painting a frame whose painting a mask partly erased.
+    static constexpr const char* kDrawUndoesEraseMessage = "Drawing again will undo what you erased on this frame.";
 
     // Checks everything an opening needs before anything is shown: a picture
     // frame at that index (not the capture slot) whose stored picture decodes,
@@ -50,6 +53,11 @@ public:
     static foundation::Result<std::shared_ptr<PainterViewController>> create(std::shared_ptr<ProjectModel> project,
                                                                              int64_t frameIndex, bool isMasking);
     ~PainterViewController() override;
+
+    // Whether painting the frame at that index would bring back strokes
+    // that a mask saved since its last painting rubbed out: the painting
+    // replays its strokes over the picture it started from.
+    static bool drawingUndoesErase(ProjectModel& project, int64_t frameIndex);
 
     bool isMasking() const { return isMasking_; }
     int64_t currentFrame() const { return currentFrame_; }
@@ -113,12 +121,20 @@ private:
     void applyColourToTool(int64_t tool, int64_t slot);
     void prepareBackground();
     void loadStrokes();
+    // Loads the frame's painting into `layers` as paint mode opens it: the
+    // stored stack, else the frame's strokes, or the previous frame's when
+    // it has none. Returns the files that could not be read, in order.
+    std::vector<std::string> loadPaintingInto(PainterLayerManager& layers);
     void reportDamaged(const std::string& fileName);
     // Saving (PainterViewSave.cpp).
     foundation::Dictionary settingsDictionary() const;
-    // Mask mode: the unpainted picture with the canvas's mask, over what
-    // shows through the rubbed parts; null when the frame was never painted.
-    foundation::Result<graphics::Image> maskedUnpaintedPicture();
+    // Mask mode on a painted frame: the unpainted picture with the canvas's
+    // mask over what shows through the rubbed parts, and whether the mask
+    // rubbed out some of the painting. Nothing for a frame never painted.
+    foundation::Result<MaskedPainting> maskedPainting();
+    // The painting as the next paint-mode opening draws it, replayed on a
+    // canvas of the mask's size apart from the screen: its coverage.
+    graphics::Image paintingCoverage();
     void showSaveFailure(const foundation::Error& error);
 
     std::shared_ptr<ProjectModel> project_;

@@ -135,6 +135,10 @@ void PainterViewController::reportDamaged(const std::string& fileName) {
 
 void PainterViewController::loadStrokes() {
     if (isMasking_) return;
+    for (const std::string& file : loadPaintingInto(*layerManager_)) reportDamaged(file);
+}
+
+std::vector<std::string> PainterViewController::loadPaintingInto(PainterLayerManager& layers) {
     const auto list = project_->getFrameList();
     const std::string id = list->getFrameAtIndex(currentFrame_)->frameID();
     std::string strokesFile = painterfiles::strokesFileName(id);
@@ -147,10 +151,12 @@ void PainterViewController::loadStrokes() {
             strokes = project_->fileDataForFileWithPreferredFilename(strokesFile);
         }
     }
-    auto restored = layerManager_->restoreLayerFiles(id, ownStrokes ? strokes : std::nullopt);
-    if (restored && *restored) return;
-    if (!restored) reportDamaged(PainterLayerManager::layersFileName(id));
+    std::vector<std::string> damaged;
+    auto restored = layers.restoreLayerFiles(id, ownStrokes ? strokes : std::nullopt);
+    if (restored && *restored) return damaged;
+    if (!restored) damaged.push_back(PainterLayerManager::layersFileName(id));
     if (strokes && !strokes->empty()) {
-        if (auto loaded = layerManager_->decodeLayerInformationFromData(strokes); !loaded) reportDamaged(strokesFile);
+        if (auto loaded = layers.decodeLayerInformationFromData(strokes); !loaded) damaged.push_back(strokesFile);
     }
+    return damaged;
 }

@@ -9,6 +9,7 @@
 #include "app/painter/PainterLayerManager.h"
 #include "app/painter/PainterSettings.h"
 #include "app/painter/PainterViewController.h"
+#include "app/painter/PaintingView.h"
 #include "app/widgets/alerts/AlertView.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/controls/Button.h"
@@ -30,11 +31,10 @@ foundation::Status PainterViewController::saveAndClose() {
     saving_ = true;
     const foundation::Bytes strokes = layerManager_->encodeLayerInformation();
     const graphics::Image picture = layerManager_->mergeDownAllLayer();
-    auto maskedUnpainted = maskedUnpaintedPicture();
-    foundation::Status saved = maskedUnpainted.ok()
-                                   ? savePainterFrame(*project_, *imageProducer_, currentFrame_, isMasking_, strokes,
-                                                      picture, *maskedUnpainted, *layerManager_)
-                                   : foundation::Status(maskedUnpainted.error());
+    auto masked = maskedPainting();
+    foundation::Status saved = masked.ok() ? savePainterFrame(*project_, *imageProducer_, currentFrame_, isMasking_,
+                                                              strokes, picture, *masked, *layerManager_)
+                                           : foundation::Status(masked.error());
     if (saved) {
         DataManager::sharedDataManager().setValue(settingsDictionary(), paintersettings::kConfigurationKey);
         saved = DataManager::saveState();
@@ -66,15 +66,39 @@ foundation::Status PainterViewController::saveAndClose() {
     return saved;
 }
 
-foundation::Result<graphics::Image> PainterViewController::maskedUnpaintedPicture() {
-    if (!isMasking_ || unpaintedPicture_.isNull()) return graphics::Image();
+foundation::Result<MaskedPainting> PainterViewController::maskedPainting() {
+    if (!isMasking_ || unpaintedPicture_.isNull()) return MaskedPainting{};
     const auto mask = drawingView_->createImage();
     if (!mask || mask->isNull())
         return foundation::Error(foundation::kPOSIXErrorDomain, EIO, "The erased parts cannot be read.");
     // Flattened as the frame picture is: the previous frame (or black)
     // behind, at the picture's own size.
-    return flattenLayerPictures(layerManager_->imageBackground(), unpaintedPicture_.normalized().size(),
-                                {{applyingMaskAlpha(unpaintedPicture_, *mask), 1.0}});
+    return MaskedPainting{flattenLayerPictures(layerManager_->imageBackground(), unpaintedPicture_.normalized().size(),
+                                               {{applyingMaskAlpha(unpaintedPicture_, *mask), 1.0}}),
+                          maskErasesPaint(*mask, paintingCoverage())};
+}
+
+graphics::Image PainterViewController::paintingCoverage() {
+    const graphics::Size size = drawingView_->bounds().size;
+    auto canvas = PaintingView::create(graphics::Rect{0, 0, size.width, size.height});
+    if (!canvas) return {};
+    // Copies: a replay leaves its sizes on the brushes, and the painter's
+    // own are saved with the settings.
+    for (const auto& [type, brush] : brushes_)
+        if (brush) (*canvas)->brushes[type] = std::make_shared<PainterBrush>(*brush);
+    (*canvas)->layoutIfNeeded();
+    PainterLayerManager painting(project_);
+    painting.setPaintingCanvas(*canvas);
+    // A file that cannot be read is kept aside and reported when the
+    // painting opens; what can be read is all it would draw.
+    (void)loadPaintingInto(painting);
+    return layerCoverage(size, painting.shownLayerPictures());
+}
+
+bool PainterViewController::drawingUndoesErase(ProjectModel& project, int64_t frameIndex) {
+    const auto list = project.getFrameList();
+    const FramePtr frame = list ? list->getFrameAtIndex(frameIndex) : nullptr;
+    return frame && PainterLayerManager::paintingErasedByMask(frame->frameID(), project);
 }
 
 void PainterViewController::showSaveFailure(const foundation::Error& error) {

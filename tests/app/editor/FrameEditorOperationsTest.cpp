@@ -3,20 +3,22 @@
 // each one and the saved list read back with plistlib.
 
 #include "EditorTestSupport.h"
+#include "app/capture/CaptureViewController.h"
 #include "app/core/KWImageProducer.h"
 #include "app/core/KWPasteboardHandler.h"
 #include "app/editor/EditorNotifications.h"
 #include "app/editor/FrameEditorModel.h"
 #include "app/editor/KWFrameByFrameView.h"
 #include "app/editor/KWFrameEditMenuViewController.h"
-#include "app/capture/CaptureViewController.h"
+#include "app/painter/PainterViewController.h"
 #include "app/widgets/carousel/iCarousel.h"
 #include "app/widgets/popover/KWPopoverController.h"
-#include "app/painter/PainterViewController.h"
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/library/Pasteboard.h"
 #include "platform/ui/controllers/ActionSheet.h"
+#include "platform/ui/compositing/Render.h"
 #include "platform/ui/controllers/AlertView.h"
 #include "platform/ui/controls/Label.h"
 #include "support/ChildProcess.h"
@@ -372,6 +374,9 @@ TEST_F(OperationsTest, WithoutOpenGLEraseSaysWhyAndDrawStillPaints) {
 class MenuByTouchTest : public OperationsTest {
 protected:
     void chooseFromMenu(int64_t index, const std::string& title) {
+        // What the finger sees: laid out as the host does before each frame
+        // (the strip fills again after a full-screen painter closed).
+        ui::prepareForRendering(*window, 1.0);
         ui::ViewPtr item = editor->playerViewController()->carousel()->itemViewAtIndex(index);
         ASSERT_NE(item, nullptr) << index;
         tap(KWFrameByFrameView::itemSubview(*item, 0));
@@ -496,6 +501,77 @@ TEST_F(MenuByTouchTest, DeletingATitleCardSaysItTakesItsFramesWithIt) {
     EXPECT_EQ(namesOfSavedList(*project), "ABS");
     EXPECT_EQ(project->getFrameList()->getExpandedFrameList().count(), entries - 20);
     EXPECT_LIST_INVARIANTS(project);
+}
+
+TEST_F(MenuByTouchTest, DrawAsksFirstWhenAMaskErasedSomeOfThePainting) {
+    const std::string question = "Drawing again will undo what you erased on this frame.";
+    struct Case {
+        const char* what;
+        graphics::Point rubbed;  // in canvas points
+        bool asks;
+    } cases[] = {{"over the strokes", {250, 200}, true}, {"beside them", {800, 450}, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto project = projectOfPictures("AB");
+        open(project);
+        advance(1);
+        auto painter = [&] { return dynamic_cast<PainterViewController*>(editor->presentedViewController()); };
+        auto paintAndSave = [&](const char* entry, const std::function<void(PainterViewController&)>& touches) {
+            chooseFromMenu(1, entry);
+            ASSERT_NE(painter(), nullptr) << entry;
+            if (HelpManager* help = painter()->helpManager()) {
+                help->dismiss();
+                advance(1);
+            }
+            touches(*painter());
+            tap(painter()->toolPalette()->btnBack());
+            settle();
+            advance(1);
+            ASSERT_EQ(editor->presentedViewController(), nullptr) << entry;
+        };
+        paintAndSave("Draw", [&](PainterViewController& shown) {
+            std::vector<graphics::Point> path;
+            for (int i = 0; i <= 10; ++i)
+                path.push_back(inWindow(*shown.drawingView(), graphics::Point{100 + 30.0 * i, 100 + 20.0 * i}));
+            fingers.drag(path, 0.3);
+        });
+        paintAndSave("Erase",
+                     [&](PainterViewController& shown) { fingers.tap(inWindow(*shown.drawingView(), c.rubbed)); });
+        auto folder = [&] {
+            std::map<std::string, foundation::Bytes> files;
+            for (const auto& entry : std::filesystem::directory_iterator(*project->getProjectPath()))
+                files[entry.path().filename()] = *foundation::readFile(entry.path());
+            return files;
+        };
+        const auto before = folder();
+        // Cancel leaves everything as it was; Draw opens the painter with
+        // the strokes back, and its save ends the question.
+        for (const char* answer : {"Cancel", "Draw"}) {
+            if (!c.asks) break;
+            chooseFromMenu(1, "Draw");
+            ASSERT_EQ(alertMessages(), std::vector<std::string>{question});
+            EXPECT_EQ(painter(), nullptr) << "nothing opens before the answer";
+            savePicture("editor_draw_undoes_erase.png");
+            auto alert = ui::AlertView::visibleAlerts().front();
+            ASSERT_EQ(alert->numberOfButtons(), 2);
+            EXPECT_EQ(alert->buttonTitleAtIndex(0), "Cancel");
+            tap(alert->buttonViewAtIndex(alert->buttonTitleAtIndex(0) == answer ? 0 : 1));
+            advance(1);
+            settle();
+            EXPECT_TRUE(alertMessages().empty());
+            EXPECT_EQ(folder(), before) << answer;
+        }
+        if (c.asks) {
+            ASSERT_NE(painter(), nullptr);
+            EXPECT_TRUE(painter()->drawingView()->canUndo()) << "the strokes are back";
+            tap(painter()->toolPalette()->btnBack());
+            settle();
+            advance(1);
+        }
+        chooseFromMenu(1, "Draw");
+        EXPECT_TRUE(alertMessages().empty());
+        EXPECT_NE(painter(), nullptr);
+    }
 }
 
 }  // namespace

@@ -330,6 +330,57 @@ TEST_F(PainterViewControllerTest, AMaskOnAPaintedFrameOutlivesTheNextPainting) {
     EXPECT_TRUE(showsAt(picture, untouched, 1));
 }
 
+TEST_F(PainterViewControllerTest, AMaskOverWhatThePaintingShowsIsNoted) {
+    addFrames(4);
+    struct Case {
+        const char* what;
+        bool hidden;       // the strokes are on a hidden layer
+        bool strokesOnly;  // painted before layers were stored: no stack files
+        bool asks;
+    } cases[] = {
+        // First: a frame without strokes of its own starts with the previous frame's.
+        {"a hidden layer's strokes", true, false, false},
+        {"shown strokes", false, false, true},
+        {"strokes without a stored stack", false, true, true},
+    };
+    const graphics::Point onTheLine{250, 200}, beside{800, 450};
+    auto maskAt = [&](int64_t index, graphics::Point at) {
+        ASSERT_TRUE(open(index, true));
+        fingers.tap(inWindow(*painter->drawingView(), at));
+        tap(painter->toolPalette()->btnBack());
+    };
+    int64_t index = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(open(++index, false));
+        const std::string id = frameID(index);
+        if (c.hidden) {
+            ASSERT_TRUE(painter->layerManager()->addLayerAtIndex(0));
+        }
+        drawLine({100, 100}, {400, 300});
+        if (c.hidden) painter->layerManager()->enableLayerAtIndex(0, false);
+        tap(painter->toolPalette()->btnBack());
+        if (c.strokesOnly) {
+            const auto stack = decodeLayerStack(*fileData(PainterLayerManager::layersFileName(id)));
+            for (const auto& layer : stack->layers)
+                for (const std::string& file : {PainterLayerManager::layerPictureFileName(id, layer->UUID),
+                                                PainterLayerManager::layerStrokesFileName(id, layer->UUID)})
+                    fs::remove(path(file));
+            fs::remove(path(PainterLayerManager::layersFileName(id)));
+        }
+        maskAt(index, onTheLine);
+        EXPECT_EQ(PainterViewController::drawingUndoesErase(*project, index), c.asks);
+        if (!c.asks) continue;
+        // A later mask that erases nothing painted keeps it noted; the
+        // painting opens with its strokes as before (the editor's test
+        // follows Draw on from there).
+        maskAt(index, beside);
+        EXPECT_TRUE(PainterViewController::drawingUndoesErase(*project, index));
+        ASSERT_TRUE(open(index, false));
+        EXPECT_TRUE(painter->drawingView()->canUndo());
+    }
+}
+
 TEST_F(PainterViewControllerTest, MaskingTheFirstFrameShowsBlackWhereRubbed) {
     addFrames(1);
     const std::string id = frameID(0);
