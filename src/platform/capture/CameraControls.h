@@ -28,7 +28,7 @@
 // A lock that fails half way is undone: the automatic control is switched
 // back on rather than left off with the kept value unwritten.
 
-#include "platform/capture/CaptureDevice.h"
+#include "platform/capture/CaptureTypes.h"
 #include "platform/capture/ControlNode.h"
 
 #include <map>

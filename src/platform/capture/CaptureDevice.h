@@ -31,38 +31,6 @@ namespace capture {
 
 class CameraControls;
 
-// What a camera offers. Mode sets are bit masks of (1 << CaptureMode).
-struct DeviceCapabilities {
-    std::vector<std::string> sessionPresets{kSessionPreset640x480, kSessionPreset1280x720, kSessionPreset1920x1080,
-                                            kSessionPresetPhoto};
-    // The size of a still picture taken with the photo preset.
-    graphics::Size photoSize{1920, 1080};
-    unsigned focusModes = 0b111;
-    unsigned exposureModes = 0b111;
-    unsigned whiteBalanceModes = 0b111;
-    bool focusPointOfInterest = true;
-    bool exposureTargetBias = true;
-    float minExposureTargetBias = -8;
-    float maxExposureTargetBias = 8;
-    bool hasFlash = false;
-    // Rows of frames are padded to a multiple of this many bytes.
-    int bytesPerRowAlignment = 4;
-};
-
-// The settings a driver applies to the camera when a configuration ends.
-struct DeviceSettings {
-    CaptureMode focusMode = CaptureMode::ContinuousAutomatic;
-    CaptureMode exposureMode = CaptureMode::ContinuousAutomatic;
-    CaptureMode whiteBalanceMode = CaptureMode::ContinuousAutomatic;
-    graphics::Point focusPointOfInterest{0.5, 0.5};
-    float exposureTargetBias = 0;
-    int64_t flashMode = 0;
-    // The shortest and longest time between frames; invalid for the
-    // camera's own choice.
-    media::MediaTime activeVideoMinFrameDuration = media::MediaTime::invalid();
-    media::MediaTime activeVideoMaxFrameDuration = media::MediaTime::invalid();
-};
-
 // A picture as the camera's user sees it: upright, BGRA with premultiplied
 // alpha (QImage::Format_ARGB32_Premultiplied on a little-endian machine).
 using FrameHandler = std::function<void(QImage frame)>;
@@ -174,9 +142,6 @@ private:
 };
 
 using CaptureDevicePtr = std::shared_ptr<CaptureDevice>;
-
-// kCaptureErrorDeviceDisconnected, "The camera is not connected."
-foundation::Error cameraNotConnectedError();
 
 // The cameras of the machine, from the backend in use.
 class CaptureBackend {

@@ -1,14 +1,19 @@
 #pragma once
 
 // Shared vocabulary of the capture layer: camera positions and modes in the
-// platform's values, session presets, errors and notifications.
+// platform's values, what a camera offers and runs, session presets, errors
+// and notifications. Plain types only, so that every part of the layer can
+// speak of them without including another.
 
+#include "platform/foundation/Error.h"
 #include "platform/graphics/Geometry.h"
+#include "platform/media/MediaTime.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace capture {
 
@@ -25,6 +30,38 @@ inline constexpr const char* kSessionPreset640x480 = "SessionPreset640x480";
 inline constexpr const char* kSessionPreset1280x720 = "SessionPreset1280x720";
 inline constexpr const char* kSessionPreset1920x1080 = "SessionPreset1920x1080";
 inline constexpr const char* kSessionPreset3840x2160 = "SessionPreset3840x2160";
+
+// What a camera offers. Mode sets are bit masks of (1 << CaptureMode).
+struct DeviceCapabilities {
+    std::vector<std::string> sessionPresets{kSessionPreset640x480, kSessionPreset1280x720, kSessionPreset1920x1080,
+                                            kSessionPresetPhoto};
+    // The size of a still picture taken with the photo preset.
+    graphics::Size photoSize{1920, 1080};
+    unsigned focusModes = 0b111;
+    unsigned exposureModes = 0b111;
+    unsigned whiteBalanceModes = 0b111;
+    bool focusPointOfInterest = true;
+    bool exposureTargetBias = true;
+    float minExposureTargetBias = -8;
+    float maxExposureTargetBias = 8;
+    bool hasFlash = false;
+    // Rows of frames are padded to a multiple of this many bytes.
+    int bytesPerRowAlignment = 4;
+};
+
+// The settings a driver applies to the camera when a configuration ends.
+struct DeviceSettings {
+    CaptureMode focusMode = CaptureMode::ContinuousAutomatic;
+    CaptureMode exposureMode = CaptureMode::ContinuousAutomatic;
+    CaptureMode whiteBalanceMode = CaptureMode::ContinuousAutomatic;
+    graphics::Point focusPointOfInterest{0.5, 0.5};
+    float exposureTargetBias = 0;
+    int64_t flashMode = 0;
+    // The shortest and longest time between frames; invalid for the
+    // camera's own choice.
+    media::MediaTime activeVideoMinFrameDuration = media::MediaTime::invalid();
+    media::MediaTime activeVideoMaxFrameDuration = media::MediaTime::invalid();
+};
 
 // The frame size a video preset stands for; none for the photo preset and
 // unknown names.
@@ -52,6 +89,9 @@ enum CaptureErrorCode : int64_t {
     kCaptureErrorControlRefused = 6,      // the camera does not take a setting of one of its controls
     kCaptureErrorControlFailed = 7,       // the camera could not change a control now (busy)
 };
+
+// kCaptureErrorDeviceDisconnected, "The camera is not connected."
+foundation::Error cameraNotConnectedError();
 
 // Posted on the main queue when a camera goes away; the object is the
 // CaptureDevice.
