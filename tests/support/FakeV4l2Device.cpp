@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <linux/videodev2.h>
+#include <string>
 
 namespace testsupport {
 
@@ -72,41 +74,166 @@ bool FakeV4l2Device::isOn(uint32_t automatic) const {
     return found->second.value != 0;
 }
 
+bool FakeV4l2Device::isInactive(const Control& control) const {
+    return control.automaticControl && isOn(*control.automaticControl);
+}
+
 int32_t FakeV4l2Device::current(uint32_t id) const {
     const Control& control = controls.at(id);
-    if (control.automaticControl && isOn(*control.automaticControl)) return control.reached;
-    return control.value;
+    return isInactive(control) ? control.reached : control.value;
 }
 
-std::optional<capture::ControlInfo> FakeV4l2Device::queryControl(uint32_t id) {
-    if (vanished()) return std::nullopt;
-    auto found = controls.find(id);
-    if (found == controls.end()) return std::nullopt;
-    return found->second.info;
+namespace {
+
+int fail(int error) {
+    errno = error;
+    return -1;
 }
 
-foundation::Result<int32_t> FakeV4l2Device::getControl(uint32_t id) {
-    if (vanished()) return foundation::Error::posix(ENODEV, "VIDIOC_G_CTRL " + controlName(id));
-    if (!controls.count(id)) return foundation::Error::posix(EINVAL, "VIDIOC_G_CTRL " + controlName(id));
-    return current(id);
+bool isMenu(const capture::ControlInfo& info) {
+    return info.type == V4L2_CTRL_TYPE_MENU || info.type == V4L2_CTRL_TYPE_INTEGER_MENU;
 }
 
-foundation::Status FakeV4l2Device::setControl(uint32_t id, int32_t value) {
-    const std::string context = "VIDIOC_S_CTRL " + controlName(id);
-    if (vanished()) return foundation::Error::posix(ENODEV, context);
-    auto found = controls.find(id);
-    if (found == controls.end()) return foundation::Error::posix(EINVAL, context);
+const capture::ControlInfo::MenuEntry* menuEntry(const capture::ControlInfo& info, int64_t index) {
+    if (index < info.minimum || index > info.maximum) return nullptr;
+    for (const auto& entry : info.menu)
+        if (entry.index == index) return &entry;
+    return nullptr;
+}
+
+// Into a fixed text field of `size` bytes, cut and ended by a zero.
+void copyText(void* field, size_t size, const std::string& text) {
+    const size_t length = std::min(text.size(), size - 1);
+    std::memcpy(field, text.data(), length);
+    static_cast<char*>(field)[length] = 0;
+}
+
+}  // namespace
+
+int FakeV4l2Device::ioctl(bool captureNode, unsigned long request, void* argument) {
+    if (vanished()) return fail(ENODEV);
+    if (request == VIDIOC_QUERYCAP) {
+        auto& capability = *static_cast<v4l2_capability*>(argument);
+        capability = {};
+        copyText(capability.driver, sizeof capability.driver, "uvcvideo");
+        copyText(capability.card, sizeof capability.card, card);
+        copyText(capability.bus_info, sizeof capability.bus_info, "usb-0000:00:14.0-1");
+        // The whole camera's capabilities, and each node's own.
+        capability.capabilities =
+            V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_META_CAPTURE | V4L2_CAP_STREAMING | V4L2_CAP_DEVICE_CAPS;
+        capability.device_caps = (captureNode ? V4L2_CAP_VIDEO_CAPTURE : V4L2_CAP_META_CAPTURE) | V4L2_CAP_STREAMING;
+        return 0;
+    }
+    if (!captureNode) return fail(ENOTTY);
+    switch (request) {
+        case VIDIOC_QUERYCTRL:
+            return queryControl(*static_cast<v4l2_queryctrl*>(argument));
+        case VIDIOC_QUERYMENU:
+            return queryMenu(*static_cast<v4l2_querymenu*>(argument));
+        case VIDIOC_G_CTRL: {
+            auto& asked = *static_cast<v4l2_control*>(argument);
+            if (!controls.count(asked.id)) return fail(EINVAL);
+            asked.value = current(asked.id);
+            return 0;
+        }
+        case VIDIOC_S_CTRL:
+            return setControl(*static_cast<v4l2_control*>(argument));
+        default:
+            return fail(ENOTTY);
+    }
+}
+
+int FakeV4l2Device::queryControl(v4l2_queryctrl& query) {
+    auto found = controls.find(query.id);
+    if (found == controls.end()) return fail(EINVAL);
+    const Control& control = found->second;
+    const capture::ControlInfo& info = control.info;
+    const uint32_t id = query.id;
+    query = {};
+    query.id = id;
+    query.type = info.type;
+    copyText(query.name, sizeof query.name, controlName(id));
+    query.minimum = info.minimum;
+    query.maximum = info.maximum;
+    query.step = isMenu(info) ? 1 : info.step;
+    query.default_value = info.defaultValue;
+    query.flags = info.flags | (isInactive(control) ? V4L2_CTRL_FLAG_INACTIVE : 0u);
+    return 0;
+}
+
+int FakeV4l2Device::queryMenu(v4l2_querymenu& entry) {
+    auto found = controls.find(entry.id);
+    if (found == controls.end() || !isMenu(found->second.info)) return fail(EINVAL);
+    const capture::ControlInfo& info = found->second.info;
+    const capture::ControlInfo::MenuEntry* offered = menuEntry(info, entry.index);
+    if (!offered) return fail(EINVAL);
+    if (info.type == V4L2_CTRL_TYPE_INTEGER_MENU) {
+        entry.value = offered->value;
+    } else {
+        copyText(entry.name, sizeof entry.name, "entry " + std::to_string(offered->index));
+    }
+    return 0;
+}
+
+int FakeV4l2Device::setControl(const v4l2_control& asked) {
+    auto found = controls.find(asked.id);
+    if (found == controls.end()) return fail(EINVAL);
     Control& control = found->second;
-    if (control.refuseWrites) return foundation::Error::posix(control.refuseWrites, context);
-    if (control.info.flags & V4L2_CTRL_FLAG_READ_ONLY) return foundation::Error::posix(EACCES, context);
-    if (value < control.info.minimum || value > control.info.maximum) return foundation::Error::posix(ERANGE, context);
-    if ((control.info.type == V4L2_CTRL_TYPE_MENU || control.info.type == V4L2_CTRL_TYPE_INTEGER_MENU) &&
-        std::none_of(control.info.menu.begin(), control.info.menu.end(),
-                     [value](const capture::ControlInfo::MenuEntry& entry) { return entry.index == value; }))
-        return foundation::Error::posix(EINVAL, context);
-    control.value = value;
-    writes.emplace_back(id, value);
-    return {};
+    if (control.refuseWrites) return fail(control.refuseWrites);
+    if ((control.info.flags & V4L2_CTRL_FLAG_READ_ONLY) || isInactive(control)) return fail(EACCES);
+    if (asked.value < control.info.minimum || asked.value > control.info.maximum) return fail(ERANGE);
+    if (isMenu(control.info) && !menuEntry(control.info, asked.value)) return fail(EINVAL);
+    writes.emplace_back(asked.id, asked.value);
+    if (!control.ignoresWrites) control.value = asked.value;
+    return 0;
+}
+
+capture::ControlNodeOpener FakeV4l2Device::opener() {
+    auto folder = std::make_shared<FakeV4l2Folder>();
+    folder->addCamera(shared_from_this());
+    return capture::v4l2NodeOpener(folder, "/dev/video0");
+}
+
+// ---- the folder ----------------------------------------------------------------------
+
+namespace {
+
+class FakeHandle : public capture::V4l2Handle {
+public:
+    FakeHandle(std::shared_ptr<FakeV4l2Device> camera, bool captureNode)
+        : camera_(std::move(camera)), captureNode_(captureNode) {}
+    int ioctl(unsigned long request, void* argument) override {
+        return camera_->ioctl(captureNode_, request, argument);
+    }
+
+private:
+    std::shared_ptr<FakeV4l2Device> camera_;
+    bool captureNode_;
+};
+
+constexpr const char* kNodePrefix = "/dev/video";
+
+}  // namespace
+
+std::vector<std::string> FakeV4l2Folder::videoNodes() {
+    std::vector<std::string> paths;
+    for (size_t number = 0; number < 2 * cameras_.size(); ++number)
+        paths.push_back(kNodePrefix + std::to_string(number));
+    return paths;
+}
+
+foundation::Result<std::shared_ptr<capture::V4l2Handle>> FakeV4l2Folder::open(const std::string& path) {
+    const std::string prefix = kNodePrefix;
+    size_t number = 2 * cameras_.size();
+    if (path.compare(0, prefix.size(), prefix) == 0 && path.size() > prefix.size() &&
+        path.find_first_not_of("0123456789", prefix.size()) == std::string::npos)
+        number = std::stoul(path.substr(prefix.size()));
+    if (number >= 2 * cameras_.size()) return foundation::Error::posix(ENOENT, path);
+    const auto& camera = cameras_[number / 2];
+    // A camera that has gone has taken its nodes with it.
+    if (camera->vanished()) return foundation::Error::posix(ENOENT, path);
+    if (camera->openError) return foundation::Error::posix(camera->openError, path);
+    return std::shared_ptr<capture::V4l2Handle>(std::make_shared<FakeHandle>(camera, number % 2 == 0));
 }
 
 std::shared_ptr<FakeV4l2Device> FakeV4l2Device::webcam() {

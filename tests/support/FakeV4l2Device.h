@@ -1,19 +1,31 @@
 #pragma once
 
-// A camera's V4L2 node made of a table: controls with their ranges, menus
-// and values, refusals, and a device that goes away. It behaves as a UVC
-// webcam does where that matters: while an automatic control is on, its
-// absolute control reads the value the automatic mode has reached, not the
-// value last written by hand, and switching the automatic control off
-// returns to the hand-set value.
+// A webcam as the kernel shows it: a capture node and, as UVC cameras have,
+// a metadata node, answering the ioctls the application asks
+// (VIDIOC_QUERYCAP, VIDIOC_QUERYCTRL, VIDIOC_QUERYMENU, VIDIOC_G_CTRL,
+// VIDIOC_S_CTRL) from a table of controls, so the real node code
+// (capture::V4l2Node) reads and writes it. It behaves as a UVC webcam does
+// where that matters:
+// - while an automatic control is on, its absolute control reads the value
+//   the automatic mode has reached and is inactive (V4L2_CTRL_FLAG_INACTIVE):
+//   a write fails with EACCES, the camera's "wrong state"; switching the
+//   automatic off returns to the hand-set value;
+// - a menu offers some of the indices from its minimum to its maximum, and
+//   VIDIOC_QUERYMENU fails with EINVAL for the others;
+// - a read-only control fails writes with EACCES, a value out of range with
+//   ERANGE, a menu index it does not offer with EINVAL;
+// - the metadata node captures no video and has no controls (ENOTTY);
+// - opening fails with `openError` (EACCES while another program holds the
+//   camera), and after `vanishAfterCalls` calls everything fails with ENODEV.
 //
 // The table of test devices: a webcam with every control a stop-motion
 // camera uses, one with automatic exposure only, one with no controls, and
 // one that refuses every write.
 
-#include "platform/capture/ControlNode.h"
+#include "platform/capture/V4l2Node.h"
 
 #include <cstdint>
+#include <linux/videodev2.h>
 #include <map>
 #include <memory>
 #include <optional>
@@ -23,22 +35,24 @@
 
 namespace testsupport {
 
-class FakeV4l2Device : public capture::ControlNode {
+class FakeV4l2Device : public std::enable_shared_from_this<FakeV4l2Device> {
 public:
     struct Control {
+        // The menu lists the indices (and an integer menu's numbers) offered.
         capture::ControlInfo info;
         int32_t value = 0;  // the hand-set value (the menu index of a menu)
         // Writes fail with this errno (0: they take).
         int refuseWrites = 0;
+        // Writes succeed and change nothing, as on some cheap cameras.
+        bool ignoresWrites = false;
         // For an absolute control: the automatic control whose "on" makes
-        // reads give `reached`.
+        // reads give `reached` and writes fail.
         std::optional<uint32_t> automaticControl;
         int32_t reached = 0;
     };
 
-    std::optional<capture::ControlInfo> queryControl(uint32_t id) override;
-    foundation::Result<int32_t> getControl(uint32_t id) override;
-    foundation::Status setControl(uint32_t id, int32_t value) override;
+    // One ioctl on the capture node or the metadata node: 0, or −1 with errno.
+    int ioctl(bool captureNode, unsigned long request, void* argument);
 
     // Adds or replaces a control with its hand-set value.
     Control& add(capture::ControlInfo info, int32_t value);
@@ -53,8 +67,15 @@ public:
     // Every call after this many fails with ENODEV (negative: never).
     int vanishAfterCalls = -1;
     int calls = 0;
+    // open(2) of its nodes fails with this errno (0: it opens).
+    int openError = 0;
+    std::string card = "HD Webcam C525";
 
     std::map<uint32_t, Control> controls;
+
+    // Opens the camera's capture node (/dev/video0 of a folder of its own),
+    // as the application opens a camera's controls.
+    capture::ControlNodeOpener opener();
 
     // The table.
     static std::shared_ptr<FakeV4l2Device> webcam();
@@ -70,8 +91,26 @@ public:
     static constexpr int32_t kTemperatureByHand = 4000, kTemperatureReached = 5200;
 
 private:
+    friend class FakeV4l2Folder;
     bool isOn(uint32_t automatic) const;
+    bool isInactive(const Control& control) const;
     bool vanished();
+    int queryControl(v4l2_queryctrl& query);
+    int queryMenu(v4l2_querymenu& entry);
+    int setControl(const v4l2_control& asked);
+};
+
+// A /dev of fake cameras: the n-th camera added has the capture node
+// /dev/video(2n) and the metadata node /dev/video(2n+1).
+class FakeV4l2Folder : public capture::V4l2Folder {
+public:
+    void addCamera(std::shared_ptr<FakeV4l2Device> camera) { cameras_.push_back(std::move(camera)); }
+
+    std::vector<std::string> videoNodes() override;
+    foundation::Result<std::shared_ptr<capture::V4l2Handle>> open(const std::string& path) override;
+
+private:
+    std::vector<std::shared_ptr<FakeV4l2Device>> cameras_;
 };
 
 // A short name of a V4L2 control for messages ("exposure_auto").

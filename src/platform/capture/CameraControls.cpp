@@ -5,17 +5,23 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <linux/videodev2.h>
+#include <vector>
 
 namespace capture {
 
 namespace {
 
-constexpr CameraControls::Switch kFocus{"focus", V4L2_CID_FOCUS_AUTO, V4L2_CID_FOCUS_ABSOLUTE};
-constexpr CameraControls::Switch kExposure{"exposure", V4L2_CID_EXPOSURE_AUTO, V4L2_CID_EXPOSURE_ABSOLUTE};
+constexpr CameraControls::Switch kFocus{"focus", V4L2_CID_FOCUS_AUTO, V4L2_CID_FOCUS_ABSOLUTE,
+                                       &DeviceSettings::focusMode, &HeldValues::focus};
+constexpr CameraControls::Switch kExposure{"exposure", V4L2_CID_EXPOSURE_AUTO, V4L2_CID_EXPOSURE_ABSOLUTE,
+                                          &DeviceSettings::exposureMode, &HeldValues::exposure};
 constexpr CameraControls::Switch kWhiteBalance{"white balance", V4L2_CID_AUTO_WHITE_BALANCE,
-                                               V4L2_CID_WHITE_BALANCE_TEMPERATURE};
+                                               V4L2_CID_WHITE_BALANCE_TEMPERATURE, &DeviceSettings::whiteBalanceMode,
+                                               &HeldValues::whiteBalance};
+constexpr const CameraControls::Switch* kSwitches[] = {&kFocus, &kExposure, &kWhiteBalance};
 constexpr const char* kBiasName = "exposure bias";
 
 constexpr uint32_t kAsked[] = {V4L2_CID_FOCUS_AUTO,
@@ -123,23 +129,34 @@ std::optional<CaptureMode> CameraControls::mode(const Switch& control) {
     return std::nullopt;
 }
 
-foundation::Status CameraControls::lock(const Switch& control) {
-    auto reached = get(control.absolute, control.what);
-    if (!reached.ok()) return reached.error();
+std::optional<int32_t> CameraControls::holdable(const Switch& control, std::optional<int32_t> held) const {
+    if (!held || !offered(control.absolute)) return std::nullopt;
+    const ControlInfo& info = controls_.at(control.absolute);
+    if (*held < info.minimum || *held > info.maximum) return std::nullopt;
+    return snapped(info, *held);
+}
+
+foundation::Status CameraControls::lock(const Switch& control, std::optional<int32_t> held) {
+    std::optional<int32_t> value = holdable(control, held);
+    if (!value) {
+        // Read while the automatic still runs: some cameras jump to their
+        // last manual value when it goes off, so the reached value is
+        // written back.
+        auto reached = get(control.absolute, control.what);
+        if (!reached.ok()) return reached.error();
+        const ControlInfo& absolute = controls_.at(control.absolute);
+        value = std::clamp(*reached, absolute.minimum, absolute.maximum);
+    }
     auto previous = get(control.automatic, control.what);
     if (!previous.ok()) return previous.error();
     if (auto off = set(control.automatic, *automaticOff(control), control.what); !off.ok()) return off;
-    const ControlInfo& absolute = controls_.at(control.absolute);
-    const int32_t kept = std::clamp(*reached, absolute.minimum, absolute.maximum);
-    // Some cameras jump to their last manual value when the automatic
-    // control goes off: the reached value is written back.
-    if (auto keep = set(control.absolute, kept, control.what); !keep.ok()) {
+    if (auto kept = keep(control, *value); !kept.ok()) {
         (void)node_->setControl(control.automatic, *previous);
-        return keep;
+        return kept;
     }
     automaticBeforeLock_[control.automatic] = *previous;
     if (control.automatic == kExposure.automatic) {
-        baseExposure_ = kept;
+        baseExposure_ = *value;
         if (settable(V4L2_CID_EXPOSURE_AUTO_PRIORITY)) {
             // The lock holds without it; a refusal only leaves the frame rate to the camera.
             auto priority = get(V4L2_CID_EXPOSURE_AUTO_PRIORITY, control.what);
@@ -148,6 +165,19 @@ foundation::Status CameraControls::lock(const Switch& control) {
         }
     }
     return {};
+}
+
+foundation::Status CameraControls::keep(const Switch& control, int32_t value) {
+    if (auto written = set(control.absolute, value, control.what); !written.ok()) return written;
+    auto now = get(control.absolute, control.what);
+    if (!now.ok()) return now.error();
+    // A driver may round to its own step; anything further off was not taken.
+    const ControlInfo& info = controls_.at(control.absolute);
+    if (std::abs(int64_t(*now) - int64_t(value)) < std::max<int64_t>(1, info.step)) return {};
+    refused_.insert(control.absolute);
+    return foundation::Error{
+        kCaptureErrorDomain, kCaptureErrorControlRefused,
+        foundation::localizedFormat("The camera cannot lock its %@.", {foundation::localized(control.what)})};
 }
 
 foundation::Status CameraControls::unlock(const Switch& control) {
@@ -260,7 +290,7 @@ foundation::Status CameraControls::writeBias(float wanted) {
             if (mode(kExposure) != CaptureMode::Locked) {
                 if (wanted == 0) return {};
                 // Only a kept exposure time can be made longer or shorter.
-                if (auto locked = lock(kExposure); !locked.ok()) return locked;
+                if (auto locked = lock(kExposure, std::nullopt); !locked.ok()) return locked;
             }
             if (!baseExposure_) {
                 auto value = get(kExposure.absolute, kBiasName);
@@ -275,9 +305,13 @@ foundation::Status CameraControls::writeBias(float wanted) {
 }
 
 void CameraControls::read(DeviceSettings& settings) {
-    if (auto focus = mode(kFocus)) settings.focusMode = *focus;
-    if (auto exposure = mode(kExposure)) settings.exposureMode = *exposure;
-    if (auto balance = mode(kWhiteBalance)) settings.whiteBalanceMode = *balance;
+    for (const Switch* control : kSwitches) {
+        std::optional<CaptureMode> now = mode(*control);
+        if (!now) continue;
+        settings.*(control->mode) = *now;
+        if (*now != CaptureMode::Locked || !offered(control->absolute)) continue;
+        if (auto value = get(control->absolute, control->what); value.ok()) settings.held.*(control->held) = *value;
+    }
     if (auto bias = readBias()) settings.exposureTargetBias = *bias;
 }
 
@@ -287,30 +321,37 @@ foundation::Status CameraControls::apply(const DeviceSettings& before, const Dev
     const auto note = [&first](foundation::Status status) {
         if (!status.ok() && first.ok()) first = std::move(status);
     };
-    const std::pair<const Switch*, CaptureMode DeviceSettings::*> switches[] = {
-        {&kFocus, &DeviceSettings::focusMode},
-        {&kExposure, &DeviceSettings::exposureMode},
-        {&kWhiteBalance, &DeviceSettings::whiteBalanceMode},
-    };
     if (gone_) note(failure(foundation::Error::posix(ENODEV, ""), 0, ""));
-    for (const auto& [control, field] : switches) {
-        if (wanted.*field == before.*field) continue;
+    std::vector<const Switch*> givenUp;
+    for (const Switch* control : kSwitches) {
+        const CaptureMode asked = wanted.*(control->mode);
+        const std::optional<int32_t> held = wanted.held.*(control->held);
         const unsigned offeredModes = modes(*control);
-        if (wanted.*field == CaptureMode::Locked && (offeredModes & bit(CaptureMode::Locked)) &&
-            offered(control->automatic)) {
-            note(lock(*control));
-        } else if (wanted.*field == CaptureMode::ContinuousAutomatic &&
-                   (offeredModes & bit(CaptureMode::ContinuousAutomatic))) {
-            note(unlock(*control));
+        if (asked != before.*(control->mode)) {
+            if (asked == CaptureMode::Locked && (offeredModes & bit(CaptureMode::Locked)) &&
+                offered(control->automatic)) {
+                note(lock(*control, held));
+            } else if (asked == CaptureMode::ContinuousAutomatic &&
+                       (offeredModes & bit(CaptureMode::ContinuousAutomatic))) {
+                foundation::Status unlocked = unlock(*control);
+                if (unlocked.ok()) givenUp.push_back(control);
+                note(std::move(unlocked));
+            }
+        } else if (asked == CaptureMode::Locked && held != before.held.*(control->held) &&
+                   settable(control->absolute)) {
+            // A lock that holds already moves to the value asked.
+            if (auto value = holdable(*control, held)) note(keep(*control, *value));
         }
     }
     if (wanted.exposureTargetBias != before.exposureTargetBias) note(writeBias(wanted.exposureTargetBias));
 
     // What the device does now; what it does not answer stays as it was known
-    // before, never as it was wanted.
+    // before, never as it was wanted. A lock given up holds no value.
     now = wanted;
-    for (const auto& [control, field] : switches) now.*field = before.*field;
+    for (const Switch* control : kSwitches) now.*(control->mode) = before.*(control->mode);
     now.exposureTargetBias = before.exposureTargetBias;
+    now.held = before.held;
+    for (const Switch* control : givenUp) (now.held.*(control->held)).reset();
     read(now);
     return first;
 }

@@ -15,6 +15,14 @@
 // automatic switch and the absolute value both exist; a device with the
 // absolute value alone is always locked.
 //
+// A lock may also be asked to hold a value kept from before (HeldValues: a
+// lock the camera lost when a backend reset it, or the lock of the camera
+// used before); the value is held where the control's range offers it, else
+// the reached one. The absolute value is written only once the automatic is
+// off (cameras refuse it while their automatic runs, the control inactive)
+// and is read back: a camera that takes the write and keeps another value
+// cannot lock that control, which is then no longer offered.
+//
 // The exposure bias is, in this order, the device's own bias
 // (V4L2_CID_AUTO_EXPOSURE_BIAS, thousandths of a step), its brightness
 // (−2…2 steps spread over the range on each side of the default), or the
@@ -49,9 +57,10 @@ public:
     // Reads the modes and the bias the device runs now into `settings`; a
     // value the device does not answer keeps what `settings` held.
     void read(DeviceSettings& settings);
-    // Makes the changes from `before` to `wanted` (modes and bias) and reads
-    // the device back into `now`. The failure of the first change the device
-    // did not take, in the capture domain with the device's error beneath.
+    // Makes the changes from `before` to `wanted` (modes, held values and
+    // bias) and reads the device back into `now`. The failure of the first
+    // change the device did not take, in the capture domain with the
+    // device's error beneath.
     foundation::Status apply(const DeviceSettings& before, const DeviceSettings& wanted, DeviceSettings& now);
     // The device went away.
     bool isGone() const { return gone_; }
@@ -61,6 +70,8 @@ public:
         const char* what;    // for messages: "focus", "exposure", "white balance"
         uint32_t automatic;  // the automatic control (a boolean, or the exposure's menu)
         uint32_t absolute;   // the value the automatic control chooses
+        CaptureMode DeviceSettings::*mode;
+        std::optional<int32_t> HeldValues::*held;
     };
 
 private:
@@ -72,7 +83,12 @@ private:
     std::optional<int32_t> automaticOff(const Switch& control) const;
     unsigned modes(const Switch& control) const;
     std::optional<CaptureMode> mode(const Switch& control);
-    foundation::Status lock(const Switch& control);
+    // `held` when the control offers it, else none.
+    std::optional<int32_t> holdable(const Switch& control, std::optional<int32_t> held) const;
+    foundation::Status lock(const Switch& control, std::optional<int32_t> held);
+    // Writes the absolute value of a control whose automatic is off and
+    // reads it back; a camera that keeps another value cannot lock.
+    foundation::Status keep(const Switch& control, int32_t value);
     foundation::Status unlock(const Switch& control);
     Bias bias() const;
     std::optional<float> readBias();

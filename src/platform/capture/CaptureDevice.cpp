@@ -6,12 +6,19 @@
 #include "platform/foundation/NotificationCenter.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 
 namespace capture {
 
 foundation::Error cameraNotConnectedError() {
     return {kCaptureErrorDomain, kCaptureErrorDeviceDisconnected,
             foundation::localized("The camera is not connected.")};
+}
+
+foundation::Error cameraInUseError() {
+    return {kCaptureErrorDomain, kCaptureErrorDeviceInUse,
+            foundation::localized("The camera is in use by another program.")};
 }
 
 std::optional<graphics::Size> sizeOfSessionPreset(std::string_view preset) {
@@ -33,19 +40,102 @@ bool offers(unsigned modes, CaptureMode mode) {
 
 CaptureDevice::CaptureDevice(std::string uniqueID, std::string localizedName, DevicePosition position,
                              DeviceCapabilities capabilities, std::shared_ptr<CaptureDriver> driver,
-                             std::shared_ptr<CameraControls> controls)
+                             ControlNodeOpener openControls)
     : uniqueID_(std::move(uniqueID)),
       localizedName_(std::move(localizedName)),
       position_(position == DevicePosition::Unspecified ? DevicePosition::Back : position),
       capabilities_(std::move(capabilities)),
       driver_(std::move(driver)),
-      controls_(std::move(controls)) {
-    if (controls_) {
-        controls_->describe(capabilities_);
-        controls_->read(settings_);
-    } else {
+      openControls_(std::move(openControls)) {
+    if (!openControls_) {
         chooseMostAutomaticModes();
+        return;
     }
+    // Nothing of the controls is offered before a node answers.
+    capabilities_.focusModes = capabilities_.exposureModes = capabilities_.whiteBalanceModes = 0;
+    capabilities_.focusPointOfInterest = false;
+    capabilities_.exposureTargetBias = false;
+    capabilities_.minExposureTargetBias = capabilities_.maxExposureTargetBias = 0;
+    // A node that cannot be opened now is asked again when the camera is.
+    (void)attachControls();
+}
+
+foundation::Status CaptureDevice::attachControls() {
+    auto node = openControls_();
+    if (!node.ok()) return node.error();
+    if (!node.value()) return {};
+    controls_ = std::make_shared<CameraControls>(node.value());
+    controls_->describe(capabilities_);
+    controls_->read(settings_);
+    return {};
+}
+
+foundation::Status CaptureDevice::open() {
+    if (!isConnected()) return cameraNotConnectedError();
+    if (openControls_ && !controls_) {
+        if (auto attached = attachControls(); !attached.ok()) {
+            const foundation::Error& cause = attached.error();
+            const int64_t code = cause.domain == foundation::kPOSIXErrorDomain ? cause.code : 0;
+            if (code == EACCES || code == EBUSY) {
+                // Another program has the camera; it is still there.
+                foundation::Error inUse = cameraInUseError();
+                inUse.underlying = std::make_shared<const foundation::Error>(cause);
+                return inUse;
+            }
+            if (code == ENOENT || code == ENODEV || code == ENXIO) {
+                markDisconnected();
+                return cameraNotConnectedError();
+            }
+            // Any other failure leaves a camera that films without its controls.
+            std::fprintf(stderr, "camera \"%s\": no controls: %s\n", localizedName_.c_str(), cause.description.c_str());
+        }
+    }
+    foundation::Status opened;
+    reportUnheld(holdLocksThrough([&] { opened = driver_->open(); }));
+    return opened;
+}
+
+void CaptureDevice::startStreaming(graphics::Size size, FrameHandler handler) {
+    reportUnheld(holdLocksThrough([&] { driver_->startStreaming(size, std::move(handler)); }));
+}
+
+// The camera films on either way; its modes show what it runs.
+void CaptureDevice::reportUnheld(const foundation::Status& held) const {
+    if (!held.ok())
+        std::fprintf(stderr, "camera \"%s\": a lock was lost: %s\n", localizedName_.c_str(),
+                     held.error().description.c_str());
+}
+
+foundation::Status CaptureDevice::holdLocksThrough(const std::function<void()>& step) {
+    if (!controls_ || !isConnected()) {
+        step();
+        return {};
+    }
+    // During a configuration the changes asked so far stay pending; what
+    // the camera runs is the state they start from.
+    DeviceSettings& known = locked_ ? settingsAtLock_ : settings_;
+    DeviceSettings before = known;
+    controls_->read(before);
+    step();
+    DeviceSettings after = before;
+    controls_->read(after);
+    DeviceSettings wanted = after;
+    bool lost = false;
+    for (CaptureMode DeviceSettings::*mode :
+         {&DeviceSettings::focusMode, &DeviceSettings::exposureMode, &DeviceSettings::whiteBalanceMode}) {
+        if (before.*mode != CaptureMode::Locked || after.*mode == CaptureMode::Locked) continue;
+        wanted.*mode = CaptureMode::Locked;
+        lost = true;
+    }
+    foundation::Status held;
+    if (lost) {
+        held = controls_->apply(after, wanted, known);
+    } else {
+        known = after;
+    }
+    controls_->describe(capabilities_);
+    if (controls_->isGone()) markDisconnected();
+    return held;
 }
 
 // A camera without controls of its own starts in the most automatic mode it offers.
@@ -113,8 +203,9 @@ foundation::Status CaptureDevice::unlockForConfiguration() {
             return status;
         }
     }
-    driver_->applySettings(settings_);
-    return status;
+    // A new frame rate may re-format the camera.
+    auto held = holdLocksThrough([this] { driver_->applySettings(settings_); });
+    return status.ok() ? held : status;
 }
 
 bool CaptureDevice::canChange() const { return locked_ && isConnected(); }
@@ -148,6 +239,12 @@ bool CaptureDevice::setWhiteBalanceMode(CaptureMode mode) {
 bool CaptureDevice::setFocusPointOfInterest(graphics::Point point) {
     if (!canChange() || !capabilities_.focusPointOfInterest) return false;
     settings_.focusPointOfInterest = {std::clamp(point.x, 0.0, 1.0), std::clamp(point.y, 0.0, 1.0)};
+    return true;
+}
+
+bool CaptureDevice::setHeldValues(const HeldValues& held) {
+    if (!canChange()) return false;
+    settings_.held = held;
     return true;
 }
 

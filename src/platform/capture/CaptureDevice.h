@@ -9,13 +9,23 @@
 // and answers false. Devices are used from the main thread; only the
 // driver's frame and still callbacks run elsewhere.
 //
-// A camera with controls of its own (CameraControls: a V4L2 node, or a fake
-// device table in tests) offers the modes and bias those controls give, and
-// its modes and bias are what the camera reports: read when the lock is
-// taken and read back after the unlock has applied the changes. A camera
-// without them offers what its capabilities say and runs what it was told.
+// A camera with controls of its own (CameraControls on a V4L2 node, or on a
+// fake node in tests) offers the modes and bias those controls give, and its
+// modes and bias are what the camera reports: read when the lock is taken
+// and read back after the unlock has applied the changes. A camera without
+// them offers what its capabilities say and runs what it was told. The
+// control node is opened with the device and, failing that, again each time
+// the camera is opened: a node another program holds (EACCES, EBUSY) fails
+// the open with kCaptureErrorDeviceInUse, one that has gone marks the camera
+// disconnected.
+//
+// Qt's camera backends write some controls themselves when they open,
+// start or re-format a camera (automatic white balance back on). So the
+// camera is read before and after each of those steps, and a lock it had
+// before is put back, holding the value it held.
 
 #include "platform/capture/CaptureTypes.h"
+#include "platform/capture/ControlNode.h"
 #include "platform/foundation/Error.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/media/MediaTime.h"
@@ -57,10 +67,11 @@ public:
 
 class CaptureDevice : public std::enable_shared_from_this<CaptureDevice> {
 public:
-    // `controls`, when given, decide the modes and bias (see above).
+    // The controls `openControls` opens, when given, decide the modes and
+    // bias (see above); until it has opened a node none are offered.
     CaptureDevice(std::string uniqueID, std::string localizedName, DevicePosition position,
                   DeviceCapabilities capabilities, std::shared_ptr<CaptureDriver> driver,
-                  std::shared_ptr<CameraControls> controls = nullptr);
+                  ControlNodeOpener openControls = nullptr);
     ~CaptureDevice();
     CaptureDevice(const CaptureDevice&) = delete;
     CaptureDevice& operator=(const CaptureDevice&) = delete;
@@ -81,6 +92,12 @@ public:
     // disconnected.
     foundation::Status unlockForConfiguration();
     bool isLockedForConfiguration() const { return locked_; }
+
+    // For sessions: opens the camera for a session (its control node, then
+    // the driver), and starts its frames to the handler until the driver's
+    // stopStreaming. Both put back the locks the backend undid on the way.
+    foundation::Status open();
+    void startStreaming(graphics::Size size, FrameHandler handler);
 
     bool isFocusModeSupported(CaptureMode mode) const;
     bool isExposureModeSupported(CaptureMode mode) const;
@@ -106,6 +123,11 @@ public:
     float exposureTargetBias() const { return settings_.exposureTargetBias; }
     bool setExposureTargetBias(float bias);
 
+    // The values the locks hold (HeldValues); a value set here is held by
+    // the lock the configuration asks for, or moves a lock that holds.
+    const HeldValues& heldValues() const { return settings_.held; }
+    bool setHeldValues(const HeldValues& held);
+
     bool hasFlash() const { return capabilities_.hasFlash; }
     int64_t flashMode() const { return settings_.flashMode; }
     bool setFlashMode(int64_t mode);
@@ -128,12 +150,19 @@ public:
 private:
     bool canChange() const;
     void chooseMostAutomaticModes();
+    // Opens the control node; the open's failure as it came.
+    foundation::Status attachControls();
+    // Runs a step of the backend that may reset controls and puts back the
+    // locks it undid; the failure of putting one back.
+    foundation::Status holdLocksThrough(const std::function<void()>& step);
+    void reportUnheld(const foundation::Status& held) const;
 
     std::string uniqueID_;
     std::string localizedName_;
     DevicePosition position_;
     DeviceCapabilities capabilities_;
     std::shared_ptr<CaptureDriver> driver_;
+    ControlNodeOpener openControls_;
     std::shared_ptr<CameraControls> controls_;
     DeviceSettings settings_;
     DeviceSettings settingsAtLock_;

@@ -61,7 +61,7 @@ struct SessionPipe {
 foundation::Result<std::shared_ptr<CaptureDeviceInput>> CaptureDeviceInput::create(const CaptureDevicePtr& device) {
     if (!device) return foundation::Error(kCaptureErrorDomain, kCaptureErrorDeviceNotAvailable, "No camera was given.");
     if (!device->isConnected()) return cameraNotConnectedError();
-    if (auto status = device->driver().open(); !status) return status.error();
+    if (auto status = device->open(); !status) return status.error();
     return std::make_shared<CaptureDeviceInput>(device);
 }
 
@@ -322,7 +322,7 @@ void CaptureSession::reconfigureVideo() {
     streamSize_ = size;
     pipe_->active.store(true);
     std::weak_ptr<SessionPipe> weak = pipe_;
-    device->driver().startStreaming(size, [weak, stream = pipe_->generation.load()](QImage frame) {
+    device->startStreaming(size, [weak, stream = pipe_->generation.load()](QImage frame) {
         if (auto pipe = weak.lock()) pipe->deliver(frame, stream);
     });
 }

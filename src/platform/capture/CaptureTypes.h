@@ -49,6 +49,19 @@ struct DeviceCapabilities {
     int bytesPerRowAlignment = 4;
 };
 
+// The values a camera's locks hold, each in its control's own units (for a
+// V4L2 camera: focus in the camera's steps, exposure time in 100 µs, white
+// balance in kelvin). A value is read while its control is locked and kept
+// through the automatic mode's coming back until the lock is given up on
+// purpose; a lock asked with a value holds that value where the camera's
+// control offers it, else the value its automatic mode has reached.
+struct HeldValues {
+    std::optional<int32_t> focus;
+    std::optional<int32_t> exposure;
+    std::optional<int32_t> whiteBalance;
+    bool operator==(const HeldValues&) const = default;
+};
+
 // The settings a driver applies to the camera when a configuration ends.
 struct DeviceSettings {
     CaptureMode focusMode = CaptureMode::ContinuousAutomatic;
@@ -61,6 +74,7 @@ struct DeviceSettings {
     // camera's own choice.
     media::MediaTime activeVideoMinFrameDuration = media::MediaTime::invalid();
     media::MediaTime activeVideoMaxFrameDuration = media::MediaTime::invalid();
+    HeldValues held;
 };
 
 // The frame size a video preset stands for; none for the photo preset and
@@ -88,10 +102,13 @@ enum CaptureErrorCode : int64_t {
     kCaptureErrorCaptureFailed = 5,       // the camera did not deliver a picture
     kCaptureErrorControlRefused = 6,      // the camera does not take a setting of one of its controls
     kCaptureErrorControlFailed = 7,       // the camera could not change a control now (busy)
+    kCaptureErrorDeviceInUse = 8,         // another program has the camera
 };
 
 // kCaptureErrorDeviceDisconnected, "The camera is not connected."
 foundation::Error cameraNotConnectedError();
+// kCaptureErrorDeviceInUse, "The camera is in use by another program."
+foundation::Error cameraInUseError();
 
 // Posted on the main queue when a camera goes away; the object is the
 // CaptureDevice.

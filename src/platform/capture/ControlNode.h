@@ -10,6 +10,8 @@
 #include "platform/foundation/Error.h"
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -29,6 +31,7 @@ struct ControlInfo {
     struct MenuEntry {
         int32_t index = 0;
         int64_t value = 0;
+        bool operator==(const MenuEntry&) const = default;
     };
     std::vector<MenuEntry> menu;
 };
@@ -44,5 +47,10 @@ public:
     // Sets the control (VIDIOC_S_CTRL).
     virtual foundation::Status setControl(uint32_t id, int32_t value) = 0;
 };
+
+// Opens a camera's control node: null when the camera has none, the POSIX
+// error of the open when it cannot be opened (EACCES or EBUSY while another
+// program holds the camera, ENOENT once it has gone).
+using ControlNodeOpener = std::function<foundation::Result<std::shared_ptr<ControlNode>>()>;
 
 }  // namespace capture

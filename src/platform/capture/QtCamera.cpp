@@ -1,6 +1,5 @@
 #include "platform/capture/QtCamera.h"
 
-#include "platform/capture/CameraControls.h"
 #include "platform/capture/V4l2Node.h"
 #include "platform/capture/VideoFrameConversion.h"
 #include "platform/foundation/BackgroundActivity.h"
@@ -13,7 +12,6 @@
 #include <QVideoSink>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <mutex>
 
 namespace capture {
@@ -248,25 +246,27 @@ void QtCaptureBackend::refresh() {
     }
 }
 
-std::shared_ptr<CameraControls> cameraControls(const std::string& cameraID, const std::string& description,
-                                               size_t sameDescriptionIndex) {
-    const auto path = v4l2NodeOfCamera(cameraID, description, sameDescriptionIndex, v4l2CaptureNodes());
+ControlNodeOpener cameraControls(const std::string& cameraID, const std::string& description,
+                                 size_t sameDescriptionIndex, const std::vector<V4l2VideoNode>& nodes) {
+    const auto path = v4l2NodeOfCamera(cameraID, description, sameDescriptionIndex, nodes);
     if (!path) return nullptr;
-    auto node = V4l2Node::open(*path);
-    if (!node.ok()) {
-        std::fprintf(stderr, "camera \"%s\": no controls: %s\n", description.c_str(), node.error().description.c_str());
-        return nullptr;
-    }
-    return std::make_shared<CameraControls>(node.value());
+    return v4l2NodeOpener(systemV4l2Folder(), *path);
 }
 
 std::vector<CaptureDevicePtr> QtCaptureBackend::videoDevices() {
     refresh();
     std::vector<CaptureDevicePtr> devices;
     std::map<QString, size_t> descriptionsSeen;
+    // The machine's nodes, looked at once a call and only for cameras not known yet.
+    std::optional<std::vector<V4l2VideoNode>> nodes;
+    const auto machineNodes = [&nodes]() -> const std::vector<V4l2VideoNode>& {
+        if (!nodes) nodes = v4l2VideoNodes(*systemV4l2Folder());
+        return *nodes;
+    };
     for (const QCameraDevice& camera : QMediaDevices::videoInputs()) {
-        const size_t sameDescriptionIndex = descriptionsSeen[camera.description()]++;
         auto found = known_.find(camera.id());
+        if (found == known_.end() && !v4l2MayCapture(camera.id().toStdString(), machineNodes())) continue;
+        const size_t sameDescriptionIndex = descriptionsSeen[camera.description()]++;
         // A camera whose node went away is a new camera when Qt still lists it.
         if (found != known_.end() && !found->second.device->isConnected()) {
             found->second.driver->stopStreaming();
@@ -278,7 +278,8 @@ std::vector<CaptureDevicePtr> QtCaptureBackend::videoDevices() {
             auto driver = std::make_shared<QtCameraDriver>(camera);
             auto device =
                 std::make_shared<CaptureDevice>(id, description, positionOfCamera(camera), capabilitiesOfCamera(camera),
-                                                driver, cameraControls(id, description, sameDescriptionIndex));
+                                                driver,
+                                                cameraControls(id, description, sameDescriptionIndex, machineNodes()));
             found = known_.emplace(camera.id(), Known{device, driver}).first;
         }
         devices.push_back(found->second.device);

@@ -14,6 +14,7 @@
 // settings alone, so the two never fight over the node.
 
 #include "platform/capture/CaptureDevice.h"
+#include "platform/capture/V4l2Node.h"
 
 #include <QCameraDevice>
 #include <map>
@@ -33,10 +34,10 @@ namespace capture {
 // What a camera offers, read from Qt's description of it: presets and
 // photo size. Its focus, exposure and white balance come from its controls.
 DeviceCapabilities capabilitiesOfCamera(const QCameraDevice& camera);
-// The controls of a camera Qt lists, on its V4L2 node (V4l2Node.h tells how
-// the node is found); null when it has none.
-std::shared_ptr<CameraControls> cameraControls(const std::string& cameraID, const std::string& description,
-                                               size_t sameDescriptionIndex);
+// Opens the controls of a camera Qt lists, on its V4L2 node among `nodes`
+// (V4l2Node.h tells how the node is found); null when it has none.
+ControlNodeOpener cameraControls(const std::string& cameraID, const std::string& description,
+                                 size_t sameDescriptionIndex, const std::vector<V4l2VideoNode>& nodes);
 // Qt's position in the platform's values (an unspecified one counts as back).
 DevicePosition positionOfCamera(const QCameraDevice& camera);
 

@@ -1,11 +1,11 @@
 #include "platform/capture/SyntheticCamera.h"
 
-#include "platform/capture/CameraControls.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/RunLoop.h"
 
 #include <algorithm>
 #include <cstring>
+#include <linux/videodev2.h>
 
 namespace capture {
 
@@ -76,7 +76,16 @@ foundation::Status SyntheticCameraDriver::open() {
     if (config_.failsToOpen) {
         return foundation::Error(kCaptureErrorDomain, kCaptureErrorDeviceNotAvailable, "The camera cannot be opened.");
     }
+    if (!node_ && config_.controls) {
+        if (auto opened = config_.controls(); opened.ok()) node_ = opened.value();
+    }
+    switchWhiteBalanceOn();
     return {};
+}
+
+void SyntheticCameraDriver::switchWhiteBalanceOn() {
+    if (!config_.resetsWhiteBalance || !node_ || !node_->queryControl(V4L2_CID_AUTO_WHITE_BALANCE)) return;
+    (void)node_->setControl(V4L2_CID_AUTO_WHITE_BALANCE, 1);
 }
 
 QImage SyntheticCameraDriver::frame(int width, int height, int64_t counter) const {
@@ -106,13 +115,18 @@ void SyntheticCameraDriver::applySettings(const DeviceSettings& settings) {
     const bool paceChanged = !(settings.activeVideoMaxFrameDuration == frameDuration_) ||
                              settings.activeVideoMaxFrameDuration.isValid() != frameDuration_.isValid();
     frameDuration_ = settings.activeVideoMaxFrameDuration;
-    if (paceChanged && isStreaming()) scheduleFrames();
+    if (paceChanged && isStreaming()) {
+        // Another frame rate is another camera format.
+        switchWhiteBalanceOn();
+        scheduleFrames();
+    }
 }
 
 void SyntheticCameraDriver::startStreaming(graphics::Size size, FrameHandler handler) {
     stopStreaming();
     streamingSize_ = size;
     frameHandler_ = std::move(handler);
+    switchWhiteBalanceOn();
     scheduleFrames();
 }
 
@@ -217,9 +231,8 @@ std::vector<CaptureDevicePtr> SyntheticCaptureBackend::videoDevices() {
 
 CaptureDevicePtr SyntheticCaptureBackend::plugIn(SyntheticCameraConfig config) {
     auto driver = std::make_shared<SyntheticCameraDriver>(config);
-    auto controls = config.controlNode ? std::make_shared<CameraControls>(config.controlNode) : nullptr;
     auto device = std::make_shared<CaptureDevice>(config.uniqueID, config.localizedName, config.position,
-                                                  config.capabilities, driver, std::move(controls));
+                                                  config.capabilities, driver, config.controls);
     cameras_.push_back({device, driver});
     return device;
 }

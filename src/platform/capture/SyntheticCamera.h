@@ -12,8 +12,10 @@
 // frame durations set on the device change their pace. Every capability is
 // settable, and failures can be injected: a camera that cannot be opened, a
 // settings lock that is refused, stills that fail, and unplugging while in
-// use. Given a control node (a fake V4L2 device table), the camera's modes
-// and bias are those the node's controls give, as on a real webcam.
+// use. Given a control node (a fake V4L2 device), the camera's modes and
+// bias are those the node's controls give, as on a real webcam; and, as Qt
+// 6.4's camera backends do, the driver switches the node's automatic white
+// balance on whenever it opens, starts or re-formats the camera.
 
 #include "platform/capture/CaptureDevice.h"
 #include "platform/capture/ControlNode.h"
@@ -43,8 +45,11 @@ struct SyntheticCameraConfig {
     bool failsStills = false;
     // Shown in turn instead of the drawn picture (stills show the current one).
     std::vector<QImage> pictures;
-    // The camera's own controls; none for a camera that does what it is told.
-    std::shared_ptr<ControlNode> controlNode;
+    // Opens the camera's own controls; none for a camera that does what it
+    // is told.
+    ControlNodeOpener controls;
+    // The driver switches automatic white balance on as Qt's backends do.
+    bool resetsWhiteBalance = true;
 };
 
 class SyntheticCameraDriver : public CaptureDriver {
@@ -83,8 +88,13 @@ private:
     void deliverStill(uint64_t request);
     QImage frame(int width, int height, int64_t counter) const;
     void scheduleFrames();
+    // What Qt's backends do when they set a camera up: automatic white
+    // balance on, a failure of that only noted.
+    void switchWhiteBalanceOn();
 
     SyntheticCameraConfig config_;
+    // The driver's own handle on the camera's node, as a backend has one.
+    std::shared_ptr<ControlNode> node_;
     foundation::TimerHandle streaming_;
     graphics::Size streamingSize_;
     FrameHandler frameHandler_;

@@ -33,7 +33,7 @@ protected:
         if (screen && !screen->isClosing()) screen->finishUpAndExit();
         node = std::move(table);
         auto config = capture::SyntheticCaptureBackend::backCamera();
-        config.controlNode = node;
+        config.controls = node->opener();
         backend =
             std::make_shared<capture::SyntheticCaptureBackend>(std::vector<capture::SyntheticCameraConfig>{config});
         capture::setCaptureBackend(backend);

@@ -1,14 +1,13 @@
 // Cameras whose controls are a fake V4L2 device table: what they offer, what
-// a lock and an unlock write, what is read back, and failures.
+// a lock and an unlock write, what is read back, how a lock holds through
+// the backend's own resets and onto another camera, and failures.
 
 #include "platform/capture/CameraControls.h"
+#include "platform/capture/CaptureSession.h"
 #include "platform/capture/SyntheticCamera.h"
-#include "platform/capture/V4l2Node.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "support/FakeV4l2Device.h"
-#include "support/RunFolder.h"
-#include "support/TestFiles.h"
 #include "support/VirtualClock.h"
 
 #include <cerrno>
@@ -26,7 +25,7 @@ constexpr unsigned kLockAndContinuous = 0b101;
 struct Camera {
     explicit Camera(std::shared_ptr<FakeV4l2Device> table) : node(std::move(table)) {
         auto config = SyntheticCaptureBackend::backCamera();
-        config.controlNode = node;
+        config.controls = node->opener();
         backend = std::make_shared<SyntheticCaptureBackend>(std::vector<SyntheticCameraConfig>{config});
         device = backend->videoDevices().at(0);
         node->writes.clear();
@@ -295,48 +294,227 @@ TEST(CameraControls, TheBiasIsTheDevicesBiasItsBrightnessOrItsExposureTime) {
     EXPECT_EQ(camera.node->current(V4L2_CID_EXPOSURE_AUTO), V4L2_EXPOSURE_APERTURE_PRIORITY);
 }
 
-TEST(V4l2Node, CamerasAreMatchedToNodesByPathOrCardName) {
-    const std::vector<V4l2CaptureNode> nodes = {{"/dev/video0", "Integrated Camera: Integrated C"},
-                                                {"/dev/video2", "HD Webcam C525"},
-                                                {"/dev/video4", "HD Webcam C525"}};
-    struct Case {
-        const char* id;
-        const char* description;
-        size_t index;
-        std::optional<std::string> node;
+TEST(CameraControls, ALockHoldsItsValueThroughTheBackendsOwnResets) {
+    // The backend switches automatic white balance on whenever it opens,
+    // starts or re-formats the camera, as Qt 6.4's do. The lock is put back
+    // with the temperature it held, not the one the automatic reaches now.
+    struct Row {
+        const char* name;
+        bool lockedByAnEarlierRun;
+        int32_t held;
     };
-    const Case cases[] = {
-        {"/dev/video2", "anything", 0, "/dev/video2"},               // FFmpeg backend: the id is the path
-        {"0", "Integrated Camera: Integrated C", 0, "/dev/video0"},  // GStreamer: a number
-        {"1", "HD Webcam C525", 0, "/dev/video2"},
-        {"2", "HD Webcam C525", 1, "/dev/video4"},  // the second of two alike
-        {"3", "HD Webcam C525", 2, std::nullopt},
-        {"4", "HD Webcam C525 (V4L2)", 0, "/dev/video2"},  // a decorated name
-        {"5", "Virtual Camera", 0, std::nullopt},
-        {"6", "", 0, std::nullopt},
-    };
-    for (const Case& c : cases) EXPECT_EQ(v4l2NodeOfCamera(c.id, c.description, c.index, nodes), c.node) << c.id;
+    for (const Row row : {Row{"locked here", false, FakeV4l2Device::kTemperatureReached},
+                          Row{"locked by an earlier run", true, 5000}}) {
+        SCOPED_TRACE(row.name);
+        auto table = FakeV4l2Device::webcam();
+        if (row.lockedByAnEarlierRun) {
+            table->control(V4L2_CID_AUTO_WHITE_BALANCE).value = 0;
+            table->control(V4L2_CID_WHITE_BALANCE_TEMPERATURE).value = row.held;
+        }
+        Camera camera(table);
+        if (!row.lockedByAnEarlierRun) {
+            ASSERT_TRUE(camera.change([](CaptureDevice& d) { d.setWhiteBalanceMode(CaptureMode::Locked); }).ok());
+        }
+        EXPECT_EQ(camera.device->heldValues().whiteBalance, row.held);
+        camera.node->control(V4L2_CID_WHITE_BALANCE_TEMPERATURE).reached = 4700;
+        camera.takeWrites();
+
+        auto session = CaptureSession::create();
+        CaptureDeviceInputPtr input;
+        const std::pair<const char*, std::function<void()>> steps[] = {
+            {"open", [&] { input = CaptureDeviceInput::create(camera.device).value(); }},
+            {"start",
+             [&] {
+                 session->addInput(input);
+                 session->startRunning();
+             }},
+            {"another frame rate",
+             [&] {
+                 ASSERT_TRUE(camera.change([](CaptureDevice& d) {
+                                     d.setActiveVideoMaxFrameDuration(media::MediaTime::make(1, 15));
+                                 }).ok());
+             }},
+            {"pause and resume",
+             [&] {
+                 session->stopRunning();
+                 session->startRunning();
+             }},
+        };
+        for (const auto& [name, step] : steps) {
+            SCOPED_TRACE(name);
+            step();
+            EXPECT_EQ(camera.takeWrites(), (Writes{{V4L2_CID_AUTO_WHITE_BALANCE, 1},
+                                                   {V4L2_CID_AUTO_WHITE_BALANCE, 0},
+                                                   {V4L2_CID_WHITE_BALANCE_TEMPERATURE, row.held}}));
+            EXPECT_EQ(camera.device->whiteBalanceMode(), CaptureMode::Locked);
+            EXPECT_EQ(camera.node->current(V4L2_CID_WHITE_BALANCE_TEMPERATURE), row.held);
+        }
+        session->stopRunning();
+    }
 }
 
-TEST(V4l2Node, AFileThatIsNoCameraOffersNothingAndSaysWhy) {
-    testsupport::RunFolder folder("v4l2");
-    testsupport::writeFileBytes(folder.path() + "/video0", "not a camera");
-    testsupport::writeFileBytes(folder.path() + "/video-1", "");
-    EXPECT_TRUE(v4l2CaptureNodes(folder.path()).empty());
-    EXPECT_FALSE(V4l2Node::open(folder.path() + "/video9").ok());
+TEST(CameraControls, HeldValuesGoToAnotherCameraWhereItsRangeOffersThem) {
+    Camera first(FakeV4l2Device::webcam());
+    ASSERT_TRUE(first.change([](CaptureDevice& d) {
+                         d.setWhiteBalanceMode(CaptureMode::Locked);
+                         d.setFocusMode(CaptureMode::Locked);
+                     }).ok());
+    const HeldValues held = first.device->heldValues();
+    EXPECT_EQ(held, (HeldValues{FakeV4l2Device::kFocusReached, std::nullopt, FakeV4l2Device::kTemperatureReached}));
+    struct Row {
+        const char* name;
+        void (*tweak)(FakeV4l2Device&);
+        HeldValues asked;
+        int32_t temperature, focus;
+        Writes written;
+    };
+    const auto other = [](FakeV4l2Device& camera) {
+        camera.control(V4L2_CID_WHITE_BALANCE_TEMPERATURE).reached = 4500;
+        camera.control(V4L2_CID_FOCUS_ABSOLUTE).reached = 120;
+    };
+    const Row rows[] = {
+        {"the same kind of camera",
+         other,
+         held,
+         FakeV4l2Device::kTemperatureReached,
+         FakeV4l2Device::kFocusReached,
+         {{V4L2_CID_FOCUS_AUTO, 0},
+          {V4L2_CID_FOCUS_ABSOLUTE, FakeV4l2Device::kFocusReached},
+          {V4L2_CID_AUTO_WHITE_BALANCE, 0},
+          {V4L2_CID_WHITE_BALANCE_TEMPERATURE, FakeV4l2Device::kTemperatureReached}}},
+        {"warm light only, focus off its steps",
+         [](FakeV4l2Device& camera) {
+             camera.control(V4L2_CID_FOCUS_ABSOLUTE).reached = 120;
+             camera.control(V4L2_CID_WHITE_BALANCE_TEMPERATURE).reached = 4500;
+             camera.control(V4L2_CID_WHITE_BALANCE_TEMPERATURE).info.maximum = 5000;
+         },
+         {87, std::nullopt, FakeV4l2Device::kTemperatureReached},
+         4500,
+         85,
+         {{V4L2_CID_FOCUS_AUTO, 0},
+          {V4L2_CID_FOCUS_ABSOLUTE, 85},
+          {V4L2_CID_AUTO_WHITE_BALANCE, 0},
+          {V4L2_CID_WHITE_BALANCE_TEMPERATURE, 4500}}},
+        {"locked already, at other values: the lock moves",
+         [](FakeV4l2Device& camera) {
+             camera.control(V4L2_CID_FOCUS_AUTO).value = 0;
+             camera.control(V4L2_CID_FOCUS_ABSOLUTE).value = 40;
+             camera.control(V4L2_CID_AUTO_WHITE_BALANCE).value = 0;
+         },
+         held,
+         FakeV4l2Device::kTemperatureReached,
+         FakeV4l2Device::kFocusReached,
+         {{V4L2_CID_FOCUS_ABSOLUTE, FakeV4l2Device::kFocusReached},
+          {V4L2_CID_WHITE_BALANCE_TEMPERATURE, FakeV4l2Device::kTemperatureReached}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto table = FakeV4l2Device::webcam();
+        row.tweak(*table);
+        Camera camera(table);
+        ASSERT_TRUE(camera.change([&](CaptureDevice& d) {
+                              d.setHeldValues(row.asked);
+                              d.setWhiteBalanceMode(CaptureMode::Locked);
+                              d.setFocusMode(CaptureMode::Locked);
+                          }).ok());
+        // The absolute values are written once the automatic is off.
+        EXPECT_EQ(camera.takeWrites(), row.written);
+        EXPECT_EQ(camera.node->current(V4L2_CID_WHITE_BALANCE_TEMPERATURE), row.temperature);
+        EXPECT_EQ(camera.node->current(V4L2_CID_FOCUS_ABSOLUTE), row.focus);
+        EXPECT_EQ(camera.device->heldValues().whiteBalance, row.temperature);
+        // Given up on purpose, a lock forgets what it held.
+        ASSERT_TRUE(camera.change([](CaptureDevice& d) {
+                              d.setWhiteBalanceMode(CaptureMode::ContinuousAutomatic);
+                          }).ok());
+        EXPECT_FALSE(camera.device->heldValues().whiteBalance);
+        EXPECT_EQ(camera.device->heldValues().focus, row.focus);
+    }
+}
 
-    auto node = V4l2Node::open("/dev/null");
-    ASSERT_TRUE(node.ok());
-    EXPECT_FALSE(node.value()->queryControl(V4L2_CID_BRIGHTNESS));
-    auto read = node.value()->getControl(V4L2_CID_BRIGHTNESS);
-    ASSERT_FALSE(read.ok());
-    EXPECT_EQ(read.error().code, ENOTTY);
-    EXPECT_EQ(read.error().domain, foundation::kPOSIXErrorDomain);
-    // Through the controls: no modes, no bias, nothing written.
-    DeviceCapabilities offered;
-    CameraControls(node.value()).describe(offered);
-    EXPECT_EQ(offered.focusModes | offered.exposureModes | offered.whiteBalanceModes, 0u);
-    EXPECT_FALSE(offered.exposureTargetBias);
+TEST(CameraControls, ACameraThatKeepsAnotherValueThanTheOneWrittenCannotLock) {
+    auto table = FakeV4l2Device::webcam();
+    table->control(V4L2_CID_WHITE_BALANCE_TEMPERATURE).ignoresWrites = true;
+    Camera camera(table);
+    const foundation::Status outcome =
+        camera.change([](CaptureDevice& d) { d.setWhiteBalanceMode(CaptureMode::Locked); });
+    ASSERT_FALSE(outcome.ok());
+    EXPECT_EQ(outcome.error().code, kCaptureErrorControlRefused);
+    EXPECT_EQ(outcome.error().description, "The camera cannot lock its white balance.");
+    EXPECT_EQ(camera.takeWrites(), (Writes{{V4L2_CID_AUTO_WHITE_BALANCE, 0},
+                                           {V4L2_CID_WHITE_BALANCE_TEMPERATURE, FakeV4l2Device::kTemperatureReached},
+                                           {V4L2_CID_AUTO_WHITE_BALANCE, 1}}));
+    EXPECT_EQ(camera.device->whiteBalanceMode(), CaptureMode::ContinuousAutomatic);
+    EXPECT_EQ(camera.device->capabilities().whiteBalanceModes, 0b100u) << "no lock offered any more";
+}
+
+TEST(CameraControls, ReadOnlyControlsAreNeverWritten) {
+    struct Row {
+        const char* name;
+        uint32_t readOnly;
+        unsigned focus, exposure;
+        Writes lockingAll;
+    };
+    const Writes exposureLock = {{V4L2_CID_EXPOSURE_AUTO, V4L2_EXPOSURE_MANUAL},
+                                 {V4L2_CID_EXPOSURE_ABSOLUTE, FakeV4l2Device::kExposureReached},
+                                 {V4L2_CID_EXPOSURE_AUTO_PRIORITY, 0}};
+    const Row rows[] = {
+        {"focus value", V4L2_CID_FOCUS_ABSOLUTE, 0b100, kLockAndContinuous, exposureLock},
+        {"focus switch", V4L2_CID_FOCUS_AUTO, 0, kLockAndContinuous, exposureLock},
+        {"exposure priority", V4L2_CID_EXPOSURE_AUTO_PRIORITY, kLockAndContinuous, kLockAndContinuous,
+         {{V4L2_CID_FOCUS_AUTO, 0}, {V4L2_CID_FOCUS_ABSOLUTE, FakeV4l2Device::kFocusReached}, exposureLock[0],
+          exposureLock[1]}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto table = FakeV4l2Device::webcam();
+        table->control(row.readOnly).info.flags |= V4L2_CTRL_FLAG_READ_ONLY;
+        Camera camera(table);
+        EXPECT_EQ(camera.device->capabilities().focusModes, row.focus);
+        EXPECT_EQ(camera.device->capabilities().exposureModes, row.exposure);
+        camera.change([](CaptureDevice& d) {
+            d.setFocusMode(CaptureMode::Locked);
+            d.setExposureMode(CaptureMode::Locked);
+        });
+        EXPECT_EQ(camera.takeWrites(), row.lockingAll);
+    }
+}
+
+TEST(CameraControls, ANodeAnotherProgramHoldsIsInUseNotGone) {
+    auto table = FakeV4l2Device::webcam();
+    table->openError = EACCES;
+    Camera camera(table);
+    int posted = 0;
+    auto token = foundation::NotificationCenter::defaultCenter().addObserver(
+        kDeviceWasDisconnectedNotification, camera.device.get(), [&](const foundation::Notification&) { ++posted; });
+    EXPECT_EQ(camera.device->capabilities().exposureModes, 0u) << "nothing offered before the node answers";
+    auto busy = CaptureDeviceInput::create(camera.device);
+    ASSERT_FALSE(busy.ok());
+    EXPECT_EQ(busy.error().code, kCaptureErrorDeviceInUse);
+    EXPECT_EQ(busy.error().description, "The camera is in use by another program.");
+    ASSERT_TRUE(busy.error().underlying);
+    EXPECT_EQ(busy.error().underlying->code, EACCES);
+    EXPECT_TRUE(camera.device->isConnected());
+
+    // Once the other program lets go, the camera opens with its controls.
+    table->openError = 0;
+    ASSERT_TRUE(CaptureDeviceInput::create(camera.device).ok());
+    EXPECT_EQ(camera.device->capabilities().exposureModes, kLockAndContinuous);
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(posted, 0);
+
+    // A node that has gone is an unplugged camera.
+    table->openError = EACCES;
+    Camera gone(table);
+    auto goneToken = foundation::NotificationCenter::defaultCenter().addObserver(
+        kDeviceWasDisconnectedNotification, gone.device.get(), [&](const foundation::Notification&) { ++posted; });
+    table->openError = 0;
+    table->vanishAfterCalls = table->calls;
+    auto unplugged = CaptureDeviceInput::create(gone.device);
+    ASSERT_FALSE(unplugged.ok());
+    EXPECT_EQ(unplugged.error().code, kCaptureErrorDeviceDisconnected);
+    EXPECT_FALSE(gone.device->isConnected());
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(posted, 1);
 }
 
 }  // namespace

@@ -1,0 +1,171 @@
+// A camera's V4L2 nodes as the node code reads them through fake devices
+// that answer as the kernel does: menus, flags, which nodes capture video,
+// and how a camera Qt lists finds its node.
+
+#include "platform/capture/CameraControls.h"
+#include "platform/capture/V4l2Node.h"
+#include "support/FakeV4l2Device.h"
+#include "support/RunFolder.h"
+#include "support/TestFiles.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <gtest/gtest.h>
+#include <linux/videodev2.h>
+
+namespace {
+
+using namespace capture;
+using testsupport::FakeV4l2Device;
+using Menu = std::vector<ControlInfo::MenuEntry>;
+
+std::shared_ptr<V4l2Node> openNode(const std::shared_ptr<FakeV4l2Device>& camera) {
+    testsupport::FakeV4l2Folder folder;
+    folder.addCamera(camera);
+    auto node = V4l2Node::open("/dev/video0", folder);
+    EXPECT_TRUE(node.ok());
+    return node.ok() ? node.value() : nullptr;
+}
+
+TEST(V4l2Node, MenusAreAskedFromTheirMinimumToTheirMaximumKeepingWhatIsOffered) {
+    auto camera = FakeV4l2Device::webcamWithExposureBias();
+    // A menu from 2 to 5 that offers its first and its last index.
+    ControlInfo colours;
+    colours.id = V4L2_CID_COLORFX;
+    colours.type = V4L2_CTRL_TYPE_MENU;
+    colours.minimum = 2;
+    colours.maximum = 5;
+    colours.menu = {{2, 2}, {5, 5}};
+    camera->add(colours, 2);
+    // One at the very top of the numbers a menu can have.
+    ControlInfo top = colours;
+    top.id = V4L2_CID_POWER_LINE_FREQUENCY;
+    top.minimum = INT32_MAX - 1;
+    top.maximum = INT32_MAX;
+    top.menu = {{INT32_MAX, INT32_MAX}};
+    camera->add(top, INT32_MAX);
+    auto node = openNode(camera);
+    ASSERT_TRUE(node);
+    Menu halves;
+    for (int32_t index = 0; index <= 8; ++index) halves.push_back({index, (index - 4) * 500});
+    struct Case {
+        const char* name;
+        uint32_t id;
+        Menu menu;
+    };
+    const Case cases[] = {
+        {"exposure: manual and aperture priority of 0…3", V4L2_CID_EXPOSURE_AUTO, {{1, 1}, {3, 3}}},
+        {"an integer menu gives its numbers", V4L2_CID_AUTO_EXPOSURE_BIAS, halves},
+        {"2…5 offering its ends", V4L2_CID_COLORFX, {{2, 2}, {5, 5}}},
+        {"ending at the largest index", V4L2_CID_POWER_LINE_FREQUENCY, {{INT32_MAX, INT32_MAX}}},
+    };
+    for (const Case& c : cases) {
+        auto info = node->queryControl(c.id);
+        ASSERT_TRUE(info) << c.name;
+        EXPECT_EQ(info->menu, c.menu) << c.name;
+    }
+}
+
+TEST(V4l2Node, FlagsSayWhatIsReadOnlyAndWhatIsInactiveNow) {
+    auto camera = FakeV4l2Device::webcam();
+    camera->control(V4L2_CID_FOCUS_ABSOLUTE).info.flags |= V4L2_CTRL_FLAG_READ_ONLY;
+    auto node = openNode(camera);
+    ASSERT_TRUE(node);
+    const auto flags = [&](uint32_t id) { return node->queryControl(id).value_or(ControlInfo{}).flags; };
+    EXPECT_TRUE(flags(V4L2_CID_FOCUS_ABSOLUTE) & V4L2_CTRL_FLAG_READ_ONLY);
+    // The temperature is the automatic's while that runs: inactive, and the
+    // camera refuses it.
+    EXPECT_TRUE(flags(V4L2_CID_WHITE_BALANCE_TEMPERATURE) & V4L2_CTRL_FLAG_INACTIVE);
+    auto refused = node->setControl(V4L2_CID_WHITE_BALANCE_TEMPERATURE, 4500);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error().code, EACCES);
+    ASSERT_TRUE(node->setControl(V4L2_CID_AUTO_WHITE_BALANCE, 0).ok());
+    EXPECT_FALSE(flags(V4L2_CID_WHITE_BALANCE_TEMPERATURE) & V4L2_CTRL_FLAG_INACTIVE);
+    EXPECT_TRUE(node->setControl(V4L2_CID_WHITE_BALANCE_TEMPERATURE, 4500).ok());
+}
+
+TEST(V4l2Node, OnlyCaptureNodesAreCamerasAndOneThatCannotBeOpenedIsTakenAsItStands) {
+    testsupport::FakeV4l2Folder folder;
+    folder.addCamera(FakeV4l2Device::webcam());
+    auto busy = FakeV4l2Device::webcam();
+    busy->card = "Integrated Camera";
+    busy->openError = EACCES;
+    folder.addCamera(busy);
+    using Kind = V4l2VideoNode::Kind;
+    const std::vector<V4l2VideoNode> nodes = v4l2VideoNodes(folder);
+    EXPECT_EQ(nodes, (std::vector<V4l2VideoNode>{{"/dev/video0", Kind::Capture, "HD Webcam C525"},
+                                                 {"/dev/video1", Kind::Other, "HD Webcam C525"},
+                                                 {"/dev/video2", Kind::Unreadable, ""},
+                                                 {"/dev/video3", Kind::Unreadable, ""}}));
+    struct Case {
+        const char* id;
+        const char* description;
+        size_t index;
+        std::optional<std::string> node;
+        bool mayCapture;
+    };
+    const Case cases[] = {
+        {"/dev/video0", "HD Webcam C525", 0, "/dev/video0", true},
+        // Qt 6.4's FFmpeg backend lists the metadata node as a second camera.
+        {"/dev/video1", "HD Webcam C525", 1, std::nullopt, false},
+        // Opening it says why it cannot be used.
+        {"/dev/video2", "Integrated Camera", 0, "/dev/video2", true},
+        // By card name, never the metadata node.
+        {"0", "HD Webcam C525", 0, "/dev/video0", true},
+        {"1", "HD Webcam C525", 1, std::nullopt, true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(v4l2NodeOfCamera(c.id, c.description, c.index, nodes), c.node) << c.id;
+        EXPECT_EQ(v4l2MayCapture(c.id, nodes), c.mayCapture) << c.id;
+    }
+}
+
+TEST(V4l2Node, CamerasAreMatchedToNodesByPathOrCardName) {
+    constexpr auto kCapture = V4l2VideoNode::Kind::Capture;
+    const std::vector<V4l2VideoNode> nodes = {{"/dev/video0", kCapture, "Integrated Camera: Integrated C"},
+                                              {"/dev/video2", kCapture, "HD Webcam C525"},
+                                              {"/dev/video4", kCapture, "HD Webcam C525"}};
+    struct Case {
+        const char* id;
+        const char* description;
+        size_t index;
+        std::optional<std::string> node;
+    };
+    const Case cases[] = {
+        {"/dev/video2", "anything", 0, "/dev/video2"},               // FFmpeg backend: the id is the path
+        {"0", "Integrated Camera: Integrated C", 0, "/dev/video0"},  // GStreamer: a number
+        {"1", "HD Webcam C525", 0, "/dev/video2"},
+        {"2", "HD Webcam C525", 1, "/dev/video4"},  // the second of two alike
+        {"3", "HD Webcam C525", 2, std::nullopt},
+        {"4", "HD Webcam C525 (V4L2)", 0, "/dev/video2"},  // a decorated name
+        {"5", "Virtual Camera", 0, std::nullopt},
+        {"6", "", 0, std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(v4l2NodeOfCamera(c.id, c.description, c.index, nodes), c.node) << c.id;
+}
+
+TEST(V4l2Node, AFileThatIsNoCameraOffersNothingAndSaysWhy) {
+    testsupport::RunFolder folder("v4l2");
+    testsupport::writeFileBytes(folder.path() + "/video0", "not a camera");
+    testsupport::writeFileBytes(folder.path() + "/video-1", "");
+    auto files = systemV4l2Folder(folder.path());
+    const auto nodes = v4l2VideoNodes(*files);
+    ASSERT_EQ(nodes.size(), 1u);
+    EXPECT_EQ(nodes[0].kind, V4l2VideoNode::Kind::Other);
+    EXPECT_FALSE(V4l2Node::open(folder.path() + "/video9", *files).ok());
+
+    auto node = V4l2Node::open("/dev/null", *systemV4l2Folder());
+    ASSERT_TRUE(node.ok());
+    EXPECT_FALSE(node.value()->queryControl(V4L2_CID_BRIGHTNESS));
+    auto read = node.value()->getControl(V4L2_CID_BRIGHTNESS);
+    ASSERT_FALSE(read.ok());
+    EXPECT_EQ(read.error().code, ENOTTY);
+    EXPECT_EQ(read.error().domain, foundation::kPOSIXErrorDomain);
+    // Through the controls: no modes, no bias, nothing written.
+    DeviceCapabilities offered;
+    CameraControls(node.value()).describe(offered);
+    EXPECT_EQ(offered.focusModes | offered.exposureModes | offered.whiteBalanceModes, 0u);
+    EXPECT_FALSE(offered.exposureTargetBias);
+}
+
+}  // namespace
