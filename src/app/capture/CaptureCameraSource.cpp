@@ -10,14 +10,16 @@ struct ModeControl {
     bool (capture::CaptureDevice::*supports)(capture::CaptureMode) const;
     capture::CaptureMode (capture::CaptureDevice::*current)() const;
     bool (capture::CaptureDevice::*set)(capture::CaptureMode);
+    std::optional<int32_t> capture::HeldValues::*held;
 };
 constexpr ModeControl kFocus{&capture::CaptureDevice::isFocusModeSupported, &capture::CaptureDevice::focusMode,
-                             &capture::CaptureDevice::setFocusMode};
+                             &capture::CaptureDevice::setFocusMode, &capture::HeldValues::focus};
 constexpr ModeControl kExposure{&capture::CaptureDevice::isExposureModeSupported, &capture::CaptureDevice::exposureMode,
-                                &capture::CaptureDevice::setExposureMode};
+                                &capture::CaptureDevice::setExposureMode, &capture::HeldValues::exposure};
 constexpr ModeControl kWhiteBalance{&capture::CaptureDevice::isWhiteBalanceModeSupported,
                                     &capture::CaptureDevice::whiteBalanceMode,
-                                    &capture::CaptureDevice::setWhiteBalanceMode};
+                                    &capture::CaptureDevice::setWhiteBalanceMode, &capture::HeldValues::whiteBalance};
+constexpr const ModeControl* kModeControls[] = {&kFocus, &kExposure, &kWhiteBalance};
 
 void readMode(const capture::CaptureDevice& device, const ModeControl& control, std::atomic<bool>& supported,
               std::atomic<int64_t>& mode) {
@@ -50,12 +52,24 @@ void CaptureCameraSource::setMode(Control which, int64_t mode) {
                                  : which == Control::Exposure ? kExposure
                                                               : kWhiteBalance;
     const auto wanted = static_cast<capture::CaptureMode>(mode);
-    if ((*device.*control.supports)(wanted) && (*device.*control.current)() != wanted) {
-        changeCamera(*device, [&control, wanted](capture::CaptureDevice& camera) { (camera.*control.set)(wanted); });
-    } else {
+    if (!(*device.*control.supports)(wanted)) {
         // The mode is the camera's, whatever it was asked.
         readCameraControls(*device);
+        return;
     }
+    // The configuration starts from the modes the camera runs now, so only
+    // what differs is written.
+    const std::optional<int32_t> kept = held_.*control.held;
+    changeCamera(*device, [&control, wanted, kept](capture::CaptureDevice& camera) {
+        if (wanted == capture::CaptureMode::Locked && kept) {
+            capture::HeldValues held = camera.heldValues();
+            held.*control.held = kept;
+            camera.setHeldValues(held);
+        }
+        (camera.*control.set)(wanted);
+    });
+    if (wanted == capture::CaptureMode::ContinuousAutomatic && (*device.*control.current)() == wanted)
+        (held_.*control.held).reset();
 }
 
 void CaptureCameraSource::setFocusMode(int64_t mode) { setMode(Control::Focus, mode); }
@@ -84,6 +98,10 @@ void CaptureCameraSource::readCameraControls(const capture::CaptureDevice& devic
     readMode(device, kFocus, isFocusModeSuported_, focusMode_);
     readMode(device, kExposure, isExposureModeSuported_, exposureMode_);
     readMode(device, kWhiteBalance, isWhiteBalanceModeSuported_, whiteBalanceMode_);
+    for (const ModeControl* control : kModeControls) {
+        const std::optional<int32_t>& value = device.heldValues().*control->held;
+        if ((device.*control->current)() == capture::CaptureMode::Locked && value) held_.*control->held = value;
+    }
     minExposureTargetBias_ = device.minExposureTargetBias();
     maxExposureTargetBias_ = device.maxExposureTargetBias();
     currentExposureTargetBias_ = device.supportsExposureTargetBias() ? device.exposureTargetBias() : 0.0f;

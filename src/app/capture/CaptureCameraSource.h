@@ -8,7 +8,14 @@
 //
 // After every change the source reads the camera back: its modes, the bias
 // and which controls it still offers (a camera refuses some only when asked).
-// Why a change did not take is kept in controlError().
+// Why a change did not take is kept in controlError(). A mode is set by
+// asking the camera, never skipped because the mode last seen is the one
+// asked: a backend or another program may have changed it since.
+//
+// The source keeps the values its locks held (HeldValues), so that a lock
+// asked again (the screen's locks on a camera switched to, or on one plugged
+// back in) holds them where the camera offers them; giving a lock up on
+// purpose forgets its value.
 
 #include "app/capture/CaptureController.h"
 #include "platform/capture/CaptureDevice.h"
@@ -57,9 +64,11 @@ protected:
 
 private:
     enum class Control { Focus, Exposure, WhiteBalance };
-    // Sets a mode the camera offers and does not run yet.
+    // Sets a mode the camera offers.
     void setMode(Control control, int64_t mode);
     // Runs one change of the camera under its configuration lock, keeps its
     // failure in controlError and reads the camera back.
     bool changeCamera(capture::CaptureDevice& device, const std::function<void(capture::CaptureDevice&)>& change);
+
+    capture::HeldValues held_;
 };

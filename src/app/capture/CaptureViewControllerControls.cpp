@@ -160,6 +160,8 @@ void CaptureViewController::restoreCaptureSourceConfiguration() {
 
 void CaptureViewController::captureControllerDidSwitchCaptureDevicePosition(CaptureController& controller, int64_t) {
     if (&controller != captureSource_.get()) return;
+    // The other camera gets the locks the screen shows.
+    restoreCaptureSourceConfiguration();
     updateModeButtons();
 }
 

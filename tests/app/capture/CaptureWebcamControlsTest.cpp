@@ -30,20 +30,53 @@ protected:
 
     // The screen on the device camera over `table`.
     void openOn(std::shared_ptr<FakeV4l2Device> table) {
+        openOnCameras({table});
+        ASSERT_EQ(screen->captureSource(), webcam);
+        ASSERT_TRUE(webcam->isReadyToCapture());
+    }
+    // ... over a back camera and, when given, a front one.
+    void openOnCameras(std::vector<std::shared_ptr<FakeV4l2Device>> tables) {
         if (screen && !screen->isClosing()) screen->finishUpAndExit();
-        node = std::move(table);
-        auto config = capture::SyntheticCaptureBackend::backCamera();
-        config.controls = node->opener();
-        backend =
-            std::make_shared<capture::SyntheticCaptureBackend>(std::vector<capture::SyntheticCameraConfig>{config});
+        node = tables.front();
+        std::vector<capture::SyntheticCameraConfig> configs;
+        for (size_t i = 0; i < tables.size(); ++i) {
+            configs.push_back(i == 0 ? capture::SyntheticCaptureBackend::backCamera()
+                                     : capture::SyntheticCaptureBackend::frontCamera());
+            configs.back().controls = tables[i]->opener();
+        }
+        backend = std::make_shared<capture::SyntheticCaptureBackend>(configs);
         capture::setCaptureBackend(backend);
         DataManager::sharedDataManager().setAvCaptureDevicePosition(1);
         ui::Application::shared().setStatusBarOrientation(ui::InterfaceOrientation::LandscapeRight);
         webcam = std::make_shared<CaptureLocalCamera>();
         sources = {webcam, sources.back()};
         openScreen(storedProject());
-        ASSERT_EQ(screen->captureSource(), webcam);
-        ASSERT_TRUE(webcam->isReadyToCapture());
+    }
+    // The user leaves the capture screen and comes back to it.
+    void reopen() {
+        screen->finishUpAndExit();
+        foundation::RunLoop::main().runUntilIdle();
+        for (auto& alert : ui::AlertView::visibleAlerts()) alert->dismissWithClickedButtonIndex(0, false);
+        openScreen(storedProject());
+    }
+    // Locks focus and white balance with the panel's buttons.
+    void lockWithTheButtons() {
+        tap(screen->buttonOptions());
+        advance(0.35);
+        tap(screen->buttonWhiteBalance());
+        EXPECT_EQ(hudText(), "Automatic White Balance disabled");
+        tap(screen->buttonFocus());
+        EXPECT_EQ(hudText(), "Autofocus disabled");
+    }
+    // The camera and the screen both show focus and white balance locked,
+    // holding these values.
+    void expectLocked(const FakeV4l2Device& camera, int32_t temperature, int32_t focus) {
+        EXPECT_FALSE(screen->buttonWhiteBalance()->isSelected()) << "the screen shows the lock";
+        EXPECT_FALSE(screen->buttonFocus()->isSelected());
+        EXPECT_EQ(camera.current(V4L2_CID_AUTO_WHITE_BALANCE), 0) << "the camera holds it";
+        EXPECT_EQ(camera.current(V4L2_CID_FOCUS_AUTO), 0);
+        EXPECT_EQ(camera.current(V4L2_CID_WHITE_BALANCE_TEMPERATURE), temperature);
+        EXPECT_EQ(camera.current(V4L2_CID_FOCUS_ABSOLUTE), focus);
     }
     std::string hudText() const { return screen->hud() && screen->hud()->caption ? *screen->hud()->caption : ""; }
 
@@ -215,6 +248,68 @@ TEST_F(CaptureWebcamControlsTest, ACameraThatGoesAwayLeavesTheScreenUsableAndSay
         for (auto& alert : ui::AlertView::visibleAlerts()) alert->dismissWithClickedButtonIndex(0, false);
         EXPECT_TRUE(screen->recordBtn()->isEnabled());
     }
+}
+
+TEST_F(CaptureWebcamControlsTest, ALockShownOnTheScreenHoldsOnACameraWhoseBackendTurnsTheAutomaticBackOn) {
+    // The camera's backend switches automatic white balance on whenever it
+    // opens or starts the camera, as Qt 6.4's do.
+    openOn(FakeV4l2Device::webcam());
+    lockWithTheButtons();
+    expectLocked(*node, FakeV4l2Device::kTemperatureReached, FakeV4l2Device::kFocusReached);
+    // Meanwhile the light changes: the automatic would choose otherwise.
+    node->control(V4L2_CID_WHITE_BALANCE_TEMPERATURE).reached = 4700;
+    reopen();
+    ASSERT_TRUE(webcam->isReadyToCapture());
+    expectLocked(*node, FakeV4l2Device::kTemperatureReached, FakeV4l2Device::kFocusReached);
+    tap(screen->buttonOptions());
+    advance(0.35);
+    savePicture("capture-webcam-locks-held.png");
+}
+
+TEST_F(CaptureWebcamControlsTest, TheOtherCameraAndOnePluggedBackInGetTheLocksTheScreenShows) {
+    // Cameras of the same kind whose automatics have reached other values.
+    const auto elsewhere = [] {
+        auto camera = FakeV4l2Device::webcam();
+        camera->control(V4L2_CID_WHITE_BALANCE_TEMPERATURE).reached = 4500;
+        camera->control(V4L2_CID_FOCUS_ABSOLUTE).reached = 120;
+        return camera;
+    };
+    auto front = elsewhere();
+    openOnCameras({FakeV4l2Device::webcam(), front});
+    lockWithTheButtons();
+    tap(screen->capturedeviseBtn());
+    EXPECT_EQ(webcam->position(), 2);
+    expectLocked(*front, FakeV4l2Device::kTemperatureReached, FakeV4l2Device::kFocusReached);
+
+    // Unplugged, the front camera comes back with its automatics on, as a
+    // camera does after losing power; the screen is opened on it again.
+    backend->unplug("synthetic-front");
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(alertMessages(), (std::vector<std::string>{"No capture device found."}));
+    auto pluggedIn = elsewhere();
+    auto config = capture::SyntheticCaptureBackend::frontCamera();
+    config.controls = pluggedIn->opener();
+    backend->plugIn(config);
+    reopen();
+    ASSERT_TRUE(webcam->isReadyToCapture());
+    EXPECT_EQ(webcam->position(), 2);
+    expectLocked(*pluggedIn, FakeV4l2Device::kTemperatureReached, FakeV4l2Device::kFocusReached);
+}
+
+TEST_F(CaptureWebcamControlsTest, ACameraAnotherProgramHoldsIsReportedInUseNotMissing) {
+    auto table = FakeV4l2Device::webcam();
+    table->openError = EACCES;
+    openOnCameras({table});
+    EXPECT_EQ(alertMessages(), (std::vector<std::string>{"The camera is in use by another program."}));
+    EXPECT_FALSE(webcam->isReadyToCapture());
+    EXPECT_TRUE(backend->device("synthetic-back")->isConnected()) << "not an unplugged camera";
+
+    // Once the other program lets go, the camera opens with its controls.
+    table->openError = 0;
+    reopen();
+    EXPECT_TRUE(alertMessages().empty());
+    ASSERT_TRUE(webcam->isReadyToCapture());
+    EXPECT_FALSE(screen->buttonWhiteBalance()->isHidden());
 }
 
 }  // namespace
