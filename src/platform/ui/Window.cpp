@@ -123,15 +123,45 @@ bool Window::sendWheel(const WheelEvent& event) {
     if (ButtonPanel::frontmostPanelInWindow(this)) return false;
     // The screen shows laid-out views; hit testing must see the same places.
     layoutIfNeeded();
-    View* hit = hitTest(convertPointFromView(event.windowLocation, nullptr), nullptr);
-    if (!hit) return false;
-    ViewPtr keepAlive = hit->weak_from_this().lock();
-    if (hit->scrollWheel(event)) return true;
+    ViewPtr target = latchedWheelView(event);
+    const bool latched = target != nullptr;
+    if (!latched) {
+        View* hit = hitTest(convertPointFromView(event.windowLocation, nullptr), nullptr);
+        if (hit) target = hit->weak_from_this().lock();
+    }
+    if (!target) {
+        wheelLatch_ = {};
+        return false;
+    }
+    const bool taken = offerWheel(*target, event);
+    // A turn that nothing took ends; one that reached the end of what it
+    // scrolled stays with it rather than spilling into what lies under it.
+    if (taken || latched)
+        wheelLatch_ = WheelLatch{target, event.windowLocation, event.timestamp};
+    else
+        wheelLatch_ = {};
+    return taken;
+}
+
+ViewPtr Window::latchedWheelView(const WheelEvent& event) const {
+    ViewPtr view = wheelLatch_.view.lock();
+    if (!view || view->window() != this) return nullptr;
+    for (const View* v = view.get(); v; v = v->superview())
+        if (v->isHidden() || v->alpha() < 0.01 || !v->isUserInteractionEnabled()) return nullptr;
+    const double since = event.timestamp - wheelLatch_.timestamp;
+    const double moved =
+        std::hypot(event.windowLocation.x - wheelLatch_.location.x, event.windowLocation.y - wheelLatch_.location.y);
+    if (since < 0 || since > kWheelLatchInterval || moved > kWheelLatchDistance) return nullptr;
+    return view;
+}
+
+bool Window::offerWheel(View& view, const WheelEvent& event) {
+    if (view.scrollWheel(event)) return true;
     if (event.delta.x != 0 || event.delta.y == 0 || (event.modifiers & KeyModifierControl)) return false;
     WheelEvent sideways = event;
     sideways.delta = graphics::Point{event.delta.y, 0};
     sideways.notches = graphics::Point{event.notches.y, 0};
-    return hit->scrollWheel(sideways);
+    return view.scrollWheel(sideways);
 }
 
 bool Window::sendPointerMotion(const PointerMotion& motion) {

@@ -59,6 +59,15 @@ public:
     // that scrolls only sideways follows the ordinary wheel. While an alert or
     // action sheet is up the wheel does nothing. Returns whether something
     // handled it.
+    //
+    // A turn goes on where it began: while the pointer stays within
+    // kWheelLatchDistance of where the last notch came and the next comes
+    // within kWheelLatchInterval, the view that took the last notch gets the
+    // next one too, also when it can move no further, even if scrolling has
+    // slid another view under the pointer (a list's row with a strip of its
+    // own). Moving the pointer or resting the wheel starts a new turn.
+    static constexpr double kWheelLatchInterval = 0.5;
+    static constexpr double kWheelLatchDistance = 8.0;
     bool sendWheel(const WheelEvent& event);
     // The pointer moving with no button held: the view under it and its
     // responder chain get it (a player keeps its controls up while someone
@@ -117,7 +126,17 @@ private:
     bool isHeld(const TouchRecord& record, TouchPhase phase) const;
     TouchRecord* recordFor(const Touch* touch);
 
+    // The view under the pointer when the current turn of the wheel began.
+    struct WheelLatch {
+        std::weak_ptr<View> view;
+        graphics::Point location;
+        double timestamp = 0;
+    };
+    ViewPtr latchedWheelView(const WheelEvent& event) const;
+    static bool offerWheel(View& view, const WheelEvent& event);
+
     std::vector<std::unique_ptr<TouchRecord>> touchRecords_;
+    WheelLatch wheelLatch_;
     bool flushing_ = false;
     bool flushAgain_ = false;
     double lastTapTime_ = -1;

@@ -352,6 +352,39 @@ TEST_F(WindowHostTest, AStripThatOnlyScrollsSidewaysFollowsTheOrdinaryWheel) {
     EXPECT_EQ(strip->contentOffset(), (Point{0, 0}));
 }
 
+TEST_F(WindowHostTest, ATurnOfTheWheelStaysWithTheViewItBeganOn) {
+    // A list whose second row takes the wheel itself (a strip of tiles).
+    auto list = ui::makeView<ui::ScrollView>(Rect(0, 0, 200, 200));
+    list->setContentSize(graphics::Size{200, 300});
+    auto row = std::make_shared<WheelScreen>();
+    row->view()->setFrame(Rect(0, 100, 200, 100));
+    list->addSubview(row->viewPtr());
+    window->addSubview(list);
+    auto turn = [this](QPointF at, int notches) {
+        for (int notch = 0; notch < notches; ++notch) {
+            foundation::RunLoop::main().advance(0.03);
+            wheel(at, QPoint(0, -120));
+        }
+    };
+    // Over the header: the first notch slides the row under the pointer; the
+    // rest of the turn still scrolls the list, to its end and no further.
+    turn(QPointF(50, 80), 5);
+    EXPECT_EQ(list->contentOffset(), (Point{0, 100}));
+    EXPECT_TRUE(row->turns.empty());
+    // The wheel rested: a new turn there goes to the row under the pointer.
+    foundation::RunLoop::main().advance(ui::Window::kWheelLatchInterval + 0.1);
+    turn(QPointF(50, 80), 1);
+    EXPECT_EQ(row->turns.size(), 1u);
+    // A turn stays on the row; moving the pointer starts a new one.
+    list->setContentOffset({0, 40});
+    turn(QPointF(50, 80), 2);
+    EXPECT_EQ(row->turns.size(), 3u);
+    EXPECT_EQ(list->contentOffset(), (Point{0, 40}));
+    turn(QPointF(50, 30), 1);
+    EXPECT_EQ(row->turns.size(), 3u);
+    EXPECT_EQ(list->contentOffset(), (Point{0, 100}));
+}
+
 TEST_F(WindowHostTest, KeysReachTheFirstResponder) {
     key(Qt::Key_A, "a");  // nobody listens yet
     ASSERT_TRUE(target->becomeFirstResponder());
