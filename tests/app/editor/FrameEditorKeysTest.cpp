@@ -17,6 +17,7 @@
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/lists/ScrollView.h"
+#include "support/HostWheel.h"
 #include "support/Pictures.h"
 
 #include <functional>
@@ -197,6 +198,64 @@ TEST_F(EditorKeysTest, TheWheelScrollsTheStripAndTheTimeline) {
     fingers.press(ui::Key::Right);
     EXPECT_EQ(atPlayhead(), 'C');
     EXPECT_EQ(film.contentOffset().x, 330);
+}
+
+TEST_F(EditorKeysTest, AWheelTurnedThroughTheHostOverTheStripOrTheTimelineChangesNoFrameAndSelectsNone) {
+    auto project = projectOfPictures("ABCDEFGH");
+    open(project);
+    advance(0.5);
+    std::vector<std::string> posted;
+    std::vector<foundation::ObserverToken> tokens;
+    for (const char* name : {n::kDidSelectFrame, n::kFrameByFrameViewDoubleTapped, n::kTimelineViewDoubleTapped})
+        tokens.push_back(foundation::NotificationCenter::defaultCenter().addObserver(
+            name, nullptr, [&posted](const foundation::Notification& note) { posted.push_back(note.name); }));
+    const SavedListStamp saved = savedListStamp(*project);
+    testsupport::HostWheel wheel(window);
+    struct Row {
+        const char* what;
+        std::function<void()> show;
+        std::function<ui::View&()> view;
+        std::function<double()> scrolled;
+        // What a click there still does, and the notification it gives.
+        std::function<void()> click;
+        const char* clicked;
+    };
+    const Row rows[] = {
+        {"the strip", [] {}, [this]() -> ui::View& { return *strip().carousel(); },
+         [this] { return strip().carousel()->scrollOffset(); },
+         [this] {
+             ui::ViewPtr item = strip().carousel()->currentItemView();
+             tap(KWFrameByFrameView::itemSubview(*item, KWFrameByFrameView::kTagThumbnail));
+             advance(0.6);
+             fingers.press(ui::Key::Escape);
+             advance(0.6);
+         },
+         n::kDidSelectFrame},
+        {"the timeline", [this] { editor->zoomOut(); },
+         [this]() -> ui::View& { return *editor->timelineViewController()->viewClipScroller(); },
+         [this] { return editor->timelineViewController()->viewClipScroller()->contentOffset().x; },
+         [this] { fingers.tap(centerOf(*editor->timelineViewController()->viewClipScroller()), 2); },
+         n::kTimelineViewDoubleTapped},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        row.show();
+        advance(0.5);
+        const double before = row.scrolled();
+        for (const int notches : {-5, 2}) {
+            EXPECT_TRUE(wheel.turn(centerOf(row.view()), notches));
+            advance(1.0);
+        }
+        EXPECT_NE(row.scrolled(), before);
+        EXPECT_TRUE(posted.empty());
+        EXPECT_FALSE(editor->popoverController() && editor->popoverController()->isPopoverVisible());
+        EXPECT_EQ(namesOfList(*project), "ABCDEFGHS");
+        EXPECT_EQ(savedListStamp(*project), saved) << "frames.meta was written again";
+        row.click();
+        EXPECT_EQ(posted, std::vector<std::string>{row.clicked});
+        posted.clear();
+    }
+    EXPECT_LIST_INVARIANTS(project);
 }
 
 TEST_F(EditorKeysTest, CropByWheelDragAndReturnChangesTheStoredPicture) {

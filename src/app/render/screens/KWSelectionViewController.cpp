@@ -52,7 +52,7 @@ void KWSelectionViewController::setSelectedIndex(int32_t index) {
     if (!items_ || index < 0 || size_t(index) >= items_->size()) return;
     lastSelection_ = index;
     if (carousel_) carousel_->scrollToItemAtIndexAnimated(index, false);
-    markCurrentTile();
+    markChosenTile();
 }
 
 void KWSelectionViewController::markTile(ui::View& tile, bool current) const {
@@ -60,11 +60,10 @@ void KWSelectionViewController::markTile(ui::View& tile, bool current) const {
     tile.layer().setBorderColor(kAccentColor);
 }
 
-void KWSelectionViewController::markCurrentTile() {
+void KWSelectionViewController::markChosenTile() {
     if (!carousel_) return;
-    const int64_t current = carousel_->currentItemIndex();
     for (int64_t index : carousel_->indexesForVisibleItems())
-        if (auto tile = carousel_->itemViewAtIndex(index)) markTile(*tile, index == current);
+        if (auto tile = carousel_->itemViewAtIndex(index)) markTile(*tile, index == lastSelection_);
 }
 
 void KWSelectionViewController::fillItems(int32_t first, int32_t last, const char* imageFormat) {
@@ -99,10 +98,10 @@ ui::ViewPtr KWSelectionViewController::carouselViewForItemAtIndex(iCarousel& car
                                                                   ui::ViewPtr view) {
     if (!items_ || index < 0 || size_t(index) >= items_->size()) return view;
     const graphics::Image image = bundleImageNamed((*items_)[size_t(index)].imageName).value_or(graphics::Image());
-    const bool current = index == carousel.currentItemIndex();
+    const bool chosen = index == lastSelection_;
     if (auto reused = std::dynamic_pointer_cast<ui::ImageView>(view)) {
         reused->setImage(image);
-        markTile(*reused, current);
+        markTile(*reused, chosen);
         return reused;
     }
     const double height = carousel.bounds().height();
@@ -111,7 +110,7 @@ ui::ViewPtr KWSelectionViewController::carouselViewForItemAtIndex(iCarousel& car
     tile->layer().setDoubleSided(false);
     tile->setContentMode(ui::ContentMode::ScaleAspectFill);
     tile->setClipsToBounds(true);
-    markTile(*tile, current);
+    markTile(*tile, chosen);
     return tile;
 }
 
@@ -119,11 +118,12 @@ std::optional<double> KWSelectionViewController::carouselItemWidth(iCarousel&) {
 
 bool KWSelectionViewController::carouselShouldWrap(iCarousel&) { return false; }
 
-void KWSelectionViewController::carouselCurrentItemIndexDidChange(iCarousel&) { markCurrentTile(); }
-
-void KWSelectionViewController::carouselDidEndScrollingAnimation(iCarousel& carousel) {
-    const int64_t index = carousel.currentItemIndex();
-    if (index == lastSelection_) return;
+void KWSelectionViewController::carouselDidSelectItemAtIndex(iCarousel&, int64_t index) {
+    // Where the strip comes to rest is no choice: a wheel or a swipe that
+    // only looked through the tiles would otherwise change the movie (a
+    // theme adds its cards to the film).
+    if (index == lastSelection_ || !items_ || index < 0 || size_t(index) >= items_->size()) return;
     lastSelection_ = int32_t(index);
-    if (items_ && index >= 0 && size_t(index) < items_->size()) didSelectItem((*items_)[size_t(index)]);
+    markChosenTile();
+    didSelectItem((*items_)[size_t(index)]);
 }

@@ -1,13 +1,14 @@
 #pragma once
 
 // The base of the movie-settings pickers: a horizontal strip of picture
-// tiles (a linear carousel) that the user scrolls, or taps, until the
-// wanted tile is the current one: it stands in the centre, or, near the
-// ends of a strip that keeps no empty room before its first tile or after
-// its last, wherever it is in the strip; a frame in the accent colour marks
-// it. Each picker fills the tiles, shows the project's current choice and,
-// when the current tile changes, writes the project's metadata, saves it and
-// posts its notification.
+// tiles (a linear carousel) that the user scrolls to look through and taps
+// (or clicks) to choose a tile; a frame in the accent colour marks the
+// chosen one. Only the tap chooses: a swipe, the wheel, the arrow keys and
+// the strip coming to rest move the strip and nothing else, so looking at
+// the tiles never changes the movie. The strip keeps no empty room before
+// its first tile or after its last. Each picker fills the tiles, shows the
+// project's current choice and, when a new tile is chosen, writes the
+// project's metadata, saves it and posts its notification.
 //
 // Main thread only.
 
@@ -72,8 +73,8 @@ public:
     ui::ViewPtr carouselViewForItemAtIndex(iCarousel& carousel, int64_t index, ui::ViewPtr view) override;
     std::optional<double> carouselItemWidth(iCarousel& carousel) override;
     bool carouselShouldWrap(iCarousel& carousel) override;
-    void carouselDidEndScrollingAnimation(iCarousel& carousel) override;
-    void carouselCurrentItemIndexDidChange(iCarousel& carousel) override;
+    // A tap on a tile: the one way a tile is chosen.
+    void carouselDidSelectItemAtIndex(iCarousel& carousel, int64_t index) override;
 
 protected:
     // Tiles "<prefix><number><suffix>" for identifiers first..last.
@@ -85,8 +86,8 @@ protected:
     std::optional<std::vector<KWSelectionItem>> items_;
 
 private:
-    // Frames the current tile, and only it.
-    void markCurrentTile();
+    // Frames the chosen tile, and only it.
+    void markChosenTile();
     void markTile(ui::View& tile, bool current) const;
 
     std::shared_ptr<iCarousel> carousel_;

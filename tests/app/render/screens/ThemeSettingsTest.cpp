@@ -14,6 +14,7 @@
 #include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controllers/NavigationItem.h"
 #include "platform/ui/controls/ImageView.h"
+#include "support/HostWheel.h"
 #include "support/Pictures.h"
 
 #include <filesystem>
@@ -53,10 +54,33 @@ protected:
         posted.clear();
     }
     KWSelectionViewController& picker(Section section) { return *sheet->pickerForSection(section); }
-    // Scrolls a picker's strip to a tile, as a user's swipe ends there.
+    // Brings a picker's row and tile into view, as a user scrolls to them,
+    // and clicks the tile.
     void choose(Section section, int64_t tile) {
-        picker(section).carousel()->scrollToItemAtIndexAnimated(tile, true);
+        sheet->tableView()->scrollToRowAtIndexPath(ui::IndexPath{section, 0}, ui::TableViewScrollPosition::Middle,
+                                                   false);
+        picker(section).carousel()->scrollToItemAtIndexAnimated(tile, false);
+        const auto tiles = drawnTiles(section);
+        ASSERT_TRUE(tiles.contains(tile)) << "tile " << tile;
+        fingers.tap({tiles.at(tile).midX(), tiles.at(tile).midY()});
         advance(1.0);
+    }
+    // The drawn tiles framed as the chosen one.
+    std::vector<int64_t> framedTiles(Section section) {
+        std::vector<int64_t> framed;
+        iCarousel& strip = *picker(section).carousel();
+        for (int64_t index : strip.indexesForVisibleItems())
+            if (strip.itemViewAtIndex(index)->layer().borderWidth() > 0) framed.push_back(index);
+        return framed;
+    }
+    // Every file of the project folder by name, with its contents.
+    std::map<std::string, std::string> projectFiles() {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : std::filesystem::directory_iterator(*project->getProjectPath())) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            files[entry.path().filename().string()] = std::string(std::istreambuf_iterator<char>(in), {});
+        }
+        return files;
     }
     // Where a picker's tiles are drawn in the window, by tile.
     std::map<int64_t, graphics::Rect> drawnTiles(Section section) {
@@ -211,7 +235,7 @@ TEST_F(ThemeSettingsTest, EffectsAreWrittenEachTimeATileIsChosen) {
         EXPECT_TRUE(stored().get(projectkeys::kNeedsRendering).asBool());
         EXPECT_EQ(posted, std::vector<std::string>{names::kMovieEffectDidChangeNotification});
     }
-    // A scroll that ends on the same tile chooses nothing.
+    // A click on the chosen tile chooses nothing.
     posted.clear();
     choose(kEffect, 2);
     EXPECT_TRUE(posted.empty());
@@ -292,6 +316,66 @@ TEST_F(ThemeSettingsTest, AClickOnATileChoosesItWhereItIsDrawn) {
     const auto after = drawnTiles(kEffect);
     ASSERT_TRUE(after.contains(2));
     EXPECT_EQ(after.at(2), before.at(2));
+}
+
+TEST_F(ThemeSettingsTest, TheWheelOverEveryRowOnlyScrollsItAndAClickStillChooses) {
+    setMeta(names::kForegroundKey, Value(3));
+    ASSERT_TRUE(project->saveMetaDataToDisk());
+    open();
+    const auto filesBefore = projectFiles();
+    testsupport::HostWheel wheel(window);
+    const Section rows[] = {kTheme, kForeground, kFade, kEffect, kMask};
+    for (const bool halfHeight : {false, true}) {
+        if (halfHeight) {
+            sheet->actionChangeSize();
+            advance(0.5);
+        }
+        for (const Section section : rows) {
+            SCOPED_TRACE(testing::Message() << "section " << section << (halfHeight ? " at half height" : ""));
+            sheet->tableView()->scrollToRowAtIndexPath(ui::IndexPath{section, 0}, ui::TableViewScrollPosition::Middle,
+                                                       false);
+            KWSelectionViewController& row = picker(section);
+            const double offset = row.carousel()->scrollOffset();
+            const int32_t chosen = row.lastSelection();
+            // Four notches towards the user, then back two, each turn left
+            // to come to rest.
+            for (const int notches : {-4, 2}) {
+                EXPECT_TRUE(wheel.turn(centerOf(*row.carousel()), notches));
+                advance(1.0);
+            }
+            EXPECT_NE(row.carousel()->scrollOffset(), offset) << "the strip did not scroll";
+            EXPECT_EQ(row.lastSelection(), chosen);
+            row.carousel()->scrollToItemAtIndexAnimated(chosen, false);
+            EXPECT_EQ(framedTiles(section), std::vector<int64_t>{chosen}) << "the frame left the chosen tile";
+        }
+    }
+    EXPECT_TRUE(posted.empty());
+    EXPECT_TRUE(projectFiles() == filesBefore) << "the wheel changed the project's files";
+
+    // A click on a tile the wheel brought into view chooses it.
+    struct Click {
+        Section section;
+        int64_t tile;
+        const char* notification;
+    };
+    for (const Click& click : {Click{kTheme, 2, names::kThemeDidChangeNotification},
+                               Click{kForeground, 5, names::kForegroundDidChangeNotification},
+                               Click{kFade, 1, names::kFadeInOutDidChangeNotification},
+                               Click{kEffect, 6, names::kMovieEffectDidChangeNotification},
+                               Click{kMask, 2, names::kMaskDidChangeNotification}}) {
+        posted.clear();
+        sheet->tableView()->scrollToRowAtIndexPath(ui::IndexPath{click.section, 0}, ui::TableViewScrollPosition::Middle,
+                                                   false);
+        EXPECT_TRUE(wheel.turn(centerOf(*picker(click.section).carousel()), -int(click.tile)));
+        advance(1.0);
+        const auto tiles = drawnTiles(click.section);
+        ASSERT_TRUE(tiles.contains(click.tile)) << click.tile;
+        fingers.tap({tiles.at(click.tile).midX(), tiles.at(click.tile).midY()});
+        advance(1.0);
+        EXPECT_EQ(picker(click.section).lastSelection(), click.tile);
+        EXPECT_EQ(framedTiles(click.section), std::vector<int64_t>{click.tile});
+        EXPECT_EQ(posted, std::vector<std::string>{click.notification});
+    }
 }
 
 TEST_F(ThemeSettingsTest, ASettingThatCannotBeSavedSaysSo) {
