@@ -46,12 +46,6 @@ bool FrameEditorViewController::isCameraBusy() const {
     return captureViewController_ && captureViewController_->isCapturing();
 }
 
-std::vector<ui::ViewPtr> FrameEditorViewController::viewsAnsweringUnderHelp() const {
-    // No press of the shutter is lost to a help layer over the camera.
-    if (!captureViewController_ || !captureViewController_->recordBtn()) return {};
-    return {captureViewController_->recordBtn()->sharedFromThis()};
-}
-
 void FrameEditorViewController::updateCoachMarks() {
     auto list = project_->getFrameList();
     // None comes up over a camera in use; a later update shows it.
@@ -84,7 +78,6 @@ void FrameEditorViewController::updateCoachMarks() {
         help->setDelegate(this);
         help->setPositionNextBtn(next);
         help->setPositionLabel(at);
-        help->setPassthroughViews(viewsAnsweringUnderHelp());
         view()->addSubview(help->viewPtr());
         help->show();
         return;
@@ -103,7 +96,9 @@ void FrameEditorViewController::actionHelp() {
     // Not over a camera in use.
     if (!isViewLoaded() || isCameraBusy()) return;
     frameEditorHelp_ = prepareFrameEditorHelp();
-    frameEditorHelp_->setPassthroughViews(viewsAnsweringUnderHelp());
+    // The help button closes the help itself; a tap on any other control
+    // closes it and works the control.
+    frameEditorHelp_->setToggleControls({btnHelp_});
     frameEditorHelp_->showHelpInView(*view());
     btnHelp_->setSelected(true);
 }

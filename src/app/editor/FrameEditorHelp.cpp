@@ -18,22 +18,38 @@
 
 namespace {
 
-// The transparent layer under the bubbles: a tap on it closes the help, but
-// not a tap on a passthrough view below it.
+// The transparent layer under the bubbles: a tap on it closes the help and
+// goes on to the control under it, so the help never takes a click meant
+// for the editor; keys reach the editor as well.
 class CloseLayer : public ui::Button {
 public:
-    CloseLayer(const graphics::Rect& frame, std::vector<ui::ViewPtr> passthroughViews)
+    CloseLayer(const graphics::Rect& frame, std::function<void()> touchedThrough,
+               std::vector<ui::ViewPtr> toggleControls)
         : ui::Button(ui::ButtonType::Custom, frame) {
-        passthrough_.setViews(std::move(passthroughViews));
+        passthrough_.letEverythingThrough(std::move(touchedThrough));
+        passthrough_.setViews(std::move(toggleControls));
     }
     ui::View* hitTest(graphics::Point point, const ui::Event* event) override {
         if (passthrough_.isAskingBelow()) return nullptr;
         return passthrough_.route(*this, ui::Button::hitTest(point, event), point, event);
     }
-    std::vector<ui::ViewPtr> viewsReachedThrough() const override { return passthrough_.views(); }
+    std::vector<ui::ViewPtr> viewsReachedThrough() const override { return passthrough_.viewsBelow(*this); }
 
 private:
     TouchPassthrough passthrough_;
+};
+
+// A bubble keeps only the touches of its buttons: the rest of it, its text
+// and the clear room around its body, lets them fall to the layer and
+// through it to what the bubble covers.
+class Bubble : public FWTPopoverView {
+public:
+    ui::View* hitTest(graphics::Point point, const ui::Event* event) override {
+        ui::View* hit = FWTPopoverView::hitTest(point, event);
+        for (ui::View* v = hit; v && v != this; v = v->superview())
+            if (dynamic_cast<ui::Control*>(v)) return hit;
+        return nullptr;
+    }
 };
 
 }  // namespace
@@ -177,14 +193,13 @@ void FrameEditorHelp::replaceHelpAtRect(const graphics::Rect& rect, const std::s
 void FrameEditorHelp::showHelpInView(ui::View& view) {
     helpView_ = view.weak_from_this();
     if (closeButton_) closeButton_->removeFromSuperview();
-    closeButton_ = ui::makeView<CloseLayer>(view.frame(), passthroughViews_);
     std::weak_ptr<FrameEditorHelp> weak = weak_from_this();
+    auto close = [weak] {
+        if (auto self = weak.lock()) self->actionClose();
+    };
+    closeButton_ = ui::makeView<CloseLayer>(view.frame(), close, toggleControls_);
     closeButton_->addTarget(
-        this,
-        [weak](ui::Control&) {
-            if (auto self = weak.lock()) self->actionClose();
-        },
-        ui::ControlEventTouchUpInside);
+        this, [close](ui::Control&) { close(); }, ui::ControlEventTouchUpInside);
     view.addSubview(closeButton_);
     for (auto& old : popovers_) old->dismissPopoverAnimated(false);
     popovers_.clear();
@@ -235,7 +250,7 @@ FWTPopoverArrowDirection FrameEditorHelp::directionOf(size_t index) const {
 }
 
 std::shared_ptr<FWTPopoverView> FrameEditorHelp::makeBubble(size_t index, graphics::Size contentSize) {
-    auto bubble = ui::makeView<FWTPopoverView>();
+    std::shared_ptr<FWTPopoverView> bubble = ui::makeView<Bubble>();
     bubble->contentSize = contentSize;
     bubble->backgroundHelper().fillColor = helpItems_[index].color.value_or(h::defaultColor());
     return bubble;

@@ -4,11 +4,12 @@
 // controls over a transparent layer. A bubble whose text is too long for its
 // width, or that runs an action, carries a "more" button: a tap expands it to
 // the whole text (a tap on that collapses it again) or runs the action. A
-// tap on the layer itself posts kCloseNotification (object: the help); the
-// editor observes it and calls dismissHelp. Bubbles are opaque, and a
-// bubble that would cover one shown before it, or not fit beside what it
-// points at, turns to another side. Touches on the passthrough views
-// (the camera's shutter) go through the layer to them.
+// tap anywhere else (a bubble's text included) posts kCloseNotification
+// (object: the help) and goes on to the control under it, as if the help
+// were not there; the editor observes the notification and calls
+// dismissHelp. Bubbles are opaque, and a bubble that would cover one
+// shown before it, or not fit beside what it points at, turns to another
+// side.
 //
 //     auto help = std::make_shared<FrameEditorHelp>();
 //     help->addHelp("Play movie preview.", button->frame());
@@ -106,8 +107,11 @@ public:
     // next showHelpInView).
     void replaceHelpAtRect(const graphics::Rect& rect, const std::string& withHelp);
 
-    // Views below the layer that keep their touches; set before showHelpInView.
-    void setPassthroughViews(std::vector<std::shared_ptr<ui::View>> views) { passthroughViews_ = std::move(views); }
+    // Controls under the layer that open and close the help themselves (the
+    // editor's help button): a tap on one goes through without closing it
+    // first. Set before showHelpInView.
+    void setToggleControls(std::vector<std::shared_ptr<ui::View>> controls) { toggleControls_ = std::move(controls); }
+
     void showHelpInView(ui::View& view);
     // Removes the layer and dismisses every bubble, animated.
     void dismissHelp();
@@ -139,5 +143,5 @@ private:
     std::vector<bool> expanded_;
     std::weak_ptr<ui::View> helpView_;
     std::shared_ptr<ui::Button> closeButton_;
-    std::vector<std::shared_ptr<ui::View>> passthroughViews_;
+    std::vector<std::shared_ptr<ui::View>> toggleControls_;
 };

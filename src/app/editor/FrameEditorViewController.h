@@ -314,8 +314,6 @@ private:
     void updateControls(bool enabled);
     // A picture is on its way or the time-lapse runs on the embedded camera.
     bool isCameraBusy() const;
-    // The views that keep their touches under the editor's help overlays.
-    std::vector<ui::ViewPtr> viewsAnsweringUnderHelp() const;
     // The strip, timeline and player at work (FrameEditorParts.cpp).
     void createStripAndTimeline();
     void createPreviewPlayer();

@@ -7,6 +7,7 @@
 #include "app/capture/TimerConfigurationViewController.h"
 #include "app/editor/EditorNotifications.h"
 #include "app/editor/FrameEditorHelp.h"
+#include "app/editor/KWFrameByFrameView.h"
 #include "app/widgets/alerts/Hudy.h"
 #include "app/widgets/popover/FWTPopoverView.h"
 #include "app/widgets/popover/KWPopoverController.h"
@@ -331,6 +332,82 @@ TEST_F(PhoneEditorTest, CoachMarkOnThePhoneUsesTheLowerLeftNextButtonExceptForSp
     savePicture("edhelp_coach_mark_phone.png");
 }
 
+TEST_F(EditorTest, ATapOnAControlUnderACoachMarkOrTheHelpClosesItAndWorksTheControl) {
+    auto popoverUp = [this] { return editor->popoverController() && editor->popoverController()->isPopoverVisible(); };
+    struct Case {
+        const char* shown;  // the coach mark, or "" for the help overlay
+        int pictures;
+        std::function<const ui::View*()> control;
+        std::function<bool()> worked;
+    };
+    const Case cases[] = {
+        {"Timeline", 10, [this] { return editor->btnMusic(); }, popoverUp},
+        {"Media", 15, [this] { return editor->btnMusic(); }, popoverUp},
+        {"CopyPaste", 20,
+         [this] {
+             ui::ViewPtr item = editor->playerViewController()->carousel()->currentItemView();
+             return KWFrameByFrameView::itemSubview(*item, KWFrameByFrameView::kTagThumbnail);
+         },
+         popoverUp},
+        {"Speed", 25, [this] { return editor->btnMore(); }, popoverUp},
+        {"Effects", 30, [this] { return editor->btnTheme(); },
+         [this] { return editor->outlineNavigationController() != nullptr; }},
+        {"Effects", 30, [this] { return editor->btnHelp(); }, [this] { return editor->frameEditorHelp() != nullptr; }},
+        {"", 3, [this] { return editor->btnMusic(); }, popoverUp},
+        {"", 3, [this] { return editor->btnTheme(); },
+         [this] { return editor->outlineNavigationController() != nullptr; }},
+    };
+    const std::vector<std::string> marks{"Timeline", "Media", "CopyPaste", "Speed", "Effects"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << (*c.shown ? c.shown : "the help") << " over " << c.pictures);
+        std::filesystem::remove(folders.documents() + "/" + HelpManager::kHelpManagerFile);
+        const auto before = std::find(marks.begin(), marks.end(), std::string(c.shown));
+        dismissBefore(*c.shown ? std::vector<std::string>(marks.begin(), before) : marks);
+        open(projectOfPictures(picturesOf(c.pictures)));
+        advance(1);
+        if (!*c.shown) {
+            tap(editor->btnHelp());
+            advance(1);
+            ASSERT_NE(editor->frameEditorHelp(), nullptr);
+        }
+        std::string name;
+        ASSERT_EQ(coachMarksOnScreen(*editor->view(), &name), *c.shown ? 1 : 0);
+        EXPECT_EQ(name, c.shown);
+        const std::string entries = namesOfList(*editor->project());
+        tap(c.control());
+        advance(1);
+        EXPECT_TRUE(c.worked());
+        EXPECT_EQ(coachMarksOnScreen(*editor->view()), 0);
+        EXPECT_EQ(editor->helpManager(), nullptr);
+        EXPECT_TRUE(!*c.shown || HelpManager::wasDismissed(c.shown));
+        // The help button opens the help in place of the mark; else it is gone.
+        EXPECT_EQ(editor->frameEditorHelp() != nullptr, c.control() == editor->btnHelp());
+        EXPECT_EQ(namesOfList(*editor->project()), entries);
+        editor.reset();
+        settle();
+    }
+
+    // Their own buttons do what they do, and nothing under them: Next closes
+    // the mark; the help button closes the help, which stays closed.
+    std::filesystem::remove(folders.documents() + "/" + HelpManager::kHelpManagerFile);
+    open(projectOfPictures(picturesOf(10)));
+    advance(1);
+    ASSERT_NE(editor->helpManager(), nullptr);
+    tap(editor->helpManager()->nextButton());
+    advance(1);
+    EXPECT_EQ(coachMarksOnScreen(*editor->view()), 0);
+    EXPECT_TRUE(HelpManager::wasDismissed("Timeline"));
+    EXPECT_FALSE(popoverUp());
+    EXPECT_EQ(editor->outlineNavigationController(), nullptr);
+    tap(editor->btnHelp());
+    advance(1);
+    ASSERT_NE(editor->frameEditorHelp(), nullptr);
+    tap(editor->btnHelp());
+    advance(1);
+    EXPECT_EQ(editor->frameEditorHelp(), nullptr);
+    EXPECT_FALSE(editor->btnHelp()->isSelected());
+}
+
 // The texts of the overlay's bubbles, in order.
 std::vector<std::string> textsOf(const FrameEditorHelp& help) {
     std::vector<std::string> texts;
@@ -534,30 +611,27 @@ TEST_F(ShutterUnderHelpTest, FourteenPressesInANewProjectMakeFourteenFramesAndLa
     ASSERT_TRUE(editor->project()->getProjectPath().has_value());
 
     // The next update that is not a capture shows the due mark over the camera;
-    // the shutter answers under it, to fingers and keys, and under the help
-    // overlay too.
+    // the shutter answers under it, to keys and fingers, and under the help
+    // overlay too. Keys leave the help up; a finger's press closes it.
     editor->updateGUIWithStatus(true);
     advance(1);
     std::string name;
     ASSERT_EQ(coachMarksOnScreen(*editor->view(), &name), 1);
     EXPECT_EQ(name, "Timeline");
-    pressShutter();
-    EXPECT_EQ(pictures(), 15);
     pressShutter(Press::Space);
+    EXPECT_EQ(pictures(), 15);
+    EXPECT_EQ(coachMarksOnScreen(*editor->view()), 1);
+    pressShutter();
     EXPECT_EQ(pictures(), 16);
-    EXPECT_EQ(coachMarksOnScreen(*editor->view()), 1);  // it waits for its Next
-    tap(editor->helpManager()->nextButton());
     advance(1);
     ASSERT_EQ(coachMarksOnScreen(*editor->view()), 0);
     tap(editor->btnHelp());
     advance(1);
     ASSERT_NE(editor->frameEditorHelp(), nullptr);
-    pressShutter();
     pressShutter(Press::Return);
-    EXPECT_EQ(pictures(), 18);
     EXPECT_NE(editor->frameEditorHelp(), nullptr);
-    // Elsewhere the help's layer still takes the tap and closes it.
-    fingers.tap({500, 200});
+    pressShutter();
+    EXPECT_EQ(pictures(), 18);
     advance(1);
     EXPECT_EQ(editor->frameEditorHelp(), nullptr);
     EXPECT_LIST_INVARIANTS(editor->project());

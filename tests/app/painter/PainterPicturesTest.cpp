@@ -4,6 +4,9 @@
 #include "app/painter/PainterLayerTableViewController.h"
 #include "app/widgets/views/HelpManager.h"
 
+#include <filesystem>
+#include <functional>
+
 namespace {
 
 // Pictures of the painter for a look: a painting with strokes, a mask and the
@@ -98,6 +101,43 @@ TEST_F(PainterHelpTest, EachModeShowsItsHelpOnce) {
         EXPECT_TRUE(HelpManager::wasDismissed(name));
         ASSERT_TRUE(open(1, masking));
         EXPECT_EQ(painter->helpManager(), nullptr) << name << " is shown once";
+    }
+}
+
+TEST_F(PainterHelpTest, AStrokeOrATapUnderTheHelpClosesItAndIsDoneAndNextOnlyCloses) {
+    addFrames(2);
+    struct Case {
+        bool masking;
+        const char* name;
+        std::function<void()> work;  // on the painter's controls under the help
+        std::function<bool()> done;
+    };
+    auto stroke = [this] { drawLine({100, 100}, {400, 300}); };
+    auto stroked = [this] { return painter->drawingView()->canUndo(); };
+    const Case cases[] = {
+        {false, "PaintColor", stroke, stroked},
+        {true, "Mask", stroke, stroked},
+        {false, "PaintColor", [this] { tap(painter->toolPalette()->btnBack()); }, [this] { return completions == 1; }},
+        {false, "PaintColor", [this] { tap(painter->helpManager()->nextButton()); },
+         [this] { return !painter->drawingView()->canUndo() && completions == 0; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.name << (c.masking ? " masking" : ""));
+        std::filesystem::remove(folders.documents() + "/" + HelpManager::kHelpManagerFile);
+        completions = 0;
+        auto created = PainterViewController::create(project, 1, c.masking);
+        ASSERT_TRUE(created.ok());
+        painter = *created;
+        painter->setHandlerComplete([this] { ++completions; });
+        window->setRootViewController(painter);
+        painter->viewDidAppear(false);
+        advance(0.5);
+        ASSERT_NE(painter->helpManager(), nullptr);
+        c.work();
+        advance(1);
+        EXPECT_TRUE(c.done());
+        EXPECT_EQ(painter->helpManager(), nullptr);
+        EXPECT_TRUE(HelpManager::wasDismissed(c.name));
     }
 }
 

@@ -34,7 +34,7 @@ public:
     ui::View* hitTest(graphics::Point point, const ui::Event* event) override;
     void touchesBegan(const ui::TouchSet& touches, const ui::Event& event) override;
     bool handleKeyEquivalent(const ui::KeyPress& press) override;
-    std::vector<ui::ViewPtr> viewsReachedThrough() const override { return passthrough_.views(); }
+    std::vector<ui::ViewPtr> viewsReachedThrough() const override { return passthrough_.viewsBelow(*this); }
 
 private:
     TouchPassthrough passthrough_;

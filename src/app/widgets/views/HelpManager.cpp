@@ -40,7 +40,7 @@ foundation::Dictionary readDismissedNames() {
 }
 
 // Lays the overlay's parts out whenever its size changes, and lets touches
-// through to the passthrough views.
+// and keys through to the screen under it.
 class OverlayView : public ui::View {
 public:
     std::function<void()> onLayout;
@@ -52,14 +52,19 @@ public:
         if (passthrough.isAskingBelow()) return nullptr;
         return passthrough.route(*this, ui::View::hitTest(point, event), point, event);
     }
-    std::vector<ui::ViewPtr> viewsReachedThrough() const override { return passthrough.views(); }
+    std::vector<ui::ViewPtr> viewsReachedThrough() const override { return passthrough.viewsBelow(*this); }
 };
 
 }  // namespace
 
 std::shared_ptr<HelpManager> HelpManager::initWithName(const std::string& name) {
     if (wasDismissed(name)) return nullptr;
-    return std::shared_ptr<HelpManager>(new HelpManager(name));
+    auto help = std::shared_ptr<HelpManager>(new HelpManager(name));
+    // A touch that went through to the screen closes the overlay as Next does.
+    static_cast<OverlayView&>(*help->view_).passthrough.letEverythingThrough([weak = std::weak_ptr<HelpManager>(help)] {
+        if (auto self = weak.lock()) self->dismiss();
+    });
+    return help;
 }
 
 bool HelpManager::wasDismissed(const std::string& name) { return readDismissedNames().get(name).asBool(); }
@@ -129,10 +134,6 @@ void HelpManager::setPositionLabel(graphics::Point position) {
     labelPosition_ = position;
     labelPositionSet_ = true;
     layout();
-}
-
-void HelpManager::setPassthroughViews(std::vector<ui::ViewPtr> views) {
-    static_cast<OverlayView&>(*view_).passthrough.setViews(std::move(views));
 }
 
 void HelpManager::layout() {

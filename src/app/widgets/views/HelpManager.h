@@ -6,8 +6,10 @@
 // names are remembered in ".helpmanager.plist" in the documents folder, and
 // initWithName then gives none.
 //
-// The overlay takes every touch except those on the views the caller names as
-// passthrough views (a camera's shutter keeps answering under it).
+// The overlay only shows: a touch anywhere but on its Next button reaches the
+// control under it, as if the overlay were not there, and closes it (as Next
+// does); keys reach the screen under it too. No click meant for the screen
+// is lost to a help the user has not noticed yet.
 //
 // Main thread only. The caller adds view() to its screen, then calls show.
 
@@ -64,9 +66,6 @@ public:
     // Where the text is centred, in the overlay's coordinates.
     void setPositionLabel(graphics::Point position);
     graphics::Point positionLabel() const { return labelPosition_; }
-    // Views below the overlay that keep their touches (and their subviews).
-    void setPassthroughViews(std::vector<ui::ViewPtr> views);
-
     // Fades the overlay in.
     void show();
     // Remembers the name, fades the overlay out, removes it and tells the delegate.
