@@ -4,6 +4,7 @@
 #include "ControlsTestSupport.h"
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/lists/CollectionView.h"
+#include "support/HostWheel.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -127,6 +128,23 @@ protected:
 };
 
 // ---- layout --------------------------------------------------------------------------
+
+TEST_F(CollectionViewTest, TheWheelScrollsAndSelectsNothingAndAClickStillSelects) {
+    Items items(60);
+    show(items);
+    fingers.tap(centreOf(1));
+    items.log.clear();
+    {
+        testsupport::HostWheel wheel(window);
+        EXPECT_TRUE(wheel.turn(centreOf(4), -5));
+    }
+    run(1);
+    EXPECT_EQ(view->contentOffset(), (Point{0, 300}));
+    EXPECT_TRUE(items.log.empty());
+    EXPECT_EQ(view->indexPathsForSelectedItems(), std::vector<IndexPath>{(IndexPath{0, 1})});
+    fingers.tap(centreOf(16));
+    EXPECT_EQ(view->indexPathsForSelectedItems(), std::vector<IndexPath>{(IndexPath{0, 16})});
+}
 
 TEST_F(CollectionViewTest, FullLinesSpreadToTheEdgesAndTheLastKeepsTheColumns) {
     Items items(8);

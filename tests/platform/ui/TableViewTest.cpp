@@ -6,6 +6,7 @@
 #include "platform/ui/controls/ImageView.h"
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/lists/TableView.h"
+#include "support/HostWheel.h"
 
 #include <gtest/gtest.h>
 #include <set>
@@ -146,6 +147,23 @@ TEST_F(TableViewTest, AsksOnlyForTheRowsInSightAndReusesCells) {
     }
     EXPECT_GT(reuses, 0) << "reused cells were not prepared";
     EXPECT_EQ(table->subviews().size(), table->visibleCells().size()) << "recycled cells stayed in the table";
+}
+
+TEST_F(TableViewTest, TheWheelScrollsAndSelectsNothingAndAClickStillSelects) {
+    Rows rows(60);
+    show(rows);
+    fingers.tap(rowPoint(1));
+    rows.log.clear();
+    {
+        testsupport::HostWheel wheel(window);
+        EXPECT_TRUE(wheel.turn(rowPoint(3), -5));
+    }
+    run(1);
+    EXPECT_EQ(table->contentOffset(), (Point{0, 300}));
+    EXPECT_TRUE(rows.log.empty());
+    EXPECT_EQ(table->indexPathForSelectedRow(), (IndexPath{0, 1}));
+    fingers.tap(rowPoint(10));
+    EXPECT_EQ(table->indexPathForSelectedRow(), (IndexPath{0, 10}));
 }
 
 TEST_F(TableViewTest, ReloadDataAsksAgainAndShowsTheNewData) {
