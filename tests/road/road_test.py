@@ -233,6 +233,97 @@ def crop(app):
     app.keep("cropped")
 
 
+# The movie-settings sheet's rows by the pictures of their tiles (and
+# whether the row is long enough to scroll out of the window), and its
+# section titles.
+kSheetRows = [(re.compile(p), long) for p, long in (
+    (r"theme_\d\d\.png$", True), (r"foreground_\d\d\.png$", True), (r"fade_\d\.png$", False),
+    (r"edit_effect_\d\.png$", False), (r"mask_\d\.png$", False))]
+kSheetTitles = ("Theme", "Foreground", "Fade", "Effect", "Mask")
+
+
+def project_meta(app):
+    """The bytes of the project's frame list and metadata."""
+    contents = {}
+    for name in ("frames.meta", "kelbrin.meta"):
+        with open(os.path.join(project_folder(app), name), "rb") as f:
+            contents[name] = f.read()
+    return contents
+
+
+def scroll_sheet(app, height, notches):
+    """The wheel over a section title scrolls the sheet (the top one when
+    going up, the lowest going down)."""
+    titles = [c for c in app.controls(kind="Label") if c["label"] in kSheetTitles and c["visibleHeight"] > 0]
+    check(titles, "at %s height no section title of the sheet shows" % height)
+    pick = min if notches > 0 else max
+    app.session.wheel(*app.centre(pick(titles, key=lambda c: c["visibleY"])), notches)
+    time.sleep(0.4)
+
+
+def wheel_over_sheet_rows(app, height):
+    """Turns the wheel over every row of the open sheet, from the top; where
+    a row is out of sight, the wheel over a section title scrolls the sheet
+    first."""
+    window_height = app.session.window_geometry(app.window)[3]
+
+    def tiles_in_sight(row):
+        return [c for c in app.controls(row, kind="ImageView")
+                if c["visibleHeight"] >= 60 and c["visibleY"] + c["visibleHeight"] <= window_height]
+
+    def tiles_shown(row):
+        return {c["label"] for c in tiles_in_sight(row) if c["visibleWidth"] >= 60}
+
+    scroll_sheet(app, height, 10)
+    for row, long in kSheetRows:
+        for _ in range(8):
+            tiles = tiles_in_sight(row)
+            if tiles:
+                break
+            scroll_sheet(app, height, -2)
+        check(tiles, "at %s height the sheet's row %s never came into sight" % (height, row.pattern))
+        x, y = app.centre(tiles[len(tiles) // 2])
+        shown = tiles_shown(row)
+        # Towards the user: the row moves on along its tiles. A long one
+        # shows others (past the first few the strip itself moves).
+        app.session.wheel(x, y, -8 if long else -3)
+        if long:
+            app.wait_for(lambda: tiles_shown(row) not in (shown, set()),
+                         "the wheel to scroll the row %s at %s height" % (row.pattern, height), timeout=5)
+    app.keep("sheet-wheel-" + height)
+
+
+def resize_sheet(app, height):
+    """The sheet's size button, and the sheet at full or half height."""
+    app.tap(re.compile(r"theme_view_btn_"), kind="BarButton", name="sheet-%s-height" % height)
+
+    def at_height():
+        tabs = app.controls("Outline")
+        return bool(tabs) and (tabs[-1]["y"] < 100) == (height == "full")
+
+    app.wait_for(at_height, "the settings sheet at %s height" % height)
+    time.sleep(0.5)
+
+
+def settings_wheel(app):
+    """The wheel over every row of the movie-settings sheet, at half and at
+    full height, only scrolls: it chooses no tile, and the project's frame
+    list and metadata stay as they were, byte for byte."""
+    app.tap("editor_icon_theme", name="sheet-for-wheel")
+    app.find("Outline")
+    before = project_meta(app)
+    wheel_over_sheet_rows(app, "half")
+    resize_sheet(app, "full")
+    wheel_over_sheet_rows(app, "full")
+    time.sleep(1)
+    after = project_meta(app)
+    for name in before:
+        check(after[name] == before[name], "the wheel over the settings sheet changed the project's %s" % name)
+    resize_sheet(app, "half")
+    tap_beside(app)
+    app.wait_for(lambda: not app.controls("Outline"), "the settings sheet to close")
+
+
 def outline(app):
     """The movie-settings sheet's Outline tab opens the outline editor."""
     app.tap("editor_icon_theme")
@@ -383,8 +474,8 @@ def recover(app):
                 return
 
 
-STEPS = [first_launch, new_project, shutter_presses, space_captures, hold, crop, outline, leave_editor, player_escape,
-         save_to_folder]
+STEPS = [first_launch, new_project, shutter_presses, space_captures, hold, crop, settings_wheel, outline, leave_editor,
+         player_escape, save_to_folder]
 
 
 def main():
