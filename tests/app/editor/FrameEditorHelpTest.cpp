@@ -334,6 +334,7 @@ TEST_F(PhoneEditorTest, CoachMarkOnThePhoneUsesTheLowerLeftNextButtonExceptForSp
 
 TEST_F(EditorTest, ATapOnAControlUnderACoachMarkOrTheHelpClosesItAndWorksTheControl) {
     auto popoverUp = [this] { return editor->popoverController() && editor->popoverController()->isPopoverVisible(); };
+    auto sheetUp = [this] { return editor->outlineNavigationController() != nullptr; };
     struct Case {
         const char* shown;  // the coach mark, or "" for the help overlay
         int pictures;
@@ -350,12 +351,15 @@ TEST_F(EditorTest, ATapOnAControlUnderACoachMarkOrTheHelpClosesItAndWorksTheCont
          },
          popoverUp},
         {"Speed", 25, [this] { return editor->btnMore(); }, popoverUp},
-        {"Effects", 30, [this] { return editor->btnTheme(); },
-         [this] { return editor->outlineNavigationController() != nullptr; }},
+        {"Effects", 30, [this] { return editor->btnTheme(); }, sheetUp},
         {"Effects", 30, [this] { return editor->btnHelp(); }, [this] { return editor->frameEditorHelp() != nullptr; }},
         {"", 3, [this] { return editor->btnMusic(); }, popoverUp},
-        {"", 3, [this] { return editor->btnTheme(); },
-         [this] { return editor->outlineNavigationController() != nullptr; }},
+        {"", 3, [this] { return editor->btnTheme(); }, sheetUp},
+        // Their own buttons do what they do, and nothing under them: Next
+        // closes the mark; the help button closes the help.
+        {"Timeline", 10, [this] { return editor->helpManager()->nextButton(); },
+         [&] { return !popoverUp() && !sheetUp(); }},
+        {"", 3, [this] { return editor->btnHelp(); }, [this] { return !editor->btnHelp()->isSelected(); }},
     };
     const std::vector<std::string> marks{"Timeline", "Media", "CopyPaste", "Speed", "Effects"};
     for (const Case& c : cases) {
@@ -374,38 +378,19 @@ TEST_F(EditorTest, ATapOnAControlUnderACoachMarkOrTheHelpClosesItAndWorksTheCont
         ASSERT_EQ(coachMarksOnScreen(*editor->view(), &name), *c.shown ? 1 : 0);
         EXPECT_EQ(name, c.shown);
         const std::string entries = namesOfList(*editor->project());
-        tap(c.control());
+        const ui::View* control = c.control();
+        tap(control);
         advance(1);
         EXPECT_TRUE(c.worked());
         EXPECT_EQ(coachMarksOnScreen(*editor->view()), 0);
         EXPECT_EQ(editor->helpManager(), nullptr);
         EXPECT_TRUE(!*c.shown || HelpManager::wasDismissed(c.shown));
-        // The help button opens the help in place of the mark; else it is gone.
-        EXPECT_EQ(editor->frameEditorHelp() != nullptr, c.control() == editor->btnHelp());
+        // The help button opens the help in place of a mark; else no help is left.
+        EXPECT_EQ(editor->frameEditorHelp() != nullptr, *c.shown && control == editor->btnHelp());
         EXPECT_EQ(namesOfList(*editor->project()), entries);
         editor.reset();
         settle();
     }
-
-    // Their own buttons do what they do, and nothing under them: Next closes
-    // the mark; the help button closes the help, which stays closed.
-    std::filesystem::remove(folders.documents() + "/" + HelpManager::kHelpManagerFile);
-    open(projectOfPictures(picturesOf(10)));
-    advance(1);
-    ASSERT_NE(editor->helpManager(), nullptr);
-    tap(editor->helpManager()->nextButton());
-    advance(1);
-    EXPECT_EQ(coachMarksOnScreen(*editor->view()), 0);
-    EXPECT_TRUE(HelpManager::wasDismissed("Timeline"));
-    EXPECT_FALSE(popoverUp());
-    EXPECT_EQ(editor->outlineNavigationController(), nullptr);
-    tap(editor->btnHelp());
-    advance(1);
-    ASSERT_NE(editor->frameEditorHelp(), nullptr);
-    tap(editor->btnHelp());
-    advance(1);
-    EXPECT_EQ(editor->frameEditorHelp(), nullptr);
-    EXPECT_FALSE(editor->btnHelp()->isSelected());
 }
 
 // The texts of the overlay's bubbles, in order.
