@@ -15,7 +15,10 @@ namespace themes {
 inline constexpr graphics::Size kCardSize{1280, 720};
 inline constexpr graphics::Size kOverlaySize{1920, 1080};
 inline constexpr graphics::Size kThumbnailSize{142, 80};
-inline constexpr graphics::Size kTileSize{240, 180};
+// The pickers' tiles: twice the size they are shown at in the settings
+// sheet (125 × 80 points), and of that shape, so the picker shows them whole
+// and the caption along their bottom is never cut off.
+inline constexpr graphics::Size kTileSize{250, 160};
 
 // A small deterministic generator, so every build draws the same pictures.
 // Each draw is a statement of its own: the arguments of one call are

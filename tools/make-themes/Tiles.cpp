@@ -22,8 +22,10 @@ struct EffectFilters : KWImageProducer {
 };
 
 // A caption bar along the bottom, a fifth of the picture high.
+double captionBarHeight(graphics::Size size) { return std::round(size.height * 0.19); }
+
 void label(graphics::GraphicsContext& c, const std::string& text, graphics::Size size) {
-    double bar = std::round(size.height * 0.19);
+    double bar = captionBarHeight(size);
     c.setFillColor(Color::grey(0, 0.55));
     c.fillRect(Rect(0, size.height - bar, size.width, bar));
     c.setFillColor(Color::grey(1.0));
@@ -99,8 +101,10 @@ Image maskTile(int mask) {
     // 0 none, 1 a 2.35 letterbox, 2 square.
     static const char* names[] = {"No Mask", "Cinema 2.35", "Square"};
     graphics::GraphicsContext c(kTileSize, 1.0, true);
-    Rect picture(0, 0, kTileSize.width, kTileSize.width * 9 / 16);
-    picture.origin.y = (kTileSize.height - 34 - picture.height()) / 2;
+    // A 16:9 picture centred in the room above the caption bar.
+    const double room = kTileSize.height - captionBarHeight(kTileSize);
+    const double height = room - 8;
+    Rect picture((kTileSize.width - height * 16 / 9) / 2, (room - height) / 2, height * 16 / 9, height);
     c.setFillColor(Color::grey(0.12));
     c.fillRect(Rect(0, 0, kTileSize.width, kTileSize.height));
     drawSampleScene(c, picture);
@@ -108,11 +112,11 @@ Image maskTile(int mask) {
     if (mask == 1) {
         double visible = picture.width() / 2.35;
         double bar = (picture.height() - visible) / 2;
-        c.fillRect(Rect(0, picture.minY(), picture.width(), bar));
-        c.fillRect(Rect(0, picture.maxY() - bar, picture.width(), bar));
+        c.fillRect(Rect(picture.minX(), picture.minY(), picture.width(), bar));
+        c.fillRect(Rect(picture.minX(), picture.maxY() - bar, picture.width(), bar));
     } else if (mask == 2) {
         double side = (picture.width() - picture.height()) / 2;
-        c.fillRect(Rect(0, picture.minY(), side, picture.height()));
+        c.fillRect(Rect(picture.minX(), picture.minY(), side, picture.height()));
         c.fillRect(Rect(picture.maxX() - side, picture.minY(), side, picture.height()));
     }
     label(c, names[mask], kTileSize);

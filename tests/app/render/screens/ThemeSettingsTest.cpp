@@ -424,6 +424,47 @@ TEST_F(ThemeSettingsTest, SheetTabsSizeAndDone) {
     EXPECT_EQ(navigation->topViewController(), sheet.get());
 }
 
+// The rows of white pixels (a caption's glyphs, the tile's own border) in
+// the lower half of a tile as drawn, by row; the sides are left out, where
+// the borders run down.
+std::vector<bool> whiteRowsInLowerHalf(const graphics::Image& shown, const graphics::Rect& tile) {
+    std::vector<bool> rows;
+    for (int y = int(tile.midY()); y < int(tile.maxY()); ++y) {
+        bool white = false;
+        for (int x = int(tile.minX()) + 5; x < int(tile.maxX()) - 5 && !white; ++x)
+            white = testsupport::pixelNear(shown.pixelAt(x, y), graphics::RGBA{255, 255, 255, 255}, 50);
+        rows.push_back(white);
+    }
+    return rows;
+}
+
+TEST_F(ThemeSettingsTest, TileCaptionsShowWholeInsideTheirTiles) {
+    open();
+    const graphics::Image shown = window->renderImage();
+    for (Section section : {kForeground, kFade, kEffect, kMask}) {
+        const graphics::Rect strip = inWindow(picker(section).carousel());
+        for (const auto& [index, tile] : drawnTiles(section)) {
+            // The chosen tile's frame covers its edges.
+            if (tile.minX() < strip.minX() || tile.maxX() > strip.maxX() || index == picker(section).lastSelection())
+                continue;
+            SCOPED_TRACE(testing::Message() << "section " << section << " tile " << index);
+            // Bottom up: the tile's border, a margin of the caption bar, then
+            // the glyphs. Letters cut off at the tile's edge run into its
+            // last row.
+            const std::vector<bool> rows = whiteRowsInLowerHalf(shown, tile);
+            size_t y = rows.size();
+            while (y > 0 && rows[y - 1] && rows.size() - y < 2) --y;  // the border
+            size_t margin = 0;
+            while (y > 0 && !rows[y - 1]) --y, ++margin;
+            size_t glyphs = 0;
+            while (y > 0 && rows[y - 1]) --y, ++glyphs;
+            EXPECT_GE(margin, 1u) << "the caption runs into the tile's bottom edge";
+            EXPECT_LE(margin, 6u) << "no caption along the tile's bottom";
+            EXPECT_GE(glyphs, 5u) << "the caption's letters are cut";
+        }
+    }
+}
+
 TEST(MaskTiles, FormatsCompareExactly) {
     const std::tuple<bool, Value, int32_t> cases[] = {
         {true, Value(2.35), 1}, {true, Value(1), 2},      {true, Value(1.0), 2},   {true, Value(2.3500001), 0},

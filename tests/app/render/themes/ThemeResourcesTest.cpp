@@ -34,12 +34,12 @@ TEST(ThemeResources, EveryPictureIsThereAtItsSize) {
         expected.push_back({foundation::format("theme_%.2d.png", {int64_t(n)}), 142, 80, false});
     }
     expected.push_back({"theme_00.png", 142, 80, false});
-    for (int n = 0; n <= 3; ++n) expected.push_back({foundation::format("fade_%d.png", {int64_t(n)}), 240, 180, false});
+    for (int n = 0; n <= 3; ++n) expected.push_back({foundation::format("fade_%d.png", {int64_t(n)}), 250, 160, false});
     for (int n = 0; n <= 7; ++n)
-        expected.push_back({foundation::format("edit_effect_%d.png", {int64_t(n)}), 240, 180, false});
-    for (int n = 0; n <= 2; ++n) expected.push_back({foundation::format("mask_%d.png", {int64_t(n)}), 240, 180, false});
+        expected.push_back({foundation::format("edit_effect_%d.png", {int64_t(n)}), 250, 160, false});
+    for (int n = 0; n <= 2; ++n) expected.push_back({foundation::format("mask_%d.png", {int64_t(n)}), 250, 160, false});
     for (int n = 20; n <= 37; ++n) {
-        expected.push_back({foundation::format("foreground_%.2d.png", {int64_t(n)}), 240, 180, false});
+        expected.push_back({foundation::format("foreground_%.2d.png", {int64_t(n)}), 250, 160, false});
         if (n > 20) expected.push_back({foundation::format("foreground_%.2d_bg.png", {int64_t(n)}), 1920, 1080, true});
     }
     expected.push_back({"gallery_bg.jpg", 1024, 768, false});
