@@ -565,8 +565,14 @@ void TableView::layoutSubviews() {
         placeHeaderAndFooterViews();
         layoutCellFrames();
         tile();
+    } else if (lastHeight_ != bounds().height()) {
+        // A taller table may show rows that had no cells, and a scroll
+        // position past its new end; a shorter one lets rows go.
+        settleIntoContent();
+        tile();
     }
     lastWidth_ = contentWidth();
+    lastHeight_ = bounds().height();
     if (backgroundView_) backgroundView_->setFrame(bounds());
     layoutIndexStrip();
 }

@@ -324,6 +324,7 @@ private:
     double sectionHeaderHeight_ = kAutomaticDimension;
     double sectionFooterHeight_ = kAutomaticDimension;
     double lastWidth_ = -1;
+    double lastHeight_ = -1;
 
     detail::ListCells<TableViewCell> cells_{"TableView"};
     std::map<size_t, ViewPtr> headerViews_, footerViews_;

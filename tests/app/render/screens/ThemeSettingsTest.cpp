@@ -465,6 +465,45 @@ TEST_F(ThemeSettingsTest, TileCaptionsShowWholeInsideTheirTiles) {
     }
 }
 
+TEST_F(ThemeSettingsTest, ExpandingWithTheChevronDrawsEveryRowFromTheTop) {
+    // As the frame editor lays the sheet over its bottom.
+    sheet = std::make_shared<ThemeSettingsViewController>(ThemeSettingsViewController::kNibName, project);
+    navigation = std::make_shared<NXNavigationController>(sheet);
+    auto host = std::make_shared<ui::ViewController>();
+    window->setRootViewController(host);
+    host->addChildViewController(navigation);
+    navigation->view()->setFrame(graphics::Rect(0, 768, 1024, 170));
+    host->view()->addSubview(navigation->viewPtr());
+    navigation->didMoveToParentViewController(host.get());
+    window->layoutIfNeeded();
+    navigation->view()->setFrame(graphics::Rect(0, 476, 1024, 292));
+    advance(0.5);
+
+    ui::View* chevron = sheet->navigationItem().leftBarButtonItem()->view();
+    ASSERT_NE(chevron, nullptr);
+    tap(chevron);
+    advance(0.5);
+    ASSERT_EQ(navigation->view()->frame(), graphics::Rect(0, 0, 1024, 768));
+    ui::TableView& table = *sheet->tableView();
+    EXPECT_EQ(table.contentOffset(), table.minimumContentOffset()) << "the first title under the bar";
+    const graphics::Image shown = window->renderImage();
+    savePicture("movie-settings-expanded.png");
+    for (size_t section = 0; section < 5; ++section) {
+        SCOPED_TRACE(testing::Message() << "section " << section);
+        const graphics::Rect header = table.convertRectToView(table.rectForHeaderInSection(section), nullptr);
+        EXPECT_EQ(header.minY(), inWindow(&table).minY() + 130 * double(section));
+        // Each row's tiles are in the window and drawn: no white row.
+        const auto tiles = drawnTiles(Section(section));
+        ASSERT_FALSE(tiles.empty());
+        for (const auto& [index, tile] : tiles) {
+            if (tile.maxX() > 1024) continue;
+            EXPECT_FALSE(testsupport::pixelNear(shown.pixelAt(int(tile.midX()), int(tile.midY())),
+                                                graphics::RGBA{255, 255, 255, 255}, 4))
+                << "tile " << index << " at " << tile.toString() << " is not drawn";
+        }
+    }
+}
+
 TEST(MaskTiles, FormatsCompareExactly) {
     const std::tuple<bool, Value, int32_t> cases[] = {
         {true, Value(2.35), 1}, {true, Value(1), 2},      {true, Value(1.0), 2},   {true, Value(2.3500001), 0},
