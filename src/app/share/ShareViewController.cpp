@@ -80,8 +80,12 @@ void ShareViewController::loadView() {
     auto root = ui::makeView<ui::View>(graphics::Rect(0, 0, kWidth, 560));
     root->setBackgroundColor(kBackground);
     root->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleHeight);
-    accountLabel_ = makeLabel(handler_->activityTitle(), 0, 17);
-    root->addSubview(accountLabel_);
+    // The navigation bar names the service; only a service with an account
+    // has more to say in a heading of its own (who is signed in).
+    if (handler_->needsNetwork() || handler_->canLogout()) {
+        accountLabel_ = makeLabel(handler_->activityTitle(), 0, 17);
+        root->addSubview(accountLabel_);
+    }
     if (handler_->canLogout()) {
         signButton_ = ui::makeView<ui::Button>(ui::ButtonType::System, graphics::Rect(0, 0, 110, kRowHeight));
         signButton_->setTitleColor(kText, ui::ControlStateNormal);
@@ -140,7 +144,7 @@ void ShareViewController::viewDidLayoutSubviews() {
     const graphics::Rect bounds = view()->bounds();
     const double width = bounds.size.width - 2 * kMargin;
     // Rows shrink on a short screen, and the export types go two to a row.
-    size_t formRows = 2 + (titleField_ ? 2 : 0) + (privacyControl_ ? 1 : 0);
+    size_t formRows = (accountLabel_ ? 2 : 1) + (titleField_ ? 2 : 0) + (privacyControl_ ? 1 : 0);
     size_t typeColumns = 1;
     if (static_cast<double>(formRows + typeButtons_.size()) * kRowHeight > bounds.size.height - 2 * kMargin &&
         typeButtons_.size() > 1)
@@ -150,10 +154,12 @@ void ShareViewController::viewDidLayoutSubviews() {
     const size_t typeRows = (typeButtons_.size() + typeColumns - 1) / typeColumns;
     const double row = std::clamp(available / static_cast<double>(formRows + typeRows), kMinRowHeight, kRowHeight);
     double y = top;
-    const double signWidth = signButton_ ? 110 : 0;
-    accountLabel_->setFrame(graphics::Rect(kMargin, y, width - signWidth, row));
-    if (signButton_) signButton_->setFrame(graphics::Rect(kMargin + width - signWidth, y, signWidth, row));
-    y += row;
+    if (accountLabel_) {
+        const double signWidth = signButton_ ? 110 : 0;
+        accountLabel_->setFrame(graphics::Rect(kMargin, y, width - signWidth, row));
+        if (signButton_) signButton_->setFrame(graphics::Rect(kMargin + width - signWidth, y, signWidth, row));
+        y += row;
+    }
     if (titleField_) {
         titleField_->setFrame(graphics::Rect(kMargin, y + 2, width, row - 4));
         y += row;
@@ -176,14 +182,15 @@ void ShareViewController::viewDidLayoutSubviews() {
 }
 
 void ShareViewController::updateAccount() {
-    if (!accountLabel_) return;
-    const std::string account = handler_->isLoggedIn() ? handler_->accountName() : std::string();
-    if (!account.empty())
-        accountLabel_->setText(handler_->activityTitle() + " – " + account);
-    else if (signButton_ && !handler_->isLoggedIn())
-        accountLabel_->setText(handler_->activityTitle() + " – " + foundation::localized(kNotSignedInText));
-    else
-        accountLabel_->setText(handler_->activityTitle());
+    if (accountLabel_) {
+        const std::string account = handler_->isLoggedIn() ? handler_->accountName() : std::string();
+        if (!account.empty())
+            accountLabel_->setText(handler_->activityTitle() + " – " + account);
+        else if (signButton_ && !handler_->isLoggedIn())
+            accountLabel_->setText(handler_->activityTitle() + " – " + foundation::localized(kNotSignedInText));
+        else
+            accountLabel_->setText(handler_->activityTitle());
+    }
     if (signButton_)
         signButton_->setTitle(foundation::localized(handler_->isLoggedIn() ? "Sign Out" : "Sign In"),
                               ui::ControlStateNormal);

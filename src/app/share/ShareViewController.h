@@ -57,6 +57,8 @@ public:
     const std::vector<std::shared_ptr<ui::Button>>& typeButtons() const { return typeButtons_; }
     ui::TextField* titleField() const { return titleField_.get(); }
     ui::TextField* captionField() const { return captionField_.get(); }
+    // Who is signed in; only for a service with an account (one on the
+    // network, or one that can sign out). The navigation bar names the service.
     ui::Label* accountLabel() const { return accountLabel_.get(); }
     // Sign in or out; only for a service that can sign out.
     ui::Button* signButton() const { return signButton_.get(); }
