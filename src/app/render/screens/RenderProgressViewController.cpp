@@ -21,6 +21,10 @@ constexpr double kTextFadeOutSeconds = 0.25;
 constexpr double kTextFadeInSeconds = 0.5;
 constexpr double kBarInset = 20;
 constexpr double kBarHeight = 15;
+// The preview panel keeps clear of the navigation bar above it and ends
+// above the progress bar: the bar never covers the picture.
+constexpr double kPanelTop = 10;
+constexpr double kPanelToBar = 8;
 const graphics::Color kBackground = graphics::Color::grey(0.2);
 }  // namespace
 
@@ -61,21 +65,22 @@ void RenderProgressViewController::viewDidLoad() {
     tableView_->setSeparatorColor(graphics::Color::clear());
     navigationItem().setHidesBackButton(true);
 
-    // Upper row: the preview panel with the bar near its bottom.
+    // Upper row: the preview panel, and the bar under it near the row's bottom.
     const double width = tableView_->bounds().width();
     upperCell_ = std::make_shared<ui::TableViewCell>(ui::TableViewCellStyle::Default, kCellIdentifier);
     upperCell_->setFrame(graphics::Rect(0, 0, width, upperRowHeight()));
     upperCell_->setBackgroundColor(graphics::Color::clear());
     upperCell_->layoutIfNeeded();  // the content view takes the cell's size
     ui::View& upper = upperCell_->contentView();
-    progressPanel_ = ui::makeView<ui::View>(upper.bounds());
+    const graphics::Rect content = upper.bounds();
+    const graphics::Rect bar(content.origin.x + kBarInset, content.height() - kBarInset,
+                             content.width() - 2 * kBarInset, kBarHeight);
+    progressPanel_ = ui::makeView<ui::View>(
+        graphics::Rect(content.origin.x, kPanelTop, content.width(), bar.minY() - kPanelToBar - kPanelTop));
     progressPanel_->setClipsToBounds(true);
     progressPanel_->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleHeight);
     upper.addSubview(progressPanel_);
-    const graphics::Rect content = upper.bounds();
-    progressView_ = ui::makeView<ui::ProgressView>(
-        ui::ProgressViewStyle::Bar, graphics::Rect(content.origin.x + kBarInset, content.height() - kBarInset,
-                                                   content.width() - 2 * kBarInset, kBarHeight));
+    progressView_ = ui::makeView<ui::ProgressView>(ui::ProgressViewStyle::Bar, bar);
     progressView_->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleTopMargin);
     progressView_->setTrackTintColor(graphics::Color::white());
     progressView_->setProgressTintColor(accentColor());

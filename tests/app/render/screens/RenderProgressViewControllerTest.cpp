@@ -78,7 +78,7 @@ protected:
 TEST_F(RenderProgressPanelTest, PreviewsFollowTheProgressOneStepPerCall) {
     auto project = savedProject(10);  // 11 list entries with the capture slot
     present(project);
-    ASSERT_EQ(panel->progressPanel()->bounds().size, (graphics::Size{320, 150}));
+    ASSERT_EQ(panel->progressPanel()->bounds().width(), 320);
     // Appearing showed step 0 with the first frame.
     EXPECT_EQ(previews(), std::vector<int>{0});
     EXPECT_EQ(panel->interestingProgressValues(), (std::vector<double>{1.0 / 3, 2.0 / 3}));
