@@ -2,11 +2,11 @@
 
 #include "app/audio/JGAlbumTrackTableViewCell.h"
 #include "app/audio/PickerArtwork.h"
+#include "app/audio/PickerCancelButton.h"
 #include "platform/foundation/Localized.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Font.h"
 #include "platform/library/MusicLibrary.h"
-#include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controllers/NavigationItem.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/ImageView.h"
@@ -81,11 +81,10 @@ void JGAlbumViewController::loadView() {
 void JGAlbumViewController::viewDidLoad() {
     auto weak = foundation::weakFrom(this);
     if (showsCancelButton) {
-        navigationItem().setRightBarButtonItem(
-            std::make_shared<ui::BarButtonItem>(ui::BarButtonSystemItem::Cancel, [weak](ui::BarButtonItem&) {
-                auto self = weak.lock();
-                if (self && self->delegate_) self->delegate_->jgAlbumViewControllerDidCancel(*self);
-            }));
+        showPickerCancelButton(navigationItem(), [weak] {
+            auto self = weak.lock();
+            if (self && self->delegate_) self->delegate_->jgAlbumViewControllerDidCancel(*self);
+        });
     }
     libraryObserver_ = foundation::NotificationCenter::defaultCenter().addObserver(
         library::MusicLibrary::kDidChangeNotification, nullptr, [weak](const foundation::Notification&) {

@@ -2,10 +2,10 @@
 
 #include "app/audio/JGAlbumViewController.h"
 #include "app/audio/PickerArtwork.h"
+#include "app/audio/PickerCancelButton.h"
 #include "platform/foundation/Localized.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Font.h"
-#include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controllers/NavigationItem.h"
 #include "platform/ui/controls/ImageView.h"
@@ -163,11 +163,9 @@ void JGMediaQueryViewController::loadView() {
 
 void JGMediaQueryViewController::viewDidLoad() {
     if (showsCancelButton) {
-        auto weak = foundation::weakFrom(this);
-        navigationItem().setRightBarButtonItem(
-            std::make_shared<ui::BarButtonItem>(ui::BarButtonSystemItem::Cancel, [weak](ui::BarButtonItem&) {
-                if (auto self = weak.lock()) self->cancelButtonTap();
-            }));
+        showPickerCancelButton(navigationItem(), [weak = foundation::weakFrom(this)] {
+            if (auto self = weak.lock()) self->cancelButtonTap();
+        });
     }
     if (mediaQuery_ && !observedLibrary_) {
         observedLibrary_ = mediaQuery_->library();

@@ -1,11 +1,11 @@
 #include "app/audio/NXMediaQueryViewController.h"
 
 #include "app/audio/JGAlbumTrackTableViewCell.h"
+#include "app/audio/PickerCancelButton.h"
 #include "platform/foundation/Collation.h"
 #include "platform/foundation/Paths.h"
 #include "platform/graphics/Color.h"
 #include "platform/library/MusicLibrary.h"
-#include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controllers/NavigationItem.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Label.h"
@@ -67,12 +67,10 @@ void NXMediaQueryViewController::loadView() {
 
 void NXMediaQueryViewController::viewDidLoad() {
     if (showsCancelButton) {
-        auto weak = foundation::weakFrom(this);
-        navigationItem().setLeftBarButtonItem(
-            std::make_shared<ui::BarButtonItem>(ui::BarButtonSystemItem::Cancel, [weak](ui::BarButtonItem&) {
-                auto self = weak.lock();
-                if (self && self->delegate_) self->delegate_->nxMediaQueryViewControllerDidCancel(*self);
-            }));
+        showPickerCancelButton(navigationItem(), [weak = foundation::weakFrom(this)] {
+            auto self = weak.lock();
+            if (self && self->delegate_) self->delegate_->nxMediaQueryViewControllerDidCancel(*self);
+        });
     }
     updateLibraryFromFolderAtPath(queryFolder_);
 }

@@ -11,6 +11,8 @@
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Label.h"
+#include "platform/ui/host/ControlMap.h"
+#include "platform/ui/lists/TableView.h"
 #include "support/TestSounds.h"
 
 #include <filesystem>
@@ -198,6 +200,43 @@ TEST_F(NXMediaPickerTest, SoundFoldersListSoundsInTitleOrderAndPreviewThem) {
     // Switching to another tab stops listening.
     picker->tabBarController()->setSelectedIndex(2);
     EXPECT_EQ(list.currentPlayedItemIndex(), -1);
+}
+
+TEST_F(NXMediaPickerTest, CancelIsOnTheLeftOnEveryTabAndAfterTheBackButtonOfAnAlbum) {
+    show(projectWith({}));
+    auto& tabs = *picker->tabBarController();
+    // The Cancel buttons drawn in the window, and the back buttons.
+    auto barButtons = [&](const std::string& label) {
+        window->layoutIfNeeded();
+        std::vector<graphics::Rect> found;
+        for (const ui::MappedView& shown : ui::mapViews(*window, ui::WindowPlacement{}))
+            if (shown.kind == "BarButton" && shown.label.find(label) != std::string::npos)
+                found.push_back(shown.visible);
+        return found;
+    };
+    std::optional<graphics::Rect> first;
+    for (size_t tab = 0; tab < tabs.viewControllers().size(); ++tab) {
+        SCOPED_TRACE(tabs.tabBar().items()[tab].title);
+        tabs.setSelectedIndex(tab);
+        const auto cancels = barButtons("Cancel");
+        ASSERT_EQ(cancels.size(), 1u);
+        EXPECT_LT(cancels[0].maxX(), window->bounds().midX());
+        if (!first) first = cancels[0];
+        EXPECT_EQ(cancels[0].toString(), first->toString()) << "the same place on every tab";
+        fingers.tap({cancels[0].midX(), cancels[0].midY()});
+        EXPECT_EQ(editor.cancels, int(tab) + 1);
+    }
+    // An album pushed from the albums tab keeps the way back, then Cancel.
+    tabs.setSelectedIndex(3);
+    window->layoutIfNeeded();
+    tap(picker->albumsViewController()->itemTableView()->cellForRowAtIndexPath({0, 0}).get());
+    advance(0.6);
+    const auto back = barButtons("Albums");
+    const auto cancels = barButtons("Cancel");
+    ASSERT_EQ(back.size(), 1u);
+    ASSERT_EQ(cancels.size(), 1u);
+    EXPECT_LT(back[0].maxX(), cancels[0].minX());
+    EXPECT_LT(cancels[0].maxX(), window->bounds().midX());
 }
 
 TEST(NXMediaPickerItemTest, ItemsOfFilesAndTheirTitles) {

@@ -89,6 +89,11 @@ void NavigationItem::setHidesBackButton(bool hides, bool) {
     changed();
 }
 
+void NavigationItem::setLeftItemsSupplementBackButton(bool supplements) {
+    leftItemsSupplementBackButton_ = supplements;
+    changed();
+}
+
 // ---- bar ----------------------------------------------------------------------------------
 
 NavigationBar::NavigationBar() : Bar(Rect(0, 0, 320, kHeight)) {}
@@ -141,7 +146,8 @@ void NavigationBar::detachAll() {
 void NavigationBar::rebuild() {
     detachAll();
     if (top_) {
-        bool showBack = back_ && !top_->hidesBackButton() && top_->leftBarButtonItems().empty();
+        bool showBack = back_ && !top_->hidesBackButton() &&
+                        (top_->leftBarButtonItems().empty() || top_->leftItemsSupplementBackButton());
         if (showBack) {
             std::string text = back_->backBarButtonItem() ? back_->backBarButtonItem()->title() : back_->title();
             if (text.empty()) text = foundation::localized("Back");

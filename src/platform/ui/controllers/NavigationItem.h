@@ -49,6 +49,10 @@ public:
     void setBackBarButtonItem(std::shared_ptr<BarButtonItem> item);
     bool hidesBackButton() const { return hidesBackButton_; }
     void setHidesBackButton(bool hides, bool animated = false);
+    // Left items replace the back button unless this is set: then they
+    // follow it.
+    bool leftItemsSupplementBackButton() const { return leftItemsSupplementBackButton_; }
+    void setLeftItemsSupplementBackButton(bool supplements);
 
 private:
     friend class NavigationBar;
@@ -61,6 +65,7 @@ private:
     Items right_;
     std::shared_ptr<BarButtonItem> backItem_;
     bool hidesBackButton_ = false;
+    bool leftItemsSupplementBackButton_ = false;
     // The bar that shows this item now (as its top or back item).
     NavigationBar* bar_ = nullptr;
 };
