@@ -4,6 +4,7 @@
 #include "app/core/BundleImage.h"
 #include "app/editor/FrameEditorModel.h"
 #include "app/editor/FrameEditorViewController.h"
+#include "app/render/screens/ThemeSettingsNames.h"
 #include "app/screens/InfoCenterHelpViewController.h"
 #include "app/screens/ProjectExplorer.h"
 #include "app/widgets/alerts/AlertView.h"
@@ -54,6 +55,14 @@ void MainViewController::loadView() {
 }
 
 void MainViewController::viewDidLoad() {
+    // The outline editor is where the open project is renamed: its save
+    // stores the name, and the title bar names the project by it.
+    outlineObserver_ = foundation::NotificationCenter::defaultCenter().addObserver(
+        themesettings::kOutlineHasChangedNotification, nullptr,
+        [weak = foundation::weakFrom(this)](const foundation::Notification&) {
+            auto self = weak.lock();
+            if (self && self->viewFrameEditor_) self->showWindowTitleForProject(self->viewFrameEditor_->project());
+        });
     if (!imageView_) return;
     const ui::Device& device = ui::Device::current();
     if (device.userInterfaceIdiom() == ui::UserInterfaceIdiom::Pad) {

@@ -11,6 +11,7 @@
 
 #include "app/core/ProjectModel.h"
 #include "app/editor/MainViewControllerDelegate.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/controllers/ViewController.h"
 
 #include <memory>
@@ -36,7 +37,8 @@ public:
     void showProjectExplorerWithFade(bool fade, const ProjectModelPtr& withProject);
     void showFrameEditorWithProject(const ProjectModelPtr& project);
     // The window's title: "<project name> — <application>" while the editor
-    // has a project open, else the application's name.
+    // has a project open, else the application's name. It follows a rename
+    // in the outline editor as soon as the new name is saved.
     static std::string windowTitleForProject(const ProjectModelPtr& project);
     // The rect with width and height exchanged when it is taller than wide.
     static graphics::Rect getOrientationCorrectedRectFromRect(const graphics::Rect& rect);
@@ -61,4 +63,5 @@ private:
     std::shared_ptr<ProjectExplorer> viewExplorer_;
     std::shared_ptr<FrameEditorViewController> viewFrameEditor_;
     std::shared_ptr<ui::AlertView> openFailedAlert_;
+    foundation::ObserverToken outlineObserver_;
 };

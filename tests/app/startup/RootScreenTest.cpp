@@ -3,11 +3,19 @@
 
 #include "LaunchFixture.h"
 #include "app/editor/FrameEditorViewController.h"
+#include "app/render/screens/OutlineViewController.h"
 #include "app/screens/MainViewController.h"
 #include "app/screens/ProjectExplorer.h"
+#include "app/widgets/cells/ELCTextFieldCell.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/controllers/AlertView.h"
+#include "platform/ui/controllers/BarButtonItem.h"
+#include "platform/ui/controllers/NavigationController.h"
+#include "platform/ui/controllers/NavigationItem.h"
 #include "platform/ui/controls/ImageView.h"
+#include "platform/ui/lists/TableView.h"
+#include "platform/ui/text/TextField.h"
 #include "support/TouchDriver.h"
 
 #include <cmath>
@@ -81,6 +89,47 @@ TEST_F(LaunchTest, EditingSwitchesToTheEditorAndBackBringsTheBrowserWithTheProje
     ASSERT_EQ(root.view()->subviews().size(), 2u);  // launch picture and one browser
     EXPECT_EQ(root.view()->subviews()[1].get(), root.viewExplorer()->view());
     EXPECT_EQ(window->title(), application);
+}
+
+TEST_F(LaunchTest, TheTitleFollowsARenameInTheOutlineEditor) {
+    launch();
+    if (auto* pager = delegate->mainViewController->presentedViewController()) pager->dismissViewController(false);
+    foundation::RunLoop::main().runUntilIdle();
+    MainViewController& root = *delegate->mainViewController;
+    ui::Window& window = *root.view()->window();
+    root.didFinishProjectExplorer(root.viewExplorer(), KWProjects::getInstance().getProjects()[1]);
+    FrameEditorViewController* editor = root.viewFrameEditor();
+    ASSERT_NE(editor, nullptr);
+
+    // The movie's name typed into the outline, which stores it when the
+    // sheet is collapsed with its chevron.
+    editor->showThemeWithPageOpen(1);
+    foundation::RunLoop::main().advance(1.0);
+    auto* sheet = dynamic_cast<ui::NavigationController*>(editor->outlineNavigationController());
+    ASSERT_NE(sheet, nullptr);
+    auto* outline = dynamic_cast<OutlineViewController*>(sheet->topViewController());
+    ASSERT_NE(outline, nullptr);
+    window.layoutIfNeeded();
+    auto cell = std::dynamic_pointer_cast<ELCTextFieldCell>(outline->tableView()->cellForRowAtIndexPath({0, 0}));
+    ASSERT_TRUE(cell);
+    testsupport::TouchDriver fingers(window);
+    ui::TextField& name = *cell->rightTextField();
+    auto tapView = [&](ui::View& view) {
+        window.layoutIfNeeded();
+        fingers.tap(view.convertPointToView({view.bounds().midX(), view.bounds().midY()}, nullptr));
+        foundation::RunLoop::main().advance(1.0);
+    };
+    // This machine has no camera: the editor's capture screen says so first.
+    for (const auto& alert : ui::AlertView::visibleAlerts()) tapView(*alert->buttonViewAtIndex(0));
+    tapView(name);
+    ASSERT_TRUE(name.isFirstResponder());
+    name.setSelectedRange(ui::TextRange{0, name.text().size()});
+    name.insertText("Moon Landing");
+    window.layoutIfNeeded();
+    ui::View* chevron = outline->navigationItem().leftBarButtonItem()->view();
+    ASSERT_NE(chevron, nullptr);
+    tapView(*chevron);
+    EXPECT_EQ(window.title(), "Moon Landing \u2014 " + foundation::Bundle::main().displayName());
 }
 
 }  // namespace
