@@ -64,13 +64,18 @@ void OutlineViewController::loadView() {
     setView(tableView_);
 }
 
+void OutlineViewController::viewWillAppear(bool animated) {
+    ui::ViewController::viewWillAppear(animated);
+    // The sheet may have changed its size since this view loaded.
+    updateSizeButton(!navigationController() || themesheet::isExpanded(*navigationController()->view()));
+}
+
 void OutlineViewController::viewDidLoad() {
     tableView_->setBackgroundView(nullptr);
     tableView_->setSeparatorColor(graphics::Color::clear());
     navigationItem().setTitleView(themesheet::makeTabsTitleView(true, [weak = foundation::weakFrom(this)] {
         if (auto self = weak.lock()) self->actionUpload();
     }));
-    updateSizeButton(!navigationController() || themesheet::isExpanded(*navigationController()->view()));
     navigationItem().setRightBarButtonItem(themesheet::makeDoneButton([weak = foundation::weakFrom(this)] {
         if (auto self = weak.lock()) self->actionDone();
     }));

@@ -60,6 +60,7 @@ public:
 
     void loadView() override;
     void viewDidLoad() override;
+    void viewWillAppear(bool animated) override;
     void viewWillDisappear(bool animated) override;
 
 private:

@@ -58,7 +58,6 @@ void ThemeSettingsViewController::viewDidLoad() {
     navigationItem().setTitleView(themesheet::makeTabsTitleView(false, [weak = foundation::weakFrom(this)] {
         if (auto self = weak.lock()) self->actionUpload();
     }));
-    updateSizeButton(!navigationController() || themesheet::isExpanded(*navigationController()->view()));
     navigationItem().setRightBarButtonItem(themesheet::makeDoneButton([weak = foundation::weakFrom(this)] {
         if (auto self = weak.lock()) self->actionDone();
     }));
@@ -79,6 +78,10 @@ void ThemeSettingsViewController::viewDidLoad() {
 
 void ThemeSettingsViewController::viewWillAppear(bool animated) {
     ui::ViewController::viewWillAppear(animated);
+    // The host places the sheet after its view loaded, and the outline
+    // editor may have changed its size meanwhile: the chevron shows the
+    // size it has now.
+    updateSizeButton(!navigationController() || themesheet::isExpanded(*navigationController()->view()));
     tableView_->scrollToRowAtIndexPath(ui::IndexPath{0, 0}, ui::TableViewScrollPosition::Middle, false);
     // A sheet too low for the first row and its header keeps the header in
     // view: the row's title is what says which setting the row is.

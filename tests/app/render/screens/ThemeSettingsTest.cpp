@@ -11,6 +11,7 @@
 #include "app/render/screens/ThemeSettingsViewController.h"
 #include "app/widgets/views/NXNavigationController.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/graphics/ImageName.h"
 #include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controllers/NavigationItem.h"
 #include "platform/ui/controls/ImageView.h"
@@ -479,11 +480,16 @@ TEST_F(ThemeSettingsTest, ExpandingWithTheChevronDrawsEveryRowFromTheTop) {
     navigation->view()->setFrame(graphics::Rect(0, 476, 1024, 292));
     advance(0.5);
 
-    ui::View* chevron = sheet->navigationItem().leftBarButtonItem()->view();
-    ASSERT_NE(chevron, nullptr);
-    tap(chevron);
+    // The chevron says what it does: open the collapsed sheet, close the open one.
+    auto chevron = [&](ui::ViewController& screen) {
+        return graphics::imageName(screen.navigationItem().leftBarButtonItem()->image());
+    };
+    EXPECT_EQ(chevron(*sheet), "theme_view_btn_open.png");
+    ASSERT_NE(sheet->navigationItem().leftBarButtonItem()->view(), nullptr);
+    tap(sheet->navigationItem().leftBarButtonItem()->view());
     advance(0.5);
     ASSERT_EQ(navigation->view()->frame(), graphics::Rect(0, 0, 1024, 768));
+    EXPECT_EQ(chevron(*sheet), "theme_view_btn_close.png");
     ui::TableView& table = *sheet->tableView();
     EXPECT_EQ(table.contentOffset(), table.minimumContentOffset()) << "the first title under the bar";
     const graphics::Image shown = window->renderImage();
@@ -502,6 +508,13 @@ TEST_F(ThemeSettingsTest, ExpandingWithTheChevronDrawsEveryRowFromTheTop) {
                 << "tile " << index << " at " << tile.toString() << " is not drawn";
         }
     }
+    // Collapsed from the outline editor, the sheet shows the chevron that opens it.
+    sheet->actionUpload();
+    EXPECT_EQ(chevron(*navigation->topViewController()), "theme_view_btn_close.png");
+    static_cast<OutlineViewController*>(navigation->topViewController())->actionChangeSize();
+    advance(0.5);
+    navigation->popViewController(false);
+    EXPECT_EQ(chevron(*sheet), "theme_view_btn_open.png");
 }
 
 TEST(MaskTiles, FormatsCompareExactly) {
