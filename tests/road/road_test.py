@@ -339,6 +339,66 @@ def outline(app):
     app.keep("sheet-closed")
 
 
+# The picker tiles of the settings sheet's lower rows, which come into view
+# when the sheet is expanded.
+kSheetTiles = ("foreground_21.png", "fade_1.png", "edit_effect_1.png", "mask_1.png")
+
+
+def is_white(r, g, b):
+    return r > 205 and g > 205 and b > 205
+
+
+def caption_rows(shot, control):
+    """A picker tile's caption, read bottom up in the lower half of the
+    tile as the screen shows it: (margin, glyphs), the rows of the caption
+    bar under the letters (past the tile's border) and the rows of white
+    letters. A caption cut off by the tile's edge has no margin."""
+    width, _, pixels = shot
+    x0, x1 = int(control["x"]) + 5, int(control["x"] + control["width"]) - 5
+    top, bottom = int(control["y"] + control["height"] / 2), int(control["y"] + control["height"])
+
+    def white_row(y):
+        row = y * width * 3
+        return any(is_white(*pixels[row + x * 3:row + x * 3 + 3]) for x in range(x0, x1))
+
+    rows = [white_row(y) for y in range(top, bottom)]
+    y = len(rows)
+    while y > 0 and rows[y - 1] and len(rows) - y < 2:  # the tile's border
+        y -= 1
+    margin = glyphs = 0
+    while y > 0 and not rows[y - 1]:
+        y, margin = y - 1, margin + 1
+    while y > 0 and rows[y - 1]:
+        y, glyphs = y - 1, glyphs + 1
+    return margin, glyphs
+
+
+def settings_expanded(app):
+    """The settings sheet's chevron expands it over the editor: the first
+    title right under the navigation bar and every row drawn with its
+    tiles, Effect and Mask too, each tile's caption whole inside it. Done
+    closes it."""
+    app.tap("editor_icon_theme", name="sheet-to-expand")
+    app.tap("theme_view_btn_open.png", kind="BarButton", name="chevron")
+    app.find("theme_view_btn_close.png", kind="BarButton")
+    for tile in kSheetTiles:
+        app.find(tile)
+    shot = settled_shot(app, 0.3)
+    app.keep("sheet-expanded", shot)
+    bar = app.controls("Done", kind="BarButton")[-1]
+    title = app.controls("Theme", kind="Label")
+    check(title and title[0]["y"] == bar["y"] + bar["height"],
+          "the expanded sheet's first title at %s, the navigation bar ends at %s" % (
+              title and title[0]["y"], bar["y"] + bar["height"]))
+    for tile in kSheetTiles:
+        margin, glyphs = caption_rows(shot, app.controls(tile)[-1])
+        check(margin >= 1 and glyphs >= 5, "%s: the caption's letters %d rows high, %d rows of its bar under "
+              "them: cut off by the tile's edge" % (tile, glyphs, margin))
+    app.tap("Done", kind="BarButton", name="sheet-done")
+    app.wait_for(lambda: not app.controls("mask_1.png"), "Done to close the settings sheet")
+    app.find("editor_icon_theme")
+
+
 def leave_editor(app):
     """The projects button leaves the editor for the project's card."""
     app.tap("editor_icon_projects")
@@ -417,6 +477,30 @@ def resident_mb(app):
         return next(int(line.split()[1]) for line in status if line.startswith("VmRSS:")) / 1024
 
 
+def is_accent(r, g, b):
+    return r > 170 and g < 90 and b > 170
+
+
+def panel_shows_picture_whole(app, shot):
+    """The render panel's preview lies whole between the navigation bar and
+    the progress bar: the synthetic camera's red and green corners (the
+    picture's top) below the bar's buttons, and the picture's lower edge,
+    as far down as the stored pictures' shape puts it, above the progress
+    bar, whose left end is the only thing drawn at the window's left."""
+    done = app.controls("Done", kind="BarButton")
+    check(done, "the panel shows no Done")
+    below_bar = done[-1]["y"] + done[-1]["height"]
+    red, green = colour_box(shot, is_red), colour_box(shot, is_green)
+    check(red and green, "the panel shows no preview with red and green corners")
+    width, height, _ = read_picture(picture_path(app, pictures(app)[0]))
+    bottom = red[1] + (green[2] - red[0]) * height / width
+    track = colour_box(shot, lambda r, g, b: is_accent(r, g, b) or is_white(r, g, b),
+                       region=(20, int(below_bar), 40, shot[1]))
+    check(red[1] > below_bar, "the preview's top at %d, under the navigation bar ending at %d" % (red[1], below_bar))
+    check(track and track[1] >= bottom, "the progress bar at %s across the preview ending at %d" % (
+        track and track[1], bottom))
+
+
 def save_as(app, title, name):
     """Saves the project to the documents folder as the export `title`;
     the path of what it added there."""
@@ -426,7 +510,8 @@ def save_as(app, title, name):
     app.tap("Action", name="share-" + name)
     app.tap("Save to Folder")
     app.tap(re.compile(re.escape(title)))
-    said, _ = app.find(re.compile("Saved to"), timeout=120)
+    said, shot = app.find(re.compile("Saved to"), timeout=120)
+    panel_shows_picture_whole(app, shot)
     app.tap("Done")
     app.find("Action")
     added = sorted(set(os.listdir(folder)) - before) if os.path.isdir(folder) else []
@@ -474,8 +559,8 @@ def recover(app):
                 return
 
 
-STEPS = [first_launch, new_project, shutter_presses, space_captures, hold, crop, settings_wheel, outline, leave_editor,
-         player_escape, save_to_folder]
+STEPS = [first_launch, new_project, shutter_presses, space_captures, hold, crop, settings_wheel, outline,
+         settings_expanded, leave_editor, player_escape, save_to_folder]
 
 
 def main():
