@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <thread>
 
 extern "C" {
@@ -60,12 +61,19 @@ foundation::Result<std::unique_ptr<VideoFrameDecoder>> VideoFrameDecoder::open(c
     return decoder;
 }
 
+// A file's timestamps and start are whatever it says, so the arithmetic on
+// them is done in doubles, where no value of theirs can overflow.
 double VideoFrameDecoder::secondsOf(int64_t timestamp) const {
-    return static_cast<double>(timestamp - startTimestamp_) * av_q2d(stream_->time_base);
+    return (static_cast<double>(timestamp) - static_cast<double>(startTimestamp_)) * av_q2d(stream_->time_base);
 }
 
 int64_t VideoFrameDecoder::timestampOf(double seconds) const {
-    return startTimestamp_ + static_cast<int64_t>(std::floor(seconds / av_q2d(stream_->time_base)));
+    const double timestamp = static_cast<double>(startTimestamp_) + std::floor(seconds / av_q2d(stream_->time_base));
+    if (std::isnan(timestamp)) return startTimestamp_;
+    // Beyond what a timestamp holds, its nearest end (the lowest value means "no time").
+    if (timestamp >= 0x1p63) return INT64_MAX;
+    if (timestamp <= -0x1p63) return INT64_MIN + 1;
+    return static_cast<int64_t>(timestamp);
 }
 
 double VideoFrameDecoder::keyframeAtOrBefore(double seconds) const {
@@ -164,9 +172,13 @@ foundation::Result<DecodedFramePtr> VideoFrameDecoder::next(const FrameWanted& w
         PacketPtr packet = std::move(ahead_.front());
         ahead_.pop_front();
         // The codec leaves out only frames no other frame is decoded from.
-        const double seconds = secondsOf(packet->pts);
-        const bool unwanted = wanted && packet->pts != AV_NOPTS_VALUE && !wanted(seconds, neighboursOf(seconds));
-        if (unwanted) latestTurnedDown_ = std::max(seconds, latestTurnedDown_.value_or(seconds));
+        // A packet without a time is never turned down: nothing says when it is.
+        bool unwanted = false;
+        if (wanted && packet->pts != AV_NOPTS_VALUE) {
+            const double seconds = secondsOf(packet->pts);
+            unwanted = !wanted(seconds, neighboursOf(seconds));
+            if (unwanted) latestTurnedDown_ = std::max(seconds, latestTurnedDown_.value_or(seconds));
+        }
         codec_->skip_frame = unwanted ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
         status = avcodec_send_packet(codec_.get(), packet.get());
         av_packet_unref(packet.get());
