@@ -6,11 +6,13 @@
 #include "support/Process.h"
 #include "support/RunFolder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/mman.h>
 #include <unistd.h>
+#include <vector>
 
 extern "C" {
 #include <libavutil/imgutils.h>
@@ -116,6 +118,72 @@ TEST(PictureScaling, NarrowAndOddPicturesStayInsideTheirPlanes) {
                 }
             }
         }
+    }
+}
+
+// Widths up to 512 at which every plane's row of `format` is whole 64-byte
+// blocks long, so nothing but the format decides whether rows are read past.
+std::vector<int> wholeBlockWidths(AVPixelFormat format) {
+    std::vector<int> widths;
+    for (int width = 2; width <= 512 && widths.size() < 3; width += 2) {
+        int rows[4] = {};
+        av_image_fill_linesizes(rows, format, width);
+        if (std::all_of(rows, rows + 4, [](int row) { return row % 64 == 0; })) widths.push_back(width);
+    }
+    return widths;
+}
+
+TEST(PictureScaling, RowsOfWholeBlocksInAnyFormatAreReadNoFurther) {
+    // Packed 24-bit RGB is read past its last pixel although its rows end
+    // on a block; the others are what decoders and cameras hand over.
+    const AVPixelFormat formats[] = {
+        AV_PIX_FMT_RGB24,   AV_PIX_FMT_BGR24,       AV_PIX_FMT_YUV420P, AV_PIX_FMT_YUV422P,
+        AV_PIX_FMT_YUV444P, AV_PIX_FMT_NV12,        AV_PIX_FMT_GRAY8,   AV_PIX_FMT_YUYV422,
+        AV_PIX_FMT_UYVY422, AV_PIX_FMT_ARGB,        AV_PIX_FMT_BGRA,    AV_PIX_FMT_BGR0,
+        AV_PIX_FMT_RGB48LE, AV_PIX_FMT_YUV420P10LE, AV_PIX_FMT_PAL8,    AV_PIX_FMT_RGB565LE};
+    const AVPixelFormat targets[] = {AV_PIX_FMT_BGRA, AV_PIX_FMT_YUV420P};
+    for (AVPixelFormat from : formats) {
+        const std::vector<int> widths = wholeBlockWidths(from);
+        ASSERT_FALSE(widths.empty()) << av_get_pix_fmt_name(from);
+        for (int width : widths) {
+            for (AVPixelFormat to : targets) {
+                const int height = 6;
+                SCOPED_TRACE(std::string(av_get_pix_fmt_name(from)) + " " + std::to_string(width) + " -> " +
+                             av_get_pix_fmt_name(to));
+                GuardedPicture source(from, width, height);
+                std::memset(source.bytes(), 0x80, source.size());
+                media::ScaleContextPtr context(
+                    sws_getContext(width, height, from, width, height, to, SWS_BILINEAR, nullptr, nullptr, nullptr));
+                ASSERT_TRUE(context);
+                GuardedPicture target(to, width, height);
+                EXPECT_TRUE(media::scalePicture(context.get(), source.planes(), target.planes()));
+            }
+        }
+    }
+}
+
+TEST(PictureScaling, PaddedPicturesHaveRoomBehindEveryRowAndNothingUndefinedInIt) {
+    struct Case {
+        AVPixelFormat format;
+        int width, height;
+    };
+    const Case cases[] = {{AV_PIX_FMT_RGB24, 64, 3},       {AV_PIX_FMT_BGR24, 128, 5}, {AV_PIX_FMT_YUV420P, 15, 7},
+                          {AV_PIX_FMT_NV12, 2, 1080},      {AV_PIX_FMT_BGRA, 16, 2},   {AV_PIX_FMT_PAL8, 64, 4},
+                          {AV_PIX_FMT_YUV420P10LE, 960, 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(av_get_pix_fmt_name(c.format)) + " " + std::to_string(c.width));
+        media::AVFramePtr frame = media::paddedPictureFrame({c.format, c.width, c.height, {}, {}});
+        ASSERT_TRUE(frame);
+        int visible[4] = {};
+        av_image_fill_linesizes(visible, c.format, c.width);
+        for (int plane = 0; plane < 4; ++plane) {
+            if (visible[plane] == 0) continue;
+            EXPECT_EQ(frame->linesize[plane] % 64, 0) << plane;
+            EXPECT_GE(frame->linesize[plane] - visible[plane], media::kScaleRowSlack) << plane;
+        }
+        // Every byte, padding included, is defined: zero until a picture is copied in.
+        const AVBufferRef& buffer = *frame->buf[0];
+        EXPECT_TRUE(std::all_of(buffer.data, buffer.data + buffer.size, [](uint8_t b) { return b == 0; }));
     }
 }
 
