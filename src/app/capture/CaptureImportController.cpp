@@ -60,18 +60,21 @@ void CaptureImportController::runImport(const std::vector<library::PhotoAsset>& 
     for (size_t i = 0; i < assets.size(); ++i) {
         FramePtr frame = Frame::create(Frame::kTypePicture);
         bool stored = false;
+        std::optional<foundation::Error> storeFailure;
         {
             // Only one full-size picture is alive at a time.
             auto picture = assets[i].fullResolutionImage();
             if (picture) {
                 graphics::Image upright = UIImage_ScaleAndRotate::scaledAndRotatedImageWithMaxResolution(
                     picture->withScale(1.0).withOrientation(assets[i].orientation()), maximum);
-                stored = producer.storeImage(upright, frame->frameID()).ok();
+                foundation::Status written = producer.storeImage(upright, frame->frameID());
+                stored = written.ok();
+                if (!stored) storeFailure = written.error();
             }
         }
         // A failed store has taken back its own files already.
         if (!stored) {
-            foundation::Error error = captureStoreError();
+            foundation::Error error = captureStoreError(storeFailure);
             foundation::DispatchQueue::main().async(
                 [self, frames, error, sender] { self->finish(frames, error, sender); });
             return;

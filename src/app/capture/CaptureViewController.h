@@ -70,11 +70,6 @@ public:
     static constexpr const char* kNibNameTablet = "CaptureView-iPad";
     static constexpr const char* kNibNamePhone = "CaptureView_568";
 
-    // Error domain and codes of a picture that could not be stored.
-    static constexpr const char* kErrorDomain = "CaptureViewController";
-    static constexpr int64_t kErrorUnknown = 636;
-    static constexpr int64_t kErrorStorageFull = 623;
-
     // Posted after every stored picture (userInfo "FRAME": the frame).
     static constexpr const char* kAddFrameNotification = "AddFrameNotification";
     static constexpr const char* kFrameKey = "FRAME";

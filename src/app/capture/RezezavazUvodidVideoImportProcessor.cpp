@@ -69,10 +69,11 @@ void RezezavazUvodidVideoImportProcessor::answered(const graphics::Image& image,
                                                    const std::optional<foundation::Error>& error) {
     if (status_ == kStatusRunning) {
         if (result == media::ImageGeneratorResult::Succeeded) {
-            if (FramePtr frame = createFrameForImage(image))
+            std::optional<foundation::Error> storeFailure;
+            if (FramePtr frame = createFrameForImage(image, &storeFailure))
                 frames_.push_back(std::move(frame));
             else
-                failWith(captureStoreError());
+                failWith(captureStoreError(storeFailure));
         } else {
             failWith(error ? *error
                            : foundation::Error(media::kMediaErrorDomain, media::kMediaErrorUnknown,
@@ -129,8 +130,12 @@ void RezezavazUvodidVideoImportProcessor::cancelImport() {
     if (assetImageGenerator_) assetImageGenerator_->cancelAllImageGeneration();
 }
 
-FramePtr RezezavazUvodidVideoImportProcessor::createFrameForImage(const graphics::Image& image) {
+FramePtr RezezavazUvodidVideoImportProcessor::createFrameForImage(const graphics::Image& image,
+                                                                  std::optional<foundation::Error>* storeFailure) {
     FramePtr frame = Frame::create(Frame::kTypePicture);
     // A failed store leaves none of the frame's files behind.
-    return imageProducer_.storeImage(image, frame->frameID()).ok() ? frame : nullptr;
+    foundation::Status stored = imageProducer_.storeImage(image, frame->frameID());
+    if (stored) return frame;
+    if (storeFailure) *storeFailure = stored.error();
+    return nullptr;
 }

@@ -56,8 +56,10 @@ public:
     void cancelImport();
 
     // A new picture frame with the picture stored as its files; null when
-    // the files could not all be written (none of them stay).
-    FramePtr createFrameForImage(const graphics::Image& image);
+    // the files could not all be written (none of them stay), with the
+    // failure in `storeFailure` when one is given.
+    FramePtr createFrameForImage(const graphics::Image& image,
+                                 std::optional<foundation::Error>* storeFailure = nullptr);
 
     std::optional<foundation::Error> error() const;
     int64_t status() const { return status_.load(); }

@@ -138,11 +138,6 @@ public:
     // Frame operations that keep the list on disk and the pictures in step
     // (ProjectFrameOperations.cpp).
 
-    // Error domain and codes of a picture that could not be stored.
-    static constexpr const char* kCaptureErrorDomain = "CaptureViewController";
-    static constexpr int64_t kCaptureErrorUnknown = 636;
-    static constexpr int64_t kCaptureErrorStorageFull = 623;
-
     // A stored picture: the new frame, or null when it is not stored (then
     // neither the list nor the folder holds anything of it). `error` is set
     // whenever something failed, also when the frame is stored and listed on
@@ -155,8 +150,9 @@ public:
     // appended first when the list has none), marks the project for
     // rendering and saves it. Not stored unless the frame list listing it was
     // written: then its files are removed again and the list is as before.
-    // The error is kCaptureErrorStorageFull when the device is (nearly) full,
-    // else kCaptureErrorUnknown, with the failure as underlying error.
+    // The error is the one store error (captureStoreError, StorageFullError.h):
+    // 623 when the storage is (nearly) full, else 636, with the failure as
+    // underlying error.
     StoredPicture storeCapturedPicture(const graphics::Image& picture, KWImageProducer& producer);
 
     // Removes the frames of the list range [location, location + length)

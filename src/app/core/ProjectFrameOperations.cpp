@@ -4,14 +4,13 @@
 // written before the list that names them, and removed only after the list
 // that no longer names them was written.
 
-#include "app/core/FileUtil.h"
 #include "app/core/KWImageProducer.h"
 #include "app/core/PaintFiles.h"
 #include "app/core/ProjectDataWrapper.h"
+#include "app/core/StorageFullError.h"
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/FileManager.h"
-#include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/TemporaryClaim.h"
 
@@ -34,34 +33,9 @@ namespace keys = projectkeys;
 
 namespace {
 
-constexpr const char* kStorageFullText =
-    "There is almost no space left on this device. You cannot record new media until you free some space.";
-constexpr const char* kUnknownErrorFormat = "Ups. An unknown error occured. (%@-%d)";
-// Below this many free bytes (100 MiB) a failed write counts as a full device.
-constexpr uint64_t kLowSpaceBytes = 100ull << 20;
-
 // The prefixes of the three pictures of a frame, named "<prefix><frameID>.jpg".
 constexpr const char* kPicturePrefixes[] = {"frame-", "preview-", "thumb-"};
 constexpr std::string_view kPictureSuffix = ".jpg";
-
-bool isDeviceFull(const Error& error) {
-    for (const Error* e = &error; e; e = e->underlying.get())
-        if (e->domain == foundation::kPOSIXErrorDomain && e->code == ENOSPC) return true;
-    return false;
-}
-
-// The error a capture reports for a failed write: storage full when the
-// write said so or little space is left, else the unknown failure.
-Error captureError(const Error& cause) {
-    auto underlying = std::make_shared<const Error>(cause);
-    if (isDeviceFull(cause) || FileUtil::freeDiskspace() < kLowSpaceBytes)
-        return Error(ProjectDataWrapper::kCaptureErrorDomain, ProjectDataWrapper::kCaptureErrorStorageFull,
-                     foundation::localized(kStorageFullText), underlying);
-    return Error(ProjectDataWrapper::kCaptureErrorDomain, ProjectDataWrapper::kCaptureErrorUnknown,
-                 foundation::localizedFormat(kUnknownErrorFormat, {Value(ProjectDataWrapper::kCaptureErrorDomain),
-                                                                   Value(ProjectDataWrapper::kCaptureErrorUnknown)}),
-                 underlying);
-}
 
 // The frame ID a picture's file name carries; none for any other name.
 std::optional<std::string> pictureFrameID(const std::string& name) {
@@ -167,7 +141,7 @@ Status ProjectDataWrapper::writeMetaDataAfterFrameList() {
 ProjectDataWrapper::StoredPicture ProjectDataWrapper::storeCapturedPicture(const graphics::Image& picture,
                                                                            KWImageProducer& producer) {
     std::shared_ptr<FrameList> list = getFrameList();
-    if (!list) return {nullptr, captureError(*frameListLoadError_)};
+    if (!list) return {nullptr, captureStoreError(*frameListLoadError_)};
     FramePtr frame = Frame::create(Frame::kTypePicture);
     // The first file of a new project creates its folder and lists it.
     const bool wasNew = !hasProjectPath();
@@ -176,7 +150,7 @@ ProjectDataWrapper::StoredPicture ProjectDataWrapper::storeCapturedPicture(const
     auto notStored = [&](const Error& cause) {
         removeFilesOfUnusedFrameIDs({frame});
         if (wasNew) withdrawNewFolder();
-        return StoredPicture{nullptr, captureError(cause)};
+        return StoredPicture{nullptr, captureStoreError(cause)};
     };
     if (Status stored = producer.storeImage(picture, frame->frameID()); !stored) return notStored(stored.error());
 
@@ -208,8 +182,8 @@ ProjectDataWrapper::StoredPicture ProjectDataWrapper::storeCapturedPicture(const
     // metadata save says. The metadata name the capture slot as the place
     // to resume and the new picture as the project's thumbnail.
     lastCapture_ = LastCapture{list->frameAtPlayhead(), frame};
-    if (!meta) return {frame, captureError(*metaDataLoadError_)};
-    if (Status saved = writeMetaDataAfterFrameList(); !saved) return {frame, captureError(saved.error())};
+    if (!meta) return {frame, captureStoreError(*metaDataLoadError_)};
+    if (Status saved = writeMetaDataAfterFrameList(); !saved) return {frame, captureStoreError(saved.error())};
     return {frame, std::nullopt};
 }
 

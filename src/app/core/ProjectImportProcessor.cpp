@@ -128,15 +128,6 @@ void setArchiveAside(const std::string& archive) {
     }
 }
 
-bool isOutOfSpace(const Error& error) {
-    for (const Error* e = &error; e; e = e->underlying.get()) {
-        if (e->domain == kSSZipArchiveErrorDomain && e->code == kSSZipArchiveErrorStorageFull) return true;
-        if (e->domain == foundation::kPOSIXErrorDomain && (e->code == ENOSPC || e->code == EDQUOT)) return true;
-        if (e->domain == foundation::kCocoaErrorDomain && e->code == foundation::kFileWriteOutOfSpaceError) return true;
-    }
-    return false;
-}
-
 std::string canonicalFolder(const std::string& folder) {
     std::error_code ignored;
     fs::path canonical = fs::weakly_canonical(folder, ignored);
@@ -186,7 +177,9 @@ bool ProjectImportProcessor::isPlainlyNoZip(const std::string& archive) {
 }
 
 std::string ProjectImportProcessor::failureReason(const Error& error) {
-    if (isOutOfSpace(error)) return foundation::localized("There is not enough free storage space.");
+    if (foundation::isOutOfSpaceError(error) ||
+        (error.domain == kSSZipArchiveErrorDomain && error.code == kSSZipArchiveErrorStorageFull))
+        return foundation::localized("There is not enough free storage space.");
     if (error.domain == kErrorDomain) {
         switch (error.code) {
             case kErrorNoProject:

@@ -8,6 +8,7 @@
 #include "app/core/SSZipArchive.h"
 #include "app/core/SSZipArchivePathRules.h"
 #include "platform/foundation/FileDescriptor.h"
+#include "platform/foundation/FileManager.h"
 
 #include <atomic>
 #include <cerrno>
@@ -42,8 +43,6 @@ Error zipError(int64_t code, std::string description, int errnoValue = 0) {
     }
     return Error(kSSZipArchiveErrorDomain, code, std::move(description), std::move(underlying));
 }
-
-bool isStorageFullErrno(int value) { return value == ENOSPC || value == EDQUOT; }
 
 // Local time from an MS-DOS date and time; none for the empty date 0.
 std::optional<time_t> timeFromDosDate(uint32_t dos) {
@@ -349,9 +348,9 @@ bool Unpacker::unpackEntry(const SSZipFileInfo& info, bool& skipped) {
         return fail(zipError(kSSZipArchiveErrorUnsafeEntry, "unsafe file name in zip file"));
     }
     if (parent.status != Reach::Ok) {
-        return fail(
-            zipError(isStorageFullErrno(parent.error) ? kSSZipArchiveErrorStorageFull : kSSZipArchiveErrorWriteFailed,
-                     "failed to write file", parent.error));
+        return fail(zipError(foundation::isStorageFullErrno(parent.error) ? kSSZipArchiveErrorStorageFull
+                                                                          : kSSZipArchiveErrorWriteFailed,
+                             "failed to write file", parent.error));
     }
     const std::string& name = parts.back();
     struct stat existing {};
@@ -370,9 +369,9 @@ bool Unpacker::writeRegularFile(int parentFd, const std::string& name, const SSZ
         if (openError == ELOOP || classifyFailure(parentFd, name) == Reach::Unsafe) {
             return fail(zipError(kSSZipArchiveErrorUnsafeEntry, "unsafe file name in zip file"));
         }
-        return fail(
-            zipError(isStorageFullErrno(openError) ? kSSZipArchiveErrorStorageFull : kSSZipArchiveErrorWriteFailed,
-                     "failed to write file", openError));
+        return fail(zipError(
+            foundation::isStorageFullErrno(openError) ? kSSZipArchiveErrorStorageFull : kSSZipArchiveErrorWriteFailed,
+            "failed to write file", openError));
     }
     std::vector<char> buffer(foundation::kStreamChunkSize);
     while (true) {
@@ -385,9 +384,9 @@ bool Unpacker::writeRegularFile(int parentFd, const std::string& name, const SSZ
         }
         if (!foundation::writeAll(file.get(), buffer.data(), static_cast<size_t>(read))) {
             int writeError = errno;
-            return fail(
-                zipError(isStorageFullErrno(writeError) ? kSSZipArchiveErrorStorageFull : kSSZipArchiveErrorWriteFailed,
-                         "failed to write file", writeError));
+            return fail(zipError(foundation::isStorageFullErrno(writeError) ? kSSZipArchiveErrorStorageFull
+                                                                            : kSSZipArchiveErrorWriteFailed,
+                                 "failed to write file", writeError));
         }
     }
     uint32_t mode = info.externalAttributes >> 16;
@@ -405,9 +404,9 @@ bool Unpacker::writeRegularFile(int parentFd, const std::string& name, const SSZ
         }
     }
     if (int closeError = file.close(); closeError != 0) {
-        return fail(
-            zipError(isStorageFullErrno(closeError) ? kSSZipArchiveErrorStorageFull : kSSZipArchiveErrorWriteFailed,
-                     "failed to write file", closeError));
+        return fail(zipError(
+            foundation::isStorageFullErrno(closeError) ? kSSZipArchiveErrorStorageFull : kSSZipArchiveErrorWriteFailed,
+            "failed to write file", closeError));
     }
     return true;
 }

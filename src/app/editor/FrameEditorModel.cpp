@@ -1,5 +1,7 @@
 #include "app/editor/FrameEditorModel.h"
 
+#include "app/core/StorageFullError.h"
+#include "platform/foundation/FileManager.h"
 #include "platform/foundation/Localized.h"
 
 #include <algorithm>
@@ -16,10 +18,6 @@ namespace frameeditor {
 
 namespace {
 
-constexpr const char* kStorageFullDomain = "CaptureViewController";
-constexpr int64_t kStorageFullCode = 623;
-constexpr const char* kStorageFullText =
-    "There is almost no space left on this device. You cannot record new media until you free some space.";
 constexpr const char* kPasteIncompleteText =
     "One or more of the items may have been deleted or are no longer available.";
 // Appended to a frame ID while its new picture is written: the name is never
@@ -138,7 +136,7 @@ Status replaceFramePicture(ProjectModel& project, KWImageProducer& producer, con
     const std::string temporaryID = frameID + kReplacingSuffix;
     // The producer removes what it wrote when one of the three fails.
     if (Status stored = producer.storeImage(image, temporaryID); !stored) {
-        return deviceIsFull(stored.error()) ? Status(storageFullError(stored.error())) : stored;
+        return foundation::isOutOfSpaceError(stored.error()) ? Status(storageFullError(stored.error())) : stored;
     }
     const auto temporaries = pictureNames(temporaryID);
     const auto targets = pictureNames(frameID);
@@ -170,25 +168,11 @@ std::vector<std::optional<Image>> mergeSources(ProjectModel& project, int64_t in
     return sources;
 }
 
-bool deviceIsFull(const Error& error) {
-    for (const Error* e = &error; e; e = e->underlying.get()) {
-        if (e->domain == kStorageFullDomain && e->code == kStorageFullCode) return true;
-        if (e->domain == foundation::kPOSIXErrorDomain && (e->code == ENOSPC || e->code == EDQUOT || e->code == EFBIG))
-            return true;
-    }
-    return false;
-}
-
 std::string saveFailureMessage(const Error& error) {
-    if (deviceIsFull(error)) return foundation::localized(kStorageFullText);
+    if (foundation::isOutOfSpaceError(error)) return storageFullText();
     if (!error.description.empty()) return error.description;
     return foundation::localizedFormat("Ups. An unknown error occured. (%@-%d)",
                                        {foundation::Value(error.domain), foundation::Value(error.code)});
-}
-
-Error storageFullError(const Error& cause) {
-    return Error(kStorageFullDomain, kStorageFullCode, foundation::localized(kStorageFullText),
-                 std::make_shared<const Error>(cause));
 }
 
 Error pasteIncompleteError() { return Error("FrameEditor", 2090, foundation::localized(kPasteIncompleteText)); }

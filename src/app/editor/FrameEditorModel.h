@@ -70,7 +70,7 @@ std::string deleteQuestion(const std::vector<FramePtr>& going);
 // Replaces the three pictures of `frameID` with `image`: all three are
 // written under temporary names first and renamed over the old files only
 // when every write succeeded, so a failure leaves the old picture whole.
-// The error of a failure tells a full device apart (deviceIsFull).
+// A full storage fails with the store error 623 (storageFullError).
 foundation::Status replaceFramePicture(ProjectModel& project, KWImageProducer& producer, const graphics::Image& image,
                                        const std::string& frameID);
 
@@ -82,13 +82,10 @@ std::optional<graphics::Image> originalPicture(ProjectModel& project, const Fram
 // frame without a stored picture).
 std::vector<std::optional<graphics::Image>> mergeSources(ProjectModel& project, int64_t index);
 
-// Whether a failure came from a device (or quota, or file-size limit) that is full.
-bool deviceIsFull(const foundation::Error& error);
 // The text an alert about a failed save shows: the storage-full text when
-// the device is full, else the error's own description.
+// the storage is full (foundation::isOutOfSpaceError), else the error's own
+// description.
 std::string saveFailureMessage(const foundation::Error& error);
-// The storage-full error of a failed write (623), the failure as its underlying error.
-foundation::Error storageFullError(const foundation::Error& cause);
 
 // The error of a paste that delivered fewer frames than were counted.
 foundation::Error pasteIncompleteError();

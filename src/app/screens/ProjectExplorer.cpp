@@ -6,6 +6,7 @@
 #include "app/core/KWProjects.h"
 #include "app/core/ProjectConvertProcessor.h"
 #include "app/core/ProjectImportProcessor.h"
+#include "app/core/StorageFullError.h"
 #include "app/screens/KWGalleryCollectionViewController.h"
 #include "app/screens/KWProjectCollectionViewController.h"
 #include "app/screens/KWProjectDetailViewController.h"
@@ -206,9 +207,7 @@ void ProjectExplorer::checkLowStorage() {
     if ((FileUtil::freeDiskspace() >> 22) >= kLowSpaceBlocks) return;
     // Only remembered for this run: the next launch warns again if still full.
     settings.setIsLowSpaceWarningShown(true);
-    auto alert = AlertView::create(foundation::localized("Storage Nearly Full"),
-                                   foundation::localized("There is almost no space left on this device. You cannot "
-                                                         "record new media until you free some space."));
+    auto alert = AlertView::create(foundation::localized("Storage Nearly Full"), storageFullText());
     alert->addButtonWithTitle(foundation::localized("Dismiss"), {});
     alert->show();
 }

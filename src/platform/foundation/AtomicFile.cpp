@@ -1,6 +1,7 @@
 #include "platform/foundation/AtomicFile.h"
 
 #include "platform/foundation/FileDescriptor.h"
+#include "platform/foundation/FileManager.h"
 
 #include <algorithm>
 #include <atomic>
@@ -18,7 +19,7 @@ namespace {
 
 Error writeError(int errnoValue, const std::string& path) {
     // Both "device full" and "quota exceeded" mean the same thing to a user.
-    if (errnoValue == EDQUOT) errnoValue = ENOSPC;
+    if (isStorageFullErrno(errnoValue)) errnoValue = ENOSPC;
     return Error::posix(errnoValue, "Could not write \"" + path + "\"");
 }
 

@@ -20,8 +20,9 @@ namespace foundation {
 // untouched, the temporary is removed and the Error's description names the
 // path. (One exception: when only the final flush of the folder fails, the
 // new contents are in place but may not survive a power loss; that is
-// reported as a failure too.) A full device (ENOSPC or EDQUOT) is reported in kPOSIXErrorDomain with
-// code ENOSPC so callers can tell "storage full" from other failures; other
+// reported as a failure too.) A full storage (isStorageFullErrno) is reported
+// in kPOSIXErrorDomain with code ENOSPC so callers can tell "storage full"
+// from other failures; other
 // failures carry their errno as code in the same domain. An existing target's
 // permission bits are kept.
 Status writeFileAtomically(const std::string& path, const Bytes& data);

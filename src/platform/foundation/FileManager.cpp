@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -181,6 +182,10 @@ Error fileSystemError(int errnoValue, const std::string& path, bool writing) {
     auto underlying = std::make_shared<const Error>(Error::posix(errnoValue, path));
     int64_t code;
     std::string description;
+    if (isStorageFullErrno(errnoValue)) {
+        return Error(kCocoaErrorDomain, kFileWriteOutOfSpaceError,
+                     "The file " + name + " couldn\u2019t be saved because there isn\u2019t enough space.", underlying);
+    }
     switch (errnoValue) {
         case ENOENT:
         case ENOTDIR:
@@ -192,11 +197,6 @@ Error fileSystemError(int errnoValue, const std::string& path, bool writing) {
             code = kFileWriteFileExistsError;
             description =
                 "The file " + name + " couldn\u2019t be saved because a file with the same name already exists.";
-            break;
-        case ENOSPC:
-        case EDQUOT:
-            code = kFileWriteOutOfSpaceError;
-            description = "The file " + name + " couldn\u2019t be saved because there isn\u2019t enough space.";
             break;
         case EROFS:
             code = kFileWriteVolumeReadOnlyError;
@@ -216,10 +216,14 @@ Error fileSystemError(int errnoValue, const std::string& path, bool writing) {
     return Error(kCocoaErrorDomain, code, description, underlying);
 }
 
+bool isStorageFullErrno(int errnoValue) { return errnoValue == ENOSPC || errnoValue == EDQUOT; }
+
 bool isOutOfSpaceError(const Error& error) {
     for (const Error* e = &error; e; e = e->underlying.get()) {
         if (e->domain == kCocoaErrorDomain && e->code == kFileWriteOutOfSpaceError) return true;
-        if (e->domain == kPOSIXErrorDomain && (e->code == ENOSPC || e->code == EDQUOT)) return true;
+        if (e->domain == kPOSIXErrorDomain && e->code <= INT_MAX && e->code >= INT_MIN &&
+            isStorageFullErrno(static_cast<int>(e->code)))
+            return true;
     }
     return false;
 }

@@ -36,9 +36,15 @@ inline constexpr int64_t kFileWriteVolumeReadOnlyError = 642;
 // 4 otherwise; a full device is always 640).
 Error fileSystemError(int errnoValue, const std::string& path, bool writing);
 
-// True when the error means the device is full: code 640 of the file-system
-// domain, or ENOSPC/EDQUOT of the POSIX domain (as writeFileAtomically reports),
-// also when wrapped as the underlying error.
+// The one test of whether a failure means the storage is full, for every
+// writer of every layer: the device has no room left (ENOSPC) or the user's
+// quota is used up (EDQUOT). A file that outgrew a size limit (EFBIG) is
+// not: the device may have room, and the system's own text says what is.
+bool isStorageFullErrno(int errnoValue);
+
+// True when the error means the storage is full: code 640 of the file-system
+// domain, or a storage-full errno (isStorageFullErrno) of the POSIX domain,
+// also when wrapped as an underlying error at any depth.
 bool isOutOfSpaceError(const Error& error);
 
 // True when the error means the target already exists: code 516 of the

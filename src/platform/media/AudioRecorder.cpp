@@ -1,5 +1,6 @@
 #include "platform/media/AudioRecorder.h"
 
+#include "platform/foundation/FileManager.h"
 #include "platform/media/AudioFileWriter.h"
 #include "platform/media/AudioInput.h"
 #include "platform/media/MediaError.h"
@@ -19,17 +20,10 @@ int64_t bitRateFor(const AudioRecorderSettings& settings) {
     return perChannel * settings.numberOfChannels;
 }
 
-bool isOutOfRoom(const foundation::Error& error) {
-    for (const foundation::Error* e = &error; e; e = e->underlying.get())
-        if (e->domain == foundation::kPOSIXErrorDomain && (e->code == ENOSPC || e->code == EDQUOT || e->code == EFBIG))
-            return true;
-    return false;
-}
-
 }  // namespace
 
 foundation::Error diskFullOr(foundation::Error error) {
-    if (!isOutOfRoom(error)) return error;
+    if (!foundation::isOutOfSpaceError(error)) return error;
     auto underlying = std::make_shared<foundation::Error>(error);
     return foundation::Error(kMediaErrorDomain, kMediaErrorDiskFull, "The disk is full.", std::move(underlying));
 }

@@ -105,8 +105,9 @@ private:
     std::optional<foundation::Error> lastError_;
 };
 
-// The error for a write that failed for lack of room (ENOSPC, EDQUOT or the
-// file-size limit), kMediaErrorDiskFull; other errors pass unchanged.
+// The error for a write that failed because the storage is full
+// (foundation::isOutOfSpaceError), kMediaErrorDiskFull; other errors pass
+// unchanged.
 foundation::Error diskFullOr(foundation::Error error);
 
 }  // namespace media

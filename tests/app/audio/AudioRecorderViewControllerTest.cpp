@@ -13,7 +13,6 @@
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/controls/Slider.h"
 #include "support/AudioDevices.h"
-#include "support/ChildProcess.h"
 #include "support/TempAppFolders.h"
 #include "support/TestFiles.h"
 #include "support/WindowFixture.h"
@@ -381,9 +380,8 @@ TEST_F(AudioRecorderSheetTest, CancelAndTouchesOutsideEndTheSheetOnlyOutsideATak
 
 TEST(AudioRecorderSheetDisk, AFullDiskStopsTheTakeRemovesItsFileAndSaysWhy) {
     testsupport::TempAppFolders folders;
-    // The file-size limit is process-wide: the sheet runs in a child.
-    auto child = testsupport::ChildProcess::forked([] {
-        if (!testsupport::limitFileSizeInThisProcess(16 * 1024)) return 10;
+    // The take fills a device of 16 KB of its own, in a child.
+    const int code = testsupport::onPrivateDevice(folders.temporary(), 16, false, [] {
         testsupport::VirtualClockScope clock;
         testsupport::AudioDevicesScope audio(media::SyntheticAudioInput::squareWave(0.5f, 1000));
         FakeEditor editor;
@@ -399,7 +397,8 @@ TEST(AudioRecorderSheetDisk, AFullDiskStopsTheTakeRemovesItsFileAndSaysWhy) {
         const auto folder = fs::path(sheet->audioFile()).parent_path();
         return fs::is_empty(folder) ? 0 : 15;
     });
-    EXPECT_EQ(child.wait(), 0);
+    if (code == testsupport::kNoPrivateDevice) GTEST_SKIP() << "no private file system here";
+    EXPECT_EQ(code, 0);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "ProjectModelFixture.h"
 #include "app/core/FileUtil.h"
 #include "app/core/KWImageProducer.h"
+#include "app/core/StorageFullError.h"
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/KeyedArchive.h"
 #include "platform/foundation/PropertyList.h"
@@ -252,7 +253,7 @@ TEST(FrameOperationsChild, DISABLED_CapturesOnANearlyFullFileSystem) {
         } else {
             ++refusedCount;
             ASSERT_TRUE(stored.error) << room;
-            EXPECT_EQ(stored.error->code, ProjectDataWrapper::kCaptureErrorStorageFull) << room;
+            EXPECT_EQ(stored.error->code, kCaptureErrorStorageFull) << room;
         }
         // Before a reload (which clears leftovers): the folder holds the
         // pictures of the stored captures and nothing of the refused ones.

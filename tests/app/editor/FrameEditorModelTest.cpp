@@ -227,7 +227,9 @@ TEST(EditorModel, SaveFailuresTellAFullDeviceApart) {
         std::string expected;
     } cases[] = {
         {foundation::Error::posix(ENOSPC, "write"), full},
-        {foundation::Error::posix(EFBIG, "write"), full},
+        {foundation::Error::posix(EDQUOT, "write"), full},
+        // A file-size limit is no full device: the system's own text says what it is.
+        {foundation::Error::posix(EFBIG, "write"), "write: File too large"},
         {foundation::Error("X", 1, "outer",
                            std::make_shared<const foundation::Error>(foundation::Error::posix(ENOSPC, "w"))),
          full},
