@@ -11,6 +11,7 @@
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/TemporaryClaim.h"
 #include "platform/foundation/Utf8.h"
 
 std::string ICloudConnectHandler::activityTitle() const { return foundation::localized(kTitle); }
@@ -63,6 +64,8 @@ void ICloudConnectHandler::uploadFile(const std::string& path, const std::string
         auto save = [&]() -> foundation::Result<std::string> {
             auto& files = foundation::FileManager::defaultManager();
             if (foundation::Status made = files.createDirectory(folder, true); !made) return made.error();
+            // What a save cut short by a crash left is taken away first.
+            (void)foundation::removeAbandonedTemporaries(folder);
             return files.copyItemUnderFreeName(path, folder, stem, extension);
         };
         foundation::Result<std::string> saved = save();

@@ -7,8 +7,9 @@
 // names it, else ~/Documents), under the project's name, never replacing
 // anything there: "My Movie.mov", then "My Movie 2.mov". The copy is the
 // user's own (a reflink where the file system offers one, else a copy,
-// never a link to the render cache), made under a temporary name and
-// renamed into place when complete. The success text names the path, and
+// never a link to the render cache), made in a claimed temporary folder
+// and renamed into place when complete; what a crashed save left there is
+// swept before the next save. The success text names the path, and
 // "Open Folder" shows the folder in the file manager (xdg-open).
 
 #include "app/share/ConnectHandler.h"

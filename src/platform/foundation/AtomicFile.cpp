@@ -50,13 +50,6 @@ std::string temporaryNameFor(const std::string& path) {
     return folderPrefix + "." + baseNameOf(path) + suffix;
 }
 
-int fsyncRetrying(int fd) {
-    int rc;
-    do rc = ::fsync(fd);
-    while (rc != 0 && errno == EINTR);
-    return rc;
-}
-
 Status writeBytes(const std::string& path, const uint8_t* data, size_t size) {
     if (path.empty()) return Error::posix(ENOENT, "Could not write a file without a name");
     if (path.back() == '/') return writeError(EISDIR, path);
@@ -84,20 +77,29 @@ Status writeBytes(const std::string& path, const uint8_t* data, size_t size) {
     }
 
     if (!writeAll(fd.get(), data, size)) return fail(errno);
-    if (fsyncRetrying(fd.get()) != 0) return fail(errno);
+    if (int flushError = flushToDisk(fd.get()); flushError != 0) return fail(flushError);
     if (int closeError = fd.close(); closeError != 0) return fail(closeError);
     if (::rename(temporary.c_str(), path.c_str()) != 0) return fail(errno);
 
-    // The rename itself is only durable once the folder is flushed. Some file
-    // systems cannot fsync a folder (EINVAL); the rename has happened there.
+    // The rename itself is only durable once the folder is flushed.
     FileDescriptor folder = FileDescriptor::open(folderOf(path), O_RDONLY | O_DIRECTORY);
-    if (folder.valid() && fsyncRetrying(folder.get()) != 0 && errno != EINVAL && errno != ENOTSUP) {
-        return writeError(errno, path);
-    }
+    if (int flushError = folder.valid() ? flushToDisk(folder.get()) : 0; flushError != 0)
+        return writeError(flushError, path);
     return Status::success();
 }
 
 }  // namespace
+
+int flushToDisk(int fd) {
+    while (::fsync(fd) != 0) {
+        const int failure = errno;
+        if (failure == EINTR) continue;
+        struct stat info {};
+        const bool folder = ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
+        return folder && (failure == EINVAL || failure == ENOTSUP) ? 0 : failure;
+    }
+    return 0;
+}
 
 Status writeFileAtomically(const std::string& path, const Bytes& data) {
     return writeBytes(path, data.data(), data.size());

@@ -38,6 +38,13 @@ struct AtomicTemporaryName {
 };
 std::optional<AtomicTemporaryName> parseAtomicTemporaryName(std::string_view fileName);
 
+// Flushes what was written to an open file, or renamed into an open
+// folder, to the disk, going on after interruptions: 0, or the errno of the
+// failure. Some file systems cannot flush a folder (EINVAL, ENOTSUP); a
+// folder there counts as flushed, for the rename into it has happened. The
+// one way every writer of this layer makes its work durable.
+int flushToDisk(int fd);
+
 // Writes all `size` bytes to a file descriptor, going on after interrupted
 // and partial writes. False on failure, with errno telling why. It calls
 // nothing but write(), so a signal handler may use it.

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/FileDescriptor.h"
+#include "platform/foundation/TemporaryClaim.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -149,7 +150,7 @@ Status flushTree(const std::string& path) {
     }
     FileDescriptor file = FileDescriptor::open(path, O_RDONLY);
     if (!file) return fileSystemError(errno, path, false);
-    if (::fsync(file.get()) != 0) return fileSystemError(errno, path, true);
+    if (int flushError = flushToDisk(file.get()); flushError != 0) return fileSystemError(flushError, path, true);
     return {};
 }
 
@@ -293,29 +294,31 @@ Result<std::string> FileManager::copyItemUnderFreeName(const std::string& from, 
                                                       const std::string& separator) const {
     struct stat info;
     if (::lstat(from.c_str(), &info) != 0) return fileSystemError(errno, from, false);
-    // A private scratch folder beside the targets: the copy is renamed from
-    // there, on the same file system, and a crash leaves only a hidden folder.
-    std::string pattern = joined(folder, ".copy-XXXXXX");
-    if (!::mkdtemp(pattern.data())) return fileSystemError(errno, folder, true);
-    const std::string scratch = pattern;
-    const std::string copy = joined(scratch, "item");
-    auto finish = [&](Result<std::string> result) {
-        removeTree(scratch);
-        return result;
-    };
-    if (Status copied = copyTree(from, copy, info); !copied) return finish(copied.error());
-    if (Status flushed = flushTree(copy); !flushed) return finish(flushed.error());
     const std::string suffix = extension.empty() ? std::string() : "." + extension;
+    // A claimed scratch folder beside the targets: the copy is renamed from
+    // there, on the same file system, and what a crash leaves is a temporary
+    // that no writer holds, which removeAbandonedTemporaries takes away. Its
+    // short name leaves a long stem room.
+    auto scratch = TemporaryClaim::create(joined(folder, "copy"), TemporaryClaim::Kind::Folder);
+    if (!scratch) return scratch.error();
+    const std::string copy = joined(scratch->path(), "item");
+    if (Status copied = copyTree(from, copy, info); !copied) return copied.error();
+    if (Status flushed = flushTree(copy); !flushed) return flushed.error();
     for (int number = 1; number < 10000; ++number) {
         std::string name = number == 1 ? stem + suffix : stem + separator + std::to_string(number) + suffix;
         const int failure = renameNoReplace(copy, joined(folder, name));
         if (failure == EEXIST) continue;
-        if (failure != 0) return finish(fileSystemError(failure, joined(folder, name), true));
-        // The new name itself must survive a crash too.
-        if (FileDescriptor parent = FileDescriptor::open(folder, O_RDONLY | O_DIRECTORY)) ::fsync(parent.get());
-        return finish(name);
+        if (failure != 0) return fileSystemError(failure, joined(folder, name), true);
+        // The new name itself must survive a crash too; a copy that may not
+        // is taken back, so that a failure leaves nothing behind.
+        FileDescriptor parent = FileDescriptor::open(folder, O_RDONLY | O_DIRECTORY);
+        if (int flushError = parent ? flushToDisk(parent.get()) : errno; flushError != 0) {
+            (void)removeTree(joined(folder, name));
+            return fileSystemError(flushError, joined(folder, name), true);
+        }
+        return name;
     }
-    return finish(existsError(joined(folder, stem + suffix)));
+    return existsError(joined(folder, stem + suffix));
 }
 
 Status FileManager::moveItem(const std::string& from, const std::string& to) const {

@@ -92,9 +92,10 @@ public:
     // Copies a file, or a folder with its contents, into `folder` as
     // "<stem>.<extension>" ("<stem>" without an extension) or, while that name
     // is taken, as "<stem><separator>2.<extension>", "<stem><separator>3...":
-    // nothing is ever replaced. The copy is made under a temporary name, flushed
-    // to the disk and then renamed into place, so it never shows half made.
-    // Returns the name used.
+    // nothing is ever replaced. The copy is made in a claimed temporary folder
+    // beside the targets (TemporaryClaim), flushed to the disk and then renamed
+    // into place, so it never shows half made and what a crash leaves is
+    // swept by removeAbandonedTemporaries. Returns the name used.
     Result<std::string> copyItemUnderFreeName(const std::string& from, const std::string& folder,
                                               const std::string& stem, const std::string& extension,
                                               const std::string& separator = " ") const;

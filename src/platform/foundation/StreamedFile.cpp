@@ -1,5 +1,6 @@
 #include "platform/foundation/StreamedFile.h"
 
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
 
@@ -42,8 +43,8 @@ Status StreamedFile::write(const void* data, size_t size) {
 
 Status StreamedFile::commit() {
     if (!file_) return writeError(EBADF);
-    if (::fsync(file_.get()) != 0) {
-        Error error = writeError(errno);
+    if (int flushError = flushToDisk(file_.get()); flushError != 0) {
+        Error error = writeError(flushError);
         discard();
         return error;
     }

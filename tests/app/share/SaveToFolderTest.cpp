@@ -11,10 +11,13 @@
 #include "app/share/ICloudConnectHandler.h"
 #include "app/share/ShareServices.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/TemporaryClaim.h"
 #include "platform/ui/controllers/AlertView.h"
 #include "platform/ui/controls/Button.h"
 #include "support/MovieFacts.h"
 #include "support/Process.h"
+#include "support/SyncFailures.h"
+#include "support/TestFiles.h"
 
 #include <QImage>
 #include <algorithm>
@@ -173,6 +176,48 @@ TEST_F(SaveToFolderTest, AFailedSaveSaysWhyAndTryAgainSavesTheSameFile) {
     ASSERT_TRUE(waitForInfo(*screen, doneText(folder() + "/My Movie.gif")));
     EXPECT_EQ(screen->renderer()->exportURL(), rendered) << "the same file, not rendered again";
     ASSERT_NO_FATAL_FAILURE(finishWithDone(*screen));
+}
+
+TEST_F(SaveToFolderTest, ACrashedSaveIsSweptAndOnlyRealWriteErrorsReachTheUser) {
+    // What a save killed midway left: its claimed scratch folder, now held
+    // by no one. A save under way in another process holds its own.
+    const std::string leftover = folder() + "/.copy.partial-0F8C4B4E-9B1F-4C1A-8E4B-2D6B1D3E9A11";
+    fs::create_directories(leftover + "/item");
+    std::ofstream(leftover + "/item/frame-00000.jpg") << "half a picture";
+    auto underWay = foundation::TemporaryClaim::create(folder() + "/copy", foundation::TemporaryClaim::Kind::Folder);
+    ASSERT_TRUE(underWay);
+    {
+        // On a file system that cannot flush folders the pictures' folder
+        // is saved all the same.
+        testsupport::ScopedSyncFailure folders(testsupport::ScopedSyncFailure::On::Folders, EINVAL);
+        ShareViewController* screen = saveAs("Export All Images", folder() + "/My Movie");
+        ASSERT_NE(screen, nullptr);
+        EXPECT_GT(folders.failures(), 0);
+        ASSERT_NO_FATAL_FAILURE(finishWithDone(*screen));
+    }
+    EXPECT_FALSE(fs::exists(leftover)) << "swept by the next save";
+    EXPECT_TRUE(fs::exists(underWay->path())) << "a held one is in use";
+    underWay->discard();
+    EXPECT_EQ(testsupport::namesInFolder(folder()), std::vector<std::string>{"My Movie"});
+
+    // A disk that loses what was written: the save fails with the system's
+    // words and leaves nothing, neither the copy nor its scratch folder.
+    const std::string made = folders.root() + "/made.gif";
+    std::ofstream(made) << "GIF89a";
+    auto handler = std::make_shared<ICloudConnectHandler>();
+    sharetest::RecordingDelegate delegate;
+    handler->setDelegate(&delegate);
+    {
+        testsupport::ScopedSyncFailure files(testsupport::ScopedSyncFailure::On::Files, EIO);
+        handler->uploadFile(made, "", "", kUTTypeGIF);
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return delegate.ended(); }, 30));
+    }
+    ASSERT_EQ(delegate.failures.size(), 1u);
+    EXPECT_EQ(delegate.failures[0].domain, "ICloudConnectHandler");
+    EXPECT_NE(delegate.failures[0].description.find("Input/output error"), std::string::npos)
+        << delegate.failures[0].description;
+    EXPECT_EQ(delegate.finished, 0);
+    EXPECT_EQ(testsupport::namesInFolder(folder()), std::vector<std::string>{"My Movie"});
 }
 
 TEST_F(SaveToFolderTest, TheSavedMoviesPictureShowsWholeInItsPanel) {
