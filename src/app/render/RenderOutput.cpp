@@ -29,18 +29,67 @@ std::string sizeText(uint64_t bytes) {
     return text.empty() ? foundation::format("%ld GB", {int64_t(bytes >> 30)}) : text;
 }
 
+struct SizeUnit {
+    uint64_t bytes;
+    const char* name;
+};
+
+// The unit getFormatedFileSize gives `bytes` in.
+SizeUnit unitOf(uint64_t bytes) {
+    if (bytes <= 1025023) return {1ull << 10, "KB"};
+    if (bytes <= 1049624575) return {1ull << 20, "MB"};
+    return {1ull << 30, "GB"};
+}
+
+// `bytes` in `unit` with `decimals` decimals, truncated: "0.98 MB".
+std::string sizeText(uint64_t bytes, SizeUnit unit, int decimals) {
+    uint64_t scale = 1;
+    for (int i = 0; i < decimals; ++i) scale *= 10;
+    const unsigned __int128 scaled = static_cast<unsigned __int128>(bytes) * scale / unit.bytes;
+    std::string text = std::to_string(static_cast<uint64_t>(scaled / scale));
+    if (decimals > 0) {
+        const std::string fraction = std::to_string(static_cast<uint64_t>(scaled % scale));
+        text += "." + std::string(size_t(decimals) - fraction.size(), '0') + fraction;
+    }
+    return text + " " + unit.name;
+}
+
 }  // namespace
+
+std::optional<std::string> notEnoughSpaceText(const std::string& name, uint64_t neededBytes, uint64_t freeBytes) {
+    if (neededBytes <= freeBytes) return std::nullopt;
+    std::string needed = sizeText(neededBytes), free = sizeText(freeBytes);
+    // "needs 1 MB, and 1 MB are free" would be no reason: finer figures.
+    const SizeUnit unit = unitOf(neededBytes);
+    for (int decimals = 1; needed == free && decimals <= 3; ++decimals) {
+        needed = sizeText(neededBytes, unit, decimals);
+        free = sizeText(freeBytes, unit, decimals);
+    }
+    if (needed == free) {
+        needed = std::to_string(neededBytes) + " bytes";
+        free = std::to_string(freeBytes) + " bytes";
+    }
+    return foundation::localizedFormat(
+        "There is not enough space for \u201C%@\u201D: it needs at least %@, and %@ are free.", {name, needed, free});
+}
 
 foundation::Status checkSpaceFor(const std::string& target, uint64_t neededBytes, const std::string& domain,
                                  int64_t code) {
     const std::string folder = foundation::path::deletingLastComponent(target);
     auto free = foundation::FileManager::defaultManager().freeSpace(folder);
-    if (!free || *free >= neededBytes) return {};
-    const std::string text = foundation::localizedFormat(
-        "There is not enough space for \u201C%@\u201D: it needs at least %@, and %@ are free.",
-        {foundation::path::lastComponent(target), sizeText(neededBytes), sizeText(*free)});
+    if (!free) return {};
+    const std::optional<std::string> text =
+        notEnoughSpaceText(foundation::path::lastComponent(target), neededBytes, *free);
+    if (!text) return {};
+    // A device that cannot be written reports what it likes as free (a
+    // read-only one little or nothing): a folder that refuses a new file is
+    // told as such, not as a full one.
+    auto probe = foundation::TemporaryClaim::create(target, foundation::TemporaryClaim::Kind::File);
+    if (!probe && !foundation::isOutOfSpaceError(probe.error()))
+        return foundation::Error(domain, code, probe.error().description,
+                                 std::make_shared<const foundation::Error>(probe.error()));
     return foundation::Error(
-        domain, code, text,
+        domain, code, *text,
         std::make_shared<const foundation::Error>(foundation::fileSystemError(ENOSPC, target, true)));
 }
 

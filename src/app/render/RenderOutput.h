@@ -10,6 +10,7 @@
 #include "platform/foundation/TemporaryClaim.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace renderoutput {
@@ -33,9 +34,18 @@ foundation::Error writeFailedError(const std::string& domain, const foundation::
 // Whether `neededBytes` (at the least) fit on the file system that holds
 // `target`'s folder; the error to end with, in the renderer's domain with
 // `code`, when they do not. A file system that cannot be asked is given the
-// benefit of the doubt.
+// benefit of the doubt. A folder that takes no new file at all (read-only,
+// or not ours to write) is told as that, in the file system's words for
+// `target`, whatever free space its device reports.
 foundation::Status checkSpaceFor(const std::string& target, uint64_t neededBytes, const std::string& domain,
                                  int64_t code);
+
+// "There is not enough space for “NAME”: it needs at least N, and F are
+// free." when `neededBytes` exceed `freeBytes`; none when they fit. The
+// figures are file sizes as the screens show them; where those read the
+// same, both are given in the needed size's unit with the fewest decimals
+// that tell them apart, or in bytes, each truncated.
+std::optional<std::string> notEnoughSpaceText(const std::string& name, uint64_t neededBytes, uint64_t freeBytes);
 
 // Removes what is at `target` (an earlier output) and moves the temporary
 // (a TemporaryClaim beside it, which a sweep of the render cache leaves alone

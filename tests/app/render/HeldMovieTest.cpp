@@ -156,6 +156,46 @@ TEST_F(HeldMovieTest, WhatTheDiskCannotHoldIsRefusedBeforeItStarts) {
         GTEST_SKIP() << "no private mount namespace with a tmpfs here";
 }
 
+// Runs only as the child of the test below, with the render cache on a
+// read-only file system of 1 MB: whether or not the movie would fit there,
+// the user hears that the folder cannot be written, never that it is full.
+TEST_F(HeldMovieTest, DISABLED_AReadOnlyCacheIsToldAsReadOnly) {
+    if (!std::getenv(kChildVariable)) GTEST_SKIP() << "runs only as a child";
+    makeProject(1, 1, 30);
+    fs::create_directories(cacheFolder());
+    if (::mount("tmpfs", cacheFolder().c_str(), "tmpfs", MS_RDONLY, "size=1m") != 0) GTEST_SKIP() << "no tmpfs here";
+    const struct {
+        const char* what;
+        int64_t hold;
+        const char* domain;
+        int64_t code;
+    } cases[] = {
+        {"112 MB, more than the device reports free", 20000, "MovieRenderer",
+         TollivarMovieRenderer::kErrorNotEnoughSpace},
+        {"a movie the device would hold", 2, "TollivarMovieRenderer", TollivarMovieRenderer::kErrorWriting},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        project->getFrameList()->getFrameAtIndex(0)->setDuration(c.hold);
+        const ExportOutcome outcome = renderMovie();
+        EXPECT_EQ(outcome.status, MovieRenderer::kStatusFailed);
+        EXPECT_EQ(outcome.completions, 1);
+        ASSERT_TRUE(outcome.error);
+        EXPECT_EQ(outcome.error->domain, c.domain);
+        EXPECT_EQ(outcome.error->code, c.code);
+        EXPECT_EQ(
+            outcome.error->description,
+            "The file \u201CMy_Stop_Ziruru_Movie.mov\u201D couldn\u2019t be saved because the volume is read only.");
+        EXPECT_FALSE(foundation::isOutOfSpaceError(*outcome.error));
+        EXPECT_TRUE(cacheIsEmpty());
+    }
+}
+
+TEST_F(HeldMovieTest, AReadOnlyCacheIsToldAsReadOnlyNotAsFull) {
+    if (!runChild("AReadOnlyCacheIsToldAsReadOnly", "read-only"))
+        GTEST_SKIP() << "no private mount namespace with a tmpfs here";
+}
+
 // Runs only as the child of the test below: renders one project at the
 // preview size and prints the process's peak memory.
 TEST_F(HeldMovieTest, DISABLED_RendersAndTellsItsPeakMemory) {
