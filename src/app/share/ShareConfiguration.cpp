@@ -115,9 +115,9 @@ std::optional<std::string> ShareConfiguration::getAppURL(int64_t iTunesID, const
         }
         std::string_view rest = std::string_view(*format).substr(i + 1);
         size_t length = 0;
-        for (const char* spec : {"%", "@", "lld", "ld", "d"}) {
-            if (rest.starts_with(spec)) {
-                length = std::char_traits<char>::length(spec);
+        for (const char* conversion : {"%", "@", "lld", "ld", "d"}) {
+            if (rest.starts_with(conversion)) {
+                length = std::char_traits<char>::length(conversion);
                 break;
             }
         }

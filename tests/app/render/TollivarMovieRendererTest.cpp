@@ -406,19 +406,3 @@ TEST_F(TollivarMovieRendererTest, PixelBufferIsThePictureOverBlack) {
 }
 
 }  // namespace
-
-// A photograph's worth of detail: gradients under grain that differs from
-// entry to entry, so the encoder spends the bits it is given.
-Image grainyPicture(int entry) {
-    QImage bitmap(1920, 1080, QImage::Format_RGB32);
-    std::mt19937 random(static_cast<unsigned>(entry));
-    for (int y = 0; y < bitmap.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(bitmap.scanLine(y));
-        for (int x = 0; x < bitmap.width(); ++x) {
-            const int grain = int(random() % 13) - 6;
-            line[x] = qRgb(std::clamp(x * 255 / 1920 + grain, 0, 255), std::clamp(y * 255 / 1080 + grain, 0, 255),
-                           std::clamp((x + y + entry * 40) % 256 + grain, 0, 255));
-        }
-    }
-    return Image(std::move(bitmap));
-}
