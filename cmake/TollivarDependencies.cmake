@@ -27,6 +27,8 @@ pkg_check_modules(OPENSSL REQUIRED IMPORTED_TARGET libcrypto)
 pkg_check_modules(OPENSSL_SSL REQUIRED IMPORTED_TARGET libssl)
 # DNS service discovery.
 pkg_check_modules(AVAHI REQUIRED IMPORTED_TARGET avahi-client)
+# The desktop's file-chooser portal on the session bus.
+pkg_check_modules(DBUS REQUIRED IMPORTED_TARGET dbus-1)
 pkg_check_modules(PROTOBUFC REQUIRED IMPORTED_TARGET libprotobuf-c)
 # Loopback HTTP(S) servers of the tests.
 pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)

@@ -22,6 +22,8 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/SingleInstance.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/library/DocumentPickerViewController.h"
+#include "platform/library/FileChooserPortal.h"
 #include "platform/media/SystemVolume.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/host/Application.h"
@@ -165,6 +167,15 @@ int main(int argc, char** argv) {
     }
 
     chooseDevice();
+    // The browser's Import: the desktop's file chooser where its portal
+    // answers on the session bus, else the chooser of our own (always, when
+    // the window is served over VNC: the desktop's dialog would show
+    // elsewhere).
+    ProjectExplorer::setDocumentPickerFactory([](const std::string& documentType) {
+        auto bus = ui::windowsShowOnDesktop() ? library::FileChooserPortal::sessionBusAddress() : std::nullopt;
+        return std::make_shared<library::DocumentPickerViewController>(
+            std::vector<std::string>{documentType}, library::DocumentPickerMode::Import, std::move(bus));
+    });
     // The keyboard's volume keys are the device's volume buttons.
     ui::WindowHost::setVolumeKeyHandler([](int step) { media::SystemVolume::shared().stepVolume(step); });
     int status = ui::ApplicationMain(argc, argv, [&instance] {

@@ -424,13 +424,15 @@ void ProjectExplorer::helpManangerDidFinish(HelpManager& helpManager) {
 
 void ProjectExplorer::actionImport() {
     if (!isDocumentPickerAvailable()) return;
-    auto picker = documentPickerFactory()(*this, kArchiveTypeIdentifier);
+    auto picker = documentPickerFactory()(kArchiveTypeIdentifier);
     if (!picker) return;
+    picker->delegate = foundation::weakFrom(this);
     picker->modalPresentationStyle = ui::ModalPresentationStyle::FormSheet;
     presentViewController(picker, true);
 }
 
-void ProjectExplorer::documentPickerDidPickDocumentAtURL(const std::string& url) {
+void ProjectExplorer::documentPickerDidPickDocumentAtURL(library::DocumentPickerViewController&,
+                                                         const std::string& url) {
     if (importHud_) importHud_->dismiss();
     auto hud = std::make_shared<Hudy>();
     hud->caption = foundation::localized("Import.");

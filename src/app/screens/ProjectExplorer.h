@@ -20,6 +20,7 @@
 #include "app/editor/MainViewControllerDelegate.h"
 #include "app/widgets/views/HelpManager.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/library/DocumentPickerViewController.h"
 #include "platform/ui/controllers/ViewController.h"
 
 #include <cstdint>
@@ -39,7 +40,10 @@ class KWGalleryCollectionViewController;
 class KWProjectCollectionViewController;
 class KWProjectDetailViewController;
 
-class ProjectExplorer : public ui::ViewController, public InfoCenterDelegate, public HelpManagerDelegate {
+class ProjectExplorer : public ui::ViewController,
+                        public InfoCenterDelegate,
+                        public HelpManagerDelegate,
+                        public library::DocumentPickerDelegate {
 public:
     static inline const char* kDidImportProjectNotification = ProjectImportProcessor::kDidImportProjectNotification;
     static inline const char* kGalleryEnabledDefaultsKey = DataManager::kGalleryEnabledKey;
@@ -50,11 +54,11 @@ public:
     // Free space below this many 4 MiB blocks (100 MiB) counts as nearly full.
     static constexpr uint64_t kLowSpaceBlocks = 25;
 
-    // The platform's document picker in import mode for one document type; the
-    // browser is told of the picked file through documentPickerDidPickDocumentAtURL.
-    // This platform has none unless one is installed here.
+    // The platform's document picker in import mode for one document type;
+    // the browser becomes its delegate. Without one (none is installed
+    // unless the application start installs it) the import is disabled.
     using DocumentPickerFactory =
-        std::function<std::shared_ptr<ui::ViewController>(ProjectExplorer& explorer, const std::string& documentType)>;
+        std::function<std::shared_ptr<library::DocumentPickerViewController>(const std::string& documentType)>;
     static void setDocumentPickerFactory(DocumentPickerFactory factory);
     static bool isDocumentPickerAvailable();
 
@@ -83,8 +87,9 @@ public:
 
     void infoCenterDidFinish(InfoCenterViewController& infoCenter) override;
     void helpManangerDidFinish(HelpManager& helpManager) override;
-    // A "file:" URL or a path.
-    void documentPickerDidPickDocumentAtURL(const std::string& url);
+    // A "file:" URL or a path. The file is only read.
+    void documentPickerDidPickDocumentAtURL(library::DocumentPickerViewController& picker,
+                                            const std::string& url) override;
     void receiveProjectImportProcessorDidImportProject(const foundation::Notification& notification);
 
     std::shared_ptr<KWProjectDetailViewController> getDetailViewController();

@@ -112,6 +112,11 @@ std::string Paths::temporaryDirectory() {
     return ensured(path::appending(base, std::string(kApplicationFolder) + "-" + std::to_string(::getuid())));
 }
 
+std::string Paths::homeDirectory() {
+    if (std::optional<std::string> root = Paths::rootOverride()) return path::appending(*root, "home");
+    return foundation::homeDirectory();
+}
+
 std::string Paths::userDirectory(std::string_view name, std::string_view fallbackBelowHome) {
     if (std::optional<std::string> root = Paths::rootOverride()) {
         std::string lower(name);
@@ -238,6 +243,22 @@ std::optional<std::string> fromFileURL(std::string_view url) {
     }
     if (decoded.find('\0') != std::string::npos) return std::nullopt;
     return decoded;
+}
+
+std::string toFileURL(std::string_view absolutePath) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string url = "file://";
+    for (char c : absolutePath) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) || std::string_view("/-._~").find(c) != std::string_view::npos) {
+            url += c;
+        } else {
+            url += '%';
+            url += kHex[byte >> 4];
+            url += kHex[byte & 0xF];
+        }
+    }
+    return url;
 }
 
 }  // namespace path

@@ -24,6 +24,10 @@ public:
     static std::string configDirectory();
     static std::string temporaryDirectory();
 
+    // The user's home folder: $HOME, else the password database's. Under a
+    // test root: <root>/home. Not created.
+    static std::string homeDirectory();
+
     // A folder of the user's own (xdg-user-dirs), by its name there
     // ("DOCUMENTS", "PICTURES"), found as xdg-user-dir finds it: the entry
     // XDG_<name>_DIR of user-dirs.dirs in $XDG_CONFIG_HOME (~/.config), else
@@ -63,6 +67,9 @@ std::string appendingExtension(std::string_view path, std::string_view extension
 // that decodes to a NUL byte (it would name a different file). "?" and "#"
 // belong to the path: the application writes file URLs without escaping.
 std::optional<std::string> fromFileURL(std::string_view url);
+// The "file:" URL of an absolute path, every byte but letters, digits and
+// "/-._~" percent-escaped, so that fromFileURL gives the path back.
+std::string toFileURL(std::string_view absolutePath);
 
 }  // namespace path
 

@@ -17,12 +17,15 @@
 #include "app/share/InternetReachability.h"
 #include "app/widgets/alerts/Hudy.h"
 #include "app/widgets/views/AccentColor.h"
+#include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/controllers/NavigationController.h"
+#include "platform/ui/controls/ActivityIndicatorView.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/controls/Switch.h"
+#include "platform/library/FileChooserViewController.h"
 #include "platform/ui/host/Application.h"
 
 #include <algorithm>
@@ -55,6 +58,7 @@ protected:
         window->setRootViewController(root);
     }
     void TearDown() override {
+        ProjectExplorer::setDocumentPickerFactory(nullptr);
         if (explorer) {
             if (root->presentedViewController()) root->dismissViewController(false);
             explorer->view()->removeFromSuperview();
@@ -485,37 +489,93 @@ TEST_F(ProjectExplorerTest, TilesShowTheirProjectsNamesAndTheKeyboardOpensOne) {
     EXPECT_FALSE(cell(1)->isHidden());
 }
 
-TEST_F(ProjectExplorerTest, ImportHudStaysUntilTheOutcomeAndReportsIt) {
+// Import as the user does it: the button, our own chooser (no portal
+// here), a folder and a second tap on the archive; then the HUD until the
+// outcome, the outcome for 3.0 s, and the picked file left as it was.
+TEST_F(ProjectExplorerTest, ImportPicksAnArchiveInTheChooserAndTellsTheOutcome) {
+    ProjectExplorer::setDocumentPickerFactory([](const std::string& type) {
+        return std::make_shared<library::DocumentPickerViewController>(
+            std::vector<std::string>{type}, library::DocumentPickerMode::Import, std::nullopt);
+    });
     auto source = savedProject(2);
-    const std::string archive = folders.temporary() + "/p.tollivarmobile";
-    ASSERT_TRUE(SSZipArchive::createZipFileAtPath(archive, *source->getProjectPath(), nullptr));
-    const std::string broken = folders.temporary() + "/broken.tollivarmobile";
-    { std::ofstream(broken) << "not a zip"; }
+    const fs::path films = fs::path(foundation::Paths::userDirectory("DOCUMENTS", "Documents")) / "Films";
+    fs::create_directories(films);
+    ASSERT_TRUE(SSZipArchive::createZipFileAtPath((films / "good.tollivarmobile").string(), *source->getProjectPath(),
+                                                  nullptr));
+    fs::copy_file(films / "good.tollivarmobile", films / "vanishing.tollivarmobile");
+    {
+        std::ifstream whole(films / "good.tollivarmobile", std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(whole)), {});
+        std::ofstream(films / "damaged.tollivarmobile", std::ios::binary) << bytes.substr(0, bytes.size() / 2);
+    }
+    auto contents = [](const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), {});
+    };
     showBrowser();
+    ASSERT_TRUE(explorer->btnImport()->isEnabled());
+    EXPECT_FALSE(explorer->btnImport()->imageForState(ui::ControlStateNormal).isNull());
     int posted = 0;
     auto token = foundation::NotificationCenter::defaultCenter().addObserver(
         ProjectExplorer::kDidImportProjectNotification, explorer.get(),
         [&](const foundation::Notification&) { ++posted; });
 
-    explorer->documentPickerDidPickDocumentAtURL("file://" + broken);
-    auto* hud = explorer->importHud();
-    ASSERT_NE(hud, nullptr);
-    EXPECT_EQ(hud->captionView()->text(), "Import.");
-    ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return hud->captionView()->text() != "Import."; }, 60.0));
-    EXPECT_EQ(hud->captionView()->text(), "There was a problem copying the project. Please try again.");
-    EXPECT_EQ(posted, 0);
-    EXPECT_EQ(projects().size(), 2u);
-
-    explorer->documentPickerDidPickDocumentAtURL("file://" + archive);
-    hud = explorer->importHud();
-    ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return hud->captionView()->text() != "Import."; }, 60.0));
-    EXPECT_EQ(hud->captionView()->text(), "Project successfully imported.");
+    const struct {
+        const char* archive;
+        bool removedAfterPick;
+        const char* caption;
+        size_t projects;
+    } cases[] = {
+        {"damaged.tollivarmobile", false, "There was a problem copying the project. Please try again.", 2},
+        {"vanishing.tollivarmobile", true, "There was a problem copying the project. Please try again.", 2},
+        {"good.tollivarmobile", false, "Project successfully imported.", 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.archive);
+        const std::string before = contents(films / c.archive);
+        tap(explorer->btnImport());
+        advance(0.5);
+        auto* picker = dynamic_cast<library::DocumentPickerViewController*>(root->presentedViewController());
+        ASSERT_NE(picker, nullptr);
+        auto& chooser = *picker->fileChooser();
+        auto row = [&](const std::string& title) -> ui::View* {
+            ui::prepareForRendering(*window, 1.0);
+            for (const auto& cell : chooser.tableView()->visibleCells())
+                if (cell->textLabel()->text() == title) return cell.get();
+            return nullptr;
+        };
+        // The first time the chooser opens in the documents folder, later
+        // where the last archive came from.
+        if (chooser.currentFolder() != films.string()) tap(row("Films"));
+        ASSERT_EQ(chooser.currentFolder(), films.string());
+        if (&c == &cases[0]) savePicture("project_browser_import_chooser.png");
+        tap(row(c.archive));
+        advance(0.5);
+        tap(row(c.archive));
+        if (c.removedAfterPick) fs::remove(films / c.archive);
+        Hudy* earlier = explorer->importHud();
+        ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return explorer->importHud() != earlier; }, 5.0));
+        Hudy* hud = explorer->importHud();
+        EXPECT_EQ(hud->captionView()->text(), "Import.");
+        EXPECT_FALSE(hud->activityView()->isHidden());
+        ASSERT_TRUE(
+            foundation::RunLoop::main().runUntil([&] { return hud->captionView()->text() != "Import."; }, 60.0));
+        EXPECT_EQ(hud->captionView()->text(), c.caption);
+        EXPECT_EQ(projects().size(), c.projects);
+        EXPECT_EQ(grid().collectionView().numberOfItemsInSection(0), c.projects);
+        if (!c.removedAfterPick) {
+            EXPECT_EQ(contents(films / c.archive), before) << "the picked file is only read";
+        }
+        advance(2.9);
+        EXPECT_NE(hud->view()->superview(), nullptr);
+        advance(0.5);
+        EXPECT_EQ(hud->view()->superview(), nullptr);
+    }
     EXPECT_EQ(posted, 1);
-    EXPECT_EQ(projects().size(), 3u);
-    EXPECT_EQ(grid().collectionView().numberOfItemsInSection(0), 3u);
-    EXPECT_NE(hud->view()->superview(), nullptr);
-    advance(3.5);
-    EXPECT_EQ(hud->view()->superview(), nullptr);
+    // The imported project holds the archive's frames.
+    ASSERT_EQ(projects().size(), 3u);
+    EXPECT_EQ(projects()[1]->getFrameList()->count(), source->getFrameList()->count());
+    EXPECT_NE(projects()[1]->getProjectPath(), source->getProjectPath());
 }
 
 }  // namespace

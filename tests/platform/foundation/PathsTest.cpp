@@ -45,6 +45,7 @@ TEST(Paths, EnvironmentDecidesWithoutATestRoot) {
 TEST(Paths, UserFoldersAreFoundAsXdgUserDirFindsThem) {
     testsupport::TempAppFolders folders;
     EXPECT_EQ(Paths::userDirectory("DOCUMENTS", "Documents"), folders.root() + "/documents");
+    EXPECT_EQ(Paths::homeDirectory(), folders.root() + "/home");
     EXPECT_EQ(Paths::userDirectory("PICTURES", "Pictures"), folders.root() + "/pictures");
 
     Paths::setRootOverride(std::nullopt);
@@ -125,4 +126,10 @@ TEST(PathText, FileURLs) {
     EXPECT_EQ(path::fromFileURL("/a/b"), std::nullopt);
     // "/a/b%00/../c" would name "/a/b" to the file system.
     EXPECT_EQ(path::fromFileURL("file:///a/b%00/../c"), std::nullopt);
+
+    // URLs made here escape every byte that could be read otherwise, so
+    // every path comes back as it was.
+    EXPECT_EQ(path::toFileURL("/a/b c"), "file:///a/b%20c");
+    for (const char* name : {"/a/b c.tollivarmobile", "/a/100%41/\xC3\xA9t\xC3\xA9?#", "/", "/a/%"})
+        EXPECT_EQ(path::fromFileURL(path::toFileURL(name)), name);
 }

@@ -371,4 +371,19 @@ graphics::Point WindowHost::pointFromWindowPosition(QPointF position) const { re
 
 void WindowHost::paintNow() { host_->paint(); }
 
+bool windowsShowOnDesktop() {
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
+}
+
+std::string portalParentWindow(const Window& window) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return {};
+    for (QWindow* shown : QGuiApplication::topLevelWindows()) {
+        auto* host = dynamic_cast<WindowHost::HostWindow*>(shown);
+        if (!host || &host->tree() != &window) continue;
+        return "x11:" + QString::number(host->winId(), 16).toStdString();
+    }
+    return {};
+}
+
 }  // namespace ui

@@ -70,8 +70,25 @@ public:
     static void setVolumeKeyHandler(VolumeKeyHandler handler);
 
 private:
+    friend std::string portalParentWindow(const Window& window);
+
+// Whether the windows show on the user's desktop (X11 or Wayland), where the
+// desktop's own dialogs appear beside them; not under the vnc, offscreen or
+// minimal platforms, whose user would never see such a dialog.
+bool windowsShowOnDesktop();
     class HostWindow;
     std::unique_ptr<HostWindow> host_;
 };
+
+// How the desktop's portals name the Qt window that shows the tree's
+// window, so that a portal's dialog stays above it: "x11:<hex id>" under
+// X11; empty when no host shows it or the platform names windows otherwise
+// (Wayland hands out names only through an exported handle).
+std::string portalParentWindow(const Window& window);
+
+// Whether the windows show on the user's desktop (X11 or Wayland), where the
+// desktop's own dialogs appear beside them; not under the vnc, offscreen or
+// minimal platforms, whose user would never see such a dialog.
+bool windowsShowOnDesktop();
 
 }  // namespace ui

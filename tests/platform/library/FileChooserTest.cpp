@@ -1,0 +1,312 @@
+// The document picker where no portal answers: our own chooser over a
+// folder tree, driven by fingers and keys. What each folder shows (empty,
+// unreadable, names with spaces and other alphabets, links that loop,
+// hidden names only when asked), moving between folders and places, the
+// path field, type-ahead, and that the picked file is named and left alone.
+
+#include "platform/foundation/Paths.h"
+#include "platform/library/DocumentPickerViewController.h"
+#include "platform/library/DocumentType.h"
+#include "platform/library/FileChooserViewController.h"
+#include "platform/library/FolderListing.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/compositing/Render.h"
+#include "platform/ui/controllers/AlertView.h"
+#include "platform/ui/controllers/BarButtonItem.h"
+#include "platform/ui/controls/Button.h"
+#include "platform/ui/controls/Label.h"
+#include "platform/ui/controls/Switch.h"
+#include "support/TempAppFolders.h"
+#include "support/WindowFixture.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using library::DocumentPickerViewController;
+using library::FileChooserViewController;
+
+constexpr const char* kArchiveType = "com.marrowick.tollivar.archive";
+constexpr const char* kWayUp = "Parent Folder";
+
+// Root reads every folder; this thread stops doing so for a while, so a
+// locked folder is locked for the test as it is for a user.
+class WithoutFileOverride {
+public:
+    WithoutFileOverride() {
+        ::syscall(SYS_capget, &header_, saved_);
+        __user_cap_data_struct lowered[2] = {saved_[0], saved_[1]};
+        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        ::syscall(SYS_capset, &header_, lowered);
+    }
+    ~WithoutFileOverride() { ::syscall(SYS_capset, &header_, saved_); }
+
+private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved_[2]{};
+};
+
+struct Recorder : library::DocumentPickerDelegate {
+    void documentPickerDidPickDocumentAtURL(DocumentPickerViewController&, const std::string& url) override {
+        picked.push_back(url);
+    }
+    void documentPickerWasCancelled(DocumentPickerViewController&) override { ++cancelled; }
+    std::vector<std::string> picked;
+    int cancelled = 0;
+};
+
+class FileChooserTest : public testsupport::WindowFixture {
+protected:
+    void SetUp() override {
+        root = std::make_shared<ui::ViewController>();
+        window->setRootViewController(root);
+        documents = folders.root() + "/documents";
+        home = folders.root() + "/home";
+        fs::create_directories(home);
+        for (const char* folder : {"empty", "locked", "Ångström", "Holiday films/.hidden folder"})
+            fs::create_directories(fs::path(documents) / folder);
+        for (const char* file : {"Alpha.tollivarmobile", "beta.tollivarmobile", "Holiday films/Été 2024.tollivarmobile",
+                                 "Holiday films/Zebra.TOLLIVARMOBILE", "Holiday films/notes.txt",
+                                 "Holiday films/.secret.tollivarmobile"})
+            std::ofstream(fs::path(documents) / file) << "zip of " << file;
+        fs::create_directory_symlink(".", fs::path(documents) / "loop");
+        fs::create_symlink("ring-b", fs::path(documents) / "ring-a");
+        fs::create_symlink("ring-a", fs::path(documents) / "ring-b");
+        fs::create_symlink("nowhere", fs::path(documents) / "dangling.tollivarmobile");
+        fs::permissions(fs::path(documents) / "locked", fs::perms::none);
+    }
+    void TearDown() override {
+        fs::permissions(fs::path(documents) / "locked", fs::perms::owner_all);
+        if (root->presentedViewController()) root->dismissViewController(false);
+        WindowFixture::TearDown();
+    }
+
+    // The picker as the browser presents it, on a machine without a portal.
+    FileChooserViewController& present() {
+        picker = std::make_shared<DocumentPickerViewController>(std::vector<std::string>{kArchiveType},
+                                                                library::DocumentPickerMode::Import, std::nullopt);
+        picker->delegate = recorder;
+        root->presentViewController(picker, true);
+        advance(0.5);
+        EXPECT_EQ(picker->state(), DocumentPickerViewController::State::InAppChooser);
+        return *picker->fileChooser();
+    }
+    FileChooserViewController& chooser() { return *picker->fileChooser(); }
+
+    // The rows as drawn, top to bottom.
+    std::vector<std::string> rowTitles() {
+        ui::prepareForRendering(*window, 1.0);
+        std::vector<std::string> titles;
+        for (size_t row = 0; row < chooser().numberOfRows(); ++row) {
+            auto cell = chooser().tableView()->cellForRowAtIndexPath(ui::IndexPath::indexPathForRow(row, 0));
+            titles.push_back(cell ? cell->textLabel()->text() : "<not drawn>");
+        }
+        return titles;
+    }
+    const ui::View* row(const std::string& title) {
+        ui::prepareForRendering(*window, 1.0);
+        for (const auto& cell : chooser().tableView()->visibleCells())
+            if (cell->textLabel()->text() == title) return cell.get();
+        ADD_FAILURE() << "no row " << title;
+        return nullptr;
+    }
+    std::optional<std::string> selectedTitle() {
+        auto selected = chooser().selectedRow();
+        if (!selected) return std::nullopt;
+        return chooser().tableView()->cellForRowAtIndexPath(ui::IndexPath::indexPathForRow(*selected, 0))->textLabel()->text();
+    }
+    void typeInPathField(const std::string& text) {
+        fingers.wait(1.0);
+        tap(chooser().pathField());
+        fingers.press(ui::Key::SelectAll);
+        fingers.type(text);
+        fingers.press(ui::Key::Return);
+    }
+    std::string urlOf(const std::string& relative) { return foundation::path::toFileURL(documents + "/" + relative); }
+
+    testsupport::TempAppFolders folders;
+    std::string documents, home;
+    std::shared_ptr<ui::ViewController> root;
+    std::shared_ptr<DocumentPickerViewController> picker;
+    std::shared_ptr<Recorder> recorder = std::make_shared<Recorder>();
+};
+
+TEST_F(FileChooserTest, EachFolderShowsItsFoldersAndArchivesByNameAndHiddenOnesOnlyWhenAsked) {
+    const std::vector<std::string> top = {kWayUp, "Ångström", "empty", "Holiday films", "locked", "loop",
+                                          "Alpha.tollivarmobile", "beta.tollivarmobile"};
+    const struct {
+        const char* folder;
+        bool hidden;
+        std::vector<std::string> rows;
+        const char* message;
+    } cases[] = {
+        // Links that loop or lead nowhere are left out; a link to a folder is one.
+        {"", false, top, nullptr},
+        {"loop", false, top, nullptr},
+        {"loop/loop", false, top, nullptr},
+        {"Holiday films", false, {kWayUp, "Été 2024.tollivarmobile", "Zebra.TOLLIVARMOBILE"}, nullptr},
+        {"Holiday films",
+         true,
+         {kWayUp, ".hidden folder", ".secret.tollivarmobile", "Été 2024.tollivarmobile", "Zebra.TOLLIVARMOBILE"},
+         nullptr},
+        {"empty", false, {kWayUp}, "No folders or files to open here."},
+        {"locked", false, {kWayUp}, "This folder cannot be read."},
+        {"gone", false, {kWayUp}, "This folder cannot be read."},
+    };
+    present();
+    EXPECT_EQ(chooser().currentFolder(), documents) << "the documents folder comes first";
+    WithoutFileOverride asAUser;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.folder) + (c.hidden ? " with hidden files" : ""));
+        const std::string folder = documents + (*c.folder ? "/" + std::string(c.folder) : "");
+        chooser().openFolder(folder);
+        if (c.hidden != chooser().showsHiddenFiles()) tap(chooser().hiddenFilesSwitch());
+        EXPECT_EQ(chooser().currentFolder(), folder);
+        EXPECT_EQ(chooser().pathField()->text(), folder);
+        EXPECT_EQ(rowTitles(), c.rows);
+        EXPECT_EQ(chooser().messageLabel()->isHidden(), c.message == nullptr);
+        if (c.message) {
+            EXPECT_EQ(chooser().messageLabel()->text(), c.message);
+        }
+    }
+    savePicture("file_chooser_hidden_files.png");
+    EXPECT_TRUE(recorder->picked.empty());
+}
+
+TEST_F(FileChooserTest, FingersOpenFoldersAndPlacesAndASecondTapPicksTheArchiveLeavingItAlone) {
+    present();
+    savePicture("file_chooser.png");
+    tap(row("Holiday films"));
+    EXPECT_EQ(chooser().currentFolder(), documents + "/Holiday films");
+    tap(row(kWayUp));
+    EXPECT_EQ(chooser().currentFolder(), documents);
+    EXPECT_EQ(selectedTitle(), "Holiday films") << "the way up marks where one came from";
+
+    const auto places = chooser().placeButtons();
+    ASSERT_EQ(places.size(), 3u);
+    EXPECT_EQ(places[0]->titleForState(ui::ControlStateNormal), "Home");
+    EXPECT_FALSE(places[2]->isEnabled()) << "there is no downloads folder";
+    tap(places[0]);
+    EXPECT_EQ(chooser().currentFolder(), home);
+    EXPECT_TRUE(places[0]->isSelected());
+    tap(places[1]);
+    EXPECT_EQ(chooser().currentFolder(), documents);
+    tap(row("loop"));
+    tap(row("loop"));
+    EXPECT_EQ(chooser().currentFolder(), documents + "/loop/loop");
+
+    const auto before = fs::last_write_time(fs::path(documents) / "Alpha.tollivarmobile");
+    tap(row("Alpha.tollivarmobile"));
+    EXPECT_EQ(selectedTitle(), "Alpha.tollivarmobile");
+    EXPECT_TRUE(chooser().openItem()->isEnabled());
+    EXPECT_TRUE(recorder->picked.empty()) << "one tap only selects";
+    advance(1.0);
+    tap(row("Alpha.tollivarmobile"));
+    advance(1.0);
+    EXPECT_EQ(recorder->picked, std::vector<std::string>{urlOf("loop/loop/Alpha.tollivarmobile")});
+    EXPECT_EQ(root->presentedViewController(), nullptr);
+    EXPECT_EQ(fs::last_write_time(fs::path(documents) / "Alpha.tollivarmobile"), before);
+
+    // The next picker starts where the last file was picked.
+    present();
+    EXPECT_EQ(chooser().currentFolder(), documents + "/loop/loop");
+    tap(chooser().cancelItem()->view());
+    advance(1.0);
+    EXPECT_EQ(recorder->cancelled, 1);
+}
+
+TEST_F(FileChooserTest, ArrowsReturnBackspaceAndTypeAheadWalkTheFolders) {
+    present();
+    fingers.press(ui::Key::Down);
+    EXPECT_EQ(selectedTitle(), kWayUp);
+    fingers.type("h");
+    fingers.type("o");
+    EXPECT_EQ(selectedTitle(), "Holiday films");
+    fingers.press(ui::Key::Return);
+    EXPECT_EQ(chooser().currentFolder(), documents + "/Holiday films");
+    // Letters of other alphabets, either case.
+    fingers.type("é");
+    EXPECT_EQ(selectedTitle(), "Été 2024.tollivarmobile");
+    fingers.press(ui::Key::Down);
+    EXPECT_EQ(selectedTitle(), "Zebra.TOLLIVARMOBILE");
+    fingers.press(ui::Key::Down);
+    EXPECT_EQ(selectedTitle(), "Zebra.TOLLIVARMOBILE") << "the last row stays selected";
+    fingers.press(ui::Key::Backspace);
+    EXPECT_EQ(chooser().currentFolder(), documents);
+    EXPECT_EQ(selectedTitle(), "Holiday films");
+
+    // A pause starts a new word: "a" then, later, "b".
+    fingers.type("a");
+    EXPECT_EQ(selectedTitle(), "Alpha.tollivarmobile");
+    fingers.wait(FileChooserViewController::kTypeAheadSeconds + 0.5);
+    fingers.type("b");
+    EXPECT_EQ(selectedTitle(), "beta.tollivarmobile");
+    fingers.press(ui::Key::Return);
+    advance(1.0);
+    EXPECT_EQ(recorder->picked, std::vector<std::string>{urlOf("beta.tollivarmobile")});
+
+    present();
+    fingers.press(ui::Key::Escape);
+    advance(1.0);
+    EXPECT_EQ(recorder->cancelled, 1);
+    EXPECT_EQ(recorder->picked.size(), 1u);
+}
+
+TEST_F(FileChooserTest, ThePathFieldGoesToFoldersPicksArchivesAndSaysWhatItCannotOpen) {
+    present();
+    typeInPathField("Holiday films");
+    EXPECT_EQ(chooser().currentFolder(), documents + "/Holiday films");
+    EXPECT_FALSE(chooser().pathField()->isEditing());
+    EXPECT_EQ(chooser().pathField()->text(), documents + "/Holiday films");
+
+    const struct {
+        std::string typed, alert;
+    } refused[] = {
+        {"~/nowhere", "There is no file or folder at “" + home + "/nowhere”."},
+        {"notes.txt", "“notes.txt” is not a Tollivar project archive."},
+    };
+    for (const auto& c : refused) {
+        typeInPathField(c.typed);
+        EXPECT_EQ(alertMessages(), std::vector<std::string>{c.alert});
+        fingers.press(ui::Key::Return);
+        EXPECT_TRUE(alertMessages().empty());
+        EXPECT_TRUE(chooser().pathField()->isEditing()) << "the path can be mended";
+        fingers.press(ui::Key::Escape);
+        EXPECT_EQ(chooser().pathField()->text(), documents + "/Holiday films");
+    }
+    EXPECT_NE(root->presentedViewController(), nullptr) << "Escape in the field only leaves the field";
+
+    typeInPathField("../Alpha.tollivarmobile");
+    advance(1.0);
+    EXPECT_EQ(recorder->picked, std::vector<std::string>{urlOf("Alpha.tollivarmobile")});
+}
+
+TEST(FolderListing, TypedPathsTypesAndTheWayUp) {
+    using library::resolveTypedPath;
+    EXPECT_EQ(resolveTypedPath("~", "/c", "/h"), "/h");
+    EXPECT_EQ(resolveTypedPath("~/x/../y/", "/c", "/h"), "/h/y");
+    EXPECT_EQ(resolveTypedPath("a/./b", "/c", "/h"), "/c/a/b");
+    EXPECT_EQ(resolveTypedPath("../../..", "/c/d", "/h"), "/");
+    EXPECT_EQ(resolveTypedPath("/x//y", "/c", "/h"), "/x/y");
+    EXPECT_EQ(library::parentFolder("/"), std::nullopt);
+    EXPECT_EQ(library::parentFolder("/a/b/"), "/a");
+
+    const auto type = library::DocumentType::declared(kArchiveType);
+    EXPECT_EQ(type.description, "Tollivar project archive");
+    EXPECT_EQ(type.mimeTypes, std::vector<std::string>{"application/x-tollivar-archive"});
+    for (const char* name : {"a.tollivarmobile", "A.TollivarMobile", "x.tar.tollivarmobile"})
+        EXPECT_TRUE(type.matchesFileName(name)) << name;
+    for (const char* name : {".tollivarmobile", "tollivarmobile", "a.tollivarmobile.zip", "a.zip"})
+        EXPECT_FALSE(type.matchesFileName(name)) << name;
+    const auto unknown = library::DocumentType::declared("com.example.unknown");
+    EXPECT_EQ(unknown.description, "com.example.unknown");
+    EXPECT_FALSE(unknown.matchesFileName("a.tollivarmobile"));
+}
+
+}  // namespace
