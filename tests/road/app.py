@@ -47,8 +47,10 @@ class App:
             os.remove(self.map_path)
         self.screens = 0
         env = dict(session.env)
+        # No session bus either: the desktop's file chooser would open
+        # outside the private X server.
         for name in ("XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "HOME",
-                     "XDG_DOCUMENTS_DIR", "XDG_PICTURES_DIR", "XDG_MUSIC_DIR"):
+                     "XDG_DOCUMENTS_DIR", "XDG_PICTURES_DIR", "XDG_MUSIC_DIR", "DBUS_SESSION_BUS_ADDRESS"):
             env.pop(name, None)
         runtime = os.path.join(profile, "runtime")
         for folder in ("data", "cache", "config", "Documents", "Pictures", "Music"):

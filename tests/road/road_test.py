@@ -540,6 +540,39 @@ def save_to_folder(app):
                 check(links == 1, "%s shares its storage with %d other names" % (os.path.join(root, name), links - 1))
 
 
+def import_archive(app):
+    """The browser's Import brings up our own chooser (no portal answers
+    here): the Documents place, type-ahead and Return lead to the archive
+    that Save to Folder wrote, Open imports it, and a second project with
+    the same frames comes; the archive stays as it was."""
+    folder = os.path.join(app.profile, "Documents", "Tollivar")
+    archives = sorted(name for name in os.listdir(folder) if name.endswith(".tollivarmobile"))
+    check(len(archives) == 1, "Export Project left %s in %s" % (archives, folder))
+    archive = os.path.join(folder, archives[0])
+    with open(archive, "rb") as f:
+        original = f.read()
+    source = project_folder(app)
+    frames = frame_list(app)
+    check(source and frames, "no project to compare the import with")
+    open_card(app)
+    app.tap("Back", kind="BarButton", name="card-back")
+    app.tap("explorer_icon_import", name="import")
+    app.tap("Documents", kind="Button", name="chooser-documents")
+    app.find("Tollivar", kind="Label")
+    app.key("t", "o", "Return")
+    app.tap(archives[0], kind="Label", name="chooser-archive")
+    app.tap("Open", kind="BarButton", name="chooser-open")
+    app.find("Project successfully imported.", timeout=60)
+    app.keep("imported")
+    projects = [f for f in glob.glob(os.path.join(app.documents, ".kelbrin-*")) if os.path.isdir(f)]
+    imported = [f for f in projects if f != source]
+    check(len(imported) == 1, "the import gave %s besides %s" % (imported, source))
+    with open(os.path.join(imported[0], "frames.meta"), "rb") as f:
+        check(plistlib.load(f)["FRAMELIST_DATA"] == frames, "the imported project's frames differ")
+    with open(archive, "rb") as f:
+        check(f.read() == original, "%s changed on import" % archive)
+
+
 def recover(app):
     """After a failed step: back to the editor or the card, the way a user
     would get there (Next, Cancel or Done, a tap beside a popover)."""
@@ -560,7 +593,7 @@ def recover(app):
 
 
 STEPS = [first_launch, new_project, shutter_presses, space_captures, hold, crop, settings_wheel, outline,
-         settings_expanded, leave_editor, player_escape, save_to_folder]
+         settings_expanded, leave_editor, player_escape, save_to_folder, import_archive]
 
 
 def main():

@@ -6,9 +6,10 @@
 #include "platform/library/DocumentType.h"
 #include "platform/library/FileChooserViewController.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controllers/NavigationController.h"
+#include "platform/ui/controllers/NavigationItem.h"
 #include "platform/ui/controls/ActivityIndicatorView.h"
-#include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/host/WindowHost.h"
 
@@ -37,6 +38,54 @@ bool isFolder(const std::string& folder) {
 
 }  // namespace
 
+// What the sheet shows while the portal is asked and while its dialog is
+// open: the picker's title and Cancel, and a line on where to choose.
+class PortalWaitViewController : public ui::ViewController {
+public:
+    std::function<void()> onCancel;
+
+    ui::Label* messageLabel() const { return message_.get(); }
+
+    void loadView() override {
+        auto root = ui::makeView<ui::View>(graphics::Rect{{0, 0}, kSheetSize});
+        root->setBackgroundColor(graphics::Color::white());
+        setView(root);
+        spinner_ = ui::makeView<ui::ActivityIndicatorView>(ui::ActivityIndicatorViewStyle::Gray);
+        spinner_->startAnimating();
+        root->addSubview(spinner_);
+        message_ = ui::makeView<ui::Label>();
+        message_->setText(foundation::localized("Choose the file in the desktop's file chooser."));
+        message_->setFont(graphics::Font::systemFont(17));
+        message_->setTextColor(graphics::Color::darkGray());
+        message_->setTextAlignment(graphics::TextAlignment::Center);
+        message_->setNumberOfLines(0);
+        message_->setHidden(true);
+        root->addSubview(message_);
+        navigationItem().setLeftBarButtonItem(std::make_shared<ui::BarButtonItem>(
+            ui::BarButtonSystemItem::Cancel, [this](ui::BarButtonItem&) {
+                if (onCancel) onCancel();
+            }));
+    }
+
+    void viewWillLayoutSubviews() override {
+        const graphics::Rect bounds = view()->bounds();
+        spinner_->setCenter({bounds.midX(), bounds.midY()});
+        message_->setFrame({24, bounds.midY() - 24, bounds.width() - 48, 48});
+    }
+
+    // The portal took the request: its dialog is coming up.
+    void showOpen() {
+        view();
+        spinner_->stopAnimating();
+        spinner_->setHidden(true);
+        message_->setHidden(false);
+    }
+
+private:
+    std::shared_ptr<ui::ActivityIndicatorView> spinner_;
+    std::shared_ptr<ui::Label> message_;
+};
+
 DocumentPickerViewController::DocumentPickerViewController(std::vector<std::string> documentTypes,
                                                            DocumentPickerMode mode,
                                                            std::optional<std::string> portalBus)
@@ -50,9 +99,7 @@ DocumentPickerViewController::DocumentPickerViewController(std::vector<std::stri
     }
 }
 
-DocumentPickerViewController::~DocumentPickerViewController() {
-    if (portalCancel_) portalCancel_->removeTarget(this, ui::ControlEventAllEvents);
-}
+DocumentPickerViewController::~DocumentPickerViewController() = default;
 
 std::string DocumentPickerViewController::startFolder() {
     if (isFolder(lastFolder())) return lastFolder();
@@ -60,43 +107,35 @@ std::string DocumentPickerViewController::startFolder() {
     return isFolder(places.documents) ? places.documents : places.home;
 }
 
+ui::Label* DocumentPickerViewController::portalMessageLabel() const {
+    return waiting_ && !chooser_ ? waiting_->messageLabel() : nullptr;
+}
+
 void DocumentPickerViewController::loadView() {
     auto root = ui::makeView<ui::View>(graphics::Rect{{0, 0}, kSheetSize});
     root->setBackgroundColor(graphics::Color::white());
     setView(root);
-
-    spinner_ = ui::makeView<ui::ActivityIndicatorView>(ui::ActivityIndicatorViewStyle::Gray);
-    spinner_->startAnimating();
-    root->addSubview(spinner_);
-    portalMessage_ = ui::makeView<ui::Label>();
-    portalMessage_->setText(foundation::localized("Choose the file in the desktop's file chooser."));
-    portalMessage_->setFont(graphics::Font::systemFont(17));
-    portalMessage_->setTextColor(graphics::Color::darkGray());
-    portalMessage_->setTextAlignment(graphics::TextAlignment::Center);
-    portalMessage_->setNumberOfLines(0);
-    portalMessage_->setHidden(true);
-    root->addSubview(portalMessage_);
-    portalCancel_ = ui::Button::buttonWithType(ui::ButtonType::System);
-    portalCancel_->setTitle(foundation::localized("Cancel"), ui::ControlStateNormal);
-    portalCancel_->titleLabel()->setFont(graphics::Font::systemFont(17));
-    portalCancel_->addTarget(
-        this,
-        [this](ui::Control&) {
-            if (portal_) portal_->close();
-            finish(std::nullopt);
-        },
-        ui::ControlEventTouchUpInside);
-    portalCancel_->setHidden(true);
-    root->addSubview(portalCancel_);
-
-    if (state_ == State::InAppChooser) showInAppChooser();
+    if (state_ == State::InAppChooser) return showInAppChooser();
+    waiting_ = std::make_shared<PortalWaitViewController>();
+    waiting_->setTitle(foundation::localized("Import"));
+    auto weak = foundation::weakFrom(this);
+    waiting_->onCancel = [weak] {
+        if (auto self = weak.lock()) self->cancelPortal();
+    };
+    showScreen(waiting_);
 }
 
-void DocumentPickerViewController::viewWillLayoutSubviews() {
-    const graphics::Rect bounds = view()->bounds();
-    spinner_->setCenter({bounds.midX(), bounds.midY() - 40});
-    portalMessage_->setFrame({24, bounds.midY() - 20, bounds.width() - 48, 48});
-    portalCancel_->setFrame({bounds.midX() - 60, bounds.midY() + 40, 120, 44});
+void DocumentPickerViewController::showScreen(std::shared_ptr<ui::ViewController> screen) {
+    if (navigation_) {
+        navigation_->view()->removeFromSuperview();
+        navigation_->removeFromParentViewController();
+    }
+    navigation_ = std::make_shared<ui::NavigationController>(std::move(screen));
+    addChildViewController(navigation_);
+    ui::ViewPtr shown = navigation_->viewPtr();
+    shown->setFrame(view()->bounds());
+    shown->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleHeight);
+    view()->addSubview(shown);
 }
 
 void DocumentPickerViewController::viewWillAppear(bool animated) {
@@ -132,10 +171,12 @@ void DocumentPickerViewController::askPortal() {
 void DocumentPickerViewController::portalShown() {
     if (state_ != State::AskingPortal) return;
     state_ = State::PortalOpen;
-    spinner_->stopAnimating();
-    spinner_->setHidden(true);
-    portalMessage_->setHidden(false);
-    portalCancel_->setHidden(false);
+    waiting_->showOpen();
+}
+
+void DocumentPickerViewController::cancelPortal() {
+    if (portal_) portal_->close();
+    finish(std::nullopt);
 }
 
 void DocumentPickerViewController::portalAnswered(const FileChooserPortal::Result& result) {
@@ -154,11 +195,6 @@ void DocumentPickerViewController::portalAnswered(const FileChooserPortal::Resul
 
 void DocumentPickerViewController::showInAppChooser() {
     state_ = State::InAppChooser;
-    spinner_->stopAnimating();
-    spinner_->setHidden(true);
-    portalMessage_->setHidden(true);
-    portalCancel_->setHidden(true);
-
     std::vector<DocumentType> types;
     for (const std::string& identifier : documentTypes_) types.push_back(DocumentType::declared(identifier));
     chooser_ = std::make_shared<FileChooserViewController>(std::move(types), ChooserPlaces::fromEnvironment(),
@@ -174,19 +210,7 @@ void DocumentPickerViewController::showInAppChooser() {
     chooser_->onCancel = [weak] {
         if (auto self = weak.lock()) self->finish(std::nullopt);
     };
-    chooserNavigation_ = std::make_shared<ui::NavigationController>(chooser_);
-    addChildViewController(chooserNavigation_);
-    ui::ViewPtr shown = chooserNavigation_->viewPtr();
-    shown->setFrame(view()->bounds());
-    shown->setAutoresizingMask(ui::AutoresizingFlexibleWidth | ui::AutoresizingFlexibleHeight);
-    view()->addSubview(shown);
-}
-
-bool DocumentPickerViewController::keyCommand(const ui::KeyPress& press) {
-    if (state_ != State::PortalOpen || press.key != ui::Key::Escape || !press.text.empty()) return false;
-    portal_->close();
-    finish(std::nullopt);
-    return true;
+    showScreen(chooser_);
 }
 
 void DocumentPickerViewController::finish(std::optional<std::string> url) {

@@ -6,7 +6,7 @@
 //
 // Where the desktop's file-chooser portal answers on the given bus, the
 // picker asks it and shows, meanwhile, that the desktop's chooser is open
-// (with a Cancel that takes it down). Where none answers (no session bus,
+// (with a Cancel, and Escape, that take it down). Where none answers (no session bus,
 // nobody offering the portal, a portal that refuses or fails) the picker
 // shows our own chooser (FileChooserViewController) in its place.
 //
@@ -24,8 +24,6 @@
 #include <vector>
 
 namespace ui {
-class ActivityIndicatorView;
-class Button;
 class Label;
 class NavigationController;
 }  // namespace ui
@@ -34,6 +32,7 @@ namespace library {
 
 class DocumentPickerViewController;
 class FileChooserViewController;
+class PortalWaitViewController;
 
 class DocumentPickerDelegate {
 public:
@@ -61,24 +60,25 @@ public:
     State state() const { return state_; }
     // Our own chooser once it shows; null before.
     FileChooserViewController* fileChooser() const { return chooser_.get(); }
-    // The Cancel that takes the desktop's chooser down while it is open.
-    ui::Button* portalCancelButton() const { return portalCancel_.get(); }
-    ui::Label* portalMessageLabel() const { return portalMessage_.get(); }
+    // What the sheet says while the desktop's chooser is open; null once
+    // our own shows.
+    ui::Label* portalMessageLabel() const;
 
     // The folder our own chooser starts in: where the last file was picked
     // (in this run), else the documents folder, else home.
     static std::string startFolder();
 
     void loadView() override;
-    void viewWillLayoutSubviews() override;
     void viewWillAppear(bool animated) override;
-    bool keyCommand(const ui::KeyPress& press) override;
 
 private:
     void askPortal();
     void portalShown();
     void portalAnswered(const FileChooserPortal::Result& result);
     void showInAppChooser();
+    // Shows the screen under a navigation bar, in place of the one before.
+    void showScreen(std::shared_ptr<ui::ViewController> screen);
+    void cancelPortal();
     // Dismisses the picker, then tells the delegate.
     void finish(std::optional<std::string> url);
 
@@ -87,11 +87,9 @@ private:
     State state_ = State::AskingPortal;
     bool asked_ = false;
     std::unique_ptr<FileChooserPortal> portal_;
+    std::shared_ptr<PortalWaitViewController> waiting_;
     std::shared_ptr<FileChooserViewController> chooser_;
-    std::shared_ptr<ui::NavigationController> chooserNavigation_;
-    std::shared_ptr<ui::ActivityIndicatorView> spinner_;
-    std::shared_ptr<ui::Label> portalMessage_;
-    std::shared_ptr<ui::Button> portalCancel_;
+    std::shared_ptr<ui::NavigationController> navigation_;
 };
 
 }  // namespace library

@@ -5,8 +5,8 @@
 // answer comes later as the Response signal of the request it hands back.
 //
 // The conversation runs on a thread of its own and counts as background
-// work from the call until its outcome is posted, so that a virtual clock
-// waits for it. A machine without a session bus, a bus on which nobody
+// work from the call until its outcome is posted: the answer may come at
+// any moment, so a virtual clock stands still while the dialog is open. A machine without a session bus, a bus on which nobody
 // offers the portal (nor can be started for it), a portal that refuses the
 // call or whose chooser fails all answer Unavailable, so that the caller
 // offers a chooser of its own instead. The bus is never started here: with

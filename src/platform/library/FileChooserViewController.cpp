@@ -164,9 +164,15 @@ void FileChooserViewController::viewWillLayoutSubviews() {
 
     sidebar_->setFrame({0, kPathBarHeight, sidebarWidth, below});
     sidebarRule_->setFrame({sidebarWidth - 1, 0, 1, below});
+    // The window's tint marks the place one is in and the switch that is
+    // on; it is known only once the view is in the window.
+    const Color tint = view()->tintColor();
     for (size_t i = 0; i < placeButtons_.size(); ++i) {
-        placeButtons_[i].first->setFrame({8, 8 + kPlaceHeight * static_cast<double>(i), sidebarWidth - 17, kPlaceHeight - 4});
+        ui::Button& button = *placeButtons_[i].first;
+        button.setFrame({8, 8 + kPlaceHeight * static_cast<double>(i), sidebarWidth - 17, kPlaceHeight - 4});
+        button.setBackgroundColor(button.isSelected() ? std::optional(tint.withAlpha(0.15)) : std::nullopt);
     }
+    hiddenSwitch_->setOnTintColor(tint);
     const double switchY = below - kHiddenRowHeight + (kHiddenRowHeight - ui::Switch::kHeight) / 2;
     hiddenSwitch_->setFrame({sidebarWidth - ui::Switch::kWidth - kMargin, switchY, ui::Switch::kWidth, ui::Switch::kHeight});
     hiddenLabel_->setFrame({kMargin, below - kHiddenRowHeight, sidebarWidth - ui::Switch::kWidth - 3 * kMargin, kHiddenRowHeight});
@@ -316,11 +322,10 @@ void FileChooserViewController::reload(std::optional<std::string> selectName) {
 
 void FileChooserViewController::updatePlaces() {
     for (auto& [button, folder] : placeButtons_) {
-        const bool here = resolveTypedPath(folder, "/", places_.home) == listing_.folder;
         button->setEnabled(fileType(folder) == S_IFDIR);
-        button->setSelected(here);
-        button->setBackgroundColor(here ? std::optional(button->tintColor().withAlpha(0.15)) : std::nullopt);
+        button->setSelected(resolveTypedPath(folder, "/", places_.home) == listing_.folder);
     }
+    view()->setNeedsLayout();
 }
 
 bool FileChooserViewController::goToTypedPath(const std::string& typed) {
