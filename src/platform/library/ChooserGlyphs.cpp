@@ -2,6 +2,8 @@
 
 #include "platform/graphics/GraphicsContext.h"
 
+#include <initializer_list>
+
 namespace library {
 
 namespace {
@@ -10,39 +12,38 @@ using graphics::Path;
 using graphics::Point;
 using graphics::Rect;
 
+// A line through points given in fractions of the side `s`; closed unless
+// asked otherwise.
+Path polygon(std::initializer_list<Point> fractions, double s, bool closed = true) {
+    Path path;
+    bool first = true;
+    for (Point point : fractions) {
+        const Point at{point.x * s, point.y * s};
+        if (first) {
+            path.moveTo(at);
+        } else {
+            path.lineTo(at);
+        }
+        first = false;
+    }
+    if (closed) path.close();
+    return path;
+}
+
 // A folder: a tab on the back, the front over it.
 void drawFolder(graphics::GraphicsContext& context, double s) {
-    Path back;
-    back.moveTo({0.08 * s, 0.22 * s});
-    back.lineTo({0.38 * s, 0.22 * s});
-    back.lineTo({0.46 * s, 0.32 * s});
-    back.lineTo({0.92 * s, 0.32 * s});
-    back.lineTo({0.92 * s, 0.82 * s});
-    back.lineTo({0.08 * s, 0.82 * s});
-    back.close();
     context.setAlpha(0.55);
-    context.fillPath(back);
+    context.fillPath(polygon({{0.08, 0.22}, {0.38, 0.22}, {0.46, 0.32}, {0.92, 0.32}, {0.92, 0.82}, {0.08, 0.82}}, s));
     context.setAlpha(1.0);
     context.fillPath(Path::roundedRect(Rect(0.08 * s, 0.40 * s, 0.84 * s, 0.42 * s), 0.05 * s));
 }
 
 // A sheet with a folded corner and a zipper down its middle.
 void drawDocument(graphics::GraphicsContext& context, double s) {
-    Path sheet;
-    sheet.moveTo({0.2 * s, 0.08 * s});
-    sheet.lineTo({0.6 * s, 0.08 * s});
-    sheet.lineTo({0.8 * s, 0.28 * s});
-    sheet.lineTo({0.8 * s, 0.92 * s});
-    sheet.lineTo({0.2 * s, 0.92 * s});
-    sheet.close();
     context.setLineWidth(0.07 * s);
     context.setLineJoin(graphics::LineJoin::Round);
-    context.strokePathWithContextSettings(sheet);
-    Path fold;
-    fold.moveTo({0.6 * s, 0.08 * s});
-    fold.lineTo({0.6 * s, 0.28 * s});
-    fold.lineTo({0.8 * s, 0.28 * s});
-    context.strokePathWithContextSettings(fold);
+    context.strokePathWithContextSettings(polygon({{0.2, 0.08}, {0.6, 0.08}, {0.8, 0.28}, {0.8, 0.92}, {0.2, 0.92}}, s));
+    context.strokePathWithContextSettings(polygon({{0.6, 0.08}, {0.6, 0.28}, {0.8, 0.28}}, s, false));
     for (int i = 0; i < 4; ++i) {
         const double y = (0.22 + 0.1 * i) * s;
         context.fillRect(Rect((i % 2 ? 0.46 : 0.38) * s, y, 0.12 * s, 0.06 * s));
@@ -50,34 +51,29 @@ void drawDocument(graphics::GraphicsContext& context, double s) {
     context.fillRect(Rect(0.38 * s, 0.62 * s, 0.2 * s, 0.16 * s));
 }
 
+// An arrow from `top` to `bottom` (fractions of the side), pointing up or down.
 void drawArrow(graphics::GraphicsContext& context, double s, bool up, double top, double bottom) {
     context.setLineWidth(0.09 * s);
     context.setLineCap(graphics::LineCap::Round);
     context.setLineJoin(graphics::LineJoin::Round);
-    const double tip = up ? top : bottom, tail = up ? bottom : top, head = up ? 0.2 * s : -0.2 * s;
-    context.strokeLine({0.5 * s, tip}, {0.5 * s, tail});
-    Path arrowHead;
-    arrowHead.moveTo({0.28 * s, tip + head});
-    arrowHead.lineTo({0.5 * s, tip});
-    arrowHead.lineTo({0.72 * s, tip + head});
-    context.strokePathWithContextSettings(arrowHead);
+    const double tip = up ? top : bottom, tail = up ? bottom : top, head = up ? 0.2 : -0.2;
+    context.strokeLine({0.5 * s, tip * s}, {0.5 * s, tail * s});
+    context.strokePathWithContextSettings(polygon({{0.28, tip + head}, {0.5, tip}, {0.72, tip + head}}, s, false));
 }
 
 void drawHome(graphics::GraphicsContext& context, double s) {
-    Path house;
-    house.moveTo({0.5 * s, 0.1 * s});
-    house.lineTo({0.9 * s, 0.46 * s});
-    house.lineTo({0.78 * s, 0.46 * s});
-    house.lineTo({0.78 * s, 0.88 * s});
-    house.lineTo({0.58 * s, 0.88 * s});
-    house.lineTo({0.58 * s, 0.64 * s});
-    house.lineTo({0.42 * s, 0.64 * s});
-    house.lineTo({0.42 * s, 0.88 * s});
-    house.lineTo({0.22 * s, 0.88 * s});
-    house.lineTo({0.22 * s, 0.46 * s});
-    house.lineTo({0.1 * s, 0.46 * s});
-    house.close();
-    context.fillPath(house);
+    context.fillPath(polygon({{0.5, 0.1},
+                              {0.9, 0.46},
+                              {0.78, 0.46},
+                              {0.78, 0.88},
+                              {0.58, 0.88},
+                              {0.58, 0.64},
+                              {0.42, 0.64},
+                              {0.42, 0.88},
+                              {0.22, 0.88},
+                              {0.22, 0.46},
+                              {0.1, 0.46}},
+                             s));
 }
 
 void drawDocuments(graphics::GraphicsContext& context, double s) {
@@ -87,7 +83,7 @@ void drawDocuments(graphics::GraphicsContext& context, double s) {
 }
 
 void drawDownloads(graphics::GraphicsContext& context, double s) {
-    drawArrow(context, s, false, 0.1 * s, 0.66 * s);
+    drawArrow(context, s, false, 0.1, 0.66);
     context.fillRect(Rect(0.16 * s, 0.82 * s, 0.68 * s, 0.08 * s));
 }
 
@@ -106,7 +102,7 @@ graphics::Image chooserGlyph(ChooserGlyph glyph, double points) {
             drawDocument(context, points);
             break;
         case ChooserGlyph::WayUp:
-            drawArrow(context, points, true, 0.14 * points, 0.86 * points);
+            drawArrow(context, points, true, 0.14, 0.86);
             break;
         case ChooserGlyph::Home:
             drawHome(context, points);

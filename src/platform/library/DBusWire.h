@@ -1,7 +1,7 @@
 #pragma once
 
-// A private connection to a D-Bus bus (libdbus), driven by the one thread
-// that made it: method calls that wait for their reply, and signals and
+// A private connection to a D-Bus bus (libdbus), driven by one thread at a
+// time: method calls that wait for their reply, and signals and
 // calls waited for as they come, every wait ending early when someone on
 // another thread interrupts it. Nothing here ever starts a bus.
 //

@@ -233,7 +233,18 @@ Result converse(const std::string& address, const FileChooserPortal::Request& re
 }  // namespace
 
 std::optional<std::string> FileChooserPortal::sessionBusAddress() {
-    if (const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS"); address && *address) return address;
+    // "autolaunch:" would start a bus (and an X client to find it): only
+    // the other addresses of the list count.
+    std::string usable;
+    const char* listed = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    for (std::string_view rest = listed ? listed : ""; !rest.empty();) {
+        const size_t end = rest.find(';');
+        const std::string_view address = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        if (address.empty() || address.starts_with("autolaunch:")) continue;
+        usable += (usable.empty() ? "" : ";") + std::string(address);
+    }
+    if (!usable.empty()) return usable;
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (!runtime || *runtime != '/') return std::nullopt;
     const std::string socket = std::string(runtime) + "/bus";

@@ -65,8 +65,9 @@ public:
     };
 
     // The session bus's address, as libdbus would find it but without ever
-    // starting a bus: DBUS_SESSION_BUS_ADDRESS, else the socket
-    // $XDG_RUNTIME_DIR/bus when it exists; none otherwise.
+    // starting a bus: DBUS_SESSION_BUS_ADDRESS (less its "autolaunch:"
+    // entries), else the socket $XDG_RUNTIME_DIR/bus when it exists; none
+    // otherwise.
     static std::optional<std::string> sessionBusAddress();
 
     explicit FileChooserPortal(std::string busAddress);

@@ -8,6 +8,7 @@
 #include "platform/foundation/FileDescriptor.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/library/DBusWire.h"
+#include "PickerRecorder.h"
 #include "platform/library/DocumentPickerViewController.h"
 #include "platform/library/FileChooserPortal.h"
 #include "platform/library/FileChooserViewController.h"
@@ -219,15 +220,6 @@ private:
     std::thread thread_;
 };
 
-struct Recorder : library::DocumentPickerDelegate {
-    void documentPickerDidPickDocumentAtURL(DocumentPickerViewController&, const std::string& url) override {
-        picked.push_back(url);
-    }
-    void documentPickerWasCancelled(DocumentPickerViewController&) override { ++cancelled; }
-    std::vector<std::string> picked;
-    int cancelled = 0;
-};
-
 class FileChooserPortalTest : public testsupport::WindowFixture {
 protected:
     void SetUp() override {
@@ -250,13 +242,13 @@ protected:
         root->presentViewController(picker, animated);
     }
     bool runUntil(const std::function<bool()>& done) { return foundation::RunLoop::main().runUntil(done, 10.0); }
-    bool answered() { return !recorder->picked.empty() || recorder->cancelled > 0; }
+    bool answered() { return recorder->answered(); }
 
     testsupport::TempAppFolders folders;
     PrivateBus bus{folders.root()};
     std::shared_ptr<ui::ViewController> root;
     std::shared_ptr<DocumentPickerViewController> picker;
-    std::shared_ptr<Recorder> recorder = std::make_shared<Recorder>();
+    std::shared_ptr<testsupport::PickerRecorder> recorder = std::make_shared<testsupport::PickerRecorder>();
 };
 
 TEST_F(FileChooserPortalTest, TheDesktopsChooserIsUsedWhereItAnswersAndOursWhereItDoesNot) {
@@ -275,7 +267,7 @@ TEST_F(FileChooserPortalTest, TheDesktopsChooserIsUsedWhereItAnswersAndOursWhere
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        recorder = std::make_shared<Recorder>();
+        recorder = std::make_shared<testsupport::PickerRecorder>();
         std::optional<FakePortal> portal;
         if (c.portal) portal.emplace(bus.address(), c.answer);
         present(bus.address());
@@ -357,6 +349,10 @@ TEST(FileChooserPortalAddress, TheSessionBusIsFoundButNeverStarted) {
         {"unix:path=/run/elsewhere", withSocket, "unix:path=/run/elsewhere"},
         {std::nullopt, withSocket, "unix:path=" + socketPath},
         {"", withSocket, "unix:path=" + socketPath},
+        {"autolaunch:", withSocket, "unix:path=" + socketPath},
+        {"autolaunch:", std::nullopt, std::nullopt},
+        {"unix:path=/a;autolaunch:scope=x;tcp:host=localhost,port=1", std::nullopt,
+         "unix:path=/a;tcp:host=localhost,port=1"},
         {std::nullopt, withFile, std::nullopt},
         {std::nullopt, std::nullopt, std::nullopt},
         {std::nullopt, "relative/run", std::nullopt},

@@ -5,6 +5,7 @@
 // path field, type-ahead, and that the picked file is named and left alone.
 
 #include "platform/foundation/Paths.h"
+#include "PickerRecorder.h"
 #include "platform/library/DocumentPickerViewController.h"
 #include "platform/library/DocumentType.h"
 #include "platform/library/FileChooserViewController.h"
@@ -50,15 +51,6 @@ public:
 private:
     __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
     __user_cap_data_struct saved_[2]{};
-};
-
-struct Recorder : library::DocumentPickerDelegate {
-    void documentPickerDidPickDocumentAtURL(DocumentPickerViewController&, const std::string& url) override {
-        picked.push_back(url);
-    }
-    void documentPickerWasCancelled(DocumentPickerViewController&) override { ++cancelled; }
-    std::vector<std::string> picked;
-    int cancelled = 0;
 };
 
 class FileChooserTest : public testsupport::WindowFixture {
@@ -134,7 +126,7 @@ protected:
     std::string documents, home;
     std::shared_ptr<ui::ViewController> root;
     std::shared_ptr<DocumentPickerViewController> picker;
-    std::shared_ptr<Recorder> recorder = std::make_shared<Recorder>();
+    std::shared_ptr<testsupport::PickerRecorder> recorder = std::make_shared<testsupport::PickerRecorder>();
 };
 
 TEST_F(FileChooserTest, EachFolderShowsItsFoldersAndArchivesByNameAndHiddenOnesOnlyWhenAsked) {
