@@ -120,13 +120,18 @@ Status KWProjects::addProject(const ProjectModelPtr& project) {
 
 Status KWProjects::removeProject(const ProjectModelPtr& project) {
     std::vector<ProjectModelPtr>& projects = getProjects();
-    auto listed = std::find(projects.begin(), projects.end(), project);
-    if (listed == projects.end()) return Status::success();
-    const size_t position = static_cast<size_t>(listed - projects.begin());
-    projects.erase(listed);
+    // A list file that names one folder twice gives two projects of it:
+    // every listing of the folder goes, or one would name what is gone.
+    const std::optional<std::string> folder = project ? project->getProjectPath() : std::nullopt;
+    auto listsIt = [&](const ProjectModelPtr& listed) {
+        return listed == project || (folder && listed && listed->getProjectPath() == folder);
+    };
+    if (std::none_of(projects.begin(), projects.end(), listsIt)) return Status::success();
+    std::vector<ProjectModelPtr> before = projects;
+    std::erase_if(projects, listsIt);
     Status saved = saveToDisk();
     // The stored list still names the folder: so does the list in memory.
-    if (!saved) insertProject(project, position);
+    if (!saved) projects = std::move(before);
     return saved;
 }
 

@@ -50,9 +50,9 @@ public:
     // (which that thread may not wait for) and a failure is only logged:
     // callers that must act on the outcome call on the main queue.
     foundation::Status addProject(const ProjectModelPtr& project);
-    // Takes the project out of the list and saves the list; its folder is
-    // left alone. When the save fails the project is listed again and the
-    // error returned. Main thread.
+    // Takes the project out of the list, and every other listing of its
+    // folder, and saves the list; its folder is left alone. When the save
+    // fails the list is as it was and the error returned. Main thread.
     foundation::Status removeProject(const ProjectModelPtr& project);
     // Writes ".projects.plist" from the projects that have a folder.
     foundation::Status saveToDisk();

@@ -222,6 +222,37 @@ TEST_F(ProjectListTest, AChangeWhoseSaveFailsIsTakenBackAndReported) {
     }
 }
 
+TEST_F(ProjectListTest, DeletingAProjectListedTwiceRemovesEveryListing) {
+    auto twice = savedProject();
+    auto other = savedProject();
+    auto& list = KWProjects::getInstance();
+    ASSERT_TRUE(
+        foundation::plist::writeFile(Value(Array{Value(nameOf(twice)), Value(nameOf(other)), Value(nameOf(twice))}),
+                                     folders_.documents() + "/.projects.plist"));
+    for (bool saveFails : {true, false}) {
+        SCOPED_TRACE(saveFails ? "the save fails" : "the save succeeds");
+        list.loadFromDisk();
+        const std::vector<ProjectModelPtr> before = list.getProjects();
+        ASSERT_EQ(before.size(), 4u);
+        const std::string folder = *before[1]->getProjectPath();
+        if (saveFails) breakListFile(folders_.documents());
+        auto reported = outcomeOf([&](KWProjects::Completion done) { list.deleteProject(before[1], std::move(done)); });
+        EXPECT_EQ(reported.has_value(), saveFails);
+        EXPECT_EQ(fs::exists(folder), saveFails);
+        if (saveFails) {
+            // Nothing changed: the list in memory, the folder, and (once the
+            // file can be written again) what is stored.
+            EXPECT_EQ(list.getProjects(), before);
+            fs::remove_all(folders_.documents() + "/.projects.plist");
+            ASSERT_TRUE(list.saveToDisk());
+            EXPECT_EQ(listedNames(), (std::vector<std::string>{nameOf(twice), nameOf(other), nameOf(twice)}));
+        } else {
+            EXPECT_EQ(list.getProjects(), (std::vector<ProjectModelPtr>{before[0], before[2]}));
+            EXPECT_EQ(listedNames(), std::vector<std::string>{nameOf(other)});
+        }
+    }
+}
+
 TEST_F(ProjectListTest, ReloadKeepsTheSavedOrder) {
     auto older = savedProject();
     auto newer = savedProject();
