@@ -5,6 +5,8 @@
 #include "platform/foundation/Localized.h"
 
 #include <limits>
+#include <mutex>
+#include <unordered_map>
 
 using foundation::Dictionary;
 using foundation::Value;
@@ -20,10 +22,39 @@ namespace {
     return true;
 }();
 
+// How many frame objects carry each frameID.
+struct HeldFrameIDs {
+    std::mutex mutex;
+    std::unordered_map<std::string, size_t> counts;
+};
+
+HeldFrameIDs& heldFrameIDs() {
+    // Never destroyed: frames held by other statics go after it.
+    static auto* held = new HeldFrameIDs;
+    return *held;
+}
+
 }  // namespace
 
 Frame::Frame(Passkey, int32_t type, std::string frameID, std::string uid)
-    : type_(type), frameID_(std::move(frameID)), uid_(std::move(uid)) {}
+    : type_(type), frameID_(std::move(frameID)), uid_(std::move(uid)) {
+    HeldFrameIDs& held = heldFrameIDs();
+    std::lock_guard lock(held.mutex);
+    ++held.counts[frameID_];
+}
+
+Frame::~Frame() {
+    HeldFrameIDs& held = heldFrameIDs();
+    std::lock_guard lock(held.mutex);
+    if (auto entry = held.counts.find(frameID_); entry != held.counts.end() && --entry->second == 0)
+        held.counts.erase(entry);
+}
+
+bool Frame::isFrameIDHeld(const std::string& frameID) {
+    HeldFrameIDs& held = heldFrameIDs();
+    std::lock_guard lock(held.mutex);
+    return held.counts.contains(frameID);
+}
 
 std::shared_ptr<Frame> Frame::create(int32_t type) {
     std::string uuid = FileUtil::createUUID();

@@ -50,6 +50,14 @@ public:
     static std::shared_ptr<Frame> createWithCoder(foundation::KeyedUnarchiver& coder);
 
     Frame(Passkey, int32_t type, std::string frameID, std::string uid);
+    ~Frame() override;
+
+    // Whether a frame object with this frameID exists in the process, on any
+    // thread. A frame's files are in use while one does: a project's list
+    // holds its frames, and whoever stores files for a frame holds the frame
+    // from before the first file is written until a list takes it (the
+    // sweep of a project folder's leftovers keeps what is in use).
+    static bool isFrameIDHeld(const std::string& frameID);
 
     // The dictionary form written into "frames.meta" (a new dictionary).
     foundation::Dictionary encode() const;

@@ -46,8 +46,8 @@ std::optional<std::set<std::string>> listedLayerIDs(const foundation::Bytes& dat
     return ids;
 }
 
-LeftoverPaintFiles::LeftoverPaintFiles(std::string folder, const std::unordered_set<std::string>& listedFrameIDs)
-    : folder_(std::move(folder)), listed_(listedFrameIDs) {}
+LeftoverPaintFiles::LeftoverPaintFiles(std::string folder, std::function<bool(const std::string& frameID)> inUse)
+    : folder_(std::move(folder)), inUse_(std::move(inUse)) {}
 
 const std::optional<std::set<std::string>>& LeftoverPaintFiles::layersOf(const std::string& frameID) {
     auto known = layers_.find(frameID);
@@ -72,13 +72,13 @@ bool LeftoverPaintFiles::isLeftover(const std::string& fileName) {
     const bool frameFile = std::find(kFrameSuffixes.begin(), kFrameSuffixes.end(), suffix) != kFrameSuffixes.end();
     const bool layerFile = std::find(kLayerSuffixes.begin(), kLayerSuffixes.end(), suffix) != kLayerSuffixes.end();
     if (!frameFile && !layerFile) return false;
-    if (frameFile && listed_.contains(std::string(middle))) return false;
+    if (frameFile && inUse_(std::string(middle))) return false;
     if (!layerFile) return true;
     // "<frameID>-<layerID>": frame IDs hold dashes themselves, so each dash
     // is tried as the one between the two.
     for (size_t dash = middle.find('-'); dash != std::string_view::npos; dash = middle.find('-', dash + 1)) {
         const std::string frameID(middle.substr(0, dash));
-        if (!listed_.contains(frameID)) continue;
+        if (!inUse_(frameID)) continue;
         const std::optional<std::set<std::string>>& layers = layersOf(frameID);
         return layers && !layers->contains(std::string(middle.substr(dash + 1)));
     }

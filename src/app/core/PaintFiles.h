@@ -14,11 +14,11 @@
 
 #include "platform/foundation/Value.h"
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
-#include <unordered_set>
 
 namespace paintfiles {
 
@@ -37,13 +37,13 @@ std::string layerStrokesFileName(const std::string& frameID, const std::string& 
 std::optional<std::set<std::string>> listedLayerIDs(const foundation::Bytes& data);
 
 // Tells, for the names of one project folder, the painter files that are
-// left over: those named after a frame ID that the frame list does not use,
-// and the layer files of a listed frame whose layer stack file does not list
-// the layer (or is missing). A layer stack file that cannot be read keeps
-// every layer file of its frame.
+// left over: those named after a frame ID that is not in use, and the layer
+// files of a frame in use whose layer stack file does not list the layer (or
+// is missing). A layer stack file that cannot be read keeps every layer file
+// of its frame.
 class LeftoverPaintFiles {
 public:
-    LeftoverPaintFiles(std::string folder, const std::unordered_set<std::string>& listedFrameIDs);
+    LeftoverPaintFiles(std::string folder, std::function<bool(const std::string& frameID)> inUse);
     bool isLeftover(const std::string& fileName);
 
 private:
@@ -52,7 +52,7 @@ private:
     const std::optional<std::set<std::string>>& layersOf(const std::string& frameID);
 
     std::string folder_;
-    const std::unordered_set<std::string>& listed_;
+    std::function<bool(const std::string& frameID)> inUse_;
     std::map<std::string, std::optional<std::set<std::string>>> layers_;
 };
 

@@ -25,7 +25,6 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <time.h>
 #include <vector>
 
 class KWImageProducer;
@@ -161,18 +160,14 @@ public:
     // any more. When the save fails nothing is removed from list or folder.
     foundation::Status removeFramesInRange(int64_t location, int64_t length);
 
-    // Removes from the folder what writers killed midway left behind: the
-    // atomic writer's temporaries whose process is gone, streamed files that
-    // no writer holds (foundation::TemporaryClaim), pictures (frame-,
-    // preview-, thumb-<frameID>.jpg) and painter files of frame IDs the list
-    // does not use, and layer files that their frame's layer stack does not
-    // list (paintfiles::LeftoverPaintFiles). Nothing else (audio, anything
-    // unknown) is touched, and nothing at all when the folder has no list
-    // that was read. Returns the names removed.
+    // Removes from the folder what writers killed midway left behind (see
+    // projectleftovers), judged by what is in use now; nothing at all when
+    // the folder has no list that was read. Main thread. Returns the names
+    // removed, sorted.
     std::vector<std::string> removeLeftoverFiles();
-    // How long after the list was read the folder is swept. The deferred
-    // sweep judges by the list as read and leaves alone every file changed
-    // after it was read (a picture stored meanwhile may not be listed yet).
+    // How long after the list was read the folder is swept. The sweep lists
+    // the folder on a background queue and removes unused frame files on the
+    // main queue, and only while this project is alive.
     static constexpr double kLeftoverSweepDelaySeconds = 2.0;
 
 protected:
@@ -216,14 +211,6 @@ private:
     const std::string projectID_;
     std::recursive_mutex createLock_;  // one folder per project even when two threads store at once
 };
-
-// Removes from a project folder what killed writers left behind (see
-// ProjectDataWrapper::removeLeftoverFiles), judged by the frame IDs
-// `listedIDs` and only among the regular files last changed (written,
-// linked or renamed in) no later than `changedBy`. Touches nothing but the
-// folder, so it may run on any thread. Returns the names removed.
-std::vector<std::string> removeProjectLeftovers(const std::string& folder, const std::vector<std::string>& listedIDs,
-                                                const timespec& changedBy);
 
 // Metadata keys of the project; one spelling for every part that names them.
 namespace projectkeys {

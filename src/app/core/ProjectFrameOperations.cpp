@@ -5,23 +5,20 @@
 // that no longer names them was written.
 
 #include "app/core/KWImageProducer.h"
-#include "app/core/PaintFiles.h"
 #include "app/core/ProjectDataWrapper.h"
+#include "app/core/ProjectLeftovers.h"
 #include "app/core/StorageFullError.h"
-#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/Lifetime.h"
 #include "platform/foundation/Paths.h"
-#include "platform/foundation/TemporaryClaim.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <optional>
 #include <set>
-#include <signal.h>
 #include <string>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 #include <unordered_set>
 #include <vector>
@@ -33,81 +30,12 @@ namespace keys = projectkeys;
 
 namespace {
 
-// The prefixes of the three pictures of a frame, named "<prefix><frameID>.jpg".
-constexpr const char* kPicturePrefixes[] = {"frame-", "preview-", "thumb-"};
-constexpr std::string_view kPictureSuffix = ".jpg";
-
-// The frame ID a picture's file name carries; none for any other name.
-std::optional<std::string> pictureFrameID(const std::string& name) {
-    if (!name.ends_with(kPictureSuffix)) return std::nullopt;
-    for (std::string_view prefix : kPicturePrefixes) {
-        if (name.size() > prefix.size() + kPictureSuffix.size() && name.starts_with(prefix))
-            return name.substr(prefix.size(), name.size() - prefix.size() - kPictureSuffix.size());
-    }
-    return std::nullopt;
-}
-
-// A temporary is abandoned once the process that wrote it is gone; one of
-// this process may belong to a write in progress on another thread.
-bool writerIsGone(int64_t pid) {
-    if (pid <= 0 || pid == static_cast<int64_t>(::getpid())) return false;
-    return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
-}
-
 bool isRegularFile(const std::string& path) {
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-timespec wallClockNow() {
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    return now;
-}
-
-bool notAfter(const timespec& a, const timespec& b) {
-    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec <= b.tv_nsec);
-}
-
-std::vector<std::string> listedFrameIDs(const FrameList& list) {
-    std::vector<std::string> ids;
-    ids.reserve(static_cast<size_t>(list.count()));
-    for (const FramePtr& frame : list) ids.push_back(frame->frameID());
-    return ids;
-}
-
 }  // namespace
-
-std::vector<std::string> removeProjectLeftovers(const std::string& folder, const std::vector<std::string>& listedIDs,
-                                                const timespec& changedBy) {
-    std::vector<std::string> removed;
-    if (!isRegularFile(foundation::path::appending(folder, keys::kFrameListFile))) return removed;
-    // Streamed files (a sound taken in) whose writer let go without
-    // finishing: held while written, so none of them is in use.
-    removed = foundation::removeAbandonedTemporaries(folder);
-    auto names = foundation::FileManager::defaultManager().contentsOfDirectory(folder);
-    if (!names) return removed;
-    // Looked up once per file: a large project has thousands of both.
-    const std::unordered_set<std::string> listed(listedIDs.begin(), listedIDs.end());
-    paintfiles::LeftoverPaintFiles paintFiles(folder, listed);
-    for (const std::string& name : *names) {
-        bool leftover = false;
-        if (auto temporary = foundation::parseAtomicTemporaryName(name)) {
-            // Every file of the folder is written through the store.
-            leftover = writerIsGone(temporary->writerProcessID);
-        } else if (auto frameID = pictureFrameID(name)) {
-            leftover = !listed.contains(*frameID);
-        } else {
-            leftover = paintFiles.isLeftover(name);
-        }
-        if (!leftover) continue;
-        const std::string path = foundation::path::appending(folder, name);
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
-        if (notAfter(info.st_ctim, changedBy) && ::unlink(path.c_str()) == 0) removed.push_back(name);
-    }
-    return removed;
-}
 
 Status ProjectDataWrapper::writeMetaDataAfterFrameList() {
     std::shared_ptr<FrameList> list = getFrameList();
@@ -246,19 +174,24 @@ std::vector<std::string> ProjectDataWrapper::removeLeftoverFiles() {
     // Which pictures are unused is known only from a list that was read, or
     // saved, as the folder's list.
     if (!folder || !frameList_) return {};
-    return removeProjectLeftovers(*folder, listedFrameIDs(*frameList_), wallClockNow());
+    projectleftovers::Scan scan = projectleftovers::scanFolder(*folder);
+    std::vector<std::string> removed = projectleftovers::removeUnusedFiles(*folder, scan.unused);
+    removed.insert(removed.end(), scan.removed.begin(), scan.removed.end());
+    std::sort(removed.begin(), removed.end());
+    return removed;
 }
 
 void ProjectDataWrapper::scheduleLeftoverSweep() {
     auto folder = getProjectPath();
     if (!folder || !frameList_) return;
-    // Taken now, while the list is the one just read: a frame added later
-    // has pictures changed after `openedAt`, which the sweep leaves alone.
-    // File times lag the clock by at most one timer tick, far less than
-    // anything takes to store a picture into a project just opened.
     foundation::DispatchQueue::global(foundation::QueuePriority::Background)
-        .after(kLeftoverSweepDelaySeconds,
-               [folder = *folder, ids = listedFrameIDs(*frameList_), openedAt = wallClockNow()] {
-                   (void)removeProjectLeftovers(folder, ids, openedAt);
-               });
+        .after(kLeftoverSweepDelaySeconds, [folder = *folder, weak = foundation::weakFrom(this)] {
+            projectleftovers::Scan scan = projectleftovers::scanFolder(folder);
+            if (scan.unused.empty()) return;
+            foundation::DispatchQueue::main().async([folder, weak, unused = std::move(scan.unused)] {
+                // Without the project its list no longer holds the frames in
+                // use: every picture would look unused.
+                if (auto project = weak.lock()) (void)projectleftovers::removeUnusedFiles(folder, unused);
+            });
+        });
 }

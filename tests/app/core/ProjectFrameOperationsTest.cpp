@@ -24,7 +24,6 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/statvfs.h>
-#include <time.h>
 #include <unistd.h>
 
 using foundation::Array;
@@ -440,38 +439,6 @@ TEST_F(FrameOperationsTest, TheSweepRemovesPaintFilesThatNeitherListNorLayerStac
     ASSERT_NE(reopened->getFrameList(), nullptr);
     EXPECT_EQ(reopened->removeLeftoverFiles(), expected);
     for (const Entry& entry : entries) EXPECT_EQ(fs::exists(folder + "/" + entry.name), !entry.leftover) << entry.name;
-}
-
-TEST_F(FrameOperationsTest, TheSweepLeavesFilesChangedAfterTheListWasRead) {
-    auto project = projectWithPictures(1);
-    const std::string folder = folderOf(project);
-    const std::string listed = project->getFrameList()->getFrameAtIndex(0)->frameID();
-    const std::string dead = std::to_string(deadProcessID());
-    const std::vector<std::string> leftovers{"frame-LATE.jpg", "thumb-LATE.jpg",
-                                             ".frames.meta.tmp-" + dead + "-2-0a1b2c3d"};
-    for (const std::string& name : leftovers) std::ofstream(folder + "/" + name) << "x";
-    timespec now{};
-    ASSERT_EQ(::clock_gettime(CLOCK_REALTIME, &now), 0);
-    struct Case {
-        const char* what;
-        timespec changedBy;
-        std::vector<std::string> removed;
-    };
-    const Case cases[] = {
-        // A list read a minute before these files were written does not
-        // know of them: a store may be about to list them.
-        {"read before", {now.tv_sec - 60, now.tv_nsec}, {}},
-        {"read after", now, {".frames.meta.tmp-" + dead + "-2-0a1b2c3d", "frame-LATE.jpg", "thumb-LATE.jpg"}},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(removeProjectLeftovers(folder, {listed}, c.changedBy), c.removed) << c.what;
-        EXPECT_TRUE(fs::exists(folder + "/frame-" + listed + ".jpg")) << c.what;
-    }
-    // A folder without a list that was saved says nothing about its pictures.
-    std::ofstream(folder + "/frame-LATE.jpg") << "x";
-    fs::remove(folder + "/frames.meta");
-    EXPECT_TRUE(removeProjectLeftovers(folder, {listed}, now).empty());
-    EXPECT_TRUE(removeProjectLeftovers(folder + "/missing", {listed}, now).empty());
 }
 
 TEST_F(FrameOperationsTest, ProjectFilesThatCouldNeverBeSavedAgainAreRefusedWithAClearError) {
