@@ -5,6 +5,7 @@
 #include "app/core/KWWatchKitLocalStorage.h"
 #include "app/core/ProjectImportProcessor.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/FileDescriptor.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Lifetime.h"
 #include "platform/foundation/Localized.h"
@@ -19,6 +20,7 @@
 #include <array>
 #include <cctype>
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <vector>
 
@@ -67,12 +69,18 @@ std::optional<std::string> copyForAudioInbox(const std::string& file) {
     auto& files = foundation::FileManager::defaultManager();
     std::string staging =
         path::appending(foundation::Paths::temporaryDirectory(), "opened-" + foundation::makeUuidString());
-    if (!files.createDirectory(staging, true).ok()) return std::nullopt;
+    // The user's alone, as the temporary folder is: no one else may read
+    // the copy or swap it before it is imported.
+    if (::mkdir(staging.c_str(), 0700) != 0) return std::nullopt;
     std::string copy = path::appending(staging, path::lastComponent(file));
     if (!files.copyItem(file, copy).ok()) {
         (void)files.removeItem(staging);
         return std::nullopt;
     }
+    struct stat copied {};
+    if (foundation::FileDescriptor opened = foundation::FileDescriptor::open(copy, O_RDONLY | O_NOFOLLOW);
+        opened && ::fstat(opened.get(), &copied) == 0 && S_ISREG(copied.st_mode))
+        (void)::fchmod(opened.get(), 0600);
     return copy;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/FileDescriptor.h"
 #include "platform/foundation/TemporaryClaim.h"
+#include "platform/foundation/TreeRemoval.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -83,23 +84,6 @@ Status copyFileContents(const std::string& from, const std::string& to, const st
     struct timespec times[2] = {info.st_atim, info.st_mtim};
     ::futimens(out.get(), times);
     if (int closeError = out.close(); closeError != 0) return fail(closeError, to, true);
-    return {};
-}
-
-Status removeTree(const std::string& path) {
-    struct stat info;
-    if (::lstat(path.c_str(), &info) != 0) return fileSystemError(errno, path, true);
-    if (S_ISDIR(info.st_mode)) {
-        auto names = listFolder(path);
-        if (!names) return names.error();
-        for (const std::string& name : *names) {
-            Status removed = removeTree(joined(path, name));
-            if (!removed) return removed;
-        }
-        if (::rmdir(path.c_str()) != 0) return fileSystemError(errno, path, true);
-        return {};
-    }
-    if (::unlink(path.c_str()) != 0) return fileSystemError(errno, path, true);
     return {};
 }
 
@@ -342,10 +326,7 @@ Status FileManager::moveItem(const std::string& from, const std::string& to) con
     return {};
 }
 
-Status FileManager::removeItem(const std::string& path) const {
-    if (path.empty()) return fileSystemError(ENOENT, path, true);
-    return removeTree(path);
-}
+Status FileManager::removeItem(const std::string& path) const { return removeTree(path); }
 
 Result<FileAttributes> FileManager::attributesOfItem(const std::string& path) const {
     struct stat info;

@@ -105,7 +105,8 @@ public:
     Status moveItem(const std::string& from, const std::string& to) const;
 
     // Removes a file, a symbolic link (not its target) or a folder with its
-    // contents. A missing path is an error (4), as on the platform.
+    // contents, through folder descriptors (removeTree, TreeRemoval.h). A
+    // missing path is an error (4), as on the platform.
     Status removeItem(const std::string& path) const;
 
     // Attributes of the item itself; a symbolic link is not followed.

@@ -2,11 +2,13 @@
 
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/PrivateFolder.h"
 #include "platform/foundation/Strings.h"
 
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <mutex>
 #include <pwd.h>
 #include <unistd.h>
@@ -105,11 +107,39 @@ std::string Paths::configDirectory() {
 }
 
 std::string Paths::temporaryDirectory() {
-    if (std::optional<std::string> root = Paths::rootOverride()) return ensured(path::appending(*root, "tmp"));
+    if (std::optional<std::string> root = Paths::rootOverride()) {
+        std::string folder = path::appending(*root, "tmp");
+        (void)makeOwnerOnlyFolder(folder);
+        return folder;
+    }
     std::string base = environment("TMPDIR");
     if (base.empty() || base.front() != '/') base = "/tmp";
-    // One folder per user: a shared /tmp must not mix users' files.
-    return ensured(path::appending(base, std::string(kApplicationFolder) + "-" + std::to_string(::getuid())));
+    // One folder per user, and the user's alone: a shared /tmp must not mix
+    // users' files, nor let another user read or swap ours.
+    const std::string preferred =
+        path::appending(base, std::string(kApplicationFolder) + "-" + std::to_string(::getuid()));
+    if (makeOwnerOnlyFolder(preferred)) return preferred;
+    // Someone else's (or open to others): a folder of our own elsewhere,
+    // the same one for the rest of the run.
+    static std::mutex mutex;
+    static std::map<std::string, std::string> replacements;
+    std::lock_guard lock(mutex);
+    if (auto known = replacements.find(preferred); known != replacements.end() && isOwnerOnlyFolder(known->second))
+        return known->second;
+    std::string replacement;
+    const std::string runtime = environment("XDG_RUNTIME_DIR");
+    if (!runtime.empty() && runtime.front() == '/' && isOwnerOnlyFolder(runtime) &&
+        makeOwnerOnlyFolder(path::appending(runtime, kApplicationFolder))) {
+        replacement = path::appending(runtime, kApplicationFolder);
+    } else {
+        std::string pattern = preferred + "-XXXXXX";
+        // When even that fails, a path below a device, which no one can
+        // make a folder: writes there fail rather than land where others
+        // can reach them.
+        replacement = ::mkdtemp(pattern.data()) ? pattern : path::appending("/dev/null", kApplicationFolder);
+    }
+    replacements[preferred] = replacement;
+    return replacement;
 }
 
 std::string Paths::homeDirectory() {

@@ -10,6 +10,12 @@
 //   temporary  $TMPDIR/tollivar-<uid>              (/tmp/tollivar-<uid>)
 // Each is created when asked for. Tests point all of them below one fresh
 // folder with setRootOverride (see testsupport::TempAppFolders).
+//
+// The temporary folder is this user's alone (mode 0700, makeOwnerOnlyFolder):
+// in a /tmp that other users share, a folder of that name that is not (a
+// link, another user's, one others may write into) is never used; then it is
+// $XDG_RUNTIME_DIR/tollivar, or else a fresh $TMPDIR/tollivar-<uid>-XXXXXX,
+// for the rest of the run. Files made in it are for this user only (0600).
 
 #include <optional>
 #include <string>

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/BackgroundActivity.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/PrivateFolder.h"
 #include "platform/foundation/RunLoop.h"
 
 #include <cerrno>
@@ -31,13 +32,6 @@ Monotonic::time_point deadlineAfter(double seconds) {
 constexpr size_t kLongestPayload = size_t{1} << 20;
 constexpr int kClientReadMilliseconds = 5000;
 constexpr const char* kAcknowledgement = "ok\n";
-
-// A folder of this user's that nobody else may enter or list.
-bool isOwnerOnlyFolder(const std::string& folder) {
-    struct stat status {};
-    return ::lstat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode) && status.st_uid == ::geteuid() &&
-           (status.st_mode & 077) == 0;
-}
 
 bool isOwnSocket(const struct stat& status) { return S_ISSOCK(status.st_mode) && status.st_uid == ::geteuid(); }
 

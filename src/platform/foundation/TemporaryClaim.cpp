@@ -42,12 +42,16 @@ bool lockExclusively(int fd, bool wait) {
 Result<TemporaryClaim> TemporaryClaim::create(const std::string& target, Kind kind) {
     const std::string folder = path::deletingLastComponent(target);
     const std::string stem = "." + path::lastComponent(target) + std::string(kPartial) + "-";
+    // No more open to others than the folder it is made in: in a folder of
+    // the user's alone (the temporary folder) it is the user's alone too.
+    mode_t shared = S_IRWXG | S_IRWXO;
+    if (struct stat parent{}; ::stat(folder.empty() ? "." : folder.c_str(), &parent) == 0) shared &= parent.st_mode;
     for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
         const std::string temporary = path::appending(folder, stem + makeUuidString());
         FileDescriptor lock;
         if (kind == Kind::File) {
-            lock = FileDescriptor::open(temporary, O_RDWR | O_CREAT | O_EXCL, 0644);
-        } else if (::mkdir(temporary.c_str(), 0755) == 0) {
+            lock = FileDescriptor::open(temporary, O_RDWR | O_CREAT | O_EXCL, 0644 & (S_IRWXU | shared));
+        } else if (::mkdir(temporary.c_str(), 0755 & (S_IRWXU | shared)) == 0) {
             lock = FileDescriptor::open(temporary, O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
             // Gone already: a sweep took the new folder before it was held.
             if (!lock && errno == ENOENT) continue;

@@ -238,8 +238,13 @@ TEST_F(LaunchTest, AudioFilesGoToTheSharedInboxOtherURLsAreRefused) {
     writeText(folders.temporary() + "/take 1.M4A", "sound");
     EXPECT_TRUE(application.handleIncomingURL("file://" + folders.temporary() + "/take%201.M4A"));
     EXPECT_TRUE(fs::exists(documents("shared-audio/take 1.M4A")));
-    // The user's own file stays where it was.
+    // The user's own file stays where it was. The copy waited in a folder
+    // of the user's alone, readable by the user alone, and nothing of it is
+    // left there.
     EXPECT_EQ(readBytes(folders.temporary() + "/take 1.M4A"), "sound");
+    EXPECT_EQ(fs::status(documents("shared-audio/take 1.M4A")).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folders.temporary()), fs::directory_iterator()), 1);
     EXPECT_EQ(alertMessages(), std::vector<std::string>{"Audio file imported."});
     EXPECT_EQ(ui::AlertView::visibleAlerts().front()->buttonTitleAtIndex(0), "OK");
 
