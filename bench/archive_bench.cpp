@@ -9,6 +9,7 @@
 #include "app/core/ProjectImportProcessor.h"
 #include "app/core/SSZipArchive.h"
 #include "platform/foundation/Paths.h"
+#include "support/RunFolder.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -67,8 +68,8 @@ void makeProject(const fs::path& folder) {
 }  // namespace
 
 int main() {
-    std::string pattern = (fs::temp_directory_path() / "archive-bench-XXXXXX").string();
-    const fs::path root = mkdtemp(pattern.data());
+    static const testsupport::RunFolder scratch("archive-bench");
+    const fs::path root = scratch.path();
     foundation::Paths::setRootOverride(root.string());
     const fs::path project = root / "project";
     makeProject(project);
@@ -127,6 +128,5 @@ int main() {
 
     KWProjects::getInstance().resetForTesting();
     foundation::Paths::setRootOverride(std::nullopt);
-    fs::remove_all(root, ignored);
     return met ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 
 #include "BenchSupport.h"
 #include "platform/media/AudioMixReader.h"
+#include "support/RunFolder.h"
 
 #include <cmath>
 #include <cstdint>
@@ -161,9 +162,8 @@ std::vector<int16_t> wavSamples(const std::string& path) {
 }  // namespace
 
 int main() {
-    const fs::path root = fs::temp_directory_path() / "tollivar-audio-mix-bench";
-    fs::remove_all(root);
-    fs::create_directories(root);
+    static const testsupport::RunFolder scratch("tollivar-audio-mix-bench");
+    const fs::path root = scratch.path();
     const std::vector<Clip> clips = makeClips(root);
     if (clips.size() != kClips) {
         std::fprintf(stderr, "ffmpeg could not make the clips\n");
@@ -186,6 +186,5 @@ int main() {
                 static_cast<long long>(kMovieMs / 1000), a.size(), b.size());
     std::printf("  output difference: %.1f dBFS RMS (target <= %.0f)\n", dbfs, kDifferenceTarget);
     const bool fast = bench::report("audio mix vs ffmpeg amix", times, bench::Target::atMost(kTarget));
-    fs::remove_all(root);
     return fast && dbfs <= kDifferenceTarget && a.size() == b.size() ? 0 : 1;
 }

@@ -10,6 +10,7 @@
 #include "app/core/KWImageProducer.h"
 #include "app/core/KWProjects.h"
 #include "app/core/ProjectModel.h"
+#include "support/RunFolder.h"
 
 #include <QImage>
 #include <QPainter>
@@ -149,13 +150,12 @@ bool benchSize(const fs::path& root, int width, int height) {
 }  // namespace
 
 int main() {
-    const fs::path root = fs::temp_directory_path() / ("capture-store-bench-" + std::to_string(getpid()));
-    fs::create_directories(root);
+    static const testsupport::RunFolder scratch("capture-store-bench");
+    const fs::path root = scratch.path();
     bench::useApplicationFoldersBelow(root);
 
     bool met = benchSize(root, 1920, 1080);
     met &= benchSize(root, 3840, 2160);
     KWProjects::getInstance().resetForTesting();
-    fs::remove_all(root);
     return met ? 0 : 1;
 }

@@ -218,7 +218,6 @@ int main() {
     const double ourFrame = bench::medianOf(times.ours), directFrame = bench::medianOf(times.reference);
     int drawsAtEnd = 0;
     for (TextView* text : scene.texts) drawsAtEnd += text->draws;
-    target.save("/tmp/tollivar-compositing-bench.png");
     std::vector<double> quiet;
     const bench::Side quietSide = compositorSide(kQuietMovingViews);
     for (frame = 0; frame < kFrames;) {

@@ -29,6 +29,7 @@
 #include "platform/ui/Window.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controls/Label.h"
+#include "support/RunFolder.h"
 
 #include <QImage>
 #include <cstdio>
@@ -132,8 +133,8 @@ private:
 }  // namespace
 
 int main() {
-    const fs::path root = fs::temp_directory_path() / ("tollivar-dropbox-share-bench-" + std::to_string(getpid()));
-    fs::create_directories(root);
+    static const testsupport::RunFolder scratch("tollivar-dropbox-share-bench");
+    const fs::path root = scratch.path();
     foundation::Paths::setRootOverride(root.string());
     // The receiver is forked before this process starts any thread.
     auto certificates = testsupport::TestCertificates::create(root.string());
@@ -217,6 +218,5 @@ int main() {
                                    "dropbox share vs curl and cp-cpu");
     window.reset();
     foundation::RunLoop::main().runUntilIdle();
-    fs::remove_all(root);
     return met ? 0 : 1;
 }

@@ -6,6 +6,7 @@
 #include "BenchSupport.h"
 #include "components/dropbox/MPOAuthURLRequest.h"
 #include "components/dropbox/MPURLRequestParameter.h"
+#include "support/RunFolder.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -50,8 +51,8 @@ int main() {
         bases.push_back(MPOAuthSignatureParameter::signatureBaseStringUsingParameterString(
             MPURLRequestParameter::parameterStringForParameters(parameters), request));
     }
-    const auto folder = std::filesystem::temp_directory_path() / ("dropbox-bench-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
+    static const testsupport::RunFolder scratch("dropbox-bench");
+    const std::filesystem::path folder = scratch.path();
     {
         std::ofstream out(folder / "bases.txt");
         for (const std::string& base : bases) out << base << "\n";
@@ -70,7 +71,6 @@ int main() {
                            return true;
                        }),
                        python.side());
-    std::filesystem::remove_all(folder);
     if (signedLength != size_t(kRuns) * kRequests * 28) std::fprintf(stderr, "unexpected signature lengths\n");
     return bench::report("dropbox HMAC-SHA1 signing of 10,000 requests", times, bench::Target::atMost(0.3)) ? 0 : 1;
 }

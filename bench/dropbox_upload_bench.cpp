@@ -13,6 +13,7 @@
 #include "components/dropbox/DBRestClient.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
+#include "support/RunFolder.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -50,8 +51,8 @@ struct Waiter : DBRestClientDelegate {
 }  // namespace
 
 int main() {
-    const fs::path folder = fs::temp_directory_path() / ("tollivar-dropbox-bench-" + std::to_string(getpid()));
-    fs::create_directories(folder);
+    static const testsupport::RunFolder scratch("tollivar-dropbox-bench");
+    const fs::path folder = scratch.path();
     foundation::Paths::setRootOverride(folder.string());
     auto certificates = testsupport::TestCertificates::create(folder.string());
     bench::LoopbackReceiver receiver(certificates, [](testsupport::FakeVideoService& service) {
@@ -105,6 +106,5 @@ int main() {
           met;
 
     client.reset();
-    fs::remove_all(folder);
     return met ? 0 : 1;
 }

@@ -27,6 +27,7 @@
 #include "platform/ui/Window.h"
 #include "platform/ui/compositing/Render.h"
 #include "platform/ui/host/Device.h"
+#include "support/RunFolder.h"
 
 #include <QImage>
 #include <cstdio>
@@ -148,7 +149,8 @@ std::vector<bench::Times> firstOpens(const std::string& folder, const fs::path& 
 
 int main(int argc, char** argv) {
     if (argc == 4 && std::string(argv[1]) == "--first-open") return firstOpen(argv[2], argv[3]);
-    const fs::path root = fs::temp_directory_path() / ("tollivar-open-bench-" + std::to_string(getpid()));
+    static const testsupport::RunFolder scratch("tollivar-open-bench");
+    const fs::path root = scratch.path();
     bool met = true;
     {
         Host host(root);
@@ -178,6 +180,5 @@ int main(int argc, char** argv) {
                           bench::perUnit(scaling, kManyFrames / 1000.0, kFrames / 1000.0), bench::Target::atMost(1.2));
     }
     KWProjects::getInstance().resetForTesting();
-    fs::remove_all(root);
     return met ? 0 : 1;
 }

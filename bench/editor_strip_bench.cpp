@@ -37,6 +37,7 @@
 #include "platform/media/AudioOutput.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/compositing/Render.h"
+#include "support/RunFolder.h"
 
 #include <QImage>
 #include <QPainter>
@@ -80,7 +81,8 @@ std::string makeProject() { return bench::makeLinkedProject(fourKPicture(), kFra
 
 int main() {
     graphics::ensureGuiApplication();
-    const fs::path root = fs::temp_directory_path() / ("tollivar-strip-bench-" + std::to_string(getpid()));
+    static const testsupport::RunFolder scratch("tollivar-strip-bench");
+    const fs::path root = scratch.path();
     fs::create_directories(root / "data" / "config");
     setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
     setenv("XDG_CACHE_HOME", (root / "cache").c_str(), 1);
@@ -205,6 +207,5 @@ int main() {
         timeline->view()->removeFromSuperview();
         preview->view()->removeFromSuperview();
     }
-    fs::remove_all(root);
     return ok ? 0 : 1;
 }

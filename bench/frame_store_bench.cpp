@@ -11,6 +11,7 @@
 #include "app/core/ProjectModel.h"
 #include "app/core/UIImage_Resize.h"
 #include "platform/graphics/Image.h"
+#include "support/RunFolder.h"
 
 #include <QImage>
 #include <QPainter>
@@ -69,8 +70,8 @@ bool writeScaledPpm(const graphics::Image& input, graphics::Size size, const fs:
 }  // namespace
 
 int main() {
-    const fs::path root = fs::temp_directory_path() / ("frame-store-bench-" + std::to_string(getpid()));
-    fs::create_directories(root);
+    static const testsupport::RunFolder scratch("frame-store-bench");
+    const fs::path root = scratch.path();
     // Keep the project store inside the bench folder.
     bench::useApplicationFoldersBelow(root);
 
@@ -133,6 +134,5 @@ int main() {
     bool met = bench::report("frame store vs ImageMagick convert", times[0], bench::Target::atMost(kTarget));
     met &= bench::report("frame store vs djpeg | cjpeg (floor)", times[1], bench::Target::atMost(kFloorTarget));
     KWProjects::getInstance().resetForTesting();
-    fs::remove_all(root);
     return met ? 0 : 1;
 }

@@ -9,6 +9,7 @@
 #include "BenchSupport.h"
 #include "platform/graphics/GifWriter.h"
 #include "platform/graphics/Image.h"
+#include "support/RunFolder.h"
 
 #include <QImage>
 #include <QPainter>
@@ -112,7 +113,8 @@ double psnr(const std::vector<uint8_t>& decoded, const std::vector<QImage>& sour
 }  // namespace
 
 int main() {
-    const fs::path root = fs::temp_directory_path() / ("tollivar-gif-bench-" + std::to_string(getpid()));
+    static const testsupport::RunFolder scratch("tollivar-gif-bench");
+    const fs::path root = scratch.path();
     const fs::path sources = root / "sources";
     fs::create_directories(sources);
     std::vector<QImage> scenes;
@@ -147,6 +149,5 @@ int main() {
     const bool fast = bench::report("gif_50x640x360", times, bench::Target::atMost(kTarget));
     const bool sharp = ourPsnr >= referencePsnr;
     if (!sharp) std::fprintf(stderr, "our GIF is less faithful than the reference\n");
-    fs::remove_all(root);
     return fast && sharp ? 0 : 1;
 }

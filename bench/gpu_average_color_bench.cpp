@@ -7,6 +7,7 @@
 #include "GpuBenchFrames.h"
 #include "components/gpuimage/GPUImageAverageColor.h"
 #include "components/gpuimage/GPUImageRawDataInput.h"
+#include "support/RunFolder.h"
 
 #include <array>
 #include <cmath>
@@ -76,8 +77,8 @@ bench::Comparison compareMeans(const std::vector<uint8_t>& frame, std::array<dou
 }  // namespace
 
 int main() {
-    const fs::path root = fs::temp_directory_path() / ("tollivar-gpu-average-" + std::to_string(getpid()));
-    fs::create_directories(root);
+    static const testsupport::RunFolder scratch("tollivar-gpu-average");
+    const fs::path root = scratch.path();
     const std::vector<uint8_t> frame = bench::noiseFrame(kWidth, kHeight);
     const fs::path raw = root / "frame.bgra";
     std::ofstream(raw, std::ios::binary)
@@ -85,7 +86,6 @@ int main() {
 
     std::array<double, 4> ours{}, reference{};
     const bench::Comparison times = compareMeans(frame, ours, raw, reference);
-    fs::remove_all(root);
 
     double worst = 0;
     for (int channel = 0; channel < 4; ++channel) worst = std::max(worst, std::abs(ours[channel] - reference[channel]));

@@ -9,6 +9,7 @@
 #include "components/gpuimage/GPUImageChromaKeyBlendFilter.h"
 #include "components/gpuimage/GPUImageRawDataInput.h"
 #include "components/gpuimage/GPUImageRawDataOutput.h"
+#include "support/RunFolder.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -89,8 +90,8 @@ bench::Side ffmpegSide(const fs::path& folder) {
 }  // namespace
 
 int main() {
-    const fs::path root = fs::temp_directory_path() / ("tollivar-gpu-keying-" + std::to_string(getpid()));
-    fs::create_directories(root);
+    static const testsupport::RunFolder scratch("tollivar-gpu-keying");
+    const fs::path root = scratch.path();
     std::vector<std::vector<uint8_t>> camera;
     for (int i = 0; i < kDistinct; ++i) camera.push_back(bench::greenScreenFrame(kWidth, kHeight, i));
     const std::vector<uint8_t> backdrop = bench::backdropFrame(kWidth, kHeight);
@@ -98,7 +99,6 @@ int main() {
     writeRaw(root / "backdrop.bgra", {backdrop});
 
     const auto times = bench::compare(3, pipelineSide(camera, backdrop), ffmpegSide(root));
-    fs::remove_all(root);
 
     std::printf("gpu keying: %d frames, ours %.1f fps, ffmpeg %.1f fps\n", kFrames,
                 kFrames / bench::medianOf(times.ours), kFrames / bench::medianOf(times.reference));

@@ -7,6 +7,7 @@
 #include "BenchSupport.h"
 #include "components/google/GTLJSONParser.h"
 #include "components/google/GTLYouTubeObjects.h"
+#include "support/RunFolder.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -83,7 +84,8 @@ struct VideoList {
 int main() {
     const std::string text = VideoList().reply();
     const foundation::Bytes data(text.begin(), text.end());
-    const fs::path file = fs::temp_directory_path() / ("tollivar-gtl-list-bench-" + std::to_string(getpid()) + ".json");
+    static const testsupport::RunFolder scratch("tollivar-gtl-list-bench");
+    const fs::path file = fs::path(scratch.path()) / "list.json";
     std::ofstream(file, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
 
     std::shared_ptr<google::GTLYouTubeVideoListResponse> list;
@@ -116,7 +118,6 @@ int main() {
                 std::free(std::malloc(64 * 1024));
             }),
         python.side());
-    fs::remove(file);
     std::printf("JSON-RPC video list of %.1f MB, %zu typed videos\n", static_cast<double>(text.size()) / 1e6,
                 typedItems);
     const bool met =

@@ -9,6 +9,7 @@
 #include "components/support/SDImageCache.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/JpegCodec.h"
+#include "support/RunFolder.h"
 
 #include <QImage>
 #include <QPainter>
@@ -87,8 +88,8 @@ struct Counter : support::SDImageCacheDelegate {
 }  // namespace
 
 int main() {
-    const fs::path root = fs::temp_directory_path() / ("tollivar-image-cache-bench-" + std::to_string(getpid()));
-    fs::remove_all(root);
+    static const testsupport::RunFolder scratch("tollivar-image-cache-bench");
+    const fs::path root = scratch.path();
     fs::create_directories(root / "magick");
     bench::useApplicationFoldersBelow(root);
     bool met = true;
@@ -150,6 +151,5 @@ int main() {
             bench::program([&] { return convert; }));
         met &= bench::report("image cache 1000 JPEGs from disk vs ImageMagick", disk, bench::Target::atMost(0.5));
     }
-    fs::remove_all(root);
     return met ? 0 : 1;
 }

@@ -9,6 +9,7 @@
 #include "BenchSupport.h"
 #include "components/jsonkit/JKSerializer.h"
 #include "components/jsonkit/JSONDecoder.h"
+#include "support/RunFolder.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -164,7 +165,8 @@ bench::Side inProcess(const std::function<void()>& reset, const std::function<bo
 
 int main() {
     const std::string text = Feed().corpus();
-    const fs::path file = fs::temp_directory_path() / ("tollivar-json-bench-" + std::to_string(getpid()) + ".json");
+    static const testsupport::RunFolder scratch("tollivar-json-bench");
+    const fs::path file = fs::path(scratch.path()) / "document.json";
     std::ofstream(file, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
 
     jsonkit::JSONDecoder decoder;
@@ -189,7 +191,6 @@ int main() {
                                          return !document->HasParseError();
                                      }),
                            python.side()});
-    fs::remove(file);
 
     std::optional<std::string> written;
     std::optional<rapidjson::StringBuffer> rapidText;

@@ -6,6 +6,7 @@
 #include "BenchSupport.h"
 #include "components/support/logging/DDFileLogger.h"
 #include "components/support/logging/DDLog.h"
+#include "support/RunFolder.h"
 
 #include <filesystem>
 #include <spdlog/sinks/rotating_file_sink.h>
@@ -51,8 +52,8 @@ bench::Times spdlogTimes(const std::filesystem::path& folder) {
 }  // namespace
 
 int main() {
-    const auto root = std::filesystem::temp_directory_path() / ("tollivar-logging-bench-" + std::to_string(getpid()));
-    std::filesystem::remove_all(root);
+    static const testsupport::RunFolder scratch("tollivar-logging-bench");
+    const std::filesystem::path root = scratch.path();
     std::filesystem::create_directories(root / "ours");
     std::filesystem::create_directories(root / "spdlog");
     bench::useApplicationFoldersBelow(root);

@@ -23,6 +23,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Image.h"
 #include "platform/media/AssetWriterInput.h"
+#include "support/RunFolder.h"
 
 #include <QImage>
 #include <QPainter>
@@ -244,8 +245,8 @@ bool runScaling(ProjectModel& source, const fs::path& root) {
 
 int main() {
     foundation::memory::returnLargeBlocksToTheSystem();  // as the application starts
-    const fs::path root = fs::temp_directory_path() / ("tollivar-movie-bench-" + std::to_string(getpid()));
-    fs::create_directories(root);
+    static const testsupport::RunFolder scratch("tollivar-movie-bench");
+    const fs::path root = scratch.path();
     bench::useApplicationFoldersBelow(root);
     bool met = true;
     {
@@ -261,6 +262,5 @@ int main() {
         met = runScenario({"2160p", 3840, 2160, 48, "45M", true}, *source, root) && met;
     }
     KWProjects::getInstance().resetForTesting();
-    fs::remove_all(root);
     return met ? 0 : 1;
 }

@@ -19,6 +19,7 @@
 #include "components/gpuimage/GPUImageRawDataInput.h"
 #include "platform/foundation/DispatchSemaphore.h"
 #include "platform/media/AssetWriterInput.h"
+#include "support/RunFolder.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -82,9 +83,8 @@ std::string videoFacts(const fs::path& movie) {
 }  // namespace
 
 int main() {
-    const fs::path root = fs::temp_directory_path() / "tollivar-movie-writer-bench";
-    fs::remove_all(root);
-    fs::create_directories(root);
+    static const testsupport::RunFolder scratch("tollivar-movie-writer-bench");
+    const fs::path root = scratch.path();
     const fs::path raw = root / "frames.bgra";
     if (!bench::runCommand({"ffmpeg", "-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
                             "testsrc2=s=1920x1080:r=30:d=1", "-frames:v", std::to_string(kDistinct), "-f", "rawvideo",
@@ -151,6 +151,5 @@ int main() {
     std::printf("movie writer, %d BGRA 1920x1080 frames -> H.264 QuickTime: ours %.1f fps, ffmpeg %.1f fps\n", kFrames,
                 kFrames / ours, kFrames / reference);
     const bool met = bench::report("movie writer vs ffmpeg libx264", times, bench::Target::atMost(kTarget));
-    fs::remove_all(root);
     return met ? 0 : 1;
 }

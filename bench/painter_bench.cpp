@@ -9,6 +9,7 @@
 #include "app/painter/PaintingView.h"
 #include "platform/foundation/AtomicFile.h"
 #include "platform/ui/gestures/GestureRecognizer.h"
+#include "support/RunFolder.h"
 
 #include <QImage>
 #include <cmath>
@@ -184,9 +185,9 @@ bool canvasFileBench(const fs::path& root) {
 }  // namespace
 
 int main() {
-    fs::path root = fs::temp_directory_path() / ("painter-bench-" + std::to_string(getpid()));
+    static const testsupport::RunFolder scratch("painter-bench");
+    const fs::path root = scratch.path();
     bool ok = brushDragBench();
     ok &= canvasFileBench(root);
-    fs::remove_all(root);
     return ok ? 0 : 1;
 }

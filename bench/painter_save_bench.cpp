@@ -15,6 +15,7 @@
 #include "app/painter/PaintingView.h"
 #include "platform/graphics/GuiApplication.h"
 #include "platform/ui/gestures/GestureRecognizer.h"
+#include "support/RunFolder.h"
 
 #include <QImage>
 #include <cmath>
@@ -64,8 +65,8 @@ void paintLayer(PaintingView& canvas, int layer) {
 }  // namespace
 
 int main() {
-    const fs::path root = fs::temp_directory_path() / ("painter-save-bench-" + std::to_string(getpid()));
-    fs::create_directories(root);
+    static const testsupport::RunFolder scratch("painter-save-bench");
+    const fs::path root = scratch.path();
     bench::useApplicationFoldersBelow(root);
     graphics::ensureGuiApplication();
 
@@ -134,6 +135,5 @@ int main() {
             [&] { bench::freshFolder(out); }));
     const bool ok = bench::report("painter save 4K frame", times, bench::Target::atMost(0.5));
     KWProjects::getInstance().resetForTesting();
-    fs::remove_all(root);
     return ok ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 #include "BenchSupport.h"
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/PropertyList.h"
+#include "support/RunFolder.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -65,8 +66,8 @@ bench::PythonTimer plistlib(const std::string& path, const std::string& format, 
 }  // namespace
 
 int main() {
-    fs::path folder = fs::temp_directory_path() / ("tollivar-plist-bench-" + std::to_string(getpid()));
-    fs::create_directories(folder);
+    static const testsupport::RunFolder scratch("tollivar-plist-bench");
+    const fs::path folder = scratch.path();
     Value frames = frameList();
     std::string paths[2] = {(folder / "frames-xml.plist").string(), (folder / "frames-binary.plist").string()};
     plist::Format formats[2] = {plist::Format::Xml, plist::Format::Binary};
@@ -93,6 +94,5 @@ int main() {
         met &= bench::report("plist " + format + " write vs plistlib", write, bench::Target::atMost(kTarget));
         met &= bench::report("plist " + format + " read vs plistlib", read, bench::Target::atMost(kTarget));
     }
-    fs::remove_all(folder);
     return met ? 0 : 1;
 }

@@ -8,6 +8,7 @@
 #include "app/share/PhotosConnectHandler.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
+#include "support/RunFolder.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -36,8 +37,8 @@ struct Done : ConnectHandlerDelegate {
 }  // namespace
 
 int main() {
-    const fs::path root = fs::temp_directory_path() / ("tollivar-share-photos-bench-" + std::to_string(getpid()));
-    fs::create_directories(root);
+    static const testsupport::RunFolder scratch("tollivar-share-photos-bench");
+    const fs::path root = scratch.path();
     foundation::Paths::setRootOverride(root.string());
     const fs::path movie = root / "My_Movie.mov";
     if (!bench::makePaddedMovie(root, movie, kMovieBytes, "640x360")) {
@@ -69,6 +70,5 @@ int main() {
                 return bench::runCommand({"cp", movie.string(), copy}) && bench::runCommand({"sync", copy});
             },
             clearPictures));
-    fs::remove_all(root);
     return bench::report("share_photos_200MB_vs_cp", times, bench::Target::atMost(kTarget)) ? 0 : 1;
 }

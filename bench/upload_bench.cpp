@@ -18,6 +18,7 @@
 #include "components/google/GTMHTTPUploadFetcher.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/URLConnection.h"
+#include "support/RunFolder.h"
 
 #include <cstdio>
 #include <fcntl.h>
@@ -42,8 +43,8 @@ long peakKiB(int who) {
 }  // namespace
 
 int main() {
-    const fs::path folder = fs::temp_directory_path() / ("tollivar-upload-bench-" + std::to_string(getpid()));
-    fs::create_directories(folder);
+    static const testsupport::RunFolder scratch("tollivar-upload-bench");
+    const fs::path folder = scratch.path();
     auto certificates = testsupport::TestCertificates::create(folder.string());
     bench::LoopbackReceiver receiver(
         certificates, [](testsupport::FakeVideoService& service) { service.setKeepsConnectionsAlive(true); });
@@ -100,6 +101,5 @@ int main() {
                               double(2 * kChunk) / (1 << 20), "MB", bench::Target::atMost(1.0)) &&
           met;
 
-    fs::remove_all(folder);
     return met ? 0 : 1;
 }

@@ -6,6 +6,7 @@
 
 #include "BenchSupport.h"
 #include "platform/media/AssetImageGenerator.h"
+#include "support/RunFolder.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -54,9 +55,8 @@ bool generateAll(const std::string& movie) {
 }  // namespace
 
 int main() {
-    const fs::path root = fs::temp_directory_path() / "tollivar-video-frames-bench";
-    fs::remove_all(root);
-    fs::create_directories(root);
+    static const testsupport::RunFolder scratch("tollivar-video-frames-bench");
+    const fs::path root = scratch.path();
     const std::string movie = (root / "in.mp4").string();
     if (!bench::runCommand({"ffmpeg", "-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
                             "testsrc2=s=1920x1080:r=30:d=5", "-c:v", "libx264", "-pix_fmt", "yuv420p", "-g", "250",
@@ -75,6 +75,5 @@ int main() {
                                       }));
     std::printf("video frames, 5 s 1920x1080 H.264, keyframe every 250 -> %d upright BGRA pictures\n", kFrames);
     const bool met = bench::report("video frames vs ffmpeg fps=12 one pass", times, bench::Target::atMost(kTarget));
-    fs::remove_all(root);
     return met ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 #include "support/DecimalCommaLocale.h"
 
 #include "support/Process.h"
+#include "support/RunFolder.h"
 
 #include <clocale>
 #include <cstdlib>
@@ -14,12 +15,13 @@ namespace {
 
 constexpr const char* kLocaleName = "de_DE.UTF-8";
 
-// The folder holding the compiled locale; empty when localedef failed.
+// The folder holding the compiled locale; empty when localedef failed. The
+// C library reads the files again whenever the locale is set, so the folder
+// stays for the process and goes when it ends.
 const std::string& compiledLocaleFolder() {
+    static const RunFolder run("tollivar-locale");
     static const std::string folder = [] {
-        std::string path =
-            (std::filesystem::temp_directory_path() / ("tollivar-locale-" + std::to_string(::getpid()))).string();
-        std::filesystem::create_directories(path);
+        const std::string path = run.path();
         ProcessResult result = runProcess({"localedef", "-i", "de_DE", "-f", "UTF-8", path + "/" + kLocaleName});
         // localedef warns (and exits 1) about harmless things; the files are what counts.
         if (!std::filesystem::exists(path + "/" + kLocaleName + "/LC_NUMERIC")) return std::string();

@@ -1,6 +1,7 @@
 #include "support/Pictures.h"
 
 #include "support/Process.h"
+#include "support/RunFolder.h"
 
 #include <QColor>
 #include <QImage>
@@ -131,9 +132,11 @@ foundation::Bytes cmykJpeg(const graphics::Image& image, bool progressive) {
 }
 
 std::string writeTestFile(const std::string& name, const foundation::Bytes& bytes) {
+    // The run's own folder, gone when the run ends.
+    static const RunFolder run("tollivar-test-files");
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::filesystem::path folder = std::filesystem::temp_directory_path() / "tollivar-test-files" /
-                                   (std::string(info->test_suite_name()) + "." + info->name());
+    std::filesystem::path folder =
+        std::filesystem::path(run.path()) / (std::string(info->test_suite_name()) + "." + info->name());
     std::filesystem::create_directories(folder);
     std::filesystem::path path = folder / name;
     std::ofstream(path, std::ios::binary)

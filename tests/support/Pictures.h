@@ -31,7 +31,8 @@ foundation::Bytes interlacedPng(const graphics::Image& image);
 // it as YCCK with the Adobe marker (inverted samples), as Photoshop does.
 foundation::Bytes cmykJpeg(const graphics::Image& image, bool progressive = false);
 
-// Writes bytes to a fresh file in the test's temporary folder and returns the path.
+// Writes bytes to a fresh file in the test's temporary folder (removed when
+// the test process ends) and returns the path.
 std::string writeTestFile(const std::string& name, const foundation::Bytes& bytes);
 
 // True when two pixels differ by at most `tolerance` in every channel.

@@ -1,7 +1,8 @@
 #pragma once
 
 // A temporary folder for the inputs one test run makes (movies, sounds),
-// removed with everything in it when the process ends.
+// removed with everything in it when the process that made it ends (a forked
+// child that exits normally leaves it to its parent).
 //
 //     static testsupport::RunFolder folder("tollivar-sounds");
 
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <unistd.h>
 
 namespace testsupport {
 
@@ -20,6 +22,7 @@ public:
         path_ = pattern;
     }
     ~RunFolder() {
+        if (getpid() != owner_) return;
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
     }
@@ -30,6 +33,7 @@ public:
 
 private:
     std::string path_;
+    pid_t owner_ = getpid();
 };
 
 }  // namespace testsupport
