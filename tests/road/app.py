@@ -53,15 +53,18 @@ class App:
                      "XDG_DOCUMENTS_DIR", "XDG_PICTURES_DIR", "XDG_MUSIC_DIR", "DBUS_SESSION_BUS_ADDRESS"):
             env.pop(name, None)
         runtime = os.path.join(profile, "runtime")
+        temporary = os.path.join(profile, "tmp")
         for folder in ("data", "cache", "config", "Documents", "Pictures", "Music"):
             os.makedirs(os.path.join(profile, folder), exist_ok=True)
         os.makedirs(runtime, mode=0o700, exist_ok=True)
+        os.makedirs(temporary, mode=0o700, exist_ok=True)
         env.update({
             "HOME": profile,
             "XDG_DATA_HOME": os.path.join(profile, "data"),
             "XDG_CACHE_HOME": os.path.join(profile, "cache"),
             "XDG_CONFIG_HOME": os.path.join(profile, "config"),
             "XDG_RUNTIME_DIR": runtime,
+            "TMPDIR": temporary,
             "XDG_DOCUMENTS_DIR": os.path.join(profile, "Documents"),
             "XDG_PICTURES_DIR": os.path.join(profile, "Pictures"),
             "XDG_MUSIC_DIR": os.path.join(profile, "Music"),

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/FileDescriptor.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -68,7 +69,18 @@ void feed(foundation::FileDescriptor& end, const std::string& input) {
 ChildProcess ChildProcess::spawn(const std::vector<std::string>& argv, const Options& options) {
     if (argv.empty()) throw std::invalid_argument("a child process needs a program");
     std::vector<std::string> arguments = argv;
-    std::vector<std::string> environment = environmentWith(options.environment);
+    std::vector<std::string> changes = options.environment;
+    std::string temporary;
+    const bool runsThisTest = std::find(argv.begin(), argv.end(), thisExecutable()) != argv.end();
+    const bool setsTemporary =
+        std::any_of(changes.begin(), changes.end(), [](const std::string& c) { return c.starts_with("TMPDIR="); });
+    if (runsThisTest && !setsTemporary) {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tollivar-child-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make " + pattern);
+        temporary = pattern;
+        changes.push_back("TMPDIR=" + temporary);
+    }
+    std::vector<std::string> environment = environmentWith(changes);
     std::vector<char*> argp = pointersTo(arguments), envp = pointersTo(environment);
 
     std::optional<Pipe> out, in;
@@ -84,9 +96,14 @@ ChildProcess ChildProcess::spawn(const std::vector<std::string>& argv, const Opt
     pid_t pid = -1;
     int spawned = ::posix_spawnp(&pid, argp[0], &actions, nullptr, argp.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) throw std::runtime_error("cannot start " + argv[0] + ": " + std::strerror(spawned));
+    if (spawned != 0) {
+        std::error_code ignored;
+        if (!temporary.empty()) std::filesystem::remove_all(temporary, ignored);
+        throw std::runtime_error("cannot start " + argv[0] + ": " + std::strerror(spawned));
+    }
 
     ChildProcess child(pid, out ? out->read.release() : -1);
+    child.temporaryFolder_ = std::move(temporary);
     if (out) out->write.reset();
     if (in) {
         in->read.reset();
@@ -121,7 +138,10 @@ ChildProcess ChildProcess::forked(const std::function<int()>& body, const Option
 std::string ChildProcess::thisExecutable() { return std::filesystem::read_symlink("/proc/self/exe").string(); }
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
-    : pid_(std::exchange(other.pid_, -1)), output_(std::move(other.output_)), status_(other.status_) {}
+    : pid_(std::exchange(other.pid_, -1)),
+      output_(std::move(other.output_)),
+      status_(other.status_),
+      temporaryFolder_(std::exchange(other.temporaryFolder_, {})) {}
 
 ChildProcess::~ChildProcess() {
     if (pid_ > 0 && !status_) stop(SIGKILL);
@@ -147,20 +167,29 @@ bool ChildProcess::readUntil(char marker, std::string* before) {
     }
 }
 
+int ChildProcess::ended(int status) {
+    status_ = statusCode(status);
+    if (!temporaryFolder_.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(temporaryFolder_, ignored);
+        temporaryFolder_.clear();
+    }
+    return *status_;
+}
+
 int ChildProcess::wait() {
     if (status_) return *status_;
     int status = 0;
     while (::waitpid(pid_, &status, 0) < 0) {
         if (errno != EINTR) return -1;
     }
-    status_ = statusCode(status);
-    return *status_;
+    return ended(status);
 }
 
 std::optional<int> ChildProcess::poll() {
     if (status_) return status_;
     int status = 0;
-    if (::waitpid(pid_, &status, WNOHANG) == pid_) status_ = statusCode(status);
+    if (::waitpid(pid_, &status, WNOHANG) == pid_) ended(status);
     return status_;
 }
 

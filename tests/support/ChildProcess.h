@@ -33,7 +33,11 @@ public:
     };
 
     // Runs a program (looked up in PATH unless it has a slash). Throws
-    // std::runtime_error when it cannot start.
+    // std::runtime_error when it cannot start. A run of this test binary
+    // (also behind another program, as "unshare ... <test>") gets a
+    // temporary folder of its own (TMPDIR, unless the options set it),
+    // removed once the child has ended: what it made there goes with it,
+    // also when it was killed.
     static ChildProcess spawn(const std::vector<std::string>& argv, const Options& options);
     static ChildProcess spawn(const std::vector<std::string>& argv) { return spawn(argv, Options{}); }
     // Runs `body` in a fork of this process and exits with what it returns
@@ -69,9 +73,13 @@ public:
 
 private:
     ChildProcess(pid_t pid, int output) : pid_(pid), output_(output) {}
+    // Notes the end and lets go of what the child no longer needs.
+    int ended(int status);
+
     pid_t pid_ = -1;
     foundation::FileDescriptor output_;
     std::optional<int> status_;
+    std::string temporaryFolder_;  // the child's TMPDIR, when it got one
 };
 
 }  // namespace testsupport

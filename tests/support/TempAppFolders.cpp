@@ -10,16 +10,26 @@
 
 namespace testsupport {
 
-TempAppFolders::TempAppFolders() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tollivar-test-XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (!::mkdtemp(buffer.data())) throw std::runtime_error("TempAppFolders: cannot create " + pattern);
-    root_ = buffer.data();
+namespace {
 
+// A new folder "<prefix>-XXXXXX" (mode 0700) in the temporary folder.
+std::string freshFolder(const std::string& prefix) {
+    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("TempAppFolders: cannot create " + pattern);
+    return pattern;
+}
+
+}  // namespace
+
+TempAppFolders::TempAppFolders() : root_(freshFolder("tollivar-test")) {
+    // The runtime folder too, beside the root: what libraries keep there
+    // (the sound server's client folder) and the single-instance sockets
+    // of the application's processes go with the test.
+    runtime_ = freshFolder("tollivar-run");
     environment_.emplace(std::initializer_list<ScopedEnvironment::Variable>{{"XDG_DATA_HOME", root_ + "/data"},
                                                                             {"XDG_CACHE_HOME", root_ + "/cache"},
-                                                                            {"XDG_CONFIG_HOME", root_ + "/config"}});
+                                                                            {"XDG_CONFIG_HOME", root_ + "/config"},
+                                                                            {"XDG_RUNTIME_DIR", runtime_}});
     previousOverride_ = foundation::Paths::rootOverride();
     foundation::Paths::setRootOverride(root_);
     foundation::UserDefaults::resetStandardUserDefaults();
@@ -31,6 +41,7 @@ TempAppFolders::~TempAppFolders() {
     environment_.reset();
     std::error_code ignored;
     std::filesystem::remove_all(root_, ignored);
+    std::filesystem::remove_all(runtime_, ignored);
 }
 
 std::string TempAppFolders::documents() const { return foundation::Paths::documentsDirectory(); }

@@ -5,7 +5,9 @@
 // afterwards. The shared user defaults are reset on entry and exit so no test
 // sees another's values. XDG_DATA_HOME, XDG_CACHE_HOME and XDG_CONFIG_HOME
 // are set too (to <root>/data, <root>/cache, <root>/config), so a child
-// process finds the same folders; they are restored at the end.
+// process finds the same folders, and XDG_RUNTIME_DIR (to a folder of its
+// own beside the root, removed with it), so that nothing kept there
+// outlives the test; they are restored at the end.
 
 #include "support/ScopedEnvironment.h"
 
@@ -30,6 +32,7 @@ public:
 
 private:
     std::string root_;
+    std::string runtime_;
     std::optional<std::string> previousOverride_;
     std::optional<ScopedEnvironment> environment_;
 };

@@ -5,9 +5,11 @@
 // children inherit). Waiting is for file events in a folder, never for time.
 
 #include "platform/foundation/FileDescriptor.h"
+#include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
 #include "support/ChildProcess.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -20,13 +22,18 @@
 namespace startuptest {
 
 // The application with arguments, started from `workingFolder` (the test's
-// own when empty), with extra NAME=value environment entries.
+// own when empty), with extra NAME=value environment entries. Its temporary
+// folder (and with it the runtime folder of its socket) is in the test's, so
+// nothing of it outlives the test.
 inline testsupport::ChildProcess startApplication(const std::vector<std::string>& arguments = {},
                                                   const std::string& workingFolder = {},
                                                   std::vector<std::string> environment = {},
                                                   bool captureOutput = false) {
     environment.push_back("QT_QPA_PLATFORM=offscreen");
     environment.push_back("ASAN_OPTIONS=detect_leaks=0");
+    if (std::none_of(environment.begin(), environment.end(),
+                     [](const std::string& entry) { return entry.starts_with("TMPDIR="); }))
+        environment.push_back("TMPDIR=" + foundation::Paths::temporaryDirectory());
     testsupport::ChildProcess::Options options;
     options.environment = std::move(environment);
     options.captureOutput = captureOutput;

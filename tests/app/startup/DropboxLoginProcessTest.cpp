@@ -103,7 +103,7 @@ protected:
 TEST_F(DropboxLoginProcessTest, TheBrowsersCallbackLinksTheRunningCopy) {
     testsupport::ChildProcess::Options options;
     options.environment = {path(), "QT_QPA_PLATFORM=offscreen", "ASAN_OPTIONS=detect_leaks=0",
-                           "TOLLIVAR_TEST_DROPBOX=link"};
+                           "TOLLIVAR_TEST_DROPBOX=link", "TMPDIR=" + folders.temporary()};
     options.captureOutput = true;
     options.captureErrors = true;
     auto first = testsupport::ChildProcess::spawn({TOLLIVAR_APPLICATION_BINARY}, options);
