@@ -32,7 +32,6 @@ foundation::Result<std::unique_ptr<AacEncoder>> AacEncoder::open(const AacAudioS
     if (int status = avcodec_parameters_from_context(stream.codecpar, &c); status < 0)
         return mediaError(status, context);
     stream.time_base = c.time_base;
-    encoder->stream_ = &stream;
     encoder->fifo_ = av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, settings.channelCount, c.frame_size * 4);
     if (!encoder->fifo_) return mediaError(AVERROR(ENOMEM), context);
     return encoder;
@@ -96,8 +95,6 @@ Status AacEncoder::drain(AVFrame* frame, std::vector<PacketPtr>& packets) {
         const int status = avcodec_receive_packet(codec_.get(), packet.get());
         if (status == AVERROR(EAGAIN) || status == AVERROR_EOF) return {};
         if (status < 0) return mediaError(status, "Cannot encode AAC sound");
-        av_packet_rescale_ts(packet.get(), codec_->time_base, stream_->time_base);
-        packet->stream_index = stream_->index;
         packets.push_back(std::move(packet));
     }
 }

@@ -220,10 +220,14 @@ bool AssetWriter::isWriting() const {
     return status_ == AssetWriterStatus::Writing;
 }
 
-bool AssetWriter::writePackets(std::vector<PacketPtr>& packets) {
+bool AssetWriter::writePackets(int streamIndex, AVRational timeBase, std::vector<PacketPtr>& packets) {
     std::lock_guard lock(mutex_);
     if (status_ != AssetWriterStatus::Writing) return false;
+    // The muxer may have changed the track's time base when it wrote the header.
+    const AVRational trackTimeBase = muxer_->streams[streamIndex]->time_base;
     for (PacketPtr& packet : packets) {
+        av_packet_rescale_ts(packet.get(), timeBase, trackTimeBase);
+        packet->stream_index = streamIndex;
         if (int status = av_interleaved_write_frame(muxer_.get(), packet.get()); status < 0) {
             failLocked(muxErrorLocked(status, "Cannot write " + path_));
             return false;

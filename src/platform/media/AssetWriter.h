@@ -14,7 +14,10 @@
 // The movie goes to a temporary file beside `path`, renamed to `path` when
 // finishWriting succeeds; a failed or cancelled writer leaves no file. One
 // lock guards the muxer, the file and the status; each input encodes on the
-// queue it appends from, outside that lock.
+// queue it appends from, outside that lock. A failure or cancel frees the
+// muxer and its streams at once, while another input may be encoding: so
+// the inputs know their track by its index only, and the muxer and its
+// streams are touched under the lock alone, once the status says writing.
 //
 // Status values are the platform's: 0 unknown, 1 writing, 2 completed,
 // 3 failed (error() says why), 4 cancelled.
@@ -91,7 +94,9 @@ private:
     AssetWriter(std::string path, foundation::StreamedFile file);
 
     // For the inputs. Each takes the writer's lock.
-    bool writePackets(std::vector<PacketPtr>& packets);
+    // Packets timed in `timeBase` for the track `streamIndex`; false once the
+    // writer is not writing (its status and error say why).
+    bool writePackets(int streamIndex, AVRational timeBase, std::vector<PacketPtr>& packets);
     void fail(foundation::Error error);
     bool isWriting() const;
     bool isReady(const AssetWriterInput& input) const;

@@ -83,16 +83,17 @@ Status openVideoEncoder(const VideoSettings& settings, AVFormatContext& muxer, C
 }  // namespace
 
 Status AssetWriterInput::open(AVFormatContext& muxer) {
-    stream_ = avformat_new_stream(&muxer, nullptr);
-    if (!stream_) return mediaError(AVERROR(ENOMEM), "Cannot add a track");
+    AVStream* stream = avformat_new_stream(&muxer, nullptr);
+    if (!stream) return mediaError(AVERROR(ENOMEM), "Cannot add a track");
+    streamIndex_ = stream->index;
     if (aac_) {
-        auto encoder = detail::AacEncoder::open(*aac_, muxer, *stream_);
+        auto encoder = detail::AacEncoder::open(*aac_, muxer, *stream);
         if (!encoder) return encoder.error();
         aacEncoder_ = std::move(*encoder);
         return {};
     }
     if (kind_ == Kind::Audio) {
-        AVCodecParameters& p = *stream_->codecpar;
+        AVCodecParameters& p = *stream->codecpar;
         p.codec_type = AVMEDIA_TYPE_AUDIO;
         p.codec_id = AV_CODEC_ID_PCM_S16LE;
         p.sample_rate = audio_.sampleRate;
@@ -101,18 +102,18 @@ Status AssetWriterInput::open(AVFormatContext& muxer) {
         p.bits_per_coded_sample = 16;
         p.block_align = 2 * audio_.channelCount;
         p.bit_rate = int64_t(audio_.sampleRate) * 16 * audio_.channelCount;
-        stream_->time_base = AVRational{1, audio_.sampleRate};
+        stream->time_base = AVRational{1, audio_.sampleRate};
         return {};
     }
     if (Status opened = openVideoEncoder(video_, muxer, encoder_); !opened) return opened;
-    if (int status = avcodec_parameters_from_context(stream_->codecpar, encoder_.get()); status < 0)
+    if (int status = avcodec_parameters_from_context(stream->codecpar, encoder_.get()); status < 0)
         return mediaError(status, "Cannot add a track");
-    stream_->time_base = encoder_->time_base;
-    stream_->avg_frame_rate = encoder_->framerate;
+    stream->time_base = encoder_->time_base;
+    stream->avg_frame_rate = encoder_->framerate;
     if (!video_.transform.isIdentity()) {
         // QuickTime's matrix: 16.16 fixed point in the first two columns, 2.30 in the last.
         auto* matrix = reinterpret_cast<int32_t*>(
-            av_stream_new_side_data(stream_, AV_PKT_DATA_DISPLAYMATRIX, 9 * sizeof(int32_t)));
+            av_stream_new_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, 9 * sizeof(int32_t)));
         if (!matrix) return mediaError(AVERROR(ENOMEM), "Cannot add a track");
         const graphics::AffineTransform& t = video_.transform;
         auto fixed = [](double value) { return static_cast<int32_t>(std::lround(value * 65536.0)); };
@@ -301,11 +302,9 @@ bool AssetWriterInput::encode(AVFrame* frame, AssetWriter& writer) {
         }
         // Every picture lasts one frame period until the next; the last one too.
         if (packet->duration <= 0) packet->duration = std::max(1, timescale() / video_.frameRate);
-        av_packet_rescale_ts(packet.get(), encoder_->time_base, stream_->time_base);
-        packet->stream_index = stream_->index;
         packets.push_back(std::move(packet));
     }
-    return packets.empty() || writer.writePackets(packets);
+    return packets.empty() || writer.writePackets(streamIndex_, encoder_->time_base, packets);
 }
 
 bool AssetWriterInput::appendAudioSamples(const float* interleaved, size_t frames, MediaTime presentationTime) {
@@ -325,7 +324,7 @@ bool AssetWriterInput::appendAac(const float* interleaved, size_t frames, MediaT
         writer->fail(pushed.error());
         return false;
     }
-    if (!packets.empty() && !writer->writePackets(packets)) return false;
+    if (!packets.empty() && !writer->writePackets(streamIndex_, aacEncoder_->timeBase(), packets)) return false;
     advance(double(aacEncoder_->end()) / audio_.sampleRate, *writer);
     return true;
 }
@@ -349,11 +348,10 @@ bool AssetWriterInput::appendAudioSamples(const int16_t* interleaved, size_t fra
     const int64_t start = (presentationTime - writer->sessionStart()).convertScale(audio_.sampleRate).value;
     packet->pts = packet->dts = start;
     packet->duration = static_cast<int64_t>(frames);
-    packet->stream_index = stream_->index;
     packet->flags |= AV_PKT_FLAG_KEY;
     std::vector<PacketPtr> packets;
     packets.push_back(std::move(packet));
-    if (!writer->writePackets(packets)) return false;
+    if (!writer->writePackets(streamIndex_, AVRational{1, audio_.sampleRate}, packets)) return false;
     advance(double(start + int64_t(frames)) / audio_.sampleRate, *writer);
     return true;
 }
@@ -382,7 +380,7 @@ void AssetWriterInput::markAsFinished() {
         if (foundation::Status flushedAac = aacEncoder_->flush(packets); !flushedAac)
             writer->fail(flushedAac.error());
         else if (!packets.empty())
-            writer->writePackets(packets);
+            writer->writePackets(streamIndex_, aacEncoder_->timeBase(), packets);
     }
     writer->wakeWaitingInputs();
 }

@@ -123,7 +123,9 @@ private:
     PcmAudioSettings audio_;
     std::optional<AacAudioSettings> aac_;
     std::weak_ptr<AssetWriter> writer_;
-    AVStream* stream_ = nullptr;
+    // The track in the writer's muxer; set when writing starts. Never a
+    // pointer to the stream, which goes with the muxer when the writer fails.
+    int streamIndex_ = -1;
 
     // Owned by the appending queue.
     CodecContextPtr encoder_;
