@@ -1,9 +1,11 @@
 #include "platform/library/PhotoLibraryFiles.h"
 
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/FileDescriptor.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Strings.h"
+#include "platform/foundation/TemporaryClaim.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -97,26 +99,17 @@ int linkIntoPlace(const std::string& temporary, const std::string& target) {
     return ::link(temporary.c_str(), target.c_str()) == 0 ? 0 : errno;
 }
 
-// A fresh hidden temporary file in the folder.
-struct Temporary {
-    foundation::FileDescriptor file;
-    std::string path;
-};
-
-foundation::Result<Temporary> makeTemporary(const std::string& folder) {
-    std::string pattern = foundation::path::appending(folder, ".photo-XXXXXX");
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    foundation::FileDescriptor file(::mkostemp(buffer.data(), O_CLOEXEC));
-    if (!file) return foundation::fileSystemError(errno, folder, true);
-    return Temporary{std::move(file), std::string(buffer.data())};
-}
-
-foundation::Status finishTemporary(Temporary& temporary, foundation::Status written) {
-    if (written.ok() && ::fsync(temporary.file.get()) != 0)
-        written = foundation::fileSystemError(errno, temporary.path, true);
-    if (int closeError = temporary.file.close(); closeError != 0 && written.ok())
-        written = foundation::fileSystemError(closeError, temporary.path, true);
+// Fills the claimed temporary through `write` and flushes it to the disk.
+foundation::Status fillTemporary(const std::string& temporary,
+                                 const std::function<foundation::Status(int fd)>& write) {
+    foundation::FileDescriptor file = foundation::FileDescriptor::open(temporary, O_WRONLY);
+    if (!file) return foundation::fileSystemError(errno, temporary, true);
+    foundation::Status written = write(file.get());
+    if (written.ok())
+        if (int flushError = foundation::flushToDisk(file.get()); flushError != 0)
+            written = foundation::fileSystemError(flushError, temporary, true);
+    if (int closeError = file.close(); closeError != 0 && written.ok())
+        written = foundation::fileSystemError(closeError, temporary, true);
     return written;
 }
 
@@ -295,16 +288,23 @@ foundation::Result<std::string> publishNewFile(const std::string& folder, std::s
                                                const std::function<foundation::Status(int fd)>& write) {
     if (auto created = foundation::FileManager::defaultManager().createDirectory(folder, true); !created)
         return created.error();
-    auto temporary = makeTemporary(folder);
+    // What a save cut short by a crash left is taken away first.
+    (void)foundation::removeAbandonedTemporaries(folder);
+    auto temporary = foundation::TemporaryClaim::create(foundation::path::appending(folder, "photo"),
+                                                        foundation::TemporaryClaim::Kind::File);
     if (!temporary) return temporary.error();
-    const std::string temporaryPath = temporary->path;
-    foundation::Status written = finishTemporary(*temporary, write(temporary->file.get()));
-    if (!written) {
-        ::unlink(temporaryPath.c_str());
-        return written.error();
+    if (foundation::Status written = fillTemporary(temporary->path(), write); !written) return written.error();
+    auto placed = linkUnderNewName(folder, prefix, extension, temporary->path());
+    if (!placed) return placed;
+    temporary->discard();
+    // The new name must survive a crash too; an item that may not is taken
+    // back, so that a failure leaves nothing behind.
+    const std::string target = foundation::path::appending(folder, *placed);
+    foundation::FileDescriptor parent = foundation::FileDescriptor::open(folder, O_RDONLY | O_DIRECTORY);
+    if (int flushError = parent ? foundation::flushToDisk(parent.get()) : errno; flushError != 0) {
+        ::unlink(target.c_str());
+        return foundation::fileSystemError(flushError, target, true);
     }
-    auto placed = linkUnderNewName(folder, prefix, extension, temporaryPath);
-    ::unlink(temporaryPath.c_str());
     return placed;
 }
 

@@ -58,9 +58,11 @@ bool isValidAlbumName(std::string_view name);
 
 // Writes a new file "<prefix><number><extension>" into `folder` (created
 // when missing), numbered one above the highest number there, through a
-// temporary file that is flushed and then linked into place, so an existing
-// file is never replaced and a reader never sees half a file. Returns the
-// new file's name. `write` fills the open file descriptor.
+// claimed temporary file (foundation::TemporaryClaim) that is flushed and
+// then linked into place, so an existing file is never replaced and a reader
+// never sees half a file; the folder is flushed for the new name. What a
+// crashed save left in the folder is swept first. Returns the new file's
+// name. `write` fills the open file descriptor.
 foundation::Result<std::string> publishNewFile(const std::string& folder, std::string_view prefix,
                                                std::string_view extension,
                                                const std::function<foundation::Status(int fd)>& write);

@@ -2,11 +2,14 @@
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/TemporaryClaim.h"
 #include "platform/library/PhotoLibrary.h"
 #include "platform/library/PhotoLibraryFiles.h"
 #include "support/Pictures.h"
 #include "support/Process.h"
+#include "support/SyncFailures.h"
 #include "support/TempAppFolders.h"
+#include "support/TestFiles.h"
 #include "support/TestMovies.h"
 #include "support/VirtualClock.h"
 
@@ -536,6 +539,41 @@ TEST_F(PhotoLibraryTest, DeniedAccessFailsEveryCall) {
     EXPECT_EQ(failure->code, -3311);
     EXPECT_FALSE(foundation::FileManager::defaultManager().fileExists(root() + "/New"));
     EXPECT_FALSE(foundation::FileManager::defaultManager().fileExists(root() + "/IMG_0002.JPG"));
+}
+
+TEST_F(PhotoLibraryTest, ACrashedSaveIsSweptAndOnlyRealWriteErrorsReachTheCaller) {
+    // What a save killed midway left: its claimed temporary, now held by no
+    // one. A save under way in another process holds its own.
+    const std::string leftover = root() + "/.photo.partial-3C9A1F70-5D2B-4E8F-9A61-7B0C2E4D8F13";
+    testsupport::writeFileBytes(leftover, "half a picture");
+    auto underWay = foundation::TemporaryClaim::create(root() + "/photo", foundation::TemporaryClaim::Kind::File);
+    ASSERT_TRUE(underWay);
+    PhotoLibrary library;
+    {
+        // On a file system that cannot flush folders the picture is saved all the same.
+        testsupport::ScopedSyncFailure folders(testsupport::ScopedSyncFailure::On::Folders, EINVAL);
+        EXPECT_EQ(write(library, testsupport::halvesImage(8, 8)),
+                  "assets-library://asset/asset.JPG?id=IMG_0001.JPG&ext=JPG");
+        EXPECT_GT(folders.failures(), 0) << "the new name is flushed into its folder";
+    }
+    EXPECT_FALSE(std::filesystem::exists(leftover)) << "swept by the next save";
+    EXPECT_TRUE(std::filesystem::exists(underWay->path())) << "a held one is in use";
+    underWay->discard();
+
+    // A disk that loses the picture or its new name: the caller is told, and
+    // nothing is left, neither the item nor its temporary.
+    for (auto on : {testsupport::ScopedSyncFailure::On::Files, testsupport::ScopedSyncFailure::On::Folders}) {
+        SCOPED_TRACE(on == testsupport::ScopedSyncFailure::On::Files ? "file" : "folder");
+        testsupport::ScopedSyncFailure disk(on, EIO);
+        std::optional<foundation::Error> error;
+        EXPECT_EQ(write(library, testsupport::halvesImage(8, 8), graphics::ImageOrientation::Up, &error), "");
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->code, kAssetsLibraryWriteFailedError);
+        ASSERT_TRUE(error->underlying);
+        EXPECT_NE(error->underlying->description.find("Input/output error"), std::string::npos)
+            << error->underlying->description;
+        EXPECT_EQ(testsupport::namesInFolder(root()), std::vector<std::string>{"IMG_0001.JPG"});
+    }
 }
 
 TEST_F(PhotoLibraryTest, EmptyPictureIsRefused) {
