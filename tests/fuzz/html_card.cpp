@@ -6,7 +6,7 @@
 
 #include "FuzzTarget.h"
 
-#include "app/render/themes/DynamicPageReplacer.h"
+#include "app/render/DynamicPageReplacer.h"
 #include "app/render/themes/WebRenderer.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/graphics/GraphicsContext.h"

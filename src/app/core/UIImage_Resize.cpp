@@ -116,6 +116,21 @@ Image thumbnailImage(const Image& image, int64_t thumbnailSize, int64_t /*border
     return croppedImage(resized, cropRect);
 }
 
+Rect aspectFillRect(Size pictureSize, Size targetSize) {
+    Rect drawn{0, 0, targetSize.width, targetSize.height};
+    if (pictureSize == targetSize) return drawn;
+    const double widthFactor = targetSize.width / pictureSize.width;
+    const double heightFactor = targetSize.height / pictureSize.height;
+    const double factor = std::max(widthFactor, heightFactor);
+    drawn.size = Size{pictureSize.width * factor, pictureSize.height * factor};
+    if (widthFactor > heightFactor) {
+        drawn.origin.y = (targetSize.height - drawn.size.height) * 0.5;
+    } else if (widthFactor < heightFactor) {
+        drawn.origin.x = (targetSize.width - drawn.size.width) * 0.5;
+    }
+    return drawn;
+}
+
 std::optional<Image> imageByScalingAndCroppingForSize(const Image& image, Size targetSize) {
     const double targetWidth = targetSize.width;
     const double targetHeight = targetSize.height;
@@ -125,21 +140,8 @@ std::optional<Image> imageByScalingAndCroppingForSize(const Image& image, Size t
         return std::nullopt;
     }
 
-    Rect drawn{0, 0, targetWidth, targetHeight};
-    if (imageSize != targetSize) {
-        const double widthFactor = targetWidth / imageSize.width;
-        const double heightFactor = targetHeight / imageSize.height;
-        const double factor = std::max(widthFactor, heightFactor);
-        drawn.size = Size{imageSize.width * factor, imageSize.height * factor};
-        if (widthFactor > heightFactor) {
-            drawn.origin.y = (targetHeight - drawn.size.height) * 0.5;
-        } else if (widthFactor < heightFactor) {
-            drawn.origin.x = (targetWidth - drawn.size.width) * 0.5;
-        }
-    }
-
     GraphicsContext context(targetSize, 1.0, !image.hasAlpha());
-    context.drawImage(image, drawn);
+    context.drawImage(image, aspectFillRect(imageSize, targetSize));
     Image result = context.makeImage();
     if (result.isNull()) {
         std::fprintf(stderr, "could not scale image\n");

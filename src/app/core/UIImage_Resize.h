@@ -44,6 +44,11 @@ graphics::Image resizedImageWithContentMode(const graphics::Image& image, int64_
 graphics::Image thumbnailImage(const graphics::Image& image, int64_t thumbnailSize, int64_t borderSize,
                                InterpolationQuality quality);
 
+// Where a picture of `pictureSize` lies when scaled to fill `targetSize` and
+// centred: the larger of the two scale factors, the overflow cut equally
+// from both sides (offsets zero or negative, not rounded).
+graphics::Rect aspectFillRect(graphics::Size pictureSize, graphics::Size targetSize);
+
 // The picture scaled to fill `targetSize` (points, scale 1) and centred; none
 // when nothing can be drawn (a null picture or an empty target).
 std::optional<graphics::Image> imageByScalingAndCroppingForSize(const graphics::Image& image,

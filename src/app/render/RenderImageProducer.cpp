@@ -1,6 +1,7 @@
 #include "app/render/RenderImageProducer.h"
 
 #include "app/core/UIImage_Resize.h"
+#include "app/render/ThemeCard.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/JpegCodec.h"
 
@@ -29,16 +30,25 @@ Image RenderImageProducer::getImageRenderingForFrame(const FramePtr& frame, Size
                                                      int64_t total) {
     const int32_t type = withSize == kPreviewRenderSize ? kImageTypePreview : kImageTypeFrame;
     std::optional<Image> picture = getImageForFrame(frame, type, withSize);
-    if (!picture || picture->isNull()) return {};
+    if (!picture) return {};
+    return finishPicture(std::move(*picture), withSize, atIndex, total);
+}
 
-    Image image = std::move(*picture);
-    if (withSize != Size{0, 0} && image.size() != withSize) {
-        std::optional<Image> fitted = UIImage_Resize::imageByScalingAndCroppingForSize(image, withSize);
+Image RenderImageProducer::finishPicture(Image picture, Size withSize, int64_t atIndex, int64_t total) {
+    if (picture.isNull()) return {};
+    if (withSize != Size{0, 0} && picture.size() != withSize) {
+        std::optional<Image> fitted = UIImage_Resize::imageByScalingAndCroppingForSize(picture, withSize);
         if (!fitted) return {};
-        image = std::move(*fitted);
+        picture = std::move(*fitted);
     }
-    if (imageForeground_) image = blendUIImage(*imageForeground_, image);
-    return applyFade(image, atIndex, total);
+    if (imageForeground_) picture = blendUIImage(*imageForeground_, picture);
+    return applyFade(picture, atIndex, total);
+}
+
+Image RenderImageProducer::getCardImage(const ThemeCard& card, Size withSize) {
+    std::optional<Image> drawn = card.drawAtSize(withSize);
+    if (!drawn) return {};
+    return applyMovieEffect(*drawn).value_or(Image());
 }
 
 std::optional<media::PixelBuffer> RenderImageProducer::getPlanarFrameAsStored(const FramePtr& frame, Size withSize,

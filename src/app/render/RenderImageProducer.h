@@ -20,6 +20,8 @@
 #include <optional>
 #include <vector>
 
+struct ThemeCard;
+
 class RenderImageProducer : public KWImageProducer {
 public:
     static constexpr const char* kForegroundKey = projectkeys::kForeground;
@@ -38,6 +40,14 @@ public:
     // like any other. Null only when there is nothing to draw at all.
     graphics::Image getImageRenderingForFrame(const FramePtr& frame, graphics::Size withSize, int64_t atIndex,
                                               int64_t total);
+    // The same from a picture the caller has, with the movie effect on it
+    // already (a frame's picture read once for every position of its run, a
+    // card drawn anew): fitted to `withSize` ((0, 0) keeps its size), the
+    // foreground laid over it, faded. Null for a null picture.
+    graphics::Image finishPicture(graphics::Image picture, graphics::Size withSize, int64_t atIndex, int64_t total);
+    // A card drawn anew at `withSize` pixels with the movie effect, for
+    // finishPicture; null when its template cannot be read.
+    graphics::Image getCardImage(const ThemeCard& card, graphics::Size withSize);
     // The same picture straight as the movie encoder's 4:2:0 planes, decoded
     // without a detour through RGB, when the stored picture is already what
     // the movie shows: a 4:2:0 JPEG of exactly `withSize`, upright, with no

@@ -3,8 +3,12 @@
 #include "app/core/FileUtil.h"
 
 RenderSnapshot RenderSnapshot::ofProject(ProjectModel& project) {
-    return RenderSnapshot{framesOf(project), KWImageProducer::PictureSettings::ofProject(project),
-                          outputNameOf(project)};
+    RenderSnapshot snapshot{
+        framesOf(project), KWImageProducer::PictureSettings::ofProject(project), outputNameOf(project), {}};
+    for (const ExpandedFrames::Run& run : snapshot.frames.runs())
+        if (std::optional<ThemeCard> card = ThemeCard::ofFrame(project, *run.frame))
+            snapshot.cards.emplace(run.frame.get(), std::move(*card));
+    return snapshot;
 }
 
 ExpandedFrames RenderSnapshot::framesOf(ProjectModel& project) {

@@ -10,7 +10,9 @@
 #include "app/core/ExpandedFrames.h"
 #include "app/core/KWImageProducer.h"
 #include "app/core/ProjectModel.h"
+#include "app/render/ThemeCard.h"
 
+#include <map>
 #include <string>
 
 struct RenderSnapshot {
@@ -18,6 +20,9 @@ struct RenderSnapshot {
     KWImageProducer::PictureSettings pictures;
     // The output file's name without extension (outputNameOf).
     std::string outputName;
+    // What each card frame of the movie shows, for a render that draws its
+    // cards anew.
+    std::map<const Frame*, ThemeCard> cards;
 
     // Main thread.
     static RenderSnapshot ofProject(ProjectModel& project);

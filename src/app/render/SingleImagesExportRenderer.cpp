@@ -3,37 +3,98 @@
 #include "app/core/KWImageProducer.h"
 #include "app/render/RenderImageProducer.h"
 #include "app/render/RenderOutput.h"
+#include "app/render/ThemeCard.h"
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
+#include "platform/graphics/JpegCodec.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <map>
 
 std::vector<MovieExportType> SingleImagesExportRenderer::getSupportedExportTypes() const {
     return {MovieExportType(foundation::localized("Export All Images"), std::nullopt, {0, 0}, kUTI, "export")};
 }
 
+namespace {
+
+// Our own JPEGs keep their frame header within their first few hundred bytes;
+// a file with a larger header (a picture from elsewhere) is read whole.
+constexpr size_t kHeaderBytes = 8 * 1024;
+
+// The displayed size of a frame's stored picture, from the file's headers;
+// none when it has no readable picture. Any thread.
+std::optional<graphics::Size> storedPictureSize(const ProjectModel& project, const Frame& frame) {
+    const std::optional<std::string> path = project.pathForFile(KWImageProducer::frameFileName(frame.frameID()));
+    if (!path) return std::nullopt;
+    foundation::Bytes head(kHeaderBytes);
+    {
+        std::ifstream file(*path, std::ios::binary);
+        if (!file) return std::nullopt;
+        file.read(reinterpret_cast<char*>(head.data()), std::streamsize(head.size()));
+        head.resize(size_t(file.gcount()));
+    }
+    auto header = graphics::jpeg::readHeader(head.data(), head.size());
+    if (!header && head.size() == kHeaderBytes) {
+        if (auto whole = foundation::readFile(*path)) header = graphics::jpeg::readHeader(whole->data(), whole->size());
+    }
+    if (!header || header->width <= 0 || header->height <= 0) return std::nullopt;
+    const bool sideways = graphics::orientationSwapsAxes(header->orientation);
+    return graphics::Size{double(sideways ? header->height : header->width),
+                          double(sideways ? header->width : header->height)};
+}
+
+bool isCard(const Frame& frame) {
+    return frame.type() == Frame::kTypeTitleCard || frame.type() == Frame::kTypeCreditsCard ||
+           frame.type() == Frame::kTypeThemeTextCard;
+}
+
+}  // namespace
+
+graphics::Size SingleImagesExportRenderer::pictureSizeOfMovie(const ProjectModel& project,
+                                                              const ExpandedFrames& frames) {
+    std::map<std::pair<double, double>, int64_t> positionsBySize;
+    for (const ExpandedFrames::Run& run : frames.runs()) {
+        if (isCard(*run.frame)) continue;
+        if (std::optional<graphics::Size> size = storedPictureSize(project, *run.frame))
+            positionsBySize[{size->width, size->height}] += run.end - run.first;
+    }
+    std::optional<std::pair<std::pair<double, double>, int64_t>> chosen;
+    for (const auto& [size, positions] : positionsBySize) {
+        if (!chosen || positions > chosen->second ||
+            (positions == chosen->second && size.first * size.second > chosen->first.first * chosen->first.second))
+            chosen = {size, positions};
+    }
+    if (!chosen) return ThemeCard::kCardSize;
+    return graphics::Size{chosen->first.first, chosen->first.second};
+}
+
 int64_t SingleImagesExportRenderer::getEstimatedFileSizeAfterExportforType(const MovieExportType&) {
-    // Every position is its frame's picture at full size and the quality the
-    // project keeps its pictures in: each costs what the stored picture does.
-    // A frame without one costs what the others do on average.
+    // Every position is its frame's picture at the quality the project keeps
+    // its pictures in: each costs what the stored picture does for the
+    // pixels it has in the folder. A frame without one costs what the
+    // others do on average.
     const ExpandedFrames frames = expandedFrames();
+    const graphics::Size folderSize = pictureSizeOfMovie(*project(), frames);
     double bytes = 0;
     int64_t counted = 0, uncounted = 0;
     for (const ExpandedFrames::Run& run : frames.runs()) {
         const auto positions = run.end - run.first;
         const auto path = project()->pathForFile(KWImageProducer::frameFileName(run.frame->frameID()));
+        const std::optional<graphics::Size> stored = storedPictureSize(*project(), *run.frame);
         std::error_code error;
         const uintmax_t size = path ? std::filesystem::file_size(*path, error) : 0;
-        if (!path || error || size == 0) {
+        if (!path || error || size == 0 || !stored) {
             uncounted += positions;
             continue;
         }
-        bytes += double(size) * double(positions);
+        const double pixels = folderSize.width * folderSize.height / (stored->width * stored->height);
+        bytes += double(size) * pixels * double(positions);
         counted += positions;
     }
     if (counted == 0) return kNoEstimate;
@@ -75,10 +136,13 @@ std::optional<foundation::Error> SingleImagesExportRenderer::writePictures(const
                                                                            const ExpandedFrames& frames) {
     if (auto created = foundation::FileManager::defaultManager().createDirectory(folder, true); !created)
         return created.error();
+    const graphics::Size size = pictureSizeOfMovie(*project(), frames);
     RenderImageProducer producer(project(), snapshot().pictures);
-    // A held frame outside the fades is the same picture at every
-    // position: it is drawn and encoded once and its bytes written again.
-    FramePtr previousFrame;
+    // A frame's picture is read (or its card drawn) once for its run; a held
+    // frame outside the fades is the same picture at every position, drawn
+    // and encoded once and its bytes written again.
+    FramePtr sourceFrame, previousFrame;
+    graphics::Image source;
     std::optional<foundation::Bytes> previousJpeg;
     for (int64_t i = 0; i < frames.count(); ++i) {
         if (isCancelled()) return std::nullopt;
@@ -86,7 +150,16 @@ std::optional<foundation::Error> SingleImagesExportRenderer::writePictures(const
         const bool unfaded = producer.calculateAlphaForFadeforFrameAtIndex(i, frames.count()) == 0.0f;
         if (!(unfaded && previousJpeg && frame == previousFrame)) {
             previousJpeg.reset();
-            graphics::Image picture = producer.getImageRenderingForFrame(frame, {0, 0}, i, frames.count());
+            if (frame != sourceFrame) {
+                sourceFrame = frame;
+                const auto card = snapshot().cards.find(frame.get());
+                source = card != snapshot().cards.end() ? producer.getCardImage(card->second, size) : graphics::Image();
+                // A card whose template cannot be read shows its stored picture.
+                if (source.isNull())
+                    source = producer.getImageForFrame(frame, KWImageProducer::kImageTypeFrame, size)
+                                 .value_or(graphics::Image());
+            }
+            graphics::Image picture = producer.finishPicture(source, size, i, frames.count());
             if (!picture.isNull()) {
                 auto jpeg = picture.jpegData(1.0);
                 if (!jpeg) return jpeg.error();

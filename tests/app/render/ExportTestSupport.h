@@ -9,6 +9,8 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GraphicsContext.h"
 
+#include <QPainter>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -35,6 +37,54 @@ inline graphics::Image noisePicture(int width, int height, unsigned seed) {
     for (int y = 0; y < noise.height(); ++y)
         for (int x = 0; x < noise.width(); ++x) noise.setPixel(x, y, random() & 0xffffff);
     return graphics::Image(noise);
+}
+
+// A photograph of a tabletop scene: a lit backdrop, a table, props, and a
+// figure `step` two-hundredths of the width along its way, so consecutive
+// steps are nearly the same picture; under sensor grain of up to
+// `grain` levels that differs with `seed`. Scenes differ in colours and
+// props; a coarse grain with fine stripes makes a picture of high detail.
+inline graphics::Image scenePicture(int width, int height, int scene, int step, unsigned seed, int grain = 3,
+                                    bool stripes = false) {
+    QImage image(width, height, QImage::Format_RGB32);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QLinearGradient backdrop(0, 0, 0, height);
+        backdrop.setColorAt(0, QColor::fromHsv((scene * 47) % 360, 60, 230));
+        backdrop.setColorAt(1, QColor::fromHsv((scene * 47 + 30) % 360, 90, 120));
+        painter.fillRect(image.rect(), backdrop);
+        painter.fillRect(QRectF(0, height * 0.7, width, height * 0.3), QColor::fromHsv((scene * 89) % 360, 120, 140));
+        for (int prop = 0; prop < 4; ++prop) {
+            const double x = width * (0.15 + 0.22 * prop + 0.03 * (scene % 3));
+            QRadialGradient shade(QPointF(x, height * 0.5), height * 0.2);
+            shade.setColorAt(0, QColor::fromHsv((scene * 31 + prop * 70) % 360, 180, 250));
+            shade.setColorAt(1, QColor::fromHsv((scene * 31 + prop * 70) % 360, 200, 90));
+            painter.setBrush(shade);
+            painter.setPen(Qt::NoPen);
+            painter.drawEllipse(QPointF(x, height * (0.5 + 0.05 * (prop % 2))), width * 0.07, height * 0.18);
+        }
+        painter.setBrush(QColor::fromHsv((scene * 113) % 360, 220, 200));
+        painter.drawRoundedRect(QRectF(width * (0.1 + step / 200.0), height * 0.35, width * 0.06, height * 0.34), 12,
+                                12);
+        if (stripes) {
+            painter.setPen(QPen(QColor(20, 20, 20), 1));
+            for (int x = 0; x < width; x += 3)
+                painter.drawLine(QPointF(x + 0.5, 0), QPointF(x + 0.5 + height * 0.3, height));
+        }
+    }
+    uint32_t state = seed * 2654435761u + 1;
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            state ^= state << 13, state ^= state >> 17, state ^= state << 5;
+            const int noise = int(state % uint32_t(2 * grain + 1)) - grain;
+            const QRgb pixel = line[x];
+            line[x] = qRgb(std::clamp(qRed(pixel) + noise, 0, 255), std::clamp(qGreen(pixel) + noise, 0, 255),
+                           std::clamp(qBlue(pixel) + noise, 0, 255));
+        }
+    }
+    return graphics::Image(std::move(image));
 }
 
 // The number a numbered picture's colour names; -1 when it names none.

@@ -1,4 +1,5 @@
 #include "ExportTestSupport.h"
+#include "app/core/KWImageProducer.h"
 #include "app/render/SingleImagesExportRenderer.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/TemporaryClaim.h"
@@ -38,7 +39,7 @@ TEST(SingleImagesFileNames, FiveDigitsFromZero) {
     EXPECT_EQ(SingleImagesExportRenderer::fileNameForFrameAtPosition(123456), "frame-123456.jpg");
 }
 
-TEST_F(SingleImagesExportRendererTest, OneFullSizeFilePerMovieFrameWithHeldOnesEqual) {
+TEST_F(SingleImagesExportRendererTest, OneFullSizeFilePerMovieFrameAllOfOneSizeWithHeldOnesEqual) {
     addPicture(numberedPicture(5, 320, 180));
     addPicture(numberedPicture(17, 640, 480), 3);
     FramePtr last = addPicture(numberedPicture(30, 320, 180), 2);
@@ -51,8 +52,10 @@ TEST_F(SingleImagesExportRendererTest, OneFullSizeFilePerMovieFrameWithHeldOnesE
 
     auto files = filesBelow(*outcome.exportURL);
     ASSERT_EQ(files.size(), 6u);
-    const char* expected[] = {"320×180 Q100 #5",  "640×480 Q100 #17", "640×480 Q100 #17",
-                              "640×480 Q100 #17", "320×180 Q100 #30", "320×180 Q100 #30"};
+    // As many positions show 320×180 as 640×480: the larger size it is, the
+    // others scaled to fill it.
+    const char* expected[] = {"640×480 Q100 #5",  "640×480 Q100 #17", "640×480 Q100 #17",
+                              "640×480 Q100 #17", "640×480 Q100 #30", "640×480 Q100 #30"};
     for (int i = 0; i < 6; ++i) {
         const std::string name = SingleImagesExportRenderer::fileNameForFrameAtPosition(i);
         ASSERT_TRUE(files.count(name)) << name;
@@ -73,6 +76,44 @@ TEST_F(SingleImagesExportRendererTest, OneFullSizeFilePerMovieFrameWithHeldOnesE
     EXPECT_EQ(namesIn(*MovieRenderer::renderCachePathForProject(*project)),
               std::vector<std::string>{"My_Stop_Ziruru_Movie.export"})
         << "no temporary folder left";
+}
+
+TEST_F(SingleImagesExportRendererTest, TheFoldersSizeIsWhatMostPositionsShow) {
+    struct Picture {
+        int width, height;
+        int64_t hold;
+        int32_t type = Frame::kTypePicture;
+        bool stored = true;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Picture> pictures;
+        graphics::Size size;
+    };
+    const Case cases[] = {
+        {"most positions", {{320, 180, 4}, {640, 480, 3}}, {320, 180}},
+        {"the larger of two as often", {{320, 180, 1}, {640, 480, 3}, {320, 180, 2}}, {640, 480}},
+        {"cards do not count", {{1280, 720, 9, Frame::kTypeTitleCard}, {800, 600, 1}}, {800, 600}},
+        {"a frame without a picture does not count",
+         {{320, 180, 5, Frame::kTypePicture, false}, {800, 600, 1}},
+         {800, 600}},
+        {"only cards", {{1280, 720, 3, Frame::kTypeCreditsCard}}, {1280, 720}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        project = ProjectModel::create();
+        KWImageProducer producer(project);
+        auto list = project->getFrameList();
+        for (const Picture& picture : c.pictures) {
+            FramePtr frame = Frame::create(picture.type);
+            if (picture.stored) {
+                ASSERT_TRUE(producer.storeImage(numberedPicture(1, picture.width, picture.height), frame->frameID()));
+            }
+            frame->setDuration(picture.hold);
+            list->insertFrame(frame, list->getCaptureIndex());
+        }
+        EXPECT_EQ(SingleImagesExportRenderer::pictureSizeOfMovie(*project, list->getExpandedFrameList()), c.size);
+    }
 }
 
 TEST_F(SingleImagesExportRendererTest, HeldFramesInsideTheFadeAreDrawnAtEachPosition) {
@@ -100,7 +141,7 @@ TEST_F(SingleImagesExportRendererTest, WriteFailureEndsWithTheSystemsTextAndLeav
     // Frame 2 is noise, whose JPEG passes the file-size limit of the child.
     addPicture(numberedPicture(1));
     addPicture(numberedPicture(2));
-    addPicture(rendertest::noisePicture(640, 360, 7));
+    addPicture(rendertest::noisePicture(320, 180, 7));
     addPicture(numberedPicture(4));
     auto images = renderer();
     const std::string cache = *MovieRenderer::renderCachePathForProject(*project);

@@ -5,7 +5,7 @@
 #include "app/core/KWProfanityFilter.h"
 #include "app/core/ShowErrorNotification.h"
 #include "app/render/OutlineTexts.h"
-#include "app/render/themes/ThemeMovieHandler.h"
+#include "app/render/ThemeCard.h"
 #include "platform/foundation/Lifetime.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/compositing/Animation.h"
@@ -32,7 +32,7 @@ ThemeCardEditViewController::~ThemeCardEditViewController() {
 }
 
 std::string ThemeCardEditViewController::templateForTheme(int64_t theme) {
-    return ThemeMovieHandler::textCardTemplateName(theme);
+    return ThemeCard::textCardTemplateName(theme);
 }
 
 void ThemeCardEditViewController::loadView() {
@@ -92,7 +92,7 @@ void ThemeCardEditViewController::viewDidLayoutSubviews() {
 
 void ThemeCardEditViewController::viewDidLoad() {
     imageViewTextEditBG_->setImage(
-        bundleImageNamed(ThemeMovieHandler::backgroundImageName(themeOf(frame_))).value_or(graphics::Image()));
+        bundleImageNamed(ThemeCard::backgroundImageName(themeOf(frame_))).value_or(graphics::Image()));
     auto theme = frame_ ? frame_->getTheme() : nullptr;
     std::optional<std::string> text = theme ? theme->text() : std::nullopt;
     textViewCardEdit_->setText(text.value_or(foundation::localized(kTapToEdit)));
@@ -141,10 +141,9 @@ void ThemeCardEditViewController::actionClose() {
         postShowError(error, self.get());
         self->finish();
     });
-    webRenderer_->renderContent(
-        templateForTheme(themeID), graphics::Size{800, 600},
-        foundation::Dictionary{{outlinekeys::kMovieName, filtered}},
-        bundleImageNamed(ThemeMovieHandler::backgroundImageName(themeID)).value_or(graphics::Image()));
+    webRenderer_->renderContent(templateForTheme(themeID), graphics::Size{800, 600},
+                                foundation::Dictionary{{outlinekeys::kMovieName, filtered}},
+                                bundleImageNamed(ThemeCard::backgroundImageName(themeID)).value_or(graphics::Image()));
 }
 
 void ThemeCardEditViewController::updateFrameWithImage(const graphics::Image& image) {

@@ -2,9 +2,7 @@
 
 #include "app/core/BundleImage.h"
 #include "app/core/KWImageProducer.h"
-#include "app/render/OutlineTexts.h"
 #include "platform/foundation/Lifetime.h"
-#include "platform/foundation/Localized.h"
 #include "platform/foundation/NotificationCenter.h"
 
 #include <cstdio>
@@ -16,22 +14,8 @@ std::shared_ptr<ThemeMovieHandler> ThemeMovieHandler::create(std::shared_ptr<Pro
 ThemeMovieHandler::ThemeMovieHandler(Passkey, std::shared_ptr<ProjectModel> project)
     : webRenderer_(std::make_unique<WebRenderer>()), project_(std::move(project)) {}
 
-std::string ThemeMovieHandler::backgroundImageName(int64_t theme) {
-    return foundation::format("theme_bg_%.2d.jpg", {theme});
-}
-std::string ThemeMovieHandler::titleTemplateName(int64_t theme) {
-    return foundation::format("theme_title_%.2d.html", {theme});
-}
-std::string ThemeMovieHandler::creditsTemplateName(int64_t theme) {
-    return foundation::format("theme_credits_%.2d.html", {theme});
-}
-
 void ThemeMovieHandler::updateThemeforTitle(FramePtr title, FramePtr andCredits) {
     updateThemeforTitle(std::move(title), std::move(andCredits), nullptr);
-}
-
-std::string ThemeMovieHandler::textCardTemplateName(int64_t theme) {
-    return theme >= 20 ? std::string("theme_card_20.html") : titleTemplateName(theme);
 }
 
 void ThemeMovieHandler::updateThemeforTitle(FramePtr title, FramePtr andCredits, FramePtr currentCard) {
@@ -82,30 +66,11 @@ void ThemeMovieHandler::renderNextCard() {
 }
 
 bool ThemeMovieHandler::renderCardForFrame(const FramePtr& card) {
-    const std::shared_ptr<ProjectModel>& project = project_;
-    if (!project || !card) return false;
-    std::optional<foundation::Dictionary> meta = project->getMetaData();
-    foundation::Value stored = meta ? meta->get(outlinekeys::kOutlineData) : foundation::Value();
-    foundation::Dictionary outline = stored.isDictionary() ? stored.asDictionary() : placeholderOutline(*project);
-    int64_t theme = meta ? meta->get(outlinekeys::kTheme).asInt() : 0;
-
-    std::string templateName;
-    if (card->type() == Frame::kTypeTitleCard) {
-        templateName = titleTemplateName(theme);
-    } else if (card->type() == Frame::kTypeCreditsCard) {
-        templateName = creditsTemplateName(theme);
-    } else if (card->type() == Frame::kTypeThemeTextCard) {
-        // A text card carries its own words and theme.
-        std::shared_ptr<KWThemeItem> words = card->getTheme();
-        theme = words ? words->themeID() : 0;
-        templateName = textCardTemplateName(theme);
-        outline = foundation::Dictionary{
-            {outlinekeys::kMovieName, words ? words->text().value_or(std::string()) : std::string()}};
-    } else {
-        return false;
-    }
-    graphics::Image background = bundleImageNamed(backgroundImageName(theme)).value_or(graphics::Image());
-    webRenderer_->renderContent(templateName, graphics::Size{800, 600}, outline, background);
+    if (!project_ || !card) return false;
+    std::optional<ThemeCard> drawn = ThemeCard::ofFrame(*project_, *card);
+    if (!drawn) return false;
+    graphics::Image background = bundleImageNamed(drawn->backgroundName).value_or(graphics::Image());
+    webRenderer_->renderContent(drawn->templateName, graphics::Size{800, 600}, drawn->texts, background);
     return true;
 }
 

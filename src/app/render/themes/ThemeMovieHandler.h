@@ -45,14 +45,6 @@ public:
 
     WebRenderer& webRenderer() { return *webRenderer_; }
 
-    // The resources of theme t.
-    static std::string backgroundImageName(int64_t theme);  // "theme_bg_%.2d.jpg"
-    static std::string titleTemplateName(int64_t theme);    // "theme_title_%.2d.html"
-    static std::string creditsTemplateName(int64_t theme);  // "theme_credits_%.2d.html"
-    // A text card's template: the title template of themes below 20, one
-    // template for the text themes from 20 on.
-    static std::string textCardTemplateName(int64_t theme);
-
 private:
     void renderNextCard();
     void finish();

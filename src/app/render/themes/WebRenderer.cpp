@@ -1,27 +1,14 @@
 #include "app/render/themes/WebRenderer.h"
 
-#include "app/render/OutlineTexts.h"
-#include "app/render/themes/DynamicPageReplacer.h"
+#include "app/render/DynamicPageReplacer.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
-#include "platform/foundation/Localized.h"
 #include "platform/ui/compositing/Render.h"
 
 WebRenderer::WebRenderer() = default;
 
 WebRenderer::~WebRenderer() {
     if (webView_) webView_->setDelegate(nullptr);
-}
-
-foundation::Dictionary WebRenderer::replacementDictionary(const foundation::Dictionary& outline) {
-    foundation::Dictionary replacements = outline.copy();
-    bool outlineAround = false;
-    for (const auto& [key, value] : outline)
-        if (key != outlinekeys::kMovieName && value.isString()) outlineAround = true;
-    if (outlineAround)
-        for (const std::string& word : DynamicPageReplacer::fixedWords())
-            replacements.set(word, foundation::localized(word));
-    return replacements;
 }
 
 void WebRenderer::renderContent(const std::string& content, graphics::Size atSize,
@@ -40,7 +27,7 @@ void WebRenderer::renderContent(const std::string& content, graphics::Size atSiz
     backgroundImageView_->setImage(andBackgroundImage);
 
     std::optional<std::string> page =
-        DynamicPageReplacer::processFileAtPath(content, replacementDictionary(andDictonary));
+        DynamicPageReplacer::processFileAtPath(content, ThemeCard::replacementDictionary(andDictonary));
     if (!page) {
         foundation::Error error{kWebRendererErrorDomain, kWebRendererErrorTemplateUnreadable,
                                 "The card template \"" + content + "\" cannot be read."};

@@ -8,6 +8,7 @@
 // A template that cannot be read, or a page that fails to load, is reported
 // through handlerFailed, on the main run loop as the picture would have been.
 
+#include "app/render/ThemeCard.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Lifetime.h"
 #include "platform/foundation/Value.h"
@@ -21,7 +22,7 @@
 
 class WebRenderer : public ui::WebViewDelegate {
 public:
-    static constexpr graphics::Size kCardSize{1280, 720};
+    static constexpr graphics::Size kCardSize = ThemeCard::kCardSize;
 
     using Completion = std::function<void(const graphics::Image&)>;
     using Failure = std::function<void(const foundation::Error&)>;
@@ -33,10 +34,7 @@ public:
 
     // Builds the page from the template `content` and starts loading it over
     // the background. The size is not used: a card is always kCardSize.
-    // The replacement texts are the dictionary's plus the nine fixed words
-    // in their localized texts; the words go in only with outline texts
-    // around them (a dictionary of the movie name alone, as a text card
-    // gives, shows that text alone).
+    // The replacement texts are ThemeCard::replacementDictionary's.
     void renderContent(const std::string& content, graphics::Size atSize, const foundation::Dictionary& andDictonary,
                        const graphics::Image& andBackgroundImage);
 
@@ -52,9 +50,6 @@ public:
     // Web view delegate.
     void webViewDidFinishLoad(ui::WebView& webView) override;
     void webViewDidFailLoadWithError(ui::WebView& webView, const foundation::Error& error) override;
-
-    // The replacement texts for an outline dictionary, as renderContent builds them.
-    static foundation::Dictionary replacementDictionary(const foundation::Dictionary& outline);
 
 private:
     void fail(const foundation::Error& error);

@@ -1,6 +1,6 @@
 #include "app/core/KWProjects.h"
+#include "app/render/DynamicPageReplacer.h"
 #include "app/render/OutlineTexts.h"
-#include "app/render/themes/DynamicPageReplacer.h"
 #include "support/TempAppFolders.h"
 
 #include <gtest/gtest.h>

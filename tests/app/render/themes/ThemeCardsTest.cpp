@@ -4,6 +4,7 @@
 #include "app/core/KWProjects.h"
 #include "app/core/ProjectModel.h"
 #include "app/render/OutlineTexts.h"
+#include "app/render/ThemeCard.h"
 #include "app/render/themes/ThemeMovieHandler.h"
 #include "app/render/themes/WebRenderer.h"
 #include "platform/foundation/Localized.h"
@@ -71,7 +72,7 @@ graphics::Image renderCard(WebRenderer& renderer, const std::string& templateNam
     });
     renderer.renderContent(templateName, graphics::Size{800, 600}, texts,
                            graphics::Image::load(std::string(TOLLIVAR_BUILD_RESOURCES) + "/themes/" +
-                                                 ThemeMovieHandler::backgroundImageName(theme))
+                                                 ThemeCard::backgroundImageName(theme))
                                .value());
     RunLoop::main().runUntilIdle();
     EXPECT_LE(completions, 1);
@@ -113,7 +114,7 @@ TEST_F(ThemeCards, EveryThemeDrawsItsCardsAsReviewed) {
             SCOPED_TRACE(theme);
             WebRenderer renderer;
             std::string templateName =
-                title ? ThemeMovieHandler::titleTemplateName(theme) : ThemeMovieHandler::creditsTemplateName(theme);
+                title ? ThemeCard::titleTemplateName(theme) : ThemeCard::creditsTemplateName(theme);
             graphics::Image card = renderCard(renderer, templateName, theme, acceptanceOutline());
             ASSERT_FALSE(card.isNull());
             EXPECT_EQ(card.pixelWidth(), 1280);
@@ -223,7 +224,7 @@ TEST_F(ThemeCards, AProjectWithoutOutlineShowsThePlaceholderTexts) {
     EXPECT_TRUE(credit.has("A film by"));
 
     WebRenderer renderer;
-    renderCard(renderer, ThemeMovieHandler::titleTemplateName(4), 4, placeholderOutline(*project));
+    renderCard(renderer, ThemeCard::titleTemplateName(4), 4, placeholderOutline(*project));
     Lines lines = linesOf(renderer);
     EXPECT_TRUE(lines.has("Clay Day"));
     EXPECT_TRUE(lines.has("Captain Clay and Dotty the Dog"));

@@ -1,7 +1,7 @@
 // What the build draws into themes/: every picture the cards, the chooser
 // and the pickers name, at its size, and templates that hold their keys.
 
-#include "app/render/themes/DynamicPageReplacer.h"
+#include "app/render/DynamicPageReplacer.h"
 #include "platform/foundation/Localized.h"
 #include "platform/graphics/Image.h"
 #include "support/TestFiles.h"

@@ -1,4 +1,4 @@
-#include "app/render/themes/DynamicPageReplacer.h"
+#include "app/render/DynamicPageReplacer.h"
 
 #include "app/render/OutlineTexts.h"
 #include "components/google/GTMNSStringHTMLAdditions.h"
