@@ -55,6 +55,8 @@ public:
     static constexpr int64_t kErrorInvalidSize = 403;
 
     using CompletionHandler = std::function<void()>;
+    // Kilobytes, or kNoEstimate.
+    using EstimateHandler = std::function<void(int64_t kilobytes)>;
 
     explicit MovieRenderer(ProjectModelPtr project);
     virtual ~MovieRenderer() = default;
@@ -79,6 +81,13 @@ public:
     virtual std::vector<MovieExportType> getSupportedExportTypes() const { return {}; }
     // Kilobytes; kNoEstimate when there is no estimate (the base).
     virtual int64_t getEstimatedFileSizeAfterExportforType(const MovieExportType& type);
+    // The estimate as a screen shows it: `completion` runs once on the main
+    // queue with the kilobytes, unless the returned progress is cancelled
+    // first (a screen that goes cancels it). A renderer whose estimate takes
+    // long measures it away from the main thread; the base answers with
+    // getEstimatedFileSizeAfterExportforType. Main thread.
+    virtual foundation::Progress estimateFileSizeAfterExportForType(const MovieExportType& type,
+                                                                    EstimateHandler completion);
     // An estimate of `bytes` in whole kilobytes, rounded up; kNoEstimate for
     // a size no file reaches (holds of billions) or none at all.
     static int64_t kilobytesEstimate(double bytes);

@@ -1,12 +1,10 @@
-// The movie renderer's export types, bit rates, size estimates, the
+// The movie renderer's export types, bit rates and encoder settings, the
 // currency test of a cached movie and the pixel buffers it encodes.
 
-#include "app/audio/KWAudioMuxer.h"
 #include "app/render/Check4KReady.h"
 #include "app/render/TollivarMovieRenderer.h"
 #include "platform/foundation/Localized.h"
 #include "platform/graphics/GraphicsContext.h"
-#include "platform/media/AudioMixReader.h"
 #include "platform/media/ExportPresets.h"
 #include "platform/media/MovieProbe.h"
 
@@ -17,9 +15,6 @@
 using graphics::Size;
 
 namespace {
-
-// The movie's header and index, about a dozen bytes per picture and sound chunk.
-constexpr double kContainerBytes = 8 * 1024;
 
 bool holds(const std::vector<std::string>& presets, const char* preset) {
     return std::find(presets.begin(), presets.end(), preset) != presets.end();
@@ -82,19 +77,9 @@ int64_t TollivarMovieRenderer::averageBitRateForHeight(int64_t height) {
     }
 }
 
-int64_t TollivarMovieRenderer::getEstimatedFileSizeAfterExportforType(const MovieExportType& type) {
-    const auto height = static_cast<int64_t>(type.size().height);
-    if (type.size().width <= 0 || height <= 0) return kNoEstimate;
-    const int64_t frames = expandedFrames().count();
-    const int64_t fps = std::max<int64_t>(project()->getFPS(), 1);
-    // What the movie is made of: frame 0 shows twice, so frames + 1 periods
-    // of pictures at the encoder's average bit rate, and the sound as 16-bit
-    // PCM for the movie's length, in a container of a few kilobytes.
-    const double videoBytes = double(averageBitRateForHeight(height)) / 8 * double(frames + 1) / double(fps);
-    const double soundBytes = double(KWAudioMuxer::movieEndMilliseconds(frames, fps)) / 1000 *
-                              media::AudioMixReader::kSampleRate * media::AudioMixReader::kChannelCount * 2;
-    // Holds of billions make a movie no file holds.
-    return kilobytesEstimate(videoBytes + soundBytes + kContainerBytes);
+media::VideoSettings TollivarMovieRenderer::videoSettings(Size frameSize, const MovieExportType& type, int64_t fps) {
+    return {static_cast<int>(frameSize.width), static_cast<int>(frameSize.height),
+            averageBitRateForHeight(static_cast<int64_t>(type.size().height)), static_cast<int>(fps)};
 }
 
 std::optional<std::string> TollivarMovieRenderer::getPreparedMovieForExportType(const MovieExportType& type) {

@@ -161,11 +161,7 @@ std::optional<Error> TollivarMovieRenderer::openWriterAt(Session& session, const
     if (!writer) return writer.error();
     session.writer = *writer;
 
-    const int width = static_cast<int>(withFrameSize.width);
-    const int height = static_cast<int>(withFrameSize.height);
-    const int64_t typeHeight = static_cast<int64_t>(storedExportType()->size().height);
-    session.videoInput = media::AssetWriterInput::video(
-        {width, height, averageBitRateForHeight(typeHeight), static_cast<int>(session.fps)});
+    session.videoInput = media::AssetWriterInput::video(videoSettings(withFrameSize, *storedExportType(), session.fps));
     session.writer->addInput(session.videoInput);
 
     media::CompositionPtr composition;
@@ -201,15 +197,14 @@ foundation::Status TollivarMovieRenderer::checkMovieFits(const Session& session,
     return renderoutput::checkSpaceFor(url, uint64_t(bytes), MovieRenderer::kErrorDomain, kErrorNotEnoughSpace);
 }
 
-media::PixelBuffer TollivarMovieRenderer::composePicture(const Session& session, RenderImageProducer& producer,
-                                                         const FramePtr& frame, int64_t index) {
-    const graphics::Size size = session.size;
-    if (auto planar = producer.getPlanarFrameAsStored(frame, size, index, session.totalFrames, session.pool->take()))
-        return std::move(*planar);
-    graphics::Image image = producer.getImageRenderingForFrame(frame, size, index, session.totalFrames);
+media::PixelBuffer TollivarMovieRenderer::composePicture(RenderImageProducer& producer, const FramePtr& frame,
+                                                         int64_t index, int64_t total, graphics::Size size,
+                                                         media::PixelBufferPool* pool) {
+    auto store = [pool] { return pool ? pool->take() : std::vector<uint8_t>(); };
+    if (auto planar = producer.getPlanarFrameAsStored(frame, size, index, total, store())) return std::move(*planar);
+    graphics::Image image = producer.getImageRenderingForFrame(frame, size, index, total);
     image = applyPostRenderStep(image, index);
-    return media::convertedTo420Planar(pixelBufferFromCGImage(image, int(size.width), int(size.height)),
-                                       session.pool->take());
+    return media::convertedTo420Planar(pixelBufferFromCGImage(image, int(size.width), int(size.height)), store());
 }
 
 void TollivarMovieRenderer::compose(Session& session, size_t worker) {
@@ -228,7 +223,8 @@ void TollivarMovieRenderer::compose(Session& session, size_t worker) {
             std::shared_ptr<const media::PixelBuffer> picture =
                 unfaded && heldPicture ? heldPicture
                                        // Converted here, in parallel, rather than on the encoder's queue.
-                                       : session.pool->share(composePicture(session, producer, runs[r].frame, i));
+                                       : session.pool->share(composePicture(producer, runs[r].frame, i, total,
+                                                                            session.size, session.pool.get()));
             heldPicture = unfaded ? picture : nullptr;
             if (!queue.push(ComposedFrame{i, std::move(picture)})) return;
         }

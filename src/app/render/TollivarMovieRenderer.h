@@ -23,7 +23,9 @@
 // export's writer, encoder, sound mix and pictures (a caller may keep it for
 // its status and file), and their memory goes back to the system.
 
+#include "app/render/MoviePictures.h"
 #include "app/render/MovieRenderer.h"
+#include "platform/media/AssetWriterInput.h"
 #include "platform/media/PixelBuffer.h"
 
 #include <memory>
@@ -31,6 +33,10 @@
 #include <vector>
 
 class RenderImageProducer;
+
+namespace media {
+class PixelBufferPool;
+}
 
 class TollivarMovieRenderer : public MovieRenderer {
 public:
@@ -73,9 +79,15 @@ public:
 
     std::optional<std::string> getSupportedUTI() const override { return kUTTypeQuickTimeMovie; }
     std::vector<MovieExportType> getSupportedExportTypes() const override;
-    // Kilobytes from the bit rate the encoder aims at over the movie's length
-    // (hold counts applied) and the PCM sound beside it.
+    // Kilobytes of the movie as a render would write it, measured (see
+    // TollivarMovieSizeEstimate.cpp): a few of the movie's own pictures
+    // composed and encoded as the render does it, the PCM sound and the
+    // container. Takes about a second for a large size; an estimate of the
+    // unchanged project at that size is known at once. Main thread.
     int64_t getEstimatedFileSizeAfterExportforType(const MovieExportType& type) override;
+    // The same measured on a queue of its own, one estimate at a time.
+    foundation::Progress estimateFileSizeAfterExportForType(const MovieExportType& type,
+                                                            EstimateHandler completion) override;
     // The cached movie when it is still current for the type.
     std::optional<std::string> getPreparedMovieForExportType(const MovieExportType& type) override;
 
@@ -86,6 +98,9 @@ public:
     static MovieExportType moviePreviewType(graphics::Size size);
     // Bits per second by the type's height.
     static int64_t averageBitRateForHeight(int64_t height);
+    // How pictures of `frameSize` are encoded for a movie of that type at
+    // `fps` frames a second (the bit rate by the type's height).
+    static media::VideoSettings videoSettings(graphics::Size frameSize, const MovieExportType& type, int64_t fps);
 
     // Whether a movie file may stand for a render at `size` ((−1, −1): any
     // size): it decodes as H.264, has a size, fits the size either way round,
@@ -113,8 +128,21 @@ private:
     // The movie's length against what a QuickTime file and the disk hold;
     // the set-up error when it does not fit.
     foundation::Status checkMovieFits(const Session& session, const std::string& url) const;
-    media::PixelBuffer composePicture(const Session& session, RenderImageProducer& producer, const FramePtr& frame,
-                                      int64_t index);
+    // The picture at position `index` of `total` as the encoder takes it,
+    // its stores from `pool` when there is one.
+    media::PixelBuffer composePicture(RenderImageProducer& producer, const FramePtr& frame, int64_t index,
+                                      int64_t total, graphics::Size size, media::PixelBufferPool* pool);
+    // The estimate in bytes from what the snapshot shows; none when there
+    // is none or `progress` was cancelled. Any thread.
+    std::optional<double> measuredMovieBytes(const RenderSnapshot& snapshot, const MovieExportType& type,
+                                             const foundation::Progress& progress);
+    // The pictures of a window of the movie as the encoder is handed them;
+    // none when cancelled.
+    std::vector<std::shared_ptr<const media::PixelBuffer>> composeWindow(const RenderSnapshot& snapshot,
+                                                                         const MoviePictures& pictures,
+                                                                         const MoviePictures::Window& window,
+                                                                         graphics::Size size,
+                                                                         const foundation::Progress& progress);
 
     // Returns the writer's error when it cannot be made or started.
     std::optional<foundation::Error> openWriterAt(Session& session, const std::string& url,

@@ -18,6 +18,7 @@
 #include "platform/ui/text/TextField.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -56,6 +57,7 @@ ShareViewController::ShareViewController(std::shared_ptr<ConnectHandler> handler
 }
 
 ShareViewController::~ShareViewController() {
+    cancelEstimates();
     if (categorySheet_) categorySheet_->delegate = nullptr;
     if (handler_->delegate() == this) handler_->setDelegate(nullptr);
     if (renderer_ && renderer_->status() == MovieRenderer::kStatusRendering) renderer_->cancelExport();
@@ -121,14 +123,10 @@ void ShareViewController::loadView() {
     formatLabel_ = makeLabel(foundation::localized("Choose a format"), 0, 15);
     root->addSubview(formatLabel_);
     exportTypes_ = handler_->getSupportedExportTypes();
-    MovieRendererSources sources(handler_->project());
     for (size_t i = 0; i < exportTypes_.size(); ++i) {
         const MovieExportType& type = exportTypes_[i];
-        MovieRendererPtr renderer = sources.getRendererForUTI(type.UTI());
-        const int64_t estimate =
-            renderer ? renderer->getEstimatedFileSizeAfterExportforType(type) : MovieRenderer::kNoEstimate;
         auto button = ui::makeView<ui::Button>(ui::ButtonType::System, graphics::Rect(0, 0, kWidth, kRowHeight));
-        button->setTitle(typeButtonTitle(type, estimate), ui::ControlStateNormal);
+        button->setTitle(typeButtonTitle(type, MovieRenderer::kNoEstimate), ui::ControlStateNormal);
         button->setTitleColor(kText, ui::ControlStateNormal);
         button->setBackgroundColor(graphics::Color::grey(0.3));
         button->addTarget(
@@ -138,6 +136,34 @@ void ShareViewController::loadView() {
     }
     setView(root);
     updateAccount();
+    startEstimates();
+}
+
+void ShareViewController::startEstimates() {
+    MovieRendererSources sources(handler_->project());
+    std::weak_ptr<ShareViewController> weak = foundation::weakFrom(this);
+    // The smallest first: most estimates show soon, the largest take longest.
+    std::vector<size_t> order(exportTypes_.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    std::stable_sort(order.begin(), order.end(), [this](size_t a, size_t b) {
+        const graphics::Size x = exportTypes_[a].size(), y = exportTypes_[b].size();
+        return x.width * x.height < y.width * y.height;
+    });
+    for (size_t i : order) {
+        MovieRendererPtr renderer = sources.getRendererForUTI(exportTypes_[i].UTI());
+        if (!renderer) continue;
+        auto show = [weak, i](int64_t kilobytes) {
+            auto self = weak.lock();
+            if (!self || i >= self->typeButtons_.size()) return;
+            self->typeButtons_[i]->setTitle(typeButtonTitle(self->exportTypes_[i], kilobytes), ui::ControlStateNormal);
+        };
+        estimates_.push_back(renderer->estimateFileSizeAfterExportForType(exportTypes_[i], show));
+    }
+}
+
+void ShareViewController::cancelEstimates() {
+    for (const foundation::Progress& estimate : estimates_) estimate.cancel();
+    estimates_.clear();
 }
 
 void ShareViewController::viewDidLayoutSubviews() {
@@ -288,6 +314,8 @@ void ShareViewController::connectHandlerDidFailLogin(ConnectHandler&, const std:
 void ShareViewController::chooseExportType(size_t index) {
     if (index >= exportTypes_.size() || chosenType_ || finished_) return;
     if (handler_->needsNetwork() && !handler_->isLoggedIn()) return;
+    // The render needs the processors more than the estimates left.
+    cancelEstimates();
     chosenType_ = exportTypes_[index];
     showPanel();
     renderer_ = MovieRendererSources(handler_->project()).getRendererForUTI(chosenType_->UTI());
@@ -309,6 +337,7 @@ void ShareViewController::chooseExportType(size_t index) {
 void ShareViewController::shareFile(const MovieExportType& type, const std::string& path) {
     if (chosenType_ || finished_) return;
     if (handler_->needsNetwork() && !handler_->isLoggedIn()) return;
+    cancelEstimates();
     chosenType_ = type;
     showPanel();
     renderedPath_ = path;
@@ -436,6 +465,7 @@ void ShareViewController::cancelSharing() {
 void ShareViewController::finish(bool completed) {
     if (finished_) return;
     finished_ = true;
+    cancelEstimates();
     handler_->setDelegate(nullptr);
     // Ending the service closes the sheet and this screen with it.
     auto handler = handler_;

@@ -3,7 +3,9 @@
 // The one share screen of every service: it checks the connection (for
 // online services), signs in, asks for a title and a caption where the
 // service uses them, lists the service's export types with their size
-// estimates, renders the chosen one (or reuses a current output) under the
+// estimates (each shown beside its title when it is ready: a movie's is
+// measured away from the main thread, and stops when the screen goes or a
+// type is chosen), renders the chosen one (or reuses a current output) under the
 // render progress panel, polled once a second, and then has the service
 // upload or hand over the file, showing its progress, its success, or its
 // error with "Try Again", which sends the same file again without
@@ -17,6 +19,7 @@
 #include "app/render/MovieExportType.h"
 #include "app/render/MovieRenderer.h"
 #include "app/share/ConnectHandler.h"
+#include "platform/foundation/Progress.h"
 #include "platform/ui/controllers/ActionSheet.h"
 #include "platform/ui/controllers/ViewController.h"
 
@@ -104,6 +107,8 @@ public:
 
 private:
     void showPanel();
+    void startEstimates();
+    void cancelEstimates();
     void startRender();
     void updateAccount();
     void checkStatusForExporter(const MovieRendererPtr& renderer);
@@ -115,6 +120,7 @@ private:
     std::shared_ptr<ConnectHandler> handler_;
     std::vector<MovieExportType> exportTypes_;
     std::vector<std::shared_ptr<ui::Button>> typeButtons_;
+    std::vector<foundation::Progress> estimates_;
     std::shared_ptr<ui::Label> accountLabel_;
     std::shared_ptr<ui::Button> signButton_;
     std::shared_ptr<ui::Button> categoryButton_;

@@ -1,6 +1,7 @@
 #include "platform/media/AssetWriterInput.h"
 
 #include "platform/media/AssetWriter.h"
+#include "platform/media/VideoEncoding.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -40,9 +41,10 @@ std::shared_ptr<AssetWriterInput> AssetWriterInput::aacAudio(const AacAudioSetti
 
 AssetWriterInput::~AssetWriterInput() = default;
 
-namespace {
+namespace detail {
 
-Status openVideoEncoder(const VideoSettings& settings, AVFormatContext& muxer, CodecContextPtr& encoder) {
+Status openVideoEncoder(const VideoSettings& settings, bool globalHeader, CodecContextPtr& encoder) {
+    quietFFmpegLog();
     const std::string context =
         "Cannot encode video of " + std::to_string(settings.width) + "x" + std::to_string(settings.height);
     // 4:2:0 pictures have even sides; x264 refuses others only after
@@ -69,7 +71,7 @@ Status openVideoEncoder(const VideoSettings& settings, AVFormatContext& muxer, C
     encoder->max_b_frames = 0;
     encoder->gop_size = 2 * settings.frameRate;
     encoder->sample_aspect_ratio = AVRational{1, 1};
-    if (muxer.oformat->flags & AVFMT_GLOBALHEADER) encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (globalHeader) encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     AVDictionary* options = nullptr;
     av_dict_set(&options, "preset", AssetWriterInput::kX264Preset, 0);
     av_dict_set(&options, "profile", "high", 0);
@@ -80,7 +82,25 @@ Status openVideoEncoder(const VideoSettings& settings, AVFormatContext& muxer, C
     return {};
 }
 
-}  // namespace
+bool copyPictureInto(const PixelBuffer& picture, AVFrame& frame) {
+    if (picture.width != frame.width || picture.height != frame.height) return false;
+    if (picture.pixelFormat == kPixelFormat420YpCbCr8Planar) {
+        if (picture.bytes.size() < size_t(frame.width) * size_t(frame.height) * 3 / 2) return false;
+        const uint8_t* plane = picture.bytes.data();
+        for (int p = 0; p < 3; ++p) {
+            const int width = p == 0 ? frame.width : frame.width / 2;
+            const int height = p == 0 ? frame.height : frame.height / 2;
+            av_image_copy_plane(frame.data[p], frame.linesize[p], plane, width, width, height);
+            plane += size_t(width) * size_t(height);
+        }
+        return true;
+    }
+    const Planes420 planes{{frame.data[0], frame.data[1], frame.data[2]},
+                           {size_t(frame.linesize[0]), size_t(frame.linesize[1]), size_t(frame.linesize[2])}};
+    return writePlanar420(picture, planes);
+}
+
+}  // namespace detail
 
 Status AssetWriterInput::open(AVFormatContext& muxer) {
     AVStream* stream = avformat_new_stream(&muxer, nullptr);
@@ -105,7 +125,8 @@ Status AssetWriterInput::open(AVFormatContext& muxer) {
         stream->time_base = AVRational{1, audio_.sampleRate};
         return {};
     }
-    if (Status opened = openVideoEncoder(video_, muxer, encoder_); !opened) return opened;
+    if (Status opened = detail::openVideoEncoder(video_, muxer.oformat->flags & AVFMT_GLOBALHEADER, encoder_); !opened)
+        return opened;
     if (int status = avcodec_parameters_from_context(stream->codecpar, encoder_.get()); status < 0)
         return mediaError(status, "Cannot add a track");
     stream->time_base = encoder_->time_base;
@@ -226,21 +247,9 @@ bool AssetWriterInput::appendPixelBuffer(const PixelBuffer& buffer, MediaTime pr
         writer->fail(mediaError(status, "Cannot convert a picture"));
         return false;
     }
-    if (buffer.pixelFormat == kPixelFormat420YpCbCr8Planar) {
-        const uint8_t* plane = buffer.bytes.data();
-        for (int p = 0; p < 3; ++p) {
-            const int width = p == 0 ? video_.width : video_.width / 2;
-            const int height = p == 0 ? video_.height : video_.height / 2;
-            av_image_copy_plane(frame_->data[p], frame_->linesize[p], plane, width, width, height);
-            plane += size_t(width) * size_t(height);
-        }
-    } else {
-        const Planes420 planes{{frame_->data[0], frame_->data[1], frame_->data[2]},
-                               {size_t(frame_->linesize[0]), size_t(frame_->linesize[1]), size_t(frame_->linesize[2])}};
-        if (!writePlanar420(buffer, planes)) {
-            writer->fail(mediaError(AVERROR(EINVAL), "Cannot convert a picture"));
-            return false;
-        }
+    if (!detail::copyPictureInto(buffer, *frame_)) {
+        writer->fail(mediaError(AVERROR(EINVAL), "Cannot convert a picture"));
+        return false;
     }
     return encodePicture(frame_.get(), pts, *writer);
 }

@@ -10,6 +10,7 @@
 #include "app/core/KWImageProducer.h"
 #include "app/core/KWProjects.h"
 #include "app/render/screens/RenderProgressViewController.h"
+#include "app/share/ICloudConnectHandler.h"
 #include "app/share/InternetReachability.h"
 #include "app/share/MailConnectHandler.h"
 #include "app/share/PhotosConnectHandler.h"
@@ -204,6 +205,40 @@ public:
     int logins = 0;
     int uploads = 0;
 };
+
+TEST_F(ShareScreenTest, EstimatesShowWhenMeasuredAndStopWhenTheScreenGoes) {
+    for (bool leaveAtOnce : {false, true}) {
+        SCOPED_TRACE(leaveAtOnce ? "the screen goes at once" : "the screen stays");
+        completed.reset();
+        presentSheet(std::make_shared<ICloudConnectHandler>());
+        advance(1);
+        sheet->chooseActivityAtIndex(0);
+        auto* navigation = dynamic_cast<ui::NavigationController*>(sheet->presentedViewController());
+        ASSERT_NE(navigation, nullptr);
+        auto* shown = dynamic_cast<ShareViewController*>(navigation->topViewController());
+        ASSERT_NE(shown, nullptr);
+        std::shared_ptr<ShareViewController> screen = foundation::weakFrom(shown).lock();
+        screen->view();
+        ASSERT_EQ(screen->typeButtons().size(), screen->exportTypes().size());
+        for (size_t i = 0; i < screen->exportTypes().size(); ++i)
+            EXPECT_EQ(screen->typeButtons()[i]->currentTitle(), screen->exportTypes()[i].title())
+                << "measured away from the main thread, shown when ready";
+        if (leaveAtOnce) screen->cancelSharing();
+        RunLoop::main().runUntilIdle();
+        for (size_t i = 0; i < screen->exportTypes().size(); ++i) {
+            const std::string title = screen->typeButtons()[i]->currentTitle();
+            const std::string plain = screen->exportTypes()[i].title();
+            if (leaveAtOnce) {
+                EXPECT_EQ(title, plain) << "no estimate arrives once the screen has gone";
+            } else {
+                EXPECT_EQ(title.rfind(plain + "  ", 0), 0u) << title;
+            }
+        }
+        if (!leaveAtOnce) screen->cancelSharing();
+        advance(1);
+        EXPECT_EQ(completed, std::optional<bool>(false));
+    }
+}
 
 TEST_F(ShareScreenTest, OfflineSaysSoBeforeAnyRequest) {
     InternetReachability::setStatusProvider([] { return 0; });

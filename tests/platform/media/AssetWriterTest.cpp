@@ -3,7 +3,9 @@
 #include "platform/media/AssetWriter.h"
 #include "platform/media/MovieProbe.h"
 #include "platform/media/VideoSampleReader.h"
+#include "platform/media/VideoTrackMeter.h"
 #include "support/MovieFacts.h"
+#include "support/Process.h"
 #include "support/RunFolder.h"
 #include "support/TestMovies.h"
 #include "support/VirtualClock.h"
@@ -14,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -348,6 +351,39 @@ TEST_F(AssetWriterTest, ProbeTellsMoviesItCannotUse) {
         EXPECT_EQ(probe->naturalSize, c.size);
         EXPECT_NEAR(probe->minFrameDurationSeconds, 1.0 / testsupport::kTestMovieFrameRate, 1e-3);
     }
+}
+
+TEST_F(AssetWriterTest, AMeterTellsWhatEachPictureTakesInTheMoviesTrack) {
+    // The same pictures written into a movie and measured: the meter encodes
+    // as the movie's video input does, to the byte.
+    const VideoSettings settings{320, 240, 1'000'000, 5};
+    const std::string movie = path("measured.mov");
+    const int pictures = 12;
+    std::vector<int64_t> times(pictures);
+    for (int i = 0; i < pictures; ++i) times[size_t(i)] = i;
+    ASSERT_EQ(MovieJob(movie, settings, times, 44100 / 2).run().status, AssetWriterStatus::Completed);
+    auto packets = testsupport::runProcess(
+        {"ffprobe", "-v", "error", "-select_streams", "v", "-show_entries", "packet=size", "-of", "csv=p=0", movie});
+    ASSERT_EQ(packets.exitCode, 0) << packets.output;
+    std::vector<int64_t> written;
+    for (std::istringstream lines(packets.output); !lines.eof();) {
+        int64_t size = 0;
+        if (lines >> size) written.push_back(size);
+    }
+
+    auto meter = VideoTrackMeter::open(settings);
+    ASSERT_TRUE(meter) << meter.error().description;
+    for (int i = 0; i < pictures; ++i) {
+        const uint8_t level = static_cast<uint8_t>(40 * (i % 6));
+        PixelBuffer picture = solid(settings.width, settings.height, level, 128, 255 - level);
+        ASSERT_TRUE((*meter)->append(i % 2 ? convertedTo420Planar(picture) : picture));
+    }
+    EXPECT_FALSE((*meter)->append(solid(160, 120, 0, 0, 0))) << "a picture of another size";
+    auto measured = (*meter)->finish();
+    ASSERT_TRUE(measured) << measured.error().description;
+    EXPECT_EQ(*measured, written);
+    EXPECT_FALSE((*meter)->finish()) << "once only";
+    EXPECT_FALSE(VideoTrackMeter::open({321, 240, 1'000'000, 5})) << "4:2:0 pictures have even sides";
 }
 
 }  // namespace

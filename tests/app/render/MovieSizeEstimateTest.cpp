@@ -1,0 +1,213 @@
+// The movie's size estimate against the files real renders write, for
+// three kinds of project at every size offered, and the counting it rests
+// on, with numbers.
+
+#include "ExportTestSupport.h"
+#include "app/core/FrameList.h"
+#include "app/core/KWAudioClip.h"
+#include "app/render/AnimatedGifRenderer.h"
+#include "app/render/MoviePictures.h"
+#include "app/render/TollivarMovieRenderer.h"
+#include "platform/graphics/JpegCodec.h"
+#include "platform/media/ExportPresets.h"
+#include "support/TestSounds.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+
+namespace {
+
+using namespace rendertest;
+using Kind = MoviePictures::Kind;
+
+class MovieSizeEstimateTest : public RenderProjectTest {
+protected:
+    void attachSound(const FramePtr& frame, double seconds) {
+        const testsupport::TestSound sound{"0.3*sin(2*PI*440*t)|0.3*sin(2*PI*660*t)", seconds};
+        ASSERT_TRUE(project->copyFileFromExternal(testsupport::testSound(sound), "voice.wav"));
+        auto clip = std::make_shared<KWAudioClip>(std::string("voice"), std::string("voice.wav"));
+        clip->setDuration(int64_t(seconds * 1000));
+        clip->setStop(int64_t(seconds * 1000));
+        frame->setAudio(clip);
+    }
+};
+
+TEST_F(MovieSizeEstimateTest, EstimatesAreWithinTwiceWhatEverySizeWrites) {
+    // Each kind of project with `pictures` pictures: more than the estimate
+    // encodes, fewer at 3840×2160 to keep the renders short.
+    struct Project {
+        const char* what;
+        int64_t fps;
+        int pictures, picturesAt4K;
+        std::function<void(int pictures)> make;
+    };
+    const Project projects[] = {
+        {"distinct photos with holds", 5, 6, 4,
+         [this](int pictures) {
+             const int holds[] = {3, 6, 2, 8, 4, 5};
+             for (int i = 0; i < pictures; ++i) addPicture(scenePicture(1920, 1080, i, 20, unsigned(i)), holds[i]);
+         }},
+        {"many nearly identical frames, with sound", 8, 16, 14,
+         [this](int pictures) {
+             FramePtr first;
+             for (int i = 0; i < pictures; ++i) {
+                 FramePtr frame = addPicture(scenePicture(1280, 720, 2, i, unsigned(100 + i)));
+                 if (!first) first = frame;
+             }
+             attachSound(first, 2.5);
+         }},
+        {"noisy high-detail pictures", 10, 8, 7,
+         [this](int pictures) {
+             for (int i = 0; i < pictures; ++i)
+                 addPicture(scenePicture(1280, 720, i % 3, i, unsigned(200 + i), 40, true), 1 + i % 3);
+         }},
+    };
+    const std::vector<MovieExportType> types =
+        TollivarMovieRenderer::exportTypesForPresets({media::kExportPresetLowQuality, media::kExportPreset960x540,
+                                                      media::kExportPreset1280x720, media::kExportPreset1920x1080},
+                                                     true);
+    std::string table = "written / estimate:\n";
+    for (const Project& made : projects) {
+        SCOPED_TRACE(made.what);
+        table += std::string("  ") + made.what + ":";
+        std::optional<bool> madeLarge;
+        for (const MovieExportType& type : types) {
+            const bool large = type.size().width >= 3840;
+            if (madeLarge != large) {
+                madeLarge = large;
+                project = ProjectModel::create();
+                project->setFPS(made.fps);
+                made.make(large ? made.picturesAt4K : made.pictures);
+                ASSERT_TRUE(project->saveAllDataToDisk());
+            }
+            auto renderer = std::make_shared<TollivarMovieRenderer>(project);
+            const double estimate = double(renderer->getEstimatedFileSizeAfterExportforType(type)) * 1024;
+            ExportOutcome outcome = runExport(renderer, type);
+            ASSERT_EQ(outcome.status, MovieRenderer::kStatusFinished);
+            const double written = double(std::filesystem::file_size(*outcome.exportURL));
+            const double ratio = written / estimate;
+            char cell[64];
+            std::snprintf(cell, sizeof cell, " %s %.2f", type.size().toString().c_str(), ratio);
+            table += cell;
+            EXPECT_LE(ratio, 2.0) << type.size().toString() << ": " << written << " bytes written";
+            EXPECT_GE(ratio, 0.5) << type.size().toString() << ": " << written << " bytes written";
+        }
+        table += "\n";
+    }
+    std::printf("%s", table.c_str());
+}
+
+TEST_F(MovieSizeEstimateTest, AScreensEstimateArrivesOnTheMainQueueUnlessCancelled) {
+    project->setFPS(5);
+    FramePtr first = addPicture(scenePicture(320, 180, 1, 0, 1), 3);
+    addPicture(scenePicture(320, 180, 2, 0, 2), 2);
+    ASSERT_TRUE(project->saveAllDataToDisk());
+    // Asks for the estimate as a screen does; what it was told, and whether
+    // pictures were decoded (measured) for it.
+    auto ask = [](const MovieRendererPtr& renderer, const MovieExportType& type, bool cancel) {
+        std::vector<int64_t> told;
+        const uint64_t decodes = graphics::jpeg::decodeCount();
+        foundation::Progress estimate = renderer->estimateFileSizeAfterExportForType(type, [&](int64_t kilobytes) {
+            EXPECT_TRUE(foundation::RunLoop::isMainThread());
+            told.push_back(kilobytes);
+        });
+        EXPECT_TRUE(told.empty()) << "never inside the call";
+        if (cancel) estimate.cancel();
+        foundation::RunLoop::main().runUntilIdle();
+        return std::pair{told, graphics::jpeg::decodeCount() > decodes};
+    };
+    using Told = std::pair<std::vector<int64_t>, bool>;
+    // The GIF's is answered at once, the movie's measured on a queue of its own.
+    auto gif = std::make_shared<AnimatedGifRenderer>(project);
+    const MovieExportType gifType = gif->getSupportedExportTypes().front();
+    EXPECT_EQ(ask(gif, gifType, false).first,
+              std::vector<int64_t>{gif->getEstimatedFileSizeAfterExportforType(gifType)});
+    EXPECT_TRUE(ask(gif, gifType, true).first.empty());
+
+    auto movie = std::make_shared<TollivarMovieRenderer>(project);
+    const MovieExportType type = TollivarMovieRenderer::moviePreviewType({640, 360});
+    EXPECT_EQ(ask(movie, type, true), (Told{{}, false})) << "cancelled before it was measured";
+    const Told measured = ask(movie, type, false);
+    ASSERT_EQ(measured.first.size(), 1u);
+    EXPECT_TRUE(measured.second);
+    EXPECT_EQ(movie->getEstimatedFileSizeAfterExportforType(type), measured.first.front());
+    EXPECT_EQ(ask(movie, type, false), (Told{measured.first, false})) << "known for the unchanged project";
+    EXPECT_EQ(ask(std::make_shared<TollivarMovieRenderer>(project), type, false), (Told{measured.first, false}));
+    // A picture painted over is another movie.
+    ASSERT_TRUE(KWImageProducer(project).storeImage(noisePicture(320, 180, 5), first->frameID()));
+    const Told again = ask(movie, type, false);
+    EXPECT_TRUE(again.second);
+    ASSERT_EQ(again.first.size(), 1u);
+    EXPECT_GT(again.first.front(), measured.first.front());
+}
+
+// The movie of frames held `holds` times each.
+ExpandedFrames movieOf(const std::vector<int64_t>& holds) {
+    FrameList list;
+    for (int64_t hold : holds) {
+        FramePtr frame = Frame::create(Frame::kTypePicture);
+        frame->setDuration(hold);
+        list.insertFrame(frame, list.getCaptureIndex());
+    }
+    return list.getExpandedFrameList();
+}
+
+TEST(MoviePictures, CountsEachClassOverTheMovie) {
+    using Counts = std::map<std::string, double>;
+    auto named = [](const std::array<double, MoviePictures::kClasses>& counts) {
+        Counts named;
+        auto put = [&](const std::string& name, size_t pictureClass) {
+            if (counts[pictureClass] > 0) named[name] = counts[pictureClass];
+        };
+        put("key", MoviePictures::classOf(Kind::Key));
+        put("faded", MoviePictures::classOf(Kind::Faded));
+        put("changed", MoviePictures::classOf(Kind::Changed));
+        for (int d = 1; d <= MoviePictures::kDistances; ++d)
+            put("held" + std::to_string(d), MoviePictures::classOf(Kind::Held, d));
+        return named;
+    };
+    struct Case {
+        const char* what;
+        std::vector<int64_t> holds;
+        int64_t fadeLength;  // at each end
+        int64_t keyInterval;
+        Counts counts;
+    };
+    const Case cases[] = {
+        // Pictures 0 (key), 1-3 the first frame again, 4 (key) the second
+        // frame, 5 the third, 6 its repeat.
+        {"holds", {3, 1, 2}, 0, 4, {{"key", 2}, {"held1", 2}, {"held2", 1}, {"held3", 1}, {"changed", 1}}},
+        // Positions 0, 1, 6 and 7 faded: pictures 2, 3, 7 and 8 differ from
+        // the one before; 3 and 6 are key pictures.
+        {"fades", {4, 4}, 2, 3, {{"key", 3}, {"held1", 2}, {"faded", 3}, {"changed", 1}}},
+        // A hold of a hundred million: a key picture every ten, nine repeats after each.
+        {"long hold", {100'000'000}, 0, 10, {{"key", 1e7 + 1}, {"held1", 1e7}, {"held2", 1e7}, {"held3", 7e7}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ExpandedFrames frames = movieOf(c.holds);
+        const int64_t positions = frames.count();
+        const MoviePictures pictures(
+            frames, [&](int64_t p) { return p < c.fadeLength || p >= positions - c.fadeLength; }, c.keyInterval);
+        EXPECT_EQ(pictures.count(), positions + 1);
+        EXPECT_EQ(named(pictures.countsByClass()), c.counts);
+    }
+}
+
+TEST(MoviePictures, WindowsStartWithAKeyPictureAndSpreadOverTheMovie) {
+    const ExpandedFrames frames = movieOf({4, 4});
+    const MoviePictures pictures(
+        frames, [](int64_t p) { return p < 2 || p >= 6; }, 3);
+    EXPECT_EQ(pictures.sampleWindows(3, 2), (std::vector<MoviePictures::Window>{{0, 2}, {4, 2}, {7, 2}}));
+    EXPECT_EQ(pictures.sampleWindows(3, 5), (std::vector<MoviePictures::Window>{{0, 9}})) << "the whole movie";
+    EXPECT_EQ(pictures.sampleWindows(2, 8), (std::vector<MoviePictures::Window>{{0, 3}, {6, 3}}))
+        << "a key picture's distance at most";
+    // Picture 4 opens its window as a key picture; 5 changes, 6 repeats it.
+    EXPECT_EQ(pictures.classesInWindow({4, 3}),
+              (std::vector<size_t>{MoviePictures::classOf(Kind::Key), MoviePictures::classOf(Kind::Changed),
+                                   MoviePictures::classOf(Kind::Held, 1)}));
+    EXPECT_TRUE(MoviePictures(ExpandedFrames(), {}, 10).sampleWindows(3, 4).empty());
+}
+
+}  // namespace
