@@ -233,12 +233,12 @@ def crop(app):
     app.keep("cropped")
 
 
-# The movie-settings sheet's rows by the pictures of their tiles (and
-# whether the row is long enough to scroll out of the window), and its
+# The movie-settings sheet's rows by the pictures of their tiles (and the
+# last tile of a row long enough to scroll out of the window), and its
 # section titles.
-kSheetRows = [(re.compile(p), long) for p, long in (
-    (r"theme_\d\d\.png$", True), (r"foreground_\d\d\.png$", True), (r"fade_\d\.png$", False),
-    (r"edit_effect_\d\.png$", False), (r"mask_\d\.png$", False))]
+kSheetRows = [(re.compile(p), last) for p, last in (
+    (r"theme_\d\d\.png$", "theme_09.png"), (r"foreground_\d\d\.png$", "foreground_37.png"),
+    (r"fade_\d\.png$", None), (r"edit_effect_\d\.png$", None), (r"mask_\d\.png$", None))]
 kSheetTitles = ("Theme", "Foreground", "Fade", "Effect", "Mask")
 
 
@@ -275,7 +275,7 @@ def wheel_over_sheet_rows(app, height):
         return {c["label"] for c in tiles_in_sight(row) if c["visibleWidth"] >= 60}
 
     scroll_sheet(app, height, 10)
-    for row, long in kSheetRows:
+    for row, last in kSheetRows:
         for _ in range(8):
             tiles = tiles_in_sight(row)
             if tiles:
@@ -284,10 +284,10 @@ def wheel_over_sheet_rows(app, height):
         check(tiles, "at %s height the sheet's row %s never came into sight" % (height, row.pattern))
         x, y = app.centre(tiles[len(tiles) // 2])
         shown = tiles_shown(row)
-        # Towards the user: the row moves on along its tiles. A long one
-        # shows others (past the first few the strip itself moves).
-        app.session.wheel(x, y, -8 if long else -3)
-        if long:
+        # A long row shows others: towards the user it moves on along its
+        # tiles, away from the user it comes back from its end.
+        app.session.wheel(x, y, (8 if last in shown else -8) if last else -3)
+        if last:
             app.wait_for(lambda: tiles_shown(row) not in (shown, set()),
                          "the wheel to scroll the row %s at %s height" % (row.pattern, height), timeout=5)
     app.keep("sheet-wheel-" + height)

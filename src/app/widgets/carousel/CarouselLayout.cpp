@@ -315,6 +315,17 @@ double endShift(double scrollOffset, const LayoutState& state, double spacing, d
     return std::clamp(0.0, least, most);
 }
 
+std::optional<std::pair<double, double>> movingOffsets(const LayoutState& state, double spacing, double inset) {
+    const double step = spacing * state.itemWidth;
+    if (state.numberOfItems <= 0 || !(step > 0)) return std::nullopt;
+    const double extent = state.vertical ? state.bounds.height : state.bounds.width;
+    // endShift is 0, and the current item in the centre, from here on.
+    const double first = (extent / 2 - inset - step / 2) / step;
+    const double last = static_cast<double>(state.numberOfItems - 1) - first;
+    if (!(last > first)) return std::nullopt;
+    return std::pair{first, last};
+}
+
 std::vector<int64_t> candidateIndexes(int64_t currentIndex, int64_t visibleCount, const LayoutState& state) {
     const int64_t placeholders = state.numberOfPlaceholdersToShow;
     int64_t start = currentIndex - visibleCount / 2;

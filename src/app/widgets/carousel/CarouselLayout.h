@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace carousel {
@@ -90,6 +91,10 @@ std::vector<size_t> depthOrder(const std::vector<graphics::Transform3D>& transfo
 // moves along it. A row shorter than the view starts at its leading edge.
 // 0 for an empty row or one without an item width.
 double endShift(double scrollOffset, const LayoutState& state, double spacing, double inset);
+
+// The scroll offsets between which such a row visibly moves; outside them
+// it stands at one of its ends. None when the row fits in the view.
+std::optional<std::pair<double, double>> movingOffsets(const LayoutState& state, double spacing, double inset);
 
 // The index slots to consider around the centre, first to last (clamped
 // into the ring when wrapping).

@@ -130,8 +130,8 @@ public:
     // ---- wheel and keys (iCarouselScrolling.cpp) ----------------------------------------
     // The wheel scrolls the carousel along its axis (a vertical turn moves a
     // sideways carousel too) and, once it has rested kWheelSettleDelay
-    // seconds, centres the nearest item. The arrows along the axis move to
-    // the previous or next item.
+    // seconds, centres the next item in the turn's direction. The arrows
+    // along the axis move to the previous or next item.
     static constexpr double kWheelSettleDelay = 0.2;
     static constexpr double kKeyScrollDuration = 0.2;
     bool scrollWheel(const ui::WheelEvent& event) override;
@@ -153,6 +153,8 @@ private:
     void updateItemWidth();
     // How far the row is moved along its path (keepsEndsInView), in points.
     double endShift() const;
+    // Where a wheel turn comes to rest (iCarouselScrolling.cpp).
+    void settleAfterWheel(bool forward);
     void updateNumberOfVisibleItems();
     double alphaForItemWithOffset(double offset) const;
     graphics::Transform3D transformForItemWithOffset(double offset) const;

@@ -288,15 +288,35 @@ bool iCarousel::scrollWheel(const ui::WheelEvent& event) {
     if (!scrollEnabled || (event.modifiers & ui::KeyModifierControl) || along == 0 || !(itemWidth_ > 0) ||
         numberOfItems_ == 0)
         return ui::View::scrollWheel(event);
+    // A row that keeps its ends in view moves only between the offsets that
+    // move it: the first notch moves what is drawn, and one that fits in the
+    // view leaves the wheel to what holds it.
+    std::optional<std::pair<double, double>> range;
+    if (keepsEndsInView && type_ == iCarouselTypeLinear && !wrapEnabled_) {
+        range = carousel::movingOffsets(layoutState(), valueForOption(iCarouselOptionSpacing, 1.0), endInset);
+        if (!range) return ui::View::scrollWheel(event);
+    }
     // Turning the wheel away from the user shows what lies before.
-    setScrollOffset(scrollOffset_ - along * offsetMultiplier_ / itemWidth_);
+    const double from = range ? std::clamp(scrollOffset_, range->first, range->second) : scrollOffset_;
+    const double to = from - along * offsetMultiplier_ / itemWidth_;
+    setScrollOffset(range ? std::clamp(to, range->first, range->second) : to);
+    const bool forward = along < 0;
     if (wheelSettle_) wheelSettle_->invalidate();
-    wheelSettle_ = life_.performAfter(kWheelSettleDelay, [this] {
+    wheelSettle_ = life_.performAfter(kWheelSettleDelay, [this, forward] {
         wheelSettle_.reset();
         if (!dragging_ && !decelerating_ && !scrolling_ && (scrollToItemBoundary || offsetOutsideItems()))
-            snapToCurrentItem();
+            settleAfterWheel(forward);
     });
     return true;
+}
+
+// A notch moves less than half an item: settling on the nearest item would
+// take a slow turn, notch by notch, back to where it started. The turn
+// settles on the next item in its own direction instead.
+void iCarousel::settleAfterWheel(bool forward) {
+    if (nearlyCentred()) return snapToCurrentItem();
+    const double boundary = forward ? std::ceil(scrollOffset_) : std::floor(scrollOffset_);
+    scrollToItemAtIndexAnimated(clampedIndex(static_cast<int64_t>(boundary)), true);
 }
 
 bool iCarousel::handleKeyEquivalent(const ui::KeyPress& press) {

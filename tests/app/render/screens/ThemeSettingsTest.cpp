@@ -92,6 +92,12 @@ protected:
             tiles[index] = inWindow(strip.itemViewAtIndex(index).get());
         return tiles;
     }
+    // Where the strip's tiles stand across the window, as one figure.
+    double tileXs(Section section) {
+        double sum = 0;
+        for (const auto& [index, rect] : drawnTiles(section)) sum += double(index + 1) * rect.origin.x;
+        return sum;
+    }
     void setMeta(const char* key, Value value) { (*project->getMetaData()).set(key, std::move(value)); }
     foundation::Dictionary stored() { return storedMetaData(project); }
     // Writes "RecordNeedsRendering" back to false on disk.
@@ -336,15 +342,19 @@ TEST_F(ThemeSettingsTest, TheWheelOverEveryRowOnlyScrollsItAndAClickStillChooses
             sheet->tableView()->scrollToRowAtIndexPath(ui::IndexPath{section, 0}, ui::TableViewScrollPosition::Middle,
                                                        false);
             KWSelectionViewController& row = picker(section);
-            const double offset = row.carousel()->scrollOffset();
             const int32_t chosen = row.lastSelection();
+            // The fade's and the mask's tiles fit in the window: their
+            // strips have nothing to scroll and leave the wheel to the sheet.
+            const bool fits = section == kFade || section == kMask;
             // Four notches towards the user, then back two, each turn left
             // to come to rest.
             for (const int notches : {-4, 2}) {
-                EXPECT_TRUE(wheel.turn(centerOf(*row.carousel()), notches));
+                const double before = tileXs(section);
+                const bool taken = wheel.turn(centerOf(*row.carousel()), notches);
+                EXPECT_TRUE(taken || fits);
                 advance(1.0);
+                EXPECT_EQ(tileXs(section) == before, fits) << "turn of " << notches;
             }
-            EXPECT_NE(row.carousel()->scrollOffset(), offset) << "the strip did not scroll";
             EXPECT_EQ(row.lastSelection(), chosen);
             row.carousel()->scrollToItemAtIndexAnimated(chosen, false);
             EXPECT_EQ(framedTiles(section), std::vector<int64_t>{chosen}) << "the frame left the chosen tile";
@@ -367,7 +377,7 @@ TEST_F(ThemeSettingsTest, TheWheelOverEveryRowOnlyScrollsItAndAClickStillChooses
         posted.clear();
         sheet->tableView()->scrollToRowAtIndexPath(ui::IndexPath{click.section, 0}, ui::TableViewScrollPosition::Middle,
                                                    false);
-        EXPECT_TRUE(wheel.turn(centerOf(*picker(click.section).carousel()), -int(click.tile)));
+        wheel.turn(centerOf(*picker(click.section).carousel()), -int(click.tile));
         advance(1.0);
         const auto tiles = drawnTiles(click.section);
         ASSERT_TRUE(tiles.contains(click.tile)) << click.tile;
@@ -377,6 +387,27 @@ TEST_F(ThemeSettingsTest, TheWheelOverEveryRowOnlyScrollsItAndAClickStillChooses
         EXPECT_EQ(framedTiles(click.section), std::vector<int64_t>{click.tile});
         EXPECT_EQ(posted, std::vector<std::string>{click.notification});
     }
+}
+
+TEST_F(ThemeSettingsTest, EveryNotchOfASlowTurnMovesTheStrip) {
+    open();
+    testsupport::HostWheel wheel(window);
+    sheet->tableView()->scrollToRowAtIndexPath(ui::IndexPath{kForeground, 0}, ui::TableViewScrollPosition::Middle,
+                                               false);
+    const graphics::Point over = centerOf(*picker(kForeground).carousel());
+    // Where the fifth foreground is drawn: a notch towards the user moves it left,
+    // one away moves it back, each notch left to come to rest.
+    std::vector<double> xs{drawnTiles(kForeground).at(4).origin.x};
+    for (const int notch : {-1, -1, -1, 1, 1, 1}) {
+        ASSERT_TRUE(wheel.turn(over, notch));
+        advance(1.0);
+        xs.push_back(drawnTiles(kForeground).at(4).origin.x);
+    }
+    for (size_t i = 1; i < xs.size(); ++i)
+        EXPECT_TRUE(i <= 3 ? xs[i] < xs[i - 1] : xs[i] > xs[i - 1])
+            << "notch " << i << ": " << xs[i - 1] << " to " << xs[i];
+    EXPECT_EQ(xs.back(), xs.front());
+    EXPECT_TRUE(posted.empty());
 }
 
 TEST_F(ThemeSettingsTest, ASettingThatCannotBeSavedSaysSo) {
