@@ -1,7 +1,5 @@
-// How the share screens of the services without an account look: the
-// service named once, in the navigation bar, and the progress panel's
-// preview picture whole between the navigation bar and the progress bar,
-// both found where they are drawn.
+// How the share screens of the services without an account look, found
+// where they are drawn.
 
 #include "ShareSheetTest.h"
 #include "ShareTestSupport.h"
@@ -15,6 +13,7 @@
 #include "platform/ui/host/ControlMap.h"
 #include "support/Pictures.h"
 
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -47,7 +46,11 @@ std::optional<graphics::Rect> colourBox(const graphics::Image& image, const std:
 
 class ShareScreenLayoutTest : public sharetest::ShareSheetTest {};
 
-TEST_F(ShareScreenLayoutTest, TheServiceIsNamedOnceInTheNavigationBar) {
+// The service is named once, in the navigation bar, and its progress
+// panel's preview shows whole between that bar and the progress bar.
+TEST_F(ShareScreenLayoutTest, TheServiceIsNamedOnceAndThePreviewShowsWholeUnderIt) {
+    sharetest::ProgramRecorders programs(folders.root() + "/bin");
+    programs.mailer(0);
     for (const Service& service : kServices) {
         SCOPED_TRACE(service.title);
         ShareViewController* screen = choose(service.make());
@@ -57,23 +60,13 @@ TEST_F(ShareScreenLayoutTest, TheServiceIsNamedOnceInTheNavigationBar) {
         for (const ui::MappedView& shown : ui::mapViews(*window, ui::WindowPlacement{}))
             labels += shown.label == service.title;
         EXPECT_EQ(labels, 0u) << "a heading repeats the title";
-        screen->cancelSharing();
-        advance(1);
-    }
-}
 
-TEST_F(ShareScreenLayoutTest, ThePreviewShowsWholeBetweenTheNavigationBarAndTheProgressBar) {
-    sharetest::ProgramRecorders programs(folders.root() + "/bin");
-    programs.mailer(0);
-    for (const Service& service : kServices) {
-        SCOPED_TRACE(service.title);
-        ShareViewController* screen = choose(service.make());
-        ASSERT_NE(screen, nullptr);
         // The smallest output: the panel is what counts, not the render.
-        size_t smallest = 0;
-        for (size_t i = 0; i < screen->exportTypes().size(); ++i)
-            if (screen->exportTypes()[i].size().width < screen->exportTypes()[smallest].size().width) smallest = i;
-        tap(screen->typeButtons()[smallest].get());
+        const auto& types = screen->exportTypes();
+        const auto smallest = std::min_element(types.begin(), types.end(), [](const auto& a, const auto& b) {
+            return a.size().width < b.size().width;
+        });
+        tap(screen->typeButtons()[size_t(smallest - types.begin())].get());
         ASSERT_NE(screen->panel(), nullptr);
         advance(1);
         window->layoutIfNeeded();

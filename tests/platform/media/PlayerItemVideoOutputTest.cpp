@@ -15,6 +15,7 @@
 
 #include <QImage>
 #include <gtest/gtest.h>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -26,14 +27,12 @@ using media::PlayerItemVideoOutput;
 // Two seconds at two frames a second: frames start at 0, 0.5, 1 and 1.5.
 const std::string& slowMovie() {
     static testsupport::RunFolder folder("tollivar-slow-movie");
-    static const std::string path = [] {
-        const std::string made = folder.path() + "/slow.mp4";
-        const auto result = testsupport::runProcess({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
+    static const std::string path = folder.path() + "/slow.mp4";
+    static const int made = testsupport::runProcess({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
                                                      "color=c=gray:s=64x48:r=2:d=2", "-c:v", "libx264", "-pix_fmt",
-                                                     "yuv420p", made});
-        EXPECT_EQ(result.exitCode, 0) << result.output;
-        return made;
-    }();
+                                                     "yuv420p", path})
+                                .exitCode;
+    EXPECT_EQ(made, 0);
     return path;
 }
 
@@ -100,28 +99,21 @@ TEST_F(PlayerItemVideoOutputTest, HandsOutEachPictureOnceAsPlaybackReachesIt) {
     player->addOutput(output);
     player->setRate(1);
     // Asked at every refresh for the next refresh's time, as a display link does.
-    std::vector<int> frames;
-    std::vector<double> starts;
-    for (int refresh = 0; refresh < 40; ++refresh) {
+    int handedOut = 0;
+    for (int refresh = 0; refresh < 40; ++refresh, RunLoop::main().advance(1.0 / 60)) {
         const MediaTime itemTime = output->itemTimeForHostTime(RunLoop::main().now() + 1.0 / 60);
-        if (output->hasNewPixelBufferForItemTime(itemTime)) {
-            MediaTime displayTime;
-            auto pixels = output->copyPixelBufferForItemTime(itemTime, &displayTime);
-            ASSERT_TRUE(pixels);
-            EXPECT_EQ(pixels->pixelFormat, media::kPixelFormat32BGRA);
-            EXPECT_EQ(pixels->width, 128);
-            frames.push_back(frameNumber(*pixels));
-            starts.push_back(displayTime.seconds());
-            EXPECT_LE(displayTime.seconds(), itemTime.seconds() + 1e-6);
-            EXPECT_GT(displayTime.seconds() + 1.0 / 24, itemTime.seconds());
-        }
-        RunLoop::main().advance(1.0 / 60);
+        if (!output->hasNewPixelBufferForItemTime(itemTime)) continue;
+        MediaTime displayTime;
+        auto pixels = output->copyPixelBufferForItemTime(itemTime, &displayTime);
+        ASSERT_TRUE(pixels);
+        EXPECT_EQ(std::tuple(pixels->pixelFormat, pixels->width, frameNumber(*pixels)),
+                  std::tuple(media::kPixelFormat32BGRA, 128, handedOut));
+        EXPECT_NEAR(displayTime.seconds(), handedOut / 24.0, 1e-3);
+        EXPECT_LE(displayTime.seconds(), itemTime.seconds() + 1e-6);
+        EXPECT_GT(displayTime.seconds() + 1.0 / 24, itemTime.seconds());
+        ++handedOut;
     }
-    ASSERT_EQ(frames.size(), 12u) << "each of the half second's frames once";
-    for (size_t i = 0; i < frames.size(); ++i) {
-        EXPECT_EQ(frames[i], int(i));
-        EXPECT_NEAR(starts[i], double(i) / 24, 1e-3);
-    }
+    EXPECT_EQ(handedOut, 12) << "each of the half second's frames once";
     EXPECT_FALSE(output->hasNewPixelBufferForItemTime(output->itemTimeForHostTime(RunLoop::main().now())))
         << "the end holds the last picture, handed out already";
     player->removeOutput(output);
@@ -137,22 +129,23 @@ TEST_F(PlayerItemVideoOutputTest, TellsTheAdvanceIntervalBeforeThePicturesChange
     output->setDelegate(listener, foundation::DispatchQueue::main());
     player->addOutput(output);
     auto& loop = RunLoop::main();
-    auto handOutNow = [&] { ASSERT_TRUE(output->copyPixelBufferForItemTime(player->currentTime())); };
+    // Hands the picture shown out and asks for the next change's notice.
+    auto ask = [&] {
+        ASSERT_TRUE(output->copyPixelBufferForItemTime(player->currentTime()));
+        output->requestNotificationOfMediaDataChangeWithAdvanceInterval(0.1);
+    };
 
     output->requestNotificationOfMediaDataChangeWithAdvanceInterval(0.1);
     loop.runUntilIdle();
     ASSERT_EQ(listener->heard.size(), 1u) << "nothing handed out yet: at once";
     EXPECT_FALSE(output->hasPendingNotificationRequest());
-
-    handOutNow();
-    output->requestNotificationOfMediaDataChangeWithAdvanceInterval(0.1);
+    ask();
     loop.advance(1.0);
     EXPECT_EQ(listener->heard.size(), 1u) << "paused on the picture handed out";
 
-    // With the picture shown handed out, the rate set: the notice comes `seconds` later.
+    // Asked, then the rate set: the notice comes `seconds` later.
     auto expectNoticeAfter = [&](float rate, double seconds) {
-        handOutNow();
-        output->requestNotificationOfMediaDataChangeWithAdvanceInterval(0.1);
+        ask();
         const size_t before = listener->heard.size();
         const double start = loop.now();
         player->setRate(rate);
@@ -167,8 +160,7 @@ TEST_F(PlayerItemVideoOutputTest, TellsTheAdvanceIntervalBeforeThePicturesChange
 
     // A jump while paused changes the picture at once.
     player->setRate(0);
-    handOutNow();
-    output->requestNotificationOfMediaDataChangeWithAdvanceInterval(0.1);
+    ask();
     player->seekToTime(MediaTime::make(18, 10));
     loop.runUntilIdle();
     ASSERT_EQ(listener->heard.size(), 3u);
@@ -178,8 +170,7 @@ TEST_F(PlayerItemVideoOutputTest, TellsTheAdvanceIntervalBeforeThePicturesChange
 
     // A removed output hears nothing.
     player->setRate(0);
-    handOutNow();
-    output->requestNotificationOfMediaDataChangeWithAdvanceInterval(0.1);
+    ask();
     player->removeOutput(output);
     player->seekToTime(MediaTime::zero());
     loop.advance(1.0);
