@@ -298,134 +298,112 @@ TEST(CameraControls, ALockHoldsItsValueThroughTheBackendsOwnResets) {
     // The backend switches automatic white balance on whenever it opens,
     // starts or re-formats the camera, as Qt 6.4's do. The lock is put back
     // with the temperature it held, not the one the automatic reaches now.
-    struct Row {
-        const char* name;
-        bool lockedByAnEarlierRun;
-        int32_t held;
-    };
-    for (const Row row : {Row{"locked here", false, FakeV4l2Device::kTemperatureReached},
-                          Row{"locked by an earlier run", true, 5000}}) {
-        SCOPED_TRACE(row.name);
+    for (const bool lockedByAnEarlierRun : {false, true}) {
+        SCOPED_TRACE(lockedByAnEarlierRun ? "locked by an earlier run" : "locked here");
+        const int32_t held = lockedByAnEarlierRun ? 5000 : FakeV4l2Device::kTemperatureReached;
         auto table = FakeV4l2Device::webcam();
-        if (row.lockedByAnEarlierRun) {
+        if (lockedByAnEarlierRun) {
             table->control(V4L2_CID_AUTO_WHITE_BALANCE).value = 0;
-            table->control(V4L2_CID_WHITE_BALANCE_TEMPERATURE).value = row.held;
+            table->control(V4L2_CID_WHITE_BALANCE_TEMPERATURE).value = held;
         }
         Camera camera(table);
-        if (!row.lockedByAnEarlierRun) {
+        if (!lockedByAnEarlierRun) {
             ASSERT_TRUE(camera.change([](CaptureDevice& d) { d.setWhiteBalanceMode(CaptureMode::Locked); }).ok());
         }
-        EXPECT_EQ(camera.device->heldValues().whiteBalance, row.held);
+        EXPECT_EQ(camera.device->heldValues().whiteBalance, held);
         camera.node->control(V4L2_CID_WHITE_BALANCE_TEMPERATURE).reached = 4700;
         camera.takeWrites();
-
-        auto session = CaptureSession::create();
-        CaptureDeviceInputPtr input;
-        const std::pair<const char*, std::function<void()>> steps[] = {
-            {"open", [&] { input = CaptureDeviceInput::create(camera.device).value(); }},
-            {"start",
-             [&] {
-                 session->addInput(input);
-                 session->startRunning();
-             }},
-            {"another frame rate",
-             [&] {
-                 ASSERT_TRUE(camera.change([](CaptureDevice& d) {
-                                     d.setActiveVideoMaxFrameDuration(media::MediaTime::make(1, 15));
-                                 }).ok());
-             }},
-            {"pause and resume",
-             [&] {
-                 session->stopRunning();
-                 session->startRunning();
-             }},
-        };
-        for (const auto& [name, step] : steps) {
-            SCOPED_TRACE(name);
-            step();
+        const auto expectPutBack = [&](const char* step) {
+            SCOPED_TRACE(step);
             EXPECT_EQ(camera.takeWrites(), (Writes{{V4L2_CID_AUTO_WHITE_BALANCE, 1},
                                                    {V4L2_CID_AUTO_WHITE_BALANCE, 0},
-                                                   {V4L2_CID_WHITE_BALANCE_TEMPERATURE, row.held}}));
+                                                   {V4L2_CID_WHITE_BALANCE_TEMPERATURE, held}}));
             EXPECT_EQ(camera.device->whiteBalanceMode(), CaptureMode::Locked);
-            EXPECT_EQ(camera.node->current(V4L2_CID_WHITE_BALANCE_TEMPERATURE), row.held);
-        }
+            EXPECT_EQ(camera.node->current(V4L2_CID_WHITE_BALANCE_TEMPERATURE), held);
+        };
+        auto input = CaptureDeviceInput::create(camera.device).value();
+        expectPutBack("open");
+        auto session = CaptureSession::create();
+        session->addInput(input);
+        session->startRunning();
+        expectPutBack("start");
+        ASSERT_TRUE(
+            camera.change([](CaptureDevice& d) { d.setActiveVideoMaxFrameDuration(media::MediaTime::make(1, 15)); })
+                .ok());
+        expectPutBack("another frame rate");
+        session->stopRunning();
+        session->startRunning();
+        expectPutBack("pause and resume");
         session->stopRunning();
     }
 }
 
 TEST(CameraControls, HeldValuesGoToAnotherCameraWhereItsRangeOffersThem) {
     Camera first(FakeV4l2Device::webcam());
-    ASSERT_TRUE(first.change([](CaptureDevice& d) {
-                         d.setWhiteBalanceMode(CaptureMode::Locked);
-                         d.setFocusMode(CaptureMode::Locked);
-                     }).ok());
+    const auto lockFocusAndWhiteBalance = [](CaptureDevice& d) {
+        d.setWhiteBalanceMode(CaptureMode::Locked);
+        d.setFocusMode(CaptureMode::Locked);
+    };
+    ASSERT_TRUE(first.change(lockFocusAndWhiteBalance).ok());
     const HeldValues held = first.device->heldValues();
-    EXPECT_EQ(held, (HeldValues{FakeV4l2Device::kFocusReached, std::nullopt, FakeV4l2Device::kTemperatureReached}));
+    constexpr int32_t kFocus = FakeV4l2Device::kFocusReached, kTemperature = FakeV4l2Device::kTemperatureReached;
+    EXPECT_EQ(held, (HeldValues{kFocus, std::nullopt, kTemperature}));
     struct Row {
         const char* name;
         void (*tweak)(FakeV4l2Device&);
         HeldValues asked;
         int32_t temperature, focus;
-        Writes written;
-    };
-    const auto other = [](FakeV4l2Device& camera) {
-        camera.control(V4L2_CID_WHITE_BALANCE_TEMPERATURE).reached = 4500;
-        camera.control(V4L2_CID_FOCUS_ABSOLUTE).reached = 120;
+        bool automaticsWereOn;  // else only the values move
     };
     const Row rows[] = {
         {"the same kind of camera",
-         other,
-         held,
-         FakeV4l2Device::kTemperatureReached,
-         FakeV4l2Device::kFocusReached,
-         {{V4L2_CID_FOCUS_AUTO, 0},
-          {V4L2_CID_FOCUS_ABSOLUTE, FakeV4l2Device::kFocusReached},
-          {V4L2_CID_AUTO_WHITE_BALANCE, 0},
-          {V4L2_CID_WHITE_BALANCE_TEMPERATURE, FakeV4l2Device::kTemperatureReached}}},
+         [](FakeV4l2Device& camera) {
+             camera.control(V4L2_CID_WHITE_BALANCE_TEMPERATURE).reached = 4500;
+             camera.control(V4L2_CID_FOCUS_ABSOLUTE).reached = 120;
+         },
+         held, kTemperature, kFocus, true},
         {"warm light only, focus off its steps",
          [](FakeV4l2Device& camera) {
              camera.control(V4L2_CID_FOCUS_ABSOLUTE).reached = 120;
              camera.control(V4L2_CID_WHITE_BALANCE_TEMPERATURE).reached = 4500;
              camera.control(V4L2_CID_WHITE_BALANCE_TEMPERATURE).info.maximum = 5000;
          },
-         {87, std::nullopt, FakeV4l2Device::kTemperatureReached},
+         {87, std::nullopt, kTemperature},
          4500,
          85,
-         {{V4L2_CID_FOCUS_AUTO, 0},
-          {V4L2_CID_FOCUS_ABSOLUTE, 85},
-          {V4L2_CID_AUTO_WHITE_BALANCE, 0},
-          {V4L2_CID_WHITE_BALANCE_TEMPERATURE, 4500}}},
+         true},
         {"locked already, at other values: the lock moves",
          [](FakeV4l2Device& camera) {
              camera.control(V4L2_CID_FOCUS_AUTO).value = 0;
              camera.control(V4L2_CID_FOCUS_ABSOLUTE).value = 40;
              camera.control(V4L2_CID_AUTO_WHITE_BALANCE).value = 0;
          },
-         held,
-         FakeV4l2Device::kTemperatureReached,
-         FakeV4l2Device::kFocusReached,
-         {{V4L2_CID_FOCUS_ABSOLUTE, FakeV4l2Device::kFocusReached},
-          {V4L2_CID_WHITE_BALANCE_TEMPERATURE, FakeV4l2Device::kTemperatureReached}}},
+         held, kTemperature, kFocus, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         auto table = FakeV4l2Device::webcam();
         row.tweak(*table);
         Camera camera(table);
-        ASSERT_TRUE(camera.change([&](CaptureDevice& d) {
-                              d.setHeldValues(row.asked);
-                              d.setWhiteBalanceMode(CaptureMode::Locked);
-                              d.setFocusMode(CaptureMode::Locked);
-                          }).ok());
+        ASSERT_TRUE(camera
+                        .change([&](CaptureDevice& d) {
+                            d.setHeldValues(row.asked);
+                            lockFocusAndWhiteBalance(d);
+                        })
+                        .ok());
         // The absolute values are written once the automatic is off.
-        EXPECT_EQ(camera.takeWrites(), row.written);
+        const Writes::value_type focus{V4L2_CID_FOCUS_ABSOLUTE, row.focus},
+            temperature{V4L2_CID_WHITE_BALANCE_TEMPERATURE, row.temperature};
+        EXPECT_EQ(camera.takeWrites(),
+                  (row.automaticsWereOn
+                       ? Writes{{V4L2_CID_FOCUS_AUTO, 0}, focus, {V4L2_CID_AUTO_WHITE_BALANCE, 0}, temperature}
+                       : Writes{focus, temperature}));
         EXPECT_EQ(camera.node->current(V4L2_CID_WHITE_BALANCE_TEMPERATURE), row.temperature);
         EXPECT_EQ(camera.node->current(V4L2_CID_FOCUS_ABSOLUTE), row.focus);
         EXPECT_EQ(camera.device->heldValues().whiteBalance, row.temperature);
         // Given up on purpose, a lock forgets what it held.
-        ASSERT_TRUE(camera.change([](CaptureDevice& d) {
-                              d.setWhiteBalanceMode(CaptureMode::ContinuousAutomatic);
-                          }).ok());
+        ASSERT_TRUE(
+            camera.change([](CaptureDevice& d) { d.setWhiteBalanceMode(CaptureMode::ContinuousAutomatic); }).ok());
         EXPECT_FALSE(camera.device->heldValues().whiteBalance);
         EXPECT_EQ(camera.device->heldValues().focus, row.focus);
     }
@@ -460,8 +438,13 @@ TEST(CameraControls, ReadOnlyControlsAreNeverWritten) {
     const Row rows[] = {
         {"focus value", V4L2_CID_FOCUS_ABSOLUTE, 0b100, kLockAndContinuous, exposureLock},
         {"focus switch", V4L2_CID_FOCUS_AUTO, 0, kLockAndContinuous, exposureLock},
-        {"exposure priority", V4L2_CID_EXPOSURE_AUTO_PRIORITY, kLockAndContinuous, kLockAndContinuous,
-         {{V4L2_CID_FOCUS_AUTO, 0}, {V4L2_CID_FOCUS_ABSOLUTE, FakeV4l2Device::kFocusReached}, exposureLock[0],
+        {"exposure priority",
+         V4L2_CID_EXPOSURE_AUTO_PRIORITY,
+         kLockAndContinuous,
+         kLockAndContinuous,
+         {{V4L2_CID_FOCUS_AUTO, 0},
+          {V4L2_CID_FOCUS_ABSOLUTE, FakeV4l2Device::kFocusReached},
+          exposureLock[0],
           exposureLock[1]}},
     };
     for (const Row& row : rows) {

@@ -29,21 +29,16 @@ std::shared_ptr<V4l2Node> openNode(const std::shared_ptr<FakeV4l2Device>& camera
 
 TEST(V4l2Node, MenusAreAskedFromTheirMinimumToTheirMaximumKeepingWhatIsOffered) {
     auto camera = FakeV4l2Device::webcamWithExposureBias();
-    // A menu from 2 to 5 that offers its first and its last index.
-    ControlInfo colours;
-    colours.id = V4L2_CID_COLORFX;
-    colours.type = V4L2_CTRL_TYPE_MENU;
-    colours.minimum = 2;
-    colours.maximum = 5;
-    colours.menu = {{2, 2}, {5, 5}};
-    camera->add(colours, 2);
-    // One at the very top of the numbers a menu can have.
-    ControlInfo top = colours;
-    top.id = V4L2_CID_POWER_LINE_FREQUENCY;
-    top.minimum = INT32_MAX - 1;
-    top.maximum = INT32_MAX;
-    top.menu = {{INT32_MAX, INT32_MAX}};
-    camera->add(top, INT32_MAX);
+    // A menu from 2 to 5 that offers its first and its last index, and one
+    // at the very top of the numbers a menu can have.
+    camera->add(
+        {.id = V4L2_CID_COLORFX, .type = V4L2_CTRL_TYPE_MENU, .minimum = 2, .maximum = 5, .menu = {{2, 2}, {5, 5}}}, 2);
+    camera->add({.id = V4L2_CID_POWER_LINE_FREQUENCY,
+                 .type = V4L2_CTRL_TYPE_MENU,
+                 .minimum = INT32_MAX - 1,
+                 .maximum = INT32_MAX,
+                 .menu = {{INT32_MAX, INT32_MAX}}},
+                INT32_MAX);
     auto node = openNode(camera);
     ASSERT_TRUE(node);
     Menu halves;
