@@ -211,50 +211,35 @@ TEST_F(EditorKeysTest, AWheelTurnedThroughTheHostOverTheStripOrTheTimelineChange
             name, nullptr, [&posted](const foundation::Notification& note) { posted.push_back(note.name); }));
     const SavedListStamp saved = savedListStamp(*project);
     testsupport::HostWheel wheel(window);
-    struct Row {
-        const char* what;
-        std::function<void()> show;
-        std::function<ui::View&()> view;
-        std::function<double()> scrolled;
-        // What a click there still does, and the notification it gives.
-        std::function<void()> click;
-        const char* clicked;
-    };
-    const Row rows[] = {
-        {"the strip", [] {}, [this]() -> ui::View& { return *strip().carousel(); },
-         [this] { return strip().carousel()->scrollOffset(); },
-         [this] {
-             ui::ViewPtr item = strip().carousel()->currentItemView();
-             tap(KWFrameByFrameView::itemSubview(*item, KWFrameByFrameView::kTagThumbnail));
-             advance(0.6);
-             fingers.press(ui::Key::Escape);
-             advance(0.6);
-         },
-         n::kDidSelectFrame},
-        {"the timeline", [this] { editor->zoomOut(); },
-         [this]() -> ui::View& { return *editor->timelineViewController()->viewClipScroller(); },
-         [this] { return editor->timelineViewController()->viewClipScroller()->contentOffset().x; },
-         [this] { fingers.tap(centerOf(*editor->timelineViewController()->viewClipScroller()), 2); },
-         n::kTimelineViewDoubleTapped},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        row.show();
-        advance(0.5);
-        const double before = row.scrolled();
+    // The wheel over `view` scrolls it, and selects, opens, changes and saves nothing.
+    auto turnOver = [&](ui::View& view, const std::function<double()>& scrolled) {
+        const double before = scrolled();
         for (const int notches : {-5, 2}) {
-            EXPECT_TRUE(wheel.turn(centerOf(row.view()), notches));
+            EXPECT_TRUE(wheel.turn(centerOf(view), notches));
             advance(1.0);
         }
-        EXPECT_NE(row.scrolled(), before);
+        EXPECT_NE(scrolled(), before);
         EXPECT_TRUE(posted.empty());
         EXPECT_FALSE(editor->popoverController() && editor->popoverController()->isPopoverVisible());
         EXPECT_EQ(namesOfList(*project), "ABCDEFGHS");
         EXPECT_EQ(savedListStamp(*project), saved) << "frames.meta was written again";
-        row.click();
-        EXPECT_EQ(posted, std::vector<std::string>{row.clicked});
-        posted.clear();
-    }
+    };
+    iCarousel& carousel = *strip().carousel();
+    turnOver(carousel, [&] { return carousel.scrollOffset(); });
+    // A click there still does what it does.
+    tap(KWFrameByFrameView::itemSubview(*carousel.currentItemView(), KWFrameByFrameView::kTagThumbnail));
+    advance(0.6);
+    fingers.press(ui::Key::Escape);
+    advance(0.6);
+    EXPECT_EQ(posted, std::vector<std::string>{n::kDidSelectFrame});
+    posted.clear();
+
+    editor->zoomOut();
+    advance(0.5);
+    ui::ScrollView& timeline = *editor->timelineViewController()->viewClipScroller();
+    turnOver(timeline, [&] { return timeline.contentOffset().x; });
+    fingers.tap(centerOf(timeline), 2);
+    EXPECT_EQ(posted, std::vector<std::string>{n::kTimelineViewDoubleTapped});
     EXPECT_LIST_INVARIANTS(project);
 }
 

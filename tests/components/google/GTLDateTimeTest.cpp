@@ -95,9 +95,8 @@ TEST(GTLDateTime, WhatIsWrittenReadsBackEqual) {
                              "2013-05-01T23:59:59+23:59", "2013-05-01T00:00:00-23:59", "2016-12-31T23:59:60Z"})
         values.push_back(GTLDateTime::dateTimeWithRFC3339String(text));
     const auto moment = foundation::Date::fromUnixTime(1367403630.25);
-    for (const std::optional<QTimeZone>& zone :
-         {std::optional<QTimeZone>(), std::optional(QTimeZone::utc()), std::optional(QTimeZone(19800)),
-          std::optional(QTimeZone(-28800)), std::optional(QTimeZone("Europe/Berlin"))})
+    values.push_back(GTLDateTime::dateTimeWithDate(moment, std::nullopt));
+    for (const QTimeZone& zone : {QTimeZone::utc(), QTimeZone(19800), QTimeZone(-28800), QTimeZone("Europe/Berlin")})
         values.push_back(GTLDateTime::dateTimeWithDate(moment, zone));
     values.push_back(GTLDateTime::dateTimeForAllDayWithDate(moment));
     values.push_back(GTLDateTime::dateTimeWithDateComponents(fields(2013, 5, 1, 10, 20, 30)));
@@ -127,12 +126,9 @@ TEST(GTLDateTime, WhatIsWrittenReadsBackEqual) {
 // Fields set by hand that make no RFC 3339 text write none, rather than
 // a text the reader refuses.
 TEST(GTLDateTime, FieldsThatMakeNoTextWriteNone) {
-    GTLDateComponents yearAndMonth;
-    yearAndMonth.year = 2015;
-    yearAndMonth.month = 3;
     for (const GTLDateComponents& components :
-         {yearAndMonth, GTLDateComponents{}, fields(2015, 2, 29, kNotGiven, kNotGiven, kNotGiven),
-          fields(2015, 3, 1, 25, 0, 0)}) {
+         {fields(2015, 3, kNotGiven, kNotGiven, kNotGiven, kNotGiven), GTLDateComponents{},
+          fields(2015, 2, 29, kNotGiven, kNotGiven, kNotGiven), fields(2015, 3, 1, 25, 0, 0)}) {
         GTLDateTime value;
         value.setDateComponents(components);
         EXPECT_EQ(value.RFC3339String(), "");

@@ -22,6 +22,7 @@ using google::GTMOAuth2ViewControllerTouch;
 using testsupport::HttpExchange;
 using testsupport::HttpReply;
 using testsupport::LoopbackHttpServer;
+using namespace std::string_literals;
 
 namespace {
 
@@ -268,13 +269,11 @@ TEST_F(SignInScreenTest, ACallersAuthorizationSignsInThroughTheBrowser) {
         EXPECT_EQ(namesAtFinish, std::vector<std::string>{"project"});
 
         const std::string body = server_.requests().back().body;
+        const auto& grant = auth->additionalGrantTypeRequestParameters.at("authorization_code");
+        const std::string redirect = screen->redirectReceiver()->redirectURI();
         for (const std::string& field :
-             std::vector<std::string>{"audience=tollivar", "code=4%2Fex",
-              "code_verifier=" + auth->additionalGrantTypeRequestParameters.at("authorization_code")
-                                     .get("code_verifier")
-                                     .asString(),
-              "redirect_uri=" + *GTMOAuth2Authentication::encodedOAuthValueForString(
-                                    screen->redirectReceiver()->redirectURI())})
+             {"audience=tollivar"s, "code=4%2Fex"s, "code_verifier=" + grant.get("code_verifier").asString(),
+              "redirect_uri=" + *GTMOAuth2Authentication::encodedOAuthValueForString(redirect)})
             EXPECT_NE(body.find(field), std::string::npos) << field << " in " << body;
 
         security::KeychainQuery saved = google::GTMOAuth2Keychain::keychainQueryForService(kItem, "OAuth");
