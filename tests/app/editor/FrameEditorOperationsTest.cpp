@@ -433,27 +433,26 @@ TEST_F(MenuByTouchTest, TheMenusDeleteAndTheDeleteKeyAskTheSameQuestion) {
     fingers.press(ui::Key::Right);
     advance(0.5);
     ASSERT_EQ(editor->playerViewController()->getCurrentFrame(), 1);
-    const auto saved = savedListStamp();
-    chooseFromMenu(1, "Delete");
-    const std::string question = deleteQuestion();
-    EXPECT_EQ(question, "|Delete|Cancel");
-    answer("Cancel");
-    EXPECT_TRUE(fingers.press(ui::Key::Delete));
-    EXPECT_EQ(deleteQuestion(), question);
-    answer("Cancel");
-    EXPECT_EQ(namesOfList(*project), "ABCDS");
-    EXPECT_EQ(savedListStamp(), saved) << "a cancelled Delete changes nothing";
-
-    // Either answer deletes as the menu's Delete does: the trash sound once,
-    // the list saved, the playhead on a listed frame.
+    // Either way a Cancel changes nothing, and a Delete deletes as the
+    // menu's Delete does: the trash sound once, the list saved, the playhead
+    // on a listed frame.
     for (const bool byKey : {false, true}) {
         SCOPED_TRACE(byKey ? "key" : "menu");
+        const auto ask = [&] {
+            if (byKey)
+                EXPECT_TRUE(fingers.press(ui::Key::Delete));
+            else
+                chooseFromMenu(editor->playerViewController()->getCurrentFrame(), "Delete");
+            EXPECT_EQ(deleteQuestion(), "|Delete|Cancel");
+        };
+        const auto saved = savedListStamp();
+        const std::string names = namesOfList(*project);
+        ask();
+        answer("Cancel");
+        EXPECT_EQ(namesOfList(*project), names);
+        EXPECT_EQ(savedListStamp(), saved) << "a cancelled Delete changes nothing";
         const int trash = plays("trash.aiff");
-        if (byKey)
-            fingers.press(ui::Key::Delete);
-        else
-            chooseFromMenu(editor->playerViewController()->getCurrentFrame(), "Delete");
-        EXPECT_EQ(deleteQuestion(), question);
+        ask();
         answer("Delete");
         EXPECT_EQ(plays("trash.aiff") - trash, 1);
         EXPECT_EQ(namesOfSavedList(*project), namesOfList(*project));

@@ -350,40 +350,28 @@ TEST(CameraControls, HeldValuesGoToAnotherCameraWhereItsRangeOffersThem) {
     EXPECT_EQ(held, (HeldValues{kFocus, std::nullopt, kTemperature}));
     struct Row {
         const char* name;
-        void (*tweak)(FakeV4l2Device&);
+        int32_t temperatureMaximum;
+        bool lockedAlready;  // at other values: the lock moves, the automatics stay off
         HeldValues asked;
         int32_t temperature, focus;
-        bool automaticsWereOn;  // else only the values move
     };
     const Row rows[] = {
-        {"the same kind of camera",
-         [](FakeV4l2Device& camera) {
-             camera.control(V4L2_CID_WHITE_BALANCE_TEMPERATURE).reached = 4500;
-             camera.control(V4L2_CID_FOCUS_ABSOLUTE).reached = 120;
-         },
-         held, kTemperature, kFocus, true},
-        {"warm light only, focus off its steps",
-         [](FakeV4l2Device& camera) {
-             camera.control(V4L2_CID_FOCUS_ABSOLUTE).reached = 120;
-             camera.control(V4L2_CID_WHITE_BALANCE_TEMPERATURE).reached = 4500;
-             camera.control(V4L2_CID_WHITE_BALANCE_TEMPERATURE).info.maximum = 5000;
-         },
-         {87, std::nullopt, kTemperature},
-         4500,
-         85,
-         true},
-        {"locked already, at other values: the lock moves",
-         [](FakeV4l2Device& camera) {
-             camera.control(V4L2_CID_FOCUS_AUTO).value = 0;
-             camera.control(V4L2_CID_FOCUS_ABSOLUTE).value = 40;
-             camera.control(V4L2_CID_AUTO_WHITE_BALANCE).value = 0;
-         },
-         held, kTemperature, kFocus, false},
+        {"the same kind of camera", 6500, false, held, kTemperature, kFocus},
+        {"warm light only, focus off its steps", 5000, false, {87, std::nullopt, kTemperature}, 4500, 85},
+        {"locked already", 6500, true, held, kTemperature, kFocus},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
+        // Another camera, whose automatics have reached other values.
         auto table = FakeV4l2Device::webcam();
-        row.tweak(*table);
+        table->control(V4L2_CID_WHITE_BALANCE_TEMPERATURE).reached = 4500;
+        table->control(V4L2_CID_WHITE_BALANCE_TEMPERATURE).info.maximum = row.temperatureMaximum;
+        table->control(V4L2_CID_FOCUS_ABSOLUTE).reached = 120;
+        if (row.lockedAlready) {
+            table->control(V4L2_CID_FOCUS_AUTO).value = 0;
+            table->control(V4L2_CID_FOCUS_ABSOLUTE).value = 40;
+            table->control(V4L2_CID_AUTO_WHITE_BALANCE).value = 0;
+        }
         Camera camera(table);
         ASSERT_TRUE(camera
                         .change([&](CaptureDevice& d) {
@@ -395,9 +383,9 @@ TEST(CameraControls, HeldValuesGoToAnotherCameraWhereItsRangeOffersThem) {
         const Writes::value_type focus{V4L2_CID_FOCUS_ABSOLUTE, row.focus},
             temperature{V4L2_CID_WHITE_BALANCE_TEMPERATURE, row.temperature};
         EXPECT_EQ(camera.takeWrites(),
-                  (row.automaticsWereOn
-                       ? Writes{{V4L2_CID_FOCUS_AUTO, 0}, focus, {V4L2_CID_AUTO_WHITE_BALANCE, 0}, temperature}
-                       : Writes{focus, temperature}));
+                  (row.lockedAlready
+                       ? Writes{focus, temperature}
+                       : Writes{{V4L2_CID_FOCUS_AUTO, 0}, focus, {V4L2_CID_AUTO_WHITE_BALANCE, 0}, temperature}));
         EXPECT_EQ(camera.node->current(V4L2_CID_WHITE_BALANCE_TEMPERATURE), row.temperature);
         EXPECT_EQ(camera.node->current(V4L2_CID_FOCUS_ABSOLUTE), row.focus);
         EXPECT_EQ(camera.device->heldValues().whiteBalance, row.temperature);
