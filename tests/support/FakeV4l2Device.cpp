@@ -211,24 +211,19 @@ private:
     bool captureNode_;
 };
 
-constexpr const char* kNodePrefix = "/dev/video";
-
 }  // namespace
 
 std::vector<std::string> FakeV4l2Folder::videoNodes() {
     std::vector<std::string> paths;
     for (size_t number = 0; number < 2 * cameras_.size(); ++number)
-        paths.push_back(kNodePrefix + std::to_string(number));
+        paths.push_back("/dev/video" + std::to_string(number));
     return paths;
 }
 
 foundation::Result<std::shared_ptr<capture::V4l2Handle>> FakeV4l2Folder::open(const std::string& path) {
-    const std::string prefix = kNodePrefix;
-    size_t number = 2 * cameras_.size();
-    if (path.compare(0, prefix.size(), prefix) == 0 && path.size() > prefix.size() &&
-        path.find_first_not_of("0123456789", prefix.size()) == std::string::npos)
-        number = std::stoul(path.substr(prefix.size()));
-    if (number >= 2 * cameras_.size()) return foundation::Error::posix(ENOENT, path);
+    const std::vector<std::string> nodes = videoNodes();
+    const size_t number = std::find(nodes.begin(), nodes.end(), path) - nodes.begin();
+    if (number == nodes.size()) return foundation::Error::posix(ENOENT, path);
     const auto& camera = cameras_[number / 2];
     // A camera that has gone has taken its nodes with it.
     if (camera->vanished()) return foundation::Error::posix(ENOENT, path);
