@@ -502,6 +502,7 @@ TEST_F(MenuByTouchTest, DeletingATitleCardSaysItTakesItsFramesWithIt) {
     EXPECT_LIST_INVARIANTS(project);
 }
 
+// (Which masks make Draw ask is the painter's test.)
 TEST_F(MenuByTouchTest, DrawAsksFirstWhenAMaskErasedSomeOfThePainting) {
     const std::string question = "Drawing again will undo what you erased on this frame.";
     auto painter = [&] { return dynamic_cast<PainterViewController*>(editor->presentedViewController()); };
@@ -518,57 +519,48 @@ TEST_F(MenuByTouchTest, DrawAsksFirstWhenAMaskErasedSomeOfThePainting) {
         advance(1);
         ASSERT_EQ(editor->presentedViewController(), nullptr);
     };
-    struct Case {
-        const char* what;
-        graphics::Point rubbed;  // in canvas points
-        bool asks;
-    } cases[] = {{"over the strokes", {250, 200}, true}, {"beside them", {800, 450}, false}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        auto project = projectOfPictures("AB");
-        open(project);
+    auto project = projectOfPictures("AB");
+    open(project);
+    advance(1);
+    chooseFromMenu(1, "Draw");
+    paint([&](PainterViewController& shown) {
+        std::vector<graphics::Point> path;
+        for (int i = 0; i <= 10; ++i)
+            path.push_back(inWindow(*shown.drawingView(), graphics::Point{100 + 30.0 * i, 100 + 20.0 * i}));
+        fingers.drag(path, 0.3);
+    });
+    chooseFromMenu(1, "Erase");
+    paint([&](PainterViewController& shown) {
+        fingers.tap(inWindow(*shown.drawingView(), graphics::Point{250, 200}));
+    });
+    auto folder = [&] {
+        std::map<std::string, foundation::Bytes> files;
+        for (const auto& entry : std::filesystem::directory_iterator(*project->getProjectPath()))
+            files[entry.path().filename()] = *foundation::readFile(entry.path());
+        return files;
+    };
+    const auto before = folder();
+    // Cancel leaves everything as it was; Draw opens the painter with the
+    // strokes back, and its save ends the question.
+    for (const std::string answer : {"Cancel", "Draw"}) {
+        SCOPED_TRACE(answer);
+        chooseFromMenu(1, "Draw");
+        ASSERT_EQ(alertMessages(), std::vector<std::string>{question});
+        EXPECT_EQ(painter(), nullptr) << "nothing opens before the answer";
+        savePicture("editor_draw_undoes_erase.png");
+        auto alert = ui::AlertView::visibleAlerts().front();
+        ASSERT_EQ(alert->numberOfButtons(), 2);
+        EXPECT_EQ(alert->buttonTitleAtIndex(0), "Cancel");
+        tap(alert->buttonViewAtIndex(answer == "Cancel" ? 0 : 1));
         advance(1);
-        chooseFromMenu(1, "Draw");
-        paint([&](PainterViewController& shown) {
-            std::vector<graphics::Point> path;
-            for (int i = 0; i <= 10; ++i)
-                path.push_back(inWindow(*shown.drawingView(), graphics::Point{100 + 30.0 * i, 100 + 20.0 * i}));
-            fingers.drag(path, 0.3);
-        });
-        chooseFromMenu(1, "Erase");
-        paint([&](PainterViewController& shown) { fingers.tap(inWindow(*shown.drawingView(), c.rubbed)); });
-        auto folder = [&] {
-            std::map<std::string, foundation::Bytes> files;
-            for (const auto& entry : std::filesystem::directory_iterator(*project->getProjectPath()))
-                files[entry.path().filename()] = *foundation::readFile(entry.path());
-            return files;
-        };
-        const auto before = folder();
-        // Cancel leaves everything as it was; Draw opens the painter with
-        // the strokes back, and its save ends the question.
-        for (const std::string answer : {"Cancel", "Draw"}) {
-            if (!c.asks) break;
-            chooseFromMenu(1, "Draw");
-            ASSERT_EQ(alertMessages(), std::vector<std::string>{question});
-            EXPECT_EQ(painter(), nullptr) << "nothing opens before the answer";
-            savePicture("editor_draw_undoes_erase.png");
-            auto alert = ui::AlertView::visibleAlerts().front();
-            ASSERT_EQ(alert->numberOfButtons(), 2);
-            EXPECT_EQ(alert->buttonTitleAtIndex(0), "Cancel");
-            tap(alert->buttonViewAtIndex(answer == "Cancel" ? 0 : 1));
-            advance(1);
-            settle();
-            EXPECT_TRUE(alertMessages().empty());
-            EXPECT_EQ(folder(), before) << answer;
-            if (answer == "Draw")
-                paint([](PainterViewController& shown) {
-                    EXPECT_TRUE(shown.drawingView()->canUndo()) << "the strokes are back";
-                });
-        }
-        chooseFromMenu(1, "Draw");
+        settle();
         EXPECT_TRUE(alertMessages().empty());
-        EXPECT_NE(painter(), nullptr);
+        EXPECT_EQ(folder(), before);
     }
+    paint([](PainterViewController& shown) { EXPECT_TRUE(shown.drawingView()->canUndo()) << "the strokes are back"; });
+    chooseFromMenu(1, "Draw");
+    EXPECT_TRUE(alertMessages().empty());
+    EXPECT_NE(painter(), nullptr);
 }
 
 }  // namespace

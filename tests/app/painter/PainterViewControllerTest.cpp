@@ -331,19 +331,21 @@ TEST_F(PainterViewControllerTest, AMaskOnAPaintedFrameOutlivesTheNextPainting) {
 }
 
 TEST_F(PainterViewControllerTest, AMaskOverWhatThePaintingShowsIsNoted) {
-    addFrames(4);
+    addFrames(5);
+    const graphics::Point onTheLine{250, 200}, beside{800, 450};
     struct Case {
         const char* what;
         bool hidden;       // the strokes are on a hidden layer
         bool strokesOnly;  // painted before layers were stored: no stack files
+        graphics::Point masked;
         bool asks;
     } cases[] = {
         // First: a frame without strokes of its own starts with the previous frame's.
-        {"a hidden layer's strokes", true, false, false},
-        {"shown strokes", false, false, true},
-        {"strokes without a stored stack", false, true, true},
+        {"a hidden layer's strokes", true, false, onTheLine, false},
+        {"shown strokes", false, false, onTheLine, true},
+        {"strokes without a stored stack", false, true, onTheLine, true},
+        {"a mask beside the strokes", false, false, beside, false},
     };
-    const graphics::Point onTheLine{250, 200}, beside{800, 450};
     auto maskAt = [&](int64_t index, graphics::Point at) {
         ASSERT_TRUE(open(index, true));
         fingers.tap(inWindow(*painter->drawingView(), at));
@@ -368,7 +370,7 @@ TEST_F(PainterViewControllerTest, AMaskOverWhatThePaintingShowsIsNoted) {
                     fs::remove(path(file));
             fs::remove(path(PainterLayerManager::layersFileName(id)));
         }
-        maskAt(index, onTheLine);
+        maskAt(index, c.masked);
         EXPECT_EQ(PainterViewController::drawingUndoesErase(*project, index), c.asks);
         if (!c.asks) continue;
         // A later mask that erases nothing painted keeps it noted; the
