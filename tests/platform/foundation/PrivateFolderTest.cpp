@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 using namespace foundation;
@@ -35,22 +36,20 @@ std::optional<Status> statusOf(const std::string& path) {
 
 const Status kPrivateFolder{S_IFDIR | 0700, ::geteuid()};
 
+void makeFolder(const std::string& folder, mode_t mode) {
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), mode), 0);
+}
+
 TEST(PrivateFolder, TheTemporaryFolderIsTakenOnlyWhenItIsTheUsersAlone) {
     testsupport::TempAppFolders folders;
     Paths::setRootOverride(std::nullopt);
     const std::string root = folders.root();
-    const std::string privateRuntime = root + "/run-private", openRuntime = root + "/run-open";
-    const std::string ours = root + "/ours";
-    for (const auto& [folder, mode] : {std::pair{privateRuntime, 0700}, {openRuntime, 0755}, {ours, 0700}}) {
-        ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
-        ASSERT_EQ(::chmod(folder.c_str(), mode_t(mode)), 0);
-    }
-    auto folderWithMode = [](mode_t mode) {
-        return [mode](const std::string& folder) {
-            ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
-            ASSERT_EQ(::chmod(folder.c_str(), mode), 0);
-        };
-    };
+    const std::string privateRuntime = root + "/run-private", openRuntime = root + "/run-open", ours = root + "/ours";
+    makeFolder(privateRuntime, 0700);
+    makeFolder(openRuntime, 0755);
+    makeFolder(ours, 0700);
+    auto folderWithMode = [](mode_t mode) { return [mode](const std::string& folder) { makeFolder(folder, mode); }; };
     struct Case {
         const char* what;
         std::function<void(const std::string& folder)> make;  // what stands at the folder's name
@@ -66,46 +65,40 @@ TEST(PrivateFolder, TheTemporaryFolderIsTakenOnlyWhenItIsTheUsersAlone) {
         {"a link to a folder of ours", [&](const std::string& f) { fs::create_directory_symlink(ours, f); }, false},
         {"a file", [](const std::string& f) { std::ofstream(f) << "x"; }, false},
     };
-    // Another user's folder can only be made by root; as anyone else the
-    // other cases stand for it.
+    // Only root can make another user's folder; for anyone else the other
+    // cases stand for it.
     if (::geteuid() == 0) {
         cases.push_back({"another user's",
                          [](const std::string& f) {
-                             ASSERT_EQ(::mkdir(f.c_str(), 0700), 0);
+                             makeFolder(f, 0700);
                              ASSERT_EQ(::chown(f.c_str(), 4242, 4242), 0);
                          },
                          false});
     }
-    struct Runtime {
-        const char* what;
-        std::optional<std::string> folder;  // XDG_RUNTIME_DIR
-        std::optional<std::string> used;    // where the folder then is; none: a fresh one beside the refused
-    };
-    const Runtime runtimes[] = {{"no runtime folder", std::nullopt, std::nullopt},
-                                {"a private runtime folder", privateRuntime, privateRuntime + "/tollivar"},
-                                {"a runtime folder open to others", openRuntime, std::nullopt}};
+    // XDG_RUNTIME_DIR, and where a refused folder's replacement then is
+    // (none: a fresh one beside the refused).
+    const std::tuple<const char*, std::optional<std::string>, std::optional<std::string>> runtimes[] = {
+        {"no runtime folder", std::nullopt, std::nullopt},
+        {"a private runtime folder", privateRuntime, privateRuntime + "/tollivar"},
+        {"a runtime folder open to others", openRuntime, std::nullopt}};
     int number = 0;
     for (const Case& c : cases) {
-        for (const Runtime& runtime : runtimes) {
-            SCOPED_TRACE(std::string(c.what) + ", " + runtime.what);
+        for (const auto& [what, runtime, replacement] : runtimes) {
+            SCOPED_TRACE(std::string(c.what) + ", " + what);
             // A /tmp of its own for each case: the folder chosen is kept for the run.
             const std::string base = root + "/tmp-" + std::to_string(++number);
-            ASSERT_EQ(::mkdir(base.c_str(), 0700), 0);
-            ASSERT_EQ(::chmod(base.c_str(), 01777), 0);
+            makeFolder(base, 01777);
             const std::string named = base + "/tollivar-" + std::to_string(::getuid());
             c.make(named);
             const std::optional<Status> before = statusOf(named);
-            testsupport::ScopedEnvironment environment({{"TMPDIR", base}, {"XDG_RUNTIME_DIR", runtime.folder}});
+            testsupport::ScopedEnvironment environment({{"TMPDIR", base}, {"XDG_RUNTIME_DIR", runtime}});
 
             const std::string temporary = Paths::temporaryDirectory();
             if (c.taken) {
                 EXPECT_EQ(temporary, named);
             } else {
                 EXPECT_EQ(statusOf(named), before) << "the refused one is left as it was";
-                if (runtime.used)
-                    EXPECT_EQ(temporary, *runtime.used);
-                else
-                    EXPECT_TRUE(temporary.starts_with(named + "-")) << temporary;
+                EXPECT_TRUE(replacement ? temporary == *replacement : temporary.starts_with(named + "-")) << temporary;
             }
             EXPECT_EQ(statusOf(temporary), kPrivateFolder) << temporary;
             EXPECT_EQ(Paths::temporaryDirectory(), temporary) << "the same folder for the rest of the run";
@@ -120,7 +113,7 @@ TEST(PrivateFolder, WhatIsMadeInAPrivateFolderIsPrivateToo) {
     const std::string temporary = Paths::temporaryDirectory();
     EXPECT_EQ(statusOf(temporary), kPrivateFolder);
     const std::string shared = folders.root() + "/shared";
-    ASSERT_EQ(::mkdir(shared.c_str(), 0755), 0);
+    makeFolder(shared, 0755);
     struct Case {
         std::string folder;
         mode_t file, subfolder;

@@ -1,42 +1,33 @@
 // The document picker and the desktop's file-chooser portal, on a private
 // bus (dbus-daemon started for the test, with nothing it could start itself)
-// with a fake portal that answers as the real one does: which answers keep
-// the desktop's chooser, which bring up our own, what the request carries,
-// taking an open dialog down, and the portals that name their request
-// otherwise. And where the session bus is found without ever starting one.
+// with a fake portal that answers as the real one does. And where the
+// session bus is found without ever starting one.
 
-#include "platform/foundation/FileDescriptor.h"
+#include "PickerFixture.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/library/DBusWire.h"
-#include "PickerRecorder.h"
-#include "platform/library/DocumentPickerViewController.h"
 #include "platform/library/FileChooserPortal.h"
 #include "platform/library/FileChooserViewController.h"
 #include "platform/ui/controls/Label.h"
 #include "support/ChildProcess.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempAppFolders.h"
-#include "support/WindowFixture.h"
-
-#include <dbus/dbus.h>
+#include "support/TestFiles.h"
 
 #include <algorithm>
 #include <condition_variable>
+#include <dbus/dbus.h>
 #include <filesystem>
-#include <fstream>
-#include <gtest/gtest.h>
+#include <map>
 #include <mutex>
-#include <sys/socket.h>
-#include <sys/un.h>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
 
-using library::DocumentPickerViewController;
 using library::FileChooserPortal;
-using State = DocumentPickerViewController::State;
+using State = library::DocumentPickerViewController::State;
 
-constexpr const char* kArchiveType = "com.marrowick.tollivar.archive";
 constexpr const char* kPickedUri = "file:///home/someone/Films/Robot%20dance.tollivarmobile";
 constexpr uint32_t kPicked = 0, kCancelled = 1, kFailed = 2;
 
@@ -44,15 +35,15 @@ constexpr uint32_t kPicked = 0, kCancelled = 1, kFailed = 2;
 class PrivateBus {
 public:
     explicit PrivateBus(const std::string& folder) {
-        const std::string config = folder + "/bus.conf";
-        std::ofstream(config) << "<busconfig><type>session</type><listen>unix:path=" << folder
-                              << "/bus</listen><auth>EXTERNAL</auth><policy context=\"default\">"
-                                 "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
-                                 "<allow own=\"*\"/></policy></busconfig>";
+        testsupport::writeFileBytes(folder + "/bus.conf",
+                                    "<busconfig><type>session</type><listen>unix:path=" + folder +
+                                        "/bus</listen><auth>EXTERNAL</auth><policy context=\"default\">"
+                                        "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
+                                        "<allow own=\"*\"/></policy></busconfig>");
         testsupport::ChildProcess::Options options;
         options.captureOutput = true;
         daemon_.emplace(testsupport::ChildProcess::spawn(
-            {"dbus-daemon", "--config-file=" + config, "--nofork", "--print-address"}, options));
+            {"dbus-daemon", "--config-file=" + folder + "/bus.conf", "--nofork", "--print-address"}, options));
         EXPECT_TRUE(daemon_->readUntil('\n', &address_)) << "dbus-daemon did not start";
     }
     const std::string& address() const { return address_; }
@@ -62,16 +53,14 @@ private:
     std::string address_;
 };
 
-void appendString(DBusMessageIter* iter, const std::string& text) {
-    const char* value = text.c_str();
-    dbus_message_iter_append_basic(iter, DBUS_TYPE_STRING, &value);
-}
-
 // The Response signal of a request, as the portal sends it.
 void sendResponse(library::dbus::Wire& wire, const std::string& handle, uint32_t code, const std::string& uri) {
     library::dbus::Message signal(
         dbus_message_new_signal(handle.c_str(), FileChooserPortal::kRequestInterface, "Response"));
     DBusMessageIter args, results, entry, value, uris;
+    auto appendString = [](DBusMessageIter* iter, const char* text) {
+        dbus_message_iter_append_basic(iter, DBUS_TYPE_STRING, &text);
+    };
     dbus_message_iter_init_append(signal.get(), &args);
     dbus_message_iter_append_basic(&args, DBUS_TYPE_UINT32, &code);
     dbus_message_iter_open_container(&args, DBUS_TYPE_ARRAY, "{sv}", &results);
@@ -80,7 +69,7 @@ void sendResponse(library::dbus::Wire& wire, const std::string& handle, uint32_t
         appendString(&entry, "uris");
         dbus_message_iter_open_container(&entry, DBUS_TYPE_VARIANT, "as", &value);
         dbus_message_iter_open_container(&value, DBUS_TYPE_ARRAY, "s", &uris);
-        appendString(&uris, uri);
+        appendString(&uris, uri.c_str());
         dbus_message_iter_close_container(&value, &uris);
         dbus_message_iter_close_container(&entry, &value);
         dbus_message_iter_close_container(&results, &entry);
@@ -89,31 +78,23 @@ void sendResponse(library::dbus::Wire& wire, const std::string& handle, uint32_t
     ASSERT_TRUE(wire.send(std::move(signal)));
 }
 
-std::string text(DBusMessageIter* iter) {
-    const char* value = "";
-    if (dbus_message_iter_get_arg_type(iter) == DBUS_TYPE_STRING) dbus_message_iter_get_basic(iter, &value);
-    return value;
-}
-
-// The filters of an OpenFile as one text: "name: kind pattern, ...; ...".
-std::string filtersText(DBusMessageIter* list) {
-    std::string out;
-    DBusMessageIter filter, field, patterns, pattern;
-    for (dbus_message_iter_recurse(list, &filter); dbus_message_iter_get_arg_type(&filter) == DBUS_TYPE_STRUCT;
-         dbus_message_iter_next(&filter)) {
-        dbus_message_iter_recurse(&filter, &field);
-        out += (out.empty() ? "" : "; ") + text(&field) + ":";
-        dbus_message_iter_next(&field);
-        for (dbus_message_iter_recurse(&field, &patterns); dbus_message_iter_get_arg_type(&patterns) == DBUS_TYPE_STRUCT;
-             dbus_message_iter_next(&patterns)) {
-            uint32_t kind = 0;
-            dbus_message_iter_recurse(&patterns, &pattern);
-            dbus_message_iter_get_basic(&pattern, &kind);
-            dbus_message_iter_next(&pattern);
-            out += " " + std::to_string(kind) + " " + text(&pattern);
-        }
+// A value as text: texts as they are, numbers and truth values in
+// decimal, what a container holds in brackets.
+std::string dump(DBusMessageIter* iter) {
+    const int type = dbus_message_iter_get_arg_type(iter);
+    if (type == DBUS_TYPE_INVALID) return "<none>";
+    if (dbus_type_is_container(type)) {
+        DBusMessageIter inner;
+        std::string out;
+        for (dbus_message_iter_recurse(iter, &inner); dbus_message_iter_get_arg_type(&inner) != DBUS_TYPE_INVALID;
+             dbus_message_iter_next(&inner))
+            out += (out.empty() ? "" : " ") + dump(&inner);
+        return "(" + out + ")";
     }
-    return out;
+    DBusBasicValue value{};
+    dbus_message_iter_get_basic(iter, &value);
+    if (type == DBUS_TYPE_STRING || type == DBUS_TYPE_OBJECT_PATH) return value.str;
+    return std::to_string(type == DBUS_TYPE_BOOLEAN ? value.bool_val : value.u32);
 }
 
 // The portal as xdg-desktop-portal answers OpenFile: a request object named
@@ -121,19 +102,17 @@ std::string filtersText(DBusMessageIter* list) {
 // then the Response on it, unless it waits for someone to answer.
 class FakePortal {
 public:
-    struct Call {
-        std::string parentWindow, title, acceptLabel, token, filters;
-        bool modal = false;
-        std::string handle;
-    };
+    // What an OpenFile carried by name ("window", "title" and each option),
+    // and the "handle" it was given.
+    using Call = std::map<std::string, std::string>;
 
     FakePortal(const std::string& address, std::optional<uint32_t> answer, bool renamesRequest = false)
         : answer_(answer), renamesRequest_(renamesRequest) {
         std::string failure;
         wire_ = library::dbus::Wire::connect(address, 5, interrupt_, &failure);
         EXPECT_NE(wire_, nullptr) << failure;
-        library::dbus::Message request(dbus_message_new_method_call(
-            library::dbus::kBusService, library::dbus::kBusPath, library::dbus::kBusInterface, "RequestName"));
+        library::dbus::Message request(dbus_message_new_method_call(library::dbus::kBusService, library::dbus::kBusPath,
+                                                                    library::dbus::kBusInterface, "RequestName"));
         const char* name = FileChooserPortal::kService;
         uint32_t flags = 0;
         dbus_message_append_args(request.get(), DBUS_TYPE_STRING, &name, DBUS_TYPE_UINT32, &flags, DBUS_TYPE_INVALID);
@@ -152,8 +131,8 @@ public:
     // The path of the request that was closed, once one was (real seconds).
     std::string waitForClose() {
         std::unique_lock lock(mutex_);
-        changed_.wait_for(lock, std::chrono::seconds(10), [&] { return !closed_.empty(); });
-        return closed_;
+        closed_.wait_for(lock, std::chrono::seconds(10), [&] { return call_.contains("closed"); });
+        return call_["closed"];
     }
 
 private:
@@ -161,50 +140,42 @@ private:
         while (library::dbus::Message message = wire_->next()) {
             if (dbus_message_is_method_call(message.get(), FileChooserPortal::kRequestInterface, "Close")) {
                 std::lock_guard lock(mutex_);
-                closed_ = dbus_message_get_path(message.get());
-                changed_.notify_all();
+                call_["closed"] = dbus_message_get_path(message.get());
+                closed_.notify_all();
             }
             if (!dbus_message_is_method_call(message.get(), FileChooserPortal::kFileChooserInterface, "OpenFile"))
                 continue;
             Call call = readCall(message.get());
             std::string sender = dbus_message_get_sender(message.get()) + 1;
             std::replace(sender.begin(), sender.end(), '.', '_');
-            call.handle = std::string(FileChooserPortal::kObjectPath) + "/request/" +
-                          (renamesRequest_ ? "elsewhere/1" : sender + "/" + call.token);
+            call["handle"] = std::string(FileChooserPortal::kObjectPath) + "/request/" +
+                             (renamesRequest_ ? "elsewhere/1" : sender + "/" + call["handle_token"]);
             library::dbus::Message reply(dbus_message_new_method_return(message.get()));
-            const char* handle = call.handle.c_str();
+            const char* handle = call["handle"].c_str();
             dbus_message_append_args(reply.get(), DBUS_TYPE_OBJECT_PATH, &handle, DBUS_TYPE_INVALID);
             wire_->send(std::move(reply));
             {
                 std::lock_guard lock(mutex_);
                 call_ = call;
             }
-            if (answer_) sendResponse(*wire_, call.handle, *answer_, *answer_ == kPicked ? kPickedUri : "");
+            if (answer_) sendResponse(*wire_, call["handle"], *answer_, *answer_ == kPicked ? kPickedUri : "");
         }
     }
 
     static Call readCall(DBusMessage* message) {
-        Call call;
         DBusMessageIter args, options, entry, value;
         dbus_message_iter_init(message, &args);
-        call.parentWindow = text(&args);
+        Call call{{"window", dump(&args)}};
         dbus_message_iter_next(&args);
-        call.title = text(&args);
+        call["title"] = dump(&args);
         dbus_message_iter_next(&args);
-        for (dbus_message_iter_recurse(&args, &options); dbus_message_iter_get_arg_type(&options) == DBUS_TYPE_DICT_ENTRY;
-             dbus_message_iter_next(&options)) {
+        for (dbus_message_iter_recurse(&args, &options);
+             dbus_message_iter_get_arg_type(&options) == DBUS_TYPE_DICT_ENTRY; dbus_message_iter_next(&options)) {
             dbus_message_iter_recurse(&options, &entry);
-            const std::string key = text(&entry);
+            const std::string key = dump(&entry);
             dbus_message_iter_next(&entry);
             dbus_message_iter_recurse(&entry, &value);
-            if (key == "handle_token") call.token = text(&value);
-            if (key == "accept_label") call.acceptLabel = text(&value);
-            if (key == "filters") call.filters = filtersText(&value);
-            if (key == "modal") {
-                dbus_bool_t modal = FALSE;
-                dbus_message_iter_get_basic(&value, &modal);
-                call.modal = modal;
-            }
+            call[key] = dump(&value);
         }
         return call;
     }
@@ -214,64 +185,45 @@ private:
     library::dbus::Interrupt interrupt_;
     std::unique_ptr<library::dbus::Wire> wire_;
     std::mutex mutex_;
-    std::condition_variable changed_;
     Call call_;
-    std::string closed_;
+    std::condition_variable closed_;
     std::thread thread_;
 };
 
-class FileChooserPortalTest : public testsupport::WindowFixture {
+class FileChooserPortalTest : public testsupport::PickerFixture {
 protected:
-    void SetUp() override {
-        root = std::make_shared<ui::ViewController>();
-        window->setRootViewController(root);
-    }
-    void TearDown() override {
-        if (root->presentedViewController()) root->dismissViewController(false);
-        picker.reset();
-        WindowFixture::TearDown();
-    }
-
-    // While the desktop's chooser is open, a virtual clock stands still
-    // (its answer may come at any moment): a sheet meant to be seen then
-    // comes without its slide.
-    void present(const std::string& bus, bool animated = true) {
-        picker = std::make_shared<DocumentPickerViewController>(std::vector<std::string>{kArchiveType},
-                                                                library::DocumentPickerMode::Import, bus);
-        picker->delegate = recorder;
-        root->presentViewController(picker, animated);
-    }
     bool runUntil(const std::function<bool()>& done) { return foundation::RunLoop::main().runUntil(done, 10.0); }
-    bool answered() { return recorder->answered(); }
 
     testsupport::TempAppFolders folders;
     PrivateBus bus{folders.root()};
-    std::shared_ptr<ui::ViewController> root;
-    std::shared_ptr<DocumentPickerViewController> picker;
-    std::shared_ptr<testsupport::PickerRecorder> recorder = std::make_shared<testsupport::PickerRecorder>();
 };
 
 TEST_F(FileChooserPortalTest, TheDesktopsChooserIsUsedWhereItAnswersAndOursWhereItDoesNot) {
+    const std::string nowhere = "unix:path=" + folders.root() + "/no-bus-here";
     const struct {
         const char* what;
+        std::optional<std::string> bus;
         bool portal;
         std::optional<uint32_t> answer;
         bool ownChooser;
         std::vector<std::string> picked;
         int cancelled;
     } cases[] = {
-        {"nobody offers the portal", false, std::nullopt, true, {}, 0},
-        {"the user picks", true, kPicked, false, {kPickedUri}, 0},
-        {"the user cancels", true, kCancelled, false, {}, 1},
-        {"the portal's chooser fails", true, kFailed, true, {}, 0},
+        {"no session bus", std::nullopt, false, std::nullopt, true, {}, 0},
+        {"no bus listens at the address", nowhere, false, std::nullopt, true, {}, 0},
+        {"nobody offers the portal", bus.address(), false, std::nullopt, true, {}, 0},
+        {"the user picks", bus.address(), true, kPicked, false, {kPickedUri}, 0},
+        {"the user cancels", bus.address(), true, kCancelled, false, {}, 1},
+        {"the portal's chooser fails", bus.address(), true, kFailed, true, {}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         recorder = std::make_shared<testsupport::PickerRecorder>();
         std::optional<FakePortal> portal;
         if (c.portal) portal.emplace(bus.address(), c.answer);
-        present(bus.address());
-        ASSERT_TRUE(runUntil([&] { return answered() || picker->state() == State::InAppChooser; }));
+        present(c.bus);
+        EXPECT_TRUE(c.bus || picker->state() == State::InAppChooser) << "nothing is asked without a bus";
+        ASSERT_TRUE(runUntil([&] { return recorder->answered() || picker->state() == State::InAppChooser; }));
         advance(1.0);
         EXPECT_EQ(picker->fileChooser() != nullptr, c.ownChooser);
         EXPECT_EQ(recorder->picked, c.picked);
@@ -282,74 +234,68 @@ TEST_F(FileChooserPortalTest, TheDesktopsChooserIsUsedWhereItAnswersAndOursWhere
         }
         EXPECT_EQ(root->presentedViewController(), nullptr);
         if (!portal) continue;
-        const FakePortal::Call call = portal->call();
-        EXPECT_EQ(call.title, "Import");
-        EXPECT_EQ(call.acceptLabel, "Open");
-        EXPECT_TRUE(call.modal);
-        EXPECT_EQ(call.parentWindow, "") << "an offscreen window has no name on the desktop";
-        EXPECT_EQ(call.filters, "Tollivar project archive: 0 *.tollivarmobile 1 application/x-tollivar-archive");
+        FakePortal::Call call = portal->call();
+        call.erase("handle");
+        call.erase("handle_token");
+        const std::string archives =
+            "Tollivar project archive ((0 *.tollivarmobile) (1 application/x-tollivar-archive))";
+        // An offscreen window has no name on the desktop.
+        EXPECT_EQ(call, (FakePortal::Call{{"window", ""},
+                                          {"title", "Import"},
+                                          {"accept_label", "Open"},
+                                          {"modal", "1"},
+                                          {"multiple", "0"},
+                                          {"filters", "((" + archives + "))"},
+                                          {"current_filter", "(" + archives + ")"}}));
     }
 }
 
-TEST_F(FileChooserPortalTest, WithoutABusOrAtAnAddressWhereNoneListensOurChooserComesAtOnce) {
-    present("unix:path=" + folders.root() + "/no-bus-here");
-    ASSERT_TRUE(runUntil([&] { return picker->state() == State::InAppChooser; }));
-    advance(1.0);
-    root->dismissViewController(false);
-
-    picker = std::make_shared<DocumentPickerViewController>(std::vector<std::string>{kArchiveType},
-                                                            library::DocumentPickerMode::Import, std::nullopt);
-    EXPECT_EQ(picker->state(), State::InAppChooser) << "nothing is asked without a bus";
-}
-
-TEST_F(FileChooserPortalTest, EscapeTakesTheDesktopsChooserDown) {
-    FakePortal portal(bus.address(), std::nullopt);
-    present(bus.address(), false);
-    ASSERT_TRUE(runUntil([&] { return picker->state() == State::PortalOpen; }));
-    EXPECT_FALSE(picker->portalMessageLabel()->isHidden());
-    EXPECT_EQ(picker->portalMessageLabel()->text(), "Choose the file in the desktop's file chooser.");
-    savePicture("document_picker_portal_open.png");
-    fingers.press(ui::Key::Escape);
-    ASSERT_TRUE(runUntil([&] { return answered(); }));
-    EXPECT_EQ(recorder->cancelled, 1);
-    EXPECT_EQ(portal.waitForClose(), portal.call().handle);
-}
-
-TEST_F(FileChooserPortalTest, ARequestTheOlderPortalsNameOtherwiseIsStillHeard) {
-    FakePortal portal(bus.address(), std::nullopt, true);
-    present(bus.address());
-    ASSERT_TRUE(runUntil([&] { return picker->state() == State::PortalOpen; }));
-    const std::string handle = portal.call().handle;
-    EXPECT_EQ(handle, std::string(FileChooserPortal::kObjectPath) + "/request/elsewhere/1");
-    library::dbus::Interrupt never;
-    std::string failure;
-    auto wire = library::dbus::Wire::connect(bus.address(), 5, never, &failure);
-    ASSERT_NE(wire, nullptr) << failure;
-    sendResponse(*wire, handle, kPicked, kPickedUri);
-    ASSERT_TRUE(runUntil([&] { return answered(); }));
-    EXPECT_EQ(recorder->picked, std::vector<std::string>{kPickedUri});
+// Older portals name the request otherwise: the picker waits on that one,
+// hears its answer, and Escape closes it.
+TEST_F(FileChooserPortalTest, ARequestNamedOtherwiseIsHeardAndEscapeTakesTheDesktopsChooserDown) {
+    for (const bool escape : {true, false}) {
+        SCOPED_TRACE(escape ? "Escape" : "answered");
+        recorder = std::make_shared<testsupport::PickerRecorder>();
+        FakePortal portal(bus.address(), std::nullopt, true);
+        // While the desktop's chooser is open the virtual clock stands
+        // still, so the sheet comes without its slide.
+        present(bus.address(), false);
+        ASSERT_TRUE(runUntil([&] { return picker->state() == State::PortalOpen; }));
+        EXPECT_FALSE(picker->portalMessageLabel()->isHidden());
+        EXPECT_EQ(picker->portalMessageLabel()->text(), "Choose the file in the desktop's file chooser.");
+        const std::string handle = portal.call()["handle"];
+        library::dbus::Interrupt never;
+        std::string failure;
+        auto wire = library::dbus::Wire::connect(bus.address(), 5, never, &failure);
+        ASSERT_NE(wire, nullptr) << failure;
+        if (escape) {
+            savePicture("document_picker_portal_open.png");
+            fingers.press(ui::Key::Escape);
+        } else {
+            sendResponse(*wire, handle, kPicked, kPickedUri);
+        }
+        ASSERT_TRUE(runUntil([&] { return recorder->answered(); }));
+        EXPECT_EQ(recorder->cancelled, escape ? 1 : 0);
+        EXPECT_EQ(recorder->picked, escape ? std::vector<std::string>{} : std::vector<std::string>{kPickedUri});
+        EXPECT_EQ(escape ? portal.waitForClose() : "", escape ? handle : "");
+    }
 }
 
 TEST(FileChooserPortalAddress, TheSessionBusIsFoundButNeverStarted) {
     testsupport::TempAppFolders folders;
     const std::string withSocket = folders.root() + "/with", withFile = folders.root() + "/without";
+    testsupport::writeFileBytes(withFile + "/bus", "not a socket");
     std::filesystem::create_directories(withSocket);
-    std::filesystem::create_directories(withFile);
-    std::ofstream(withFile + "/bus") << "not a socket";
-    foundation::FileDescriptor listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const std::string socketPath = withSocket + "/bus";
-    socketPath.copy(address.sun_path, sizeof address.sun_path - 1);
-    ASSERT_EQ(::bind(listener.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::mknod((withSocket + "/bus").c_str(), S_IFSOCK | 0600, 0), 0);
+    const std::string socket = "unix:path=" + withSocket + "/bus";
 
     const struct {
         std::optional<std::string> address, runtime, expected;
     } cases[] = {
         {"unix:path=/run/elsewhere", withSocket, "unix:path=/run/elsewhere"},
-        {std::nullopt, withSocket, "unix:path=" + socketPath},
-        {"", withSocket, "unix:path=" + socketPath},
-        {"autolaunch:", withSocket, "unix:path=" + socketPath},
+        {std::nullopt, withSocket, socket},
+        {"", withSocket, socket},
+        {"autolaunch:", withSocket, socket},
         {"autolaunch:", std::nullopt, std::nullopt},
         {"unix:path=/a;autolaunch:scope=x;tcp:host=localhost,port=1", std::nullopt,
          "unix:path=/a;tcp:host=localhost,port=1"},
@@ -358,8 +304,10 @@ TEST(FileChooserPortalAddress, TheSessionBusIsFoundButNeverStarted) {
         {std::nullopt, "relative/run", std::nullopt},
     };
     for (const auto& c : cases) {
-        testsupport::ScopedEnvironment environment({{"DBUS_SESSION_BUS_ADDRESS", c.address}, {"XDG_RUNTIME_DIR", c.runtime}});
-        EXPECT_EQ(FileChooserPortal::sessionBusAddress(), c.expected) << c.address.value_or("-") << " " << c.runtime.value_or("-");
+        testsupport::ScopedEnvironment environment(
+            {{"DBUS_SESSION_BUS_ADDRESS", c.address}, {"XDG_RUNTIME_DIR", c.runtime}});
+        EXPECT_EQ(FileChooserPortal::sessionBusAddress(), c.expected)
+            << c.address.value_or("-") << " " << c.runtime.value_or("-");
     }
 }
 
