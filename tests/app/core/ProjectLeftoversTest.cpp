@@ -7,17 +7,15 @@
 #include "support/Pictures.h"
 #include "support/WallClockScope.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
-
-namespace fs = std::filesystem;
 
 namespace {
 
 class ProjectLeftoversTest : public ProjectModelFixture {
 protected:
-    // Opens the project in `folder` as the browser does: a new project
-    // object whose list is read, which queues the sweep.
+    // Opens the project as the browser does: its list is read, which queues the sweep.
     static ProjectModelPtr open(const std::string& folder) {
         auto project = ProjectModel::create(folder);
         EXPECT_NE(project->getFrameList(), nullptr);
@@ -25,9 +23,8 @@ protected:
     }
 
     static bool hasPictures(const std::string& folder, const FramePtr& frame) {
-        for (const std::string& name : picturesOf(frame->frameID()))
-            if (!fs::exists(folder + "/" + name)) return false;
-        return true;
+        const std::set<std::string> files = folderFiles(folder), pictures = picturesOf(frame->frameID());
+        return std::includes(files.begin(), files.end(), pictures.begin(), pictures.end());
     }
 
     const graphics::Image picture_ = testsupport::quadrantsImage(64, 36);

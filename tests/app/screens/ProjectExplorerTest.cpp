@@ -27,6 +27,7 @@
 #include "platform/ui/controls/Switch.h"
 #include "platform/library/FileChooserViewController.h"
 #include "platform/ui/host/Application.h"
+#include "support/TestFiles.h"
 
 #include <algorithm>
 #include <cmath>
@@ -503,15 +504,8 @@ TEST_F(ProjectExplorerTest, ImportPicksAnArchiveInTheChooserAndTellsTheOutcome) 
     ASSERT_TRUE(SSZipArchive::createZipFileAtPath((films / "good.tollivarmobile").string(), *source->getProjectPath(),
                                                   nullptr));
     fs::copy_file(films / "good.tollivarmobile", films / "vanishing.tollivarmobile");
-    {
-        std::ifstream whole(films / "good.tollivarmobile", std::ios::binary);
-        std::string bytes((std::istreambuf_iterator<char>(whole)), {});
-        std::ofstream(films / "damaged.tollivarmobile", std::ios::binary) << bytes.substr(0, bytes.size() / 2);
-    }
-    auto contents = [](const fs::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), {});
-    };
+    const std::string whole = testsupport::readFileBytes(films / "good.tollivarmobile");
+    testsupport::writeFileBytes(films / "damaged.tollivarmobile", whole.substr(0, whole.size() / 2));
     showBrowser();
     ASSERT_TRUE(explorer->btnImport()->isEnabled());
     EXPECT_FALSE(explorer->btnImport()->imageForState(ui::ControlStateNormal).isNull());
@@ -532,7 +526,7 @@ TEST_F(ProjectExplorerTest, ImportPicksAnArchiveInTheChooserAndTellsTheOutcome) 
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.archive);
-        const std::string before = contents(films / c.archive);
+        const std::string before = testsupport::readFileBytes(films / c.archive);
         tap(explorer->btnImport());
         advance(0.5);
         auto* picker = dynamic_cast<library::DocumentPickerViewController*>(root->presentedViewController());
@@ -563,9 +557,8 @@ TEST_F(ProjectExplorerTest, ImportPicksAnArchiveInTheChooserAndTellsTheOutcome) 
         EXPECT_EQ(hud->captionView()->text(), c.caption);
         EXPECT_EQ(projects().size(), c.projects);
         EXPECT_EQ(grid().collectionView().numberOfItemsInSection(0), c.projects);
-        if (!c.removedAfterPick) {
-            EXPECT_EQ(contents(films / c.archive), before) << "the picked file is only read";
-        }
+        EXPECT_EQ(testsupport::readFileBytes(films / c.archive), c.removedAfterPick ? "" : before)
+            << "the picked file is only read";
         advance(2.9);
         EXPECT_NE(hud->view()->superview(), nullptr);
         advance(0.5);

@@ -262,25 +262,21 @@ TEST(FileSystemError, FullDeviceIsToldApartFromOtherFailures) {
 
 TEST(FileSystemError, OneTestOfAFullStorageForEveryErrno) {
     // A full device and a used-up quota are full storage; a file-size limit,
-    // a read-only or refused folder and a failing disk are not.
-    const struct {
-        int errnoValue;
-        bool full;
-    } cases[] = {{ENOSPC, true}, {EDQUOT, true}, {EFBIG, false},  {EROFS, false},  {EACCES, false},
-                 {EPERM, false}, {EIO, false},   {ENOENT, false}, {EINVAL, false}, {0, false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.errnoValue);
-        EXPECT_EQ(isStorageFullErrno(c.errnoValue), c.full);
-        // The same answer however the errno reaches a caller: as the POSIX
-        // error, as the file system's error, or wrapped twice in others.
-        const Error posix = Error::posix(c.errnoValue, "write");
-        const Error described = fileSystemError(c.errnoValue, "/x/movie.mov", true);
+    // a read-only or refused folder and a failing disk are not, however the
+    // errno reaches a caller: as the POSIX error, as the file system's error,
+    // or wrapped twice in others.
+    for (const int errnoValue : {ENOSPC, EDQUOT, EFBIG, EROFS, EACCES, EPERM, EIO, ENOENT, EINVAL, 0}) {
+        SCOPED_TRACE(errnoValue);
+        const bool full = errnoValue == ENOSPC || errnoValue == EDQUOT;
+        const Error posix = Error::posix(errnoValue, "write");
+        const Error described = fileSystemError(errnoValue, "/x/movie.mov", true);
         const Error wrapped("Outer", 1, "outer",
                             std::make_shared<const Error>("Inner", 2, "inner", std::make_shared<const Error>(posix)));
-        EXPECT_EQ(isOutOfSpaceError(posix), c.full);
-        EXPECT_EQ(isOutOfSpaceError(described), c.full);
-        EXPECT_EQ(described.code == kFileWriteOutOfSpaceError, c.full);
-        EXPECT_EQ(isOutOfSpaceError(wrapped), c.full);
+        EXPECT_EQ(isStorageFullErrno(errnoValue), full);
+        EXPECT_EQ(isOutOfSpaceError(posix), full);
+        EXPECT_EQ(isOutOfSpaceError(described), full);
+        EXPECT_EQ(described.code == kFileWriteOutOfSpaceError, full);
+        EXPECT_EQ(isOutOfSpaceError(wrapped), full);
     }
     // A POSIX code that only looks like ENOSPC in its low 32 bits is not one.
     EXPECT_FALSE(isOutOfSpaceError(Error(kPOSIXErrorDomain, (int64_t(1) << 32) + ENOSPC, "")));

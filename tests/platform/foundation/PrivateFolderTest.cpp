@@ -7,10 +7,9 @@
 #include "platform/foundation/TemporaryClaim.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempAppFolders.h"
+#include "support/TestFiles.h"
 
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <sys/stat.h>
@@ -49,32 +48,23 @@ TEST(PrivateFolder, TheTemporaryFolderIsTakenOnlyWhenItIsTheUsersAlone) {
     makeFolder(privateRuntime, 0700);
     makeFolder(openRuntime, 0755);
     makeFolder(ours, 0700);
-    auto folderWithMode = [](mode_t mode) { return [mode](const std::string& folder) { makeFolder(folder, mode); }; };
-    struct Case {
+    const struct {
         const char* what;
-        std::function<void(const std::string& folder)> make;  // what stands at the folder's name
+        mode_t standing;  // what stands at the folder's name: type and mode bits, none when 0
+        uid_t owner;
         bool taken;
-    };
-    std::vector<Case> cases = {
-        {"nothing yet", [](const std::string&) {}, true},
-        {"ours alone", folderWithMode(0700), true},
+    } cases[] = {
+        {"nothing yet", 0, ::geteuid(), true},
+        {"ours alone", S_IFDIR | 0700, ::geteuid(), true},
         // Made so by an earlier version: no one else can have put anything in it.
-        {"ours, others may read it", folderWithMode(0755), true},
-        {"ours, others may write into it", folderWithMode(01777), false},
-        {"ours, the group may write into it", folderWithMode(0770), false},
-        {"a link to a folder of ours", [&](const std::string& f) { fs::create_directory_symlink(ours, f); }, false},
-        {"a file", [](const std::string& f) { std::ofstream(f) << "x"; }, false},
+        {"ours, others may read it", S_IFDIR | 0755, ::geteuid(), true},
+        {"ours, others may write into it", S_IFDIR | 01777, ::geteuid(), false},
+        {"ours, the group may write into it", S_IFDIR | 0770, ::geteuid(), false},
+        {"a link to a folder of ours", S_IFLNK, ::geteuid(), false},
+        {"a file", S_IFREG, ::geteuid(), false},
+        // Only root can make one; for anyone else the other cases stand for it.
+        {"another user's", S_IFDIR | 0700, 4242, false},
     };
-    // Only root can make another user's folder; for anyone else the other
-    // cases stand for it.
-    if (::geteuid() == 0) {
-        cases.push_back({"another user's",
-                         [](const std::string& f) {
-                             makeFolder(f, 0700);
-                             ASSERT_EQ(::chown(f.c_str(), 4242, 4242), 0);
-                         },
-                         false});
-    }
     // XDG_RUNTIME_DIR, and where a refused folder's replacement then is
     // (none: a fresh one beside the refused).
     const std::tuple<const char*, std::optional<std::string>, std::optional<std::string>> runtimes[] = {
@@ -82,14 +72,18 @@ TEST(PrivateFolder, TheTemporaryFolderIsTakenOnlyWhenItIsTheUsersAlone) {
         {"a private runtime folder", privateRuntime, privateRuntime + "/tollivar"},
         {"a runtime folder open to others", openRuntime, std::nullopt}};
     int number = 0;
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        if (c.owner != ::geteuid() && ::geteuid() != 0) continue;
         for (const auto& [what, runtime, replacement] : runtimes) {
             SCOPED_TRACE(std::string(c.what) + ", " + what);
             // A /tmp of its own for each case: the folder chosen is kept for the run.
             const std::string base = root + "/tmp-" + std::to_string(++number);
             makeFolder(base, 01777);
             const std::string named = base + "/tollivar-" + std::to_string(::getuid());
-            c.make(named);
+            if (S_ISDIR(c.standing)) makeFolder(named, c.standing & 07777);
+            if (S_ISLNK(c.standing)) fs::create_directory_symlink(ours, named);
+            if (S_ISREG(c.standing)) testsupport::writeFileBytes(named, "x");
+            ASSERT_TRUE(c.owner == ::geteuid() || ::chown(named.c_str(), c.owner, c.owner) == 0);
             const std::optional<Status> before = statusOf(named);
             testsupport::ScopedEnvironment environment({{"TMPDIR", base}, {"XDG_RUNTIME_DIR", runtime}});
 

@@ -31,27 +31,21 @@ using State = library::DocumentPickerViewController::State;
 constexpr const char* kPickedUri = "file:///home/someone/Films/Robot%20dance.tollivarmobile";
 constexpr uint32_t kPicked = 0, kCancelled = 1, kFailed = 2;
 
-// A bus of the test's own: no service files, so nothing is started on it.
-class PrivateBus {
-public:
-    explicit PrivateBus(const std::string& folder) {
-        testsupport::writeFileBytes(folder + "/bus.conf",
-                                    "<busconfig><type>session</type><listen>unix:path=" + folder +
-                                        "/bus</listen><auth>EXTERNAL</auth><policy context=\"default\">"
-                                        "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
-                                        "<allow own=\"*\"/></policy></busconfig>");
-        testsupport::ChildProcess::Options options;
-        options.captureOutput = true;
-        daemon_.emplace(testsupport::ChildProcess::spawn(
-            {"dbus-daemon", "--config-file=" + folder + "/bus.conf", "--nofork", "--print-address"}, options));
-        EXPECT_TRUE(daemon_->readUntil('\n', &address_)) << "dbus-daemon did not start";
-    }
-    const std::string& address() const { return address_; }
-
-private:
-    std::optional<testsupport::ChildProcess> daemon_;
-    std::string address_;
-};
+// A bus of the test's own in `folder`: no service files, so nothing is
+// started on it. Its address goes to `address`.
+testsupport::ChildProcess startBus(const std::string& folder, std::string* address) {
+    testsupport::writeFileBytes(folder + "/bus.conf",
+                                "<busconfig><type>session</type><listen>unix:path=" + folder +
+                                    "/bus</listen><auth>EXTERNAL</auth><policy context=\"default\">"
+                                    "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
+                                    "<allow own=\"*\"/></policy></busconfig>");
+    testsupport::ChildProcess::Options options;
+    options.captureOutput = true;
+    auto daemon = testsupport::ChildProcess::spawn(
+        {"dbus-daemon", "--config-file=" + folder + "/bus.conf", "--nofork", "--print-address"}, options);
+    EXPECT_TRUE(daemon.readUntil('\n', address)) << "dbus-daemon did not start";
+    return daemon;
+}
 
 // The Response signal of a request, as the portal sends it.
 void sendResponse(library::dbus::Wire& wire, const std::string& handle, uint32_t code, const std::string& uri) {
@@ -195,7 +189,8 @@ protected:
     bool runUntil(const std::function<bool()>& done) { return foundation::RunLoop::main().runUntil(done, 10.0); }
 
     testsupport::TempAppFolders folders;
-    PrivateBus bus{folders.root()};
+    std::string bus;
+    testsupport::ChildProcess daemon = startBus(folders.root(), &bus);
 };
 
 TEST_F(FileChooserPortalTest, TheDesktopsChooserIsUsedWhereItAnswersAndOursWhereItDoesNot) {
@@ -203,24 +198,23 @@ TEST_F(FileChooserPortalTest, TheDesktopsChooserIsUsedWhereItAnswersAndOursWhere
     const struct {
         const char* what;
         std::optional<std::string> bus;
-        bool portal;
-        std::optional<uint32_t> answer;
+        std::optional<uint32_t> answer;  // none: nobody offers the portal
         bool ownChooser;
         std::vector<std::string> picked;
         int cancelled;
     } cases[] = {
-        {"no session bus", std::nullopt, false, std::nullopt, true, {}, 0},
-        {"no bus listens at the address", nowhere, false, std::nullopt, true, {}, 0},
-        {"nobody offers the portal", bus.address(), false, std::nullopt, true, {}, 0},
-        {"the user picks", bus.address(), true, kPicked, false, {kPickedUri}, 0},
-        {"the user cancels", bus.address(), true, kCancelled, false, {}, 1},
-        {"the portal's chooser fails", bus.address(), true, kFailed, true, {}, 0},
+        {"no session bus", std::nullopt, std::nullopt, true, {}, 0},
+        {"no bus listens at the address", nowhere, std::nullopt, true, {}, 0},
+        {"nobody offers the portal", bus, std::nullopt, true, {}, 0},
+        {"the user picks", bus, kPicked, false, {kPickedUri}, 0},
+        {"the user cancels", bus, kCancelled, false, {}, 1},
+        {"the portal's chooser fails", bus, kFailed, true, {}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         recorder = std::make_shared<testsupport::PickerRecorder>();
         std::optional<FakePortal> portal;
-        if (c.portal) portal.emplace(bus.address(), c.answer);
+        if (c.answer) portal.emplace(bus, c.answer);
         present(c.bus);
         EXPECT_TRUE(c.bus || picker->state() == State::InAppChooser) << "nothing is asked without a bus";
         ASSERT_TRUE(runUntil([&] { return recorder->answered() || picker->state() == State::InAppChooser; }));
@@ -256,17 +250,17 @@ TEST_F(FileChooserPortalTest, ARequestNamedOtherwiseIsHeardAndEscapeTakesTheDesk
     for (const bool escape : {true, false}) {
         SCOPED_TRACE(escape ? "Escape" : "answered");
         recorder = std::make_shared<testsupport::PickerRecorder>();
-        FakePortal portal(bus.address(), std::nullopt, true);
+        FakePortal portal(bus, std::nullopt, true);
         // While the desktop's chooser is open the virtual clock stands
         // still, so the sheet comes without its slide.
-        present(bus.address(), false);
+        present(bus, false);
         ASSERT_TRUE(runUntil([&] { return picker->state() == State::PortalOpen; }));
         EXPECT_FALSE(picker->portalMessageLabel()->isHidden());
         EXPECT_EQ(picker->portalMessageLabel()->text(), "Choose the file in the desktop's file chooser.");
         const std::string handle = portal.call()["handle"];
         library::dbus::Interrupt never;
         std::string failure;
-        auto wire = library::dbus::Wire::connect(bus.address(), 5, never, &failure);
+        auto wire = library::dbus::Wire::connect(bus, 5, never, &failure);
         ASSERT_NE(wire, nullptr) << failure;
         if (escape) {
             savePicture("document_picker_portal_open.png");
