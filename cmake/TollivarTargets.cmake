@@ -59,6 +59,14 @@ function(tollivar_library name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
 endfunction()
 
+# A test binary may run ten minutes; under ThreadSanitizer, which runs code
+# several times slower, forty.
+if(TOLLIVAR_SANITIZE_THREAD)
+  set(TOLLIVAR_TEST_TIMEOUT 2400)
+else()
+  set(TOLLIVAR_TEST_TIMEOUT 600)
+endif()
+
 # tollivar_test(<name> [DEPS <targets...>])
 # One GoogleTest binary from every .cpp below the calling directory (folders
 # that are targets of their own left out), registered with CTest.
@@ -78,7 +86,7 @@ function(tollivar_test name)
   add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${PROJECT_BINARY_DIR}/test-results/${name}.xml)
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TOLLIVAR_ARTIFACTS=${PROJECT_BINARY_DIR}/test-artifacts"
-    TIMEOUT 600)
+    TIMEOUT ${TOLLIVAR_TEST_TIMEOUT})
 endfunction()
 
 # tollivar_add_target_dirs(<dirs...>)
