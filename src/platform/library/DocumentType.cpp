@@ -4,6 +4,7 @@
 #include "platform/foundation/Paths.h"
 
 #include <algorithm>
+#include <strings.h>
 
 namespace library {
 
@@ -20,13 +21,6 @@ std::vector<std::string> texts(const foundation::Value& value) {
         if (auto text = item.stringValue()) found.push_back(*text);
     }
     return found;
-}
-
-bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        return lower(x) == lower(y);
-    });
 }
 
 }  // namespace
@@ -63,7 +57,7 @@ bool DocumentType::matchesFileName(std::string_view name) const {
     const std::string extension = foundation::path::extension(name);
     if (extension.empty()) return false;
     return std::any_of(extensions.begin(), extensions.end(),
-                       [&](const std::string& wanted) { return equalIgnoringAsciiCase(extension, wanted); });
+                       [&](const std::string& wanted) { return ::strcasecmp(extension.c_str(), wanted.c_str()) == 0; });
 }
 
 }  // namespace library
