@@ -120,7 +120,7 @@ int main() {
         kRuns, bench::timed([&] {
             const foundation::Bytes strokes = layers.encodeLayerInformation();
             const graphics::Image picture = layers.mergeDownAllLayer();
-            return savePainterFrame(*project, producer, 0, false, strokes, picture, layers).ok();
+            return savePainterFrame(*project, producer, 0, false, strokes, picture, MaskedPainting{}, layers).ok();
         }),
         bench::program(
             [&] {

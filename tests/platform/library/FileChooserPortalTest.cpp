@@ -144,14 +144,16 @@ private:
             std::replace(sender.begin(), sender.end(), '.', '_');
             call["handle"] = std::string(FileChooserPortal::kObjectPath) + "/request/" +
                              (renamesRequest_ ? "elsewhere/1" : sender + "/" + call["handle_token"]);
-            library::dbus::Message reply(dbus_message_new_method_return(message.get()));
-            const char* handle = call["handle"].c_str();
-            dbus_message_append_args(reply.get(), DBUS_TYPE_OBJECT_PATH, &handle, DBUS_TYPE_INVALID);
-            wire_->send(std::move(reply));
+            // Recorded before the reply: once the caller has the handle, a
+            // test may ask for the call.
             {
                 std::lock_guard lock(mutex_);
                 call_ = call;
             }
+            library::dbus::Message reply(dbus_message_new_method_return(message.get()));
+            const char* handle = call["handle"].c_str();
+            dbus_message_append_args(reply.get(), DBUS_TYPE_OBJECT_PATH, &handle, DBUS_TYPE_INVALID);
+            wire_->send(std::move(reply));
             if (answer_) sendResponse(*wire_, call["handle"], *answer_, *answer_ == kPicked ? kPickedUri : "");
         }
     }
