@@ -43,7 +43,16 @@ AssetWriterInput::~AssetWriterInput() = default;
 
 namespace detail {
 
-Status openVideoEncoder(const VideoSettings& settings, bool globalHeader, CodecContextPtr& encoder) {
+namespace {
+
+// The threads of a small encoder: a picture at 3840×2160 takes them about a
+// tenth of a second.
+constexpr int kSmallEncoderThreads = 4;
+
+}  // namespace
+
+Status openVideoEncoder(const VideoSettings& settings, bool globalHeader, CodecContextPtr& encoder,
+                        EncoderFootprint footprint) {
     quietFFmpegLog();
     const std::string context =
         "Cannot encode video of " + std::to_string(settings.width) + "x" + std::to_string(settings.height);
@@ -75,7 +84,11 @@ Status openVideoEncoder(const VideoSettings& settings, bool globalHeader, CodecC
     AVDictionary* options = nullptr;
     av_dict_set(&options, "preset", AssetWriterInput::kX264Preset, 0);
     av_dict_set(&options, "profile", "high", 0);
-    av_dict_set(&options, "x264-params", "log=-1", 0);
+    const std::string x264 = footprint == EncoderFootprint::Small
+                                 ? "log=-1:sliced-threads=1:threads=" + std::to_string(kSmallEncoderThreads) +
+                                       ":rc-lookahead=0:sync-lookahead=0"
+                                 : std::string("log=-1");
+    av_dict_set(&options, "x264-params", x264.c_str(), 0);
     const int status = avcodec_open2(encoder.get(), codec, &options);
     av_dict_free(&options);
     if (status < 0) return mediaError(status, context);

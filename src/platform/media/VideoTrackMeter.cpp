@@ -33,7 +33,12 @@ int64_t bytesInTrack(const AVPacket& packet) {
 foundation::Result<std::unique_ptr<VideoTrackMeter>> VideoTrackMeter::open(const VideoSettings& settings) {
     std::unique_ptr<VideoTrackMeter> meter(new VideoTrackMeter());
     // Our movies are QuickTime files, which keep the parameter sets once.
-    if (Status opened = detail::openVideoEncoder(settings, true, meter->encoder_); !opened) return opened.error();
+    // The encoder is a small one: a meter is made while the user does other
+    // things, and stopped at the next picture.
+    if (Status opened =
+            detail::openVideoEncoder(settings, true, meter->encoder_, detail::EncoderFootprint::Small);
+        !opened)
+        return opened.error();
     meter->frame_.reset(av_frame_alloc());
     if (!meter->frame_) return mediaError(AVERROR(ENOMEM), "Cannot measure pictures");
     meter->frame_->format = AV_PIX_FMT_YUV420P;
