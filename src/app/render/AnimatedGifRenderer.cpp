@@ -8,71 +8,47 @@
 
 #include <algorithm>
 #include <map>
-#include <set>
 #include <vector>
 
 std::vector<MovieExportType> AnimatedGifRenderer::getSupportedExportTypes() const {
     return {MovieExportType(foundation::localized("Animated GIF"), std::nullopt, kPictureSize, kUTTypeGIF, "gif")};
 }
 
-int64_t AnimatedGifRenderer::getEstimatedFileSizeAfterExportforType(const MovieExportType&) {
-    const ExpandedFrames frames = expandedFrames();
-    if (frames.count() < 1) return kNoEstimate;
+std::optional<double> AnimatedGifRenderer::estimatedBytes(const EstimateBasis& basis, const MovieExportType&,
+                                                          const foundation::Progress& progress) {
+    const ExpandedFrames& frames = basis.snapshot().frames;
+    if (frames.count() < 1) return std::nullopt;
     // What a GIF takes depends on what its pictures show far more than on
-    // their number (a flat drawing costs a few kilobytes a picture, a
-    // dithered photograph or a theme card a hundred and more). The GIF's
-    // pictures go by frame. The two frames it shows most often (held title
-    // and credits cards, say) and two of the others are drawn as the export
-    // draws them and measured with the encoder the export uses; the others'
-    // pictures cost what those two do on average.
+    // their number: a flat drawing costs a few kilobytes a picture, a
+    // dithered photograph or a theme card a hundred and more, and the same
+    // frame darkened by a fade far less. Every picture is its own, with its
+    // own palette: what the GIF holds is what its pictures take one by one.
     const int64_t pictures = std::min(frames.count(), kMaximumPictures);
-    struct Shown {
-        int64_t firstPicture = 0;
-        int64_t pictures = 0;
-    };
-    std::vector<Shown> shown;
-    std::map<const Frame*, size_t> byFrame;
-    for (int64_t k = 0; k < pictures; ++k) {
-        const Frame* frame = frames.frameAt(sourcePositionOfPicture(k, pictures, frames.count())).get();
-        auto [at, added] = byFrame.try_emplace(frame, shown.size());
-        if (added) shown.push_back({k, 0});
-        shown[at->second].pictures += 1;
-    }
-    std::stable_sort(shown.begin(), shown.end(),
-                     [](const Shown& a, const Shown& b) { return a.pictures > b.pictures; });
-    RenderImageProducer producer(project());
+    RenderImageProducer producer(project(), basis.snapshot().pictures);
+    std::map<std::pair<const Frame*, float>, double> measured;  // by frame and fade
     std::optional<size_t> containerBytes;
-    auto measure = [&](const Shown& frame) -> std::optional<double> {
-        const graphics::Image sample = gifPicture(producer, frames, frame.firstPicture, pictures);
-        if (sample.isNull()) return std::nullopt;
-        auto footprint = graphics::GifWriter::footprintOfPicture(sample);
-        if (!footprint) return std::nullopt;
-        containerBytes = footprint->containerBytes;
-        return double(footprint->pictureBytes);
-    };
-    constexpr size_t kMostShown = 2;
-    double bytes = 0, measuredPictures = 0;
-    for (size_t i = 0; i < shown.size() && i < kMostShown; ++i) {
-        if (auto picture = measure(shown[i])) {
-            bytes += *picture * double(shown[i].pictures);
-            measuredPictures += double(shown[i].pictures);
+    double bytes = 0;
+    for (int64_t k = 0; k < pictures; ++k) {
+        if (progress.isCancelled()) return std::nullopt;
+        const int64_t position = sourcePositionOfPicture(k, pictures, frames.count());
+        const std::pair<const Frame*, float> shown{
+            frames.frameAt(position).get(), producer.calculateAlphaForFadeforFrameAtIndex(position, frames.count())};
+        auto known = measured.find(shown);
+        if (known == measured.end()) {
+            // A picture that cannot be drawn is left out of the GIF.
+            double pictureBytes = 0;
+            if (const graphics::Image picture = gifPicture(producer, frames, k, pictures); !picture.isNull()) {
+                auto footprint = graphics::GifWriter::footprintOfPicture(picture);
+                if (!footprint) return std::nullopt;
+                containerBytes = footprint->containerBytes;
+                pictureBytes = double(footprint->pictureBytes);
+            }
+            known = measured.emplace(shown, pictureBytes).first;
         }
+        bytes += known->second;
     }
-    // Of the others, those a third and two thirds of the way along.
-    double othersBytes = 0, othersMeasured = 0, othersPictures = 0;
-    const size_t others = shown.size() - std::min(shown.size(), kMostShown);
-    for (size_t i = kMostShown; i < shown.size(); ++i) othersPictures += double(shown[i].pictures);
-    for (size_t i : std::set<size_t>{others / 3, others * 2 / 3}) {
-        if (i >= others) continue;
-        if (auto picture = measure(shown[kMostShown + i])) {
-            othersBytes += *picture;
-            othersMeasured += 1;
-        }
-    }
-    if (!containerBytes) return kNoEstimate;
-    const double perOtherPicture =
-        othersMeasured > 0 ? othersBytes / othersMeasured : bytes / std::max(measuredPictures, 1.0);
-    return kilobytesEstimate(double(*containerBytes) + bytes + othersPictures * perOtherPicture);
+    if (!containerBytes) return std::nullopt;
+    return double(*containerBytes) + bytes;
 }
 
 graphics::Image AnimatedGifRenderer::gifPicture(RenderImageProducer& producer, const ExpandedFrames& frames,

@@ -26,11 +26,12 @@ public:
     void renderMovie() override;
     std::optional<std::string> getSupportedUTI() const override { return kUTTypeGIF; }
     std::vector<MovieExportType> getSupportedExportTypes() const override;
-    // Kilobytes: the pictures of the two frames the GIF shows most often and
-    // of two of the others, drawn as the export draws them and measured with
-    // the GIF encoder (the rest cost what those two do); no estimate for a
-    // movie without pictures. Main thread.
-    int64_t getEstimatedFileSizeAfterExportforType(const MovieExportType& type) override;
+    // The estimate: the GIF's own pictures, drawn as the export draws them
+    // and measured with the GIF encoder, a picture the GIF shows again (a
+    // held frame outside the fades) once; no estimate for a movie without
+    // pictures.
+    std::optional<double> estimatedBytes(const EstimateBasis& basis, const MovieExportType& type,
+                                         const foundation::Progress& progress) override;
 
     // The number of pictures of the last render.
     int64_t totalFrames() const { return totalFrames_.load(); }

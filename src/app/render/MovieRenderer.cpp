@@ -122,26 +122,6 @@ void MovieRenderer::setExportURL(std::optional<std::string> url) {
     exportURL_ = std::move(url);
 }
 
-int64_t MovieRenderer::getEstimatedFileSizeAfterExportforType(const MovieExportType&) { return kNoEstimate; }
-
-foundation::Progress MovieRenderer::estimateFileSizeAfterExportForType(const MovieExportType& type,
-                                                                       EstimateHandler completion) {
-    const int64_t kilobytes = getEstimatedFileSizeAfterExportforType(type);
-    foundation::Progress progress;
-    progress.setCompletionHandler(
-        [kilobytes, completion = std::move(completion)](const foundation::Progress::Result& result) {
-            if (result.outcome == foundation::Progress::Outcome::Finished && completion) completion(kilobytes);
-        });
-    // Told on a later turn, so a screen may still cancel it as it may any other.
-    foundation::DispatchQueue::main().async([progress] { progress.finish(); });
-    return progress;
-}
-
-int64_t MovieRenderer::kilobytesEstimate(double bytes) {
-    const double kilobytes = std::ceil(bytes / 1024);
-    return kilobytes >= 0 && kilobytes < 9e18 ? static_cast<int64_t>(kilobytes) : kNoEstimate;
-}
-
 std::optional<std::string> MovieRenderer::getPreparedMovieForExportType(const MovieExportType&) { return std::nullopt; }
 
 std::string MovieRenderer::getExportURLForExportType(const MovieExportType& type) {

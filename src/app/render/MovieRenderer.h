@@ -79,18 +79,38 @@ public:
     virtual std::optional<std::string> getSupportedUTI() const { return std::nullopt; }
     // The types to offer, in order; none in the base.
     virtual std::vector<MovieExportType> getSupportedExportTypes() const { return {}; }
-    // Kilobytes; kNoEstimate when there is no estimate (the base).
+
+    // ---- size estimates (MovieRendererEstimates.cpp) ----
+    // What the size estimates of a screen read of its project, taken once
+    // on the main thread for all of the screen's types: the snapshot a
+    // render would take and the project's folder. The stamp of the
+    // project's state that keys the estimates kept is read from the files
+    // once, on the estimate queue.
+    class EstimateBasis;
+    using EstimateBasisPtr = std::shared_ptr<const EstimateBasis>;
+    // Main thread.
+    static EstimateBasisPtr estimateBasisOf(const ProjectModelPtr& project);
+
+    // Kilobytes, measured now on this thread; kNoEstimate when there is no
+    // estimate (the base). An estimate of the unchanged project is known at
+    // once. Main thread.
     virtual int64_t getEstimatedFileSizeAfterExportforType(const MovieExportType& type);
     // The estimate as a screen shows it: `completion` runs once on the main
     // queue with the kilobytes, unless the returned progress is cancelled
-    // first (a screen that goes cancels it). A renderer whose estimate takes
-    // long measures it away from the main thread; the base answers with
-    // getEstimatedFileSizeAfterExportforType. Main thread.
-    virtual foundation::Progress estimateFileSizeAfterExportForType(const MovieExportType& type,
-                                                                    EstimateHandler completion);
+    // first (a screen that goes cancels it). Every estimate is measured on
+    // one queue, away from the main thread, one at a time (an encoder at
+    // 3840×2160 holds much memory), and stops at its next picture once
+    // cancelled. `basis` is the screen's (estimateBasisOf), or taken now
+    // when none. Main thread.
+    foundation::Progress estimateFileSizeAfterExportForType(const MovieExportType& type, EstimateHandler completion,
+                                                            EstimateBasisPtr basis = nullptr);
+    // Cancels every estimate under way or waiting: the application quits,
+    // and they must not hold its exit. Any thread.
+    static void cancelEstimates();
     // An estimate of `bytes` in whole kilobytes, rounded up; kNoEstimate for
     // a size no file reaches (holds of billions) or none at all.
     static int64_t kilobytesEstimate(double bytes);
+    static int64_t kilobytesEstimate(std::optional<double> bytes);
     // The path of an earlier output that is still current; none in the base.
     virtual std::optional<std::string> getPreparedMovieForExportType(const MovieExportType& type);
     bool getNeedsAudioMixing() const { return false; }
@@ -163,12 +183,25 @@ protected:
     // (unless a cancel is waiting on the current one).
     void prepareExport(std::optional<MovieExportType> exportType, CompletionHandler handler);
 
+    // The bytes of the output of `type` for the project as `basis` shows it;
+    // none when there is no estimate or `progress` was cancelled (checked
+    // at least at every picture). Any thread; none in the base.
+    virtual std::optional<double> estimatedBytes(const EstimateBasis& basis, const MovieExportType& type,
+                                                 const foundation::Progress& progress);
+    // Whether the estimate follows from what the basis's stamp covers (the
+    // movie's frames, their stored pictures and the picture settings), so
+    // that one measured before stands while they are unchanged.
+    virtual bool estimateFollowsPictures() const { return true; }
+
     // On the main queue when an export has ended, before its handler runs:
     // a renderer lets go of what only the export needed. The base gives the
     // freed memory back to the system.
     virtual void exportDidEnd() { foundation::memory::releaseFreedMemory(); }
 
 private:
+    // The estimate's kilobytes: kept from before, or measured now.
+    int64_t estimateOnBasis(const EstimateBasis& basis, const MovieExportType& type,
+                            const foundation::Progress& progress);
     foundation::Progress currentProgress() const;
     void runStoredHandler();
     std::string exportURLNamed(const MovieExportType& type, const std::string& name) const;
@@ -184,6 +217,29 @@ private:
     foundation::Progress progress_;
     std::optional<foundation::Error> error_;
     std::optional<std::string> exportURL_;
+};
+
+class MovieRenderer::EstimateBasis {
+public:
+    // Main thread.
+    explicit EstimateBasis(const ProjectModelPtr& project);
+
+    const RenderSnapshot& snapshot() const { return snapshot_; }
+    // None for a project without a folder of its own.
+    const std::optional<std::string>& folder() const { return folder_; }
+    // The stamp of the project's state: its folder, the picture settings,
+    // the foreground picture, and every frame of the movie by identifier,
+    // hold and the length and time of change of its stored picture (so a
+    // painted or replaced picture makes another movie). None for a project
+    // without a folder. Read from the files at the first call; any thread.
+    std::optional<size_t> state() const;
+
+private:
+    ProjectModelPtr project_;
+    RenderSnapshot snapshot_;
+    std::optional<std::string> folder_;
+    mutable std::once_flag stateRead_;
+    mutable std::optional<size_t> state_;
 };
 
 using MovieRendererPtr = std::shared_ptr<MovieRenderer>;

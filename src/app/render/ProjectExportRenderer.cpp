@@ -11,15 +11,14 @@ std::vector<MovieExportType> ProjectExportRenderer::getSupportedExportTypes() co
                             ProjectImportProcessor::kArchiveSuffix)};
 }
 
-int64_t ProjectExportRenderer::getEstimatedFileSizeAfterExportforType(const MovieExportType&) {
-    const std::optional<std::string> folder = project()->getProjectPath();
-    if (!folder) return kNoEstimate;
-    const PackedFiles files = packedFiles(*folder);
+std::optional<double> ProjectExportRenderer::estimatedBytes(const EstimateBasis& basis, const MovieExportType&,
+                                                            const foundation::Progress&) {
+    if (!basis.folder()) return std::nullopt;
+    const PackedFiles files = packedFiles(*basis.folder());
     // Each entry's local header and central record (30 and 46 bytes, each
     // with the name) and room for its extra fields; the end record.
     constexpr double kEntryBytes = 30 + 46 + 20, kEndBytes = 22;
-    return kilobytesEstimate(double(files.bytes) + double(files.count) * kEntryBytes + 2 * double(files.nameBytes) +
-                             kEndBytes);
+    return double(files.bytes) + double(files.count) * kEntryBytes + 2 * double(files.nameBytes) + kEndBytes;
 }
 
 void ProjectExportRenderer::zipArchiveProgressEvent(uint64_t loaded, uint64_t total) {

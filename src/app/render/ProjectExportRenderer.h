@@ -33,9 +33,12 @@ public:
     static PackedFiles packedFiles(const std::string& folder);
     std::optional<std::string> getSupportedUTI() const override { return kUTI; }
     std::vector<MovieExportType> getSupportedExportTypes() const override;
-    // Kilobytes: the files it packs, stored whole (pictures do not shrink in
-    // a zip), with the zip's own records for each. Main thread.
-    int64_t getEstimatedFileSizeAfterExportforType(const MovieExportType& type) override;
+    // The estimate: the files it packs, stored whole (pictures do not shrink
+    // in a zip), with the zip's own records for each. It follows every file
+    // of the project, sounds and paintings too, and is read anew each time.
+    std::optional<double> estimatedBytes(const EstimateBasis& basis, const MovieExportType& type,
+                                         const foundation::Progress& progress) override;
+    bool estimateFollowsPictures() const override { return false; }
 
     // Progress of the zip: entry number ÷ entry count.
     void zipArchiveProgressEvent(uint64_t loaded, uint64_t total) override;

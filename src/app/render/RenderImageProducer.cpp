@@ -45,6 +45,23 @@ Image RenderImageProducer::finishPicture(Image picture, Size withSize, int64_t a
     return applyFade(picture, atIndex, total);
 }
 
+Image RenderImageProducer::getStripOfRendering(const FramePtr& frame, Size withSize, int64_t atIndex, int64_t total,
+                                               double top, double rows) {
+    const int32_t type = withSize == kPreviewRenderSize ? kImageTypePreview : kImageTypeFrame;
+    std::optional<Image> picture = getImageForFrame(frame, type, withSize);
+    if (!picture || picture->isNull() || !(withSize.width > 0) || !(rows > 0)) return {};
+    // As finishPicture lays them out: the picture scaled to fill, the
+    // foreground over it; then the fade, over black.
+    const Size strip{withSize.width, rows};
+    const graphics::Rect whole{0, 0, withSize.width, withSize.height};
+    graphics::GraphicsContext layer(strip, 1.0, false);
+    layer.translate(0, -top);
+    layer.drawImage(*picture, UIImage_Resize::aspectFillRect(picture->size(), withSize));
+    picture.reset();
+    if (imageForeground_) layer.drawImage(*imageForeground_, whole, graphics::BlendMode::Normal, 1.0);
+    return applyFade(layer.makeImage(), atIndex, total);
+}
+
 Image RenderImageProducer::getCardImage(const ThemeCard& card, Size withSize) {
     std::optional<Image> drawn = card.drawAtSize(withSize);
     if (!drawn) return {};

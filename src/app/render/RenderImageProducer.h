@@ -45,6 +45,12 @@ public:
     // card drawn anew): fitted to `withSize` ((0, 0) keeps its size), the
     // foreground laid over it, faded. Null for a null picture.
     graphics::Image finishPicture(graphics::Image picture, graphics::Size withSize, int64_t atIndex, int64_t total);
+    // Rows `top` to `top + rows` of getImageRenderingForFrame's picture, drawn
+    // without the whole of it: what the picture is made of laid out as for
+    // the whole picture and moved up by `top`. A size estimate measures a
+    // large movie a strip at a time so. Null when there is nothing to draw.
+    graphics::Image getStripOfRendering(const FramePtr& frame, graphics::Size withSize, int64_t atIndex, int64_t total,
+                                        double top, double rows);
     // A card drawn anew at `withSize` pixels with the movie effect, for
     // finishPicture; null when its template cannot be read.
     graphics::Image getCardImage(const ThemeCard& card, graphics::Size withSize);

@@ -2,7 +2,16 @@
 
 #include "app/core/FileUtil.h"
 
+namespace {
+
+thread_local uint64_t tSnapshotsTaken = 0;
+
+}  // namespace
+
+uint64_t RenderSnapshot::takenOnThisThread() { return tSnapshotsTaken; }
+
 RenderSnapshot RenderSnapshot::ofProject(ProjectModel& project) {
+    ++tSnapshotsTaken;
     RenderSnapshot snapshot{
         framesOf(project), KWImageProducer::PictureSettings::ofProject(project), outputNameOf(project), {}};
     for (const ExpandedFrames::Run& run : snapshot.frames.runs())

@@ -12,6 +12,7 @@
 #include "app/core/ProjectModel.h"
 #include "app/render/ThemeCard.h"
 
+#include <cstdint>
 #include <map>
 #include <string>
 
@@ -26,6 +27,9 @@ struct RenderSnapshot {
 
     // Main thread.
     static RenderSnapshot ofProject(ProjectModel& project);
+    // How many snapshots the calling thread has taken so far: lets a
+    // screen's tests show what it reads of a project, and how often.
+    static uint64_t takenOnThisThread();
     // The project's movie by position, as it is now; none for a frame list
     // that cannot be read. Main thread.
     static ExpandedFrames framesOf(ProjectModel& project);

@@ -74,16 +74,18 @@ graphics::Size SingleImagesExportRenderer::pictureSizeOfMovie(const ProjectModel
     return graphics::Size{chosen->first.first, chosen->first.second};
 }
 
-int64_t SingleImagesExportRenderer::getEstimatedFileSizeAfterExportforType(const MovieExportType&) {
+std::optional<double> SingleImagesExportRenderer::estimatedBytes(const EstimateBasis& basis, const MovieExportType&,
+                                                                 const foundation::Progress& progress) {
     // Every position is its frame's picture at the quality the project keeps
     // its pictures in: each costs what the stored picture does for the
     // pixels it has in the folder. A frame without one costs what the
     // others do on average.
-    const ExpandedFrames frames = expandedFrames();
+    const ExpandedFrames& frames = basis.snapshot().frames;
     const graphics::Size folderSize = pictureSizeOfMovie(*project(), frames);
     double bytes = 0;
     int64_t counted = 0, uncounted = 0;
     for (const ExpandedFrames::Run& run : frames.runs()) {
+        if (progress.isCancelled()) return std::nullopt;
         const auto positions = run.end - run.first;
         const auto path = project()->pathForFile(KWImageProducer::frameFileName(run.frame->frameID()));
         const std::optional<graphics::Size> stored = storedPictureSize(*project(), *run.frame);
@@ -97,8 +99,8 @@ int64_t SingleImagesExportRenderer::getEstimatedFileSizeAfterExportforType(const
         bytes += double(size) * pixels * double(positions);
         counted += positions;
     }
-    if (counted == 0) return kNoEstimate;
-    return kilobytesEstimate(bytes + bytes / double(counted) * double(uncounted));
+    if (counted == 0) return std::nullopt;
+    return bytes + bytes / double(counted) * double(uncounted);
 }
 
 std::string SingleImagesExportRenderer::fileNameForFrameAtPosition(int64_t position) {

@@ -33,11 +33,11 @@ public:
     void renderMovie() override;
     std::optional<std::string> getSupportedUTI() const override { return kUTI; }
     std::vector<MovieExportType> getSupportedExportTypes() const override;
-    // Kilobytes: the stored picture of the frame at every position, in
+    // The estimate: the stored picture of the frame at every position, in
     // proportion to the pixels it has in the folder (a frame without one as
-    // the average of the others); no estimate when no frame has one. Main
-    // thread.
-    int64_t getEstimatedFileSizeAfterExportforType(const MovieExportType& type) override;
+    // the average of the others); no estimate when no frame has one.
+    std::optional<double> estimatedBytes(const EstimateBasis& basis, const MovieExportType& type,
+                                         const foundation::Progress& progress) override;
 
     // "frame-00000.jpg" for position 0.
     static std::string fileNameForFrameAtPosition(int64_t position);

@@ -23,7 +23,6 @@
 // export's writer, encoder, sound mix and pictures (a caller may keep it for
 // its status and file), and their memory goes back to the system.
 
-#include "app/render/MoviePictures.h"
 #include "app/render/MovieRenderer.h"
 #include "platform/media/AssetWriterInput.h"
 #include "platform/media/PixelBuffer.h"
@@ -79,15 +78,10 @@ public:
 
     std::optional<std::string> getSupportedUTI() const override { return kUTTypeQuickTimeMovie; }
     std::vector<MovieExportType> getSupportedExportTypes() const override;
-    // Kilobytes of the movie as a render would write it, measured (see
-    // TollivarMovieSizeEstimate.cpp): a few of the movie's own pictures
-    // composed and encoded as the render does it, the PCM sound and the
-    // container. Takes about a second for a large size; an estimate of the
-    // unchanged project at that size is known at once. Main thread.
-    int64_t getEstimatedFileSizeAfterExportforType(const MovieExportType& type) override;
-    // The same measured on a queue of its own, one estimate at a time.
-    foundation::Progress estimateFileSizeAfterExportForType(const MovieExportType& type,
-                                                            EstimateHandler completion) override;
+    // The size estimate (TollivarMovieSizeEstimate.cpp) measures the movie
+    // as a render would write it: a few of the movie's own pictures composed
+    // and encoded as the render does it, the PCM sound and the container.
+
     // The cached movie when it is still current for the type.
     std::optional<std::string> getPreparedMovieForExportType(const MovieExportType& type) override;
 
@@ -132,17 +126,10 @@ private:
     // its stores from `pool` when there is one.
     media::PixelBuffer composePicture(RenderImageProducer& producer, const FramePtr& frame, int64_t index,
                                       int64_t total, graphics::Size size, media::PixelBufferPool* pool);
-    // The estimate in bytes from what the snapshot shows; none when there
-    // is none or `progress` was cancelled. Any thread.
-    std::optional<double> measuredMovieBytes(const RenderSnapshot& snapshot, const MovieExportType& type,
-                                             const foundation::Progress& progress);
-    // The pictures of a window of the movie as the encoder is handed them;
-    // none when cancelled.
-    std::vector<std::shared_ptr<const media::PixelBuffer>> composeWindow(const RenderSnapshot& snapshot,
-                                                                         const MoviePictures& pictures,
-                                                                         const MoviePictures::Window& window,
-                                                                         graphics::Size size,
-                                                                         const foundation::Progress& progress);
+    // The estimate in bytes from what the basis's snapshot shows; none when
+    // there is none or `progress` was cancelled. Any thread.
+    std::optional<double> estimatedBytes(const EstimateBasis& basis, const MovieExportType& type,
+                                         const foundation::Progress& progress) override;
 
     // Returns the writer's error when it cannot be made or started.
     std::optional<foundation::Error> openWriterAt(Session& session, const std::string& url,
