@@ -135,11 +135,13 @@ void ShareViewController::loadView() {
         typeButtons_.push_back(button);
     }
     setView(root);
+    estimated_.assign(exportTypes_.size(), false);
     updateAccount();
-    startEstimates();
 }
 
 void ShareViewController::startEstimates() {
+    if (!estimates_.empty() || chosenType_ || finished_) return;
+    view()->layoutIfNeeded();
     MovieRendererSources sources(handler_->project());
     std::weak_ptr<ShareViewController> weak = foundation::weakFrom(this);
     // The smallest first: most estimates show soon, the largest take longest.
@@ -150,15 +152,24 @@ void ShareViewController::startEstimates() {
         return x.width * x.height < y.width * y.height;
     });
     for (size_t i : order) {
+        if (estimated_[i] || !isTypeShown(i)) continue;
         MovieRendererPtr renderer = sources.getRendererForUTI(exportTypes_[i].UTI());
         if (!renderer) continue;
         auto show = [weak, i](int64_t kilobytes) {
             auto self = weak.lock();
             if (!self || i >= self->typeButtons_.size()) return;
+            self->estimated_[i] = true;
             self->typeButtons_[i]->setTitle(typeButtonTitle(self->exportTypes_[i], kilobytes), ui::ControlStateNormal);
         };
-        estimates_.push_back(renderer->estimateFileSizeAfterExportForType(exportTypes_[i], show));
+        // The project is read once for every type and every showing.
+        if (!estimateBasis_) estimateBasis_ = MovieRenderer::estimateBasisOf(handler_->project());
+        estimates_.push_back(renderer->estimateFileSizeAfterExportForType(exportTypes_[i], show, estimateBasis_));
     }
+}
+
+bool ShareViewController::isTypeShown(size_t index) {
+    const ui::Button& button = *typeButtons_[index];
+    return !button.isHidden() && button.frame().intersects(view()->bounds());
 }
 
 void ShareViewController::cancelEstimates() {
@@ -267,19 +278,27 @@ void ShareViewController::viewDidLoad() {
 
 void ShareViewController::viewDidAppear(bool animated) {
     ui::ViewController::viewDidAppear(animated);
-    if (checked_) return;
-    checked_ = true;
-    // One look at the connection before any request, so an offline user
-    // hears why at once instead of after a time-out.
-    if (handler_->needsNetwork() && InternetReachability::isOffline()) {
-        showAlert(foundation::localized(kOfflineTitle), foundation::localized(kOfflineMessage), true);
-        return;
+    if (!checked_) {
+        checked_ = true;
+        // One look at the connection before any request, so an offline user
+        // hears why at once instead of after a time-out.
+        if (handler_->needsNetwork() && InternetReachability::isOffline()) {
+            showAlert(foundation::localized(kOfflineTitle), foundation::localized(kOfflineMessage), true);
+            return;
+        }
+        if (handler_->isLoggedIn()) {
+            handler_->loadAccount();
+        } else {
+            handler_->login();
+        }
     }
-    if (handler_->isLoggedIn()) {
-        handler_->loadAccount();
-    } else {
-        handler_->login();
-    }
+    // A sign-in may have covered the screen at once.
+    if (isVisible()) startEstimates();
+}
+
+void ShareViewController::viewWillDisappear(bool animated) {
+    ui::ViewController::viewWillDisappear(animated);
+    cancelEstimates();
 }
 
 void ShareViewController::showAlert(const std::string& title, const std::string& message, bool thenEnd) {

@@ -3,15 +3,19 @@
 // The one share screen of every service: it checks the connection (for
 // online services), signs in, asks for a title and a caption where the
 // service uses them, lists the service's export types with their size
-// estimates (each shown beside its title when it is ready: a movie's is
-// measured away from the main thread, and stops when the screen goes or a
-// type is chosen), renders the chosen one (or reuses a current output) under the
+// estimates, renders the chosen one (or reuses a current output) under the
 // render progress panel, polled once a second, and then has the service
 // upload or hand over the file, showing its progress, its success, or its
 // error with "Try Again", which sends the same file again without
 // rendering ("Resume" for a service that carries on from what its server
 // holds). A service with an account to sign out, categories or a privacy
 // choice gets those controls on the same form.
+//
+// An estimate shows beside its type's title when it is ready. Estimates are
+// measured away from the main thread, from what the screen reads of the
+// project once, for the types the screen shows while it shows them: they
+// stop when the screen goes or is covered (a sign-in on top) and go on when
+// it shows again, and end when a type is chosen.
 //
 // It is the service's screen on the share sheet; it ends by telling the
 // service it finished, which closes the sheet with it. Main thread only.
@@ -92,6 +96,7 @@ public:
     void loadView() override;
     void viewDidLoad() override;
     void viewDidAppear(bool animated) override;
+    void viewWillDisappear(bool animated) override;
     void viewDidLayoutSubviews() override;
     void clickedButtonAtIndex(ui::ActionSheet& sheet, int buttonIndex) override;
 
@@ -107,8 +112,10 @@ public:
 
 private:
     void showPanel();
+    // Measures the estimates of the types shown that have none yet.
     void startEstimates();
     void cancelEstimates();
+    bool isTypeShown(size_t index);
     void startRender();
     void updateAccount();
     void checkStatusForExporter(const MovieRendererPtr& renderer);
@@ -120,7 +127,11 @@ private:
     std::shared_ptr<ConnectHandler> handler_;
     std::vector<MovieExportType> exportTypes_;
     std::vector<std::shared_ptr<ui::Button>> typeButtons_;
+    // The estimates under way, and the types whose estimate shows.
     std::vector<foundation::Progress> estimates_;
+    std::vector<bool> estimated_;
+    // What the estimates read of the project, once for the screen.
+    MovieRenderer::EstimateBasisPtr estimateBasis_;
     std::shared_ptr<ui::Label> accountLabel_;
     std::shared_ptr<ui::Button> signButton_;
     std::shared_ptr<ui::Button> categoryButton_;

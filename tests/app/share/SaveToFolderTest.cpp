@@ -7,6 +7,7 @@
 
 #include "ShareSheetTest.h"
 #include "ShareTestSupport.h"
+#include "app/core/ProjectDataWrapper.h"
 #include "app/render/MovieRenderer.h"
 #include "app/share/ICloudConnectHandler.h"
 #include "app/share/ShareServices.h"
@@ -305,6 +306,7 @@ TEST_F(SaveToFolderTest, TheSizesOfferedAreWhatTheSavedItemsWeigh) {
     struct Project {
         const char* what;
         std::vector<Picture> pictures;
+        bool fades = false;
     };
     const Project projects[] = {
         {"flat drawings", flat(12)},
@@ -312,6 +314,9 @@ TEST_F(SaveToFolderTest, TheSizesOfferedAreWhatTheSavedItemsWeigh) {
          {{grainyPicture(0), 1}, {grainyPicture(1), 3}, {grainyPicture(2), 1}}},
         {"grainy cards held around flat drawings",
          joined(joined({{grainyPicture(3, 320, 180), 3}}, flat(5)), {{grainyPicture(4, 320, 180), 3}})},
+        // The title's first pictures are dark, its later ones not.
+        {"grainy cards held through the fades",
+         joined(joined({{grainyPicture(5, 320, 180), 8}}, flat(2)), {{grainyPicture(6, 320, 180), 2}}), true},
     };
     const std::pair<const char*, const char*> exports[] = {
         {"Animated GIF", "My Movie.gif"},
@@ -331,6 +336,8 @@ TEST_F(SaveToFolderTest, TheSizesOfferedAreWhatTheSavedItemsWeigh) {
             list->insertFrame(frame, list->getCaptureIndex());
         }
         project->setName("My Movie");
+        for (const char* fade : {projectkeys::kThemeFadeIn, projectkeys::kThemeFadeOut})
+            project->getMetaData()->set(fade, foundation::Value(made.fades));
         ASSERT_TRUE(project->saveAllDataToDisk());
 
         // The sizes as the sheet offers them ("Animated GIF  27 KB").
