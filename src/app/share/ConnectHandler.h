@@ -104,6 +104,10 @@ public:
     // the server holds instead of sending the file again.
     virtual bool canResumeUpload() const { return false; }
     virtual void resumeUpload() {}
+    // Whether the panel shows a failed upload's domain and code after its
+    // text, as a service's server may want them told; a service whose
+    // errors say all there is in the user's words shows none.
+    virtual bool showsErrorCodes() const { return true; }
 
     // The panel's texts while uploading and after success.
     virtual std::string uploadingText() const = 0;

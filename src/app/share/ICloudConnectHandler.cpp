@@ -14,6 +14,10 @@
 #include "platform/foundation/TemporaryClaim.h"
 #include "platform/foundation/Utf8.h"
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
 std::string ICloudConnectHandler::activityTitle() const { return foundation::localized(kTitle); }
 
 graphics::Image ICloudConnectHandler::activityImage() const {
@@ -52,6 +56,37 @@ std::string ICloudConnectHandler::fileStemForName(const std::string& name) {
     return stem.empty() ? ProjectDataWrapper::getDefaultName() : stem;
 }
 
+std::string ICloudConnectHandler::notSavedText(const std::string& item, const std::string& folder,
+                                               const foundation::Error& cause) {
+    // The system's error under the file manager's, with the path it was about.
+    const foundation::Error* system = &cause;
+    while (system && system->domain != foundation::kPOSIXErrorDomain) system = system->underlying.get();
+    std::string reason = cause.localizedDescription();
+    if (system) {
+        const int code = int(system->code);
+        reason = std::strerror(code);
+        const std::string suffix = ": " + reason;
+        const std::string& text = system->description;
+        const std::string where = text.ends_with(suffix) ? text.substr(0, text.size() - suffix.size()) : std::string();
+        std::error_code ignored;
+        // A file named as the folder, or as a folder above it.
+        const bool fileInTheWay = (code == EEXIST || code == ENOTDIR) && !where.empty() &&
+                                  (folder == where || folder.starts_with(where + "/")) &&
+                                  std::filesystem::exists(where, ignored) &&
+                                  !std::filesystem::is_directory(where, ignored);
+        if (code == EROFS) {
+            reason = foundation::localized("the disk is read-only");
+        } else if (code == EACCES || code == EPERM) {
+            reason = foundation::localized("you do not have permission to write there");
+        } else if (foundation::isStorageFullErrno(code)) {
+            reason = foundation::localized("the disk is full");
+        } else if (fileInTheWay) {
+            reason = foundation::localizedFormat("\"%@\" is a file, not a folder", {where});
+        }
+    }
+    return foundation::localizedFormat(kNotSavedFormat, {item, folder, reason});
+}
+
 void ICloudConnectHandler::uploadFile(const std::string& path, const std::string&, const std::string&,
                                       const std::string& typeIdentifier) {
     const std::string folder = saveFolder();
@@ -60,7 +95,8 @@ void ICloudConnectHandler::uploadFile(const std::string& path, const std::string
     const std::string extension =
         typeIdentifier == SingleImagesExportRenderer::kUTI ? std::string() : foundation::path::extension(path);
     std::weak_ptr<ConnectHandler> weak = weak_from_this();
-    foundation::DispatchQueue::global().async([weak, path, folder, stem, extension] {
+    const std::string item = extension.empty() ? stem : stem + "." + extension;
+    foundation::DispatchQueue::global().async([weak, path, folder, stem, extension, item] {
         auto save = [&]() -> foundation::Result<std::string> {
             auto& files = foundation::FileManager::defaultManager();
             if (foundation::Status made = files.createDirectory(folder, true); !made) return made.error();
@@ -69,17 +105,16 @@ void ICloudConnectHandler::uploadFile(const std::string& path, const std::string
             return files.copyItemUnderFreeName(path, folder, stem, extension);
         };
         foundation::Result<std::string> saved = save();
-        foundation::DispatchQueue::main().async([weak, folder, saved] {
+        foundation::DispatchQueue::main().async([weak, folder, item, saved] {
             auto self = std::static_pointer_cast<ICloudConnectHandler>(weak.lock());
             if (!self) return;
             if (saved) self->savedPath_ = foundation::path::appending(folder, *saved);
             ConnectHandlerDelegate* delegate = self->delegate();
             if (!delegate) return;
             if (!saved) {
-                // The file system's text names the item that failed and why.
                 const foundation::Error& cause = saved.error();
                 delegate->connectHandlerDidFailUpload(
-                    *self, foundation::Error(kErrorDomain, cause.code, cause.localizedDescription(),
+                    *self, foundation::Error(kErrorDomain, cause.code, notSavedText(item, folder, cause),
                                              std::make_shared<const foundation::Error>(cause)));
                 return;
             }

@@ -10,7 +10,8 @@
 // never a link to the render cache), made in a claimed temporary folder
 // and renamed into place when complete; what a crashed save left there is
 // swept before the next save. The success text names the path, and
-// "Open Folder" shows the folder in the file manager (xdg-open).
+// "Open Folder" shows the folder in the file manager (xdg-open). A failure
+// says in the user's words what could not be saved, where, and why.
 
 #include "app/share/ConnectHandler.h"
 
@@ -27,6 +28,7 @@ public:
     static inline const char* kSavedFormat = "Saved to \"%@\".";
     static inline const char* kOpenFolderTitle = "Open Folder";
     static inline const char* kCouldNotOpenFormat = "The folder \"%@\" could not be opened.";
+    static inline const char* kNotSavedFormat = "\"%@\" could not be saved in \"%@\": %@.";
     // Room left in a file name for " 9999" and the longest extension.
     static constexpr size_t kMaxStemBytes = 200;
 
@@ -42,6 +44,7 @@ public:
     std::string successText() const override;
     std::string successActionTitle() const override;
     void performSuccessAction() override;
+    bool showsErrorCodes() const override { return false; }
 
     // <documents>/<application name>; not created.
     static std::string saveFolder();
@@ -49,6 +52,12 @@ public:
     // characters, no leading dot or space, at most kMaxStemBytes bytes; the
     // default project name when nothing is left.
     static std::string fileStemForName(const std::string& name);
+    // Why `item` (a file or folder name) could not be saved in `folder`, as
+    // the user reads it: kNotSavedFormat with the file system's reason in
+    // plain words (a read-only disk, no permission, a full disk, a file
+    // where a folder should be, else the system's own words).
+    static std::string notSavedText(const std::string& item, const std::string& folder,
+                                    const foundation::Error& cause);
     // What the last save wrote.
     const std::optional<std::string>& savedPath() const { return savedPath_; }
 

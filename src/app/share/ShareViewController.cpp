@@ -70,10 +70,11 @@ std::string ShareViewController::typeButtonTitle(const MovieExportType& type, in
     return type.title() + "  " + FormatterUtil::getFormatedFileSize(bytes);
 }
 
-std::string ShareViewController::errorText(const foundation::Error& error) {
-    std::string text =
-        foundation::format("%@ - [%@-%ld]", {foundation::Value(error.localizedDescription()),
-                                             foundation::Value(error.domain), foundation::Value(error.code)});
+std::string ShareViewController::errorText(const foundation::Error& error, bool withCode) {
+    std::string text = !withCode ? error.localizedDescription()
+                                 : foundation::format("%@ - [%@-%ld]",
+                                                      {foundation::Value(error.localizedDescription()),
+                                                       foundation::Value(error.domain), foundation::Value(error.code)});
     if (text.size() <= kMaxErrorLength) return text;
     return foundation::utf8Prefix(text, kMaxErrorLength - 3) + "...";
 }
@@ -461,12 +462,13 @@ void ShareViewController::connectHandlerDidFinishUpload(ConnectHandler& handler)
     }
 }
 
-void ShareViewController::connectHandlerDidFailUpload(ConnectHandler&, const foundation::Error& error) {
+void ShareViewController::connectHandlerDidFailUpload(ConnectHandler& handler, const foundation::Error& error) {
+    const std::string text = errorText(error, handler.showsErrorCodes());
     if (!panel_) {
-        showAlert(foundation::localized("Error"), errorText(error), true);
+        showAlert(foundation::localized("Error"), text, true);
         return;
     }
-    panel_->showError(errorText(error));
+    panel_->showError(text);
     std::weak_ptr<ShareViewController> weak = foundation::weakFrom(this);
     panel_->navigationItem().setRightBarButtonItem(std::make_shared<ui::BarButtonItem>(
         foundation::localized(handler_->canResumeUpload() ? kResumeTitle : kTryAgainTitle),

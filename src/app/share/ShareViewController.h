@@ -90,8 +90,9 @@ public:
 
     // "HD - 720p  12.3 MB"; only the title without an estimate.
     static std::string typeButtonTitle(const MovieExportType& type, int64_t estimateKilobytes);
-    // An error as the panel shows it: description, domain and code, cut to kMaxErrorLength.
-    static std::string errorText(const foundation::Error& error);
+    // An error as the panel shows it: description, domain and code (unless
+    // not `withCode`), cut to kMaxErrorLength.
+    static std::string errorText(const foundation::Error& error, bool withCode = true);
 
     void loadView() override;
     void viewDidLoad() override;

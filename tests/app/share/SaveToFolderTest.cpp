@@ -11,6 +11,7 @@
 #include "app/render/MovieRenderer.h"
 #include "app/share/ICloudConnectHandler.h"
 #include "app/share/ShareServices.h"
+#include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/TemporaryClaim.h"
 #include "platform/ui/controllers/AlertView.h"
@@ -161,10 +162,9 @@ TEST_F(SaveToFolderTest, AFailedSaveSaysWhyAndTryAgainSavesTheSameFile) {
     ASSERT_TRUE(tapType(*screen, "Animated GIF"));
     auto panel = screen->panel();
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return panel->navigationItem().rightBarButtonItem() != nullptr; }, 600));
-    // The file system's own words, with the service's domain and the code.
-    EXPECT_EQ(panel->infoText(),
-              "The file “documents” couldn’t be saved because a file with the same name already exists. - "
-              "[ICloudConnectHandler-516]");
+    // What could not be saved, where, and why, in the user's words.
+    EXPECT_EQ(panel->infoText(), "\"My Movie.gif\" could not be saved in \"" + folder() + "\": \"" + folders.root() +
+                                     "/documents\" is a file, not a folder.");
     auto tryAgain = panel->navigationItem().rightBarButtonItem();
     EXPECT_EQ(tryAgain->title(), "Try Again");
     advance(1);
@@ -362,6 +362,39 @@ TEST_F(SaveToFolderTest, TheSizesOfferedAreWhatTheSavedItemsWeigh) {
             EXPECT_GE(written / offered[title], 1 / 1.5) << title << ": " << written << " bytes written";
         }
     }
+}
+
+TEST(SaveToFolderTexts, AFailedSaveSaysWhatWhereAndWhyWithoutACode) {
+    const std::string folder = "/home/ada/Documents/Tollivar";
+    const std::string scratch = folder + "/.copy.partial-0F8C4B4E";
+    const std::pair<int, std::string> reasons[] = {
+        {EROFS, "the disk is read-only"},
+        {EACCES, "you do not have permission to write there"},
+        {EPERM, "you do not have permission to write there"},
+        {ENOSPC, "the disk is full"},
+        {EDQUOT, "the disk is full"},
+        {EIO, "Input/output error"},
+    };
+    for (const auto& [code, why] : reasons) {
+        const std::string text =
+            ICloudConnectHandler::notSavedText("My Movie.mov", folder, foundation::fileSystemError(code, scratch, true));
+        EXPECT_EQ(text, "\"My Movie.mov\" could not be saved in \"" + folder + "\": " + why + ".") << code;
+    }
+
+    // What a read-only disk makes of a save, through the file manager.
+    testsupport::TempAppFolders folders;
+    const std::string made = folders.root() + "/made.gif";
+    std::ofstream(made) << "GIF89a";
+    const std::string disk = folders.root() + "/disk";
+    fs::create_directories(disk);
+    const int code = testsupport::onPrivateDevice(disk, 64, true, [&] {
+        auto saved = foundation::FileManager::defaultManager().copyItemUnderFreeName(made, disk, "My Movie", "gif");
+        if (saved) return 10;
+        const std::string text = ICloudConnectHandler::notSavedText("My Movie.gif", disk, saved.error());
+        return text == "\"My Movie.gif\" could not be saved in \"" + disk + "\": the disk is read-only." ? 0 : 11;
+    });
+    if (code == testsupport::kNoPrivateDevice) GTEST_SKIP() << "cannot mount a private file system here";
+    EXPECT_EQ(code, 0);
 }
 
 TEST(SaveToFolderNames, AProjectsNameBecomesASafeFileName) {
