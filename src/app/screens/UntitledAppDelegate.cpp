@@ -238,7 +238,12 @@ void UntitledAppDelegate::applyWindowLook() {
 
 void UntitledAppDelegate::applicationWillResignActive(ui::Application&) { DataManager::saveState(); }
 void UntitledAppDelegate::applicationDidEnterBackground(ui::Application&) { DataManager::saveState(); }
-void UntitledAppDelegate::applicationWillTerminate(ui::Application&) { DataManager::saveState(); }
+void UntitledAppDelegate::applicationWillTerminate(ui::Application&) {
+    DataManager::saveState();
+    // Size estimates are work for no one once the application goes: they
+    // stop at their next picture instead of holding the exit.
+    MovieRenderer::cancelEstimates();
+}
 
 bool UntitledAppDelegate::applicationOpenURL(ui::Application&, const std::string& url, const std::string&,
                                              const foundation::Value&) {

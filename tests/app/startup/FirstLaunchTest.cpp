@@ -2,6 +2,7 @@
 
 #include "LaunchFixture.h"
 #include "app/core/SSZipArchive.h"
+#include "app/render/TollivarMovieRenderer.h"
 #include "app/screens/Appirater.h"
 #include "app/screens/KWWelcomeViewController.h"
 #include "app/screens/MainViewController.h"
@@ -154,6 +155,22 @@ TEST_F(LaunchTest, LeavingTheForegroundSavesTheSettings) {
     fs::remove(documents(".settings.plist"));
     ui::Application::shared().terminate();
     EXPECT_TRUE(fs::exists(documents(".settings.plist")));
+}
+
+TEST_F(LaunchTest, QuittingStopsTheSizeEstimatesUnderWay) {
+    launch();
+    const auto& projects = KWProjects::getInstance().getProjects();
+    ASSERT_GE(projects.size(), 2u) << "the introduction";
+    auto renderer = std::make_shared<TollivarMovieRenderer>(projects[1]);
+    int told = 0;
+    std::vector<foundation::Progress> estimates;
+    for (graphics::Size size : {graphics::Size{3840, 2160}, graphics::Size{1920, 1080}})
+        estimates.push_back(renderer->estimateFileSizeAfterExportForType(
+            TollivarMovieRenderer::moviePreviewType(size), [&](int64_t) { ++told; }));
+    ui::Application::shared().terminate();
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(told, 0) << "work for no one holds no exit";
+    for (const foundation::Progress& estimate : estimates) EXPECT_TRUE(estimate.isCancelled());
 }
 
 TEST_F(LaunchTest, LowStorageAlertComesOncePerRun) {
