@@ -45,9 +45,10 @@ namespace detail {
 
 namespace {
 
-// The threads of a small encoder: a picture at 3840×2160 takes them about a
-// tenth of a second.
-constexpr int kSmallEncoderThreads = 4;
+// A small encoder's threads each take a slice of about this many pixels, up
+// to four: a slice costs some bytes of its own in every picture.
+constexpr int64_t kSlicePixels = 192 * 1024;
+constexpr int64_t kSmallEncoderThreads = 4;
 
 }  // namespace
 
@@ -85,7 +86,10 @@ Status openVideoEncoder(const VideoSettings& settings, bool globalHeader, CodecC
     av_dict_set(&options, "preset", AssetWriterInput::kX264Preset, 0);
     av_dict_set(&options, "profile", "high", 0);
     const std::string x264 = footprint == EncoderFootprint::Small
-                                 ? "log=-1:sliced-threads=1:threads=" + std::to_string(kSmallEncoderThreads) +
+                                 ? "log=-1:sliced-threads=1:threads=" +
+                                       std::to_string(std::clamp<int64_t>(int64_t(settings.width) * settings.height /
+                                                                              kSlicePixels,
+                                                                          1, kSmallEncoderThreads)) +
                                        ":rc-lookahead=0:sync-lookahead=0"
                                  : std::string("log=-1");
     av_dict_set(&options, "x264-params", x264.c_str(), 0);
