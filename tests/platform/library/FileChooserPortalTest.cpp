@@ -16,12 +16,17 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <csignal>
+#include <cstdio>
 #include <dbus/dbus.h>
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -275,6 +280,36 @@ TEST_F(FileChooserPortalTest, ARequestNamedOtherwiseIsHeardAndEscapeTakesTheDesk
         EXPECT_EQ(recorder->picked, escape ? std::vector<std::string>{} : std::vector<std::string>{kPickedUri});
         EXPECT_EQ(escape ? portal.waitForClose() : "", escape ? handle : "");
     }
+}
+
+// A test that is killed (a crash, a time limit, SIGKILL) takes its bus
+// with it. The keeper stands in for whatever ran the killed test: as a
+// subreaper it inherits the orphaned bus and sees how it ended.
+TEST(FileChooserPortalBus, ATestKilledMidRunLeavesNoBusBehind) {
+    testsupport::TempAppFolders folders;
+    auto keeper = testsupport::ChildProcess::forked([&] {
+        ::alarm(30);  // a bus that lives on fails the check here
+        if (::prctl(PR_SET_CHILD_SUBREAPER, 1) != 0) return 2;
+        testsupport::ChildProcess::Options options;
+        options.captureOutput = true;
+        auto test = testsupport::ChildProcess::forked(
+            [&] {
+                std::string address;
+                auto daemon = startBus(folders.root(), &address);
+                std::printf("%d\n", int(daemon.pid()));
+                std::fflush(stdout);
+                ::pause();
+                return 0;
+            },
+            options);
+        std::string pid;
+        if (!test.readUntil('\n', &pid)) return 3;
+        if (test.stop(SIGKILL) != 128 + SIGKILL) return 4;
+        int status = 0;
+        if (::waitpid(std::stoi(pid), &status, 0) < 0) return 5;
+        return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL ? 0 : 6;
+    });
+    EXPECT_EQ(keeper.wait(), 0) << "128 + SIGALRM: the bus outlived the test";
 }
 
 TEST(FileChooserPortalAddress, TheSessionBusIsFoundButNeverStarted) {
