@@ -1,6 +1,7 @@
 #include "app/editor/FrameEditorModel.h"
 
 #include "app/core/StorageFullError.h"
+#include "app/painter/PainterFrameSave.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Localized.h"
 
@@ -150,7 +151,7 @@ Status replaceFramePicture(ProjectModel& project, KWImageProducer& producer, con
             return Error::posix(code, "Cannot replace " + targets[i]);
         }
     }
-    return Status::success();
+    return carryPictureIntoPainting(project, frameID);
 }
 
 std::optional<Image> originalPicture(ProjectModel& project, const FramePtr& frame) {

@@ -70,6 +70,9 @@ std::string deleteQuestion(const std::vector<FramePtr>& going);
 // Replaces the three pictures of `frameID` with `image`: all three are
 // written under temporary names first and renamed over the old files only
 // when every write succeeded, so a failure leaves the old picture whole.
+// The new picture, made from what the frame showed, is also where a painted
+// frame's next painting starts, with the painting it holds taken out of the
+// strokes (carryPictureIntoPainting).
 // A full storage fails with the store error 623 (storageFullError).
 foundation::Status replaceFramePicture(ProjectModel& project, KWImageProducer& producer, const graphics::Image& image,
                                        const std::string& frameID);
