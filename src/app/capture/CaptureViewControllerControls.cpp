@@ -134,6 +134,8 @@ void CaptureViewController::actionCaptureSource() {
 }
 
 void CaptureViewController::showMessageInHUD(const std::string& text) {
+    // The message before goes: its own timer went with it.
+    if (hud_) hud_->dismiss();
     hud_ = std::make_shared<Hudy>();
     hud_->caption = text;
     hud_->showInView(view());
