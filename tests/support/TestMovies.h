@@ -24,7 +24,15 @@ enum class TestMovie {
     Rotated,           // 2 s, stored turned a quarter, upright (72 × 128) through its display matrix
     Truncated,         // 5 s with its header first, cut off after 75 % of its bytes
     NotAVideo,         // a text file named .mp4
+    // 1 s of 1280 × 720 in BT.709, saying so: four upright bars, red,
+    // green, blue and a skin tone (kColourBars), no frame number.
+    ColourBars,
 };
+
+struct BarColour {
+    int r, g, b;
+};
+inline constexpr BarColour kColourBars[4] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {224, 172, 140}};
 
 std::string testMovie(TestMovie movie);
 

@@ -4,6 +4,7 @@
 #include "app/widgets/alerts/Hudy.h"
 #include "support/TestMovies.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 
@@ -87,6 +88,26 @@ TEST_F(VideoImportTest, ARotatedMovieGivesUprightFrames) {
         EXPECT_EQ(picture.pixelWidth(), 72);
         EXPECT_EQ(picture.pixelHeight(), 128);
         EXPECT_EQ(testsupport::frameNumberInPicture(picture), static_cast<int>(2 * i));
+    }
+}
+
+TEST_F(VideoImportTest, AnHDMovieInBT709GivesItsOwnColours) {
+    importMovie(TestMovie::ColourBars);
+    ASSERT_TRUE(result.has_value());
+    ASSERT_EQ(result->size(), 12u);
+    for (size_t i : {size_t(0), size_t(11)}) {
+        const QImage picture = storedPicture((*result)[i]).bitmap();
+        ASSERT_EQ(picture.size(), QSize(1280, 720));
+        for (int bar = 0; bar < 4; ++bar) {
+            const QColor shown = picture.pixelColor(160 + 320 * bar, 360);
+            const testsupport::BarColour& c = testsupport::kColourBars[bar];
+            // The stored JPEG costs a level or two of its own.
+            EXPECT_LE(std::max({std::abs(shown.red() - c.r), std::abs(shown.green() - c.g),
+                                std::abs(shown.blue() - c.b)}),
+                      5)
+                << "bar " << bar << " of frame " << i << ": " << shown.red() << "," << shown.green() << ","
+                << shown.blue();
+        }
     }
 }
 
