@@ -127,6 +127,37 @@ TEST(GPUImageMovieWriter, WritesH264FramesAndAacMonoSound) {
     EXPECT_NEAR(pixel[0], 90, 8);
 }
 
+// A recording says its colours, BT.709 from HD sizes on, BT.601 below, and
+// ffmpeg shows them whether it follows the tags or the size's convention.
+TEST(GPUImageMovieWriter, RecordingsSayTheirColoursAndShowThem) {
+    const graphics::RGBA skin{224, 172, 140, 255};
+    for (const Size size : {Size{96, 64}, Size{1280, 720}}) {
+        SCOPED_TRACE(size.toString());
+        const std::string path = moviePath("colours.mov");
+        Rig rig(path, size, skin);
+        rig.writer->startRecording();
+        for (int i = 0; i < 2; ++i) rig.frameAt(MediaTime::make(i, 30));
+        finishAndWait(*rig.writer);
+        ASSERT_FALSE(rig.writer->error().has_value()) << rig.writer->error()->description;
+
+        const bool hd = size.height >= 720;
+        const auto facts = testsupport::probeMovieFacts(path);
+        EXPECT_EQ(facts.colorSpace, hd ? "bt709" : "smpte170m");
+        EXPECT_EQ(facts.colorPrimaries, "bt709");
+        EXPECT_EQ(facts.colorTransfer, "bt709");
+        EXPECT_EQ(facts.colorRange, "tv");
+        for (const std::string matrix : {"", hd ? "bt709" : "bt601"}) {
+            const std::vector<testsupport::Rgb> colours = testsupport::middleColours(path, matrix);
+            ASSERT_EQ(colours.size(), 2u);
+            for (const testsupport::Rgb& shown : colours) {
+                EXPECT_NEAR(shown.r, skin.r, 4) << matrix;
+                EXPECT_NEAR(shown.g, skin.g, 4) << matrix;
+                EXPECT_NEAR(shown.b, skin.b, 4) << matrix;
+            }
+        }
+    }
+}
+
 // Frame times the file cannot take are passed over; the rest are written.
 TEST(GPUImageMovieWriter, FramesAtUnusableTimesAreIgnored) {
     const std::string path = moviePath("times.mov");
