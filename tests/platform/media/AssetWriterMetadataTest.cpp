@@ -38,14 +38,27 @@ void writeShortMovie(media::AssetWriter& writer, media::AssetWriterInput& video)
     ASSERT_EQ(writer.status(), media::AssetWriterStatus::Completed) << writer.error()->description;
 }
 
+// A writer of a small movie in a folder of its own, with its video input.
+struct SmallMovie {
+    explicit SmallMovie(const std::string& folderName)
+        : folder(folderName),
+          path(folder.path() + "/movie.mov"),
+          writer(*media::AssetWriter::create(path, media::AssetWriter::kFileTypeQuickTimeMovie)),
+          video(media::AssetWriterInput::video({64, 48, 200'000, 5})) {
+        writer->addInput(video);
+    }
+    testsupport::RunFolder folder;
+    const std::string path;
+    const std::shared_ptr<media::AssetWriter> writer;
+    const std::shared_ptr<media::AssetWriterInput> video;
+};
+
 }  // namespace
 
 TEST(AssetWriterMetadata, IsWrittenUnderTheMuxersKeysAndFixedOnceWritingStarts) {
-    testsupport::RunFolder folder("tollivar-metadata");
-    const std::string path = folder.path() + "/tagged.mov";
-    auto writer = *media::AssetWriter::create(path, media::AssetWriter::kFileTypeQuickTimeMovie);
-    auto video = media::AssetWriterInput::video({64, 48, 200'000, 5});
-    writer->addInput(video);
+    const SmallMovie movie("tollivar-metadata");
+    const std::string& path = movie.path;
+    media::AssetWriter* writer = movie.writer.get();
     EXPECT_TRUE(writer->metadata().empty());
 
     // Values of the wrong kind are refused and change nothing.
@@ -65,7 +78,7 @@ TEST(AssetWriterMetadata, IsWrittenUnderTheMuxersKeysAndFixedOnceWritingStarts) 
     EXPECT_EQ(late.error().code, media::kMediaErrorOperationNotAllowed);
     EXPECT_NE(late.error().description.find("cannot change once writing has started"), std::string::npos);
     EXPECT_EQ(writer->metadata(), allKeys()) << "the metadata stays as it was";
-    writeShortMovie(*writer, *video);
+    writeShortMovie(*writer, *movie.video);
 
     auto read = media::readMediaMetadata(path);
     ASSERT_TRUE(read) << read.error().description;
@@ -81,11 +94,8 @@ TEST(AssetWriterMetadata, IsWrittenUnderTheMuxersKeysAndFixedOnceWritingStarts) 
 // UTF-8, is refused when it is set, saying why; the longest text a movie
 // holds comes back whole through ffprobe.
 TEST(AssetWriterMetadata, TextAMovieCannotHoldIsRefusedSayingWhy) {
-    testsupport::RunFolder folder("tollivar-metadata-limits");
-    const std::string path = folder.path() + "/limits.mov";
-    auto writer = *media::AssetWriter::create(path, media::AssetWriter::kFileTypeQuickTimeMovie);
-    auto video = media::AssetWriterInput::video({64, 48, 200'000, 5});
-    writer->addInput(video);
+    const SmallMovie movie("tollivar-metadata-limits");
+    media::AssetWriter* writer = movie.writer.get();
 
     struct Case {
         MetadataItem item;
@@ -114,9 +124,9 @@ TEST(AssetWriterMetadata, TextAMovieCannotHoldIsRefusedSayingWhy) {
     const std::string title(65'534, 't');
     ASSERT_TRUE(writer->setMetadata({{MetadataKey::Comment, longest}, {MetadataKey::Title, title}}));
     ASSERT_TRUE(writer->startWriting());
-    writeShortMovie(*writer, *video);
+    writeShortMovie(*writer, *movie.video);
     const auto read = testsupport::runProcess(
-        {"ffprobe", "-v", "error", "-show_entries", "format_tags=comment,title", "-of", "json", path});
+        {"ffprobe", "-v", "error", "-show_entries", "format_tags=comment,title", "-of", "json", movie.path});
     ASSERT_EQ(read.exitCode, 0) << read.output;
     EXPECT_NE(read.output.find("\"comment\": \"" + longest + "\""), std::string::npos);
     EXPECT_NE(read.output.find("\"title\": \"" + title + "\""), std::string::npos);
