@@ -3,7 +3,9 @@
 #include "support/Process.h"
 #include "support/TestSounds.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -47,10 +49,8 @@ MovieFacts probeMovieFacts(const std::string& path) {
     facts.height = number(entry(video.output, "height"));
     const std::string bFrames = entry(video.output, "has_b_frames");
     facts.hasBFrames = bFrames.empty() ? -1 : number(bFrames);
-    facts.colorSpace = entry(video.output, "color_space");
-    facts.colorPrimaries = entry(video.output, "color_primaries");
-    facts.colorTransfer = entry(video.output, "color_transfer");
-    facts.colorRange = entry(video.output, "color_range");
+    facts.colours = entry(video.output, "color_space") + "/" + entry(video.output, "color_primaries") + "/" +
+                    entry(video.output, "color_transfer") + "/" + entry(video.output, "color_range");
 
     const auto audio =
         runProcess({"ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries",
@@ -67,6 +67,18 @@ MovieFacts probeMovieFacts(const std::string& path) {
                                     "packet=pts_time", "-of", "csv=p=0", path});
     for (const std::string& line : lines(frames.output)) facts.frameTimes.push_back(std::stod(line));
     return facts;
+}
+
+std::string ourColours(int width, int height) {
+    return height >= 720 || width >= 1280 ? "bt709/bt709/bt709/tv" : "smpte170m/bt709/bt709/tv";
+}
+
+int levelsApart(const Rgb& a, const Rgb& b) {
+    return std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+}
+
+std::string toString(const Rgb& colour) {
+    return std::to_string(colour.r) + "," + std::to_string(colour.g) + "," + std::to_string(colour.b);
 }
 
 std::vector<Rgb> middleColours(const std::string& path, const std::string& matrix) {

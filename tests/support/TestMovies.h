@@ -9,6 +9,8 @@
 // or re-encoded picture still tells which frame it came from. Movies run at
 // kTestMovieFrameRate frames a second, 128 × 72 pixels, H.264 in MPEG-4.
 
+#include "support/MovieFacts.h"
+
 #include <string>
 
 namespace testsupport {
@@ -29,10 +31,7 @@ enum class TestMovie {
     ColourBars,
 };
 
-struct BarColour {
-    int r, g, b;
-};
-inline constexpr BarColour kColourBars[4] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {224, 172, 140}};
+inline constexpr Rgb kColourBars[4] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {224, 172, 140}};
 
 std::string testMovie(TestMovie movie);
 

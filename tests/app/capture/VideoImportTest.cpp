@@ -4,7 +4,6 @@
 #include "app/widgets/alerts/Hudy.h"
 #include "support/TestMovies.h"
 
-#include <algorithm>
 #include <cmath>
 #include <fstream>
 
@@ -99,14 +98,11 @@ TEST_F(VideoImportTest, AnHDMovieInBT709GivesItsOwnColours) {
         const QImage picture = storedPicture((*result)[i]).bitmap();
         ASSERT_EQ(picture.size(), QSize(1280, 720));
         for (int bar = 0; bar < 4; ++bar) {
-            const QColor shown = picture.pixelColor(160 + 320 * bar, 360);
-            const testsupport::BarColour& c = testsupport::kColourBars[bar];
+            const QColor pixel = picture.pixelColor(160 + 320 * bar, 360);
+            const testsupport::Rgb shown{pixel.red(), pixel.green(), pixel.blue()};
             // The stored JPEG costs a level or two of its own.
-            EXPECT_LE(std::max({std::abs(shown.red() - c.r), std::abs(shown.green() - c.g),
-                                std::abs(shown.blue() - c.b)}),
-                      5)
-                << "bar " << bar << " of frame " << i << ": " << shown.red() << "," << shown.green() << ","
-                << shown.blue();
+            EXPECT_LE(testsupport::levelsApart(shown, testsupport::kColourBars[bar]), 5)
+                << "bar " << bar << " of frame " << i << ": " << testsupport::toString(shown);
         }
     }
 }

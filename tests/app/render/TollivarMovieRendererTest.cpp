@@ -37,15 +37,6 @@ Image entryPicture(int entry) {
     return context.makeImage();
 }
 
-// What a movie of ours says of its colours: BT.709 for HD sizes, BT.601
-// below, in limited range, of pictures with sRGB's primaries.
-void expectColourTags(const testsupport::MovieFacts& facts, int width, int height) {
-    EXPECT_EQ(facts.colorSpace, height >= 720 || width >= 1280 ? "bt709" : "smpte170m");
-    EXPECT_EQ(facts.colorPrimaries, "bt709");
-    EXPECT_EQ(facts.colorTransfer, "bt709");
-    EXPECT_EQ(facts.colorRange, "tv");
-}
-
 class TollivarMovieRendererTest : public rendertest::RenderProjectTest {
 protected:
     std::shared_ptr<TollivarMovieRenderer> renderer() { return std::make_shared<TollivarMovieRenderer>(project); }
@@ -99,7 +90,7 @@ protected:
         EXPECT_EQ(facts.hasBFrames, 0);
         EXPECT_EQ(facts.width, width);
         EXPECT_EQ(facts.height, height);
-        expectColourTags(facts, width, height);
+        EXPECT_EQ(facts.colours, testsupport::ourColours(width, height));
         ASSERT_EQ(int64_t(facts.frameTimes.size()), n + 1);
         for (int64_t i = 0; i <= n; ++i) EXPECT_NEAR(facts.frameTimes[size_t(i)], double(i) / fps, 1e-4) << i;
         EXPECT_EQ(facts.audioCodec, "pcm_s16le");
@@ -170,20 +161,17 @@ TEST_F(TollivarMovieRendererTest, PureColoursComeBackInEveryPlayer) {
         SCOPED_TRACE(size.toString());
         const ExportOutcome outcome = runExport(renderer(), TollivarMovieRenderer::moviePreviewType(size));
         ASSERT_EQ(outcome.status, 3) << (outcome.error ? outcome.error->description : "");
-        expectColourTags(testsupport::probeMovieFacts(*outcome.exportURL), int(size.width), int(size.height));
+        EXPECT_EQ(testsupport::probeMovieFacts(*outcome.exportURL).colours,
+                  testsupport::ourColours(int(size.width), int(size.height)));
         // As ffmpeg reads it (by the tags), and as a player that takes an
         // HD movie for BT.709 whatever it says.
         for (const std::string matrix : {"", "bt709"}) {
             const std::vector<testsupport::Rgb> shown = testsupport::middleColours(*outcome.exportURL, matrix);
             ASSERT_EQ(shown.size(), std::size(colours) + 1) << "the first picture is shown twice";
-            for (size_t i = 0; i < shown.size(); ++i) {
-                const testsupport::Rgb& expected = colours[i == 0 ? 0 : i - 1];
-                EXPECT_LE(std::max({std::abs(shown[i].r - expected.r), std::abs(shown[i].g - expected.g),
-                                    std::abs(shown[i].b - expected.b)}),
-                          4)
-                    << "picture " << i << " read " << (matrix.empty() ? "by its tags" : matrix) << ": " << shown[i].r
-                    << "," << shown[i].g << "," << shown[i].b;
-            }
+            for (size_t i = 0; i < shown.size(); ++i)
+                EXPECT_LE(testsupport::levelsApart(shown[i], colours[i == 0 ? 0 : i - 1]), 4)
+                    << "picture " << i << " read " << (matrix.empty() ? "by its tags" : matrix) << ": "
+                    << testsupport::toString(shown[i]);
         }
     }
 }
