@@ -24,8 +24,10 @@ inline std::string colourConversion(int width, int height) {
 
 // The output options that say so in the stream.
 inline std::vector<std::string> colourTags(int width, int height) {
-    return {"-colorspace",  isBT709(width, height) ? "bt709" : "smpte170m",
-            "-color_primaries", "bt709", "-color_trc", "bt709", "-color_range", "tv"};
+    return {"-colorspace",      isBT709(width, height) ? "bt709" : "smpte170m",
+            "-color_primaries", "bt709",
+            "-color_trc",       "bt709",
+            "-color_range",     "tv"};
 }
 
 }  // namespace bench

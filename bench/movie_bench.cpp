@@ -172,12 +172,11 @@ struct Scenario {
 // and colours; pictures not yet converted as ours are (`convert`) are.
 std::vector<std::string> encoderArguments(const Scenario& s, const fs::path& movie, bool convert) {
     std::vector<std::string> arguments = {
-        "-f", "lavfi", "-t", std::to_string(double(s.frames + 1) / kFps), "-i", "anullsrc=r=44100:cl=stereo",
-        "-c:v", "libx264", "-preset", media::AssetWriterInput::kX264Preset, "-profile:v", "high", "-bf", "0",
-        "-pix_fmt", "yuv420p", "-b:v", s.bitRate,
+        "-f", "lavfi", "-t", std::to_string(double(s.frames + 1) / kFps), "-i", "anullsrc=r=44100:cl=stereo", "-c:v",
+        "libx264", "-preset", media::AssetWriterInput::kX264Preset, "-profile:v", "high", "-bf", "0", "-pix_fmt",
+        "yuv420p", "-b:v", s.bitRate,
         // Our encoder keeps its average with a one-second buffer.
-        "-maxrate", s.bitRate, "-bufsize", s.bitRate, "-g", std::to_string(2 * kFps), "-c:a", "pcm_s16le",
-        "-shortest"};
+        "-maxrate", s.bitRate, "-bufsize", s.bitRate, "-g", std::to_string(2 * kFps), "-c:a", "pcm_s16le", "-shortest"};
     if (convert) arguments.insert(arguments.end(), {"-vf", bench::colourConversion(s.width, s.height)});
     for (const std::string& tag : bench::colourTags(s.width, s.height)) arguments.push_back(tag);
     arguments.push_back(movie.string());

@@ -71,10 +71,11 @@ bool writeMovie(const std::vector<uint8_t>& frames, const fs::path& out) {
 // What makes a movie's video what it is: its stream as ffprobe reads it and
 // the options x264 wrote into it (the text after "options: " in its SEI).
 std::string videoFacts(const fs::path& movie) {
-    const auto stream = bench::captureOutput({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
-                                              "stream=codec_name,profile,pix_fmt,width,height,nb_frames,color_space,color_primaries,"
-                                              "color_transfer,color_range", "-of",
-                                              "compact=p=0", movie.string()});
+    const auto stream =
+        bench::captureOutput({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
+                              "stream=codec_name,profile,pix_fmt,width,height,nb_frames,color_space,color_primaries,"
+                              "color_transfer,color_range",
+                              "-of", "compact=p=0", movie.string()});
     std::ifstream in(movie, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const size_t options = bytes.find("options: ", bytes.find("x264 - core"));
@@ -103,40 +104,40 @@ int main() {
         bench::timed([&] { return writeMovie(frames, root / "ours.mov"); }, [&] { fs::remove(root / "ours.mov"); }),
         bench::program([&] {
             std::vector<std::string> arguments{"ffmpeg",
-                                            "-v",
-                                            "error",
-                                            "-nostdin",
-                                            "-y",
-                                            "-f",
-                                            "rawvideo",
-                                            "-pix_fmt",
-                                            "bgra",
-                                            "-s",
-                                            "1920x1080",
-                                            "-r",
-                                            std::to_string(kRate),
-                                            "-stream_loop",
-                                            std::to_string(kFrames / kDistinct - 1),
-                                            "-i",
-                                            raw.string(),
-                                            "-c:v",
-                                            "libx264",
-                                            "-preset",
-                                            media::AssetWriterInput::kX264Preset,
-                                            "-profile:v",
-                                            "high",
-                                            "-bf",
-                                            "0",
-                                            "-b:v",
-                                            rate,
-                                            "-maxrate",
-                                            rate,
-                                            "-bufsize",
-                                            rate,
-                                            "-g",
-                                            std::to_string(2 * kRate),
-                                            "-vf",
-                                            bench::colourConversion(kWidth, kHeight)};
+                                               "-v",
+                                               "error",
+                                               "-nostdin",
+                                               "-y",
+                                               "-f",
+                                               "rawvideo",
+                                               "-pix_fmt",
+                                               "bgra",
+                                               "-s",
+                                               "1920x1080",
+                                               "-r",
+                                               std::to_string(kRate),
+                                               "-stream_loop",
+                                               std::to_string(kFrames / kDistinct - 1),
+                                               "-i",
+                                               raw.string(),
+                                               "-c:v",
+                                               "libx264",
+                                               "-preset",
+                                               media::AssetWriterInput::kX264Preset,
+                                               "-profile:v",
+                                               "high",
+                                               "-bf",
+                                               "0",
+                                               "-b:v",
+                                               rate,
+                                               "-maxrate",
+                                               rate,
+                                               "-bufsize",
+                                               rate,
+                                               "-g",
+                                               std::to_string(2 * kRate),
+                                               "-vf",
+                                               bench::colourConversion(kWidth, kHeight)};
             for (const std::string& tag : bench::colourTags(kWidth, kHeight)) arguments.push_back(tag);
             arguments.push_back((root / "ffmpeg.mov").string());
             return arguments;

@@ -41,8 +41,10 @@ MovieFacts probeMovieFacts(const std::string& path) {
     facts.readable = true;
     facts.majorBrand = entry(format.output, "TAG:major_brand");
 
-    const auto video = runProcess({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
-                                   "stream=codec_name,profile,width,height,has_b_frames,color_space,color_primaries,color_transfer,color_range", "-of", "default=nw=1", path});
+    const auto video = runProcess(
+        {"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
+         "stream=codec_name,profile,width,height,has_b_frames,color_space,color_primaries,color_transfer,color_range",
+         "-of", "default=nw=1", path});
     facts.videoCodec = entry(video.output, "codec_name");
     facts.videoProfile = entry(video.output, "profile");
     facts.width = number(entry(video.output, "width"));

@@ -94,8 +94,7 @@ std::string make(TestMovie movie, const std::string& folder) {
             };
             runFFmpeg({"-f", "lavfi", "-i", "nullsrc=s=1280x720:r=" + std::to_string(rate) + ":d=1", "-vf",
                        "format=gbrp,geq=r=" + channel([](Rgb c) { return c.r; }) +
-                           ":g=" + channel([](Rgb c) { return c.g; }) +
-                           ":b=" + channel([](Rgb c) { return c.b; }) +
+                           ":g=" + channel([](Rgb c) { return c.g; }) + ":b=" + channel([](Rgb c) { return c.b; }) +
                            ",scale=out_color_matrix=bt709:out_range=tv,format=yuv420p",
                        "-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc", "bt709", "-color_range", "tv",
                        "-c:v", "libx264", "-crf", "10", in("colour-bars.mp4")});

@@ -97,9 +97,10 @@ PixelBuffer convertedTo420Planar(const PixelBuffer& packed, std::vector<uint8_t>
     planar.bytes.resize(lumaSize * 3 / 2);
     uint8_t* luma = planar.bytes.data();
     const size_t chromaStride = planar.bytesPerRow / 2;
-    if (!writePlanar420(packed,
-                        {{luma, luma + lumaSize, luma + lumaSize * 5 / 4}, {planar.bytesPerRow, chromaStride, chromaStride}},
-                        conventionalMatrix(packed.width, packed.height)))
+    if (!writePlanar420(
+            packed,
+            {{luma, luma + lumaSize, luma + lumaSize * 5 / 4}, {planar.bytesPerRow, chromaStride, chromaStride}},
+            conventionalMatrix(packed.width, packed.height)))
         return packed;
     return planar;
 }

@@ -26,8 +26,7 @@ int swscaleMatrixOf(const AVFrame& frame) {
             return SWS_CS_BT2020;
         default:
             // Unspecified, or a matrix libswscale has no coefficients for.
-            return conventionalMatrix(frame.width, frame.height) == YCbCrMatrix::BT709 ? SWS_CS_ITU709
-                                                                                        : SWS_CS_ITU601;
+            return conventionalMatrix(frame.width, frame.height) == YCbCrMatrix::BT709 ? SWS_CS_ITU709 : SWS_CS_ITU601;
     }
 }
 

@@ -226,17 +226,15 @@ foundation::Result<graphics::Image> VideoFrameDecoder::picture(const AVFrame& fr
 foundation::Result<PixelBuffer> VideoFrameDecoder::pixelBuffer(const AVFrame& frame) {
     if (frame.width <= 0 || frame.height <= 0) return mediaError(AVERROR_INVALIDDATA, "Empty video picture in " + path_);
     const PicturePlanes source = sourcePlanes(frame);
-    bgraScaler_.reset(sws_getCachedContext(bgraScaler_.release(), frame.width, frame.height, source.format,
-                                           frame.width, frame.height, AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr,
-                                           nullptr));
+    bgraScaler_.reset(sws_getCachedContext(bgraScaler_.release(), frame.width, frame.height, source.format, frame.width,
+                                           frame.height, AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr));
     if (!bgraScaler_) return mediaError(AVERROR(EINVAL), "Cannot convert the video pictures of " + path_);
     readColoursAsTagged(*bgraScaler_, frame);
     PixelBuffer pixels = PixelBuffer::create(frame.width, frame.height);
     pixels.pixelFormat = kPixelFormat32BGRA;
     const PicturePlanes target{AV_PIX_FMT_BGRA, frame.width, frame.height, {pixels.bytes.data()},
                                {static_cast<int>(pixels.bytesPerRow)}};
-    if (foundation::Status scaled = scalePicture(bgraScaler_.get(), source, target); !scaled)
-        return scaled.error();
+    if (foundation::Status scaled = scalePicture(bgraScaler_.get(), source, target); !scaled) return scaled.error();
     return pixels;
 }
 

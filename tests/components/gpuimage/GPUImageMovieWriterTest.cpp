@@ -140,12 +140,14 @@ TEST(GPUImageMovieWriter, RecordingsSayTheirColoursAndShowThem) {
         finishAndWait(*rig.writer);
         ASSERT_FALSE(rig.writer->error().has_value()) << rig.writer->error()->description;
 
-        EXPECT_EQ(testsupport::probeMovieFacts(path).colours, testsupport::ourColours(int(size.width), int(size.height)));
+        EXPECT_EQ(testsupport::probeMovieFacts(path).colours,
+                  testsupport::ourColours(int(size.width), int(size.height)));
         for (const std::string matrix : {"", size.height >= 720 ? "bt709" : "bt601"}) {
             const std::vector<testsupport::Rgb> colours = testsupport::middleColours(path, matrix);
             ASSERT_EQ(colours.size(), 2u);
             for (const testsupport::Rgb& shown : colours)
-                EXPECT_LE(testsupport::levelsApart(shown, {skin.r, skin.g, skin.b}), 4) << matrix << ": " << toString(shown);
+                EXPECT_LE(testsupport::levelsApart(shown, {skin.r, skin.g, skin.b}), 4)
+                    << matrix << ": " << toString(shown);
         }
     }
 }

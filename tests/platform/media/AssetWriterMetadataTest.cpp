@@ -102,7 +102,8 @@ TEST(AssetWriterMetadata, TextAMovieCannotHoldIsRefusedSayingWhy) {
         const char* because;
     };
     const Case refused[] = {
-        {{MetadataKey::Title, std::string(65'536, 'a')}, "The movie's title is 65536 bytes long; a movie holds at most 65535"},
+        {{MetadataKey::Title, std::string(65'536, 'a')},
+         "The movie's title is 65536 bytes long; a movie holds at most 65535"},
         {{MetadataKey::Comment, std::string(200'000, 'c')}, "The movie's comment is 200000 bytes long"},
         {{MetadataKey::Author, std::string("Åsa\0Lind", 9)}, "The movie's author holds a NUL character"},
         {{MetadataKey::Copyright, "\xA9 2024"}, "The movie's copyright is not UTF-8 text"},

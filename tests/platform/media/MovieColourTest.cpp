@@ -74,7 +74,8 @@ void writeColours(const std::string& path, int width, int height) {
     int64_t time = 0;
     for (Source source : {Source::Argb, Source::Bgra, Source::Planar, Source::Jpeg})
         for (const Colour& colour : kColours)
-            ASSERT_TRUE(video->appendPixelBuffer(pictureOf(colour.rgb, width, height, source), MediaTime::make(time++, 10)));
+            ASSERT_TRUE(
+                video->appendPixelBuffer(pictureOf(colour.rgb, width, height, source), MediaTime::make(time++, 10)));
     foundation::DispatchSemaphore done(0);
     writer->finishWriting([&] { done.signal(); });
     ASSERT_TRUE(done.wait(120));
@@ -125,17 +126,17 @@ std::string makeClip(const std::string& path, int width, int height, const std::
                      const std::string& range, const std::vector<std::string>& tags) {
     std::string frames;
     for (const Colour& colour : kColours)
-        for (int i = 0; i < width * height; ++i)
-            frames += {char(colour.rgb.r), char(colour.rgb.g), char(colour.rgb.b)};
+        for (int i = 0; i < width * height; ++i) frames += {char(colour.rgb.r), char(colour.rgb.g), char(colour.rgb.b)};
     const std::string input = path + ".rgb";
     FILE* file = std::fopen(input.c_str(), "wb");
     EXPECT_TRUE(file);
     std::fwrite(frames.data(), 1, frames.size(), file);
     std::fclose(file);
-    std::vector<std::string> arguments = {"-f", "rawvideo", "-pix_fmt", "rgb24", "-s",
-                                          std::to_string(width) + "x" + std::to_string(height), "-r", "5", "-i", input,
-                                          "-vf", "scale=out_color_matrix=" + matrix + ":out_range=" + range +
-                                                     ",format=yuv420p"};
+    std::vector<std::string> arguments = {
+        "-f",    "rawvideo", "-pix_fmt",
+        "rgb24", "-s",       std::to_string(width) + "x" + std::to_string(height),
+        "-r",    "5",        "-i",
+        input,   "-vf",      "scale=out_color_matrix=" + matrix + ":out_range=" + range + ",format=yuv420p"};
     arguments.insert(arguments.end(), tags.begin(), tags.end());
     for (const char* option : {"-c:v", "libx264", "-qp", "0"}) arguments.push_back(option);
     arguments.push_back(path);
@@ -150,8 +151,8 @@ Rgb bgraAt(const uint8_t* pixel) { return {pixel[2], pixel[1], pixel[0]}; }
 TEST(MovieColour, DecoderReadsTheMatrixAndRangeAMovieSaysOrTheSizesConvention) {
     testsupport::RunFolder folder("tollivar-clip-colour");
     const std::vector<std::string> bt709 = {"-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc", "bt709"};
-    const std::vector<std::string> bt601 = {"-colorspace", "smpte170m", "-color_primaries", "smpte170m",
-                                            "-color_trc", "smpte170m"};
+    const std::vector<std::string> bt601 = {"-colorspace", "smpte170m",  "-color_primaries",
+                                            "smpte170m",   "-color_trc", "smpte170m"};
     auto with = [](std::vector<std::string> tags, const char* range) {
         tags.insert(tags.end(), {"-color_range", range});
         return tags;
@@ -198,8 +199,8 @@ TEST(MovieColour, DecoderReadsTheMatrixAndRangeAMovieSaysOrTheSizesConvention) {
             expectColour(bgraAt(pixels->row(y) + 4 * x), colour.rgb, std::string(colour.name) + " pixels");
             // As import and thumbnails take it, at its size and scaled down.
             for (int scale : {1, 4}) {
-                auto picture = (*decoder)->picture(frame, clip.width / scale, clip.height / scale,
-                                                   graphics::ImageOrientation::Up);
+                auto picture =
+                    (*decoder)->picture(frame, clip.width / scale, clip.height / scale, graphics::ImageOrientation::Up);
                 ASSERT_TRUE(picture);
                 const QColor shown = picture->bitmap().pixelColor(x / scale, y / scale);
                 expectColour({shown.red(), shown.green(), shown.blue()}, colour.rgb,

@@ -100,7 +100,10 @@ TEST(PackedTo420, ChromaIsTheMeanOfFourPixelsWithinTheRows) {
     ASSERT_TRUE(writePlanar420(picture(8, 4, kPixelFormat32BGRA, mixed), store.planes(), YCbCrMatrix::BT601));
     // (255 + 0 + 10 + 0 + 2) / 4, (0 + 0 + 200 + 0 + 2) / 4, (0 + 0 + 0 + 255 + 2) / 4.
     Store mean(8, 4, 5);
-    ASSERT_TRUE(writePlanar420(picture(8, 4, kPixelFormat32BGRA, [](int, int) { return Colour{66, 50, 64}; }),
+    ASSERT_TRUE(writePlanar420(picture(8, 4, kPixelFormat32BGRA,
+                                       [](int, int) {
+                                           return Colour{66, 50, 64};
+                                       }),
                                mean.planes(), YCbCrMatrix::BT601));
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 4; ++x) {
