@@ -60,23 +60,10 @@ int main() {
     const fs::path root = scratch.path();
     const std::string movie = (root / "in.mp4").string();
     // In BT.709 and saying so, as HD movies are: ours and ffmpeg read it alike.
-    std::vector<std::string> make = {"ffmpeg",
-                                     "-v",
-                                     "error",
-                                     "-nostdin",
-                                     "-y",
-                                     "-f",
-                                     "lavfi",
-                                     "-i",
-                                     "testsrc2=s=1920x1080:r=30:d=5",
-                                     "-vf",
-                                     bench::colourConversion(1920, 1080),
-                                     "-c:v",
-                                     "libx264",
-                                     "-g",
-                                     "250",
-                                     "-keyint_min",
-                                     "250"};
+    std::vector<std::string> make = {
+        "ffmpeg", "-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i", "testsrc2=s=1920x1080:r=30:d=5"};
+    make.insert(make.end(),
+                {"-vf", bench::colourConversion(1920, 1080), "-c:v", "libx264", "-g", "250", "-keyint_min", "250"});
     for (const std::string& tag : bench::colourTags(1920, 1080)) make.push_back(tag);
     make.push_back(movie);
     if (!bench::runCommand(make)) {
