@@ -348,7 +348,7 @@ bool FrameEditorViewController::storeCroppedImage(const graphics::Image& image, 
         frameeditor::replaceFramePicture(*project_, imageProducer(), image, forFrame->frameID());
     if (!stored) {
         showError(foundation::Error(stored.error().domain, stored.error().code,
-                                    frameeditor::saveFailureMessage(stored.error())));
+                                    frameeditor::saveFailureMessage(*project_, stored.error())));
         return false;
     }
     updateFrameViews(forFrame);
@@ -368,7 +368,7 @@ void FrameEditorViewController::mergeImagesForFrame(const FramePtr& frame) {
     foundation::Status stored = frameeditor::replaceFramePicture(*project_, imageProducer(), merged, frame->frameID());
     if (!stored) {
         showError(foundation::Error(stored.error().domain, stored.error().code,
-                                    frameeditor::saveFailureMessage(stored.error())));
+                                    frameeditor::saveFailureMessage(*project_, stored.error())));
         return;
     }
     updateFrameViews(frame);
@@ -455,6 +455,6 @@ void FrameEditorViewController::textCardEditForFrame(const FramePtr& frame) {
         if (auto self = weak.lock())
             if (foundation::Status saved = self->project()->saveFramelistToDisk(); !saved)
                 self->showError(foundation::Error(saved.error().domain, saved.error().code,
-                                                  frameeditor::saveFailureMessage(saved.error())));
+                                                  frameeditor::saveFailureMessage(*self->project(), saved.error())));
     });
 }
