@@ -85,10 +85,9 @@ std::optional<graphics::Image> originalPicture(ProjectModel& project, const Fram
 // frame without a stored picture).
 std::vector<std::optional<graphics::Image>> mergeSources(ProjectModel& project, int64_t index);
 
-// The text an alert about a failed save shows: the storage-full text when
-// the storage is full (foundation::isOutOfSpaceError), else the error's own
-// description.
-std::string saveFailureMessage(const foundation::Error& error);
+// The text an alert about a failed save of the project shows: the project by
+// its name and why, in the user's words (saveFailureText).
+std::string saveFailureMessage(ProjectModel& project, const foundation::Error& error);
 
 // The error of a paste that delivered fewer frames than were counted.
 foundation::Error pasteIncompleteError();

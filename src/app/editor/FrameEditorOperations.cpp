@@ -350,7 +350,7 @@ bool FrameEditorViewController::storeCroppedImage(const graphics::Image& image, 
     updateFrameViews(forFrame);
     if (!stored) {
         showError(foundation::Error(stored.error().domain, stored.error().code,
-                                    frameeditor::saveFailureMessage(stored.error())));
+                                    frameeditor::saveFailureMessage(*project_, stored.error())));
         return false;
     }
     return true;
@@ -371,7 +371,7 @@ void FrameEditorViewController::mergeImagesForFrame(const FramePtr& frame) {
     updateFrameViews(frame);
     if (!stored) {
         showError(foundation::Error(stored.error().domain, stored.error().code,
-                                    frameeditor::saveFailureMessage(stored.error())));
+                                    frameeditor::saveFailureMessage(*project_, stored.error())));
         return;
     }
     showInfoNotification(foundation::localized("Frames merged"), kMergedNoticeSeconds, false);
@@ -457,6 +457,6 @@ void FrameEditorViewController::textCardEditForFrame(const FramePtr& frame) {
         if (auto self = weak.lock())
             if (foundation::Status saved = self->project()->saveFramelistToDisk(); !saved)
                 self->showError(foundation::Error(saved.error().domain, saved.error().code,
-                                                  frameeditor::saveFailureMessage(saved.error())));
+                                                  frameeditor::saveFailureMessage(*self->project(), saved.error())));
     });
 }

@@ -136,6 +136,30 @@ TEST_F(RunningCopyTest, ALaunchWithNothingToOpenJustEnds) {
     EXPECT_EQ(first.stop(SIGTERM), 0);
 }
 
+TEST_F(RunningCopyTest, WithARuntimeFolderTooLongForASocketOneCopyRuns) {
+    // A socket's path holds at most 107 bytes: the socket cannot go there.
+    std::string runtime = folders.root() + "/";
+    runtime += std::string(120 - runtime.size(), 'r');
+    fs::create_directories(runtime);
+    fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
+    const std::vector<std::string> environment = {"XDG_RUNTIME_DIR=" + runtime};
+    auto first = startApplication({}, {}, environment);
+    waitForLaunch(first);
+    ASSERT_EQ(listedNames().size(), 1u);
+
+    const std::string archive = placeArchive("Film.tollivarmobile");
+    auto later = startApplication({archive}, {}, environment, false, true);
+    // A second copy that ran would count its launch in the user defaults.
+    EXPECT_FALSE(waitInFolder(folders.config(), later, [&] { return launchCount(folders.config()) > 1; }))
+        << "a second copy ran on the same data folder";
+    ASSERT_TRUE(later.poll().has_value()) << "the second start did not end";
+    EXPECT_EQ(later.wait(), 0);
+    EXPECT_NE(later.readOutput().find("already running"), std::string::npos);
+    EXPECT_TRUE(waitForListedCount(first, 2)) << "the running copy did not take the archive";
+    EXPECT_FALSE(first.poll().has_value()) << "the running copy ended";
+    EXPECT_EQ(first.stop(SIGTERM), 0);
+}
+
 TEST_F(RunningCopyTest, ANameBeingTypedOnTheCardSurvivesSigterm) {
     auto child = startApplication({}, {}, {"TOLLIVAR_TEST_CARD=type: at Dawn"}, true);
     waitForLaunch(child);
