@@ -26,7 +26,8 @@ public:
 
     void submit(QueuePriority priority, std::function<void()> task);
 
-    // Called by a worker thread around a blocking wait; nothing on other threads.
+    // Called by a worker thread around a blocking wait; nothing on other
+    // threads. Nested calls count the worker once.
     static void noteBlocked(bool blocked);
 
     size_t threadCount() const;

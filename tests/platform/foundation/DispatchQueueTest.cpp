@@ -325,6 +325,24 @@ TEST(DispatchGlobalQueue, WorkersBlockedInWaitsDoNotStarveThePool) {
     EXPECT_EQ(done, tasks);
 }
 
+TEST(DispatchGlobalQueue, AWorkerThatWaitsInsideBlockingWorkCountsAsOneBlockedWorker) {
+    // The one worker waits on the outside world and, inside that, in a
+    // dispatch wait: the pool still starts another for the queued work.
+    foundation::detail::ThreadPool pool(1);
+    DispatchSemaphore release(0), ran(0);
+    pool.submit(QueuePriority::Default, [&] {
+        const foundation::ScopedBlockingWork outside;
+        release.wait(30);
+    });
+    while (release.waitingCount() == 0) std::this_thread::yield();
+    pool.submit(QueuePriority::Default, [&] {
+        ran.signal();
+        release.signal();
+    });
+    EXPECT_TRUE(ran.wait(30));
+    EXPECT_EQ(pool.threadCount(), 2u);
+}
+
 TEST(DispatchGlobalQueue, HigherPriorityIsServedFirst) {
     // One worker, held busy while low and then high work is queued.
     foundation::detail::ThreadPool pool(1);
