@@ -14,25 +14,6 @@ constexpr const char* kErrorDomain = "CaptureLocalCamera";
 constexpr int64_t kNoCaptureDevice = 63;
 constexpr int64_t kInputFailed = 119;
 
-std::vector<std::string> identifiers(const std::vector<capture::CaptureDevicePtr>& devices) {
-    std::vector<std::string> all;
-    for (const auto& device : devices) all.push_back(device->uniqueID());
-    return all;
-}
-
-capture::CaptureDevicePtr withID(const std::vector<capture::CaptureDevicePtr>& devices, const std::string& id) {
-    for (const auto& device : devices)
-        if (device->uniqueID() == id) return device;
-    return nullptr;
-}
-
-// The first camera in the list that looks that way.
-capture::CaptureDevicePtr firstAt(const std::vector<capture::CaptureDevicePtr>& devices, int64_t position) {
-    for (const auto& device : devices)
-        if (CaptureCameraSource::positionValue(*device) == position) return device;
-    return nullptr;
-}
-
 }  // namespace
 
 foundation::Error CaptureLocalCamera::noCaptureDeviceError() {
@@ -68,11 +49,8 @@ void CaptureLocalCamera::initCaptureDevice() {
     capture::CaptureDeviceInputPtr input;
     isMultipleCaptureDeviceAvaliable_ = devices.size() >= 2;
     if (devices.size() >= 2) {
-        DataManager& settings = DataManager::sharedDataManager();
         // A phone's cameras by where they look, a desktop's by identity.
-        chosen = cameraorder::positionsTellApart(devices)
-                     ? firstAt(devices, settings.avCaptureDevicePosition())
-                     : withID(devices, cameraorder::storedOrFirst(identifiers(devices), settings.captureDeviceID()));
+        chosen = cameraorder::storedChoice(devices);
         if (chosen) {
             auto opened = capture::CaptureDeviceInput::create(chosen);
             if (!opened.ok()) return setError(opened.error());
@@ -90,7 +68,7 @@ void CaptureLocalCamera::initCaptureDevice() {
         }
         input = opened.value();
     }
-    storeChoice(*chosen);
+    cameraorder::storeChoice(*chosen);
 
     videoOutput_ = std::make_shared<capture::VideoDataOutput>();
     videoOutput_->setAlwaysDiscardsLateVideoFrames(true);
@@ -130,12 +108,6 @@ void CaptureLocalCamera::initCaptureDevice() {
     isReadyToCapture_ = true;
     if (auto* receiver = delegate())
         receiver->captureControllerDidInitCaptureDeviceWithPositon(*this, positionValue(*chosen));
-}
-
-void CaptureLocalCamera::storeChoice(const capture::CaptureDevice& device) {
-    DataManager& settings = DataManager::sharedDataManager();
-    settings.setAvCaptureDevicePosition(positionValue(device));
-    settings.setCaptureDeviceID(device.uniqueID());
 }
 
 void CaptureLocalCamera::observeCamera() {
@@ -225,18 +197,18 @@ void CaptureLocalCamera::switchCaptureDevice() {
                                : kCaptureDevicePositionFront;
     if (!captureSession_ || !captureInput_) {
         // No camera films (its start failed): the next set-up takes the other one.
-        auto other = byPosition ? firstAt(devices, target)
-                                : withID(devices, cameraorder::next(identifiers(devices), settings.captureDeviceID()));
-        if (other) storeChoice(*other);
+        auto other = byPosition ? cameraorder::firstAt(devices, target)
+                                : cameraorder::cameraAfter(devices, settings.captureDeviceID());
+        if (other) cameraorder::storeChoice(*other);
         return;
     }
     setError(std::nullopt);
     const auto current = captureInput_;
     capture::CaptureDevicePtr next;
     if (!byPosition) {
-        next = withID(devices, cameraorder::next(identifiers(devices), current->device()->uniqueID()));
+        next = cameraorder::cameraAfter(devices, current->device()->uniqueID());
     } else if (positionValue(*current->device()) != target) {
-        next = firstAt(devices, target);
+        next = cameraorder::firstAt(devices, target);
     }
     if (next && next != current->device()) {
         // The camera in use films on until the other one has opened.
@@ -250,7 +222,7 @@ void CaptureLocalCamera::switchCaptureDevice() {
         }
         previousInput_ = current;
     }
-    storeChoice(*captureInput_->device());
+    cameraorder::storeChoice(*captureInput_->device());
     checkDeviceCapabilities();
     if (auto* receiver = delegate()) {
         receiver->captureControllerDidSwitchCaptureDevicePosition(*this, positionValue(*captureInput_->device()));
@@ -269,7 +241,7 @@ void CaptureLocalCamera::useInput(const capture::CaptureDeviceInputPtr& input) {
 
 void CaptureLocalCamera::returnTo(const capture::CaptureDeviceInputPtr& input, const foundation::Error& why) {
     useInput(input);
-    storeChoice(*input->device());
+    cameraorder::storeChoice(*input->device());
     if (auto failed = input->device()->failure()) return cameraWasLost(*failed);
     checkDeviceCapabilities();
     setError(why);

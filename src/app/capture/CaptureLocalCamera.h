@@ -108,8 +108,6 @@ private:
     void returnTo(const capture::CaptureDeviceInputPtr& input, const foundation::Error& why);
     // Stops and drops the session; the preview view stays.
     void dropSession();
-    // The settings remember the camera chosen (position and identifier).
-    static void storeChoice(const capture::CaptureDevice& device);
 
     std::shared_ptr<capture::VideoPreviewLayer> prevLayer_;
     std::shared_ptr<VideoPreview> previewView_;
