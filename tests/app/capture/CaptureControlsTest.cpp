@@ -10,7 +10,6 @@ namespace {
 
 class CaptureControlsTest : public CaptureScreenTest {
 protected:
-    std::string hudText() const { return screen->hud() && screen->hud()->caption ? *screen->hud()->caption : ""; }
     // How many labels in the tree under `view` say `text`.
     static int labelsSaying(const ui::View& view, const std::string& text) {
         const auto* label = dynamic_cast<const ui::Label*>(&view);

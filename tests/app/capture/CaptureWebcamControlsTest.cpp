@@ -114,7 +114,6 @@ protected:
         EXPECT_EQ(camera.current(V4L2_CID_WHITE_BALANCE_TEMPERATURE), FakeV4l2Device::kTemperatureReached);
         EXPECT_EQ(camera.current(V4L2_CID_FOCUS_ABSOLUTE), FakeV4l2Device::kFocusReached);
     }
-    std::string hudText() const { return screen->hud() && screen->hud()->caption ? *screen->hud()->caption : ""; }
 
     struct Toggle {
         const char* name;
