@@ -14,10 +14,12 @@
 // "device_preference" in the user defaults.
 
 #include "app/core/KWProjects.h"
+#include "app/core/ProjectImportProcessor.h"
 #include "app/screens/KWProjectDetailViewController.h"
 #include "app/screens/ProjectExplorer.h"
 #include "app/screens/TollivarAppDelegate.h"
 #include "components/dropbox/DBSession.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Memory.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
@@ -50,6 +52,8 @@ constexpr const char* kLockFile = "tollivar.lock";
 constexpr const char* kSocketPrefix = "tollivar";
 // How long a launch waits for a running copy that is still starting up.
 constexpr double kHandOffSeconds = 30.0;
+// How long quitting waits for background work to end.
+constexpr double kPoolWorkSeconds = 2.0;
 // The browser's fade-in at launch, and a little more.
 constexpr double kBrowserFadeInSeconds = 1.5;
 
@@ -206,6 +210,16 @@ int main(int argc, char** argv) {
     // The delegate owns the window and every screen: release them before the
     // process's static objects go, in a known order.
     ui::Application::shared().setDelegate(nullptr);
+    // Work still on the pool ends while this copy holds the data folder; an
+    // import stops at its next file. Work that does not end in time is left
+    // behind rather than hold the exit (what must survive is written
+    // atomically).
+    ProjectImportProcessor::stopImports();
+    if (!foundation::DispatchQueue::finishPoolWork(kPoolWorkSeconds)) {
+        std::fprintf(stderr, "tollivar: background work did not end in time; quitting without it.\n");
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
     instance.reset();
     return status;
 }

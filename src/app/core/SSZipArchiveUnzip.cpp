@@ -190,6 +190,12 @@ private:
         error_ = std::move(error);
         return false;
     }
+    // Whether the delegate wants the unpacking to stop; the error then says so.
+    bool stopped() {
+        if (!delegate_ || !delegate_->zipArchiveShouldStop()) return false;
+        fail(zipError(kSSZipArchiveErrorStopped, "unzipping was stopped"));
+        return true;
+    }
     bool checkNamesAndSizes(uint64_t& declaredSize);
     bool openDestination(uint64_t declaredSize);
     bool unpackEntries();
@@ -298,6 +304,7 @@ bool Unpacker::unpackEntries() {
     uint64_t compressedSum = 0;
     const int64_t total = static_cast<int64_t>(globalInfo_.numberOfEntries);
     while (true) {
+        if (stopped()) return false;
         int opened = password_.empty() ? unzOpenCurrentFile(zip_) : unzOpenCurrentFilePassword(zip_, password_.c_str());
         if (opened != UNZ_OK) {
             return fail(zipError(kSSZipArchiveErrorReadFailed, "failed to open file in zip file"));
@@ -386,6 +393,7 @@ bool Unpacker::writeRegularFile(int parentFd, const std::string& name, const SSZ
     }
     std::vector<char> buffer(foundation::kStreamChunkSize);
     while (true) {
+        if (stopped()) return false;
         int read = unzReadCurrentFile(zip_, buffer.data(), static_cast<unsigned>(buffer.size()));
         if (read < 0) return fail(zipError(kSSZipArchiveErrorReadFailed, "failed to read file in zip file"));
         if (read == 0) break;

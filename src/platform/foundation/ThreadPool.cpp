@@ -73,6 +73,13 @@ void ThreadPool::noteBlocked(bool blocked) {
     }
 }
 
+size_t ThreadPool::busyCount() const {
+    std::lock_guard lock(mutex_);
+    size_t queued = 0;
+    for (const auto& queue : queues_) queued += queue.size();
+    return threads_.size() - idle_ + queued;
+}
+
 size_t ThreadPool::threadCount() const {
     std::lock_guard lock(mutex_);
     return threads_.size();

@@ -31,6 +31,8 @@ public:
     static void noteBlocked(bool blocked);
 
     size_t threadCount() const;
+    // Workers running a task (waiting in one included) and tasks queued.
+    size_t busyCount() const;
 
 private:
     void workerLoop();

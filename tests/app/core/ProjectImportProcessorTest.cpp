@@ -216,6 +216,26 @@ TEST_F(ProjectImportTest, WhatIsUnpackedGetsOurModesWhateverTheArchiveSays) {
     ::umask(original);
 }
 
+// Once the application quits, imports stop: nothing is listed or left,
+// and an inbox archive stays where it was for the next launch.
+TEST_F(ProjectImportTest, AStoppedImportLeavesNoTraceAndTheInboxKeepsItsArchive) {
+    std::string archive =
+        hostileArchive("later.tollivarmobile", "[('kelbrin.meta', meta, 0o100644), ('f.bin', 'z', 0o100644)]");
+    ProjectImportProcessor::stopImports();
+    foundation::Error error;
+    EXPECT_FALSE(ProjectImportProcessor().importProjectAtPath(archive, &error));
+    ProjectImportProcessor::stopImports(false);
+    EXPECT_EQ(error.code, ProjectImportProcessor::kErrorStopped);
+    EXPECT_EQ(ProjectImportProcessor::failureReason(error), "The application quit before it was imported.");
+    EXPECT_TRUE(fs::exists(archive));
+    EXPECT_FALSE(fs::exists(archive + ".failed"));
+    EXPECT_TRUE(projectFolders().empty());
+    EXPECT_EQ(listedProjects(), 1u);
+    // The next launch imports it.
+    EXPECT_TRUE(ProjectImportProcessor().importProjectAtPath(archive, &error)) << error.description;
+    EXPECT_EQ(listedProjects(), 2u);
+}
+
 TEST_F(ProjectImportTest, ASecondFailureOfTheSameNameIsKeptToo) {
     std::string first = hostileArchive("same.tollivarmobile", "[('nothing.txt', 'x', 0o100644)]");
     EXPECT_FALSE(ProjectImportProcessor().importProjectAtPath(first));

@@ -433,6 +433,31 @@ TEST(SSZipArchiveHostile, TruncatedOrCorruptArchivesFail) {
     EXPECT_EQ(unzipExpectingFailure(scratch.path("bad.zip"), scratch.path("o2")).code, kSSZipArchiveErrorReadFailed);
 }
 
+// The delegate stops the unpacking between entries and inside a large one.
+TEST(SSZipArchiveUnpacking, StopsWhenTheDelegateSaysSo) {
+    ScratchFolder scratch;
+    buildZip(scratch.path("in.zip"),
+             "[('a.txt', 'a', 0o100644), ('b.txt', 'b', 0o100644), ('big.bin', b'z' * (4 << 20), 0o100644)]");
+    struct StopAfter : Recorder {
+        size_t asks = 0, stopAt = 0;
+        bool zipArchiveShouldStop() override { return ++asks > stopAt; }
+    };
+    // Asked before each entry and before each chunk of one: the first entry
+    // takes two asks, and a 4 MiB entry more than one.
+    for (const size_t stopAt : {0u, 2u, 6u}) {
+        SCOPED_TRACE(stopAt);
+        StopAfter stopper;
+        stopper.stopAt = stopAt;
+        foundation::Error error;
+        const std::string out = scratch.path("out" + std::to_string(stopAt));
+        EXPECT_FALSE(SSZipArchive::unzipFileAtPath(scratch.path("in.zip"), out, true, "", &error, &stopper));
+        EXPECT_EQ(error.code, kSSZipArchiveErrorStopped);
+        EXPECT_EQ(stopper.finished, 0);
+        EXPECT_EQ(fs::exists(out + "/a.txt"), stopAt > 0);
+        EXPECT_LT(fs::exists(out + "/big.bin") ? fs::file_size(out + "/big.bin") : 0, uint64_t{4} << 20);
+    }
+}
+
 TEST(SSZipArchiveHostile, ZipBombEndsAsStorageFull) {
     ScratchFolder scratch;
     buildZip(scratch.path("bomb.zip"), "[('zeros.bin', b'\\0' * (8 << 20), 0o100644)]");

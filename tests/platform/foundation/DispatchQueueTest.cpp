@@ -388,6 +388,28 @@ TEST(DispatchMainQueue, SyncWaitingOnALoopThatIsResetReturnsInsteadOfHanging) {
     EXPECT_EQ(foundation::BackgroundActivity::inFlight(), 0);
 }
 
+// At the end of the process the main loop no longer runs: what pool tasks
+// wait for on the main queue is served until the pool is done, or until the
+// time given has passed while a task still works.
+TEST(DispatchMainQueue, PoolWorkThatWaitsOnTheMainQueueFinishesBeforeTheExit) {
+    // On the real clock, as at the exit: a virtual one stands still while a
+    // task works.
+    std::atomic<int> served{0};
+    std::atomic<bool> release{false}, finished{false};
+    for (int i = 0; i < 3; ++i) DispatchQueue::global().async([&] { DispatchQueue::main().sync([&] { ++served; }); });
+    EXPECT_TRUE(DispatchQueue::finishPoolWork(5));
+    EXPECT_EQ(served, 3);
+
+    DispatchQueue::global().async([&] {
+        while (!release) std::this_thread::yield();
+        finished = true;
+    });
+    EXPECT_FALSE(DispatchQueue::finishPoolWork(0.05));
+    release = true;
+    EXPECT_TRUE(DispatchQueue::finishPoolWork(5));
+    EXPECT_TRUE(finished);
+}
+
 // The policy is the calling thread's alone, lasts for the scope, and a scope
 // leaves a thread that was batch work already (an outer scope) as it was.
 TEST(DispatchBatchScheduling, HoldsForTheCallingThreadAndTheScopeOnly) {
