@@ -12,8 +12,8 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
-#include <sched.h>
 #include <optional>
+#include <sched.h>
 #include <spawn.h>
 #include <string>
 #include <sys/resource.h>
@@ -113,6 +113,24 @@ inline std::optional<std::string> captureOutput(const std::vector<std::string>& 
     close(pipe[0]);
     if (waitFor(pid) != 0) return std::nullopt;
     return output;
+}
+
+// Makes `files` and the folders that hold them durable (fsync), as our
+// atomic writes make what they write: a reference that leaves its output in
+// the page cache does less than ours, and only ours would pay the disk's
+// latency, which swings with whatever else the machine writes.
+inline bool syncFiles(const std::vector<std::filesystem::path>& files) {
+    std::vector<std::filesystem::path> all = files;
+    for (const auto& file : files) all.push_back(file.parent_path());
+    std::sort(all.begin(), all.end());
+    all.erase(std::unique(all.begin(), all.end()), all.end());
+    for (const auto& path : all) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        const bool synced = fd >= 0 && ::fsync(fd) == 0;
+        if (fd >= 0) ::close(fd);
+        if (!synced) return false;
+    }
+    return true;
 }
 
 // An empty folder at `folder`, whatever was there before.
@@ -325,8 +343,7 @@ inline bool report(const std::string& name, const Comparison& times, Target targ
     std::printf(" (median [min..max])\n");
     const bool met = printResult(name, medianOf(times.ours), medianOf(times.reference), target);
     return printResult(cpuName.empty() ? name + "-cpu" : cpuName, medianOf(times.ours, &Times::cpu),
-                       medianOf(times.reference, &Times::cpu),
-                       cpuTarget.value_or(target)) &&
+                       medianOf(times.reference, &Times::cpu), cpuTarget.value_or(target)) &&
            met;
 }
 

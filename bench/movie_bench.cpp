@@ -15,6 +15,7 @@
 
 #include "BenchPictures.h"
 #include "BenchSupport.h"
+#include "MovieColours.h"
 #include "app/core/KWImageProducer.h"
 #include "app/core/KWProjects.h"
 #include "app/core/ProjectModel.h"
@@ -145,12 +146,13 @@ bench::Side ourRender(const ProjectModelPtr& project, graphics::Size size, std::
     });
 }
 
-// Average PSNR (dB) of a movie's pictures against the JPEG sequence.
+// Average PSNR (dB) of a movie's pictures against the JPEG sequence, in
+// RGB: each read with the matrix and range it says.
 double psnrAgainstSources(const fs::path& movie, const fs::path& links) {
     const auto output = bench::captureOutput(
         {"ffmpeg", "-nostdin", "-v", "info", "-i", movie.string(), "-framerate", std::to_string(kFps), "-i",
          (links / "%05d.jpg").string(), "-lavfi",
-         "[0:v]setpts=N/FRAME_RATE/TB,format=yuv420p[a];[1:v]format=yuv420p[b];[a][b]psnr", "-f", "null", "-"},
+         "[0:v]setpts=N/FRAME_RATE/TB,format=gbrp[a];[1:v]format=gbrp[b];[a][b]psnr", "-f", "null", "-"},
         true);
     const size_t at = output ? output->rfind("average:") : std::string::npos;
     return at == std::string::npos ? 0 : std::atof(output->c_str() + at + 8);
@@ -166,14 +168,19 @@ struct Scenario {
 };
 
 // ffmpeg's arguments after its input: a silent PCM track as long as the
-// pictures (the frames and the first once more), and our encoder's settings.
-std::vector<std::string> encoderArguments(const Scenario& s, const fs::path& movie) {
-    return {"-f", "lavfi", "-t", std::to_string(double(s.frames + 1) / kFps), "-i", "anullsrc=r=44100:cl=stereo",
-            "-c:v", "libx264", "-preset", media::AssetWriterInput::kX264Preset, "-profile:v", "high", "-bf", "0",
-            "-pix_fmt", "yuv420p", "-b:v", s.bitRate,
-            // Our encoder keeps its average with a one-second buffer.
-            "-maxrate", s.bitRate, "-bufsize", s.bitRate, "-g", std::to_string(2 * kFps), "-c:a", "pcm_s16le",
-            "-shortest", movie.string()};
+// pictures (the frames and the first once more), and our encoder's settings
+// and colours; pictures not yet converted as ours are (`convert`) are.
+std::vector<std::string> encoderArguments(const Scenario& s, const fs::path& movie, bool convert) {
+    std::vector<std::string> arguments = {
+        "-f", "lavfi", "-t", std::to_string(double(s.frames + 1) / kFps), "-i", "anullsrc=r=44100:cl=stereo", "-c:v",
+        "libx264", "-preset", media::AssetWriterInput::kX264Preset, "-profile:v", "high", "-bf", "0", "-pix_fmt",
+        "yuv420p", "-b:v", s.bitRate,
+        // Our encoder keeps its average with a one-second buffer.
+        "-maxrate", s.bitRate, "-bufsize", s.bitRate, "-g", std::to_string(2 * kFps), "-c:a", "pcm_s16le", "-shortest"};
+    if (convert) arguments.insert(arguments.end(), {"-vf", bench::colourConversion(s.width, s.height)});
+    for (const std::string& tag : bench::colourTags(s.width, s.height)) arguments.push_back(tag);
+    arguments.push_back(movie.string());
+    return arguments;
 }
 
 std::vector<std::string> joined(std::vector<std::string> head, const std::vector<std::string>& tail) {
@@ -187,7 +194,8 @@ bool runScenario(const Scenario& s, ProjectModel& source, const fs::path& root) 
     const std::string size = std::to_string(s.width) + "x" + std::to_string(s.height);
     const fs::path raw = root / (std::string(s.name) + ".yuv");
     if (!bench::runCommand({"ffmpeg", "-nostdin", "-v", "error", "-y", "-framerate", std::to_string(kFps), "-i",
-                            (links / "%05d.jpg").string(), "-f", "rawvideo", "-pix_fmt", "yuv420p", raw.string()}))
+                            (links / "%05d.jpg").string(), "-vf", bench::colourConversion(s.width, s.height), "-f",
+                            "rawvideo", "-pix_fmt", "yuv420p", raw.string()}))
         return false;
     const fs::path fromFiles = root / (std::string(s.name) + "-jpeg.mov");
     const fs::path fromRaw = root / (std::string(s.name) + "-raw.mov");
@@ -201,12 +209,12 @@ bool runScenario(const Scenario& s, ProjectModel& source, const fs::path& root) 
         {bench::program([&] {
              return joined({"ffmpeg", "-nostdin", "-v", "error", "-y", "-framerate", std::to_string(kFps), "-i",
                             (links / "%05d.jpg").string()},
-                           encoderArguments(s, fromFiles));
+                           encoderArguments(s, fromFiles, true));
          }),
          bench::program([&] {
              return joined({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "rawvideo", "-pix_fmt", "yuv420p", "-s",
                             size, "-framerate", std::to_string(kFps), "-i", raw.string()},
-                           encoderArguments(s, fromRaw));
+                           encoderArguments(s, fromRaw, false));
          })});
     const double residentAfter = bench::residentMB();
     fs::remove(raw);

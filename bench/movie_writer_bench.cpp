@@ -8,13 +8,14 @@
 //
 // Both sides do the same work: both take the same BGRA pictures (ffmpeg
 // from a file, ours from memory through a GL texture and back), both turn
-// them into limited-range yuv420p themselves (ffmpeg with libswscale, ours
-// with its own converter), and both run libx264 with the same options,
-// threads and lookahead included: the benchmark checks that the option
-// strings x264 writes into the two movies, and the streams ffprobe reads
-// from them, are identical.
+// them into limited-range BT.709 yuv420p themselves and say so (ffmpeg with
+// libswscale, ours with its own converter), and both run libx264 with the
+// same options, threads and lookahead included: the benchmark checks that
+// the option strings x264 writes into the two movies, and the streams
+// ffprobe reads from them, colour tags included, are identical.
 
 #include "BenchSupport.h"
+#include "MovieColours.h"
 #include "components/gpuimage/GPUImageMovieWriter.h"
 #include "components/gpuimage/GPUImageRawDataInput.h"
 #include "platform/foundation/DispatchSemaphore.h"
@@ -70,9 +71,11 @@ bool writeMovie(const std::vector<uint8_t>& frames, const fs::path& out) {
 // What makes a movie's video what it is: its stream as ffprobe reads it and
 // the options x264 wrote into it (the text after "options: " in its SEI).
 std::string videoFacts(const fs::path& movie) {
-    const auto stream = bench::captureOutput({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
-                                              "stream=codec_name,profile,pix_fmt,width,height,nb_frames", "-of",
-                                              "compact=p=0", movie.string()});
+    const auto stream =
+        bench::captureOutput({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
+                              "stream=codec_name,profile,pix_fmt,width,height,nb_frames,color_space,color_primaries,"
+                              "color_transfer,color_range",
+                              "-of", "compact=p=0", movie.string()});
     std::ifstream in(movie, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const size_t options = bytes.find("options: ", bytes.find("x264 - core"));
@@ -100,42 +103,44 @@ int main() {
         kRuns,
         bench::timed([&] { return writeMovie(frames, root / "ours.mov"); }, [&] { fs::remove(root / "ours.mov"); }),
         bench::program([&] {
-            return std::vector<std::string>{"ffmpeg",
-                                            "-v",
-                                            "error",
-                                            "-nostdin",
-                                            "-y",
-                                            "-f",
-                                            "rawvideo",
-                                            "-pix_fmt",
-                                            "bgra",
-                                            "-s",
-                                            "1920x1080",
-                                            "-r",
-                                            std::to_string(kRate),
-                                            "-stream_loop",
-                                            std::to_string(kFrames / kDistinct - 1),
-                                            "-i",
-                                            raw.string(),
-                                            "-c:v",
-                                            "libx264",
-                                            "-preset",
-                                            media::AssetWriterInput::kX264Preset,
-                                            "-profile:v",
-                                            "high",
-                                            "-bf",
-                                            "0",
-                                            "-b:v",
-                                            rate,
-                                            "-maxrate",
-                                            rate,
-                                            "-bufsize",
-                                            rate,
-                                            "-g",
-                                            std::to_string(2 * kRate),
-                                            "-pix_fmt",
-                                            "yuv420p",
-                                            (root / "ffmpeg.mov").string()};
+            std::vector<std::string> arguments{"ffmpeg",
+                                               "-v",
+                                               "error",
+                                               "-nostdin",
+                                               "-y",
+                                               "-f",
+                                               "rawvideo",
+                                               "-pix_fmt",
+                                               "bgra",
+                                               "-s",
+                                               "1920x1080",
+                                               "-r",
+                                               std::to_string(kRate),
+                                               "-stream_loop",
+                                               std::to_string(kFrames / kDistinct - 1),
+                                               "-i",
+                                               raw.string(),
+                                               "-c:v",
+                                               "libx264",
+                                               "-preset",
+                                               media::AssetWriterInput::kX264Preset,
+                                               "-profile:v",
+                                               "high",
+                                               "-bf",
+                                               "0",
+                                               "-b:v",
+                                               rate,
+                                               "-maxrate",
+                                               rate,
+                                               "-bufsize",
+                                               rate,
+                                               "-g",
+                                               std::to_string(2 * kRate),
+                                               "-vf",
+                                               bench::colourConversion(kWidth, kHeight)};
+            for (const std::string& tag : bench::colourTags(kWidth, kHeight)) arguments.push_back(tag);
+            arguments.push_back((root / "ffmpeg.mov").string());
+            return arguments;
         }));
     const double ours = bench::medianOf(times.ours), reference = bench::medianOf(times.reference);
 

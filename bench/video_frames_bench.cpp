@@ -5,6 +5,7 @@
 // pictures (every frame decoded once, no seeking), each run in turn with ours.
 
 #include "BenchSupport.h"
+#include "MovieColours.h"
 #include "platform/media/AssetImageGenerator.h"
 #include "support/RunFolder.h"
 
@@ -58,9 +59,14 @@ int main() {
     static const testsupport::RunFolder scratch("tollivar-video-frames-bench");
     const fs::path root = scratch.path();
     const std::string movie = (root / "in.mp4").string();
-    if (!bench::runCommand({"ffmpeg", "-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
-                            "testsrc2=s=1920x1080:r=30:d=5", "-c:v", "libx264", "-pix_fmt", "yuv420p", "-g", "250",
-                            "-keyint_min", "250", movie})) {
+    // In BT.709 and saying so, as HD movies are: ours and ffmpeg read it alike.
+    std::vector<std::string> make = {
+        "ffmpeg", "-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i", "testsrc2=s=1920x1080:r=30:d=5"};
+    make.insert(make.end(),
+                {"-vf", bench::colourConversion(1920, 1080), "-c:v", "libx264", "-g", "250", "-keyint_min", "250"});
+    for (const std::string& tag : bench::colourTags(1920, 1080)) make.push_back(tag);
+    make.push_back(movie);
+    if (!bench::runCommand(make)) {
         std::fprintf(stderr, "ffmpeg could not make the input movie\n");
         return 1;
     }

@@ -5,13 +5,16 @@
 // A launch while another copy runs for the same data folder hands that copy
 // the files and URLs it was given (relative paths resolved against the
 // folder it was started in), which opens them and comes to the front; the
-// launch then exits with status 0.
+// launch then exits with status 0. When that copy cannot be reached (it found
+// no place for its socket), the launch says a copy is already running and
+// exits: with status 0 when it had nothing to open, else 1.
 //
 // The window is tablet-sized unless a phone is asked for: the environment
 // variable TOLLIVAR_DEVICE ("phone" or "tablet") wins over the setting
 // "device_preference" in the user defaults.
 
 #include "app/core/KWProjects.h"
+#include "app/core/ProjectImportProcessor.h"
 #include "app/editor/FrameEditorViewController.h"
 #include "app/screens/KWProjectDetailViewController.h"
 #include "app/screens/MainViewController.h"
@@ -20,6 +23,7 @@
 #include "app/share/ShareViewController.h"
 #include "app/widgets/popover/KWPopoverController.h"
 #include "components/dropbox/DBSession.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Lifetime.h"
 #include "platform/foundation/Memory.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -57,6 +61,8 @@ constexpr const char* kLockFile = "tollivar.lock";
 constexpr const char* kSocketPrefix = "tollivar";
 // How long a launch waits for a running copy that is still starting up.
 constexpr double kHandOffSeconds = 30.0;
+// How long quitting waits for background work to end.
+constexpr double kPoolWorkSeconds = 2.0;
 // The browser's fade-in at launch, and a little more.
 constexpr double kBrowserFadeInSeconds = 1.5;
 // How often the tests' drives look at a screen, and how long they let one
@@ -241,21 +247,38 @@ int main(int argc, char** argv) {
     std::string workingFolder = std::filesystem::current_path(noFolder).string();
     std::vector<std::string> urls = ui::urlsFromArguments({argv + std::min(argc, 1), argv + argc}, workingFolder);
 
-    std::unique_ptr<foundation::SingleInstance> instance;
-    if (auto socket = foundation::SingleInstance::socketPathFor(dataFolder(), kSocketPrefix); socket) {
-        instance =
-            std::make_unique<foundation::SingleInstance>(foundation::path::appending(dataFolder(), kLockFile), *socket);
-        auto role = instance->claimOrHandOff(urls, kHandOffSeconds);
+    // The folders made for this run alone go when it ends, however main ends.
+    struct FoldersOfThisRun {
+        ~FoldersOfThisRun() { foundation::Paths::removeFoldersOfThisRun(); }
+    } foldersOfThisRun;
+
+    // The lock is taken whatever becomes of the socket: it is what keeps a
+    // second copy off the data folder.
+    auto instance = std::make_unique<foundation::SingleInstance>(
+        foundation::path::appending(dataFolder(), kLockFile),
+        foundation::SingleInstance::socketNameFor(dataFolder(), kSocketPrefix));
+    auto role = instance->claimOrHandOff(urls, kHandOffSeconds);
+    if (!role && !instance->foundRunningCopy()) {
+        std::fprintf(stderr, "tollivar: cannot lock %s: %s\n", dataFolder().c_str(), role.error().description.c_str());
+        return 1;
+    }
+    if (!role || *role != foundation::SingleInstance::Role::Running) {
+        // Another copy runs for this data folder: this launch does not.
+        std::string outcome;
+        int status = 0;
         if (!role) {
-            std::fprintf(stderr, "tollivar: another copy runs for %s but did not take the files: %s\n",
-                         dataFolder().c_str(), role.error().description.c_str());
-            return 1;
+            outcome = "it did not take the files: " + role.error().description;
+            status = 1;
+        } else if (*role == foundation::SingleInstance::Role::HandedOff) {
+            outcome = urls.empty() ? "it comes to the front." : "it opens the files given here.";
+        } else if (urls.empty()) {
+            outcome = "it cannot be reached.";
+        } else {
+            outcome = "it cannot be reached, so the files given here were not opened.";
+            status = 1;
         }
-        if (*role == foundation::SingleInstance::Role::HandedOff) return 0;
-    } else {
-        // Without a safe place for the socket the application still runs;
-        // later launches cannot hand it anything.
-        std::fprintf(stderr, "tollivar: %s\n", socket.error().description.c_str());
+        std::fprintf(stderr, "tollivar: a copy is already running for %s; %s\n", dataFolder().c_str(), outcome.c_str());
+        return status;
     }
 
     chooseDevice();
@@ -271,7 +294,7 @@ int main(int argc, char** argv) {
     // The keyboard's volume keys are the device's volume buttons.
     ui::WindowHost::setVolumeKeyHandler([](int step) { media::SystemVolume::shared().stepVolume(step); });
     int status = ui::ApplicationMain(argc, argv, [&instance] {
-        if (instance) instance->startListening(openHandedOver);
+        instance->startListening(openHandedOver);
         driveCardForTests();
         driveDropboxLoginForTests();
         return std::make_shared<TollivarAppDelegate>();
@@ -279,6 +302,16 @@ int main(int argc, char** argv) {
     // The delegate owns the window and every screen: release them before the
     // process's static objects go, in a known order.
     ui::Application::shared().setDelegate(nullptr);
+    // Work still on the pool ends while this copy holds the data folder; an
+    // import stops at its next file. Work that does not end in time is left
+    // behind rather than hold the exit (what must survive is written
+    // atomically).
+    ProjectImportProcessor::stopImports();
+    if (!foundation::DispatchQueue::finishPoolWork(kPoolWorkSeconds)) {
+        std::fprintf(stderr, "tollivar: background work did not end in time; quitting without it.\n");
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
     instance.reset();
     return status;
 }

@@ -13,7 +13,7 @@ import plistlib
 import subprocess
 import time
 
-from xsession import wait_until, write_png
+from xsession import ending_with_parent, wait_until, write_png
 
 # How closely a screenshot must show a control drawn alone: the share of its
 # inked pixels within kChannelSlack of the colour expected there.
@@ -76,7 +76,8 @@ class App:
         })
         self._log = open(os.path.join(out_dir, "app.log"), "wb")
         self.process = subprocess.Popen([binary], env=env, stdin=subprocess.DEVNULL, stdout=self._log,
-                                        stderr=subprocess.STDOUT, cwd=profile)
+                                        stderr=subprocess.STDOUT, cwd=profile,
+                                        preexec_fn=ending_with_parent())
         self.window = None
 
     # ---- the program's folders ------------------------------------------------------

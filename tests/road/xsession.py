@@ -9,9 +9,11 @@ absolute coordinates of the client window), never from what the program
 believes: a window manager's frame moves the client inside it.
 """
 
+import ctypes
 import os
 import re
 import select
+import signal
 import struct
 import subprocess
 import time
@@ -32,6 +34,21 @@ def wait_until(condition, timeout, interval=0.05):
         if time.monotonic() >= deadline:
             return None
         time.sleep(interval)
+
+
+_libc = ctypes.CDLL(None, use_errno=True)
+_PR_SET_PDEATHSIG = 1
+
+
+def ending_with_parent():
+    """A preexec_fn: the child gets SIGTERM (and so tidies up as when closed)
+    once the road test ends, however it ends, even by SIGKILL."""
+    parent = os.getpid()
+
+    def arrange():
+        if _libc.prctl(_PR_SET_PDEATHSIG, signal.SIGTERM) != 0 or os.getppid() != parent:
+            os._exit(127)
+    return arrange
 
 
 class XSession:
@@ -63,7 +80,8 @@ class XSession:
             raise XError("the window manager did not start (see xserver.log)")
 
     def _start(self, command, **options):
-        process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=self._log, stderr=self._log, **options)
+        process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=self._log, stderr=self._log,
+                                   preexec_fn=ending_with_parent(), **options)
         self._processes.append(process)
         return process
 

@@ -5,11 +5,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
@@ -50,6 +51,30 @@ struct Pipe {
     }
 };
 
+// The child is killed when the thread that started it ends, which for a
+// test is when the test process ends, however it ends (a crash, SIGKILL):
+// no bus, server or program outlives the test that needed it. False when
+// the parent has already gone.
+bool endWithParent(pid_t parent) { return ::prctl(PR_SET_PDEATHSIG, SIGKILL) == 0 && ::getppid() == parent; }
+
+// The program as execve wants it: a name without a slash is looked up in
+// PATH, as a shell would; one that is found nowhere is left as it is, for
+// execve to refuse.
+std::string programPath(const std::string& name) {
+    if (name.find('/') != std::string::npos) return name;
+    const char* path = std::getenv("PATH");
+    std::string folders = path && *path ? path : "/usr/local/bin:/usr/bin:/bin";
+    for (size_t start = 0; start <= folders.size();) {
+        size_t end = folders.find(':', start);
+        if (end == std::string::npos) end = folders.size();
+        const std::string folder = end > start ? folders.substr(start, end - start) : ".";
+        const std::string candidate = folder + "/" + name;
+        if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+        start = end + 1;
+    }
+    return name;
+}
+
 int statusCode(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status); }
 
 // Feeds the input on the parent's side; a child that stops reading early
@@ -83,23 +108,40 @@ ChildProcess ChildProcess::spawn(const std::vector<std::string>& argv, const Opt
     std::vector<std::string> environment = environmentWith(changes);
     std::vector<char*> argp = pointersTo(arguments), envp = pointersTo(environment);
 
+    const std::string program = programPath(argv[0]);
     std::optional<Pipe> out, in;
     if (options.captureOutput) out.emplace();
     if (options.input) in.emplace();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (in) posix_spawn_file_actions_adddup2(&actions, in->read.get(), 0);
-    if (out) {
-        posix_spawn_file_actions_adddup2(&actions, out->write.get(), 1);
-        if (options.captureErrors) posix_spawn_file_actions_adddup2(&actions, out->write.get(), 2);
+    Pipe execution;  // carries the exec's errno when it fails; closed by a good exec
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid < 0) throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
+    if (pid == 0) {
+        // Only system calls from here on: the other threads of the test do
+        // not exist in this copy and may have held any lock.
+        if (in) ::dup2(in->read.get(), 0);
+        if (out) {
+            ::dup2(out->write.get(), 1);
+            if (options.captureErrors) ::dup2(out->write.get(), 2);
+        }
+        if (!endWithParent(parent)) ::_exit(127);
+        ::execve(program.c_str(), argp.data(), envp.data());
+        const int failure = errno;
+        (void)!::write(execution.write.get(), &failure, sizeof failure);
+        ::_exit(127);
     }
-    pid_t pid = -1;
-    int spawned = ::posix_spawnp(&pid, argp[0], &actions, nullptr, argp.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        std::error_code ignored;
-        if (!temporary.empty()) std::filesystem::remove_all(temporary, ignored);
-        throw std::runtime_error("cannot start " + argv[0] + ": " + std::strerror(spawned));
+    execution.write.reset();
+    int failure = 0;
+    ssize_t got;
+    while ((got = ::read(execution.read.get(), &failure, sizeof failure)) < 0 && errno == EINTR) {
+    }
+    if (got > 0) {
+        int ignored;
+        while (::waitpid(pid, &ignored, 0) < 0 && errno == EINTR) {
+        }
+        std::error_code kept;
+        if (!temporary.empty()) std::filesystem::remove_all(temporary, kept);
+        throw std::runtime_error("cannot start " + argv[0] + ": " + std::strerror(failure));
     }
 
     ChildProcess child(pid, out ? out->read.release() : -1);
@@ -116,6 +158,7 @@ ChildProcess ChildProcess::forked(const std::function<int()>& body, const Option
     std::vector<std::string> environment = environmentWith(options.environment);
     std::optional<Pipe> out;
     if (options.captureOutput) out.emplace();
+    const pid_t parent = ::getpid();
     pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
     if (pid == 0) {
@@ -123,6 +166,7 @@ ChildProcess ChildProcess::forked(const std::function<int()>& body, const Option
             ::dup2(out->write.get(), 1);
             if (options.captureErrors) ::dup2(out->write.get(), 2);
         }
+        if (!endWithParent(parent)) ::_exit(127);
         for (std::string& entry : environment) ::putenv(entry.data());
         int code = 125;
         try {

@@ -4,7 +4,9 @@
 // of the test itself running a function (for checks that change what is
 // process-wide: mounts, resource limits, signals, a crash). The child is
 // killed and reaped when the handle goes, so a failed assertion never leaves
-// one behind.
+// one behind, and killed when the thread that started it ends, so a test
+// that crashes or is killed leaves none behind either. (A program that
+// forks away from its child is out of reach: run daemons in the foreground.)
 //
 //     auto child = testsupport::ChildProcess::forked([] { return setrlimit(...) == 0 ? 0 : 1; });
 //     EXPECT_EQ(child.wait(), 0);

@@ -14,17 +14,26 @@
 //   VIDIOC_QUERYMENU fails with EINVAL for the others;
 // - a read-only control fails writes with EACCES, a value out of range with
 //   ERANGE, a menu index it does not offer with EINVAL;
+// - a control whose firmware stalls fails with EIO (`failsReads`,
+//   `refuseWrites`), the others answer on;
 // - the metadata node captures no video and has no controls (ENOTTY);
-// - opening fails with `openError` (EACCES while another program holds the
-//   camera), and after `vanishAfterCalls` calls everything fails with ENODEV.
+// - a camera another program streams from (`streamedElsewhere`) opens and
+//   answers its controls as any other, and fails a format, buffers or a
+//   stream of ours (VIDIOC_S_FMT, VIDIOC_REQBUFS, VIDIOC_STREAMON) with EBUSY;
+// - opening fails with `openError` (EACCES for a user who is not in the
+//   node's group), and after `vanishAfterCalls` calls the nodes are gone:
+//   calls fail with ENODEV and opening with ENOENT.
 //
 // The table of test devices: a webcam with every control a stop-motion
 // camera uses, one with automatic exposure only, one with no controls, and
 // one that refuses every write.
 
+#include "platform/capture/SyntheticCamera.h"
 #include "platform/capture/V4l2Node.h"
+#include "platform/graphics/Geometry.h"
 
 #include <cstdint>
+#include <functional>
 #include <linux/videodev2.h>
 #include <map>
 #include <memory>
@@ -43,6 +52,8 @@ public:
         int32_t value = 0;  // the hand-set value (the menu index of a menu)
         // Writes fail with this errno (0: they take).
         int refuseWrites = 0;
+        // Reads fail with this errno (0: they answer).
+        int failsReads = 0;
         // Writes succeed and change nothing, as on some cheap cameras.
         bool ignoresWrites = false;
         // For an absolute control: the automatic control whose "on" makes
@@ -69,6 +80,10 @@ public:
     int calls = 0;
     // open(2) of its nodes fails with this errno (0: it opens).
     int openError = 0;
+    // Another program streams from the camera.
+    bool streamedElsewhere = false;
+    // The frame sizes our formats asked for, in order.
+    std::vector<std::pair<uint32_t, uint32_t>> formats;
     std::string card = "HD Webcam C525";
 
     std::map<uint32_t, Control> controls;
@@ -76,6 +91,13 @@ public:
     // Opens the camera's capture node (/dev/video0 of a folder of its own),
     // as the application opens a camera's controls.
     capture::ControlNodeOpener opener();
+    // Sets a format on the capture node, as a backend starting the camera
+    // does (for SyntheticCameraConfig::setFormat).
+    std::function<foundation::Status(graphics::Size)> formatSetter();
+    // The camera as Qt 6.4's backends list a webcam, for a synthetic
+    // backend: no position, the node's path as identifier, the card as
+    // name; its controls and formats on this device.
+    capture::SyntheticCameraConfig asListed(const std::string& path);
 
     // The table.
     static std::shared_ptr<FakeV4l2Device> webcam();

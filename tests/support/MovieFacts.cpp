@@ -1,7 +1,11 @@
 #include "support/MovieFacts.h"
 
 #include "support/Process.h"
+#include "support/TestSounds.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -37,14 +41,18 @@ MovieFacts probeMovieFacts(const std::string& path) {
     facts.readable = true;
     facts.majorBrand = entry(format.output, "TAG:major_brand");
 
-    const auto video = runProcess({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
-                                   "stream=codec_name,profile,width,height,has_b_frames", "-of", "default=nw=1", path});
+    const auto video = runProcess(
+        {"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
+         "stream=codec_name,profile,width,height,has_b_frames,color_space,color_primaries,color_transfer,color_range",
+         "-of", "default=nw=1", path});
     facts.videoCodec = entry(video.output, "codec_name");
     facts.videoProfile = entry(video.output, "profile");
     facts.width = number(entry(video.output, "width"));
     facts.height = number(entry(video.output, "height"));
     const std::string bFrames = entry(video.output, "has_b_frames");
     facts.hasBFrames = bFrames.empty() ? -1 : number(bFrames);
+    facts.colours = entry(video.output, "color_space") + "/" + entry(video.output, "color_primaries") + "/" +
+                    entry(video.output, "color_transfer") + "/" + entry(video.output, "color_range");
 
     const auto audio =
         runProcess({"ffprobe", "-v", "error", "-select_streams", "a:0", "-show_entries",
@@ -61,6 +69,35 @@ MovieFacts probeMovieFacts(const std::string& path) {
                                     "packet=pts_time", "-of", "csv=p=0", path});
     for (const std::string& line : lines(frames.output)) facts.frameTimes.push_back(std::stod(line));
     return facts;
+}
+
+std::string ourColours(int width, int height) {
+    return height >= 720 || width >= 1280 ? "bt709/bt709/bt709/tv" : "smpte170m/bt709/bt709/tv";
+}
+
+int levelsApart(const Rgb& a, const Rgb& b) {
+    return std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+}
+
+std::string toString(const Rgb& colour) {
+    return std::to_string(colour.r) + "," + std::to_string(colour.g) + "," + std::to_string(colour.b);
+}
+
+std::vector<Rgb> middleColours(const std::string& path, const std::string& matrix) {
+    constexpr int kSide = 8;
+    std::string filter = "crop=" + std::to_string(kSide) + ":" + std::to_string(kSide);
+    if (!matrix.empty()) filter += ",scale=in_color_matrix=" + matrix + ":in_range=tv";
+    const std::string decoded = ffmpegOutput(
+        {"-i", path, "-fps_mode", "passthrough", "-vf", filter, "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
+    std::vector<Rgb> colours;
+    const size_t pictureBytes = kSide * kSide * 3;
+    for (size_t at = 0; at + pictureBytes <= decoded.size(); at += pictureBytes) {
+        int sums[3] = {};
+        for (size_t i = 0; i < pictureBytes; ++i) sums[i % 3] += uint8_t(decoded[at + i]);
+        const int n = kSide * kSide;
+        colours.push_back({(sums[0] + n / 2) / n, (sums[1] + n / 2) / n, (sums[2] + n / 2) / n});
+    }
+    return colours;
 }
 
 bool fileContains(const std::string& path, const std::string& text) {

@@ -13,6 +13,9 @@ struct MovieFacts {
     std::string videoCodec, videoProfile;
     int width = 0, height = 0;
     int hasBFrames = -1;
+    // What the video says of its colours, in ffprobe's words: colour
+    // space, primaries, transfer and range ("bt709/bt709/bt709/tv").
+    std::string colours;
     std::string audioCodec;
     int sampleRate = 0, channels = 0;
     int audioBitRate = 0;  // bits a second, as the track's header gives it
@@ -22,6 +25,26 @@ struct MovieFacts {
 };
 
 MovieFacts probeMovieFacts(const std::string& path);
+
+// What our movies say of their colours at this size: BT.709 from HD sizes
+// on (height 720 or width 1280), BT.601 below, in limited range, of
+// pictures with sRGB's (BT.709's) primaries and transfer.
+std::string ourColours(int width, int height);
+
+struct Rgb {
+    int r = 0, g = 0, b = 0;
+};
+// The largest difference of a channel.
+int levelsApart(const Rgb& a, const Rgb& b);
+std::string toString(const Rgb& colour);
+
+// The colour in the middle of each of the movie's pictures (the mean of
+// its 8 × 8 middle pixels), decoded by ffmpeg, which reads the pictures
+// with the matrix and range the movie says. With `matrix` ("bt709" or
+// "bt601") they are read with that matrix and limited range whatever the
+// movie says, as a player that ignores the tags shows them. Every picture
+// stored is one entry, whatever its time.
+std::vector<Rgb> middleColours(const std::string& path, const std::string& matrix = "");
 
 // Whether the file's bytes hold `text` (x264 writes its settings as text
 // into the first picture).

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -147,6 +148,17 @@ std::string writeTestFile(const std::string& name, const foundation::Bytes& byte
 bool pixelNear(graphics::RGBA a, graphics::RGBA e, int tolerance) {
     return std::abs(a.r - e.r) <= tolerance && std::abs(a.g - e.g) <= tolerance && std::abs(a.b - e.b) <= tolerance &&
            std::abs(a.a - e.a) <= tolerance;
+}
+
+int largestDifference(const graphics::Image& a, const graphics::Image& b) {
+    if (a.size() != b.size()) return 255;
+    int largest = 0;
+    for (int y = 0; y < a.pixelHeight(); ++y)
+        for (int x = 0; x < a.pixelWidth(); ++x) {
+            const graphics::RGBA p = a.pixelAt(x, y), q = b.pixelAt(x, y);
+            largest = std::max({largest, std::abs(p.r - q.r), std::abs(p.g - q.g), std::abs(p.b - q.b)});
+        }
+    return largest;
 }
 
 }  // namespace testsupport

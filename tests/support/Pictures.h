@@ -37,6 +37,9 @@ std::string writeTestFile(const std::string& name, const foundation::Bytes& byte
 
 // True when two pixels differ by at most `tolerance` in every channel.
 bool pixelNear(graphics::RGBA actual, graphics::RGBA expected, int tolerance = 8);
+// The largest difference of a colour channel between two pictures of one
+// size (255 when their sizes differ).
+int largestDifference(const graphics::Image& a, const graphics::Image& b);
 
 }  // namespace testsupport
 

@@ -83,6 +83,23 @@ std::string make(TestMovie movie, const std::string& folder) {
             fs::resize_file(in("truncated.mp4"), size * 3 / 4);
             return in("truncated.mp4");
         }
+        case TestMovie::ColourBars: {
+            // The bar of column X is trunc(4X/W); each channel picks its level.
+            auto channel = [](auto level) {
+                std::string value = "0";
+                for (int bar = 3; bar >= 0; --bar)
+                    value = "if(eq(trunc(4*X/W)," + std::to_string(bar) + ")," +
+                            std::to_string(level(kColourBars[bar])) + "," + value + ")";
+                return "'" + value + "'";
+            };
+            runFFmpeg({"-f", "lavfi", "-i", "nullsrc=s=1280x720:r=" + std::to_string(rate) + ":d=1", "-vf",
+                       "format=gbrp,geq=r=" + channel([](Rgb c) { return c.r; }) +
+                           ":g=" + channel([](Rgb c) { return c.g; }) + ":b=" + channel([](Rgb c) { return c.b; }) +
+                           ",scale=out_color_matrix=bt709:out_range=tv,format=yuv420p",
+                       "-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc", "bt709", "-color_range", "tv",
+                       "-c:v", "libx264", "-crf", "10", in("colour-bars.mp4")});
+            return in("colour-bars.mp4");
+        }
         case TestMovie::NotAVideo: {
             std::ofstream(in("not-a-video.mp4")) << "This is a shopping list, not a movie.\n";
             return in("not-a-video.mp4");

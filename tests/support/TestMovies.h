@@ -9,6 +9,8 @@
 // or re-encoded picture still tells which frame it came from. Movies run at
 // kTestMovieFrameRate frames a second, 128 × 72 pixels, H.264 in MPEG-4.
 
+#include "support/MovieFacts.h"
+
 #include <string>
 
 namespace testsupport {
@@ -24,7 +26,12 @@ enum class TestMovie {
     Rotated,           // 2 s, stored turned a quarter, upright (72 × 128) through its display matrix
     Truncated,         // 5 s with its header first, cut off after 75 % of its bytes
     NotAVideo,         // a text file named .mp4
+    // 1 s of 1280 × 720 in BT.709, saying so: four upright bars, red,
+    // green, blue and a skin tone (kColourBars), no frame number.
+    ColourBars,
 };
+
+inline constexpr Rgb kColourBars[4] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {224, 172, 140}};
 
 std::string testMovie(TestMovie movie);
 

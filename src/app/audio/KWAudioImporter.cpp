@@ -2,6 +2,7 @@
 
 #include "app/audio/AudioFilePlacement.h"
 #include "app/core/FormatterUtil.h"
+#include "app/core/SaveFailure.h"
 #include "app/core/ShowErrorNotification.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
@@ -32,12 +33,12 @@ std::shared_ptr<KWAudioClip> KWAudioImporter::prepareAudioClipWithFile(const std
     const std::string source = localPathOfURL(file);
     const std::string fileName = foundation::path::lastComponent(source);
     if (foundation::Status folder = project_->createFilePathForProject(); !folder) {
-        postShowError(folder.error(), this);
+        postShowError(saveFailureError(projectCalled(project_->getName()), folder.error()), this);
         return nullptr;
     }
     auto placed = placeAudioFile(source, *project_->getProjectPath(), fileName, PlacementMode::Copy);
     if (!placed) {
-        postShowError(placed.error(), this);
+        postShowError(saveFailureError(projectCalled(project_->getName()), placed.error()), this);
         return nullptr;
     }
 

@@ -88,9 +88,9 @@ void Capture4KCamera::cameraLost() {
     setError(noCaptureDeviceError());
 }
 
-void Capture4KCamera::cameraWasDisconnected() {
-    cameraLost();
-    CaptureLocalCamera::cameraWasDisconnected();
+void Capture4KCamera::cameraWasLost(const foundation::Error& why) {
+    ready_ = false;
+    CaptureLocalCamera::cameraWasLost(why);
 }
 
 void Capture4KCamera::stopCameraCapture() {

@@ -46,7 +46,7 @@ public:
     const std::shared_ptr<AlertView>& storageAlert() const { return storageAlert_; }
 
 protected:
-    void cameraWasDisconnected() override;
+    void cameraWasLost(const foundation::Error& why) override;
 
 private:
     void showStorageAlertOnce();

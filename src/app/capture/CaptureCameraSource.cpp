@@ -107,6 +107,11 @@ void CaptureCameraSource::readCameraControls(const capture::CaptureDevice& devic
     currentExposureTargetBias_ = device.supportsExposureTargetBias() ? device.exposureTargetBias() : 0.0f;
 }
 
+std::string CaptureCameraSource::currentCameraName() const {
+    auto device = currentDevice();
+    return device ? device->localizedName() : std::string();
+}
+
 void CaptureCameraSource::forgetCameraControls() {
     isFocusModeSuported_ = isExposureModeSuported_ = isWhiteBalanceModeSuported_ = false;
     minExposureTargetBias_ = maxExposureTargetBias_ = currentExposureTargetBias_ = 0.0f;

@@ -43,6 +43,8 @@ public:
     // The three of them and the bias range and value, from the camera.
     void readCameraControls(const capture::CaptureDevice& device);
 
+    std::string currentCameraName() const override;
+
     // The camera's position in kCaptureDevicePosition... values.
     static int64_t positionValue(const capture::CaptureDevice& device) {
         return static_cast<int64_t>(device.position());

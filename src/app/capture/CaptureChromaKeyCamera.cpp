@@ -1,5 +1,6 @@
 #include "app/capture/CaptureChromaKeyCamera.h"
 
+#include "app/capture/CaptureCameraOrder.h"
 #include "app/capture/CaptureLocalCamera.h"
 #include "app/capture/CaptureLocalCameraGeometry.h"
 #include "app/capture/chromakey/ChromaKeyBackdrop.h"
@@ -25,16 +26,13 @@ namespace {
 
 int statusBarOrientation() { return static_cast<int>(ui::Application::shared().statusBarOrientation()); }
 
-// The camera to use: with several, the first at the stored position, or the
-// first of all when none is there (its position then becomes the stored one).
+// The camera to use: the settings' choice (CaptureCameraOrder.h), or the
+// first of all when no camera looks the stored way; it becomes the choice.
 capture::CaptureDevicePtr chooseDevice(const std::vector<capture::CaptureDevicePtr>& devices) {
-    DataManager& settings = DataManager::sharedDataManager();
-    if (devices.size() >= 2) {
-        for (const auto& device : devices)
-            if (CaptureCameraSource::positionValue(*device) == settings.avCaptureDevicePosition()) return device;
-        settings.setAvCaptureDevicePosition(CaptureCameraSource::positionValue(*devices.front()));
-    }
-    return devices.front();
+    capture::CaptureDevicePtr chosen = cameraorder::storedChoice(devices);
+    if (!chosen) chosen = devices.front();
+    cameraorder::storeChoice(*chosen);
+    return chosen;
 }
 
 }  // namespace
@@ -87,8 +85,8 @@ void CaptureChromaKeyCamera::initCaptureDevice() {
     const capture::CaptureDevicePtr device = chooseDevice(devices);
     if (auto opened = capture::CaptureDeviceInput::create(device); !opened.ok()) return setError(opened.error());
 
-    videoCamera_ = gpuimage::GPUImageVideoCamera::create(getPresetWithMaximumResoulutionFromCaptureDevice(*device),
-                                                         device->position());
+    videoCamera_ =
+        gpuimage::GPUImageVideoCamera::create(getPresetWithMaximumResoulutionFromCaptureDevice(*device), device);
     if (!videoCamera_) return setError(CaptureLocalCamera::noCaptureDeviceError());
     videoCamera_->setOutputImageOrientation(statusBarOrientation());
 
@@ -186,11 +184,18 @@ void CaptureChromaKeyCamera::captureImage() {
 void CaptureChromaKeyCamera::switchCaptureDevice() {
     if (!isMultipleCaptureDeviceAvaliable() || !videoCamera_) return;
     videoCamera_->setCaptureSessionPreset(capture::kSessionPreset640x480);
-    videoCamera_->rotateCamera();
+    // A phone's cameras between back and front, a desktop's by identity.
+    const auto devices = capture::videoDevices();
+    if (cameraorder::positionsTellApart(devices)) {
+        videoCamera_->rotateCamera();
+    } else if (auto current = currentDevice()) {
+        videoCamera_->switchToCamera(cameraorder::cameraAfter(devices, current->uniqueID()));
+    }
     const int64_t position = static_cast<int64_t>(videoCamera_->cameraPosition());
-    DataManager::sharedDataManager().setAvCaptureDevicePosition(position);
-    if (auto device = currentDevice())
+    if (auto device = currentDevice()) {
+        cameraorder::storeChoice(*device);
         videoCamera_->setCaptureSessionPreset(getPresetWithMaximumResoulutionFromCaptureDevice(*device));
+    }
     checkDeviceCapabilities();
     if (auto* receiver = delegate()) receiver->captureControllerDidSwitchCaptureDevicePosition(*this, position);
 }

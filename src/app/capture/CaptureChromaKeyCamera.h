@@ -12,6 +12,12 @@
 // in the project as "backdrop.jpg". The settings popover's screens report
 // the user's choices here (ChromaKeyConfigurationDelegate).
 //
+// Which camera, as the device camera chooses (CaptureCameraOrder.h): a
+// phone's cameras by where they look, the switch going between back and
+// front; a desktop's webcams, to which Qt gives no position, by identity,
+// the stored camera identifier choosing (the first camera when it is gone)
+// and the switch going to the next one round.
+//
 // Threads: every operation runs on the main thread. Graph changes run on
 // the pipeline's context queue (the pipeline does that itself); the average
 // colour of a detection and a photo prepared on the import queue come back
@@ -22,8 +28,8 @@
 // dismisses its HUD and the popover and ignores a colour that arrives
 // later; a second "Autodetect" while one waits is ignored; a capture while
 // the picture is unkeyed delivers a null picture; "Last Frame" without a
-// picture changes nothing; with several cameras and none at the stored
-// position the first is used and its position stored.
+// picture changes nothing; with a phone's cameras and none at the stored
+// position the first is used and becomes the stored choice.
 
 #include "app/capture/CaptureCameraSource.h"
 #include "app/capture/chromakey/ChromaKeyConfigurationDelegate.h"

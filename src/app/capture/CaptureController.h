@@ -113,6 +113,9 @@ public:
     const std::optional<foundation::Error>& controlError() const { return controlError_; }
     // The picture size of the source's camera; zero for sources that do not say.
     virtual graphics::Size captureResolution() const { return {}; }
+    // The name of the camera the source films with now ("HD Webcam C525"),
+    // which the screen shows after a switch; empty for sources without one.
+    virtual std::string currentCameraName() const { return {}; }
 
     // ---- relations (not owned) ------------------------------------------------------
     CaptureControllerDelegate* delegate() const { return delegate_.load(); }

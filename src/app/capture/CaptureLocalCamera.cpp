@@ -1,5 +1,6 @@
 #include "app/capture/CaptureLocalCamera.h"
 
+#include "app/capture/CaptureCameraOrder.h"
 #include "app/capture/CaptureLocalCameraGeometry.h"
 #include "app/core/BundleImage.h"
 #include "app/core/DataManager.h"
@@ -23,6 +24,7 @@ CaptureLocalCamera::CaptureLocalCamera() { setCaptureSourceID("CaptureLocalCamer
 
 CaptureLocalCamera::~CaptureLocalCamera() {
     disconnectionObserver_.reset();
+    failureObserver_.reset();
     if (captureSession_) captureSession_->stopRunning();
 }
 
@@ -47,14 +49,12 @@ void CaptureLocalCamera::initCaptureDevice() {
     capture::CaptureDeviceInputPtr input;
     isMultipleCaptureDeviceAvaliable_ = devices.size() >= 2;
     if (devices.size() >= 2) {
-        const int64_t wanted = DataManager::sharedDataManager().avCaptureDevicePosition();
-        for (const auto& device : devices) {
-            if (positionValue(*device) != wanted) continue;
-            auto opened = capture::CaptureDeviceInput::create(device);
+        // A phone's cameras by where they look, a desktop's by identity.
+        chosen = cameraorder::storedChoice(devices);
+        if (chosen) {
+            auto opened = capture::CaptureDeviceInput::create(chosen);
             if (!opened.ok()) return setError(opened.error());
-            chosen = device;
             input = opened.value();
-            break;
         }
     }
     if (!input) {
@@ -63,11 +63,12 @@ void CaptureLocalCamera::initCaptureDevice() {
         if (!opened.ok()) {
             const std::string& text = opened.error().localizedDescription();
             return setError(foundation::Error{kErrorDomain, kInputFailed,
-                                              text.empty() ? foundation::localized("No capture device found.") : text});
+                                              text.empty() ? foundation::localized("No capture device found.") : text,
+                                              std::make_shared<const foundation::Error>(opened.error())});
         }
         input = opened.value();
     }
-    DataManager::sharedDataManager().setAvCaptureDevicePosition(positionValue(*chosen));
+    cameraorder::storeChoice(*chosen);
 
     videoOutput_ = std::make_shared<capture::VideoDataOutput>();
     videoOutput_->setAlwaysDiscardsLateVideoFrames(true);
@@ -93,8 +94,15 @@ void CaptureLocalCamera::initCaptureDevice() {
     previewView_->addPreviewLayer(prevLayer_);
 
     captureSession_->startRunning();
+    if (auto failed = chosen->failure()) {
+        // It opened, but another program streams from it: no picture would
+        // ever come, so the set-up fails rather than show a black preview.
+        isReadyToCapture_ = false;
+        dropSession();
+        return setError(*failed);
+    }
     noteInterfaceOrientation();
-    observeDisconnection();
+    observeCamera();
     checkDeviceCapabilities();
     setCaptureSourceViewCamera(previewView_);
     isReadyToCapture_ = true;
@@ -102,19 +110,40 @@ void CaptureLocalCamera::initCaptureDevice() {
         receiver->captureControllerDidInitCaptureDeviceWithPositon(*this, positionValue(*chosen));
 }
 
-void CaptureLocalCamera::observeDisconnection() {
+void CaptureLocalCamera::observeCamera() {
     auto device = currentDevice();
     if (!device) return;
     std::weak_ptr<ui::ViewController> weak = weak_from_this();
-    disconnectionObserver_ = foundation::NotificationCenter::defaultCenter().addObserver(
+    auto& center = foundation::NotificationCenter::defaultCenter();
+    disconnectionObserver_ = center.addObserver(
         capture::kDeviceWasDisconnectedNotification, device.get(), [weak](const foundation::Notification&) {
-            if (auto self = std::static_pointer_cast<CaptureLocalCamera>(weak.lock())) self->cameraWasDisconnected();
+            if (auto self = std::static_pointer_cast<CaptureLocalCamera>(weak.lock()))
+                self->cameraWasLost(noCaptureDeviceError());
         });
+    failureObserver_ = center.addObserver(capture::kDeviceRuntimeErrorNotification, device.get(),
+                                          [weak](const foundation::Notification&) {
+                                              auto self = std::static_pointer_cast<CaptureLocalCamera>(weak.lock());
+                                              if (self) self->cameraFailed();
+                                          });
 }
 
-void CaptureLocalCamera::cameraWasDisconnected() {
+void CaptureLocalCamera::cameraFailed() {
+    auto device = currentDevice();
+    if (!device || !device->failure()) return;
+    const foundation::Error why = *device->failure();
+    auto previous = std::exchange(previousInput_, nullptr);
+    if (!previous || !previous->device()->isConnected()) return cameraWasLost(why);
+    // The camera just switched to fails after its start: back to the one
+    // that filmed before, which the screen then reports as switched to.
+    returnTo(previous, why);
+    if (!isReadyToCapture_) return;
+    if (auto* receiver = delegate())
+        receiver->captureControllerDidSwitchCaptureDevicePosition(*this, positionValue(*previous->device()));
+}
+
+void CaptureLocalCamera::cameraWasLost(const foundation::Error& why) {
     isReadyToCapture_ = false;
-    setError(noCaptureDeviceError());
+    setError(why);
     forgetCameraControls();
     if (captureSession_) captureSession_->stopRunning();
     if (recordNextImage_.exchange(false)) deliverNoPicture();
@@ -160,41 +189,62 @@ void CaptureLocalCamera::captureOutput(const capture::SampleBuffer& sampleBuffer
 
 void CaptureLocalCamera::switchCaptureDevice() {
     const auto devices = capture::videoDevices();
-    if (devices.size() < 2 || !captureSession_ || !captureInput_) return;
+    if (devices.size() < 2) return;
     DataManager& settings = DataManager::sharedDataManager();
+    const bool byPosition = cameraorder::positionsTellApart(devices);
     const int64_t target = settings.avCaptureDevicePosition() == kCaptureDevicePositionFront
                                ? kCaptureDevicePositionBack
                                : kCaptureDevicePositionFront;
-    if (positionValue(*captureInput_->device()) != target) {
-        const auto previous = captureInput_;
-        captureSession_->removeInput(previous);
-        capture::CaptureDevicePtr next;
-        for (const auto& device : devices) {
-            if (positionValue(*device) == target) {
-                next = device;
-                break;
-            }
-        }
-        if (next) {
-            auto opened = capture::CaptureDeviceInput::create(next);
-            if (!opened.ok()) {
-                // Keep filming with the camera that worked rather than leave
-                // the session without any.
-                captureSession_->addInput(previous);
-                setError(opened.error());
-                return;
-            }
-            captureInput_ = opened.value();
-        }
-        settings.setAvCaptureDevicePosition(positionValue(*captureInput_->device()));
-        changeCaptureQuality();
-        captureSession_->addInput(captureInput_);
-        observeDisconnection();
-        checkDeviceCapabilities();
+    if (!captureSession_ || !captureInput_) {
+        // No camera films (its start failed): the next set-up takes the other one.
+        auto other = byPosition ? cameraorder::firstAt(devices, target)
+                                : cameraorder::cameraAfter(devices, settings.captureDeviceID());
+        if (other) cameraorder::storeChoice(*other);
+        return;
     }
+    setError(std::nullopt);
+    const auto current = captureInput_;
+    capture::CaptureDevicePtr next;
+    if (!byPosition) {
+        next = cameraorder::cameraAfter(devices, current->device()->uniqueID());
+    } else if (positionValue(*current->device()) != target) {
+        next = cameraorder::firstAt(devices, target);
+    }
+    if (next && next != current->device()) {
+        // The camera in use films on until the other one has opened.
+        auto opened = capture::CaptureDeviceInput::create(next);
+        if (!opened.ok()) return setError(opened.error());
+        useInput(opened.value());
+        if (auto failed = next->failure()) {
+            // Another program streams from it: the camera in use comes back.
+            returnTo(current, *failed);
+            return;
+        }
+        previousInput_ = current;
+    }
+    cameraorder::storeChoice(*captureInput_->device());
+    checkDeviceCapabilities();
     if (auto* receiver = delegate()) {
         receiver->captureControllerDidSwitchCaptureDevicePosition(*this, positionValue(*captureInput_->device()));
     }
+}
+
+void CaptureLocalCamera::useInput(const capture::CaptureDeviceInputPtr& input) {
+    captureSession_->beginConfiguration();
+    captureSession_->removeInput(captureInput_);
+    captureInput_ = input;
+    changeCaptureQuality();
+    captureSession_->addInput(captureInput_);
+    captureSession_->commitConfiguration();
+    observeCamera();
+}
+
+void CaptureLocalCamera::returnTo(const capture::CaptureDeviceInputPtr& input, const foundation::Error& why) {
+    useInput(input);
+    cameraorder::storeChoice(*input->device());
+    if (auto failed = input->device()->failure()) return cameraWasLost(*failed);
+    checkDeviceCapabilities();
+    setError(why);
 }
 
 bool CaptureLocalCamera::focusAtPoint(graphics::Point point) {
@@ -235,14 +285,20 @@ void CaptureLocalCamera::changeCaptureQuality() {
 }
 
 void CaptureLocalCamera::stopCameraCapture() {
+    dropSession();
+    if (previewView_) previewView_->removeFromSuperview();
+    previewView_.reset();
+}
+
+void CaptureLocalCamera::dropSession() {
     disconnectionObserver_.reset();
+    failureObserver_.reset();
     if (captureSession_) captureSession_->stopRunning();
     if (prevLayer_) prevLayer_->removeFromSuperview();
-    if (previewView_) previewView_->removeFromSuperview();
     captureSession_.reset();
     captureInput_.reset();
+    previousInput_.reset();
     prevLayer_.reset();
-    previewView_.reset();
     videoOutput_.reset();
 }
 

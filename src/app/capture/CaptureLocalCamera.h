@@ -2,8 +2,13 @@
 
 // The capture source of the machine's own cameras (front and back): a live
 // session whose preview fills the source's view, the focus, exposure,
-// white-balance, bias and tap-to-focus controls, the front/back switch, and
+// white-balance, bias and tap-to-focus controls, the camera switch, and
 // pictures taken from the video stream.
+//
+// Which camera (CaptureCameraOrder.h): a phone's cameras by where they look,
+// the stored position choosing; a desktop's webcams, to which Qt gives no
+// position, by identity, the stored camera identifier choosing (the first
+// camera when it is gone), the switch going to the next one round.
 //
 // A picture is the next video frame that arrives on the serial queue
 // "cameraQueue" after captureImage; it is turned upright there and handed to
@@ -13,10 +18,15 @@
 //
 // Failures: no camera sets error 63 ("No capture device found."); a camera
 // that cannot be opened sets the platform's error (or 119 for the fallback
-// camera). A front/back switch whose new camera cannot be opened keeps the
-// old camera running and sets error. A camera unplugged while in use makes
-// the source not ready with error 63, and a picture still requested is
-// answered with a null image.
+// camera, the platform's error beneath). A camera that opens but fails to
+// start (another program streams from it) fails the set-up with that
+// error. A switch whose new camera cannot be opened or started keeps or
+// brings back the old camera, running with its locks, and sets error; one
+// that fails after its start has returned goes back too, and the delegate
+// hears of that as a switch, with error set. A camera unplugged while in
+// use, or failing later on its own, makes the source not ready with error
+// 63 (or the failure), and a picture still requested is answered with a
+// null image.
 //
 // Stopping tears the session down without waiting for "cameraQueue", whose
 // delegate call may be waiting for the main thread.
@@ -41,6 +51,8 @@ public:
     void captureImage() override;
     // The video frames, on "cameraQueue".
     void captureOutput(const capture::SampleBuffer& sampleBuffer);
+    // Without a camera that films (its start failed), only moves the stored
+    // choice to the other camera, for the next set-up.
     void switchCaptureDevice() override;
     bool focusAtPoint(graphics::Point point) override;
     graphics::Point convertToPointOfInterestFromViewCoordinates(graphics::Point point) const;
@@ -72,8 +84,8 @@ public:
     static foundation::Error noCaptureDeviceError();
 
 protected:
-    // The camera in use went away (main thread).
-    virtual void cameraWasDisconnected();
+    // The camera in use went away or failed (main thread): not ready, `why`.
+    virtual void cameraWasLost(const foundation::Error& why);
     // Hands a null picture to the delegate on the camera queue.
     void deliverNoPicture();
     capture::CaptureDevicePtr currentDevice() const override {
@@ -86,7 +98,16 @@ protected:
     capture::CaptureDeviceInputPtr captureInput_;
 
 private:
-    void observeDisconnection();
+    // Hears of the camera in use going away or failing.
+    void observeCamera();
+    // The camera in use failed after its start (main thread).
+    void cameraFailed();
+    // The session films with `input` instead of the camera in use.
+    void useInput(const capture::CaptureDeviceInputPtr& input);
+    // Back to a camera that filmed before, the error `why` set.
+    void returnTo(const capture::CaptureDeviceInputPtr& input, const foundation::Error& why);
+    // Stops and drops the session; the preview view stays.
+    void dropSession();
 
     std::shared_ptr<capture::VideoPreviewLayer> prevLayer_;
     std::shared_ptr<VideoPreview> previewView_;
@@ -95,4 +116,8 @@ private:
     std::atomic<bool> recordNextImage_{false};
     std::atomic<int> interfaceOrientation_{3};
     foundation::ObserverToken disconnectionObserver_;
+    foundation::ObserverToken failureObserver_;
+    // The camera filmed with before the last switch, to go back to when the
+    // new one fails after its start.
+    capture::CaptureDeviceInputPtr previousInput_;
 };

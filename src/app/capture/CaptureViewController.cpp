@@ -1,5 +1,6 @@
 #include "app/capture/CaptureViewController.h"
 
+#include "app/capture/CaptureLocalCamera.h"
 #include "app/capture/CaptureScreenRules.h"
 #include "app/core/DataManager.h"
 #include "app/core/FormatterUtil.h"
@@ -8,6 +9,7 @@
 #include "app/widgets/alerts/Hudy.h"
 #include "app/widgets/popover/KWPopoverController.h"
 #include "app/widgets/views/DACircularProgressView.h"
+#include "platform/capture/CaptureDevice.h"
 #include "platform/capture/CaptureTypes.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Lifetime.h"
@@ -154,7 +156,8 @@ void CaptureViewController::addObservers() {
     observe(kDidStartPlayingNotification, &CaptureViewController::receiveNotificationDidStartPlaying);
     observe(kDidStopPlayingNotification, &CaptureViewController::receiveNotificationDidStopPlaying);
     observe(kWatchKitActionCaptureNotification, &CaptureViewController::receiveWatchKitActionCaptureNotification);
-    observe(capture::kDeviceWasDisconnectedNotification, &CaptureViewController::receiveCameraDisconnectedNotification);
+    observe(capture::kDeviceWasDisconnectedNotification, &CaptureViewController::receiveCameraLostNotification);
+    observe(capture::kDeviceRuntimeErrorNotification, &CaptureViewController::receiveCameraLostNotification);
 }
 
 void CaptureViewController::viewDidAppear(bool) {
@@ -189,14 +192,10 @@ void CaptureViewController::switchCaptureSource(const CaptureControllerPtr& sour
     if (!source) return;
     view();
     if (mIsTimer_) stopTimer();
+    stopWatchingForCamera();
     // A picture the old source still owes never comes.
     isTakingPicture_ = false;
-    // The registry's sources come back on the next visit: the old source's
-    // live view keeps no tap recognizer of ours.
-    if (focusTap_) {
-        if (ui::View* tapped = focusTap_->view()) tapped->removeGestureRecognizer(focusTap_.get());
-        focusTap_.reset();
-    }
+    detachFocusTap();
     if (captureSource_) {
         captureSource_->stopCameraCapture();
         captureSource_->setDelegate(nullptr);
@@ -225,11 +224,20 @@ void CaptureViewController::switchCaptureSource(const CaptureControllerPtr& sour
     if (auto error = source->error()) {
         // Presses kept for the old source end in this error.
         pendingShutterPresses_ = 0;
-        showError(error);
+        alertError(*error, mayOfferOtherCamera(*error));
+        watchForCamera();
         return;
     }
+    didStartCaptureSource();
+}
+
+void CaptureViewController::didStartCaptureSource() {
     restoreCaptureSourceConfiguration();
-    if (auto live = source->captureSourceViewCamera()) {
+    // The registry's sources come back on the next visit, and a source
+    // started again makes a new live view: an old one keeps no tap
+    // recognizer of ours.
+    detachFocusTap();
+    if (auto live = captureSource_->captureSourceViewCamera()) {
         focusTap_ = std::make_shared<ui::TapGestureRecognizer>(
             life_.guard([this](ui::GestureRecognizer& recognizer) { doSingleTap(recognizer); }));
         live->addGestureRecognizer(focusTap_);
@@ -238,6 +246,21 @@ void CaptureViewController::switchCaptureSource(const CaptureControllerPtr& sour
     applyOverlayValue(static_cast<float>(sliderOverlayControl_->value()));
     // Presses kept for the old source's picture are the new source's to take.
     takeKeptPicture();
+}
+
+void CaptureViewController::detachFocusTap() {
+    if (!focusTap_) return;
+    if (ui::View* tapped = focusTap_->view()) tapped->removeGestureRecognizer(focusTap_.get());
+    focusTap_.reset();
+}
+
+void CaptureViewController::useOtherCamera() {
+    if (!captureSource_) return;
+    // With no camera filming, the switch only makes the other camera the
+    // one the next start takes.
+    captureSource_->switchCaptureDevice();
+    switchCaptureSource(captureSource_);
+    if (!captureSource_->error()) showCameraName();
 }
 
 void CaptureViewController::captureSourceSelection(CaptureSourceSelectionView&, const CaptureControllerPtr& source) {
@@ -295,6 +318,7 @@ void CaptureViewController::finishUpAndExit() {
     observers_.clear();
     if (loopTimer_) loopTimer_->invalidate();
     loopTimer_.reset();
+    stopWatchingForCamera();
     if (auto saved = project_->saveMetaDataToDisk(); !saved)
         std::fprintf(stderr, "CaptureViewController: %s\n", saved.error().description.c_str());
     // A source thread waiting for its picture to be stored is let go first:
@@ -311,14 +335,82 @@ void CaptureViewController::finishUpAndExit() {
 }
 
 void CaptureViewController::showError(const std::optional<foundation::Error>& error) {
-    if (!error) return;
+    if (error) alertError(*error, false);
+}
+
+void CaptureViewController::alertError(const foundation::Error& error, bool offerOtherCamera) {
     // Errors here carry no separate failure reason: the description is the message.
-    const std::string message = error->localizedDescription();
+    const std::string message = error.localizedDescription();
+    // A failure heard twice (a camera's start, then its backend) is told once.
+    if (auto shown = errorAlert_.lock(); shown && shown->isVisible() && shown->message() == message) return;
     auto alert = AlertView::create(foundation::localized("Error"), message);
     alert->addButtonWithTitle(foundation::localized("Dismiss"), {});
     // This platform has no settings page to send the user to, so a refused
-    // camera gets the dismiss button only.
+    // camera gets no button for one; a camera another program streams from
+    // may give way to the other camera.
+    if (offerOtherCamera) {
+        alert->addButtonWithTitle(foundation::localized("Use Other Camera"),
+                                  life_.guard([this](AlertView&, int) { useOtherCamera(); }));
+    }
+    errorAlert_ = alert;
     alert->show();
+}
+
+bool CaptureViewController::mayOfferOtherCamera(const foundation::Error& error) const {
+    return error.domain == capture::kCaptureErrorDomain && error.code == capture::kCaptureErrorDeviceInUse &&
+           captureSource_ && captureSource_->isMultipleCaptureDeviceAvaliable();
+}
+
+// ---- a missing camera --------------------------------------------------------------------
+
+namespace {
+
+// The source's camera is not there (none plugged in, or unplugged), rather
+// than failing: one plugged in brings the source back.
+bool isMissingCamera(const foundation::Error& error) {
+    for (const foundation::Error* cause = &error; cause; cause = cause->underlying.get()) {
+        if (cause->domain == CaptureLocalCamera::noCaptureDeviceError().domain &&
+            cause->code == CaptureLocalCamera::noCaptureDeviceError().code)
+            return true;
+        if (cause->domain == capture::kCaptureErrorDomain && cause->code == capture::kCaptureErrorDeviceDisconnected)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void CaptureViewController::watchForCamera() {
+    if (cameraWatch_ || isClosing_.load() || !captureSource_) return;
+    const auto error = captureSource_->error();
+    if (!error || !isMissingCamera(*error)) return;
+    cameraWatch_ = foundation::RunLoop::main().scheduleTimer(
+        kCameraWatchInterval, true, life_.guard([this](foundation::Timer&) { lookForCamera(); }));
+}
+
+void CaptureViewController::stopWatchingForCamera() {
+    if (cameraWatch_) cameraWatch_->invalidate();
+    cameraWatch_.reset();
+}
+
+void CaptureViewController::lookForCamera() {
+    const auto missing = captureSource_ ? captureSource_->error() : std::nullopt;
+    if (!missing || !isMissingCamera(*missing)) return stopWatchingForCamera();
+    // Only a camera the platform lists again is worth starting the source for.
+    if (capture::videoDevices().empty()) return;
+    captureSource_->initCaptureDevice();
+    if (auto error = captureSource_->error()) {
+        if (isMissingCamera(*error)) return;  // listed, but not back yet
+        stopWatchingForCamera();
+        alertError(*error, mayOfferOtherCamera(*error));
+        return;
+    }
+    stopWatchingForCamera();
+    // The message that it was missing is no longer true.
+    if (auto shown = errorAlert_.lock();
+        shown && shown->isVisible() && shown->message() == missing->localizedDescription())
+        shown->dismissWithClickedButtonIndex(0, true);
+    didStartCaptureSource();
 }
 
 void CaptureViewController::updateInfoScreen() {

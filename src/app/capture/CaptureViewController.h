@@ -58,6 +58,7 @@ class PinchGestureRecognizer;
 class Slider;
 }  // namespace ui
 
+class AlertView;
 class DACircularProgressView;
 class Hudy;
 class KWPopoverController;
@@ -95,6 +96,8 @@ public:
     // Sliders fade out this long after their last use.
     static constexpr double kZoomSliderFadeAfter = 3.0;
     static constexpr double kExposureSliderFadeAfter = 2.0;
+    // While the source's camera is missing, the screen looks for it this often.
+    static constexpr double kCameraWatchInterval = 1.0;
 
     // `sources`: the registry's live list of sources to choose from.
     CaptureViewController(std::string nibName, ProjectModelPtr project, CaptureSourceList sources);
@@ -124,6 +127,15 @@ public:
     void pauseCameraCapture();
     void resumeCameraCapture();
     void showError(const std::optional<foundation::Error>& error);
+    // Starts the source again on its other camera: for a source whose
+    // camera another program streams from.
+    void useOtherCamera();
+    // The source's camera is missing (unplugged, or none yet): the screen
+    // looks for it every kCameraWatchInterval and, once one is listed,
+    // starts the source again with the locks the screen shows, quietly
+    // while it is still missing.
+    void watchForCamera();
+    bool isWatchingForCamera() const { return cameraWatch_ != nullptr; }
     void updateInfoScreen();
     void actionLCDScreen();
     void setBtnAdditionalCaptureControls(const std::shared_ptr<ui::Button>& button);
@@ -178,9 +190,11 @@ public:
     // source's bias.
     void showExposureSlider(graphics::Point centre);
     static bool hasExposureBias(const CaptureController& source);
-    // The current source's camera went away: its controls go, and the
-    // screen says so.
-    void receiveCameraDisconnectedNotification(const foundation::Notification& notification);
+    // The current source's camera went away or failed: its controls go,
+    // the screen says so, and looks for a missing camera to come back.
+    void receiveCameraLostNotification(const foundation::Notification& notification);
+    // The HUD names the camera the source films with now.
+    void showCameraName();
     void handlePinchGesture(ui::GestureRecognizer& recognizer);
     void actionSliderZoomChanged();
     void updateZoomScale();
@@ -279,6 +293,18 @@ private:
                     ui::Button* button, const char* enabledText, const char* disabledText, void (*store)(int64_t));
     void applyOverlayValue(float value);
     void performOnMain(double delay, std::function<void()> block);
+    // What follows a source's successful start: the stored modes, tap to
+    // focus on its live view, the onion skin, presses kept meanwhile.
+    void didStartCaptureSource();
+    void detachFocusTap();
+    // An alert of the error, offering the other camera when asked; none
+    // while the same one shows.
+    void alertError(const foundation::Error& error, bool offerOtherCamera);
+    // Whether an error alert may offer the other camera: another program
+    // streams from this one and the source has another.
+    bool mayOfferOtherCamera(const foundation::Error& error) const;
+    void lookForCamera();
+    void stopWatchingForCamera();
 
     // Outlets.
     ui::ViewPtr viewCameraContainer_;
@@ -323,6 +349,9 @@ private:
     media::PlayerPtr audioTimer_;
     media::PlayerPtr audioCamera_;
     foundation::TimerHandle loopTimer_;
+    foundation::TimerHandle cameraWatch_;
+    // The error alert shown last.
+    std::weak_ptr<AlertView> errorAlert_;
     std::vector<foundation::ObserverToken> observers_;
     foundation::LifeToken life_;
 

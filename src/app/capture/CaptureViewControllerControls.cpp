@@ -112,7 +112,14 @@ void CaptureViewController::actionSound() {
 void CaptureViewController::actionCaptureDevice() {
     if (!captureSource_) return;
     captureSource_->switchCaptureDevice();
+    // A switch that failed says why; the source films on with the camera it had.
+    showError(captureSource_->error());
     if (isTablet()) foundation::NotificationCenter::defaultCenter().post(kGotoCaptureFrameNotification, this);
+}
+
+void CaptureViewController::showCameraName() {
+    if (!captureSource_) return;
+    if (const std::string name = captureSource_->currentCameraName(); !name.empty()) showMessageInHUD(name);
 }
 
 void CaptureViewController::actionCaptureSource() {
@@ -127,6 +134,8 @@ void CaptureViewController::actionCaptureSource() {
 }
 
 void CaptureViewController::showMessageInHUD(const std::string& text) {
+    // The message before goes: its own timer went with it.
+    if (hud_) hud_->dismiss();
     hud_ = std::make_shared<Hudy>();
     hud_->caption = text;
     hud_->showInView(view());
@@ -163,6 +172,12 @@ void CaptureViewController::captureControllerDidSwitchCaptureDevicePosition(Capt
     // The other camera gets the locks the screen shows.
     restoreCaptureSourceConfiguration();
     updateModeButtons();
+    // Which camera films now; or why the one switched to gave way again.
+    if (auto error = controller.error()) {
+        showError(error);
+    } else {
+        showCameraName();
+    }
 }
 
 void CaptureViewController::captureControllerDidInitCaptureDeviceWithPositon(CaptureController& controller, int64_t) {
@@ -180,14 +195,15 @@ void CaptureViewController::captureControllerDidInitCaptureDeviceWithPositon(Cap
     });
 }
 
-void CaptureViewController::receiveCameraDisconnectedNotification(const foundation::Notification&) {
+void CaptureViewController::receiveCameraLostNotification(const foundation::Notification&) {
     // The source hears of it too, perhaps after this screen: look once it has.
     performOnMain(0, [this] {
         if (!captureSource_ || captureSource_->isReadyToCapture()) return;
         updateModeButtons();
         for (ui::View* shown : {viewFocusRect_.get(), static_cast<ui::View*>(sliderExposureBias_.get())})
             shown->setAlpha(0.0);
-        showError(captureSource_->error());
+        if (auto error = captureSource_->error()) alertError(*error, mayOfferOtherCamera(*error));
+        watchForCamera();
     });
 }
 

@@ -114,6 +114,15 @@ void DataManager::setValue(Value value, const std::string& forKey) {
     }
 }
 
+std::string DataManager::captureDeviceID() const {
+    const Value& stored = dictMeta_[kCaptureDeviceIDKey];
+    return stored.isString() ? stored.asString() : std::string();
+}
+
+void DataManager::setCaptureDeviceID(const std::string& value) {
+    setValue(value.empty() ? Value() : Value(value), kCaptureDeviceIDKey);
+}
+
 std::string DataManager::currentCaptureSourceID() const {
     std::lock_guard<std::mutex> guard(captureSourceLock_);
     return currentCaptureSourceID_;

@@ -80,6 +80,12 @@ public:
     // Capture-device values: position 1 back, 2 front; modes 2 continuous automatic.
     int64_t avCaptureDevicePosition() const { return avCaptureDevicePosition_; }
     void setAvCaptureDevicePosition(int64_t value) { avCaptureDevicePosition_ = value; }
+    // The identifier of the camera chosen last, for cameras whose positions
+    // do not tell them apart (desktop webcams); empty when none was. Kept in
+    // the free store under kCaptureDeviceIDKey.
+    static inline const char* kCaptureDeviceIDKey = "CAPTURE_DEVICE_ID";
+    std::string captureDeviceID() const;
+    void setCaptureDeviceID(const std::string& value);
     int64_t focusMode() const { return focusMode_; }
     void setFocusMode(int64_t value) { focusMode_ = value; }
     int64_t exposureMode() const { return exposureMode_; }

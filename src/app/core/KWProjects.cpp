@@ -2,6 +2,7 @@
 
 #include "app/core/FileUtil.h"
 #include "app/core/ProjectDataWrapper.h"
+#include "app/core/SaveFailure.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Localized.h"
@@ -47,6 +48,14 @@ std::string projectListPath() {
 
 Error wrapped(int64_t code, const char* text, const Error& underlying) {
     return Error(KWProjects::kErrorDomain, code, foundation::localized(text), std::make_shared<Error>(underlying));
+}
+
+// A duplicate is a new project saved: the user learns why it could not be.
+Error duplicateFailed(const Error& underlying) {
+    return Error(KWProjects::kErrorDomain, kDuplicateFailedCode,
+                 foundation::localizedFormat("The project could not be duplicated: %@.",
+                                             {foundation::Value(saveFailureReason(underlying))}),
+                 std::make_shared<Error>(underlying));
 }
 
 // Copies the entries of one folder into another, existing, empty folder.
@@ -201,19 +210,18 @@ void KWProjects::duplicateProject(const ProjectModelPtr& project, Completion com
         };
         std::optional<std::string> source = project ? project->getProjectPath() : std::nullopt;
         if (!source) {
-            report(wrapped(kDuplicateFailedCode, "The project could not be duplicated.",
-                           Error(foundation::kCocoaErrorDomain, foundation::kFileReadNoSuchFileError,
-                                 "The project has not been saved yet.")));
+            report(Error(kErrorDomain, kDuplicateFailedCode,
+                         foundation::localized("The project could not be duplicated: it has not been saved yet.")));
             return;
         }
         auto folder = ProjectDataWrapper::createUniqueProjectDirectory(foundation::Paths::documentsDirectory());
         if (!folder) {
-            report(wrapped(kDuplicateFailedCode, "The project could not be duplicated.", folder.error()));
+            report(duplicateFailed(folder.error()));
             return;
         }
         if (Status copied = copyFolderContents(*source, *folder); !copied) {
             (void)FileManager::defaultManager().removeItem(*folder);
-            report(wrapped(kDuplicateFailedCode, "The project could not be duplicated.", copied.error()));
+            report(duplicateFailed(copied.error()));
             return;
         }
         ProjectModelPtr copy = ProjectModel::create(*folder);
@@ -223,7 +231,7 @@ void KWProjects::duplicateProject(const ProjectModelPtr& project, Completion com
             meta->set(projectkeys::kName, name);
             if (Status saved = copy->saveMetaDataToDisk(); !saved) {
                 (void)FileUtil::removeFolderAtPath(*folder, nullptr);
-                report(wrapped(kDuplicateFailedCode, "The project could not be duplicated.", saved.error()));
+                report(duplicateFailed(saved.error()));
                 return;
             }
         }
@@ -239,7 +247,7 @@ void KWProjects::duplicateProject(const ProjectModelPtr& project, Completion com
                 // anyway: take it back now and say so.
                 std::erase(projects, copy);
                 (void)FileUtil::removeFolderAtPath(folder, nullptr);
-                failure = wrapped(kDuplicateFailedCode, "The project could not be duplicated.", saved.error());
+                failure = duplicateFailed(saved.error());
             }
             if (completion) completion(failure);
         });

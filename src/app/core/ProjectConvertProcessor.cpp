@@ -2,6 +2,7 @@
 
 #include "app/core/AudioClip.h"
 #include "app/core/FrameMeta.h"
+#include "app/core/SaveFailure.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
@@ -186,7 +187,7 @@ foundation::Status ProjectConvertProcessor::convertProjectTo_6_0_AtPath(const Pr
 
     meta->set(projectkeys::kProductVersion, Value::real(kCurrentVersion));
     foundation::Status saved = project->saveAllDataToDisk();
-    if (!saved) error_ = saved.error();
+    if (!saved) error_ = saveFailureError(projectCalled(project->getName()), saved.error());
     return saved;
 }
 

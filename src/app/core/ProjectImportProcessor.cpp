@@ -14,6 +14,7 @@
 #include "platform/foundation/RunLoop.h"
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 
@@ -115,6 +116,19 @@ bool settleProjectFolder(const std::string& destination, Error* error) {
     return true;
 }
 
+std::atomic<bool> gImportsStopped{false};
+
+// Stops the unpacking once imports are stopped.
+class StopWhenImportsStop : public SSZipArchiveDelegate {
+public:
+    bool zipArchiveShouldStop() override { return gImportsStopped.load(); }
+};
+
+Error stoppedError() {
+    return Error(ProjectImportProcessor::kErrorDomain, ProjectImportProcessor::kErrorStopped,
+                 foundation::localized("The import was stopped because the application quit."));
+}
+
 // Keeps a failed inbox archive for the user under another name that the
 // inbox does not pick up again.
 void setArchiveAside(const std::string& archive) {
@@ -188,6 +202,8 @@ std::string ProjectImportProcessor::failureReason(const Error& error) {
                 return foundation::localized("The file could not be found.");
             case kErrorListNotSaved:
                 return foundation::localized("The project list could not be saved.");
+            case kErrorStopped:
+                return foundation::localized("The application quit before it was imported.");
             default:
                 break;
         }
@@ -220,6 +236,8 @@ void ProjectImportProcessor::importProjectAtUrl(
         });
 }
 
+void ProjectImportProcessor::stopImports(bool stop) { gImportsStopped = stop; }
+
 bool ProjectImportProcessor::importProjectAtPath(const std::string& archive, Error* error) {
     const bool consume = isInInbox(archive);
     if (!FileManager::defaultManager().attributesOfItem(archive).ok()) {
@@ -230,10 +248,13 @@ bool ProjectImportProcessor::importProjectAtPath(const std::string& archive, Err
     }
     auto fail = [&](const std::string* folder, Error failure) {
         if (folder) FileUtil::removeFolderAtPath(*folder, nullptr);
-        if (consume) setArchiveAside(archive);
-        setError(error, std::move(failure));
+        // A stopped import failed at nothing: the inbox tries it again.
+        const bool stopped = gImportsStopped.load();
+        if (consume && !stopped) setArchiveAside(archive);
+        setError(error, stopped ? stoppedError() : std::move(failure));
         return false;
     };
+    if (gImportsStopped) return fail(nullptr, stoppedError());
 
     // The folder is created exclusively, so imports within the same second
     // never share one.
@@ -243,9 +264,12 @@ bool ProjectImportProcessor::importProjectAtPath(const std::string& archive, Err
     const std::string& destination = *folder;
 
     Error failure;
-    if (!SSZipArchive::unzipFileAtPath(archive, destination, true, std::string(), &failure) ||
+    StopWhenImportsStop stopper;
+    if (!SSZipArchive::unzipFileAtPath(archive, destination, true, std::string(), &failure, &stopper) ||
         !settleProjectFolder(destination, &failure))
         return fail(&destination, failure);
+    // Once the application quits, nobody lists the project any more.
+    if (gImportsStopped) return fail(&destination, stoppedError());
     // The outcome decides what becomes of the folder and the archive, so the
     // import waits for the main queue to list the project (its callers never
     // make the main queue wait for an import).

@@ -12,7 +12,8 @@
 // The archive itself is the user's file and is only read. The one exception
 // is the application's own "Import" inbox, whose archives are consumed: an
 // imported one is removed, a failed one is set aside under its name plus
-// ".failed", so the inbox does not retry it at every launch.
+// ".failed", so the inbox does not retry it at every launch (one that was
+// only stopped stays as it is).
 
 #include "platform/foundation/Error.h"
 
@@ -34,6 +35,7 @@ public:
         kErrorNoProject = 1,     // the archive holds no readable "kelbrin.meta"
         kErrorFileNotFound = 2,  // nothing at the archive's path
         kErrorListNotSaved = 3,  // the project list with the new project could not be saved
+        kErrorStopped = 4,       // imports were stopped (the application quits)
     };
 
     // The inbox of archives: "Import" in the documents folder.
@@ -69,6 +71,11 @@ public:
     // (kSSZipArchiveErrorStorageFull, or the file system's out-of-space
     // error) from other failures.
     bool importProjectAtPath(const std::string& path, foundation::Error* error = nullptr);
+
+    // Stops every import, running or to come, at its next file or chunk (or
+    // lets them run again): the application quits. A stopped import leaves no
+    // trace, and an inbox archive stays where it is, for the next launch.
+    static void stopImports(bool stop = true);
 
     // ".kelbrin-yyyy-MM-dd-HH-mm-ss" of the current local time.
     static std::string createRecordName();

@@ -29,6 +29,7 @@ enum SSZipArchiveErrorCode : int64_t {
     kSSZipArchiveErrorUnsafeEntry = -4,  // a name or link that would leave the destination
     kSSZipArchiveErrorWriteFailed = -5,  // a file that could not be written
     kSSZipArchiveErrorStorageFull = -6,  // not enough free space for the contents
+    kSSZipArchiveErrorStopped = -7,      // the delegate asked to stop
 };
 
 // What the central directory says about the whole archive.
@@ -61,6 +62,9 @@ public:
     virtual void zipArchiveDidUnzipFileAtIndex(int64_t /*fileIndex*/, int64_t /*totalFiles*/,
                                                const std::string& /*archivePath*/, const SSZipFileInfo& /*fileInfo*/) {}
     virtual void zipArchiveProgressEvent(uint64_t /*loaded*/, uint64_t /*total*/) {}
+    // Asked before each entry and each chunk written: true stops the unpacking,
+    // which then fails with kSSZipArchiveErrorStopped.
+    virtual bool zipArchiveShouldStop() { return false; }
 };
 
 class SSZipArchive {

@@ -4,6 +4,11 @@
 // destination, one component at a time with O_NOFOLLOW, so that neither an
 // entry name nor a link made by an earlier entry (nor one planted by someone
 // else) can redirect a write outside the destination.
+//
+// What is written gets our own modes, whatever the archive says: files 0644
+// and folders 0755, narrowed by the umask, so nothing unpacked is ever
+// writable by the group or others, nor executable, set-id or sticky. The
+// modes stored in an archive are the sender's, not ours to apply.
 
 #include "app/core/SSZipArchive.h"
 #include "app/core/SSZipArchivePathRules.h"
@@ -27,6 +32,8 @@ using foundation::Error;
 
 namespace {
 
+constexpr mode_t kFileMode = 0644;
+constexpr mode_t kFolderMode = 0755;
 // Room left for the rest of the system when an archive is unpacked.
 constexpr uint64_t kFreeSpaceReserve = 32ull << 20;
 // Longer link contents are no path this system would make.
@@ -142,7 +149,7 @@ ReachResult reachDirectory(int rootFd, const std::vector<std::string>& component
         constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW;
         auto next = foundation::FileDescriptor::openAt(current.get(), name, kFlags);
         if (!next && errno == ENOENT && create) {
-            if (mkdirat(current.get(), name, 0755) != 0 && errno != EEXIST) {
+            if (mkdirat(current.get(), name, kFolderMode) != 0 && errno != EEXIST) {
                 result.error = errno;
                 logLine("[SSZipArchive] Error: " + std::string(std::strerror(errno)));
                 return result;
@@ -182,6 +189,12 @@ private:
     bool fail(Error error) {
         error_ = std::move(error);
         return false;
+    }
+    // Whether the delegate wants the unpacking to stop; the error then says so.
+    bool stopped() {
+        if (!delegate_ || !delegate_->zipArchiveShouldStop()) return false;
+        fail(zipError(kSSZipArchiveErrorStopped, "unzipping was stopped"));
+        return true;
     }
     bool checkNamesAndSizes(uint64_t& declaredSize);
     bool openDestination(uint64_t declaredSize);
@@ -268,8 +281,7 @@ bool Unpacker::checkNamesAndSizes(uint64_t& declaredSize) {
 }
 
 bool Unpacker::openDestination(uint64_t declaredSize) {
-    std::error_code createError;
-    std::filesystem::create_directories(destination_, createError);
+    (void)foundation::FileManager::defaultManager().createDirectory(destination_, true);
     root_ = foundation::FileDescriptor::open(destination_, O_RDONLY | O_DIRECTORY);
     if (!root_.valid()) {
         return fail(zipError(kSSZipArchiveErrorWriteFailed, "failed to create destination", errno));
@@ -292,6 +304,7 @@ bool Unpacker::unpackEntries() {
     uint64_t compressedSum = 0;
     const int64_t total = static_cast<int64_t>(globalInfo_.numberOfEntries);
     while (true) {
+        if (stopped()) return false;
         int opened = password_.empty() ? unzOpenCurrentFile(zip_) : unzOpenCurrentFilePassword(zip_, password_.c_str());
         if (opened != UNZ_OK) {
             return fail(zipError(kSSZipArchiveErrorReadFailed, "failed to open file in zip file"));
@@ -363,7 +376,12 @@ bool Unpacker::unpackEntry(const SSZipFileInfo& info, bool& skipped) {
 }
 
 bool Unpacker::writeRegularFile(int parentFd, const std::string& name, const SSZipFileInfo& info) {
-    auto file = foundation::FileDescriptor::openAt(parentFd, name, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, 0644);
+    // A file that is there already is replaced by a new one, which gets our
+    // mode, not whatever the old one had.
+    if (struct stat existing{};
+        fstatat(parentFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(existing.st_mode))
+        (void)unlinkat(parentFd, name.c_str(), 0);
+    auto file = foundation::FileDescriptor::openAt(parentFd, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, kFileMode);
     if (!file.valid()) {
         int openError = errno;
         if (openError == ELOOP || classifyFailure(parentFd, name) == Reach::Unsafe) {
@@ -375,6 +393,7 @@ bool Unpacker::writeRegularFile(int parentFd, const std::string& name, const SSZ
     }
     std::vector<char> buffer(foundation::kStreamChunkSize);
     while (true) {
+        if (stopped()) return false;
         int read = unzReadCurrentFile(zip_, buffer.data(), static_cast<unsigned>(buffer.size()));
         if (read < 0) return fail(zipError(kSSZipArchiveErrorReadFailed, "failed to read file in zip file"));
         if (read == 0) break;
@@ -387,14 +406,6 @@ bool Unpacker::writeRegularFile(int parentFd, const std::string& name, const SSZ
             return fail(zipError(foundation::isStorageFullErrno(writeError) ? kSSZipArchiveErrorStorageFull
                                                                             : kSSZipArchiveErrorWriteFailed,
                                  "failed to write file", writeError));
-        }
-    }
-    uint32_t mode = info.externalAttributes >> 16;
-    if (mode != 0) {
-        // Only permission bits; the owner keeps read and write so the project
-        // stays readable and removable whatever the archive says.
-        if (fchmod(file.get(), (mode & 0777) | 0600) != 0) {
-            logLine("[SSZipArchive] Failed to set attributes - whilst setting permissions");
         }
     }
     if (std::optional<time_t> date = timeFromDosDate(info.dosDate)) {

@@ -1,6 +1,8 @@
 #include "app/editor/FrameEditorModel.h"
 
+#include "app/core/SaveFailure.h"
 #include "app/core/StorageFullError.h"
+#include "app/painter/PainterFrameSave.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Localized.h"
 
@@ -150,7 +152,7 @@ Status replaceFramePicture(ProjectModel& project, KWImageProducer& producer, con
             return Error::posix(code, "Cannot replace " + targets[i]);
         }
     }
-    return Status::success();
+    return carryPictureIntoPainting(project, frameID);
 }
 
 std::optional<Image> originalPicture(ProjectModel& project, const FramePtr& frame) {
@@ -168,11 +170,8 @@ std::vector<std::optional<Image>> mergeSources(ProjectModel& project, int64_t in
     return sources;
 }
 
-std::string saveFailureMessage(const Error& error) {
-    if (foundation::isOutOfSpaceError(error)) return storageFullText();
-    if (!error.description.empty()) return error.description;
-    return foundation::localizedFormat("Ups. An unknown error occured. (%@-%d)",
-                                       {foundation::Value(error.domain), foundation::Value(error.code)});
+std::string saveFailureMessage(ProjectModel& project, const Error& error) {
+    return saveFailureText(projectCalled(project.getName()), error);
 }
 
 Error pasteIncompleteError() { return Error("FrameEditor", 2090, foundation::localized(kPasteIncompleteText)); }

@@ -70,6 +70,9 @@ std::string deleteQuestion(const std::vector<FramePtr>& going);
 // Replaces the three pictures of `frameID` with `image`: all three are
 // written under temporary names first and renamed over the old files only
 // when every write succeeded, so a failure leaves the old picture whole.
+// The new picture, made from what the frame showed, is also where a painted
+// frame's next painting starts, with the painting it holds taken out of the
+// strokes (carryPictureIntoPainting).
 // A full storage fails with the store error 623 (storageFullError).
 foundation::Status replaceFramePicture(ProjectModel& project, KWImageProducer& producer, const graphics::Image& image,
                                        const std::string& frameID);
@@ -82,10 +85,9 @@ std::optional<graphics::Image> originalPicture(ProjectModel& project, const Fram
 // frame without a stored picture).
 std::vector<std::optional<graphics::Image>> mergeSources(ProjectModel& project, int64_t index);
 
-// The text an alert about a failed save shows: the storage-full text when
-// the storage is full (foundation::isOutOfSpaceError), else the error's own
-// description.
-std::string saveFailureMessage(const foundation::Error& error);
+// The text an alert about a failed save of the project shows: the project by
+// its name and why, in the user's words (saveFailureText).
+std::string saveFailureMessage(ProjectModel& project, const foundation::Error& error);
 
 // The error of a paste that delivered fewer frames than were counted.
 foundation::Error pasteIncompleteError();

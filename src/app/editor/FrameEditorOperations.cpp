@@ -346,12 +346,13 @@ bool FrameEditorViewController::storeCroppedImage(const graphics::Image& image, 
     if (!forFrame || image.isNull()) return false;  // a cancelled crop writes nothing
     foundation::Status stored =
         frameeditor::replaceFramePicture(*project_, imageProducer(), image, forFrame->frameID());
+    // A failure may come once the picture is replaced, when the painting follows.
+    updateFrameViews(forFrame);
     if (!stored) {
         showError(foundation::Error(stored.error().domain, stored.error().code,
-                                    frameeditor::saveFailureMessage(stored.error())));
+                                    frameeditor::saveFailureMessage(*project_, stored.error())));
         return false;
     }
-    updateFrameViews(forFrame);
     return true;
 }
 
@@ -366,12 +367,13 @@ void FrameEditorViewController::mergeImagesForFrame(const FramePtr& frame) {
     const graphics::Image merged =
         imageProducer().mergeImage(*sources[0], sources[1].value_or(none), sources[2].value_or(none));
     foundation::Status stored = frameeditor::replaceFramePicture(*project_, imageProducer(), merged, frame->frameID());
+    // A failure may come once the picture is replaced, when the painting follows.
+    updateFrameViews(frame);
     if (!stored) {
         showError(foundation::Error(stored.error().domain, stored.error().code,
-                                    frameeditor::saveFailureMessage(stored.error())));
+                                    frameeditor::saveFailureMessage(*project_, stored.error())));
         return;
     }
-    updateFrameViews(frame);
     showInfoNotification(foundation::localized("Frames merged"), kMergedNoticeSeconds, false);
 }
 
@@ -455,6 +457,6 @@ void FrameEditorViewController::textCardEditForFrame(const FramePtr& frame) {
         if (auto self = weak.lock())
             if (foundation::Status saved = self->project()->saveFramelistToDisk(); !saved)
                 self->showError(foundation::Error(saved.error().domain, saved.error().code,
-                                                  frameeditor::saveFailureMessage(saved.error())));
+                                                  frameeditor::saveFailureMessage(*self->project(), saved.error())));
     });
 }

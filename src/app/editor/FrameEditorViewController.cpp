@@ -345,8 +345,7 @@ void FrameEditorViewController::addFrames(const std::vector<FramePtr>& frames, i
     });
 }
 
-void FrameEditorViewController::insertFramesNow(const std::vector<FramePtr>& frames, int64_t atIndex,
-                                                bool fromCamera) {
+void FrameEditorViewController::insertFramesNow(const std::vector<FramePtr>& frames, int64_t atIndex, bool fromCamera) {
     auto list = project_->getFrameList();
     if (!list) return;
     const std::vector<int64_t> placed = frameeditor::insertFrames(*list, frames, atIndex);
@@ -375,7 +374,7 @@ foundation::Status FrameEditorViewController::saveProjectReportingFailure() {
     // The change stays in memory; the next save writes it.
     pendingSaveError_ = saved.error();
     showError(foundation::Error(saved.error().domain, saved.error().code,
-                                frameeditor::saveFailureMessage(saved.error()),
+                                frameeditor::saveFailureMessage(*project_, saved.error()),
                                 std::make_shared<const foundation::Error>(saved.error())));
     return saved;
 }

@@ -95,9 +95,9 @@ foundation::Status storeSpeed(ProjectModel& project, float fps) {
     return project.saveMetaDataToDisk();
 }
 
-void reportSaveFailure(const foundation::Status& status) {
+void reportSaveFailure(ProjectModel& project, const foundation::Status& status) {
     if (status) return;
-    auto alert = AlertView::create("", frameeditor::saveFailureMessage(status.error()));
+    auto alert = AlertView::create("", frameeditor::saveFailureMessage(project, status.error()));
     alert->addButtonWithTitle(foundation::localized("OK"), {});
     alert->show();
 }
@@ -243,7 +243,7 @@ void SpeedViewController::updateValues() {
     auto list = project_->getFrameList();
     const int64_t entries = list ? list->expandedFrameCount() : 0;
     labelValue_->setText(framepanels::speedText(entries, fps));
-    framepanels::reportSaveFailure(framepanels::storeSpeed(*project_, fps));
+    framepanels::reportSaveFailure(*project_, framepanels::storeSpeed(*project_, fps));
 }
 
 void SpeedViewController::actionValueChanged() {

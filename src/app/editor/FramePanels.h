@@ -40,7 +40,7 @@ double wholeSliderValue(double value);
 // "RecordNeedsRendering" true) and saves it.
 foundation::Status storeSpeed(ProjectModel& project, float fps);
 // Shows a failed metadata save; nothing for a success.
-void reportSaveFailure(const foundation::Status& status);
+void reportSaveFailure(ProjectModel& project, const foundation::Status& status);
 }  // namespace framepanels
 
 class DuplicateFramesView : public ui::ViewController {

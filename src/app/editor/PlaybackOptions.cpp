@@ -93,7 +93,7 @@ void ConfigurationViewController::storeSwitch(const char* key, bool on) {
     auto meta = project_->getMetaData();
     if (!meta) return;
     meta->set(key, on);
-    framepanels::reportSaveFailure(project_->saveMetaDataToDisk());
+    framepanels::reportSaveFailure(*project_, project_->saveMetaDataToDisk());
 }
 
 void ConfigurationViewController::actionPlayLastFramesOnly(ui::Switch& sender) {

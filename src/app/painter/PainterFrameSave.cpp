@@ -7,6 +7,7 @@
 #include "platform/graphics/JpegCodec.h"
 
 #include <cerrno>
+#include <filesystem>
 
 namespace painterfiles {
 
@@ -80,4 +81,23 @@ foundation::Status savePainterFrame(ProjectModel& project, KWImageProducer& prod
         if (auto written = project.updateRegularFileWithContents(*unpaintedJpeg, unpainted); !written) return written;
     if (auto written = project.updateRegularFileWithContents(*jpeg, frameFile); !written) return written;
     return producer.createThumbNailAndPreviewForFrameAtIndex(frameIndex);
+}
+
+foundation::Status carryPictureIntoPainting(ProjectModel& project, const std::string& frameID) {
+    const std::string unpainted = painterfiles::unpaintedFileName(frameID);
+    bool painted = false;
+    for (const std::string& name :
+         {unpainted, painterfiles::strokesFileName(frameID), PainterLayerManager::layersFileName(frameID)}) {
+        const auto path = project.pathForFile(name);
+        std::error_code error;
+        painted = painted || (path && std::filesystem::exists(*path, error));
+    }
+    if (!painted) return foundation::Status::success();
+    const auto picture = project.fileDataForFileWithPreferredFilename(KWImageProducer::frameFileName(frameID));
+    if (!picture)
+        return foundation::Error(foundation::kPOSIXErrorDomain, ENOENT, "The frame's picture cannot be read.");
+    // The picture first: a crash before the strokes are emptied at worst
+    // draws them once more over it, where Undo takes them away again.
+    if (auto written = project.updateRegularFileWithContents(*picture, unpainted); !written) return written;
+    return PainterLayerManager::emptyShownLayers(frameID, project);
 }

@@ -54,3 +54,14 @@ struct MaskedPainting {
 foundation::Status savePainterFrame(ProjectModel& project, KWImageProducer& producer, int64_t frameIndex,
                                     bool isMasking, const foundation::Bytes& strokes, const graphics::Image& picture,
                                     const MaskedPainting& masked, PainterLayerManager& layers);
+
+// A crop or a merge replaced the picture of the frame with one made from
+// what it showed, its painting included. On a painted frame that picture
+// (a byte copy of "frame-<id>.jpg") becomes the one painting starts from,
+// and the painting it holds leaves the strokes: the shown layers are
+// emptied, while hidden ones and those at no opacity, which it does not
+// show, stay as they were. The next Draw then opens on the new picture and
+// changes nothing until painted on, where replaying the old strokes would
+// undo the crop or merge (and misplace them after a crop). Nothing happens
+// to a frame never painted.
+foundation::Status carryPictureIntoPainting(ProjectModel& project, const std::string& frameID);

@@ -201,3 +201,35 @@ bool PainterLayerManager::paintingErasedByMask(const std::string& frameID, Proje
     if (!data || !decodeLayerStack(*data).ok()) return false;
     return foundation::KeyedUnarchiver::unarchiveValue(*data)->asDictionary().get(kErasedByMaskKey).asBool();
 }
+
+foundation::Status PainterLayerManager::emptyShownLayers(const std::string& frameID, ProjectModel& project) {
+    const std::string file = layersFileName(frameID);
+    const auto data = project.fileDataForFileWithPreferredFilename(file);
+    auto stack = data ? decodeLayerStack(*data) : foundation::Result<StoredLayerStack>(foundation::Error());
+    const auto shown = [](const PainterLayerPtr& layer) { return layer->isEnabled && layer->obacity > 0; };
+    bool activeShown = true;
+    if (stack) {
+        const auto active = std::find_if(stack->layers.begin(), stack->layers.end(),
+                                         [&](const PainterLayerPtr& layer) { return layer->UUID == stack->activeID; });
+        activeShown = shown(active != stack->layers.end() ? *active : stack->layers.front());
+    }
+    // Emptied before the active layer's own stroke file goes, for which it
+    // stands in when missing.
+    if (activeShown)
+        if (auto written = project.updateRegularFileWithContents({}, painterfiles::strokesFileName(frameID)); !written)
+            return written;
+    if (!stack) return foundation::Status::success();
+    for (const PainterLayerPtr& layer : stack->layers) {
+        if (!shown(layer)) continue;
+        for (const std::string& name :
+             {layerPictureFileName(frameID, layer->UUID), layerStrokesFileName(frameID, layer->UUID)})
+            if (auto removed = project.removeRegularFileWithPreferredFilename(name); !removed) return removed;
+    }
+    // Last, so that a crash before at worst asks once too often.
+    foundation::Dictionary root = foundation::KeyedUnarchiver::unarchiveValue(*data)->asDictionary();
+    if (!root.get(kErasedByMaskKey).asBool()) return foundation::Status::success();
+    root.remove(kErasedByMaskKey);
+    auto archive = foundation::KeyedArchiver::archivedData(foundation::Value(root));
+    if (!archive) return archive.error();
+    return project.updateRegularFileWithContents(*archive, file);
+}

@@ -102,6 +102,13 @@ public:
     // takes the frame's stroke file, as its painting opens without one.
     static foundation::Status markPaintingErasedByMask(const std::string& frameID, ProjectModel& project);
     static bool paintingErasedByMask(const std::string& frameID, ProjectModel& project);
+    // The frame's picture took in what its shown layers drew: their strokes
+    // and pictures go (the frame's stroke file too while the active layer is
+    // shown) and so does the note of a mask, which no replay can bring back
+    // now. Hidden layers and those at no opacity stay. A stack file that
+    // cannot be read is left for the painter to report; the painting then
+    // opens from the frame's stroke file, emptied.
+    static foundation::Status emptyShownLayers(const std::string& frameID, ProjectModel& project);
 
 private:
     PainterLayerPtr makeNamedLayer();

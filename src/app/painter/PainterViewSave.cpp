@@ -4,6 +4,7 @@
 #include "app/core/DataManager.h"
 #include "app/core/KWImageProducer.h"
 #include "app/core/ProjectModel.h"
+#include "app/core/SaveFailure.h"
 #include "app/painter/PainterFlatten.h"
 #include "app/painter/PainterFrameSave.h"
 #include "app/painter/PainterLayerManager.h"
@@ -102,7 +103,8 @@ bool PainterViewController::drawingUndoesErase(ProjectModel& project, int64_t fr
 }
 
 void PainterViewController::showSaveFailure(const foundation::Error& error) {
-    auto alert = AlertView::create(foundation::localized(kSaveFailedTitle), error.description);
+    auto alert = AlertView::create(foundation::localized(kSaveFailedTitle),
+                                   saveFailureText(projectCalled(project_->getName()), error));
     alert->addButtonWithTitle(foundation::localized("OK"), {});
     alert->show();
 }

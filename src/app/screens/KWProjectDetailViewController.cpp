@@ -3,6 +3,7 @@
 #include "app/core/FormatterUtil.h"
 #include "app/core/KWProfanityFilter.h"
 #include "app/core/KWProjects.h"
+#include "app/core/SaveFailure.h"
 #include "app/render/MovieRenderer.h"
 #include "app/share/DuplicateConnectHandler.h"
 #include "app/share/ShareServices.h"
@@ -495,7 +496,8 @@ void KWProjectDetailViewController::textFieldDidEndEditing(ui::TextField& textFi
         return;
     }
     mProject_->setName(textField.text());
-    mProject_->saveMetaDataToDisk();
+    if (foundation::Status saved = mProject_->saveMetaDataToDisk(); !saved)
+        showError(saveFailureError(projectCalled(mProject_->getName()), saved.error()));
 }
 
 // ---- errors ----------------------------------------------------------------------------------

@@ -120,6 +120,10 @@ void ProjectExplorer::loadView() {
     btnImport_ = makeIconButton("explorer_icon_import");
     btnImport_->addTarget(
         this, [this](ui::Control&) { actionImport(); }, ui::ControlEventTouchUpInside);
+    // The button shows only a picture: the pointer resting on it says what
+    // it does, and the desktop's Open shortcut presses it.
+    btnImport_->setToolTip(foundation::localized("Import a project archive (Ctrl+O)"));
+    btnImport_->setKeyEquivalent(ui::Key::Open);
     btnHelp_ = makeIconButton("explorer_icon_help");
     btnHelp_->addTarget(
         this, [this](ui::Control&) { actionHelp(); }, ui::ControlEventTouchUpInside);

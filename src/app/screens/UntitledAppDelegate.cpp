@@ -204,6 +204,9 @@ void UntitledAppDelegate::removeAbandonedFiles() {
         .async([caches = foundation::Paths::cachesDirectory(), temporary = foundation::Paths::temporaryDirectory()] {
             (void)MovieRenderer::removeAbandonedRenderFiles(caches);
             (void)foundation::removeAbandonedTemporaries(temporary);
+            // Temporary folders of runs that were killed before they could
+            // remove their own.
+            (void)foundation::Paths::removeAbandonedRunFolders();
         });
 }
 

@@ -46,12 +46,21 @@ std::shared_ptr<GPUImageVideoCamera> GPUImageVideoCamera::create() {
 
 std::shared_ptr<GPUImageVideoCamera> GPUImageVideoCamera::create(const std::string& sessionPreset,
                                                                  DevicePosition cameraPosition) {
+    return create(sessionPreset, lastDeviceAt(cameraPosition));
+}
+
+std::shared_ptr<GPUImageVideoCamera> GPUImageVideoCamera::create(const std::string& sessionPreset,
+                                                                 const capture::CaptureDevicePtr& device) {
     auto camera = std::shared_ptr<GPUImageVideoCamera>(new GPUImageVideoCamera());
-    if (!camera->setUp(sessionPreset, cameraPosition)) return nullptr;
+    if (!camera->setUp(sessionPreset, device)) return nullptr;
     return camera;
 }
 
 bool GPUImageVideoCamera::setUp(const std::string& sessionPreset, DevicePosition cameraPosition) {
+    return setUp(sessionPreset, lastDeviceAt(cameraPosition));
+}
+
+bool GPUImageVideoCamera::setUp(const std::string& sessionPreset, const capture::CaptureDevicePtr& device) {
     runSynchronouslyOnContextQueue([&] {
         if (!GPUImageContext::useImageProcessingContext()) {
             if (auto failure = GPUImageContext::contextError()) setError(*failure);
@@ -77,7 +86,7 @@ bool GPUImageVideoCamera::setUp(const std::string& sessionPreset, DevicePosition
         initializeOutputTextureIfNeeded();
     });
 
-    inputCamera_ = lastDeviceAt(cameraPosition);
+    inputCamera_ = device;
     if (!inputCamera_) return false;
 
     captureSession_ = capture::CaptureSession::create();
@@ -150,13 +159,18 @@ void GPUImageVideoCamera::rotateCamera() {
     if (!isFrontFacingCameraPresent() || !captureSession_) return;
     const DevicePosition wanted =
         cameraPosition() == DevicePosition::Back ? DevicePosition::Front : DevicePosition::Back;
-    auto device = lastDeviceAt(wanted);
-    if (!device) return;
+    switchToCamera(lastDeviceAt(wanted));
+}
+
+bool GPUImageVideoCamera::switchToCamera(const capture::CaptureDevicePtr& device) {
+    if (!device || !captureSession_) return false;
+    if (videoInput_ && videoInput_->device() == device) return true;
     auto input = capture::CaptureDeviceInput::create(device);
-    if (!input.ok()) return;
+    if (!input.ok()) return false;
     captureSession_->beginConfiguration();
     if (videoInput_) captureSession_->removeInput(videoInput_);
-    if (captureSession_->canAddInput(input.value())) {
+    const bool taken = captureSession_->canAddInput(input.value());
+    if (taken) {
         captureSession_->addInput(input.value());
         videoInput_ = input.value();
     } else if (videoInput_) {
@@ -166,6 +180,7 @@ void GPUImageVideoCamera::rotateCamera() {
     // The camera in use, whether or not the session took the new one.
     if (videoInput_) inputCamera_ = videoInput_->device();
     setOutputImageOrientation(outputImageOrientation_);
+    return taken;
 }
 
 void GPUImageVideoCamera::setCaptureSessionPreset(const std::string& preset) {

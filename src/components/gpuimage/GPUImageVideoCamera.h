@@ -46,6 +46,10 @@ public:
     // video output ("Couldn't add video output").
     static std::shared_ptr<GPUImageVideoCamera> create(const std::string& sessionPreset,
                                                        capture::DevicePosition cameraPosition);
+    // The same over that camera (one that cameras without a position do not
+    // tell apart from another); null for none.
+    static std::shared_ptr<GPUImageVideoCamera> create(const std::string& sessionPreset,
+                                                       const capture::CaptureDevicePtr& camera);
     ~GPUImageVideoCamera() override;
 
     void startCameraCapture();
@@ -56,6 +60,10 @@ public:
 
     // Between back and front; nothing without a front camera.
     void rotateCamera();
+    // To that camera, in one configuration of the session; where no input
+    // can be made for it, or the session refuses it, the camera in use
+    // films on. False then (and for no camera).
+    bool switchToCamera(const capture::CaptureDevicePtr& camera);
     capture::DevicePosition cameraPosition() const;
     static bool isBackFacingCameraPresent();
     static bool isFrontFacingCameraPresent();
@@ -127,6 +135,7 @@ protected:
     GPUImageVideoCamera() = default;
     // The initialiser's work; false when the camera cannot be made.
     bool setUp(const std::string& sessionPreset, capture::DevicePosition cameraPosition);
+    bool setUp(const std::string& sessionPreset, const capture::CaptureDevicePtr& camera);
     void updateOrientationSendToTargets();
     // On any queue but the context queue: tells the delegate about the
     // frame and processes it there, returning when it is done.

@@ -61,12 +61,14 @@ FailureKind failureKind(const foundation::Error& cause) {
         case EPERM:
         case ERANGE:
         case ENOTTY:
+        // uvcvideo's answer when the camera's firmware stalls on one control
+        // it lists; the camera films on and its other controls answer.
+        case EIO:
             return FailureKind::Refused;
+        // Only a node that has gone is an unplugged camera.
         case ENODEV:
         case ENXIO:
-        case EIO:
         case ENOENT:
-        case EBADF:
             return FailureKind::Gone;
         default:
             return FailureKind::Other;

@@ -30,9 +30,11 @@
 // while the exposure is automatic locks it first).
 //
 // Modes and bias are read back from the device after every change. A
-// control the device refuses to set (EINVAL, EACCES, EPERM, ERANGE) is not
-// offered from then on; a busy device (EBUSY) keeps the control and its old
-// value; once the device has gone (ENODEV, ENXIO, EIO) nothing is offered.
+// control the device refuses (EINVAL, EACCES, EPERM, ERANGE, and EIO, with
+// which uvcvideo answers for a control the camera's firmware stalls on) is
+// not offered from then on, and the others go on; a busy device (EBUSY)
+// keeps the control and its old value; only once the node has gone
+// (ENODEV, ENXIO, ENOENT) is nothing offered.
 // A lock that fails half way is undone: the automatic control is switched
 // back on rather than left off with the kept value unwritten.
 

@@ -6,6 +6,7 @@
 #include "platform/foundation/NotificationCenter.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 
@@ -19,6 +20,23 @@ foundation::Error cameraNotConnectedError() {
 foundation::Error cameraInUseError() {
     return {kCaptureErrorDomain, kCaptureErrorDeviceInUse,
             foundation::localized("The camera is in use by another program.")};
+}
+
+foundation::Error cameraPermissionError() {
+    return {kCaptureErrorDomain, kCaptureErrorPermissionDenied,
+            foundation::localized("The camera cannot be opened: you have no permission to use it. Add your user to "
+                                  "the \"video\" group (sudo usermod -aG video $USER), then log out and in again.")};
+}
+
+foundation::Error backendCameraError(std::string_view message) {
+    std::string lower(message);
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    foundation::Error own{kCaptureErrorDomain, kCaptureErrorDeviceNotAvailable,
+                          message.empty() ? std::string("The camera cannot be opened.") : std::string(message)};
+    if (lower.find("in use") == std::string::npos && lower.find("busy") == std::string::npos) return own;
+    foundation::Error inUse = cameraInUseError();
+    inUse.underlying = std::make_shared<const foundation::Error>(std::move(own));
+    return inUse;
 }
 
 std::optional<graphics::Size> sizeOfSessionPreset(std::string_view preset) {
@@ -44,6 +62,7 @@ CaptureDevice::CaptureDevice(std::string uniqueID, std::string localizedName, De
     : uniqueID_(std::move(uniqueID)),
       localizedName_(std::move(localizedName)),
       position_(position == DevicePosition::Unspecified ? DevicePosition::Back : position),
+      hasPosition_(position != DevicePosition::Unspecified),
       capabilities_(std::move(capabilities)),
       driver_(std::move(driver)),
       openControls_(std::move(openControls)) {
@@ -76,12 +95,14 @@ foundation::Status CaptureDevice::open() {
         if (auto attached = attachControls(); !attached.ok()) {
             const foundation::Error& cause = attached.error();
             const int64_t code = cause.domain == foundation::kPOSIXErrorDomain ? cause.code : 0;
-            if (code == EACCES || code == EBUSY) {
-                // Another program has the camera; it is still there.
-                foundation::Error inUse = cameraInUseError();
-                inUse.underlying = std::make_shared<const foundation::Error>(cause);
-                return inUse;
-            }
+            const auto beneath = [&cause](foundation::Error error) {
+                error.underlying = std::make_shared<const foundation::Error>(cause);
+                return error;
+            };
+            // The node is there, but not ours to open (its group is "video").
+            if (code == EACCES || code == EPERM) return beneath(cameraPermissionError());
+            // A driver that lets one program at a time open its camera.
+            if (code == EBUSY) return beneath(cameraInUseError());
             if (code == ENOENT || code == ENODEV || code == ENXIO) {
                 markDisconnected();
                 return cameraNotConnectedError();
@@ -90,13 +111,40 @@ foundation::Status CaptureDevice::open() {
             std::fprintf(stderr, "camera \"%s\": no controls: %s\n", localizedName_.c_str(), cause.description.c_str());
         }
     }
+    if (!hearsFailures_) {
+        hearsFailures_ = true;
+        std::weak_ptr<CaptureDevice> weak = weak_from_this();
+        driver_->setFailureHandler([weak](const std::string& message) {
+            if (auto device = weak.lock()) device->backendFailed(message);
+        });
+    }
+    failure_.reset();
     foundation::Status opened;
+    inStep_ = true;
     reportUnheld(holdLocksThrough([&] { opened = driver_->open(); }));
+    inStep_ = false;
+    if (opened.ok() && failure_) return *failure_;
     return opened;
 }
 
 void CaptureDevice::startStreaming(graphics::Size size, FrameHandler handler) {
+    failure_.reset();
+    inStep_ = true;
     reportUnheld(holdLocksThrough([&] { driver_->startStreaming(size, std::move(handler)); }));
+    inStep_ = false;
+}
+
+void CaptureDevice::backendFailed(const std::string& message) {
+    failure_ = backendCameraError(message);
+    std::fprintf(stderr, "camera \"%s\": %s\n", localizedName_.c_str(), message.c_str());
+    if (!inStep_) postOnMain(kDeviceRuntimeErrorNotification);
+}
+
+void CaptureDevice::postOnMain(const char* notification) {
+    std::weak_ptr<CaptureDevice> weak = weak_from_this();
+    foundation::DispatchQueue::main().async([weak, notification] {
+        if (auto device = weak.lock()) foundation::NotificationCenter::defaultCenter().post(notification, device.get());
+    });
 }
 
 // The camera films on either way; its modes show what it runs.
@@ -284,12 +332,7 @@ bool CaptureDevice::setActiveVideoMaxFrameDuration(media::MediaTime duration) {
 
 void CaptureDevice::markDisconnected() {
     if (!connected_.exchange(false)) return;
-    std::weak_ptr<CaptureDevice> weak = weak_from_this();
-    foundation::DispatchQueue::main().async([weak] {
-        if (auto device = weak.lock()) {
-            foundation::NotificationCenter::defaultCenter().post(kDeviceWasDisconnectedNotification, device.get());
-        }
-    });
+    postOnMain(kDeviceWasDisconnectedNotification);
 }
 
 }  // namespace capture

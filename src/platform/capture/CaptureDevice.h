@@ -15,9 +15,16 @@
 // and read back after the unlock has applied the changes. A camera without
 // them offers what its capabilities say and runs what it was told. The
 // control node is opened with the device and, failing that, again each time
-// the camera is opened: a node another program holds (EACCES, EBUSY) fails
-// the open with kCaptureErrorDeviceInUse, one that has gone marks the camera
-// disconnected.
+// the camera is opened: a node the user may not open (EACCES: not in the
+// "video" group) fails the open with kCaptureErrorPermissionDenied, one
+// that has gone (ENOENT, ENODEV, ENXIO) marks the camera disconnected.
+//
+// A camera another program streams opens as any other (V4L2 lets several
+// programs open a node and set its controls); it is the backend's start or
+// format change that fails, and Qt tells of it only through
+// QCamera::errorOccurred ("Camera is in use."), inside the step or, with
+// some backends, later. The device keeps that failure (failure()) and posts
+// kDeviceRuntimeErrorNotification for one that came after its step.
 //
 // Qt's camera backends write some controls themselves when they open,
 // start or re-format a camera (automatic white balance back on). So the
@@ -34,6 +41,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,6 +71,11 @@ public:
     virtual void stopStreaming() = 0;
     // Takes one still picture of about that size; the handler runs exactly once.
     virtual void captureStill(graphics::Size size, StillHandler handler) = 0;
+    // Where the backend tells, in its own words, that it failed the camera
+    // after it opened (Qt's QCamera::errorOccurred); main thread, inside
+    // the step that failed or on a later turn of the run loop.
+    using FailureHandler = std::function<void(const std::string& message)>;
+    virtual void setFailureHandler(FailureHandler handler) { (void)handler; }
 };
 
 class CaptureDevice : public std::enable_shared_from_this<CaptureDevice> {
@@ -78,7 +91,11 @@ public:
 
     const std::string& uniqueID() const { return uniqueID_; }
     const std::string& localizedName() const { return localizedName_; }
+    // Back for a camera that does not say where it looks (see DevicePosition).
     DevicePosition position() const { return position_; }
+    // Whether the platform said where the camera looks (a phone's cameras
+    // do; Qt gives a V4L2 webcam no position).
+    bool hasPosition() const { return hasPosition_; }
     const DeviceCapabilities& capabilities() const { return capabilities_; }
     bool supportsSessionPreset(std::string_view preset) const;
     // False once the camera went away; it never comes back as this object.
@@ -98,6 +115,10 @@ public:
     // stopStreaming. Both put back the locks the backend undid on the way.
     foundation::Status open();
     void startStreaming(graphics::Size size, FrameHandler handler);
+    // How the backend failed the camera since it was last opened or started
+    // (cameraInUseError while another program streams from it); none while
+    // it runs.
+    const std::optional<foundation::Error>& failure() const { return failure_; }
 
     bool isFocusModeSupported(CaptureMode mode) const;
     bool isExposureModeSupported(CaptureMode mode) const;
@@ -156,10 +177,15 @@ private:
     // locks it undid; the failure of putting one back.
     foundation::Status holdLocksThrough(const std::function<void()>& step);
     void reportUnheld(const foundation::Status& held) const;
+    // The backend's failure: kept, and posted when no step is under way to
+    // hear of it.
+    void backendFailed(const std::string& message);
+    void postOnMain(const char* notification);
 
     std::string uniqueID_;
     std::string localizedName_;
     DevicePosition position_;
+    bool hasPosition_;
     DeviceCapabilities capabilities_;
     std::shared_ptr<CaptureDriver> driver_;
     ControlNodeOpener openControls_;
@@ -168,6 +194,10 @@ private:
     DeviceSettings settingsAtLock_;
     std::atomic<bool> connected_{true};
     bool locked_ = false;
+    std::optional<foundation::Error> failure_;
+    // Inside open or startStreaming, whose callers read failure() themselves.
+    bool inStep_ = false;
+    bool hearsFailures_ = false;
 };
 
 using CaptureDevicePtr = std::shared_ptr<CaptureDevice>;

@@ -17,9 +17,11 @@
 
 namespace capture {
 
-// Where a camera looks. A camera that does not say (a desk webcam) is
-// reported as Back, since it films what lies in front of the user's screen
-// as a phone's back camera films what lies in front of the phone.
+// Where a camera looks. Qt's backends give a V4L2 camera (a desk or laptop
+// webcam) no position: such a camera is Unspecified where it is listed, and
+// a CaptureDevice then counts it as Back for its pictures (it films what lies
+// in front of the screen as a phone's back camera films what lies in front
+// of the phone) while it tells that it has no position of its own.
 enum class DevicePosition : int64_t { Unspecified = 0, Back = 1, Front = 2 };
 
 // Focus, exposure and white-balance modes share these values.
@@ -102,17 +104,30 @@ enum CaptureErrorCode : int64_t {
     kCaptureErrorCaptureFailed = 5,       // the camera did not deliver a picture
     kCaptureErrorControlRefused = 6,      // the camera does not take a setting of one of its controls
     kCaptureErrorControlFailed = 7,       // the camera could not change a control now (busy)
-    kCaptureErrorDeviceInUse = 8,         // another program has the camera
+    kCaptureErrorDeviceInUse = 8,         // another program streams from the camera
+    kCaptureErrorPermissionDenied = 9,    // the user may not open the camera's node
 };
 
 // kCaptureErrorDeviceDisconnected, "The camera is not connected."
 foundation::Error cameraNotConnectedError();
 // kCaptureErrorDeviceInUse, "The camera is in use by another program."
 foundation::Error cameraInUseError();
+// kCaptureErrorPermissionDenied: the node refused to open (EACCES), and how
+// to get the permission (the "video" group).
+foundation::Error cameraPermissionError();
+// What a backend's own message of a failed camera means: Qt's backends say
+// that a camera another program streams "is in use" (FFmpeg) or "busy"
+// (GStreamer), which is cameraInUseError with the message beneath; any other
+// message is kCaptureErrorDeviceNotAvailable with that message.
+foundation::Error backendCameraError(std::string_view message);
 
 // Posted on the main queue when a camera goes away; the object is the
 // CaptureDevice.
 inline constexpr const char* kDeviceWasDisconnectedNotification = "CaptureDeviceWasDisconnectedNotification";
+// Posted on the main queue when the backend fails a camera after the step
+// that failed it has returned (CaptureDevice::failure() tells why); the
+// object is the CaptureDevice.
+inline constexpr const char* kDeviceRuntimeErrorNotification = "CaptureDeviceRuntimeErrorNotification";
 
 // Set to "synthetic" to use the synthetic cameras instead of the machine's.
 inline constexpr const char* kCameraEnvironmentVariable = "TOLLIVAR_CAMERA";

@@ -49,8 +49,9 @@ public:
 };
 
 // Opens a camera's control node: null when the camera has none, the POSIX
-// error of the open when it cannot be opened (EACCES or EBUSY while another
-// program holds the camera, ENOENT once it has gone).
+// error of the open when it cannot be opened (EACCES for a user without the
+// permission, ENOENT once it has gone). A camera another program streams
+// opens as any other.
 using ControlNodeOpener = std::function<foundation::Result<std::shared_ptr<ControlNode>>()>;
 
 }  // namespace capture

@@ -17,7 +17,15 @@
 namespace capture {
 
 DevicePosition positionOfCamera(const QCameraDevice& camera) {
-    return camera.position() == QCameraDevice::FrontFace ? DevicePosition::Front : DevicePosition::Back;
+    switch (camera.position()) {
+        case QCameraDevice::FrontFace:
+            return DevicePosition::Front;
+        case QCameraDevice::BackFace:
+            return DevicePosition::Back;
+        case QCameraDevice::UnspecifiedPosition:
+            break;
+    }
+    return DevicePosition::Unspecified;
 }
 
 DeviceCapabilities capabilitiesOfCamera(const QCameraDevice& camera) {
@@ -110,9 +118,21 @@ QtCameraDriver::~QtCameraDriver() {
 }
 
 foundation::Status QtCameraDriver::open() {
+    if (objects_ && objects_->camera->error() != QCamera::NoError) {
+        // The failure of an earlier start stays on its QCamera; a new one starts afresh.
+        stopStreaming();
+        failPendingStills();
+        objects_.reset();
+    }
     if (!objects_) {
         objects_ = std::make_unique<Objects>();
         objects_->camera = std::make_unique<QCamera>(camera_);
+        // A camera another program streams fails inside start() or a format
+        // change (the FFmpeg backend) or later (GStreamer), only through this.
+        QObject::connect(objects_->camera.get(), &QCamera::errorOccurred, objects_->camera.get(),
+                         [this](QCamera::Error error, const QString& text) {
+                             if (error != QCamera::NoError && failureHandler_) failureHandler_(text.toStdString());
+                         });
         objects_->session.setCamera(objects_->camera.get());
         objects_->session.setVideoSink(&objects_->sink);
         objects_->session.setImageCapture(&objects_->imageCapture);
@@ -134,8 +154,7 @@ foundation::Status QtCameraDriver::open() {
     if (objects_->camera->error() != QCamera::NoError) {
         const std::string text = objects_->camera->errorString().toStdString();
         objects_.reset();
-        return foundation::Error(kCaptureErrorDomain, kCaptureErrorDeviceNotAvailable,
-                                 text.empty() ? "The camera cannot be opened." : text);
+        return backendCameraError(text);
     }
     return {};
 }

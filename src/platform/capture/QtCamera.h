@@ -38,7 +38,8 @@ DeviceCapabilities capabilitiesOfCamera(const QCameraDevice& camera);
 // (V4l2Node.h tells how the node is found); null when it has none.
 ControlNodeOpener cameraControls(const std::string& cameraID, const std::string& description,
                                  size_t sameDescriptionIndex, const std::vector<V4l2VideoNode>& nodes);
-// Qt's position in the platform's values (an unspecified one counts as back).
+// Qt's position in the platform's values: Unspecified for the V4L2 cameras
+// of Qt 6.4's FFmpeg and GStreamer backends, which give none.
 DevicePosition positionOfCamera(const QCameraDevice& camera);
 
 // A video format a camera offers, as far as the choice of one goes.
@@ -62,6 +63,7 @@ public:
     void startStreaming(graphics::Size size, FrameHandler handler) override;
     void stopStreaming() override;
     void captureStill(graphics::Size size, StillHandler handler) override;
+    void setFailureHandler(FailureHandler handler) override { failureHandler_ = std::move(handler); }
 
     // Fails the pending stills (the camera went away).
     void failPendingStills();
@@ -71,6 +73,7 @@ private:
     void applyCameraFormat();
 
     QCameraDevice camera_;
+    FailureHandler failureHandler_;
     std::unique_ptr<Objects> objects_;
     graphics::Size streamingSize_;
     // 0: the camera's own pace.

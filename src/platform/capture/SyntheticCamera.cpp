@@ -4,6 +4,7 @@
 #include "platform/foundation/RunLoop.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <linux/videodev2.h>
 
@@ -88,6 +89,28 @@ void SyntheticCameraDriver::switchWhiteBalanceOn() {
     (void)node_->setControl(V4L2_CID_AUTO_WHITE_BALANCE, 1);
 }
 
+bool SyntheticCameraDriver::formatTakes(graphics::Size size) {
+    if (!config_.setFormat) return true;
+    const foundation::Status set = config_.setFormat(size);
+    if (set.ok()) return true;
+    const foundation::Error& cause = set.error();
+    reportFailure(cause.domain == foundation::kPOSIXErrorDomain && cause.code == EBUSY
+                      ? "Camera is in use."
+                      : "Cannot set the camera format: " + cause.description);
+    return false;
+}
+
+void SyntheticCameraDriver::reportFailure(std::string message) {
+    if (!config_.reportsFailuresLater) {
+        if (failureHandler_) failureHandler_(message);
+        return;
+    }
+    std::weak_ptr<bool> alive = alive_;
+    foundation::RunLoop::main().performAfter(0, [this, alive, message = std::move(message)] {
+        if (alive.lock() && failureHandler_) failureHandler_(message);
+    });
+}
+
 QImage SyntheticCameraDriver::frame(int width, int height, int64_t counter) const {
     QImage picture;
     {
@@ -118,15 +141,20 @@ void SyntheticCameraDriver::applySettings(const DeviceSettings& settings) {
     if (paceChanged && isStreaming()) {
         // Another frame rate is another camera format.
         switchWhiteBalanceOn();
+        if (!formatTakes(streamingSize_)) {
+            streaming_->invalidate();
+            return;
+        }
         scheduleFrames();
     }
 }
 
 void SyntheticCameraDriver::startStreaming(graphics::Size size, FrameHandler handler) {
     stopStreaming();
+    switchWhiteBalanceOn();
+    if (!formatTakes(size)) return;
     streamingSize_ = size;
     frameHandler_ = std::move(handler);
-    switchWhiteBalanceOn();
     scheduleFrames();
 }
 

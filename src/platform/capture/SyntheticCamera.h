@@ -15,7 +15,9 @@
 // use. Given a control node (a fake V4L2 device), the camera's modes and
 // bias are those the node's controls give, as on a real webcam; and, as Qt
 // 6.4's camera backends do, the driver switches the node's automatic white
-// balance on whenever it opens, starts or re-formats the camera.
+// balance on whenever it opens, starts or re-formats the camera, and sets
+// the camera's format on the node, failing the start as Qt does when the
+// node refuses (a camera another program streams).
 
 #include "platform/capture/CaptureDevice.h"
 #include "platform/capture/ControlNode.h"
@@ -23,6 +25,7 @@
 
 #include <QImage>
 #include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -50,6 +53,15 @@ struct SyntheticCameraConfig {
     ControlNodeOpener controls;
     // The driver switches automatic white balance on as Qt's backends do.
     bool resetsWhiteBalance = true;
+    // Sets the camera's format on its node (VIDIOC_S_FMT), as Qt's backends
+    // do when they start or re-format a camera; none: the format always
+    // takes. When it fails no frames come, and the failure handler hears
+    // Qt's message: "Camera is in use." for EBUSY, a node another program
+    // streams from.
+    std::function<foundation::Status(graphics::Size)> setFormat;
+    // The failure handler hears on a later turn of the run loop, as from
+    // GStreamer's bus, instead of inside the step, as from the FFmpeg backend.
+    bool reportsFailuresLater = false;
 };
 
 class SyntheticCameraDriver : public CaptureDriver {
@@ -65,6 +77,7 @@ public:
     void startStreaming(graphics::Size size, FrameHandler handler) override;
     void stopStreaming() override;
     void captureStill(graphics::Size size, StillHandler handler) override;
+    void setFailureHandler(FailureHandler handler) override { failureHandler_ = std::move(handler); }
 
     // Replaces the pictures shown from the next frame on; empty returns to
     // the drawn picture. Any thread.
@@ -91,6 +104,9 @@ private:
     // What Qt's backends do when they set a camera up: automatic white
     // balance on, a failure of that only noted.
     void switchWhiteBalanceOn();
+    // Sets the format for frames of `size`; false once a refusal is reported.
+    bool formatTakes(graphics::Size size);
+    void reportFailure(std::string message);
 
     SyntheticCameraConfig config_;
     // The driver's own handle on the camera's node, as a backend has one.
@@ -98,6 +114,7 @@ private:
     foundation::TimerHandle streaming_;
     graphics::Size streamingSize_;
     FrameHandler frameHandler_;
+    FailureHandler failureHandler_;
     media::MediaTime frameDuration_ = media::MediaTime::invalid();
     std::atomic<int64_t> framesDelivered_{0};
     int openCount_ = 0;

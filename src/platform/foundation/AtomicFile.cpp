@@ -17,6 +17,10 @@ namespace foundation {
 
 namespace {
 
+// Our files' mode, narrowed by the umask: never writable by the group or
+// others, never executable.
+constexpr mode_t kFileMode = 0644;
+
 Error writeError(int errnoValue, const std::string& path) {
     // Both "device full" and "quota exceeded" mean the same thing to a user.
     if (isStorageFullErrno(errnoValue)) errnoValue = ENOSPC;
@@ -58,7 +62,7 @@ Status writeBytes(const std::string& path, const uint8_t* data, size_t size) {
     FileDescriptor fd;
     for (int attempt = 0; attempt < 100 && !fd.valid(); ++attempt) {
         temporary = temporaryNameFor(path);
-        fd = FileDescriptor::open(temporary, O_WRONLY | O_CREAT | O_EXCL);
+        fd = FileDescriptor::open(temporary, O_WRONLY | O_CREAT | O_EXCL, kFileMode);
         if (!fd.valid() && errno != EEXIST && errno != EINTR) return writeError(errno, path);
     }
     if (!fd.valid()) return writeError(EEXIST, path);
@@ -69,11 +73,13 @@ Status writeBytes(const std::string& path, const uint8_t* data, size_t size) {
         return Status(writeError(errnoValue, path));
     };
 
-    // A replaced file keeps who may read it; a new one gets the usual umask.
+    // A replaced file keeps who may read it, but never more than a new one
+    // may do: modes that something else gave it (an archive's) do not
+    // survive the save.
     struct stat existing;
     if (::stat(path.c_str(), &existing) == 0) {
         if (S_ISDIR(existing.st_mode)) return fail(EISDIR);
-        ::fchmod(fd.get(), existing.st_mode & 07777);
+        ::fchmod(fd.get(), existing.st_mode & kFileMode);
     }
 
     if (!writeAll(fd.get(), data, size)) return fail(errno);

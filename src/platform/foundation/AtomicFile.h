@@ -23,8 +23,9 @@ namespace foundation {
 // reported as a failure too.) A full storage (isStorageFullErrno) is reported
 // in kPOSIXErrorDomain with code ENOSPC so callers can tell "storage full"
 // from other failures; other
-// failures carry their errno as code in the same domain. An existing target's
-// permission bits are kept.
+// failures carry their errno as code in the same domain. A new file gets mode
+// 0644 narrowed by the umask; a replaced one keeps its permission bits within
+// those (no write for the group or others, no execute, no set-id or sticky).
 Status writeFileAtomically(const std::string& path, const Bytes& data);
 Status writeFileAtomically(const std::string& path, std::string_view data);
 

@@ -333,6 +333,17 @@ void DispatchQueue::after(double seconds, Block block) const {
 
 bool DispatchQueue::isCurrent() const { return inContext(core_.get()); }
 
+bool DispatchQueue::finishPoolWork(double timeoutSeconds) {
+    RunLoop& loop = RunLoop::main();
+    auto finished = [&loop] { return detail::ThreadPool::shared().busyCount() == 0 && loop.pendingTaskCount() == 0; };
+    const double deadline = loop.now() + timeoutSeconds;
+    // A worker that finishes posts nothing to wake the loop: look again often.
+    constexpr double kLookAgainSeconds = 0.005;
+    for (double left = timeoutSeconds; left > 0; left = deadline - loop.now())
+        if (loop.runUntil(finished, std::min(left, kLookAgainSeconds))) return true;
+    return finished();
+}
+
 std::string DispatchQueue::currentLabel() {
     if (!tContext.empty()) return tContext.back()->label;
     if (RunLoop::isMainThread()) return mainCore()->label;

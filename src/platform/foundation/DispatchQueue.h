@@ -65,6 +65,13 @@ public:
     // no queue.
     static std::string currentLabel();
 
+    // For the end of the process, on the main thread once its run loop no
+    // longer runs by itself: serves the main queue (a pool task waiting there
+    // in `sync` would otherwise wait for ever, and the exit with it, since
+    // the pool's threads are joined) until no pool thread is at work or
+    // `timeoutSeconds` have passed. True when none is.
+    static bool finishPoolWork(double timeoutSeconds);
+
     bool operator==(const DispatchQueue& other) const { return core_ == other.core_; }
 
 private:

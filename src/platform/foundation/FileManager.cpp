@@ -230,10 +230,13 @@ bool FileManager::fileExists(const std::string& path, bool* isDirectory) const {
     return exists;
 }
 
+// Our folders' mode, narrowed by the umask: no one else may write into them.
+constexpr mode_t kFolderMode = 0755;
+
 Status FileManager::createDirectory(const std::string& path, bool withIntermediates) const {
     if (path.empty()) return fileSystemError(ENOENT, path, true);
     if (!withIntermediates) {
-        if (::mkdir(path.c_str(), 0777) != 0) return fileSystemError(errno, path, true);
+        if (::mkdir(path.c_str(), kFolderMode) != 0) return fileSystemError(errno, path, true);
         return {};
     }
     bool isDirectory = false;
@@ -242,7 +245,7 @@ Status FileManager::createDirectory(const std::string& path, bool withIntermedia
     // Create each missing folder from the top down.
     for (size_t position = path.find('/', 1);; position = path.find('/', position + 1)) {
         std::string prefix = position == std::string::npos ? path : path.substr(0, position);
-        if (!prefix.empty() && prefix.back() != '/' && ::mkdir(prefix.c_str(), 0777) != 0) {
+        if (!prefix.empty() && prefix.back() != '/' && ::mkdir(prefix.c_str(), kFolderMode) != 0) {
             int failure = errno;
             if (failure != EEXIST) return fileSystemError(failure, prefix, true);
             if (!fileExists(prefix, &isDirectory) || !isDirectory) return existsError(prefix);
@@ -274,8 +277,8 @@ Status FileManager::copyItem(const std::string& from, const std::string& to) con
 }
 
 Result<std::string> FileManager::copyItemUnderFreeName(const std::string& from, const std::string& folder,
-                                                      const std::string& stem, const std::string& extension,
-                                                      const std::string& separator) const {
+                                                       const std::string& stem, const std::string& extension,
+                                                       const std::string& separator) const {
     struct stat info;
     if (::lstat(from.c_str(), &info) != 0) return fileSystemError(errno, from, false);
     const std::string suffix = extension.empty() ? std::string() : "." + extension;

@@ -71,7 +71,8 @@ public:
 
     // Creates a folder. With intermediates, missing parents are created too and
     // an existing folder counts as success; without, the parent must exist and
-    // an existing item is a 516 error.
+    // an existing item is a 516 error. New folders get mode 0755 narrowed by
+    // the umask: no one else may write into them.
     Status createDirectory(const std::string& path, bool withIntermediates) const;
 
     // Names of the entries of a folder ("." and ".." left out), sorted by byte

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <pwd.h>
 #include <unistd.h>
+#include <vector>
 
 namespace foundation {
 
@@ -91,6 +92,67 @@ std::string ensured(std::string folder) {
     return folder;
 }
 
+// The folders that stand in for "<base>/tollivar-<uid>" when that name is
+// not this user's alone: decided once per name for the whole run.
+struct Replacements {
+    std::mutex mutex;
+    std::map<std::string, std::string> chosen;  // the preferred folder → the one used
+    std::vector<RunFolder> ofThisRun;
+    bool ended = false;
+};
+
+// Never destroyed: threads that outlive main may still ask for a folder.
+Replacements& replacements() {
+    static auto* shared = new Replacements;
+    return *shared;
+}
+
+std::string userFolderName() { return std::string(kApplicationFolder) + "-" + std::to_string(::getuid()); }
+
+// A path below a device, where no one can make a folder: writes there fail
+// rather than land where others can reach them.
+std::string nowhere() { return path::appending("/dev/null", kApplicationFolder); }
+
+// "<base>/tollivar-<uid>" when it is this user's alone, else the same
+// replacement for the rest of the run: $XDG_RUNTIME_DIR/tollivar (when
+// `runtimeMayReplace`), else a folder of this run's in `base`.
+std::string privateFolderIn(const std::string& base, bool runtimeMayReplace) {
+    // One folder per user, and the user's alone: a shared /tmp must not mix
+    // users' files, nor let another user read or swap ours.
+    const std::string preferred = path::appending(base, userFolderName());
+    Replacements& state = replacements();
+    std::lock_guard lock(state.mutex);
+    // A replacement, once chosen, stays for the run even when the name is
+    // given back meanwhile: files of this run are in it. Should it no longer
+    // be ours alone (taken away and made again by someone else), nothing
+    // more goes there.
+    if (auto known = state.chosen.find(preferred); known != state.chosen.end() && known->second != preferred)
+        return state.ended || !isOwnerOnlyFolder(known->second) ? nowhere() : known->second;
+    if (makeOwnerOnlyFolder(preferred)) {
+        state.chosen[preferred] = preferred;
+        return preferred;
+    }
+    if (state.ended) return nowhere();
+    std::string replacement;
+    const std::string runtime = environment("XDG_RUNTIME_DIR");
+    if (runtimeMayReplace && !runtime.empty() && runtime.front() == '/' && isOwnerOnlyFolder(runtime) &&
+        makeOwnerOnlyFolder(path::appending(runtime, kApplicationFolder))) {
+        replacement = path::appending(runtime, kApplicationFolder);
+    } else if (std::optional<RunFolder> folder = RunFolder::create(base, userFolderName() + "-")) {
+        replacement = folder->path();
+        state.ofThisRun.push_back(std::move(*folder));
+    } else {
+        replacement = nowhere();
+    }
+    state.chosen[preferred] = replacement;
+    return replacement;
+}
+
+std::string temporaryBase() {
+    std::string base = environment("TMPDIR");
+    return base.empty() || base.front() != '/' ? "/tmp" : base;
+}
+
 }  // namespace
 
 std::string Paths::documentsDirectory() {
@@ -112,34 +174,34 @@ std::string Paths::temporaryDirectory() {
         (void)makeOwnerOnlyFolder(folder);
         return folder;
     }
-    std::string base = environment("TMPDIR");
-    if (base.empty() || base.front() != '/') base = "/tmp";
-    // One folder per user, and the user's alone: a shared /tmp must not mix
-    // users' files, nor let another user read or swap ours.
-    const std::string preferred =
-        path::appending(base, std::string(kApplicationFolder) + "-" + std::to_string(::getuid()));
-    if (makeOwnerOnlyFolder(preferred)) return preferred;
-    // Someone else's (or open to others): a folder of our own elsewhere,
-    // the same one for the rest of the run.
-    static std::mutex mutex;
-    static std::map<std::string, std::string> replacements;
-    std::lock_guard lock(mutex);
-    if (auto known = replacements.find(preferred); known != replacements.end() && isOwnerOnlyFolder(known->second))
-        return known->second;
-    std::string replacement;
-    const std::string runtime = environment("XDG_RUNTIME_DIR");
-    if (!runtime.empty() && runtime.front() == '/' && isOwnerOnlyFolder(runtime) &&
-        makeOwnerOnlyFolder(path::appending(runtime, kApplicationFolder))) {
-        replacement = path::appending(runtime, kApplicationFolder);
-    } else {
-        std::string pattern = preferred + "-XXXXXX";
-        // When even that fails, a path below a device, which no one can
-        // make a folder: writes there fail rather than land where others
-        // can reach them.
-        replacement = ::mkdtemp(pattern.data()) ? pattern : path::appending("/dev/null", kApplicationFolder);
+    return privateFolderIn(temporaryBase(), true);
+}
+
+std::string Paths::shortPrivateDirectory() {
+    if (Paths::rootOverride()) return temporaryDirectory();
+    return privateFolderIn("/tmp", false);
+}
+
+void Paths::removeFoldersOfThisRun() {
+    Replacements& state = replacements();
+    std::vector<RunFolder> folders;
+    {
+        std::lock_guard lock(state.mutex);
+        state.ended = true;
+        folders.swap(state.ofThisRun);
     }
-    replacements[preferred] = replacement;
-    return replacement;
+    for (RunFolder& folder : folders) folder.remove();
+}
+
+std::vector<std::string> Paths::removeAbandonedRunFolders() {
+    if (Paths::rootOverride()) return {};
+    std::vector<std::string> removed;
+    std::vector<std::string> bases{temporaryBase()};
+    if (bases.front() != "/tmp") bases.push_back("/tmp");
+    for (const std::string& base : bases)
+        for (const std::string& name : foundation::removeAbandonedRunFolders(base, userFolderName() + "-"))
+            removed.push_back(path::appending(base, name));
+    return removed;
 }
 
 std::string Paths::homeDirectory() {

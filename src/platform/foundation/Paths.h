@@ -14,12 +14,17 @@
 // The temporary folder is this user's alone (mode 0700, makeOwnerOnlyFolder):
 // in a /tmp that other users share, a folder of that name that is not (a
 // link, another user's, one others may write into) is never used; then it is
-// $XDG_RUNTIME_DIR/tollivar, or else a fresh $TMPDIR/tollivar-<uid>-XXXXXX,
-// for the rest of the run. Files made in it are for this user only (0600).
+// $XDG_RUNTIME_DIR/tollivar, or else a folder of this run's alone,
+// $TMPDIR/tollivar-<uid>-XXXXXX (a RunFolder), for the rest of the run, even
+// when the name is given back meanwhile. A run's own folders are removed when
+// it quits (removeFoldersOfThisRun); those of runs that were killed, at the
+// next start (removeAbandonedRunFolders). Files made in it are for this user
+// only (0600).
 
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace foundation {
 
@@ -29,6 +34,19 @@ public:
     static std::string cachesDirectory();
     static std::string configDirectory();
     static std::string temporaryDirectory();
+    // A folder of this user's alone with a short path, for what must have
+    // one (a local socket's path holds at most 107 bytes): /tmp/tollivar-<uid>,
+    // or where that name is not this user's alone, a folder of this run's in
+    // /tmp. Under a test root: the temporary folder.
+    static std::string shortPrivateDirectory();
+    // At quit: removes the folders made for this run alone, with what is in
+    // them. Asked again afterwards for one of those, the answer is a path
+    // where nothing can be written.
+    static void removeFoldersOfThisRun();
+    // At start: removes the folders of this run's kind that earlier runs
+    // left in $TMPDIR and /tmp (removeAbandonedRunFolders: ours alone and
+    // held by no running copy). Returns their paths. Nothing under a test root.
+    static std::vector<std::string> removeAbandonedRunFolders();
 
     // The user's home folder: $HOME, else the password database's. Under a
     // test root: <root>/home. Not created.

@@ -5,10 +5,12 @@
 #include "platform/foundation/PrivateFolder.h"
 #include "platform/foundation/RunLoop.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <poll.h>
@@ -87,31 +89,75 @@ bool isRetryable(const Error& error) {
     return error.domain == kPOSIXErrorDomain && (error.code == ENOENT || error.code == ECONNREFUSED);
 }
 
+// A socket is bound under a name of its own beside its place and then moved
+// there.
+std::string bindingPath(const std::string& socketPath) {
+    return socketPath + "." + std::to_string(::getpid()) + ".new";
+}
+
+// What the running copy says in its lock file: where it listens, or that it
+// listens nowhere.
+constexpr std::string_view kListensAt = "socket ";
+constexpr std::string_view kListensNowhere = "no socket\n";
+constexpr size_t kLongestRecord = 4096;
+
+struct Told {
+    std::optional<std::string> socketPath;  // none: the copy listens nowhere
+};
+
+// What the running copy wrote into its lock file; none while it has said
+// nothing yet (it is starting, or is of a version that never says).
+std::optional<Told> toldByRunningCopy(int lockFile) {
+    std::string record(kLongestRecord, '\0');
+    ssize_t got;
+    do got = ::pread(lockFile, record.data(), record.size(), 0);
+    while (got < 0 && errno == EINTR);
+    if (got <= 0) return std::nullopt;
+    record.resize(static_cast<size_t>(got));
+    if (record == kListensNowhere) return Told{};
+    // Only a whole line counts: a reader may come while the copy writes.
+    if (!record.starts_with(kListensAt) || record.back() != '\n' || record.find('\n') != record.size() - 1)
+        return std::nullopt;
+    return Told{record.substr(kListensAt.size(), record.size() - kListensAt.size() - 1)};
+}
+
 }  // namespace
 
-Result<std::string> SingleInstance::runtimeDirectory() {
+std::optional<std::string> SingleInstance::runtimeDirectory() {
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime == '/' && isOwnerOnlyFolder(runtime))
         return std::string(runtime);
-    std::string fallback = path::appending(Paths::temporaryDirectory(), "runtime");
-    if (::mkdir(fallback.c_str(), 0700) != 0 && errno != EEXIST) return Error::posix(errno, fallback);
-    if (!isOwnerOnlyFolder(fallback))
-        return Error(kPOSIXErrorDomain, EACCES, "The runtime folder is not this user's alone: " + fallback);
-    return fallback;
+    return std::nullopt;
 }
 
-Result<std::string> SingleInstance::socketPathFor(const std::string& dataFolder, const std::string& prefix) {
-    auto runtime = runtimeDirectory();
-    if (!runtime) return runtime.error();
+std::vector<std::string> SingleInstance::socketFolders(const std::string& socketName) {
+    std::vector<std::string> folders;
+    if (std::optional<std::string> runtime = runtimeDirectory();
+        runtime && socketPathFits(path::appending(*runtime, socketName)))
+        folders.push_back(*runtime);
+    for (const auto& base : {&Paths::temporaryDirectory, &Paths::shortPrivateDirectory}) {
+        // The short folder is for when nothing else will do: it may be a
+        // folder of this run's alone.
+        if (base == &Paths::shortPrivateDirectory && !folders.empty()) break;
+        std::string folder = path::appending(base(), "runtime");
+        if (std::find(folders.begin(), folders.end(), folder) == folders.end() &&
+            socketPathFits(path::appending(folder, socketName)) && makeOwnerOnlyFolder(folder))
+            folders.push_back(folder);
+    }
+    return folders;
+}
+
+std::string SingleInstance::socketNameFor(const std::string& dataFolder, const std::string& prefix) {
     std::error_code ignored;
     std::string canonical = std::filesystem::weakly_canonical(dataFolder, ignored).string();
-    std::string socketPath =
-        path::appending(*runtime, prefix + "-" + hashText(canonical.empty() ? dataFolder : canonical) + ".socket");
-    if (auto address = socketAddress(socketPath); !address) return address.error();
-    return socketPath;
+    return prefix + "-" + hashText(canonical.empty() ? dataFolder : canonical) + ".socket";
 }
 
-SingleInstance::SingleInstance(std::string lockFile, std::string socketPath)
-    : lockFile_(std::move(lockFile)), socketPath_(std::move(socketPath)) {}
+bool SingleInstance::socketPathFits(const std::string& socketPath) {
+    return socketAddress(socketPath).ok() && socketAddress(bindingPath(socketPath)).ok();
+}
+
+SingleInstance::SingleInstance(std::string lockFile, std::string socketName, FolderList socketFolders)
+    : lockFile_(std::move(lockFile)), socketName_(std::move(socketName)), socketFolders_(std::move(socketFolders)) {}
 
 SingleInstance::~SingleInstance() {
     watch_.reset();
@@ -122,37 +168,62 @@ SingleInstance::~SingleInstance() {
         struct stat status {};
         if (::lstat(socketPath_.c_str(), &status) == 0 && status.st_ino == socketInode_) ::unlink(socketPath_.c_str());
     }
+    // Said while the lock is still held: the next copy finds nothing stale.
+    if (lockDescriptor_) (void)::ftruncate(lockDescriptor_.get(), 0);
 }
 
-Result<bool> SingleInstance::takeLock() {
+Result<SingleInstance::LockFile> SingleInstance::openLockFile() {
     FileDescriptor descriptor = FileDescriptor::open(lockFile_, O_RDWR | O_CREAT | O_NOFOLLOW, 0600);
     if (!descriptor) return Error::posix(errno, "Cannot open the lock file " + lockFile_);
     struct stat status {};
     if (::fstat(descriptor.get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != ::geteuid())
         return Error(kPOSIXErrorDomain, EACCES, "The lock file is not this user's own: " + lockFile_);
     (void)::fchmod(descriptor.get(), 0600);
-    if (::flock(descriptor.get(), LOCK_EX | LOCK_NB) == 0) {
-        lockDescriptor_ = std::move(descriptor);
-        return true;
-    }
+    if (::flock(descriptor.get(), LOCK_EX | LOCK_NB) == 0) return LockFile{std::move(descriptor), true};
     int reason = errno;
-    if (reason == EWOULDBLOCK) return false;
+    if (reason == EWOULDBLOCK) return LockFile{std::move(descriptor), false};
     return Error::posix(reason, "Cannot lock " + lockFile_);
 }
 
-Status SingleInstance::listen() {
-    auto address = socketAddress(socketPath_);
+void SingleInstance::listenAndTell() {
+    // Whatever an earlier copy said is void from here on.
+    (void)::ftruncate(lockDescriptor_.get(), 0);
+    std::string failures;
+    for (const std::string& folder : socketFolders_(socketName_)) {
+        const std::string candidate = path::appending(folder, socketName_);
+        Status listening = !isOwnerOnlyFolder(folder)
+                               ? Error(kPOSIXErrorDomain, EACCES, "The folder is not this user's alone: " + folder)
+                           : !socketPathFits(candidate) ? Error::posix(ENAMETOOLONG, candidate)
+                                                        : listen(candidate);
+        if (listening) {
+            socketPath_ = candidate;
+            break;
+        }
+        failures += "; " + listening.error().description;
+    }
+    const std::string record =
+        socketPath_.empty() ? std::string(kListensNowhere) : std::string(kListensAt) + socketPath_ + "\n";
+    if (::pwrite(lockDescriptor_.get(), record.data(), record.size(), 0) != static_cast<ssize_t>(record.size()))
+        std::fprintf(stderr, "SingleInstance: cannot write %s: %s\n", lockFile_.c_str(), std::strerror(errno));
+    // This copy still runs; later launches learn that they cannot reach it.
+    if (socketPath_.empty())
+        std::fprintf(stderr, "SingleInstance: no place for a socket, so later launches cannot reach this copy%s\n",
+                     failures.c_str());
+}
+
+Status SingleInstance::listen(const std::string& socketPath) {
+    auto address = socketAddress(socketPath);
     if (!address) return address.error();
     // Holding the lock, we are the only copy: a socket left there is stale.
     struct stat status {};
-    if (::lstat(socketPath_.c_str(), &status) == 0) {
+    if (::lstat(socketPath.c_str(), &status) == 0) {
         if (!isOwnSocket(status))
-            return Error(kPOSIXErrorDomain, EEXIST, "Something else is in the socket's place: " + socketPath_);
-        ::unlink(socketPath_.c_str());
+            return Error(kPOSIXErrorDomain, EEXIST, "Something else is in the socket's place: " + socketPath);
+        ::unlink(socketPath.c_str());
     }
     // Bound under a name of its own and renamed into place once it is
     // owner-only, so the socket is never found with wider permissions.
-    std::string fresh = socketPath_ + "." + std::to_string(::getpid()) + ".new";
+    std::string fresh = bindingPath(socketPath);
     auto freshAddress = socketAddress(fresh);
     if (!freshAddress) return freshAddress.error();
     if (::lstat(fresh.c_str(), &status) == 0 && isOwnSocket(status)) ::unlink(fresh.c_str());
@@ -168,19 +239,23 @@ Status SingleInstance::listen() {
         return fail("Cannot bind " + fresh);
     if (::chmod(fresh.c_str(), 0600) != 0) return fail("Cannot restrict " + fresh);
     if (::listen(descriptor.get(), 16) != 0) return fail("Cannot listen on " + fresh);
-    if (::rename(fresh.c_str(), socketPath_.c_str()) != 0) return fail("Cannot move the socket to " + socketPath_);
-    if (::lstat(socketPath_.c_str(), &status) == 0) socketInode_ = status.st_ino;
+    if (::rename(fresh.c_str(), socketPath.c_str()) != 0) return fail("Cannot move the socket to " + socketPath);
+    if (::lstat(socketPath.c_str(), &status) == 0) socketInode_ = status.st_ino;
     listenDescriptor_ = std::move(descriptor);
     return Status::success();
 }
 
-Status SingleInstance::handOff(const std::vector<std::string>& messages, double timeoutSeconds) {
-    auto address = socketAddress(socketPath_);
+Status SingleInstance::handOff(const std::string& socketPath, const std::vector<std::string>& messages,
+                               double timeoutSeconds) {
+    auto address = socketAddress(socketPath);
     if (!address) return address.error();
+    if (!isOwnerOnlyFolder(path::deletingLastComponent(socketPath)))
+        return Error(kPOSIXErrorDomain, EACCES,
+                     "The running copy's socket is not in a folder of this user's alone: " + socketPath);
     struct stat status {};
-    if (::lstat(socketPath_.c_str(), &status) != 0) return Error::posix(errno, socketPath_);
+    if (::lstat(socketPath.c_str(), &status) != 0) return Error::posix(errno, socketPath);
     if (!isOwnSocket(status))
-        return Error(kPOSIXErrorDomain, EACCES, "The running copy's socket is not this user's own: " + socketPath_);
+        return Error(kPOSIXErrorDomain, EACCES, "The running copy's socket is not this user's own: " + socketPath);
 
     std::string payload;
     for (const std::string& message : messages) {
@@ -194,9 +269,9 @@ Status SingleInstance::handOff(const std::vector<std::string>& messages, double 
     FileDescriptor descriptor(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (!descriptor) return Error::posix(errno, "Cannot make a socket");
     if (::connect(descriptor.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof(sockaddr_un)) != 0)
-        return Error::posix(errno, "Cannot reach the running copy at " + socketPath_);
+        return Error::posix(errno, "Cannot reach the running copy at " + socketPath);
     if (!peerIsThisUser(descriptor.get()))
-        return Error(kPOSIXErrorDomain, EACCES, "The running copy is another user's: " + socketPath_);
+        return Error(kPOSIXErrorDomain, EACCES, "The running copy is another user's: " + socketPath);
     if (!writeAll(descriptor.get(), payload.data(), payload.size()) || ::shutdown(descriptor.get(), SHUT_WR) != 0)
         return Error::posix(errno, "Cannot send to the running copy");
 
@@ -213,18 +288,26 @@ Result<SingleInstance::Role> SingleInstance::claimOrHandOff(const std::vector<st
     auto deadline = deadlineAfter(timeoutSeconds);
     for (;;) {
         if (lockDescriptor_) return Role::Running;
-        Result<bool> locked = takeLock();
-        if (!locked) return locked.error();
-        if (*locked) {
-            // Without a socket this copy still runs; later launches then
-            // cannot reach it and say so.
-            if (Status listening = listen(); !listening)
-                std::fprintf(stderr, "SingleInstance: %s\n", listening.error().description.c_str());
+        Result<LockFile> lock = openLockFile();
+        if (!lock) return lock.error();
+        if (lock->locked) {
+            lockDescriptor_ = std::move(lock->descriptor);
+            listenAndTell();
             return Role::Running;
         }
-        Status handed = handOff(messages, std::max(0.0, timeoutSeconds));
+        foundRunningCopy_ = true;
+        std::optional<Told> told = toldByRunningCopy(lock->descriptor.get());
+        if (told && !told->socketPath) return Role::AlreadyRunning;
+        // Nothing said yet: the copy is starting, or is of a version that
+        // listened in the runtime folder without saying so.
+        std::string socketPath = told ? *told->socketPath : "";
+        if (std::optional<std::string> runtime = runtimeDirectory(); !told && runtime)
+            socketPath = path::appending(*runtime, socketName_);
+        if (!socketPathFits(socketPath)) socketPath.clear();
+        Status handed = socketPath.empty()
+                            ? Status(Error(kPOSIXErrorDomain, ENOENT, "The running copy has no socket yet"))
+                            : handOff(socketPath, messages, std::max(0.0, timeoutSeconds));
         if (handed) return Role::HandedOff;
-        // The running copy has the lock but no socket yet: it is starting.
         if (!isRetryable(handed.error()) || Monotonic::now() >= deadline) return handed.error();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }

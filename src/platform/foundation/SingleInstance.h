@@ -3,12 +3,16 @@
 // One running copy of a program per data folder.
 //
 // The running copy holds an exclusive lock (flock) on a file in the data
-// folder for as long as it runs, and listens on a local socket in an
-// owner-only runtime folder. A later launch that finds the lock taken hands
-// its messages (texts, such as the files it was asked to open) to the running
-// copy over that socket and waits until the copy has taken them; then it can
-// exit. The lock goes with the process, so a crashed copy never blocks the
-// next launch.
+// folder for as long as it runs, whatever becomes of its socket: the lock,
+// not the socket, is what keeps a second copy from running. It listens on a
+// local socket in the first owner-only folder where the socket's path fits
+// (a socket's path holds at most 107 bytes) and writes where that is into the
+// lock file, or that it listens nowhere. A later launch that finds the lock
+// taken reads that: it hands its messages (texts, such as the files it was
+// asked to open) to the running copy over the socket and waits until the
+// copy has taken them, or learns that the copy cannot be reached; either
+// way it does not run. The lock goes with the process, so a crashed copy
+// never blocks the next launch.
 //
 // Both files are owner-only. The socket is trusted only when it is a socket
 // owned by this user in a folder only this user can enter, and the peer on
@@ -23,6 +27,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,45 +36,72 @@ namespace foundation {
 class SingleInstance {
 public:
     using MessageHandler = std::function<void(std::vector<std::string> messages)>;
+    // The folders where a socket of this name may go, in the order tried.
+    using FolderList = std::function<std::vector<std::string>(const std::string& socketName)>;
     enum class Role {
-        Running,    // this process is the running copy now
-        HandedOff,  // another copy runs and has taken the messages
+        Running,         // this process is the running copy now
+        HandedOff,       // another copy runs and has taken the messages
+        AlreadyRunning,  // another copy runs but listens nowhere: it cannot be handed anything
     };
 
-    // The runtime folder for sockets: $XDG_RUNTIME_DIR when it is a folder
-    // of this user's that only this user can enter, else a folder of that
-    // kind made in the temporary folder. An error when neither can be had.
-    static Result<std::string> runtimeDirectory();
-    // The socket for a data folder: "<runtime folder>/<prefix>-<hash of the
-    // folder's canonical path>.socket".
-    static Result<std::string> socketPathFor(const std::string& dataFolder, const std::string& prefix);
+    // $XDG_RUNTIME_DIR when it is a folder of this user's that only this
+    // user can enter; none otherwise.
+    static std::optional<std::string> runtimeDirectory();
+    // Where a running copy may put a socket of this name, in the order
+    // tried: the runtime folder and "runtime" in the temporary folder, those
+    // of them where the socket's path fits; when it fits in neither,
+    // "runtime" in the short private folder (Paths::shortPrivateDirectory).
+    // Each is an owner-only folder, made when it is listed.
+    static std::vector<std::string> socketFolders(const std::string& socketName);
+    // The socket's name for a data folder: "<prefix>-<hash of the folder's
+    // canonical path>.socket".
+    static std::string socketNameFor(const std::string& dataFolder, const std::string& prefix);
+    // Whether a local socket can have this path (and the name it is bound
+    // under before it is moved there).
+    static bool socketPathFits(const std::string& socketPath);
 
-    SingleInstance(std::string lockFile, std::string socketPath);
+    // `socketFolders` is asked only once this process has become the running
+    // copy.
+    SingleInstance(std::string lockFile, std::string socketName,
+                   FolderList socketFolders = &SingleInstance::socketFolders);
     ~SingleInstance();
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
     // Becomes the running copy, or hands the messages to the one that runs.
-    // A copy that has the lock but does not listen yet (it is starting) is
-    // waited for, up to `timeoutSeconds` of real time in all.
+    // A copy that has the lock but has not said where it listens yet (it is
+    // starting) is waited for, up to `timeoutSeconds` of real time in all.
     Result<Role> claimOrHandOff(const std::vector<std::string>& messages, double timeoutSeconds);
     // The running copy: later launches' messages go to the handler, on the
     // main run loop. Messages that arrived before this wait in the socket.
     void startListening(MessageHandler handler);
     bool isRunningCopy() const { return lockDescriptor_.valid(); }
+    // Whether claimOrHandOff found the lock held by another copy.
+    bool foundRunningCopy() const { return foundRunningCopy_; }
+    // Where the running copy listens; empty when it listens nowhere.
+    const std::string& socketPath() const { return socketPath_; }
 
 private:
-    // True when the lock was taken now; false when another process has it.
-    Result<bool> takeLock();
-    Status listen();
-    Status handOff(const std::vector<std::string>& messages, double timeoutSeconds);
+    // The lock file, opened; `locked` when this process took the lock now.
+    struct LockFile {
+        FileDescriptor descriptor;
+        bool locked = false;
+    };
+    Result<LockFile> openLockFile();
+    // Listens in the first folder where that works; says where in the lock file.
+    void listenAndTell();
+    Status listen(const std::string& socketPath);
+    Status handOff(const std::string& socketPath, const std::vector<std::string>& messages, double timeoutSeconds);
     void serveOne();
 
     std::string lockFile_;
+    std::string socketName_;
+    FolderList socketFolders_;
     std::string socketPath_;
     FileDescriptor lockDescriptor_;
     FileDescriptor listenDescriptor_;
     unsigned long socketInode_ = 0;
+    bool foundRunningCopy_ = false;
     std::shared_ptr<MessageHandler> handler_;
     std::unique_ptr<DescriptorWatch> watch_;
 };

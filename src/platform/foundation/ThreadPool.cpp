@@ -10,6 +10,9 @@ namespace {
 constexpr size_t kMaximumThreads = 256;
 
 thread_local ThreadPool* tWorkerOf = nullptr;
+// How deeply the worker is in blocking scopes: one that waits in a dispatch
+// wait inside a ScopedBlockingWork is still one blocked worker.
+thread_local int tBlockedDepth = 0;
 
 }  // namespace
 
@@ -59,6 +62,8 @@ void ThreadPool::submit(QueuePriority priority, std::function<void()> task) {
 void ThreadPool::noteBlocked(bool blocked) {
     ThreadPool* pool = tWorkerOf;
     if (!pool) return;
+    const int depth = blocked ? tBlockedDepth++ : --tBlockedDepth;
+    if (depth != 0) return;
     std::lock_guard lock(pool->mutex_);
     if (blocked) {
         ++pool->blocked_;
@@ -66,6 +71,13 @@ void ThreadPool::noteBlocked(bool blocked) {
     } else {
         --pool->blocked_;
     }
+}
+
+size_t ThreadPool::busyCount() const {
+    std::lock_guard lock(mutex_);
+    size_t queued = 0;
+    for (const auto& queue : queues_) queued += queue.size();
+    return threads_.size() - idle_ + queued;
 }
 
 size_t ThreadPool::threadCount() const {

@@ -26,10 +26,13 @@ public:
 
     void submit(QueuePriority priority, std::function<void()> task);
 
-    // Called by a worker thread around a blocking wait; nothing on other threads.
+    // Called by a worker thread around a blocking wait; nothing on other
+    // threads. Nested calls count the worker once.
     static void noteBlocked(bool blocked);
 
     size_t threadCount() const;
+    // Workers running a task (waiting in one included) and tasks queued.
+    size_t busyCount() const;
 
 private:
     void workerLoop();

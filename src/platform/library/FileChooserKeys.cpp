@@ -1,5 +1,6 @@
 // The in-app file chooser's keyboard: the selection moved by Up and Down,
-// Return, Backspace and Escape, and type-ahead.
+// Return, Backspace and Escape (which stops a folder still being read
+// first), and type-ahead.
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/library/FileChooserViewController.h"
@@ -26,7 +27,13 @@ bool FileChooserViewController::keyCommand(const ui::KeyPress& press) {
             if (auto parent = parentFolder(listing_.folder)) openFolder(*parent);
             return true;
         case ui::Key::Escape:
-            cancel();
+            // A folder that takes long is stopped first; the chooser goes
+            // with the next Escape.
+            if (isReading()) {
+                stopReading();
+            } else {
+                cancel();
+            }
             return true;
         default:
             return false;

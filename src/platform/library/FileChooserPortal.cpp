@@ -114,9 +114,11 @@ std::string nextToken() {
     return "tollivar_" + std::to_string(::getpid()) + "_" + std::to_string(++counter);
 }
 
+// Asks the bus for the Response of the request, as the portal sends it:
+// anyone else's signal on that path never reaches us through this rule.
 bool subscribe(dbus::Wire& wire, const std::string& handle, std::string* failure) {
-    const std::string rule = std::string("type='signal',interface='") + FileChooserPortal::kRequestInterface +
-                             "',member='Response',path='" + handle + "'";
+    const std::string rule = std::string("type='signal',sender='") + FileChooserPortal::kService + "',interface='" +
+                             FileChooserPortal::kRequestInterface + "',member='Response',path='" + handle + "'";
     return wire.call(dbus::Wire::busCall("AddMatch", rule.c_str()), FileChooserPortal::kBusCallSeconds, failure) !=
            nullptr;
 }
@@ -209,6 +211,12 @@ Result converse(const std::string& address, const FileChooserPortal::Request& re
         }
         return unavailable("the portal refused the request: " + failure);
     }
+    // The connection that answered the call is the portal. Any connection on
+    // the bus may send a signal straight to us, so only that one's Response
+    // counts: anyone else could otherwise pick the file we import.
+    const char* answeredBy = dbus_message_get_sender(reply.get());
+    if (!answeredBy) return unavailable("the portal's answer came from nobody");
+    const std::string portal = answeredBy;
     // Older portals ignore the token and name the request otherwise.
     if (handle != given) {
         handle = given;
@@ -219,7 +227,8 @@ Result converse(const std::string& address, const FileChooserPortal::Request& re
         dbus::Message message = wire->next();
         if (!message) break;
         if (dbus_message_is_signal(message.get(), FileChooserPortal::kRequestInterface, "Response") &&
-            dbus_message_has_path(message.get(), handle.c_str()))
+            dbus_message_has_path(message.get(), handle.c_str()) &&
+            dbus_message_has_sender(message.get(), portal.c_str()))
             return readResponse(message.get());
     }
     if (!interrupt.fired()) return Result{Outcome::Unavailable, {}, "the bus connection was lost"};

@@ -3,6 +3,8 @@
 // The desktop's own file chooser, through the XDG desktop portal: the method
 // OpenFile of org.freedesktop.portal.FileChooser on the session bus, whose
 // answer comes later as the Response signal of the request it hands back.
+// Only the portal's own Response counts: a signal on that request from any
+// other connection of the bus is ignored.
 //
 // The conversation runs on a thread of its own and counts as background
 // work from the call until its outcome is posted: the answer may come at

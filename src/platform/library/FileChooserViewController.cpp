@@ -13,6 +13,7 @@
 #include "platform/ui/controls/Switch.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <sys/stat.h>
 
 namespace library {
@@ -62,12 +63,13 @@ std::shared_ptr<ui::Button> makePlaceButton(const Place& place) {
 }  // namespace
 
 FileChooserViewController::FileChooserViewController(std::vector<DocumentType> types, ChooserPlaces places,
-                                                     std::string startFolder)
-    : types_(std::move(types)), places_(std::move(places)) {
+                                                     std::string startFolder, FolderReader reader)
+    : types_(std::move(types)), places_(std::move(places)), reader_(reader ? std::move(reader) : listFolder) {
     listing_.folder = resolveTypedPath(startFolder, "/", places_.home);
 }
 
 FileChooserViewController::~FileChooserViewController() {
+    abandonReading();
     if (tableView_) {
         tableView_->setDataSource(nullptr);
         tableView_->setDelegate(nullptr);
@@ -75,6 +77,7 @@ FileChooserViewController::~FileChooserViewController() {
     if (pathField_) pathField_->setDelegate(nullptr);
     if (hiddenSwitch_) hiddenSwitch_->removeTarget(this, ui::ControlEventAllEvents);
     for (auto& [button, folder] : placeButtons_) button->removeTarget(this, ui::ControlEventAllEvents);
+    if (stopReadingButton_) stopReadingButton_->removeTarget(this, ui::ControlEventAllEvents);
 }
 
 // ---- view -------------------------------------------------------------------------------
@@ -132,6 +135,7 @@ void FileChooserViewController::loadView() {
     messageLabel_->setNumberOfLines(0);
     messageLabel_->setUserInteractionEnabled(false);
     root->addSubview(messageLabel_);
+    buildReadingPanel(*root);
 
     auto rule = [&](const ui::ViewPtr& parent) {
         auto line = ui::makeView<ui::View>();
@@ -180,8 +184,10 @@ void FileChooserViewController::viewWillLayoutSubviews() {
     const Rect list{sidebarWidth, kPathBarHeight, bounds.width() - sidebarWidth, below};
     tableView_->setFrame(list);
     // Below the way up, which stays usable in a folder that shows nothing.
-    messageLabel_->setFrame({list.minX() + 2 * kMargin, list.minY() + kRowHeight + 2 * kMargin,
-                             list.width() - 4 * kMargin, 3 * kRowHeight});
+    const Rect belowWayUp{list.minX() + 2 * kMargin, list.minY() + kRowHeight + 2 * kMargin,
+                          list.width() - 4 * kMargin, 3 * kRowHeight};
+    messageLabel_->setFrame(belowWayUp);
+    readingPanel_->setFrame(belowWayUp);
 }
 
 std::vector<ui::Button*> FileChooserViewController::placeButtons() {
@@ -224,7 +230,7 @@ ui::TableViewCellPtr FileChooserViewController::cellForRowAtIndexPath(ui::TableV
         cell->setAccessoryType(ui::TableViewCellAccessoryType::None);
         return cell;
     }
-    cell->textLabel()->setText(entry->name);
+    cell->textLabel()->setText(entry->displayName);
     cell->detailTextLabel()->setText(entry->isFolder ? "" : foundation::formatRelativeMediumDate(entry->modified));
     cell->imageView()->setImage(chooserGlyph(entry->isFolder ? ChooserGlyph::Folder : ChooserGlyph::Document));
     cell->setAccessoryType(entry->isFolder ? ui::TableViewCellAccessoryType::DisclosureIndicator
@@ -297,17 +303,24 @@ void FileChooserViewController::setShowsHiddenFiles(bool show) {
 }
 
 void FileChooserViewController::reload(std::optional<std::string> selectName) {
-    listing_ = listFolder(
-        listing_.folder, [this](std::string_view name) { return acceptsFile(name); }, showHidden_);
+    abandonReading();
+    listing_ = FolderListing{listing_.folder, {}, std::nullopt};
     typed_.clear();
     if (!isViewLoaded()) return;
-    pathField_->setText(listing_.folder);
-    if (listing_.error) {
+    startReading(selectName);
+    showListing(std::nullopt);
+}
+
+void FileChooserViewController::showListing(std::optional<std::string> selectName) {
+    pathField_->setText(displayFileName(listing_.folder));
+    if (listing_.error && listing_.error->code == ECANCELED) {
+        messageLabel_->setText(foundation::localized("Reading this folder was stopped."));
+    } else if (listing_.error) {
         messageLabel_->setText(foundation::localized("This folder cannot be read."));
     } else if (listing_.entries.empty()) {
         messageLabel_->setText(foundation::localized("No folders or files to open here."));
     }
-    messageLabel_->setHidden(!listing_.error && !listing_.entries.empty());
+    messageLabel_->setHidden(isReading() || (!listing_.error && !listing_.entries.empty()));
     tableView_->reloadData();
     tableView_->setContentOffset({0, 0}, false);
     std::optional<size_t> row;
@@ -330,7 +343,10 @@ void FileChooserViewController::updatePlaces() {
 
 bool FileChooserViewController::goToTypedPath(const std::string& typed) {
     if (typed.empty()) return false;
-    const std::string target = resolveTypedPath(typed, listing_.folder, places_.home);
+    // The field shows the folder's name readably, which may not be its name.
+    const std::string target = typed == displayFileName(listing_.folder)
+                                   ? listing_.folder
+                                   : resolveTypedPath(typed, listing_.folder, places_.home);
     const std::optional<mode_t> type = fileType(target);
     if (type == S_IFDIR) {
         openFolder(target);
@@ -341,18 +357,22 @@ bool FileChooserViewController::goToTypedPath(const std::string& typed) {
         return true;
     }
     if (!type) {
-        showProblem(foundation::format(foundation::localized("There is no file or folder at “%@”."), {foundation::Value(target)}));
+        showProblem(foundation::format(foundation::localized("There is no file or folder at “%@”."),
+                                       {foundation::Value(displayFileName(target))}));
     } else {
         const std::string kind = types_.empty() ? std::string() : types_.front().description;
         showProblem(foundation::format(foundation::localized("“%@” is not a %@."),
-                                       {foundation::Value(path::lastComponent(target)), foundation::Value(kind)}));
+                                       {foundation::Value(displayFileName(path::lastComponent(target))),
+                                        foundation::Value(kind)}));
     }
     return false;
 }
 
 bool FileChooserViewController::textFieldShouldReturn(ui::TextField& field) { return goToTypedPath(field.text()); }
 
-void FileChooserViewController::textFieldDidEndEditing(ui::TextField& field) { field.setText(listing_.folder); }
+void FileChooserViewController::textFieldDidEndEditing(ui::TextField& field) {
+    field.setText(displayFileName(listing_.folder));
+}
 
 void FileChooserViewController::showProblem(const std::string& message) {
     auto alert = ui::makeView<ui::AlertView>("", message, nullptr, foundation::localized("OK"), std::vector<std::string>{});
@@ -364,12 +384,14 @@ void FileChooserViewController::showProblem(const std::string& message) {
 void FileChooserViewController::choose(const std::string& filePath) {
     if (finished_) return;
     finished_ = true;
+    abandonReading();
     if (onPick) onPick(filePath);
 }
 
 void FileChooserViewController::cancel() {
     if (finished_) return;
     finished_ = true;
+    abandonReading();
     if (onCancel) onCancel();
 }
 

@@ -1,6 +1,7 @@
 #include "platform/media/AssetWriterInput.h"
 
 #include "platform/media/AssetWriter.h"
+#include "platform/media/VideoColour.h"
 #include "platform/media/VideoEncoding.h"
 
 extern "C" {
@@ -81,6 +82,7 @@ Status openVideoEncoder(const VideoSettings& settings, bool globalHeader, CodecC
     encoder->max_b_frames = 0;
     encoder->gop_size = 2 * settings.frameRate;
     encoder->sample_aspect_ratio = AVRational{1, 1};
+    describeColours(*encoder, conventionalMatrix(settings.width, settings.height));
     if (globalHeader) encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     AVDictionary* options = nullptr;
     av_dict_set(&options, "preset", AssetWriterInput::kX264Preset, 0);
@@ -114,7 +116,7 @@ bool copyPictureInto(const PixelBuffer& picture, AVFrame& frame) {
     }
     const Planes420 planes{{frame.data[0], frame.data[1], frame.data[2]},
                            {size_t(frame.linesize[0]), size_t(frame.linesize[1]), size_t(frame.linesize[2])}};
-    return writePlanar420(picture, planes);
+    return writePlanar420(picture, planes, conventionalMatrix(frame.width, frame.height));
 }
 
 }  // namespace detail

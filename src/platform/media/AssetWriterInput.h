@@ -5,7 +5,9 @@
 // rate given, a key frame at least every 2 seconds, x264's "veryfast" preset
 // (a render of a long movie should take a fraction of its playing time, and
 // the slower presets gain little at these bit rates), 32ARGB or 32BGRA
-// pictures turned into yuv420p by writePlanar420 as they come. An audio
+// pictures turned into yuv420p by writePlanar420 as they come, with the
+// matrix the size calls for, which the stream and the track say (see
+// VideoColour.h). An audio
 // input passes 16-bit PCM through untouched; an AAC input encodes what it
 // is given.
 //

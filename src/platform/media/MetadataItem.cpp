@@ -1,11 +1,13 @@
 #include "platform/media/MetadataItem.h"
 
+#include "platform/foundation/Utf8.h"
 #include "platform/media/MediaError.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <string>
 
 namespace media {
 
@@ -14,6 +16,23 @@ namespace {
 // text form has four-digit years.
 constexpr double kFirstUnixTime = -2082844800.0;  // 1904-01-01
 constexpr double kEndUnixTime = 253402300800.0;   // 10000-01-01
+// A QuickTime text item counts its bytes in 16 bits.
+constexpr size_t kMaximumTextBytes = 65'535;
+
+// The text as the muxer stores it, or why it cannot: longer text would be
+// written with a wrapped length, and the muxer takes text up to its first
+// NUL.
+foundation::Result<std::string> checkedText(const std::string& key, const std::string& text) {
+    auto refused = [&](const std::string& why) {
+        return foundation::Error(kMediaErrorDomain, kMediaErrorUnknown, "The movie's " + key + " " + why);
+    };
+    if (text.size() > kMaximumTextBytes)
+        return refused("is " + std::to_string(text.size()) + " bytes long; a movie holds at most " +
+                       std::to_string(kMaximumTextBytes) + " bytes of it.");
+    if (text.find('\0') != std::string::npos) return refused("holds a NUL character, which a movie cannot hold.");
+    if (!foundation::isValidUtf8(text)) return refused("is not UTF-8 text.");
+    return text;
+}
 }  // namespace
 
 const char* muxerKey(MetadataKey key) {
@@ -32,7 +51,7 @@ foundation::Result<std::string> muxerValue(const MetadataItem& item) {
     if (item.key != MetadataKey::CreationDate) {
         if (!item.value.isString())
             return foundation::Error(kMediaErrorDomain, kMediaErrorUnknown, "The movie's " + key + " is not text");
-        return item.value.asString();
+        return checkedText(key, item.value.asString());
     }
     const auto date = item.value.asDate();
     const double unix = date ? date->unixTime() : 0;

@@ -30,7 +30,9 @@ struct MetadataItem {
 const char* muxerKey(MetadataKey key);
 
 // The item's value as the muxer takes it (a date as ISO 8601 UTC text);
-// an error of kMediaErrorDomain for a value of the wrong kind.
+// an error of kMediaErrorDomain, saying why, for a value of the wrong kind
+// and for text a movie cannot hold whole: over 65,535 bytes, with a NUL
+// character, or not UTF-8.
 foundation::Result<std::string> muxerValue(const MetadataItem& item);
 
 }  // namespace media

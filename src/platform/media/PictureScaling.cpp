@@ -101,6 +101,23 @@ AVFramePtr paddedPictureFrame(const PicturePlanes& like) {
     return frame;
 }
 
+AVPixelFormat withoutRangeInName(AVPixelFormat format) {
+    switch (format) {
+        case AV_PIX_FMT_YUVJ420P:
+            return AV_PIX_FMT_YUV420P;
+        case AV_PIX_FMT_YUVJ422P:
+            return AV_PIX_FMT_YUV422P;
+        case AV_PIX_FMT_YUVJ444P:
+            return AV_PIX_FMT_YUV444P;
+        case AV_PIX_FMT_YUVJ440P:
+            return AV_PIX_FMT_YUV440P;
+        case AV_PIX_FMT_YUVJ411P:
+            return AV_PIX_FMT_YUV411P;
+        default:
+            return format;
+    }
+}
+
 PicturePlanes planesOf(const AVFrame& frame) {
     PicturePlanes planes;
     planes.format = static_cast<AVPixelFormat>(frame.format);

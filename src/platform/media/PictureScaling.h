@@ -44,6 +44,12 @@ inline constexpr int kScaleRowSlack = 64;
 // of the buffer zeroed. None when the size cannot be had.
 AVFramePtr paddedPictureFrame(const PicturePlanes& like);
 
+// The same layout without the "JPEG" full-range meaning some YCbCr formats
+// carry in their name (yuvj420p is yuv420p); any other format as it is.
+// libswscale turns such a format into the plain one and full range when it
+// makes a context, so a context asked for the named one is never reused.
+AVPixelFormat withoutRangeInName(AVPixelFormat format);
+
 // The planes of an FFmpeg frame, or of a pixel buffer in any of its
 // formats (not copied; a const picture's planes are for reading only).
 PicturePlanes planesOf(const AVFrame& frame);

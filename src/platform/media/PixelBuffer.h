@@ -6,7 +6,11 @@
 // back fastest and decoders hand out); or the same picture already converted to planar
 // 4:2:0 YCbCr (a luma plane of width × height bytes, then the two chroma
 // planes of half width and height), so the conversion can run on the
-// producer's threads instead of the encoder's.
+// producer's threads instead of the encoder's. A planar picture holds the
+// limited-range YCbCr of the matrix its size calls for
+// (conventionalMatrix), as the movie writer tags it.
+
+#include "platform/media/VideoColour.h"
 
 #include <array>
 #include <cstddef>
@@ -47,20 +51,22 @@ struct Planes420 {
 };
 
 // A 32ARGB or 32BGRA picture of even width and height written into
-// `planes` as limited-range BT.601 4:2:0, each chroma sample the mean of its
-// 2 × 2 pixels (the planes hold at least the picture's rows); false, and
-// nothing written, for any other picture. Any thread.
-bool writePlanar420(const PixelBuffer& packed, const Planes420& planes);
+// `planes` as limited-range 4:2:0 of `matrix`, each chroma sample the mean
+// of its 2 × 2 pixels (the planes hold at least the picture's rows); false,
+// and nothing written, for any other picture. Any thread.
+bool writePlanar420(const PixelBuffer& packed, const Planes420& planes, YCbCrMatrix matrix);
 
 // The same picture converted into planar 4:2:0, as the movie encoder takes
-// it, written into `store`; the buffer unchanged for any other picture.
+// it (the matrix of its size), written into `store`; the buffer unchanged
+// for any other picture.
 PixelBuffer convertedTo420Planar(const PixelBuffer& packed, std::vector<uint8_t> store = {});
 
-// Full-range planar 4:2:0 YCbCr (as JPEG stores it: a luma plane of
+// Full-range BT.601 planar 4:2:0 YCbCr (as JPEG stores it: a luma plane of
 // width × height bytes, then the two chroma planes of half width and
-// height) brought in place into the range writePlanar420 gives and
-// the encoder takes (luma 16-235, chroma 16-240). Width and height even;
-// `planes` at least width × height × 3 / 2 bytes. Any thread.
+// height) brought in place into what convertedTo420Planar gives and the
+// encoder takes: limited range (luma 16-235, chroma 16-240) of the matrix
+// the size calls for. Width and height even; `planes` at least
+// width × height × 3 / 2 bytes. Any thread.
 PixelBuffer planarFromFullRange420(int width, int height, std::vector<uint8_t> planes);
 
 }  // namespace media

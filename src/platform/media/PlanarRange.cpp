@@ -1,11 +1,14 @@
-// The full range of a JPEG's planes brought into the range a movie keeps.
-// Plain integer arithmetic in 16 bits, so the compiler turns the loops into
-// vector code (GCC asked to by this file's build options): one pass over the
-// planes at memory speed, where a table lookup per byte would not vectorise.
+// The full-range BT.601 of a JPEG's planes brought into what a movie keeps:
+// the limited range of the matrix its size calls for. Plain integer
+// arithmetic in 16 bits where it can be, so the compiler turns the loops
+// into vector code (GCC asked to by this file's build options): one pass
+// over the planes at memory speed, where a table lookup per byte would not
+// vectorise.
 
 #include "platform/media/PixelBuffer.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace media {
 
@@ -17,6 +20,45 @@ uint8_t limitedLuma(uint8_t v) { return uint8_t(16 + uint16_t(uint16_t(v * 219u 
 // round(128 + (v - 128) × 224 / 255) = round((224 v + 3968) / 255): 0-255
 // onto 16-240 around 128.
 uint8_t limitedChroma(uint8_t v) { return uint8_t(uint16_t(v * 224u + 3968u + 127u) / 255u); }
+
+uint8_t clamped(int v) { return uint8_t(std::clamp(v, 0, 255)); }
+
+// BT.601 YCbCr taken to BT.709's through the RGB they stand for, with
+// Cb and Cr centred on 0: luma gains -0.118188 Cb - 0.212685 Cr; BT.709's
+// Cb is 1.018640 Cb + 0.114618 Cr, its Cr 0.075050 Cb + 1.025327 Cr. Each
+// scaled by 256 and by the limited range's 219/255 (luma) or 224/255
+// (chroma). A 2 × 2 block's four pixels share their chroma sample, so the
+// luma term is that of the block, as a decoder's colours are.
+constexpr int kLumaFromCb = -26, kLumaFromCr = -47;
+constexpr int kCbFromCb = 229, kCbFromCr = 26;
+constexpr int kCrFromCb = 17, kCrFromCr = 231;
+
+// Rounded division by 256 of a value of either sign.
+int scaledDown(int v) { return (v + 128) >> 8; }
+
+void toLimitedBT709(int width, int height, uint8_t* __restrict bytes) {
+    const size_t lumaSize = size_t(width) * size_t(height);
+    const int halfWidth = width / 2;
+    uint8_t* cbPlane = bytes + lumaSize;
+    uint8_t* crPlane = cbPlane + lumaSize / 4;
+    std::vector<int16_t> lumaTerm(static_cast<size_t>(width));
+    for (int row = 0; row < height / 2; ++row) {
+        uint8_t* cb = cbPlane + size_t(row) * size_t(halfWidth);
+        uint8_t* cr = crPlane + size_t(row) * size_t(halfWidth);
+        for (int x = 0; x < halfWidth; ++x) {
+            const int u = cb[x] - 128, v = cr[x] - 128;
+            const auto term = int16_t(scaledDown(kLumaFromCb * u + kLumaFromCr * v));
+            lumaTerm[size_t(2 * x)] = lumaTerm[size_t(2 * x + 1)] = term;
+            cb[x] = clamped(128 + scaledDown(kCbFromCb * u + kCbFromCr * v));
+            cr[x] = clamped(128 + scaledDown(kCrFromCb * u + kCrFromCr * v));
+        }
+        for (int y = 2 * row; y < 2 * row + 2; ++y) {
+            uint8_t* luma = bytes + size_t(y) * size_t(width);
+            const int16_t* term = lumaTerm.data();
+            for (int x = 0; x < width; ++x) luma[x] = clamped(limitedLuma(luma[x]) + term[x]);
+        }
+    }
+}
 
 }  // namespace
 
@@ -32,8 +74,12 @@ PixelBuffer planarFromFullRange420(int width, int height, std::vector<uint8_t> p
     // Both bounds are locals: a byte store may alias the vector's own
     // pointers, so a bound read from it each pass keeps the loop scalar.
     uint8_t* bytes = planes.data();
-    for (size_t i = 0; i < lumaSize; ++i) bytes[i] = limitedLuma(bytes[i]);
-    for (size_t i = lumaSize; i < total; ++i) bytes[i] = limitedChroma(bytes[i]);
+    if (conventionalMatrix(width, height) == YCbCrMatrix::BT709) {
+        toLimitedBT709(width, height, bytes);
+    } else {
+        for (size_t i = 0; i < lumaSize; ++i) bytes[i] = limitedLuma(bytes[i]);
+        for (size_t i = lumaSize; i < total; ++i) bytes[i] = limitedChroma(bytes[i]);
+    }
     planar.bytes = std::move(planes);
     return planar;
 }

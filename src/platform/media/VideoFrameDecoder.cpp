@@ -1,6 +1,7 @@
 #include "platform/media/VideoFrameDecoder.h"
 
 #include "platform/media/PictureScaling.h"
+#include "platform/media/VideoColour.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,6 +13,18 @@ extern "C" {
 }
 
 namespace media::detail {
+
+namespace {
+
+// A frame's planes as the scalers take them: a format that names its range
+// as the plain one, the range coming from the frame (readColoursAsTagged).
+PicturePlanes sourcePlanes(const AVFrame& frame) {
+    PicturePlanes planes = planesOf(frame);
+    planes.format = withoutRangeInName(planes.format);
+    return planes;
+}
+
+}  // namespace
 
 foundation::Result<std::unique_ptr<VideoFrameDecoder>> VideoFrameDecoder::open(const std::string& path,
                                                                              std::optional<int> trackID) {
@@ -194,15 +207,17 @@ foundation::Result<graphics::Image> VideoFrameDecoder::picture(const AVFrame& fr
     if (pixelWidth <= 0 || pixelHeight <= 0 || frame.width <= 0 || frame.height <= 0)
         return mediaError(AVERROR(EINVAL), "Empty video picture in " + path_);
     const bool sameSize = pixelWidth == frame.width && pixelHeight == frame.height;
-    scaler_.reset(sws_getCachedContext(
-        scaler_.release(), frame.width, frame.height, static_cast<AVPixelFormat>(frame.format), pixelWidth, pixelHeight,
-        AV_PIX_FMT_RGB32, sameSize ? SWS_POINT : SWS_BILINEAR, nullptr, nullptr, nullptr));
+    const PicturePlanes source = sourcePlanes(frame);
+    scaler_.reset(sws_getCachedContext(scaler_.release(), frame.width, frame.height, source.format, pixelWidth,
+                                       pixelHeight, AV_PIX_FMT_RGB32, sameSize ? SWS_POINT : SWS_BILINEAR, nullptr,
+                                       nullptr, nullptr));
     if (!scaler_) return mediaError(AVERROR(EINVAL), "Cannot convert the video pictures of " + path_);
+    readColoursAsTagged(*scaler_, frame);
     // RGB32 is the native-endian 0xAARRGGBB word, QImage's RGB32 layout.
     QImage bitmap(pixelWidth, pixelHeight, QImage::Format_RGB32);
     if (bitmap.isNull()) return mediaError(AVERROR(ENOMEM), "Cannot convert the video pictures of " + path_);
     PicturePlanes target{AV_PIX_FMT_RGB32, pixelWidth, pixelHeight, {bitmap.bits()}, {int(bitmap.bytesPerLine())}};
-    if (foundation::Status scaled = scalePicture(scaler_.get(), planesOf(frame), target); !scaled)
+    if (foundation::Status scaled = scalePicture(scaler_.get(), source, target); !scaled)
         return mediaError(AVERROR(EINVAL), "Cannot convert the video pictures of " + path_);
     graphics::Image image(std::move(bitmap), 1.0, orientation);
     return orientation == graphics::ImageOrientation::Up ? image : image.normalized();
@@ -210,16 +225,16 @@ foundation::Result<graphics::Image> VideoFrameDecoder::picture(const AVFrame& fr
 
 foundation::Result<PixelBuffer> VideoFrameDecoder::pixelBuffer(const AVFrame& frame) {
     if (frame.width <= 0 || frame.height <= 0) return mediaError(AVERROR_INVALIDDATA, "Empty video picture in " + path_);
-    bgraScaler_.reset(sws_getCachedContext(bgraScaler_.release(), frame.width, frame.height,
-                                           static_cast<AVPixelFormat>(frame.format), frame.width, frame.height,
-                                           AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr));
+    const PicturePlanes source = sourcePlanes(frame);
+    bgraScaler_.reset(sws_getCachedContext(bgraScaler_.release(), frame.width, frame.height, source.format, frame.width,
+                                           frame.height, AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr));
     if (!bgraScaler_) return mediaError(AVERROR(EINVAL), "Cannot convert the video pictures of " + path_);
+    readColoursAsTagged(*bgraScaler_, frame);
     PixelBuffer pixels = PixelBuffer::create(frame.width, frame.height);
     pixels.pixelFormat = kPixelFormat32BGRA;
     const PicturePlanes target{AV_PIX_FMT_BGRA, frame.width, frame.height, {pixels.bytes.data()},
                                {static_cast<int>(pixels.bytesPerRow)}};
-    if (foundation::Status scaled = scalePicture(bgraScaler_.get(), planesOf(frame), target); !scaled)
-        return scaled.error();
+    if (foundation::Status scaled = scalePicture(bgraScaler_.get(), source, target); !scaled) return scaled.error();
     return pixels;
 }
 

@@ -47,8 +47,8 @@ struct Event {
 };
 
 // Keys that reach the first responder as keys rather than text. SelectAll,
-// Undo and Redo are the desktop's shortcuts for them (Ctrl+A, Ctrl+Z,
-// Ctrl+Shift+Z), named by what they do.
+// Undo, Redo and Open are the desktop's shortcuts for them (Ctrl+A, Ctrl+Z,
+// Ctrl+Shift+Z, Ctrl+O), named by what they do.
 enum class Key {
     Return,
     Backspace,
@@ -66,6 +66,7 @@ enum class Key {
     SelectAll,
     Undo,
     Redo,
+    Open,
     Other
 };
 

@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace graphics {
@@ -104,6 +105,10 @@ public:
 
     int tag() const { return tag_; }
     void setTag(int tag) { tag_ = tag; }
+    // The short text a desktop shows while the mouse pointer rests on the
+    // view or one inside it (ToolTip.h); none when empty.
+    const std::string& toolTip() const { return toolTip_; }
+    void setToolTip(std::string text) { toolTip_ = std::move(text); }
     bool isUserInteractionEnabled() const { return userInteractionEnabled_; }
     void setUserInteractionEnabled(bool enabled) { userInteractionEnabled_ = enabled; }
     bool isMultipleTouchEnabled() const { return multipleTouchEnabled_; }
@@ -242,6 +247,7 @@ private:
     std::vector<std::shared_ptr<GestureRecognizer>> gestureRecognizers_;
     ViewController* viewController_ = nullptr;
     std::optional<graphics::Color> tintColor_;
+    std::string toolTip_;
     ContentMode contentMode_ = ContentMode::ScaleToFill;
     unsigned autoresizingMask_ = AutoresizingNone;
     int tag_ = 0;

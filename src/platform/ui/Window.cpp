@@ -1,5 +1,6 @@
 #include "platform/ui/Window.h"
 
+#include "platform/ui/ToolTip.h"
 #include "platform/ui/compositing/Render.h"
 #include "platform/ui/controllers/AlertView.h"
 #include "platform/ui/controllers/ViewController.h"
@@ -47,7 +48,9 @@ std::vector<Window*>& liveWindows() {
 
 }  // namespace
 
-Window::Window(const graphics::Rect& frame) : View(frame) { liveWindows().push_back(this); }
+Window::Window(const graphics::Rect& frame) : View(frame), toolTips_(std::make_unique<ToolTipTracker>(*this)) {
+    liveWindows().push_back(this);
+}
 
 Window::~Window() {
     auto& windows = liveWindows();
@@ -91,12 +94,14 @@ Responder* Window::nextResponder() const { return &Application::shared(); }
 // ---- keys ---------------------------------------------------------------------------
 
 bool Window::sendText(const std::string& text) {
+    toolTips_->dismiss();
     if (ButtonPanel::frontmostPanelInWindow(this)) return false;
     if (firstResponder_ && firstResponder_->insertText(text)) return true;
     return offerToFrontLayer(KeyPress{Key::Other, text, KeyModifierNone});
 }
 
 bool Window::sendKey(Key key, unsigned modifiers) {
+    toolTips_->dismiss();
     if (auto panel = ButtonPanel::frontmostPanelInWindow(this)) return panel->handleKey(key);
     if (firstResponder_ && firstResponder_->keyPressed(key, modifiers)) return true;
     return offerToFrontLayer(KeyPress{key, {}, modifiers});
@@ -120,6 +125,7 @@ bool Window::offerToFrontLayer(const KeyPress& press) {
 // ---- wheel ----------------------------------------------------------------------------
 
 bool Window::sendWheel(const WheelEvent& event) {
+    toolTips_->dismiss();
     if (ButtonPanel::frontmostPanelInWindow(this)) return false;
     // The screen shows laid-out views; hit testing must see the same places.
     layoutIfNeeded();
@@ -167,10 +173,13 @@ bool Window::offerWheel(View& view, const WheelEvent& event) {
 bool Window::sendPointerMotion(const PointerMotion& motion) {
     layoutIfNeeded();
     View* hit = hitTest(convertPointFromView(motion.windowLocation, nullptr), nullptr);
+    toolTips_->pointerMoved(hit, motion.windowLocation);
     if (!hit) return false;
     ViewPtr keepAlive = hit->weak_from_this().lock();
     return hit->pointerMoved(motion);
 }
+
+void Window::sendPointerExit() { toolTips_->pointerLeft(); }
 
 // ---- title ------------------------------------------------------------------------------
 
@@ -226,7 +235,10 @@ void Window::sendEvent(const Event& event, TouchPhase phase, const TouchSet& cha
     GestureArena& arena = GestureArena::shared();
 
     // The screen shows laid-out views; hit testing must see the same places.
-    if (phase == TouchPhase::Began) layoutIfNeeded();
+    if (phase == TouchPhase::Began) {
+        toolTips_->dismiss();
+        layoutIfNeeded();
+    }
 
     TouchSet known;
     for (const TouchPtr& touch : changed) {

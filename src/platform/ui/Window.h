@@ -17,6 +17,7 @@
 
 namespace ui {
 
+class ToolTipTracker;
 class ViewController;
 
 class Window : public View {
@@ -71,8 +72,12 @@ public:
     bool sendWheel(const WheelEvent& event);
     // The pointer moving with no button held: the view under it and its
     // responder chain get it (a player keeps its controls up while someone
-    // moves the mouse over it). Returns whether something handled it.
+    // moves the mouse over it), and a tool tip comes when it rests on a view
+    // that has one (ToolTip.h). Returns whether something handled it.
     bool sendPointerMotion(const PointerMotion& motion);
+    // The pointer left the window.
+    void sendPointerExit();
+    const ToolTipTracker& toolTips() const { return *toolTips_; }
 
     // ---- title ----------------------------------------------------------------------
     // What the desktop shows in the window's title bar; the host follows it.
@@ -135,6 +140,7 @@ private:
     ViewPtr latchedWheelView(const WheelEvent& event) const;
     static bool offerWheel(View& view, const WheelEvent& event);
 
+    std::unique_ptr<ToolTipTracker> toolTips_;
     std::vector<std::unique_ptr<TouchRecord>> touchRecords_;
     WheelLatch wheelLatch_;
     bool flushing_ = false;

@@ -2,6 +2,7 @@
 #include "app/widgets/alerts/Hudy.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controls/Button.h"
+#include "platform/ui/controls/Label.h"
 #include "platform/ui/controls/Slider.h"
 
 namespace capturetest {
@@ -9,7 +10,13 @@ namespace {
 
 class CaptureControlsTest : public CaptureScreenTest {
 protected:
-    std::string hudText() const { return screen->hud() && screen->hud()->caption ? *screen->hud()->caption : ""; }
+    // How many labels in the tree under `view` say `text`.
+    static int labelsSaying(const ui::View& view, const std::string& text) {
+        const auto* label = dynamic_cast<const ui::Label*>(&view);
+        int count = label && label->text() == text ? 1 : 0;
+        for (const auto& subview : view.subviews()) count += labelsSaying(*subview, text);
+        return count;
+    }
 };
 
 TEST_F(CaptureControlsTest, ModeTogglesStoreWhatTheSourceReadsBack) {
@@ -218,6 +225,13 @@ TEST_F(CaptureControlsTest, PanelGridSoundAndHelpPages) {
     EXPECT_EQ(hudText(), "Sound disabled");
     screen->actionPauseRecord();
     EXPECT_EQ(output->totalPlays(), 0) << "no shutter sound with sounds off";
+    // A message that follows another at once replaces it; both go in time.
+    tap(screen->buttonSound());
+    EXPECT_EQ(hudText(), "Sound enabled");
+    advance(2.0);
+    EXPECT_EQ(labelsSaying(*screen->view(), "Sound disabled"), 0);
+    EXPECT_EQ(labelsSaying(*screen->view(), "Sound enabled"), 0);
+    tap(screen->buttonSound());
 
     foundation::NotificationCenter::defaultCenter().post(CaptureViewController::kShowHelpPageNotification, nullptr,
                                                          {{"page", foundation::Value("kelbrin-remotecamera")}});

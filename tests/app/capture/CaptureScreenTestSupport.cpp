@@ -1,5 +1,6 @@
 #include "app/capture/CaptureScreenTestSupport.h"
 
+#include "app/widgets/alerts/Hudy.h"
 #include "platform/foundation/AtomicFile.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/controls/ImageView.h"
@@ -190,6 +191,10 @@ std::vector<std::string> CaptureScreenTest::alertMessages() {
     std::vector<std::string> messages;
     for (auto& alert : ui::AlertView::visibleAlerts()) messages.push_back(alert->message());
     return messages;
+}
+
+std::string CaptureScreenTest::hudText() const {
+    return screen->hud() && screen->hud()->caption ? *screen->hud()->caption : "";
 }
 
 void CaptureScreenTest::savePicture(const std::string& name) {

@@ -103,6 +103,8 @@ protected:
     // A tap on a view on screen.
     void tap(const ui::View* view);
     static std::vector<std::string> alertMessages();
+    // What the screen's HUD says; empty without one.
+    std::string hudText() const;
     void savePicture(const std::string& name);
     int plays(const char* file) const { return output->plays(file); }
 

@@ -90,6 +90,23 @@ TEST_F(VideoImportTest, ARotatedMovieGivesUprightFrames) {
     }
 }
 
+TEST_F(VideoImportTest, AnHDMovieInBT709GivesItsOwnColours) {
+    importMovie(TestMovie::ColourBars);
+    ASSERT_TRUE(result.has_value());
+    ASSERT_EQ(result->size(), 12u);
+    for (size_t i : {size_t(0), size_t(11)}) {
+        const QImage picture = storedPicture((*result)[i]).bitmap();
+        ASSERT_EQ(picture.size(), QSize(1280, 720));
+        for (int bar = 0; bar < 4; ++bar) {
+            const QColor pixel = picture.pixelColor(160 + 320 * bar, 360);
+            const testsupport::Rgb shown{pixel.red(), pixel.green(), pixel.blue()};
+            // The stored JPEG costs a level or two of its own.
+            EXPECT_LE(testsupport::levelsApart(shown, testsupport::kColourBars[bar]), 5)
+                << "bar " << bar << " of frame " << i << ": " << testsupport::toString(shown);
+        }
+    }
+}
+
 TEST_F(VideoImportTest, AMovieUnderASecondCompletesAtOnceEmpty) {
     copyToLibrary(testsupport::testMovie(TestMovie::HalfSecond), "short.mp4", 0);
     auto items = itemsOf(library::AssetsFilter::AllVideos);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <regex>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 using testsupport::runProcess;
@@ -176,6 +177,63 @@ TEST_F(ProjectImportTest, HostileArchivesAreRefusedAndKeptAside) {
     EXPECT_FALSE(fs::exists(folders_.documents() + "/escape.txt"));
     EXPECT_FALSE(fs::exists(folders_.root() + "/escape.txt"));
     EXPECT_FALSE(fs::exists(fs::path(folders_.root()).parent_path() / "escape.txt"));
+}
+
+TEST_F(ProjectImportTest, WhatIsUnpackedGetsOurModesWhateverTheArchiveSays) {
+    // Modes as an archive may carry them: open to everyone, executable,
+    // set-id, sticky, or none at all.
+    const std::string entries =
+        "[('Layers/', '', 0o40777), ('kelbrin.meta', meta, 0o100666), ('frame-1.jpg', 'y', 0o104777),"
+        " ('Layers/layer-1.png', 'z', 0o100000), ('Deep/er/notes.txt', 'n', 0o101777)]";
+    const mode_t original = ::umask(022);
+    for (mode_t mask : {022, 0, 002, 077}) {
+        SCOPED_TRACE("umask " + std::to_string(mask));
+        std::string archive = hostileArchive("modes.tollivarmobile", entries);
+        ::umask(mask);
+        foundation::Error error;
+        const bool imported = ProjectImportProcessor().importProjectAtPath(archive, &error);
+        ::umask(022);
+        ASSERT_TRUE(imported) << error.description;
+        auto added = KWProjects::getInstance().getProjects()[1];
+        const fs::path project = *added->getProjectPath();
+        // A later save keeps them.
+        ASSERT_TRUE(added->saveMetaDataToDisk().ok());
+        auto modeOf = [](const fs::path& path) {
+            struct stat info {};
+            EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
+            return info.st_mode & 07777;
+        };
+        const mode_t folderMode = 0755 & ~mask, fileMode = 0644 & ~mask;
+        EXPECT_EQ(modeOf(project), folderMode);
+        size_t checked = 0;
+        for (const auto& entry : fs::recursive_directory_iterator(project)) {
+            EXPECT_EQ(modeOf(entry.path()), entry.is_directory() ? folderMode : fileMode) << entry.path();
+            ++checked;
+        }
+        EXPECT_EQ(checked, 7u);
+        EXPECT_EQ(readBytes(project / "Layers/layer-1.png"), "z");
+    }
+    ::umask(original);
+}
+
+// Once the application quits, imports stop: nothing is listed or left,
+// and an inbox archive stays where it was for the next launch.
+TEST_F(ProjectImportTest, AStoppedImportLeavesNoTraceAndTheInboxKeepsItsArchive) {
+    std::string archive =
+        hostileArchive("later.tollivarmobile", "[('kelbrin.meta', meta, 0o100644), ('f.bin', 'z', 0o100644)]");
+    ProjectImportProcessor::stopImports();
+    foundation::Error error;
+    EXPECT_FALSE(ProjectImportProcessor().importProjectAtPath(archive, &error));
+    ProjectImportProcessor::stopImports(false);
+    EXPECT_EQ(error.code, ProjectImportProcessor::kErrorStopped);
+    EXPECT_EQ(ProjectImportProcessor::failureReason(error), "The application quit before it was imported.");
+    EXPECT_TRUE(fs::exists(archive));
+    EXPECT_FALSE(fs::exists(archive + ".failed"));
+    EXPECT_TRUE(projectFolders().empty());
+    EXPECT_EQ(listedProjects(), 1u);
+    // The next launch imports it.
+    EXPECT_TRUE(ProjectImportProcessor().importProjectAtPath(archive, &error)) << error.description;
+    EXPECT_EQ(listedProjects(), 2u);
 }
 
 TEST_F(ProjectImportTest, ASecondFailureOfTheSameNameIsKeptToo) {

@@ -124,7 +124,7 @@ TEST(SSZipArchivePacking, LeavesOutHiddenEntriesAndFoldersAndCountsEveryListedEn
     }
 }
 
-TEST(SSZipArchivePacking, RoundTripKeepsContentsPermissionsAndDates) {
+TEST(SSZipArchivePacking, RoundTripKeepsContentsAndDatesAndStoresPermissions) {
     ScratchFolder scratch;
     std::string text(200000, 'x');
     writeText(scratch.path("project/kelbrin.meta"), text);
@@ -145,10 +145,10 @@ TEST(SSZipArchivePacking, RoundTripKeepsContentsPermissionsAndDates) {
     EXPECT_EQ(readText(scratch.path("back/kelbrin.meta")), text);
     EXPECT_EQ(readText(scratch.path("back/frame-1.jpg")), "jpeg bytes");
     EXPECT_EQ(readText(scratch.path("back/sub/deeper/notes.txt")), "notes");
-    EXPECT_EQ(modeOf(scratch.path("back/frame-1.jpg")), 0640u);
     EXPECT_EQ(mtimeOf(scratch.path("back/kelbrin.meta")), 1700000000);  // even seconds survive the MS-DOS format
 
-    // Info-ZIP's unzip reads our archives and restores the permissions too.
+    // Info-ZIP's unzip reads our archives and restores the permissions they
+    // keep (which our own unpacking leaves aside).
     auto unzip = runProcess({"unzip", "-q", archive, "-d", scratch.path("infozip")});
     ASSERT_EQ(unzip.exitCode, 0) << unzip.output;
     EXPECT_EQ(modeOf(scratch.path("infozip/frame-1.jpg")), 0640u);
@@ -279,13 +279,24 @@ TEST(SSZipArchiveUnpacking, KeepsExistingFilesWhenNotOverwriting) {
     EXPECT_EQ(readText(scratch.path("out/keep.txt")), "new");
 }
 
-TEST(SSZipArchiveUnpacking, AppliesOnlyPermissionBitsAndKeepsFilesReadable) {
+TEST(SSZipArchiveUnpacking, GivesFilesAndFoldersOurModesNotTheArchives) {
     ScratchFolder scratch;
-    buildZip(scratch.path("p.zip"), "[('setuid', 'x', 0o104755), ('locked', 'y', 0o100000), ('plain', 'z', 0o100640)]");
+    buildZip(scratch.path("p.zip"),
+             "[('setuid', 'x', 0o104755), ('locked', 'y', 0o100000), ('open', 'z', 0o100666), ('dir/', '', 0o40777),"
+             " ('dir/sticky', 'w', 0o101777), ('keep.txt', 'new', 0o100666)]");
+    // Files there already are replaced by files of our own.
+    writeText(scratch.path("out/keep.txt"), "old");
+    ::chmod(scratch.path("out/keep.txt").c_str(), 0666);
+    const mode_t original = ::umask(0);
+    const bool unpacked = SSZipArchive::unzipFileAtPath(scratch.path("p.zip"), scratch.path("out/deeper/still"));
     ASSERT_TRUE(SSZipArchive::unzipFileAtPath(scratch.path("p.zip"), scratch.path("out")));
-    EXPECT_EQ(modeOf(scratch.path("out/setuid")), 0755u);
-    EXPECT_EQ(modeOf(scratch.path("out/locked")), 0600u);
-    EXPECT_EQ(modeOf(scratch.path("out/plain")), 0640u);
+    ::umask(original);
+    ASSERT_TRUE(unpacked);
+    for (const char* file : {"setuid", "locked", "open", "dir/sticky", "keep.txt", "deeper/still/open"})
+        EXPECT_EQ(modeOf(scratch.path("out/") + file), 0644u) << file;
+    for (const char* folder : {"dir", "deeper", "deeper/still", "deeper/still/dir"})
+        EXPECT_EQ(modeOf(scratch.path("out/") + folder), 0755u) << folder;
+    EXPECT_EQ(readText(scratch.path("out/keep.txt")), "new");
 }
 
 TEST(SSZipArchiveUnpacking, EncryptedEntriesFailCleanly) {
@@ -420,6 +431,31 @@ TEST(SSZipArchiveHostile, TruncatedOrCorruptArchivesFail) {
     for (size_t i = 1000; i < 1100; ++i) corrupt[i] = static_cast<char>(corrupt[i] ^ 0x5a);
     writeText(scratch.path("bad.zip"), corrupt);
     EXPECT_EQ(unzipExpectingFailure(scratch.path("bad.zip"), scratch.path("o2")).code, kSSZipArchiveErrorReadFailed);
+}
+
+// The delegate stops the unpacking between entries and inside a large one.
+TEST(SSZipArchiveUnpacking, StopsWhenTheDelegateSaysSo) {
+    ScratchFolder scratch;
+    buildZip(scratch.path("in.zip"),
+             "[('a.txt', 'a', 0o100644), ('b.txt', 'b', 0o100644), ('big.bin', b'z' * (4 << 20), 0o100644)]");
+    struct StopAfter : Recorder {
+        size_t asks = 0, stopAt = 0;
+        bool zipArchiveShouldStop() override { return ++asks > stopAt; }
+    };
+    // Asked before each entry and before each chunk of one: the first entry
+    // takes two asks, and a 4 MiB entry more than one.
+    for (const size_t stopAt : {0u, 2u, 6u}) {
+        SCOPED_TRACE(stopAt);
+        StopAfter stopper;
+        stopper.stopAt = stopAt;
+        foundation::Error error;
+        const std::string out = scratch.path("out" + std::to_string(stopAt));
+        EXPECT_FALSE(SSZipArchive::unzipFileAtPath(scratch.path("in.zip"), out, true, "", &error, &stopper));
+        EXPECT_EQ(error.code, kSSZipArchiveErrorStopped);
+        EXPECT_EQ(stopper.finished, 0);
+        EXPECT_EQ(fs::exists(out + "/a.txt"), stopAt > 0);
+        EXPECT_LT(fs::exists(out + "/big.bin") ? fs::file_size(out + "/big.bin") : 0, uint64_t{4} << 20);
+    }
 }
 
 TEST(SSZipArchiveHostile, ZipBombEndsAsStorageFull) {

@@ -7,6 +7,7 @@
 #include "app/core/KWImageProducer.h"
 #include "app/core/KWProjects.h"
 #include "app/editor/FrameEditorModel.h"
+#include "platform/foundation/FileManager.h"
 #include "platform/foundation/RunLoop.h"
 #include "support/Pictures.h"
 #include "support/TestFiles.h"
@@ -219,24 +220,34 @@ TEST_F(EditorModelTest, MergeAndCropReadTheUnfilteredOriginals) {
     EXPECT_FALSE(frameeditor::originalPicture(*project, list->getFrameAtIndex(2)));
 }
 
-TEST(EditorModel, SaveFailuresTellAFullDeviceApart) {
-    const std::string full =
-        "There is almost no space left on this device. You cannot record new media until you free some space.";
+TEST(EditorModel, SaveFailuresNameTheProjectAndWhyWithoutPaths) {
+    auto project = ProjectModel::create();
+    project->setName("Sunrise");
+    const std::string inner = "/home/ann/.local/share/tollivar/Documents/.kelbrin-2024-01-02-03-04-05/frames.meta";
+    auto writeFailure = [&](int reason) {
+        return foundation::Error::posix(reason, "Could not write \"" + inner + "\"");
+    };
     struct Case {
         foundation::Error error;
-        std::string expected;
+        std::string why;
     } cases[] = {
-        {foundation::Error::posix(ENOSPC, "write"), full},
-        {foundation::Error::posix(EDQUOT, "write"), full},
-        // A file-size limit is no full device: the system's own text says what it is.
-        {foundation::Error::posix(EFBIG, "write"), "write: File too large"},
-        {foundation::Error("X", 1, "outer",
-                           std::make_shared<const foundation::Error>(foundation::Error::posix(ENOSPC, "w"))),
-         full},
-        {foundation::Error("NSCocoaErrorDomain", 513, "You may not write here."), "You may not write here."},
-        {foundation::Error("Store", 7, ""), "Ups. An unknown error occured. (Store-7)"},
+        {writeFailure(EFBIG), "a file would be larger than this system allows"},
+        {writeFailure(ENOSPC), "there is not enough space left on this device"},
+        {writeFailure(EDQUOT), "there is not enough space left on this device"},
+        {foundation::Error("X", 1, "outer " + inner, std::make_shared<const foundation::Error>(writeFailure(EROFS))),
+         "its storage can only be read"},
+        {foundation::Error(foundation::kCocoaErrorDomain, foundation::kFileWriteNoPermissionError,
+                           "You don’t have permission to access “frames.meta”."),
+         "you do not have permission to write there"},
+        {writeFailure(EISDIR), "something else is in the place of one of its files"},
+        {writeFailure(ENOENT), "its folder is no longer there"},
+        {writeFailure(ENOEXEC), "the system says “Exec format error”"},
+        {foundation::Error("Store", 7, inner), "its data could not be written"},
     };
-    for (const Case& c : cases) EXPECT_EQ(frameeditor::saveFailureMessage(c.error), c.expected) << c.error.description;
+    for (const Case& c : cases)
+        EXPECT_EQ(frameeditor::saveFailureMessage(*project, c.error),
+                  "The project “Sunrise” could not be saved: " + c.why + ".")
+            << c.error.description;
     const foundation::Error paste = frameeditor::pasteIncompleteError();
     EXPECT_EQ(paste.domain, "FrameEditor");
     EXPECT_EQ(paste.code, 2090);

@@ -19,7 +19,9 @@
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/controls/Slider.h"
 
+#include <csignal>
 #include <filesystem>
+#include <sys/resource.h>
 
 namespace editortest {
 namespace {
@@ -138,7 +140,7 @@ TEST_F(EditorTest, AFailedSaveIsShownAndTheNextSaveWritesTheChange) {
     EXPECT_EQ(namesOfList(*project), "BAS");  // memory keeps the change
     ASSERT_TRUE(editor->pendingSaveError().has_value());
     ASSERT_EQ(alertMessages().size(), 1u);
-    EXPECT_EQ(alertMessages()[0], frameeditor::saveFailureMessage(*editor->pendingSaveError()));
+    EXPECT_EQ(alertMessages()[0], frameeditor::saveFailureMessage(*project, *editor->pendingSaveError()));
     EXPECT_FALSE(alertMessages()[0].empty());
 
     std::filesystem::remove(listFile);
@@ -146,6 +148,28 @@ TEST_F(EditorTest, AFailedSaveIsShownAndTheNextSaveWritesTheChange) {
     EXPECT_FALSE(editor->pendingSaveError().has_value());
     EXPECT_EQ(namesOfSavedList(*project), "BAS");
     EXPECT_LIST_INVARIANTS(project);
+}
+
+TEST_F(EditorTest, ASaveStoppedByAFileSizeLimitSaysWhatAndWhyInTheUsersWords) {
+    auto project = projectOfPictures("AB");
+    project->setName("Sunrise");
+    ASSERT_TRUE(project->saveMetaDataToDisk().ok());
+    open(project);
+    // A limit on the size of files (ulimit -f) the frame list does not fit in.
+    rlimit before{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto previousHandler = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit tight = before;
+    tight.rlim_cur = 16;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
+    editor->reverseFrames(0, 2);
+    settle();
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    ::signal(SIGXFSZ, previousHandler);
+    EXPECT_EQ(alertMessages(), std::vector<std::string>{"The project “Sunrise” could not be saved: a file would be "
+                                                        "larger than this system allows."});
+    EXPECT_TRUE(editor->updateAllAndSaveProject().ok());
+    EXPECT_EQ(namesOfSavedList(*project), "BAS");
 }
 
 TEST_F(EditorTest, AThemeAddsTitleAndCreditsAndNoThemeRemovesThem) {

@@ -8,6 +8,7 @@
 #include "platform/ui/host/Device.h"
 #include "support/Pictures.h"
 #include "support/Process.h"
+#include "support/TestFiles.h"
 
 #include <filesystem>
 #include <map>
@@ -21,14 +22,6 @@ namespace fs = std::filesystem;
 class PainterViewControllerTest : public PainterScreenFixture {};
 
 int difference(RGBA p, RGBA q) { return std::max({std::abs(p.r - q.r), std::abs(p.g - q.g), std::abs(p.b - q.b)}); }
-
-int largestDifference(const Image& a, const Image& b) {
-    int largest = 0;
-    for (int y = 0; y < a.pixelHeight(); ++y)
-        for (int x = 0; x < a.pixelWidth(); ++x)
-            largest = std::max(largest, difference(a.pixelAt(x, y), b.pixelAt(x, y)));
-    return largest;
-}
 
 int pixelsFartherThan(const Image& a, const Image& b, int tolerance) {
     int count = 0;
@@ -105,7 +98,7 @@ TEST_F(PainterViewControllerTest, PaintedFrameIsSavedWithItsLayersAndReopens) {
     ASSERT_EQ(flat.pixelWidth(), kFrameWidth);
     // JPEG's colour conversion leaves a rare pixel of a saturated edge one
     // step further off.
-    EXPECT_LE(largestDifference(frame, flat), 4);
+    EXPECT_LE(testsupport::largestDifference(frame, flat), 4);
     EXPECT_LE(pixelsFartherThan(frame, flat, 3), frame.pixelWidth() * frame.pixelHeight() / 10000);
     EXPECT_EQ(flat.pixelAt(500, 60), frameColour(1)) << "the hidden layer's stroke is not in the picture";
     EXPECT_EQ(decoded(fileData(KWImageProducer::thumbnailFileName(id))).size(), (graphics::Size{272, 153}));
@@ -380,6 +373,69 @@ TEST_F(PainterViewControllerTest, AMaskOverWhatThePaintingShowsIsNoted) {
         EXPECT_TRUE(PainterViewController::drawingUndoesErase(*project, index));
         ASSERT_TRUE(open(index, false));
         EXPECT_TRUE(painter->drawingView()->canUndo());
+    }
+}
+
+// A crop or merge replaced the frame's picture with one made from what it
+// showed: painting starts from it, and of the strokes only what it does not
+// show stays.
+TEST_F(PainterViewControllerTest, APictureMadeFromThePaintingTakesItsShownLayers) {
+    addFrames(6);
+    struct Case {
+        const char* what;
+        int64_t index;
+        bool painted, hiddenActive, hiddenBehind, strokesOnly;
+        bool strokesStay;  // the next painting opens with strokes
+    } cases[] = {
+        {"never painted", 0, false, false, false, false, false},
+        {"a shown layer over a hidden one", 1, true, false, true, false, false},
+        {"a hidden active layer", 3, true, true, false, false, true},
+        {"strokes without a stored stack", 5, true, false, false, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string id = frameID(c.index);
+        if (c.painted) {
+            ASSERT_TRUE(open(c.index, false));
+            drawLine({100, 100}, {400, 300});
+            if (c.hiddenActive || c.hiddenBehind) {
+                const size_t at = c.hiddenActive ? 0 : 1;
+                ASSERT_TRUE(painter->layerManager()->addLayerAtIndex(at));
+                drawLine({500, 100}, {800, 300});
+                painter->layerManager()->enableLayerAtIndex(at, false);
+                if (c.hiddenBehind) painter->layerManager()->setActiveLayerAtIndex(0);
+            }
+            tap(painter->toolPalette()->btnBack());
+            if (c.strokesOnly) fs::remove(path(PainterLayerManager::layersFileName(id)));
+        }
+        std::map<std::string, foundation::Bytes> hidden;
+        if (const auto stack =
+                decodeLayerStack(fileData(PainterLayerManager::layersFileName(id)).value_or(foundation::Bytes{}))) {
+            for (const auto& layer : stack->layers)
+                if (!layer->isEnabled)
+                    for (const std::string& file : {PainterLayerManager::layerPictureFileName(id, layer->UUID),
+                                                    PainterLayerManager::layerStrokesFileName(id, layer->UUID)})
+                        hidden[file] = *fileData(file);
+        }
+        const auto strokes = fileData(painterfiles::strokesFileName(id));
+
+        ASSERT_TRUE(KWImageProducer(project).storeImage(testsupport::quadrantsImage(kFrameWidth, kFrameHeight), id));
+        ASSERT_TRUE(carryPictureIntoPainting(*project, id));
+        const auto picture = fileData(KWImageProducer::frameFileName(id));
+        if (!c.painted) {
+            for (const std::string& name : testsupport::namesInFolder(*project->getProjectPath()))
+                EXPECT_EQ(name.find("canvas-" + id), std::string::npos) << name;
+            continue;
+        }
+        EXPECT_EQ(fileData(painterfiles::unpaintedFileName(id)), picture);
+        EXPECT_EQ(fileData(painterfiles::strokesFileName(id)), c.strokesStay ? strokes : foundation::Bytes{});
+        for (const auto& [file, bytes] : hidden) EXPECT_EQ(fileData(file), bytes) << file << " stays";
+        ASSERT_TRUE(open(c.index, false));
+        EXPECT_EQ(painter->drawingView()->canUndo(), c.strokesStay);
+        EXPECT_EQ(painter->layerManager()->layers().size(), c.hiddenActive || c.hiddenBehind ? 2u : 1u);
+        tap(painter->toolPalette()->btnBack());
+        EXPECT_LE(
+            testsupport::largestDifference(decoded(picture), decoded(fileData(KWImageProducer::frameFileName(id)))), 4);
     }
 }
 

@@ -90,6 +90,7 @@ protected:
         EXPECT_EQ(facts.hasBFrames, 0);
         EXPECT_EQ(facts.width, width);
         EXPECT_EQ(facts.height, height);
+        EXPECT_EQ(facts.colours, testsupport::ourColours(width, height));
         ASSERT_EQ(int64_t(facts.frameTimes.size()), n + 1);
         for (int64_t i = 0; i <= n; ++i) EXPECT_NEAR(facts.frameTimes[size_t(i)], double(i) / fps, 1e-4) << i;
         EXPECT_EQ(facts.audioCodec, "pcm_s16le");
@@ -142,6 +143,37 @@ TEST_F(TollivarMovieRendererTest, AHeldPictureIsDecodedOnceForAllItsRepeats) {
     const ExportOutcome outcome = runExport(renderer(), type);
     EXPECT_EQ(graphics::jpeg::decodeCount() - before, 5u);
     checkMovie(outcome, type);
+}
+
+TEST_F(TollivarMovieRendererTest, PureColoursComeBackInEveryPlayer) {
+    // Stored at 1080p: the 1080p movie takes each picture's JPEG planes as
+    // they are, the 720p one scales and converts the pictures.
+    const testsupport::Rgb colours[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {128, 128, 128}, {224, 172, 140}};
+    for (const testsupport::Rgb& c : colours) {
+        graphics::GraphicsContext context({1920, 1080}, 1.0, true);
+        context.setFillColor(graphics::Color::rgb8(uint8_t(c.r), uint8_t(c.g), uint8_t(c.b)));
+        context.fillRect({0, 0, 1920, 1080});
+        addPicture(context.makeImage());
+    }
+    project->setFPS(5);
+    ASSERT_TRUE(project->saveAllDataToDisk());
+    for (const Size size : {Size{1920, 1080}, Size{1280, 720}}) {
+        SCOPED_TRACE(size.toString());
+        const ExportOutcome outcome = runExport(renderer(), TollivarMovieRenderer::moviePreviewType(size));
+        ASSERT_EQ(outcome.status, 3) << (outcome.error ? outcome.error->description : "");
+        EXPECT_EQ(testsupport::probeMovieFacts(*outcome.exportURL).colours,
+                  testsupport::ourColours(int(size.width), int(size.height)));
+        // As ffmpeg reads it (by the tags), and as a player that takes an
+        // HD movie for BT.709 whatever it says.
+        for (const std::string matrix : {"", "bt709"}) {
+            const std::vector<testsupport::Rgb> shown = testsupport::middleColours(*outcome.exportURL, matrix);
+            ASSERT_EQ(shown.size(), std::size(colours) + 1) << "the first picture is shown twice";
+            for (size_t i = 0; i < shown.size(); ++i)
+                EXPECT_LE(testsupport::levelsApart(shown[i], colours[i == 0 ? 0 : i - 1]), 4)
+                    << "picture " << i << " read " << (matrix.empty() ? "by its tags" : matrix) << ": "
+                    << testsupport::toString(shown[i]);
+        }
+    }
 }
 
 TEST_F(TollivarMovieRendererTest, HeldFrameAtFiveFramesPerSecond) {

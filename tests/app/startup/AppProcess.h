@@ -24,11 +24,12 @@ namespace startuptest {
 // The application with arguments, started from `workingFolder` (the test's
 // own when empty), with extra NAME=value environment entries. Its temporary
 // folder (and with it the runtime folder of its socket) is in the test's, so
-// nothing of it outlives the test.
+// nothing of it outlives the test. With `captureErrors`, standard error is
+// read with the output.
 inline testsupport::ChildProcess startApplication(const std::vector<std::string>& arguments = {},
                                                   const std::string& workingFolder = {},
-                                                  std::vector<std::string> environment = {},
-                                                  bool captureOutput = false) {
+                                                  std::vector<std::string> environment = {}, bool captureOutput = false,
+                                                  bool captureErrors = false) {
     environment.push_back("QT_QPA_PLATFORM=offscreen");
     environment.push_back("ASAN_OPTIONS=detect_leaks=0");
     if (std::none_of(environment.begin(), environment.end(),
@@ -36,7 +37,8 @@ inline testsupport::ChildProcess startApplication(const std::vector<std::string>
         environment.push_back("TMPDIR=" + foundation::Paths::temporaryDirectory());
     testsupport::ChildProcess::Options options;
     options.environment = std::move(environment);
-    options.captureOutput = captureOutput;
+    options.captureOutput = captureOutput || captureErrors;
+    options.captureErrors = captureErrors;
     std::vector<std::string> argv{TOLLIVAR_APPLICATION_BINARY};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     if (workingFolder.empty()) return testsupport::ChildProcess::spawn(argv, options);
@@ -48,10 +50,11 @@ inline testsupport::ChildProcess startApplication(const std::vector<std::string>
 
 // The child's user defaults count the launch once the launch sequence has run
 // to its end; until then there is no window to close.
-inline bool launchCompleted(const std::string& configFolder) {
+inline int64_t launchCount(const std::string& configFolder) {
     auto defaults = foundation::plist::readFile(configFolder + "/defaults.plist");
-    return defaults && defaults->isDictionary() && !defaults->asDictionary().get("RatingPromptLaunchCount").isNull();
+    return defaults && defaults->isDictionary() ? defaults->asDictionary().get("RatingPromptLaunchCount").asInt(0) : 0;
 }
+inline bool launchCompleted(const std::string& configFolder) { return launchCount(configFolder) > 0; }
 
 // Waits for file events in the folder until the condition holds or the child
 // ends; false when it never did within two minutes (the bound is real time,

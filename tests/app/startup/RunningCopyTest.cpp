@@ -10,6 +10,7 @@
 #include "support/TempAppFolders.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -134,6 +135,61 @@ TEST_F(RunningCopyTest, ALaunchWithNothingToOpenJustEnds) {
     EXPECT_EQ(later.wait(), 0);
     EXPECT_FALSE(first.poll().has_value()) << "the running copy ended";
     EXPECT_EQ(first.stop(SIGTERM), 0);
+}
+
+TEST_F(RunningCopyTest, WithARuntimeFolderTooLongForASocketOneCopyRuns) {
+    // A socket's path holds at most 107 bytes: the socket cannot go there.
+    std::string runtime = folders.root() + "/";
+    runtime += std::string(120 - runtime.size(), 'r');
+    fs::create_directories(runtime);
+    fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
+    const std::vector<std::string> environment = {"XDG_RUNTIME_DIR=" + runtime};
+    auto first = startApplication({}, {}, environment);
+    waitForLaunch(first);
+    ASSERT_EQ(listedNames().size(), 1u);
+
+    const std::string archive = placeArchive("Film.tollivarmobile");
+    auto later = startApplication({archive}, {}, environment, false, true);
+    // A second copy that ran would count its launch in the user defaults.
+    EXPECT_FALSE(waitInFolder(folders.config(), later, [&] { return launchCount(folders.config()) > 1; }))
+        << "a second copy ran on the same data folder";
+    ASSERT_TRUE(later.poll().has_value()) << "the second start did not end";
+    EXPECT_EQ(later.wait(), 0);
+    EXPECT_NE(later.readOutput().find("already running"), std::string::npos);
+    EXPECT_TRUE(waitForListedCount(first, 2)) << "the running copy did not take the archive";
+    EXPECT_FALSE(first.poll().has_value()) << "the running copy ended";
+    EXPECT_EQ(first.stop(SIGTERM), 0);
+}
+
+// Quitting while an archive is imported ends at once: the import stops and
+// leaves no folder that is not listed; the user's archive is untouched.
+TEST_F(RunningCopyTest, QuittingDuringAnImportEndsAtOnceAndLeavesNoTrace) {
+    auto running = startApplication();
+    waitForLaunch(running);
+    // The sample project with many small files beside it: an import that
+    // takes a while to unpack.
+    const std::string archive = placeArchive("Long.tollivarmobile");
+    ASSERT_EQ(testsupport::runPython("import sys, zipfile\n"
+                                     "with zipfile.ZipFile(sys.argv[1], 'a') as z:\n"
+                                     "    for i in range(30000): z.writestr('pad/%05d.txt' % i, 'x')",
+                                     {archive})
+                  .exitCode,
+              0);
+    const std::string original = readBytes(archive);
+    auto later = startApplication({archive});
+    EXPECT_EQ(later.wait(), 0);
+    ASSERT_TRUE(waitInFolder(folders.documents(), running, [&] { return projectFolders().size() > 1; }))
+        << "the import did not begin";
+
+    ::kill(running.pid(), SIGTERM);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    // Returns once the application has ended, or at the deadline.
+    waitInFolder(folders.documents(), running, [&] { return std::chrono::steady_clock::now() > deadline; });
+    ASSERT_TRUE(running.poll().has_value()) << "the application did not quit during the import";
+    EXPECT_EQ(running.wait(), 0);
+    auto names = listedNames();
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()), projectFolders());
+    EXPECT_EQ(readBytes(archive), original);
 }
 
 TEST_F(RunningCopyTest, ANameBeingTypedOnTheCardSurvivesSigterm) {

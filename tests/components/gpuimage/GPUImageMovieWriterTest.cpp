@@ -127,6 +127,31 @@ TEST(GPUImageMovieWriter, WritesH264FramesAndAacMonoSound) {
     EXPECT_NEAR(pixel[0], 90, 8);
 }
 
+// A recording says its colours, BT.709 from HD sizes on, BT.601 below, and
+// ffmpeg shows them whether it follows the tags or the size's convention.
+TEST(GPUImageMovieWriter, RecordingsSayTheirColoursAndShowThem) {
+    const graphics::RGBA skin{224, 172, 140, 255};
+    for (const Size size : {Size{96, 64}, Size{1280, 720}}) {
+        SCOPED_TRACE(size.toString());
+        const std::string path = moviePath("colours.mov");
+        Rig rig(path, size, skin);
+        rig.writer->startRecording();
+        for (int i = 0; i < 2; ++i) rig.frameAt(MediaTime::make(i, 30));
+        finishAndWait(*rig.writer);
+        ASSERT_FALSE(rig.writer->error().has_value()) << rig.writer->error()->description;
+
+        EXPECT_EQ(testsupport::probeMovieFacts(path).colours,
+                  testsupport::ourColours(int(size.width), int(size.height)));
+        for (const std::string matrix : {"", size.height >= 720 ? "bt709" : "bt601"}) {
+            const std::vector<testsupport::Rgb> colours = testsupport::middleColours(path, matrix);
+            ASSERT_EQ(colours.size(), 2u);
+            for (const testsupport::Rgb& shown : colours)
+                EXPECT_LE(testsupport::levelsApart(shown, {skin.r, skin.g, skin.b}), 4)
+                    << matrix << ": " << toString(shown);
+        }
+    }
+}
+
 // Frame times the file cannot take are passed over; the rest are written.
 TEST(GPUImageMovieWriter, FramesAtUnusableTimesAreIgnored) {
     const std::string path = moviePath("times.mov");

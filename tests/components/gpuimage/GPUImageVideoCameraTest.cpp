@@ -94,6 +94,49 @@ TEST(GPUImageVideoCamera, CamerasByPositionAndSwitching) {
     EXPECT_FALSE(camera->inputCamera()->activeVideoMaxFrameDuration().isValid()) << "the lock was refused";
 }
 
+TEST(GPUImageVideoCamera, WebcamsWithoutAPositionAreTakenAndSwitchedToByDevice) {
+    // Two webcams as Qt lists them: no position, so both count as back
+    // cameras, and each films a colour of its own.
+    std::vector<capture::SyntheticCameraConfig> webcams;
+    for (const auto& [id, colour] : {std::pair{"/dev/video2", qRgb(255, 0, 0)}, {"/dev/video0", qRgb(0, 0, 255)}}) {
+        webcams.push_back(capture::SyntheticCaptureBackend::backCamera());
+        webcams.back().uniqueID = id;
+        webcams.back().position = DevicePosition::Unspecified;
+        QImage picture(8, 8, QImage::Format_RGB32);
+        picture.fill(colour);
+        webcams.back().pictures = {picture};
+    }
+    SyntheticCameras cameras(webcams);
+    const auto devices = capture::videoDevices();
+    auto camera = GPUImageVideoCamera::create(capture::kSessionPreset640x480, devices.front());
+    ASSERT_TRUE(camera);
+    auto output = std::make_shared<GPUImageRawDataOutput>(Size{640, 480}, false);
+    camera->addTarget(output);
+    camera->startCameraCapture();
+    const auto expectFilming = [&](const char* id, GPUByteColorVector colour) {
+        EXPECT_EQ(camera->inputCamera()->uniqueID(), id);
+        cameras.runFor(0.35);
+        EXPECT_EQ(output->colorAtLocation({320, 240}), colour) << id;
+        for (const auto& device : devices) {
+            auto* driver = cameras.backend->driver(device->uniqueID());  // none once unplugged
+            EXPECT_EQ(driver && driver->isStreaming(), device->uniqueID() == id) << device->uniqueID();
+        }
+    };
+    expectFilming("/dev/video2", {255, 0, 0, 255});  // not the last listed at its position
+    camera->rotateCamera();
+    expectFilming("/dev/video2", {255, 0, 0, 255});  // no front camera: nothing changes
+    EXPECT_TRUE(camera->switchToCamera(devices.back()));
+    expectFilming("/dev/video0", {0, 0, 255, 255});
+    EXPECT_TRUE(camera->switchToCamera(devices.back())) << "already filming with it";
+    EXPECT_TRUE(camera->switchToCamera(devices.front()));
+    expectFilming("/dev/video2", {255, 0, 0, 255});
+    // An unplugged camera cannot be switched to: the one in use films on.
+    cameras.backend->unplug("/dev/video0");
+    EXPECT_FALSE(camera->switchToCamera(devices.back()));
+    expectFilming("/dev/video2", {255, 0, 0, 255});
+    EXPECT_FALSE(camera->switchToCamera(nullptr));
+}
+
 TEST(GPUImageVideoCamera, AFrameInFlightDropsTheNextAndPausedNoneArrive) {
     SyntheticCameras cameras(backAndFront());
     auto camera = GPUImageVideoCamera::create();

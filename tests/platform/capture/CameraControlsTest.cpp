@@ -11,6 +11,7 @@
 #include "support/VirtualClock.h"
 
 #include <cerrno>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <linux/videodev2.h>
 
@@ -23,9 +24,13 @@ using Writes = std::vector<std::pair<uint32_t, int32_t>>;
 constexpr unsigned kLockAndContinuous = 0b101;
 
 struct Camera {
-    explicit Camera(std::shared_ptr<FakeV4l2Device> table) : node(std::move(table)) {
+    explicit Camera(std::shared_ptr<FakeV4l2Device> table,
+                    const std::function<void(SyntheticCameraConfig&)>& adjust = nullptr)
+        : node(std::move(table)) {
         auto config = SyntheticCaptureBackend::backCamera();
         config.controls = node->opener();
+        config.setFormat = node->formatSetter();
+        if (adjust) adjust(config);
         backend = std::make_shared<SyntheticCaptureBackend>(std::vector<SyntheticCameraConfig>{config});
         device = backend->videoDevices().at(0);
         node->writes.clear();
@@ -450,42 +455,128 @@ TEST(CameraControls, ReadOnlyControlsAreNeverWritten) {
     }
 }
 
-TEST(CameraControls, ANodeAnotherProgramHoldsIsInUseNotGone) {
-    auto table = FakeV4l2Device::webcam();
-    table->openError = EACCES;
-    Camera camera(table);
-    int posted = 0;
-    auto token = foundation::NotificationCenter::defaultCenter().addObserver(
-        kDeviceWasDisconnectedNotification, camera.device.get(), [&](const foundation::Notification&) { ++posted; });
-    EXPECT_EQ(camera.device->capabilities().exposureModes, 0u) << "nothing offered before the node answers";
-    auto busy = CaptureDeviceInput::create(camera.device);
-    ASSERT_FALSE(busy.ok());
-    EXPECT_EQ(busy.error().code, kCaptureErrorDeviceInUse);
-    EXPECT_EQ(busy.error().description, "The camera is in use by another program.");
-    ASSERT_TRUE(busy.error().underlying);
-    EXPECT_EQ(busy.error().underlying->code, EACCES);
-    EXPECT_TRUE(camera.device->isConnected());
+// Counts the notifications of one name that a device posts.
+struct Posted {
+    Posted(const char* name, const CaptureDevicePtr& device)
+        : token(foundation::NotificationCenter::defaultCenter().addObserver(
+              name, device.get(), [this](const foundation::Notification&) { ++count; })) {}
+    int count = 0;
+    foundation::ObserverToken token;
+};
 
-    // Once the other program lets go, the camera opens with its controls.
-    table->openError = 0;
-    ASSERT_TRUE(CaptureDeviceInput::create(camera.device).ok());
-    EXPECT_EQ(camera.device->capabilities().exposureModes, kLockAndContinuous);
-    foundation::RunLoop::main().runUntilIdle();
-    EXPECT_EQ(posted, 0);
+TEST(CameraControls, ANodeThatWillNotOpenSaysWhy) {
+    struct Case {
+        const char* name;
+        int openError;
+        bool gone;
+        int64_t code;
+        std::vector<std::string> saying;
+    };
+    const Case cases[] = {
+        // The node's group is "video", and the user is not in it.
+        {"no permission", EACCES, false, kCaptureErrorPermissionDenied, {"no permission", "\"video\" group"}},
+        {"a driver of one program at a time", EBUSY, false, kCaptureErrorDeviceInUse, {"in use by another program"}},
+        {"unplugged", 0, true, kCaptureErrorDeviceDisconnected, {"not connected"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto table = FakeV4l2Device::webcam();
+        table->openError = EACCES;  // not opened when the camera is listed, but when it is used
+        Camera camera(table);
+        EXPECT_EQ(camera.device->capabilities().exposureModes, 0u) << "nothing offered before the node answers";
+        Posted unplugged(kDeviceWasDisconnectedNotification, camera.device);
+        table->openError = c.openError;
+        if (c.gone) table->vanishAfterCalls = table->calls;
+        auto opened = CaptureDeviceInput::create(camera.device);
+        ASSERT_FALSE(opened.ok());
+        EXPECT_EQ(opened.error().code, c.code);
+        for (const std::string& words : c.saying) EXPECT_THAT(opened.error().description, testing::HasSubstr(words));
+        EXPECT_EQ(camera.device->isConnected(), !c.gone);
+        foundation::RunLoop::main().runUntilIdle();
+        EXPECT_EQ(unplugged.count, c.gone ? 1 : 0);
+        if (c.gone) continue;
+        // Once it may, the camera opens with its controls.
+        table->openError = 0;
+        ASSERT_TRUE(CaptureDeviceInput::create(camera.device).ok());
+        EXPECT_EQ(camera.device->capabilities().exposureModes, kLockAndContinuous);
+    }
+}
 
-    // A node that has gone is an unplugged camera.
-    table->openError = EACCES;
-    Camera gone(table);
-    auto goneToken = foundation::NotificationCenter::defaultCenter().addObserver(
-        kDeviceWasDisconnectedNotification, gone.device.get(), [&](const foundation::Notification&) { ++posted; });
-    table->openError = 0;
-    table->vanishAfterCalls = table->calls;
-    auto unplugged = CaptureDeviceInput::create(gone.device);
-    ASSERT_FALSE(unplugged.ok());
-    EXPECT_EQ(unplugged.error().code, kCaptureErrorDeviceDisconnected);
-    EXPECT_FALSE(gone.device->isConnected());
-    foundation::RunLoop::main().runUntilIdle();
-    EXPECT_EQ(posted, 1);
+TEST(CameraControls, ACameraAnotherProgramStreamsOpensWithItsControlsAndFailsToStart) {
+    for (const bool toldLater : {false, true}) {
+        SCOPED_TRACE(toldLater ? "told on a later turn (GStreamer)" : "told inside the start (FFmpeg)");
+        auto table = FakeV4l2Device::webcam();
+        table->streamedElsewhere = true;
+        Camera camera(table, [toldLater](SyntheticCameraConfig& config) { config.reportsFailuresLater = toldLater; });
+        Posted failed(kDeviceRuntimeErrorNotification, camera.device);
+        auto input = CaptureDeviceInput::create(camera.device);
+        ASSERT_TRUE(input.ok()) << "V4L2 lets it open";
+        EXPECT_FALSE(camera.device->failure());
+        EXPECT_EQ(camera.device->capabilities().whiteBalanceModes, kLockAndContinuous) << "its controls answer";
+        auto session = CaptureSession::create();
+        session->addInput(input.value());
+        session->startRunning();
+        EXPECT_EQ(camera.device->failure().has_value(), !toldLater);
+        foundation::RunLoop::main().runUntilIdle();
+        ASSERT_TRUE(camera.device->failure());
+        EXPECT_EQ(camera.device->failure()->code, kCaptureErrorDeviceInUse);
+        EXPECT_EQ(camera.device->failure()->description, "The camera is in use by another program.");
+        ASSERT_TRUE(camera.device->failure()->underlying);
+        EXPECT_EQ(camera.device->failure()->underlying->description, "Camera is in use.") << "Qt's own words";
+        EXPECT_FALSE(camera.backend->driver("synthetic-back")->isStreaming()) << "no frame will come";
+        // Told inside the start, the failure is the starter's to read; told later, it is posted.
+        EXPECT_EQ(failed.count, toldLater ? 1 : 0);
+        EXPECT_TRUE(camera.device->isConnected()) << "not an unplugged camera";
+        EXPECT_TRUE(table->formats.empty());
+
+        // Once the other program lets go, the camera starts.
+        table->streamedElsewhere = false;
+        session->stopRunning();
+        session->startRunning();
+        foundation::RunLoop::main().runUntilIdle();
+        EXPECT_FALSE(camera.device->failure());
+        EXPECT_TRUE(camera.backend->driver("synthetic-back")->isStreaming());
+        EXPECT_EQ(table->formats, (std::vector<std::pair<uint32_t, uint32_t>>{{1920, 1080}}));
+        session->stopRunning();
+    }
+}
+
+TEST(CameraControls, AnEIOOnOneControlRefusesThatControlAndTheCameraGoesOn) {
+    // uvcvideo answers EIO for a control the camera's firmware stalls on.
+    struct Case {
+        const char* name;
+        uint32_t stalls;
+        bool onRead;
+        std::function<void(CaptureDevice&)> lock;
+        unsigned DeviceCapabilities::*modes;
+        unsigned left;  // what the control still offers
+    };
+    const Case cases[] = {
+        {"writing the automatic focus", V4L2_CID_FOCUS_AUTO, false,
+         [](CaptureDevice& d) { d.setFocusMode(CaptureMode::Locked); }, &DeviceCapabilities::focusModes, 0},
+        {"reading the temperature", V4L2_CID_WHITE_BALANCE_TEMPERATURE, true,
+         [](CaptureDevice& d) { d.setWhiteBalanceMode(CaptureMode::Locked); }, &DeviceCapabilities::whiteBalanceModes,
+         0b100},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Camera camera(FakeV4l2Device::webcam());
+        Posted unplugged(kDeviceWasDisconnectedNotification, camera.device);
+        (c.onRead ? camera.node->control(c.stalls).failsReads : camera.node->control(c.stalls).refuseWrites) = EIO;
+        const foundation::Status outcome = camera.change(c.lock);
+        ASSERT_FALSE(outcome.ok());
+        EXPECT_EQ(outcome.error().code, kCaptureErrorControlRefused);
+        ASSERT_TRUE(outcome.error().underlying);
+        EXPECT_EQ(outcome.error().underlying->code, EIO);
+        EXPECT_EQ(camera.device->capabilities().*c.modes, c.left) << "that control is refused";
+        EXPECT_TRUE(camera.device->isConnected()) << "not unplugged";
+        // The camera's other controls go on.
+        ASSERT_TRUE(camera.change([](CaptureDevice& d) { d.setExposureMode(CaptureMode::Locked); }).ok());
+        EXPECT_EQ(camera.device->exposureMode(), CaptureMode::Locked);
+        EXPECT_EQ(camera.node->current(V4L2_CID_EXPOSURE_AUTO), V4L2_EXPOSURE_MANUAL);
+        foundation::RunLoop::main().runUntilIdle();
+        EXPECT_EQ(unplugged.count, 0);
+    }
 }
 
 }  // namespace

@@ -24,10 +24,12 @@ void expectNear(const std::array<int, 4>& actual, const std::array<int, 4>& expe
 }
 
 QVideoFrame makeFrame(QVideoFrameFormat::PixelFormat format, int width, int height,
-                      const std::function<void(QVideoFrame&)>& fill) {
+                      const std::function<void(QVideoFrame&)>& fill,
+                      QVideoFrameFormat::ColorSpace space = QVideoFrameFormat::ColorSpace_BT601,
+                      QVideoFrameFormat::ColorRange range = QVideoFrameFormat::ColorRange_Video) {
     QVideoFrameFormat surface(QSize(width, height), format);
-    surface.setColorSpace(QVideoFrameFormat::ColorSpace_BT601);
-    surface.setColorRange(QVideoFrameFormat::ColorRange_Video);
+    surface.setColorSpace(space);
+    surface.setColorRange(range);
     QVideoFrame frame(surface);
     EXPECT_TRUE(frame.map(QVideoFrame::WriteOnly));
     fill(frame);
@@ -81,6 +83,40 @@ TEST(VideoFrameConversion, Nv12AndYuyvBecomeOpaqueBgra) {
             expectNear(bgraAt(*image, 1, 1), colour.bgra, what);
             expectNear(bgraAt(*image, 3, 1), {128, 128, 128, 255}, what + " grey");
         }
+    }
+}
+
+// A camera's frame is read with the matrix and range it says; one that
+// says neither, as V4L2 defines for a webcam's YCbCr, as limited-range
+// BT.601, whatever its size.
+TEST(VideoFrameConversion, FramesAreReadWithTheMatrixAndRangeTheySay) {
+    using F = QVideoFrameFormat;
+    struct Case {
+        const char* what;
+        F::ColorSpace space;
+        F::ColorRange range;
+        uint8_t y, u, v;  // pure red in that matrix and range
+    };
+    const Case cases[] = {
+        {"BT.709", F::ColorSpace_BT709, F::ColorRange_Video, 63, 102, 240},
+        {"BT.601 full range", F::ColorSpace_BT601, F::ColorRange_Full, 76, 85, 255},
+        {"BT.709 full range", F::ColorSpace_BT709, F::ColorRange_Full, 54, 99, 255},
+        {"unsaid", F::ColorSpace_Undefined, F::ColorRange_Unknown, 81, 90, 240},
+    };
+    for (const Case& c : cases) {
+        auto frame = makeFrame(
+            F::Format_NV12, 1280, 720,
+            [&](QVideoFrame& frame) {
+                for (int row = 0; row < 720; ++row) std::memset(frame.bits(0) + row * frame.bytesPerLine(0), c.y, 1280);
+                for (int row = 0; row < 360; ++row) {
+                    uchar* chroma = frame.bits(1) + row * frame.bytesPerLine(1);
+                    for (int x = 0; x < 640; ++x) chroma[2 * x] = c.u, chroma[2 * x + 1] = c.v;
+                }
+            },
+            c.space, c.range);
+        auto image = imageFromVideoFrame(frame);
+        ASSERT_TRUE(image.ok()) << c.what;
+        expectNear(bgraAt(*image, 640, 360), {0, 0, 255, 255}, c.what);
     }
 }
 

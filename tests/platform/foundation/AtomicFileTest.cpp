@@ -115,14 +115,43 @@ TEST(AtomicTemporaryName, OnlyTheWritersOwnNamesParse) {
     }
 }
 
-TEST_F(AtomicFileTest, KeepsPermissionsOfReplacedFile) {
-    std::string path = dir + "/secret";
-    ASSERT_TRUE(writeFileAtomically(path, std::string_view("x")).ok());
-    ASSERT_EQ(chmod(path.c_str(), 0600), 0);
-    ASSERT_TRUE(writeFileAtomically(path, std::string_view("y")).ok());
-    struct stat info;
-    ASSERT_EQ(stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
+TEST_F(AtomicFileTest, ReplacedFilesKeepWhoMayReadThemButNoOneElseMayWrite) {
+    const struct {
+        mode_t umask;
+        std::optional<mode_t> before;  // none: a new file
+        mode_t after;
+    } cases[] = {
+        {022, std::nullopt, 0644},
+        // Whatever the umask allows, no one else may write into our files.
+        {0, std::nullopt, 0644},
+        {002, std::nullopt, 0644},
+        {077, std::nullopt, 0600},
+        {022, 0600, 0600},
+        {022, 0640, 0640},
+        {022, 0444, 0444},
+        // Modes something else gave them (an archive did) go with the save.
+        {022, 0666, 0644},
+        {022, 0777, 0644},
+        {022, 04755, 0644},
+        {0, 01777, 0644},
+    };
+    const mode_t original = ::umask(022);
+    int number = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.before.value_or(0)) + " under umask " + std::to_string(c.umask));
+        const std::string path = dir + "/file-" + std::to_string(++number);
+        if (c.before) {
+            std::ofstream(path) << "x";
+            ASSERT_EQ(::chmod(path.c_str(), *c.before), 0);
+        }
+        ::umask(c.umask);
+        ASSERT_TRUE(writeFileAtomically(path, std::string_view("y")).ok());
+        ::umask(022);
+        struct stat info {};
+        ASSERT_EQ(::stat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, c.after);
+    }
+    ::umask(original);
 }
 
 TEST_F(AtomicFileTest, FailuresNameThePathAndCarryErrno) {

@@ -325,6 +325,24 @@ TEST(DispatchGlobalQueue, WorkersBlockedInWaitsDoNotStarveThePool) {
     EXPECT_EQ(done, tasks);
 }
 
+TEST(DispatchGlobalQueue, AWorkerThatWaitsInsideBlockingWorkCountsAsOneBlockedWorker) {
+    // The one worker waits on the outside world and, inside that, in a
+    // dispatch wait: the pool still starts another for the queued work.
+    foundation::detail::ThreadPool pool(1);
+    DispatchSemaphore release(0), ran(0);
+    pool.submit(QueuePriority::Default, [&] {
+        const foundation::ScopedBlockingWork outside;
+        release.wait(30);
+    });
+    while (release.waitingCount() == 0) std::this_thread::yield();
+    pool.submit(QueuePriority::Default, [&] {
+        ran.signal();
+        release.signal();
+    });
+    EXPECT_TRUE(ran.wait(30));
+    EXPECT_EQ(pool.threadCount(), 2u);
+}
+
 TEST(DispatchGlobalQueue, HigherPriorityIsServedFirst) {
     // One worker, held busy while low and then high work is queued.
     foundation::detail::ThreadPool pool(1);
@@ -368,6 +386,28 @@ TEST(DispatchMainQueue, SyncWaitingOnALoopThatIsResetReturnsInsteadOfHanging) {
     EXPECT_FALSE(ran);
     EXPECT_TRUE(returned);
     EXPECT_EQ(foundation::BackgroundActivity::inFlight(), 0);
+}
+
+// At the end of the process the main loop no longer runs: what pool tasks
+// wait for on the main queue is served until the pool is done, or until the
+// time given has passed while a task still works.
+TEST(DispatchMainQueue, PoolWorkThatWaitsOnTheMainQueueFinishesBeforeTheExit) {
+    // On the real clock, as at the exit: a virtual one stands still while a
+    // task works.
+    std::atomic<int> served{0};
+    std::atomic<bool> release{false}, finished{false};
+    for (int i = 0; i < 3; ++i) DispatchQueue::global().async([&] { DispatchQueue::main().sync([&] { ++served; }); });
+    EXPECT_TRUE(DispatchQueue::finishPoolWork(5));
+    EXPECT_EQ(served, 3);
+
+    DispatchQueue::global().async([&] {
+        while (!release) std::this_thread::yield();
+        finished = true;
+    });
+    EXPECT_FALSE(DispatchQueue::finishPoolWork(0.05));
+    release = true;
+    EXPECT_TRUE(DispatchQueue::finishPoolWork(5));
+    EXPECT_TRUE(finished);
 }
 
 // The policy is the calling thread's alone, lasts for the scope, and a scope

@@ -9,7 +9,9 @@
 #include "support/TempAppFolders.h"
 #include "support/TestFiles.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <sys/stat.h>
@@ -99,6 +101,85 @@ TEST(PrivateFolder, TheTemporaryFolderIsTakenOnlyWhenItIsTheUsersAlone) {
         }
     }
     Paths::setRootOverride(root);
+}
+
+TEST(PrivateFolder, AReplacementStaysForTheWholeRun) {
+    testsupport::TempAppFolders folders;
+    Paths::setRootOverride(std::nullopt);
+    const std::string base = folders.root() + "/shared";
+    makeFolder(base, 01777);
+    const std::string named = base + "/tollivar-" + std::to_string(::getuid());
+    testsupport::writeFileBytes(named, "someone else's");
+    testsupport::ScopedEnvironment environment({{"TMPDIR", base}, {"XDG_RUNTIME_DIR", std::nullopt}});
+    const std::string temporary = Paths::temporaryDirectory();
+    EXPECT_TRUE(temporary.starts_with(named + "-")) << temporary;
+    // The name is given back: what this run keeps in its folder stays where it is.
+    fs::remove(named);
+    EXPECT_EQ(Paths::temporaryDirectory(), temporary);
+    EXPECT_EQ(Paths::temporaryDirectory(), temporary);
+    EXPECT_FALSE(fs::exists(named));
+    Paths::setRootOverride(folders.root());
+}
+
+TEST(PrivateFolder, OnlyFoldersThatRunsLeftAreSwept) {
+    testsupport::TempAppFolders folders;
+    const std::string base = folders.root() + "/shared", elsewhere = folders.root() + "/elsewhere";
+    makeFolder(base, 01777);
+    makeFolder(elsewhere, 0700);
+    testsupport::writeFileBytes(elsewhere + "/kept", "x");
+    const std::string prefix = "tollivar-" + std::to_string(::getuid()) + "-";
+    std::optional<RunFolder> held = RunFolder::create(base, prefix);
+    ASSERT_TRUE(held);
+    EXPECT_EQ(statusOf(held->path()), kPrivateFolder);
+    testsupport::writeFileBytes(held->path() + "/recording.m4a", "x");
+    const struct {
+        std::string name;
+        std::function<void(const std::string&)> make;
+        bool swept;
+    } cases[] = {
+        {prefix + "Left01",
+         [](const std::string& path) {
+             makeFolder(path, 0700);
+             makeFolder(path + "/runtime", 0700);
+             testsupport::writeFileBytes(path + "/runtime/frame.jpg", "x");
+         },
+         true},
+        {prefix + "Left02", [](const std::string& path) { makeFolder(path, 0700); }, true},
+        {prefix + "Open03", [](const std::string& path) { makeFolder(path, 0755); }, false},
+        {prefix + "Link04", [&](const std::string& path) { fs::create_directory_symlink(elsewhere, path); }, false},
+        {prefix + "File05", [](const std::string& path) { testsupport::writeFileBytes(path, "x"); }, false},
+        {prefix + "Longer06", [](const std::string& path) { makeFolder(path, 0700); }, false},
+        {"tollivar-" + std::to_string(::getuid() + 1) + "-Other7",
+         [](const std::string& path) { makeFolder(path, 0700); }, false},
+        {"other-" + std::to_string(::getuid()) + "-Left08", [](const std::string& path) { makeFolder(path, 0700); },
+         false},
+        {prefix + "Alien9",
+         [](const std::string& path) {
+             makeFolder(path, 0700);
+             // Only root can give a folder away; for anyone else the case is void.
+             if (::geteuid() == 0)
+                 ASSERT_EQ(::chown(path.c_str(), 4242, 4242), 0);
+             else
+                 fs::remove(path);
+         },
+         false},
+    };
+    std::vector<std::string> expected;
+    for (const auto& c : cases) {
+        c.make(base + "/" + c.name);
+        if (c.swept) expected.push_back(c.name);
+    }
+    std::vector<std::string> removed = removeAbandonedRunFolders(base, prefix);
+    std::sort(removed.begin(), removed.end());
+    EXPECT_EQ(removed, expected);
+    for (const auto& c : cases) EXPECT_EQ(fs::exists(fs::symlink_status(base + "/" + c.name)), !c.swept) << c.name;
+    EXPECT_TRUE(fs::exists(held->path() + "/recording.m4a")) << "the folder of a running copy";
+    EXPECT_TRUE(fs::exists(elsewhere + "/kept"));
+    // Its run lets go of it when it ends: then it goes with what is in it.
+    const std::string heldPath = held->path();
+    held->remove();
+    EXPECT_FALSE(fs::exists(heldPath));
+    EXPECT_TRUE(removeAbandonedRunFolders(base, prefix).empty());
 }
 
 TEST(PrivateFolder, WhatIsMadeInAPrivateFolderIsPrivateToo) {

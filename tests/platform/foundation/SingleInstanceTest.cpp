@@ -2,6 +2,7 @@
 // hand-over of messages to the running copy, and refusing sockets and
 // folders that are not this user's alone.
 
+#include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/SingleInstance.h"
 #include "support/ScopedEnvironment.h"
@@ -35,8 +36,20 @@ protected:
     std::string runtime() const { return folders.root() + "/run"; }
     std::string lockFile() const { return folders.root() + "/app.lock"; }
     std::string socketPath() const { return runtime() + "/app.socket"; }
-    std::unique_ptr<SingleInstance> instance() const {
-        return std::make_unique<SingleInstance>(lockFile(), socketPath());
+    // A copy whose socket may go into `socketFolders` (the runtime folder
+    // when none are given).
+    std::unique_ptr<SingleInstance> instance(std::vector<std::string> socketFolders = {}) const {
+        if (socketFolders.empty()) socketFolders = {runtime()};
+        return std::make_unique<SingleInstance>(lockFile(), "app.socket",
+                                                [socketFolders](const std::string&) { return socketFolders; });
+    }
+    // An owner-only folder whose path is `length` bytes long.
+    std::string folderOfLength(size_t length) const {
+        std::string folder = folders.root() + "/";
+        folder += std::string(length - folder.size(), 'r');
+        fs::create_directories(folder);
+        fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace);
+        return folder;
     }
 
     testsupport::TempAppFolders folders;
@@ -112,33 +125,88 @@ TEST_F(SingleInstanceTest, SocketsThatAreNotThisUsersOwnAreRefused) {
     foundation::RunLoop::main().runUntilIdle();
 }
 
-TEST_F(SingleInstanceTest, RuntimeFolderMustBeThisUsersAlone) {
+TEST_F(SingleInstanceTest, TheLockIsTakenWhateverBecomesOfTheSocket) {
+    // A socket's path holds at most 107 bytes; the name it is bound under
+    // first is longer still.
+    const std::string tooLong = folderOfLength(100), shared = folders.root() + "/shared";
+    fs::create_directories(shared);
+    fs::permissions(shared, fs::perms::all, fs::perm_options::replace);
+    struct Case {
+        const char* name;
+        std::vector<std::string> socketFolders;
+        std::string socketFolder;  // where the running copy listens; none when empty
+    };
+    const std::vector<Case> cases = {
+        {"the first folder", {runtime(), tooLong}, runtime()},
+        {"where the path fits", {tooLong, runtime()}, runtime()},
+        {"not where others may enter", {shared, runtime()}, runtime()},
+        {"nowhere", {tooLong}, ""},
+        {"nowhere that is ours alone", {shared}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto running = instance(c.socketFolders);
+        auto claimed = running->claimOrHandOff({}, 1.0);
+        ASSERT_TRUE(claimed.ok()) << claimed.error().description;
+        EXPECT_EQ(*claimed, SingleInstance::Role::Running);
+        EXPECT_TRUE(running->isRunningCopy());
+        EXPECT_EQ(running->socketPath(), c.socketFolder.empty() ? "" : c.socketFolder + "/app.socket");
+        std::vector<std::string> received;
+        running->startListening([&](std::vector<std::string> messages) { received = std::move(messages); });
+
+        // A later launch, whatever folders it would have chosen, learns from
+        // the running copy where it listens, or that it cannot be reached:
+        // either way it does not run.
+        auto later = instance({tooLong});
+        auto handed = later->claimOrHandOff({"file:///a/Film.tollivarmobile"}, 5.0);
+        ASSERT_TRUE(handed.ok()) << handed.error().description;
+        EXPECT_EQ(*handed,
+                  c.socketFolder.empty() ? SingleInstance::Role::AlreadyRunning : SingleInstance::Role::HandedOff);
+        EXPECT_FALSE(later->isRunningCopy());
+        EXPECT_TRUE(later->foundRunningCopy());
+        foundation::RunLoop::main().runUntilIdle();
+        EXPECT_EQ(received, c.socketFolder.empty() ? std::vector<std::string>{}
+                                                   : std::vector<std::string>{"file:///a/Film.tollivarmobile"});
+        EXPECT_TRUE(fs::is_empty(tooLong));
+        EXPECT_TRUE(fs::is_empty(shared));
+        // Once it ends, the next launch runs, and is not told anything stale.
+        running.reset();
+        auto next = instance({runtime()});
+        auto claimedAgain = next->claimOrHandOff({}, 1.0);
+        ASSERT_TRUE(claimedAgain.ok());
+        EXPECT_EQ(*claimedAgain, SingleInstance::Role::Running);
+    }
+}
+
+TEST_F(SingleInstanceTest, SocketsGoWhereTheirPathFits) {
     const std::string shared = folders.root() + "/shared-run";
     fs::create_directories(shared);
     fs::permissions(shared,
                     fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
                         fs::perms::others_exec,
                     fs::perm_options::replace);
+    const std::string name = SingleInstance::socketNameFor(folders.documents(), "app");
+    const std::string temporary = foundation::Paths::temporaryDirectory() + "/runtime";
     struct Case {
         std::optional<std::string> variable;
-        bool used;
+        std::vector<std::string> folders;
     };
     const std::vector<Case> cases = {
-        {runtime(), true}, {shared, false}, {"relative/run", false}, {std::nullopt, false}};
+        {runtime(), {runtime(), temporary}}, {folderOfLength(90), {temporary}}, {shared, {temporary}},
+        {"relative/run", {temporary}},       {std::nullopt, {temporary}},
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.variable.value_or("unset"));
         testsupport::ScopedEnvironment environment({{"XDG_RUNTIME_DIR", c.variable}});
-        auto folder = SingleInstance::runtimeDirectory();
-        ASSERT_TRUE(folder.ok()) << folder.error().description;
-        EXPECT_EQ(*folder == c.variable.value_or(""), c.used);
-        EXPECT_EQ(permissions(*folder) & 077, 0u);
-        auto socket = SingleInstance::socketPathFor(folders.documents(), "app");
-        ASSERT_TRUE(socket.ok());
-        EXPECT_EQ(fs::path(*socket).parent_path(), fs::path(*folder));
-        // One data folder, one socket; another folder, another socket.
-        EXPECT_EQ(*socket, *SingleInstance::socketPathFor(folders.documents() + "/", "app"));
-        EXPECT_NE(*socket, *SingleInstance::socketPathFor(folders.caches(), "app"));
+        EXPECT_EQ(SingleInstance::socketFolders(name), c.folders);
+        for (const std::string& folder : c.folders) {
+            EXPECT_EQ(permissions(folder) & 077, 0u);
+            EXPECT_TRUE(SingleInstance::socketPathFits(folder + "/" + name));
+        }
     }
+    // One data folder, one socket; another folder, another socket.
+    EXPECT_EQ(name, SingleInstance::socketNameFor(folders.documents() + "/", "app"));
+    EXPECT_NE(name, SingleInstance::socketNameFor(folders.caches(), "app"));
 }
 
 }  // namespace

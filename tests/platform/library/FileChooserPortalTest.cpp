@@ -16,12 +16,17 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <csignal>
+#include <cstdio>
 #include <dbus/dbus.h>
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -29,7 +34,11 @@ using library::FileChooserPortal;
 using State = library::DocumentPickerViewController::State;
 
 constexpr const char* kPickedUri = "file:///home/someone/Films/Robot%20dance.tollivarmobile";
+constexpr const char* kForgedUri = "file:///tmp/planted.tollivarmobile";
 constexpr uint32_t kPicked = 0, kCancelled = 1, kFailed = 2;
+// How a test tells the fake portal to answer now: a call on the bus, so that
+// what the caller sent before it has been routed before the answer goes out.
+constexpr const char* kFakeInterface = "org.tollivar.test.FakePortal";
 
 // A bus of the test's own in `folder`: no service files, so nothing is
 // started on it. Its address goes to `address`.
@@ -47,10 +56,13 @@ testsupport::ChildProcess startBus(const std::string& folder, std::string* addre
     return daemon;
 }
 
-// The Response signal of a request, as the portal sends it.
-void sendResponse(library::dbus::Wire& wire, const std::string& handle, uint32_t code, const std::string& uri) {
+// The Response signal of a request, as the portal sends it (to everyone
+// listening, or to one connection only).
+void sendResponse(library::dbus::Wire& wire, const std::string& handle, uint32_t code, const std::string& uri,
+                  const std::string& destination = {}) {
     library::dbus::Message signal(
         dbus_message_new_signal(handle.c_str(), FileChooserPortal::kRequestInterface, "Response"));
+    if (!destination.empty()) dbus_message_set_destination(signal.get(), destination.c_str());
     DBusMessageIter args, results, entry, value, uris;
     auto appendString = [](DBusMessageIter* iter, const char* text) {
         dbus_message_iter_append_basic(iter, DBUS_TYPE_STRING, &text);
@@ -93,12 +105,22 @@ std::string dump(DBusMessageIter* iter) {
 
 // The portal as xdg-desktop-portal answers OpenFile: a request object named
 // after the caller and its token (or, as older portals do, otherwise), and
-// then the Response on it, unless it waits for someone to answer.
+// then the Response on it, unless it waits to be told (answerNow).
 class FakePortal {
 public:
     // What an OpenFile carried by name ("window", "title" and each option),
-    // and the "handle" it was given.
+    // the "handle" it was given and the "caller"'s bus name.
     using Call = std::map<std::string, std::string>;
+
+    // Makes the portal send its Response with the code (and, for a pick,
+    // kPickedUri) now, over `wire`: after everything sent on it before.
+    static void answerNow(library::dbus::Wire& wire, uint32_t code) {
+        library::dbus::Message call(dbus_message_new_method_call(
+            FileChooserPortal::kService, FileChooserPortal::kObjectPath, kFakeInterface, "Answer"));
+        dbus_message_append_args(call.get(), DBUS_TYPE_UINT32, &code, DBUS_TYPE_INVALID);
+        std::string failure;
+        EXPECT_NE(wire.call(std::move(call), 5, &failure), nullptr) << failure;
+    }
 
     FakePortal(const std::string& address, std::optional<uint32_t> answer, bool renamesRequest = false)
         : answer_(answer), renamesRequest_(renamesRequest) {
@@ -137,10 +159,18 @@ private:
                 call_["closed"] = dbus_message_get_path(message.get());
                 closed_.notify_all();
             }
+            if (dbus_message_is_method_call(message.get(), kFakeInterface, "Answer")) {
+                uint32_t code = kCancelled;
+                dbus_message_get_args(message.get(), nullptr, DBUS_TYPE_UINT32, &code, DBUS_TYPE_INVALID);
+                wire_->send(library::dbus::Message(dbus_message_new_method_return(message.get())));
+                sendResponse(*wire_, call()["handle"], code, code == kPicked ? kPickedUri : "");
+                continue;
+            }
             if (!dbus_message_is_method_call(message.get(), FileChooserPortal::kFileChooserInterface, "OpenFile"))
                 continue;
             Call call = readCall(message.get());
-            std::string sender = dbus_message_get_sender(message.get()) + 1;
+            call["caller"] = dbus_message_get_sender(message.get());
+            std::string sender = call["caller"].substr(1);
             std::replace(sender.begin(), sender.end(), '.', '_');
             call["handle"] = std::string(FileChooserPortal::kObjectPath) + "/request/" +
                              (renamesRequest_ ? "elsewhere/1" : sender + "/" + call["handle_token"]);
@@ -231,8 +261,7 @@ TEST_F(FileChooserPortalTest, TheDesktopsChooserIsUsedWhereItAnswersAndOursWhere
         EXPECT_EQ(root->presentedViewController(), nullptr);
         if (!portal) continue;
         FakePortal::Call call = portal->call();
-        call.erase("handle");
-        call.erase("handle_token");
+        for (const char* varies : {"handle", "handle_token", "caller"}) call.erase(varies);
         const std::string archives =
             "Tollivar project archive ((0 *.tollivarmobile) (1 application/x-tollivar-archive))";
         // An offscreen window has no name on the desktop.
@@ -268,12 +297,66 @@ TEST_F(FileChooserPortalTest, ARequestNamedOtherwiseIsHeardAndEscapeTakesTheDesk
             savePicture("document_picker_portal_open.png");
             fingers.press(ui::Key::Escape);
         } else {
-            sendResponse(*wire, handle, kPicked, kPickedUri);
+            FakePortal::answerNow(*wire, kPicked);
         }
         ASSERT_TRUE(runUntil([&] { return recorder->answered(); }));
         EXPECT_EQ(recorder->cancelled, escape ? 1 : 0);
         EXPECT_EQ(recorder->picked, escape ? std::vector<std::string>{} : std::vector<std::string>{kPickedUri});
         EXPECT_EQ(escape ? portal.waitForClose() : "", escape ? handle : "");
+    }
+}
+
+// A test that is killed (a crash, a time limit, SIGKILL) takes its bus
+// with it. The keeper stands in for whatever ran the killed test: as a
+// subreaper it inherits the orphaned bus and sees how it ended.
+TEST(FileChooserPortalBus, ATestKilledMidRunLeavesNoBusBehind) {
+    testsupport::TempAppFolders folders;
+    auto keeper = testsupport::ChildProcess::forked([&] {
+        ::alarm(30);  // a bus that lives on fails the check here
+        if (::prctl(PR_SET_CHILD_SUBREAPER, 1) != 0) return 2;
+        testsupport::ChildProcess::Options options;
+        options.captureOutput = true;
+        auto test = testsupport::ChildProcess::forked(
+            [&] {
+                std::string address;
+                auto daemon = startBus(folders.root(), &address);
+                std::printf("%d\n", int(daemon.pid()));
+                std::fflush(stdout);
+                ::pause();
+                return 0;
+            },
+            options);
+        std::string pid;
+        if (!test.readUntil('\n', &pid)) return 3;
+        if (test.stop(SIGKILL) != 128 + SIGKILL) return 4;
+        int status = 0;
+        if (::waitpid(std::stoi(pid), &status, 0) < 0) return 5;
+        return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL ? 0 : 6;
+    });
+    EXPECT_EQ(keeper.wait(), 0) << "128 + SIGALRM: the bus outlived the test";
+}
+
+// Anyone on the session bus can send a signal on the request's path, to
+// everyone or to the picker alone: only the portal's own answer counts.
+TEST_F(FileChooserPortalTest, AnAnswerFromAnyoneButThePortalIsIgnored) {
+    for (const uint32_t answer : {kPicked, kCancelled}) {
+        SCOPED_TRACE(answer == kPicked ? "the user picks" : "the user cancels");
+        recorder = std::make_shared<testsupport::PickerRecorder>();
+        FakePortal portal(bus, std::nullopt);
+        present(bus, false);
+        ASSERT_TRUE(runUntil([&] { return picker->state() == State::PortalOpen; }));
+        const FakePortal::Call call = portal.call();
+        library::dbus::Interrupt never;
+        std::string failure;
+        auto forger = library::dbus::Wire::connect(bus, 5, never, &failure);
+        ASSERT_NE(forger, nullptr) << failure;
+        for (const std::string& to : {std::string(), call.at("caller")})
+            sendResponse(*forger, call.at("handle"), kPicked, kForgedUri, to);
+        FakePortal::answerNow(*forger, answer);
+        ASSERT_TRUE(runUntil([&] { return recorder->answered(); }));
+        EXPECT_EQ(recorder->picked,
+                  answer == kPicked ? std::vector<std::string>{kPickedUri} : std::vector<std::string>{});
+        EXPECT_EQ(recorder->cancelled, answer == kCancelled ? 1 : 0);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "PickerFixture.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/library/DocumentPickerViewController.h"
 #include "platform/library/DocumentType.h"
 #include "platform/library/FileChooserViewController.h"
@@ -12,7 +13,9 @@
 #include "platform/ui/Window.h"
 #include "platform/ui/compositing/Render.h"
 #include "platform/ui/controllers/AlertView.h"
+#include "platform/foundation/DispatchSemaphore.h"
 #include "platform/ui/controllers/BarButtonItem.h"
+#include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/controls/Switch.h"
@@ -54,10 +57,27 @@ protected:
         advance(0.5);
         EXPECT_EQ(picker->state(), DocumentPickerViewController::State::InAppChooser);
     }
-    FileChooserViewController& chooser() { return *picker->fileChooser(); }
+    FileChooserViewController& chooser() { return own ? *own : *picker->fileChooser(); }
+    // A chooser of the test's own, reading folders with `reader`, under a
+    // navigation bar as the picker shows it.
+    void openOwnChooser(FileChooserViewController::FolderReader reader) {
+        own = std::make_shared<FileChooserViewController>(
+            std::vector{library::DocumentType::declared(kArchiveType)},
+            library::ChooserPlaces{home, documents, folders.root() + "/downloads"}, documents, std::move(reader));
+        own->onCancel = [this] { ++ownCancelled; };
+        root->presentViewController(std::make_shared<ui::NavigationController>(own), false);
+        listed();
+    }
+    // Lets the folder being read come in, as a user waits for it: the
+    // reading's thread ends and its result is shown; no time passes.
+    void listed() {
+        foundation::RunLoop::main().runUntilIdle();
+        EXPECT_FALSE(chooser().isReading());
+    }
 
     // The rows as drawn, top to bottom.
     std::vector<std::string> rowTitles() {
+        listed();
         ui::prepareForRendering(*window, 1.0);
         std::vector<std::string> titles;
         for (size_t row = 0; row < chooser().numberOfRows(); ++row) {
@@ -67,6 +87,7 @@ protected:
         return titles;
     }
     const ui::View* row(const std::string& title) {
+        listed();
         ui::prepareForRendering(*window, 1.0);
         for (const auto& cell : chooser().tableView()->visibleCells())
             if (cell->textLabel()->text() == title) return cell.get();
@@ -74,6 +95,7 @@ protected:
         return nullptr;
     }
     std::optional<std::string> selectedTitle() {
+        listed();
         auto selected = chooser().selectedRow();
         if (!selected) return std::nullopt;
         return chooser()
@@ -93,6 +115,8 @@ protected:
 
     testsupport::TempAppFolders folders;
     const std::string documents = folders.root() + "/documents", home = folders.root() + "/home";
+    std::shared_ptr<FileChooserViewController> own;
+    int ownCancelled = 0;
 };
 
 TEST_F(FileChooserTest, EachFolderShowsItsFoldersAndArchivesByNameAndHiddenOnesOnlyWhenAsked) {
@@ -184,6 +208,7 @@ TEST_F(FileChooserTest, ArrowsReturnBackspaceAndTypeAheadWalkTheFolders) {
     EXPECT_EQ(selectedTitle(), "Holiday films");
     fingers.press(ui::Key::Return);
     EXPECT_EQ(chooser().currentFolder(), documents + "/Holiday films");
+    listed();
     // Letters of other alphabets, either case.
     fingers.type("é");
     EXPECT_EQ(selectedTitle(), "Été 2024.tollivarmobile");
@@ -239,6 +264,138 @@ TEST_F(FileChooserTest, ThePathFieldGoesToFoldersPicksArchivesAndSaysWhatItCanno
     typeInPathField("../Alpha.tollivarmobile");
     advance(1.0);
     EXPECT_EQ(recorder->picked, std::vector<std::string>{urlOf("Alpha.tollivarmobile")});
+}
+
+// A folder on a network share that hangs: its reading waits (having read
+// some names) until the test lets the share answer. The window goes on
+// meanwhile, Stop and Escape end the wait, and a late answer changes nothing.
+TEST_F(FileChooserTest, AFolderThatTakesLongNeverStopsTheWindowAndStopEndsItsReading) {
+    const std::string slow = documents + "/Holiday films";
+    foundation::DispatchSemaphore share;
+    auto stopsHeard = std::make_shared<std::atomic<int>>(0);
+    openOwnChooser([slow, share, stopsHeard](const std::string& folder, const auto& accepts, bool hidden,
+                                            const library::ListingWatch& watch) mutable {
+        if (folder == slow) {
+            watch(300);
+            // Bounded, so that a chooser that reads on the main thread fails
+            // instead of hanging.
+            share.wait(20.0);
+            if (!watch(301)) ++*stopsHeard;
+        }
+        return library::listFolder(folder, accepts, hidden, watch);
+    });
+    const std::vector<std::string> top = rowTitles();
+    const auto reading = [&] {
+        return chooser().isReading() && !chooser().readingPanel()->isHidden() ? chooser().readingLabel()->text()
+                                                                               : "<not shown>";
+    };
+    const struct {
+        const char* what;
+        std::function<void()> leave;
+    } ways[] = {
+        {"Stop", [&] { tap(chooser().stopReadingButton()); }},
+        {"Escape", [&] { fingers.press(ui::Key::Escape); }},
+        {"a place", [&] { tap(chooser().placeButtons()[0]); }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.what);
+        tap(row("Holiday films"));
+        EXPECT_EQ(chooser().currentFolder(), slow);
+        EXPECT_EQ(chooser().numberOfRows(), 1u) << "only the way up while the folder is read";
+        advance(FileChooserViewController::kReadingIndicatorDelay / 2);
+        EXPECT_EQ(reading(), "<not shown>") << "a quick folder shows no spinner";
+        advance(FileChooserViewController::kReadingIndicatorDelay);
+        EXPECT_EQ(reading(), "Reading “Holiday films”…\n300 items so far");
+        if (&way == &ways[0]) savePicture("file_chooser_reading.png");
+        way.leave();
+        EXPECT_EQ(reading(), "<not shown>");
+        if (chooser().currentFolder() == slow) {
+            EXPECT_FALSE(chooser().isReading());
+            EXPECT_EQ(chooser().messageLabel()->text(), "Reading this folder was stopped.");
+            EXPECT_EQ(rowTitles(), std::vector<std::string>{kWayUp});
+            tap(row(kWayUp));
+        } else {
+            EXPECT_EQ(chooser().currentFolder(), home);
+            tap(chooser().placeButtons()[1]);
+        }
+        EXPECT_EQ(rowTitles(), top);
+    }
+    EXPECT_EQ(ownCancelled, 0) << "only the reading stopped";
+
+    // The answers come late: each reading hears it was stopped, and what
+    // they read shows nowhere.
+    for (size_t i = 0; i < std::size(ways); ++i) share.signal();
+    listed();
+    EXPECT_EQ(*stopsHeard, static_cast<int>(std::size(ways)));
+    EXPECT_EQ(chooser().currentFolder(), documents);
+    EXPECT_EQ(rowTitles(), top);
+
+    // Cancel on the bar still closes the chooser while a folder is read.
+    tap(row("Holiday films"));
+    advance(1.0);
+    tap(chooser().cancelItem()->view());
+    EXPECT_EQ(ownCancelled, 1);
+    share.signal();
+    advance(1.0);
+    EXPECT_EQ(*stopsHeard, static_cast<int>(std::size(ways)) + 1);
+}
+
+// A name that is no UTF-8 (from an old disk or archive) shows readably,
+// sorts by what it shows, and opens and picks as it is on disk.
+TEST_F(FileChooserTest, ANameThatIsNoUtf8ShowsReadablyAndStillOpens) {
+    const std::string cafe = documents + "/Caf\xE9";
+    fs::create_directories(cafe);
+    testsupport::writeFileBytes(cafe + "/R\xEAve.tollivarmobile", "zip");
+    openChooser();
+    EXPECT_EQ(rowTitles(), (std::vector<std::string>{kWayUp, "Ångström", "Café", "empty", "Holiday films", "loop",
+                                                     "Alpha.tollivarmobile", "beta.tollivarmobile"}));
+    tap(row("Café"));
+    EXPECT_EQ(chooser().currentFolder(), cafe);
+    EXPECT_EQ(rowTitles(), (std::vector<std::string>{kWayUp, "Rêve.tollivarmobile"}));
+    EXPECT_EQ(chooser().pathField()->text(), documents + "/Café");
+    savePicture("file_chooser_not_utf8.png");
+    // Return on the path as shown stays in the folder.
+    typeInPathField(documents + "/Café");
+    EXPECT_TRUE(alertMessages().empty());
+    EXPECT_EQ(chooser().currentFolder(), cafe);
+    listed();
+    fingers.type("rê");
+    EXPECT_EQ(selectedTitle(), "Rêve.tollivarmobile");
+    fingers.press(ui::Key::Return);
+    advance(1.0);
+    EXPECT_EQ(recorder->picked, std::vector<std::string>{urlOf("Caf\xE9/R\xEAve.tollivarmobile")});
+}
+
+TEST(FolderListing, NamesShowReadablyAndAReadingStopsWhenTold) {
+    for (const auto& [name, shown] : std::vector<std::pair<const char*, const char*>>{
+             {"Café", "Café"},
+             {"Caf\xE9", "Café"},
+             {"\x80 \x93quoted\x94 \x9F", "€ “quoted” Ÿ"},
+             {"a\x81" "b", "a\uFFFD" "b"},
+             {"line\nbreak\x7F", "line\uFFFD" "break\uFFFD"},
+             {"\xC2\x85 next line", "\uFFFD next line"},
+             {"cut \xE2\x82", "cut â‚"},
+             {"\xF0\x9F\x8E\xAC film", "🎬 film"}})
+        EXPECT_EQ(library::displayFileName(name), shown) << name;
+
+    testsupport::TempAppFolders folders;
+    for (int i = 0; i < 600; ++i) testsupport::writeFileBytes(folders.root() + "/" + std::to_string(i) + ".t", "");
+    const auto all = [](std::string_view) { return true; };
+    std::vector<size_t> told;
+    const auto listing = library::listFolder(folders.root(), all, false, [&](size_t namesRead) {
+        told.push_back(namesRead);
+        return true;
+    });
+    EXPECT_EQ(listing.entries.size(), 600u);
+    EXPECT_FALSE(listing.error);
+    ASSERT_GE(told.size(), 3u);
+    EXPECT_TRUE(std::is_sorted(told.begin(), told.end()));
+    EXPECT_EQ(told.front(), 0u);
+    EXPECT_GE(told.back(), 600u) << "the last word counts every name";
+    const auto stopped = library::listFolder(folders.root(), all, false, [](size_t namesRead) { return namesRead == 0; });
+    EXPECT_TRUE(stopped.entries.empty());
+    ASSERT_TRUE(stopped.error);
+    EXPECT_EQ(stopped.error->code, ECANCELED);
 }
 
 TEST(FolderListing, TypedPathsTheWayUpAndArchiveNames) {

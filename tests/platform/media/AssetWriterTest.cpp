@@ -300,27 +300,34 @@ TEST(PixelBufferConversion, ArgbBecomesLimitedRangeYCbCr) {
 }
 
 TEST(PixelBufferConversion, FullRangePlanesMeetTheRangeOfConvertedArgb) {
-    // Full-range (JPEG) YCbCr of each colour, brought into range, must give
-    // what converting the colour's ARGB gives.
+    // Full-range (JPEG) BT.601 YCbCr of each colour, brought into range,
+    // must give what converting the colour's ARGB gives: BT.601 below HD
+    // sizes, BT.709 from them on.
     struct Case {
         uint8_t r, g, b;
     };
-    for (const Case& c :
-         {Case{255, 0, 0}, Case{0, 255, 0}, Case{0, 0, 255}, Case{255, 255, 255}, Case{0, 0, 0}, Case{128, 64, 200}}) {
-        const auto full = [&](double kr, double kg, double kb, double offset) {
-            return uint8_t(std::clamp(std::lround(offset + kr * c.r + kg * c.g + kb * c.b), 0L, 255L));
-        };
-        std::vector<uint8_t> planes(8 * 4, full(0.299, 0.587, 0.114, 0));
-        planes.resize(8 * 4 + 8, full(-0.168736, -0.331264, 0.5, 128));
-        planes.resize(8 * 4 * 3 / 2, full(0.5, -0.418688, -0.081312, 128));
-        const PixelBuffer ours = planarFromFullRange420(8, 4, planes);
-        const PixelBuffer converted = convertedTo420Planar(solid(8, 4, c.r, c.g, c.b));
-        ASSERT_EQ(ours.pixelFormat, kPixelFormat420YpCbCr8Planar);
-        ASSERT_EQ(ours.bytesPerRow, 8u);
-        ASSERT_EQ(ours.bytes.size(), converted.bytes.size());
-        for (size_t i : {size_t(9), size_t(33), size_t(41)})
-            EXPECT_NEAR(ours.bytes[i], converted.bytes[i], 1) << int(c.r) << "," << int(c.g) << "," << int(c.b);
-    }
+    struct Size {
+        int width, height;
+    };
+    for (const Size& size : {Size{8, 4}, Size{1280, 2}, Size{2, 720}})
+        for (const Case& c : {Case{255, 0, 0}, Case{0, 255, 0}, Case{0, 0, 255}, Case{255, 255, 255}, Case{0, 0, 0},
+                              Case{128, 64, 200}, Case{224, 172, 140}}) {
+            const auto full = [&](double kr, double kg, double kb, double offset) {
+                return uint8_t(std::clamp(std::lround(offset + kr * c.r + kg * c.g + kb * c.b), 0L, 255L));
+            };
+            const size_t luma = size_t(size.width) * size_t(size.height);
+            std::vector<uint8_t> planes(luma, full(0.299, 0.587, 0.114, 0));
+            planes.resize(luma * 5 / 4, full(-0.168736, -0.331264, 0.5, 128));
+            planes.resize(luma * 3 / 2, full(0.5, -0.418688, -0.081312, 128));
+            const PixelBuffer ours = planarFromFullRange420(size.width, size.height, planes);
+            const PixelBuffer converted = convertedTo420Planar(solid(size.width, size.height, c.r, c.g, c.b));
+            ASSERT_EQ(ours.pixelFormat, kPixelFormat420YpCbCr8Planar);
+            ASSERT_EQ(ours.bytesPerRow, size_t(size.width));
+            ASSERT_EQ(ours.bytes.size(), converted.bytes.size());
+            for (size_t i : {size_t(1), luma + 1, luma * 5 / 4})
+                EXPECT_NEAR(ours.bytes[i], converted.bytes[i], 1)
+                    << size.width << "x" << size.height << " " << int(c.r) << "," << int(c.g) << "," << int(c.b);
+        }
     // The ends of the ranges.
     const PixelBuffer ends = planarFromFullRange420(2, 2, {0, 255, 128, 0, 255, 0});
     EXPECT_EQ(ends.bytes, (std::vector<uint8_t>{16, 235, 126, 16, 240, 16}));

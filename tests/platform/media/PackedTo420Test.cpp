@@ -54,29 +54,41 @@ struct Store {
 }  // namespace
 
 // 4,096 colours, each filling a 2 × 2 block: every luma and chroma sample
-// within one level of BT.601's limited-range values, in either byte order.
-TEST(PackedTo420, EveryColourMeetsBt601LimitedRange) {
+// within a level of the limited-range values of either matrix, in either
+// byte order. BT.709's 8-bit Cb weights lie further from the exact ones:
+// up to 1.15 levels off.
+TEST(PackedTo420, EveryColourMeetsTheLimitedRangeOfItsMatrix) {
     const int side = 128;
     const auto colourAt = [](int x, int y) {
         const int block = (y / 2) * 64 + x / 2;
         return Colour{uint8_t(17 * (block % 16)), uint8_t(17 * (block / 16 % 16)), uint8_t(17 * (block / 256))};
     };
-    for (uint32_t format : {kPixelFormat32ARGB, kPixelFormat32BGRA}) {
-        Store store(side, side);
-        ASSERT_TRUE(writePlanar420(picture(side, side, format, colourAt), store.planes()));
-        for (int y = 0; y < side; y += 2)
-            for (int x = 0; x < side; x += 2) {
-                const Colour c = colourAt(x, y);
-                const double y601 = 16 + 219 * (0.299 * c.r + 0.587 * c.g + 0.114 * c.b) / 255;
-                const double cb601 = 128 + 224 * (-0.168736 * c.r - 0.331264 * c.g + 0.5 * c.b) / 255;
-                const double cr601 = 128 + 224 * (0.5 * c.r - 0.418688 * c.g - 0.081312 * c.b) / 255;
-                const std::string where = std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b);
-                for (int dy = 0; dy < 2; ++dy)
-                    for (int dx = 0; dx < 2; ++dx) ASSERT_LE(std::abs(store.luma(x + dx, y + dy) - y601), 1.0) << where;
-                ASSERT_LE(std::abs(store.cb(x / 2, y / 2) - cb601), 1.0) << where;
-                ASSERT_LE(std::abs(store.cr(x / 2, y / 2) - cr601), 1.0) << where;
-            }
-    }
+    struct Matrix {
+        YCbCrMatrix matrix;
+        double kr, kb;  // the red and blue weights of luma
+        double levels;
+    };
+    for (const Matrix& m :
+         {Matrix{YCbCrMatrix::BT601, 0.299, 0.114, 1.0}, Matrix{YCbCrMatrix::BT709, 0.2126, 0.0722, 1.15}})
+        for (uint32_t format : {kPixelFormat32ARGB, kPixelFormat32BGRA}) {
+            Store store(side, side);
+            ASSERT_TRUE(writePlanar420(picture(side, side, format, colourAt), store.planes(), m.matrix));
+            for (int y = 0; y < side; y += 2)
+                for (int x = 0; x < side; x += 2) {
+                    const Colour c = colourAt(x, y);
+                    const double luma = m.kr * c.r + (1 - m.kr - m.kb) * c.g + m.kb * c.b;
+                    const double expectedY = 16 + 219 * luma / 255;
+                    const double expectedCb = 128 + 224 * (c.b - luma) / (2 * (1 - m.kb)) / 255;
+                    const double expectedCr = 128 + 224 * (c.r - luma) / (2 * (1 - m.kr)) / 255;
+                    const std::string where = std::to_string(m.kr) + ": " + std::to_string(c.r) + "," +
+                                              std::to_string(c.g) + "," + std::to_string(c.b);
+                    for (int dy = 0; dy < 2; ++dy)
+                        for (int dx = 0; dx < 2; ++dx)
+                            ASSERT_LE(std::abs(store.luma(x + dx, y + dy) - expectedY), m.levels) << where;
+                    ASSERT_LE(std::abs(store.cb(x / 2, y / 2) - expectedCb), m.levels) << where;
+                    ASSERT_LE(std::abs(store.cr(x / 2, y / 2) - expectedCr), m.levels) << where;
+                }
+        }
 }
 
 // A chroma sample is that of the rounded mean of its four pixels; the
@@ -85,11 +97,14 @@ TEST(PackedTo420, ChromaIsTheMeanOfFourPixelsWithinTheRows) {
     const Colour corners[4] = {{255, 0, 0}, {0, 0, 0}, {10, 200, 0}, {0, 0, 255}};
     const auto mixed = [&](int x, int y) { return corners[(y % 2) * 2 + x % 2]; };
     Store store(8, 4, 5);
-    ASSERT_TRUE(writePlanar420(picture(8, 4, kPixelFormat32BGRA, mixed), store.planes()));
+    ASSERT_TRUE(writePlanar420(picture(8, 4, kPixelFormat32BGRA, mixed), store.planes(), YCbCrMatrix::BT601));
     // (255 + 0 + 10 + 0 + 2) / 4, (0 + 0 + 200 + 0 + 2) / 4, (0 + 0 + 0 + 255 + 2) / 4.
     Store mean(8, 4, 5);
-    ASSERT_TRUE(writePlanar420(picture(8, 4, kPixelFormat32BGRA, [](int, int) { return Colour{66, 50, 64}; }),
-                               mean.planes()));
+    ASSERT_TRUE(writePlanar420(picture(8, 4, kPixelFormat32BGRA,
+                                       [](int, int) {
+                                           return Colour{66, 50, 64};
+                                       }),
+                               mean.planes(), YCbCrMatrix::BT601));
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 4; ++x) {
             EXPECT_EQ(store.cb(x, y), mean.cb(x, y));
@@ -123,7 +138,7 @@ TEST(PackedTo420, PicturesItCannotTakeAreRefusedUntouched) {
                           Case{"empty", PixelBuffer{}}, Case{"rows shorter than the width", shortRows},
                           Case{"fewer bytes than rows", fewBytes}, Case{"planar already", planar}}) {
         Store store(8, 4);
-        EXPECT_FALSE(writePlanar420(c.buffer, store.planes())) << c.what;
+        EXPECT_FALSE(writePlanar420(c.buffer, store.planes(), YCbCrMatrix::BT709)) << c.what;
         EXPECT_EQ(store.bytes, std::vector<uint8_t>(store.bytes.size(), 0xAB)) << c.what;
     }
 }

@@ -196,7 +196,9 @@ std::string flatMovie(int width, int height, const std::string& pixelFormat) {
     const testsupport::ProcessResult made = testsupport::runProcess(
         {"ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
          "color=c=0xC8285A:s=" + std::to_string(width) + "x" + std::to_string(height) + ":r=10:d=0.3", "-pix_fmt",
-         pixelFormat, "-c:v", "libx264", "-qp", "0", path});
+         // ffmpeg converts with BT.601 and says so: an HD movie that says
+         // nothing is read as BT.709.
+         pixelFormat, "-colorspace", "smpte170m", "-c:v", "libx264", "-qp", "0", path});
     EXPECT_EQ(made.exitCode, 0) << made.output;
     return path;
 }

@@ -3,6 +3,7 @@
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GuiApplication.h"
+#include "platform/ui/ToolTip.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/compositing/Animation.h"
 #include "platform/ui/gestures/GestureArena.h"
@@ -45,7 +46,10 @@ public:
         return true;
     }
     bool keyPressed(ui::Key key, unsigned) override {
-        log.push_back(key == ui::Key::Return ? "<return>" : key == ui::Key::Backspace ? "<backspace>" : "<key>");
+        log.push_back(key == ui::Key::Return      ? "<return>"
+                      : key == ui::Key::Backspace ? "<backspace>"
+                      : key == ui::Key::Open      ? "<open>"
+                                                  : "<key>");
         return true;
     }
     std::vector<Point> pointer;
@@ -111,8 +115,8 @@ protected:
         QGuiApplication::sendEvent(host->qWindow(), &event);
     }
 
-    void key(int qtKey, const QString& text = {}) {
-        QKeyEvent event(QEvent::KeyPress, qtKey, Qt::NoModifier, text);
+    void key(int qtKey, const QString& text = {}, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent event(QEvent::KeyPress, qtKey, modifiers, text);
         QGuiApplication::sendEvent(host->qWindow(), &event);
     }
 
@@ -392,7 +396,19 @@ TEST_F(WindowHostTest, KeysReachTheFirstResponder) {
     key(Qt::Key_Return, "\r");
     key(Qt::Key_Backspace, "\b");
     key(Qt::Key_F1);  // no text, no key of ours
-    EXPECT_EQ(target->log, (std::vector<std::string>{"b", "<return>", "<backspace>"}));
+    key(Qt::Key_O, "\x0f", Qt::ControlModifier);  // the desktop's Open
+    key(Qt::Key_P, "\x10", Qt::ControlModifier);  // a shortcut of nobody's
+    EXPECT_EQ(target->log, (std::vector<std::string>{"b", "<return>", "<backspace>", "<open>"}));
+}
+
+TEST_F(WindowHostTest, ThePointerLeavingTheWindowTakesATipDown) {
+    target->setToolTip("Target");
+    hover(QPointF(230, 150));
+    foundation::RunLoop::main().advance(ui::ToolTipTracker::kDelay);
+    EXPECT_EQ(window->toolTips().shownText(), "Target");
+    QEvent leave(QEvent::Leave);
+    QGuiApplication::sendEvent(host->qWindow(), &leave);
+    EXPECT_EQ(window->toolTips().shownText(), std::nullopt);
 }
 
 TEST_F(WindowHostTest, VolumeKeysGoToTheVolumeHandlerOnly) {

@@ -2,6 +2,7 @@
 
 #include "app/core/BundleImage.h"
 #include "app/core/ProjectModel.h"
+#include "app/core/SaveFailure.h"
 #include "app/widgets/alerts/AlertView.h"
 #include "app/widgets/views/AccentColor.h"
 #include "platform/foundation/Localized.h"
@@ -84,8 +85,7 @@ bool KWSelectionViewController::saveSetting(ProjectModel& project) {
 
 void KWSelectionViewController::showSaveFailure(const foundation::Error& error) {
     auto alert =
-        AlertView::create(foundation::localized("Error"), foundation::localized("The setting could not be saved.") +
-                                                              " " + error.localizedDescription());
+        AlertView::create(foundation::localized("Error"), saveFailureText(foundation::localized("The setting"), error));
     alert->addButtonWithTitle(foundation::localized("OK"), {});
     alert->show();
 }

@@ -1,6 +1,7 @@
 #include "app/render/screens/OutlineViewController.h"
 
 #include "app/core/KWProfanityFilter.h"
+#include "app/core/SaveFailure.h"
 #include "app/render/OutlineTexts.h"
 #include "app/render/screens/ThemeSettingsNames.h"
 #include "app/render/screens/ThemeSheetChrome.h"
@@ -13,6 +14,8 @@
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controllers/NavigationItem.h"
 #include "platform/ui/controls/Label.h"
+
+#include <cerrno>
 
 namespace {
 // The cell of a text field, found up the field's superviews.
@@ -236,11 +239,11 @@ bool OutlineViewController::saveDataAndFinish() {
     }
     if (!meta || !saved) {
         // The edit stays marked, so leaving tries again.
-        const std::string reason = meta                            ? saved.error().localizedDescription()
-                                   : project_->metaDataLoadError() ? project_->metaDataLoadError()->description
-                                                                   : std::string();
+        const foundation::Error failure =
+            meta ? saved.error()
+                 : project_->metaDataLoadError().value_or(foundation::Error(foundation::kPOSIXErrorDomain, EIO, ""));
         auto alert = AlertView::create(foundation::localized("Error"),
-                                       foundation::localized("The outline could not be saved.") + " " + reason);
+                                       saveFailureText(foundation::localized("The outline"), failure));
         alert->addButtonWithTitle(foundation::localized("OK"), {});
         alert->show();
         return false;

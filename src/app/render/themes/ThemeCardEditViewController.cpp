@@ -3,6 +3,7 @@
 #include "app/core/BundleImage.h"
 #include "app/core/KWImageProducer.h"
 #include "app/core/KWProfanityFilter.h"
+#include "app/core/SaveFailure.h"
 #include "app/core/ShowErrorNotification.h"
 #include "app/render/OutlineTexts.h"
 #include "app/render/ThemeCard.h"
@@ -148,7 +149,7 @@ void ThemeCardEditViewController::actionClose() {
 
 void ThemeCardEditViewController::updateFrameWithImage(const graphics::Image& image) {
     foundation::Status stored = KWImageProducer(project_).storeImage(image, frame_->frameID());
-    if (!stored) postShowError(stored.error(), this);
+    if (!stored) postShowError(saveFailureError(projectCalled(project_->getName()), stored.error()), this);
     finish();
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/core/BundleImage.h"
 #include "app/core/KWImageProducer.h"
+#include "app/core/SaveFailure.h"
 #include "app/core/ShowErrorNotification.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Lifetime.h"
@@ -118,8 +119,10 @@ void ThemeCardTableViewController::insertThemeCardWithThemaCardIndex(size_t inde
         FramePtr frame = Frame::create(item.frameType);
         foundation::Status stored = foundation::Error(kThemeCardErrorDomain, kThemeCardErrorMissingPicture,
                                                       "The card picture \"" + item.bgImagePath + "\" is missing.");
-        if (auto picture = bundleImageNamed(item.bgImagePath))
+        if (auto picture = bundleImageNamed(item.bgImagePath)) {
             stored = KWImageProducer(project).storeImage(*picture, frame->frameID());
+            if (!stored) stored = saveFailureError(projectCalled(project->getName()), stored.error());
+        }
         foundation::DispatchQueue::main().async([weak, project, item, frame, stored] {
             auto self = weak.lock();
             if (!self) return;

@@ -51,6 +51,7 @@ std::optional<Key> keyFor(const QKeyEvent& event) {
     if (event.matches(QKeySequence::SelectAll)) return Key::SelectAll;
     if (event.matches(QKeySequence::Undo)) return Key::Undo;
     if (event.matches(QKeySequence::Redo)) return Key::Redo;
+    if (event.matches(QKeySequence::Open)) return Key::Open;
     switch (event.key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
@@ -200,6 +201,9 @@ protected:
                 // exit handler ends the event loop. A host going away in the
                 // program's own course is no request to quit.
                 if (!destroying_) Application::shared().terminate();
+                return QWindow::event(event);
+            case QEvent::Leave:
+                window_->sendPointerExit();
                 return QWindow::event(event);
             case QEvent::TouchBegin:
             case QEvent::TouchUpdate:

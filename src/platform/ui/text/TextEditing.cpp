@@ -251,6 +251,7 @@ bool EditableText<Base>::keyPressed(Key key, unsigned modifiers) {
         case Key::PageDown:
         case Key::Undo:
         case Key::Redo:
+        case Key::Open:
         case Key::Other:
             return Base::keyPressed(key, modifiers);
     }

@@ -425,6 +425,8 @@ TEST_F(GreenScreenTest, CamerasPositionsAndTheCentreTap) {
         start({smallCamera(splitPicture(640, 480, kGreen, kRed)),
                smallCamera(splitPicture(640, 480, kGreen, kRed), capture::DevicePosition::Front)});
     DataManager::sharedDataManager().setAvCaptureDevicePosition(0);
+    // Cameras that say where they look go by position: a stored camera id changes nothing.
+    DataManager::sharedDataManager().setCaptureDeviceID("synthetic-front");
     camera.initCaptureDevice();
     ASSERT_FALSE(camera.error());
     ASSERT_TRUE(camera.videoCamera());

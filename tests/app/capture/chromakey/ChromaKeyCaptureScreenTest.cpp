@@ -7,6 +7,7 @@
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/lists/TableViewCell.h"
+#include "support/FakeV4l2Device.h"
 
 namespace chromakeytest {
 namespace {
@@ -95,6 +96,18 @@ protected:
         EXPECT_TRUE(settingsButton->isHidden());
     }
 
+    // The shutter stores a keyed frame whose unkeyed part is `colour`.
+    void expectAFrameFrom(graphics::RGBA colour) {
+        auto list = screen->project()->getFrameList();
+        const int64_t before = list->count();
+        tap(screen->recordBtn());
+        advance(0.5);
+        ASSERT_EQ(list->count(), before + 1);
+        auto stored = KWImageProducer(screen->project()).getOriginialImageForFrameAtIndex(list->getCaptureIndex() - 1);
+        ASSERT_TRUE(stored);
+        EXPECT_TRUE(near(stored->pixelAt(1700, 540), colour, 16)) << "a frame of another camera";
+    }
+
     std::shared_ptr<capture::SyntheticCaptureBackend> backend;
     std::shared_ptr<CaptureChromaKeyCamera> greenScreen;
     std::shared_ptr<ui::Button> editorButton;
@@ -136,6 +149,63 @@ TEST_F(GreenScreenCaptureTest, PicturesOnThePhone) {
     usePhone();
     openGreenScreen();
     savePictures("568x320");
+}
+
+TEST_F(GreenScreenCaptureTest, TwoDeskWebcamsAreSwitchedInTurnAndTheChoiceIsKept) {
+    // Qt lists webcams without a position, in an order of its own; each
+    // films a green half beside a colour of its own.
+    struct Webcam {
+        const char* path;
+        const char* card;
+        graphics::RGBA colour;
+    };
+    const Webcam usb{"/dev/video2", "USB Camera", {150, 40, 200, 255}};
+    const Webcam integrated{"/dev/video0", "Integrated Camera", {230, 120, 40, 255}};
+    std::vector<capture::SyntheticCameraConfig> listed;
+    for (const Webcam& webcam : {usb, integrated}) {
+        auto table = testsupport::FakeV4l2Device::webcam();
+        table->card = webcam.card;
+        listed.push_back(table->asListed(webcam.path));
+        const auto [r, g, b, a] = webcam.colour;
+        listed.back().pictures = {splitPicture(1920, 1080, QColor(0, 255, 0), QColor(r, g, b, a), 0.4)};
+    }
+    backend = std::make_shared<capture::SyntheticCaptureBackend>(listed);
+    capture::setCaptureBackend(backend);
+    auto& settings = DataManager::sharedDataManager();
+    const auto expectFilmingWith = [&](const Webcam& webcam) {
+        EXPECT_EQ(greenScreen->currentCameraName(), webcam.card);
+        EXPECT_EQ(settings.captureDeviceID(), webcam.path);
+        EXPECT_TRUE(backend->driver(webcam.path)->isStreaming());
+        advance(0.3);  // its frames reach the graph
+        expectAFrameFrom(webcam.colour);
+    };
+
+    openGreenScreen();
+    ASSERT_FALSE(greenScreen->error());
+    expectFilmingWith(integrated);  // none stored: the first
+    ASSERT_FALSE(screen->capturedeviseBtn()->isHidden()) << "two cameras: the switch is offered";
+    tap(screen->buttonOptions());  // the panel with the switch
+    advance(0.35);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        for (const Webcam& webcam : {usb, integrated}) {
+            tap(screen->capturedeviseBtn());
+            EXPECT_EQ(hudText(), webcam.card);
+            expectFilmingWith(webcam);
+            EXPECT_EQ(backend->driver(usb.path)->isStreaming(), webcam.path == std::string(usb.path)) << "one films";
+        }
+    }
+    EXPECT_TRUE(alertMessages().empty());
+
+    // The next visit takes the camera chosen; one since unplugged gives way to the first.
+    tap(screen->capturedeviseBtn());
+    screen->finishUpAndExit();
+    openGreenScreen();
+    expectFilmingWith(usb);
+    screen->finishUpAndExit();
+    settings.setCaptureDeviceID("/dev/video6");
+    openGreenScreen();
+    expectFilmingWith(integrated);
 }
 
 }  // namespace

@@ -418,7 +418,7 @@ TEST_F(ThemeSettingsTest, ASettingThatCannotBeSavedSaysSo) {
     { std::ofstream(folder) << "not a folder"; }
     choose(kEffect, 4);
     ASSERT_EQ(alertMessages().size(), 1u);
-    EXPECT_EQ(alertMessages()[0].rfind("The setting could not be saved.", 0), 0u) << alertMessages()[0];
+    EXPECT_EQ(alertMessages()[0], "The setting could not be saved: its folder is no longer there.");
     std::filesystem::remove(folder);
 }
 

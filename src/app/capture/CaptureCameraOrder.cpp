@@ -1,0 +1,72 @@
+#include "app/capture/CaptureCameraOrder.h"
+
+#include "app/core/DataManager.h"
+
+#include <algorithm>
+
+namespace cameraorder {
+
+bool positionsTellApart(const std::vector<capture::CaptureDevicePtr>& cameras) {
+    return std::all_of(cameras.begin(), cameras.end(),
+                       [](const capture::CaptureDevicePtr& camera) { return camera->hasPosition(); });
+}
+
+namespace {
+
+std::vector<std::string> sorted(std::vector<std::string> identifiers) {
+    std::sort(identifiers.begin(), identifiers.end());
+    return identifiers;
+}
+
+std::vector<std::string> identifiers(const std::vector<capture::CaptureDevicePtr>& cameras) {
+    std::vector<std::string> all;
+    for (const auto& camera : cameras) all.push_back(camera->uniqueID());
+    return all;
+}
+
+capture::CaptureDevicePtr withID(const std::vector<capture::CaptureDevicePtr>& cameras, const std::string& id) {
+    for (const auto& camera : cameras)
+        if (camera->uniqueID() == id) return camera;
+    return nullptr;
+}
+
+}  // namespace
+
+std::string storedOrFirst(const std::vector<std::string>& identifiers, const std::string& stored) {
+    if (std::find(identifiers.begin(), identifiers.end(), stored) != identifiers.end()) return stored;
+    const auto order = sorted(identifiers);
+    return order.empty() ? std::string() : order.front();
+}
+
+std::string next(const std::vector<std::string>& identifiers, const std::string& current) {
+    const auto order = sorted(identifiers);
+    if (order.empty()) return {};
+    const auto found = std::find(order.begin(), order.end(), current);
+    if (found == order.end() || found + 1 == order.end()) return order.front();
+    return *(found + 1);
+}
+
+capture::CaptureDevicePtr firstAt(const std::vector<capture::CaptureDevicePtr>& cameras, int64_t position) {
+    for (const auto& camera : cameras)
+        if (static_cast<int64_t>(camera->position()) == position) return camera;
+    return nullptr;
+}
+
+capture::CaptureDevicePtr cameraAfter(const std::vector<capture::CaptureDevicePtr>& cameras,
+                                      const std::string& current) {
+    return withID(cameras, next(identifiers(cameras), current));
+}
+
+capture::CaptureDevicePtr storedChoice(const std::vector<capture::CaptureDevicePtr>& cameras) {
+    const DataManager& settings = DataManager::sharedDataManager();
+    if (positionsTellApart(cameras)) return firstAt(cameras, settings.avCaptureDevicePosition());
+    return withID(cameras, storedOrFirst(identifiers(cameras), settings.captureDeviceID()));
+}
+
+void storeChoice(const capture::CaptureDevice& camera) {
+    DataManager& settings = DataManager::sharedDataManager();
+    settings.setAvCaptureDevicePosition(static_cast<int64_t>(camera.position()));
+    settings.setCaptureDeviceID(camera.uniqueID());
+}
+
+}  // namespace cameraorder

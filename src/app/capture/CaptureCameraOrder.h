@@ -1,0 +1,47 @@
+#pragma once
+
+// Which of the machine's cameras a camera source (the device camera, the
+// green screen) starts with and which one its switch goes to. A phone's
+// cameras say where they look, and the switch goes between back and front;
+// Qt gives a desktop's webcams no position, so there the cameras are told
+// apart by identity: the stored camera, else the first, and the switch goes
+// to the next by identifier, round to the first. The settings keep the
+// choice both ways (position and identifier), shared by the sources.
+
+#include "platform/capture/CaptureDevice.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace cameraorder {
+
+// Whether where the cameras look tells them apart: every camera says.
+bool positionsTellApart(const std::vector<capture::CaptureDevicePtr>& cameras);
+
+// The identifier `stored` when it is among `identifiers`, else the first in
+// switch order (a camera since unplugged gives way to the first); empty
+// for no cameras.
+std::string storedOrFirst(const std::vector<std::string>& identifiers, const std::string& stored);
+
+// The identifier after `current` in switch order (identifiers sorted), round
+// to the first; the first when `current` is not listed; empty for none.
+std::string next(const std::vector<std::string>& identifiers, const std::string& current);
+
+// The first camera in the list that looks that way (a position value); null
+// for none.
+capture::CaptureDevicePtr firstAt(const std::vector<capture::CaptureDevicePtr>& cameras, int64_t position);
+
+// The camera after the one of identifier `current` (next), by identity.
+capture::CaptureDevicePtr cameraAfter(const std::vector<capture::CaptureDevicePtr>& cameras,
+                                      const std::string& current);
+
+// The camera the settings' choice names: where positions tell the cameras
+// apart the first at the stored position (null when none looks that way),
+// else the stored camera or the first (storedOrFirst); null for none.
+capture::CaptureDevicePtr storedChoice(const std::vector<capture::CaptureDevicePtr>& cameras);
+
+// The settings remember the camera chosen: its position and its identifier.
+void storeChoice(const capture::CaptureDevice& camera);
+
+}  // namespace cameraorder
