@@ -484,29 +484,45 @@ def is_accent(r, g, b):
     return r > 170 and g < 90 and b > 170
 
 
+def is_backdrop(r, g, b):
+    """The synthetic camera's grey backdrop; the render panel behind it is darker."""
+    return 58 <= r <= 72 and abs(r - g) < 6 and abs(g - b) < 6
+
+
 def panel_shows_picture_whole(app, shot):
     """The render panel's preview lies whole between the navigation bar and
-    the progress bar: the synthetic camera's red and green corners (the
-    picture's top) below the bar's buttons, and the picture's lower edge,
-    as far down as the stored pictures' shape puts it, above the progress
-    bar, whose left end is the only thing drawn at the window's left."""
+    the progress bar: the synthetic camera's grey picture, its red corner at
+    the top left (every picture has it, a cropped one too), below the bar's
+    buttons and as high as the stored pictures' shape makes it for its width,
+    above the progress bar, whose left end is the only thing drawn at the
+    window's left."""
     done = app.controls("Done", kind="BarButton")
     check(done, "the panel shows no Done")
     below_bar = done[-1]["y"] + done[-1]["height"]
 
+    def track_in(latest):
+        return colour_box(latest, lambda r, g, b: is_accent(r, g, b) or is_white(r, g, b),
+                          region=(20, int(below_bar), 40, latest[1]))
+
     def preview_in(latest):
-        red, green = colour_box(latest, is_red), colour_box(latest, is_green)
-        return (red, green, latest) if red and green else None
+        # Above the progress bar: the text below it has grey edges too.
+        track = track_in(latest)
+        region = (0, int(below_bar), latest[0], track[1] if track else latest[1])
+        picture, red = colour_box(latest, is_backdrop, region), colour_box(latest, is_red, region)
+        corner = picture and red and abs(red[0] - picture[0]) <= 4 and abs(red[1] - picture[1]) <= 4
+        return (picture, latest) if corner else None
 
     # The preview is read from what was saved: a slow build draws it a moment
     # after the text.
-    red, green, shot = preview_in(shot) or wait_until(lambda: preview_in(app.shot()), 10) or (None, None, shot)
-    check(red and green, "the panel shows no preview with red and green corners")
+    picture, shot = preview_in(shot) or wait_until(lambda: preview_in(app.shot()), 10) or (None, shot)
+    check(picture, "the panel shows no preview of a picture with its red corner at the top left")
     width, height, _ = read_picture(picture_path(app, pictures(app)[0]))
-    bottom = red[1] + (green[2] - red[0]) * height / width
-    track = colour_box(shot, lambda r, g, b: is_accent(r, g, b) or is_white(r, g, b),
-                       region=(20, int(below_bar), 40, shot[1]))
-    check(red[1] > below_bar, "the preview's top at %d, under the navigation bar ending at %d" % (red[1], below_bar))
+    bottom = picture[1] + (picture[2] - picture[0]) * height / width
+    check(abs(picture[3] - bottom) <= 6, "the preview %s ends at %d, not at %d as the pictures' shape has it" % (
+        picture, picture[3], bottom))
+    track = track_in(shot)
+    check(picture[1] > below_bar, "the preview's top at %d, under the navigation bar ending at %d" % (
+        picture[1], below_bar))
     check(track and track[1] >= bottom, "the progress bar at %s across the preview ending at %d" % (
         track and track[1], bottom))
 
