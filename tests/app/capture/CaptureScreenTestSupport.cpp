@@ -209,6 +209,20 @@ void CaptureScreenTest::dismissAlerts() {
     for (auto& alert : ui::AlertView::visibleAlerts()) alert->dismissWithClickedButtonIndex(0, false);
 }
 
+void CaptureScreenTest::tapAlertButton(const std::string& title) {
+    const auto alerts = ui::AlertView::visibleAlerts();
+    ASSERT_EQ(alerts.size(), 1u);
+    const auto& alert = alerts.front();
+    for (int index = 0; index < alert->numberOfButtons(); ++index) {
+        if (alert->buttonTitleAtIndex(index) != title) continue;
+        ui::prepareForRendering(*window, 1.0);
+        tap(alert->buttonViewAtIndex(index));
+        advance(0.5);  // the alert fades out
+        return;
+    }
+    ADD_FAILURE() << "no button \"" << title << "\"";
+}
+
 std::shared_ptr<testsupport::FakeV4l2Device> CaptureScreenTest::otherWebcam(const char* card) {
     auto camera = testsupport::FakeV4l2Device::webcam();
     camera->card = card;

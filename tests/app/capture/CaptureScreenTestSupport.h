@@ -111,6 +111,9 @@ protected:
     std::string hudText() const;
     void savePicture(const std::string& name);
     static void dismissAlerts();
+    // Taps the button of that title on the alert that shows, and lets the
+    // alert fade out.
+    void tapAlertButton(const std::string& title);
 
     // Webcams (fake V4L2 devices) under the screen's panel. A webcam named
     // `card` whose automatics have reached other values than

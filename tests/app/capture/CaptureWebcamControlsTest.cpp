@@ -355,11 +355,7 @@ TEST_F(CaptureWebcamControlsTest, ACameraAnotherProgramStreamsIsToldAndTheOtherO
     usb->card = "USB Camera";
     openOnListed({{busy, "/dev/video0"}, {usb, "/dev/video2"}});
     ASSERT_EQ(alertMessages(), std::vector<std::string>{inUse});
-    auto alert = ui::AlertView::visibleAlerts()[0];
-    ASSERT_EQ(alert->buttonTitleAtIndex(1), "Use Other Camera");
-    ui::prepareForRendering(*window, 1.0);
-    tap(alert->buttonViewAtIndex(1));
-    advance(0.5);  // the alert fades out
+    tapAlertButton("Use Other Camera");
     EXPECT_TRUE(alertMessages().empty());
     ASSERT_TRUE(webcam->isReadyToCapture());
     EXPECT_EQ(hudText(), "USB Camera");

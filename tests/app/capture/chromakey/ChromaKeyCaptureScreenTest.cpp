@@ -258,11 +258,7 @@ TEST_F(GreenScreenCaptureTest, ACameraAnotherProgramStreamsIsToldAndTheOtherOneO
         const Webcam usb = webcam("USB Camera", "/dev/video2", kPurple);
         openGreenScreenOn({busy, usb}, toldLater);
         ASSERT_EQ(alertMessages(), std::vector<std::string>{kInUse});
-        auto alert = ui::AlertView::visibleAlerts()[0];
-        ASSERT_EQ(alert->buttonTitleAtIndex(1), "Use Other Camera");
-        ui::prepareForRendering(*window, 1.0);
-        tap(alert->buttonViewAtIndex(1));
-        advance(0.5);  // the alert fades out
+        tapAlertButton("Use Other Camera");
         EXPECT_TRUE(alertMessages().empty());
         EXPECT_EQ(hudText(), "USB Camera");
         expectLocked(*usb.table);
