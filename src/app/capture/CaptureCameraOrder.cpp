@@ -1,5 +1,6 @@
 #include "app/capture/CaptureCameraOrder.h"
 
+#include "app/capture/CaptureController.h"
 #include "app/core/DataManager.h"
 
 #include <algorithm>
@@ -67,6 +68,20 @@ void storeChoice(const capture::CaptureDevice& camera) {
     DataManager& settings = DataManager::sharedDataManager();
     settings.setAvCaptureDevicePosition(static_cast<int64_t>(camera.position()));
     settings.setCaptureDeviceID(camera.uniqueID());
+}
+
+capture::CaptureDevicePtr otherCamera(const std::vector<capture::CaptureDevicePtr>& cameras,
+                                      const capture::CaptureDevice* current) {
+    const DataManager& settings = DataManager::sharedDataManager();
+    if (!positionsTellApart(cameras))
+        return cameraAfter(cameras, current ? current->uniqueID() : settings.captureDeviceID());
+    const int64_t looking = current ? static_cast<int64_t>(current->position()) : settings.avCaptureDevicePosition();
+    return firstAt(cameras,
+                   looking == kCaptureDevicePositionFront ? kCaptureDevicePositionBack : kCaptureDevicePositionFront);
+}
+
+void storeOtherChoice(const std::vector<capture::CaptureDevicePtr>& cameras) {
+    if (auto other = otherCamera(cameras, nullptr)) storeChoice(*other);
 }
 
 }  // namespace cameraorder

@@ -44,4 +44,14 @@ capture::CaptureDevicePtr storedChoice(const std::vector<capture::CaptureDeviceP
 // The settings remember the camera chosen: its position and its identifier.
 void storeChoice(const capture::CaptureDevice& camera);
 
+// The camera a switch goes to from `current` (from the stored choice when
+// null): where positions tell the cameras apart the first looking the
+// other way (null when none does), else the next by identity.
+capture::CaptureDevicePtr otherCamera(const std::vector<capture::CaptureDevicePtr>& cameras,
+                                      const capture::CaptureDevice* current);
+
+// A switch while no camera films (its start failed): the other camera
+// becomes the stored choice, for the next start to take.
+void storeOtherChoice(const std::vector<capture::CaptureDevicePtr>& cameras);
+
 }  // namespace cameraorder

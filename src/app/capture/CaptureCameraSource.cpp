@@ -2,6 +2,7 @@
 
 #include "platform/capture/CaptureSession.h"
 #include "platform/capture/CaptureTypes.h"
+#include "platform/foundation/Localized.h"
 
 namespace {
 
@@ -29,6 +30,10 @@ void readMode(const capture::CaptureDevice& device, const ModeControl& control, 
 }
 
 }  // namespace
+
+foundation::Error CaptureCameraSource::noCaptureDeviceError() {
+    return {"CaptureLocalCamera", 63, foundation::localized("No capture device found.")};
+}
 
 bool CaptureCameraSource::changeCamera(capture::CaptureDevice& device,
                                        const std::function<void(capture::CaptureDevice&)>& change) {
@@ -131,4 +136,47 @@ bool CaptureCameraSource::focusDevice(capture::CaptureDevice& device, graphics::
 std::optional<graphics::Size> CaptureCameraSource::sessionAperture(const capture::CaptureSession& session) {
     if (const graphics::Size streamed = session.streamSize(); streamed.width > 0) return streamed;
     return capture::sizeOfSessionPreset(session.sessionPreset());
+}
+
+// ---- a camera that fails ---------------------------------------------------------------------
+
+void CaptureCameraSource::observeCamera() {
+    stopObservingCamera();
+    auto device = currentDevice();
+    if (!device) return;
+    std::weak_ptr<ui::ViewController> weak = weak_from_this();
+    const auto self = [weak] { return std::static_pointer_cast<CaptureCameraSource>(weak.lock()); };
+    auto& center = foundation::NotificationCenter::defaultCenter();
+    disconnectionObserver_ = center.addObserver(capture::kDeviceWasDisconnectedNotification, device.get(),
+                                                [self](const foundation::Notification&) {
+                                                    if (auto source = self())
+                                                        source->cameraWasLost(noCaptureDeviceError());
+                                                });
+    failureObserver_ = center.addObserver(capture::kDeviceRuntimeErrorNotification, device.get(),
+                                          [self](const foundation::Notification&) {
+                                              if (auto source = self()) source->cameraFailed();
+                                          });
+}
+
+void CaptureCameraSource::stopObservingCamera() {
+    disconnectionObserver_.reset();
+    failureObserver_.reset();
+}
+
+void CaptureCameraSource::cameraFailed() {
+    auto device = currentDevice();
+    if (!device || !device->failure()) return;
+    const foundation::Error why = *device->failure();
+    if (!returnToPreviousCamera(why)) return cameraWasLost(why);
+    // The screen reports the camera gone back to as switched to.
+    auto back = currentDevice();
+    if (!isReadyToCapture_ || !back) return;
+    if (auto* receiver = delegate())
+        receiver->captureControllerDidSwitchCaptureDevicePosition(*this, positionValue(*back));
+}
+
+void CaptureCameraSource::cameraWasLost(const foundation::Error& why) {
+    isReadyToCapture_ = false;
+    setError(why);
+    forgetCameraControls();
 }

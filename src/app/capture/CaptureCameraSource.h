@@ -16,9 +16,20 @@
 // asked again (the screen's locks on a camera switched to, or on one plugged
 // back in) holds them where the camera offers them; giving a lock up on
 // purpose forgets its value.
+//
+// A camera fails as real ones do, and the source hears of it from its camera
+// (observeCamera): one unplugged is lost with noCaptureDeviceError; one that
+// the backend fails after its start has returned (another program streams
+// from it, told on a later turn) brings back the camera filmed with before
+// a switch, where there is one (returnToPreviousCamera), and the delegate
+// hears of that as a switch with error set; else it is lost with that
+// failure. A lost camera leaves the source not ready, the error set and no
+// control offered; the capture screen tells the user and, for a missing
+// camera, starts the source again once one is plugged in.
 
 #include "app/capture/CaptureController.h"
 #include "platform/capture/CaptureDevice.h"
+#include "platform/foundation/NotificationCenter.h"
 
 #include <cstdint>
 #include <functional>
@@ -50,6 +61,10 @@ public:
         return static_cast<int64_t>(device.position());
     }
 
+    // Domain "CaptureLocalCamera", 63, "No capture device found.": what the
+    // camera sources report without a camera, or when theirs went away.
+    static foundation::Error noCaptureDeviceError();
+
 protected:
     // The camera in use; null while there is none.
     virtual capture::CaptureDevicePtr currentDevice() const = 0;
@@ -64,7 +79,21 @@ protected:
     // frame has come; null for a preset of no known size.
     static std::optional<graphics::Size> sessionAperture(const capture::CaptureSession& session);
 
+    // Hears of the camera in use going away or failing after its start;
+    // called again for each camera the source changes to.
+    void observeCamera();
+    void stopObservingCamera();
+    // The camera in use went away or failed (main thread): not ready, `why`,
+    // no control. Sources stop filming on top.
+    virtual void cameraWasLost(const foundation::Error& why);
+    // The camera switched to failed after its start: back to the camera that
+    // filmed before the switch, `why` set; false when there is none (or it
+    // has gone) to go back to.
+    virtual bool returnToPreviousCamera(const foundation::Error& why) = 0;
+
 private:
+    // The camera in use failed after its start (main thread).
+    void cameraFailed();
     enum class Control { Focus, Exposure, WhiteBalance };
     // Sets a mode the camera offers.
     void setMode(Control control, int64_t mode);
@@ -73,4 +102,6 @@ private:
     bool changeCamera(capture::CaptureDevice& device, const std::function<void(capture::CaptureDevice&)>& change);
 
     capture::HeldValues held_;
+    foundation::ObserverToken disconnectionObserver_;
+    foundation::ObserverToken failureObserver_;
 };

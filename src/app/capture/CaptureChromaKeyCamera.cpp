@@ -1,7 +1,6 @@
 #include "app/capture/CaptureChromaKeyCamera.h"
 
 #include "app/capture/CaptureCameraOrder.h"
-#include "app/capture/CaptureLocalCamera.h"
 #include "app/capture/CaptureLocalCameraGeometry.h"
 #include "app/capture/chromakey/ChromaKeyBackdrop.h"
 #include "app/capture/chromakey/ChromaKeySettings.h"
@@ -65,9 +64,10 @@ void CaptureChromaKeyCamera::initCaptureDevice() {
     // A new start replaces whatever an earlier one left behind.
     if (viewCamera_ || videoCamera_) stopCameraCapture();
     setError(std::nullopt);
+    isReadyToCapture_ = false;
 
     const auto devices = capture::videoDevices();
-    if (devices.empty()) return setError(CaptureLocalCamera::noCaptureDeviceError());
+    if (devices.empty()) return setError(noCaptureDeviceError());
     isMultipleCaptureDeviceAvaliable_ = devices.size() >= 2;
     // Without a GL context every stage would stay inert: the screen tells the
     // user in the pipeline's words for people.
@@ -87,7 +87,7 @@ void CaptureChromaKeyCamera::initCaptureDevice() {
 
     videoCamera_ =
         gpuimage::GPUImageVideoCamera::create(getPresetWithMaximumResoulutionFromCaptureDevice(*device), device);
-    if (!videoCamera_) return setError(CaptureLocalCamera::noCaptureDeviceError());
+    if (!videoCamera_) return setError(noCaptureDeviceError());
     videoCamera_->setOutputImageOrientation(statusBarOrientation());
 
     filter_ = std::make_shared<gpuimage::GPUImageChromaKeyBlendFilter>();
@@ -96,6 +96,13 @@ void CaptureChromaKeyCamera::initCaptureDevice() {
     videoCamera_->addTarget(filter_);
     filter_->addTarget(viewCamera_);
     videoCamera_->startCameraCapture();
+    if (auto failed = device->failure()) {
+        // It opened, but another program streams from it: no picture would
+        // ever come, so the start fails rather than show a black picture.
+        const foundation::Error why = *failed;
+        stopCameraCapture();
+        return setError(why);
+    }
 
     // Processed before it is attached, so it reaches the filter (input 1) at once.
     if (auto picture = gpuimage::GPUImagePicture::create(chromakeybackdrop::storedBackdrop(project().get()), true)) {
@@ -106,6 +113,7 @@ void CaptureChromaKeyCamera::initCaptureDevice() {
 
     didRotateFromInterfaceOrientation(ui::Application::shared().statusBarOrientation());
     checkDeviceCapabilities();
+    observeCamera();
     setCaptureSourceViewCamera(viewCamera_);
     isReadyToCapture_ = true;
     if (auto* receiver = delegate())
@@ -134,6 +142,8 @@ void CaptureChromaKeyCamera::stopCameraCapture() {
     // Whatever is still on its way (a detection, a photo) belongs to this graph.
     ++graphGeneration_;
     life_.revoke();
+    stopObservingCamera();
+    cameraBeforeSwitch_.reset();
     if (hudy_) hudy_->dismiss();
     dismissPopoverAnimated(true);
     if (videoCamera_) {
@@ -182,22 +192,50 @@ void CaptureChromaKeyCamera::captureImage() {
 // ---- the camera's controls ---------------------------------------------------------------------
 
 void CaptureChromaKeyCamera::switchCaptureDevice() {
-    if (!isMultipleCaptureDeviceAvaliable() || !videoCamera_) return;
+    if (!isMultipleCaptureDeviceAvaliable()) return;
+    const auto devices = capture::videoDevices();
+    const auto current = currentDevice();
+    // No camera films (its start failed, or it was lost): the next start takes the other one.
+    if (!videoCamera_ || !current || !isReadyToCapture_) return cameraorder::storeOtherChoice(devices);
+    setError(std::nullopt);
     videoCamera_->setCaptureSessionPreset(capture::kSessionPreset640x480);
     // A phone's cameras between back and front, a desktop's by identity.
-    const auto devices = capture::videoDevices();
-    if (cameraorder::positionsTellApart(devices)) {
-        videoCamera_->rotateCamera();
-    } else if (auto current = currentDevice()) {
-        videoCamera_->switchToCamera(cameraorder::cameraAfter(devices, current->uniqueID()));
+    if (const auto next = cameraorder::otherCamera(devices, current.get()); next && next != current) {
+        foundation::Error refused;
+        if (!videoCamera_->switchToCamera(next, &refused)) {
+            // The camera in use films on, at its own preset.
+            cameraChanged();
+            return setError(refused);
+        }
+        cameraBeforeSwitch_ = current;
     }
-    const int64_t position = static_cast<int64_t>(videoCamera_->cameraPosition());
-    if (auto device = currentDevice()) {
-        cameraorder::storeChoice(*device);
-        videoCamera_->setCaptureSessionPreset(getPresetWithMaximumResoulutionFromCaptureDevice(*device));
-    }
+    cameraChanged();
+    if (auto* receiver = delegate())
+        receiver->captureControllerDidSwitchCaptureDevicePosition(*this,
+                                                                  static_cast<int64_t>(videoCamera_->cameraPosition()));
+}
+
+void CaptureChromaKeyCamera::cameraChanged() {
+    auto device = currentDevice();
+    if (!device) return;
+    cameraorder::storeChoice(*device);
+    videoCamera_->setCaptureSessionPreset(getPresetWithMaximumResoulutionFromCaptureDevice(*device));
+    observeCamera();
     checkDeviceCapabilities();
-    if (auto* receiver = delegate()) receiver->captureControllerDidSwitchCaptureDevicePosition(*this, position);
+}
+
+bool CaptureChromaKeyCamera::returnToPreviousCamera(const foundation::Error& why) {
+    auto previous = std::exchange(cameraBeforeSwitch_, nullptr);
+    if (!previous || !previous->isConnected() || !videoCamera_ || !videoCamera_->switchToCamera(previous)) return false;
+    cameraChanged();
+    setError(why);
+    return true;
+}
+
+void CaptureChromaKeyCamera::cameraWasLost(const foundation::Error& why) {
+    CaptureCameraSource::cameraWasLost(why);
+    cameraBeforeSwitch_.reset();
+    if (videoCamera_) videoCamera_->stopCameraCapture();
 }
 
 void CaptureChromaKeyCamera::checkDeviceCapabilities() {

@@ -18,6 +18,15 @@
 // the stored camera identifier choosing (the first camera when it is gone)
 // and the switch going to the next one round.
 //
+// Failures, as the device camera tells them (CaptureCameraSource.h): no
+// camera or a camera that cannot be opened (no permission) fails the start
+// with that error, and so does one that opens but fails its start (another
+// program streams from it) rather than show a black picture; a switch to a
+// camera that cannot be opened or fails its start sets the error and the
+// camera in use films on, as one that fails later goes back to it; a camera
+// unplugged while in use leaves the source not ready, error 63 set, until
+// the screen starts it again.
+//
 // Threads: every operation runs on the main thread. Graph changes run on
 // the pipeline's context queue (the pipeline does that itself); the average
 // colour of a detection and a photo prepared on the import queue come back
@@ -129,6 +138,11 @@ private:
     void importPhoto(const library::PhotoAsset& asset);
     void setKeyColor(const graphics::Color& color);
     capture::CaptureDevicePtr currentDevice() const override;
+    // ... and the camera stops.
+    void cameraWasLost(const foundation::Error& why) override;
+    bool returnToPreviousCamera(const foundation::Error& why) override;
+    // After a change of camera: its choice stored, its preset, its controls.
+    void cameraChanged();
 
     std::shared_ptr<gpuimage::GPUImageVideoCamera> videoCamera_;
     std::shared_ptr<gpuimage::GPUImageView> viewCamera_;
@@ -139,6 +153,9 @@ private:
     graphics::Color chromaColor_;
     std::shared_ptr<Hudy> hudy_;
     std::weak_ptr<ui::View> button_;
+    // The camera filmed with before the last switch, to go back to when the
+    // new one fails after its start.
+    capture::CaptureDevicePtr cameraBeforeSwitch_;
 
     // The open root settings screen, whose slider follows the sensitivity.
     std::weak_ptr<ChromaKeyConfigurationViewController> configuration_;

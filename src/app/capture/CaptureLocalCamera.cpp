@@ -11,20 +11,14 @@
 namespace {
 
 constexpr const char* kErrorDomain = "CaptureLocalCamera";
-constexpr int64_t kNoCaptureDevice = 63;
 constexpr int64_t kInputFailed = 119;
 
 }  // namespace
 
-foundation::Error CaptureLocalCamera::noCaptureDeviceError() {
-    return {kErrorDomain, kNoCaptureDevice, foundation::localized("No capture device found.")};
-}
-
 CaptureLocalCamera::CaptureLocalCamera() { setCaptureSourceID("CaptureLocalCamera"); }
 
 CaptureLocalCamera::~CaptureLocalCamera() {
-    disconnectionObserver_.reset();
-    failureObserver_.reset();
+    stopObservingCamera();
     if (captureSession_) captureSession_->stopRunning();
 }
 
@@ -110,41 +104,15 @@ void CaptureLocalCamera::initCaptureDevice() {
         receiver->captureControllerDidInitCaptureDeviceWithPositon(*this, positionValue(*chosen));
 }
 
-void CaptureLocalCamera::observeCamera() {
-    auto device = currentDevice();
-    if (!device) return;
-    std::weak_ptr<ui::ViewController> weak = weak_from_this();
-    auto& center = foundation::NotificationCenter::defaultCenter();
-    disconnectionObserver_ = center.addObserver(
-        capture::kDeviceWasDisconnectedNotification, device.get(), [weak](const foundation::Notification&) {
-            if (auto self = std::static_pointer_cast<CaptureLocalCamera>(weak.lock()))
-                self->cameraWasLost(noCaptureDeviceError());
-        });
-    failureObserver_ = center.addObserver(capture::kDeviceRuntimeErrorNotification, device.get(),
-                                          [weak](const foundation::Notification&) {
-                                              auto self = std::static_pointer_cast<CaptureLocalCamera>(weak.lock());
-                                              if (self) self->cameraFailed();
-                                          });
-}
-
-void CaptureLocalCamera::cameraFailed() {
-    auto device = currentDevice();
-    if (!device || !device->failure()) return;
-    const foundation::Error why = *device->failure();
+bool CaptureLocalCamera::returnToPreviousCamera(const foundation::Error& why) {
     auto previous = std::exchange(previousInput_, nullptr);
-    if (!previous || !previous->device()->isConnected()) return cameraWasLost(why);
-    // The camera just switched to fails after its start: back to the one
-    // that filmed before, which the screen then reports as switched to.
+    if (!previous || !previous->device()->isConnected()) return false;
     returnTo(previous, why);
-    if (!isReadyToCapture_) return;
-    if (auto* receiver = delegate())
-        receiver->captureControllerDidSwitchCaptureDevicePosition(*this, positionValue(*previous->device()));
+    return true;
 }
 
 void CaptureLocalCamera::cameraWasLost(const foundation::Error& why) {
-    isReadyToCapture_ = false;
-    setError(why);
-    forgetCameraControls();
+    CaptureCameraSource::cameraWasLost(why);
     if (captureSession_) captureSession_->stopRunning();
     if (recordNextImage_.exchange(false)) deliverNoPicture();
 }
@@ -190,26 +158,11 @@ void CaptureLocalCamera::captureOutput(const capture::SampleBuffer& sampleBuffer
 void CaptureLocalCamera::switchCaptureDevice() {
     const auto devices = capture::videoDevices();
     if (devices.size() < 2) return;
-    DataManager& settings = DataManager::sharedDataManager();
-    const bool byPosition = cameraorder::positionsTellApart(devices);
-    const int64_t target = settings.avCaptureDevicePosition() == kCaptureDevicePositionFront
-                               ? kCaptureDevicePositionBack
-                               : kCaptureDevicePositionFront;
-    if (!captureSession_ || !captureInput_) {
-        // No camera films (its start failed): the next set-up takes the other one.
-        auto other = byPosition ? cameraorder::firstAt(devices, target)
-                                : cameraorder::cameraAfter(devices, settings.captureDeviceID());
-        if (other) cameraorder::storeChoice(*other);
-        return;
-    }
+    // No camera films (its start failed): the next set-up takes the other one.
+    if (!captureSession_ || !captureInput_) return cameraorder::storeOtherChoice(devices);
     setError(std::nullopt);
     const auto current = captureInput_;
-    capture::CaptureDevicePtr next;
-    if (!byPosition) {
-        next = cameraorder::cameraAfter(devices, current->device()->uniqueID());
-    } else if (positionValue(*current->device()) != target) {
-        next = cameraorder::firstAt(devices, target);
-    }
+    const capture::CaptureDevicePtr next = cameraorder::otherCamera(devices, current->device().get());
     if (next && next != current->device()) {
         // The camera in use films on until the other one has opened.
         auto opened = capture::CaptureDeviceInput::create(next);
@@ -291,8 +244,7 @@ void CaptureLocalCamera::stopCameraCapture() {
 }
 
 void CaptureLocalCamera::dropSession() {
-    disconnectionObserver_.reset();
-    failureObserver_.reset();
+    stopObservingCamera();
     if (captureSession_) captureSession_->stopRunning();
     if (prevLayer_) prevLayer_->removeFromSuperview();
     captureSession_.reset();

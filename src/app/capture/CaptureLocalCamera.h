@@ -36,7 +36,6 @@
 #include "platform/capture/CaptureSession.h"
 #include "platform/capture/VideoPreviewLayer.h"
 #include "platform/foundation/DispatchQueue.h"
-#include "platform/foundation/NotificationCenter.h"
 
 #include <atomic>
 #include <memory>
@@ -79,13 +78,10 @@ public:
     const std::shared_ptr<VideoPreview>& previewView() const { return previewView_; }
     bool recordNextImage() const { return recordNextImage_.load(); }
 
-    // Domain "CaptureLocalCamera", 63, "No capture device found.": also what
-    // the green-screen camera reports without a camera.
-    static foundation::Error noCaptureDeviceError();
-
 protected:
-    // The camera in use went away or failed (main thread): not ready, `why`.
-    virtual void cameraWasLost(const foundation::Error& why);
+    // ... and the session stops, a picture still asked answered with none.
+    void cameraWasLost(const foundation::Error& why) override;
+    bool returnToPreviousCamera(const foundation::Error& why) override;
     // Hands a null picture to the delegate on the camera queue.
     void deliverNoPicture();
     capture::CaptureDevicePtr currentDevice() const override {
@@ -98,10 +94,6 @@ protected:
     capture::CaptureDeviceInputPtr captureInput_;
 
 private:
-    // Hears of the camera in use going away or failing.
-    void observeCamera();
-    // The camera in use failed after its start (main thread).
-    void cameraFailed();
     // The session films with `input` instead of the camera in use.
     void useInput(const capture::CaptureDeviceInputPtr& input);
     // Back to a camera that filmed before, the error `why` set.
@@ -115,8 +107,6 @@ private:
     std::optional<foundation::DispatchQueue> cameraQueue_;
     std::atomic<bool> recordNextImage_{false};
     std::atomic<int> interfaceOrientation_{3};
-    foundation::ObserverToken disconnectionObserver_;
-    foundation::ObserverToken failureObserver_;
     // The camera filmed with before the last switch, to go back to when the
     // new one fails after its start.
     capture::CaptureDeviceInputPtr previousInput_;

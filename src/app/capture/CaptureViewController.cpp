@@ -1,6 +1,6 @@
 #include "app/capture/CaptureViewController.h"
 
-#include "app/capture/CaptureLocalCamera.h"
+#include "app/capture/CaptureCameraSource.h"
 #include "app/capture/CaptureScreenRules.h"
 #include "app/core/DataManager.h"
 #include "app/core/FormatterUtil.h"
@@ -369,8 +369,8 @@ namespace {
 // than failing: one plugged in brings the source back.
 bool isMissingCamera(const foundation::Error& error) {
     for (const foundation::Error* cause = &error; cause; cause = cause->underlying.get()) {
-        if (cause->domain == CaptureLocalCamera::noCaptureDeviceError().domain &&
-            cause->code == CaptureLocalCamera::noCaptureDeviceError().code)
+        if (cause->domain == CaptureCameraSource::noCaptureDeviceError().domain &&
+            cause->code == CaptureCameraSource::noCaptureDeviceError().code)
             return true;
         if (cause->domain == capture::kCaptureErrorDomain && cause->code == capture::kCaptureErrorDeviceDisconnected)
             return true;

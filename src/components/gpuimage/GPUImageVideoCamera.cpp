@@ -4,6 +4,7 @@
 #include "components/gpuimage/GPUImageFilter.h"
 #include "components/gpuimage/GPUImageLog.h"
 #include "components/gpuimage/GPUImageUpload.h"
+#include "platform/foundation/Localized.h"
 
 #include <chrono>
 
@@ -162,17 +163,40 @@ void GPUImageVideoCamera::rotateCamera() {
     switchToCamera(lastDeviceAt(wanted));
 }
 
-bool GPUImageVideoCamera::switchToCamera(const capture::CaptureDevicePtr& device) {
-    if (!device || !captureSession_) return false;
+bool GPUImageVideoCamera::switchToCamera(const capture::CaptureDevicePtr& device, foundation::Error* why) {
+    const auto refused = [why](foundation::Error error) {
+        if (why) *why = std::move(error);
+        return false;
+    };
+    if (!device || !captureSession_)
+        return refused(
+            {capture::kCaptureErrorDomain, capture::kCaptureErrorDeviceNotAvailable, "No camera was given."});
     if (videoInput_ && videoInput_->device() == device) return true;
     auto input = capture::CaptureDeviceInput::create(device);
-    if (!input.ok()) return false;
+    if (!input.ok()) return refused(input.error());
+    const auto previous = videoInput_;
+    if (!useInput(input.value())) {
+        // Gone meanwhile, or it does not film at the session's preset.
+        if (!device->isConnected()) return refused(capture::cameraNotConnectedError());
+        return refused({capture::kCaptureErrorDomain, capture::kCaptureErrorDeviceNotAvailable,
+                        foundation::localized("The camera cannot film at this picture size.")});
+    }
+    if (auto failed = device->failure()) {
+        // It opened, but its start failed: no picture would come from it.
+        const foundation::Error failure = *failed;
+        if (previous) useInput(previous);
+        return refused(failure);
+    }
+    return true;
+}
+
+bool GPUImageVideoCamera::useInput(const capture::CaptureDeviceInputPtr& input) {
     captureSession_->beginConfiguration();
     if (videoInput_) captureSession_->removeInput(videoInput_);
-    const bool taken = captureSession_->canAddInput(input.value());
+    const bool taken = captureSession_->canAddInput(input);
     if (taken) {
-        captureSession_->addInput(input.value());
-        videoInput_ = input.value();
+        captureSession_->addInput(input);
+        videoInput_ = input;
     } else if (videoInput_) {
         captureSession_->addInput(videoInput_);
     }

@@ -61,9 +61,10 @@ public:
     // Between back and front; nothing without a front camera.
     void rotateCamera();
     // To that camera, in one configuration of the session; where no input
-    // can be made for it, or the session refuses it, the camera in use
-    // films on. False then (and for no camera).
-    bool switchToCamera(const capture::CaptureDevicePtr& camera);
+    // can be made for it, the session refuses it, or it opens but fails its
+    // start (another program streams from it), the camera in use films on.
+    // False then (and for no camera), with the reason in `why` when given.
+    bool switchToCamera(const capture::CaptureDevicePtr& camera, foundation::Error* why = nullptr);
     capture::DevicePosition cameraPosition() const;
     static bool isBackFacingCameraPresent();
     static bool isFrontFacingCameraPresent();
@@ -146,6 +147,9 @@ protected:
     bool captureAsYUV_ = true;
 
 private:
+    // The session films with `input` instead of the camera in use, in one
+    // configuration; false when it refuses it and the camera in use stays.
+    bool useInput(const capture::CaptureDeviceInputPtr& input);
     void uploadBGRA(const capture::SampleBuffer& sampleBuffer);
     void uploadPlanes(const capture::SampleBuffer& sampleBuffer);
     void convertYUVToRGBOutput();

@@ -3,7 +3,9 @@
 #include "app/widgets/alerts/Hudy.h"
 #include "platform/foundation/AtomicFile.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/ImageView.h"
+#include "support/FakeV4l2Device.h"
 #include "support/Process.h"
 
 #include <algorithm>
@@ -201,6 +203,51 @@ void CaptureScreenTest::savePicture(const std::string& name) {
     auto png = ui::renderView(*window).pngData();
     ASSERT_TRUE(png.ok());
     ASSERT_TRUE(foundation::writeFileAtomically(testsupport::artifactsDirectory() + "/" + name, *png).ok());
+}
+
+void CaptureScreenTest::dismissAlerts() {
+    for (auto& alert : ui::AlertView::visibleAlerts()) alert->dismissWithClickedButtonIndex(0, false);
+}
+
+void CaptureScreenTest::tapAlertButton(const std::string& title) {
+    const auto alerts = ui::AlertView::visibleAlerts();
+    ASSERT_EQ(alerts.size(), 1u);
+    const auto& alert = alerts.front();
+    for (int index = 0; index < alert->numberOfButtons(); ++index) {
+        if (alert->buttonTitleAtIndex(index) != title) continue;
+        ui::prepareForRendering(*window, 1.0);
+        tap(alert->buttonViewAtIndex(index));
+        advance(0.5);  // the alert fades out
+        return;
+    }
+    ADD_FAILURE() << "no button \"" << title << "\"";
+}
+
+std::shared_ptr<testsupport::FakeV4l2Device> CaptureScreenTest::otherWebcam(const char* card) {
+    auto camera = testsupport::FakeV4l2Device::webcam();
+    camera->card = card;
+    camera->control(V4L2_CID_WHITE_BALANCE_TEMPERATURE).reached = 4500;
+    camera->control(V4L2_CID_FOCUS_ABSOLUTE).reached = 120;
+    return camera;
+}
+
+void CaptureScreenTest::lockWithTheButtons() {
+    tap(screen->buttonOptions());
+    advance(0.35);
+    tap(screen->buttonWhiteBalance());
+    EXPECT_EQ(hudText(), "Automatic White Balance disabled");
+    tap(screen->buttonFocus());
+    EXPECT_EQ(hudText(), "Autofocus disabled");
+}
+
+void CaptureScreenTest::expectLocked(const testsupport::FakeV4l2Device& camera) {
+    using testsupport::FakeV4l2Device;
+    EXPECT_FALSE(screen->buttonWhiteBalance()->isSelected()) << "the screen shows the lock";
+    EXPECT_FALSE(screen->buttonFocus()->isSelected());
+    EXPECT_EQ(camera.current(V4L2_CID_AUTO_WHITE_BALANCE), 0) << "the camera holds it";
+    EXPECT_EQ(camera.current(V4L2_CID_FOCUS_AUTO), 0);
+    EXPECT_EQ(camera.current(V4L2_CID_WHITE_BALANCE_TEMPERATURE), FakeV4l2Device::kTemperatureReached);
+    EXPECT_EQ(camera.current(V4L2_CID_FOCUS_ABSOLUTE), FakeV4l2Device::kFocusReached);
 }
 
 }  // namespace capturetest

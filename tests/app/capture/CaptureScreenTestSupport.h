@@ -31,6 +31,10 @@
 #include <string>
 #include <vector>
 
+namespace testsupport {
+class FakeV4l2Device;
+}
+
 namespace capturetest {
 
 // Eight columns of distinct colours over two rows: a zoomed crop shows which
@@ -106,6 +110,20 @@ protected:
     // What the screen's HUD says; empty without one.
     std::string hudText() const;
     void savePicture(const std::string& name);
+    static void dismissAlerts();
+    // Taps the button of that title on the alert that shows, and lets the
+    // alert fade out.
+    void tapAlertButton(const std::string& title);
+
+    // Webcams (fake V4L2 devices) under the screen's panel. A webcam named
+    // `card` whose automatics have reached other values than
+    // FakeV4l2Device::webcam's.
+    static std::shared_ptr<testsupport::FakeV4l2Device> otherWebcam(const char* card);
+    // Locks focus and white balance with the panel's buttons.
+    void lockWithTheButtons();
+    // The camera and the screen both show focus and white balance locked,
+    // holding what the locked webcam's automatics had reached.
+    void expectLocked(const testsupport::FakeV4l2Device& camera);
     int plays(const char* file) const { return output->plays(file); }
 
     testsupport::VirtualClockScope clock;

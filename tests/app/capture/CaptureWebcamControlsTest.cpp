@@ -67,15 +67,6 @@ protected:
         sources = {webcam, sources.back()};
         openScreen(storedProject());
     }
-    // A webcam named `card` whose automatics have reached other values than
-    // FakeV4l2Device::webcam's.
-    static std::shared_ptr<FakeV4l2Device> otherWebcam(const char* card) {
-        auto camera = FakeV4l2Device::webcam();
-        camera->card = card;
-        camera->control(V4L2_CID_WHITE_BALANCE_TEMPERATURE).reached = 4500;
-        camera->control(V4L2_CID_FOCUS_ABSOLUTE).reached = 120;
-        return camera;
-    }
     // The shutter stores a picture from the camera.
     void expectAPicture() {
         auto list = screen->project()->getFrameList();
@@ -84,9 +75,6 @@ protected:
         EXPECT_TRUE(foundation::RunLoop::main().runUntil([&] { return list->count() == before + 1; }, 10))
             << "no picture stored";
     }
-    static void dismissAlerts() {
-        for (auto& alert : ui::AlertView::visibleAlerts()) alert->dismissWithClickedButtonIndex(0, false);
-    }
 
     // The user leaves the capture screen and comes back to it.
     void reopen() {
@@ -94,25 +82,6 @@ protected:
         foundation::RunLoop::main().runUntilIdle();
         for (auto& alert : ui::AlertView::visibleAlerts()) alert->dismissWithClickedButtonIndex(0, false);
         openScreen(storedProject());
-    }
-    // Locks focus and white balance with the panel's buttons.
-    void lockWithTheButtons() {
-        tap(screen->buttonOptions());
-        advance(0.35);
-        tap(screen->buttonWhiteBalance());
-        EXPECT_EQ(hudText(), "Automatic White Balance disabled");
-        tap(screen->buttonFocus());
-        EXPECT_EQ(hudText(), "Autofocus disabled");
-    }
-    // The camera and the screen both show focus and white balance locked,
-    // holding what the locked webcam's automatics had reached.
-    void expectLocked(const FakeV4l2Device& camera) {
-        EXPECT_FALSE(screen->buttonWhiteBalance()->isSelected()) << "the screen shows the lock";
-        EXPECT_FALSE(screen->buttonFocus()->isSelected());
-        EXPECT_EQ(camera.current(V4L2_CID_AUTO_WHITE_BALANCE), 0) << "the camera holds it";
-        EXPECT_EQ(camera.current(V4L2_CID_FOCUS_AUTO), 0);
-        EXPECT_EQ(camera.current(V4L2_CID_WHITE_BALANCE_TEMPERATURE), FakeV4l2Device::kTemperatureReached);
-        EXPECT_EQ(camera.current(V4L2_CID_FOCUS_ABSOLUTE), FakeV4l2Device::kFocusReached);
     }
 
     struct Toggle {
@@ -386,11 +355,7 @@ TEST_F(CaptureWebcamControlsTest, ACameraAnotherProgramStreamsIsToldAndTheOtherO
     usb->card = "USB Camera";
     openOnListed({{busy, "/dev/video0"}, {usb, "/dev/video2"}});
     ASSERT_EQ(alertMessages(), std::vector<std::string>{inUse});
-    auto alert = ui::AlertView::visibleAlerts()[0];
-    ASSERT_EQ(alert->buttonTitleAtIndex(1), "Use Other Camera");
-    ui::prepareForRendering(*window, 1.0);
-    tap(alert->buttonViewAtIndex(1));
-    advance(0.5);  // the alert fades out
+    tapAlertButton("Use Other Camera");
     EXPECT_TRUE(alertMessages().empty());
     ASSERT_TRUE(webcam->isReadyToCapture());
     EXPECT_EQ(hudText(), "USB Camera");

@@ -4,6 +4,7 @@
 #include "components/gpuimage/GPUImageView.h"
 #include "platform/foundation/DispatchSemaphore.h"
 
+#include <cerrno>
 #include <gtest/gtest.h>
 
 using namespace gpuimage;
@@ -133,6 +134,16 @@ TEST(GPUImageVideoCamera, WebcamsWithoutAPositionAreTakenAndSwitchedToByDevice) 
     // An unplugged camera cannot be switched to: the one in use films on.
     cameras.backend->unplug("/dev/video0");
     EXPECT_FALSE(camera->switchToCamera(devices.back()));
+    expectFilming("/dev/video2", {255, 0, 0, 255});
+    // Nor one that opens but fails its start (another program streams from
+    // it, and our format is refused): the one in use films on, told why.
+    auto streamed = webcams.back();
+    streamed.uniqueID = "/dev/video4";
+    streamed.setFormat = [](Size) -> foundation::Status { return foundation::Error::posix(EBUSY, "VIDIOC_S_FMT"); };
+    foundation::Error why;
+    EXPECT_FALSE(camera->switchToCamera(cameras.backend->plugIn(streamed), &why));
+    EXPECT_EQ(why.code, capture::kCaptureErrorDeviceInUse);
+    EXPECT_FALSE(cameras.backend->driver("/dev/video4")->isStreaming());
     expectFilming("/dev/video2", {255, 0, 0, 255});
     EXPECT_FALSE(camera->switchToCamera(nullptr));
 }
