@@ -190,7 +190,7 @@ void Paths::removeFoldersOfThisRun() {
         state.ended = true;
         folders.swap(state.ofThisRun);
     }
-    for (RunFolder& folder : folders) folder.remove();
+    for (RunFolder& folder : folders) folder.discard();
 }
 
 std::vector<std::string> Paths::removeAbandonedRunFolders() {

@@ -7,7 +7,6 @@
 #include <cctype>
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,12 +18,6 @@ namespace {
 // the next fresh name is all but certain to be held first.
 constexpr int kCreateAttempts = 8;
 constexpr size_t kUniqueLength = 6;  // the "XXXXXX" of mkdtemp
-
-bool lockExclusively(int fd, bool wait) {
-    while (::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)) != 0)
-        if (errno != EINTR) return false;
-    return true;
-}
 
 bool isRunFolderName(std::string_view name, std::string_view prefix) {
     if (!name.starts_with(prefix) || name.size() != prefix.size() + kUniqueLength) return false;
@@ -73,27 +66,6 @@ std::optional<RunFolder> RunFolder::create(const std::string& base, const std::s
         if (::fstat(lock.get(), &held) == 0 && held.st_nlink > 0) return RunFolder(std::move(folder), std::move(lock));
     }
     return std::nullopt;
-}
-
-RunFolder::RunFolder(RunFolder&& other) noexcept : path_(std::move(other.path_)), lock_(std::move(other.lock_)) {
-    other.path_.clear();
-}
-
-RunFolder& RunFolder::operator=(RunFolder&& other) noexcept {
-    if (this != &other) {
-        remove();
-        path_ = std::move(other.path_);
-        lock_ = std::move(other.lock_);
-        other.path_.clear();
-    }
-    return *this;
-}
-
-RunFolder::~RunFolder() { remove(); }
-
-void RunFolder::remove() {
-    if (lock_) (void)removeTree(path_);
-    lock_.reset();
 }
 
 std::vector<std::string> removeAbandonedRunFolders(const std::string& base, const std::string& prefix) {

@@ -4,7 +4,7 @@
 // may read or swap while they sit there (the temporary folder in a shared
 // /tmp, the runtime folder of the single-instance socket).
 
-#include "platform/foundation/FileDescriptor.h"
+#include "platform/foundation/HeldPath.h"
 
 #include <optional>
 #include <string>
@@ -27,33 +27,17 @@ bool makeOwnerOnlyFolder(const std::string& folder);
 
 // A folder for one run of the program alone, where a folder it would share
 // with its other runs cannot be had: "<base>/<prefix>XXXXXX" under a fresh
-// name (mkdtemp, mode 0700), held with an exclusive lock (flock) on the
-// folder for as long as the object lives. The kernel lets go of the lock
-// when the process ends, however it ends, so a folder of this kind that no
-// one holds is what a run left behind: removeAbandonedRunFolders takes those
-// away, never one that a run still holds. Dropping the object removes the
-// folder with everything in it.
-class RunFolder {
+// name (mkdtemp, mode 0700), held locked (HeldPath) for as long as the
+// object lives, so a folder of this kind that no one holds is what a run left
+// behind: removeAbandonedRunFolders takes those away, never one that a run
+// still holds. Dropping the object removes the folder with everything in it.
+class RunFolder : public HeldPath {
 public:
     // None when no folder can be made in `base`.
     static std::optional<RunFolder> create(const std::string& base, const std::string& prefix);
 
-    RunFolder(RunFolder&& other) noexcept;
-    RunFolder& operator=(RunFolder&& other) noexcept;
-    RunFolder(const RunFolder&) = delete;
-    RunFolder& operator=(const RunFolder&) = delete;
-    ~RunFolder();
-
-    const std::string& path() const { return path_; }
-    // Removes the folder and what is in it (still held while it goes), and
-    // lets go.
-    void remove();
-
 private:
-    RunFolder(std::string path, FileDescriptor lock) : path_(std::move(path)), lock_(std::move(lock)) {}
-
-    std::string path_;
-    FileDescriptor lock_;  // invalid once removed
+    using HeldPath::HeldPath;
 };
 
 // Removes every folder "<prefix>XXXXXX" in `base` that a run left behind: one

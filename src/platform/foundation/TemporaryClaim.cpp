@@ -7,7 +7,6 @@
 #include <cctype>
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,12 +27,6 @@ bool isUuidText(std::string_view text) {
         const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
         if (dash ? c != '-' : !std::isxdigit(static_cast<unsigned char>(c))) return false;
     }
-    return true;
-}
-
-bool lockExclusively(int fd, bool wait) {
-    while (::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)) != 0)
-        if (errno != EINTR) return false;
     return true;
 }
 
@@ -75,31 +68,6 @@ Result<TemporaryClaim> TemporaryClaim::create(const std::string& target, Kind ki
     }
     return fileSystemError(EAGAIN, target, true);
 }
-
-TemporaryClaim::TemporaryClaim(TemporaryClaim&& other) noexcept
-    : path_(std::move(other.path_)), lock_(std::move(other.lock_)) {
-    other.path_.clear();
-}
-
-TemporaryClaim& TemporaryClaim::operator=(TemporaryClaim&& other) noexcept {
-    if (this != &other) {
-        discard();
-        path_ = std::move(other.path_);
-        lock_ = std::move(other.lock_);
-        other.path_.clear();
-    }
-    return *this;
-}
-
-TemporaryClaim::~TemporaryClaim() { discard(); }
-
-void TemporaryClaim::discard() {
-    // Removed while still held, so no sweep and no other writer sees it half gone.
-    if (lock_) (void)FileManager::defaultManager().removeItem(path_);
-    lock_.reset();
-}
-
-void TemporaryClaim::release() { lock_.reset(); }
 
 std::optional<std::string> temporaryTargetName(std::string_view fileName) {
     if (fileName.size() < 2 || fileName.front() != '.') return std::nullopt;

@@ -12,12 +12,9 @@
 //     ... write claim->path() ...
 //     rename claim->path() to target, then claim->release();
 //     (a claim dropped unreleased removes its temporary)
-//
-// Locks follow the open file, not the thread: any thread may use a claim,
-// one at a time.
 
 #include "platform/foundation/Error.h"
-#include "platform/foundation/FileDescriptor.h"
+#include "platform/foundation/HeldPath.h"
 
 #include <optional>
 #include <string>
@@ -26,7 +23,7 @@
 
 namespace foundation {
 
-class TemporaryClaim {
+class TemporaryClaim : public HeldPath {
 public:
     enum class Kind { File, Folder };
 
@@ -35,23 +32,8 @@ public:
     // of `target`.
     static Result<TemporaryClaim> create(const std::string& target, Kind kind);
 
-    TemporaryClaim(TemporaryClaim&& other) noexcept;
-    TemporaryClaim& operator=(TemporaryClaim&& other) noexcept;
-    TemporaryClaim(const TemporaryClaim&) = delete;
-    TemporaryClaim& operator=(const TemporaryClaim&) = delete;
-    ~TemporaryClaim();
-
-    const std::string& path() const { return path_; }
-    // Removes the temporary (what is still at its name) and lets go.
-    void discard();
-    // Lets go without removing anything: the temporary was moved into place.
-    void release();
-
 private:
-    TemporaryClaim(std::string path, FileDescriptor lock) : path_(std::move(path)), lock_(std::move(lock)) {}
-
-    std::string path_;
-    FileDescriptor lock_;  // invalid once discarded or released
+    using HeldPath::HeldPath;
 };
 
 // The target's name for a temporary's name, ".NAME.partial-<UUID>" (or

@@ -177,7 +177,7 @@ TEST(PrivateFolder, OnlyFoldersThatRunsLeftAreSwept) {
     EXPECT_TRUE(fs::exists(elsewhere + "/kept"));
     // Its run lets go of it when it ends: then it goes with what is in it.
     const std::string heldPath = held->path();
-    held->remove();
+    held->discard();
     EXPECT_FALSE(fs::exists(heldPath));
     EXPECT_TRUE(removeAbandonedRunFolders(base, prefix).empty());
 }
