@@ -38,13 +38,14 @@ struct Rgb {
 int levelsApart(const Rgb& a, const Rgb& b);
 std::string toString(const Rgb& colour);
 
-// The colour in the middle of each of the movie's pictures (the mean of
-// its 8 × 8 middle pixels), decoded by ffmpeg, which reads the pictures
-// with the matrix and range the movie says. With `matrix` ("bt709" or
-// "bt601") they are read with that matrix and limited range whatever the
-// movie says, as a player that ignores the tags shows them. Every picture
-// stored is one entry, whatever its time.
-std::vector<Rgb> middleColours(const std::string& path, const std::string& matrix = "");
+// That ffmpeg shows `expected`, a colour a picture within 4 levels, in the
+// middle of the movie's pictures, read with the matrix and range the movie
+// says or, with `matrix` ("bt709" or "bt601"), with that one in limited
+// range, as a player that ignores the tags.
+void expectMiddleColours(const std::string& path, const std::string& matrix, const std::vector<Rgb>& expected);
+// That the movie says ourColours and shows `expected` both as it says and
+// by its size's convention.
+void expectOurColours(const std::string& path, int width, int height, const std::vector<Rgb>& expected);
 
 // Whether the file's bytes hold `text` (x264 writes its settings as text
 // into the first picture).
