@@ -159,8 +159,7 @@ TEST_F(EditorTest, ASaveStoppedByAFileSizeLimitSaysWhatAndWhyInTheUsersWords) {
     rlimit before{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
     const auto previousHandler = ::signal(SIGXFSZ, SIG_IGN);
-    rlimit tight = before;
-    tight.rlim_cur = 16;
+    const rlimit tight{16, before.rlim_max};
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
     editor->reverseFrames(0, 2);
     settle();

@@ -62,31 +62,27 @@ TEST(PackedTo420, EveryColourMeetsTheLimitedRangeOfItsMatrix) {
         const int block = (y / 2) * 64 + x / 2;
         return Colour{uint8_t(17 * (block % 16)), uint8_t(17 * (block / 16 % 16)), uint8_t(17 * (block / 256))};
     };
-    struct Case {
-        uint32_t format;
-        YCbCrMatrix matrix;
-        double kr, kb, levels;  // the red and blue weights of luma, and how far off a sample may be
-    };
-    for (const Case& m : {Case{kPixelFormat32ARGB, YCbCrMatrix::BT601, 0.299, 0.114, 1.0},
-                          Case{kPixelFormat32BGRA, YCbCrMatrix::BT601, 0.299, 0.114, 1.0},
-                          Case{kPixelFormat32ARGB, YCbCrMatrix::BT709, 0.2126, 0.0722, 1.15},
-                          Case{kPixelFormat32BGRA, YCbCrMatrix::BT709, 0.2126, 0.0722, 1.15}}) {
-        SCOPED_TRACE(m.kr);
+    for (const auto& [format, matrix, kr, kb, levels] :  // kr, kb: the red and blue weights of luma
+         {std::tuple{kPixelFormat32ARGB, YCbCrMatrix::BT601, 0.299, 0.114, 1.0},
+          {kPixelFormat32BGRA, YCbCrMatrix::BT601, 0.299, 0.114, 1.0},
+          {kPixelFormat32ARGB, YCbCrMatrix::BT709, 0.2126, 0.0722, 1.15},
+          {kPixelFormat32BGRA, YCbCrMatrix::BT709, 0.2126, 0.0722, 1.15}}) {
+        SCOPED_TRACE(kr);
         Store store(side, side);
-        ASSERT_TRUE(writePlanar420(picture(side, side, m.format, colourAt), store.planes(), m.matrix));
+        ASSERT_TRUE(writePlanar420(picture(side, side, format, colourAt), store.planes(), matrix));
         for (int y = 0; y < side; y += 2)
             for (int x = 0; x < side; x += 2) {
                 const Colour c = colourAt(x, y);
-                const double luma = m.kr * c.r + (1 - m.kr - m.kb) * c.g + m.kb * c.b;
+                const double luma = kr * c.r + (1 - kr - kb) * c.g + kb * c.b;
                 const double expectedY = 16 + 219 * luma / 255;
-                const double expectedCb = 128 + 224 * (c.b - luma) / (2 * (1 - m.kb)) / 255;
-                const double expectedCr = 128 + 224 * (c.r - luma) / (2 * (1 - m.kr)) / 255;
+                const double expectedCb = 128 + 224 * (c.b - luma) / (2 * (1 - kb)) / 255;
+                const double expectedCr = 128 + 224 * (c.r - luma) / (2 * (1 - kr)) / 255;
                 const std::string where = std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b);
                 for (int dy = 0; dy < 2; ++dy)
                     for (int dx = 0; dx < 2; ++dx)
-                        ASSERT_LE(std::abs(store.luma(x + dx, y + dy) - expectedY), m.levels) << where;
-                ASSERT_LE(std::abs(store.cb(x / 2, y / 2) - expectedCb), m.levels) << where;
-                ASSERT_LE(std::abs(store.cr(x / 2, y / 2) - expectedCr), m.levels) << where;
+                        ASSERT_LE(std::abs(store.luma(x + dx, y + dy) - expectedY), levels) << where;
+                ASSERT_LE(std::abs(store.cb(x / 2, y / 2) - expectedCb), levels) << where;
+                ASSERT_LE(std::abs(store.cr(x / 2, y / 2) - expectedCr), levels) << where;
             }
     }
 }
