@@ -153,7 +153,6 @@ TEST_F(EditorTest, AFailedSaveIsShownAndTheNextSaveWritesTheChange) {
 TEST_F(EditorTest, ASaveStoppedByAFileSizeLimitSaysWhatAndWhyInTheUsersWords) {
     auto project = projectOfPictures("AB");
     project->setName("Sunrise");
-    ASSERT_TRUE(project->saveMetaDataToDisk().ok());
     open(project);
     // A limit on the size of files (ulimit -f) the frame list does not fit in.
     rlimit before{};

@@ -59,10 +59,8 @@ double peakResidentMegabytes(bool reset = false) {
     return 0;
 }
 
-// A 4K size estimate holds little memory at any moment.
 TEST_F(RenderMemoryTest, A4KEstimateHoldsLittleMemory) {
     if (!std::getenv(kChildVariable)) return runInChild();
-    // Photographs of 1920×1080 that differ from frame to frame.
     for (int i = 0; i < 6; ++i) addPicture(rendertest::scenePicture(1920, 1080, i, 0, unsigned(i), 8), 1 + i % 2);
     project->setFPS(6);
     ASSERT_TRUE(project->saveAllDataToDisk());

@@ -99,8 +99,7 @@ TEST(AssetWriterMetadata, TextAMovieCannotHoldIsRefusedSayingWhy) {
         EXPECT_TRUE(writer->metadata().empty());
     }
 
-    // The longest texts a movie holds come back whole: 65,535 bytes of
-    // two-byte characters and one more, and a title one byte short.
+    // The longest texts come back whole: 32,767 é and a '!' (65,535 bytes), and a shorter title.
     std::string longest;
     for (int i = 0; i < 32'767; ++i) longest += "é";
     const std::string title(65'534, 't');
