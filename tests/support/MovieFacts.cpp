@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <sstream>
 
@@ -83,21 +84,22 @@ std::string toString(const Rgb& colour) {
     return std::to_string(colour.r) + "," + std::to_string(colour.g) + "," + std::to_string(colour.b);
 }
 
-std::vector<Rgb> middleColours(const std::string& path, const std::string& matrix) {
-    constexpr int kSide = 8;
-    std::string filter = "crop=" + std::to_string(kSide) + ":" + std::to_string(kSide);
-    if (!matrix.empty()) filter += ",scale=in_color_matrix=" + matrix + ":in_range=tv";
+void expectMiddleColours(const std::string& path, const std::string& matrix, const std::vector<Rgb>& expected) {
+    const std::string read = matrix.empty() ? "" : ",scale=in_color_matrix=" + matrix + ":in_range=tv";
     const std::string decoded = ffmpegOutput(
-        {"-i", path, "-fps_mode", "passthrough", "-vf", filter, "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
-    std::vector<Rgb> colours;
-    const size_t pictureBytes = kSide * kSide * 3;
-    for (size_t at = 0; at + pictureBytes <= decoded.size(); at += pictureBytes) {
-        int sums[3] = {};
-        for (size_t i = 0; i < pictureBytes; ++i) sums[i % 3] += uint8_t(decoded[at + i]);
-        const int n = kSide * kSide;
-        colours.push_back({(sums[0] + n / 2) / n, (sums[1] + n / 2) / n, (sums[2] + n / 2) / n});
+        {"-i", path, "-fps_mode", "passthrough", "-vf", "crop=2:2" + read, "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
+    ASSERT_EQ(decoded.size(), expected.size() * 12) << matrix;
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const Rgb shown{uint8_t(decoded[12 * i]), uint8_t(decoded[12 * i + 1]), uint8_t(decoded[12 * i + 2])};
+        EXPECT_LE(levelsApart(shown, expected[i]), 4)
+            << "picture " << i << " read by '" << matrix << "': " << toString(shown);
     }
-    return colours;
+}
+
+void expectOurColours(const std::string& path, int width, int height, const std::vector<Rgb>& expected) {
+    EXPECT_EQ(probeMovieFacts(path).colours, ourColours(width, height));
+    expectMiddleColours(path, "", expected);
+    expectMiddleColours(path, ourColours(width, height).starts_with("bt709") ? "bt709" : "bt601", expected);
 }
 
 bool fileContains(const std::string& path, const std::string& text) {

@@ -13,9 +13,7 @@ struct MovieFacts {
     std::string videoCodec, videoProfile;
     int width = 0, height = 0;
     int hasBFrames = -1;
-    // What the video says of its colours, in ffprobe's words: colour
-    // space, primaries, transfer and range ("bt709/bt709/bt709/tv").
-    std::string colours;
+    std::string colours;  // colour space/primaries/transfer/range, "bt709/bt709/bt709/tv"
     std::string audioCodec;
     int sampleRate = 0, channels = 0;
     int audioBitRate = 0;  // bits a second, as the track's header gives it
@@ -26,25 +24,22 @@ struct MovieFacts {
 
 MovieFacts probeMovieFacts(const std::string& path);
 
-// What our movies say of their colours at this size: BT.709 from HD sizes
-// on (height 720 or width 1280), BT.601 below, in limited range, of
-// pictures with sRGB's (BT.709's) primaries and transfer.
+// The colours our movies say at this size: BT.709 from 720 lines or 1280
+// columns on, BT.601 below; limited range; sRGB's primaries and transfer.
 std::string ourColours(int width, int height);
 
 struct Rgb {
     int r = 0, g = 0, b = 0;
 };
-// The largest difference of a channel.
-int levelsApart(const Rgb& a, const Rgb& b);
+int levelsApart(const Rgb& a, const Rgb& b);  // the largest difference of a channel
 std::string toString(const Rgb& colour);
 
-// The colour in the middle of each of the movie's pictures (the mean of
-// its 8 × 8 middle pixels), decoded by ffmpeg, which reads the pictures
-// with the matrix and range the movie says. With `matrix` ("bt709" or
-// "bt601") they are read with that matrix and limited range whatever the
-// movie says, as a player that ignores the tags shows them. Every picture
-// stored is one entry, whatever its time.
-std::vector<Rgb> middleColours(const std::string& path, const std::string& matrix = "");
+// That ffmpeg shows `expected` (a colour a picture, within 4 levels) in the
+// middle of the movie's pictures, read as the movie says or, as a player
+// that ignores that, with `matrix` ("bt709", "bt601") in limited range.
+void expectMiddleColours(const std::string& path, const std::string& matrix, const std::vector<Rgb>& expected);
+// That the movie says ourColours and shows `expected` read either way.
+void expectOurColours(const std::string& path, int width, int height, const std::vector<Rgb>& expected);
 
 // Whether the file's bytes hold `text` (x264 writes its settings as text
 // into the first picture).

@@ -224,12 +224,10 @@ TEST(EditorModel, SaveFailuresNameTheProjectAndWhyWithoutPaths) {
     auto project = ProjectModel::create();
     project->setName("Sunrise");
     const std::string inner = "/home/ann/.local/share/tollivar/Documents/.kelbrin-2024-01-02-03-04-05/frames.meta";
-    auto writeFailure = [&](int reason) {
-        return foundation::Error::posix(reason, "Could not write \"" + inner + "\"");
-    };
+    auto writeFailure = [&](int reason) { return foundation::Error::posix(reason, "Could not write " + inner); };
     struct Case {
         foundation::Error error;
-        std::string why;
+        std::string expected;
     } cases[] = {
         {writeFailure(EFBIG), "a file would be larger than this system allows"},
         {writeFailure(ENOSPC), "there is not enough space left on this device"},
@@ -246,8 +244,7 @@ TEST(EditorModel, SaveFailuresNameTheProjectAndWhyWithoutPaths) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(frameeditor::saveFailureMessage(*project, c.error),
-                  "The project “Sunrise” could not be saved: " + c.why + ".")
-            << c.error.description;
+                  "The project “Sunrise” could not be saved: " + c.expected + ".");
     const foundation::Error paste = frameeditor::pasteIncompleteError();
     EXPECT_EQ(paste.domain, "FrameEditor");
     EXPECT_EQ(paste.code, 2090);

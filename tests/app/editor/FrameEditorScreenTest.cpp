@@ -153,14 +153,12 @@ TEST_F(EditorTest, AFailedSaveIsShownAndTheNextSaveWritesTheChange) {
 TEST_F(EditorTest, ASaveStoppedByAFileSizeLimitSaysWhatAndWhyInTheUsersWords) {
     auto project = projectOfPictures("AB");
     project->setName("Sunrise");
-    ASSERT_TRUE(project->saveMetaDataToDisk().ok());
     open(project);
     // A limit on the size of files (ulimit -f) the frame list does not fit in.
     rlimit before{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
     const auto previousHandler = ::signal(SIGXFSZ, SIG_IGN);
-    rlimit tight = before;
-    tight.rlim_cur = 16;
+    const rlimit tight{16, before.rlim_max};
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
     editor->reverseFrames(0, 2);
     settle();

@@ -1,10 +1,9 @@
 // A 4K movie export gives back what it took: the encoder, the composed
 // pictures and the sound mix go when the export ends, while the renderer is
 // still held (as the share screen holds it), and the allocator hands the
-// freed memory back. A 4K size estimate takes little at any moment.
-// Measured as resident memory in a child of this test binary whose
-// sanitizer keeps no freed blocks in quarantine, so that what shows as
-// resident is what the process really still holds.
+// freed memory back. Measured as resident memory in a child of this test
+// binary whose sanitizer keeps no freed blocks in quarantine, so that what
+// shows as resident is what the process really still holds.
 
 #include "ExportTestSupport.h"
 #include "RenderTestSupport.h"
@@ -28,28 +27,30 @@ double residentMegabytes() {
     return double(resident) * double(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
-class RenderMemoryTest : public rendertest::RenderProjectTest {};
+class RenderMemoryTest : public rendertest::RenderProjectTest {
+protected:
+    // Runs this test again in a child whose sanitizer keeps no freed blocks.
+    void runInChild() {
+        testsupport::ChildProcess::Options options;
+        const char* asan = std::getenv("ASAN_OPTIONS");
+        options.environment = {
+            std::string(kChildVariable) + "=1",
+            std::string("ASAN_OPTIONS=") + (asan ? std::string(asan) + ":" : std::string()) +
+                "quarantine_size_mb=0:thread_local_quarantine_size_kb=0:allocator_release_to_os_interval_ms=0"};
+        options.captureOutput = true;
+        options.captureErrors = true;
+        auto child =
+            testsupport::ChildProcess::spawn({testsupport::ChildProcess::thisExecutable(),
+                                              std::string("--gtest_filter=RenderMemoryTest.") +
+                                                  testing::UnitTest::GetInstance()->current_test_info()->name()},
+                                             options);
+        const std::string output = child.readOutput();
+        EXPECT_EQ(child.wait(), 0) << output;
+        EXPECT_NE(output.find("[  PASSED  ] 1 test"), std::string::npos) << output;
+    }
+};
 
-// Runs the test of that name again in a child whose sanitizer keeps no freed
-// blocks; false when it did not pass there.
-void runInChild(const std::string& test) {
-    testsupport::ChildProcess::Options options;
-    const char* asan = std::getenv("ASAN_OPTIONS");
-    options.environment = {
-        std::string(kChildVariable) + "=1",
-        std::string("ASAN_OPTIONS=") + (asan ? std::string(asan) + ":" : std::string()) +
-            "quarantine_size_mb=0:thread_local_quarantine_size_kb=0:allocator_release_to_os_interval_ms=0"};
-    options.captureOutput = true;
-    options.captureErrors = true;
-    auto child = testsupport::ChildProcess::spawn(
-        {testsupport::ChildProcess::thisExecutable(), "--gtest_filter=RenderMemoryTest." + test}, options);
-    const std::string output = child.readOutput();
-    EXPECT_EQ(child.wait(), 0) << output;
-    EXPECT_NE(output.find("[  PASSED  ] 1 test"), std::string::npos) << output;
-}
-
-// The largest resident size since the last reset, in megabytes; a reset
-// makes it the resident size now.
+// The largest resident size since the last reset, which makes it the size now.
 double peakResidentMegabytes(bool reset = false) {
     if (reset) std::ofstream("/proc/self/clear_refs") << "5";
     std::ifstream status("/proc/self/status");
@@ -59,13 +60,12 @@ double peakResidentMegabytes(bool reset = false) {
 }
 
 TEST_F(RenderMemoryTest, A4KEstimateHoldsLittleMemory) {
-    if (!std::getenv(kChildVariable)) return runInChild("A4KEstimateHoldsLittleMemory");
-    // Photographs of 1920×1080 that differ from frame to frame.
+    if (!std::getenv(kChildVariable)) return runInChild();
     for (int i = 0; i < 6; ++i) addPicture(rendertest::scenePicture(1920, 1080, i, 0, unsigned(i), 8), 1 + i % 2);
     project->setFPS(6);
     ASSERT_TRUE(project->saveAllDataToDisk());
-    // A small estimate first, for what any estimate brings up once.
     auto renderer = std::make_shared<TollivarMovieRenderer>(project);
+    // A small estimate first, for what any estimate brings up once.
     ASSERT_NE(renderer->getEstimatedFileSizeAfterExportforType(TollivarMovieRenderer::moviePreviewType({640, 360})),
               MovieRenderer::kNoEstimate);
     foundation::memory::releaseFreedMemory();
@@ -79,7 +79,7 @@ TEST_F(RenderMemoryTest, A4KEstimateHoldsLittleMemory) {
 }
 
 TEST_F(RenderMemoryTest, A4KExportGivesItsMemoryBackWhenItEnds) {
-    if (!std::getenv(kChildVariable)) return runInChild("A4KExportGivesItsMemoryBackWhenItEnds");
+    if (!std::getenv(kChildVariable)) return runInChild();
     // Full-size pictures that differ from frame to frame, as photographs do.
     for (int i = 0; i < 8; ++i) addPicture(rendertest::numberedPicture(i * 13, 3840, 2160));
     project->setFPS(4);

@@ -300,34 +300,32 @@ TEST(PixelBufferConversion, ArgbBecomesLimitedRangeYCbCr) {
 }
 
 TEST(PixelBufferConversion, FullRangePlanesMeetTheRangeOfConvertedArgb) {
-    // Full-range (JPEG) BT.601 YCbCr of each colour, brought into range,
-    // must give what converting the colour's ARGB gives: BT.601 below HD
-    // sizes, BT.709 from them on.
+    // Full-range (JPEG) BT.601 YCbCr of each colour, brought into range, must
+    // give what converting the colour's ARGB gives, at SD and HD sizes.
     struct Case {
+        int width, height;
         uint8_t r, g, b;
     };
-    struct Size {
-        int width, height;
-    };
-    for (const Size& size : {Size{8, 4}, Size{1280, 2}, Size{2, 720}})
-        for (const Case& c : {Case{255, 0, 0}, Case{0, 255, 0}, Case{0, 0, 255}, Case{255, 255, 255}, Case{0, 0, 0},
-                              Case{128, 64, 200}, Case{224, 172, 140}}) {
-            const auto full = [&](double kr, double kg, double kb, double offset) {
-                return uint8_t(std::clamp(std::lround(offset + kr * c.r + kg * c.g + kb * c.b), 0L, 255L));
-            };
-            const size_t luma = size_t(size.width) * size_t(size.height);
-            std::vector<uint8_t> planes(luma, full(0.299, 0.587, 0.114, 0));
-            planes.resize(luma * 5 / 4, full(-0.168736, -0.331264, 0.5, 128));
-            planes.resize(luma * 3 / 2, full(0.5, -0.418688, -0.081312, 128));
-            const PixelBuffer ours = planarFromFullRange420(size.width, size.height, planes);
-            const PixelBuffer converted = convertedTo420Planar(solid(size.width, size.height, c.r, c.g, c.b));
-            ASSERT_EQ(ours.pixelFormat, kPixelFormat420YpCbCr8Planar);
-            ASSERT_EQ(ours.bytesPerRow, size_t(size.width));
-            ASSERT_EQ(ours.bytes.size(), converted.bytes.size());
-            for (size_t i : {size_t(1), luma + 1, luma * 5 / 4})
-                EXPECT_NEAR(ours.bytes[i], converted.bytes[i], 1)
-                    << size.width << "x" << size.height << " " << int(c.r) << "," << int(c.g) << "," << int(c.b);
-        }
+    for (const Case& c :
+         {Case{8, 4, 255, 0, 0}, Case{8, 4, 0, 255, 0}, Case{8, 4, 0, 0, 255}, Case{8, 4, 255, 255, 255},
+          Case{8, 4, 0, 0, 0}, Case{8, 4, 128, 64, 200}, Case{1280, 2, 255, 0, 0}, Case{1280, 2, 224, 172, 140},
+          Case{2, 720, 0, 255, 0}, Case{2, 720, 128, 64, 200}}) {
+        const auto full = [&](double kr, double kg, double kb, double offset) {
+            return uint8_t(std::clamp(std::lround(offset + kr * c.r + kg * c.g + kb * c.b), 0L, 255L));
+        };
+        const size_t luma = size_t(c.width * c.height);
+        std::vector<uint8_t> planes(luma, full(0.299, 0.587, 0.114, 0));
+        planes.resize(luma * 5 / 4, full(-0.168736, -0.331264, 0.5, 128));
+        planes.resize(luma * 3 / 2, full(0.5, -0.418688, -0.081312, 128));
+        const PixelBuffer ours = planarFromFullRange420(c.width, c.height, planes);
+        const PixelBuffer converted = convertedTo420Planar(solid(c.width, c.height, c.r, c.g, c.b));
+        ASSERT_EQ(ours.pixelFormat, kPixelFormat420YpCbCr8Planar);
+        ASSERT_EQ(ours.bytesPerRow, size_t(c.width));
+        ASSERT_EQ(ours.bytes.size(), converted.bytes.size());
+        for (size_t i : {size_t(1), luma + 1, luma * 5 / 4})
+            EXPECT_NEAR(ours.bytes[i], converted.bytes[i], 1)
+                << c.width << ": " << int(c.r) << "," << int(c.g) << "," << int(c.b);
+    }
     // The ends of the ranges.
     const PixelBuffer ends = planarFromFullRange420(2, 2, {0, 255, 128, 0, 255, 0});
     EXPECT_EQ(ends.bytes, (std::vector<uint8_t>{16, 235, 126, 16, 240, 16}));
@@ -362,9 +360,7 @@ TEST_F(AssetWriterTest, ProbeTellsMoviesItCannotUse) {
 
 TEST_F(AssetWriterTest, AMeterTellsWhatEachPictureTakesInTheMoviesTrack) {
     // The same pictures written into a movie and measured: the meter encodes
-    // with the movie's settings on a small encoder of its own (one picture in
-    // work, one slice for a picture this small), so each picture takes what
-    // it takes in the movie within a few bytes.
+    // as the movie's video input does, on a small encoder: within a few bytes.
     const VideoSettings settings{320, 240, 1'000'000, 5};
     const std::string movie = path("measured.mov");
     const int pictures = 12;

@@ -54,41 +54,37 @@ struct Store {
 }  // namespace
 
 // 4,096 colours, each filling a 2 × 2 block: every luma and chroma sample
-// within a level of the limited-range values of either matrix, in either
-// byte order. BT.709's 8-bit Cb weights lie further from the exact ones:
-// up to 1.15 levels off.
+// within a level of its matrix's limited-range values (BT.709's 8-bit Cb
+// weights up to 1.15), in either byte order.
 TEST(PackedTo420, EveryColourMeetsTheLimitedRangeOfItsMatrix) {
     const int side = 128;
     const auto colourAt = [](int x, int y) {
         const int block = (y / 2) * 64 + x / 2;
         return Colour{uint8_t(17 * (block % 16)), uint8_t(17 * (block / 16 % 16)), uint8_t(17 * (block / 256))};
     };
-    struct Matrix {
-        YCbCrMatrix matrix;
-        double kr, kb;  // the red and blue weights of luma
-        double levels;
-    };
-    for (const Matrix& m :
-         {Matrix{YCbCrMatrix::BT601, 0.299, 0.114, 1.0}, Matrix{YCbCrMatrix::BT709, 0.2126, 0.0722, 1.15}})
-        for (uint32_t format : {kPixelFormat32ARGB, kPixelFormat32BGRA}) {
-            Store store(side, side);
-            ASSERT_TRUE(writePlanar420(picture(side, side, format, colourAt), store.planes(), m.matrix));
-            for (int y = 0; y < side; y += 2)
-                for (int x = 0; x < side; x += 2) {
-                    const Colour c = colourAt(x, y);
-                    const double luma = m.kr * c.r + (1 - m.kr - m.kb) * c.g + m.kb * c.b;
-                    const double expectedY = 16 + 219 * luma / 255;
-                    const double expectedCb = 128 + 224 * (c.b - luma) / (2 * (1 - m.kb)) / 255;
-                    const double expectedCr = 128 + 224 * (c.r - luma) / (2 * (1 - m.kr)) / 255;
-                    const std::string where = std::to_string(m.kr) + ": " + std::to_string(c.r) + "," +
-                                              std::to_string(c.g) + "," + std::to_string(c.b);
-                    for (int dy = 0; dy < 2; ++dy)
-                        for (int dx = 0; dx < 2; ++dx)
-                            ASSERT_LE(std::abs(store.luma(x + dx, y + dy) - expectedY), m.levels) << where;
-                    ASSERT_LE(std::abs(store.cb(x / 2, y / 2) - expectedCb), m.levels) << where;
-                    ASSERT_LE(std::abs(store.cr(x / 2, y / 2) - expectedCr), m.levels) << where;
-                }
-        }
+    for (const auto& [format, matrix, kr, kb, levels] :  // kr, kb: the red and blue weights of luma
+         {std::tuple{kPixelFormat32ARGB, YCbCrMatrix::BT601, 0.299, 0.114, 1.0},
+          {kPixelFormat32BGRA, YCbCrMatrix::BT601, 0.299, 0.114, 1.0},
+          {kPixelFormat32ARGB, YCbCrMatrix::BT709, 0.2126, 0.0722, 1.15},
+          {kPixelFormat32BGRA, YCbCrMatrix::BT709, 0.2126, 0.0722, 1.15}}) {
+        SCOPED_TRACE(kr);
+        Store store(side, side);
+        ASSERT_TRUE(writePlanar420(picture(side, side, format, colourAt), store.planes(), matrix));
+        for (int y = 0; y < side; y += 2)
+            for (int x = 0; x < side; x += 2) {
+                const Colour c = colourAt(x, y);
+                const double luma = kr * c.r + (1 - kr - kb) * c.g + kb * c.b;
+                const double expectedY = 16 + 219 * luma / 255;
+                const double expectedCb = 128 + 224 * (c.b - luma) / (2 * (1 - kb)) / 255;
+                const double expectedCr = 128 + 224 * (c.r - luma) / (2 * (1 - kr)) / 255;
+                const std::string where = std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b);
+                for (int dy = 0; dy < 2; ++dy)
+                    for (int dx = 0; dx < 2; ++dx)
+                        ASSERT_LE(std::abs(store.luma(x + dx, y + dy) - expectedY), levels) << where;
+                ASSERT_LE(std::abs(store.cb(x / 2, y / 2) - expectedCb), levels) << where;
+                ASSERT_LE(std::abs(store.cr(x / 2, y / 2) - expectedCr), levels) << where;
+            }
+    }
 }
 
 // A chroma sample is that of the rounded mean of its four pixels; the
@@ -100,11 +96,8 @@ TEST(PackedTo420, ChromaIsTheMeanOfFourPixelsWithinTheRows) {
     ASSERT_TRUE(writePlanar420(picture(8, 4, kPixelFormat32BGRA, mixed), store.planes(), YCbCrMatrix::BT601));
     // (255 + 0 + 10 + 0 + 2) / 4, (0 + 0 + 200 + 0 + 2) / 4, (0 + 0 + 0 + 255 + 2) / 4.
     Store mean(8, 4, 5);
-    ASSERT_TRUE(writePlanar420(picture(8, 4, kPixelFormat32BGRA,
-                                       [](int, int) {
-                                           return Colour{66, 50, 64};
-                                       }),
-                               mean.planes(), YCbCrMatrix::BT601));
+    const auto flat = [](int, int) { return Colour{66, 50, 64}; };
+    ASSERT_TRUE(writePlanar420(picture(8, 4, kPixelFormat32BGRA, flat), mean.planes(), YCbCrMatrix::BT601));
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 4; ++x) {
             EXPECT_EQ(store.cb(x, y), mean.cb(x, y));
