@@ -139,12 +139,7 @@ int FakeV4l2Device::ioctl(bool captureNode, unsigned long request, void* argumen
         }
         case VIDIOC_S_CTRL:
             return setControl(*static_cast<v4l2_control*>(argument));
-        case VIDIOC_S_FMT: {
-            if (streamedElsewhere) return fail(EBUSY);
-            const auto& format = static_cast<v4l2_format*>(argument)->fmt.pix;
-            formats.emplace_back(format.width, format.height);
-            return 0;
-        }
+        case VIDIOC_S_FMT:
         case VIDIOC_REQBUFS:
         case VIDIOC_STREAMON:
             return streamedElsewhere ? fail(EBUSY) : 0;
@@ -204,29 +199,23 @@ capture::ControlNodeOpener FakeV4l2Device::opener() {
     return capture::v4l2NodeOpener(folder, "/dev/video0");
 }
 
-std::function<foundation::Status(graphics::Size)> FakeV4l2Device::formatSetter() {
-    auto folder = std::make_shared<FakeV4l2Folder>();
-    folder->addCamera(shared_from_this());
-    return [folder](graphics::Size size) -> foundation::Status {
-        auto handle = folder->open("/dev/video0");
-        if (!handle.ok()) return handle.error();
-        v4l2_format format{};
-        format.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-        format.fmt.pix.width = uint32_t(size.width);
-        format.fmt.pix.height = uint32_t(size.height);
-        format.fmt.pix.pixelformat = V4L2_PIX_FMT_YUYV;
-        if (handle.value()->ioctl(VIDIOC_S_FMT, &format) < 0) return foundation::Error::posix(errno, "VIDIOC_S_FMT");
-        return {};
-    };
-}
-
 capture::SyntheticCameraConfig FakeV4l2Device::asListed(const std::string& path) {
     capture::SyntheticCameraConfig config = capture::SyntheticCaptureBackend::backCamera();
     config.uniqueID = path;
     config.localizedName = card;
     config.position = capture::DevicePosition::Unspecified;
     config.controls = opener();
-    config.setFormat = formatSetter();
+    auto folder = std::make_shared<FakeV4l2Folder>();
+    folder->addCamera(shared_from_this());
+    config.setFormat = [folder](graphics::Size size) -> foundation::Status {
+        auto handle = folder->open("/dev/video0");
+        if (!handle.ok()) return handle.error();
+        v4l2_format format{};
+        format.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+        format.fmt.pix.width = uint32_t(size.width), format.fmt.pix.height = uint32_t(size.height);
+        if (handle.value()->ioctl(VIDIOC_S_FMT, &format) < 0) return foundation::Error::posix(errno, "VIDIOC_S_FMT");
+        return {};
+    };
     return config;
 }
 

@@ -30,10 +30,8 @@
 
 #include "platform/capture/SyntheticCamera.h"
 #include "platform/capture/V4l2Node.h"
-#include "platform/graphics/Geometry.h"
 
 #include <cstdint>
-#include <functional>
 #include <linux/videodev2.h>
 #include <map>
 #include <memory>
@@ -80,10 +78,7 @@ public:
     int calls = 0;
     // open(2) of its nodes fails with this errno (0: it opens).
     int openError = 0;
-    // Another program streams from the camera.
     bool streamedElsewhere = false;
-    // The frame sizes our formats asked for, in order.
-    std::vector<std::pair<uint32_t, uint32_t>> formats;
     std::string card = "HD Webcam C525";
 
     std::map<uint32_t, Control> controls;
@@ -91,12 +86,8 @@ public:
     // Opens the camera's capture node (/dev/video0 of a folder of its own),
     // as the application opens a camera's controls.
     capture::ControlNodeOpener opener();
-    // Sets a format on the capture node, as a backend starting the camera
-    // does (for SyntheticCameraConfig::setFormat).
-    std::function<foundation::Status(graphics::Size)> formatSetter();
-    // The camera as Qt 6.4's backends list a webcam, for a synthetic
-    // backend: no position, the node's path as identifier, the card as
-    // name; its controls and formats on this device.
+    // The camera as Qt 6.4's backends list a webcam (no position, the node's path as
+    // identifier, the card as name), its controls and formats on this device.
     capture::SyntheticCameraConfig asListed(const std::string& path);
 
     // The table.

@@ -6,6 +6,7 @@
 #include "platform/foundation/DispatchSemaphore.h"
 #include "support/FakeV4l2Device.h"
 
+#include <array>
 #include <gtest/gtest.h>
 
 namespace {
@@ -135,64 +136,33 @@ TEST(CaptureLocalCamera, OneCameraNeverSwitchesAndIsUsedWhateverPositionIsStored
 
 TEST(CaptureLocalCamera, CameraOrderByIdentity) {
     const std::vector<std::string> listed = {"/dev/video2", "/dev/video0", "/dev/video4"};
-    struct Case {
-        std::string stored, start, next;
-    };
-    const Case cases[] = {
-        {"/dev/video0", "/dev/video0", "/dev/video2"},
-        {"/dev/video2", "/dev/video2", "/dev/video4"},
-        {"/dev/video4", "/dev/video4", "/dev/video0"},  // round to the first
-        {"", "/dev/video0", "/dev/video0"},             // none stored: the first
-        {"/dev/video6", "/dev/video0", "/dev/video0"},  // unplugged since: the first
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(cameraorder::storedOrFirst(listed, c.stored), c.start) << c.stored;
-        EXPECT_EQ(cameraorder::next(listed, c.stored), c.next) << c.stored;
+    for (const auto& [stored, start, next] : std::vector<std::array<std::string, 3>>{
+             {"/dev/video0", "/dev/video0", "/dev/video2"},
+             {"/dev/video4", "/dev/video4", "/dev/video0"},  // round to the first
+             {"", "/dev/video0", "/dev/video0"},             // none stored: the first
+             {"/dev/video6", "/dev/video0", "/dev/video0"},  // unplugged since: the first
+         }) {
+        EXPECT_EQ(cameraorder::storedOrFirst(listed, stored), start) << stored;
+        EXPECT_EQ(cameraorder::next(listed, stored), next) << stored;
     }
     EXPECT_EQ(cameraorder::storedOrFirst({}, "/dev/video0"), "");
     EXPECT_EQ(cameraorder::next({}, "/dev/video0"), "");
     EXPECT_EQ(cameraorder::next({"/dev/video0"}, "/dev/video0"), "/dev/video0");
 }
 
-TEST(CaptureLocalCamera, DeskWebcamsAreChosenAndSwitchedByIdentity) {
-    // Qt lists webcams without a position, in an order of its own.
-    auto usb = FakeV4l2Device::webcam();
-    usb->card = "USB Camera";
-    auto integrated = FakeV4l2Device::webcam();
-    integrated->card = "Integrated Camera";
-    auto& settings = DataManager::sharedDataManager();
-    const auto filmsWith = [](CameraFixture<CaptureLocalCamera>& fixture) {
-        return fixture.source->captureInput()->device()->uniqueID();
-    };
+TEST(CaptureLocalCamera, DeskWebcamsFilmAsBackCamerasAndAPhonesGoByPosition) {
     {
-        CameraFixture<CaptureLocalCamera> fixture(std::make_shared<capture::SyntheticCaptureBackend>(
-            std::vector{usb->asListed("/dev/video2"), integrated->asListed("/dev/video0")}));
-        fixture.source->initCaptureDevice();
-        ASSERT_FALSE(fixture.source->error());
-        EXPECT_TRUE(fixture.source->isMultipleCaptureDeviceAvaliable());
-        EXPECT_EQ(filmsWith(fixture), "/dev/video0") << "none stored: the first";
-        EXPECT_EQ(settings.captureDeviceID(), "/dev/video0");
-        std::vector<std::string> names;
-        for (int i = 0; i < 3; ++i) {
-            fixture.source->switchCaptureDevice();
-            ASSERT_FALSE(fixture.source->error());
-            names.push_back(fixture.source->currentCameraName());
-            EXPECT_EQ(settings.captureDeviceID(), filmsWith(fixture));
-            EXPECT_TRUE(fixture.driver(filmsWith(fixture).c_str()).isStreaming());
-        }
-        EXPECT_EQ(names, (std::vector<std::string>{"USB Camera", "Integrated Camera", "USB Camera"}));
-        EXPECT_FALSE(fixture.driver("/dev/video0").isStreaming());
-        EXPECT_EQ(fixture.delegate.switches, (std::vector<int64_t>{1, 1, 1})) << "both film as back cameras do";
-        // The stored camera is taken again, a stored one since unplugged gives way to the first.
-        fixture.source->initCaptureDevice();
-        EXPECT_EQ(filmsWith(fixture), "/dev/video2");
-        settings.setCaptureDeviceID("/dev/video6");
-        fixture.source->initCaptureDevice();
-        EXPECT_EQ(filmsWith(fixture), "/dev/video0");
+        CameraFixture<CaptureLocalCamera> desk(std::make_shared<capture::SyntheticCaptureBackend>(std::vector{
+            FakeV4l2Device::webcam()->asListed("/dev/video2"), FakeV4l2Device::webcam()->asListed("/dev/video0")}));
+        desk.source->initCaptureDevice();
+        desk.source->switchCaptureDevice();
+        EXPECT_EQ(desk.source->captureInput()->device()->uniqueID(), "/dev/video2");
+        EXPECT_EQ(desk.delegate.inits, std::vector<int64_t>{1});
+        EXPECT_EQ(desk.delegate.switches, std::vector<int64_t>{1});
     }
-    // A phone's cameras still go by position: the stored camera id changes nothing.
+    // The stored camera id changes nothing on a phone.
     CameraFixture<CaptureLocalCamera> phone(2);
-    settings.setCaptureDeviceID("synthetic-front");
+    DataManager::sharedDataManager().setCaptureDeviceID("synthetic-front");
     phone.source->initCaptureDevice();
     EXPECT_EQ(phone.source->captureInput()->device()->uniqueID(), "synthetic-back");
 }
@@ -202,53 +172,25 @@ TEST(CaptureLocalCamera, ACameraAnotherProgramStreamsFailsTheSetUpOrTheSwitchKee
         SCOPED_TRACE(toldLater ? "told on a later turn (GStreamer)" : "told inside the start (FFmpeg)");
         auto busy = FakeV4l2Device::webcam();
         busy->streamedElsewhere = true;
-        auto free = FakeV4l2Device::webcam();
-        auto busyCamera = busy->asListed("/dev/video2"), freeCamera = free->asListed("/dev/video0");
+        auto busyCamera = busy->asListed("/dev/video2"), freeCamera = FakeV4l2Device::webcam()->asListed("/dev/video0");
         busyCamera.reportsFailuresLater = freeCamera.reportsFailuresLater = toldLater;
-        const auto expectInUse = [](const std::optional<foundation::Error>& error) {
-            ASSERT_TRUE(error);
-            EXPECT_EQ(error->code, capture::kCaptureErrorDeviceInUse);
-            EXPECT_EQ(error->localizedDescription(), "The camera is in use by another program.");
-        };
-        {
-            // The only camera: the set-up fails, and no black preview pretends otherwise.
-            CameraFixture<CaptureLocalCamera> fixture(
-                std::make_shared<capture::SyntheticCaptureBackend>(std::vector{busyCamera}));
+        for (const bool alone : {true, false}) {
+            DataManager::sharedDataManager().setCaptureDeviceID("/dev/video0");
+            CameraFixture<CaptureLocalCamera> fixture(std::make_shared<capture::SyntheticCaptureBackend>(
+                alone ? std::vector{busyCamera} : std::vector{busyCamera, freeCamera}));
             fixture.source->initCaptureDevice();
+            if (!alone) fixture.source->switchCaptureDevice();
             RunLoop::main().runUntilIdle();
-            expectInUse(fixture.source->error());
-            EXPECT_FALSE(fixture.source->isReadyToCapture());
-            EXPECT_FALSE(fixture.driver("/dev/video2").isStreaming());
-            EXPECT_EQ(fixture.delegate.inits.size(), toldLater ? 1u : 0u) << "told only while it seemed to start";
+            ASSERT_TRUE(fixture.source->error());
+            EXPECT_EQ(fixture.source->error()->code, capture::kCaptureErrorDeviceInUse);
+            // Alone it fails the set-up, told only while it seemed to start; a switch found out
+            // inside it is none, one found out later is followed by one back to the old camera.
+            EXPECT_EQ(fixture.delegate.inits.size(), alone && !toldLater ? 0u : 1u);
+            EXPECT_EQ(fixture.delegate.switches.size(), alone || !toldLater ? 0u : 2u);
             fixture.source->captureImage();
-            ASSERT_TRUE(fixture.waitForPictures(1));
-            EXPECT_TRUE(fixture.delegate.pictures[0].image.isNull()) << "a picture asked is answered";
+            ASSERT_TRUE(fixture.waitForPictures(1)) << "a picture asked is answered";
+            EXPECT_EQ(fixture.delegate.pictures[0].image.isNull(), alone);
         }
-        // The switch to it: the camera in use comes back, its lock held.
-        DataManager::sharedDataManager().setCaptureDeviceID("/dev/video0");
-        CameraFixture<CaptureLocalCamera> fixture(
-            std::make_shared<capture::SyntheticCaptureBackend>(std::vector{busyCamera, freeCamera}));
-        fixture.source->initCaptureDevice();
-        ASSERT_EQ(fixture.source->captureInput()->device()->uniqueID(), "/dev/video0");
-        fixture.source->setWhiteBalanceMode(kCaptureModeLocked);
-        ASSERT_EQ(free->current(V4L2_CID_AUTO_WHITE_BALANCE), 0);
-        fixture.source->switchCaptureDevice();
-        RunLoop::main().runUntilIdle();
-        expectInUse(fixture.source->error());
-        EXPECT_EQ(fixture.source->captureInput()->device()->uniqueID(), "/dev/video0");
-        EXPECT_TRUE(fixture.driver("/dev/video0").isStreaming());
-        EXPECT_FALSE(fixture.driver("/dev/video2").isStreaming());
-        EXPECT_EQ(DataManager::sharedDataManager().captureDeviceID(), "/dev/video0");
-        EXPECT_TRUE(fixture.source->isReadyToCapture());
-        EXPECT_EQ(fixture.source->whiteBalanceMode(), kCaptureModeLocked);
-        EXPECT_EQ(free->current(V4L2_CID_AUTO_WHITE_BALANCE), 0) << "the backend's restart did not undo the lock";
-        EXPECT_EQ(free->current(V4L2_CID_WHITE_BALANCE_TEMPERATURE), FakeV4l2Device::kTemperatureReached);
-        // Found out inside the switch, it is no switch; found out later, the
-        // switch there is followed by one back.
-        EXPECT_EQ(fixture.delegate.switches, (toldLater ? std::vector<int64_t>{1, 1} : std::vector<int64_t>{}));
-        fixture.source->captureImage();
-        ASSERT_TRUE(fixture.waitForPictures(1));
-        EXPECT_FALSE(fixture.delegate.pictures[0].image.isNull()) << "the old camera films on";
     }
 }
 

@@ -5,10 +5,12 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/ImageView.h"
-#include "support/FakeV4l2Device.h"
+#include "support/Pictures.h"
 #include "support/Process.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <gmock/gmock.h>
 
 namespace capturetest {
 
@@ -210,12 +212,10 @@ void CaptureScreenTest::dismissAlerts() {
 }
 
 void CaptureScreenTest::tapAlertButton(const std::string& title) {
-    const auto alerts = ui::AlertView::visibleAlerts();
-    ASSERT_EQ(alerts.size(), 1u);
-    const auto& alert = alerts.front();
+    ASSERT_EQ(ui::AlertView::visibleAlerts().size(), 1u);
+    const auto alert = ui::AlertView::visibleAlerts().front();
     for (int index = 0; index < alert->numberOfButtons(); ++index) {
         if (alert->buttonTitleAtIndex(index) != title) continue;
-        ui::prepareForRendering(*window, 1.0);
         tap(alert->buttonViewAtIndex(index));
         advance(0.5);  // the alert fades out
         return;
@@ -223,15 +223,75 @@ void CaptureScreenTest::tapAlertButton(const std::string& title) {
     ADD_FAILURE() << "no button \"" << title << "\"";
 }
 
-std::shared_ptr<testsupport::FakeV4l2Device> CaptureScreenTest::otherWebcam(const char* card) {
-    auto camera = testsupport::FakeV4l2Device::webcam();
-    camera->card = card;
-    camera->control(V4L2_CID_WHITE_BALANCE_TEMPERATURE).reached = 4500;
-    camera->control(V4L2_CID_FOCUS_ABSOLUTE).reached = 120;
-    return camera;
+// ---- webcams ----------------------------------------------------------------------------------
+
+namespace {
+
+capture::SyntheticCameraConfig listed(const Webcam& webcam, bool toldLater = false) {
+    auto config = webcam.table->asListed(webcam.path);
+    config.pictures = {QImage(64, 36, QImage::Format_RGB32)};
+    config.pictures[0].fill(QColor(webcam.colour.r, webcam.colour.g, webcam.colour.b));
+    config.reportsFailuresLater = toldLater;
+    return config;
 }
 
-void CaptureScreenTest::lockWithTheButtons() {
+// What keeps a webcam from filming, and what its message says.
+struct Fault {
+    const char* told;
+    bool toldLater, permission;
+    void set(testsupport::FakeV4l2Device& camera, bool on) const {
+        camera.openError = permission && on ? EACCES : 0;  // the node's group is "video", and the user is not in it
+        camera.streamedElsewhere = !permission && on;
+    }
+};
+const Fault kFaults[] = {{"in use by another program", false, false},
+                         {"in use by another program", true, false},
+                         {"\"video\" group", false, true}};
+
+}  // namespace
+
+Webcam WebcamScreenTest::deskWebcam(const char* card, const char* path, graphics::RGBA colour, bool reachedOthers) {
+    auto table = testsupport::FakeV4l2Device::webcam();
+    table->card = card;
+    if (reachedOthers) {
+        table->control(V4L2_CID_WHITE_BALANCE_TEMPERATURE).reached = 4500;
+        table->control(V4L2_CID_FOCUS_ABSOLUTE).reached = 120;
+    }
+    return {table, path, colour};
+}
+
+void WebcamScreenTest::openOnWebcams(const std::vector<Webcam>& webcams, bool toldLater) {
+    if (screen && !screen->isClosing()) screen->finishUpAndExit();
+    dismissAlerts();
+    std::vector<capture::SyntheticCameraConfig> configs;
+    for (const Webcam& webcam : webcams) configs.push_back(listed(webcam, toldLater));
+    backend = std::make_shared<capture::SyntheticCaptureBackend>(configs);
+    capture::setCaptureBackend(backend);
+    openSource(true);
+}
+
+void WebcamScreenTest::reopen() {
+    screen->finishUpAndExit();
+    foundation::RunLoop::main().runUntilIdle();
+    dismissAlerts();
+    openSource(false);
+}
+
+void WebcamScreenTest::expectFilmingWith(const Webcam& webcam) {
+    EXPECT_EQ(source().currentCameraName(), webcam.table->card);
+    EXPECT_EQ(DataManager::sharedDataManager().captureDeviceID(), webcam.path);
+    for (const auto& device : backend->videoDevices())
+        EXPECT_EQ(backend->driver(device->uniqueID())->isStreaming(), device->uniqueID() == webcam.path);
+    advance(0.3);  // its frames reach the source
+    auto list = screen->project()->getFrameList();
+    const int64_t before = list->count();
+    tap(screen->recordBtn());
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return list->count() == before + 1; }, 10));
+    auto stored = KWImageProducer(screen->project()).getOriginialImageForFrameAtIndex(list->getCaptureIndex() - 1);
+    EXPECT_TRUE(stored && testsupport::pixelNear(stored->pixelAt(100, 100), webcam.colour, 16)) << "another camera";
+}
+
+void WebcamScreenTest::lockWithTheButtons() {
     tap(screen->buttonOptions());
     advance(0.35);
     tap(screen->buttonWhiteBalance());
@@ -240,7 +300,7 @@ void CaptureScreenTest::lockWithTheButtons() {
     EXPECT_EQ(hudText(), "Autofocus disabled");
 }
 
-void CaptureScreenTest::expectLocked(const testsupport::FakeV4l2Device& camera) {
+void WebcamScreenTest::expectLocked(const testsupport::FakeV4l2Device& camera) {
     using testsupport::FakeV4l2Device;
     EXPECT_FALSE(screen->buttonWhiteBalance()->isSelected()) << "the screen shows the lock";
     EXPECT_FALSE(screen->buttonFocus()->isSelected());
@@ -248,6 +308,94 @@ void CaptureScreenTest::expectLocked(const testsupport::FakeV4l2Device& camera) 
     EXPECT_EQ(camera.current(V4L2_CID_FOCUS_AUTO), 0);
     EXPECT_EQ(camera.current(V4L2_CID_WHITE_BALANCE_TEMPERATURE), FakeV4l2Device::kTemperatureReached);
     EXPECT_EQ(camera.current(V4L2_CID_FOCUS_ABSOLUTE), FakeV4l2Device::kFocusReached);
+}
+
+void WebcamScreenTest::switchesByIdentityAndTellsACameraInUseOrRefused() {
+    for (const Fault& fault : kFaults) {
+        SCOPED_TRACE(testing::Message() << fault.told << (fault.toldLater ? ", told on a later turn (GStreamer)" : ""));
+        DataManager::resetForTesting();
+        const Webcam integrated = deskWebcam("Integrated Camera", "/dev/video0", kOrange);
+        const Webcam usb = deskWebcam("USB Camera", "/dev/video2", kPurple, true);
+        fault.set(*usb.table, true);
+        const auto expectTold = [&] {
+            EXPECT_THAT(alertMessages(), testing::ElementsAre(testing::HasSubstr(fault.told)));
+        };
+        openOnWebcams({usb, integrated}, fault.toldLater);  // Qt lists them in an order of its own
+        expectFilmingWith(integrated);                      // none stored: the first
+        lockWithTheButtons();
+        // A switch to the camera says so, and the first films on, locked.
+        tap(screen->capturedeviseBtn());
+        advance(0.3);
+        expectTold();
+        EXPECT_FALSE(screen->buttonWhiteBalance()->isHidden());
+        expectLocked(*integrated.table);
+        dismissAlerts();
+        expectFilmingWith(integrated);
+        // Once it may, the switch goes through, locked at the values the first camera's automatics reached.
+        fault.set(*usb.table, false);
+        tap(screen->capturedeviseBtn());
+        advance(0.3);
+        EXPECT_TRUE(alertMessages().empty());
+        EXPECT_EQ(hudText(), "USB Camera");
+        expectLocked(*usb.table);
+        expectFilmingWith(usb);
+        if (fault.permission) {
+            tap(screen->capturedeviseBtn());  // round to the first
+        } else {
+            // The next visit starts on the camera chosen: in use, it offers the other one.
+            fault.set(*usb.table, true);
+            reopen();
+            expectTold();
+            tapAlertButton("Use Other Camera");
+            EXPECT_TRUE(alertMessages().empty());
+        }
+        EXPECT_EQ(hudText(), "Integrated Camera");
+        expectLocked(*integrated.table);
+        expectFilmingWith(integrated);
+        // A stored camera since unplugged gives way to the first.
+        DataManager::sharedDataManager().setCaptureDeviceID("/dev/video6");
+        reopen();
+        expectFilmingWith(integrated);
+        // The only camera: the message, not a black preview.
+        fault.set(*usb.table, true);
+        openOnWebcams({usb}, fault.toldLater);
+        expectTold();
+        EXPECT_EQ(ui::AlertView::visibleAlerts().at(0)->numberOfButtons(), 1) << "no other camera to offer";
+    }
+}
+
+void WebcamScreenTest::bringsBackLockedACameraPluggedIn() {
+    for (const bool unpluggedWhileOpen : {true, false}) {
+        SCOPED_TRACE(unpluggedWhileOpen ? "unplugged and plugged back in" : "none at first");
+        DataManager::resetForTesting();
+        if (unpluggedWhileOpen) {
+            const Webcam first = deskWebcam("HD Webcam C525", "/dev/video0", kOrange);
+            openOnWebcams({first});
+            lockWithTheButtons();
+            expectLocked(*first.table);
+            backend->unplug(first.path);
+        } else {
+            DataManager::sharedDataManager().setWhiteBalanceMode(kCaptureModeLocked);
+            DataManager::sharedDataManager().setFocusMode(kCaptureModeLocked);
+            openOnWebcams({});
+        }
+        foundation::RunLoop::main().runUntilIdle();
+        EXPECT_EQ(alertMessages(), (std::vector<std::string>{"No capture device found."}));
+        EXPECT_TRUE(screen->isWatchingForCamera());
+        advance(3.0);
+        EXPECT_EQ(alertMessages().size(), 1u) << "told once";
+        // Back with its automatics on (it lost power), at other values since: the same camera, holding what it held.
+        const Webcam again = deskWebcam("HD Webcam C525", "/dev/video0", kPurple, unpluggedWhileOpen);
+        backend->plugIn(listed(again));
+        advance(CaptureViewController::kCameraWatchInterval);
+        foundation::RunLoop::main().runUntilIdle();
+        EXPECT_TRUE(alertMessages().empty()) << "the message is no longer true";
+        advance(0.5);  // it fades out
+        EXPECT_FALSE(screen->isWatchingForCamera());
+        EXPECT_FALSE(screen->buttonWhiteBalance()->isHidden());
+        expectLocked(*again.table);
+        expectFilmingWith(again);
+    }
 }
 
 }  // namespace capturetest

@@ -21,6 +21,7 @@
 #include "platform/ui/compositing/Render.h"
 #include "platform/ui/controllers/AlertView.h"
 #include "platform/ui/host/Device.h"
+#include "support/FakeV4l2Device.h"
 #include "support/TempAppFolders.h"
 #include "support/TouchDriver.h"
 #include "support/VirtualClock.h"
@@ -30,10 +31,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-namespace testsupport {
-class FakeV4l2Device;
-}
 
 namespace capturetest {
 
@@ -114,16 +111,6 @@ protected:
     // Taps the button of that title on the alert that shows, and lets the
     // alert fade out.
     void tapAlertButton(const std::string& title);
-
-    // Webcams (fake V4L2 devices) under the screen's panel. A webcam named
-    // `card` whose automatics have reached other values than
-    // FakeV4l2Device::webcam's.
-    static std::shared_ptr<testsupport::FakeV4l2Device> otherWebcam(const char* card);
-    // Locks focus and white balance with the panel's buttons.
-    void lockWithTheButtons();
-    // The camera and the screen both show focus and white balance locked,
-    // holding what the locked webcam's automatics had reached.
-    void expectLocked(const testsupport::FakeV4l2Device& camera);
     int plays(const char* file) const { return output->plays(file); }
 
     testsupport::VirtualClockScope clock;
@@ -134,6 +121,39 @@ protected:
     std::vector<CaptureControllerPtr> sources;
     std::shared_ptr<FakeSource> camera;
     std::shared_ptr<CaptureViewController> screen;
+};
+
+// A webcam as Qt lists it (no position, its node's path as identifier) filming one colour.
+struct Webcam {
+    std::shared_ptr<testsupport::FakeV4l2Device> table;
+    const char* path;
+    graphics::RGBA colour;
+};
+inline constexpr graphics::RGBA kOrange{230, 120, 40, 255}, kPurple{150, 40, 200, 255};
+
+// The screen over webcams with the test's camera source current, and what every such source does with them.
+class WebcamScreenTest : public CaptureScreenTest {
+protected:
+    // `reachedOthers`: its automatics have reached other values than FakeV4l2Device::webcam's.
+    static Webcam deskWebcam(const char* card, const char* path, graphics::RGBA colour, bool reachedOthers = false);
+    // The screen over these webcams with a fresh source; `toldLater`: the backend tells a camera's
+    // failure on a later turn (GStreamer) rather than inside the step (FFmpeg).
+    void openOnWebcams(const std::vector<Webcam>& webcams, bool toldLater = false);
+    void reopen();
+    // The screen with the test's source current: a fresh one, or the one it had.
+    virtual void openSource(bool fresh) = 0;
+    virtual CaptureController& source() = 0;
+    // The source films with the webcam alone, named and kept as the choice: a frame of its colour.
+    void expectFilmingWith(const Webcam& webcam);
+    // Locks focus and white balance with the panel's buttons.
+    void lockWithTheButtons();
+    // The camera and the screen show focus and white balance locked at what the first webcam's automatics reached.
+    void expectLocked(const testsupport::FakeV4l2Device& camera);
+
+    void switchesByIdentityAndTellsACameraInUseOrRefused();
+    void bringsBackLockedACameraPluggedIn();
+
+    std::shared_ptr<capture::SyntheticCaptureBackend> backend;
 };
 
 }  // namespace capturetest

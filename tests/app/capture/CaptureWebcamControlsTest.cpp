@@ -13,7 +13,6 @@
 #include "support/FakeV4l2Device.h"
 
 #include <cerrno>
-#include <gmock/gmock.h>
 #include <linux/videodev2.h>
 
 namespace capturetest {
@@ -21,7 +20,7 @@ namespace {
 
 using testsupport::FakeV4l2Device;
 
-class CaptureWebcamControlsTest : public CaptureScreenTest {
+class CaptureWebcamControlsTest : public WebcamScreenTest {
 protected:
     void TearDown() override {
         if (screen && !screen->isClosing()) screen->finishUpAndExit();
@@ -49,40 +48,17 @@ protected:
         backend = std::make_shared<capture::SyntheticCaptureBackend>(configs);
         capture::setCaptureBackend(backend);
         DataManager::sharedDataManager().setAvCaptureDevicePosition(1);
-        ui::Application::shared().setStatusBarOrientation(ui::InterfaceOrientation::LandscapeRight);
-        webcam = std::make_shared<CaptureLocalCamera>();
-        sources = {webcam, sources.back()};
+        openSource(true);
+    }
+    void openSource(bool fresh) override {
+        if (fresh) {
+            ui::Application::shared().setStatusBarOrientation(ui::InterfaceOrientation::LandscapeRight);
+            webcam = std::make_shared<CaptureLocalCamera>();
+            sources = {webcam, sources.back()};
+        }
         openScreen(storedProject());
     }
-    // ... over webcams as Qt lists them (no position), each at its node's path.
-    void openOnListed(std::vector<std::pair<std::shared_ptr<FakeV4l2Device>, std::string>> cameras) {
-        if (screen && !screen->isClosing()) screen->finishUpAndExit();
-        std::vector<capture::SyntheticCameraConfig> configs;
-        for (auto& [table, path] : cameras) configs.push_back(table->asListed(path));
-        node = cameras.empty() ? nullptr : cameras.front().first;
-        backend = std::make_shared<capture::SyntheticCaptureBackend>(configs);
-        capture::setCaptureBackend(backend);
-        ui::Application::shared().setStatusBarOrientation(ui::InterfaceOrientation::LandscapeRight);
-        webcam = std::make_shared<CaptureLocalCamera>();
-        sources = {webcam, sources.back()};
-        openScreen(storedProject());
-    }
-    // The shutter stores a picture from the camera.
-    void expectAPicture() {
-        auto list = screen->project()->getFrameList();
-        const int64_t before = list->count();
-        tap(screen->recordBtn());
-        EXPECT_TRUE(foundation::RunLoop::main().runUntil([&] { return list->count() == before + 1; }, 10))
-            << "no picture stored";
-    }
-
-    // The user leaves the capture screen and comes back to it.
-    void reopen() {
-        screen->finishUpAndExit();
-        foundation::RunLoop::main().runUntilIdle();
-        for (auto& alert : ui::AlertView::visibleAlerts()) alert->dismissWithClickedButtonIndex(0, false);
-        openScreen(storedProject());
-    }
+    CaptureController& source() override { return *webcam; }
 
     struct Toggle {
         const char* name;
@@ -108,7 +84,6 @@ protected:
     };
 
     std::shared_ptr<FakeV4l2Device> node;
-    std::shared_ptr<capture::SyntheticCaptureBackend> backend;
     std::shared_ptr<CaptureLocalCamera> webcam;
 };
 
@@ -182,7 +157,9 @@ TEST_F(CaptureWebcamControlsTest, TheStoredLockIsAppliedToTheDeviceWhenTheScreen
 }
 
 TEST_F(CaptureWebcamControlsTest, ARefusedControlSaysSoAndIsNoLongerOffered) {
-    openOn(FakeV4l2Device::refusingWrites());
+    auto table = FakeV4l2Device::refusingWrites();
+    table->control(V4L2_CID_FOCUS_AUTO).refuseWrites = EIO;  // uvcvideo's answer for a firmware stall: refused too
+    openOn(table);
     for (const Toggle& t : toggles) {
         SCOPED_TRACE(t.name);
         ui::Button* button = (*screen.*t.button)();
@@ -297,174 +274,12 @@ TEST_F(CaptureWebcamControlsTest, TheLocksTheScreenShowsHoldThroughReopeningOnTh
     savePicture("capture-webcam-locks-held.png");
 }
 
-TEST_F(CaptureWebcamControlsTest, TwoDeskWebcamsAreSwitchedInTurnEachLockedAsTheScreenShows) {
-    auto integrated = FakeV4l2Device::webcam();
-    integrated->card = "Integrated Camera";
-    auto usb = otherWebcam("USB Camera");
-    openOnListed({{usb, "/dev/video2"}, {integrated, "/dev/video0"}});
-    ASSERT_TRUE(webcam->isReadyToCapture());
-    EXPECT_EQ(webcam->currentCameraName(), "Integrated Camera");
-    lockWithTheButtons();
-    expectLocked(*integrated);
-    ASSERT_FALSE(screen->capturedeviseBtn()->isHidden()) << "two cameras: the switch is offered";
-    advance(1.5);  // the locks' messages go
-    // Round twice: each camera in turn, named as it comes, holding the locks
-    // the screen shows at the values the first one's automatics reached.
-    for (int round = 0; round < 2; ++round) {
-        SCOPED_TRACE(round);
-        tap(screen->capturedeviseBtn());
-        EXPECT_EQ(hudText(), "USB Camera");
-        if (round == 0) {
-            advance(0.3);
-            savePicture("capture-webcam-switched.png");
-        }
-        expectLocked(*usb);
-        EXPECT_TRUE(backend->driver("/dev/video2")->isStreaming());
-        EXPECT_FALSE(backend->driver("/dev/video0")->isStreaming());
-        expectAPicture();
-        tap(screen->capturedeviseBtn());
-        EXPECT_EQ(hudText(), "Integrated Camera");
-        expectLocked(*integrated);
-        EXPECT_TRUE(backend->driver("/dev/video0")->isStreaming());
-    }
-    EXPECT_TRUE(alertMessages().empty());
-    // The choice is the camera's identity, kept for the next visit.
-    tap(screen->capturedeviseBtn());
-    reopen();
-    EXPECT_EQ(webcam->currentCameraName(), "USB Camera");
-    expectLocked(*usb);
-}
-
-TEST_F(CaptureWebcamControlsTest, ACameraAnotherProgramStreamsIsToldAndTheOtherOneOffered) {
-    const std::string inUse = "The camera is in use by another program.";
-    auto busy = FakeV4l2Device::webcam();
-    busy->streamedElsewhere = true;
-    // The only camera: the message, not a black preview.
-    openOnListed({{busy, "/dev/video0"}});
-    ASSERT_EQ(alertMessages(), std::vector<std::string>{inUse});
-    EXPECT_EQ(ui::AlertView::visibleAlerts()[0]->numberOfButtons(), 1) << "no other camera to offer";
-    EXPECT_FALSE(webcam->isReadyToCapture());
-    EXPECT_FALSE(backend->driver("/dev/video0")->isStreaming());
-    EXPECT_TRUE(backend->device("/dev/video0")->isConnected()) << "not an unplugged camera";
-    dismissAlerts();
-
-    // Another camera beside it is offered, and comes with the locks the screen shows.
-    DataManager::sharedDataManager().setWhiteBalanceMode(kCaptureModeLocked);
-    DataManager::sharedDataManager().setFocusMode(kCaptureModeLocked);
-    auto usb = FakeV4l2Device::webcam();
-    usb->card = "USB Camera";
-    openOnListed({{busy, "/dev/video0"}, {usb, "/dev/video2"}});
-    ASSERT_EQ(alertMessages(), std::vector<std::string>{inUse});
-    tapAlertButton("Use Other Camera");
-    EXPECT_TRUE(alertMessages().empty());
-    ASSERT_TRUE(webcam->isReadyToCapture());
-    EXPECT_EQ(hudText(), "USB Camera");
-    expectLocked(*usb);
-    expectAPicture();
-
-    // A switch to the camera another program streams says so, and the camera
-    // in use films on, locked.
-    tap(screen->buttonOptions());
-    advance(0.35);
-    tap(screen->capturedeviseBtn());
-    EXPECT_EQ(alertMessages(), std::vector<std::string>{inUse});
-    EXPECT_EQ(webcam->currentCameraName(), "USB Camera");
-    EXPECT_TRUE(backend->driver("/dev/video2")->isStreaming());
-    expectLocked(*usb);
-    EXPECT_FALSE(screen->buttonWhiteBalance()->isHidden());
-    dismissAlerts();
-    expectAPicture();
-    // Once the other program lets go, the switch goes through.
-    busy->streamedElsewhere = false;
-    tap(screen->capturedeviseBtn());
-    EXPECT_TRUE(alertMessages().empty());
-    EXPECT_EQ(hudText(), "HD Webcam C525");
-    expectLocked(*busy);
-}
-
-TEST_F(CaptureWebcamControlsTest, ACameraWithoutPermissionSaysHowToGetIt) {
-    auto table = FakeV4l2Device::webcam();
-    table->openError = EACCES;  // the node's group is "video", and the user is not in it
-    openOnListed({{table, "/dev/video0"}});
-    const auto messages = alertMessages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_THAT(messages[0], testing::HasSubstr("no permission"));
-    EXPECT_THAT(messages[0], testing::HasSubstr("\"video\" group"));
-    EXPECT_FALSE(webcam->isReadyToCapture());
-    EXPECT_TRUE(backend->device("/dev/video0")->isConnected()) << "not an unplugged camera";
-
-    // With the permission, the camera opens with its controls.
-    table->openError = 0;
-    reopen();
-    EXPECT_TRUE(alertMessages().empty());
-    ASSERT_TRUE(webcam->isReadyToCapture());
-    EXPECT_FALSE(screen->buttonWhiteBalance()->isHidden());
-}
-
-TEST_F(CaptureWebcamControlsTest, AnEIOOnOneControlLeavesTheCameraFilmingWithThatControlRefused) {
-    auto table = FakeV4l2Device::webcam();
-    // The firmware stalls on its focus switch; uvcvideo answers EIO.
-    table->control(V4L2_CID_FOCUS_AUTO).refuseWrites = EIO;
-    openOn(table);
-    tap(screen->buttonOptions());
-    advance(0.35);
-    tap(screen->buttonFocus());
-    EXPECT_EQ(hudText(), "The camera refused to change its focus.");
-    EXPECT_TRUE(screen->buttonFocus()->isHidden()) << "no longer offered";
-    EXPECT_EQ(DataManager::sharedDataManager().focusMode(), kCaptureModeContinuousAutomatic);
-    foundation::RunLoop::main().runUntilIdle();
-    EXPECT_TRUE(alertMessages().empty()) << "not an unplugged camera";
-    ASSERT_TRUE(webcam->isReadyToCapture());
-    EXPECT_TRUE(backend->device("synthetic-back")->isConnected());
-    // Its other controls lock, and it films on.
-    tap(screen->buttonWhiteBalance());
-    EXPECT_EQ(hudText(), "Automatic White Balance disabled");
-    EXPECT_EQ(table->current(V4L2_CID_AUTO_WHITE_BALANCE), 0);
-    expectAPicture();
+TEST_F(CaptureWebcamControlsTest, DeskWebcamsSwitchByIdentityLockedAndOneInUseOrWithoutPermissionIsToldAndLeftAlone) {
+    switchesByIdentityAndTellsACameraInUseOrRefused();
 }
 
 TEST_F(CaptureWebcamControlsTest, ACameraPluggedInWhileTheScreenSaysNoneComesBackLocked) {
-    struct Case {
-        const char* name;
-        bool unpluggedWhileOpen;
-    };
-    for (const Case c : {Case{"unplugged and plugged back in", true}, Case{"none at first", false}}) {
-        SCOPED_TRACE(c.name);
-        DataManager::resetForTesting();
-        std::shared_ptr<FakeV4l2Device> pluggedIn;
-        if (c.unpluggedWhileOpen) {
-            openOnListed({{FakeV4l2Device::webcam(), "/dev/video0"}});
-            lockWithTheButtons();
-            expectLocked(*node);
-            backend->unplug("/dev/video0");
-            // Back with its automatics on (it lost power), which have reached
-            // other values since: it is the same camera, and holds what it held.
-            pluggedIn = otherWebcam("HD Webcam C525");
-        } else {
-            DataManager::sharedDataManager().setWhiteBalanceMode(kCaptureModeLocked);
-            DataManager::sharedDataManager().setFocusMode(kCaptureModeLocked);
-            openOnListed({});
-            pluggedIn = FakeV4l2Device::webcam();
-        }
-        foundation::RunLoop::main().runUntilIdle();
-        EXPECT_EQ(alertMessages(), (std::vector<std::string>{"No capture device found."}));
-        EXPECT_TRUE(screen->isWatchingForCamera());
-        advance(3.0);
-        EXPECT_FALSE(webcam->isReadyToCapture());
-        EXPECT_EQ(alertMessages().size(), 1u) << "told once";
-
-        backend->plugIn(pluggedIn->asListed("/dev/video0"));
-        advance(CaptureViewController::kCameraWatchInterval);
-        foundation::RunLoop::main().runUntilIdle();
-        ASSERT_TRUE(webcam->isReadyToCapture());
-        EXPECT_TRUE(alertMessages().empty()) << "the message is no longer true";
-        advance(0.5);  // it fades out
-        EXPECT_FALSE(screen->isWatchingForCamera());
-        EXPECT_FALSE(screen->buttonWhiteBalance()->isHidden());
-        expectLocked(*pluggedIn);
-        expectAPicture();
-    }
-    savePicture("capture-webcam-plugged-back-in.png");
+    bringsBackLockedACameraPluggedIn();
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include "support/VirtualClock.h"
 
 #include <cerrno>
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <linux/videodev2.h>
 
@@ -24,14 +23,8 @@ using Writes = std::vector<std::pair<uint32_t, int32_t>>;
 constexpr unsigned kLockAndContinuous = 0b101;
 
 struct Camera {
-    explicit Camera(std::shared_ptr<FakeV4l2Device> table,
-                    const std::function<void(SyntheticCameraConfig&)>& adjust = nullptr)
-        : node(std::move(table)) {
-        auto config = SyntheticCaptureBackend::backCamera();
-        config.controls = node->opener();
-        config.setFormat = node->formatSetter();
-        if (adjust) adjust(config);
-        backend = std::make_shared<SyntheticCaptureBackend>(std::vector<SyntheticCameraConfig>{config});
+    explicit Camera(std::shared_ptr<FakeV4l2Device> table) : node(std::move(table)) {
+        backend = std::make_shared<SyntheticCaptureBackend>(std::vector{node->asListed("synthetic-back")});
         device = backend->videoDevices().at(0);
         node->writes.clear();
     }
@@ -455,51 +448,46 @@ TEST(CameraControls, ReadOnlyControlsAreNeverWritten) {
     }
 }
 
-// Counts the notifications of one name that a device posts.
-struct Posted {
-    Posted(const char* name, const CaptureDevicePtr& device)
-        : token(foundation::NotificationCenter::defaultCenter().addObserver(
-              name, device.get(), [this](const foundation::Notification&) { ++count; })) {}
-    int count = 0;
-    foundation::ObserverToken token;
-};
-
 TEST(CameraControls, ANodeThatWillNotOpenSaysWhy) {
-    struct Case {
-        const char* name;
-        int openError;
-        bool gone;
-        int64_t code;
-        std::vector<std::string> saying;
-    };
-    const Case cases[] = {
-        // The node's group is "video", and the user is not in it.
-        {"no permission", EACCES, false, kCaptureErrorPermissionDenied, {"no permission", "\"video\" group"}},
-        {"a driver of one program at a time", EBUSY, false, kCaptureErrorDeviceInUse, {"in use by another program"}},
-        {"unplugged", 0, true, kCaptureErrorDeviceDisconnected, {"not connected"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto table = FakeV4l2Device::webcam();
-        table->openError = EACCES;  // not opened when the camera is listed, but when it is used
-        Camera camera(table);
-        EXPECT_EQ(camera.device->capabilities().exposureModes, 0u) << "nothing offered before the node answers";
-        Posted unplugged(kDeviceWasDisconnectedNotification, camera.device);
-        table->openError = c.openError;
-        if (c.gone) table->vanishAfterCalls = table->calls;
-        auto opened = CaptureDeviceInput::create(camera.device);
-        ASSERT_FALSE(opened.ok());
-        EXPECT_EQ(opened.error().code, c.code);
-        for (const std::string& words : c.saying) EXPECT_THAT(opened.error().description, testing::HasSubstr(words));
-        EXPECT_EQ(camera.device->isConnected(), !c.gone);
-        foundation::RunLoop::main().runUntilIdle();
-        EXPECT_EQ(unplugged.count, c.gone ? 1 : 0);
-        if (c.gone) continue;
-        // Once it may, the camera opens with its controls.
-        table->openError = 0;
-        ASSERT_TRUE(CaptureDeviceInput::create(camera.device).ok());
-        EXPECT_EQ(camera.device->capabilities().exposureModes, kLockAndContinuous);
+    auto table = FakeV4l2Device::webcam();
+    table->openError = EACCES;
+    Camera camera(table);
+    int posted = 0;
+    auto token = foundation::NotificationCenter::defaultCenter().addObserver(
+        kDeviceWasDisconnectedNotification, camera.device.get(), [&](const foundation::Notification&) { ++posted; });
+    EXPECT_EQ(camera.device->capabilities().exposureModes, 0u) << "nothing offered before the node answers";
+    // The node's group is "video", and the user is not in it; a driver lets one program at a time open it.
+    for (const auto& [error, code] :
+         {std::pair{EACCES, kCaptureErrorPermissionDenied}, {EBUSY, kCaptureErrorDeviceInUse}}) {
+        table->openError = error;
+        auto refused = CaptureDeviceInput::create(camera.device);
+        ASSERT_FALSE(refused.ok());
+        EXPECT_EQ(refused.error().code, code);
+        ASSERT_TRUE(refused.error().underlying);
+        EXPECT_EQ(refused.error().underlying->code, error);
     }
+    EXPECT_TRUE(camera.device->isConnected());
+
+    // Once it may, the camera opens with its controls.
+    table->openError = 0;
+    ASSERT_TRUE(CaptureDeviceInput::create(camera.device).ok());
+    EXPECT_EQ(camera.device->capabilities().exposureModes, kLockAndContinuous);
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(posted, 0);
+
+    // A node that has gone is an unplugged camera.
+    table->openError = EACCES;
+    Camera gone(table);
+    auto goneToken = foundation::NotificationCenter::defaultCenter().addObserver(
+        kDeviceWasDisconnectedNotification, gone.device.get(), [&](const foundation::Notification&) { ++posted; });
+    table->openError = 0;
+    table->vanishAfterCalls = table->calls;
+    auto unplugged = CaptureDeviceInput::create(gone.device);
+    ASSERT_FALSE(unplugged.ok());
+    EXPECT_EQ(unplugged.error().code, kCaptureErrorDeviceDisconnected);
+    EXPECT_FALSE(gone.device->isConnected());
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(posted, 1);
 }
 
 TEST(CameraControls, ACameraAnotherProgramStreamsOpensWithItsControlsAndFailsToStart) {
@@ -507,27 +495,25 @@ TEST(CameraControls, ACameraAnotherProgramStreamsOpensWithItsControlsAndFailsToS
         SCOPED_TRACE(toldLater ? "told on a later turn (GStreamer)" : "told inside the start (FFmpeg)");
         auto table = FakeV4l2Device::webcam();
         table->streamedElsewhere = true;
-        Camera camera(table, [toldLater](SyntheticCameraConfig& config) { config.reportsFailuresLater = toldLater; });
-        Posted failed(kDeviceRuntimeErrorNotification, camera.device);
+        Camera camera(table);
+        camera.backend->driver("synthetic-back")->config().reportsFailuresLater = toldLater;
+        int posted = 0;
+        auto token = foundation::NotificationCenter::defaultCenter().addObserver(
+            kDeviceRuntimeErrorNotification, camera.device.get(), [&](const foundation::Notification&) { ++posted; });
         auto input = CaptureDeviceInput::create(camera.device);
         ASSERT_TRUE(input.ok()) << "V4L2 lets it open";
-        EXPECT_FALSE(camera.device->failure());
         EXPECT_EQ(camera.device->capabilities().whiteBalanceModes, kLockAndContinuous) << "its controls answer";
         auto session = CaptureSession::create();
         session->addInput(input.value());
         session->startRunning();
         EXPECT_EQ(camera.device->failure().has_value(), !toldLater);
         foundation::RunLoop::main().runUntilIdle();
+        // Told inside the start, the failure is the starter's to read; told later, it is posted.
+        EXPECT_EQ(posted, toldLater ? 1 : 0);
         ASSERT_TRUE(camera.device->failure());
         EXPECT_EQ(camera.device->failure()->code, kCaptureErrorDeviceInUse);
-        EXPECT_EQ(camera.device->failure()->description, "The camera is in use by another program.");
-        ASSERT_TRUE(camera.device->failure()->underlying);
-        EXPECT_EQ(camera.device->failure()->underlying->description, "Camera is in use.") << "Qt's own words";
         EXPECT_FALSE(camera.backend->driver("synthetic-back")->isStreaming()) << "no frame will come";
-        // Told inside the start, the failure is the starter's to read; told later, it is posted.
-        EXPECT_EQ(failed.count, toldLater ? 1 : 0);
         EXPECT_TRUE(camera.device->isConnected()) << "not an unplugged camera";
-        EXPECT_TRUE(table->formats.empty());
 
         // Once the other program lets go, the camera starts.
         table->streamedElsewhere = false;
@@ -536,46 +522,28 @@ TEST(CameraControls, ACameraAnotherProgramStreamsOpensWithItsControlsAndFailsToS
         foundation::RunLoop::main().runUntilIdle();
         EXPECT_FALSE(camera.device->failure());
         EXPECT_TRUE(camera.backend->driver("synthetic-back")->isStreaming());
-        EXPECT_EQ(table->formats, (std::vector<std::pair<uint32_t, uint32_t>>{{1920, 1080}}));
         session->stopRunning();
     }
 }
 
 TEST(CameraControls, AnEIOOnOneControlRefusesThatControlAndTheCameraGoesOn) {
     // uvcvideo answers EIO for a control the camera's firmware stalls on.
-    struct Case {
-        const char* name;
-        uint32_t stalls;
-        bool onRead;
-        std::function<void(CaptureDevice&)> lock;
-        unsigned DeviceCapabilities::*modes;
-        unsigned left;  // what the control still offers
-    };
-    const Case cases[] = {
-        {"writing the automatic focus", V4L2_CID_FOCUS_AUTO, false,
-         [](CaptureDevice& d) { d.setFocusMode(CaptureMode::Locked); }, &DeviceCapabilities::focusModes, 0},
-        {"reading the temperature", V4L2_CID_WHITE_BALANCE_TEMPERATURE, true,
-         [](CaptureDevice& d) { d.setWhiteBalanceMode(CaptureMode::Locked); }, &DeviceCapabilities::whiteBalanceModes,
-         0b100},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const bool onRead : {false, true}) {
+        SCOPED_TRACE(onRead ? "reading the temperature" : "writing the automatic focus");
         Camera camera(FakeV4l2Device::webcam());
-        Posted unplugged(kDeviceWasDisconnectedNotification, camera.device);
-        (c.onRead ? camera.node->control(c.stalls).failsReads : camera.node->control(c.stalls).refuseWrites) = EIO;
-        const foundation::Status outcome = camera.change(c.lock);
+        (onRead ? camera.node->control(V4L2_CID_WHITE_BALANCE_TEMPERATURE).failsReads
+                : camera.node->control(V4L2_CID_FOCUS_AUTO).refuseWrites) = EIO;
+        const foundation::Status outcome = camera.change([onRead](CaptureDevice& d) {
+            onRead ? d.setWhiteBalanceMode(CaptureMode::Locked) : d.setFocusMode(CaptureMode::Locked);
+        });
         ASSERT_FALSE(outcome.ok());
         EXPECT_EQ(outcome.error().code, kCaptureErrorControlRefused);
-        ASSERT_TRUE(outcome.error().underlying);
-        EXPECT_EQ(outcome.error().underlying->code, EIO);
-        EXPECT_EQ(camera.device->capabilities().*c.modes, c.left) << "that control is refused";
-        EXPECT_TRUE(camera.device->isConnected()) << "not unplugged";
-        // The camera's other controls go on.
+        const DeviceCapabilities& left = camera.device->capabilities();
+        EXPECT_EQ(onRead ? left.whiteBalanceModes : left.focusModes, onRead ? 0b100u : 0u) << "that control is refused";
+        // The camera is not unplugged, and its other controls go on.
         ASSERT_TRUE(camera.change([](CaptureDevice& d) { d.setExposureMode(CaptureMode::Locked); }).ok());
-        EXPECT_EQ(camera.device->exposureMode(), CaptureMode::Locked);
         EXPECT_EQ(camera.node->current(V4L2_CID_EXPOSURE_AUTO), V4L2_EXPOSURE_MANUAL);
-        foundation::RunLoop::main().runUntilIdle();
-        EXPECT_EQ(unplugged.count, 0);
+        EXPECT_TRUE(camera.device->isConnected());
     }
 }
 

@@ -7,17 +7,11 @@ namespace {
 
 TEST(QtCamera, ACameraWithoutPositionHasNoneAndOffersWhatItDescribes) {
     // As Qt 6.4's FFmpeg and GStreamer backends describe every V4L2 camera.
-    const QCameraDevice webcam;
-    ASSERT_EQ(webcam.position(), QCameraDevice::UnspecifiedPosition);
-    EXPECT_EQ(capture::positionOfCamera(webcam), capture::DevicePosition::Unspecified);
-    const auto capabilities = capture::capabilitiesOfCamera(webcam);
+    const QCameraDevice nothing;
+    EXPECT_EQ(capture::positionOfCamera(nothing), capture::DevicePosition::Unspecified);
+    const auto capabilities = capture::capabilitiesOfCamera(nothing);
     EXPECT_EQ(capabilities.sessionPresets, std::vector<std::string>{capture::kSessionPresetPhoto});
     EXPECT_EQ(capabilities.photoSize.width, 0);
-    // Its device films as a back camera does, and says it has no position.
-    capture::CaptureDevice device("/dev/video0", "HD Webcam C525", capture::positionOfCamera(webcam), capabilities,
-                                  std::make_shared<capture::QtCameraDriver>(webcam));
-    EXPECT_EQ(device.position(), capture::DevicePosition::Back);
-    EXPECT_FALSE(device.hasPosition());
 }
 
 TEST(QtCamera, WhatTheBackendsSayOfACameraAnotherProgramStreamsMeansInUse) {
@@ -33,15 +27,13 @@ TEST(QtCamera, WhatTheBackendsSayOfACameraAnotherProgramStreamsMeansInUse) {
         {"", capture::kCaptureErrorDeviceNotAvailable, "The camera cannot be opened."},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
         const foundation::Error error = capture::backendCameraError(c.message);
-        EXPECT_EQ(error.domain, capture::kCaptureErrorDomain) << c.message;
-        EXPECT_EQ(error.code, c.code) << c.message;
-        EXPECT_EQ(error.description, c.description) << c.message;
-        // The backend's own words stay beneath.
-        if (c.code == capture::kCaptureErrorDeviceInUse) {
-            ASSERT_TRUE(error.underlying);
-            EXPECT_EQ(error.underlying->description, c.message);
-        }
+        EXPECT_EQ(error.code, c.code);
+        EXPECT_EQ(error.description, c.description);
+        // The backend's own words stay beneath the meaning given to them.
+        ASSERT_EQ(error.underlying != nullptr, c.code == capture::kCaptureErrorDeviceInUse);
+        EXPECT_EQ(error.underlying ? error.underlying->description : c.message, c.message);
     }
 }
 

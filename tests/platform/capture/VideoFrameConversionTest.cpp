@@ -86,22 +86,20 @@ TEST(VideoFrameConversion, Nv12AndYuyvBecomeOpaqueBgra) {
     }
 }
 
-// A camera's frame is read with the matrix and range it says; one that
-// says neither, as V4L2 defines for a webcam's YCbCr, as limited-range
-// BT.601, whatever its size.
+// A camera's frame is read with the matrix and range it says; one that says neither, as V4L2
+// defines for a webcam's YCbCr, as limited-range BT.601, whatever its size.
 TEST(VideoFrameConversion, FramesAreReadWithTheMatrixAndRangeTheySay) {
     using F = QVideoFrameFormat;
     struct Case {
         const char* what;
         F::ColorSpace space;
         F::ColorRange range;
-        uint8_t y, u, v;  // pure red in that matrix and range
+        uint8_t y, u, v;  // (190, 110, 70) in that matrix and range, as ffmpeg writes it
     };
     const Case cases[] = {
-        {"BT.709", F::ColorSpace_BT709, F::ColorRange_Video, 63, 102, 240},
-        {"BT.601 full range", F::ColorSpace_BT601, F::ColorRange_Full, 76, 85, 255},
-        {"BT.709 full range", F::ColorSpace_BT709, F::ColorRange_Full, 54, 99, 255},
-        {"unsaid", F::ColorSpace_Undefined, F::ColorRange_Unknown, 81, 90, 240},
+        {"BT.709", F::ColorSpace_BT709, F::ColorRange_Video, 122, 103, 165},
+        {"BT.601 full range", F::ColorSpace_BT601, F::ColorRange_Full, 129, 95, 171},
+        {"unsaid", F::ColorSpace_Undefined, F::ColorRange_Unknown, 127, 99, 166},
     };
     for (const Case& c : cases) {
         auto frame = makeFrame(
@@ -116,7 +114,7 @@ TEST(VideoFrameConversion, FramesAreReadWithTheMatrixAndRangeTheySay) {
             c.space, c.range);
         auto image = imageFromVideoFrame(frame);
         ASSERT_TRUE(image.ok()) << c.what;
-        expectNear(bgraAt(*image, 640, 360), {0, 0, 255, 255}, c.what);
+        expectNear(bgraAt(*image, 640, 360), {70, 110, 190, 255}, c.what);
     }
 }
 
