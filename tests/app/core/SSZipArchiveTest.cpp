@@ -433,7 +433,9 @@ TEST(SSZipArchiveHostile, TruncatedOrCorruptArchivesFail) {
     EXPECT_EQ(unzipExpectingFailure(scratch.path("bad.zip"), scratch.path("o2")).code, kSSZipArchiveErrorReadFailed);
 }
 
-// The delegate stops the unpacking between entries and inside a large one.
+// The delegate stops the unpacking between entries and inside a large one:
+// it is asked before each entry and each chunk, so the first entry takes two
+// asks, and a 4 MiB entry more than one.
 TEST(SSZipArchiveUnpacking, StopsWhenTheDelegateSaysSo) {
     ScratchFolder scratch;
     buildZip(scratch.path("in.zip"),
@@ -442,8 +444,6 @@ TEST(SSZipArchiveUnpacking, StopsWhenTheDelegateSaysSo) {
         size_t asks = 0, stopAt = 0;
         bool zipArchiveShouldStop() override { return ++asks > stopAt; }
     };
-    // Asked before each entry and before each chunk of one: the first entry
-    // takes two asks, and a 4 MiB entry more than one.
     for (const size_t stopAt : {0u, 2u, 6u}) {
         SCOPED_TRACE(stopAt);
         StopAfter stopper;

@@ -513,10 +513,8 @@ TEST_F(ProjectExplorerTest, ImportSaysWhatItDoesUnderThePointerAndCtrlOPressesIt
     for (int round = 0; round < 2; ++round) {
         EXPECT_TRUE(fingers.press(ui::Key::Open));
         advance(0.5);
-        auto* picker = dynamic_cast<library::DocumentPickerViewController*>(root->presentedViewController());
-        ASSERT_NE(picker, nullptr);
+        ASSERT_NE(dynamic_cast<library::DocumentPickerViewController*>(root->presentedViewController()), nullptr);
         EXPECT_FALSE(fingers.press(ui::Key::Open)) << "the sheet over the browser keeps the key";
-        EXPECT_EQ(root->presentedViewController(), picker);
         fingers.press(ui::Key::Escape);
         advance(1.0);
         EXPECT_EQ(root->presentedViewController(), nullptr);

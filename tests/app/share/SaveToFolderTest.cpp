@@ -365,33 +365,29 @@ TEST_F(SaveToFolderTest, TheSizesOfferedAreWhatTheSavedItemsWeigh) {
 }
 
 TEST(SaveToFolderTexts, AFailedSaveSaysWhatWhereAndWhyWithoutACode) {
-    const std::string folder = "/home/ada/Documents/Tollivar";
-    const std::string scratch = folder + "/.copy.partial-0F8C4B4E";
-    const std::pair<int, std::string> reasons[] = {
-        {EROFS, "the disk is read-only"},
-        {EACCES, "you do not have permission to write there"},
-        {EPERM, "you do not have permission to write there"},
-        {ENOSPC, "the disk is full"},
-        {EDQUOT, "the disk is full"},
-        {EIO, "Input/output error"},
-    };
-    for (const auto& [code, why] : reasons) {
-        const std::string text =
-            ICloudConnectHandler::notSavedText("My Movie.mov", folder, foundation::fileSystemError(code, scratch, true));
-        EXPECT_EQ(text, "\"My Movie.mov\" could not be saved in \"" + folder + "\": " + why + ".") << code;
-    }
+    const std::string folder = "/home/ada/Documents/Tollivar", said = "\"My Movie.gif\" could not be saved in \"";
+    const std::pair<int, std::string> reasons[] = {{EROFS, "the disk is read-only"},
+                                                   {EACCES, "you do not have permission to write there"},
+                                                   {EPERM, "you do not have permission to write there"},
+                                                   {ENOSPC, "the disk is full"},
+                                                   {EDQUOT, "the disk is full"},
+                                                   {EIO, "Input/output error"}};
+    for (const auto& [code, why] : reasons)
+        EXPECT_EQ(ICloudConnectHandler::notSavedText(
+                      "My Movie.gif", folder, foundation::fileSystemError(code, folder + "/.copy.partial-1", true)),
+                  said + folder + "\": " + why + ".");
 
     // What a read-only disk makes of a save, through the file manager.
     testsupport::TempAppFolders folders;
-    const std::string made = folders.root() + "/made.gif";
-    std::ofstream(made) << "GIF89a";
-    const std::string disk = folders.root() + "/disk";
+    const std::string made = folders.root() + "/made.gif", disk = folders.root() + "/disk";
+    testsupport::writeFileBytes(made, "GIF89a");
     fs::create_directories(disk);
     const int code = testsupport::onPrivateDevice(disk, 64, true, [&] {
         auto saved = foundation::FileManager::defaultManager().copyItemUnderFreeName(made, disk, "My Movie", "gif");
-        if (saved) return 10;
-        const std::string text = ICloudConnectHandler::notSavedText("My Movie.gif", disk, saved.error());
-        return text == "\"My Movie.gif\" could not be saved in \"" + disk + "\": the disk is read-only." ? 0 : 11;
+        return !saved && ICloudConnectHandler::notSavedText("My Movie.gif", disk, saved.error()) ==
+                             said + disk + "\": the disk is read-only."
+                   ? 0
+                   : 1;
     });
     if (code == testsupport::kNoPrivateDevice) GTEST_SKIP() << "cannot mount a private file system here";
     EXPECT_EQ(code, 0);

@@ -116,40 +116,29 @@ TEST(AtomicTemporaryName, OnlyTheWritersOwnNamesParse) {
 }
 
 TEST_F(AtomicFileTest, ReplacedFilesKeepWhoMayReadThemButNoOneElseMayWrite) {
+    // New files under any umask, replaced ones that others may read, and
+    // replaced ones with modes something else gave them (an archive did):
+    // no one else may ever write into our files.
     const struct {
         mode_t umask;
         std::optional<mode_t> before;  // none: a new file
         mode_t after;
-    } cases[] = {
-        {022, std::nullopt, 0644},
-        // Whatever the umask allows, no one else may write into our files.
-        {0, std::nullopt, 0644},
-        {002, std::nullopt, 0644},
-        {077, std::nullopt, 0600},
-        {022, 0600, 0600},
-        {022, 0640, 0640},
-        {022, 0444, 0444},
-        // Modes something else gave them (an archive did) go with the save.
-        {022, 0666, 0644},
-        {022, 0777, 0644},
-        {022, 04755, 0644},
-        {0, 01777, 0644},
-    };
+    } cases[] = {{022, std::nullopt, 0644}, {0, std::nullopt, 0644}, {002, std::nullopt, 0644},
+                 {077, std::nullopt, 0600}, {022, 0600, 0600},       {022, 0640, 0640},
+                 {022, 0444, 0444},         {022, 0666, 0644},       {022, 0777, 0644},
+                 {022, 04755, 0644},        {0, 01777, 0644}};
     const mode_t original = ::umask(022);
-    int number = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.before.value_or(0)) + " under umask " + std::to_string(c.umask));
-        const std::string path = dir + "/file-" + std::to_string(++number);
+        const std::string path = dir + "/file-" + std::to_string(&c - cases);
         if (c.before) {
             std::ofstream(path) << "x";
             ASSERT_EQ(::chmod(path.c_str(), *c.before), 0);
         }
         ::umask(c.umask);
-        ASSERT_TRUE(writeFileAtomically(path, std::string_view("y")).ok());
+        EXPECT_TRUE(writeFileAtomically(path, std::string_view("y")).ok());
         ::umask(022);
-        struct stat info {};
-        ASSERT_EQ(::stat(path.c_str(), &info), 0);
-        EXPECT_EQ(info.st_mode & 07777, c.after);
+        EXPECT_EQ(fs::status(path).permissions(), fs::perms(c.after));
     }
     ::umask(original);
 }

@@ -325,9 +325,9 @@ TEST(DispatchGlobalQueue, WorkersBlockedInWaitsDoNotStarveThePool) {
     EXPECT_EQ(done, tasks);
 }
 
+// The one worker waits on the outside world and, inside that, in a dispatch
+// wait: the pool still starts another for the queued work.
 TEST(DispatchGlobalQueue, AWorkerThatWaitsInsideBlockingWorkCountsAsOneBlockedWorker) {
-    // The one worker waits on the outside world and, inside that, in a
-    // dispatch wait: the pool still starts another for the queued work.
     foundation::detail::ThreadPool pool(1);
     DispatchSemaphore release(0), ran(0);
     pool.submit(QueuePriority::Default, [&] {
@@ -390,24 +390,23 @@ TEST(DispatchMainQueue, SyncWaitingOnALoopThatIsResetReturnsInsteadOfHanging) {
 
 // At the end of the process the main loop no longer runs: what pool tasks
 // wait for on the main queue is served until the pool is done, or until the
-// time given has passed while a task still works.
+// time given has passed while a task still works. On the real clock, as at
+// the exit: a virtual one stands still while a task works.
 TEST(DispatchMainQueue, PoolWorkThatWaitsOnTheMainQueueFinishesBeforeTheExit) {
-    // On the real clock, as at the exit: a virtual one stands still while a
-    // task works.
     std::atomic<int> served{0};
-    std::atomic<bool> release{false}, finished{false};
+    std::atomic<bool> release{false};
     for (int i = 0; i < 3; ++i) DispatchQueue::global().async([&] { DispatchQueue::main().sync([&] { ++served; }); });
     EXPECT_TRUE(DispatchQueue::finishPoolWork(5));
     EXPECT_EQ(served, 3);
 
     DispatchQueue::global().async([&] {
         while (!release) std::this_thread::yield();
-        finished = true;
+        ++served;
     });
     EXPECT_FALSE(DispatchQueue::finishPoolWork(0.05));
     release = true;
     EXPECT_TRUE(DispatchQueue::finishPoolWork(5));
-    EXPECT_TRUE(finished);
+    EXPECT_EQ(served, 4);
 }
 
 // The policy is the calling thread's alone, lasts for the scope, and a scope

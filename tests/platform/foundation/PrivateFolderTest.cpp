@@ -9,9 +9,7 @@
 #include "support/TempAppFolders.h"
 #include "support/TestFiles.h"
 
-#include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <sys/stat.h>
@@ -97,28 +95,12 @@ TEST(PrivateFolder, TheTemporaryFolderIsTakenOnlyWhenItIsTheUsersAlone) {
                 EXPECT_TRUE(replacement ? temporary == *replacement : temporary.starts_with(named + "-")) << temporary;
             }
             EXPECT_EQ(statusOf(temporary), kPrivateFolder) << temporary;
+            // Even once a refused name is given back.
+            if (!c.taken) fs::remove_all(named);
             EXPECT_EQ(Paths::temporaryDirectory(), temporary) << "the same folder for the rest of the run";
         }
     }
     Paths::setRootOverride(root);
-}
-
-TEST(PrivateFolder, AReplacementStaysForTheWholeRun) {
-    testsupport::TempAppFolders folders;
-    Paths::setRootOverride(std::nullopt);
-    const std::string base = folders.root() + "/shared";
-    makeFolder(base, 01777);
-    const std::string named = base + "/tollivar-" + std::to_string(::getuid());
-    testsupport::writeFileBytes(named, "someone else's");
-    testsupport::ScopedEnvironment environment({{"TMPDIR", base}, {"XDG_RUNTIME_DIR", std::nullopt}});
-    const std::string temporary = Paths::temporaryDirectory();
-    EXPECT_TRUE(temporary.starts_with(named + "-")) << temporary;
-    // The name is given back: what this run keeps in its folder stays where it is.
-    fs::remove(named);
-    EXPECT_EQ(Paths::temporaryDirectory(), temporary);
-    EXPECT_EQ(Paths::temporaryDirectory(), temporary);
-    EXPECT_FALSE(fs::exists(named));
-    Paths::setRootOverride(folders.root());
 }
 
 TEST(PrivateFolder, OnlyFoldersThatRunsLeftAreSwept) {
@@ -127,59 +109,43 @@ TEST(PrivateFolder, OnlyFoldersThatRunsLeftAreSwept) {
     makeFolder(base, 01777);
     makeFolder(elsewhere, 0700);
     testsupport::writeFileBytes(elsewhere + "/kept", "x");
-    const std::string prefix = "tollivar-" + std::to_string(::getuid()) + "-";
+    const std::string uid = std::to_string(::getuid()), prefix = "tollivar-" + uid + "-";
     std::optional<RunFolder> held = RunFolder::create(base, prefix);
     ASSERT_TRUE(held);
     EXPECT_EQ(statusOf(held->path()), kPrivateFolder);
     testsupport::writeFileBytes(held->path() + "/recording.m4a", "x");
     const struct {
         std::string name;
-        std::function<void(const std::string&)> make;
+        mode_t standing;  // a folder of that mode, a link to one of ours, or a file
         bool swept;
+        uid_t owner = ::geteuid();
     } cases[] = {
-        {prefix + "Left01",
-         [](const std::string& path) {
-             makeFolder(path, 0700);
-             makeFolder(path + "/runtime", 0700);
-             testsupport::writeFileBytes(path + "/runtime/frame.jpg", "x");
-         },
-         true},
-        {prefix + "Left02", [](const std::string& path) { makeFolder(path, 0700); }, true},
-        {prefix + "Open03", [](const std::string& path) { makeFolder(path, 0755); }, false},
-        {prefix + "Link04", [&](const std::string& path) { fs::create_directory_symlink(elsewhere, path); }, false},
-        {prefix + "File05", [](const std::string& path) { testsupport::writeFileBytes(path, "x"); }, false},
-        {prefix + "Longer06", [](const std::string& path) { makeFolder(path, 0700); }, false},
-        {"tollivar-" + std::to_string(::getuid() + 1) + "-Other7",
-         [](const std::string& path) { makeFolder(path, 0700); }, false},
-        {"other-" + std::to_string(::getuid()) + "-Left08", [](const std::string& path) { makeFolder(path, 0700); },
-         false},
-        {prefix + "Alien9",
-         [](const std::string& path) {
-             makeFolder(path, 0700);
-             // Only root can give a folder away; for anyone else the case is void.
-             if (::geteuid() == 0)
-                 ASSERT_EQ(::chown(path.c_str(), 4242, 4242), 0);
-             else
-                 fs::remove(path);
-         },
-         false},
+        {prefix + "Left01", S_IFDIR | 0700, true},
+        {prefix + "Left02", S_IFDIR | 0700, true},
+        {prefix + "Open03", S_IFDIR | 0755, false},
+        {prefix + "Link04", S_IFLNK, false},
+        {prefix + "File05", S_IFREG, false},
+        {prefix + "Longer06", S_IFDIR | 0700, false},
+        {"tollivar-" + std::to_string(::getuid() + 1) + "-Other7", S_IFDIR | 0700, false},
+        {"other-" + uid + "-Left08", S_IFDIR | 0700, false},
+        // Only root can give a folder away; for anyone else the case is void.
+        {prefix + "Alien9", S_IFDIR | 0700, false, 4242},
     };
-    std::vector<std::string> expected;
+    const auto made = [](const auto& c) { return c.owner == ::geteuid() || ::geteuid() == 0; };
     for (const auto& c : cases) {
-        c.make(base + "/" + c.name);
-        if (c.swept) expected.push_back(c.name);
+        const std::string path = base + "/" + c.name;
+        if (!made(c)) continue;
+        if (S_ISDIR(c.standing)) makeFolder(path, c.standing & 07777);
+        if (S_ISLNK(c.standing)) fs::create_directory_symlink(elsewhere, path);
+        if (S_ISREG(c.standing)) testsupport::writeFileBytes(path, "x");
+        ASSERT_TRUE(c.owner == ::geteuid() || ::chown(path.c_str(), c.owner, c.owner) == 0);
     }
-    std::vector<std::string> removed = removeAbandonedRunFolders(base, prefix);
-    std::sort(removed.begin(), removed.end());
-    EXPECT_EQ(removed, expected);
-    for (const auto& c : cases) EXPECT_EQ(fs::exists(fs::symlink_status(base + "/" + c.name)), !c.swept) << c.name;
+    testsupport::writeFileBytes(base + "/" + prefix + "Left01/runtime/frame.jpg", "x");
+    (void)removeAbandonedRunFolders(base, prefix);
+    for (const auto& c : cases)
+        EXPECT_EQ(fs::exists(fs::symlink_status(base + "/" + c.name)), !c.swept && made(c)) << c.name;
     EXPECT_TRUE(fs::exists(held->path() + "/recording.m4a")) << "the folder of a running copy";
     EXPECT_TRUE(fs::exists(elsewhere + "/kept"));
-    // Its run lets go of it when it ends: then it goes with what is in it.
-    const std::string heldPath = held->path();
-    held->discard();
-    EXPECT_FALSE(fs::exists(heldPath));
-    EXPECT_TRUE(removeAbandonedRunFolders(base, prefix).empty());
 }
 
 TEST(PrivateFolder, WhatIsMadeInAPrivateFolderIsPrivateToo) {
