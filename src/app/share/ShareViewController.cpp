@@ -156,12 +156,12 @@ void ShareViewController::startEstimates() {
         if (estimated_[i] || !isTypeShown(i)) continue;
         MovieRendererPtr renderer = sources.getRendererForUTI(exportTypes_[i].UTI());
         if (!renderer) continue;
-        auto show = [weak, i](int64_t kilobytes) {
+        auto show = estimatesLife_.guard([weak, i](int64_t kilobytes) {
             auto self = weak.lock();
             if (!self || i >= self->typeButtons_.size()) return;
             self->estimated_[i] = true;
             self->typeButtons_[i]->setTitle(typeButtonTitle(self->exportTypes_[i], kilobytes), ui::ControlStateNormal);
-        };
+        });
         // The project is read once for every type and every showing.
         if (!estimateBasis_) estimateBasis_ = MovieRenderer::estimateBasisOf(handler_->project());
         estimates_.push_back(renderer->estimateFileSizeAfterExportForType(exportTypes_[i], show, estimateBasis_));
@@ -176,6 +176,7 @@ bool ShareViewController::isTypeShown(size_t index) {
 void ShareViewController::cancelEstimates() {
     for (const foundation::Progress& estimate : estimates_) estimate.cancel();
     estimates_.clear();
+    estimatesLife_.revoke();
 }
 
 void ShareViewController::viewDidLayoutSubviews() {

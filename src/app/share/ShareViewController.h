@@ -23,6 +23,7 @@
 #include "app/render/MovieExportType.h"
 #include "app/render/MovieRenderer.h"
 #include "app/share/ConnectHandler.h"
+#include "platform/foundation/Lifetime.h"
 #include "platform/foundation/Progress.h"
 #include "platform/ui/controllers/ActionSheet.h"
 #include "platform/ui/controllers/ViewController.h"
@@ -128,8 +129,11 @@ private:
     std::shared_ptr<ConnectHandler> handler_;
     std::vector<MovieExportType> exportTypes_;
     std::vector<std::shared_ptr<ui::Button>> typeButtons_;
-    // The estimates under way, and the types whose estimate shows.
+    // The estimates under way, and the types whose estimate shows. An
+    // estimate finished but not yet shown when they are cancelled stays
+    // unshown: its title would outlast what the screen stopped.
     std::vector<foundation::Progress> estimates_;
+    foundation::LifeToken estimatesLife_;
     std::vector<bool> estimated_;
     // What the estimates read of the project, once for the screen.
     MovieRenderer::EstimateBasisPtr estimateBasis_;
