@@ -238,6 +238,12 @@ TEST_F(ShareScreenTest, EstimatesAreMeasuredWhileTheScreenShowsFromOneLookAtTheP
             shown += screen->typeButtons().at(i)->currentTitle() != screen->exportTypes()[i].title();
         return shown;
     };
+    // Covered again as it shows: what it started stops and shows nothing.
+    screen->navigationController()->popViewController(false);
+    ASSERT_TRUE(screen->isVisible());
+    covering->login();
+    advance(1);
+    EXPECT_EQ(estimatesShown(), 0u) << "a screen covered as it shows measures on";
     // Back from the sign-in, as often as it comes: every type gets its
     // estimate once, the project read once for all of them.
     const size_t all = screen->exportTypes().size();
