@@ -26,6 +26,21 @@ std::vector<MetadataItem> allKeys() {
             {MetadataKey::Copyright, "© 2024 Quorvane"}};
 }
 
+// A writer of a small QuickTime movie in a folder of its own, not yet started.
+struct SmallMovie {
+    explicit SmallMovie(const std::string& name)
+        : folder("tollivar-" + name),
+          path(folder.path() + "/" + name + ".mov"),
+          writer(*media::AssetWriter::create(path, media::AssetWriter::kFileTypeQuickTimeMovie)),
+          video(media::AssetWriterInput::video({64, 48, 200'000, 5})) {
+        writer->addInput(video);
+    }
+    testsupport::RunFolder folder;
+    std::string path;
+    std::shared_ptr<media::AssetWriter> writer;
+    std::shared_ptr<media::AssetWriterInput> video;
+};
+
 // Three grey pictures, then the file is finished.
 void writeShortMovie(media::AssetWriter& writer, media::AssetWriterInput& video) {
     writer.startSessionAtSourceTime(media::MediaTime::zero());
@@ -41,11 +56,8 @@ void writeShortMovie(media::AssetWriter& writer, media::AssetWriterInput& video)
 }  // namespace
 
 TEST(AssetWriterMetadata, IsWrittenUnderTheMuxersKeysAndFixedOnceWritingStarts) {
-    testsupport::RunFolder folder("tollivar-metadata");
-    const std::string path = folder.path() + "/tagged.mov";
-    auto writer = *media::AssetWriter::create(path, media::AssetWriter::kFileTypeQuickTimeMovie);
-    auto video = media::AssetWriterInput::video({64, 48, 200'000, 5});
-    writer->addInput(video);
+    SmallMovie movie("metadata");
+    auto& [folder, path, writer, video] = movie;
     EXPECT_TRUE(writer->metadata().empty());
 
     // Values of the wrong kind are refused and change nothing.
@@ -79,11 +91,8 @@ TEST(AssetWriterMetadata, IsWrittenUnderTheMuxersKeysAndFixedOnceWritingStarts) 
 // A QuickTime text item counts its bytes in 16 bits and FFmpeg takes it up to
 // its first NUL: text that would be cut or lost, or is not UTF-8, is refused.
 TEST(AssetWriterMetadata, TextAMovieCannotHoldIsRefusedSayingWhy) {
-    testsupport::RunFolder folder("tollivar-metadata-limits");
-    const std::string path = folder.path() + "/limits.mov";
-    auto writer = *media::AssetWriter::create(path, media::AssetWriter::kFileTypeQuickTimeMovie);
-    auto video = media::AssetWriterInput::video({64, 48, 200'000, 5});
-    writer->addInput(video);
+    SmallMovie movie("metadata-limits");
+    auto& [folder, path, writer, video] = movie;
     const std::pair<MetadataItem, std::string> refused[] = {
         {{MetadataKey::Title, std::string(65'536, 'a')},
          "The movie's title is 65536 bytes long; a movie holds at most 65535"},
