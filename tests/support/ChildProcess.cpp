@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -159,6 +160,9 @@ ChildProcess ChildProcess::forked(const std::function<int()>& body, const Option
     std::optional<Pipe> out;
     if (options.captureOutput) out.emplace();
     const pid_t parent = ::getpid();
+    // What the test has printed but not yet written would be written again
+    // by a body that flushes: into its own output, ahead of what it says.
+    std::fflush(nullptr);
     pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
     if (pid == 0) {

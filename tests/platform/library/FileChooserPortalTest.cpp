@@ -314,6 +314,9 @@ TEST_F(FileChooserPortalTest, ARequestNamedOtherwiseIsHeardFromThePortalAloneAnd
 // subreaper it inherits the orphaned bus and sees how it ended.
 TEST(FileChooserPortalBus, ATestKilledMidRunLeavesNoBusBehind) {
     testsupport::TempAppFolders folders;
+    // Text still in stdout's buffer as the test forks goes to the console
+    // once, not ahead of the bus's number in the killed test's output.
+    std::fputs("a bus for a test that is killed: ", stdout);
     auto keeper = testsupport::ChildProcess::forked([&] {
         ::alarm(30);  // a bus that lives on fails the check here
         if (::prctl(PR_SET_CHILD_SUBREAPER, 1) != 0) return 2;
@@ -336,7 +339,8 @@ TEST(FileChooserPortalBus, ATestKilledMidRunLeavesNoBusBehind) {
         if (::waitpid(std::stoi(pid), &status, 0) < 0) return 5;
         return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL ? 0 : 6;
     });
-    EXPECT_EQ(keeper.wait(), 0) << "128 + SIGALRM: the bus outlived the test";
+    EXPECT_EQ(keeper.wait(), 0) << "128 + SIGALRM: the bus outlived the test; 125: the keeper threw";
+    std::puts("gone");
 }
 
 TEST(FileChooserPortalAddress, TheSessionBusIsFoundButNeverStarted) {
