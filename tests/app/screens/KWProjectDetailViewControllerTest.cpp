@@ -201,6 +201,17 @@ TEST_F(ProjectCardTest, RenamedProjectIsFilteredAndSaved) {
     window->sendKey(ui::Key::Return);
     EXPECT_EQ(card->textFieldName()->text(), name);
     EXPECT_EQ(project->getName(), name);
+
+    // A name that cannot be saved says so, in words, with no inner path.
+    fs::remove_all(*project->getProjectPath());
+    std::ofstream(*project->getProjectPath()) << "not a folder";
+    tap(card->textFieldName());
+    window->sendKey(ui::Key::End);
+    window->sendText("!");
+    window->sendKey(ui::Key::Return);
+    const auto alerts = ui::AlertView::visibleAlerts();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0]->message(), "The project “" + name + "!” could not be saved: its folder is no longer there.");
 }
 
 TEST_F(ProjectCardTest, SmallProjectIsDeletedStraightAfterTheSheetWithItsRenderCache) {
