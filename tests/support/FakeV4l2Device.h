@@ -30,6 +30,7 @@
 
 #include "platform/capture/SyntheticCamera.h"
 #include "platform/capture/V4l2Node.h"
+#include "support/RunFolder.h"
 
 #include <cstdint>
 #include <linux/videodev2.h>
@@ -124,6 +125,23 @@ public:
 
 private:
     std::vector<std::shared_ptr<FakeV4l2Device>> cameras_;
+};
+
+// A /dev of the test's own with udev's stable names: the n-th node is
+// <root>/videoN, and <root>/v4l/by-id holds a link per camera that has a
+// serial, "usb-Vendor_Cam_SERIAL-video-index0" -> "../../videoN", made anew
+// (as udev does) when the camera comes back at another node. The machine's
+// /dev is never touched; the folder goes with the object.
+class FakeDevFolder {
+public:
+    FakeDevFolder();
+    std::string node(int number) const;
+    std::string byIdFolder() const;
+    // udev's link of that name to the n-th node, replacing one of that name; its path.
+    std::string link(const std::string& name, int number);
+
+private:
+    RunFolder folder_{"tollivar-dev"};
 };
 
 // A short name of a V4L2 control for messages ("exposure_auto").

@@ -58,8 +58,9 @@ bool offers(unsigned modes, CaptureMode mode) {
 
 CaptureDevice::CaptureDevice(std::string uniqueID, std::string localizedName, DevicePosition position,
                              DeviceCapabilities capabilities, std::shared_ptr<CaptureDriver> driver,
-                             ControlNodeOpener openControls)
+                             ControlNodeOpener openControls, std::string stableName)
     : uniqueID_(std::move(uniqueID)),
+      persistentID_(stableName.empty() ? uniqueID_ : std::move(stableName)),
       localizedName_(std::move(localizedName)),
       position_(position == DevicePosition::Unspecified ? DevicePosition::Back : position),
       hasPosition_(position != DevicePosition::Unspecified),

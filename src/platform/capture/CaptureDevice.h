@@ -82,14 +82,20 @@ class CaptureDevice : public std::enable_shared_from_this<CaptureDevice> {
 public:
     // The controls `openControls` opens, when given, decide the modes and
     // bias (see above); until it has opened a node none are offered.
+    // `stableName`: what names the camera whatever order it was plugged in
+    // (V4l2Node.h), when the system gives it one.
     CaptureDevice(std::string uniqueID, std::string localizedName, DevicePosition position,
                   DeviceCapabilities capabilities, std::shared_ptr<CaptureDriver> driver,
-                  ControlNodeOpener openControls = nullptr);
+                  ControlNodeOpener openControls = nullptr, std::string stableName = {});
     ~CaptureDevice();
     CaptureDevice(const CaptureDevice&) = delete;
     CaptureDevice& operator=(const CaptureDevice&) = delete;
 
     const std::string& uniqueID() const { return uniqueID_; }
+    // What to keep to find this camera on a later start: its stable name
+    // where the system gives one, else uniqueID (a webcam's node path, which
+    // the kernel hands out in plug order).
+    const std::string& persistentID() const { return persistentID_; }
     const std::string& localizedName() const { return localizedName_; }
     // Back for a camera that does not say where it looks (see DevicePosition).
     DevicePosition position() const { return position_; }
@@ -183,6 +189,7 @@ private:
     void postOnMain(const char* notification);
 
     std::string uniqueID_;
+    std::string persistentID_;
     std::string localizedName_;
     DevicePosition position_;
     bool hasPosition_;

@@ -54,7 +54,7 @@ DeviceCapabilities capabilitiesOfCamera(const QCameraDevice& camera) {
     }
     capabilities.photoSize = {double(largest.width()), double(largest.height())};
     // Focus, exposure, white balance and bias are what the camera's V4L2
-    // node offers (cameraControls); Qt's description says nothing of them.
+    // node offers (QtCaptureBackend::videoDevices); Qt's description says nothing of them.
     capabilities.focusModes = 0;
     capabilities.exposureModes = 0;
     capabilities.whiteBalanceModes = 0;
@@ -265,13 +265,6 @@ void QtCaptureBackend::refresh() {
     }
 }
 
-ControlNodeOpener cameraControls(const std::string& cameraID, const std::string& description,
-                                 size_t sameDescriptionIndex, const std::vector<V4l2VideoNode>& nodes) {
-    const auto path = v4l2NodeOfCamera(cameraID, description, sameDescriptionIndex, nodes);
-    if (!path) return nullptr;
-    return v4l2NodeOpener(systemV4l2Folder(), *path);
-}
-
 std::vector<CaptureDevicePtr> QtCaptureBackend::videoDevices() {
     refresh();
     std::vector<CaptureDevicePtr> devices;
@@ -295,10 +288,11 @@ std::vector<CaptureDevicePtr> QtCaptureBackend::videoDevices() {
         if (found == known_.end()) {
             const std::string id = camera.id().toStdString(), description = camera.description().toStdString();
             auto driver = std::make_shared<QtCameraDriver>(camera);
+            const auto node = v4l2NodeOfCamera(id, description, sameDescriptionIndex, machineNodes());
             auto device =
                 std::make_shared<CaptureDevice>(id, description, positionOfCamera(camera), capabilitiesOfCamera(camera),
-                                                driver,
-                                                cameraControls(id, description, sameDescriptionIndex, machineNodes()));
+                                                driver, node ? v4l2NodeOpener(systemV4l2Folder(), *node) : nullptr,
+                                                node ? v4l2StableName(*node, kV4l2ByIdFolder).value_or("") : "");
             found = known_.emplace(camera.id(), Known{device, driver}).first;
         }
         devices.push_back(found->second.device);

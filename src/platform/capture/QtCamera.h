@@ -34,10 +34,6 @@ namespace capture {
 // What a camera offers, read from Qt's description of it: presets and
 // photo size. Its focus, exposure and white balance come from its controls.
 DeviceCapabilities capabilitiesOfCamera(const QCameraDevice& camera);
-// Opens the controls of a camera Qt lists, on its V4L2 node among `nodes`
-// (V4l2Node.h tells how the node is found); null when it has none.
-ControlNodeOpener cameraControls(const std::string& cameraID, const std::string& description,
-                                 size_t sameDescriptionIndex, const std::vector<V4l2VideoNode>& nodes);
 // Qt's position in the platform's values: Unspecified for the V4L2 cameras
 // of Qt 6.4's FFmpeg and GStreamer backends, which give none.
 DevicePosition positionOfCamera(const QCameraDevice& camera);
@@ -85,8 +81,9 @@ public:
     QtCaptureBackend();
     ~QtCaptureBackend() override;
 
-    // Qt's cameras in its order; one device object per camera for as long
-    // as it stays present. Cameras that vanished since the last call (or
+    // Qt's cameras in its order, each with the controls of its V4L2 node and
+    // the node's stable name (V4l2Node.h tells how the node is found); one
+    // device object per camera for as long as it stays present. Cameras that vanished since the last call (or
     // since Qt reported the change) are marked disconnected.
     std::vector<CaptureDevicePtr> videoDevices() override;
 

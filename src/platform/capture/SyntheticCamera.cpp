@@ -1,5 +1,6 @@
 #include "platform/capture/SyntheticCamera.h"
 
+#include "platform/capture/V4l2Node.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/RunLoop.h"
 
@@ -224,6 +225,11 @@ void SyntheticCameraDriver::unplug() {
     }
 }
 
+void SyntheticCameraDriver::failStream(std::string message) {
+    if (streaming_) streaming_->invalidate();
+    reportFailure(std::move(message));
+}
+
 // ---- the backend -----------------------------------------------------------------------
 
 SyntheticCameraConfig SyntheticCaptureBackend::backCamera() {
@@ -240,7 +246,8 @@ SyntheticCameraConfig SyntheticCaptureBackend::frontCamera() {
     return config;
 }
 
-SyntheticCaptureBackend::SyntheticCaptureBackend(std::vector<SyntheticCameraConfig> cameras) {
+SyntheticCaptureBackend::SyntheticCaptureBackend(std::vector<SyntheticCameraConfig> cameras, std::string byIdFolder)
+    : byIdFolder_(std::move(byIdFolder)) {
     for (auto& config : cameras) plugIn(std::move(config));
 }
 
@@ -260,7 +267,8 @@ std::vector<CaptureDevicePtr> SyntheticCaptureBackend::videoDevices() {
 CaptureDevicePtr SyntheticCaptureBackend::plugIn(SyntheticCameraConfig config) {
     auto driver = std::make_shared<SyntheticCameraDriver>(config);
     auto device = std::make_shared<CaptureDevice>(config.uniqueID, config.localizedName, config.position,
-                                                  config.capabilities, driver, config.controls);
+                                                  config.capabilities, driver, config.controls,
+                                                  v4l2StableName(config.uniqueID, byIdFolder_).value_or(""));
     cameras_.push_back({device, driver});
     return device;
 }

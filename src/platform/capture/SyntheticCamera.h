@@ -96,6 +96,11 @@ public:
 
     // Stops everything and fails the stills still pending (backend use).
     void unplug();
+    // The backend fails the camera while it streams, as a stream error or a
+    // camera that stops answering does: no frame comes after it, and the
+    // failure handler hears Qt's `message` (inside this call, or on a later
+    // turn for reportsFailuresLater).
+    void failStream(std::string message);
 
 private:
     void deliverStill(uint64_t request);
@@ -127,7 +132,9 @@ private:
 
 class SyntheticCaptureBackend : public CaptureBackend {
 public:
-    explicit SyntheticCaptureBackend(std::vector<SyntheticCameraConfig> cameras = {});
+    // `byIdFolder`: udev's stable names (V4l2Node.h) of the cameras whose
+    // uniqueID is a node path; none without.
+    explicit SyntheticCaptureBackend(std::vector<SyntheticCameraConfig> cameras = {}, std::string byIdFolder = {});
     // Zero, one (back) or two (back, then front) cameras of 1920 × 1080
     // (photos of 3840 × 2160).
     static std::shared_ptr<SyntheticCaptureBackend> withCameras(int count);
@@ -150,6 +157,7 @@ private:
         std::shared_ptr<SyntheticCameraDriver> driver;
     };
     std::vector<Camera> cameras_;
+    std::string byIdFolder_;
 };
 
 // One synthetic picture, BGRA premultiplied.

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <linux/videodev2.h>
 #include <map>
 #include <sys/ioctl.h>
@@ -168,6 +169,26 @@ const V4l2VideoNode* listed(std::string_view path, const std::vector<V4l2VideoNo
 bool isPath(std::string_view cameraID) { return !cameraID.empty() && cameraID.front() == '/'; }
 
 }  // namespace
+
+std::optional<std::string> v4l2StableName(const std::string& nodePath, const std::string& byIdFolder) {
+    namespace fs = std::filesystem;
+    if (byIdFolder.empty()) return std::nullopt;
+    const fs::path node = fs::path(nodePath).lexically_normal();
+    std::error_code error;
+    std::optional<std::string> found;
+    for (fs::directory_iterator entry(byIdFolder, error), end; !error && entry != end; entry.increment(error)) {
+        const fs::path target = fs::read_symlink(entry->path(), error);
+        if (error) {
+            error.clear();  // not a link
+            continue;
+        }
+        const fs::path resolved = target.is_absolute() ? target : fs::path(byIdFolder) / target;
+        // The first by name when two names point at the node, so the choice does not follow the folder's order.
+        if (resolved.lexically_normal() == node && (!found || entry->path().string() < *found))
+            found = entry->path().string();
+    }
+    return found;
+}
 
 bool v4l2MayCapture(std::string_view cameraID, const std::vector<V4l2VideoNode>& nodes) {
     if (!isPath(cameraID)) return true;

@@ -15,6 +15,12 @@
 // node of that name, in node-number order). UVC cameras also give a
 // metadata node per camera, which captures no video: it is never a camera's
 // node, also when a backend lists it by its path.
+//
+// The kernel numbers nodes in plug order, so /dev/video2 may be another
+// camera after a reboot or a replug. udev names a camera's node stably in
+// /dev/v4l/by-id, after its bus, maker, model and serial
+// ("usb-Vendor_Cam_SERIAL-video-index0" -> "../../video2"); a camera with no
+// serial (or not on USB) may have no such link.
 
 #include "platform/capture/ControlNode.h"
 
@@ -96,6 +102,14 @@ std::vector<V4l2VideoNode> v4l2VideoNodes(V4l2Folder& folder);
 // matches.
 std::optional<std::string> v4l2NodeOfCamera(std::string_view cameraID, std::string_view description,
                                             size_t sameDescriptionIndex, const std::vector<V4l2VideoNode>& nodes);
+
+// Where udev keeps the stable names of the machine's video nodes.
+inline constexpr const char* kV4l2ByIdFolder = "/dev/v4l/by-id";
+
+// The link in `byIdFolder` that points at the node `nodePath` (a relative
+// target taken from the link's folder, as the kernel resolves it); none when
+// no link does, or the folder is not there.
+std::optional<std::string> v4l2StableName(const std::string& nodePath, const std::string& byIdFolder);
 
 // False for a camera whose id is the path of a node that captures no video
 // (Qt 6.4's FFmpeg backend lists a UVC camera's metadata node as a camera).
