@@ -5,8 +5,13 @@
 // cameras say where they look, and the switch goes between back and front;
 // Qt gives a desktop's webcams no position, so there the cameras are told
 // apart by identity: the stored camera, else the first, and the switch goes
-// to the next by identifier, round to the first. The settings keep the
-// choice both ways (position and identifier), shared by the sources.
+// to the next by identifier (node number order: /dev/video2 before
+// /dev/video10), round to the first. The settings keep the choice both ways,
+// shared by the sources: the position, and the camera's persistent
+// identifier (its stable name where the system gives one, which follows the
+// camera when the kernel numbers the nodes the other way round; else its
+// identifier). A stored node path, as earlier versions kept, still names the
+// camera at that node.
 
 #include "platform/capture/CaptureDevice.h"
 
@@ -24,7 +29,11 @@ bool positionsTellApart(const std::vector<capture::CaptureDevicePtr>& cameras);
 // for no cameras.
 std::string storedOrFirst(const std::vector<std::string>& identifiers, const std::string& stored);
 
-// The identifier after `current` in switch order (identifiers sorted), round
+// Whether identifier `a` comes before `b` in switch order: runs of digits
+// compare as numbers, the rest as text.
+bool inSwitchOrder(const std::string& a, const std::string& b);
+
+// The identifier after `current` in switch order, round
 // to the first; the first when `current` is not listed; empty for none.
 std::string next(const std::vector<std::string>& identifiers, const std::string& current);
 
@@ -38,10 +47,12 @@ capture::CaptureDevicePtr cameraAfter(const std::vector<capture::CaptureDevicePt
 
 // The camera the settings' choice names: where positions tell the cameras
 // apart the first at the stored position (null when none looks that way),
-// else the stored camera or the first (storedOrFirst); null for none.
+// else the camera of the stored persistent identifier, or of that
+// identifier, or the first (storedOrFirst); null for none.
 capture::CaptureDevicePtr storedChoice(const std::vector<capture::CaptureDevicePtr>& cameras);
 
-// The settings remember the camera chosen: its position and its identifier.
+// The settings remember the camera chosen: its position and its persistent
+// identifier.
 void storeChoice(const capture::CaptureDevice& camera);
 
 // The camera a switch goes to from `current` (from the stored choice when

@@ -1,5 +1,6 @@
 #include "app/capture/CaptureCameraSource.h"
 
+#include "app/capture/CaptureCameraOrder.h"
 #include "platform/capture/CaptureSession.h"
 #include "platform/capture/CaptureTypes.h"
 #include "platform/foundation/Localized.h"
@@ -177,6 +178,47 @@ void CaptureCameraSource::cameraFailed() {
 
 void CaptureCameraSource::cameraWasLost(const foundation::Error& why) {
     isReadyToCapture_ = false;
+    cameraBeforeSwitch_.reset();
     setError(why);
     forgetCameraControls();
+}
+
+bool CaptureCameraSource::returnToPreviousCamera(const foundation::Error& why) {
+    auto previous = std::exchange(cameraBeforeSwitch_, nullptr);
+    if (!previous || !previous->isConnected() || filmWith(previous)) return false;
+    filmOnAfter(why);
+    return true;
+}
+
+// ---- the switch ---------------------------------------------------------------------------
+
+void CaptureCameraSource::switchCaptureDevice() {
+    const auto devices = capture::videoDevices();
+    if (devices.size() < 2) return;
+    // Nothing films: the set-up the screen makes next takes the other one.
+    if (!isFilming()) return cameraorder::storeOtherChoice(devices);
+    setError(std::nullopt);
+    const auto current = currentDevice();
+    if (const auto next = cameraorder::otherCamera(devices, current.get()); next && next != current) {
+        if (auto refused = filmWith(next)) return filmOnAfter(*refused);
+        cameraBeforeSwitch_ = current;
+    }
+    cameraChanged();
+    if (auto* receiver = delegate()) receiver->captureControllerDidSwitchCaptureDevicePosition(*this, position());
+}
+
+void CaptureCameraSource::filmOnAfter(const foundation::Error& why) {
+    const auto device = currentDevice();
+    if (!device) return cameraWasLost(why);
+    if (auto failed = device->failure()) return cameraWasLost(*failed);
+    cameraChanged();
+    setError(why);
+}
+
+void CaptureCameraSource::cameraChanged() {
+    const auto device = currentDevice();
+    if (!device) return;
+    cameraorder::storeChoice(*device);
+    observeCamera();
+    checkDeviceCapabilities();
 }

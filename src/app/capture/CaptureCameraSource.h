@@ -26,6 +26,14 @@
 // failure. A lost camera leaves the source not ready, the error set and no
 // control offered; the capture screen tells the user and, for a missing
 // camera, starts the source again once one is plugged in.
+//
+// The switch (CaptureCameraOrder.h says which camera is the other one) is
+// the same for every camera source: the camera in use films on until the
+// other one has opened and started; where it cannot, the camera in use
+// films on with its choice kept and the error set (lost, when it failed
+// too), and the delegate hears nothing. While no camera films (its start
+// failed, or it was lost) the switch only makes the other camera the
+// choice, and the screen sets the source up again (switchOnlyChoosesCamera).
 
 #include "app/capture/CaptureController.h"
 #include "platform/capture/CaptureDevice.h"
@@ -65,9 +73,21 @@ public:
     // camera sources report without a camera, or when theirs went away.
     static foundation::Error noCaptureDeviceError();
 
+    void switchCaptureDevice() override;
+    bool switchOnlyChoosesCamera() const override { return !isFilming(); }
+    // The controls and what else the source reads of the camera in use.
+    virtual void checkDeviceCapabilities() = 0;
+
 protected:
     // The camera in use; null while there is none.
     virtual capture::CaptureDevicePtr currentDevice() const = 0;
+    // Whether a camera films: set up, and not lost since.
+    bool isFilming() const { return isReadyToCapture_.load() && currentDevice() != nullptr; }
+    // Films with `camera` instead of the camera in use; why not when it
+    // cannot be opened or fails its start, the camera in use filming on.
+    virtual std::optional<foundation::Error> filmWith(const capture::CaptureDevicePtr& camera) = 0;
+    // A stop: there is no camera to go back to any more.
+    void forgetCameraBeforeSwitch() { cameraBeforeSwitch_.reset(); }
     // Whether the camera takes a point of interest and focuses once on it.
     static bool canFocusAtPoint(const capture::CaptureDevice& device);
     // Focuses once at a point of interest (0...1 of the sensor); false when
@@ -86,12 +106,18 @@ protected:
     // The camera in use went away or failed (main thread): not ready, `why`,
     // no control. Sources stop filming on top.
     virtual void cameraWasLost(const foundation::Error& why);
-    // The camera switched to failed after its start: back to the camera that
-    // filmed before the switch, `why` set; false when there is none (or it
-    // has gone) to go back to.
-    virtual bool returnToPreviousCamera(const foundation::Error& why) = 0;
 
 private:
+    // The camera switched to failed after its start: back to the camera that
+    // filmed before the switch, `why` set; false when there is none (or it
+    // has gone, or fails now) to go back to.
+    bool returnToPreviousCamera(const foundation::Error& why);
+    // The camera in use films on after a change that did not take: `why`
+    // set, or lost when it failed on the way back.
+    void filmOnAfter(const foundation::Error& why);
+    // After a change of camera: the choice stored, the new camera watched and
+    // its controls read.
+    void cameraChanged();
     // The camera in use failed after its start (main thread).
     void cameraFailed();
     enum class Control { Focus, Exposure, WhiteBalance };
@@ -102,6 +128,9 @@ private:
     bool changeCamera(capture::CaptureDevice& device, const std::function<void(capture::CaptureDevice&)>& change);
 
     capture::HeldValues held_;
+    // The camera filmed with before the last switch, to go back to when the
+    // new one fails after its start.
+    capture::CaptureDevicePtr cameraBeforeSwitch_;
     foundation::ObserverToken disconnectionObserver_;
     foundation::ObserverToken failureObserver_;
 };

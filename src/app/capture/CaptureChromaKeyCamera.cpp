@@ -143,7 +143,7 @@ void CaptureChromaKeyCamera::stopCameraCapture() {
     ++graphGeneration_;
     life_.revoke();
     stopObservingCamera();
-    cameraBeforeSwitch_.reset();
+    forgetCameraBeforeSwitch();
     if (hudy_) hudy_->dismiss();
     dismissPopoverAnimated(true);
     if (videoCamera_) {
@@ -191,50 +191,20 @@ void CaptureChromaKeyCamera::captureImage() {
 
 // ---- the camera's controls ---------------------------------------------------------------------
 
-void CaptureChromaKeyCamera::switchCaptureDevice() {
-    if (!isMultipleCaptureDeviceAvaliable()) return;
-    const auto devices = capture::videoDevices();
-    const auto current = currentDevice();
-    // No camera films (its start failed, or it was lost): the next start takes the other one.
-    if (!videoCamera_ || !current || !isReadyToCapture_) return cameraorder::storeOtherChoice(devices);
-    setError(std::nullopt);
+std::optional<foundation::Error> CaptureChromaKeyCamera::filmWith(const capture::CaptureDevicePtr& camera) {
+    if (!videoCamera_) return noCaptureDeviceError();
+    // Any camera takes the smallest preset; the one that films then gets its own.
     videoCamera_->setCaptureSessionPreset(capture::kSessionPreset640x480);
-    // A phone's cameras between back and front, a desktop's by identity.
-    if (const auto next = cameraorder::otherCamera(devices, current.get()); next && next != current) {
-        foundation::Error refused;
-        if (!videoCamera_->switchToCamera(next, &refused)) {
-            // The camera in use films on, at its own preset.
-            cameraChanged();
-            return setError(refused);
-        }
-        cameraBeforeSwitch_ = current;
-    }
-    cameraChanged();
-    if (auto* receiver = delegate())
-        receiver->captureControllerDidSwitchCaptureDevicePosition(*this,
-                                                                  static_cast<int64_t>(videoCamera_->cameraPosition()));
-}
-
-void CaptureChromaKeyCamera::cameraChanged() {
-    auto device = currentDevice();
-    if (!device) return;
-    cameraorder::storeChoice(*device);
-    videoCamera_->setCaptureSessionPreset(getPresetWithMaximumResoulutionFromCaptureDevice(*device));
-    observeCamera();
-    checkDeviceCapabilities();
-}
-
-bool CaptureChromaKeyCamera::returnToPreviousCamera(const foundation::Error& why) {
-    auto previous = std::exchange(cameraBeforeSwitch_, nullptr);
-    if (!previous || !previous->isConnected() || !videoCamera_ || !videoCamera_->switchToCamera(previous)) return false;
-    cameraChanged();
-    setError(why);
-    return true;
+    foundation::Error refused;
+    const bool taken = videoCamera_->switchToCamera(camera, &refused);
+    if (auto device = currentDevice())
+        videoCamera_->setCaptureSessionPreset(getPresetWithMaximumResoulutionFromCaptureDevice(*device));
+    if (!taken) return refused;
+    return std::nullopt;
 }
 
 void CaptureChromaKeyCamera::cameraWasLost(const foundation::Error& why) {
     CaptureCameraSource::cameraWasLost(why);
-    cameraBeforeSwitch_.reset();
     if (videoCamera_) videoCamera_->stopCameraCapture();
 }
 

@@ -21,11 +21,10 @@
 // Failures, as the device camera tells them (CaptureCameraSource.h): no
 // camera or a camera that cannot be opened (no permission) fails the start
 // with that error, and so does one that opens but fails its start (another
-// program streams from it) rather than show a black picture; a switch to a
-// camera that cannot be opened or fails its start sets the error and the
-// camera in use films on, as one that fails later goes back to it; a camera
-// unplugged while in use leaves the source not ready, error 63 set, until
-// the screen starts it again.
+// program streams from it) rather than show a black picture; the switch and
+// a camera that fails after it are the camera sources'; a camera unplugged
+// while in use leaves the source not ready, error 63 set, until the screen
+// starts it again.
 //
 // Threads: every operation runs on the main thread. Graph changes run on
 // the pipeline's context queue (the pipeline does that itself); the average
@@ -79,7 +78,6 @@ public:
     void stopCameraCapture() override;
     void pauseCameraCapture() override;
     void resumeCameraCapture() override;
-    void switchCaptureDevice() override;
     void captureImage() override;
     void showConfiguration(ui::View* sender) override;
     bool focusAtPoint(graphics::Point point) override;
@@ -89,7 +87,7 @@ public:
     void didRotateFromInterfaceOrientation(ui::InterfaceOrientation from) override;
     unsigned supportedInterfaceOrientations() const override { return ui::OrientationMaskLandscape; }
 
-    void checkDeviceCapabilities();
+    void checkDeviceCapabilities() override;
     void checkDeviceCaptureResolution();
     // A point of the source's view as the camera's point of interest; the
     // centre without a camera input.
@@ -140,9 +138,7 @@ private:
     capture::CaptureDevicePtr currentDevice() const override;
     // ... and the camera stops.
     void cameraWasLost(const foundation::Error& why) override;
-    bool returnToPreviousCamera(const foundation::Error& why) override;
-    // After a change of camera: its choice stored, its preset, its controls.
-    void cameraChanged();
+    std::optional<foundation::Error> filmWith(const capture::CaptureDevicePtr& camera) override;
 
     std::shared_ptr<gpuimage::GPUImageVideoCamera> videoCamera_;
     std::shared_ptr<gpuimage::GPUImageView> viewCamera_;
@@ -153,9 +149,6 @@ private:
     graphics::Color chromaColor_;
     std::shared_ptr<Hudy> hudy_;
     std::weak_ptr<ui::View> button_;
-    // The camera filmed with before the last switch, to go back to when the
-    // new one fails after its start.
-    capture::CaptureDevicePtr cameraBeforeSwitch_;
 
     // The open root settings screen, whose slider follows the sensitivity.
     std::weak_ptr<ChromaKeyConfigurationViewController> configuration_;

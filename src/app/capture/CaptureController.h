@@ -154,6 +154,11 @@ public:
     virtual void stopCameraCapture();
     // The base tells the delegate of position 1.
     virtual void switchCaptureDevice();
+    // Whether a switch now only makes the other camera the one the next
+    // initCaptureDevice takes, since no camera films (its start failed, or
+    // it was lost): the screen then sets the source up again. The base
+    // answers false.
+    virtual bool switchOnlyChoosesCamera() const { return false; }
     // The base hands the debug picture "DEBUG_1.jpg" ("DEBUG_1080p.jpg" when
     // the first is missing, a null image when both are) to the delegate at
     // once, on the calling thread.

@@ -104,13 +104,6 @@ void CaptureLocalCamera::initCaptureDevice() {
         receiver->captureControllerDidInitCaptureDeviceWithPositon(*this, positionValue(*chosen));
 }
 
-bool CaptureLocalCamera::returnToPreviousCamera(const foundation::Error& why) {
-    auto previous = std::exchange(previousInput_, nullptr);
-    if (!previous || !previous->device()->isConnected()) return false;
-    returnTo(previous, why);
-    return true;
-}
-
 void CaptureLocalCamera::cameraWasLost(const foundation::Error& why) {
     CaptureCameraSource::cameraWasLost(why);
     if (captureSession_) captureSession_->stopRunning();
@@ -155,31 +148,17 @@ void CaptureLocalCamera::captureOutput(const capture::SampleBuffer& sampleBuffer
     if (auto* receiver = delegate()) receiver->captureControllerDidTakeImage(*this, std::move(upright));
 }
 
-void CaptureLocalCamera::switchCaptureDevice() {
-    const auto devices = capture::videoDevices();
-    if (devices.size() < 2) return;
-    // No camera films (its start failed): the next set-up takes the other one.
-    if (!captureSession_ || !captureInput_) return cameraorder::storeOtherChoice(devices);
-    setError(std::nullopt);
+std::optional<foundation::Error> CaptureLocalCamera::filmWith(const capture::CaptureDevicePtr& camera) {
+    if (!captureSession_) return noCaptureDeviceError();
+    // The camera in use films on until the other one has opened.
+    auto opened = capture::CaptureDeviceInput::create(camera);
+    if (!opened.ok()) return opened.error();
     const auto current = captureInput_;
-    const capture::CaptureDevicePtr next = cameraorder::otherCamera(devices, current->device().get());
-    if (next && next != current->device()) {
-        // The camera in use films on until the other one has opened.
-        auto opened = capture::CaptureDeviceInput::create(next);
-        if (!opened.ok()) return setError(opened.error());
-        useInput(opened.value());
-        if (auto failed = next->failure()) {
-            // Another program streams from it: the camera in use comes back.
-            returnTo(current, *failed);
-            return;
-        }
-        previousInput_ = current;
-    }
-    cameraorder::storeChoice(*captureInput_->device());
-    checkDeviceCapabilities();
-    if (auto* receiver = delegate()) {
-        receiver->captureControllerDidSwitchCaptureDevicePosition(*this, positionValue(*captureInput_->device()));
-    }
+    useInput(opened.value());
+    auto failed = camera->failure();
+    // Another program streams from it: the camera in use comes back.
+    if (failed && current) useInput(current);
+    return failed;
 }
 
 void CaptureLocalCamera::useInput(const capture::CaptureDeviceInputPtr& input) {
@@ -189,15 +168,6 @@ void CaptureLocalCamera::useInput(const capture::CaptureDeviceInputPtr& input) {
     changeCaptureQuality();
     captureSession_->addInput(captureInput_);
     captureSession_->commitConfiguration();
-    observeCamera();
-}
-
-void CaptureLocalCamera::returnTo(const capture::CaptureDeviceInputPtr& input, const foundation::Error& why) {
-    useInput(input);
-    cameraorder::storeChoice(*input->device());
-    if (auto failed = input->device()->failure()) return cameraWasLost(*failed);
-    checkDeviceCapabilities();
-    setError(why);
 }
 
 bool CaptureLocalCamera::focusAtPoint(graphics::Point point) {
@@ -249,7 +219,7 @@ void CaptureLocalCamera::dropSession() {
     if (prevLayer_) prevLayer_->removeFromSuperview();
     captureSession_.reset();
     captureInput_.reset();
-    previousInput_.reset();
+    forgetCameraBeforeSwitch();
     prevLayer_.reset();
     videoOutput_.reset();
 }

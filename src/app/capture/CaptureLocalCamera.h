@@ -20,13 +20,11 @@
 // that cannot be opened sets the platform's error (or 119 for the fallback
 // camera, the platform's error beneath). A camera that opens but fails to
 // start (another program streams from it) fails the set-up with that
-// error. A switch whose new camera cannot be opened or started keeps or
-// brings back the old camera, running with its locks, and sets error; one
-// that fails after its start has returned goes back too, and the delegate
-// hears of that as a switch, with error set. A camera unplugged while in
-// use, or failing later on its own, makes the source not ready with error
-// 63 (or the failure), and a picture still requested is answered with a
-// null image.
+// error. The switch and a camera that fails after it are the camera
+// sources' (CaptureCameraSource.h). A camera unplugged while in use, or
+// failing later on its own, makes the source not ready with error 63 (or
+// the failure), and a picture still requested is answered with a null
+// image.
 //
 // Stopping tears the session down without waiting for "cameraQueue", whose
 // delegate call may be waiting for the main thread.
@@ -50,12 +48,9 @@ public:
     void captureImage() override;
     // The video frames, on "cameraQueue".
     void captureOutput(const capture::SampleBuffer& sampleBuffer);
-    // Without a camera that films (its start failed), only moves the stored
-    // choice to the other camera, for the next set-up.
-    void switchCaptureDevice() override;
     bool focusAtPoint(graphics::Point point) override;
     graphics::Point convertToPointOfInterestFromViewCoordinates(graphics::Point point) const;
-    void checkDeviceCapabilities();
+    void checkDeviceCapabilities() override;
     void changeCaptureQuality();
     void stopCameraCapture() override;
     void pauseCameraCapture() override;
@@ -81,7 +76,7 @@ public:
 protected:
     // ... and the session stops, a picture still asked answered with none.
     void cameraWasLost(const foundation::Error& why) override;
-    bool returnToPreviousCamera(const foundation::Error& why) override;
+    std::optional<foundation::Error> filmWith(const capture::CaptureDevicePtr& camera) override;
     // Hands a null picture to the delegate on the camera queue.
     void deliverNoPicture();
     capture::CaptureDevicePtr currentDevice() const override {
@@ -96,8 +91,6 @@ protected:
 private:
     // The session films with `input` instead of the camera in use.
     void useInput(const capture::CaptureDeviceInputPtr& input);
-    // Back to a camera that filmed before, the error `why` set.
-    void returnTo(const capture::CaptureDeviceInputPtr& input, const foundation::Error& why);
     // Stops and drops the session; the preview view stays.
     void dropSession();
 
@@ -107,7 +100,4 @@ private:
     std::optional<foundation::DispatchQueue> cameraQueue_;
     std::atomic<bool> recordNextImage_{false};
     std::atomic<int> interfaceOrientation_{3};
-    // The camera filmed with before the last switch, to go back to when the
-    // new one fails after its start.
-    capture::CaptureDeviceInputPtr previousInput_;
 };

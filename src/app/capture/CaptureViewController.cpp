@@ -188,6 +188,23 @@ void CaptureViewController::initCaptureDevice() {
     restoreCaptureSourceConfiguration();
 }
 
+namespace {
+
+// The source's camera is not there (none plugged in, or unplugged), rather
+// than failing: one plugged in brings the source back.
+bool isMissingCamera(const foundation::Error& error) {
+    for (const foundation::Error* cause = &error; cause; cause = cause->underlying.get()) {
+        if (cause->domain == CaptureCameraSource::noCaptureDeviceError().domain &&
+            cause->code == CaptureCameraSource::noCaptureDeviceError().code)
+            return true;
+        if (cause->domain == capture::kCaptureErrorDomain && cause->code == capture::kCaptureErrorDeviceDisconnected)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 void CaptureViewController::switchCaptureSource(const CaptureControllerPtr& source) {
     if (!source) return;
     view();
@@ -219,16 +236,31 @@ void CaptureViewController::switchCaptureSource(const CaptureControllerPtr& sour
     source->setDelegate(this);
     source->setMainViewController(shared_from_this());
     source->setProject(project_);
-    source->initCaptureDevice();
+    startCaptureSource();
+}
 
-    if (auto error = source->error()) {
-        // Presses kept for the old source end in this error.
+bool CaptureViewController::startCaptureSource() {
+    const auto before = captureSource_->error();
+    captureSource_->initCaptureDevice();
+    const auto error = captureSource_->error();
+    // Listed, but not back yet: the watch goes on, the message told once.
+    if (error && isWatchingForCamera() && isMissingCamera(*error)) return false;
+    stopWatchingForCamera();
+    if (error) {
+        // Presses kept meanwhile end in this error.
         pendingShutterPresses_ = 0;
+        // The other camera may do where this one failed.
+        capturedeviseBtn_->setHidden(!captureSource_->isMultipleCaptureDeviceAvaliable());
         alertError(*error, mayOfferOtherCamera(*error));
         watchForCamera();
-        return;
+        return false;
     }
+    // The message of the failure before is no longer true.
+    if (auto shown = errorAlert_.lock();
+        before && shown && shown->isVisible() && shown->message() == before->localizedDescription())
+        shown->dismissWithClickedButtonIndex(0, true);
     didStartCaptureSource();
+    return true;
 }
 
 void CaptureViewController::didStartCaptureSource() {
@@ -256,11 +288,14 @@ void CaptureViewController::detachFocusTap() {
 
 void CaptureViewController::useOtherCamera() {
     if (!captureSource_) return;
-    // With no camera filming, the switch only makes the other camera the
-    // one the next start takes.
+    if (!captureSource_->switchOnlyChoosesCamera()) {
+        captureSource_->switchCaptureDevice();
+        // A switch that failed says why; the source films on with the camera it had.
+        showError(captureSource_->error());
+        return;
+    }
     captureSource_->switchCaptureDevice();
-    switchCaptureSource(captureSource_);
-    if (!captureSource_->error()) showCameraName();
+    if (startCaptureSource()) showCameraName();
 }
 
 void CaptureViewController::captureSourceSelection(CaptureSourceSelectionView&, const CaptureControllerPtr& source) {
@@ -363,23 +398,6 @@ bool CaptureViewController::mayOfferOtherCamera(const foundation::Error& error) 
 
 // ---- a missing camera --------------------------------------------------------------------
 
-namespace {
-
-// The source's camera is not there (none plugged in, or unplugged), rather
-// than failing: one plugged in brings the source back.
-bool isMissingCamera(const foundation::Error& error) {
-    for (const foundation::Error* cause = &error; cause; cause = cause->underlying.get()) {
-        if (cause->domain == CaptureCameraSource::noCaptureDeviceError().domain &&
-            cause->code == CaptureCameraSource::noCaptureDeviceError().code)
-            return true;
-        if (cause->domain == capture::kCaptureErrorDomain && cause->code == capture::kCaptureErrorDeviceDisconnected)
-            return true;
-    }
-    return false;
-}
-
-}  // namespace
-
 void CaptureViewController::watchForCamera() {
     if (cameraWatch_ || isClosing_.load() || !captureSource_) return;
     const auto error = captureSource_->error();
@@ -397,20 +415,7 @@ void CaptureViewController::lookForCamera() {
     const auto missing = captureSource_ ? captureSource_->error() : std::nullopt;
     if (!missing || !isMissingCamera(*missing)) return stopWatchingForCamera();
     // Only a camera the platform lists again is worth starting the source for.
-    if (capture::videoDevices().empty()) return;
-    captureSource_->initCaptureDevice();
-    if (auto error = captureSource_->error()) {
-        if (isMissingCamera(*error)) return;  // listed, but not back yet
-        stopWatchingForCamera();
-        alertError(*error, mayOfferOtherCamera(*error));
-        return;
-    }
-    stopWatchingForCamera();
-    // The message that it was missing is no longer true.
-    if (auto shown = errorAlert_.lock();
-        shown && shown->isVisible() && shown->message() == missing->localizedDescription())
-        shown->dismissWithClickedButtonIndex(0, true);
-    didStartCaptureSource();
+    if (!capture::videoDevices().empty()) startCaptureSource();
 }
 
 void CaptureViewController::updateInfoScreen() {

@@ -127,8 +127,10 @@ public:
     void pauseCameraCapture();
     void resumeCameraCapture();
     void showError(const std::optional<foundation::Error>& error);
-    // Starts the source again on its other camera: for a source whose
-    // camera another program streams from.
+    // The switch button and the alert's "Use Other Camera": the source's
+    // other camera. One that films switches itself; one whose camera failed
+    // (its start, or later) makes the other camera its choice and is started
+    // again, with the screen's locks, or says why it cannot.
     void useOtherCamera();
     // The source's camera is missing (unplugged, or none yet): the screen
     // looks for it every kCameraWatchInterval and, once one is listed,
@@ -293,6 +295,10 @@ private:
                     ui::Button* button, const char* enabledText, const char* disabledText, void (*store)(int64_t));
     void applyOverlayValue(float value);
     void performOnMain(double delay, std::function<void()> block);
+    // Sets the current source up (its first start, a start after a
+    // failure, a camera back): false, and the alert of why (quietly while
+    // the camera it watches for is still missing), when it cannot film.
+    bool startCaptureSource();
     // What follows a source's successful start: the stored modes, tap to
     // focus on its live view, the onion skin, presses kept meanwhile.
     void didStartCaptureSource();

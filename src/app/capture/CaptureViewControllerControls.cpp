@@ -111,9 +111,7 @@ void CaptureViewController::actionSound() {
 
 void CaptureViewController::actionCaptureDevice() {
     if (!captureSource_) return;
-    captureSource_->switchCaptureDevice();
-    // A switch that failed says why; the source films on with the camera it had.
-    showError(captureSource_->error());
+    useOtherCamera();
     if (isTablet()) foundation::NotificationCenter::defaultCenter().post(kGotoCaptureFrameNotification, this);
 }
 

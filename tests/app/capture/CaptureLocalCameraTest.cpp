@@ -135,12 +135,14 @@ TEST(CaptureLocalCamera, OneCameraNeverSwitchesAndIsUsedWhateverPositionIsStored
 }
 
 TEST(CaptureLocalCamera, CameraOrderByIdentity) {
-    const std::vector<std::string> listed = {"/dev/video2", "/dev/video0", "/dev/video4"};
+    // By node number: /dev/video10 after /dev/video4.
+    const std::vector<std::string> listed = {"/dev/video10", "/dev/video2", "/dev/video0", "/dev/video4"};
     for (const auto& [stored, start, next] : std::vector<std::array<std::string, 3>>{
              {"/dev/video0", "/dev/video0", "/dev/video2"},
-             {"/dev/video4", "/dev/video4", "/dev/video0"},  // round to the first
-             {"", "/dev/video0", "/dev/video0"},             // none stored: the first
-             {"/dev/video6", "/dev/video0", "/dev/video0"},  // unplugged since: the first
+             {"/dev/video4", "/dev/video4", "/dev/video10"},
+             {"/dev/video10", "/dev/video10", "/dev/video0"},  // round to the first
+             {"", "/dev/video0", "/dev/video0"},               // none stored: the first
+             {"/dev/video6", "/dev/video0", "/dev/video0"},    // unplugged since: the first
          }) {
         EXPECT_EQ(cameraorder::storedOrFirst(listed, stored), start) << stored;
         EXPECT_EQ(cameraorder::next(listed, stored), next) << stored;

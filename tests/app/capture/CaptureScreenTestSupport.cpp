@@ -250,14 +250,14 @@ const Fault kFaults[] = {{"in use by another program", false, false},
 
 }  // namespace
 
-Webcam WebcamScreenTest::deskWebcam(const char* card, const char* path, graphics::RGBA colour, bool reachedOthers) {
+Webcam WebcamScreenTest::deskWebcam(const char* card, std::string path, graphics::RGBA colour, bool reachedOthers) {
     auto table = testsupport::FakeV4l2Device::webcam();
     table->card = card;
     if (reachedOthers) {
         table->control(V4L2_CID_WHITE_BALANCE_TEMPERATURE).reached = 4500;
         table->control(V4L2_CID_FOCUS_ABSOLUTE).reached = 120;
     }
-    return {table, path, colour};
+    return {table, std::move(path), colour};
 }
 
 void WebcamScreenTest::openOnWebcams(const std::vector<Webcam>& webcams, bool toldLater) {
@@ -265,7 +265,7 @@ void WebcamScreenTest::openOnWebcams(const std::vector<Webcam>& webcams, bool to
     dismissAlerts();
     std::vector<capture::SyntheticCameraConfig> configs;
     for (const Webcam& webcam : webcams) configs.push_back(listed(webcam, toldLater));
-    backend = std::make_shared<capture::SyntheticCaptureBackend>(configs);
+    backend = std::make_shared<capture::SyntheticCaptureBackend>(configs, byIdFolder);
     capture::setCaptureBackend(backend);
     openSource(true);
 }
@@ -279,7 +279,8 @@ void WebcamScreenTest::reopen() {
 
 void WebcamScreenTest::expectFilmingWith(const Webcam& webcam) {
     EXPECT_EQ(source().currentCameraName(), webcam.table->card);
-    EXPECT_EQ(DataManager::sharedDataManager().captureDeviceID(), webcam.path);
+    EXPECT_EQ(DataManager::sharedDataManager().captureDeviceID(),
+              webcam.stableName.empty() ? webcam.path : webcam.stableName);
     for (const auto& device : backend->videoDevices())
         EXPECT_EQ(backend->driver(device->uniqueID())->isStreaming(), device->uniqueID() == webcam.path);
     advance(0.3);  // its frames reach the source
@@ -298,6 +299,13 @@ void WebcamScreenTest::lockWithTheButtons() {
     EXPECT_EQ(hudText(), "Automatic White Balance disabled");
     tap(screen->buttonFocus());
     EXPECT_EQ(hudText(), "Autofocus disabled");
+}
+
+void WebcamScreenTest::switchFromTheOpenedPanel() {
+    tap(screen->buttonOptions());
+    advance(0.35);
+    tap(screen->capturedeviseBtn());
+    advance(0.3);
 }
 
 void WebcamScreenTest::expectLocked(const testsupport::FakeV4l2Device& camera) {
@@ -396,6 +404,93 @@ void WebcamScreenTest::bringsBackLockedACameraPluggedIn() {
         expectLocked(*again.table);
         expectFilmingWith(again);
     }
+}
+
+void WebcamScreenTest::switchAfterAFailureFilmsWithTheOtherCameraLocked() {
+    struct Case {
+        const char* name;
+        bool toldLater, whileRunning, otherRefused;
+    };
+    const Case cases[] = {{"in use at start", false, false, false},
+                          {"in use at start, told on a later turn (GStreamer)", true, false, false},
+                          {"failing while it runs", false, true, false},
+                          {"failing while it runs, told on a later turn", true, true, false},
+                          {"in use at start, and the other one not the user's to open", true, false, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DataManager::resetForTesting();
+        DataManager& settings = DataManager::sharedDataManager();
+        settings.setWhiteBalanceMode(kCaptureModeLocked);
+        settings.setFocusMode(kCaptureModeLocked);
+        const Webcam usb = deskWebcam("USB Camera", "/dev/video2", kPurple);
+        const Webcam integrated = deskWebcam("Integrated Camera", "/dev/video0", kOrange);
+        settings.setCaptureDeviceID(usb.path);
+        usb.table->streamedElsewhere = !c.whileRunning;
+        integrated.table->openError = c.otherRefused ? EACCES : 0;
+        openOnWebcams({usb, integrated}, c.toldLater);
+        if (c.whileRunning) {
+            expectFilmingWith(usb);
+            backend->driver(usb.path)->failStream("Could not read from resource.");
+        }
+        foundation::RunLoop::main().runUntilIdle();
+        EXPECT_EQ(alertMessages().size(), 1u) << "the failure is told";
+        dismissAlerts();
+        advance(0.5);  // it fades out
+        switchFromTheOpenedPanel();
+        if (c.otherRefused) {
+            EXPECT_THAT(alertMessages(), testing::ElementsAre(testing::HasSubstr("\"video\" group"))) << "why not";
+            for (const auto& device : backend->videoDevices())
+                EXPECT_FALSE(backend->driver(device->uniqueID())->isStreaming()) << device->uniqueID();
+            continue;
+        }
+        EXPECT_TRUE(alertMessages().empty());
+        EXPECT_EQ(hudText(), "Integrated Camera");
+        EXPECT_FALSE(screen->buttonWhiteBalance()->isHidden());
+        expectLocked(*integrated.table);
+        expectFilmingWith(integrated);
+    }
+}
+
+void WebcamScreenTest::aCameraFailingOnTheWayBackFromARefusedSwitchIsTold() {
+    DataManager::resetForTesting();
+    const Webcam usb = deskWebcam("USB Camera", "/dev/video2", kPurple);
+    const Webcam integrated = deskWebcam("Integrated Camera", "/dev/video0", kOrange);
+    openOnWebcams({usb, integrated});
+    expectFilmingWith(integrated);
+    // Another program takes both while the switch tries the other one.
+    usb.table->streamedElsewhere = integrated.table->streamedElsewhere = true;
+    switchFromTheOpenedPanel();
+    EXPECT_THAT(alertMessages(), testing::ElementsAre(testing::HasSubstr("in use by another program")));
+    EXPECT_FALSE(source().isReadyToCapture()) << "nothing films";
+    for (const auto& device : backend->videoDevices())
+        EXPECT_FALSE(backend->driver(device->uniqueID())->isStreaming()) << device->uniqueID();
+}
+
+void WebcamScreenTest::opensTheStoredCameraWhateverNodeTheKernelGaveIt() {
+    DataManager::resetForTesting();
+    testsupport::FakeDevFolder dev;
+    byIdFolder = dev.byIdFolder();
+    const auto plugged = [&dev](const char* card, const char* serial, int node, graphics::RGBA colour) {
+        Webcam webcam = deskWebcam(card, dev.node(node), colour);
+        webcam.stableName = dev.link(std::string("usb-") + serial + "-video-index0", node);
+        return webcam;
+    };
+    Webcam integrated = plugged("Integrated Camera", "Chicony_Integrated_Camera_0001", 2, kOrange);
+    Webcam usb = plugged("USB Camera", "Logitech_HD_Webcam_C525_5A3B1F20", 10, kPurple);
+    openOnWebcams({usb, integrated});
+    expectFilmingWith(integrated);  // none stored: the first by node number, video2 before video10
+    switchFromTheOpenedPanel();
+    expectFilmingWith(usb);
+    // After a reboot the kernel numbers them the other way round: the camera chosen films.
+    usb = plugged("USB Camera", "Logitech_HD_Webcam_C525_5A3B1F20", 2, kPurple);
+    integrated = plugged("Integrated Camera", "Chicony_Integrated_Camera_0001", 10, kOrange);
+    openOnWebcams({integrated, usb});
+    expectFilmingWith(usb);
+    // A node path, as earlier versions kept, names the camera at that node, whose stable name is kept from then on.
+    DataManager::sharedDataManager().setCaptureDeviceID(dev.node(10));
+    reopen();
+    expectFilmingWith(integrated);
+    byIdFolder.clear();
 }
 
 }  // namespace capturetest

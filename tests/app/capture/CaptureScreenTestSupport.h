@@ -123,11 +123,13 @@ protected:
     std::shared_ptr<CaptureViewController> screen;
 };
 
-// A webcam as Qt lists it (no position, its node's path as identifier) filming one colour.
+// A webcam as Qt lists it (no position, its node's path as identifier) filming one colour,
+// and udev's stable name of its node where it has one.
 struct Webcam {
     std::shared_ptr<testsupport::FakeV4l2Device> table;
-    const char* path;
+    std::string path;
     graphics::RGBA colour;
+    std::string stableName = {};
 };
 inline constexpr graphics::RGBA kOrange{230, 120, 40, 255}, kPurple{150, 40, 200, 255};
 
@@ -135,7 +137,7 @@ inline constexpr graphics::RGBA kOrange{230, 120, 40, 255}, kPurple{150, 40, 200
 class WebcamScreenTest : public CaptureScreenTest {
 protected:
     // `reachedOthers`: its automatics have reached other values than FakeV4l2Device::webcam's.
-    static Webcam deskWebcam(const char* card, const char* path, graphics::RGBA colour, bool reachedOthers = false);
+    static Webcam deskWebcam(const char* card, std::string path, graphics::RGBA colour, bool reachedOthers = false);
     // The screen over these webcams with a fresh source; `toldLater`: the backend tells a camera's
     // failure on a later turn (GStreamer) rather than inside the step (FFmpeg).
     void openOnWebcams(const std::vector<Webcam>& webcams, bool toldLater = false);
@@ -147,13 +149,20 @@ protected:
     void expectFilmingWith(const Webcam& webcam);
     // Locks focus and white balance with the panel's buttons.
     void lockWithTheButtons();
+    // Opens the panel of a screen just opened and taps its camera switch.
+    void switchFromTheOpenedPanel();
     // The camera and the screen show focus and white balance locked at what the first webcam's automatics reached.
     void expectLocked(const testsupport::FakeV4l2Device& camera);
 
     void switchesByIdentityAndTellsACameraInUseOrRefused();
     void bringsBackLockedACameraPluggedIn();
+    void switchAfterAFailureFilmsWithTheOtherCameraLocked();
+    void aCameraFailingOnTheWayBackFromARefusedSwitchIsTold();
+    void opensTheStoredCameraWhateverNodeTheKernelGaveIt();
 
     std::shared_ptr<capture::SyntheticCaptureBackend> backend;
+    // udev's stable names of the webcams' nodes; none when empty.
+    std::string byIdFolder;
 };
 
 }  // namespace capturetest

@@ -282,5 +282,17 @@ TEST_F(CaptureWebcamControlsTest, ACameraPluggedInWhileTheScreenSaysNoneComesBac
     bringsBackLockedACameraPluggedIn();
 }
 
+TEST_F(CaptureWebcamControlsTest, AfterACameraFailedTheSwitchFilmsWithTheOtherOneLockedOrSaysWhyNot) {
+    switchAfterAFailureFilmsWithTheOtherCameraLocked();
+}
+
+TEST_F(CaptureWebcamControlsTest, ACameraFailingOnTheWayBackFromARefusedSwitchIsToldAndFilmsNothing) {
+    aCameraFailingOnTheWayBackFromARefusedSwitchIsTold();
+}
+
+TEST_F(CaptureWebcamControlsTest, TheStoredWebcamFilmsWhateverNodeTheKernelGaveIt) {
+    opensTheStoredCameraWhateverNodeTheKernelGaveIt();
+}
+
 }  // namespace
 }  // namespace capturetest

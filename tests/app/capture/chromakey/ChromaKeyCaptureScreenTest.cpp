@@ -148,5 +148,17 @@ TEST_F(GreenScreenCaptureTest, ACameraPluggedInWhileTheScreenSaysNoneComesBackLo
     bringsBackLockedACameraPluggedIn();
 }
 
+TEST_F(GreenScreenCaptureTest, AfterACameraFailedTheSwitchFilmsWithTheOtherOneLockedOrSaysWhyNot) {
+    switchAfterAFailureFilmsWithTheOtherCameraLocked();
+}
+
+TEST_F(GreenScreenCaptureTest, ACameraFailingOnTheWayBackFromARefusedSwitchIsToldAndFilmsNothing) {
+    aCameraFailingOnTheWayBackFromARefusedSwitchIsTold();
+}
+
+TEST_F(GreenScreenCaptureTest, TheStoredWebcamFilmsWhateverNodeTheKernelGaveIt) {
+    opensTheStoredCameraWhateverNodeTheKernelGaveIt();
+}
+
 }  // namespace
 }  // namespace chromakeytest
