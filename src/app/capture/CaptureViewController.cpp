@@ -288,14 +288,14 @@ void CaptureViewController::detachFocusTap() {
 
 void CaptureViewController::useOtherCamera() {
     if (!captureSource_) return;
-    if (!captureSource_->switchOnlyChoosesCamera()) {
-        captureSource_->switchCaptureDevice();
-        // A switch that failed says why; the source films on with the camera it had.
-        showError(captureSource_->error());
+    const bool startAgain = captureSource_->switchOnlyChoosesCamera();
+    captureSource_->switchCaptureDevice();
+    if (startAgain) {
+        if (startCaptureSource()) showCameraName();
         return;
     }
-    captureSource_->switchCaptureDevice();
-    if (startCaptureSource()) showCameraName();
+    // A switch that failed says why; the source films on with the camera it had.
+    showError(captureSource_->error());
 }
 
 void CaptureViewController::captureSourceSelection(CaptureSourceSelectionView&, const CaptureControllerPtr& source) {
