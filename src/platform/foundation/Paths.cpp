@@ -12,6 +12,7 @@
 #include <mutex>
 #include <pwd.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace foundation {
@@ -93,10 +94,12 @@ std::string ensured(std::string folder) {
 }
 
 // The folders that stand in for "<base>/tollivar-<uid>" when that name is
-// not this user's alone: decided once per name for the whole run.
+// not this user's alone: decided once per name and use for the whole run.
 struct Replacements {
     std::mutex mutex;
-    std::map<std::string, std::string> chosen;  // the preferred folder → the one used
+    // (the preferred folder, whether the runtime folder may replace it) → the
+    // one used: the short folder must not inherit a long runtime replacement.
+    std::map<std::pair<std::string, bool>, std::string> chosen;
     std::vector<RunFolder> ofThisRun;
     bool ended = false;
 };
@@ -126,10 +129,11 @@ std::string privateFolderIn(const std::string& base, bool runtimeMayReplace) {
     // given back meanwhile: files of this run are in it. Should it no longer
     // be ours alone (taken away and made again by someone else), nothing
     // more goes there.
-    if (auto known = state.chosen.find(preferred); known != state.chosen.end() && known->second != preferred)
+    const std::pair key{preferred, runtimeMayReplace};
+    if (auto known = state.chosen.find(key); known != state.chosen.end() && known->second != preferred)
         return state.ended || !isOwnerOnlyFolder(known->second) ? nowhere() : known->second;
     if (makeOwnerOnlyFolder(preferred)) {
-        state.chosen[preferred] = preferred;
+        state.chosen[key] = preferred;
         return preferred;
     }
     if (state.ended) return nowhere();
@@ -144,7 +148,7 @@ std::string privateFolderIn(const std::string& base, bool runtimeMayReplace) {
     } else {
         replacement = nowhere();
     }
-    state.chosen[preferred] = replacement;
+    state.chosen[key] = replacement;
     return replacement;
 }
 

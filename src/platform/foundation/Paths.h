@@ -37,7 +37,8 @@ public:
     // A folder of this user's alone with a short path, for what must have
     // one (a local socket's path holds at most 107 bytes): /tmp/tollivar-<uid>,
     // or where that name is not this user's alone, a folder of this run's in
-    // /tmp. Under a test root: the temporary folder.
+    // /tmp (never the runtime folder, which may be long). Under a test root:
+    // the temporary folder.
     static std::string shortPrivateDirectory();
     // At quit: removes the folders made for this run alone, with what is in
     // them. Asked again afterwards for one of those, the answer is a path
