@@ -112,6 +112,11 @@ Replacements& replacements() {
 
 std::string userFolderName() { return std::string(kApplicationFolder) + "-" + std::to_string(::getuid()); }
 
+// "tollivar-<uid>-run-XXXXXX": a name of its own, so that a start sweeps only
+// folders it can prove idle. An earlier release made its run folders
+// "tollivar-<uid>-XXXXXX" without holding them: those are never swept.
+std::string runFolderPrefix() { return userFolderName() + "-run-"; }
+
 // A path below a device, where no one can make a folder: writes there fail
 // rather than land where others can reach them.
 std::string nowhere() { return path::appending("/dev/null", kApplicationFolder); }
@@ -142,7 +147,7 @@ std::string privateFolderIn(const std::string& base, bool runtimeMayReplace) {
     if (runtimeMayReplace && !runtime.empty() && runtime.front() == '/' && isOwnerOnlyFolder(runtime) &&
         makeOwnerOnlyFolder(path::appending(runtime, kApplicationFolder))) {
         replacement = path::appending(runtime, kApplicationFolder);
-    } else if (std::optional<RunFolder> folder = RunFolder::create(base, userFolderName() + "-")) {
+    } else if (std::optional<RunFolder> folder = RunFolder::create(base, runFolderPrefix())) {
         replacement = folder->path();
         state.ofThisRun.push_back(std::move(*folder));
     } else {
@@ -203,7 +208,7 @@ std::vector<std::string> Paths::removeAbandonedRunFolders() {
     std::vector<std::string> bases{temporaryBase()};
     if (bases.front() != "/tmp") bases.push_back("/tmp");
     for (const std::string& base : bases)
-        for (const std::string& name : foundation::removeAbandonedRunFolders(base, userFolderName() + "-"))
+        for (const std::string& name : foundation::removeAbandonedRunFolders(base, runFolderPrefix()))
             removed.push_back(path::appending(base, name));
     return removed;
 }

@@ -15,11 +15,11 @@
 // in a /tmp that other users share, a folder of that name that is not (a
 // link, another user's, one others may write into) is never used; then it is
 // $XDG_RUNTIME_DIR/tollivar, or else a folder of this run's alone,
-// $TMPDIR/tollivar-<uid>-XXXXXX (a RunFolder), for the rest of the run, even
-// when the name is given back meanwhile. A run's own folders are removed when
-// it quits (removeFoldersOfThisRun); those of runs that were killed, at the
-// next start (removeAbandonedRunFolders). Files made in it are for this user
-// only (0600).
+// $TMPDIR/tollivar-<uid>-run-XXXXXX (a RunFolder), for the rest of the run,
+// even when the name is given back meanwhile. A run's own folders are removed
+// when it quits (removeFoldersOfThisRun); those of runs that were killed, at
+// the next start (removeAbandonedRunFolders). Files made in it are for this
+// user only (0600).
 
 #include <optional>
 #include <string>

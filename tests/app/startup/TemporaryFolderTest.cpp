@@ -1,7 +1,8 @@
 // The temporary folder when another user holds its name, with the real
 // executable: each run makes one folder of its own and takes it along when
-// it quits, and a start takes away what killed runs left; with a runtime
-// folder too long for a socket, later launches still reach the running copy.
+// it quits, and a start takes away what killed runs left, never a folder of
+// an earlier release; with a runtime folder too long for a socket, later
+// launches still reach the running copy.
 
 #include "AppProcess.h"
 #include "support/TempAppFolders.h"
@@ -30,10 +31,15 @@ TEST(SquattedTemporaryFolderTest, EachRunHasOneFolderAndTakesItAlongWhenItQuits)
     const auto runFolders = [&] {
         std::set<std::string> names;
         for (const auto& entry : fs::directory_iterator(shared))
-            if (entry.path().filename().string().starts_with(named + "-"))
+            if (entry.path().filename().string().starts_with(named + "-run-"))
                 names.insert(entry.path().filename().string());
         return names;
     };
+    // An earlier release's run folder, which it did not hold while in use.
+    const std::string earlier = shared + "/" + named + "-Ab12Cd";
+    fs::create_directory(earlier);
+    fs::permissions(earlier, fs::perms::owner_all, fs::perm_options::replace);
+    testsupport::writeFileBytes(earlier + "/recording.m4a", "being written");
     const std::vector<std::string> environment = {"TMPDIR=" + shared, "XDG_RUNTIME_DIR="};
     const auto launched = [&](testsupport::ChildProcess& child, int64_t count) {
         return waitInFolder(folders.config(), child, [&] { return launchCount(folders.config()) >= count; });
@@ -66,6 +72,7 @@ TEST(SquattedTemporaryFolderTest, EachRunHasOneFolderAndTakesItAlongWhenItQuits)
     EXPECT_EQ(running.stop(SIGTERM), 0);
     EXPECT_TRUE(runFolders().empty());
     EXPECT_TRUE(fs::is_regular_file(shared + "/" + named)) << "someone else's is left alone";
+    EXPECT_TRUE(fs::exists(earlier + "/recording.m4a")) << "an earlier release's folder was swept";
 }
 
 TEST(SquattedTemporaryFolderTest, WithALongRuntimeFolderALaterLaunchStillHandsItsFileOver) {
