@@ -5,9 +5,11 @@
 // A launch while another copy runs for the same data folder hands that copy
 // the files and URLs it was given (relative paths resolved against the
 // folder it was started in), which opens them and comes to the front; the
-// launch then exits with status 0. When that copy cannot be reached (it found
-// no place for its socket), the launch says a copy is already running and
-// exits: with status 0 when it had nothing to open, else 1.
+// launch then exits with status 0. A copy that is quitting takes nothing:
+// the launch waits for it to end and runs by itself. When that copy cannot
+// be reached (it found no place for its socket), the launch says a copy is
+// already running and exits: with status 0 when it had nothing to open,
+// else 1.
 //
 // The window is tablet-sized unless a phone is asked for: the environment
 // variable TOLLIVAR_DEVICE ("phone" or "tablet") wins over the setting
@@ -63,11 +65,14 @@ void chooseDevice() {
 
 std::string dataFolder() { return foundation::path::deletingLastComponent(foundation::Paths::documentsDirectory()); }
 
-// The copy that runs for this data folder opens what later launches hand it.
-void openHandedOver(const std::vector<std::string>& urls) {
+// The copy that runs for this data folder opens what later launches hand it;
+// once it quits it takes nothing.
+bool openHandedOver(const std::vector<std::string>& urls) {
     ui::Application& application = ui::Application::shared();
+    if (application.isTerminated()) return false;
     for (const std::string& url : urls) application.handleIncomingURL(url);
     ui::activateWindows();
+    return true;
 }
 
 }  // namespace
@@ -124,6 +129,9 @@ int main(int argc, char** argv) {
     });
     // The keyboard's volume keys are the device's volume buttons.
     ui::WindowHost::setVolumeKeyHandler([](int step) { media::SystemVolume::shared().stepVolume(step); });
+    // A quit stops taking files first, before anything of it can let a
+    // handed-over file go unopened.
+    ui::Application::shared().setTerminationStartHandler([&instance] { instance->stopListening(); });
     int status = ui::ApplicationMain(argc, argv, [&instance] {
         instance->startListening(openHandedOver);
         testdrives::driveCardForTests();

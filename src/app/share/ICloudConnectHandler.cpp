@@ -56,8 +56,8 @@ std::string ICloudConnectHandler::fileStemForName(const std::string& name) {
     return stem.empty() ? ProjectDataWrapper::getDefaultName() : stem;
 }
 
-std::string ICloudConnectHandler::notSavedText(const std::string& item, const std::string& folder,
-                                               const foundation::Error& cause) {
+std::string ICloudConnectHandler::notSavedText(const std::string& item, const std::string& rendered,
+                                               const std::string& folder, const foundation::Error& cause) {
     // The system's error under the file manager's, with the path it was about.
     const foundation::Error* system = &cause;
     while (system && system->domain != foundation::kPOSIXErrorDomain) system = system->underlying.get();
@@ -74,7 +74,11 @@ std::string ICloudConnectHandler::notSavedText(const std::string& item, const st
                                   (folder == where || folder.starts_with(where + "/")) &&
                                   std::filesystem::exists(where, ignored) &&
                                   !std::filesystem::is_directory(where, ignored);
-        if (code == EROFS) {
+        if (code == ENOENT && !where.empty() && (where == rendered || where.starts_with(rendered + "/"))) {
+            // The render cache was emptied under the save: nothing is wrong
+            // with the destination.
+            reason = foundation::localizedFormat("the rendered file \"%@\" is missing", {where});
+        } else if (code == EROFS) {
             reason = foundation::localized("the disk is read-only");
         } else if (code == EACCES || code == EPERM) {
             reason = foundation::localized("you do not have permission to write there");
@@ -105,7 +109,7 @@ void ICloudConnectHandler::uploadFile(const std::string& path, const std::string
             return files.copyItemUnderFreeName(path, folder, stem, extension);
         };
         foundation::Result<std::string> saved = save();
-        foundation::DispatchQueue::main().async([weak, folder, item, saved] {
+        foundation::DispatchQueue::main().async([weak, path, folder, item, saved] {
             auto self = std::static_pointer_cast<ICloudConnectHandler>(weak.lock());
             if (!self) return;
             if (saved) self->savedPath_ = foundation::path::appending(folder, *saved);
@@ -114,7 +118,7 @@ void ICloudConnectHandler::uploadFile(const std::string& path, const std::string
             if (!saved) {
                 const foundation::Error& cause = saved.error();
                 delegate->connectHandlerDidFailUpload(
-                    *self, foundation::Error(kErrorDomain, cause.code, notSavedText(item, folder, cause),
+                    *self, foundation::Error(kErrorDomain, cause.code, notSavedText(item, path, folder, cause),
                                              std::make_shared<const foundation::Error>(cause)));
                 return;
             }

@@ -52,11 +52,12 @@ public:
     // characters, no leading dot or space, at most kMaxStemBytes bytes; the
     // default project name when nothing is left.
     static std::string fileStemForName(const std::string& name);
-    // Why `item` (a file or folder name) could not be saved in `folder`, as
-    // the user reads it: kNotSavedFormat with the file system's reason in
-    // plain words (a read-only disk, no permission, a full disk, a file
-    // where a folder should be, else the system's own words).
-    static std::string notSavedText(const std::string& item, const std::string& folder,
+    // Why `item` (a file or folder name), copied from `rendered`, could not
+    // be saved in `folder`, as the user reads it: kNotSavedFormat with the
+    // file system's reason in plain words (the rendered file gone, a
+    // read-only disk, no permission, a full disk, a file where a folder
+    // should be, else the system's own words).
+    static std::string notSavedText(const std::string& item, const std::string& rendered, const std::string& folder,
                                     const foundation::Error& cause);
     // What the last save wrote.
     const std::optional<std::string>& savedPath() const { return savedPath_; }

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <pwd.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace foundation {
@@ -93,10 +94,12 @@ std::string ensured(std::string folder) {
 }
 
 // The folders that stand in for "<base>/tollivar-<uid>" when that name is
-// not this user's alone: decided once per name for the whole run.
+// not this user's alone: decided once per name and use for the whole run.
 struct Replacements {
     std::mutex mutex;
-    std::map<std::string, std::string> chosen;  // the preferred folder → the one used
+    // (the preferred folder, whether the runtime folder may replace it) → the
+    // one used: the short folder must not inherit a long runtime replacement.
+    std::map<std::pair<std::string, bool>, std::string> chosen;
     std::vector<RunFolder> ofThisRun;
     bool ended = false;
 };
@@ -108,6 +111,11 @@ Replacements& replacements() {
 }
 
 std::string userFolderName() { return std::string(kApplicationFolder) + "-" + std::to_string(::getuid()); }
+
+// "tollivar-<uid>-run-XXXXXX": a name of its own, so that a start sweeps only
+// folders it can prove idle. An earlier release made its run folders
+// "tollivar-<uid>-XXXXXX" without holding them: those are never swept.
+std::string runFolderPrefix() { return userFolderName() + "-run-"; }
 
 // A path below a device, where no one can make a folder: writes there fail
 // rather than land where others can reach them.
@@ -126,10 +134,11 @@ std::string privateFolderIn(const std::string& base, bool runtimeMayReplace) {
     // given back meanwhile: files of this run are in it. Should it no longer
     // be ours alone (taken away and made again by someone else), nothing
     // more goes there.
-    if (auto known = state.chosen.find(preferred); known != state.chosen.end() && known->second != preferred)
+    const std::pair key{preferred, runtimeMayReplace};
+    if (auto known = state.chosen.find(key); known != state.chosen.end() && known->second != preferred)
         return state.ended || !isOwnerOnlyFolder(known->second) ? nowhere() : known->second;
     if (makeOwnerOnlyFolder(preferred)) {
-        state.chosen[preferred] = preferred;
+        state.chosen[key] = preferred;
         return preferred;
     }
     if (state.ended) return nowhere();
@@ -138,13 +147,13 @@ std::string privateFolderIn(const std::string& base, bool runtimeMayReplace) {
     if (runtimeMayReplace && !runtime.empty() && runtime.front() == '/' && isOwnerOnlyFolder(runtime) &&
         makeOwnerOnlyFolder(path::appending(runtime, kApplicationFolder))) {
         replacement = path::appending(runtime, kApplicationFolder);
-    } else if (std::optional<RunFolder> folder = RunFolder::create(base, userFolderName() + "-")) {
+    } else if (std::optional<RunFolder> folder = RunFolder::create(base, runFolderPrefix())) {
         replacement = folder->path();
         state.ofThisRun.push_back(std::move(*folder));
     } else {
         replacement = nowhere();
     }
-    state.chosen[preferred] = replacement;
+    state.chosen[key] = replacement;
     return replacement;
 }
 
@@ -199,7 +208,7 @@ std::vector<std::string> Paths::removeAbandonedRunFolders() {
     std::vector<std::string> bases{temporaryBase()};
     if (bases.front() != "/tmp") bases.push_back("/tmp");
     for (const std::string& base : bases)
-        for (const std::string& name : foundation::removeAbandonedRunFolders(base, userFolderName() + "-"))
+        for (const std::string& name : foundation::removeAbandonedRunFolders(base, runFolderPrefix()))
             removed.push_back(path::appending(base, name));
     return removed;
 }

@@ -15,11 +15,11 @@
 // in a /tmp that other users share, a folder of that name that is not (a
 // link, another user's, one others may write into) is never used; then it is
 // $XDG_RUNTIME_DIR/tollivar, or else a folder of this run's alone,
-// $TMPDIR/tollivar-<uid>-XXXXXX (a RunFolder), for the rest of the run, even
-// when the name is given back meanwhile. A run's own folders are removed when
-// it quits (removeFoldersOfThisRun); those of runs that were killed, at the
-// next start (removeAbandonedRunFolders). Files made in it are for this user
-// only (0600).
+// $TMPDIR/tollivar-<uid>-run-XXXXXX (a RunFolder), for the rest of the run,
+// even when the name is given back meanwhile. A run's own folders are removed
+// when it quits (removeFoldersOfThisRun); those of runs that were killed, at
+// the next start (removeAbandonedRunFolders). Files made in it are for this
+// user only (0600).
 
 #include <optional>
 #include <string>
@@ -37,7 +37,8 @@ public:
     // A folder of this user's alone with a short path, for what must have
     // one (a local socket's path holds at most 107 bytes): /tmp/tollivar-<uid>,
     // or where that name is not this user's alone, a folder of this run's in
-    // /tmp. Under a test root: the temporary folder.
+    // /tmp (never the runtime folder, which may be long). Under a test root:
+    // the temporary folder.
     static std::string shortPrivateDirectory();
     // At quit: removes the folders made for this run alone, with what is in
     // them. Asked again afterwards for one of those, the answer is a path

@@ -67,26 +67,43 @@ int millisecondsUntil(Monotonic::time_point deadline) {
 }
 
 // Reads until the peer closes its side, waiting at most `milliseconds` for
-// each piece; nullopt on a timeout, an error or more than `limit` bytes.
-std::optional<std::string> readToEnd(int socket, const std::function<int()>& milliseconds, size_t limit) {
+// each piece. Fails with ETIMEDOUT on a timeout, E2BIG past `limit` bytes,
+// else with the system's error.
+Result<std::string> readToEnd(int socket, const std::function<int()>& milliseconds, size_t limit) {
     std::string data;
     char buffer[4096];
     for (;;) {
         pollfd readable{socket, POLLIN, 0};
         int ready = ::poll(&readable, 1, milliseconds());
         if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0) return std::nullopt;
+        if (ready < 0) return Error::posix(errno, "Cannot wait for the other side");
+        if (ready == 0) return Error(kPOSIXErrorDomain, ETIMEDOUT, "The other side did not answer");
         ssize_t got = ::read(socket, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return std::nullopt;
+        if (got < 0) return Error::posix(errno, "Cannot read from the other side");
         if (got == 0) return data;
         data.append(buffer, static_cast<size_t>(got));
-        if (data.size() > limit) return std::nullopt;
+        if (data.size() > limit) return Error(kPOSIXErrorDomain, E2BIG, "The other side sent too much");
     }
 }
 
+// Writes all of it; a peer that has gone is an error (EPIPE), not a signal
+// that ends this process.
+bool sendAll(int socket, std::string_view data) {
+    while (!data.empty()) {
+        ssize_t sent = ::send(socket, data.data(), data.size(), MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent < 0) return false;
+        data.remove_prefix(static_cast<size_t>(sent));
+    }
+    return true;
+}
+
+// Worth trying again until the deadline: the copy is starting, or it is
+// quitting and gives the lock up soon (then this launch runs by itself).
 bool isRetryable(const Error& error) {
-    return error.domain == kPOSIXErrorDomain && (error.code == ENOENT || error.code == ECONNREFUSED);
+    return error.domain == kPOSIXErrorDomain &&
+           (error.code == ENOENT || error.code == ECONNREFUSED || error.code == ECONNRESET || error.code == EPIPE);
 }
 
 // A socket is bound under a name of its own beside its place and then moved
@@ -159,8 +176,11 @@ bool SingleInstance::socketPathFits(const std::string& socketPath) {
 SingleInstance::SingleInstance(std::string lockFile, std::string socketName, FolderList socketFolders)
     : lockFile_(std::move(lockFile)), socketName_(std::move(socketName)), socketFolders_(std::move(socketFolders)) {}
 
-SingleInstance::~SingleInstance() {
+SingleInstance::~SingleInstance() { stopListening(); }
+
+void SingleInstance::stopListening() {
     watch_.reset();
+    // Messages read but not taken yet find no handler: they are not answered.
     if (handler_) *handler_ = nullptr;
     if (listenDescriptor_) {
         listenDescriptor_.reset();
@@ -168,7 +188,8 @@ SingleInstance::~SingleInstance() {
         struct stat status {};
         if (::lstat(socketPath_.c_str(), &status) == 0 && status.st_ino == socketInode_) ::unlink(socketPath_.c_str());
     }
-    // Said while the lock is still held: the next copy finds nothing stale.
+    // Said while the lock is still held: a later launch finds nothing said,
+    // waits for the lock and runs by itself.
     if (lockDescriptor_) (void)::ftruncate(lockDescriptor_.get(), 0);
 }
 
@@ -246,7 +267,7 @@ Status SingleInstance::listen(const std::string& socketPath) {
 }
 
 Status SingleInstance::handOff(const std::string& socketPath, const std::vector<std::string>& messages,
-                               double timeoutSeconds) {
+                               std::chrono::steady_clock::time_point deadline) {
     auto address = socketAddress(socketPath);
     if (!address) return address.error();
     if (!isOwnerOnlyFolder(path::deletingLastComponent(socketPath)))
@@ -272,14 +293,18 @@ Status SingleInstance::handOff(const std::string& socketPath, const std::vector<
         return Error::posix(errno, "Cannot reach the running copy at " + socketPath);
     if (!peerIsThisUser(descriptor.get()))
         return Error(kPOSIXErrorDomain, EACCES, "The running copy is another user's: " + socketPath);
-    if (!writeAll(descriptor.get(), payload.data(), payload.size()) || ::shutdown(descriptor.get(), SHUT_WR) != 0)
+    if (!sendAll(descriptor.get(), payload) || ::shutdown(descriptor.get(), SHUT_WR) != 0)
         return Error::posix(errno, "Cannot send to the running copy");
 
-    auto deadline = deadlineAfter(timeoutSeconds);
     auto reply = readToEnd(
         descriptor.get(), [deadline] { return millisecondsUntil(deadline); }, 64);
-    if (!reply) return Error(kPOSIXErrorDomain, ETIMEDOUT, "The running copy did not answer");
-    if (*reply != kAcknowledgement) return Error(kPOSIXErrorDomain, EPROTO, "The running copy refused the messages");
+    // The copy closed without a word: it began to quit before it took them.
+    if ((reply && reply->empty()) || (!reply && (reply.error().code == ECONNRESET || reply.error().code == EPIPE)))
+        return Error(kPOSIXErrorDomain, ECONNRESET, "The running copy quit before it took the messages");
+    if (!reply && reply.error().code == ETIMEDOUT)
+        return Error(kPOSIXErrorDomain, ETIMEDOUT, "The running copy did not answer");
+    if (!reply || *reply != kAcknowledgement)
+        return Error(kPOSIXErrorDomain, EPROTO, "The running copy refused the messages");
     return Status::success();
 }
 
@@ -306,7 +331,7 @@ Result<SingleInstance::Role> SingleInstance::claimOrHandOff(const std::vector<st
         if (!socketPathFits(socketPath)) socketPath.clear();
         Status handed = socketPath.empty()
                             ? Status(Error(kPOSIXErrorDomain, ENOENT, "The running copy has no socket yet"))
-                            : handOff(socketPath, messages, std::max(0.0, timeoutSeconds));
+                            : handOff(socketPath, messages, deadline);
         if (handed) return Role::HandedOff;
         if (!isRetryable(handed.error()) || Monotonic::now() >= deadline) return handed.error();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -321,10 +346,10 @@ void SingleInstance::startListening(MessageHandler handler) {
 
 void SingleInstance::serveOne() {
     ScopedBackgroundActivity activity;
-    FileDescriptor client(::accept4(listenDescriptor_.get(), nullptr, nullptr, SOCK_CLOEXEC));
-    if (!client || !peerIsThisUser(client.get())) return;
+    auto client = std::make_shared<FileDescriptor>(::accept4(listenDescriptor_.get(), nullptr, nullptr, SOCK_CLOEXEC));
+    if (!*client || !peerIsThisUser(client->get())) return;
     auto payload = readToEnd(
-        client.get(), [] { return kClientReadMilliseconds; }, kLongestPayload);
+        client->get(), [] { return kClientReadMilliseconds; }, kLongestPayload);
     if (!payload || (!payload->empty() && payload->back() != '\0')) return;
     std::vector<std::string> messages;
     for (size_t start = 0; start < payload->size();) {
@@ -332,10 +357,12 @@ void SingleInstance::serveOne() {
         messages.push_back(payload->substr(start, end - start));
         start = end + 1;
     }
-    RunLoop::main().post([handler = handler_, messages = std::move(messages)] {
-        if (*handler) (*handler)(messages);
+    // Answered once the handler has taken them, on the main loop: a copy
+    // that begins to quit first takes nothing and closes without a word, so
+    // the launch never hears that its messages were taken when they were not.
+    RunLoop::main().post([handler = handler_, client, messages = std::move(messages)] {
+        if (*handler && (*handler)(messages)) (void)sendAll(client->get(), kAcknowledgement);
     });
-    (void)writeAll(client.get(), kAcknowledgement, std::char_traits<char>::length(kAcknowledgement));
 }
 
 }  // namespace foundation

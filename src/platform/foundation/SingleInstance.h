@@ -19,12 +19,18 @@
 // either side must run as this user (SO_PEERCRED); anything else is refused.
 //
 // The messages of later launches reach the running copy's handler on the main
-// run loop. Messages: at most 1 MiB in all, no NUL bytes.
+// run loop, and a launch hears that they were taken only once the handler
+// has taken them. A copy that begins to quit stops listening first
+// (stopListening): what it has not taken yet it leaves unanswered, and it
+// says nothing more in the lock file, so a later launch waits for the lock
+// and runs by itself, with its own messages. Messages: at most 1 MiB in all,
+// no NUL bytes.
 
 #include "platform/foundation/DescriptorWatch.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/FileDescriptor.h"
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -35,7 +41,8 @@ namespace foundation {
 
 class SingleInstance {
 public:
-    using MessageHandler = std::function<void(std::vector<std::string> messages)>;
+    // Whether it took the messages (false: this copy is quitting).
+    using MessageHandler = std::function<bool(std::vector<std::string> messages)>;
     // The folders where a socket of this name may go, in the order tried.
     using FolderList = std::function<std::vector<std::string>(const std::string& socketName)>;
     enum class Role {
@@ -69,12 +76,17 @@ public:
     SingleInstance& operator=(const SingleInstance&) = delete;
 
     // Becomes the running copy, or hands the messages to the one that runs.
-    // A copy that has the lock but has not said where it listens yet (it is
-    // starting) is waited for, up to `timeoutSeconds` of real time in all.
+    // A copy that has the lock but has not said where it listens (it is
+    // starting, or quitting), or that did not take the messages, is waited
+    // for, up to `timeoutSeconds` of real time in all.
     Result<Role> claimOrHandOff(const std::vector<std::string>& messages, double timeoutSeconds);
     // The running copy: later launches' messages go to the handler, on the
     // main run loop. Messages that arrived before this wait in the socket.
     void startListening(MessageHandler handler);
+    // The running copy, as it begins to quit: takes no more messages. Its
+    // socket goes and the lock file says nothing; the lock is kept until
+    // this object goes.
+    void stopListening();
     bool isRunningCopy() const { return lockDescriptor_.valid(); }
     // Whether claimOrHandOff found the lock held by another copy.
     bool foundRunningCopy() const { return foundRunningCopy_; }
@@ -91,7 +103,8 @@ private:
     // Listens in the first folder where that works; says where in the lock file.
     void listenAndTell();
     Status listen(const std::string& socketPath);
-    Status handOff(const std::string& socketPath, const std::vector<std::string>& messages, double timeoutSeconds);
+    Status handOff(const std::string& socketPath, const std::vector<std::string>& messages,
+                   std::chrono::steady_clock::time_point deadline);
     void serveOne();
 
     std::string lockFile_;

@@ -219,6 +219,16 @@ TEST_F(SaveToFolderTest, ACrashedSaveIsSweptAndOnlyRealWriteErrorsReachTheUser) 
         << delegate.failures[0].description;
     EXPECT_EQ(delegate.finished, 0);
     EXPECT_EQ(testsupport::namesInFolder(folder()), std::vector<std::string>{"My Movie"});
+
+    // The rendered file gone from the cache: the save says what is missing,
+    // not that the folder cannot take it.
+    fs::remove(made);
+    handler->uploadFile(made, "", "", kUTTypeGIF);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return delegate.failures.size() == 2; }, 30));
+    EXPECT_EQ(delegate.failures[1].description, "\"" + ProjectDataWrapper::getDefaultName() +
+                                                    ".gif\" could not be saved in \"" + folder() +
+                                                    "\": the rendered file \"" + made + "\" is missing.");
+    EXPECT_EQ(testsupport::namesInFolder(folder()), std::vector<std::string>{"My Movie"});
 }
 
 TEST_F(SaveToFolderTest, TheSavedMoviesPictureShowsWholeInItsPanel) {
@@ -372,10 +382,12 @@ TEST(SaveToFolderTexts, AFailedSaveSaysWhatWhereAndWhyWithoutACode) {
                                                    {ENOSPC, "the disk is full"},
                                                    {EDQUOT, "the disk is full"},
                                                    {EIO, "Input/output error"}};
+    const std::string rendered = "/home/ada/.cache/tollivar/movie.gif";
     for (const auto& [code, why] : reasons)
-        EXPECT_EQ(ICloudConnectHandler::notSavedText(
-                      "My Movie.gif", folder, foundation::fileSystemError(code, folder + "/.copy.partial-1", true)),
-                  said + folder + "\": " + why + ".");
+        EXPECT_EQ(
+            ICloudConnectHandler::notSavedText("My Movie.gif", rendered, folder,
+                                               foundation::fileSystemError(code, folder + "/.copy.partial-1", true)),
+            said + folder + "\": " + why + ".");
 
     // What a read-only disk makes of a save, through the file manager.
     testsupport::TempAppFolders folders;
@@ -384,7 +396,7 @@ TEST(SaveToFolderTexts, AFailedSaveSaysWhatWhereAndWhyWithoutACode) {
     fs::create_directories(disk);
     const int code = testsupport::onPrivateDevice(disk, 64, true, [&] {
         auto saved = foundation::FileManager::defaultManager().copyItemUnderFreeName(made, disk, "My Movie", "gif");
-        return !saved && ICloudConnectHandler::notSavedText("My Movie.gif", disk, saved.error()) ==
+        return !saved && ICloudConnectHandler::notSavedText("My Movie.gif", made, disk, saved.error()) ==
                              said + disk + "\": the disk is read-only."
                    ? 0
                    : 1;

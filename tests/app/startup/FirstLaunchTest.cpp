@@ -7,6 +7,11 @@
 #include "app/screens/KWWelcomeViewController.h"
 #include "app/screens/MainViewController.h"
 #include "app/screens/ProjectExplorer.h"
+#include "platform/ui/host/WindowHost.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QWindow>
 
 namespace startuptest {
 namespace {
@@ -155,6 +160,21 @@ TEST_F(LaunchTest, LeavingTheForegroundSavesTheSettings) {
     fs::remove(documents(".settings.plist"));
     ui::Application::shared().terminate();
     EXPECT_TRUE(fs::exists(documents(".settings.plist")));
+}
+
+TEST_F(LaunchTest, CtrlQInTheBrowserQuitsTheWayTheWindowsCloseDoes) {
+    launch();
+    ASSERT_NE(delegate->mainViewController->viewExplorer(), nullptr) << "the browser is not up";
+    int exits = 0;
+    ui::Application::shared().setExitHandler([&] { ++exits; });
+    ui::WindowHost host(delegate->window);
+    host.show();
+    fs::remove(documents(".settings.plist"));
+    QKeyEvent quit(QEvent::KeyPress, Qt::Key_Q, Qt::ControlModifier, QStringLiteral("\x11"));
+    QGuiApplication::sendEvent(host.qWindow(), &quit);
+    EXPECT_TRUE(ui::Application::shared().isTerminated());
+    EXPECT_EQ(exits, 1) << "the event loop was not told to end";
+    EXPECT_TRUE(fs::exists(documents(".settings.plist"))) << "the settings were not saved";
 }
 
 TEST_F(LaunchTest, QuittingStopsTheSizeEstimatesUnderWay) {

@@ -115,6 +115,21 @@ TEST_F(RunningCopyTest, LaterLaunchesHandTheirArchivesToTheRunningCopy) {
     EXPECT_EQ(readBytes(archive), original);
 }
 
+TEST_F(RunningCopyTest, ArchivesNamedInLatin1BytesAreImportedByEitherCopy) {
+    // Names as an older system wrote them, not UTF-8: opened by their bytes.
+    const std::string first = placeArchive("Fr\351d\351ric.tollivarmobile");
+    const std::string second = placeArchive("\xc9t\xe9.tollivarmobile");
+    const std::string original = readBytes(first);
+    auto running = startApplication({first});
+    waitForLaunch(running);
+    EXPECT_TRUE(waitForListedCount(running, 2)) << "the starting copy did not import its archive";
+    EXPECT_EQ(startApplication({"\xc9t\xe9.tollivarmobile"}, outside()).wait(), 0);
+    EXPECT_TRUE(waitForListedCount(running, 3)) << "the running copy did not import the handed-over archive";
+    EXPECT_EQ(readBytes(first), original);
+    EXPECT_EQ(readBytes(second), original);
+    EXPECT_EQ(running.stop(SIGTERM), 0);
+}
+
 TEST_F(RunningCopyTest, AnArchiveMovedIntoTheInboxArrivesWithoutARestart) {
     auto running = startApplication();
     waitForLaunch(running);

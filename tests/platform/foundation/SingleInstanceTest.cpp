@@ -2,6 +2,7 @@
 // hand-over of messages to the running copy, and refusing sockets and
 // folders that are not this user's alone.
 
+#include "platform/foundation/BackgroundActivity.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/SingleInstance.h"
@@ -9,17 +10,46 @@
 #include "support/TempAppFolders.h"
 #include "support/VirtualClock.h"
 
+#include <atomic>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
 
 namespace fs = std::filesystem;
 using foundation::SingleInstance;
+
+constexpr auto kFailed = SingleInstance::Role(-1);
+
+// A later launch on a thread of its own, as another process runs it, while
+// the test's main loop serves the running copy.
+class Launch {
+public:
+    // Counted from here, so that the main loop's clock waits for it.
+    Launch(SingleInstance& copy, std::vector<std::string> messages)
+        : thread_((foundation::BackgroundActivity::begin(), [this, &copy, messages = std::move(messages)] {
+              foundation::ScopedBackgroundActivity activity(foundation::ScopedBackgroundActivity::Adopt{});
+              role_ = copy.claimOrHandOff(messages, 10.0).valueOr(kFailed);
+              done_ = true;
+          })) {}
+    ~Launch() { (void)role(); }
+    // What it became; the main loop serves until then.
+    SingleInstance::Role role() {
+        foundation::RunLoop::main().runUntil([this] { return done_.load(); }, 600);
+        if (thread_.joinable()) thread_.join();
+        return role_;
+    }
+
+private:
+    SingleInstance::Role role_ = kFailed;
+    std::atomic<bool> done_{false};
+    std::thread thread_;  // last: starts once the rest is there
+};
 
 unsigned permissions(const std::string& path) {
     struct stat status {};
@@ -65,17 +95,17 @@ TEST_F(SingleInstanceTest, LaterLaunchesHandTheirMessagesToTheRunningCopy) {
     EXPECT_EQ(permissions(socketPath()), 0600u);
 
     std::vector<std::vector<std::string>> received;
-    running->startListening([&](std::vector<std::string> messages) { received.push_back(std::move(messages)); });
+    running->startListening([&](std::vector<std::string> messages) {
+        received.push_back(std::move(messages));
+        return true;
+    });
     const std::vector<std::vector<std::string>> sent = {
         {"file:///a/Film%201.tollivarmobile", "", "tollivar://x"}, {}, {std::string(5000, 'x')}};
     for (const auto& messages : sent) {
         auto later = instance();
-        auto handed = later->claimOrHandOff(messages, 5.0);
-        ASSERT_TRUE(handed.ok()) << handed.error().description;
-        EXPECT_EQ(*handed, SingleInstance::Role::HandedOff);
+        EXPECT_EQ(Launch(*later, messages).role(), SingleInstance::Role::HandedOff);
         EXPECT_FALSE(later->isRunningCopy());
     }
-    foundation::RunLoop::main().runUntilIdle();
     EXPECT_EQ(received, sent);
 
     // The running copy takes its socket along; the next launch runs.
@@ -87,10 +117,47 @@ TEST_F(SingleInstanceTest, LaterLaunchesHandTheirMessagesToTheRunningCopy) {
     EXPECT_EQ(*claimedAgain, SingleInstance::Role::Running);
 }
 
+TEST_F(SingleInstanceTest, ALaunchWhileTheRunningCopyQuitsRunsByItselfWithItsMessages) {
+    auto running = instance();
+    ASSERT_EQ(running->claimOrHandOff({}, 1.0).valueOr(kFailed), SingleInstance::Role::Running);
+    bool quitting = false;
+    int refused = 0;
+    std::vector<std::vector<std::string>> taken;
+    running->startListening([&](std::vector<std::string> messages) {
+        if (quitting) {
+            ++refused;
+            return false;
+        }
+        taken.push_back(std::move(messages));
+        return true;
+    });
+    const std::vector<std::string> before = {"file:///a/Before.tollivarmobile"}, during = {"file:///a/During.zip"};
+    auto earlier = instance();
+    EXPECT_EQ(Launch(*earlier, before).role(), SingleInstance::Role::HandedOff);
+
+    // Messages that reach the copy as its quit begins are not taken, and
+    // their launch does not hear that they were: it waits while the copy
+    // stops listening and ends, then runs by itself.
+    quitting = true;
+    auto later = instance();
+    Launch launch(*later, during);
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return refused > 0; }, 600));
+    running->stopListening();
+    EXPECT_FALSE(fs::exists(socketPath()));
+    EXPECT_EQ(fs::file_size(lockFile()), 0u) << "the lock file still says where to go";
+    running.reset();
+    EXPECT_EQ(launch.role(), SingleInstance::Role::Running);
+    EXPECT_TRUE(later->isRunningCopy());
+    EXPECT_EQ(taken, std::vector<std::vector<std::string>>{before});
+}
+
 TEST_F(SingleInstanceTest, SocketsThatAreNotThisUsersOwnAreRefused) {
     auto running = instance();
     ASSERT_TRUE(running->claimOrHandOff({}, 1.0).ok());
-    running->startListening([](std::vector<std::string>) { ADD_FAILURE() << "an impostor's messages arrived"; });
+    running->startListening([](std::vector<std::string>) {
+        ADD_FAILURE() << "an impostor's messages arrived";
+        return false;
+    });
 
     struct Case {
         const char* name;
@@ -143,28 +210,29 @@ TEST_F(SingleInstanceTest, TheLockIsTakenWhateverBecomesOfTheSocket) {
         {"nowhere that is ours alone", {shared}, ""},
     };
     const std::vector<std::string> sent = {"file:///a/Film.tollivarmobile"};
-    const auto failed = SingleInstance::Role(-1);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         auto running = instance(c.socketFolders);
-        EXPECT_EQ(running->claimOrHandOff({}, 1.0).valueOr(failed), SingleInstance::Role::Running);
+        EXPECT_EQ(running->claimOrHandOff({}, 1.0).valueOr(kFailed), SingleInstance::Role::Running);
         EXPECT_EQ(running->socketPath(), c.socketFolder.empty() ? "" : c.socketFolder + "/app.socket");
         std::vector<std::string> received;
-        running->startListening([&](std::vector<std::string> messages) { received = std::move(messages); });
+        running->startListening([&](std::vector<std::string> messages) {
+            received = std::move(messages);
+            return true;
+        });
 
         // A later launch, whatever folders it would have chosen, learns from
         // the running copy where it listens, or that it cannot be reached:
         // either way it does not run.
         auto later = instance({tooLong});
-        EXPECT_EQ(later->claimOrHandOff(sent, 5.0).valueOr(failed),
+        EXPECT_EQ(Launch(*later, sent).role(),
                   c.socketFolder.empty() ? SingleInstance::Role::AlreadyRunning : SingleInstance::Role::HandedOff);
         EXPECT_TRUE(later->foundRunningCopy());
-        foundation::RunLoop::main().runUntilIdle();
         EXPECT_EQ(received, c.socketFolder.empty() ? std::vector<std::string>{} : sent);
         EXPECT_TRUE(fs::is_empty(tooLong) && fs::is_empty(shared));
         // Once it ends, the next launch runs, and is not told anything stale.
         running.reset();
-        EXPECT_EQ(instance()->claimOrHandOff({}, 1.0).valueOr(failed), SingleInstance::Role::Running);
+        EXPECT_EQ(instance()->claimOrHandOff({}, 1.0).valueOr(kFailed), SingleInstance::Role::Running);
     }
 }
 

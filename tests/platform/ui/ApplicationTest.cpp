@@ -77,6 +77,7 @@ TEST_F(ApplicationTest, LifecycleCallsTheDelegateThenPostsInOrder) {
     Application& app = Application::shared();
     int exits = 0;
     app.setExitHandler([&] { ++exits; });
+    app.setTerminationStartHandler([&] { log.push_back("termination starts"); });
     EXPECT_TRUE(app.launch(delegate));
     app.enterBackground();  // from active: resigns first
     app.enterForeground();
@@ -92,7 +93,7 @@ TEST_F(ApplicationTest, LifecycleCallsTheDelegateThenPostsInOrder) {
             "UIApplicationDidBecomeActiveNotification", "resign(A)", "UIApplicationWillResignActiveNotification",
             "background(B)", "UIApplicationDidEnterBackgroundNotification", "foreground(B)",
             "UIApplicationWillEnterForegroundNotification", "active(A)", "UIApplicationDidBecomeActiveNotification",
-            "memory", "UIApplicationDidReceiveMemoryWarningNotification", "resign(A)",
+            "memory", "UIApplicationDidReceiveMemoryWarningNotification", "termination starts", "resign(A)",
             "UIApplicationWillResignActiveNotification", "terminate", "UIApplicationWillTerminateNotification"}));
     EXPECT_EQ(exits, 1);
     EXPECT_TRUE(app.isTerminated());

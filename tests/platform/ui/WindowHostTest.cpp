@@ -27,8 +27,10 @@
 #include <QTouchEvent>
 #include <QWheelEvent>
 #include <QWindow>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 using graphics::Point;
@@ -450,21 +452,33 @@ TEST_F(WindowHostTest, ChangesRepaintTheWindow) {
     EXPECT_EQ(grab().pixel(240, 150), qRgb(0, 0, 255));
 }
 
-TEST_F(WindowHostTest, ClosingTheWindowTerminatesTheApplication) {
+TEST_F(WindowHostTest, ClosingTheWindowOrCtrlQTerminatesTheApplication) {
     struct Recorder : ui::ApplicationDelegate {
         int terminated = 0;
         void applicationWillTerminate(ui::Application&) override { ++terminated; }
     };
-    auto delegate = std::make_shared<Recorder>();
+    // Ctrl+Q whatever has the keyboard (a field being typed in here); the
+    // close button last, as it takes the window away.
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"Ctrl+Q", [&] { key(Qt::Key_Q, "\x11", Qt::ControlModifier); }},
+        {"the window's close", [&] { host->qWindow()->close(); }},
+    };
+    ASSERT_TRUE(target->becomeFirstResponder());
     ui::Application& app = ui::Application::shared();
-    app.resetForTesting();
-    int exits = 0;
-    app.launch(delegate);
-    app.setExitHandler([&] { ++exits; });
-    host->qWindow()->close();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(delegate->terminated, 1);
-    EXPECT_EQ(exits, 1);
+    for (const auto& [way, quit] : ways) {
+        SCOPED_TRACE(way);
+        app.resetForTesting();
+        auto delegate = std::make_shared<Recorder>();
+        int exits = 0;
+        app.launch(delegate);
+        app.setExitHandler([&] { ++exits; });
+        quit();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(delegate->terminated, 1);
+        EXPECT_EQ(exits, 1);
+    }
+    key(Qt::Key_Q, "Q", Qt::ShiftModifier);
+    EXPECT_EQ(target->log, std::vector<std::string>{"Q"}) << "a key that is no quit is typed";
     app.resetForTesting();
 }
 

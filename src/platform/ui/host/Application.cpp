@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QUrl>
 #include <cctype>
+#include <utility>
 
 namespace ui {
 
@@ -78,6 +79,7 @@ void Application::enterForeground() {
 
 void Application::terminate() {
     if (terminated_) return;
+    if (auto starts = std::exchange(terminationStartHandler_, nullptr)) starts();
     if (launched_) {
         resignActive();
         terminated_ = true;
@@ -158,6 +160,7 @@ void Application::resetForTesting() {
     launched_ = false;
     terminated_ = false;
     exitHandler_ = nullptr;
+    terminationStartHandler_ = nullptr;
     opener_ = nullptr;
     canOpener_ = nullptr;
     idleTimerDisabled_.store(false);

@@ -88,8 +88,9 @@ public:
     void becomeActive();     // Inactive → Active
     void enterBackground();  // resigns first when active; → Background
     void enterForeground();  // Background → Inactive
-    // Resigns and backgrounds as needed, tells the delegate and observers
-    // the application will terminate, then runs the exit handler. Runs once.
+    // Runs the termination start handler, resigns as needed, tells the
+    // delegate and observers the application will terminate, then runs the
+    // exit handler. Runs once.
     void terminate();
     void receiveMemoryWarning();
     // A URL handed over by another program: the delegate's applicationOpenURL.
@@ -102,6 +103,9 @@ public:
 
     // What terminate() finally does (the host quits its event loop); none in tests.
     void setExitHandler(std::function<void()> handler) { exitHandler_ = std::move(handler); }
+    // What terminate() does first, before anyone hears of the quit (the
+    // running copy stops taking files from later launches); none in tests.
+    void setTerminationStartHandler(std::function<void()> handler) { terminationStartHandler_ = std::move(handler); }
 
     // ---- windows ------------------------------------------------------------------
     Window* keyWindow() const;
@@ -139,6 +143,7 @@ private:
     bool launched_ = false;
     bool terminated_ = false;
     std::function<void()> exitHandler_;
+    std::function<void()> terminationStartHandler_;
     URLOpener opener_;
     URLOpener canOpener_;
     std::atomic<bool> idleTimerDisabled_{false};

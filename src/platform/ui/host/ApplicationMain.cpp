@@ -6,10 +6,11 @@
 #include "platform/ui/host/OpenArguments.h"
 #include "platform/ui/host/WindowHost.h"
 
-#include <QDir>
 #include <QGuiApplication>
 #include <QSocketNotifier>
+#include <algorithm>
 #include <csignal>
+#include <filesystem>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -29,11 +30,12 @@ void onTerminationSignal(int) {
 }
 
 // What the program was asked to open: the first is the launch URL, the
-// others are opened once the launch is through.
-std::vector<std::string> urlsToOpen(const QStringList& arguments) {
-    std::vector<std::string> texts;
-    for (int i = 1; i < arguments.size(); ++i) texts.push_back(arguments[i].toStdString());
-    return urlsFromArguments(texts, QDir::currentPath().toStdString());
+// others are opened once the launch is through. Read from the arguments'
+// own bytes (Qt has taken its options out of them): a file name need not
+// be UTF-8.
+std::vector<std::string> urlsToOpen(int argc, char** argv) {
+    std::error_code noFolder;
+    return urlsFromArguments({argv + std::min(argc, 1), argv + argc}, std::filesystem::current_path(noFolder).string());
 }
 
 }  // namespace
@@ -79,7 +81,7 @@ int ApplicationMain(int argc, char** argv, const std::function<std::shared_ptr<A
         }
     });
 
-    std::vector<std::string> urls = urlsToOpen(QCoreApplication::arguments());
+    std::vector<std::string> urls = urlsToOpen(argc, argv);
     foundation::Dictionary launchOptions;
     if (!urls.empty()) launchOptions.set(Application::LaunchOptionsURLKey, urls.front());
     application.launch(makeDelegate ? makeDelegate() : nullptr, launchOptions);

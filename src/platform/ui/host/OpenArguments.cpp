@@ -1,7 +1,8 @@
 #include "platform/ui/host/OpenArguments.h"
 
+#include "platform/foundation/Paths.h"
+
 #include <QGuiApplication>
-#include <QUrl>
 #include <QWindow>
 #include <array>
 #include <cctype>
@@ -59,7 +60,8 @@ std::vector<std::string> urlsFromArguments(const std::vector<std::string>& argum
             urls.push_back(argument);
             continue;
         }
-        urls.push_back(QUrl::fromLocalFile(QString::fromStdString(file.string())).toEncoded().toStdString());
+        // From the name's bytes: a name that is not UTF-8 still names its file.
+        urls.push_back(foundation::path::toFileURL(file.string()));
     }
     return urls;
 }

@@ -13,7 +13,9 @@ namespace ui {
 // take one ("-platform offscreen"). A text with a URL scheme ("tollivar:x",
 // "https://...") stays as it is unless a file of that name exists; every
 // other argument is a path, resolved against `workingDirectory` when
-// relative, and becomes a "file:" URL with percent escapes.
+// relative, and becomes a "file:" URL with every byte of its name that is
+// not a letter, digit or one of "/-._~" percent-escaped (path::toFileURL),
+// whatever its encoding.
 std::vector<std::string> urlsFromArguments(const std::vector<std::string>& arguments,
                                            const std::string& workingDirectory);
 

@@ -85,6 +85,13 @@ std::optional<Key> keyFor(const QKeyEvent& event) {
     }
 }
 
+// The desktop's Quit: a platform theme may bind none (X11 without a
+// desktop), so Ctrl+Q counts whatever the theme says.
+bool isQuit(const QKeyEvent& event) {
+    if (event.matches(QKeySequence::Quit)) return true;
+    return event.key() == Qt::Key_Q && event.modifiers() == Qt::ControlModifier;
+}
+
 unsigned modifiersOf(Qt::KeyboardModifiers held) {
     unsigned modifiers = KeyModifierNone;
     if (held & Qt::ShiftModifier) modifiers |= KeyModifierShift;
@@ -266,6 +273,11 @@ protected:
     }
 
     void keyPressEvent(QKeyEvent* event) override {
+        // From every screen, and the way the window's close ends.
+        if (isQuit(*event)) {
+            Application::shared().terminate();
+            return;
+        }
         if (event->key() == Qt::Key_VolumeUp || event->key() == Qt::Key_VolumeDown) {
             if (const auto& handler = volumeKeyHandler()) handler(event->key() == Qt::Key_VolumeUp ? 1 : -1);
             return;

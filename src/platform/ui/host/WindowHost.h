@@ -11,9 +11,10 @@
 // one finger per touch point, the wheel goes to the view under the pointer
 // (Window::sendWheel), keys go to the tree's window (Window::sendKey:
 // alerts, the first responder, then the views on screen), the title follows
-// the tree window's title, and closing the Qt window runs the application's
-// terminate path. With TOLLIVAR_CONTROL_MAP set, the host keeps a map of the
-// labelled controls on screen for road tests (ControlMap.h).
+// the tree window's title, and closing the Qt window or Ctrl+Q (the
+// desktop's Quit) runs the application's terminate path. With
+// TOLLIVAR_CONTROL_MAP set, the host keeps a map of the labelled controls on
+// screen for road tests (ControlMap.h).
 //
 // Main thread only; needs a QGuiApplication.
 
