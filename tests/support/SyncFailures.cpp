@@ -11,6 +11,7 @@ namespace {
 std::atomic<int> failingErrno{0};
 std::atomic<bool> failingFolders{true};
 std::atomic<int> failureCount{0};
+std::atomic<int> passingLeft{0};
 
 }  // namespace
 
@@ -19,7 +20,7 @@ std::atomic<int> failureCount{0};
 extern "C" int fsync(int fd) {
     if (const int failure = failingErrno.load(); failure != 0) {
         struct stat info {};
-        if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode) == failingFolders.load()) {
+        if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode) == failingFolders.load() && passingLeft-- <= 0) {
             ++failureCount;
             errno = failure;
             return -1;
@@ -30,8 +31,9 @@ extern "C" int fsync(int fd) {
 
 namespace testsupport {
 
-ScopedSyncFailure::ScopedSyncFailure(On on, int errnoValue) {
+ScopedSyncFailure::ScopedSyncFailure(On on, int errnoValue, int passing) {
     failureCount = 0;
+    passingLeft = passing;
     failingFolders = on == On::Folders;
     failingErrno = errnoValue;
 }

@@ -134,25 +134,41 @@ std::string deleteQuestion(const std::vector<FramePtr>& going) {
 }
 
 Status replaceFramePicture(ProjectModel& project, KWImageProducer& producer, const Image& image,
-                           const std::string& frameID) {
+                           const std::string& frameID, const std::optional<graphics::AffineTransform>& pictureMapping) {
+    const auto reported = [](const Status& status) {
+        return !status && foundation::isOutOfSpaceError(status.error()) ? Status(storageFullError(status.error()))
+                                                                        : status;
+    };
     const std::string temporaryID = frameID + kReplacingSuffix;
-    // The producer removes what it wrote when one of the three fails.
-    if (Status stored = producer.storeImage(image, temporaryID); !stored) {
-        return foundation::isOutOfSpaceError(stored.error()) ? Status(storageFullError(stored.error())) : stored;
-    }
     const auto temporaries = pictureNames(temporaryID);
+    const auto removeTemporaries = [&](size_t from) {
+        for (size_t j = from; j < temporaries.size(); ++j)
+            (void)project.removeRegularFileWithPreferredFilename(temporaries[j]);
+    };
+    // The producer removes what it wrote when one of the three fails.
+    if (Status stored = producer.storeImage(image, temporaryID); !stored) return reported(stored);
+    // The painting notes the change before the picture is replaced, so that
+    // no crash between the two can bring its old picture back.
+    const auto picture = project.fileDataForFileWithPreferredFilename(temporaries.back());
+    Status noted = picture ? notePictureReplacement(project, frameID, *picture, pictureMapping)
+                           : Status(Error::posix(ENOENT, "Cannot read " + temporaries.back()));
+    if (!noted) {
+        removeTemporaries(0);
+        return reported(noted);
+    }
     const auto targets = pictureNames(frameID);
     for (size_t i = 0; i < targets.size(); ++i) {
         const auto from = project.pathForFile(temporaries[i]);
         const auto to = project.pathForFile(targets[i]);
         if (!from || !to || std::rename(from->c_str(), to->c_str()) != 0) {
             const int code = errno;
-            for (size_t j = i; j < temporaries.size(); ++j)
-                (void)project.removeRegularFileWithPreferredFilename(temporaries[j]);
+            removeTemporaries(i);
+            // The note names a picture that never came: dropped.
+            (void)carryPictureIntoPainting(project, frameID);
             return Error::posix(code, "Cannot replace " + targets[i]);
         }
     }
-    return carryPictureIntoPainting(project, frameID);
+    return reported(carryPictureIntoPainting(project, frameID));
 }
 
 std::optional<Image> originalPicture(ProjectModel& project, const FramePtr& frame) {

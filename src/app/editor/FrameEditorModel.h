@@ -10,6 +10,7 @@
 #include "app/core/KWImageProducer.h"
 #include "app/core/ProjectModel.h"
 #include "platform/foundation/Error.h"
+#include "platform/graphics/AffineTransform.h"
 #include "platform/graphics/Image.h"
 
 #include <cstdint>
@@ -72,10 +73,14 @@ std::string deleteQuestion(const std::vector<FramePtr>& going);
 // when every write succeeded, so a failure leaves the old picture whole.
 // The new picture, made from what the frame showed, is also where a painted
 // frame's next painting starts, with the painting it holds taken out of the
-// strokes (carryPictureIntoPainting).
+// strokes and what it hides moved by `pictureMapping` (where a crop put each
+// point of the old picture, in unit coordinates; none for a merge): see
+// notePictureReplacement. A failure once the picture is replaced leaves the
+// rest to the painter's next opening.
 // A full storage fails with the store error 623 (storageFullError).
 foundation::Status replaceFramePicture(ProjectModel& project, KWImageProducer& producer, const graphics::Image& image,
-                                       const std::string& frameID);
+                                       const std::string& frameID,
+                                       const std::optional<graphics::AffineTransform>& pictureMapping = std::nullopt);
 
 // The unfiltered full picture of a frame (no movie effect); none without a
 // stored full-size file.

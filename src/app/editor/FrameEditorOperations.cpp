@@ -336,16 +336,17 @@ void FrameEditorViewController::showImageEditorForFrame(const FramePtr& frame) {
     editor->setDoneCallback([weak, frame, shown](std::optional<graphics::Image> image, bool canceled) {
         auto self = weak.lock();
         if (!self) return;
-        if (image && !canceled) self->storeCroppedImage(*image, frame);
+        if (image && !canceled) self->storeCroppedImage(*image, frame, shown->renderMapping());
         self->dismissViewControllerFromFrameEditorWithZoomIn(shown, frame);
     });
     presentViewControllerFromFrameEditorWithZoomIn(editor);
 }
 
-bool FrameEditorViewController::storeCroppedImage(const graphics::Image& image, const FramePtr& forFrame) {
+bool FrameEditorViewController::storeCroppedImage(const graphics::Image& image, const FramePtr& forFrame,
+                                                  const graphics::AffineTransform& pictureMapping) {
     if (!forFrame || image.isNull()) return false;  // a cancelled crop writes nothing
     foundation::Status stored =
-        frameeditor::replaceFramePicture(*project_, imageProducer(), image, forFrame->frameID());
+        frameeditor::replaceFramePicture(*project_, imageProducer(), image, forFrame->frameID(), pictureMapping);
     // A failure may come once the picture is replaced, when the painting follows.
     updateFrameViews(forFrame);
     if (!stored) {

@@ -33,6 +33,7 @@
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Lifetime.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/graphics/AffineTransform.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/ui/controllers/ViewController.h"
 
@@ -193,8 +194,10 @@ public:
     void frameEditMenuCaptureHere(const FramePtr& frame);
     void showImageEditorForFrame(const FramePtr& frame);
     // Stores a cropped picture as the frame's new picture (the crop editor's
-    // done callback); false, with an alert, when it could not be stored.
-    bool storeCroppedImage(const graphics::Image& image, const FramePtr& forFrame);
+    // done callback, with where it put each point of the old picture in unit
+    // coordinates); false, with an alert, when it could not be stored.
+    bool storeCroppedImage(const graphics::Image& image, const FramePtr& forFrame,
+                           const graphics::AffineTransform& pictureMapping);
     // Draw (option 0) or Erase (1) on the frame. Draw on a frame whose
     // painting a mask partly erased asks first, since painting replays the
     // erased strokes; Cancel opens nothing.

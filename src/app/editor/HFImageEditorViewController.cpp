@@ -483,6 +483,7 @@ void HFImageEditorViewController::doneAction() {
     const double outputWidth = outputWidth_;
     const Rect crop = cropRect();
     const Size viewSize = imageView_->bounds().size;
+    renderMapping_ = imageeditor::unitRenderMapping(viewSize, crop, transform);
     auto weak = foundation::weakFrom(this);
     foundation::DispatchQueue::global().async([weak, transform, source, outputWidth, crop, viewSize] {
         graphics::Image rendered = imageeditor::newTransformedImage(transform, source, outputWidth, crop, viewSize);

@@ -109,6 +109,9 @@ public:
     bool isFlipped() const { return isFlipped_; }
     // The crop window in the source picture's coordinates.
     graphics::Rect cropBoundsInSourceImage() const;
+    // Where the last Done's picture took each point of the source, in unit
+    // coordinates of both (imageeditor::unitRenderMapping).
+    const graphics::AffineTransform& renderMapping() const { return renderMapping_; }
     ui::PanGestureRecognizer* panRecognizer() const { return panRecognizer_.get(); }
     ui::PinchGestureRecognizer* pinchRecognizer() const { return pinchRecognizer_.get(); }
     ui::RotationGestureRecognizer* rotationRecognizer() const { return rotationRecognizer_.get(); }
@@ -208,6 +211,7 @@ private:
     graphics::Point scaleCenter_;
     graphics::Rect initialImageFrame_;
     graphics::AffineTransform validTransform_;
+    graphics::AffineTransform renderMapping_;
     bool isFlipped_ = false;
     bool desktopGesture_ = false;
     foundation::TimerHandle desktopGestureRest_;

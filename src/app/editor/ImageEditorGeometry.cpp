@@ -161,6 +161,18 @@ AffineTransform renderTransform(Size output, const Rect& cropRect, const AffineT
     return graphics::concat(orientation, t);
 }
 
+AffineTransform unitRenderMapping(Size imageViewSize, const Rect& cropRect, const AffineTransform& viewTransform) {
+    const Size b = imageViewSize;
+    const Size c = cropRect.size;
+    // The upright picture fills the image view, whose centre stays on the
+    // crop window's; the output covers the window.
+    AffineTransform t = graphics::concat(AffineTransform::makeScale(b.width, b.height),
+                                         AffineTransform::makeTranslation(-b.width / 2, -b.height / 2));
+    t = graphics::concat(t, viewTransform);
+    t = graphics::concat(t, AffineTransform::makeTranslation(c.width / 2, c.height / 2));
+    return graphics::concat(t, AffineTransform::makeScale(1 / c.width, 1 / c.height));
+}
+
 Rect cropBoundsInSourceImage(Size sourceSize, Size imageViewBounds, const AffineTransform& viewTransform,
                              const Rect& cropRect) {
     const AffineTransform toSource =

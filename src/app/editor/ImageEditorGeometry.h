@@ -91,6 +91,11 @@ graphics::Size outputSize(double outputWidth, double sourceWidth, const graphics
 graphics::AffineTransform renderTransform(graphics::Size output, const graphics::Rect& cropRect,
                                           const graphics::AffineTransform& viewTransform,
                                           const graphics::AffineTransform& orientation);
+// Where renderTransform takes each point of the picture, in unit
+// coordinates of the upright picture and of the output (0 to 1 across and
+// down): how a crop moves, scales, turns and mirrors what the picture shows.
+graphics::AffineTransform unitRenderMapping(graphics::Size imageViewSize, const graphics::Rect& cropRect,
+                                            const graphics::AffineTransform& viewTransform);
 // The crop window in the source picture's coordinates.
 graphics::Rect cropBoundsInSourceImage(graphics::Size sourceSize, graphics::Size imageViewBounds,
                                        const graphics::AffineTransform& viewTransform, const graphics::Rect& cropRect);

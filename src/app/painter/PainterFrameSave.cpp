@@ -5,8 +5,11 @@
 #include "app/core/ProjectModel.h"
 #include "app/painter/PainterLayerManager.h"
 #include "platform/graphics/JpegCodec.h"
+#include "platform/security/Digest.h"
+#include "platform/ui/host/Device.h"
 
 #include <cerrno>
+#include <cmath>
 #include <filesystem>
 
 namespace painterfiles {
@@ -24,6 +27,43 @@ foundation::Status keepDamagedFile(ProjectModel& project, const std::string& fil
 }  // namespace painterfiles
 
 namespace {
+
+// The note of a change of the frame's picture: the digest of the new
+// picture, which tells whether the change reached it, and where the change
+// put each point of the old one ([a, b, c, d, tx, ty] in unit coordinates;
+// absent when it moved nothing, as a merge).
+constexpr const char* kNotedPictureKey = "sha1";
+constexpr const char* kNotedMappingKey = "mapping";
+
+std::string pictureDigest(const foundation::Bytes& picture) {
+    return security::hexString(security::sha1(picture.data(), picture.size()));
+}
+
+// The mapping of a note; none when it holds none that can be one.
+std::optional<graphics::AffineTransform> notedMapping(const foundation::Dictionary& note) {
+    const foundation::Value& value = note.get(kNotedMappingKey);
+    if (!value.isArray() || value.asArray().size() != 6) return std::nullopt;
+    double m[6];
+    for (size_t i = 0; i < 6; ++i) {
+        const foundation::Value& number = value.asArray().at(i);
+        if (!number.isNumber() || !std::isfinite(number.asDouble())) return std::nullopt;
+        m[i] = number.asDouble();
+    }
+    const graphics::AffineTransform mapping{m[0], m[1], m[2], m[3], m[4], m[5]};
+    if (!mapping.isInvertible()) return std::nullopt;
+    return mapping;
+}
+
+// Whether the frame was ever painted: any file of its painting.
+bool isPainted(ProjectModel& project, const std::string& frameID) {
+    for (const std::string& name : {painterfiles::unpaintedFileName(frameID), painterfiles::strokesFileName(frameID),
+                                    PainterLayerManager::layersFileName(frameID)}) {
+        const auto path = project.pathForFile(name);
+        std::error_code error;
+        if (path && std::filesystem::exists(*path, error)) return true;
+    }
+    return false;
+}
 
 foundation::Error noFrame() {
     return foundation::Error(foundation::kPOSIXErrorDomain, ENOENT, "There is no frame at that index.");
@@ -83,21 +123,34 @@ foundation::Status savePainterFrame(ProjectModel& project, KWImageProducer& prod
     return producer.createThumbNailAndPreviewForFrameAtIndex(frameIndex);
 }
 
+foundation::Status notePictureReplacement(ProjectModel& project, const std::string& frameID,
+                                          const foundation::Bytes& picture,
+                                          const std::optional<graphics::AffineTransform>& pictureMapping) {
+    // A change noted before and never carried goes first.
+    if (auto carried = carryPictureIntoPainting(project, frameID); !carried) return carried;
+    if (!isPainted(project, frameID)) return foundation::Status::success();
+    foundation::Dictionary note{{kNotedPictureKey, pictureDigest(picture)}};
+    if (const auto& t = pictureMapping)
+        note.set(kNotedMappingKey,
+                 foundation::Array{foundation::Value(t->a), foundation::Value(t->b), foundation::Value(t->c),
+                                   foundation::Value(t->d), foundation::Value(t->tx), foundation::Value(t->ty)});
+    return PainterLayerManager::notePictureChange(frameID, project, note);
+}
+
 foundation::Status carryPictureIntoPainting(ProjectModel& project, const std::string& frameID) {
-    const std::string unpainted = painterfiles::unpaintedFileName(frameID);
-    bool painted = false;
-    for (const std::string& name :
-         {unpainted, painterfiles::strokesFileName(frameID), PainterLayerManager::layersFileName(frameID)}) {
-        const auto path = project.pathForFile(name);
-        std::error_code error;
-        painted = painted || (path && std::filesystem::exists(*path, error));
-    }
-    if (!painted) return foundation::Status::success();
+    const auto note = PainterLayerManager::pictureChangeNote(frameID, project);
+    if (!note) return foundation::Status::success();
     const auto picture = project.fileDataForFileWithPreferredFilename(KWImageProducer::frameFileName(frameID));
-    if (!picture)
-        return foundation::Error(foundation::kPOSIXErrorDomain, ENOENT, "The frame's picture cannot be read.");
-    // The picture first: a crash before the strokes are emptied at worst
-    // draws them once more over it, where Undo takes them away again.
-    if (auto written = project.updateRegularFileWithContents(*picture, unpainted); !written) return written;
-    return PainterLayerManager::emptyShownLayers(frameID, project);
+    // A change that never reached the frame's picture leaves the painting as it was.
+    if (!picture || note->get(kNotedPictureKey).stringValue() != pictureDigest(*picture))
+        return PainterLayerManager::dropPictureChangeNote(frameID, project);
+    // The picture first: until the layers' file drops the note, carrying
+    // again writes it once more.
+    if (auto written = project.updateRegularFileWithContents(*picture, painterfiles::unpaintedFileName(frameID));
+        !written)
+        return written;
+    std::optional<PaintingMapping> mapping;
+    if (const auto unit = notedMapping(*note))
+        mapping = PaintingMapping{*unit, paintingCanvasSize(ui::Device::current().screenBounds().size)};
+    return PainterLayerManager::carryPictureIntoLayers(frameID, project, mapping);
 }

@@ -6,9 +6,11 @@
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
+#include "platform/graphics/AffineTransform.h"
 #include "platform/graphics/Image.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class KWImageProducer;
@@ -55,13 +57,25 @@ foundation::Status savePainterFrame(ProjectModel& project, KWImageProducer& prod
                                     bool isMasking, const foundation::Bytes& strokes, const graphics::Image& picture,
                                     const MaskedPainting& masked, PainterLayerManager& layers);
 
-// A crop or a merge replaced the picture of the frame with one made from
+// A crop or a merge replaces the picture of the frame with one made from
 // what it showed, its painting included. On a painted frame that picture
 // (a byte copy of "frame-<id>.jpg") becomes the one painting starts from,
 // and the painting it holds leaves the strokes: the shown layers are
 // emptied, while hidden ones and those at no opacity, which it does not
-// show, stay as they were. The next Draw then opens on the new picture and
-// changes nothing until painted on, where replaying the old strokes would
-// undo the crop or merge (and misplace them after a crop). Nothing happens
-// to a frame never painted.
+// show, stay, moved with what the picture shows (`pictureMapping`, where a
+// crop put each point of the old picture in the new one, in unit
+// coordinates of both; none for a merge). The next Draw then opens on the
+// new picture and changes nothing until painted on, and a hidden layer
+// shown again lies where it would lie had it been shown at the crop.
+//
+// notePictureReplacement comes before the frame's picture is replaced
+// (`picture` are the new file's bytes) and notes the change in the layer
+// stack; carryPictureIntoPainting after it carries the change into the
+// painting. A crash between them, or within the carrying, leaves the note:
+// the painter's next opening carries the change when the frame's picture is
+// the noted one and drops the note when it is not. Nothing happens to a
+// frame never painted.
+foundation::Status notePictureReplacement(ProjectModel& project, const std::string& frameID,
+                                          const foundation::Bytes& picture,
+                                          const std::optional<graphics::AffineTransform>& pictureMapping);
 foundation::Status carryPictureIntoPainting(ProjectModel& project, const std::string& frameID);

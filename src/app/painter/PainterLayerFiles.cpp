@@ -1,13 +1,15 @@
 // Storing and restoring a frame's layer stack: the layer information file
 // (a keyed archive of { "layers": [layer dictionaries], "active": UUID,
-// "erasedByMask": true when a mask rubbed out some of the painting }) and a
-// picture and a stroke file per layer.
+// "erasedByMask": true when a mask rubbed out some of the painting,
+// "pictureChange": a change of the frame's picture that the painting has yet
+// to take in }) and a picture and a stroke file per layer.
 
 #include "app/core/FileUtil.h"
 #include "app/core/PaintFiles.h"
 #include "app/core/ProjectModel.h"
 #include "app/painter/PainterFrameSave.h"
 #include "app/painter/PainterLayerManager.h"
+#include "app/painter/PaintingMapping.h"
 #include "platform/foundation/KeyedArchive.h"
 #include "platform/ui/View.h"
 #include "platform/ui/controls/ImageView.h"
@@ -19,10 +21,57 @@ namespace {
 using paintfiles::kLayersKey;
 constexpr const char* kActiveKey = "active";
 constexpr const char* kErasedByMaskKey = "erasedByMask";
+constexpr const char* kPictureChangeKey = "pictureChange";
 
 std::set<std::string> storedLayerIDs(ProjectModel& project, const std::string& frameID) {
     const auto data = project.fileDataForFileWithPreferredFilename(PainterLayerManager::layersFileName(frameID));
     return data ? paintfiles::listedLayerIDs(*data).value_or(std::set<std::string>{}) : std::set<std::string>{};
+}
+
+// The layer information file's dictionary; none when it is missing or not
+// a layer stack.
+std::optional<foundation::Dictionary> storedRoot(ProjectModel& project, const std::string& frameID) {
+    const auto data = project.fileDataForFileWithPreferredFilename(PainterLayerManager::layersFileName(frameID));
+    if (!data || !decodeLayerStack(*data).ok()) return std::nullopt;
+    return foundation::KeyedUnarchiver::unarchiveValue(*data)->asDictionary();
+}
+
+// The same, or for a frame without a readable one a stack of one layer that
+// takes the frame's stroke file, as its painting opens without one; a
+// damaged file is kept aside first.
+foundation::Result<foundation::Dictionary> storedOrSingleLayerRoot(ProjectModel& project, const std::string& frameID) {
+    if (auto root = storedRoot(project, frameID)) return *root;
+    if (auto kept = painterfiles::keepDamagedFile(project, PainterLayerManager::layersFileName(frameID)); !kept)
+        return kept.error();
+    const PainterLayer layer;
+    return foundation::Dictionary{{kLayersKey, foundation::Array{layer.encode()}}, {kActiveKey, layer.UUID}};
+}
+
+foundation::Status writeRoot(ProjectModel& project, const std::string& frameID, const foundation::Dictionary& root) {
+    auto archive = foundation::KeyedArchiver::archivedData(foundation::Value(root));
+    if (!archive) return archive.error();
+    return project.updateRegularFileWithContents(*archive, PainterLayerManager::layersFileName(frameID));
+}
+
+// A layer's strokes or picture as a change of the frame's picture carries
+// them; a file that does not decode goes as it is, for the painter to
+// report when it opens.
+foundation::Result<foundation::Bytes> carriedStrokes(const foundation::Bytes& strokes, const PaintingMapping& mapping) {
+    auto carried = mappedStrokes(strokes, mapping);
+    return carried ? carried : foundation::Result<foundation::Bytes>(strokes);
+}
+
+foundation::Result<foundation::Bytes> carriedLayerPicture(const foundation::Bytes& png,
+                                                          const PaintingMapping& mapping) {
+    auto picture = graphics::Image::decode(png);
+    if (!picture || picture->isNull()) return png;
+    return mappedLayerPicture(*picture, mapping).pngData();
+}
+
+foundation::Status writeCarried(ProjectModel& project, const foundation::Result<foundation::Bytes>& carried,
+                                const std::string& fileName) {
+    if (!carried) return carried.error();
+    return project.updateRegularFileWithContents(*carried, fileName);
 }
 
 }  // namespace
@@ -177,59 +226,102 @@ foundation::Status PainterLayerManager::duplicateFrameID(const std::string& sour
 }
 
 foundation::Status PainterLayerManager::markPaintingErasedByMask(const std::string& frameID, ProjectModel& project) {
-    const std::string file = layersFileName(frameID);
-    const auto data = project.fileDataForFileWithPreferredFilename(file);
-    foundation::Dictionary root;
-    if (data && decodeLayerStack(*data).ok()) {
-        root = foundation::KeyedUnarchiver::unarchiveValue(*data)->asDictionary();
-        if (root.get(kErasedByMaskKey).asBool()) return foundation::Status::success();
-    } else {
-        // The painting opens from the frame's stroke file then, on one layer.
-        if (data)
-            if (auto kept = painterfiles::keepDamagedFile(project, file); !kept) return kept;
-        const PainterLayer layer;
-        root = foundation::Dictionary{{kLayersKey, foundation::Array{layer.encode()}}, {kActiveKey, layer.UUID}};
-    }
-    root.set(kErasedByMaskKey, true);
-    auto archive = foundation::KeyedArchiver::archivedData(foundation::Value(root));
-    if (!archive) return archive.error();
-    return project.updateRegularFileWithContents(*archive, file);
+    auto root = storedOrSingleLayerRoot(project, frameID);
+    if (!root) return root.error();
+    if (root->get(kErasedByMaskKey).asBool()) return foundation::Status::success();
+    root->set(kErasedByMaskKey, true);
+    return writeRoot(project, frameID, *root);
 }
 
 bool PainterLayerManager::paintingErasedByMask(const std::string& frameID, ProjectModel& project) {
-    const auto data = project.fileDataForFileWithPreferredFilename(layersFileName(frameID));
-    if (!data || !decodeLayerStack(*data).ok()) return false;
-    return foundation::KeyedUnarchiver::unarchiveValue(*data)->asDictionary().get(kErasedByMaskKey).asBool();
+    const auto root = storedRoot(project, frameID);
+    return root && root->get(kErasedByMaskKey).asBool();
 }
 
-foundation::Status PainterLayerManager::emptyShownLayers(const std::string& frameID, ProjectModel& project) {
-    const std::string file = layersFileName(frameID);
-    const auto data = project.fileDataForFileWithPreferredFilename(file);
+foundation::Status PainterLayerManager::notePictureChange(const std::string& frameID, ProjectModel& project,
+                                                          const foundation::Dictionary& note) {
+    auto root = storedOrSingleLayerRoot(project, frameID);
+    if (!root) return root.error();
+    root->set(kPictureChangeKey, note);
+    return writeRoot(project, frameID, *root);
+}
+
+std::optional<foundation::Dictionary> PainterLayerManager::pictureChangeNote(const std::string& frameID,
+                                                                             ProjectModel& project) {
+    const auto root = storedRoot(project, frameID);
+    const foundation::Value note = root ? root->get(kPictureChangeKey) : foundation::Value();
+    if (!note.isDictionary()) return std::nullopt;
+    return note.asDictionary();
+}
+
+foundation::Status PainterLayerManager::dropPictureChangeNote(const std::string& frameID, ProjectModel& project) {
+    auto root = storedRoot(project, frameID);
+    if (!root || root->get(kPictureChangeKey).isNull()) return foundation::Status::success();
+    root->remove(kPictureChangeKey);
+    return writeRoot(project, frameID, *root);
+}
+
+foundation::Status PainterLayerManager::carryPictureIntoLayers(const std::string& frameID, ProjectModel& project,
+                                                               const std::optional<PaintingMapping>& mapping) {
+    const std::string strokesFile = painterfiles::strokesFileName(frameID);
+    const auto data = project.fileDataForFileWithPreferredFilename(layersFileName(frameID));
     auto stack = data ? decodeLayerStack(*data) : foundation::Result<StoredLayerStack>(foundation::Error());
+    // Without a readable stack the painting opens from the frame's stroke
+    // file alone, as one shown layer; a damaged stack is left for the
+    // painter to report.
+    if (!stack) return project.updateRegularFileWithContents({}, strokesFile);
     const auto shown = [](const PainterLayerPtr& layer) { return layer->isEnabled && layer->obacity > 0; };
-    bool activeShown = true;
-    if (stack) {
-        const auto active = std::find_if(stack->layers.begin(), stack->layers.end(),
-                                         [&](const PainterLayerPtr& layer) { return layer->UUID == stack->activeID; });
-        activeShown = shown(active != stack->layers.end() ? *active : stack->layers.front());
-    }
-    // Emptied before the active layer's own stroke file goes, for which it
-    // stands in when missing.
-    if (activeShown)
-        if (auto written = project.updateRegularFileWithContents({}, painterfiles::strokesFileName(frameID)); !written)
-            return written;
-    if (!stack) return foundation::Status::success();
+    PainterLayerPtr active = stack->layers.front();
+    for (const PainterLayerPtr& layer : stack->layers)
+        if (layer->UUID == stack->activeID) active = layer;
+    // The frame's stroke file stands in for the active layer's own when that
+    // is missing: emptied before the shown active layer's own file goes.
+    if (shown(active))
+        if (auto written = project.updateRegularFileWithContents({}, strokesFile); !written) return written;
+    std::vector<std::string> carriedAway;
+    std::optional<foundation::Bytes> activeStrokes;
+    foundation::Array list;
     for (const PainterLayerPtr& layer : stack->layers) {
-        if (!shown(layer)) continue;
-        for (const std::string& name :
-             {layerPictureFileName(frameID, layer->UUID), layerStrokesFileName(frameID, layer->UUID)})
-            if (auto removed = project.removeRegularFileWithPreferredFilename(name); !removed) return removed;
+        if (shown(layer)) {
+            for (const std::string& name :
+                 {layerPictureFileName(frameID, layer->UUID), layerStrokesFileName(frameID, layer->UUID)})
+                if (auto removed = project.removeRegularFileWithPreferredFilename(name); !removed) return removed;
+        } else if (mapping) {
+            // Carried into the files of a new identifier, which the stack
+            // names only once all are written: until then the layer is as it
+            // was, and carrying again starts from the same files.
+            const std::string from = layer->UUID;
+            layer->UUID = FileUtil::createUUID();
+            auto strokes = project.fileDataForFileWithPreferredFilename(layerStrokesFileName(frameID, from));
+            if (!strokes && layer == active) strokes = project.fileDataForFileWithPreferredFilename(strokesFile);
+            if (strokes && !strokes->empty()) {
+                const auto carried = carriedStrokes(*strokes, *mapping);
+                if (auto written = writeCarried(project, carried, layerStrokesFileName(frameID, layer->UUID)); !written)
+                    return written;
+                if (layer == active) activeStrokes = *carried;
+            }
+            if (const auto png = project.fileDataForFileWithPreferredFilename(layerPictureFileName(frameID, from)))
+                if (auto written = writeCarried(project, carriedLayerPicture(*png, *mapping),
+                                                layerPictureFileName(frameID, layer->UUID));
+                    !written)
+                    return written;
+            carriedAway.push_back(layerPictureFileName(frameID, from));
+            carriedAway.push_back(layerStrokesFileName(frameID, from));
+        }
+        list.push_back(layer->encode());
     }
-    // Last, so that a crash before at worst asks once too often.
+    // One write ends the carrying: the new identifiers, and neither the
+    // note of the change nor that of a mask, which no replay can bring back
+    // now that the picture holds what the shown layers drew.
     foundation::Dictionary root = foundation::KeyedUnarchiver::unarchiveValue(*data)->asDictionary();
-    if (!root.get(kErasedByMaskKey).asBool()) return foundation::Status::success();
+    root.set(kLayersKey, list);
+    root.set(kActiveKey, active->UUID);
     root.remove(kErasedByMaskKey);
-    auto archive = foundation::KeyedArchiver::archivedData(foundation::Value(root));
-    if (!archive) return archive.error();
-    return project.updateRegularFileWithContents(*archive, file);
+    root.remove(kPictureChangeKey);
+    if (auto written = writeRoot(project, frameID, root); !written) return written;
+    for (const std::string& name : carriedAway) (void)project.removeRegularFileWithPreferredFilename(name);
+    // The frame's stroke file holds the active layer's strokes, as after a
+    // save; until now it stood for the layer's old files.
+    if (activeStrokes) return project.updateRegularFileWithContents(*activeStrokes, strokesFile);
+    return foundation::Status::success();
 }

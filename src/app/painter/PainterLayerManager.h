@@ -9,6 +9,7 @@
 #include "app/painter/PainterFlatten.h"
 #include "app/painter/PainterLayer.h"
 #include "app/painter/PaintingCanvasView.h"
+#include "app/painter/PaintingMapping.h"
 #include "platform/foundation/Error.h"
 #include "platform/graphics/Image.h"
 
@@ -102,13 +103,25 @@ public:
     // takes the frame's stroke file, as its painting opens without one.
     static foundation::Status markPaintingErasedByMask(const std::string& frameID, ProjectModel& project);
     static bool paintingErasedByMask(const std::string& frameID, ProjectModel& project);
+    // A change of the frame's picture that the painting has yet to take in
+    // (carryPictureIntoLayers), noted in the layer information file before
+    // the picture changes, so that no crash can part the two. A frame
+    // without a readable file gets a stack of one layer, as for a mask.
+    static foundation::Status notePictureChange(const std::string& frameID, ProjectModel& project,
+                                                const foundation::Dictionary& note);
+    static std::optional<foundation::Dictionary> pictureChangeNote(const std::string& frameID, ProjectModel& project);
+    static foundation::Status dropPictureChangeNote(const std::string& frameID, ProjectModel& project);
     // The frame's picture took in what its shown layers drew: their strokes
     // and pictures go (the frame's stroke file too while the active layer is
-    // shown) and so does the note of a mask, which no replay can bring back
-    // now. Hidden layers and those at no opacity stay. A stack file that
-    // cannot be read is left for the painter to report; the painting then
-    // opens from the frame's stroke file, emptied.
-    static foundation::Status emptyShownLayers(const std::string& frameID, ProjectModel& project);
+    // shown). Hidden layers and those at no opacity stay, carried by
+    // `mapping` when the picture moved what it shows, under new identifiers.
+    // The stack file is written last and drops the notes of the change and
+    // of a mask (no replay can bring that back now), so that a crash before
+    // it leaves the change to carry again from the same files. A stack file
+    // that cannot be read is left for the painter to report; the painting
+    // then opens from the frame's stroke file, emptied.
+    static foundation::Status carryPictureIntoLayers(const std::string& frameID, ProjectModel& project,
+                                                     const std::optional<PaintingMapping>& mapping);
 
 private:
     PainterLayerPtr makeNamedLayer();

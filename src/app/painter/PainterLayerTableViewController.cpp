@@ -12,6 +12,9 @@
 #include "platform/ui/host/Device.h"
 #include "platform/ui/lists/TableViewCell.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 constexpr double kRowHeight = 60;
@@ -22,6 +25,24 @@ std::shared_ptr<ui::BarButtonItem> imageItem(const char* name, ui::BarButtonItem
 }
 
 }  // namespace
+
+PainterLayerTableCell::PainterLayerTableCell(std::string reuseIdentifier)
+    : ui::TableViewCell(ui::TableViewCellStyle::Default, std::move(reuseIdentifier)),
+      layerEnabled_(std::make_shared<ui::Switch>()) {
+    contentView().addSubview(layerEnabled_);
+}
+
+void PainterLayerTableCell::layoutSubviews() {
+    ui::TableViewCell::layoutSubviews();
+    const graphics::Rect content = contentView().bounds();
+    const graphics::Size size = layerEnabled_->frame().size;
+    const double x = content.size.width - kMargin - size.width;
+    layerEnabled_->setFrame({x, std::round((content.size.height - size.height) / 2), size.width, size.height});
+    // The name ends before the switch.
+    graphics::Rect name = textLabel()->frame();
+    name.size.width = std::max(0.0, x - kMargin - name.origin.x);
+    textLabel()->setFrame(name);
+}
 
 PainterLayerTableViewController::PainterLayerTableViewController() = default;
 PainterLayerTableViewController::~PainterLayerTableViewController() = default;
@@ -84,23 +105,25 @@ size_t PainterLayerTableViewController::numberOfRowsInSection(ui::TableView&, si
 
 ui::TableViewCellPtr PainterLayerTableViewController::cellForRowAtIndexPath(ui::TableView& table,
                                                                             const ui::IndexPath& indexPath) {
-    ui::TableViewCellPtr cell = table.dequeueReusableCellWithIdentifier(kCellIdentifier);
+    auto cell =
+        std::dynamic_pointer_cast<PainterLayerTableCell>(table.dequeueReusableCellWithIdentifier(kCellIdentifier));
     if (!cell) {
-        cell = std::make_shared<ui::TableViewCell>(ui::TableViewCellStyle::Default, kCellIdentifier);
-        auto visible = std::make_shared<ui::Switch>();
-        visible->addTarget(this, life_.guard([this](ui::Control& sender) {
-            auto& control = static_cast<ui::Switch&>(sender);
-            enableLayer(static_cast<size_t>(control.tag()), control.isOn());
+        cell = std::make_shared<PainterLayerTableCell>(kCellIdentifier);
+        // The row the cell is in now: a row added or moved above it since it
+        // was filled leaves the switch's tag behind.
+        std::weak_ptr<PainterLayerTableCell> filled = cell;
+        cell->layerEnabled()->addTarget(this, life_.guard([this, filled](ui::Control& sender) {
+            const auto row = tableView().indexPathForCell(filled.lock().get());
+            if (row) enableLayer(row->row, static_cast<ui::Switch&>(sender).isOn());
         }),
-                           ui::ControlEventValueChanged);
-        cell->setAccessoryView(visible);
+                                        ui::ControlEventValueChanged);
     }
     const size_t row = indexPath.row;
     if (!layerManager_ || row >= layerManager_->layers().size()) return cell;
     const PainterLayerPtr& layer = layerManager_->layers()[row];
     cell->textLabel()->setText(layer->name);
     cell->imageView()->setImage(layerManager_->getThumbnailForLayer(layer).value_or(graphics::Image()));
-    auto* visible = static_cast<ui::Switch*>(cell->accessoryView().get());
+    ui::Switch* visible = cell->layerEnabled();
     visible->setTag(static_cast<int>(row));
     visible->setOn(layer->isEnabled);
     return cell;

@@ -9,6 +9,7 @@
 #include "platform/foundation/Lifetime.h"
 #include "platform/ui/controllers/ViewController.h"
 #include "platform/ui/lists/TableView.h"
+#include "platform/ui/lists/TableViewCell.h"
 
 #include <memory>
 
@@ -20,7 +21,18 @@ class Slider;
 class Switch;
 }  // namespace ui
 
-class PainterLayerTableCell;
+// A row of the list: the layer's thumbnail and name, and its visibility
+// switch in the content, where it stays while the list is edited (an
+// accessory would give way to the reorder control).
+class PainterLayerTableCell : public ui::TableViewCell {
+public:
+    explicit PainterLayerTableCell(std::string reuseIdentifier);
+    ui::Switch* layerEnabled() const { return layerEnabled_.get(); }
+    void layoutSubviews() override;
+
+private:
+    std::shared_ptr<ui::Switch> layerEnabled_;
+};
 
 class PainterLayerTableViewController : public ui::ViewController,
                                         public ui::TableViewDataSource,

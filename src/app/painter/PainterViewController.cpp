@@ -2,9 +2,11 @@
 
 #include "app/core/KWImageProducer.h"
 #include "app/core/ProjectModel.h"
+#include "app/core/SaveFailure.h"
 #include "app/painter/MaskingView.h"
 #include "app/painter/PainterLayerManager.h"
 #include "app/painter/PainterLayerTableViewController.h"
+#include "app/painter/PaintingMapping.h"
 #include "app/painter/PaintingView.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/compositing/Animation.h"
@@ -41,6 +43,10 @@ foundation::Result<std::shared_ptr<PainterViewController>> PainterViewController
     const auto list = project ? project->getFrameList() : nullptr;
     const FramePtr frame = list ? list->getFrameAtIndex(frameIndex) : nullptr;
     if (!frame || frame->type() == Frame::kTypeCaptureSlot) return cannotOpen("There is no frame to paint on.");
+    // A change of the frame's picture that a crash kept from the painting
+    // reaches it before anything is read.
+    if (auto carried = carryPictureIntoPainting(*project, frame->frameID()); !carried)
+        return saveFailureError(projectCalled(project->getName()), carried.error());
     KWImageProducer producer(project);
     auto picture = producer.getOriginialImageForFrameAtIndex(frameIndex);
     if (!picture || picture->isNull()) return cannotOpen("The picture of this frame cannot be read.");
@@ -138,8 +144,7 @@ graphics::Rect PainterViewController::getOrientationCorrectedRectFromRect(const 
 
 void PainterViewController::layoutCanvasAndLoad() {
     const graphics::Rect r = getOrientationCorrectedRectFromRect(view()->frame());
-    const double width = static_cast<float>(r.size.width);
-    const double height = width * 0.5625;
+    const auto [width, height] = paintingCanvasSize(r.size);
     const double y = (r.size.height - height) * 0.5;
     bgImageView_->setFrame(graphics::Rect{0, y, width, height});
     paintMainView_->setFrame(graphics::Rect{0, y, width, height});

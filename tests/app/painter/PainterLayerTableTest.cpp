@@ -2,6 +2,7 @@
 #include "app/core/ProjectModel.h"
 #include "app/painter/PainterLayerManager.h"
 #include "app/painter/PainterLayerTableViewController.h"
+#include "platform/ui/compositing/Render.h"
 #include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controls/Label.h"
@@ -63,18 +64,22 @@ TEST_F(PainterLayerTableTest, BarButtonsSliderAndSwitchesWorkOnTheSelectedLayer)
     EXPECT_TRUE(table->exportBtn()->isEnabled() && table->duplicateBtn()->isEnabled() &&
                 table->importBtn()->isEnabled());
 
-    // The slider sets the selected layer's opacity; the row's switch hides it.
+    // The slider sets the selected layer's opacity; the row's switch, shown
+    // while the list is edited, hides it.
     table->tableView().selectRowAtIndexPath(ui::IndexPath::indexPathForRow(1, 0), false,
                                             ui::TableViewScrollPosition::None);
     table->updateButtonStates(1);
     table->sliderOpacity()->setValue(0.25);
     table->sliderOpacity()->sendActionsForControlEvents(ui::ControlEventValueChanged);
     EXPECT_FLOAT_EQ(manager.layers()[1]->obacity, 0.25f);
-    auto cell = table->cellForRowAtIndexPath(table->tableView(), ui::IndexPath::indexPathForRow(1, 0));
-    auto* visible = static_cast<ui::Switch*>(cell->accessoryView().get());
+    ui::prepareForRendering(*window, 1.0);
+    auto cell = std::dynamic_pointer_cast<PainterLayerTableCell>(
+        table->tableView().cellForRowAtIndexPath(ui::IndexPath::indexPathForRow(1, 0)));
+    ASSERT_NE(cell, nullptr);
     EXPECT_EQ(cell->textLabel()->text(), "Layer");
-    visible->setOn(false);
-    visible->sendActionsForControlEvents(ui::ControlEventValueChanged);
+    EXPECT_LE(inWindow(cell->textLabel()).maxX(), inWindow(cell->layerEnabled()).minX());
+    tap(cell->layerEnabled());
+    advance(1);
     EXPECT_FALSE(manager.layers()[1]->isEnabled);
 
     // Closing the list makes the selected layer active.

@@ -405,8 +405,9 @@ TEST_F(PainterViewControllerTest, APictureMadeFromThePaintingTakesItsShownLayers
         }
         const auto strokes = fileData(painterfiles::strokesFileName(id));
         ASSERT_TRUE(KWImageProducer(project).storeImage(testsupport::quadrantsImage(kFrameWidth, kFrameHeight), id));
-        ASSERT_TRUE(carryPictureIntoPainting(*project, id));
         const auto picture = fileData(KWImageProducer::frameFileName(id));
+        ASSERT_TRUE(notePictureReplacement(*project, id, picture.value(), std::nullopt));
+        ASSERT_TRUE(carryPictureIntoPainting(*project, id));
         EXPECT_EQ(fileData(painterfiles::unpaintedFileName(id)), c == Never ? std::nullopt : picture);
         if (c == Never) continue;
         EXPECT_EQ(fileData(painterfiles::strokesFileName(id)), c == HiddenActive ? strokes : foundation::Bytes{});

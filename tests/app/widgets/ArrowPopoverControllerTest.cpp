@@ -524,3 +524,19 @@ TEST_F(ArrowPopover, ThePanelHidesWhatLiesUnderIt) {
     EXPECT_EQ(fill.g, fill.r) << "red shows through the panel";
     EXPECT_GT(fill.g, 240);
 }
+
+TEST_F(ArrowPopover, APopoverFromAPresentedScreenLiesOverIt) {
+    auto presented = std::make_shared<ui::ViewController>();
+    root->presentViewController(presented, false);
+    auto button = ui::makeView<TouchCounter>(Rect(100, 100, 60, 40));
+    presented->view()->addSubview(button);
+    WEPopoverController popover(screen);
+    popover.presentPopoverFromRect(button->bounds(), *button, kPopoverArrowDirectionUp, false);
+    ASSERT_TRUE(popover.view());
+    const Rect frame = popover.view()->frame();
+    const Rect content = popover.view()->contentRect().offsetBy(frame.origin.x, frame.origin.y);
+    const Point middle = popover.backgroundView()->convertPointToView({content.midX(), content.midY()}, nullptr);
+    ui::View* touched = window->hitTest(middle, nullptr);
+    ASSERT_NE(touched, nullptr);
+    EXPECT_TRUE(touched->isDescendantOfView(popover.view().get())) << "the panel is under the presented screen";
+}

@@ -51,7 +51,11 @@ std::shared_ptr<WEPopoverContainerViewProperties> WEPopoverController::defaultCo
     return p;
 }
 
-ui::View* WEPopoverController::keyView() {
+ui::View* WEPopoverController::keyView(ui::View* anchor) {
+    // A presented screen lies in a container of its own above the window's
+    // first subview: the popover goes over the screen its anchor is on.
+    for (ui::View* view = anchor; view; view = view->superview())
+        if (ui::View* parent = view->superview(); parent && parent == view->window()) return view;
     ui::Window* window = ui::Window::keyWindow();
     if (!window) return nullptr;
     if (!window->subviews().empty()) return window->subviews().front().get();
@@ -106,7 +110,7 @@ void WEPopoverController::presentPopoverFromRect(const Rect& rect, ui::View& inV
     // Any popover of this controller goes away at once.
     dismissPopoverAnimated(false);
 
-    ui::View* top = keyView();
+    ui::View* top = keyView(&inView);
     if (!top) top = inView.window();
     if (!top) return;  // not on screen: nothing to cover
 
@@ -140,8 +144,9 @@ void WEPopoverController::presentPopoverFromRect(const Rect& rect, ui::View& inV
 void WEPopoverController::presentPopoverFromBarButtonItem(const ui::BarButtonItem& item,
                                                           PopoverArrowDirection permittedArrowDirections,
                                                           bool animated) {
-    ui::View* top = keyView();
-    if (!top || !UIBarButtonItem_WEPopover::superview(item)) return;
+    ui::View* bar = UIBarButtonItem_WEPopover::superview(item);
+    ui::View* top = keyView(bar);
+    if (!top || !bar) return;
     Rect rect = UIBarButtonItem_WEPopover::frameInView(item, *top);
     presentPopoverFromRect(rect, *top, permittedArrowDirections, animated);
 }

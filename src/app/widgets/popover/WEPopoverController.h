@@ -107,8 +107,10 @@ protected:
     foundation::LifeToken life_;
 
 private:
-    // The top view of the key window (the window itself when empty).
-    static ui::View* keyView();
+    // The window's subview that holds `anchor`: the screen it is on, or the
+    // container of a presented screen. Without an anchor in a window, the
+    // key window's first subview (the window itself when empty).
+    static ui::View* keyView(ui::View* anchor);
     void setView(std::shared_ptr<WEPopoverContainerView> view);
     void updateBackgroundPassthroughViews();
     graphics::Rect displayAreaForView(ui::View& view) const;
