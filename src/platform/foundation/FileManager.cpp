@@ -67,7 +67,8 @@ Status copyFileContents(const std::string& from, const std::string& to, const st
     FileDescriptor in = FileDescriptor::open(from, O_RDONLY);
     if (!in) return fileSystemError(errno, from, false);
     // O_EXCL keeps the promise not to replace anything, even against a racing writer.
-    FileDescriptor out = FileDescriptor::open(to, O_WRONLY | O_CREAT | O_EXCL, info.st_mode & 07777);
+    const mode_t mode = kOwnFileMode | ((info.st_mode & S_IXUSR) ? 0111 : 0);
+    FileDescriptor out = FileDescriptor::open(to, O_WRONLY | O_CREAT | O_EXCL, mode);
     if (!out) return fileSystemError(errno, to, true);
 
     auto fail = [&](int errnoValue, const std::string& path, bool writing) -> Status {
@@ -102,8 +103,7 @@ Status copyTree(const std::string& from, const std::string& to, const struct sta
 
     auto names = listFolder(from);
     if (!names) return names.error();
-    // Owner access while filling, the source's mode once complete.
-    if (::mkdir(to.c_str(), (info.st_mode & 07777) | S_IRWXU) != 0) return fileSystemError(errno, to, true);
+    if (::mkdir(to.c_str(), kOwnFolderMode) != 0) return fileSystemError(errno, to, true);
     for (const std::string& name : *names) {
         std::string source = joined(from, name);
         struct stat child;
@@ -114,7 +114,6 @@ Status copyTree(const std::string& from, const std::string& to, const struct sta
             return copied;
         }
     }
-    ::chmod(to.c_str(), info.st_mode & 07777);
     struct timespec times[2] = {info.st_atim, info.st_mtim};
     ::utimensat(AT_FDCWD, to.c_str(), times, 0);
     return {};
@@ -230,13 +229,10 @@ bool FileManager::fileExists(const std::string& path, bool* isDirectory) const {
     return exists;
 }
 
-// Our folders' mode, narrowed by the umask: no one else may write into them.
-constexpr mode_t kFolderMode = 0755;
-
 Status FileManager::createDirectory(const std::string& path, bool withIntermediates) const {
     if (path.empty()) return fileSystemError(ENOENT, path, true);
     if (!withIntermediates) {
-        if (::mkdir(path.c_str(), kFolderMode) != 0) return fileSystemError(errno, path, true);
+        if (::mkdir(path.c_str(), kOwnFolderMode) != 0) return fileSystemError(errno, path, true);
         return {};
     }
     bool isDirectory = false;
@@ -245,7 +241,7 @@ Status FileManager::createDirectory(const std::string& path, bool withIntermedia
     // Create each missing folder from the top down.
     for (size_t position = path.find('/', 1);; position = path.find('/', position + 1)) {
         std::string prefix = position == std::string::npos ? path : path.substr(0, position);
-        if (!prefix.empty() && prefix.back() != '/' && ::mkdir(prefix.c_str(), kFolderMode) != 0) {
+        if (!prefix.empty() && prefix.back() != '/' && ::mkdir(prefix.c_str(), kOwnFolderMode) != 0) {
             int failure = errno;
             if (failure != EEXIST) return fileSystemError(failure, prefix, true);
             if (!fileExists(prefix, &isDirectory) || !isDirectory) return existsError(prefix);

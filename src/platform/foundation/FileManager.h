@@ -30,6 +30,12 @@ inline constexpr int64_t kFileWriteUnsupportedSchemeError = 518;
 inline constexpr int64_t kFileWriteOutOfSpaceError = 640;
 inline constexpr int64_t kFileWriteVolumeReadOnlyError = 642;
 
+// The modes of what we write, whatever a source or an archive says: no one
+// else may write to it, nothing is set-id or sticky, and the umask narrows
+// them further. A copy of a file its owner may execute gets 0755.
+inline constexpr uint32_t kOwnFileMode = 0644;
+inline constexpr uint32_t kOwnFolderMode = 0755;
+
 // The file-system error for a failed operation on `path`, from the errno the
 // operating system gave. `writing` picks between the read and the write codes
 // where the platform distinguishes them (a missing file is 260 when reading,
@@ -85,9 +91,10 @@ public:
     Result<std::vector<std::string>> subpathsOfDirectory(const std::string& path) const;
 
     // Copies a file, a symbolic link (as a link, never its target) or a folder
-    // with everything in it. Fails with 516 when anything exists at `to`,
-    // including a dangling symbolic link; nothing is replaced. A folder copy
-    // that fails half-way removes what it copied.
+    // with everything in it, with our own modes (kOwnFileMode, kOwnFolderMode)
+    // and the source's modification dates. Fails with 516 when anything exists
+    // at `to`, including a dangling symbolic link; nothing is replaced. A
+    // folder copy that fails half-way removes what it copied.
     Status copyItem(const std::string& from, const std::string& to) const;
 
     // Copies a file, or a folder with its contents, into `folder` as
@@ -102,7 +109,7 @@ public:
                                               const std::string& separator = " ") const;
 
     // Moves an item; fails with 516 when anything exists at `to`. Across file
-    // systems it copies and then removes the source.
+    // systems it copies (as copyItem does) and then removes the source.
     Status moveItem(const std::string& from, const std::string& to) const;
 
     // Removes a file, a symbolic link (not its target) or a folder with its

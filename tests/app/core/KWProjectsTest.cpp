@@ -119,6 +119,29 @@ TEST_F(ProjectListTest, DuplicateGoesInFrontOfItsSource) {
     EXPECT_EQ(ProjectModel::create(*copy->getProjectPath())->getName(), third->getName() + " copy");
 }
 
+TEST_F(ProjectListTest, ADuplicateHoldsNothingOthersMayWriteNorSetId) {
+    auto project = savedProject();
+    const fs::path folder = *project->getProjectPath();
+    // Modes as an earlier version took them from an archive.
+    fs::create_directory(folder / "Layers");
+    std::ofstream(folder / "Layers" / "layer-1.png") << "png";
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        ASSERT_EQ(::chmod(entry.path().c_str(), entry.is_directory() ? 01777 : 06777), 0);
+
+    auto reported = outcomeOf(
+        [&](KWProjects::Completion done) { KWProjects::getInstance().duplicateProject(project, std::move(done)); });
+    ASSERT_FALSE(reported) << reported->description;
+    const fs::path copy = *KWProjects::getInstance().getProjects()[1]->getProjectPath();
+    int checked = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(copy)) {
+        struct stat info {};
+        ASSERT_EQ(::lstat(entry.path().c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & (S_ISUID | S_ISGID | S_ISVTX | S_IWGRP | S_IWOTH), 0u) << entry.path();
+        ++checked;
+    }
+    EXPECT_EQ(checked, 4);  // both project files, the folder and its layer
+}
+
 TEST(DuplicateName, CopiesAreNamedApartFromEveryListedName) {
     struct Case {
         const char* name;

@@ -80,7 +80,6 @@ TEST_F(FileManagerTest, CopyOfAFolderIsDeepAndKeepsLinksAsLinks) {
     write("src/inner/deeper/leaf.bin", std::string("a\0b", 3));
     ASSERT_TRUE(files.createSymbolicLink(at("src/link"), "inner/deeper/leaf.bin"));
     ASSERT_TRUE(files.createSymbolicLink(at("src/outside"), "/etc/hostname"));
-    ::chmod(at("src/top.jpg").c_str(), 0640);
     ASSERT_TRUE(files.setModificationDate(at("src/top.jpg"), Date{1000.0}));
 
     ASSERT_TRUE(files.copyItem(at("src"), at("dst")));
@@ -90,10 +89,32 @@ TEST_F(FileManagerTest, CopyOfAFolderIsDeepAndKeepsLinksAsLinks) {
     EXPECT_EQ(linkTarget("dst/outside"), "/etc/hostname");
     auto attributes = files.attributesOfItem(at("dst/top.jpg"));
     ASSERT_TRUE(attributes);
-    EXPECT_EQ(attributes->permissions, 0640u);
     EXPECT_DOUBLE_EQ(attributes->modificationDate.sinceReferenceDate, 1000.0);
     // The source is untouched.
     EXPECT_EQ(read("src/top.jpg"), "top");
+}
+
+TEST_F(FileManagerTest, CopiesGetOurOwnModesWhateverTheSourceHas) {
+    ASSERT_TRUE(files.createDirectory(at("src/open"), true));
+    const std::pair<const char*, mode_t> sources[] = {{"src", 0777},        {"src/open", 01777}, {"src/setid", 06777},
+                                                      {"src/shared", 0666}, {"src/run", 0700},   {"src/private", 0600}};
+    for (const auto& [name, mode] : sources) {
+        if (!files.fileExists(at(name))) write(name, name);
+        ASSERT_EQ(::chmod(at(name).c_str(), mode), 0);
+    }
+    const mode_t original = ::umask(022);
+    const Status copied = files.copyItem(at("src"), at("dst"));
+    ::umask(original);
+    ASSERT_TRUE(copied);
+    // Folders and what their owner may run 0755, the rest 0644.
+    const std::pair<const char*, uint32_t> expected[] = {{"dst", 0755},       {"dst/open", 0755},
+                                                         {"dst/setid", 0755}, {"dst/shared", 0644},
+                                                         {"dst/run", 0755},   {"dst/private", 0644}};
+    for (const auto& [name, mode] : expected) {
+        auto attributes = files.attributesOfItem(at(name));
+        ASSERT_TRUE(attributes) << name;
+        EXPECT_EQ(attributes->permissions, mode) << name;
+    }
 }
 
 TEST_F(FileManagerTest, FailedFolderCopyLeavesNoHalfCopy) {
