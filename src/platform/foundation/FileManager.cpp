@@ -88,8 +88,11 @@ Status copyFileContents(const std::string& from, const std::string& to, const st
     return {};
 }
 
-// Copies `from` (already lstat'ed) to `to`, which does not exist yet.
-Status copyTree(const std::string& from, const std::string& to, const struct stat& info) {
+// Copies `from` (already lstat'ed) to `to`, which does not exist yet, asking
+// `shouldStop` (when given) before each item.
+Status copyTree(const std::string& from, const std::string& to, const struct stat& info,
+                const std::function<bool()>& shouldStop) {
+    if (shouldStop && shouldStop()) return fileSystemError(ECANCELED, to, true);
     if (S_ISLNK(info.st_mode)) {
         std::vector<char> target(static_cast<size_t>(info.st_size > 0 ? info.st_size : 255) + 1);
         ssize_t length = ::readlink(from.c_str(), target.data(), target.size());
@@ -107,7 +110,7 @@ Status copyTree(const std::string& from, const std::string& to, const struct sta
     for (const std::string& name : *names) {
         std::string source = joined(from, name);
         struct stat child;
-        Status copied = ::lstat(source.c_str(), &child) == 0 ? copyTree(source, joined(to, name), child)
+        Status copied = ::lstat(source.c_str(), &child) == 0 ? copyTree(source, joined(to, name), child, shouldStop)
                                                              : Status(fileSystemError(errno, source, false));
         if (!copied) {
             removeTree(to);
@@ -264,12 +267,13 @@ Result<std::vector<std::string>> FileManager::subpathsOfDirectory(const std::str
     return out;
 }
 
-Status FileManager::copyItem(const std::string& from, const std::string& to) const {
+Status FileManager::copyItem(const std::string& from, const std::string& to,
+                             const std::function<bool()>& shouldStop) const {
     struct stat info;
     if (::lstat(from.c_str(), &info) != 0) return fileSystemError(errno, from, false);
     struct stat existing;
     if (::lstat(to.c_str(), &existing) == 0) return existsError(to);
-    return copyTree(from, to, info);
+    return copyTree(from, to, info, shouldStop);
 }
 
 Result<std::string> FileManager::copyItemUnderFreeName(const std::string& from, const std::string& folder,
@@ -285,23 +289,38 @@ Result<std::string> FileManager::copyItemUnderFreeName(const std::string& from, 
     auto scratch = TemporaryClaim::create(joined(folder, "copy"), TemporaryClaim::Kind::Folder);
     if (!scratch) return scratch.error();
     const std::string copy = joined(scratch->path(), "item");
-    if (Status copied = copyTree(from, copy, info); !copied) return copied.error();
+    if (Status copied = copyTree(from, copy, info, {}); !copied) return copied.error();
     if (Status flushed = flushTree(copy); !flushed) return flushed.error();
-    for (int number = 1; number < 10000; ++number) {
-        std::string name = number == 1 ? stem + suffix : stem + separator + std::to_string(number) + suffix;
-        const int failure = renameNoReplace(copy, joined(folder, name));
+    constexpr int kNames = 9999;
+    return moveItemUnderFreeName(
+        copy, folder,
+        [&](int attempt) {
+            return attempt == 0 ? stem + suffix : stem + separator + std::to_string(attempt + 1) + suffix;
+        },
+        kNames);
+}
+
+Status FileManager::flushItem(const std::string& path) const { return flushTree(path); }
+
+Result<std::string> FileManager::moveItemUnderFreeName(const std::string& from, const std::string& folder,
+                                                       const std::function<std::string(int attempt)>& nameFor,
+                                                       int attempts) const {
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        const std::string name = nameFor(attempt);
+        const std::string target = joined(folder, name);
+        const int failure = renameNoReplace(from, target);
         if (failure == EEXIST) continue;
-        if (failure != 0) return fileSystemError(failure, joined(folder, name), true);
-        // The new name itself must survive a crash too; a copy that may not
+        if (failure != 0) return fileSystemError(failure, target, true);
+        // The new name itself must survive a crash too; an item that may not
         // is taken back, so that a failure leaves nothing behind.
         FileDescriptor parent = FileDescriptor::open(folder, O_RDONLY | O_DIRECTORY);
         if (int flushError = parent ? flushToDisk(parent.get()) : errno; flushError != 0) {
-            (void)removeTree(joined(folder, name));
-            return fileSystemError(flushError, joined(folder, name), true);
+            (void)removeTree(target);
+            return fileSystemError(flushError, target, true);
         }
         return name;
     }
-    return existsError(joined(folder, stem + suffix));
+    return existsError(joined(folder, nameFor(0)));
 }
 
 Status FileManager::moveItem(const std::string& from, const std::string& to) const {
@@ -315,7 +334,7 @@ Status FileManager::moveItem(const std::string& from, const std::string& to) con
     if (failure == 0) return {};
     if (failure != EXDEV) return fileSystemError(failure, to, true);
 
-    Status copied = copyTree(from, to, info);
+    Status copied = copyTree(from, to, info, {});
     if (!copied) return copied;
     Status removed = removeTree(from);
     if (!removed) {
@@ -326,6 +345,18 @@ Status FileManager::moveItem(const std::string& from, const std::string& to) con
 }
 
 Status FileManager::removeItem(const std::string& path) const { return removeTree(path); }
+
+Status FileManager::removeItemAside(const std::string& path) const {
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0) return fileSystemError(errno, path, true);
+    auto claim = TemporaryClaim::create(path, TemporaryClaim::Kind::Folder);
+    if (!claim) return claim.error();
+    const std::string aside = joined(claim->path(), "item");
+    if (int failure = renameNoReplace(path, aside); failure != 0) return fileSystemError(failure, path, true);
+    Status removed = removeTree(aside);
+    claim->discard();
+    return removed;
+}
 
 Result<FileAttributes> FileManager::attributesOfItem(const std::string& path) const {
     struct stat info;

@@ -117,6 +117,21 @@ TEST_F(FileManagerTest, CopiesGetOurOwnModesWhateverTheSourceHas) {
     }
 }
 
+TEST_F(FileManagerTest, AStoppedCopyAndARemovalAsideLeaveNothing) {
+    const std::vector<std::string> before = *files.contentsOfDirectory(folders.root());
+    ASSERT_TRUE(files.createDirectory(at("src/inner"), true));
+    for (const char* name : {"src/a", "src/b", "src/inner/c"}) write(name, name);
+    int asked = 0;
+    Status stopped = files.copyItem(at("src"), at("dst"), [&] { return ++asked > 3; });
+    ASSERT_FALSE(stopped.ok());
+    EXPECT_EQ(stopped.error().underlying->code, ECANCELED);
+    EXPECT_FALSE(files.fileExists(at("dst")));
+
+    ASSERT_TRUE(files.removeItemAside(at("src")));
+    EXPECT_EQ(*files.contentsOfDirectory(folders.root()), before);
+    EXPECT_EQ(files.removeItemAside(at("src")).error().code, kFileNoSuchFileError);
+}
+
 TEST_F(FileManagerTest, FailedFolderCopyLeavesNoHalfCopy) {
     ASSERT_TRUE(files.createDirectory(at("src"), false));
     write("src/a", "a");
@@ -156,7 +171,8 @@ TEST_F(FileManagerTest, CopyUnderAFreeNameNeverReplacesAndLeavesNoScratch) {
     EXPECT_EQ(read("out/Film.gif"), "theirs");
     EXPECT_EQ(read("out/Film 3.gif"), "gif");
     EXPECT_EQ(read("out/Film v1.0 2/frame-00000.jpg"), "jpeg");
-    struct stat source {}, copy {};
+    struct stat source {
+    }, copy{};
     ASSERT_EQ(::stat(at("movie.gif").c_str(), &source), 0);
     ASSERT_EQ(::stat(at("out/Film 2.gif").c_str(), &copy), 0);
     EXPECT_NE(source.st_ino, copy.st_ino) << "a file of its own, not another name";
