@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <sys/stat.h>
 #include <thread>
 
@@ -142,6 +143,69 @@ TEST_F(ProjectListTest, ADuplicateHoldsNothingOthersMayWriteNorSetId) {
     EXPECT_EQ(checked, 4);  // both project files, the folder and its layer
 }
 
+TEST_F(ProjectListTest, ADuplicateStoppedMidwayLeavesNothing) {
+    auto project = savedProject();
+    const fs::path folder = *project->getProjectPath();
+    for (int i = 0; i < 2000; ++i) std::ofstream(folder / ("pad-" + std::to_string(i))) << i;
+    const std::set<std::string> before = folderFiles(folders_.documents());
+    // Under way: the copy has begun to fill its folder aside.
+    auto copying = [&] {
+        for (const std::string& name : folderFiles(folders_.documents())) {
+            std::error_code gone;
+            if (name.starts_with(".duplicate.partial-") &&
+                !fs::is_empty(fs::path(folders_.documents()) / name / "project", gone) && !gone)
+                return true;
+        }
+        return false;
+    };
+    std::atomic<bool> done = false;
+    std::optional<foundation::Error> reported;
+    KWProjects::getInstance().duplicateProject(project, [&](const std::optional<foundation::Error>& error) {
+        reported = error;
+        done = true;
+    });
+    while (!done && !copying()) std::this_thread::yield();
+    // As the application's quit stops it.
+    KWProjects::stopDuplicates();
+    const bool ended = runMainUntil([&] { return done.load(); });
+    KWProjects::stopDuplicates(false);
+    ASSERT_TRUE(ended);
+    foundation::RunLoop::main().runUntilIdle();
+    ASSERT_TRUE(reported);
+    EXPECT_EQ(reported->code, KWProjects::kDuplicateStoppedCode);
+    EXPECT_EQ(folderFiles(folders_.documents()), before);
+    EXPECT_EQ(KWProjects::getInstance().getProjects().size(), 2u);
+}
+
+// What a kill leaves between a project's move into place and the save of
+// the list, and what else may be found, as the next start sees it.
+TEST_F(ProjectListTest, WholeUnlistedProjectsAreListedAtTheStartAndEmptyFoldersGo) {
+    auto listed = savedProject();
+    auto older = savedProject();
+    auto newer = savedProject();
+    auto& list = KWProjects::getInstance();
+    ASSERT_TRUE(list.removeProject(older));
+    ASSERT_TRUE(list.removeProject(newer));
+    const fs::path documents = folders_.documents();
+    const fs::path empty = documents / ".kelbrin-2001-01-01-00-00-00",
+                   noMeta = documents / ".kelbrin-2001-01-01-00-00-01";
+    fs::create_directory(empty);
+    fs::create_directory(noMeta);
+    std::ofstream(noMeta / "frame-1.jpg") << "jpeg";
+    fs::create_directory_symlink(*older->getProjectPath(), documents / ".kelbrin-link");
+    fs::create_directory(documents / ".kelbrin-introduction");
+    fs::copy_file(fs::path(*older->getProjectPath()) / "kelbrin.meta",
+                  documents / ".kelbrin-introduction/kelbrin.meta");
+
+    list.loadFromDisk();
+    EXPECT_EQ(list.adoptUnlistedProjects(), (std::vector<std::string>{nameOf(older), nameOf(newer)}));
+    EXPECT_EQ(listedNames(), (std::vector<std::string>{nameOf(newer), nameOf(older), nameOf(listed)}));
+    EXPECT_EQ(list.getProjects().size(), 4u);
+    EXPECT_FALSE(fs::exists(empty));
+    EXPECT_TRUE(fs::exists(noMeta / "frame-1.jpg")) << "what may be the user's is kept";
+    EXPECT_TRUE(list.adoptUnlistedProjects().empty());
+}
+
 TEST(DuplicateName, CopiesAreNamedApartFromEveryListedName) {
     struct Case {
         const char* name;
@@ -173,6 +237,7 @@ TEST_F(ProjectListTest, FailedDuplicateInsertsNothingAndLeavesNoCopy) {
     EXPECT_EQ(KWProjects::getInstance().getProjects().size(), 2u);
     EXPECT_EQ(projectFolders().size(), 1u);
     EXPECT_EQ(listedNames().size(), 1u);
+    EXPECT_EQ(folderFiles(folders_.documents()), (std::set<std::string>{".projects.plist", nameOf(project)}));
 }
 
 TEST_F(ProjectListTest, DuplicateOfAnUnsavedProjectReportsAnError) {
@@ -201,6 +266,7 @@ TEST_F(ProjectListTest, DeletingTheOnlySavedProjectLeavesAnEmptyList) {
     EXPECT_EQ(KWProjects::getInstance().getProjects().size(), 1u);
     ASSERT_TRUE(runMainUntil([&] { return done.load(); }));
     EXPECT_FALSE(fs::exists(folder));
+    EXPECT_EQ(folderFiles(folders_.documents()), std::set<std::string>{".projects.plist"});
     auto stored = foundation::plist::readFile(folders_.documents() + "/.projects.plist");
     ASSERT_TRUE(stored && stored->isArray());
     EXPECT_TRUE(stored->asArray().empty());
