@@ -2,19 +2,15 @@
 #include "app/core/ProjectImportProcessor.h"
 #include "app/core/SSZipArchive.h"
 #include "platform/foundation/RunLoop.h"
-#include "platform/foundation/TemporaryClaim.h"
-#include "support/ChildProcess.h"
 #include "support/Process.h"
 
 #include <atomic>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <regex>
 #include <sstream>
 #include <sys/stat.h>
-#include <thread>
 
 namespace fs = std::filesystem;
 using testsupport::runProcess;
@@ -229,37 +225,6 @@ TEST_F(ProjectImportTest, AStoppedImportLeavesNoTraceAndTheInboxKeepsItsArchive)
     // The next launch imports it.
     EXPECT_TRUE(ProjectImportProcessor().importProjectAtPath(archive, &error)) << error.description;
     EXPECT_EQ(listedProjects(), 2u);
-}
-
-// A kill leaves the import's claimed folder, which the next start sweeps:
-// then nothing of it is left, listed or not.
-TEST_F(ProjectImportTest, AnImportKilledMidwayLeavesNothingAfterTheStartsSweep) {
-    std::string archive = hostileArchive(
-        "long.tollivarmobile",
-        "[('kelbrin.meta', meta, 0o100644)] + [('pad/%04d' % i, 'x' * 64, 0o100644) for i in range(3000)]");
-    const std::set<std::string> before = folderFiles(folders_.documents());
-    // Under way: something new in the documents folder fills up.
-    auto underWay = [&] {
-        for (const std::string& name : folderFiles(folders_.documents())) {
-            std::error_code gone;
-            if (!before.contains(name) &&
-                std::distance(fs::recursive_directory_iterator(fs::path(folders_.documents()) / name, gone), {}) > 100)
-                return true;
-        }
-        return false;
-    };
-    auto child = testsupport::ChildProcess::forked(
-        [archive] { return ProjectImportProcessor().importProjectAtPath(archive) ? 0 : 1; });
-    while (!child.poll() && !underWay()) std::this_thread::yield();
-    ASSERT_EQ(child.stop(SIGKILL), 128 + SIGKILL) << "the import was over before the kill";
-
-    // The start: the sweep, then what is found unlisted.
-    foundation::removeAbandonedTemporaries(folders_.documents());
-    KWProjects::getInstance().loadFromDisk();
-    KWProjects::getInstance().adoptUnlistedProjects();
-    EXPECT_EQ(folderFiles(folders_.documents()), before);
-    EXPECT_EQ(listedProjects(), 1u);
-    EXPECT_TRUE(fs::exists(archive)) << "the inbox tries it again";
 }
 
 TEST_F(ProjectImportTest, ASecondFailureOfTheSameNameIsKeptToo) {

@@ -96,25 +96,21 @@ TEST_F(FileManagerTest, CopyOfAFolderIsDeepAndKeepsLinksAsLinks) {
 
 TEST_F(FileManagerTest, CopiesGetOurOwnModesWhateverTheSourceHas) {
     ASSERT_TRUE(files.createDirectory(at("src/open"), true));
-    const std::pair<const char*, mode_t> sources[] = {{"src", 0777},        {"src/open", 01777}, {"src/setid", 06777},
-                                                      {"src/shared", 0666}, {"src/run", 0700},   {"src/private", 0600}};
-    for (const auto& [name, mode] : sources) {
-        if (!files.fileExists(at(name))) write(name, name);
-        ASSERT_EQ(::chmod(at(name).c_str(), mode), 0);
+    // Name, the source's mode, the copy's: folders and what their owner may
+    // run 0755, the rest 0644.
+    const std::tuple<std::string, mode_t, uint32_t> items[] = {{"", 0777, 0755},        {"/open", 01777, 0755},
+                                                               {"/setid", 06777, 0755}, {"/shared", 0666, 0644},
+                                                               {"/run", 0700, 0755},    {"/private", 0600, 0644}};
+    for (const auto& [name, mode, copied] : items) {
+        if (!files.fileExists(at("src" + name))) write("src" + name, name);
+        ASSERT_EQ(::chmod(at("src" + name).c_str(), mode), 0);
     }
     const mode_t original = ::umask(022);
-    const Status copied = files.copyItem(at("src"), at("dst"));
+    const Status result = files.copyItem(at("src"), at("dst"));
     ::umask(original);
-    ASSERT_TRUE(copied);
-    // Folders and what their owner may run 0755, the rest 0644.
-    const std::pair<const char*, uint32_t> expected[] = {{"dst", 0755},       {"dst/open", 0755},
-                                                         {"dst/setid", 0755}, {"dst/shared", 0644},
-                                                         {"dst/run", 0755},   {"dst/private", 0644}};
-    for (const auto& [name, mode] : expected) {
-        auto attributes = files.attributesOfItem(at(name));
-        ASSERT_TRUE(attributes) << name;
-        EXPECT_EQ(attributes->permissions, mode) << name;
-    }
+    ASSERT_TRUE(result);
+    for (const auto& [name, mode, copied] : items)
+        EXPECT_EQ(files.attributesOfItem(at("dst" + name))->permissions, copied) << name;
 }
 
 TEST_F(FileManagerTest, AStoppedCopyAndARemovalAsideLeaveNothing) {
