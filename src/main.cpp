@@ -16,6 +16,7 @@
 // "device_preference" in the user defaults.
 
 #include "TestDrives.h"
+#include "app/core/KWProjects.h"
 #include "app/core/ProjectImportProcessor.h"
 #include "app/screens/ProjectExplorer.h"
 #include "app/screens/TollivarAppDelegate.h"
@@ -142,10 +143,11 @@ int main(int argc, char** argv) {
     // process's static objects go, in a known order.
     ui::Application::shared().setDelegate(nullptr);
     // Work still on the pool ends while this copy holds the data folder; an
-    // import stops at its next file. Work that does not end in time is left
-    // behind rather than hold the exit (what must survive is written
-    // atomically).
+    // import or a duplicate stops at its next file. Work that does not end in
+    // time is left behind rather than hold the exit (what must survive is
+    // written atomically, what is built aside is swept at the next start).
     ProjectImportProcessor::stopImports();
+    KWProjects::stopDuplicates();
     if (!foundation::DispatchQueue::finishPoolWork(kPoolWorkSeconds)) {
         std::fprintf(stderr, "tollivar: background work did not end in time; quitting without it.\n");
         std::fflush(nullptr);

@@ -1,6 +1,7 @@
 #include "app/core/KWProjects.h"
 
 #include "app/core/FileUtil.h"
+#include "app/core/ProjectBuiltAside.h"
 #include "app/core/ProjectDataWrapper.h"
 #include "app/core/SaveFailure.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -11,8 +12,11 @@
 #include "platform/foundation/RunLoop.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <memory>
+#include <set>
+#include <unistd.h>
 
 using foundation::Array;
 using foundation::DispatchQueue;
@@ -26,6 +30,8 @@ namespace {
 
 constexpr int64_t kDuplicateFailedCode = 1;
 constexpr int64_t kDeleteFailedCode = 2;
+
+std::atomic<bool> gDuplicatesStopped{false};
 
 // List changes belong to the main thread; from anywhere else they are queued there.
 void onMain(std::function<void()> block) {
@@ -58,13 +64,20 @@ Error duplicateFailed(const Error& underlying) {
                  std::make_shared<Error>(underlying));
 }
 
-// Copies the entries of one folder into another, existing, empty folder.
+Error duplicateStopped() {
+    return Error(KWProjects::kErrorDomain, KWProjects::kDuplicateStoppedCode,
+                 foundation::localized("The project was not duplicated because the application quit."));
+}
+
+// Copies the entries of one folder into another, existing, empty folder;
+// stops at the next file once duplicates are stopped.
 Status copyFolderContents(const std::string& from, const std::string& to) {
     const FileManager& files = FileManager::defaultManager();
     auto entries = files.contentsOfDirectory(from);
     if (!entries) return entries.error();
+    auto stopped = [] { return gDuplicatesStopped.load(); };
     for (const std::string& entry : *entries) {
-        Status copied = files.copyItem(path::appending(from, entry), path::appending(to, entry));
+        Status copied = files.copyItem(path::appending(from, entry), path::appending(to, entry), stopped);
         if (!copied) return copied;
     }
     return Status::success();
@@ -166,10 +179,13 @@ void KWProjects::deleteProject(const ProjectModelPtr& project, Completion comple
         }
         DispatchQueue::global().async([folder, completion = std::move(completion)] {
             std::optional<Error> failure;
-            Error error;
-            if (folder && FileManager::defaultManager().fileExists(*folder) &&
-                !FileUtil::removeFolderAtPath(*folder, &error))
-                failure = wrapped(kDeleteFailedCode, "The project could not be deleted.", error);
+            // Aside first: a removal that a kill cuts short must not leave
+            // half a project under its name, which the next start would list.
+            const FileManager& files = FileManager::defaultManager();
+            if (folder && files.fileExists(*folder)) {
+                if (Status removed = files.removeItemAside(*folder); !removed)
+                    failure = wrapped(kDeleteFailedCode, "The project could not be deleted.", removed.error());
+            }
             if (completion) completion(failure);
         });
     });
@@ -214,28 +230,33 @@ void KWProjects::duplicateProject(const ProjectModelPtr& project, Completion com
                          foundation::localized("The project could not be duplicated: it has not been saved yet.")));
             return;
         }
-        auto folder = ProjectDataWrapper::createUniqueProjectDirectory(foundation::Paths::documentsDirectory());
-        if (!folder) {
-            report(duplicateFailed(folder.error()));
-            return;
-        }
-        if (Status copied = copyFolderContents(*source, *folder); !copied) {
-            (void)FileManager::defaultManager().removeItem(*folder);
-            report(duplicateFailed(copied.error()));
-            return;
-        }
-        ProjectModelPtr copy = ProjectModel::create(*folder);
+        auto fail = [&report](const Error& error) {
+            report(gDuplicatesStopped ? duplicateStopped() : duplicateFailed(error));
+        };
+        if (gDuplicatesStopped) return report(duplicateStopped());
+        // Built aside and moved into place whole, so that a quit or a kill
+        // at any moment leaves no half copy behind.
+        auto aside = ProjectBuiltAside::create(foundation::Paths::documentsDirectory(), "duplicate");
+        if (!aside) return fail(aside.error());
+        if (Status copied = copyFolderContents(*source, aside->path()); !copied) return fail(copied.error());
         // A copy that is not told apart from its source by its name would be
         // lost among the projects.
-        if (auto meta = copy->getMetaData()) {
+        ProjectModelPtr named = ProjectModel::create(aside->path());
+        if (auto meta = named->getMetaData()) {
             meta->set(projectkeys::kName, name);
-            if (Status saved = copy->saveMetaDataToDisk(); !saved) {
-                (void)FileUtil::removeFolderAtPath(*folder, nullptr);
-                report(duplicateFailed(saved.error()));
-                return;
-            }
+            if (Status saved = named->saveMetaDataToDisk(); !saved) return fail(saved.error());
         }
-        onMain([this, project, copy, folder = *folder, completion] {
+        if (Status flushed = aside->flush(); !flushed) return fail(flushed.error());
+        auto built = std::make_shared<ProjectBuiltAside>(std::move(*aside));
+        // Moved into place and listed in one step of the main queue.
+        onMain([this, project, built, completion] {
+            auto report = [&completion](std::optional<Error> failure) {
+                if (completion) completion(failure);
+            };
+            if (gDuplicatesStopped) return report(duplicateStopped());
+            auto folder = built->moveIntoPlace();
+            if (!folder) return report(duplicateFailed(folder.error()));
+            ProjectModelPtr copy = ProjectModel::create(*folder);
             std::vector<ProjectModelPtr>& projects = getProjects();
             auto source = std::find(projects.begin(), projects.end(), project);
             // A source no longer listed puts the copy where new projects go.
@@ -246,12 +267,49 @@ void KWProjects::duplicateProject(const ProjectModelPtr& project, Completion com
                 // Unlisted on disk, the copy would be lost at the next launch
                 // anyway: take it back now and say so.
                 std::erase(projects, copy);
-                (void)FileUtil::removeFolderAtPath(folder, nullptr);
+                (void)FileUtil::removeFolderAtPath(*folder, nullptr);
                 failure = duplicateFailed(saved.error());
             }
-            if (completion) completion(failure);
+            report(failure);
         });
     });
+}
+
+void KWProjects::stopDuplicates(bool stop) { gDuplicatesStopped = stop; }
+
+std::vector<std::string> KWProjects::adoptUnlistedProjects() {
+    std::vector<std::string> adopted;
+    const std::string documents = foundation::Paths::documentsDirectory();
+    const FileManager& files = FileManager::defaultManager();
+    auto names = files.contentsOfDirectory(documents);
+    if (!names) return adopted;
+    std::set<std::string> listed;
+    for (const ProjectModelPtr& project : getProjects())
+        if (auto folder = project->getProjectPath()) listed.insert(*folder);
+    const std::string prefix = std::string(ProjectDataWrapper::kDirectoryPrefix) + "-";
+    std::vector<ProjectModelPtr> found;
+    for (const std::string& name : *names) {
+        // The introduction's name stands for its folder in the caches folder.
+        if (!name.starts_with(prefix) || name == introductionProjectName()) continue;
+        const std::string folder = path::appending(documents, name);
+        if (listed.contains(folder)) continue;
+        auto attributes = files.attributesOfItem(folder);
+        if (!attributes || attributes->type != foundation::FileType::Directory) continue;
+        // An empty project folder holds nothing anyone could want.
+        if (::rmdir(folder.c_str()) == 0) continue;
+        if (!ProjectDataWrapper::holdsReadableMetaData(folder)) continue;
+        // In name order, each in front of the last: the newest comes first.
+        found.push_back(ProjectModel::create(folder));
+        insertProject(found.back(), 1);
+        adopted.push_back(name);
+    }
+    if (found.empty()) return adopted;
+    if (Status saved = saveToDisk(); !saved) {
+        std::fprintf(stderr, "KWProjects: %s\n", saved.error().description.c_str());
+        for (const ProjectModelPtr& project : found) std::erase(getProjects(), project);
+        adopted.clear();
+    }
+    return adopted;
 }
 
 void KWProjects::resetForTesting() { projects_.reset(); }

@@ -16,6 +16,7 @@
 #include "app/core/ProjectModel.h"
 #include "platform/foundation/Error.h"
 
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -32,6 +33,8 @@ public:
     static inline const char* kProjectListFile = ".projects.plist";
     // Domain of the errors reported by duplicate and delete.
     static inline const char* kErrorDomain = "KWProjects";
+    // A duplicate that stopped because the application quits (stopDuplicates).
+    static constexpr int64_t kDuplicateStoppedCode = 3;
 
     // The single instance; safe from any thread.
     static KWProjects& getInstance();
@@ -58,16 +61,29 @@ public:
     foundation::Status saveToDisk();
 
     // Takes the project out of the list and saves the list at once, then
-    // removes its folder on a global queue. The completion reports a folder
-    // that could not be removed, or a list that could not be saved (then the
-    // project stays listed and its folder is kept).
+    // removes its folder on a global queue (FileManager::removeItemAside).
+    // The completion reports a folder that could not be removed, or a list
+    // that could not be saved (then the project stays listed and its folder
+    // is kept).
     void deleteProject(const ProjectModelPtr& project, Completion completion);
-    // Copies the project's folder to a new folder on a global queue, names
-    // the copy apart from its source (duplicateName over the listed names);
-    // then, on the main queue, lists the copy in front of its source and
+    // Copies the project's folder on a global queue into a folder built
+    // aside (ProjectBuiltAside) and names the copy apart from its source
+    // (duplicateName over the listed names); then, in one step of the main
+    // queue, moves the copy into place, lists it in front of its source and
     // saves. A copy or a save that fails removes what it copied, lists
-    // nothing and reports the error. Call on the main queue.
+    // nothing and reports the error; so does a duplicate that stopDuplicates
+    // stops, with kDuplicateStoppedCode. Call on the main queue.
     void duplicateProject(const ProjectModelPtr& project, Completion completion);
+    // Stops every duplicate, running or to come, at its next file (or lets
+    // them run again): the application quits.
+    static void stopDuplicates(bool stop = true);
+    // Lists the project folders of the documents folder that the list does
+    // not name: a project moved into place whose listing a kill cut off.
+    // Only a whole one is listed (a real folder with a readable
+    // "kelbrin.meta"), in front of the others, newest first; an empty one
+    // is removed, anything else left alone. Returns the names listed (none
+    // when the list could not be saved). Main thread, at the start.
+    std::vector<std::string> adoptUnlistedProjects();
     // The name of a copy of a project named `name`: "NAME copy", else
     // "NAME copy 2", "NAME copy 3", ... the first that no name in `taken` is.
     // A copy of a copy counts on from the first name ("NAME copy 2", not

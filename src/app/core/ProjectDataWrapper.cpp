@@ -42,6 +42,11 @@ std::string directoryNameForDate(Date date) {
         "%@-%@", {ProjectDataWrapper::kDirectoryPrefix, foundation::formatDate(date, kDirectoryDateFormat)});
 }
 
+// A new folder's name when the names of the `attempt` seconds before are taken.
+std::string directoryNameAfter(Date start, int attempt) {
+    return directoryNameForDate(Date{start.sinceReferenceDate + attempt});
+}
+
 // A file name handed to the file operations must name an entry of the
 // project folder itself, never a path that leads out of it.
 bool isPlainFileName(const std::string& name) {
@@ -255,13 +260,30 @@ Result<std::string> ProjectDataWrapper::createUniqueProjectDirectory(const std::
     if (Status made = files.createDirectory(parentDirectory, true); !made) return made.error();
     Date now = Date::now();
     for (int attempt = 0; attempt < kDirectoryNameAttempts; ++attempt) {
-        std::string folder =
-            path::appending(parentDirectory, directoryNameForDate(Date{now.sinceReferenceDate + attempt}));
+        std::string folder = path::appending(parentDirectory, directoryNameAfter(now, attempt));
         Status made = files.createDirectory(folder, false);
         if (made) return folder;
         if (!foundation::isFileExistsError(made.error())) return made.error();
     }
     return Error(foundation::kPOSIXErrorDomain, EEXIST, "No free name for a new project folder in " + parentDirectory);
+}
+
+Result<std::string> ProjectDataWrapper::moveIntoPlaceAsProject(const std::string& folder,
+                                                               const std::string& parentDirectory) {
+    Date now = Date::now();
+    Result<std::string> name = FileManager::defaultManager().moveItemUnderFreeName(
+        folder, parentDirectory, [now](int attempt) { return directoryNameAfter(now, attempt); },
+        kDirectoryNameAttempts);
+    if (!name) return name.error();
+    return path::appending(parentDirectory, *name);
+}
+
+bool ProjectDataWrapper::holdsReadableMetaData(const std::string& folder) {
+    const std::string metadata = path::appending(folder, keys::kMetaDataFile);
+    auto attributes = FileManager::defaultManager().attributesOfItem(metadata);
+    if (!attributes || attributes->type != foundation::FileType::Regular) return false;
+    Result<Value> parsed = foundation::plist::readFile(metadata);
+    return parsed && parsed->isDictionary();
 }
 
 Status ProjectDataWrapper::updateRegularFileWithContents(const Bytes& contents, const std::string& preferredFilename) {
@@ -274,8 +296,8 @@ Status ProjectDataWrapper::updateRegularFileWithContents(const Bytes& contents, 
     return foundation::writeFileAtomically(*file, contents);
 }
 
-std::optional<Bytes> ProjectDataWrapper::fileDataForFileWithPreferredFilename(
-    const std::string& preferredFilename, Bytes store) const {
+std::optional<Bytes> ProjectDataWrapper::fileDataForFileWithPreferredFilename(const std::string& preferredFilename,
+                                                                              Bytes store) const {
     if (!isPlainFileName(preferredFilename)) return std::nullopt;
     auto file = pathForFile(preferredFilename);
     if (!file) return std::nullopt;

@@ -87,6 +87,15 @@ public:
     // never share a folder: the folder is created exclusively, and on a
     // collision the following seconds' names are tried.
     static foundation::Result<std::string> createUniqueProjectDirectory(const std::string& parentDirectory);
+    // Moves a complete project folder, built aside in `parentDirectory` and
+    // flushed to the disk (FileManager::flushItem), into place there under a
+    // fresh name picked as createUniqueProjectDirectory picks one, without
+    // ever replacing a folder. Returns its new path.
+    static foundation::Result<std::string> moveIntoPlaceAsProject(const std::string& folder,
+                                                                  const std::string& parentDirectory);
+    // Whether the folder holds a "kelbrin.meta" of its own (a file, not a
+    // link) that reads as a dictionary: what makes a folder a project.
+    static bool holdsReadableMetaData(const std::string& folder);
 
     // File operations by name inside the project folder.
     // Writes atomically; creates the folder first when the project has none.

@@ -2,6 +2,7 @@
 
 #include "app/core/FileUtil.h"
 #include "app/core/KWProjects.h"
+#include "app/core/ProjectBuiltAside.h"
 #include "app/core/ProjectDataWrapper.h"
 #include "app/core/ProjectModel.h"
 #include "app/core/SSZipArchive.h"
@@ -29,23 +30,9 @@ namespace {
 // the project's folder any less single.
 constexpr const char* kIgnorableTopLevelNames[] = {"__MACOSX", ".DS_Store"};
 
-bool isRegularFile(const std::string& filePath) {
-    auto attributes = FileManager::defaultManager().attributesOfItem(filePath);
-    return attributes.ok() && attributes->type == foundation::FileType::Regular;
-}
-
 bool isRealDirectory(const std::string& folder) {
     auto attributes = FileManager::defaultManager().attributesOfItem(folder);
     return attributes.ok() && attributes->type == foundation::FileType::Directory;
-}
-
-// A project folder must carry metadata that parses; a link does not count,
-// since the unpacked tree is taken as the project's own files.
-bool hasReadableMetadata(const std::string& folder) {
-    std::string metadata = path::appending(folder, projectkeys::kMetaDataFile);
-    if (!isRegularFile(metadata)) return false;
-    foundation::Result<foundation::Value> parsed = foundation::plist::readFile(metadata);
-    return parsed.ok() && parsed->isDictionary();
 }
 
 Error noProjectError() {
@@ -88,7 +75,7 @@ foundation::Status hoistSingleFolder(const std::string& destination, const std::
 // Makes sure the unpacked folder is a project, moving it up out of a single
 // top-level folder when that is where the project's files are.
 bool settleProjectFolder(const std::string& destination, Error* error) {
-    if (hasReadableMetadata(destination)) return true;
+    if (ProjectDataWrapper::holdsReadableMetaData(destination)) return true;
     const FileManager& files = FileManager::defaultManager();
     for (const char* ignorable : kIgnorableTopLevelNames) {
         std::string leftover = path::appending(destination, ignorable);
@@ -100,7 +87,7 @@ bool settleProjectFolder(const std::string& destination, Error* error) {
         return false;
     }
     std::string single = path::appending(destination, entries->front());
-    if (!isRealDirectory(single) || !hasReadableMetadata(single)) {
+    if (!isRealDirectory(single) || !ProjectDataWrapper::holdsReadableMetaData(single)) {
         setError(error, noProjectError());
         return false;
     }
@@ -256,35 +243,40 @@ bool ProjectImportProcessor::importProjectAtPath(const std::string& archive, Err
     };
     if (gImportsStopped) return fail(nullptr, stoppedError());
 
-    // The folder is created exclusively, so imports within the same second
-    // never share one.
-    foundation::Result<std::string> folder =
-        ProjectDataWrapper::createUniqueProjectDirectory(foundation::Paths::documentsDirectory());
-    if (!folder.ok()) return fail(nullptr, folder.error());
-    const std::string& destination = *folder;
+    // Unpacked aside and moved into place whole, so that a quit or a kill
+    // at any moment leaves no half project behind.
+    foundation::Result<ProjectBuiltAside> aside =
+        ProjectBuiltAside::create(foundation::Paths::documentsDirectory(), "import");
+    if (!aside) return fail(nullptr, aside.error());
 
     Error failure;
     StopWhenImportsStop stopper;
-    if (!SSZipArchive::unzipFileAtPath(archive, destination, true, std::string(), &failure, &stopper) ||
-        !settleProjectFolder(destination, &failure))
-        return fail(&destination, failure);
+    if (!SSZipArchive::unzipFileAtPath(archive, aside->path(), true, std::string(), &failure, &stopper) ||
+        !settleProjectFolder(aside->path(), &failure))
+        return fail(nullptr, failure);
+    if (foundation::Status flushed = aside->flush(); !flushed) return fail(nullptr, flushed.error());
     // Once the application quits, nobody lists the project any more.
-    if (gImportsStopped) return fail(&destination, stoppedError());
+    if (gImportsStopped) return fail(nullptr, stoppedError());
     // The outcome decides what becomes of the folder and the archive, so the
-    // import waits for the main queue to list the project (its callers never
-    // make the main queue wait for an import).
+    // import waits for the main queue to move the project into place and
+    // list it, in one step (its callers never make the main queue wait for
+    // an import). The folder is created exclusively, so imports within the
+    // same second never share one.
+    std::optional<foundation::Result<std::string>> placed;
     foundation::Status listed;
-    auto list = [&listed, &destination] {
-        listed = KWProjects::getInstance().addProject(ProjectModel::create(destination));
+    auto list = [&] {
+        placed = aside->moveIntoPlace();
+        if (*placed) listed = KWProjects::getInstance().addProject(ProjectModel::create(**placed));
     };
     if (foundation::RunLoop::isMainThread())
         list();
     else
         foundation::DispatchQueue::main().sync(list);
+    if (!*placed) return fail(nullptr, placed->error());
     if (!listed)
-        return fail(&destination, Error(kErrorDomain, kErrorListNotSaved,
-                                        foundation::localized("The project list could not be saved."),
-                                        std::make_shared<Error>(listed.error())));
+        return fail(&**placed, Error(kErrorDomain, kErrorListNotSaved,
+                                     foundation::localized("The project list could not be saved."),
+                                     std::make_shared<Error>(listed.error())));
     if (consume) FileUtil::removeItemAtPath(archive, nullptr);
     return true;
 }

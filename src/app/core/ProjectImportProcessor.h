@@ -4,10 +4,12 @@
 // into a new project at position 1 of the project list.
 //
 // An import either yields a complete, listed project or leaves no trace of
-// itself: the archive is unpacked into a fresh folder of its own; unless that
-// folder then holds a readable "kelbrin.meta" (directly, or inside the
-// archive's one top-level folder, which is moved up) and the project list
-// with the new project has been saved, the folder is removed again.
+// itself: the archive is unpacked into a folder built aside
+// (ProjectBuiltAside); unless that folder then holds a readable
+// "kelbrin.meta" (directly, or inside the archive's one top-level folder,
+// which is moved up), is moved into place under a fresh project name and the
+// project list with the new project has been saved, the folder is removed
+// again. What a kill leaves is swept at the next start.
 //
 // The archive itself is the user's file and is only read. The one exception
 // is the application's own "Import" inbox, whose archives are consumed: an

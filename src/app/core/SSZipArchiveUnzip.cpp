@@ -5,10 +5,11 @@
 // entry name nor a link made by an earlier entry (nor one planted by someone
 // else) can redirect a write outside the destination.
 //
-// What is written gets our own modes, whatever the archive says: files 0644
-// and folders 0755, narrowed by the umask, so nothing unpacked is ever
-// writable by the group or others, nor executable, set-id or sticky. The
-// modes stored in an archive are the sender's, not ours to apply.
+// What is written gets our own modes, whatever the archive says: files
+// kOwnFileMode and folders kOwnFolderMode (as a copy gets), narrowed by the
+// umask, so nothing unpacked is ever writable by the group or others, nor
+// executable, set-id or sticky. The modes stored in an archive are the
+// sender's, not ours to apply.
 
 #include "app/core/SSZipArchive.h"
 #include "app/core/SSZipArchivePathRules.h"
@@ -32,8 +33,8 @@ using foundation::Error;
 
 namespace {
 
-constexpr mode_t kFileMode = 0644;
-constexpr mode_t kFolderMode = 0755;
+constexpr mode_t kFileMode = foundation::kOwnFileMode;
+constexpr mode_t kFolderMode = foundation::kOwnFolderMode;
 // Room left for the rest of the system when an archive is unpacked.
 constexpr uint64_t kFreeSpaceReserve = 32ull << 20;
 // Longer link contents are no path this system would make.

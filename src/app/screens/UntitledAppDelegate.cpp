@@ -135,6 +135,9 @@ void UntitledAppDelegate::prepareProjectStore() {
 
     DataManager::loadState();
     if (DataManager::sharedDataManager().version().value_or(0.0) < 3.0) setUpProjectStoreForFirstLaunch();
+    // A project moved into place whose listing a kill cut off is whole, and
+    // the user may still want it.
+    (void)KWProjects::getInstance().adoptUnlistedProjects();
 }
 
 void UntitledAppDelegate::setUpProjectStoreForFirstLaunch() {
@@ -198,12 +201,15 @@ void UntitledAppDelegate::loadApplication() {
 }
 
 void UntitledAppDelegate::removeAbandonedFiles() {
-    // What a killed run left while it rendered or recorded; a long list must
-    // not hold up the start. The folders are this run's, as the start found them.
+    // What a killed run left while it rendered, recorded, duplicated,
+    // imported or deleted; a long list must not hold up the start. The
+    // folders are this run's, as the start found them.
     foundation::DispatchQueue::global(foundation::QueuePriority::Background)
-        .async([caches = foundation::Paths::cachesDirectory(), temporary = foundation::Paths::temporaryDirectory()] {
+        .async([caches = foundation::Paths::cachesDirectory(), temporary = foundation::Paths::temporaryDirectory(),
+                documents = foundation::Paths::documentsDirectory()] {
             (void)MovieRenderer::removeAbandonedRenderFiles(caches);
-            (void)foundation::removeAbandonedTemporaries(temporary);
+            for (const std::string& folder : {temporary, documents, caches})
+                (void)foundation::removeAbandonedTemporaries(folder);
             // Temporary folders of runs that were killed before they could
             // remove their own.
             (void)foundation::Paths::removeAbandonedRunFolders();

@@ -48,8 +48,9 @@ public:
     // crash reporting, launch count, window look. Runs once.
     void loadApplication();
     // Version text, settings reset after a crash or on request, settings
-    // loaded, and the first-launch set-up of the project store. Runs once;
-    // later calls do nothing.
+    // loaded, the first-launch set-up of the project store, and the whole
+    // project folders that a kill left unlisted listed. Runs once; later
+    // calls do nothing.
     void prepareProjectStore();
 
     // Names of the documents folder's entries that begin with "kelbrin-", in
@@ -83,8 +84,9 @@ private:
     // Sets up and starts the crash manager; it asks the user with an alert
     // before it sends reports of earlier runs.
     void startCrashReporting();
-    // Sweeps the render cache and the temporary folder, on a background
-    // queue, of the temporaries that killed renders and recordings left.
+    // Sweeps the render cache, the temporary, documents and caches folders,
+    // on a background queue, of the temporaries that no writer holds: what
+    // killed renders, recordings, duplicates, imports and deletions left.
     static void removeAbandonedFiles();
 
     bool storePrepared_ = false;

@@ -67,7 +67,8 @@ Status copyFileContents(const std::string& from, const std::string& to, const st
     FileDescriptor in = FileDescriptor::open(from, O_RDONLY);
     if (!in) return fileSystemError(errno, from, false);
     // O_EXCL keeps the promise not to replace anything, even against a racing writer.
-    FileDescriptor out = FileDescriptor::open(to, O_WRONLY | O_CREAT | O_EXCL, info.st_mode & 07777);
+    const mode_t mode = kOwnFileMode | ((info.st_mode & S_IXUSR) ? 0111 : 0);
+    FileDescriptor out = FileDescriptor::open(to, O_WRONLY | O_CREAT | O_EXCL, mode);
     if (!out) return fileSystemError(errno, to, true);
 
     auto fail = [&](int errnoValue, const std::string& path, bool writing) -> Status {
@@ -87,8 +88,11 @@ Status copyFileContents(const std::string& from, const std::string& to, const st
     return {};
 }
 
-// Copies `from` (already lstat'ed) to `to`, which does not exist yet.
-Status copyTree(const std::string& from, const std::string& to, const struct stat& info) {
+// Copies `from` (already lstat'ed) to `to`, which does not exist yet, asking
+// `shouldStop` (when given) before each item.
+Status copyTree(const std::string& from, const std::string& to, const struct stat& info,
+                const std::function<bool()>& shouldStop) {
+    if (shouldStop && shouldStop()) return fileSystemError(ECANCELED, to, true);
     if (S_ISLNK(info.st_mode)) {
         std::vector<char> target(static_cast<size_t>(info.st_size > 0 ? info.st_size : 255) + 1);
         ssize_t length = ::readlink(from.c_str(), target.data(), target.size());
@@ -102,19 +106,17 @@ Status copyTree(const std::string& from, const std::string& to, const struct sta
 
     auto names = listFolder(from);
     if (!names) return names.error();
-    // Owner access while filling, the source's mode once complete.
-    if (::mkdir(to.c_str(), (info.st_mode & 07777) | S_IRWXU) != 0) return fileSystemError(errno, to, true);
+    if (::mkdir(to.c_str(), kOwnFolderMode) != 0) return fileSystemError(errno, to, true);
     for (const std::string& name : *names) {
         std::string source = joined(from, name);
         struct stat child;
-        Status copied = ::lstat(source.c_str(), &child) == 0 ? copyTree(source, joined(to, name), child)
+        Status copied = ::lstat(source.c_str(), &child) == 0 ? copyTree(source, joined(to, name), child, shouldStop)
                                                              : Status(fileSystemError(errno, source, false));
         if (!copied) {
             removeTree(to);
             return copied;
         }
     }
-    ::chmod(to.c_str(), info.st_mode & 07777);
     struct timespec times[2] = {info.st_atim, info.st_mtim};
     ::utimensat(AT_FDCWD, to.c_str(), times, 0);
     return {};
@@ -230,13 +232,10 @@ bool FileManager::fileExists(const std::string& path, bool* isDirectory) const {
     return exists;
 }
 
-// Our folders' mode, narrowed by the umask: no one else may write into them.
-constexpr mode_t kFolderMode = 0755;
-
 Status FileManager::createDirectory(const std::string& path, bool withIntermediates) const {
     if (path.empty()) return fileSystemError(ENOENT, path, true);
     if (!withIntermediates) {
-        if (::mkdir(path.c_str(), kFolderMode) != 0) return fileSystemError(errno, path, true);
+        if (::mkdir(path.c_str(), kOwnFolderMode) != 0) return fileSystemError(errno, path, true);
         return {};
     }
     bool isDirectory = false;
@@ -245,7 +244,7 @@ Status FileManager::createDirectory(const std::string& path, bool withIntermedia
     // Create each missing folder from the top down.
     for (size_t position = path.find('/', 1);; position = path.find('/', position + 1)) {
         std::string prefix = position == std::string::npos ? path : path.substr(0, position);
-        if (!prefix.empty() && prefix.back() != '/' && ::mkdir(prefix.c_str(), kFolderMode) != 0) {
+        if (!prefix.empty() && prefix.back() != '/' && ::mkdir(prefix.c_str(), kOwnFolderMode) != 0) {
             int failure = errno;
             if (failure != EEXIST) return fileSystemError(failure, prefix, true);
             if (!fileExists(prefix, &isDirectory) || !isDirectory) return existsError(prefix);
@@ -268,12 +267,13 @@ Result<std::vector<std::string>> FileManager::subpathsOfDirectory(const std::str
     return out;
 }
 
-Status FileManager::copyItem(const std::string& from, const std::string& to) const {
+Status FileManager::copyItem(const std::string& from, const std::string& to,
+                             const std::function<bool()>& shouldStop) const {
     struct stat info;
     if (::lstat(from.c_str(), &info) != 0) return fileSystemError(errno, from, false);
     struct stat existing;
     if (::lstat(to.c_str(), &existing) == 0) return existsError(to);
-    return copyTree(from, to, info);
+    return copyTree(from, to, info, shouldStop);
 }
 
 Result<std::string> FileManager::copyItemUnderFreeName(const std::string& from, const std::string& folder,
@@ -289,23 +289,38 @@ Result<std::string> FileManager::copyItemUnderFreeName(const std::string& from, 
     auto scratch = TemporaryClaim::create(joined(folder, "copy"), TemporaryClaim::Kind::Folder);
     if (!scratch) return scratch.error();
     const std::string copy = joined(scratch->path(), "item");
-    if (Status copied = copyTree(from, copy, info); !copied) return copied.error();
+    if (Status copied = copyTree(from, copy, info, {}); !copied) return copied.error();
     if (Status flushed = flushTree(copy); !flushed) return flushed.error();
-    for (int number = 1; number < 10000; ++number) {
-        std::string name = number == 1 ? stem + suffix : stem + separator + std::to_string(number) + suffix;
-        const int failure = renameNoReplace(copy, joined(folder, name));
+    constexpr int kNames = 9999;
+    return moveItemUnderFreeName(
+        copy, folder,
+        [&](int attempt) {
+            return attempt == 0 ? stem + suffix : stem + separator + std::to_string(attempt + 1) + suffix;
+        },
+        kNames);
+}
+
+Status FileManager::flushItem(const std::string& path) const { return flushTree(path); }
+
+Result<std::string> FileManager::moveItemUnderFreeName(const std::string& from, const std::string& folder,
+                                                       const std::function<std::string(int attempt)>& nameFor,
+                                                       int attempts) const {
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        const std::string name = nameFor(attempt);
+        const std::string target = joined(folder, name);
+        const int failure = renameNoReplace(from, target);
         if (failure == EEXIST) continue;
-        if (failure != 0) return fileSystemError(failure, joined(folder, name), true);
-        // The new name itself must survive a crash too; a copy that may not
+        if (failure != 0) return fileSystemError(failure, target, true);
+        // The new name itself must survive a crash too; an item that may not
         // is taken back, so that a failure leaves nothing behind.
         FileDescriptor parent = FileDescriptor::open(folder, O_RDONLY | O_DIRECTORY);
         if (int flushError = parent ? flushToDisk(parent.get()) : errno; flushError != 0) {
-            (void)removeTree(joined(folder, name));
-            return fileSystemError(flushError, joined(folder, name), true);
+            (void)removeTree(target);
+            return fileSystemError(flushError, target, true);
         }
         return name;
     }
-    return existsError(joined(folder, stem + suffix));
+    return existsError(joined(folder, nameFor(0)));
 }
 
 Status FileManager::moveItem(const std::string& from, const std::string& to) const {
@@ -319,7 +334,7 @@ Status FileManager::moveItem(const std::string& from, const std::string& to) con
     if (failure == 0) return {};
     if (failure != EXDEV) return fileSystemError(failure, to, true);
 
-    Status copied = copyTree(from, to, info);
+    Status copied = copyTree(from, to, info, {});
     if (!copied) return copied;
     Status removed = removeTree(from);
     if (!removed) {
@@ -330,6 +345,18 @@ Status FileManager::moveItem(const std::string& from, const std::string& to) con
 }
 
 Status FileManager::removeItem(const std::string& path) const { return removeTree(path); }
+
+Status FileManager::removeItemAside(const std::string& path) const {
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0) return fileSystemError(errno, path, true);
+    auto claim = TemporaryClaim::create(path, TemporaryClaim::Kind::Folder);
+    if (!claim) return claim.error();
+    const std::string aside = joined(claim->path(), "item");
+    if (int failure = renameNoReplace(path, aside); failure != 0) return fileSystemError(failure, path, true);
+    Status removed = removeTree(aside);
+    claim->discard();
+    return removed;
+}
 
 Result<FileAttributes> FileManager::attributesOfItem(const std::string& path) const {
     struct stat info;

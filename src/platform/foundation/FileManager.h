@@ -13,6 +13,7 @@
 #include "platform/foundation/Value.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,12 @@ inline constexpr int64_t kFileWriteFileExistsError = 516;
 inline constexpr int64_t kFileWriteUnsupportedSchemeError = 518;
 inline constexpr int64_t kFileWriteOutOfSpaceError = 640;
 inline constexpr int64_t kFileWriteVolumeReadOnlyError = 642;
+
+// The modes of what we write, whatever a source or an archive says: no one
+// else may write to it, nothing is set-id or sticky, and the umask narrows
+// them further. A copy of a file its owner may execute gets 0755.
+inline constexpr uint32_t kOwnFileMode = 0644;
+inline constexpr uint32_t kOwnFolderMode = 0755;
 
 // The file-system error for a failed operation on `path`, from the errno the
 // operating system gave. `writing` picks between the read and the write codes
@@ -85,30 +92,52 @@ public:
     Result<std::vector<std::string>> subpathsOfDirectory(const std::string& path) const;
 
     // Copies a file, a symbolic link (as a link, never its target) or a folder
-    // with everything in it. Fails with 516 when anything exists at `to`,
-    // including a dangling symbolic link; nothing is replaced. A folder copy
-    // that fails half-way removes what it copied.
-    Status copyItem(const std::string& from, const std::string& to) const;
+    // with everything in it, with our own modes (kOwnFileMode, kOwnFolderMode)
+    // and the source's modification dates. Fails with 516 when anything exists
+    // at `to`, including a dangling symbolic link; nothing is replaced. A
+    // folder copy that fails half-way removes what it copied; so does one
+    // that `shouldStop` (asked before each item) stops, with ECANCELED.
+    Status copyItem(const std::string& from, const std::string& to, const std::function<bool()>& shouldStop = {}) const;
 
     // Copies a file, or a folder with its contents, into `folder` as
     // "<stem>.<extension>" ("<stem>" without an extension) or, while that name
     // is taken, as "<stem><separator>2.<extension>", "<stem><separator>3...":
     // nothing is ever replaced. The copy is made in a claimed temporary folder
-    // beside the targets (TemporaryClaim), flushed to the disk and then renamed
-    // into place, so it never shows half made and what a crash leaves is
-    // swept by removeAbandonedTemporaries. Returns the name used.
+    // beside the targets (TemporaryClaim), flushed to the disk and then moved
+    // into place (moveItemUnderFreeName), so it never shows half made and
+    // what a crash leaves is swept by removeAbandonedTemporaries. Returns the
+    // name used.
     Result<std::string> copyItemUnderFreeName(const std::string& from, const std::string& folder,
                                               const std::string& stem, const std::string& extension,
                                               const std::string& separator = " ") const;
 
+    // Writes a file, or a folder with everything below it, to the disk
+    // (fsync), so that a rename can publish it whole.
+    Status flushItem(const std::string& path) const;
+
+    // Renames a complete item (flushed already) into `folder`, on the same
+    // file system, under the first of nameFor(0), nameFor(1), ...,
+    // nameFor(attempts - 1) that is free, never replacing anything; then
+    // flushes `folder` so that the new name survives a crash (when that
+    // fails, the item is removed again and the error returned). Returns the
+    // name used; 516 when every name was taken.
+    Result<std::string> moveItemUnderFreeName(const std::string& from, const std::string& folder,
+                                              const std::function<std::string(int attempt)>& nameFor,
+                                              int attempts) const;
+
     // Moves an item; fails with 516 when anything exists at `to`. Across file
-    // systems it copies and then removes the source.
+    // systems it copies (as copyItem does) and then removes the source.
     Status moveItem(const std::string& from, const std::string& to) const;
 
     // Removes a file, a symbolic link (not its target) or a folder with its
     // contents, through folder descriptors (removeTree, TreeRemoval.h). A
     // missing path is an error (4), as on the platform.
     Status removeItem(const std::string& path) const;
+    // The same, after first renaming the item into a claimed temporary
+    // folder beside it (TemporaryClaim): a removal that a crash cuts short
+    // leaves a temporary that removeAbandonedTemporaries takes away, never
+    // half the item under its own name.
+    Status removeItemAside(const std::string& path) const;
 
     // Attributes of the item itself; a symbolic link is not followed.
     Result<FileAttributes> attributesOfItem(const std::string& path) const;

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <sys/stat.h>
 #include <thread>
 
@@ -97,6 +98,9 @@ TEST_F(ProjectListTest, DuplicateGoesInFrontOfItsSource) {
     ASSERT_EQ(projects[3], third);
     first->setName("Renamed");
     first->saveMetaDataToDisk();
+    // Modes as an earlier version took them from an archive.
+    for (const auto& entry : fs::recursive_directory_iterator(*third->getProjectPath()))
+        ASSERT_EQ(::chmod(entry.path().c_str(), 06777), 0);
 
     std::atomic<bool> done = false;
     std::optional<foundation::Error> reported;
@@ -117,6 +121,67 @@ TEST_F(ProjectListTest, DuplicateGoesInFrontOfItsSource) {
     // Told apart by its name, on disk too.
     EXPECT_EQ(copy->getName(), third->getName() + " copy");
     EXPECT_EQ(ProjectModel::create(*copy->getProjectPath())->getName(), third->getName() + " copy");
+    // Nothing in it that others may write or that is set-id.
+    for (const auto& entry : fs::recursive_directory_iterator(*copy->getProjectPath()))
+        EXPECT_EQ(fs::status(entry.path()).permissions() & fs::perms(07022), fs::perms::none) << entry.path();
+}
+
+TEST_F(ProjectListTest, ADuplicateStoppedMidwayLeavesNothing) {
+    auto project = savedProject();
+    for (int i = 0; i < 2000; ++i) std::ofstream(*project->getProjectPath() + "/pad-" + std::to_string(i)) << i;
+    const std::set<std::string> before = folderFiles(folders_.documents());
+    auto copying = [&] {
+        for (const std::string& name : folderFiles(folders_.documents()))
+            if (std::error_code gone; name.starts_with(".duplicate.partial-") &&
+                                      !fs::is_empty(folders_.documents() + "/" + name + "/project", gone) && !gone)
+                return true;
+        return false;
+    };
+    std::atomic<bool> done = false;
+    std::optional<foundation::Error> reported;
+    KWProjects::getInstance().duplicateProject(project, [&](const std::optional<foundation::Error>& error) {
+        reported = error;
+        done = true;
+    });
+    // Once the copy is under way, as the application's quit does.
+    while (!done && !copying()) std::this_thread::yield();
+    KWProjects::stopDuplicates();
+    const bool ended = runMainUntil([&] { return done.load(); });
+    KWProjects::stopDuplicates(false);
+    ASSERT_TRUE(ended && reported);
+    EXPECT_EQ(reported->code, KWProjects::kDuplicateStoppedCode);
+    foundation::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(folderFiles(folders_.documents()), before);
+    EXPECT_EQ(KWProjects::getInstance().getProjects().size(), 2u);
+}
+
+// What a kill leaves between a project's move into place and the save of
+// the list, and what else may be found, as the next start sees it.
+TEST_F(ProjectListTest, WholeUnlistedProjectsAreListedAtTheStartAndEmptyFoldersGo) {
+    auto listed = savedProject();
+    auto older = savedProject();
+    auto newer = savedProject();
+    auto& list = KWProjects::getInstance();
+    ASSERT_TRUE(list.removeProject(older));
+    ASSERT_TRUE(list.removeProject(newer));
+    const fs::path documents = folders_.documents();
+    const fs::path empty = documents / ".kelbrin-2001-01-01-00-00-00",
+                   noMeta = documents / ".kelbrin-2001-01-01-00-00-01";
+    fs::create_directory(empty);
+    fs::create_directory(noMeta);
+    std::ofstream(noMeta / "frame-1.jpg") << "jpeg";
+    fs::create_directory_symlink(*older->getProjectPath(), documents / ".kelbrin-link");
+    fs::create_directory(documents / ".kelbrin-introduction");
+    fs::copy_file(fs::path(*older->getProjectPath()) / "kelbrin.meta",
+                  documents / ".kelbrin-introduction/kelbrin.meta");
+
+    list.loadFromDisk();
+    EXPECT_EQ(list.adoptUnlistedProjects(), (std::vector<std::string>{nameOf(older), nameOf(newer)}));
+    EXPECT_EQ(listedNames(), (std::vector<std::string>{nameOf(newer), nameOf(older), nameOf(listed)}));
+    EXPECT_EQ(list.getProjects().size(), 4u);
+    EXPECT_FALSE(fs::exists(empty));
+    EXPECT_TRUE(fs::exists(noMeta / "frame-1.jpg")) << "what may be the user's is kept";
+    EXPECT_TRUE(list.adoptUnlistedProjects().empty());
 }
 
 TEST(DuplicateName, CopiesAreNamedApartFromEveryListedName) {
@@ -150,6 +215,7 @@ TEST_F(ProjectListTest, FailedDuplicateInsertsNothingAndLeavesNoCopy) {
     EXPECT_EQ(KWProjects::getInstance().getProjects().size(), 2u);
     EXPECT_EQ(projectFolders().size(), 1u);
     EXPECT_EQ(listedNames().size(), 1u);
+    EXPECT_EQ(folderFiles(folders_.documents()), (std::set<std::string>{".projects.plist", nameOf(project)}));
 }
 
 TEST_F(ProjectListTest, DuplicateOfAnUnsavedProjectReportsAnError) {
@@ -178,6 +244,7 @@ TEST_F(ProjectListTest, DeletingTheOnlySavedProjectLeavesAnEmptyList) {
     EXPECT_EQ(KWProjects::getInstance().getProjects().size(), 1u);
     ASSERT_TRUE(runMainUntil([&] { return done.load(); }));
     EXPECT_FALSE(fs::exists(folder));
+    EXPECT_EQ(folderFiles(folders_.documents()), std::set<std::string>{".projects.plist"});
     auto stored = foundation::plist::readFile(folders_.documents() + "/.projects.plist");
     ASSERT_TRUE(stored && stored->isArray());
     EXPECT_TRUE(stored->asArray().empty());

@@ -16,6 +16,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/StreamedFile.h"
 #include "platform/foundation/TemporaryClaim.h"
+#include "platform/foundation/Uuid.h"
 #include "platform/media/AudioInput.h"
 #include "platform/media/AudioRecorder.h"
 #include "platform/media/AudioSession.h"
@@ -290,6 +291,34 @@ TEST_F(LeftoversAfterKillsTest, ThirtyKillsMidwayLeaveNothingAfterTheNextStart) 
         auto png = foundation::readFile(folder + "/" + PainterLayerManager::layerPictureFileName(painted, layer->UUID));
         EXPECT_TRUE(!png || graphics::Image::decode(*png).ok()) << layer->UUID;
     }
+}
+
+// What killed duplicates, imports and deletions leave: claimed folders in
+// the documents and caches folders, and a project moved into place whose
+// listing was cut off. A start sweeps the claims nobody holds (one that is
+// held stays) and lists the whole project.
+TEST_F(LeftoversAfterKillsTest, AStartSweepsAbandonedClaimsAndListsAWholeProjectLeftUnlisted) {
+    auto project = ProjectModel::create();
+    project->getFrameList()->insertFrame(Frame::create(Frame::kTypePicture), 0);
+    ASSERT_TRUE(project->saveAllDataToDisk());
+    ASSERT_TRUE(KWProjects::getInstance().removeProject(project));
+    const std::string unlisted = fs::path(*project->getProjectPath()).filename().string();
+    std::vector<std::string> abandoned;
+    for (const std::string& folder : {folders.documents(), folders.caches()}) {
+        abandoned.push_back(folder + "/.import.partial-" + foundation::makeUuidString());
+        fs::create_directories(abandoned.back() + "/project");
+        testsupport::writeFileBytes(abandoned.back() + "/project/kelbrin.meta", "half");
+    }
+    auto held = foundation::TemporaryClaim::create(folders.documents() + "/duplicate",
+                                                   foundation::TemporaryClaim::Kind::Folder);
+    ASSERT_TRUE(held);
+
+    launch();
+    for (const std::string& folder : abandoned) EXPECT_FALSE(fs::exists(folder)) << folder;
+    EXPECT_TRUE(fs::is_directory(held->path()));
+    const auto& projects = KWProjects::getInstance().getProjects();
+    ASSERT_GE(projects.size(), 2u);
+    EXPECT_EQ(projects[1]->getProjectPath(), project->getProjectPath()) << unlisted << " was not listed";
 }
 
 }  // namespace

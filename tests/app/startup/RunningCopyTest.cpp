@@ -2,7 +2,8 @@
 // hand their files to the running copy and exit 0; the running copy is the
 // only writer of ".projects.plist", so nothing a later launch does can put an
 // older list back. The user's archive stays byte for byte as it was. A name
-// being typed on the project card survives SIGTERM.
+// being typed on the project card survives SIGTERM. Quits and kills during
+// a duplicate or an import leave, after one more start, listed projects only.
 
 #include "AppProcess.h"
 #include "app/core/ProjectModel.h"
@@ -61,9 +62,40 @@ protected:
         return names;
     }
 
-    void waitForLaunch(testsupport::ChildProcess& child) {
-        ASSERT_TRUE(waitInFolder(folders.config(), child, [&] { return launchCompleted(folders.config()); }))
+    void waitForLaunch(testsupport::ChildProcess& child, int64_t launches = 1) {
+        ASSERT_TRUE(waitInFolder(folders.config(), child, [&] { return launchCount(folders.config()) >= launches; }))
             << "the application did not finish launching";
+    }
+
+    // Names in the documents folder of long work under way: folders built
+    // aside, or project folders (which work of earlier versions filled in place).
+    std::vector<std::string> workInDocuments() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folders.documents())) {
+            const std::string name = entry.path().filename().string();
+            if (name.find(".partial") != std::string::npos || name.starts_with(".kelbrin-")) names.push_back(name);
+        }
+        return names;
+    }
+
+    bool endsWithinTenSeconds(testsupport::ChildProcess& child) {
+        // Returns once the application has ended, or ten seconds on.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        waitInFolder(folders.documents(), child, [&] { return std::chrono::steady_clock::now() > deadline; });
+        return child.poll().has_value();
+    }
+
+    // A zip of the sample project with `pads` small files beside it, which
+    // take a while to unpack.
+    std::string longArchive(const std::string& name, int pads) {
+        const std::string archive = placeArchive(name);
+        EXPECT_EQ(testsupport::runPython("import sys, zipfile\n"
+                                         "with zipfile.ZipFile(sys.argv[1], 'a') as z:\n"
+                                         "    for i in range(int(sys.argv[2])): z.writestr('pad/%05d.txt' % i, 'x')",
+                                         {archive, std::to_string(pads)})
+                      .exitCode,
+                  0);
+        return archive;
     }
 
     bool waitForListedCount(testsupport::ChildProcess& child, size_t count) {
@@ -179,27 +211,63 @@ TEST_F(RunningCopyTest, QuittingDuringAnImportEndsAtOnceAndLeavesNoTrace) {
     auto running = startApplication();
     waitForLaunch(running);
     // The sample project with many small files beside it takes a while to unpack.
-    const std::string archive = placeArchive("Long.tollivarmobile");
-    ASSERT_EQ(testsupport::runPython("import sys, zipfile\n"
-                                     "with zipfile.ZipFile(sys.argv[1], 'a') as z:\n"
-                                     "    for i in range(30000): z.writestr('pad/%05d.txt' % i, 'x')",
-                                     {archive})
-                  .exitCode,
-              0);
+    const std::string archive = longArchive("Long.tollivarmobile", 30000);
     const std::string original = readBytes(archive);
     EXPECT_EQ(startApplication({archive}).wait(), 0);
-    ASSERT_TRUE(waitInFolder(folders.documents(), running, [&] { return projectFolders().size() > 1; }))
+    ASSERT_TRUE(waitInFolder(folders.documents(), running, [&] { return !workInDocuments().empty(); }))
         << "the import did not begin";
 
     ::kill(running.pid(), SIGTERM);
-    // Returns once the application has ended, or ten seconds on.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    waitInFolder(folders.documents(), running, [&] { return std::chrono::steady_clock::now() > deadline; });
-    ASSERT_TRUE(running.poll().has_value()) << "the application did not quit during the import";
+    ASSERT_TRUE(endsWithinTenSeconds(running)) << "the application did not quit during the import";
     EXPECT_EQ(running.wait(), 0);
     auto names = listedNames();
     EXPECT_EQ(std::set<std::string>(names.begin(), names.end()), projectFolders());
+    EXPECT_EQ(workInDocuments(), std::vector<std::string>{}) << "the stopped import left its folder";
     EXPECT_EQ(readBytes(archive), original);
+}
+
+// A duplicate stops at a quit as an import does; what a kill during an
+// import leaves is gone after one more start. Then the documents folder
+// holds only listed, whole projects.
+TEST_F(RunningCopyTest, QuitsDuringADuplicateAndKillsDuringAnImportLeaveOnlyListedProjects) {
+    // An introduction of many files, unpacked before the first start as
+    // that start would, so that duplicating it takes a while.
+    const std::string introduction = folders.caches() + "/.kelbrin-introduction";
+    ASSERT_EQ(testsupport::runPython("import sys, zipfile\n"
+                                     "zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])\n"
+                                     "for i in range(3000): open('%s/pad-%05d' % (sys.argv[2], i), 'w').write('x')",
+                                     {TOLLIVAR_BUILD_RESOURCES "/sample/sample.zip", introduction})
+                  .exitCode,
+              0);
+    auto duplicating = startApplication({}, {}, {"TOLLIVAR_TEST_CARD=duplicate"}, false, true);
+    ASSERT_TRUE(waitInFolder(folders.documents(), duplicating, [&] { return !workInDocuments().empty(); }))
+        << "the duplicate did not begin";
+    ::kill(duplicating.pid(), SIGTERM);
+    ASSERT_TRUE(endsWithinTenSeconds(duplicating)) << "the application did not quit during the duplicate";
+    EXPECT_EQ(duplicating.readOutput().find("did not end in time"), std::string::npos) << "the duplicate went on";
+    EXPECT_EQ(duplicating.wait(), 0);
+
+    const std::vector<std::string> before = workInDocuments();
+    auto importing = startApplication({longArchive("Long.tollivarmobile", 3000)});
+    ASSERT_TRUE(waitInFolder(folders.documents(), importing, [&] { return workInDocuments() != before; }))
+        << "the import did not begin";
+    EXPECT_EQ(importing.stop(SIGKILL), 128 + SIGKILL);
+
+    const int64_t launched = launchCount(folders.config());
+    auto next = startApplication();
+    waitForLaunch(next, launched + 1);
+    EXPECT_TRUE(waitInFolder(folders.documents(), next, [&] {
+        auto work = workInDocuments();
+        return std::none_of(work.begin(), work.end(),
+                            [](const std::string& name) { return name.find(".partial") != std::string::npos; });
+    })) << "what the kill left was not swept";
+    auto names = listedNames();
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()), projectFolders());
+    for (const std::string& name : projectFolders())
+        EXPECT_TRUE(ProjectDataWrapper::holdsReadableMetaData(
+            name == ".kelbrin-introduction" ? introduction : folders.documents() + "/" + name))
+            << name;
+    EXPECT_EQ(next.stop(SIGTERM), 0);
 }
 
 TEST_F(RunningCopyTest, ANameBeingTypedOnTheCardSurvivesSigterm) {
