@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <linux/videodev2.h>
 #include <string>
 
@@ -286,21 +285,6 @@ std::shared_ptr<FakeV4l2Device> FakeV4l2Device::webcamWithExposureBias() {
     for (int32_t index = 0; index <= 8; ++index) bias.menu.push_back({index, (index - 4) * 500});  // ±2 in halves
     device->add(bias, 4);
     return device;
-}
-
-// ---- udev's stable names -------------------------------------------------------------
-
-FakeDevFolder::FakeDevFolder() { std::filesystem::create_directories(byIdFolder()); }
-
-std::string FakeDevFolder::node(int number) const { return folder_.path() + "/video" + std::to_string(number); }
-
-std::string FakeDevFolder::byIdFolder() const { return folder_.path() + "/v4l/by-id"; }
-
-std::string FakeDevFolder::link(const std::string& name, int number) {
-    const std::string path = byIdFolder() + "/" + name;
-    std::filesystem::remove(path);
-    std::filesystem::create_symlink("../../video" + std::to_string(number), path);
-    return path;
 }
 
 std::string controlName(uint32_t id) {

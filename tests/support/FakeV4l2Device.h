@@ -33,6 +33,7 @@
 #include "support/RunFolder.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <linux/videodev2.h>
 #include <map>
 #include <memory>
@@ -127,21 +128,19 @@ private:
     std::vector<std::shared_ptr<FakeV4l2Device>> cameras_;
 };
 
-// A /dev of the test's own with udev's stable names: the n-th node is
-// <root>/videoN, and <root>/v4l/by-id holds a link per camera that has a
-// serial, "usb-Vendor_Cam_SERIAL-video-index0" -> "../../videoN", made anew
-// (as udev does) when the camera comes back at another node. The machine's
-// /dev is never touched; the folder goes with the object.
-class FakeDevFolder {
-public:
-    FakeDevFolder();
-    std::string node(int number) const;
-    std::string byIdFolder() const;
-    // udev's link of that name to the n-th node, replacing one of that name; its path.
-    std::string link(const std::string& name, int number);
-
-private:
-    RunFolder folder_{"tollivar-dev"};
+// A /dev of the test's own: nodes <root>/videoN, and udev's stable names in <root>/v4l/by-id linked "../../videoN".
+struct FakeDevFolder {
+    RunFolder root{"tollivar-dev"};
+    const std::string byIdFolder = root.path() + "/v4l/by-id";
+    FakeDevFolder() { std::filesystem::create_directories(byIdFolder); }
+    std::string node(int number) const { return root.path() + "/video" + std::to_string(number); }
+    // The link `name` to the n-th node, made anew when the camera comes back at another node; its path.
+    std::string link(const std::string& name, int number) {
+        const std::string path = byIdFolder + "/" + name;
+        std::filesystem::remove(path);
+        std::filesystem::create_symlink("../../video" + std::to_string(number), path);
+        return path;
+    }
 };
 
 // A short name of a V4L2 control for messages ("exposure_auto").

@@ -260,12 +260,12 @@ Webcam WebcamScreenTest::deskWebcam(const char* card, std::string path, graphics
     return {table, std::move(path), colour};
 }
 
-void WebcamScreenTest::openOnWebcams(const std::vector<Webcam>& webcams, bool toldLater) {
+void WebcamScreenTest::openOnWebcams(const std::vector<Webcam>& webcams, bool toldLater, const std::string& byId) {
     if (screen && !screen->isClosing()) screen->finishUpAndExit();
     dismissAlerts();
     std::vector<capture::SyntheticCameraConfig> configs;
     for (const Webcam& webcam : webcams) configs.push_back(listed(webcam, toldLater));
-    backend = std::make_shared<capture::SyntheticCaptureBackend>(configs, byIdFolder);
+    backend = std::make_shared<capture::SyntheticCaptureBackend>(configs, byId);
     capture::setCaptureBackend(backend);
     openSource(true);
 }
@@ -279,8 +279,7 @@ void WebcamScreenTest::reopen() {
 
 void WebcamScreenTest::expectFilmingWith(const Webcam& webcam) {
     EXPECT_EQ(source().currentCameraName(), webcam.table->card);
-    EXPECT_EQ(DataManager::sharedDataManager().captureDeviceID(),
-              webcam.stableName.empty() ? webcam.path : webcam.stableName);
+    EXPECT_EQ(DataManager::sharedDataManager().captureDeviceID(), backend->device(webcam.path)->persistentID());
     for (const auto& device : backend->videoDevices())
         EXPECT_EQ(backend->driver(device->uniqueID())->isStreaming(), device->uniqueID() == webcam.path);
     advance(0.3);  // its frames reach the source
@@ -407,90 +406,65 @@ void WebcamScreenTest::bringsBackLockedACameraPluggedIn() {
 }
 
 void WebcamScreenTest::switchAfterAFailureFilmsWithTheOtherCameraLocked() {
-    struct Case {
-        const char* name;
-        bool toldLater, whileRunning, otherRefused;
-    };
-    const Case cases[] = {{"in use at start", false, false, false},
-                          {"in use at start, told on a later turn (GStreamer)", true, false, false},
-                          {"failing while it runs", false, true, false},
-                          {"failing while it runs, told on a later turn", true, true, false},
-                          {"in use at start, and the other one not the user's to open", true, false, true}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        DataManager::resetForTesting();
-        DataManager& settings = DataManager::sharedDataManager();
-        settings.setWhiteBalanceMode(kCaptureModeLocked);
-        settings.setFocusMode(kCaptureModeLocked);
-        const Webcam usb = deskWebcam("USB Camera", "/dev/video2", kPurple);
-        const Webcam integrated = deskWebcam("Integrated Camera", "/dev/video0", kOrange);
-        settings.setCaptureDeviceID(usb.path);
-        usb.table->streamedElsewhere = !c.whileRunning;
-        integrated.table->openError = c.otherRefused ? EACCES : 0;
-        openOnWebcams({usb, integrated}, c.toldLater);
-        if (c.whileRunning) {
-            expectFilmingWith(usb);
-            backend->driver(usb.path)->failStream("Could not read from resource.");
+    // What keeps the first camera (the USB one, none stored) from filming, told on a later turn (GStreamer) or not,
+    // and what the switch then says: nothing where the other camera films, with the screen's locks.
+    enum Failure { InUseAtStart, FailsWhileRunning, InUseAndTheOtherRefused, BothTakenOnTheSwitch };
+    const char* const whyNot[] = {nullptr, nullptr, "\"video\" group", "in use by another program"};
+    for (const Failure failure : {InUseAtStart, FailsWhileRunning, InUseAndTheOtherRefused, BothTakenOnTheSwitch})
+        for (const bool toldLater : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "failure " << failure << (toldLater ? ", told later" : ""));
+            DataManager::resetForTesting();
+            DataManager::sharedDataManager().setWhiteBalanceMode(kCaptureModeLocked);
+            DataManager::sharedDataManager().setFocusMode(kCaptureModeLocked);
+            const Webcam usb = deskWebcam("USB Camera", "/dev/video0", kPurple);
+            const Webcam integrated = deskWebcam("Integrated Camera", "/dev/video2", kOrange);
+            usb.table->streamedElsewhere = failure == InUseAtStart || failure == InUseAndTheOtherRefused;
+            integrated.table->openError = failure == InUseAndTheOtherRefused ? EACCES : 0;
+            openOnWebcams({usb, integrated}, toldLater);
+            if (failure == FailsWhileRunning || failure == BothTakenOnTheSwitch) expectFilmingWith(usb);
+            if (failure == FailsWhileRunning) backend->driver(usb.path)->failStream("Could not read from resource.");
+            foundation::RunLoop::main().runUntilIdle();
+            EXPECT_EQ(alertMessages().size(), failure == BothTakenOnTheSwitch ? 0u : 1u) << "a failure is told";
+            dismissAlerts();
+            advance(0.5);  // it fades out
+            if (failure == BothTakenOnTheSwitch)
+                usb.table->streamedElsewhere = integrated.table->streamedElsewhere = true;
+            switchFromTheOpenedPanel();
+            if (whyNot[failure]) {
+                EXPECT_THAT(alertMessages(), testing::ElementsAre(testing::HasSubstr(whyNot[failure])));
+                EXPECT_FALSE(source().isReadyToCapture()) << "nothing films";
+                for (const auto& device : backend->videoDevices())
+                    EXPECT_FALSE(backend->driver(device->uniqueID())->isStreaming()) << device->uniqueID();
+                continue;
+            }
+            EXPECT_TRUE(alertMessages().empty());
+            EXPECT_EQ(hudText(), "Integrated Camera");
+            EXPECT_FALSE(screen->buttonWhiteBalance()->isHidden());
+            expectLocked(*integrated.table);
+            expectFilmingWith(integrated);
         }
-        foundation::RunLoop::main().runUntilIdle();
-        EXPECT_EQ(alertMessages().size(), 1u) << "the failure is told";
-        dismissAlerts();
-        advance(0.5);  // it fades out
-        switchFromTheOpenedPanel();
-        if (c.otherRefused) {
-            EXPECT_THAT(alertMessages(), testing::ElementsAre(testing::HasSubstr("\"video\" group"))) << "why not";
-            for (const auto& device : backend->videoDevices())
-                EXPECT_FALSE(backend->driver(device->uniqueID())->isStreaming()) << device->uniqueID();
-            continue;
-        }
-        EXPECT_TRUE(alertMessages().empty());
-        EXPECT_EQ(hudText(), "Integrated Camera");
-        EXPECT_FALSE(screen->buttonWhiteBalance()->isHidden());
-        expectLocked(*integrated.table);
-        expectFilmingWith(integrated);
-    }
-}
-
-void WebcamScreenTest::aCameraFailingOnTheWayBackFromARefusedSwitchIsTold() {
-    DataManager::resetForTesting();
-    const Webcam usb = deskWebcam("USB Camera", "/dev/video2", kPurple);
-    const Webcam integrated = deskWebcam("Integrated Camera", "/dev/video0", kOrange);
-    openOnWebcams({usb, integrated});
-    expectFilmingWith(integrated);
-    // Another program takes both while the switch tries the other one.
-    usb.table->streamedElsewhere = integrated.table->streamedElsewhere = true;
-    switchFromTheOpenedPanel();
-    EXPECT_THAT(alertMessages(), testing::ElementsAre(testing::HasSubstr("in use by another program")));
-    EXPECT_FALSE(source().isReadyToCapture()) << "nothing films";
-    for (const auto& device : backend->videoDevices())
-        EXPECT_FALSE(backend->driver(device->uniqueID())->isStreaming()) << device->uniqueID();
 }
 
 void WebcamScreenTest::opensTheStoredCameraWhateverNodeTheKernelGaveIt() {
-    DataManager::resetForTesting();
     testsupport::FakeDevFolder dev;
-    byIdFolder = dev.byIdFolder();
-    const auto plugged = [&dev](const char* card, const char* serial, int node, graphics::RGBA colour) {
-        Webcam webcam = deskWebcam(card, dev.node(node), colour);
-        webcam.stableName = dev.link(std::string("usb-") + serial + "-video-index0", node);
-        return webcam;
+    Webcam integrated, usb;
+    // The screen over the webcams at these nodes, each named stably after its serial.
+    const auto plug = [&](int integratedNode, int usbNode) {
+        integrated = deskWebcam("Integrated Camera", dev.node(integratedNode), kOrange);
+        usb = deskWebcam("USB Camera", dev.node(usbNode), kPurple);
+        dev.link("usb-Chicony_Integrated_Camera_0001-video-index0", integratedNode);
+        dev.link("usb-Logitech_HD_Webcam_C525_5A3B1F20-video-index0", usbNode);
+        openOnWebcams({usb, integrated}, false, dev.byIdFolder);
     };
-    Webcam integrated = plugged("Integrated Camera", "Chicony_Integrated_Camera_0001", 2, kOrange);
-    Webcam usb = plugged("USB Camera", "Logitech_HD_Webcam_C525_5A3B1F20", 10, kPurple);
-    openOnWebcams({usb, integrated});
-    expectFilmingWith(integrated);  // none stored: the first by node number, video2 before video10
-    switchFromTheOpenedPanel();
-    expectFilmingWith(usb);
+    plug(2, 10);
+    switchFromTheOpenedPanel();  // from the first by node number (video2 before video10) to the USB camera
     // After a reboot the kernel numbers them the other way round: the camera chosen films.
-    usb = plugged("USB Camera", "Logitech_HD_Webcam_C525_5A3B1F20", 2, kPurple);
-    integrated = plugged("Integrated Camera", "Chicony_Integrated_Camera_0001", 10, kOrange);
-    openOnWebcams({integrated, usb});
+    plug(10, 2);
     expectFilmingWith(usb);
-    // A node path, as earlier versions kept, names the camera at that node, whose stable name is kept from then on.
+    // A node path, as earlier versions kept, names the camera at that node.
     DataManager::sharedDataManager().setCaptureDeviceID(dev.node(10));
     reopen();
     expectFilmingWith(integrated);
-    byIdFolder.clear();
 }
 
 }  // namespace capturetest

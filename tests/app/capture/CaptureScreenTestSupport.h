@@ -123,13 +123,11 @@ protected:
     std::shared_ptr<CaptureViewController> screen;
 };
 
-// A webcam as Qt lists it (no position, its node's path as identifier) filming one colour,
-// and udev's stable name of its node where it has one.
+// A webcam as Qt lists it (no position, its node's path as identifier) filming one colour.
 struct Webcam {
     std::shared_ptr<testsupport::FakeV4l2Device> table;
     std::string path;
     graphics::RGBA colour;
-    std::string stableName = {};
 };
 inline constexpr graphics::RGBA kOrange{230, 120, 40, 255}, kPurple{150, 40, 200, 255};
 
@@ -139,8 +137,8 @@ protected:
     // `reachedOthers`: its automatics have reached other values than FakeV4l2Device::webcam's.
     static Webcam deskWebcam(const char* card, std::string path, graphics::RGBA colour, bool reachedOthers = false);
     // The screen over these webcams with a fresh source; `toldLater`: the backend tells a camera's
-    // failure on a later turn (GStreamer) rather than inside the step (FFmpeg).
-    void openOnWebcams(const std::vector<Webcam>& webcams, bool toldLater = false);
+    // failure on a later turn (GStreamer) rather than inside the step (FFmpeg); `byId`: their stable names' folder.
+    void openOnWebcams(const std::vector<Webcam>& webcams, bool toldLater = false, const std::string& byId = {});
     void reopen();
     // The screen with the test's source current: a fresh one, or the one it had.
     virtual void openSource(bool fresh) = 0;
@@ -157,12 +155,9 @@ protected:
     void switchesByIdentityAndTellsACameraInUseOrRefused();
     void bringsBackLockedACameraPluggedIn();
     void switchAfterAFailureFilmsWithTheOtherCameraLocked();
-    void aCameraFailingOnTheWayBackFromARefusedSwitchIsTold();
     void opensTheStoredCameraWhateverNodeTheKernelGaveIt();
 
     std::shared_ptr<capture::SyntheticCaptureBackend> backend;
-    // udev's stable names of the webcams' nodes; none when empty.
-    std::string byIdFolder;
 };
 
 }  // namespace capturetest

@@ -286,10 +286,6 @@ TEST_F(CaptureWebcamControlsTest, AfterACameraFailedTheSwitchFilmsWithTheOtherOn
     switchAfterAFailureFilmsWithTheOtherCameraLocked();
 }
 
-TEST_F(CaptureWebcamControlsTest, ACameraFailingOnTheWayBackFromARefusedSwitchIsToldAndFilmsNothing) {
-    aCameraFailingOnTheWayBackFromARefusedSwitchIsTold();
-}
-
 TEST_F(CaptureWebcamControlsTest, TheStoredWebcamFilmsWhateverNodeTheKernelGaveIt) {
     opensTheStoredCameraWhateverNodeTheKernelGaveIt();
 }

@@ -152,10 +152,6 @@ TEST_F(GreenScreenCaptureTest, AfterACameraFailedTheSwitchFilmsWithTheOtherOneLo
     switchAfterAFailureFilmsWithTheOtherCameraLocked();
 }
 
-TEST_F(GreenScreenCaptureTest, ACameraFailingOnTheWayBackFromARefusedSwitchIsToldAndFilmsNothing) {
-    aCameraFailingOnTheWayBackFromARefusedSwitchIsTold();
-}
-
 TEST_F(GreenScreenCaptureTest, TheStoredWebcamFilmsWhateverNodeTheKernelGaveIt) {
     opensTheStoredCameraWhateverNodeTheKernelGaveIt();
 }
