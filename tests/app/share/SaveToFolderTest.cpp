@@ -220,8 +220,7 @@ TEST_F(SaveToFolderTest, ACrashedSaveIsSweptAndOnlyRealWriteErrorsReachTheUser) 
     EXPECT_EQ(delegate.finished, 0);
     EXPECT_EQ(testsupport::namesInFolder(folder()), std::vector<std::string>{"My Movie"});
 
-    // The rendered file gone from the cache: the save says what is missing,
-    // not that the folder cannot take it.
+    // The rendered file gone from the cache: the message names it, not the folder.
     fs::remove(made);
     handler->uploadFile(made, "", "", kUTTypeGIF);
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return delegate.failures.size() == 2; }, 30));
@@ -382,10 +381,9 @@ TEST(SaveToFolderTexts, AFailedSaveSaysWhatWhereAndWhyWithoutACode) {
                                                    {ENOSPC, "the disk is full"},
                                                    {EDQUOT, "the disk is full"},
                                                    {EIO, "Input/output error"}};
-    const std::string rendered = "/home/ada/.cache/tollivar/movie.gif";
     for (const auto& [code, why] : reasons)
         EXPECT_EQ(
-            ICloudConnectHandler::notSavedText("My Movie.gif", rendered, folder,
+            ICloudConnectHandler::notSavedText("My Movie.gif", "/made.gif", folder,
                                                foundation::fileSystemError(code, folder + "/.copy.partial-1", true)),
             said + folder + "\": " + why + ".");
 

@@ -2,7 +2,7 @@
 // hand-over of messages to the running copy, and refusing sockets and
 // folders that are not this user's alone.
 
-#include "platform/foundation/BackgroundActivity.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/SingleInstance.h"
@@ -16,7 +16,6 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -24,32 +23,18 @@ namespace {
 namespace fs = std::filesystem;
 using foundation::SingleInstance;
 
-constexpr auto kFailed = SingleInstance::Role(-1);
+constexpr auto kFailed = SingleInstance::Role(-1), kUnderWay = SingleInstance::Role(-2);
 
-// A later launch on a thread of its own, as another process runs it, while
-// the test's main loop serves the running copy.
-class Launch {
-public:
-    // Counted from here, so that the main loop's clock waits for it.
-    Launch(SingleInstance& copy, std::vector<std::string> messages)
-        : thread_((foundation::BackgroundActivity::begin(), [this, &copy, messages = std::move(messages)] {
-              foundation::ScopedBackgroundActivity activity(foundation::ScopedBackgroundActivity::Adopt{});
-              role_ = copy.claimOrHandOff(messages, 10.0).valueOr(kFailed);
-              done_ = true;
-          })) {}
-    ~Launch() { (void)role(); }
-    // What it became; the main loop serves until then.
-    SingleInstance::Role role() {
-        foundation::RunLoop::main().runUntil([this] { return done_.load(); }, 600);
-        if (thread_.joinable()) thread_.join();
-        return role_;
-    }
-
-private:
-    SingleInstance::Role role_ = kFailed;
-    std::atomic<bool> done_{false};
-    std::thread thread_;  // last: starts once the rest is there
-};
+// What a later launch becomes, run as another process runs it: on a pool
+// thread (counted as background work, so the virtual clock waits for it)
+// while the test's main loop serves the running copy.
+SingleInstance::Role launch(SingleInstance& later, const std::vector<std::string>& messages) {
+    auto role = std::make_shared<std::atomic<SingleInstance::Role>>(kUnderWay);
+    foundation::DispatchQueue::global().async(
+        [role, &later, messages] { *role = later.claimOrHandOff(messages, 10.0).valueOr(kFailed); });
+    foundation::RunLoop::main().runUntil([&] { return *role != kUnderWay; }, 600);
+    return *role;
+}
 
 unsigned permissions(const std::string& path) {
     struct stat status {};
@@ -85,7 +70,7 @@ protected:
     testsupport::VirtualClockScope clock;
 };
 
-TEST_F(SingleInstanceTest, LaterLaunchesHandTheirMessagesToTheRunningCopy) {
+TEST_F(SingleInstanceTest, LaterLaunchesHandTheirMessagesToTheRunningCopyUntilItQuits) {
     auto running = instance();
     auto claimed = running->claimOrHandOff({}, 1.0);
     ASSERT_TRUE(claimed.ok()) << claimed.error().description;
@@ -94,61 +79,35 @@ TEST_F(SingleInstanceTest, LaterLaunchesHandTheirMessagesToTheRunningCopy) {
     EXPECT_EQ(permissions(lockFile()), 0600u);
     EXPECT_EQ(permissions(socketPath()), 0600u);
 
+    // Its quit stops listening first: no socket, an empty lock file.
+    const auto quit = [&] {
+        running->stopListening();
+        EXPECT_FALSE(fs::exists(socketPath()));
+        EXPECT_EQ(fs::file_size(lockFile()), 0u) << "the lock file still says where to go";
+        running.reset();
+    };
+    bool quitting = false;
     std::vector<std::vector<std::string>> received;
     running->startListening([&](std::vector<std::string> messages) {
-        received.push_back(std::move(messages));
-        return true;
+        if (quitting)
+            foundation::RunLoop::main().post(quit);
+        else
+            received.push_back(std::move(messages));
+        return !quitting;
     });
     const std::vector<std::vector<std::string>> sent = {
         {"file:///a/Film%201.tollivarmobile", "", "tollivar://x"}, {}, {std::string(5000, 'x')}};
     for (const auto& messages : sent) {
         auto later = instance();
-        EXPECT_EQ(Launch(*later, messages).role(), SingleInstance::Role::HandedOff);
+        EXPECT_EQ(launch(*later, messages), SingleInstance::Role::HandedOff);
         EXPECT_FALSE(later->isRunningCopy());
     }
     EXPECT_EQ(received, sent);
 
-    // The running copy takes its socket along; the next launch runs.
-    running.reset();
-    EXPECT_FALSE(fs::exists(socketPath()));
-    auto next = instance();
-    auto claimedAgain = next->claimOrHandOff({}, 1.0);
-    ASSERT_TRUE(claimedAgain.ok());
-    EXPECT_EQ(*claimedAgain, SingleInstance::Role::Running);
-}
-
-TEST_F(SingleInstanceTest, ALaunchWhileTheRunningCopyQuitsRunsByItselfWithItsMessages) {
-    auto running = instance();
-    ASSERT_EQ(running->claimOrHandOff({}, 1.0).valueOr(kFailed), SingleInstance::Role::Running);
-    bool quitting = false;
-    int refused = 0;
-    std::vector<std::vector<std::string>> taken;
-    running->startListening([&](std::vector<std::string> messages) {
-        if (quitting) {
-            ++refused;
-            return false;
-        }
-        taken.push_back(std::move(messages));
-        return true;
-    });
-    const std::vector<std::string> before = {"file:///a/Before.tollivarmobile"}, during = {"file:///a/During.zip"};
-    auto earlier = instance();
-    EXPECT_EQ(Launch(*earlier, before).role(), SingleInstance::Role::HandedOff);
-
-    // Messages that reach the copy as its quit begins are not taken, and
-    // their launch does not hear that they were: it waits while the copy
-    // stops listening and ends, then runs by itself.
+    // Messages that reach a quitting copy are not taken, nor said to be:
+    // their launch waits for it to end, then runs by itself.
     quitting = true;
-    auto later = instance();
-    Launch launch(*later, during);
-    ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return refused > 0; }, 600));
-    running->stopListening();
-    EXPECT_FALSE(fs::exists(socketPath()));
-    EXPECT_EQ(fs::file_size(lockFile()), 0u) << "the lock file still says where to go";
-    running.reset();
-    EXPECT_EQ(launch.role(), SingleInstance::Role::Running);
-    EXPECT_TRUE(later->isRunningCopy());
-    EXPECT_EQ(taken, std::vector<std::vector<std::string>>{before});
+    EXPECT_EQ(launch(*instance(), {"file:///a/During.zip"}), SingleInstance::Role::Running);
 }
 
 TEST_F(SingleInstanceTest, SocketsThatAreNotThisUsersOwnAreRefused) {
@@ -225,7 +184,7 @@ TEST_F(SingleInstanceTest, TheLockIsTakenWhateverBecomesOfTheSocket) {
         // the running copy where it listens, or that it cannot be reached:
         // either way it does not run.
         auto later = instance({tooLong});
-        EXPECT_EQ(Launch(*later, sent).role(),
+        EXPECT_EQ(launch(*later, sent),
                   c.socketFolder.empty() ? SingleInstance::Role::AlreadyRunning : SingleInstance::Role::HandedOff);
         EXPECT_TRUE(later->foundRunningCopy());
         EXPECT_EQ(received, c.socketFolder.empty() ? std::vector<std::string>{} : sent);

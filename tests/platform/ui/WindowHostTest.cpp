@@ -27,10 +27,8 @@
 #include <QTouchEvent>
 #include <QWheelEvent>
 #include <QWindow>
-#include <functional>
 #include <gtest/gtest.h>
 #include <string>
-#include <utility>
 #include <vector>
 
 using graphics::Point;
@@ -457,22 +455,17 @@ TEST_F(WindowHostTest, ClosingTheWindowOrCtrlQTerminatesTheApplication) {
         int terminated = 0;
         void applicationWillTerminate(ui::Application&) override { ++terminated; }
     };
-    // Ctrl+Q whatever has the keyboard (a field being typed in here); the
-    // close button last, as it takes the window away.
-    const std::pair<const char*, std::function<void()>> ways[] = {
-        {"Ctrl+Q", [&] { key(Qt::Key_Q, "\x11", Qt::ControlModifier); }},
-        {"the window's close", [&] { host->qWindow()->close(); }},
-    };
-    ASSERT_TRUE(target->becomeFirstResponder());
     ui::Application& app = ui::Application::shared();
-    for (const auto& [way, quit] : ways) {
-        SCOPED_TRACE(way);
-        app.resetForTesting();
+    // Ctrl+Q while a field takes the keys; the close last, as it takes the window.
+    ASSERT_TRUE(target->becomeFirstResponder());
+    for (const bool byKey : {true, false}) {
+        SCOPED_TRACE(byKey ? "Ctrl+Q" : "the window's close");
         auto delegate = std::make_shared<Recorder>();
+        app.resetForTesting();
         int exits = 0;
         app.launch(delegate);
         app.setExitHandler([&] { ++exits; });
-        quit();
+        byKey ? key(Qt::Key_Q, "\x11", Qt::ControlModifier) : (void)host->qWindow()->close();
         QCoreApplication::processEvents();
         EXPECT_EQ(delegate->terminated, 1);
         EXPECT_EQ(exits, 1);
