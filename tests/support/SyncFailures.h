@@ -5,10 +5,9 @@
 // in this program fails with the errno given, as on a file system that
 // cannot flush folders (EINVAL) or a disk that lost the data (EIO). The
 // test program's own fsync stands in for the C library's, so the failure
-// comes at the very call the writers make. With `passing`, that many such
-// calls succeed first: a work of several writes stops at the one after
-// them, as a crash there would leave it (before the file is in place when
-// files fail, just after it when folders do).
+// comes at the very call the writers make. After `passing` such calls that
+// succeed, a work of several writes stops as a crash there leaves it: before
+// the file is in place when files fail, just after it when folders do.
 
 namespace testsupport {
 

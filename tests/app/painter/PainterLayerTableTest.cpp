@@ -64,8 +64,7 @@ TEST_F(PainterLayerTableTest, BarButtonsSliderAndSwitchesWorkOnTheSelectedLayer)
     EXPECT_TRUE(table->exportBtn()->isEnabled() && table->duplicateBtn()->isEnabled() &&
                 table->importBtn()->isEnabled());
 
-    // The slider sets the selected layer's opacity; the row's switch, shown
-    // while the list is edited, hides it.
+    // The slider sets the selected layer's opacity; the row's switch, beside its name, hides it.
     table->tableView().selectRowAtIndexPath(ui::IndexPath::indexPathForRow(1, 0), false,
                                             ui::TableViewScrollPosition::None);
     table->updateButtonStates(1);

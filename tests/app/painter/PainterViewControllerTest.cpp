@@ -3,12 +3,15 @@
 #include "app/painter/PainterLayerManager.h"
 #include "app/painter/PainterLayerTableViewController.h"
 #include "app/painter/PainterSettings.h"
+#include "app/painter/PaintingMapping.h"
 #include "app/painter/PaintingView.h"
 #include "platform/ui/controllers/AlertView.h"
 #include "platform/ui/host/Device.h"
 #include "support/Pictures.h"
 #include "support/Process.h"
+#include "support/SyncFailures.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <map>
 
@@ -418,6 +421,58 @@ TEST_F(PainterViewControllerTest, APictureMadeFromThePaintingTakesItsShownLayers
         tap(painter->toolPalette()->btnBack());
         EXPECT_LE(
             testsupport::largestDifference(decoded(picture), decoded(fileData(KWImageProducer::frameFileName(id)))), 4);
+    }
+}
+
+// A crop of a painted frame cut short at any write, as a crash there leaves
+// it, keeps the frame's picture and its painting together: the next opening
+// carries the crop through when the picture took it and keeps the painting
+// as it was when not, so that Draw and Back change nothing either way.
+TEST_F(PainterViewControllerTest, ACropCutShortAnywhereKeepsThePictureAndThePaintingTogether) {
+    using On = testsupport::ScopedSyncFailure::On;
+    const graphics::AffineTransform zoom{2, 0, 0, 2, -0.5, -0.5};  // twice as large about the middle
+    const foundation::Bytes cropped = testsupport::quadrantsImage(kFrameWidth, kFrameHeight).jpegData(0.9).value();
+    addFrames(40);
+    int64_t index = -2;  // a first painting starts from the strokes of the frame before: every other frame
+    for (const On on : {On::Files, On::Folders}) {
+        int passing = 0, carriedOnOpening = 0;
+        for (;; ++passing) {
+            SCOPED_TRACE(testing::Message() << (on == On::Files ? "files" : "folders") << " failing after " << passing);
+            index += 2;
+            ASSERT_LT(index, 40);
+            const std::string id = frameID(index), picture = KWImageProducer::frameFileName(id);
+            ASSERT_TRUE(open(index, false));  // a stroke on a layer then hidden, one on the shown layer added
+            drawLine({500, 100}, {800, 300});
+            ASSERT_TRUE(painter->layerManager()->addLayerAtIndex(1));
+            drawLine({100, 100}, {400, 300});
+            painter->layerManager()->enableLayerAtIndex(0, false);
+            tap(painter->toolPalette()->btnBack());
+            const auto hiddenStrokes = [&] {  // the layer first in the stack
+                const auto stack = decodeLayerStack(fileData(PainterLayerManager::layersFileName(id)).value());
+                return fileData(PainterLayerManager::layerStrokesFileName(id, stack.value().layers.at(0)->UUID));
+            };
+            const auto before = fileData(picture), hidden = hiddenStrokes();
+            foundation::Status done;
+            {  // The steps of a crop: the note, the picture, the painting.
+                testsupport::ScopedSyncFailure failing(on, EIO, passing);
+                done = notePictureReplacement(*project, id, cropped, zoom);
+                if (done) done = project->updateRegularFileWithContents(cropped, picture);
+                if (done) done = carryPictureIntoPainting(*project, id);
+            }
+            ASSERT_TRUE(open(index, false));
+            const auto shown = fileData(picture);
+            const bool took = shown == cropped;
+            EXPECT_TRUE(took || shown == before);
+            EXPECT_EQ(fileData(painterfiles::unpaintedFileName(id)) == cropped, took);
+            EXPECT_EQ(painter->drawingView()->canUndo(), !took) << "the shown layer's strokes";
+            const PaintingMapping mapping{zoom, painter->drawingView()->bounds().size};
+            EXPECT_EQ(hiddenStrokes(), took ? mappedStrokes(hidden.value(), mapping).value() : hidden);
+            tap(painter->toolPalette()->btnBack());
+            EXPECT_LE(testsupport::largestDifference(decoded(shown), decoded(fileData(picture))), 4);
+            if (done) break;
+            carriedOnOpening += took;
+        }
+        EXPECT_TRUE(carriedOnOpening > 0 && passing > carriedOnOpening) << "cut short before and after the picture";
     }
 }
 

@@ -525,18 +525,12 @@ TEST_F(ArrowPopover, ThePanelHidesWhatLiesUnderIt) {
     EXPECT_GT(fill.g, 240);
 }
 
+// Anchored on a presented screen, the panel lies over it and takes its touches.
 TEST_F(ArrowPopover, APopoverFromAPresentedScreenLiesOverIt) {
-    auto presented = std::make_shared<ui::ViewController>();
-    root->presentViewController(presented, false);
-    auto button = ui::makeView<TouchCounter>(Rect(100, 100, 60, 40));
-    presented->view()->addSubview(button);
+    root->presentViewController(std::make_shared<ui::ViewController>(), false);
+    root->presentedViewController()->view()->addSubview(anchor);
     WEPopoverController popover(screen);
-    popover.presentPopoverFromRect(button->bounds(), *button, kPopoverArrowDirectionUp, false);
-    ASSERT_TRUE(popover.view());
-    const Rect frame = popover.view()->frame();
-    const Rect content = popover.view()->contentRect().offsetBy(frame.origin.x, frame.origin.y);
-    const Point middle = popover.backgroundView()->convertPointToView({content.midX(), content.midY()}, nullptr);
-    ui::View* touched = window->hitTest(middle, nullptr);
-    ASSERT_NE(touched, nullptr);
-    EXPECT_TRUE(touched->isDescendantOfView(popover.view().get())) << "the panel is under the presented screen";
+    present(popover);
+    ui::View* touched = window->hitTest(centerOf(*screen->view()), nullptr);
+    EXPECT_TRUE(touched && touched->isDescendantOfView(popover.view().get()));
 }
