@@ -5,11 +5,12 @@
 // A launch while another copy runs for the same data folder hands that copy
 // the files and URLs it was given (relative paths resolved against the
 // folder it was started in), which opens them and comes to the front; the
-// launch then exits with status 0. A copy that is quitting takes nothing:
-// the launch waits for it to end and runs by itself. When that copy cannot
-// be reached (it found no place for its socket), the launch says a copy is
-// already running and exits: with status 0 when it had nothing to open,
-// else 1.
+// launch exits with status 0 once they are open (or the copy has told the
+// user why not). A copy that is quitting takes nothing: the launch waits for
+// it to end and runs by itself; when the copy quits before it opened what it
+// took, the launch says so and exits 1. When that copy cannot be reached
+// (it found no place for its socket), the launch says a copy is already
+// running and exits: with status 0 when it had nothing to open, else 1.
 //
 // The window is tablet-sized unless a phone is asked for: the environment
 // variable TOLLIVAR_DEVICE ("phone" or "tablet") wins over the setting
@@ -66,13 +67,14 @@ void chooseDevice() {
 
 std::string dataFolder() { return foundation::path::deletingLastComponent(foundation::Paths::documentsDirectory()); }
 
-// The copy that runs for this data folder opens what later launches hand it;
-// once it quits it takes nothing.
-bool openHandedOver(const std::vector<std::string>& urls) {
+// The copy that runs for this data folder opens what later launches hand it,
+// and says when it has; once it quits it takes nothing.
+bool openHandedOver(const std::vector<std::string>& urls, std::function<void()> opened) {
     ui::Application& application = ui::Application::shared();
     if (application.isTerminated()) return false;
     for (const std::string& url : urls) application.handleIncomingURL(url);
     ui::activateWindows();
+    application.whenURLsOpened(std::move(opened));
     return true;
 }
 
@@ -104,10 +106,10 @@ int main(int argc, char** argv) {
         std::string outcome;
         int status = 0;
         if (!role) {
-            outcome = "it did not take the files: " + role.error().description;
+            outcome = "the files given here were not opened: " + role.error().description + ".";
             status = 1;
         } else if (*role == foundation::SingleInstance::Role::HandedOff) {
-            outcome = urls.empty() ? "it comes to the front." : "it opens the files given here.";
+            outcome = urls.empty() ? "it comes to the front." : "it took the files given here.";
         } else if (urls.empty()) {
             outcome = "it cannot be reached.";
         } else {

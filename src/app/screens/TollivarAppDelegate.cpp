@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -213,7 +214,10 @@ void TollivarAppDelegate::checkInbox() {
 }
 
 void TollivarAppDelegate::importArchives(std::vector<std::string> archives, ImportSource source) {
-    if (source == ImportSource::Inbox) inboxInFlight_.insert(archives.begin(), archives.end());
+    if (source == ImportSource::Inbox)
+        inboxInFlight_.insert(archives.begin(), archives.end());
+    else
+        ++openedFilesImporting_;
     // Views live and die on the main thread: the import holds the alert
     // weakly (while it shows, the list of shown alerts keeps it).
     std::weak_ptr<ui::AlertView> alert = showImportAlert();
@@ -259,10 +263,19 @@ std::string TollivarAppDelegate::importSummary(const std::vector<ImportOutcome>&
 
 void TollivarAppDelegate::finishImport(const std::shared_ptr<ui::AlertView>& alert,
                                        const std::vector<ImportOutcome>& outcomes, ImportSource source) {
-    bool anyImported = false, anyFailed = false;
+    bool anyImported = false, anyFailed = false, anyStopped = false;
     for (const ImportOutcome& outcome : outcomes) {
         inboxInFlight_.erase(outcome.archive);
         (outcome.error ? anyFailed : anyImported) = true;
+        anyStopped |= outcome.error && outcome.error->domain == ProjectImportProcessor::kErrorDomain &&
+                      outcome.error->code == ProjectImportProcessor::kErrorStopped;
+    }
+    if (source == ImportSource::OpenedFile) {
+        // Those waiting hear of it only when the files truly came in or were
+        // reported; after a stop they were neither.
+        if (anyStopped) whenOpenedFilesImported_.clear();
+        if (--openedFilesImporting_ == 0)
+            for (auto& then : std::exchange(whenOpenedFilesImported_, {})) then();
     }
     // After an inbox run the browser always reloads; an opened archive makes
     // it reload only when the project came in.
@@ -324,6 +337,13 @@ bool TollivarAppDelegate::applicationOpenURL(ui::Application&, const std::string
     }
 
     return handleDropboxURL(url);
+}
+
+void TollivarAppDelegate::applicationWhenURLsOpened(ui::Application&, std::function<void()> then) {
+    if (openedFilesImporting_ == 0)
+        then();
+    else
+        whenOpenedFilesImported_.push_back(std::move(then));
 }
 
 void TollivarAppDelegate::applicationHandleWatchKitExtensionRequest(ui::Application&,

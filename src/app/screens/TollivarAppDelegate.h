@@ -59,6 +59,9 @@ public:
     // audio files are taken in as copies: the user's file stays as it is.
     bool applicationOpenURL(ui::Application& application, const std::string& url, const std::string& sourceApplication,
                             const foundation::Value& annotation) override;
+    // `then` once the opened archives being imported have come in or been
+    // reported; never when the quit stopped one of them.
+    void applicationWhenURLsOpened(ui::Application& application, std::function<void()> then) override;
     // "action" = "capture" asks the capture screen for a picture; every
     // request is answered with the capture screen's state.
     void applicationHandleWatchKitExtensionRequest(ui::Application& application, const foundation::Dictionary& request,
@@ -100,6 +103,9 @@ private:
 
     // Inbox archives being imported right now, which no other run may take.
     std::set<std::string> inboxInFlight_;
+    // Runs of opened archives under way, and who waits for them to end.
+    int openedFilesImporting_ = 0;
+    std::vector<std::function<void()>> whenOpenedFilesImported_;
     // What the last look saw of each archive still waiting.
     struct InboxFile {
         int64_t size = 0;

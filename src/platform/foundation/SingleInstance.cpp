@@ -33,7 +33,10 @@ Monotonic::time_point deadlineAfter(double seconds) {
 
 constexpr size_t kLongestPayload = size_t{1} << 20;
 constexpr int kClientReadMilliseconds = 5000;
-constexpr const char* kAcknowledgement = "ok\n";
+// The running copy's answers: the handler has the messages, then they are
+// opened. A copy of an earlier version says only the second, at once.
+constexpr std::string_view kTaken = "taken\n";
+constexpr std::string_view kOpened = "ok\n";
 
 bool isOwnSocket(const struct stat& status) { return S_ISSOCK(status.st_mode) && status.st_uid == ::geteuid(); }
 
@@ -66,15 +69,16 @@ int millisecondsUntil(Monotonic::time_point deadline) {
     return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 1 << 30));
 }
 
-// Reads until the peer closes its side, waiting at most `milliseconds` for
-// each piece. Fails with ETIMEDOUT on a timeout, E2BIG past `limit` bytes,
+// Reads until the peer closes its side, waiting at most `milliseconds(what
+// was read so far)` for each piece (-1: for as long as it takes). Fails with ETIMEDOUT on a timeout, E2BIG past `limit` bytes,
 // else with the system's error.
-Result<std::string> readToEnd(int socket, const std::function<int()>& milliseconds, size_t limit) {
+Result<std::string> readToEnd(int socket, const std::function<int(const std::string&)>& milliseconds,
+                              size_t limit) {
     std::string data;
     char buffer[4096];
     for (;;) {
         pollfd readable{socket, POLLIN, 0};
-        int ready = ::poll(&readable, 1, milliseconds());
+        int ready = ::poll(&readable, 1, milliseconds(data));
         if (ready < 0 && errno == EINTR) continue;
         if (ready < 0) return Error::posix(errno, "Cannot wait for the other side");
         if (ready == 0) return Error(kPOSIXErrorDomain, ETIMEDOUT, "The other side did not answer");
@@ -137,6 +141,30 @@ std::optional<Told> toldByRunningCopy(int lockFile) {
         return std::nullopt;
     return Told{record.substr(kListensAt.size(), record.size() - kListensAt.size() - 1)};
 }
+
+// A later launch's connection while the running copy answers it (main
+// thread): "taken", then "ok" once the messages are opened, in that order
+// whichever the handler says first. Dropped, it closes the connection with
+// what it said so far.
+class Answer {
+public:
+    explicit Answer(FileDescriptor client) : client_(std::move(client)) {}
+    void taken() {
+        taken_ = true;
+        say(kTaken);
+        if (opened_) say(kOpened);
+    }
+    void opened() {
+        if (opened_) return;
+        opened_ = true;
+        if (taken_) say(kOpened);
+    }
+
+private:
+    void say(std::string_view line) { (void)sendAll(client_.get(), line); }
+    FileDescriptor client_;
+    bool taken_ = false, opened_ = false;
+};
 
 }  // namespace
 
@@ -296,16 +324,22 @@ Status SingleInstance::handOff(const std::string& socketPath, const std::vector<
     if (!sendAll(descriptor.get(), payload) || ::shutdown(descriptor.get(), SHUT_WR) != 0)
         return Error::posix(errno, "Cannot send to the running copy");
 
+    // Once taken, the messages are waited for until they are opened,
+    // however long that takes: the copy answers, or it ends and the
+    // connection with it.
     auto reply = readToEnd(
-        descriptor.get(), [deadline] { return millisecondsUntil(deadline); }, 64);
+        descriptor.get(),
+        [deadline](const std::string& soFar) { return soFar.starts_with(kTaken) ? -1 : millisecondsUntil(deadline); },
+        64);
+    if (reply && (*reply == kOpened || *reply == std::string(kTaken) + std::string(kOpened))) return Status::success();
+    if (reply && *reply == kTaken)
+        return Error(kPOSIXErrorDomain, ECANCELED, "The running copy quit before it opened them");
     // The copy closed without a word: it began to quit before it took them.
     if ((reply && reply->empty()) || (!reply && (reply.error().code == ECONNRESET || reply.error().code == EPIPE)))
         return Error(kPOSIXErrorDomain, ECONNRESET, "The running copy quit before it took the messages");
     if (!reply && reply.error().code == ETIMEDOUT)
         return Error(kPOSIXErrorDomain, ETIMEDOUT, "The running copy did not answer");
-    if (!reply || *reply != kAcknowledgement)
-        return Error(kPOSIXErrorDomain, EPROTO, "The running copy refused the messages");
-    return Status::success();
+    return Error(kPOSIXErrorDomain, EPROTO, "The running copy refused the messages");
 }
 
 Result<SingleInstance::Role> SingleInstance::claimOrHandOff(const std::vector<std::string>& messages,
@@ -346,10 +380,10 @@ void SingleInstance::startListening(MessageHandler handler) {
 
 void SingleInstance::serveOne() {
     ScopedBackgroundActivity activity;
-    auto client = std::make_shared<FileDescriptor>(::accept4(listenDescriptor_.get(), nullptr, nullptr, SOCK_CLOEXEC));
-    if (!*client || !peerIsThisUser(client->get())) return;
+    FileDescriptor client(::accept4(listenDescriptor_.get(), nullptr, nullptr, SOCK_CLOEXEC));
+    if (!client || !peerIsThisUser(client.get())) return;
     auto payload = readToEnd(
-        client->get(), [] { return kClientReadMilliseconds; }, kLongestPayload);
+        client.get(), [](const std::string&) { return kClientReadMilliseconds; }, kLongestPayload);
     if (!payload || (!payload->empty() && payload->back() != '\0')) return;
     std::vector<std::string> messages;
     for (size_t start = 0; start < payload->size();) {
@@ -357,11 +391,13 @@ void SingleInstance::serveOne() {
         messages.push_back(payload->substr(start, end - start));
         start = end + 1;
     }
-    // Answered once the handler has taken them, on the main loop: a copy
-    // that begins to quit first takes nothing and closes without a word, so
-    // the launch never hears that its messages were taken when they were not.
-    RunLoop::main().post([handler = handler_, client, messages = std::move(messages)] {
-        if (*handler && (*handler)(messages)) (void)sendAll(client->get(), kAcknowledgement);
+    // Answered on the main loop, and only with what is true: a copy that
+    // begins to quit first takes nothing and closes without a word; one that
+    // quits before the messages are opened closes after "taken".
+    auto answer = std::make_shared<Answer>(std::move(client));
+    RunLoop::main().post([handler = handler_, answer, messages = std::move(messages)] {
+        if (!*handler || !(*handler)(messages, [answer] { answer->opened(); })) return;
+        answer->taken();
     });
 }
 

@@ -19,12 +19,14 @@
 // either side must run as this user (SO_PEERCRED); anything else is refused.
 //
 // The messages of later launches reach the running copy's handler on the main
-// run loop, and a launch hears that they were taken only once the handler
-// has taken them. A copy that begins to quit stops listening first
-// (stopListening): what it has not taken yet it leaves unanswered, and it
-// says nothing more in the lock file, so a later launch waits for the lock
-// and runs by itself, with its own messages. Messages: at most 1 MiB in all,
-// no NUL bytes.
+// run loop. A launch hears that they were handed off only once the handler
+// has opened them (a file imported, say), and waits for that as long as it
+// takes once the handler has taken them. A copy that begins to quit stops
+// listening first (stopListening): what it has not taken yet it leaves
+// unanswered, and it says nothing more in the lock file, so a later launch
+// waits for the lock and runs by itself, with its own messages; what it took
+// but did not open by the time it ends, the launch learns was not opened
+// (ECANCELED). Messages: at most 1 MiB in all, no NUL bytes.
 
 #include "platform/foundation/DescriptorWatch.h"
 #include "platform/foundation/Error.h"
@@ -41,13 +43,15 @@ namespace foundation {
 
 class SingleInstance {
 public:
-    // Whether it took the messages (false: this copy is quitting).
-    using MessageHandler = std::function<bool(std::vector<std::string> messages)>;
+    // Whether it took the messages (false: this copy is quitting); once
+    // taken, it calls `opened` when they are opened (main thread). Dropping
+    // `opened` uncalled tells the launch that they were not.
+    using MessageHandler = std::function<bool(std::vector<std::string> messages, std::function<void()> opened)>;
     // The folders where a socket of this name may go, in the order tried.
     using FolderList = std::function<std::vector<std::string>(const std::string& socketName)>;
     enum class Role {
         Running,         // this process is the running copy now
-        HandedOff,       // another copy runs and has taken the messages
+        HandedOff,       // another copy runs and has opened the messages
         AlreadyRunning,  // another copy runs but listens nowhere: it cannot be handed anything
     };
 
@@ -78,7 +82,8 @@ public:
     // Becomes the running copy, or hands the messages to the one that runs.
     // A copy that has the lock but has not said where it listens (it is
     // starting, or quitting), or that did not take the messages, is waited
-    // for, up to `timeoutSeconds` of real time in all.
+    // for, up to `timeoutSeconds` of real time in all; once it has taken
+    // them, until it has opened them.
     Result<Role> claimOrHandOff(const std::vector<std::string>& messages, double timeoutSeconds);
     // The running copy: later launches' messages go to the handler, on the
     // main run loop. Messages that arrived before this wait in the socket.

@@ -3,6 +3,7 @@
 
 #include "LaunchFixture.h"
 #include "app/core/KWWatchKitLocalStorage.h"
+#include "app/core/ProjectImportProcessor.h"
 
 #include <fstream>
 
@@ -129,7 +130,12 @@ TEST_F(LaunchTest, OpenedArchivesAreCopiedAndTheUsersFileStaysAsItWas) {
     const std::string original = readBytes(folders.temporary() + "/Shared Film.TollivarMobile");
     EXPECT_TRUE(application.handleIncomingURL("file://" + folders.temporary() + "/Shared%20Film.TollivarMobile"));
     EXPECT_EQ(alertMessages(), std::vector<std::string>{"Import."});
+    // A launch that handed the file over hears that it was opened only once it came in.
+    bool opened = false;
+    application.whenURLsOpened([&] { opened = true; });
+    EXPECT_FALSE(opened);
     foundation::RunLoop::main().runUntilIdle();
+    EXPECT_TRUE(opened);
     EXPECT_EQ(alertMessages(), std::vector<std::string>{kImported});
     EXPECT_EQ(imported.count, 1);
     EXPECT_EQ(imported.lastObject, delegate.get());
@@ -172,6 +178,16 @@ TEST_F(LaunchTest, OpenedArchivesAreCopiedAndTheUsersFileStaysAsItWas) {
         for (auto& alert : ui::AlertView::visibleAlerts()) alert->dismissWithClickedButtonIndex(0, false);
     }
     EXPECT_EQ(imported.count, 1);
+    EXPECT_EQ(projectsNamed("Sunrise"), 2u);
+
+    // One that the quit stopped was not opened, and nobody hears that it was.
+    ProjectImportProcessor::stopImports();
+    EXPECT_TRUE(application.handleIncomingURL("file://" + folders.temporary() + "/Shared%20Film.TollivarMobile"));
+    opened = false;
+    application.whenURLsOpened([&] { opened = true; });
+    foundation::RunLoop::main().runUntilIdle();
+    ProjectImportProcessor::stopImports(false);
+    EXPECT_FALSE(opened);
     EXPECT_EQ(projectsNamed("Sunrise"), 2u);
 }
 

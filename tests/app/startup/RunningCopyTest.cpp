@@ -206,20 +206,24 @@ TEST_F(RunningCopyTest, WithARuntimeFolderTooLongForASocketOneCopyRuns) {
 }
 
 // Quitting while an archive is imported ends at once: the import stops and
-// leaves no folder that is not listed; the user's archive is untouched.
+// leaves no folder that is not listed; the user's archive is untouched, and
+// the launch that handed it over learns that it was not opened.
 TEST_F(RunningCopyTest, QuittingDuringAnImportEndsAtOnceAndLeavesNoTrace) {
     auto running = startApplication();
     waitForLaunch(running);
     // The sample project with many small files beside it takes a while to unpack.
     const std::string archive = longArchive("Long.tollivarmobile", 30000);
     const std::string original = readBytes(archive);
-    EXPECT_EQ(startApplication({archive}).wait(), 0);
+    auto handing = startApplication({archive}, {}, {}, false, true);
     ASSERT_TRUE(waitInFolder(folders.documents(), running, [&] { return !workInDocuments().empty(); }))
         << "the import did not begin";
 
     ::kill(running.pid(), SIGTERM);
     ASSERT_TRUE(endsWithinTenSeconds(running)) << "the application did not quit during the import";
     EXPECT_EQ(running.wait(), 0);
+    EXPECT_EQ(handing.wait(), 1);
+    EXPECT_NE(handing.readOutput().find("the files given here were not opened"), std::string::npos)
+        << handing.readOutput();
     auto names = listedNames();
     EXPECT_EQ(std::set<std::string>(names.begin(), names.end()), projectFolders());
     EXPECT_EQ(workInDocuments(), std::vector<std::string>{}) << "the stopped import left its folder";

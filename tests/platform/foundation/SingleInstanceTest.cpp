@@ -23,18 +23,26 @@ namespace {
 namespace fs = std::filesystem;
 using foundation::SingleInstance;
 
-constexpr auto kFailed = SingleInstance::Role(-1), kUnderWay = SingleInstance::Role(-2);
-
-// What a later launch becomes, run as another process runs it: on a pool
-// thread (counted as background work, so the virtual clock waits for it)
-// while the test's main loop serves the running copy.
-SingleInstance::Role launch(SingleInstance& later, const std::vector<std::string>& messages) {
-    auto role = std::make_shared<std::atomic<SingleInstance::Role>>(kUnderWay);
-    foundation::DispatchQueue::global().async(
-        [role, &later, messages] { *role = later.claimOrHandOff(messages, 10.0).valueOr(kFailed); });
-    foundation::RunLoop::main().runUntil([&] { return *role != kUnderWay; }, 600);
-    return *role;
+// What a later launch becomes (or the error code it fails with), run as
+// another process runs it: on a pool thread (counted as background work, so
+// the virtual clock waits for it) while the test's main loop serves the
+// running copy. The loop runs until `until` holds, or the launch is over.
+using Outcome = std::shared_ptr<std::atomic<int>>;
+constexpr int kUnderWay = -1;
+Outcome startLaunch(SingleInstance& later, const std::vector<std::string>& messages,
+                    const std::function<bool()>& until = [] { return false; }) {
+    auto outcome = std::make_shared<std::atomic<int>>(kUnderWay);
+    foundation::DispatchQueue::global().async([outcome, &later, messages] {
+        auto role = later.claimOrHandOff(messages, 10.0);
+        *outcome = role ? int(*role) : 100 + int(role.error().code);
+    });
+    foundation::RunLoop::main().runUntil([&] { return *outcome != kUnderWay || until(); }, 600);
+    return outcome;
 }
+int launch(SingleInstance& later, const std::vector<std::string>& messages) { return *startLaunch(later, messages); }
+int role(SingleInstance::Role role) { return int(role); }
+int failure(int code) { return 100 + code; }
+constexpr auto kFailed = SingleInstance::Role(-1);
 
 unsigned permissions(const std::string& path) {
     struct stat status {};
@@ -88,32 +96,44 @@ TEST_F(SingleInstanceTest, LaterLaunchesHandTheirMessagesToTheRunningCopyUntilIt
     };
     bool quitting = false;
     std::vector<std::vector<std::string>> received;
-    running->startListening([&](std::vector<std::string> messages) {
-        if (quitting)
-            foundation::RunLoop::main().post(quit);
-        else
-            received.push_back(std::move(messages));
-        return !quitting;
+    std::function<void()> opening;  // of the last messages taken, while they are being opened
+    running->startListening([&](std::vector<std::string> messages, std::function<void()> opened) {
+        if (quitting) foundation::RunLoop::main().post(quit);
+        if (quitting) return false;
+        received.push_back(std::move(messages));
+        opening = std::move(opened);
+        return true;
     });
     const std::vector<std::vector<std::string>> sent = {
         {"file:///a/Film%201.tollivarmobile", "", "tollivar://x"}, {}, {std::string(5000, 'x')}};
     for (const auto& messages : sent) {
+        // A launch hears of its messages only once they are opened.
         auto later = instance();
-        EXPECT_EQ(launch(*later, messages), SingleInstance::Role::HandedOff);
+        auto outcome = startLaunch(*later, messages, [&] { return bool(opening); });
+        EXPECT_EQ(*outcome, kUnderWay) << "handed off before the messages were opened";
+        std::exchange(opening, nullptr)();
+        foundation::RunLoop::main().runUntil([&] { return *outcome != kUnderWay; }, 600);
+        EXPECT_EQ(*outcome, role(SingleInstance::Role::HandedOff));
         EXPECT_FALSE(later->isRunningCopy());
     }
     EXPECT_EQ(received, sent);
 
-    // Messages that reach a quitting copy are not taken, nor said to be:
-    // their launch waits for it to end, then runs by itself.
+    // Messages taken and then not opened (the copy quit meanwhile) are said
+    // to be so; those that reach a quitting copy are not taken, nor said to
+    // be: their launch waits for it to end, then runs by itself.
+    auto later = instance();
+    auto outcome = startLaunch(*later, {"file:///a/Cut.zip"}, [&] { return bool(opening); });
+    opening = nullptr;
+    foundation::RunLoop::main().runUntil([&] { return *outcome != kUnderWay; }, 600);
+    EXPECT_EQ(*outcome, failure(ECANCELED));
     quitting = true;
-    EXPECT_EQ(launch(*instance(), {"file:///a/During.zip"}), SingleInstance::Role::Running);
+    EXPECT_EQ(launch(*instance(), {"file:///a/During.zip"}), role(SingleInstance::Role::Running));
 }
 
 TEST_F(SingleInstanceTest, SocketsThatAreNotThisUsersOwnAreRefused) {
     auto running = instance();
     ASSERT_TRUE(running->claimOrHandOff({}, 1.0).ok());
-    running->startListening([](std::vector<std::string>) {
+    running->startListening([](std::vector<std::string>, std::function<void()>) {
         ADD_FAILURE() << "an impostor's messages arrived";
         return false;
     });
@@ -175,8 +195,9 @@ TEST_F(SingleInstanceTest, TheLockIsTakenWhateverBecomesOfTheSocket) {
         EXPECT_EQ(running->claimOrHandOff({}, 1.0).valueOr(kFailed), SingleInstance::Role::Running);
         EXPECT_EQ(running->socketPath(), c.socketFolder.empty() ? "" : c.socketFolder + "/app.socket");
         std::vector<std::string> received;
-        running->startListening([&](std::vector<std::string> messages) {
+        running->startListening([&](std::vector<std::string> messages, std::function<void()> opened) {
             received = std::move(messages);
+            opened();
             return true;
         });
 
@@ -184,8 +205,8 @@ TEST_F(SingleInstanceTest, TheLockIsTakenWhateverBecomesOfTheSocket) {
         // the running copy where it listens, or that it cannot be reached:
         // either way it does not run.
         auto later = instance({tooLong});
-        EXPECT_EQ(launch(*later, sent),
-                  c.socketFolder.empty() ? SingleInstance::Role::AlreadyRunning : SingleInstance::Role::HandedOff);
+        EXPECT_EQ(launch(*later, sent), role(c.socketFolder.empty() ? SingleInstance::Role::AlreadyRunning
+                                                                     : SingleInstance::Role::HandedOff));
         EXPECT_TRUE(later->foundRunningCopy());
         EXPECT_EQ(received, c.socketFolder.empty() ? std::vector<std::string>{} : sent);
         EXPECT_TRUE(fs::is_empty(tooLong) && fs::is_empty(shared));

@@ -21,6 +21,10 @@ bool ApplicationDelegate::applicationOpenURL(Application&, const std::string&, c
     return false;
 }
 
+void ApplicationDelegate::applicationWhenURLsOpened(Application&, std::function<void()> then) {
+    if (then) then();
+}
+
 void ApplicationDelegate::applicationHandleWatchKitExtensionRequest(Application&, const foundation::Dictionary&,
                                                                     std::function<void(foundation::Dictionary)> reply) {
     if (reply) reply(foundation::Dictionary{});
@@ -101,6 +105,15 @@ bool Application::handleIncomingURL(const std::string& url, const std::string& s
     auto keep = delegate_;
     if (!keep || terminated_) return false;
     return keep->applicationOpenURL(*this, url, sourceApplication, annotation);
+}
+
+void Application::whenURLsOpened(std::function<void()> then) {
+    auto keep = delegate_;
+    if (terminated_ || !then) return;
+    if (keep)
+        keep->applicationWhenURLsOpened(*this, std::move(then));
+    else
+        then();
 }
 
 void Application::handleWatchKitExtensionRequest(const foundation::Dictionary& request,

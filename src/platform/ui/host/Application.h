@@ -47,6 +47,10 @@ public:
     // Returns whether the URL was handled.
     virtual bool applicationOpenURL(Application& application, const std::string& url,
                                     const std::string& sourceApplication, const foundation::Value& annotation);
+    // Calls `then` once what the URLs handed over so far started has ended
+    // (a file opened, or the user told why not); never when that was cut
+    // short (the application quit first). At once by default.
+    virtual void applicationWhenURLsOpened(Application& application, std::function<void()> then);
     // A request of the companion watch program; `reply` must be called once.
     virtual void applicationHandleWatchKitExtensionRequest(Application& application,
                                                            const foundation::Dictionary& request,
@@ -96,6 +100,9 @@ public:
     // A URL handed over by another program: the delegate's applicationOpenURL.
     bool handleIncomingURL(const std::string& url, const std::string& sourceApplication = {},
                            const foundation::Value& annotation = {});
+    // `then` once the URLs handed over so far are opened: the delegate's
+    // applicationWhenURLsOpened; never once the application terminates.
+    void whenURLsOpened(std::function<void()> then);
     // A request of the watch companion; the delegate answers through `reply`
     // (an empty dictionary without a delegate).
     void handleWatchKitExtensionRequest(const foundation::Dictionary& request,
