@@ -84,7 +84,7 @@ TEST_F(FileManagerTest, CopyOfAFolderIsDeepAndKeepsLinksAsLinks) {
     // others; what its owner may run stays runnable, the rest is 0644.
     ASSERT_EQ(::chmod(at("src/top.jpg").c_str(), 06777), 0);
     ASSERT_EQ(::chmod(at("src/inner").c_str(), 01777), 0);
-    ASSERT_EQ(::chmod(at("src/inner/deeper/leaf.bin").c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(at("src/inner/deeper/leaf.bin").c_str(), 0600), 0);
     ASSERT_TRUE(files.setModificationDate(at("src/top.jpg"), Date{1000.0}));
 
     ASSERT_TRUE(files.copyItem(at("src"), at("dst")));
