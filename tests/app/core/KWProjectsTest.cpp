@@ -170,13 +170,16 @@ TEST_F(ProjectListTest, FailedDuplicateInsertsNothingAndLeavesNoCopy) {
     for (int i = 0; i < 2000; ++i) std::ofstream(folder / ("pad-" + std::to_string(i))) << i;
 
     for (bool quit : {true, false}) {
-        // Then an entry that cannot be copied, listed after the files that
-        // can, makes the copy fail half-way.
+        // Then a pipe, which cannot be copied, listed last: the copy fails half-way.
         ASSERT_TRUE(quit || ::mkfifo((folder / "zz-pipe").c_str(), 0600) == 0);
+        std::atomic<bool> ended = false;
         auto reported = outcomeOf([&](KWProjects::Completion done) {
-            KWProjects::getInstance().duplicateProject(project, std::move(done));
+            KWProjects::getInstance().duplicateProject(project, [&ended, done](const auto& error) {
+                ended = true;
+                done(error);
+            });
             // Under way: files in the folder built aside, the one that holds a "project" folder.
-            for (bool copying = !quit; !copying; std::this_thread::yield())
+            for (bool copying = !quit; !copying && !ended; std::this_thread::yield())
                 for (const auto& entry : fs::directory_iterator(folders_.documents()))
                     if (std::error_code none; !fs::is_empty(entry.path() / "project", none) && !none) copying = true;
             KWProjects::stopDuplicates(quit);

@@ -184,7 +184,6 @@ TEST_F(RunningCopyTest, QuittingDuringADuplicateAndAnImportEndsAtOnceAndLeavesNo
     const std::string introduction = folders.caches() + "/.kelbrin-introduction";
     ASSERT_EQ(testsupport::runProcess({"unzip", "-q", placeArchive("Padded.zip", 10000), "-d", introduction}).exitCode,
               0);
-    // The sample project with many small files beside it takes a while to unpack.
     const std::string archive = placeArchive("Long.tollivarmobile", 30000);
     const std::string original = readBytes(archive);
     auto running = startApplication({}, {}, {"TOLLIVAR_TEST_CARD=duplicate"});

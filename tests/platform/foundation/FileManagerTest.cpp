@@ -80,8 +80,7 @@ TEST_F(FileManagerTest, CopyOfAFolderIsDeepAndKeepsLinksAsLinks) {
     write("src/inner/deeper/leaf.bin", std::string("a\0b", 3));
     ASSERT_TRUE(files.createSymbolicLink(at("src/link"), "inner/deeper/leaf.bin"));
     ASSERT_TRUE(files.createSymbolicLink(at("src/outside"), "/etc/hostname"));
-    // Our own modes whatever the source's: nothing set-id or writable by
-    // others; what its owner may run stays runnable, the rest is 0644.
+    // Our own modes whatever the source's: 0755 for folders and what its owner may run, else 0644.
     ASSERT_EQ(::chmod(at("src/top.jpg").c_str(), 06777), 0);
     ASSERT_EQ(::chmod(at("src/inner").c_str(), 01777), 0);
     ASSERT_EQ(::chmod(at("src/inner/deeper/leaf.bin").c_str(), 0600), 0);
