@@ -9,6 +9,7 @@
 #include "app/core/ProjectModel.h"
 #include "support/Process.h"
 #include "support/TempAppFolders.h"
+#include "support/TestFiles.h"
 
 #include <algorithm>
 #include <chrono>
@@ -62,51 +63,34 @@ protected:
         return names;
     }
 
-    void waitForLaunch(testsupport::ChildProcess& child, int64_t launches = 1) {
-        ASSERT_TRUE(waitInFolder(folders.config(), child, [&] { return launchCount(folders.config()) >= launches; }))
+    void waitForLaunch(testsupport::ChildProcess& child) {
+        ASSERT_TRUE(waitInFolder(folders.config(), child, [&] { return launchCompleted(folders.config()); }))
             << "the application did not finish launching";
     }
 
-    // Names in the documents folder of long work under way: folders built
-    // aside, or project folders (which work of earlier versions filled in place).
-    std::vector<std::string> workInDocuments() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folders.documents())) {
-            const std::string name = entry.path().filename().string();
-            if (name.find(".partial") != std::string::npos || name.starts_with(".kelbrin-")) names.push_back(name);
-        }
+    // The folders that long work builds aside in the documents folder.
+    std::vector<std::string> asideInDocuments() const {
+        auto names = testsupport::namesInFolder(folders.documents());
+        std::erase_if(names, [](const std::string& name) { return name.find(".partial") == std::string::npos; });
         return names;
-    }
-
-    bool endsWithinTenSeconds(testsupport::ChildProcess& child) {
-        // Returns once the application has ended, or ten seconds on.
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        waitInFolder(folders.documents(), child, [&] { return std::chrono::steady_clock::now() > deadline; });
-        return child.poll().has_value();
-    }
-
-    // A zip of the sample project with `pads` small files beside it, which
-    // take a while to unpack.
-    std::string longArchive(const std::string& name, int pads) {
-        const std::string archive = placeArchive(name);
-        EXPECT_EQ(testsupport::runPython("import sys, zipfile\n"
-                                         "with zipfile.ZipFile(sys.argv[1], 'a') as z:\n"
-                                         "    for i in range(int(sys.argv[2])): z.writestr('pad/%05d.txt' % i, 'x')",
-                                         {archive, std::to_string(pads)})
-                      .exitCode,
-                  0);
-        return archive;
     }
 
     bool waitForListedCount(testsupport::ChildProcess& child, size_t count) {
         return waitInFolder(folders.documents(), child, [&] { return listedNames().size() == count; });
     }
 
-    // A real project archive outside the application's folders.
-    std::string placeArchive(const std::string& name) {
+    // A real project archive outside the application's folders; with `pads`
+    // small files beside the project, which take a while to unpack.
+    std::string placeArchive(const std::string& name, int pads = 0) {
         fs::create_directories(outside());
         std::string archive = outside() + "/" + name;
         fs::copy_file(TOLLIVAR_BUILD_RESOURCES "/sample/sample.zip", archive);
+        EXPECT_TRUE(pads == 0 || testsupport::runPython("import sys, zipfile\n"
+                                                        "with zipfile.ZipFile(sys.argv[1], 'a') as z:\n"
+                                                        "    for i in range(int(sys.argv[2])):\n"
+                                                        "        z.writestr('pad/%05d.txt' % i, 'x')",
+                                                        {archive, std::to_string(pads)})
+                                         .exitCode == 0);
         return archive;
     }
     std::string outside() const { return folders.root() + "/Downloads"; }
@@ -120,15 +104,16 @@ TEST_F(RunningCopyTest, LaterLaunchesHandTheirArchivesToTheRunningCopy) {
     // The running copy duplicates the introduction: its list now has two.
     ASSERT_TRUE(waitForListedCount(first, 2)) << "the duplicate was not listed";
 
-    const std::string archive = placeArchive("Film.tollivarmobile");
+    const std::string archive = placeArchive("Fr\351d\351ric.tollivarmobile");
     const std::string original = readBytes(archive);
-    // A relative path, from the folder the launch was made in; then the
-    // same archive again by its absolute path.
+    // A relative path (in Latin-1 bytes, as older systems wrote names), from
+    // the folder the launch was made in; then the same archive again by its
+    // absolute path.
     struct Launch {
         std::vector<std::string> arguments;
         std::string workingFolder;
     };
-    const std::vector<Launch> launches = {{{"Film.tollivarmobile"}, outside()}, {{archive}, {}}};
+    const std::vector<Launch> launches = {{{"Fr\351d\351ric.tollivarmobile"}, outside()}, {{archive}, {}}};
     size_t expected = 2;
     for (const Launch& launch : launches) {
         auto later = startApplication(launch.arguments, launch.workingFolder);
@@ -145,21 +130,6 @@ TEST_F(RunningCopyTest, LaterLaunchesHandTheirArchivesToTheRunningCopy) {
     EXPECT_EQ(names.size(), projectFolders().size());
     EXPECT_EQ(first.stop(SIGTERM), 0);
     EXPECT_EQ(readBytes(archive), original);
-}
-
-TEST_F(RunningCopyTest, ArchivesNamedInLatin1BytesAreImportedByEitherCopy) {
-    // Names as an older system wrote them, not UTF-8: opened by their bytes.
-    const std::string first = placeArchive("Fr\351d\351ric.tollivarmobile");
-    const std::string second = placeArchive("\xc9t\xe9.tollivarmobile");
-    const std::string original = readBytes(first);
-    auto running = startApplication({first});
-    waitForLaunch(running);
-    EXPECT_TRUE(waitForListedCount(running, 2)) << "the starting copy did not import its archive";
-    EXPECT_EQ(startApplication({"\xc9t\xe9.tollivarmobile"}, outside()).wait(), 0);
-    EXPECT_TRUE(waitForListedCount(running, 3)) << "the running copy did not import the handed-over archive";
-    EXPECT_EQ(readBytes(first), original);
-    EXPECT_EQ(readBytes(second), original);
-    EXPECT_EQ(running.stop(SIGTERM), 0);
 }
 
 TEST_F(RunningCopyTest, AnArchiveMovedIntoTheInboxArrivesWithoutARestart) {
@@ -205,72 +175,53 @@ TEST_F(RunningCopyTest, WithARuntimeFolderTooLongForASocketOneCopyRuns) {
     EXPECT_EQ(first.stop(SIGTERM), 0);
 }
 
-// Quitting while an archive is imported ends at once: the import stops and
-// leaves no folder that is not listed; the user's archive is untouched, and
-// the launch that handed it over learns that it was not opened.
-TEST_F(RunningCopyTest, QuittingDuringAnImportEndsAtOnceAndLeavesNoTrace) {
-    auto running = startApplication();
-    waitForLaunch(running);
-    // The sample project with many small files beside it takes a while to unpack.
-    const std::string archive = longArchive("Long.tollivarmobile", 30000);
+// Quitting while a project of many files is duplicated and an archive is
+// imported ends at once: both stop and leave no folder that is not listed;
+// the user's archive is untouched, and the launch that handed it over
+// learns that it was not opened.
+TEST_F(RunningCopyTest, QuittingDuringADuplicateAndAnImportEndsAtOnceAndLeavesNoTrace) {
+    // The introduction, unpacked before the first start as that start
+    // would, with many small files beside it.
+    const std::string introduction = folders.caches() + "/.kelbrin-introduction";
+    ASSERT_EQ(testsupport::runProcess({"unzip", "-q", placeArchive("Padded.zip", 10000), "-d", introduction}).exitCode,
+              0);
+    const std::string archive = placeArchive("Long.tollivarmobile", 30000);
     const std::string original = readBytes(archive);
+    auto running = startApplication({}, {}, {"TOLLIVAR_TEST_CARD=duplicate"});
+    waitForLaunch(running);
     auto handing = startApplication({archive}, {}, {}, false, true);
-    ASSERT_TRUE(waitInFolder(folders.documents(), running, [&] { return !workInDocuments().empty(); }))
-        << "the import did not begin";
+    ASSERT_TRUE(waitInFolder(folders.documents(), running, [&] { return asideInDocuments().size() == 2; }))
+        << "the duplicate and the import did not both begin";
 
     ::kill(running.pid(), SIGTERM);
-    ASSERT_TRUE(endsWithinTenSeconds(running)) << "the application did not quit during the import";
+    // Returns once the application has ended, or ten seconds on.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    waitInFolder(folders.documents(), running, [&] { return std::chrono::steady_clock::now() > deadline; });
+    ASSERT_TRUE(running.poll().has_value()) << "the application did not quit during the import";
     EXPECT_EQ(running.wait(), 0);
     EXPECT_EQ(handing.wait(), 1);
     EXPECT_NE(handing.readOutput().find("the files given here were not opened"), std::string::npos)
         << handing.readOutput();
     auto names = listedNames();
     EXPECT_EQ(std::set<std::string>(names.begin(), names.end()), projectFolders());
-    EXPECT_EQ(workInDocuments(), std::vector<std::string>{}) << "the stopped import left its folder";
+    EXPECT_EQ(asideInDocuments(), std::vector<std::string>{}) << "the stopped work left its folders";
     EXPECT_EQ(readBytes(archive), original);
 }
 
-// A duplicate stops at a quit as an import does; what a kill during an
-// import leaves is gone after one more start. Then the documents folder
-// holds only listed, whole projects.
-TEST_F(RunningCopyTest, QuitsDuringADuplicateAndKillsDuringAnImportLeaveOnlyListedProjects) {
-    // An introduction of many files, unpacked before the first start as
-    // that start would, so that duplicating it takes a while.
-    const std::string introduction = folders.caches() + "/.kelbrin-introduction";
-    ASSERT_EQ(testsupport::runPython("import sys, zipfile\n"
-                                     "zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])\n"
-                                     "for i in range(3000): open('%s/pad-%05d' % (sys.argv[2], i), 'w').write('x')",
-                                     {TOLLIVAR_BUILD_RESOURCES "/sample/sample.zip", introduction})
-                  .exitCode,
-              0);
-    auto duplicating = startApplication({}, {}, {"TOLLIVAR_TEST_CARD=duplicate"}, false, true);
-    ASSERT_TRUE(waitInFolder(folders.documents(), duplicating, [&] { return !workInDocuments().empty(); }))
-        << "the duplicate did not begin";
-    ::kill(duplicating.pid(), SIGTERM);
-    ASSERT_TRUE(endsWithinTenSeconds(duplicating)) << "the application did not quit during the duplicate";
-    EXPECT_EQ(duplicating.readOutput().find("did not end in time"), std::string::npos) << "the duplicate went on";
-    EXPECT_EQ(duplicating.wait(), 0);
-
-    const std::vector<std::string> before = workInDocuments();
-    auto importing = startApplication({longArchive("Long.tollivarmobile", 3000)});
-    ASSERT_TRUE(waitInFolder(folders.documents(), importing, [&] { return workInDocuments() != before; }))
+// After a kill during an import, the next start sweeps what the kill left
+// and imports its archive, named in Latin-1 bytes (not UTF-8).
+TEST_F(RunningCopyTest, AfterAKillDuringAnImportTheNextStartLeavesOnlyListedProjects) {
+    auto importing = startApplication({placeArchive("Long.tollivarmobile", 3000)});
+    ASSERT_TRUE(waitInFolder(folders.documents(), importing, [&] { return !asideInDocuments().empty(); }))
         << "the import did not begin";
     EXPECT_EQ(importing.stop(SIGKILL), 128 + SIGKILL);
 
-    const int64_t launched = launchCount(folders.config());
-    auto next = startApplication();
-    waitForLaunch(next, launched + 1);
+    auto next = startApplication({placeArchive("\xc9t\xe9.tollivarmobile")});
     EXPECT_TRUE(waitInFolder(folders.documents(), next, [&] {
-        auto work = workInDocuments();
-        return std::none_of(work.begin(), work.end(),
-                            [](const std::string& name) { return name.find(".partial") != std::string::npos; });
-    })) << "what the kill left was not swept";
+        return asideInDocuments().empty() && listedNames().size() == 2;
+    })) << "what the kill left was not swept, or the starting copy did not import its archive";
     auto names = listedNames();
     EXPECT_EQ(std::set<std::string>(names.begin(), names.end()), projectFolders());
-    for (const std::string& name : projectFolders())
-        EXPECT_TRUE(ProjectDataWrapper::holdsReadableMetaData(
-            name == ".kelbrin-introduction" ? introduction : folders.documents() + "/" + name))
-            << name;
     EXPECT_EQ(next.stop(SIGTERM), 0);
 }
 

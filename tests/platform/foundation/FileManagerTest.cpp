@@ -80,6 +80,10 @@ TEST_F(FileManagerTest, CopyOfAFolderIsDeepAndKeepsLinksAsLinks) {
     write("src/inner/deeper/leaf.bin", std::string("a\0b", 3));
     ASSERT_TRUE(files.createSymbolicLink(at("src/link"), "inner/deeper/leaf.bin"));
     ASSERT_TRUE(files.createSymbolicLink(at("src/outside"), "/etc/hostname"));
+    // Our own modes whatever the source's: 0755 for folders and what its owner may run, else 0644.
+    ASSERT_EQ(::chmod(at("src/top.jpg").c_str(), 06777), 0);
+    ASSERT_EQ(::chmod(at("src/inner").c_str(), 01777), 0);
+    ASSERT_EQ(::chmod(at("src/inner/deeper/leaf.bin").c_str(), 0600), 0);
     ASSERT_TRUE(files.setModificationDate(at("src/top.jpg"), Date{1000.0}));
 
     ASSERT_TRUE(files.copyItem(at("src"), at("dst")));
@@ -89,43 +93,12 @@ TEST_F(FileManagerTest, CopyOfAFolderIsDeepAndKeepsLinksAsLinks) {
     EXPECT_EQ(linkTarget("dst/outside"), "/etc/hostname");
     auto attributes = files.attributesOfItem(at("dst/top.jpg"));
     ASSERT_TRUE(attributes);
+    EXPECT_EQ(attributes->permissions, 0755u);
+    EXPECT_EQ(files.attributesOfItem(at("dst/inner"))->permissions, 0755u);
+    EXPECT_EQ(files.attributesOfItem(at("dst/inner/deeper/leaf.bin"))->permissions, 0644u);
     EXPECT_DOUBLE_EQ(attributes->modificationDate.sinceReferenceDate, 1000.0);
     // The source is untouched.
     EXPECT_EQ(read("src/top.jpg"), "top");
-}
-
-TEST_F(FileManagerTest, CopiesGetOurOwnModesWhateverTheSourceHas) {
-    ASSERT_TRUE(files.createDirectory(at("src/open"), true));
-    // Name, the source's mode, the copy's: folders and what their owner may
-    // run 0755, the rest 0644.
-    const std::tuple<std::string, mode_t, uint32_t> items[] = {{"", 0777, 0755},        {"/open", 01777, 0755},
-                                                               {"/setid", 06777, 0755}, {"/shared", 0666, 0644},
-                                                               {"/run", 0700, 0755},    {"/private", 0600, 0644}};
-    for (const auto& [name, mode, copied] : items) {
-        if (!files.fileExists(at("src" + name))) write("src" + name, name);
-        ASSERT_EQ(::chmod(at("src" + name).c_str(), mode), 0);
-    }
-    const mode_t original = ::umask(022);
-    const Status result = files.copyItem(at("src"), at("dst"));
-    ::umask(original);
-    ASSERT_TRUE(result);
-    for (const auto& [name, mode, copied] : items)
-        EXPECT_EQ(files.attributesOfItem(at("dst" + name))->permissions, copied) << name;
-}
-
-TEST_F(FileManagerTest, AStoppedCopyAndARemovalAsideLeaveNothing) {
-    const std::vector<std::string> before = *files.contentsOfDirectory(folders.root());
-    ASSERT_TRUE(files.createDirectory(at("src/inner"), true));
-    for (const char* name : {"src/a", "src/b", "src/inner/c"}) write(name, name);
-    int asked = 0;
-    Status stopped = files.copyItem(at("src"), at("dst"), [&] { return ++asked > 3; });
-    ASSERT_FALSE(stopped.ok());
-    EXPECT_EQ(stopped.error().underlying->code, ECANCELED);
-    EXPECT_FALSE(files.fileExists(at("dst")));
-
-    ASSERT_TRUE(files.removeItemAside(at("src")));
-    EXPECT_EQ(*files.contentsOfDirectory(folders.root()), before);
-    EXPECT_EQ(files.removeItemAside(at("src")).error().code, kFileNoSuchFileError);
 }
 
 TEST_F(FileManagerTest, FailedFolderCopyLeavesNoHalfCopy) {
@@ -137,6 +110,11 @@ TEST_F(FileManagerTest, FailedFolderCopyLeavesNoHalfCopy) {
     Status copied = files.copyItem(at("src"), at("dst"));
     ASSERT_FALSE(copied.ok());
     EXPECT_EQ(copied.error().domain, kCocoaErrorDomain);
+    EXPECT_FALSE(files.fileExists(at("dst")));
+    // So does a copy stopped there (asked before "src", "a" and the pipe).
+    int asked = 0;
+    copied = files.copyItem(at("src"), at("dst"), [&] { return ++asked > 2; });
+    EXPECT_EQ(copied.error().underlying->code, ECANCELED);
     EXPECT_FALSE(files.fileExists(at("dst")));
 }
 
@@ -167,8 +145,7 @@ TEST_F(FileManagerTest, CopyUnderAFreeNameNeverReplacesAndLeavesNoScratch) {
     EXPECT_EQ(read("out/Film.gif"), "theirs");
     EXPECT_EQ(read("out/Film 3.gif"), "gif");
     EXPECT_EQ(read("out/Film v1.0 2/frame-00000.jpg"), "jpeg");
-    struct stat source {
-    }, copy{};
+    struct stat source {}, copy {};
     ASSERT_EQ(::stat(at("movie.gif").c_str(), &source), 0);
     ASSERT_EQ(::stat(at("out/Film 2.gif").c_str(), &copy), 0);
     EXPECT_NE(source.st_ino, copy.st_ino) << "a file of its own, not another name";
@@ -195,20 +172,25 @@ TEST_F(FileManagerTest, CopyOfALinkDoesNotFollowIt) {
 }
 
 TEST_F(FileManagerTest, RemoveTakesFoldersWithContentsAndReportsMissingPaths) {
-    ASSERT_TRUE(files.createDirectory(at("tree/a/b"), true));
-    write("tree/a/b/file", "x");
     write("keep.txt", "keep");
-    ASSERT_TRUE(files.createSymbolicLink(at("tree/link"), at("keep.txt")));
-    ASSERT_TRUE(files.removeItem(at("tree")));
-    EXPECT_FALSE(files.fileExists(at("tree")));
-    EXPECT_EQ(read("keep.txt"), "keep");  // a link's target survives
+    const std::vector<std::string> before = *files.contentsOfDirectory(folders.root());
+    // Moved aside first or not, the removal leaves nothing, beside it either.
+    for (bool aside : {false, true}) {
+        auto remove = [&] { return aside ? files.removeItemAside(at("tree")) : files.removeItem(at("tree")); };
+        ASSERT_TRUE(files.createDirectory(at("tree/a/b"), true));
+        write("tree/a/b/file", "x");
+        ASSERT_TRUE(files.createSymbolicLink(at("tree/link"), at("keep.txt")));
+        ASSERT_TRUE(remove());
+        EXPECT_EQ(*files.contentsOfDirectory(folders.root()), before);
+        EXPECT_EQ(read("keep.txt"), "keep");  // a link's target survives
 
-    Status missing = files.removeItem(at("tree"));
-    ASSERT_FALSE(missing.ok());
-    EXPECT_EQ(missing.error().domain, kCocoaErrorDomain);
-    EXPECT_EQ(missing.error().code, kFileNoSuchFileError);
-    ASSERT_TRUE(missing.error().underlying);
-    EXPECT_EQ(missing.error().underlying->code, ENOENT);
+        Status missing = remove();
+        ASSERT_FALSE(missing.ok());
+        EXPECT_EQ(missing.error().domain, kCocoaErrorDomain);
+        EXPECT_EQ(missing.error().code, kFileNoSuchFileError);
+        ASSERT_TRUE(missing.error().underlying);
+        EXPECT_EQ(missing.error().underlying->code, ENOENT);
+    }
 }
 
 TEST_F(FileManagerTest, CreateDirectoryRules) {
