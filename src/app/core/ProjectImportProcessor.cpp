@@ -260,7 +260,7 @@ bool ProjectImportProcessor::importProjectAtPath(const std::string& archive, Err
     // The outcome decides what becomes of the folder and the archive, so the
     // import waits for the main queue to move the project into place and
     // list it, in one step (its callers never make the main queue wait for
-    // an import). The folder is created exclusively, so imports within the
+    // an import). The move never replaces a folder, so imports within the
     // same second never share one.
     std::optional<foundation::Result<std::string>> placed;
     foundation::Status listed;

@@ -33,8 +33,6 @@ using foundation::Error;
 
 namespace {
 
-constexpr mode_t kFileMode = foundation::kOwnFileMode;
-constexpr mode_t kFolderMode = foundation::kOwnFolderMode;
 // Room left for the rest of the system when an archive is unpacked.
 constexpr uint64_t kFreeSpaceReserve = 32ull << 20;
 // Longer link contents are no path this system would make.
@@ -150,7 +148,7 @@ ReachResult reachDirectory(int rootFd, const std::vector<std::string>& component
         constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW;
         auto next = foundation::FileDescriptor::openAt(current.get(), name, kFlags);
         if (!next && errno == ENOENT && create) {
-            if (mkdirat(current.get(), name, kFolderMode) != 0 && errno != EEXIST) {
+            if (mkdirat(current.get(), name, foundation::kOwnFolderMode) != 0 && errno != EEXIST) {
                 result.error = errno;
                 logLine("[SSZipArchive] Error: " + std::string(std::strerror(errno)));
                 return result;
@@ -382,7 +380,8 @@ bool Unpacker::writeRegularFile(int parentFd, const std::string& name, const SSZ
     if (struct stat existing{};
         fstatat(parentFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(existing.st_mode))
         (void)unlinkat(parentFd, name.c_str(), 0);
-    auto file = foundation::FileDescriptor::openAt(parentFd, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, kFileMode);
+    auto file = foundation::FileDescriptor::openAt(parentFd, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW,
+                                                   foundation::kOwnFileMode);
     if (!file.valid()) {
         int openError = errno;
         if (openError == ELOOP || classifyFailure(parentFd, name) == Reach::Unsafe) {

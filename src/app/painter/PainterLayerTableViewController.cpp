@@ -109,8 +109,8 @@ ui::TableViewCellPtr PainterLayerTableViewController::cellForRowAtIndexPath(ui::
         std::dynamic_pointer_cast<PainterLayerTableCell>(table.dequeueReusableCellWithIdentifier(kCellIdentifier));
     if (!cell) {
         cell = std::make_shared<PainterLayerTableCell>(kCellIdentifier);
-        // The row the cell is in now: a row added or moved above it since it
-        // was filled leaves the switch's tag behind.
+        // The row the cell is in now, asked of the table: a row added or
+        // moved above it since it was filled moves it.
         std::weak_ptr<PainterLayerTableCell> filled = cell;
         cell->layerEnabled()->addTarget(this, life_.guard([this, filled](ui::Control& sender) {
             const auto row = tableView().indexPathForCell(filled.lock().get());
@@ -123,9 +123,7 @@ ui::TableViewCellPtr PainterLayerTableViewController::cellForRowAtIndexPath(ui::
     const PainterLayerPtr& layer = layerManager_->layers()[row];
     cell->textLabel()->setText(layer->name);
     cell->imageView()->setImage(layerManager_->getThumbnailForLayer(layer).value_or(graphics::Image()));
-    ui::Switch* visible = cell->layerEnabled();
-    visible->setTag(static_cast<int>(row));
-    visible->setOn(layer->isEnabled);
+    cell->layerEnabled()->setOn(layer->isEnabled);
     return cell;
 }
 

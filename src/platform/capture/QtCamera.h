@@ -83,8 +83,9 @@ public:
 
     // Qt's cameras in its order, each with the controls of its V4L2 node and
     // the node's stable name (V4l2Node.h tells how the node is found); one
-    // device object per camera for as long as it stays present. Cameras that vanished since the last call (or
-    // since Qt reported the change) are marked disconnected.
+    // device object per camera for as long as it stays present. Cameras that
+    // vanished since the last call (or since Qt reported the change) are
+    // marked disconnected.
     std::vector<CaptureDevicePtr> videoDevices() override;
 
 private:

@@ -182,7 +182,8 @@ std::optional<std::string> v4l2StableName(const std::string& nodePath, const std
             error.clear();  // not a link
             continue;
         }
-        const fs::path resolved = target.is_absolute() ? target : fs::path(byIdFolder) / target;
+        // An absolute target stays as it is: "/" takes the right side then.
+        const fs::path resolved = fs::path(byIdFolder) / target;
         // The first by name when two names point at the node, so the choice does not follow the folder's order.
         if (resolved.lexically_normal() == node && (!found || entry->path().string() < *found))
             found = entry->path().string();

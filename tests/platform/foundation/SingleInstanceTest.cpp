@@ -98,8 +98,10 @@ TEST_F(SingleInstanceTest, LaterLaunchesHandTheirMessagesToTheRunningCopyUntilIt
     std::vector<std::vector<std::string>> received;
     std::function<void()> opening;  // of the last messages taken, while they are being opened
     running->startListening([&](std::vector<std::string> messages, std::function<void()> opened) {
-        if (quitting) foundation::RunLoop::main().post(quit);
-        if (quitting) return false;
+        if (quitting) {
+            foundation::RunLoop::main().post(quit);
+            return false;
+        }
         received.push_back(std::move(messages));
         opening = std::move(opened);
         return true;
