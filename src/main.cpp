@@ -2,6 +2,10 @@
 // control to the application loop with TollivarAppDelegate as the
 // application's delegate, and returns its status.
 //
+// An argument that starts with "-" and is none of Qt's options is refused
+// by name (status 2) before anything else happens; after "--" every argument
+// is a file or URL.
+//
 // A launch while another copy runs for the same data folder hands that copy
 // the files and URLs it was given (relative paths resolved against the
 // folder it was started in), which opens them and comes to the front; the
@@ -51,6 +55,8 @@ constexpr const char* kLockFile = "tollivar.lock";
 constexpr const char* kSocketPrefix = "tollivar";
 // How long a launch waits for a running copy that is still starting up.
 constexpr double kHandOffSeconds = 30.0;
+// The exit status of a launch whose command line was refused.
+constexpr int kRefusedArguments = 2;
 // How long quitting waits for background work to end.
 constexpr double kPoolWorkSeconds = 2.0;
 
@@ -84,7 +90,24 @@ int main(int argc, char** argv) {
     foundation::memory::returnLargeBlocksToTheSystem();
     std::error_code noFolder;
     std::string workingFolder = std::filesystem::current_path(noFolder).string();
-    std::vector<std::string> urls = ui::urlsFromArguments({argv + std::min(argc, 1), argv + argc}, workingFolder);
+    ui::OpenArguments arguments =
+        ui::readOpenArguments({argv + std::min(argc, 1), argv + argc}, workingFolder);
+    for (const std::string& refused : arguments.refused) {
+        if (refused.empty())
+            std::fprintf(stderr, "tollivar: an empty argument names no file.\n");
+        else
+            std::fprintf(stderr,
+                         "tollivar: \"%s\" is not an option this program knows; to open a file of that name, "
+                         "give \"./%s\" or put \"--\" before it.\n",
+                         refused.c_str(), refused.c_str());
+    }
+    if (!arguments.refused.empty()) return kRefusedArguments;
+    const std::vector<std::string>& urls = arguments.urls;
+    // Qt reads its options from what comes before "--" alone: a file named
+    // "-reverse" after it stays a file.
+    std::vector<char*> qtArguments(argv, argv + std::min(argc, 1) + int(arguments.qtArgumentCount));
+    int qtArgumentCount = int(qtArguments.size());
+    qtArguments.push_back(nullptr);
 
     // The folders made for this run alone go when it ends, however main ends.
     struct FoldersOfThisRun {
@@ -135,7 +158,7 @@ int main(int argc, char** argv) {
     // A quit stops taking files first, before anything of it can let a
     // handed-over file go unopened.
     ui::Application::shared().setTerminationStartHandler([&instance] { instance->stopListening(); });
-    int status = ui::ApplicationMain(argc, argv, [&instance] {
+    int status = ui::ApplicationMain(qtArgumentCount, qtArguments.data(), urls, [&instance] {
         instance->startListening(openHandedOver);
         testdrives::driveCardForTests();
         testdrives::driveDropboxLoginForTests();

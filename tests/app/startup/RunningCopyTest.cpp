@@ -95,6 +95,12 @@ protected:
     }
     std::string outside() const { return folders.root() + "/Downloads"; }
 
+    // Whether the child ends within the bound of waitInFolder.
+    bool ends(testsupport::ChildProcess& child) {
+        waitInFolder(folders.config(), child, [] { return false; });
+        return child.poll().has_value();
+    }
+
     testsupport::TempAppFolders folders;
 };
 
@@ -223,6 +229,35 @@ TEST_F(RunningCopyTest, AfterAKillDuringAnImportTheNextStartLeavesOnlyListedProj
     auto names = listedNames();
     EXPECT_EQ(std::set<std::string>(names.begin(), names.end()), projectFolders());
     EXPECT_EQ(next.stop(SIGTERM), 0);
+}
+
+// A file whose name starts with "-" is opened after "--", by the first copy
+// and by a later launch; without "--" the launch refuses it by name. Qt's own
+// options still reach Qt.
+TEST_F(RunningCopyTest, ANameThatStartsWithADashIsOpenedAfterTheEndOfOptions) {
+    fs::rename(placeArchive("Film.tollivarmobile"), outside() + "/-film.tollivarmobile");
+    auto refused = startApplication({"-film.tollivarmobile"}, outside(), {}, false, true);
+    ASSERT_TRUE(ends(refused)) << "a copy ran with what it could not open";
+    EXPECT_EQ(refused.wait(), 2);
+    EXPECT_NE(refused.readOutput().find("\"-film.tollivarmobile\" is not an option"), std::string::npos);
+
+    auto first = startApplication({"-platform", "offscreen", "--", "-film.tollivarmobile"}, outside());
+    waitForLaunch(first);
+    ASSERT_TRUE(waitForListedCount(first, 2)) << "the first copy did not import the archive";
+    struct Launch {
+        std::vector<std::string> arguments;
+        int status;
+        size_t listed;  // projects listed after it
+    };
+    const std::vector<Launch> launches = {{{"-film.tollivarmobile"}, 2, 2}, {{"--", "-film.tollivarmobile"}, 0, 3}};
+    for (const Launch& launch : launches) {
+        auto later = startApplication(launch.arguments, outside(), {}, false, true);
+        ASSERT_TRUE(ends(later));
+        EXPECT_EQ(later.wait(), launch.status) << later.readOutput();
+        EXPECT_TRUE(waitForListedCount(first, launch.listed));
+    }
+    EXPECT_EQ(listedNames().size(), 3u);
+    EXPECT_EQ(first.stop(SIGTERM), 0);
 }
 
 TEST_F(RunningCopyTest, ANameBeingTypedOnTheCardSurvivesSigterm) {
