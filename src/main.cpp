@@ -2,15 +2,22 @@
 // control to the application loop with TollivarAppDelegate as the
 // application's delegate, and returns its status.
 //
+// An argument that starts with "-" and is none of Qt's options is refused
+// by name (status 2) before anything else happens; after "--" every argument
+// is a file or URL.
+//
 // A launch while another copy runs for the same data folder hands that copy
 // the files and URLs it was given (relative paths resolved against the
 // folder it was started in), which opens them and comes to the front; the
 // launch exits with status 0 once they are open (or the copy has told the
-// user why not). A copy that is quitting takes nothing: the launch waits for
-// it to end and runs by itself; when the copy quits before it opened what it
-// took, the launch says so and exits 1. When that copy cannot be reached
-// (it found no place for its socket), the launch says a copy is already
-// running and exits: with status 0 when it had nothing to open, else 1.
+// user why not), whatever else the copy is busy with. A copy that is
+// quitting takes nothing: the launch waits for it to end and runs by
+// itself; when the copy quits before it opened what it took, the launch says
+// so and exits 1. A copy that does not take them within kHandOffSeconds is
+// left, and does not open them later (exit 1; a copy of another build might,
+// and the launch says so). When that copy cannot be reached (it found no
+// place for its socket), the launch says a copy is already running and
+// exits: with status 0 when it had nothing to open, else 1.
 //
 // The window is tablet-sized unless a phone is asked for: the environment
 // variable TOLLIVAR_DEVICE ("phone" or "tablet") wins over the setting
@@ -36,6 +43,7 @@
 #include "platform/ui/host/WindowHost.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -49,8 +57,11 @@ constexpr const char* kDeviceVariable = "TOLLIVAR_DEVICE";
 constexpr const char* kDevicePreferenceKey = "device_preference";
 constexpr const char* kLockFile = "tollivar.lock";
 constexpr const char* kSocketPrefix = "tollivar";
-// How long a launch waits for a running copy that is still starting up.
+// How long a launch waits for a running copy (still starting up, or busy)
+// to take its files.
 constexpr double kHandOffSeconds = 30.0;
+// The exit status of a launch whose command line was refused.
+constexpr int kRefusedArguments = 2;
 // How long quitting waits for background work to end.
 constexpr double kPoolWorkSeconds = 2.0;
 
@@ -67,15 +78,33 @@ void chooseDevice() {
 
 std::string dataFolder() { return foundation::path::deletingLastComponent(foundation::Paths::documentsDirectory()); }
 
-// The copy that runs for this data folder opens what later launches hand it,
-// and says when it has; once it quits it takes nothing.
-bool openHandedOver(const std::vector<std::string>& urls, std::function<void()> opened) {
-    ui::Application& application = ui::Application::shared();
-    if (application.isTerminated()) return false;
-    for (const std::string& url : urls) application.handleIncomingURL(url);
+// The copy that runs for this data folder opens what a later launch hands it,
+// and says when it has.
+void openHandedOver(const std::vector<std::string>& urls, std::function<void()> opened) {
+    ui::Application::shared().openHandedOverURLs(urls, std::move(opened));
     ui::activateWindows();
-    application.whenURLsOpened(std::move(opened));
-    return true;
+}
+
+// What a launch that did not run says after "a copy is already running", and
+// its exit status.
+struct HandOffOutcome {
+    std::string text;
+    int status = 0;
+};
+
+HandOffOutcome handOffOutcome(const foundation::Result<foundation::SingleInstance::Role>& role, bool anyFiles,
+                              bool severalFiles) {
+    if (role && *role == foundation::SingleInstance::Role::HandedOff)
+        return {anyFiles ? "it took the files given here." : "it comes to the front.", 0};
+    if (role && !anyFiles) return {"it cannot be reached.", 0};
+    if (role) return {"it cannot be reached, so the files given here were not opened.", 1};
+    const std::string why = role.error().description + ".";
+    if (!anyFiles) return {"it did not answer: " + why, 1};
+    if (role.error().code == EINPROGRESS) return {"the files given here may still be opened: " + why, 1};
+    // A copy that quit may have opened some of several files before.
+    if (role.error().code == ECANCELED && severalFiles)
+        return {"the files given here were not opened, or not all of them: " + why, 1};
+    return {"the files given here were not opened: " + why, 1};
 }
 
 }  // namespace
@@ -84,7 +113,23 @@ int main(int argc, char** argv) {
     foundation::memory::returnLargeBlocksToTheSystem();
     std::error_code noFolder;
     std::string workingFolder = std::filesystem::current_path(noFolder).string();
-    std::vector<std::string> urls = ui::urlsFromArguments({argv + std::min(argc, 1), argv + argc}, workingFolder);
+    ui::OpenArguments arguments = ui::readOpenArguments({argv + std::min(argc, 1), argv + argc}, workingFolder);
+    for (const std::string& refused : arguments.refused) {
+        if (refused.empty())
+            std::fprintf(stderr, "tollivar: an empty argument names no file.\n");
+        else
+            std::fprintf(stderr,
+                         "tollivar: \"%s\" is not an option this program knows; to open a file of that name, "
+                         "give \"./%s\" or put \"--\" before it.\n",
+                         refused.c_str(), refused.c_str());
+    }
+    if (!arguments.refused.empty()) return kRefusedArguments;
+    const std::vector<std::string>& urls = arguments.urls;
+    // Qt reads its options from what comes before "--" alone: a file named
+    // "-reverse" after it stays a file.
+    std::vector<char*> qtArguments(argv, argv + std::min(argc, 1) + int(arguments.qtArgumentCount));
+    int qtArgumentCount = int(qtArguments.size());
+    qtArguments.push_back(nullptr);
 
     // The folders made for this run alone go when it ends, however main ends.
     struct FoldersOfThisRun {
@@ -103,21 +148,10 @@ int main(int argc, char** argv) {
     }
     if (!role || *role != foundation::SingleInstance::Role::Running) {
         // Another copy runs for this data folder: this launch does not.
-        std::string outcome;
-        int status = 0;
-        if (!role) {
-            outcome = "the files given here were not opened: " + role.error().description + ".";
-            status = 1;
-        } else if (*role == foundation::SingleInstance::Role::HandedOff) {
-            outcome = urls.empty() ? "it comes to the front." : "it took the files given here.";
-        } else if (urls.empty()) {
-            outcome = "it cannot be reached.";
-        } else {
-            outcome = "it cannot be reached, so the files given here were not opened.";
-            status = 1;
-        }
-        std::fprintf(stderr, "tollivar: a copy is already running for %s; %s\n", dataFolder().c_str(), outcome.c_str());
-        return status;
+        HandOffOutcome outcome = handOffOutcome(role, !urls.empty(), urls.size() > 1);
+        std::fprintf(stderr, "tollivar: a copy is already running for %s; %s\n", dataFolder().c_str(),
+                     outcome.text.c_str());
+        return outcome.status;
     }
 
     chooseDevice();
@@ -135,7 +169,7 @@ int main(int argc, char** argv) {
     // A quit stops taking files first, before anything of it can let a
     // handed-over file go unopened.
     ui::Application::shared().setTerminationStartHandler([&instance] { instance->stopListening(); });
-    int status = ui::ApplicationMain(argc, argv, [&instance] {
+    int status = ui::ApplicationMain(qtArgumentCount, qtArguments.data(), urls, [&instance] {
         instance->startListening(openHandedOver);
         testdrives::driveCardForTests();
         testdrives::driveDropboxLoginForTests();

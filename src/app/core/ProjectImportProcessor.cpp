@@ -225,7 +225,8 @@ void ProjectImportProcessor::importProjectAtUrl(
 
 void ProjectImportProcessor::stopImports(bool stop) { gImportsStopped = stop; }
 
-bool ProjectImportProcessor::importProjectAtPath(const std::string& archive, Error* error) {
+bool ProjectImportProcessor::importProjectAtPath(const std::string& archive, Error* error,
+                                                 const std::function<void()>& whenListed) {
     const bool consume = isInInbox(archive);
     if (!FileManager::defaultManager().attributesOfItem(archive).ok()) {
         setError(error, Error(kErrorDomain, kErrorFileNotFound,
@@ -267,6 +268,7 @@ bool ProjectImportProcessor::importProjectAtPath(const std::string& archive, Err
     auto list = [&] {
         placed = aside->moveIntoPlace();
         if (*placed) listed = KWProjects::getInstance().addProject(ProjectModel::create(**placed));
+        if (*placed && listed && whenListed) whenListed();
     };
     if (foundation::RunLoop::isMainThread())
         list();

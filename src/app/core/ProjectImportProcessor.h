@@ -71,8 +71,12 @@ public:
     // changed on the main queue (waited for when called from elsewhere, so
     // the outcome includes the saved list). The error tells a full device
     // (kSSZipArchiveErrorStorageFull, or the file system's out-of-space
-    // error) from other failures.
-    bool importProjectAtPath(const std::string& path, foundation::Error* error = nullptr);
+    // error) from other failures. `whenListed` runs in the main-queue step
+    // that lists the new project, once the list with it is saved: whoever
+    // waits for the project hears of it in that step, before a quit can
+    // come between.
+    bool importProjectAtPath(const std::string& path, foundation::Error* error = nullptr,
+                             const std::function<void()>& whenListed = {});
 
     // Stops every import, running or to come, at its next file or chunk (or
     // lets them run again): the application quits. A stopped import leaves no

@@ -213,28 +213,36 @@ void TollivarAppDelegate::checkInbox() {
     if (!ready.empty()) importArchives(std::move(ready), ImportSource::Inbox);
 }
 
-void TollivarAppDelegate::importArchives(std::vector<std::string> archives, ImportSource source) {
-    if (source == ImportSource::Inbox)
-        inboxInFlight_.insert(archives.begin(), archives.end());
-    else
-        ++openedFilesImporting_;
+void TollivarAppDelegate::HandedOverFiles::oneEnded() {
+    if (--pending == 0 && opened) std::exchange(opened, nullptr)();
+}
+
+void TollivarAppDelegate::importArchives(std::vector<std::string> archives, ImportSource source,
+                                         HandedOver handedOver) {
+    if (source == ImportSource::Inbox) inboxInFlight_.insert(archives.begin(), archives.end());
+    if (handedOver) handedOver->pending += int(archives.size());
     // Views live and die on the main thread: the import holds the alert
     // weakly (while it shows, the list of shown alerts keeps it).
     std::weak_ptr<ui::AlertView> alert = showImportAlert();
     auto weak = foundation::weakFrom(this);
-    foundation::DispatchQueue::global(foundation::QueuePriority::Default).async([weak, alert, archives, source] {
-        std::vector<ImportOutcome> outcomes;
-        for (const std::string& archive : archives) {
-            foundation::Error error;
-            bool imported = ProjectImportProcessor().importProjectAtPath(archive, &error);
-            outcomes.push_back({archive, imported ? std::nullopt : std::optional<foundation::Error>(error)});
-        }
-        // Each new project is listed (on the main queue) before its import
-        // returns, so the browser finds them all when it is told below.
-        foundation::DispatchQueue::main().sync([weak, alert, &outcomes, source] {
-            if (auto self = weak.lock()) self->finishImport(alert.lock(), outcomes, source);
+    foundation::DispatchQueue::global(foundation::QueuePriority::Default)
+        .async([weak, alert, archives, source, handedOver] {
+            // The launch hears of a project in the step that lists it: a quit
+            // that comes before the report below cannot make that untrue.
+            std::function<void()> listed;
+            if (handedOver) listed = [handedOver] { handedOver->oneEnded(); };
+            std::vector<ImportOutcome> outcomes;
+            for (const std::string& archive : archives) {
+                foundation::Error error;
+                bool imported = ProjectImportProcessor().importProjectAtPath(archive, &error, listed);
+                outcomes.push_back({archive, imported ? std::nullopt : std::optional<foundation::Error>(error)});
+            }
+            // Each new project is listed (on the main queue) before its import
+            // returns, so the browser finds them all when it is told below.
+            foundation::DispatchQueue::main().sync([weak, alert, &outcomes, source, &handedOver] {
+                if (auto self = weak.lock()) self->finishImport(alert.lock(), outcomes, source, handedOver);
+            });
         });
-    });
 }
 
 std::string TollivarAppDelegate::importSummary(const std::vector<ImportOutcome>& outcomes) {
@@ -262,7 +270,8 @@ std::string TollivarAppDelegate::importSummary(const std::vector<ImportOutcome>&
 }
 
 void TollivarAppDelegate::finishImport(const std::shared_ptr<ui::AlertView>& alert,
-                                       const std::vector<ImportOutcome>& outcomes, ImportSource source) {
+                                       const std::vector<ImportOutcome>& outcomes, ImportSource source,
+                                       const HandedOver& handedOver) {
     bool anyImported = false, anyFailed = false, anyStopped = false;
     for (const ImportOutcome& outcome : outcomes) {
         inboxInFlight_.erase(outcome.archive);
@@ -270,13 +279,9 @@ void TollivarAppDelegate::finishImport(const std::shared_ptr<ui::AlertView>& ale
         anyStopped |= outcome.error && outcome.error->domain == ProjectImportProcessor::kErrorDomain &&
                       outcome.error->code == ProjectImportProcessor::kErrorStopped;
     }
-    if (source == ImportSource::OpenedFile) {
-        // Those waiting hear of it only when the files truly came in or were
-        // reported; after a stop they were neither.
-        if (anyStopped) whenOpenedFilesImported_.clear();
-        if (--openedFilesImporting_ == 0)
-            for (auto& then : std::exchange(whenOpenedFilesImported_, {})) then();
-    }
+    // A launch hears of its files only when they truly came in or were
+    // reported; after a stop they were neither, and it hears that.
+    if (handedOver && anyStopped) handedOver->opened = nullptr;
     // After an inbox run the browser always reloads; an opened archive makes
     // it reload only when the project came in.
     if (source == ImportSource::Inbox || anyImported)
@@ -286,6 +291,9 @@ void TollivarAppDelegate::finishImport(const std::shared_ptr<ui::AlertView>& ale
         // A failure must stay readable until the user has seen it.
         if (alert) alert->dismissWithClickedButtonIndex(0, true);
         showStickyAlert(importSummary(outcomes));
+        if (handedOver)
+            for (const ImportOutcome& outcome : outcomes)
+                if (outcome.error) handedOver->oneEnded();
         return;
     }
     // An "Import." alert closed meanwhile (Escape) gets a successor.
@@ -303,6 +311,19 @@ void TollivarAppDelegate::dismissAlertView(const std::shared_ptr<ui::AlertView>&
 
 bool TollivarAppDelegate::applicationOpenURL(ui::Application&, const std::string& url, const std::string&,
                                              const foundation::Value&) {
+    return openURL(url, nullptr);
+}
+
+void TollivarAppDelegate::applicationOpenHandedOverURLs(ui::Application&, const std::vector<std::string>& urls,
+                                                        std::function<void()> opened) {
+    // Held until every URL has been looked at, so that an archive that comes
+    // in at once does not answer for those after it.
+    auto handedOver = std::make_shared<HandedOverFiles>(HandedOverFiles{1, std::move(opened)});
+    for (const std::string& url : urls) openURL(url, handedOver);
+    handedOver->oneEnded();
+}
+
+bool TollivarAppDelegate::openURL(const std::string& url, const HandedOver& handedOver) {
     if (urlScheme(url) == "tollivar") return true;
 
     std::string extension = urlPathExtension(url);
@@ -314,7 +335,7 @@ bool TollivarAppDelegate::applicationOpenURL(ui::Application&, const std::string
     }
 
     if (archive) {
-        importArchives({file.value_or(url)}, ImportSource::OpenedFile);
+        importArchives({file.value_or(url)}, ImportSource::OpenedFile, handedOver);
         return true;
     }
 
@@ -337,13 +358,6 @@ bool TollivarAppDelegate::applicationOpenURL(ui::Application&, const std::string
     }
 
     return handleDropboxURL(url);
-}
-
-void TollivarAppDelegate::applicationWhenURLsOpened(ui::Application&, std::function<void()> then) {
-    if (openedFilesImporting_ == 0)
-        then();
-    else
-        whenOpenedFilesImported_.push_back(std::move(then));
 }
 
 void TollivarAppDelegate::applicationHandleWatchKitExtensionRequest(ui::Application&,

@@ -59,9 +59,11 @@ public:
     // audio files are taken in as copies: the user's file stays as it is.
     bool applicationOpenURL(ui::Application& application, const std::string& url, const std::string& sourceApplication,
                             const foundation::Value& annotation) override;
-    // `then` once the opened archives being imported have come in or been
-    // reported; never when the quit stopped one of them.
-    void applicationWhenURLsOpened(ui::Application& application, std::function<void()> then) override;
+    // Each URL as applicationOpenURL opens it; `opened` once each of these
+    // archives has been listed or its failure shown (other launches' imports
+    // are no matter); dropped when the quit stopped one of them.
+    void applicationOpenHandedOverURLs(ui::Application& application, const std::vector<std::string>& urls,
+                                       std::function<void()> opened) override;
     // "action" = "capture" asks the capture screen for a picture; every
     // request is answered with the capture screen's state.
     void applicationHandleWatchKitExtensionRequest(ui::Application& application, const foundation::Dictionary& request,
@@ -83,17 +85,29 @@ public:
 
 private:
     enum class ImportSource { Inbox, OpenedFile };
+    // The files one later launch handed over, while they are opened (main
+    // thread): `opened` once none is pending any more.
+    struct HandedOverFiles {
+        int pending = 0;
+        std::function<void()> opened;
+        void oneEnded();
+    };
+    using HandedOver = std::shared_ptr<HandedOverFiles>;
+
+    // applicationOpenURL, on behalf of a later launch when `handedOver` is set.
+    bool openURL(const std::string& url, const HandedOver& handedOver);
 
     // Shows the "Import." alert, the start of every import.
     std::shared_ptr<ui::AlertView> showImportAlert();
     // Imports the archives one after the other on a global queue, then
-    // reports on the main queue.
-    void importArchives(std::vector<std::string> archives, ImportSource source);
+    // reports on the main queue; each one listed or reported counts as ended
+    // for `handedOver`.
+    void importArchives(std::vector<std::string> archives, ImportSource source, HandedOver handedOver = nullptr);
     // A clean result shows in the "Import." alert, which closes 3 s later; a
     // failure replaces it with an alert that stays until its OK. The browser
     // reloads after every inbox run and after an opened archive came in.
     void finishImport(const std::shared_ptr<ui::AlertView>& alert, const std::vector<ImportOutcome>& outcomes,
-                      ImportSource source);
+                      ImportSource source, const HandedOver& handedOver);
     // An alert with an OK button that stays until the user closes it.
     void showStickyAlert(const std::string& message);
 
@@ -103,9 +117,6 @@ private:
 
     // Inbox archives being imported right now, which no other run may take.
     std::set<std::string> inboxInFlight_;
-    // Runs of opened archives under way, and who waits for them to end.
-    int openedFilesImporting_ = 0;
-    std::vector<std::function<void()>> whenOpenedFilesImported_;
     // What the last look saw of each archive still waiting.
     struct InboxFile {
         int64_t size = 0;

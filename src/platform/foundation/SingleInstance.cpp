@@ -91,23 +91,45 @@ Result<std::string> readToEnd(int socket, const std::function<int(const std::str
     }
 }
 
-// Writes all of it; a peer that has gone is an error (EPIPE), not a signal
-// that ends this process.
-bool sendAll(int socket, std::string_view data) {
+// Writes all of it, on a blocking socket or, before `deadline`, on one that
+// does not block (ETIMEDOUT after it); a peer that has gone is an error
+// (EPIPE), not a signal that ends this process.
+bool sendAll(int socket, std::string_view data, std::optional<Monotonic::time_point> deadline = std::nullopt) {
     while (!data.empty()) {
         ssize_t sent = ::send(socket, data.data(), data.size(), MSG_NOSIGNAL);
         if (sent < 0 && errno == EINTR) continue;
+        if (sent < 0 && errno == EAGAIN && deadline) {
+            pollfd writable{socket, POLLOUT, 0};
+            int ready = ::poll(&writable, 1, millisecondsUntil(*deadline));
+            if (ready == 0) errno = ETIMEDOUT;
+            if (ready > 0 || (ready < 0 && errno == EINTR)) continue;
+        }
         if (sent < 0) return false;
         data.remove_prefix(static_cast<size_t>(sent));
     }
     return true;
 }
 
-// Worth trying again until the deadline: the copy is starting, or it is
-// quitting and gives the lock up soon (then this launch runs by itself).
+// Whether the process at the other end runs this very program file: only
+// such a copy is known to drop what a launch that gave up handed it.
+bool peerRunsThisProgram(int socket) {
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    struct stat mine {};
+    struct stat theirs {};
+    return ::getsockopt(socket, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.pid > 0 &&
+           ::stat("/proc/self/exe", &mine) == 0 &&
+           ::stat(("/proc/" + std::to_string(peer.pid) + "/exe").c_str(), &theirs) == 0 &&
+           mine.st_dev == theirs.st_dev && mine.st_ino == theirs.st_ino;
+}
+
+// Worth trying again until the deadline: the copy is starting, it is
+// quitting and gives the lock up soon (then this launch runs by itself), or
+// launches wait in line to be let in.
 bool isRetryable(const Error& error) {
     return error.domain == kPOSIXErrorDomain &&
-           (error.code == ENOENT || error.code == ECONNREFUSED || error.code == ECONNRESET || error.code == EPIPE);
+           (error.code == ENOENT || error.code == ECONNREFUSED || error.code == ECONNRESET || error.code == EPIPE ||
+            error.code == EAGAIN);
 }
 
 // A socket is bound under a name of its own beside its place and then moved
@@ -143,27 +165,23 @@ std::optional<Told> toldByRunningCopy(int lockFile) {
 }
 
 // A later launch's connection while the running copy answers it (main
-// thread): "taken", then "ok" once the messages are opened, in that order
-// whichever the handler says first. Dropped, it closes the connection with
-// what it said so far.
+// thread): "taken", then "ok" once the messages are opened. Dropped, it
+// closes the connection with what it said so far.
 class Answer {
 public:
     explicit Answer(FileDescriptor client) : client_(std::move(client)) {}
-    void taken() {
-        taken_ = true;
-        say(kTaken);
-        if (opened_) say(kOpened);
-    }
+    // Whether the launch still waits to hear it. One that gave up has shut
+    // its side for reading, so the word fails, and its messages are not
+    // taken: nothing it was told was not opened opens later.
+    bool taken() { return sendAll(client_.get(), kTaken); }
     void opened() {
-        if (opened_) return;
-        opened_ = true;
-        if (taken_) say(kOpened);
+        if (!client_) return;
+        (void)sendAll(client_.get(), kOpened);
+        client_.reset();
     }
 
 private:
-    void say(std::string_view line) { (void)sendAll(client_.get(), line); }
     FileDescriptor client_;
-    bool taken_ = false, opened_ = false;
 };
 
 }  // namespace
@@ -315,30 +333,51 @@ Status SingleInstance::handOff(const std::string& socketPath, const std::vector<
     }
     if (payload.size() > kLongestPayload) return Error(kPOSIXErrorDomain, E2BIG, "The messages are too long");
 
-    FileDescriptor descriptor(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    // It does not block: a copy that has stopped taking connections keeps
+    // neither connect nor send waiting past the deadline.
+    FileDescriptor descriptor(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!descriptor) return Error::posix(errno, "Cannot make a socket");
     if (::connect(descriptor.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof(sockaddr_un)) != 0)
         return Error::posix(errno, "Cannot reach the running copy at " + socketPath);
     if (!peerIsThisUser(descriptor.get()))
         return Error(kPOSIXErrorDomain, EACCES, "The running copy is another user's: " + socketPath);
-    if (!sendAll(descriptor.get(), payload) || ::shutdown(descriptor.get(), SHUT_WR) != 0)
+    Result<std::string> reply = Error::posix(ETIMEDOUT, "The running copy did not take the messages");
+    if (sendAll(descriptor.get(), payload, deadline) && ::shutdown(descriptor.get(), SHUT_WR) == 0) {
+        // Once taken, the messages are waited for until they are opened,
+        // however long that takes: the copy answers, or it ends and the
+        // connection with it.
+        reply = readToEnd(
+            descriptor.get(),
+            [deadline](const std::string& soFar) {
+                return soFar.starts_with(kTaken) ? -1 : millisecondsUntil(deadline);
+            },
+            64);
+    } else if (errno != ETIMEDOUT) {
         return Error::posix(errno, "Cannot send to the running copy");
-
-    // Once taken, the messages are waited for until they are opened,
-    // however long that takes: the copy answers, or it ends and the
-    // connection with it.
-    auto reply = readToEnd(
-        descriptor.get(),
-        [deadline](const std::string& soFar) { return soFar.starts_with(kTaken) ? -1 : millisecondsUntil(deadline); },
-        64);
+    }
+    if (!reply && reply.error().code == ETIMEDOUT) {
+        // This launch gives up. Shut for reading, its side refuses every
+        // word from now on, so the copy can no longer take the messages; a
+        // word it said before is still read.
+        (void)::shutdown(descriptor.get(), SHUT_RD);
+        reply = readToEnd(
+            descriptor.get(), [](const std::string&) { return 0; }, 64);
+        if (reply && reply->empty() && peerRunsThisProgram(descriptor.get()))
+            return Error(kPOSIXErrorDomain, ETIMEDOUT,
+                         "The running copy did not take them in time, and now never will");
+        if (reply && reply->empty())
+            return Error(kPOSIXErrorDomain, EINPROGRESS,
+                         "The running copy did not answer in time; it runs another build, which may still open them");
+        if (reply && *reply == kTaken)
+            return Error(kPOSIXErrorDomain, EINPROGRESS,
+                         "The running copy took them just as this launch stopped waiting and may still open them");
+    }
     if (reply && (*reply == kOpened || *reply == std::string(kTaken) + std::string(kOpened))) return Status::success();
     if (reply && *reply == kTaken)
         return Error(kPOSIXErrorDomain, ECANCELED, "The running copy quit before it opened them");
     // The copy closed without a word: it began to quit before it took them.
     if ((reply && reply->empty()) || (!reply && (reply.error().code == ECONNRESET || reply.error().code == EPIPE)))
         return Error(kPOSIXErrorDomain, ECONNRESET, "The running copy quit before it took the messages");
-    if (!reply && reply.error().code == ETIMEDOUT)
-        return Error(kPOSIXErrorDomain, ETIMEDOUT, "The running copy did not answer");
     return Error(kPOSIXErrorDomain, EPROTO, "The running copy refused the messages");
 }
 
@@ -393,11 +432,12 @@ void SingleInstance::serveOne() {
     }
     // Answered on the main loop, and only with what is true: a copy that
     // begins to quit first takes nothing and closes without a word; one that
-    // quits before the messages are opened closes after "taken".
+    // quits before the messages are opened closes after "taken"; messages
+    // whose launch has given up are dropped.
     auto answer = std::make_shared<Answer>(std::move(client));
     RunLoop::main().post([handler = handler_, answer, messages = std::move(messages)] {
-        if (!*handler || !(*handler)(messages, [answer] { answer->opened(); })) return;
-        answer->taken();
+        if (!*handler || !answer->taken()) return;
+        (*handler)(messages, [answer] { answer->opened(); });
     });
 }
 

@@ -19,14 +19,17 @@
 // either side must run as this user (SO_PEERCRED); anything else is refused.
 //
 // The messages of later launches reach the running copy's handler on the main
-// run loop. A launch hears that they were handed off only once the handler
-// has opened them (a file imported, say), and waits for that as long as it
-// takes once the handler has taken them. A copy that begins to quit stops
-// listening first (stopListening): what it has not taken yet it leaves
-// unanswered, and it says nothing more in the lock file, so a later launch
-// waits for the lock and runs by itself, with its own messages; what it took
-// but did not open by the time it ends, the launch learns was not opened
-// (ECANCELED). Messages: at most 1 MiB in all, no NUL bytes.
+// run loop, each launch's on their own. The copy says "taken" before it hands
+// them to the handler, and "ok" once the handler has opened them (a file
+// imported, say); a launch waits for "taken" until its deadline and, once
+// taken, for "ok" as long as it takes. A launch that gives up at its deadline
+// shuts its side for reading first: from then on the copy's "taken" fails,
+// and the copy drops the messages instead of opening them later. A copy that
+// begins to quit stops listening first (stopListening): what it has not taken
+// yet it leaves unanswered, and it says nothing more in the lock file, so a
+// later launch waits for the lock and runs by itself, with its own messages;
+// what it took but did not open by the time it ends, the launch learns was
+// not opened (ECANCELED). Messages: at most 1 MiB in all, no NUL bytes.
 
 #include "platform/foundation/DescriptorWatch.h"
 #include "platform/foundation/Error.h"
@@ -43,10 +46,10 @@ namespace foundation {
 
 class SingleInstance {
 public:
-    // Whether it took the messages (false: this copy is quitting); once
-    // taken, it calls `opened` when they are opened (main thread). Dropping
-    // `opened` uncalled tells the launch that they were not.
-    using MessageHandler = std::function<bool(std::vector<std::string> messages, std::function<void()> opened)>;
+    // Opens a launch's messages and calls `opened` when they are (main
+    // thread). Dropping `opened` uncalled tells the launch that they were
+    // not.
+    using MessageHandler = std::function<void(std::vector<std::string> messages, std::function<void()> opened)>;
     // The folders where a socket of this name may go, in the order tried.
     using FolderList = std::function<std::vector<std::string>(const std::string& socketName)>;
     enum class Role {
@@ -83,7 +86,11 @@ public:
     // A copy that has the lock but has not said where it listens (it is
     // starting, or quitting), or that did not take the messages, is waited
     // for, up to `timeoutSeconds` of real time in all; once it has taken
-    // them, until it has opened them.
+    // them, until it has opened them. Fails with ECANCELED when the copy
+    // quit before it opened what it took, with ETIMEDOUT when it did not
+    // take them in time (and now never will), and with EINPROGRESS when that
+    // is not sure: the copy took them just as the time ran out, or it runs
+    // another version of the program, which may open them still.
     Result<Role> claimOrHandOff(const std::vector<std::string>& messages, double timeoutSeconds);
     // The running copy: later launches' messages go to the handler, on the
     // main run loop. Messages that arrived before this wait in the socket.

@@ -128,11 +128,11 @@ TEST_F(LaunchTest, OpenedArchivesAreCopiedAndTheUsersFileStaysAsItWas) {
 
     placeArchive(folders.temporary() + "/Shared Film.TollivarMobile");
     const std::string original = readBytes(folders.temporary() + "/Shared Film.TollivarMobile");
-    EXPECT_TRUE(application.handleIncomingURL("file://" + folders.temporary() + "/Shared%20Film.TollivarMobile"));
-    EXPECT_EQ(alertMessages(), std::vector<std::string>{"Import."});
+    const std::string shared = "file://" + folders.temporary() + "/Shared%20Film.TollivarMobile";
     // A launch that handed the file over hears that it was opened only once it came in.
     bool opened = false;
-    application.whenURLsOpened([&] { opened = true; });
+    application.openHandedOverURLs({shared}, [&] { opened = true; });
+    EXPECT_EQ(alertMessages(), std::vector<std::string>{"Import."});
     EXPECT_FALSE(opened);
     foundation::RunLoop::main().runUntilIdle();
     EXPECT_TRUE(opened);
@@ -180,14 +180,24 @@ TEST_F(LaunchTest, OpenedArchivesAreCopiedAndTheUsersFileStaysAsItWas) {
     EXPECT_EQ(imported.count, 1);
     EXPECT_EQ(projectsNamed("Sunrise"), 2u);
 
-    // One that the quit stopped was not opened, and nobody hears that it was.
+    // Each launch hears of its own files alone: one whose import the quit
+    // stopped never hears that it was opened, while those handed over beside
+    // it (nothing, a missing file) hear at once.
     ProjectImportProcessor::stopImports();
-    EXPECT_TRUE(application.handleIncomingURL("file://" + folders.temporary() + "/Shared%20Film.TollivarMobile"));
-    opened = false;
-    application.whenURLsOpened([&] { opened = true; });
+    struct Launch {
+        std::vector<std::string> urls;
+        bool opened;
+    };
+    const std::vector<Launch> launches = {
+        {{shared}, false}, {{}, true}, {{"file://" + folders.temporary() + "/gone.tollivarmobile"}, true}};
+    std::vector<bool> heard(launches.size(), false);
+    for (size_t i = 0; i < launches.size(); ++i) {
+        application.openHandedOverURLs(launches[i].urls, [&heard, i] { heard[i] = true; });
+        EXPECT_EQ(heard[i], launches[i].opened) << i;
+    }
     foundation::RunLoop::main().runUntilIdle();
     ProjectImportProcessor::stopImports(false);
-    EXPECT_FALSE(opened);
+    for (size_t i = 0; i < launches.size(); ++i) EXPECT_EQ(heard[i], launches[i].opened) << i;
     EXPECT_EQ(projectsNamed("Sunrise"), 2u);
 }
 

@@ -19,6 +19,7 @@
 #include <iterator>
 #include <set>
 #include <signal.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -94,6 +95,12 @@ protected:
         return archive;
     }
     std::string outside() const { return folders.root() + "/Downloads"; }
+
+    // Whether the child ends within the bound of waitInFolder.
+    bool ends(testsupport::ChildProcess& child) {
+        waitInFolder(folders.config(), child, [] { return false; });
+        return child.poll().has_value();
+    }
 
     testsupport::TempAppFolders folders;
 };
@@ -223,6 +230,100 @@ TEST_F(RunningCopyTest, AfterAKillDuringAnImportTheNextStartLeavesOnlyListedProj
     auto names = listedNames();
     EXPECT_EQ(std::set<std::string>(names.begin(), names.end()), projectFolders());
     EXPECT_EQ(next.stop(SIGTERM), 0);
+}
+
+// A file whose name starts with "-" is opened after "--", by the first copy
+// and by a later launch; without "--" the launch refuses it by name. Qt's own
+// options still reach Qt.
+TEST_F(RunningCopyTest, ANameThatStartsWithADashIsOpenedAfterTheEndOfOptions) {
+    fs::rename(placeArchive("Film.tollivarmobile"), outside() + "/-film.tollivarmobile");
+    auto refused = startApplication({"-film.tollivarmobile"}, outside(), {}, false, true);
+    ASSERT_TRUE(ends(refused)) << "a copy ran with what it could not open";
+    EXPECT_EQ(refused.wait(), 2);
+    EXPECT_NE(refused.readOutput().find("\"-film.tollivarmobile\" is not an option"), std::string::npos);
+
+    auto first = startApplication({"-platform", "offscreen", "--", "-film.tollivarmobile"}, outside());
+    waitForLaunch(first);
+    ASSERT_TRUE(waitForListedCount(first, 2)) << "the first copy did not import the archive";
+    struct Launch {
+        std::vector<std::string> arguments;
+        int status;
+        size_t listed;  // projects listed after it
+    };
+    const std::vector<Launch> launches = {{{"-film.tollivarmobile"}, 2, 2}, {{"--", "-film.tollivarmobile"}, 0, 3}};
+    for (const Launch& launch : launches) {
+        auto later = startApplication(launch.arguments, outside(), {}, false, true);
+        ASSERT_TRUE(ends(later));
+        EXPECT_EQ(later.wait(), launch.status) << later.readOutput();
+        EXPECT_TRUE(waitForListedCount(first, launch.listed));
+    }
+    EXPECT_EQ(listedNames().size(), 3u);
+    EXPECT_EQ(first.stop(SIGTERM), 0);
+}
+
+// Two archives handed over close together, a large one and then a small one,
+// and a quit while the large one is unpacked: each launch is told about its
+// own archive only, and what it is told holds after the next start.
+TEST_F(RunningCopyTest, EachLaunchIsToldTheTruthAboutItsOwnArchive) {
+    auto running = startApplication();
+    waitForLaunch(running);
+    auto large = startApplication({placeArchive("Large.tollivarmobile", 30000)}, {}, {}, false, true);
+    ASSERT_TRUE(waitInFolder(folders.documents(), running, [&] { return asideInDocuments().size() == 1; }))
+        << "the large import did not begin";
+    auto small = startApplication({placeArchive("Small.tollivarmobile")}, {}, {}, false, true);
+    ASSERT_TRUE(waitForListedCount(running, 2)) << "the small archive was not listed";
+    ::kill(running.pid(), SIGTERM);
+    EXPECT_EQ(running.wait(), 0);
+
+    auto next = startApplication();
+    ASSERT_TRUE(waitInFolder(folders.config(), next, [&] { return launchCount(folders.config()) == 2; }))
+        << "the next start did not finish launching";
+    size_t saidOpened = 0;
+    std::vector<int> statuses;
+    for (auto* launch : {&large, &small}) {
+        statuses.push_back(launch->wait());
+        const std::string said = launch->readOutput();
+        EXPECT_TRUE((statuses.back() == 0 && said.find("it took the files given here") != std::string::npos) ||
+                    (statuses.back() == 1 && said.find("the files given here were not opened") != std::string::npos))
+            << said;
+        if (statuses.back() == 0) ++saidOpened;
+    }
+    EXPECT_EQ(statuses.back(), 0) << "the small archive was listed, and its launch was not told so";
+    // The introduction, and one project for each launch told that its
+    // archive was opened.
+    auto names = listedNames();
+    EXPECT_EQ(names.size(), 1 + saidOpened);
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()), projectFolders());
+    EXPECT_EQ(next.stop(SIGTERM), 0);
+}
+
+// An import that never ends (a pipe named like an archive) holds only the
+// launch that handed it over: another launch ends as soon as its own archive
+// is listed, and one with nothing to open ends at once.
+TEST_F(RunningCopyTest, AnImportThatNeverEndsHoldsNoOtherLaunch) {
+    auto running = startApplication();
+    waitForLaunch(running);
+    fs::create_directories(outside());
+    const std::string endless = outside() + "/Endless.tollivarmobile";
+    ASSERT_EQ(::mkfifo(endless.c_str(), 0600), 0);
+    auto waiting = startApplication({endless}, {}, {}, false, true);
+    ASSERT_TRUE(waitInFolder(folders.documents(), running, [&] { return asideInDocuments().size() == 1; }))
+        << "the endless import did not begin";
+
+    auto ordinary = startApplication({placeArchive("Film.tollivarmobile")}, {}, {}, false, true);
+    ASSERT_TRUE(ends(ordinary)) << "a launch waited on another launch's import";
+    EXPECT_EQ(ordinary.wait(), 0) << ordinary.readOutput();
+    EXPECT_EQ(listedNames().size(), 2u);
+    auto nothing = startApplication({}, {}, {}, false, true);
+    ASSERT_TRUE(ends(nothing)) << "a launch with nothing to open waited";
+    EXPECT_EQ(nothing.wait(), 0) << nothing.readOutput();
+    EXPECT_FALSE(waiting.poll().has_value()) << waiting.readOutput();
+
+    // The quit cannot stop the read from the pipe; it ends without it, and
+    // the launch hears that its file was not opened.
+    EXPECT_EQ(running.stop(SIGTERM), 0);
+    EXPECT_EQ(waiting.wait(), 1);
+    EXPECT_NE(waiting.readOutput().find("the files given here were not opened"), std::string::npos);
 }
 
 TEST_F(RunningCopyTest, ANameBeingTypedOnTheCardSurvivesSigterm) {

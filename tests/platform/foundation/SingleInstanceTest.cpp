@@ -6,6 +6,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/SingleInstance.h"
+#include "support/ChildProcess.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempAppFolders.h"
 #include "support/VirtualClock.h"
@@ -94,17 +95,11 @@ TEST_F(SingleInstanceTest, LaterLaunchesHandTheirMessagesToTheRunningCopyUntilIt
         EXPECT_EQ(fs::file_size(lockFile()), 0u) << "the lock file still says where to go";
         running.reset();
     };
-    bool quitting = false;
     std::vector<std::vector<std::string>> received;
     std::function<void()> opening;  // of the last messages taken, while they are being opened
     running->startListening([&](std::vector<std::string> messages, std::function<void()> opened) {
-        if (quitting) {
-            foundation::RunLoop::main().post(quit);
-            return false;
-        }
         received.push_back(std::move(messages));
         opening = std::move(opened);
-        return true;
     });
     const std::vector<std::vector<std::string>> sent = {
         {"file:///a/Film%201.tollivarmobile", "", "tollivar://x"}, {}, {std::string(5000, 'x')}};
@@ -121,24 +116,69 @@ TEST_F(SingleInstanceTest, LaterLaunchesHandTheirMessagesToTheRunningCopyUntilIt
     EXPECT_EQ(received, sent);
 
     // Messages taken and then not opened (the copy quit meanwhile) are said
-    // to be so; those that reach a quitting copy are not taken, nor said to
-    // be: their launch waits for it to end, then runs by itself.
+    // to be so; those that reach a copy as it begins to quit are not taken,
+    // nor said to be: their launch waits for it to end, then runs by itself.
     auto later = instance();
     auto outcome = startLaunch(*later, {"file:///a/Cut.zip"}, [&] { return bool(opening); });
     opening = nullptr;
     foundation::RunLoop::main().runUntil([&] { return *outcome != kUnderWay; }, 600);
     EXPECT_EQ(*outcome, failure(ECANCELED));
-    quitting = true;
-    EXPECT_EQ(launch(*instance(), {"file:///a/During.zip"}), role(SingleInstance::Role::Running));
+    auto during = instance();
+    outcome = startLaunch(*during, {"file:///a/During.zip"},
+                          [] { return foundation::RunLoop::main().pendingTaskCount() > 0; });
+    quit();
+    foundation::RunLoop::main().runUntil([&] { return *outcome != kUnderWay; }, 600);
+    EXPECT_EQ(*outcome, role(SingleInstance::Role::Running));
+    EXPECT_EQ(received.size(), sent.size() + 1) << "a quitting copy took messages";
+}
+
+// A launch that gives up before the copy has taken its messages (the copy is
+// busy, or stopped) leaves nothing behind that opens later, and says so; a
+// copy of another build might still open them, and the launch says that.
+TEST_F(SingleInstanceTest, ALaunchThatGaveUpIsToldTheTruth) {
+    auto running = instance();
+    ASSERT_TRUE(running->claimOrHandOff({}, 1.0).ok());
+    std::vector<std::vector<std::string>> received;
+    running->startListening([&](std::vector<std::string> messages, std::function<void()> opened) {
+        received.push_back(std::move(messages));
+        opened();
+    });
+    // The copy's loop runs only once the launch has given up: its time is up
+    // at once.
+    auto handed = instance()->claimOrHandOff({"file:///a/Late.zip"}, 0.0);
+    ASSERT_FALSE(handed.ok());
+    EXPECT_EQ(handed.error().code, ETIMEDOUT) << handed.error().description;
+    EXPECT_EQ(launch(*instance(), {"file:///a/Next.zip"}), role(SingleInstance::Role::HandedOff));
+    EXPECT_EQ(received, std::vector<std::vector<std::string>>{{"file:///a/Next.zip"}});
+    running.reset();
+
+    // Another program holds the lock and listens, and never answers.
+    testsupport::ChildProcess::Options options;
+    options.captureOutput = true;
+    auto other = testsupport::ChildProcess::spawn({"python3", "-c",
+                                                   "import fcntl, signal, socket, sys\n"
+                                                   "lock = open(sys.argv[1], 'w')\n"
+                                                   "fcntl.flock(lock, fcntl.LOCK_EX)\n"
+                                                   "server = socket.socket(socket.AF_UNIX)\n"
+                                                   "server.bind(sys.argv[2])\n"
+                                                   "server.listen()\n"
+                                                   "lock.write('socket ' + sys.argv[2] + '\\n')\n"
+                                                   "lock.flush()\n"
+                                                   "print('listening', flush=True)\n"
+                                                   "signal.pause()",
+                                                   lockFile(), socketPath()},
+                                                  options);
+    ASSERT_TRUE(other.readUntil('\n'));
+    handed = instance()->claimOrHandOff({"file:///a/Late.zip"}, 0.0);
+    ASSERT_FALSE(handed.ok());
+    EXPECT_EQ(handed.error().code, EINPROGRESS) << handed.error().description;
 }
 
 TEST_F(SingleInstanceTest, SocketsThatAreNotThisUsersOwnAreRefused) {
     auto running = instance();
     ASSERT_TRUE(running->claimOrHandOff({}, 1.0).ok());
-    running->startListening([](std::vector<std::string>, std::function<void()>) {
-        ADD_FAILURE() << "an impostor's messages arrived";
-        return false;
-    });
+    running->startListening(
+        [](std::vector<std::string>, std::function<void()>) { ADD_FAILURE() << "an impostor's messages arrived"; });
 
     struct Case {
         const char* name;
@@ -200,7 +240,6 @@ TEST_F(SingleInstanceTest, TheLockIsTakenWhateverBecomesOfTheSocket) {
         running->startListening([&](std::vector<std::string> messages, std::function<void()> opened) {
             received = std::move(messages);
             opened();
-            return true;
         });
 
         // A later launch, whatever folders it would have chosen, learns from

@@ -21,8 +21,10 @@ bool ApplicationDelegate::applicationOpenURL(Application&, const std::string&, c
     return false;
 }
 
-void ApplicationDelegate::applicationWhenURLsOpened(Application&, std::function<void()> then) {
-    if (then) then();
+void ApplicationDelegate::applicationOpenHandedOverURLs(Application& application, const std::vector<std::string>& urls,
+                                                        std::function<void()> opened) {
+    for (const std::string& url : urls) applicationOpenURL(application, url, {}, {});
+    if (opened) opened();
 }
 
 void ApplicationDelegate::applicationHandleWatchKitExtensionRequest(Application&, const foundation::Dictionary&,
@@ -107,13 +109,10 @@ bool Application::handleIncomingURL(const std::string& url, const std::string& s
     return keep->applicationOpenURL(*this, url, sourceApplication, annotation);
 }
 
-void Application::whenURLsOpened(std::function<void()> then) {
+void Application::openHandedOverURLs(const std::vector<std::string>& urls, std::function<void()> opened) {
     auto keep = delegate_;
-    if (terminated_ || !then) return;
-    if (keep)
-        keep->applicationWhenURLsOpened(*this, std::move(then));
-    else
-        then();
+    if (!keep || terminated_) return;
+    keep->applicationOpenHandedOverURLs(*this, urls, std::move(opened));
 }
 
 void Application::handleWatchKitExtensionRequest(const foundation::Dictionary& request,

@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace ui {
 
@@ -47,10 +48,13 @@ public:
     // Returns whether the URL was handled.
     virtual bool applicationOpenURL(Application& application, const std::string& url,
                                     const std::string& sourceApplication, const foundation::Value& annotation);
-    // Calls `then` once what the URLs handed over so far started has ended
-    // (a file opened, or the user told why not); never when that was cut
-    // short (the application quit first). At once by default.
-    virtual void applicationWhenURLsOpened(Application& application, std::function<void()> then);
+    // URLs that another launch handed over, together: each goes to
+    // applicationOpenURL, and `opened` is called once what they started has
+    // ended (each file opened, or the user told why not), whatever other
+    // launches handed over; never when that was cut short (the application
+    // quit first), and then `opened` is dropped. By default at once.
+    virtual void applicationOpenHandedOverURLs(Application& application, const std::vector<std::string>& urls,
+                                               std::function<void()> opened);
     // A request of the companion watch program; `reply` must be called once.
     virtual void applicationHandleWatchKitExtensionRequest(Application& application,
                                                            const foundation::Dictionary& request,
@@ -100,9 +104,11 @@ public:
     // A URL handed over by another program: the delegate's applicationOpenURL.
     bool handleIncomingURL(const std::string& url, const std::string& sourceApplication = {},
                            const foundation::Value& annotation = {});
-    // `then` once the URLs handed over so far are opened: the delegate's
-    // applicationWhenURLsOpened; never once the application terminates.
-    void whenURLsOpened(std::function<void()> then);
+    // The URLs one later launch handed over, and `opened` once they are
+    // opened: the delegate's applicationOpenHandedOverURLs. Without a
+    // delegate, or once the application terminates, nothing is opened and
+    // `opened` is dropped.
+    void openHandedOverURLs(const std::vector<std::string>& urls, std::function<void()> opened);
     // A request of the watch companion; the delegate answers through `reply`
     // (an empty dictionary without a delegate).
     void handleWatchKitExtensionRequest(const foundation::Dictionary& request,

@@ -3,14 +3,11 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/QtRunLoopDriver.h"
 #include "platform/ui/Window.h"
-#include "platform/ui/host/OpenArguments.h"
 #include "platform/ui/host/WindowHost.h"
 
 #include <QGuiApplication>
 #include <QSocketNotifier>
-#include <algorithm>
 #include <csignal>
-#include <filesystem>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -29,18 +26,10 @@ void onTerminationSignal(int) {
     (void)written;
 }
 
-// What the program was asked to open: the first is the launch URL, the
-// others are opened once the launch is through. Read from the arguments'
-// own bytes (Qt has taken its options out of them): a file name need not
-// be UTF-8.
-std::vector<std::string> urlsToOpen(int argc, char** argv) {
-    std::error_code noFolder;
-    return urlsFromArguments({argv + std::min(argc, 1), argv + argc}, std::filesystem::current_path(noFolder).string());
-}
-
 }  // namespace
 
-int ApplicationMain(int argc, char** argv, const std::function<std::shared_ptr<ApplicationDelegate>()>& makeDelegate) {
+int ApplicationMain(int argc, char** argv, const std::vector<std::string>& urls,
+                    const std::function<std::shared_ptr<ApplicationDelegate>()>& makeDelegate) {
     QGuiApplication qtApplication(argc, argv);
     foundation::QtRunLoopDriver driver;
     Application& application = Application::shared();
@@ -81,7 +70,6 @@ int ApplicationMain(int argc, char** argv, const std::function<std::shared_ptr<A
         }
     });
 
-    std::vector<std::string> urls = urlsToOpen(argc, argv);
     foundation::Dictionary launchOptions;
     if (!urls.empty()) launchOptions.set(Application::LaunchOptionsURLKey, urls.front());
     application.launch(makeDelegate ? makeDelegate() : nullptr, launchOptions);

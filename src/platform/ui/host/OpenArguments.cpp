@@ -15,18 +15,27 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Qt's own options whose value is the next argument.
+// The options Qt's Gui application and its platform plugins (the X11 one
+// takes "-display" to "-visual") take out of the command line, with one dash
+// or two.
 constexpr std::array<std::string_view, 14> kOptionsWithValue = {
     "-platform",        "-platformpluginpath", "-platformtheme", "-plugin",
     "-qwindowgeometry", "-qwindowicon",        "-qwindowtitle",  "-session",
     "-display",         "-geometry",           "-title",         "-name",
-    "-style",           "-stylesheet"};
+    "-style",           "-visual"};
+constexpr std::array<std::string_view, 4> kOptionsAlone = {"-reverse", "-testability", "-nograb", "-dograb"};
+constexpr std::string_view kDebuggerOption = "-qmljsdebugger=";
+constexpr std::string_view kEndOfOptions = "--";
 
-bool takesValue(std::string_view option) {
+enum class QtOption { None, Alone, WithValue };
+
+QtOption qtOption(std::string_view option) {
     if (option.starts_with("--")) option.remove_prefix(1);
     for (std::string_view known : kOptionsWithValue)
-        if (option == known) return true;
-    return false;
+        if (option == known) return QtOption::WithValue;
+    for (std::string_view known : kOptionsAlone)
+        if (option == known) return QtOption::Alone;
+    return option.starts_with(kDebuggerOption) ? QtOption::Alone : QtOption::None;
 }
 
 // "scheme:" as URLs begin: a letter, then letters, digits, "+", "-" or ".".
@@ -41,29 +50,43 @@ bool hasURLScheme(std::string_view text) {
     return true;
 }
 
+std::string urlFor(const std::string& argument, const std::string& workingDirectory) {
+    fs::path file = fs::path(argument).is_absolute() ? fs::path(argument) : fs::path(workingDirectory) / argument;
+    file = file.lexically_normal();
+    std::error_code ignored;
+    if (hasURLScheme(argument) && !fs::exists(file, ignored)) return argument;
+    // From the name's bytes: a name that is not UTF-8 still names its file.
+    return foundation::path::toFileURL(file.string());
+}
+
 }  // namespace
 
-std::vector<std::string> urlsFromArguments(const std::vector<std::string>& arguments,
-                                           const std::string& workingDirectory) {
-    std::vector<std::string> urls;
+OpenArguments readOpenArguments(const std::vector<std::string>& arguments, const std::string& workingDirectory) {
+    OpenArguments read;
+    read.qtArgumentCount = arguments.size();
+    bool options = true;
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (argument.empty()) continue;
-        if (argument.starts_with('-')) {
-            if (argument.find('=') == std::string::npos && takesValue(argument)) ++i;
+        if (options && argument == kEndOfOptions) {
+            options = false;
+            read.qtArgumentCount = i;
             continue;
         }
-        fs::path file = fs::path(argument).is_absolute() ? fs::path(argument) : fs::path(workingDirectory) / argument;
-        file = file.lexically_normal();
-        std::error_code ignored;
-        if (hasURLScheme(argument) && !fs::exists(file, ignored)) {
-            urls.push_back(argument);
+        if (options && (argument.empty() || argument.starts_with('-'))) {
+            QtOption option = qtOption(argument);
+            if (option == QtOption::WithValue && i + 1 < arguments.size())
+                ++i;
+            else if (option != QtOption::Alone)
+                read.refused.push_back(argument);
             continue;
         }
-        // From the name's bytes: a name that is not UTF-8 still names its file.
-        urls.push_back(foundation::path::toFileURL(file.string()));
+        if (argument.empty()) {
+            read.refused.push_back(argument);
+            continue;
+        }
+        read.urls.push_back(urlFor(argument, workingDirectory));
     }
-    return urls;
+    return read;
 }
 
 void activateWindows() {
