@@ -395,7 +395,7 @@ TEST_F(WindowHostTest, KeysReachTheFirstResponder) {
     key(Qt::Key_B, "b");
     key(Qt::Key_Return, "\r");
     key(Qt::Key_Backspace, "\b");
-    key(Qt::Key_F1);  // no text, no key of ours
+    key(Qt::Key_F1);                              // no text, no key of ours
     key(Qt::Key_O, "\x0f", Qt::ControlModifier);  // the desktop's Open
     key(Qt::Key_P, "\x10", Qt::ControlModifier);  // a shortcut of nobody's
     EXPECT_EQ(target->log, (std::vector<std::string>{"b", "<return>", "<backspace>", "<open>"}));
@@ -472,6 +472,47 @@ TEST_F(WindowHostTest, ClosingTheWindowOrCtrlQTerminatesTheApplication) {
     }
     key(Qt::Key_Q, "Q", Qt::ShiftModifier);
     EXPECT_EQ(target->log, std::vector<std::string>{"Q"}) << "a key that is no quit is typed";
+    app.resetForTesting();
+}
+
+TEST_F(WindowHostTest, AKeeperHoldsAQuitTheUserAsksForButNotASignal) {
+    ui::Application& app = ui::Application::shared();
+    app.resetForTesting();
+    int exits = 0;
+    app.launch(nullptr);
+    app.setExitHandler([&] { ++exits; });
+    std::vector<bool> asked;  // canHold of each call
+    bool holds = true;
+    auto keeper = app.addTerminationKeeper([&](bool canHold) {
+        asked.push_back(canHold);
+        return !holds;
+    });
+    auto dropped = app.addTerminationKeeper([](bool) {
+        ADD_FAILURE() << "a keeper whose handle went was asked";
+        return false;
+    });
+    dropped.reset();
+    // Held: the application runs on and the window stays.
+    key(Qt::Key_Q, "\x11", Qt::ControlModifier);
+    EXPECT_FALSE(host->qWindow()->close());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(app.isTerminated());
+    EXPECT_EQ(exits, 0);
+    EXPECT_TRUE(host->qWindow()->isVisible());
+    // Let through by the keeper, or from a signal, which nothing holds.
+    holds = false;
+    EXPECT_TRUE(app.requestTermination());
+    EXPECT_TRUE(app.isTerminated());
+    EXPECT_EQ(exits, 1);
+    app.resetForTesting();
+    keeper = app.addTerminationKeeper([&](bool canHold) {
+        asked.push_back(canHold);
+        return false;
+    });
+    app.launch(nullptr);
+    app.terminate();
+    EXPECT_TRUE(app.isTerminated());
+    EXPECT_EQ(asked, (std::vector<bool>{true, true, true, false}));
     app.resetForTesting();
 }
 
