@@ -106,6 +106,11 @@ void PainterViewController::viewDidLoad() {
         colorPalette_->hideColors();
         colorPalette_->showHide();
     }
+    // Strokes live only in the painter until it saves: a quit saves them.
+    quitKeeper_ = ui::Application::shared().addTerminationKeeper([weak = foundation::weakFrom(this)](bool canHold) {
+        auto self = weak.lock();
+        return !self || self->keepPaintingAtQuit(canHold);
+    });
 }
 
 void PainterViewController::placeControls() {

@@ -15,6 +15,7 @@
 #include "platform/foundation/Lifetime.h"
 #include "platform/graphics/Color.h"
 #include "platform/ui/controllers/ViewController.h"
+#include "platform/ui/host/Application.h"
 
 #include <functional>
 #include <memory>
@@ -28,6 +29,7 @@ class PainterLayerTableViewController;
 class ProjectModel;
 
 namespace ui {
+class AlertView;
 class Button;
 class ImageView;
 }  // namespace ui
@@ -43,6 +45,8 @@ public:
         "The strokes of this frame could not be read. The painting starts from the picture; the file was kept "
         "beside it.";
     static constexpr const char* kSaveFailedTitle = "The painting could not be saved.";
+    // The button of a quit held by that failure that quits all the same.
+    static constexpr const char* kQuitAnywayButton = "Quit Anyway";
     // Asked before painting a frame whose painting a mask partly erased.
     static constexpr const char* kDrawUndoesEraseMessage = "Drawing again will undo what you erased on this frame.";
 
@@ -87,6 +91,12 @@ public:
     // completion. A failure shows an alert, keeps the painter open with its
     // strokes and does not run the completion.
     foundation::Status saveAndClose();
+    // A quit with the painter open saves the painting as saveAndClose does,
+    // without closing. When that fails, a quit the user asked for is held
+    // (false) while an alert says why and offers to quit all the same; a
+    // quit from a signal goes on, the failure written to standard error.
+    // Nothing is written once saveAndClose has closed the painter.
+    bool keepPaintingAtQuit(bool canHold);
 
     // Sizes the canvas (16:9, full width, centred) and loads the frame's
     // strokes right after the canvas's first layout, once.
@@ -128,6 +138,8 @@ private:
     void reportDamaged(const std::string& fileName);
     // Saving (PainterViewSave.cpp).
     foundation::Dictionary settingsDictionary() const;
+    // The frame, the settings and the metadata, as saveAndClose writes them.
+    foundation::Status savePainting();
     // Mask mode on a painted frame: the unpainted picture with the canvas's
     // mask over what shows through the rubbed parts, and whether the mask
     // rubbed out some of the painting. Nothing for a frame never painted.
@@ -136,6 +148,7 @@ private:
     // canvas of the mask's size apart from the screen: its coverage.
     graphics::Image paintingCoverage();
     void showSaveFailure(const foundation::Error& error);
+    void holdQuit(const foundation::Error& error);
 
     std::shared_ptr<ProjectModel> project_;
     int64_t currentFrame_ = 0;
@@ -161,5 +174,10 @@ private:
     std::vector<graphics::Color> paletteColors_;
     bool loaded_ = false;
     bool saving_ = false;
+    // Saved and on its way out: a quit keeps nothing more of it.
+    bool closed_ = false;
+    ui::Application::TerminationKeeperHandle quitKeeper_;
+    // The alert of a quit held because the painting could not be saved.
+    std::weak_ptr<ui::AlertView> quitAlert_;
     foundation::LifeToken life_;
 };

@@ -15,6 +15,8 @@
 #include "platform/foundation/Localized.h"
 #include "platform/ui/controls/Button.h"
 
+#include <cstdio>
+
 foundation::Dictionary PainterViewController::settingsDictionary() const {
     std::vector<int64_t> sizes;
     for (int64_t type : {kBrushTypeBrush, kBrushTypePen, kBrushTypeFountainPen, kBrushTypeEraser}) {
@@ -24,8 +26,7 @@ foundation::Dictionary PainterViewController::settingsDictionary() const {
     return paintersettings::encode(currentSelectedTool_, colorToolList_, paletteColors_, sizes);
 }
 
-foundation::Status PainterViewController::saveAndClose() {
-    if (saving_) return foundation::Status::success();
+foundation::Status PainterViewController::savePainting() {
     // A save before the strokes were loaded would write an empty canvas over
     // the frame's strokes.
     if (!loaded_) layoutCanvasAndLoad();
@@ -50,6 +51,12 @@ foundation::Status PainterViewController::saveAndClose() {
         }
     }
     saving_ = false;
+    return saved;
+}
+
+foundation::Status PainterViewController::saveAndClose() {
+    if (saving_) return foundation::Status::success();
+    const foundation::Status saved = savePainting();
     if (!saved) {
         // The back button turned itself off when pressed; the user must be
         // able to save again or leave once the cause is mended.
@@ -60,6 +67,7 @@ foundation::Status PainterViewController::saveAndClose() {
         showSaveFailure(saved.error());
         return saved;
     }
+    closed_ = true;
     if (handlerComplete_) {
         auto handler = handlerComplete_;
         handler();
@@ -107,4 +115,33 @@ void PainterViewController::showSaveFailure(const foundation::Error& error) {
                                    saveFailureText(projectCalled(project_->getName()), error));
     alert->addButtonWithTitle(foundation::localized("OK"), {});
     alert->show();
+}
+
+bool PainterViewController::keepPaintingAtQuit(bool canHold) {
+    // Closed, or its save under way (it ends before the quit goes on): the
+    // painter kept what it had, and a painter still held somewhere after it
+    // closed must not write its old painting over later changes.
+    if (closed_ || saving_) return true;
+    const foundation::Status saved = savePainting();
+    if (saved) return true;
+    // A second quit while the first one's alert is up is the user's answer.
+    const auto alert = quitAlert_.lock();
+    const bool asked = alert && alert->isVisible();
+    if (canHold && !asked) {
+        holdQuit(saved.error());
+        return false;
+    }
+    std::fprintf(stderr, "tollivar: %s %s\n", foundation::localized(kSaveFailedTitle).c_str(),
+                 saveFailureText(projectCalled(project_->getName()), saved.error()).c_str());
+    return true;
+}
+
+void PainterViewController::holdQuit(const foundation::Error& error) {
+    auto alert = AlertView::create(foundation::localized(kSaveFailedTitle),
+                                   saveFailureText(projectCalled(project_->getName()), error));
+    alert->addButtonWithTitle(foundation::localized("Cancel"), {});
+    alert->addButtonWithTitle(foundation::localized(kQuitAnywayButton),
+                              [](AlertView&, int) { ui::Application::shared().terminate(); });
+    alert->show();
+    quitAlert_ = alert;
 }

@@ -395,7 +395,7 @@ TEST_F(WindowHostTest, KeysReachTheFirstResponder) {
     key(Qt::Key_B, "b");
     key(Qt::Key_Return, "\r");
     key(Qt::Key_Backspace, "\b");
-    key(Qt::Key_F1);  // no text, no key of ours
+    key(Qt::Key_F1);                              // no text, no key of ours
     key(Qt::Key_O, "\x0f", Qt::ControlModifier);  // the desktop's Open
     key(Qt::Key_P, "\x10", Qt::ControlModifier);  // a shortcut of nobody's
     EXPECT_EQ(target->log, (std::vector<std::string>{"b", "<return>", "<backspace>", "<open>"}));
@@ -472,6 +472,29 @@ TEST_F(WindowHostTest, ClosingTheWindowOrCtrlQTerminatesTheApplication) {
     }
     key(Qt::Key_Q, "Q", Qt::ShiftModifier);
     EXPECT_EQ(target->log, std::vector<std::string>{"Q"}) << "a key that is no quit is typed";
+    app.resetForTesting();
+}
+
+TEST_F(WindowHostTest, AKeeperHoldsAQuitTheUserAsksForButNotASignal) {
+    ui::Application& app = ui::Application::shared();
+    std::vector<bool> asked;  // canHold of each call of the keeper
+    auto keeper = app.addTerminationKeeper([&](bool canHold) {
+        asked.push_back(canHold);
+        return false;
+    });
+    int droppedAsked = 0;
+    app.addTerminationKeeper([&](bool) { return ++droppedAsked == 0; }).reset();
+    for (const bool byKey : {true, false}) {
+        app.resetForTesting();
+        app.launch(nullptr);
+        byKey ? key(Qt::Key_Q, "\x11", Qt::ControlModifier) : (void)host->qWindow()->close();
+        EXPECT_FALSE(app.isTerminated());
+        EXPECT_TRUE(host->qWindow()->isVisible()) << "the window stays";
+    }
+    app.terminate();
+    EXPECT_TRUE(app.isTerminated());
+    EXPECT_EQ(asked, (std::vector<bool>{true, true, false}));
+    EXPECT_EQ(droppedAsked, 0) << "a keeper whose handle went";
     app.resetForTesting();
 }
 

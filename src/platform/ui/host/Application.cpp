@@ -85,6 +85,36 @@ void Application::enterForeground() {
 
 void Application::terminate() {
     if (terminated_) return;
+    (void)runKeepers(false);
+    endRun();
+}
+
+bool Application::requestTermination() {
+    if (terminated_) return true;
+    if (!runKeepers(true)) return false;
+    endRun();
+    return true;
+}
+
+Application::TerminationKeeperHandle Application::addTerminationKeeper(TerminationKeeper keeper) {
+    auto handle = std::make_shared<TerminationKeeper>(std::move(keeper));
+    std::erase_if(keepers_, [](const auto& kept) { return kept.expired(); });
+    keepers_.push_back(handle);
+    return handle;
+}
+
+bool Application::runKeepers(bool canHold) {
+    // Held while they run: a keeper may add or drop keepers.
+    std::vector<TerminationKeeperHandle> live;
+    for (const auto& kept : keepers_)
+        if (auto keeper = kept.lock()) live.push_back(std::move(keeper));
+    bool goesOn = true;
+    for (const auto& keeper : live) goesOn = (*keeper)(canHold) && goesOn;
+    return goesOn;
+}
+
+void Application::endRun() {
+    if (terminated_) return;
     if (auto starts = std::exchange(terminationStartHandler_, nullptr)) starts();
     if (launched_) {
         resignActive();

@@ -96,10 +96,14 @@ public:
     void becomeActive();     // Inactive → Active
     void enterBackground();  // resigns first when active; → Background
     void enterForeground();  // Background → Inactive
-    // Runs the termination start handler, resigns as needed, tells the
-    // delegate and observers the application will terminate, then runs the
-    // exit handler. Runs once.
+    // Runs the keepers, the termination start handler, resigns as needed,
+    // tells the delegate and observers the application will terminate,
+    // then runs the exit handler. Runs once; nothing holds it (a signal).
     void terminate();
+    // A quit the user asked for (the window's close, Ctrl+Q): the keepers
+    // run first, and one that could not keep its work holds it (false,
+    // after telling the user why); else terminate().
+    bool requestTermination();
     void receiveMemoryWarning();
     // A URL handed over by another program: the delegate's applicationOpenURL.
     bool handleIncomingURL(const std::string& url, const std::string& sourceApplication = {},
@@ -119,6 +123,17 @@ public:
     // What terminate() does first, before anyone hears of the quit (the
     // running copy stops taking files from later launches); none in tests.
     void setTerminationStartHandler(std::function<void()> handler) { terminationStartHandler_ = std::move(handler); }
+
+    // Work that a screen keeps only when asked (a painting not yet saved):
+    // each keeper runs when a quit begins, before anything else of it, and
+    // keeps its work as it can. `canHold` says the user asked for the quit
+    // and can be told: a keeper that could not keep its work tells them and
+    // answers false to hold the quit. Its answer is not asked otherwise. A
+    // keeper is dropped when its handle goes (a reset for tests leaves it:
+    // it goes with its screen).
+    using TerminationKeeper = std::function<bool(bool canHold)>;
+    using TerminationKeeperHandle = std::shared_ptr<TerminationKeeper>;
+    [[nodiscard]] TerminationKeeperHandle addTerminationKeeper(TerminationKeeper keeper);
 
     // ---- windows ------------------------------------------------------------------
     Window* keyWindow() const;
@@ -150,6 +165,9 @@ public:
 private:
     Application() = default;
     void post(const char* name);
+    // Runs every keeper; whether none held the quit.
+    bool runKeepers(bool canHold);
+    void endRun();
 
     std::shared_ptr<ApplicationDelegate> delegate_;
     ApplicationState state_ = ApplicationState::Inactive;
@@ -157,6 +175,7 @@ private:
     bool terminated_ = false;
     std::function<void()> exitHandler_;
     std::function<void()> terminationStartHandler_;
+    std::vector<std::weak_ptr<TerminationKeeper>> keepers_;
     URLOpener opener_;
     URLOpener canOpener_;
     std::atomic<bool> idleTimerDisabled_{false};

@@ -206,8 +206,12 @@ protected:
             case QEvent::Close:
                 // The application's own way out: the delegate saves, then the
                 // exit handler ends the event loop. A host going away in the
-                // program's own course is no request to quit.
-                if (!destroying_) Application::shared().terminate();
+                // program's own course is no request to quit; a quit held to
+                // tell the user why keeps the window.
+                if (!destroying_ && !Application::shared().requestTermination()) {
+                    event->ignore();
+                    return true;
+                }
                 return QWindow::event(event);
             case QEvent::Leave:
                 window_->sendPointerExit();
@@ -275,7 +279,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override {
         // From every screen, and the way the window's close ends.
         if (isQuit(*event)) {
-            Application::shared().terminate();
+            (void)Application::shared().requestTermination();
             return;
         }
         if (event->key() == Qt::Key_VolumeUp || event->key() == Qt::Key_VolumeDown) {

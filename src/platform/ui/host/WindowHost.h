@@ -12,7 +12,8 @@
 // (Window::sendWheel), keys go to the tree's window (Window::sendKey:
 // alerts, the first responder, then the views on screen), the title follows
 // the tree window's title, and closing the Qt window or Ctrl+Q (the
-// desktop's Quit) runs the application's terminate path. With
+// desktop's Quit) asks the application to terminate
+// (Application::requestTermination: the window stays when it holds). With
 // TOLLIVAR_CONTROL_MAP set, the host keeps a map of the labelled controls on
 // screen for road tests (ControlMap.h).
 //
