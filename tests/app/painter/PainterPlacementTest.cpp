@@ -23,18 +23,6 @@ class PainterPlacementTest : public PainterScreenFixture {};
 // The canvas on a 1024 × 768 screen.
 constexpr double kCanvasWidth = 1024, kCanvasHeight = 576;
 
-// The mean row of the pixels of `column` within rows [from, to) that stand
-// out from `background`: where a stroke across that column lies. None when
-// nothing does.
-std::optional<double> strokeRow(const Image& picture, double column, RGBA background, int from, int to) {
-    double sum = 0;
-    int count = 0;
-    for (int y = std::max(from, 0); y < std::min(to, picture.pixelHeight()); ++y)
-        if (!testsupport::pixelNear(picture.pixelAt(int(column), y), background, 48)) sum += y, ++count;
-    if (count == 0) return std::nullopt;
-    return sum / count;
-}
-
 // Strokes along the top and the bottom edge of the canvas: in the saved
 // frame at the rows the canvas showed under them, and in the thumbnail and
 // the preview, which show the picture as the canvas does.
@@ -43,11 +31,11 @@ TEST_F(PainterPlacementTest, StrokesAtTheCanvasEdgesLandWhereTheCanvasShowedThem
         int width, height;
         Rect canvasOnPicture;  // the part of the picture the canvas shows
     } cases[] = {
-        {640, 480, {0, 60, 640, 360}},       // a webcam's 4:3
-        {1600, 1200, {0, 150, 1600, 900}},   // a still camera's 4:3
-        {480, 640, {0, 185, 480, 270}},      // a photograph held upright
-        {640, 360, {0, 0, 640, 360}},        // the canvas's own shape
-        {1280, 540, {160, 0, 960, 540}},     // wider than the canvas
+        {640, 480, {0, 60, 640, 360}},      // a webcam's 4:3
+        {1600, 1200, {0, 150, 1600, 900}},  // a still camera's 4:3
+        {480, 640, {0, 185, 480, 270}},     // a photograph held upright
+        {640, 360, {0, 0, 640, 360}},       // the canvas's own shape
+        {1280, 540, {160, 0, 960, 540}},    // wider than the canvas
     };
     const double top = 16, bottom = 560, column = 500;
     int64_t index = -1;
@@ -79,8 +67,9 @@ TEST_F(PainterPlacementTest, StrokesAtTheCanvasEdgesLandWhereTheCanvasShowedThem
             const double scale = s.canvas.size.height / kCanvasHeight;
             const double x = s.canvas.origin.x + column * s.canvas.size.width / kCanvasWidth;
             const int middle = s.picture.pixelHeight() / 2;
-            const auto upper = strokeRow(s.picture, x, frameColour(1), 0, middle);
-            const auto lower = strokeRow(s.picture, x, frameColour(1), middle, s.picture.pixelHeight());
+            const auto upper = testsupport::rowStandingOut(s.picture, int(x), frameColour(1), 0, middle);
+            const auto lower =
+                testsupport::rowStandingOut(s.picture, int(x), frameColour(1), middle, s.picture.pixelHeight());
             ASSERT_TRUE(upper && lower) << "both strokes show";
             EXPECT_NEAR(*upper, s.canvas.origin.y + top * scale, s.rows);
             EXPECT_NEAR(*lower, s.canvas.origin.y + bottom * scale, s.rows);
@@ -103,8 +92,8 @@ TEST_F(PainterPlacementTest, AFrameOfTheCanvasShapeSavesAsItAlwaysDid) {
         const std::string id = frameID(index);
         const PainterLayerPtr& layer = painter->layerManager()->layers().at(0);
         ASSERT_TRUE(layer->viewImage);
-        QImage expected = decoded(fileData(painterfiles::unpaintedFileName(id))).bitmap().convertToFormat(
-            QImage::Format_RGB32);
+        QImage expected =
+            decoded(fileData(painterfiles::unpaintedFileName(id))).bitmap().convertToFormat(QImage::Format_RGB32);
         QPainter drawing(&expected);
         drawing.setRenderHint(QPainter::SmoothPixmapTransform, true);
         drawing.drawImage(expected.rect(), layer->viewImage->image().bitmap());

@@ -36,8 +36,7 @@ void PainterScreenFixture::addFrames(int count, int width, int height) {
     auto list = project->getFrameList();
     for (int i = 0; i < count; ++i) {
         FramePtr frame = Frame::create(Frame::kTypePicture);
-        ASSERT_TRUE(
-            producer.storeImage(graphics::Image::filled(width, height, frameColour(i)), frame->frameID()));
+        ASSERT_TRUE(producer.storeImage(graphics::Image::filled(width, height, frameColour(i)), frame->frameID()));
         list->insertFrame(frame, list->getCaptureIndex());
     }
     ASSERT_TRUE(project->saveFramelistToDisk());

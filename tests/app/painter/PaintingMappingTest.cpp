@@ -110,8 +110,8 @@ TEST(PaintingMapping, ACropToWhatTheCanvasShowedMovesNothing) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.picture.toString());
         const graphics::Rect& r = c.shown;
-        const graphics::AffineTransform crop{1 / r.size.width,          0, 0, 1 / r.size.height,
-                                             -r.origin.x / r.size.width, -r.origin.y / r.size.height};
+        const graphics::AffineTransform crop{
+            1 / r.size.width, 0, 0, 1 / r.size.height, -r.origin.x / r.size.width, -r.origin.y / r.size.height};
         const PaintingMapping mapping{crop, {1024, 576}, c.picture, {1920, 1080}};
         EXPECT_TRUE(mapping.canvasTransform().isClose(graphics::AffineTransform::identity()))
             << mapping.canvasTransform().toString();
