@@ -1,5 +1,6 @@
 #include "app/painter/MaskingView.h"
 
+#include "app/painter/PaintingMapping.h"
 #include "app/painter/PaintingRules.h"
 #include "platform/ui/gestures/GestureRecognizer.h"
 
@@ -68,9 +69,15 @@ void MaskingView::drawBack(bool replaying) {
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glBindTexture(GL_TEXTURE_2D, texture_);
-    auto width = static_cast<GLfloat>(surface_->backingWidth());
-    auto height = static_cast<GLfloat>(surface_->backingHeight());
-    const GLfloat vertices[] = {0, height, width, height, 0, 0, width, 0};
+    // Where the painting canvas shows the same picture, in canvas pixels
+    // (origin at the bottom left); what lies off the canvas is cut.
+    const graphics::Size canvas = bounds().size;
+    const graphics::Rect shown = CanvasPlacement{uprightPixelSize(bgImage_), canvas}.pictureOnCanvas();
+    const auto left = static_cast<GLfloat>(shown.minX());
+    const auto right = static_cast<GLfloat>(shown.maxX());
+    const auto top = static_cast<GLfloat>(canvas.height - shown.minY());
+    const auto bottom = static_cast<GLfloat>(canvas.height - shown.maxY());
+    const GLfloat vertices[] = {left, top, right, top, left, bottom, right, bottom};
     const GLfloat coordinates[] = {0, 1, 1, 1, 0, 0, 1, 0};
     glVertexPointer(2, GL_FLOAT, 0, vertices);
     glTexCoordPointer(2, GL_FLOAT, 0, coordinates);

@@ -1,7 +1,8 @@
 #pragma once
 
-// The mask-mode canvas: shows the frame's picture and rubs it away along
-// drags and taps, so that what lies behind the canvas shows through. The
+// The mask-mode canvas: shows the frame's picture where the painting canvas
+// shows it (CanvasPlacement) and rubs it away along drags and taps, so that
+// what lies behind the canvas shows through. The
 // mask brush is fixed: untextured squares of five times the sample width
 // that halve colour and alpha under them.
 

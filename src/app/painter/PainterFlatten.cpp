@@ -6,13 +6,17 @@
 
 namespace {
 
-// Each picture stretched over `full` at its opacity, the backmost first.
+QRectF toQRect(const graphics::Rect& r) { return QRectF(r.origin.x, r.origin.y, r.size.width, r.size.height); }
+
+// Each picture at its placement (else stretched over `full`) and opacity,
+// the backmost first.
 void drawLayerPictures(QPainter& painter, const QRect& full, const std::vector<LayerPicture>& backToFront) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     for (const LayerPicture& layer : backToFront) {
         if (layer.picture.isNull() || layer.opacity <= 0) continue;
         painter.setOpacity(std::clamp(layer.opacity, 0.0, 1.0));
-        painter.drawImage(full, layer.picture.normalized().bitmap());
+        const QRectF target = layer.placement ? toQRect(*layer.placement) : QRectF(full);
+        painter.drawImage(target, layer.picture.normalized().bitmap());
     }
     painter.setOpacity(1.0);
 }
@@ -76,14 +80,25 @@ bool maskErasesPaint(const graphics::Image& mask, const graphics::Image& coverag
     return false;
 }
 
-graphics::Image applyingMaskAlpha(const graphics::Image& picture, const graphics::Image& mask) {
+graphics::Image applyingMaskAlpha(const graphics::Image& picture, const graphics::Image& mask,
+                                  const graphics::Rect& maskOnPicture) {
     if (picture.isNull() || mask.isNull()) return {};
     QImage target = picture.normalized().bitmap().convertToFormat(QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&target);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    // Keeps the target scaled by the source's alpha, whatever its colour.
+    // Keeps the target scaled by the source's alpha, whatever its colour;
+    // what the mask does not cover stays as it is.
     painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-    painter.drawImage(target.rect(), mask.normalized().bitmap());
+    painter.drawImage(toQRect(maskOnPicture), mask.normalized().bitmap());
     painter.end();
     return graphics::Image(std::move(target));
+}
+
+graphics::Image rubbedPicture(const graphics::Image& picture, const graphics::Image& mask,
+                              const graphics::Rect& maskOnPicture, const graphics::Image& behind,
+                              const graphics::Rect& behindOnPicture) {
+    graphics::Image rubbed = applyingMaskAlpha(picture, mask, maskOnPicture);
+    if (rubbed.isNull()) return {};
+    const graphics::Size size{double(rubbed.pixelWidth()), double(rubbed.pixelHeight())};
+    return flattenLayerPictures({}, size, {{behind, 1.0, behindOnPicture}, {std::move(rubbed), 1.0, std::nullopt}});
 }

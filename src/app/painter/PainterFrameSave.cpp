@@ -4,6 +4,7 @@
 #include "app/core/PaintFiles.h"
 #include "app/core/ProjectModel.h"
 #include "app/painter/PainterLayerManager.h"
+#include "app/painter/PaintingMapping.h"
 #include "platform/graphics/JpegCodec.h"
 #include "platform/security/Digest.h"
 #include "platform/ui/host/Device.h"
@@ -11,6 +12,7 @@
 #include <cerrno>
 #include <cmath>
 #include <filesystem>
+#include <utility>
 
 namespace painterfiles {
 
@@ -34,6 +36,10 @@ namespace {
 // absent when it moved nothing, as a merge).
 constexpr const char* kNotedPictureKey = "sha1";
 constexpr const char* kNotedMappingKey = "mapping";
+// With a mapping, the upright sizes of the old and the new picture, which
+// say where the canvas showed each ([old width, old height, new width, new
+// height]); absent in notes of earlier versions.
+constexpr const char* kNotedSizesKey = "sizes";
 
 std::string pictureDigest(const foundation::Bytes& picture) {
     return security::hexString(security::sha1(picture.data(), picture.size()));
@@ -52,6 +58,41 @@ std::optional<graphics::AffineTransform> notedMapping(const foundation::Dictiona
     const graphics::AffineTransform mapping{m[0], m[1], m[2], m[3], m[4], m[5]};
     if (!mapping.isInvertible()) return std::nullopt;
     return mapping;
+}
+
+// The sizes of a note; zero (spanning the canvas) where it holds none.
+std::pair<graphics::Size, graphics::Size> notedSizes(const foundation::Dictionary& note) {
+    const foundation::Value& value = note.get(kNotedSizesKey);
+    if (!value.isArray() || value.asArray().size() != 4) return {};
+    double n[4];
+    for (size_t i = 0; i < 4; ++i) {
+        const foundation::Value& number = value.asArray().at(i);
+        if (!number.isNumber() || !std::isfinite(number.asDouble()) || number.asDouble() <= 0) return {};
+        n[i] = number.asDouble();
+    }
+    return {{n[0], n[1]}, {n[2], n[3]}};
+}
+
+// A stored picture's upright size, from its headers where it is a JPEG;
+// zero when it cannot be read.
+graphics::Size uprightSizeOf(const foundation::Bytes& picture) {
+    if (graphics::jpeg::looksLikeJpeg(picture.data(), picture.size())) {
+        const auto header = graphics::jpeg::readHeader(picture.data(), picture.size());
+        if (!header) return {};
+        const graphics::Size stored{double(header->width), double(header->height)};
+        return graphics::orientationSwapsAxes(header->orientation) ? graphics::Size{stored.height, stored.width}
+                                                                   : stored;
+    }
+    const auto decoded = graphics::Image::decode(picture);
+    return decoded ? uprightPixelSize(*decoded) : graphics::Size{};
+}
+
+// The picture a painting of the frame lies on, as the painter opens it:
+// the one kept from before the first painting, else the frame's own.
+graphics::Size paintedPictureSize(ProjectModel& project, const std::string& frameID) {
+    auto picture = project.fileDataForFileWithPreferredFilename(painterfiles::unpaintedFileName(frameID));
+    if (!picture) picture = project.fileDataForFileWithPreferredFilename(KWImageProducer::frameFileName(frameID));
+    return picture ? uprightSizeOf(*picture) : graphics::Size{};
 }
 
 // Whether the frame was ever painted: any file of its painting.
@@ -130,10 +171,14 @@ foundation::Status notePictureReplacement(ProjectModel& project, const std::stri
     if (auto carried = carryPictureIntoPainting(project, frameID); !carried) return carried;
     if (!isPainted(project, frameID)) return foundation::Status::success();
     foundation::Dictionary note{{kNotedPictureKey, pictureDigest(picture)}};
-    if (const auto& t = pictureMapping)
+    if (const auto& t = pictureMapping) {
         note.set(kNotedMappingKey,
                  foundation::Array{foundation::Value(t->a), foundation::Value(t->b), foundation::Value(t->c),
                                    foundation::Value(t->d), foundation::Value(t->tx), foundation::Value(t->ty)});
+        const graphics::Size from = paintedPictureSize(project, frameID), to = uprightSizeOf(picture);
+        note.set(kNotedSizesKey, foundation::Array{foundation::Value(from.width), foundation::Value(from.height),
+                                                   foundation::Value(to.width), foundation::Value(to.height)});
+    }
     return PainterLayerManager::notePictureChange(frameID, project, note);
 }
 
@@ -150,7 +195,9 @@ foundation::Status carryPictureIntoPainting(ProjectModel& project, const std::st
         !written)
         return written;
     std::optional<PaintingMapping> mapping;
-    if (const auto unit = notedMapping(*note))
-        mapping = PaintingMapping{*unit, paintingCanvasSize(ui::Device::current().screenBounds().size)};
+    if (const auto unit = notedMapping(*note)) {
+        const auto [from, to] = notedSizes(*note);
+        mapping = PaintingMapping{*unit, paintingCanvasSize(ui::Device::current().screenBounds().size), from, to};
+    }
     return PainterLayerManager::carryPictureIntoLayers(frameID, project, mapping);
 }

@@ -34,8 +34,10 @@ foundation::Status keepDamagedFile(ProjectModel& project, const std::string& fil
 // stack, the picture at JPEG quality 1.0 and its thumbnail and preview are
 // written.
 //
-// What a mask did to the painting of a painted frame.
+// What a mask did to the frame.
 struct MaskedPainting {
+    // The frame's picture rubbed out, over what showed through.
+    graphics::Image picture;
     // The unpainted picture rubbed out where the frame was; null for a
     // frame never painted.
     graphics::Image unpainted;

@@ -183,11 +183,20 @@ std::vector<LayerPicture> PainterLayerManager::shownLayerPictures() {
         const PainterLayerPtr& layer = *it;
         if (!layer->isEnabled) continue;
         auto picture = pictureOf(layer);
-        if (picture && !picture->isNull()) backToFront.push_back({*picture, layer->obacity});
+        if (picture && !picture->isNull()) backToFront.push_back({*picture, layer->obacity, std::nullopt});
     }
     return backToFront;
 }
 
 graphics::Image PainterLayerManager::mergeDownAllLayer() {
-    return flattenLayerPictures(imageBackground_, flattenSize_, shownLayerPictures());
+    std::vector<LayerPicture> pictures = shownLayerPictures();
+    // Each layer is a picture of the canvas: it lands on the spot of the
+    // background that the canvas showed under it.
+    if (paintingCanvas_) {
+        const graphics::Size picture =
+            imageBackground_.isNull() ? flattenSize_ : uprightPixelSize(imageBackground_);
+        const graphics::Rect canvas = CanvasPlacement{picture, paintingCanvas_->bounds().size}.canvasOnPicture();
+        for (LayerPicture& layer : pictures) layer.placement = canvas;
+    }
+    return flattenLayerPictures(imageBackground_, flattenSize_, pictures);
 }

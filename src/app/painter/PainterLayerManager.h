@@ -74,7 +74,8 @@ public:
     // Saves the active layer; its strokes (empty when there are none).
     foundation::Bytes encodeLayerInformation();
     // Background and the shown layers as on screen: index 0 on top, hidden
-    // layers left out, each at its opacity.
+    // layers left out, each at its opacity, each on the spot of the
+    // background that the canvas shows it over (CanvasPlacement).
     graphics::Image mergeDownAllLayer();
     // The pictures mergeDownAllLayer draws over the background, backmost
     // first, each with its opacity.

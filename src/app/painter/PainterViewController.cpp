@@ -76,7 +76,8 @@ void PainterViewController::viewDidLoad() {
     ui::View* root = view();
     root->setBackgroundColor(graphics::Color::rgb(0, 0, 0));
     bgImageView_ = std::make_shared<ui::ImageView>(root->bounds());
-    bgImageView_->setContentMode(ui::ContentMode::ScaleAspectFill);
+    // The picture under the canvas, placed as everything drawn over it is.
+    bgImageView_->setContentMode(kCanvasPictureMode);
     bgImageView_->setClipsToBounds(true);
     root->addSubview(bgImageView_);
     paintMainView_ = std::make_shared<ui::View>(root->bounds());

@@ -140,9 +140,10 @@ private:
     foundation::Dictionary settingsDictionary() const;
     // The frame, the settings and the metadata, as saveAndClose writes them.
     foundation::Status savePainting();
-    // Mask mode on a painted frame: the unpainted picture with the canvas's
-    // mask over what shows through the rubbed parts, and whether the mask
-    // rubbed out some of the painting. Nothing for a frame never painted.
+    // Mask mode: the frame's picture and, on a painted frame, the unpainted
+    // one with the canvas's mask over what shows through the rubbed parts,
+    // and whether the mask rubbed out some of the painting. Nothing in
+    // paint mode.
     foundation::Result<MaskedPainting> maskedPainting();
     // The painting as the next paint-mode opening draws it, replayed on a
     // canvas of the mask's size apart from the screen: its coverage.

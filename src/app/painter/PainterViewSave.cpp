@@ -10,6 +10,7 @@
 #include "app/painter/PainterLayerManager.h"
 #include "app/painter/PainterSettings.h"
 #include "app/painter/PainterViewController.h"
+#include "app/painter/PaintingMapping.h"
 #include "app/painter/PaintingView.h"
 #include "app/widgets/alerts/AlertView.h"
 #include "platform/foundation/Localized.h"
@@ -32,8 +33,10 @@ foundation::Status PainterViewController::savePainting() {
     if (!loaded_) layoutCanvasAndLoad();
     saving_ = true;
     const foundation::Bytes strokes = layerManager_->encodeLayerInformation();
-    const graphics::Image picture = layerManager_->mergeDownAllLayer();
     auto masked = maskedPainting();
+    // A mask rubs out the frame's own picture; a painting is the stack flattened.
+    const graphics::Image picture =
+        isMasking_ ? (masked.ok() ? masked->picture : graphics::Image()) : layerManager_->mergeDownAllLayer();
     foundation::Status saved = masked.ok() ? savePainterFrame(*project_, *imageProducer_, currentFrame_, isMasking_,
                                                               strokes, picture, *masked, *layerManager_)
                                            : foundation::Status(masked.error());
@@ -76,15 +79,25 @@ foundation::Status PainterViewController::saveAndClose() {
 }
 
 foundation::Result<MaskedPainting> PainterViewController::maskedPainting() {
-    if (!isMasking_ || unpaintedPicture_.isNull()) return MaskedPainting{};
+    if (!isMasking_) return MaskedPainting{};
     const auto mask = drawingView_->createImage();
     if (!mask || mask->isNull())
         return foundation::Error(foundation::kPOSIXErrorDomain, EIO, "The erased parts cannot be read.");
-    // Flattened as the frame picture is: the previous frame (or black)
-    // behind, at the picture's own size.
-    return MaskedPainting{flattenLayerPictures(layerManager_->imageBackground(), unpaintedPicture_.normalized().size(),
-                                               {{applyingMaskAlpha(unpaintedPicture_, *mask), 1.0}}),
-                          maskErasesPaint(*mask, paintingCoverage())};
+    // Each picture keeps its size and takes the mask where the canvas showed
+    // it, over the previous frame (or black) where the canvas showed that.
+    const graphics::Size canvas = drawingView_->bounds().size;
+    const graphics::Image& behind = layerManager_->imageBackground();
+    const graphics::Rect behindOnCanvas = CanvasPlacement{uprightPixelSize(behind), canvas}.pictureOnCanvas();
+    const auto rubbed = [&](const graphics::Image& picture) {
+        const CanvasPlacement placed{uprightPixelSize(picture), canvas};
+        return rubbedPicture(picture, *mask, placed.canvasOnPicture(), behind, placed.onPicture(behindOnCanvas));
+    };
+    MaskedPainting masked{rubbed(framePicture_), {}, false};
+    if (!unpaintedPicture_.isNull()) {
+        masked.unpainted = rubbed(unpaintedPicture_);
+        masked.erasedPaint = maskErasesPaint(*mask, paintingCoverage());
+    }
+    return masked;
 }
 
 graphics::Image PainterViewController::paintingCoverage() {

@@ -64,18 +64,65 @@ graphics::Size paintingCanvasSize(graphics::Size screen) {
     return {width, width * 0.5625};
 }
 
-AffineTransform PaintingMapping::canvasTransform() const {
-    const double w = canvas.width;
-    const double h = canvas.height;
-    // Canvas pixels to unit coordinates of the picture, and back.
-    const AffineTransform toUnit =
-        graphics::concat(AffineTransform::makeScale(1 / w, -1 / h), AffineTransform::makeTranslation(0, 1));
-    const AffineTransform fromUnit =
-        graphics::concat(AffineTransform::makeTranslation(0, -1), AffineTransform::makeScale(w, -h));
-    return graphics::concat(graphics::concat(toUnit, unit), fromUnit);
+graphics::Rect CanvasPlacement::pictureOnCanvas() const {
+    return ui::contentRect(kCanvasPictureMode, graphics::Rect{0, 0, canvas.width, canvas.height}, picture);
 }
 
-double PaintingMapping::widthScale() const { return std::sqrt(std::fabs(unit.a * unit.d - unit.b * unit.c)); }
+graphics::Rect CanvasPlacement::onPicture(const graphics::Rect& onCanvas) const {
+    const graphics::Rect shown = pictureOnCanvas();
+    if (!(shown.size.width > 0) || !(shown.size.height > 0)) return {0, 0, picture.width, picture.height};
+    const double sx = picture.width / shown.size.width;
+    const double sy = picture.height / shown.size.height;
+    const auto whole = [](double v) {
+        const double nearest = std::round(v);
+        return std::fabs(v - nearest) < 1e-6 ? nearest : v;
+    };
+    const double left = whole((onCanvas.minX() - shown.origin.x) * sx);
+    const double top = whole((onCanvas.minY() - shown.origin.y) * sy);
+    const double right = whole((onCanvas.maxX() - shown.origin.x) * sx);
+    const double bottom = whole((onCanvas.maxY() - shown.origin.y) * sy);
+    return {left, top, right - left, bottom - top};
+}
+
+graphics::Rect CanvasPlacement::canvasOnPicture() const {
+    return onPicture(graphics::Rect{0, 0, canvas.width, canvas.height});
+}
+
+graphics::Size uprightPixelSize(const graphics::Image& picture) {
+    const graphics::Size stored{double(picture.pixelWidth()), double(picture.pixelHeight())};
+    return graphics::orientationSwapsAxes(picture.orientation()) ? graphics::Size{stored.height, stored.width}
+                                                                 : stored;
+}
+
+namespace {
+
+// Canvas points (y down) to unit coordinates of a picture shown on the canvas.
+AffineTransform canvasToUnit(graphics::Size picture, graphics::Size canvas) {
+    const graphics::Rect shown = CanvasPlacement{picture, canvas}.pictureOnCanvas();
+    return graphics::concat(AffineTransform::makeTranslation(-shown.origin.x, -shown.origin.y),
+                            AffineTransform::makeScale(1 / shown.size.width, 1 / shown.size.height));
+}
+
+// Turns a canvas of that height upside down: view points to canvas pixels and back.
+AffineTransform flipped(double height) {
+    return graphics::concat(AffineTransform::makeScale(1, -1), AffineTransform::makeTranslation(0, height));
+}
+
+}  // namespace
+
+AffineTransform PaintingMapping::viewTransform(graphics::Size size) const {
+    return graphics::concat(graphics::concat(canvasToUnit(from, size), unit), canvasToUnit(to, size).inverted());
+}
+
+AffineTransform PaintingMapping::canvasTransform() const {
+    const AffineTransform flip = flipped(canvas.height);
+    return graphics::concat(graphics::concat(flip, viewTransform(canvas)), flip);
+}
+
+double PaintingMapping::widthScale() const {
+    const AffineTransform t = viewTransform(canvas);
+    return std::sqrt(std::fabs(t.a * t.d - t.b * t.c));
+}
 
 foundation::Result<foundation::Bytes> mappedStrokes(const foundation::Bytes& strokes, const PaintingMapping& mapping) {
     auto decoded = decodeStrokeBuffer(strokes);
@@ -87,12 +134,10 @@ foundation::Result<foundation::Bytes> mappedStrokes(const foundation::Bytes& str
 
 graphics::Image mappedLayerPicture(const graphics::Image& picture, const PaintingMapping& mapping) {
     const QImage source = picture.normalized().bitmap();
-    const double w = source.width();
-    const double h = source.height();
     QImage target(source.size(), QImage::Format_ARGB32_Premultiplied);
     target.fill(Qt::transparent);
-    const AffineTransform pixels = graphics::concat(
-        graphics::concat(AffineTransform::makeScale(1 / w, 1 / h), mapping.unit), AffineTransform::makeScale(w, h));
+    // The picture's pixels are the canvas's points.
+    const AffineTransform pixels = mapping.viewTransform(graphics::Size{double(source.width()), double(source.height())});
     QPainter painter(&target);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     painter.setTransform(pixels.toQTransform());

@@ -137,6 +137,43 @@ void View::setClipsToBounds(bool clips) {
     setNeedsComposite();
 }
 
+graphics::Rect contentRect(ContentMode mode, const graphics::Rect& bounds, graphics::Size size) {
+    const double bw = bounds.size.width, bh = bounds.size.height;
+    const double iw = size.width, ih = size.height;
+    const double x0 = bounds.origin.x, y0 = bounds.origin.y;
+    auto centred = [&](double w, double h) { return graphics::Rect{x0 + (bw - w) / 2, y0 + (bh - h) / 2, w, h}; };
+    switch (mode) {
+        case ContentMode::ScaleToFill:
+        case ContentMode::Redraw:
+            return bounds;
+        case ContentMode::ScaleAspectFit:
+        case ContentMode::ScaleAspectFill: {
+            if (iw <= 0 || ih <= 0) return bounds;
+            double s = mode == ContentMode::ScaleAspectFit ? std::min(bw / iw, bh / ih) : std::max(bw / iw, bh / ih);
+            return centred(iw * s, ih * s);
+        }
+        case ContentMode::Center:
+            return centred(iw, ih);
+        case ContentMode::Top:
+            return {x0 + (bw - iw) / 2, y0, iw, ih};
+        case ContentMode::Bottom:
+            return {x0 + (bw - iw) / 2, y0 + bh - ih, iw, ih};
+        case ContentMode::Left:
+            return {x0, y0 + (bh - ih) / 2, iw, ih};
+        case ContentMode::Right:
+            return {x0 + bw - iw, y0 + (bh - ih) / 2, iw, ih};
+        case ContentMode::TopLeft:
+            return {x0, y0, iw, ih};
+        case ContentMode::TopRight:
+            return {x0 + bw - iw, y0, iw, ih};
+        case ContentMode::BottomLeft:
+            return {x0, y0 + bh - ih, iw, ih};
+        case ContentMode::BottomRight:
+            return {x0 + bw - iw, y0 + bh - ih, iw, ih};
+    }
+    return bounds;
+}
+
 void View::setContentMode(ContentMode mode) {
     contentMode_ = mode;
     setNeedsComposite();

@@ -50,6 +50,12 @@ enum class ContentMode {
     BottomRight,
 };
 
+// Where contents of `size` points go in `bounds` under a content mode: the
+// one placement the compositor draws a view's contents by, for anything
+// that must land where a view shows its picture. Contents of no size fill
+// the bounds under the scaling modes.
+graphics::Rect contentRect(ContentMode mode, const graphics::Rect& bounds, graphics::Size size);
+
 // The platform's autoresizing mask bits.
 enum AutoresizingMask : unsigned {
     AutoresizingNone = 0,

@@ -25,13 +25,18 @@ graphics::RGBA PainterScreenFixture::frameColour(int index) {
     return graphics::RGBA{static_cast<uint8_t>(40 + 60 * index), 90, static_cast<uint8_t>(200 - 50 * index), 255};
 }
 
-void PainterScreenFixture::addFrames(int count) {
+graphics::Image PainterScreenFixture::decoded(const std::optional<foundation::Bytes>& data) {
+    if (!data) return {};
+    auto image = graphics::Image::decode(*data);
+    return image ? *image : graphics::Image();
+}
+
+void PainterScreenFixture::addFrames(int count, int width, int height) {
     KWImageProducer producer(project);
     auto list = project->getFrameList();
     for (int i = 0; i < count; ++i) {
         FramePtr frame = Frame::create(Frame::kTypePicture);
-        ASSERT_TRUE(
-            producer.storeImage(graphics::Image::filled(kFrameWidth, kFrameHeight, frameColour(i)), frame->frameID()));
+        ASSERT_TRUE(producer.storeImage(graphics::Image::filled(width, height, frameColour(i)), frame->frameID()));
         list->insertFrame(frame, list->getCaptureIndex());
     }
     ASSERT_TRUE(project->saveFramelistToDisk());

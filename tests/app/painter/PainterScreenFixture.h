@@ -28,7 +28,7 @@ public:
     void TearDown() override;
 
     // Stores `count` frames of solid colours in front of the capture slot.
-    void addFrames(int count);
+    void addFrames(int count, int width = kFrameWidth, int height = kFrameHeight);
     std::shared_ptr<PainterViewController> open(int64_t index, bool masking);
     // The same on frame 1 in paint mode, for a child process's test body.
     std::shared_ptr<PainterViewController> openForChild() { return open(1, false); }
@@ -40,6 +40,8 @@ public:
         return project->fileDataForFileWithPreferredFilename(name);
     }
     static graphics::RGBA frameColour(int index);
+    // A stored picture decoded; null when there is none.
+    static graphics::Image decoded(const std::optional<foundation::Bytes>& data);
 
     testsupport::TempAppFolders folders;
     ProjectModelPtr project;

@@ -32,12 +32,6 @@ int pixelsFartherThan(const Image& a, const Image& b, int tolerance) {
     return count;
 }
 
-Image decoded(const std::optional<foundation::Bytes>& data) {
-    if (!data) return {};
-    auto image = Image::decode(*data);
-    return image ? *image : Image();
-}
-
 TEST_F(PainterViewControllerTest, PaintedFrameIsSavedWithItsLayersAndReopens) {
     addFrames(2);
     const std::string id = frameID(1);
@@ -465,7 +459,8 @@ TEST_F(PainterViewControllerTest, ACropCutShortAnywhereKeepsThePictureAndThePain
             EXPECT_TRUE(took || shown == before);
             EXPECT_EQ(fileData(painterfiles::unpaintedFileName(id)) == cropped, took);
             EXPECT_EQ(painter->drawingView()->canUndo(), !took) << "the shown layer's strokes";
-            const PaintingMapping mapping{zoom, painter->drawingView()->bounds().size};
+            const graphics::Size frameSize{kFrameWidth, kFrameHeight};
+            const PaintingMapping mapping{zoom, painter->drawingView()->bounds().size, frameSize, frameSize};
             EXPECT_EQ(hiddenStrokes(), took ? mappedStrokes(hidden.value(), mapping).value() : hidden);
             tap(painter->toolPalette()->btnBack());
             EXPECT_LE(testsupport::largestDifference(decoded(shown), decoded(fileData(picture))), 4);

@@ -79,44 +79,6 @@ QBrush brushFor(const graphics::Color& color, const graphics::Rect& bounds) {
     return QBrush(color.toQColor());
 }
 
-// Where contents of `size` points go in the bounds under a content mode.
-QRectF contentRect(ContentMode mode, const graphics::Rect& bounds, graphics::Size size) {
-    const double bw = bounds.size.width, bh = bounds.size.height;
-    const double iw = size.width, ih = size.height;
-    const double x0 = bounds.origin.x, y0 = bounds.origin.y;
-    auto centred = [&](double w, double h) { return QRectF(x0 + (bw - w) / 2, y0 + (bh - h) / 2, w, h); };
-    switch (mode) {
-        case ContentMode::ScaleToFill:
-        case ContentMode::Redraw:
-            return toQRect(bounds);
-        case ContentMode::ScaleAspectFit:
-        case ContentMode::ScaleAspectFill: {
-            if (iw <= 0 || ih <= 0) return toQRect(bounds);
-            double s = mode == ContentMode::ScaleAspectFit ? std::min(bw / iw, bh / ih) : std::max(bw / iw, bh / ih);
-            return centred(iw * s, ih * s);
-        }
-        case ContentMode::Center:
-            return centred(iw, ih);
-        case ContentMode::Top:
-            return QRectF(x0 + (bw - iw) / 2, y0, iw, ih);
-        case ContentMode::Bottom:
-            return QRectF(x0 + (bw - iw) / 2, y0 + bh - ih, iw, ih);
-        case ContentMode::Left:
-            return QRectF(x0, y0 + (bh - ih) / 2, iw, ih);
-        case ContentMode::Right:
-            return QRectF(x0 + bw - iw, y0 + (bh - ih) / 2, iw, ih);
-        case ContentMode::TopLeft:
-            return QRectF(x0, y0, iw, ih);
-        case ContentMode::TopRight:
-            return QRectF(x0 + bw - iw, y0, iw, ih);
-        case ContentMode::BottomLeft:
-            return QRectF(x0, y0 + bh - ih, iw, ih);
-        case ContentMode::BottomRight:
-            return QRectF(x0 + bw - iw, y0 + bh - ih, iw, ih);
-    }
-    return toQRect(bounds);
-}
-
 bool drawsAnything(const View& view) {
     const LayerState& s = view.layer().model();
     return !s.hidden;
@@ -127,7 +89,7 @@ bool drawsAnything(const View& view) {
 QRectF subtreeArea(const View& view, const LayerState& s, const QTransform& toDevice, double time) {
     QRectF local = toQRect(s.bounds);
     if (const auto& contents = view.layer().contents(); contents && !contents->isNull() && !s.masksToBounds)
-        local = local.united(contentRect(view.contentMode(), s.bounds, contents->size()));
+        local = local.united(toQRect(contentRect(view.contentMode(), s.bounds, contents->size())));
     QRectF area = toDevice.mapRect(local);
     if (!s.masksToBounds) {
         for (const ViewPtr& child : view.subviews()) {
@@ -436,7 +398,7 @@ void Compositor::recordLayer(Frame& frame, View& view, const LayerState& state, 
 void Compositor::recordContents(Frame& frame, View& view, const LayerState& state, const QTransform& toDevice) {
     const auto& contents = view.layer().contents();
     if (!contents || contents->isNull()) return;
-    QRectF target = contentRect(view.contentMode(), state.bounds, contents->size());
+    QRectF target = toQRect(contentRect(view.contentMode(), state.bounds, contents->size()));
     if (target.isEmpty()) return;
     DisplayItem& image = frame.add(DisplayItem::Kind::DrawImage, toDevice);
     image.rect = target;
