@@ -1,6 +1,7 @@
 #include "app/core/KWImageProducer.h"
 
 #include "app/core/BundleImage.h"
+#include "app/core/PictureReplacement.h"
 #include "app/core/UIImage_Resize.h"
 #include "app/core/effects/DitherFilter.h"
 #include "app/core/effects/PosterizeFilter.h"
@@ -12,8 +13,10 @@
 #include "platform/graphics/JpegCodec.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <functional>
@@ -148,19 +151,29 @@ foundation::Result<foundation::Bytes> KWImageProducer::encodeThumbImage(const Im
 
 foundation::Status KWImageProducer::storeThumbImage(const Image& image, Size size, const std::string& fileName) {
     if (!project) return foundation::Error(foundation::kPOSIXErrorDomain, EINVAL, "There is no project to store into.");
+    return storeThumbImage(*project, image, size, fileName);
+}
+
+foundation::Status KWImageProducer::storeThumbImage(ProjectDataWrapper& project, const Image& image, Size size,
+                                                    const std::string& fileName) {
     auto jpeg = encodeThumbImage(image, size);
     if (!jpeg) return jpeg.error();
-    return project->updateRegularFileWithContents(jpeg.value(), fileName);
+    return project.updateRegularFileWithContents(jpeg.value(), fileName);
 }
 
 foundation::Status KWImageProducer::createThumbNailAndPreviewForFrameAtIndex(int64_t index) {
+    const auto list = project ? project->getFrameList() : nullptr;
+    const FramePtr frame = list ? list->getFrameAtIndex(index) : nullptr;
+    if (!frame) return foundation::Error(foundation::kPOSIXErrorDomain, ENOENT, "There is no frame at that index.");
+    return createThumbNailAndPreviewForFrameID(*project, frame->frameID());
+}
+
+foundation::Status KWImageProducer::createThumbNailAndPreviewForFrameID(ProjectDataWrapper& project,
+                                                                        const std::string& frameID) {
     auto unreadable = [](const std::string& why) {
         return foundation::Status(foundation::Error(foundation::kPOSIXErrorDomain, ENOENT, why));
     };
-    const auto list = project ? project->getFrameList() : nullptr;
-    const FramePtr frame = list ? list->getFrameAtIndex(index) : nullptr;
-    if (!frame) return unreadable("There is no frame at that index.");
-    const auto data = project->fileDataForFileWithPreferredFilename(frameFileName(frame->frameID()));
+    const auto data = project.fileDataForFileWithPreferredFilename(frameFileName(frameID));
     if (!data || data->empty()) return unreadable("The frame's picture cannot be read.");
     // Both small pictures come from a decode just large enough for the
     // preview; an Ultra HD frame is never decoded at full size for them.
@@ -169,9 +182,57 @@ foundation::Status KWImageProducer::createThumbNailAndPreviewForFrameAtIndex(int
                                                              int(kPreviewSize.height))
                       : Image::decode(*data);
     if (!source.ok() || source->isNull()) return unreadable("The frame's picture cannot be decoded.");
-    foundation::Status thumbnail = storeThumbImage(source.value(), kThumbnailSize, thumbnailFileName(frame->frameID()));
-    foundation::Status preview = storeThumbImage(source.value(), kPreviewSize, previewFileName(frame->frameID()));
+    foundation::Status thumbnail = storeThumbImage(project, source.value(), kThumbnailSize, thumbnailFileName(frameID));
+    foundation::Status preview = storeThumbImage(project, source.value(), kPreviewSize, previewFileName(frameID));
     return thumbnail ? preview : thumbnail;
+}
+
+foundation::Status KWImageProducer::replaceImage(
+    const Image& image, const std::string& frameID,
+    const std::function<foundation::Status(const foundation::Bytes& picture)>& beforeReplacing) {
+    if (!project) return foundation::Error(foundation::kPOSIXErrorDomain, EINVAL, "There is no project to store into.");
+    // Never listed, so what a kill leaves under it is swept like any unlisted picture.
+    const std::string temporaryID = frameID + ".replacing";
+    const std::array<std::string, 3> temporaries{frameFileName(temporaryID), previewFileName(temporaryID),
+                                                 thumbnailFileName(temporaryID)};
+    const std::array<std::string, 3> targets{frameFileName(frameID), previewFileName(frameID),
+                                             thumbnailFileName(frameID)};
+    const auto removeTemporaries = [&] {
+        for (const std::string& name : temporaries) (void)project->removeRegularFileWithPreferredFilename(name);
+    };
+    const auto rename = [&](size_t i) -> foundation::Status {
+        const auto from = project->pathForFile(temporaries[i]);
+        const auto to = project->pathForFile(targets[i]);
+        if (!from || !to) return foundation::Error::posix(ENOENT, "Cannot replace " + targets[i]);
+        if (std::rename(from->c_str(), to->c_str()) != 0)
+            return foundation::Error::posix(errno, "Cannot replace " + targets[i]);
+        return foundation::Status::success();
+    };
+    // storeImage removes what it wrote when one of the three fails.
+    if (foundation::Status stored = storeImage(image, temporaryID); !stored) return stored;
+    foundation::Status ready = foundation::Status::success();
+    if (beforeReplacing) {
+        const auto picture = project->fileDataForFileWithPreferredFilename(temporaries[0]);
+        ready = picture ? beforeReplacing(*picture)
+                        : foundation::Status(foundation::Error::posix(ENOENT, "Cannot read " + temporaries[0]));
+    }
+    if (ready) ready = picturereplacement::begin(*project, frameID);
+    if (ready) ready = rename(0);
+    if (!ready) {
+        removeTemporaries();
+        (void)picturereplacement::end(*project, frameID);
+        return ready;
+    }
+    // The full picture is the new one: the small ones follow it, renamed in
+    // or, should that fail, made again from it.
+    if (!rename(1) || !rename(2)) {
+        removeTemporaries();
+        // Left noted when this fails too, for the next opening to make.
+        if (foundation::Status made = createThumbNailAndPreviewForFrameID(*project, frameID); !made) return made;
+    }
+    // A note left behind only makes the next opening redo the small pictures.
+    (void)picturereplacement::end(*project, frameID);
+    return foundation::Status::success();
 }
 
 std::optional<Image> KWImageProducer::readImageFile(const std::string& fileName) const {

@@ -22,6 +22,7 @@
 #include "platform/graphics/Image.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -85,6 +86,21 @@ public:
     // (after the full frame changed). Both are tried; the first failure is
     // reported, and a small picture that failed keeps its former contents.
     foundation::Status createThumbNailAndPreviewForFrameAtIndex(int64_t index);
+    // The same for a frame ID, in any project.
+    static foundation::Status createThumbNailAndPreviewForFrameID(ProjectDataWrapper& project,
+                                                                  const std::string& frameID);
+
+    // Replaces the three pictures of a stored frame with those of `image`.
+    // All three are written under temporary names first; `beforeReplacing`
+    // then gets the new full picture's bytes (a failure there stops the
+    // replacement with nothing changed), and the pictures are renamed into
+    // place, the full picture first. A failure or a kill at any point leaves
+    // the three showing one picture, the old or the new, at the latest after
+    // the project's next opening (picturereplacement). A failure before the
+    // full picture is in place leaves the old one whole.
+    foundation::Status replaceImage(
+        const graphics::Image& image, const std::string& frameID,
+        const std::function<foundation::Status(const foundation::Bytes& picture)>& beforeReplacing = {});
 
     // The picture of a kind (0 full, 1 preview, 2 thumbnail) with the movie
     // effect. The capture slot shows the camera picture as thumbnail and the
@@ -129,6 +145,9 @@ public:
     int32_t getCurrentFilter() const { return currentFilter; }
 
 protected:
+    // storeThumbImage into any project.
+    static foundation::Status storeThumbImage(ProjectDataWrapper& project, const graphics::Image& image,
+                                              graphics::Size withSize, const std::string& inFile);
     // The decoded file of a project, without effect; none when missing or unreadable.
     std::optional<graphics::Image> readImageFile(const std::string& fileName) const;
     // A pixel filter per effect number, none outside 1-7.

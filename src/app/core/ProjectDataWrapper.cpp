@@ -3,6 +3,7 @@
 #include "app/core/FileUtil.h"
 #include "app/core/KWImageProducer.h"
 #include "app/core/KWProjects.h"
+#include "app/core/PictureReplacement.h"
 #include "app/core/ProjectModel.h"
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/Bundle.h"
@@ -175,7 +176,12 @@ std::shared_ptr<FrameList> ProjectDataWrapper::getFrameList() {
         auto index = static_cast<int32_t>(meta->get(keys::kCurrentFrameIndex).asInt());
         if (FramePtr frame = frameList_->getFrameAtIndex(index)) frameList_->setFrameAtPlayhead(frame);
     }
-    if (readFromFolder) scheduleLeftoverSweep();
+    if (readFromFolder) {
+        // Pictures whose replacement was cut short agree again before any is
+        // shown; a frame that fails stays noted for the next opening.
+        (void)picturereplacement::finish(*this, *frameList_);
+        scheduleLeftoverSweep();
+    }
     return frameList_;
 }
 

@@ -7,9 +7,6 @@
 #include "platform/foundation/Localized.h"
 
 #include <algorithm>
-#include <array>
-#include <cerrno>
-#include <cstdio>
 #include <memory>
 
 using foundation::Error;
@@ -22,16 +19,6 @@ namespace {
 
 constexpr const char* kPasteIncompleteText =
     "One or more of the items may have been deleted or are no longer available.";
-// Appended to a frame ID while its new picture is written: the name is never
-// listed, so what a killed write leaves behind is cleared at the next opening
-// like any unlisted picture.
-constexpr const char* kReplacingSuffix = ".replacing";
-
-// The three picture names of a frame ID, in the order they are replaced.
-std::array<std::string, 3> pictureNames(const std::string& frameID) {
-    return {KWImageProducer::thumbnailFileName(frameID), KWImageProducer::previewFileName(frameID),
-            KWImageProducer::frameFileName(frameID)};
-}
 
 std::optional<Image> decodeStored(const ProjectModel& project, const std::string& fileName) {
     const auto data = project.fileDataForFileWithPreferredFilename(fileName);
@@ -135,40 +122,16 @@ std::string deleteQuestion(const std::vector<FramePtr>& going) {
 
 Status replaceFramePicture(ProjectModel& project, KWImageProducer& producer, const Image& image,
                            const std::string& frameID, const std::optional<graphics::AffineTransform>& pictureMapping) {
-    const auto reported = [](const Status& status) {
-        return !status && foundation::isOutOfSpaceError(status.error()) ? Status(storageFullError(status.error()))
-                                                                        : status;
-    };
-    const std::string temporaryID = frameID + kReplacingSuffix;
-    const auto temporaries = pictureNames(temporaryID);
-    const auto removeTemporaries = [&](size_t from) {
-        for (size_t j = from; j < temporaries.size(); ++j)
-            (void)project.removeRegularFileWithPreferredFilename(temporaries[j]);
-    };
-    // The producer removes what it wrote when one of the three fails.
-    if (Status stored = producer.storeImage(image, temporaryID); !stored) return reported(stored);
     // The painting notes the change before the picture is replaced, so that
     // no crash between the two can bring its old picture back.
-    const auto picture = project.fileDataForFileWithPreferredFilename(temporaries.back());
-    Status noted = picture ? notePictureReplacement(project, frameID, *picture, pictureMapping)
-                           : Status(Error::posix(ENOENT, "Cannot read " + temporaries.back()));
-    if (!noted) {
-        removeTemporaries(0);
-        return reported(noted);
-    }
-    const auto targets = pictureNames(frameID);
-    for (size_t i = 0; i < targets.size(); ++i) {
-        const auto from = project.pathForFile(temporaries[i]);
-        const auto to = project.pathForFile(targets[i]);
-        if (!from || !to || std::rename(from->c_str(), to->c_str()) != 0) {
-            const int code = errno;
-            removeTemporaries(i);
-            // The note names a picture that never came: dropped.
-            (void)carryPictureIntoPainting(project, frameID);
-            return Error::posix(code, "Cannot replace " + targets[i]);
-        }
-    }
-    return reported(carryPictureIntoPainting(project, frameID));
+    const Status replaced = producer.replaceImage(image, frameID, [&](const foundation::Bytes& picture) {
+        return notePictureReplacement(project, frameID, picture, pictureMapping);
+    });
+    // Carries the noted change into the painting when the picture took it,
+    // and drops the note when it did not.
+    const Status carried = carryPictureIntoPainting(project, frameID);
+    const Status status = replaced ? carried : replaced;
+    return !status && foundation::isOutOfSpaceError(status.error()) ? Status(storageFullError(status.error())) : status;
 }
 
 std::optional<Image> originalPicture(ProjectModel& project, const FramePtr& frame) {

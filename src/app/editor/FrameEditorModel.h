@@ -68,13 +68,14 @@ int64_t framesPerSecond(ProjectModel& project);
 // takes with it ("The title card goes with its 20 frames.").
 std::string deleteQuestion(const std::vector<FramePtr>& going);
 
-// Replaces the three pictures of `frameID` with `image`: all three are
-// written under temporary names first and renamed over the old files only
-// when every write succeeded, so a failure leaves the old picture whole.
-// The new picture, made from what the frame showed, is also where a painted
-// frame's next painting starts, with the painting it holds taken out of the
-// strokes and what it hides moved by `pictureMapping` (where a crop put each
-// point of the old picture, in unit coordinates; none for a merge): see
+// Replaces the three pictures of `frameID` with `image`
+// (KWImageProducer::replaceImage: a failure before the full picture is in
+// place leaves the old picture whole, and a cut anywhere leaves the three
+// agreeing at the latest after the project's next opening). The new
+// picture, made from what the frame showed, is also where a painted frame's
+// next painting starts, with the painting it holds taken out of the strokes
+// and what it hides moved by `pictureMapping` (where a crop put each point
+// of the old picture, in unit coordinates; none for a merge): see
 // notePictureReplacement. A failure once the picture is replaced leaves the
 // rest to the painter's next opening.
 // A full storage fails with the store error 623 (storageFullError).

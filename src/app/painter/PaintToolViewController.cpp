@@ -6,7 +6,6 @@
 #include "platform/ui/controllers/Bar.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/host/Device.h"
-#include "platform/ui/lists/TableView.h"
 
 namespace {
 
@@ -283,7 +282,9 @@ void PaintToolViewController::showLayerControlFromButton(ui::Button& button) {
                                         list.height + (navigation->isNavigationBarHidden() ? 0 : ui::Bar::kHeight)};
     presentPopover(navigation, button, kPopoverArrowDirectionUp,
                    dynamic_cast<WEPopoverControllerDelegate*>(painterLayerTableViewController_.get()));
-    if (auto* table = dynamic_cast<ui::TableView*>(painterLayerTableViewController_->view())) table->reloadData();
+    // The list reloads its rows as it appears and selects the active layer's
+    // row there, so that the slider and the bar act on it at once; another
+    // reload now would leave no row selected.
 }
 
 bool PaintToolViewController::popoverControllerShouldDismissPopover(WEPopoverController&) { return true; }

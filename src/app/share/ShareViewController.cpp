@@ -18,6 +18,7 @@
 #include "platform/ui/text/TextField.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <numeric>
 
 namespace {
@@ -71,10 +72,12 @@ std::string ShareViewController::typeButtonTitle(const MovieExportType& type, in
 }
 
 std::string ShareViewController::errorText(const foundation::Error& error, bool withCode) {
-    std::string text = !withCode ? error.localizedDescription()
-                                 : foundation::format("%@ - [%@-%ld]",
-                                                      {foundation::Value(error.localizedDescription()),
-                                                       foundation::Value(error.domain), foundation::Value(error.code)});
+    // A service that speaks in its own words (no codes) says what the user
+    // needs in full: which file, where and why.
+    if (!withCode) return error.localizedDescription();
+    std::string text =
+        foundation::format("%@ - [%@-%ld]", {foundation::Value(error.localizedDescription()),
+                                             foundation::Value(error.domain), foundation::Value(error.code)});
     if (text.size() <= kMaxErrorLength) return text;
     return foundation::utf8Prefix(text, kMaxErrorLength - 3) + "...";
 }
@@ -339,6 +342,11 @@ void ShareViewController::chooseExportType(size_t index) {
     cancelEstimates();
     chosenType_ = exportTypes_[index];
     showPanel();
+    prepareAndUpload();
+}
+
+void ShareViewController::prepareAndUpload() {
+    renderedPath_.reset();
     renderer_ = MovieRendererSources(handler_->project()).getRendererForUTI(chosenType_->UTI());
     if (!renderer_) {
         panel_->showError(
@@ -428,11 +436,23 @@ void ShareViewController::upload() {
 }
 
 void ShareViewController::retryUpload() {
+    if (finished_) return;
     if (!handler_->canResumeUpload()) {
+        // A file gone since (the render cache emptied) is made again first:
+        // sending its name once more could only fail the same way.
+        std::error_code ignored;
+        if (chosenType_ && renderedPath_ && !std::filesystem::exists(*renderedPath_, ignored)) {
+            if (panel_) {
+                panel_->navigationItem().setRightBarButtonItem(nullptr);
+                panel_->setProgress(0);
+                panel_->showInfo(foundation::localized(kWaitText));
+            }
+            prepareAndUpload();
+            return;
+        }
         upload();
         return;
     }
-    if (finished_) return;
     if (panel_) {
         panel_->navigationItem().setRightBarButtonItem(nullptr);
         panel_->showInfo(handler_->uploadingText());

@@ -7,8 +7,8 @@
 // render progress panel, polled once a second, and then has the service
 // upload or hand over the file, showing its progress, its success, or its
 // error with "Try Again", which sends the same file again without
-// rendering ("Resume" for a service that carries on from what its server
-// holds). A service with an account to sign out, categories or a privacy
+// rendering, or renders it again when it is gone ("Resume" for a service
+// that carries on from what its server holds). A service with an account to sign out, categories or a privacy
 // choice gets those controls on the same form.
 //
 // An estimate shows beside its type's title when it is ready. Estimates are
@@ -53,7 +53,8 @@ public:
     static inline const char* kResumeTitle = "Resume";
     static inline const char* kNotSignedInText = "Not signed in";
     static constexpr double kPollSeconds = 1.0;
-    // A server's or program's error text is shown as plain text, this long at most.
+    // A server's or program's error text (with its code) is shown as plain
+    // text, this long at most.
     static constexpr size_t kMaxErrorLength = 200;
 
     explicit ShareViewController(std::shared_ptr<ConnectHandler> handler);
@@ -84,15 +85,16 @@ public:
     void signInOrOut();
     // What the category button does: a sheet of the service's categories.
     void chooseCategory();
-    // What the panel's "Try Again" does: the same file once more.
+    // What the panel's "Try Again" does: the same file once more, made
+    // again first when it is gone.
     void retryUpload();
     // Cancel (on the form or the panel): stops the render or upload and ends, not completed.
     void cancelSharing();
 
     // "HD - 720p  12.3 MB"; only the title without an estimate.
     static std::string typeButtonTitle(const MovieExportType& type, int64_t estimateKilobytes);
-    // An error as the panel shows it: description, domain and code (unless
-    // not `withCode`), cut to kMaxErrorLength.
+    // An error as the panel shows it: description, domain and code, cut to
+    // kMaxErrorLength; without `withCode` the description alone, whole.
     static std::string errorText(const foundation::Error& error, bool withCode = true);
 
     void loadView() override;
@@ -118,6 +120,8 @@ private:
     void startEstimates();
     void cancelEstimates();
     bool isTypeShown(size_t index);
+    // The chosen type's current output shared as it is, or rendered first.
+    void prepareAndUpload();
     void startRender();
     void updateAccount();
     void checkStatusForExporter(const MovieRendererPtr& renderer);

@@ -9,12 +9,17 @@
 #include "app/editor/FrameEditorModel.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/RunLoop.h"
+#include "support/ChildProcess.h"
 #include "support/Pictures.h"
+#include "support/RenameCut.h"
 #include "support/TestFiles.h"
 #include "support/VirtualClock.h"
 
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
+#include <set>
 
 namespace editortest {
 namespace {
@@ -199,6 +204,69 @@ TEST_F(EditorModelTest, AFailedReplacementKeepsTheOldPicture) {
     ASSERT_TRUE(thumb.ok());
     EXPECT_EQ(nameOfPicture(*thumb), 'A');
     EXPECT_LIST_INVARIANTS(project);
+}
+
+// What the child of the test below replaces, and after how many writes it is cut.
+constexpr const char* kCutProjectVariable = "TOLLIVAR_CUT_REPLACE_PROJECT";
+constexpr const char* kCutFrameVariable = "TOLLIVAR_CUT_REPLACE_FRAME";
+constexpr const char* kCutLandingVariable = "TOLLIVAR_CUT_REPLACE_LANDING";
+
+// Disabled so that it runs only as that child.
+TEST(EditorModelChild, DISABLED_ReplacesAPictureUntilCut) {
+    const char* folder = std::getenv(kCutProjectVariable);
+    if (!folder) GTEST_SKIP() << "runs only as the child of the cut replace test";
+    auto project = ProjectModel::create(std::string(folder));
+    ASSERT_TRUE(project->getFrameList());
+    KWImageProducer producer(project);
+    testsupport::ScopedRenameCut cut(folder, std::atoi(std::getenv(kCutLandingVariable)));
+    ASSERT_TRUE(frameeditor::replaceFramePicture(*project, producer, pictureOf('E'), std::getenv(kCutFrameVariable)));
+}
+
+// A replace cut short after any of its writes, as a kill there leaves it:
+// at the next opening the frame's full picture, preview and thumbnail show
+// one picture, the old or the new, on a frame never painted and on a painted
+// one (whose painting notes the change first and takes it in after).
+TEST_F(EditorModelTest, AReplaceCutAfterAnyWriteShowsOnePictureAtTheNextOpening) {
+    for (const bool painted : {false, true}) {
+        SCOPED_TRACE(painted ? "painted" : "never painted");
+        std::set<std::string> outcomes;
+        for (int landed = 0;; ++landed) {
+            auto project = projectOfPictures("AB");
+            const std::string folder = *project->getProjectPath();
+            const std::string id = project->getFrameList()->getFrameAtIndex(0)->frameID();
+            const std::string picture = KWImageProducer::frameFileName(id);
+            if (painted) {
+                ASSERT_TRUE(project->cloneFileWithPreferredFilename(picture, "canvas-" + id + ".jpg"));
+            }
+            testsupport::ChildProcess::Options options;
+            options.environment = {std::string(kCutProjectVariable) + "=" + folder,
+                                   std::string(kCutFrameVariable) + "=" + id,
+                                   std::string(kCutLandingVariable) + "=" + std::to_string(landed)};
+            options.captureOutput = true;
+            auto child =
+                testsupport::ChildProcess::spawn({testsupport::ChildProcess::thisExecutable(),
+                                                  "--gtest_filter=EditorModelChild.DISABLED_ReplacesAPictureUntilCut",
+                                                  "--gtest_also_run_disabled_tests"},
+                                                 options);
+            const std::string said = child.readOutput();
+            const int ended = child.wait();
+            ASSERT_TRUE(ended == 0 || ended == 128 + SIGKILL) << said;
+
+            auto reopened = ProjectModel::create(folder);
+            ASSERT_TRUE(reopened->getFrameList());
+            std::string shown;
+            for (const std::string& name :
+                 {picture, KWImageProducer::previewFileName(id), KWImageProducer::thumbnailFileName(id)}) {
+                auto image = graphics::Image::decode(reopened->fileDataForFileWithPreferredFilename(name).value());
+                shown += image.ok() ? nameOfPicture(*image) : '!';
+            }
+            EXPECT_TRUE(shown == "AAA" || shown == "EEE") << shown << " when cut after " << landed << " writes";
+            outcomes.insert(shown);
+            EXPECT_LIST_INVARIANTS(reopened);
+            if (ended == 0) break;
+        }
+        EXPECT_EQ(outcomes, (std::set<std::string>{"AAA", "EEE"})) << "cut before the picture and after it";
+    }
 }
 
 TEST_F(EditorModelTest, MergeAndCropReadTheUnfilteredOriginals) {

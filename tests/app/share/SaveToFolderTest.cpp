@@ -11,11 +11,13 @@
 #include "app/render/MovieRenderer.h"
 #include "app/share/ICloudConnectHandler.h"
 #include "app/share/ShareServices.h"
+#include "app/widgets/views/VerticallyAlignedLabel.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/TemporaryClaim.h"
 #include "platform/ui/controllers/AlertView.h"
 #include "platform/ui/controls/Button.h"
+#include "platform/ui/host/Device.h"
 #include "support/MovieFacts.h"
 #include "support/Process.h"
 #include "support/SyncFailures.h"
@@ -33,8 +35,21 @@ namespace {
 namespace fs = std::filesystem;
 using foundation::RunLoop;
 
+// Save to Folder whose render cache is emptied under its first save, as a
+// cache cleaner (or the project card closing) does.
+class RenderGoneUnderTheSave : public ICloudConnectHandler {
+public:
+    void uploadFile(const std::string& path, const std::string& title, const std::string& caption,
+                    const std::string& typeIdentifier) override {
+        if (saves++ == 0) MovieRenderer::cleanRenderCacheForProject(project());
+        ICloudConnectHandler::uploadFile(path, title, caption, typeIdentifier);
+    }
+    int saves = 0;
+};
+
 class SaveToFolderTest : public sharetest::ShareSheetTest {
 protected:
+    explicit SaveToFolderTest(graphics::Rect frame = graphics::Rect(0, 0, 1024, 768)) : ShareSheetTest(frame) {}
     std::string folder() const { return folders.root() + "/documents/Tollivar"; }
     static std::string doneText(const std::string& path) { return "Saved to \"" + path + "\"."; }
 
@@ -48,6 +63,46 @@ protected:
     static ino_t inode(const std::string& path) {
         struct stat info {};
         return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+    }
+
+    // Save to Folder with the render cache emptied under the save, of a movie
+    // and of the pictures' folder: the save fails saying, in full, which
+    // rendered file is missing (every word of it drawn on the panel), and
+    // Try Again, tapped where it is drawn, renders it anew and saves it.
+    void saveWithTheRenderGone(const std::string& picture) {
+        for (const char* type : {"Medium - 360p", "Export All Images"}) {
+            SCOPED_TRACE(type);
+            saveRenderGone(type, project->getName() + (type[0] == 'M' ? ".mov" : ""), picture);
+        }
+    }
+    void saveRenderGone(const std::string& type, const std::string& item, const std::string& picture) {
+        ShareViewController* screen = choose(std::make_shared<RenderGoneUnderTheSave>());
+        ASSERT_NE(screen, nullptr);
+        ASSERT_TRUE(tapType(*screen, type));
+        auto panel = screen->panel();
+        ASSERT_TRUE(
+            RunLoop::main().runUntil([&] { return panel->navigationItem().rightBarButtonItem() != nullptr; }, 600));
+        const std::string rendered = screen->renderer()->exportURL().value();
+        const std::string message = "\"" + item + "\" could not be saved in \"" + folder() +
+                                    "\": the rendered file \"" + rendered + "\" is missing.";
+        EXPECT_EQ(panel->infoText(), message);
+        advance(1);
+        window->layoutIfNeeded();
+        savePicture(picture);
+        const ui::LabelTextLayout drawn = panel->labelInfo()->drawnLines();
+        std::string shown, whole = message;
+        for (const std::string& line : drawn.lines) shown += line;
+        std::erase(shown, ' ');
+        std::erase(whole, ' ');
+        EXPECT_EQ(shown, whole) << "every word drawn, over " << drawn.lines.size() << " lines";
+
+        auto tryAgain = panel->navigationItem().rightBarButtonItem();
+        ASSERT_EQ(tryAgain->title(), "Try Again");
+        ASSERT_TRUE(tryAgain->view());
+        fingers.tap(centerOf(*tryAgain->view()));
+        ASSERT_TRUE(waitForInfo(*screen, doneText(folder() + "/" + item))) << panel->infoText();
+        EXPECT_TRUE(fs::exists(folder() + "/" + item));
+        ASSERT_NO_FATAL_FAILURE(finishWithDone(*screen));
     }
 
     sharetest::ProgramRecorders programs{folders.root() + "/bin"};
@@ -228,6 +283,26 @@ TEST_F(SaveToFolderTest, ACrashedSaveIsSweptAndOnlyRealWriteErrorsReachTheUser) 
                                                     ".gif\" could not be saved in \"" + folder() +
                                                     "\": the rendered file \"" + made + "\" is missing.");
     EXPECT_EQ(testsupport::namesInFolder(folder()), std::vector<std::string>{"My Movie"});
+}
+
+class SaveToFolderOnAPhoneTest : public SaveToFolderTest {
+protected:
+    SaveToFolderOnAPhoneTest() : SaveToFolderTest(graphics::Rect(0, 0, 568, 320)) {}
+    void SetUp() override {
+        ui::Device::current().setUserInterfaceIdiom(ui::UserInterfaceIdiom::Phone);
+        ui::Device::current().setScreenBounds(graphics::Rect(0, 0, 568, 320));
+        SaveToFolderTest::SetUp();
+        // A longer name, in the saved item's name and in the rendered file's.
+        ASSERT_NO_FATAL_FAILURE(makeProject("Grandma's Garden in Spring"));
+    }
+};
+
+TEST_F(SaveToFolderTest, WithTheRenderGoneTheWholeMessageShowsAndTryAgainRendersItAgain) {
+    saveWithTheRenderGone("share_folder_render_gone.png");
+}
+
+TEST_F(SaveToFolderOnAPhoneTest, WithTheRenderGoneTheWholeMessageShowsAndTryAgainRendersItAgain) {
+    saveWithTheRenderGone("share_folder_render_gone_phone.png");
 }
 
 TEST_F(SaveToFolderTest, TheSavedMoviesPictureShowsWholeInItsPanel) {

@@ -104,7 +104,9 @@ void RenderProgressViewController::viewDidLoad() {
     labelInfo_->setText("");
     labelInfo_->setTextColor(graphics::Color::white());
     labelInfo_->setTextAlignment(graphics::TextAlignment::Center);
-    labelInfo_->setNumberOfLines(4);
+    // As many lines as the row holds: an error names files and folders by
+    // their paths, which take more than four lines on a phone.
+    labelInfo_->setNumberOfLines(0);
     labelInfo_->setFont(graphics::Font::systemFont(15));
     labelInfo_->setBackgroundColor(graphics::Color::clear());
     lower.addSubview(labelInfo_);

@@ -88,6 +88,9 @@ public:
     virtual void drawTextInRect(graphics::GraphicsContext& context, const graphics::Rect& rect);
     void drawRect(graphics::GraphicsContext& context, const graphics::Rect& rect) override;
 
+    // The lines of plain text as the label draws them in its bounds now.
+    LabelTextLayout drawnLines() const { return layoutIn(textRectForBounds(bounds(), numberOfLines_)); }
+
     // The colour the text is drawn in now (highlight and enabled applied).
     graphics::Color effectiveTextColor() const;
 
