@@ -130,7 +130,11 @@ foundation::Status KWImageProducer::storeImage(const Image& image, const std::st
     }
     // The full-size picture goes first: it is what every other picture of the
     // frame is made from. Each write is atomic, so a frame being replaced keeps
-    // whole pictures, old or new, whatever fails.
+    // whole pictures, old or new, whatever fails; the note makes the small
+    // ones agree with the full one again should the writes stop between them.
+    const bool replacing = std::any_of(files.begin(), files.end(), [](const Planned& file) { return file.existed; });
+    if (replacing)
+        if (foundation::Status noted = picturereplacement::begin(*project, frameId); !noted) return noted;
     for (const Planned& file : files) {
         foundation::Status written = project->updateRegularFileWithContents(file.jpeg, file.fileName);
         if (written) continue;
@@ -138,8 +142,10 @@ foundation::Status KWImageProducer::storeImage(const Image& image, const std::st
         // whose pictures failed, so what this call wrote would only take space.
         for (const Planned& other : files)
             if (!other.existed) (void)project->removeRegularFileWithPreferredFilename(other.fileName);
+        // A replaced frame stays noted for the next opening to heal.
         return written;
     }
+    if (replacing) (void)picturereplacement::end(*project, frameId);
     return foundation::Status::success();
 }
 

@@ -73,9 +73,12 @@ public:
 
     // Writes full frame, preview and thumbnail, in that order, without movie
     // effect, after all three are encoded. At the first failed write it stops
-    // and reports why; a new frame's files are removed again, a replaced
-    // frame keeps whole pictures (each write is atomic). The first file
-    // written into a new project creates its folder.
+    // and reports why; a new frame's files are removed again. A replaced
+    // frame keeps whole pictures (each write is atomic), and is noted while
+    // they change, so that a failure or a kill between them leaves the three
+    // showing one picture at the latest after the project's next opening
+    // (picturereplacement). The first file written into a new project
+    // creates its folder.
     foundation::Status storeImage(const graphics::Image& image, const std::string& withFrameId);
     // The picture scaled to fill `size` and centre-cropped, as JPEG of quality 0.5.
     static foundation::Result<foundation::Bytes> encodeThumbImage(const graphics::Image& image, graphics::Size size);

@@ -2,6 +2,7 @@
 
 #include "app/core/KWImageProducer.h"
 #include "app/core/PaintFiles.h"
+#include "app/core/PictureReplacement.h"
 #include "app/core/ProjectModel.h"
 #include "app/painter/PainterLayerManager.h"
 #include "app/painter/PaintingMapping.h"
@@ -160,8 +161,13 @@ foundation::Status savePainterFrame(ProjectModel& project, KWImageProducer& prod
         if (auto marked = PainterLayerManager::markPaintingErasedByMask(id, project); !marked) return marked;
     if (unpaintedJpeg)
         if (auto written = project.updateRegularFileWithContents(*unpaintedJpeg, unpainted); !written) return written;
+    // The strip's small pictures follow the frame picture; noted while they
+    // do, so that the next opening remakes them should the save stop between.
+    if (auto noted = picturereplacement::begin(project, id); !noted) return noted;
     if (auto written = project.updateRegularFileWithContents(*jpeg, frameFile); !written) return written;
-    return producer.createThumbNailAndPreviewForFrameAtIndex(frameIndex);
+    if (auto made = producer.createThumbNailAndPreviewForFrameAtIndex(frameIndex); !made) return made;
+    (void)picturereplacement::end(project, id);
+    return foundation::Status::success();
 }
 
 foundation::Status notePictureReplacement(ProjectModel& project, const std::string& frameID,

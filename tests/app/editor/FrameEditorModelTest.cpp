@@ -210,6 +210,7 @@ TEST_F(EditorModelTest, AFailedReplacementKeepsTheOldPicture) {
 constexpr const char* kCutProjectVariable = "TOLLIVAR_CUT_REPLACE_PROJECT";
 constexpr const char* kCutFrameVariable = "TOLLIVAR_CUT_REPLACE_FRAME";
 constexpr const char* kCutLandingVariable = "TOLLIVAR_CUT_REPLACE_LANDING";
+constexpr const char* kCutWriterVariable = "TOLLIVAR_CUT_REPLACE_WRITER";
 
 // Disabled so that it runs only as that child.
 TEST(EditorModelChild, DISABLED_ReplacesAPictureUntilCut) {
@@ -219,7 +220,12 @@ TEST(EditorModelChild, DISABLED_ReplacesAPictureUntilCut) {
     ASSERT_TRUE(project->getFrameList());
     KWImageProducer producer(project);
     testsupport::ScopedRenameCut cut(folder, std::atoi(std::getenv(kCutLandingVariable)));
-    ASSERT_TRUE(frameeditor::replaceFramePicture(*project, producer, pictureOf('E'), std::getenv(kCutFrameVariable)));
+    const std::string frame = std::getenv(kCutFrameVariable);
+    // A crop or merge replaces through frameeditor; a theme card drawn again
+    // is stored over its frame.
+    ASSERT_TRUE(std::string(std::getenv(kCutWriterVariable)) == "store"
+                    ? producer.storeImage(pictureOf('E'), frame)
+                    : frameeditor::replaceFramePicture(*project, producer, pictureOf('E'), frame));
 }
 
 // A replace cut short after any of its writes, as a kill there leaves it:
@@ -227,8 +233,9 @@ TEST(EditorModelChild, DISABLED_ReplacesAPictureUntilCut) {
 // one picture, the old or the new, on a frame never painted and on a painted
 // one (whose painting notes the change first and takes it in after).
 TEST_F(EditorModelTest, AReplaceCutAfterAnyWriteShowsOnePictureAtTheNextOpening) {
-    for (const bool painted : {false, true}) {
-        SCOPED_TRACE(painted ? "painted" : "never painted");
+    for (const auto& [writer, painted] :
+         {std::pair{"replace", false}, std::pair{"replace", true}, std::pair{"store", false}}) {
+        SCOPED_TRACE(std::string(writer) + (painted ? ", painted" : ", never painted"));
         std::set<std::string> outcomes;
         for (int landed = 0;; ++landed) {
             auto project = projectOfPictures("AB");
@@ -241,7 +248,8 @@ TEST_F(EditorModelTest, AReplaceCutAfterAnyWriteShowsOnePictureAtTheNextOpening)
             testsupport::ChildProcess::Options options;
             options.environment = {std::string(kCutProjectVariable) + "=" + folder,
                                    std::string(kCutFrameVariable) + "=" + id,
-                                   std::string(kCutLandingVariable) + "=" + std::to_string(landed)};
+                                   std::string(kCutLandingVariable) + "=" + std::to_string(landed),
+                                   std::string(kCutWriterVariable) + "=" + writer};
             options.captureOutput = true;
             auto child =
                 testsupport::ChildProcess::spawn({testsupport::ChildProcess::thisExecutable(),
