@@ -24,6 +24,12 @@ inline constexpr int kNoPrivateDevice = 77;
 // Runs `body` in a forked child (ChildProcess::forked) in which `folder` is
 // a new, empty file system of `kilobytes`, read-only when asked; nothing
 // outside the child sees it. The body's exit code, or kNoPrivateDevice.
-int onPrivateDevice(const std::string& folder, int kilobytes, bool readOnly, const std::function<int()>& body);
+//
+// The folders in `keep` that lie below `folder` stay reachable at their own
+// paths (bound in from the hidden tree, writable as before), so a test may
+// hide a folder such as /tmp that can hold its own build tree: the rest of
+// the new file system is empty. Folders of `keep` elsewhere are untouched.
+int onPrivateDevice(const std::string& folder, int kilobytes, bool readOnly, const std::function<int()>& body,
+                    const std::vector<std::string>& keep = {});
 
 }  // namespace testsupport

@@ -24,7 +24,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <minizip/unzip.h>
-#include <mutex>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -50,6 +49,33 @@ Error zipError(int64_t code, std::string description, int errnoValue = 0) {
     return Error(kSSZipArchiveErrorDomain, code, std::move(description), std::move(underlying));
 }
 
+// The time zone, loaded as the program starts, on its main thread, before
+// any import's thread exists. Imports then only read it, through localtime_r
+// (glibc loads the zone for it once). mktime would reload it at every call
+// while TZ is unset, freeing and copying glibc's saved zone name under a lock
+// of glibc's own that ThreadSanitizer cannot see, against the main thread's
+// date formatting, which reloads it too.
+[[maybe_unused]] const bool gZoneLoadedAtStart = [] {
+    tzset();
+    return true;
+}();
+
+// The time at which the local clock shows `parts`, as mktime finds it but
+// with the zone as loaded: the zone's offset at `parts` read as UTC time,
+// then at the time that gives (the two differ only within the zone's offset
+// of a change of offset). A time the clock skips comes out an offset's
+// change early or late, as with mktime.
+std::optional<time_t> timeOfLocalClock(struct tm parts) {
+    const time_t readAsUtc = timegm(&parts);
+    time_t result = readAsUtc;
+    for (int pass = 0; pass < 2; ++pass) {
+        struct tm local {};
+        if (!localtime_r(&result, &local)) return std::nullopt;
+        result = readAsUtc - local.tm_gmtoff;
+    }
+    return result;
+}
+
 // Local time from an MS-DOS date and time; none for the empty date 0.
 std::optional<time_t> timeFromDosDate(uint32_t dos) {
     if (dos == 0) return std::nullopt;
@@ -60,13 +86,7 @@ std::optional<time_t> timeFromDosDate(uint32_t dos) {
     parts.tm_hour = static_cast<int>((dos >> 11) & 0x1f);
     parts.tm_min = static_cast<int>((dos >> 5) & 0x3f);
     parts.tm_sec = static_cast<int>(dos & 0x1f) * 2;
-    parts.tm_isdst = -1;
-    // mktime reads the time zone; doing that once up front keeps it race-free.
-    static std::once_flag zoneLoaded;
-    std::call_once(zoneLoaded, [] { tzset(); });
-    time_t result = mktime(&parts);
-    if (result == static_cast<time_t>(-1)) return std::nullopt;
-    return result;
+    return timeOfLocalClock(parts);
 }
 
 std::optional<SSZipFileInfo> currentFileInfo(unzFile zip) {

@@ -8,6 +8,7 @@
 #include "app/render/AnimatedGifRenderer.h"
 #include "app/render/MoviePictures.h"
 #include "app/render/TollivarMovieRenderer.h"
+#include "platform/foundation/DispatchSemaphore.h"
 #include "platform/graphics/JpegCodec.h"
 #include "platform/media/ExportPresets.h"
 #include "support/TestSounds.h"
@@ -21,6 +22,30 @@ using namespace rendertest;
 using Kind = MoviePictures::Kind;
 
 class MovieSizeEstimateTest : public RenderProjectTest {};
+
+// An estimate that holds the one queue all estimates are measured on until
+// it is let go: one asked for behind it cannot begin before then.
+class EstimateQueueHolder : public AnimatedGifRenderer {
+public:
+    using AnimatedGifRenderer::AnimatedGifRenderer;
+    static std::shared_ptr<EstimateQueueHolder> holding(const ProjectModelPtr& project) {
+        auto holder = std::make_shared<EstimateQueueHolder>(project);
+        holder->estimateFileSizeAfterExportForType(holder->getSupportedExportTypes().front(), {});
+        return holder;
+    }
+    void letGo() { letGo_.signal(); }
+
+protected:
+    std::optional<double> estimatedBytes(const EstimateBasis&, const MovieExportType&,
+                                         const foundation::Progress&) override {
+        letGo_.wait();
+        return std::nullopt;
+    }
+    bool estimateFollowsPictures() const override { return false; }
+
+private:
+    foundation::DispatchSemaphore letGo_;
+};
 
 TEST_F(MovieSizeEstimateTest, EstimatesAreWithinOneAndAHalfTimesWhatEverySizeWrites) {
     // Each kind of project, longer than the pictures the estimate encodes.
@@ -79,15 +104,21 @@ TEST_F(MovieSizeEstimateTest, AScreensEstimateArrivesOnTheMainQueueUnlessCancell
     ASSERT_TRUE(project->saveAllDataToDisk());
     // Asks for the estimate as a screen does; what it was told, and whether
     // pictures were decoded (measured) for it.
-    auto ask = [](const MovieRendererPtr& renderer, const MovieExportType& type, bool cancel) {
+    // One to be cancelled is asked for behind one that holds the queue, so
+    // that the cancel surely comes before its measuring could begin.
+    auto ask = [this](const MovieRendererPtr& renderer, const MovieExportType& type, bool cancel) {
         std::vector<int64_t> told;
+        const auto holder = cancel ? EstimateQueueHolder::holding(project) : nullptr;
         const uint64_t decodes = graphics::jpeg::decodeCount();
         foundation::Progress estimate = renderer->estimateFileSizeAfterExportForType(type, [&](int64_t kilobytes) {
             EXPECT_TRUE(foundation::RunLoop::isMainThread());
             told.push_back(kilobytes);
         });
         EXPECT_TRUE(told.empty()) << "never inside the call";
-        if (cancel) estimate.cancel();
+        if (cancel) {
+            estimate.cancel();
+            holder->letGo();
+        }
         foundation::RunLoop::main().runUntilIdle();
         return std::pair{told, graphics::jpeg::decodeCount() > decodes};
     };
