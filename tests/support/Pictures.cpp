@@ -161,16 +161,6 @@ int largestDifference(const graphics::Image& a, const graphics::Image& b) {
     return largest;
 }
 
-std::optional<double> rowStandingOut(const graphics::Image& picture, int column, graphics::RGBA background, int from,
-                                     int to, int tolerance) {
-    double sum = 0;
-    int count = 0;
-    for (int y = std::max(from, 0); y < std::min(to, picture.pixelHeight()); ++y)
-        if (!pixelNear(picture.pixelAt(column, y), background, tolerance)) sum += y, ++count;
-    if (count == 0) return std::nullopt;
-    return sum / count;
-}
-
 }  // namespace testsupport
 
 namespace testsupport {

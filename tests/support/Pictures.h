@@ -5,7 +5,6 @@
 #include "platform/foundation/Value.h"
 #include "platform/graphics/Image.h"
 
-#include <optional>
 #include <string>
 
 namespace testsupport {
@@ -41,11 +40,6 @@ bool pixelNear(graphics::RGBA actual, graphics::RGBA expected, int tolerance = 8
 // The largest difference of a colour channel between two pictures of one
 // size (255 when their sizes differ).
 int largestDifference(const graphics::Image& a, const graphics::Image& b);
-// Where a line across `column` lies: the mean row of the pixels of that
-// column within rows [from, to) that stand out from `background` by more
-// than `tolerance`. None when nothing does.
-std::optional<double> rowStandingOut(const graphics::Image& picture, int column, graphics::RGBA background, int from,
-                                     int to, int tolerance = 48);
 
 }  // namespace testsupport
 

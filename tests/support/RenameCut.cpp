@@ -13,21 +13,16 @@ std::mutex cutMutex;
 std::string cutFolder;  // empty: no cut armed
 int landingLeft = 0;
 
-// Whether `to` names an entry of the armed folder.
-bool landsInFolder(const char* to) {
-    std::error_code error;
-    const std::filesystem::path target = std::filesystem::absolute(to, error);
-    return !error && target.parent_path().lexically_normal() == std::filesystem::path(cutFolder).lexically_normal();
-}
-
 }  // namespace
 
-// Stands in for the C library's rename in any program that uses a
-// ScopedRenameCut; without one armed it is the system call itself.
+// Stands in for the C library's rename; without a cut armed, or for a file
+// landing elsewhere, it is the system call itself.
 extern "C" int rename(const char* from, const char* to) {
     {
         std::lock_guard lock(cutMutex);
-        if (!cutFolder.empty() && landsInFolder(to) && landingLeft-- <= 0) ::kill(::getpid(), SIGKILL);
+        std::error_code error;
+        const auto folder = std::filesystem::absolute(to, error).parent_path().lexically_normal();
+        if (!cutFolder.empty() && !error && folder == cutFolder && landingLeft-- <= 0) ::kill(::getpid(), SIGKILL);
     }
     return static_cast<int>(::syscall(SYS_renameat, AT_FDCWD, from, AT_FDCWD, to));
 }

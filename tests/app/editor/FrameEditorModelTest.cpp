@@ -7,6 +7,8 @@
 #include "app/core/KWImageProducer.h"
 #include "app/core/KWProjects.h"
 #include "app/editor/FrameEditorModel.h"
+#include "app/painter/PainterFrameSave.h"
+#include "app/painter/PainterLayerManager.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/RunLoop.h"
 #include "support/ChildProcess.h"
@@ -206,56 +208,44 @@ TEST_F(EditorModelTest, AFailedReplacementKeepsTheOldPicture) {
     EXPECT_LIST_INVARIANTS(project);
 }
 
-// What the child of the test below replaces, and after how many writes it is cut.
-constexpr const char* kCutProjectVariable = "TOLLIVAR_CUT_REPLACE_PROJECT";
-constexpr const char* kCutFrameVariable = "TOLLIVAR_CUT_REPLACE_FRAME";
-constexpr const char* kCutLandingVariable = "TOLLIVAR_CUT_REPLACE_LANDING";
-constexpr const char* kCutWriterVariable = "TOLLIVAR_CUT_REPLACE_WRITER";
-
-// Disabled so that it runs only as that child.
-TEST(EditorModelChild, DISABLED_ReplacesAPictureUntilCut) {
-    const char* folder = std::getenv(kCutProjectVariable);
-    if (!folder) GTEST_SKIP() << "runs only as the child of the cut replace test";
-    auto project = ProjectModel::create(std::string(folder));
-    ASSERT_TRUE(project->getFrameList());
-    KWImageProducer producer(project);
-    testsupport::ScopedRenameCut cut(folder, std::atoi(std::getenv(kCutLandingVariable)));
-    const std::string frame = std::getenv(kCutFrameVariable);
-    // A crop or merge replaces through frameeditor; a theme card drawn again
-    // is stored over its frame.
-    ASSERT_TRUE(std::string(std::getenv(kCutWriterVariable)) == "store"
-                    ? producer.storeImage(pictureOf('E'), frame)
-                    : frameeditor::replaceFramePicture(*project, producer, pictureOf('E'), frame));
-}
-
-// A replace cut short after any of its writes, as a kill there leaves it:
-// at the next opening the frame's full picture, preview and thumbnail show
-// one picture, the old or the new, on a frame never painted and on a painted
-// one (whose painting notes the change first and takes it in after).
+// A picture replaced and cut short after any of its writes, as a kill there
+// leaves it: at the next opening the frame's full picture, preview and
+// thumbnail show one picture, the old or the new. Replaced as a crop or merge
+// does on a frame never painted and on a painted one (whose painting notes
+// the change first and takes it in after), stored again over itself as a
+// theme card drawn anew, and saved by the painter's Erase.
 TEST_F(EditorModelTest, AReplaceCutAfterAnyWriteShowsOnePictureAtTheNextOpening) {
-    for (const auto& [writer, painted] :
-         {std::pair{"replace", false}, std::pair{"replace", true}, std::pair{"store", false}}) {
-        SCOPED_TRACE(std::string(writer) + (painted ? ", painted" : ", never painted"));
+    if (const char* folder = std::getenv("TOLLIVAR_CUT_PROJECT")) {  // the child, cut
+        auto project = ProjectModel::create(std::string(folder));
+        KWImageProducer producer(project);
+        PainterLayerManager layers(project);
+        const std::string id = project->getFrameList()->getFrameAtIndex(0)->frameID();
+        const std::string writer = std::getenv("TOLLIVAR_CUT_WRITER");
+        testsupport::ScopedRenameCut cut(folder, std::atoi(std::getenv("TOLLIVAR_CUT_LANDING")));
+        ASSERT_TRUE(writer == "store"   ? producer.storeImage(pictureOf('E'), id)
+                    : writer == "erase" ? savePainterFrame(*project, producer, 0, true, {}, pictureOf('E'), {}, layers)
+                                        : frameeditor::replaceFramePicture(*project, producer, pictureOf('E'), id));
+        return;
+    }
+    const std::pair<std::string, bool> writers[] = {
+        {"replace", false}, {"replace", true}, {"store", false}, {"erase", false}};
+    for (const auto& [writer, painted] : writers) {
+        SCOPED_TRACE(writer + (painted ? ", painted" : ""));
         std::set<std::string> outcomes;
         for (int landed = 0;; ++landed) {
             auto project = projectOfPictures("AB");
             const std::string folder = *project->getProjectPath();
             const std::string id = project->getFrameList()->getFrameAtIndex(0)->frameID();
             const std::string picture = KWImageProducer::frameFileName(id);
-            if (painted) {
-                ASSERT_TRUE(project->cloneFileWithPreferredFilename(picture, "canvas-" + id + ".jpg"));
-            }
+            ASSERT_TRUE(!painted || project->cloneFileWithPreferredFilename(picture, "canvas-" + id + ".jpg"));
             testsupport::ChildProcess::Options options;
-            options.environment = {std::string(kCutProjectVariable) + "=" + folder,
-                                   std::string(kCutFrameVariable) + "=" + id,
-                                   std::string(kCutLandingVariable) + "=" + std::to_string(landed),
-                                   std::string(kCutWriterVariable) + "=" + writer};
+            options.environment = {"TOLLIVAR_CUT_PROJECT=" + folder, "TOLLIVAR_CUT_WRITER=" + writer,
+                                   "TOLLIVAR_CUT_LANDING=" + std::to_string(landed)};
             options.captureOutput = true;
-            auto child =
-                testsupport::ChildProcess::spawn({testsupport::ChildProcess::thisExecutable(),
-                                                  "--gtest_filter=EditorModelChild.DISABLED_ReplacesAPictureUntilCut",
-                                                  "--gtest_also_run_disabled_tests"},
-                                                 options);
+            auto child = testsupport::ChildProcess::spawn(
+                {testsupport::ChildProcess::thisExecutable(),
+                 "--gtest_filter=EditorModelTest.AReplaceCutAfterAnyWriteShowsOnePictureAtTheNextOpening"},
+                options);
             const std::string said = child.readOutput();
             const int ended = child.wait();
             ASSERT_TRUE(ended == 0 || ended == 128 + SIGKILL) << said;

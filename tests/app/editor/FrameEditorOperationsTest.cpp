@@ -13,9 +13,6 @@
 #include "app/painter/PainterLayerManager.h"
 #include "app/painter/PainterLayerTableViewController.h"
 #include "app/painter/PainterViewController.h"
-#include "app/render/ExportTestSupport.h"
-#include "app/render/MovieRenderTestSupport.h"
-#include "app/render/TollivarMovieRenderer.h"
 #include "app/widgets/carousel/iCarousel.h"
 #include "app/widgets/popover/KWPopoverController.h"
 #include "platform/foundation/AtomicFile.h"
@@ -25,7 +22,6 @@
 #include "platform/ui/compositing/Render.h"
 #include "platform/ui/controllers/ActionSheet.h"
 #include "platform/ui/controllers/AlertView.h"
-#include "platform/ui/controls/ImageView.h"
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/controls/Switch.h"
 #include "support/ChildProcess.h"
@@ -575,9 +571,8 @@ TEST_F(MenuByTouchTest, DrawAsksFirstWhenAMaskErasedSomeOfThePainting) {
 
 // A crop or merge of a painted frame keeps what it made: the next Draw, also
 // after an erase before or after it, asks nothing and changes nothing. A layer
-// hidden by its switch through a crop comes back where the crop put it. The
-// same on a picture of the canvas's shape and on a 4:3 one, of which the
-// canvas shows the middle.
+// hidden by its switch through a crop comes back where the crop put it.
+// Pictures of 16:9 and 4:3 (the canvas shows its middle).
 TEST_F(MenuByTouchTest, DrawAfterACropOrMergeOfAPaintedFrameKeepsIt) {
     const std::vector<std::string> stepsOf[] = {{"Crop"},          {"Merge"},          {"Crop", "Erase"},
                                                 {"Erase", "Crop"}, {"Erase", "Merge"}, {"Hide", "Crop", "Show"}};
@@ -639,71 +634,6 @@ TEST_F(MenuByTouchTest, DrawAfterACropOrMergeOfAPaintedFrameKeepsIt) {
         // Within the rounding of JPEG and of strokes drawn again.
         EXPECT_LE(testsupport::largestDifference(kept, picture()), 16);
         EXPECT_LIST_INVARIANTS(project);
-    }
-}
-
-// Strokes along the top and the bottom edge of the canvas, painted over a
-// 4:3 and a 3:4 picture, show in the strip and in a 720p movie at the rows
-// the canvas showed them on (the strip and the movie show the middle of a
-// picture as the canvas does).
-TEST_F(MenuByTouchTest, PaintingOnPicturesOfOtherShapesShowsInTheStripAndTheMovie) {
-    const graphics::Size shapes[] = {{640, 480}, {480, 640}};
-    const std::string names = "EC";  // colours far from the brush's
-    auto project = projectOfPictures(names);
-    for (size_t i = 0; i < 2; ++i) {
-        const std::string id = project->getFrameList()->getFrameAtIndex(int64_t(i))->frameID();
-        const graphics::Image picture = pictureOf(names[i], int(shapes[i].width), int(shapes[i].height));
-        ASSERT_TRUE(KWImageProducer(project).storeImage(picture, id).ok());
-    }
-    open(project);
-    advance(1);
-    const double top = 16, bottom = 560, column = 500, canvasHeight = 576;
-    for (const int64_t index : {1, 0}) {  // the second first: it would start with the first's strokes
-        chooseFromMenu(index, "Draw");
-        paint([&](PainterViewController& shown) {
-            for (const double y : {top, bottom}) {
-                std::vector<graphics::Point> path;
-                for (int i = 0; i <= 10; ++i) path.push_back(inWindow(*shown.drawingView(), {300 + 40.0 * i, y}));
-                fingers.drag(path, 0.3);
-            }
-        });
-    }
-    // Each shows the canvas's height in full, its width about the middle
-    // (the strip's narrower items fill with the thumbnail's middle).
-    const auto expectStrokes = [&](const graphics::Image& picture, graphics::RGBA colour) {
-        const double scale = picture.size().height / canvasHeight;
-        const int x = int(picture.size().width / 2 + (column - 512) * scale), middle = picture.pixelHeight() / 2;
-        const auto upper = testsupport::rowStandingOut(picture, x, colour, 0, middle);
-        const auto lower = testsupport::rowStandingOut(picture, x, colour, middle, picture.pixelHeight());
-        ASSERT_TRUE(upper && lower) << "both strokes show";
-        EXPECT_NEAR(*upper, top * scale, 3);
-        EXPECT_NEAR(*lower, bottom * scale, 3);
-    };
-
-    settle();
-    ui::prepareForRendering(*window, 1.0);
-    foundation::RunLoop::main().runUntilIdle();  // the strip's pictures come from a background decode
-    for (const int64_t index : {0, 1}) {
-        SCOPED_TRACE(testing::Message() << "strip item " << index);
-        ui::ViewPtr item = editor->playerViewController()->carousel()->itemViewAtIndex(index);
-        ASSERT_NE(item, nullptr);
-        const auto* thumbnail =
-            static_cast<ui::ImageView*>(KWFrameByFrameView::itemSubview(*item, KWFrameByFrameView::kTagThumbnail));
-        ASSERT_EQ(thumbnail->contentMode(), ui::ContentMode::ScaleAspectFill);
-        ASSERT_LE(thumbnail->bounds().size.width / thumbnail->bounds().size.height, 16.0 / 9);
-        expectStrokes(thumbnail->image(), colourOf(names[size_t(index)]));
-    }
-
-    const rendertest::ExportOutcome outcome = rendertest::runExport(
-        std::make_shared<TollivarMovieRenderer>(project), TollivarMovieRenderer::moviePreviewType({1280, 720}));
-    ASSERT_EQ(outcome.status, MovieRenderer::kStatusFinished) << (outcome.error ? outcome.error->description : "");
-    const auto pictures = rendertest::decodedPictures(*outcome.exportURL, 1280, 720);
-    ASSERT_EQ(pictures.size(), 3u) << "the first picture leads the movie once more";
-    for (const int64_t index : {0, 1}) {
-        SCOPED_TRACE(testing::Message() << "movie frame " << index);
-        const std::string& rgb = pictures[size_t(index) + 1];
-        const QImage decoded(reinterpret_cast<const uchar*>(rgb.data()), 1280, 720, 1280 * 3, QImage::Format_RGB888);
-        expectStrokes(graphics::Image(decoded.convertToFormat(QImage::Format_RGB32)), colourOf(names[size_t(index)]));
     }
 }
 

@@ -4,18 +4,14 @@
 #include "app/painter/PaintingView.h"
 #include "app/painter/Stroke.h"
 #include "support/ChildProcess.h"
-#include "support/RenameCut.h"
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <set>
 
 namespace {
 
 constexpr const char* kChildProject = "TOLLIVAR_PAINTER_KILL_PROJECT";
-constexpr const char* kCutProject = "TOLLIVAR_PAINTER_CUT_PROJECT";
-constexpr const char* kCutLanding = "TOLLIVAR_PAINTER_CUT_LANDING";
 
 class PainterKillTest : public PainterScreenFixture {};
 
@@ -83,72 +79,3 @@ TEST_F(PainterKillTest, SavesKilledMidwayLeaveDecodableFiles) {
 }
 
 }  // namespace
-
-namespace {
-
-// Whether a stored small picture shows what the frame picture shows: it
-// differs from one made from the frame picture now by little more than
-// JPEG's rounding, where a stroke missing from one of them differs by far more.
-bool showsTheFramePicture(const graphics::Image& frame, const graphics::Image& small, graphics::Size size) {
-    const auto made = KWImageProducer::encodeThumbImage(frame, size);
-    const graphics::Image expected = made ? PainterScreenFixture::decoded(*made) : graphics::Image();
-    if (expected.isNull() || small.isNull() || expected.pixelWidth() != small.pixelWidth() ||
-        expected.pixelHeight() != small.pixelHeight())
-        return false;
-    for (int y = 0; y < small.pixelHeight(); ++y)
-        for (int x = 0; x < small.pixelWidth(); ++x) {
-            const graphics::RGBA a = expected.pixelAt(x, y), b = small.pixelAt(x, y);
-            if (std::abs(a.r - b.r) > 80 || std::abs(a.g - b.g) > 80 || std::abs(a.b - b.b) > 80) return false;
-        }
-    return true;
-}
-
-}  // namespace
-
-// A save cut short after any of its files landed, as a kill there leaves it:
-// at the next opening the strip's thumbnail and the preview show the frame
-// picture as it is, painted or not.
-TEST_F(PainterKillTest, ASaveCutAfterAnyWriteLeavesTheSmallPicturesShowingTheFrame) {
-    if (const char* folder = std::getenv(kCutProject)) {
-        project = ProjectModel::create(folder);
-        ASSERT_TRUE(open(1, false));
-        drawLine({100, 100}, {900, 480});
-        drawLine({100, 480}, {900, 100});
-        testsupport::ScopedRenameCut cut(folder, std::atoi(std::getenv(kCutLanding)));
-        ASSERT_TRUE(painter->saveAndClose());
-        return;
-    }
-    addFrames(2);
-    const std::string id = frameID(1), folder = *project->getProjectPath();
-    const auto unpainted = fileData(KWImageProducer::frameFileName(id));
-    std::set<bool> painted;
-    for (int landed = 0;; ++landed) {
-        testsupport::ChildProcess::Options options;
-        options.environment = {std::string(kCutProject) + "=" + folder,
-                               std::string(kCutLanding) + "=" + std::to_string(landed)};
-        options.captureOutput = true;
-        auto child = testsupport::ChildProcess::spawn(
-            {testsupport::ChildProcess::thisExecutable(),
-             "--gtest_filter=PainterKillTest.ASaveCutAfterAnyWriteLeavesTheSmallPicturesShowingTheFrame"},
-            options);
-        const std::string said = child.readOutput();
-        const int ended = child.wait();
-        ASSERT_TRUE(ended == 0 || ended == 128 + SIGKILL) << said;
-
-        auto reopened = ProjectModel::create(folder);
-        ASSERT_TRUE(reopened->getFrameList());
-        const auto frame = reopened->fileDataForFileWithPreferredFilename(KWImageProducer::frameFileName(id));
-        painted.insert(frame != unpainted);
-        for (const auto& [name, size] :
-             {std::pair{KWImageProducer::thumbnailFileName(id), KWImageProducer::kThumbnailSize},
-              std::pair{KWImageProducer::previewFileName(id), KWImageProducer::kPreviewSize}})
-            EXPECT_TRUE(showsTheFramePicture(decoded(frame),
-                                             decoded(reopened->fileDataForFileWithPreferredFilename(name)), size))
-                << name << " when cut after " << landed << " writes";
-        if (ended == 0) break;
-        // Each round starts from the unpainted frame again.
-        ASSERT_TRUE(reopened->updateRegularFileWithContents(*unpainted, KWImageProducer::frameFileName(id)));
-        ASSERT_TRUE(KWImageProducer::createThumbNailAndPreviewForFrameID(*reopened, id));
-    }
-    EXPECT_EQ(painted, (std::set<bool>{false, true})) << "cut before the frame picture and after it";
-}

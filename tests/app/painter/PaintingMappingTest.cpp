@@ -55,73 +55,37 @@ TEST(PaintingMapping, ALayerPictureMovesAndScalesWithThePicture) {
     EXPECT_EQ(clear, 0);
 }
 
-// Where the canvas shows pictures of each shape (filled and centred), and
-// the canvas back on each picture: whole pixels where the numbers are,
-// also through a scale that is no binary fraction (1080p, the phone).
+// What of each shape of picture the canvas shows (filled and centred), in
+// whole pixels also through a scale that is no binary fraction (1080p, the
+// phone).
 TEST(CanvasPlacement, PicturesFillTheCanvasCentred) {
-    using graphics::Rect;
-    using graphics::Size;
-    const double third = 1024.0 / 3;
-    struct Case {
-        Size picture, canvas;
-        Rect pictureOnCanvas, canvasOnPicture;
+    const struct {
+        graphics::Size picture, canvas;
+        graphics::Rect canvasOnPicture;
     } cases[] = {
-        {{1280, 720}, {1024, 576}, {0, 0, 1024, 576}, {0, 0, 1280, 720}},
-        {{1920, 1080}, {1024, 576}, {0, 0, 1024, 576}, {0, 0, 1920, 1080}},
-        {{640, 480}, {1024, 576}, {0, -96, 1024, 768}, {0, 60, 640, 360}},
-        {{1600, 1200}, {1024, 576}, {0, -96, 1024, 768}, {0, 150, 1600, 900}},
-        {{480, 640}, {1024, 576}, {0, 288 - 2 * third, 1024, 4 * third}, {0, 185, 480, 270}},
-        {{1280, 540}, {1024, 576}, {512 - 2 * third, 0, 4 * third, 576}, {160, 0, 960, 540}},
-        {{640, 480}, {568, 319.5}, {0, -53.25, 568, 426}, {0, 60, 640, 360}},
-        {{0, 0}, {1024, 576}, {0, 0, 1024, 576}, {0, 0, 0, 0}},  // no picture: it spans the canvas
+        {{1920, 1080}, {1024, 576}, {0, 0, 1920, 1080}}, {{640, 480}, {1024, 576}, {0, 60, 640, 360}},
+        {{480, 640}, {1024, 576}, {0, 185, 480, 270}},   {{1280, 540}, {1024, 576}, {160, 0, 960, 540}},
+        {{640, 480}, {568, 319.5}, {0, 60, 640, 360}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.picture.toString() + " on " + c.canvas.toString());
-        const CanvasPlacement placement{c.picture, c.canvas};
-        const Rect shown = placement.pictureOnCanvas();
-        for (const auto& [is, expected] : {std::pair{shown.origin.x, c.pictureOnCanvas.origin.x},
-                                           std::pair{shown.origin.y, c.pictureOnCanvas.origin.y},
-                                           std::pair{shown.size.width, c.pictureOnCanvas.size.width},
-                                           std::pair{shown.size.height, c.pictureOnCanvas.size.height}})
-            EXPECT_NEAR(is, expected, 1e-9);
-        EXPECT_EQ(placement.canvasOnPicture(), c.canvasOnPicture);
-        // The picture's own rectangle on the canvas is all of the picture.
-        EXPECT_EQ(placement.onPicture(shown), (Rect{0, 0, c.picture.width, c.picture.height}));
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(CanvasPlacement(c.picture, c.canvas).canvasOnPicture(), c.canvasOnPicture)
+            << c.picture.toString() << " on " << c.canvas.toString();
 }
 
-// A crop to just what the canvas showed of a picture moves nothing that
-// was drawn over it: the carried strokes stay where they were on the canvas.
+// A crop to just what the canvas showed of a picture (in its unit
+// coordinates) moves nothing drawn over it on the canvas.
 TEST(PaintingMapping, ACropToWhatTheCanvasShowedMovesNothing) {
-    struct Case {
-        graphics::Size picture;
-        graphics::Rect shown;  // what the canvas showed, in unit coordinates of the picture
-    } cases[] = {
-        {{640, 480}, {0, 0.125, 1, 0.75}},
-        {{480, 640}, {0, 185.0 / 640, 1, 270.0 / 640}},
-        {{1280, 540}, {0.125, 0, 0.75, 1}},
-        {{1280, 720}, {0, 0, 1, 1}},
-    };
-    StrokeList strokes{std::make_shared<Stroke>()};
-    strokes[0]->type = kBrushTypePen;
-    strokes[0]->brushSize = 12;
-    strokes[0]->points = {{{2, {10, 570}}, {2, {1000, 4}}}};
-    const foundation::Bytes data = strokeBufferData(strokes).value();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.picture.toString());
-        const graphics::Rect& r = c.shown;
+    const std::pair<graphics::Size, graphics::Rect> cases[] = {{{640, 480}, {0, 0.125, 1, 0.75}},
+                                                               {{480, 640}, {0, 185.0 / 640, 1, 270.0 / 640}},
+                                                               {{1280, 540}, {0.125, 0, 0.75, 1}},
+                                                               {{1280, 720}, {0, 0, 1, 1}}};
+    for (const auto& [picture, r] : cases) {
         const graphics::AffineTransform crop{
             1 / r.size.width, 0, 0, 1 / r.size.height, -r.origin.x / r.size.width, -r.origin.y / r.size.height};
-        const PaintingMapping mapping{crop, {1024, 576}, c.picture, {1920, 1080}};
+        const PaintingMapping mapping{crop, {1024, 576}, picture, {1920, 1080}};
         EXPECT_TRUE(mapping.canvasTransform().isClose(graphics::AffineTransform::identity()))
-            << mapping.canvasTransform().toString();
-        EXPECT_NEAR(mapping.widthScale(), 1, 1e-9);
-        const auto carried = decodeStrokeBuffer(mappedStrokes(data, mapping).value()).value();
-        EXPECT_EQ(carried[0]->brushSize, 12);
-        for (size_t i = 0; i < 2; ++i) {
-            EXPECT_NEAR(carried[0]->points[0][i].pos.x, strokes[0]->points[0][i].pos.x, 1e-6);
-            EXPECT_NEAR(carried[0]->points[0][i].pos.y, strokes[0]->points[0][i].pos.y, 1e-6);
-        }
+            << picture.toString() << ": " << mapping.canvasTransform().toString();
+        EXPECT_NEAR(mapping.widthScale(), 1, 1e-9) << picture.toString();
     }
 }
 

@@ -35,8 +35,7 @@ namespace {
 namespace fs = std::filesystem;
 using foundation::RunLoop;
 
-// Save to Folder whose render cache is emptied under its first save, as a
-// cache cleaner (or the project card closing) does.
+// Its render cache emptied under the first save, as a cache cleaner does.
 class RenderGoneUnderTheSave : public ICloudConnectHandler {
 public:
     void uploadFile(const std::string& path, const std::string& title, const std::string& caption,
@@ -63,46 +62,6 @@ protected:
     static ino_t inode(const std::string& path) {
         struct stat info {};
         return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
-    }
-
-    // Save to Folder with the render cache emptied under the save, of a movie
-    // and of the pictures' folder: the save fails saying, in full, which
-    // rendered file is missing (every word of it drawn on the panel), and
-    // Try Again, tapped where it is drawn, renders it anew and saves it.
-    void saveWithTheRenderGone(const std::string& picture) {
-        for (const char* type : {"Medium - 360p", "Export All Images"}) {
-            SCOPED_TRACE(type);
-            saveRenderGone(type, project->getName() + (type[0] == 'M' ? ".mov" : ""), picture);
-        }
-    }
-    void saveRenderGone(const std::string& type, const std::string& item, const std::string& picture) {
-        ShareViewController* screen = choose(std::make_shared<RenderGoneUnderTheSave>());
-        ASSERT_NE(screen, nullptr);
-        ASSERT_TRUE(tapType(*screen, type));
-        auto panel = screen->panel();
-        ASSERT_TRUE(
-            RunLoop::main().runUntil([&] { return panel->navigationItem().rightBarButtonItem() != nullptr; }, 600));
-        const std::string rendered = screen->renderer()->exportURL().value();
-        const std::string message = "\"" + item + "\" could not be saved in \"" + folder() +
-                                    "\": the rendered file \"" + rendered + "\" is missing.";
-        EXPECT_EQ(panel->infoText(), message);
-        advance(1);
-        window->layoutIfNeeded();
-        savePicture(picture);
-        const ui::LabelTextLayout drawn = panel->labelInfo()->drawnLines();
-        std::string shown, whole = message;
-        for (const std::string& line : drawn.lines) shown += line;
-        std::erase(shown, ' ');
-        std::erase(whole, ' ');
-        EXPECT_EQ(shown, whole) << "every word drawn, over " << drawn.lines.size() << " lines";
-
-        auto tryAgain = panel->navigationItem().rightBarButtonItem();
-        ASSERT_EQ(tryAgain->title(), "Try Again");
-        ASSERT_TRUE(tryAgain->view());
-        fingers.tap(centerOf(*tryAgain->view()));
-        ASSERT_TRUE(waitForInfo(*screen, doneText(folder() + "/" + item))) << panel->infoText();
-        EXPECT_TRUE(fs::exists(folder() + "/" + item));
-        ASSERT_NO_FATAL_FAILURE(finishWithDone(*screen));
     }
 
     sharetest::ProgramRecorders programs{folders.root() + "/bin"};
@@ -292,17 +251,42 @@ protected:
         ui::Device::current().setUserInterfaceIdiom(ui::UserInterfaceIdiom::Phone);
         ui::Device::current().setScreenBounds(graphics::Rect(0, 0, 568, 320));
         SaveToFolderTest::SetUp();
-        // A longer name, in the saved item's name and in the rendered file's.
         ASSERT_NO_FATAL_FAILURE(makeProject("Grandma's Garden in Spring"));
     }
 };
 
-TEST_F(SaveToFolderTest, WithTheRenderGoneTheWholeMessageShowsAndTryAgainRendersItAgain) {
-    saveWithTheRenderGone("share_folder_render_gone.png");
-}
-
+// Save to Folder with the render cache emptied under the save, of a movie and
+// of the pictures' folder: the save fails saying in full which rendered file
+// is missing (every word drawn on a phone's panel, a longer name in the
+// paths), and Try Again, tapped where it is drawn, renders it anew and saves.
 TEST_F(SaveToFolderOnAPhoneTest, WithTheRenderGoneTheWholeMessageShowsAndTryAgainRendersItAgain) {
-    saveWithTheRenderGone("share_folder_render_gone_phone.png");
+    for (const std::string type : {"Medium - 360p", "Export All Images"}) {
+        SCOPED_TRACE(type);
+        const std::string item = project->getName() + (type[0] == 'M' ? ".mov" : "");
+        ShareViewController* screen = choose(std::make_shared<RenderGoneUnderTheSave>());
+        ASSERT_TRUE(screen && tapType(*screen, type));
+        auto panel = screen->panel();
+        ASSERT_TRUE(
+            RunLoop::main().runUntil([&] { return panel->navigationItem().rightBarButtonItem() != nullptr; }, 600));
+        std::string message = "\"" + item + "\" could not be saved in \"" + folder() + "\": the rendered file \"" +
+                              screen->renderer()->exportURL().value() + "\" is missing.";
+        EXPECT_EQ(panel->infoText(), message);
+        advance(1);
+        window->layoutIfNeeded();
+        savePicture("share_folder_render_gone_phone.png");
+        std::string drawn;
+        for (const std::string& line : panel->labelInfo()->drawnLines().lines) drawn += line;
+        std::erase(drawn, ' ');
+        std::erase(message, ' ');
+        EXPECT_EQ(drawn, message) << "every word drawn";
+
+        auto tryAgain = panel->navigationItem().rightBarButtonItem();
+        ASSERT_TRUE(tryAgain->title() == "Try Again" && tryAgain->view());
+        fingers.tap(centerOf(*tryAgain->view()));
+        ASSERT_TRUE(waitForInfo(*screen, doneText(folder() + "/" + item))) << panel->infoText();
+        EXPECT_TRUE(fs::exists(folder() + "/" + item));
+        ASSERT_NO_FATAL_FAILURE(finishWithDone(*screen));
+    }
 }
 
 TEST_F(SaveToFolderTest, TheSavedMoviesPictureShowsWholeInItsPanel) {
