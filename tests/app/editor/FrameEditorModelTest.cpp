@@ -255,9 +255,8 @@ TEST_F(EditorModelTest, AReplaceCutAfterAnyWriteShowsOnePictureAtTheNextOpening)
             auto reopened = ProjectModel::create(*project->getProjectPath());
             ASSERT_TRUE(reopened->getFrameList());
             std::string shown;
-            for (const std::string& name :
-                 {KWImageProducer::frameFileName(id), KWImageProducer::previewFileName(id),
-                  KWImageProducer::thumbnailFileName(id)}) {
+            for (const std::string& name : {KWImageProducer::frameFileName(id), KWImageProducer::previewFileName(id),
+                                            KWImageProducer::thumbnailFileName(id)}) {
                 auto image = graphics::Image::decode(reopened->fileDataForFileWithPreferredFilename(name).value());
                 shown += image.ok() ? nameOfPicture(*image) : '!';
             }

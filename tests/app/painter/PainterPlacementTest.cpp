@@ -23,9 +23,9 @@ class PainterPlacementTest : public PainterScreenFixture {};
 // rubbed out (the previous frame behind is 16:9), land in the frame, its
 // thumbnail, its preview and a 720p movie at the rows the canvas showed, and
 // not between them; the frame keeps its size and the rows the canvas did not
-// show. A frame of the canvas's shape
-// takes the layer stretched over all of it, to the byte as it always did
-// (also at 1080p, whose scale to the canvas is no binary fraction).
+// show, which Erase shows as Draw does. A frame of the canvas's shape takes
+// the layer stretched over all of it, to the byte as it always did (also at
+// 1080p, whose scale to the canvas is no binary fraction).
 TEST_F(PainterPlacementTest, LinesAtTheCanvasEdgesLandWhereTheCanvasShowedThem) {
     const struct {
         int width, height;
@@ -55,11 +55,11 @@ TEST_F(PainterPlacementTest, LinesAtTheCanvasEdgesLandWhereTheCanvasShowedThem) 
             SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << (masking ? ", Erase" : ", Draw"));
             addFrames(2, c.width, c.height);  // the first, never painted, lends the second no strokes
             ASSERT_TRUE(KWImageProducer(project).storeImage(Image::filled(640, 360, frameColour(0)), frameID(++index)));
-            QImage banded = Image::filled(c.width, c.height, frameColour(1)).bitmap().convertToFormat(QImage::Format_RGB32);
+            QImage banded =
+                Image::filled(c.width, c.height, frameColour(1)).bitmap().convertToFormat(QImage::Format_RGB32);
             QPainter(&banded).fillRect(0, 0, c.width, int(c.canvasOnPicture.origin.y), QColor(band.r, band.g, band.b));
             ASSERT_TRUE(KWImageProducer(project).storeImage(Image(banded), frameID(++index)));
             ASSERT_TRUE(open(index, masking));
-            // Erase too shows the picture filled and centred, the band above the canvas.
             const auto canvas = painter->drawingView()->createImage();
             EXPECT_TRUE(!masking || testsupport::pixelNear(canvas->pixelAt(512, 40), frameColour(1)));
             drawLine({300, top}, {700, top});

@@ -68,10 +68,11 @@ TEST_F(PainterQuitTest, AQuitWithThePainterOpenKeepsWhatWasPaintedOrErased) {
     // The way out, Erase or Draw, and when the save fails the user's answer
     // to the alert that holds the quit ("" for a signal's, never held): a
     // button or a second quit.
+    using enum Quit;
     const std::tuple<Quit, bool, std::optional<std::string>> cases[] = {
-        {Quit::CtrlQ, false, {}},       {Quit::Close, false, {}},    {Quit::Signal, false, {}},
-        {Quit::CtrlQ, true, {}},        {Quit::Close, true, {}},     {Quit::Close, false, "Cancel"},
-        {Quit::CtrlQ, false, "Quit Anyway"}, {Quit::CtrlQ, false, "Close"}, {Quit::Signal, false, ""}};
+        {CtrlQ, false, {}}, {Close, false, {}},       {Signal, false, {}},           {CtrlQ, true, {}},
+        {Close, true, {}},  {Close, false, "Cancel"}, {CtrlQ, false, "Quit Anyway"}, {CtrlQ, false, "Close"},
+        {Signal, false, ""}};
     for (const auto& [way, masking, answer] : cases) {
         SCOPED_TRACE(testing::Message() << int(way) << (masking ? " Erase " : " Draw ") << answer.value_or("saves"));
         project = ProjectModel::create();
