@@ -571,14 +571,14 @@ TEST_F(MenuByTouchTest, DrawAsksFirstWhenAMaskErasedSomeOfThePainting) {
 
 // A crop or merge of a painted frame keeps what it made: the next Draw, also
 // after an erase before or after it, asks nothing and changes nothing. A layer
-// hidden by its switch through a crop comes back where the crop put it.
-// Pictures of 16:9 and 4:3 (the canvas shows its middle).
+// hidden by its switch through a crop comes back where the crop put it, also
+// on a 4:3 picture, of which the canvas shows the middle.
 TEST_F(MenuByTouchTest, DrawAfterACropOrMergeOfAPaintedFrameKeepsIt) {
     const std::vector<std::string> stepsOf[] = {{"Crop"},          {"Merge"},          {"Crop", "Erase"},
                                                 {"Erase", "Crop"}, {"Erase", "Merge"}, {"Hide", "Crop", "Show"}};
-    std::vector<std::pair<int, std::vector<std::string>>> cases;  // picture heights for a width of 640
-    for (const int height : {360, 480})
-        for (const std::vector<std::string>& steps : stepsOf) cases.emplace_back(height, steps);
+    // Picture heights for a width of 640, and the steps.
+    std::vector<std::pair<int, std::vector<std::string>>> cases = {{480, stepsOf[0]}, {480, stepsOf[5]}};
+    for (const std::vector<std::string>& steps : stepsOf) cases.emplace_back(360, steps);
     graphics::Image croppedWhileShown;
     for (const auto& [height, steps] : cases) {
         SCOPED_TRACE(testing::PrintToString(steps) + " on 640x" + std::to_string(height));
