@@ -24,11 +24,8 @@ inline constexpr int kNoPrivateDevice = 77;
 // Runs `body` in a forked child (ChildProcess::forked) in which `folder` is
 // a new, empty file system of `kilobytes`, read-only when asked; nothing
 // outside the child sees it. The body's exit code, or kNoPrivateDevice.
-//
-// The folders in `keep` that lie below `folder` stay reachable at their own
-// paths (bound in from the hidden tree, writable as before), so a test may
-// hide a folder such as /tmp that can hold its own build tree: the rest of
-// the new file system is empty. Folders of `keep` elsewhere are untouched.
+// The folders of `keep` below `folder` stay there, as writable as before: a
+// test may hide /tmp although its build tree lies there.
 int onPrivateDevice(const std::string& folder, int kilobytes, bool readOnly, const std::function<int()>& body,
                     const std::vector<std::string>& keep = {});
 

@@ -7,6 +7,7 @@
 #include "app/core/KWAudioClip.h"
 #include "app/render/AnimatedGifRenderer.h"
 #include "app/render/MoviePictures.h"
+#include "app/render/ProjectExportRenderer.h"
 #include "app/render/TollivarMovieRenderer.h"
 #include "platform/foundation/DispatchSemaphore.h"
 #include "platform/graphics/JpegCodec.h"
@@ -25,26 +26,14 @@ class MovieSizeEstimateTest : public RenderProjectTest {};
 
 // An estimate that holds the one queue all estimates are measured on until
 // it is let go: one asked for behind it cannot begin before then.
-class EstimateQueueHolder : public AnimatedGifRenderer {
-public:
-    using AnimatedGifRenderer::AnimatedGifRenderer;
-    static std::shared_ptr<EstimateQueueHolder> holding(const ProjectModelPtr& project) {
-        auto holder = std::make_shared<EstimateQueueHolder>(project);
-        holder->estimateFileSizeAfterExportForType(holder->getSupportedExportTypes().front(), {});
-        return holder;
-    }
-    void letGo() { letGo_.signal(); }
-
-protected:
+struct EstimateQueueHolder : ProjectExportRenderer {
+    using ProjectExportRenderer::ProjectExportRenderer;
     std::optional<double> estimatedBytes(const EstimateBasis&, const MovieExportType&,
                                          const foundation::Progress&) override {
-        letGo_.wait();
+        letGo.wait();
         return std::nullopt;
     }
-    bool estimateFollowsPictures() const override { return false; }
-
-private:
-    foundation::DispatchSemaphore letGo_;
+    foundation::DispatchSemaphore letGo;
 };
 
 TEST_F(MovieSizeEstimateTest, EstimatesAreWithinOneAndAHalfTimesWhatEverySizeWrites) {
@@ -104,21 +93,19 @@ TEST_F(MovieSizeEstimateTest, AScreensEstimateArrivesOnTheMainQueueUnlessCancell
     ASSERT_TRUE(project->saveAllDataToDisk());
     // Asks for the estimate as a screen does; what it was told, and whether
     // pictures were decoded (measured) for it.
-    // One to be cancelled is asked for behind one that holds the queue, so
-    // that the cancel surely comes before its measuring could begin.
+    // Each behind one that holds the queue: a cancel comes before its measuring can begin.
     auto ask = [this](const MovieRendererPtr& renderer, const MovieExportType& type, bool cancel) {
         std::vector<int64_t> told;
-        const auto holder = cancel ? EstimateQueueHolder::holding(project) : nullptr;
+        const auto holder = std::make_shared<EstimateQueueHolder>(project);
+        holder->estimateFileSizeAfterExportForType(type, {});
         const uint64_t decodes = graphics::jpeg::decodeCount();
         foundation::Progress estimate = renderer->estimateFileSizeAfterExportForType(type, [&](int64_t kilobytes) {
             EXPECT_TRUE(foundation::RunLoop::isMainThread());
             told.push_back(kilobytes);
         });
         EXPECT_TRUE(told.empty()) << "never inside the call";
-        if (cancel) {
-            estimate.cancel();
-            holder->letGo();
-        }
+        if (cancel) estimate.cancel();
+        holder->letGo.signal();
         foundation::RunLoop::main().runUntilIdle();
         return std::pair{told, graphics::jpeg::decodeCount() > decodes};
     };

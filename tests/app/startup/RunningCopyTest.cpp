@@ -96,10 +96,13 @@ protected:
     }
     std::string outside() const { return folders.root() + "/Downloads"; }
 
-    // Whether the child ends within the bound of waitInFolder.
-    bool ends(testsupport::ChildProcess& child) {
+    // A launch that does not run ends (within waitInFolder's bound) with `status`, having said `said`.
+    void expectEnds(testsupport::ChildProcess& child, int status, const std::string& said) {
         waitInFolder(folders.config(), child, [] { return false; });
-        return child.poll().has_value();
+        ASSERT_TRUE(child.poll().has_value()) << "a launch did not end";
+        EXPECT_EQ(child.wait(), status);
+        const std::string output = child.readOutput();
+        EXPECT_NE(output.find(said), std::string::npos) << output;
     }
 
     testsupport::TempAppFolders folders;
@@ -112,20 +115,36 @@ TEST_F(RunningCopyTest, LaterLaunchesHandTheirArchivesToTheRunningCopy) {
     ASSERT_TRUE(waitForListedCount(first, 2)) << "the duplicate was not listed";
 
     const std::string archive = placeArchive("Fr\351d\351ric.tollivarmobile");
+    // An import that never ends (a pipe named like an archive) holds only
+    // the launch that handed it over.
+    const std::string endless = outside() + "/Endless.tollivarmobile";
+    ASSERT_EQ(::mkfifo(endless.c_str(), 0600), 0);
+    auto waiting = startApplication({endless}, {}, {}, false, true);
+    ASSERT_TRUE(waitInFolder(folders.documents(), first, [&] { return asideInDocuments().size() == 1; }))
+        << "the endless import did not begin";
+    fs::copy_file(archive, outside() + "/-film.tollivarmobile");
     const std::string original = readBytes(archive);
     // A relative path (in Latin-1 bytes, as older systems wrote names), from
     // the folder the launch was made in; then the same archive again by its
-    // absolute path.
+    // absolute path; a name that starts with "-", refused by name and opened
+    // after "--"; then nothing to open.
     struct Launch {
         std::vector<std::string> arguments;
         std::string workingFolder;
+        int status = 0;
+        std::string said = "it took the files given here";
     };
-    const std::vector<Launch> launches = {{{"Fr\351d\351ric.tollivarmobile"}, outside()}, {{archive}, {}}};
+    const std::vector<Launch> launches = {
+        {{"Fr\351d\351ric.tollivarmobile"}, outside()},
+        {{archive}, {}},
+        {{"-film.tollivarmobile"}, outside(), 2, "\"-film.tollivarmobile\" is not an option"},
+        {{"--", "-film.tollivarmobile"}, outside()},
+        {{}, {}, 0, "it comes to the front"}};
     size_t expected = 2;
     for (const Launch& launch : launches) {
-        auto later = startApplication(launch.arguments, launch.workingFolder);
-        EXPECT_EQ(later.wait(), 0);
-        ++expected;
+        auto later = startApplication(launch.arguments, launch.workingFolder, {}, false, true);
+        expectEnds(later, launch.status, launch.said);
+        expected += launch.status == 0 && !launch.arguments.empty();
         EXPECT_TRUE(waitForListedCount(first, expected)) << "the running copy did not import " << archive;
         EXPECT_EQ(readBytes(archive), original);
     }
@@ -135,7 +154,9 @@ TEST_F(RunningCopyTest, LaterLaunchesHandTheirArchivesToTheRunningCopy) {
     auto names = listedNames();
     EXPECT_EQ(std::set<std::string>(names.begin(), names.end()), projectFolders());
     EXPECT_EQ(names.size(), projectFolders().size());
+    // The quit cannot stop the read from the pipe; it ends without it.
     EXPECT_EQ(first.stop(SIGTERM), 0);
+    expectEnds(waiting, 1, "the files given here were not opened");
     EXPECT_EQ(readBytes(archive), original);
 }
 
@@ -150,15 +171,6 @@ TEST_F(RunningCopyTest, AnArchiveMovedIntoTheInboxArrivesWithoutARestart) {
     EXPECT_TRUE(waitInFolder(folders.documents() + "/Import", running,
                              [&] { return !fs::exists(folders.documents() + "/Import/Dropped.tollivarmobile"); }));
     EXPECT_EQ(running.stop(SIGTERM), 0);
-}
-
-TEST_F(RunningCopyTest, ALaunchWithNothingToOpenJustEnds) {
-    auto first = startApplication();
-    waitForLaunch(first);
-    auto later = startApplication();
-    EXPECT_EQ(later.wait(), 0);
-    EXPECT_FALSE(first.poll().has_value()) << "the running copy ended";
-    EXPECT_EQ(first.stop(SIGTERM), 0);
 }
 
 TEST_F(RunningCopyTest, WithARuntimeFolderTooLongForASocketOneCopyRuns) {
@@ -216,114 +228,22 @@ TEST_F(RunningCopyTest, QuittingDuringADuplicateAndAnImportEndsAtOnceAndLeavesNo
 }
 
 // After a kill during an import, the next start sweeps what the kill left
-// and imports its archive, named in Latin-1 bytes (not UTF-8).
+// and imports its archive, given after "--" and named in Latin-1 bytes (not
+// UTF-8) with a "-" first.
 TEST_F(RunningCopyTest, AfterAKillDuringAnImportTheNextStartLeavesOnlyListedProjects) {
     auto importing = startApplication({placeArchive("Long.tollivarmobile", 3000)});
     ASSERT_TRUE(waitInFolder(folders.documents(), importing, [&] { return !asideInDocuments().empty(); }))
         << "the import did not begin";
     EXPECT_EQ(importing.stop(SIGKILL), 128 + SIGKILL);
 
-    auto next = startApplication({placeArchive("\xc9t\xe9.tollivarmobile")});
+    placeArchive("-\xc9t\xe9.tollivarmobile");
+    auto next = startApplication({"--", "-\xc9t\xe9.tollivarmobile"}, outside());
     EXPECT_TRUE(waitInFolder(folders.documents(), next, [&] {
         return asideInDocuments().empty() && listedNames().size() == 2;
     })) << "what the kill left was not swept, or the starting copy did not import its archive";
     auto names = listedNames();
     EXPECT_EQ(std::set<std::string>(names.begin(), names.end()), projectFolders());
     EXPECT_EQ(next.stop(SIGTERM), 0);
-}
-
-// A file whose name starts with "-" is opened after "--", by the first copy
-// and by a later launch; without "--" the launch refuses it by name. Qt's own
-// options still reach Qt.
-TEST_F(RunningCopyTest, ANameThatStartsWithADashIsOpenedAfterTheEndOfOptions) {
-    fs::rename(placeArchive("Film.tollivarmobile"), outside() + "/-film.tollivarmobile");
-    auto refused = startApplication({"-film.tollivarmobile"}, outside(), {}, false, true);
-    ASSERT_TRUE(ends(refused)) << "a copy ran with what it could not open";
-    EXPECT_EQ(refused.wait(), 2);
-    EXPECT_NE(refused.readOutput().find("\"-film.tollivarmobile\" is not an option"), std::string::npos);
-
-    auto first = startApplication({"-platform", "offscreen", "--", "-film.tollivarmobile"}, outside());
-    waitForLaunch(first);
-    ASSERT_TRUE(waitForListedCount(first, 2)) << "the first copy did not import the archive";
-    struct Launch {
-        std::vector<std::string> arguments;
-        int status;
-        size_t listed;  // projects listed after it
-    };
-    const std::vector<Launch> launches = {{{"-film.tollivarmobile"}, 2, 2}, {{"--", "-film.tollivarmobile"}, 0, 3}};
-    for (const Launch& launch : launches) {
-        auto later = startApplication(launch.arguments, outside(), {}, false, true);
-        ASSERT_TRUE(ends(later));
-        EXPECT_EQ(later.wait(), launch.status) << later.readOutput();
-        EXPECT_TRUE(waitForListedCount(first, launch.listed));
-    }
-    EXPECT_EQ(listedNames().size(), 3u);
-    EXPECT_EQ(first.stop(SIGTERM), 0);
-}
-
-// Two archives handed over close together, a large one and then a small one,
-// and a quit while the large one is unpacked: each launch is told about its
-// own archive only, and what it is told holds after the next start.
-TEST_F(RunningCopyTest, EachLaunchIsToldTheTruthAboutItsOwnArchive) {
-    auto running = startApplication();
-    waitForLaunch(running);
-    auto large = startApplication({placeArchive("Large.tollivarmobile", 30000)}, {}, {}, false, true);
-    ASSERT_TRUE(waitInFolder(folders.documents(), running, [&] { return asideInDocuments().size() == 1; }))
-        << "the large import did not begin";
-    auto small = startApplication({placeArchive("Small.tollivarmobile")}, {}, {}, false, true);
-    ASSERT_TRUE(waitForListedCount(running, 2)) << "the small archive was not listed";
-    ::kill(running.pid(), SIGTERM);
-    EXPECT_EQ(running.wait(), 0);
-
-    auto next = startApplication();
-    ASSERT_TRUE(waitInFolder(folders.config(), next, [&] { return launchCount(folders.config()) == 2; }))
-        << "the next start did not finish launching";
-    size_t saidOpened = 0;
-    std::vector<int> statuses;
-    for (auto* launch : {&large, &small}) {
-        statuses.push_back(launch->wait());
-        const std::string said = launch->readOutput();
-        EXPECT_TRUE((statuses.back() == 0 && said.find("it took the files given here") != std::string::npos) ||
-                    (statuses.back() == 1 && said.find("the files given here were not opened") != std::string::npos))
-            << said;
-        if (statuses.back() == 0) ++saidOpened;
-    }
-    EXPECT_EQ(statuses.back(), 0) << "the small archive was listed, and its launch was not told so";
-    // The introduction, and one project for each launch told that its
-    // archive was opened.
-    auto names = listedNames();
-    EXPECT_EQ(names.size(), 1 + saidOpened);
-    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()), projectFolders());
-    EXPECT_EQ(next.stop(SIGTERM), 0);
-}
-
-// An import that never ends (a pipe named like an archive) holds only the
-// launch that handed it over: another launch ends as soon as its own archive
-// is listed, and one with nothing to open ends at once.
-TEST_F(RunningCopyTest, AnImportThatNeverEndsHoldsNoOtherLaunch) {
-    auto running = startApplication();
-    waitForLaunch(running);
-    fs::create_directories(outside());
-    const std::string endless = outside() + "/Endless.tollivarmobile";
-    ASSERT_EQ(::mkfifo(endless.c_str(), 0600), 0);
-    auto waiting = startApplication({endless}, {}, {}, false, true);
-    ASSERT_TRUE(waitInFolder(folders.documents(), running, [&] { return asideInDocuments().size() == 1; }))
-        << "the endless import did not begin";
-
-    auto ordinary = startApplication({placeArchive("Film.tollivarmobile")}, {}, {}, false, true);
-    ASSERT_TRUE(ends(ordinary)) << "a launch waited on another launch's import";
-    EXPECT_EQ(ordinary.wait(), 0) << ordinary.readOutput();
-    EXPECT_EQ(listedNames().size(), 2u);
-    auto nothing = startApplication({}, {}, {}, false, true);
-    ASSERT_TRUE(ends(nothing)) << "a launch with nothing to open waited";
-    EXPECT_EQ(nothing.wait(), 0) << nothing.readOutput();
-    EXPECT_FALSE(waiting.poll().has_value()) << waiting.readOutput();
-
-    // The quit cannot stop the read from the pipe; it ends without it, and
-    // the launch hears that its file was not opened.
-    EXPECT_EQ(running.stop(SIGTERM), 0);
-    EXPECT_EQ(waiting.wait(), 1);
-    EXPECT_NE(waiting.readOutput().find("the files given here were not opened"), std::string::npos);
 }
 
 TEST_F(RunningCopyTest, ANameBeingTypedOnTheCardSurvivesSigterm) {
