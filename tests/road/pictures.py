@@ -4,9 +4,19 @@ Pictures are (width, height, RGB bytes), as the X server's screenshots come;
 a stored JPEG is read the same way through ImageMagick's convert.
 """
 
+import re
 import subprocess
 
-from xsession import parse_ppm
+
+def parse_ppm(data):
+    match = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", data)
+    if not match or match.group(3) != b"255":
+        raise AssertionError("convert gave no 8-bit PPM")
+    width, height = int(match.group(1)), int(match.group(2))
+    pixels = data[match.end():match.end() + width * height * 3]
+    if len(pixels) != width * height * 3:
+        raise AssertionError("convert gave a short PPM")
+    return width, height, pixels
 
 
 def read_picture(path):

@@ -4,14 +4,13 @@ screenshots taken from the server.
 Xvfb picks a free display itself (-displayfd), so road tests can run beside
 other tests. Input goes through xdotool, which sends it with the XTest
 extension: the server treats it as a real mouse and keyboard, and the window
-manager sees it too. Window positions come from the server (xwininfo's
-absolute coordinates of the client window), never from what the program
-believes: a window manager's frame moves the client inside it.
+manager sees it too. Window positions come from the server (the absolute
+coordinates of the client window, as xwininfo gives them), never from what
+the program believes: a window manager's frame moves the client inside it.
 """
 
 import ctypes
 import os
-import re
 import select
 import signal
 import struct
@@ -19,9 +18,7 @@ import subprocess
 import time
 import zlib
 
-
-class XError(Exception):
-    pass
+from xscreen import ScreenReader, XError
 
 
 def wait_until(condition, timeout, interval=0.05):
@@ -55,6 +52,7 @@ class XSession:
     def __init__(self, log_dir, width=1280, height=1024):
         self._log = open(os.path.join(log_dir, "xserver.log"), "wb")
         self._processes = []
+        self._reader = None
         read_end, write_end = os.pipe()
         self.xvfb = self._start(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % (width, height), "-nolisten", "tcp"],
@@ -98,6 +96,9 @@ class XSession:
         return result
 
     def close(self):
+        if self._reader:
+            self._reader.close()
+            self._reader = None
         for process in reversed(self._processes):
             if process.poll() is None:
                 process.terminate()
@@ -113,23 +114,21 @@ class XSession:
 
     def window_geometry(self, window_id):
         """(x, y, width, height) of a window's inside, in root coordinates."""
-        text = self.run(["xwininfo", "-id", str(window_id)]).stdout
-        values = {}
-        for key, pattern in (("x", r"Absolute upper-left X:\s+(-?\d+)"), ("y", r"Absolute upper-left Y:\s+(-?\d+)"),
-                             ("width", r"Width:\s+(\d+)"), ("height", r"Height:\s+(\d+)")):
-            found = re.search(pattern, text)
-            if not found:
-                raise XError("xwininfo gave no %s for window %s" % (key, window_id))
-            values[key] = int(found.group(1))
-        return values["x"], values["y"], values["width"], values["height"]
+        return self._screen().window_geometry(window_id)
 
     # ---- screenshots -------------------------------------------------------------
 
     def screenshot(self, x, y, width, height):
-        """The pixels of a rectangle of the screen as (width, height, RGB bytes)."""
-        data = self.run(["import", "-silent", "-window", "root", "-crop", "%dx%d+%d+%d" % (width, height, x, y),
-                         "+repage", "-depth", "8", "ppm:-"], binary=True).stdout
-        return parse_ppm(data)
+        """The pixels of a rectangle of the screen (the part of it on the
+        screen) as (width, height, RGB bytes)."""
+        return self._screen().pixels(x, y, width, height)
+
+    def _screen(self):
+        # One connection for every look at the screen: a tool started for
+        # each screenshot cost the road a third of its time.
+        if not self._reader:
+            self._reader = ScreenReader(self.display)
+        return self._reader
 
     # ---- input (XTest) -----------------------------------------------------------
 
@@ -155,17 +154,6 @@ class XSession:
     def key(self, *names):
         """Presses and releases keys by their X names ("space", "Escape", "plus")."""
         self.run(["xdotool", "key", "--delay", "60"] + list(names))
-
-
-def parse_ppm(data):
-    match = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", data)
-    if not match or match.group(3) != b"255":
-        raise XError("import gave no 8-bit PPM")
-    width, height = int(match.group(1)), int(match.group(2))
-    pixels = data[match.end():match.end() + width * height * 3]
-    if len(pixels) != width * height * 3:
-        raise XError("import gave a short PPM")
-    return width, height, pixels
 
 
 def write_png(path, width, height, rgb):
