@@ -67,11 +67,15 @@ else()
   set(TOLLIVAR_TEST_TIMEOUT 600)
 endif()
 
-# tollivar_test(<name> [DEPS <targets...>])
+# tollivar_test(<name> [SHARDS <n>] [DEPS <targets...>])
 # One GoogleTest binary from every .cpp below the calling directory (folders
-# that are targets of their own left out), registered with CTest.
+# that are targets of their own left out), registered with CTest. A binary
+# whose tests take minutes runs as n CTest tests <name>_1 .. <name>_n, each
+# one GoogleTest shard, so that none comes near its timeout on a busy machine
+# and the shards run side by side. A sharded binary must not start itself
+# again: the shard's environment would filter its child too.
 function(tollivar_test name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "SHARDS" "DEPS" ${ARGN})
   tollivar_own_sources(sources cpp)
   if(NOT sources)
     return()  # a test folder that has no tests yet
@@ -83,10 +87,21 @@ function(tollivar_test name)
   target_compile_definitions(${name} PRIVATE
     TOLLIVAR_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     TOLLIVAR_TEST_BINARY_DIR="${CMAKE_CURRENT_BINARY_DIR}")
-  add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${PROJECT_BINARY_DIR}/test-results/${name}.xml)
-  set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TOLLIVAR_ARTIFACTS=${PROJECT_BINARY_DIR}/test-artifacts"
-    TIMEOUT ${TOLLIVAR_TEST_TIMEOUT})
+  set(environment "QT_QPA_PLATFORM=offscreen;TOLLIVAR_ARTIFACTS=${PROJECT_BINARY_DIR}/test-artifacts")
+  if(NOT ARG_SHARDS)
+    add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${PROJECT_BINARY_DIR}/test-results/${name}.xml)
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${environment}" TIMEOUT ${TOLLIVAR_TEST_TIMEOUT})
+    return()
+  endif()
+  math(EXPR last "${ARG_SHARDS} - 1")
+  foreach(index RANGE ${last})
+    math(EXPR number "${index} + 1")
+    set(test ${name}_${number})
+    add_test(NAME ${test} COMMAND ${name} --gtest_output=xml:${PROJECT_BINARY_DIR}/test-results/${test}.xml)
+    set_tests_properties(${test} PROPERTIES
+      ENVIRONMENT "${environment};GTEST_TOTAL_SHARDS=${ARG_SHARDS};GTEST_SHARD_INDEX=${index}"
+      TIMEOUT ${TOLLIVAR_TEST_TIMEOUT})
+  endforeach()
 endfunction()
 
 # tollivar_add_target_dirs(<dirs...>)

@@ -106,6 +106,9 @@ ChildProcess ChildProcess::spawn(const std::vector<std::string>& argv, const Opt
         temporary = pattern;
         changes.push_back("TMPDIR=" + temporary);
     }
+    // A test binary run as one of several shards gives a child of itself
+    // the whole list its filter picks, not the shard's part of it.
+    if (runsThisTest) changes.insert(changes.end(), {"GTEST_TOTAL_SHARDS=1", "GTEST_SHARD_INDEX=0"});
     std::vector<std::string> environment = environmentWith(changes);
     std::vector<char*> argp = pointersTo(arguments), envp = pointersTo(environment);
 
