@@ -572,24 +572,22 @@ TEST_F(MenuByTouchTest, DrawAsksFirstWhenAMaskErasedSomeOfThePainting) {
 // A crop or merge of a painted frame keeps what it made: the next Draw, also
 // after an erase before or after it, asks nothing and changes nothing. A layer
 // hidden by its switch through a crop comes back where the crop put it, also
-// on a 4:3 picture, of which the canvas shows the middle.
-TEST_F(MenuByTouchTest, DrawAfterACropOrMergeOfAPaintedFrameKeepsIt) {
-    const std::vector<std::string> stepsOf[] = {{"Crop"},          {"Merge"},          {"Crop", "Erase"},
-                                                {"Erase", "Crop"}, {"Erase", "Merge"}, {"Hide", "Crop", "Show"}};
-    // Picture heights for a width of 640, and the steps.
-    std::vector<std::pair<int, std::vector<std::string>>> cases = {{480, stepsOf[0]}, {480, stepsOf[5]}};
-    for (const std::vector<std::string>& steps : stepsOf) cases.emplace_back(360, steps);
-    graphics::Image croppedWhileShown;
-    for (const auto& [height, steps] : cases) {
-        SCOPED_TRACE(testing::PrintToString(steps) + " on 640x" + std::to_string(height));
+// on a 4:3 picture, of which the canvas shows the middle. (One case a test:
+// each opens the painter several times.)
+struct PaintedFrameSteps {
+    int height;  // of a picture 640 wide
+    std::vector<std::string> steps;
+};
+
+class DrawAfterStepsTest : public MenuByTouchTest, public ::testing::WithParamInterface<PaintedFrameSteps> {
+protected:
+    // Paints frame 1 of a fresh project, a picture of the height, then takes
+    // the steps; what the frame's picture is after them.
+    graphics::Image paintedThrough(int height, const std::vector<std::string>& steps) {
         // Behind the frame a colour unlike each quadrant's, which a rub shows anywhere.
-        auto project = projectOfPictures("EB");
+        project = projectOfPictures("EB");
         const std::string id = project->getFrameList()->getFrameAtIndex(1)->frameID();
-        ASSERT_TRUE(KWImageProducer(project).storeImage(testsupport::quadrantsImage(640, height), id).ok());
-        const std::string file = KWImageProducer::frameFileName(id);
-        const auto picture = [&] {
-            return *graphics::Image::decode(project->fileDataForFileWithPreferredFilename(file).value());
-        };
+        EXPECT_TRUE(KWImageProducer(project).storeImage(testsupport::quadrantsImage(640, height), id).ok());
         open(project);
         advance(1);
         chooseFromMenu(1, "Draw");
@@ -620,22 +618,49 @@ TEST_F(MenuByTouchTest, DrawAfterACropOrMergeOfAPaintedFrameKeepsIt) {
                 advance(1);
                 settle();
             }
-            ASSERT_EQ(editor->presentedViewController(), nullptr);
+            EXPECT_EQ(editor->presentedViewController(), nullptr);
             EXPECT_GT(testsupport::largestDifference(before, picture()), 40) << step << " changed the picture";
         }
-        const graphics::Image kept = picture();
-        const bool shownAgain = steps.back() == "Show";
-        if (steps == stepsOf[0]) croppedWhileShown = kept;
-        // Where the crop put it while shown, within the rim of a stroke scaled in one and redrawn in the other.
-        EXPECT_LE(shownAgain ? testsupport::largestDifference(croppedWhileShown, kept) : 0, 64);
-        chooseFromMenu(1, "Draw");
-        ASSERT_EQ(alertMessages(), std::vector<std::string>{});
-        paint([&](PainterViewController& shown) { EXPECT_EQ(shown.drawingView()->canUndo(), shownAgain); });
-        // Within the rounding of JPEG and of strokes drawn again.
-        EXPECT_LE(testsupport::largestDifference(kept, picture()), 16);
-        EXPECT_LIST_INVARIANTS(project);
+        return picture();
     }
+
+    graphics::Image picture() const {
+        const std::string file = KWImageProducer::frameFileName(project->getFrameList()->getFrameAtIndex(1)->frameID());
+        return *graphics::Image::decode(project->fileDataForFileWithPreferredFilename(file).value());
+    }
+
+    ProjectModelPtr project;
+};
+
+TEST_P(DrawAfterStepsTest, DrawAfterACropOrMergeOfAPaintedFrameKeepsIt) {
+    const auto& [height, steps] = GetParam();
+    const bool shownAgain = steps.back() == "Show";
+    // Where the crop put it while shown, within the rim of a stroke scaled in one and redrawn in the other.
+    const graphics::Image croppedWhileShown = shownAgain ? paintedThrough(height, {"Crop"}) : graphics::Image();
+    const graphics::Image kept = paintedThrough(height, steps);
+    ASSERT_FALSE(HasFailure());
+    if (shownAgain) {
+        EXPECT_LE(testsupport::largestDifference(croppedWhileShown, kept), 64);
+    }
+    chooseFromMenu(1, "Draw");
+    ASSERT_EQ(alertMessages(), std::vector<std::string>{});
+    paint([&](PainterViewController& shown) { EXPECT_EQ(shown.drawingView()->canUndo(), shownAgain); });
+    // Within the rounding of JPEG and of strokes drawn again.
+    EXPECT_LE(testsupport::largestDifference(kept, picture()), 16);
+    EXPECT_LIST_INVARIANTS(project);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, DrawAfterStepsTest,
+    ::testing::Values(PaintedFrameSteps{480, {"Crop"}}, PaintedFrameSteps{480, {"Hide", "Crop", "Show"}},
+                      PaintedFrameSteps{360, {"Crop"}}, PaintedFrameSteps{360, {"Merge"}},
+                      PaintedFrameSteps{360, {"Crop", "Erase"}}, PaintedFrameSteps{360, {"Erase", "Crop"}},
+                      PaintedFrameSteps{360, {"Erase", "Merge"}}, PaintedFrameSteps{360, {"Hide", "Crop", "Show"}}),
+    [](const ::testing::TestParamInfo<PaintedFrameSteps>& info) {
+        std::string name;
+        for (const std::string& step : info.param.steps) name += step;
+        return name + "On640x" + std::to_string(info.param.height);
+    });
 
 }  // namespace
 }  // namespace editortest
