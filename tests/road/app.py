@@ -195,7 +195,12 @@ class App:
             buttons = [c for c in self.controls(kCoachMarkButton) if drawn_share(c, shot) >= kMatchingShare]
             if buttons:
                 self.keep("coach-mark", shot)
+                shown = self.controls()
                 self.session.click(*self.centre(buttons[-1]))
+                # One press a coach mark: a slow build still shows it a while
+                # after the click, and a second click there would land on
+                # what lies under it once it has gone.
+                wait_until(lambda: self.controls() != shown, 10)
             return bool(buttons)
 
         def attempt():
