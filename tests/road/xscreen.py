@@ -27,7 +27,7 @@ class _XErrorEvent(ctypes.Structure):
 
 
 _ErrorHandler = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.POINTER(_XErrorEvent))
-_kAllPlanes = ctypes.c_ulong(~0 & 0xFFFFFFFFFFFFFFFF)
+_kAllPlanes = ctypes.c_ulong(-1).value
 _kZPixmap = 2
 _kLSBFirst = 0
 
@@ -69,6 +69,7 @@ class ScreenReader:
         if not self._display:
             raise XError("cannot open the X display %s" % display_name)
         self._root = self._lib.XDefaultRootWindow(self._display)
+        self._screen_width, self._screen_height, _ = self._geometry(self._root)
 
     def _record_error(self, _display, event):
         self._errors.append((event.contents.error_code, event.contents.request_code))
@@ -107,9 +108,8 @@ class ScreenReader:
     def pixels(self, x, y, width, height):
         """The part of the rectangle that lies on the screen, as (width,
         height, RGB bytes)."""
-        screen_width, screen_height, _ = self._geometry(self._root)
         left, top = max(0, x), max(0, y)
-        right, bottom = min(screen_width, x + width), min(screen_height, y + height)
+        right, bottom = min(self._screen_width, x + width), min(self._screen_height, y + height)
         if right <= left or bottom <= top:
             raise XError("the rectangle %dx%d+%d+%d is off the screen" % (width, height, x, y))
         image = self._lib.XGetImage(self._display, self._root, left, top, right - left, bottom - top, _kAllPlanes,
