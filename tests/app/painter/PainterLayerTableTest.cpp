@@ -125,4 +125,67 @@ TEST_F(PainterLayerListTest, OpenedFromThePainterItActsOnTheActiveLayerAtOnce) {
     EXPECT_EQ(layers.layers().at(2), layer) << "the new layer stands in front of it";
 }
 
+// Opened, closed (by Escape, then by a tap outside) and opened again, the
+// list draws every row at its own width with the switch and the reorder
+// handle inside it; a tap on a switch where it is drawn hides that layer.
+TEST_F(PainterLayerListTest, EveryOpeningShowsTheSwitchesAndHandlesInsideTheList) {
+    addFrames(1);
+    ASSERT_TRUE(open(0, false));
+    advance(1);
+    PainterLayerManager& layers = *painter->layerManager();
+    ASSERT_TRUE(layers.addLayerAtIndex(0));
+    layers.setActiveLayerAtIndex(1);
+    ui::TableView& table = painter->layerTable()->tableView();
+    for (int opening = 0; opening < 6; ++opening) {
+        SCOPED_TRACE("opening " + std::to_string(opening + 1));
+        tap(painter->toolPalette()->btnLayer());
+        advance(1);
+        ui::prepareForRendering(*window, 1.0);
+        ASSERT_NE(table.window(), nullptr) << "the list is not on screen";
+        const graphics::Rect list = inWindow(&table);
+        EXPECT_EQ(list.size.width, 320);
+        const auto selected = table.indexPathForSelectedRow();
+        EXPECT_EQ(selected ? std::optional(selected->row) : std::nullopt, layers.getActiveLayerIndex());
+        const auto cells = table.visibleCells();
+        ASSERT_EQ(cells.size(), layers.layers().size());
+        for (const ui::TableViewCellPtr& cell : cells) {
+            auto row = std::dynamic_pointer_cast<PainterLayerTableCell>(cell);
+            ASSERT_NE(row, nullptr);
+            EXPECT_EQ(inWindow(row.get()).size.width, list.size.width);
+            const graphics::Rect drawn = inWindow(row->layerEnabled());
+            EXPECT_TRUE(list.contains(drawn)) << drawn.toString() << " outside " << list.toString();
+        }
+        // The switch of the second row, tapped where it is drawn, flips that
+        // layer and the picture of the switch.
+        const auto rowAt = [&](size_t row) {
+            return std::dynamic_pointer_cast<PainterLayerTableCell>(
+                table.cellForRowAtIndexPath(ui::IndexPath::indexPathForRow(row, 0)));
+        };
+        ASSERT_NE(rowAt(1), nullptr);
+        const bool shown = layers.layers()[1]->isEnabled;
+        // Left of the middle: the track when on, the knob when off.
+        const graphics::Rect drawnSwitch = inWindow(rowAt(1)->layerEnabled());
+        const graphics::Point at{drawnSwitch.minX() + drawnSwitch.size.width * 0.3, drawnSwitch.midY()};
+        const graphics::RGBA before = ui::renderView(*window).pixelAt(int(at.x), int(at.y));
+        tap(rowAt(1)->layerEnabled());
+        advance(1);
+        EXPECT_NE(layers.layers()[1]->isEnabled, shown);
+        EXPECT_NE(ui::renderView(*window).pixelAt(int(at.x), int(at.y)), before) << "the switch is not drawn there";
+        // The first row's handle, at the list's right edge, drags it below the second.
+        const std::vector<PainterLayerPtr> order = layers.layers();
+        const graphics::Rect first = inWindow(rowAt(0).get());
+        const graphics::Point handle{list.maxX() - ui::TableViewCell::kEditingControlWidth / 2, first.midY()};
+        fingers.drag({handle, {handle.x, handle.y + first.size.height}}, 0.5);
+        advance(1);
+        EXPECT_TRUE(layers.layers() == (std::vector<PainterLayerPtr>{order[1], order[0]})) << "the handle did not move it";
+        if (opening % 2 == 0) {
+            EXPECT_TRUE(fingers.press(ui::Key::Escape));
+        } else {
+            fingers.tap({list.maxX() + 100, list.maxY() - 10});
+        }
+        advance(1);
+        EXPECT_EQ(table.window(), nullptr) << "the list did not close";
+    }
+}
+
 }  // namespace

@@ -166,6 +166,7 @@ void TableView::remeasure() {
     dropSectionViews();
     placeHeaderAndFooterViews();
     layoutCellFrames();
+    laidOutWidth_ = contentWidth();
     tile();
 }
 
@@ -249,6 +250,7 @@ void TableView::reloadData() {
     sections_ = loadSections();
     computePositions(sections_);
     placeHeaderAndFooterViews();
+    laidOutWidth_ = contentWidth();
     tile();
     reloadSectionIndexTitles();
 }
@@ -561,18 +563,18 @@ void TableView::layoutSectionViews() {
 void TableView::layoutSubviews() {
     if (!loaded_) {
         reloadData();
-    } else if (lastWidth_ != contentWidth()) {
+    } else if (laidOutWidth_ != contentWidth()) {
         placeHeaderAndFooterViews();
         layoutCellFrames();
         tile();
-    } else if (lastHeight_ != bounds().height()) {
+    } else if (laidOutHeight_ != bounds().height()) {
         // A taller table may show rows that had no cells, and a scroll
         // position past its new end; a shorter one lets rows go.
         settleIntoContent();
         tile();
     }
-    lastWidth_ = contentWidth();
-    lastHeight_ = bounds().height();
+    laidOutWidth_ = contentWidth();
+    laidOutHeight_ = bounds().height();
     if (backgroundView_) backgroundView_->setFrame(bounds());
     layoutIndexStrip();
 }

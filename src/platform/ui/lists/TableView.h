@@ -323,8 +323,10 @@ private:
     double rowHeight_ = kDefaultRowHeight;
     double sectionHeaderHeight_ = kAutomaticDimension;
     double sectionFooterHeight_ = kAutomaticDimension;
-    double lastWidth_ = -1;
-    double lastHeight_ = -1;
+    // The size the rows were last placed for: a reload places them at the
+    // width of that moment, which the next layout may have to change.
+    double laidOutWidth_ = -1;
+    double laidOutHeight_ = -1;
 
     detail::ListCells<TableViewCell> cells_{"TableView"};
     std::map<size_t, ViewPtr> headerViews_, footerViews_;
