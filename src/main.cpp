@@ -2,9 +2,10 @@
 // control to the application loop with TollivarAppDelegate as the
 // application's delegate, and returns its status.
 //
-// An argument that starts with "-" and is none of Qt's options is refused
-// by name (status 2) before anything else happens; after "--" every argument
-// is a file or URL.
+// An argument that starts with "-" and is none of the options Qt takes on
+// the platform it starts on is refused by name (status 2) before anything
+// else happens, as is an option whose value is missing; after "--" every
+// argument is a file or URL.
 //
 // A launch while another copy runs for the same data folder hands that copy
 // the files and URLs it was given (relative paths resolved against the
@@ -114,14 +115,22 @@ int main(int argc, char** argv) {
     std::error_code noFolder;
     std::string workingFolder = std::filesystem::current_path(noFolder).string();
     ui::OpenArguments arguments = ui::readOpenArguments({argv + std::min(argc, 1), argv + argc}, workingFolder);
-    for (const std::string& refused : arguments.refused) {
-        if (refused.empty())
+    for (const ui::RefusedArgument& refused : arguments.refused) {
+        const char* argument = refused.argument.c_str();
+        switch (refused.reason) {
+        case ui::RefusedArgument::Reason::Empty:
             std::fprintf(stderr, "tollivar: an empty argument names no file.\n");
-        else
+            break;
+        case ui::RefusedArgument::Reason::MissingValue:
+            std::fprintf(stderr, "tollivar: \"%s\" needs a value after it.\n", argument);
+            break;
+        case ui::RefusedArgument::Reason::Unknown:
             std::fprintf(stderr,
                          "tollivar: \"%s\" is not an option this program knows; to open a file of that name, "
                          "give \"./%s\" or put \"--\" before it.\n",
-                         refused.c_str(), refused.c_str());
+                         argument, argument);
+            break;
+        }
     }
     if (!arguments.refused.empty()) return kRefusedArguments;
     const std::vector<std::string>& urls = arguments.urls;

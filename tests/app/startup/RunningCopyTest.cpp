@@ -127,7 +127,8 @@ TEST_F(RunningCopyTest, LaterLaunchesHandTheirArchivesToTheRunningCopy) {
     // A relative path (in Latin-1 bytes, as older systems wrote names), from
     // the folder the launch was made in; then the same archive again by its
     // absolute path; a name that starts with "-", refused by name and opened
-    // after "--"; then nothing to open.
+    // after "--"; an archive after "-style", which is refused; then nothing
+    // to open.
     struct Launch {
         std::vector<std::string> arguments;
         std::string workingFolder;
@@ -138,6 +139,7 @@ TEST_F(RunningCopyTest, LaterLaunchesHandTheirArchivesToTheRunningCopy) {
         {{"Fr\351d\351ric.tollivarmobile"}, outside()},
         {{archive}, {}},
         {{"-film.tollivarmobile"}, outside(), 2, "\"-film.tollivarmobile\" is not an option"},
+        {{"-style", "Fr\351d\351ric.tollivarmobile"}, outside(), 2, "\"-style\" is not an option"},
         {{"--", "-film.tollivarmobile"}, outside()},
         {{}, {}, 0, "it comes to the front"}};
     size_t expected = 2;
