@@ -1,5 +1,6 @@
 #include "app/core/PaintFiles.h"
 
+#include "app/core/ProjectDataWrapper.h"
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/KeyedArchive.h"
 #include "platform/foundation/Paths.h"
@@ -53,7 +54,8 @@ const std::optional<std::set<std::string>>& LeftoverPaintFiles::layersOf(const s
     auto known = layers_.find(frameID);
     if (known != layers_.end()) return known->second;
     std::optional<std::set<std::string>> ids;
-    auto data = foundation::readFile(foundation::path::appending(folder_, layersFileName(frameID)));
+    auto data = foundation::readRegularFile(foundation::path::appending(folder_, layersFileName(frameID)),
+                                            projectkeys::kMaximumListBytes);
     if (data) {
         ids = listedLayerIDs(*data);
     } else if (data.error().code == ENOENT) {

@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fstream>
 #include <iterator>
 
 using foundation::Bytes;
@@ -79,26 +78,21 @@ Error damagedFileError(const std::string& file, const std::string& why, std::opt
 // dictionary is an error: it must not be replaced by defaults. So is one that
 // holds what the XML form cannot (a binary file with a control character in
 // a string, say): it would load, and then no save could ever write it again.
-// Whether the file begins with the binary property-list header.
-bool isBinaryPropertyList(const std::string& file) {
-    char header[8] = {};
-    std::ifstream in(file, std::ios::binary);
-    return in.read(header, sizeof header) && std::string_view(header, sizeof header) == "bplist00";
-}
-
 Result<std::optional<Dictionary>> readStoredDictionary(const std::string& file) {
-    Result<Value> stored = foundation::plist::readFile(file);
-    if (!stored) {
-        if (stored.error().domain == foundation::kPOSIXErrorDomain && stored.error().code == ENOENT)
+    Result<Bytes> bytes = foundation::readRegularFile(file, keys::kMaximumListBytes);
+    if (!bytes) {
+        if (bytes.error().domain == foundation::kPOSIXErrorDomain && bytes.error().code == ENOENT)
             return std::optional<Dictionary>();
-        return stored.error();
+        return bytes.error();
     }
+    Result<Value> stored = foundation::plist::parseFileContents(file, *bytes);
+    if (!stored) return stored.error();
     if (!stored->isDictionary()) return damagedFileError(file, "it holds no dictionary.");
     // The XML reader accepts only what the XML writer can write again (valid
     // UTF-8 of XML characters, four-digit years, the same nesting limit), so
     // only a binary file needs the trial write, which costs as much as the
     // read on a large list.
-    if (isBinaryPropertyList(file)) {
+    if (foundation::plist::isBinary(*bytes)) {
         if (auto again = foundation::plist::serialize(*stored, foundation::plist::Format::Xml); !again)
             return damagedFileError(file, "it could not be saved again.", again.error());
     }
@@ -286,9 +280,9 @@ Result<std::string> ProjectDataWrapper::moveIntoPlaceAsProject(const std::string
 
 bool ProjectDataWrapper::holdsReadableMetaData(const std::string& folder) {
     const std::string metadata = path::appending(folder, keys::kMetaDataFile);
-    auto attributes = FileManager::defaultManager().attributesOfItem(metadata);
-    if (!attributes || attributes->type != foundation::FileType::Regular) return false;
-    Result<Value> parsed = foundation::plist::readFile(metadata);
+    Result<Bytes> bytes = foundation::readRegularFile(metadata, keys::kMaximumListBytes, foundation::Links::Refuse);
+    if (!bytes) return false;
+    Result<Value> parsed = foundation::plist::parse(*bytes);
     return parsed && parsed->isDictionary();
 }
 
@@ -307,7 +301,8 @@ std::optional<Bytes> ProjectDataWrapper::fileDataForFileWithPreferredFilename(co
     if (!isPlainFileName(preferredFilename)) return std::nullopt;
     auto file = pathForFile(preferredFilename);
     if (!file) return std::nullopt;
-    Result<Bytes> data = foundation::readFile(*file, std::move(store));
+    Result<Bytes> data =
+        foundation::readRegularFile(*file, keys::kMaximumFileBytes, foundation::Links::Follow, std::move(store));
     if (!data) return std::nullopt;
     return std::move(*data);
 }

@@ -101,7 +101,8 @@ public:
     // Writes atomically; creates the folder first when the project has none.
     foundation::Status updateRegularFileWithContents(const foundation::Bytes& contents,
                                                      const std::string& preferredFilename);
-    // The bytes come in `store`, whose room is used again (see foundation::readFile).
+    // A regular file of at most projectkeys::kMaximumFileBytes; the bytes
+    // come in `store`, whose room is used again (see foundation::readFile).
     std::optional<foundation::Bytes> fileDataForFileWithPreferredFilename(const std::string& preferredFilename,
                                                                           foundation::Bytes store = {}) const;
     // A missing file counts as success; a folder is not removed.
@@ -250,4 +251,13 @@ inline constexpr const char* kFrameListFile = "frames.meta";
 inline constexpr const char* kProjectThumbFile = "thumb.jpg";
 // The picture of the chosen foreground overlay.
 inline constexpr const char* kForegroundFile = "foreground.png";
+
+// The most of a project's file that is read: far above any picture or
+// painting this program writes, and a bound on what a damaged or hostile
+// project (one from an archive, say) can make it take. Only regular files
+// are read (foundation::readRegularFile).
+inline constexpr size_t kMaximumFileBytes = size_t(128) << 20;
+// The same for its property lists (the metadata, the frame list, a
+// painting's layers), which take some 300 bytes a frame.
+inline constexpr size_t kMaximumListBytes = size_t(32) << 20;
 }  // namespace projectkeys

@@ -28,7 +28,7 @@ graphics::Image decodeScaledPicture(const std::optional<std::string>& path, int 
                                     int32_t effect) {
     std::optional<graphics::Image> picture;
     if (path) {
-        if (auto data = foundation::readFile(*path); data.ok()) {
+        if (auto data = foundation::readRegularFile(*path, projectkeys::kMaximumFileBytes); data.ok()) {
             auto decoded = graphics::jpeg::decodeForMaximumSize(data->data(), data->size(), pixelWidth, pixelHeight);
             // Named after its file ("thumb-<frame id>.jpg"), so the views that
             // show a frame can be told apart by it.

@@ -2,6 +2,7 @@
 
 #include "app/core/MovieResolution.h"
 #include "app/render/TollivarMovieRenderer.h"
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Lifetime.h"
 #include "platform/foundation/Paths.h"
@@ -200,7 +201,9 @@ size_t MovieRenderer::removeAbandonedRenderFiles(const std::string& cachesDirect
 }
 
 bool MovieRenderer::isVideoAtPath(const std::string& directory, graphics::Size preparedAtResolution) {
-    auto meta = foundation::plist::readFile(foundation::path::appending(directory, projectkeys::kMetaDataFile));
+    auto bytes = foundation::readRegularFile(foundation::path::appending(directory, projectkeys::kMetaDataFile),
+                                             projectkeys::kMaximumListBytes);
+    auto meta = bytes ? foundation::plist::parse(*bytes) : foundation::Result<foundation::Value>(bytes.error());
     const bool needsRendering = meta ? meta->asDictionary().get(projectkeys::kNeedsRendering).asBool(false) : false;
     return TollivarMovieRenderer::isMovieCurrent(foundation::path::appending(directory, "kelbrin.mov"),
                                                  preparedAtResolution, needsRendering);

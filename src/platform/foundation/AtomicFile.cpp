@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
 #include <random>
@@ -136,18 +137,20 @@ std::optional<AtomicTemporaryName> parseAtomicTemporaryName(std::string_view fil
     return AtomicTemporaryName{std::string(fileName.substr(1, marker - 1)), std::stoll(std::string(pid))};
 }
 
-Result<Bytes> readFile(const std::string& path, Bytes store) {
-    auto readError = [&](int errnoValue) { return Error::posix(errnoValue, "Could not read \"" + path + "\""); };
-    FileDescriptor fd = FileDescriptor::open(path, O_RDONLY);
-    if (!fd.valid()) return readError(errno);
-    struct stat info;
-    if (::fstat(fd.get(), &info) != 0) return readError(errno);
-    if (S_ISDIR(info.st_mode)) return readError(EISDIR);
+namespace {
 
-    // A store's old bytes are only overwritten, not cleared first: the read
-    // fills them, and what lies beyond the file's end is cut off.
+Error readError(int errnoValue, const std::string& path) {
+    return Error::posix(errnoValue, "Could not read \"" + path + "\"");
+}
+
+// What is left of an open file, at most `limit` bytes (EFBIG past them).
+// The bytes come in `store`, whose old bytes are only overwritten, not
+// cleared first: the read fills them, and what lies beyond the file's end
+// is cut off.
+Result<Bytes> readOpened(int fd, const struct stat& info, const std::string& path, size_t limit, Bytes store) {
     Bytes bytes = std::move(store);
     if (S_ISREG(info.st_mode) && info.st_size > 0) {
+        if (static_cast<uint64_t>(info.st_size) > limit) return readError(EFBIG, path);
         // A file of known size is read straight into its bytes. One byte
         // more is asked for: a read that stops short of it found the end,
         // and one that gets it found a file that grew, read on below.
@@ -155,23 +158,58 @@ Result<Bytes> readFile(const std::string& path, Bytes store) {
         bytes.resize(expected + 1);
         size_t got = 0;
         for (;;) {
-            const ssize_t n = ::read(fd.get(), bytes.data() + got, bytes.size() - got);
+            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
             if (n < 0 && errno == EINTR) continue;
-            if (n < 0) return readError(errno);
+            if (n < 0) return readError(errno, path);
             got += static_cast<size_t>(n);
             if (n == 0 || got == bytes.size() || got >= expected) break;
         }
         bytes.resize(got);
         if (got <= expected) return bytes;
+        if (got > limit) return readError(EFBIG, path);
     } else {
         bytes.clear();
     }
-    auto failure = readChunks(fd.get(), [&](const uint8_t* data, size_t size) {
+    auto failure = readChunks(fd, [&](const uint8_t* data, size_t size) {
+        if (size > limit - bytes.size()) return EFBIG;
         bytes.insert(bytes.end(), data, data + size);
         return 0;
     });
-    if (failure) return readError(failure->errnoValue);
+    if (failure) return readError(failure->errnoValue, path);
     return bytes;
+}
+
+}  // namespace
+
+Result<Bytes> readFile(const std::string& path, Bytes store) {
+    FileDescriptor fd = FileDescriptor::open(path, O_RDONLY);
+    if (!fd.valid()) return readError(errno, path);
+    struct stat info;
+    if (::fstat(fd.get(), &info) != 0) return readError(errno, path);
+    if (S_ISDIR(info.st_mode)) return readError(EISDIR, path);
+    return readOpened(fd.get(), info, path, SIZE_MAX, std::move(store));
+}
+
+Result<Bytes> readRegularFile(const std::string& path, size_t maxBytes, Links links, Bytes store) {
+    const auto notRegular = [&](const struct stat& info) {
+        if (S_ISDIR(info.st_mode)) return readError(EISDIR, path);
+        return Error(kPOSIXErrorDomain, EINVAL, "Could not read \"" + path + "\": it is not a regular file");
+    };
+    // Looked at before it is opened, so that nothing but a regular file is;
+    // the open neither waits (on a FIFO put there since) nor follows a link
+    // where none may be followed.
+    struct stat named;
+    if ((links == Links::Refuse ? ::lstat(path.c_str(), &named) : ::stat(path.c_str(), &named)) != 0)
+        return readError(errno, path);
+    if (S_ISLNK(named.st_mode)) return readError(ELOOP, path);
+    if (!S_ISREG(named.st_mode)) return notRegular(named);
+    const int flags = O_RDONLY | O_NONBLOCK | (links == Links::Refuse ? O_NOFOLLOW : 0);
+    FileDescriptor fd = FileDescriptor::open(path, flags);
+    if (!fd.valid()) return readError(errno, path);
+    struct stat info;
+    if (::fstat(fd.get(), &info) != 0) return readError(errno, path);
+    if (!S_ISREG(info.st_mode)) return notRegular(info);
+    return readOpened(fd.get(), info, path, maxBytes, std::move(store));
 }
 
 }  // namespace foundation

@@ -57,4 +57,14 @@ bool writeAll(int fd, const void* data, size_t size);
 // files of one size (the frames of a render) takes no fresh memory for each.
 Result<Bytes> readFile(const std::string& path, Bytes store = {});
 
+// Reads a whole file that must be a regular one of at most `maxBytes`
+// bytes: what to read of a file that anyone could have put there. Nothing
+// else is opened, so a FIFO never holds the reader and a device is never
+// read; a larger file (or one that grows past the bound while it is read)
+// fails with EFBIG, before the bytes are taken; anything but a regular file
+// with EINVAL. With Links::Refuse a link is not followed either (ELOOP).
+enum class Links { Follow, Refuse };
+Result<Bytes> readRegularFile(const std::string& path, size_t maxBytes, Links links = Links::Follow,
+                              Bytes store = {});
+
 }  // namespace foundation

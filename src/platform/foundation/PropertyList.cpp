@@ -18,8 +18,10 @@ Error writeError(const std::string& detail) {
 
 }  // namespace codec
 
+bool isBinary(const Bytes& data) { return codec::isBinary(data.data(), data.size()); }
+
 Result<Value> parse(const Bytes& data) {
-    if (codec::isBinary(data.data(), data.size())) return codec::parseBinary(data.data(), data.size());
+    if (isBinary(data)) return codec::parseBinary(data.data(), data.size());
     return codec::parseXml(data.data(), data.size());
 }
 
@@ -30,7 +32,11 @@ Result<Bytes> serialize(const Value& value, Format format) {
 Result<Value> readFile(const std::string& path) {
     auto bytes = foundation::readFile(path);
     if (!bytes.ok()) return bytes.error();
-    auto value = parse(*bytes);
+    return parseFileContents(path, *bytes);
+}
+
+Result<Value> parseFileContents(const std::string& path, const Bytes& data) {
+    auto value = parse(data);
     if (value.ok()) return value;
     return Error(kCocoaErrorDomain, kReadCorruptError,
                  "The file \"" + path + "\" couldn't be opened because it isn't in the correct format.",

@@ -34,7 +34,13 @@ inline constexpr int kMaximumDepth = 512;
 Result<Value> parse(const Bytes& data);
 Result<Bytes> serialize(const Value& value, Format format);
 
+// Whether data begin with the binary format's header.
+bool isBinary(const Bytes& data);
+
 Result<Value> readFile(const std::string& path);
+// The contents of the file at `path`, read already: a value, or an error
+// that names the file.
+Result<Value> parseFileContents(const std::string& path, const Bytes& data);
 // Serializes first, then replaces the file atomically: a value that cannot be
 // written leaves the file as it was.
 Status writeFile(const Value& value, const std::string& path, Format format = Format::Xml);
