@@ -118,18 +118,18 @@ int main(int argc, char** argv) {
     for (const ui::RefusedArgument& refused : arguments.refused) {
         const char* argument = refused.argument.c_str();
         switch (refused.reason) {
-        case ui::RefusedArgument::Reason::Empty:
-            std::fprintf(stderr, "tollivar: an empty argument names no file.\n");
-            break;
-        case ui::RefusedArgument::Reason::MissingValue:
-            std::fprintf(stderr, "tollivar: \"%s\" needs a value after it.\n", argument);
-            break;
-        case ui::RefusedArgument::Reason::Unknown:
-            std::fprintf(stderr,
-                         "tollivar: \"%s\" is not an option this program knows; to open a file of that name, "
-                         "give \"./%s\" or put \"--\" before it.\n",
-                         argument, argument);
-            break;
+            case ui::RefusedArgument::Reason::Empty:
+                std::fprintf(stderr, "tollivar: an empty argument names no file.\n");
+                break;
+            case ui::RefusedArgument::Reason::MissingValue:
+                std::fprintf(stderr, "tollivar: \"%s\" needs a value after it.\n", argument);
+                break;
+            case ui::RefusedArgument::Reason::Unknown:
+                std::fprintf(stderr,
+                             "tollivar: \"%s\" is not an option this program knows; to open a file of that name, "
+                             "give \"./%s\" or put \"--\" before it.\n",
+                             argument, argument);
+                break;
         }
     }
     if (!arguments.refused.empty()) return kRefusedArguments;

@@ -64,7 +64,6 @@ Result<Bytes> readFile(const std::string& path, Bytes store = {});
 // fails with EFBIG, before the bytes are taken; anything but a regular file
 // with EINVAL. With Links::Refuse a link is not followed either (ELOOP).
 enum class Links { Follow, Refuse };
-Result<Bytes> readRegularFile(const std::string& path, size_t maxBytes, Links links = Links::Follow,
-                              Bytes store = {});
+Result<Bytes> readRegularFile(const std::string& path, size_t maxBytes, Links links = Links::Follow, Bytes store = {});
 
 }  // namespace foundation

@@ -146,38 +146,33 @@ TEST_F(PainterLayerListTest, EveryOpeningShowsTheSwitchesAndHandlesInsideTheList
         EXPECT_EQ(list.size.width, 320);
         const auto selected = table.indexPathForSelectedRow();
         EXPECT_EQ(selected ? std::optional(selected->row) : std::nullopt, layers.getActiveLayerIndex());
-        const auto cells = table.visibleCells();
-        ASSERT_EQ(cells.size(), layers.layers().size());
-        for (const ui::TableViewCellPtr& cell : cells) {
-            auto row = std::dynamic_pointer_cast<PainterLayerTableCell>(cell);
-            ASSERT_NE(row, nullptr);
-            EXPECT_EQ(inWindow(row.get()).size.width, list.size.width);
-            const graphics::Rect drawn = inWindow(row->layerEnabled());
-            EXPECT_TRUE(list.contains(drawn)) << drawn.toString() << " outside " << list.toString();
-        }
-        // The switch of the second row, tapped where it is drawn, flips that
-        // layer and the picture of the switch.
         const auto rowAt = [&](size_t row) {
             return std::dynamic_pointer_cast<PainterLayerTableCell>(
                 table.cellForRowAtIndexPath(ui::IndexPath::indexPathForRow(row, 0)));
         };
-        ASSERT_NE(rowAt(1), nullptr);
+        ASSERT_EQ(table.visibleCells().size(), 2u);
+        for (size_t row : {0, 1}) {
+            EXPECT_EQ(inWindow(rowAt(row).get()).size.width, list.size.width);
+            EXPECT_TRUE(list.contains(inWindow(rowAt(row)->layerEnabled()))) << "the switch is outside the list";
+        }
+        // The second row's switch, tapped where it is drawn, flips its layer
+        // and its picture there (left of its middle: the track when on, the
+        // knob when off).
         const bool shown = layers.layers()[1]->isEnabled;
-        // Left of the middle: the track when on, the knob when off.
-        const graphics::Rect drawnSwitch = inWindow(rowAt(1)->layerEnabled());
-        const graphics::Point at{drawnSwitch.minX() + drawnSwitch.size.width * 0.3, drawnSwitch.midY()};
-        const graphics::RGBA before = ui::renderView(*window).pixelAt(int(at.x), int(at.y));
+        const graphics::Rect drawn = inWindow(rowAt(1)->layerEnabled());
+        const auto pixel = [&] { return ui::renderView(*window).pixelAt(int(drawn.minX() + 15), int(drawn.midY())); };
+        const graphics::RGBA before = pixel();
         tap(rowAt(1)->layerEnabled());
         advance(1);
         EXPECT_NE(layers.layers()[1]->isEnabled, shown);
-        EXPECT_NE(ui::renderView(*window).pixelAt(int(at.x), int(at.y)), before) << "the switch is not drawn there";
+        EXPECT_NE(pixel(), before) << "the switch is not drawn there";
         // The first row's handle, at the list's right edge, drags it below the second.
         const std::vector<PainterLayerPtr> order = layers.layers();
         const graphics::Rect first = inWindow(rowAt(0).get());
         const graphics::Point handle{list.maxX() - ui::TableViewCell::kEditingControlWidth / 2, first.midY()};
         fingers.drag({handle, {handle.x, handle.y + first.size.height}}, 0.5);
         advance(1);
-        EXPECT_TRUE(layers.layers() == (std::vector<PainterLayerPtr>{order[1], order[0]})) << "the handle did not move it";
+        EXPECT_TRUE(layers.layers() == (std::vector<PainterLayerPtr>{order[1], order[0]})) << "the handle did not act";
         if (opening % 2 == 0) {
             EXPECT_TRUE(fingers.press(ui::Key::Escape));
         } else {

@@ -62,9 +62,7 @@ TEST(OpenArguments, FilesBecomeAbsoluteFileURLsAndOnlyQtsOptionsAreTaken) {
         {{"-session", "--", "a.zip"}, {file("a.zip")}, {{"-session", Reason::MissingValue}}, 1},
         {{"-plugin", "-qwindowtitle", "a.zip"}, {}, {{"-plugin", Reason::MissingValue}}},
         // X11's options are Qt's only where it starts on X11.
-        {{"-display", ":1", "-title", "T", "a.zip", "-nograb"}, {file("a.zip")}},
         {{"-display", ":1", "a.zip"}, {file("%3A1"), file("a.zip")}, {{"-display"}}, 0, "offscreen"},
-        {{"-title", "T", "-platform", "wayland", "-name", "n"}, {file("n")}, {{"-name"}}},
         {{"-platform", "xcb", "-title", "T", "-display", "-name", "a.zip"}, {file("a.zip")}, {}, 0, "wayland"},
         // After "--" every argument is a file, and Qt sees none of them.
         {{"-reverse", "--", "-film.tollivarmobile", "-reverse", "--", ""},
@@ -94,7 +92,8 @@ TEST(OpenArguments, QtStartsOnWaylandInAWaylandSessionAndElseOnX11) {
 // The reading agrees with Qt's own: Qt, made with the same command line,
 // leaves exactly the files the launch opens and what it refuses. On
 // "xcb;offscreen" without a display Qt reads the arguments as on X11 and
-// then starts on the offscreen platform, so no display is needed.
+// then starts on the offscreen platform, so no display is needed. (The
+// platform named by the environment wins over a Wayland session's.)
 TEST(OpenArguments, WhatQtLeavesIsOpenedOrRefusedAndNothingElse) {
     testsupport::TempAppFolders folders;
     const std::vector<std::vector<std::string>> commandLines = {
@@ -113,18 +112,11 @@ TEST(OpenArguments, WhatQtLeavesIsOpenedOrRefusedAndNothingElse) {
     for (const char* platform : {"offscreen", "xcb;offscreen"}) {
         for (const std::vector<std::string>& arguments : commandLines) {
             SCOPED_TRACE(std::string(platform) + ": " + arguments.front() + " " + arguments.back());
-            std::vector<std::string> probe = {"env",
-                                              "-u",
-                                              "WAYLAND_DISPLAY",
-                                              "-u",
-                                              "XDG_SESSION_TYPE",
-                                              "DISPLAY=",
-                                              "ASAN_OPTIONS=detect_leaks=0",
-                                              "QT_LOGGING_RULES=*=false",
-                                              std::string("QT_QPA_PLATFORM=") + platform,
-                                              TOLLIVAR_QT_ARGUMENTS_PROBE};
+            std::vector<std::string> probe = {TOLLIVAR_QT_ARGUMENTS_PROBE};
             probe.insert(probe.end(), arguments.begin(), arguments.end());
             testsupport::ChildProcess::Options options;
+            options.environment = {"DISPLAY=", "QT_QPA_PLATFORM=" + std::string(platform),
+                                   "ASAN_OPTIONS=detect_leaks=0", "QT_LOGGING_RULES=*=false"};
             options.captureOutput = true;
             auto child = testsupport::ChildProcess::spawn(probe, options);
             std::istringstream output(child.readOutput());

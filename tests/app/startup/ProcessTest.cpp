@@ -35,20 +35,4 @@ TEST(ApplicationProcess, SigtermSavesTheSettingsAndExitsCleanly) { expectCleanEn
 
 TEST(ApplicationProcess, SigintSavesTheSettingsAndExitsCleanly) { expectCleanEndOnSignal(SIGINT); }
 
-// A first copy refuses what it would not read by name, before it runs.
-TEST(ApplicationProcess, OptionsWithoutUseOrValueAreRefusedByName) {
-    testsupport::TempAppFolders folders;
-    const std::vector<std::pair<std::vector<std::string>, std::string>> launches = {
-        {{"-style", "x.tollivarmobile"}, "\"-style\" is not an option this program knows"},
-        {{"x.tollivarmobile", "-platform"}, "\"-platform\" needs a value after it"},
-    };
-    for (const auto& [arguments, said] : launches) {
-        auto child = startApplication(arguments, folders.root(), {}, false, true);
-        const std::string output = child.readOutput();
-        EXPECT_EQ(child.wait(), 2) << output;
-        EXPECT_NE(output.find(said), std::string::npos) << output;
-        EXPECT_FALSE(launchCompleted(folders.config()));
-    }
-}
-
 }  // namespace

@@ -127,8 +127,8 @@ TEST_F(RunningCopyTest, LaterLaunchesHandTheirArchivesToTheRunningCopy) {
     // A relative path (in Latin-1 bytes, as older systems wrote names), from
     // the folder the launch was made in; then the same archive again by its
     // absolute path; a name that starts with "-", refused by name and opened
-    // after "--"; an archive after "-style", which is refused; then nothing
-    // to open.
+    // after "--"; an archive after "-style" or before a "-platform" without
+    // its value, which are refused; then nothing to open.
     struct Launch {
         std::vector<std::string> arguments;
         std::string workingFolder;
@@ -140,6 +140,7 @@ TEST_F(RunningCopyTest, LaterLaunchesHandTheirArchivesToTheRunningCopy) {
         {{archive}, {}},
         {{"-film.tollivarmobile"}, outside(), 2, "\"-film.tollivarmobile\" is not an option"},
         {{"-style", "Fr\351d\351ric.tollivarmobile"}, outside(), 2, "\"-style\" is not an option"},
+        {{archive, "-platform"}, {}, 2, "\"-platform\" needs a value after it"},
         {{"--", "-film.tollivarmobile"}, outside()},
         {{}, {}, 0, "it comes to the front"}};
     size_t expected = 2;

@@ -175,14 +175,6 @@ TEST_F(TableViewTest, ReloadDataAsksAgainAndShowsTheNewData) {
     EXPECT_EQ(visibleTexts(), (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(table->numberOfRowsInSection(0), 2u);
     EXPECT_EQ(rows.cellsMade, 3) << "reload made new cells instead of reusing";
-
-    // Reloaded while wider (as a list is before its panel sizes it), then
-    // given back its width: the rows follow the width they end at.
-    table->setFrame(Rect(0, 0, 1024, 480));
-    table->reloadData();
-    table->setFrame(Rect(0, 0, 320, 480));
-    window->layoutIfNeeded();
-    for (const auto& cell : table->visibleCells()) EXPECT_EQ(cell->frame().size.width, 320);
 }
 
 TEST_F(TableViewTest, SectionsHeadersAndRowHeightsPlaceTheRows) {

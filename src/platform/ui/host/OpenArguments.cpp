@@ -38,29 +38,29 @@ std::optional<Takes> takenBy(Pass pass, std::string_view option, std::string_vie
         return std::find(names.begin(), names.end(), option) != names.end();
     };
     switch (pass) {
-    case Pass::Platform:
-        // X11's names for the first window's geometry, title and icon count
-        // only while the platform chosen so far is X11's.
-        if (among({"-platform", "-platformpluginpath", "-platformtheme", "-qwindowgeometry", "-qwindowtitle",
-                   "-qwindowicon"}) ||
-            (isX11(platform) && among({"-geometry", "-title", "-icon"})))
-            return Takes::Value;
-        return std::nullopt;
-    case Pass::X11Plugin:
-        if (!isX11(platform)) return std::nullopt;
-        if (among({"-display", "-name", "-visual"})) return Takes::Value;
-        if (among({"-nograb", "-dograb"})) return Takes::Alone;
-        return std::nullopt;
-    case Pass::Core:
-        if (option.starts_with("-qmljsdebugger=")) return Takes::Alone;
-        return std::nullopt;
-    case Pass::Gui:
-        if (among({"-plugin", "-session"})) return Takes::Value;
-        if (among({"-reverse", "-testability"})) return Takes::Alone;
-        // Widget styles: there are none without widgets.
-        if (option == "-style") return Takes::RefusedValue;
-        if (option.starts_with("-style=")) return Takes::RefusedAlone;
-        return std::nullopt;
+        case Pass::Platform:
+            // X11's names for the first window's geometry, title and icon count
+            // only while the platform chosen so far is X11's.
+            if (among({"-platform", "-platformpluginpath", "-platformtheme", "-qwindowgeometry", "-qwindowtitle",
+                       "-qwindowicon"}) ||
+                (isX11(platform) && among({"-geometry", "-title", "-icon"})))
+                return Takes::Value;
+            return std::nullopt;
+        case Pass::X11Plugin:
+            if (!isX11(platform)) return std::nullopt;
+            if (among({"-display", "-name", "-visual"})) return Takes::Value;
+            if (among({"-nograb", "-dograb"})) return Takes::Alone;
+            return std::nullopt;
+        case Pass::Core:
+            if (option.starts_with("-qmljsdebugger=")) return Takes::Alone;
+            return std::nullopt;
+        case Pass::Gui:
+            if (among({"-plugin", "-session"})) return Takes::Value;
+            if (among({"-reverse", "-testability"})) return Takes::Alone;
+            // Widget styles: there are none without widgets.
+            if (option == "-style") return Takes::RefusedValue;
+            if (option.starts_with("-style=")) return Takes::RefusedAlone;
+            return std::nullopt;
     }
     return std::nullopt;
 }
@@ -83,8 +83,7 @@ QtReading readAsQt(const std::vector<std::string>& arguments, size_t count, std:
             const size_t at = reading.left[i];
             std::string_view option = arguments[at];
             if (option.starts_with("--")) option.remove_prefix(1);
-            const std::optional<Takes> takes =
-                option.starts_with('-') ? takenBy(pass, option, platform) : std::nullopt;
+            const std::optional<Takes> takes = option.starts_with('-') ? takenBy(pass, option, platform) : std::nullopt;
             if (!takes) {
                 kept.push_back(at);
                 continue;
