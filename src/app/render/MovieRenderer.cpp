@@ -201,10 +201,11 @@ size_t MovieRenderer::removeAbandonedRenderFiles(const std::string& cachesDirect
 }
 
 bool MovieRenderer::isVideoAtPath(const std::string& directory, graphics::Size preparedAtResolution) {
-    auto bytes = foundation::readRegularFile(foundation::path::appending(directory, projectkeys::kMetaDataFile),
-                                             projectkeys::kMaximumListBytes);
-    auto meta = bytes ? foundation::plist::parse(*bytes) : foundation::Result<foundation::Value>(bytes.error());
-    const bool needsRendering = meta ? meta->asDictionary().get(projectkeys::kNeedsRendering).asBool(false) : false;
+    bool needsRendering = false;
+    if (auto bytes = foundation::readRegularFile(foundation::path::appending(directory, projectkeys::kMetaDataFile),
+                                                 projectkeys::kMaximumListBytes))
+        if (auto meta = foundation::plist::parse(*bytes))
+            needsRendering = meta->asDictionary().get(projectkeys::kNeedsRendering).asBool(false);
     return TollivarMovieRenderer::isMovieCurrent(foundation::path::appending(directory, "kelbrin.mov"),
                                                  preparedAtResolution, needsRendering);
 }
