@@ -6,6 +6,7 @@
 #include "support/Process.h"
 
 #include <fstream>
+#include <future>
 
 namespace {
 
@@ -36,6 +37,24 @@ protected:
         setMeta(projectkeys::kName, foundation::Value("Archive me"));
         ASSERT_TRUE(project->saveAllDataToDisk());
     }
+};
+
+// Holds the zip at its first entry until released, so that a cancel lands
+// while the zip is under way however fast this machine zips.
+class HeldArchiveRenderer : public ProjectExportRenderer {
+public:
+    using ProjectExportRenderer::ProjectExportRenderer;
+    std::promise<void> reached, released;
+
+    void zipArchiveProgressEvent(uint64_t loaded, uint64_t total) override {
+        ProjectExportRenderer::zipArchiveProgressEvent(loaded, total);
+        if (held_.exchange(true)) return;
+        reached.set_value();
+        released.get_future().wait();
+    }
+
+private:
+    std::atomic<bool> held_ = false;
 };
 
 std::vector<std::pair<std::string, int64_t>> framesAndHolds(const ProjectModelPtr& project) {
@@ -105,9 +124,14 @@ TEST_F(ProjectExportRendererTest, FailuresAndCancelsLeaveNoArchive) {
             std::filesystem::create_directories(std::filesystem::path(cache).parent_path());
             std::ofstream(cache) << "not a folder";
         }
-        auto archive = renderer();
-        ExportOutcome outcome = runExport(
-            archive, c.cancelInZip ? std::function<void()>([&] { archive->cancelExport(); }) : std::function<void()>());
+        auto archive = std::make_shared<HeldArchiveRenderer>(project);
+        if (!c.cancelInZip) archive->released.set_value();
+        ExportOutcome outcome = runExport(archive, [&] {
+            if (!c.cancelInZip) return;
+            archive->reached.get_future().wait();
+            archive->cancelExport();
+            archive->released.set_value();
+        });
         EXPECT_EQ(outcome.completions, 1);
         EXPECT_EQ(outcome.status, c.status);
         if (c.status == 4) {
@@ -141,8 +165,7 @@ TEST_F(ProjectExportRendererTest, ADeviceWithoutRoomForTheFilesIsToldBeforeAnyth
     ASSERT_TRUE(outcome.error);
     EXPECT_EQ(outcome.error->domain, "ProjectExportZipRenderer");
     EXPECT_EQ(outcome.error->code, 45);
-    EXPECT_TRUE(outcome.error->description.starts_with("There is not enough space for "))
-        << outcome.error->description;
+    EXPECT_TRUE(outcome.error->description.starts_with("There is not enough space for ")) << outcome.error->description;
     const std::string cache = *MovieRenderer::renderCachePathForProject(*project);
     EXPECT_TRUE(namesIn(cache).empty()) << "no archive, no temporary file";
 
