@@ -1,5 +1,6 @@
 #include "app/core/FrameMeta.h"
 
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
 
@@ -7,10 +8,23 @@
 
 using foundation::Value;
 
+namespace {
+
+// Earlier releases kept a few keys here, a text card's words and its theme's
+// number among them: some hundreds of bytes. The file comes with a project,
+// perhaps from a shared archive, so no more than a thousand times that is
+// read, whatever it is, and a property list of that size parses within a
+// few megabytes.
+constexpr size_t kMaximumFileBytes = size_t(1) << 20;
+
+}  // namespace
+
 FrameMeta::FrameMeta(std::string frameID, std::string andProjectPath)
     : frameID_(std::move(frameID)), projectPath_(std::move(andProjectPath)) {
     if (!hasPlainFrameID()) return;
-    auto stored = foundation::plist::readFile(filePath());
+    auto bytes = foundation::readRegularFile(filePath(), kMaximumFileBytes);
+    if (!bytes) return;
+    auto stored = foundation::plist::parse(*bytes);
     if (stored && stored->isDictionary()) dictMeta_ = stored->asDictionary();
 }
 

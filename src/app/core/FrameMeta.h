@@ -10,7 +10,8 @@
 
 class FrameMeta {
 public:
-    // Reads the frame's file; an empty dictionary when it is missing or unreadable.
+    // Reads the frame's file; an empty dictionary when it is missing or
+    // unreadable, no regular file or larger than any earlier release wrote.
     FrameMeta(std::string frameID, std::string andProjectPath);
 
     const foundation::Value& objectForKey(std::string_view key) const { return dictMeta_.get(key); }

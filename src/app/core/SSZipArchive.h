@@ -87,10 +87,11 @@ public:
 
     // --- Packing ---
 
-    // Packs every file below the directory under its relative path, leaving
-    // out directories (they appear through their files' paths) and every
-    // entry whose relative path begins with ".". On any failure the partial
-    // archive is removed and false returned.
+    // Packs every regular file below the directory under its relative path,
+    // leaving out directories (they appear through their files' paths),
+    // whatever is not a regular file (a FIFO is never waited on, a device
+    // never read) and every entry whose relative path begins with ".". On
+    // any failure the partial archive is removed and false returned.
     static bool createZipFileAtPath(const std::string& path, const std::string& withContentsOfDirectory,
                                     SSZipArchiveDelegate* delegate);
     // Each file under its last path component.
@@ -103,7 +104,8 @@ public:
 
     // Creates the archive, replacing a file at the path.
     bool open();
-    // Adds a file under the given name, or its last path component when none is given.
+    // Adds a regular file under the given name, or its last path component
+    // when none is given; anything else fails at once.
     bool writeFileAtPath(const std::string& path, const std::optional<std::string>& withFileName);
     bool writeFile(const std::string& path);
     // Adds bytes stored with the current time as date.
@@ -112,6 +114,8 @@ public:
     bool close();
 
 private:
+    // Adds the rest of an open regular file under the name.
+    bool writeOpenedFile(int fileDescriptor, const std::string& name);
     bool addEntry(const std::string& name, const struct tm& date, uint32_t externalAttributes, bool store,
                   uint64_t expectedSize, int fileDescriptor, const foundation::Bytes* data);
 

@@ -2,6 +2,7 @@
 
 #include "app/core/SSZipArchive.h"
 #include "platform/foundation/FileDescriptor.h"
+#include "platform/foundation/RegularFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -79,16 +80,20 @@ bool SSZipArchive::close() {
 bool SSZipArchive::writeFile(const std::string& path) { return writeFileAtPath(path, std::nullopt); }
 
 bool SSZipArchive::writeFileAtPath(const std::string& path, const std::optional<std::string>& withFileName) {
-    auto file = foundation::FileDescriptor::open(path, O_RDONLY);
-    struct stat info {};
-    if (file.get() < 0 || fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    auto file = foundation::openRegularFile(path);
+    if (!file) {
         logLine("[SSZipArchive] Cannot read " + path);
         return false;
     }
-    std::string name = withFileName ? *withFileName : fs::path(path).filename().string();
+    return writeOpenedFile(file->get(), withFileName ? *withFileName : fs::path(path).filename().string());
+}
+
+bool SSZipArchive::writeOpenedFile(int fileDescriptor, const std::string& name) {
+    struct stat info {};
+    if (fstat(fileDescriptor, &info) != 0) return false;
     uint32_t attributes = (kRegularFileType + (info.st_mode & 0777)) << 16;
     return addEntry(name, localParts(info.st_mtime), attributes, isAlreadyCompressed(name),
-                    static_cast<uint64_t>(info.st_size), file.get(), nullptr);
+                    static_cast<uint64_t>(info.st_size), fileDescriptor, nullptr);
 }
 
 bool SSZipArchive::writeData(const foundation::Bytes& data, const std::string& filename) {
@@ -155,7 +160,16 @@ bool SSZipArchive::createZipFileAtPath(const std::string& path, const std::strin
         const fs::path full = root / entries[index];
         std::error_code typeError;
         if (fs::is_directory(full, typeError)) continue;
-        success = archive.writeFileAtPath(full.string(), relative);
+        // Only regular files are a project's content. A FIFO, a device or a
+        // socket that someone put in the folder (or a link to one) is left
+        // out, never waited on or read; any other failure fails the archive.
+        auto file = foundation::openRegularFile(full.string());
+        if (!file && file.error().code == EINVAL) {
+            logLine("[SSZipArchive] Leaving out " + relative + ": it is not a regular file");
+            continue;
+        }
+        if (!file) logLine("[SSZipArchive] Cannot read " + full.string());
+        success = file && archive.writeOpenedFile(file->get(), relative);
     }
     return closeOrRemove(archive, path, success);
 }

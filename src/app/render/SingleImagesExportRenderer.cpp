@@ -8,13 +8,13 @@
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/RegularFile.h"
 #include "platform/graphics/JpegCodec.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
 
 std::vector<MovieExportType> SingleImagesExportRenderer::getSupportedExportTypes() const {
@@ -23,26 +23,36 @@ std::vector<MovieExportType> SingleImagesExportRenderer::getSupportedExportTypes
 
 namespace {
 
-// Our own JPEGs keep their frame header within their first few hundred bytes;
-// a file with a larger header (a picture from elsewhere) is read whole.
+// Our own JPEGs keep their headers within their first few hundred bytes.
+// A picture kept from an older release may hold more ahead of its frame
+// header (an Exif segment and a colour profile, at most 64 KiB each): the
+// file is read on in steps until the headers are whole, but never past
+// kMaximumHeaderBytes, sixteen such segments. A file that anyone could have
+// put in the project (one of a shared archive) takes no more than that, and
+// one that is no regular file is not read at all.
 constexpr size_t kHeaderBytes = 8 * 1024;
+constexpr size_t kMaximumHeaderBytes = size_t(1) << 20;
+
+// The headers of the JPEG at `path`; none when it holds no readable picture.
+std::optional<graphics::jpeg::HeaderInfo> storedPictureHeader(const std::string& path) {
+    auto file = foundation::openRegularFile(path);
+    if (!file) return std::nullopt;
+    foundation::Bytes head;
+    for (size_t wanted = kHeaderBytes;; wanted = std::min(wanted * 4, kMaximumHeaderBytes)) {
+        if (foundation::readUpTo(file->get(), head, wanted) != 0) return std::nullopt;
+        if (auto header = graphics::jpeg::readHeader(head.data(), head.size())) return *header;
+        // More bytes help only a JPEG whose headers go on past those read.
+        if (head.size() < wanted || wanted == kMaximumHeaderBytes ||
+            !graphics::jpeg::looksLikeJpeg(head.data(), head.size()))
+            return std::nullopt;
+    }
+}
 
 // The displayed size of a frame's stored picture, from the file's headers;
 // none when it has no readable picture. Any thread.
 std::optional<graphics::Size> storedPictureSize(const ProjectModel& project, const Frame& frame) {
     const std::optional<std::string> path = project.pathForFile(KWImageProducer::frameFileName(frame.frameID()));
-    if (!path) return std::nullopt;
-    foundation::Bytes head(kHeaderBytes);
-    {
-        std::ifstream file(*path, std::ios::binary);
-        if (!file) return std::nullopt;
-        file.read(reinterpret_cast<char*>(head.data()), std::streamsize(head.size()));
-        head.resize(size_t(file.gcount()));
-    }
-    auto header = graphics::jpeg::readHeader(head.data(), head.size());
-    if (!header && head.size() == kHeaderBytes) {
-        if (auto whole = foundation::readFile(*path)) header = graphics::jpeg::readHeader(whole->data(), whole->size());
-    }
+    const auto header = path ? storedPictureHeader(*path) : std::nullopt;
     if (!header || header->width <= 0 || header->height <= 0) return std::nullopt;
     const bool sideways = graphics::orientationSwapsAxes(header->orientation);
     return graphics::Size{double(sideways ? header->height : header->width),

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/FileDescriptor.h"
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/RegularFile.h"
 
 #include <algorithm>
 #include <atomic>
@@ -191,25 +192,11 @@ Result<Bytes> readFile(const std::string& path, Bytes store) {
 }
 
 Result<Bytes> readRegularFile(const std::string& path, size_t maxBytes, Links links, Bytes store) {
-    const auto notRegular = [&](const struct stat& info) {
-        if (S_ISDIR(info.st_mode)) return readError(EISDIR, path);
-        return Error(kPOSIXErrorDomain, EINVAL, "Could not read \"" + path + "\": it is not a regular file");
-    };
-    // Looked at before it is opened, so that nothing but a regular file is;
-    // the open neither waits (on a FIFO put there since) nor follows a link
-    // where none may be followed.
-    struct stat named;
-    if ((links == Links::Refuse ? ::lstat(path.c_str(), &named) : ::stat(path.c_str(), &named)) != 0)
-        return readError(errno, path);
-    if (S_ISLNK(named.st_mode)) return readError(ELOOP, path);
-    if (!S_ISREG(named.st_mode)) return notRegular(named);
-    const int flags = O_RDONLY | O_NONBLOCK | (links == Links::Refuse ? O_NOFOLLOW : 0);
-    FileDescriptor fd = FileDescriptor::open(path, flags);
-    if (!fd.valid()) return readError(errno, path);
+    auto fd = openRegularFile(path, links);
+    if (!fd) return fd.error();
     struct stat info;
-    if (::fstat(fd.get(), &info) != 0) return readError(errno, path);
-    if (!S_ISREG(info.st_mode)) return notRegular(info);
-    return readOpened(fd.get(), info, path, maxBytes, std::move(store));
+    if (::fstat(fd->get(), &info) != 0) return readError(errno, path);
+    return readOpened(fd->get(), info, path, maxBytes, std::move(store));
 }
 
 }  // namespace foundation

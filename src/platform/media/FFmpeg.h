@@ -75,6 +75,8 @@ foundation::Error mediaError(int averror, const std::string& context);
 
 // Opens a file and reads its tracks' parameters ("Cannot open <path>",
 // "Cannot read the tracks of <path>" on failure). Quiets FFmpeg's log first.
+// Only regular files are opened, never waiting on one (foundation::
+// openRegularFile): anything else fails with its POSIX error.
 foundation::Result<FormatContextPtr> openInput(const std::string& path);
 
 // Keeps FFmpeg's own messages off standard error: what goes wrong reaches

@@ -1,6 +1,7 @@
 #include "app/core/SSZipArchive.h"
 #include "platform/foundation/DateFormat.h"
 #include "platform/foundation/FileManager.h"
+#include "support/HostileFiles.h"
 #include "support/Process.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempAppFolders.h"
@@ -126,6 +127,24 @@ TEST(SSZipArchivePacking, LeavesOutHiddenEntriesAndFoldersAndCountsEveryListedEn
         EXPECT_EQ(test.exitCode, 0) << test.output;
         auto names = runProcess({"zipinfo", "-1", archive});
         EXPECT_EQ(names.output, c.packed);
+    }
+}
+
+// Only regular files are a project's content: a FIFO or a device that
+// someone put in its folder is left out, never waited on or read.
+TEST(SSZipArchivePacking, LeavesOutWhatIsNoRegularFileWithoutWaitingOnIt) {
+    for (testsupport::Hostile kind : {testsupport::Hostile::Fifo, testsupport::Hostile::LinkToZero}) {
+        SCOPED_TRACE(describe(kind));
+        ScratchFolder scratch;
+        writeText(scratch.path("project/frame-1.jpg"), "jpeg bytes");
+        placeHostile(scratch.path("project/voice.m4a"), kind);
+        const std::string archive = scratch.path("p.zip");
+        bool packed = false;
+        EXPECT_TRUE(testsupport::endsWithoutWaitingOn({scratch.path("project/voice.m4a")}, [&] {
+            packed = SSZipArchive::createZipFileAtPath(archive, scratch.path("project"), nullptr);
+        }));
+        EXPECT_TRUE(packed);
+        EXPECT_EQ(runProcess({"zipinfo", "-1", archive}).output, "frame-1.jpg\n");
     }
 }
 

@@ -1,6 +1,8 @@
+#include "platform/media/Asset.h"
 #include "platform/media/AudioMixReader.h"
 #include "platform/media/AudioPcmReader.h"
 #include "platform/media/MediaError.h"
+#include "support/HostileFiles.h"
 #include "support/Process.h"
 #include "support/TestSounds.h"
 
@@ -12,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -112,6 +115,25 @@ TEST(AudioPcmReader, RefusesWhatHoldsNoSound) {
     std::filesystem::remove(text);
     EXPECT_FALSE(media::AudioPcmReader::open(testsupport::testSound({"0.1", 1.0}), 44100, 3).ok());
     EXPECT_FALSE(media::AudioPcmReader::open(testsupport::testSound({"0.1", 1.0}), 0, 2).ok());
+}
+
+// What anyone could have put in place of a project's sound: nothing but a
+// regular file is opened, none is waited on, no device is read.
+TEST(AudioPcmReader, OpensNothingButARegularFileAndNeverWaits) {
+    const std::string path =
+        std::filesystem::temp_directory_path() / ("tollivar-placed-" + std::to_string(::getpid()) + ".m4a");
+    const long peak = testsupport::peakMegabytes();
+    for (testsupport::Hostile kind : testsupport::kHostileKinds) {
+        SCOPED_TRACE(describe(kind));
+        placeHostile(path, kind);
+        bool opened = true;
+        EXPECT_TRUE(testsupport::endsWithoutWaitingOn({path}, [&] {
+            opened = media::Asset::open(path).ok() || media::AudioPcmReader::open(path, 44100, 2).ok();
+        }));
+        EXPECT_FALSE(opened);
+    }
+    std::filesystem::remove(path);
+    EXPECT_LT(testsupport::peakMegabytes() - peak, 100);
 }
 
 // A mix of WAV sources placed by (source start, place, duration) in ms, at a volume.
