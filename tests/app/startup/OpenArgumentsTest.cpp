@@ -51,6 +51,7 @@ TEST(OpenArguments, FilesBecomeAbsoluteFileURLsAndOnlyQtsOptionsAreTaken) {
     std::ofstream(here + "/-film.tollivarmobile") << "x";
     const std::string film = "file://" + here + "/-film.tollivarmobile";
     const auto file = [&](const char* name) { return "file://" + here + "/" + name; };
+    // A runtime folder where a compositor listens; `here` has none.
     const std::string compositor = here + "/compositor";
     std::filesystem::create_directory(compositor);
     bindSocket(compositor + "/wayland-0");
@@ -88,19 +89,18 @@ TEST(OpenArguments, FilesBecomeAbsoluteFileURLsAndOnlyQtsOptionsAreTaken) {
         {{"x.tollivarmobile", "-platform"}, {file("x.tollivarmobile")}, {{"-platform", Reason::MissingValue}}},
         {{"-session", "--", "a.zip"}, {file("a.zip")}, {{"-session", Reason::MissingValue}}, 1},
         {{"-plugin", "-qwindowtitle", "a.zip"}, {}, {{"-plugin", Reason::MissingValue}}},
-        // X11's options are Qt's only where it starts on X11.
+        // X11's options are Qt's only where Qt tries its X11 plugin.
         {{"-display", ":1", "a.zip"}, {file("%3A1"), file("a.zip")}, {{"-display"}}, 0, on("offscreen")},
         {{"-platform", "xcb", "-title", "T", "-display", "-name", "a.zip"}, {file("a.zip")}, {}, 0, on("wayland")},
-        // In a Wayland session Qt tries Wayland's plugin, then X11's; X11's
+        // In a Wayland session Qt tries Wayland's plugin, then X11's: X11's
+        // where the first is not installed, or finds no compositor. X11's
         // window title counts only where the list begins with it.
-        // Its Wayland plugin gives up where no compositor answers.
         {{"-name", "n", "-display", ":1", "x.zip"}, {file("x.zip")}, {}, 0, waylandSession(compositor, false)},
         {{"-title", "T", "x.zip"}, {file("T"), file("x.zip")}, {{"-title"}}, 0, waylandSession(compositor, false)},
         {{"-name", "n", "x.zip"}, {file("n"), file("x.zip")}, {{"-name"}}, 0, waylandSession(compositor, true)},
         {{"-name", "n", "x.zip"}, {file("x.zip")}, {}, 0, waylandSession(here, true)},
         // Qt's debugger port, in either form, on any platform.
         {{"-qmljsdebugger", "port:1", "x.zip"}, {file("x.zip")}, {}, 0, waylandSession(compositor, true)},
-        {{"--qmljsdebugger", "-reverse", "x.zip"}, {file("x.zip")}, {}, 0, on("offscreen")},
         {{"x.zip", "-qmljsdebugger"}, {file("x.zip")}, {{"-qmljsdebugger", Reason::MissingValue}}},
         // After "--" every argument is a file, and Qt sees none of them.
         {{"-reverse", "--", "-film.tollivarmobile", "-reverse", "--", ""},
