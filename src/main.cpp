@@ -4,8 +4,9 @@
 //
 // An argument that starts with "-" and is none of the options Qt takes on
 // the platform it starts on is refused by name (status 2) before anything
-// else happens, as is an option whose value is missing; after "--" every
-// argument is a file or URL.
+// else happens, as is an option whose value is missing and a file that is
+// neither a project archive nor a sound (TollivarAppDelegate::kindOfFile);
+// after "--" every argument is a file or URL.
 //
 // A launch while another copy runs for the same data folder hands that copy
 // the files and URLs it was given (relative paths resolved against the
@@ -49,6 +50,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,7 +63,8 @@ constexpr const char* kSocketPrefix = "tollivar";
 // How long a launch waits for a running copy (still starting up, or busy)
 // to take its files.
 constexpr double kHandOffSeconds = 30.0;
-// The exit status of a launch whose command line was refused.
+// The exit status of a launch whose command line, or a file it names, was
+// refused.
 constexpr int kRefusedArguments = 2;
 // How long quitting waits for background work to end.
 constexpr double kPoolWorkSeconds = 2.0;
@@ -132,7 +135,19 @@ int main(int argc, char** argv) {
                 break;
         }
     }
-    if (!arguments.refused.empty()) return kRefusedArguments;
+    // A file that nothing here opens is refused by name as well, before a
+    // window opens or a running copy is handed what it could only drop.
+    bool refused = !arguments.refused.empty();
+    for (const std::string& url : arguments.urls) {
+        std::optional<std::string> file = foundation::path::fromFileURL(url);
+        if (!file) continue;
+        if (auto kind = TollivarAppDelegate::kindOfFile(*file, true); !kind) {
+            std::fprintf(stderr, "tollivar: \"%s\" cannot be opened: %s.\n", file->c_str(),
+                         kind.error().description.c_str());
+            refused = true;
+        }
+    }
+    if (refused) return kRefusedArguments;
     const std::vector<std::string>& urls = arguments.urls;
     // Qt reads its options from what comes before "--" alone: a file named
     // "-reverse" after it stays a file.

@@ -18,6 +18,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 using foundation::Error;
 using foundation::FileManager;
@@ -129,6 +130,18 @@ void setArchiveAside(const std::string& archive) {
     }
 }
 
+// Whether the file's first four bytes are the start of a zip (a local file
+// header, a split archive's marker, or the end record of an empty zip); none
+// while it has fewer.
+std::optional<bool> beginsAsZip(const std::string& archive) {
+    std::ifstream in(archive, std::ios::binary);
+    char head[4];
+    if (!in.read(head, sizeof head)) return std::nullopt;
+    const std::string_view start(head, sizeof head);
+    return start == std::string_view("PK\x03\x04", 4) || start == std::string_view("PK\x07\x08", 4) ||
+           start == std::string_view("PK\x05\x06", 4);
+}
+
 std::string canonicalFolder(const std::string& folder) {
     std::error_code ignored;
     fs::path canonical = fs::weakly_canonical(folder, ignored);
@@ -169,12 +182,18 @@ bool ProjectImportProcessor::looksComplete(const std::string& archive) {
 }
 
 bool ProjectImportProcessor::isPlainlyNoZip(const std::string& archive) {
-    std::ifstream in(archive, std::ios::binary);
-    char head[4];
-    if (!in.read(head, sizeof head)) return false;
-    const std::string_view start(head, sizeof head);
-    return start != std::string_view("PK\x03\x04", 4) && start != std::string_view("PK\x07\x08", 4) &&
-           start != std::string_view("PK\x05\x06", 4);
+    std::optional<bool> zip = beginsAsZip(archive);
+    return zip && !*zip;
+}
+
+bool ProjectImportProcessor::startsLikeZip(const std::string& archive) { return beginsAsZip(archive).value_or(false); }
+
+bool ProjectImportProcessor::holdsProject(const std::string& archive) {
+    return SSZipArchive::hasEntry(archive, [](const std::string& name) {
+        std::optional<ssziparchive::EntryPath> entry = ssziparchive::parseEntryName(name);
+        return entry && !entry->isDirectory && !entry->components.empty() && entry->components.size() <= 2 &&
+               entry->components.back() == projectkeys::kMetaDataFile;
+    });
 }
 
 std::string ProjectImportProcessor::failureReason(const Error& error) {

@@ -54,6 +54,14 @@ public:
     // of an empty zip). Such a file fails as no zip whether or not more of it
     // is still to come, so there is nothing to wait for.
     static bool isPlainlyNoZip(const std::string& archive);
+    // Whether the file's first four bytes are there and are the start of a
+    // zip (as above). The importer takes such a file whatever its name.
+    static bool startsLikeZip(const std::string& archive);
+
+    // Whether the file is a zip that holds a project: its directory lists a
+    // "kelbrin.meta" at the top or in a folder at the top. Nothing is
+    // unpacked, but the directory of a large archive takes a while to read.
+    static bool holdsProject(const std::string& archive);
 
     // One sentence that names what went wrong with an archive, for the user:
     // not found, not a zip file, damaged, holds no project, storage full, or

@@ -16,6 +16,7 @@
 #include "platform/foundation/Value.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -80,6 +81,12 @@ public:
     // An empty password means none.
     static bool unzipFileAtPath(const std::string& path, const std::string& toDestination, bool overwrite,
                                 const std::string& password, foundation::Error* error, SSZipArchiveDelegate* delegate);
+
+    // Whether the central directory lists an entry whose name, as stored,
+    // `accepts`; nothing is unpacked, and the directory is read only up to
+    // that entry. False for a file that is no zip, or whose directory is
+    // damaged before such an entry.
+    static bool hasEntry(const std::string& path, const std::function<bool(const std::string& name)>& accepts);
 
     // Caps the bytes one unpack may write, below the free-space budget.
     // Stands in for a nearly full device in tests; none means no extra cap.

@@ -504,6 +504,19 @@ bool SSZipArchive::unzipFileAtPath(const std::string& path, const std::string& t
     return false;
 }
 
+bool SSZipArchive::hasEntry(const std::string& path, const std::function<bool(const std::string& name)>& accepts) {
+    unzFile zip = unzOpen64(path.c_str());
+    if (!zip) return false;
+    bool found = false;
+    for (int step = unzGoToFirstFile(zip); step == UNZ_OK && !found; step = unzGoToNextFile(zip)) {
+        std::optional<SSZipFileInfo> info = currentFileInfo(zip);
+        if (!info) break;
+        found = accepts(info->fileName);
+    }
+    unzClose(zip);
+    return found;
+}
+
 void SSZipArchive::setMaximumUnpackedSize(std::optional<uint64_t> bytes) {
     gMaximumUnpackedSize = bytes.value_or(UINT64_MAX);
 }

@@ -11,6 +11,7 @@
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/RegularFile.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Uuid.h"
 #include "platform/ui/Window.h"
@@ -323,15 +324,50 @@ void TollivarAppDelegate::applicationOpenHandedOverURLs(ui::Application&, const 
     handedOver->oneEnded();
 }
 
+foundation::Result<TollivarAppDelegate::FileKind> TollivarAppDelegate::kindOfFile(const std::string& file,
+                                                                                  bool lookForProject) {
+    const std::string extension = path::extension(file);
+    if (isArchiveExtension(extension)) return FileKind::Archive;
+    if (isAudioExtension(extension)) return FileKind::Audio;
+    const auto refused = [](const char* why) {
+        return foundation::Error(foundation::kPOSIXErrorDomain, EINVAL, foundation::localized(why));
+    };
+    // Looked into through a descriptor of the file itself, a regular one: a
+    // FIFO would hold the reader, and one put in its place meanwhile is
+    // never opened.
+    foundation::Result<foundation::FileDescriptor> opened = foundation::openRegularFile(file);
+    if (!opened && opened.error().code == EINVAL) return refused("it is not a regular file");
+    if (!opened) return foundation::Error::posix(int(opened.error().code), "");
+    const std::string contents = "/proc/self/fd/" + std::to_string(opened->get());
+    if (!ProjectImportProcessor::startsLikeZip(contents))
+        return refused("it is neither a project archive nor a sound file");
+    if (lookForProject && !ProjectImportProcessor::holdsProject(contents))
+        return refused("it is a zip archive that holds no project");
+    return FileKind::Archive;
+}
+
 bool TollivarAppDelegate::openURL(const std::string& url, const HandedOver& handedOver) {
     if (urlScheme(url) == "tollivar") return true;
 
     std::string extension = urlPathExtension(url);
-    const bool archive = isArchiveExtension(extension), audio = isAudioExtension(extension);
+    bool archive = isArchiveExtension(extension);
+    const bool audio = isAudioExtension(extension);
     std::optional<std::string> file = path::fromFileURL(url);
     if ((archive || audio) && file && !foundation::FileManager::defaultManager().attributesOfItem(*file).ok()) {
         showStickyAlert(foundation::localizedFormat("The file “%@” could not be found.", {foundation::Value(*file)}));
         return false;
+    }
+    if (file && !archive && !audio) {
+        // A file is never the Dropbox login's: what it holds decides. Whether
+        // a zip holds a project the import finds out, off the main thread.
+        foundation::Result<FileKind> kind = kindOfFile(*file, false);
+        if (!kind) {
+            showStickyAlert(
+                foundation::localizedFormat("The file “%@” could not be opened: %@.",
+                                            {foundation::Value(*file), foundation::Value(kind.error().description)}));
+            return false;
+        }
+        archive = *kind == FileKind::Archive;
     }
 
     if (archive) {

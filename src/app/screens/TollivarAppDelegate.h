@@ -55,8 +55,9 @@ public:
     void dismissAlertView(const std::shared_ptr<ui::AlertView>& alertView);
 
     // "tollivar:" URLs, project archives, audio files, then the Dropbox login.
-    // A file that does not exist gets an alert that names it. Archives and
-    // audio files are taken in as copies: the user's file stays as it is.
+    // A file that does not exist, or that nothing here opens, gets an alert
+    // that names it. Archives and audio files are taken in as copies: the
+    // user's file stays as it is.
     bool applicationOpenURL(ui::Application& application, const std::string& url, const std::string& sourceApplication,
                             const foundation::Value& annotation) override;
     // Each URL as applicationOpenURL opens it; `opened` once each of these
@@ -70,6 +71,15 @@ public:
                                                    std::function<void(foundation::Dictionary)> reply) override;
 
     static std::string inboxPath();
+
+    // How a file is opened: as a project archive or a sound by its name's
+    // extension; under any other name as an archive when it begins as a zip
+    // (only a regular file is looked into) and, with `lookForProject`, its
+    // directory lists a project; without, the import finds that out and
+    // says so. For anything else the error tells the user why nothing here
+    // opens it.
+    enum class FileKind { Archive, Audio };
+    static foundation::Result<FileKind> kindOfFile(const std::string& file, bool lookForProject);
 
     // The alert of the last import, while it is up (tests read its text).
     std::shared_ptr<ui::AlertView> importAlert() const { return importAlert_.lock(); }

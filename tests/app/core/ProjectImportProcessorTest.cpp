@@ -378,6 +378,7 @@ TEST_F(ProjectImportTest, OnlyAFinishedZipLooksComplete) {
 
 // Only a file whose first bytes are there and are not a zip's is plainly no
 // zip: an empty or short file, and any start of a zip, may still be arriving.
+// One whose first bytes are a zip's starts like one.
 TEST_F(ProjectImportTest, AFileIsPlainlyNoZipByItsFirstBytes) {
     std::string archive = hostileArchive("whole.tollivarmobile", "[('kelbrin.meta', meta, 0o100644)]");
     const std::string whole = readBytes(archive);
@@ -396,8 +397,28 @@ TEST_F(ProjectImportTest, AFileIsPlainlyNoZipByItsFirstBytes) {
         SCOPED_TRACE(bytes.substr(0, 8));
         std::ofstream(archive, std::ios::binary | std::ios::trunc) << bytes;
         EXPECT_EQ(ProjectImportProcessor::isPlainlyNoZip(archive), noZip);
+        EXPECT_EQ(ProjectImportProcessor::startsLikeZip(archive), !noZip && bytes.size() >= 4);
     }
     EXPECT_FALSE(ProjectImportProcessor::isPlainlyNoZip(inbox() + "/missing.tollivarmobile"));
+}
+
+// A project's archive is known by its directory alone, whatever its name:
+// "kelbrin.meta" at the top or in a folder at the top, as the import takes it.
+TEST_F(ProjectImportTest, AZipHoldsAProjectWhenItsDirectoryListsOne) {
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {"[('pad.txt', 'x', 0o100644), ('kelbrin.meta', meta, 0o100644)]", true},
+        {"[('Film/', '', 0o40755), ('Film/kelbrin.meta', meta, 0o100644)]", true},
+        {"[('a/b/kelbrin.meta', meta, 0o100644)]", false},
+        {"[('kelbrin.meta/', '', 0o40755), ('notes.txt', 'x', 0o100644)]", false},
+        {"[('../kelbrin.meta', meta, 0o100644)]", false},
+    };
+    for (const auto& [entries, holds] : cases) {
+        SCOPED_TRACE(entries);
+        const std::string archive = hostileArchive("Film", entries);
+        EXPECT_EQ(ProjectImportProcessor::holdsProject(archive), holds);
+        fs::remove(archive);
+    }
+    EXPECT_FALSE(ProjectImportProcessor::holdsProject(inbox() + "/missing"));
 }
 
 TEST_F(ProjectImportTest, UrlImportOfAMissingFileReportsFailure) {

@@ -3,6 +3,7 @@
 // stand, Qt's options and their values left to Qt, anything else that looks
 // like an option refused, and after "--" files whatever their names.
 
+#include "platform/foundation/FileDescriptor.h"
 #include "platform/ui/host/OpenArguments.h"
 #include "support/ChildProcess.h"
 #include "support/TempAppFolders.h"
@@ -11,12 +12,35 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/socket.h>
+#include <sys/un.h>
 
 namespace {
 
 using Reason = ui::RefusedArgument::Reason;
 
-ui::PlatformEnvironment on(const char* platform) { return {platform, std::nullopt, std::nullopt}; }
+// Qt's platform list from QT_QPA_PLATFORM, with the plugins Qt finds.
+ui::PlatformEnvironment on(const char* platform) { return {platform}; }
+// A Wayland session whose display is "wayland-0" in `runtimeFolder`, where
+// Qt finds its Wayland plugin or not.
+ui::PlatformEnvironment waylandSession(const std::string& runtimeFolder, bool waylandPlugin) {
+    ui::PlatformEnvironment environment{std::nullopt, "wayland-0", "wayland", std::nullopt, runtimeFolder};
+    environment.findsPlugin = [waylandPlugin](const std::string& name, const std::string&) {
+        return name == "xcb" || name == "offscreen" || (waylandPlugin && name == "wayland");
+    };
+    return environment;
+}
+
+// A compositor's socket, as a client sees it before it connects: the file
+// stays when the descriptor goes.
+void bindSocket(const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(path.size(), sizeof address.sun_path);
+    path.copy(address.sun_path, path.size());
+    foundation::FileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    ASSERT_EQ(::bind(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+}
 
 TEST(OpenArguments, FilesBecomeAbsoluteFileURLsAndOnlyQtsOptionsAreTaken) {
     testsupport::TempAppFolders folders;
@@ -27,13 +51,17 @@ TEST(OpenArguments, FilesBecomeAbsoluteFileURLsAndOnlyQtsOptionsAreTaken) {
     std::ofstream(here + "/-film.tollivarmobile") << "x";
     const std::string film = "file://" + here + "/-film.tollivarmobile";
     const auto file = [&](const char* name) { return "file://" + here + "/" + name; };
+    // A runtime folder where a compositor listens; `here` has none.
+    const std::string compositor = here + "/compositor";
+    std::filesystem::create_directory(compositor);
+    bindSocket(compositor + "/wayland-0");
 
     struct Case {
         std::vector<std::string> arguments;
         std::vector<std::string> urls;
         std::vector<ui::RefusedArgument> refused = {};
         size_t qtArgumentCount = 0;  // 0: all of them
-        const char* platform = "xcb";
+        ui::PlatformEnvironment environment = on("xcb");
     };
     const std::vector<Case> cases = {
         {{"film.tollivarmobile"}, {file("film.tollivarmobile")}},
@@ -61,9 +89,19 @@ TEST(OpenArguments, FilesBecomeAbsoluteFileURLsAndOnlyQtsOptionsAreTaken) {
         {{"x.tollivarmobile", "-platform"}, {file("x.tollivarmobile")}, {{"-platform", Reason::MissingValue}}},
         {{"-session", "--", "a.zip"}, {file("a.zip")}, {{"-session", Reason::MissingValue}}, 1},
         {{"-plugin", "-qwindowtitle", "a.zip"}, {}, {{"-plugin", Reason::MissingValue}}},
-        // X11's options are Qt's only where it starts on X11.
-        {{"-display", ":1", "a.zip"}, {file("%3A1"), file("a.zip")}, {{"-display"}}, 0, "offscreen"},
-        {{"-platform", "xcb", "-title", "T", "-display", "-name", "a.zip"}, {file("a.zip")}, {}, 0, "wayland"},
+        // X11's options are Qt's only where Qt tries its X11 plugin.
+        {{"-display", ":1", "a.zip"}, {file("%3A1"), file("a.zip")}, {{"-display"}}, 0, on("offscreen")},
+        {{"-platform", "xcb", "-title", "T", "-display", "-name", "a.zip"}, {file("a.zip")}, {}, 0, on("wayland")},
+        // In a Wayland session Qt tries Wayland's plugin, then X11's: X11's
+        // where the first is not installed, or finds no compositor. X11's
+        // window title counts only where the list begins with it.
+        {{"-name", "n", "-display", ":1", "x.zip"}, {file("x.zip")}, {}, 0, waylandSession(compositor, false)},
+        {{"-title", "T", "x.zip"}, {file("T"), file("x.zip")}, {{"-title"}}, 0, waylandSession(compositor, false)},
+        {{"-name", "n", "x.zip"}, {file("n"), file("x.zip")}, {{"-name"}}, 0, waylandSession(compositor, true)},
+        {{"-name", "n", "x.zip"}, {file("x.zip")}, {}, 0, waylandSession(here, true)},
+        // Qt's debugger port, in either form, on any platform.
+        {{"-qmljsdebugger", "port:1", "x.zip"}, {file("x.zip")}, {}, 0, waylandSession(compositor, true)},
+        {{"x.zip", "-qmljsdebugger"}, {file("x.zip")}, {{"-qmljsdebugger", Reason::MissingValue}}},
         // After "--" every argument is a file, and Qt sees none of them.
         {{"-reverse", "--", "-film.tollivarmobile", "-reverse", "--", ""},
          {film, file("-reverse"), file("--")},
@@ -73,27 +111,29 @@ TEST(OpenArguments, FilesBecomeAbsoluteFileURLsAndOnlyQtsOptionsAreTaken) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.empty() ? "" : c.arguments.front());
-        ui::OpenArguments read = ui::readOpenArguments(c.arguments, here, on(c.platform));
+        ui::OpenArguments read = ui::readOpenArguments(c.arguments, here, c.environment);
         EXPECT_EQ(read.urls, c.urls);
         EXPECT_EQ(read.refused, c.refused);
         EXPECT_EQ(read.qtArgumentCount, c.qtArgumentCount ? c.qtArgumentCount : c.arguments.size());
     }
 }
 
-TEST(OpenArguments, QtStartsOnWaylandInAWaylandSessionAndElseOnX11) {
+TEST(OpenArguments, QtTriesWaylandThenX11InAWaylandSessionAndElseX11) {
     using Environment = ui::PlatformEnvironment;
     EXPECT_EQ((Environment{"offscreen", "wayland-0", "wayland"}).platform(), "offscreen");
     EXPECT_EQ((Environment{"", std::nullopt, "x11"}).platform(), "xcb");
-    EXPECT_EQ((Environment{std::nullopt, "", "x11"}).platform(), "wayland") << "a Wayland display, even empty";
-    EXPECT_EQ((Environment{std::nullopt, std::nullopt, "wayland"}).platform(), "wayland");
+    EXPECT_EQ((Environment{std::nullopt, "", "x11"}).platform(), "wayland;xcb") << "a Wayland display, even empty";
+    EXPECT_EQ((Environment{std::nullopt, std::nullopt, "wayland"}).platform(), "wayland;xcb");
     EXPECT_EQ((Environment{std::nullopt, std::nullopt, std::nullopt}).platform(), "xcb");
 }
 
 // The reading agrees with Qt's own: Qt, made with the same command line,
 // leaves exactly the files the launch opens and what it refuses. On
 // "xcb;offscreen" without a display Qt reads the arguments as on X11 and
-// then starts on the offscreen platform, so no display is needed. (The
-// platform named by the environment wins over a Wayland session's.)
+// then starts on the offscreen platform, so no display is needed; before
+// it, a Wayland plugin that is not installed, or finds no compositor, is
+// passed over, as in a Wayland session. (The platform named by the
+// environment wins over a Wayland session's.)
 TEST(OpenArguments, WhatQtLeavesIsOpenedOrRefusedAndNothingElse) {
     testsupport::TempAppFolders folders;
     const std::vector<std::vector<std::string>> commandLines = {
@@ -108,20 +148,26 @@ TEST(OpenArguments, WhatQtLeavesIsOpenedOrRefusedAndNothingElse) {
         {"-display", "-qmljsdebugger=1", "x"},
         {"-session", "-reverse", "x", "-style", "s", "-style=t", "b"},
         {"x", "-platform"},
+        {"-qmljsdebugger", "port:1", "-name", "n", "-title", "T", "a"},
+        {"-qmljsdebugger", "-display", "d", "a", "--qmljsdebugger"},
+        {"-reverse", "-qmljsdebugger"},
     };
-    for (const char* platform : {"offscreen", "xcb;offscreen"}) {
+    for (const char* platform : {"offscreen", "xcb;offscreen", "wayland;xcb;offscreen"}) {
         for (const std::vector<std::string>& arguments : commandLines) {
             SCOPED_TRACE(std::string(platform) + ": " + arguments.front() + " " + arguments.back());
             std::vector<std::string> probe = {TOLLIVAR_QT_ARGUMENTS_PROBE};
             probe.insert(probe.end(), arguments.begin(), arguments.end());
             testsupport::ChildProcess::Options options;
             options.environment = {"DISPLAY=", "QT_QPA_PLATFORM=" + std::string(platform),
-                                   "ASAN_OPTIONS=detect_leaks=0", "QT_LOGGING_RULES=*=false"};
+                                   "WAYLAND_DISPLAY=/no/compositor", "ASAN_OPTIONS=detect_leaks=0",
+                                   "QT_LOGGING_RULES=*=false"};
             options.captureOutput = true;
             auto child = testsupport::ChildProcess::spawn(probe, options);
             std::istringstream output(child.readOutput());
             ASSERT_EQ(child.wait(), 0);
-            const ui::OpenArguments read = ui::readOpenArguments(arguments, folders.root(), on(platform));
+            ui::PlatformEnvironment environment = on(platform);
+            environment.waylandDisplay = "/no/compositor";
+            const ui::OpenArguments read = ui::readOpenArguments(arguments, folders.root(), environment);
             std::vector<std::string> opened;
             for (std::string left; std::getline(output, left);) {
                 const bool refused = std::any_of(read.refused.begin(), read.refused.end(),

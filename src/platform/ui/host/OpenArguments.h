@@ -3,6 +3,7 @@
 // What a program was asked to open on its command line, and bringing it to
 // the front when it is asked again.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,16 +12,30 @@ namespace ui {
 
 // What Qt reads of the environment to choose its platform plugin.
 struct PlatformEnvironment {
-    std::optional<std::string> qtPlatform;      // QT_QPA_PLATFORM
-    std::optional<std::string> waylandDisplay;  // WAYLAND_DISPLAY
-    std::optional<std::string> sessionType;     // XDG_SESSION_TYPE
+    // Whether Qt finds a platform plugin of this name (in lower case), in
+    // `pluginFolder` when that is not empty or in its own plugin folders.
+    // The default asks the installed Qt.
+    using PluginFinder = std::function<bool(const std::string& name, const std::string& pluginFolder)>;
+    static bool qtFindsPlatformPlugin(const std::string& name, const std::string& pluginFolder);
+
+    std::optional<std::string> qtPlatform = {};        // QT_QPA_PLATFORM
+    std::optional<std::string> waylandDisplay = {};    // WAYLAND_DISPLAY
+    std::optional<std::string> sessionType = {};       // XDG_SESSION_TYPE
+    std::optional<std::string> pluginFolder = {};      // QT_QPA_PLATFORM_PLUGIN_PATH
+    std::optional<std::string> runtimeDirectory = {};  // XDG_RUNTIME_DIR
+    PluginFinder findsPlugin = &qtFindsPlatformPlugin;
 
     static PlatformEnvironment current();
-    // The platform Qt starts from unless the command line names another, as
-    // Qt 6 chooses it: QT_QPA_PLATFORM when it is not empty, else Wayland's
-    // where a Wayland display is set or the session is a Wayland one, else
-    // X11's ("xcb"). It may be a list ("xcb;offscreen"), tried in order.
+    // The platforms Qt tries in order unless the command line names others,
+    // as Qt 6.4 lists them: QT_QPA_PLATFORM when it is not empty, else
+    // "wayland;xcb" where a Wayland display is set (even empty) or the
+    // session is a Wayland one, else X11's ("xcb").
     std::string platform() const;
+    // Whether Qt's Wayland plugin would find a compositor: the socket
+    // WAYLAND_DISPLAY names ("wayland-0" when it is not set), in the runtime
+    // folder unless the name is a path. Without one the plugin gives up and
+    // Qt tries the next platform of its list.
+    bool waylandDisplayAnswers() const;
 };
 
 // An argument the launch refuses, and why.
@@ -53,8 +68,9 @@ struct OpenArguments {
 
 // Qt's own options are left to Qt with their values, exactly those that Qt
 // takes out of the command line on the platform it will start on
-// ("-platform offscreen", "-reverse", X11's "-display :1" only on X11, ...),
-// so that no file is taken for an option's value that Qt does not read.
+// ("-platform offscreen", "-reverse", "-qmljsdebugger port:1", X11's
+// "-display :1" only where Qt tries X11's plugin, ...), so that no file is
+// taken for an option's value that Qt does not read.
 // "-style" is refused: Qt takes it, but a program without widgets has no
 // styles, and the file after it would go unread.
 OpenArguments readOpenArguments(const std::vector<std::string>& arguments, const std::string& workingDirectory,
