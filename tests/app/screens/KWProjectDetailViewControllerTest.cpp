@@ -598,6 +598,41 @@ TEST_F(ProjectCardTest, EditFromTheBrowserOpensTheEditorOnTheProject) {
     EXPECT_EQ(main->viewExplorer(), nullptr);
 }
 
+// At the start after a project's frame list went bad, the card's Play and
+// Edit both tell it by the project's name, and nothing opens.
+TEST_F(ProjectCardTest, AFrameListThatCannotBeReadIsToldByNameOnPlayAndEdit) {
+    auto stored = savedProject(2);
+    stored->setName("Sunrise");
+    ASSERT_TRUE(stored->saveMetaDataToDisk());
+    std::ofstream(*stored->getProjectPath() + "/frames.meta") << "<plist><array><dict>";
+    KWProjects::getInstance().resetForTesting();  // read again from the disk
+    KWWelcomeViewController::setHasSeen(true);
+    auto main = std::make_shared<MainViewController>("MainViewController");
+    window->setRootViewController(main);
+    main->showProjectExplorerFromDefault();
+    advance(1.5);
+    window->layoutIfNeeded();
+    tap(main->viewExplorer()->projectsCollectionView()->collectionView().cellForItemAtIndexPath(
+        ui::IndexPath::indexPathForItem(1, 0)).get());
+    advance(1.0);
+    auto* shown = main->viewExplorer()->projectDetailView();
+    ASSERT_NE(shown, nullptr);
+    window->layoutIfNeeded();
+
+    const std::vector<std::string> told{"The project “Sunrise” cannot be opened: its list of frames cannot be read."};
+    for (ui::BarButtonItem* item : {shown->playBtn(), shown->editBtn()}) {
+        tapItem(item);
+        advance(1.0);
+        EXPECT_EQ(alertMessages(), told) << item->title();
+        EXPECT_EQ(main->viewFrameEditor(), nullptr);
+        EXPECT_EQ(shown->presentedViewController(), nullptr);
+        ASSERT_FALSE(ui::AlertView::visibleAlerts().empty());
+        tap(ui::AlertView::visibleAlerts().back()->buttonViewAtIndex(0));
+        advance(1.0);
+        window->layoutIfNeeded();
+    }
+}
+
 }  // namespace
 
 namespace {
