@@ -14,7 +14,9 @@
 #include "platform/foundation/PropertyList.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <iterator>
 
 using foundation::Bytes;
@@ -78,8 +80,9 @@ Error damagedFileError(const std::string& file, const std::string& why, std::opt
 // dictionary is an error: it must not be replaced by defaults. So is one that
 // holds what the XML form cannot (a binary file with a control character in
 // a string, say): it would load, and then no save could ever write it again.
-Result<std::optional<Dictionary>> readStoredDictionary(const std::string& file) {
-    Result<Bytes> bytes = foundation::readRegularFile(file, keys::kMaximumListBytes);
+Result<std::optional<Dictionary>> readStoredDictionary(const std::string& file,
+                                                       size_t maxBytes = keys::kMaximumListBytes) {
+    Result<Bytes> bytes = foundation::readRegularFile(file, maxBytes);
     if (!bytes) {
         if (bytes.error().domain == foundation::kPOSIXErrorDomain && bytes.error().code == ENOENT)
             return std::optional<Dictionary>();
@@ -97,6 +100,36 @@ Result<std::optional<Dictionary>> readStoredDictionary(const std::string& file) 
             return damagedFileError(file, "it could not be saved again.", again.error());
     }
     return std::optional(stored->asDictionary());
+}
+
+// The fixed part of the frame list's bound; tests scale it down.
+std::atomic<size_t> fixedFrameListBytes{keys::kMaximumListBytes};
+
+bool isTooLargeError(const Error& error) {
+    return error.domain == foundation::kPOSIXErrorDomain && error.code == EFBIG;
+}
+
+// "frames.meta", read like the other project files up to the fixed bound,
+// and past it only up to what the folder's entries allow. A list of the
+// fixed bound's size or less never has the folder counted.
+Result<std::optional<Dictionary>> readStoredFrameList(const std::string& folder, const std::string& file) {
+    Result<std::optional<Dictionary>> stored = readStoredDictionary(file, fixedFrameListBytes);
+    if (stored || !isTooLargeError(stored.error())) return stored;
+    Result<uint64_t> entries = FileManager::defaultManager().countOfDirectoryEntries(folder);
+    if (!entries) return stored;
+    return readStoredDictionary(file, ProjectDataWrapper::maximumFrameListBytes(*entries));
+}
+
+// Whether a frame list of `bytes` reads again from `folder` as it stands.
+Status checkFrameListFits(size_t bytes, const std::string& folder) {
+    if (bytes <= fixedFrameListBytes) return Status::success();
+    Result<uint64_t> entries = FileManager::defaultManager().countOfDirectoryEntries(folder);
+    if (!entries) return entries.error();
+    const size_t bound = ProjectDataWrapper::maximumFrameListBytes(*entries);
+    if (bytes <= bound) return Status::success();
+    return Error(foundation::kPOSIXErrorDomain, EFBIG,
+                 foundation::format("The frame list would take %@ bytes, and its project's folder allows %@.",
+                                    {Value(uint64_t(bytes)), Value(uint64_t(bound))}));
 }
 
 // Whether a text can stand in a project file: property lists refuse control
@@ -146,11 +179,12 @@ std::optional<Dictionary> ProjectDataWrapper::getMetaData() {
 std::shared_ptr<FrameList> ProjectDataWrapper::getFrameList() {
     if (frameList_) return frameList_;
     bool readFromFolder = false;
-    if (auto file = pathForFile(keys::kFrameListFile)) {
-        Result<std::optional<Dictionary>> stored = readStoredDictionary(*file);
+    if (auto folder = getProjectPath()) {
+        const std::string file = path::appending(*folder, keys::kFrameListFile);
+        Result<std::optional<Dictionary>> stored = readStoredFrameList(*folder, file);
         if (stored && *stored) {
             if (Status checked = FrameList::checkStoredDictionary(**stored); !checked)
-                stored = damagedFileError(*file, checked.error().description, checked.error());
+                stored = damagedFileError(file, checked.error().description, checked.error());
         }
         if (!stored) {
             frameListLoadError_ = stored.error();
@@ -191,9 +225,23 @@ Result<bool> ProjectDataWrapper::prepareFolderForSave() {
 Status ProjectDataWrapper::writeFrameList() {
     std::shared_ptr<FrameList> list = getFrameList();
     if (!list) return *frameListLoadError_;
-    auto file = pathForFile(keys::kFrameListFile);
-    if (!file) return noFolderError();
-    return foundation::plist::writeFile(Value(list->encode()), *file);
+    auto folder = getProjectPath();
+    if (!folder) return noFolderError();
+    Result<Bytes> bytes = foundation::plist::serialize(Value(list->encode()), foundation::plist::Format::Xml);
+    if (!bytes) return bytes.error();
+    // Never a list that the next opening would refuse.
+    if (Status fits = checkFrameListFits(bytes->size(), *folder); !fits) return fits;
+    return foundation::writeFileAtomically(path::appending(*folder, keys::kFrameListFile), *bytes);
+}
+
+size_t ProjectDataWrapper::maximumFrameListBytes(uint64_t folderEntries) {
+    const size_t fixed = fixedFrameListBytes;
+    const uint64_t most = (SIZE_MAX - fixed) / keys::kListBytesPerFolderEntry;
+    return fixed + size_t(std::min(folderEntries, most)) * keys::kListBytesPerFolderEntry;
+}
+
+void ProjectDataWrapper::setFixedFrameListBytesForTesting(std::optional<size_t> bytes) {
+    fixedFrameListBytes = bytes.value_or(keys::kMaximumListBytes);
 }
 
 Status ProjectDataWrapper::saveFramelistToDisk() {

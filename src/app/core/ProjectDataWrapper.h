@@ -50,8 +50,9 @@ public:
     // overwrites the file meanwhile. metaDataLoadError() says why.
     std::optional<foundation::Dictionary> getMetaData();
     // The frame list; nullptr while "frames.meta" cannot be read (damaged,
-    // a hold count out of range, or holding what could never be saved
-    // again); frameListLoadError() says why.
+    // a hold count out of range, holding what could never be saved again,
+    // or larger than its folder's bound, maximumFrameListBytes);
+    // frameListLoadError() says why.
     //
     // The first list read from the folder also has the folder cleared of
     // what killed writers left behind (see removeLeftoverFiles): on a
@@ -59,6 +60,16 @@ public:
     // large project does not wait for a listing of its thousands of files.
     std::shared_ptr<FrameList> getFrameList();
     std::optional<foundation::Error> metaDataLoadError() const { return metaDataLoadError_; }
+    // The most of "frames.meta" that is read from a folder of `folderEntries`
+    // entries: projectkeys::kMaximumListBytes, and past that
+    // kListBytesPerFolderEntry for each entry. The folder is counted only
+    // for a list past the fixed part, so opening a small project lists
+    // nothing. A save refuses a list past its folder's bound (EFBIG), so
+    // every list written reads again.
+    static size_t maximumFrameListBytes(uint64_t folderEntries);
+    // Scales the fixed part of that bound down, for tests that cannot make
+    // lists of many megabytes; none restores it.
+    static void setFixedFrameListBytesForTesting(std::optional<size_t> bytes);
     std::optional<foundation::Error> frameListLoadError() const { return frameListLoadError_; }
 
     // Every save reports what went wrong; a file that could not be read is
@@ -260,4 +271,13 @@ inline constexpr size_t kMaximumFileBytes = size_t(128) << 20;
 // The same for its property lists (the metadata, the frame list, a
 // painting's layers), which take some 300 bytes a frame.
 inline constexpr size_t kMaximumListBytes = size_t(32) << 20;
+// The frame list alone grows with its project, by any number of frames: past
+// kMaximumListBytes it may take this much more for each entry of the
+// project's folder (ProjectDataWrapper::maximumFrameListBytes). A frame comes
+// with its three pictures and takes some 270 bytes of the list (a text card
+// some 460, a frame with a sound clip some 650, its sound file beside the
+// pictures), so every list this program writes keeps far inside its
+// folder's bound, while a list from an archive can take no more than the
+// files it comes with pay for.
+inline constexpr size_t kListBytesPerFolderEntry = 256;
 }  // namespace projectkeys

@@ -159,7 +159,13 @@ std::optional<Error> projectOpenError(ProjectModel& project) {
     // A new project has nothing to read yet.
     if (!project.getProjectPath()) return std::nullopt;
     if (!project.getFrameList()) {
-        return project.frameListLoadError().value_or(Error("FrameEditor", 0, "The frame list cannot be read."));
+        // Told as the project's fault, by its name: the file and why it was
+        // refused stay with the underlying error.
+        const Error cause = project.frameListLoadError().value_or(Error("FrameEditor", 0, ""));
+        return Error(cause.domain, cause.code,
+                     foundation::localizedFormat("%@ cannot be opened: its list of frames cannot be read.",
+                                                 {foundation::Value(projectCalled(project.getName()))}),
+                     std::make_shared<const Error>(cause));
     }
     if (!project.getMetaData()) {
         return project.metaDataLoadError().value_or(Error("FrameEditor", 0, "The project's data cannot be read."));

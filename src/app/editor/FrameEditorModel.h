@@ -98,8 +98,10 @@ std::string saveFailureMessage(ProjectModel& project, const foundation::Error& e
 // The error of a paste that delivered fewer frames than were counted.
 foundation::Error pasteIncompleteError();
 
-// Why a project cannot be opened in the editor: its frame list or metadata
-// cannot be read. None when it can.
+// Why a project cannot be opened in the editor (or played): its frame list
+// or metadata cannot be read. A list that cannot be read is told by the
+// project's name ("The project “NAME” cannot be opened: ..."), its file's
+// error underlying. None when it can.
 std::optional<foundation::Error> projectOpenError(ProjectModel& project);
 
 }  // namespace frameeditor

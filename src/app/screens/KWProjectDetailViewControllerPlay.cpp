@@ -1,7 +1,9 @@
-// The card's play: a current preview movie plays at once; otherwise the user
-// is asked to render it first, the progress panel shows the render (polled
-// once a second), and a finished render plays.
+// The card's play: a project that cannot be read says so; a current preview
+// movie plays at once; otherwise the user is asked to render it first, the
+// progress panel shows the render (polled once a second), and a finished
+// render plays.
 
+#include "app/editor/FrameEditorModel.h"
 #include "app/render/MovieRendererSources.h"
 #include "app/render/screens/NXMovieView.h"
 #include "app/render/screens/RenderProgressViewController.h"
@@ -26,6 +28,12 @@ MovieRendererPtr KWProjectDetailViewController::makeRenderer() {
 
 void KWProjectDetailViewController::actionPlay() {
     if (!mProject_) return;
+    // A project whose files cannot be read has nothing to render: it is told
+    // as Edit tells it, not as a project without frames.
+    if (auto unreadable = frameeditor::projectOpenError(*mProject_)) {
+        showError(unreadable);
+        return;
+    }
     const graphics::Size size = previewSizeForPlaying();
     if (MovieRendererPtr renderer = makeRenderer()) {
         if (auto prepared = renderer->getPreparedMovieForExportType(previewExportType(size))) {

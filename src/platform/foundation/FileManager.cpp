@@ -14,6 +14,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
+#include <string_view>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -48,17 +49,25 @@ FileType typeOf(mode_t mode) {
     return FileType::Other;
 }
 
-Result<std::vector<std::string>> listFolder(const std::string& path) {
+// Calls `visit` with the name of each entry of a folder but "." and "..".
+template <typename Visit>
+Status forEachEntry(const std::string& path, Visit visit) {
     std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(path.c_str()), ::closedir);
     if (!dir) return fileSystemError(errno, path, false);
-    std::vector<std::string> names;
     errno = 0;
     while (struct dirent* entry = ::readdir(dir.get())) {
-        std::string name = entry->d_name;
-        if (name != "." && name != "..") names.push_back(std::move(name));
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") visit(name);
         errno = 0;
     }
     if (errno != 0) return fileSystemError(errno, path, false);
+    return {};
+}
+
+Result<std::vector<std::string>> listFolder(const std::string& path) {
+    std::vector<std::string> names;
+    if (Status listed = forEachEntry(path, [&](std::string_view name) { names.emplace_back(name); }); !listed)
+        return listed.error();
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -256,6 +265,12 @@ Status FileManager::createDirectory(const std::string& path, bool withIntermedia
 
 Result<std::vector<std::string>> FileManager::contentsOfDirectory(const std::string& path) const {
     return listFolder(path);
+}
+
+Result<uint64_t> FileManager::countOfDirectoryEntries(const std::string& path) const {
+    uint64_t count = 0;
+    if (Status listed = forEachEntry(path, [&](std::string_view) { ++count; }); !listed) return listed.error();
+    return count;
 }
 
 Result<std::vector<std::string>> FileManager::subpathsOfDirectory(const std::string& path) const {

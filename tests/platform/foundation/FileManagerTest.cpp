@@ -72,6 +72,7 @@ TEST_F(FileManagerTest, MoveRefusesAnExistingTargetAndLeavesBothAlone) {
     Status missing = files.moveItem(at("a.txt"), at("d.txt"));
     ASSERT_FALSE(missing.ok());
     EXPECT_EQ(missing.error().code, kFileReadNoSuchFileError);
+    EXPECT_EQ(files.countOfDirectoryEntries(at("none")).error().code, kFileReadNoSuchFileError);
 }
 
 TEST_F(FileManagerTest, CopyOfAFolderIsDeepAndKeepsLinksAsLinks) {
@@ -221,6 +222,7 @@ TEST_F(FileManagerTest, ListingsAreSortedAndComplete) {
     auto names = files.contentsOfDirectory(at("d"));
     ASSERT_TRUE(names);
     EXPECT_EQ(*names, (std::vector<std::string>{".hidden", "a", "b", "sub"}));
+    EXPECT_EQ(files.countOfDirectoryEntries(at("d")).value(), names->size());
     auto subpaths = files.subpathsOfDirectory(at("d"));
     ASSERT_TRUE(subpaths);
     EXPECT_EQ(*subpaths, (std::vector<std::string>{".hidden", "a", "b", "sub", "sub/c"}));
@@ -228,6 +230,7 @@ TEST_F(FileManagerTest, ListingsAreSortedAndComplete) {
     auto missing = files.contentsOfDirectory(at("none"));
     ASSERT_FALSE(missing.ok());
     EXPECT_EQ(missing.error().code, kFileReadNoSuchFileError);
+    EXPECT_EQ(files.countOfDirectoryEntries(at("none")).error().code, kFileReadNoSuchFileError);
     EXPECT_FALSE(files.contentsOfDirectory(at("d/a")).ok());
 }
 
