@@ -5,6 +5,7 @@
 #include "app/core/KWProjects.h"
 #include "app/core/PictureReplacement.h"
 #include "app/core/ProjectModel.h"
+#include "app/core/SaveFailure.h"
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DateFormat.h"
@@ -211,6 +212,15 @@ std::shared_ptr<FrameList> ProjectDataWrapper::getFrameList() {
         scheduleLeftoverSweep();
     }
     return frameList_;
+}
+
+std::optional<Error> ProjectDataWrapper::frameListOpenError() {
+    if (getFrameList()) return std::nullopt;
+    const Error cause = frameListLoadError_.value_or(Error("ProjectDataWrapper", 0, ""));
+    return Error(cause.domain, cause.code,
+                 foundation::localizedFormat("%@ cannot be opened: its list of frames cannot be read.",
+                                             {Value(projectCalled(getName()))}),
+                 std::make_shared<const Error>(cause));
 }
 
 Result<bool> ProjectDataWrapper::prepareFolderForSave() {

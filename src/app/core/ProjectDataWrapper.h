@@ -71,6 +71,10 @@ public:
     // lists of many megabytes; none restores it.
     static void setFixedFrameListBytesForTesting(std::optional<size_t> bytes);
     std::optional<foundation::Error> frameListLoadError() const { return frameListLoadError_; }
+    // When the frame list cannot be read: that told as the project's fault,
+    // by its name, in words a user understands (the file and the system's
+    // reason stay as the underlying error). None when it reads.
+    std::optional<foundation::Error> frameListOpenError();
 
     // Every save reports what went wrong; a file that could not be read is
     // never overwritten (that is a failure too). A new project whose list

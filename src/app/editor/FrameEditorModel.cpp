@@ -158,15 +158,7 @@ Error pasteIncompleteError() { return Error("FrameEditor", 2090, foundation::loc
 std::optional<Error> projectOpenError(ProjectModel& project) {
     // A new project has nothing to read yet.
     if (!project.getProjectPath()) return std::nullopt;
-    if (!project.getFrameList()) {
-        // Told as the project's fault, by its name: the file and why it was
-        // refused stay with the underlying error.
-        const Error cause = project.frameListLoadError().value_or(Error("FrameEditor", 0, ""));
-        return Error(cause.domain, cause.code,
-                     foundation::localizedFormat("%@ cannot be opened: its list of frames cannot be read.",
-                                                 {foundation::Value(projectCalled(project.getName()))}),
-                     std::make_shared<const Error>(cause));
-    }
+    if (auto unreadable = project.frameListOpenError()) return unreadable;
     if (!project.getMetaData()) {
         return project.metaDataLoadError().value_or(Error("FrameEditor", 0, "The project's data cannot be read."));
     }

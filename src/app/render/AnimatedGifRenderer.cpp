@@ -73,7 +73,7 @@ int64_t AnimatedGifRenderer::sourcePositionOfPicture(int64_t index, int64_t pict
 void AnimatedGifRenderer::renderMovie() {
     const ExpandedFrames& frames = snapshot().frames;
     totalFrames_ = std::min(frames.count(), kMaximumPictures);
-    if (frames.count() < 1) return failWithError(renderoutput::noFramesError(kErrorDomain));
+    if (frames.count() < 1) return failWithError(renderoutput::noFramesError(kErrorDomain, snapshot().unreadable));
     if (!beginRendering()) return;
 
     const std::string path = exportURLForRender(getSupportedExportTypes().front());

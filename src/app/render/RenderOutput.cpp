@@ -12,8 +12,11 @@
 
 namespace renderoutput {
 
-foundation::Error noFramesError(const std::string& domain) {
-    return foundation::Error(domain, kErrorNoFrames, kNoFramesDescription);
+foundation::Error noFramesError(const std::string& domain, const std::optional<foundation::Error>& unreadable,
+                                int64_t code) {
+    if (!unreadable) return foundation::Error(domain, code, kNoFramesDescription);
+    return foundation::Error(domain, code, unreadable->description,
+                             std::make_shared<const foundation::Error>(*unreadable));
 }
 
 foundation::Error writeFailedError(const std::string& domain, const foundation::Error& systemError) {

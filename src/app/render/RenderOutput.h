@@ -19,8 +19,11 @@ inline constexpr int64_t kErrorNoFrames = 38;
 inline constexpr int64_t kErrorWriteFailed = 39;
 inline constexpr const char* kNoFramesDescription = "No frames found in project.";
 
-// A project whose movie has no frames, in the renderer's domain.
-foundation::Error noFramesError(const std::string& domain);
+// A project whose movie has no frames, in the renderer's domain. One whose
+// frame list cannot be read (`unreadable`) is told as the project's fault,
+// as opening it tells it, with that error underneath.
+foundation::Error noFramesError(const std::string& domain, const std::optional<foundation::Error>& unreadable,
+                                int64_t code = kErrorNoFrames);
 // A write that failed, in the renderer's domain with the system's text; the
 // system's error stays attached as the underlying one.
 foundation::Error writeFailedError(const std::string& domain, const foundation::Error& systemError);

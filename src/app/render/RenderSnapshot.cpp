@@ -12,8 +12,12 @@ uint64_t RenderSnapshot::takenOnThisThread() { return tSnapshotsTaken; }
 
 RenderSnapshot RenderSnapshot::ofProject(ProjectModel& project) {
     ++tSnapshotsTaken;
-    RenderSnapshot snapshot{
-        framesOf(project), KWImageProducer::PictureSettings::ofProject(project), outputNameOf(project), {}};
+    std::optional<foundation::Error> unreadable = project.frameListOpenError();
+    RenderSnapshot snapshot{unreadable ? ExpandedFrames() : framesOf(project),
+                            KWImageProducer::PictureSettings::ofProject(project),
+                            outputNameOf(project),
+                            {},
+                            std::move(unreadable)};
     for (const ExpandedFrames::Run& run : snapshot.frames.runs())
         if (std::optional<ThemeCard> card = ThemeCard::ofFrame(project, *run.frame))
             snapshot.cards.emplace(run.frame.get(), std::move(*card));

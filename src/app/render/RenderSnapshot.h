@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 
 struct RenderSnapshot {
@@ -24,6 +25,10 @@ struct RenderSnapshot {
     // What each card frame of the movie shows, for a render that draws its
     // cards anew.
     std::map<const Frame*, ThemeCard> cards;
+    // Why the project's frame list cannot be read, told as a user is told it
+    // on opening the project; a render of such a project ends with this,
+    // not as one of a project without frames.
+    std::optional<foundation::Error> unreadable;
 
     // Main thread.
     static RenderSnapshot ofProject(ProjectModel& project);

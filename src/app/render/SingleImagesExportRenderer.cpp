@@ -122,7 +122,7 @@ std::string SingleImagesExportRenderer::fileNameForFrameAtPosition(int64_t posit
 void SingleImagesExportRenderer::renderMovie() {
     if (!beginRendering()) return;
     const ExpandedFrames& frames = snapshot().frames;
-    if (frames.count() < 1) return failWithError(renderoutput::noFramesError(kErrorDomain));
+    if (frames.count() < 1) return failWithError(renderoutput::noFramesError(kErrorDomain, snapshot().unreadable));
     const std::string path = exportURLForRender(getSupportedExportTypes().front());
     setExportURL(path);
     // A picture file is never smaller than its JPEG tables: a movie of

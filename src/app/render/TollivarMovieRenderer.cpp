@@ -111,11 +111,16 @@ void TollivarMovieRenderer::renderMovie() {
     session->fps = snapshot().pictures.fps;
     session->totalFrames = session->frames.count();
 
-    auto failAtSetUp = [this](int64_t code, const char* text) {
-        failWithError(Error(MovieRenderer::kErrorDomain, code, text));
+    auto fail = [this](Error error) {
+        failWithError(std::move(error));
         completeExportNow();
     };
-    if (session->frames.empty()) return failAtSetUp(kErrorNoFrames, "No frames found in project.");
+    auto failAtSetUp = [&fail](int64_t code, const char* text) {
+        fail(Error(MovieRenderer::kErrorDomain, code, text));
+    };
+    if (session->frames.empty())
+        return fail(renderoutput::noFramesError(MovieRenderer::kErrorDomain, snapshot().unreadable,
+                                                MovieRenderer::kErrorNoFrames));
     if (!storedExportType()) return failAtSetUp(kErrorNoExportType, "No export type found in project.");
     session->size = storedExportType()->size();
     if (static_cast<int64_t>(session->size.width) == 0 || static_cast<int64_t>(session->size.height) == 0)

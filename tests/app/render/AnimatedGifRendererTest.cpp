@@ -191,7 +191,10 @@ TEST_F(AnimatedGifRendererTest, EmptyMoviesAndEarlyCancelsEndOnceWithoutOutput) 
         if (outcome.error) {
             EXPECT_EQ(outcome.error->domain, c.domain);
             EXPECT_EQ(outcome.error->code, c.code);
-            EXPECT_EQ(outcome.error->description, "No frames found in project.");
+            EXPECT_EQ(outcome.error->description,
+                      c.damagedList
+                          ? "The project “My Stop Ziruru Movie” cannot be opened: its list of frames cannot be read."
+                          : "No frames found in project.");
         }
         if (auto cache = MovieRenderer::renderCachePathForProject(*project)) {
             EXPECT_TRUE(namesIn(*cache).empty()) << "nothing written";

@@ -215,16 +215,23 @@ TEST_F(TollivarMovieRendererTest, SetUpFailuresCompleteInsideTheExportCall) {
         std::optional<MovieExportType> type;
         int64_t code;
         const char* text;
+        bool damagedList = false;
     };
     const MovieExportType hd = TollivarMovieRenderer::moviePreviewType({1280, 720});
     const Case cases[] = {
         {"empty project", false, hd, 238, "No frames found in project."},
         {"no type", true, std::nullopt, 392, "No export type found in project."},
         {"size 0", true, TollivarMovieRenderer::moviePreviewType({0, 720}), 403, "Not a valid movie size."},
+        {"a frame list that cannot be read", true, hd, 238,
+         "The project “My Stop Ziruru Movie” cannot be opened: its list of frames cannot be read.", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         if (c.frames && project->getFrameList()->count() < 2) makeProject({1}, 5);
+        if (c.damagedList) {
+            std::ofstream(projectFile("frames.meta")) << "<plist><array><dict>";
+            project = ProjectModel::create(project->getProjectPath());
+        }
         const ExportOutcome outcome = runExport(renderer(), c.type);
         EXPECT_EQ(outcome.status, 4);
         EXPECT_EQ(outcome.completions, 1);
