@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+class Hudy;
 class KWImageProducer;
 class PainterLayerManager;
 class PainterLayerTableViewController;
@@ -47,6 +48,11 @@ public:
     static constexpr const char* kSaveFailedTitle = "The painting could not be saved.";
     // The button of a quit held by that failure that quits all the same.
     static constexpr const char* kQuitAnywayButton = "Quit Anyway";
+    // Shown as a stroke is refused because the canvas keeps as much as its
+    // file can hold.
+    static constexpr const char* kLayerFullMessage =
+        "This layer holds all the strokes it can keep. Add a layer to paint more.";
+    static constexpr const char* kMaskFullMessage = "The mask holds all the strokes it can keep.";
     // Asked before painting a frame whose painting a mask partly erased.
     static constexpr const char* kDrawUndoesEraseMessage = "Drawing again will undo what you erased on this frame.";
 
@@ -116,6 +122,8 @@ public:
     const std::vector<int64_t>& colorToolList() const { return colorToolList_; }
     const std::vector<graphics::Color>& paletteColors() const { return paletteColors_; }
     bool strokesLoaded() const { return loaded_; }
+    // The notice of a full canvas while it is up.
+    Hudy* fullNotice() const { return fullNotice_.get(); }
 
 private:
     PainterViewController(std::shared_ptr<ProjectModel> project, int64_t frameIndex, bool isMasking,
@@ -149,6 +157,7 @@ private:
     // canvas of the mask's size apart from the screen: its coverage.
     graphics::Image paintingCoverage();
     void showSaveFailure(const foundation::Error& error);
+    void showCanvasFull();
     void holdQuit(const foundation::Error& error);
 
     std::shared_ptr<ProjectModel> project_;
@@ -168,6 +177,7 @@ private:
     std::shared_ptr<ColorPaletteViewController> colorPalette_;
     std::shared_ptr<ui::Button> btnShow_;
     std::shared_ptr<HelpManager> helpManager_;
+    std::shared_ptr<Hudy> fullNotice_;
     std::unique_ptr<KWImageProducer> imageProducer_;
     PainterBrushes brushes_;
     int64_t currentSelectedTool_ = 0;
