@@ -45,6 +45,10 @@ public:
     static constexpr const char* kDamagedStrokesMessage =
         "The strokes of this frame could not be read. The painting starts from the picture; the file was kept "
         "beside it.";
+    // Told at opening: what of the painting is in files that cannot be read.
+    static constexpr const char* kUnreadablePaintingMessage =
+        "Part of this frame's painting cannot be read: %@. It is left as it is; until all of it can be read, "
+        "saving keeps the frame's picture.";
     static constexpr const char* kSaveFailedTitle = "The painting could not be saved.";
     // The button of a quit held by that failure that quits all the same.
     static constexpr const char* kQuitAnywayButton = "Quit Anyway";
@@ -156,6 +160,8 @@ private:
     // The painting as the next paint-mode opening draws it, replayed on a
     // canvas of the mask's size apart from the screen: its coverage.
     graphics::Image paintingCoverage();
+    // What the user is told of a failed save.
+    std::string saveFailureMessage(const foundation::Error& error);
     void showSaveFailure(const foundation::Error& error);
     void showCanvasFull();
     void holdQuit(const foundation::Error& error);

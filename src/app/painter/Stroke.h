@@ -56,11 +56,11 @@ using StrokeList = std::vector<StrokePtr>;
 // file stores the samples: a segment's first two repeat the last two of the
 // one before and are stored once, so a drag takes one sample for each move
 // of the finger, a tap four; every segment counts at least one, and every
-// stroke two more for its own fields. The painter
-// records no more than this, and the reader refuses a buffer of more: at
-// this count a file written with the longest numbers a sample can hold
-// stays within what the program reads of a project file
-// (projectkeys::kMaximumFileBytes), and its replay within seconds.
+// stroke two more for its own fields. The painter records no more than
+// this, and the reader refuses a buffer of more: at this count a file
+// written with the longest numbers a sample can hold (some 180 bytes a
+// drag sample) stays within what the program reads of a project file
+// (projectkeys::kMaximumFileBytes).
 inline constexpr size_t kMaximumStrokeSamples = 500'000;
 inline constexpr size_t kStrokeFieldsSamples = 2;
 

@@ -275,12 +275,24 @@ TEST_F(PainterLayerManagerTest, DamagedStackFilesLeaveTheStackAsItWas) {
         EXPECT_EQ(manager->layers(), before) << what;
         EXPECT_EQ(canvas->strokes, FakeCanvas::bytes("a-strokes")) << what;
     }
-    // Damaged active strokes are refused as well, before anything changes.
+    // A layer's own files that do not decode leave the stack whole: the
+    // layer opens without them, kept, and the next save leaves them alone.
     ASSERT_TRUE(
         project->updateRegularFileWithContents(archive(foundation::Dictionary{{"layers", foundation::Array{good}}}),
                                                PainterLayerManager::layersFileName("F")));
-    EXPECT_FALSE(manager->restoreLayerFiles("F", FakeCanvas::bytes("BAD")).ok());
-    EXPECT_EQ(canvas->strokes, FakeCanvas::bytes("a-strokes"));
+    for (const std::string& file :
+         {PainterLayerManager::layerStrokesFileName("F", "L1"), PainterLayerManager::layerPictureFileName("F", "L1")})
+        ASSERT_TRUE(project->updateRegularFileWithContents(FakeCanvas::bytes("BAD"), file));
+    ASSERT_TRUE(manager->restoreLayerFiles("F", std::nullopt).ok());
+    EXPECT_TRUE(canvas->strokes.empty());
+    EXPECT_TRUE(manager->currentLayer()->unreadableStrokes && manager->currentLayer()->unreadablePicture);
+    EXPECT_EQ(manager->unreadableParts(), std::vector<std::string>{"the layer “”"});
+    paint('b');
+    manager->encodeLayerInformation();
+    ASSERT_TRUE(manager->saveLayerFiles("F"));
+    for (const std::string& file :
+         {PainterLayerManager::layerStrokesFileName("F", "L1"), PainterLayerManager::layerPictureFileName("F", "L1")})
+        EXPECT_EQ(project->fileDataForFileWithPreferredFilename(file), FakeCanvas::bytes("BAD")) << file;
 }
 
 TEST_F(PainterLayerManagerTest, DuplicatingAFrameCopiesItsLayersUnderNewIdentifiers) {
