@@ -139,9 +139,9 @@ void PainterViewController::loadStrokes() {
     const std::string id = project_->getFrameList()->getFrameAtIndex(currentFrame_)->frameID();
     const std::vector<std::string> unreadable = painterfiles::unreadableParts(*project_, id, *layerManager_);
     if (unreadable.empty()) return;
-    auto alert = AlertView::create(
-        "", foundation::localizedFormat(kUnreadablePaintingMessage,
-                                        {foundation::Value(painterfiles::partsText(unreadable))}));
+    auto alert =
+        AlertView::create("", foundation::localizedFormat(kUnreadablePaintingMessage,
+                                                          {foundation::Value(painterfiles::partsText(unreadable))}));
     alert->addButtonWithTitle(foundation::localized("OK"), {});
     alert->show();
 }

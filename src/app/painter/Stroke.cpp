@@ -94,8 +94,8 @@ bool readSegments(const Value& points, std::vector<StrokeSegment>& out) {
             decodedSamples += 1;
         } else if (entry.isArray()) {
             Array samples = entry.asArray();
-            decodedSamples += storedSamples(previous, samples.size(),
-                                                [&](size_t i) { return asSample(samples.at(i)); });
+            decodedSamples +=
+                storedSamples(previous, samples.size(), [&](size_t i) { return asSample(samples.at(i)); });
             if (decodedSamples > sampleLimit) break;
             segment.reserve(samples.size());
             for (const Value& element : samples) {

@@ -291,9 +291,7 @@ TEST_F(RemoteCameraClientTest, APhotoIsHeldToTheLargestMovieSize) {
     auto client = makeClient();
     client->initCaptureDevice();
     client->pauseCameraCapture();
-    const struct {
-        int width, height;
-    } sent[] = {{5000, 100}, {100, 5000}, {longest, 60}, {4, 3}};
+    const struct { int width, height; } sent[] = {{5000, 100}, {100, 5000}, {longest, 60}, {4, 3}};
     for (const auto& size : sent) {
         const auto png = graphics::Image::filled(size.width, size.height, {30, 140, 220, 255}).pngData();
         ASSERT_TRUE(png.ok());

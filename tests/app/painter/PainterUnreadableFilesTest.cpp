@@ -1,7 +1,6 @@
 #include "PainterScreenFixture.h"
 #include "app/painter/PainterFrameSave.h"
 #include "app/painter/PainterLayerManager.h"
-
 #include "platform/ui/controllers/AlertView.h"
 
 #include <filesystem>
@@ -34,7 +33,8 @@ Identity identityOf(const std::string& path) {
 bool toldOf(const std::string& part) {
     const auto texts = testsupport::visibleAlertMessages();
     for (auto& alert : ui::AlertView::visibleAlerts()) alert->dismissWithClickedButtonIndex(ui::kNoButtonIndex, false);
-    return std::any_of(texts.begin(), texts.end(), [&](const auto& text) { return text.find(part) != std::string::npos; });
+    return std::any_of(texts.begin(), texts.end(),
+                       [&](const auto& text) { return text.find(part) != std::string::npos; });
 }
 
 // A file of a painting that is there but cannot be read (or decoded) is
@@ -75,8 +75,7 @@ TEST_F(PainterUnreadableFilesTest, AFileThatCannotBeReadIsNeverWrittenOverOrRemo
         ASSERT_TRUE(saved.count(target.file)) << target.file;
         for (const auto& [form, make] : forms) {
             // Damaged lists and frame strokes are kept aside as copies instead.
-            if (std::string(form) == "damaged" && target.file.find("canvas-" + id + "-") == std::string::npos)
-                continue;
+            if (std::string(form) == "damaged" && target.file.find("canvas-" + id + "-") == std::string::npos) continue;
             const std::string what = target.file + " as " + form;
             make(file);
             const Identity before = identityOf(file);
