@@ -2,12 +2,12 @@
 #include "app/painter/PainterFrameSave.h"
 #include "app/painter/PainterLayerManager.h"
 #include "platform/ui/controllers/AlertView.h"
+#include "support/HostileFiles.h"
 
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -64,18 +64,18 @@ TEST_F(PainterUnreadableFilesTest, AFileThatCannotBeReadIsNeverWrittenOverOrRemo
         {PainterLayerManager::layerStrokesFileName(id, active), "the layer “Draw Layer 1”"},
         {PainterLayerManager::layerPictureFileName(id, other), "the layer “Layer”"},
     };
-    const std::vector<std::pair<const char*, std::function<void(const std::string&)>>> forms = {
-        {"a FIFO", [](const std::string& p) { fs::remove(p), ::mkfifo(p.c_str(), 0644); }},
-        {"too large", [](const std::string& p) { fs::resize_file(p, projectkeys::kMaximumFileBytes + 1); }},
-        {"a link to /dev/zero", [](const std::string& p) { fs::remove(p), fs::create_symlink("/dev/zero", p); }},
-        {"damaged", [](const std::string& p) { fs::remove(p), std::ofstream(p, std::ios::binary) << "bad"; }},
-    };
+    // What anyone could put in its place, and for a layer's files bytes
+    // that do not decode (other damaged files are kept aside as copies).
+    std::vector<std::pair<std::string, std::function<void(const std::string&)>>> forms;
+    for (testsupport::Hostile kind : testsupport::kHostileKinds)
+        forms.emplace_back(testsupport::describe(kind), [kind](const std::string& p) { placeHostile(p, kind); });
+    forms.emplace_back("damaged",
+                       [](const std::string& p) { fs::remove(p), std::ofstream(p, std::ios::binary) << "bad"; });
     for (const auto& target : targets) {
         const std::string file = path(target.file);
         ASSERT_TRUE(saved.count(target.file)) << target.file;
         for (const auto& [form, make] : forms) {
-            // Damaged lists and frame strokes are kept aside as copies instead.
-            if (std::string(form) == "damaged" && target.file.find("canvas-" + id + "-") == std::string::npos) continue;
+            if (form == "damaged" && target.file.find("canvas-" + id + "-") == std::string::npos) continue;
             const std::string what = target.file + " as " + form;
             make(file);
             const Identity before = identityOf(file);
