@@ -54,9 +54,8 @@ public:
     static constexpr const char* kQuitAnywayButton = "Quit Anyway";
     // Shown as a stroke is refused because the canvas keeps as much as its
     // file can hold.
-    static constexpr const char* kLayerFullMessage =
-        "This layer holds all the strokes it can keep. Add a layer to paint more.";
-    static constexpr const char* kMaskFullMessage = "The mask holds all the strokes it can keep.";
+    static constexpr const char* kLayerFullMessage = "This layer is full. Add a layer to paint more.";
+    static constexpr const char* kMaskFullMessage = "The mask is full: it keeps no more strokes.";
     // Asked before painting a frame whose painting a mask partly erased.
     static constexpr const char* kDrawUndoesEraseMessage = "Drawing again will undo what you erased on this frame.";
 

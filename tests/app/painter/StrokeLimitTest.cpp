@@ -39,32 +39,42 @@ TEST(StrokeLimit, AFullLayerFitsTheFileReadBound) {
     }
 }
 
-class PainterFullLayerTest : public PainterScreenFixture {};
+// On a tablet and a phone.
+class PainterFullLayerTest : public PainterScreenFixture, public ::testing::WithParamInterface<bool> {
+protected:
+    PainterFullLayerTest() : PainterScreenFixture(GetParam()) {}
+};
 
 // A drag that would pass what the canvas keeps (a small limit stands for the
 // real one, minutes of drawing) is cut short while a notice that lets
 // touches through says so; a tap then is refused too. What was kept loads
 // again whole, counted as the reader counts.
-TEST_F(PainterFullLayerTest, ADragPastTheLimitIsCutShortAloudAndTheLayerReopensWhole) {
+TEST_P(PainterFullLayerTest, ADragPastTheLimitIsCutShortAloudAndTheLayerReopensWhole) {
     addFrames(1);
     for (bool masking : {true, false}) {
         ASSERT_TRUE(open(0, masking));
         auto* canvas = static_cast<StrokeCanvasView*>(painter->drawingView());
-        drawLine({100, 100}, {300, 200});
+        const auto at = [&](double x, double y) {
+            return graphics::Point{x * canvas->bounds().width(), y * canvas->bounds().height()};
+        };
+        drawLine(at(0.1, 0.35), at(0.3, 0.45));
         const size_t limit = canvas->storedSize() + 8;
         canvas->setSampleLimit(limit);
         EXPECT_FALSE(painter->fullNotice());
-        drawLine({100, 300}, {700, 400});
+        drawLine(at(0.1, 0.55), at(0.7, 0.65));
         ASSERT_TRUE(painter->fullNotice()) << masking;
         EXPECT_EQ(painter->fullNotice()->captionView()->text(),
                   masking ? PainterViewController::kMaskFullMessage : PainterViewController::kLayerFullMessage);
+        const graphics::Rect notice = inWindow(painter->fullNotice()->view());
+        EXPECT_TRUE(notice.minX() >= 0 && notice.maxX() <= window->bounds().width()) << notice.width();
         EXPECT_EQ(canvas->storedSize(), limit);
         EXPECT_EQ(storedSize(canvas->strokeBuffer()), limit);
         EXPECT_GT(canvas->strokeBuffer().back()->points.size(), 2u) << "what the drag drew before is kept";
         tap(canvas);
         EXPECT_EQ(canvas->strokeBuffer().size(), 2u);
         advance(0.5);
-        savePicture(masking ? "painter-mask-full.png" : "painter-layer-full.png");
+        savePicture(std::string(masking ? "painter-mask-full" : "painter-layer-full") +
+                    (GetParam() ? "-phone.png" : ".png"));
         advance(4);  // the notice fades
         EXPECT_EQ(painter->fullNotice()->view()->superview(), nullptr);
         const StrokeList drawn = canvas->strokeBuffer();
@@ -78,5 +88,7 @@ TEST_F(PainterFullLayerTest, ADragPastTheLimitIsCutShortAloudAndTheLayerReopensW
         for (size_t i = 0; i < drawn.size(); ++i) EXPECT_EQ(reopened[i]->points, drawn[i]->points) << i;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(TabletAndPhone, PainterFullLayerTest, ::testing::Bool());
 
 }  // namespace
