@@ -2,6 +2,7 @@
 
 #include "app/core/BundleImage.h"
 #include "app/core/MovieResolution.h"
+#include "app/core/UIImage_ScaleAndRotate.h"
 #include "app/widgets/alerts/Hudy.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Lifetime.h"
@@ -34,6 +35,16 @@ void releaseOnMain(std::shared_ptr<T>&& object) {
 graphics::Image pictureFrom(const foundation::Bytes& data) {
     auto decoded = graphics::Image::decode(data);
     return decoded ? decoded->normalized() : graphics::Image();
+}
+
+// A photo becomes a frame, so it is held to the largest movie size as every
+// other source's picture is: whatever size the other device sends, the
+// frame stays one the painter can save and the program read again.
+graphics::Image capturedPictureFrom(const foundation::Bytes& data) {
+    auto decoded = graphics::Image::decode(data);
+    if (!decoded) return {};
+    const auto maximum = static_cast<int32_t>(MovieResolution::getMaximumResolutionAvailable().width);
+    return UIImage_ScaleAndRotate::scaledAndRotatedImageWithMaxResolution(*decoded, maximum);
 }
 
 // Where in the picture the tap is, from 0 to 1; the middle while the view
@@ -241,7 +252,7 @@ void CaptureRemoteCameraClient::captureImage() {
             const graphics::Size size = client->imageCaptureSize_;
             Reply reply = client->get("capture", remotecamera::captureParameters(size.width, size.height),
                                       remotecamera::kCaptureLimitSeconds);
-            if (reply.ok) picture = pictureFrom(reply.data);
+            if (reply.ok) picture = capturedPictureFrom(reply.data);
         }
         // The HUD, a view controller, ends on the main queue with its dismissal.
         foundation::DispatchQueue::main().async([hud = std::move(hud)] { hud->dismiss(); });

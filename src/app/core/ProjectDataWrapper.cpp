@@ -356,13 +356,17 @@ Status ProjectDataWrapper::updateRegularFileWithContents(const Bytes& contents, 
 
 std::optional<Bytes> ProjectDataWrapper::fileDataForFileWithPreferredFilename(const std::string& preferredFilename,
                                                                               Bytes store) const {
-    if (!isPlainFileName(preferredFilename)) return std::nullopt;
-    auto file = pathForFile(preferredFilename);
-    if (!file) return std::nullopt;
-    Result<Bytes> data =
-        foundation::readRegularFile(*file, keys::kMaximumFileBytes, foundation::Links::Follow, std::move(store));
+    Result<Bytes> data = readFileWithPreferredFilename(preferredFilename, std::move(store));
     if (!data) return std::nullopt;
     return std::move(*data);
+}
+
+Result<Bytes> ProjectDataWrapper::readFileWithPreferredFilename(const std::string& preferredFilename,
+                                                                Bytes store) const {
+    if (!isPlainFileName(preferredFilename)) return invalidNameError(preferredFilename);
+    auto file = pathForFile(preferredFilename);
+    if (!file) return noFolderError();
+    return foundation::readRegularFile(*file, keys::kMaximumFileBytes, foundation::Links::Follow, std::move(store));
 }
 
 Status ProjectDataWrapper::removeRegularFileWithPreferredFilename(const std::string& preferredFilename) {

@@ -120,6 +120,10 @@ public:
     // come in `store`, whose room is used again (see foundation::readFile).
     std::optional<foundation::Bytes> fileDataForFileWithPreferredFilename(const std::string& preferredFilename,
                                                                           foundation::Bytes store = {}) const;
+    // The same with why a file cannot be read: ENOENT (kPOSIXErrorDomain)
+    // when there is none, also in a project without a folder.
+    foundation::Result<foundation::Bytes> readFileWithPreferredFilename(const std::string& preferredFilename,
+                                                                        foundation::Bytes store = {}) const;
     // A missing file counts as success; a folder is not removed.
     foundation::Status removeRegularFileWithPreferredFilename(const std::string& preferredFilename);
     // Copies a file inside the folder; fails when the target exists.

@@ -114,7 +114,7 @@ void MaskingView::handlePan(ui::GestureState state, graphics::Point location, gr
     graphics::Point p = canvasPoint(location);
     switch (state) {
         case ui::GestureState::Began: {
-            beginLine(p, 0);
+            if (!beginLine(p, 0)) break;
             float width = paintingrules::extractSize(velocity, velocities_);
             for (LinePoint& sample : points_) sample.width = width;
             stroke_->type = kMaskStrokeType;
@@ -133,11 +133,12 @@ void MaskingView::handlePan(ui::GestureState state, graphics::Point location, gr
 
 void MaskingView::handleSingleTap(graphics::Point location) {
     graphics::Point p = canvasPoint(location);
-    points_ = paintingrules::tapSegment(p, 5);
-    velocities_.clear();
     auto stroke = std::make_shared<Stroke>();
     stroke->type = kMaskStrokeType;
-    stroke->points = {points_};
+    stroke->points = {paintingrules::tapSegment(p, 5)};
+    if (!roomFor(stroke->storedSize())) return;
+    points_ = stroke->points.front();
+    velocities_.clear();
     stroke_ = stroke;
     recordStroke(stroke, false);
     drawFromBuffer(false);
@@ -164,7 +165,7 @@ void MaskingView::undo() {
 }
 
 void MaskingView::redo() {
-    if (!canRedo()) return;
+    if (!roomForRedo()) return;
     takeFromRedo();
     replayBuffer();
 }

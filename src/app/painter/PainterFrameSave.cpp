@@ -6,6 +6,7 @@
 #include "app/core/ProjectModel.h"
 #include "app/painter/PainterLayerManager.h"
 #include "app/painter/PaintingMapping.h"
+#include "platform/foundation/Localized.h"
 #include "platform/graphics/JpegCodec.h"
 #include "platform/security/Digest.h"
 #include "platform/ui/host/Device.h"
@@ -25,6 +26,37 @@ foundation::Status keepDamagedFile(ProjectModel& project, const std::string& fil
     const auto data = project.fileDataForFileWithPreferredFilename(fileName);
     if (!data) return foundation::Status::success();
     return project.updateRegularFileWithContents(*data, damagedFileName(fileName));
+}
+
+foundation::Result<std::optional<foundation::Bytes>> readPainterFile(const ProjectModel& project,
+                                                                     const std::string& fileName) {
+    auto data = project.readFileWithPreferredFilename(fileName);
+    if (data) return std::optional<foundation::Bytes>(std::move(*data));
+    if (data.error().domain == foundation::kPOSIXErrorDomain && data.error().code == ENOENT)
+        return std::optional<foundation::Bytes>();
+    return data.error();
+}
+
+std::vector<std::string> unreadableParts(const ProjectModel& project, const std::string& frameID,
+                                         const PainterLayerManager& layers) {
+    std::vector<std::string> parts = layers.unreadableParts();
+    if (!readPainterFile(project, unpaintedFileName(frameID)))
+        parts.insert(parts.begin(), foundation::localized("the picture the painting started from"));
+    return parts;
+}
+
+std::string partsText(const std::vector<std::string>& parts) {
+    std::string text;
+    for (const std::string& part : parts) text += (text.empty() ? "" : ", ") + part;
+    return text;
+}
+
+foundation::Error unreadablePartsError(const std::vector<std::string>& parts) {
+    return foundation::Error(
+        kPainterErrorDomain, 1,
+        foundation::localizedFormat("Part of this frame's painting cannot be read: %@. It was left as it is and "
+                                    "the rest was saved; the frame keeps its picture until all of it can be read.",
+                                    {foundation::Value(partsText(parts))}));
 }
 
 }  // namespace painterfiles
@@ -140,17 +172,22 @@ foundation::Status savePainterFrame(ProjectModel& project, KWImageProducer& prod
     const std::string unpainted = painterfiles::unpaintedFileName(id);
 
     if (!isMasking) {
+        const std::vector<std::string> unreadable = painterfiles::unreadableParts(project, id, layers);
         // The picture from before the first painting, from which every later
         // opening starts; made once, before the frame picture is replaced.
-        if (!project.fileDataForFileWithPreferredFilename(unpainted)) {
+        if (const auto before = painterfiles::readPainterFile(project, unpainted); before && !*before) {
             const auto original = project.fileDataForFileWithPreferredFilename(frameFile);
             if (!original)
                 return foundation::Error(foundation::kPOSIXErrorDomain, ENOENT, "The frame's picture cannot be read.");
             if (auto kept = project.updateRegularFileWithContents(*original, unpainted); !kept) return kept;
         }
-        if (auto written = project.updateRegularFileWithContents(strokes, painterfiles::strokesFileName(id)); !written)
-            return written;
+        if (!layers.frameStrokesUnreadable())
+            if (auto written = project.updateRegularFileWithContents(strokes, painterfiles::strokesFileName(id));
+                !written)
+                return written;
         if (auto written = layers.saveLayerFiles(id); !written) return written;
+        // A picture made without what those files hold would lose it.
+        if (!unreadable.empty()) return painterfiles::unreadablePartsError(unreadable);
     }
     // A mask leaves the strokes and layers as they are, so the painting
     // remains editable; the picture under them takes the mask too, before

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 class KWImageProducer;
 class PainterLayerManager;
@@ -26,6 +27,25 @@ std::string damagedFileName(const std::string& fileName);   // "<name>.damaged"
 // Keeps a stroke or layer file that could not be read as "<name>.damaged"
 // (replacing an older one), so that the next save does not destroy it.
 foundation::Status keepDamagedFile(ProjectModel& project, const std::string& fileName);
+
+// A file of the painting: its bytes; none when there is no such file; or
+// why one that is there cannot be read (too large, not a regular file, not
+// readable). The painter never writes over or removes such a one.
+foundation::Result<std::optional<foundation::Bytes>> readPainterFile(const ProjectModel& project,
+                                                                     const std::string& fileName);
+
+// The error of a save that left parts of the painting as they were, in
+// files it cannot read (`parts` as unreadableParts names them); its
+// description is the user's text.
+inline constexpr const char* kPainterErrorDomain = "TollivarPainterErrorDomain";
+foundation::Error unreadablePartsError(const std::vector<std::string>& parts);
+// What of a frame's painting is in files that are there but cannot be
+// read, in the user's words: the unpainted picture, then what the layer
+// stack kept (PainterLayerManager::unreadableParts).
+std::vector<std::string> unreadableParts(const ProjectModel& project, const std::string& frameID,
+                                         const PainterLayerManager& layers);
+// "the layer “Sky”, the list of layers".
+std::string partsText(const std::vector<std::string>& parts);
 
 }  // namespace painterfiles
 
@@ -54,7 +74,10 @@ struct MaskedPainting {
 // that painting.
 //
 // The pictures are encoded before anything is written. Stops at the first
-// failure and returns it.
+// failure and returns it. In paint mode a file of the painting that cannot
+// be read (the unpainted picture, or what PainterLayerManager kept) stays
+// as it is: the rest of the painting is written, the frame keeps its
+// picture, and the error (unreadablePartsError) names what was left.
 foundation::Status savePainterFrame(ProjectModel& project, KWImageProducer& producer, int64_t frameIndex,
                                     bool isMasking, const foundation::Bytes& strokes, const graphics::Image& picture,
                                     const MaskedPainting& masked, PainterLayerManager& layers);

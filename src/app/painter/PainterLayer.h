@@ -28,6 +28,10 @@ public:
     bool canStored = true;
     float obacity = 1.0f;
     std::optional<foundation::Bytes> bufferData;
+    // Its picture or stroke file is there but could not be read or decoded:
+    // kept as it is, never written over or removed by a save.
+    bool unreadablePicture = false;
+    bool unreadableStrokes = false;
     std::shared_ptr<ui::ImageView> viewImage;
     std::string name;
     std::string UUID;

@@ -11,6 +11,7 @@
 #include "app/painter/PainterLayerManager.h"
 #include "app/painter/PaintingMapping.h"
 #include "platform/foundation/KeyedArchive.h"
+#include "platform/foundation/Localized.h"
 #include "platform/ui/View.h"
 #include "platform/ui/controls/ImageView.h"
 
@@ -41,6 +42,9 @@ std::optional<foundation::Dictionary> storedRoot(ProjectModel& project, const st
 // damaged file is kept aside first.
 foundation::Result<foundation::Dictionary> storedOrSingleLayerRoot(ProjectModel& project, const std::string& frameID) {
     if (auto root = storedRoot(project, frameID)) return *root;
+    // One that is there but cannot be read is never written over.
+    if (auto read = painterfiles::readPainterFile(project, PainterLayerManager::layersFileName(frameID)); !read)
+        return read.error();
     if (auto kept = painterfiles::keepDamagedFile(project, PainterLayerManager::layersFileName(frameID)); !kept)
         return kept.error();
     const PainterLayer layer;
@@ -107,7 +111,7 @@ foundation::Status PainterLayerManager::saveLayerFiles(const std::string& frameI
     const std::set<std::string> before = storedLayerIDs(*project_, frameID);
     foundation::Array list;
     for (const PainterLayerPtr& layer : layers_) {
-        const auto picture = pictureOf(layer);
+        const auto picture = layer->unreadablePicture ? std::nullopt : pictureOf(layer);
         if (picture && !picture->isNull()) {
             auto png = picture->pngData();
             if (!png) return png.error();
@@ -115,66 +119,89 @@ foundation::Status PainterLayerManager::saveLayerFiles(const std::string& frameI
                     project_->updateRegularFileWithContents(*png, layerPictureFileName(frameID, layer->UUID));
                 !written)
                 return written;
-        } else if (auto removed =
-                       project_->removeRegularFileWithPreferredFilename(layerPictureFileName(frameID, layer->UUID));
-                   !removed) {
-            return removed;
+        } else if (!layer->unreadablePicture) {
+            if (auto removed =
+                    project_->removeRegularFileWithPreferredFilename(layerPictureFileName(frameID, layer->UUID));
+                !removed)
+                return removed;
         }
         // A layer without strokes has no stroke file, so every stroke file decodes.
         const std::string strokesFile = layerStrokesFileName(frameID, layer->UUID);
-        auto written = layer->bufferData && !layer->bufferData->empty()
-                           ? project_->updateRegularFileWithContents(*layer->bufferData, strokesFile)
-                           : project_->removeRegularFileWithPreferredFilename(strokesFile);
-        if (!written) return written;
+        if (!layer->unreadableStrokes) {
+            auto written = layer->bufferData && !layer->bufferData->empty()
+                               ? project_->updateRegularFileWithContents(*layer->bufferData, strokesFile)
+                               : project_->removeRegularFileWithPreferredFilename(strokesFile);
+            if (!written) return written;
+        }
         list.push_back(layer->encode());
     }
+    // Without the information file that listed them, the files of deleted
+    // layers cannot be told apart: they stay.
+    if (layerListUnreadable_) return foundation::Status::success();
     foundation::Dictionary root{{kLayersKey, list}, {kActiveKey, currentLayer_->UUID}};
     auto archive = foundation::KeyedArchiver::archivedData(foundation::Value(root));
     if (!archive) return archive.error();
     if (auto written = project_->updateRegularFileWithContents(*archive, layersFileName(frameID)); !written)
         return written;
     // Files of layers deleted since the last save go only once the new
-    // information file no longer lists them.
+    // information file no longer lists them; those that could not be read stay.
     for (const std::string& id : before) {
-        const bool kept = std::any_of(layers_.begin(), layers_.end(), [&](const auto& l) { return l->UUID == id; });
-        if (kept) continue;
-        (void)project_->removeRegularFileWithPreferredFilename(layerPictureFileName(frameID, id));
-        (void)project_->removeRegularFileWithPreferredFilename(layerStrokesFileName(frameID, id));
+        const auto withID = [&](const auto& l) { return l->UUID == id; };
+        if (std::any_of(layers_.begin(), layers_.end(), withID)) continue;
+        const auto kept = std::find_if(removedUnreadable_.begin(), removedUnreadable_.end(), withID);
+        const bool keepPicture = kept != removedUnreadable_.end() && (*kept)->unreadablePicture;
+        const bool keepStrokes = kept != removedUnreadable_.end() && (*kept)->unreadableStrokes;
+        if (!keepPicture) (void)project_->removeRegularFileWithPreferredFilename(layerPictureFileName(frameID, id));
+        if (!keepStrokes) (void)project_->removeRegularFileWithPreferredFilename(layerStrokesFileName(frameID, id));
     }
     return foundation::Status::success();
+}
+
+std::vector<std::string> PainterLayerManager::unreadableParts() const {
+    std::vector<std::string> parts;
+    if (layerListUnreadable_) parts.push_back(foundation::localized("the list of layers"));
+    if (frameStrokesUnreadable_) parts.push_back(foundation::localized("the strokes of this frame"));
+    for (const PainterLayerPtr& layer : layers_)
+        if (layer->unreadablePicture || layer->unreadableStrokes)
+            parts.push_back(foundation::localizedFormat("the layer “%@”", {foundation::Value(layer->name)}));
+    return parts;
 }
 
 foundation::Result<bool> PainterLayerManager::restoreLayerFiles(const std::string& frameID,
                                                                 const std::optional<foundation::Bytes>& activeStrokes) {
     if (!project_) return false;
-    const auto data = project_->fileDataForFileWithPreferredFilename(layersFileName(frameID));
-    if (!data) return false;
-    auto stack = decodeLayerStack(*data);
+    const auto data = painterfiles::readPainterFile(*project_, layersFileName(frameID));
+    // The painting then opens without its stack, and no save writes over it.
+    if (!data) layerListUnreadable_ = true;
+    if (!data || !*data) return false;
+    auto stack = decodeLayerStack(**data);
     if (!stack) return stack.error();
     // Everything is read and decoded before the stack on screen changes.
     std::vector<graphics::Image> pictures;
     PainterLayerPtr active = stack->layers.front();
     for (const PainterLayerPtr& layer : stack->layers) {
         if (stack->activeID && layer->UUID == *stack->activeID) active = layer;
-        layer->bufferData = project_->fileDataForFileWithPreferredFilename(layerStrokesFileName(frameID, layer->UUID));
-        if (layer->bufferData && layer->bufferData->empty()) layer->bufferData.reset();
+        auto strokes = painterfiles::readPainterFile(*project_, layerStrokesFileName(frameID, layer->UUID));
+        layer->unreadableStrokes = !strokes;
+        if (strokes && *strokes && !(*strokes)->empty()) layer->bufferData = std::move(**strokes);
         graphics::Image picture;
-        if (auto png = project_->fileDataForFileWithPreferredFilename(layerPictureFileName(frameID, layer->UUID))) {
-            auto decoded = graphics::Image::decode(*png);
-            if (!decoded) return layerFileShapeError("A layer's picture cannot be decoded.");
-            picture = *decoded;
+        auto png = painterfiles::readPainterFile(*project_, layerPictureFileName(frameID, layer->UUID));
+        if (png && *png) {
+            auto decoded = graphics::Image::decode(**png);
+            if (decoded) picture = *decoded;
         }
+        layer->unreadablePicture = !png || (*png && picture.isNull());
         pictures.push_back(picture);
     }
     // The active layer's own stroke file was written before the information
     // file that lists it, so it matches the stack even after a save that was
     // cut short; the frame's stroke file stands in only when it is missing.
-    if (!active->bufferData && activeStrokes && !activeStrokes->empty()) active->bufferData = activeStrokes;
-    if (paintingCanvas_ && active->bufferData) {
-        if (auto loaded = paintingCanvas_->loadBufferData(*active->bufferData); !loaded) return loaded.error();
-    } else if (paintingCanvas_) {
-        paintingCanvas_->erase();
-    }
+    if (!active->bufferData && !active->unreadableStrokes && activeStrokes && !activeStrokes->empty())
+        active->bufferData = activeStrokes;
+    if (paintingCanvas_) paintingCanvas_->erase();
+    // Strokes that do not decode leave the layer empty, their file kept.
+    if (paintingCanvas_ && active->bufferData && !paintingCanvas_->loadBufferData(*active->bufferData))
+        active->unreadableStrokes = true;
     for (const PainterLayerPtr& layer : layers_)
         if (layer->viewImage) layer->viewImage->removeFromSuperview();
     layers_ = stack->layers;

@@ -70,7 +70,8 @@ void PainterLayerManager::restoreLayer(const PainterLayerPtr& layer) {
     if (layer->viewImage) layer->viewImage->setHidden(!layer->isEnabled);
     if (paintingCanvas_) {
         paintingCanvas_->erase();
-        if (layer->bufferData) (void)paintingCanvas_->loadBufferData(*layer->bufferData);
+        // Strokes that do not decode start the layer empty; their file stays.
+        if (layer->bufferData && !paintingCanvas_->loadBufferData(*layer->bufferData)) layer->unreadableStrokes = true;
     }
     if (layer == currentLayer_) showAsActive(layer);
     orderAllSubviews();
@@ -114,6 +115,7 @@ bool PainterLayerManager::removeLayerAtIndex(size_t index) {
     // One layer always remains, so the canvas always belongs to a listed layer.
     if (index >= layers_.size() || layers_.size() == 1) return false;
     PainterLayerPtr layer = layers_[index];
+    if (layer->unreadablePicture || layer->unreadableStrokes) removedUnreadable_.push_back(layer);
     if (layer->viewImage) {
         layer->viewImage->removeFromSuperview();
         layer->viewImage.reset();

@@ -85,13 +85,24 @@ public:
 
     // Writes every layer's picture and strokes, then the layer information
     // file, each atomically; then removes the files of layers no longer in
-    // the stack. Call after encodeLayerInformation.
+    // the stack. Call after encodeLayerInformation. A file that was there
+    // but could not be read is neither written nor removed (see
+    // unreadableParts).
     foundation::Status saveLayerFiles(const std::string& frameID);
+    // What of the painting stays in files that are there but could not be
+    // read or decoded, in the user's words ("the layer “Sky”", "the list of
+    // layers", "the strokes of this frame"): saves leave those files as they
+    // are. A removed layer's files stay too, but it is no longer listed.
+    std::vector<std::string> unreadableParts() const;
+    // The frame's stroke file is there but cannot be read.
+    void setFrameStrokesUnreadable() { frameStrokesUnreadable_ = true; }
+    bool frameStrokesUnreadable() const { return frameStrokesUnreadable_; }
     // Replaces the stack with the one stored for the frame; `activeStrokes`
     // (the frame's stroke file) go onto the active layer when its own stroke
-    // file is missing. Returns false when
-    // the frame has no stored stack. A damaged stack file or layer file
-    // leaves the stack as it was and returns why.
+    // file is missing. Returns false when the frame has no stored stack
+    // (also when its file cannot be read). A damaged stack file leaves the
+    // stack as it was and returns why; a layer's picture or stroke file that
+    // cannot be read or decoded leaves that layer without it, kept.
     foundation::Result<bool> restoreLayerFiles(const std::string& frameID,
                                                const std::optional<foundation::Bytes>& activeStrokes);
     // Copies a frame's stack to another frame under new layer identifiers.
@@ -130,6 +141,10 @@ private:
     std::optional<graphics::Image> pictureOf(const PainterLayerPtr& layer);
 
     std::shared_ptr<ProjectModel> project_;
+    bool layerListUnreadable_ = false;
+    bool frameStrokesUnreadable_ = false;
+    // Layers removed from the stack whose files are kept.
+    std::vector<PainterLayerPtr> removedUnreadable_;
     int64_t layerNumber_ = 0;
     std::vector<PainterLayerPtr> layers_;
     PainterLayerPtr currentLayer_;

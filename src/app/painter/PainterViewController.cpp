@@ -8,6 +8,7 @@
 #include "app/painter/PainterLayerTableViewController.h"
 #include "app/painter/PaintingMapping.h"
 #include "app/painter/PaintingView.h"
+#include "app/widgets/alerts/Hudy.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/compositing/Animation.h"
 #include "platform/ui/controls/Button.h"
@@ -84,6 +85,9 @@ void PainterViewController::viewDidLoad() {
     paintMainView_->setClipsToBounds(true);
     root->addSubview(paintMainView_);
 
+    drawingView_->strokesFullHandler = [weak = foundation::weakFrom(this)] {
+        if (auto self = weak.lock()) self->showCanvasFull();
+    };
     drawingView_->setUserInteractionEnabled(true);
     drawingView_->setFrame(paintMainView_->bounds());
     paintMainView_->addSubview(drawingView_);
@@ -112,6 +116,18 @@ void PainterViewController::viewDidLoad() {
         auto self = weak.lock();
         return !self || self->keepPaintingAtQuit(canHold);
     });
+}
+
+void PainterViewController::showCanvasFull() {
+    // One notice at a time, shown again for each gesture refused while it
+    // fades.
+    if (fullNotice_) fullNotice_->dismiss();
+    fullNotice_ = std::make_shared<Hudy>();
+    fullNotice_->caption = foundation::localized(isMasking_ ? kMaskFullMessage : kLayerFullMessage);
+    fullNotice_->dismissAfterTime = 3;
+    fullNotice_->showInView(view());
+    // Touches go through it to the canvas and the tools beneath.
+    fullNotice_->view()->setUserInteractionEnabled(false);
 }
 
 void PainterViewController::placeControls() {

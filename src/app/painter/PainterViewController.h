@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+class Hudy;
 class KWImageProducer;
 class PainterLayerManager;
 class PainterLayerTableViewController;
@@ -44,9 +45,17 @@ public:
     static constexpr const char* kDamagedStrokesMessage =
         "The strokes of this frame could not be read. The painting starts from the picture; the file was kept "
         "beside it.";
+    // Told at opening: what of the painting is in files that cannot be read.
+    static constexpr const char* kUnreadablePaintingMessage =
+        "Part of this frame's painting cannot be read: %@. It is left as it is; until all of it can be read, "
+        "saving keeps the frame's picture.";
     static constexpr const char* kSaveFailedTitle = "The painting could not be saved.";
     // The button of a quit held by that failure that quits all the same.
     static constexpr const char* kQuitAnywayButton = "Quit Anyway";
+    // Shown as a stroke is refused because the canvas keeps as much as its
+    // file can hold.
+    static constexpr const char* kLayerFullMessage = "This layer is full. Add a layer to paint more.";
+    static constexpr const char* kMaskFullMessage = "The mask is full: it keeps no more strokes.";
     // Asked before painting a frame whose painting a mask partly erased.
     static constexpr const char* kDrawUndoesEraseMessage = "Drawing again will undo what you erased on this frame.";
 
@@ -116,6 +125,8 @@ public:
     const std::vector<int64_t>& colorToolList() const { return colorToolList_; }
     const std::vector<graphics::Color>& paletteColors() const { return paletteColors_; }
     bool strokesLoaded() const { return loaded_; }
+    // The notice of a full canvas while it is up.
+    Hudy* fullNotice() const { return fullNotice_.get(); }
 
 private:
     PainterViewController(std::shared_ptr<ProjectModel> project, int64_t frameIndex, bool isMasking,
@@ -148,7 +159,10 @@ private:
     // The painting as the next paint-mode opening draws it, replayed on a
     // canvas of the mask's size apart from the screen: its coverage.
     graphics::Image paintingCoverage();
+    // What the user is told of a failed save.
+    std::string saveFailureMessage(const foundation::Error& error);
     void showSaveFailure(const foundation::Error& error);
+    void showCanvasFull();
     void holdQuit(const foundation::Error& error);
 
     std::shared_ptr<ProjectModel> project_;
@@ -168,6 +182,7 @@ private:
     std::shared_ptr<ColorPaletteViewController> colorPalette_;
     std::shared_ptr<ui::Button> btnShow_;
     std::shared_ptr<HelpManager> helpManager_;
+    std::shared_ptr<Hudy> fullNotice_;
     std::unique_ptr<KWImageProducer> imageProducer_;
     PainterBrushes brushes_;
     int64_t currentSelectedTool_ = 0;

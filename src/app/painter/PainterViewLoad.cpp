@@ -136,15 +136,25 @@ void PainterViewController::reportDamaged(const std::string& fileName) {
 void PainterViewController::loadStrokes() {
     if (isMasking_) return;
     for (const std::string& file : loadPaintingInto(*layerManager_)) reportDamaged(file);
+    const std::string id = project_->getFrameList()->getFrameAtIndex(currentFrame_)->frameID();
+    const std::vector<std::string> unreadable = painterfiles::unreadableParts(*project_, id, *layerManager_);
+    if (unreadable.empty()) return;
+    auto alert =
+        AlertView::create("", foundation::localizedFormat(kUnreadablePaintingMessage,
+                                                          {foundation::Value(painterfiles::partsText(unreadable))}));
+    alert->addButtonWithTitle(foundation::localized("OK"), {});
+    alert->show();
 }
 
 std::vector<std::string> PainterViewController::loadPaintingInto(PainterLayerManager& layers) {
     const auto list = project_->getFrameList();
     const std::string id = list->getFrameAtIndex(currentFrame_)->frameID();
     std::string strokesFile = painterfiles::strokesFileName(id);
-    auto strokes = project_->fileDataForFileWithPreferredFilename(strokesFile);
+    auto own = painterfiles::readPainterFile(*project_, strokesFile);
+    if (!own) layers.setFrameStrokesUnreadable();
+    std::optional<foundation::Bytes> strokes = own ? std::move(*own) : std::nullopt;
     const bool ownStrokes = strokes.has_value();
-    if (!strokes && currentFrame_ > 0) {
+    if (own && !strokes && currentFrame_ > 0) {
         // A frame painted for the first time starts with the previous frame's strokes.
         if (FramePtr previous = list->getFrameAtIndex(currentFrame_ - 1)) {
             strokesFile = painterfiles::strokesFileName(previous->frameID());

@@ -123,9 +123,14 @@ bool PainterViewController::drawingUndoesErase(ProjectModel& project, int64_t fr
     return frame && PainterLayerManager::paintingErasedByMask(frame->frameID(), project);
 }
 
+std::string PainterViewController::saveFailureMessage(const foundation::Error& error) {
+    // Parts left in files that cannot be read are the painter's own story.
+    if (error.domain == painterfiles::kPainterErrorDomain) return error.description;
+    return saveFailureText(projectCalled(project_->getName()), error);
+}
+
 void PainterViewController::showSaveFailure(const foundation::Error& error) {
-    auto alert = AlertView::create(foundation::localized(kSaveFailedTitle),
-                                   saveFailureText(projectCalled(project_->getName()), error));
+    auto alert = AlertView::create(foundation::localized(kSaveFailedTitle), saveFailureMessage(error));
     alert->addButtonWithTitle(foundation::localized("OK"), {});
     alert->show();
 }
@@ -145,13 +150,12 @@ bool PainterViewController::keepPaintingAtQuit(bool canHold) {
         return false;
     }
     std::fprintf(stderr, "tollivar: %s %s\n", foundation::localized(kSaveFailedTitle).c_str(),
-                 saveFailureText(projectCalled(project_->getName()), saved.error()).c_str());
+                 saveFailureMessage(saved.error()).c_str());
     return true;
 }
 
 void PainterViewController::holdQuit(const foundation::Error& error) {
-    auto alert = AlertView::create(foundation::localized(kSaveFailedTitle),
-                                   saveFailureText(projectCalled(project_->getName()), error));
+    auto alert = AlertView::create(foundation::localized(kSaveFailedTitle), saveFailureMessage(error));
     alert->addButtonWithTitle(foundation::localized("Cancel"), {});
     alert->addButtonWithTitle(foundation::localized(kQuitAnywayButton),
                               [](AlertView&, int) { ui::Application::shared().terminate(); });

@@ -9,6 +9,7 @@
 #include "platform/foundation/Value.h"
 #include "platform/ui/View.h"
 
+#include <functional>
 #include <optional>
 
 class PaintingCanvasView : public ui::View {
@@ -17,6 +18,10 @@ public:
 
     // The brush set, given by the painter screen and shared with it.
     PainterBrushes brushes;
+    // Runs when a stroke, or the rest of a drag, is not kept because the
+    // canvas holds as much as its file can (kMaximumStrokeSamples): once
+    // for each gesture refused.
+    std::function<void()> strokesFullHandler;
 
     virtual void erase() {}
     virtual void setBrushColorWithRed(double red, double green, double blue) { (void)red, (void)green, (void)blue; }

@@ -113,7 +113,7 @@ void PaintingView::handlePan(ui::GestureState state, graphics::Point location, g
     graphics::Point p = canvasPoint(location);
     switch (state) {
         case ui::GestureState::Began: {
-            beginLine(p, 0);
+            if (!beginLine(p, 0)) break;
             float width = paintingrules::extractSize(velocity, velocities_);
             for (LinePoint& sample : points_) sample.width = width;
             if (brush_) {
@@ -153,6 +153,7 @@ void PaintingView::handleMove(ui::GestureState state, graphics::Point location) 
             auto record = std::make_shared<Stroke>();
             record->type = static_cast<int32_t>(kBrushTypeMove);
             record->points = {StrokeSegment{LinePoint{0, d}}};
+            if (!roomFor(record->storedSize())) break;
             stroke_ = record;
             recordStroke(record, true);
             applyMove(d, false);
@@ -178,9 +179,11 @@ void PaintingView::addStrokeWithPosition(graphics::Point position, double size, 
                                          const std::shared_ptr<PainterBrush>& brush) {
     (void)angle;
     if (!brush) return;
-    points_ = paintingrules::tapSegment(position, static_cast<float>(size));
-    velocities_.clear();
     auto stroke = std::make_shared<Stroke>();
+    stroke->points = {paintingrules::tapSegment(position, static_cast<float>(size))};
+    if (!roomFor(stroke->storedSize())) return;
+    points_ = stroke->points.front();
+    velocities_.clear();
     graphics::RGBAComponents colour = brush->color.rgba().value_or(graphics::RGBAComponents{});
     stroke->red = static_cast<float>(colour.red);
     stroke->green = static_cast<float>(colour.green);
@@ -188,7 +191,6 @@ void PaintingView::addStrokeWithPosition(graphics::Point position, double size, 
     stroke->alpha = static_cast<float>(colour.alpha);
     stroke->brushSize = brush->size;
     stroke->type = static_cast<int32_t>(brush->type);
-    stroke->points = {points_};
     stroke_ = stroke;
     recordStroke(stroke, true);
     drawFromBuffer();
@@ -246,7 +248,7 @@ void PaintingView::undo() {
 }
 
 void PaintingView::redo() {
-    if (!canRedo()) return;
+    if (!roomForRedo()) return;
     const StrokePtr& next = redoBuffer_->back();
     if (next->isMoveRecord()) applyMove(next->moveDisplacement(), false);
     takeFromRedo();

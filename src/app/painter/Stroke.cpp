@@ -2,6 +2,7 @@
 
 #include "app/painter/PainterBrush.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <set>
@@ -27,14 +28,31 @@ public:
     }
 };
 
-// Samples decoded so far by the running decodeStrokeBuffer on this thread:
-// segments may be shared inside an archive, so a small file can name far
-// more samples than it holds, and the count stops it before copying them.
-thread_local size_t decodedSamples = 0;
-
 Error damaged(const std::string& detail) {
     return Error(foundation::kCocoaErrorDomain, foundation::kCoderReadCorruptError,
                  "The strokes could not be read: " + detail + ".");
+}
+
+// Samples decoded so far by the running decodeStrokeBuffer on this thread,
+// counted as Stroke::storedSize counts them: segments may be shared inside
+// an archive, so a small file can name far more samples than it holds, and
+// the count stops it before copying them. A segment counts at least one and
+// repeats at most two, so what is copied stays within three times the bound.
+thread_local size_t decodedSamples = 0;
+thread_local size_t sampleLimit = kMaximumStrokeSamples;
+
+// The samples a segment of `size` adds to its file, `sampleAt(i)` giving
+// its samples (null for one that is none).
+template <class SampleAt>
+size_t storedSamples(const StrokeSegment* previous, size_t size, SampleAt sampleAt) {
+    size_t repeated = 0;
+    for (size_t i = 0; i < std::min<size_t>(size, 2); ++i)
+        if (const LinePoint* sample = sampleAt(i); sample && repeatsPreviousSegment(previous, i, *sample)) ++repeated;
+    return std::max<size_t>(1, size - repeated);
+}
+
+Error tooManySamples() {
+    return damaged("it holds more samples than a layer keeps (" + std::to_string(sampleLimit) + ")");
 }
 
 bool finite(double value) { return std::isfinite(value); }
@@ -65,19 +83,20 @@ const LinePoint* asSample(const Value& value) {
     return object ? &object->point : nullptr;
 }
 
-bool readSegments(KeyedUnarchiver& coder, const Value& points, std::vector<StrokeSegment>& out) {
+bool readSegments(const Value& points, std::vector<StrokeSegment>& out) {
     if (points.isNull()) return true;
     if (!points.isArray()) return false;
     for (const Value& entry : points.asArray()) {
+        const StrokeSegment* previous = out.empty() ? nullptr : &out.back();
         StrokeSegment segment;
         if (const LinePoint* sample = asSample(entry)) {
             segment.push_back(*sample);  // a move record's single sample
+            decodedSamples += 1;
         } else if (entry.isArray()) {
             Array samples = entry.asArray();
-            if (decodedSamples + samples.size() > kMaximumStrokeSamples) {
-                coder.failWithError(damaged("it holds more than a million samples"));
-                return true;
-            }
+            decodedSamples +=
+                storedSamples(previous, samples.size(), [&](size_t i) { return asSample(samples.at(i)); });
+            if (decodedSamples > sampleLimit) break;
             segment.reserve(samples.size());
             for (const Value& element : samples) {
                 const LinePoint* decoded = asSample(element);
@@ -87,11 +106,7 @@ bool readSegments(KeyedUnarchiver& coder, const Value& points, std::vector<Strok
         } else {
             return false;
         }
-        decodedSamples += segment.size();
-        if (decodedSamples > kMaximumStrokeSamples) {
-            coder.failWithError(damaged("it holds more than a million samples"));
-            return true;
-        }
+        if (decodedSamples > sampleLimit) break;
         out.push_back(std::move(segment));
     }
     return true;
@@ -127,10 +142,12 @@ std::shared_ptr<foundation::Archivable> decodeStroke(KeyedUnarchiver& coder) {
     stroke->blue = static_cast<float>(colour[2]);
     stroke->alpha = static_cast<float>(colour[3]);
     stroke->offset = {offset.x, offset.y};
-    if (!readSegments(coder, points, stroke->points)) {
+    decodedSamples += kStrokeFieldsSamples;
+    if (!readSegments(points, stroke->points)) {
         coder.failWithError(damaged("a stroke's points are not lists of samples"));
         return nullptr;
     }
+    if (decodedSamples > sampleLimit) coder.failWithError(tooManySamples());
     if (coder.failed()) return nullptr;
     if (!velocities.isNull()) {
         if (!velocities.isArray()) {
@@ -172,6 +189,30 @@ size_t Stroke::sampleCount() const {
     return count;
 }
 
+size_t Stroke::storedSize() const {
+    size_t size = kStrokeFieldsSamples;
+    const StrokeSegment* previous = nullptr;
+    for (const StrokeSegment& segment : points) {
+        size += storedSegmentSize(previous, segment);
+        previous = &segment;
+    }
+    return size;
+}
+
+size_t storedSegmentSize(const StrokeSegment* previous, const StrokeSegment& segment) {
+    return storedSamples(previous, segment.size(), [&](size_t i) { return &segment[i]; });
+}
+
+bool repeatsPreviousSegment(const StrokeSegment* previous, size_t index, const LinePoint& sample) {
+    return previous && index < 2 && previous->size() >= 2 && (*previous)[previous->size() - 2 + index] == sample;
+}
+
+size_t storedSize(const StrokeList& strokes) {
+    size_t size = 0;
+    for (const StrokePtr& stroke : strokes) size += stroke->storedSize();
+    return size;
+}
+
 void Stroke::encodeWithCoder(KeyedArchiver& coder) const {
     if (type == kBrushTypeMove && points.size() == 1 && points.front().size() == 1) {
         // A move record's list holds its sample itself, not a segment.
@@ -185,9 +226,8 @@ void Stroke::encodeWithCoder(KeyedArchiver& coder) const {
         for (const StrokeSegment& segment : points) {
             Array values;
             for (size_t i = 0; i < segment.size(); ++i) {
-                size_t shared = previous ? previous->size() - 2 + i : 0;
-                if (previous && i < 2 && previous->size() >= 2 && (*previous)[shared] == segment[i])
-                    values.push_back(previousValues.at(shared));
+                if (repeatsPreviousSegment(previous, i, segment[i]))
+                    values.push_back(previousValues.at(previous->size() - 2 + i));
                 else
                     values.push_back(foundation::archivableValue(std::make_shared<LinePointObject>(segment[i])));
             }
@@ -219,9 +259,10 @@ foundation::Result<foundation::Bytes> strokeBufferData(const StrokeList& strokes
     return KeyedArchiver::archivedMutableArray(buffer);
 }
 
-foundation::Result<StrokeList> decodeStrokeBuffer(const foundation::Bytes& data) {
+foundation::Result<StrokeList> decodeStrokeBuffer(const foundation::Bytes& data, size_t limit) {
     registerClasses();
     decodedSamples = 0;
+    sampleLimit = limit;
     auto root = KeyedUnarchiver::unarchiveValue(data);
     if (!root.ok()) return damaged(root.error().description);
     if (root->isNull()) return StrokeList{};
@@ -232,8 +273,12 @@ foundation::Result<StrokeList> decodeStrokeBuffer(const foundation::Bytes& data)
         auto stroke = std::dynamic_pointer_cast<Stroke>(foundation::archivableFrom(entry));
         if (!stroke) return damaged("the list holds something other than strokes");
         // A stroke listed twice becomes two records: moves shift each record
-        // once, and a shared one would move twice.
-        if (!seen.insert(stroke.get()).second) stroke = std::make_shared<Stroke>(*stroke);
+        // once, and a shared one would move twice. Each copy counts.
+        if (!seen.insert(stroke.get()).second) {
+            decodedSamples += stroke->storedSize();
+            if (decodedSamples > sampleLimit) return tooManySamples();
+            stroke = std::make_shared<Stroke>(*stroke);
+        }
         strokes.push_back(std::move(stroke));
     }
     return strokes;

@@ -41,6 +41,9 @@ public:
     graphics::Point moveDisplacement() const;
     // Samples in all segments.
     size_t sampleCount() const;
+    // What the stroke takes of the samples a buffer may keep, counted as its
+    // file stores them (see kMaximumStrokeSamples).
+    size_t storedSize() const;
 
     std::string className() const override { return "Stroke"; }
     void encodeWithCoder(foundation::KeyedArchiver& coder) const override;
@@ -49,13 +52,32 @@ public:
 using StrokePtr = std::shared_ptr<Stroke>;
 using StrokeList = std::vector<StrokePtr>;
 
-// More samples than this in one buffer are refused: replaying them would
-// take minutes and the file cannot have come from a finger.
-inline constexpr size_t kMaximumStrokeSamples = 1'000'000;
+// What one stroke buffer (one layer of a painting) keeps, counted as its
+// file stores the samples: a segment's first two repeat the last two of the
+// one before and are stored once, so a drag takes one sample for each move
+// of the finger, a tap four; every segment counts at least one, and every
+// stroke two more for its own fields. The painter records no more than
+// this, and the reader refuses a buffer of more: at this count a file
+// written with the longest numbers a sample can hold (some 180 bytes a
+// drag sample) stays within what the program reads of a project file
+// (projectkeys::kMaximumFileBytes).
+inline constexpr size_t kMaximumStrokeSamples = 500'000;
+inline constexpr size_t kStrokeFieldsSamples = 2;
+
+// Whether sample `index` of a segment repeats the sample of `previous` (the
+// segment before it in its stroke, if any) that its file stores once for
+// both: a segment's first two are the last two of the one before.
+bool repeatsPreviousSegment(const StrokeSegment* previous, size_t index, const LinePoint& sample);
+// The samples a segment adds to its stroke's file: those it does not
+// repeat, and at least one.
+size_t storedSegmentSize(const StrokeSegment* previous, const StrokeSegment& segment);
+// The samples of a list of strokes, counted as storedSize counts them.
+size_t storedSize(const StrokeList& strokes);
 
 // The keyed archive of a stroke buffer (the canvas file's content).
 foundation::Result<foundation::Bytes> strokeBufferData(const StrokeList& strokes);
 // Decodes a stroke buffer. Anything else (not a keyed archive, unknown
-// classes, values of the wrong kind, numbers that are not finite, too many
-// samples) is an Error whose text says what is wrong.
-foundation::Result<StrokeList> decodeStrokeBuffer(const foundation::Bytes& data);
+// classes, values of the wrong kind, numbers that are not finite, more
+// samples than `sampleLimit`) is an Error whose text says what is wrong.
+foundation::Result<StrokeList> decodeStrokeBuffer(const foundation::Bytes& data,
+                                                  size_t sampleLimit = kMaximumStrokeSamples);

@@ -54,6 +54,7 @@ void StrokeCanvasView::erase() {
         present();
     }
     strokeBuffer_.clear();
+    storedSize_ = 0;
 }
 
 std::optional<graphics::Image> StrokeCanvasView::createImage() {
@@ -70,24 +71,39 @@ std::optional<foundation::Bytes> StrokeCanvasView::getBufferData() {
 }
 
 foundation::Status StrokeCanvasView::loadBufferData(const foundation::Bytes& data) {
-    auto strokes = decodeStrokeBuffer(data);
+    auto strokes = decodeStrokeBuffer(data, sampleLimit_);
     if (!strokes.ok()) return strokes.error();
     strokeBuffer_ = std::move(*strokes);
+    storedSize_ = ::storedSize(strokeBuffer_);
     replayBuffer();
     return foundation::Status::success();
 }
 
 void StrokeCanvasView::recordStroke(StrokePtr stroke, bool clearsRedo) {
+    storedSize_ += stroke->storedSize();
+    strokeSize_ = 0;
     strokeBuffer_.push_back(std::move(stroke));
     if (clearsRedo && redoBuffer_) redoBuffer_->clear();
 }
 
-void StrokeCanvasView::beginLine(graphics::Point position, float width) {
+bool StrokeCanvasView::roomFor(size_t size) {
+    if (storedSize_ + strokeSize_ + size <= sampleLimit_) return true;
+    if (strokesFullHandler) strokesFullHandler();
+    return false;
+}
+
+bool StrokeCanvasView::beginLine(graphics::Point position, float width) {
     points_.clear();
     velocities_.clear();
+    stroke_.reset();
+    strokeSize_ = 0;
+    strokeCut_ = false;
+    if (!roomFor(kStrokeFieldsSamples)) return false;
     stroke_ = std::make_shared<Stroke>();
+    strokeSize_ = kStrokeFieldsSamples;
     stroke_->points.reserve(10);
     for (int i = 0; i < 3; ++i) points_.push_back(LinePoint{width, position});
+    return true;
 }
 
 void StrokeCanvasView::endLine(graphics::Point position, graphics::Point velocity, bool clearsRedo) {
@@ -99,20 +115,34 @@ void StrokeCanvasView::endLine(graphics::Point position, graphics::Point velocit
 }
 
 bool StrokeCanvasView::addLineSample(graphics::Point position, graphics::Point velocity) {
-    if (!paintingrules::acceptsSample(points_, position)) return false;
-    float width = paintingrules::extractSize(velocity, velocities_);
-    points_.push_back(LinePoint{width, position});
-    if (stroke_) stroke_->points.push_back(points_);
+    if (strokeCut_ || !paintingrules::acceptsSample(points_, position)) return false;
+    points_.push_back(LinePoint{0, position});
+    const StrokeSegment* previous = stroke_ && !stroke_->points.empty() ? &stroke_->points.back() : nullptr;
+    const size_t size = storedSegmentSize(previous, points_);
+    if (stroke_ && !roomFor(size)) {
+        // What the drag drew so far is kept; the rest of it draws nothing.
+        points_.pop_back();
+        strokeCut_ = true;
+        return false;
+    }
+    points_.back().width = paintingrules::extractSize(velocity, velocities_);
+    if (stroke_) {
+        stroke_->points.push_back(points_);
+        strokeSize_ += size;
+    }
     return true;
 }
 
 void StrokeCanvasView::moveToRedo() {
     if (!redoBuffer_) redoBuffer_.emplace();
+    storedSize_ -= strokeBuffer_.back()->storedSize();
     redoBuffer_->push_back(strokeBuffer_.back());
     strokeBuffer_.pop_back();
 }
 
+bool StrokeCanvasView::roomForRedo() { return canRedo() && roomFor(redoBuffer_->back()->storedSize()); }
+
 void StrokeCanvasView::takeFromRedo() {
-    strokeBuffer_.push_back(redoBuffer_->back());
+    recordStroke(redoBuffer_->back(), false);
     redoBuffer_->pop_back();
 }

@@ -30,6 +30,11 @@ public:
     foundation::Status loadBufferData(const foundation::Bytes& data) override;
 
     const StrokeList& strokeBuffer() const { return strokeBuffer_; }
+    // The recorded strokes' size as their file stores them (Stroke::storedSize).
+    size_t storedSize() const { return storedSize_; }
+    // The most the canvas records and loads: kMaximumStrokeSamples, or less
+    // where a test fills a canvas.
+    void setSampleLimit(size_t limit) { sampleLimit_ = limit; }
     const StrokeList* redoBuffer() const { return redoBuffer_ ? &*redoBuffer_ : nullptr; }
     virtual int backingWidth() const = 0;
     virtual int backingHeight() const = 0;
@@ -61,12 +66,20 @@ protected:
     void present();
     // Recorded strokes end here; `clearsRedo` is the painting rule.
     void recordStroke(StrokePtr stroke, bool clearsRedo);
-    // Drag bookkeeping shared by both canvases: began, an accepted move, end.
-    void beginLine(graphics::Point position, float width);
+    // Whether `size` more (as Stroke::storedSize counts) can be kept beside
+    // the recorded strokes and the drag under way; when not, the painter is
+    // told and nothing is to be recorded.
+    bool roomFor(size_t size);
+    // Drag bookkeeping shared by both canvases: began (false, with no stroke
+    // under way, when the canvas is full), an accepted move, end. A move
+    // that would overfill the canvas ends what the drag records.
+    bool beginLine(graphics::Point position, float width);
     bool addLineSample(graphics::Point position, graphics::Point velocity);
     // The drag's last sample, then the stroke recorded (a drag that never
     // began records nothing).
     void endLine(graphics::Point position, graphics::Point velocity, bool clearsRedo);
+    // Whether there is a stroke to redo and room for it (see roomFor).
+    bool roomForRedo();
     void takeFromRedo();
     void moveToRedo();
 
@@ -76,6 +89,12 @@ protected:
     StrokeList strokeBuffer_;
     std::optional<StrokeList> redoBuffer_;  // made on the first undo
     StrokePtr stroke_;
+    // The drag under way (0 when none): its size so far, and whether it
+    // was cut short.
+    size_t strokeSize_ = 0;
+    bool strokeCut_ = false;
+    size_t storedSize_ = 0;
+    size_t sampleLimit_ = kMaximumStrokeSamples;
     std::vector<LinePoint> points_;
     std::vector<float> velocities_;
     std::shared_ptr<ui::GestureRecognizer> tapRecognizer_;

@@ -137,9 +137,11 @@ TEST(StrokeArchive, DamagedOrHostileArchivesAreClearErrors) {
     auto good = strokeBufferData({drawnStroke()});
     ASSERT_TRUE(good.ok());
     std::string goodPath = writeArtifact("canvas-good.cnv", *good);
+    // A small limit keeps the files of too many samples small.
+    constexpr size_t kLimit = 1000;
     struct Case {
         const char* name;
-        const char* patch;  // python acting on o (objects), s (the stroke), root
+        std::string patch;  // python acting on o (objects), s (the stroke), root
         const char* expectedText;
     };
     const Case cases[] = {
@@ -156,10 +158,16 @@ TEST(StrokeArchive, DamagedOrHostileArchivesAreClearErrors) {
          "not finite"},
         {"velocities hold a string", "o[s['velocities'].data]['NS.objects'][0] = add('x')", "velocities"},
         {"root not a list", "a['$top']['root'] = s_uid", "not a list"},
-        {"a million and one samples",
+        // The first segment repeated: each copy repeats one sample of the
+        // one before and stores three.
+        {"one sample too many",
          "seg = o[s['points'].data]['NS.objects'][0]\n"
-         "o[s['points'].data]['NS.objects'] = [seg] * 250001",
-         "more than a million samples"},
+         "o[s['points'].data]['NS.objects'] = [seg] * " +
+             std::to_string((kLimit - kStrokeFieldsSamples - 4) / 3 + 2),
+         "more samples than a layer keeps"},
+        {"a stroke listed too often",
+         "root['NS.objects'] = [s_uid] * " + std::to_string(kLimit / drawnStroke()->storedSize() + 1),
+         "more samples than a layer keeps"},
     };
     for (const Case& c : cases) {
         std::string path = testsupport::artifactsDirectory() + "/canvas-damaged.cnv";
@@ -178,7 +186,7 @@ plistlib.dump(a, open(sys.argv[2], "wb"), fmt=plistlib.FMT_BINARY)
 )PY";
         auto made = testsupport::runPython(script, {goodPath, path});
         ASSERT_EQ(made.exitCode, 0) << c.name << made.output;
-        auto strokes = decodeStrokeBuffer(foundation::readFile(path).valueOr({}));
+        auto strokes = decodeStrokeBuffer(foundation::readFile(path).valueOr({}), kLimit);
         ASSERT_FALSE(strokes.ok()) << c.name;
         EXPECT_EQ(strokes.error().code, foundation::kCoderReadCorruptError) << c.name;
         EXPECT_NE(strokes.error().description.find("The strokes could not be read"), std::string::npos) << c.name;
