@@ -169,13 +169,22 @@ protected:
     PhoneSheetsTest() : SheetsTest(true) {}
 };
 
-TEST_F(PhoneSheetsTest, TheLowSheetKeepsItsFirstTitleInView) {
+TEST_F(PhoneSheetsTest, TheLowSheetKeepsItsFirstTitleInViewAndItsLineInside) {
     open(projectOfPictures("AB"));
     tap(editor->btnTheme());
     advance(0.5);
     auto* sheet = dynamic_cast<ThemeSettingsViewController*>(sheetPage());
     ASSERT_NE(sheet, nullptr);
     EXPECT_LE(sheet->tableView()->contentOffset().y, sheet->tableView()->rectForHeaderInSection(0).minY());
+    // The line under the title, made while the table was a tablet's width,
+    // ends 10 points short of the sheet's edge.
+    const graphics::Image shown = window->renderImage();
+    const int y =
+        int(sheet->tableView()->convertRectToView(sheet->tableView()->rectForHeaderInSection(0), nullptr).minY());
+    int end = 0;
+    for (int x = 0; x < shown.pixelWidth(); ++x)
+        if (testsupport::pixelNear(shown.pixelAt(x, y + 31), graphics::RGBA{0, 0, 0, 255}, 40)) end = x + 1;
+    EXPECT_EQ(end, 568 - 10);
     savePicture("Editor-theme-sheet-phone.png");
     tapDone();
     EXPECT_EQ(editor->outlineNavigationController(), nullptr);
