@@ -9,6 +9,8 @@
 #include "platform/ui/host/Device.h"
 #include "support/Process.h"
 
+#include <algorithm>
+
 namespace testsupport {
 
 std::vector<std::string> visibleAlertMessages() {
@@ -78,6 +80,27 @@ void WindowFixture::tap(const ui::View* view) {
     ASSERT_EQ(view->window(), window.get()) << "the view is not on screen";
     ui::prepareForRendering(*window, 1.0);
     fingers.tap(centerOf(*view));
+}
+
+graphics::Rect WindowFixture::drawnRect(ui::View& view) {
+    const bool hidden = view.isHidden();
+    const graphics::Image shown = window->renderImage();
+    view.setHidden(true);
+    const graphics::Image without = window->renderImage();
+    view.setHidden(hidden);
+    int left = shown.pixelWidth(), top = shown.pixelHeight(), right = -1, bottom = -1;
+    for (int y = 0; y < shown.pixelHeight(); ++y) {
+        for (int x = 0; x < shown.pixelWidth(); ++x) {
+            if (shown.pixelAt(x, y) == without.pixelAt(x, y)) continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    if (right < 0) return {};
+    const double scale = shown.pixelWidth() / window->bounds().width();
+    return {left / scale, top / scale, (right + 1 - left) / scale, (bottom + 1 - top) / scale};
 }
 
 }  // namespace testsupport

@@ -45,6 +45,10 @@ protected:
     // A finger tap in the middle of a view on screen, laid out first as the
     // window host does before it delivers touches.
     void tap(const ui::View* view);
+    // Where a view shows on screen: the window rectangle of the pixels that
+    // change when it is hidden (empty when nothing of it shows), so what is
+    // clipped by a sheet or covered by another view does not count.
+    graphics::Rect drawnRect(ui::View& view);
     static std::vector<std::string> alertMessages() { return visibleAlertMessages(); }
     void savePicture(const std::string& name) { saveWindowPicture(*window, name); }
     // A plain controller as the window's root with `child` contained in it,

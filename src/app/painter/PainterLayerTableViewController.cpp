@@ -18,6 +18,31 @@
 namespace {
 
 constexpr double kRowHeight = 60;
+// A name that one line cannot hold takes a second; one that two lines of
+// the row's type cannot hold either is set smaller, down to this size.
+constexpr int kNameLines = 2;
+constexpr double kSmallestNameSize = 9;
+
+// Whether the name's lines, as a label of these settings lays them out,
+// hold it whole within `room`.
+bool holdsWhole(const ui::LabelTextLayout& layout, const std::string& name, graphics::Size room) {
+    std::string shown;
+    for (const std::string& line : layout.lines) shown += (shown.empty() ? "" : " ") + line;
+    const double widest = layout.widths.empty() ? 0 : *std::max_element(layout.widths.begin(), layout.widths.end());
+    return shown == name && widest <= room.width && layout.size.height <= room.height;
+}
+
+// The largest size, from `regular` down to the smallest, at which `label`
+// shows the whole name in `room`.
+graphics::Font nameFont(const ui::Label& label, const graphics::Font& regular, graphics::Size room) {
+    for (double size = regular.pointSize(); size > kSmallestNameSize; size -= 1) {
+        const graphics::Font font = regular.withSize(size);
+        const ui::LabelTextLayout layout =
+            ui::layoutLabelText(label.text(), font, room.width, label.numberOfLines(), label.lineBreakMode());
+        if (holdsWhole(layout, label.text(), room)) return font;
+    }
+    return regular.withSize(kSmallestNameSize);
+}
 
 std::shared_ptr<ui::BarButtonItem> imageItem(const char* name, ui::BarButtonItem::Action action) {
     return std::make_shared<ui::BarButtonItem>(bundleImageNamed(name).value_or(graphics::Image()),
@@ -28,8 +53,16 @@ std::shared_ptr<ui::BarButtonItem> imageItem(const char* name, ui::BarButtonItem
 
 PainterLayerTableCell::PainterLayerTableCell(std::string reuseIdentifier)
     : ui::TableViewCell(ui::TableViewCellStyle::Default, std::move(reuseIdentifier)),
-      layerEnabled_(std::make_shared<ui::Switch>()) {
+      layerEnabled_(std::make_shared<ui::Switch>()),
+      nameFont_(textLabel()->font()) {
     contentView().addSubview(layerEnabled_);
+    textLabel()->setNumberOfLines(kNameLines);
+}
+
+void PainterLayerTableCell::setLayerName(const std::string& name) {
+    textLabel()->setText(name);
+    // The name's type is chosen for its length.
+    setNeedsLayout();
 }
 
 void PainterLayerTableCell::layoutSubviews() {
@@ -42,6 +75,7 @@ void PainterLayerTableCell::layoutSubviews() {
     graphics::Rect name = textLabel()->frame();
     name.size.width = std::max(0.0, x - kMargin - name.origin.x);
     textLabel()->setFrame(name);
+    textLabel()->setFont(nameFont(*textLabel(), nameFont_, name.size));
 }
 
 PainterLayerTableViewController::PainterLayerTableViewController() = default;
@@ -121,7 +155,7 @@ ui::TableViewCellPtr PainterLayerTableViewController::cellForRowAtIndexPath(ui::
     const size_t row = indexPath.row;
     if (!layerManager_ || row >= layerManager_->layers().size()) return cell;
     const PainterLayerPtr& layer = layerManager_->layers()[row];
-    cell->textLabel()->setText(layer->name);
+    cell->setLayerName(layer->name);
     cell->imageView()->setImage(layerManager_->getThumbnailForLayer(layer).value_or(graphics::Image()));
     cell->layerEnabled()->setOn(layer->isEnabled);
     return cell;

@@ -7,11 +7,13 @@
 
 #include "app/widgets/popover/WEPopoverController.h"
 #include "platform/foundation/Lifetime.h"
+#include "platform/graphics/Font.h"
 #include "platform/ui/controllers/ViewController.h"
 #include "platform/ui/lists/TableView.h"
 #include "platform/ui/lists/TableViewCell.h"
 
 #include <memory>
+#include <string>
 
 class PainterLayerManager;
 
@@ -23,15 +25,19 @@ class Switch;
 
 // A row of the list: the layer's thumbnail and name, and its visibility
 // switch in the content, where it stays while the list is edited (an
-// accessory would give way to the reorder control).
+// accessory would give way to the reorder control). The name, between the
+// thumbnail and the switch, is shown whole: on two lines, and in a smaller
+// type where those cannot hold it.
 class PainterLayerTableCell : public ui::TableViewCell {
 public:
     explicit PainterLayerTableCell(std::string reuseIdentifier);
     ui::Switch* layerEnabled() const { return layerEnabled_.get(); }
+    void setLayerName(const std::string& name);
     void layoutSubviews() override;
 
 private:
     std::shared_ptr<ui::Switch> layerEnabled_;
+    graphics::Font nameFont_;  // the row's own type, for names that fit it
 };
 
 class PainterLayerTableViewController : public ui::ViewController,

@@ -198,6 +198,29 @@ TEST_F(ButtonTest, ImageAndTitleSitSideBySideInTheContentRectangle) {
     EXPECT_LE(button->titleLabel()->frame().maxX(), 200.0 + 1e-9);
 }
 
+TEST_F(ButtonTest, AnImageLargerThanItsButtonIsShrunkInsideItKeepingItsProportions) {
+    window->setBackgroundColor(Color::white());
+    struct Case {
+        Rect frame;
+        Size drawn;
+    } cases[] = {
+        {{20, 20, 103, 80}, {103, 58}},   // too wide
+        {{20, 20, 200, 40}, {71, 40}},    // too high
+        {{20, 20, 200, 100}, {142, 80}},  // room enough: its own size
+    };
+    for (const Case& c : cases) {
+        auto button = std::make_shared<Button>(ButtonType::Custom, c.frame);
+        button->setImage(Image::filled(142, 80, RGBA{255, 0, 0, 255}), ui::ControlStateNormal);
+        window->addSubview(button);
+        const Image picture = window->renderImage();
+        const int inside = controltest::countPixels(picture, c.frame, controltest::near(255, 0, 0));
+        EXPECT_EQ(controltest::countPixels(picture, window->bounds(), controltest::near(255, 0, 0)), inside)
+            << c.frame.toString() << ": drawn outside the button";
+        EXPECT_NEAR(inside, c.drawn.width * c.drawn.height, c.drawn.width + c.drawn.height) << c.frame.toString();
+        button->removeFromSuperview();
+    }
+}
+
 TEST_F(ButtonTest, ABiggerTitleFontPlacesTheTitleAgain) {
     auto button = std::make_shared<Button>(ButtonType::System, Rect(0, 0, 300, 60));
     button->setTitle("Done", ui::ControlStateNormal);

@@ -2,11 +2,11 @@
 
 #include "app/capture/chromakey/ChromaKeyConfigurationViewController.h"
 #include "app/core/BundleImage.h"
+#include "app/widgets/cells/CardRowCell.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/controls/Button.h"
-#include "platform/ui/controls/Label.h"
-#include "platform/ui/lists/TableViewCell.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace chromakeytheme {
@@ -65,36 +65,23 @@ size_t ChromaKeyThemeBackgroundConfigurationViewController::numberOfRowsInSectio
 
 ui::TableViewCellPtr ChromaKeyThemeBackgroundConfigurationViewController::cellForRowAtIndexPath(
     ui::TableView& tableView, const ui::IndexPath& indexPath) {
-    auto cell = tableView.dequeueReusableCellWithIdentifier(kCellIdentifier);
+    constexpr size_t kCardsPerRow = chromakeytheme::kCardsPerRow;
+    auto cell = std::dynamic_pointer_cast<CardRowCell>(tableView.dequeueReusableCellWithIdentifier(kCellIdentifier));
     if (!cell) {
-        cell = std::make_shared<ui::TableViewCell>(ui::TableViewCellStyle::Default, kCellIdentifier);
-        const double width = view()->frame().size.width;
-        for (int k = 0; k < chromakeytheme::kCardsPerRow; ++k) {
-            auto card = std::make_shared<ui::Button>(ui::ButtonType::Custom, chromakeytheme::cardFrame(k, width));
-            card->setTag(chromakeytheme::kFirstButtonTag + k);
-            card->setBackgroundColor(graphics::Color::clear());
-            ui::Button* raw = card.get();
+        cell = std::make_shared<CardRowCell>(
+            kCellIdentifier, kCardsPerRow, chromakeytheme::kFirstButtonTag,
+            [](size_t k, double width) { return chromakeytheme::cardFrame(static_cast<int>(k), width); });
+        for (size_t k = 0; k < kCardsPerRow; ++k) {
+            ui::Button* card = cell->card(k);
             card->addTarget(
-                this, [this, raw](ui::Control&) { actionCard(*raw); }, ui::ControlEventTouchUpInside);
-            cell->contentView().addSubview(card);
+                this, [this, card](ui::Control&) { actionCard(*card); }, ui::ControlEventTouchUpInside);
         }
     }
-    cell->textLabel()->setText("");
-    const size_t row = indexPath.row;
-    for (int k = 0; k < chromakeytheme::kCardsPerRow; ++k) {
-        auto* card = dynamic_cast<ui::Button*>(cell->contentView().viewWithTag(chromakeytheme::kFirstButtonTag + k));
-        if (!card) continue;
-        const size_t index = row * chromakeytheme::kCardsPerRow + static_cast<size_t>(k);
-        if (index < items_.size()) {
-            card->setImage(bundleImageNamed(items_[index].thumbImagePath()).value_or(graphics::Image()),
-                           ui::ControlStateNormal);
-            card->setHidden(false);
-        } else {
-            card->setHidden(true);
-        }
-    }
-    cell->contentView().setTag(static_cast<int>(row));
-    cell->setSelectionStyle(ui::TableViewCellSelectionStyle::None);
+    std::vector<graphics::Image> pictures;
+    for (size_t index = indexPath.row * kCardsPerRow;
+         index < std::min(items_.size(), (indexPath.row + 1) * kCardsPerRow); ++index)
+        pictures.push_back(bundleImageNamed(items_[index].thumbImagePath()).value_or(graphics::Image()));
+    cell->showRow(indexPath.row, pictures);
     return cell;
 }
 

@@ -64,6 +64,9 @@ ui::ViewPtr makeSectionHeader(const std::string& title, double width) {
     header->addSubview(label);
     auto line = ui::makeView<ui::View>(graphics::Rect(20, 30, width - 30, 2));
     line->setBackgroundColor(graphics::Color::black());
+    // The table may make the header before the sheet has its width; the
+    // line follows the width the table gives the header.
+    line->setAutoresizingMask(ui::AutoresizingFlexibleWidth);
     header->addSubview(line);
     return header;
 }

@@ -4,6 +4,7 @@
 #include "app/core/KWImageProducer.h"
 #include "app/core/SaveFailure.h"
 #include "app/core/ShowErrorNotification.h"
+#include "app/widgets/cells/CardRowCell.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Lifetime.h"
 #include "platform/foundation/Localized.h"
@@ -11,9 +12,8 @@
 #include "platform/ui/controllers/NavigationItem.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/ImageView.h"
-#include "platform/ui/controls/Label.h"
-#include "platform/ui/lists/TableViewCell.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -21,6 +21,11 @@ ThemeCardTableViewController::ThemeCardTableViewController(std::shared_ptr<Proje
     : project_(std::move(project)) {}
 
 double ThemeCardTableViewController::buttonWidth(double tableWidth) { return std::trunc((tableWidth - 50) / 4); }
+
+graphics::Rect ThemeCardTableViewController::cardFrame(size_t k, double tableWidth) {
+    const double width = buttonWidth(tableWidth);
+    return graphics::Rect(10 + static_cast<double>(k) * (width + 10), 20, width, 80);
+}
 
 void ThemeCardTableViewController::loadView() {
     auto table = ui::makeView<ui::TableView>(graphics::Rect(0, 0, 1024, 768), ui::TableViewStyle::Plain);
@@ -59,45 +64,24 @@ std::optional<double> ThemeCardTableViewController::heightForRowAtIndexPath(ui::
 
 ui::TableViewCellPtr ThemeCardTableViewController::cellForRowAtIndexPath(ui::TableView& tableView,
                                                                          const ui::IndexPath& indexPath) {
-    ui::TableViewCellPtr cell = tableView.dequeueReusableCellWithIdentifier(kCellIdentifier);
+    auto cell = std::dynamic_pointer_cast<CardRowCell>(tableView.dequeueReusableCellWithIdentifier(kCellIdentifier));
     if (!cell) {
-        cell = std::make_shared<ui::TableViewCell>(ui::TableViewCellStyle::Default, kCellIdentifier);
-        cell->setBackgroundColor(graphics::Color::clear());
-        double width = buttonWidth(view()->bounds().width());
+        cell = std::make_shared<CardRowCell>(kCellIdentifier, kCardsPerRow, kFirstButtonTag, &cardFrame);
         auto weak = foundation::weakFrom(this);
         for (size_t k = 0; k < kCardsPerRow; ++k) {
-            auto button = ui::Button::buttonWithType(ui::ButtonType::Custom);
-            button->setTag(kFirstButtonTag + static_cast<int>(k));
-            button->setBackgroundColor(graphics::Color::clear());
-            button->setFrame(graphics::Rect(10 + k * (width + 10), 20, width, 80));
-            button->addTarget(
+            cell->card(k)->addTarget(
                 this,
                 [weak](ui::Control& sender) {
                     if (auto self = weak.lock()) self->actionCard(sender);
                 },
                 ui::ControlEventTouchUpInside);
-            cell->contentView().addSubview(button);
         }
     }
-    const size_t row = indexPath.row;
-    for (size_t k = 0; k < kCardsPerRow; ++k) {
-        ui::View* view = nullptr;
-        for (const ui::ViewPtr& subview : cell->contentView().subviews())
-            if (subview->tag() == kFirstButtonTag + static_cast<int>(k)) view = subview.get();
-        auto* button = dynamic_cast<ui::Button*>(view);
-        if (!button) continue;
-        size_t index = row * kCardsPerRow + k;
-        if (index < items_.size()) {
-            button->setImage(bundleImageNamed(items_[index].thumbImagePath).value_or(graphics::Image()),
-                             ui::ControlStateNormal);
-            button->setHidden(false);
-        } else {
-            button->setHidden(true);
-        }
-    }
-    if (cell->textLabel()) cell->textLabel()->setText("");
-    cell->contentView().setTag(static_cast<int>(row));
-    cell->setSelectionStyle(ui::TableViewCellSelectionStyle::None);
+    std::vector<graphics::Image> pictures;
+    for (size_t index = indexPath.row * kCardsPerRow;
+         index < std::min(items_.size(), (indexPath.row + 1) * kCardsPerRow); ++index)
+        pictures.push_back(bundleImageNamed(items_[index].thumbImagePath).value_or(graphics::Image()));
+    cell->showRow(indexPath.row, pictures);
     return cell;
 }
 

@@ -50,8 +50,10 @@ public:
     ui::TableViewCellPtr cellForRowAtIndexPath(ui::TableView& tableView, const ui::IndexPath& indexPath) override;
     std::optional<double> heightForRowAtIndexPath(ui::TableView& tableView, const ui::IndexPath& indexPath) override;
 
-    // The width of a card button in a table of that width.
+    // The width of a card button in a table of that width, and where card
+    // k of a row sits in it.
     static double buttonWidth(double tableWidth);
+    static graphics::Rect cardFrame(size_t k, double tableWidth);
 
 protected:
     void loadView() override;

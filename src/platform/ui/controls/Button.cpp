@@ -51,7 +51,9 @@ Button::Button(ButtonType type, const Rect& frame) : Control(frame), type_(type)
     backgroundView_->setHidden(true);
     imageView_ = std::make_shared<ImageView>();
     imageView_->setHidden(true);
-    imageView_->setContentMode(ContentMode::Center);
+    // Drawn at its own size where it fits, and shrunk (proportions kept)
+    // where the button is smaller than the image.
+    imageView_->setContentMode(ContentMode::ScaleAspectFit);
     imageView_->setTemplatesByDefault(type_ == ButtonType::System);
     titleLabel_ = std::make_shared<Label>();
     titleLabel_->setHidden(true);
@@ -214,11 +216,20 @@ Rect Button::backgroundRectForBounds(const Rect& bounds) const { return bounds; 
 
 Rect Button::contentRectForBounds(const Rect& bounds) const { return insetRect(bounds, contentEdgeInsets_); }
 
+Size Button::imageSizeInContent(const Rect& contentRect) const {
+    const Size image = currentImage().size();
+    const Rect area = insetRect(contentRect, imageEdgeInsets_);
+    if (image.width <= 0 || image.height <= 0) return image;
+    const double scale = std::min({1.0, std::max(0.0, area.size.width) / image.width,
+                                   std::max(0.0, area.size.height) / image.height});
+    return Size{image.width * scale, image.height * scale};
+}
+
 Rect Button::placeInContent(const Rect& contentRect, Size part, double offsetX, const EdgeInsets& insets) const {
     // Image and title form one block placed by the content alignment; a
     // part's own insets shrink the area it is placed in.
     Rect area = insetRect(contentRect, insets);
-    Size image = currentImage().size();
+    Size image = imageSizeInContent(contentRect);
     Size title = titleSize();
     double blockWidth = std::min(image.width + title.width, area.size.width);
     double x = area.origin.x;
@@ -252,13 +263,13 @@ Rect Button::placeInContent(const Rect& contentRect, Size part, double offsetX, 
 }
 
 Rect Button::imageRectForContentRect(const Rect& contentRect) const {
-    Size image = currentImage().size();
+    Size image = imageSizeInContent(contentRect);
     if (image.width <= 0 || image.height <= 0) return Rect(contentRect.midX(), contentRect.midY(), 0, 0);
     return placeInContent(contentRect, image, 0, imageEdgeInsets_);
 }
 
 Rect Button::titleRectForContentRect(const Rect& contentRect) const {
-    Size image = currentImage().size();
+    Size image = imageSizeInContent(contentRect);
     Size title = titleSize();
     Rect area = insetRect(contentRect, titleEdgeInsets_);
     // The title gets what the image leaves over; a filling title takes all of it.

@@ -2,7 +2,8 @@
 
 // A push button: a title, an image and a background image per control
 // state, laid out side by side (image left of the title) in the content
-// rectangle.
+// rectangle. An image larger than that rectangle is shrunk to fit it,
+// keeping its proportions, so a button never draws outside itself.
 //
 // A value set for a state is looked up for the state the button is in;
 // what is missing there falls back to the selected state's value (for
@@ -94,6 +95,9 @@ private:
     static const T* lookup(const std::map<unsigned, T>& values, unsigned state);
     void updateAppearance();
     graphics::Size titleSize() const;
+    // The image's size where it fits the content rectangle (less the image
+    // insets), else scaled down to fit it.
+    graphics::Size imageSizeInContent(const graphics::Rect& contentRect) const;
     // Where a part of the given size sits in the content rectangle.
     graphics::Rect placeInContent(const graphics::Rect& contentRect, graphics::Size part, double offsetX,
                                   const graphics::EdgeInsets& insets) const;

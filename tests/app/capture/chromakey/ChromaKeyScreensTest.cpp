@@ -71,6 +71,13 @@ protected:
         tap(&cellAt(*screen.tableView(), row));
         settle();
     }
+    // The theme pictures as a user reaches them: Background, then Theme.
+    std::shared_ptr<ChromaKeyThemeBackgroundConfigurationViewController> openThemeBackdrops() {
+        showPopover();
+        tapRow(*root, 0);
+        tapRow(*top<ChromaKeyBackgroundConfigurationViewController>(), 2);
+        return top<ChromaKeyThemeBackgroundConfigurationViewController>();
+    }
 
     std::shared_ptr<ui::ViewController> host;
     chromakeytest::RecordingConfigurationDelegate recorder;
@@ -241,10 +248,7 @@ TEST(ChromaKeyThemeItems, SixBackdropsNumberedTwentyToTwentyFive) {
 }
 
 TEST_F(ChromaKeyScreensTest, ThemeCardsInTwoFullRowsAndTheSecondOfTheSecondRowPicksItemFour) {
-    showPopover();
-    tapRow(*root, 0);
-    tapRow(*top<ChromaKeyBackgroundConfigurationViewController>(), 2);
-    auto themes = top<ChromaKeyThemeBackgroundConfigurationViewController>();
+    auto themes = openThemeBackdrops();
     ASSERT_TRUE(themes);
     ui::TableView& table = *themes->tableView();
     EXPECT_EQ(themes->title, "Background");
@@ -285,6 +289,49 @@ TEST_F(ChromaKeyScreensTest, ThemeCardsInTwoFullRowsAndTheSecondOfTheSecondRowPi
     // The popover stays: several theme pictures can be tried.
     EXPECT_TRUE(popover->isPopoverVisible());
 }
+
+// The theme pictures at the tablet's and the phone's window.
+class ThemeBackdropsTest : public ChromaKeyScreensTest, public ::testing::WithParamInterface<bool> {
+protected:
+    ThemeBackdropsTest()
+        : ChromaKeyScreensTest(GetParam() ? graphics::Rect{0, 0, 568, 320} : graphics::Rect{0, 0, 1024, 768}) {}
+};
+
+// Each picture is drawn whole (in its own proportions) inside its button,
+// apart from its neighbours and inside the popover; a click where it is
+// drawn picks its backdrop.
+TEST_P(ThemeBackdropsTest, EachPictureIsDrawnWholeInsideItsButtonAndPickedWhereItIsDrawn) {
+    auto themes = openThemeBackdrops();
+    ASSERT_TRUE(themes);
+    ui::TableView& table = *themes->tableView();
+    const graphics::Rect shown = inWindow(&table);
+    const graphics::Size thumbnail = bundleImageNamed(themes->items()[0].thumbImagePath())->size();
+    for (size_t row = 0; row < 2; ++row) {
+        table.scrollToRowAtIndexPath({0, row}, ui::TableViewScrollPosition::Middle, false);
+        settle();
+        graphics::Rect before;
+        for (int k = 0; k < 3; ++k) {
+            auto* card = cellAt(table, row).contentView().viewWithTag(100 + k);
+            ASSERT_TRUE(card);
+            const graphics::Rect drawn = drawnRect(*card);
+            const bool whole = !drawn.isEmpty() && inWindow(card).integral().contains(drawn) && shown.contains(drawn) &&
+                               std::abs(drawn.width() / drawn.height() - thumbnail.width / thumbnail.height) < 0.05 &&
+                               (k == 0 || drawn.minX() > before.maxX());
+            EXPECT_TRUE(whole) << "card " << row * 3 + size_t(k) << " drawn at " << drawn.toString() << " in "
+                               << inWindow(card).toString();
+            before = drawn;
+            fingers.tap({drawn.midX(), drawn.midY()});
+            settle();
+            ASSERT_FALSE(recorder.choices.empty());
+            const std::string picked = "background_" + std::to_string(20 + row * 3 + size_t(k)) + "_bg.jpg";
+            EXPECT_EQ(recorder.choices.back().image.pixelAt(960, 540), bundleImageNamed(picked)->pixelAt(960, 540))
+                << picked;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(TabletAndPhone, ThemeBackdropsTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Phone" : "Tablet"; });
 
 // Each screen of the popover, for a look by eye.
 void ChromaKeyScreensTest::savePopoverScreens(const std::string& size) {
