@@ -316,10 +316,18 @@ foundation::Status PainterLayerManager::carryPictureIntoLayers(const std::string
         } else if (mapping) {
             // Carried into the files of a new identifier, which the stack
             // names only once all are written: until then the layer is as it
-            // was, and carrying again starts from the same files.
+            // was, and carrying again starts from the same files. A layer
+            // with a file that is there but cannot be read stays as it is,
+            // under its identifier: carried, it would lose that file.
             const std::string from = layer->UUID;
+            const auto ownStrokes = painterfiles::readPainterFile(project, layerStrokesFileName(frameID, from));
+            const auto png = painterfiles::readPainterFile(project, layerPictureFileName(frameID, from));
+            if (!ownStrokes || !png) {
+                list.push_back(layer->encode());
+                continue;
+            }
             layer->UUID = FileUtil::createUUID();
-            auto strokes = project.fileDataForFileWithPreferredFilename(layerStrokesFileName(frameID, from));
+            auto strokes = *ownStrokes;
             if (!strokes && layer == active) strokes = project.fileDataForFileWithPreferredFilename(strokesFile);
             if (strokes && !strokes->empty()) {
                 const auto carried = carriedStrokes(*strokes, *mapping);
@@ -327,8 +335,8 @@ foundation::Status PainterLayerManager::carryPictureIntoLayers(const std::string
                     return written;
                 if (layer == active) activeStrokes = *carried;
             }
-            if (const auto png = project.fileDataForFileWithPreferredFilename(layerPictureFileName(frameID, from)))
-                if (auto written = writeCarried(project, carriedLayerPicture(*png, *mapping),
+            if (*png)
+                if (auto written = writeCarried(project, carriedLayerPicture(**png, *mapping),
                                                 layerPictureFileName(frameID, layer->UUID));
                     !written)
                     return written;

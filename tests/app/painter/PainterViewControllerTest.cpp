@@ -7,6 +7,7 @@
 #include "app/painter/PaintingView.h"
 #include "platform/ui/controllers/AlertView.h"
 #include "platform/ui/host/Device.h"
+#include "support/HostileFiles.h"
 #include "support/Pictures.h"
 #include "support/Process.h"
 #include "support/SyncFailures.h"
@@ -415,6 +416,41 @@ TEST_F(PainterViewControllerTest, APictureMadeFromThePaintingTakesItsShownLayers
         tap(painter->toolPalette()->btnBack());
         EXPECT_LE(
             testsupport::largestDifference(decoded(picture), decoded(fileData(KWImageProducer::frameFileName(id)))), 4);
+    }
+}
+
+// A crop carries the hidden layers along, but one whose stroke file is
+// there and cannot be read stays as it is, under its own name and files:
+// carried, it would lose what the file holds.
+TEST_F(PainterViewControllerTest, ACropLeavesAHiddenLayerWithAnUnreadableFileAsItIs) {
+    const graphics::AffineTransform zoom{2, 0, 0, 2, -0.5, -0.5};
+    const foundation::Bytes cropped = testsupport::quadrantsImage(kFrameWidth, kFrameHeight).jpegData(0.9).value();
+    addFrames(3);
+    for (const testsupport::Hostile kind : testsupport::kHostileKinds) {
+        SCOPED_TRACE(testsupport::describe(kind));
+        const int64_t index = int64_t(kind);
+        const std::string id = frameID(index);
+        ASSERT_TRUE(open(index, false));
+        drawLine({500, 100}, {800, 300});
+        ASSERT_TRUE(painter->layerManager()->addLayerAtIndex(1));
+        drawLine({100, 100}, {400, 300});
+        painter->layerManager()->enableLayerAtIndex(0, false);
+        const std::string uuid = painter->layerManager()->layers()[0]->UUID;
+        tap(painter->toolPalette()->btnBack());
+        const std::string strokes = PainterLayerManager::layerStrokesFileName(id, uuid);
+        const auto picture = fileData(PainterLayerManager::layerPictureFileName(id, uuid));
+        testsupport::placeHostile(path(strokes), kind);
+        const auto kept = fs::symlink_status(path(strokes));
+        ASSERT_TRUE(notePictureReplacement(*project, id, cropped, zoom));
+        ASSERT_TRUE(project->updateRegularFileWithContents(cropped, KWImageProducer::frameFileName(id)));
+        ASSERT_TRUE(testsupport::endsWithoutWaitingOn({path(strokes)},
+                                                      [&] { EXPECT_TRUE(carryPictureIntoPainting(*project, id)); }));
+        EXPECT_EQ(fileData(painterfiles::unpaintedFileName(id)), cropped) << "the crop went through";
+        const auto stack = decodeLayerStack(fileData(PainterLayerManager::layersFileName(id)).value());
+        ASSERT_TRUE(stack.ok());
+        EXPECT_EQ(stack->layers.at(0)->UUID, uuid);
+        EXPECT_EQ(fs::symlink_status(path(strokes)).type(), kept.type());
+        EXPECT_EQ(fileData(PainterLayerManager::layerPictureFileName(id, uuid)), picture);
     }
 }
 
