@@ -1,31 +1,65 @@
 #pragma once
 
 // What anyone could put in place of a file that a project carries (in an
-// archive someone shared, or by hand in the folder), for the tests of the
-// readers of such files: none may hold its reader, nor make it take more
-// memory than a file of its kind can need.
+// archive someone shared, or by hand in its folder), for the tests of the
+// readers of such files: none may hold its reader or flood its memory.
 
+#include <chrono>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <future>
+#include <gtest/gtest.h>
 #include <string>
-#include <vector>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace testsupport {
 
 enum class Hostile { Fifo, LinkToZero, Huge };
 inline constexpr Hostile kHostileKinds[] = {Hostile::Fifo, Hostile::LinkToZero, Hostile::Huge};
 
-// "a FIFO", "a link to /dev/zero", "2 GiB of zeros".
-std::string describe(Hostile kind);
-// Replaces whatever is at `path` with one; the huge one is a sparse file
-// that takes no room on the disk.
-void placeHostile(const std::string& path, Hostile kind);
+inline std::string describe(Hostile kind) {
+    return kind == Hostile::Fifo ? "a FIFO" : kind == Hostile::LinkToZero ? "a link to /dev/zero" : "2 GiB of zeros";
+}
 
-// The most memory this process has held so far, in megabytes.
-long peakMegabytes();
+// Replaces whatever is at `path` with one; the huge one is a sparse file.
+inline void placeHostile(const std::string& path, Hostile kind) {
+    std::filesystem::remove(path);
+    ASSERT_TRUE(kind != Hostile::Fifo || ::mkfifo(path.c_str(), 0600) == 0) << "no FIFO at " << path;
+    if (kind == Hostile::LinkToZero) std::filesystem::create_symlink("/dev/zero", path);
+    if (kind == Hostile::Huge) std::ofstream(path).seekp((int64_t(2) << 30) - 1).put(0);
+}
 
-// Runs `work` and tells whether it ended within a few seconds. Should it
-// still be waiting then on one of the FIFOs at `fifos`, each is given a
-// writer that goes at once, so that the test fails instead of hanging.
-bool endsWithoutWaitingOn(const std::vector<std::string>& fifos, const std::function<void()>& work);
+inline long peakMegabytes() {
+    struct rusage usage {};
+    return ::getrusage(RUSAGE_SELF, &usage), usage.ru_maxrss / 1024;
+}
+
+// Runs `read` and returns what it returns; the test fails unless it ends
+// within a few seconds of real time (a FIFO holds no virtual clock), raising
+// the peak memory by less than 100 MB. A FIFO at `fifo` that still holds it
+// then is given a writer, so that the test fails instead of hanging.
+inline bool boundedRead(const std::string& fifo, const std::function<bool()>& read) {
+    const long peak = peakMegabytes();
+    auto ended = std::async(std::launch::async, read);
+    EXPECT_EQ(ended.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "still reading after 10 s";
+    while (ended.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
+        ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    const bool result = ended.get();
+    EXPECT_LT(peakMegabytes() - peak, 100) << "megabytes more at the peak";
+    return result;
+}
+
+// Places each kind at `path` in turn: `read` takes none of them for the file.
+inline void expectNoneRead(const std::string& path, const std::function<bool()>& read) {
+    for (const Hostile kind : kHostileKinds) {
+        SCOPED_TRACE(describe(kind));
+        placeHostile(path, kind);
+        EXPECT_FALSE(boundedRead(path, read));
+    }
+}
 
 }  // namespace testsupport

@@ -12,9 +12,12 @@
 #include "support/Process.h"
 #include "support/SyncFailures.h"
 
+#include <array>
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <sys/stat.h>
 
 namespace {
 
@@ -31,6 +34,22 @@ int pixelsFartherThan(const Image& a, const Image& b, int tolerance) {
     for (int y = 0; y < a.pixelHeight(); ++y)
         for (int x = 0; x < a.pixelWidth(); ++x) count += difference(a.pixelAt(x, y), b.pixelAt(x, y)) > tolerance;
     return count;
+}
+
+// Kind, size and inode: what tells one file from another.
+std::array<long, 3> identityOf(const std::string& path) {
+    struct stat info {};
+    ::lstat(path.c_str(), &info);
+    return {long(info.st_mode), info.st_size, long(info.st_ino)};
+}
+
+// Whether an alert on screen says `text`; the alerts go.
+bool told(const std::string& text) {
+    bool found = false;
+    for (const std::string& message : testsupport::visibleAlertMessages())
+        found |= message.find(text) != std::string::npos;
+    for (auto& alert : ui::AlertView::visibleAlerts()) alert->dismissWithClickedButtonIndex(ui::kNoButtonIndex, false);
+    return found;
 }
 
 TEST_F(PainterViewControllerTest, PaintedFrameIsSavedWithItsLayersAndReopens) {
@@ -419,38 +438,58 @@ TEST_F(PainterViewControllerTest, APictureMadeFromThePaintingTakesItsShownLayers
     }
 }
 
-// A crop carries the hidden layers along, but one whose stroke file is
-// there and cannot be read stays as it is, under its own name and files:
-// carried, it would lose what the file holds.
-TEST_F(PainterViewControllerTest, ACropLeavesAHiddenLayerWithAnUnreadableFileAsItIs) {
-    const graphics::AffineTransform zoom{2, 0, 0, 2, -0.5, -0.5};
-    const foundation::Bytes cropped = testsupport::quadrantsImage(kFrameWidth, kFrameHeight).jpegData(0.9).value();
-    addFrames(3);
-    for (const testsupport::Hostile kind : testsupport::kHostileKinds) {
-        SCOPED_TRACE(testsupport::describe(kind));
-        const int64_t index = int64_t(kind);
-        const std::string id = frameID(index);
-        ASSERT_TRUE(open(index, false));
-        drawLine({500, 100}, {800, 300});
-        ASSERT_TRUE(painter->layerManager()->addLayerAtIndex(1));
-        drawLine({100, 100}, {400, 300});
-        painter->layerManager()->enableLayerAtIndex(0, false);
-        const std::string uuid = painter->layerManager()->layers()[0]->UUID;
-        tap(painter->toolPalette()->btnBack());
-        const std::string strokes = PainterLayerManager::layerStrokesFileName(id, uuid);
-        const auto picture = fileData(PainterLayerManager::layerPictureFileName(id, uuid));
-        testsupport::placeHostile(path(strokes), kind);
-        const auto kept = fs::symlink_status(path(strokes));
-        ASSERT_TRUE(notePictureReplacement(*project, id, cropped, zoom));
-        ASSERT_TRUE(project->updateRegularFileWithContents(cropped, KWImageProducer::frameFileName(id)));
-        ASSERT_TRUE(testsupport::endsWithoutWaitingOn({path(strokes)},
-                                                      [&] { EXPECT_TRUE(carryPictureIntoPainting(*project, id)); }));
-        EXPECT_EQ(fileData(painterfiles::unpaintedFileName(id)), cropped) << "the crop went through";
-        const auto stack = decodeLayerStack(fileData(PainterLayerManager::layersFileName(id)).value());
-        ASSERT_TRUE(stack.ok());
-        EXPECT_EQ(stack->layers.at(0)->UUID, uuid);
-        EXPECT_EQ(fs::symlink_status(path(strokes)).type(), kept.type());
-        EXPECT_EQ(fileData(PainterLayerManager::layerPictureFileName(id, uuid)), picture);
+// A file of a painting that is there but cannot be read (or, for a layer's,
+// decoded) is named when the painter opens; a save leaves it as it was,
+// writes the rest of the painting, keeps the frame's picture and says why. A
+// crop, which carries hidden layers into new files, leaves such a layer be.
+TEST_F(PainterViewControllerTest, AFileThatCannotBeReadIsNeverWrittenOverOrRemoved) {
+    addFrames(1);
+    const std::string id = frameID(0), picture = KWImageProducer::frameFileName(id);
+    const std::string strokes = painterfiles::strokesFileName(id);
+    ASSERT_TRUE(open(0, false));
+    drawLine({100, 100}, {300, 200});
+    ASSERT_TRUE(painter->layerManager()->addLayerAtIndex(0));
+    drawLine({500, 100}, {700, 300});
+    painter->layerManager()->enableLayerAtIndex(1, false);  // for a crop
+    ASSERT_TRUE(painter->saveAndClose());
+    const std::string active = painter->layerManager()->layers()[0]->UUID;
+    const std::string other = painter->layerManager()->layers()[1]->UUID;
+    const std::pair<std::string, std::string> targets[] = {
+        {painterfiles::unpaintedFileName(id), "the picture the painting started from"},
+        {strokes, "the strokes of this frame"},
+        {PainterLayerManager::layersFileName(id), "the list of layers"},
+        {PainterLayerManager::layerStrokesFileName(id, active), "the layer “Draw Layer 1”"},
+        {PainterLayerManager::layerPictureFileName(id, other), "the layer “Layer”"},
+    };
+    std::map<std::string, foundation::Bytes> saved;  // every case starts from these
+    for (const auto& entry : fs::directory_iterator(*project->getProjectPath()))
+        saved[entry.path().filename()] = *fileData(entry.path().filename());
+    for (const auto& [file, part] : targets) {
+        for (size_t form = 0; form <= std::size(testsupport::kHostileKinds); ++form) {
+            const bool damaged = form == std::size(testsupport::kHostileKinds);  // other files are kept aside
+            if (damaged && file.find("canvas-" + id + "-") == std::string::npos) continue;
+            SCOPED_TRACE(file + " as " + (damaged ? "damaged" : describe(testsupport::Hostile(form))));
+            damaged ? void(std::ofstream(path(file)) << "bad") : placeHostile(path(file), testsupport::Hostile(form));
+            const auto before = identityOf(path(file));
+            ASSERT_TRUE(open(0, false));
+            EXPECT_TRUE(told(part));
+            drawLine({200, 400}, {600, 450});
+            EXPECT_FALSE(painter->saveAndClose());
+            EXPECT_TRUE(told(part + ". It was left as it is and the rest was saved"));
+            EXPECT_EQ(identityOf(path(file)), before);
+            EXPECT_EQ(fileData(picture), saved.at(picture));
+            EXPECT_TRUE(file == strokes || fileData(strokes) != saved.at(strokes)) << "the strokes are saved";
+            if (file.find(other) != std::string::npos && !damaged) {
+                ASSERT_TRUE(notePictureReplacement(*project, id, *fileData(picture),
+                                                   graphics::AffineTransform{2, 0, 0, 2, -0.5, -0.5}));
+                ASSERT_TRUE(carryPictureIntoPainting(*project, id));
+                EXPECT_EQ(decodeLayerStack(*fileData(PainterLayerManager::layersFileName(id)))->layers.at(1)->UUID,
+                          other);
+                EXPECT_EQ(identityOf(path(file)), before) << "after a crop";
+            }
+            fs::remove(path(file));
+            for (const auto& [name, bytes] : saved) ASSERT_TRUE(project->updateRegularFileWithContents(bytes, name));
+        }
     }
 }
 

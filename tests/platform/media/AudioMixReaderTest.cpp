@@ -1,4 +1,3 @@
-#include "platform/media/Asset.h"
 #include "platform/media/AudioMixReader.h"
 #include "platform/media/AudioPcmReader.h"
 #include "platform/media/MediaError.h"
@@ -14,7 +13,6 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -112,28 +110,11 @@ TEST(AudioPcmReader, RefusesWhatHoldsNoSound) {
         auto reader = media::AudioPcmReader::open(path, 44100, 2);
         EXPECT_FALSE(reader.ok()) << path;
     }
+    // Nor is anything but a regular file, and none is waited on.
+    testsupport::expectNoneRead(text, [&] { return media::AudioPcmReader::open(text, 44100, 2).ok(); });
     std::filesystem::remove(text);
     EXPECT_FALSE(media::AudioPcmReader::open(testsupport::testSound({"0.1", 1.0}), 44100, 3).ok());
     EXPECT_FALSE(media::AudioPcmReader::open(testsupport::testSound({"0.1", 1.0}), 0, 2).ok());
-}
-
-// What anyone could have put in place of a project's sound: nothing but a
-// regular file is opened, none is waited on, no device is read.
-TEST(AudioPcmReader, OpensNothingButARegularFileAndNeverWaits) {
-    const std::string path =
-        std::filesystem::temp_directory_path() / ("tollivar-placed-" + std::to_string(::getpid()) + ".m4a");
-    const long peak = testsupport::peakMegabytes();
-    for (testsupport::Hostile kind : testsupport::kHostileKinds) {
-        SCOPED_TRACE(describe(kind));
-        placeHostile(path, kind);
-        bool opened = true;
-        EXPECT_TRUE(testsupport::endsWithoutWaitingOn({path}, [&] {
-            opened = media::Asset::open(path).ok() || media::AudioPcmReader::open(path, 44100, 2).ok();
-        }));
-        EXPECT_FALSE(opened);
-    }
-    std::filesystem::remove(path);
-    EXPECT_LT(testsupport::peakMegabytes() - peak, 100);
 }
 
 // A mix of WAV sources placed by (source start, place, duration) in ms, at a volume.
