@@ -9,7 +9,7 @@
 #include "platform/ui/host/Device.h"
 #include "support/Process.h"
 
-#include <algorithm>
+#include <cmath>
 
 namespace testsupport {
 
@@ -88,19 +88,29 @@ graphics::Rect WindowFixture::drawnRect(ui::View& view) {
     view.setHidden(true);
     const graphics::Image without = window->renderImage();
     view.setHidden(hidden);
-    int left = shown.pixelWidth(), top = shown.pixelHeight(), right = -1, bottom = -1;
-    for (int y = 0; y < shown.pixelHeight(); ++y) {
-        for (int x = 0; x < shown.pixelWidth(); ++x) {
-            if (shown.pixelAt(x, y) == without.pixelAt(x, y)) continue;
-            left = std::min(left, x);
-            right = std::max(right, x);
-            top = std::min(top, y);
-            bottom = std::max(bottom, y);
-        }
+    const double point = window->bounds().width() / shown.pixelWidth();
+    graphics::Rect drawn = graphics::Rect::null();
+    for (int y = 0; y < shown.pixelHeight(); ++y)
+        for (int x = 0; x < shown.pixelWidth(); ++x)
+            if (shown.pixelAt(x, y) != without.pixelAt(x, y))
+                drawn = drawn.unionWith({x * point, y * point, point, point});
+    return drawn;
+}
+
+std::vector<graphics::Rect> WindowFixture::drawnSideBySide(const std::vector<ui::View*>& views, graphics::Rect area,
+                                                           graphics::Size picture) {
+    std::vector<graphics::Rect> drawn;
+    for (ui::View* view : views) {
+        if (view->isHidden()) continue;
+        const graphics::Rect at = drawnRect(*view);
+        EXPECT_TRUE(
+            !at.isEmpty() && inWindow(view).integral().contains(at) && area.contains(at) &&
+            (picture.height == 0 || std::abs(at.width() / at.height() - picture.width / picture.height) < 0.05) &&
+            (drawn.empty() || at.minX() > drawn.back().maxX()))
+            << "drawn at " << at.toString() << " of " << inWindow(view).toString() << " in " << area.toString();
+        drawn.push_back(at);
     }
-    if (right < 0) return {};
-    const double scale = shown.pixelWidth() / window->bounds().width();
-    return {left / scale, top / scale, (right + 1 - left) / scale, (bottom + 1 - top) / scale};
+    return drawn;
 }
 
 }  // namespace testsupport

@@ -49,6 +49,11 @@ protected:
     // change when it is hidden (empty when nothing of it shows), so what is
     // clipped by a sheet or covered by another view does not count.
     graphics::Rect drawnRect(ui::View& view);
+    // The drawnRects of the shown ones of views side by side, left to right,
+    // each expected whole inside its view and `area`, right of the one before
+    // and, where a picture's size is given, in its proportions.
+    std::vector<graphics::Rect> drawnSideBySide(const std::vector<ui::View*>& views, graphics::Rect area,
+                                                graphics::Size picture = {});
     static std::vector<std::string> alertMessages() { return visibleAlertMessages(); }
     void savePicture(const std::string& name) { saveWindowPicture(*window, name); }
     // A plain controller as the window's root with `child` contained in it,
@@ -63,5 +68,14 @@ protected:
     std::shared_ptr<ui::Window> window;
     TouchDriver fingers;
 };
+
+// A screen's fixture, made from whether the window is a phone's, at the
+// tablet's window and the phone's; tabletOrPhone names the two.
+template <class Fixture>
+class AtTabletAndPhone : public Fixture, public ::testing::WithParamInterface<bool> {
+protected:
+    AtTabletAndPhone() : Fixture(GetParam()) {}
+};
+inline std::string tabletOrPhone(const ::testing::TestParamInfo<bool>& info) { return info.param ? "Phone" : "Tablet"; }
 
 }  // namespace testsupport

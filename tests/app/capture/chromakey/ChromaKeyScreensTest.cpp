@@ -12,6 +12,7 @@
 #include "platform/ui/controls/Slider.h"
 #include "platform/ui/host/Device.h"
 #include "platform/ui/lists/TableViewCell.h"
+#include "support/Pictures.h"
 #include "support/WindowFixture.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +24,8 @@ using Selection = ui::TableViewCellSelectionStyle;
 
 class ChromaKeyScreensTest : public testsupport::WindowFixture {
 protected:
+    explicit ChromaKeyScreensTest(bool phone)
+        : ChromaKeyScreensTest(phone ? graphics::Rect{0, 0, 568, 320} : graphics::Rect{0, 0, 1024, 768}) {}
     explicit ChromaKeyScreensTest(graphics::Rect frame = {0, 0, 1024, 768}) : WindowFixture(frame) {
         if (frame.width() < 1024) {
             ui::Device::current().setUserInterfaceIdiom(ui::UserInterfaceIdiom::Phone);
@@ -70,13 +73,6 @@ protected:
     void tapRow(ChromaKeyListViewController& screen, size_t row) {
         tap(&cellAt(*screen.tableView(), row));
         settle();
-    }
-    // The theme pictures as a user reaches them: Background, then Theme.
-    std::shared_ptr<ChromaKeyThemeBackgroundConfigurationViewController> openThemeBackdrops() {
-        showPopover();
-        tapRow(*root, 0);
-        tapRow(*top<ChromaKeyBackgroundConfigurationViewController>(), 2);
-        return top<ChromaKeyThemeBackgroundConfigurationViewController>();
     }
 
     std::shared_ptr<ui::ViewController> host;
@@ -247,8 +243,15 @@ TEST(ChromaKeyThemeItems, SixBackdropsNumberedTwentyToTwentyFive) {
     EXPECT_EQ(chromakeytheme::cardFrame(1, 320), (graphics::Rect{110, 20, 90, 80}));
 }
 
-TEST_F(ChromaKeyScreensTest, ThemeCardsInTwoFullRowsAndTheSecondOfTheSecondRowPicksItemFour) {
-    auto themes = openThemeBackdrops();
+using ThemeBackdropsTest = testsupport::AtTabletAndPhone<ChromaKeyScreensTest>;
+
+// Each picture is drawn whole inside its button and the popover; a click
+// where it is drawn picks its backdrop, and the popover stays for the next.
+TEST_P(ThemeBackdropsTest, ThemeCardsInTwoFullRowsAndEachPickedWhereItIsDrawn) {
+    showPopover();
+    tapRow(*root, 0);
+    tapRow(*top<ChromaKeyBackgroundConfigurationViewController>(), 2);
+    auto themes = top<ChromaKeyThemeBackgroundConfigurationViewController>();
     ASSERT_TRUE(themes);
     ui::TableView& table = *themes->tableView();
     EXPECT_EQ(themes->title, "Background");
@@ -256,82 +259,35 @@ TEST_F(ChromaKeyScreensTest, ThemeCardsInTwoFullRowsAndTheSecondOfTheSecondRowPi
     EXPECT_FALSE(table.allowsSelection());
     EXPECT_TRUE(table.isScrollEnabled());
     EXPECT_EQ(table.rowHeight(), 100);
-    const double width = themes->view()->frame().width();
+    const graphics::Size thumbnail = bundleImageNamed(themes->items()[0].thumbImagePath())->size();
     for (size_t row = 0; row < 2; ++row) {
+        table.scrollToRowAtIndexPath({0, row}, ui::TableViewScrollPosition::Middle, false);
         ui::TableViewCell& cell = cellAt(table, row);
         EXPECT_EQ(cell.reuseIdentifier(), "CellThemeCardView");
         EXPECT_EQ(cell.contentView().tag(), int(row));
         EXPECT_EQ(cell.selectionStyle(), Selection::None);
+        std::vector<ui::View*> cards;
         for (int k = 0; k < 3; ++k) {
             auto* card = dynamic_cast<ui::Button*>(cell.contentView().viewWithTag(100 + k));
             ASSERT_TRUE(card) << row << k;
-            EXPECT_FALSE(card->isHidden());
-            EXPECT_EQ(card->frame(), chromakeytheme::cardFrame(k, width));
             const graphics::Image expected = *bundleImageNamed(themes->items()[row * 3 + size_t(k)].thumbImagePath());
             EXPECT_EQ(card->imageForState(ui::ControlStateNormal).pixelAt(70, 40), expected.pixelAt(70, 40));
+            cards.push_back(card);
+        }
+        const std::vector<graphics::Rect> drawn = drawnSideBySide(cards, inWindow(&table), thumbnail);
+        for (size_t k = 0; k < 3; ++k) {
+            fingers.tap({drawn[k].midX(), drawn[k].midY()});
+            settle();
+            ASSERT_EQ(recorder.choices.size(), row * 3 + k + 1);
+            const graphics::Image picked = *bundleImageNamed(themes->items()[row * 3 + k].bgImagePath());
+            EXPECT_EQ(testsupport::largestDifference(recorder.choices.back().image, picked), 0) << row << k;
         }
     }
-
-    // The second row is partly below the popover's edge until the list scrolls.
-    table.scrollToRowAtIndexPath({0, 1}, ui::TableViewScrollPosition::Bottom, false);
-    settle();
-    auto* second = dynamic_cast<ui::Button*>(cellAt(table, 1).contentView().viewWithTag(101));
-    ASSERT_TRUE(second);
-    tap(second);
-    settle();
-    ASSERT_EQ(recorder.messages(), std::vector<std::string>{"changeBackDropWithImage"});
-    const graphics::Image picked = recorder.choices[0].image;
-    const graphics::Image expected = *bundleImageNamed("background_24_bg.jpg");
-    ASSERT_EQ(picked.pixelWidth(), 1920);
-    EXPECT_EQ(picked.pixelHeight(), 1080);
-    for (auto [x, y] : {std::pair{10, 10}, {960, 540}, {1900, 1070}})
-        EXPECT_EQ(picked.pixelAt(x, y), expected.pixelAt(x, y)) << x << "," << y;
-    // The popover stays: several theme pictures can be tried.
+    EXPECT_EQ(recorder.messages(), std::vector<std::string>(6, "changeBackDropWithImage"));
     EXPECT_TRUE(popover->isPopoverVisible());
 }
 
-// The theme pictures at the tablet's and the phone's window.
-class ThemeBackdropsTest : public ChromaKeyScreensTest, public ::testing::WithParamInterface<bool> {
-protected:
-    ThemeBackdropsTest()
-        : ChromaKeyScreensTest(GetParam() ? graphics::Rect{0, 0, 568, 320} : graphics::Rect{0, 0, 1024, 768}) {}
-};
-
-// Each picture is drawn whole (in its own proportions) inside its button,
-// apart from its neighbours and inside the popover; a click where it is
-// drawn picks its backdrop.
-TEST_P(ThemeBackdropsTest, EachPictureIsDrawnWholeInsideItsButtonAndPickedWhereItIsDrawn) {
-    auto themes = openThemeBackdrops();
-    ASSERT_TRUE(themes);
-    ui::TableView& table = *themes->tableView();
-    const graphics::Rect shown = inWindow(&table);
-    const graphics::Size thumbnail = bundleImageNamed(themes->items()[0].thumbImagePath())->size();
-    for (size_t row = 0; row < 2; ++row) {
-        table.scrollToRowAtIndexPath({0, row}, ui::TableViewScrollPosition::Middle, false);
-        settle();
-        graphics::Rect before;
-        for (int k = 0; k < 3; ++k) {
-            auto* card = cellAt(table, row).contentView().viewWithTag(100 + k);
-            ASSERT_TRUE(card);
-            const graphics::Rect drawn = drawnRect(*card);
-            const bool whole = !drawn.isEmpty() && inWindow(card).integral().contains(drawn) && shown.contains(drawn) &&
-                               std::abs(drawn.width() / drawn.height() - thumbnail.width / thumbnail.height) < 0.05 &&
-                               (k == 0 || drawn.minX() > before.maxX());
-            EXPECT_TRUE(whole) << "card " << row * 3 + size_t(k) << " drawn at " << drawn.toString() << " in "
-                               << inWindow(card).toString();
-            before = drawn;
-            fingers.tap({drawn.midX(), drawn.midY()});
-            settle();
-            ASSERT_FALSE(recorder.choices.empty());
-            const std::string picked = "background_" + std::to_string(20 + row * 3 + size_t(k)) + "_bg.jpg";
-            EXPECT_EQ(recorder.choices.back().image.pixelAt(960, 540), bundleImageNamed(picked)->pixelAt(960, 540))
-                << picked;
-        }
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(TabletAndPhone, ThemeBackdropsTest, ::testing::Bool(),
-                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Phone" : "Tablet"; });
+INSTANTIATE_TEST_SUITE_P(TabletAndPhone, ThemeBackdropsTest, ::testing::Bool(), testsupport::tabletOrPhone);
 
 // Each screen of the popover, for a look by eye.
 void ChromaKeyScreensTest::savePopoverScreens(const std::string& size) {
