@@ -2,6 +2,7 @@
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/PropertyList.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -303,6 +304,54 @@ TEST_F(ProjectStoreTest, ThumbnailPrefersThumbFileThenPreviewOfThumbFrame) {
     auto thumb = graphics::Image::filled(10, 8, {0, 0, 255, 255}).jpegData(0.9);
     ASSERT_TRUE(project->updateRegularFileWithContents(*thumb, "thumb.jpg"));
     EXPECT_EQ(project->getThumbImageForProject().pixelWidth(), 10);
+}
+
+// A frame list may pass the fixed read bound by what its folder's files pay
+// for; without those files it neither opens nor saves (the last list kept).
+constexpr size_t kFixedBytes = 4 << 10;  // the fixed part of the bound, scaled down
+
+class FrameListBoundTest : public ProjectModelFixture {
+protected:
+    FrameListBoundTest() { ProjectDataWrapper::setFixedFrameListBytesForTesting(kFixedBytes); }
+    ~FrameListBoundTest() override { ProjectDataWrapper::setFixedFrameListBytesForTesting(std::nullopt); }
+};
+
+TEST_F(FrameListBoundTest, AListPastTheFixedBoundOpensWhileItsFolderPaysForIt) {
+    auto project = savedProject(1);
+    const std::string folder = *project->getProjectPath(), listFile = folder + "/frames.meta";
+    auto list = project->getFrameList();
+    for (int i = 0; i < 60; ++i) {  // the pictures first, as capture writes them
+        FramePtr frame = Frame::create(Frame::kTypePicture);
+        for (const std::string& name : picturesOf(frame->frameID())) std::ofstream(folder + "/" + name) << "jpeg";
+        list->insertFrame(frame, list->getCaptureIndex());
+    }
+    ASSERT_TRUE(project->saveFramelistToDisk());
+    const auto reopened = ProjectModel::create(folder)->getFrameList();
+    ASSERT_TRUE(reopened && reopened->count() == list->count());
+
+    for (const std::string& name : folderFiles(folder))
+        if (name.ends_with(".jpg")) fs::remove(folder + "/" + name);
+    EXPECT_EQ(ProjectModel::create(folder)->frameListOpenError()->code, EFBIG);
+    const std::string before = readText(listFile);
+    EXPECT_EQ(project->saveFramelistToDisk().error().code, EFBIG);
+    EXPECT_EQ(readText(listFile), before);
+}
+
+// Each kind of frame takes less of the list than its files allow.
+TEST_F(FrameListBoundTest, EveryKindOfFrameTakesLessOfTheListThanItsFilesAllow) {
+    FramePtr card = Frame::create(Frame::kTypeThemeTextCard), clipped = Frame::create(Frame::kTypePicture);
+    card->setTheme(std::make_shared<KWThemeItem>());
+    card->getTheme()->setText(std::string(120, 'w'));
+    clipped->setAudio(std::make_shared<KWAudioClip>("Voice-over 00:12:04", "record-" + clipped->frameID() + ".m4a"));
+    const std::pair<FramePtr, uint64_t> kinds[] = {
+        {Frame::create(Frame::kTypePicture), 3}, {Frame::create(Frame::kTypeTitleCard), 3}, {card, 3}, {clipped, 4}};
+    for (const auto& [frame, files] : kinds) {
+        FrameList list;
+        for (int i = 0; i < 500; ++i) list.addFrame(frame->copy());
+        const auto bytes = foundation::plist::serialize(Value(list.encode()), foundation::plist::Format::Xml);
+        EXPECT_LE(bytes.value().size(), ProjectDataWrapper::maximumFrameListBytes(files * 500 + 2) - kFixedBytes)
+            << frame->type();
+    }
 }
 
 }  // namespace

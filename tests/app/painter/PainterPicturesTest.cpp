@@ -2,7 +2,10 @@
 #include "app/painter/PaintToolViewController.h"
 #include "app/painter/PainterLayerManager.h"
 #include "app/painter/PainterLayerTableViewController.h"
+#include "app/painter/StrokeCanvasView.h"
+#include "app/widgets/alerts/Hudy.h"
 #include "app/widgets/views/HelpManager.h"
+#include "platform/ui/controls/Label.h"
 
 #include <filesystem>
 #include <functional>
@@ -41,6 +44,37 @@ TEST_P(PainterPicturesTest, PaintMaskAndLayerList) {
     fingers.tap(inWindow(*painter->drawingView(), graphics::Point{canvas.width / 2, canvas.height / 2}));
     EXPECT_TRUE(painter->drawingView()->canUndo());
     savePicture("painter-mask" + suffix());
+}
+
+// A drag past what the canvas keeps (a small limit stands for the real one)
+// is cut short while a notice inside the window says so; a tap then is
+// refused too. What was kept loads again whole, counted as the reader counts.
+TEST_P(PainterPicturesTest, ADragPastTheLimitIsCutShortAloudAndTheLayerReopensWhole) {
+    addFrames(1);
+    for (bool masking : {true, false}) {
+        ASSERT_TRUE(open(0, masking));
+        auto* canvas = static_cast<StrokeCanvasView*>(painter->drawingView());
+        drawLine({40, 60}, {120, 90});
+        const size_t limit = canvas->storedSize() + 8;
+        canvas->setSampleLimit(limit);
+        drawLine({40, 110}, {300, 140});
+        ASSERT_TRUE(painter->fullNotice()) << masking;
+        EXPECT_EQ(painter->fullNotice()->captionView()->text(),
+                  masking ? PainterViewController::kMaskFullMessage : PainterViewController::kLayerFullMessage);
+        EXPECT_TRUE(window->bounds().contains(inWindow(painter->fullNotice()->view())));
+        EXPECT_EQ(storedSize(canvas->strokeBuffer()), limit);
+        EXPECT_GT(canvas->strokeBuffer().back()->points.size(), 2u) << "what the drag drew before is kept";
+        tap(canvas);
+        EXPECT_EQ(canvas->strokeBuffer().size(), 2u);
+        advance(0.5);
+        savePicture((masking ? "painter-mask-full" : "painter-layer-full") + suffix());
+        ASSERT_TRUE(painter->saveAndClose());
+        if (masking) continue;
+        const auto file = fileData(painterfiles::strokesFileName(frameID(0)));
+        EXPECT_TRUE(decodeStrokeBuffer(*file, limit).ok() && !decodeStrokeBuffer(*file, limit - 1).ok());
+        ASSERT_TRUE(open(0, false));
+        EXPECT_EQ(static_cast<StrokeCanvasView*>(painter->drawingView())->storedSize(), limit);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Idioms, PainterPicturesTest, ::testing::Values(false, true));

@@ -1,3 +1,4 @@
+#include "app/core/ProjectDataWrapper.h"
 #include "app/painter/PainterBrush.h"
 #include "app/painter/Stroke.h"
 #include "platform/foundation/AtomicFile.h"
@@ -137,8 +138,7 @@ TEST(StrokeArchive, DamagedOrHostileArchivesAreClearErrors) {
     auto good = strokeBufferData({drawnStroke()});
     ASSERT_TRUE(good.ok());
     std::string goodPath = writeArtifact("canvas-good.cnv", *good);
-    // A small limit keeps the files of too many samples small.
-    constexpr size_t kLimit = 1000;
+    constexpr size_t kLimit = 1000;  // keeps the files of too many samples small
     struct Case {
         const char* name;
         std::string patch;  // python acting on o (objects), s (the stroke), root
@@ -158,8 +158,7 @@ TEST(StrokeArchive, DamagedOrHostileArchivesAreClearErrors) {
          "not finite"},
         {"velocities hold a string", "o[s['velocities'].data]['NS.objects'][0] = add('x')", "velocities"},
         {"root not a list", "a['$top']['root'] = s_uid", "not a list"},
-        // The first segment repeated: each copy repeats one sample of the
-        // one before and stores three.
+        // The first segment over and over: each copy stores three samples.
         {"one sample too many",
          "seg = o[s['points'].data]['NS.objects'][0]\n"
          "o[s['points'].data]['NS.objects'] = [seg] * " +
@@ -197,6 +196,37 @@ plistlib.dump(a, open(sys.argv[2], "wb"), fmt=plistlib.FMT_BINARY)
         auto strokes = decodeStrokeBuffer(junk);
         ASSERT_FALSE(strokes.ok());
         EXPECT_NE(strokes.error().description.find("The strokes could not be read"), std::string::npos);
+    }
+}
+
+// A full layer of what costs its file most per sample counted (drags, or
+// strokes that never moved) with the longest numbers a sample prints fits
+// the read bound of a project file.
+TEST(StrokeArchive, AFullLayerFitsTheFileReadBound) {
+    for (const int moves : {1000, 0}) {
+        StrokeList strokes;
+        for (int s = 0; s < (moves ? 14 : 11000); ++s) {
+            auto stroke = std::make_shared<Stroke>();
+            stroke->red = stroke->green = stroke->blue = stroke->alpha = 0.123456789f;
+            stroke->offset = {-1.2345678901234567e-300, 2.2345678901234567e+300};
+            StrokeSegment pending(3, LinePoint{1.2345678f, {}});
+            for (int m = 0; m < moves; ++m) {  // as the canvas records a drag
+                const double k = 1 + (s * moves + m) * 1e-9;
+                pending.push_back(
+                    {1.2345678f + m * 1e-4f, {-2.2250738585072014e-300 * k, -1.234567890123456e+300 * k}});
+                stroke->points.push_back(pending);
+                stroke->velocities.push_back(pending.back().width);
+                pending.erase(pending.begin(), pending.end() - 2);
+            }
+            stroke->velocities.insert(stroke->velocities.end(), {1.2345678f, 2.3456789f});
+            strokes.push_back(stroke);
+        }
+        const foundation::Bytes data = strokeBufferData(strokes).value();
+        // As many objects as a full file: references and offsets of four bytes.
+        ASSERT_EQ(std::pair(int(data[data.size() - 26]), int(data[data.size() - 25])), std::pair(4, 4));
+        EXPECT_LT(double(data.size()) / storedSize(strokes),
+                  double(projectkeys::kMaximumFileBytes - 4096) / kMaximumStrokeSamples)
+            << moves;
     }
 }
 

@@ -24,20 +24,17 @@ namespace startuptest {
 // The application with arguments, started from `workingFolder` (the test's
 // own when empty), with extra NAME=value environment entries. Its temporary
 // folder (and with it the runtime folder of its socket) is in the test's, so
-// nothing of it outlives the test. It runs on Qt's offscreen platform unless
-// the entries name another. With `captureErrors`, standard error is
+// nothing of it outlives the test. With `captureErrors`, standard error is
 // read with the output.
 inline testsupport::ChildProcess startApplication(const std::vector<std::string>& arguments = {},
                                                   const std::string& workingFolder = {},
                                                   std::vector<std::string> environment = {}, bool captureOutput = false,
                                                   bool captureErrors = false) {
-    const auto lacks = [&environment](const std::string& name) {
-        return std::none_of(environment.begin(), environment.end(),
-                            [&](const std::string& entry) { return entry.starts_with(name + "="); });
-    };
-    if (lacks("QT_QPA_PLATFORM")) environment.push_back("QT_QPA_PLATFORM=offscreen");
+    environment.push_back("QT_QPA_PLATFORM=offscreen");
     environment.push_back("ASAN_OPTIONS=detect_leaks=0");
-    if (lacks("TMPDIR")) environment.push_back("TMPDIR=" + foundation::Paths::temporaryDirectory());
+    if (std::none_of(environment.begin(), environment.end(),
+                     [](const std::string& entry) { return entry.starts_with("TMPDIR="); }))
+        environment.push_back("TMPDIR=" + foundation::Paths::temporaryDirectory());
     testsupport::ChildProcess::Options options;
     options.environment = std::move(environment);
     options.captureOutput = captureOutput || captureErrors;

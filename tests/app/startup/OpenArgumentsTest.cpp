@@ -3,7 +3,6 @@
 // stand, Qt's options and their values left to Qt, anything else that looks
 // like an option refused, and after "--" files whatever their names.
 
-#include "platform/foundation/FileDescriptor.h"
 #include "platform/ui/host/OpenArguments.h"
 #include "support/ChildProcess.h"
 #include "support/TempAppFolders.h"
@@ -12,34 +11,20 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
-#include <sys/socket.h>
-#include <sys/un.h>
+#include <sys/stat.h>
 
 namespace {
 
 using Reason = ui::RefusedArgument::Reason;
 
-// Qt's platform list from QT_QPA_PLATFORM, with the plugins Qt finds.
-ui::PlatformEnvironment on(const char* platform) { return {platform}; }
-// A Wayland session whose display is "wayland-0" in `runtimeFolder`, where
-// Qt finds its Wayland plugin or not.
-ui::PlatformEnvironment waylandSession(const std::string& runtimeFolder, bool waylandPlugin) {
+ui::PlatformEnvironment on(const char* platform) { return {platform, std::nullopt, std::nullopt}; }
+// A Wayland session, its display "wayland-0" in `runtimeFolder`, with or without Qt's Wayland plugin.
+ui::PlatformEnvironment wayland(const std::string& runtimeFolder, bool plugin) {
     ui::PlatformEnvironment environment{std::nullopt, "wayland-0", "wayland", std::nullopt, runtimeFolder};
-    environment.findsPlugin = [waylandPlugin](const std::string& name, const std::string&) {
-        return name == "xcb" || name == "offscreen" || (waylandPlugin && name == "wayland");
+    environment.findsPlugin = [plugin](const std::string& name, const std::string&) {
+        return plugin || name != "wayland";
     };
     return environment;
-}
-
-// A compositor's socket, as a client sees it before it connects: the file
-// stays when the descriptor goes.
-void bindSocket(const std::string& path) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    ASSERT_LT(path.size(), sizeof address.sun_path);
-    path.copy(address.sun_path, path.size());
-    foundation::FileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    ASSERT_EQ(::bind(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
 }
 
 TEST(OpenArguments, FilesBecomeAbsoluteFileURLsAndOnlyQtsOptionsAreTaken) {
@@ -51,10 +36,9 @@ TEST(OpenArguments, FilesBecomeAbsoluteFileURLsAndOnlyQtsOptionsAreTaken) {
     std::ofstream(here + "/-film.tollivarmobile") << "x";
     const std::string film = "file://" + here + "/-film.tollivarmobile";
     const auto file = [&](const char* name) { return "file://" + here + "/" + name; };
-    // A runtime folder where a compositor listens; `here` has none.
-    const std::string compositor = here + "/compositor";
-    std::filesystem::create_directory(compositor);
-    bindSocket(compositor + "/wayland-0");
+    const std::string served = here + "/served";  // a compositor's socket there; `here` has none
+    std::filesystem::create_directory(served);
+    ASSERT_EQ(::mknod((served + "/wayland-0").c_str(), S_IFSOCK | 0600, 0), 0);
 
     struct Case {
         std::vector<std::string> arguments;
@@ -89,18 +73,14 @@ TEST(OpenArguments, FilesBecomeAbsoluteFileURLsAndOnlyQtsOptionsAreTaken) {
         {{"x.tollivarmobile", "-platform"}, {file("x.tollivarmobile")}, {{"-platform", Reason::MissingValue}}},
         {{"-session", "--", "a.zip"}, {file("a.zip")}, {{"-session", Reason::MissingValue}}, 1},
         {{"-plugin", "-qwindowtitle", "a.zip"}, {}, {{"-plugin", Reason::MissingValue}}},
-        // X11's options are Qt's only where Qt tries its X11 plugin.
+        // X11's options are Qt's only where it starts on X11.
         {{"-display", ":1", "a.zip"}, {file("%3A1"), file("a.zip")}, {{"-display"}}, 0, on("offscreen")},
         {{"-platform", "xcb", "-title", "T", "-display", "-name", "a.zip"}, {file("a.zip")}, {}, 0, on("wayland")},
-        // In a Wayland session Qt tries Wayland's plugin, then X11's: X11's
-        // where the first is not installed, or finds no compositor. X11's
-        // window title counts only where the list begins with it.
-        {{"-name", "n", "-display", ":1", "x.zip"}, {file("x.zip")}, {}, 0, waylandSession(compositor, false)},
-        {{"-title", "T", "x.zip"}, {file("T"), file("x.zip")}, {{"-title"}}, 0, waylandSession(compositor, false)},
-        {{"-name", "n", "x.zip"}, {file("n"), file("x.zip")}, {{"-name"}}, 0, waylandSession(compositor, true)},
-        {{"-name", "n", "x.zip"}, {file("x.zip")}, {}, 0, waylandSession(here, true)},
-        // Qt's debugger port, in either form, on any platform.
-        {{"-qmljsdebugger", "port:1", "x.zip"}, {file("x.zip")}, {}, 0, waylandSession(compositor, true)},
+        // ... or falls back to it from Wayland's, missing or without a
+        // compositor. Qt's debugger port comes in either form.
+        {{"-title", "T", "-name", "n", "x.zip"}, {file("T"), file("x.zip")}, {{"-title"}}, 0, wayland(served, false)},
+        {{"-qmljsdebugger", "1", "-name", "n", "x"}, {file("n"), file("x")}, {{"-name"}}, 0, wayland(served, true)},
+        {{"-name", "n", "x.zip"}, {file("x.zip")}, {}, 0, wayland(here, true)},
         {{"x.zip", "-qmljsdebugger"}, {file("x.zip")}, {{"-qmljsdebugger", Reason::MissingValue}}},
         // After "--" every argument is a file, and Qt sees none of them.
         {{"-reverse", "--", "-film.tollivarmobile", "-reverse", "--", ""},
@@ -130,10 +110,8 @@ TEST(OpenArguments, QtTriesWaylandThenX11InAWaylandSessionAndElseX11) {
 // The reading agrees with Qt's own: Qt, made with the same command line,
 // leaves exactly the files the launch opens and what it refuses. On
 // "xcb;offscreen" without a display Qt reads the arguments as on X11 and
-// then starts on the offscreen platform, so no display is needed; before
-// it, a Wayland plugin that is not installed, or finds no compositor, is
-// passed over, as in a Wayland session. (The platform named by the
-// environment wins over a Wayland session's.)
+// then starts on the offscreen platform, so no display is needed. (The
+// platform named by the environment wins over a Wayland session's.)
 TEST(OpenArguments, WhatQtLeavesIsOpenedOrRefusedAndNothingElse) {
     testsupport::TempAppFolders folders;
     const std::vector<std::vector<std::string>> commandLines = {
@@ -150,7 +128,6 @@ TEST(OpenArguments, WhatQtLeavesIsOpenedOrRefusedAndNothingElse) {
         {"x", "-platform"},
         {"-qmljsdebugger", "port:1", "-name", "n", "-title", "T", "a"},
         {"-qmljsdebugger", "-display", "d", "a", "--qmljsdebugger"},
-        {"-reverse", "-qmljsdebugger"},
     };
     for (const char* platform : {"offscreen", "xcb;offscreen", "wayland;xcb;offscreen"}) {
         for (const std::vector<std::string>& arguments : commandLines) {
@@ -159,15 +136,14 @@ TEST(OpenArguments, WhatQtLeavesIsOpenedOrRefusedAndNothingElse) {
             probe.insert(probe.end(), arguments.begin(), arguments.end());
             testsupport::ChildProcess::Options options;
             options.environment = {"DISPLAY=", "QT_QPA_PLATFORM=" + std::string(platform),
-                                   "WAYLAND_DISPLAY=/no/compositor", "ASAN_OPTIONS=detect_leaks=0",
-                                   "QT_LOGGING_RULES=*=false"};
+                                   "ASAN_OPTIONS=detect_leaks=0", "QT_LOGGING_RULES=*=false"};
+            options.environment.push_back("WAYLAND_DISPLAY=/no/compositor");  // as the reading below
             options.captureOutput = true;
             auto child = testsupport::ChildProcess::spawn(probe, options);
             std::istringstream output(child.readOutput());
             ASSERT_EQ(child.wait(), 0);
-            ui::PlatformEnvironment environment = on(platform);
-            environment.waylandDisplay = "/no/compositor";
-            const ui::OpenArguments read = ui::readOpenArguments(arguments, folders.root(), environment);
+            const ui::OpenArguments read =
+                ui::readOpenArguments(arguments, folders.root(), {platform, "/no/compositor"});
             std::vector<std::string> opened;
             for (std::string left; std::getline(output, left);) {
                 const bool refused = std::any_of(read.refused.begin(), read.refused.end(),
