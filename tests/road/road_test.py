@@ -14,6 +14,7 @@ is 1 when any step failed.
 import argparse
 import json
 import glob
+import itertools
 import os
 import plistlib
 import re
@@ -416,9 +417,19 @@ def player_escape(app):
     app.tap("Play", kind="BarButton", name="play")
     # A project not rendered since its last change is rendered first.
     app.tap("Ok", name="render-to-play")
-    # The player's controls show a moment and hide while the movie plays:
-    # the map lists them when the player comes up.
-    app.wait_for(lambda: app.controls("-2x"), "the player to open", timeout=60)
+    # The player's controls show a moment as the movie starts and hide while
+    # it plays; a pointer moved over the picture brings them back, as it does
+    # for a user. It moves after each look that misses them, so a slow look
+    # cannot let them go unseen.
+    x, y, width, height = app.session.window_geometry(app.window)
+    places = itertools.cycle([(x + width // 2, y + height // 2), (x + width // 2 + 8, y + height // 2)])
+
+    def controls_shown():
+        if app.controls("-2x"):
+            return True
+        app.session.move(*next(places))
+        return False
+    app.wait_for(controls_shown, "the player to open with its controls", timeout=60)
     app.wait_for(lambda: not app.shows("Action"), "the player to cover the card")
     app.keep("player")
     app.key("Escape")

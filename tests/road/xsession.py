@@ -136,6 +136,10 @@ class XSession:
         self.run(["xdotool", "mousemove", str(x), str(y), "mousedown", "1", "sleep", str(hold),
                   "mouseup", "1"])
 
+    def move(self, x, y):
+        """Moves the pointer there, no button held."""
+        self.run(["xdotool", "mousemove", str(x), str(y)])
+
     def wheel(self, x, y, notches):
         """Turns the wheel over a point: positive notches away from the user."""
         button = "4" if notches > 0 else "5"
