@@ -135,9 +135,10 @@ TEST(OpenArguments, WhatQtLeavesIsOpenedOrRefusedAndNothingElse) {
             std::vector<std::string> probe = {TOLLIVAR_QT_ARGUMENTS_PROBE};
             probe.insert(probe.end(), arguments.begin(), arguments.end());
             testsupport::ChildProcess::Options options;
+            // WAYLAND_DISPLAY as the reading below is given it.
             options.environment = {"DISPLAY=", "QT_QPA_PLATFORM=" + std::string(platform),
-                                   "ASAN_OPTIONS=detect_leaks=0", "QT_LOGGING_RULES=*=false"};
-            options.environment.push_back("WAYLAND_DISPLAY=/no/compositor");  // as the reading below
+                                   "WAYLAND_DISPLAY=/no/compositor", "ASAN_OPTIONS=detect_leaks=0",
+                                   "QT_LOGGING_RULES=*=false"};
             options.captureOutput = true;
             auto child = testsupport::ChildProcess::spawn(probe, options);
             std::istringstream output(child.readOutput());
