@@ -20,7 +20,7 @@ namespace painterfiles {
 
 std::string strokesFileName(const std::string& frameID) { return paintfiles::strokesFileName(frameID); }
 std::string unpaintedFileName(const std::string& frameID) { return paintfiles::unpaintedFileName(frameID); }
-std::string damagedFileName(const std::string& fileName) { return fileName + ".damaged"; }
+std::string damagedFileName(const std::string& fileName) { return paintfiles::damagedFileName(fileName); }
 
 foundation::Status keepDamagedFile(ProjectModel& project, const std::string& fileName) {
     const auto data = project.fileDataForFileWithPreferredFilename(fileName);
@@ -37,11 +37,17 @@ foundation::Result<std::optional<foundation::Bytes>> readPainterFile(const Proje
     return data.error();
 }
 
+std::string layerListPart() { return foundation::localized("the list of layers"); }
+std::string frameStrokesPart() { return foundation::localized("the strokes of this frame"); }
+std::string unpaintedPicturePart() { return foundation::localized("the picture the painting started from"); }
+std::string layerPart(const std::string& layerName) {
+    return foundation::localizedFormat("the layer “%@”", {foundation::Value(layerName)});
+}
+
 std::vector<std::string> unreadableParts(const ProjectModel& project, const std::string& frameID,
                                          const PainterLayerManager& layers) {
     std::vector<std::string> parts = layers.unreadableParts();
-    if (!readPainterFile(project, unpaintedFileName(frameID)))
-        parts.insert(parts.begin(), foundation::localized("the picture the painting started from"));
+    if (!readPainterFile(project, unpaintedFileName(frameID))) parts.insert(parts.begin(), unpaintedPicturePart());
     return parts;
 }
 
@@ -174,8 +180,11 @@ foundation::Status savePainterFrame(ProjectModel& project, KWImageProducer& prod
     if (!isMasking) {
         const std::vector<std::string> unreadable = painterfiles::unreadableParts(project, id, layers);
         // The picture from before the first painting, from which every later
-        // opening starts; made once, before the frame picture is replaced.
-        if (const auto before = painterfiles::readPainterFile(project, unpainted); before && !*before) {
+        // opening starts; made once, before the frame picture is replaced. A
+        // painting that went on over the frame's picture, its own stored one
+        // being damaged, starts from that picture from now on.
+        if (const auto before = painterfiles::readPainterFile(project, unpainted);
+            before && (!*before || layers.paintsOverFramePicture())) {
             const auto original = project.fileDataForFileWithPreferredFilename(frameFile);
             if (!original)
                 return foundation::Error(foundation::kPOSIXErrorDomain, ENOENT, "The frame's picture cannot be read.");

@@ -10,12 +10,14 @@
 #include "app/painter/PainterFrameSave.h"
 #include "app/painter/PainterLayerManager.h"
 #include "app/painter/PaintingMapping.h"
+#include "app/painter/Stroke.h"
 #include "platform/foundation/KeyedArchive.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/View.h"
 #include "platform/ui/controls/ImageView.h"
 
 #include <set>
+#include <utility>
 
 namespace {
 
@@ -23,11 +25,6 @@ using paintfiles::kLayersKey;
 constexpr const char* kActiveKey = "active";
 constexpr const char* kErasedByMaskKey = "erasedByMask";
 constexpr const char* kPictureChangeKey = "pictureChange";
-
-std::set<std::string> storedLayerIDs(ProjectModel& project, const std::string& frameID) {
-    const auto data = project.fileDataForFileWithPreferredFilename(PainterLayerManager::layersFileName(frameID));
-    return data ? paintfiles::listedLayerIDs(*data).value_or(std::set<std::string>{}) : std::set<std::string>{};
-}
 
 // The layer information file's dictionary; none when it is missing or not
 // a layer stack.
@@ -93,6 +90,10 @@ foundation::Result<StoredLayerStack> decodeLayerStack(const foundation::Bytes& d
     StoredLayerStack stack;
     std::set<std::string> seen;
     for (const foundation::Value& entry : array) {
+        // A layer read without its identifier would get a new one, and its
+        // files would be lost to it.
+        if (entry.isDictionary() && entry.asDictionary().get(paintfiles::kLayerIDKey).isNull())
+            return layerFileShapeError("A layer has no identifier.");
         auto layer = PainterLayer::initWithDict(entry);
         if (!layer) return layer.error();
         if (!seen.insert((*layer)->UUID).second) return layerFileShapeError("Two layers share one identifier.");
@@ -108,7 +109,6 @@ foundation::Result<StoredLayerStack> decodeLayerStack(const foundation::Bytes& d
 
 foundation::Status PainterLayerManager::saveLayerFiles(const std::string& frameID) {
     if (!project_) return foundation::Error(foundation::kPOSIXErrorDomain, EINVAL, "There is no project.");
-    const std::set<std::string> before = storedLayerIDs(*project_, frameID);
     foundation::Array list;
     for (const PainterLayerPtr& layer : layers_) {
         const auto picture = layer->unreadablePicture ? std::nullopt : pictureOf(layer);
@@ -135,16 +135,25 @@ foundation::Status PainterLayerManager::saveLayerFiles(const std::string& frameI
         }
         list.push_back(layer->encode());
     }
-    // Without the information file that listed them, the files of deleted
-    // layers cannot be told apart: they stay.
-    if (layerListUnreadable_) return foundation::Status::success();
     foundation::Dictionary root{{kLayersKey, list}, {kActiveKey, currentLayer_->UUID}};
     auto archive = foundation::KeyedArchiver::archivedData(foundation::Value(root));
     if (!archive) return archive.error();
+    // Without the information file that listed them, the files of deleted
+    // layers cannot be told apart: they stay. The layers written are listed
+    // aside, so that no sweep takes them for leftovers once the file reads
+    // again (an unreadable list aside keeps every layer file of the frame).
+    if (layerListUnreadable_) {
+        const std::string unlisted = paintfiles::unlistedLayersFileName(frameID);
+        if (!painterfiles::readPainterFile(*project_, unlisted)) return foundation::Status::success();
+        return project_->updateRegularFileWithContents(*archive, unlisted);
+    }
     if (auto written = project_->updateRegularFileWithContents(*archive, layersFileName(frameID)); !written)
         return written;
-    // Files of layers deleted since the last save go only once the new
-    // information file no longer lists them; those that could not be read stay.
+    // Files of layers deleted since the stack was read go only once the new
+    // information file no longer lists them; those that could not be read
+    // stay. A stack that was not read (damaged) names none: its files stay.
+    const std::set<std::string> before = std::exchange(storedLayerIDs_, {});
+    for (const PainterLayerPtr& layer : layers_) storedLayerIDs_.insert(layer->UUID);
     for (const std::string& id : before) {
         const auto withID = [&](const auto& l) { return l->UUID == id; };
         if (std::any_of(layers_.begin(), layers_.end(), withID)) continue;
@@ -159,11 +168,10 @@ foundation::Status PainterLayerManager::saveLayerFiles(const std::string& frameI
 
 std::vector<std::string> PainterLayerManager::unreadableParts() const {
     std::vector<std::string> parts;
-    if (layerListUnreadable_) parts.push_back(foundation::localized("the list of layers"));
-    if (frameStrokesUnreadable_) parts.push_back(foundation::localized("the strokes of this frame"));
+    if (layerListUnreadable_) parts.push_back(painterfiles::layerListPart());
+    if (frameStrokesUnreadable_) parts.push_back(painterfiles::frameStrokesPart());
     for (const PainterLayerPtr& layer : layers_)
-        if (layer->unreadablePicture || layer->unreadableStrokes)
-            parts.push_back(foundation::localizedFormat("the layer “%@”", {foundation::Value(layer->name)}));
+        if (layer->unreadablePicture || layer->unreadableStrokes) parts.push_back(painterfiles::layerPart(layer->name));
     return parts;
 }
 
@@ -176,6 +184,8 @@ foundation::Result<bool> PainterLayerManager::restoreLayerFiles(const std::strin
     if (!data || !*data) return false;
     auto stack = decodeLayerStack(**data);
     if (!stack) return stack.error();
+    storedLayerIDs_.clear();
+    for (const PainterLayerPtr& layer : stack->layers) storedLayerIDs_.insert(layer->UUID);
     // Everything is read and decoded before the stack on screen changes.
     std::vector<graphics::Image> pictures;
     PainterLayerPtr active = stack->layers.front();
@@ -223,11 +233,13 @@ foundation::Result<bool> PainterLayerManager::restoreLayerFiles(const std::strin
 
 foundation::Status PainterLayerManager::duplicateFrameID(const std::string& sourceID, const std::string& targetID,
                                                          ProjectModel& project) {
-    const auto data = project.fileDataForFileWithPreferredFilename(layersFileName(sourceID));
-    if (!data) return foundation::Status::success();
-    auto root = foundation::KeyedUnarchiver::unarchiveValue(*data);
+    const auto read = painterfiles::readPainterFile(project, layersFileName(sourceID));
+    if (!read) return read.error();
+    if (!*read) return foundation::Status::success();
+    const foundation::Bytes& data = **read;
+    auto root = foundation::KeyedUnarchiver::unarchiveValue(data);
     if (!root) return root.error();
-    auto stack = decodeLayerStack(*data);
+    auto stack = decodeLayerStack(data);
     if (!stack) return stack.error();
     foundation::Array list;
     std::optional<std::string> active;

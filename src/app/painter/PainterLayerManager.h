@@ -15,6 +15,7 @@
 
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -84,10 +85,12 @@ public:
     // Storing and restoring the stack (PainterLayerFiles.cpp).
 
     // Writes every layer's picture and strokes, then the layer information
-    // file, each atomically; then removes the files of layers no longer in
-    // the stack. Call after encodeLayerInformation. A file that was there
-    // but could not be read is neither written nor removed (see
-    // unreadableParts).
+    // file, each atomically; then removes the files of the layers read from
+    // it that are no longer in the stack. Call after encodeLayerInformation.
+    // A file that was there but could not be read is neither written nor
+    // removed (see unreadableParts); when that is the information file, the
+    // stack goes aside instead (paintfiles::unlistedLayersFileName), so that
+    // what was written is never taken for leftovers.
     foundation::Status saveLayerFiles(const std::string& frameID);
     // What of the painting stays in files that are there but could not be
     // read or decoded, in the user's words ("the layer “Sky”", "the list of
@@ -97,12 +100,18 @@ public:
     // The frame's stroke file is there but cannot be read.
     void setFrameStrokesUnreadable() { frameStrokesUnreadable_ = true; }
     bool frameStrokesUnreadable() const { return frameStrokesUnreadable_; }
+    // The stored painting was damaged, so the painting goes on over the
+    // frame's picture as it looked, which shows all of it: a save keeps that
+    // picture as the one the painting starts from (savePainterFrame).
+    void setPaintsOverFramePicture() { paintsOverFramePicture_ = true; }
+    bool paintsOverFramePicture() const { return paintsOverFramePicture_; }
     // Replaces the stack with the one stored for the frame; `activeStrokes`
     // (the frame's stroke file) go onto the active layer when its own stroke
     // file is missing. Returns false when the frame has no stored stack
-    // (also when its file cannot be read). A damaged stack file leaves the
-    // stack as it was and returns why; a layer's picture or stroke file that
-    // cannot be read or decoded leaves that layer without it, kept.
+    // (also when its file cannot be read). A damaged stack file (of another
+    // shape too: a name that is no text, a layer without its identifier)
+    // leaves the stack as it was and returns why; a layer's picture or stroke
+    // file that cannot be read or decoded leaves that layer without it, kept.
     foundation::Result<bool> restoreLayerFiles(const std::string& frameID,
                                                const std::optional<foundation::Bytes>& activeStrokes);
     // Copies a frame's stack to another frame under new layer identifiers.
@@ -143,6 +152,9 @@ private:
     std::shared_ptr<ProjectModel> project_;
     bool layerListUnreadable_ = false;
     bool frameStrokesUnreadable_ = false;
+    bool paintsOverFramePicture_ = false;
+    // The layers of the stored stack as it was read or last written.
+    std::set<std::string> storedLayerIDs_;
     // Layers removed from the stack whose files are kept.
     std::vector<PainterLayerPtr> removedUnreadable_;
     int64_t layerNumber_ = 0;
