@@ -115,7 +115,19 @@ foundation::Status savePainterFrame(ProjectModel& project, KWImageProducer& prod
 // the painter's next opening carries the change when the frame's picture is
 // the noted one and drops the note when it is not. Nothing happens to a
 // frame never painted.
-foundation::Status notePictureReplacement(ProjectModel& project, const std::string& frameID,
-                                          const foundation::Bytes& picture,
-                                          const std::optional<graphics::AffineTransform>& pictureMapping);
-foundation::Status carryPictureIntoPainting(ProjectModel& project, const std::string& frameID);
+//
+// A file of the painting that is there but cannot be read, or a layer's or
+// the stack's that does not decode, is never written over or removed: a
+// layer with such a file stays whole under its identifier, shown or hidden,
+// and the picture the painting started from and the frame's strokes stay
+// when they cannot be read. Both return those parts, in the user's words,
+// as unreadableParts names them. A stack file that does not decode is left
+// as it is and takes no note (the next Draw keeps it aside and goes on over
+// the new picture); one that cannot be read at all would leave a painting
+// that no longer lies on the picture, so notePictureReplacement refuses the
+// change (pictureNotChangedError).
+foundation::Result<std::vector<std::string>> notePictureReplacement(
+    ProjectModel& project, const std::string& frameID, const foundation::Bytes& picture,
+    const std::optional<graphics::AffineTransform>& pictureMapping);
+foundation::Result<std::vector<std::string>> carryPictureIntoPainting(ProjectModel& project,
+                                                                      const std::string& frameID);

@@ -34,18 +34,20 @@ std::optional<foundation::Dictionary> storedRoot(ProjectModel& project, const st
     return foundation::KeyedUnarchiver::unarchiveValue(*data)->asDictionary();
 }
 
-// The same, or for a frame without a readable one a stack of one layer that
-// takes the frame's stroke file, as its painting opens without one; a
-// damaged file is kept aside first.
-foundation::Result<foundation::Dictionary> storedOrSingleLayerRoot(ProjectModel& project, const std::string& frameID) {
-    if (auto root = storedRoot(project, frameID)) return *root;
-    // One that is there but cannot be read is never written over.
-    if (auto read = painterfiles::readPainterFile(project, PainterLayerManager::layersFileName(frameID)); !read)
-        return read.error();
-    if (auto kept = painterfiles::keepDamagedFile(project, PainterLayerManager::layersFileName(frameID)); !kept)
-        return kept.error();
+// The same to note something in, or for a frame without one a stack of one
+// layer that takes the frame's stroke file, as its painting opens without
+// one; none for a damaged one, and an error for one that cannot be read:
+// neither is written over. The painter keeps a damaged one aside when it
+// opens and goes on over the frame's picture, which shows what it noted.
+foundation::Result<std::optional<foundation::Dictionary>> notableRoot(ProjectModel& project,
+                                                                      const std::string& frameID) {
+    if (auto root = storedRoot(project, frameID)) return root;
+    auto read = painterfiles::readPainterFile(project, PainterLayerManager::layersFileName(frameID));
+    if (!read) return read.error();
+    if (*read) return std::optional<foundation::Dictionary>();
     const PainterLayer layer;
-    return foundation::Dictionary{{kLayersKey, foundation::Array{layer.encode()}}, {kActiveKey, layer.UUID}};
+    return std::optional<foundation::Dictionary>(
+        foundation::Dictionary{{kLayersKey, foundation::Array{layer.encode()}}, {kActiveKey, layer.UUID}});
 }
 
 foundation::Status writeRoot(ProjectModel& project, const std::string& frameID, const foundation::Dictionary& root) {
@@ -54,25 +56,36 @@ foundation::Status writeRoot(ProjectModel& project, const std::string& frameID, 
     return project.updateRegularFileWithContents(*archive, PainterLayerManager::layersFileName(frameID));
 }
 
-// A layer's strokes or picture as a change of the frame's picture carries
-// them; a file that does not decode goes as it is, for the painter to
-// report when it opens.
-foundation::Result<foundation::Bytes> carriedStrokes(const foundation::Bytes& strokes, const PaintingMapping& mapping) {
-    auto carried = mappedStrokes(strokes, mapping);
-    return carried ? carried : foundation::Result<foundation::Bytes>(strokes);
+// A stroke file's bytes (none when it is missing); none at all when it is
+// there but cannot be read or does not decode. An empty one holds no
+// strokes.
+std::optional<std::optional<foundation::Bytes>> readableStrokes(ProjectModel& project, const std::string& fileName) {
+    auto strokes = painterfiles::readPainterFile(project, fileName);
+    if (!strokes || (*strokes && !(*strokes)->empty() && !decodeStrokeBuffer(**strokes))) return std::nullopt;
+    return std::move(*strokes);
 }
 
-foundation::Result<foundation::Bytes> carriedLayerPicture(const foundation::Bytes& png,
-                                                          const PaintingMapping& mapping) {
-    auto picture = graphics::Image::decode(png);
-    if (!picture || picture->isNull()) return png;
-    return mappedLayerPicture(*picture, mapping).pngData();
-}
+// A layer's stored files: its picture, decoded, and its strokes, each none
+// when missing; none at all when one is there but cannot be read or does
+// not decode.
+struct LayerFiles {
+    std::optional<graphics::Image> picture;
+    std::optional<foundation::Bytes> strokes;
+};
 
-foundation::Status writeCarried(ProjectModel& project, const foundation::Result<foundation::Bytes>& carried,
-                                const std::string& fileName) {
-    if (!carried) return carried.error();
-    return project.updateRegularFileWithContents(*carried, fileName);
+std::optional<LayerFiles> readableLayerFiles(ProjectModel& project, const std::string& frameID,
+                                             const std::string& layerID) {
+    const auto png =
+        painterfiles::readPainterFile(project, PainterLayerManager::layerPictureFileName(frameID, layerID));
+    auto strokes = readableStrokes(project, PainterLayerManager::layerStrokesFileName(frameID, layerID));
+    if (!png || !strokes) return std::nullopt;
+    LayerFiles files{std::nullopt, std::move(*strokes)};
+    if (*png) {
+        auto decoded = graphics::Image::decode(**png);
+        if (!decoded || decoded->isNull()) return std::nullopt;
+        files.picture = std::move(*decoded);
+    }
+    return files;
 }
 
 }  // namespace
@@ -265,11 +278,11 @@ foundation::Status PainterLayerManager::duplicateFrameID(const std::string& sour
 }
 
 foundation::Status PainterLayerManager::markPaintingErasedByMask(const std::string& frameID, ProjectModel& project) {
-    auto root = storedOrSingleLayerRoot(project, frameID);
+    auto root = notableRoot(project, frameID);
     if (!root) return root.error();
-    if (root->get(kErasedByMaskKey).asBool()) return foundation::Status::success();
-    root->set(kErasedByMaskKey, true);
-    return writeRoot(project, frameID, *root);
+    if (!*root || (*root)->get(kErasedByMaskKey).asBool()) return foundation::Status::success();
+    (*root)->set(kErasedByMaskKey, true);
+    return writeRoot(project, frameID, **root);
 }
 
 bool PainterLayerManager::paintingErasedByMask(const std::string& frameID, ProjectModel& project) {
@@ -277,12 +290,14 @@ bool PainterLayerManager::paintingErasedByMask(const std::string& frameID, Proje
     return root && root->get(kErasedByMaskKey).asBool();
 }
 
-foundation::Status PainterLayerManager::notePictureChange(const std::string& frameID, ProjectModel& project,
-                                                          const foundation::Dictionary& note) {
-    auto root = storedOrSingleLayerRoot(project, frameID);
+foundation::Result<bool> PainterLayerManager::notePictureChange(const std::string& frameID, ProjectModel& project,
+                                                                const foundation::Dictionary& note) {
+    auto root = notableRoot(project, frameID);
     if (!root) return root.error();
-    root->set(kPictureChangeKey, note);
-    return writeRoot(project, frameID, *root);
+    if (!*root) return false;
+    (*root)->set(kPictureChangeKey, note);
+    if (auto written = writeRoot(project, frameID, **root); !written) return written.error();
+    return true;
 }
 
 std::optional<foundation::Dictionary> PainterLayerManager::pictureChangeNote(const std::string& frameID,
@@ -300,58 +315,70 @@ foundation::Status PainterLayerManager::dropPictureChangeNote(const std::string&
     return writeRoot(project, frameID, *root);
 }
 
-foundation::Status PainterLayerManager::carryPictureIntoLayers(const std::string& frameID, ProjectModel& project,
-                                                               const std::optional<PaintingMapping>& mapping) {
+foundation::Result<std::vector<std::string>> PainterLayerManager::carryPictureIntoLayers(
+    const std::string& frameID, ProjectModel& project, const std::optional<PaintingMapping>& mapping) {
     const std::string strokesFile = painterfiles::strokesFileName(frameID);
     const auto data = project.fileDataForFileWithPreferredFilename(layersFileName(frameID));
     auto stack = data ? decodeLayerStack(*data) : foundation::Result<StoredLayerStack>(foundation::Error());
-    // Without a readable stack the painting opens from the frame's stroke
-    // file alone, as one shown layer; a damaged stack is left for the
-    // painter to report.
-    if (!stack) return project.updateRegularFileWithContents({}, strokesFile);
+    // Only a stack that decodes holds a note of the change; one that no
+    // longer does is left for the painter to keep aside and report.
+    if (!stack) return std::vector<std::string>{painterfiles::layerListPart()};
     const auto shown = [](const PainterLayerPtr& layer) { return layer->isEnabled && layer->obacity > 0; };
     PainterLayerPtr active = stack->layers.front();
     for (const PainterLayerPtr& layer : stack->layers)
         if (layer->UUID == stack->activeID) active = layer;
+    std::vector<std::string> left;
     // The frame's stroke file stands in for the active layer's own when that
-    // is missing: emptied before the shown active layer's own file goes.
-    if (shown(active))
-        if (auto written = project.updateRegularFileWithContents({}, strokesFile); !written) return written;
+    // is missing: emptied before the shown active layer's own file goes. One
+    // that cannot be read or decoded stays, and the painter reports it.
+    const auto frameStrokes = readableStrokes(project, strokesFile);
+    if (!frameStrokes) left.push_back(painterfiles::frameStrokesPart());
+    if (frameStrokes && shown(active))
+        if (auto written = project.updateRegularFileWithContents({}, strokesFile); !written) return written.error();
     std::vector<std::string> carriedAway;
     std::optional<foundation::Bytes> activeStrokes;
     foundation::Array list;
     for (const PainterLayerPtr& layer : stack->layers) {
+        // A layer with a file that is there but cannot be read or decoded
+        // stays as it is, under its identifier: what that file holds is
+        // neither in the picture nor carried, and removing it or the rest of
+        // the layer would decide for the user.
+        auto files = readableLayerFiles(project, frameID, layer->UUID);
+        const bool needsFrameStrokes = files && !files->strokes && layer == active && !shown(layer) && mapping;
+        if (!files || (needsFrameStrokes && !frameStrokes)) {
+            if (!files) left.push_back(painterfiles::layerPart(layer->name));
+            list.push_back(layer->encode());
+            continue;
+        }
         if (shown(layer)) {
             for (const std::string& name :
                  {layerPictureFileName(frameID, layer->UUID), layerStrokesFileName(frameID, layer->UUID)})
-                if (auto removed = project.removeRegularFileWithPreferredFilename(name); !removed) return removed;
+                if (auto removed = project.removeRegularFileWithPreferredFilename(name); !removed)
+                    return removed.error();
         } else if (mapping) {
             // Carried into the files of a new identifier, which the stack
             // names only once all are written: until then the layer is as it
-            // was, and carrying again starts from the same files. A layer
-            // with a file that is there but cannot be read stays as it is,
-            // under its identifier: carried, it would lose that file.
+            // was, and carrying again starts from the same files.
             const std::string from = layer->UUID;
-            const auto ownStrokes = painterfiles::readPainterFile(project, layerStrokesFileName(frameID, from));
-            const auto png = painterfiles::readPainterFile(project, layerPictureFileName(frameID, from));
-            if (!ownStrokes || !png) {
-                list.push_back(layer->encode());
-                continue;
-            }
             layer->UUID = FileUtil::createUUID();
-            auto strokes = *ownStrokes;
-            if (!strokes && layer == active) strokes = project.fileDataForFileWithPreferredFilename(strokesFile);
+            const auto strokes = needsFrameStrokes ? *frameStrokes : files->strokes;
             if (strokes && !strokes->empty()) {
-                const auto carried = carriedStrokes(*strokes, *mapping);
-                if (auto written = writeCarried(project, carried, layerStrokesFileName(frameID, layer->UUID)); !written)
-                    return written;
-                if (layer == active) activeStrokes = *carried;
-            }
-            if (*png)
-                if (auto written = writeCarried(project, carriedLayerPicture(**png, *mapping),
-                                                layerPictureFileName(frameID, layer->UUID));
+                auto carried = mappedStrokes(*strokes, *mapping);
+                if (!carried) return carried.error();
+                if (auto written =
+                        project.updateRegularFileWithContents(*carried, layerStrokesFileName(frameID, layer->UUID));
                     !written)
-                    return written;
+                    return written.error();
+                if (layer == active) activeStrokes = std::move(*carried);
+            }
+            if (files->picture) {
+                auto png = mappedLayerPicture(*files->picture, *mapping).pngData();
+                if (!png) return png.error();
+                if (auto written =
+                        project.updateRegularFileWithContents(*png, layerPictureFileName(frameID, layer->UUID));
+                    !written)
+                    return written.error();
+            }
             carriedAway.push_back(layerPictureFileName(frameID, from));
             carriedAway.push_back(layerStrokesFileName(frameID, from));
         }
@@ -365,10 +392,12 @@ foundation::Status PainterLayerManager::carryPictureIntoLayers(const std::string
     root.set(kActiveKey, active->UUID);
     root.remove(kErasedByMaskKey);
     root.remove(kPictureChangeKey);
-    if (auto written = writeRoot(project, frameID, root); !written) return written;
+    if (auto written = writeRoot(project, frameID, root); !written) return written.error();
     for (const std::string& name : carriedAway) (void)project.removeRegularFileWithPreferredFilename(name);
     // The frame's stroke file holds the active layer's strokes, as after a
     // save; until now it stood for the layer's old files.
-    if (activeStrokes) return project.updateRegularFileWithContents(*activeStrokes, strokesFile);
-    return foundation::Status::success();
+    if (activeStrokes && frameStrokes)
+        if (auto written = project.updateRegularFileWithContents(*activeStrokes, strokesFile); !written)
+            return written.error();
+    return left;
 }

@@ -120,16 +120,20 @@ public:
     // A mask saved over the frame rubbed out some of its painting, which the
     // next painting replays. Kept in the layer information file (readers
     // that do not know it pass it by) until saveLayerFiles writes the file
-    // anew; a frame without a readable one gets a stack of one layer that
-    // takes the frame's stroke file, as its painting opens without one.
+    // anew; a frame without one gets a stack of one layer that takes the
+    // frame's stroke file, as its painting opens without one. A damaged one
+    // takes no mark: the next Draw goes on over the frame's picture, erase
+    // and all. One that cannot be read is an error.
     static foundation::Status markPaintingErasedByMask(const std::string& frameID, ProjectModel& project);
     static bool paintingErasedByMask(const std::string& frameID, ProjectModel& project);
     // A change of the frame's picture that the painting has yet to take in
     // (carryPictureIntoLayers), noted in the layer information file before
     // the picture changes, so that no crash can part the two. A frame
-    // without a readable file gets a stack of one layer, as for a mask.
-    static foundation::Status notePictureChange(const std::string& frameID, ProjectModel& project,
-                                                const foundation::Dictionary& note);
+    // without the file gets a stack of one layer, as for a mask. False, and
+    // nothing written, when the file is damaged; an error when it cannot be
+    // read (neither of these takes a mask's note either).
+    static foundation::Result<bool> notePictureChange(const std::string& frameID, ProjectModel& project,
+                                                      const foundation::Dictionary& note);
     static std::optional<foundation::Dictionary> pictureChangeNote(const std::string& frameID, ProjectModel& project);
     static foundation::Status dropPictureChangeNote(const std::string& frameID, ProjectModel& project);
     // The frame's picture took in what its shown layers drew: their strokes
@@ -138,11 +142,12 @@ public:
     // `mapping` when the picture moved what it shows, under new identifiers.
     // The stack file is written last and drops the notes of the change and
     // of a mask (no replay can bring that back now), so that a crash before
-    // it leaves the change to carry again from the same files. A stack file
-    // that cannot be read is left for the painter to report; the painting
-    // then opens from the frame's stroke file, emptied.
-    static foundation::Status carryPictureIntoLayers(const std::string& frameID, ProjectModel& project,
-                                                     const std::optional<PaintingMapping>& mapping);
+    // it leaves the change to carry again from the same files. A layer with
+    // a file that is there but cannot be read or decoded stays whole, as
+    // does the frame's stroke file when it cannot be read; returns those
+    // parts in the user's words (as unreadableParts names them).
+    static foundation::Result<std::vector<std::string>> carryPictureIntoLayers(
+        const std::string& frameID, ProjectModel& project, const std::optional<PaintingMapping>& mapping);
 
 private:
     PainterLayerPtr makeNamedLayer();

@@ -548,12 +548,12 @@ TEST_F(PainterViewControllerTest, ACropCutShortAnywhereKeepsThePictureAndThePain
                 return fileData(PainterLayerManager::layerStrokesFileName(id, stack.value().layers.at(0)->UUID));
             };
             const auto before = fileData(picture), hidden = hiddenStrokes();
-            foundation::Status done;
+            bool done = false;
             {  // The steps of a crop: the note, the picture, the painting.
                 testsupport::ScopedSyncFailure failing(on, EIO, passing);
-                done = notePictureReplacement(*project, id, cropped, zoom);
-                if (done) done = project->updateRegularFileWithContents(cropped, picture);
-                if (done) done = carryPictureIntoPainting(*project, id);
+                done = notePictureReplacement(*project, id, cropped, zoom).ok();
+                if (done) done = project->updateRegularFileWithContents(cropped, picture).ok();
+                if (done) done = carryPictureIntoPainting(*project, id).ok();
             }
             ASSERT_TRUE(open(index, false));
             const auto shown = fileData(picture);
