@@ -33,6 +33,9 @@ std::string layerStrokesFileName(const std::string& frameID, const std::string& 
     return "canvas-" + frameID + "-" + layerID + ".cnv";
 }
 
+std::string damagedFileName(const std::string& fileName) { return fileName + ".damaged"; }
+std::string unlistedLayersFileName(const std::string& frameID) { return layersFileName(frameID) + ".unlisted"; }
+
 std::optional<std::set<std::string>> listedLayerIDs(const foundation::Bytes& data) {
     auto root = foundation::KeyedUnarchiver::unarchiveValue(data);
     if (!root || !root->isDictionary()) return std::nullopt;
@@ -53,13 +56,18 @@ LeftoverPaintFiles::LeftoverPaintFiles(std::string folder, std::function<bool(co
 const std::optional<std::set<std::string>>& LeftoverPaintFiles::layersOf(const std::string& frameID) {
     auto known = layers_.find(frameID);
     if (known != layers_.end()) return known->second;
-    std::optional<std::set<std::string>> ids;
-    auto data = foundation::readRegularFile(foundation::path::appending(folder_, layersFileName(frameID)),
-                                            projectkeys::kMaximumListBytes);
-    if (data) {
-        ids = listedLayerIDs(*data);
-    } else if (data.error().code == ENOENT) {
-        ids.emplace();
+    std::optional<std::set<std::string>> ids{std::in_place};
+    const std::string list = layersFileName(frameID);
+    for (const std::string& name : {list, damagedFileName(list), unlistedLayersFileName(frameID)}) {
+        auto data =
+            foundation::readRegularFile(foundation::path::appending(folder_, name), projectkeys::kMaximumListBytes);
+        if (!data && data.error().code == ENOENT) continue;
+        const auto named = data ? listedLayerIDs(*data) : std::nullopt;
+        if (!named) {
+            ids.reset();
+            break;
+        }
+        ids->insert(named->begin(), named->end());
     }
     return layers_.emplace(frameID, std::move(ids)).first->second;
 }

@@ -11,6 +11,12 @@
 //                                     { "layers": [{ "UUID": ..., ... }], ... }
 //   "canvas-<frameID>-<layerID>.png"  a layer's picture
 //   "canvas-<frameID>-<layerID>.cnv"  a layer's strokes
+//
+// Beside them, lists of layers that the frame's own list does not hold:
+//   "canvas-<frameID>.layers.damaged"   a damaged list, kept aside by the
+//                                       painter before it writes a new one
+//   "canvas-<frameID>.layers.unlisted"  the layers a save wrote while the
+//                                       frame's list could not be read
 
 #include "platform/foundation/Value.h"
 
@@ -31,6 +37,9 @@ std::string unpaintedFileName(const std::string& frameID);
 std::string layersFileName(const std::string& frameID);
 std::string layerPictureFileName(const std::string& frameID, const std::string& layerID);
 std::string layerStrokesFileName(const std::string& frameID, const std::string& layerID);
+// "<name>.damaged": where a file that does not decode is kept aside.
+std::string damagedFileName(const std::string& fileName);
+std::string unlistedLayersFileName(const std::string& frameID);
 
 // The layer IDs a layer stack file lists; none when the data is no layer
 // stack.
@@ -38,17 +47,19 @@ std::optional<std::set<std::string>> listedLayerIDs(const foundation::Bytes& dat
 
 // Tells, for the names of one project folder, the painter files that are
 // left over: those named after a frame ID that is not in use, and the layer
-// files of a frame in use whose layer stack file does not list the layer (or
-// is missing). A layer stack file that cannot be read keeps every layer file
-// of its frame.
+// files of a frame in use that none of its lists names (the layer stack
+// file, its damaged copy and the unlisted layers; none of them there counts
+// as naming no layer). A list that is there but cannot be read, or names no
+// clear set of layers, keeps every layer file of its frame: the files of a
+// damaged list and those a save could not list hold paintings too.
 class LeftoverPaintFiles {
 public:
     LeftoverPaintFiles(std::string folder, std::function<bool(const std::string& frameID)> inUse);
     bool isLeftover(const std::string& fileName);
 
 private:
-    // The layers a listed frame's stack file lists (empty when it has none);
-    // none when the file cannot be read.
+    // The layers a listed frame's lists name (empty when it has none); none
+    // when one of them cannot be read.
     const std::optional<std::set<std::string>>& layersOf(const std::string& frameID);
 
     std::string folder_;

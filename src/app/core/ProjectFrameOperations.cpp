@@ -18,8 +18,6 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <unordered_set>
 #include <vector>
 
@@ -27,15 +25,6 @@ using foundation::Error;
 using foundation::Status;
 using foundation::Value;
 namespace keys = projectkeys;
-
-namespace {
-
-bool isRegularFile(const std::string& path) {
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-}  // namespace
 
 Status ProjectDataWrapper::writeMetaDataAfterFrameList() {
     std::shared_ptr<FrameList> list = getFrameList();
@@ -164,8 +153,7 @@ void ProjectDataWrapper::removeFilesOfUnusedFrameIDs(const std::vector<FramePtr>
         if (keep.contains(name)) continue;
         bool named = std::any_of(unused.begin(), unused.end(),
                                  [&](const std::string& id) { return name.find(id) != std::string::npos; });
-        std::string path = foundation::path::appending(*folder, name);
-        if (named && isRegularFile(path)) ::unlink(path.c_str());
+        if (named) (void)projectleftovers::removeReadableFile(*folder, name);
     }
 }
 

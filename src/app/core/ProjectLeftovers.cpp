@@ -6,6 +6,7 @@
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/RegularFile.h"
 #include "platform/foundation/TemporaryClaim.h"
 
 #include <cerrno>
@@ -67,6 +68,14 @@ private:
 
 }  // namespace
 
+bool removeReadableFile(const std::string& folder, const std::string& name) {
+    const std::string path = foundation::path::appending(folder, name);
+    const auto file = foundation::openRegularFile(path, foundation::Links::Refuse);
+    struct stat info {};
+    if (!file || ::fstat(file->get(), &info) != 0) return false;
+    return uint64_t(info.st_size) <= projectkeys::kMaximumFileBytes && ::unlink(path.c_str()) == 0;
+}
+
 Scan scanFolder(const std::string& folder) {
     Scan scan;
     // Only a folder whose list was saved says which pictures are unused.
@@ -93,7 +102,7 @@ std::vector<std::string> removeUnusedFiles(const std::string& folder, const std:
     std::vector<std::string> removed;
     UnusedFrameFiles unused(folder);
     for (const std::string& name : names)
-        if (unused.contains(name) && removeRegularFile(folder, name)) removed.push_back(name);
+        if (unused.contains(name) && removeReadableFile(folder, name)) removed.push_back(name);
     return removed;
 }
 

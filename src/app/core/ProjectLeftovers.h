@@ -11,6 +11,7 @@
 // frame's layer stack does not list. Nothing else (audio, anything unknown)
 // is touched, and nothing at all in a folder without a saved list. No file
 // time or clock takes part: what is in use is asked at the moment of removal.
+// A frame file that cannot be read stays (removeReadableFile).
 //
 // The sweep has two halves. The scan lists the folder on any thread and takes
 // the temporaries away. Which frame files are unused it can only guess there:
@@ -35,10 +36,18 @@ struct Scan {
 // that look unused. Any thread.
 Scan scanFolder(const std::string& folder);
 
-// Removes those of `names` (from scanFolder) that are regular files and are
-// still unused now. Main thread, while the project whose list was read from
-// `folder` is alive (its list holds the frames in use). Returns the names
-// removed.
+// Removes a frame file of `folder` that its readers could read: a regular
+// file (not a link) that opens for reading and holds at most
+// projectkeys::kMaximumFileBytes. One that cannot be read (a FIFO, a link,
+// no permission, too large) stays as it is: nothing can tell that it holds
+// nothing of worth, a painting say that a later reader takes. True when it
+// was removed.
+bool removeReadableFile(const std::string& folder, const std::string& name);
+
+// Removes those of `names` (from scanFolder) that can be read
+// (removeReadableFile) and are still unused now. Main thread, while the
+// project whose list was read from `folder` is alive (its list holds the
+// frames in use). Returns the names removed.
 std::vector<std::string> removeUnusedFiles(const std::string& folder, const std::vector<std::string>& names);
 
 }  // namespace projectleftovers

@@ -124,14 +124,24 @@ Status replaceFramePicture(ProjectModel& project, KWImageProducer& producer, con
                            const std::string& frameID, const std::optional<graphics::AffineTransform>& pictureMapping) {
     // The painting notes the change before the picture is replaced, so that
     // no crash between the two can bring its old picture back.
+    std::vector<std::string> left;
     const Status replaced = producer.replaceImage(image, frameID, [&](const foundation::Bytes& picture) {
-        return notePictureReplacement(project, frameID, picture, pictureMapping);
+        auto noted = notePictureReplacement(project, frameID, picture, pictureMapping);
+        if (!noted) return Status(noted.error());
+        left = std::move(*noted);
+        return Status::success();
     });
     // Carries the noted change into the painting when the picture took it,
     // and drops the note when it did not.
-    const Status carried = carryPictureIntoPainting(project, frameID);
-    const Status status = replaced ? carried : replaced;
-    return !status && foundation::isOutOfSpaceError(status.error()) ? Status(storageFullError(status.error())) : status;
+    const auto carried = carryPictureIntoPainting(project, frameID);
+    if (carried)
+        for (const std::string& part : *carried)
+            if (std::find(left.begin(), left.end(), part) == left.end()) left.push_back(part);
+    const Status status = !replaced ? replaced : !carried ? Status(carried.error()) : Status::success();
+    if (!status && foundation::isOutOfSpaceError(status.error())) return storageFullError(status.error());
+    // What the painting could not take is told once, with the change.
+    if (status && !left.empty()) return painterfiles::pictureChangedPartsLeftError(left);
+    return status;
 }
 
 std::optional<Image> originalPicture(ProjectModel& project, const FramePtr& frame) {
@@ -150,6 +160,8 @@ std::vector<std::optional<Image>> mergeSources(ProjectModel& project, int64_t in
 }
 
 std::string saveFailureMessage(ProjectModel& project, const Error& error) {
+    // What a painting could not take is the painting's own story.
+    if (error.domain == painterfiles::kPainterErrorDomain) return error.description;
     return saveFailureText(projectCalled(project.getName()), error);
 }
 

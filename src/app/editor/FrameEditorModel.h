@@ -77,7 +77,10 @@ std::string deleteQuestion(const std::vector<FramePtr>& going);
 // and what it hides moved by `pictureMapping` (where a crop put each point
 // of the old picture, in unit coordinates; none for a merge): see
 // notePictureReplacement. A failure once the picture is replaced leaves the
-// rest to the painter's next opening.
+// rest to the painter's next opening. Parts of the painting that cannot be
+// read stay as they are: the change goes through and fails with
+// painterfiles::pictureChangedPartsLeftError naming them, or, where the
+// painting could not follow it, is not made (pictureNotChangedError).
 // A full storage fails with the store error 623 (storageFullError).
 foundation::Status replaceFramePicture(ProjectModel& project, KWImageProducer& producer, const graphics::Image& image,
                                        const std::string& frameID,
@@ -92,7 +95,8 @@ std::optional<graphics::Image> originalPicture(ProjectModel& project, const Fram
 std::vector<std::optional<graphics::Image>> mergeSources(ProjectModel& project, int64_t index);
 
 // The text an alert about a failed save of the project shows: the project by
-// its name and why, in the user's words (saveFailureText).
+// its name and why, in the user's words (saveFailureText); a painting's own
+// error as it says it.
 std::string saveFailureMessage(ProjectModel& project, const foundation::Error& error);
 
 // The error of a paste that delivered fewer frames than were counted.

@@ -20,7 +20,7 @@ namespace painterfiles {
 
 std::string strokesFileName(const std::string& frameID) { return paintfiles::strokesFileName(frameID); }
 std::string unpaintedFileName(const std::string& frameID) { return paintfiles::unpaintedFileName(frameID); }
-std::string damagedFileName(const std::string& fileName) { return fileName + ".damaged"; }
+std::string damagedFileName(const std::string& fileName) { return paintfiles::damagedFileName(fileName); }
 
 foundation::Status keepDamagedFile(ProjectModel& project, const std::string& fileName) {
     const auto data = project.fileDataForFileWithPreferredFilename(fileName);
@@ -37,11 +37,17 @@ foundation::Result<std::optional<foundation::Bytes>> readPainterFile(const Proje
     return data.error();
 }
 
+std::string layerListPart() { return foundation::localized("the list of layers"); }
+std::string frameStrokesPart() { return foundation::localized("the strokes of this frame"); }
+std::string unpaintedPicturePart() { return foundation::localized("the picture the painting started from"); }
+std::string layerPart(const std::string& layerName) {
+    return foundation::localizedFormat("the layer “%@”", {foundation::Value(layerName)});
+}
+
 std::vector<std::string> unreadableParts(const ProjectModel& project, const std::string& frameID,
                                          const PainterLayerManager& layers) {
     std::vector<std::string> parts = layers.unreadableParts();
-    if (!readPainterFile(project, unpaintedFileName(frameID)))
-        parts.insert(parts.begin(), foundation::localized("the picture the painting started from"));
+    if (!readPainterFile(project, unpaintedFileName(frameID))) parts.insert(parts.begin(), unpaintedPicturePart());
     return parts;
 }
 
@@ -57,6 +63,20 @@ foundation::Error unreadablePartsError(const std::vector<std::string>& parts) {
         foundation::localizedFormat("Part of this frame's painting cannot be read: %@. It was left as it is and "
                                     "the rest was saved; the frame keeps its picture until all of it can be read.",
                                     {foundation::Value(partsText(parts))}));
+}
+
+foundation::Error pictureChangedPartsLeftError(const std::vector<std::string>& parts) {
+    return foundation::Error(kPainterErrorDomain, 2,
+                             foundation::localizedFormat("The picture was changed, but part of this frame's painting "
+                                                         "cannot be read: %@. That part was left as it is.",
+                                                         {foundation::Value(partsText(parts))}));
+}
+
+foundation::Error pictureNotChangedError(const std::vector<std::string>& parts) {
+    return foundation::Error(kPainterErrorDomain, 3,
+                             foundation::localizedFormat("The picture was left as it is, because part of this "
+                                                         "frame's painting cannot be read: %@.",
+                                                         {foundation::Value(partsText(parts))}));
 }
 
 }  // namespace painterfiles
@@ -174,8 +194,11 @@ foundation::Status savePainterFrame(ProjectModel& project, KWImageProducer& prod
     if (!isMasking) {
         const std::vector<std::string> unreadable = painterfiles::unreadableParts(project, id, layers);
         // The picture from before the first painting, from which every later
-        // opening starts; made once, before the frame picture is replaced.
-        if (const auto before = painterfiles::readPainterFile(project, unpainted); before && !*before) {
+        // opening starts; made once, before the frame picture is replaced. A
+        // painting that went on over the frame's picture, its own stored one
+        // being damaged, starts from that picture from now on.
+        if (const auto before = painterfiles::readPainterFile(project, unpainted);
+            before && (!*before || layers.paintsOverFramePicture())) {
             const auto original = project.fileDataForFileWithPreferredFilename(frameFile);
             if (!original)
                 return foundation::Error(foundation::kPOSIXErrorDomain, ENOENT, "The frame's picture cannot be read.");
@@ -207,12 +230,15 @@ foundation::Status savePainterFrame(ProjectModel& project, KWImageProducer& prod
     return foundation::Status::success();
 }
 
-foundation::Status notePictureReplacement(ProjectModel& project, const std::string& frameID,
-                                          const foundation::Bytes& picture,
-                                          const std::optional<graphics::AffineTransform>& pictureMapping) {
-    // A change noted before and never carried goes first.
-    if (auto carried = carryPictureIntoPainting(project, frameID); !carried) return carried;
-    if (!isPainted(project, frameID)) return foundation::Status::success();
+foundation::Result<std::vector<std::string>> notePictureReplacement(
+    ProjectModel& project, const std::string& frameID, const foundation::Bytes& picture,
+    const std::optional<graphics::AffineTransform>& pictureMapping) {
+    // A change noted before and never carried goes first; what it leaves as
+    // it is, this change leaves too, and tells.
+    if (auto carried = carryPictureIntoPainting(project, frameID); !carried) return carried.error();
+    if (!isPainted(project, frameID)) return std::vector<std::string>{};
+    if (!painterfiles::readPainterFile(project, PainterLayerManager::layersFileName(frameID)))
+        return painterfiles::pictureNotChangedError({painterfiles::layerListPart()});
     foundation::Dictionary note{{kNotedPictureKey, pictureDigest(picture)}};
     if (const auto& t = pictureMapping) {
         note.set(kNotedMappingKey,
@@ -222,25 +248,38 @@ foundation::Status notePictureReplacement(ProjectModel& project, const std::stri
         note.set(kNotedSizesKey, foundation::Array{foundation::Value(from.width), foundation::Value(from.height),
                                                    foundation::Value(to.width), foundation::Value(to.height)});
     }
-    return PainterLayerManager::notePictureChange(frameID, project, note);
+    auto noted = PainterLayerManager::notePictureChange(frameID, project, note);
+    if (!noted) return noted.error();
+    return *noted ? std::vector<std::string>{} : std::vector<std::string>{painterfiles::layerListPart()};
 }
 
-foundation::Status carryPictureIntoPainting(ProjectModel& project, const std::string& frameID) {
+foundation::Result<std::vector<std::string>> carryPictureIntoPainting(ProjectModel& project,
+                                                                      const std::string& frameID) {
     const auto note = PainterLayerManager::pictureChangeNote(frameID, project);
-    if (!note) return foundation::Status::success();
+    if (!note) return std::vector<std::string>{};
     const auto picture = project.fileDataForFileWithPreferredFilename(KWImageProducer::frameFileName(frameID));
     // A change that never reached the frame's picture leaves the painting as it was.
-    if (!picture || note->get(kNotedPictureKey).stringValue() != pictureDigest(*picture))
-        return PainterLayerManager::dropPictureChangeNote(frameID, project);
+    if (!picture || note->get(kNotedPictureKey).stringValue() != pictureDigest(*picture)) {
+        if (auto dropped = PainterLayerManager::dropPictureChangeNote(frameID, project); !dropped)
+            return dropped.error();
+        return std::vector<std::string>{};
+    }
     // The picture first: until the layers' file drops the note, carrying
-    // again writes it once more.
-    if (auto written = project.updateRegularFileWithContents(*picture, painterfiles::unpaintedFileName(frameID));
-        !written)
-        return written;
+    // again writes it once more. One that cannot be read stays; the painter
+    // then opens on the frame's picture, which is the new one.
+    std::vector<std::string> left;
+    const std::string unpainted = painterfiles::unpaintedFileName(frameID);
+    if (!painterfiles::readPainterFile(project, unpainted))
+        left.push_back(painterfiles::unpaintedPicturePart());
+    else if (auto written = project.updateRegularFileWithContents(*picture, unpainted); !written)
+        return written.error();
     std::optional<PaintingMapping> mapping;
     if (const auto unit = notedMapping(*note)) {
         const auto [from, to] = notedSizes(*note);
         mapping = PaintingMapping{*unit, paintingCanvasSize(ui::Device::current().screenBounds().size), from, to};
     }
-    return PainterLayerManager::carryPictureIntoLayers(frameID, project, mapping);
+    auto carried = PainterLayerManager::carryPictureIntoLayers(frameID, project, mapping);
+    if (!carried) return carried.error();
+    left.insert(left.end(), carried->begin(), carried->end());
+    return left;
 }

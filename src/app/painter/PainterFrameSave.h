@@ -34,11 +34,25 @@ foundation::Status keepDamagedFile(ProjectModel& project, const std::string& fil
 foundation::Result<std::optional<foundation::Bytes>> readPainterFile(const ProjectModel& project,
                                                                      const std::string& fileName);
 
+// The parts of a painting as the user is told of them: "the list of
+// layers", "the strokes of this frame", "the picture the painting started
+// from", "the layer “Sky”".
+std::string layerListPart();
+std::string frameStrokesPart();
+std::string unpaintedPicturePart();
+std::string layerPart(const std::string& layerName);
+
 // The error of a save that left parts of the painting as they were, in
 // files it cannot read (`parts` as unreadableParts names them); its
 // description is the user's text.
 inline constexpr const char* kPainterErrorDomain = "TollivarPainterErrorDomain";
 foundation::Error unreadablePartsError(const std::vector<std::string>& parts);
+// The errors of a change of the frame's picture (a crop, a merge) that went
+// through while parts of its painting were left as they are, and of one
+// that was not made because the painting could not have followed it; their
+// descriptions are the user's text.
+foundation::Error pictureChangedPartsLeftError(const std::vector<std::string>& parts);
+foundation::Error pictureNotChangedError(const std::vector<std::string>& parts);
 // What of a frame's painting is in files that are there but cannot be
 // read, in the user's words: the unpainted picture, then what the layer
 // stack kept (PainterLayerManager::unreadableParts).
@@ -50,9 +64,10 @@ std::string partsText(const std::vector<std::string>& parts);
 }  // namespace painterfiles
 
 // Paint mode: the unpainted picture is kept once as "canvas-<id>.jpg" (a byte
-// copy of "frame-<id>.jpg"), then the active layer's strokes, the layer
-// stack, the picture at JPEG quality 1.0 and its thumbnail and preview are
-// written.
+// copy of "frame-<id>.jpg"; again when the painting went on over the frame's
+// picture, PainterLayerManager::paintsOverFramePicture), then the active
+// layer's strokes, the layer stack, the picture at JPEG quality 1.0 and its
+// thumbnail and preview are written.
 //
 // What a mask did to the frame.
 struct MaskedPainting {
@@ -100,7 +115,19 @@ foundation::Status savePainterFrame(ProjectModel& project, KWImageProducer& prod
 // the painter's next opening carries the change when the frame's picture is
 // the noted one and drops the note when it is not. Nothing happens to a
 // frame never painted.
-foundation::Status notePictureReplacement(ProjectModel& project, const std::string& frameID,
-                                          const foundation::Bytes& picture,
-                                          const std::optional<graphics::AffineTransform>& pictureMapping);
-foundation::Status carryPictureIntoPainting(ProjectModel& project, const std::string& frameID);
+//
+// A file of the painting that is there but cannot be read, or a layer's or
+// the stack's that does not decode, is never written over or removed: a
+// layer with such a file stays whole under its identifier, shown or hidden,
+// and the picture the painting started from and the frame's strokes stay
+// when they cannot be read. Both return those parts, in the user's words,
+// as unreadableParts names them. A stack file that does not decode is left
+// as it is and takes no note (the next Draw keeps it aside and goes on over
+// the new picture); one that cannot be read at all would leave a painting
+// that no longer lies on the picture, so notePictureReplacement refuses the
+// change (pictureNotChangedError).
+foundation::Result<std::vector<std::string>> notePictureReplacement(
+    ProjectModel& project, const std::string& frameID, const foundation::Bytes& picture,
+    const std::optional<graphics::AffineTransform>& pictureMapping);
+foundation::Result<std::vector<std::string>> carryPictureIntoPainting(ProjectModel& project,
+                                                                      const std::string& frameID);

@@ -10,12 +10,14 @@
 #include "app/painter/PainterFrameSave.h"
 #include "app/painter/PainterLayerManager.h"
 #include "app/painter/PaintingMapping.h"
+#include "app/painter/Stroke.h"
 #include "platform/foundation/KeyedArchive.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/View.h"
 #include "platform/ui/controls/ImageView.h"
 
 #include <set>
+#include <utility>
 
 namespace {
 
@@ -23,11 +25,6 @@ using paintfiles::kLayersKey;
 constexpr const char* kActiveKey = "active";
 constexpr const char* kErasedByMaskKey = "erasedByMask";
 constexpr const char* kPictureChangeKey = "pictureChange";
-
-std::set<std::string> storedLayerIDs(ProjectModel& project, const std::string& frameID) {
-    const auto data = project.fileDataForFileWithPreferredFilename(PainterLayerManager::layersFileName(frameID));
-    return data ? paintfiles::listedLayerIDs(*data).value_or(std::set<std::string>{}) : std::set<std::string>{};
-}
 
 // The layer information file's dictionary; none when it is missing or not
 // a layer stack.
@@ -37,18 +34,20 @@ std::optional<foundation::Dictionary> storedRoot(ProjectModel& project, const st
     return foundation::KeyedUnarchiver::unarchiveValue(*data)->asDictionary();
 }
 
-// The same, or for a frame without a readable one a stack of one layer that
-// takes the frame's stroke file, as its painting opens without one; a
-// damaged file is kept aside first.
-foundation::Result<foundation::Dictionary> storedOrSingleLayerRoot(ProjectModel& project, const std::string& frameID) {
-    if (auto root = storedRoot(project, frameID)) return *root;
-    // One that is there but cannot be read is never written over.
-    if (auto read = painterfiles::readPainterFile(project, PainterLayerManager::layersFileName(frameID)); !read)
-        return read.error();
-    if (auto kept = painterfiles::keepDamagedFile(project, PainterLayerManager::layersFileName(frameID)); !kept)
-        return kept.error();
+// The same to note something in, or for a frame without one a stack of one
+// layer that takes the frame's stroke file, as its painting opens without
+// one; none for a damaged one, and an error for one that cannot be read:
+// neither is written over. The painter keeps a damaged one aside when it
+// opens and goes on over the frame's picture, which shows what it noted.
+foundation::Result<std::optional<foundation::Dictionary>> notableRoot(ProjectModel& project,
+                                                                      const std::string& frameID) {
+    if (auto root = storedRoot(project, frameID)) return root;
+    auto read = painterfiles::readPainterFile(project, PainterLayerManager::layersFileName(frameID));
+    if (!read) return read.error();
+    if (*read) return std::optional<foundation::Dictionary>();
     const PainterLayer layer;
-    return foundation::Dictionary{{kLayersKey, foundation::Array{layer.encode()}}, {kActiveKey, layer.UUID}};
+    return std::optional<foundation::Dictionary>(
+        foundation::Dictionary{{kLayersKey, foundation::Array{layer.encode()}}, {kActiveKey, layer.UUID}});
 }
 
 foundation::Status writeRoot(ProjectModel& project, const std::string& frameID, const foundation::Dictionary& root) {
@@ -57,25 +56,36 @@ foundation::Status writeRoot(ProjectModel& project, const std::string& frameID, 
     return project.updateRegularFileWithContents(*archive, PainterLayerManager::layersFileName(frameID));
 }
 
-// A layer's strokes or picture as a change of the frame's picture carries
-// them; a file that does not decode goes as it is, for the painter to
-// report when it opens.
-foundation::Result<foundation::Bytes> carriedStrokes(const foundation::Bytes& strokes, const PaintingMapping& mapping) {
-    auto carried = mappedStrokes(strokes, mapping);
-    return carried ? carried : foundation::Result<foundation::Bytes>(strokes);
+// A stroke file's bytes (none when it is missing); none at all when it is
+// there but cannot be read or does not decode. An empty one holds no
+// strokes.
+std::optional<std::optional<foundation::Bytes>> readableStrokes(ProjectModel& project, const std::string& fileName) {
+    auto strokes = painterfiles::readPainterFile(project, fileName);
+    if (!strokes || (*strokes && !(*strokes)->empty() && !decodeStrokeBuffer(**strokes))) return std::nullopt;
+    return std::move(*strokes);
 }
 
-foundation::Result<foundation::Bytes> carriedLayerPicture(const foundation::Bytes& png,
-                                                          const PaintingMapping& mapping) {
-    auto picture = graphics::Image::decode(png);
-    if (!picture || picture->isNull()) return png;
-    return mappedLayerPicture(*picture, mapping).pngData();
-}
+// A layer's stored files: its picture, decoded, and its strokes, each none
+// when missing; none at all when one is there but cannot be read or does
+// not decode.
+struct LayerFiles {
+    std::optional<graphics::Image> picture;
+    std::optional<foundation::Bytes> strokes;
+};
 
-foundation::Status writeCarried(ProjectModel& project, const foundation::Result<foundation::Bytes>& carried,
-                                const std::string& fileName) {
-    if (!carried) return carried.error();
-    return project.updateRegularFileWithContents(*carried, fileName);
+std::optional<LayerFiles> readableLayerFiles(ProjectModel& project, const std::string& frameID,
+                                             const std::string& layerID) {
+    const auto png =
+        painterfiles::readPainterFile(project, PainterLayerManager::layerPictureFileName(frameID, layerID));
+    auto strokes = readableStrokes(project, PainterLayerManager::layerStrokesFileName(frameID, layerID));
+    if (!png || !strokes) return std::nullopt;
+    LayerFiles files{std::nullopt, std::move(*strokes)};
+    if (*png) {
+        auto decoded = graphics::Image::decode(**png);
+        if (!decoded || decoded->isNull()) return std::nullopt;
+        files.picture = std::move(*decoded);
+    }
+    return files;
 }
 
 }  // namespace
@@ -93,6 +103,10 @@ foundation::Result<StoredLayerStack> decodeLayerStack(const foundation::Bytes& d
     StoredLayerStack stack;
     std::set<std::string> seen;
     for (const foundation::Value& entry : array) {
+        // A layer read without its identifier would get a new one, and its
+        // files would be lost to it.
+        if (entry.isDictionary() && entry.asDictionary().get(paintfiles::kLayerIDKey).isNull())
+            return layerFileShapeError("A layer has no identifier.");
         auto layer = PainterLayer::initWithDict(entry);
         if (!layer) return layer.error();
         if (!seen.insert((*layer)->UUID).second) return layerFileShapeError("Two layers share one identifier.");
@@ -108,7 +122,6 @@ foundation::Result<StoredLayerStack> decodeLayerStack(const foundation::Bytes& d
 
 foundation::Status PainterLayerManager::saveLayerFiles(const std::string& frameID) {
     if (!project_) return foundation::Error(foundation::kPOSIXErrorDomain, EINVAL, "There is no project.");
-    const std::set<std::string> before = storedLayerIDs(*project_, frameID);
     foundation::Array list;
     for (const PainterLayerPtr& layer : layers_) {
         const auto picture = layer->unreadablePicture ? std::nullopt : pictureOf(layer);
@@ -135,16 +148,25 @@ foundation::Status PainterLayerManager::saveLayerFiles(const std::string& frameI
         }
         list.push_back(layer->encode());
     }
-    // Without the information file that listed them, the files of deleted
-    // layers cannot be told apart: they stay.
-    if (layerListUnreadable_) return foundation::Status::success();
     foundation::Dictionary root{{kLayersKey, list}, {kActiveKey, currentLayer_->UUID}};
     auto archive = foundation::KeyedArchiver::archivedData(foundation::Value(root));
     if (!archive) return archive.error();
+    // Without the information file that listed them, the files of deleted
+    // layers cannot be told apart: they stay. The layers written are listed
+    // aside, so that no sweep takes them for leftovers once the file reads
+    // again (an unreadable list aside keeps every layer file of the frame).
+    if (layerListUnreadable_) {
+        const std::string unlisted = paintfiles::unlistedLayersFileName(frameID);
+        if (!painterfiles::readPainterFile(*project_, unlisted)) return foundation::Status::success();
+        return project_->updateRegularFileWithContents(*archive, unlisted);
+    }
     if (auto written = project_->updateRegularFileWithContents(*archive, layersFileName(frameID)); !written)
         return written;
-    // Files of layers deleted since the last save go only once the new
-    // information file no longer lists them; those that could not be read stay.
+    // Files of layers deleted since the stack was read go only once the new
+    // information file no longer lists them; those that could not be read
+    // stay. A stack that was not read (damaged) names none: its files stay.
+    const std::set<std::string> before = std::exchange(storedLayerIDs_, {});
+    for (const PainterLayerPtr& layer : layers_) storedLayerIDs_.insert(layer->UUID);
     for (const std::string& id : before) {
         const auto withID = [&](const auto& l) { return l->UUID == id; };
         if (std::any_of(layers_.begin(), layers_.end(), withID)) continue;
@@ -159,11 +181,10 @@ foundation::Status PainterLayerManager::saveLayerFiles(const std::string& frameI
 
 std::vector<std::string> PainterLayerManager::unreadableParts() const {
     std::vector<std::string> parts;
-    if (layerListUnreadable_) parts.push_back(foundation::localized("the list of layers"));
-    if (frameStrokesUnreadable_) parts.push_back(foundation::localized("the strokes of this frame"));
+    if (layerListUnreadable_) parts.push_back(painterfiles::layerListPart());
+    if (frameStrokesUnreadable_) parts.push_back(painterfiles::frameStrokesPart());
     for (const PainterLayerPtr& layer : layers_)
-        if (layer->unreadablePicture || layer->unreadableStrokes)
-            parts.push_back(foundation::localizedFormat("the layer “%@”", {foundation::Value(layer->name)}));
+        if (layer->unreadablePicture || layer->unreadableStrokes) parts.push_back(painterfiles::layerPart(layer->name));
     return parts;
 }
 
@@ -176,6 +197,8 @@ foundation::Result<bool> PainterLayerManager::restoreLayerFiles(const std::strin
     if (!data || !*data) return false;
     auto stack = decodeLayerStack(**data);
     if (!stack) return stack.error();
+    storedLayerIDs_.clear();
+    for (const PainterLayerPtr& layer : stack->layers) storedLayerIDs_.insert(layer->UUID);
     // Everything is read and decoded before the stack on screen changes.
     std::vector<graphics::Image> pictures;
     PainterLayerPtr active = stack->layers.front();
@@ -223,11 +246,13 @@ foundation::Result<bool> PainterLayerManager::restoreLayerFiles(const std::strin
 
 foundation::Status PainterLayerManager::duplicateFrameID(const std::string& sourceID, const std::string& targetID,
                                                          ProjectModel& project) {
-    const auto data = project.fileDataForFileWithPreferredFilename(layersFileName(sourceID));
-    if (!data) return foundation::Status::success();
-    auto root = foundation::KeyedUnarchiver::unarchiveValue(*data);
+    const auto read = painterfiles::readPainterFile(project, layersFileName(sourceID));
+    if (!read) return read.error();
+    if (!*read) return foundation::Status::success();
+    const foundation::Bytes& data = **read;
+    auto root = foundation::KeyedUnarchiver::unarchiveValue(data);
     if (!root) return root.error();
-    auto stack = decodeLayerStack(*data);
+    auto stack = decodeLayerStack(data);
     if (!stack) return stack.error();
     foundation::Array list;
     std::optional<std::string> active;
@@ -253,11 +278,11 @@ foundation::Status PainterLayerManager::duplicateFrameID(const std::string& sour
 }
 
 foundation::Status PainterLayerManager::markPaintingErasedByMask(const std::string& frameID, ProjectModel& project) {
-    auto root = storedOrSingleLayerRoot(project, frameID);
+    auto root = notableRoot(project, frameID);
     if (!root) return root.error();
-    if (root->get(kErasedByMaskKey).asBool()) return foundation::Status::success();
-    root->set(kErasedByMaskKey, true);
-    return writeRoot(project, frameID, *root);
+    if (!*root || (*root)->get(kErasedByMaskKey).asBool()) return foundation::Status::success();
+    (*root)->set(kErasedByMaskKey, true);
+    return writeRoot(project, frameID, **root);
 }
 
 bool PainterLayerManager::paintingErasedByMask(const std::string& frameID, ProjectModel& project) {
@@ -265,12 +290,14 @@ bool PainterLayerManager::paintingErasedByMask(const std::string& frameID, Proje
     return root && root->get(kErasedByMaskKey).asBool();
 }
 
-foundation::Status PainterLayerManager::notePictureChange(const std::string& frameID, ProjectModel& project,
-                                                          const foundation::Dictionary& note) {
-    auto root = storedOrSingleLayerRoot(project, frameID);
+foundation::Result<bool> PainterLayerManager::notePictureChange(const std::string& frameID, ProjectModel& project,
+                                                                const foundation::Dictionary& note) {
+    auto root = notableRoot(project, frameID);
     if (!root) return root.error();
-    root->set(kPictureChangeKey, note);
-    return writeRoot(project, frameID, *root);
+    if (!*root) return false;
+    (*root)->set(kPictureChangeKey, note);
+    if (auto written = writeRoot(project, frameID, **root); !written) return written.error();
+    return true;
 }
 
 std::optional<foundation::Dictionary> PainterLayerManager::pictureChangeNote(const std::string& frameID,
@@ -288,58 +315,70 @@ foundation::Status PainterLayerManager::dropPictureChangeNote(const std::string&
     return writeRoot(project, frameID, *root);
 }
 
-foundation::Status PainterLayerManager::carryPictureIntoLayers(const std::string& frameID, ProjectModel& project,
-                                                               const std::optional<PaintingMapping>& mapping) {
+foundation::Result<std::vector<std::string>> PainterLayerManager::carryPictureIntoLayers(
+    const std::string& frameID, ProjectModel& project, const std::optional<PaintingMapping>& mapping) {
     const std::string strokesFile = painterfiles::strokesFileName(frameID);
     const auto data = project.fileDataForFileWithPreferredFilename(layersFileName(frameID));
     auto stack = data ? decodeLayerStack(*data) : foundation::Result<StoredLayerStack>(foundation::Error());
-    // Without a readable stack the painting opens from the frame's stroke
-    // file alone, as one shown layer; a damaged stack is left for the
-    // painter to report.
-    if (!stack) return project.updateRegularFileWithContents({}, strokesFile);
+    // Only a stack that decodes holds a note of the change; one that no
+    // longer does is left for the painter to keep aside and report.
+    if (!stack) return std::vector<std::string>{painterfiles::layerListPart()};
     const auto shown = [](const PainterLayerPtr& layer) { return layer->isEnabled && layer->obacity > 0; };
     PainterLayerPtr active = stack->layers.front();
     for (const PainterLayerPtr& layer : stack->layers)
         if (layer->UUID == stack->activeID) active = layer;
+    std::vector<std::string> left;
     // The frame's stroke file stands in for the active layer's own when that
-    // is missing: emptied before the shown active layer's own file goes.
-    if (shown(active))
-        if (auto written = project.updateRegularFileWithContents({}, strokesFile); !written) return written;
+    // is missing: emptied before the shown active layer's own file goes. One
+    // that cannot be read or decoded stays, and the painter reports it.
+    const auto frameStrokes = readableStrokes(project, strokesFile);
+    if (!frameStrokes) left.push_back(painterfiles::frameStrokesPart());
+    if (frameStrokes && shown(active))
+        if (auto written = project.updateRegularFileWithContents({}, strokesFile); !written) return written.error();
     std::vector<std::string> carriedAway;
     std::optional<foundation::Bytes> activeStrokes;
     foundation::Array list;
     for (const PainterLayerPtr& layer : stack->layers) {
+        // A layer with a file that is there but cannot be read or decoded
+        // stays as it is, under its identifier: what that file holds is
+        // neither in the picture nor carried, and removing it or the rest of
+        // the layer would decide for the user.
+        auto files = readableLayerFiles(project, frameID, layer->UUID);
+        const bool needsFrameStrokes = files && !files->strokes && layer == active && !shown(layer) && mapping;
+        if (!files || (needsFrameStrokes && !frameStrokes)) {
+            if (!files) left.push_back(painterfiles::layerPart(layer->name));
+            list.push_back(layer->encode());
+            continue;
+        }
         if (shown(layer)) {
             for (const std::string& name :
                  {layerPictureFileName(frameID, layer->UUID), layerStrokesFileName(frameID, layer->UUID)})
-                if (auto removed = project.removeRegularFileWithPreferredFilename(name); !removed) return removed;
+                if (auto removed = project.removeRegularFileWithPreferredFilename(name); !removed)
+                    return removed.error();
         } else if (mapping) {
             // Carried into the files of a new identifier, which the stack
             // names only once all are written: until then the layer is as it
-            // was, and carrying again starts from the same files. A layer
-            // with a file that is there but cannot be read stays as it is,
-            // under its identifier: carried, it would lose that file.
+            // was, and carrying again starts from the same files.
             const std::string from = layer->UUID;
-            const auto ownStrokes = painterfiles::readPainterFile(project, layerStrokesFileName(frameID, from));
-            const auto png = painterfiles::readPainterFile(project, layerPictureFileName(frameID, from));
-            if (!ownStrokes || !png) {
-                list.push_back(layer->encode());
-                continue;
-            }
             layer->UUID = FileUtil::createUUID();
-            auto strokes = *ownStrokes;
-            if (!strokes && layer == active) strokes = project.fileDataForFileWithPreferredFilename(strokesFile);
+            const auto strokes = needsFrameStrokes ? *frameStrokes : files->strokes;
             if (strokes && !strokes->empty()) {
-                const auto carried = carriedStrokes(*strokes, *mapping);
-                if (auto written = writeCarried(project, carried, layerStrokesFileName(frameID, layer->UUID)); !written)
-                    return written;
-                if (layer == active) activeStrokes = *carried;
-            }
-            if (*png)
-                if (auto written = writeCarried(project, carriedLayerPicture(**png, *mapping),
-                                                layerPictureFileName(frameID, layer->UUID));
+                auto carried = mappedStrokes(*strokes, *mapping);
+                if (!carried) return carried.error();
+                if (auto written =
+                        project.updateRegularFileWithContents(*carried, layerStrokesFileName(frameID, layer->UUID));
                     !written)
-                    return written;
+                    return written.error();
+                if (layer == active) activeStrokes = std::move(*carried);
+            }
+            if (files->picture) {
+                auto png = mappedLayerPicture(*files->picture, *mapping).pngData();
+                if (!png) return png.error();
+                if (auto written =
+                        project.updateRegularFileWithContents(*png, layerPictureFileName(frameID, layer->UUID));
+                    !written)
+                    return written.error();
+            }
             carriedAway.push_back(layerPictureFileName(frameID, from));
             carriedAway.push_back(layerStrokesFileName(frameID, from));
         }
@@ -353,10 +392,12 @@ foundation::Status PainterLayerManager::carryPictureIntoLayers(const std::string
     root.set(kActiveKey, active->UUID);
     root.remove(kErasedByMaskKey);
     root.remove(kPictureChangeKey);
-    if (auto written = writeRoot(project, frameID, root); !written) return written;
+    if (auto written = writeRoot(project, frameID, root); !written) return written.error();
     for (const std::string& name : carriedAway) (void)project.removeRegularFileWithPreferredFilename(name);
     // The frame's stroke file holds the active layer's strokes, as after a
     // save; until now it stood for the layer's old files.
-    if (activeStrokes) return project.updateRegularFileWithContents(*activeStrokes, strokesFile);
-    return foundation::Status::success();
+    if (activeStrokes && frameStrokes)
+        if (auto written = project.updateRegularFileWithContents(*activeStrokes, strokesFile); !written)
+            return written.error();
+    return left;
 }

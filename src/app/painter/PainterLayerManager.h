@@ -15,6 +15,7 @@
 
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -84,10 +85,12 @@ public:
     // Storing and restoring the stack (PainterLayerFiles.cpp).
 
     // Writes every layer's picture and strokes, then the layer information
-    // file, each atomically; then removes the files of layers no longer in
-    // the stack. Call after encodeLayerInformation. A file that was there
-    // but could not be read is neither written nor removed (see
-    // unreadableParts).
+    // file, each atomically; then removes the files of the layers read from
+    // it that are no longer in the stack. Call after encodeLayerInformation.
+    // A file that was there but could not be read is neither written nor
+    // removed (see unreadableParts); when that is the information file, the
+    // stack goes aside instead (paintfiles::unlistedLayersFileName), so that
+    // what was written is never taken for leftovers.
     foundation::Status saveLayerFiles(const std::string& frameID);
     // What of the painting stays in files that are there but could not be
     // read or decoded, in the user's words ("the layer “Sky”", "the list of
@@ -97,12 +100,18 @@ public:
     // The frame's stroke file is there but cannot be read.
     void setFrameStrokesUnreadable() { frameStrokesUnreadable_ = true; }
     bool frameStrokesUnreadable() const { return frameStrokesUnreadable_; }
+    // The stored painting was damaged, so the painting goes on over the
+    // frame's picture as it looked, which shows all of it: a save keeps that
+    // picture as the one the painting starts from (savePainterFrame).
+    void setPaintsOverFramePicture() { paintsOverFramePicture_ = true; }
+    bool paintsOverFramePicture() const { return paintsOverFramePicture_; }
     // Replaces the stack with the one stored for the frame; `activeStrokes`
     // (the frame's stroke file) go onto the active layer when its own stroke
     // file is missing. Returns false when the frame has no stored stack
-    // (also when its file cannot be read). A damaged stack file leaves the
-    // stack as it was and returns why; a layer's picture or stroke file that
-    // cannot be read or decoded leaves that layer without it, kept.
+    // (also when its file cannot be read). A damaged stack file (of another
+    // shape too: a name that is no text, a layer without its identifier)
+    // leaves the stack as it was and returns why; a layer's picture or stroke
+    // file that cannot be read or decoded leaves that layer without it, kept.
     foundation::Result<bool> restoreLayerFiles(const std::string& frameID,
                                                const std::optional<foundation::Bytes>& activeStrokes);
     // Copies a frame's stack to another frame under new layer identifiers.
@@ -111,16 +120,20 @@ public:
     // A mask saved over the frame rubbed out some of its painting, which the
     // next painting replays. Kept in the layer information file (readers
     // that do not know it pass it by) until saveLayerFiles writes the file
-    // anew; a frame without a readable one gets a stack of one layer that
-    // takes the frame's stroke file, as its painting opens without one.
+    // anew; a frame without one gets a stack of one layer that takes the
+    // frame's stroke file, as its painting opens without one. A damaged one
+    // takes no mark: the next Draw goes on over the frame's picture, erase
+    // and all. One that cannot be read is an error.
     static foundation::Status markPaintingErasedByMask(const std::string& frameID, ProjectModel& project);
     static bool paintingErasedByMask(const std::string& frameID, ProjectModel& project);
     // A change of the frame's picture that the painting has yet to take in
     // (carryPictureIntoLayers), noted in the layer information file before
     // the picture changes, so that no crash can part the two. A frame
-    // without a readable file gets a stack of one layer, as for a mask.
-    static foundation::Status notePictureChange(const std::string& frameID, ProjectModel& project,
-                                                const foundation::Dictionary& note);
+    // without the file gets a stack of one layer, as for a mask. False, and
+    // nothing written, when the file is damaged; an error when it cannot be
+    // read (neither of these takes a mask's note either).
+    static foundation::Result<bool> notePictureChange(const std::string& frameID, ProjectModel& project,
+                                                      const foundation::Dictionary& note);
     static std::optional<foundation::Dictionary> pictureChangeNote(const std::string& frameID, ProjectModel& project);
     static foundation::Status dropPictureChangeNote(const std::string& frameID, ProjectModel& project);
     // The frame's picture took in what its shown layers drew: their strokes
@@ -129,11 +142,12 @@ public:
     // `mapping` when the picture moved what it shows, under new identifiers.
     // The stack file is written last and drops the notes of the change and
     // of a mask (no replay can bring that back now), so that a crash before
-    // it leaves the change to carry again from the same files. A stack file
-    // that cannot be read is left for the painter to report; the painting
-    // then opens from the frame's stroke file, emptied.
-    static foundation::Status carryPictureIntoLayers(const std::string& frameID, ProjectModel& project,
-                                                     const std::optional<PaintingMapping>& mapping);
+    // it leaves the change to carry again from the same files. A layer with
+    // a file that is there but cannot be read or decoded stays whole, as
+    // does the frame's stroke file when it cannot be read; returns those
+    // parts in the user's words (as unreadableParts names them).
+    static foundation::Result<std::vector<std::string>> carryPictureIntoLayers(
+        const std::string& frameID, ProjectModel& project, const std::optional<PaintingMapping>& mapping);
 
 private:
     PainterLayerPtr makeNamedLayer();
@@ -143,6 +157,9 @@ private:
     std::shared_ptr<ProjectModel> project_;
     bool layerListUnreadable_ = false;
     bool frameStrokesUnreadable_ = false;
+    bool paintsOverFramePicture_ = false;
+    // The layers of the stored stack as it was read or last written.
+    std::set<std::string> storedLayerIDs_;
     // Layers removed from the stack whose files are kept.
     std::vector<PainterLayerPtr> removedUnreadable_;
     int64_t layerNumber_ = 0;

@@ -45,6 +45,9 @@ public:
     static constexpr const char* kDamagedStrokesMessage =
         "The strokes of this frame could not be read. The painting starts from the picture; the file was kept "
         "beside it.";
+    static constexpr const char* kDamagedLayersMessage =
+        "The list of this frame's layers is damaged. The painting goes on over the frame's picture as it looks "
+        "now; the list and the files of its layers were kept.";
     // Told at opening: what of the painting is in files that cannot be read.
     static constexpr const char* kUnreadablePaintingMessage =
         "Part of this frame's painting cannot be read: %@. It is left as it is; until all of it can be read, "
@@ -144,9 +147,14 @@ private:
     void loadStrokes();
     // Loads the frame's painting into `layers` as paint mode opens it: the
     // stored stack, else the frame's strokes, or the previous frame's when
-    // it has none. Returns the files that could not be read, in order.
+    // it has none. Returns the files that could not be decoded, in order
+    // (after a damaged stack nothing more is loaded).
     std::vector<std::string> loadPaintingInto(PainterLayerManager& layers);
+    // Keeps a damaged file aside and says so.
     void reportDamaged(const std::string& fileName);
+    // After a damaged file: the painting goes on over the frame's picture as
+    // it looks, which shows all of what was painted.
+    void paintOverFramePicture();
     // Saving (PainterViewSave.cpp).
     foundation::Dictionary settingsDictionary() const;
     // The frame, the settings and the metadata, as saveAndClose writes them.

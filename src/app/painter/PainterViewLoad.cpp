@@ -128,14 +128,25 @@ void PainterViewController::prepareBackground() {
 
 void PainterViewController::reportDamaged(const std::string& fileName) {
     (void)painterfiles::keepDamagedFile(*project_, fileName);
-    auto alert = AlertView::create("", foundation::localized(kDamagedStrokesMessage));
+    const std::string id = project_->getFrameList()->getFrameAtIndex(currentFrame_)->frameID();
+    const bool list = fileName == PainterLayerManager::layersFileName(id);
+    auto alert = AlertView::create("", foundation::localized(list ? kDamagedLayersMessage : kDamagedStrokesMessage));
     alert->addButtonWithTitle(foundation::localized("OK"), {});
     alert->show();
 }
 
+void PainterViewController::paintOverFramePicture() {
+    bgImageView_->setImage(framePicture_);
+    layerManager_->setImageBackground(framePicture_);
+    layerManager_->setFlattenSize(framePicture_.normalized().size());
+    layerManager_->setPaintsOverFramePicture();
+}
+
 void PainterViewController::loadStrokes() {
     if (isMasking_) return;
-    for (const std::string& file : loadPaintingInto(*layerManager_)) reportDamaged(file);
+    const std::vector<std::string> damaged = loadPaintingInto(*layerManager_);
+    for (const std::string& file : damaged) reportDamaged(file);
+    if (!damaged.empty()) paintOverFramePicture();
     const std::string id = project_->getFrameList()->getFrameAtIndex(currentFrame_)->frameID();
     const std::vector<std::string> unreadable = painterfiles::unreadableParts(*project_, id, *layerManager_);
     if (unreadable.empty()) return;
@@ -164,7 +175,9 @@ std::vector<std::string> PainterViewController::loadPaintingInto(PainterLayerMan
     std::vector<std::string> damaged;
     auto restored = layers.restoreLayerFiles(id, ownStrokes ? strokes : std::nullopt);
     if (restored && *restored) return damaged;
-    if (!restored) damaged.push_back(PainterLayerManager::layersFileName(id));
+    // The frame's strokes are those of one of a damaged stack's layers,
+    // which the frame's picture shows already.
+    if (!restored) return {PainterLayerManager::layersFileName(id)};
     if (strokes && !strokes->empty()) {
         if (auto loaded = layers.decodeLayerInformationFromData(strokes); !loaded) damaged.push_back(strokesFile);
     }

@@ -5,6 +5,7 @@
 #include "app/painter/PainterLayerManager.h"
 #include "platform/foundation/KeyedArchive.h"
 #include "platform/ui/controls/ImageView.h"
+#include "support/HostileFiles.h"
 #include "support/TempAppFolders.h"
 #include "support/VirtualClock.h"
 
@@ -314,6 +315,9 @@ TEST_F(PainterLayerManagerTest, DuplicatingAFrameCopiesItsLayersUnderNewIdentifi
     EXPECT_EQ(stack->activeID, stack->layers[0]->UUID);
     EXPECT_TRUE(PainterLayerManager::duplicateFrameID("missing", "T2", *project));
     EXPECT_FALSE(project->fileDataForFileWithPreferredFilename(PainterLayerManager::layersFileName("T2")));
+    // A list that cannot be read is no missing one: the copy fails.
+    testsupport::placeHostile(fileInProject(PainterLayerManager::layersFileName("S")), testsupport::Hostile::Fifo);
+    EXPECT_FALSE(PainterLayerManager::duplicateFrameID("S", "T3", *project));
 }
 
 }  // namespace
