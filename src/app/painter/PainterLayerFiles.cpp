@@ -1,5 +1,6 @@
 // Storing and restoring a frame's layer stack: the layer information file
 // (a keyed archive of { "layers": [layer dictionaries], "active": UUID,
+// "canvas": [width, height] of the canvas the strokes were drawn on,
 // "erasedByMask": true when a mask rubbed out some of the painting,
 // "pictureChange": a change of the frame's picture that the painting has yet
 // to take in }) and a picture and a stroke file per layer.
@@ -25,6 +26,25 @@ using paintfiles::kLayersKey;
 constexpr const char* kActiveKey = "active";
 constexpr const char* kErasedByMaskKey = "erasedByMask";
 constexpr const char* kPictureChangeKey = "pictureChange";
+constexpr const char* kCanvasKey = "canvas";
+// What a recorded canvas may measure, in points: any window's.
+constexpr double kSmallestCanvas = 1, kLargestCanvas = 100'000;
+
+std::optional<graphics::Size> canvasFrom(const foundation::Value& value) {
+    if (!value.isArray() || value.asArray().size() != 2) return std::nullopt;
+    double side[2];
+    for (size_t i = 0; i < 2; ++i) {
+        const foundation::Value& number = value.asArray().at(i);
+        if (!number.isNumber() || !(number.asDouble() >= kSmallestCanvas && number.asDouble() <= kLargestCanvas))
+            return std::nullopt;
+        side[i] = number.asDouble();
+    }
+    return graphics::Size{side[0], side[1]};
+}
+
+foundation::Value canvasValue(graphics::Size canvas) {
+    return foundation::Array{foundation::Value(canvas.width), foundation::Value(canvas.height)};
+}
 
 // The layer information file's dictionary; none when it is missing or not
 // a layer stack.
@@ -117,6 +137,7 @@ foundation::Result<StoredLayerStack> decodeLayerStack(const foundation::Bytes& d
             return layerFileShapeError("The active layer is not one of the layers.");
         stack.activeID = active.asString();
     }
+    stack.canvas = canvasFrom(dictionary.get(kCanvasKey));
     return stack;
 }
 
@@ -149,6 +170,7 @@ foundation::Status PainterLayerManager::saveLayerFiles(const std::string& frameI
         list.push_back(layer->encode());
     }
     foundation::Dictionary root{{kLayersKey, list}, {kActiveKey, currentLayer_->UUID}};
+    if (paintingCanvas_) root.set(kCanvasKey, canvasValue(paintingCanvas_->bounds().size));
     auto archive = foundation::KeyedArchiver::archivedData(foundation::Value(root));
     if (!archive) return archive.error();
     // Without the information file that listed them, the files of deleted

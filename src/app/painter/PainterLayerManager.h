@@ -90,7 +90,8 @@ public:
     // A file that was there but could not be read is neither written nor
     // removed (see unreadableParts); when that is the information file, the
     // stack goes aside instead (paintfiles::unlistedLayersFileName), so that
-    // what was written is never taken for leftovers.
+    // what was written is never taken for leftovers. The information file
+    // records the canvas the strokes and pictures are on.
     foundation::Status saveLayerFiles(const std::string& frameID);
     // What of the painting stays in files that are there but could not be
     // read or decoded, in the user's words ("the layer “Sky”", "the list of
@@ -177,5 +178,9 @@ private:
 struct StoredLayerStack {
     std::vector<PainterLayerPtr> layers;
     std::optional<std::string> activeID;
+    // The canvas its strokes and pictures were drawn on ("canvas": [width,
+    // height] in points); none in files of earlier versions, and where the
+    // value cannot be a canvas.
+    std::optional<graphics::Size> canvas;
 };
 foundation::Result<StoredLayerStack> decodeLayerStack(const foundation::Bytes& data);
