@@ -80,6 +80,7 @@ foundation::Status StrokeCanvasView::loadBufferData(const foundation::Bytes& dat
 }
 
 void StrokeCanvasView::recordStroke(StrokePtr stroke, bool clearsRedo) {
+    edited_ = true;
     storedSize_ += stroke->storedSize();
     strokeSize_ = 0;
     strokeBuffer_.push_back(std::move(stroke));
@@ -135,6 +136,7 @@ bool StrokeCanvasView::addLineSample(graphics::Point position, graphics::Point v
 
 void StrokeCanvasView::moveToRedo() {
     if (!redoBuffer_) redoBuffer_.emplace();
+    edited_ = true;
     storedSize_ -= strokeBuffer_.back()->storedSize();
     redoBuffer_->push_back(strokeBuffer_.back());
     strokeBuffer_.pop_back();

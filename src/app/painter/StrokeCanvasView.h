@@ -26,6 +26,7 @@ public:
     std::optional<graphics::Image> createImage() override;
     bool canUndo() const override { return !strokeBuffer_.empty(); }
     bool canRedo() const override { return redoBuffer_ && !redoBuffer_->empty(); }
+    bool isEdited() const override { return edited_; }
     std::optional<foundation::Bytes> getBufferData() override;
     foundation::Status loadBufferData(const foundation::Bytes& data) override;
 
@@ -88,6 +89,7 @@ protected:
     bool needsErase_ = false;
     StrokeList strokeBuffer_;
     std::optional<StrokeList> redoBuffer_;  // made on the first undo
+    bool edited_ = false;
     StrokePtr stroke_;
     // The drag under way (0 when none): its size so far, and whether it
     // was cut short.
