@@ -55,6 +55,7 @@ void StrokeCanvasView::erase() {
     }
     strokeBuffer_.clear();
     storedSize_ = 0;
+    if (redoBuffer_) redoBuffer_->clear();
 }
 
 std::optional<graphics::Image> StrokeCanvasView::createImage() {
@@ -75,6 +76,7 @@ foundation::Status StrokeCanvasView::loadBufferData(const foundation::Bytes& dat
     if (!strokes.ok()) return strokes.error();
     strokeBuffer_ = std::move(*strokes);
     storedSize_ = ::storedSize(strokeBuffer_);
+    if (redoBuffer_) redoBuffer_->clear();
     replayBuffer();
     return foundation::Status::success();
 }

@@ -88,7 +88,9 @@ protected:
     QImage shown_;
     bool needsErase_ = false;
     StrokeList strokeBuffer_;
-    std::optional<StrokeList> redoBuffer_;  // made on the first undo
+    // Made on the first undo. It belongs to the strokes in the buffer:
+    // erasing or loading others (another layer) empties it.
+    std::optional<StrokeList> redoBuffer_;
     bool edited_ = false;
     StrokePtr stroke_;
     // The drag under way (0 when none): its size so far, and whether it
