@@ -276,7 +276,11 @@ foundation::Result<std::vector<std::string>> carryPictureIntoPainting(ProjectMod
     std::optional<PaintingMapping> mapping;
     if (const auto unit = notedMapping(*note)) {
         const auto [from, to] = notedSizes(*note);
-        mapping = PaintingMapping{*unit, paintingCanvasSize(ui::Device::current().screenBounds().size), from, to};
+        // Strokes move on the canvas they were drawn on; this window's stands
+        // in for one the stack does not record, as such strokes open on it.
+        const graphics::Size canvas = PainterLayerManager::drawnCanvas(frameID, project)
+                                          .value_or(paintingCanvasSize(ui::Device::current().screenBounds().size));
+        mapping = PaintingMapping{*unit, canvas, from, to};
     }
     auto carried = PainterLayerManager::carryPictureIntoLayers(frameID, project, mapping);
     if (!carried) return carried.error();

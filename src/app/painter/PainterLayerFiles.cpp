@@ -1,5 +1,6 @@
 // Storing and restoring a frame's layer stack: the layer information file
 // (a keyed archive of { "layers": [layer dictionaries], "active": UUID,
+// "canvas": [width, height] of the canvas the strokes were drawn on,
 // "erasedByMask": true when a mask rubbed out some of the painting,
 // "pictureChange": a change of the frame's picture that the painting has yet
 // to take in }) and a picture and a stroke file per layer.
@@ -25,6 +26,22 @@ using paintfiles::kLayersKey;
 constexpr const char* kActiveKey = "active";
 constexpr const char* kErasedByMaskKey = "erasedByMask";
 constexpr const char* kPictureChangeKey = "pictureChange";
+constexpr const char* kCanvasKey = "canvas";
+// What a recorded canvas may measure, in points: any window's.
+constexpr double kSmallestCanvas = 1, kLargestCanvas = 100'000;
+
+bool canBeCanvas(graphics::Size size) {
+    const auto fits = [](double side) { return side >= kSmallestCanvas && side <= kLargestCanvas; };
+    return fits(size.width) && fits(size.height);
+}
+
+std::optional<graphics::Size> canvasFrom(const foundation::Value& value) {
+    if (!value.isArray() || value.asArray().size() != 2) return std::nullopt;
+    const foundation::Value &width = value.asArray().at(0), &height = value.asArray().at(1);
+    if (!width.isNumber() || !height.isNumber()) return std::nullopt;
+    const graphics::Size canvas{width.asDouble(), height.asDouble()};
+    return canBeCanvas(canvas) ? std::optional(canvas) : std::nullopt;
+}
 
 // The layer information file's dictionary; none when it is missing or not
 // a layer stack.
@@ -117,16 +134,18 @@ foundation::Result<StoredLayerStack> decodeLayerStack(const foundation::Bytes& d
             return layerFileShapeError("The active layer is not one of the layers.");
         stack.activeID = active.asString();
     }
+    stack.canvas = canvasFrom(dictionary.get(kCanvasKey));
     return stack;
 }
 
 foundation::Status PainterLayerManager::saveLayerFiles(const std::string& frameID) {
     if (!project_) return foundation::Error(foundation::kPOSIXErrorDomain, EINVAL, "There is no project.");
     foundation::Array list;
+    const auto toStored = toStoredCanvas();
     for (const PainterLayerPtr& layer : layers_) {
         const auto picture = layer->unreadablePicture ? std::nullopt : pictureOf(layer);
         if (picture && !picture->isNull()) {
-            auto png = picture->pngData();
+            auto png = (toStored ? mappedLayerPicture(*picture, *toStored) : *picture).pngData();
             if (!png) return png.error();
             if (auto written =
                     project_->updateRegularFileWithContents(*png, layerPictureFileName(frameID, layer->UUID));
@@ -142,13 +161,17 @@ foundation::Status PainterLayerManager::saveLayerFiles(const std::string& frameI
         const std::string strokesFile = layerStrokesFileName(frameID, layer->UUID);
         if (!layer->unreadableStrokes) {
             auto written = layer->bufferData && !layer->bufferData->empty()
-                               ? project_->updateRegularFileWithContents(*layer->bufferData, strokesFile)
+                               ? project_->updateRegularFileWithContents(
+                                     toStored ? mappedStrokesOrAsIs(*layer->bufferData, *toStored) : *layer->bufferData,
+                                     strokesFile)
                                : project_->removeRegularFileWithPreferredFilename(strokesFile);
             if (!written) return written;
         }
         list.push_back(layer->encode());
     }
     foundation::Dictionary root{{kLayersKey, list}, {kActiveKey, currentLayer_->UUID}};
+    if (const graphics::Size canvas = storedCanvas(); canBeCanvas(canvas))
+        root.set(kCanvasKey, foundation::Array{foundation::Value(canvas.width), foundation::Value(canvas.height)});
     auto archive = foundation::KeyedArchiver::archivedData(foundation::Value(root));
     if (!archive) return archive.error();
     // Without the information file that listed them, the files of deleted
@@ -221,6 +244,15 @@ foundation::Result<bool> PainterLayerManager::restoreLayerFiles(const std::strin
     // cut short; the frame's stroke file stands in only when it is missing.
     if (!active->bufferData && !active->unreadableStrokes && activeStrokes && !activeStrokes->empty())
         active->bufferData = activeStrokes;
+    // Drawn in a window of another size: carried onto this canvas.
+    drawnCanvas_ = stack->canvas;
+    if (const auto mapping = fromCanvas(drawnCanvas_)) {
+        for (size_t i = 0; i < stack->layers.size(); ++i) {
+            const PainterLayerPtr& layer = stack->layers[i];
+            if (layer->bufferData) layer->bufferData = mappedStrokesOrAsIs(*layer->bufferData, *mapping);
+            if (!pictures[i].isNull()) pictures[i] = mappedLayerPicture(pictures[i], *mapping);
+        }
+    }
     if (paintingCanvas_) paintingCanvas_->erase();
     // Strokes that do not decode leave the layer empty, their file kept.
     if (paintingCanvas_ && active->bufferData && !paintingCanvas_->loadBufferData(*active->bufferData))
@@ -242,6 +274,12 @@ foundation::Result<bool> PainterLayerManager::restoreLayerFiles(const std::strin
     showAsActive(active);
     orderAllSubviews();
     return true;
+}
+
+std::optional<graphics::Size> PainterLayerManager::drawnCanvas(const std::string& frameID, ProjectModel& project) {
+    const auto data = project.fileDataForFileWithPreferredFilename(layersFileName(frameID));
+    const auto stack = data ? decodeLayerStack(*data) : foundation::Result<StoredLayerStack>(foundation::Error());
+    return stack ? stack->canvas : std::nullopt;
 }
 
 foundation::Status PainterLayerManager::duplicateFrameID(const std::string& sourceID, const std::string& targetID,

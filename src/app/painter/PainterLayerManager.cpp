@@ -108,6 +108,7 @@ bool PainterLayerManager::addLayerAtIndex(size_t index) {
     auto layer = makeNamedLayer();
     layers_.insert(layers_.begin() + static_cast<std::ptrdiff_t>(std::min(index, layers_.size())), layer);
     setCurrentLayer(layer);
+    changed_ = true;
     return true;
 }
 
@@ -121,6 +122,7 @@ bool PainterLayerManager::removeLayerAtIndex(size_t index) {
         layer->viewImage.reset();
     }
     layers_.erase(layers_.begin() + static_cast<std::ptrdiff_t>(index));
+    changed_ = true;
     if (layer == currentLayer_) {
         // The removed layer's strokes go with it: the neighbour is loaded
         // without saving the canvas into the removed layer first.
@@ -132,6 +134,7 @@ bool PainterLayerManager::removeLayerAtIndex(size_t index) {
 
 void PainterLayerManager::moveLayerFromIndex(size_t from, size_t toIndex) {
     if (from >= layers_.size() || toIndex >= layers_.size()) return;
+    changed_ |= from != toIndex;
     PainterLayerPtr layer = layers_[from];
     layers_.erase(layers_.begin() + static_cast<std::ptrdiff_t>(from));
     layers_.insert(layers_.begin() + static_cast<std::ptrdiff_t>(toIndex), layer);
@@ -141,6 +144,7 @@ void PainterLayerManager::moveLayerFromIndex(size_t from, size_t toIndex) {
 void PainterLayerManager::enableLayerAtIndex(size_t index, bool enabled) {
     if (index >= layers_.size()) return;
     const PainterLayerPtr& layer = layers_[index];
+    changed_ |= layer->isEnabled != enabled;
     layer->isEnabled = enabled;
     if (layer == currentLayer_) {
         if (paintingCanvas_) paintingCanvas_->setHidden(!enabled);
@@ -152,25 +156,69 @@ void PainterLayerManager::enableLayerAtIndex(size_t index, bool enabled) {
 void PainterLayerManager::changeLayerOpacityAtIndex(size_t index, float opacity) {
     if (index >= layers_.size()) return;
     const PainterLayerPtr& layer = layers_[index];
+    changed_ |= layer->obacity != std::clamp(opacity, 0.0f, 1.0f);
     layer->obacity = std::clamp(opacity, 0.0f, 1.0f);
     if (layer->viewImage) layer->viewImage->setAlpha(layer->obacity);
     if (layer == currentLayer_ && paintingCanvas_) paintingCanvas_->setAlpha(layer->obacity);
 }
 
-foundation::Status PainterLayerManager::decodeLayerInformationFromData(const std::optional<foundation::Bytes>& data) {
+foundation::Status PainterLayerManager::decodeLayerInformationFromData(const std::optional<foundation::Bytes>& data,
+                                                                       std::optional<graphics::Size> drawnOn) {
     if (!data) return foundation::Status::success();
+    std::optional<foundation::Bytes> strokes = data;
+    if (const auto mapping = fromCanvas(drawnOn)) {
+        auto carried = mappedStrokes(*data, *mapping);
+        if (!carried) return carried.error();
+        strokes = std::move(*carried);
+    }
     if (paintingCanvas_) {
-        foundation::Status loaded = paintingCanvas_->loadBufferData(*data);
+        foundation::Status loaded = paintingCanvas_->loadBufferData(*strokes);
         if (!loaded) return loaded;
     }
-    currentLayer_->bufferData = data;
+    currentLayer_->bufferData = std::move(strokes);
     return foundation::Status::success();
 }
 
 foundation::Bytes PainterLayerManager::encodeLayerInformation() {
     saveLayer(currentLayer_);
     showAsActive(currentLayer_);
-    return currentLayer_->bufferData.value_or(foundation::Bytes());
+    const foundation::Bytes strokes = currentLayer_->bufferData.value_or(foundation::Bytes());
+    const auto stored = toStoredCanvas();
+    if (!stored || strokes.empty()) return strokes;
+    return mappedStrokesOrAsIs(strokes, *stored);
+}
+
+graphics::Size PainterLayerManager::pictureSize() const {
+    return imageBackground_.isNull() ? flattenSize_ : uprightPixelSize(imageBackground_);
+}
+
+graphics::Size PainterLayerManager::canvasSize() const {
+    return paintingCanvas_ ? paintingCanvas_->bounds().size : graphics::Size{};
+}
+
+graphics::Size PainterLayerManager::storedCanvas() const {
+    const bool keepsFiles = frameStrokesUnreadable_ || std::any_of(layers_.begin(), layers_.end(), [](const auto& l) {
+                                return l->unreadablePicture || l->unreadableStrokes;
+                            });
+    // Files left as they are stay true to the canvas the stack records.
+    return keepsFiles && drawnCanvas_ ? *drawnCanvas_ : canvasSize();
+}
+
+namespace {
+
+bool hasArea(graphics::Size size) { return size.width > 0 && size.height > 0; }
+
+}  // namespace
+
+std::optional<PaintingMapping> PainterLayerManager::fromCanvas(std::optional<graphics::Size> drawnOn) const {
+    if (!drawnOn || *drawnOn == canvasSize() || !hasArea(canvasSize())) return std::nullopt;
+    return PaintingMapping::betweenCanvases(*drawnOn, canvasSize(), pictureSize());
+}
+
+std::optional<PaintingMapping> PainterLayerManager::toStoredCanvas() const {
+    const graphics::Size stored = storedCanvas();
+    if (stored == canvasSize() || !hasArea(canvasSize())) return std::nullopt;
+    return PaintingMapping::betweenCanvases(canvasSize(), stored, pictureSize());
 }
 
 std::optional<graphics::Image> PainterLayerManager::pictureOf(const PainterLayerPtr& layer) {
@@ -195,9 +243,7 @@ graphics::Image PainterLayerManager::mergeDownAllLayer() {
     // Each layer is a picture of the canvas: it lands on the spot of the
     // background that the canvas showed under it.
     if (paintingCanvas_) {
-        const graphics::Size picture =
-            imageBackground_.isNull() ? flattenSize_ : uprightPixelSize(imageBackground_);
-        const graphics::Rect canvas = CanvasPlacement{picture, paintingCanvas_->bounds().size}.canvasOnPicture();
+        const graphics::Rect canvas = CanvasPlacement{pictureSize(), canvasSize()}.canvasOnPicture();
         for (LayerPicture& layer : pictures) layer.placement = canvas;
     }
     return flattenLayerPictures(imageBackground_, flattenSize_, pictures);

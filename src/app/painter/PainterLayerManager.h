@@ -69,11 +69,18 @@ public:
     void enableLayerAtIndex(size_t index, bool enabled);
     void changeLayerOpacityAtIndex(size_t index, float opacity);
 
-    // Loads strokes into the active layer and the canvas. A damaged archive
-    // leaves the canvas as it was and returns why.
-    foundation::Status decodeLayerInformationFromData(const std::optional<foundation::Bytes>& data);
-    // Saves the active layer; its strokes (empty when there are none).
+    // Loads strokes into the active layer and the canvas, carried from the
+    // canvas they were drawn on when it is known and not this one. A damaged
+    // archive leaves the canvas as it was and returns why.
+    foundation::Status decodeLayerInformationFromData(const std::optional<foundation::Bytes>& data,
+                                                      std::optional<graphics::Size> drawnOn = std::nullopt);
+    // Saves the active layer; its strokes (empty when there are none), on
+    // the canvas saveLayerFiles stores the stack on.
     foundation::Bytes encodeLayerInformation();
+    // Whether the stack changed since it was made or restored: layers added,
+    // removed, moved, shown, hidden or given another opacity. (What is
+    // drawn on the canvas, the canvas itself tells.)
+    bool isChanged() const { return changed_; }
     // Background and the shown layers as on screen: index 0 on top, hidden
     // layers left out, each at its opacity, each on the spot of the
     // background that the canvas shows it over (CanvasPlacement).
@@ -114,6 +121,17 @@ public:
     // file that cannot be read or decoded leaves that layer without it, kept.
     foundation::Result<bool> restoreLayerFiles(const std::string& frameID,
                                                const std::optional<foundation::Bytes>& activeStrokes);
+    // The stack records the canvas its strokes and pictures were drawn on.
+    // restoreLayerFiles carries what was drawn on another (a window of
+    // another size) onto this one, so that each stroke lies over the spot of
+    // the picture it was drawn on; a stack that records none (one of an
+    // earlier version) is taken as drawn on this one. saveLayerFiles records
+    // this canvas, or while the stack keeps a file it cannot read the
+    // canvas that file was drawn on, onto which it carries the rest.
+    //
+    // The canvas a frame's strokes were drawn on, as its stack records it;
+    // none when it does not.
+    static std::optional<graphics::Size> drawnCanvas(const std::string& frameID, ProjectModel& project);
     // Copies a frame's stack to another frame under new layer identifiers.
     static foundation::Status duplicateFrameID(const std::string& sourceID, const std::string& targetID,
                                                ProjectModel& project);
@@ -151,6 +169,16 @@ public:
 
 private:
     PainterLayerPtr makeNamedLayer();
+    // The picture the layers lie over, in its upright pixels.
+    graphics::Size pictureSize() const;
+    graphics::Size canvasSize() const;
+    // The canvas the stack is stored on (see saveLayerFiles), and the way
+    // from this one to it when it is another.
+    graphics::Size storedCanvas() const;
+    std::optional<PaintingMapping> toStoredCanvas() const;
+    // The way from the canvas strokes were drawn on to this one, when that
+    // is known and another.
+    std::optional<PaintingMapping> fromCanvas(std::optional<graphics::Size> drawnOn) const;
     void showAsActive(const PainterLayerPtr& layer);
     std::optional<graphics::Image> pictureOf(const PainterLayerPtr& layer);
 
@@ -169,6 +197,9 @@ private:
     ui::View* viewCanvas_ = nullptr;
     graphics::Image imageBackground_;
     graphics::Size flattenSize_;
+    // The canvas the restored stack was drawn on, when it says.
+    std::optional<graphics::Size> drawnCanvas_;
+    bool changed_ = false;
 };
 
 // Reads a layer information file: the layers of its "layers" list and the
@@ -177,5 +208,9 @@ private:
 struct StoredLayerStack {
     std::vector<PainterLayerPtr> layers;
     std::optional<std::string> activeID;
+    // The canvas its strokes and pictures were drawn on ("canvas": [width,
+    // height] in points); none in files of earlier versions, and where the
+    // value cannot be a canvas.
+    std::optional<graphics::Size> canvas;
 };
 foundation::Result<StoredLayerStack> decodeLayerStack(const foundation::Bytes& data);

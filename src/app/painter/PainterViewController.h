@@ -157,8 +157,13 @@ private:
     void paintOverFramePicture();
     // Saving (PainterViewSave.cpp).
     foundation::Dictionary settingsDictionary() const;
-    // The frame, the settings and the metadata, as saveAndClose writes them.
+    // The frame, the settings and the metadata, as saveAndClose writes them;
+    // the settings alone when the painting is as it was opened.
     foundation::Status savePainting();
+    // Whether saving would change the frame: something drawn, undone or
+    // redone, layers changed, or the painting opened unlike the frame's
+    // picture (see openedUnlikePicture_).
+    bool paintingChanged() const;
     // Mask mode: the frame's picture and, on a painted frame, the unpainted
     // one with the canvas's mask over what shows through the rubbed parts,
     // and whether the mask rubbed out some of the painting. Nothing in
@@ -197,6 +202,10 @@ private:
     std::vector<int64_t> colorToolList_{0, 1, 2};
     std::vector<graphics::Color> paletteColors_;
     bool loaded_ = false;
+    // The painting opened shows what the frame's picture does not: the
+    // previous frame's strokes that start a first painting, or strokes a
+    // mask rubbed out, brought back by the user's answer to Draw.
+    bool openedUnlikePicture_ = false;
     bool saving_ = false;
     // Saved and on its way out: a quit keeps nothing more of it.
     bool closed_ = false;

@@ -148,6 +148,7 @@ void PainterViewController::loadStrokes() {
     for (const std::string& file : damaged) reportDamaged(file);
     if (!damaged.empty()) paintOverFramePicture();
     const std::string id = project_->getFrameList()->getFrameAtIndex(currentFrame_)->frameID();
+    openedUnlikePicture_ |= PainterLayerManager::paintingErasedByMask(id, *project_);
     const std::vector<std::string> unreadable = painterfiles::unreadableParts(*project_, id, *layerManager_);
     if (unreadable.empty()) return;
     auto alert =
@@ -165,11 +166,16 @@ std::vector<std::string> PainterViewController::loadPaintingInto(PainterLayerMan
     if (!own) layers.setFrameStrokesUnreadable();
     std::optional<foundation::Bytes> strokes = own ? std::move(*own) : std::nullopt;
     const bool ownStrokes = strokes.has_value();
+    // Where the strokes were drawn; unknown for the frame's own stroke file
+    // without its stack, which an earlier version wrote: it opens on this
+    // canvas as it is.
+    std::optional<graphics::Size> drawnOn;
     if (own && !strokes && currentFrame_ > 0) {
         // A frame painted for the first time starts with the previous frame's strokes.
         if (FramePtr previous = list->getFrameAtIndex(currentFrame_ - 1)) {
             strokesFile = painterfiles::strokesFileName(previous->frameID());
             strokes = project_->fileDataForFileWithPreferredFilename(strokesFile);
+            drawnOn = PainterLayerManager::drawnCanvas(previous->frameID(), *project_);
         }
     }
     std::vector<std::string> damaged;
@@ -179,7 +185,10 @@ std::vector<std::string> PainterViewController::loadPaintingInto(PainterLayerMan
     // which the frame's picture shows already.
     if (!restored) return {PainterLayerManager::layersFileName(id)};
     if (strokes && !strokes->empty()) {
-        if (auto loaded = layers.decodeLayerInformationFromData(strokes); !loaded) damaged.push_back(strokesFile);
+        if (auto loaded = layers.decodeLayerInformationFromData(strokes, drawnOn); !loaded)
+            damaged.push_back(strokesFile);
+        else if (!ownStrokes)
+            openedUnlikePicture_ = true;
     }
     return damaged;
 }

@@ -32,19 +32,25 @@ foundation::Status PainterViewController::savePainting() {
     // the frame's strokes.
     if (!loaded_) layoutCanvasAndLoad();
     saving_ = true;
-    const foundation::Bytes strokes = layerManager_->encodeLayerInformation();
-    auto masked = maskedPainting();
-    // A mask rubs out the frame's own picture; a painting is the stack flattened.
-    const graphics::Image picture =
-        isMasking_ ? (masked.ok() ? masked->picture : graphics::Image()) : layerManager_->mergeDownAllLayer();
-    foundation::Status saved = masked.ok() ? savePainterFrame(*project_, *imageProducer_, currentFrame_, isMasking_,
-                                                              strokes, picture, *masked, *layerManager_)
-                                           : foundation::Status(masked.error());
+    // A painting opened and closed as it was leaves every file of the frame
+    // as it was: written again, its picture would only lose by it.
+    const bool changed = paintingChanged();
+    foundation::Status saved = foundation::Status::success();
+    if (changed) {
+        const foundation::Bytes strokes = layerManager_->encodeLayerInformation();
+        auto masked = maskedPainting();
+        // A mask rubs out the frame's own picture; a painting is the stack flattened.
+        const graphics::Image picture =
+            isMasking_ ? (masked.ok() ? masked->picture : graphics::Image()) : layerManager_->mergeDownAllLayer();
+        saved = masked.ok() ? savePainterFrame(*project_, *imageProducer_, currentFrame_, isMasking_, strokes, picture,
+                                               *masked, *layerManager_)
+                            : foundation::Status(masked.error());
+    }
     if (saved) {
         DataManager::sharedDataManager().setValue(settingsDictionary(), paintersettings::kConfigurationKey);
         saved = DataManager::saveState();
     }
-    if (saved) {
+    if (saved && changed) {
         if (auto meta = project_->getMetaData()) {
             meta->set(projectkeys::kNeedsRendering, true);
             saved = project_->saveMetaDataToDisk();
@@ -55,6 +61,12 @@ foundation::Status PainterViewController::savePainting() {
     }
     saving_ = false;
     return saved;
+}
+
+bool PainterViewController::paintingChanged() const {
+    // The mask rubs out nothing without strokes.
+    if (isMasking_) return drawingView_->canUndo();
+    return drawingView_->isEdited() || layerManager_->isChanged() || openedUnlikePicture_;
 }
 
 foundation::Status PainterViewController::saveAndClose() {

@@ -33,6 +33,9 @@ public:
     virtual void redo() {}
     virtual bool canUndo() const { return false; }
     virtual bool canRedo() const { return false; }
+    // Whether a stroke was recorded, undone or redone since the canvas was
+    // made; loading and erasing strokes is no edit.
+    virtual bool isEdited() const { return false; }
     // The stroke buffer as a keyed archive; none when there is no buffer.
     virtual std::optional<foundation::Bytes> getBufferData() { return std::nullopt; }
     // Replaces the stroke buffer with the decoded archive and replays it. A

@@ -90,8 +90,7 @@ graphics::Rect CanvasPlacement::canvasOnPicture() const {
 
 graphics::Size uprightPixelSize(const graphics::Image& picture) {
     const graphics::Size stored{double(picture.pixelWidth()), double(picture.pixelHeight())};
-    return graphics::orientationSwapsAxes(picture.orientation()) ? graphics::Size{stored.height, stored.width}
-                                                                 : stored;
+    return graphics::orientationSwapsAxes(picture.orientation()) ? graphics::Size{stored.height, stored.width} : stored;
 }
 
 namespace {
@@ -110,17 +109,26 @@ AffineTransform flipped(double height) {
 
 }  // namespace
 
-AffineTransform PaintingMapping::viewTransform(graphics::Size size) const {
-    return graphics::concat(graphics::concat(canvasToUnit(from, size), unit), canvasToUnit(to, size).inverted());
+PaintingMapping PaintingMapping::betweenCanvases(graphics::Size drawn, graphics::Size shown, graphics::Size picture) {
+    return PaintingMapping{AffineTransform::identity(), drawn, picture, picture, shown};
+}
+
+graphics::Size PaintingMapping::targetCanvas() const { return target.width > 0 && target.height > 0 ? target : canvas; }
+
+AffineTransform PaintingMapping::viewTransform(graphics::Size size) const { return viewTransform(size, size); }
+
+AffineTransform PaintingMapping::viewTransform(graphics::Size size, graphics::Size onto) const {
+    return graphics::concat(graphics::concat(canvasToUnit(from, size), unit), canvasToUnit(to, onto).inverted());
 }
 
 AffineTransform PaintingMapping::canvasTransform() const {
-    const AffineTransform flip = flipped(canvas.height);
-    return graphics::concat(graphics::concat(flip, viewTransform(canvas)), flip);
+    const graphics::Size onto = targetCanvas();
+    return graphics::concat(graphics::concat(flipped(canvas.height), viewTransform(canvas, onto)),
+                            flipped(onto.height));
 }
 
 double PaintingMapping::widthScale() const {
-    const AffineTransform t = viewTransform(canvas);
+    const AffineTransform t = viewTransform(canvas, targetCanvas());
     return std::sqrt(std::fabs(t.a * t.d - t.b * t.c));
 }
 
@@ -132,12 +140,20 @@ foundation::Result<foundation::Bytes> mappedStrokes(const foundation::Bytes& str
     return strokeBufferData(*decoded);
 }
 
+foundation::Bytes mappedStrokesOrAsIs(const foundation::Bytes& strokes, const PaintingMapping& mapping) {
+    return mappedStrokes(strokes, mapping).valueOr(strokes);
+}
+
 graphics::Image mappedLayerPicture(const graphics::Image& picture, const PaintingMapping& mapping) {
     const QImage source = picture.normalized().bitmap();
-    QImage target(source.size(), QImage::Format_ARGB32_Premultiplied);
-    target.fill(Qt::transparent);
     // The picture's pixels are the canvas's points.
-    const AffineTransform pixels = mapping.viewTransform(graphics::Size{double(source.width()), double(source.height())});
+    const graphics::Size own{double(source.width()), double(source.height())};
+    const bool otherCanvas = mapping.targetCanvas() != mapping.canvas;
+    const graphics::Size onto = otherCanvas ? mapping.targetCanvas() : own;
+    QImage target(int(onto.width), int(onto.height), QImage::Format_ARGB32_Premultiplied);
+    target.fill(Qt::transparent);
+    const AffineTransform pixels =
+        otherCanvas ? mapping.viewTransform(mapping.canvas, onto) : mapping.viewTransform(own);
     QPainter painter(&target);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     painter.setTransform(pixels.toQTransform());

@@ -53,12 +53,21 @@ struct PaintingMapping {
     // them. A size of zero (unknown) is taken to span the canvas.
     graphics::Size from;
     graphics::Size to;
+    // The canvas the strokes go to, as a window of another size has it;
+    // zero: the one they were drawn on.
+    graphics::Size target{};
 
-    // The mapping on a canvas of `size` points, y down: where a point
-    // shown over the old picture goes to be shown over the same spot of
-    // the new one.
+    // Only the canvas changes: the same picture, from `drawn` to `shown`.
+    static PaintingMapping betweenCanvases(graphics::Size drawn, graphics::Size shown, graphics::Size picture);
+
+    graphics::Size targetCanvas() const;
+    // The mapping from a canvas of `size` points to one of `onto` (the same
+    // when not given), y down: where a point shown over the old picture goes
+    // to be shown over the same spot of the new one.
     graphics::AffineTransform viewTransform(graphics::Size size) const;
-    // The same on `canvas` in its pixels, whose origin is at the bottom left.
+    graphics::AffineTransform viewTransform(graphics::Size size, graphics::Size onto) const;
+    // From `canvas` to the target canvas in their pixels, whose origin is at
+    // the bottom left.
     graphics::AffineTransform canvasTransform() const;
     // How much the mapping scales a stroke's width: the square root of the
     // area it gives a unit square of the canvas.
@@ -70,7 +79,11 @@ struct PaintingMapping {
 // that a replay draws what the old strokes drew, carried over. A stroke
 // file that does not decode is an error.
 foundation::Result<foundation::Bytes> mappedStrokes(const foundation::Bytes& strokes, const PaintingMapping& mapping);
+// The same, or the strokes as they are where they do not decode: a layer's
+// strokes are decoded, and found damaged, once the layer is on the canvas.
+foundation::Bytes mappedStrokesOrAsIs(const foundation::Bytes& strokes, const PaintingMapping& mapping);
 
-// A layer's picture (a picture of the canvas) carried over at its own size;
-// clear where nothing of the old picture lands.
+// A layer's picture (a picture of the canvas, a pixel a point) carried
+// over: at its own size, or at the target canvas's whole pixels when the
+// mapping has one; clear where nothing of the old picture lands.
 graphics::Image mappedLayerPicture(const graphics::Image& picture, const PaintingMapping& mapping);

@@ -55,6 +55,7 @@ void StrokeCanvasView::erase() {
     }
     strokeBuffer_.clear();
     storedSize_ = 0;
+    if (redoBuffer_) redoBuffer_->clear();
 }
 
 std::optional<graphics::Image> StrokeCanvasView::createImage() {
@@ -75,11 +76,13 @@ foundation::Status StrokeCanvasView::loadBufferData(const foundation::Bytes& dat
     if (!strokes.ok()) return strokes.error();
     strokeBuffer_ = std::move(*strokes);
     storedSize_ = ::storedSize(strokeBuffer_);
+    if (redoBuffer_) redoBuffer_->clear();
     replayBuffer();
     return foundation::Status::success();
 }
 
 void StrokeCanvasView::recordStroke(StrokePtr stroke, bool clearsRedo) {
+    edited_ = true;
     storedSize_ += stroke->storedSize();
     strokeSize_ = 0;
     strokeBuffer_.push_back(std::move(stroke));
@@ -135,6 +138,7 @@ bool StrokeCanvasView::addLineSample(graphics::Point position, graphics::Point v
 
 void StrokeCanvasView::moveToRedo() {
     if (!redoBuffer_) redoBuffer_.emplace();
+    edited_ = true;
     storedSize_ -= strokeBuffer_.back()->storedSize();
     redoBuffer_->push_back(strokeBuffer_.back());
     strokeBuffer_.pop_back();

@@ -26,6 +26,7 @@ public:
     std::optional<graphics::Image> createImage() override;
     bool canUndo() const override { return !strokeBuffer_.empty(); }
     bool canRedo() const override { return redoBuffer_ && !redoBuffer_->empty(); }
+    bool isEdited() const override { return edited_; }
     std::optional<foundation::Bytes> getBufferData() override;
     foundation::Status loadBufferData(const foundation::Bytes& data) override;
 
@@ -87,7 +88,10 @@ protected:
     QImage shown_;
     bool needsErase_ = false;
     StrokeList strokeBuffer_;
-    std::optional<StrokeList> redoBuffer_;  // made on the first undo
+    // Made on the first undo. It belongs to the strokes in the buffer:
+    // erasing or loading others (another layer) empties it.
+    std::optional<StrokeList> redoBuffer_;
+    bool edited_ = false;
     StrokePtr stroke_;
     // The drag under way (0 when none): its size so far, and whether it
     // was cut short.

@@ -9,6 +9,7 @@
 #include "support/TempAppFolders.h"
 #include "support/VirtualClock.h"
 
+#include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -291,6 +292,37 @@ TEST_F(PainterLayerManagerTest, DamagedStackFilesLeaveTheStackAsItWas) {
     ASSERT_TRUE(manager->saveLayerFiles("F"));
     for (const std::string& file : files)
         EXPECT_EQ(project->fileDataForFileWithPreferredFilename(file), FakeCanvas::bytes("BAD")) << file;
+}
+
+// The layer information file records the canvas the layers are on, and a
+// copy of the frame keeps it. A value that cannot be a canvas is passed by:
+// the stack reads as one of an earlier version, which records none.
+TEST_F(PainterLayerManagerTest, TheStackRecordsItsCanvasAndPassesByOneThatCannotBe) {
+    canvas->setFrame({0, 0, FakeCanvas::kWidth, FakeCanvas::kHeight});
+    paint('a');
+    manager->encodeLayerInformation();
+    ASSERT_TRUE(manager->saveLayerFiles("S"));
+    ASSERT_TRUE(PainterLayerManager::duplicateFrameID("S", "T", *project));
+    for (const char* frame : {"S", "T"})
+        EXPECT_EQ(PainterLayerManager::drawnCanvas(frame, *project), (graphics::Size{64, 36})) << frame;
+    using foundation::Array;
+    using foundation::Value;
+    const std::pair<Value, std::optional<graphics::Size>> cases[] = {
+        {Value(), std::nullopt},
+        {Array{Value(568.0), Value(319.5)}, graphics::Size{568, 319.5}},
+        {Array{Value(0.0), Value(319.5)}, std::nullopt},
+        {Array{Value(1e9), Value(1.0)}, std::nullopt},
+        {Array{Value(std::nan("")), Value(1.0)}, std::nullopt},
+        {Array{Value(568.0)}, std::nullopt},
+        {Value("568x319.5"), std::nullopt},
+    };
+    for (const auto& [value, canvas] : cases) {
+        foundation::Dictionary root{{"layers", Array{foundation::Dictionary{{"UUID", "L1"}}}}};
+        if (!value.isNull()) root.set("canvas", value);
+        const auto stack = decodeLayerStack(*foundation::KeyedArchiver::archivedData(Value(root)));
+        ASSERT_TRUE(stack.ok());
+        EXPECT_EQ(stack->canvas, canvas);
+    }
 }
 
 TEST_F(PainterLayerManagerTest, DuplicatingAFrameCopiesItsLayersUnderNewIdentifiers) {

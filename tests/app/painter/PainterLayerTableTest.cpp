@@ -4,6 +4,7 @@
 #include "app/painter/PaintToolViewController.h"
 #include "app/painter/PainterLayerManager.h"
 #include "app/painter/PainterLayerTableViewController.h"
+#include "app/painter/StrokeCanvasView.h"
 #include "platform/ui/compositing/Render.h"
 #include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controllers/NavigationController.h"
@@ -180,6 +181,59 @@ TEST_F(PainterLayerListTest, EveryOpeningShowsTheSwitchesAndHandlesInsideTheList
         }
         advance(1);
         EXPECT_EQ(table.window(), nullptr) << "the list did not close";
+    }
+}
+
+// A stroke on "Layer" undone, another layer chosen in the list, Redo: the
+// chosen layer gains nothing, and the stroke stays undone on "Layer" (its
+// redo went with the change of layer), in the painter and in the files.
+TEST_F(PainterLayerListTest, RedoAfterAnotherLayerIsChosenPutsNoStrokeOnIt) {
+    addFrames(1);
+    ASSERT_TRUE(open(0, false));
+    advance(1);
+    PainterLayerManager& layers = *painter->layerManager();
+    ui::TableView& table = painter->layerTable()->tableView();
+    const auto closeList = [&] {  // by a tap beside it
+        const graphics::Rect list = inWindow(&table);
+        fingers.tap({list.maxX() + 100, list.maxY() - 10});
+        advance(1);
+        ASSERT_EQ(table.window(), nullptr) << "the list did not close";
+    };
+    const auto choose = [&](size_t row) {
+        tap(painter->toolPalette()->btnLayer());
+        advance(1);
+        ui::prepareForRendering(*window, 1.0);
+        tap(table.cellForRowAtIndexPath(ui::IndexPath::indexPathForRow(row, 0)).get());
+        advance(1);
+        closeList();
+        ASSERT_EQ(layers.getActiveLayerIndex(), row);
+    };
+    tap(painter->toolPalette()->btnLayer());
+    advance(1);
+    tap(painter->layerTable()->addBtn()->view());
+    advance(1);
+    closeList();
+    ASSERT_EQ(layers.layers().size(), 2u);
+    choose(1);
+    const PainterLayerPtr drawnOn = layers.currentLayer(), other = layers.layers().at(0);
+    ASSERT_EQ(drawnOn->name, "Layer");
+    const auto& strokes = static_cast<StrokeCanvasView*>(painter->drawingView())->strokeBuffer();
+    drawLine({100, 100}, {400, 300});
+    ASSERT_EQ(strokes.size(), 1u);
+    tap(painter->toolPalette()->btnUndo());
+    ASSERT_TRUE(strokes.empty());
+    choose(0);
+    tap(painter->toolPalette()->btnRedo());
+    EXPECT_TRUE(strokes.empty()) << other->name << " gained a stroke drawn on " << drawnOn->name;
+    choose(1);
+    EXPECT_TRUE(strokes.empty());
+    tap(painter->toolPalette()->btnRedo());
+    EXPECT_TRUE(strokes.empty());
+    tap(painter->toolPalette()->btnBack());
+    ASSERT_EQ(completions, 1);
+    for (const PainterLayerPtr& layer : {drawnOn, other}) {
+        const auto file = fileData(PainterLayerManager::layerStrokesFileName(frameID(0), layer->UUID));
+        EXPECT_TRUE(!file || decodeStrokeBuffer(*file).value().empty()) << layer->name;
     }
 }
 
