@@ -10,15 +10,14 @@
 #include "app/render/screens/RenderProgressViewController.h"
 #include "app/screens/KWProjectDetailViewController.h"
 #include "app/share/DropboxConnectHandler.h"
+#include "app/share/DropboxTestServices.h"
 #include "app/share/ICloudConnectHandler.h"
 #include "app/share/InternetReachability.h"
 #include "app/share/ShareTestSupport.h"
 #include "app/share/ShareViewController.h"
 #include "app/share/YouTubeTestServices.h"
 #include "app/widgets/popover/KWPopoverController.h"
-#include "components/dropbox/DropboxTestServer.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/foundation/Paths.h"
 #include "platform/library/ActivityViewController.h"
 #include "platform/library/PhotoLibrary.h"
 #include "platform/ui/controllers/BarButtonItem.h"
@@ -140,56 +139,25 @@ protected:
         ScreenTest::TearDown();
         library::PhotoLibrary::setAccessDenied(false);
         InternetReachability::setStatusProvider(nullptr);
-        DBSession::setSharedSession(nullptr);
-        DBConfiguration::setCurrent(DBConfiguration());
         youtube.reset();
         dropbox.reset();
     }
 
     void setUpYouTube() {
         youtube.emplace(folders.root());
-        youtube->provider.reply("POST", "/o/oauth2/token",
-                                {200, R"({"access_token":"at","expires_in":3600})", "application/json"});
-        youtube->videos.on("POST", "/rpc", [](const testsupport::VideoServiceExchange& exchange) {
-            return testsupport::HttpReply{
-                200,
-                YouTubeTestServices::rpcResult(exchange.body, R"({"kind":"youtube#videoCategoryListResponse","items":[
-                {"kind":"youtube#videoCategory","id":"1","snippet":{"title":"Film & Animation"}}]})"),
-                "application/json"};
-        });
+        youtube->answerAccountCalls();
+        youtube->writeServicesFile();
         if (is("YouTube", Way::Failed)) youtube->videos.failNextChunks(1, 500);
         if (!is("YouTube", Way::SignInGivenUp)) youtube->saveAccount();
-        std::ofstream(foundation::Paths::configDirectory() + "/services.plist")
-            << "<plist version=\"1.0\"><dict><key>YouTube</key><dict><key>ClientID</key><string>client</string>"
-               "<key>ClientSecret</key><string>secret</string><key>AccountsURL</key><string>"
-            << youtube->settings.accountsURL << "</string><key>APIURL</key><string>" << youtube->settings.apiURL
-            << "</string></dict></dict></plist>";
     }
 
     void setUpDropbox() {
-        std::ofstream(foundation::Paths::configDirectory() + "/services.plist")
-            << "<plist version=\"1.0\"><dict><key>Dropbox</key><dict><key>AppKey</key><string>k3y</string>"
-               "<key>AppSecret</key><string>s3cr3t</string></dict></dict></plist>";
-        certificates = testsupport::TestCertificates::create(folders.root());
-        dropbox.emplace(certificates.serverCertificateFile, certificates.serverKeyFile);
-        DBConfiguration configuration;
-        configuration.apiHost = "127.0.0.1:" + std::to_string(dropbox->port());
-        configuration.contentHost = configuration.apiHost;
-        configuration.webHost = configuration.apiHost;
-        configuration.rootCertificates = {dropboxtest::rootOf(certificates)};
-        configuration.claimedSchemes = {"db-k3y"};
-        configuration.openURL = dropboxtest::recordingOpener(browserOpened);
-        DBConfiguration::setCurrent(configuration);
-        DBSession::setSharedSession(nullptr);
-        if (!is("Dropbox", Way::SignInGivenUp))
-            DropboxConnectHandler::session()->setAccessToken("t0ken", "s3cret", "1234");
-        dropbox->reply("GET", "/1/account/info",
-                       {200, R"({"uid": 1234, "display_name": "Test User", "country": "NZ"})", "application/json"});
-        dropbox->reply("POST", "/1/files_put/sandbox/My_Movie.mov",
-                       is("Dropbox", Way::Failed)
-                           ? testsupport::HttpReply{507, R"({"error": "over quota"})", "text/javascript"}
-                           : testsupport::HttpReply{200, R"({"path": "/My_Movie.mov", "rev": "1", "bytes": 1})",
-                                                    "text/javascript"});
+        dropbox.emplace(folders.root(), !is("Dropbox", Way::SignInGivenUp));
+        dropbox->server.reply("POST", "/1/files_put/sandbox/My_Movie.mov",
+                              is("Dropbox", Way::Failed)
+                                  ? testsupport::HttpReply{507, R"({"error": "over quota"})", "text/javascript"}
+                                  : testsupport::HttpReply{200, R"({"path": "/My_Movie.mov", "rev": "1", "bytes": 1})",
+                                                           "text/javascript"});
     }
 
     // A tap in the middle of where the view is drawn; false when nothing of
@@ -264,7 +232,7 @@ protected:
             return;
         }
         // Dropbox signs in in the browser, which comes back without a link.
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !browserOpened.empty(); }, 60));
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !dropbox->opened.empty(); }, 60));
         foundation::Dictionary info;
         info.set(DropboxConnectHandler::kLoginNotification, foundation::Value(false));
         foundation::NotificationCenter::defaultCenter().post(DropboxConnectHandler::kLoginNotification, nullptr, info);
@@ -314,9 +282,7 @@ protected:
 
     sharetest::ProgramRecorders programs;
     std::optional<YouTubeTestServices> youtube;
-    testsupport::TestCertificates certificates;
-    std::optional<testsupport::LoopbackHttpServer> dropbox;
-    std::vector<std::string> browserOpened;
+    std::optional<DropboxTestServices> dropbox;
     std::shared_ptr<ui::ViewController> root;
     std::shared_ptr<KWProjectDetailViewController> card;
 };
