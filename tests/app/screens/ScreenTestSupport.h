@@ -25,6 +25,7 @@ namespace testsupport {
 
 class ScreenTest : public WindowFixture {
 protected:
+    explicit ScreenTest(graphics::Rect frame = graphics::Rect(0, 0, 1024, 768)) : WindowFixture(frame) {}
     void SetUp() override {
         DataManager::resetForTesting();
         KWProjects::getInstance().resetForTesting();

@@ -2,6 +2,7 @@
 // account's name, a rendered movie uploaded into the app folder under the
 // title, and an expired link asked for again before the upload is resent.
 
+#include "DropboxTestServices.h"
 #include "ShareSheetTest.h"
 #include "ShareTestSupport.h"
 #include "app/share/DropboxConnectHandler.h"
@@ -36,33 +37,11 @@ using testsupport::HttpReply;
 
 class DropboxShareTest : public sharetest::ShareSheetTest {
 protected:
-    DropboxShareTest()
-        : certificates(testsupport::TestCertificates::create(folders.root())),
-          server(certificates.serverCertificateFile, certificates.serverKeyFile) {}
+    DropboxShareTest() : server(dropbox.server), opened(dropbox.opened) {}
 
     void SetUp() override {
         ShareSheetTest::SetUp();
         InternetReachability::setStatusProvider([] { return 1; });
-        std::ofstream(foundation::Paths::configDirectory() + "/services.plist")
-            << "<plist version=\"1.0\"><dict><key>Dropbox</key><dict><key>AppKey</key><string>k3y</string>"
-               "<key>AppSecret</key><string>s3cr3t</string></dict></dict></plist>";
-        DBConfiguration configuration;
-        configuration.apiHost = "127.0.0.1:" + std::to_string(server.port());
-        configuration.contentHost = configuration.apiHost;
-        configuration.webHost = configuration.apiHost;
-        configuration.rootCertificates = {dropboxtest::rootOf(certificates)};
-        configuration.claimedSchemes = {"db-k3y"};
-        configuration.openURL = dropboxtest::recordingOpener(opened);
-        DBConfiguration::setCurrent(configuration);
-        DBSession::setSharedSession(nullptr);
-        DropboxConnectHandler::session()->setAccessToken("t0ken", "s3cret", "1234");
-        server.reply("GET", "/1/account/info",
-                     {200, R"({"uid": 1234, "display_name": "Test User", "country": "NZ"})", "application/json"});
-    }
-    void TearDown() override {
-        ShareSheetTest::TearDown();
-        DBSession::setSharedSession(nullptr);
-        DBConfiguration::setCurrent(DBConfiguration());
     }
 
     ShareViewController* choose() { return ShareSheetTest::choose(std::make_shared<DropboxConnectHandler>()); }
@@ -76,9 +55,9 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
-    testsupport::TestCertificates certificates;
-    testsupport::LoopbackHttpServer server;
-    std::vector<std::string> opened;
+    DropboxTestServices dropbox{folders.root()};
+    testsupport::LoopbackHttpServer& server;
+    std::vector<std::string>& opened;
 };
 
 TEST_F(DropboxShareTest, ARenderedMovieGoesToTheAppFolderUnderItsTitle) {

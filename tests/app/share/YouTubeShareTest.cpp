@@ -45,21 +45,8 @@ protected:
         ShareSheetTest::SetUp();
         InternetReachability::setStatusProvider([] { return 1; });
         services_.emplace(folders.root());
-        services_->provider.reply("POST", "/o/oauth2/token",
-                                  {200, R"({"access_token":"at","expires_in":3600})", "application/json"});
-        services_->videos.on("POST", "/rpc", [](const VideoServiceExchange& exchange) {
-            return HttpReply{
-                200,
-                YouTubeTestServices::rpcResult(exchange.body, R"({"kind":"youtube#videoCategoryListResponse","items":[
-                {"kind":"youtube#videoCategory","id":"1","snippet":{"title":"Film & Animation"}},
-                {"kind":"youtube#videoCategory","id":"24","snippet":{"title":"Entertainment"}}]})"),
-                "application/json"};
-        });
-        std::ofstream(foundation::Paths::configDirectory() + "/services.plist")
-            << "<plist version=\"1.0\"><dict><key>YouTube</key><dict><key>ClientID</key><string>client</string>"
-               "<key>ClientSecret</key><string>secret</string><key>AccountsURL</key><string>"
-            << services_->settings.accountsURL << "</string><key>APIURL</key><string>" << services_->settings.apiURL
-            << "</string></dict></dict></plist>";
+        services_->answerAccountCalls();
+        services_->writeServicesFile();
     }
     void TearDown() override {
         youtube_.reset();

@@ -17,6 +17,11 @@ struct YouTubeTestServices {
 
     // A signed-in account: refresh token "rt", e-mail "u@example.test".
     void saveAccount() const;
+    // The provider hands out an access token, and the video service lists
+    // the categories "Film & Animation" (1) and "Entertainment" (24).
+    void answerAccountCalls();
+    // The user's services file, naming these servers.
+    void writeServicesFile() const;
     // The JSON-RPC reply to the call in `body` with `result`.
     static std::string rpcResult(const std::string& body, const std::string& result);
 

@@ -186,6 +186,32 @@ TEST_F(ViewControllerTest, FullScreenOverASheetHidesBothAndBringsBothBack) {
     EXPECT_EQ(sheet->view()->window(), window.get());
 }
 
+// A sheet that fits the window with a screen over it that covers the window
+// (a share sheet and the service it opened): dismissing the sheet takes the
+// screen with it and brings back what the screen hid, animated or not.
+TEST_F(ViewControllerTest, DismissingASheetWithACoverOverItBringsThePresenterBack) {
+    for (bool animated : {false, true}) {
+        SCOPED_TRACE(animated ? "animated" : "at once");
+        auto sheet = make("sheet");
+        sheet->modalPresentationStyle = ModalPresentationStyle::FormSheet;
+        sheet->preferredContentSize = Size{540, 190};
+        auto cover = make("cover");
+        root->presentViewController(sheet, false);
+        sheet->presentViewController(cover, false);
+        ASSERT_TRUE(root->view()->isHidden());
+        take();
+        bool done = false;
+        sheet->presentingViewController()->dismissViewController(animated, [&] { done = true; });
+        advance(0.5);
+        EXPECT_TRUE(done);
+        EXPECT_EQ(take(), (Log{"cover:willDisappear", "root:willAppear", "cover:didDisappear", "root:didAppear"}));
+        EXPECT_FALSE(root->view()->isHidden());
+        EXPECT_TRUE(root->isVisible());
+        EXPECT_EQ(window->subviews().size(), 1u) << "nothing of the sheet or the cover is left";
+        EXPECT_EQ(window->hitTest({512, 384}, nullptr), root->view());
+    }
+}
+
 TEST_F(ViewControllerTest, SecondPresentationFromTheSamePresenterIsRefused) {
     auto first = make("first");
     auto second = make("second");

@@ -445,8 +445,12 @@ void ViewController::dismissPresentedChain(bool animated, std::function<void()> 
         return;
     }
     Window* window = chain.front()->presentationContainer_ ? chain.front()->presentationContainer_->window() : nullptr;
+    // Whatever covers the window, the first of the chain or one above it (a
+    // service's screen over a share sheet), hid what shows again once the
+    // chain is gone.
+    const bool covers = std::any_of(chain.begin(), chain.end(), [](const auto& c) { return c->presentationCovers_; });
     std::vector<ViewController*> returning;
-    if (chain.front()->presentationCovers_) returning = visibleChain(presentationBase(this, window), this);
+    if (covers) returning = visibleChain(presentationBase(this, window), this);
 
     PresentationQueue& queue = presentationQueue();
     queue.setBusy(true);
