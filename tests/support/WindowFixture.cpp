@@ -6,6 +6,7 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/compositing/Render.h"
 #include "platform/ui/controls/Label.h"
+#include "platform/ui/text/TextField.h"
 #include "platform/ui/controllers/AlertView.h"
 #include "platform/ui/gestures/GestureArena.h"
 #include "platform/ui/host/Device.h"
@@ -118,6 +119,34 @@ graphics::Rect inkOfLines(const std::vector<std::string>& lines, const graphics:
     return inked;
 }
 
+// The window rectangle of the pixels that change when a view's text is set
+// empty for a moment.
+template <class TextView>
+graphics::Rect changedWithoutText(ui::Window& window, TextView& view) {
+    const std::string text = view.text();
+    const graphics::Image shown = window.renderImage();
+    view.setText("");
+    const graphics::Image without = window.renderImage();
+    view.setText(text);
+    return changedRect(window, shown, without);
+}
+
+// Empty when what a view's text inks on screen spans what its lines ink
+// drawn alone in its font; else what is wrong.
+std::string inkFault(const std::string& text, const std::vector<std::string>& lines, const graphics::Font& font,
+                     const graphics::Rect& drawn) {
+    const graphics::Rect whole = inkOfLines(lines, font);
+    // A line drawn on half points inks a pixel more on either side.
+    constexpr double kSlack = 2;
+    if (!drawn.isNull() && std::abs(drawn.width() - whole.width()) <= kSlack &&
+        std::abs(drawn.height() - whole.height()) <= kSlack)
+        return {};
+    std::ostringstream fault;
+    fault << "\"" << text << "\" inks " << drawn.toString() << " on screen, its whole text " << whole.width() << " x "
+          << whole.height();
+    return fault.str();
+}
+
 }  // namespace
 
 graphics::Rect drawnRect(ui::Window& window, ui::View& view) {
@@ -129,14 +158,7 @@ graphics::Rect drawnRect(ui::Window& window, ui::View& view) {
     return changedRect(window, shown, without);
 }
 
-graphics::Rect drawnTextRect(ui::Window& window, ui::Label& label) {
-    const std::string text = label.text();
-    const graphics::Image shown = window.renderImage();
-    label.setText("");
-    const graphics::Image without = window.renderImage();
-    label.setText(text);
-    return changedRect(window, shown, without);
-}
+graphics::Rect drawnTextRect(ui::Window& window, ui::Label& label) { return changedWithoutText(window, label); }
 
 std::string textCutFault(ui::Window& window, ui::Label& label) {
     const std::string& text = label.text();
@@ -147,17 +169,11 @@ std::string textCutFault(ui::Window& window, ui::Label& label) {
             ? std::vector<std::string>{text}
             : ui::layoutLabelText(text, label.font(), label.bounds().width(), 0, graphics::LineBreakMode::WordWrap)
                   .lines;
-    const graphics::Rect whole = inkOfLines(lines, label.font());
-    const graphics::Rect drawn = drawnTextRect(window, label);
-    // A line drawn on half points inks a pixel more on either side.
-    constexpr double kSlack = 2;
-    if (!drawn.isNull() && std::abs(drawn.width() - whole.width()) <= kSlack &&
-        std::abs(drawn.height() - whole.height()) <= kSlack)
-        return {};
-    std::ostringstream fault;
-    fault << "\"" << text << "\" inks " << drawn.toString() << " on screen, its whole text " << whole.width() << " x "
-          << whole.height();
-    return fault.str();
+    return inkFault(text, lines, label.font(), drawnTextRect(window, label));
+}
+
+std::string textCutFault(ui::Window& window, ui::TextField& field) {
+    return inkFault(field.text(), {field.text()}, field.font(), changedWithoutText(window, field));
 }
 
 std::vector<graphics::Rect> WindowFixture::drawnSideBySide(const std::vector<ui::View*>& views, graphics::Rect area,

@@ -24,7 +24,8 @@
 
 namespace ui {
 class Label;
-}
+class TextField;
+}  // namespace ui
 
 namespace testsupport {
 
@@ -45,6 +46,8 @@ graphics::Rect drawnTextRect(ui::Window& window, ui::Label& label);
 // font, line by line (a text cut with an ellipsis, clipped by its label or
 // a parent, or covered by another view spans less). Otherwise what is wrong.
 std::string textCutFault(ui::Window& window, ui::Label& label);
+// The same for a text field's one line, while it is not being edited.
+std::string textCutFault(ui::Window& window, ui::TextField& field);
 
 class WindowFixture : public ::testing::Test {
 protected:
@@ -67,6 +70,7 @@ protected:
     graphics::Rect drawnTextRect(ui::Label& label) { return testsupport::drawnTextRect(*window, label); }
     // Whether a label's text reads whole on screen (testsupport::textCutFault).
     std::string textCutFault(ui::Label& label) { return testsupport::textCutFault(*window, label); }
+    std::string textCutFault(ui::TextField& field) { return testsupport::textCutFault(*window, field); }
     // The drawnRects of the shown ones of views side by side, left to right,
     // each expected whole inside its view and `area`, right of the one before
     // and, where a picture's size is given, in its proportions.
