@@ -87,9 +87,6 @@ void WindowFixture::tap(const ui::View* view) {
     fingers.tap(centerOf(*view));
 }
 
-namespace {
-
-// The window rectangle of the pixels that differ between two renders of it.
 graphics::Rect changedRect(ui::Window& window, const graphics::Image& before, const graphics::Image& after) {
     const double point = window.bounds().width() / before.pixelWidth();
     graphics::Rect changed = graphics::Rect::null();
@@ -99,6 +96,8 @@ graphics::Rect changedRect(ui::Window& window, const graphics::Image& before, co
                 changed = changed.unionWith({x * point, y * point, point, point});
     return changed;
 }
+
+namespace {
 
 // The rectangle of the pixels that lines of text ink, drawn alone one under
 // the other in a font from the top left of an empty picture.
@@ -173,7 +172,11 @@ std::string textCutFault(ui::Window& window, ui::Label& label) {
 }
 
 std::string textCutFault(ui::Window& window, ui::TextField& field) {
-    return inkFault(field.text(), {field.text()}, field.font(), changedWithoutText(window, field));
+    return textCutFault(field.text(), field.font(), changedWithoutText(window, field));
+}
+
+std::string textCutFault(const std::string& text, const graphics::Font& font, const graphics::Rect& drawn) {
+    return inkFault(text, {text}, font, drawn);
 }
 
 std::vector<graphics::Rect> WindowFixture::drawnSideBySide(const std::vector<ui::View*>& views, graphics::Rect area,

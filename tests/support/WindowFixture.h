@@ -11,7 +11,9 @@
 // closes the window and runs what is queued, so no test leaves work for the
 // next; a fixture's own tear-down calls WindowFixture::TearDown() last.
 
+#include "platform/graphics/Font.h"
 #include "platform/graphics/Geometry.h"
+#include "platform/graphics/Image.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/controllers/ViewController.h"
 #include "support/TouchDriver.h"
@@ -34,6 +36,8 @@ std::vector<std::string> visibleAlertMessages();
 // Renders a window into the artifacts folder as a PNG, for a look by eye.
 void saveWindowPicture(ui::Window& window, const std::string& name);
 
+// The window rectangle of the pixels that differ between two renders of a window.
+graphics::Rect changedRect(ui::Window& window, const graphics::Image& before, const graphics::Image& after);
 // Where a view shows on screen: the window rectangle of the pixels that
 // change when it is hidden (empty when nothing of it shows), so what is
 // clipped by a sheet or covered by another view does not count.
@@ -48,6 +52,9 @@ graphics::Rect drawnTextRect(ui::Window& window, ui::Label& label);
 std::string textCutFault(ui::Window& window, ui::Label& label);
 // The same for a text field's one line, while it is not being edited.
 std::string textCutFault(ui::Window& window, ui::TextField& field);
+// The same for any line of text in a font that ink `drawn` on screen (the
+// window rectangle of its pixels).
+std::string textCutFault(const std::string& text, const graphics::Font& font, const graphics::Rect& drawn);
 
 class WindowFixture : public ::testing::Test {
 protected:
