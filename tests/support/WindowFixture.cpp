@@ -3,13 +3,18 @@
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GuiApplication.h"
+#include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/compositing/Render.h"
+#include "platform/ui/controls/Label.h"
+#include "platform/ui/text/TextField.h"
 #include "platform/ui/controllers/AlertView.h"
 #include "platform/ui/gestures/GestureArena.h"
 #include "platform/ui/host/Device.h"
 #include "support/Process.h"
 
+#include <algorithm>
 #include <cmath>
+#include <sstream>
 
 namespace testsupport {
 
@@ -82,19 +87,96 @@ void WindowFixture::tap(const ui::View* view) {
     fingers.tap(centerOf(*view));
 }
 
-graphics::Rect WindowFixture::drawnRect(ui::View& view) {
+graphics::Rect changedRect(ui::Window& window, const graphics::Image& before, const graphics::Image& after) {
+    const double point = window.bounds().width() / before.pixelWidth();
+    graphics::Rect changed = graphics::Rect::null();
+    for (int y = 0; y < before.pixelHeight(); ++y)
+        for (int x = 0; x < before.pixelWidth(); ++x)
+            if (before.pixelAt(x, y) != after.pixelAt(x, y))
+                changed = changed.unionWith({x * point, y * point, point, point});
+    return changed;
+}
+
+namespace {
+
+// The rectangle of the pixels that lines of text ink, drawn alone one under
+// the other in a font from the top left of an empty picture.
+graphics::Rect inkOfLines(const std::vector<std::string>& lines, const graphics::Font& font) {
+    double width = 0;
+    for (const std::string& line : lines) width = std::max(width, font.widthOfText(line));
+    const double lineHeight = font.lineHeight();
+    const graphics::Size size{std::ceil(width) + 20, std::ceil(lineHeight * static_cast<double>(lines.size())) + 20};
+    graphics::GraphicsContext context(size, 1.0, false);
+    context.setFillColor(graphics::Color::black());
+    for (size_t i = 0; i < lines.size(); ++i)
+        context.drawText(lines[i], {10, 10 + lineHeight * static_cast<double>(i)}, font);
+    const graphics::Image ink = context.makeImage();
+    graphics::Rect inked = graphics::Rect::null();
+    for (int y = 0; y < ink.pixelHeight(); ++y)
+        for (int x = 0; x < ink.pixelWidth(); ++x)
+            if (ink.pixelAt(x, y).a != 0) inked = inked.unionWith({double(x), double(y), 1, 1});
+    return inked;
+}
+
+// The window rectangle of the pixels that change when a view's text is set
+// empty for a moment.
+template <class TextView>
+graphics::Rect changedWithoutText(ui::Window& window, TextView& view) {
+    const std::string text = view.text();
+    const graphics::Image shown = window.renderImage();
+    view.setText("");
+    const graphics::Image without = window.renderImage();
+    view.setText(text);
+    return changedRect(window, shown, without);
+}
+
+// Empty when what a view's text inks on screen spans what its lines ink
+// drawn alone in its font; else what is wrong.
+std::string inkFault(const std::string& text, const std::vector<std::string>& lines, const graphics::Font& font,
+                     const graphics::Rect& drawn) {
+    const graphics::Rect whole = inkOfLines(lines, font);
+    // A line drawn on half points inks a pixel more on either side.
+    constexpr double kSlack = 2;
+    if (!drawn.isNull() && std::abs(drawn.width() - whole.width()) <= kSlack &&
+        std::abs(drawn.height() - whole.height()) <= kSlack)
+        return {};
+    std::ostringstream fault;
+    fault << "\"" << text << "\" inks " << drawn.toString() << " on screen, its whole text " << whole.width() << " x "
+          << whole.height();
+    return fault.str();
+}
+
+}  // namespace
+
+graphics::Rect drawnRect(ui::Window& window, ui::View& view) {
     const bool hidden = view.isHidden();
-    const graphics::Image shown = window->renderImage();
+    const graphics::Image shown = window.renderImage();
     view.setHidden(true);
-    const graphics::Image without = window->renderImage();
+    const graphics::Image without = window.renderImage();
     view.setHidden(hidden);
-    const double point = window->bounds().width() / shown.pixelWidth();
-    graphics::Rect drawn = graphics::Rect::null();
-    for (int y = 0; y < shown.pixelHeight(); ++y)
-        for (int x = 0; x < shown.pixelWidth(); ++x)
-            if (shown.pixelAt(x, y) != without.pixelAt(x, y))
-                drawn = drawn.unionWith({x * point, y * point, point, point});
-    return drawn;
+    return changedRect(window, shown, without);
+}
+
+graphics::Rect drawnTextRect(ui::Window& window, ui::Label& label) { return changedWithoutText(window, label); }
+
+std::string textCutFault(ui::Window& window, ui::Label& label) {
+    const std::string& text = label.text();
+    // The whole text as the label breaks it: a one-line label's on its one
+    // line, another's at the label's width with no line limit.
+    const std::vector<std::string> lines =
+        label.numberOfLines() == 1
+            ? std::vector<std::string>{text}
+            : ui::layoutLabelText(text, label.font(), label.bounds().width(), 0, graphics::LineBreakMode::WordWrap)
+                  .lines;
+    return inkFault(text, lines, label.font(), drawnTextRect(window, label));
+}
+
+std::string textCutFault(ui::Window& window, ui::TextField& field) {
+    return textCutFault(field.text(), field.font(), changedWithoutText(window, field));
+}
+
+std::string textCutFault(const std::string& text, const graphics::Font& font, const graphics::Rect& drawn) {
+    return inkFault(text, {text}, font, drawn);
 }
 
 std::vector<graphics::Rect> WindowFixture::drawnSideBySide(const std::vector<ui::View*>& views, graphics::Rect area,

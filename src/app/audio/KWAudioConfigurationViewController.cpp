@@ -22,7 +22,9 @@
 namespace {
 
 constexpr double kMargin = 30;
-constexpr double kTrimTop = 50;
+constexpr double kTrimTop = 14;
+// Between the trim area and the row of the volume slider and play button.
+constexpr double kRowGap = 14;
 constexpr double kButtonSize = 44;
 
 graphics::Image glyph(bool play, graphics::Color color) {
@@ -79,7 +81,7 @@ void KWAudioConfigurationViewController::loadView() {
     viewTrimm_ = trimArea.get();
     root->addSubview(trimArea);
 
-    const double controlsTop = kTrimTop + kTrimControlHeight + 40;
+    const double controlsTop = kTrimTop + kTrimControlHeight + kRowGap;
     auto slider = ui::makeView<ui::Slider>(
         graphics::Rect(kMargin, controlsTop + 5, size.width - 2 * kMargin - kButtonSize - 20, 34));
     slider->setAutoresizingMask(ui::AutoresizingFlexibleWidth);

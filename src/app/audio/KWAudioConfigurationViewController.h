@@ -68,7 +68,9 @@ public:
     // The waveform picture's size for the trim area's width on a screen of
     // this scale: twice as wide and 100 high at exactly 2, else 50 high.
     static graphics::Size waveformSize(double trimWidth, double screenScale);
-    static graphics::Size preferredSize() { return graphics::Size{540, 300}; }
+    // The room the editor's clip panel leaves under its bar on a phone (202
+    // less 44); every control lies within it.
+    static graphics::Size preferredSize() { return graphics::Size{540, 158}; }
 
     void loadView() override;
     void viewDidLoad() override;

@@ -43,6 +43,7 @@ void CaptureSourceSelectionView::viewDidLoad() {
             if (auto self = weak.lock()) self->receiveCaptureSourceUpdateNotification(notification);
         });
     table_->reloadData();
+    popovermenu::widenToShowRows(*this, *table_);
 }
 
 void CaptureSourceSelectionView::receiveCaptureSourceUpdateNotification(const foundation::Notification&) {

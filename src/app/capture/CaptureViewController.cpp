@@ -430,6 +430,7 @@ void CaptureViewController::updateInfoScreen() {
         const float seconds = static_cast<float>(count - 1) / static_cast<float>(project_->getFPS());
         frameLabel_->setText(FormatterUtil::getFormatedDuration(seconds));
     }
+    layoutFrameInfoAndPanel();
     auto& watch = KWWatchKitLocalStorage::sharedWatchKitLocalStorage();
     watch.setName(project_->getName());
     watch.setInfo(position);

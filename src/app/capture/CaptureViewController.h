@@ -111,6 +111,7 @@ public:
     void loadView() override;
     void viewDidLoad() override;
     void viewDidAppear(bool animated) override;
+    void viewDidLayoutSubviews() override { layoutFrameInfoAndPanel(); }
     unsigned supportedInterfaceOrientations() const override { return ui::OrientationMaskLandscape; }
     void didRotateFromInterfaceOrientation(ui::InterfaceOrientation from) override;
 
@@ -273,6 +274,9 @@ private:
     // Builds the outlets (CaptureViewControllerLayout.cpp).
     void buildViews();
     void layoutForScreen();
+    // Sizes the information display to its text and puts the controls panel
+    // where it keeps clear of it.
+    void layoutFrameInfoAndPanel();
     std::shared_ptr<ui::Button> makeButton(const char* icon, const char* title,
                                            void (CaptureViewController::*action)());
     // The seven buttons of the controls panel.

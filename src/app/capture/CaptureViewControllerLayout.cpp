@@ -14,6 +14,7 @@
 #include "platform/ui/gestures/TapGestureRecognizer.h"
 #include "platform/ui/host/Device.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -27,6 +28,11 @@ constexpr double kButtonSize = 44.0;
 constexpr double kMargin = 14.0;
 constexpr double kOnionLabelHeight = 28.0;
 constexpr double kOnionLabelInset = 6.0;
+constexpr double kButtonGap = 8.0;
+// The information display: its narrowest width and its text's inset.
+constexpr double kFrameInfoWidth = 150.0;
+constexpr double kFrameInfoHeight = 44.0;
+constexpr double kFrameInfoInset = 8.0;
 
 // The thirds of the picture as thin lines.
 ui::ViewPtr makeGrid(const graphics::Rect& bounds) {
@@ -116,15 +122,18 @@ void CaptureViewController::buildViews() {
     root->addSubview(viewAddtionalCaptureControls_);
 
     // The information display, top left; a tap switches position and duration.
-    viewFrameInfo_ = ui::makeView<ui::View>(graphics::Rect{kMargin, kMargin, 150, 44});
+    viewFrameInfo_ = ui::makeView<ui::View>(graphics::Rect{kMargin, kMargin, kFrameInfoWidth, kFrameInfoHeight});
     viewFrameInfo_->setBackgroundColor(graphics::Color::black().withAlpha(0.55));
     viewFrameInfo_->layer().setCornerRadius(8);
-    frameTitleLabel_ = ui::makeView<ui::Label>(graphics::Rect{8, 2, 134, 14});
+    const double infoTextWidth = kFrameInfoWidth - 2 * kFrameInfoInset;
+    frameTitleLabel_ = ui::makeView<ui::Label>(graphics::Rect{kFrameInfoInset, 2, infoTextWidth, 14});
     frameTitleLabel_->setFont(graphics::Font::systemFont(10));
     frameTitleLabel_->setTextColor(graphics::Color::lightGray());
     frameTitleLabel_->setText("FRAME");
+    frameTitleLabel_->setAutoresizingMask(ui::AutoresizingFlexibleWidth);
     viewFrameInfo_->addSubview(frameTitleLabel_);
-    frameLabel_ = ui::makeView<ui::Label>(graphics::Rect{8, 16, 134, 24});
+    frameLabel_ = ui::makeView<ui::Label>(graphics::Rect{kFrameInfoInset, 16, infoTextWidth, 24});
+    frameLabel_->setAutoresizingMask(ui::AutoresizingFlexibleWidth);
     frameLabel_->setFont(graphics::Font::boldSystemFont(17));
     frameLabel_->setTextColor(graphics::Color::white());
     viewFrameInfo_->addSubview(frameLabel_);
@@ -194,12 +203,8 @@ void CaptureViewController::buildViews() {
         makeButton("captureview_icon_whitebalance", nullptr, &CaptureViewController::actionWhiteBalance);
     buttonCaptureSource_ = makeButton("captureview_icon_source", nullptr, &CaptureViewController::actionCaptureSource);
     capturedeviseBtn_ = makeButton("captureview_icon_switch", nullptr, &CaptureViewController::actionCaptureDevice);
-    double x = buttonX;
-    for (ui::Button* button : panelButtons()) {
-        x -= kButtonSize + 8;
-        button->setFrame({x, kMargin, kButtonSize, kButtonSize});
-        root->addSubview(button->sharedFromThis());
-    }
+    for (ui::Button* button : panelButtons()) root->addSubview(button->sharedFromThis());
+    layoutFrameInfoAndPanel();
 
     // Sliders: the onion skin upright on the left, zoom along the bottom,
     // exposure next to the focus square when it shows.
@@ -253,6 +258,28 @@ void CaptureViewController::buildViews() {
     sliderExposureBias_->addTarget(this, life_.guard([this](ui::Control&) { sliderTouchEnded(); }),
                                    ui::ControlEventTouchUpInside | ui::ControlEventTouchUpOutside);
     root->addSubview(sliderExposureBias_);
+}
+
+void CaptureViewController::layoutFrameInfoAndPanel() {
+    // The display widens with its text, so every count the program allows
+    // (and a long duration) reads whole.
+    const double text = std::max(frameLabel_->sizeThatFits({}).width, frameTitleLabel_->sizeThatFits({}).width);
+    const graphics::Rect info = viewFrameInfo_->frame();
+    viewFrameInfo_->setFrame(
+        {info.minX(), info.minY(), std::max(kFrameInfoWidth, std::ceil(text) + 2 * kFrameInfoInset), info.height()});
+    // The panel runs right to left from the options button along its line,
+    // or along the line below where it would run into the display (a
+    // phone's width, a long count).
+    const std::vector<ui::Button*> buttons = panelButtons();
+    const graphics::Rect options = buttonOptions_->frame();
+    const double rowStart = options.minX() - static_cast<double>(buttons.size()) * (kButtonSize + kButtonGap);
+    const bool besideInfo = rowStart >= viewFrameInfo_->frame().maxX() + kButtonGap;
+    const double y = besideInfo ? options.minY() : options.maxY() + kButtonGap;
+    double x = options.minX();
+    for (ui::Button* button : buttons) {
+        x -= kButtonSize + kButtonGap;
+        button->setFrame({x, y, kButtonSize, kButtonSize});
+    }
 }
 
 void CaptureViewController::layoutForScreen() {

@@ -62,6 +62,9 @@ constexpr double kLabelInset = 5;
 constexpr int kShortLines = 2;
 constexpr int kExpandedLines = 10;
 
+// The face of the short bubbles' text.
+graphics::Font labelFont() { return graphics::Font("HelveticaNeue-Light", kFontSize); }
+
 }  // namespace
 
 double bubbleWidth(ui::UserInterfaceIdiom idiom) { return idiom == ui::UserInterfaceIdiom::Pad ? 200 : 150; }
@@ -77,6 +80,7 @@ ShortBubble shortBubble(double textWidth, double bubbleWidth, bool hasBlock) {
     bubble.contentWidth = bubble.hasMoreButton ? bubbleWidth : textWidth;
     const double labelWidth = bubble.hasMoreButton ? bubbleWidth - kMoreImageInset : textWidth;
     bubble.labelFrame = graphics::Rect(kLabelInset, 0, labelWidth, kBubbleHeight);
+    bubble.lines = kShortLines;
     return bubble;
 }
 
@@ -160,6 +164,35 @@ BubblePlace freePlace(FWTPopoverView& bubble, const graphics::Rect& rect, FWTPop
 }
 
 double measureText(const std::string& text) { return graphics::Font::systemFont(kFontSize).sizeOfText(text).width; }
+
+graphics::Size expandedTextSize(const std::string& text, const graphics::Font& font) {
+    graphics::Size size = font.sizeOfText(text, kExpandedTextBounds.width);
+    size.height = std::min(size.height, kExpandedTextBounds.height);
+    return size;
+}
+
+ShortBubble wholeTextBubble(const std::string& text, double bubbleWidth, bool hasBlock) {
+    ShortBubble bubble = shortBubble(measureText(text), bubbleWidth, hasBlock);
+    const graphics::Font font = labelFont();
+    const double width = bubble.labelFrame.width();
+    const size_t lines = ui::layoutLabelText(text, font, width, 0, graphics::LineBreakMode::WordWrap).lines.size();
+    if (lines <= static_cast<size_t>(bubble.lines)) return bubble;
+    if (hasBlock) {
+        // The more button stays beside the text, which takes the lines it needs.
+        bubble.lines = static_cast<int>(lines);
+        const double height = std::ceil(font.lineHeight() * static_cast<double>(lines));
+        bubble.contentHeight = std::max(kBubbleHeight, height + 2 * kLabelInset);
+        bubble.labelFrame = graphics::Rect(kLabelInset, 0, width, bubble.contentHeight);
+        return bubble;
+    }
+    const graphics::Size whole = expandedTextSize(text, font);
+    bubble.hasMoreButton = false;
+    bubble.lines = kExpandedLines;
+    bubble.contentWidth = whole.width;
+    bubble.contentHeight = std::max(kBubbleHeight, whole.height + 2 * kLabelInset);
+    bubble.labelFrame = graphics::Rect(kLabelInset, (bubble.contentHeight - whole.height) / 2, whole.width, whole.height);
+    return bubble;
+}
 
 }  // namespace frameeditorhelp
 
@@ -259,11 +292,11 @@ std::shared_ptr<FWTPopoverView> FrameEditorHelp::makeBubble(size_t index, graphi
 std::shared_ptr<FWTPopoverView> FrameEditorHelp::makeShortBubble(size_t index) {
     const FrameEditorHelpItem& item = helpItems_[index];
     const double width = h::bubbleWidth(ui::Device::current().userInterfaceIdiom());
-    const h::ShortBubble layout = h::shortBubble(h::measureText(item.text), width, static_cast<bool>(item.block));
-    auto bubble = makeBubble(index, {layout.contentWidth + 10, h::kBubbleHeight});
+    const h::ShortBubble layout = h::wholeTextBubble(item.text, width, static_cast<bool>(item.block));
+    auto bubble = makeBubble(index, {layout.contentWidth + 10, layout.contentHeight});
     const ui::ViewPtr& content = bubble->contentView();
     if (layout.hasMoreButton) {
-        auto more = ui::makeView<ui::Button>(ui::ButtonType::Custom, graphics::Rect(0, 0, width, h::kBubbleHeight));
+        auto more = ui::makeView<ui::Button>(ui::ButtonType::Custom, graphics::Rect(0, 0, width, layout.contentHeight));
         more->setTag(static_cast<int>(index));
         std::weak_ptr<FrameEditorHelp> weak = weak_from_this();
         more->addTarget(
@@ -282,10 +315,10 @@ std::shared_ptr<FWTPopoverView> FrameEditorHelp::makeShortBubble(size_t index) {
     }
     auto label = ui::makeView<ui::Label>(layout.labelFrame);
     label->setText(item.text);
-    label->setFont(graphics::Font("HelveticaNeue-Light", h::kFontSize));
+    label->setFont(h::labelFont());
     label->setTextColor(graphics::Color::white());
     label->setBackgroundColor(graphics::Color::clear());
-    label->setNumberOfLines(h::kShortLines);
+    label->setNumberOfLines(layout.lines);
     label->setUserInteractionEnabled(false);
     content->addSubview(label);
     return bubble;
@@ -294,8 +327,7 @@ std::shared_ptr<FWTPopoverView> FrameEditorHelp::makeShortBubble(size_t index) {
 std::shared_ptr<FWTPopoverView> FrameEditorHelp::makeExtendedBubble(size_t index) {
     const FrameEditorHelpItem& item = helpItems_[index];
     const graphics::Font font = graphics::Font::systemFont(h::kFontSize);
-    graphics::Size text = font.sizeOfText(item.text, h::kExpandedTextBounds.width);
-    text.height = std::min(text.height, h::kExpandedTextBounds.height);
+    const graphics::Size text = h::expandedTextSize(item.text, font);
     auto bubble = makeBubble(index, {text.width + 10, text.height + 10});
     const ui::ViewPtr& content = bubble->contentView();
     auto label = ui::makeView<ui::Label>(graphics::Rect(5, 5, text.width, text.height));

@@ -1,10 +1,11 @@
 #pragma once
 
 // The editor's help overlay: short bubbles that point at the editor's
-// controls over a transparent layer. A bubble whose text is too long for its
-// width, or that runs an action, carries a "more" button: a tap expands it to
-// the whole text (a tap on that collapses it again) or runs the action. A
-// tap anywhere else (a bubble's text included) posts kCloseNotification
+// controls over a transparent layer. Every bubble shows its whole text: one
+// too long for the short bubble's two lines comes laid out as an expanded
+// bubble's. A bubble that runs an action carries a "more" button that runs
+// it (actionHelpBtn expands any other bubble, and a tap on that collapses it
+// again). A tap anywhere else (a bubble's text included) posts kCloseNotification
 // (object: the help) and goes on to the control under it, as if the help
 // were not there; the editor observes the notification and calls
 // dismissHelp. Bubbles are opaque, and a bubble that would cover one
@@ -19,6 +20,7 @@
 
 #include "app/widgets/popover/FWTPopoverArrow.h"
 #include "platform/graphics/Color.h"
+#include "platform/graphics/Font.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/ui/host/Device.h"
 
@@ -66,11 +68,18 @@ graphics::Color moreHelpColor();
 
 struct ShortBubble {
     bool hasMoreButton = false;
-    double contentWidth = 0;  // c: the bubble's content is c + 10 by 40
+    double contentWidth = 0;  // c: the bubble's content is c + 10 by contentHeight
     graphics::Rect labelFrame;
+    int lines = 0;  // the most the label shows
+    double contentHeight = kBubbleHeight;
 };
 // A bubble for a text `textWidth` wide, W = `bubbleWidth`.
 ShortBubble shortBubble(double textWidth, double bubbleWidth, bool hasBlock);
+// The bubble that shows `text` first. Every tip reads whole: a text that the
+// short bubble's two lines do not hold is laid out as the expanded bubble
+// lays it out (no more button then: there is no more to show), and an
+// action's bubble takes the lines its text needs.
+ShortBubble wholeTextBubble(const std::string& text, double bubbleWidth, bool hasBlock);
 // The direction an item with `requested` 0 gets from its rect's place in a
 // view of `viewSize`; any other request is kept.
 FWTPopoverArrowDirection arrowDirection(FWTPopoverArrowDirection requested, const graphics::Rect& rect,
@@ -89,6 +98,8 @@ BubblePlace freePlace(FWTPopoverView& bubble, const graphics::Rect& rect, FWTPop
                       const graphics::Rect& viewBounds, const std::vector<graphics::Rect>& shownBodies);
 // The width of one line of help text.
 double measureText(const std::string& text);
+// The size of a text laid out in the expanded bubble's text area.
+graphics::Size expandedTextSize(const std::string& text, const graphics::Font& font);
 
 }  // namespace frameeditorhelp
 

@@ -11,6 +11,7 @@
 #include "platform/ui/gestures/TapGestureRecognizer.h"
 #include "platform/ui/host/Device.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -29,6 +30,8 @@ bool isTablet() { return ui::Device::current().userInterfaceIdiom() == ui::UserI
 const graphics::Color kMarkColor =
     graphics::Color::rgb(0.8313725490196079, 0.011764705882352941, 0.8431372549019608, 0.7);
 const graphics::Color kSelectionColor = graphics::Color::rgb(1.0, 0.4, 0.8, 1.0);
+// Room on either side of the badge's text.
+constexpr double kBadgePadding = 5;
 
 }  // namespace
 
@@ -298,6 +301,13 @@ void KWFrameByFrameView::showFrameNumber(int64_t index) {
     char text[48];
     std::snprintf(text, sizeof text, "%d / %d", static_cast<int>(index + 1), static_cast<int>(frameList_->count()));
     labelFrameNumber_->setText(text);
+    // The badge widens about its centre for a long count, so every count the
+    // program allows reads whole; an even width keeps the text on whole points.
+    const double textWidth = labelFrameNumber_->sizeThatFits({}).width;
+    const double width = std::max(geometry().badge.width(), 2 * std::ceil(textWidth / 2 + kBadgePadding));
+    const graphics::Rect badge = viewFrameNumber_->frame();
+    viewFrameNumber_->setFrame({std::round(badge.midX() - width / 2), badge.minY(), width, badge.height()});
+    labelFrameNumber_->setFrame(viewFrameNumber_->bounds());
 }
 
 void KWFrameByFrameView::enabledSelectionModeForFrame(const FramePtr& frame) {

@@ -7,7 +7,19 @@
 #include "platform/ui/controls/ImageView.h"
 #include "platform/ui/controls/Label.h"
 
+#include <algorithm>
+
 namespace n = editornotifications;
+
+namespace {
+
+// The badge's room in a cell's corner, for a count of a digit or two, and
+// the faces of its count: the badge's own, and the least a long count takes.
+constexpr graphics::Size kBadgeSize{30, 22};
+constexpr double kBadgeFontSize = 16;
+constexpr double kSmallestBadgeFontSize = 9;
+
+}  // namespace
 
 namespace frameeditmenu {
 
@@ -79,7 +91,7 @@ KWFrameEditMenuCollectionViewCell::KWFrameEditMenuCollectionViewCell()
     label_->setTextColor(graphics::Color::black());
     label_->setTextAlignment(graphics::TextAlignment::Center);
     label_->setBackgroundColor(std::nullopt);
-    badge_ = ui::makeView<MKNumberBadgeView>(graphics::Rect(26, 0, 30, 22));
+    badge_ = ui::makeView<MKNumberBadgeView>(graphics::Rect({26, 0}, kBadgeSize));
     contentView().addSubview(thumbImage_);
     contentView().addSubview(label_);
     contentView().addSubview(badge_);
@@ -109,7 +121,16 @@ void KWFrameEditMenuCollectionViewCell::layoutSubviews() {
     const graphics::Rect b = contentView().bounds();
     thumbImage_->setFrame(graphics::Rect(b.midX() - 14, 10, 28, 28));
     label_->setFrame(graphics::Rect(0, 44, b.size.width, 18));
-    badge_->setFrame(graphics::Rect(b.size.width - 30, 0, 30, 22));
+    // In the top right corner, widening to the left for a long count (a
+    // selection of thousands of frames), in a smaller face where it would
+    // be wider than the cell, so that it reads whole beside its neighbours'.
+    for (double size = kBadgeFontSize; size >= kSmallestBadgeFontSize; --size) {
+        badge_->setFont(graphics::Font::boldSystemFont(size));
+        if (badge_->sizeThatFits({}).width <= b.size.width) break;
+    }
+    const graphics::Size badge = badge_->sizeThatFits({});
+    const double width = std::max(kBadgeSize.width, badge.width);
+    badge_->setFrame(graphics::Rect(b.size.width - width, 0, width, std::max(kBadgeSize.height, badge.height)));
 }
 
 // ---- menu -----------------------------------------------------------------------------------------

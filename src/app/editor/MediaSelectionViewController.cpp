@@ -47,6 +47,7 @@ void MediaSelectionViewController::viewDidLoad() {
     table_->setRowHeight(kRowHeight);
     popovermenu::setUpTable(*table_, this, this);
     table_->reloadData();
+    popovermenu::widenToShowRows(*this, *table_);
 }
 
 bool MediaSelectionViewController::playheadOnCaptureSlot() const {

@@ -195,13 +195,15 @@ void KWProjectDetailViewController::viewWillLayoutSubviews() {
     const graphics::Rect thumb = orgRect_.origin.x == 0.0 ? mImageViewProjectDetail_->frame() : orgRect_;
     const double nameHeight = std::ceil(detailsFont(base * 3).lineHeight()) + 6;
     const double nameTop = thumb.maxY() + (tablet ? 12 : 4);
-    textFieldName_->setFrame({thumb.minX(), nameTop, thumb.width(), nameHeight});
+    const double margin = tablet ? 40 : 8;
+    // As wide as the details below it, not the picture: a name of the
+    // program's own making ("My Stop Ziruru Movie") reads whole.
+    textFieldName_->setFrame({margin, nameTop, bounds.width() - 2 * margin, nameHeight});
     const double detailsTop = nameTop + nameHeight + (tablet ? 6 : 2);
     // Room for two lines of values, so a long line wraps rather than vanishes.
     const double twoLines = 2 * std::ceil(detailsFont(base * 1.7).lineHeight());
     const double room = std::max(0.0, toolbar_->frame().minY() - detailsTop - (tablet ? 8 : 2));
     const double detailsHeight = std::min(room, twoLines);
-    const double margin = tablet ? 40 : 8;
     mLabelDetails_->setFrame({margin, detailsTop, bounds.width() - 2 * margin, detailsHeight});
 }
 

@@ -8,12 +8,21 @@
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Label.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 constexpr double kKeySize = 64.0;
 constexpr double kKeyGap = 12.0;
 constexpr double kMarkSize = 18.0;
 constexpr double kMarkGap = 24.0;
+// Beside the keypad: the texts' margins and the room between them and the marks.
+constexpr double kSideMargin = 16.0;
+constexpr double kLineGap = 8.0;
+
+// The keypad's four rows of keys `key` high.
+double padHeight(double key) { return 4 * key + 3 * kKeyGap; }
 
 }  // namespace
 
@@ -38,9 +47,11 @@ void PassCodeViewController::loadView() {
     prompt_ = ui::makeView<ui::Label>();
     prompt_->setFont(graphics::Font::boldSystemFont(20));
     prompt_->setTextAlignment(graphics::TextAlignment::Center);
+    prompt_->setNumberOfLines(2);
     root->addSubview(prompt_);
 
     message_ = ui::makeView<ui::Label>();
+    message_->setNumberOfLines(2);
     message_->setFont(graphics::Font::systemFont(15));
     message_->setTextColor(graphics::Color::rgb(0.8, 0.1, 0.1));
     message_->setTextAlignment(graphics::TextAlignment::Center);
@@ -85,25 +96,52 @@ void PassCodeViewController::viewDidLoad() {
 
 void PassCodeViewController::viewWillLayoutSubviews() {
     const auto bounds = view()->bounds();
-    const double midX = bounds.width() / 2;
-    prompt_->setFrame({0, 24, bounds.width(), 28});
-    message_->setFrame({0, 56, bounds.width(), 22});
-
-    const double marksWidth = kCodeLength * kMarkSize + (kCodeLength - 1) * kMarkGap;
-    for (size_t i = 0; i < kCodeLength; ++i) {
-        marks_[i]->setFrame({midX - marksWidth / 2 + i * (kMarkSize + kMarkGap), 92, kMarkSize, kMarkSize});
+    // Under the prompt where the screen is tall enough for the keypad (a
+    // tablet's sheet); beside it on a phone's landscape screen, keys as
+    // large as its height allows.
+    const double tallPadTop = 130;
+    const bool beside = bounds.height() < tallPadTop + padHeight(kKeySize) + kKeyGap;
+    if (!beside) {
+        const double midX = bounds.width() / 2;
+        prompt_->setFrame({0, 24, bounds.width(), 28});
+        message_->setFrame({0, 56, bounds.width(), 22});
+        placeMarks(midX, 92);
+        placeKeypad(kKeySize, {midX, tallPadTop + padHeight(kKeySize) / 2});
+        return;
     }
+    const double column = bounds.width() / 2 - 2 * kSideMargin;
+    const double promptHeight = std::ceil(2 * prompt_->font().lineHeight());
+    const double messageHeight = std::ceil(2 * message_->font().lineHeight());
+    const double group = promptHeight + kLineGap + messageHeight + kLineGap + kMarkSize;
+    const double top = std::max(0.0, (bounds.height() - group) / 2);
+    prompt_->setFrame({kSideMargin, top, column, promptHeight});
+    message_->setFrame({kSideMargin, top + promptHeight + kLineGap, column, messageHeight});
+    placeMarks(bounds.width() / 4, top + group - kMarkSize);
+    const double key = std::min(kKeySize, std::floor((bounds.height() - 2 * kKeyGap - 3 * kKeyGap) / 4));
+    placeKeypad(key, {bounds.width() * 3 / 4, bounds.height() / 2});
+}
 
+void PassCodeViewController::placeMarks(double midX, double top) {
+    const double marksWidth = kCodeLength * kMarkSize + (kCodeLength - 1) * kMarkGap;
+    for (size_t i = 0; i < kCodeLength; ++i)
+        marks_[i]->setFrame({midX - marksWidth / 2 + i * (kMarkSize + kMarkGap), top, kMarkSize, kMarkSize});
+}
+
+void PassCodeViewController::placeKeypad(double key, graphics::Point centre) {
     // A telephone keypad: 1-9 in three rows, then 0 in the middle of the last.
-    const double padWidth = 3 * kKeySize + 2 * kKeyGap;
-    const double left = midX - padWidth / 2;
-    const double top = 130;
-    auto place = [&](ui::View& key, int row, int column) {
-        key.setFrame({left + column * (kKeySize + kKeyGap), top + row * (kKeySize + kKeyGap), kKeySize, kKeySize});
+    const double left = centre.x - (3 * key + 2 * kKeyGap) / 2;
+    const double top = centre.y - padHeight(key) / 2;
+    auto place = [&](ui::View& view, int row, int column) {
+        view.setFrame({left + column * (key + kKeyGap), top + row * (key + kKeyGap), key, key});
     };
-    for (int digit = 1; digit <= 9; ++digit)
-        place(*digits_[static_cast<size_t>(digit)], (digit - 1) / 3, (digit - 1) % 3);
-    place(*digits_[0], 3, 1);
+    for (int digit = 0; digit <= 9; ++digit) {
+        ui::Button& button = *digits_[static_cast<size_t>(digit)];
+        button.layer().setCornerRadius(key / 2);
+        if (digit == 0)
+            place(button, 3, 1);
+        else
+            place(button, (digit - 1) / 3, (digit - 1) % 3);
+    }
     place(*deleteButton_, 3, 2);
 }
 

@@ -60,6 +60,10 @@ private:
     void finish(bool accepted);
     void updateMarks();
     void updatePrompt();
+    // The four marks in a row centred on midX; the keypad of keys `key`
+    // wide centred on a point.
+    void placeMarks(double midX, double top);
+    void placeKeypad(double key, graphics::Point centre);
 
     CompletionHandler completionHandler_;
     Mode mode_ = Mode::Set;

@@ -4,6 +4,7 @@
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/controls/Slider.h"
+#include "support/WindowFixture.h"
 
 namespace capturetest {
 namespace {
@@ -16,6 +17,54 @@ protected:
         int count = label && label->text() == text ? 1 : 0;
         for (const auto& subview : view.subviews()) count += labelsSaying(*subview, text);
         return count;
+    }
+
+    // The information display reads every count the program allows whole
+    // (projects of 150,000 frames open), and the panel opened beside it covers
+    // none of it, nor leaves the window.
+    void expectWholeCountsBesideThePanel() {
+        const struct {
+            int64_t entries;  // the capture slot included
+            int64_t slot;
+            const char* position;
+        } cases[] = {
+            {2, 1, "0002 / 0002"},
+            {3232, 1616, "1617 / 3232"},
+            {150000, 149999, "150000 / 150000"},
+            {150000, 0, "0001 / 150000"},
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.position);
+            if (screen) screen->finishUpAndExit();
+            foundation::RunLoop::main().runUntilIdle();
+            auto project = ProjectModel::create();
+            project->setFPS(1);
+            auto list = project->getFrameList();
+            const FramePtr slot = list->findFirstOccurrenceOfFrameWithType(Frame::kTypeCaptureSlot);
+            list->removeFrame(slot);
+            for (int64_t i = 0; i + 1 < c.entries; ++i) {
+                if (i == c.slot) list->addFrame(slot);
+                list->addFrame(Frame::create(Frame::kTypePicture));
+            }
+            if (c.slot + 1 == c.entries) list->addFrame(slot);
+            openScreen(project);
+            ASSERT_EQ(screen->frameLabel()->text(), c.position);
+            screen->actionCameraControls();
+            advance(0.5);
+            for (int mode = 0; mode < 2; ++mode) {
+                EXPECT_EQ(testsupport::textCutFault(*window, *screen->frameLabel()), "") << "mode " << mode;
+                const graphics::Rect display = testsupport::drawnRect(*window, *screen->frameLabel()->superview());
+                for (ui::Button* button : {screen->buttonGrid(), screen->buttonFocus(), screen->buttonSound(),
+                                           screen->buttonExposure(), screen->buttonWhiteBalance(),
+                                           screen->buttonCaptureSource(), screen->capturedeviseBtn()}) {
+                    if (button->isHidden()) continue;
+                    const graphics::Rect drawn = testsupport::drawnRect(*window, *button);
+                    EXPECT_TRUE(!drawn.isNull() && window->bounds().contains(drawn) && !drawn.intersects(display))
+                        << drawn.toString() << " beside the display at " << display.toString();
+                }
+                screen->actionLCDScreen();
+            }
+        }
     }
 };
 
@@ -242,6 +291,17 @@ TEST_F(CaptureControlsTest, PanelGridSoundAndHelpPages) {
     advance(0.5);
     screen->dismissViewController(false);
     CaptureViewController::setHelpPageFactory(nullptr);
+}
+
+TEST_F(CaptureControlsTest, EveryCountReadsWholeBesideThePanelOnTheTablet) {
+    expectWholeCountsBesideThePanel();
+    savePicture("capture_counter_tablet.png");
+}
+
+TEST_F(CaptureControlsTest, EveryCountReadsWholeBesideThePanelOnThePhone) {
+    usePhone();
+    expectWholeCountsBesideThePanel();
+    savePicture("capture_counter_phone.png");
 }
 
 }  // namespace

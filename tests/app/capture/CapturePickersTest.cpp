@@ -6,6 +6,7 @@
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/controls/Slider.h"
 #include "platform/ui/lists/TableViewCell.h"
+#include "support/WindowFixture.h"
 
 namespace capturetest {
 namespace {
@@ -111,6 +112,32 @@ TEST_F(CapturePickersTest, ScreenOpensTheSourcePickerAndSwitchesToTheChoice) {
     EXPECT_FALSE(screen->buttonCaptureSource()->isSelected());
     EXPECT_EQ(camera->stops.load(), 1);
     EXPECT_EQ(sources[2]->delegate(), screen.get());
+}
+
+// Each row of the picker the screen opens reads whole, the checked one
+// beside its checkmark too, in both windows.
+TEST_F(CapturePickersTest, EveryRowOfTheSourcePickerReadsWhole) {
+    for (const bool phone : {false, true}) {
+        if (phone) usePhone();
+        for (size_t checked = 0; checked < 3; ++checked) {
+            SCOPED_TRACE(std::string(phone ? "phone, " : "tablet, ") + sources[checked]->captureSourceID());
+            DataManager::sharedDataManager().setCurrentCaptureSourceID(sources[checked]->captureSourceID());
+            if (screen) screen->finishUpAndExit();
+            openScreen(storedProject());
+            screen->actionCaptureSource();
+            advance(0.5);
+            ASSERT_NE(screen->popoverController(), nullptr);
+            ui::TableView& table = *std::dynamic_pointer_cast<CaptureSourceSelectionView>(
+                                        screen->popoverController()->contentViewController())
+                                        ->tableView();
+            ASSERT_EQ(checkedRows(table), std::vector<size_t>{checked});
+            for (size_t row = 0; row < table.numberOfRowsInSection(0); ++row)
+                EXPECT_EQ(testsupport::textCutFault(*window, *table.cellForRowAtIndexPath({0, row})->textLabel()), "");
+            savePicture(std::string("capture_source_picker_") + (phone ? "phone_" : "tablet_") +
+                        std::to_string(checked) + ".png");
+            screen->popoverController()->dismissPopoverAnimated(false);
+        }
+    }
 }
 
 TEST_F(CapturePickersTest, TimerPickerSnapsToFiveSecondStepsAndReportsEveryChange) {

@@ -27,13 +27,17 @@ ProjectModelPtr project(int frames, int64_t fps, bool withFiles) {
     auto project = ProjectModel::create();
     KWImageProducer producer(project);
     auto list = project->getFrameList();
+    // Appended before the slot is put back: a long list is made in linear time.
+    const FramePtr slot = list->findFirstOccurrenceOfFrameWithType(Frame::kTypeCaptureSlot);
+    list->removeFrame(slot);
     for (int i = 0; i < frames; ++i) {
         FramePtr frame = Frame::create(Frame::kTypePicture);
         if (withFiles) {
             EXPECT_TRUE(producer.storeImage(graphics::Image::filled(320, 180, colourOf(i)), frame->frameID()).ok());
         }
-        list->insertFrame(frame, list->getCaptureIndex());
+        list->addFrame(frame);
     }
+    list->addFrame(slot);
     list->setFrameAtPlayhead(list->getFrameAtIndex(0));
     if (withFiles) {
         EXPECT_TRUE(project->saveAllDataToDisk().ok());

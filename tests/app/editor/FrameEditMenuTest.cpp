@@ -156,6 +156,36 @@ TEST_F(FrameEditMenuTest, ReusedCellsForgetTheirBadge) {
     EXPECT_EQ(cellAt(1, 4).alpha(), 0.5);
 }
 
+class FrameEditMenuBadgeTest : public testsupport::AtTabletAndPhone<FrameEditMenuTest> {};
+
+TEST_P(FrameEditMenuBadgeTest, BadgesReadEveryCountWhole) {
+    // A selection runs up to the whole list of a project of 150,000 frames;
+    // each badge shows its whole pill, and so its whole number, on screen.
+    FramePtr frame = Frame::create(Frame::kTypePicture);
+    for (const int64_t count : {5, 3231, 99999, 149999}) {
+        SCOPED_TRACE(count);
+        showMenu(frame, {0, count}, count);
+        window->layoutIfNeeded();
+        for (size_t row : {3, 4, 5, 6}) {
+            MKNumberBadgeView& badge = *cellAt(1, row).badge();
+            ASSERT_FALSE(badge.isHidden()) << row;
+            ASSERT_EQ(badge.value(), static_cast<uint32_t>(count));
+            // A pill cut by its view or the cell draws narrower than it is;
+            // one wider than its cell runs into the next one's.
+            const graphics::Rect drawn = drawnRect(badge);
+            EXPECT_TRUE(drawn.width() >= badge.sizeThatFits({}).width - 1 &&
+                        drawn.height() >= badge.sizeThatFits({}).height - 1 &&
+                        inWindow(&cellAt(1, row)).insetBy(-1, -1).contains(drawn))
+                << "row " << row << " draws " << drawn.toString() << " of a badge "
+                << badge.sizeThatFits({}).toString() << " in its cell " << inWindow(&cellAt(1, row)).toString();
+        }
+        savePicture(std::string("frame_edit_menu_badges_") + (GetParam() ? "phone_" : "tablet_") +
+                    std::to_string(count) + ".png");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, FrameEditMenuBadgeTest, ::testing::Bool(), testsupport::tabletOrPhone);
+
 TEST_F(PhoneFrameEditMenuTest, FitsThePhoneScreen) {
     FramePtr frame = Frame::create(Frame::kTypeTitleCard);
     showMenu(frame, {1, 1}, 0);

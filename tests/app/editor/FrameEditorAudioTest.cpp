@@ -6,6 +6,7 @@
 
 #include "EditorTestSupport.h"
 #include "app/audio/AudioRecorderViewController.h"
+#include "app/audio/KWAudioConfigurationViewController.h"
 #include "app/audio/KWAudioController.h"
 #include "app/capture/CaptureViewController.h"
 #include "app/audio/NXRecordQueryViewController.h"
@@ -20,6 +21,7 @@
 #include "platform/library/MediaItem.h"
 #include "platform/ui/controllers/AlertView.h"
 #include "platform/ui/controllers/BarButtonItem.h"
+#include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Slider.h"
 #include "platform/ui/controls/Label.h"
@@ -366,6 +368,34 @@ TEST_F(EditorTest, MenuAudioOpensTheChooserOrTheClipPanel) {
     EXPECT_EQ(namesOfSavedList(*project), "ABS");
     EXPECT_LIST_INVARIANTS(project);
 }
+
+class ClipPanelTest : public testsupport::AtTabletAndPhone<EditorTest> {};
+
+TEST_P(ClipPanelTest, EveryControlOfTheClipPanelShowsWithinIt) {
+    auto project = projectOfPictures("AB");
+    fs::copy_file(soundOf(1), *project->getProjectPath() + "/clip.wav");
+    const FramePtr frame = project->getFrameList()->getFrameAtIndex(1);
+    frame->setAudio(clipOf("clip.wav", 1000));
+    open(project);
+    foundation::NotificationCenter::defaultCenter().post(n::kMenuAudio, nullptr, {{n::kFrameKey, n::box(frame)}});
+    settle();
+    advance(1);
+    auto* navigation = dynamic_cast<ui::NavigationController*>(editor->audioConfigurationController());
+    ASSERT_NE(navigation, nullptr);
+    auto* clip = dynamic_cast<KWAudioConfigurationViewController*>(navigation->topViewController());
+    ASSERT_NE(clip, nullptr);
+    const graphics::Rect panel = inWindow(navigation->view());
+    savePicture(std::string("edaudio_clip_panel_") + (phone_ ? "phone.png" : "tablet.png"));
+    for (ui::View* control : std::initializer_list<ui::View*>{clip->trimControlView(), clip->sliderVolume(),
+                                                              clip->btnPlay()}) {
+        const graphics::Rect drawn = drawnRect(*control);
+        EXPECT_TRUE(!drawn.isNull() && panel.contains(inWindow(control)))
+            << "drawn at " << drawn.toString() << " of " << inWindow(control).toString() << " in the panel at "
+            << panel.toString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, ClipPanelTest, ::testing::Bool(), testsupport::tabletOrPhone);
 
 TEST_F(EditorTest, ChosenSoundsAreImportedWithTheirTypes) {
     auto project = projectOfPictures("AB");

@@ -164,27 +164,28 @@ TEST_F(PhoneHelpOverlayTest, BubblesExpandCollapseRunTheirActionAndClose) {
     EXPECT_EQ(help->closeButton()->frame(), root->frame());
     // Sizes, arrows and colours of the short bubbles.
     EXPECT_EQ(help->popovers()[0]->contentSize, (graphics::Size{h::measureText("Short.") + 10, 40}));
-    EXPECT_EQ(help->popovers()[1]->contentSize, (graphics::Size{160, 40}));
+    // The long one shows its whole text at once, as an expanded bubble lays it out.
+    const graphics::Size text = graphics::Font::systemFont(12).sizeOfText(longText, 300);
+    const graphics::Size whole{text.width + 10, std::max(40.0, text.height + 10)};
+    EXPECT_EQ(help->popovers()[1]->contentSize, whole);
+    EXPECT_EQ(help->popovers()[1]->contentView()->viewWithTag(1), nullptr) << "no more to show";
     EXPECT_EQ(help->popovers()[1]->arrow().direction, FWTPopoverArrowDirectionDown);
     EXPECT_EQ(help->popovers()[0]->arrow().direction, FWTPopoverArrowDirectionLeft);
     EXPECT_EQ(help->popovers()[0]->backgroundHelper().fillColor, h::defaultColor());
     EXPECT_EQ(help->popovers()[2]->backgroundHelper().fillColor, h::moreHelpColor());
     savePicture("edhelp_overlay_bubbles_phone.png");
 
-    // The more button of the long one expands it to its whole text and back.
-    auto* more = dynamic_cast<ui::Button*>(help->popovers()[1]->contentView()->viewWithTag(1));
-    ASSERT_NE(more, nullptr);
-    more->sendActionsForControlEvents(ui::ControlEventTouchUpInside);
+    // Expanding it and collapsing it again keeps the whole text.
+    help->actionHelpBtn(1);
     advance(1);
     EXPECT_TRUE(help->isExpanded(1));
-    const graphics::Size text = graphics::Font::systemFont(12).sizeOfText(longText, 300);
     EXPECT_EQ(help->popovers()[1]->contentSize, (graphics::Size{text.width + 10, text.height + 10}));
     EXPECT_EQ(help->popovers()[1]->arrow().direction, FWTPopoverArrowDirectionDown);
     EXPECT_EQ(help->popovers().size(), 3u);
     help->actionCloseExtendedHelp(1);
     advance(1);
     EXPECT_FALSE(help->isExpanded(1));
-    EXPECT_EQ(help->popovers()[1]->contentSize, (graphics::Size{160, 40}));
+    EXPECT_EQ(help->popovers()[1]->contentSize, whole);
 
     // A bubble with an action runs it and nothing else.
     help->actionHelpBtn(2);
@@ -474,12 +475,78 @@ TEST_F(PhoneEditorTest, HelpOverlayOnThePhonePointsAtTheButtons) {
               editor->viewRightControls()->convertRectToView(editor->btnPlay()->frame(), editor->view()));
     EXPECT_EQ(help.helpItems()[3].arrowDirection, FWTPopoverArrowDirectionLeft);
     EXPECT_EQ(help.helpItems()[8].rect, Rect(40, 280, 1, 1));
-    // The strip's long text gets the more button, the short ones do not.
-    EXPECT_EQ(help.popovers()[7]->contentSize.width, 160);
+    // The strip's long text comes whole, as an expanded bubble's; the short ones stay narrow.
+    const h::ShortBubble strip = h::wholeTextBubble(textsOf(help)[7], 150, false);
+    EXPECT_EQ(help.popovers()[7]->contentSize, (graphics::Size{strip.contentWidth + 10, strip.contentHeight}));
+    EXPECT_GT(help.popovers()[7]->contentSize.width, 160);
     EXPECT_LT(help.popovers()[0]->contentSize.width, 160);
     EXPECT_EQ(bubbleFaults(help), "");
     savePicture("edhelp_help_overlay_phone.png");
 }
+
+// The editor in the tablet's window and in the phone's.
+class HelpReadingTest : public testsupport::AtTabletAndPhone<EditorTest> {
+protected:
+    ui::Label* labelOf(const FrameEditorHelp& help, size_t bubble) {
+        for (const auto& child : help.popovers()[bubble]->contentView()->subviews())
+            if (auto* label = dynamic_cast<ui::Label*>(child.get())) return label;
+        return nullptr;
+    }
+};
+
+// Every tip of the help reads whole on screen with the text it was given,
+// short and expanded, and the bubbles keep clear of each other.
+TEST_P(HelpReadingTest, EveryHelpTipReadsWhole) {
+    dismissBefore({"Timeline"});
+    open(projectOfPictures("ABC"));
+    editor->actionHelp();
+    advance(1);
+    ASSERT_NE(editor->frameEditorHelp(), nullptr);
+    FrameEditorHelp& help = *editor->frameEditorHelp();
+    EXPECT_EQ(bubbleFaults(help), "");
+    savePicture(std::string("edhelp_whole_tips_") + (phone_ ? "phone.png" : "tablet.png"));
+    for (size_t i = 0; i < help.helpItems().size(); ++i) {
+        const std::string& text = help.helpItems()[i].text;
+        ASSERT_NE(labelOf(help, i), nullptr) << text;
+        EXPECT_EQ(labelOf(help, i)->text(), text);
+        EXPECT_EQ(textCutFault(*labelOf(help, i)), "") << "short bubble";
+        EXPECT_TRUE(window->bounds().contains(help.popovers()[i]->bodyFrame())) << text;
+        if (help.helpItems()[i].block) continue;
+        help.actionHelpBtn(i);
+        advance(1);
+        ASSERT_NE(labelOf(help, i), nullptr) << text;
+        EXPECT_EQ(textCutFault(*labelOf(help, i)), "") << "expanded bubble";
+        help.actionCloseExtendedHelp(i);
+        advance(1);
+    }
+}
+
+// Each coach mark's text reads whole beside its Next button, both inside
+// the window; the phone's strip lies by the button.
+TEST_P(HelpReadingTest, CoachMarksReadWholeBesideTheirNextButton) {
+    const std::vector<std::string> marks{"Timeline", "Media", "CopyPaste", "Speed", "Effects"};
+    for (size_t i = 0; i < marks.size(); ++i) {
+        SCOPED_TRACE(marks[i]);
+        std::filesystem::remove(folders.documents() + "/" + HelpManager::kHelpManagerFile);
+        dismissBefore(std::vector<std::string>(marks.begin(), marks.begin() + static_cast<long>(i)));
+        open(projectOfPictures(picturesOf(10 + 5 * static_cast<int>(i))));
+        advance(1);
+        HelpManager* mark = editor->helpManager();
+        ASSERT_NE(mark, nullptr);
+        ASSERT_EQ(mark->name(), marks[i]);
+        if (i == 0) savePicture(std::string("edhelp_coach_mark_clear_") + (phone_ ? "phone.png" : "tablet.png"));
+        const Rect text = inWindow(mark->textLabel());
+        const Rect next = inWindow(mark->nextButton());
+        EXPECT_TRUE(!text.intersects(next) && window->bounds().contains(text) && window->bounds().contains(next))
+            << "text " << text.toString() << ", Next " << next.toString();
+        EXPECT_FALSE(drawnTextRect(*mark->textLabel()).intersects(drawnRect(*mark->nextButton())));
+        EXPECT_EQ(textCutFault(*mark->textLabel()), "");
+        editor.reset();
+        settle();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, HelpReadingTest, ::testing::Bool(), testsupport::tabletOrPhone);
 
 TEST_F(EditorTest, MoreHelpBubbleOpensTheHelpPagesInAFormSheet) {
     std::vector<std::string> asked;

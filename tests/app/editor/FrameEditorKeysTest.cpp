@@ -17,7 +17,7 @@
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/lists/ScrollView.h"
-#include "support/HostWheel.h"
+#include "support/HostInput.h"
 #include "support/Pictures.h"
 
 #include <functional>
@@ -210,7 +210,7 @@ TEST_F(EditorKeysTest, AWheelTurnedThroughTheHostOverTheStripOrTheTimelineChange
         tokens.push_back(foundation::NotificationCenter::defaultCenter().addObserver(
             name, nullptr, [&posted](const foundation::Notification& note) { posted.push_back(note.name); }));
     const SavedListStamp saved = savedListStamp(*project);
-    testsupport::HostWheel wheel(window);
+    testsupport::HostInput wheel(window);
     // The wheel over `view` scrolls it, and selects, opens, changes and saves nothing.
     auto turnOver = [&](ui::View& view, const std::function<double()>& scrolled) {
         const double before = scrolled();

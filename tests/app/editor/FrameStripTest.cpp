@@ -225,6 +225,31 @@ TEST_P(FrameStripTest, AFlingDecodesNothingOnTheMainThread) {
     }
 }
 
+TEST_P(FrameStripTest, TheBadgeReadsEveryCountWhole) {
+    // Projects of 150,000 frames open: the badge over the strip reads any
+    // position in them whole, centred where it was.
+    const struct {
+        int entries;  // the capture slot included
+        int64_t at;
+        const char* text;
+    } cases[] = {
+        {5, 0, "1 / 5"},           {3232, 1616, "1617 / 3232"},        {3232, 3231, "3232 / 3232"},
+        {150000, 0, "1 / 150000"}, {150000, 149999, "150000 / 150000"}, {150000, 88887, "88888 / 150000"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        if (screen) screen->removeFromSuperview();
+        auto& shown = show(viewstest::projectOfBareFrames(c.entries - 1));
+        centre(c.at);
+        ASSERT_EQ(shown.labelFrameNumber()->text(), c.text);
+        EXPECT_EQ(textCutFault(*shown.labelFrameNumber()), "");
+        const graphics::Rect badge = drawnRect(*shown.viewFrameNumber());
+        EXPECT_NEAR(badge.midX(), window->bounds().midX(), 1) << badge.toString();
+        EXPECT_TRUE(badge.contains(drawnTextRect(*shown.labelFrameNumber()))) << badge.toString();
+        savePicture("strip_badge_" + idiom() + "_" + std::to_string(c.at + 1) + ".png");
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Idioms, FrameStripTest, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Phone" : "Tablet"; });
 

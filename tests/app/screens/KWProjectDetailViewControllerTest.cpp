@@ -657,4 +657,23 @@ TEST_F(PhoneCardTest, TheDetailsLineShowsWholeBetweenTheNameAndTheToolbar) {
     EXPECT_GT(line.height(), 0);
 }
 
+TEST_F(ProjectCardTest, TheNameOfANewProjectReadsWholeOnTheTablet) {
+    ui::Device::current().setUserInterfaceIdiom(ui::UserInterfaceIdiom::Pad);
+    makeCard();
+    // Where the browser shows it: under its bar of tabs.
+    card->view()->setFrame({0, 64, 1024, 704});
+    window->layoutIfNeeded();
+    auto project = savedProject(3);
+    ASSERT_EQ(project->getName(), "My Stop Ziruru Movie");
+    showFromGrid(project);
+    EXPECT_EQ(textCutFault(*card->textFieldName()), "");
+}
+
+TEST_F(PhoneCardTest, TheNameOfANewProjectReadsWholeOnThePhone) {
+    auto project = savedProject(3);
+    ASSERT_EQ(project->getName(), "My Stop Ziruru Movie");
+    showFromGrid(project);
+    EXPECT_EQ(textCutFault(*card->textFieldName()), "");
+}
+
 }  // namespace

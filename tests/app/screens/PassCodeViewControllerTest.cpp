@@ -14,6 +14,8 @@ namespace {
 
 class PassCodeTest : public testsupport::ScreenTest {
 protected:
+    explicit PassCodeTest(bool phone = false)
+        : ScreenTest(phone ? graphics::Rect(0, 0, 568, 320) : graphics::Rect(0, 0, 1024, 768)) {}
     void SetUp() override {
         ScreenTest::SetUp();
         root = std::make_shared<ui::ViewController>();
@@ -123,5 +125,42 @@ TEST_F(PassCodeTest, TheKeyboardTypesOnTheKeypadAndEscapeCancels) {
     EXPECT_EQ(answers, (std::vector<bool>{true, false}));
     EXPECT_EQ(screen->enteredCode(), "9");
 }
+
+}  // namespace
+
+namespace {
+
+class PassCodeWindowsTest : public testsupport::AtTabletAndPhone<PassCodeTest> {};
+
+// Every key of the keypad lies whole in the window, and the prompt and the
+// message read whole, through a mismatch, in the window's size.
+TEST_P(PassCodeWindowsTest, TheKeypadAndItsTextsShowWhole) {
+    present();
+    const graphics::Rect shown = window->bounds();
+    auto expectWhole = [&](const char* step) {
+        SCOPED_TRACE(step);
+        window->layoutIfNeeded();
+        for (int digit = 0; digit <= 9; ++digit) {
+            ui::Button& key = *screen->digitButton(digit);
+            EXPECT_TRUE(shown.contains(inWindow(&key)) && !drawnRect(key).isNull())
+                << digit << " at " << inWindow(&key).toString();
+        }
+        EXPECT_TRUE(shown.contains(inWindow(screen->deleteButton()))) << inWindow(screen->deleteButton()).toString();
+        for (ui::Label* label : {screen->promptLabel(), screen->messageLabel()}) {
+            if (!label->text().empty()) {
+                EXPECT_EQ(textCutFault(*label), "");
+            }
+        }
+    };
+    expectWhole("a new code");
+    type("1234");
+    expectWhole("the new code again");
+    type("9876");
+    ASSERT_FALSE(screen->messageLabel()->text().empty());
+    expectWhole("after a mismatch");
+    savePicture(std::string("passcode_mismatch_") + (GetParam() ? "phone.png" : "tablet.png"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, PassCodeWindowsTest, ::testing::Bool(), testsupport::tabletOrPhone);
 
 }  // namespace

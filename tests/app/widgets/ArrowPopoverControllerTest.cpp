@@ -9,11 +9,13 @@
 #include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controllers/Toolbar.h"
 #include "platform/ui/host/Device.h"
+#include "support/HostInput.h"
 #include "support/Process.h"
 #include "support/TouchDriver.h"
 #include "support/VirtualClock.h"
 #include "support/WindowFixture.h"
 
+#include <QtCore/qnamespace.h>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
@@ -183,6 +185,36 @@ TEST_F(ArrowPopover, TapOutsideFadesOutAndTellsTheDelegateAfterwards) {
               (std::vector<std::string>{"willAppear:0", "didAppear:0", "willDisappear:1", "didDisappear:1"}));
     // The anchor below never saw the touch.
     EXPECT_EQ(anchor->touches, 0);
+}
+
+TEST_F(ArrowPopover, TheClickRightAfterAnEscapeOrATapOutsideReachesWhatItIsAimedAt) {
+    // Real input through the window host: the popover fades out, and the
+    // next click, within the fade, goes to the view under it.
+    const struct {
+        const char* way;
+        bool escape;
+    } ways[] = {{"Escape", true}, {"a tap outside", false}};
+    testsupport::HostInput input(window);
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.way);
+        WEPopoverController popover(screen);
+        popover.setDelegate(&delegate);
+        present(popover, true);
+        advance(0.3);
+        ASSERT_TRUE(popover.isPopoverVisible());
+        const int touches = anchor->touches;
+        if (way.escape)
+            input.key(Qt::Key_Escape);
+        else
+            input.click(kOutside);
+        EXPECT_FALSE(popover.isPopoverVisible());
+        advance(0.1);
+        input.click(centerOf(*anchor));
+        EXPECT_EQ(anchor->touches, touches + 1);
+        advance(0.3);
+        EXPECT_FALSE(popover.backgroundView());
+    }
+    EXPECT_EQ(delegate.told, 2);
 }
 
 TEST_F(ArrowPopover, DelegateMayKeepThePopoverOpen) {

@@ -4,7 +4,7 @@
 #include "ControlsTestSupport.h"
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/lists/CollectionView.h"
-#include "support/HostWheel.h"
+#include "support/HostInput.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -135,7 +135,7 @@ TEST_F(CollectionViewTest, TheWheelScrollsAndSelectsNothingAndAClickStillSelects
     fingers.tap(centreOf(1));
     items.log.clear();
     {
-        testsupport::HostWheel wheel(window);
+        testsupport::HostInput wheel(window);
         EXPECT_TRUE(wheel.turn(centreOf(4), -5));
     }
     run(1);

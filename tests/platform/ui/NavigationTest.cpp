@@ -9,6 +9,7 @@
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controllers/Toolbar.h"
 #include "support/TouchDriver.h"
+#include "support/WindowFixture.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -139,6 +140,49 @@ TEST_F(NavigationTest, BackButtonAnswersARealTap) {
     fingers.tap({frame.midX(), frame.midY()});
     advance(0.4);
     EXPECT_EQ(nav->topViewController(), first.get());
+}
+
+TEST_F(NavigationTest, TheBackButtonShowsItsWholeTitleWhereTheBarHasRoom) {
+    // A popover's narrow bar: the back title takes the room the bar's own
+    // title leaves, more than a third of the bar, rather than being cut.
+    const struct {
+        const char* back;
+        const char* title;
+        double width;
+        bool whole;
+    } cases[] = {
+        {"Green Screen", "Background", 364, true},
+        {"Green Screen", "Color", 364, true},
+        {"A very long title of the screen below", "Background", 364, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.back);
+        auto below = make(c.back);
+        below->setTitle(c.back);
+        auto shown = make(c.title);
+        shown->setTitle(c.title);
+        auto stack = std::make_shared<ui::NavigationController>(below);
+        stack->view()->setFrame({0, 0, c.width, 232});
+        window->setRootViewController(nullptr);
+        window->addSubview(stack->viewPtr());
+        stack->pushViewController(shown, false);
+        window->layoutIfNeeded();
+        auto* back = dynamic_cast<ui::detail::TextButtonView*>(stack->navigationBar().backButtonView());
+        ASSERT_NE(back, nullptr);
+        const std::string fault = testsupport::textCutFault(back->title, back->font, drawnRect(*back));
+        EXPECT_EQ(fault.empty(), c.whole) << fault;
+        // The bar's own title reads whole beside it: the ink it takes away.
+        const Rect backFrame = inWindow(back);
+        back->setHidden(true);
+        const graphics::Image titled = window->renderImage();
+        shown->setTitle("");  // the bar builds its buttons anew
+        window->layoutIfNeeded();
+        stack->navigationBar().backButtonView()->setHidden(true);
+        const Rect title = testsupport::changedRect(*window, titled, window->renderImage());
+        EXPECT_EQ(testsupport::textCutFault(c.title, ui::NavigationBar::titleFont(), title), "");
+        EXPECT_LE(backFrame.maxX(), title.minX());
+        stack->view()->removeFromSuperview();
+    }
 }
 
 TEST_F(NavigationTest, PopOfTheRootDoesNothing) {

@@ -6,7 +6,7 @@
 #include "platform/ui/controls/ImageView.h"
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/lists/TableView.h"
-#include "support/HostWheel.h"
+#include "support/HostInput.h"
 
 #include <gtest/gtest.h>
 #include <set>
@@ -155,7 +155,7 @@ TEST_F(TableViewTest, TheWheelScrollsAndSelectsNothingAndAClickStillSelects) {
     fingers.tap(rowPoint(1));
     rows.log.clear();
     {
-        testsupport::HostWheel wheel(window);
+        testsupport::HostInput wheel(window);
         EXPECT_TRUE(wheel.turn(rowPoint(3), -5));
     }
     run(1);

@@ -1,6 +1,10 @@
 #include "app/widgets/popover/PopoverMenuTable.h"
 
 #include "platform/graphics/Color.h"
+#include "platform/ui/lists/TableViewCell.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace popovermenu {
 
@@ -16,6 +20,14 @@ void setUpTable(ui::TableView& table, ui::TableViewDataSource* dataSource, ui::T
     table.setScrollEnabled(false);
     table.setDataSource(dataSource);
     table.setDelegate(delegate);
+}
+
+void widenToShowRows(ui::ViewController& controller, ui::TableView& table) {
+    table.layoutIfNeeded();
+    double width = controller.preferredContentSize.width;
+    for (const ui::TableViewCellPtr& cell : table.visibleCells())
+        width = std::max(width, std::ceil(cell->widthShowingContent()));
+    controller.preferredContentSize.width = width;
 }
 
 }  // namespace popovermenu

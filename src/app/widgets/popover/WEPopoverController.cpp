@@ -214,6 +214,9 @@ void WEPopoverController::dismissPopoverAnimated(bool animated, bool userInitiat
     if (animated) {
         dismissing_ = true;
         view_->setUserInteractionEnabled(false);
+        // The backdrop stays for the fade but catches nothing more: a click
+        // right after Escape or a tap outside goes to what it is aimed at.
+        if (backgroundView_) backgroundView_->setUserInteractionEnabled(false);
         auto container = view_;
         // Weak: the animation lives in the panel's layer.
         std::weak_ptr<WEPopoverContainerView> faded = container;

@@ -10,16 +10,19 @@
 #include "platform/ui/controls/Label.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 
 namespace {
 
 constexpr double kFadeDuration = 0.3;
 constexpr double kLabelWidth = 320.0;
 constexpr double kMargin = 20.0;
+constexpr double kTextGap = 8.0;
 const graphics::Size kNextButtonSize{120, 44};
 
 std::string helpFilePath() {
@@ -56,6 +59,31 @@ public:
 };
 
 }  // namespace
+
+graphics::Rect placeHelpText(graphics::Size text, graphics::Point wanted, const graphics::Rect& bounds,
+                             const graphics::Rect& avoid, double gap) {
+    auto inside = [&bounds, &text](double x, double y) {
+        return graphics::Rect{std::clamp(x, bounds.minX(), std::max(bounds.minX(), bounds.maxX() - text.width)),
+                              std::clamp(y, bounds.minY(), std::max(bounds.minY(), bounds.maxY() - text.height)),
+                              text.width, text.height};
+    };
+    const graphics::Rect centred = inside(wanted.x - text.width / 2, wanted.y - text.height / 2);
+    const graphics::Rect keepOff = avoid.insetBy(-gap, -gap);
+    if (!centred.intersects(keepOff)) return centred;
+    // Above, below, left of or right of the button, whichever moves it least.
+    const graphics::Rect candidates[] = {
+        inside(centred.minX(), keepOff.minY() - text.height), inside(centred.minX(), keepOff.maxY()),
+        inside(keepOff.minX() - text.width, centred.minY()), inside(keepOff.maxX(), centred.minY())};
+    std::optional<graphics::Rect> best;
+    auto distance = [&centred](const graphics::Rect& r) {
+        return std::hypot(r.minX() - centred.minX(), r.minY() - centred.minY());
+    };
+    for (const graphics::Rect& candidate : candidates) {
+        if (candidate.intersects(keepOff)) continue;
+        if (!best || distance(candidate) < distance(*best)) best = candidate;
+    }
+    return best.value_or(centred);
+}
 
 std::shared_ptr<HelpManager> HelpManager::initWithName(const std::string& name) {
     if (wasDismissed(name)) return nullptr;
@@ -142,16 +170,15 @@ void HelpManager::layout() {
     textSize.width = kLabelWidth;
     graphics::Point centre =
         labelPositionSet_ ? labelPosition_ : graphics::Point{bounds.width() / 2, bounds.height() / 2};
-    // Keep the whole text on the overlay whatever point the caller chose.
-    double x = std::clamp(centre.x - textSize.width / 2, 0.0, std::max(0.0, bounds.width() - textSize.width));
-    double y = std::clamp(centre.y - textSize.height / 2, 0.0, std::max(0.0, bounds.height() - textSize.height));
-    label_->setFrame({x, y, textSize.width, textSize.height});
 
     const bool left = nextPosition_ == kTopLeft || nextPosition_ == kBottomLeft;
     const bool top = nextPosition_ == kTopLeft || nextPosition_ == kTopRight;
     double bx = left ? kMargin : bounds.width() - kMargin - kNextButtonSize.width;
     double by = top ? kMargin : bounds.height() - kMargin - kNextButtonSize.height;
     nextButton_->setFrame({bx, by, kNextButtonSize.width, kNextButtonSize.height});
+    // The whole text on the overlay whatever point the caller chose, and
+    // never over the Next button (a phone's strip lies beside it).
+    label_->setFrame(placeHelpText(textSize, centre, {{0, 0}, bounds.size}, nextButton_->frame(), kTextGap));
 }
 
 void HelpManager::show() {

@@ -27,6 +27,12 @@ class Label;
 
 class HelpManager;
 
+// Where a help's text of `text` size goes in `bounds`: centred on `wanted`,
+// kept whole inside the bounds, and at least `gap` clear of `avoid` (the
+// Next button), moved the shortest way that takes it clear.
+graphics::Rect placeHelpText(graphics::Size text, graphics::Point wanted, const graphics::Rect& bounds,
+                             const graphics::Rect& avoid, double gap);
+
 class HelpManagerDelegate {
 public:
     virtual ~HelpManagerDelegate() = default;

@@ -26,6 +26,8 @@ void MKNumberBadgeView::setValue(uint32_t value) {
     value_ = value;
     setHidden(hideWhenZero_ && value == 0);
     setNeedsDisplay();
+    // A view that sized the badge to its value sizes it again.
+    if (ui::View* parent = superview()) parent->setNeedsLayout();
 }
 
 std::string MKNumberBadgeView::text() const {
@@ -65,6 +67,8 @@ graphics::Rect MKNumberBadgeView::badgeFrameInBounds() const {
     if (alignment_ == 2) x = bounds.width - w;
     return {x, y, w, h};
 }
+
+graphics::Size MKNumberBadgeView::sizeThatFits(graphics::Size) const { return badgeFrameInBounds().size; }
 
 void MKNumberBadgeView::drawRect(graphics::GraphicsContext& context, const graphics::Rect&) {
     const std::string label = text();

@@ -57,6 +57,8 @@ public:
     graphics::Path newBadgePathForTextSize(graphics::Size textSize) const;
     // Where the badge sits in the bounds: its top left and size.
     graphics::Rect badgeFrameInBounds() const;
+    // The size the badge draws for the current value: bounds that size show it whole.
+    graphics::Size sizeThatFits(graphics::Size size) const override;
 
     void drawRect(graphics::GraphicsContext& context, const graphics::Rect& rect) override;
 

@@ -177,6 +177,9 @@ void ButtonPanel::dismissWithClickedButtonIndex(int buttonIndex, bool animated) 
     };
     if (!animated || !backdrop_) return finish(true);
     ViewPtr backdrop = backdrop_;
+    // While it fades the panel takes no more clicks, nor keeps them from the
+    // screen: the click after Escape or a button goes where it is aimed.
+    backdrop->setUserInteractionEnabled(false);
     animate(
         transitionDuration(), 0, AnimationOptionCurveEaseIn, [&] { applyHiddenLook(*backdrop); }, finish);
 }

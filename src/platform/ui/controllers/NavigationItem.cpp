@@ -182,15 +182,31 @@ void NavigationBar::rebuild() {
     setNeedsDisplay();
 }
 
+const graphics::Font& NavigationBar::titleFont() { return kTitleFont; }
+
 void NavigationBar::layoutSubviews() {
     const Rect b = bounds();
     auto place = [&](const ViewPtr& view, double x, double width, bool custom) {
         double height = custom ? std::min(view->frame().size.height, b.height()) : b.height();
         view->setFrame(Rect(x, b.minY() + (b.height() - height) / 2, width, height));
     };
+    double right = b.maxX() - kEdgeMargin;
+    for (auto& [item, view] : rightViews_) {
+        double width = item->preferredWidth();
+        right -= width;
+        place(view, right, width, item->customView() != nullptr);
+        right -= kItemSpacing;
+    }
+    Size wanted = titleView_ ? titleView_->frame().size
+                             : Size{std::ceil(kTitleFont.widthOfText(shownTitle())), kTitleFont.lineHeight()};
     double left = b.minX() + kEdgeMargin;
+    double leftItems = 0;
+    for (auto& [item, view] : leftViews_) leftItems += item->preferredWidth() + kItemSpacing;
     if (backButton_) {
-        double width = std::min(backButton_->sizeThatFits(b.size).width, b.width() / 3);
+        // Its whole title where the bar's own title keeps room beside it,
+        // else at most a third of the bar.
+        const double spare = right - left - leftItems - wanted.width - kItemSpacing;
+        double width = std::min(backButton_->sizeThatFits(b.size).width, std::max(b.width() / 3, spare));
         place(backButton_, left, width, false);
         left += width + kItemSpacing;
     }
@@ -199,16 +215,7 @@ void NavigationBar::layoutSubviews() {
         place(view, left, width, item->customView() != nullptr);
         left += width + kItemSpacing;
     }
-    double right = b.maxX() - kEdgeMargin;
-    for (auto& [item, view] : rightViews_) {
-        double width = item->preferredWidth();
-        right -= width;
-        place(view, right, width, item->customView() != nullptr);
-        right -= kItemSpacing;
-    }
     // The title is centred on the bar unless the buttons push it aside.
-    Size wanted = titleView_ ? titleView_->frame().size
-                             : Size{std::ceil(kTitleFont.widthOfText(shownTitle())), kTitleFont.lineHeight()};
     double room = std::max(0.0, right - left);
     double width = std::min(wanted.width, room);
     double x = std::clamp(b.midX() - width / 2, left, std::max(left, right - width));

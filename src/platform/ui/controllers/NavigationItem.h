@@ -84,8 +84,9 @@ public:
     void setBackAction(std::function<void()> action) { backAction_ = std::move(action); }
     // The back button on screen, or null.
     View* backButtonView() const { return backButton_.get(); }
-    // The title as shown (empty with a title view).
+    // The title as shown (empty with a title view), and its face.
     std::string shownTitle() const;
+    static const graphics::Font& titleFont();
 
     // Internal: an item shown here changed or went away.
     void itemChanged(NavigationItem* item);

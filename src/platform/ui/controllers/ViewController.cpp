@@ -499,6 +499,8 @@ void ViewController::dismissPresentedChain(bool animated, std::function<void()> 
     const Rect bounds = container->bounds();
     const Rect frame = wrapper->frame();
     container->setBackgroundColor(container->backgroundColor().value_or(graphics::Color::clear()));
+    // The leaving screen takes no more clicks: they go to the one coming back.
+    container->setUserInteractionEnabled(false);
     const ModalTransitionStyle style = top.modalTransitionStyle;
     animate(
         kPresentationDuration, 0, AnimationOptionCurveEaseIn,

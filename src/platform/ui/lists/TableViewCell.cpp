@@ -392,6 +392,36 @@ void TableViewCell::layoutSubviews() {
     separator_->setFrame(Rect(start, h - line, std::max(0.0, w - start), line));
 }
 
+double TableViewCell::widthShowingContent() const {
+    const double h = bounds().height();
+    double image = 0;
+    if (!imageView_->image().isNull()) {
+        Size size = imageView_->image().size();
+        if (size.height > h) size = Size{size.width * h / size.height, h};
+        image = size.width + kMargin;
+    }
+    auto width = [](const std::shared_ptr<Label>& label) {
+        return label && !label->text().empty() ? std::ceil(label->sizeThatFits(Size{}).width) : 0.0;
+    };
+    const double text = width(textLabel_), detail = width(detailTextLabel_);
+    double texts = text;
+    switch (style_) {
+        case TableViewCellStyle::Default:
+            break;
+        case TableViewCellStyle::Subtitle:
+            texts = std::max(text, detail);
+            break;
+        case TableViewCellStyle::Value1:
+            texts = text + (detail > 0 ? 10 + detail : 0);
+            break;
+        case TableViewCellStyle::Value2:
+            // The title takes a quarter of the room.
+            texts = std::max(4 * text, text + 6 + detail);
+            break;
+    }
+    return kMargin + image + texts + kMargin + accessoryWidth();
+}
+
 // The style's arrangement of image and labels in the content view.
 void TableViewCell::layoutContent(const Rect& content) {
     double w = content.size.width, h = content.size.height;

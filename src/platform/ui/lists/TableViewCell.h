@@ -89,6 +89,9 @@ public:
     bool showingDeleteConfirmation() const { return showingDeleteConfirmation_; }
 
     void layoutSubviews() override;
+    // The width at which the cell shows its image, its texts on their lines
+    // and its accessory whole, as its style arranges them.
+    double widthShowingContent() const;
 
 private:
     friend class TableView;

@@ -2,11 +2,15 @@
 #include "app/capture/CaptureScreenTestSupport.h"
 #include "app/capture/chromakey/ChromaKeyBackdrop.h"
 #include "app/capture/chromakey/ChromaKeyConfigurationViewController.h"
+#include "app/widgets/popover/KWPopoverController.h"
 #include "app/core/BundleImage.h"
 #include "components/gpuimage/GPUImageView.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/lists/TableViewCell.h"
+#include "support/HostInput.h"
+
+#include <QtCore/qnamespace.h>
 
 namespace chromakeytest {
 namespace {
@@ -95,6 +99,36 @@ protected:
         EXPECT_TRUE(settingsButton->isHidden());
     }
 
+    // The click right after Escape closed the settings works the control it
+    // is aimed at (the timer's button) on the real input path, as does the
+    // click after a tap outside closed them.
+    void expectTheClickAfterTheSettingsCloseActs() {
+        openGreenScreen();
+        testsupport::HostInput input(window);
+        auto centre = [](const ui::View& view) {
+            return view.convertPointToView({view.bounds().midX(), view.bounds().midY()}, nullptr);
+        };
+        for (const bool escape : {true, false}) {
+            SCOPED_TRACE(escape ? "Escape" : "a tap outside");
+            input.click(centre(*settingsButton));
+            advance(0.5);
+            ASSERT_TRUE(greenScreen->popoverController());
+            ASSERT_TRUE(greenScreen->popoverController()->isPopoverVisible());
+            if (escape)
+                input.key(Qt::Key_Escape);
+            else
+                input.click({screen->view()->bounds().midX(), screen->view()->bounds().maxY() - 20});
+            advance(0.05);
+            input.click(centre(*screen->btnTimerConfig()));
+            ASSERT_TRUE(screen->popoverController()) << "the timer's click was lost";
+            advance(0.5);
+            EXPECT_TRUE(screen->popoverController()->isPopoverVisible());
+            EXPECT_FALSE(greenScreen->popoverController());
+            input.key(Qt::Key_Escape);
+            advance(0.5);
+        }
+    }
+
     void openSource(bool) override { openGreenScreen(); }
     CaptureController& source() override { return *greenScreen; }
 
@@ -127,6 +161,15 @@ TEST_F(GreenScreenCaptureTest, SettingsButtonShowsOnlyWhileTheSourceHasSettingsO
 TEST_F(GreenScreenCaptureTest, SettingsButtonShowsOnlyWhileTheSourceHasSettingsOnThePhone) {
     usePhone();
     expectSettingsButtonFollowsTheSource();
+}
+
+TEST_F(GreenScreenCaptureTest, TheClickAfterTheSettingsCloseActsOnTheTablet) {
+    expectTheClickAfterTheSettingsCloseActs();
+}
+
+TEST_F(GreenScreenCaptureTest, TheClickAfterTheSettingsCloseActsOnThePhone) {
+    usePhone();
+    expectTheClickAfterTheSettingsCloseActs();
 }
 
 TEST_F(GreenScreenCaptureTest, PicturesOnTheTablet) {

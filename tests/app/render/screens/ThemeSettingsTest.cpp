@@ -15,7 +15,7 @@
 #include "platform/ui/controllers/BarButtonItem.h"
 #include "platform/ui/controllers/NavigationItem.h"
 #include "platform/ui/controls/ImageView.h"
-#include "support/HostWheel.h"
+#include "support/HostInput.h"
 #include "support/Pictures.h"
 
 #include <filesystem>
@@ -330,7 +330,7 @@ TEST_F(ThemeSettingsTest, TheWheelOverEveryRowOnlyScrollsItAndAClickStillChooses
     ASSERT_TRUE(project->saveMetaDataToDisk());
     open();
     const auto filesBefore = projectFiles();
-    testsupport::HostWheel wheel(window);
+    testsupport::HostInput wheel(window);
     const Section rows[] = {kTheme, kForeground, kFade, kEffect, kMask};
     for (const bool halfHeight : {false, true}) {
         if (halfHeight) {
@@ -391,7 +391,7 @@ TEST_F(ThemeSettingsTest, TheWheelOverEveryRowOnlyScrollsItAndAClickStillChooses
 
 TEST_F(ThemeSettingsTest, EveryNotchOfASlowTurnMovesTheStrip) {
     open();
-    testsupport::HostWheel wheel(window);
+    testsupport::HostInput wheel(window);
     sheet->tableView()->scrollToRowAtIndexPath(ui::IndexPath{kForeground, 0}, ui::TableViewScrollPosition::Middle,
                                                false);
     const graphics::Point over = centerOf(*picker(kForeground).carousel());
