@@ -64,3 +64,16 @@ def shows_at(picture, matches, x, y, radius=3):
             hits += matches(pixels[i], pixels[i + 1], pixels[i + 2])
             total += 1
     return total > 0 and hits * 2 > total
+
+
+def is_white(r, g, b):
+    return r > 205 and g > 205 and b > 205
+
+
+def is_accent(r, g, b):
+    return r > 170 and g < 90 and b > 170
+
+
+def is_backdrop(r, g, b):
+    """The synthetic camera's grey backdrop; the render panel behind it is darker."""
+    return 58 <= r <= 72 and abs(r - g) < 6 and abs(g - b) < 6
