@@ -10,7 +10,7 @@ import re
 
 from pictures import colour_box, is_accent, is_backdrop, is_red, is_white, read_picture
 from project import check, frame_list, movie_length, picture_path, pictures, project_folder, resident_mb, tool
-from screens import open_card
+from screens import open_card, to_browser
 from xsession import wait_until
 
 
@@ -41,12 +41,12 @@ def player_escape(app):
     app.keep("player-escaped")
 
 
-def check_movie(app, path):
+def check_movie(app, path, size=(3840, 2160)):
     streams = json.loads(tool(["ffprobe", "-v", "error", "-show_entries", "stream=codec_type,codec_name,width,height",
                                "-of", "json", path]))["streams"]
     video = [s for s in streams if s["codec_type"] == "video"]
-    check(video and video[0]["codec_name"] == "h264" and (video[0]["width"], video[0]["height"]) == (3840, 2160),
-          "%s: no 3840 × 2160 H.264 video in %s" % (path, streams))
+    check(video and video[0]["codec_name"] == "h264" and (video[0]["width"], video[0]["height"]) == size,
+          "%s: no %d × %d H.264 video in %s" % (path, size[0], size[1], streams))
 
 
 def check_gif(app, path):
@@ -119,12 +119,49 @@ def save_as(app, title, name):
     said, shot = app.find(re.compile("Saved to"), timeout=120)
     panel_shows_picture_whole(app, shot)
     app.tap("Done")
-    app.find("Action")
+    card_shown(app)
     added = sorted(set(os.listdir(folder)) - before) if os.path.isdir(folder) else []
     check(len(added) == 1, "%s saved %s into %s" % (title, added, folder))
     saved = os.path.join(folder, added[0])
     check(saved in said["label"], "%r does not name %s" % (said["label"], saved))
     return saved
+
+
+# The card's controls, which every way out of a share sheet brings back drawn.
+kCardControls = (("Back", "BarButton"), ("Play", "BarButton"), ("Action", "BarButton"), ("Edit", "BarButton"),
+                 (re.compile("Modified"), "Label"))
+
+
+def card_shown(app):
+    for label, kind in kCardControls:
+        app.find(label, kind=kind)
+
+
+def share_exit(activity, way_out):
+    """A step: the share sheet's activity left by way_out (its Cancel, or
+    the Escape key) comes back to the card with its controls drawn."""
+    name = "%s_%s" % (activity.split()[0].lower(), way_out.lower())
+
+    def step(app):
+        open_card(app)
+        app.tap("Action", kind="BarButton", name="share-" + name)
+        app.tap(activity, name=name)
+        app.find("Cancel", kind="BarButton")
+        if way_out == "Cancel":
+            app.tap("Cancel", kind="BarButton", name=name + "-cancel")
+        else:
+            app.key(way_out)
+        card_shown(app)
+        app.keep(name + "-left")
+
+    step.__name__ = "share_" + name
+    return step
+
+
+def share_save_done(app):
+    """Save to Folder saves a 360p movie; its panel's Done comes back to the
+    card with its controls drawn."""
+    check_movie(app, save_as(app, "Medium - 360p", "medium"), (640, 360))
 
 
 def save_to_folder(app):
@@ -160,8 +197,7 @@ def import_archive(app):
     source = project_folder(app)
     frames = frame_list(app)
     check(source and frames, "no project to compare the import with")
-    open_card(app)
-    app.tap("Back", kind="BarButton", name="card-back")
+    to_browser(app)
     app.tap("explorer_icon_import", name="import")
     app.tap("Documents", kind="Button", name="chooser-documents")
     app.find("Tollivar", kind="Label")

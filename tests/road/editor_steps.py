@@ -4,9 +4,11 @@ crop editor and the movie-settings sheet."""
 import re
 import time
 
-from pictures import colour_box, is_green, is_red, is_white, read_picture, shows_at
-from project import check, picture_path, pictures, project_meta
-from screens import settled_shot, strip_item, tap_beside
+from pictures import colour_box, is_backdrop, is_green, is_red, is_white, read_picture, shows_at
+from app import region_difference
+from project import check, frame_list, picture_path, pictures, project_meta
+from screens import (camera_option, clear_spot, kEditorMark, scroll_into_sight, settled_region, settled_shot,
+                     strip_item, tap_beside, to_camera, to_editor, wheel_and_wait)
 from xsession import wait_until
 
 kShutterPresses = 14
@@ -19,9 +21,10 @@ def first_launch(app):
 
 
 def new_project(app):
-    """The new-project entry opens the editor with the camera."""
+    """The new-project entry opens the editor, and the camera from it."""
     app.tap("explorer_icon_new_ios7")
-    app.find("captureview_shutter")
+    app.find(kEditorMark)
+    to_camera(app)
 
 
 def wait_for_pictures(app, count, what):
@@ -50,7 +53,9 @@ def space_captures(app):
 
 
 def hold(app):
-    """Hold with "+" pressed twice holds the frame three times."""
+    """Hold with "+" pressed twice holds the frame three times; the hold
+    panel, closed with a tap beside it, opens again with that hold."""
+    to_editor(app)
     frame = pictures(app)[-1]
     app.tap(strip_item(app, frame), name="select-for-hold")
     # The strip reloads once the new picture's thumbnail is made, which on
@@ -74,6 +79,12 @@ def hold(app):
                  "a hold of 3 in frames.meta")
     app.find("thumb_icon_hold", over=unheld)
     app.keep("held")
+    app.tap(strip_item(app, frame), name="select-for-hold-3")
+    app.tap("Hold", name="hold-again")
+    app.find("Hold 3 times")
+    app.key("Escape")
+    app.wait_for(lambda: not app.controls("Hold 3 times"), "Escape to close the hold panel")
+    app.find(kEditorMark)
 
 
 def menu_escape(app, frame):
@@ -83,7 +94,7 @@ def menu_escape(app, frame):
     app.keep("menu")
     app.key("Escape")
     app.wait_for(lambda: not app.controls("Crop"), "Escape to close the frame's menu")
-    app.find("captureview_shutter")
+    app.find(kEditorMark)
     app.keep("menu-escaped")
 
 
@@ -126,7 +137,9 @@ def crop(app):
               "the wheel moved the red corner's %s edge from %d to %d: %.2f times as far from the pointer at %d, "
               "not %.2f" % (edge, was, now, ratio, at, zoom))
     shift = min(60, (grown[2] - left) // 2)
-    start = (px + 200, py + 150)
+    # On the picture, away from the editor's buttons.
+    start = clear_spot(app, zoomed, is_backdrop)
+    check(start, "the crop editor shows no grey of the picture to drag")
     app.session.drag([(ox + start[0] - step * shift // 4, oy + start[1]) for step in range(5)])
     dragged = settled_shot(app)
     app.keep("crop-drag", dragged)
@@ -135,7 +148,7 @@ def crop(app):
           "a drag of %d to the left moved the red corner's right edge from %d to %s" % (
               shift, grown[2], moved and moved[2]))
     app.tap("Done", name="crop-done")
-    app.find("captureview_shutter")
+    app.find(kEditorMark)
     app.wait_for(lambda: read_picture(path)[2] != before[2], "the crop to replace %s" % path)
     after = read_picture(path)
     check(after[:2] == before[:2], "the cropped picture is %d × %d, the camera's %d × %d" % (
@@ -158,8 +171,6 @@ def crop(app):
 kSheetRows = [(re.compile(p), last) for p, last in (
     (r"theme_\d\d\.png$", "theme_09.png"), (r"foreground_\d\d\.png$", "foreground_37.png"),
     (r"fade_\d\.png$", None), (r"edit_effect_\d\.png$", None), (r"mask_\d\.png$", None))]
-
-
 kSheetTitles = ("Theme", "Foreground", "Fade", "Effect", "Mask")
 
 
@@ -186,13 +197,19 @@ def wheel_over_sheet_rows(app, height):
     def tiles_shown(row):
         return {c["label"] for c in tiles_in_sight(row) if c["visibleWidth"] >= 60}
 
-    scroll_sheet(app, height, 10)
+    # Up to the top: the phone's sheet takes more than ten notches.
+    for _ in range(8):
+        scroll_sheet(app, height, 10)
+        if tiles_in_sight(kSheetRows[0][0]):
+            break
     for row, last in kSheetRows:
-        for _ in range(8):
+        # A notch at a time: the phone's sheet at half height shows little
+        # more than a row, which two notches would pass.
+        for _ in range(16):
             tiles = tiles_in_sight(row)
             if tiles:
                 break
-            scroll_sheet(app, height, -2)
+            scroll_sheet(app, height, -1)
         check(tiles, "at %s height the sheet's row %s never came into sight" % (height, row.pattern))
         x, y = app.centre(tiles[len(tiles) // 2])
         shown = tiles_shown(row)
@@ -214,13 +231,14 @@ def resize_sheet(app, height):
         return bool(tabs) and (tabs[-1]["y"] < 100) == (height == "full")
 
     app.wait_for(at_height, "the settings sheet at %s height" % height)
-    time.sleep(0.5)
+    app.keep("sheet-at-%s-height" % height, settled_shot(app))
 
 
 def settings_wheel(app):
     """The wheel over every row of the movie-settings sheet, at half and at
     full height, only scrolls: it chooses no tile, and the project's frame
     list and metadata stay as they were, byte for byte."""
+    to_editor(app)
     app.tap("editor_icon_theme", name="sheet-for-wheel")
     app.find("Outline")
     before = project_meta(app)
@@ -238,12 +256,14 @@ def settings_wheel(app):
 
 def outline(app):
     """The movie-settings sheet's Outline tab opens the outline editor."""
+    to_editor(app)
     app.tap("editor_icon_theme")
     app.find("Outline")
     app.keep("settings-sheet")
     app.tap("Outline")
-    for label in ("Movie Name:", "Starring:", "Studio Name:"):
-        app.find(label)
+    name, _ = app.find("Movie Name:")
+    for label in ("Starring:", "Studio Name:"):
+        scroll_into_sight(app, label, lambda: wheel_and_wait(app, app.centre(name), -1))
     app.keep("outline")
     tap_beside(app)
     app.wait_for(lambda: not app.controls("Movie Name:"), "the settings sheet to close")
@@ -286,11 +306,11 @@ def settings_expanded(app):
     title right under the navigation bar and every row drawn with its
     tiles, Effect and Mask too, each tile's caption whole inside it. Done
     closes it."""
+    to_editor(app)
     app.tap("editor_icon_theme", name="sheet-to-expand")
     app.tap("theme_view_btn_open.png", kind="BarButton", name="chevron")
     app.find("theme_view_btn_close.png", kind="BarButton")
-    for tile in kSheetTiles:
-        app.find(tile)
+    app.find(kSheetTiles[0])
     shot = settled_shot(app, 0.3)
     app.keep("sheet-expanded", shot)
     bar = app.controls("Done", kind="BarButton")[-1]
@@ -298,10 +318,13 @@ def settings_expanded(app):
     check(title and title[0]["y"] == bar["y"] + bar["height"],
           "the expanded sheet's first title at %s, the navigation bar ends at %s" % (
               title and title[0]["y"], bar["y"] + bar["height"]))
+    # The phone's window shows the lower rows once the sheet is scrolled.
     for tile in kSheetTiles:
-        margin, glyphs = caption_rows(shot, app.controls(tile)[-1])
+        control, shot = scroll_into_sight(app, tile, lambda: scroll_sheet(app, "full", -1))
+        margin, glyphs = caption_rows(shot, control)
         check(margin >= 1 and glyphs >= 5, "%s: the caption's letters %d rows high, %d rows of its bar under "
               "them: cut off by the tile's edge" % (tile, glyphs, margin))
+    app.keep("sheet-expanded-rows", shot)
     app.tap("Done", kind="BarButton", name="sheet-done")
     app.wait_for(lambda: not app.controls("mask_1.png"), "Done to close the settings sheet")
     app.find("editor_icon_theme")
@@ -309,7 +332,102 @@ def settings_expanded(app):
 
 def leave_editor(app):
     """The projects button leaves the editor for the project's card."""
+    to_editor(app)
     app.tap("editor_icon_projects")
     app.find("Action")
     app.find(re.compile("Modified"))
     app.keep("card")
+
+
+def green_screen(app):
+    """The camera's source popover chooses the green screen; the green
+    screen's popover opens from its button, moves its sensitivity with "+",
+    closes with Escape, and opens again at the next click (none is lost)
+    with the sensitivity it was left at; the source popover, opened again,
+    chooses the camera."""
+    to_camera(app)
+    camera_option(app, "captureview_icon_source")
+    app.tap("captureview_icon_source", name="sources")
+    app.tap("Green Screen", name="source-green-screen")
+    app.wait_for(lambda: not app.controls("Remote Camera"), "the source popover to close")
+    app.tap("capturesource_icon_chroma.png", name="green-screen")
+    slider = sensitivity_slider(app)
+    before = settled_region(app, slider)
+    app.tap("+", name="sensitivity-plus")
+    app.wait_for(lambda: region_difference(before, app.shot(), slider) > 1, "\"+\" to move the sensitivity slider")
+    moved = settled_region(app, slider)
+    app.keep("sensitivity-plus", moved)
+    app.key("Escape")
+    app.wait_for(lambda: not app.controls("Sensitivity"), "Escape to close the green screen's popover")
+    app.tap("capturesource_icon_chroma.png", name="green-screen-again")
+    app.find("Sensitivity", timeout=5)
+    again = settled_region(app, slider)
+    app.keep("green-screen-again", again)
+    check(sensitivity_slider(app) == slider and region_difference(moved, again, slider) <= 1,
+          "the green screen's popover opened again with its sensitivity moved")
+    tap_beside(app)
+    app.wait_for(lambda: not app.controls("Sensitivity"), "a tap beside to close the green screen's popover")
+    camera_option(app, "captureview_icon_source")
+    app.tap("captureview_icon_source", name="sources-again")
+    app.tap("Camera", kind="Label", name="source-camera")
+    app.wait_for(lambda: not app.controls("capturesource_icon_chroma.png"), "the camera to replace the green screen")
+    app.find("captureview_shutter")
+
+
+def sensitivity_slider(app):
+    """The green screen's sensitivity slider: the row between its "-" and
+    "+" buttons."""
+    minus, plus = app.find("-")[0], app.find("+")[0]
+    return {"visibleX": minus["visibleX"], "visibleY": minus["visibleY"],
+            "visibleWidth": plus["visibleX"] + plus["visibleWidth"] - minus["visibleX"],
+            "visibleHeight": minus["visibleHeight"]}
+
+
+kSpeedLabel = re.compile(r"\d\d:\d\d at (\d+) FPS$")
+
+
+def movie_speed(app):
+    """The speed popover's frames per second, as it reads them."""
+    return int(kSpeedLabel.match(app.find(kSpeedLabel)[0]["label"]).group(1))
+
+
+def speed(app):
+    """The speed popover: "+" speeds the movie up by a frame a second; closed
+    with Escape and opened again it reads the new speed, and "-" takes it
+    back before a tap beside closes it."""
+    to_editor(app)
+    app.tap("editor_icon_speed", name="speed")
+    fps = movie_speed(app)
+    app.tap("+", name="speed-plus")
+    app.wait_for(lambda: movie_speed(app) == fps + 1, "\"+\" to speed the movie up to %d frames a second" % (fps + 1))
+    app.key("Escape")
+    app.wait_for(lambda: not app.controls(kSpeedLabel), "Escape to close the speed popover")
+    app.tap("editor_icon_speed", name="speed-again")
+    check(movie_speed(app) == fps + 1, "the speed popover opened again at %d frames a second" % movie_speed(app))
+    app.tap("-", name="speed-minus")
+    app.wait_for(lambda: movie_speed(app) == fps, "\"-\" to take the movie back to %d frames a second" % fps)
+    tap_beside(app)
+    app.wait_for(lambda: not app.controls(kSpeedLabel), "a tap beside to close the speed popover")
+    app.find(kEditorMark)
+
+
+kThemeCard = re.compile(r"theme_\d\d$")
+
+
+def media(app):
+    """The media popover opens the theme cards' chooser, whose Cancel adds no
+    frame; opened again, the popover closes with Escape."""
+    to_editor(app)
+    frames = frame_list(app)
+    app.tap("editor_icon_media", name="media")
+    app.tap("Theme Cards", name="theme-cards")
+    app.find(kThemeCard, kind="Button")
+    app.tap("Cancel", kind="BarButton", name="theme-cards-cancel")
+    app.wait_for(lambda: not app.controls(kThemeCard), "Cancel to close the theme cards' chooser")
+    app.find(kEditorMark)
+    app.tap("editor_icon_media", name="media-again")
+    app.find("Theme Cards")
+    app.key("Escape")
+    app.wait_for(lambda: not app.controls("Theme Cards"), "Escape to close the media popover")
+    app.find(kEditorMark)
+    check(frame_list(app) == frames, "the theme cards' Cancel changed the frames")

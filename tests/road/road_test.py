@@ -3,7 +3,11 @@
 server with a window manager, driven with real input (XTest) at the places
 where its controls are drawn, checking the files it writes.
 
-    road_test.py --binary build/release/bin/tollivar --out build/release/road
+    road_test.py --binary build/release/bin/tollivar --out build/release/road [--window phone]
+
+It takes the tablet's window (1024 × 768) or the phone's (568 × 320); the
+steps are the same in both, and a painting made in one is opened in the
+other.
 
 Every screen it passes is kept as a PNG in the output folder, with the
 program's log (app.log) and the X server's (xserver.log). It runs every step
@@ -22,34 +26,44 @@ import traceback
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from app import App, RoadError  # noqa: E402
-from card_steps import import_archive, player_escape, save_to_folder  # noqa: E402
-from editor_steps import (crop, first_launch, hold, leave_editor, new_project, outline, settings_expanded,  # noqa: E402
-                          settings_wheel, shutter_presses, space_captures)
-from screens import tap_beside  # noqa: E402
+from card_steps import import_archive, player_escape, save_to_folder, share_exit, share_save_done  # noqa: E402
+from editor_steps import (crop, first_launch, green_screen, hold, leave_editor, media, new_project,  # noqa: E402
+                          outline, settings_expanded, settings_wheel, shutter_presses, space_captures, speed)
+from painting import painting_between_windows  # noqa: E402
+from screens import kEditorMark, window_blank  # noqa: E402
 from xsession import XSession  # noqa: E402
 
 
 def recover(app):
-    """After a failed step: back to the editor or the card, the way a user
-    would get there (Next, Cancel or Done, a tap beside a popover)."""
+    """After a failed step: back to the editor, the camera or the card, the
+    way a user would get there (Next, Cancel or Done, the painter's back
+    button, Escape for a popover); a window left blank is quit and started
+    again, as a user must."""
     for _ in range(5):
-        time.sleep(1)
-        for way_back in ("Next", "Cancel", "Done"):
+        if window_blank(app):
+            print("road test: the window shows nothing; the program starts again", flush=True)
+            app.restart()
+            return
+        for way_back in ("Next", "Cancel", "Done", "painter_icon_back"):
             if app.shows(way_back):
                 app.tap(way_back, timeout=2, name="recover-" + way_back)
                 break
         else:
             if app.shows("Action"):
                 return
-            # The editor: a tap beside closes a popover or the sheet left open.
-            tap_beside(app)
+            app.key("Escape")
             time.sleep(1)
-            if app.shows("captureview_shutter") and not app.controls("Hold") and not app.controls("Outline"):
+            if app.shows(kEditorMark) or app.shows("captureview_shutter"):
                 return
+        time.sleep(1)
 
 
-STEPS = [first_launch, new_project, shutter_presses, space_captures, hold, crop, settings_wheel, outline,
-         settings_expanded, leave_editor, player_escape, save_to_folder, import_archive]
+# The road, the same in either window. A failed step leaves the next ones to
+# find their own screen (see screens.py).
+STEPS = [first_launch, new_project, shutter_presses, space_captures, green_screen, hold, crop,
+         painting_between_windows, speed, media, settings_wheel, outline, settings_expanded, leave_editor,
+         player_escape, share_exit("Photos", "Cancel"), share_exit("Save to Folder", "Cancel"),
+         share_exit("Save to Folder", "Escape"), share_save_done, save_to_folder, import_archive]
 
 
 def main():
@@ -58,6 +72,8 @@ def main():
     parser.add_argument("--out", required=True)
     parser.add_argument("--budget", type=float, default=180,
                         help="seconds the whole road may take, start-up and shut-down included")
+    parser.add_argument("--window", choices=("tablet", "phone"), default="tablet",
+                        help="the window the road takes (the program's TOLLIVAR_DEVICE)")
     args = parser.parse_args()
     # The program runs in its profile folder: the map's path it is given
     # must not depend on where the road test was started.
@@ -77,38 +93,38 @@ def main():
     os.makedirs(profile)
     app = None
     try:
-        app = App(session, args.binary, args.out, profile)
+        app = App(session, args.binary, args.out, profile, args.window)
         app.wait_for_window()
         for step in STEPS:
             if time.monotonic() - started > args.budget:
                 failures.append(step.__name__)
-                print("road test: %-16s NOT RUN: the road took more than %d s" % (step.__name__, args.budget))
+                print("road test: %-24s NOT RUN: the road took more than %d s" % (step.__name__, args.budget))
                 continue
             step_started = time.monotonic()
             try:
                 step(app)
-                print("road test: %-16s ok (%.1f s)" % (step.__name__, time.monotonic() - step_started), flush=True)
+                print("road test: %-24s ok (%.1f s)" % (step.__name__, time.monotonic() - step_started), flush=True)
             except Exception as error:  # noqa: BLE001 — every failure is reported, the next step still runs
                 failures.append(step.__name__)
-                print("road test: %-16s FAILED: %s" % (step.__name__, error), flush=True)
+                print("road test: %-24s FAILED: %s" % (step.__name__, error), flush=True)
                 if not isinstance(error, RoadError):
                     traceback.print_exc()
                 try:
                     recover(app)
-                except RoadError:
-                    pass
+                except Exception as error:  # noqa: BLE001 — the next step finds its own screen
+                    print("road test: %-24s %s" % ("(no way back)", error), flush=True)
     finally:
         status = app.stop() if app else None
         session.close()
     if status != 0:
         failures.append("quit")
-        print("road test: quit             FAILED: SIGTERM ended the program with status %s" % status)
+        print("road test: %-24s FAILED: SIGTERM ended the program with status %s" % ("quit", status))
     elapsed = time.monotonic() - started
     if elapsed > args.budget:
         failures.append("time")
         print("road test: the road took %.0f s, more than %d s" % (elapsed, args.budget))
-    print("road test: %d steps, %d failed, %.1f s; screens in %s" % (
-        len(STEPS) + 1, len(failures), elapsed, args.out))
+    print("road test: the %s's window: %d steps, %d failed, %.1f s; screens in %s" % (
+        args.window, len(STEPS) + 1, len(failures), elapsed, args.out))
     return 1 if failures else 0
 
 
