@@ -5,10 +5,9 @@ import re
 import time
 
 from pictures import colour_box, is_backdrop, is_green, is_red, is_white, read_picture, shows_at
-from app import region_difference
 from project import check, frame_list, picture_path, pictures, project_meta
-from screens import (camera_option, clear_spot, kEditorMark, scroll_into_sight, settled_region, settled_shot,
-                     strip_item, tap_beside, to_camera, to_editor, wheel_and_wait)
+from screens import (camera_option, clear_spot, click_again, escape, kEditorMark, scroll_into_sight, settled_shot,
+                     slider_row, strip_item, tap_beside, to_camera, to_editor, used_and_kept, wheel_and_wait)
 from xsession import wait_until
 
 kShutterPresses = 14
@@ -82,8 +81,7 @@ def hold(app):
     app.tap(strip_item(app, frame), name="select-for-hold-3")
     app.tap("Hold", name="hold-again")
     app.find("Hold 3 times")
-    app.key("Escape")
-    app.wait_for(lambda: not app.controls("Hold 3 times"), "Escape to close the hold panel")
+    escape(app, "Hold 3 times", "the hold panel")
     app.find(kEditorMark)
 
 
@@ -92,8 +90,7 @@ def menu_escape(app, frame):
     app.tap(strip_item(app, frame), name="select-for-menu")
     app.find("Crop")
     app.keep("menu")
-    app.key("Escape")
-    app.wait_for(lambda: not app.controls("Crop"), "Escape to close the frame's menu")
+    escape(app, "Crop", "the frame's menu")
     app.find(kEditorMark)
     app.keep("menu-escaped")
 
@@ -342,45 +339,25 @@ def leave_editor(app):
 def green_screen(app):
     """The camera's source popover chooses the green screen; the green
     screen's popover opens from its button, moves its sensitivity with "+",
-    closes with Escape, and opens again at the next click (none is lost)
-    with the sensitivity it was left at; the source popover, opened again,
-    chooses the camera."""
+    closes with Escape, and opens again at one click at once with the
+    sensitivity it was left at; the source popover, opened again, chooses
+    the camera."""
     to_camera(app)
     camera_option(app, "captureview_icon_source")
     app.tap("captureview_icon_source", name="sources")
     app.tap("Green Screen", name="source-green-screen")
     app.wait_for(lambda: not app.controls("Remote Camera"), "the source popover to close")
-    app.tap("capturesource_icon_chroma.png", name="green-screen")
-    slider = sensitivity_slider(app)
-    before = settled_region(app, slider)
-    app.tap("+", name="sensitivity-plus")
-    app.wait_for(lambda: region_difference(before, app.shot(), slider) > 1, "\"+\" to move the sensitivity slider")
-    moved = settled_region(app, slider)
-    app.keep("sensitivity-plus", moved)
-    app.key("Escape")
-    app.wait_for(lambda: not app.controls("Sensitivity"), "Escape to close the green screen's popover")
-    app.tap("capturesource_icon_chroma.png", name="green-screen-again")
-    app.find("Sensitivity", timeout=5)
-    again = settled_region(app, slider)
-    app.keep("green-screen-again", again)
-    check(sensitivity_slider(app) == slider and region_difference(moved, again, slider) <= 1,
-          "the green screen's popover opened again with its sensitivity moved")
+    button = app.tap("capturesource_icon_chroma.png", name="green-screen")
+    what = "the green screen's popover"
+    used_and_kept(app, slider_row(app.find("-")[0], app.find("+")[0]), lambda: app.tap("+", name="sensitivity-plus"),
+                  lambda: escape(app, "Sensitivity", what), lambda: click_again(app, button, "Sensitivity", what), what)
     tap_beside(app)
-    app.wait_for(lambda: not app.controls("Sensitivity"), "a tap beside to close the green screen's popover")
+    app.wait_for(lambda: not app.controls("Sensitivity"), "a tap beside to close " + what)
     camera_option(app, "captureview_icon_source")
     app.tap("captureview_icon_source", name="sources-again")
     app.tap("Camera", kind="Label", name="source-camera")
     app.wait_for(lambda: not app.controls("capturesource_icon_chroma.png"), "the camera to replace the green screen")
     app.find("captureview_shutter")
-
-
-def sensitivity_slider(app):
-    """The green screen's sensitivity slider: the row between its "-" and
-    "+" buttons."""
-    minus, plus = app.find("-")[0], app.find("+")[0]
-    return {"visibleX": minus["visibleX"], "visibleY": minus["visibleY"],
-            "visibleWidth": plus["visibleX"] + plus["visibleWidth"] - minus["visibleX"],
-            "visibleHeight": minus["visibleHeight"]}
 
 
 kSpeedLabel = re.compile(r"\d\d:\d\d at (\d+) FPS$")
@@ -393,16 +370,15 @@ def movie_speed(app):
 
 def speed(app):
     """The speed popover: "+" speeds the movie up by a frame a second; closed
-    with Escape and opened again it reads the new speed, and "-" takes it
+    with Escape and opened again at one click it reads the new speed, and "-" takes it
     back before a tap beside closes it."""
     to_editor(app)
-    app.tap("editor_icon_speed", name="speed")
+    button = app.tap("editor_icon_speed", name="speed")
     fps = movie_speed(app)
     app.tap("+", name="speed-plus")
     app.wait_for(lambda: movie_speed(app) == fps + 1, "\"+\" to speed the movie up to %d frames a second" % (fps + 1))
-    app.key("Escape")
-    app.wait_for(lambda: not app.controls(kSpeedLabel), "Escape to close the speed popover")
-    app.tap("editor_icon_speed", name="speed-again")
+    escape(app, kSpeedLabel, "the speed popover")
+    click_again(app, button, kSpeedLabel, "the speed popover")
     check(movie_speed(app) == fps + 1, "the speed popover opened again at %d frames a second" % movie_speed(app))
     app.tap("-", name="speed-minus")
     app.wait_for(lambda: movie_speed(app) == fps, "\"-\" to take the movie back to %d frames a second" % fps)
@@ -415,19 +391,18 @@ kThemeCard = re.compile(r"theme_\d\d$")
 
 
 def media(app):
-    """The media popover opens the theme cards' chooser, whose Cancel adds no
-    frame; opened again, the popover closes with Escape."""
+    """The media popover opens the theme cards' chooser, whose Cancel, and
+    opened again its Escape, add no frame."""
     to_editor(app)
     frames = frame_list(app)
-    app.tap("editor_icon_media", name="media")
-    app.tap("Theme Cards", name="theme-cards")
-    app.find(kThemeCard, kind="Button")
-    app.tap("Cancel", kind="BarButton", name="theme-cards-cancel")
-    app.wait_for(lambda: not app.controls(kThemeCard), "Cancel to close the theme cards' chooser")
-    app.find(kEditorMark)
-    app.tap("editor_icon_media", name="media-again")
-    app.find("Theme Cards")
-    app.key("Escape")
-    app.wait_for(lambda: not app.controls("Theme Cards"), "Escape to close the media popover")
-    app.find(kEditorMark)
-    check(frame_list(app) == frames, "the theme cards' Cancel changed the frames")
+    for visit, way_out in enumerate(("Cancel", "Escape")):
+        app.tap("editor_icon_media", name="media-%d" % visit)
+        app.tap("Theme Cards", name="theme-cards-%d" % visit)
+        app.find(kThemeCard, kind="Button")
+        if way_out == "Cancel":
+            app.tap("Cancel", kind="BarButton", name="theme-cards-cancel")
+        else:
+            app.key(way_out)
+        app.wait_for(lambda: not app.controls(kThemeCard), "%s to close the theme cards' chooser" % way_out)
+        app.find(kEditorMark)
+    check(frame_list(app) == frames, "leaving the theme cards' chooser changed the frames")

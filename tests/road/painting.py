@@ -6,7 +6,8 @@ import re
 
 from pictures import colour_box, is_backdrop, read_picture
 from project import check, picture_path, pictures
-from screens import kEditorMark, settled_shot, show_in_strip, strip_item, to_editor
+from screens import (click_again, escape, kEditorMark, settled_shot, show_in_strip, slider_row, strip_item, to_editor,
+                     used_and_kept)
 
 kOtherWindow = {"tablet": "phone", "phone": "tablet"}
 # The strokes, from and to, as shares of the picture the painter shows: one
@@ -86,24 +87,39 @@ def layer_names(app):
     return [c["label"] for c in sorted(rows, key=lambda c: c["y"])]
 
 
-def layer_list(app, name, count, use=None):
-    """Opens the layer list, waits for it to name count layers, uses it,
-    and closes it with Escape."""
-    app.tap("painter_icon_layers", name=name)
-    app.wait_for(lambda: len(layer_names(app)) == count, "the layer list to name %d layers" % count)
-    app.find("Layer", kind="Label")
-    if use:
-        use(app)
-    app.key("Escape")
-    app.wait_for(lambda: not app.controls("Add"), "Escape to close the layer list")
-    app.find("painter_icon_layers")
-
-
 def add_layer(app):
-    """The layer list's Add puts a second layer over "Layer"."""
+    """The layer list's Add puts a second layer over "Layer"; Escape closes
+    the list, and the brush draws once it has faded."""
+    app.tap("painter_icon_layers", name="layers")
+    app.find("Layer", kind="Label")
     app.tap("Add", kind="BarButton", name="add-layer")
-    app.wait_for(lambda: len(layer_names(app)) == 2 and layer_names(app)[1] == "Layer",
-                 "Add to put a second layer over \"Layer\"")
+    app.wait_for(lambda: layer_names(app)[1:] == ["Layer"], "Add to put a second layer over \"Layer\"")
+    escape(app, "Layer", "the layer list", fade=True)
+
+
+def painter_popovers(app):
+    """The painter's popovers: the chosen brush's size popover (a tap on the
+    chosen brush), whose "+" grows the brush's disc, and the layer list,
+    each closed with Escape and opened again at one click, as it was left."""
+    to_editor(app)
+    open_painter(app, pictures(app)[-1], "draw-for-popovers")
+    brush = app.tap("painter_icon_brush", name="brush-size")
+    what = "the brush's size popover"
+
+    def grow():
+        for press in range(3):
+            app.tap("+", name="brush-plus-%d" % press, keep=False)
+
+    # From the window's top, over the disc, down to the slider's row.
+    used_and_kept(app, slider_row(app.find("\u2212")[0], app.find("+")[0], top=0), grow,
+                  lambda: escape(app, "+", what), lambda: click_again(app, brush, "+", what), what)
+    escape(app, "+", what, fade=True)
+    layers = app.tap("painter_icon_layers", name="layers")
+    app.find("Layer", kind="Label")
+    escape(app, "Layer", "the layer list")
+    click_again(app, layers, "Layer", "the layer list")
+    escape(app, "Layer", "the layer list", fade=True)
+    close_painter(app, "back-from-popovers")
 
 
 def close_painter(app, name):
@@ -145,9 +161,8 @@ def painting_between_windows(app):
     unpainted = read_picture(path)
     open_painter(app, frame, "draw")
     draw_stroke(app, kStrokes[0])
-    layer_list(app, "layers", 1, add_layer)
+    add_layer(app)
     draw_stroke(app, kStrokes[1])
-    layer_list(app, "layers-again", 2)
     close_painter(app, "back")
     painted = stroke_boxes(unpainted, read_picture(path))
     for (where, _, _), box in zip(kStrokes, painted):
@@ -164,7 +179,8 @@ def painting_between_windows(app):
     finally:
         app.restart(home)
     slack = kStrokeSlack * unpainted[0]
-    moved = ["the %s one from %s to %s" % (where, was, now) for (where, _, _), was, now in zip(kStrokes, painted, reopened)
+    moved = ["the %s one from %s to %s" % (where, was, now)
+             for (where, _, _), was, now in zip(kStrokes, painted, reopened)
              if not now or any(abs(a - b) > slack for a, b in zip(was, now))]
     check(not moved, "Draw and Back in the %s's window moved strokes of the stored picture: %s" % (
         other, "; ".join(moved)))

@@ -29,7 +29,7 @@ from app import App, RoadError  # noqa: E402
 from card_steps import import_archive, player_escape, save_to_folder, share_exit, share_save_done  # noqa: E402
 from editor_steps import (crop, first_launch, green_screen, hold, leave_editor, media, new_project,  # noqa: E402
                           outline, settings_expanded, settings_wheel, shutter_presses, space_captures, speed)
-from painting import painting_between_windows  # noqa: E402
+from painting import painter_popovers, painting_between_windows  # noqa: E402
 from screens import kEditorMark, window_blank  # noqa: E402
 from xsession import XSession  # noqa: E402
 
@@ -60,7 +60,7 @@ def recover(app):
 
 # The road, the same in either window. A failed step leaves the next ones to
 # find their own screen (see screens.py).
-STEPS = [first_launch, new_project, shutter_presses, space_captures, green_screen, hold, crop,
+STEPS = [first_launch, new_project, shutter_presses, space_captures, green_screen, hold, crop, painter_popovers,
          painting_between_windows, speed, media, settings_wheel, outline, settings_expanded, leave_editor,
          player_escape, share_exit("Photos", "Cancel"), share_exit("Save to Folder", "Cancel"),
          share_exit("Save to Folder", "Escape"), share_save_done, save_to_folder, import_archive]

@@ -9,7 +9,8 @@ they need and these helpers take the way there that the window has.
 import re
 import time
 
-from app import kSettleSeconds, kStillDifference, region_difference
+from app import kSettleSeconds, safe_name
+from pictures import differing_pixels
 from project import check
 from xsession import wait_until
 
@@ -22,6 +23,9 @@ kProjectTile = "My Stop Ziruru Movie"
 # frame (the phone's), and how light a popover's or a sheet's body is.
 kPicture = re.compile(r"frame-.*\.jpg$")
 kLight = 180
+# How many pixels make a change a user sees (a slider's knob moved by a
+# step, a brush's disc grown), not a pixel's rounding.
+kChangedPixels = 20
 # How long a window may list no control before it counts as blank (a
 # screen between two others lists none for a moment).
 kBlankWindowSeconds = 3
@@ -59,12 +63,13 @@ def to_browser(app):
 
 def to_editor(app):
     """The editor with its strip: from the phone's camera screen by its home
-    button, from the browser or the card by Edit."""
-    shown = where(app, kEditorMark, "captureview_icon_home", "Action", kProjectTile)
+    button, from the painter by its back button, from the browser or the
+    card by Edit."""
+    shown = where(app, kEditorMark, "captureview_icon_home", "painter_icon_back", "Action", kProjectTile)
     if shown == kEditorMark:
         return
-    if shown == "captureview_icon_home":
-        app.tap("captureview_icon_home", name="to-editor")
+    if shown in ("captureview_icon_home", "painter_icon_back"):
+        app.tap(shown, name="to-editor")
     else:
         open_card(app)
         app.tap("Edit", kind="BarButton", name="edit")
@@ -176,18 +181,62 @@ def window_blank(app):
 
 
 def settled_region(app, region):
-    """A screenshot once a region of the window (a control's visible
-    rectangle) shows the same in two screenshots a moment apart: the rest
-    may move (a live camera's picture)."""
+    """A screenshot once a region of the window (left, top, width, height)
+    shows the same in two screenshots a moment apart: the rest may move (a
+    live camera's picture)."""
     last = {"shot": app.shot()}
 
     def still():
         time.sleep(kSettleSeconds)
         shot = app.shot()
-        same, last["shot"] = region_difference(last["shot"], shot, region) <= kStillDifference, shot
+        same, last["shot"] = differing_pixels(last["shot"], shot, region) == 0, shot
         return shot if same else None
 
     return wait_until(still, 10) or last["shot"]
+
+
+def escape(app, label, what, fade=False):
+    """Escape closes what shows the control labelled label. With fade, it
+    waits too until the control's place shows still: a popover fades out,
+    and a click before it has gone may be lost (what click_again checks)."""
+    shown = app.controls(label)[-1:]
+    app.key("Escape")
+    app.wait_for(lambda: not app.controls(label), "Escape to close " + what)
+    if fade and shown:
+        settled_region(app, tuple(shown[0][k] for k in ("visibleX", "visibleY", "visibleWidth", "visibleHeight")))
+
+
+def click_again(app, opener, label, what):
+    """One click at once where the opener is drawn (a control found before)
+    must open what shows label again: a user clicks again as soon as a
+    popover is closed, and no click may be lost to one still fading out."""
+    app.keep(safe_name(what) + "-click-again")
+    app.session.click(*app.centre(opener))
+    app.wait_for(lambda: app.controls(label), "one click to open %s again" % what, timeout=5)
+    return app.find(label)
+
+
+def slider_row(minus, plus, top=None):
+    """The region from a popover's "-" button to its "+" button, the slider
+    between them, from top (the buttons' own top when None) down."""
+    top = minus["visibleY"] if top is None else top
+    return (minus["visibleX"], top, plus["visibleX"] + plus["visibleWidth"] - minus["visibleX"],
+            minus["visibleY"] + minus["visibleHeight"] - top)
+
+
+def used_and_kept(app, region, use, close, reopen, what):
+    """A popover used (use() changes what a region of it shows), closed and
+    opened again: it shows the region as it was left."""
+    before = settled_region(app, region)
+    use()
+    app.wait_for(lambda: differing_pixels(before, app.shot(), region) >= kChangedPixels, "%s to change" % what)
+    used = settled_region(app, region)
+    app.keep(safe_name(what) + "-used", used)
+    close()
+    reopen()
+    again = settled_region(app, region)
+    app.keep(safe_name(what) + "-again", again)
+    check(differing_pixels(used, again, region) < kChangedPixels, "%s opened again otherwise than it was left" % what)
 
 
 def settled_shot(app, seconds=0.5):
