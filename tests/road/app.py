@@ -297,6 +297,11 @@ def rect_of(control):
     return tuple(int(round(control[k])) for k in ("x", "y", "width", "height"))
 
 
+def visible_rect(control):
+    """The part of a control the window shows: (left, top, width, height)."""
+    return tuple(control[k] for k in ("visibleX", "visibleY", "visibleWidth", "visibleHeight"))
+
+
 def safe_name(label):
     text = label if isinstance(label, str) else label.pattern
     return "".join(ch if ch.isalnum() else "-" for ch in text)[:40] or "control"

@@ -228,7 +228,8 @@ def resize_sheet(app, height):
         return bool(tabs) and (tabs[-1]["y"] < 100) == (height == "full")
 
     app.wait_for(at_height, "the settings sheet at %s height" % height)
-    app.keep("sheet-at-%s-height" % height, settled_shot(app))
+    time.sleep(0.5)
+    app.keep("sheet-at-%s-height" % height)
 
 
 def settings_wheel(app):

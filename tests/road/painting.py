@@ -98,9 +98,10 @@ def add_layer(app):
 
 
 def painter_popovers(app):
-    """The painter's popovers: the chosen brush's size popover (a tap on the
-    chosen brush), whose "+" grows the brush's disc, and the layer list,
-    each closed with Escape and opened again at one click, as it was left."""
+    """The painter's popovers, each closed with Escape and opened again at
+    one click: the chosen brush's size popover (a tap on the chosen brush),
+    whose "+" grows the brush's disc, opens again as large; the layer list
+    opens again."""
     to_editor(app)
     open_painter(app, pictures(app)[-1], "draw-for-popovers")
     brush = app.tap("painter_icon_brush", name="brush-size")

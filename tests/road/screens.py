@@ -9,7 +9,7 @@ they need and these helpers take the way there that the window has.
 import re
 import time
 
-from app import kSettleSeconds, safe_name
+from app import kSettleSeconds, safe_name, visible_rect
 from pictures import differing_pixels
 from project import check
 from xsession import wait_until
@@ -167,8 +167,7 @@ def tap_beside(app):
     pictures = app.controls(kPicture, kind="ImageView")
     check(pictures, "no picture shows to tap beside the popover")
     picture = pictures[-1]
-    spot = clear_spot(app, shot, lambda r, g, b: max(r, g, b) < kLight,
-                      tuple(picture[k] for k in ("visibleX", "visibleY", "visibleWidth", "visibleHeight")))
+    spot = clear_spot(app, shot, lambda r, g, b: max(r, g, b) < kLight, visible_rect(picture))
     check(spot, "the picture shows nowhere beside the controls to tap on")
     ox, oy = app.origin()
     app.session.click(ox + spot[0], oy + spot[1])
@@ -203,15 +202,16 @@ def escape(app, label, what, fade=False):
     app.key("Escape")
     app.wait_for(lambda: not app.controls(label), "Escape to close " + what)
     if fade and shown:
-        settled_region(app, tuple(shown[0][k] for k in ("visibleX", "visibleY", "visibleWidth", "visibleHeight")))
+        settled_region(app, visible_rect(shown[0]))
 
 
 def click_again(app, opener, label, what):
     """One click at once where the opener is drawn (a control found before)
     must open what shows label again: a user clicks again as soon as a
     popover is closed, and no click may be lost to one still fading out."""
-    app.keep(safe_name(what) + "-click-again")
+    shot = app.shot()
     app.session.click(*app.centre(opener))
+    app.keep(safe_name(what) + "-click-again", shot)
     app.wait_for(lambda: app.controls(label), "one click to open %s again" % what, timeout=5)
     return app.find(label)
 
