@@ -70,7 +70,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--binary", required=True)
     parser.add_argument("--out", required=True)
-    parser.add_argument("--budget", type=float, default=180,
+    parser.add_argument("--budget", type=float, default=360,
                         help="seconds the whole road may take, start-up and shut-down included")
     parser.add_argument("--window", choices=("tablet", "phone"), default="tablet",
                         help="the window the road takes (the program's TOLLIVAR_DEVICE)")
