@@ -129,7 +129,7 @@ def save_as(app, title, name):
 
 # The card's controls, which every way out of a share sheet brings back drawn.
 kCardControls = (("Back", "BarButton"), ("Play", "BarButton"), ("Action", "BarButton"), ("Edit", "BarButton"),
-                 (re.compile("Modified"), "Label"))
+                 (re.compile("(Created|Modified) "), "Label"))
 
 
 def card_shown(app):

@@ -44,19 +44,20 @@ def where(app, *labels):
 
 
 def open_card(app):
-    """The project's card, opened from its tile when the browser shows."""
-    if where(app, "Action", kProjectTile, kEditorMark) != "Action":
-        to_browser(app)
+    """The project's card: the editor's projects button leaves the editor
+    for it, the project's tile in the browser opens it."""
+    shown = where(app, "Action", kProjectTile, kEditorMark)
+    if shown == kEditorMark:
+        app.tap(kEditorMark, name="leave-editor")
+    elif shown == kProjectTile:
         app.tap(kProjectTile, kind="Label", name="open-card")
     app.find("Action")
 
 
 def to_browser(app):
-    """The project browser: the editor's projects button shows it with the
-    card open, whose Back closes it."""
-    if where(app, "Action", kProjectTile, kEditorMark) == kEditorMark:
-        app.tap(kEditorMark, name="leave-editor")
-    if where(app, "Action", kProjectTile) == "Action":
+    """The project browser, behind the card that the card's Back closes."""
+    if where(app, "Action", kProjectTile, kEditorMark) != kProjectTile:
+        open_card(app)
         app.tap("Back", kind="BarButton", name="card-back")
     app.find(kProjectTile)
 
