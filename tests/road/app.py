@@ -38,13 +38,15 @@ class RoadError(AssertionError):
 
 
 class App:
-    def __init__(self, session, binary, out_dir, profile):
+    def __init__(self, session, binary, out_dir, profile, device):
+        """The program started in a fresh profile, in the tablet's window or
+        the phone's (device)."""
         self.session = session
+        self.binary = binary
         self.out_dir = out_dir
         self.profile = profile
+        self.device = device
         self.map_path = os.path.join(out_dir, "controls.plist")
-        if os.path.exists(self.map_path):
-            os.remove(self.map_path)
         self.screens = 0
         env = dict(session.env)
         # No session bus either: the desktop's file chooser would open
@@ -74,11 +76,37 @@ class App:
             # No sound server: the program must manage without one.
             "PULSE_SERVER": "unix:" + os.path.join(profile, "no-pulse"),
         })
+        self._env = env
         self._log = open(os.path.join(out_dir, "app.log"), "wb")
-        self.process = subprocess.Popen([binary], env=env, stdin=subprocess.DEVNULL, stdout=self._log,
-                                        stderr=subprocess.STDOUT, cwd=profile,
-                                        preexec_fn=ending_with_parent())
         self.window = None
+        self._launch()
+
+    @property
+    def phone(self):
+        return self.device == "phone"
+
+    def _launch(self):
+        # A map left by the last run would pass for this one's window.
+        if os.path.exists(self.map_path):
+            os.remove(self.map_path)
+        self.process = subprocess.Popen([self.binary], env=dict(self._env, TOLLIVAR_DEVICE=self.device),
+                                        stdin=subprocess.DEVNULL, stdout=self._log, stderr=subprocess.STDOUT,
+                                        cwd=self.profile, preexec_fn=ending_with_parent())
+        self.window = None
+
+    def restart(self, device=None):
+        """Quits the program as the desktop does and starts it again on the
+        same profile, in the window of device (or the same one), as a user
+        who changes the window in the settings must. A quit that did not end
+        the program cleanly is reported once it runs again."""
+        status = self._end()
+        self.device = device or self.device
+        self._log.write(("---- started again in the %s's window\n" % self.device).encode())
+        self._log.flush()
+        self._launch()
+        self.wait_for_window()
+        if status != 0:
+            raise RoadError("SIGTERM ended the program with status %s" % status)
 
     # ---- the program's folders ------------------------------------------------------
 
@@ -90,8 +118,7 @@ class App:
         with open(os.path.join(self.out_dir, "app.log"), "rb") as log:
             return log.read().decode(errors="replace")
 
-    def stop(self):
-        """Closes the program as the desktop does (SIGTERM); its exit status."""
+    def _end(self):
         if self.process.poll() is None:
             self.process.terminate()
             try:
@@ -99,8 +126,13 @@ class App:
             except subprocess.TimeoutExpired:
                 self.process.kill()
                 self.process.wait()
-        self._log.close()
         return self.process.returncode
+
+    def stop(self):
+        """Closes the program as the desktop does (SIGTERM); its exit status."""
+        status = self._end()
+        self._log.close()
+        return status
 
     # ---- the map ---------------------------------------------------------------------
 
@@ -174,13 +206,15 @@ class App:
         last = {"shot": None, "why": "not in the control map"}
 
         def drawn_now():
-            candidates = [c for c in self.controls(label, kind) if not enabled or c["enabled"]]
+            everything = self.controls()
+            listed = [c for c in everything if label_matches(label, c["label"]) and kind in (None, c["kind"])]
+            candidates = [c for c in listed if not enabled or c["enabled"]]
             if not candidates:
-                last["why"] = "not in the control map" if not self.controls(label, kind) else "disabled"
+                last["why"] = "not in the control map" if not listed else "disabled"
                 return None
             shot = self.shot()
             last["shot"] = shot
-            shares = [drawn_share(c, shot, over) for c in candidates]
+            shares = [drawn_share(c, shot, over, covering(everything, c)) for c in candidates]
             drawn = [c for c, share in zip(candidates, shares) if share >= kMatchingShare]
             if not drawn:
                 last["why"] = "listed at %s but not drawn there (best match %.2f)" % (
@@ -234,11 +268,12 @@ class App:
 
     def shows(self, label):
         """Whether the screen shows the control now (one look, nothing kept)."""
-        candidates = self.controls(label)
+        everything = self.controls()
+        candidates = [c for c in everything if label_matches(label, c["label"])]
         if not candidates:
             return False
         shot = self.shot()
-        return any(drawn_share(c, shot) >= kMatchingShare for c in candidates)
+        return any(drawn_share(c, shot, covered=covering(everything, c)) >= kMatchingShare for c in candidates)
 
     def centre(self, control):
         """The centre of a control's visible part, in root coordinates."""
@@ -262,6 +297,11 @@ def rect_of(control):
     return tuple(int(round(control[k])) for k in ("x", "y", "width", "height"))
 
 
+def visible_rect(control):
+    """The part of a control the window shows: (left, top, width, height)."""
+    return tuple(control[k] for k in ("visibleX", "visibleY", "visibleWidth", "visibleHeight"))
+
+
 def safe_name(label):
     text = label if isinstance(label, str) else label.pattern
     return "".join(ch if ch.isalnum() else "-" for ch in text)[:40] or "control"
@@ -281,7 +321,22 @@ def region_difference(first, second, control):
     return total / max(1, count)
 
 
-def drawn_share(control, shot, over=None):
+def covering(controls, control):
+    """The rectangles (left, top, right, bottom) of the controls drawn in
+    front of control (after it in the map) over its visible part: a badge
+    over a picture in the strip."""
+    x0, y0 = control["visibleX"], control["visibleY"]
+    x1, y1 = x0 + control["visibleWidth"], y0 + control["visibleHeight"]
+    rects = []
+    for c in controls[next(i for i, c in enumerate(controls) if c is control) + 1:]:
+        left, top = max(x0, c["visibleX"]), max(y0, c["visibleY"])
+        right, bottom = min(x1, c["visibleX"] + c["visibleWidth"]), min(y1, c["visibleY"] + c["visibleHeight"])
+        if left < right and top < bottom:
+            rects.append((left, top, right, bottom))
+    return rects
+
+
+def drawn_share(control, shot, over=None, covered=()):
     """The share of a control's inked pixels that the screenshot shows.
 
     The control drawn alone comes on the window's pixel grid with straight
@@ -293,7 +348,10 @@ def drawn_share(control, shot, over=None):
     over, when given, is a screenshot of the window taken before the control
     showed: what lies behind each pixel is then read there, and the control
     must show undimmed. A translucent badge over a picture needs that: the
-    picture behind it is no one colour."""
+    picture behind it is no one colour.
+
+    covered lists the rectangles of the window that other controls draw
+    over it (see covering): the control is compared where it shows."""
     if "pixels" not in control:
         return 0.0
     width, height, _ = shot
@@ -308,6 +366,8 @@ def drawn_share(control, shot, over=None):
     inked, clear = [], []
     for y in range(vy0, vy1, step):
         for x in range(vx0, vx1, step):
+            if any(l <= left + x < r and t <= top + y < b for l, t, r, b in covered):
+                continue
             alpha = pixels[(y * pw + x) * 4 + 3] * opacity / 255
             if alpha >= 0.4:
                 inked.append((x, y, alpha))

@@ -64,3 +64,29 @@ def shows_at(picture, matches, x, y, radius=3):
             hits += matches(pixels[i], pixels[i + 1], pixels[i + 2])
             total += 1
     return total > 0 and hits * 2 > total
+
+
+def is_white(r, g, b):
+    return r > 205 and g > 205 and b > 205
+
+
+def is_accent(r, g, b):
+    return r > 170 and g < 90 and b > 170
+
+
+def is_backdrop(r, g, b):
+    """The synthetic camera's grey backdrop; the render panel behind it is darker."""
+    return 58 <= r <= 72 and abs(r - g) < 6 and abs(g - b) < 6
+
+
+def differing_pixels(first, second, region, slack=40):
+    """How many pixels of a region (left, top, width, height) two
+    screenshots of the window show apart by more than slack in a channel."""
+    width, height = first[0], first[1]
+    left, top, across, down = (int(v) for v in region)
+    count = 0
+    for y in range(max(0, top), min(height, top + down)):
+        row = (y * width + max(0, left)) * 3, (y * width + min(width, left + across)) * 3
+        a, b = first[2][row[0]:row[1]], second[2][row[0]:row[1]]
+        count += sum(1 for i in range(0, len(a), 3) if max(abs(a[i + c] - b[i + c]) for c in range(3)) > slack)
+    return count
