@@ -19,7 +19,9 @@ class FolderReads {
 public:
     explicit FolderReads(const std::string& folder) : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
         EXPECT_GE(fd_, 0) << "no inotify";
-        if (fd_ >= 0) EXPECT_GE(::inotify_add_watch(fd_, folder.c_str(), IN_OPEN | IN_MOVED_TO), 0) << folder;
+        if (fd_ >= 0) {
+            EXPECT_GE(::inotify_add_watch(fd_, folder.c_str(), IN_OPEN | IN_MOVED_TO), 0) << folder;
+        }
     }
     ~FolderReads() {
         if (fd_ >= 0) ::close(fd_);

@@ -144,7 +144,7 @@ KWPasteboardHandler::PasteOutcome KWPasteboardHandler::pasteFrames(const CopiedF
             for (const std::string& name : namesWith(*clip->fileName()))
                 (void)copyFile(foundation::path::appending(source, name), foundation::path::appending(*target, name));
         }
-        for (std::string& name : unread) outcome.unreadable.push_back({copy, source, std::move(name)});
+        for (std::string& name : unread) outcome.unreadable.push_back({copy, source, id, std::move(name)});
         outcome.frames.push_back(std::move(copy));
     }
     return outcome;

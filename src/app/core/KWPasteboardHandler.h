@@ -27,9 +27,10 @@ public:
     // (not a regular file, unreadable, past the read bound): it was not
     // copied, and stays as it is where it was.
     struct UnreadFile {
-        FramePtr pasted;          // the frame pasted without it
-        std::string sourceFolder;  // where it is
-        std::string fileName;      // its name there
+        FramePtr pasted;            // the frame pasted without it
+        std::string sourceFolder;   // where it is
+        std::string sourceFrameID;  // the frame it belongs to there
+        std::string fileName;       // its name there
     };
     // What a paste of copied frames brought: the frames whose files were
     // copied, and the painting files they came without.

@@ -186,8 +186,7 @@ std::optional<Error> pastedPaintingsUnreadError(const FrameList& list,
     std::vector<std::pair<FramePtr, std::vector<std::string>>> frames;
     for (const KWPasteboardHandler::UnreadFile& file : unread) {
         if (frames.empty() || frames.back().first != file.pasted) frames.push_back({file.pasted, {}});
-        frames.back().second.push_back(
-            painterfiles::partOfFile(file.sourceFolder, file.pasted ? file.pasted->frameID() : "", file.fileName));
+        frames.back().second.push_back(painterfiles::partOfFile(file.sourceFolder, file.sourceFrameID, file.fileName));
     }
     std::string text;
     for (const auto& [frame, parts] : frames) {

@@ -375,6 +375,7 @@ TEST_F(KWPasteboardHandlerTest, APaintingFileThatCannotBeReadStaysAndTheRestCome
         ASSERT_EQ(outcome.unreadable.size(), 1u);
         EXPECT_EQ(outcome.unreadable[0].pasted, outcome.frames[1]);
         EXPECT_EQ(outcome.unreadable[0].sourceFolder, folder);
+        EXPECT_EQ(outcome.unreadable[0].sourceFrameID, id);
         EXPECT_EQ(outcome.unreadable[0].fileName, c.file(id));
         EXPECT_EQ(testsupport::identityOf(hostile), identity);
         EXPECT_FALSE(fs::exists(fs::symlink_status(folder + "/" + c.file(copy))));
@@ -384,7 +385,9 @@ TEST_F(KWPasteboardHandlerTest, APaintingFileThatCannotBeReadStaysAndTheRestCome
             std::ifstream in(folder + "/" + name);
             std::string text;
             std::getline(in, text);
-            if (name.starts_with("canvas-")) EXPECT_EQ(text, "canvas-" + id + name.substr(7 + copy.size())) << name;
+            if (name.starts_with("canvas-")) {
+                EXPECT_EQ(text, "canvas-" + id + name.substr(7 + copy.size())) << name;
+            }
         }
         fs::remove(hostile);
     }
