@@ -5,6 +5,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Uuid.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <mutex>
 #include <string_view>
@@ -20,13 +21,6 @@ bool containsKey(const std::string& name, const std::string& key) {
     return !key.empty() && !name.empty() && name.find(key) != std::string::npos;
 }
 
-std::string replacingAll(std::string text, const std::string& key, const std::string& replacement) {
-    if (key.empty()) return text;
-    for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + replacement.size()))
-        text.replace(at, key.size(), replacement);
-    return text;
-}
-
 std::mutex& overrideMutex() {
     static std::mutex mutex;
     return mutex;
@@ -38,6 +32,44 @@ std::optional<uint64_t>& freeSpaceOverride() {
 }
 
 }  // namespace
+
+KeysInNames::KeysInNames(const std::vector<std::string>& keys) {
+    for (const std::string& key : keys)
+        if (!key.empty()) keysByLength_[key.size()].insert(key);
+}
+
+void KeysInNames::forEachKeyIn(std::string_view name,
+                               const std::function<void(const std::string& key)>& visit) const {
+    for (const auto& [length, keys] : keysByLength_) {
+        if (length > name.size()) break;
+        // A key found twice in one name is told once.
+        std::vector<const std::string*> told;
+        for (size_t at = 0; at + length <= name.size(); ++at) {
+            const auto found = keys.find(name.substr(at, length));
+            if (found == keys.end() || std::find(told.begin(), told.end(), &*found) != told.end()) continue;
+            told.push_back(&*found);
+            visit(*found);
+        }
+    }
+}
+
+bool KeysInNames::containsAnyKey(std::string_view name) const {
+    for (const auto& [length, keys] : keysByLength_) {
+        if (length > name.size()) break;
+        for (size_t at = 0; at + length <= name.size(); ++at)
+            if (keys.contains(name.substr(at, length))) return true;
+    }
+    return false;
+}
+
+std::map<std::string, std::vector<std::string>> FileUtil::namesByKey(const std::vector<std::string>& names,
+                                                                     const std::vector<std::string>& keys) {
+    const KeysInNames matcher(keys);
+    std::map<std::string, std::vector<std::string>> found;
+    for (const std::string& name : names)
+        matcher.forEachKeyIn(name, [&](const std::string& key) { found[key].push_back(name); });
+    return found;
+}
 
 std::string FileUtil::createUUID() { return foundation::makeUuidString(); }
 
@@ -66,10 +98,17 @@ bool FileUtil::copyAllFilesInPath(const std::string& path, const std::string& to
     bool allCopied = true;
     for (const std::string& name : *names) {
         if (!containsKey(name, containingKey)) continue;
-        std::string target = foundation::path::appending(toPath, replacingAll(name, containingKey, replaceKey));
+        std::string target = foundation::path::appending(toPath, replacingKey(name, containingKey, replaceKey));
         if (!files.copyItem(foundation::path::appending(path, name), target)) allCopied = false;
     }
     return allCopied;
+}
+
+std::string FileUtil::replacingKey(std::string name, const std::string& key, const std::string& replaceKey) {
+    if (key.empty()) return name;
+    for (size_t at = name.find(key); at != std::string::npos; at = name.find(key, at + replaceKey.size()))
+        name.replace(at, key.size(), replaceKey);
+    return name;
 }
 
 bool FileUtil::isFileASymbolicLinkAtPath(const std::string& path) {

@@ -9,8 +9,34 @@
 #include "platform/graphics/Color.h"
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+// Which of many keys (frame IDs, sound file names) each name of a folder
+// contains, as FileUtil's copy and delete by key match one: one listing of
+// a folder is matched against every key at once, at a cost that grows with
+// the names' lengths and not with the number of keys. An empty key matches
+// nothing.
+class KeysInNames {
+public:
+    explicit KeysInNames(const std::vector<std::string>& keys);
+    // Calls `visit` once for each key that `name` contains.
+    void forEachKeyIn(std::string_view name, const std::function<void(const std::string& key)>& visit) const;
+    bool containsAnyKey(std::string_view name) const;
+
+private:
+    struct Hash {
+        using is_transparent = void;
+        size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    };
+    // The keys by their length.
+    std::map<size_t, std::unordered_set<std::string, Hash, std::equal_to<>>> keysByLength_;
+};
 
 class FileUtil {
 public:
@@ -36,6 +62,15 @@ public:
     // existing target name, say); all matching entries are tried either way.
     static bool copyAllFilesInPath(const std::string& path, const std::string& toPath, const std::string& containingKey,
                                    const std::string& replaceKey);
+
+    // The names of a folder's listing that contain each key (keys that none
+    // contains are left out), in the listing's order.
+    static std::map<std::string, std::vector<std::string>> namesByKey(const std::vector<std::string>& names,
+                                                                      const std::vector<std::string>& keys);
+
+    // The name with every occurrence of the key replaced, as the copy by key
+    // names its copies.
+    static std::string replacingKey(std::string name, const std::string& key, const std::string& replaceKey);
 
     // True when the item itself is a symbolic link; false when it cannot be read.
     static bool isFileASymbolicLinkAtPath(const std::string& path);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <unordered_set>
 
 using foundation::Array;
 using foundation::Dictionary;
@@ -91,7 +92,26 @@ void FrameList::insertFrame(FramePtr frame, int64_t atIndex) {
         frames_.insert(frames_.begin() + atIndex, std::move(frame));
 }
 
+int64_t FrameList::insertFrames(const std::vector<FramePtr>& frames, int64_t atIndex) {
+    if (atIndex < 0) return 0;
+    std::unordered_set<const Frame*> present;
+    for (const FramePtr& listed : frames_) present.insert(listed.get());
+    std::vector<FramePtr> added;
+    added.reserve(frames.size());
+    for (const FramePtr& frame : frames)
+        if (frame && present.insert(frame.get()).second) added.push_back(frame);
+    const auto at = frames_.begin() + std::min(atIndex, count());
+    frames_.insert(at, added.begin(), added.end());
+    return static_cast<int64_t>(added.size());
+}
+
 void FrameList::removeFrame(const FramePtr& frame) { std::erase(frames_, frame); }
+
+void FrameList::removeFrames(const std::vector<FramePtr>& frames) {
+    std::unordered_set<const Frame*> going;
+    for (const FramePtr& frame : frames) going.insert(frame.get());
+    std::erase_if(frames_, [&](const FramePtr& frame) { return going.contains(frame.get()); });
+}
 
 void FrameList::removeFrameAtIndex(int64_t index) {
     if (index >= 0 && index < count()) frames_.erase(frames_.begin() + index);

@@ -51,8 +51,18 @@ public:
     // Inserts in front of the entry at index, appends for index ≥ count, and
     // ignores a negative index or a frame already in the list.
     void insertFrame(FramePtr frame, int64_t atIndex);
+    // Inserts the frames in order in front of the entry at index (appends
+    // for index ≥ count) at a cost that grows with the list once, not once
+    // per frame; ignores a negative index, and leaves out frames already in
+    // the list or given twice. Returns how many went in.
+    int64_t insertFrames(const std::vector<FramePtr>& frames, int64_t atIndex);
     // Removes every occurrence of that object.
     void removeFrame(const FramePtr& frame);
+    // Removes every occurrence of each, in one pass over the list.
+    void removeFrames(const std::vector<FramePtr>& frames);
+    // The list becomes exactly these entries, as they were before a change
+    // that could not be kept.
+    void restoreFrames(std::vector<FramePtr> frames) { frames_ = std::move(frames); }
     void removeFrameAtIndex(int64_t index);
     void removeFrameWithFrameType(int32_t type);
 

@@ -3,12 +3,15 @@
 #include "app/core/FileUtil.h"
 #include "app/core/KWImageProducer.h"
 #include "app/core/MovieResolution.h"
+#include "app/core/PaintFiles.h"
 #include "app/core/UIImage_ScaleAndRotate.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/FileManager.h"
 #include "platform/foundation/KeyedArchive.h"
+#include "platform/foundation/Paths.h"
 #include "platform/library/Pasteboard.h"
 
-#include <filesystem>
+#include <cerrno>
 
 using foundation::Array;
 using foundation::Dictionary;
@@ -18,15 +21,14 @@ namespace {
 
 constexpr double kPictureQuality = 1.0;
 
-// Whether any file of the folder is named after the frame. The copy by key
-// reports success when nothing matches, which would paste a frame without
-// pictures.
-bool folderHoldsFilesOf(const std::string& folder, const std::string& frameID) {
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (it->path().filename().string().find(frameID) != std::string::npos) return true;
-    }
-    return false;
+// Copies one file only when it is a regular one within the read bound, so
+// that nothing put in its place can hold the paste or flood the folder.
+foundation::Status copyFile(const std::string& from, const std::string& to) {
+    return foundation::FileManager::defaultManager().copyRegularFile(from, to, projectkeys::kMaximumFileBytes);
+}
+
+bool isMissing(const foundation::Status& status) {
+    return !status && status.error().domain == foundation::kPOSIXErrorDomain && status.error().code == ENOENT;
 }
 
 foundation::Result<foundation::Bytes> archiveFrames(const std::vector<FramePtr>& frames,
@@ -81,54 +83,94 @@ int64_t KWPasteboardHandler::getNumberOfFramesInPasteboard() {
     return library::Pasteboard::general().hasImages() ? 1 : 0;
 }
 
-std::vector<FramePtr> KWPasteboardHandler::pasteFrames(const CopiedFrames& copied) {
-    std::vector<FramePtr> pasted;
-    if (!copied.location || copied.location->empty() || !project) return pasted;
+KWPasteboardHandler::PasteOutcome KWPasteboardHandler::pasteFrames(const CopiedFrames& copied) {
+    PasteOutcome outcome;
+    if (!copied.location || copied.location->empty() || !project) return outcome;
     const std::string& source = *copied.location;
     // Opening the list clears pictures that no listed frame uses; it must
     // happen before pasted pictures arrive that are listed only later.
-    if (!project->getFrameList()) return pasted;
+    if (!project->getFrameList()) return outcome;
+    const foundation::FileManager& files = foundation::FileManager::defaultManager();
+    // One listing of the source for every frame: a listing per frame would
+    // make a paste take the square of its length.
+    std::vector<std::string> keys;
+    for (const FramePtr& original : copied.frames) {
+        keys.push_back(original->frameID());
+        if (const auto clip = original->getAudio(); clip && clip->fileName()) keys.push_back(*clip->fileName());
+    }
+    const auto listing = files.contentsOfDirectory(source);
+    const auto byKey = FileUtil::namesByKey(listing ? *listing : std::vector<std::string>{}, keys);
+    const auto namesWith = [&](const std::string& key) {
+        const auto found = byKey.find(key);
+        return found == byKey.end() ? std::vector<std::string>{} : found->second;
+    };
     for (const FramePtr& original : copied.frames) {
         // An empty identifier would match every file of the source folder.
-        if (original->frameID().empty()) continue;
+        const std::string& id = original->frameID();
+        if (id.empty()) continue;
         // A picture frame is nothing without its files. A card draws itself
         // from the outline or its text: one not rendered yet has no files
         // and still pastes, to be rendered in the target.
-        const bool needsFiles = original->type() == Frame::kTypePicture;
-        const bool hasFiles = folderHoldsFilesOf(source, original->frameID());
-        if (needsFiles && !hasFiles) continue;
+        const std::vector<std::string> names = namesWith(id);
+        if (original->type() == Frame::kTypePicture && names.empty()) continue;
         FramePtr copy = original->copy();
         if (!project->getProjectPath() && !project->createFilePathForProject()) break;
         const auto target = project->getProjectPath();
         if (!target) continue;
-        if (hasFiles && !FileUtil::copyAllFilesInPath(source, *target, original->frameID(), copy->frameID()))
+        std::vector<std::string> made;
+        std::vector<std::string> unread;
+        bool whole = true;
+        for (const std::string& name : names) {
+            const std::string to = foundation::path::appending(*target, FileUtil::replacingKey(name, id, copy->frameID()));
+            const foundation::Status copiedFile = copyFile(foundation::path::appending(source, name), to);
+            if (copiedFile) {
+                made.push_back(to);
+            } else if (paintfiles::isPaintingFileOf(name, id)) {
+                // Gone since the listing: nothing to tell.
+                if (!isMissing(copiedFile)) unread.push_back(name);
+            } else {
+                whole = false;
+                break;
+            }
+        }
+        if (!whole) {
+            // Nothing of a frame that is not pasted stays behind.
+            for (const std::string& file : made) (void)files.removeItem(file);
             continue;
-        if (const auto clip = original->getAudio()) {
+        }
+        if (const auto clip = original->getAudio(); clip && clip->fileName() && !clip->fileName()->empty()) {
             // Within one project the file is already there; the failed copy
             // onto it is expected and harmless.
-            const auto fileName = clip->fileName();
-            if (fileName && !fileName->empty()) FileUtil::copyAllFilesInPath(source, *target, *fileName);
+            for (const std::string& name : namesWith(*clip->fileName()))
+                (void)copyFile(foundation::path::appending(source, name), foundation::path::appending(*target, name));
         }
-        pasted.push_back(std::move(copy));
+        for (std::string& name : unread) outcome.unreadable.push_back({copy, source, id, std::move(name)});
+        outcome.frames.push_back(std::move(copy));
     }
-    return pasted;
+    return outcome;
 }
 
 void KWPasteboardHandler::getFramesInPasterboardWithHandler(FramesHandler handler) {
+    getFramesInPasterboardWithOutcome([handler = std::move(handler)](PasteOutcome outcome) {
+        if (handler) handler(std::move(outcome.frames));
+    });
+}
+
+void KWPasteboardHandler::getFramesInPasterboardWithOutcome(OutcomeHandler handler) {
     library::Pasteboard& board = library::Pasteboard::general();
     if (board.containsType(kFramesPasteboardType)) {
         auto self = std::make_shared<KWPasteboardHandler>(project);
         foundation::DispatchQueue::global().async([self, handler = std::move(handler)] {
-            std::vector<FramePtr> pasted;
-            if (const auto copied = readCopiedFrames()) pasted = self->pasteFrames(*copied);
-            if (handler) handler(std::move(pasted));
+            PasteOutcome outcome;
+            if (const auto copied = readCopiedFrames()) outcome = self->pasteFrames(*copied);
+            if (handler) handler(std::move(outcome));
         });
         return;
     }
     if (!board.hasImages()) return;
-    std::vector<FramePtr> pasted;
-    if (FramePtr frame = getSingleImageFromPasteboard()) pasted.push_back(std::move(frame));
-    if (handler) handler(std::move(pasted));
+    PasteOutcome outcome;
+    if (FramePtr frame = getSingleImageFromPasteboard()) outcome.frames.push_back(std::move(frame));
+    if (handler) handler(std::move(outcome));
 }
 
 FramePtr KWPasteboardHandler::getSingleImageFromPasteboard() {

@@ -23,6 +23,23 @@ public:
 
     using FramesHandler = std::function<void(std::vector<FramePtr>)>;
 
+    // A file of a pasted frame's painting that is there but cannot be read
+    // (not a regular file, unreadable, past the read bound): it was not
+    // copied, and stays as it is where it was.
+    struct UnreadFile {
+        FramePtr pasted;            // the frame pasted without it
+        std::string sourceFolder;   // where it is
+        std::string sourceFrameID;  // the frame it belongs to there
+        std::string fileName;       // its name there
+    };
+    // What a paste of copied frames brought: the frames whose files were
+    // copied, and the painting files they came without.
+    struct PasteOutcome {
+        std::vector<FramePtr> frames;
+        std::vector<UnreadFile> unreadable;
+    };
+    using OutcomeHandler = std::function<void(PasteOutcome)>;
+
     // The project frames are copied from and pasted into.
     explicit KWPasteboardHandler(std::shared_ptr<ProjectModel> project);
 
@@ -41,6 +58,8 @@ public:
     // the calling thread and calls the handler at once (with no frame when
     // its files could not be stored). Neither: the handler is not called.
     void getFramesInPasterboardWithHandler(FramesHandler handler);
+    // The same, telling also what of the frames' paintings could not be read.
+    void getFramesInPasterboardWithOutcome(OutcomeHandler handler);
 
     // A new picture frame stored from the pasteboard's picture, made upright
     // and no larger than the largest movie size; none when there is no
@@ -53,7 +72,8 @@ private:
         std::optional<std::string> location;
     };
     static std::optional<CopiedFrames> readCopiedFrames();
-    std::vector<FramePtr> pasteFrames(const CopiedFrames& copied);
+    // Reads the source folder once, whatever the number of frames.
+    PasteOutcome pasteFrames(const CopiedFrames& copied);
 
     std::shared_ptr<ProjectModel> project;
 };

@@ -21,6 +21,11 @@ constexpr std::array<std::string_view, 2> kLayerSuffixes{".png", ".cnv"};
 
 }  // namespace
 
+bool isPaintingFileOf(const std::string& fileName, const std::string& frameID) {
+    const std::string_view name(fileName);
+    return !frameID.empty() && name.starts_with(kPrefix) && name.substr(kPrefix.size()).starts_with(frameID);
+}
+
 std::string strokesFileName(const std::string& frameID) { return "canvas-" + frameID + ".cnv"; }
 std::string unpaintedFileName(const std::string& frameID) { return "canvas-" + frameID + ".jpg"; }
 std::string layersFileName(const std::string& frameID) { return "canvas-" + frameID + ".layers"; }

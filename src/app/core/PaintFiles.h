@@ -41,6 +41,10 @@ std::string layerStrokesFileName(const std::string& frameID, const std::string& 
 std::string damagedFileName(const std::string& fileName);
 std::string unlistedLayersFileName(const std::string& frameID);
 
+// Whether the file is one of the frame's painting files above (its own or
+// a layer's, and those kept beside them).
+bool isPaintingFileOf(const std::string& fileName, const std::string& frameID);
+
 // The layer IDs a layer stack file lists; none when the data is no layer
 // stack.
 std::optional<std::set<std::string>> listedLayerIDs(const foundation::Bytes& data);

@@ -4,6 +4,7 @@
 // written before the list that names them, and removed only after the list
 // that no longer names them was written.
 
+#include "app/core/FileUtil.h"
 #include "app/core/KWImageProducer.h"
 #include "app/core/ProjectDataWrapper.h"
 #include "app/core/ProjectLeftovers.h"
@@ -112,12 +113,12 @@ Status ProjectDataWrapper::removeFramesInRange(int64_t location, int64_t length)
     std::vector<FramePtr> removed;
     for (int64_t index = std::max<int64_t>(location, 0); index < list->count() && index - location < length; ++index)
         if (FramePtr frame = list->getFrameAtIndex(index); frame->canDelete()) removed.push_back(frame);
-    for (const FramePtr& frame : removed) list->removeFrame(frame);
+    list->removeFrames(removed);
     foundation::Result<bool> folder = prepareFolderForSave();
     Status listed = !folder ? Status(folder.error()) : *folder ? writeFrameList() : Status::success();
     if (!listed) {
         // Put the list back as it was, in place: the frames were never removed.
-        for (size_t i = 0; i < before.size(); ++i) list->insertFrame(before[i], static_cast<int64_t>(i));
+        list->restoreFrames(std::move(before));
         return listed;
     }
     // The list on disk names them no more: their files can go, whatever the
@@ -139,22 +140,19 @@ void ProjectDataWrapper::removeFilesOfUnusedFrameIDs(const std::vector<FramePtr>
     std::unordered_set<std::string> listed;
     if (frameList_)
         for (const FramePtr& frame : *frameList_) listed.insert(frame->frameID());
-    std::set<std::string> unused;
+    std::vector<std::string> unused;
     for (const FramePtr& frame : frames) {
-        // An empty ID would name every file; a listed one is still in use.
-        if (frame->frameID().empty()) continue;
-        if (listed.contains(frame->frameID())) continue;
-        unused.insert(frame->frameID());
+        // An empty ID would name every file (KeysInNames ignores it); a
+        // listed one is still in use.
+        if (!listed.contains(frame->frameID())) unused.push_back(frame->frameID());
     }
+    const KeysInNames unusedIDs(unused);
     if (unused.empty()) return;
     auto names = foundation::FileManager::defaultManager().contentsOfDirectory(*folder);
     if (!names) return;
-    for (const std::string& name : *names) {
-        if (keep.contains(name)) continue;
-        bool named = std::any_of(unused.begin(), unused.end(),
-                                 [&](const std::string& id) { return name.find(id) != std::string::npos; });
-        if (named) (void)projectleftovers::removeReadableFile(*folder, name);
-    }
+    for (const std::string& name : *names)
+        if (!keep.contains(name) && unusedIDs.containsAnyKey(name))
+            (void)projectleftovers::removeReadableFile(*folder, name);
 }
 
 std::vector<std::string> ProjectDataWrapper::removeLeftoverFiles() {

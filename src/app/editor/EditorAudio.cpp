@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cmath>
 #include <filesystem>
+#include <set>
 #include <system_error>
 
 namespace frameeditor {
@@ -20,6 +21,11 @@ bool equalIgnoringCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
                return std::tolower(x) == std::tolower(y);
            });
+}
+
+std::string lowered(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
 }
 
 bool isPlainFileName(const std::string& name) {
@@ -69,15 +75,30 @@ bool isAudioFileInUse(const FrameList& list, const std::string& fileName) {
 }
 
 foundation::Status removeUnusedAudioFile(ProjectModel& project, const std::string& fileName) {
-    if (!isPlainFileName(fileName))
-        return foundation::Error::posix(EINVAL, "Not a sound file name: \"" + fileName + "\"");
+    return removeUnusedAudioFiles(project, {fileName});
+}
+
+foundation::Status removeUnusedAudioFiles(ProjectModel& project, const std::vector<std::string>& fileNames) {
+    for (const std::string& fileName : fileNames)
+        if (!isPlainFileName(fileName))
+            return foundation::Error::posix(EINVAL, "Not a sound file name: \"" + fileName + "\"");
     auto list = project.getFrameList();
     const auto folder = project.getProjectPath();
-    if (!list || !folder || isAudioFileInUse(*list, fileName)) return {};
-    std::error_code error;
-    std::filesystem::remove(foundation::path::appending(*folder, fileName), error);
-    if (error) return foundation::Error::posix(error.value(), "Could not remove \"" + fileName + "\"");
-    return {};
+    if (!list || !folder) return {};
+    // The names in use, read once for all of them.
+    std::set<std::string> inUse;
+    for (const FramePtr& frame : *list) {
+        auto clip = frame ? frame->getAudio() : nullptr;
+        if (auto name = clip ? clip->fileName() : std::nullopt) inUse.insert(lowered(*name));
+    }
+    foundation::Status status;
+    for (const std::string& fileName : fileNames) {
+        if (!inUse.insert(lowered(fileName)).second) continue;  // in use, or removed already
+        std::error_code error;
+        std::filesystem::remove(foundation::path::appending(*folder, fileName), error);
+        if (error && status) status = foundation::Error::posix(error.value(), "Could not remove \"" + fileName + "\"");
+    }
+    return status;
 }
 
 bool updateAudioHolds(const ProjectModelPtr& project) {

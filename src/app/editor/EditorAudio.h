@@ -44,6 +44,9 @@ bool isAudioFileInUse(const FrameList& list, const std::string& fileName);
 // that is not a plain file name (empty, "." or "..", with a slash or a NUL)
 // is refused with an error; a file that is not there is no error.
 foundation::Status removeUnusedAudioFile(ProjectModel& project, const std::string& fileName);
+// The same for many names, with one look at the list for all of them; the
+// first failure is returned, every name tried.
+foundation::Status removeUnusedAudioFiles(ProjectModel& project, const std::vector<std::string>& fileNames);
 
 // Brings the hold of every frame that pauses for its clip up to the clip's
 // length; a frame whose clip gives no hold stops pausing. True when a hold

@@ -237,9 +237,12 @@ void FrameEditorViewController::askBeforeReplacingClip(const FramePtr& frame, st
 
 bool FrameEditorViewController::updateAudioHoldForAllFrames() { return frameeditor::updateAudioHolds(project_); }
 
-void FrameEditorViewController::deleteAudioFile(const std::string& fileName) {
+void FrameEditorViewController::deleteAudioFile(const std::string& fileName) { deleteAudioFiles({fileName}); }
+
+void FrameEditorViewController::deleteAudioFiles(const std::vector<std::string>& fileNames) {
+    if (fileNames.empty()) return;
     // A file some clip still plays stays; one no clip uses goes.
-    foundation::Status removed = frameeditor::removeUnusedAudioFile(*project_, fileName);
+    foundation::Status removed = frameeditor::removeUnusedAudioFiles(*project_, fileNames);
     if (!removed) showError(removed.error());
 }
 

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <unordered_set>
 
 using foundation::Error;
 using foundation::Status;
@@ -36,20 +37,30 @@ std::vector<int64_t> insertFrames(FrameList& list, const std::vector<FramePtr>& 
     int64_t next = clampedInsertionIndex(atIndex, list.count());
     std::vector<int64_t> placed;
     placed.reserve(frames.size());
+    std::unordered_set<const Frame*> listed;
+    for (const FramePtr& frame : list) listed.insert(frame.get());
+    // New frames go in by runs, each in one insertion: one per frame would
+    // move the rest of the list once per frame.
+    std::vector<FramePtr> run;
+    const auto insertRun = [&] {
+        next += list.insertFrames(run, next);
+        run.clear();
+    };
     for (const FramePtr& frame : frames) {
         if (!frame) continue;
-        const int64_t present = list.getIndexForFrame(frame);
-        if (present != foundation::kNotFound) {
-            // Already listed (the capture screen put it there): it stays, and
-            // the frames after it follow it.
-            placed.push_back(present);
-            next = present + 1;
+        if (listed.insert(frame.get()).second) {
+            placed.push_back(next + static_cast<int64_t>(run.size()));
+            run.push_back(frame);
             continue;
         }
-        list.insertFrame(frame, next);
-        placed.push_back(next);
-        ++next;
+        // Already listed (the capture screen put it there): it stays, and
+        // the frames after it follow it.
+        insertRun();
+        const int64_t present = list.getIndexForFrame(frame);
+        placed.push_back(present);
+        next = present + 1;
     }
+    insertRun();
     return placed;
 }
 
@@ -166,6 +177,31 @@ std::string saveFailureMessage(ProjectModel& project, const Error& error) {
 }
 
 Error pasteIncompleteError() { return Error("FrameEditor", 2090, foundation::localized(kPasteIncompleteText)); }
+
+std::optional<Error> pastedPaintingsUnreadError(const FrameList& list,
+                                                const std::vector<KWPasteboardHandler::UnreadFile>& unread,
+                                                bool framesMissing) {
+    if (unread.empty()) return std::nullopt;
+    // The parts of each frame, the frames in the order they came.
+    std::vector<std::pair<FramePtr, std::vector<std::string>>> frames;
+    for (const KWPasteboardHandler::UnreadFile& file : unread) {
+        if (frames.empty() || frames.back().first != file.pasted) frames.push_back({file.pasted, {}});
+        frames.back().second.push_back(painterfiles::partOfFile(file.sourceFolder, file.sourceFrameID, file.fileName));
+    }
+    std::string text;
+    for (const auto& [frame, parts] : frames) {
+        const int64_t index = list.getIndexForFrame(frame);
+        const std::string place = index == foundation::kNotFound ? "?" : std::to_string(index + 1);
+        text += (text.empty() ? "" : "; ") + foundation::localizedFormat("frame %@ (%@)", {foundation::Value(place),
+                                                                          foundation::Value(painterfiles::partsText(parts))});
+    }
+    std::string message = foundation::localizedFormat(
+        "The frames were pasted, but part of their painting cannot be read: %@. That part was not copied and was "
+        "left as it is.",
+        {foundation::Value(text)});
+    if (framesMissing) message += " " + foundation::localized(kPasteIncompleteText);
+    return Error("FrameEditor", 2091, message);
+}
 
 std::optional<Error> projectOpenError(ProjectModel& project) {
     // A new project has nothing to read yet.

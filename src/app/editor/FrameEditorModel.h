@@ -8,6 +8,7 @@
 #include "app/core/Frame.h"
 #include "app/core/FrameList.h"
 #include "app/core/KWImageProducer.h"
+#include "app/core/KWPasteboardHandler.h"
 #include "app/core/ProjectModel.h"
 #include "platform/foundation/Error.h"
 #include "platform/graphics/AffineTransform.h"
@@ -101,6 +102,13 @@ std::string saveFailureMessage(ProjectModel& project, const foundation::Error& e
 
 // The error of a paste that delivered fewer frames than were counted.
 foundation::Error pasteIncompleteError();
+// The error of a paste whose frames came without what of their paintings
+// could not be read, said once: each frame by its place in the list, the
+// parts in the painter's words; with `framesMissing` it also says what
+// pasteIncompleteError says. None when everything was read.
+std::optional<foundation::Error> pastedPaintingsUnreadError(const FrameList& list,
+                                                            const std::vector<KWPasteboardHandler::UnreadFile>& unread,
+                                                            bool framesMissing);
 
 // Why a project cannot be opened in the editor (or played): its frame list
 // or metadata cannot be read. A list that cannot be read is told by the

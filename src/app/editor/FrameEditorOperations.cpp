@@ -177,16 +177,24 @@ void FrameEditorViewController::pasteFrames(int64_t location) {
         showInfoNotification(foundation::localized("Paste"), kPasteNoticeSeconds, true);
     auto weak = foundation::weakFrom(this);
     // The handler may run on a global queue; the editor is touched on the main queue only.
-    handler->getFramesInPasterboardWithHandler([weak, handler, expected, location](std::vector<FramePtr> frames) {
-        foundation::DispatchQueue::main().async([weak, frames = std::move(frames), expected, location] {
+    handler->getFramesInPasterboardWithOutcome([weak, handler, expected,
+                                                location](KWPasteboardHandler::PasteOutcome outcome) {
+        foundation::DispatchQueue::main().async([weak, outcome = std::move(outcome), expected, location] {
             auto self = weak.lock();
             if (!self) return;
+            const std::vector<FramePtr>& frames = outcome.frames;
             if (!frames.empty()) {
-                self->addFrames(frames, location);
+                self->insertFramesNow(frames, location);
                 self->renderPastedCards(frames);
             }
             self->hideNotification();
-            if (static_cast<int64_t>(frames.size()) != expected) self->showError(frameeditor::pasteIncompleteError());
+            const bool missing = static_cast<int64_t>(frames.size()) != expected;
+            auto list = self->project_->getFrameList();
+            if (auto unread = list ? frameeditor::pastedPaintingsUnreadError(*list, outcome.unreadable, missing)
+                                   : std::nullopt)
+                self->showError(*unread);
+            else if (missing)
+                self->showError(frameeditor::pasteIncompleteError());
         });
     });
 }
@@ -219,8 +227,10 @@ void FrameEditorViewController::deleteFrames(int64_t location, int64_t length) {
             return;
         }
         reloadStrip();
+        std::vector<std::string> sounds;
         for (const FramePtr& frame : going)
-            if (auto clip = frame->getAudio(); clip && clip->fileName()) deleteAudioFile(*clip->fileName());
+            if (auto clip = frame->getAudio(); clip && clip->fileName()) sounds.push_back(*clip->fileName());
+        deleteAudioFiles(sounds);
         playSystemSound("trash", "aiff");
         if (list->getIndexForFrame(list->frameAtPlayhead()) == foundation::kNotFound) {
             frameeditor::keepPlayheadListed(*list, location);

@@ -43,8 +43,8 @@ void FrameEditorViewController::reloadStrip() {
     if (playerViewController_) playerViewController_->updateAllFrames();
 }
 
-void FrameEditorViewController::insertStripItem(const FramePtr& frame, int64_t atIndex) {
-    if (playerViewController_ && frame) playerViewController_->insertFrame(frame, atIndex, true);
+void FrameEditorViewController::insertStripItems(const std::vector<int64_t>& atIndexes) {
+    if (playerViewController_) playerViewController_->insertFrames(atIndexes, true);
 }
 
 void FrameEditorViewController::removeFrameFromStripAndList(const FramePtr& frame, bool animated) {

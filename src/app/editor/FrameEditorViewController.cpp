@@ -349,7 +349,7 @@ void FrameEditorViewController::insertFramesNow(const std::vector<FramePtr>& fra
     auto list = project_->getFrameList();
     if (!list) return;
     const std::vector<int64_t> placed = frameeditor::insertFrames(*list, frames, atIndex);
-    for (size_t i = 0; i < placed.size(); ++i) insertStripItem(list->getFrameAtIndex(placed[i]), placed[i]);
+    insertStripItems(placed);
     if (fromCamera)
         updateControls(true);
     else

@@ -236,6 +236,7 @@ public:
                          int32_t andType);
     bool updateAudioHoldForAllFrames();
     void deleteAudioFile(const std::string& fileName);
+    void deleteAudioFiles(const std::vector<std::string>& fileNames);
     void receiveNotificationFrameEditMenuAudioSelected(const foundation::Notification& notification);
     void receiveAudioControllerDoneNotification(const foundation::Notification& notification);
     void receiveAudioControllerRemoveClipNotification(const foundation::Notification& notification);
@@ -321,7 +322,7 @@ private:
     void createStripAndTimeline();
     void createPreviewPlayer();
     void reloadStrip();
-    void insertStripItem(const FramePtr& frame, int64_t atIndex);
+    void insertStripItems(const std::vector<int64_t>& atIndexes);
     // Removes a frame from the strip and then from the list.
     void removeFrameFromStripAndList(const FramePtr& frame, bool animated);
     void scrollStripToFrame(const FramePtr& frame, bool animated);

@@ -237,6 +237,16 @@ void KWFrameByFrameView::insertFrame(const FramePtr& frame, int64_t index, bool 
     followCurrentItemLater();
 }
 
+void KWFrameByFrameView::insertFrames(const std::vector<int64_t>& indexes, bool animated) {
+    if (indexes.empty()) return;
+    if (indexes.size() == 1) {
+        insertFrame(frameList_ ? frameList_->getFrameAtIndex(indexes.front()) : nullptr, indexes.front(), animated);
+        return;
+    }
+    updateAllFrames();
+    followCurrentItemLater();
+}
+
 void KWFrameByFrameView::removeFrame(const FramePtr& frame, bool animated) {
     const int64_t index = frameList_ ? frameList_->getIndexForFrame(frame) : foundation::kNotFound;
     if (index == foundation::kNotFound) return;

@@ -56,6 +56,10 @@ public:
 
     // The frame stands at `index` in the list already.
     void insertFrame(const FramePtr& frame, int64_t index, bool animated);
+    // Frames stand at these indexes in the list already: one is let in as
+    // insertFrame lets it in, more by one reload of the strip, whose cost
+    // does not grow with their number.
+    void insertFrames(const std::vector<int64_t>& indexes, bool animated);
     // The frame is still in the list; nothing when it is not.
     void removeFrame(const FramePtr& frame, bool animated);
     // Reloads the item of a frame (its pictures or marks changed).

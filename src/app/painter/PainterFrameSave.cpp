@@ -6,7 +6,9 @@
 #include "app/core/ProjectModel.h"
 #include "app/painter/PainterLayerManager.h"
 #include "app/painter/PaintingMapping.h"
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/Localized.h"
+#include "platform/foundation/Paths.h"
 #include "platform/graphics/JpegCodec.h"
 #include "platform/security/Digest.h"
 #include "platform/ui/host/Device.h"
@@ -55,6 +57,23 @@ std::string partsText(const std::vector<std::string>& parts) {
     std::string text;
     for (const std::string& part : parts) text += (text.empty() ? "" : ", ") + part;
     return text;
+}
+
+std::string partOfFile(const std::string& folder, const std::string& frameID, const std::string& fileName) {
+    if (fileName == strokesFileName(frameID)) return frameStrokesPart();
+    if (fileName == unpaintedFileName(frameID)) return unpaintedPicturePart();
+    const std::string list = paintfiles::layersFileName(frameID);
+    if (fileName.starts_with(list)) return layerListPart();
+    const std::string layerPrefix = "canvas-" + frameID + "-";
+    if (!fileName.starts_with(layerPrefix) || fileName.size() < layerPrefix.size() + 4) return fileName;
+    const std::string layerID = fileName.substr(layerPrefix.size(), fileName.size() - layerPrefix.size() - 4);
+    const auto data = foundation::readRegularFile(foundation::path::appending(folder, list),
+                                                  projectkeys::kMaximumListBytes);
+    const auto stack = data ? decodeLayerStack(*data) : foundation::Result<StoredLayerStack>(data.error());
+    if (stack)
+        for (const PainterLayerPtr& layer : stack->layers)
+            if (layer->UUID == layerID && !layer->name.empty()) return layerPart(layer->name);
+    return foundation::localized("a layer");
 }
 
 foundation::Error unreadablePartsError(const std::vector<std::string>& parts) {

@@ -60,6 +60,10 @@ std::vector<std::string> unreadableParts(const ProjectModel& project, const std:
                                          const PainterLayerManager& layers);
 // "the layer “Sky”, the list of layers".
 std::string partsText(const std::vector<std::string>& parts);
+// The part of a frame's painting that one of its files holds, in the same
+// words; a layer by the name the frame's list of layers in `folder` gives
+// it, where that list can be read.
+std::string partOfFile(const std::string& folder, const std::string& frameID, const std::string& fileName);
 
 }  // namespace painterfiles
 

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/FileDescriptor.h"
+#include "platform/foundation/RegularFile.h"
 #include "platform/foundation/TemporaryClaim.h"
 #include "platform/foundation/TreeRemoval.h"
 
@@ -72,9 +73,9 @@ Result<std::vector<std::string>> listFolder(const std::string& path) {
     return names;
 }
 
-Status copyFileContents(const std::string& from, const std::string& to, const struct stat& info) {
-    FileDescriptor in = FileDescriptor::open(from, O_RDONLY);
-    if (!in) return fileSystemError(errno, from, false);
+// Copies the contents of `in`, open on `from`, into a new file at `to`.
+Status copyOpenFile(const FileDescriptor& in, const std::string& from, const std::string& to,
+                    const struct stat& info) {
     // O_EXCL keeps the promise not to replace anything, even against a racing writer.
     const mode_t mode = kOwnFileMode | ((info.st_mode & S_IXUSR) ? 0111 : 0);
     FileDescriptor out = FileDescriptor::open(to, O_WRONLY | O_CREAT | O_EXCL, mode);
@@ -95,6 +96,12 @@ Status copyFileContents(const std::string& from, const std::string& to, const st
     ::futimens(out.get(), times);
     if (int closeError = out.close(); closeError != 0) return fail(closeError, to, true);
     return {};
+}
+
+Status copyFileContents(const std::string& from, const std::string& to, const struct stat& info) {
+    FileDescriptor in = FileDescriptor::open(from, O_RDONLY);
+    if (!in) return fileSystemError(errno, from, false);
+    return copyOpenFile(in, from, to, info);
 }
 
 // Copies `from` (already lstat'ed) to `to`, which does not exist yet, asking
@@ -289,6 +296,17 @@ Status FileManager::copyItem(const std::string& from, const std::string& to,
     struct stat existing;
     if (::lstat(to.c_str(), &existing) == 0) return existsError(to);
     return copyTree(from, to, info, shouldStop);
+}
+
+Status FileManager::copyRegularFile(const std::string& from, const std::string& to, uint64_t maxBytes) const {
+    Result<FileDescriptor> in = openRegularFile(from);
+    if (!in) return in.error();
+    struct stat info;
+    if (::fstat(in->get(), &info) != 0) return fileSystemError(errno, from, false);
+    if (uint64_t(info.st_size) > maxBytes) return Error::posix(EFBIG, "Could not read \"" + from + "\"");
+    struct stat existing;
+    if (::lstat(to.c_str(), &existing) == 0) return existsError(to);
+    return copyOpenFile(*in, from, to, info);
 }
 
 Result<std::string> FileManager::copyItemUnderFreeName(const std::string& from, const std::string& folder,

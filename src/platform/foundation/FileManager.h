@@ -102,6 +102,14 @@ public:
     // that `shouldStop` (asked before each item) stops, with ECANCELED.
     Status copyItem(const std::string& from, const std::string& to, const std::function<bool()>& shouldStop = {}) const;
 
+    // Copies a file that must be a regular one (a link is followed to one)
+    // of at most `maxBytes` bytes, as readRegularFile reads one: a FIFO never
+    // holds the copy and a device is never read. What cannot be read fails
+    // as readRegularFile fails (kPOSIXErrorDomain: ENOENT, EINVAL for
+    // anything but a regular file, EFBIG past the bound); 516 when anything
+    // exists at `to`. A failed copy leaves nothing at `to`.
+    Status copyRegularFile(const std::string& from, const std::string& to, uint64_t maxBytes) const;
+
     // Copies a file, or a folder with its contents, into `folder` as
     // "<stem>.<extension>" ("<stem>" without an extension) or, while that name
     // is taken, as "<stem><separator>2.<extension>", "<stem><separator>3...":

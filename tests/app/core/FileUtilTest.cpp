@@ -213,3 +213,33 @@ TEST_F(FileUtilTest, RemoveItemAtURLTakesFileURLsOnly) {
     EXPECT_FALSE(FileUtil::removeItemAtURL("https://example.invalid/c.mov", &error));
     EXPECT_EQ(error.code, foundation::kFileWriteUnsupportedSchemeError);
 }
+
+// One listing against many keys finds, for every key, exactly the names a
+// search for that key alone finds, once each: keys of several lengths, a
+// key twice in a name, keys inside keys, and the empty key, which names
+// nothing.
+TEST(FileUtilKeys, NamesByKeyFindWhatASearchPerKeyFinds) {
+    const std::string a = FileUtil::createUUID(), b = FileUtil::createUUID();
+    const Names names{"frame-" + a + ".jpg",
+                      "thumb-" + a + ".jpg",
+                      "canvas-" + a + "-" + b + ".png",
+                      "frame-" + b + ".jpg",
+                      "voice-1.m4a",
+                      "voice-1.m4a.part",
+                      "kelbrin.meta",
+                      "aa",
+                      ""};
+    const Names keys{a, b, "voice-1.m4a", "a", "aa", "aaa", "", a.substr(0, 8), "missing"};
+    const auto found = FileUtil::namesByKey(names, keys);
+    for (const std::string& key : keys) {
+        SCOPED_TRACE(key);
+        Names expected;
+        for (const std::string& name : names)
+            if (!key.empty() && name.find(key) != std::string::npos) expected.push_back(name);
+        const auto it = found.find(key);
+        EXPECT_EQ(it == found.end() ? Names{} : it->second, expected);
+        for (const std::string& name : names)
+            if (KeysInNames({key}).containsAnyKey(name) != (!key.empty() && name.find(key) != std::string::npos))
+                ADD_FAILURE() << name;
+    }
+}

@@ -122,6 +122,46 @@ TEST(FrameListInsertion, IndexAtOrBeyondCountAppends) {
     EXPECT_EQ(list.getCaptureIndex(), 1);
 }
 
+// A batch goes in as the frames one by one would, each behind the one
+// before: listed, repeated and missing frames left out, the index cut as
+// insertFrame cuts it. Removing a batch removes each of its frames.
+TEST(FrameListInsertion, ABatchGoesInAsItsFramesOneByOneWouldAndComesOutSo) {
+    struct Case {
+        int64_t at;
+        const char* batch;  // n: a new frame, l: one listed already, r: the new frame before again, 0: none
+    } cases[] = {{0, "nnn"}, {2, "nnn"}, {4, "nn"}, {99, "n"}, {-1, "nn"}, {1, "nlnrn0"}, {0, ""}, {3, "llrr"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.at) + " " + c.batch);
+        FrameList batched, single;
+        for (FrameList* list : {&batched, &single}) list->removeFrameAtIndex(0);
+        std::vector<FramePtr> listed;
+        for (int i = 0; i < 4; ++i) {
+            listed.push_back(picture());
+            batched.addFrame(listed.back());
+            single.addFrame(listed.back());
+        }
+        std::vector<FramePtr> batch;
+        for (const char* k = c.batch; *k; ++k)
+            batch.push_back(*k == 'n'   ? picture()
+                            : *k == 'l' ? listed[size_t(k - c.batch) % listed.size()]
+                            : *k == 'r' ? batch.back()
+                                        : nullptr);
+        int64_t next = c.at, added = 0;
+        for (const FramePtr& frame : batch) {
+            const int64_t before = single.count();
+            single.insertFrame(frame, next);
+            if (single.count() > before) ++next, ++added;
+        }
+        EXPECT_EQ(batched.insertFrames(batch, c.at), added);
+        EXPECT_EQ(std::vector<FramePtr>(batched.begin(), batched.end()),
+                  std::vector<FramePtr>(single.begin(), single.end()));
+        batched.removeFrames(batch);
+        for (const FramePtr& frame : batch) single.removeFrame(frame);
+        EXPECT_EQ(std::vector<FramePtr>(batched.begin(), batched.end()),
+                  std::vector<FramePtr>(single.begin(), single.end()));
+    }
+}
+
 TEST(FrameListInsertion, AddFrameDoesNotCheckForDuplicates) {
     FrameList list;
     FramePtr frame = picture();

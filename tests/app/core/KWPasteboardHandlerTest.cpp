@@ -3,6 +3,8 @@
 #include "app/core/KWProjects.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/library/Pasteboard.h"
+#include "support/FolderReads.h"
+#include "support/HostileFiles.h"
 #include "support/Pictures.h"
 #include "support/Process.h"
 #include "support/TempAppFolders.h"
@@ -55,6 +57,22 @@ protected:
         auto frames = result.get();
         foundation::RunLoop::main().runUntilIdle();
         return frames;
+    }
+
+    // The same with what could not be read, run where a file that holds
+    // the paste would be found out (see boundedRead).
+    KWPasteboardHandler::PasteOutcome pasteOutcome(const ProjectModelPtr& into, const std::string& hostile) {
+        KWPasteboardHandler::PasteOutcome outcome;
+        testsupport::boundedRead(hostile, [&] {
+            std::promise<KWPasteboardHandler::PasteOutcome> done;
+            auto result = done.get_future();
+            KWPasteboardHandler(into).getFramesInPasterboardWithOutcome(
+                [&done](KWPasteboardHandler::PasteOutcome pasted) { done.set_value(std::move(pasted)); });
+            outcome = result.get();
+            return true;
+        });
+        foundation::RunLoop::main().runUntilIdle();
+        return outcome;
     }
 
     static std::vector<std::string> filesWith(const std::string& folder, const std::string& key) {
@@ -303,6 +321,95 @@ TEST_F(KWPasteboardHandlerTest, EmptyPasteboardCallsNothing) {
     library::Pasteboard::general().setItems({{{"text.plain", foundation::Bytes{'a'}}}});
     handler.setFramesInPasteboard({});
     EXPECT_TRUE(library::Pasteboard::general().containsType("text.plain"));
+}
+
+// A paste reads the folder it copies from once, however many frames it
+// copies, and the folder it copies into as often for many frames as for few.
+TEST_F(KWPasteboardHandlerTest, APasteListsEachFolderAsOftenForManyFramesAsForFew) {
+    std::vector<std::pair<int, int>> listings;
+    for (int count : {3, 30}) {
+        std::vector<FramePtr> frames;
+        ProjectModelPtr source = makeProject(count, &frames);
+        ProjectModelPtr target = makeProject(1, nullptr);
+        KWPasteboardHandler(source).setFramesInPasteboard(frames);
+        testsupport::FolderReads fromReads(*source->getProjectPath()), intoReads(*target->getProjectPath());
+        ASSERT_EQ(paste(target).size(), size_t(count));
+        listings.emplace_back(fromReads.listings(), intoReads.listings());
+    }
+    EXPECT_EQ(listings[0].first, 1);
+    EXPECT_EQ(listings[1], listings[0]);
+}
+
+// A file of a painted frame's painting that cannot be read is left as it is
+// and named in the outcome; the frame comes with everything else it has,
+// and nothing waits on the file.
+TEST_F(KWPasteboardHandlerTest, APaintingFileThatCannotBeReadStaysAndTheRestComes) {
+    struct Case {
+        const char* what;
+        std::string (*file)(const std::string& id);
+        testsupport::Hostile kind;
+    };
+    const auto strokes = [](const std::string& id) { return "canvas-" + id + ".cnv"; };
+    const auto layer = [](const std::string& id) { return "canvas-" + id + "-L1.png"; };
+    const Case cases[] = {{"strokes, a FIFO", strokes, testsupport::Hostile::Fifo},
+                          {"strokes, a link to /dev/zero", strokes, testsupport::Hostile::LinkToZero},
+                          {"a layer past the read bound", layer, testsupport::Hostile::Huge},
+                          {"a layer, a FIFO", layer, testsupport::Hostile::Fifo}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<FramePtr> frames;
+        ProjectModelPtr project = makeProject(2, &frames);
+        const std::string folder = *project->getProjectPath();
+        const std::string id = frames[1]->frameID();
+        for (const std::string& name : {"canvas-" + id + ".layers", "canvas-" + id + "-L1.png",
+                                        "canvas-" + id + "-L1.cnv", "canvas-" + id + ".cnv"})
+            std::ofstream(folder + "/" + name) << name;
+        const std::string hostile = folder + "/" + c.file(id);
+        testsupport::placeHostile(hostile, c.kind);
+        const auto identity = testsupport::identityOf(hostile);
+        KWPasteboardHandler(project).setFramesInPasteboard(frames);
+
+        const auto outcome = pasteOutcome(project, hostile);
+        ASSERT_EQ(outcome.frames.size(), 2u);
+        const std::string copy = outcome.frames[1]->frameID();
+        ASSERT_EQ(outcome.unreadable.size(), 1u);
+        EXPECT_EQ(outcome.unreadable[0].pasted, outcome.frames[1]);
+        EXPECT_EQ(outcome.unreadable[0].sourceFolder, folder);
+        EXPECT_EQ(outcome.unreadable[0].sourceFrameID, id);
+        EXPECT_EQ(outcome.unreadable[0].fileName, c.file(id));
+        EXPECT_EQ(testsupport::identityOf(hostile), identity);
+        EXPECT_FALSE(fs::exists(fs::symlink_status(folder + "/" + c.file(copy))));
+        // Its three pictures and the three painting files that read.
+        EXPECT_EQ(filesWith(folder, copy).size(), 6u);
+        for (const std::string& name : filesWith(folder, copy)) {
+            std::ifstream in(folder + "/" + name);
+            std::string text;
+            std::getline(in, text);
+            if (name.starts_with("canvas-")) {
+                EXPECT_EQ(text, "canvas-" + id + name.substr(7 + copy.size())) << name;
+            }
+        }
+        fs::remove(hostile);
+    }
+}
+
+// A frame whose own picture cannot be read is not pasted, and none of the
+// files copied for it stays behind; the others paste.
+TEST_F(KWPasteboardHandlerTest, AFrameWhosePictureCannotBeReadLeavesNothingBehind) {
+    std::vector<FramePtr> frames;
+    ProjectModelPtr project = makeProject(3, &frames);
+    const std::string folder = *project->getProjectPath();
+    // The thumbnail sorts after the frame's picture and preview, which copy first.
+    const std::string hostile = folder + "/" + KWImageProducer::thumbnailFileName(frames[1]->frameID());
+    testsupport::placeHostile(hostile, testsupport::Hostile::Fifo);
+    KWPasteboardHandler(project).setFramesInPasteboard(frames);
+    const size_t before = filesWith(folder, "").size();
+
+    const auto outcome = pasteOutcome(project, hostile);
+    ASSERT_EQ(outcome.frames.size(), 2u);
+    EXPECT_TRUE(outcome.unreadable.empty());
+    EXPECT_EQ(filesWith(folder, "").size(), before + 6);
+    EXPECT_EQ(testsupport::identityOf(hostile)[0] & S_IFMT, S_IFIFO);
 }
 
 }  // namespace

@@ -25,6 +25,7 @@
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/controls/Switch.h"
 #include "support/ChildProcess.h"
+#include "support/FolderReads.h"
 #include "support/Pictures.h"
 
 #include <filesystem>
@@ -167,6 +168,39 @@ TEST_F(OperationsTest, PasteInsertsBeforeTheTappedFrameWithANoticeFromFourFrames
         EXPECT_TRUE(alertMessages().empty());
         EXPECT_LIST_INVARIANTS(project);
     }
+}
+
+// Copy, Paste and Delete of many frames list the project's folder and save
+// its list as often as for a few: once per operation, not once per frame.
+TEST_F(OperationsTest, PasteAndDeleteWorkTheFolderAsOftenForManyFramesAsForFew) {
+    struct Work {
+        int pasteListings, pasteSaves, deleteListings, deleteSaves;
+        bool operator==(const Work&) const = default;
+    };
+    std::vector<Work> work;
+    for (const std::string pictures : {"ABC", "ABCDEFGHABCDEFGHABCDEFGH"}) {
+        SCOPED_TRACE(pictures);
+        const auto count = static_cast<int64_t>(pictures.size());
+        auto project = projectOfPictures(pictures);
+        open(project);
+        choose(n::kMenuCopy, 0, 0, count);
+        testsupport::FolderReads folder(*project->getProjectPath());
+        choose(n::kMenuPaste, 0, 0, 1);
+        ASSERT_TRUE(waitFor([&] { return namesOfList(*project) == pictures + pictures + "S"; }));
+        settle();
+        Work done{folder.listings(), folder.savesOf(projectkeys::kFrameListFile), 0, 0};
+        choose(n::kMenuDelete, 0, 0, count);
+        answer("Delete");
+        EXPECT_EQ(namesOfList(*project), pictures + "S");
+        done.deleteListings = folder.listings() - done.pasteListings;
+        done.deleteSaves = folder.savesOf(projectkeys::kFrameListFile) - done.pasteSaves;
+        work.push_back(done);
+        EXPECT_EQ(alertMessages(), std::vector<std::string>{});
+        EXPECT_LIST_INVARIANTS(project);
+    }
+    EXPECT_EQ(work[0].pasteSaves, 1);
+    EXPECT_TRUE(work[1] == work[0]) << work[1].pasteListings << " " << work[1].pasteSaves << " "
+                                    << work[1].deleteListings << " " << work[1].deleteSaves;
 }
 
 TEST_F(OperationsTest, APasteOfFewerFramesThanCountedSaysSoAndKeepsWhatCame) {

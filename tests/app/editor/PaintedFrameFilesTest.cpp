@@ -213,5 +213,51 @@ TEST_F(PaintedFrameFilesTest, AListOfTheWrongShapeKeepsItsLayersAndThePicture) {
     }
 }
 
+// Copy and Paste of a painted frame: a file of its painting that cannot be
+// read stays as it is and nothing waits on it; the frame comes with the
+// rest, and one alert names what did not come, by the frame's place.
+TEST_F(PaintedFrameFilesTest, PasteLeavesWhatItCannotReadAndSaysSoOnce) {
+    using testsupport::Hostile;
+    struct Case {
+        const char* what;
+        std::function<std::string()> file;
+        Hostile kind;
+        std::string part;
+    };
+    const auto layerPicture = [this] { return PainterLayerManager::layerPictureFileName(id, storedLayer(0)->UUID); };
+    const Case cases[] = {
+        {"the layer's picture a FIFO", layerPicture, Hostile::Fifo, "the layer “Layer”"},
+        {"the frame's strokes past the read bound", [this] { return painterfiles::strokesFileName(id); },
+         Hostile::Huge, "the strokes of this frame"},
+        {"the list of layers a link to /dev/zero", [this] { return list(); }, Hostile::LinkToZero,
+         "the list of layers"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        paintFrame(false);
+        const std::string file = path(c.file());
+        testsupport::placeHostile(file, c.kind);
+        const auto identity = testsupport::identityOf(file);
+        chooseFromMenu(1, "Copy");
+        testsupport::endsWithoutWaiting(file, [&] {
+            chooseFromMenu(0, "Paste");
+            ASSERT_TRUE(waitFor([&] { return project->getFrameList()->count() == 4; }));
+        });
+        EXPECT_EQ(testsupport::identityOf(file), identity);
+        EXPECT_EQ(told(), std::vector<std::string>{"The frames were pasted, but part of their painting cannot be "
+                                                   "read: frame 1 (" +
+                                                   c.part + "). That part was not copied and was left as it is."});
+        // The copy, in front, shows what the painted frame shows.
+        const auto frames = project->getFrameList();
+        ASSERT_EQ(frames->getFrameAtIndex(2)->frameID(), id);
+        const auto shown = [&](int64_t index) {
+            return project->fileDataForFileWithPreferredFilename(
+                KWImageProducer::frameFileName(frames->getFrameAtIndex(index)->frameID()));
+        };
+        EXPECT_EQ(shown(0), shown(2));
+        EXPECT_LIST_INVARIANTS(project);
+    }
+}
+
 }  // namespace
 }  // namespace editortest
