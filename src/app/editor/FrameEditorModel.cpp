@@ -7,6 +7,7 @@
 #include "platform/foundation/Localized.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <memory>
 
 using foundation::Error;
@@ -166,6 +167,25 @@ std::string saveFailureMessage(ProjectModel& project, const Error& error) {
 }
 
 Error pasteIncompleteError() { return Error("FrameEditor", 2090, foundation::localized(kPasteIncompleteText)); }
+
+std::optional<Error> framesTooLongToAddError(ProjectModel& project, const std::vector<FramePtr>& frames) {
+    std::shared_ptr<FrameList> list = project.getFrameList();
+    if (!list) return std::nullopt;
+    std::vector<FramePtr> added;
+    for (const FramePtr& frame : frames) {
+        if (!frame || list->getIndexForFrame(frame) != foundation::kNotFound) continue;
+        list->addFrame(frame);
+        added.push_back(frame);
+    }
+    foundation::Result<size_t> excess = project.frameListExcessBytes();
+    for (const FramePtr& frame : added) list->removeFrame(frame);
+    if (!excess || *excess == 0) return std::nullopt;
+    return Error(kSaveRefusedDomain, EFBIG,
+                 foundation::localizedFormat("These frames cannot be added: the project's texts would be about %@ "
+                                             "characters too long. Delete text cards you no longer need, or "
+                                             "shorten their texts.",
+                                             {foundation::Value(uint64_t(*excess))}));
+}
 
 std::optional<Error> projectOpenError(ProjectModel& project) {
     // A new project has nothing to read yet.

@@ -181,11 +181,17 @@ void FrameEditorViewController::pasteFrames(int64_t location) {
         foundation::DispatchQueue::main().async([weak, frames = std::move(frames), expected, location] {
             auto self = weak.lock();
             if (!self) return;
+            self->hideNotification();
+            // Refused before anything is inserted or written; the copies'
+            // files, held by nothing, go with the next opening's sweep.
+            if (auto refused = frameeditor::framesTooLongToAddError(*self->project_, frames)) {
+                self->showError(refused);
+                return;
+            }
             if (!frames.empty()) {
                 self->addFrames(frames, location);
                 self->renderPastedCards(frames);
             }
-            self->hideNotification();
             if (static_cast<int64_t>(frames.size()) != expected) self->showError(frameeditor::pasteIncompleteError());
         });
     });
