@@ -183,8 +183,8 @@ Result<size_t> frameListExcess(size_t bytes, const FrameList& list, const std::s
 
 Error frameListTooLongError(size_t excess) {
     return Error(kSaveRefusedDomain, EFBIG,
-                 foundation::localizedFormat("its texts are about %@ characters longer than one project can hold; "
-                                             "shorten or delete some text cards",
+                 foundation::localizedFormat("the project's texts are about %@ characters longer than one project can "
+                                             "hold; shorten or delete some text cards",
                                              {Value(uint64_t(excess))}));
 }
 

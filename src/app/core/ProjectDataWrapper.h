@@ -294,9 +294,9 @@ inline constexpr size_t kMaximumListBytes = size_t(32) << 20;
 // kMaximumListBytes it may take this much more for each entry of the
 // project's folder (ProjectDataWrapper::maximumFrameListBytes). A frame comes
 // with its three pictures and takes some 270 bytes of the list (a text card
-// some 460, a frame with a sound clip some 650, its sound file beside the
-// pictures), so every list this program writes keeps far inside its
-// folder's bound, while a list from an archive can take no more than the
-// files it comes with pay for.
+// some 460 and its text, a frame with a sound clip some 650), so a save,
+// which counts only the listed frames' pictures, lets plain frames pay for
+// themselves, while a list from an archive can take no more than the files
+// it comes with pay for.
 inline constexpr size_t kListBytesPerFolderEntry = 256;
 }  // namespace projectkeys

@@ -489,6 +489,26 @@ TEST_F(FrameListNearTheBoundTest, EveryOperationLeavesAListThatOpens) {
     }
 }
 
+// A list past what a save allows (one an older release wrote, say) refuses a
+// capture too, in the user's words, before anything of it stays.
+TEST_F(FrameListNearTheBoundTest, ACaptureTheListCannotTakeSaysWhyAndLeavesNothing) {
+    auto project = projectNearTheBound();
+    const std::string list = readText(folder + "/frames.meta");
+    const std::set<std::string> files = folderFiles(folder);
+    ProjectDataWrapper::setFixedFrameListBytesForTesting(kFixedBytes / 2);
+    KWImageProducer producer(project);
+    auto stored = project->storeCapturedPicture(graphics::Image::filled(64, 36, {9, 9, 9, 255}), producer);
+    EXPECT_EQ(stored.frame, nullptr);
+    ASSERT_TRUE(stored.error);
+    EXPECT_TRUE(std::regex_search(stored.error->description,
+                                  std::regex("^The picture could not be saved: the project's texts are about [0-9]+ "
+                                             "characters longer than one project can hold; shorten or delete some "
+                                             "text cards\\.$")))
+        << stored.error->description;
+    EXPECT_EQ(readText(folder + "/frames.meta"), list);
+    EXPECT_EQ(folderFiles(folder), files);
+}
+
 // A refusal says what to do, in the user's words, and by how much.
 TEST_F(FrameListNearTheBoundTest, ARefusalSaysHowMuchTextIsTooLong) {
     auto project = projectNearTheBound();
