@@ -173,10 +173,11 @@ Result<size_t> writableFrameListBytes(const FrameList& list, const std::string& 
 }
 
 // How far a frame list of `bytes` for `list` passes what a save allows it
-// in `folder`; 0 when it can be written.
-Result<size_t> frameListExcess(size_t bytes, const FrameList& list, const std::string& folder) {
+// in `folder` (in a new project, which has none, the fixed bound); 0 when
+// it can be written.
+Result<size_t> frameListExcess(size_t bytes, const FrameList& list, const std::optional<std::string>& folder) {
     if (bytes <= fixedFrameListBytes) return size_t(0);
-    Result<size_t> allowed = writableFrameListBytes(list, folder);
+    Result<size_t> allowed = folder ? writableFrameListBytes(list, *folder) : Result<size_t>(fixedFrameListBytes.load());
     if (!allowed) return allowed.error();
     return bytes - std::min(bytes, *allowed);
 }
@@ -304,11 +305,9 @@ Status ProjectDataWrapper::writeFrameList() {
 Result<size_t> ProjectDataWrapper::frameListExcessBytes() {
     std::shared_ptr<FrameList> list = getFrameList();
     if (!list) return *frameListLoadError_;
-    auto folder = getProjectPath();
-    if (!folder) return size_t(0);  // a new project's first list is far below the bound
     Result<Bytes> bytes = foundation::plist::serialize(Value(list->encode()), foundation::plist::Format::Xml);
     if (!bytes) return bytes.error();
-    return frameListExcess(bytes->size(), *list, *folder);
+    return frameListExcess(bytes->size(), *list, getProjectPath());
 }
 
 size_t ProjectDataWrapper::maximumFrameListBytes(uint64_t folderEntries) {

@@ -509,6 +509,20 @@ TEST_F(FrameListNearTheBoundTest, ACaptureTheListCannotTakeSaysWhyAndLeavesNothi
     EXPECT_EQ(folderFiles(folder), files);
 }
 
+// A new project has no pictures to pay for anything: its first list is told
+// too long before a folder is made.
+TEST_F(FrameListBoundTest, ANewProjectsFirstListIsToldTooLongBeforeItHasAFolder) {
+    auto project = ProjectModel::create();
+    FramePtr card = Frame::create(Frame::kTypeThemeTextCard);
+    card->setTheme(std::make_shared<KWThemeItem>());
+    card->getTheme()->setText(std::string(2 * kFixedBytes, 'w'));
+    project->getFrameList()->insertFrame(card, 0);
+    EXPECT_GT(project->frameListExcessBytes().value(), kFixedBytes);
+    EXPECT_EQ(project->saveAllDataToDisk().error().domain, kSaveRefusedDomain);
+    EXPECT_FALSE(project->getProjectPath());
+    EXPECT_TRUE(projectFolders().empty());
+}
+
 // A refusal says what to do, in the user's words, and by how much.
 TEST_F(FrameListNearTheBoundTest, ARefusalSaysHowMuchTextIsTooLong) {
     auto project = projectNearTheBound();
