@@ -20,6 +20,7 @@
 #include <exception>
 #include <filesystem>
 #include <functional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -93,9 +94,32 @@ KWImageProducer::PictureSettings KWImageProducer::settings() const {
     return project ? PictureSettings::ofProject(*project) : PictureSettings();
 }
 
-std::string KWImageProducer::frameFileName(const std::string& frameID) { return "frame-" + frameID + ".jpg"; }
-std::string KWImageProducer::previewFileName(const std::string& frameID) { return "preview-" + frameID + ".jpg"; }
-std::string KWImageProducer::thumbnailFileName(const std::string& frameID) { return "thumb-" + frameID + ".jpg"; }
+namespace {
+// A frame's pictures are named "<prefix><frameID><suffix>".
+constexpr std::string_view kFramePrefix = "frame-", kPreviewPrefix = "preview-", kThumbnailPrefix = "thumb-";
+constexpr std::string_view kPictureSuffix = ".jpg";
+
+std::string pictureFileName(std::string_view prefix, const std::string& frameID) {
+    return std::string(prefix) + frameID + std::string(kPictureSuffix);
+}
+}  // namespace
+
+std::string KWImageProducer::frameFileName(const std::string& frameID) { return pictureFileName(kFramePrefix, frameID); }
+std::string KWImageProducer::previewFileName(const std::string& frameID) {
+    return pictureFileName(kPreviewPrefix, frameID);
+}
+std::string KWImageProducer::thumbnailFileName(const std::string& frameID) {
+    return pictureFileName(kThumbnailPrefix, frameID);
+}
+
+std::optional<std::string> KWImageProducer::frameIDOfPictureFile(std::string_view fileName) {
+    if (!fileName.ends_with(kPictureSuffix)) return std::nullopt;
+    for (std::string_view prefix : {kFramePrefix, kPreviewPrefix, kThumbnailPrefix}) {
+        if (fileName.size() > prefix.size() + kPictureSuffix.size() && fileName.starts_with(prefix))
+            return std::string(fileName.substr(prefix.size(), fileName.size() - prefix.size() - kPictureSuffix.size()));
+    }
+    return std::nullopt;
+}
 
 foundation::Status KWImageProducer::storeImage(const Image& image, const std::string& frameId) {
     if (!project || image.isNull() || frameId.empty())

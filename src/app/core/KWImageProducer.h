@@ -26,6 +26,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 class KWImageProducer {
 public:
@@ -70,6 +71,8 @@ public:
     static std::string frameFileName(const std::string& frameID);
     static std::string previewFileName(const std::string& frameID);
     static std::string thumbnailFileName(const std::string& frameID);
+    // The frame ID that one of those names carries; none for any other name.
+    static std::optional<std::string> frameIDOfPictureFile(std::string_view fileName);
 
     // Writes full frame, preview and thumbnail, in that order, without movie
     // effect, after all three are encoded. At the first failed write it stops

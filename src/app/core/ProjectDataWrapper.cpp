@@ -19,6 +19,9 @@
 #include <cerrno>
 #include <cstdint>
 #include <iterator>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
 
 using foundation::Bytes;
 using foundation::Date;
@@ -121,16 +124,69 @@ Result<std::optional<Dictionary>> readStoredFrameList(const std::string& folder,
     return readStoredDictionary(file, ProjectDataWrapper::maximumFrameListBytes(*entries));
 }
 
-// Whether a frame list of `bytes` reads again from `folder` as it stands.
-Status checkFrameListFits(size_t bytes, const std::string& folder) {
-    if (bytes <= fixedFrameListBytes) return Status::success();
-    Result<uint64_t> entries = FileManager::defaultManager().countOfDirectoryEntries(folder);
-    if (!entries) return entries.error();
-    const size_t bound = ProjectDataWrapper::maximumFrameListBytes(*entries);
-    if (bytes <= bound) return Status::success();
-    return Error(foundation::kPOSIXErrorDomain, EFBIG,
-                 foundation::format("The frame list would take %@ bytes, and its project's folder allows %@.",
-                                    {Value(uint64_t(bytes)), Value(uint64_t(bound))}));
+// What the XML form adds around a value written alone: the header before
+// it and the closing tag after it.
+size_t standaloneXmlBytes() {
+    static const size_t bytes = [] {
+        constexpr std::string_view kTrue = "<true/>\n";
+        Result<Bytes> alone = foundation::plist::serialize(Value(true), foundation::plist::Format::Xml);
+        return alone ? alone->size() - kTrue.size() : 0;
+    }();
+    return bytes;
+}
+
+// The least a frame takes of its list: its dictionary form written alone,
+// less what a file adds around it (inside the list each of its lines is
+// indented further).
+size_t leastListBytesOf(const Frame& frame) {
+    Result<Bytes> alone = foundation::plist::serialize(Value(frame.encode()), foundation::plist::Format::Xml);
+    return alone ? alone->size() - std::min(alone->size(), standaloneXmlBytes()) : 0;
+}
+
+// The most of "frames.meta" that a save lets `list` take in `folder`: the
+// fixed bound, and for each listed frame as much as it takes itself, up to
+// kListBytesPerFolderEntry for each of its pictures in the folder.
+//
+// The reader counts every entry of the folder, so this never passes its
+// bound while the pictures of the listed frames are there; and nothing
+// removes those while their frame is listed (neither a delete, which
+// removes the pictures of frames no longer listed after writing the shorter
+// list, nor the opening's sweep). A frame pays for no more than itself, so
+// taking frames out of a list that may be written leaves one that may be
+// written too. Only a text longer than its card's pictures pay for takes
+// from the fixed part.
+Result<size_t> writableFrameListBytes(const FrameList& list, const std::string& folder) {
+    Result<std::vector<std::string>> names = FileManager::defaultManager().contentsOfDirectory(folder);
+    if (!names) return names.error();
+    std::unordered_map<std::string, uint64_t> pictures;
+    for (const std::string& name : *names)
+        if (auto frameID = KWImageProducer::frameIDOfPictureFile(name)) ++pictures[*frameID];
+    size_t allowed = fixedFrameListBytes;
+    for (const FramePtr& frame : list) {
+        auto found = pictures.find(frame->frameID());
+        if (found == pictures.end() || found->second == 0) continue;
+        // Frames that share an ID share its pictures: they pay once.
+        const uint64_t paid = std::exchange(found->second, 0) * keys::kListBytesPerFolderEntry;
+        allowed += size_t(std::min<uint64_t>(paid, leastListBytesOf(*frame)));
+    }
+    return allowed;
+}
+
+// How far a frame list of `bytes` for `list` passes what a save allows it
+// in `folder` (in a new project, which has none, the fixed bound); 0 when
+// it can be written.
+Result<size_t> frameListExcess(size_t bytes, const FrameList& list, const std::optional<std::string>& folder) {
+    if (bytes <= fixedFrameListBytes) return size_t(0);
+    Result<size_t> allowed = folder ? writableFrameListBytes(list, *folder) : Result<size_t>(fixedFrameListBytes.load());
+    if (!allowed) return allowed.error();
+    return bytes - std::min(bytes, *allowed);
+}
+
+Error frameListTooLongError(size_t excess) {
+    return Error(kSaveRefusedDomain, EFBIG,
+                 foundation::localizedFormat("the project's texts are about %@ characters longer than one project can "
+                                             "hold; shorten or delete some text cards",
+                                             {Value(uint64_t(excess))}));
 }
 
 // Whether a text can stand in a project file: property lists refuse control
@@ -239,9 +295,19 @@ Status ProjectDataWrapper::writeFrameList() {
     if (!folder) return noFolderError();
     Result<Bytes> bytes = foundation::plist::serialize(Value(list->encode()), foundation::plist::Format::Xml);
     if (!bytes) return bytes.error();
-    // Never a list that the next opening would refuse.
-    if (Status fits = checkFrameListFits(bytes->size(), *folder); !fits) return fits;
+    // Never a list that an opening would refuse, now or after later deletes.
+    Result<size_t> excess = frameListExcess(bytes->size(), *list, *folder);
+    if (!excess) return excess.error();
+    if (*excess > 0) return frameListTooLongError(*excess);
     return foundation::writeFileAtomically(path::appending(*folder, keys::kFrameListFile), *bytes);
+}
+
+Result<size_t> ProjectDataWrapper::frameListExcessBytes() {
+    std::shared_ptr<FrameList> list = getFrameList();
+    if (!list) return *frameListLoadError_;
+    Result<Bytes> bytes = foundation::plist::serialize(Value(list->encode()), foundation::plist::Format::Xml);
+    if (!bytes) return bytes.error();
+    return frameListExcess(bytes->size(), *list, getProjectPath());
 }
 
 size_t ProjectDataWrapper::maximumFrameListBytes(uint64_t folderEntries) {

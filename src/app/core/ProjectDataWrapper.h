@@ -64,9 +64,20 @@ public:
     // entries: projectkeys::kMaximumListBytes, and past that
     // kListBytesPerFolderEntry for each entry. The folder is counted only
     // for a list past the fixed part, so opening a small project lists
-    // nothing. A save refuses a list past its folder's bound (EFBIG), so
-    // every list written reads again.
+    // nothing.
+    //
+    // A save allows less: past the fixed part, each listed frame pays for
+    // its own bytes, up to kListBytesPerFolderEntry for each of its pictures
+    // in the folder. So every list written reads again, also once frames
+    // were deleted and their files removed; a list that passes that bound
+    // is refused (EFBIG in kSaveRefusedDomain, with the reason in the
+    // user's words) and nothing is written.
     static size_t maximumFrameListBytes(uint64_t folderEntries);
+    // How many bytes the frame list, as it stands in memory, takes beyond
+    // what a save allows it (0 when it can be saved): for a change to ask
+    // before it is made or drawn. Lists the folder when the list passes the
+    // fixed part.
+    foundation::Result<size_t> frameListExcessBytes();
     // Scales the fixed part of that bound down, for tests that cannot make
     // lists of many megabytes; none restores it.
     static void setFixedFrameListBytesForTesting(std::optional<size_t> bytes);
@@ -283,9 +294,9 @@ inline constexpr size_t kMaximumListBytes = size_t(32) << 20;
 // kMaximumListBytes it may take this much more for each entry of the
 // project's folder (ProjectDataWrapper::maximumFrameListBytes). A frame comes
 // with its three pictures and takes some 270 bytes of the list (a text card
-// some 460, a frame with a sound clip some 650, its sound file beside the
-// pictures), so every list this program writes keeps far inside its
-// folder's bound, while a list from an archive can take no more than the
-// files it comes with pay for.
+// some 460 and its text, a frame with a sound clip some 650), so a save,
+// which counts only the listed frames' pictures, lets plain frames pay for
+// themselves, while a list from an archive can take no more than the files
+// it comes with pay for.
 inline constexpr size_t kListBytesPerFolderEntry = 256;
 }  // namespace projectkeys

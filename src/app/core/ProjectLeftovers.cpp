@@ -1,6 +1,7 @@
 #include "app/core/ProjectLeftovers.h"
 
 #include "app/core/Frame.h"
+#include "app/core/KWImageProducer.h"
 #include "app/core/PaintFiles.h"
 #include "app/core/ProjectDataWrapper.h"
 #include "platform/foundation/AtomicFile.h"
@@ -12,27 +13,12 @@
 #include <cerrno>
 #include <optional>
 #include <signal.h>
-#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace projectleftovers {
 
 namespace {
-
-// The prefixes of the three pictures of a frame, named "<prefix><frameID>.jpg".
-constexpr const char* kPicturePrefixes[] = {"frame-", "preview-", "thumb-"};
-constexpr std::string_view kPictureSuffix = ".jpg";
-
-// The frame ID a picture's file name carries; none for any other name.
-std::optional<std::string> pictureFrameID(const std::string& name) {
-    if (!name.ends_with(kPictureSuffix)) return std::nullopt;
-    for (std::string_view prefix : kPicturePrefixes) {
-        if (name.size() > prefix.size() + kPictureSuffix.size() && name.starts_with(prefix))
-            return name.substr(prefix.size(), name.size() - prefix.size() - kPictureSuffix.size());
-    }
-    return std::nullopt;
-}
 
 // A temporary is abandoned once the process that wrote it is gone; one of
 // this process may belong to a write in progress on another thread.
@@ -58,7 +44,7 @@ public:
     explicit UnusedFrameFiles(const std::string& folder) : paintFiles_(folder, &Frame::isFrameIDHeld) {}
 
     bool contains(const std::string& name) {
-        if (auto frameID = pictureFrameID(name)) return !Frame::isFrameIDHeld(*frameID);
+        if (auto frameID = KWImageProducer::frameIDOfPictureFile(name)) return !Frame::isFrameIDHeld(*frameID);
         return paintFiles_.isLeftover(name);
     }
 

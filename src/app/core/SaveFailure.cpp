@@ -36,6 +36,8 @@ int systemReason(const foundation::Error& failure) {
 }  // namespace
 
 std::string saveFailureReason(const foundation::Error& failure) {
+    for (const foundation::Error* error = &failure; error; error = error->underlying.get())
+        if (error->domain == kSaveRefusedDomain) return error->description;
     if (foundation::isOutOfSpaceError(failure))
         return foundation::localized("there is not enough space left on this device");
     switch (const int reason = systemReason(failure)) {

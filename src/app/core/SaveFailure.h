@@ -11,6 +11,11 @@
 
 #include <string>
 
+// The domain of a save that the program refused before writing anything:
+// the error's description is already the reason, as a clause in the user's
+// words ("its texts are ... too long").
+inline constexpr const char* kSaveRefusedDomain = "SaveRefused";
+
 // Why a save failed, as a clause ("there is not enough space left on this
 // device"), from the file-system failure found at any depth of `failure`.
 std::string saveFailureReason(const foundation::Error& failure);

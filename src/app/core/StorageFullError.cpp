@@ -1,6 +1,7 @@
 #include "app/core/StorageFullError.h"
 
 #include "app/core/FileUtil.h"
+#include "app/core/SaveFailure.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Localized.h"
 
@@ -27,6 +28,10 @@ foundation::Error storageFullError(const std::optional<foundation::Error>& cause
 foundation::Error captureStoreError(const std::optional<foundation::Error>& cause, uint64_t freeBytes) {
     if ((cause && foundation::isOutOfSpaceError(*cause)) || freeBytes < kLowStorageBytes)
         return storageFullError(cause);
+    // A store the project refused has its reason in the user's words.
+    if (cause && cause->domain == kSaveRefusedDomain)
+        return foundation::Error(kCaptureViewControllerErrorDomain, kCaptureErrorUnknownStoreFailure,
+                                 saveFailureText(foundation::localized("The picture"), *cause), underlyingOf(cause));
     return foundation::Error(
         kCaptureViewControllerErrorDomain, kCaptureErrorUnknownStoreFailure,
         foundation::localizedFormat("Ups. An unknown error occured. (%@-%d)",

@@ -29,7 +29,8 @@ foundation::Error storageFullError(const std::optional<foundation::Error>& cause
 // The error of a store that failed with `cause` (none when it gave no
 // reason): 623 when the failure says the storage is full or fewer than
 // 100 MiB are free, else 636 "Ups. An unknown error occured.
-// (CaptureViewController-636)"; the failure as the underlying error.
+// (CaptureViewController-636)", or for a save the project refused
+// (kSaveRefusedDomain) its reason; the failure as the underlying error.
 foundation::Error captureStoreError(const std::optional<foundation::Error>& cause, uint64_t freeBytes);
 // The same for the device's free space now (FileUtil::freeDiskspace).
 foundation::Error captureStoreError(const std::optional<foundation::Error>& cause);

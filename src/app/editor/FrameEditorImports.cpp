@@ -82,7 +82,12 @@ void FrameEditorViewController::mediaSelectionDidSelect(MediaSelectionViewContro
         case 1: {
             auto chooser = std::make_shared<ThemeCardTableViewController>(project_);
             chooser->setHandlerComplete([weak](FramePtr card) {
-                if (auto self = weak.lock(); self && card) self->addFrames({card});
+                auto self = weak.lock();
+                if (!self || !card) return;
+                if (auto refused = frameeditor::framesTooLongToAddError(*self->project_, {card}))
+                    self->showError(refused);
+                else
+                    self->addFrames({card});
             });
             auto navigation = std::make_shared<NXNavigationController>(chooser);
             navigation->modalPresentationStyle = ui::ModalPresentationStyle::FormSheet;

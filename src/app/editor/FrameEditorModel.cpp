@@ -7,6 +7,7 @@
 #include "platform/foundation/Localized.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <memory>
 #include <unordered_set>
 
@@ -201,6 +202,22 @@ std::optional<Error> pastedPaintingsUnreadError(const FrameList& list,
         {foundation::Value(text)});
     if (framesMissing) message += " " + foundation::localized(kPasteIncompleteText);
     return Error("FrameEditor", 2091, message);
+}
+
+std::optional<Error> framesTooLongToAddError(ProjectModel& project, const std::vector<FramePtr>& frames) {
+    std::shared_ptr<FrameList> list = project.getFrameList();
+    if (!list) return std::nullopt;
+    // Weighed as the list would stand, then put back as it was.
+    std::vector<FramePtr> before = list->subarrayWithRange(0, list->count());
+    list->insertFrames(frames, list->count());
+    foundation::Result<size_t> excess = project.frameListExcessBytes();
+    list->restoreFrames(std::move(before));
+    if (!excess || *excess == 0) return std::nullopt;
+    return Error(kSaveRefusedDomain, EFBIG,
+                 foundation::localizedFormat("These frames cannot be added: the project's texts would be about %@ "
+                                             "characters too long. Delete text cards you no longer need, or "
+                                             "shorten their texts.",
+                                             {foundation::Value(uint64_t(*excess))}));
 }
 
 std::optional<Error> projectOpenError(ProjectModel& project) {

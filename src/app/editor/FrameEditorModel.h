@@ -110,6 +110,12 @@ std::optional<foundation::Error> pastedPaintingsUnreadError(const FrameList& lis
                                                             const std::vector<KWPasteboardHandler::UnreadFile>& unread,
                                                             bool framesMissing);
 
+// Whether the project can still save its list with `frames` added (tried in
+// memory, and taken out again): none when it can, or when that cannot be
+// told (the save then says what failed); otherwise the error that says, in
+// the user's words, by how much the texts would be too long.
+std::optional<foundation::Error> framesTooLongToAddError(ProjectModel& project, const std::vector<FramePtr>& frames);
+
 // Why a project cannot be opened in the editor (or played): its frame list
 // or metadata cannot be read. A list that cannot be read is told by the
 // project's name ("The project “NAME” cannot be opened: ..."), its file's

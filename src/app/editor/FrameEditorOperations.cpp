@@ -183,6 +183,13 @@ void FrameEditorViewController::pasteFrames(int64_t location) {
             auto self = weak.lock();
             if (!self) return;
             const std::vector<FramePtr>& frames = outcome.frames;
+            // Refused before anything is inserted or written; the copies'
+            // files, held by nothing, go with the next opening's sweep.
+            if (auto refused = frameeditor::framesTooLongToAddError(*self->project_, frames)) {
+                self->hideNotification();
+                self->showError(refused);
+                return;
+            }
             if (!frames.empty()) {
                 self->insertFramesNow(frames, location);
                 self->renderPastedCards(frames);

@@ -1,4 +1,6 @@
 #include "ProjectModelFixture.h"
+#include "app/core/KWImageProducer.h"
+#include "app/core/SaveFailure.h"
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/PropertyList.h"
 
@@ -343,15 +345,201 @@ TEST_F(FrameListBoundTest, EveryKindOfFrameTakesLessOfTheListThanItsFilesAllow) 
     card->setTheme(std::make_shared<KWThemeItem>());
     card->getTheme()->setText(std::string(120, 'w'));
     clipped->setAudio(std::make_shared<KWAudioClip>("Voice-over 00:12:04", "record-" + clipped->frameID() + ".m4a"));
-    const std::pair<FramePtr, uint64_t> kinds[] = {
-        {Frame::create(Frame::kTypePicture), 3}, {Frame::create(Frame::kTypeTitleCard), 3}, {card, 3}, {clipped, 4}};
-    for (const auto& [frame, files] : kinds) {
+    for (const FramePtr& frame : {Frame::create(Frame::kTypePicture), Frame::create(Frame::kTypeTitleCard), card,
+                                  clipped}) {
         FrameList list;
         for (int i = 0; i < 500; ++i) list.addFrame(frame->copy());
         const auto bytes = foundation::plist::serialize(Value(list.encode()), foundation::plist::Format::Xml);
-        EXPECT_LE(bytes.value().size(), ProjectDataWrapper::maximumFrameListBytes(files * 500 + 2) - kFixedBytes)
+        // A save counts a frame's three pictures, whatever else it has.
+        EXPECT_LE(bytes.value().size(), ProjectDataWrapper::maximumFrameListBytes(3 * 500 + 2) - kFixedBytes)
             << frame->type();
     }
+}
+
+// Near its bound a project takes every operation and opens again after it:
+// what a save writes never relies on files that a later delete or the
+// opening's sweep removes.
+class FrameListNearTheBoundTest : public FrameListBoundTest {
+protected:
+    static constexpr int kPictures = 60;
+    static constexpr size_t kTextLength = 1000;
+
+    // Pictures of a frame, written before a list names it, as capture writes them.
+    void writePictures(const FramePtr& frame) const {
+        for (const std::string& name : picturesOf(frame->frameID())) std::ofstream(folder + "/" + name) << "jpeg";
+    }
+    FramePtr textCard() const {
+        FramePtr card = Frame::create(Frame::kTypeThemeTextCard);
+        card->setTheme(std::make_shared<KWThemeItem>());
+        card->getTheme()->setText(std::string(kTextLength, 'w'));
+        writePictures(card);
+        return card;
+    }
+    // Picture frames with their pictures, then text cards until a save is
+    // refused; the card refused is taken out again.
+    ProjectModelPtr projectNearTheBound() {
+        auto project = savedProject(1);
+        folder = *project->getProjectPath();
+        auto list = project->getFrameList();
+        writePictures(list->getFrameAtIndex(0));
+        for (int i = 1; i < kPictures; ++i) {
+            FramePtr frame = Frame::create(Frame::kTypePicture);
+            writePictures(frame);
+            list->insertFrame(frame, list->getCaptureIndex());
+        }
+        EXPECT_TRUE(project->saveFramelistToDisk());
+        for (int cards = 0; cards < 200; ++cards) {
+            FramePtr card = textCard();
+            list->insertFrame(card, list->getCaptureIndex());
+            if (foundation::Status saved = project->saveFramelistToDisk(); !saved) {
+                EXPECT_EQ(saved.error().code, EFBIG);
+                list->removeFrame(card);
+                break;
+            }
+        }
+        return project;
+    }
+    // After the sweep a later opening runs, the folder's list opens again and
+    // holds what was saved last.
+    void expectOpensAgain(const ProjectModelPtr& project, const std::string& what) {
+        project->removeLeftoverFiles();
+        auto reopened = ProjectModel::create(folder);
+        ASSERT_TRUE(reopened->getFrameList()) << what << ": " << reopened->frameListOpenError()->description;
+        EXPECT_EQ(reopened->getFrameList()->count(), savedCount) << what;
+    }
+
+    std::string folder;
+    int64_t savedCount = 0;
+};
+
+TEST_F(FrameListNearTheBoundTest, DeletingPlainFramesLeavesAListThatOpens) {
+    auto project = projectNearTheBound();
+    ASSERT_GT(fs::file_size(folder + "/frames.meta"), kFixedBytes) << "the folder pays for the list";
+    ASSERT_TRUE(project->removeFramesInRange(0, 25));
+    savedCount = project->getFrameList()->count();
+    expectOpensAgain(project, "delete");
+}
+
+TEST_F(FrameListNearTheBoundTest, EveryOperationLeavesAListThatOpens) {
+    struct Case {
+        const char* name;
+        std::function<foundation::Status(const ProjectModelPtr&)> operation;
+    };
+    const graphics::Image picture = graphics::Image::filled(64, 36, {90, 120, 200, 255});
+    auto insertAndSave = [](const ProjectModelPtr& project, const std::vector<FramePtr>& frames) {
+        auto list = project->getFrameList();
+        for (const FramePtr& frame : frames) list->insertFrame(frame, 3);
+        return project->saveFramelistToDisk();
+    };
+    const Case cases[] = {
+        {"capture",
+         [&](const ProjectModelPtr& project) {
+             KWImageProducer producer(project);
+             auto stored = project->storeCapturedPicture(picture, producer);
+             return stored.error ? foundation::Status(*stored.error) : foundation::Status::success();
+         }},
+        {"insert",
+         [&](const ProjectModelPtr& project) {
+             std::vector<FramePtr> frames;
+             for (int i = 0; i < 20; ++i) {
+                 frames.push_back(Frame::create(Frame::kTypePicture));
+                 writePictures(frames.back());
+             }
+             return insertAndSave(project, frames);
+         }},
+        {"paste",
+         [&](const ProjectModelPtr& project) {
+             // Copies under new identities with their own files, cards too.
+             std::vector<FramePtr> copies;
+             auto list = project->getFrameList();
+             for (const FramePtr& frame : list->subarrayWithRange(kPictures - 5, list->getCaptureIndex() - kPictures + 5)) {
+                 copies.push_back(frame->copy());
+                 writePictures(copies.back());
+             }
+             return insertAndSave(project, copies);
+         }},
+        {"delete", [](const ProjectModelPtr& project) { return project->removeFramesInRange(0, 25); }},
+        {"card", [&](const ProjectModelPtr& project) { return insertAndSave(project, {textCard()}); }},
+        {"voice-over",
+         [&](const ProjectModelPtr& project) {
+             for (const FramePtr& frame : project->getFrameList()->subarrayWithRange(0, 20)) {
+                 const std::string file = "record-" + frame->frameID() + ".m4a";
+                 std::ofstream(folder + "/" + file) << "m4a";
+                 frame->setAudio(std::make_shared<KWAudioClip>("Voice-over 00:12:04", file));
+             }
+             return project->saveFramelistToDisk();
+         }},
+        {"duplicate",
+         [](const ProjectModelPtr& project) {
+             for (const FramePtr& frame : project->getFrameList()->subarrayWithRange(0, 20)) frame->setDuration(30);
+             return project->saveFramelistToDisk();
+         }},
+    };
+    for (const Case& c : cases) {
+        auto project = projectNearTheBound();
+        savedCount = project->getFrameList()->count();
+        if (foundation::Status done = c.operation(project); done) {
+            savedCount = project->getFrameList()->count();
+            EXPECT_EQ(project->frameListExcessBytes().value(), 0u) << c.name;
+        } else {
+            // Refused before anything was written: the list saved last stays.
+            EXPECT_EQ(done.error().domain, kSaveRefusedDomain) << c.name;
+        }
+        expectOpensAgain(project, c.name);
+    }
+}
+
+// A list past what a save allows (one an older release wrote, say) refuses a
+// capture too, in the user's words, before anything of it stays.
+TEST_F(FrameListNearTheBoundTest, ACaptureTheListCannotTakeSaysWhyAndLeavesNothing) {
+    auto project = projectNearTheBound();
+    const std::string list = readText(folder + "/frames.meta");
+    const std::set<std::string> files = folderFiles(folder);
+    ProjectDataWrapper::setFixedFrameListBytesForTesting(kFixedBytes / 2);
+    KWImageProducer producer(project);
+    auto stored = project->storeCapturedPicture(graphics::Image::filled(64, 36, {9, 9, 9, 255}), producer);
+    EXPECT_EQ(stored.frame, nullptr);
+    ASSERT_TRUE(stored.error);
+    EXPECT_TRUE(std::regex_search(stored.error->description,
+                                  std::regex("^The picture could not be saved: the project's texts are about [0-9]+ "
+                                             "characters longer than one project can hold; shorten or delete some "
+                                             "text cards\\.$")))
+        << stored.error->description;
+    EXPECT_EQ(readText(folder + "/frames.meta"), list);
+    EXPECT_EQ(folderFiles(folder), files);
+}
+
+// A new project has no pictures to pay for anything: its first list is told
+// too long before a folder is made.
+TEST_F(FrameListBoundTest, ANewProjectsFirstListIsToldTooLongBeforeItHasAFolder) {
+    auto project = ProjectModel::create();
+    FramePtr card = Frame::create(Frame::kTypeThemeTextCard);
+    card->setTheme(std::make_shared<KWThemeItem>());
+    card->getTheme()->setText(std::string(2 * kFixedBytes, 'w'));
+    project->getFrameList()->insertFrame(card, 0);
+    EXPECT_GT(project->frameListExcessBytes().value(), kFixedBytes);
+    EXPECT_EQ(project->saveAllDataToDisk().error().domain, kSaveRefusedDomain);
+    EXPECT_FALSE(project->getProjectPath());
+    EXPECT_TRUE(projectFolders().empty());
+}
+
+// A refusal says what to do, in the user's words, and by how much.
+TEST_F(FrameListNearTheBoundTest, ARefusalSaysHowMuchTextIsTooLong) {
+    auto project = projectNearTheBound();
+    FramePtr card = textCard();
+    project->getFrameList()->insertFrame(card, 0);
+    const size_t excess = project->frameListExcessBytes().value();
+    ASSERT_GT(excess, 0u);
+    foundation::Status saved = project->saveFramelistToDisk();
+    ASSERT_FALSE(saved);
+    const std::string told = saveFailureText(projectCalled(project->getName()), saved.error());
+    EXPECT_NE(told.find("about " + std::to_string(excess) + " characters"), std::string::npos) << told;
+    EXPECT_NE(told.find("shorten or delete some text cards"), std::string::npos) << told;
+    EXPECT_EQ(told.find("bytes"), std::string::npos) << told;
+    // The card refused takes about that much of its text to fit.
+    card->getTheme()->setText(std::string(kTextLength - excess, 'w'));
+    EXPECT_EQ(project->frameListExcessBytes().value(), 0u);
+    EXPECT_TRUE(project->saveFramelistToDisk());
 }
 
 }  // namespace

@@ -29,6 +29,7 @@
 #include "support/Pictures.h"
 
 #include <filesystem>
+#include <regex>
 
 namespace editortest {
 namespace {
@@ -378,6 +379,38 @@ TEST_F(MenuByTouchTest, TheCountersFollowPasteAndDelete) {
     advance(1);
     EXPECT_EQ(namesOfList(*project).size(), 4u);
     EXPECT_EQ(counters(), stripBadgeFor(4) + " | 0004 / 0004");
+    EXPECT_LIST_INVARIANTS(project);
+}
+
+// A paste whose texts the project's list could not hold is refused aloud
+// before a frame is inserted or anything written.
+TEST_F(MenuByTouchTest, APasteOfTextsTheProjectCannotHoldIsRefusedBeforeItIsInserted) {
+    auto source = projectOfPictures("D");
+    FramePtr card = Frame::create(Frame::kTypeThemeTextCard);
+    card->setTheme(std::make_shared<KWThemeItem>());
+    card->getTheme()->setText(std::string(6000, 'w'));
+    ASSERT_TRUE(KWImageProducer(source).storeImage(pictureOf('X'), card->frameID()));
+    source->getFrameList()->insertFrame(card, 1);
+    ASSERT_TRUE(source->saveAllDataToDisk());
+    KWPasteboardHandler(source).setFramesInPasteboard(frameeditor::copyableFrames(*source->getFrameList(), 0, 2));
+
+    // The card's text fits its own project, not one whose bound is scaled down.
+    struct ScaledBound {
+        ScaledBound() { ProjectDataWrapper::setFixedFrameListBytesForTesting(4 << 10); }
+        ~ScaledBound() { ProjectDataWrapper::setFixedFrameListBytesForTesting(std::nullopt); }
+    } scaled;
+    auto project = projectOfPictures("AB");
+    open(project);
+    const SavedListStamp before = savedListStamp();
+    chooseFromMenu(1, "Paste");
+    ASSERT_TRUE(waitFor([&] { return !alertMessages().empty(); }));
+    settle();
+    ASSERT_EQ(alertMessages().size(), 1u);
+    EXPECT_TRUE(std::regex_search(alertMessages()[0],
+                                  std::regex("cannot be added: .* about [0-9]+ characters too long")))
+        << alertMessages()[0];
+    EXPECT_EQ(namesOfList(*project), "ABS");
+    EXPECT_EQ(savedListStamp(), before);
     EXPECT_LIST_INVARIANTS(project);
 }
 

@@ -7,6 +7,7 @@
 #include "app/core/ShowErrorNotification.h"
 #include "app/render/OutlineTexts.h"
 #include "app/render/ThemeCard.h"
+#include "app/widgets/alerts/AlertView.h"
 #include "platform/foundation/Lifetime.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/compositing/Animation.h"
@@ -129,7 +130,9 @@ void ThemeCardEditViewController::actionClose() {
         finish();
         return;
     }
+    const std::optional<std::string> before = theme->text();
     theme->setText(filtered);
+    if (refuseTextTheProjectCannotHold(before)) return;
     int64_t themeID = theme->themeID();
     webRenderer_ = std::make_unique<WebRenderer>();
     auto weak = foundation::weakFrom(this);
@@ -145,6 +148,23 @@ void ThemeCardEditViewController::actionClose() {
     webRenderer_->renderContent(templateForTheme(themeID), graphics::Size{800, 600},
                                 foundation::Dictionary{{outlinekeys::kMovieName, filtered}},
                                 bundleImageNamed(ThemeCard::backgroundImageName(themeID)).value_or(graphics::Image()));
+}
+
+bool ThemeCardEditViewController::refuseTextTheProjectCannotHold(const std::optional<std::string>& before) {
+    // The card's text stands in the project's list of frames, which has a
+    // bound; asked now, before the card is drawn or a file written. Any other
+    // failure is the save's to tell.
+    foundation::Result<size_t> excess = project_->frameListExcessBytes();
+    if (!excess || *excess == 0) return false;
+    frame_->getTheme()->setText(before);
+    auto alert = AlertView::create(
+        foundation::localized("Text Too Long"),
+        foundation::localizedFormat("The project cannot hold this text: its texts would be about %@ characters too "
+                                    "long. Shorten this text, or delete text cards you no longer need.",
+                                    {foundation::Value(uint64_t(*excess))}));
+    alert->addButtonWithTitle(foundation::localized("OK"), {});
+    alert->show();
+    return true;
 }
 
 void ThemeCardEditViewController::updateFrameWithImage(const graphics::Image& image) {

@@ -1,6 +1,8 @@
 #pragma once
 
 // Edits the text of one text card over its theme's background. Closing
+// with a text longer than the project can hold says so and by how much, and
+// keeps the editor open with nothing changed or written. Otherwise closing
 // renders the card again when the text changed (through the card renderer,
 // with the text as the card's only text) and stores the picture as the
 // frame's picture files; handlerComplete hears the frame when editing has
@@ -20,6 +22,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 // Keyboard notifications of a screen keyboard, when the platform has one.
@@ -64,6 +67,9 @@ protected:
 
 private:
     void keyboardWillMove(double shift);
+    // With the new text set on the card: when the project could not save it,
+    // puts `before` back, tells the user and returns true.
+    bool refuseTextTheProjectCannotHold(const std::optional<std::string>& before);
     void finish();
 
     std::shared_ptr<ui::ImageView> imageViewTextEditBG_;

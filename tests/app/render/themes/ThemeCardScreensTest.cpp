@@ -8,6 +8,7 @@
 #include "app/render/themes/ThemeCardTableViewController.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/ui/controllers/AlertView.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/lists/TableViewCell.h"
@@ -16,6 +17,7 @@
 #include "support/WindowFixture.h"
 
 #include <filesystem>
+#include <regex>
 #include <gtest/gtest.h>
 
 using foundation::RunLoop;
@@ -243,4 +245,71 @@ TEST_F(CardEditor, TheTextMovesWithAScreenKeyboard) {
     foundation::NotificationCenter::defaultCenter().post(kKeyboardWillHideNotification);
     advance(0.3);
     EXPECT_DOUBLE_EQ(editor->textView()->center().y, y);
+}
+
+namespace {
+
+// The card listed in a project whose list's bound is scaled down, with some
+// picture frames in front of it that pay for themselves.
+class CardEditorNearTheBound : public CardEditor {
+protected:
+    CardEditorNearTheBound() { ProjectDataWrapper::setFixedFrameListBytesForTesting(kFixedBytes); }
+    ~CardEditorNearTheBound() override { ProjectDataWrapper::setFixedFrameListBytesForTesting(std::nullopt); }
+
+    std::shared_ptr<ThemeCardEditViewController> showListedEditor() {
+        auto editor = showEditor(22, "Hello");
+        auto list = project->getFrameList();
+        KWImageProducer producer(project);
+        for (int i = 0; i < 20; ++i) {
+            FramePtr picture = Frame::create(Frame::kTypePicture);
+            EXPECT_TRUE(producer.storeImage(graphics::Image::filled(32, 18, {9, 9, 9, 255}), picture->frameID()));
+            list->insertFrame(picture, list->getCaptureIndex());
+        }
+        list->insertFrame(frame, list->getCaptureIndex());
+        EXPECT_TRUE(project->saveFramelistToDisk());
+        return editor;
+    }
+    // Types a text and taps Done.
+    void commit(ThemeCardEditViewController& editor, const std::string& text) {
+        editor.textViewCardEdit()->setText(text);
+        tap(editor.closeButton());
+        advance(0.5);
+    }
+
+    static constexpr size_t kFixedBytes = 4 << 10;
+};
+
+}  // namespace
+
+TEST_F(CardEditorNearTheBound, ATextTooLongIsRefusedAtDoneSayingByHowMuch) {
+    auto editor = showListedEditor();
+    const std::string list = testsupport::readFileBytes(projectFile("frames.meta"));
+    const size_t typed = 3 * kFixedBytes;
+    commit(*editor, std::string(typed, 'w'));
+
+    const std::vector<std::string> told = alertMessages();
+    ASSERT_EQ(told.size(), 1u);
+    std::smatch by;
+    ASSERT_TRUE(std::regex_search(told[0], by, std::regex("about ([0-9]+) characters too long"))) << told[0];
+    EXPECT_NE(told[0].find("Shorten this text"), std::string::npos) << told[0];
+    // Nothing changed, drawn or written; the editor stays open with the text typed.
+    EXPECT_EQ(frame->getTheme()->text(), "Hello");
+    EXPECT_EQ(editor->webRenderer(), nullptr);
+    EXPECT_TRUE(finished.empty());
+    EXPECT_EQ(editor->textViewCardEdit()->text(), std::string(typed, 'w'));
+    EXPECT_EQ(picture(), oldPicture);
+    EXPECT_EQ(testsupport::readFileBytes(projectFile("frames.meta")), list);
+    savePicture("theme-card-editor-too-long.png");
+    for (auto& alert : ui::AlertView::visibleAlerts()) alert->dismissWithClickedButtonIndex(0, false);
+
+    // Shorter by what it said: the card renders and its list saves.
+    const size_t over = std::stoul(by[1].str());
+    ASSERT_LT(over, typed);
+    commit(*editor, std::string(typed - over, 'w'));
+    EXPECT_TRUE(alertMessages().empty());
+    RunLoop::main().runUntilIdle();
+    ASSERT_EQ(finished.size(), 1u);
+    EXPECT_EQ(frame->getTheme()->text(), std::string(typed - over, 'w'));
+    EXPECT_NE(picture(), oldPicture);
+    EXPECT_TRUE(project->saveFramelistToDisk());
 }
