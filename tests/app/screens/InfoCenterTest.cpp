@@ -32,6 +32,8 @@ public:
 
 class InfoCenterTest : public testsupport::ScreenTest {
 protected:
+    explicit InfoCenterTest(bool phone = false)
+        : ScreenTest(phone ? graphics::Rect(0, 0, 568, 320) : graphics::Rect(0, 0, 1024, 768)) {}
     void SetUp() override {
         ScreenTest::SetUp();
         root = std::make_shared<ui::ViewController>();
@@ -135,16 +137,7 @@ TEST_F(InfoCenterTest, SubpageSelectsThePageShownAndUnknownPagesSaySo) {
 // tablet's: the page opened from the info centre's Help row (the centre stays
 // and a second Escape closes it) and a page opened alone, as the capture
 // screen and the editor open theirs.
-class HelpPageKeysTest : public testsupport::ScreenTest, public ::testing::WithParamInterface<bool> {
-protected:
-    HelpPageKeysTest() : ScreenTest(GetParam() ? graphics::Rect(0, 0, 568, 320) : graphics::Rect(0, 0, 1024, 768)) {}
-    void SetUp() override {
-        ScreenTest::SetUp();
-        root = std::make_shared<ui::ViewController>();
-        window->setRootViewController(root);
-    }
-    std::shared_ptr<ui::ViewController> root;
-};
+using HelpPageKeysTest = testsupport::AtTabletAndPhone<InfoCenterTest>;
 
 TEST_P(HelpPageKeysTest, EscapeClosesTheHelpPage) {
     testsupport::HostInput input(window);
