@@ -13,6 +13,7 @@
 #include "platform/ui/host/Device.h"
 
 #include <QImage>
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -20,6 +21,15 @@ using graphics::AffineTransform;
 using graphics::Point;
 using graphics::Rect;
 using graphics::Size;
+
+namespace {
+
+// The plate behind each of the bottom buttons' titles.
+constexpr double kPlateHeight = 32;
+constexpr double kPlatePadding = 14;
+constexpr double kPlateOpacity = 0.6;
+
+}  // namespace
 
 // ---- frame overlay --------------------------------------------------------------------------------
 
@@ -145,12 +155,20 @@ void HFImageEditorViewController::buildControls(ui::View& root) {
     const double width = bounds.size.width / 4;
     auto weak = foundation::weakFrom(this);
     for (const Control& control : kControls) {
-        auto button = std::make_shared<ui::Button>(
-            ui::ButtonType::System, Rect(bounds.size.width * control.x, bounds.size.height - 44, width, 44));
+        auto button = std::make_shared<ui::Button>(ui::ButtonType::System, Rect());
         button->setTitle(foundation::localized(control.title), ui::ControlStateNormal);
         button->setTitleColor(graphics::Color::white(), ui::ControlStateNormal);
-        button->setAutoresizingMask(ui::AutoresizingFlexibleTopMargin | ui::AutoresizingFlexibleWidth |
-                                    ui::AutoresizingFlexibleLeftMargin | ui::AutoresizingFlexibleRightMargin);
+        // Each title reads on a dark plate of its own, centred in its quarter
+        // of the bottom band: where the crop frame reaches the window's
+        // bottom edge (a phone's window) the titles lie over the picture,
+        // white on whatever it shows there.
+        const double plateWidth = std::min(width - 8, button->sizeThatFits({}).width + 2 * kPlatePadding);
+        button->setFrame(Rect(bounds.size.width * control.x + (width - plateWidth) / 2,
+                              bounds.size.height - 22 - kPlateHeight / 2, plateWidth, kPlateHeight));
+        button->setBackgroundColor(graphics::Color::grey(0.0, kPlateOpacity));
+        button->layer().setCornerRadius(kPlateHeight / 4);
+        button->setAutoresizingMask(ui::AutoresizingFlexibleTopMargin | ui::AutoresizingFlexibleLeftMargin |
+                                    ui::AutoresizingFlexibleRightMargin);
         button->addTarget(
             this,
             [weak, action = control.action](ui::Control&) {

@@ -22,7 +22,7 @@ void ColorPaletteViewController::loadView() {
         painterlayout::paletteLayout(ui::Device::current().screenBounds().size.width, painterlayout::isPhone());
     auto root = ui::makeView(graphics::Rect({0, 0}, layout.size));
     root->setAutoresizingMask(ui::AutoresizingFlexibleWidth);
-    root->setBackgroundColor(graphics::Color::grey(0.1, 0.85));
+    root->setBackgroundColor(painterlayout::barColor());
     for (int slot = 0; slot < kSlotCount; ++slot) {
         auto button = std::make_shared<ui::Button>(ui::ButtonType::Custom, layout.slotFrames[slot]);
         button->setTag(slot);
@@ -143,8 +143,9 @@ void ColorPaletteViewController::showColorPickerFromButton(ui::Button& button, c
     }
     popoverController_ = std::make_shared<WEPopoverController>(picker);
     popoverController_->setDelegate(this);
+    // Above its slot: beside it the panel would cover the palette it belongs to.
     popoverController_->presentPopoverFromRect(button.convertRectToView(button.bounds(), view()), *view(),
-                                               kPopoverArrowDirectionAny, true);
+                                               kPopoverArrowDirectionDown, true);
 }
 
 void ColorPaletteViewController::defaultColorController(KZDefaultColorViewController&, const graphics::Color& color) {

@@ -78,7 +78,7 @@ void PaintToolViewController::loadView() {
     const double width = ui::Device::current().screenBounds().size.width;
     auto root = ui::makeView(graphics::Rect(0, 0, width, bar.height));
     root->setAutoresizingMask(ui::AutoresizingFlexibleWidth);
-    root->setBackgroundColor(graphics::Color::grey(0.1, 0.85));
+    root->setBackgroundColor(painterlayout::barColor());
     setView(root);
     btnBack_ = makeButton("painter_icon_back", kTagBack, &PaintToolViewController::actionButton1);
     // A drawing tool's tag is the type of its brush.
@@ -96,20 +96,10 @@ void PaintToolViewController::loadView() {
     viewToolColorBrush_ = makeColorBar(*btnBrush_);
     viewToolColorPen_ = makeColorBar(*btnPen_);
     viewToolColorFountainPen_ = makeColorBar(*btnFountainPen_);
-    // Layer and stamp keep places of their own: on a wide bar the empty
-    // slots beside back and move, on a narrow one layer shares the back
-    // button's slot (back keeps its left half). No tool presents the stamp
-    // screen, so its button stays hidden.
+    // Layer and stamp keep places of their own (layoutToolBar). No tool
+    // presents the stamp screen, so its button stays hidden.
+    btnLayer_ = makeButton("painter_icon_layers", kTagLayer, &PaintToolViewController::actionLayer);
     const painterlayout::ToolBarSlots toolBar = painterlayout::toolBarSlots(width);
-    if (toolBar.slotCount > painterlayout::kToolBarButtonCount) {
-        btnLayer_ = makeButton("painter_icon_layers", kTagLayer, &PaintToolViewController::actionLayer);
-        btnLayer_->setFrame({toolBar.slotWidth, bar.buttonY, toolBar.slotWidth, bar.buttonHeight});
-    } else {
-        btnBack_->setContentHorizontalAlignment(ui::ControlContentHorizontalAlignment::Left);
-        btnBack_->setContentEdgeInsets({0, 6, 0, 0});
-        btnLayer_ = makeButton("painter_icon_layers", kTagLayer, &PaintToolViewController::actionLayer);
-        btnLayer_->setFrame({toolBar.slotWidth / 2, bar.buttonY, toolBar.slotWidth / 2, bar.buttonHeight});
-    }
     btnStamp_ = makeButton("painter_icon_stamp", kTagStamp, &PaintToolViewController::actionStamp);
     btnStamp_->setFrame(
         {toolBar.slotWidth * (toolBar.slotCount - 3), bar.buttonY, toolBar.slotWidth, bar.buttonHeight});
@@ -130,6 +120,17 @@ void PaintToolViewController::layoutToolBar() {
     for (const auto& [slot, button] : placed) {
         const graphics::Rect frame = button->frame();
         button->setFrame({toolBar.x(slot), frame.minY(), toolBar.slotWidth, frame.height()});
+    }
+    // On a wide bar the layer button takes the empty slot beside back; on a
+    // narrow one the two share back's slot, half each, so that neither
+    // button (nor the plate of a selected one) reaches over the other.
+    const graphics::Rect back = btnBack_->frame();
+    if (toolBar.slotCount > painterlayout::kToolBarButtonCount) {
+        btnLayer_->setFrame({toolBar.slotWidth, back.minY(), toolBar.slotWidth, back.height()});
+    } else {
+        const double half = toolBar.slotWidth / 2;
+        btnBack_->setFrame({back.minX(), back.minY(), half, back.height()});
+        btnLayer_->setFrame({back.minX() + half, back.minY(), half, back.height()});
     }
     const std::pair<ToolBarButton, ui::View*> bars[] = {{painterlayout::kBrush, viewToolColorBrush_.get()},
                                                         {painterlayout::kPen, viewToolColorPen_.get()},
@@ -268,7 +269,9 @@ void PaintToolViewController::actionShowToolOptions(ui::Button& button) {
     auto sizeController = std::make_shared<PainterToolSizeViewController>();
     sizeController->setBrush(brush);
     if (brush->type == kBrushTypeEraser) brush->color = graphics::Color::white();
-    presentPopover(sizeController, button, kPopoverArrowDirectionAny, this);
+    // Below its button, as the layer list opens: beside it or over the bar
+    // the panel would cover the tools it belongs to.
+    presentPopover(sizeController, button, kPopoverArrowDirectionUp, this);
 }
 
 void PaintToolViewController::showLayerControlFromButton(ui::Button& button) {

@@ -24,6 +24,8 @@ graphics::Rect colorBarFrame(const ToolBarSlots& toolBar, ToolBarButton button, 
     return {toolBar.x(button) + 5, bar.origin.y, toolBar.slotWidth - 10, bar.size.height};
 }
 
+graphics::Color barColor() { return graphics::Color::grey(0.1); }
+
 double toolBarHeight(bool phone) { return phone ? 60 : 96; }
 
 PaletteLayout paletteLayout(double width, bool phone) {

@@ -3,6 +3,7 @@
 // Geometry and arithmetic of the painter's tool bar, palette and brush-size
 // popover, as plain functions.
 
+#include "platform/graphics/Color.h"
 #include "platform/graphics/Geometry.h"
 
 #include <array>
@@ -31,6 +32,10 @@ ToolBarSlots toolBarSlots(double width);
 // The colour bar under a drawing tool's button: 5 points in from either
 // side of its slot, keeping the bar's own y and height.
 graphics::Rect colorBarFrame(const ToolBarSlots& toolBar, ToolBarButton button, const graphics::Rect& bar);
+
+// The ground of the tool bar and the palette: opaque, since on a phone's
+// window they lie over the canvas and its strokes would show through.
+graphics::Color barColor();
 
 // The tool bar's and the palette's own heights.
 double toolBarHeight(bool phone);

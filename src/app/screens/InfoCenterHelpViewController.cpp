@@ -171,8 +171,15 @@ void InfoCenterHelpViewController::viewWillLayoutSubviews() {
     scrollView_->setContentSize({width, y + kMargin});
 }
 
+bool InfoCenterHelpViewController::keyCommand(const ui::KeyPress& press) {
+    if (press.key != ui::Key::Escape || !press.text.empty()) return false;
+    close();
+    return true;
+}
+
 void InfoCenterHelpViewController::close() {
     ui::ViewController* presented =
         navigationController() ? static_cast<ui::ViewController*>(navigationController()) : this;
+    if (presented->isBeingDismissed()) return;  // a second Escape while it leaves
     presented->dismissViewController(true);
 }

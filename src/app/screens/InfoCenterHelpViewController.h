@@ -5,7 +5,7 @@
 // title; a line starting with "## " is a heading, one starting with "- " a
 // list item, and blank lines separate paragraphs. The page's address in the
 // online help (the configured "help_url" plus the page name) is shown at
-// the end. The screen closes itself with its Done button.
+// the end. The screen closes itself with its Done button or Escape.
 
 #include "platform/ui/controllers/ViewController.h"
 
@@ -56,6 +56,8 @@ public:
     void loadView() override;
     void viewDidLoad() override;
     void viewWillLayoutSubviews() override;
+    // Escape closes the page as Done does, as every sheet closes.
+    bool keyCommand(const ui::KeyPress& press) override;
 
 private:
     void rebuild();

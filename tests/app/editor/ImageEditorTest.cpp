@@ -1,10 +1,15 @@
 #include "app/editor/HFImageEditorViewController.h"
+#include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/ImageView.h"
+#include "platform/ui/controls/Label.h"
 #include "platform/ui/gestures/PinchGestureRecognizer.h"
 #include "platform/ui/host/Device.h"
+#include "support/HostInput.h"
 #include "support/Pictures.h"
 #include "support/WindowFixture.h"
 
+#include <QtCore/qnamespace.h>
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <numbers>
@@ -229,6 +234,64 @@ TEST_F(PhoneImageEditorTest, ShownOnThePhone) {
     EXPECT_EQ(e.imageView()->frame().size.width, 568);
     savePicture("crop_editor_phone.png");
 }
+
+// The buttons read whole and stand out from what lies under them in either
+// window, over a white picture and a black one (in a phone's window the
+// crop frame reaches the bottom edge, so they lie over the picture), and a
+// click where a title is drawn presses its button.
+class CropButtonsTest : public testsupport::AtTabletAndPhone<ImageEditorTest> {
+protected:
+    ui::Button* button(const std::string& title) {
+        for (const auto& view : editor->view()->subviews())
+            if (auto* b = dynamic_cast<ui::Button*>(view.get()); b && b->titleLabel()->text() == title) return b;
+        return nullptr;
+    }
+    // The spread of brightness over the pixels where a title is drawn: its
+    // letters against the ground right around them.
+    int contrast(ui::Label& title) {
+        const Rect drawn = drawnTextRect(title);
+        const graphics::Image shown = window->renderImage();
+        const double scale = shown.pixelWidth() / window->bounds().width();
+        int darkest = 255, brightest = 0;
+        for (int y = int(drawn.minY() * scale); y < int(drawn.maxY() * scale); ++y)
+            for (int x = int(drawn.minX() * scale); x < int(drawn.maxX() * scale); ++x) {
+                const graphics::RGBA p = shown.pixelAt(x, y);
+                const int grey = (p.r * 3 + p.g * 6 + p.b) / 10;
+                darkest = std::min(darkest, grey), brightest = std::max(brightest, grey);
+            }
+        return brightest - darkest;
+    }
+};
+
+TEST_P(CropButtonsTest, TitlesReadOverAnyPictureAndTakeTheirClicks) {
+    const struct {
+        const char* what;
+        graphics::RGBA colour;
+    } pictures[] = {{"white", {255, 255, 255, 255}}, {"black", {0, 0, 0, 255}}};
+    for (const auto& picture : pictures) {
+        SCOPED_TRACE(picture.what);
+        open(graphics::Image::filled(1600, 900, picture.colour));
+        for (const char* title : {"Cancel", "Flip", "Reset", "Done"}) {
+            ui::Button* b = button(title);
+            ASSERT_TRUE(b) << title;
+            EXPECT_EQ(textCutFault(*b->titleLabel()), "") << title;
+            EXPECT_GE(contrast(*b->titleLabel()), 128) << title << " hardly stands out";
+        }
+    }
+    savePicture(std::string("crop_editor_buttons_") + (GetParam() ? "phone" : "tablet") + ".png");
+    testsupport::HostInput input(window);
+    auto clickTitle = [&](const char* title) {
+        const Rect drawn = drawnTextRect(*button(title)->titleLabel());
+        input.click({drawn.midX(), drawn.midY()});
+    };
+    clickTitle("Flip");
+    EXPECT_TRUE(editor->isFlipped());
+    clickTitle("Cancel");
+    ASSERT_FALSE(results.empty());
+    EXPECT_TRUE(results.back().second) << "cancelled";
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, CropButtonsTest, ::testing::Bool(), testsupport::tabletOrPhone);
 
 // ---- the desktop's wheel and keys, delivered through the window ------------------------------------
 

@@ -134,13 +134,16 @@ TEST_F(PhoneToolBarTest, EightSlotsOnThePhone) {
     ui::Button* const order[] = {toolBar->btnBack(),        toolBar->btnBrush(),  toolBar->btnPen(),
                                  toolBar->btnFountainPen(), toolBar->btnEraser(), toolBar->btnMove(),
                                  toolBar->btnUndo(),        toolBar->btnRedo()};
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 1; i < 8; ++i) {
         EXPECT_DOUBLE_EQ(order[i]->frame().minX(), 71.0 * i) << i;
         EXPECT_DOUBLE_EQ(order[i]->frame().width(), 71) << i;
     }
     EXPECT_DOUBLE_EQ(toolBar->viewToolColorBrush()->frame().minX(), 76);
     EXPECT_DOUBLE_EQ(toolBar->viewToolColorBrush()->frame().width(), 61);
-    // The layer button shares the back button's slot, on its right half.
+    // The layer button shares the back button's slot: back on its left
+    // half, layer on its right.
+    EXPECT_EQ(toolBar->btnBack()->frame().minX(), 0);
+    EXPECT_EQ(toolBar->btnBack()->frame().maxX(), 35.5);
     EXPECT_EQ(toolBar->btnLayer()->frame().minX(), 35.5);
     EXPECT_EQ(toolBar->btnLayer()->frame().maxX(), 71);
 }

@@ -12,6 +12,9 @@
 #include "platform/ui/controllers/NavigationItem.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Label.h"
+#include "support/HostInput.h"
+
+#include <QtCore/qnamespace.h>
 
 namespace {
 
@@ -29,6 +32,8 @@ public:
 
 class InfoCenterTest : public testsupport::ScreenTest {
 protected:
+    explicit InfoCenterTest(bool phone = false)
+        : ScreenTest(phone ? graphics::Rect(0, 0, 568, 320) : graphics::Rect(0, 0, 1024, 768)) {}
     void SetUp() override {
         ScreenTest::SetUp();
         root = std::make_shared<ui::ViewController>();
@@ -126,6 +131,44 @@ TEST_F(InfoCenterTest, SubpageSelectsThePageShownAndUnknownPagesSaySo) {
     auto labels = help->blockLabels();
     for (size_t i = 1; i < labels.size(); ++i) EXPECT_GE(labels[i]->frame().minY(), labels[i - 1]->frame().maxY());
 }
+
+// Escape, pressed on the desktop's keyboard, closes a help page as Done
+// does and as it closes the other sheets, in the phone's window and the
+// tablet's: the page opened from the info centre's Help row (the centre stays
+// and a second Escape closes it) and a page opened alone, as the capture
+// screen and the editor open theirs.
+using HelpPageKeysTest = testsupport::AtTabletAndPhone<InfoCenterTest>;
+
+TEST_P(HelpPageKeysTest, EscapeClosesTheHelpPage) {
+    testsupport::HostInput input(window);
+    Finisher finisher;
+    auto info = std::make_shared<InfoCenterViewController>();
+    info->setDelegate(&finisher);
+    info->modalPresentationStyle = ui::ModalPresentationStyle::FormSheet;
+    root->presentViewController(info, false);
+    advance(1.0);
+    tap(info->helpButton());
+    advance(1.0);
+    ASSERT_TRUE(dynamic_cast<ui::NavigationController*>(info->presentedViewController()));
+    input.key(Qt::Key_Escape);
+    advance(1.0);
+    EXPECT_EQ(info->presentedViewController(), nullptr) << "the help page stays";
+    EXPECT_EQ(root->presentedViewController(), info.get()) << "the info centre went with it";
+    EXPECT_EQ(finisher.calls, 0);
+    input.key(Qt::Key_Escape);
+    advance(1.0);
+    EXPECT_EQ(finisher.calls, 1);
+
+    auto page = std::make_shared<InfoCenterHelpViewController>();
+    page->setSubpage("kelbrin-remotecamera");
+    root->presentViewController(std::make_shared<ui::NavigationController>(page), true);
+    advance(1.0);
+    input.key(Qt::Key_Escape);
+    advance(1.0);
+    EXPECT_EQ(root->presentedViewController(), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, HelpPageKeysTest, ::testing::Bool(), testsupport::tabletOrPhone);
 
 }  // namespace
 

@@ -217,6 +217,45 @@ TEST_F(ArrowPopover, TheClickRightAfterAnEscapeOrATapOutsideReachesWhatItIsAimed
     EXPECT_EQ(delegate.told, 2);
 }
 
+TEST_F(ArrowPopover, EscapeWhileThePanelFadesInClosesItCleanly) {
+    // Escape pressed at several moments of the fade-in, by real keys through
+    // the window host; each time the panel fades out from where it was, the
+    // next click reaches the view under the backdrop, nothing of the popover
+    // stays in the window, and it opens again as before.
+    testsupport::HostInput input(window);
+    int toldBefore = 0;
+    for (const double into : {0.0, 0.05, 0.2}) {
+        SCOPED_TRACE(into);
+        WEPopoverController popover(screen);
+        popover.setDelegate(&delegate);
+        screen->log.clear();
+        present(popover, true);
+        advance(into);
+        ASSERT_FALSE(popover.isPopoverVisible()) << "still fading in";
+        ui::View* panel = popover.view().get();
+        const double reached = panel->layer().presentation().opacity;
+        input.key(Qt::Key_Escape);
+        EXPECT_FALSE(popover.isPopoverVisible());
+        advance(0.02);
+        EXPECT_LE(panel->layer().presentation().opacity, reached) << "the panel flashed up as it left";
+        const int touches = anchor->touches;
+        input.click(centerOf(*anchor));
+        EXPECT_EQ(anchor->touches, touches + 1) << "the click after Escape was lost";
+        advance(0.5);
+        EXPECT_FALSE(popover.view());
+        EXPECT_FALSE(popover.backgroundView());
+        for (const auto& view : rootView->subviews())
+            EXPECT_FALSE(dynamic_cast<WETouchableView*>(view.get())) << "a backdrop was left behind";
+        EXPECT_EQ(delegate.told, ++toldBefore);
+        EXPECT_EQ(screen->log, (std::vector<std::string>{"willAppear:1", "willDisappear:1", "didDisappear:1"}));
+
+        present(popover, true);
+        advance(0.5);
+        EXPECT_TRUE(popover.isPopoverVisible()) << "opened again";
+        popover.dismissPopoverAnimated(false);
+    }
+}
+
 TEST_F(ArrowPopover, DelegateMayKeepThePopoverOpen) {
     delegate.allow = false;
     WEPopoverController popover(screen);

@@ -267,6 +267,15 @@ void WEPopoverController::viewWasTouched(WETouchableView& view) {
     if (!delegate_ || delegate_->popoverControllerShouldDismissPopover(*this)) dismissPopoverAnimated(true, true);
 }
 
+void WEPopoverController::viewWasEscaped(WETouchableView& view) {
+    (void)view;
+    // A key is never a stray touch on an arriving panel: Escape during the
+    // fade-in closes it too, from the alpha it has reached. Ignored, it would
+    // leave the panel up and the backdrop to swallow the next click.
+    if (!view_ || dismissing_) return;
+    if (!delegate_ || delegate_->popoverControllerShouldDismissPopover(*this)) dismissPopoverAnimated(true, true);
+}
+
 void WEPopoverController::setView(std::shared_ptr<WEPopoverContainerView> view) {
     if (view == view_) return;
     view_ = std::move(view);

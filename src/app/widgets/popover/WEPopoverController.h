@@ -73,6 +73,8 @@ public:
 
     // WETouchableViewDelegate: a touch on the backdrop.
     void viewWasTouched(WETouchableView& view) override;
+    // Escape closes the panel as a touch outside does, also while it fades in.
+    void viewWasEscaped(WETouchableView& view) override;
 
     const std::shared_ptr<ui::ViewController>& contentViewController() const { return contentViewController_; }
     void setContentViewController(std::shared_ptr<ui::ViewController> controller);

@@ -20,6 +20,6 @@ void WETouchableView::touchesBegan(const ui::TouchSet& touches, const ui::Event&
 bool WETouchableView::handleKeyEquivalent(const ui::KeyPress& press) {
     if (press.key != ui::Key::Escape || !press.text.empty() || !delegate) return false;
     ui::ViewPtr keepAlive = sharedFromThis();
-    delegate->viewWasTouched(*this);
+    delegate->viewWasEscaped(*this);
     return true;
 }

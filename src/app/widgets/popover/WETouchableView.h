@@ -3,7 +3,7 @@
 // The backdrop behind an arrow popover: it covers the whole window, catches
 // touches outside the panel and tells its delegate, but lets touches through
 // to the views its owner names as passthrough views. Escape, when the panel's
-// content leaves it, counts as a touch outside.
+// content leaves it, is passed on to the delegate as such.
 
 #include "app/widgets/views/TouchPassthrough.h"
 #include "platform/ui/View.h"
@@ -17,6 +17,8 @@ class WETouchableViewDelegate {
 public:
     virtual ~WETouchableViewDelegate() = default;
     virtual void viewWasTouched(WETouchableView& view) = 0;
+    // Escape pressed while the backdrop is up; by default a touch outside.
+    virtual void viewWasEscaped(WETouchableView& view) { viewWasTouched(view); }
 };
 
 class WETouchableView : public ui::View {
