@@ -334,10 +334,10 @@ void TollivarMovieRenderer::finishOnMainQueue(const std::shared_ptr<Session>& se
         // Cancelled while the file was being completed: no movie is left behind.
         if (auto url = exportURL()) (void)FileUtil::removeItemAtPath(*url, nullptr);
     } else {
-        // A movie with holes where files could not be read is made again
-        // next time rather than passed on as current.
-        if (auto meta = leftOutFiles().empty() ? project()->getMetaData() : std::nullopt) {
-            meta->set(projectkeys::kNeedsRendering, false);
+        if (auto meta = project()->getMetaData()) {
+            // A movie with holes where files could not be read is made again
+            // next time rather than passed on as current.
+            meta->set(projectkeys::kNeedsRendering, !leftOutFiles().empty());
             if (foundation::Status saved = project()->saveMetaDataToDisk(); !saved)
                 std::fprintf(stderr, "The movie is rendered, but its project could not be saved: %s\n",
                              saved.error().description.c_str());
