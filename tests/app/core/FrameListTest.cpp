@@ -70,8 +70,9 @@ TEST(FrameListCreation, TakingTheStoredEntriesGivesTheSameFramesAndLeavesNoneBeh
         ASSERT_EQ(list.count(), copied.count());
         for (int64_t i = 0; i < list.count(); ++i) {
             EXPECT_EQ(list.getFrameAtIndex(i)->type(), copied.getFrameAtIndex(i)->type()) << i;
-            if (list.getFrameAtIndex(i)->type() != Frame::kTypeCaptureSlot)
+            if (list.getFrameAtIndex(i)->type() != Frame::kTypeCaptureSlot) {
                 EXPECT_EQ(list.getFrameAtIndex(i)->frameID(), copied.getFrameAtIndex(i)->frameID()) << i;
+            }
         }
         EXPECT_EQ(list.getCaptureIndex(), copied.getCaptureIndex());
         EXPECT_EQ(list.frameAtPlayhead(), list.getFrameAtIndex(0));
