@@ -5,7 +5,8 @@
 // An argument that starts with "-" and is none of the options Qt takes on
 // the platform it starts on is refused by name (status 2) before anything
 // else happens, as is an option whose value is missing and a file that is
-// neither a project archive nor a sound (TollivarAppDelegate::kindOfFile);
+// neither a project archive nor a sound (TollivarAppDelegate::kindOfFile),
+// and an address that is no file and none this program opens (a web page);
 // after "--" every argument is a file or URL.
 //
 // A launch while another copy runs for the same data folder hands that copy
@@ -140,7 +141,14 @@ int main(int argc, char** argv) {
     bool refused = !arguments.refused.empty();
     for (const std::string& url : arguments.urls) {
         std::optional<std::string> file = foundation::path::fromFileURL(url);
-        if (!file) continue;
+        if (!file) {
+            if (!TollivarAppDelegate::opensLink(url)) {
+                std::fprintf(stderr, "tollivar: \"%s\" cannot be opened: it is neither a file nor a link this "
+                             "program opens.\n", url.c_str());
+                refused = true;
+            }
+            continue;
+        }
         if (auto kind = TollivarAppDelegate::kindOfFile(*file, true); !kind) {
             std::fprintf(stderr, "tollivar: \"%s\" cannot be opened: %s.\n", file->c_str(),
                          kind.error().description.c_str());

@@ -86,6 +86,7 @@ bool KWAudioMuxer::prepareAVMutableComposition(media::CompositionPtr& compositio
     const int64_t movieEnd = movieEndMilliseconds(frames ? frames->expandedFrameCount() : 0, project_->getFPS());
     const std::optional<std::string> projectPath = project_->getProjectPath();
 
+    unreadable_.clear();
     auto built = std::make_shared<media::Composition>();
     std::vector<media::AudioMixInputParameters> parameters;
     for (const auto& clip : audioClips) {
@@ -127,15 +128,19 @@ bool KWAudioMuxer::prepareAVMutableComposition(media::CompositionPtr& compositio
         } else {
             const std::string fileName = clip->fileName().value_or("");
             // Only a file of the project folder itself is played.
-            if (!projectPath || fileName.empty() || fileName.find('/') != std::string::npos || fileName == "..")
+            if (!projectPath || fileName.empty() || fileName.find('/') != std::string::npos || fileName == "..") {
+                unreadable_.push_back(clip);
                 continue;
+            }
             auto asset = media::Asset::open(foundation::path::appending(*projectPath, fileName));
-            if (!asset) continue;
-            auto sources = asset->tracksWithMediaType(media::MediaType::Audio);
-            if (sources.empty()) continue;
-            if (!track.insertTimeRange(TimeRange::make(milliseconds(clip->start()), milliseconds(duration)), *asset,
-                                       sources.front(), milliseconds(place)))
+            auto sources =
+                asset ? asset->tracksWithMediaType(media::MediaType::Audio) : std::vector<media::AssetTrack>{};
+            if (sources.empty() ||
+                !track.insertTimeRange(TimeRange::make(milliseconds(clip->start()), milliseconds(duration)), *asset,
+                                       sources.front(), milliseconds(place))) {
+                unreadable_.push_back(clip);
                 continue;
+            }
         }
         parameters.emplace_back(track.trackID());
         parameters.back().setVolume(clip->volume(), milliseconds(place));

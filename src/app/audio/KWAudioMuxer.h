@@ -42,6 +42,11 @@ public:
     bool prepareAVMutableComposition(media::CompositionPtr& composition, media::AudioMixPtr& withMix,
                                      const std::vector<std::shared_ptr<KWAudioClip>>& audioClips);
 
+    // The clips the last composition had to leave out because their file
+    // could not be read (missing, no regular file, no sound in it) or is
+    // none of the project folder's own.
+    const std::vector<std::shared_ptr<KWAudioClip>>& unreadableClips() const { return unreadable_; }
+
     // A new silence clip (never stored).
     static std::shared_ptr<KWAudioClip> makeSilenceClip();
     // Where a clip on expanded position `position` starts: position × the
@@ -52,4 +57,5 @@ public:
 
 private:
     ProjectModelPtr project_;
+    std::vector<std::shared_ptr<KWAudioClip>> unreadable_;
 };

@@ -30,6 +30,21 @@ FrameList::FrameList(const Dictionary& dictionary) {
     frameAtPlayhead_.set(frames_.front());
 }
 
+FrameList::FrameList(Dictionary& dictionary, TakingEntries) {
+    Array entries = dictionary.get("FRAMELIST_DATA").asArray();
+    dictionary.remove("FRAMELIST_DATA");
+    frames_.reserve(entries.size() + 1);
+    // From the back, where taking an entry out moves nothing.
+    while (!entries.empty()) {
+        const size_t last = entries.size() - 1;
+        if (entries[last].isDictionary()) frames_.push_back(Frame::createWithDictionary(entries[last].asDictionary()));
+        entries.erase(last);
+    }
+    std::reverse(frames_.begin(), frames_.end());
+    if (getCaptureIndex() == foundation::kNotFound) frames_.push_back(Frame::create(Frame::kTypeCaptureSlot));
+    frameAtPlayhead_.set(frames_.front());
+}
+
 foundation::Status FrameList::checkStoredDictionary(const Dictionary& dictionary) {
     for (const Value& entry : dictionary.get("FRAMELIST_DATA").asArray()) {
         if (!entry.isDictionary()) continue;

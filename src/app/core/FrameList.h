@@ -26,6 +26,12 @@ public:
     // From the "frames.meta" dictionary form. A capture slot is appended when
     // none was stored; the playhead goes to entry 0.
     explicit FrameList(const foundation::Dictionary& dictionary);
+    // The same, taking the entries out of `dictionary` as their frames are
+    // made (from the last one on), so that a long stored list is never held
+    // twice, once as values and once as frames. `dictionary` is left without
+    // its frames.
+    struct TakingEntries {};
+    FrameList(foundation::Dictionary& dictionary, TakingEntries);
     // Whether every stored entry can be read as what it says
     // (Frame::checkDictionary); the first damaged entry's error otherwise.
     static foundation::Status checkStoredDictionary(const foundation::Dictionary& dictionary);

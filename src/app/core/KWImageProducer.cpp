@@ -287,20 +287,22 @@ std::optional<Image> KWImageProducer::getImageForFrame(const FramePtr& frame, in
         if (!source) return std::nullopt;
     }
 
-    std::optional<Image> picture;
+    std::optional<std::string> fileName;
     switch (type) {
         case kImageTypeFrame:
-            picture = readImageFile(frameFileName(source->frameID()));
+            fileName = frameFileName(source->frameID());
             break;
         case kImageTypePreview:
-            picture = readImageFile(previewFileName(source->frameID()));
+            fileName = previewFileName(source->frameID());
             break;
         case kImageTypeThumbnail:
-            picture = readImageFile(thumbnailFileName(source->frameID()));
+            fileName = thumbnailFileName(source->frameID());
             break;
         default:
             break;
     }
+    std::optional<Image> picture = fileName ? readImageFile(*fileName) : std::nullopt;
+    if (!picture && fileName) pictureNotRead(*source, *fileName);
     if (!picture) picture = bundleImageNamed(kPlaceholderImage);
     if (!picture) return std::nullopt;
     return applyMovieEffect(*picture);

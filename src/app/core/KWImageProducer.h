@@ -156,6 +156,12 @@ protected:
                                               graphics::Size withSize, const std::string& inFile);
     // The decoded file of a project, without effect; none when missing or unreadable.
     std::optional<graphics::Image> readImageFile(const std::string& fileName) const;
+    // getImageForFrame could not read the frame's file `fileName` and gives
+    // the placeholder instead; nothing is done of it here.
+    virtual void pictureNotRead(const Frame& frame, const std::string& fileName) {
+        (void)frame;
+        (void)fileName;
+    }
     // A pixel filter per effect number, none outside 1-7.
     static std::shared_ptr<RGBFilter> makePixelFilter(int32_t effect);
 

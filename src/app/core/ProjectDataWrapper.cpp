@@ -250,7 +250,7 @@ std::shared_ptr<FrameList> ProjectDataWrapper::getFrameList() {
         // Only a list that was read says which pictures are unused: a folder
         // without one (an odd import, say) keeps all it holds.
         if (*stored) {
-            frameList_ = std::make_shared<FrameList>(**stored);
+            frameList_ = std::make_shared<FrameList>(**stored, FrameList::TakingEntries{});
             readFromFolder = true;
         }
     }

@@ -63,6 +63,9 @@ public:
     virtual void zipArchiveDidUnzipFileAtIndex(int64_t /*fileIndex*/, int64_t /*totalFiles*/,
                                                const std::string& /*archivePath*/, const SSZipFileInfo& /*fileInfo*/) {}
     virtual void zipArchiveProgressEvent(uint64_t /*loaded*/, uint64_t /*total*/) {}
+    // Packing left out an entry that is no regular file (a FIFO, a device, a
+    // link to one), by its path below the packed directory.
+    virtual void zipArchiveDidLeaveOutFile(const std::string& /*relativePath*/) {}
     // Asked before each entry and each chunk written: true stops the unpacking,
     // which then fails with kSSZipArchiveErrorStopped.
     virtual bool zipArchiveShouldStop() { return false; }

@@ -166,6 +166,7 @@ bool SSZipArchive::createZipFileAtPath(const std::string& path, const std::strin
         auto file = foundation::openRegularFile(full.string());
         if (!file && file.error().code == EINVAL) {
             logLine("[SSZipArchive] Leaving out " + relative + ": it is not a regular file");
+            if (delegate) delegate->zipArchiveDidLeaveOutFile(relative);
             continue;
         }
         if (!file) logLine("[SSZipArchive] Cannot read " + full.string());

@@ -94,6 +94,7 @@ std::optional<foundation::Error> AnimatedGifRenderer::writeGif(const std::string
     const int64_t pictures = totalFrames_.load();
     const int width = int(kPictureSize.width), height = int(kPictureSize.height);
     RenderImageProducer producer(project(), snapshot().pictures);
+    producer.setLeftOutFiles(&leftOutFiles());
     auto writer = graphics::GifWriter::create(
         path, width, height, graphics::GifWriter::delayCentisecondsForFramesPerSecond(double(snapshot().pictures.fps)));
     if (!writer) return writer.error();

@@ -31,6 +31,7 @@ void MovieRenderer::exportProjectWithExportType(std::optional<MovieExportType> e
 void MovieRenderer::prepareExport(std::optional<MovieExportType> exportType, CompletionHandler handler) {
     exportType_ = std::move(exportType);
     snapshot_ = RenderSnapshot::ofProject(*project_);
+    leftOut_.clear();
     completionHandler_ = std::move(handler);
     handlerRun_ = false;
     foundation::Progress progress;
@@ -133,6 +134,8 @@ const RenderSnapshot& MovieRenderer::snapshot() {
     if (!snapshot_) snapshot_ = RenderSnapshot::ofProject(*project_);
     return *snapshot_;
 }
+
+std::optional<std::string> MovieRenderer::leftOutText() { return leftOut_.text(snapshot().frames); }
 
 std::string MovieRenderer::exportURLForRender(const MovieExportType& type) {
     return exportURLNamed(type, snapshot().outputName);

@@ -16,6 +16,7 @@
 
 #include "app/core/ExpandedFrames.h"
 #include "app/core/ProjectModel.h"
+#include "app/render/LeftOutFiles.h"
 #include "app/render/MovieExportType.h"
 #include "app/render/RenderSnapshot.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -127,6 +128,10 @@ public:
     std::optional<std::string> exportURL() const;
     void setExportURL(std::optional<std::string> url);
     const std::optional<MovieExportType>& exportType() const { return exportType_; }
+    // What the last export could not read and went on without, in the
+    // user's words (LeftOutFiles::text); none when it left nothing out.
+    // Main thread, once the export has ended.
+    std::optional<std::string> leftOutText();
 
     // The largest movie size this machine exports; (0, 0) when none.
     static graphics::Size getMaximumResolutionAvailable();
@@ -168,6 +173,8 @@ protected:
     void completeExportNow();
 
     const std::optional<MovieExportType>& storedExportType() const { return exportType_; }
+    // Where the running export notes what it could not read; any thread.
+    LeftOutFiles& leftOutFiles() { return leftOut_; }
 
     // The project's movie by position, as it is now; none for a frame list
     // that cannot be read. Main thread.
@@ -217,6 +224,7 @@ private:
     foundation::Progress progress_;
     std::optional<foundation::Error> error_;
     std::optional<std::string> exportURL_;
+    LeftOutFiles leftOut_;
 };
 
 class MovieRenderer::EstimateBasis {

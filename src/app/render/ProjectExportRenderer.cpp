@@ -25,6 +25,10 @@ void ProjectExportRenderer::zipArchiveProgressEvent(uint64_t loaded, uint64_t to
     if (total > 0) setProgress(double(loaded) / double(total));
 }
 
+void ProjectExportRenderer::zipArchiveDidLeaveOutFile(const std::string& relativePath) {
+    leftOutFiles().addFile(relativePath);
+}
+
 ProjectExportRenderer::PackedFiles ProjectExportRenderer::packedFiles(const std::string& folder) {
     // What the archive packs: the regular files below the folder, none whose
     // path begins with ".".

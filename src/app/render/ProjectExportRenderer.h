@@ -9,7 +9,8 @@
 // A failure ends with status 4, domain "ProjectExportZipRenderer", code 45,
 // "Error archiving files."; a device without room for the project's files
 // fails the same way before anything is written, saying so. A cancel is
-// noticed once the zip is complete and leaves no archive.
+// noticed once the zip is complete and leaves no archive. What is no regular
+// file (a FIFO, a link to a device) is left out, and the finish says so.
 
 #include "app/core/SSZipArchive.h"
 #include "app/render/MovieRenderer.h"
@@ -42,4 +43,6 @@ public:
 
     // Progress of the zip: entry number ÷ entry count.
     void zipArchiveProgressEvent(uint64_t loaded, uint64_t total) override;
+    // Told at the finish as a file that could not be read.
+    void zipArchiveDidLeaveOutFile(const std::string& relativePath) override;
 };

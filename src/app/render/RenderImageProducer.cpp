@@ -1,6 +1,7 @@
 #include "app/render/RenderImageProducer.h"
 
 #include "app/core/UIImage_Resize.h"
+#include "app/render/LeftOutFiles.h"
 #include "app/render/ThemeCard.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/JpegCodec.h"
@@ -82,6 +83,10 @@ std::optional<media::PixelBuffer> RenderImageProducer::getPlanarFrameAsStored(co
     fileStore_ = std::move(*bytes);
     if (!planes || Size{double(planes->width), double(planes->height)} != withSize) return std::nullopt;
     return media::planarFromFullRange420(planes->width, planes->height, std::move(planes->bytes));
+}
+
+void RenderImageProducer::pictureNotRead(const Frame& frame, const std::string& fileName) {
+    if (leftOut_) leftOut_->addPicture(&frame, fileName);
 }
 
 Image RenderImageProducer::applyFade(const Image& image, int64_t atIndex, int64_t total) {

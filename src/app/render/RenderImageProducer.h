@@ -20,6 +20,7 @@
 #include <optional>
 #include <vector>
 
+class LeftOutFiles;
 struct ThemeCard;
 
 class RenderImageProducer : public KWImageProducer {
@@ -69,7 +70,15 @@ public:
 
     const std::optional<graphics::Image>& imageForeground() const { return imageForeground_; }
 
+    // Where the pictures that could not be read are noted (an export's);
+    // none by default. Not owned: it outlives the producer.
+    void setLeftOutFiles(LeftOutFiles* leftOut) { leftOut_ = leftOut; }
+
+protected:
+    void pictureNotRead(const Frame& frame, const std::string& fileName) override;
+
 private:
+    LeftOutFiles* leftOut_ = nullptr;
     std::optional<graphics::Image> imageForeground_;
     // The last stored file read by getPlanarFrameAsStored, whose room the
     // next read uses again.

@@ -150,6 +150,7 @@ std::optional<foundation::Error> SingleImagesExportRenderer::writePictures(const
         return created.error();
     const graphics::Size size = pictureSizeOfMovie(*project(), frames);
     RenderImageProducer producer(project(), snapshot().pictures);
+    producer.setLeftOutFiles(&leftOutFiles());
     // A frame's picture is read (or its card drawn) once for its run; a held
     // frame outside the fades is the same picture at every position, drawn
     // and encoded once and its bytes written again.

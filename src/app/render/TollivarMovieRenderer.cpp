@@ -137,6 +137,7 @@ void TollivarMovieRenderer::renderMovie() {
     // and their decoding runs while it is set up.
     for (size_t worker = 0; worker < kComposers; ++worker) {
         session->producers.push_back(std::make_unique<RenderImageProducer>(project(), snapshot().pictures));
+        session->producers.back()->setLeftOutFiles(&leftOutFiles());
         session->composed.push_back(std::make_unique<foundation::BoundedQueue<ComposedFrame>>(kComposedAhead));
     }
     auto self = std::static_pointer_cast<TollivarMovieRenderer>(shared_from_this());
@@ -171,7 +172,18 @@ std::optional<Error> TollivarMovieRenderer::openWriterAt(Session& session, const
 
     media::CompositionPtr composition;
     media::AudioMixPtr mix;
-    KWAudioMuxer(project()).prepareAVMutableComposition(composition, mix);
+    KWAudioMuxer muxer(project());
+    muxer.prepareAVMutableComposition(composition, mix);
+    // A sound that cannot be read is silence in the movie: the finish says so.
+    for (const auto& clip : muxer.unreadableClips()) {
+        const Frame* frame = nullptr;
+        for (const ExpandedFrames::Run& run : session.frames.runs())
+            if (run.frame->getAudio() == clip) {
+                frame = run.frame.get();
+                break;
+            }
+        leftOutFiles().addSound(frame, clip->fileName().value_or(clip->name().value_or("")));
+    }
     session.audioReader =
         std::make_unique<media::AudioMixReader>(composition ? *composition : media::Composition(), mix.get());
     session.audioInput =
@@ -323,7 +335,9 @@ void TollivarMovieRenderer::finishOnMainQueue(const std::shared_ptr<Session>& se
         if (auto url = exportURL()) (void)FileUtil::removeItemAtPath(*url, nullptr);
     } else {
         if (auto meta = project()->getMetaData()) {
-            meta->set(projectkeys::kNeedsRendering, false);
+            // A movie with holes where files could not be read is made again
+            // next time rather than passed on as current.
+            meta->set(projectkeys::kNeedsRendering, !leftOutFiles().empty());
             if (foundation::Status saved = project()->saveMetaDataToDisk(); !saved)
                 std::fprintf(stderr, "The movie is rendered, but its project could not be saved: %s\n",
                              saved.error().description.c_str());

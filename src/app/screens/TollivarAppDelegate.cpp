@@ -4,6 +4,7 @@
 #include "app/capture/CaptureViewController.h"
 #include "app/core/KWWatchKitLocalStorage.h"
 #include "app/core/ProjectImportProcessor.h"
+#include "app/share/ShareConfiguration.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/FileDescriptor.h"
 #include "platform/foundation/FileManager.h"
@@ -344,6 +345,13 @@ foundation::Result<TollivarAppDelegate::FileKind> TollivarAppDelegate::kindOfFil
     if (lookForProject && !ProjectImportProcessor::holdsProject(contents))
         return refused("it is a zip archive that holds no project");
     return FileKind::Archive;
+}
+
+bool TollivarAppDelegate::opensLink(const std::string& url) {
+    const std::string scheme = urlScheme(url);
+    if (scheme == "tollivar") return true;
+    return ShareConfiguration::isDropboxConfigured() &&
+           scheme == lowercase("db-" + ShareConfiguration::getDropboxAppKey());
 }
 
 bool TollivarAppDelegate::openURL(const std::string& url, const HandedOver& handedOver) {

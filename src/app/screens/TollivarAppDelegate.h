@@ -80,6 +80,10 @@ public:
     // opens it.
     enum class FileKind { Archive, Audio };
     static foundation::Result<FileKind> kindOfFile(const std::string& file, bool lookForProject);
+    // Whether an address that names no file is one this program opens: one
+    // of its own scheme, or the Dropbox login's answer where Dropbox is set
+    // up. Anything else (a web page, say) would be dropped without a word.
+    static bool opensLink(const std::string& url);
 
     // The alert of the last import, while it is up (tests read its text).
     std::shared_ptr<ui::AlertView> importAlert() const { return importAlert_.lock(); }

@@ -347,6 +347,7 @@ void ShareViewController::chooseExportType(size_t index) {
 
 void ShareViewController::prepareAndUpload() {
     renderedPath_.reset();
+    leftOutText_.reset();
     renderer_ = MovieRendererSources(handler_->project()).getRendererForUTI(chosenType_->UTI());
     if (!renderer_) {
         panel_->showError(
@@ -420,6 +421,7 @@ void ShareViewController::renderFinished(const MovieRendererPtr& renderer) {
     }
     if (renderer->status() != MovieRenderer::kStatusFinished || !renderer->exportURL()) return;
     renderedPath_ = *renderer->exportURL();
+    leftOutText_ = renderer->leftOutText();
     upload();
 }
 
@@ -469,7 +471,8 @@ void ShareViewController::connectHandlerDidFinishUpload(ConnectHandler& handler)
         finish(true);
         return;
     }
-    panel_->showInfo(handler.successText());
+    // A save that went without some files is no plain success.
+    panel_->showInfo(handler.successText() + (leftOutText_ ? "\n" + *leftOutText_ : std::string()));
     std::weak_ptr<ShareViewController> weak = foundation::weakFrom(this);
     panel_->setDoneHandler([weak] {
         if (auto self = weak.lock()) self->finish(true);

@@ -19,6 +19,9 @@
 //
 // It is the service's screen on the share sheet; it ends by telling the
 // service it finished, which closes the sheet with it. Main thread only.
+//
+// The success text names what the render could not read and left out (a
+// frame's picture, a sound, a file of the project folder).
 
 #include "app/render/MovieExportType.h"
 #include "app/render/MovieRenderer.h"
@@ -153,6 +156,8 @@ private:
     MovieRendererPtr renderer_;
     std::optional<MovieExportType> chosenType_;
     std::optional<std::string> renderedPath_;
+    // What the render of renderedPath_ could not read and left out.
+    std::optional<std::string> leftOutText_;
     bool checked_ = false;
     bool finished_ = false;
 };

@@ -51,6 +51,34 @@ TEST(FrameListCreation, TwoStoredSlotsAreKeptAndTheFirstIsReported) {
     EXPECT_EQ(list.getCaptureIndex(), 1);
 }
 
+// A list read from a project's folder gives up each stored entry once its
+// frame is made, so that a long list is never held as values and frames at
+// once; the frames are those the copying reading makes, in the same order.
+TEST(FrameListCreation, TakingTheStoredEntriesGivesTheSameFramesAndLeavesNoneBehind) {
+    const std::vector<Array> stored = {
+        Array{},
+        Array{picture()->encode(), Value("garbage"), picture()->encode()},
+        Array{picture()->encode(), Frame::create(Frame::kTypeCaptureSlot)->encode(), picture()->encode(), Value(3)},
+    };
+    for (const Array& frames : stored) {
+        const FrameList copied(Dictionary{{"FRAMELIST_DATA", frames}});
+        Dictionary taken{{"FRAMELIST_DATA", frames.copy()}};
+        const Array entries = taken.get("FRAMELIST_DATA").asArray();
+        const FrameList list(taken, FrameList::TakingEntries{});
+        EXPECT_TRUE(entries.empty()) << "entries still held";
+        EXPECT_FALSE(taken.contains("FRAMELIST_DATA"));
+        ASSERT_EQ(list.count(), copied.count());
+        for (int64_t i = 0; i < list.count(); ++i) {
+            EXPECT_EQ(list.getFrameAtIndex(i)->type(), copied.getFrameAtIndex(i)->type()) << i;
+            if (list.getFrameAtIndex(i)->type() != Frame::kTypeCaptureSlot) {
+                EXPECT_EQ(list.getFrameAtIndex(i)->frameID(), copied.getFrameAtIndex(i)->frameID()) << i;
+            }
+        }
+        EXPECT_EQ(list.getCaptureIndex(), copied.getCaptureIndex());
+        EXPECT_EQ(list.frameAtPlayhead(), list.getFrameAtIndex(0));
+    }
+}
+
 TEST(FrameListCreation, NonDictionaryEntriesAreSkipped) {
     Array frames{Value("garbage"), picture()->encode(), Value(12)};
     FrameList list(Dictionary{{"FRAMELIST_DATA", frames}});

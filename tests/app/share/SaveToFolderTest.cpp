@@ -18,6 +18,7 @@
 #include "platform/ui/controllers/AlertView.h"
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/host/Device.h"
+#include "support/HostileFiles.h"
 #include "support/MovieFacts.h"
 #include "support/Process.h"
 #include "support/SyncFailures.h"
@@ -138,6 +139,64 @@ TEST_F(SaveToFolderTest, OffersEveryExportAndSavesEachUnderTheProjectsName) {
     EXPECT_EQ(names, (std::vector<std::string>{"My Movie", "My Movie 2.gif", "My Movie.gif", "My Movie.mov",
                                                "My Movie.tollivarmobile"}));
     EXPECT_TRUE(testsupport::probeMovieFacts(folder() + "/My Movie.mov").readable);
+}
+
+// A frame's picture, a voice-over or music that cannot be read (a FIFO, a
+// link to /dev/zero in the project) leaves a placeholder, silence or a gap
+// in the archive: each export's finish names what it left out, and the
+// movie is made again next time rather than passed on as current.
+TEST_F(SaveToFolderTest, EachExportNamesWhatItCouldNotReadAndLeftOut) {
+    using testsupport::Hostile;
+    auto list = project->getFrameList();
+    const std::string third = list->getFrameAtIndex(2)->frameID();
+    const std::pair<int64_t, const char*> sounds[] = {{4, "voice.m4a"}, {7, "music.m4a"}};
+    for (const auto& [index, name] : sounds) {
+        auto clip = std::make_shared<KWAudioClip>(std::string("0:01"), std::string(name));
+        clip->setDuration(1000), clip->setStop(1000), clip->setVolume(1.0f);
+        list->getFrameAtIndex(index)->setAudio(clip);
+    }
+    ASSERT_TRUE(project->saveAllDataToDisk());
+    const std::string inProject = *project->getProjectPath() + "/";
+    const std::string picture = KWImageProducer::frameFileName(third);
+    const std::string preview = KWImageProducer::previewFileName(third);
+    testsupport::placeHostile(inProject + picture, Hostile::Fifo);
+    testsupport::placeHostile(inProject + preview, Hostile::LinkToZero);
+    testsupport::placeHostile(inProject + "voice.m4a", Hostile::LinkToZero);
+    testsupport::placeHostile(inProject + "music.m4a", Hostile::Fifo);
+
+    const std::string sound = "the sound of frame 5 (“voice.m4a”) and the sound of frame 8 (“music.m4a”)";
+    const std::string leftOut = "\nThese files could not be read and were left out: ";
+    struct Save {
+        const char* title;
+        std::string item;
+        std::string said;
+    };
+    const Save saves[] = {
+        {"Medium - 360p", "My Movie.mov", "the picture of frame 3 (“" + preview + "”), " + sound},
+        {"Animated GIF", "My Movie.gif", "the picture of frame 3 (“" + preview + "”)"},
+        {"Export All Images", "My Movie", "the picture of frame 3 (“" + picture + "”)"},
+        {"Export Project", "My Movie.tollivarmobile",
+         "“" + picture + "”, “music.m4a”, “" + preview + "” and “voice.m4a”"},
+    };
+    for (const Save& save : saves) {
+        SCOPED_TRACE(save.title);
+        ShareViewController* screen = choose(std::make_shared<ICloudConnectHandler>());
+        ASSERT_TRUE(screen && tapType(*screen, save.title));
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return screen->panel()->infoText().starts_with("Saved"); }, 600))
+            << screen->panel()->infoText();
+        EXPECT_EQ(screen->panel()->infoText(), doneText(folder() + "/" + save.item) + leftOut + save.said + ".");
+        ASSERT_NO_FATAL_FAILURE(finishWithDone(*screen));
+    }
+    EXPECT_EQ(testsupport::probeMovieFacts(folder() + "/My Movie.mov").frameTimes.size(), 13u) << "a placeholder";
+    EXPECT_EQ(testsupport::namesInFolder(folder() + "/My Movie").size(), 12u);
+    // The movie with its holes is not current: the next save renders again,
+    // and says again what it left out.
+    ShareViewController* again = choose(std::make_shared<ICloudConnectHandler>());
+    ASSERT_NE(again, nullptr);
+    ASSERT_TRUE(tapType(*again, "Medium - 360p"));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return again->panel()->infoText().starts_with("Saved"); }, 600));
+    EXPECT_NE(again->panel()->infoText().find(sound), std::string::npos) << again->panel()->infoText();
+    ASSERT_NO_FATAL_FAILURE(finishWithDone(*again));
 }
 
 TEST_F(SaveToFolderTest, OpenFolderShowsTheFolderInTheFileManager) {

@@ -105,8 +105,19 @@ protected:
         EXPECT_NE(output.find(said), std::string::npos) << output;
     }
 
+    static constexpr const char* kWebPageRefused =
+        "tollivar: \"http://example.invalid/page\" cannot be opened: it is neither a file nor a link this program "
+        "opens.\n";
     testsupport::TempAppFolders folders;
 };
+
+// With no copy running, a launch given an address nothing here opens says so
+// by name and ends before it takes the data folder.
+TEST_F(RunningCopyTest, AFirstLaunchRefusesAWebPageByName) {
+    auto launch = startApplication({"http://example.invalid/page"}, {}, {}, false, true);
+    expectEnds(launch, 2, kWebPageRefused);
+    EXPECT_FALSE(fs::exists(folders.documents() + "/.projects.plist")) << "the refused launch ran";
+}
 
 TEST_F(RunningCopyTest, LaterLaunchesHandTheirArchivesToTheRunningCopy) {
     auto first = startApplication({}, {}, {"TOLLIVAR_TEST_CARD=duplicate"});
@@ -131,8 +142,9 @@ TEST_F(RunningCopyTest, LaterLaunchesHandTheirArchivesToTheRunningCopy) {
     // the folder the launch was made in; then the same archive again by its
     // absolute path; a name that starts with "-", refused by name and opened
     // after "--"; an archive after "-style" or before a "-platform" without
-    // its value, which are refused; an archive without its extension; a text
-    // and a zip without a project, refused by name; then nothing to open.
+    // its value, which are refused; an archive without its extension; a text,
+    // a zip without a project and a web page, refused by name; then nothing
+    // to open.
     struct Launch {
         std::vector<std::string> arguments;
         std::string workingFolder;
@@ -149,6 +161,7 @@ TEST_F(RunningCopyTest, LaterLaunchesHandTheirArchivesToTheRunningCopy) {
         {{"Film"}, outside()},
         {{"Film", "notes.txt"}, outside(), 2, "notes.txt\" cannot be opened: it is neither a project archive nor"},
         {{"stray"}, outside(), 2, "stray\" cannot be opened: it is a zip archive that holds no project.\n"},
+        {{archive, "http://example.invalid/page"}, {}, 2, kWebPageRefused},
         {{}, {}, 0, "it comes to the front"}};
     size_t expected = 2;
     for (const Launch& launch : launches) {
