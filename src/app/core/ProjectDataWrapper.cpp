@@ -114,14 +114,14 @@ bool isTooLargeError(const Error& error) {
 }
 
 // "frames.meta", read like the other project files up to the fixed bound,
-// and past it only up to what the folder's entries allow. A list of the
+// and past it only up to what the folder's files with content allow. A list of the
 // fixed bound's size or less never has the folder counted.
 Result<std::optional<Dictionary>> readStoredFrameList(const std::string& folder, const std::string& file) {
     Result<std::optional<Dictionary>> stored = readStoredDictionary(file, fixedFrameListBytes);
     if (stored || !isTooLargeError(stored.error())) return stored;
-    Result<uint64_t> entries = FileManager::defaultManager().countOfDirectoryEntries(folder);
-    if (!entries) return stored;
-    return readStoredDictionary(file, ProjectDataWrapper::maximumFrameListBytes(*entries));
+    Result<std::vector<std::string>> files = FileManager::defaultManager().namesOfFilesWithContent(folder);
+    if (!files) return stored;
+    return readStoredDictionary(file, ProjectDataWrapper::maximumFrameListBytes(files->size()));
 }
 
 // What the XML form adds around a value written alone: the header before
@@ -147,7 +147,9 @@ size_t leastListBytesOf(const Frame& frame) {
 // fixed bound, and for each listed frame as much as it takes itself, up to
 // kListBytesPerFolderEntry for each of its pictures in the folder.
 //
-// The reader counts every entry of the folder, so this never passes its
+// The reader counts every file of the folder that holds anything (empty
+// files, as an archive can bring by the hundred thousand, pay for nothing),
+// and so does this, so it never passes its
 // bound while the pictures of the listed frames are there; and nothing
 // removes those while their frame is listed (neither a delete, which
 // removes the pictures of frames no longer listed after writing the shorter
@@ -156,7 +158,7 @@ size_t leastListBytesOf(const Frame& frame) {
 // written too. Only a text longer than its card's pictures pay for takes
 // from the fixed part.
 Result<size_t> writableFrameListBytes(const FrameList& list, const std::string& folder) {
-    Result<std::vector<std::string>> names = FileManager::defaultManager().contentsOfDirectory(folder);
+    Result<std::vector<std::string>> names = FileManager::defaultManager().namesOfFilesWithContent(folder);
     if (!names) return names.error();
     std::unordered_map<std::string, uint64_t> pictures;
     for (const std::string& name : *names)

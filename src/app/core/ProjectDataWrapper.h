@@ -61,14 +61,15 @@ public:
     std::shared_ptr<FrameList> getFrameList();
     std::optional<foundation::Error> metaDataLoadError() const { return metaDataLoadError_; }
     // The most of "frames.meta" that is read from a folder of `folderEntries`
-    // entries: projectkeys::kMaximumListBytes, and past that
-    // kListBytesPerFolderEntry for each entry. The folder is counted only
+    // files with content: projectkeys::kMaximumListBytes, and past that
+    // kListBytesPerFolderEntry for each (an empty file pays for nothing, so
+    // an archive padded with them brings no larger list). The folder is counted only
     // for a list past the fixed part, so opening a small project lists
     // nothing.
     //
     // A save allows less: past the fixed part, each listed frame pays for
     // its own bytes, up to kListBytesPerFolderEntry for each of its pictures
-    // in the folder. So every list written reads again, also once frames
+    // with content in the folder. So every list written reads again, also once frames
     // were deleted and their files removed; a list that passes that bound
     // is refused (EFBIG in kSaveRefusedDomain, with the reason in the
     // user's words) and nothing is written.
@@ -291,12 +292,13 @@ inline constexpr size_t kMaximumFileBytes = size_t(128) << 20;
 // painting's layers), which take some 300 bytes a frame.
 inline constexpr size_t kMaximumListBytes = size_t(32) << 20;
 // The frame list alone grows with its project, by any number of frames: past
-// kMaximumListBytes it may take this much more for each entry of the
-// project's folder (ProjectDataWrapper::maximumFrameListBytes). A frame comes
+// kMaximumListBytes it may take this much more for each file with content in
+// the project's folder (ProjectDataWrapper::maximumFrameListBytes; empty
+// files pay for nothing). A frame comes
 // with its three pictures and takes some 270 bytes of the list (a text card
 // some 460 and its text, a frame with a sound clip some 650), so a save,
 // which counts only the listed frames' pictures, lets plain frames pay for
 // themselves, while a list from an archive can take no more than the files
-// it comes with pay for.
+// with content it comes with pay for.
 inline constexpr size_t kListBytesPerFolderEntry = 256;
 }  // namespace projectkeys

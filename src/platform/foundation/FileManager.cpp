@@ -50,7 +50,8 @@ FileType typeOf(mode_t mode) {
     return FileType::Other;
 }
 
-// Calls `visit` with the name of each entry of a folder but "." and "..".
+// Calls `visit` with the folder's descriptor and the name of each entry of
+// a folder but "." and ".."; the name's data ends in a NUL.
 template <typename Visit>
 Status forEachEntry(const std::string& path, Visit visit) {
     std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(path.c_str()), ::closedir);
@@ -58,7 +59,7 @@ Status forEachEntry(const std::string& path, Visit visit) {
     errno = 0;
     while (struct dirent* entry = ::readdir(dir.get())) {
         const std::string_view name = entry->d_name;
-        if (name != "." && name != "..") visit(name);
+        if (name != "." && name != "..") visit(::dirfd(dir.get()), name);
         errno = 0;
     }
     if (errno != 0) return fileSystemError(errno, path, false);
@@ -67,7 +68,7 @@ Status forEachEntry(const std::string& path, Visit visit) {
 
 Result<std::vector<std::string>> listFolder(const std::string& path) {
     std::vector<std::string> names;
-    if (Status listed = forEachEntry(path, [&](std::string_view name) { names.emplace_back(name); }); !listed)
+    if (Status listed = forEachEntry(path, [&](int, std::string_view name) { names.emplace_back(name); }); !listed)
         return listed.error();
     std::sort(names.begin(), names.end());
     return names;
@@ -274,10 +275,16 @@ Result<std::vector<std::string>> FileManager::contentsOfDirectory(const std::str
     return listFolder(path);
 }
 
-Result<uint64_t> FileManager::countOfDirectoryEntries(const std::string& path) const {
-    uint64_t count = 0;
-    if (Status listed = forEachEntry(path, [&](std::string_view) { ++count; }); !listed) return listed.error();
-    return count;
+Result<std::vector<std::string>> FileManager::namesOfFilesWithContent(const std::string& path) const {
+    std::vector<std::string> names;
+    Status listed = forEachEntry(path, [&](int folder, std::string_view name) {
+        struct stat info;
+        if (::fstatat(folder, name.data(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
+            info.st_size > 0)
+            names.emplace_back(name);
+    });
+    if (!listed) return listed.error();
+    return names;
 }
 
 Result<std::vector<std::string>> FileManager::subpathsOfDirectory(const std::string& path) const {

@@ -85,9 +85,9 @@ public:
     // Names of the entries of a folder ("." and ".." left out), sorted by byte
     // order so that callers and files built from a listing are deterministic.
     Result<std::vector<std::string>> contentsOfDirectory(const std::string& path) const;
-    // How many entries contentsOfDirectory would name, without taking their
-    // names or looking at them: cheap even for a folder of 100,000s of files.
-    Result<uint64_t> countOfDirectoryEntries(const std::string& path) const;
+    // Names of the folder's regular files that hold at least a byte (links,
+    // folders, empty and special files left out), in no particular order.
+    Result<std::vector<std::string>> namesOfFilesWithContent(const std::string& path) const;
 
     // Paths relative to `path` of every entry below it at any depth, folders
     // before their contents, sorted per folder. Symbolic links to folders are

@@ -212,6 +212,16 @@ TEST_F(FileManagerTest, CreateDirectoryRules) {
     EXPECT_FALSE(isDirectory);
 }
 
+TEST_F(FileManagerTest, OnlyRegularFilesWithContentCountAsFilesWithContent) {
+    ASSERT_TRUE(files.createDirectory(at("d/sub"), true));
+    write("d/full", "x");
+    write("d/sub/deeper", "x");
+    write("d/empty", "");
+    ASSERT_EQ(::symlink(at("d/full").c_str(), at("d/link").c_str()), 0);
+    ASSERT_EQ(::mkfifo(at("d/fifo").c_str(), 0600), 0);
+    EXPECT_EQ(files.namesOfFilesWithContent(at("d")).value(), std::vector<std::string>{"full"});
+}
+
 TEST_F(FileManagerTest, ListingsAreSortedAndComplete) {
     ASSERT_TRUE(files.createDirectory(at("d/sub"), true));
     write("d/b", "");
@@ -221,7 +231,6 @@ TEST_F(FileManagerTest, ListingsAreSortedAndComplete) {
     auto names = files.contentsOfDirectory(at("d"));
     ASSERT_TRUE(names);
     EXPECT_EQ(*names, (std::vector<std::string>{".hidden", "a", "b", "sub"}));
-    EXPECT_EQ(files.countOfDirectoryEntries(at("d")).value(), names->size());
     auto subpaths = files.subpathsOfDirectory(at("d"));
     ASSERT_TRUE(subpaths);
     EXPECT_EQ(*subpaths, (std::vector<std::string>{".hidden", "a", "b", "sub", "sub/c"}));
@@ -229,7 +238,7 @@ TEST_F(FileManagerTest, ListingsAreSortedAndComplete) {
     auto missing = files.contentsOfDirectory(at("none"));
     ASSERT_FALSE(missing.ok());
     EXPECT_EQ(missing.error().code, kFileReadNoSuchFileError);
-    EXPECT_EQ(files.countOfDirectoryEntries(at("none")).error().code, kFileReadNoSuchFileError);
+    EXPECT_EQ(files.namesOfFilesWithContent(at("none")).error().code, kFileReadNoSuchFileError);
     EXPECT_FALSE(files.contentsOfDirectory(at("d/a")).ok());
 }
 
