@@ -180,13 +180,12 @@ TEST(FrameListInsertion, ABatchGoesInAsItsFramesOneByOneWouldAndComesOutSo) {
             single.insertFrame(frame, next);
             if (single.count() > before) ++next, ++added;
         }
+        const auto order = [](const FrameList& list) { return std::vector<FramePtr>(list.begin(), list.end()); };
         EXPECT_EQ(batched.insertFrames(batch, c.at), added);
-        EXPECT_EQ(std::vector<FramePtr>(batched.begin(), batched.end()),
-                  std::vector<FramePtr>(single.begin(), single.end()));
+        EXPECT_EQ(order(batched), order(single)) << "inserted";
         batched.removeFrames(batch);
         for (const FramePtr& frame : batch) single.removeFrame(frame);
-        EXPECT_EQ(std::vector<FramePtr>(batched.begin(), batched.end()),
-                  std::vector<FramePtr>(single.begin(), single.end()));
+        EXPECT_EQ(order(batched), order(single)) << "removed";
     }
 }
 

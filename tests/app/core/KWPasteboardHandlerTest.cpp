@@ -14,6 +14,7 @@
 #include <fstream>
 #include <future>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -373,10 +374,9 @@ TEST_F(KWPasteboardHandlerTest, APaintingFileThatCannotBeReadStaysAndTheRestCome
         ASSERT_EQ(outcome.frames.size(), 2u);
         const std::string copy = outcome.frames[1]->frameID();
         ASSERT_EQ(outcome.unreadable.size(), 1u);
-        EXPECT_EQ(outcome.unreadable[0].pasted, outcome.frames[1]);
-        EXPECT_EQ(outcome.unreadable[0].sourceFolder, folder);
-        EXPECT_EQ(outcome.unreadable[0].sourceFrameID, id);
-        EXPECT_EQ(outcome.unreadable[0].fileName, c.file(id));
+        const auto& named = outcome.unreadable[0];
+        EXPECT_EQ(std::tie(named.pasted, named.sourceFolder, named.sourceFrameID, named.fileName),
+                  std::make_tuple(outcome.frames[1], folder, id, c.file(id)));
         EXPECT_EQ(testsupport::identityOf(hostile), identity);
         EXPECT_FALSE(fs::exists(fs::symlink_status(folder + "/" + c.file(copy))));
         // Its three pictures and the three painting files that read.

@@ -28,6 +28,7 @@
 #include "support/FolderReads.h"
 #include "support/Pictures.h"
 
+#include <array>
 #include <filesystem>
 #include <regex>
 
@@ -174,11 +175,7 @@ TEST_F(OperationsTest, PasteInsertsBeforeTheTappedFrameWithANoticeFromFourFrames
 // Copy, Paste and Delete of many frames list the project's folder and save
 // its list as often as for a few: once per operation, not once per frame.
 TEST_F(OperationsTest, PasteAndDeleteWorkTheFolderAsOftenForManyFramesAsForFew) {
-    struct Work {
-        int pasteListings, pasteSaves, deleteListings, deleteSaves;
-        bool operator==(const Work&) const = default;
-    };
-    std::vector<Work> work;
+    std::vector<std::array<int, 4>> work;  // the paste's listings and saves, then the delete's
     for (const std::string pictures : {"ABC", "ABCDEFGHABCDEFGHABCDEFGH"}) {
         SCOPED_TRACE(pictures);
         const auto count = static_cast<int64_t>(pictures.size());
@@ -189,19 +186,17 @@ TEST_F(OperationsTest, PasteAndDeleteWorkTheFolderAsOftenForManyFramesAsForFew) 
         choose(n::kMenuPaste, 0, 0, 1);
         ASSERT_TRUE(waitFor([&] { return namesOfList(*project) == pictures + pictures + "S"; }));
         settle();
-        Work done{folder.listings(), folder.savesOf(projectkeys::kFrameListFile), 0, 0};
+        const int pasteListings = folder.listings(), pasteSaves = folder.savesOf(projectkeys::kFrameListFile);
         choose(n::kMenuDelete, 0, 0, count);
         answer("Delete");
         EXPECT_EQ(namesOfList(*project), pictures + "S");
-        done.deleteListings = folder.listings() - done.pasteListings;
-        done.deleteSaves = folder.savesOf(projectkeys::kFrameListFile) - done.pasteSaves;
-        work.push_back(done);
+        work.push_back({pasteListings, pasteSaves, folder.listings() - pasteListings,
+                        folder.savesOf(projectkeys::kFrameListFile) - pasteSaves});
         EXPECT_EQ(alertMessages(), std::vector<std::string>{});
         EXPECT_LIST_INVARIANTS(project);
     }
-    EXPECT_EQ(work[0].pasteSaves, 1);
-    EXPECT_TRUE(work[1] == work[0]) << work[1].pasteListings << " " << work[1].pasteSaves << " "
-                                    << work[1].deleteListings << " " << work[1].deleteSaves;
+    EXPECT_EQ(work[0][1], 1);
+    EXPECT_EQ(work[1], work[0]);
 }
 
 TEST_F(OperationsTest, APasteOfFewerFramesThanCountedSaysSoAndKeepsWhatCame) {
@@ -406,8 +401,8 @@ TEST_F(MenuByTouchTest, APasteOfTextsTheProjectCannotHoldIsRefusedBeforeItIsInse
     ASSERT_TRUE(waitFor([&] { return !alertMessages().empty(); }));
     settle();
     ASSERT_EQ(alertMessages().size(), 1u);
-    EXPECT_TRUE(std::regex_search(alertMessages()[0],
-                                  std::regex("cannot be added: .* about [0-9]+ characters too long")))
+    EXPECT_TRUE(
+        std::regex_search(alertMessages()[0], std::regex("cannot be added: .* about [0-9]+ characters too long")))
         << alertMessages()[0];
     EXPECT_EQ(namesOfList(*project), "ABS");
     EXPECT_EQ(savedListStamp(), before);

@@ -94,26 +94,19 @@ TEST_P(PainterBars, PopoversOpenClearOfTheirBarAndEscapeClosesThemEvenWhileTheyF
         std::string what;
         ui::Button* control;
         ui::ViewController* bar;
-        const std::shared_ptr<WEPopoverController>& (*popover)(PainterViewController&);
-    };
-    auto toolPopover = [](PainterViewController& p) -> const std::shared_ptr<WEPopoverController>& {
-        return p.toolPalette()->popoverController();
-    };
-    auto colourPopover = [](PainterViewController& p) -> const std::shared_ptr<WEPopoverController>& {
-        return p.colorPalette()->popoverController();
     };
     std::vector<Opener> openers = {
-        {"brush", tools().btnBrush(), &tools(), toolPopover},
-        {"pen", tools().btnPen(), &tools(), toolPopover},
-        {"fountain pen", tools().btnFountainPen(), &tools(), toolPopover},
-        {"eraser", tools().btnEraser(), &tools(), toolPopover},
-        {"layers", tools().btnLayer(), &tools(), toolPopover},
+        {"brush", tools().btnBrush(), &tools()},
+        {"pen", tools().btnPen(), &tools()},
+        {"fountain pen", tools().btnFountainPen(), &tools()},
+        {"eraser", tools().btnEraser(), &tools()},
+        {"layers", tools().btnLayer(), &tools()},
     };
-    for (int slot : {0, 4, 8}) {
-        openers.push_back({"colour " + std::to_string(slot), colours().buttons()[slot].get(), &colours(), colourPopover});
-    }
+    for (int slot : {0, 4, 8})
+        openers.push_back({"colour " + std::to_string(slot), colours().buttons()[slot].get(), &colours()});
     for (const Opener& opener : openers) {
         SCOPED_TRACE(opener.what);
+        const bool ofTools = opener.bar == &tools();
         // A tool's (or a colour's) first click chooses it, the next opens its popover.
         if (!opener.control->isSelected() && opener.control != tools().btnLayer()) {
             click(input, *opener.control);
@@ -122,7 +115,7 @@ TEST_P(PainterBars, PopoversOpenClearOfTheirBarAndEscapeClosesThemEvenWhileTheyF
         const Rect bar = onScreen(*opener.bar->view());
         click(input, *opener.control);
         advance(0.5);
-        const auto& popover = opener.popover(*painter);
+        const auto& popover = ofTools ? tools().popoverController() : colours().popoverController();
         ASSERT_TRUE(popover && popover->isPopoverVisible());
         const Rect panel = inWindow(popover->view().get());
         EXPECT_TRUE(window->bounds().contains(panel)) << panel.toString();
@@ -140,7 +133,7 @@ TEST_P(PainterBars, PopoversOpenClearOfTheirBarAndEscapeClosesThemEvenWhileTheyF
         ASSERT_FALSE(popover->isPopoverVisible());
         input.key(Qt::Key_Escape);
         advance(0.05);
-        ui::Button* other = opener.bar == &tools() ? tools().btnMove() : colours().buttons()[2].get();
+        ui::Button* other = ofTools ? tools().btnMove() : colours().buttons()[2].get();
         click(input, *other);
         EXPECT_TRUE(other->isSelected()) << "the click after Escape was lost";
         advance(0.5);
