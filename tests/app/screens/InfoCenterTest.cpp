@@ -39,16 +39,21 @@ protected:
         root = std::make_shared<ui::ViewController>();
         window->setRootViewController(root);
     }
+    // The info centre as the root screen shows it, its Done told to `finisher`.
+    std::shared_ptr<InfoCenterViewController> presentInfoCenter(Finisher& finisher) {
+        auto info = std::make_shared<InfoCenterViewController>();
+        info->setDelegate(&finisher);
+        info->modalPresentationStyle = ui::ModalPresentationStyle::FormSheet;
+        root->presentViewController(info, false);
+        advance(1.0);
+        return info;
+    }
     std::shared_ptr<ui::ViewController> root;
 };
 
 TEST_F(InfoCenterTest, RowsShowHelpSupportAndAboutAndDoneAsksTheDelegate) {
     Finisher finisher;
-    auto info = std::make_shared<InfoCenterViewController>();
-    info->setDelegate(&finisher);
-    info->modalPresentationStyle = ui::ModalPresentationStyle::FormSheet;
-    root->presentViewController(info, false);
-    advance(1.0);
+    auto info = presentInfoCenter(finisher);
     savePicture("info_center.png");
 
     tap(info->supportButton());
@@ -142,11 +147,7 @@ using HelpPageKeysTest = testsupport::AtTabletAndPhone<InfoCenterTest>;
 TEST_P(HelpPageKeysTest, EscapeClosesTheHelpPage) {
     testsupport::HostInput input(window);
     Finisher finisher;
-    auto info = std::make_shared<InfoCenterViewController>();
-    info->setDelegate(&finisher);
-    info->modalPresentationStyle = ui::ModalPresentationStyle::FormSheet;
-    root->presentViewController(info, false);
-    advance(1.0);
+    auto info = presentInfoCenter(finisher);
     tap(info->helpButton());
     advance(1.0);
     ASSERT_TRUE(dynamic_cast<ui::NavigationController*>(info->presentedViewController()));
