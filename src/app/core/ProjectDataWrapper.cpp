@@ -114,8 +114,8 @@ bool isTooLargeError(const Error& error) {
 }
 
 // "frames.meta", read like the other project files up to the fixed bound,
-// and past it only up to what the folder's files with content allow. A list of the
-// fixed bound's size or less never has the folder counted.
+// and past it only up to what the folder's files with content allow. A list
+// of the fixed bound's size or less never has the folder counted.
 Result<std::optional<Dictionary>> readStoredFrameList(const std::string& folder, const std::string& file) {
     Result<std::optional<Dictionary>> stored = readStoredDictionary(file, fixedFrameListBytes);
     if (stored || !isTooLargeError(stored.error())) return stored;
@@ -149,9 +149,9 @@ size_t leastListBytesOf(const Frame& frame) {
 //
 // The reader counts every file of the folder that holds anything (empty
 // files, as an archive can bring by the hundred thousand, pay for nothing),
-// and so does this, so it never passes its
-// bound while the pictures of the listed frames are there; and nothing
-// removes those while their frame is listed (neither a delete, which
+// and so does this, so it never passes the reader's bound while the
+// pictures of the listed frames are there; and nothing removes those while
+// their frame is listed (neither a delete, which
 // removes the pictures of frames no longer listed after writing the shorter
 // list, nor the opening's sweep). A frame pays for no more than itself, so
 // taking frames out of a list that may be written leaves one that may be
